@@ -1,0 +1,194 @@
+#include "foundation/RWBinaryFile.h"
+
+#include "TempPath.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+namespace {
+std::vector<uint8_t> FileBytes(const std::string& name)
+{
+    std::vector<uint8_t> bytes;
+    if (FILE* f = std::fopen(name.c_str(), "rb")) {
+        int c;
+        while ((c = std::fgetc(f)) != EOF)
+            bytes.push_back(static_cast<uint8_t>(c));
+        std::fclose(f);
+    }
+    return bytes;
+}
+} // namespace
+
+TEST(RWBinaryFile, OpensMissingFileByCreatingIt)
+{
+    TempPath path("missing.bin");
+    {
+        RWBinaryFile file(path.c_str());
+        ASSERT_TRUE(file.IsValid());
+        EXPECT_STREQ("wb+", file.Mode());
+        EXPECT_TRUE(file.IsEmpty());
+        EXPECT_TRUE(file.Write(1234));
+    }
+    RWBinaryFile again(path.c_str());
+    EXPECT_STREQ("rb+", again.Mode());
+    int v = 0;
+    EXPECT_TRUE(again.Read(v));
+    EXPECT_EQ(1234, v);
+    RWBinaryFile readOnly(TempPath("nowhere/none.bin").c_str(), "rb");
+    EXPECT_FALSE(readOnly.IsValid());
+    EXPECT_STREQ("rb", readOnly.Mode());
+    EXPECT_FALSE(readOnly.Write('x'));
+    EXPECT_FALSE(readOnly.Read(v));
+}
+
+TEST(RWBinaryFile, WritesFixedWidthsInHostOrder)
+{
+    TempPath path("widths.bin");
+    {
+        RWBinaryFile file(path.c_str(), "wb");
+        EXPECT_TRUE(file.Write('A'));
+        EXPECT_TRUE(file.Write(static_cast<unsigned char>(0xFE)));
+        EXPECT_TRUE(file.Write(static_cast<short>(-2)));
+        EXPECT_TRUE(file.Write(static_cast<unsigned short>(0x1234)));
+        EXPECT_TRUE(file.Write(0x01020304));
+        EXPECT_TRUE(file.Write(0x05060708u));
+        EXPECT_TRUE(file.Write(-1L));
+        EXPECT_TRUE(file.Write(7UL));
+        EXPECT_TRUE(file.Write(1.0f));
+        EXPECT_TRUE(file.Write(-2.0));
+        EXPECT_TRUE(file.Write("abc"));
+    }
+    const uint8_t expected[] = {0x41, 0xFE, 0xFE, 0xFF, 0x34, 0x12, 0x04, 0x03, 0x02, 0x01, 0x08, 0x07,
+                                0x06, 0x05, 0xFF, 0xFF, 0xFF, 0xFF, 0x07, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                0x80, 0x3F, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x61, 0x62,
+                                0x63, 0x00};
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), FileBytes(path.str()));
+}
+
+TEST(RWBinaryFile, RoundTripsEveryTypeAndArray)
+{
+    TempPath path("roundtrip.bin");
+    RWBinaryFile file(path.c_str(), "wb+");
+    const short shorts[] = {-1, 0, 32767};
+    const int ints[] = {INT32_MIN, 5};
+    const long longs[] = {-7L, 9L};
+    const float floats[] = {0.5f};
+    const double doubles[] = {3.25, -1e300};
+    ASSERT_TRUE(file.Write("xyz", 3));
+    ASSERT_TRUE(file.Write(shorts, 3));
+    ASSERT_TRUE(file.Write(ints, 2));
+    ASSERT_TRUE(file.Write(longs, 2));
+    ASSERT_TRUE(file.Write(floats, 1));
+    ASSERT_TRUE(file.Write(doubles, 2));
+    ASSERT_TRUE(file.Write(static_cast<unsigned short>(65535)));
+    ASSERT_TRUE(file.SeekToBegin());
+
+    char chars[3];
+    short s[3];
+    int i[2];
+    long l[2];
+    float f[1];
+    double d[2];
+    unsigned short us = 0;
+    ASSERT_TRUE(file.Read(chars, 3));
+    ASSERT_TRUE(file.Read(s, 3));
+    ASSERT_TRUE(file.Read(i, 2));
+    ASSERT_TRUE(file.Read(l, 2));
+    ASSERT_TRUE(file.Read(f, 1));
+    ASSERT_TRUE(file.Read(d, 2));
+    ASSERT_TRUE(file.Read(us));
+    EXPECT_EQ(0, std::memcmp(chars, "xyz", 3));
+    EXPECT_EQ(0, std::memcmp(s, shorts, sizeof s));
+    EXPECT_EQ(0, std::memcmp(i, ints, sizeof i));
+    EXPECT_EQ(0, std::memcmp(l, longs, sizeof l));
+    EXPECT_EQ(0.5f, f[0]);
+    EXPECT_EQ(-1e300, d[1]);
+    EXPECT_EQ(65535, us);
+    EXPECT_FALSE(file.Eof());
+}
+
+TEST(RWBinaryFile, ShortReadFailsAndSetsEof)
+{
+    TempPath path("short.bin");
+    RWBinaryFile file(path.c_str(), "wb+");
+    ASSERT_TRUE(file.Write(static_cast<short>(1)));
+    ASSERT_TRUE(file.SeekToBegin());
+    unsigned int v = 0;
+    EXPECT_FALSE(file.Read(v));
+    EXPECT_TRUE(file.Eof());
+    file.SeekToBegin();
+    EXPECT_FALSE(file.Eof());
+    int many[4];
+    EXPECT_FALSE(file.Read(many, 4));
+}
+
+TEST(RWBinaryFile, SwitchesBetweenReadingAndWritingWithoutSeeking)
+{
+    TempPath path("switch.bin");
+    RWBinaryFile file(path.c_str(), "wb+");
+    ASSERT_TRUE(file.Write(1));
+    ASSERT_TRUE(file.Write(2));
+    ASSERT_TRUE(file.SeekToBegin());
+    int v = 0;
+    ASSERT_TRUE(file.Read(v));
+    EXPECT_EQ(1, v);
+    // Overwrite the second word right after a read, then read on after a write.
+    ASSERT_TRUE(file.Write(20));
+    ASSERT_TRUE(file.Write(30));
+    EXPECT_FALSE(file.Read(v));
+    ASSERT_TRUE(file.SeekTo(4));
+    ASSERT_TRUE(file.Read(v));
+    EXPECT_EQ(20, v);
+    ASSERT_TRUE(file.SeekToEnd());
+    EXPECT_EQ(12, file.CurOffset());
+}
+
+TEST(RWBinaryFile, IsEmptySeesUnflushedWritesAndEraseEmpties)
+{
+    TempPath path("erase.bin");
+    RWBinaryFile file(path.c_str(), "wb+");
+    EXPECT_TRUE(file.IsEmpty());
+    ASSERT_TRUE(file.Write('z'));
+    EXPECT_FALSE(file.IsEmpty());
+    EXPECT_TRUE(file.Erase());
+    EXPECT_STREQ("wb+", file.Mode());
+    EXPECT_TRUE(file.IsEmpty());
+    EXPECT_TRUE(file.Exists());
+    EXPECT_TRUE(RWBinaryFile::Exists(path.c_str()));
+    EXPECT_FALSE(RWBinaryFile::Exists(TempPath("absent.bin").c_str()));
+}
+
+TEST(RWBinaryFile, ReadsTerminatedTextOnlyWithinItsBuffer)
+{
+    TempPath path("text.bin");
+    RWBinaryFile file(path.c_str(), "wb+");
+    ASSERT_TRUE(file.Write("hello"));
+    ASSERT_TRUE(file.Write("longer text"));
+    ASSERT_TRUE(file.Write("tail", 4));
+    ASSERT_TRUE(file.SeekToBegin());
+    char buffer[8];
+    EXPECT_TRUE(file.ReadString(buffer, sizeof buffer));
+    EXPECT_STREQ("hello", buffer);
+    EXPECT_FALSE(file.ReadString(buffer, sizeof buffer));
+    EXPECT_STREQ("longer ", buffer);
+    ASSERT_TRUE(file.SeekTo(18));
+    EXPECT_TRUE(file.ReadString(buffer, sizeof buffer));
+    EXPECT_STREQ("tail", buffer);
+    EXPECT_FALSE(file.ReadString(buffer, 0));
+}
+
+TEST(RWBinaryFile, HeapReadersAllocateOneItem)
+{
+    TempPath path("heap.bin");
+    RWBinaryFile file(path.c_str(), "wb+");
+    ASSERT_TRUE(file.Write(2.5));
+    ASSERT_TRUE(file.SeekToBegin());
+    double* d = nullptr;
+    file >> d;
+    ASSERT_NE(nullptr, d);
+    EXPECT_EQ(2.5, *d);
+    delete d;
+}

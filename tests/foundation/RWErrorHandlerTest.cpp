@@ -1,0 +1,128 @@
+#include "foundation/RWErrorHandler.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+namespace {
+
+bool g_seenBounds = false;
+std::string g_seenText;
+
+void Remember(const RWException* error)
+{
+    g_seenBounds = dynamic_cast<const RWBoundsError*>(error) != nullptr;
+    g_seenText = error->Why();
+}
+
+} // namespace
+
+TEST(RWMessageCatalogue, IdsAndTextsAreFixed)
+{
+    EXPECT_EQ(0x2013u, RWMessageIndexError().id);
+    EXPECT_STREQ("rwtools7.0", RWMessageIndexError().catalogue);
+    EXPECT_STREQ("[REF] Bad persistence reference", RWMessageBadReference().text);
+    EXPECT_EQ(0x200Du, RWMessageBadReference().id);
+    EXPECT_EQ(0x2000u, RWMessageAllocOutstanding().id);
+    EXPECT_EQ(0x2015u, RWMessageNoPersist().id);
+    EXPECT_STREQ("rwcore7.0", RWMessageNoMemory().catalogue);
+    EXPECT_EQ(0x1005u, RWMessageNoMemory().id);
+    EXPECT_EQ(0x100Au, RWMessageSyntaxStream().id);
+    EXPECT_STREQ("[SEEKERR] Seek error", RWMessageDefaultText(0x200E));
+    EXPECT_EQ(nullptr, RWMessageDefaultText(0x2016));
+}
+
+TEST(RWMessageCatalogue, FormatsPlaceholdersInOrder)
+{
+    EXPECT_STREQ("[INDEXERR] Illegal Index (7) for collection or string with 3 elements",
+                 RWMessageText(RWMessageIndexError(), 7u, 3u).Text());
+    EXPECT_STREQ("[NOCREATE] RWFactory: no create function for class with ID 36869 (0x9005)",
+                 RWMessageText(RWMessageNoCreate(), 0x9005, 0x9005).Text());
+    EXPECT_STREQ("[MAGIC] Bad magic number: -5 (should be 48879)",
+                 RWMessageText(RWMessageBadMagic(), -5L, 48879L).Text());
+}
+
+TEST(RWMessageCatalogue, OverlongFormattingIsCutAtTheWorkBuffer)
+{
+    const std::string huge(5000, 'x');
+    const RWMessageText text(RWMessageNoPersist(), huge.c_str());
+    EXPECT_EQ(RWMessageText::kWorkBufferSize - 1, std::string(text.Text()).size());
+    EXPECT_EQ(0u, std::string(text.Text()).find("[NOPERSIST] Persistence not implemented for type xxx"));
+}
+
+TEST(RWMessageText, CopiesAndAssignsOwnText)
+{
+    RWMessageText a("first");
+    RWMessageText b(a);
+    EXPECT_NE(a.Text(), b.Text());
+    EXPECT_STREQ("first", b.Text());
+    RWMessageText c("other");
+    c = a;
+    EXPECT_STREQ("first", c.Text());
+    c = c;
+    EXPECT_STREQ("first", c.Text());
+}
+
+TEST(RWException, OwnsItsTextOnlyWhenCopied)
+{
+    static const char fixed[] = "fixed text";
+    RWException shared(fixed, false);
+    EXPECT_EQ(fixed, shared.Why());
+    EXPECT_FALSE(shared.OwnsText());
+    RWException copyOfShared(shared);
+    EXPECT_EQ(fixed, copyOfShared.Why());
+
+    RWException owned(fixed, true);
+    EXPECT_NE(fixed, owned.Why());
+    EXPECT_TRUE(owned.OwnsText());
+    RWException copyOfOwned(owned);
+    EXPECT_NE(owned.Why(), copyOfOwned.Why());
+    EXPECT_STREQ(fixed, copyOfOwned.Why());
+
+    RWOutOfMemoryError nomem(1234);
+    EXPECT_STREQ("[NOMEM] No memory", nomem.Why());
+    EXPECT_FALSE(nomem.OwnsText());
+    EXPECT_EQ(1234u, nomem.Requested());
+}
+
+TEST(RWErrorHandler, SetReturnsThePreviousHandler)
+{
+    // The test main installed its recording handler over the default one.
+    RWErrorHandler testHandler = RWSetErrorHandler(Remember);
+    EXPECT_NE(nullptr, testHandler);
+    EXPECT_NE(&RWDefaultErrorHandler, testHandler);
+    RWRaise(RWBoundsError(RWMessageText(RWMessageIndex(), 4u, 2u)));
+    EXPECT_EQ("[INDEX] Index (4) out of range [0->2]", g_seenText);
+    EXPECT_TRUE(g_seenBounds);
+    EXPECT_EQ(&Remember, RWSetErrorHandler(testHandler));
+}
+
+TEST(RWErrorCapture, RecordsOnItsThreadAndReturns)
+{
+    RWErrorCapture capture;
+    RWRaiseIndexError(7, 3);
+    RWRaiseIndexError(static_cast<size_t>(-1), 3);
+    RWRaise(RWFileError(RWMessageText(RWMessageReadError()), nullptr, 1));
+    ASSERT_EQ(3u, capture.Count());
+    EXPECT_EQ("[INDEXERR] Illegal Index (7) for collection or string with 3 elements", capture.Messages()[0]);
+    EXPECT_EQ("[NPOSINDEX] The value RW_NPOS cannot be used as an index.", capture.Messages()[1]);
+    EXPECT_TRUE(capture.LastIs<RWFileError>());
+    EXPECT_FALSE(capture.LastIs<RWExternalError>());
+}
+
+TEST(RWErrorCapture, NestsAndLeavesOtherThreadsAlone)
+{
+    RWErrorCapture outer;
+    {
+        RWErrorCapture inner;
+        RWRaiseInternal(RWMessageNotAllowed());
+        EXPECT_EQ(1u, inner.Count());
+    }
+    EXPECT_TRUE(outer.Empty());
+    std::thread other([] { EXPECT_EQ(nullptr, RWErrorCapture::Current()); });
+    other.join();
+    RWRaiseExternal(RWMessageBadStream());
+    EXPECT_EQ("[STREAM] Bad input stream", outer.Last());
+    EXPECT_TRUE(outer.LastIs<RWExternalError>());
+}
