@@ -35,6 +35,7 @@ public:
     void Apply(RWApplyCollectable fn, void* arg) const override;
     // Frees every link.
     void Clear() override;
+    using RWSequenceable::Contains; // not the link test of the list base
     size_t Entries() const override { return RWSlistBase::Entries(); }
     RWCollectable* Find(const RWCollectable* obj) const override;
     // Appends.
