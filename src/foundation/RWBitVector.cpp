@@ -1,5 +1,6 @@
 #include "foundation/RWBitVector.h"
 
+#include "foundation/RWCollectionHelpers.h"
 #include "foundation/RWErrorHandler.h"
 
 #include <algorithm>
@@ -75,10 +76,7 @@ RWBitVector::~RWBitVector() { delete[] bytes_; }
 
 bool RWBitVector::BoundsCheck(size_t i) const
 {
-    if (i < count_)
-        return true;
-    RWRaiseIndexError(i, count_);
-    return false;
+    return RWIndexInRange(i, count_);
 }
 
 bool RWBitVector::TestBit(size_t i) const

@@ -2,6 +2,14 @@
 
 #include "foundation/RWErrorHandler.h"
 
+bool RWIndexInRange(size_t i, size_t limit, size_t count)
+{
+    if (i < limit)
+        return true;
+    RWRaiseIndexError(i, count);
+    return false;
+}
+
 uint32_t NextCapacity(uint32_t n, uint32_t elementSize)
 {
     if (n < 16)

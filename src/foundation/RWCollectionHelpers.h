@@ -9,6 +9,12 @@
 // The index that means "no position"; never a valid index.
 const size_t RW_NPOS = static_cast<size_t>(-1);
 
+// The index check of every container: true when i is below limit; otherwise raises the
+// index error with i and count ([NPOSINDEX] for RW_NPOS) and answers false. Positions
+// for insertion pass count + 1 as the limit.
+bool RWIndexInRange(size_t i, size_t limit, size_t count);
+inline bool RWIndexInRange(size_t i, size_t count) { return RWIndexInRange(i, count, count); }
+
 // The next capacity of a buffer of n elements of elementSize bytes: 16 for small
 // buffers, else double, and near the 32-bit limit half of what is left. A buffer that
 // cannot grow at all raises [OVFLOW] and gets 0.

@@ -1,6 +1,6 @@
 #include "foundation/RWDlistBase.h"
 
-#include "foundation/RWErrorHandler.h"
+#include "foundation/RWCollectionHelpers.h"
 
 RWDlistBase::RWDlistBase() { Reset(); }
 
@@ -36,10 +36,8 @@ RWDlistLink* RWDlistBase::Remove(RWDlistLink* link)
 
 RWDlistLink* RWDlistBase::At(size_t i) const
 {
-    if (i >= count_) {
-        RWRaiseIndexError(i, count_);
+    if (!RWIndexInRange(i, count_))
         return nullptr;
-    }
     RWDlistLink* link = head_.next;
     while (i--)
         link = link->next;
@@ -48,10 +46,8 @@ RWDlistLink* RWDlistBase::At(size_t i) const
 
 bool RWDlistBase::InsertAt(size_t i, RWDlistLink* x)
 {
-    if (i > count_) {
-        RWRaiseIndexError(i, count_);
+    if (!RWIndexInRange(i, size_t(count_) + 1, count_))
         return false;
-    }
     InsertAfter(i == 0 ? &head_ : At(i - 1), x);
     return true;
 }

@@ -1,6 +1,6 @@
 #include "foundation/RWPtrVector.h"
 
-#include "foundation/RWErrorHandler.h"
+#include "foundation/RWCollectionHelpers.h"
 
 #include <algorithm>
 
@@ -62,8 +62,5 @@ void RWPtrVector::Resize(size_t n)
 
 bool RWPtrVector::BoundsCheck(size_t i) const
 {
-    if (i < length_)
-        return true;
-    RWRaiseIndexError(i, length_);
-    return false;
+    return RWIndexInRange(i, length_);
 }

@@ -1,6 +1,6 @@
 #include "foundation/RWSlistBase.h"
 
-#include "foundation/RWErrorHandler.h"
+#include "foundation/RWCollectionHelpers.h"
 
 RWSlistBase::RWSlistBase() { Reset(); }
 
@@ -10,14 +10,6 @@ void RWSlistBase::Reset()
     tail_.next = &tail_;
     last_ = &head_;
     count_ = 0;
-}
-
-bool RWSlistBase::IndexOk(size_t i, size_t limit, size_t count)
-{
-    if (i < limit)
-        return true;
-    RWRaiseIndexError(i, count);
-    return false;
 }
 
 void RWSlistBase::InsertAfter(RWSlistLink* p, RWSlistLink* x)
@@ -41,7 +33,7 @@ RWSlistLink* RWSlistBase::RemoveAfter(RWSlistLink* p)
 
 RWSlistLink* RWSlistBase::At(size_t i) const
 {
-    if (!IndexOk(i, count_, count_))
+    if (!RWIndexInRange(i, count_))
         return nullptr;
     RWSlistLink* link = head_.next;
     while (i--)
@@ -52,7 +44,7 @@ RWSlistLink* RWSlistBase::At(size_t i) const
 bool RWSlistBase::InsertAt(size_t i, RWSlistLink* x)
 {
     // Inserting at the count appends.
-    if (!IndexOk(i, size_t(count_) + 1, count_))
+    if (!RWIndexInRange(i, size_t(count_) + 1, count_))
         return false;
     InsertAfter(i == 0 ? &head_ : At(i - 1), x);
     return true;
@@ -60,7 +52,7 @@ bool RWSlistBase::InsertAt(size_t i, RWSlistLink* x)
 
 RWSlistLink* RWSlistBase::RemoveAt(size_t i)
 {
-    if (!IndexOk(i, count_, count_))
+    if (!RWIndexInRange(i, count_))
         return nullptr;
     return RemoveAfter(i == 0 ? &head_ : At(i - 1));
 }

@@ -64,9 +64,6 @@ protected:
     void Reset();
 
 private:
-    // Raises the index error and answers false when i is not below limit.
-    static bool IndexOk(size_t i, size_t limit, size_t count);
-
     RWSlistLink head_;
     RWSlistLink tail_;
     RWSlistLink* last_;

@@ -34,19 +34,16 @@ RWCollectable* RWSlistCollectables::CreateNew() const { return new RWSlistCollec
 RWCollectable* RWSlistCollectables::Copy() const { return new RWSlistCollectables(*this); }
 RWClassID RWSlistCollectables::ClassId() const { return kClassId; }
 
-bool RWSlistCollectables::IsEqual(const RWCollectable* other) const
+bool RWSlistCollectables::IsEqual(const RWCollectable* other) const { return IsEqualList(other, kClassId); }
+
+bool RWSlistCollectables::IsEqualList(const RWCollectable* other, RWClassID classId) const
 {
-    if (!other || other->ClassId() != kClassId)
+    if (!other || other->ClassId() != classId)
         return false;
     const RWSlistCollectables* list = dynamic_cast<const RWSlistCollectables*>(other);
-    return list && SameMembers(*list);
-}
-
-bool RWSlistCollectables::SameMembers(const RWSlistCollectables& other) const
-{
-    if (Entries() != other.Entries())
+    if (!list || Entries() != list->Entries())
         return false;
-    const RWSlistLink* q = other.Head()->next;
+    const RWSlistLink* q = list->Head()->next;
     for (const RWSlistLink* p = Head()->next; p != Tail(); p = p->next, q = q->next) {
         const RWCollectable* a = Member(p);
         const RWCollectable* b = Member(q);

@@ -73,8 +73,9 @@ protected:
     RWCollectable* RemoveFirst();
     // Unlinks the first member that passes test.
     RWCollectable* RemoveMatching(RWTestCollectable test, const void* arg);
-    // True when both lists hold pairwise equal members, in order.
-    bool SameMembers(const RWSlistCollectables& other) const;
+    // True when other answers the class id and is a list with pairwise equal members,
+    // in order.
+    bool IsEqualList(const RWCollectable* other, RWClassID classId) const;
 
     static RWCollectableLink* NewLink(RWCollectable* obj);
     static RWCollectable* Member(const RWSlistLink* link) { return static_cast<const RWCollectableLink*>(link)->item; }

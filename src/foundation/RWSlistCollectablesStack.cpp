@@ -4,13 +4,7 @@ RWCollectable* RWSlistCollectablesStack::CreateNew() const { return new RWSlistC
 RWCollectable* RWSlistCollectablesStack::Copy() const { return new RWSlistCollectablesStack(*this); }
 RWClassID RWSlistCollectablesStack::ClassId() const { return kClassId; }
 
-bool RWSlistCollectablesStack::IsEqual(const RWCollectable* other) const
-{
-    if (!other || other->ClassId() != kClassId)
-        return false;
-    const RWSlistCollectables* list = dynamic_cast<const RWSlistCollectables*>(other);
-    return list && SameMembers(*list);
-}
+bool RWSlistCollectablesStack::IsEqual(const RWCollectable* other) const { return IsEqualList(other, kClassId); }
 
 RWCollectable* RWSlistCollectablesStack::Insert(RWCollectable* obj) { return Push(obj); }
 RWCollectable* RWSlistCollectablesStack::Remove(const RWCollectable*) { return Pop(); }
