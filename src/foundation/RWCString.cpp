@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+
+static_assert(sizeof(RWCString) == sizeof(char*), "a string is one pointer to its characters");
+static_assert(sizeof(RWCStringSpan) == 12, "a span is the string, a start and a length");
 
 // Created on first use; destroyed after every string of default priority, so statics
 // that hold strings can still release them.
@@ -41,10 +43,7 @@ void RWStringTraits<char>::RaiseSpanIndex(size_t index, size_t spanLength) { RWR
 
 RWCString::RWCString(size_t capacity) : core_(Core::Blank(0, capacity)) {}
 
-RWCString::RWCString(const char* s)
-    : core_(Core::OfText(s, RWStringTraits<char>::TextLength(s), RWStringTraits<char>::TextLength(s)))
-{
-}
+RWCString::RWCString(const char* s) : core_(Core::OfText(s)) {}
 
 RWCString::RWCString(const char* s, size_t n) : core_(Core::OfText(s, n, n)) {}
 
@@ -225,18 +224,7 @@ RWCString ToUpper(const RWCString& s)
     return copy;
 }
 
-RWCString StrXForm(const RWCString& s)
-{
-    const size_t n = std::strxfrm(nullptr, s.Data(), 0);
-    if (n == 0 || n == static_cast<size_t>(-1) || n >= INT_MAX)
-        return RWCString();
-    RWCString result;
-    char* buffer = result.Clobber(n);
-    if (std::strxfrm(buffer, s.Data(), n + 1) > n)
-        return RWCString();
-    result.SetLength(n);
-    return result;
-}
+RWCString StrXForm(const RWCString& s) { return RWCString(RWCString::Core::Transformed(s.Data())); }
 
 RWBinaryFile& operator<<(RWBinaryFile& file, const RWCString& s)
 {

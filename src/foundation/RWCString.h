@@ -145,6 +145,7 @@ private:
     friend RWCString operator+(const RWCString& a, const char* b);
     friend RWCString operator+(const char* a, const RWCString& b);
     friend RWCString operator+(const RWCString& a, const RWCString& b);
+    friend RWCString StrXForm(const RWCString& s);
 
     explicit RWCString(Core&& core) : core_(static_cast<Core&&>(core)) {}
 

@@ -30,26 +30,25 @@ void RWStringLock::Acquire()
 
 void RWStringLock::Release() { LeaveCriticalSection(&section_); }
 
-void RWRefCount::AddReference(uint32_t& count, RWStringLock& lock)
+namespace {
+
+template <class Count>
+void Increment(Count& count, RWStringLock& lock)
 {
     RWStringLockGuard guard(lock);
     ++count;
 }
 
-uint32_t RWRefCount::RemoveReference(uint32_t& count, RWStringLock& lock)
+template <class Count>
+Count Decrement(Count& count, RWStringLock& lock)
 {
     RWStringLockGuard guard(lock);
     return count--;
 }
 
-void RWRefCount::AddReference(int32_t& count, RWStringLock& lock)
-{
-    RWStringLockGuard guard(lock);
-    ++count;
-}
+} // namespace
 
-int32_t RWRefCount::RemoveReference(int32_t& count, RWStringLock& lock)
-{
-    RWStringLockGuard guard(lock);
-    return count--;
-}
+void RWRefCount::AddReference(uint32_t& count, RWStringLock& lock) { Increment(count, lock); }
+uint32_t RWRefCount::RemoveReference(uint32_t& count, RWStringLock& lock) { return Decrement(count, lock); }
+void RWRefCount::AddReference(int32_t& count, RWStringLock& lock) { Increment(count, lock); }
+int32_t RWRefCount::RemoveReference(int32_t& count, RWStringLock& lock) { return Decrement(count, lock); }

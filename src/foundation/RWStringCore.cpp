@@ -5,6 +5,7 @@
 #include "foundation/RWRefCount.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <new>
 #include <type_traits>
@@ -17,6 +18,13 @@ static_assert(offsetof(RWStringEmptyRep<wchar_t>, text) == sizeof(RWStringRepOf<
 namespace {
 
 size_t SumOrMax(size_t a, size_t b) { return a > SIZE_MAX - b ? SIZE_MAX : a + b; }
+
+size_t Exchange(size_t& setting, size_t value)
+{
+    const size_t old = setting;
+    setting = value;
+    return old;
+}
 
 uint32_t RotateLeft5(uint32_t h) { return (h << 5) | (h >> 27); }
 
@@ -130,6 +138,13 @@ RWStringCore<Char> RWStringCore<Char>::OfText(const Char* s, size_t n, size_t ca
 }
 
 template <class Char>
+RWStringCore<Char> RWStringCore<Char>::OfText(const Char* s)
+{
+    const size_t n = Traits::TextLength(s);
+    return OfText(s, n, n);
+}
+
+template <class Char>
 RWStringCore<Char> RWStringCore<Char>::OfFill(Char c, size_t n, size_t capacity)
 {
     RWStringCore core = Blank(n, capacity);
@@ -150,6 +165,18 @@ RWStringCore<Char> RWStringCore<Char>::OfConcat(const Char* a, size_t na, const 
         std::memcpy(core.data_, a, na * sizeof(Char));
     if (nb)
         std::memcpy(core.data_ + na, b, nb * sizeof(Char));
+    return core;
+}
+
+template <class Char>
+RWStringCore<Char> RWStringCore<Char>::Transformed(const Char* s)
+{
+    const size_t n = Traits::Transform(nullptr, s, 0);
+    if (n == 0 || n == static_cast<size_t>(-1) || n >= INT_MAX)
+        return RWStringCore();
+    RWStringCore core = Blank(n, n);
+    if (Traits::Transform(core.data_, s, n + 1) > n)
+        return RWStringCore();
     return core;
 }
 
@@ -175,25 +202,19 @@ size_t RWStringCore<Char>::AdjustCapacity(size_t n)
 template <class Char>
 size_t RWStringCore<Char>::SetInitialCapacity(size_t n)
 {
-    const size_t old = Traits::settings.initialCapacity;
-    Traits::settings.initialCapacity = n;
-    return old;
+    return Exchange(Traits::settings.initialCapacity, n);
 }
 
 template <class Char>
 size_t RWStringCore<Char>::SetResizeIncrement(size_t n)
 {
-    const size_t old = Traits::settings.resizeIncrement;
-    Traits::settings.resizeIncrement = n;
-    return old;
+    return Exchange(Traits::settings.resizeIncrement, n);
 }
 
 template <class Char>
 size_t RWStringCore<Char>::SetMaxWaste(size_t n)
 {
-    const size_t old = Traits::settings.maxWaste;
-    Traits::settings.maxWaste = n;
-    return old;
+    return Exchange(Traits::settings.maxWaste, n);
 }
 
 template <class Char>

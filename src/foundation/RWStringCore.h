@@ -10,6 +10,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <cwchar>
 
 class RWBinaryFile;
 class RWStringLock;
@@ -55,6 +57,7 @@ struct RWStringTraits<char> {
     static RWStringEmptyRep<char> empty;
 
     static size_t TextLength(const char* s);
+    static size_t Transform(char* out, const char* s, size_t size) { return std::strxfrm(out, s, size); }
     static char Lower(char c);
     static char Upper(char c);
     // Bytes compare as signed 8-bit values against terminated text and after folding.
@@ -73,6 +76,7 @@ struct RWStringTraits<wchar_t> {
     static RWStringEmptyRep<wchar_t> empty;
 
     static size_t TextLength(const wchar_t* s);
+    static size_t Transform(wchar_t* out, const wchar_t* s, size_t size) { return std::wcsxfrm(out, s, size); }
     static wchar_t Lower(wchar_t c);
     static wchar_t Upper(wchar_t c);
     // Characters compare as unsigned 16-bit values.
@@ -107,9 +111,13 @@ public:
     // caller fills (through MutableData); capacity 0 and length 0 share the empty one.
     static RWStringCore Blank(size_t length, size_t capacity);
     static RWStringCore OfText(const Char* s, size_t n, size_t capacity);
+    // Terminated text with capacity = length.
+    static RWStringCore OfText(const Char* s);
     static RWStringCore OfFill(Char c, size_t n, size_t capacity);
     // Both texts one after the other, capacity by the capacity rule; a null text is empty.
     static RWStringCore OfConcat(const Char* a, size_t na, const Char* b, size_t nb);
+    // The collation transform (strxfrm, wcsxfrm) of the text; empty when it fails.
+    static RWStringCore Transformed(const Char* s);
 
     const Char* Data() const { return data_; }
     size_t Length() const { return RepOf(data_)->length; }

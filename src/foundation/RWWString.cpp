@@ -5,12 +5,14 @@
 #include "foundation/RWRefCount.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <cwctype>
 #include <memory>
+
+static_assert(sizeof(RWWString) == sizeof(wchar_t*), "a string is one pointer to its characters");
+static_assert(sizeof(RWWStringSpan) == 12, "a span is the string, a start and a length");
 
 // As the 8-bit string's lock: created on first use, destroyed after default-priority statics.
 RWStringLock RWStringTraits<wchar_t>::lock __attribute__((init_priority(101)));
@@ -37,6 +39,7 @@ void RWStringTraits<wchar_t>::RaiseSpanIndex(size_t index, size_t spanLength)
 
 namespace {
 
+// Capacity at least n.
 RWWString::Core Widened(const char* s, size_t n, size_t capacity)
 {
     if (!s)
@@ -83,10 +86,7 @@ RWWString::Core Converted(const char* s, size_t n, bool terminated)
 
 RWWString::RWWString(size_t capacity) : core_(Core::Blank(0, capacity)) {}
 
-RWWString::RWWString(const wchar_t* s)
-    : core_(Core::OfText(s, RWStringTraits<wchar_t>::TextLength(s), RWStringTraits<wchar_t>::TextLength(s)))
-{
-}
+RWWString::RWWString(const wchar_t* s) : core_(Core::OfText(s)) {}
 
 RWWString::RWWString(const wchar_t* s, size_t n) : core_(Core::OfText(s, n, n)) {}
 
@@ -108,7 +108,7 @@ RWWString::RWWString(char c)
 {
 }
 
-RWWString::RWWString(const char* s) : core_(Widened(s, s ? std::strlen(s) : 0, s ? std::strlen(s) : 0)) {}
+RWWString::RWWString(const char* s) : core_(Widened(s, RWStringTraits<char>::TextLength(s), 0)) {}
 RWWString::RWWString(const char* s, size_t n) : core_(Widened(s, n, n)) {}
 RWWString::RWWString(const RWCString& s) : core_(Widened(s.Data(), s.Length(), s.Length())) {}
 RWWString::RWWString(const char* s, MultiByte) : core_(Converted(s, s ? std::strlen(s) : 0, true)) {}
@@ -294,18 +294,7 @@ RWWString ToUpper(const RWWString& s)
     return copy;
 }
 
-RWWString StrXForm(const RWWString& s)
-{
-    const size_t n = std::wcsxfrm(nullptr, s.Data(), 0);
-    if (n == 0 || n == static_cast<size_t>(-1) || n >= INT_MAX)
-        return RWWString();
-    RWWString result;
-    wchar_t* buffer = result.Clobber(n);
-    if (std::wcsxfrm(buffer, s.Data(), n + 1) > n)
-        return RWWString();
-    result.SetLength(n);
-    return result;
-}
+RWWString StrXForm(const RWWString& s) { return RWWString(RWWString::Core::Transformed(s.Data())); }
 
 RWBinaryFile& operator<<(RWBinaryFile& file, const RWWString& s)
 {

@@ -147,6 +147,7 @@ private:
     friend RWWString operator+(const RWWString& a, const wchar_t* b);
     friend RWWString operator+(const wchar_t* a, const RWWString& b);
     friend RWWString operator+(const RWWString& a, const RWWString& b);
+    friend RWWString StrXForm(const RWWString& s);
 
     explicit RWWString(Core&& core) : core_(static_cast<Core&&>(core)) {}
 
