@@ -112,6 +112,9 @@ RWCString RWCString::Copy() const { return RWCString(Core::OfText(Data(), Length
 
 RWCStringSpan RWCString::operator()(size_t start, size_t n)
 {
+    // A start of RW_NPOS (a failed search) gives the null span.
+    if (start == RW_NPOS)
+        return RWCStringSpan(core_, RW_NPOS, 0);
     start = std::min(start, Length());
     return RWCStringSpan(core_, start, std::min(n, Length() - start));
 }

@@ -171,6 +171,9 @@ RWWString RWWString::Copy() const { return RWWString(Core::OfText(Data(), Length
 
 RWWStringSpan RWWString::operator()(size_t start, size_t n)
 {
+    // A start of RW_NPOS (a failed search) gives the null span.
+    if (start == RW_NPOS)
+        return RWWStringSpan(core_, RW_NPOS, 0);
     start = std::min(start, Length());
     return RWWStringSpan(core_, start, std::min(n, Length() - start));
 }
