@@ -1,6 +1,8 @@
-// Test helpers that read a disk file manager's file from outside: its bytes, its header
+// Test helpers that read a disk file manager's file from outside: its words, its header
 // and the free extents of every list block round the ring.
 #pragma once
+
+#include "FileBytes.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -9,28 +11,6 @@
 #include <vector>
 
 namespace disktest {
-
-inline std::vector<uint8_t> FileBytes(const std::string& name)
-{
-    std::vector<uint8_t> bytes;
-    if (FILE* f = std::fopen(name.c_str(), "rb")) {
-        int c;
-        while ((c = std::fgetc(f)) != EOF)
-            bytes.push_back(static_cast<uint8_t>(c));
-        std::fclose(f);
-    }
-    return bytes;
-}
-
-inline void WriteFileBytes(const std::string& name, const std::vector<uint8_t>& bytes)
-{
-    FILE* f = std::fopen(name.c_str(), "wb");
-    if (!f)
-        return;
-    if (!bytes.empty())
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
 
 inline uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset)
 {
