@@ -114,6 +114,19 @@ uint32_t RWFreeSpaceListOf<Capacity, Mark>::MaxBlocks() const
     return (file_.End() - file_.FirstBlock()) / kBlockSize + 1;
 }
 
+// Moves on to the next block of the ring, unless the walk has already seen as many
+// blocks as the file can hold.
+template <uint32_t Capacity, uint16_t Mark>
+bool RWFreeSpaceListOf<Capacity, Mark>::Advance(uint32_t limit, uint32_t& visited)
+{
+    if (visited++ >= limit) {
+        RaiseListSize(limit, visited);
+        loaded_ = false;
+        return false;
+    }
+    return Load(image_.next);
+}
+
 template <uint32_t Capacity, uint16_t Mark>
 void RWFreeSpaceListOf<Capacity, Mark>::RemoveEntry(uint32_t i)
 {
@@ -160,12 +173,7 @@ uint32_t RWFreeSpaceListOf<Capacity, Mark>::AllocateAt(uint32_t size, int depth)
         }
         if (found < Capacity || image_.next == first)
             break;
-        if (visited++ >= limit) {
-            RaiseListSize(limit, visited);
-            loaded_ = false;
-            return kNone;
-        }
-        if (!Load(image_.next))
+        if (!Advance(limit, visited))
             return kNone;
     }
 
@@ -239,12 +247,7 @@ bool RWFreeSpaceListOf<Capacity, Mark>::DeallocateExtent(uint32_t start, uint32_
         }
         if (image_.next == first)
             break;
-        if (visited++ >= limit) {
-            RaiseListSize(limit, visited);
-            loaded_ = false;
-            return false;
-        }
-        if (!Load(image_.next))
+        if (!Advance(limit, visited))
             return false;
     }
     return AddBlock(start, length, depth);
@@ -340,12 +343,13 @@ bool RWFreeSpaceListOf<Capacity, Mark>::RemoveEmptyBlock(int depth)
         const uint32_t limit = MaxBlocks();
         uint32_t visited = 1;
         while (image_.next != empty) {
-            if (image_.next == kFirst || visited++ >= limit) {
-                RaiseListSize(limit, visited);
+            // Back at 12 without meeting it: the empty block is not in the ring.
+            if (image_.next == kFirst) {
+                RaiseOutOfRange(empty, file_.End());
                 loaded_ = false;
                 return false;
             }
-            if (!Load(image_.next))
+            if (!Advance(limit, visited))
                 return false;
         }
         image_.next = next;

@@ -73,6 +73,7 @@ private:
     bool Store();
     bool Check();
     uint32_t MaxBlocks() const;
+    bool Advance(uint32_t limit, uint32_t& visited);
     uint32_t AllocateAt(uint32_t size, int depth);
     bool DeallocateExtent(uint32_t start, uint32_t length, int depth);
     Offer OfferExtent(uint32_t start, uint32_t length);

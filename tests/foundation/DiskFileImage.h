@@ -6,8 +6,10 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace disktest {
@@ -73,6 +75,35 @@ inline ListImage ReadLists(const std::string& name)
             break;
     }
     return image;
+}
+
+// Every byte of the used space behind the first list block must be a free extent, one
+// of the blocks in use, or a further list block (which may have been given 4 bytes more
+// than it uses). Answers the first place that is none of these, empty when there is none.
+inline std::string UnaccountedSpace(const ListImage& lists, const std::vector<Extent>& inUse)
+{
+    std::vector<std::pair<Extent, bool>> regions;
+    for (const Extent& e : inUse)
+        regions.push_back({e, false});
+    for (const Extent& e : lists.extents)
+        regions.push_back({e, false});
+    for (size_t k = 1; k < lists.blocks.size(); ++k)
+        regions.push_back({{lists.blocks[k], lists.blockSize}, true});
+    std::sort(regions.begin(), regions.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    uint32_t at = 12 + lists.blockSize;
+    bool afterListBlock = false;
+    for (const auto& region : regions) {
+        if (region.first.offset < at)
+            return "overlap at " + std::to_string(region.first.offset);
+        const uint32_t gap = region.first.offset - at;
+        if (gap != 0 && !(afterListBlock && gap == 4))
+            return std::to_string(gap) + " bytes at " + std::to_string(at);
+        at = region.first.offset + region.first.length;
+        afterListBlock = region.second;
+    }
+    if (lists.end != at && !(afterListBlock && lists.end == at + 4))
+        return "used space ends at " + std::to_string(lists.end) + ", regions at " + std::to_string(at);
+    return std::string();
 }
 
 } // namespace disktest

@@ -28,6 +28,14 @@ std::unique_ptr<RWDiskBTree> RecordsTree(RWDiskFileManager& file)
     return std::unique_ptr<RWDiskBTree>(new RWDiskBTree(file, 10, 0, 16, 0, kNone, 0, 10, 10));
 }
 
+// A new records file and its tree.
+struct RecordsFile {
+    explicit RecordsFile(const char* leaf) : path(leaf), file(path.c_str()), tree(RecordsTree(file)) {}
+    TempPath path;
+    RWDiskFileManager file;
+    std::unique_ptr<RWDiskBTree> tree;
+};
+
 std::string Key(int i)
 {
     char text[16];
@@ -38,6 +46,13 @@ std::string Key(int i)
 void Collect(const char* key, uint32_t value, void* arg)
 {
     static_cast<std::vector<std::pair<std::string, uint32_t>>*>(arg)->emplace_back(key, value);
+}
+
+// Inserts Key(i) with value i for i from first to last.
+void Fill(RWDiskBTree& tree, int first, int last, int step = 1)
+{
+    for (int i = first; i <= last; i += step)
+        tree.InsertKeyAndValue(Key(i).c_str(), static_cast<uint32_t>(i));
 }
 
 std::vector<std::pair<std::string, uint32_t>> InOrder(RWDiskBTree& tree)
@@ -54,6 +69,7 @@ std::vector<std::pair<std::string, uint32_t>> Expected(const std::map<std::strin
 
 // One node read from the file's bytes.
 struct NodeImage {
+    uint32_t offset = kNone;
     uint32_t count = 0;
     std::vector<uint32_t> children;
     std::vector<std::string> keys;
@@ -64,6 +80,7 @@ NodeImage ReadNodeAt(RWDiskFileManager& file, uint32_t offset, uint32_t n = 10, 
     file.Flush();
     const std::vector<uint8_t> bytes = FileBytes(file.GetName());
     NodeImage node;
+    node.offset = offset;
     node.count = Word(bytes, offset);
     for (uint32_t i = 0; i <= node.count && i <= 2 * n; ++i)
         node.children.push_back(Word(bytes, offset + 4 + 4 * i));
@@ -74,6 +91,15 @@ NodeImage ReadNodeAt(RWDiskFileManager& file, uint32_t offset, uint32_t n = 10, 
     return node;
 }
 
+// Writes a records file holding Key(0) to Key(keys - 1) and answers its root node.
+NodeImage WriteRecordsFile(const std::string& path, int keys)
+{
+    RWDiskFileManager file(path.c_str());
+    auto tree = RecordsTree(file);
+    Fill(*tree, 0, keys - 1);
+    return ReadNodeAt(file, tree->RootOffset());
+}
+
 std::vector<std::string> Keys(int from, int to, int step = 1)
 {
     std::vector<std::string> keys;
@@ -82,45 +108,27 @@ std::vector<std::string> Keys(int from, int to, int step = 1)
     return keys;
 }
 
-// Every byte from the first block on is the tree's info block, a free extent or a list
-// block (which may have been given 4 bytes more than it uses).
+// Nothing but the tree's info block is in use: every node went back to the lists.
 void ExpectOnlyInfoBlockInUse(RWDiskFileManager& file)
 {
-    const ListImage lists = ReadLists((file.Flush(), file.GetName()));
-    std::vector<std::pair<Extent, bool>> pieces;
-    pieces.push_back({{280, 44}, false});
-    for (const Extent& e : lists.extents)
-        pieces.push_back({e, false});
-    for (size_t k = 1; k < lists.blocks.size(); ++k)
-        pieces.push_back({{lists.blocks[k], 268}, true});
-    std::sort(pieces.begin(), pieces.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    uint32_t at = 280;
-    bool afterListBlock = false;
-    for (const auto& piece : pieces) {
-        const uint32_t gap = piece.first.offset - at;
-        EXPECT_TRUE(gap == 0 || (afterListBlock && gap == 4)) << "unaccounted bytes at " << at;
-        at = piece.first.offset + piece.first.length;
-        afterListBlock = piece.second;
-    }
-    EXPECT_TRUE(lists.end == at || (afterListBlock && lists.end == at + 4)) << lists.end << " " << at;
+    file.Flush();
+    EXPECT_EQ("", UnaccountedSpace(ReadLists(file.GetName()), {{280, 44}}));
 }
 
 } // namespace
 
 TEST(RWDiskBTreeLayout, NewRecordsFileHasItsInfoBlockFirst)
 {
-    TempPath path("info.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
-    ASSERT_TRUE(tree->IsValid());
-    EXPECT_EQ(284u, tree->InfoOffset());
-    EXPECT_EQ(284u, file.Start());
-    EXPECT_EQ(kNone, tree->RootOffset());
-    EXPECT_EQ(488u, tree->NodeSize());
-    EXPECT_EQ(0u, tree->Entries());
-    EXPECT_EQ(0u, tree->Height());
-    file.Flush();
-    const std::vector<uint8_t> bytes = FileBytes(path.str());
+    RecordsFile f("info.dbt");
+    ASSERT_TRUE(f.tree->IsValid());
+    EXPECT_EQ(284u, f.tree->InfoOffset());
+    EXPECT_EQ(284u, f.file.Start());
+    EXPECT_EQ(kNone, f.tree->RootOffset());
+    EXPECT_EQ(488u, f.tree->NodeSize());
+    EXPECT_EQ(0u, f.tree->Entries());
+    EXPECT_EQ(0u, f.tree->Height());
+    f.file.Flush();
+    const std::vector<uint8_t> bytes = FileBytes(f.path.str());
     const uint8_t expected[] = {0x2C, 0x00, 0x00, 0x00,                         // length word 44
                                 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, // root, reserved
                                 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, // version 512, entries 0
@@ -134,43 +142,39 @@ TEST(RWDiskBTreeLayout, NewRecordsFileHasItsInfoBlockFirst)
 
 TEST(RWDiskBTreeLayout, FirstInsertMakesAOneKeyRootOf492Bytes)
 {
-    TempPath path("first.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
-    EXPECT_EQ(1, tree->InsertKeyAndValue("IndexOfRecords", 7));
-    EXPECT_EQ(328u, tree->RootOffset());
+    RecordsFile f("first.dbt");
+    EXPECT_EQ(1, f.tree->InsertKeyAndValue("IndexOfRecords", 7));
+    EXPECT_EQ(328u, f.tree->RootOffset());
     uint32_t length = 0;
-    file.ReadAt(324, &length, 4);
+    f.file.ReadAt(324, &length, 4);
     EXPECT_EQ(492u, length);
-    const NodeImage root = ReadNodeAt(file, 328);
+    const NodeImage root = ReadNodeAt(f.file, 328);
     EXPECT_EQ(1u, root.count);
     EXPECT_EQ(std::vector<uint32_t>({kNone, kNone}), root.children);
     EXPECT_EQ(std::vector<std::string>({"IndexOfRecords"}), root.keys);
     // The new root reached the info block at once; the count follows at the next write.
-    file.Flush();
-    EXPECT_EQ(328u, Word(FileBytes(path.str()), 284));
-    EXPECT_EQ(1u, tree->Entries());
-    EXPECT_EQ(1u, tree->Height());
+    f.file.Flush();
+    EXPECT_EQ(328u, Word(FileBytes(f.path.str()), 284));
+    EXPECT_EQ(1u, f.tree->Entries());
+    EXPECT_EQ(1u, f.tree->Height());
 }
 
 TEST(RWDiskBTreeInsert, TwentyFirstKeySplitsTheRoot)
 {
-    TempPath path("split.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
+    RecordsFile f("split.dbt");
     for (int i = 1; i <= 20; ++i)
-        ASSERT_EQ(1, tree->InsertKeyAndValue(Key(i).c_str(), i));
-    EXPECT_EQ(1u, tree->Height());
-    const uint32_t oldRoot = tree->RootOffset();
-    ASSERT_EQ(1, tree->InsertKeyAndValue(Key(21).c_str(), 21));
-    EXPECT_EQ(2u, tree->Height());
-    EXPECT_EQ(21u, tree->Entries());
-    const NodeImage root = ReadNodeAt(file, tree->RootOffset());
+        ASSERT_EQ(1, f.tree->InsertKeyAndValue(Key(i).c_str(), i));
+    EXPECT_EQ(1u, f.tree->Height());
+    const uint32_t oldRoot = f.tree->RootOffset();
+    ASSERT_EQ(1, f.tree->InsertKeyAndValue(Key(21).c_str(), 21));
+    EXPECT_EQ(2u, f.tree->Height());
+    EXPECT_EQ(21u, f.tree->Entries());
+    const NodeImage root = ReadNodeAt(f.file, f.tree->RootOffset());
     EXPECT_EQ(1u, root.count);
     EXPECT_EQ(std::vector<std::string>({Key(11)}), root.keys);
     EXPECT_EQ(oldRoot, root.children[0]);
-    EXPECT_EQ(Keys(1, 10), ReadNodeAt(file, root.children[0]).keys);
-    EXPECT_EQ(Keys(12, 21), ReadNodeAt(file, root.children[1]).keys);
+    EXPECT_EQ(Keys(1, 10), ReadNodeAt(f.file, root.children[0]).keys);
+    EXPECT_EQ(Keys(12, 21), ReadNodeAt(f.file, root.children[1]).keys);
 }
 
 // A full leaf of the even keys 0 to 38, then one odd key placed before, at and after
@@ -228,62 +232,54 @@ TEST(RWDiskBTreeInsert, InnerSplitsKeepEveryKeyFindable)
 
 TEST(RWDiskBTreeInsert, PresentKeyIsRefusedAndNothingChanges)
 {
-    TempPath path("dup.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
-    for (int i = 0; i < 50; ++i)
-        tree->InsertKeyAndValue(Key(i).c_str(), i);
-    const uint32_t end = file.End();
-    EXPECT_EQ(0, tree->InsertKeyAndValue(Key(17).c_str(), 999));
-    EXPECT_EQ(50u, tree->Entries());
-    EXPECT_EQ(end, file.End());
+    RecordsFile f("dup.dbt");
+    Fill(*f.tree, 0, 49);
+    const uint32_t end = f.file.End();
+    EXPECT_EQ(0, f.tree->InsertKeyAndValue(Key(17).c_str(), 999));
+    EXPECT_EQ(50u, f.tree->Entries());
+    EXPECT_EQ(end, f.file.End());
     RWCString found;
     uint32_t value = 0;
-    ASSERT_EQ(1, tree->FindKeyAndValue(Key(17).c_str(), found, value));
+    ASSERT_EQ(1, f.tree->FindKeyAndValue(Key(17).c_str(), found, value));
     EXPECT_EQ(17u, value);
 }
 
 TEST(RWDiskBTreeFind, AbsentKeyGivesZeroAndNoValue)
 {
-    TempPath path("absent.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
+    RecordsFile f("absent.dbt");
     RWCString found;
     uint32_t value = 5;
-    EXPECT_EQ(0, tree->FindKeyAndValue("nothing", found, value));
+    EXPECT_EQ(0, f.tree->FindKeyAndValue("nothing", found, value));
     EXPECT_EQ(kNone, value);
-    for (int i = 0; i < 100; i += 2)
-        tree->InsertKeyAndValue(Key(i).c_str(), i);
+    Fill(*f.tree, 0, 98, 2);
     value = 5;
-    EXPECT_EQ(0, tree->FindKeyAndValue(Key(51).c_str(), found, value));
+    EXPECT_EQ(0, f.tree->FindKeyAndValue(Key(51).c_str(), found, value));
     EXPECT_EQ(kNone, value);
-    EXPECT_EQ(0, tree->FindKeyAndValue("zzz", found, value));
-    EXPECT_EQ(0, tree->FindKeyAndValue("", found, value));
-    EXPECT_EQ(0, tree->FindKeyAndValue(nullptr, found, value));
-    EXPECT_EQ(0, tree->InsertKeyAndValue(nullptr, 1));
+    EXPECT_EQ(0, f.tree->FindKeyAndValue("zzz", found, value));
+    EXPECT_EQ(0, f.tree->FindKeyAndValue("", found, value));
+    EXPECT_EQ(0, f.tree->FindKeyAndValue(nullptr, found, value));
+    EXPECT_EQ(0, f.tree->InsertKeyAndValue(nullptr, 1));
 }
 
 TEST(RWDiskBTreeKeys, TextKeysCompareOverTheirFirstSixteenCharacters)
 {
-    TempPath path("text.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
+    RecordsFile f("text.dbt");
     const char padded[16] = {'a', 'b'};
-    ASSERT_EQ(1, tree->InsertKeyAndValue("ab", 1));
-    EXPECT_EQ(0, tree->InsertKeyAndValue(padded, 2));
-    ASSERT_EQ(1, tree->InsertKeyAndValue("abcdefghijklmnopqrst", 3));
+    ASSERT_EQ(1, f.tree->InsertKeyAndValue("ab", 1));
+    EXPECT_EQ(0, f.tree->InsertKeyAndValue(padded, 2));
+    ASSERT_EQ(1, f.tree->InsertKeyAndValue("abcdefghijklmnopqrst", 3));
     RWCString found;
     uint32_t value = 0;
-    ASSERT_EQ(1, tree->FindKeyAndValue("abcdefghijklmnop", found, value));
+    ASSERT_EQ(1, f.tree->FindKeyAndValue("abcdefghijklmnop", found, value));
     EXPECT_EQ(3u, value);
     EXPECT_EQ(16u, found.Length());
     EXPECT_TRUE(found == "abcdefghijklmnop");
-    ASSERT_EQ(1, tree->FindKeyAndValue("abcdefghijklmnopXYZ", found, value));
-    EXPECT_EQ(0, tree->InsertKeyAndValue("abcdefghijklmnop-other", 4));
-    ASSERT_EQ(1, tree->FindKeyAndValue("ab", found, value));
+    ASSERT_EQ(1, f.tree->FindKeyAndValue("abcdefghijklmnopXYZ", found, value));
+    EXPECT_EQ(0, f.tree->InsertKeyAndValue("abcdefghijklmnop-other", 4));
+    ASSERT_EQ(1, f.tree->FindKeyAndValue("ab", found, value));
     EXPECT_TRUE(found == "ab");
     // The callback sees a terminated copy even of a key that fills all 16 bytes.
-    const auto keys = InOrder(*tree);
+    const auto keys = InOrder(*f.tree);
     ASSERT_EQ(2u, keys.size());
     EXPECT_EQ("abcdefghijklmnop", keys[1].first);
 }
@@ -317,96 +313,82 @@ TEST(RWDiskBTreeKeys, FixedKeysAreRawBytesComparedUnsigned)
 
 TEST(RWDiskBTreeKeys, ReplacedComparisonDecidesTheOrder)
 {
-    TempPath path("compare.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
+    RecordsFile f("compare.dbt");
     const RWDiskKeyCompare reverse = [](const char* a, const char* b, uint32_t k) { return std::strncmp(b, a, k); };
-    EXPECT_EQ(&RWDiskBTree::CompareText, tree->SetCompare(reverse));
-    for (int i = 0; i < 30; ++i)
-        tree->InsertKeyAndValue(Key(i).c_str(), i);
-    const auto keys = InOrder(*tree);
+    EXPECT_EQ(&RWDiskBTree::CompareText, f.tree->SetCompare(reverse));
+    Fill(*f.tree, 0, 29);
+    const auto keys = InOrder(*f.tree);
     ASSERT_EQ(30u, keys.size());
     EXPECT_EQ(Key(29), keys.front().first);
-    EXPECT_EQ(reverse, tree->SetCompare(nullptr));
-    EXPECT_EQ(10u, tree->SetCacheSize(3));
-    EXPECT_EQ(3u, tree->SetCacheSize(3));
+    EXPECT_EQ(reverse, f.tree->SetCompare(nullptr));
+    EXPECT_EQ(10u, f.tree->SetCacheSize(3));
+    EXPECT_EQ(3u, f.tree->SetCacheSize(3));
 }
 
 TEST(RWDiskBTreeRemove, LastKeyOfAOneNodeTreeFreesTheNode)
 {
-    TempPath path("last.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
-    tree->InsertKeyAndValue("only", 42);
-    EXPECT_EQ(816u, file.End());
+    RecordsFile f("last.dbt");
+    f.tree->InsertKeyAndValue("only", 42);
+    EXPECT_EQ(816u, f.file.End());
     RWCString removed;
     uint32_t value = 0;
-    ASSERT_EQ(1, tree->RemoveKeyAndValue("only", removed, value));
+    ASSERT_EQ(1, f.tree->RemoveKeyAndValue("only", removed, value));
     EXPECT_EQ(42u, value);
     EXPECT_TRUE(removed == "only");
-    EXPECT_EQ(kNone, tree->RootOffset());
-    EXPECT_EQ(0u, tree->Entries());
-    EXPECT_EQ(0u, tree->Height());
+    EXPECT_EQ(kNone, f.tree->RootOffset());
+    EXPECT_EQ(0u, f.tree->Entries());
+    EXPECT_EQ(0u, f.tree->Height());
     // The node was the last block: the used space ends behind the info block again.
-    EXPECT_EQ(324u, file.End());
-    file.Flush();
-    EXPECT_EQ(kNone, Word(FileBytes(path.str()), 284));
-    EXPECT_EQ(0, tree->RemoveKeyAndValue("only", removed, value));
+    EXPECT_EQ(324u, f.file.End());
+    f.file.Flush();
+    EXPECT_EQ(kNone, Word(FileBytes(f.path.str()), 284));
+    EXPECT_EQ(0, f.tree->RemoveKeyAndValue("only", removed, value));
     EXPECT_EQ(kNone, value);
 }
 
 TEST(RWDiskBTreeRemove, UnderfullLeafBorrowsFromARichRightSibling)
 {
-    TempPath path("borrowright.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
-    for (int i = 1; i <= 22; ++i)
-        tree->InsertKeyAndValue(Key(i).c_str(), i);
+    RecordsFile f("borrowright.dbt");
+    Fill(*f.tree, 1, 22);
     RWCString removed;
     uint32_t value = 0;
-    ASSERT_EQ(1, tree->RemoveKeyAndValue(Key(1).c_str(), removed, value));
-    const NodeImage root = ReadNodeAt(file, tree->RootOffset());
+    ASSERT_EQ(1, f.tree->RemoveKeyAndValue(Key(1).c_str(), removed, value));
+    const NodeImage root = ReadNodeAt(f.file, f.tree->RootOffset());
     EXPECT_EQ(std::vector<std::string>({Key(12)}), root.keys);
-    EXPECT_EQ(Keys(2, 11), ReadNodeAt(file, root.children[0]).keys);
-    EXPECT_EQ(Keys(13, 22), ReadNodeAt(file, root.children[1]).keys);
-    EXPECT_EQ(21u, tree->Entries());
+    EXPECT_EQ(Keys(2, 11), ReadNodeAt(f.file, root.children[0]).keys);
+    EXPECT_EQ(Keys(13, 22), ReadNodeAt(f.file, root.children[1]).keys);
+    EXPECT_EQ(21u, f.tree->Entries());
 }
 
 TEST(RWDiskBTreeRemove, UnderfullLeafBorrowsFromARichLeftSibling)
 {
-    TempPath path("borrowleft.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
-    for (int i = 1; i <= 21; ++i)
-        tree->InsertKeyAndValue(Key(i).c_str(), i);
-    tree->InsertKeyAndValue(Key(0).c_str(), 0);
+    RecordsFile f("borrowleft.dbt");
+    Fill(*f.tree, 1, 21);
+    f.tree->InsertKeyAndValue(Key(0).c_str(), 0);
     RWCString removed;
     uint32_t value = 0;
-    ASSERT_EQ(1, tree->RemoveKeyAndValue(Key(21).c_str(), removed, value));
-    const NodeImage root = ReadNodeAt(file, tree->RootOffset());
+    ASSERT_EQ(1, f.tree->RemoveKeyAndValue(Key(21).c_str(), removed, value));
+    const NodeImage root = ReadNodeAt(f.file, f.tree->RootOffset());
     EXPECT_EQ(std::vector<std::string>({Key(10)}), root.keys);
-    EXPECT_EQ(Keys(0, 9), ReadNodeAt(file, root.children[0]).keys);
-    EXPECT_EQ(Keys(11, 20), ReadNodeAt(file, root.children[1]).keys);
+    EXPECT_EQ(Keys(0, 9), ReadNodeAt(f.file, root.children[0]).keys);
+    EXPECT_EQ(Keys(11, 20), ReadNodeAt(f.file, root.children[1]).keys);
 }
 
 TEST(RWDiskBTreeRemove, SiblingsWithNothingToSpareMergeAndTheRootGoes)
 {
-    TempPath path("merge.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
-    for (int i = 1; i <= 21; ++i)
-        tree->InsertKeyAndValue(Key(i).c_str(), i);
-    const NodeImage before = ReadNodeAt(file, tree->RootOffset());
+    RecordsFile f("merge.dbt");
+    Fill(*f.tree, 1, 21);
+    const NodeImage before = ReadNodeAt(f.file, f.tree->RootOffset());
     RWCString removed;
     uint32_t value = 0;
-    ASSERT_EQ(1, tree->RemoveKeyAndValue(Key(1).c_str(), removed, value));
-    EXPECT_EQ(1u, tree->Height());
-    EXPECT_EQ(before.children[0], tree->RootOffset());
-    const NodeImage root = ReadNodeAt(file, tree->RootOffset());
+    ASSERT_EQ(1, f.tree->RemoveKeyAndValue(Key(1).c_str(), removed, value));
+    EXPECT_EQ(1u, f.tree->Height());
+    EXPECT_EQ(before.children[0], f.tree->RootOffset());
+    const NodeImage root = ReadNodeAt(f.file, f.tree->RootOffset());
     EXPECT_EQ(Keys(2, 21), root.keys);
-    EXPECT_EQ(20u, tree->Entries());
+    EXPECT_EQ(20u, f.tree->Entries());
     // The right sibling and the old root went back to the free lists.
-    const ListImage lists = ReadLists((file.Flush(), path.str()));
+    const ListImage lists = ReadLists((f.file.Flush(), f.path.str()));
     std::vector<uint32_t> freed;
     for (const Extent& e : lists.extents)
         freed.push_back(e.offset + 4);
@@ -416,28 +398,26 @@ TEST(RWDiskBTreeRemove, SiblingsWithNothingToSpareMergeAndTheRootGoes)
 
 TEST(RWDiskBTreeRemove, SeparatorKeyLeavesThroughItsSuccessor)
 {
-    TempPath path("separator.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
+    RecordsFile f("separator.dbt");
     std::map<std::string, uint32_t> model;
     for (int i = 1; i <= 23; ++i) {
-        tree->InsertKeyAndValue(Key(i).c_str(), i);
+        f.tree->InsertKeyAndValue(Key(i).c_str(), i);
         model[Key(i)] = i;
     }
     RWCString removed;
     uint32_t value = 0;
-    ASSERT_EQ(1, tree->RemoveKeyAndValue(Key(11).c_str(), removed, value));
+    ASSERT_EQ(1, f.tree->RemoveKeyAndValue(Key(11).c_str(), removed, value));
     EXPECT_EQ(11u, value);
     EXPECT_TRUE(removed == Key(11).c_str());
     model.erase(Key(11));
-    EXPECT_EQ(std::vector<std::string>({Key(12)}), ReadNodeAt(file, tree->RootOffset()).keys);
-    EXPECT_EQ(Expected(model), InOrder(*tree));
+    EXPECT_EQ(std::vector<std::string>({Key(12)}), ReadNodeAt(f.file, f.tree->RootOffset()).keys);
+    EXPECT_EQ(Expected(model), InOrder(*f.tree));
     // The former separator can come back.
-    EXPECT_EQ(0, tree->FindKeyAndValue(Key(11).c_str(), removed, value));
-    EXPECT_EQ(1, tree->InsertKeyAndValue(Key(11).c_str(), 111));
+    EXPECT_EQ(0, f.tree->FindKeyAndValue(Key(11).c_str(), removed, value));
+    EXPECT_EQ(1, f.tree->InsertKeyAndValue(Key(11).c_str(), 111));
     model[Key(11)] = 111;
-    EXPECT_EQ(Expected(model), InOrder(*tree));
-    ASSERT_EQ(1, tree->FindKeyAndValue(Key(11).c_str(), removed, value));
+    EXPECT_EQ(Expected(model), InOrder(*f.tree));
+    ASSERT_EQ(1, f.tree->FindKeyAndValue(Key(11).c_str(), removed, value));
     EXPECT_EQ(111u, value);
 }
 
@@ -445,66 +425,59 @@ TEST(RWDiskBTreeRemove, SeparatorKeyLeavesThroughItsSuccessor)
 // lookup or insert of that key must not take them for a present key.
 TEST(RWDiskBTreeRemove, StaleSlotsBehindTheCountAreNotKeys)
 {
-    TempPath path("stale.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
-    tree->InsertKeyAndValue("a", 1);
-    tree->InsertKeyAndValue("b", 2);
-    tree->InsertKeyAndValue("c", 3);
+    RecordsFile f("stale.dbt");
+    f.tree->InsertKeyAndValue("a", 1);
+    f.tree->InsertKeyAndValue("b", 2);
+    f.tree->InsertKeyAndValue("c", 3);
     RWCString removed;
     uint32_t value = 0;
-    ASSERT_EQ(1, tree->RemoveKeyAndValue("c", removed, value));
-    EXPECT_EQ(0, tree->FindKeyAndValue("c", removed, value));
-    EXPECT_EQ(0, tree->RemoveKeyAndValue("c", removed, value));
-    EXPECT_EQ(1, tree->InsertKeyAndValue("c", 33));
-    ASSERT_EQ(1, tree->FindKeyAndValue("c", removed, value));
+    ASSERT_EQ(1, f.tree->RemoveKeyAndValue("c", removed, value));
+    EXPECT_EQ(0, f.tree->FindKeyAndValue("c", removed, value));
+    EXPECT_EQ(0, f.tree->RemoveKeyAndValue("c", removed, value));
+    EXPECT_EQ(1, f.tree->InsertKeyAndValue("c", 33));
+    ASSERT_EQ(1, f.tree->FindKeyAndValue("c", removed, value));
     EXPECT_EQ(33u, value);
 }
 
 TEST(RWDiskBTreeRemove, RemovingEverythingInRandomOrderFreesEveryNode)
 {
-    TempPath path("all.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
+    RecordsFile f("all.dbt");
     std::vector<int> keys;
     for (int i = 0; i < 2000; ++i)
         keys.push_back(i);
     std::mt19937 random(77);
     std::shuffle(keys.begin(), keys.end(), random);
     for (int k : keys)
-        ASSERT_EQ(1, tree->InsertKeyAndValue(Key(k).c_str(), k));
-    EXPECT_EQ(3u, tree->Height());
+        ASSERT_EQ(1, f.tree->InsertKeyAndValue(Key(k).c_str(), k));
+    EXPECT_EQ(3u, f.tree->Height());
     std::shuffle(keys.begin(), keys.end(), random);
     for (int k : keys) {
         RWCString removed;
         uint32_t value = 0;
-        ASSERT_EQ(1, tree->RemoveKeyAndValue(Key(k).c_str(), removed, value)) << k;
+        ASSERT_EQ(1, f.tree->RemoveKeyAndValue(Key(k).c_str(), removed, value)) << k;
         ASSERT_EQ(static_cast<uint32_t>(k), value);
     }
-    EXPECT_EQ(0u, tree->Entries());
-    EXPECT_EQ(kNone, tree->RootOffset());
-    EXPECT_TRUE(InOrder(*tree).empty());
-    ExpectOnlyInfoBlockInUse(file);
+    EXPECT_EQ(0u, f.tree->Entries());
+    EXPECT_EQ(kNone, f.tree->RootOffset());
+    EXPECT_TRUE(InOrder(*f.tree).empty());
+    ExpectOnlyInfoBlockInUse(f.file);
 }
 
 TEST(RWDiskBTreeClear, FreesEveryNodeAndLeavesAnEmptyTree)
 {
-    TempPath path("clear.dbt");
-    RWDiskFileManager file(path.c_str());
-    auto tree = RecordsTree(file);
-    for (int i = 0; i < 500; ++i)
-        tree->InsertKeyAndValue(Key(i).c_str(), i);
-    tree->Clear();
-    EXPECT_EQ(0u, tree->Entries());
-    EXPECT_EQ(0u, tree->Height());
-    EXPECT_EQ(kNone, tree->RootOffset());
-    file.Flush();
-    const std::vector<uint8_t> bytes = FileBytes(path.str());
+    RecordsFile f("clear.dbt");
+    Fill(*f.tree, 0, 499);
+    f.tree->Clear();
+    EXPECT_EQ(0u, f.tree->Entries());
+    EXPECT_EQ(0u, f.tree->Height());
+    EXPECT_EQ(kNone, f.tree->RootOffset());
+    f.file.Flush();
+    const std::vector<uint8_t> bytes = FileBytes(f.path.str());
     EXPECT_EQ(kNone, Word(bytes, 284));
     EXPECT_EQ(0u, Word(bytes, 284 + 12));
-    ExpectOnlyInfoBlockInUse(file);
-    EXPECT_EQ(1, tree->InsertKeyAndValue(Key(1).c_str(), 1));
-    EXPECT_EQ(1u, tree->Entries());
+    ExpectOnlyInfoBlockInUse(f.file);
+    EXPECT_EQ(1, f.tree->InsertKeyAndValue(Key(1).c_str(), 1));
+    EXPECT_EQ(1u, f.tree->Entries());
 }
 
 TEST(RWDiskBTreeReopen, ReopeningForUpdateKeepsContentsAndCount)
@@ -547,12 +520,7 @@ TEST(RWDiskBTreeReopen, ReopeningForUpdateKeepsContentsAndCount)
 TEST(RWDiskBTreeReopen, ReadOnlyFileIsReadButNeverWritten)
 {
     TempPath path("readonly.dbt");
-    {
-        RWDiskFileManager file(path.c_str());
-        auto tree = RecordsTree(file);
-        for (int i = 0; i < 40; ++i)
-            tree->InsertKeyAndValue(Key(i).c_str(), i);
-    }
+    WriteRecordsFile(path.str(), 40);
     const std::vector<uint8_t> before = FileBytes(path.str());
     {
         RWDiskFileManager file(path.c_str(), "rb");
@@ -583,8 +551,7 @@ TEST(RWDiskBTreeShortForm, KeepsOnlyTheRootInTheStartBlock)
         EXPECT_EQ(kNone, tree.InfoOffset());
         EXPECT_EQ(284u, file.Start());
         EXPECT_EQ(kNone, tree.GetInfo().version);
-        for (int i = 0; i < 100; ++i)
-            tree.InsertKeyAndValue(Key(i).c_str(), i);
+        Fill(tree, 0, 99);
         file.Flush();
         EXPECT_EQ(tree.RootOffset(), Word(FileBytes(path.str()), 284));
     }
@@ -607,8 +574,7 @@ TEST(RWDiskBTreeShortForm, ClearSetsTheCountKnownAtZero)
     TempPath path("shortclear.dbt");
     RWDiskFileManager file(path.c_str());
     RWDiskBTree tree(file, 10, 0, 16, 0, kNone, 1, 10, 10);
-    for (int i = 0; i < 30; ++i)
-        tree.InsertKeyAndValue(Key(i).c_str(), i);
+    Fill(tree, 0, 29);
     tree.Clear();
     EXPECT_EQ(0u, tree.GetInfo().version);
     EXPECT_EQ(0u, tree.Entries());
@@ -661,15 +627,7 @@ TEST(RWDiskBTreeDamage, InfoBlockForOtherNodesIsRefused)
 TEST(RWDiskBTreeDamage, NodeCountAboveTwiceTheOrderIsRefused)
 {
     TempPath path("count.dbt");
-    uint32_t leaf = 0;
-    {
-        RWDiskFileManager file(path.c_str());
-        auto tree = RecordsTree(file);
-        for (int i = 0; i < 40; ++i)
-            tree->InsertKeyAndValue(Key(i).c_str(), i);
-        leaf = ReadNodeAt(file, tree->RootOffset()).children.back();
-    }
-    PatchWord(path.str(), leaf, 0x10000000);
+    PatchWord(path.str(), WriteRecordsFile(path.str(), 40).children.back(), 0x10000000);
     RWDiskFileManager file(path.c_str());
     auto tree = RecordsTree(file);
     ASSERT_TRUE(tree->IsValid());
@@ -689,15 +647,7 @@ TEST(RWDiskBTreeDamage, ChildOffsetsOutsideTheFileAreRefused)
     const uint32_t children[] = {0, 3, 330, 0x7FFFFFF0u, 0xFFFFFFF0u};
     for (uint32_t child : children) {
         TempPath path("child.dbt");
-        uint32_t root = 0;
-        {
-            RWDiskFileManager file(path.c_str());
-            auto tree = RecordsTree(file);
-            for (int i = 0; i < 40; ++i)
-                tree->InsertKeyAndValue(Key(i).c_str(), i);
-            root = tree->RootOffset();
-        }
-        PatchWord(path.str(), root + 4, child);
+        PatchWord(path.str(), WriteRecordsFile(path.str(), 40).offset + 4, child);
         RWDiskFileManager file(path.c_str());
         RWErrorCapture capture;
         auto tree = RecordsTree(file);
@@ -709,20 +659,10 @@ TEST(RWDiskBTreeDamage, ChildOffsetsOutsideTheFileAreRefused)
 TEST(RWDiskBTreeDamage, CyclesEndInAnErrorNotAHang)
 {
     TempPath path("cycle.dbt");
-    uint32_t root = 0;
-    NodeImage before;
-    {
-        RWDiskFileManager file(path.c_str());
-        auto tree = RecordsTree(file);
-        for (int i = 0; i < 40; ++i)
-            tree->InsertKeyAndValue(Key(i).c_str(), i);
-        root = tree->RootOffset();
-        before = ReadNodeAt(file, root);
-    }
+    const NodeImage root = WriteRecordsFile(path.str(), 40);
     // Every child of the first leaf points back at the root.
-    const uint32_t leaf = before.children[0];
     for (uint32_t i = 0; i <= 20; ++i)
-        PatchWord(path.str(), leaf + 4 + 4 * i, root);
+        PatchWord(path.str(), root.children[0] + 4 + 4 * i, root.offset);
     RWDiskFileManager file(path.c_str());
     auto tree = RecordsTree(file);
     ASSERT_TRUE(tree->IsValid());
@@ -742,12 +682,7 @@ TEST(RWDiskBTreeDamage, CyclesEndInAnErrorNotAHang)
 TEST(RWDiskBTreeDamage, TruncatedNodeGivesAReadError)
 {
     TempPath path("truncated.dbt");
-    {
-        RWDiskFileManager file(path.c_str());
-        auto tree = RecordsTree(file);
-        for (int i = 0; i < 40; ++i)
-            tree->InsertKeyAndValue(Key(i).c_str(), i);
-    }
+    WriteRecordsFile(path.str(), 40);
     std::vector<uint8_t> bytes = FileBytes(path.str());
     bytes.resize(bytes.size() - 200);
     WriteFileBytes(path.str(), bytes);
