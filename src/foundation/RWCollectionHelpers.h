@@ -1,13 +1,11 @@
-// Small helpers shared by the collections and vectors: the index that means "no
-// position", the growth rule for buffers, a binary search over sorted arrays and the
-// library's version number.
+// Small helpers shared by the collections and vectors: the index check, the growth rule
+// for buffers, a binary search over sorted arrays and the library's version number.
 #pragma once
+
+#include "foundation/RWStringCore.h" // RW_NPOS, the index that is never a position
 
 #include <cstddef>
 #include <cstdint>
-
-// The index that means "no position"; never a valid index.
-const size_t RW_NPOS = static_cast<size_t>(-1);
 
 // The index check of every container: true when i is below limit; otherwise raises the
 // index error with i and count ([NPOSINDEX] for RW_NPOS) and answers false. Positions

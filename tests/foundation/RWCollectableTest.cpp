@@ -1,6 +1,7 @@
 #include "TestCollectables.h"
 
 #include "foundation/RWCollectable.h"
+#include "foundation/RWStringID.h"
 
 #include <gtest/gtest.h>
 
@@ -100,4 +101,20 @@ TEST(RWGenerateClassId, HandsOutDistinctNamedClassIdsAcrossThreads)
     for (const auto& list : ids)
         for (size_t i = 1; i < list.size(); ++i)
             EXPECT_LT(list[i - 1], list[i]);
+}
+
+TEST(RWStringID, DefaultIsNoIdAndNamesCompareByBytes)
+{
+    RWStringID none;
+    EXPECT_STREQ("NoID", none.Data());
+    EXPECT_TRUE(none.IsNoId());
+    EXPECT_STREQ("No_RWStringID", RWStringID::kUnnamed);
+    RWStringID a("GThing"), b(RWCString("GThing")), c("GThinG"), d(RWCString("GThing\0x", 8));
+    EXPECT_FALSE(a.IsNoId());
+    EXPECT_TRUE(a == b);
+    EXPECT_TRUE(a != c);
+    EXPECT_TRUE(a != d);
+    EXPECT_EQ(8u, d.Length());
+    EXPECT_EQ(a.Hash(), b.Hash());
+    EXPECT_EQ(RWCString("GThing").Hash(RWCString::exact), a.Hash());
 }
