@@ -1,0 +1,43 @@
+#include "model/GValue32Attribute.h"
+
+#include "foundation/RWBinaryFile.h"
+
+GValue32Attribute::GValue32Attribute() : value_(0) {}
+GValue32Attribute::GValue32Attribute(uint32_t value, const long& id) : GAttribute(id), value_(value) {}
+GValue32Attribute::~GValue32Attribute() {}
+
+GValue32Attribute* GValue32Attribute::CreateNew() const { return new GValue32Attribute; }
+GValue32Attribute* GValue32Attribute::Copy() const { return new GValue32Attribute(*this); }
+RWClassID GValue32Attribute::ClassId() const { return kClassId; }
+uint32_t GValue32Attribute::BinaryStoreSize() const { return GAttribute::BinaryStoreSize() + 8; }
+
+void GValue32Attribute::RestoreGuts(RWBinaryFile& file)
+{
+    GAttribute::RestoreGuts(file);
+    uint32_t value = 0;
+    if (ReadVersion(file) && file.Read(value))
+        value_ = value;
+}
+
+void GValue32Attribute::SaveGuts(RWBinaryFile& file) const
+{
+    GAttribute::SaveGuts(file);
+    WriteVersion(file);
+    file.Write(value_);
+}
+
+bool GValue32Attribute::IsKindOf(RWClassID classId) const
+{
+    return classId == kClassId || GAttribute::IsKindOf(classId);
+}
+
+bool GValue32Attribute::IsSame(const GObjectBase* other) const
+{
+    if (other == this)
+        return true;
+    const GValue32Attribute* value = GSameClass<GValue32Attribute>(this, other);
+    return value && value->GetId() == GetId() && value->value_ == value_;
+}
+
+RWClassID GValue32Attribute::StorageClassId() const { return kClassId; }
+int16_t GValue32Attribute::ApplyTo(GPeripheral&) { return 0; }

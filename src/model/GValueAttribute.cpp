@@ -1,0 +1,41 @@
+#include "model/GValueAttribute.h"
+
+#include "foundation/RWBinaryFile.h"
+#include "printer/GPeripheral.h"
+
+GValueAttribute::GValueAttribute() : value_(0) {}
+GValueAttribute::GValueAttribute(uint16_t value, const long& id) : GAttribute(id), value_(value) {}
+GValueAttribute::~GValueAttribute() {}
+
+GValueAttribute* GValueAttribute::CreateNew() const { return new GValueAttribute; }
+GValueAttribute* GValueAttribute::Copy() const { return new GValueAttribute(*this); }
+RWClassID GValueAttribute::ClassId() const { return kClassId; }
+uint32_t GValueAttribute::BinaryStoreSize() const { return GAttribute::BinaryStoreSize() + 6; }
+
+void GValueAttribute::RestoreGuts(RWBinaryFile& file)
+{
+    GAttribute::RestoreGuts(file);
+    uint16_t value = 0;
+    if (ReadVersion(file) && file.Read(value))
+        value_ = value;
+}
+
+void GValueAttribute::SaveGuts(RWBinaryFile& file) const
+{
+    GAttribute::SaveGuts(file);
+    WriteVersion(file);
+    file.Write(value_);
+}
+
+bool GValueAttribute::IsKindOf(RWClassID classId) const { return classId == kClassId || GAttribute::IsKindOf(classId); }
+
+bool GValueAttribute::IsSame(const GObjectBase* other) const
+{
+    if (other == this)
+        return true;
+    const GValueAttribute* value = GSameClass<GValueAttribute>(this, other);
+    return value && value->GetId() == GetId() && value->value_ == value_;
+}
+
+RWClassID GValueAttribute::StorageClassId() const { return kClassId; }
+int16_t GValueAttribute::ApplyTo(GPeripheral& peripheral) { return peripheral.ApplyValue(*this); }
