@@ -8,9 +8,9 @@
 class RWDataStream {
 public:
     // State bits; 0 is good.
-    static const uint32_t kEof = 1;
-    static const uint32_t kFail = 2;
-    static const uint32_t kBad = 4;
+    static constexpr uint32_t kEof = 1;
+    static constexpr uint32_t kFail = 2;
+    static constexpr uint32_t kBad = 4;
 
     virtual ~RWDataStream();
 

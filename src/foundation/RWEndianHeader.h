@@ -6,15 +6,15 @@
 #include <cstdint>
 
 struct RWEndianHeader {
-    static const size_t kSize = 9;
-    static const uint8_t kMark0 = 'e';
-    static const uint8_t kMark1 = 's';
-    static const uint8_t kVersion = 1;
+    static constexpr size_t kSize = 9;
+    static constexpr uint8_t kMark0 = 'e';
+    static constexpr uint8_t kMark1 = 's';
+    static constexpr uint8_t kVersion = 1;
 
     // Byte orders; kHostOrder is accepted by the output stream's constructor only.
-    static const uint8_t kLittleEndian = 0;
-    static const uint8_t kBigEndian = 1;
-    static const uint8_t kHostOrder = 2;
+    static constexpr uint8_t kLittleEndian = 0;
+    static constexpr uint8_t kBigEndian = 1;
+    static constexpr uint8_t kHostOrder = 2;
 
     uint8_t order;
     uint8_t shortSize;

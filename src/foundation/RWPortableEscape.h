@@ -7,7 +7,7 @@
 class RWPortableEscape {
 public:
     // Longest text form of one character ("\x%02x").
-    static const size_t kMaxLength = 4;
+    static constexpr size_t kMaxLength = 4;
 
     // Writes the text form of c (itself, or a backslash and a code) and a NUL into
     // text; answers its length.

@@ -34,7 +34,7 @@ RWDataInStream& RWPortableInStream::Get(int* values, size_t n) { return GetNumbe
 
 RWDataInStream& RWPortableInStream::Get(float* values, size_t n)
 {
-    for (size_t i = 0; i < n && Good(); ++i)
+    for (size_t i = 0; i < n && !Fail(); ++i)
         *this >> values[i];
     return *this;
 }
@@ -68,7 +68,7 @@ bool RWPortableInStream::GetByte(unsigned char& value)
     // Accepts both the signed and the unsigned range, so either kind of byte reads back.
     long number = 0;
     stream_ >> number;
-    if (!Good())
+    if (Fail())
         return false;
     if (number < -128 || number > 255) {
         AddState(kFail);
@@ -172,7 +172,7 @@ RWDataInStream& RWPortableInStream::operator>>(float& value)
 {
     double wide = 0;
     GetNumbers(&wide, 1);
-    if (Good())
+    if (!Fail())
         value = static_cast<float>(wide);
     return *this;
 }

@@ -47,7 +47,8 @@ private:
     template <class T>
     RWDataInStream& GetNumbers(T* values, size_t n)
     {
-        for (size_t i = 0; i < n && Good(); ++i)
+        // A stream that is not good fails the read; the first failure ends the array.
+        for (size_t i = 0; i < n && !Fail(); ++i)
             stream_ >> values[i];
         return *this;
     }

@@ -10,7 +10,7 @@
 class RWPortableOutStream : public RWDataOutStream {
 public:
     // Column after which string and character output starts a new line.
-    static const uint32_t kMaxColumn = 80;
+    static constexpr uint32_t kMaxColumn = 80;
 
     // Writes to the stream's buffer (the stream itself is left alone).
     explicit RWPortableOutStream(std::ostream& stream);
