@@ -132,6 +132,18 @@ bool RWBinaryFile::Write(const char* text)
 
 long RWBinaryFile::CurOffset() { return file_ ? std::ftell(file_) : -1; }
 
+long RWBinaryFile::Remaining()
+{
+    // Unflushed writes do not show in the file's size yet.
+    if (!file_ || (lastOp_ == LastOp::Write && !Flush()))
+        return -1;
+    const long offset = std::ftell(file_);
+    struct _stat info;
+    if (offset < 0 || _fstat(_fileno(file_), &info) != 0)
+        return -1;
+    return info.st_size > offset ? info.st_size - offset : 0;
+}
+
 bool RWBinaryFile::SeekToBegin()
 {
     if (!file_)

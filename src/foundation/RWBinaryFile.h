@@ -69,6 +69,9 @@ public:
     bool Write(const char* text);
 
     long CurOffset();
+    // Bytes from the current position to the end of the file; -1 when not known. Lets a
+    // reader check a stored length against what the file can still supply.
+    long Remaining();
     bool SeekToBegin();
     bool SeekTo(long offset);
     bool SeekToEnd();

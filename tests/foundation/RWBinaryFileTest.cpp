@@ -1,5 +1,6 @@
 #include "foundation/RWBinaryFile.h"
 
+#include "FileBytes.h"
 #include "TempPath.h"
 
 #include <gtest/gtest.h>
@@ -7,20 +8,6 @@
 #include <cstdint>
 #include <cstring>
 #include <vector>
-
-namespace {
-std::vector<uint8_t> FileBytes(const std::string& name)
-{
-    std::vector<uint8_t> bytes;
-    if (FILE* f = std::fopen(name.c_str(), "rb")) {
-        int c;
-        while ((c = std::fgetc(f)) != EOF)
-            bytes.push_back(static_cast<uint8_t>(c));
-        std::fclose(f);
-    }
-    return bytes;
-}
-} // namespace
 
 TEST(RWBinaryFile, OpensMissingFileByCreatingIt)
 {
@@ -191,4 +178,22 @@ TEST(RWBinaryFile, HeapReadersAllocateOneItem)
     ASSERT_NE(nullptr, d);
     EXPECT_EQ(2.5, *d);
     delete d;
+}
+
+TEST(RWBinaryFile, RemainingCountsBytesToTheEndIncludingUnflushedWrites)
+{
+    TempPath path("remaining.bin");
+    RWBinaryFile file(path.c_str(), "wb+");
+    EXPECT_EQ(0, file.Remaining());
+    ASSERT_TRUE(file.Write("abcdef", 6));
+    EXPECT_EQ(0, file.Remaining());
+    ASSERT_TRUE(file.SeekTo(2));
+    EXPECT_EQ(4, file.Remaining());
+    char c = 0;
+    ASSERT_TRUE(file.Read(c));
+    EXPECT_EQ(3, file.Remaining());
+    ASSERT_TRUE(file.Write('x'));
+    EXPECT_EQ(2, file.Remaining());
+    RWBinaryFile closed(TempPath("nowhere/none.bin").c_str(), "rb");
+    EXPECT_EQ(-1, closed.Remaining());
 }

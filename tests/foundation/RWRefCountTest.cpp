@@ -1,0 +1,60 @@
+#include "foundation/RWRefCount.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <thread>
+
+TEST(RWRefCount, RemoveAnswersTheCountBeforeTheDecrement)
+{
+    RWStringLock lock;
+    uint32_t count = 0;
+    RWRefCount::AddReference(count, lock);
+    RWRefCount::AddReference(count, lock);
+    EXPECT_EQ(2u, count);
+    EXPECT_EQ(2u, RWRefCount::RemoveReference(count, lock));
+    EXPECT_EQ(1u, RWRefCount::RemoveReference(count, lock));
+    // 0 tells the caller that it held the last reference.
+    EXPECT_EQ(0u, RWRefCount::RemoveReference(count, lock));
+}
+
+TEST(RWRefCount, SignedCountsGoBelowZero)
+{
+    RWStringLock lock;
+    int32_t count = -1;
+    RWRefCount::AddReference(count, lock);
+    EXPECT_EQ(0, count);
+    EXPECT_EQ(0, RWRefCount::RemoveReference(count, lock));
+    EXPECT_EQ(-1, count);
+}
+
+TEST(RWStringLock, IsCreatedOnFirstUseAndReentrant)
+{
+    RWStringLock lock;
+    EXPECT_FALSE(lock.IsCreated());
+    lock.Acquire();
+    EXPECT_TRUE(lock.IsCreated());
+    {
+        RWStringLockGuard nested(lock);
+    }
+    lock.Release();
+}
+
+TEST(RWStringLock, ThreadsRacingToTheFirstUseShareOneLock)
+{
+    for (int round = 0; round < 20; ++round) {
+        RWStringLock lock;
+        uint32_t count = 0;
+        auto work = [&lock, &count] {
+            for (int i = 0; i < 5000; ++i)
+                RWRefCount::AddReference(count, lock);
+        };
+        std::thread a(work);
+        std::thread b(work);
+        std::thread c(work);
+        a.join();
+        b.join();
+        c.join();
+        EXPECT_EQ(15000u, count) << "round " << round;
+    }
+}
