@@ -63,7 +63,7 @@ void RWBinaryOutStream::PutItems(const void* items, size_t itemSize, size_t coun
 
 void RWBinaryOutStream::WriteBytes(const void* data, size_t size)
 {
-    std::streambuf* buffer = Buffer();
+    std::streambuf* buffer = StreamBuffer();
     if (!buffer) {
         if (size)
             AddState(kFail | kBad);

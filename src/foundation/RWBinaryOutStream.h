@@ -50,7 +50,6 @@ protected:
     // Hands bytes to the buffer, flushing it and offering the rest again while it
     // takes more; sets the fail bit when bytes remain.
     void WriteBytes(const void* data, size_t size);
-    std::streambuf* Buffer() const { return stream_.rdbuf(); }
 
 private:
     template <class T>

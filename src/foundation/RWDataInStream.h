@@ -43,6 +43,13 @@ public:
     // Set by every constructor: counted texts come in through GetString.
     bool StringFlag() const { return stringFlag_ != 0; }
 
+    // Longest read a stored count may ask for when the buffer cannot tell its end.
+    static constexpr size_t kUncheckedLimit = 1u << 20;
+    // False when fewer than bytes are left to read, so that a reader of a stored count
+    // can refuse it before allocating for it. A buffer that can neither tell what it
+    // holds nor seek is trusted up to kUncheckedLimit.
+    bool CanSupply(size_t bytes) const;
+
 protected:
     RWDataInStream() = default;
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <ios>
+#include <streambuf>
 
 class RWDataStream {
 public:
@@ -33,6 +34,8 @@ protected:
     void Attach(std::ios& stream) { ios_ = &stream; }
     // Sets the given bits in addition to those already set.
     void AddState(uint32_t bits) { SetState(State() | bits); }
+    // The caller's stream buffer, or null.
+    std::streambuf* StreamBuffer() const { return ios_ ? ios_->rdbuf() : nullptr; }
 
 private:
     std::ios* ios_ = nullptr;

@@ -22,7 +22,7 @@ RWEndianOutStream::~RWEndianOutStream() = default;
 void RWEndianOutStream::WriteHeader()
 {
     // The header must come first: a reader finds it only at the start of the data.
-    std::streambuf* buffer = Buffer();
+    std::streambuf* buffer = StreamBuffer();
     const std::streampos end = buffer ? buffer->pubseekoff(0, std::ios::end, std::ios::out) : std::streampos(-1);
     if (end != std::streampos(0))
         RWRaise(RWStreamError(RWMessageText(RWMessageBadStream()), static_cast<const RWDataStream*>(this)));
