@@ -338,11 +338,7 @@ TEST_P(RWDataStreamRoundTrip, EveryStreamSetsTheStringFlag)
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, RWDataStreamRoundTrip, testing::ValuesIn(kAllStreamKinds),
-                         [](const testing::TestParamInfo<StreamKind>& info) {
-                             std::ostringstream name;
-                             name << info.param;
-                             return name.str();
-                         });
+                         testing::PrintToStringParamName());
 
 TEST(RWDataStreamState, StateWordUsesItsOwnBitValues)
 {

@@ -190,11 +190,7 @@ TEST_P(RWStringStreamForms, EveryTruncationFailsWithoutShowingUnreadText)
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, RWStringStreamForms, testing::ValuesIn(kAllStreamKinds),
-                         [](const testing::TestParamInfo<StreamKind>& info) {
-                             std::ostringstream name;
-                             name << info.param;
-                             return name.str();
-                         });
+                         testing::PrintToStringParamName());
 
 TEST(RWDataInStream, CanSupplyMeasuresWhatIsLeft)
 {
