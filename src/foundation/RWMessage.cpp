@@ -35,11 +35,21 @@ const RWMessageId kToolsMessages[] = {
 };
 
 const RWMessageId kCoreMessages[] = {
+    {kCore, 0x1000, "[EOF] EOF on input", 0},
+    {kCore, 0x1001, "[GENERIC] Generic error number %d; %s", 0},
+    {kCore, 0x1002, "[INVADDR] Invalid address: %lx", 0},
+    {kCore, 0x1003, "[LOCK] Unable to lock memory", 0},
+    {kCore, 0x1004, "[NOINIT] Memory allocated without being initialized", 0},
     {kCore, 0x1005, "[NOMEM] No memory", 0},
+    {kCore, 0x1006, "[OPERR] Could not open file %s", 0},
+    {kCore, 0x1007, "[OUTALLOC] Memory released with allocations still outstanding", 0},
+    {kCore, 0x1008, "[OVFLOW] Overflow error -> \"%.*s\" <- (%u max characters)", 0},
+    {kCore, 0x1009, "[STREAM] Bad input stream", 0},
     {kCore, 0x100A, "[SYNSTREAM] Syntax error in input stream: expected %s, got %s", 0},
 };
 
 const RWMessageId& Tools(uint32_t id) { return kToolsMessages[id - 0x2000]; }
+const RWMessageId& Core(uint32_t id) { return kCoreMessages[id - 0x1000]; }
 
 } // namespace
 
@@ -66,8 +76,17 @@ const RWMessageId& RWMessageIndexError() { return Tools(0x2013); }
 const RWMessageId& RWMessageNposIndex() { return Tools(0x2014); }
 const RWMessageId& RWMessageNoPersist() { return Tools(0x2015); }
 
-const RWMessageId& RWMessageNoMemory() { return kCoreMessages[0]; }
-const RWMessageId& RWMessageSyntaxStream() { return kCoreMessages[1]; }
+const RWMessageId& RWMessageEndOfFile() { return Core(0x1000); }
+const RWMessageId& RWMessageGeneric() { return Core(0x1001); }
+const RWMessageId& RWMessageInvalidAddress() { return Core(0x1002); }
+const RWMessageId& RWMessageLockMemory() { return Core(0x1003); }
+const RWMessageId& RWMessageNotInitialized() { return Core(0x1004); }
+const RWMessageId& RWMessageNoMemory() { return Core(0x1005); }
+const RWMessageId& RWMessageOpenError() { return Core(0x1006); }
+const RWMessageId& RWMessageOutstandingAllocations() { return Core(0x1007); }
+const RWMessageId& RWMessageOverflow() { return Core(0x1008); }
+const RWMessageId& RWMessageCoreBadStream() { return Core(0x1009); }
+const RWMessageId& RWMessageSyntaxStream() { return Core(0x100A); }
 
 const char* RWMessageDefaultText(uint32_t id)
 {

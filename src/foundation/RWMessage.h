@@ -40,7 +40,16 @@ const RWMessageId& RWMessageNposIndex();          // [NPOSINDEX]
 const RWMessageId& RWMessageNoPersist();          // [NOPERSIST]
 
 // The "rwcore7.0" catalogue of the collection library.
+const RWMessageId& RWMessageEndOfFile();          // [EOF]
+const RWMessageId& RWMessageGeneric();            // [GENERIC]
+const RWMessageId& RWMessageInvalidAddress();     // [INVADDR]
+const RWMessageId& RWMessageLockMemory();         // [LOCK]
+const RWMessageId& RWMessageNotInitialized();     // [NOINIT]
 const RWMessageId& RWMessageNoMemory();           // [NOMEM]
+const RWMessageId& RWMessageOpenError();          // [OPERR]
+const RWMessageId& RWMessageOutstandingAllocations(); // [OUTALLOC]
+const RWMessageId& RWMessageOverflow();           // [OVFLOW]
+const RWMessageId& RWMessageCoreBadStream();      // [STREAM]
 const RWMessageId& RWMessageSyntaxStream();       // [SYNSTREAM]
 
 // The default text of a message id of either catalogue; null for an unknown id.

@@ -17,7 +17,6 @@ const uint16_t kClass = 0x805B;
 const uint16_t kStartAnchor = 0x805E;
 const size_t kClassWords = 16;
 
-bool IsClosure(uint16_t t) { return t == kStar || t == kPlus || t == kOptional; }
 size_t ElementSize(uint16_t t) { return t == kClass ? 1 + kClassWords : 1; }
 
 int HexValue(unsigned char c)

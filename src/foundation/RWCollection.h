@@ -1,0 +1,71 @@
+// The protocol every collection of collectables speaks, so that persistence, the class
+// factory and the object model can insert, find, walk, store and restore members
+// without knowing the kind of container.
+//
+// Collections never own their members: Clear forgets them; only ClearAndDestroy and
+// RemoveAndDestroy delete them. Membership tests call the member's IsEqual with the
+// searched object.
+#pragma once
+
+#include "foundation/RWCollectable.h"
+
+#include <cstddef>
+
+// Called for each member by Apply.
+typedef void (*RWApplyCollectable)(RWCollectable* member, void* arg);
+// A member test: non-zero when member qualifies.
+typedef int (*RWTestCollectable)(const RWCollectable* member, const void* arg);
+
+class RWCollection : public RWCollectable {
+public:
+    static constexpr RWClassID kClassId = 0x801D;
+
+    RWCollectable* CreateNew() const override = 0;
+    RWCollectable* Copy() const override = 0;
+    RWClassID ClassId() const override;
+
+    // The collection operations, in the order every collection class keeps them.
+
+    // Calls fn(member, arg) for every member, in the collection's own order.
+    virtual void Apply(RWApplyCollectable fn, void* arg) const = 0;
+    // Forgets every member.
+    virtual void Clear() = 0;
+    // Deletes every distinct member once, however often it is held, then Clear.
+    virtual void ClearAndDestroy();
+    virtual bool Contains(const RWCollectable* obj) const;
+    virtual size_t Entries() const = 0;
+    // The first member equal to obj, or null.
+    virtual RWCollectable* Find(const RWCollectable* obj) const = 0;
+    // The object kept, or null when nothing was inserted.
+    virtual RWCollectable* Insert(RWCollectable* obj) = 0;
+    virtual bool IsEmpty() const = 0;
+    virtual size_t OccurrencesOf(const RWCollectable* obj) const = 0;
+    // The removed member, or null.
+    virtual RWCollectable* Remove(const RWCollectable* obj) = 0;
+    // Remove, then delete the member that came back.
+    virtual void RemoveAndDestroy(const RWCollectable* obj);
+
+    // A new empty collection of this class holding every member that passes test; the
+    // caller owns it, the members are shared.
+    RWCollection* Select(RWTestCollectable test, const void* arg) const;
+    // Inserts every member of other into this collection.
+    void AddContentsFrom(const RWCollection& other);
+    // Inserts every member of this collection into other.
+    void AddContentsTo(RWCollection& other) const;
+    // Inserts a Copy of every member into other.
+    void CopyContentsTo(RWCollection& other) const;
+    // Removes from this collection every member of other.
+    void RemoveContentsOf(const RWCollection& other);
+
+protected:
+    // The steps a restore of the stored form takes: RestoreBegin once, then
+    // RestoreMember for each member read, in stored order.
+
+    // Empties the collection before the stored members are added.
+    virtual void RestoreBegin();
+    // Adds one restored member. A null member or the nil object stands for no object
+    // and is skipped: a null member would break every later search.
+    void RestoreMember(RWCollectable* member);
+    // Adds a restored member where the stored order wants it (by default: Insert).
+    virtual void RestoreInsert(RWCollectable* member);
+};

@@ -1,0 +1,117 @@
+#include "foundation/RWCollectionHelpers.h"
+#include "foundation/RWErrorHandler.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+TEST(NextCapacity, SmallBuffersGetSixteen)
+{
+    EXPECT_EQ(16u, NextCapacity(0, 4));
+    EXPECT_EQ(16u, NextCapacity(10, 4));
+    EXPECT_EQ(16u, NextCapacity(15, 100));
+}
+
+TEST(NextCapacity, DoublesBelowTwoGigabytes)
+{
+    EXPECT_EQ(200u, NextCapacity(100, 4));
+    EXPECT_EQ(32u, NextCapacity(16, 4));
+    EXPECT_EQ(0x3FFFFFFEu, NextCapacity(0x1FFFFFFF, 4));
+}
+
+TEST(NextCapacity, NearTheLimitGrowsByHalfOfWhatIsLeft)
+{
+    // 0x20000000 x 4 is exactly 2 GB.
+    EXPECT_EQ(0x1FFFFFFFu + 0x10000000u, NextCapacity(0x20000000, 4));
+    EXPECT_EQ(0x7FFFFFFFu + 0x40000000u, NextCapacity(0x80000000u, 1));
+}
+
+TEST(NextCapacity, SizesThatWrapIn32BitsAreNotMistakenForSmallOnes)
+{
+    // 0x40000001 x 4 is 0x100000004: it wraps to 4 in 32 bits.
+    RWErrorCapture capture;
+    EXPECT_EQ(0u, NextCapacity(0x40000001, 4));
+    ASSERT_EQ(1u, capture.Count());
+    EXPECT_EQ("[OVFLOW] Overflow error -> \"Buffer may not resize larger than\" <- (4294967295 max characters)",
+              capture.Last());
+    EXPECT_EQ(0u, NextCapacity(0x80000000u, 0x10000));
+    EXPECT_EQ(2u, capture.Count());
+}
+
+TEST(NextCapacity, BuffersAtTheLimitRaiseOverflow)
+{
+    RWErrorCapture capture;
+    EXPECT_EQ(0u, NextCapacity(0xFFFFFFFDu, 1));
+    EXPECT_EQ(1u, capture.Count());
+    EXPECT_NE(0u, NextCapacity(0xFFFFFFFCu, 1));
+    EXPECT_EQ(1u, capture.Count());
+}
+
+namespace {
+
+int CompareInts(const void* element, const void* key)
+{
+    const int a = *static_cast<const int*>(element);
+    const int b = *static_cast<const int*>(key);
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+} // namespace
+
+TEST(BinarySearch, FindsEqualElementsAndInsertionPoints)
+{
+    const int sorted[] = {2, 4, 6, 8, 10};
+    size_t index = 99;
+    const int six = 6, one = 1, seven = 7, eleven = 11;
+    EXPECT_EQ(1, BinarySearch(&six, sorted, 5, sizeof(int), CompareInts, &index));
+    EXPECT_EQ(2u, index);
+    EXPECT_EQ(0, BinarySearch(&one, sorted, 5, sizeof(int), CompareInts, &index));
+    EXPECT_EQ(0u, index);
+    EXPECT_EQ(0, BinarySearch(&seven, sorted, 5, sizeof(int), CompareInts, &index));
+    EXPECT_EQ(3u, index);
+    EXPECT_EQ(0, BinarySearch(&eleven, sorted, 5, sizeof(int), CompareInts, &index));
+    EXPECT_EQ(5u, index);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(1, BinarySearch(&sorted[i], sorted, 5, sizeof(int), CompareInts, &index));
+        EXPECT_EQ(size_t(i), index);
+    }
+}
+
+TEST(BinarySearch, EmptyArrayGivesZero)
+{
+    size_t index = 99;
+    const int key = 3;
+    EXPECT_EQ(0, BinarySearch(&key, nullptr, 0, sizeof(int), CompareInts, &index));
+    EXPECT_EQ(0u, index);
+}
+
+TEST(LibraryVersion, IsSevenPointZero) { EXPECT_EQ(0x0700u, LibraryVersion()); }
+
+TEST(RWCoreMessages, IdsAndTextsInIdOrder)
+{
+    const RWMessageId* all[] = {&RWMessageEndOfFile(),    &RWMessageGeneric(),        &RWMessageInvalidAddress(),
+                                &RWMessageLockMemory(),   &RWMessageNotInitialized(), &RWMessageNoMemory(),
+                                &RWMessageOpenError(),    &RWMessageOutstandingAllocations(),
+                                &RWMessageOverflow(),     &RWMessageCoreBadStream(),  &RWMessageSyntaxStream()};
+    static const char* const texts[] = {
+        "[EOF] EOF on input",
+        "[GENERIC] Generic error number %d; %s",
+        "[INVADDR] Invalid address: %lx",
+        "[LOCK] Unable to lock memory",
+        "[NOINIT] Memory allocated without being initialized",
+        "[NOMEM] No memory",
+        "[OPERR] Could not open file %s",
+        "[OUTALLOC] Memory released with allocations still outstanding",
+        "[OVFLOW] Overflow error -> \"%.*s\" <- (%u max characters)",
+        "[STREAM] Bad input stream",
+        "[SYNSTREAM] Syntax error in input stream: expected %s, got %s",
+    };
+    for (uint32_t i = 0; i < 11; ++i) {
+        EXPECT_STREQ("rwcore7.0", all[i]->catalogue);
+        EXPECT_EQ(0x1000u + i, all[i]->id);
+        EXPECT_STREQ(texts[i], all[i]->text);
+        EXPECT_STREQ(texts[i], RWMessageDefaultText(0x1000 + i));
+    }
+    EXPECT_EQ(nullptr, RWMessageDefaultText(0x100B));
+    EXPECT_STREQ("[GENERIC] Generic error number 7; disk", RWMessageText(RWMessageGeneric(), 7, "disk").Text());
+}

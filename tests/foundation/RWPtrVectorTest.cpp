@@ -1,0 +1,80 @@
+#include "foundation/RWErrorHandler.h"
+#include "foundation/RWPtrVector.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+int g_items[4];
+void* P(int i) { return &g_items[i]; }
+} // namespace
+
+TEST(RWPtrVector, ConstructsFilledEntries)
+{
+    RWPtrVector v(3, P(1));
+    EXPECT_EQ(3u, v.Length());
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(P(1), v[i]);
+    RWPtrVector empty;
+    EXPECT_EQ(0u, empty.Length());
+    EXPECT_EQ(nullptr, empty.Data());
+    RWPtrVector zero(0, P(1));
+    EXPECT_EQ(nullptr, zero.Data());
+}
+
+TEST(RWPtrVector, CopiesAndAssignmentsHoldTheirOwnArray)
+{
+    RWPtrVector v(2, P(0));
+    v[1] = P(2);
+    RWPtrVector copy(v);
+    EXPECT_NE(v.Data(), copy.Data());
+    EXPECT_EQ(P(2), copy[1]);
+    RWPtrVector assigned(5, nullptr);
+    assigned = v;
+    EXPECT_EQ(2u, assigned.Length());
+    EXPECT_EQ(P(0), assigned[0]);
+    const void* const* before = assigned.Data();
+    assigned = assigned;
+    EXPECT_EQ(before, assigned.Data());
+    assigned = RWPtrVector();
+    EXPECT_EQ(nullptr, assigned.Data());
+}
+
+TEST(RWPtrVector, ReshapeKeepsTheCommonEntries)
+{
+    RWPtrVector v(3, P(1));
+    v.Fill(P(3));
+    v.Reshape(5);
+    EXPECT_EQ(5u, v.Length());
+    EXPECT_EQ(P(3), v[2]);
+    v.Reshape(2);
+    EXPECT_EQ(2u, v.Length());
+    EXPECT_EQ(P(3), v[1]);
+    v.Resize(4);
+    EXPECT_EQ(P(3), v[1]);
+    EXPECT_EQ(nullptr, v[2]);
+    EXPECT_EQ(nullptr, v[3]);
+}
+
+TEST(RWPtrVector, ReshapeToZeroFreesTheArray)
+{
+    RWPtrVector v(3, P(1));
+    v.Reshape(0);
+    EXPECT_EQ(0u, v.Length());
+    EXPECT_EQ(nullptr, v.Data());
+}
+
+TEST(RWPtrVector, IndexChecksRaiseBoundsErrors)
+{
+    RWPtrVector v(2, P(1));
+    RWErrorCapture capture;
+    EXPECT_TRUE(v.BoundsCheck(1));
+    EXPECT_TRUE(capture.Empty());
+    EXPECT_EQ(nullptr, v.At(2));
+    EXPECT_TRUE(capture.LastIs<RWBoundsError>());
+    EXPECT_EQ("[INDEXERR] Illegal Index (2) for collection or string with 2 elements", capture.Last());
+    EXPECT_FALSE(v.Set(0xFFFFFFFFu, P(2)));
+    EXPECT_EQ("[NPOSINDEX] The value RW_NPOS cannot be used as an index.", capture.Last());
+    EXPECT_TRUE(v.Set(1, P(2)));
+    EXPECT_EQ(P(2), v.At(1));
+    EXPECT_EQ(2u, capture.Count());
+}
