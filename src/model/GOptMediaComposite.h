@@ -1,0 +1,25 @@
+// A media option: one primary value (the paper-size feature control reads it) with the
+// list of 16-bit values that go with it.
+#pragma once
+
+#include "model/GValueListAttribute.h"
+
+class GOptMediaComposite : public GValueListAttribute {
+public:
+    static constexpr RWClassID kClassId = 796;
+
+    // Primary and second value 0 until a restore sets them; an empty list.
+    GOptMediaComposite();
+    GOptMediaComposite(uint16_t primary, uint16_t second);
+    GOptMediaComposite(const GOptMediaComposite& other) = default;
+    GOptMediaComposite& operator=(const GOptMediaComposite& other) = default;
+    ~GOptMediaComposite() override;
+
+    GOptMediaComposite* CreateNew() const override;
+    GOptMediaComposite* Copy() const override;
+    RWClassID ClassId() const override;
+    bool IsKindOf(RWClassID classId) const override;
+
+    // Appends one value.
+    void AddValue(uint16_t value);
+};

@@ -1,0 +1,168 @@
+#include "model/GValueListAttribute.h"
+
+#include "foundation/RWBinaryFile.h"
+#include "foundation/RWDataInStream.h"
+#include "foundation/RWDataOutStream.h"
+#include "model/GStoredForm.h"
+
+#include <new>
+#include <vector>
+
+GValueListAttribute::GValueListAttribute() : second_(0), primary_(0) {}
+GValueListAttribute::GValueListAttribute(uint16_t primary, uint16_t second) : second_(second), primary_(primary) {}
+
+GValueListAttribute::GValueListAttribute(const GValueListAttribute& other)
+    : GAttribute(other), second_(other.second_), primary_(other.primary_)
+{
+    CopyValues(other);
+}
+
+GValueListAttribute& GValueListAttribute::operator=(const GValueListAttribute& other)
+{
+    if (this != &other) {
+        GAttribute::operator=(other);
+        second_ = other.second_;
+        primary_ = other.primary_;
+        FreeValues();
+        CopyValues(other);
+    }
+    return *this;
+}
+
+GValueListAttribute::~GValueListAttribute() { FreeValues(); }
+
+uint32_t GValueListAttribute::BinaryStoreSize() const { return GAttribute::BinaryStoreSize() + 12 + 2 * GetCount(); }
+
+// Every read is checked and the first failure ends the restore; the stored count is
+// measured against the input before anything is allocated, and the list changes only
+// once every value has been read.
+void GValueListAttribute::RestoreGuts(RWDataInStream& stream)
+{
+    RWCollectable::RestoreGuts(stream);
+    uint32_t version = 0;
+    short primary = 0;
+    short second = 0;
+    if (!GReadVersionWord(stream, version) || !(stream >> primary >> second).Good())
+        return;
+    primary_ = uint16_t(primary);
+    second_ = uint16_t(second);
+    unsigned int count = 0;
+    if (version > kListVersion || !(stream >> count).Good() || !GCanReadStored(stream, 2ull * count))
+        return;
+    std::vector<uint16_t> values(count);
+    if (count && !stream.Get(reinterpret_cast<short*>(values.data()), count).Good())
+        return;
+    TakeValues(values.data(), count);
+}
+
+void GValueListAttribute::RestoreGuts(RWBinaryFile& file)
+{
+    GAttribute::RestoreGuts(file);
+    uint32_t version = 0;
+    uint16_t primary = 0;
+    uint16_t second = 0;
+    if (!file.Read(version) || !file.Read(primary) || !file.Read(second))
+        return;
+    primary_ = primary;
+    second_ = second;
+    uint32_t count = 0;
+    if (version > kListVersion || !file.Read(count) || !GCanReadStored(file, 2ull * count))
+        return;
+    std::vector<uint16_t> values(count);
+    if (count && !file.Read(reinterpret_cast<short*>(values.data()), count))
+        return;
+    TakeValues(values.data(), count);
+}
+
+void GValueListAttribute::SaveGuts(RWDataOutStream& stream) const
+{
+    RWCollectable::SaveGuts(stream);
+    GWriteVersion(stream, kListVersion);
+    stream << short(primary_) << short(second_) << static_cast<unsigned int>(GetCount());
+    for (const RWSlistLink* link = values_.FirstLink(); link && link != values_.Tail(); link = link->next)
+        stream << short(static_cast<const ValueLink*>(link)->value);
+}
+
+void GValueListAttribute::SaveGuts(RWBinaryFile& file) const
+{
+    GAttribute::SaveGuts(file);
+    file.Write(kListVersion);
+    file.Write(primary_);
+    file.Write(second_);
+    file.Write(GetCount());
+    for (const RWSlistLink* link = values_.FirstLink(); link && link != values_.Tail(); link = link->next)
+        file.Write(static_cast<const ValueLink*>(link)->value);
+}
+
+bool GValueListAttribute::IsSame(const GObjectBase* other) const
+{
+    if (other == this)
+        return true;
+    const GValueListAttribute* list = GSameClass<GValueListAttribute>(this, other);
+    if (!list || list->GetId() != GetId() || list->primary_ != primary_ || list->GetCount() != GetCount())
+        return false;
+    const RWSlistLink* a = values_.FirstLink();
+    const RWSlistLink* b = list->values_.FirstLink();
+    for (uint32_t i = 0; i < GetCount(); ++i, a = a->next, b = b->next)
+        if (static_cast<const ValueLink*>(a)->value != static_cast<const ValueLink*>(b)->value)
+            return false;
+    return true;
+}
+
+RWClassID GValueListAttribute::StorageClassId() const { return ClassId(); }
+
+int16_t GValueListAttribute::ApplyTo(GPeripheral&) { return 1; }
+int32_t GValueListAttribute::GetFlags() const { return 0; }
+void GValueListAttribute::SetFlags(int32_t) {}
+int32_t GValueListAttribute::IsValueList() const { return 1; }
+void GValueListAttribute::Refresh() {}
+
+int32_t GValueListAttribute::GetValueAt(int16_t index) const
+{
+    if (index < 0 || uint32_t(index) >= GetCount())
+        return -1;
+    return static_cast<const ValueLink*>(values_.At(uint32_t(index)))->value;
+}
+
+bool GValueListAttribute::AppendValue(uint16_t value)
+{
+    ValueLink* link = new (std::nothrow) ValueLink;
+    if (!link)
+        return false;
+    link->value = value;
+    values_.Append(link);
+    return true;
+}
+
+void GValueListAttribute::CopyValues(const GValueListAttribute& other)
+{
+    for (const RWSlistLink* link = other.values_.FirstLink(); link && link != other.values_.Tail(); link = link->next)
+        if (!AppendValue(static_cast<const ValueLink*>(link)->value))
+            return;
+}
+
+void GValueListAttribute::FreeValues()
+{
+    while (!values_.IsEmpty())
+        delete static_cast<ValueLink*>(values_.RemoveAfter(values_.Head()));
+}
+
+bool GValueListAttribute::TakeValues(const uint16_t* values, uint32_t count)
+{
+    // Every link is made before the old list goes, so that running out of memory
+    // leaves the list as it was.
+    std::vector<ValueLink*> links(count, nullptr);
+    for (uint32_t i = 0; i < count; ++i) {
+        links[i] = new (std::nothrow) ValueLink;
+        if (!links[i]) {
+            for (uint32_t j = 0; j < i; ++j)
+                delete links[j];
+            return false;
+        }
+        links[i]->value = values[i];
+    }
+    FreeValues();
+    for (ValueLink* link : links)
+        values_.Append(link);
+    return true;
+}
