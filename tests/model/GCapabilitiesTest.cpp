@@ -1,0 +1,322 @@
+#include "model/GCapabilities.h"
+
+#include "GutsBytes.h"
+
+#include "foundation/RWErrorHandler.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The root part of an object with id 5 and serial 9.
+const std::vector<uint8_t> kRootPart = LeBytes().U32(1).U32(5).U32(9).Get();
+
+GCapabilities Numbered(uint32_t bitCount)
+{
+    GCapabilities set(5, bitCount);
+    set.SetSerial(9);
+    return set;
+}
+
+} // namespace
+
+TEST(GCapabilitiesBits, SetOnEmptySetGrowsToHoldTheBit)
+{
+    GCapabilities set(1);
+    EXPECT_EQ(0u, set.GetBitCount());
+    set.Set(0);
+    EXPECT_EQ(1u, set.GetBitCount());
+    EXPECT_TRUE(set.Test(0));
+}
+
+TEST(GCapabilitiesBits, SetBeyondCountAddsClearBits)
+{
+    GCapabilities set(1, 16);
+    set.Set(20);
+    EXPECT_EQ(21u, set.GetBitCount());
+    for (uint32_t bit = 0; bit < 20; ++bit)
+        EXPECT_FALSE(set.Test(bit)) << bit;
+    EXPECT_TRUE(set.Test(20));
+    EXPECT_EQ(1u, set.CountSet());
+}
+
+TEST(GCapabilitiesBits, SetListGrowsToTheLargestBit)
+{
+    GCapabilities set(1);
+    const uint32_t bits[] = {9, 2};
+    set.SetList(bits, 2);
+    EXPECT_EQ(10u, set.GetBitCount());
+    EXPECT_TRUE(set.Test(2));
+    EXPECT_TRUE(set.Test(9));
+    EXPECT_EQ(2u, set.CountSet());
+}
+
+TEST(GCapabilitiesBits, SetListWithinCountKeepsCount)
+{
+    GCapabilities set(1, 32);
+    const uint32_t bits[] = {31, 0, 7};
+    set.SetList(bits, 3);
+    EXPECT_EQ(32u, set.GetBitCount());
+    EXPECT_EQ(3u, set.CountSet());
+}
+
+TEST(GCapabilitiesBits, EmptyListChangesNothing)
+{
+    GCapabilities set(1, 4);
+    const uint32_t bits[] = {100};
+    set.SetList(bits, 0);
+    set.SetList(nullptr, 3);
+    EXPECT_EQ(4u, set.GetBitCount());
+    EXPECT_EQ(0u, set.CountSet());
+}
+
+TEST(GCapabilitiesBits, TestAllFailsForBitBeyondCountEvenWhenOthersSet)
+{
+    GCapabilities set(1, 16, 1);
+    const uint32_t bits[] = {1, 40};
+    EXPECT_FALSE(set.TestAll(bits, 2));
+    EXPECT_FALSE(set.AllInRange(bits, 2));
+    EXPECT_TRUE(set.TestAny(bits, 2));
+}
+
+TEST(GCapabilitiesBits, TestAllNeedsEveryListedBit)
+{
+    GCapabilities set(1, 16, 1);
+    const uint32_t both[] = {1, 15};
+    EXPECT_TRUE(set.AllInRange(both, 2));
+    EXPECT_FALSE(set.TestAll(both, 2));
+    set.Set(15);
+    EXPECT_TRUE(set.TestAll(both, 2));
+}
+
+TEST(GCapabilitiesBits, EmptyListsAnswerTheirNeutralValues)
+{
+    GCapabilities set(1, 8);
+    EXPECT_TRUE(set.TestAll(nullptr, 0));
+    EXPECT_TRUE(set.AllInRange(nullptr, 0));
+    EXPECT_FALSE(set.TestAny(nullptr, 0));
+}
+
+TEST(GCapabilitiesBits, OutOfRangeTestsAnswerFalse)
+{
+    GCapabilities set(1, 16);
+    set.Set(15);
+    EXPECT_TRUE(set.Test(15));
+    EXPECT_FALSE(set.Test(16));
+    EXPECT_FALSE(set.Test(0xFFFFFFFFu));
+    const uint32_t beyond[] = {16, 0xFFFFFFFFu};
+    EXPECT_FALSE(set.TestAny(beyond, 2));
+}
+
+TEST(GCapabilitiesBits, OutOfRangeClearsDoNothing)
+{
+    GCapabilities set(1, 16);
+    const uint32_t all[] = {0, 5, 15};
+    set.SetList(all, 3);
+    set.ClearBit(16);
+    set.ClearBit(0xFFFFFFFFu);
+    EXPECT_EQ(16u, set.GetBitCount());
+    EXPECT_EQ(3u, set.CountSet());
+
+    const uint32_t mixed[] = {5, 200, 15};
+    EXPECT_EQ(0, set.ClearList(mixed, 3));
+    EXPECT_EQ(16u, set.GetBitCount());
+    EXPECT_TRUE(set.Test(0));
+    EXPECT_FALSE(set.Test(5));
+    EXPECT_FALSE(set.Test(15));
+}
+
+TEST(GCapabilitiesBits, BitThatNoCountCanHoldIsRefused)
+{
+    GCapabilities set(1, 8);
+    RWErrorCapture capture;
+    set.Set(0xFFFFFFFFu);
+    const uint32_t bits[] = {3, 0xFFFFFFFFu};
+    set.SetList(bits, 2);
+    EXPECT_EQ(2u, capture.Count());
+    EXPECT_EQ(8u, set.GetBitCount());
+    EXPECT_EQ(0u, set.CountSet());
+}
+
+TEST(GCapabilitiesConstruct, ConstructorsSetCountAndBits)
+{
+    GCapabilities sized(2, 16);
+    EXPECT_EQ(2, sized.GetId());
+    EXPECT_EQ(16u, sized.GetBitCount());
+    EXPECT_EQ(0u, sized.CountSet());
+
+    GCapabilities one(3, 8, 3);
+    EXPECT_EQ(8u, one.GetBitCount());
+    EXPECT_TRUE(one.Test(3));
+
+    GCapabilities grown(3, 4, 6);
+    EXPECT_EQ(7u, grown.GetBitCount());
+    EXPECT_TRUE(grown.Test(6));
+
+    const uint32_t bits[] = {1, 12};
+    GCapabilities listed(4, 8, bits, 2);
+    EXPECT_EQ(13u, listed.GetBitCount());
+    EXPECT_EQ(2u, listed.CountSet());
+}
+
+TEST(GCapabilitiesConstruct, CopiesOwnTheirBits)
+{
+    GCapabilities set(1, 8, 2);
+    GCapabilities copy(set);
+    copy.Set(4);
+    EXPECT_FALSE(set.Test(4));
+
+    GCapabilities assigned(9);
+    assigned = set;
+    EXPECT_EQ(1, assigned.GetId());
+    set.ClearBit(2);
+    EXPECT_TRUE(assigned.Test(2));
+
+    std::unique_ptr<GCapabilities> made(set.Copy());
+    EXPECT_TRUE(made->IsSame(&set));
+    std::unique_ptr<GCapabilities> fresh(set.CreateNew());
+    EXPECT_EQ(0u, fresh->GetBitCount());
+}
+
+TEST(GCapabilitiesKind, AnswersItsClassAndTheRoot)
+{
+    GCapabilities set(1);
+    EXPECT_EQ(1003, set.ClassId());
+    EXPECT_TRUE(set.IsKindOf(1003));
+    EXPECT_TRUE(set.IsKindOf(751));
+    EXPECT_FALSE(set.IsKindOf(753));
+}
+
+TEST(GCapabilitiesSame, SameIdAndBits)
+{
+    GCapabilities a(1, 10, 4);
+    GCapabilities b(1, 10, 4);
+    EXPECT_TRUE(a.IsSame(&b));
+    EXPECT_TRUE(a.IsEqual(&b));
+    b.Set(5);
+    EXPECT_FALSE(a.IsSame(&b));
+    GCapabilities otherId(2, 10, 4);
+    EXPECT_FALSE(a.IsSame(&otherId));
+    GCapabilities longer(1, 11, 4);
+    EXPECT_FALSE(a.IsSame(&longer));
+    EXPECT_FALSE(a.IsSame(nullptr));
+}
+
+TEST(GCapabilitiesSame, UnusedTailBitsAreIgnored)
+{
+    GCapabilities a(1, 10, 4);
+    GCapabilities b(1);
+    const std::vector<uint8_t> bytes = LeBytes().Raw(kRootPart).U32(1).U32(10).Raw({0x10, 0xFC}).Get();
+    ASSERT_TRUE(RestoreGutsFrom(b, bytes).opened);
+    b.SetId(1);
+    EXPECT_EQ(10u, b.GetBitCount());
+    EXPECT_TRUE(a.IsSame(&b));
+}
+
+TEST(GCapabilitiesSame, GrowthClearsHeldTailBits)
+{
+    GCapabilities set(1);
+    const std::vector<uint8_t> bytes = LeBytes().Raw(kRootPart).U32(1).U32(10).Raw({0x00, 0xFC}).Get();
+    ASSERT_TRUE(RestoreGutsFrom(set, bytes).opened);
+    set.Set(13);
+    EXPECT_EQ(14u, set.GetBitCount());
+    EXPECT_EQ(1u, set.CountSet());
+    EXPECT_FALSE(set.Test(10));
+    EXPECT_FALSE(set.Test(11));
+}
+
+TEST(GCapabilitiesStore, TenBitsStoreInTwoBytes)
+{
+    GCapabilities set = Numbered(0);
+    const uint32_t bits[] = {9, 2};
+    set.SetList(bits, 2);
+    const std::vector<uint8_t> expected = LeBytes().Raw(kRootPart).Raw({0x01, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00,
+                                                                       0x04, 0x02}).Get();
+    const std::vector<uint8_t> bytes = SavedGuts(set);
+    EXPECT_EQ(expected, bytes);
+    EXPECT_EQ(bytes.size(), set.BinaryStoreSize());
+}
+
+TEST(GCapabilitiesStore, EmptySetStoresNoBytes)
+{
+    GCapabilities set = Numbered(0);
+    const std::vector<uint8_t> expected = LeBytes().Raw(kRootPart).U32(1).U32(0).Get();
+    EXPECT_EQ(expected, SavedGuts(set));
+    EXPECT_EQ(expected.size(), set.BinaryStoreSize());
+}
+
+TEST(GCapabilitiesStore, RoundTripsOnFileAndStream)
+{
+    GCapabilities set = Numbered(0);
+    const uint32_t bits[] = {0, 8, 16, 33};
+    set.SetList(bits, 4);
+
+    GCapabilities fromFile;
+    const GutsRestore restore = RestoreGutsFrom(fromFile, SavedGuts(set));
+    EXPECT_EQ(0, restore.left);
+    EXPECT_TRUE(fromFile.IsSame(&set));
+    EXPECT_EQ(9, fromFile.GetSerial());
+
+    GCapabilities fromStream;
+    EXPECT_TRUE(RestoreGutsFromStream(fromStream, StreamedGuts(set)));
+    EXPECT_EQ(34u, fromStream.GetBitCount());
+    EXPECT_EQ(4u, fromStream.CountSet());
+    EXPECT_TRUE(fromStream.Test(33));
+}
+
+TEST(GCapabilitiesStore, StoredZeroCountKeepsTheBits)
+{
+    GCapabilities set(1, 12, 7);
+    const std::vector<uint8_t> bytes = LeBytes().Raw(kRootPart).U32(1).U32(0).Get();
+    RestoreGutsFrom(set, bytes);
+    EXPECT_EQ(12u, set.GetBitCount());
+    EXPECT_TRUE(set.Test(7));
+}
+
+TEST(GCapabilitiesStore, OtherVersionKeepsTheBits)
+{
+    GCapabilities set(1, 12, 7);
+    const std::vector<uint8_t> bytes = LeBytes().Raw(kRootPart).U32(2).U32(10).Raw({0xFF, 0x03}).Get();
+    RestoreGutsFrom(set, bytes);
+    EXPECT_EQ(12u, set.GetBitCount());
+    EXPECT_EQ(1u, set.CountSet());
+}
+
+// A count whose bytes are not all there, down to the count itself missing, leaves the
+// set as it was.
+TEST(GCapabilitiesStore, TruncatedFormsLeaveTheSetAsItWas)
+{
+    GCapabilities source = Numbered(0);
+    const uint32_t bits[] = {1, 20};
+    source.SetList(bits, 2);
+    const std::vector<uint8_t> whole = SavedGuts(source);
+    for (size_t size = kRootPart.size() + 4; size < whole.size(); ++size) {
+        GCapabilities set(1, 4, 3);
+        const GutsRestore restore = RestoreGutsFrom(set, std::vector<uint8_t>(whole.begin(), whole.begin() + size));
+        EXPECT_EQ(4u, set.GetBitCount()) << size;
+        EXPECT_TRUE(set.Test(3)) << size;
+        EXPECT_EQ(0, restore.left) << size;
+    }
+}
+
+TEST(GCapabilitiesStore, OversizedCountIsRefusedBeforeAllocating)
+{
+    for (uint32_t count : {0xFFFFFFFFu, 0x80000000u, 17u}) {
+        GCapabilities set(1, 4, 3);
+        const std::vector<uint8_t> bytes = LeBytes().Raw(kRootPart).U32(1).U32(count).Raw({0xFF, 0xFF}).Get();
+        const GutsRestore restore = RestoreGutsFrom(set, bytes);
+        EXPECT_EQ(4u, set.GetBitCount()) << count;
+        EXPECT_EQ(0, restore.left) << count;
+        EXPECT_TRUE(restore.eof) << count;
+
+        // The stream form of an empty set ends with its count: put the oversized one there.
+        std::string streamedBytes = StreamedGuts(Numbered(0));
+        streamedBytes.resize(streamedBytes.size() - 4);
+        streamedBytes += LeBytes().U32(count).Raw({0xFF, 0xFF}).Text();
+        GCapabilities streamed(1, 4, 3);
+        EXPECT_FALSE(RestoreGutsFromStream(streamed, streamedBytes));
+        EXPECT_EQ(4u, streamed.GetBitCount()) << count;
+    }
+}

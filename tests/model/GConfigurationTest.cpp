@@ -1,0 +1,118 @@
+#include "model/GConfiguration.h"
+#include "model/GDisplayString.h"
+#include "model/GStringAttribute.h"
+
+#include "GutsBytes.h"
+#include "TestAttributes.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+TEST(GConfigurationAdd, SameAttributeIsDestroyed)
+{
+    const int before = CountedValue::Live();
+    {
+        GConfiguration configuration(198);
+        CountedValue* first = new CountedValue(1, 20);
+        configuration.Add(first);
+        configuration.Add(new CountedValue(1, 20));
+        EXPECT_EQ(1u, configuration.Entries());
+        EXPECT_EQ(before + 1, CountedValue::Live());
+        EXPECT_EQ(first, configuration.At(0));
+    }
+    EXPECT_EQ(before, CountedValue::Live());
+}
+
+TEST(GConfigurationAdd, DifferentObjectsAreAppendedInOrder)
+{
+    GConfiguration configuration;
+    configuration.Add(new GValueAttribute(1, 20));
+    configuration.Add(new GValueAttribute(2, 20));
+    configuration.Add(new GStringAttribute("text", 21));
+    configuration.Add(new GDisplayString(5, "a", "b"));
+    ASSERT_EQ(4u, configuration.Entries());
+    EXPECT_EQ(2, static_cast<GValueAttribute*>(configuration.At(1))->GetValue());
+    EXPECT_EQ(GDisplayString::kClassId, configuration.At(3)->ClassId());
+}
+
+TEST(GConfigurationAdd, NestedConfigurationsAreAlwaysAppended)
+{
+    GConfiguration configuration;
+    configuration.Add(new GConfiguration(30));
+    configuration.Add(new GConfiguration(30));
+    EXPECT_EQ(2u, configuration.Entries());
+}
+
+TEST(GConfigurationAdd, NullAndMembersAlreadyHeldChangeNothing)
+{
+    GConfiguration configuration;
+    configuration.Add(nullptr);
+    EXPECT_EQ(0u, configuration.Entries());
+    GValueAttribute* value = new GValueAttribute(1, 20);
+    configuration.Add(value);
+    configuration.Add(value);
+    EXPECT_EQ(1u, configuration.Entries());
+    EXPECT_EQ(0, value->References());
+}
+
+TEST(GConfigurationFind, SettingsAreFoundByIdThroughNestedConfigurations)
+{
+    GConfiguration configuration;
+    GConfiguration* nested = new GConfiguration(30);
+    GValueAttribute* setting = new GValueAttribute(4, 77);
+    nested->Add(setting);
+    configuration.Add(new GValueAttribute(1, 20));
+    configuration.Add(nested);
+    EXPECT_EQ(setting, configuration.FindById(77));
+    EXPECT_EQ(nested, configuration.FindById(30));
+    EXPECT_EQ(nullptr, configuration.FindById(78));
+}
+
+TEST(GConfigurationKind, ClassIdsAndKinds)
+{
+    GConfiguration configuration(198);
+    EXPECT_EQ(759, configuration.ClassId());
+    EXPECT_TRUE(configuration.IsKindOf(759));
+    EXPECT_TRUE(configuration.IsKindOf(752));
+    EXPECT_TRUE(configuration.IsKindOf(751));
+    EXPECT_FALSE(configuration.IsKindOf(753));
+    EXPECT_EQ(198, configuration.GetId());
+    EXPECT_EQ(0, GConfiguration().GetId());
+}
+
+TEST(GConfigurationCopy, CopiesShareMembers)
+{
+    GConfiguration configuration(198);
+    GValueAttribute* value = new GValueAttribute(1, 20);
+    configuration.Add(value);
+    std::unique_ptr<GConfiguration> copy(configuration.Copy());
+    EXPECT_EQ(759, copy->ClassId());
+    EXPECT_EQ(198, copy->GetId());
+    EXPECT_EQ(value, copy->At(0));
+    EXPECT_EQ(1, value->References());
+    std::unique_ptr<GConfiguration> fresh(configuration.CreateNew());
+    EXPECT_EQ(0u, fresh->Entries());
+}
+
+TEST(GConfigurationStore, VersionWordFollowsTheCompositeForm)
+{
+    GConfiguration configuration(198);
+    MPersistentComposite composite(198);
+    composite.SetSerial(configuration.GetSerial());
+    const std::vector<uint8_t> expected = LeBytes().Raw(SavedGuts(composite)).U32(1).Get();
+    const std::vector<uint8_t> bytes = SavedGuts(configuration);
+    EXPECT_EQ(expected, bytes);
+    EXPECT_EQ(bytes.size(), configuration.BinaryStoreSize());
+}
+
+TEST(GConfigurationStore, VersionWordIsReadWithoutATest)
+{
+    GConfiguration source(198);
+    std::vector<uint8_t> bytes = SavedGuts(source);
+    bytes[bytes.size() - 4] = 7;
+    GConfiguration restored;
+    const GutsRestore restore = RestoreGutsFrom(restored, bytes);
+    EXPECT_EQ(0, restore.left);
+    EXPECT_EQ(198, restored.GetId());
+}

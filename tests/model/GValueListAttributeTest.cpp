@@ -1,0 +1,291 @@
+#include "model/GBookletComposite.h"
+#include "model/GObjectIterator.h"
+#include "model/GOptMediaComposite.h"
+
+#include "GutsBytes.h"
+#include "TestAttributes.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The attribute part of an object with id 7, serial 3 and state word 1.
+const std::vector<uint8_t> kAttributePart = LeBytes().U32(1).U32(7).U32(3).U32(1).U32(1).Get();
+
+GOptMediaComposite Media(uint16_t primary, uint16_t second, std::initializer_list<uint16_t> values)
+{
+    GOptMediaComposite media(primary, second);
+    media.SetId(7);
+    media.SetSerial(3);
+    for (uint16_t v : values)
+        media.AddValue(v);
+    return media;
+}
+
+std::vector<int32_t> ValuesOf(const GValueListAttribute& list)
+{
+    std::vector<int32_t> values;
+    for (uint32_t i = 0; i < list.GetCount(); ++i)
+        values.push_back(list.GetValueAt(int16_t(i)));
+    return values;
+}
+
+} // namespace
+
+TEST(GValueListValues, AddPairAppendsBothInOrder)
+{
+    GBookletComposite booklet(1, 2);
+    booklet.AddPair(3, 4);
+    EXPECT_EQ(2u, booklet.GetCount());
+    EXPECT_EQ((std::vector<int32_t>{3, 4}), ValuesOf(booklet));
+    booklet.AddPair(0xFFFF, 0);
+    EXPECT_EQ((std::vector<int32_t>{3, 4, 0xFFFF, 0}), ValuesOf(booklet));
+}
+
+TEST(GValueListValues, AddValueAppends)
+{
+    GOptMediaComposite media = Media(9, 1, {5, 6, 7});
+    EXPECT_EQ(9, media.GetPrimaryValue());
+    EXPECT_EQ(1, media.GetSecondValue());
+    EXPECT_EQ((std::vector<int32_t>{5, 6, 7}), ValuesOf(media));
+}
+
+TEST(GValueListValues, IndexesOutsideTheListAnswerMinusOne)
+{
+    GOptMediaComposite media = Media(1, 0, {10, 20});
+    EXPECT_EQ(-1, media.GetValueAt(-1));
+    EXPECT_EQ(-1, media.GetValueAt(2));
+    EXPECT_EQ(-1, media.GetValueAt(-32768));
+    EXPECT_EQ(20, media.GetValueAt(1));
+
+    GOptMediaComposite empty;
+    for (int16_t index : {int16_t(0), int16_t(1), int16_t(-1), int16_t(32767), int16_t(-32768)})
+        EXPECT_EQ(-1, empty.GetValueAt(index)) << index;
+}
+
+TEST(GValueListValues, DefaultObjectHasZeroValues)
+{
+    GBookletComposite booklet;
+    EXPECT_EQ(0, booklet.GetPrimaryValue());
+    EXPECT_EQ(0, booklet.GetSecondValue());
+    EXPECT_EQ(0u, booklet.GetCount());
+    EXPECT_EQ(0, booklet.GetId());
+}
+
+TEST(GValueListSame, SecondValueIsNotCompared)
+{
+    GOptMediaComposite a = Media(4, 1, {1, 2});
+    GOptMediaComposite b = Media(4, 2, {1, 2});
+    EXPECT_TRUE(a.IsSame(&b));
+    EXPECT_FALSE(a.Differs(&b));
+}
+
+TEST(GValueListSame, PrimaryIdAndEveryValueAreCompared)
+{
+    GOptMediaComposite a = Media(4, 1, {1, 2});
+    GOptMediaComposite otherPrimary = Media(5, 1, {1, 2});
+    GOptMediaComposite otherValue = Media(4, 1, {1, 3});
+    GOptMediaComposite shorter = Media(4, 1, {1});
+    GOptMediaComposite otherId = Media(4, 1, {1, 2});
+    otherId.SetId(8);
+    EXPECT_FALSE(a.IsSame(&otherPrimary));
+    EXPECT_FALSE(a.IsSame(&otherValue));
+    EXPECT_FALSE(a.IsSame(&shorter));
+    EXPECT_FALSE(a.IsSame(&otherId));
+    EXPECT_FALSE(a.IsSame(nullptr));
+}
+
+TEST(GValueListSame, MediaOptionAndBookletAreNeverTheSame)
+{
+    GOptMediaComposite media(4, 0);
+    media.AddValue(1);
+    media.AddValue(2);
+    GBookletComposite booklet(4, 0);
+    booklet.AddPair(1, 2);
+    EXPECT_FALSE(media.IsSame(&booklet));
+    EXPECT_FALSE(booklet.IsSame(&media));
+}
+
+TEST(GValueListCopy, CopiesOwnTheirLists)
+{
+    std::unique_ptr<GOptMediaComposite> original(new GOptMediaComposite(Media(4, 1, {1, 2})));
+    original->SetStateWord(0);
+    std::unique_ptr<GOptMediaComposite> copy(original->Copy());
+    original->AddValue(3);
+    EXPECT_EQ((std::vector<int32_t>{1, 2}), ValuesOf(*copy));
+    EXPECT_EQ(7, copy->GetId());
+    EXPECT_EQ(3, copy->GetSerial());
+    EXPECT_EQ(0, copy->GetStateWord());
+    EXPECT_EQ(1, copy->GetSecondValue());
+    original.reset();
+    EXPECT_EQ((std::vector<int32_t>{1, 2}), ValuesOf(*copy));
+
+    GOptMediaComposite assigned;
+    assigned = *copy;
+    copy.reset();
+    EXPECT_EQ((std::vector<int32_t>{1, 2}), ValuesOf(assigned));
+    assigned = assigned;
+    EXPECT_EQ(2u, assigned.GetCount());
+
+    std::unique_ptr<GBookletComposite> fresh(GBookletComposite(1, 1).CreateNew());
+    EXPECT_EQ(0u, fresh->GetCount());
+    EXPECT_EQ(794, fresh->ClassId());
+}
+
+TEST(GValueListKind, ClassIdsAndKinds)
+{
+    GOptMediaComposite media;
+    GBookletComposite booklet;
+    EXPECT_EQ(796, media.ClassId());
+    EXPECT_EQ(794, booklet.ClassId());
+    EXPECT_EQ(796, media.StorageClassId());
+    EXPECT_EQ(794, booklet.StorageClassId());
+    for (RWClassID kind : {RWClassID(753), RWClassID(751)}) {
+        EXPECT_TRUE(media.IsKindOf(kind));
+        EXPECT_TRUE(booklet.IsKindOf(kind));
+    }
+    EXPECT_TRUE(media.IsKindOf(796));
+    EXPECT_FALSE(media.IsKindOf(794));
+    EXPECT_TRUE(booklet.IsKindOf(794));
+    EXPECT_FALSE(booklet.IsKindOf(757));
+}
+
+TEST(GValueListTree, AnswersAsALeafWithAnEmptyIterator)
+{
+    GOptMediaComposite media = Media(1, 0, {1, 2});
+    EXPECT_EQ(nullptr, media.AsComposite());
+    std::unique_ptr<GObjectIterator> it(media.CreateIterator());
+    ASSERT_NE(nullptr, it);
+    EXPECT_EQ(0, it->Next());
+    EXPECT_EQ(nullptr, it->Current());
+}
+
+TEST(GValueListApply, AnswersOneAndCallsNoVisitor)
+{
+    GBookletComposite booklet(1, 0);
+    RecordingPeripheral peripheral;
+    EXPECT_EQ(1, booklet.ApplyTo(peripheral));
+    EXPECT_EQ(0, peripheral.calls);
+    EXPECT_EQ(1, booklet.GetStateWord());
+    EXPECT_EQ(0, booklet.GetFlags());
+    booklet.SetFlags(5);
+    EXPECT_EQ(0, booklet.GetFlags());
+    EXPECT_EQ(1, booklet.IsValueList());
+}
+
+TEST(GValueListAssign, AssignCopiesNoValues)
+{
+    GOptMediaComposite target = Media(1, 0, {1});
+    GOptMediaComposite source = Media(2, 0, {5, 6});
+    source.SetId(9);
+    EXPECT_EQ(1, target.Assign(&source));
+    EXPECT_EQ(9, target.GetId());
+    EXPECT_EQ(1, target.GetPrimaryValue());
+    EXPECT_EQ(1u, target.GetCount());
+}
+
+TEST(GValueListStore, StoredFormIsVersionTwoWithValues)
+{
+    GOptMediaComposite media = Media(0x0102, 0xFFFE, {3, 0x8001});
+    const std::vector<uint8_t> expected = LeBytes().Raw(kAttributePart).Raw({
+        0x02, 0x00, 0x00, 0x00, // version
+        0x02, 0x01,             // primary value
+        0xFE, 0xFF,             // second value
+        0x02, 0x00, 0x00, 0x00, // count
+        0x03, 0x00, 0x01, 0x80, // values
+    }).Get();
+    const std::vector<uint8_t> bytes = SavedGuts(media);
+    EXPECT_EQ(expected, bytes);
+    EXPECT_EQ(bytes.size(), media.BinaryStoreSize());
+}
+
+TEST(GValueListStore, RoundTripsOnFileAndStream)
+{
+    GBookletComposite booklet(0x0102, 9);
+    booklet.SetId(7);
+    booklet.AddPair(1, 2);
+    booklet.AddPair(0xFFFF, 0x8000);
+
+    GBookletComposite fromFile;
+    const GutsRestore restore = RestoreGutsFrom(fromFile, SavedGuts(booklet));
+    EXPECT_EQ(0, restore.left);
+    EXPECT_TRUE(fromFile.IsSame(&booklet));
+    EXPECT_EQ(9, fromFile.GetSecondValue());
+
+    GBookletComposite fromStream;
+    EXPECT_TRUE(RestoreGutsFromStream(fromStream, StreamedGuts(booklet)));
+    EXPECT_EQ(0x0102, fromStream.GetPrimaryValue());
+    EXPECT_EQ(9, fromStream.GetSecondValue());
+    EXPECT_EQ((std::vector<int32_t>{1, 2, 0xFFFF, 0x8000}), ValuesOf(fromStream));
+}
+
+TEST(GValueListStore, EmptyListRoundTrips)
+{
+    GOptMediaComposite media = Media(3, 4, {});
+    const std::vector<uint8_t> bytes = SavedGuts(media);
+    EXPECT_EQ(kAttributePart.size() + 12, bytes.size());
+    GOptMediaComposite restored = Media(0, 0, {8, 9});
+    RestoreGutsFrom(restored, bytes);
+    EXPECT_EQ(0u, restored.GetCount());
+    EXPECT_EQ(3, restored.GetPrimaryValue());
+}
+
+TEST(GValueListStore, NewerVersionReadsTheValuesAndKeepsTheList)
+{
+    const std::vector<uint8_t> bytes =
+        LeBytes().Raw(kAttributePart).U32(3).U16(11).U16(12).U32(1).U16(99).Get();
+    GOptMediaComposite media = Media(1, 2, {5, 6});
+    RestoreGutsFrom(media, bytes);
+    EXPECT_EQ(11, media.GetPrimaryValue());
+    EXPECT_EQ(12, media.GetSecondValue());
+    EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(media));
+}
+
+TEST(GValueListStore, OlderVersionsReadTheList)
+{
+    for (uint32_t version : {0u, 1u}) {
+        const std::vector<uint8_t> bytes =
+            LeBytes().Raw(kAttributePart).U32(version).U16(11).U16(12).U32(1).U16(99).Get();
+        GOptMediaComposite media = Media(1, 2, {5, 6});
+        RestoreGutsFrom(media, bytes);
+        EXPECT_EQ((std::vector<int32_t>{99}), ValuesOf(media)) << version;
+    }
+}
+
+// Every cut of the stored form stops the restore at the missing field: what came
+// before it is taken, the list changes only when every value arrived.
+TEST(GValueListStore, TruncatedFormsStopAtTheFirstFailedRead)
+{
+    const std::vector<uint8_t> whole = SavedGuts(Media(0x21, 0x22, {1, 2, 3}));
+    for (size_t size = kAttributePart.size(); size < whole.size(); ++size) {
+        GOptMediaComposite media = Media(1, 2, {5, 6});
+        const GutsRestore restore = RestoreGutsFrom(media, std::vector<uint8_t>(whole.begin(), whole.begin() + size));
+        EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(media)) << size;
+        const bool valuesRead = size >= kAttributePart.size() + 8;
+        EXPECT_EQ(valuesRead ? 0x21 : 1, media.GetPrimaryValue()) << size;
+        EXPECT_EQ(0, restore.left) << size;
+    }
+}
+
+TEST(GValueListStore, OversizedCountIsRefusedBeforeAllocating)
+{
+    for (uint32_t count : {0xFFFFFFFFu, 0x7FFFFFFFu, 4u}) {
+        const std::vector<uint8_t> bytes =
+            LeBytes().Raw(kAttributePart).U32(2).U16(11).U16(12).U32(count).U16(1).U16(2).U16(3).Get();
+        GOptMediaComposite media = Media(1, 2, {5, 6});
+        const GutsRestore restore = RestoreGutsFrom(media, bytes);
+        EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(media)) << count;
+        EXPECT_TRUE(restore.eof) << count;
+
+        // The stream form of an empty list ends with its count: put the oversized one there.
+        std::string streamed = StreamedGuts(Media(11, 12, {}));
+        streamed.resize(streamed.size() - 4);
+        streamed += LeBytes().U32(count).U16(1).U16(2).U16(3).Text();
+        GOptMediaComposite fromStream = Media(1, 2, {5, 6});
+        EXPECT_FALSE(RestoreGutsFromStream(fromStream, streamed)) << count;
+        EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(fromStream)) << count;
+        EXPECT_EQ(11, fromStream.GetPrimaryValue()) << count;
+    }
+}

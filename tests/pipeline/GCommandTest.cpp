@@ -1,0 +1,198 @@
+#include "pipeline/GCommand.h"
+
+#include "model/GObjectIterator.h"
+#include "printer/GState.h"
+
+#include "TestAttributes.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The smallest concrete command: Execute answers a status it was given.
+class TestCommand : public GCommand {
+public:
+    TestCommand() = default;
+    explicit TestCommand(const long& id) : GCommand(id) {}
+    TestCommand(GState* state, const long& id) : GCommand(state, id) {}
+    TestCommand* CreateNew() const override { return new TestCommand; }
+    TestCommand* Copy() const override { return new TestCommand(*this); }
+    int16_t Execute(GPeripheral&) override { return status; }
+
+    int16_t status = 0;
+};
+
+// A state that counts its live objects.
+class CountedState : public GState {
+public:
+    explicit CountedState(const long& id = 0) : GState(id) { ++Live(); }
+    CountedState(const CountedState& other) : GState(other) { ++Live(); }
+    ~CountedState() override { --Live(); }
+    CountedState* Copy() const override { return new CountedState(*this); }
+
+    static int& Live()
+    {
+        static int live = 0;
+        return live;
+    }
+};
+
+} // namespace
+
+TEST(GCommandConstruct, DefaultHasNoStateAndNoMark)
+{
+    TestCommand command;
+    EXPECT_EQ(0, command.GetId());
+    EXPECT_EQ(nullptr, command.GetState());
+    EXPECT_EQ(0u, command.GetModified());
+    EXPECT_EQ(5, TestCommand(5).GetId());
+}
+
+TEST(GCommandConstruct, StateIsHeldAndReleased)
+{
+    const int before = CountedState::Live();
+    {
+        CountedState* state = new CountedState(246);
+        TestCommand command(state, 3);
+        EXPECT_EQ(state, command.GetState());
+        EXPECT_EQ(0, state->References());
+        EXPECT_EQ(3, command.GetId());
+    }
+    EXPECT_EQ(before, CountedState::Live());
+}
+
+TEST(GCommandConstruct, CopySharesTheStateWithAClearMark)
+{
+    CountedState* state = new CountedState(246);
+    TestCommand command(state, 3);
+    command.SetModified();
+    TestCommand copy(command);
+    EXPECT_EQ(state, copy.GetState());
+    EXPECT_EQ(1, state->References());
+    EXPECT_EQ(0u, copy.GetModified());
+    EXPECT_EQ(3, copy.GetId());
+
+    TestCommand assigned;
+    assigned = command;
+    EXPECT_EQ(state, assigned.GetState());
+    EXPECT_EQ(2, state->References());
+}
+
+TEST(GCommandKind, CommandAndRoot)
+{
+    TestCommand command;
+    EXPECT_TRUE(command.IsKindOf(601));
+    EXPECT_TRUE(command.IsKindOf(751));
+    EXPECT_FALSE(command.IsKindOf(753));
+    EXPECT_EQ(1, command.IsCommand());
+    EXPECT_EQ(1u, command.TotalEntries());
+    std::unique_ptr<GObjectIterator> it(command.CreateIterator());
+    ASSERT_NE(nullptr, it);
+    EXPECT_EQ(0, it->Next());
+}
+
+TEST(GCommandState, AdoptStateReleasesTheOldOne)
+{
+    const int before = CountedState::Live();
+    TestCommand command(new CountedState(246), 0);
+    CountedState* second = new CountedState(256);
+    command.AdoptState(second);
+    EXPECT_EQ(before + 1, CountedState::Live());
+    EXPECT_EQ(second, command.GetState());
+    command.AdoptState(second);
+    EXPECT_EQ(0, second->References());
+    command.AdoptState(nullptr);
+    EXPECT_EQ(nullptr, command.GetState());
+    EXPECT_EQ(before, CountedState::Live());
+}
+
+TEST(GCommandState, SetStateSharesTheReferencedState)
+{
+    GCountedRef state(new GState(246));
+    TestCommand command(new GState(1), 0);
+    command.SetState(state);
+    EXPECT_EQ(state.Get(), command.GetState());
+    EXPECT_EQ(1, state->References());
+    command.SetState(state);
+    EXPECT_EQ(1, state->References());
+    command.SetState(GCountedRef());
+    EXPECT_EQ(nullptr, command.GetState());
+    EXPECT_EQ(0, state->References());
+}
+
+TEST(GCommandState, SetStateRefusesObjectsThatAreNoState)
+{
+    GCountedRef state(new GState(246));
+    TestCommand command;
+    command.SetState(state);
+    command.SetState(GCountedRef(new GValueAttribute(1, 2)));
+    EXPECT_EQ(state.Get(), command.GetState());
+}
+
+TEST(GCommandState, DetachStateHandsTheStateOverWithoutDeletingIt)
+{
+    const int before = CountedState::Live();
+    CountedState* state = new CountedState(246);
+    TestCommand command(state, 0);
+    GState* detached = command.DetachState();
+    EXPECT_EQ(state, detached);
+    EXPECT_EQ(nullptr, command.GetState());
+    EXPECT_EQ(-1, detached->References());
+    EXPECT_EQ(before + 1, CountedState::Live());
+    delete detached;
+    EXPECT_EQ(nullptr, command.DetachState());
+}
+
+TEST(GCommandState, GetStateIntoAReferenceTakesOne)
+{
+    GState* state = new GState(246);
+    TestCommand command(state, 0);
+    GCountedRef held;
+    command.GetState(held);
+    EXPECT_EQ(state, held.Get());
+    EXPECT_EQ(1, state->References());
+    TestCommand stateless;
+    stateless.GetState(held);
+    EXPECT_TRUE(held.IsNull());
+    EXPECT_EQ(0, state->References());
+}
+
+TEST(GCommandSame, IdsAndStatesDecide)
+{
+    GState* shared = new GState(246);
+    TestCommand a(shared, 1);
+    TestCommand b(shared, 1);
+    EXPECT_TRUE(a.IsSame(&b));
+    EXPECT_TRUE(a.IsEqual(&b));
+
+    TestCommand otherId(shared, 2);
+    EXPECT_FALSE(a.IsSame(&otherId));
+
+    GState* alike = new GState(246);
+    TestCommand withAlike(alike, 1);
+    EXPECT_TRUE(a.IsSame(&withAlike));
+    alike->Add(new GValueAttribute(1, 10));
+    EXPECT_FALSE(a.IsSame(&withAlike));
+
+    TestCommand stateless(1);
+    EXPECT_FALSE(a.IsSame(&stateless));
+    EXPECT_FALSE(stateless.IsSame(&a));
+    EXPECT_TRUE(stateless.IsSame(&stateless));
+    EXPECT_TRUE(TestCommand(1).IsSame(&stateless));
+    EXPECT_FALSE(stateless.IsSame(nullptr));
+}
+
+TEST(GCommandMark, ModifiedMarkSetsAndClears)
+{
+    TestCommand command;
+    command.SetModified();
+    EXPECT_EQ(1u, command.GetModified());
+    command.ClearModified();
+    EXPECT_EQ(0u, command.GetModified());
+    command.Prepare();
+    RecordingPeripheral peripheral;
+    command.status = 5;
+    EXPECT_EQ(5, command.Execute(peripheral));
+}

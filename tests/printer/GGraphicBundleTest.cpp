@@ -1,0 +1,165 @@
+#include "printer/GGraphicBundle.h"
+
+#include "GutsBytes.h"
+#include "TestAttributes.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+typedef void (GGraphicBundle::*Setter)(GGraphicAttribute*);
+typedef GObjectBase* (GGraphicBundle::*Remover)();
+typedef GAttribute* (GGraphicBundle::*Getter)() const;
+
+struct Slot {
+    long id;
+    Setter set;
+    Remover remove;
+    Getter get;
+};
+
+// The seven slots in the order of the bundle's operations.
+const Slot kSlots[] = {
+    {154, &GGraphicBundle::SetBrush, &GGraphicBundle::RemoveBrush, &GGraphicBundle::GetBrush},
+    {166, &GGraphicBundle::SetCap, &GGraphicBundle::RemoveCap, &GGraphicBundle::GetCap},
+    {177, &GGraphicBundle::SetClip, &GGraphicBundle::RemoveClip, &GGraphicBundle::GetClip},
+    {182, &GGraphicBundle::SetFillMode, &GGraphicBundle::RemoveFillMode, &GGraphicBundle::GetFillMode},
+    {172, &GGraphicBundle::SetJoint, &GGraphicBundle::RemoveJoint, &GGraphicBundle::GetJoint},
+    {160, &GGraphicBundle::SetPen, &GGraphicBundle::RemovePen, &GGraphicBundle::GetPen},
+    {183, &GGraphicBundle::SetRasterOperation, &GGraphicBundle::RemoveRasterOperation,
+     &GGraphicBundle::GetRasterOperation},
+};
+
+} // namespace
+
+TEST(GGraphicBundleId, IdIsAlways244)
+{
+    EXPECT_EQ(244, GGraphicBundle().GetId());
+    EXPECT_EQ(244, GGraphicBundle(17).GetId());
+    std::unique_ptr<GGraphicBundle> fresh(GGraphicBundle(5).CreateNew());
+    EXPECT_EQ(244, fresh->GetId());
+}
+
+TEST(GGraphicBundleKind, ClassIdsAndKinds)
+{
+    GGraphicBundle bundle;
+    EXPECT_EQ(101, bundle.ClassId());
+    for (RWClassID kind : {RWClassID(101), RWClassID(758), RWClassID(757), RWClassID(753), RWClassID(751)})
+        EXPECT_TRUE(bundle.IsKindOf(kind)) << kind;
+    EXPECT_FALSE(bundle.IsKindOf(754));
+}
+
+TEST(GGraphicBundleSlots, EachSetterFillsItsSlotId)
+{
+    for (const Slot& slot : kSlots) {
+        GGraphicBundle bundle;
+        TestGraphic* graphic = new TestGraphic(1);
+        (bundle.*slot.set)(graphic);
+        EXPECT_EQ(slot.id, graphic->GetId());
+        EXPECT_EQ(graphic, (bundle.*slot.get)()) << slot.id;
+        for (const Slot& other : kSlots) {
+            if (other.id != slot.id) {
+                EXPECT_EQ(nullptr, (bundle.*other.get)()) << slot.id << " " << other.id;
+            }
+        }
+    }
+}
+
+TEST(GGraphicBundleSlots, UnsetSlotAnswersNull)
+{
+    GGraphicBundle bundle;
+    for (const Slot& slot : kSlots) {
+        EXPECT_EQ(nullptr, (bundle.*slot.get)()) << slot.id;
+        EXPECT_EQ(nullptr, (bundle.*slot.remove)()) << slot.id;
+    }
+    bundle.SetBrush(nullptr);
+    EXPECT_EQ(0u, bundle.Entries());
+}
+
+TEST(GGraphicBundleSlots, SecondBrushWithAnotherValueWins)
+{
+    const int before = TestGraphic::Live();
+    {
+        GGraphicBundle bundle;
+        bundle.SetPen(new TestGraphic(9));
+        bundle.SetBrush(new TestGraphic(1));
+        TestGraphic* second = new TestGraphic(2);
+        bundle.SetBrush(second);
+        EXPECT_EQ(second, bundle.GetBrush());
+        EXPECT_EQ(2u, bundle.Entries());
+        EXPECT_EQ(second, bundle.At(1));
+        EXPECT_EQ(before + 2, TestGraphic::Live());
+    }
+    EXPECT_EQ(before, TestGraphic::Live());
+}
+
+TEST(GGraphicBundleSlots, SecondEqualBrushIsDeleted)
+{
+    const int before = TestGraphic::Live();
+    GGraphicBundle bundle;
+    TestGraphic* first = new TestGraphic(1);
+    bundle.SetBrush(first);
+    bundle.SetBrush(new TestGraphic(1));
+    EXPECT_EQ(first, bundle.GetBrush());
+    EXPECT_EQ(before + 1, TestGraphic::Live());
+}
+
+TEST(GGraphicBundleSlots, RemoverHandsTheMemberToTheCaller)
+{
+    GGraphicBundle bundle;
+    TestGraphic* clip = new TestGraphic(3);
+    bundle.SetClip(clip);
+    bundle.SetPen(new TestGraphic(4));
+    std::unique_ptr<GObjectBase> removed(bundle.RemoveClip());
+    EXPECT_EQ(clip, removed.get());
+    EXPECT_EQ(-1, removed->References());
+    EXPECT_EQ(nullptr, bundle.GetClip());
+    EXPECT_EQ(1u, bundle.Entries());
+}
+
+TEST(GGraphicBundleCopy, CopyIsABundleSharingMembers)
+{
+    GGraphicBundle bundle;
+    TestGraphic* pen = new TestGraphic(4);
+    bundle.SetPen(pen);
+    std::unique_ptr<GGraphicBundle> copy(bundle.Copy());
+    EXPECT_EQ(101, copy->ClassId());
+    EXPECT_EQ(244, copy->GetId());
+    EXPECT_EQ(pen, copy->GetPen());
+    EXPECT_EQ(1, pen->References());
+}
+
+TEST(GGraphicBundleMerge, BundleMergesIntoAGraphicState)
+{
+    GState current(GState::kCurrentStateId);
+    GState* graphic = new GState(GState::kGraphicStateId);
+    TestGraphic* pen = new TestGraphic(4);
+    pen->SetId(GGraphicBundle::kPenId);
+    pen->SetStateWord(0);
+    graphic->Add(pen);
+    current.Add(graphic);
+
+    GCountedRef held(new GGraphicBundle);
+    GGraphicBundle* bundle = static_cast<GGraphicBundle*>(held.Get());
+    TestGraphic* brush = new TestGraphic(6);
+    bundle->SetPen(new TestGraphic(4));
+    bundle->SetBrush(brush);
+    EXPECT_EQ(1, graphic->Assign(bundle));
+    EXPECT_EQ(pen, graphic->FindById(160));
+    EXPECT_EQ(0, pen->GetStateWord());
+    EXPECT_EQ(brush, graphic->FindById(154));
+    EXPECT_EQ(1, brush->GetStateWord());
+}
+
+TEST(GGraphicBundleStore, VersionWordFollowsTheStateForm)
+{
+    GGraphicBundle bundle;
+    GState state(244);
+    state.SetSerial(bundle.GetSerial());
+    const std::vector<uint8_t> expected = LeBytes().Raw(SavedGuts(state)).U32(1).Get();
+    const std::vector<uint8_t> bytes = SavedGuts(bundle);
+    EXPECT_EQ(expected, bytes);
+    EXPECT_EQ(bytes.size(), bundle.BinaryStoreSize());
+}
