@@ -31,7 +31,8 @@ public:
     // Shares the object in a new last slot; false (nothing held) when no room could
     // be made.
     bool Append(GObjectBase* object);
-    // Shares the object in slot index (0 to Entries()), moving the later ones up.
+    // Shares the object in slot index (0 to Entries()), moving the later ones up; false
+    // (nothing held) for a bad index or when no room could be made.
     bool InsertAt(uint32_t index, GObjectBase* object);
     // Takes the member out of slot index, moving the later ones down; the result holds
     // it. A null pointer, with the index error raised, for a bad index.

@@ -1,6 +1,6 @@
 #include "model/GObjectBase.h"
 
-#include "foundation/RWBinaryFile.h"
+#include "model/GStoredFields.h"
 #include "foundation/RWRefCount.h"
 #include "model/GMemberKey.h"
 #include "model/GNullIterator.h"
@@ -81,24 +81,47 @@ bool GObjectBase::IsEqual(const RWCollectable* other) const
     return other && other->ClassId() == ClassId() && IsSame(dynamic_cast<const GObjectBase*>(other));
 }
 
+template <class In>
+void GObjectBase::ReadFields(In& in)
+{
+    int32_t id = 0;
+    int32_t serial = 0;
+    if (!GReadFields(in, id, serial))
+        return;
+    id_ = id;
+    // A stored 0 keeps the serial given at construction.
+    if (serial != 0)
+        serial_ = serial;
+}
+
+template <class Out>
+void GObjectBase::WriteFields(Out& out) const
+{
+    GWriteFields(out, id_, serial_);
+}
+
+void GObjectBase::RestoreGuts(RWDataInStream& stream)
+{
+    RWCollectable::RestoreGuts(stream);
+    ReadFields(stream);
+}
+
 void GObjectBase::RestoreGuts(RWBinaryFile& file)
 {
     RWCollectable::RestoreGuts(file);
-    int32_t id = 0;
-    int32_t serial = 0;
-    if (!ReadVersion(file) || !file.Read(id) || !file.Read(serial))
-        return;
-    id_ = id;
-    if (serial != 0)
-        serial_ = serial;
+    ReadFields(file);
+}
+
+void GObjectBase::SaveGuts(RWDataOutStream& stream) const
+{
+    RWCollectable::SaveGuts(stream);
+    WriteFields(stream);
 }
 
 void GObjectBase::SaveGuts(RWBinaryFile& file) const
 {
     RWCollectable::SaveGuts(file);
-    WriteVersion(file);
-    file.Write(id_);
-    file.Write(serial_);
+    WriteFields(file);
 }
 
 bool GObjectBase::IsKindOf(RWClassID classId) const { return classId == kClassId; }
@@ -236,11 +259,3 @@ void GObjectBase::Drop(GObjectBase* object)
 {
     GCountedRef hold(object);
 }
-
-bool GObjectBase::ReadVersion(RWBinaryFile& file)
-{
-    uint32_t version = 0;
-    return file.Read(version) && version == kVersion;
-}
-
-bool GObjectBase::WriteVersion(RWBinaryFile& file) { return file.Write(kVersion); }

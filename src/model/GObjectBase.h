@@ -37,7 +37,9 @@ public:
     uint32_t BinaryStoreSize() const override;
     // Same class id and IsSame.
     bool IsEqual(const RWCollectable* other) const override;
+    void RestoreGuts(RWDataInStream& stream) override;
     void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
     void SaveGuts(RWBinaryFile& file) const override;
 
     // The model's own operations, in the order every model class keeps them. Ids are
@@ -140,15 +142,12 @@ public:
     static uint32_t PeekNextSerial();
     static void SetNextSerial(uint32_t next);
 
-protected:
-    // The version word every model class writes before its own fields; restores read
-    // their fields only when the stored version is this one.
-    static constexpr uint32_t kVersion = 1;
-    // Reads a version word: true when it was read and is kVersion.
-    static bool ReadVersion(RWBinaryFile& file);
-    static bool WriteVersion(RWBinaryFile& file);
-
 private:
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
     int32_t references_;
     int32_t id_;
     int32_t serial_;
