@@ -1,6 +1,7 @@
 #include "foundation/RWCollection.h"
 
-#include <algorithm>
+#include "foundation/RWIdentitySet.h"
+
 #include <vector>
 
 namespace {
@@ -23,13 +24,18 @@ RWClassID RWCollection::ClassId() const { return kClassId; }
 
 void RWCollection::ClearAndDestroy()
 {
-    // Distinct addresses only, so an object held several times is deleted once. The
-    // static nil object, and a collection that holds itself, are not deleted.
-    std::vector<RWCollectable*> members = Members(*this);
-    std::sort(members.begin(), members.end());
-    members.erase(std::unique(members.begin(), members.end()), members.end());
+    // An identity set takes an object held several times once.
+    RWIdentitySet distinct(uint32_t(Entries() / 4));
+    Apply([](RWCollectable* m, void* set) { static_cast<RWIdentitySet*>(set)->Insert(m); }, &distinct);
+    ClearThenDestroy(distinct);
+}
+
+void RWCollection::ClearThenDestroy(const RWCollection& distinct)
+{
+    // The members go after Clear, so that a member's destructor never meets a
+    // collection that still lists it.
     Clear();
-    for (RWCollectable* member : members)
+    for (RWCollectable* member : Members(distinct))
         if (member != &RWNilObject && member != this)
             delete member;
 }

@@ -58,6 +58,10 @@ public:
     void RemoveContentsOf(const RWCollection& other);
 
 protected:
+    // Clears this collection, then deletes every member of distinct, which holds each
+    // object once. The static nil object and this collection itself are never deleted.
+    void ClearThenDestroy(const RWCollection& distinct);
+
     // The steps a restore of the stored form takes: RestoreBegin once, then
     // RestoreMember for each member read, in stored order.
 
