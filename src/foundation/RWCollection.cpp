@@ -1,6 +1,10 @@
 #include "foundation/RWCollection.h"
 
+#include "foundation/RWBinaryFile.h"
+#include "foundation/RWDataInStream.h"
+#include "foundation/RWDataOutStream.h"
 #include "foundation/RWIdentitySet.h"
+#include "foundation/RWReadTable.h"
 
 #include <vector>
 
@@ -16,6 +20,14 @@ std::vector<RWCollectable*> Members(const RWCollection& c)
     members.reserve(c.Entries());
     c.Apply(Gather, &members);
     return members;
+}
+
+// True when the restore this call is part of went out of step: nothing more can be
+// read in it.
+bool RestoreStopped()
+{
+    const RWReadTable* table = RWReadTable::Current();
+    return table && table->Failed();
 }
 
 } // namespace
@@ -77,6 +89,58 @@ void RWCollection::RemoveContentsOf(const RWCollection& other)
 {
     for (RWCollectable* member : Members(other))
         Remove(member);
+}
+
+uint32_t RWCollection::BinaryStoreSize() const
+{
+    uint32_t size = 4;
+    Apply([](RWCollectable* m, void* total) {
+        *static_cast<uint32_t*>(total) += (m ? m : &RWNilObject)->RecursiveStoreSize();
+    }, &size);
+    return size;
+}
+
+void RWCollection::SaveGuts(RWBinaryFile& file) const
+{
+    file.Write(static_cast<unsigned int>(Entries()));
+    Apply([](RWCollectable* m, void* f) {
+        RWBinaryFile& file = *static_cast<RWBinaryFile*>(f);
+        if (!file.Error())
+            file << m;
+    }, &file);
+}
+
+void RWCollection::SaveGuts(RWDataOutStream& stream) const
+{
+    stream << static_cast<unsigned int>(Entries());
+    Apply([](RWCollectable* m, void* s) {
+        RWDataOutStream& stream = *static_cast<RWDataOutStream*>(s);
+        if (stream.Good())
+            stream << m;
+    }, &stream);
+}
+
+void RWCollection::RestoreGuts(RWBinaryFile& file)
+{
+    RestoreBegin();
+    unsigned int count = 0;
+    if (!file.Read(count))
+        return;
+    // Every member read takes bytes or ends the loop, so a damaged count cannot keep
+    // it going past the end of the data.
+    for (unsigned int i = 0; i < count && !file.Eof() && !file.Error() && !RestoreStopped(); ++i) {
+        RWCollectable* member = RecursiveRestoreFrom(file);
+        RestoreMember(member);
+    }
+}
+
+void RWCollection::RestoreGuts(RWDataInStream& stream)
+{
+    RestoreBegin();
+    unsigned int count = 0;
+    stream >> count;
+    for (unsigned int i = 0; i < count && stream.Good(); ++i)
+        RestoreMember(RecursiveRestoreFrom(stream));
 }
 
 void RWCollection::RestoreBegin() { Clear(); }

@@ -24,6 +24,17 @@ public:
     RWCollectable* Copy() const override = 0;
     RWClassID ClassId() const override;
 
+    // The stored form: the member count (u32 on a file, unsigned int on a stream), then
+    // each member as an object reference. A restore empties the collection, then
+    // inserts what it reads; it stops at the first file or stream failure, keeping
+    // what was read.
+    // 4 + the RecursiveStoreSize of every member.
+    uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
+
     // The collection operations, in the order every collection class keeps them.
 
     // Calls fn(member, arg) for every member, in the collection's own order.
