@@ -10,18 +10,6 @@
 
 namespace {
 
-void Gather(RWCollectable* member, void* arg) { static_cast<std::vector<RWCollectable*>*>(arg)->push_back(member); }
-
-// The members in the collection's order, taken before a loop changes a collection, so
-// that a collection can be combined with itself.
-std::vector<RWCollectable*> Members(const RWCollection& c)
-{
-    std::vector<RWCollectable*> members;
-    members.reserve(c.Entries());
-    c.Apply(Gather, &members);
-    return members;
-}
-
 // True when the restore this call is part of went out of step: nothing more can be
 // read in it.
 bool RestoreStopped()
@@ -39,15 +27,26 @@ void RWCollection::ClearAndDestroy()
     // An identity set takes an object held several times once.
     RWIdentitySet distinct(uint32_t(Entries() / 4));
     Apply([](RWCollectable* m, void* set) { static_cast<RWIdentitySet*>(set)->Insert(m); }, &distinct);
-    ClearThenDestroy(distinct);
+    ClearThenDestroy(distinct.MemberList());
 }
 
-void RWCollection::ClearThenDestroy(const RWCollection& distinct)
+// Taken before a loop changes a collection, so that a collection can be combined with
+// itself.
+std::vector<RWCollectable*> RWCollection::MemberList() const
+{
+    std::vector<RWCollectable*> members;
+    members.reserve(Entries());
+    Apply([](RWCollectable* m, void* arg) { static_cast<std::vector<RWCollectable*>*>(arg)->push_back(m); },
+          &members);
+    return members;
+}
+
+void RWCollection::ClearThenDestroy(const std::vector<RWCollectable*>& distinct)
 {
     // The members go after Clear, so that a member's destructor never meets a
     // collection that still lists it.
     Clear();
-    for (RWCollectable* member : Members(distinct))
+    for (RWCollectable* member : distinct)
         if (member != &RWNilObject && member != this)
             delete member;
 }
@@ -64,7 +63,7 @@ void RWCollection::RemoveAndDestroy(const RWCollectable* obj)
 RWCollection* RWCollection::Select(RWTestCollectable test, const void* arg) const
 {
     RWCollection* result = static_cast<RWCollection*>(CreateNew());
-    for (RWCollectable* member : Members(*this))
+    for (RWCollectable* member : MemberList())
         if (test(member, arg))
             result->Insert(member);
     return result;
@@ -72,7 +71,7 @@ RWCollection* RWCollection::Select(RWTestCollectable test, const void* arg) cons
 
 void RWCollection::AddContentsFrom(const RWCollection& other)
 {
-    for (RWCollectable* member : Members(other))
+    for (RWCollectable* member : other.MemberList())
         Insert(member);
 }
 
@@ -80,14 +79,14 @@ void RWCollection::AddContentsTo(RWCollection& other) const { other.AddContentsF
 
 void RWCollection::CopyContentsTo(RWCollection& other) const
 {
-    for (RWCollectable* member : Members(*this))
+    for (RWCollectable* member : MemberList())
         if (member)
             other.Insert(member->Copy());
 }
 
 void RWCollection::RemoveContentsOf(const RWCollection& other)
 {
-    for (RWCollectable* member : Members(other))
+    for (RWCollectable* member : other.MemberList())
         Remove(member);
 }
 

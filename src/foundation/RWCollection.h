@@ -10,6 +10,7 @@
 #include "foundation/RWCollectable.h"
 
 #include <cstddef>
+#include <vector>
 
 // Called for each member by Apply.
 typedef void (*RWApplyCollectable)(RWCollectable* member, void* arg);
@@ -69,9 +70,11 @@ public:
     void RemoveContentsOf(const RWCollection& other);
 
 protected:
-    // Clears this collection, then deletes every member of distinct, which holds each
+    // The members in Apply order.
+    std::vector<RWCollectable*> MemberList() const;
+    // Clears this collection, then deletes every object of distinct, which names each
     // object once. The static nil object and this collection itself are never deleted.
-    void ClearThenDestroy(const RWCollection& distinct);
+    void ClearThenDestroy(const std::vector<RWCollectable*>& distinct);
 
     // The steps a restore of the stored form takes: RestoreBegin once, then
     // RestoreMember for each member read, in stored order.

@@ -17,8 +17,7 @@ bool RWSet::IsEqual(const RWCollectable* other) const
 
 void RWSet::ClearAndDestroy()
 {
-    const RWSet members(*this);
-    ClearThenDestroy(members);
+    ClearThenDestroy(MemberList());
 }
 
 RWCollectable* RWSet::Insert(RWCollectable* obj)

@@ -1,5 +1,7 @@
 #include "foundation/RWStoreTable.h"
 
+#include <typeinfo>
+
 namespace {
 
 thread_local RWStoreTable* t_saveTable = nullptr;
@@ -22,8 +24,7 @@ public:
     uint32_t Hash() const override { return RWAddressHash(obj_); }
     bool IsEqual(const RWCollectable* other) const override
     {
-        const ObjectEntry* entry = dynamic_cast<const ObjectEntry*>(other);
-        return entry && entry->obj_ == obj_;
+        return other && typeid(*other) == typeid(ObjectEntry) && static_cast<const ObjectEntry*>(other)->obj_ == obj_;
     }
 
 private:
@@ -36,8 +37,7 @@ public:
     uint32_t Hash() const override { return name_.Hash(); }
     bool IsEqual(const RWCollectable* other) const override
     {
-        const NameEntry* entry = dynamic_cast<const NameEntry*>(other);
-        return entry && entry->name_ == name_;
+        return other && typeid(*other) == typeid(NameEntry) && static_cast<const NameEntry*>(other)->name_ == name_;
     }
 
 private:
@@ -53,7 +53,11 @@ bool AddEntry(RWStoreTable& table, const Entry& probe, uint32_t& number)
         return false;
     }
     number = probe.Number();
-    table.Insert(new Entry(probe));
+    // Known to be new: the set's own search before inserting is not needed.
+    table.RWHashTable::Insert(new Entry(probe));
+    // A large save keeps its bucket lists short.
+    if (table.Entries() > 2 * table.Buckets())
+        table.Resize(table.Buckets() * 4);
     return true;
 }
 
@@ -65,7 +69,11 @@ RWStoreTable::RWStoreTable()
     Add(&RWNilObject, number);
 }
 
-RWStoreTable::~RWStoreTable() { ClearAndDestroy(); }
+RWStoreTable::~RWStoreTable()
+{
+    Apply([](RWCollectable* entry, void*) { delete entry; }, nullptr);
+    Clear();
+}
 
 bool RWStoreTable::Add(const RWCollectable* obj, uint32_t& number)
 {
