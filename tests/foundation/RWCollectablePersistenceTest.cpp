@@ -42,6 +42,12 @@ public:
         return *this;
     }
     Bytes& Nil() { return U16(0xFFFF).U32(0); }
+    // An outermost save of a list of count members whose first is a NamedNode with
+    // value 1 and two null references: nil 0, list 1, the node 2, its name 3.
+    Bytes& NamedListStart(uint32_t count)
+    {
+        return U32(0x8888).U16(0x8033).U32(count).U16(0x888F).Text("TestNamedNode").U32(1).Nil().Nil();
+    }
     const std::vector<uint8_t>& Get() const { return bytes_; }
 
 private:
@@ -122,6 +128,30 @@ void ExpectRichGraph(const RWCollectable* obj)
     EXPECT_EQ(list, list->At(5));
 }
 
+// Checks that list saves as expected and that its size says so, then reads the bytes
+// back into back; the list read, or null.
+RWSlistCollectables* SavedAsAndReadBack(const RWSlistCollectables& list, const std::vector<uint8_t>& expected,
+                                        Graph& back)
+{
+    EXPECT_EQ(expected, SavedBytes(&list));
+    EXPECT_EQ(expected.size(), list.RecursiveStoreSize());
+    back.root = RestoredFromBytes(expected);
+    return dynamic_cast<RWSlistCollectables*>(back.root);
+}
+
+// Reading bytes of a list raises [REF] once and keeps only the list's first member.
+void ExpectOneBadReferenceAndOneMember(const std::vector<uint8_t>& bytes)
+{
+    RWErrorCapture capture;
+    Graph back;
+    back.root = RestoredFromBytes(bytes);
+    EXPECT_EQ(1u, capture.Count());
+    EXPECT_EQ("[REF] Bad persistence reference", capture.Last());
+    RWSlistCollectables* list = dynamic_cast<RWSlistCollectables*>(back.root);
+    ASSERT_NE(nullptr, list);
+    EXPECT_EQ(1u, list->Entries());
+}
+
 } // namespace
 
 TEST(RWPersistenceBytes, NullAloneIsTheNilObjectBehindTheLeadIn)
@@ -150,12 +180,8 @@ TEST(RWPersistenceBytes, ASharedMemberIsWrittenOnceAndReadBackShared)
     list.Append(&a);
     const std::vector<uint8_t> expected =
         Bytes().U32(0x8888).U16(0x8033).U32(2).U16(0x7C01).U32(5).Nil().Nil().U16(0xFFFF).U32(2).Get();
-    EXPECT_EQ(expected, SavedBytes(&list));
-    EXPECT_EQ(expected.size(), list.RecursiveStoreSize());
-
     Graph back;
-    back.root = RestoredFromBytes(expected);
-    RWSlistCollectables* restored = dynamic_cast<RWSlistCollectables*>(back.root);
+    RWSlistCollectables* restored = SavedAsAndReadBack(list, expected, back);
     ASSERT_NE(nullptr, restored);
     ASSERT_EQ(2u, restored->Entries());
     EXPECT_EQ(restored->At(0), restored->At(1));
@@ -169,27 +195,9 @@ TEST(RWPersistenceBytes, AClassKnownByNameIsStoredByNameThenByTheNamesNumber)
     list.Append(&first);
     list.Append(&second);
     // nil 0, list 1, first 2, its name 3, second 4.
-    const std::vector<uint8_t> expected = Bytes()
-                                              .U32(0x8888)
-                                              .U16(0x8033)
-                                              .U32(2)
-                                              .U16(0x888F)
-                                              .Text("TestNamedNode")
-                                              .U32(1)
-                                              .Nil()
-                                              .Nil()
-                                              .U16(0x888E)
-                                              .U32(3)
-                                              .U32(2)
-                                              .Nil()
-                                              .Nil()
-                                              .Get();
-    EXPECT_EQ(expected, SavedBytes(&list));
-    EXPECT_EQ(expected.size(), list.RecursiveStoreSize());
-
+    const std::vector<uint8_t> expected = Bytes().NamedListStart(2).U16(0x888E).U32(3).U32(2).Nil().Nil().Get();
     Graph back;
-    back.root = RestoredFromBytes(expected);
-    RWSlistCollectables* restored = dynamic_cast<RWSlistCollectables*>(back.root);
+    RWSlistCollectables* restored = SavedAsAndReadBack(list, expected, back);
     ASSERT_NE(nullptr, restored);
     ASSERT_EQ(2u, restored->Entries());
     EXPECT_EQ(NamedNode::kClassId, restored->At(0)->ClassId());
@@ -358,11 +366,10 @@ TEST(RWPersistenceGraph, RestoreInPlaceReadsIntoTheGivenObjectAndMarksIt)
     const std::vector<uint8_t> bytes = SavedBytes(&outer);
     delete inner;
 
-    TempPath path("in-place.bin");
-    ASSERT_TRUE(WriteFileBytes(path.str(), bytes));
-    RWBinaryFile file(path.c_str(), "rb");
+    BytesFile file(bytes);
+    ASSERT_TRUE(file.Ready());
     GraphNode target;
-    EXPECT_EQ(&target, RWCollectable::RecursiveRestoreFrom(file, &target));
+    EXPECT_EQ(&target, RWCollectable::RecursiveRestoreFrom(file.File(), &target));
     EXPECT_EQ(1, target.value);
     EXPECT_TRUE(target.wasInPlace);
     GraphNode* restoredInner = dynamic_cast<GraphNode*>(target.left);
@@ -377,13 +384,11 @@ TEST(RWPersistenceGraph, RestoreInPlaceReadsIntoTheGivenObjectAndMarksIt)
 TEST(RWPersistenceGraph, RestoreInPlaceRefusesAnotherClass)
 {
     RWSet set;
-    const std::vector<uint8_t> bytes = SavedBytes(&set);
-    TempPath path("in-place-class.bin");
-    ASSERT_TRUE(WriteFileBytes(path.str(), bytes));
-    RWBinaryFile file(path.c_str(), "rb");
+    BytesFile file(SavedBytes(&set));
+    ASSERT_TRUE(file.Ready());
     GraphNode target(3);
     RWErrorCapture capture;
-    EXPECT_EQ(nullptr, RWCollectable::RecursiveRestoreFrom(file, &target));
+    EXPECT_EQ(nullptr, RWCollectable::RecursiveRestoreFrom(file.File(), &target));
     EXPECT_EQ("[ID] Unexpected class ID 32811; should be 31745", capture.Last());
     EXPECT_EQ(3, target.value);
 }
@@ -458,21 +463,16 @@ TEST(RWPersistenceGraph, TypedExtractionTakesSubclassesAndNull)
     NamedNode named(4);
     GraphNode* node = nullptr;
     {
-        const std::vector<uint8_t> bytes = SavedBytes(&named);
-        TempPath path("typed.bin");
-        ASSERT_TRUE(WriteFileBytes(path.str(), bytes));
-        RWBinaryFile file(path.c_str(), "rb");
-        file >> node;
+        BytesFile file(SavedBytes(&named));
+        file.File() >> node;
     }
     ASSERT_NE(nullptr, node);
     EXPECT_EQ(4, node->value);
     delete node;
 
-    TempPath path("typed-null.bin");
-    ASSERT_TRUE(WriteFileBytes(path.str(), SavedBytes(nullptr)));
-    RWBinaryFile file(path.c_str(), "rb");
+    BytesFile file(SavedBytes(nullptr));
     RWSet* set = reinterpret_cast<RWSet*>(1);
-    file >> set;
+    file.File() >> set;
     EXPECT_EQ(nullptr, set);
 }
 
@@ -489,56 +489,14 @@ TEST(RWPersistenceHostile, BackReferenceBeyondTheTableIsRefused)
 
 TEST(RWPersistenceHostile, BackReferenceToAClassIdEntryIsRefused)
 {
-    // nil 0, list 1, the named node 2, its name's class id 3: entry 3 is no object.
-    const std::vector<uint8_t> bytes = Bytes()
-                                           .U32(0x8888)
-                                           .U16(0x8033)
-                                           .U32(2)
-                                           .U16(0x888F)
-                                           .Text("TestNamedNode")
-                                           .U32(1)
-                                           .Nil()
-                                           .Nil()
-                                           .U16(0xFFFF)
-                                           .U32(3)
-                                           .Get();
-    RWErrorCapture capture;
-    Graph back;
-    back.root = RestoredFromBytes(bytes);
-    EXPECT_EQ(1u, capture.Count());
-    EXPECT_EQ("[REF] Bad persistence reference", capture.Last());
-    RWSlistCollectables* list = dynamic_cast<RWSlistCollectables*>(back.root);
-    ASSERT_NE(nullptr, list);
-    EXPECT_EQ(1u, list->Entries());
+    // Entry 3 is the class id of the node's name, not an object.
+    ExpectOneBadReferenceAndOneMember(Bytes().NamedListStart(2).U16(0xFFFF).U32(3).Get());
 }
 
 TEST(RWPersistenceHostile, NameReferenceToAnObjectEntryIsRefused)
 {
-    // Entry 2 is the named node itself, not a class id.
-    const std::vector<uint8_t> bytes = Bytes()
-                                           .U32(0x8888)
-                                           .U16(0x8033)
-                                           .U32(3)
-                                           .U16(0x888F)
-                                           .Text("TestNamedNode")
-                                           .U32(1)
-                                           .Nil()
-                                           .Nil()
-                                           .U16(0x888E)
-                                           .U32(2)
-                                           .U32(2)
-                                           .Nil()
-                                           .Nil()
-                                           .Nil()
-                                           .Get();
-    RWErrorCapture capture;
-    Graph back;
-    back.root = RestoredFromBytes(bytes);
-    EXPECT_EQ(1u, capture.Count());
-    EXPECT_EQ("[REF] Bad persistence reference", capture.Last());
-    RWSlistCollectables* list = dynamic_cast<RWSlistCollectables*>(back.root);
-    ASSERT_NE(nullptr, list);
-    EXPECT_EQ(1u, list->Entries());
+    // Entry 2 is the named node itself, not a class id; the member after it is lost too.
+    ExpectOneBadReferenceAndOneMember(Bytes().NamedListStart(3).U16(0x888E).U32(2).U32(2).Nil().Nil().Nil().Get());
 }
 
 TEST(RWPersistenceHostile, UnknownClassIdReportsNoCreateFunction)

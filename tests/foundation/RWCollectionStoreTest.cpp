@@ -1,7 +1,5 @@
 #include "DataStreamKinds.h"
-#include "FileBytes.h"
 #include "StoreSizeChecks.h"
-#include "TempPath.h"
 #include "TestGraphs.h"
 
 #include "foundation/RWBinaryFile.h"
@@ -41,10 +39,9 @@ std::vector<int> Sorted(std::vector<int> v)
 // Restores the file's one reference into target.
 void RestoreInto(const std::vector<uint8_t>& bytes, RWCollectable& target)
 {
-    TempPath path("collection-in-place.bin");
-    ASSERT_TRUE(WriteFileBytes(path.str(), bytes));
-    RWBinaryFile file(path.c_str(), "rb");
-    EXPECT_EQ(&target, RWCollectable::RecursiveRestoreFrom(file, &target));
+    BytesFile file(bytes);
+    ASSERT_TRUE(file.Ready());
+    EXPECT_EQ(&target, RWCollectable::RecursiveRestoreFrom(file.File(), &target));
 }
 
 struct Owned {
@@ -227,20 +224,18 @@ TEST(RWCollectionStore, TypedExtractionOfCollections)
 {
     RWSlistCollectablesStack stack;
     const std::vector<uint8_t> bytes = SavedBytes(&stack);
-    TempPath path("typed-collection.bin");
-    ASSERT_TRUE(WriteFileBytes(path.str(), bytes));
     {
-        RWBinaryFile file(path.c_str(), "rb");
+        BytesFile file(bytes);
         RWSlistCollectables* list = nullptr;
-        file >> list; // a stack is a list
+        file.File() >> list; // a stack is a list
         ASSERT_NE(nullptr, list);
         EXPECT_EQ(0x8036, list->ClassId());
         delete list;
     }
-    RWBinaryFile file(path.c_str(), "rb");
+    BytesFile file(bytes);
     RWHashTable* table = nullptr;
     RWErrorCapture capture;
-    file >> table;
+    file.File() >> table;
     EXPECT_EQ(nullptr, table);
     EXPECT_EQ("[ID] Unexpected class ID 32822; should be 32862", capture.Last());
 }

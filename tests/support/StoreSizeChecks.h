@@ -41,15 +41,30 @@ inline std::vector<uint8_t> SavedBytes(const RWCollectable* obj)
     return FileBytes(path.str());
 }
 
+// A binary file open for reading that holds exactly the given bytes.
+class BytesFile {
+public:
+    explicit BytesFile(const std::vector<uint8_t>& bytes)
+        : path_(ThreadFileName("bytes-file.bin")), written_(WriteFileBytes(path_.str(), bytes)),
+          file_(path_.c_str(), "rb")
+    {
+    }
+    RWBinaryFile& File() { return file_; }
+    bool Ready() const { return written_ && file_.IsValid(); }
+
+private:
+    TempPath path_;
+    bool written_;
+    RWBinaryFile file_;
+};
+
 // Restores one outermost reference from bytes; the caller owns what comes back.
 inline RWCollectable* RestoredFromBytes(const std::vector<uint8_t>& bytes)
 {
-    TempPath path(ThreadFileName("restored-bytes.bin"));
-    if (!WriteFileBytes(path.str(), bytes))
-        return nullptr;
-    RWBinaryFile file(path.c_str(), "rb");
+    BytesFile file(bytes);
     RWCollectable* obj = nullptr;
-    file >> obj;
+    if (file.Ready())
+        file.File() >> obj;
     return obj;
 }
 
