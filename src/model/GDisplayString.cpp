@@ -1,6 +1,13 @@
 #include "model/GDisplayString.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GDisplayString>, GDisplayString::kClassId, "GDisplayString");
+
+} // namespace
 
 GDisplayString::GDisplayString() : stringId_(0) {}
 

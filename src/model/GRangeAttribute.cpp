@@ -1,9 +1,17 @@
 #include "model/GRangeAttribute.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
 #include "printer/GPeripheral.h"
 
 #include <algorithm>
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GRangeAttribute>, GRangeAttribute::kClassId,
+                                          "GRangeAttribute");
+
+} // namespace
 
 GRangeAttribute::GRangeAttribute() : minimum_(0), maximum_(0), step_(1), value_(0) {}
 

@@ -1,7 +1,15 @@
 #include "model/GValueAttribute.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
 #include "printer/GPeripheral.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GValueAttribute>, GValueAttribute::kClassId,
+                                          "GValueAttribute");
+
+} // namespace
 
 GValueAttribute::GValueAttribute() : value_(0) {}
 GValueAttribute::GValueAttribute(uint16_t value, const long& id) : GAttribute(id), value_(value) {}

@@ -1,8 +1,8 @@
 #include "model/GAttributeComposite.h"
 
-#include "ModelTestObjects.h"
 #include "model/GDisplayString.h"
 #include "model/MPersistentComposite.h"
+#include "ModelTestObjects.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The stored forms of the attributes' own fields on a binary file and on the typed
 // streams.
-#include "ModelTestObjects.h"
-#include "StoredForms.h"
+#include "foundation/RWErrorHandler.h"
 #include "model/GDisplayStringAttribute.h"
 #include "model/GGraphicAttribute.h"
-#include "foundation/RWErrorHandler.h"
 #include "model/GValue32Attribute.h"
+#include "ModelTestObjects.h"
+#include "StoredForms.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "model/GAttribute.h"
 
-#include "ModelTestObjects.h"
-#include "StoredForms.h"
 #include "model/GDisplayStringAttribute.h"
 #include "model/GGraphicAttribute.h"
 #include "model/GValue32Attribute.h"
+#include "ModelTestObjects.h"
+#include "StoredForms.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "model/GEnumAttribute.h"
 
-#include "ModelTestObjects.h"
 #include "model/MPersistentComposite.h"
+#include "ModelTestObjects.h"
 
 #include <gtest/gtest.h>
 

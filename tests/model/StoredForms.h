@@ -4,9 +4,9 @@
 
 #include "../foundation/DataStreamKinds.h"
 #include "FileBytes.h"
-#include "TempPath.h"
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWCollectable.h"
+#include "TempPath.h"
 
 #include <cstdint>
 #include <functional>
