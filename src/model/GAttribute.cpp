@@ -1,27 +1,12 @@
 #include "model/GAttribute.h"
 
-#include "foundation/RWBinaryFile.h"
+#include "model/GStoredFields.h"
 
 GAttribute::GAttribute() : state_(1) {}
 GAttribute::GAttribute(const long& id) : GObjectBase(id), state_(1) {}
 GAttribute::~GAttribute() {}
 
 uint32_t GAttribute::BinaryStoreSize() const { return GObjectBase::BinaryStoreSize() + 8; }
-
-void GAttribute::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    int32_t state = 0;
-    if (ReadVersion(file) && file.Read(state))
-        state_ = state;
-}
-
-void GAttribute::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteVersion(file);
-    file.Write(state_);
-}
 
 bool GAttribute::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }
 
@@ -33,4 +18,42 @@ int32_t GAttribute::Assign(const GAttribute* other)
     SetSerial(other->GetSerial());
     state_ = other->state_;
     return state_;
+}
+
+template <class In>
+void GAttribute::ReadFields(In& in)
+{
+    int32_t state = 0;
+    if (GReadFields(in, state))
+        state_ = state;
+}
+
+template <class Out>
+void GAttribute::WriteFields(Out& out) const
+{
+    GWriteFields(out, state_);
+}
+
+void GAttribute::RestoreGuts(RWDataInStream& stream)
+{
+    GObjectBase::RestoreGuts(stream);
+    ReadFields(stream);
+}
+
+void GAttribute::RestoreGuts(RWBinaryFile& file)
+{
+    GObjectBase::RestoreGuts(file);
+    ReadFields(file);
+}
+
+void GAttribute::SaveGuts(RWDataOutStream& stream) const
+{
+    GObjectBase::SaveGuts(stream);
+    WriteFields(stream);
+}
+
+void GAttribute::SaveGuts(RWBinaryFile& file) const
+{
+    GObjectBase::SaveGuts(file);
+    WriteFields(file);
 }

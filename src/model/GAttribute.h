@@ -23,7 +23,9 @@ public:
     GAttribute* CreateNew() const override = 0;
     GAttribute* Copy() const override = 0;
     uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
     void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
     void SaveGuts(RWBinaryFile& file) const override;
     bool IsKindOf(RWClassID classId) const override;
 
@@ -37,5 +39,10 @@ public:
     void SetStateWord(int32_t state) { state_ = state; }
 
 private:
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
     int32_t state_;
 };

@@ -1,6 +1,14 @@
 #include "model/GAttributeComposite.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GObjectIterator.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GAttributeComposite>, GAttributeComposite::kClassId,
+                                          "GAttributeComposite");
+
+} // namespace
 
 GAttributeComposite::GAttributeComposite() {}
 GAttributeComposite::GAttributeComposite(const long& id) : GCompositeOf(id) {}

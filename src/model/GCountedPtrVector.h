@@ -12,6 +12,9 @@
 
 class GMemberKey;
 class GObjectBase;
+class RWBinaryFile;
+class RWDataInStream;
+class RWDataOutStream;
 
 class GCountedPtrVector {
 public:
@@ -31,7 +34,8 @@ public:
     // Shares the object in a new last slot; false (nothing held) when no room could
     // be made.
     bool Append(GObjectBase* object);
-    // Shares the object in slot index (0 to Entries()), moving the later ones up.
+    // Shares the object in slot index (0 to Entries()), moving the later ones up; false
+    // (nothing held) for a bad index or when no room could be made.
     bool InsertAt(uint32_t index, GObjectBase* object);
     // Takes the member out of slot index, moving the later ones down; the result holds
     // it. A null pointer, with the index error raised, for a bad index.
@@ -64,10 +68,24 @@ public:
     // Same count, and no member i that Differs from the other's member i.
     bool SameMembers(const GCountedPtrVector& other) const;
 
+    // The stored member list: a 32-bit count, then each member as an object reference.
+    void SaveOn(RWBinaryFile& file) const;
+    void SaveOn(RWDataOutStream& stream) const;
+    // Releases every member, then appends each member read. Reading stops at the first
+    // failed read; nil references are skipped, and so is every object a counted holder
+    // may not hold (GObjectBase::RestoreHeld). A stored count is never trusted: room
+    // grows only with what is actually read.
+    void RestoreFrom(RWBinaryFile& file);
+    void RestoreFrom(RWDataInStream& stream);
+    // The bytes SaveOn writes to a binary file.
+    uint32_t StoreSize() const;
+
 private:
     // A new array of n null slots; null when n is 0 or the memory could not be had.
     static GCountedPtr* NewSlots(uint32_t n);
     bool MakeRoom();
+    template <class In>
+    void RestoreMembers(In& in);
 
     uint32_t capacity_;
     GCountedPtr* slots_;

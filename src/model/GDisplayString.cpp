@@ -1,6 +1,13 @@
 #include "model/GDisplayString.h"
 
-#include "foundation/RWBinaryFile.h"
+#include "foundation/RWFactory.h"
+#include "model/GStoredFields.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GDisplayString>, GDisplayString::kClassId, "GDisplayString");
+
+} // namespace
 
 GDisplayString::GDisplayString() : stringId_(0) {}
 
@@ -20,26 +27,47 @@ uint32_t GDisplayString::BinaryStoreSize() const
     return GObjectBase::BinaryStoreSize() + 6 + uint32_t(altText_.BinaryStoreSize() + text_.BinaryStoreSize());
 }
 
-void GDisplayString::RestoreGuts(RWBinaryFile& file)
+template <class In>
+void GDisplayString::ReadFields(In& in)
 {
-    GObjectBase::RestoreGuts(file);
     RWCString altText;
     RWCString text;
     uint16_t stringId = 0;
-    if (!ReadVersion(file) || !altText.RestoreFrom(file) || !text.RestoreFrom(file) || !file.Read(stringId))
+    if (!GReadFields(in, altText, text, stringId))
         return;
     altText_ = altText;
     text_ = text;
     stringId_ = stringId;
 }
 
+template <class Out>
+void GDisplayString::WriteFields(Out& out) const
+{
+    GWriteFields(out, altText_, text_, stringId_);
+}
+
+void GDisplayString::RestoreGuts(RWDataInStream& stream)
+{
+    GObjectBase::RestoreGuts(stream);
+    ReadFields(stream);
+}
+
+void GDisplayString::RestoreGuts(RWBinaryFile& file)
+{
+    GObjectBase::RestoreGuts(file);
+    ReadFields(file);
+}
+
+void GDisplayString::SaveGuts(RWDataOutStream& stream) const
+{
+    GObjectBase::SaveGuts(stream);
+    WriteFields(stream);
+}
+
 void GDisplayString::SaveGuts(RWBinaryFile& file) const
 {
     GObjectBase::SaveGuts(file);
-    WriteVersion(file);
-    altText_.SaveOn(file);
-    text_.SaveOn(file);
-    file.Write(stringId_);
+    WriteFields(file);
 }
 
 bool GDisplayString::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }

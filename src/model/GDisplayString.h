@@ -21,7 +21,9 @@ public:
     RWClassID ClassId() const override;
     uint32_t BinaryStoreSize() const override;
     // The alternative text is stored before the text, the string id last.
+    void RestoreGuts(RWDataInStream& stream) override;
     void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
     void SaveGuts(RWBinaryFile& file) const override;
     bool IsKindOf(RWClassID classId) const override;
     // The same class, id and string id, and byte-equal texts.
@@ -34,6 +36,11 @@ public:
     void SetAltText(const RWCString& text) { altText_ = text; }
 
 private:
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
     uint16_t stringId_;
     RWCString text_;
     RWCString altText_;

@@ -16,7 +16,9 @@ public:
 
     uint32_t BinaryStoreSize() const override;
     // A version word, read back and ignored.
+    void RestoreGuts(RWDataInStream& stream) override;
     void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
     void SaveGuts(RWBinaryFile& file) const override;
     bool IsKindOf(RWClassID classId) const override;
 };

@@ -1,9 +1,10 @@
 #include "model/GObjectBase.h"
 
-#include "foundation/RWBinaryFile.h"
+#include "foundation/RWReadTable.h"
 #include "foundation/RWRefCount.h"
 #include "model/GMemberKey.h"
 #include "model/GNullIterator.h"
+#include "model/GStoredFields.h"
 #include "model/MPersistentComposite.h"
 
 #include <atomic>
@@ -47,6 +48,19 @@ GObjectBase* SelectSelf(GObjectBase* self, const GMemberKey& key)
     return selection;
 }
 
+bool MayBeHeld(const RWCollectable* object)
+{
+    const GObjectBase* model = dynamic_cast<const GObjectBase*>(object);
+    return model && !model->IsEmbedded() && !RWCollectable::IsBeingRestored(object) &&
+           !RWCollectable::IsRestoredInPlace(object);
+}
+
+bool ReadTableFailed()
+{
+    const RWReadTable* table = RWReadTable::Current();
+    return table && table->Failed();
+}
+
 } // namespace
 
 GObjectBase::GObjectBase() : references_(-1), id_(0), serial_(0), embedded_(false) { TakeNextSerial(); }
@@ -81,24 +95,47 @@ bool GObjectBase::IsEqual(const RWCollectable* other) const
     return other && other->ClassId() == ClassId() && IsSame(dynamic_cast<const GObjectBase*>(other));
 }
 
+template <class In>
+void GObjectBase::ReadFields(In& in)
+{
+    int32_t id = 0;
+    int32_t serial = 0;
+    if (!GReadFields(in, id, serial))
+        return;
+    id_ = id;
+    // A stored 0 keeps the serial given at construction.
+    if (serial != 0)
+        serial_ = serial;
+}
+
+template <class Out>
+void GObjectBase::WriteFields(Out& out) const
+{
+    GWriteFields(out, id_, serial_);
+}
+
+void GObjectBase::RestoreGuts(RWDataInStream& stream)
+{
+    RWCollectable::RestoreGuts(stream);
+    ReadFields(stream);
+}
+
 void GObjectBase::RestoreGuts(RWBinaryFile& file)
 {
     RWCollectable::RestoreGuts(file);
-    int32_t id = 0;
-    int32_t serial = 0;
-    if (!ReadVersion(file) || !file.Read(id) || !file.Read(serial))
-        return;
-    id_ = id;
-    if (serial != 0)
-        serial_ = serial;
+    ReadFields(file);
+}
+
+void GObjectBase::SaveGuts(RWDataOutStream& stream) const
+{
+    RWCollectable::SaveGuts(stream);
+    WriteFields(stream);
 }
 
 void GObjectBase::SaveGuts(RWBinaryFile& file) const
 {
     RWCollectable::SaveGuts(file);
-    WriteVersion(file);
-    file.Write(id_);
-    file.Write(serial_);
+    WriteFields(file);
 }
 
 bool GObjectBase::IsKindOf(RWClassID classId) const { return classId == kClassId; }
@@ -126,7 +163,10 @@ int GObjectBase::ReplaceRecordByClassId(const RWClassID&, const GObjectBase*) { 
 void GObjectBase::RemoveAll() {}
 
 GObjectBase* GObjectBase::FindById(const long& id) { return FindSelf(this, GMemberKey::Id(id)); }
-GObjectBase* GObjectBase::FindByClassId(const RWClassID& classId) { return FindSelf(this, GMemberKey::ClassId(classId)); }
+GObjectBase* GObjectBase::FindByClassId(const RWClassID& classId)
+{
+    return FindSelf(this, GMemberKey::ClassId(classId));
+}
 GObjectBase* GObjectBase::FindSame(const GObjectBase* object) { return FindSelf(this, GMemberKey::Same(object)); }
 GObjectBase* GObjectBase::FindKindOf(const RWClassID& classId) { return FindSelf(this, GMemberKey::KindOf(classId)); }
 
@@ -141,14 +181,20 @@ GObjectBase* GObjectBase::CollectById(const long& id, GObjectBase* into)
 }
 
 GObjectBase* GObjectBase::SelectById(const long& id) { return SelectSelf(this, GMemberKey::Id(id)); }
-GObjectBase* GObjectBase::SelectByClassId(const RWClassID& classId) { return SelectSelf(this, GMemberKey::ClassId(classId)); }
+GObjectBase* GObjectBase::SelectByClassId(const RWClassID& classId)
+{
+    return SelectSelf(this, GMemberKey::ClassId(classId));
+}
 
 GObjectBase* GObjectBase::CollectKindOf(const RWClassID& classId, GObjectBase* into)
 {
     return CollectSelf(this, GMemberKey::KindOf(classId), into);
 }
 
-GObjectBase* GObjectBase::SelectKindOf(const RWClassID& classId) { return SelectSelf(this, GMemberKey::KindOf(classId)); }
+GObjectBase* GObjectBase::SelectKindOf(const RWClassID& classId)
+{
+    return SelectSelf(this, GMemberKey::KindOf(classId));
+}
 
 GCountedRef GObjectBase::FindPtrById(const long& id) { return GCountedRef(FindSelf(this, GMemberKey::Id(id))); }
 
@@ -157,7 +203,10 @@ GCountedRef GObjectBase::FindPtrByClassId(const RWClassID& classId)
     return GCountedRef(FindSelf(this, GMemberKey::ClassId(classId)));
 }
 
-GCountedRef GObjectBase::FindPtrSame(const GObjectBase* object) { return GCountedRef(FindSelf(this, GMemberKey::Same(object))); }
+GCountedRef GObjectBase::FindPtrSame(const GObjectBase* object)
+{
+    return GCountedRef(FindSelf(this, GMemberKey::Same(object)));
+}
 
 GObjectBase* GObjectBase::AsComposite() { return nullptr; }
 long GObjectBase::GetSerial() const { return serial_; }
@@ -237,10 +286,15 @@ void GObjectBase::Drop(GObjectBase* object)
     GCountedRef hold(object);
 }
 
-bool GObjectBase::ReadVersion(RWBinaryFile& file)
+GObjectBase* GObjectBase::RestoreHeld(RWBinaryFile& file)
 {
-    uint32_t version = 0;
-    return file.Read(version) && version == kVersion;
+    return static_cast<GObjectBase*>(RWCollectable::RestoreKindOf(file, MayBeHeld, kClassId));
 }
 
-bool GObjectBase::WriteVersion(RWBinaryFile& file) { return file.Write(kVersion); }
+GObjectBase* GObjectBase::RestoreHeld(RWDataInStream& stream)
+{
+    return static_cast<GObjectBase*>(RWCollectable::RestoreKindOf(stream, MayBeHeld, kClassId));
+}
+
+bool GObjectBase::RestoreStopped(RWBinaryFile& file) { return file.Eof() || file.Error() || ReadTableFailed(); }
+bool GObjectBase::RestoreStopped(RWDataInStream& stream) { return !stream.Good() || ReadTableFailed(); }

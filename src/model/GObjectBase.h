@@ -37,7 +37,9 @@ public:
     uint32_t BinaryStoreSize() const override;
     // Same class id and IsSame.
     bool IsEqual(const RWCollectable* other) const override;
+    void RestoreGuts(RWDataInStream& stream) override;
     void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
     void SaveGuts(RWBinaryFile& file) const override;
 
     // The model's own operations, in the order every model class keeps them. Ids are
@@ -135,20 +137,28 @@ public:
     void MarkEmbedded() { embedded_ = true; }
     bool IsEmbedded() const { return embedded_; }
 
+    // Reads one object reference for a counted holder. Only a model object that may be
+    // held comes back: not one still being restored (an ancestor, which would make a
+    // cycle), not one read into or embedded in another object. Null for the nil
+    // object, a refusal or a failed read; a refused new object is deleted by the read.
+    static GObjectBase* RestoreHeld(RWBinaryFile& file);
+    static GObjectBase* RestoreHeld(RWDataInStream& stream);
+    // True when nothing more can be read in the restore this call is part of: the
+    // data ended, a read failed, or the data went out of step.
+    static bool RestoreStopped(RWBinaryFile& file);
+    static bool RestoreStopped(RWDataInStream& stream);
+
     // The serial that the next object will get (0 stands for 1), and a way to move the
     // counter; for programs that restart numbering and for tests of the wrap-around.
     static uint32_t PeekNextSerial();
     static void SetNextSerial(uint32_t next);
 
-protected:
-    // The version word every model class writes before its own fields; restores read
-    // their fields only when the stored version is this one.
-    static constexpr uint32_t kVersion = 1;
-    // Reads a version word: true when it was read and is kVersion.
-    static bool ReadVersion(RWBinaryFile& file);
-    static bool WriteVersion(RWBinaryFile& file);
-
 private:
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
     int32_t references_;
     int32_t id_;
     int32_t serial_;

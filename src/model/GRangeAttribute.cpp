@@ -1,9 +1,17 @@
 #include "model/GRangeAttribute.h"
 
-#include "foundation/RWBinaryFile.h"
+#include "foundation/RWFactory.h"
+#include "model/GStoredFields.h"
 #include "printer/GPeripheral.h"
 
 #include <algorithm>
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GRangeAttribute>, GRangeAttribute::kClassId,
+                                          "GRangeAttribute");
+
+} // namespace
 
 GRangeAttribute::GRangeAttribute() : minimum_(0), maximum_(0), step_(1), value_(0) {}
 
@@ -20,32 +28,6 @@ GRangeAttribute* GRangeAttribute::Copy() const { return new GRangeAttribute(*thi
 RWClassID GRangeAttribute::ClassId() const { return kClassId; }
 uint32_t GRangeAttribute::BinaryStoreSize() const { return GAttribute::BinaryStoreSize() + 12; }
 
-void GRangeAttribute::RestoreGuts(RWBinaryFile& file)
-{
-    GAttribute::RestoreGuts(file);
-    int16_t minimum = 0;
-    int16_t maximum = 0;
-    uint16_t step = 0;
-    int16_t value = 0;
-    if (!ReadVersion(file) || !file.Read(minimum) || !file.Read(maximum) || !file.Read(step) || !file.Read(value))
-        return;
-    minimum_ = minimum;
-    maximum_ = maximum;
-    step_ = step;
-    value_ = value;
-    Normalise();
-}
-
-void GRangeAttribute::SaveGuts(RWBinaryFile& file) const
-{
-    GAttribute::SaveGuts(file);
-    WriteVersion(file);
-    file.Write(minimum_);
-    file.Write(maximum_);
-    file.Write(step_);
-    file.Write(value_);
-}
-
 bool GRangeAttribute::IsKindOf(RWClassID classId) const { return classId == kClassId || GAttribute::IsKindOf(classId); }
 
 bool GRangeAttribute::IsSame(const GObjectBase* other) const
@@ -55,6 +37,53 @@ bool GRangeAttribute::IsSame(const GObjectBase* other) const
     const GRangeAttribute* range = GSameClass<GRangeAttribute>(this, other);
     return range && range->GetId() == GetId() && range->maximum_ == maximum_ && range->minimum_ == minimum_ &&
            range->step_ == step_ && range->value_ == value_;
+}
+
+template <class In>
+void GRangeAttribute::ReadFields(In& in)
+{
+    int16_t minimum = 0;
+    int16_t maximum = 0;
+    uint16_t step = 0;
+    int16_t value = 0;
+    if (!GReadFields(in, minimum, maximum, step, value))
+        return;
+    minimum_ = minimum;
+    maximum_ = maximum;
+    step_ = step;
+    value_ = value;
+    // Stored bounds are not trusted to be in order.
+    Normalise();
+}
+
+template <class Out>
+void GRangeAttribute::WriteFields(Out& out) const
+{
+    GWriteFields(out, minimum_, maximum_, step_, value_);
+}
+
+void GRangeAttribute::RestoreGuts(RWDataInStream& stream)
+{
+    GAttribute::RestoreGuts(stream);
+    ReadFields(stream);
+}
+
+void GRangeAttribute::RestoreGuts(RWBinaryFile& file)
+{
+    GAttribute::RestoreGuts(file);
+    ReadFields(file);
+}
+
+void GRangeAttribute::SaveGuts(RWDataOutStream& stream) const
+{
+    GAttribute::SaveGuts(stream);
+    WriteFields(stream);
+}
+
+void GRangeAttribute::SaveGuts(RWBinaryFile& file) const
+{
+    GAttribute::SaveGuts(file);
+    WriteFields(file);
 }
 
 RWClassID GRangeAttribute::StorageClassId() const { return kClassId; }

@@ -21,7 +21,9 @@ public:
     GRangeAttribute* Copy() const override;
     RWClassID ClassId() const override;
     uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
     void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
     void SaveGuts(RWBinaryFile& file) const override;
     bool IsKindOf(RWClassID classId) const override;
     // The same object, or the same class and id and equal bounds, step and value.
@@ -48,6 +50,11 @@ public:
     bool IsInRange(int16_t value) const { return minimum_ <= value && value <= maximum_; }
 
 private:
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
     // The value clamped to the bounds, computed without 16-bit wrap-around.
     int16_t Clamp(int32_t value) const;
     // Restores the invariants: maximum not below minimum, value between them.

@@ -1,7 +1,15 @@
 #include "model/GStringAttribute.h"
 
-#include "foundation/RWBinaryFile.h"
+#include "foundation/RWFactory.h"
+#include "model/GStoredFields.h"
 #include "printer/GPeripheral.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GStringAttribute>, GStringAttribute::kClassId,
+                                          "GStringAttribute");
+
+} // namespace
 
 GStringAttribute::GStringAttribute() {}
 GStringAttribute::GStringAttribute(const char* text, const long& id) : GAttribute(id), string_(text) {}
@@ -17,22 +25,48 @@ uint32_t GStringAttribute::BinaryStoreSize() const
     return GAttribute::BinaryStoreSize() + 4 + uint32_t(string_.BinaryStoreSize());
 }
 
+template <class In>
+void GStringAttribute::ReadFields(In& in)
+{
+    RWCString text;
+    if (GReadFields(in, text))
+        string_ = text;
+}
+
+template <class Out>
+void GStringAttribute::WriteFields(Out& out) const
+{
+    GWriteFields(out, string_);
+}
+
+void GStringAttribute::RestoreGuts(RWDataInStream& stream)
+{
+    GAttribute::RestoreGuts(stream);
+    ReadFields(stream);
+}
+
 void GStringAttribute::RestoreGuts(RWBinaryFile& file)
 {
     GAttribute::RestoreGuts(file);
-    RWCString text;
-    if (ReadVersion(file) && text.RestoreFrom(file))
-        string_ = text;
+    ReadFields(file);
+}
+
+void GStringAttribute::SaveGuts(RWDataOutStream& stream) const
+{
+    GAttribute::SaveGuts(stream);
+    WriteFields(stream);
 }
 
 void GStringAttribute::SaveGuts(RWBinaryFile& file) const
 {
     GAttribute::SaveGuts(file);
-    WriteVersion(file);
-    string_.SaveOn(file);
+    WriteFields(file);
 }
 
-bool GStringAttribute::IsKindOf(RWClassID classId) const { return classId == kClassId || GAttribute::IsKindOf(classId); }
+bool GStringAttribute::IsKindOf(RWClassID classId) const
+{
+    return classId == kClassId || GAttribute::IsKindOf(classId);
+}
 
 bool GStringAttribute::IsSame(const GObjectBase* other) const
 {

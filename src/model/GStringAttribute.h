@@ -20,7 +20,9 @@ public:
     GStringAttribute* Copy() const override;
     RWClassID ClassId() const override;
     uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
     void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
     void SaveGuts(RWBinaryFile& file) const override;
     bool IsKindOf(RWClassID classId) const override;
     // The same object, or the same class and id and byte-equal strings.
@@ -35,5 +37,10 @@ public:
     void SetString(const char* text) { string_ = RWCString(text); }
 
 private:
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
     RWCString string_;
 };

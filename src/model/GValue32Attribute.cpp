@@ -1,6 +1,14 @@
 #include "model/GValue32Attribute.h"
 
-#include "foundation/RWBinaryFile.h"
+#include "foundation/RWFactory.h"
+#include "model/GStoredFields.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GValue32Attribute>, GValue32Attribute::kClassId,
+                                          "GValue32Attribute");
+
+} // namespace
 
 GValue32Attribute::GValue32Attribute() : value_(0) {}
 GValue32Attribute::GValue32Attribute(uint32_t value, const long& id) : GAttribute(id), value_(value) {}
@@ -11,24 +19,47 @@ GValue32Attribute* GValue32Attribute::Copy() const { return new GValue32Attribut
 RWClassID GValue32Attribute::ClassId() const { return kClassId; }
 uint32_t GValue32Attribute::BinaryStoreSize() const { return GAttribute::BinaryStoreSize() + 8; }
 
+bool GValue32Attribute::IsKindOf(RWClassID classId) const
+{
+    return classId == kClassId || GAttribute::IsKindOf(classId);
+}
+
+template <class In>
+void GValue32Attribute::ReadFields(In& in)
+{
+    uint32_t value = 0;
+    if (GReadFields(in, value))
+        value_ = value;
+}
+
+template <class Out>
+void GValue32Attribute::WriteFields(Out& out) const
+{
+    GWriteFields(out, value_);
+}
+
+void GValue32Attribute::RestoreGuts(RWDataInStream& stream)
+{
+    GAttribute::RestoreGuts(stream);
+    ReadFields(stream);
+}
+
 void GValue32Attribute::RestoreGuts(RWBinaryFile& file)
 {
     GAttribute::RestoreGuts(file);
-    uint32_t value = 0;
-    if (ReadVersion(file) && file.Read(value))
-        value_ = value;
+    ReadFields(file);
+}
+
+void GValue32Attribute::SaveGuts(RWDataOutStream& stream) const
+{
+    GAttribute::SaveGuts(stream);
+    WriteFields(stream);
 }
 
 void GValue32Attribute::SaveGuts(RWBinaryFile& file) const
 {
     GAttribute::SaveGuts(file);
-    WriteVersion(file);
-    file.Write(value_);
-}
-
-bool GValue32Attribute::IsKindOf(RWClassID classId) const
-{
-    return classId == kClassId || GAttribute::IsKindOf(classId);
+    WriteFields(file);
 }
 
 bool GValue32Attribute::IsSame(const GObjectBase* other) const

@@ -17,7 +17,9 @@ public:
     GValue32Attribute* Copy() const override;
     RWClassID ClassId() const override;
     uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
     void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
     void SaveGuts(RWBinaryFile& file) const override;
     bool IsKindOf(RWClassID classId) const override;
     // The same object, or the same class, id and value.
@@ -30,5 +32,10 @@ public:
     void SetValue(uint32_t value) { value_ = value; }
 
 private:
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
     uint32_t value_;
 };

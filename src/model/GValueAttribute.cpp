@@ -1,7 +1,15 @@
 #include "model/GValueAttribute.h"
 
-#include "foundation/RWBinaryFile.h"
+#include "foundation/RWFactory.h"
+#include "model/GStoredFields.h"
 #include "printer/GPeripheral.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GValueAttribute>, GValueAttribute::kClassId,
+                                          "GValueAttribute");
+
+} // namespace
 
 GValueAttribute::GValueAttribute() : value_(0) {}
 GValueAttribute::GValueAttribute(uint16_t value, const long& id) : GAttribute(id), value_(value) {}
@@ -12,21 +20,6 @@ GValueAttribute* GValueAttribute::Copy() const { return new GValueAttribute(*thi
 RWClassID GValueAttribute::ClassId() const { return kClassId; }
 uint32_t GValueAttribute::BinaryStoreSize() const { return GAttribute::BinaryStoreSize() + 6; }
 
-void GValueAttribute::RestoreGuts(RWBinaryFile& file)
-{
-    GAttribute::RestoreGuts(file);
-    uint16_t value = 0;
-    if (ReadVersion(file) && file.Read(value))
-        value_ = value;
-}
-
-void GValueAttribute::SaveGuts(RWBinaryFile& file) const
-{
-    GAttribute::SaveGuts(file);
-    WriteVersion(file);
-    file.Write(value_);
-}
-
 bool GValueAttribute::IsKindOf(RWClassID classId) const { return classId == kClassId || GAttribute::IsKindOf(classId); }
 
 bool GValueAttribute::IsSame(const GObjectBase* other) const
@@ -35,6 +28,44 @@ bool GValueAttribute::IsSame(const GObjectBase* other) const
         return true;
     const GValueAttribute* value = GSameClass<GValueAttribute>(this, other);
     return value && value->GetId() == GetId() && value->value_ == value_;
+}
+
+template <class In>
+void GValueAttribute::ReadFields(In& in)
+{
+    uint16_t value = 0;
+    if (GReadFields(in, value))
+        value_ = value;
+}
+
+template <class Out>
+void GValueAttribute::WriteFields(Out& out) const
+{
+    GWriteFields(out, value_);
+}
+
+void GValueAttribute::RestoreGuts(RWDataInStream& stream)
+{
+    GAttribute::RestoreGuts(stream);
+    ReadFields(stream);
+}
+
+void GValueAttribute::RestoreGuts(RWBinaryFile& file)
+{
+    GAttribute::RestoreGuts(file);
+    ReadFields(file);
+}
+
+void GValueAttribute::SaveGuts(RWDataOutStream& stream) const
+{
+    GAttribute::SaveGuts(stream);
+    WriteFields(stream);
+}
+
+void GValueAttribute::SaveGuts(RWBinaryFile& file) const
+{
+    GAttribute::SaveGuts(file);
+    WriteFields(file);
 }
 
 RWClassID GValueAttribute::StorageClassId() const { return kClassId; }

@@ -1,5 +1,14 @@
 #include "model/MPersistentComposite.h"
 
+#include "foundation/RWFactory.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<MPersistentComposite>, MPersistentComposite::kClassId,
+                                          "MPersistentComposite");
+
+} // namespace
+
 MPersistentComposite::MPersistentComposite() {}
 MPersistentComposite::MPersistentComposite(const long& id) : GCompositeOf(id) {}
 MPersistentComposite::MPersistentComposite(const MPersistentComposite& other) : GCompositeOf(other) {}
