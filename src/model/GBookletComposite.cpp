@@ -1,5 +1,13 @@
 #include "model/GBookletComposite.h"
 
+#include "foundation/RWFactory.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GBookletComposite>, GBookletComposite::kClassId, "GBookletComposite");
+
+} // namespace
+
 GBookletComposite::GBookletComposite() {}
 GBookletComposite::GBookletComposite(uint16_t primary, uint16_t second) : GValueListAttribute(primary, second) {}
 GBookletComposite::~GBookletComposite() {}

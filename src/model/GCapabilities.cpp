@@ -1,14 +1,15 @@
 #include "model/GCapabilities.h"
 
-#include "foundation/RWBinaryFile.h"
-#include "foundation/RWDataInStream.h"
-#include "foundation/RWDataOutStream.h"
 #include "foundation/RWErrorHandler.h"
-#include "model/GStoredForm.h"
+#include "foundation/RWFactory.h"
+#include "model/GStoredCount.h"
+#include "model/GStoredFields.h"
 
 #include <vector>
 
 namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GCapabilities>, GCapabilities::kClassId, "GCapabilities");
 
 uint32_t ByteCount(uint32_t bitCount) { return uint32_t((uint64_t(bitCount) + 7) / 8); }
 
@@ -49,51 +50,54 @@ RWClassID GCapabilities::ClassId() const { return kClassId; }
 uint32_t GCapabilities::BinaryStoreSize() const { return GObjectBase::BinaryStoreSize() + 8 + ByteCount(GetBitCount()); }
 
 // A stored count of 0 leaves the set as it is; any other count is checked against the
-// bytes that can still follow before the set is replaced.
-void GCapabilities::RestoreGuts(RWDataInStream& stream)
+// bytes that can still follow before anything is allocated, and the set changes only
+// once every byte has arrived.
+template <class In>
+void GCapabilities::ReadFields(In& in)
 {
-    RWCollectable::RestoreGuts(stream);
-    unsigned int count = 0;
-    if (!GReadVersion(stream) || !(stream >> count).Good() || count == 0)
+    uint32_t count = 0;
+    if (!GReadFields(in, count) || count == 0)
         return;
     const uint32_t byteCount = ByteCount(count);
-    if (!GCanReadStored(stream, byteCount))
+    if (!GCanReadStored(in, byteCount))
         return;
-    std::vector<unsigned char> bytes(byteCount);
-    if (stream.Get(bytes.data(), byteCount).Good())
-        bits_ = RWBitVector(bytes.data(), count);
+    std::vector<uint8_t> bytes(byteCount);
+    for (uint8_t& byte : bytes)
+        if (!GReadField(in, byte))
+            return;
+    bits_ = RWBitVector(bytes.data(), count);
+}
+
+template <class Out>
+void GCapabilities::WriteFields(Out& out) const
+{
+    GWriteFields(out, GetBitCount());
+    for (uint32_t i = 0; i < ByteCount(GetBitCount()); ++i)
+        GWriteField(out, bits_.Data()[i]);
+}
+
+void GCapabilities::RestoreGuts(RWDataInStream& stream)
+{
+    GObjectBase::RestoreGuts(stream);
+    ReadFields(stream);
 }
 
 void GCapabilities::RestoreGuts(RWBinaryFile& file)
 {
     GObjectBase::RestoreGuts(file);
-    uint32_t count = 0;
-    if (!ReadVersion(file) || !file.Read(count) || count == 0)
-        return;
-    const uint32_t byteCount = ByteCount(count);
-    if (!GCanReadStored(file, byteCount))
-        return;
-    std::vector<char> bytes(byteCount);
-    if (file.Read(bytes.data(), byteCount))
-        bits_ = RWBitVector(reinterpret_cast<const uint8_t*>(bytes.data()), count);
+    ReadFields(file);
 }
 
 void GCapabilities::SaveGuts(RWDataOutStream& stream) const
 {
-    RWCollectable::SaveGuts(stream);
-    GWriteVersion(stream);
-    stream << static_cast<unsigned int>(GetBitCount());
-    if (GetBitCount())
-        stream.Put(bits_.Data(), ByteCount(GetBitCount()));
+    GObjectBase::SaveGuts(stream);
+    WriteFields(stream);
 }
 
 void GCapabilities::SaveGuts(RWBinaryFile& file) const
 {
     GObjectBase::SaveGuts(file);
-    WriteVersion(file);
-    file.Write(GetBitCount());
-    if (GetBitCount())
-        file.Write(reinterpret_cast<const char*>(bits_.Data()), ByteCount(GetBitCount()));
+    WriteFields(file);
 }
 
 bool GCapabilities::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }

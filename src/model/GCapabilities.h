@@ -70,6 +70,10 @@ private:
     // Grows the set to hold the bit: false, with the index error raised, when no
     // 32-bit count can.
     bool MakeRoomFor(uint32_t bit);
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
 
     RWBitVector bits_;
 };

@@ -1,7 +1,13 @@
 #include "model/GConfiguration.h"
 
-#include "foundation/RWBinaryFile.h"
-#include "model/GStoredForm.h"
+#include "foundation/RWFactory.h"
+#include "model/GStoredFields.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GConfiguration>, GConfiguration::kClassId, "GConfiguration");
+
+} // namespace
 
 GConfiguration::GConfiguration() {}
 GConfiguration::GConfiguration(const long& id) : MPersistentComposite(id) {}
@@ -23,28 +29,28 @@ uint32_t GConfiguration::BinaryStoreSize() const { return MPersistentComposite::
 // The version word is read back without a test: nothing follows it.
 void GConfiguration::RestoreGuts(RWDataInStream& stream)
 {
-    RWCollectable::RestoreGuts(stream);
+    MPersistentComposite::RestoreGuts(stream);
     uint32_t version = 0;
-    GReadVersionWord(stream, version);
+    GReadField(stream, version);
 }
 
 void GConfiguration::RestoreGuts(RWBinaryFile& file)
 {
     MPersistentComposite::RestoreGuts(file);
     uint32_t version = 0;
-    file.Read(version);
+    GReadField(file, version);
 }
 
 void GConfiguration::SaveGuts(RWDataOutStream& stream) const
 {
-    RWCollectable::SaveGuts(stream);
-    GWriteVersion(stream);
+    MPersistentComposite::SaveGuts(stream);
+    GWriteFields(stream);
 }
 
 void GConfiguration::SaveGuts(RWBinaryFile& file) const
 {
     MPersistentComposite::SaveGuts(file);
-    WriteVersion(file);
+    GWriteFields(file);
 }
 
 bool GConfiguration::IsKindOf(RWClassID classId) const

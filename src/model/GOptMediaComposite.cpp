@@ -1,5 +1,13 @@
 #include "model/GOptMediaComposite.h"
 
+#include "foundation/RWFactory.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GOptMediaComposite>, GOptMediaComposite::kClassId, "GOptMediaComposite");
+
+} // namespace
+
 GOptMediaComposite::GOptMediaComposite() {}
 GOptMediaComposite::GOptMediaComposite(uint16_t primary, uint16_t second) : GValueListAttribute(primary, second) {}
 GOptMediaComposite::~GOptMediaComposite() {}

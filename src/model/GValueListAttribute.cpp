@@ -1,9 +1,7 @@
 #include "model/GValueListAttribute.h"
 
-#include "foundation/RWBinaryFile.h"
-#include "foundation/RWDataInStream.h"
-#include "foundation/RWDataOutStream.h"
-#include "model/GStoredForm.h"
+#include "model/GStoredCount.h"
+#include "model/GStoredFields.h"
 
 #include <new>
 #include <vector>
@@ -35,63 +33,63 @@ uint32_t GValueListAttribute::BinaryStoreSize() const { return GAttribute::Binar
 
 // Every read is checked and the first failure ends the restore; the stored count is
 // measured against the input before anything is allocated, and the list changes only
-// once every value has been read.
-void GValueListAttribute::RestoreGuts(RWDataInStream& stream)
+// once every value has arrived.
+template <class In>
+void GValueListAttribute::ReadFields(In& in)
 {
-    RWCollectable::RestoreGuts(stream);
     uint32_t version = 0;
-    short primary = 0;
-    short second = 0;
-    if (!GReadVersionWord(stream, version) || !(stream >> primary >> second).Good())
+    int16_t primary = 0;
+    int16_t second = 0;
+    if (!GReadField(in, version) || !GReadField(in, primary) || !GReadField(in, second))
         return;
     primary_ = uint16_t(primary);
     second_ = uint16_t(second);
-    unsigned int count = 0;
-    if (version > kListVersion || !(stream >> count).Good() || !GCanReadStored(stream, 2ull * count))
+    uint32_t count = 0;
+    if (version > kListVersion || !GReadField(in, count) || !GCanReadStored(in, 2ull * count))
         return;
     std::vector<uint16_t> values(count);
-    if (count && !stream.Get(reinterpret_cast<short*>(values.data()), count).Good())
-        return;
+    for (uint16_t& value : values) {
+        int16_t stored = 0;
+        if (!GReadField(in, stored))
+            return;
+        value = uint16_t(stored);
+    }
     TakeValues(values.data(), count);
+}
+
+template <class Out>
+void GValueListAttribute::WriteFields(Out& out) const
+{
+    GWriteField(out, kListVersion);
+    GWriteField(out, int16_t(primary_));
+    GWriteField(out, int16_t(second_));
+    GWriteField(out, GetCount());
+    for (const RWSlistLink* link = values_.FirstLink(); link && link != values_.Tail(); link = link->next)
+        GWriteField(out, int16_t(static_cast<const ValueLink*>(link)->value));
+}
+
+void GValueListAttribute::RestoreGuts(RWDataInStream& stream)
+{
+    GAttribute::RestoreGuts(stream);
+    ReadFields(stream);
 }
 
 void GValueListAttribute::RestoreGuts(RWBinaryFile& file)
 {
     GAttribute::RestoreGuts(file);
-    uint32_t version = 0;
-    uint16_t primary = 0;
-    uint16_t second = 0;
-    if (!file.Read(version) || !file.Read(primary) || !file.Read(second))
-        return;
-    primary_ = primary;
-    second_ = second;
-    uint32_t count = 0;
-    if (version > kListVersion || !file.Read(count) || !GCanReadStored(file, 2ull * count))
-        return;
-    std::vector<uint16_t> values(count);
-    if (count && !file.Read(reinterpret_cast<short*>(values.data()), count))
-        return;
-    TakeValues(values.data(), count);
+    ReadFields(file);
 }
 
 void GValueListAttribute::SaveGuts(RWDataOutStream& stream) const
 {
-    RWCollectable::SaveGuts(stream);
-    GWriteVersion(stream, kListVersion);
-    stream << short(primary_) << short(second_) << static_cast<unsigned int>(GetCount());
-    for (const RWSlistLink* link = values_.FirstLink(); link && link != values_.Tail(); link = link->next)
-        stream << short(static_cast<const ValueLink*>(link)->value);
+    GAttribute::SaveGuts(stream);
+    WriteFields(stream);
 }
 
 void GValueListAttribute::SaveGuts(RWBinaryFile& file) const
 {
     GAttribute::SaveGuts(file);
-    file.Write(kListVersion);
-    file.Write(primary_);
-    file.Write(second_);
-    file.Write(GetCount());
-    for (const RWSlistLink* link = values_.FirstLink(); link && link != values_.Tail(); link = link->next)
-        file.Write(static_cast<const ValueLink*>(link)->value);
+    WriteFields(file);
 }
 
 bool GValueListAttribute::IsSame(const GObjectBase* other) const

@@ -57,6 +57,10 @@ private:
         uint16_t value;
     };
 
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
     void CopyValues(const GValueListAttribute& other);
     void FreeValues();
     // Replaces the list by the values; false (list unchanged) when out of memory.

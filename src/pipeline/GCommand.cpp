@@ -1,5 +1,6 @@
 #include "pipeline/GCommand.h"
 
+#include "model/GStoredFields.h"
 #include "printer/GState.h"
 
 GCommand::GCommand() : modified_(0) {}
@@ -17,6 +18,60 @@ GCommand& GCommand::operator=(const GCommand& other)
 }
 
 GCommand::~GCommand() {}
+
+uint32_t GCommand::BinaryStoreSize() const
+{
+    const RWCollectable* state = state_.Get();
+    return GObjectBase::BinaryStoreSize() + 4 + (state ? state : &RWNilObject)->RecursiveStoreSize();
+}
+
+// A stored object that is not a state is dropped and the current state kept; so is
+// the current state when the reference could not be read at all.
+template <class In>
+void GCommand::ReadFields(In& in)
+{
+    modified_ = 0;
+    if (!GReadFields(in))
+        return;
+    GObjectBase* object = RestoreHeld(in);
+    if (object && !object->IsKindOf(GState::kClassId)) {
+        Drop(object);
+        return;
+    }
+    if (object || !RestoreStopped(in))
+        state_.Set(object);
+}
+
+template <class Out>
+void GCommand::WriteFields(Out& out) const
+{
+    GWriteFields(out);
+    out << static_cast<const RWCollectable*>(state_.Get());
+}
+
+void GCommand::RestoreGuts(RWDataInStream& stream)
+{
+    GObjectBase::RestoreGuts(stream);
+    ReadFields(stream);
+}
+
+void GCommand::RestoreGuts(RWBinaryFile& file)
+{
+    GObjectBase::RestoreGuts(file);
+    ReadFields(file);
+}
+
+void GCommand::SaveGuts(RWDataOutStream& stream) const
+{
+    GObjectBase::SaveGuts(stream);
+    WriteFields(stream);
+}
+
+void GCommand::SaveGuts(RWBinaryFile& file) const
+{
+    GObjectBase::SaveGuts(file);
+    WriteFields(file);
+}
 
 bool GCommand::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }
 

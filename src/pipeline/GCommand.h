@@ -31,6 +31,14 @@ public:
     // Releases the state.
     ~GCommand() override;
 
+    // The stored form: the root part, a version word, then the state as an object
+    // reference (the nil object when there is none). A restore holds the state read in
+    // place of the current one and clears the modified mark.
+    uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
     bool IsKindOf(RWClassID classId) const override;
     // Equal ids, and the same state object or two states alike by their own IsSame; a
     // state on one side only makes the commands unlike.
@@ -65,6 +73,11 @@ public:
     void ClearModified() { modified_ = 0; }
 
 private:
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
     GCountedRef state_;
     uint32_t modified_;
 };

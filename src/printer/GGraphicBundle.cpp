@@ -1,8 +1,14 @@
 #include "printer/GGraphicBundle.h"
 
-#include "foundation/RWBinaryFile.h"
+#include "foundation/RWFactory.h"
 #include "model/GGraphicAttribute.h"
-#include "model/GStoredForm.h"
+#include "model/GStoredFields.h"
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GGraphicBundle>, GGraphicBundle::kClassId, "GGraphicBundle");
+
+} // namespace
 
 GGraphicBundle::GGraphicBundle() : GState(kGraphicStateId) {}
 GGraphicBundle::GGraphicBundle(const long&) : GState(kGraphicStateId) {}
@@ -21,28 +27,29 @@ GGraphicBundle* GGraphicBundle::Copy() const { return new GGraphicBundle(*this);
 RWClassID GGraphicBundle::ClassId() const { return kClassId; }
 uint32_t GGraphicBundle::BinaryStoreSize() const { return GState::BinaryStoreSize() + 4; }
 
+// Nothing follows the version word: it is read back and not used.
 void GGraphicBundle::RestoreGuts(RWDataInStream& stream)
 {
     GState::RestoreGuts(stream);
-    GReadVersion(stream);
+    GReadFields(stream);
 }
 
 void GGraphicBundle::RestoreGuts(RWBinaryFile& file)
 {
     GState::RestoreGuts(file);
-    ReadVersion(file);
+    GReadFields(file);
 }
 
 void GGraphicBundle::SaveGuts(RWDataOutStream& stream) const
 {
     GState::SaveGuts(stream);
-    GWriteVersion(stream);
+    GWriteFields(stream);
 }
 
 void GGraphicBundle::SaveGuts(RWBinaryFile& file) const
 {
     GState::SaveGuts(file);
-    WriteVersion(file);
+    GWriteFields(file);
 }
 
 bool GGraphicBundle::IsKindOf(RWClassID classId) const { return classId == kClassId || GState::IsKindOf(classId); }

@@ -1,10 +1,16 @@
 #include "printer/GState.h"
 
-#include "foundation/RWBinaryFile.h"
+#include "foundation/RWFactory.h"
 #include "model/GObjectIterator.h"
-#include "model/GStoredForm.h"
+#include "model/GStoredFields.h"
 
 #include <vector>
+
+namespace {
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<GState>, GState::kClassId, "GState");
+
+} // namespace
 
 GState::GState() {}
 GState::GState(const long& id) : GAttributeComposite(id) {}
@@ -23,28 +29,29 @@ GState* GState::Copy() const { return new GState(*this); }
 RWClassID GState::ClassId() const { return kClassId; }
 uint32_t GState::BinaryStoreSize() const { return GAttributeComposite::BinaryStoreSize() + 4; }
 
+// Nothing follows the version word: it is read back and not used.
 void GState::RestoreGuts(RWDataInStream& stream)
 {
-    RWCollectable::RestoreGuts(stream);
-    GReadVersion(stream);
+    GAttributeComposite::RestoreGuts(stream);
+    GReadFields(stream);
 }
 
 void GState::RestoreGuts(RWBinaryFile& file)
 {
     GAttributeComposite::RestoreGuts(file);
-    ReadVersion(file);
+    GReadFields(file);
 }
 
 void GState::SaveGuts(RWDataOutStream& stream) const
 {
-    RWCollectable::SaveGuts(stream);
-    GWriteVersion(stream);
+    GAttributeComposite::SaveGuts(stream);
+    GWriteFields(stream);
 }
 
 void GState::SaveGuts(RWBinaryFile& file) const
 {
     GAttributeComposite::SaveGuts(file);
-    WriteVersion(file);
+    GWriteFields(file);
 }
 
 bool GState::IsKindOf(RWClassID classId) const { return classId == kClassId || GAttributeComposite::IsKindOf(classId); }

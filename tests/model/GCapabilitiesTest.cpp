@@ -1,8 +1,6 @@
-#include "model/GCapabilities.h"
-
-#include "GutsBytes.h"
-
 #include "foundation/RWErrorHandler.h"
+#include "model/GCapabilities.h"
+#include "StoredEnds.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +8,8 @@
 
 namespace {
 
-// The root part of an object with id 5 and serial 9.
-const std::vector<uint8_t> kRootPart = LeBytes().U32(1).U32(5).U32(9).Get();
+// The root part of an object with id 5 and serial 9: version, id, serial.
+const std::vector<uint8_t> kRootPart = {0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00};
 
 GCapabilities Numbered(uint32_t bitCount)
 {
@@ -208,8 +206,8 @@ TEST(GCapabilitiesSame, UnusedTailBitsAreIgnored)
 {
     GCapabilities a(1, 10, 4);
     GCapabilities b(1);
-    const std::vector<uint8_t> bytes = LeBytes().Raw(kRootPart).U32(1).U32(10).Raw({0x10, 0xFC}).Get();
-    ASSERT_TRUE(RestoreGutsFrom(b, bytes).opened);
+    const std::vector<uint8_t> bytes = Joined(kRootPart, {0x01, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x10, 0xFC});
+    ASSERT_TRUE(RestoreGutsAndMeasure(b, bytes).left == 0);
     b.SetId(1);
     EXPECT_EQ(10u, b.GetBitCount());
     EXPECT_TRUE(a.IsSame(&b));
@@ -218,8 +216,8 @@ TEST(GCapabilitiesSame, UnusedTailBitsAreIgnored)
 TEST(GCapabilitiesSame, GrowthClearsHeldTailBits)
 {
     GCapabilities set(1);
-    const std::vector<uint8_t> bytes = LeBytes().Raw(kRootPart).U32(1).U32(10).Raw({0x00, 0xFC}).Get();
-    ASSERT_TRUE(RestoreGutsFrom(set, bytes).opened);
+    const std::vector<uint8_t> bytes = Joined(kRootPart, {0x01, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00, 0x00, 0xFC});
+    ASSERT_TRUE(RestoreGutsAndMeasure(set, bytes).left == 0);
     set.Set(13);
     EXPECT_EQ(14u, set.GetBitCount());
     EXPECT_EQ(1u, set.CountSet());
@@ -232,9 +230,12 @@ TEST(GCapabilitiesStore, TenBitsStoreInTwoBytes)
     GCapabilities set = Numbered(0);
     const uint32_t bits[] = {9, 2};
     set.SetList(bits, 2);
-    const std::vector<uint8_t> expected = LeBytes().Raw(kRootPart).Raw({0x01, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00,
-                                                                       0x04, 0x02}).Get();
-    const std::vector<uint8_t> bytes = SavedGuts(set);
+    const std::vector<uint8_t> expected = {
+        0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x09, 0x00, 0x00, 0x00, // root: version, id, serial
+        0x01, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00,                         // version, bit count 10
+        0x04, 0x02,                                                             // bits 2 and 9
+    };
+    const std::vector<uint8_t> bytes = GutsBytes(set);
     EXPECT_EQ(expected, bytes);
     EXPECT_EQ(bytes.size(), set.BinaryStoreSize());
 }
@@ -242,8 +243,8 @@ TEST(GCapabilitiesStore, TenBitsStoreInTwoBytes)
 TEST(GCapabilitiesStore, EmptySetStoresNoBytes)
 {
     GCapabilities set = Numbered(0);
-    const std::vector<uint8_t> expected = LeBytes().Raw(kRootPart).U32(1).U32(0).Get();
-    EXPECT_EQ(expected, SavedGuts(set));
+    const std::vector<uint8_t> expected = Joined(kRootPart, {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00});
+    EXPECT_EQ(expected, GutsBytes(set));
     EXPECT_EQ(expected.size(), set.BinaryStoreSize());
 }
 
@@ -254,23 +255,22 @@ TEST(GCapabilitiesStore, RoundTripsOnFileAndStream)
     set.SetList(bits, 4);
 
     GCapabilities fromFile;
-    const GutsRestore restore = RestoreGutsFrom(fromFile, SavedGuts(set));
-    EXPECT_EQ(0, restore.left);
+    EXPECT_EQ(0, RestoreGutsAndMeasure(fromFile, GutsBytes(set)).left);
     EXPECT_TRUE(fromFile.IsSame(&set));
     EXPECT_EQ(9, fromFile.GetSerial());
 
-    GCapabilities fromStream;
-    EXPECT_TRUE(RestoreGutsFromStream(fromStream, StreamedGuts(set)));
-    EXPECT_EQ(34u, fromStream.GetBitCount());
-    EXPECT_EQ(4u, fromStream.CountSet());
-    EXPECT_TRUE(fromStream.Test(33));
+    for (StreamKind kind : kAllStreamKinds) {
+        GCapabilities fromStream;
+        EXPECT_TRUE(StreamGutsInto(kind, set, fromStream));
+        EXPECT_TRUE(fromStream.IsSame(&set)) << int(kind);
+        EXPECT_TRUE(fromStream.Test(33));
+    }
 }
 
 TEST(GCapabilitiesStore, StoredZeroCountKeepsTheBits)
 {
     GCapabilities set(1, 12, 7);
-    const std::vector<uint8_t> bytes = LeBytes().Raw(kRootPart).U32(1).U32(0).Get();
-    RestoreGutsFrom(set, bytes);
+    RestoreGutsFrom(set, Joined(kRootPart, {0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}));
     EXPECT_EQ(12u, set.GetBitCount());
     EXPECT_TRUE(set.Test(7));
 }
@@ -278,8 +278,7 @@ TEST(GCapabilitiesStore, StoredZeroCountKeepsTheBits)
 TEST(GCapabilitiesStore, OtherVersionKeepsTheBits)
 {
     GCapabilities set(1, 12, 7);
-    const std::vector<uint8_t> bytes = LeBytes().Raw(kRootPart).U32(2).U32(10).Raw({0xFF, 0x03}).Get();
-    RestoreGutsFrom(set, bytes);
+    RestoreGutsFrom(set, Joined(kRootPart, {0x02, 0x00, 0x00, 0x00, 0x0A, 0x00, 0x00, 0x00, 0xFF, 0x03}));
     EXPECT_EQ(12u, set.GetBitCount());
     EXPECT_EQ(1u, set.CountSet());
 }
@@ -291,10 +290,10 @@ TEST(GCapabilitiesStore, TruncatedFormsLeaveTheSetAsItWas)
     GCapabilities source = Numbered(0);
     const uint32_t bits[] = {1, 20};
     source.SetList(bits, 2);
-    const std::vector<uint8_t> whole = SavedGuts(source);
+    const std::vector<uint8_t> whole = GutsBytes(source);
     for (size_t size = kRootPart.size() + 4; size < whole.size(); ++size) {
         GCapabilities set(1, 4, 3);
-        const GutsRestore restore = RestoreGutsFrom(set, std::vector<uint8_t>(whole.begin(), whole.begin() + size));
+        const FileEnd restore = RestoreGutsAndMeasure(set, std::vector<uint8_t>(whole.begin(), whole.begin() + size));
         EXPECT_EQ(4u, set.GetBitCount()) << size;
         EXPECT_TRUE(set.Test(3)) << size;
         EXPECT_EQ(0, restore.left) << size;
@@ -303,20 +302,23 @@ TEST(GCapabilitiesStore, TruncatedFormsLeaveTheSetAsItWas)
 
 TEST(GCapabilitiesStore, OversizedCountIsRefusedBeforeAllocating)
 {
-    for (uint32_t count : {0xFFFFFFFFu, 0x80000000u, 17u}) {
+    const std::initializer_list<uint8_t> counts[] = {
+        {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, // 2^32 - 1 bits, 2 bytes
+        {0x00, 0x00, 0x00, 0x80, 0xFF, 0xFF}, // 2^31 bits, 2 bytes
+        {0x11, 0x00, 0x00, 0x00, 0xFF, 0xFF}, // 17 bits, 2 bytes of 3
+    };
+    for (const auto& count : counts) {
         GCapabilities set(1, 4, 3);
-        const std::vector<uint8_t> bytes = LeBytes().Raw(kRootPart).U32(1).U32(count).Raw({0xFF, 0xFF}).Get();
-        const GutsRestore restore = RestoreGutsFrom(set, bytes);
-        EXPECT_EQ(4u, set.GetBitCount()) << count;
-        EXPECT_EQ(0, restore.left) << count;
-        EXPECT_TRUE(restore.eof) << count;
+        const FileEnd restore = RestoreGutsAndMeasure(set, Joined(Joined(kRootPart, {0x01, 0x00, 0x00, 0x00}), count));
+        EXPECT_EQ(4u, set.GetBitCount());
+        EXPECT_EQ(0, restore.left);
+        EXPECT_TRUE(restore.eof);
 
         // The stream form of an empty set ends with its count: put the oversized one there.
-        std::string streamedBytes = StreamedGuts(Numbered(0));
-        streamedBytes.resize(streamedBytes.size() - 4);
-        streamedBytes += LeBytes().U32(count).Raw({0xFF, 0xFF}).Text();
+        const std::string empty = StreamTextOf(StreamKind::Binary, [](RWDataOutStream& s) { Numbered(0).SaveGuts(s); });
         GCapabilities streamed(1, 4, 3);
-        EXPECT_FALSE(RestoreGutsFromStream(streamed, streamedBytes));
-        EXPECT_EQ(4u, streamed.GetBitCount()) << count;
+        EXPECT_FALSE(ReadStreamText(StreamKind::Binary, Joined(WithoutLast(empty, 4), count),
+                                    [&](RWDataInStream& s) { streamed.RestoreGuts(s); }));
+        EXPECT_EQ(4u, streamed.GetBitCount());
     }
 }

@@ -1,9 +1,7 @@
 #include "model/GConfiguration.h"
 #include "model/GDisplayString.h"
-#include "model/GStringAttribute.h"
-
-#include "GutsBytes.h"
-#include "TestAttributes.h"
+#include "ModelTestObjects.h"
+#include "StoredEnds.h"
 
 #include <gtest/gtest.h>
 
@@ -11,17 +9,17 @@
 
 TEST(GConfigurationAdd, SameAttributeIsDestroyed)
 {
-    const int before = CountedValue::Live();
+    int deletions = 0;
     {
         GConfiguration configuration(198);
-        CountedValue* first = new CountedValue(1, 20);
+        TrackedValue* first = new TrackedValue(1, 20, &deletions);
         configuration.Add(first);
-        configuration.Add(new CountedValue(1, 20));
+        configuration.Add(new TrackedValue(1, 20, &deletions));
         EXPECT_EQ(1u, configuration.Entries());
-        EXPECT_EQ(before + 1, CountedValue::Live());
+        EXPECT_EQ(1, deletions);
         EXPECT_EQ(first, configuration.At(0));
     }
-    EXPECT_EQ(before, CountedValue::Live());
+    EXPECT_EQ(2, deletions);
 }
 
 TEST(GConfigurationAdd, DifferentObjectsAreAppendedInOrder)
@@ -100,8 +98,8 @@ TEST(GConfigurationStore, VersionWordFollowsTheCompositeForm)
     GConfiguration configuration(198);
     MPersistentComposite composite(198);
     composite.SetSerial(configuration.GetSerial());
-    const std::vector<uint8_t> expected = LeBytes().Raw(SavedGuts(composite)).U32(1).Get();
-    const std::vector<uint8_t> bytes = SavedGuts(configuration);
+    const std::vector<uint8_t> expected = Joined(GutsBytes(composite), {0x01, 0x00, 0x00, 0x00});
+    const std::vector<uint8_t> bytes = GutsBytes(configuration);
     EXPECT_EQ(expected, bytes);
     EXPECT_EQ(bytes.size(), configuration.BinaryStoreSize());
 }
@@ -109,10 +107,9 @@ TEST(GConfigurationStore, VersionWordFollowsTheCompositeForm)
 TEST(GConfigurationStore, VersionWordIsReadWithoutATest)
 {
     GConfiguration source(198);
-    std::vector<uint8_t> bytes = SavedGuts(source);
+    std::vector<uint8_t> bytes = GutsBytes(source);
     bytes[bytes.size() - 4] = 7;
     GConfiguration restored;
-    const GutsRestore restore = RestoreGutsFrom(restored, bytes);
-    EXPECT_EQ(0, restore.left);
+    EXPECT_EQ(0, RestoreGutsAndMeasure(restored, bytes).left);
     EXPECT_EQ(198, restored.GetId());
 }

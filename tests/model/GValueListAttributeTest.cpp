@@ -1,9 +1,8 @@
 #include "model/GBookletComposite.h"
 #include "model/GObjectIterator.h"
 #include "model/GOptMediaComposite.h"
-
-#include "GutsBytes.h"
-#include "TestAttributes.h"
+#include "ModelTestObjects.h"
+#include "StoredEnds.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +11,10 @@
 namespace {
 
 // The attribute part of an object with id 7, serial 3 and state word 1.
-const std::vector<uint8_t> kAttributePart = LeBytes().U32(1).U32(7).U32(3).U32(1).U32(1).Get();
+const std::vector<uint8_t> kAttributePart = {
+    0x01, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, // root: version, id, serial
+    0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,                         // attribute: version, state
+};
 
 GOptMediaComposite Media(uint16_t primary, uint16_t second, std::initializer_list<uint16_t> values)
 {
@@ -167,7 +169,7 @@ TEST(GValueListApply, AnswersOneAndCallsNoVisitor)
     GBookletComposite booklet(1, 0);
     RecordingPeripheral peripheral;
     EXPECT_EQ(1, booklet.ApplyTo(peripheral));
-    EXPECT_EQ(0, peripheral.calls);
+    EXPECT_TRUE(peripheral.visits.empty());
     EXPECT_EQ(1, booklet.GetStateWord());
     EXPECT_EQ(0, booklet.GetFlags());
     booklet.SetFlags(5);
@@ -189,14 +191,14 @@ TEST(GValueListAssign, AssignCopiesNoValues)
 TEST(GValueListStore, StoredFormIsVersionTwoWithValues)
 {
     GOptMediaComposite media = Media(0x0102, 0xFFFE, {3, 0x8001});
-    const std::vector<uint8_t> expected = LeBytes().Raw(kAttributePart).Raw({
+    const std::vector<uint8_t> expected = Joined(kAttributePart, {
         0x02, 0x00, 0x00, 0x00, // version
         0x02, 0x01,             // primary value
         0xFE, 0xFF,             // second value
         0x02, 0x00, 0x00, 0x00, // count
         0x03, 0x00, 0x01, 0x80, // values
-    }).Get();
-    const std::vector<uint8_t> bytes = SavedGuts(media);
+    });
+    const std::vector<uint8_t> bytes = GutsBytes(media);
     EXPECT_EQ(expected, bytes);
     EXPECT_EQ(bytes.size(), media.BinaryStoreSize());
 }
@@ -209,22 +211,23 @@ TEST(GValueListStore, RoundTripsOnFileAndStream)
     booklet.AddPair(0xFFFF, 0x8000);
 
     GBookletComposite fromFile;
-    const GutsRestore restore = RestoreGutsFrom(fromFile, SavedGuts(booklet));
-    EXPECT_EQ(0, restore.left);
+    EXPECT_EQ(0, RestoreGutsAndMeasure(fromFile, GutsBytes(booklet)).left);
     EXPECT_TRUE(fromFile.IsSame(&booklet));
     EXPECT_EQ(9, fromFile.GetSecondValue());
 
-    GBookletComposite fromStream;
-    EXPECT_TRUE(RestoreGutsFromStream(fromStream, StreamedGuts(booklet)));
-    EXPECT_EQ(0x0102, fromStream.GetPrimaryValue());
-    EXPECT_EQ(9, fromStream.GetSecondValue());
-    EXPECT_EQ((std::vector<int32_t>{1, 2, 0xFFFF, 0x8000}), ValuesOf(fromStream));
+    for (StreamKind kind : kAllStreamKinds) {
+        GBookletComposite fromStream;
+        EXPECT_TRUE(StreamGutsInto(kind, booklet, fromStream)) << int(kind);
+        EXPECT_EQ(0x0102, fromStream.GetPrimaryValue());
+        EXPECT_EQ(9, fromStream.GetSecondValue());
+        EXPECT_EQ((std::vector<int32_t>{1, 2, 0xFFFF, 0x8000}), ValuesOf(fromStream));
+    }
 }
 
 TEST(GValueListStore, EmptyListRoundTrips)
 {
     GOptMediaComposite media = Media(3, 4, {});
-    const std::vector<uint8_t> bytes = SavedGuts(media);
+    const std::vector<uint8_t> bytes = GutsBytes(media);
     EXPECT_EQ(kAttributePart.size() + 12, bytes.size());
     GOptMediaComposite restored = Media(0, 0, {8, 9});
     RestoreGutsFrom(restored, bytes);
@@ -234,8 +237,9 @@ TEST(GValueListStore, EmptyListRoundTrips)
 
 TEST(GValueListStore, NewerVersionReadsTheValuesAndKeepsTheList)
 {
-    const std::vector<uint8_t> bytes =
-        LeBytes().Raw(kAttributePart).U32(3).U16(11).U16(12).U32(1).U16(99).Get();
+    // Version 3, primary 11, second 12, one value 99.
+    const std::vector<uint8_t> bytes = Joined(kAttributePart, {0x03, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x0C, 0x00,
+                                                              0x01, 0x00, 0x00, 0x00, 0x63, 0x00});
     GOptMediaComposite media = Media(1, 2, {5, 6});
     RestoreGutsFrom(media, bytes);
     EXPECT_EQ(11, media.GetPrimaryValue());
@@ -245,9 +249,9 @@ TEST(GValueListStore, NewerVersionReadsTheValuesAndKeepsTheList)
 
 TEST(GValueListStore, OlderVersionsReadTheList)
 {
-    for (uint32_t version : {0u, 1u}) {
-        const std::vector<uint8_t> bytes =
-            LeBytes().Raw(kAttributePart).U32(version).U16(11).U16(12).U32(1).U16(99).Get();
+    for (uint8_t version : {0, 1}) {
+        const std::vector<uint8_t> bytes = Joined(kAttributePart, {version, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x0C, 0x00,
+                                                                  0x01, 0x00, 0x00, 0x00, 0x63, 0x00});
         GOptMediaComposite media = Media(1, 2, {5, 6});
         RestoreGutsFrom(media, bytes);
         EXPECT_EQ((std::vector<int32_t>{99}), ValuesOf(media)) << version;
@@ -258,10 +262,10 @@ TEST(GValueListStore, OlderVersionsReadTheList)
 // before it is taken, the list changes only when every value arrived.
 TEST(GValueListStore, TruncatedFormsStopAtTheFirstFailedRead)
 {
-    const std::vector<uint8_t> whole = SavedGuts(Media(0x21, 0x22, {1, 2, 3}));
+    const std::vector<uint8_t> whole = GutsBytes(Media(0x21, 0x22, {1, 2, 3}));
     for (size_t size = kAttributePart.size(); size < whole.size(); ++size) {
         GOptMediaComposite media = Media(1, 2, {5, 6});
-        const GutsRestore restore = RestoreGutsFrom(media, std::vector<uint8_t>(whole.begin(), whole.begin() + size));
+        const FileEnd restore = RestoreGutsAndMeasure(media, std::vector<uint8_t>(whole.begin(), whole.begin() + size));
         EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(media)) << size;
         const bool valuesRead = size >= kAttributePart.size() + 8;
         EXPECT_EQ(valuesRead ? 0x21 : 1, media.GetPrimaryValue()) << size;
@@ -271,21 +275,25 @@ TEST(GValueListStore, TruncatedFormsStopAtTheFirstFailedRead)
 
 TEST(GValueListStore, OversizedCountIsRefusedBeforeAllocating)
 {
-    for (uint32_t count : {0xFFFFFFFFu, 0x7FFFFFFFu, 4u}) {
-        const std::vector<uint8_t> bytes =
-            LeBytes().Raw(kAttributePart).U32(2).U16(11).U16(12).U32(count).U16(1).U16(2).U16(3).Get();
+    // Counts of 2^32 - 1, 2^31 - 1 and 4, each followed by three values.
+    const std::initializer_list<uint8_t> counts[] = {
+        {0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00},
+        {0xFF, 0xFF, 0xFF, 0x7F, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00},
+        {0x04, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00},
+    };
+    for (const auto& count : counts) {
         GOptMediaComposite media = Media(1, 2, {5, 6});
-        const GutsRestore restore = RestoreGutsFrom(media, bytes);
-        EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(media)) << count;
-        EXPECT_TRUE(restore.eof) << count;
+        const std::vector<uint8_t> head = Joined(kAttributePart, {0x02, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x0C, 0x00});
+        EXPECT_TRUE(RestoreGutsAndMeasure(media, Joined(head, count)).eof);
+        EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(media));
+        EXPECT_EQ(11, media.GetPrimaryValue());
 
         // The stream form of an empty list ends with its count: put the oversized one there.
-        std::string streamed = StreamedGuts(Media(11, 12, {}));
-        streamed.resize(streamed.size() - 4);
-        streamed += LeBytes().U32(count).U16(1).U16(2).U16(3).Text();
+        const std::string empty = StreamTextOf(StreamKind::Binary, [](RWDataOutStream& s) { Media(11, 12, {}).SaveGuts(s); });
         GOptMediaComposite fromStream = Media(1, 2, {5, 6});
-        EXPECT_FALSE(RestoreGutsFromStream(fromStream, streamed)) << count;
-        EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(fromStream)) << count;
-        EXPECT_EQ(11, fromStream.GetPrimaryValue()) << count;
+        EXPECT_FALSE(ReadStreamText(StreamKind::Binary, Joined(WithoutLast(empty, 4), count),
+                                    [&](RWDataInStream& s) { fromStream.RestoreGuts(s); }));
+        EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(fromStream));
+        EXPECT_EQ(11, fromStream.GetPrimaryValue());
     }
 }

@@ -3,7 +3,7 @@
 #include "model/GObjectIterator.h"
 #include "printer/GState.h"
 
-#include "TestAttributes.h"
+#include "../model/ModelTestObjects.h"
 
 #include <gtest/gtest.h>
 

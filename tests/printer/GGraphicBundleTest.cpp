@@ -1,13 +1,41 @@
 #include "printer/GGraphicBundle.h"
 
-#include "GutsBytes.h"
-#include "TestAttributes.h"
+#include "model/GGraphicAttribute.h"
+
+#include "../model/StoredEnds.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace {
+
+// A graphic attribute with one value, equal when class, id and value are; it counts
+// its live objects.
+class TestGraphic : public GGraphicAttribute {
+public:
+    explicit TestGraphic(int value) : value_(value) { ++Live(); }
+    TestGraphic(const TestGraphic& other) : GGraphicAttribute(other), value_(other.value_) { ++Live(); }
+    ~TestGraphic() override { --Live(); }
+    TestGraphic* CreateNew() const override { return new TestGraphic(0); }
+    TestGraphic* Copy() const override { return new TestGraphic(*this); }
+    RWClassID ClassId() const override { return 0x7101; }
+    bool IsSame(const GObjectBase* other) const override
+    {
+        const TestGraphic* graphic = GSameClass<TestGraphic>(this, other);
+        return graphic && graphic->GetId() == GetId() && graphic->value_ == value_;
+    }
+    int16_t ApplyTo(GPeripheral&) override { return 0; }
+
+    static int& Live()
+    {
+        static int live = 0;
+        return live;
+    }
+
+private:
+    int value_;
+};
 
 typedef void (GGraphicBundle::*Setter)(GGraphicAttribute*);
 typedef GObjectBase* (GGraphicBundle::*Remover)();
@@ -158,8 +186,8 @@ TEST(GGraphicBundleStore, VersionWordFollowsTheStateForm)
     GGraphicBundle bundle;
     GState state(244);
     state.SetSerial(bundle.GetSerial());
-    const std::vector<uint8_t> expected = LeBytes().Raw(SavedGuts(state)).U32(1).Get();
-    const std::vector<uint8_t> bytes = SavedGuts(bundle);
+    const std::vector<uint8_t> expected = Joined(GutsBytes(state), {0x01, 0x00, 0x00, 0x00});
+    const std::vector<uint8_t> bytes = GutsBytes(bundle);
     EXPECT_EQ(expected, bytes);
     EXPECT_EQ(bytes.size(), bundle.BinaryStoreSize());
 }

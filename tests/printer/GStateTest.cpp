@@ -1,9 +1,7 @@
 #include "printer/GState.h"
 
-#include "model/GStringAttribute.h"
-
-#include "GutsBytes.h"
-#include "TestAttributes.h"
+#include "../model/ModelTestObjects.h"
+#include "../model/StoredEnds.h"
 
 #include <gtest/gtest.h>
 
@@ -83,31 +81,31 @@ TEST(GStateAdd, NewAttributeJoins)
 
 TEST(GStateAdd, ChangedValueTakesTheMembersPlace)
 {
-    const int before = CountedValue::Live();
+    int deletions = 0;
     {
         GState state(243);
         state.Add(new GValueAttribute(7, 9));
-        state.Add(new CountedValue(1, 10));
+        state.Add(new TrackedValue(1, 10, &deletions));
         state.Add(new GValueAttribute(8, 11));
-        CountedValue* replacement = new CountedValue(2, 10);
+        TrackedValue* replacement = new TrackedValue(2, 10, &deletions);
         state.Add(replacement);
         EXPECT_EQ((std::vector<std::pair<long, int>>{{9, 7}, {10, 2}, {11, 8}}), ValuesOf(state));
         EXPECT_EQ(replacement, state.At(1));
-        EXPECT_EQ(before + 1, CountedValue::Live());
+        EXPECT_EQ(1, deletions);
     }
-    EXPECT_EQ(before, CountedValue::Live());
+    EXPECT_EQ(2, deletions);
 }
 
 TEST(GStateAdd, EqualValueIsDeletedAndTheMemberStays)
 {
-    const int before = CountedValue::Live();
+    int deletions = 0;
     GState state(243);
-    CountedValue* member = new CountedValue(1, 10);
+    TrackedValue* member = new TrackedValue(1, 10, &deletions);
     member->SetStateWord(0);
     state.Add(member);
     state.Add(new GValueAttribute(3, 11));
-    state.Add(new CountedValue(1, 10));
-    EXPECT_EQ(before + 1, CountedValue::Live());
+    state.Add(new TrackedValue(1, 10, &deletions));
+    EXPECT_EQ(1, deletions);
     EXPECT_EQ(member, state.At(0));
     EXPECT_EQ(0, member->GetStateWord());
     EXPECT_EQ(2u, state.Entries());
@@ -306,13 +304,12 @@ TEST(GStateStore, VersionWordFollowsTheCompositeForm)
     GState state(243);
     GAttributeComposite composite(243);
     composite.SetSerial(state.GetSerial());
-    const std::vector<uint8_t> expected = LeBytes().Raw(SavedGuts(composite)).U32(1).Get();
-    const std::vector<uint8_t> bytes = SavedGuts(state);
+    const std::vector<uint8_t> expected = Joined(GutsBytes(composite), {0x01, 0x00, 0x00, 0x00});
+    const std::vector<uint8_t> bytes = GutsBytes(state);
     EXPECT_EQ(expected, bytes);
     EXPECT_EQ(bytes.size(), state.BinaryStoreSize());
 
     GState restored;
-    const GutsRestore restore = RestoreGutsFrom(restored, bytes);
-    EXPECT_EQ(0, restore.left);
+    EXPECT_EQ(0, RestoreGutsAndMeasure(restored, bytes).left);
     EXPECT_EQ(243, restored.GetId());
 }
