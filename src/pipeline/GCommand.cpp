@@ -25,8 +25,8 @@ uint32_t GCommand::BinaryStoreSize() const
     return GObjectBase::BinaryStoreSize() + 4 + (state ? state : &RWNilObject)->RecursiveStoreSize();
 }
 
-// A stored object that is not a state is dropped and the current state kept; so is
-// the current state when the reference could not be read at all.
+// A stored object that is not a state is dropped and the current state kept; so is an
+// object whose read failed part way, and the current state when nothing could be read.
 template <class In>
 void GCommand::ReadFields(In& in)
 {
@@ -34,12 +34,11 @@ void GCommand::ReadFields(In& in)
     if (!GReadFields(in))
         return;
     GObjectBase* object = RestoreHeld(in);
-    if (object && !object->IsKindOf(GState::kClassId)) {
+    if (RestoreStopped(in) || (object && !object->IsKindOf(GState::kClassId))) {
         Drop(object);
         return;
     }
-    if (object || !RestoreStopped(in))
-        state_.Set(object);
+    state_.Set(object);
 }
 
 template <class Out>

@@ -1,5 +1,7 @@
 #include "foundation/RWErrorHandler.h"
 #include "model/GCapabilities.h"
+#include "Registered.h"
+#include "StoreSizeChecks.h"
 #include "StoredEnds.h"
 
 #include <gtest/gtest.h>
@@ -321,4 +323,15 @@ TEST(GCapabilitiesStore, OversizedCountIsRefusedBeforeAllocating)
                                     [&](RWDataInStream& s) { streamed.RestoreGuts(s); }));
         EXPECT_EQ(4u, streamed.GetBitCount());
     }
+}
+
+TEST(GCapabilitiesStore, RoundTripsAsAnObjectOfTheGraph)
+{
+    EXPECT_TRUE(IsRegistered(1003, "GCapabilities"));
+    const uint32_t bits[] = {3, 70};
+    GCapabilities set(12, 8, bits, 2);
+    EXPECT_TRUE(StoreSizeMatches(set));
+    std::unique_ptr<RWCollectable> restored(RestoredFromBytes(SavedBytes(&set)));
+    ASSERT_NE(nullptr, restored);
+    EXPECT_TRUE(set.IsEqual(restored.get()));
 }

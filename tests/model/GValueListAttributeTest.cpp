@@ -2,6 +2,8 @@
 #include "model/GObjectIterator.h"
 #include "model/GOptMediaComposite.h"
 #include "ModelTestObjects.h"
+#include "Registered.h"
+#include "StoreSizeChecks.h"
 #include "StoredEnds.h"
 
 #include <gtest/gtest.h>
@@ -295,5 +297,21 @@ TEST(GValueListStore, OversizedCountIsRefusedBeforeAllocating)
                                     [&](RWDataInStream& s) { fromStream.RestoreGuts(s); }));
         EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(fromStream));
         EXPECT_EQ(11, fromStream.GetPrimaryValue());
+    }
+}
+
+TEST(GValueListStore, RoundTripsAsObjectsOfTheGraph)
+{
+    EXPECT_TRUE(IsRegistered(796, "GOptMediaComposite"));
+    EXPECT_TRUE(IsRegistered(794, "GBookletComposite"));
+    GOptMediaComposite media = Media(9, 1, {4, 5, 6});
+    GBookletComposite booklet(2, 3);
+    booklet.AddPair(7, 8);
+    for (const GValueListAttribute* list : {static_cast<const GValueListAttribute*>(&media),
+                                            static_cast<const GValueListAttribute*>(&booklet)}) {
+        EXPECT_TRUE(StoreSizeMatches(*list));
+        std::unique_ptr<RWCollectable> restored(RestoredFromBytes(SavedBytes(list)));
+        ASSERT_NE(nullptr, restored);
+        EXPECT_TRUE(list->IsEqual(restored.get())) << list->ClassId();
     }
 }

@@ -1,9 +1,13 @@
 #include "pipeline/GCommand.h"
 
+#include "foundation/RWErrorHandler.h"
+#include "foundation/RWFactory.h"
 #include "model/GObjectIterator.h"
 #include "printer/GState.h"
 
 #include "../model/ModelTestObjects.h"
+#include "../model/StoredEnds.h"
+#include "StoreSizeChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -19,10 +23,32 @@ public:
     TestCommand(GState* state, const long& id) : GCommand(state, id) {}
     TestCommand* CreateNew() const override { return new TestCommand; }
     TestCommand* Copy() const override { return new TestCommand(*this); }
+    RWClassID ClassId() const override { return kClassId; }
     int16_t Execute(GPeripheral&) override { return status; }
 
+    static constexpr RWClassID kClassId = 0x7601;
     int16_t status = 0;
 };
+
+const RWFactoryRegistration kRegistration(RWCreateInstance<TestCommand>, TestCommand::kClassId, "TestCommand");
+
+// The root part of a command with id 3 and serial 8, and the command's version word.
+const std::vector<uint8_t> kCommandPart = {
+    0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x08, 0x00, 0x00, 0x00, // root: version, id, serial
+    0x01, 0x00, 0x00, 0x00,                                                 // command: version
+};
+
+TestCommand Numbered(GState* state)
+{
+    TestCommand command(state, 3);
+    command.SetSerial(8);
+    return command;
+}
+
+std::vector<uint8_t> ReferenceBytes(const RWCollectable* object)
+{
+    return FileBytesOf([&](RWBinaryFile& file) { file << object; });
+}
 
 // A state that counts its live objects.
 class CountedState : public GState {
@@ -195,4 +221,92 @@ TEST(GCommandMark, ModifiedMarkSetsAndClears)
     RecordingPeripheral peripheral;
     command.status = 5;
     EXPECT_EQ(5, command.Execute(peripheral));
+}
+
+TEST(GCommandStore, CommandWithoutStateStoresTheNilObject)
+{
+    const TestCommand command = Numbered(nullptr);
+    std::vector<uint8_t> expected = kCommandPart;
+    const std::vector<uint8_t> nil = ReferenceBytes(nullptr);
+    expected.insert(expected.end(), nil.begin(), nil.end());
+    const std::vector<uint8_t> bytes = GutsBytes(command);
+    EXPECT_EQ(expected, bytes);
+    EXPECT_EQ(bytes.size(), command.BinaryStoreSize());
+    // Inside a graph the missing state takes 6 bytes: lead-in, class id, root part and
+    // version word, then the nil reference.
+    EXPECT_EQ(4u + 2u + 16u + 6u, SavedBytes(&command).size());
+    EXPECT_TRUE(StoreSizeMatches(command));
+}
+
+TEST(GCommandStore, StateIsStoredAsAnObjectReference)
+{
+    GState* state = new GState(246);
+    state->Add(new GValueAttribute(2, 30));
+    const TestCommand command = Numbered(state);
+    std::vector<uint8_t> expected = kCommandPart;
+    const std::vector<uint8_t> reference = ReferenceBytes(state);
+    expected.insert(expected.end(), reference.begin(), reference.end());
+    const std::vector<uint8_t> bytes = GutsBytes(command);
+    EXPECT_EQ(expected, bytes);
+    EXPECT_EQ(bytes.size(), command.BinaryStoreSize());
+    EXPECT_TRUE(StoreSizeMatches(command));
+}
+
+TEST(GCommandStore, RestoreHoldsTheStateReadAndClearsTheMark)
+{
+    GState* state = new GState(246);
+    state->Add(new GValueAttribute(2, 30));
+    const TestCommand command = Numbered(state);
+
+    TestCommand fromFile(new GState(1), 0);
+    fromFile.SetModified();
+    EXPECT_EQ(0, RestoreGutsAndMeasure(fromFile, GutsBytes(command)).left);
+    EXPECT_TRUE(fromFile.IsSame(&command));
+    ASSERT_NE(nullptr, fromFile.GetState());
+    EXPECT_EQ(0, fromFile.GetState()->References());
+    EXPECT_EQ(0u, fromFile.GetModified());
+
+    for (StreamKind kind : kAllStreamKinds) {
+        TestCommand fromStream;
+        EXPECT_TRUE(StreamGutsInto(kind, command, fromStream)) << int(kind);
+        EXPECT_TRUE(fromStream.IsSame(&command)) << int(kind);
+    }
+}
+
+TEST(GCommandStore, StoredNilClearsTheState)
+{
+    TestCommand command(new GState(246), 0);
+    RestoreGutsFrom(command, GutsBytes(Numbered(nullptr)));
+    EXPECT_EQ(nullptr, command.GetState());
+    EXPECT_EQ(3, command.GetId());
+}
+
+TEST(GCommandStore, StoredObjectThatIsNoStateIsDropped)
+{
+    GValueAttribute value(1, 30);
+    std::vector<uint8_t> bytes = kCommandPart;
+    const std::vector<uint8_t> reference = ReferenceBytes(&value);
+    bytes.insert(bytes.end(), reference.begin(), reference.end());
+
+    GState* state = new GState(246);
+    TestCommand command(state, 0);
+    RestoreGutsFrom(command, bytes);
+    EXPECT_EQ(state, command.GetState());
+    EXPECT_EQ(0, state->References());
+}
+
+TEST(GCommandStore, TruncatedFormsKeepTheState)
+{
+    GState* stored = new GState(246);
+    stored->Add(new GValueAttribute(2, 30));
+    const std::vector<uint8_t> whole = GutsBytes(Numbered(stored));
+    for (size_t size = kCommandPart.size(); size < whole.size(); ++size) {
+        GState* state = new GState(256);
+        TestCommand command(state, 0);
+        RWErrorCapture capture;
+        RestoreGutsFrom(command, std::vector<uint8_t>(whole.begin(), whole.begin() + size));
+        EXPECT_TRUE(command.GetState() == state || command.GetState() == nullptr ||
+                    command.GetState()->GetId() == 246)
+            << size;
+    }
 }
