@@ -27,17 +27,34 @@ GValueAttribute* Applied(GValueAttribute* value)
     return value;
 }
 
-// A peripheral's current state with two settings already applied.
-std::unique_ptr<GState> PeripheralState(GValueAttribute*& copies, GValueAttribute*& duplex)
-{
-    std::unique_ptr<GState> state(new GState(GState::kCurrentStateId));
-    copies = Applied(new GValueAttribute(1, 10));
-    duplex = Applied(new GValueAttribute(0, 11));
-    state->Add(copies);
-    state->Add(duplex);
-    state->SetStateWord(0);
-    return state;
-}
+// A peripheral's current state with two settings already applied, and incoming states
+// held as a command holds them.
+class GStateMerge : public testing::Test {
+protected:
+    GStateMerge() : current(new GState(GState::kCurrentStateId))
+    {
+        copies = Applied(new GValueAttribute(1, 10));
+        duplex = Applied(new GValueAttribute(0, 11));
+        current->Add(copies);
+        current->Add(duplex);
+        current->SetStateWord(0);
+    }
+
+    // A new state with that id, held for the length of the test.
+    GState* Incoming(long id)
+    {
+        GState* state = new GState(id);
+        held_.emplace_back(state);
+        return state;
+    }
+
+    std::unique_ptr<GState> current;
+    GValueAttribute* copies;
+    GValueAttribute* duplex;
+
+private:
+    std::vector<GCountedRef> held_;
+};
 
 } // namespace
 
@@ -156,13 +173,9 @@ TEST(GStateAdd, StateWithTheSameIdIsMergedIntoTheNestedOne)
     EXPECT_EQ(0, added->References());
 }
 
-TEST(GStateMerge, DocumentStateJoinsPeripheralStateMarkedChanged)
+TEST_F(GStateMerge, DocumentStateJoinsPeripheralStateMarkedChanged)
 {
-    GValueAttribute* copies;
-    GValueAttribute* duplex;
-    std::unique_ptr<GState> current = PeripheralState(copies, duplex);
-    GCountedRef document(new GState(GState::kDocumentStateId));
-    GState* incoming = static_cast<GState*>(document.Get());
+    GState* incoming = Incoming(GState::kDocumentStateId);
     incoming->Add(new GValueAttribute(3, 20));
     incoming->SetStateWord(0);
 
@@ -174,11 +187,8 @@ TEST(GStateMerge, DocumentStateJoinsPeripheralStateMarkedChanged)
     EXPECT_EQ(0, duplex->GetStateWord());
 }
 
-TEST(GStateMerge, DocumentStateMergesIntoTheExistingDocumentMember)
+TEST_F(GStateMerge, DocumentStateMergesIntoTheExistingDocumentMember)
 {
-    GValueAttribute* copies;
-    GValueAttribute* duplex;
-    std::unique_ptr<GState> current = PeripheralState(copies, duplex);
     GState* document = new GState(GState::kDocumentStateId);
     GValueAttribute* title = Applied(new GValueAttribute(4, 30));
     GValueAttribute* collate = Applied(new GValueAttribute(0, 31));
@@ -187,8 +197,7 @@ TEST(GStateMerge, DocumentStateMergesIntoTheExistingDocumentMember)
     document->SetStateWord(0);
     current->Add(document);
 
-    GCountedRef held(new GState(GState::kDocumentStateId));
-    GState* incoming = static_cast<GState*>(held.Get());
+    GState* incoming = Incoming(GState::kDocumentStateId);
     GValueAttribute* newCollate = Applied(new GValueAttribute(1, 31));
     incoming->Add(Applied(new GValueAttribute(4, 30)));
     incoming->Add(newCollate);
@@ -204,14 +213,10 @@ TEST(GStateMerge, DocumentStateMergesIntoTheExistingDocumentMember)
     EXPECT_EQ(0, copies->GetStateWord());
 }
 
-TEST(GStateMerge, SameIdMergesMemberByMemberMarkingOnlyChanges)
+TEST_F(GStateMerge, SameIdMergesMemberByMemberMarkingOnlyChanges)
 {
-    GValueAttribute* copies;
-    GValueAttribute* duplex;
-    std::unique_ptr<GState> current = PeripheralState(copies, duplex);
 
-    GCountedRef held(new GState(GState::kCurrentStateId));
-    GState* incoming = static_cast<GState*>(held.Get());
+    GState* incoming = Incoming(GState::kCurrentStateId);
     GValueAttribute* sameCopies = Applied(new GValueAttribute(1, 10));
     GValueAttribute* newDuplex = Applied(new GValueAttribute(2, 11));
     GValueAttribute* newSetting = Applied(new GValueAttribute(9, 12));
@@ -234,13 +239,9 @@ TEST(GStateMerge, SameIdMergesMemberByMemberMarkingOnlyChanges)
     EXPECT_EQ(0, current->GetStateWord());
 }
 
-TEST(GStateMerge, EqualStateChangesNothing)
+TEST_F(GStateMerge, EqualStateChangesNothing)
 {
-    GValueAttribute* copies;
-    GValueAttribute* duplex;
-    std::unique_ptr<GState> current = PeripheralState(copies, duplex);
-    GCountedRef held(new GState(GState::kCurrentStateId));
-    GState* incoming = static_cast<GState*>(held.Get());
+    GState* incoming = Incoming(GState::kCurrentStateId);
     incoming->Add(new GValueAttribute(0, 11));
     EXPECT_EQ(0, current->Assign(incoming));
     EXPECT_EQ(duplex, current->At(1));
@@ -249,44 +250,40 @@ TEST(GStateMerge, EqualStateChangesNothing)
     EXPECT_EQ(0, current->Assign(current.get()));
 }
 
-TEST(GStateMerge, NestedStatesAreMergedRecursively)
+TEST_F(GStateMerge, NestedStatesAreMergedRecursively)
 {
-    GState current(GState::kCurrentStateId);
     GState* page = new GState(GState::kPageStateId);
     GValueAttribute* orientation = Applied(new GValueAttribute(0, 40));
     page->Add(orientation);
     page->SetStateWord(0);
-    current.Add(page);
+    current->Add(page);
     GState* document = new GState(GState::kDocumentStateId);
     document->SetStateWord(0);
-    current.Add(document);
+    current->Add(document);
 
     // The incoming state repeats the page state unchanged and changes the document's.
-    GCountedRef held(new GState(GState::kCurrentStateId));
-    GState* incoming = static_cast<GState*>(held.Get());
+    GState* incoming = Incoming(GState::kCurrentStateId);
     GState* samePage = new GState(GState::kPageStateId);
     samePage->Add(new GValueAttribute(0, 40));
     incoming->Add(samePage);
     GState* newDocument = new GState(GState::kDocumentStateId);
-    GValueAttribute* copies = new GValueAttribute(3, 41);
-    newDocument->Add(copies);
+    GValueAttribute* pages = new GValueAttribute(3, 41);
+    newDocument->Add(pages);
     incoming->Add(newDocument);
 
-    EXPECT_EQ(1, current.Assign(incoming));
-    EXPECT_EQ(page, current.At(0));
+    EXPECT_EQ(1, current->Assign(incoming));
+    EXPECT_EQ(page, current->At(2));
     EXPECT_EQ(0, page->GetStateWord());
     EXPECT_EQ(orientation, page->At(0));
-    EXPECT_EQ(document, current.At(1));
+    EXPECT_EQ(document, current->At(3));
     EXPECT_EQ(1, document->GetStateWord());
-    EXPECT_EQ(copies, document->At(0));
-    EXPECT_EQ(1, copies->GetStateWord());
+    EXPECT_EQ(pages, document->At(0));
+    EXPECT_EQ(1, pages->GetStateWord());
+    EXPECT_EQ(0, copies->GetStateWord());
 }
 
-TEST(GStateMerge, AttributeOfAnotherIdIsAddedAndMarked)
+TEST_F(GStateMerge, AttributeOfAnotherIdIsAddedAndMarked)
 {
-    GValueAttribute* copies;
-    GValueAttribute* duplex;
-    std::unique_ptr<GState> current = PeripheralState(copies, duplex);
     GCountedRef changed(Applied(new GValueAttribute(5, 10)));
     EXPECT_EQ(1, current->Assign(static_cast<GAttribute*>(changed.Get())));
     EXPECT_EQ(changed.Get(), current->At(0));
