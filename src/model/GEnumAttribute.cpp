@@ -6,7 +6,7 @@
 
 namespace {
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<GEnumAttribute>, GEnumAttribute::kClassId, "GEnumAttribute");
+const RWClassRegistration<GEnumAttribute> g_registration("GEnumAttribute");
 
 // The members of the enumeration whose current choice is being read on this thread.
 thread_local const GCountedPtrVector* t_choices = nullptr;
