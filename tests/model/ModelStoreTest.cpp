@@ -68,6 +68,19 @@ public:
         U16(value);
         Close();
     }
+    // An enumeration with id 1 and one value choice; current writes its current choice.
+    void Enumeration(const std::function<void()>& current)
+    {
+        Open(GEnumAttribute::kClassId);
+        AttributePart(1);
+        U32(1);
+        U32(1);
+        Value(1, 7);
+        U32(1);
+        current();
+        U16(GValueAttribute::kClassId);
+        Close();
+    }
     // Opens a persistent composite whose members follow; then Close.
     void Composite(uint32_t id, uint32_t count)
     {
@@ -388,17 +401,9 @@ TEST(ModelStoreCrafted, AForeignCurrentChoiceIsRefused)
 {
     for (Medium medium : kAllMedia) {
         RWErrorCapture capture;
-        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
-            c.Open(GEnumAttribute::kClassId);
-            c.AttributePart(1);
-            c.U32(1);
-            c.U32(1);
-            c.Value(1, 7);
-            c.U32(1);
-            c.Value(1, 8); // a current choice that is no member
-            c.U16(GValueAttribute::kClassId);
-            c.Close();
-        });
+        // A current choice that is no member.
+        std::unique_ptr<GObjectBase> back =
+            ReadCrafted(medium, [](Craft& c) { c.Enumeration([&] { c.Value(1, 8); }); });
         ASSERT_TRUE(back) << medium;
         GEnumAttribute* enumeration = static_cast<GEnumAttribute*>(back.get());
         EXPECT_EQ(1u, enumeration->Entries()) << medium;
@@ -411,17 +416,7 @@ TEST(ModelStoreCrafted, ACurrentChoiceNamingTheEnumerationIsRefused)
 {
     for (Medium medium : kAllMedia) {
         RWErrorCapture capture;
-        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
-            c.Open(GEnumAttribute::kClassId);
-            c.AttributePart(1);
-            c.U32(1);
-            c.U32(1);
-            c.Value(1, 7);
-            c.U32(1);
-            c.Back(1);
-            c.U16(GValueAttribute::kClassId);
-            c.Close();
-        });
+        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) { c.Enumeration([&] { c.Back(1); }); });
         ASSERT_TRUE(back) << medium;
         EXPECT_EQ(nullptr, static_cast<GEnumAttribute*>(back.get())->GetCurrent()) << medium;
         EXPECT_FALSE(capture.Empty()) << medium;
