@@ -5,8 +5,7 @@
 
 namespace {
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<GAttributeComposite>, GAttributeComposite::kClassId,
-                                          "GAttributeComposite");
+const RWClassRegistration<GAttributeComposite> g_registration("GAttributeComposite");
 
 } // namespace
 

@@ -7,7 +7,7 @@ namespace {
 
 // Registered so that the class is known by id and name; it never makes an object.
 RWCollectable* CreateNothing() { return nullptr; }
-const RWFactoryRegistration kRegistration(CreateNothing, GCountedPtr::kClassId, "GCountedPtr");
+const RWFactoryRegistration g_registration(CreateNothing, GCountedPtr::kClassId, "GCountedPtr");
 
 } // namespace
 

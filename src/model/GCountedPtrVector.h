@@ -55,7 +55,7 @@ public:
     // Releases every member; the count is 0 and the capacity 64 afterwards.
     void RemoveAll();
 
-    // Tree operations over the members (Part of every composite's interface).
+    // The tree operations of the composites, over the members.
     GObjectBase* Find(const GMemberKey& key) const;
     // An owned object: the member itself when the vector held its last reference, else
     // a copy of it.

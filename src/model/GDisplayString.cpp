@@ -5,7 +5,7 @@
 
 namespace {
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<GDisplayString>, GDisplayString::kClassId, "GDisplayString");
+const RWClassRegistration<GDisplayString> g_registration("GDisplayString");
 
 } // namespace
 

@@ -5,8 +5,7 @@
 
 namespace {
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<GDisplayStringAttribute>, GDisplayStringAttribute::kClassId,
-                                          "GDisplayStringAttribute");
+const RWClassRegistration<GDisplayStringAttribute> g_registration("GDisplayStringAttribute");
 
 } // namespace
 

@@ -6,7 +6,7 @@
 
 namespace {
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<GEnumAttribute>, GEnumAttribute::kClassId, "GEnumAttribute");
+const RWClassRegistration<GEnumAttribute> g_registration("GEnumAttribute");
 
 // The members of the enumeration whose current choice is being read on this thread.
 thread_local const GCountedPtrVector* t_choices = nullptr;
@@ -155,36 +155,33 @@ GObjectBase* GEnumAttribute::Remove(const GObjectBase* object)
 GObjectBase* GEnumAttribute::RemoveById(const long& id) { return Remove(FindById(id)); }
 GObjectBase* GEnumAttribute::RemoveByClassId(const RWClassID& classId) { return Remove(FindByClassId(classId)); }
 
-int GEnumAttribute::ReplaceById(const long& id, const GObjectBase* newObject)
+template <class Replacement>
+int GEnumAttribute::FollowingCurrent(Replacement replace)
 {
     const int32_t slot = CurrentSlot();
-    const int replaced = GAttributeComposite::ReplaceById(id, newObject);
+    const int replaced = replace();
     FollowCurrent(slot);
     return replaced;
+}
+
+int GEnumAttribute::ReplaceById(const long& id, const GObjectBase* newObject)
+{
+    return FollowingCurrent([&] { return GAttributeComposite::ReplaceById(id, newObject); });
 }
 
 int GEnumAttribute::ReplaceByClassId(const RWClassID& classId, const GObjectBase* newObject)
 {
-    const int32_t slot = CurrentSlot();
-    const int replaced = GAttributeComposite::ReplaceByClassId(classId, newObject);
-    FollowCurrent(slot);
-    return replaced;
+    return FollowingCurrent([&] { return GAttributeComposite::ReplaceByClassId(classId, newObject); });
 }
 
 int GEnumAttribute::Replace(const GObjectBase* member, const GObjectBase* newObject)
 {
-    const int32_t slot = CurrentSlot();
-    const int replaced = GAttributeComposite::Replace(member, newObject);
-    FollowCurrent(slot);
-    return replaced;
+    return FollowingCurrent([&] { return GAttributeComposite::Replace(member, newObject); });
 }
 
 int GEnumAttribute::ReplaceKindOf(const RWClassID& classId, const GObjectBase* newObject)
 {
-    const int32_t slot = CurrentSlot();
-    const int replaced = GAttributeComposite::ReplaceKindOf(classId, newObject);
-    FollowCurrent(slot);
-    return replaced;
+    return FollowingCurrent([&] { return GAttributeComposite::ReplaceKindOf(classId, newObject); });
 }
 
 void GEnumAttribute::RemoveAll()

@@ -73,6 +73,9 @@ private:
     // After members left or were replaced: a current choice that is no longer a member
     // becomes the member now at formerSlot, else the first member (null when none).
     void FollowCurrent(int32_t formerSlot);
+    // Runs a replacement, then follows the current choice to what took its slot.
+    template <class Replacement>
+    int FollowingCurrent(Replacement replace);
     int32_t CurrentSlot() const { return current_ ? members_.IndexOf(current_) : -1; }
     template <class In>
     void ReadFields(In& in);

@@ -8,8 +8,7 @@
 
 namespace {
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<GRangeAttribute>, GRangeAttribute::kClassId,
-                                          "GRangeAttribute");
+const RWClassRegistration<GRangeAttribute> g_registration("GRangeAttribute");
 
 } // namespace
 

@@ -6,8 +6,7 @@
 
 namespace {
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<GStringAttribute>, GStringAttribute::kClassId,
-                                          "GStringAttribute");
+const RWClassRegistration<GStringAttribute> g_registration("GStringAttribute");
 
 } // namespace
 

@@ -5,8 +5,7 @@
 
 namespace {
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<GValue32Attribute>, GValue32Attribute::kClassId,
-                                          "GValue32Attribute");
+const RWClassRegistration<GValue32Attribute> g_registration("GValue32Attribute");
 
 } // namespace
 

@@ -6,8 +6,7 @@
 
 namespace {
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<GValueAttribute>, GValueAttribute::kClassId,
-                                          "GValueAttribute");
+const RWClassRegistration<GValueAttribute> g_registration("GValueAttribute");
 
 } // namespace
 

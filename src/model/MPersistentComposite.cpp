@@ -4,8 +4,7 @@
 
 namespace {
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<MPersistentComposite>, MPersistentComposite::kClassId,
-                                          "MPersistentComposite");
+const RWClassRegistration<MPersistentComposite> g_registration("MPersistentComposite");
 
 } // namespace
 

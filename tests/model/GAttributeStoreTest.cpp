@@ -13,14 +13,6 @@
 
 namespace {
 
-class TestGraphic : public GGraphicAttribute {
-public:
-    explicit TestGraphic(long id = 0) : GGraphicAttribute(id) {}
-    TestGraphic* CreateNew() const override { return new TestGraphic; }
-    TestGraphic* Copy() const override { return new TestGraphic(*this); }
-    int16_t ApplyTo(GPeripheral&) override { return 0; }
-};
-
 // One object of every class with fields of its own, with values unlike the defaults.
 std::vector<std::unique_ptr<GObjectBase>> Samples()
 {

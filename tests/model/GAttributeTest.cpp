@@ -10,15 +10,6 @@
 
 namespace {
 
-// A concrete graphic attribute, as the graphic-state classes are.
-class TestGraphic : public GGraphicAttribute {
-public:
-    explicit TestGraphic(long id = 0) : GGraphicAttribute(id) {}
-    TestGraphic* CreateNew() const override { return new TestGraphic; }
-    TestGraphic* Copy() const override { return new TestGraphic(*this); }
-    int16_t ApplyTo(GPeripheral&) override { return 0; }
-};
-
 // A peripheral that keeps every visitor of the base.
 class SilentPeripheral : public GPeripheral {
 public:

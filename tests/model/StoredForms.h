@@ -3,10 +3,7 @@
 #pragma once
 
 #include "../foundation/DataStreamKinds.h"
-#include "FileBytes.h"
-#include "foundation/RWBinaryFile.h"
-#include "foundation/RWCollectable.h"
-#include "TempPath.h"
+#include "StoreSizeChecks.h"
 
 #include <cstdint>
 #include <functional>
@@ -14,35 +11,21 @@
 #include <string>
 #include <vector>
 
-// The bytes that write puts into a fresh binary file.
-inline std::vector<uint8_t> FileBytesOf(const std::function<void(RWBinaryFile&)>& write)
+// The object's own fields (SaveGuts) on a binary file.
+inline std::vector<uint8_t> GutsBytes(const RWCollectable& object)
 {
-    TempPath path("stored.bin");
+    TempPath path(ThreadFileName("guts.bin"));
     {
         RWBinaryFile file(path.c_str(), "wb+");
-        write(file);
+        object.SaveGuts(file);
     }
     return FileBytes(path.str());
 }
 
-// Runs read over a binary file holding exactly these bytes.
-inline void ReadFileBytes(const std::vector<uint8_t>& bytes, const std::function<void(RWBinaryFile&)>& read)
-{
-    TempPath path("stored.bin");
-    WriteFileBytes(path.str(), bytes);
-    RWBinaryFile file(path.c_str(), "rb");
-    read(file);
-}
-
-// The object's own fields (SaveGuts) on a binary file.
-inline std::vector<uint8_t> GutsBytes(const RWCollectable& object)
-{
-    return FileBytesOf([&](RWBinaryFile& file) { object.SaveGuts(file); });
-}
-
 inline void RestoreGutsFrom(RWCollectable& object, const std::vector<uint8_t>& bytes)
 {
-    ReadFileBytes(bytes, [&](RWBinaryFile& file) { object.RestoreGuts(file); });
+    BytesFile file(bytes);
+    object.RestoreGuts(file.File());
 }
 
 // The text that write puts into a typed stream of the kind.
@@ -72,4 +55,13 @@ inline bool StreamGutsInto(StreamKind kind, const RWCollectable& source, RWColle
 {
     const std::string text = StreamTextOf(kind, [&](RWDataOutStream& s) { source.SaveGuts(s); });
     return ReadStreamText(kind, text, [&](RWDataInStream& s) { target.RestoreGuts(s); });
+}
+
+// The whole object graph through a stream of the kind; the caller owns the result.
+inline RWCollectable* StreamedGraph(StreamKind kind, const RWCollectable* root)
+{
+    const std::string text = StreamTextOf(kind, [&](RWDataOutStream& s) { s << root; });
+    RWCollectable* back = nullptr;
+    ReadStreamText(kind, text, [&](RWDataInStream& s) { s >> back; });
+    return back;
 }
