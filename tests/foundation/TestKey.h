@@ -1,0 +1,55 @@
+// A collectable ordered, hashed and compared by an integer value, for the sorted
+// collections and dictionaries. It counts its deletions when given a counter, and
+// counts the calls that reach it with a null argument.
+#pragma once
+
+#include "foundation/RWCollectable.h"
+
+#include <cstdint>
+
+class TestKey : public RWCollectable {
+public:
+    static constexpr RWClassID kClassId = 0x1235;
+
+    explicit TestKey(int32_t value = 0, int* deletions = nullptr) : value_(value), deletions_(deletions) {}
+    ~TestKey() override
+    {
+        if (deletions_)
+            ++*deletions_;
+    }
+
+    RWCollectable* CreateNew() const override { return new TestKey; }
+    RWCollectable* Copy() const override { return new TestKey(value_); }
+    RWClassID ClassId() const override { return kClassId; }
+    uint32_t Hash() const override { return uint32_t(value_); }
+    // Another TestKey by value; anything else by class id.
+    int CompareTo(const RWCollectable* other) const override
+    {
+        if (!other) {
+            ++nullArguments;
+            return 1;
+        }
+        if (other->ClassId() != kClassId)
+            return kClassId < other->ClassId() ? -1 : 1;
+        const int32_t theirs = static_cast<const TestKey*>(other)->value_;
+        return value_ < theirs ? -1 : (value_ > theirs ? 1 : 0);
+    }
+    bool IsEqual(const RWCollectable* other) const override
+    {
+        if (!other)
+            ++nullArguments;
+        return other && other->ClassId() == kClassId && static_cast<const TestKey*>(other)->value_ == value_;
+    }
+
+    int32_t Value() const { return value_; }
+
+    // Calls of CompareTo or IsEqual with a null argument, in every TestKey.
+    static inline int nullArguments = 0;
+
+private:
+    int32_t value_;
+    int* deletions_;
+};
+
+// The value of a member that is a TestKey, -1 for null.
+inline int KeyOf(const RWCollectable* c) { return c ? static_cast<const TestKey*>(c)->Value() : -1; }
