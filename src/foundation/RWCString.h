@@ -11,6 +11,8 @@
 #include <cstdint>
 
 class RWBinaryFile;
+class RWDataInStream;
+class RWDataOutStream;
 class RWCString;
 
 typedef RWStringRepOf<char> RWCStringRep;
@@ -135,6 +137,13 @@ public:
     bool RestoreFrom(RWBinaryFile& file) { return core_.RestoreFrom(file); }
     size_t BinaryStoreSize() const { return core_.BinaryStoreSize(); }
 
+    // On a typed data stream: the length as an unsigned int, then the text in the
+    // stream's string form (PutString, else Put). Reading stops with the string
+    // unchanged when the length cannot be read or the stream cannot hold that much.
+    // Both answer whether the stream is still good.
+    bool SaveOn(RWDataOutStream& stream) const;
+    bool RestoreFrom(RWDataInStream& stream);
+
     // For readers of stored forms: Clobber empties the string for an overwrite of n
     // characters and answers the buffer (room for n and a terminator); SetLength then
     // sets the length (at most the capacity) and the NUL.
@@ -175,3 +184,5 @@ RWCString StrXForm(const RWCString& s);
 
 RWBinaryFile& operator<<(RWBinaryFile& file, const RWCString& s);
 RWBinaryFile& operator>>(RWBinaryFile& file, RWCString& s);
+RWDataOutStream& operator<<(RWDataOutStream& stream, const RWCString& s);
+RWDataInStream& operator>>(RWDataInStream& stream, RWCString& s);

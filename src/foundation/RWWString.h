@@ -12,6 +12,8 @@
 #include <cstdint>
 
 class RWBinaryFile;
+class RWDataInStream;
+class RWDataOutStream;
 class RWWString;
 
 typedef RWStringRepOf<wchar_t> RWWStringRep;
@@ -139,6 +141,13 @@ public:
     bool RestoreFrom(RWBinaryFile& file) { return core_.RestoreFrom(file); }
     size_t BinaryStoreSize() const { return core_.BinaryStoreSize(); }
 
+    // On a typed data stream: the length as an unsigned int, then the characters as an
+    // array of 16-bit unsigned values. Reading stops with the string unchanged when the
+    // length cannot be read or the stream cannot hold that much. Both answer whether
+    // the stream is still good.
+    bool SaveOn(RWDataOutStream& stream) const;
+    bool RestoreFrom(RWDataInStream& stream);
+
     // For readers of stored forms, as RWCString's.
     wchar_t* Clobber(size_t n) { return core_.Clobber(n); }
     void SetLength(size_t n) { core_.SetLength(n); }
@@ -176,3 +185,5 @@ RWWString StrXForm(const RWWString& s);
 
 RWBinaryFile& operator<<(RWBinaryFile& file, const RWWString& s);
 RWBinaryFile& operator>>(RWBinaryFile& file, RWWString& s);
+RWDataOutStream& operator<<(RWDataOutStream& stream, const RWWString& s);
+RWDataInStream& operator>>(RWDataInStream& stream, RWWString& s);
