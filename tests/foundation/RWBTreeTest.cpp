@@ -29,6 +29,12 @@ std::vector<std::unique_ptr<TestKey>> MakeKeys(int n)
     return keys;
 }
 
+void InsertAll(RWBTree& tree, const std::vector<std::unique_ptr<TestKey>>& keys)
+{
+    for (auto& k : keys)
+        tree.Insert(k.get());
+}
+
 int IsOdd(const RWCollectable* m, const void*) { return KeyOf(m) % 2; }
 
 } // namespace
@@ -110,8 +116,7 @@ TEST(RWBTreeShape, RemovingEveryMemberLeavesAnEmptyTree)
         order[i] = i;
     for (int pass = 0; pass < 3; ++pass) {
         RWBTree tree;
-        for (auto& k : keys)
-            tree.Insert(k.get());
+        InsertAll(tree, keys);
         EXPECT_EQ(2u, tree.Height());
         if (pass == 1)
             std::reverse(order.begin(), order.end());
@@ -131,8 +136,7 @@ TEST(RWBTreeShape, ThreeLevelsGrowAndShrinkBack)
 {
     auto keys = MakeKeys(12000);
     RWBTree tree;
-    for (auto& k : keys)
-        tree.Insert(k.get());
+    InsertAll(tree, keys);
     EXPECT_EQ(3u, tree.Height());
     EXPECT_TRUE(tree.IsConsistent());
     for (int i = 0; i < 12000; i += 2)
@@ -250,8 +254,7 @@ TEST(RWBTreeOrder, IteratorFindsTheNextEqualMember)
 {
     auto keys = MakeKeys(300);
     RWBTree tree;
-    for (auto& k : keys)
-        tree.Insert(k.get());
+    InsertAll(tree, keys);
     RWBTreeIterator it(tree);
     TestKey probe(250), missing(999);
     EXPECT_EQ(keys[250].get(), it.FindNext(&probe));
@@ -274,8 +277,7 @@ TEST(RWBTreeCopies, CopyAndAssignmentShareTheMembers)
 {
     auto keys = MakeKeys(150);
     RWBTree tree;
-    for (auto& k : keys)
-        tree.Insert(k.get());
+    InsertAll(tree, keys);
     RWBTree copy(tree);
     EXPECT_EQ(150u, copy.Entries());
     EXPECT_EQ(keys[77].get(), copy.Find(keys[77].get()));
@@ -344,8 +346,7 @@ TEST(RWBTreeCollection, SelectMakesATreeOfThePassingMembers)
 {
     auto keys = MakeKeys(20);
     RWBTree tree;
-    for (auto& k : keys)
-        tree.Insert(k.get());
+    InsertAll(tree, keys);
     std::unique_ptr<RWCollection> odd(tree.Select(IsOdd, nullptr));
     EXPECT_EQ(RWClassID(0x8003), odd->ClassId());
     EXPECT_EQ((std::vector<int>{1, 3, 5, 7, 9, 11, 13, 15, 17, 19}), Keys(*odd));

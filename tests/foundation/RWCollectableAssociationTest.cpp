@@ -9,6 +9,24 @@
 #include <memory>
 #include <vector>
 
+namespace {
+
+// n keys with values key(i), each in an association of class A with a null value.
+template <class A>
+struct KeyedPairs {
+    KeyedPairs(int n, int (*key)(int))
+    {
+        for (int i = 0; i < n; ++i) {
+            keys.emplace_back(new TestKey(key(i)));
+            pairs.emplace_back(new A(keys.back().get(), nullptr));
+        }
+    }
+    std::vector<std::unique_ptr<TestKey>> keys;
+    std::vector<std::unique_ptr<A>> pairs;
+};
+
+} // namespace
+
 TEST(RWCollectableAssociation, HashesOrdersAndComparesAsItsKey)
 {
     TestKey k(5), v(50), lower(4), same(5), higher(6);
@@ -69,14 +87,10 @@ TEST(RWCollectableAssociation, NullKeyIsFirstAndNeverReachesTheOtherObject)
 
 TEST(RWCollectableAssociation, TreeOfAssociationsIsSearchedWithBareKeys)
 {
-    std::vector<std::unique_ptr<TestKey>> keys;
-    std::vector<std::unique_ptr<RWCollectableAssociation>> pairs;
+    KeyedPairs<RWCollectableAssociation> made(300, [](int i) { return (i * 37) % 300; });
     RWBTree tree;
-    for (int i = 0; i < 300; ++i) {
-        keys.emplace_back(new TestKey((i * 37) % 300));
-        pairs.emplace_back(new RWCollectableAssociation(keys.back().get(), nullptr));
-        ASSERT_EQ(pairs.back().get(), tree.Insert(pairs.back().get()));
-    }
+    for (auto& p : made.pairs)
+        ASSERT_EQ(p.get(), tree.Insert(p.get()));
     RWCollectableAssociation keyless(nullptr, nullptr);
     EXPECT_EQ(&keyless, tree.Insert(&keyless));
     EXPECT_TRUE(tree.IsConsistent());
@@ -132,13 +146,10 @@ TEST(RWCollectableIDAssociation, NullKeyWorksByAddress)
 // found only as itself, never through an equal twin.
 TEST(RWCollectableIDAssociation, KeyIsFoundOnlyAsItself)
 {
-    std::vector<std::unique_ptr<TestKey>> keys;
-    std::vector<std::unique_ptr<RWCollectableIDAssociation>> pairs;
+    KeyedPairs<RWCollectableIDAssociation> made(400, [](int i) { return i; });
+    auto& keys = made.keys;
+    auto& pairs = made.pairs;
     RWBTree tree;
-    for (int i = 0; i < 400; ++i) {
-        keys.emplace_back(new TestKey(i));
-        pairs.emplace_back(new RWCollectableIDAssociation(keys.back().get(), nullptr));
-    }
     for (int i = 0; i < 400; ++i) {
         RWCollectableIDAssociation* p = pairs[(i * 151) % 400].get();
         ASSERT_EQ(p, tree.Insert(p));
