@@ -1,8 +1,12 @@
 #include "foundation/RWBTree.h"
 
+#include "foundation/RWFactory.h"
+
 #include <algorithm>
 
 namespace {
+
+const RWClassRegistration<RWBTree> g_treeRegistration("RWBTree");
 
 const uint32_t kMax = RWBTreeNode::kMaxItems;
 const uint32_t kMin = RWBTreeNode::kMinItems;

@@ -1,9 +1,14 @@
 #include "foundation/RWBTreeDictionary.h"
 
-#include <algorithm>
+#include "foundation/RWFactory.h"
+#include "foundation/RWIdentitySet.h"
+#include "foundation/RWReadTable.h"
+
 #include <vector>
 
 namespace {
+
+const RWClassRegistration<RWBTreeDictionary> g_dictionaryRegistration("RWBTreeDictionary");
 
 RWCollectableAssociation* AssociationOf(RWCollectable* member) { return static_cast<RWCollectableAssociation*>(member); }
 
@@ -67,20 +72,19 @@ void RWBTreeDictionary::Clear()
 
 void RWBTreeDictionary::ClearAndDestroy()
 {
-    // Distinct addresses only, so an object used as key and value, or in several
-    // pairs, is deleted once.
-    std::vector<RWCollectable*> objects;
-    objects.reserve(2 * Entries());
+    // An identity set takes an object used as key and value, or in several pairs, once.
+    RWIdentitySet distinct(uint32_t(Entries() / 4));
     ForEachPair(*this, [&](RWCollectableAssociation* a) {
-        objects.push_back(a->Key());
-        objects.push_back(a->Value());
+        if (a->Key())
+            distinct.Insert(a->Key());
+        if (a->Value())
+            distinct.Insert(a->Value());
     });
-    std::sort(objects.begin(), objects.end());
-    objects.erase(std::unique(objects.begin(), objects.end()), objects.end());
-    Clear();
-    for (RWCollectable* object : objects)
-        if (object != &RWNilObject && object != this)
-            delete object;
+    std::vector<RWCollectable*> objects;
+    objects.reserve(distinct.Entries());
+    distinct.Apply([](RWCollectable* m, void* v) { static_cast<std::vector<RWCollectable*>*>(v)->push_back(m); },
+                   &objects);
+    ClearThenDestroy(objects);
 }
 
 RWCollectableAssociation* RWBTreeDictionary::FindAssociation(const RWCollectable* key) const
@@ -194,3 +198,56 @@ RWBTreeDictionary* RWBTreeDictionary::SelectByKeyAndValue(RWTestKeyAndValue test
     });
     return result;
 }
+
+namespace {
+
+// True when the read that started at table entry first made obj and nothing else that
+// could point at it.
+bool MadeAlone(const RWReadTable& table, uint32_t first, const RWCollectable* obj)
+{
+    RWCollectable* made = nullptr;
+    if (!table.ObjectAt(first, made) || made != obj)
+        return false;
+    for (uint32_t n = first + 1; n < table.Entries(); ++n)
+        if (table.ObjectAt(n, made))
+            return false;
+    return true;
+}
+
+} // namespace
+
+template <class Medium>
+void RWBTreeDictionary::RestorePair(Medium& medium)
+{
+    RWReadTable* table = RWReadTable::Current();
+    const uint32_t first = table ? table->Entries() : 0;
+    RWCollectableAssociation* a = RWAsAssociation(
+        RestoreKindOf(medium, RWIsKindOf<RWCollectableAssociation>, RWCollectableAssociation::kClassId));
+    if (!a)
+        return;
+    RWCollectable* made = nullptr;
+    const bool fresh = !table || (table->ObjectAt(first, made) && made == a);
+    if (!fresh) {
+        // Read before: another owner may hold it. One still being restored may not
+        // have its key yet and is left out.
+        if (!IsBeingRestored(a)) {
+            RWCollectable* copy = a->Copy();
+            if (Insert(copy) != copy)
+                delete copy;
+        }
+        return;
+    }
+    if (Insert(a) == a)
+        return;
+    // Refused (no key, or a key already present). Objects read inside it may point
+    // back at it; only when there are none can it go without leaving them dangling.
+    if (!table) {
+        delete a;
+    } else if (MadeAlone(*table, first, a)) {
+        table->Vacate(first);
+        delete a;
+    }
+}
+
+void RWBTreeDictionary::RestoreOneMember(RWBinaryFile& file) { RestorePair(file); }
+void RWBTreeDictionary::RestoreOneMember(RWDataInStream& stream) { RestorePair(stream); }

@@ -75,6 +75,16 @@ protected:
     // Removes the association stored under key and hands it over, or null.
     RWCollectableAssociation* RemoveAssociation(const RWCollectable* key);
 
+    // A stored member must be an association ([ID] and a failed read otherwise). The
+    // dictionary takes over one that this read made; one read before (a
+    // back-reference) may belong to someone else, so the dictionary keeps a copy of
+    // it instead. One that does not go in is deleted, and a fresh one's number then
+    // names nothing.
+    void RestoreOneMember(RWBinaryFile& file) override;
+    void RestoreOneMember(RWDataInStream& stream) override;
+
 private:
     void CopyPairsFrom(const RWBTreeDictionary& other);
+    template <class Medium>
+    void RestorePair(Medium& medium);
 };

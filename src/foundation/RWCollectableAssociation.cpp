@@ -1,6 +1,16 @@
 #include "foundation/RWCollectableAssociation.h"
 
+#include "foundation/RWBinaryFile.h"
+#include "foundation/RWDataInStream.h"
+#include "foundation/RWDataOutStream.h"
+#include "foundation/RWErrorHandler.h"
+#include "foundation/RWFactory.h"
+
 namespace {
+
+const RWClassRegistration<RWCollectableAssociation> g_associationRegistration("RWCollectableAssociation");
+
+uint32_t ReferenceSize(const RWCollectable* obj) { return (obj ? obj : &RWNilObject)->RecursiveStoreSize(); }
 
 // True when obj is an association with a null key.
 bool HasNullKey(const RWCollectable* obj)
@@ -42,4 +52,34 @@ RWCollectable* RWCollectableAssociation::SetValue(RWCollectable* value)
     RWCollectable* old = value_;
     value_ = value;
     return old;
+}
+
+uint32_t RWCollectableAssociation::BinaryStoreSize() const { return ReferenceSize(key_) + ReferenceSize(value_); }
+
+void RWCollectableAssociation::SaveGuts(RWBinaryFile& file) const { file << key_ << value_; }
+void RWCollectableAssociation::SaveGuts(RWDataOutStream& stream) const { stream << key_ << value_; }
+
+void RWCollectableAssociation::RestoreGuts(RWBinaryFile& file)
+{
+    key_ = value_ = nullptr;
+    RWCollectable* key = nullptr;
+    file >> key >> value_;
+    AdoptRestoredKey(key);
+}
+
+void RWCollectableAssociation::RestoreGuts(RWDataInStream& stream)
+{
+    key_ = value_ = nullptr;
+    RWCollectable* key = nullptr;
+    stream >> key >> value_;
+    AdoptRestoredKey(key);
+}
+
+void RWCollectableAssociation::AdoptRestoredKey(RWCollectable* key)
+{
+    if (RWAsAssociation(key) && IsBeingRestored(key)) {
+        RWRaiseInternal(RWMessageBadReference());
+        return;
+    }
+    key_ = key;
 }

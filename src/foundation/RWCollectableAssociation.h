@@ -25,12 +25,26 @@ public:
     // True when other's IsEqual accepts the key.
     bool IsEqual(const RWCollectable* other) const override;
 
+    // Stored form: the key, then the value, each as an object reference; a restore sets
+    // both to null first. A key read back that is an association still being restored
+    // would make the key chain a cycle that hashing and ordering never leave: it is
+    // refused with [REF] and the key stays null.
+    // RecursiveStoreSize of the key plus that of the value.
+    uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
+
     RWCollectable* Key() const { return key_; }
     RWCollectable* Value() const { return value_; }
     // Returns the value it replaces.
     RWCollectable* SetValue(RWCollectable* value);
 
 protected:
+    // Makes key the key unless it is refused (see the stored form).
+    void AdoptRestoredKey(RWCollectable* key);
+
     RWCollectable* key_ = nullptr;
     RWCollectable* value_ = nullptr;
 };

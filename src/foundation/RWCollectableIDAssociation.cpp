@@ -1,6 +1,14 @@
 #include "foundation/RWCollectableIDAssociation.h"
 
+#include "foundation/RWFactory.h"
+
 #include <cstdint>
+
+namespace {
+
+const RWClassRegistration<RWCollectableIDAssociation> g_idAssociationRegistration("RWCollectableIDAssociation");
+
+} // namespace
 
 RWCollectable* RWCollectableIDAssociation::CreateNew() const { return new RWCollectableIDAssociation; }
 RWCollectable* RWCollectableIDAssociation::Copy() const { return new RWCollectableIDAssociation(key_, value_); }

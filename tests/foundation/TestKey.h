@@ -1,9 +1,13 @@
 // A collectable ordered, hashed and compared by an integer value, for the sorted
-// collections and dictionaries. It counts its deletions when given a counter, and
-// counts the calls that reach it with a null argument.
+// collections and dictionaries. It counts its deletions when given a counter, the
+// objects alive, and the calls that reach it with a null argument. Stored form: the
+// value as a 32-bit int.
 #pragma once
 
+#include "foundation/RWBinaryFile.h"
 #include "foundation/RWCollectable.h"
+#include "foundation/RWDataInStream.h"
+#include "foundation/RWDataOutStream.h"
 
 #include <cstdint>
 
@@ -11,9 +15,10 @@ class TestKey : public RWCollectable {
 public:
     static constexpr RWClassID kClassId = 0x1235;
 
-    explicit TestKey(int32_t value = 0, int* deletions = nullptr) : value_(value), deletions_(deletions) {}
+    explicit TestKey(int32_t value = 0, int* deletions = nullptr) : value_(value), deletions_(deletions) { ++alive; }
     ~TestKey() override
     {
+        --alive;
         if (deletions_)
             ++*deletions_;
     }
@@ -41,10 +46,28 @@ public:
         return other && other->ClassId() == kClassId && static_cast<const TestKey*>(other)->value_ == value_;
     }
 
+    uint32_t BinaryStoreSize() const override { return 4; }
+    void SaveGuts(RWBinaryFile& file) const override { file.Write(static_cast<int>(value_)); }
+    void SaveGuts(RWDataOutStream& stream) const override { stream << static_cast<int>(value_); }
+    void RestoreGuts(RWBinaryFile& file) override
+    {
+        int v = 0;
+        file.Read(v);
+        value_ = v;
+    }
+    void RestoreGuts(RWDataInStream& stream) override
+    {
+        int v = 0;
+        stream >> v;
+        value_ = v;
+    }
+
     int32_t Value() const { return value_; }
 
     // Calls of CompareTo or IsEqual with a null argument, in every TestKey.
     static inline int nullArguments = 0;
+    // TestKey objects alive.
+    static inline int alive = 0;
 
 private:
     int32_t value_;
