@@ -14,19 +14,6 @@
 
 namespace {
 
-typedef std::vector<std::pair<int, int>> Pairs;
-
-Pairs PairsOf(const RWBTreeDictionary& d)
-{
-    Pairs pairs;
-    d.ApplyToKeyAndValue(
-        [](RWCollectable* k, RWCollectable* v, void* arg) {
-            static_cast<Pairs*>(arg)->emplace_back(KeyOf(k), KeyOf(v));
-        },
-        &pairs);
-    return pairs;
-}
-
 // A dictionary of keys 0 .. n-1 with values 100 + key, all owned by the fixture.
 class DictionaryOfTen : public ::testing::Test {
 protected:

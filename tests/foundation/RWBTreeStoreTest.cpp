@@ -14,33 +14,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 #include <utility>
 #include <vector>
 
 namespace {
 
 const RWClassRegistration<TestKey> g_testKeyRegistration("TestKey");
-
-typedef std::vector<std::pair<int, int>> Pairs;
-
-Pairs PairsOf(const RWBTreeDictionary& d)
-{
-    Pairs pairs;
-    d.ApplyToKeyAndValue(
-        [](RWCollectable* k, RWCollectable* v, void* arg) {
-            static_cast<Pairs*>(arg)->emplace_back(KeyOf(k), KeyOf(v));
-        },
-        &pairs);
-    return pairs;
-}
-
-std::vector<int> Keys(const RWCollection& c)
-{
-    std::vector<int> keys;
-    c.Apply([](RWCollectable* m, void* arg) { static_cast<std::vector<int>*>(arg)->push_back(KeyOf(m)); }, &keys);
-    return keys;
-}
 
 // Owns what a restore gave back: a dictionary with its keys and values, a tree with its
 // members, or a lone object.
@@ -71,22 +50,6 @@ std::vector<uint8_t> StoredKey(uint8_t value) { return {0x35, 0x12, value, 0x00,
 // A back-reference to object number n.
 std::vector<uint8_t> BackReference(uint8_t n) { return {0xFF, 0xFF, n, 0x00, 0x00, 0x00}; }
 
-// Saves obj on a typed stream of the given kind and reads one reference back.
-template <class T>
-T* ThroughStream(StreamKind kind, const RWCollectable* obj)
-{
-    std::stringbuf buffer;
-    {
-        std::unique_ptr<RWDataOutStream> out = MakeOutStream(kind, &buffer);
-        *out << obj;
-    }
-    std::stringbuf in(buffer.str());
-    std::unique_ptr<RWDataInStream> stream = MakeInStream(kind, &in);
-    T* back = nullptr;
-    *stream >> back;
-    return back;
-}
-
 // A dictionary of keys 0 .. n-1 with values 1000 + key, owning them all.
 struct FilledDictionary {
     explicit FilledDictionary(int n)
@@ -97,6 +60,28 @@ struct FilledDictionary {
     ~FilledDictionary() { dictionary.ClearAndDestroy(); }
     RWBTreeDictionary dictionary;
 };
+
+// Saves c on a binary file and on every kind of typed stream; each copy read back is a
+// C with the same contents and a sound tree.
+template <class C, class Contents>
+void ExpectRoundTrips(const C& c, Contents contents)
+{
+    EXPECT_TRUE(StoreSizeMatches(c));
+    Restored fromFile(RestoredFromBytes(SavedBytes(&c)));
+    const C* back = dynamic_cast<const C*>(fromFile.obj);
+    ASSERT_NE(nullptr, back);
+    EXPECT_EQ(contents(c), contents(*back));
+    EXPECT_TRUE(c.IsEqual(back));
+    EXPECT_TRUE(back->IsConsistent());
+
+    for (StreamKind kind : kAllStreamKinds) {
+        Restored fromStream(StreamRestored(kind, StreamSaved(kind, &c)));
+        const C* viaStream = dynamic_cast<const C*>(fromStream.obj);
+        ASSERT_NE(nullptr, viaStream) << kind;
+        EXPECT_EQ(contents(c), contents(*viaStream)) << kind;
+        EXPECT_TRUE(viaStream->IsConsistent()) << kind;
+    }
+}
 
 } // namespace
 
@@ -121,23 +106,8 @@ TEST(RWBTreeStore, TreeRoundTripsOnEveryMedium)
         keys.emplace_back(new TestKey((i * 13) % 600));
         tree.Insert(keys.back().get());
     }
-    EXPECT_TRUE(StoreSizeMatches(tree));
-
-    Restored fromFile(RestoredFromBytes(SavedBytes(&tree)));
-    RWBTree* back = dynamic_cast<RWBTree*>(fromFile.obj);
-    ASSERT_NE(nullptr, back);
-    EXPECT_EQ(RWClassID(0x8003), back->ClassId());
-    EXPECT_EQ(Keys(tree), Keys(*back));
-    EXPECT_TRUE(back->IsConsistent());
-    EXPECT_TRUE(tree.IsEqual(back));
-
-    for (StreamKind kind : kAllStreamKinds) {
-        Restored fromStream(ThroughStream<RWBTree>(kind, &tree));
-        RWBTree* viaStream = static_cast<RWBTree*>(fromStream.obj);
-        ASSERT_NE(nullptr, viaStream) << kind;
-        EXPECT_EQ(Keys(tree), Keys(*viaStream)) << kind;
-        EXPECT_TRUE(viaStream->IsConsistent()) << kind;
-    }
+    EXPECT_EQ(RWClassID(0x8003), tree.ClassId());
+    ExpectRoundTrips(tree, [](const RWBTree& t) { return Keys(t); });
 }
 
 TEST(RWBTreeStore, AssociationBytesAreTheKeyThenTheValue)
@@ -178,22 +148,7 @@ TEST(RWBTreeStore, DictionaryRoundTripsOnEveryMedium)
 {
     FilledDictionary filled(300);
     const RWBTreeDictionary& d = filled.dictionary;
-    EXPECT_TRUE(StoreSizeMatches(d));
-
-    Restored fromFile(RestoredFromBytes(SavedBytes(&d)));
-    RWBTreeDictionary* back = dynamic_cast<RWBTreeDictionary*>(fromFile.obj);
-    ASSERT_NE(nullptr, back);
-    EXPECT_EQ(PairsOf(d), PairsOf(*back));
-    EXPECT_TRUE(d.IsEqual(back));
-    EXPECT_TRUE(back->IsConsistent());
-
-    for (StreamKind kind : kAllStreamKinds) {
-        Restored fromStream(ThroughStream<RWBTreeDictionary>(kind, &d));
-        RWBTreeDictionary* viaStream = static_cast<RWBTreeDictionary*>(fromStream.obj);
-        ASSERT_NE(nullptr, viaStream) << kind;
-        EXPECT_EQ(PairsOf(d), PairsOf(*viaStream)) << kind;
-        EXPECT_TRUE(viaStream->IsConsistent()) << kind;
-    }
+    ExpectRoundTrips(d, [](const RWBTreeDictionary& x) { return PairsOf(x); });
 }
 
 TEST(RWBTreeStore, SharedKeysAndValuesComeBackShared)
@@ -376,20 +331,11 @@ TEST(RWBTreeStore, DamagedDictionaryBytesFailCleanly)
     }
 
     for (StreamKind kind : kAllStreamKinds) {
-        std::stringbuf buffer;
-        {
-            std::unique_ptr<RWDataOutStream> out = MakeOutStream(kind, &buffer);
-            *out << &filled.dictionary;
-        }
-        const std::string whole = buffer.str();
+        const std::string whole = StreamSaved(kind, &filled.dictionary);
         for (size_t n = 0; n < whole.size(); ++n) {
             RWErrorCapture capture;
-            std::stringbuf in(whole.substr(0, n));
-            std::unique_ptr<RWDataInStream> stream = MakeInStream(kind, &in);
-            RWBTreeDictionary* back = nullptr;
-            *stream >> back;
-            Restored owned(back);
-            if (back) {
+            Restored owned(StreamRestored(kind, whole.substr(0, n)));
+            if (RWBTreeDictionary* back = dynamic_cast<RWBTreeDictionary*>(owned.obj)) {
                 ASSERT_TRUE(back->IsConsistent()) << kind << " " << n;
             }
         }

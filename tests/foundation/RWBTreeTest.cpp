@@ -13,13 +13,6 @@
 
 namespace {
 
-std::vector<int> Keys(const RWCollection& c)
-{
-    std::vector<int> keys;
-    c.Apply([](RWCollectable* m, void* arg) { static_cast<std::vector<int>*>(arg)->push_back(KeyOf(m)); }, &keys);
-    return keys;
-}
-
 // Heap keys 0 .. n-1, owned by the test.
 std::vector<std::unique_ptr<TestKey>> MakeKeys(int n)
 {

@@ -4,12 +4,15 @@
 // value as a 32-bit int.
 #pragma once
 
+#include "foundation/RWBTreeDictionary.h"
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWCollectable.h"
 #include "foundation/RWDataInStream.h"
 #include "foundation/RWDataOutStream.h"
 
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 class TestKey : public RWCollectable {
 public:
@@ -76,3 +79,23 @@ private:
 
 // The value of a member that is a TestKey, -1 for null.
 inline int KeyOf(const RWCollectable* c) { return c ? static_cast<const TestKey*>(c)->Value() : -1; }
+
+// The TestKey values of a collection's members, in its own order.
+inline std::vector<int> Keys(const RWCollection& c)
+{
+    std::vector<int> keys;
+    c.Apply([](RWCollectable* m, void* arg) { static_cast<std::vector<int>*>(arg)->push_back(KeyOf(m)); }, &keys);
+    return keys;
+}
+
+typedef std::vector<std::pair<int, int>> Pairs;
+
+// The (key, value) TestKey values of a dictionary, in key order.
+inline Pairs PairsOf(const RWBTreeDictionary& d)
+{
+    Pairs pairs;
+    d.ApplyToKeyAndValue(
+        [](RWCollectable* k, RWCollectable* v, void* arg) { static_cast<Pairs*>(arg)->emplace_back(KeyOf(k), KeyOf(v)); },
+        &pairs);
+    return pairs;
+}
