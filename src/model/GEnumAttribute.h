@@ -1,0 +1,87 @@
+// An enumeration: an attribute composite whose members are the possible choices of one
+// feature, all of one class and no two the same, with one of them current.
+//
+// The current choice is always null or one of the direct members: every operation that
+// takes members out or puts others in their place fixes it.
+#pragma once
+
+#include "model/GAttributeComposite.h"
+
+class GEnumAttribute : public GAttributeComposite {
+public:
+    static constexpr RWClassID kClassId = 764;
+
+    GEnumAttribute();
+    explicit GEnumAttribute(const long& id);
+    // Members shared; the current choice is the same shared member.
+    GEnumAttribute(const GEnumAttribute& other);
+    GEnumAttribute& operator=(const GEnumAttribute& other);
+    ~GEnumAttribute() override;
+
+    GEnumAttribute* CreateNew() const override;
+    GEnumAttribute* Copy() const override;
+    RWClassID ClassId() const override;
+    // The composite part, a version word, the current choice as an object reference
+    // and the choice class id. A restore takes a current choice only when it is one of
+    // the members read; any other object fails the read.
+    uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
+    bool IsKindOf(RWClassID classId) const override;
+    // Also the same current choice (both null, or IsSame) and the same choice class.
+    bool IsSame(const GObjectBase* other) const override;
+
+    // Takes ownership. A choice that is not an attribute, is of another class than the
+    // first choice, or is the same as a member is dropped. The first choice accepted
+    // fixes the choice class and becomes current when none is.
+    void Add(GObjectBase* choice) override;
+    // When the current choice left the members, the first member becomes current
+    // (null when none is left).
+    GObjectBase* Remove(const GObjectBase* object) override;
+    GObjectBase* RemoveById(const long& id) override;
+    GObjectBase* RemoveByClassId(const RWClassID& classId) override;
+    // A replaced current choice is followed to its replacement.
+    int ReplaceById(const long& id, const GObjectBase* newObject) override;
+    int ReplaceByClassId(const RWClassID& classId, const GObjectBase* newObject) override;
+    int Replace(const GObjectBase* member, const GObjectBase* newObject) override;
+    int ReplaceKindOf(const RWClassID& classId, const GObjectBase* newObject) override;
+    void RemoveAll() override;
+    RWClassID StorageClassId() const override;
+    // Keeps the selection: the copy's current choice is the copy of this one's.
+    GEnumAttribute* DeepCopy() const override;
+
+    // Does nothing: choices are not merged.
+    int32_t Assign(const GAttribute* other) override;
+    // The peripheral's ApplyEnum; marks this enumeration applied.
+    int16_t ApplyTo(GPeripheral& peripheral) override;
+
+    GObjectBase* GetCurrent() const { return current_; }
+    // The first member that IsSame as the object becomes current; answers it, or null
+    // (and the current choice stays) when there is none.
+    GObjectBase* SetCurrent(const GObjectBase* object);
+    // The member after the current one becomes current; nothing at the last member.
+    void SelectNext();
+    // The member before the current one becomes current; nothing at the first member.
+    void SelectPrevious();
+    RWClassID GetChoiceClassId() const { return choiceClassId_; }
+
+private:
+    // The first direct member that IsSame as the object, or null.
+    GObjectBase* FindChoice(const GObjectBase* object) const;
+    // After members left or were replaced: a current choice that is no longer a member
+    // becomes the member now at formerSlot, else the first member (null when none).
+    void FollowCurrent(int32_t formerSlot);
+    // Runs a replacement, then follows the current choice to what took its slot.
+    template <class Replacement>
+    int FollowingCurrent(Replacement replace);
+    int32_t CurrentSlot() const { return current_ ? members_.IndexOf(current_) : -1; }
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
+    GObjectBase* current_;
+    RWClassID choiceClassId_;
+};

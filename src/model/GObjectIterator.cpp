@@ -1,0 +1,3 @@
+#include "model/GObjectIterator.h"
+
+GObjectIterator::~GObjectIterator() {}

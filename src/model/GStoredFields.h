@@ -1,0 +1,63 @@
+// Reading and writing the model's own fields, the same on a binary file and on a typed
+// stream, so that each class writes its stored form once for both media. Every class
+// writes a version word before its fields and reads them only when that word is 1.
+//
+// Reads answer whether the field arrived; a class keeps its fields unchanged unless all
+// of them did.
+#pragma once
+
+#include "foundation/RWBinaryFile.h"
+#include "foundation/RWCString.h"
+#include "foundation/RWDataInStream.h"
+#include "foundation/RWDataOutStream.h"
+
+#include <cstdint>
+
+const uint32_t kGStoredVersion = 1;
+
+template <class T>
+bool GReadField(RWBinaryFile& file, T& value)
+{
+    return file.Read(value);
+}
+
+template <class T>
+bool GReadField(RWDataInStream& stream, T& value)
+{
+    stream >> value;
+    return stream.Good();
+}
+
+inline bool GReadField(RWBinaryFile& file, RWCString& value) { return value.RestoreFrom(file); }
+inline bool GReadField(RWDataInStream& stream, RWCString& value) { return value.RestoreFrom(stream); }
+
+template <class T>
+void GWriteField(RWBinaryFile& file, const T& value)
+{
+    file.Write(value);
+}
+
+template <class T>
+void GWriteField(RWDataOutStream& stream, const T& value)
+{
+    stream << value;
+}
+
+inline void GWriteField(RWBinaryFile& file, const RWCString& value) { value.SaveOn(file); }
+inline void GWriteField(RWDataOutStream& stream, const RWCString& value) { value.SaveOn(stream); }
+
+// The version word and then each field in order: true when the version is 1 and every
+// field arrived (reading stops at the first that did not).
+template <class In, class... T>
+bool GReadFields(In& in, T&... values)
+{
+    uint32_t version = 0;
+    return GReadField(in, version) && version == kGStoredVersion && (GReadField(in, values) && ...);
+}
+
+template <class Out, class... T>
+void GWriteFields(Out& out, const T&... values)
+{
+    GWriteField(out, kGStoredVersion);
+    (GWriteField(out, values), ...);
+}

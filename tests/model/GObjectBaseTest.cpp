@@ -1,0 +1,308 @@
+#include "model/GObjectBase.h"
+
+#include "model/GCountedPtr.h"
+#include "model/GObjectIterator.h"
+#include "model/MPersistentComposite.h"
+#include "ModelTestObjects.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+TEST(GObjectBaseCount, NewObjectHasNoHolder)
+{
+    GObjectBase object;
+    EXPECT_EQ(-1, object.References());
+    GObjectBase copy(object);
+    EXPECT_EQ(-1, copy.References());
+}
+
+TEST(GObjectBaseCount, FirstHolderTakesTheCountToZeroAndItsReleaseDeletes)
+{
+    int deletions = 0;
+    TrackedObject* object = new TrackedObject(5, &deletions);
+    {
+        GCountedPtr holder(object);
+        EXPECT_EQ(0, object->References());
+        GCountedPtr second(holder);
+        EXPECT_EQ(1, object->References());
+    }
+    EXPECT_EQ(1, deletions);
+}
+
+TEST(GObjectBaseCount, AssignmentNeverCopiesTheCount)
+{
+    GObjectBase source(3);
+    GCountedRef hold(new GObjectBase(4));
+    GObjectBase& target = *hold;
+    target = source;
+    EXPECT_EQ(0, target.References());
+    EXPECT_EQ(3, target.GetId());
+    EXPECT_EQ(source.GetSerial(), target.GetSerial());
+}
+
+TEST(GObjectBaseCount, FourThreadsReleasingTogetherDeleteExactlyOnce)
+{
+    for (int round = 0; round < 20; ++round) {
+        int deletions = 0;
+        TrackedObject* object = new TrackedObject(1, &deletions);
+        std::vector<GCountedRef> refs(4, GCountedRef(object));
+        std::atomic<int> ready{0};
+        std::vector<std::thread> threads;
+        for (int t = 0; t < 4; ++t) {
+            threads.emplace_back([&, t] {
+                GCountedRef mine(std::move(refs[t]));
+                ++ready;
+                while (ready < 4)
+                    std::this_thread::yield();
+                for (int i = 0; i < 2000; ++i) {
+                    GCountedRef churn(mine);
+                    GCountedRef other;
+                    other = churn;
+                }
+            });
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        EXPECT_EQ(1, deletions) << "round " << round;
+    }
+}
+
+TEST(GObjectBaseSerial, CountsUpFromOneAndCopiesKeepTheirSource)
+{
+    GObjectBase::SetNextSerial(0);
+    GObjectBase first;
+    GObjectBase second(7);
+    EXPECT_EQ(1, first.GetSerial());
+    EXPECT_EQ(2, second.GetSerial());
+    GObjectBase copy(second);
+    EXPECT_EQ(2, copy.GetSerial());
+    EXPECT_EQ(7, copy.GetId());
+}
+
+TEST(GObjectBaseSerial, WrapAroundSkipsZero)
+{
+    GObjectBase::SetNextSerial(0xFFFFFFFFu);
+    GObjectBase last;
+    GObjectBase next;
+    EXPECT_EQ(long(0xFFFFFFFFu), last.GetSerial());
+    EXPECT_EQ(1, next.GetSerial());
+    EXPECT_EQ(2u, GObjectBase::PeekNextSerial());
+}
+
+TEST(GObjectBaseSerial, ThreadsDrawDistinctNumbers)
+{
+    GObjectBase::SetNextSerial(0xFFFFFF00u);
+    std::vector<long> serials[4];
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&serials, t] {
+            for (int i = 0; i < 500; ++i)
+                serials[t].push_back(GObjectBase().GetSerial());
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    std::vector<long> all;
+    for (const auto& s : serials)
+        all.insert(all.end(), s.begin(), s.end());
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(all.end(), std::adjacent_find(all.begin(), all.end()));
+    EXPECT_EQ(0, std::count(all.begin(), all.end(), 0L));
+    EXPECT_EQ(2000u, all.size());
+}
+
+TEST(GObjectBaseSerial, ClearSerialsReachesEveryMember)
+{
+    MPersistentComposite outer(1);
+    MPersistentComposite* inner = new MPersistentComposite(2);
+    GObjectBase* leaf = new GObjectBase(3);
+    inner->Add(leaf);
+    outer.Add(inner);
+    outer.ClearSerials();
+    EXPECT_EQ(0, outer.GetSerial());
+    EXPECT_EQ(0, inner->GetSerial());
+    EXPECT_EQ(0, leaf->GetSerial());
+    leaf->TakeNextSerial();
+    EXPECT_NE(0, leaf->GetSerial());
+}
+
+TEST(GObjectBaseLeaf, FindsOnlyItself)
+{
+    GObjectBase leaf(5);
+    EXPECT_EQ(&leaf, leaf.FindById(5));
+    EXPECT_EQ(nullptr, leaf.FindById(6));
+    EXPECT_EQ(&leaf, leaf.FindByClassId(RWCollectable::kClassId));
+    EXPECT_EQ(&leaf, leaf.FindKindOf(GObjectBase::kClassId));
+    EXPECT_EQ(nullptr, leaf.FindKindOf(752));
+    GObjectBase same(5);
+    EXPECT_EQ(&leaf, leaf.FindSame(&same));
+    EXPECT_EQ(nullptr, leaf.FindSame(nullptr));
+}
+
+TEST(GObjectBaseLeaf, CountsOneAndIteratesNothing)
+{
+    GObjectBase leaf(5);
+    EXPECT_EQ(1u, leaf.Entries());
+    EXPECT_EQ(1u, leaf.TotalEntries());
+    EXPECT_EQ(nullptr, leaf.AsComposite());
+    GObjectIterator* it = leaf.CreateIterator();
+    ASSERT_NE(nullptr, it);
+    EXPECT_EQ(0, it->Next());
+    EXPECT_EQ(nullptr, it->Current());
+    EXPECT_TRUE(it->CurrentRef().IsNull());
+    EXPECT_EQ(0, it->Previous());
+    delete it;
+}
+
+TEST(GObjectBaseLeaf, TreeChangesDoNothing)
+{
+    GObjectBase leaf(5);
+    GObjectBase other(5);
+    leaf.Add(nullptr);
+    EXPECT_EQ(nullptr, leaf.Remove(&other));
+    EXPECT_EQ(nullptr, leaf.RemoveById(5));
+    EXPECT_EQ(nullptr, leaf.RemoveByClassId(RWCollectable::kClassId));
+    EXPECT_EQ(0, leaf.ReplaceById(5, &other));
+    EXPECT_EQ(0, leaf.Replace(&leaf, &other));
+    EXPECT_EQ(0, leaf.ReplaceKindOf(GObjectBase::kClassId, &other));
+    EXPECT_TRUE(leaf.FindRecordById(5).IsNull());
+    EXPECT_TRUE(leaf.FindRecordSame(&other).IsNull());
+    EXPECT_EQ(0, leaf.ReplaceRecordById(5, &other));
+    EXPECT_EQ(-1, other.References());
+}
+
+TEST(GObjectBaseLeaf, SelectAdoptsAMatchingLeaf)
+{
+    int deletions = 0;
+    TrackedObject* leaf = new TrackedObject(8, &deletions);
+    EXPECT_EQ(nullptr, leaf->SelectById(9));
+    GObjectBase* selection = leaf->SelectById(8);
+    ASSERT_NE(nullptr, selection);
+    EXPECT_EQ(MPersistentComposite::kClassId, selection->ClassId());
+    EXPECT_EQ(1u, selection->Entries());
+    EXPECT_EQ(0, leaf->References());
+    EXPECT_EQ(leaf, selection->FindById(8));
+    delete selection;
+    EXPECT_EQ(1, deletions);
+}
+
+TEST(GObjectBaseLeaf, CollectAddsAMatchToTheGivenComposite)
+{
+    MPersistentComposite tree;
+    GObjectBase* leaf = new GObjectBase(4);
+    tree.Add(leaf);
+    MPersistentComposite into;
+    EXPECT_EQ(&into, leaf->CollectById(4, &into));
+    EXPECT_EQ(&into, leaf->CollectById(5, &into));
+    EXPECT_EQ(1u, into.Entries());
+    EXPECT_EQ(1, leaf->References());
+    EXPECT_EQ(nullptr, leaf->CollectById(4, nullptr));
+}
+
+TEST(GObjectBaseLeaf, FindPtrTakesAReference)
+{
+    MPersistentComposite tree;
+    GObjectBase* leaf = new GObjectBase(4);
+    tree.Add(leaf);
+    {
+        GCountedRef found = leaf->FindPtrById(4);
+        EXPECT_EQ(leaf, found.Get());
+        EXPECT_EQ(1, leaf->References());
+        EXPECT_TRUE(leaf->FindPtrById(3).IsNull());
+        EXPECT_TRUE(leaf->FindPtrByClassId(0x1234).IsNull());
+    }
+    EXPECT_EQ(0, leaf->References());
+}
+
+TEST(GObjectBaseCompare, SameMeansSameId)
+{
+    GObjectBase a(1);
+    GObjectBase b(1);
+    GObjectBase c(2);
+    EXPECT_TRUE(a.IsSame(&b));
+    EXPECT_FALSE(a.Differs(&b));
+    EXPECT_TRUE(a.Differs(&c));
+    EXPECT_FALSE(a.IsSame(nullptr));
+    EXPECT_TRUE(a.IsEqual(&b));
+    EXPECT_FALSE(a.IsEqual(&c));
+    RWCollectable plain;
+    EXPECT_FALSE(a.IsEqual(&plain));
+    EXPECT_FALSE(a.IsEqual(nullptr));
+}
+
+TEST(GObjectBaseCompare, OrdersByAddress)
+{
+    GObjectBase objects[2];
+    EXPECT_EQ(0, objects[0].CompareTo(&objects[0]));
+    EXPECT_EQ(-1, objects[0].CompareTo(&objects[1]));
+    EXPECT_EQ(1, objects[1].CompareTo(&objects[0]));
+}
+
+TEST(GObjectBaseKind, AnswersOnlyForItsOwnId)
+{
+    GObjectBase object;
+    EXPECT_TRUE(object.IsKindOf(751));
+    EXPECT_FALSE(object.IsKindOf(752));
+    EXPECT_EQ(RWCollectable::kClassId, object.ClassId());
+    EXPECT_EQ(object.ClassId(), object.StorageClassId());
+    EXPECT_EQ(12u, object.BinaryStoreSize());
+}
+
+TEST(GObjectBaseCopy, DeepCopyOfALeafIsACopy)
+{
+    GObjectBase leaf(6);
+    GObjectBase* copy = leaf.DeepCopy();
+    EXPECT_NE(&leaf, copy);
+    EXPECT_EQ(6, copy->GetId());
+    EXPECT_EQ(leaf.GetSerial(), copy->GetSerial());
+    EXPECT_EQ(-1, copy->References());
+    delete copy;
+}
+
+TEST(GObjectBaseOwnership, HandOutGivesTheObjectOrACopy)
+{
+    int deletions = 0;
+    TrackedObject* object = new TrackedObject(2, &deletions);
+    GCountedRef other(object);
+    object->AddReference();
+    GObjectBase* copy = GObjectBase::HandOut(object);
+    EXPECT_NE(object, copy);
+    EXPECT_EQ(0, object->References());
+    delete copy;
+    EXPECT_EQ(1, deletions);
+    object->AddReference();
+    other = GCountedRef();
+    GObjectBase* itself = GObjectBase::HandOut(object);
+    EXPECT_EQ(object, itself);
+    EXPECT_EQ(-1, itself->References());
+    delete itself;
+    EXPECT_EQ(2, deletions);
+}
+
+TEST(GObjectBaseOwnership, DropDeletesOnlyWhatNobodyHolds)
+{
+    int deletions = 0;
+    TrackedObject* held = new TrackedObject(1, &deletions);
+    GCountedRef holder(held);
+    GObjectBase::Drop(held);
+    EXPECT_EQ(0, deletions);
+    EXPECT_EQ(0, held->References());
+    GObjectBase::Drop(new TrackedObject(2, &deletions));
+    EXPECT_EQ(1, deletions);
+    GObjectBase::Drop(nullptr);
+}
+
+TEST(GObjectBaseOwnership, AnEmbeddedObjectIsNeverDeletedByAHolder)
+{
+    GObjectBase embedded(3);
+    embedded.MarkEmbedded();
+    {
+        GCountedRef holder(&embedded);
+    }
+    EXPECT_EQ(-1, embedded.References());
+    GObjectBase::Drop(&embedded);
+    EXPECT_EQ(-1, embedded.References());
+}

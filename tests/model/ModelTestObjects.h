@@ -1,0 +1,87 @@
+// Model objects for the tests: a leaf and a value attribute that count their
+// deletions, and a peripheral that records every attribute applied to it.
+#pragma once
+
+#include "model/GEnumAttribute.h"
+#include "model/GGraphicAttribute.h"
+#include "model/GObjectBase.h"
+#include "model/GRangeAttribute.h"
+#include "model/GStringAttribute.h"
+#include "model/GValueAttribute.h"
+#include "printer/GPeripheral.h"
+
+#include <string>
+#include <vector>
+
+// A leaf whose deletion is counted.
+class TrackedObject : public GObjectBase {
+public:
+    explicit TrackedObject(long id = 0, int* deletions = nullptr) : GObjectBase(id), deletions_(deletions) {}
+    TrackedObject(const TrackedObject& other) = default;
+    ~TrackedObject() override
+    {
+        if (deletions_)
+            ++*deletions_;
+    }
+
+    TrackedObject* CreateNew() const override { return new TrackedObject(0, deletions_); }
+    TrackedObject* Copy() const override { return new TrackedObject(*this); }
+
+private:
+    int* deletions_;
+};
+
+// A value attribute whose deletion is counted.
+class TrackedValue : public GValueAttribute {
+public:
+    TrackedValue(uint16_t value, long id, int* deletions) : GValueAttribute(value, id), deletions_(deletions) {}
+    TrackedValue(const TrackedValue& other) = default;
+    ~TrackedValue() override
+    {
+        if (deletions_)
+            ++*deletions_;
+    }
+
+    TrackedValue* Copy() const override { return new TrackedValue(*this); }
+
+private:
+    int* deletions_;
+};
+
+// A concrete graphic attribute, as the graphic-state classes are.
+class TestGraphic : public GGraphicAttribute {
+public:
+    explicit TestGraphic(long id = 0) : GGraphicAttribute(id) {}
+    TestGraphic* CreateNew() const override { return new TestGraphic; }
+    TestGraphic* Copy() const override { return new TestGraphic(*this); }
+    int16_t ApplyTo(GPeripheral&) override { return 0; }
+};
+
+// Records each visit as "<visitor> <attribute id>" and answers the status set for the id.
+class RecordingPeripheral : public GPeripheral {
+public:
+    RecordingPeripheral* CreateNew() const override { return new RecordingPeripheral; }
+    RecordingPeripheral* Copy() const override { return new RecordingPeripheral(*this); }
+    int16_t ApplyTo(GPeripheral&) override { return 0; }
+
+    int16_t ApplyValue(GValueAttribute& attribute) override { return Visit("ApplyValue", attribute); }
+    int16_t ApplyString(GStringAttribute& attribute) override { return Visit("ApplyString", attribute); }
+    int16_t ApplyEnum(GEnumAttribute& attribute) override { return Visit("ApplyEnum", attribute); }
+    int16_t ApplyRange(GRangeAttribute& attribute) override { return Visit("ApplyRange", attribute); }
+
+    void Answer(long id, int16_t status) { answers_.push_back({id, status}); }
+
+    std::vector<std::string> visits;
+
+private:
+    int16_t Visit(const char* visitor, const GAttribute& attribute)
+    {
+        visits.push_back(std::string(visitor) + " " + std::to_string(attribute.GetId()));
+        for (const auto& answer : answers_)
+            if (answer.first == attribute.GetId())
+                return answer.second;
+        return 0;
+    }
+
+    std::vector<std::pair<long, int16_t>> answers_;
+};
