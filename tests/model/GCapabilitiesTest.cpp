@@ -1,7 +1,6 @@
 #include "foundation/RWErrorHandler.h"
 #include "model/GCapabilities.h"
 #include "Registered.h"
-#include "StoreSizeChecks.h"
 #include "StoredEnds.h"
 
 #include <gtest/gtest.h>

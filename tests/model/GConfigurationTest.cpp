@@ -2,7 +2,6 @@
 #include "model/GDisplayString.h"
 #include "ModelTestObjects.h"
 #include "Registered.h"
-#include "StoreSizeChecks.h"
 #include "StoredEnds.h"
 
 #include <gtest/gtest.h>

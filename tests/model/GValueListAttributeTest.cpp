@@ -3,7 +3,6 @@
 #include "model/GOptMediaComposite.h"
 #include "ModelTestObjects.h"
 #include "Registered.h"
-#include "StoreSizeChecks.h"
 #include "StoredEnds.h"
 
 #include <gtest/gtest.h>

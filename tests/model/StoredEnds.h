@@ -19,11 +19,10 @@ struct FileEnd {
 inline FileEnd RestoreGutsAndMeasure(RWCollectable& object, const std::vector<uint8_t>& bytes)
 {
     FileEnd end;
-    ReadFileBytes(bytes, [&](RWBinaryFile& file) {
-        object.RestoreGuts(file);
-        end.left = file.Remaining();
-        end.eof = file.Eof();
-    });
+    BytesFile file(bytes);
+    object.RestoreGuts(file.File());
+    end.left = file.File().Remaining();
+    end.eof = file.File().Eof();
     return end;
 }
 

@@ -7,7 +7,6 @@
 
 #include "../model/ModelTestObjects.h"
 #include "../model/StoredEnds.h"
-#include "StoreSizeChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -43,11 +42,6 @@ TestCommand Numbered(GState* state)
     TestCommand command(state, 3);
     command.SetSerial(8);
     return command;
-}
-
-std::vector<uint8_t> ReferenceBytes(const RWCollectable* object)
-{
-    return FileBytesOf([&](RWBinaryFile& file) { file << object; });
 }
 
 // A state that counts its live objects.
@@ -227,7 +221,7 @@ TEST(GCommandStore, CommandWithoutStateStoresTheNilObject)
 {
     const TestCommand command = Numbered(nullptr);
     std::vector<uint8_t> expected = kCommandPart;
-    const std::vector<uint8_t> nil = ReferenceBytes(nullptr);
+    const std::vector<uint8_t> nil = SavedBytes(nullptr);
     expected.insert(expected.end(), nil.begin(), nil.end());
     const std::vector<uint8_t> bytes = GutsBytes(command);
     EXPECT_EQ(expected, bytes);
@@ -244,7 +238,7 @@ TEST(GCommandStore, StateIsStoredAsAnObjectReference)
     state->Add(new GValueAttribute(2, 30));
     const TestCommand command = Numbered(state);
     std::vector<uint8_t> expected = kCommandPart;
-    const std::vector<uint8_t> reference = ReferenceBytes(state);
+    const std::vector<uint8_t> reference = SavedBytes(state);
     expected.insert(expected.end(), reference.begin(), reference.end());
     const std::vector<uint8_t> bytes = GutsBytes(command);
     EXPECT_EQ(expected, bytes);
@@ -285,7 +279,7 @@ TEST(GCommandStore, StoredObjectThatIsNoStateIsDropped)
 {
     GValueAttribute value(1, 30);
     std::vector<uint8_t> bytes = kCommandPart;
-    const std::vector<uint8_t> reference = ReferenceBytes(&value);
+    const std::vector<uint8_t> reference = SavedBytes(&value);
     bytes.insert(bytes.end(), reference.begin(), reference.end());
 
     GState* state = new GState(246);
