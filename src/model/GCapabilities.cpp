@@ -2,7 +2,7 @@
 
 #include "foundation/RWErrorHandler.h"
 #include "foundation/RWFactory.h"
-#include "model/GStoredCount.h"
+#include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 
 #include <vector>
@@ -59,7 +59,7 @@ void GCapabilities::ReadFields(In& in)
     if (!GReadFields(in, count) || count == 0)
         return;
     const uint32_t byteCount = ByteCount(count);
-    if (!GCanReadStored(in, byteCount))
+    if (!GCheckStoredCount(in, byteCount, 1))
         return;
     std::vector<uint8_t> bytes(byteCount);
     for (uint8_t& byte : bytes)

@@ -1,6 +1,6 @@
 #include "model/GValueListAttribute.h"
 
-#include "model/GStoredCount.h"
+#include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 
 #include <new>
@@ -45,7 +45,7 @@ void GValueListAttribute::ReadFields(In& in)
     primary_ = uint16_t(primary);
     second_ = uint16_t(second);
     uint32_t count = 0;
-    if (version > kListVersion || !GReadField(in, count) || !GCanReadStored(in, 2ull * count))
+    if (version > kListVersion || !GReadField(in, count) || !GCheckStoredCount(in, count, 2))
         return;
     std::vector<uint16_t> values(count);
     for (uint16_t& value : values) {
