@@ -1,6 +1,12 @@
 #include "foundation/RWCollectable.h"
 
+#include "foundation/RWFactory.h"
+
 #include <windows.h>
+
+namespace {
+const RWClassRegistration<RWCollectable> g_collectableRegistration("RWCollectable");
+} // namespace
 
 // Constant-initialised, so it exists before any static constructor runs.
 RWCollectable RWNilObject;

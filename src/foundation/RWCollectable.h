@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 class RWBinaryFile;
 class RWDataInStream;
@@ -66,11 +67,91 @@ public:
     virtual void RestoreGuts(RWBinaryFile& file);
     virtual void SaveGuts(RWDataOutStream& stream) const;
     virtual void SaveGuts(RWBinaryFile& file) const;
+
+    // Object graphs. A save writes this object as a reference: a back-reference when
+    // the current save already wrote it, else its class and its SaveGuts, whose members
+    // are saved through these same operations. The outermost call of a save on a
+    // thread opens that thread's store table; the calls nested in it share it, so a
+    // shared member is written once. Restores read references back the same way.
+
+    void RecursiveSaveOn(RWBinaryFile& file) const;
+    void RecursiveSaveOn(RWDataOutStream& stream) const;
+    // The bytes RecursiveSaveOn(RWBinaryFile&) writes for this object. Nested in a
+    // BinaryStoreSize, it counts a member that the same size computation already
+    // counted as a back-reference, as the save will write it.
+    uint32_t RecursiveStoreSize() const;
+
+    // Reads one reference and makes or finds its object; obj gets it, or null when
+    // nothing could be read.
+    static void RestoreNew(RWBinaryFile& file, RWCollectable*& obj);
+    static void RestoreNew(RWDataInStream& stream, RWCollectable*& obj);
+    // The same, but a new object is read into p when p is not null (a back-reference
+    // must then name p). Answers p, the object a back-reference names, or null.
+    static RWCollectable* RecursiveRestoreFrom(RWBinaryFile& file, RWCollectable* p = nullptr);
+    static RWCollectable* RecursiveRestoreFrom(RWDataInStream& stream, RWCollectable* p = nullptr);
+
+    // Reads one reference and keeps the object only when accept takes it. A fresh
+    // object that accept refuses is deleted before its fields are read; its number
+    // then names nothing. A refusal raises [ID] with the object's class id and
+    // expected, and fails the read (the stream's fail bit; on a file, the rest of the
+    // outermost restore yields nothing).
+    typedef bool (*KindTest)(const RWCollectable* obj);
+    static RWCollectable* RestoreKindOf(RWBinaryFile& file, KindTest accept, RWClassID expected);
+    static RWCollectable* RestoreKindOf(RWDataInStream& stream, KindTest accept, RWClassID expected);
+
+    // For containers that adopt restored members: true while obj is still being
+    // restored on this thread (its RestoreGuts has not returned), so it is either the
+    // container itself or one of its ancestors; adopting it would make a cycle.
+    static bool IsBeingRestored(const RWCollectable* obj);
+    // True when the current restore on this thread read obj in place: it belongs to
+    // the caller of RecursiveRestoreFrom and must never be owned by anyone else.
+    static bool IsRestoredInPlace(const RWCollectable* obj);
 };
 
 // The object that stands for a null pointer in stored object graphs. It is never
 // deleted and never kept as a collection member.
 extern RWCollectable RWNilObject;
+
+// Writes a reference to obj; null writes the nil object.
+RWBinaryFile& operator<<(RWBinaryFile& file, const RWCollectable* obj);
+RWDataOutStream& operator<<(RWDataOutStream& stream, const RWCollectable* obj);
+// Read a reference through RestoreNew.
+RWBinaryFile& operator>>(RWBinaryFile& file, RWCollectable*& obj);
+RWDataInStream& operator>>(RWDataInStream& stream, RWCollectable*& obj);
+
+// The class id expected of objects read into a T*: T::kClassId, or RWNoClassId for a
+// class without one of its own.
+template <class T, class = void>
+struct RWExpectedClassId {
+    static constexpr RWClassID value = RWNoClassId;
+};
+template <class T>
+struct RWExpectedClassId<T, std::void_t<decltype(T::kClassId)>> {
+    static constexpr RWClassID value = T::kClassId;
+};
+
+template <class T>
+bool RWIsKindOf(const RWCollectable* obj)
+{
+    return dynamic_cast<const T*>(obj) != nullptr;
+}
+
+// Typed extraction for every collectable class: reads one reference and keeps it only
+// when the object is a T (RWCollectable::RestoreKindOf).
+template <class T, class = std::enable_if_t<std::is_base_of<RWCollectable, T>::value &&
+                                            !std::is_same<T, RWCollectable>::value>>
+RWBinaryFile& operator>>(RWBinaryFile& file, T*& obj)
+{
+    obj = dynamic_cast<T*>(RWCollectable::RestoreKindOf(file, RWIsKindOf<T>, RWExpectedClassId<T>::value));
+    return file;
+}
+template <class T, class = std::enable_if_t<std::is_base_of<RWCollectable, T>::value &&
+                                            !std::is_same<T, RWCollectable>::value>>
+RWDataInStream& operator>>(RWDataInStream& stream, T*& obj)
+{
+    obj = dynamic_cast<T*>(RWCollectable::RestoreKindOf(stream, RWIsKindOf<T>, RWExpectedClassId<T>::value));
+    return stream;
+}
 
 // The equality test of list searches: true when member's IsEqual accepts other. A null
 // member or a null other equals nothing.

@@ -1,20 +1,21 @@
 #include "foundation/RWCollection.h"
 
-#include <algorithm>
+#include "foundation/RWBinaryFile.h"
+#include "foundation/RWDataInStream.h"
+#include "foundation/RWDataOutStream.h"
+#include "foundation/RWIdentitySet.h"
+#include "foundation/RWReadTable.h"
+
 #include <vector>
 
 namespace {
 
-void Gather(RWCollectable* member, void* arg) { static_cast<std::vector<RWCollectable*>*>(arg)->push_back(member); }
-
-// The members in the collection's order, taken before a loop changes a collection, so
-// that a collection can be combined with itself.
-std::vector<RWCollectable*> Members(const RWCollection& c)
+// True when the restore this call is part of went out of step: nothing more can be
+// read in it.
+bool RestoreStopped()
 {
-    std::vector<RWCollectable*> members;
-    members.reserve(c.Entries());
-    c.Apply(Gather, &members);
-    return members;
+    const RWReadTable* table = RWReadTable::Current();
+    return table && table->Failed();
 }
 
 } // namespace
@@ -23,13 +24,29 @@ RWClassID RWCollection::ClassId() const { return kClassId; }
 
 void RWCollection::ClearAndDestroy()
 {
-    // Distinct addresses only, so an object held several times is deleted once. The
-    // static nil object, and a collection that holds itself, are not deleted.
-    std::vector<RWCollectable*> members = Members(*this);
-    std::sort(members.begin(), members.end());
-    members.erase(std::unique(members.begin(), members.end()), members.end());
+    // An identity set takes an object held several times once.
+    RWIdentitySet distinct(uint32_t(Entries() / 4));
+    Apply([](RWCollectable* m, void* set) { static_cast<RWIdentitySet*>(set)->Insert(m); }, &distinct);
+    ClearThenDestroy(distinct.MemberList());
+}
+
+// Taken before a loop changes a collection, so that a collection can be combined with
+// itself.
+std::vector<RWCollectable*> RWCollection::MemberList() const
+{
+    std::vector<RWCollectable*> members;
+    members.reserve(Entries());
+    Apply([](RWCollectable* m, void* arg) { static_cast<std::vector<RWCollectable*>*>(arg)->push_back(m); },
+          &members);
+    return members;
+}
+
+void RWCollection::ClearThenDestroy(const std::vector<RWCollectable*>& distinct)
+{
+    // The members go after Clear, so that a member's destructor never meets a
+    // collection that still lists it.
     Clear();
-    for (RWCollectable* member : members)
+    for (RWCollectable* member : distinct)
         if (member != &RWNilObject && member != this)
             delete member;
 }
@@ -46,7 +63,7 @@ void RWCollection::RemoveAndDestroy(const RWCollectable* obj)
 RWCollection* RWCollection::Select(RWTestCollectable test, const void* arg) const
 {
     RWCollection* result = static_cast<RWCollection*>(CreateNew());
-    for (RWCollectable* member : Members(*this))
+    for (RWCollectable* member : MemberList())
         if (test(member, arg))
             result->Insert(member);
     return result;
@@ -54,7 +71,7 @@ RWCollection* RWCollection::Select(RWTestCollectable test, const void* arg) cons
 
 void RWCollection::AddContentsFrom(const RWCollection& other)
 {
-    for (RWCollectable* member : Members(other))
+    for (RWCollectable* member : other.MemberList())
         Insert(member);
 }
 
@@ -62,15 +79,67 @@ void RWCollection::AddContentsTo(RWCollection& other) const { other.AddContentsF
 
 void RWCollection::CopyContentsTo(RWCollection& other) const
 {
-    for (RWCollectable* member : Members(*this))
+    for (RWCollectable* member : MemberList())
         if (member)
             other.Insert(member->Copy());
 }
 
 void RWCollection::RemoveContentsOf(const RWCollection& other)
 {
-    for (RWCollectable* member : Members(other))
+    for (RWCollectable* member : other.MemberList())
         Remove(member);
+}
+
+uint32_t RWCollection::BinaryStoreSize() const
+{
+    uint32_t size = 4;
+    Apply([](RWCollectable* m, void* total) {
+        *static_cast<uint32_t*>(total) += (m ? m : &RWNilObject)->RecursiveStoreSize();
+    }, &size);
+    return size;
+}
+
+void RWCollection::SaveGuts(RWBinaryFile& file) const
+{
+    file.Write(static_cast<unsigned int>(Entries()));
+    Apply([](RWCollectable* m, void* f) {
+        RWBinaryFile& file = *static_cast<RWBinaryFile*>(f);
+        if (!file.Error())
+            file << m;
+    }, &file);
+}
+
+void RWCollection::SaveGuts(RWDataOutStream& stream) const
+{
+    stream << static_cast<unsigned int>(Entries());
+    Apply([](RWCollectable* m, void* s) {
+        RWDataOutStream& stream = *static_cast<RWDataOutStream*>(s);
+        if (stream.Good())
+            stream << m;
+    }, &stream);
+}
+
+void RWCollection::RestoreGuts(RWBinaryFile& file)
+{
+    RestoreBegin();
+    unsigned int count = 0;
+    if (!file.Read(count))
+        return;
+    // Every member read takes bytes or ends the loop, so a damaged count cannot keep
+    // it going past the end of the data.
+    for (unsigned int i = 0; i < count && !file.Eof() && !file.Error() && !RestoreStopped(); ++i) {
+        RWCollectable* member = RecursiveRestoreFrom(file);
+        RestoreMember(member);
+    }
+}
+
+void RWCollection::RestoreGuts(RWDataInStream& stream)
+{
+    RestoreBegin();
+    unsigned int count = 0;
+    stream >> count;
+    for (unsigned int i = 0; i < count && stream.Good(); ++i)
+        RestoreMember(RecursiveRestoreFrom(stream));
 }
 
 void RWCollection::RestoreBegin() { Clear(); }

@@ -10,6 +10,7 @@
 #include "foundation/RWCollectable.h"
 
 #include <cstddef>
+#include <vector>
 
 // Called for each member by Apply.
 typedef void (*RWApplyCollectable)(RWCollectable* member, void* arg);
@@ -23,6 +24,17 @@ public:
     RWCollectable* CreateNew() const override = 0;
     RWCollectable* Copy() const override = 0;
     RWClassID ClassId() const override;
+
+    // The stored form: the member count (u32 on a file, unsigned int on a stream), then
+    // each member as an object reference. A restore empties the collection, then
+    // inserts what it reads; it stops at the first file or stream failure, keeping
+    // what was read.
+    // 4 + the RecursiveStoreSize of every member.
+    uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
 
     // The collection operations, in the order every collection class keeps them.
 
@@ -58,6 +70,12 @@ public:
     void RemoveContentsOf(const RWCollection& other);
 
 protected:
+    // The members in Apply order.
+    std::vector<RWCollectable*> MemberList() const;
+    // Clears this collection, then deletes every object of distinct, which names each
+    // object once. The static nil object and this collection itself are never deleted.
+    void ClearThenDestroy(const std::vector<RWCollectable*>& distinct);
+
     // The steps a restore of the stored form takes: RestoreBegin once, then
     // RestoreMember for each member read, in stored order.
 

@@ -1,5 +1,11 @@
 #include "foundation/RWSlistCollectables.h"
 
+#include "foundation/RWFactory.h"
+
+namespace {
+const RWClassRegistration<RWSlistCollectables> g_listRegistration("RWSlistCollectables");
+} // namespace
+
 namespace {
 
 // Where a write through At goes after an index error.

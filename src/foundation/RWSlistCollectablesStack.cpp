@@ -1,5 +1,11 @@
 #include "foundation/RWSlistCollectablesStack.h"
 
+#include "foundation/RWFactory.h"
+
+namespace {
+const RWClassRegistration<RWSlistCollectablesStack> g_stackRegistration("RWSlistCollectablesStack");
+} // namespace
+
 RWCollectable* RWSlistCollectablesStack::CreateNew() const { return new RWSlistCollectablesStack; }
 RWCollectable* RWSlistCollectablesStack::Copy() const { return new RWSlistCollectablesStack(*this); }
 RWClassID RWSlistCollectablesStack::ClassId() const { return kClassId; }

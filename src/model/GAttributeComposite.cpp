@@ -1,6 +1,13 @@
 #include "model/GAttributeComposite.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GObjectIterator.h"
+
+namespace {
+
+const RWClassRegistration<GAttributeComposite> g_registration("GAttributeComposite");
+
+} // namespace
 
 GAttributeComposite::GAttributeComposite() {}
 GAttributeComposite::GAttributeComposite(const long& id) : GCompositeOf(id) {}

@@ -27,6 +27,13 @@ public:
     // members are in place before the old ones are released.
     GCompositeOf& operator=(const GCompositeOf& other);
 
+    // The base part, a version word, then the member list (GCountedPtrVector).
+    uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
+
     // Same class, same id, same count and no member that Differs from the other's.
     bool IsSame(const GObjectBase* other) const override;
 
@@ -74,4 +81,8 @@ protected:
 
 private:
     GObjectBase* Select(const GMemberKey& key);
+    template <class In>
+    void RestoreMembers(In& in);
+    template <class Out>
+    void SaveMembers(Out& out) const;
 };

@@ -26,6 +26,14 @@ public:
     RWCollectable* CreateNew() const override;
     RWCollectable* Copy() const override;
     RWClassID ClassId() const override;
+    // The held object as an object reference (null as the nil object). A restore
+    // holds what it reads (null allowed) when the read went through, and keeps the
+    // object it held when it did not.
+    uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
 
     // True for its own id and for the model root's.
     virtual bool IsKindOf(RWClassID classId) const;
@@ -41,5 +49,8 @@ public:
     void Swap(GCountedPtr& other) noexcept { ref_.Swap(other.ref_); }
 
 private:
+    template <class In>
+    void RestoreObject(In& in);
+
     GCountedRef ref_;
 };

@@ -3,6 +3,7 @@
 #include "foundation/RWErrorHandler.h"
 #include "model/GMemberKey.h"
 #include "model/GObjectBase.h"
+#include "model/GStoredFields.h"
 
 #include <algorithm>
 #include <new>
@@ -201,4 +202,44 @@ bool GCountedPtrVector::SameMembers(const GCountedPtrVector& other) const
         if (slots_[i]->Differs(other.slots_[i].Get()))
             return false;
     return true;
+}
+
+namespace {
+
+template <class Out>
+void SaveMembers(Out& out, const GCountedPtr* slots, uint32_t count)
+{
+    GWriteField(out, count);
+    for (uint32_t i = 0; i < count; ++i)
+        out << static_cast<const RWCollectable*>(slots[i].Get());
+}
+
+} // namespace
+
+void GCountedPtrVector::SaveOn(RWBinaryFile& file) const { SaveMembers(file, slots_, count_); }
+void GCountedPtrVector::SaveOn(RWDataOutStream& stream) const { SaveMembers(stream, slots_, count_); }
+
+template <class In>
+void GCountedPtrVector::RestoreMembers(In& in)
+{
+    RemoveAll();
+    uint32_t count = 0;
+    if (!GReadField(in, count))
+        return;
+    for (uint32_t i = 0; i < count && !GObjectBase::RestoreStopped(in); ++i) {
+        GObjectBase* member = GObjectBase::RestoreHeld(in);
+        if (member && !Append(member))
+            GObjectBase::Drop(member);
+    }
+}
+
+void GCountedPtrVector::RestoreFrom(RWBinaryFile& file) { RestoreMembers(file); }
+void GCountedPtrVector::RestoreFrom(RWDataInStream& stream) { RestoreMembers(stream); }
+
+uint32_t GCountedPtrVector::StoreSize() const
+{
+    uint32_t size = 4;
+    for (uint32_t i = 0; i < count_; ++i)
+        size += slots_[i]->RecursiveStoreSize();
+    return size;
 }

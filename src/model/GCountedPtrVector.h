@@ -12,6 +12,9 @@
 
 class GMemberKey;
 class GObjectBase;
+class RWBinaryFile;
+class RWDataInStream;
+class RWDataOutStream;
 
 class GCountedPtrVector {
 public:
@@ -52,7 +55,7 @@ public:
     // Releases every member; the count is 0 and the capacity 64 afterwards.
     void RemoveAll();
 
-    // Tree operations over the members (Part of every composite's interface).
+    // The tree operations of the composites, over the members.
     GObjectBase* Find(const GMemberKey& key) const;
     // An owned object: the member itself when the vector held its last reference, else
     // a copy of it.
@@ -65,10 +68,24 @@ public:
     // Same count, and no member i that Differs from the other's member i.
     bool SameMembers(const GCountedPtrVector& other) const;
 
+    // The stored member list: a 32-bit count, then each member as an object reference.
+    void SaveOn(RWBinaryFile& file) const;
+    void SaveOn(RWDataOutStream& stream) const;
+    // Releases every member, then appends each member read. Reading stops at the first
+    // failed read; nil references are skipped, and so is every object a counted holder
+    // may not hold (GObjectBase::RestoreHeld). A stored count is never trusted: room
+    // grows only with what is actually read.
+    void RestoreFrom(RWBinaryFile& file);
+    void RestoreFrom(RWDataInStream& stream);
+    // The bytes SaveOn writes to a binary file.
+    uint32_t StoreSize() const;
+
 private:
     // A new array of n null slots; null when n is 0 or the memory could not be had.
     static GCountedPtr* NewSlots(uint32_t n);
     bool MakeRoom();
+    template <class In>
+    void RestoreMembers(In& in);
 
     uint32_t capacity_;
     GCountedPtr* slots_;

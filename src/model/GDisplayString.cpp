@@ -1,6 +1,13 @@
 #include "model/GDisplayString.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
+
+namespace {
+
+const RWClassRegistration<GDisplayString> g_registration("GDisplayString");
+
+} // namespace
 
 GDisplayString::GDisplayString() : stringId_(0) {}
 

@@ -20,6 +20,13 @@ public:
     GDisplayStringAttribute* CreateNew() const override;
     GDisplayStringAttribute* Copy() const override;
     RWClassID ClassId() const override;
+    // The attribute part, a version word, then the display string as an object read
+    // back into the embedded one.
+    uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
     bool IsKindOf(RWClassID classId) const override;
     // The same class and id, and display strings that are IsSame.
     bool IsSame(const GObjectBase* other) const override;
@@ -31,5 +38,10 @@ public:
     void SetDisplayString(const GDisplayString& display) { display_ = display; }
 
 private:
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
     GDisplayString display_;
 };

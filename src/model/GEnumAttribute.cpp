@@ -1,6 +1,34 @@
 #include "model/GEnumAttribute.h"
 
+#include "foundation/RWFactory.h"
+#include "model/GStoredFields.h"
 #include "printer/GPeripheral.h"
+
+namespace {
+
+const RWClassRegistration<GEnumAttribute> g_registration("GEnumAttribute");
+
+// The members of the enumeration whose current choice is being read on this thread.
+thread_local const GCountedPtrVector* t_choices = nullptr;
+
+bool IsChoice(const RWCollectable* object)
+{
+    const GObjectBase* choice = dynamic_cast<const GObjectBase*>(object);
+    return choice && t_choices && t_choices->IndexOf(choice) >= 0;
+}
+
+// Reads a stored current choice: one of the members, or null.
+template <class In>
+GObjectBase* RestoreChoice(In& in, const GCountedPtrVector& choices)
+{
+    const GCountedPtrVector* outer = t_choices;
+    t_choices = &choices;
+    RWCollectable* choice = RWCollectable::RestoreKindOf(in, IsChoice, RWNoClassId);
+    t_choices = outer;
+    return static_cast<GObjectBase*>(choice);
+}
+
+} // namespace
 
 GEnumAttribute::GEnumAttribute() : current_(nullptr), choiceClassId_(0) {}
 GEnumAttribute::GEnumAttribute(const long& id) : GAttributeComposite(id), current_(nullptr), choiceClassId_(0) {}
@@ -25,6 +53,61 @@ GEnumAttribute::~GEnumAttribute() {}
 GEnumAttribute* GEnumAttribute::CreateNew() const { return new GEnumAttribute; }
 GEnumAttribute* GEnumAttribute::Copy() const { return new GEnumAttribute(*this); }
 RWClassID GEnumAttribute::ClassId() const { return kClassId; }
+
+uint32_t GEnumAttribute::BinaryStoreSize() const
+{
+    const RWCollectable* current = current_ ? static_cast<const RWCollectable*>(current_) : &RWNilObject;
+    return GAttributeComposite::BinaryStoreSize() + 4 + current->RecursiveStoreSize() + 2;
+}
+
+template <class In>
+void GEnumAttribute::ReadFields(In& in)
+{
+    // The members were read again (or kept): the old current choice may be gone.
+    if (members_.IndexOf(current_) < 0)
+        current_ = nullptr;
+    uint32_t version = 0;
+    if (!GReadField(in, version) || version != kGStoredVersion)
+        return;
+    GObjectBase* current = RestoreChoice(in, members_);
+    RWClassID choiceClassId = 0;
+    if (GObjectBase::RestoreStopped(in) || !GReadField(in, choiceClassId))
+        return;
+    current_ = current;
+    choiceClassId_ = choiceClassId;
+}
+
+template <class Out>
+void GEnumAttribute::WriteFields(Out& out) const
+{
+    GWriteFields(out);
+    out << static_cast<const RWCollectable*>(current_);
+    GWriteField(out, choiceClassId_);
+}
+
+void GEnumAttribute::RestoreGuts(RWDataInStream& stream)
+{
+    GAttributeComposite::RestoreGuts(stream);
+    ReadFields(stream);
+}
+
+void GEnumAttribute::RestoreGuts(RWBinaryFile& file)
+{
+    GAttributeComposite::RestoreGuts(file);
+    ReadFields(file);
+}
+
+void GEnumAttribute::SaveGuts(RWDataOutStream& stream) const
+{
+    GAttributeComposite::SaveGuts(stream);
+    WriteFields(stream);
+}
+
+void GEnumAttribute::SaveGuts(RWBinaryFile& file) const
+{
+    GAttributeComposite::SaveGuts(file);
+    WriteFields(file);
+}
 
 bool GEnumAttribute::IsKindOf(RWClassID classId) const
 {
@@ -72,36 +155,33 @@ GObjectBase* GEnumAttribute::Remove(const GObjectBase* object)
 GObjectBase* GEnumAttribute::RemoveById(const long& id) { return Remove(FindById(id)); }
 GObjectBase* GEnumAttribute::RemoveByClassId(const RWClassID& classId) { return Remove(FindByClassId(classId)); }
 
-int GEnumAttribute::ReplaceById(const long& id, const GObjectBase* newObject)
+template <class Replacement>
+int GEnumAttribute::FollowingCurrent(Replacement replace)
 {
     const int32_t slot = CurrentSlot();
-    const int replaced = GAttributeComposite::ReplaceById(id, newObject);
+    const int replaced = replace();
     FollowCurrent(slot);
     return replaced;
+}
+
+int GEnumAttribute::ReplaceById(const long& id, const GObjectBase* newObject)
+{
+    return FollowingCurrent([&] { return GAttributeComposite::ReplaceById(id, newObject); });
 }
 
 int GEnumAttribute::ReplaceByClassId(const RWClassID& classId, const GObjectBase* newObject)
 {
-    const int32_t slot = CurrentSlot();
-    const int replaced = GAttributeComposite::ReplaceByClassId(classId, newObject);
-    FollowCurrent(slot);
-    return replaced;
+    return FollowingCurrent([&] { return GAttributeComposite::ReplaceByClassId(classId, newObject); });
 }
 
 int GEnumAttribute::Replace(const GObjectBase* member, const GObjectBase* newObject)
 {
-    const int32_t slot = CurrentSlot();
-    const int replaced = GAttributeComposite::Replace(member, newObject);
-    FollowCurrent(slot);
-    return replaced;
+    return FollowingCurrent([&] { return GAttributeComposite::Replace(member, newObject); });
 }
 
 int GEnumAttribute::ReplaceKindOf(const RWClassID& classId, const GObjectBase* newObject)
 {
-    const int32_t slot = CurrentSlot();
-    const int replaced = GAttributeComposite::ReplaceKindOf(classId, newObject);
-    FollowCurrent(slot);
-    return replaced;
+    return FollowingCurrent([&] { return GAttributeComposite::ReplaceKindOf(classId, newObject); });
 }
 
 void GEnumAttribute::RemoveAll()

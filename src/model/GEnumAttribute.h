@@ -21,6 +21,14 @@ public:
     GEnumAttribute* CreateNew() const override;
     GEnumAttribute* Copy() const override;
     RWClassID ClassId() const override;
+    // The composite part, a version word, the current choice as an object reference
+    // and the choice class id. A restore takes a current choice only when it is one of
+    // the members read; any other object fails the read.
+    uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
     bool IsKindOf(RWClassID classId) const override;
     // Also the same current choice (both null, or IsSame) and the same choice class.
     bool IsSame(const GObjectBase* other) const override;
@@ -65,7 +73,14 @@ private:
     // After members left or were replaced: a current choice that is no longer a member
     // becomes the member now at formerSlot, else the first member (null when none).
     void FollowCurrent(int32_t formerSlot);
+    // Runs a replacement, then follows the current choice to what took its slot.
+    template <class Replacement>
+    int FollowingCurrent(Replacement replace);
     int32_t CurrentSlot() const { return current_ ? members_.IndexOf(current_) : -1; }
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
 
     GObjectBase* current_;
     RWClassID choiceClassId_;

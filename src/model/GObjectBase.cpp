@@ -1,9 +1,10 @@
 #include "model/GObjectBase.h"
 
-#include "model/GStoredFields.h"
+#include "foundation/RWReadTable.h"
 #include "foundation/RWRefCount.h"
 #include "model/GMemberKey.h"
 #include "model/GNullIterator.h"
+#include "model/GStoredFields.h"
 #include "model/MPersistentComposite.h"
 
 #include <atomic>
@@ -45,6 +46,19 @@ GObjectBase* SelectSelf(GObjectBase* self, const GMemberKey& key)
     if (selection)
         selection->Add(self);
     return selection;
+}
+
+bool MayBeHeld(const RWCollectable* object)
+{
+    const GObjectBase* model = dynamic_cast<const GObjectBase*>(object);
+    return model && !model->IsEmbedded() && !RWCollectable::IsBeingRestored(object) &&
+           !RWCollectable::IsRestoredInPlace(object);
+}
+
+bool ReadTableFailed()
+{
+    const RWReadTable* table = RWReadTable::Current();
+    return table && table->Failed();
 }
 
 } // namespace
@@ -149,7 +163,10 @@ int GObjectBase::ReplaceRecordByClassId(const RWClassID&, const GObjectBase*) { 
 void GObjectBase::RemoveAll() {}
 
 GObjectBase* GObjectBase::FindById(const long& id) { return FindSelf(this, GMemberKey::Id(id)); }
-GObjectBase* GObjectBase::FindByClassId(const RWClassID& classId) { return FindSelf(this, GMemberKey::ClassId(classId)); }
+GObjectBase* GObjectBase::FindByClassId(const RWClassID& classId)
+{
+    return FindSelf(this, GMemberKey::ClassId(classId));
+}
 GObjectBase* GObjectBase::FindSame(const GObjectBase* object) { return FindSelf(this, GMemberKey::Same(object)); }
 GObjectBase* GObjectBase::FindKindOf(const RWClassID& classId) { return FindSelf(this, GMemberKey::KindOf(classId)); }
 
@@ -164,14 +181,20 @@ GObjectBase* GObjectBase::CollectById(const long& id, GObjectBase* into)
 }
 
 GObjectBase* GObjectBase::SelectById(const long& id) { return SelectSelf(this, GMemberKey::Id(id)); }
-GObjectBase* GObjectBase::SelectByClassId(const RWClassID& classId) { return SelectSelf(this, GMemberKey::ClassId(classId)); }
+GObjectBase* GObjectBase::SelectByClassId(const RWClassID& classId)
+{
+    return SelectSelf(this, GMemberKey::ClassId(classId));
+}
 
 GObjectBase* GObjectBase::CollectKindOf(const RWClassID& classId, GObjectBase* into)
 {
     return CollectSelf(this, GMemberKey::KindOf(classId), into);
 }
 
-GObjectBase* GObjectBase::SelectKindOf(const RWClassID& classId) { return SelectSelf(this, GMemberKey::KindOf(classId)); }
+GObjectBase* GObjectBase::SelectKindOf(const RWClassID& classId)
+{
+    return SelectSelf(this, GMemberKey::KindOf(classId));
+}
 
 GCountedRef GObjectBase::FindPtrById(const long& id) { return GCountedRef(FindSelf(this, GMemberKey::Id(id))); }
 
@@ -180,7 +203,10 @@ GCountedRef GObjectBase::FindPtrByClassId(const RWClassID& classId)
     return GCountedRef(FindSelf(this, GMemberKey::ClassId(classId)));
 }
 
-GCountedRef GObjectBase::FindPtrSame(const GObjectBase* object) { return GCountedRef(FindSelf(this, GMemberKey::Same(object))); }
+GCountedRef GObjectBase::FindPtrSame(const GObjectBase* object)
+{
+    return GCountedRef(FindSelf(this, GMemberKey::Same(object)));
+}
 
 GObjectBase* GObjectBase::AsComposite() { return nullptr; }
 long GObjectBase::GetSerial() const { return serial_; }
@@ -259,3 +285,16 @@ void GObjectBase::Drop(GObjectBase* object)
 {
     GCountedRef hold(object);
 }
+
+GObjectBase* GObjectBase::RestoreHeld(RWBinaryFile& file)
+{
+    return static_cast<GObjectBase*>(RWCollectable::RestoreKindOf(file, MayBeHeld, kClassId));
+}
+
+GObjectBase* GObjectBase::RestoreHeld(RWDataInStream& stream)
+{
+    return static_cast<GObjectBase*>(RWCollectable::RestoreKindOf(stream, MayBeHeld, kClassId));
+}
+
+bool GObjectBase::RestoreStopped(RWBinaryFile& file) { return file.Eof() || file.Error() || ReadTableFailed(); }
+bool GObjectBase::RestoreStopped(RWDataInStream& stream) { return !stream.Good() || ReadTableFailed(); }

@@ -137,6 +137,17 @@ public:
     void MarkEmbedded() { embedded_ = true; }
     bool IsEmbedded() const { return embedded_; }
 
+    // Reads one object reference for a counted holder. Only a model object that may be
+    // held comes back: not one still being restored (an ancestor, which would make a
+    // cycle), not one read into or embedded in another object. Null for the nil
+    // object, a refusal or a failed read; a refused new object is deleted by the read.
+    static GObjectBase* RestoreHeld(RWBinaryFile& file);
+    static GObjectBase* RestoreHeld(RWDataInStream& stream);
+    // True when nothing more can be read in the restore this call is part of: the
+    // data ended, a read failed, or the data went out of step.
+    static bool RestoreStopped(RWBinaryFile& file);
+    static bool RestoreStopped(RWDataInStream& stream);
+
     // The serial that the next object will get (0 stands for 1), and a way to move the
     // counter; for programs that restart numbering and for tests of the wrap-around.
     static uint32_t PeekNextSerial();

@@ -1,9 +1,16 @@
 #include "model/GRangeAttribute.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
 #include "printer/GPeripheral.h"
 
 #include <algorithm>
+
+namespace {
+
+const RWClassRegistration<GRangeAttribute> g_registration("GRangeAttribute");
+
+} // namespace
 
 GRangeAttribute::GRangeAttribute() : minimum_(0), maximum_(0), step_(1), value_(0) {}
 

@@ -1,7 +1,14 @@
 #include "model/GStringAttribute.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
 #include "printer/GPeripheral.h"
+
+namespace {
+
+const RWClassRegistration<GStringAttribute> g_registration("GStringAttribute");
+
+} // namespace
 
 GStringAttribute::GStringAttribute() {}
 GStringAttribute::GStringAttribute(const char* text, const long& id) : GAttribute(id), string_(text) {}
@@ -55,7 +62,10 @@ void GStringAttribute::SaveGuts(RWBinaryFile& file) const
     WriteFields(file);
 }
 
-bool GStringAttribute::IsKindOf(RWClassID classId) const { return classId == kClassId || GAttribute::IsKindOf(classId); }
+bool GStringAttribute::IsKindOf(RWClassID classId) const
+{
+    return classId == kClassId || GAttribute::IsKindOf(classId);
+}
 
 bool GStringAttribute::IsSame(const GObjectBase* other) const
 {

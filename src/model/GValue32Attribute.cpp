@@ -1,6 +1,13 @@
 #include "model/GValue32Attribute.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
+
+namespace {
+
+const RWClassRegistration<GValue32Attribute> g_registration("GValue32Attribute");
+
+} // namespace
 
 GValue32Attribute::GValue32Attribute() : value_(0) {}
 GValue32Attribute::GValue32Attribute(uint32_t value, const long& id) : GAttribute(id), value_(value) {}

@@ -1,7 +1,14 @@
 #include "model/GValueAttribute.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
 #include "printer/GPeripheral.h"
+
+namespace {
+
+const RWClassRegistration<GValueAttribute> g_registration("GValueAttribute");
+
+} // namespace
 
 GValueAttribute::GValueAttribute() : value_(0) {}
 GValueAttribute::GValueAttribute(uint16_t value, const long& id) : GAttribute(id), value_(value) {}

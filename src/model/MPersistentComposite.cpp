@@ -1,5 +1,13 @@
 #include "model/MPersistentComposite.h"
 
+#include "foundation/RWFactory.h"
+
+namespace {
+
+const RWClassRegistration<MPersistentComposite> g_registration("MPersistentComposite");
+
+} // namespace
+
 MPersistentComposite::MPersistentComposite() {}
 MPersistentComposite::MPersistentComposite(const long& id) : GCompositeOf(id) {}
 MPersistentComposite::MPersistentComposite(const MPersistentComposite& other) : GCompositeOf(other) {}

@@ -1,7 +1,7 @@
 #include "model/GCountedPtr.h"
 
-#include "ModelTestObjects.h"
 #include "model/MPersistentComposite.h"
+#include "ModelTestObjects.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "model/GCountedPtrVector.h"
 
-#include "ModelTestObjects.h"
 #include "foundation/RWErrorHandler.h"
 #include "model/GCountedPtrVectorIterator.h"
+#include "ModelTestObjects.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "model/GLocaleInfo.h"
 
-#include "StoredForms.h"
+#include "ValueForms.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "model/GObjectBase.h"
 
-#include "ModelTestObjects.h"
 #include "model/GCountedPtr.h"
 #include "model/GObjectIterator.h"
 #include "model/MPersistentComposite.h"
+#include "ModelTestObjects.h"
 
 #include <gtest/gtest.h>
 

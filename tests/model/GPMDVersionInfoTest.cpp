@@ -1,6 +1,6 @@
 #include "model/GPMDVersionInfo.h"
 
-#include "StoredForms.h"
+#include "ValueForms.h"
 
 #include "foundation/RWErrorHandler.h"
 

@@ -1,7 +1,7 @@
 #include "model/GPersistableLong.h"
 #include "model/GPersistableULong.h"
 
-#include "StoredForms.h"
+#include "ValueForms.h"
 
 #include <gtest/gtest.h>
 

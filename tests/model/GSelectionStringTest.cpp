@@ -1,6 +1,6 @@
 #include "model/GSelectionString.h"
 
-#include "StoredForms.h"
+#include "ValueForms.h"
 
 #include <gtest/gtest.h>
 

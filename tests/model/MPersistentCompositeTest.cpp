@@ -1,7 +1,7 @@
 #include "model/MPersistentComposite.h"
 
-#include "ModelTestObjects.h"
 #include "model/GObjectIterator.h"
+#include "ModelTestObjects.h"
 
 #include <gtest/gtest.h>
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/GEnumAttribute.h"
+#include "model/GGraphicAttribute.h"
 #include "model/GObjectBase.h"
 #include "model/GRangeAttribute.h"
 #include "model/GStringAttribute.h"
@@ -45,6 +46,15 @@ public:
 
 private:
     int* deletions_;
+};
+
+// A concrete graphic attribute, as the graphic-state classes are.
+class TestGraphic : public GGraphicAttribute {
+public:
+    explicit TestGraphic(long id = 0) : GGraphicAttribute(id) {}
+    TestGraphic* CreateNew() const override { return new TestGraphic; }
+    TestGraphic* Copy() const override { return new TestGraphic(*this); }
+    int16_t ApplyTo(GPeripheral&) override { return 0; }
 };
 
 // Records each visit as "<visitor> <attribute id>" and answers the status set for the id.

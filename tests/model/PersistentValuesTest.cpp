@@ -2,7 +2,7 @@
 // sample of each: it comes back the same from a binary file and from every kind of typed
 // stream, its stored size is what it writes, a cut form changes none of its fields, and
 // another version reads nothing past the version word.
-#include "StoredForms.h"
+#include "ValueForms.h"
 
 #include "model/GBinaryData.h"
 #include "model/GLocaleInfo.h"

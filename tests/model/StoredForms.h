@@ -1,30 +1,20 @@
-// An object's own stored form (its SaveGuts and RestoreGuts, without the object
-// reference around them) on a binary file and on the three kinds of typed stream, and a
-// builder for the expected bytes.
+// Writing an object's stored form to each medium and reading it back, for the tests of
+// the model's stored forms.
 #pragma once
 
 #include "../foundation/DataStreamKinds.h"
-#include "../foundation/StreamBytes.h"
-#include "FileBytes.h"
-#include "TempPath.h"
-
-#include "foundation/RWBinaryFile.h"
-#include "foundation/RWCollectable.h"
-#include "foundation/RWEndianHeader.h"
-#include "foundation/RWErrorHandler.h"
-
-#include <gtest/gtest.h>
+#include "StoreSizeChecks.h"
 
 #include <cstdint>
-#include <initializer_list>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
 
-// The bytes SaveGuts writes to a binary file.
-inline std::vector<uint8_t> FileFormOf(const RWCollectable& object)
+// The object's own fields (SaveGuts) on a binary file.
+inline std::vector<uint8_t> GutsBytes(const RWCollectable& object)
 {
-    TempPath path("saved.bin");
+    TempPath path(ThreadFileName("guts.bin"));
     {
         RWBinaryFile file(path.c_str(), "wb+");
         object.SaveGuts(file);
@@ -32,91 +22,46 @@ inline std::vector<uint8_t> FileFormOf(const RWCollectable& object)
     return FileBytes(path.str());
 }
 
-// What a restore from a binary file holding bytes left behind.
-struct FileRestore {
-    long left;   // bytes not read
-    bool atEnd;  // end-of-file was met
-};
-
-inline FileRestore RestoreFileForm(RWCollectable& object, const std::vector<uint8_t>& bytes)
+inline void RestoreGutsFrom(RWCollectable& object, const std::vector<uint8_t>& bytes)
 {
-    TempPath path("restored.bin");
-    WriteFileBytes(path.str(), bytes);
-    RWBinaryFile file(path.c_str(), "rb");
-    object.RestoreGuts(file);
-    return FileRestore{file.Remaining(), file.Eof()};
+    BytesFile file(bytes);
+    object.RestoreGuts(file.File());
 }
 
-inline std::string StreamFormOf(StreamKind kind, const RWCollectable& object)
+// The text that write puts into a typed stream of the kind.
+inline std::string StreamTextOf(StreamKind kind, const std::function<void(RWDataOutStream&)>& write)
 {
     std::stringbuf buffer;
     {
-        auto out = MakeOutStream(kind, &buffer);
-        object.SaveGuts(*out);
-        out->Flush();
+        auto stream = MakeOutStream(kind, &buffer);
+        write(*stream);
+        stream->Flush();
     }
     return buffer.str();
 }
 
-// True when the stream is still good after the restore.
-inline bool RestoreStreamForm(StreamKind kind, RWCollectable& object, const std::string& data)
+// Runs read over a typed stream of the kind holding the text; answers whether the
+// stream was still good afterwards.
+inline bool ReadStreamText(StreamKind kind, const std::string& text, const std::function<void(RWDataInStream&)>& read)
 {
-    std::stringbuf buffer(data);
-    auto in = MakeInStream(kind, &buffer);
-    object.RestoreGuts(*in);
-    return in->Good();
+    std::stringbuf buffer(text);
+    auto stream = MakeInStream(kind, &buffer);
+    read(*stream);
+    return stream->Good();
 }
 
-// A restore from a cut stream form. The only error it may raise is the endian stream's
-// [STREAM] for a cut inside its header.
-inline bool RestoreCutStreamForm(StreamKind kind, RWCollectable& object, const std::string& data)
+// The object's own fields through a stream of the kind and back into target.
+inline bool StreamGutsInto(StreamKind kind, const RWCollectable& source, RWCollectable& target)
 {
-    RWErrorCapture capture;
-    const bool good = RestoreStreamForm(kind, object, data);
-    if (!capture.Empty()) {
-        EXPECT_TRUE(kind == StreamKind::Endian && data.size() < RWEndianHeader::kSize) << capture.Last();
-        EXPECT_EQ(0u, capture.Last().find("[STREAM]")) << capture.Last();
-    }
-    return good;
+    const std::string text = StreamTextOf(kind, [&](RWDataOutStream& s) { source.SaveGuts(s); });
+    return ReadStreamText(kind, text, [&](RWDataInStream& s) { target.RestoreGuts(s); });
 }
 
-// Little-endian fields appended one after another.
-class StoredBytes {
-public:
-    StoredBytes& U8(uint8_t v)
-    {
-        bytes_.push_back(v);
-        return *this;
-    }
-    StoredBytes& U16(uint16_t v) { return U8(uint8_t(v)).U8(uint8_t(v >> 8)); }
-    StoredBytes& U32(uint32_t v) { return U16(uint16_t(v)).U16(uint16_t(v >> 16)); }
-    // u32 length, then the characters.
-    StoredBytes& Text(const std::string& text)
-    {
-        U32(uint32_t(text.size()));
-        bytes_.insert(bytes_.end(), text.begin(), text.end());
-        return *this;
-    }
-    // u32 length in characters, then 16-bit characters.
-    StoredBytes& Wide(const std::wstring& text)
-    {
-        U32(uint32_t(text.size()));
-        for (wchar_t c : text)
-            U16(uint16_t(c));
-        return *this;
-    }
-    // The root part of a model object: version 1, id, serial.
-    StoredBytes& Root(int32_t id, int32_t serial) { return U32(1).U32(uint32_t(id)).U32(uint32_t(serial)); }
-
-    const std::vector<uint8_t>& Get() const { return bytes_; }
-    operator const std::vector<uint8_t>&() const { return bytes_; }
-
-private:
-    std::vector<uint8_t> bytes_;
-};
-
-// The first n bytes.
-inline std::vector<uint8_t> Prefix(const std::vector<uint8_t>& bytes, size_t n)
+// The whole object graph through a stream of the kind; the caller owns the result.
+inline RWCollectable* StreamedGraph(StreamKind kind, const RWCollectable* root)
 {
-    return std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
+    const std::string text = StreamTextOf(kind, [&](RWDataOutStream& s) { s << root; });
+    RWCollectable* back = nullptr;
+    ReadStreamText(kind, text, [&](RWDataInStream& s) { s >> back; });
+    return back;
 }

@@ -1,0 +1,148 @@
+// The class factory: the one registry that maps a class id and a class name to a
+// function that makes a new object of the class, so that stored data can name a class
+// and a reader can make an object of it.
+//
+// Every persistable class registers itself from a static RWFactoryRegistration when the
+// module loads and unregisters when it unloads; the last unregistration destroys the
+// factory. The process-wide instance and its two locks (a creation lock around the
+// instance's life, a member lock around every lookup and change, taken in that order)
+// may be used from any static constructor or destructor of the module: the locks are
+// constant-initialised and come back if a late user arrives after their destruction.
+#pragma once
+
+#include "foundation/RWSet.h"
+#include "foundation/RWStringID.h"
+
+#include <new>
+#include <vector>
+
+// Makes a new object of one class; the caller owns it. May answer null.
+typedef RWCollectable* (*RWCreateFunction)();
+
+// The create function of a default-constructible class.
+template <class T>
+RWCollectable* RWCreateInstance()
+{
+    return new (std::nothrow) T;
+}
+
+// One registration: class id, create function and class name. An entry is found either
+// by its id or by its name, never both: an entry of one kind never equals an entry of
+// the other, so an id lookup cannot answer with a name entry or the reverse.
+class RWFactoryEntry : public RWCollectable {
+public:
+    RWFactoryEntry(RWClassID id, RWCreateFunction create, const RWStringID& name)
+        : id_(id), create_(create), name_(name)
+    {
+    }
+
+    RWClassID Id() const { return id_; }
+    RWCreateFunction Function() const { return create_; }
+    const RWStringID& Name() const { return name_; }
+
+private:
+    RWClassID id_;
+    RWCreateFunction create_;
+    RWStringID name_;
+};
+
+// Hash: the class id; equal to another by-id entry with the same id.
+class RWFactoryEntryById : public RWFactoryEntry {
+public:
+    using RWFactoryEntry::RWFactoryEntry;
+    ~RWFactoryEntryById() override;
+    uint32_t Hash() const override;
+    bool IsEqual(const RWCollectable* other) const override;
+};
+
+// Hash: the exact hash of the name; equal to another by-name entry with the same name.
+class RWFactoryEntryByName : public RWFactoryEntry {
+public:
+    using RWFactoryEntry::RWFactoryEntry;
+    ~RWFactoryEntryByName() override;
+    uint32_t Hash() const override;
+    bool IsEqual(const RWCollectable* other) const override;
+};
+
+// A registered class as the by-id entries list it.
+struct RWFactoryClass {
+    RWClassID id;
+    RWStringID name;
+    RWCreateFunction create;
+};
+
+class RWFactory : public RWSet {
+public:
+    RWFactory();
+    // Removes and deletes every entry.
+    ~RWFactory() override;
+    RWFactory(const RWFactory&) = delete;
+    RWFactory& operator=(const RWFactory&) = delete;
+
+    // Enters one entry by id and one by name. An id or a name that is already there
+    // keeps its first registration; the new entry of that kind is dropped.
+    void AddFunction(RWCreateFunction create, RWClassID id, const RWStringID& name);
+    // Removes and deletes the entry of that kind.
+    void RemoveFunction(RWClassID id);
+    void RemoveFunction(const RWStringID& name);
+    // The create function, null when none is registered.
+    RWCreateFunction GetFunction(RWClassID id) const;
+    RWCreateFunction GetFunction(const RWStringID& name) const;
+    // A new object of the class, null when no create function is registered.
+    RWCollectable* Create(RWClassID id) const;
+    RWCollectable* Create(const RWStringID& name) const;
+    // The registered name, "NoID" when none.
+    RWStringID StringId(RWClassID id) const;
+    // The registered class id, RWNoClassId when none.
+    RWClassID ClassIdOf(const RWStringID& name) const;
+    // Every class registered by id, in no particular order.
+    std::vector<RWFactoryClass> Classes() const;
+
+private:
+    // The caller holds the member lock.
+    const RWFactoryEntry* FindEntry(const RWFactoryEntry& key) const;
+    void RemoveEntry(const RWFactoryEntry& key);
+};
+
+// The process-wide factory, created on the first call; null only when it cannot be
+// allocated.
+RWFactory* GetFactory();
+// The process-wide factory when one exists; never creates it.
+RWFactory* RWFactoryInstance();
+
+void RWFactoryRegister(RWCreateFunction create, RWClassID id, const RWStringID& name);
+// Registers under the name "No_RWStringID".
+void RWFactoryRegister(RWCreateFunction create, RWClassID id);
+// Each removes one entry; the one that leaves the factory empty destroys it.
+void RWFactoryUnregister(RWClassID id);
+void RWFactoryUnregister(const RWStringID& name);
+
+// Lookups answer as the factory members do; with no factory they give the empty answer.
+RWCollectable* RWFactoryCreate(RWClassID id);
+RWCollectable* RWFactoryCreate(const RWStringID& name);
+RWStringID RWFactoryStringId(RWClassID id);
+RWClassID RWFactoryClassId(const RWStringID& name);
+// Every registered class; empty with no factory.
+std::vector<RWFactoryClass> RWFactoryClasses();
+
+// Registers a class for as long as it lives: a static one per class registers the
+// class when the module loads and unregisters it (by id, then by name) at unload.
+class RWFactoryRegistration {
+public:
+    // name must be static text; null registers without a name.
+    RWFactoryRegistration(RWCreateFunction create, RWClassID id, const char* name);
+    ~RWFactoryRegistration();
+    RWFactoryRegistration(const RWFactoryRegistration&) = delete;
+    RWFactoryRegistration& operator=(const RWFactoryRegistration&) = delete;
+
+private:
+    RWClassID id_;
+    const char* name_;
+};
+
+// The registration of a default-constructible class under its kClassId.
+template <class T>
+class RWClassRegistration : public RWFactoryRegistration {
+public:
+    explicit RWClassRegistration(const char* name) : RWFactoryRegistration(RWCreateInstance<T>, T::kClassId, name) {}
+};

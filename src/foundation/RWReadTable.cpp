@@ -1,0 +1,118 @@
+#include "foundation/RWReadTable.h"
+
+#include "foundation/RWCollectionHelpers.h"
+
+#include <cstring>
+
+namespace {
+
+thread_local RWReadTable* t_readTable = nullptr;
+
+const uint32_t kInitialCapacity = 30;
+
+} // namespace
+
+RWReadTable::RWReadTable()
+    : entries_(new Entry[kInitialCapacity]), count_(0), capacity_(kInitialCapacity), depth_(0), failed_(false)
+{
+    AppendObject(&RWNilObject, false);
+}
+
+RWReadTable::~RWReadTable() { delete[] entries_; }
+
+void RWReadTable::Append(const Entry& entry)
+{
+    if (count_ == capacity_) {
+        const uint32_t capacity = NextCapacity(capacity_, sizeof(Entry));
+        if (capacity <= capacity_) {
+            // Cannot grow: the restore cannot go on in step.
+            failed_ = true;
+            return;
+        }
+        Entry* grown = new Entry[capacity];
+        std::memcpy(grown, entries_, count_ * sizeof(Entry));
+        delete[] entries_;
+        entries_ = grown;
+        capacity_ = capacity;
+    }
+    entries_[count_++] = entry;
+}
+
+void RWReadTable::AppendObject(RWCollectable* obj, bool inPlace)
+{
+    Append({obj, RWNoClassId, Kind::Object});
+    if (inPlace)
+        inPlace_.push_back(obj);
+}
+
+void RWReadTable::AppendClassId(RWClassID id) { Append({nullptr, id, Kind::ClassId}); }
+
+void RWReadTable::Vacate(uint32_t n)
+{
+    if (n < count_)
+        entries_[n] = {nullptr, RWNoClassId, Kind::Vacant};
+}
+
+bool RWReadTable::ObjectAt(uint32_t n, RWCollectable*& obj) const
+{
+    if (n >= count_ || entries_[n].kind != Kind::Object)
+        return false;
+    obj = entries_[n].obj;
+    return true;
+}
+
+bool RWReadTable::ClassIdAt(uint32_t n, RWClassID& id) const
+{
+    if (n >= count_ || entries_[n].kind != Kind::ClassId)
+        return false;
+    id = entries_[n].id;
+    return true;
+}
+
+bool RWReadTable::IsInPlace(const RWCollectable* obj) const
+{
+    for (const RWCollectable* p : inPlace_)
+        if (p == obj)
+            return true;
+    return false;
+}
+
+bool RWReadTable::Begin(RWCollectable* obj)
+{
+    if (depth_ == kMaxDepth)
+        return false;
+    inProgress_[depth_++] = obj;
+    return true;
+}
+
+void RWReadTable::End()
+{
+    if (depth_)
+        --depth_;
+}
+
+bool RWReadTable::IsInProgress(const RWCollectable* obj) const
+{
+    for (size_t i = 0; i < depth_; ++i)
+        if (inProgress_[i] == obj)
+            return true;
+    return false;
+}
+
+RWReadTable* RWReadTable::Current() { return t_readTable; }
+
+RWReadTableGuard::RWReadTableGuard() : table_(t_readTable), created_(false)
+{
+    if (!table_) {
+        table_ = t_readTable = new RWReadTable;
+        created_ = true;
+    }
+}
+
+RWReadTableGuard::~RWReadTableGuard()
+{
+    if (created_) {
+        t_readTable = nullptr;
+        delete table_;
+    }
+}

@@ -1,0 +1,89 @@
+// What one restore has read, indexed by the numbers the save gave out: the nil object
+// at 0, then every object and, behind each object whose class came by a new name, that
+// class's id. Every entry is tagged with what it holds, so that a back-reference can
+// only ever name an object and a name reference only ever a class id.
+//
+// The table also knows which objects are still being restored (their RestoreGuts has
+// not returned) and which were read in place into the caller's objects.
+#pragma once
+
+#include "foundation/RWCollectable.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class RWReadTable {
+public:
+    // Restores nest no deeper than this: a deeper graph is damage.
+    static const size_t kMaxDepth = 512;
+
+    RWReadTable();
+    ~RWReadTable();
+    RWReadTable(const RWReadTable&) = delete;
+    RWReadTable& operator=(const RWReadTable&) = delete;
+
+    uint32_t Entries() const { return count_; }
+    // Appends an object; inPlace marks one that belongs to the restore's caller.
+    void AppendObject(RWCollectable* obj, bool inPlace);
+    void AppendClassId(RWClassID id);
+    // Makes entry n name nothing (an object that was refused).
+    void Vacate(uint32_t n);
+
+    // The object at n; false when n is beyond the table or names no object.
+    bool ObjectAt(uint32_t n, RWCollectable*& obj) const;
+    // The class id at n; false when n is beyond the table or names no class id.
+    bool ClassIdAt(uint32_t n, RWClassID& id) const;
+    bool IsInPlace(const RWCollectable* obj) const;
+
+    // Brackets the RestoreGuts of obj; false, with nothing begun, when the nesting is
+    // too deep.
+    bool Begin(RWCollectable* obj);
+    void End();
+    bool IsInProgress(const RWCollectable* obj) const;
+
+    // Set when the data went out of step: the rest of the restore reads nothing.
+    bool Failed() const { return failed_; }
+    void SetFailed() { failed_ = true; }
+
+    // The calling thread's table, or null outside a restore.
+    static RWReadTable* Current();
+
+private:
+    enum class Kind : uint8_t { Object, ClassId, Vacant };
+    struct Entry {
+        RWCollectable* obj;
+        RWClassID id;
+        Kind kind;
+    };
+
+    void Append(const Entry& entry);
+
+    Entry* entries_;
+    uint32_t count_;
+    uint32_t capacity_;
+    // The objects whose RestoreGuts runs, outermost first.
+    RWCollectable* inProgress_[kMaxDepth];
+    size_t depth_;
+    // The few objects read in place, apart, so that asking about them stays cheap.
+    std::vector<const RWCollectable*> inPlace_;
+    bool failed_;
+};
+
+// Fetches the calling thread's read table, creating it when there is none; the guard
+// that created it deletes it and clears the slot.
+class RWReadTableGuard {
+public:
+    RWReadTableGuard();
+    ~RWReadTableGuard();
+    RWReadTableGuard(const RWReadTableGuard&) = delete;
+    RWReadTableGuard& operator=(const RWReadTableGuard&) = delete;
+
+    RWReadTable& Table() const { return *table_; }
+    // True for the outermost call, which opened the table.
+    bool Created() const { return created_; }
+
+private:
+    RWReadTable* table_;
+    bool created_;
+};

@@ -1,0 +1,265 @@
+#include "TestCollectables.h"
+
+#include "foundation/RWFactory.h"
+#include "foundation/RWHashTable.h"
+#include "foundation/RWIdentitySet.h"
+#include "foundation/RWSlistCollectablesStack.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+RWCollectable* MakeOne() { return new TestValue(1); }
+RWCollectable* MakeTwo() { return new TestValue(2); }
+RWCollectable* MakeNothing() { return nullptr; }
+
+// Ids far from every class of the module.
+const RWClassID kTestId = 0x7A10;
+const RWClassID kOtherTestId = 0x7A11;
+
+bool Registered(RWClassID id)
+{
+    for (const RWFactoryClass& c : RWFactoryClasses())
+        if (c.id == id)
+            return true;
+    return false;
+}
+
+// A name whose hash lands in the same bucket of a 64-bucket factory as the id.
+std::string NameInBucketOf(RWClassID id)
+{
+    for (int i = 0;; ++i) {
+        std::string name = "Colliding" + std::to_string(i);
+        if (RWStringID(name.c_str()).Hash() % RWHashTable::kDefaultBuckets == id % RWHashTable::kDefaultBuckets)
+            return name;
+    }
+}
+
+} // namespace
+
+TEST(RWFactory, FirstRegistrationOfAnIdOrANameStays)
+{
+    RWFactory factory;
+    factory.AddFunction(MakeOne, kTestId, "First");
+    factory.AddFunction(MakeTwo, kTestId, "First");
+    EXPECT_EQ(2u, factory.Entries());
+    EXPECT_EQ(MakeOne, factory.GetFunction(kTestId));
+    EXPECT_EQ(MakeOne, factory.GetFunction(RWStringID("First")));
+
+    // A new name for a known id: the id entry stays, the name entry is new.
+    factory.AddFunction(MakeTwo, kTestId, "Second");
+    EXPECT_EQ(3u, factory.Entries());
+    EXPECT_EQ(MakeOne, factory.GetFunction(kTestId));
+    EXPECT_EQ(MakeTwo, factory.GetFunction(RWStringID("Second")));
+    EXPECT_EQ(RWStringID("First"), factory.StringId(kTestId));
+    EXPECT_EQ(kTestId, factory.ClassIdOf("Second"));
+}
+
+TEST(RWFactory, UnknownIdsAndNamesGiveTheEmptyAnswers)
+{
+    RWFactory factory;
+    EXPECT_EQ(nullptr, factory.GetFunction(kTestId));
+    EXPECT_EQ(nullptr, factory.Create(kTestId));
+    EXPECT_EQ(nullptr, factory.Create(RWStringID("Nobody")));
+    EXPECT_EQ(RWStringID("NoID"), factory.StringId(kTestId));
+    EXPECT_TRUE(factory.StringId(kTestId).IsNoId());
+    EXPECT_EQ(0x8000, factory.ClassIdOf("Nobody"));
+
+    EXPECT_EQ(RWStringID("NoID"), RWFactoryStringId(kTestId));
+    EXPECT_EQ(0x8000, RWFactoryClassId("Nobody"));
+    EXPECT_EQ(nullptr, RWFactoryCreate(RWClassID(0x8000)));
+    EXPECT_EQ(nullptr, RWFactoryCreate(RWStringID("NoID")));
+}
+
+TEST(RWFactory, CreateCallsTheCreateFunction)
+{
+    RWFactory factory;
+    factory.AddFunction(MakeTwo, kTestId, "Two");
+    factory.AddFunction(MakeNothing, kOtherTestId, "Nothing");
+    std::unique_ptr<RWCollectable> byId(factory.Create(kTestId));
+    std::unique_ptr<RWCollectable> byName(factory.Create(RWStringID("Two")));
+    EXPECT_EQ(2, ValueOf(byId.get()));
+    EXPECT_EQ(2, ValueOf(byName.get()));
+    EXPECT_NE(byId.get(), byName.get());
+    EXPECT_EQ(nullptr, factory.Create(kOtherTestId));
+}
+
+TEST(RWFactory, RemoveFunctionRemovesOnlyTheEntryOfThatKind)
+{
+    RWFactory factory;
+    factory.AddFunction(MakeOne, kTestId, "One");
+    factory.RemoveFunction(kTestId);
+    EXPECT_EQ(1u, factory.Entries());
+    EXPECT_EQ(nullptr, factory.GetFunction(kTestId));
+    EXPECT_EQ(MakeOne, factory.GetFunction(RWStringID("One")));
+    factory.RemoveFunction(RWStringID("Other"));
+    EXPECT_EQ(1u, factory.Entries());
+    factory.RemoveFunction(RWStringID("One"));
+    EXPECT_TRUE(factory.IsEmpty());
+}
+
+TEST(RWFactory, EntriesByIdAndByNameNeverAnswerForEachOther)
+{
+    const std::string name = NameInBucketOf(kTestId);
+    const RWFactoryEntryById byId(kTestId, MakeOne, RWStringID(name.c_str()));
+    const RWFactoryEntryByName byName(kTestId, MakeOne, RWStringID(name.c_str()));
+    EXPECT_FALSE(byId.IsEqual(&byName));
+    EXPECT_FALSE(byName.IsEqual(&byId));
+    EXPECT_EQ(uint32_t(kTestId), byId.Hash());
+    EXPECT_EQ(RWStringID(name.c_str()).Hash(), byName.Hash());
+
+    // Only the name entry is left, in the bucket the id probes: the id finds nothing.
+    RWFactory factory;
+    factory.AddFunction(MakeOne, kTestId, name.c_str());
+    factory.RemoveFunction(kTestId);
+    EXPECT_EQ(nullptr, factory.GetFunction(kTestId));
+    EXPECT_TRUE(factory.StringId(kTestId).IsNoId());
+    factory.RemoveFunction(kTestId);
+    EXPECT_EQ(1u, factory.Entries());
+    EXPECT_EQ(kTestId, factory.ClassIdOf(name.c_str()));
+}
+
+TEST(RWFactory, ClassesListsTheIdEntries)
+{
+    RWFactory factory;
+    factory.AddFunction(MakeOne, kTestId, "One");
+    factory.AddFunction(MakeTwo, kOtherTestId, "Two");
+    std::vector<RWFactoryClass> classes = factory.Classes();
+    ASSERT_EQ(2u, classes.size());
+    std::sort(classes.begin(), classes.end(),
+              [](const RWFactoryClass& a, const RWFactoryClass& b) { return a.id < b.id; });
+    EXPECT_EQ(kTestId, classes[0].id);
+    EXPECT_EQ(RWStringID("One"), classes[0].name);
+    EXPECT_EQ(MakeOne, classes[0].create);
+    EXPECT_EQ(kOtherTestId, classes[1].id);
+}
+
+TEST(RWFactoryRegistry, TheRootAndTheCollectionsRegisterThemselves)
+{
+    const struct {
+        RWClassID id;
+        const char* name;
+    } classes[] = {{0x8007, "RWCollectable"},       {0x8033, "RWSlistCollectables"},
+                   {0x8036, "RWSlistCollectablesStack"}, {0x805E, "RWHashTable"},
+                   {0x802B, "RWSet"},               {0x8025, "RWIdentitySet"}};
+    for (const auto& c : classes) {
+        std::unique_ptr<RWCollectable> byId(RWFactoryCreate(c.id));
+        std::unique_ptr<RWCollectable> byName(RWFactoryCreate(RWStringID(c.name)));
+        ASSERT_NE(nullptr, byId) << c.name;
+        ASSERT_NE(nullptr, byName) << c.name;
+        EXPECT_EQ(c.id, byId->ClassId());
+        EXPECT_EQ(c.id, byName->ClassId());
+        EXPECT_EQ(RWStringID(c.name), RWFactoryStringId(c.id));
+        EXPECT_EQ(c.id, RWFactoryClassId(c.name));
+    }
+    std::unique_ptr<RWCollectable> table(RWFactoryCreate(RWHashTable::kClassId));
+    EXPECT_EQ(64u, static_cast<RWHashTable*>(table.get())->Buckets());
+}
+
+TEST(RWFactoryRegistry, RegistrationWithoutANameUsesTheUnnamedName)
+{
+    RWFactoryRegister(MakeOne, kTestId);
+    EXPECT_EQ(RWStringID("No_RWStringID"), RWFactoryStringId(kTestId));
+    std::unique_ptr<RWCollectable> made(RWFactoryCreate(kTestId));
+    EXPECT_EQ(1, ValueOf(made.get()));
+    RWFactoryUnregister(kTestId);
+    RWFactoryUnregister(RWStringID("No_RWStringID"));
+    EXPECT_FALSE(Registered(kTestId));
+    EXPECT_EQ(0x8000, RWFactoryClassId("No_RWStringID"));
+}
+
+TEST(RWFactoryRegistry, ARegistrationObjectLastsAsLongAsItLives)
+{
+    {
+        const RWFactoryRegistration registration(MakeTwo, kTestId, "ScopedTestClass");
+        EXPECT_TRUE(Registered(kTestId));
+        std::unique_ptr<RWCollectable> made(RWFactoryCreate(RWStringID("ScopedTestClass")));
+        EXPECT_EQ(2, ValueOf(made.get()));
+    }
+    EXPECT_FALSE(Registered(kTestId));
+    EXPECT_EQ(nullptr, RWFactoryCreate(RWStringID("ScopedTestClass")));
+    EXPECT_EQ(0x8000, RWFactoryClassId("ScopedTestClass"));
+}
+
+TEST(RWFactoryRegistry, TheLastUnregistrationDestroysTheFactory)
+{
+    const std::vector<RWFactoryClass> classes = RWFactoryClasses();
+    ASSERT_FALSE(classes.empty());
+    ASSERT_NE(nullptr, RWFactoryInstance());
+    for (const RWFactoryClass& c : classes) {
+        RWFactoryUnregister(c.id);
+        RWFactoryUnregister(c.name);
+    }
+    EXPECT_EQ(nullptr, RWFactoryInstance());
+    EXPECT_EQ(nullptr, RWFactoryCreate(RWCollectable::kClassId));
+    EXPECT_TRUE(RWFactoryStringId(RWCollectable::kClassId).IsNoId());
+    EXPECT_TRUE(RWFactoryClasses().empty());
+    EXPECT_EQ(nullptr, RWFactoryInstance()); // lookups do not bring it back
+
+    RWFactory* fresh = GetFactory();
+    ASSERT_NE(nullptr, fresh);
+    EXPECT_TRUE(fresh->IsEmpty());
+    EXPECT_EQ(fresh, RWFactoryInstance());
+
+    for (const RWFactoryClass& c : classes)
+        RWFactoryRegister(c.create, c.id, c.name);
+    EXPECT_EQ(classes.size(), RWFactoryClasses().size());
+    std::unique_ptr<RWCollectable> made(RWFactoryCreate(RWCollectable::kClassId));
+    EXPECT_NE(nullptr, made);
+}
+
+TEST(RWFactoryRegistry, ThreadsRegisterLookUpAndUnregisterAtOnce)
+{
+    const int kThreads = 4;
+    const int kRounds = 300;
+    std::vector<int> failures(kThreads, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([t, &failures] {
+            const RWClassID id = RWClassID(0x7B00 + t);
+            const std::string name = "ThreadClass" + std::to_string(t);
+            for (int i = 0; i < kRounds; ++i) {
+                RWFactoryRegister(MakeOne, id, name.c_str());
+                std::unique_ptr<RWCollectable> made(RWFactoryCreate(id));
+                if (ValueOf(made.get()) != 1 || RWFactoryClassId(name.c_str()) != id)
+                    ++failures[t];
+                std::unique_ptr<RWCollectable> root(RWFactoryCreate(RWCollectable::kClassId));
+                if (!root)
+                    ++failures[t];
+                RWFactoryUnregister(id);
+                RWFactoryUnregister(RWStringID(name.c_str()));
+            }
+        });
+    }
+    for (std::thread& t : threads)
+        t.join();
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_EQ(0, failures[t]) << t;
+        EXPECT_FALSE(Registered(RWClassID(0x7B00 + t)));
+    }
+}
+
+// The module registers every class from static objects when it loads and unregisters
+// them when it unloads; the locks and the factory must survive any order of those.
+TEST(RWFactoryModule, LoadsAndUnloadsRepeatedly)
+{
+    const char* build = std::getenv("QZ_BUILD_DIR");
+    if (!build)
+        GTEST_SKIP() << "QZ_BUILD_DIR not set";
+    std::string path = std::string("Z:") + build + "/src/entry/module/qzui32.dll";
+    std::replace(path.begin(), path.end(), '/', '\\');
+    for (int i = 0; i < 3; ++i) {
+        HMODULE module = LoadLibraryA(path.c_str());
+        ASSERT_NE(nullptr, module) << path << " error " << GetLastError();
+        EXPECT_TRUE(FreeLibrary(module));
+    }
+}

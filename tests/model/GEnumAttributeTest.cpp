@@ -1,0 +1,255 @@
+#include "model/GEnumAttribute.h"
+
+#include "model/MPersistentComposite.h"
+#include "ModelTestObjects.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// An enumeration of value choices 0 to n - 1, all with the id of the enumeration.
+GEnumAttribute* Choices(long id, uint16_t n)
+{
+    GEnumAttribute* enumeration = new GEnumAttribute(id);
+    for (uint16_t v = 0; v < n; ++v)
+        enumeration->Add(new GValueAttribute(v, id));
+    return enumeration;
+}
+
+// The value of the current choice, -1 when there is none.
+int CurrentValue(const GEnumAttribute& enumeration)
+{
+    const GObjectBase* current = enumeration.GetCurrent();
+    return current ? static_cast<const GValueAttribute*>(current)->GetValue() : -1;
+}
+
+} // namespace
+
+TEST(GEnumAttributeAdd, TheFirstChoiceBecomesCurrentAndFixesTheClass)
+{
+    GEnumAttribute enumeration(1);
+    EXPECT_EQ(nullptr, enumeration.GetCurrent());
+    GValueAttribute* first = new GValueAttribute(0, 1);
+    enumeration.Add(first);
+    EXPECT_EQ(first, enumeration.GetCurrent());
+    EXPECT_EQ(GValueAttribute::kClassId, enumeration.GetChoiceClassId());
+    enumeration.Add(new GValueAttribute(1, 1));
+    EXPECT_EQ(first, enumeration.GetCurrent());
+    EXPECT_EQ(2u, enumeration.Entries());
+}
+
+TEST(GEnumAttributeAdd, RefusedChoicesAreDeleted)
+{
+    int deletions = 0;
+    GEnumAttribute enumeration(1);
+    enumeration.Add(new GValueAttribute(0, 1));
+    enumeration.Add(new TrackedValue(0, 1, &deletions));
+    EXPECT_EQ(1, deletions);
+    enumeration.Add(new GStringAttribute("x", 1));
+    enumeration.Add(new TrackedObject(1, &deletions));
+    EXPECT_EQ(2, deletions);
+    EXPECT_EQ(1u, enumeration.Entries());
+}
+
+TEST(GEnumAttributeAdd, TestsTheKindBeforeMakingAChoiceCurrent)
+{
+    int deletions = 0;
+    GEnumAttribute enumeration(1);
+    enumeration.Add(new TrackedObject(1, &deletions));
+    EXPECT_EQ(1, deletions);
+    EXPECT_EQ(nullptr, enumeration.GetCurrent());
+    EXPECT_EQ(0, enumeration.GetChoiceClassId());
+}
+
+TEST(GEnumAttributeAdd, NeverDeletesARefusedChoiceThatOthersHold)
+{
+    int deletions = 0;
+    MPersistentComposite other;
+    TrackedValue* shared = new TrackedValue(0, 1, &deletions);
+    other.Add(shared);
+    GEnumAttribute enumeration(1);
+    enumeration.Add(new GValueAttribute(0, 1));
+    enumeration.Add(shared);
+    EXPECT_EQ(0, deletions);
+    EXPECT_EQ(0, shared->References());
+    enumeration.Add(&enumeration);
+    EXPECT_EQ(1u, enumeration.Entries());
+}
+
+TEST(GEnumAttributeRemove, RemovingTheCurrentChoiceMakesTheFirstCurrent)
+{
+    GEnumAttribute* enumeration = Choices(1, 3);
+    enumeration->SelectNext();
+    enumeration->SelectNext();
+    EXPECT_EQ(2, CurrentValue(*enumeration));
+    delete enumeration->Remove(enumeration->GetCurrent());
+    EXPECT_EQ(0, CurrentValue(*enumeration));
+    delete enumeration->Remove(enumeration->At(1));
+    EXPECT_EQ(0, CurrentValue(*enumeration));
+    delete enumeration->Remove(enumeration->GetCurrent());
+    EXPECT_EQ(nullptr, enumeration->GetCurrent());
+    EXPECT_EQ(nullptr, enumeration->Remove(nullptr));
+    delete enumeration;
+}
+
+TEST(GEnumAttributeRemove, ASharedCurrentChoiceIsFollowedToo)
+{
+    GEnumAttribute* enumeration = Choices(1, 3);
+    enumeration->SelectNext();
+    GObjectBase* current = enumeration->GetCurrent();
+    MPersistentComposite other;
+    other.Add(current);
+    GObjectBase* removed = enumeration->Remove(current);
+    ASSERT_NE(nullptr, removed);
+    EXPECT_NE(current, removed);
+    EXPECT_EQ(0, CurrentValue(*enumeration));
+    EXPECT_NE(current, enumeration->GetCurrent());
+    delete removed;
+    delete enumeration;
+}
+
+TEST(GEnumAttributeRemove, ByIdAndClassIdAndAll)
+{
+    GEnumAttribute* enumeration = Choices(1, 2);
+    GObjectBase* removed = enumeration->RemoveById(1);
+    ASSERT_NE(nullptr, removed);
+    EXPECT_EQ(1, CurrentValue(*enumeration));
+    delete removed;
+    removed = enumeration->RemoveByClassId(GValueAttribute::kClassId);
+    ASSERT_NE(nullptr, removed);
+    EXPECT_EQ(nullptr, enumeration->GetCurrent());
+    delete removed;
+    delete enumeration;
+    GEnumAttribute* full = Choices(1, 3);
+    full->RemoveAll();
+    EXPECT_EQ(nullptr, full->GetCurrent());
+    EXPECT_EQ(0u, full->Entries());
+    delete full;
+}
+
+TEST(GEnumAttributeReplace, AReplacedCurrentChoiceIsFollowed)
+{
+    GEnumAttribute* enumeration = Choices(1, 3);
+    enumeration->SelectNext();
+    GValueAttribute replacement(7, 1);
+    EXPECT_EQ(1, enumeration->Replace(enumeration->GetCurrent(), &replacement));
+    EXPECT_EQ(7, CurrentValue(*enumeration));
+    EXPECT_EQ(enumeration->At(1), enumeration->GetCurrent());
+    EXPECT_EQ(1, enumeration->ReplaceById(1, &replacement));
+    EXPECT_EQ(7, CurrentValue(*enumeration));
+    EXPECT_EQ(enumeration->At(1), enumeration->GetCurrent());
+    delete enumeration;
+}
+
+TEST(GEnumAttributeSelect, NextAndPreviousStopAtTheEnds)
+{
+    GEnumAttribute* enumeration = Choices(1, 3);
+    enumeration->SelectPrevious();
+    EXPECT_EQ(0, CurrentValue(*enumeration));
+    enumeration->SelectNext();
+    EXPECT_EQ(1, CurrentValue(*enumeration));
+    enumeration->SelectNext();
+    enumeration->SelectNext();
+    EXPECT_EQ(2, CurrentValue(*enumeration));
+    enumeration->SelectPrevious();
+    EXPECT_EQ(1, CurrentValue(*enumeration));
+    delete enumeration;
+    GEnumAttribute empty;
+    empty.SelectNext();
+    empty.SelectPrevious();
+    EXPECT_EQ(nullptr, empty.GetCurrent());
+}
+
+TEST(GEnumAttributeSelect, SetCurrentFindsAnEqualChoice)
+{
+    GEnumAttribute* enumeration = Choices(1, 3);
+    GValueAttribute probe(2, 1);
+    EXPECT_EQ(enumeration->At(2), enumeration->SetCurrent(&probe));
+    EXPECT_EQ(2, CurrentValue(*enumeration));
+    GValueAttribute absent(9, 1);
+    EXPECT_EQ(nullptr, enumeration->SetCurrent(&absent));
+    EXPECT_EQ(nullptr, enumeration->SetCurrent(nullptr));
+    EXPECT_EQ(2, CurrentValue(*enumeration));
+    delete enumeration;
+}
+
+TEST(GEnumAttributeCopy, ACopySharesTheCurrentChoice)
+{
+    GEnumAttribute* enumeration = Choices(1, 3);
+    enumeration->SelectNext();
+    GEnumAttribute* copy = enumeration->Copy();
+    EXPECT_EQ(enumeration->GetCurrent(), copy->GetCurrent());
+    EXPECT_EQ(enumeration->GetChoiceClassId(), copy->GetChoiceClassId());
+    EXPECT_TRUE(copy->IsSame(enumeration));
+    delete copy;
+    GEnumAttribute empty(4);
+    GEnumAttribute emptyCopy(empty);
+    EXPECT_EQ(nullptr, emptyCopy.GetCurrent());
+    delete enumeration;
+}
+
+TEST(GEnumAttributeCopy, ADeepCopyKeepsTheSelection)
+{
+    GEnumAttribute* enumeration = Choices(1, 3);
+    enumeration->SelectNext();
+    enumeration->SelectNext();
+    GObjectBase* deep = enumeration->DeepCopy();
+    ASSERT_EQ(GEnumAttribute::kClassId, deep->ClassId());
+    GEnumAttribute* copy = static_cast<GEnumAttribute*>(deep);
+    EXPECT_EQ(2, CurrentValue(*copy));
+    EXPECT_NE(enumeration->GetCurrent(), copy->GetCurrent());
+    EXPECT_EQ(copy->At(2), copy->GetCurrent());
+    EXPECT_TRUE(copy->IsSame(enumeration));
+    delete deep;
+    GEnumAttribute none(3);
+    GEnumAttribute* noneCopy = none.DeepCopy();
+    EXPECT_EQ(nullptr, noneCopy->GetCurrent());
+    delete noneCopy;
+    delete enumeration;
+}
+
+TEST(GEnumAttributeCompare, TheCurrentChoiceCounts)
+{
+    GEnumAttribute* a = Choices(1, 3);
+    GEnumAttribute* b = Choices(1, 3);
+    EXPECT_TRUE(a->IsSame(b));
+    b->SelectNext();
+    EXPECT_TRUE(a->Differs(b));
+    GEnumAttribute emptyA(1);
+    GEnumAttribute emptyB(1);
+    EXPECT_TRUE(emptyA.IsSame(&emptyB));
+    EXPECT_TRUE(emptyA.Differs(a));
+    delete a;
+    delete b;
+}
+
+TEST(GEnumAttributeApply, CallsApplyEnumAndMarksItselfApplied)
+{
+    RecordingPeripheral peripheral;
+    peripheral.Answer(6, 33);
+    GEnumAttribute* enumeration = Choices(6, 2);
+    EXPECT_EQ(33, enumeration->ApplyTo(peripheral));
+    EXPECT_EQ((std::vector<std::string>{"ApplyEnum 6"}), peripheral.visits);
+    EXPECT_EQ(0, enumeration->GetStateWord());
+    delete enumeration;
+}
+
+TEST(GEnumAttributeAssign, DoesNothing)
+{
+    GEnumAttribute* enumeration = Choices(6, 2);
+    GEnumAttribute* other = Choices(6, 3);
+    EXPECT_EQ(0, enumeration->Assign(other));
+    EXPECT_EQ(2u, enumeration->Entries());
+    delete other;
+    delete enumeration;
+}
+
+TEST(GEnumAttributeKind, AnswersForTheWholeChain)
+{
+    GEnumAttribute enumeration;
+    EXPECT_EQ(764, enumeration.ClassId());
+    EXPECT_EQ(764, enumeration.StorageClassId());
+    for (RWClassID id : {764, 757, 753, 751})
+        EXPECT_TRUE(enumeration.IsKindOf(id)) << id;
+    EXPECT_FALSE(enumeration.IsKindOf(752));
+}

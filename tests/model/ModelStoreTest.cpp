@@ -1,0 +1,465 @@
+// Whole model trees on a binary file and on every typed stream kind: round trips,
+// stored sizes, sharing, and crafted data that must fail cleanly.
+#include "foundation/RWErrorHandler.h"
+#include "model/GAttributeComposite.h"
+#include "model/GCountedPtr.h"
+#include "model/GDisplayStringAttribute.h"
+#include "model/GValue32Attribute.h"
+#include "model/MPersistentComposite.h"
+#include "ModelTestObjects.h"
+#include "StoredForms.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+// The four media a tree is stored on.
+enum class Medium { File, Portable, Binary, Endian };
+const Medium kAllMedia[] = {Medium::File, Medium::Portable, Medium::Binary, Medium::Endian};
+
+std::ostream& operator<<(std::ostream& os, Medium medium)
+{
+    static const char* const kNames[] = {"File", "Portable", "Binary", "Endian"};
+    return os << kNames[static_cast<int>(medium)];
+}
+
+StreamKind KindOf(Medium medium) { return static_cast<StreamKind>(static_cast<int>(medium) - 1); }
+
+// The tree saved whole on the medium and read back; the caller owns the result.
+RWCollectable* RoundTrip(Medium medium, const RWCollectable* root)
+{
+    if (medium == Medium::File)
+        return RestoredFromBytes(SavedBytes(root));
+    return StreamedGraph(KindOf(medium), root);
+}
+
+std::unique_ptr<GObjectBase> RoundTripModel(Medium medium, const GObjectBase* root)
+{
+    RWCollectable* back = RoundTrip(medium, root);
+    GObjectBase* model = dynamic_cast<GObjectBase*>(back);
+    if (!model)
+        delete back;
+    return std::unique_ptr<GObjectBase>(model);
+}
+
+// Writes stored data item by item, so that crafted data reads the same on every medium.
+class Craft {
+public:
+    virtual ~Craft() = default;
+    virtual void U16(uint16_t value) = 0;
+    virtual void U32(uint32_t value) = 0;
+    // A new object of the class; its fields follow, then Close.
+    virtual void Open(RWClassID classId) = 0;
+    virtual void Close() = 0;
+    // A reference to the object with that number (0 is the nil object).
+    virtual void Back(uint32_t number) = 0;
+    virtual void Text(const RWCString& text) = 0;
+
+    void Root(uint32_t id) { U32(1), U32(id), U32(0); }
+    void AttributePart(uint32_t id) { Root(id), U32(1), U32(1); }
+    void Value(uint32_t id, uint16_t value)
+    {
+        Open(GValueAttribute::kClassId);
+        AttributePart(id);
+        U32(1);
+        U16(value);
+        Close();
+    }
+    // An enumeration with id 1 and one value choice; current writes its current choice.
+    void Enumeration(const std::function<void()>& current)
+    {
+        Open(GEnumAttribute::kClassId);
+        AttributePart(1);
+        U32(1);
+        U32(1);
+        Value(1, 7);
+        U32(1);
+        current();
+        U16(GValueAttribute::kClassId);
+        Close();
+    }
+    // Opens a persistent composite whose members follow; then Close.
+    void Composite(uint32_t id, uint32_t count)
+    {
+        Open(MPersistentComposite::kClassId);
+        Root(id);
+        U32(1);
+        U32(count);
+    }
+};
+
+class FileCraft : public Craft {
+public:
+    explicit FileCraft(RWBinaryFile& file) : file_(file) { U32(0x8888); }
+    void U16(uint16_t value) override { file_.Write(value); }
+    void U32(uint32_t value) override { file_.Write(value); }
+    void Open(RWClassID classId) override { U16(classId); }
+    void Close() override {}
+    void Back(uint32_t number) override { U16(0xFFFF), U32(number); }
+    void Text(const RWCString& text) override { text.SaveOn(file_); }
+
+private:
+    RWBinaryFile& file_;
+};
+
+class StreamCraft : public Craft {
+public:
+    explicit StreamCraft(RWDataOutStream& stream) : stream_(stream) {}
+    void U16(uint16_t value) override { stream_ << static_cast<unsigned short>(value); }
+    void U32(uint32_t value) override { stream_ << static_cast<unsigned int>(value); }
+    void Open(RWClassID classId) override { stream_ << ':' << static_cast<unsigned short>(classId) << '{'; }
+    void Close() override { stream_ << '}'; }
+    void Back(uint32_t number) override { stream_ << '@' << static_cast<int>(number); }
+    void Text(const RWCString& text) override { text.SaveOn(stream_); }
+
+private:
+    RWDataOutStream& stream_;
+};
+
+// Reads one reference from crafted data on the medium; the caller owns the result.
+std::unique_ptr<GObjectBase> ReadCrafted(Medium medium, const std::function<void(Craft&)>& build)
+{
+    RWCollectable* back = nullptr;
+    if (medium == Medium::File) {
+        TempPath path(ThreadFileName("crafted.bin"));
+        {
+            RWBinaryFile file(path.c_str(), "wb+");
+            FileCraft craft(file);
+            build(craft);
+        }
+        back = RestoredFromBytes(FileBytes(path.str()));
+    } else {
+        const std::string text = StreamTextOf(KindOf(medium), [&](RWDataOutStream& s) {
+            StreamCraft craft(s);
+            build(craft);
+        });
+        ReadStreamText(KindOf(medium), text, [&](RWDataInStream& s) { s >> back; });
+    }
+    GObjectBase* model = dynamic_cast<GObjectBase*>(back);
+    if (!model)
+        delete back;
+    return std::unique_ptr<GObjectBase>(model);
+}
+
+// A tree that uses every stored class: nested composites, an enumeration, leaves of
+// each attribute class and a member held twice.
+MPersistentComposite* SampleTree()
+{
+    MPersistentComposite* root = new MPersistentComposite(1);
+    GAttributeComposite* settings = new GAttributeComposite(2);
+    settings->Add(new GValueAttribute(0x1234, 10));
+    settings->Add(new GValue32Attribute(0x89ABCDEF, 11));
+    settings->Add(new GRangeAttribute(-3, 300, 5, 150, 12));
+    settings->Add(new GStringAttribute("name", 13));
+    settings->Add(new GDisplayStringAttribute(14, 2001, "Letter", "8.5 x 11"));
+    GEnumAttribute* paper = new GEnumAttribute(15);
+    for (uint16_t v = 1; v <= 3; ++v)
+        paper->Add(new GValueAttribute(v, 15));
+    paper->SelectNext();
+    settings->Add(paper);
+    settings->SetStateWord(0);
+    GDisplayString* shared = new GDisplayString(7, "shared", "");
+    root->Add(settings);
+    root->Add(shared);
+    root->Add(new MPersistentComposite(3));
+    root->Add(shared);
+    return root;
+}
+
+} // namespace
+
+TEST(ModelStore, EveryRegisteredClassStoresTheSizeItPredicts)
+{
+    ExpectStoreSizesOfRegisteredClasses();
+}
+
+TEST(ModelStore, ACompositeStoresItsMembersAfterItsOwnFields)
+{
+    MPersistentComposite composite(5);
+    composite.SetSerial(0x10);
+    GValueAttribute* value = new GValueAttribute(0x0102, 7);
+    value->SetSerial(0x20);
+    composite.Add(value);
+    const std::vector<uint8_t> expected = {
+        0x88, 0x88, 0x00, 0x00,                                                 // lead-in
+        0xF0, 0x02,                                                             // class 752
+        0x01, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00, // root part
+        0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,                         // version, count
+        0xFB, 0x02,                                                             // class 763
+        0x01, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0x20, 0x00, 0x00, 0x00, //
+        0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,                         //
+        0x01, 0x00, 0x00, 0x00, 0x02, 0x01,                                     //
+    };
+    EXPECT_EQ(expected, SavedBytes(&composite));
+    EXPECT_EQ(expected.size(), composite.RecursiveStoreSize());
+}
+
+TEST(ModelStore, AValueAttributeIsTwentySixBytesAfterItsClassId)
+{
+    GValueAttribute value(1, 2);
+    EXPECT_EQ(4u + 2 + 26, SavedBytes(&value).size());
+    EXPECT_EQ(4u + 2 + 26, value.RecursiveStoreSize());
+}
+
+TEST(ModelStore, SizesOfFilledTreesMatchTheBytes)
+{
+    std::unique_ptr<MPersistentComposite> tree(SampleTree());
+    EXPECT_TRUE(StoreSizeMatches(*tree));
+    EXPECT_TRUE(StoreSizeMatches(*tree->FindById(2)));
+    EXPECT_TRUE(StoreSizeMatches(*tree->FindById(15)));
+    GEnumAttribute empty(4);
+    EXPECT_TRUE(StoreSizeMatches(empty));
+    GDisplayStringAttribute display(1, 2, "a", "bc");
+    EXPECT_TRUE(StoreSizeMatches(display));
+}
+
+TEST(ModelStore, TreesRoundTripOnEveryMedium)
+{
+    std::unique_ptr<MPersistentComposite> tree(SampleTree());
+    for (Medium medium : kAllMedia) {
+        std::unique_ptr<GObjectBase> back = RoundTripModel(medium, tree.get());
+        ASSERT_TRUE(back) << medium;
+        EXPECT_EQ(MPersistentComposite::kClassId, back->ClassId()) << medium;
+        EXPECT_TRUE(back->IsSame(tree.get())) << medium;
+        EXPECT_EQ(tree->GetSerial(), back->GetSerial()) << medium;
+        EXPECT_EQ(tree->TotalEntries(), back->TotalEntries()) << medium;
+        GObjectBase* settings = back->FindById(2);
+        ASSERT_NE(nullptr, settings);
+        EXPECT_EQ(0, static_cast<GAttribute*>(settings)->GetStateWord()) << medium;
+        const GDisplayStringAttribute* display = static_cast<GDisplayStringAttribute*>(back->FindById(14));
+        EXPECT_EQ("8.5 x 11", std::string(display->GetDisplayString().GetAltText().Data())) << medium;
+        EXPECT_EQ(-1, back->References());
+    }
+}
+
+TEST(ModelStore, AMemberHeldTwiceComesBackAsOneSharedObject)
+{
+    std::unique_ptr<MPersistentComposite> tree(SampleTree());
+    for (Medium medium : kAllMedia) {
+        std::unique_ptr<GObjectBase> back = RoundTripModel(medium, tree.get());
+        ASSERT_TRUE(back) << medium;
+        MPersistentComposite* root = static_cast<MPersistentComposite*>(back.get());
+        ASSERT_EQ(4u, root->Entries()) << medium;
+        EXPECT_EQ(root->At(1), root->At(3)) << medium;
+        EXPECT_EQ(1, root->At(1)->References()) << medium;
+    }
+}
+
+TEST(ModelStore, AnEnumerationComesBackWithItsOwnMemberCurrent)
+{
+    std::unique_ptr<MPersistentComposite> tree(SampleTree());
+    for (Medium medium : kAllMedia) {
+        std::unique_ptr<GObjectBase> back = RoundTripModel(medium, tree.get());
+        ASSERT_TRUE(back) << medium;
+        GEnumAttribute* paper = static_cast<GEnumAttribute*>(back->FindById(15));
+        ASSERT_NE(nullptr, paper);
+        ASSERT_EQ(3u, paper->Entries());
+        EXPECT_EQ(paper->At(1), paper->GetCurrent()) << medium;
+        EXPECT_EQ(GValueAttribute::kClassId, paper->GetChoiceClassId()) << medium;
+    }
+}
+
+TEST(ModelStore, ACountedPointerStoresItsObjectAsAReference)
+{
+    for (Medium medium : kAllMedia) {
+        GCountedPtr pointer(new GValueAttribute(4, 5));
+        GCountedPtr back(new GObjectBase(9));
+        if (medium == Medium::File) {
+            const std::vector<uint8_t> bytes = GutsBytes(pointer);
+            EXPECT_EQ(pointer.BinaryStoreSize(), bytes.size());
+            RestoreGutsFrom(back, bytes);
+        } else {
+            EXPECT_TRUE(StreamGutsInto(KindOf(medium), pointer, back)) << medium;
+        }
+        ASSERT_FALSE(back.IsNull()) << medium;
+        EXPECT_TRUE(back->IsSame(pointer.Get())) << medium;
+        EXPECT_EQ(0, back->References());
+        GCountedPtr none;
+        if (medium == Medium::File) {
+            EXPECT_EQ(none.BinaryStoreSize(), GutsBytes(none).size());
+            RestoreGutsFrom(back, GutsBytes(none));
+        } else {
+            StreamGutsInto(KindOf(medium), none, back);
+        }
+        EXPECT_TRUE(back.IsNull()) << medium;
+    }
+}
+
+TEST(ModelStoreCrafted, AHugeMemberCountEndsWithTheData)
+{
+    for (Medium medium : kAllMedia) {
+        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
+            c.Composite(1, 0xFFFFFFFF);
+            c.Value(2, 3);
+            c.Value(3, 4);
+        });
+        ASSERT_TRUE(back) << medium;
+        EXPECT_EQ(2u, back->Entries()) << medium;
+    }
+}
+
+TEST(ModelStoreCrafted, NilMembersAreSkipped)
+{
+    for (Medium medium : kAllMedia) {
+        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
+            c.Composite(1, 3);
+            c.Back(0);
+            c.Value(2, 3);
+            c.Back(0);
+            c.Close();
+        });
+        ASSERT_TRUE(back) << medium;
+        EXPECT_EQ(1u, back->Entries()) << medium;
+        EXPECT_EQ(2, back->FindById(2)->GetId());
+    }
+}
+
+TEST(ModelStoreCrafted, ACompositeNeverAdoptsItself)
+{
+    for (Medium medium : kAllMedia) {
+        RWErrorCapture capture;
+        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
+            c.Composite(1, 2);
+            c.Value(2, 3);
+            c.Back(1);
+            c.Close();
+        });
+        ASSERT_TRUE(back) << medium;
+        EXPECT_EQ(1u, back->Entries()) << medium;
+        EXPECT_EQ(-1, back->References()) << medium;
+        EXPECT_FALSE(capture.Empty()) << medium;
+    }
+}
+
+TEST(ModelStoreCrafted, ACompositeNeverAdoptsAnAncestor)
+{
+    for (Medium medium : kAllMedia) {
+        RWErrorCapture capture;
+        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
+            c.Composite(1, 1);
+            c.Composite(2, 1);
+            c.Back(1);
+            c.Close();
+            c.Close();
+        });
+        ASSERT_TRUE(back) << medium;
+        EXPECT_EQ(-1, back->References()) << medium;
+        GObjectBase* inner = back->FindById(2);
+        ASSERT_NE(nullptr, inner) << medium;
+        EXPECT_EQ(0u, inner->Entries()) << medium;
+        EXPECT_FALSE(capture.Empty()) << medium;
+    }
+}
+
+TEST(ModelStoreCrafted, OnlyModelObjectsBecomeMembers)
+{
+    for (Medium medium : kAllMedia) {
+        RWErrorCapture capture;
+        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
+            c.Composite(1, 1);
+            c.Open(RWCollectable::kClassId);
+            c.Close();
+            c.Close();
+        });
+        ASSERT_TRUE(back) << medium;
+        EXPECT_EQ(0u, back->Entries()) << medium;
+        EXPECT_FALSE(capture.Empty()) << medium;
+    }
+}
+
+TEST(ModelStoreCrafted, AnEmbeddedDisplayStringIsNeverAdopted)
+{
+    for (Medium medium : kAllMedia) {
+        RWErrorCapture capture;
+        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
+            c.Composite(1, 2);
+            c.Open(GDisplayStringAttribute::kClassId); // number 2
+            c.AttributePart(5);
+            c.U32(1);
+            c.Open(GDisplayString::kClassId); // number 3, read into the attribute
+            c.Root(0);
+            c.U32(1);
+            c.Text("alt");
+            c.Text("text");
+            c.U16(9);
+            c.Close();
+            c.Close();
+            c.Back(3);
+            c.Close();
+        });
+        ASSERT_TRUE(back) << medium;
+        EXPECT_EQ(1u, back->Entries()) << medium;
+        EXPECT_EQ(9, static_cast<GDisplayStringAttribute*>(back->FindById(5))->GetDisplayString().GetStringId());
+        EXPECT_FALSE(capture.Empty()) << medium;
+    }
+}
+
+TEST(ModelStoreCrafted, AForeignCurrentChoiceIsRefused)
+{
+    for (Medium medium : kAllMedia) {
+        RWErrorCapture capture;
+        // A current choice that is no member.
+        std::unique_ptr<GObjectBase> back =
+            ReadCrafted(medium, [](Craft& c) { c.Enumeration([&] { c.Value(1, 8); }); });
+        ASSERT_TRUE(back) << medium;
+        GEnumAttribute* enumeration = static_cast<GEnumAttribute*>(back.get());
+        EXPECT_EQ(1u, enumeration->Entries()) << medium;
+        EXPECT_EQ(nullptr, enumeration->GetCurrent()) << medium;
+        EXPECT_FALSE(capture.Empty()) << medium;
+    }
+}
+
+TEST(ModelStoreCrafted, ACurrentChoiceNamingTheEnumerationIsRefused)
+{
+    for (Medium medium : kAllMedia) {
+        RWErrorCapture capture;
+        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) { c.Enumeration([&] { c.Back(1); }); });
+        ASSERT_TRUE(back) << medium;
+        EXPECT_EQ(nullptr, static_cast<GEnumAttribute*>(back.get())->GetCurrent()) << medium;
+        EXPECT_FALSE(capture.Empty()) << medium;
+    }
+}
+
+TEST(ModelStoreCrafted, EveryTruncationOfATreeFailsCleanly)
+{
+    std::unique_ptr<MPersistentComposite> tree(SampleTree());
+    const std::vector<uint8_t> bytes = SavedBytes(tree.get());
+    RWErrorCapture capture;
+    for (size_t n = 0; n < bytes.size(); ++n) {
+        std::unique_ptr<RWCollectable> back(RestoredFromBytes(std::vector<uint8_t>(bytes.begin(), bytes.begin() + n)));
+        if (back) {
+            EXPECT_LT(static_cast<GObjectBase*>(back.get())->TotalEntries(), tree->TotalEntries() + 1);
+        }
+    }
+}
+
+TEST(ModelStoreCrafted, EveryTruncationOfAStreamFailsCleanly)
+{
+    std::unique_ptr<MPersistentComposite> tree(SampleTree());
+    RWErrorCapture capture;
+    for (StreamKind kind : kAllStreamKinds) {
+        const std::string text = StreamTextOf(kind, [&](RWDataOutStream& s) { s << tree.get(); });
+        for (size_t n = 0; n < text.size(); n += 7) {
+            RWCollectable* back = nullptr;
+            ReadStreamText(kind, text.substr(0, n), [&](RWDataInStream& s) { s >> back; });
+            delete back;
+        }
+    }
+}
+
+TEST(ModelStoreVersion, ACompositeOfAnotherVersionKeepsItsMembers)
+{
+    MPersistentComposite stored(1);
+    stored.Add(new GValueAttribute(1, 2));
+    std::vector<uint8_t> bytes = GutsBytes(stored);
+    bytes[12] = 2;
+    MPersistentComposite target(3);
+    target.Add(new GValueAttribute(5, 6));
+    RestoreGutsFrom(target, bytes);
+    EXPECT_EQ(1, target.GetId());
+    ASSERT_EQ(1u, target.Entries());
+    EXPECT_EQ(6, target.At(0)->GetId());
+}
