@@ -1,5 +1,6 @@
 #include "model/GBinaryData.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 
@@ -7,6 +8,8 @@
 #include <new>
 
 namespace {
+
+const RWClassRegistration<GBinaryData> g_registration("GBinaryData");
 
 // The bytes go one item at a time on a typed stream, in one block on a file.
 bool ReadBytes(RWBinaryFile& file, uint8_t* bytes, uint32_t n)

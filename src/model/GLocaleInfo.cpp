@@ -1,8 +1,11 @@
 #include "model/GLocaleInfo.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
 
 namespace {
+
+const RWClassRegistration<GLocaleInfo> g_registration("GLocaleInfo");
 
 struct NumberField {
     const char* name;

@@ -1,10 +1,13 @@
 #include "model/GPMDVersionInfo.h"
 
 #include "foundation/RWErrorHandler.h"
+#include "foundation/RWFactory.h"
 #include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 
 namespace {
+
+const RWClassRegistration<GPMDVersionInfo> g_registration("GPMDVersionInfo");
 
 // The list's first room.
 const size_t kFirstCapacity = 64;

@@ -1,6 +1,13 @@
 #include "model/GPMLDescriptor.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
+
+namespace {
+
+const RWClassRegistration<GPMLDescriptor> g_registration("GPMLDescriptor");
+
+} // namespace
 
 // The stored forms of the wide name, found by the field readers and writers.
 inline bool GReadField(RWBinaryFile& file, RWWString& value) { return value.RestoreFrom(file); }

@@ -1,6 +1,13 @@
 #include "model/GResourceMapping.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
+
+namespace {
+
+const RWClassRegistration<GResourceMapping> g_registration("GResourceMapping");
+
+} // namespace
 
 GResourceMapping::GResourceMapping() : resource_(kNoResource), firstCode_(0), secondCode_(0) {}
 

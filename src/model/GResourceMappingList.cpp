@@ -1,8 +1,11 @@
 #include "model/GResourceMappingList.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GCountedPtr.h"
 
 namespace {
+
+const RWClassRegistration<GResourceMappingList> g_registration("GResourceMappingList");
 
 // The member of slot as a mapping, or null.
 const GResourceMapping* MappingIn(GCountedPtr* slot)
@@ -34,7 +37,7 @@ int HasResource(GCountedPtr* slot, void* resource)
 } // namespace
 
 GResourceMappingList::GResourceMappingList() {}
-GResourceMappingList::GResourceMappingList(const long& id) : MPersistentComposite(id) {}
+GResourceMappingList::GResourceMappingList(const long& id) : MVersionedComposite(id) {}
 GResourceMappingList::~GResourceMappingList() {}
 
 GResourceMappingList* GResourceMappingList::CreateNew() const { return new GResourceMappingList; }

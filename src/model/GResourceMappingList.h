@@ -5,9 +5,9 @@
 #pragma once
 
 #include "model/GResourceMapping.h"
-#include "model/MPersistentComposite.h"
+#include "model/MVersionedComposite.h"
 
-class GResourceMappingList : public MPersistentComposite {
+class GResourceMappingList : public MVersionedComposite {
 public:
     static constexpr RWClassID kClassId = 1005;
 

@@ -1,6 +1,13 @@
 #include "model/GSelectionString.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
+
+namespace {
+
+const RWClassRegistration<GSelectionString> g_registration("GSelectionString");
+
+} // namespace
 
 GSelectionString::GSelectionString() : index_(0) {}
 

@@ -1,8 +1,11 @@
 #include "model/MAssociationList.h"
 
+#include "foundation/RWFactory.h"
 #include "model/GCountedPtr.h"
 
 namespace {
+
+const RWClassRegistration<MAssociationList> g_registration("MAssociationList");
 
 // The member of slot as an association, or null.
 MPersistentAssociation* AssociationIn(GCountedPtr* slot)
@@ -24,7 +27,7 @@ int HasKey(GCountedPtr* slot, void* key)
 } // namespace
 
 MAssociationList::MAssociationList() {}
-MAssociationList::MAssociationList(const long& id) : MPersistentComposite(id) {}
+MAssociationList::MAssociationList(const long& id) : MVersionedComposite(id) {}
 MAssociationList::~MAssociationList() {}
 
 MAssociationList* MAssociationList::CreateNew() const { return new MAssociationList; }

