@@ -181,3 +181,139 @@ INSTANTIATE_TEST_SUITE_P(AllMedia, AssociationGraphs, testing::Values(-1, 0, 1, 
                              return info.param < 0 ? std::string("File")
                                                    : testing::PrintToString(kAllStreamKinds[info.param]);
                          });
+
+namespace {
+
+// A stored association (id 1) whose key and value references are given as bytes.
+std::vector<uint8_t> CraftedAssociation(const std::vector<uint8_t>& key, const std::vector<uint8_t>& value)
+{
+    return StoredBytes().U32(0x8888).U16(771).Root(1, 1).U32(1).Raw(key).Raw(value);
+}
+
+const std::vector<uint8_t> kNil = StoredBytes().U16(0xFFFF).U32(0);
+
+} // namespace
+
+TEST(MPersistentAssociationCrafted, NullKeyAndValueComeBackNull)
+{
+    std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(kNil, kNil)));
+    MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get());
+    ASSERT_TRUE(association);
+    EXPECT_EQ(nullptr, association->GetKey());
+    EXPECT_EQ(nullptr, association->GetValue());
+}
+
+TEST(MPersistentAssociationCrafted, KeyNamingTheAssociationItselfIsRefused)
+{
+    RWErrorCapture capture;
+    const std::vector<uint8_t> self = StoredBytes().U16(0xFFFF).U32(1);
+    std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(self, kNil)));
+    EXPECT_NE(std::string::npos, capture.Last().find("[ID]")) << capture.Last();
+    if (MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get())) {
+        EXPECT_NE(association, association->GetKey());
+    }
+}
+
+TEST(MPersistentAssociationCrafted, KeyThatIsNoModelObjectIsRefused)
+{
+    RWErrorCapture capture;
+    const std::vector<uint8_t> foreign = StoredBytes().U16(RWCollectable::kClassId);
+    std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(foreign, kNil)));
+    EXPECT_NE(std::string::npos, capture.Last().find("[ID]")) << capture.Last();
+    if (MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get())) {
+        EXPECT_EQ(nullptr, association->GetKey());
+    }
+}
+
+TEST(MPersistentAssociationCrafted, EveryCutOfAStoredListReadsNoMoreThanWasThere)
+{
+    std::unique_ptr<MAssociationList> list(SampleList());
+    const std::vector<uint8_t> whole = SavedBytes(list.get());
+    for (size_t n = 0; n < whole.size(); ++n) {
+        RWErrorCapture capture;
+        std::unique_ptr<RWCollectable> back(RestoredFromBytes(Prefix(whole, n)));
+        if (MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get())) {
+            EXPECT_LE(restored->Entries(), list->Entries()) << n;
+        }
+    }
+}
+
+TEST(MPersistentAssociationCrafted, EveryCutOfAStreamedListReadsNoMoreThanWasThere)
+{
+    std::unique_ptr<MAssociationList> list(SampleList());
+    for (StreamKind kind : kAllStreamKinds) {
+        const std::string whole = StreamTextOf(kind, [&](RWDataOutStream& s) { s << list.get(); });
+        for (size_t n = 0; n < whole.size(); ++n) {
+            RWErrorCapture capture;
+            RWCollectable* back = nullptr;
+            ReadStreamText(kind, whole.substr(0, n), [&](RWDataInStream& s) { s >> back; });
+            std::unique_ptr<RWCollectable> owned(back);
+            if (MAssociationList* restored = dynamic_cast<MAssociationList*>(back)) {
+                EXPECT_LE(restored->Entries(), list->Entries()) << kind << " " << n;
+            }
+        }
+    }
+}
+
+TEST(GResourceMappingListCrafted, HugeMemberCountStopsAtTheEndOfTheData)
+{
+    const std::vector<uint8_t> bytes = StoredBytes()
+                                           .U32(0x8888)
+                                           .U16(1005)
+                                           .Root(1, 1)
+                                           .U32(1)
+                                           .U32(0xFFFFFFFF)
+                                           .U16(1004)
+                                           .Root(2, 2)
+                                           .U32(1)
+                                           .U32(7)
+                                           .U16(1)
+                                           .U16(2);
+    RWErrorCapture capture;
+    std::unique_ptr<RWCollectable> back(RestoredFromBytes(bytes));
+    if (GResourceMappingList* list = dynamic_cast<GResourceMappingList*>(back.get())) {
+        EXPECT_LE(list->Entries(), 1u);
+    }
+}
+
+TEST(PersistentValuesFactory, EveryClassIsRegisteredByIdAndName)
+{
+    struct Registered {
+        RWClassID id;
+        const char* name;
+    };
+    const Registered classes[] = {
+        {4, "GBinaryData"},        {1008, "GSelectionString"},     {1051, "GPMDVersionInfo"},
+        {956, "GPMLDescriptor"},   {777, "GPersistableLong"},      {778, "GPersistableULong"},
+        {3, "GLocaleInfo"},        {771, "MPersistentAssociation"}, {772, "MAssociationList"},
+        {1004, "GResourceMapping"}, {1005, "GResourceMappingList"},
+    };
+    for (const Registered& c : classes) {
+        std::unique_ptr<RWCollectable> byId(RWFactoryCreate(c.id));
+        ASSERT_TRUE(byId) << c.name;
+        EXPECT_EQ(c.id, byId->ClassId());
+        std::unique_ptr<RWCollectable> byName(RWFactoryCreate(RWStringID(c.name)));
+        ASSERT_TRUE(byName) << c.name;
+        EXPECT_EQ(c.id, byName->ClassId());
+        EXPECT_TRUE(RWFactoryStringId(c.id) == c.name);
+    }
+}
+
+TEST(PersistentValuesFactory, TypedExtractionReadsOnlyItsOwnClass)
+{
+    GBinaryData data(nullptr, 0, 0, 6);
+    {
+        BytesFile file(SavedBytes(&data));
+        GBinaryData* back = nullptr;
+        file.File() >> back;
+        std::unique_ptr<GBinaryData> owned(back);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(6, back->GetId());
+    }
+    RWErrorCapture capture;
+    BytesFile file(SavedBytes(&data));
+    GLocaleInfo* wrong = nullptr;
+    file.File() >> wrong;
+    EXPECT_EQ(nullptr, wrong);
+    EXPECT_NE(std::string::npos, capture.Last().find("[ID]"));
+}
