@@ -28,38 +28,52 @@ TEST(GPMDVersionInfoValues, ConstructorLeavesExtrasZero)
     EXPECT_EQ(0u, info.GetFirstExtra());
 }
 
-TEST(GPMDVersionInfoIncrement, MinorRaisesTheLowHalf)
-{
-    GPMDVersionInfo info(0x00010002, 0x00010002, 1);
-    EXPECT_EQ(2, info.IncrementFirstMinor());
-    EXPECT_EQ(0x00010003u, info.GetFirstVersion());
-    EXPECT_EQ(2, info.IncrementSecondMinor());
-    EXPECT_EQ(0x00010003u, info.GetSecondVersion());
-}
+namespace {
 
-TEST(GPMDVersionInfoIncrement, FullMinorStaysAndAnswersMinusOne)
-{
-    GPMDVersionInfo info(0x0001FFFF, 0xFFFFFFFF, 1);
-    EXPECT_EQ(-1, info.IncrementFirstMinor());
-    EXPECT_EQ(0x0001FFFFu, info.GetFirstVersion());
-    EXPECT_EQ(-1, info.IncrementSecondMinor());
-    EXPECT_EQ(0xFFFFFFFFu, info.GetSecondVersion());
-}
+enum class Half { FirstMinor, FirstMajor, SecondMinor, SecondMajor };
 
-TEST(GPMDVersionInfoIncrement, MajorRaisesTheHighHalfAndClearsTheLow)
-{
-    GPMDVersionInfo info(0x00010002, 0x7FFE1234, 1);
-    EXPECT_EQ(1, info.IncrementFirstMajor());
-    EXPECT_EQ(0x00020000u, info.GetFirstVersion());
-    EXPECT_EQ(0x7FFE, info.IncrementSecondMajor());
-    EXPECT_EQ(0x7FFF0000u, info.GetSecondVersion());
-}
+struct IncrementCase {
+    Half half;
+    uint32_t before;
+    int16_t answer;
+    uint32_t after;
+};
 
-TEST(GPMDVersionInfoIncrement, FullMajorStays)
+// Minor halves count up within their word; major halves count up and clear the minor
+// half; a full half stays and answers -1.
+const IncrementCase kIncrements[] = {
+    {Half::FirstMinor, 0x00010002, 2, 0x00010003},       {Half::FirstMinor, 0x0001FFFF, -1, 0x0001FFFF},
+    {Half::FirstMajor, 0x00010002, 1, 0x00020000},       {Half::FirstMajor, 0xFFFF0001, -1, 0xFFFF0001},
+    {Half::SecondMinor, 0x00017FFF, 0x7FFF, 0x00018000}, {Half::SecondMinor, 0xFFFFFFFF, -1, 0xFFFFFFFF},
+    {Half::SecondMajor, 0x7FFE1234, 0x7FFE, 0x7FFF0000}, {Half::SecondMajor, 0xFFFE0000, -2, 0xFFFF0000},
+};
+
+} // namespace
+
+TEST(GPMDVersionInfoIncrement, EachHalfCountsUpAndStopsWhenFull)
 {
-    GPMDVersionInfo info(0xFFFF0001, 0, 1);
-    EXPECT_EQ(-1, info.IncrementFirstMajor());
-    EXPECT_EQ(0xFFFF0001u, info.GetFirstVersion());
+    for (const IncrementCase& c : kIncrements) {
+        const bool first = c.half == Half::FirstMinor || c.half == Half::FirstMajor;
+        GPMDVersionInfo info(first ? c.before : 0, first ? 0 : c.before, 1);
+        int16_t answer = 0;
+        switch (c.half) {
+        case Half::FirstMinor:
+            answer = info.IncrementFirstMinor();
+            break;
+        case Half::FirstMajor:
+            answer = info.IncrementFirstMajor();
+            break;
+        case Half::SecondMinor:
+            answer = info.IncrementSecondMinor();
+            break;
+        case Half::SecondMajor:
+            answer = info.IncrementSecondMajor();
+            break;
+        }
+        EXPECT_EQ(c.answer, answer) << std::hex << c.before;
+        EXPECT_EQ(c.after, first ? info.GetFirstVersion() : info.GetSecondVersion()) << std::hex << c.before;
+        EXPECT_EQ(0u, first ? info.GetSecondVersion() : info.GetFirstVersion());
+    }
 }
 
 TEST(GPMDVersionInfoTexts, TextsKeepTheirOrderAndABadIndexRaises)
