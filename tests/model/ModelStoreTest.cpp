@@ -144,6 +144,16 @@ std::unique_ptr<GObjectBase> ReadCrafted(Medium medium, const std::function<void
     return std::unique_ptr<GObjectBase>(model);
 }
 
+// Reads crafted data holding something that a holder must refuse: the refusal is
+// reported, never passed to the handler.
+std::unique_ptr<GObjectBase> ReadRefused(Medium medium, const std::function<void(Craft&)>& build)
+{
+    RWErrorCapture capture;
+    std::unique_ptr<GObjectBase> back = ReadCrafted(medium, build);
+    EXPECT_FALSE(capture.Empty()) << medium;
+    return back;
+}
+
 // A tree that uses every stored class: nested composites, an enumeration, leaves of
 // each attribute class and a member held twice.
 MPersistentComposite* SampleTree()
@@ -320,8 +330,7 @@ TEST(ModelStoreCrafted, NilMembersAreSkipped)
 TEST(ModelStoreCrafted, ACompositeNeverAdoptsItself)
 {
     for (Medium medium : kAllMedia) {
-        RWErrorCapture capture;
-        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
+        std::unique_ptr<GObjectBase> back = ReadRefused(medium, [](Craft& c) {
             c.Composite(1, 2);
             c.Value(2, 3);
             c.Back(1);
@@ -330,15 +339,13 @@ TEST(ModelStoreCrafted, ACompositeNeverAdoptsItself)
         ASSERT_TRUE(back) << medium;
         EXPECT_EQ(1u, back->Entries()) << medium;
         EXPECT_EQ(-1, back->References()) << medium;
-        EXPECT_FALSE(capture.Empty()) << medium;
     }
 }
 
 TEST(ModelStoreCrafted, ACompositeNeverAdoptsAnAncestor)
 {
     for (Medium medium : kAllMedia) {
-        RWErrorCapture capture;
-        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
+        std::unique_ptr<GObjectBase> back = ReadRefused(medium, [](Craft& c) {
             c.Composite(1, 1);
             c.Composite(2, 1);
             c.Back(1);
@@ -350,15 +357,13 @@ TEST(ModelStoreCrafted, ACompositeNeverAdoptsAnAncestor)
         GObjectBase* inner = back->FindById(2);
         ASSERT_NE(nullptr, inner) << medium;
         EXPECT_EQ(0u, inner->Entries()) << medium;
-        EXPECT_FALSE(capture.Empty()) << medium;
     }
 }
 
 TEST(ModelStoreCrafted, OnlyModelObjectsBecomeMembers)
 {
     for (Medium medium : kAllMedia) {
-        RWErrorCapture capture;
-        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
+        std::unique_ptr<GObjectBase> back = ReadRefused(medium, [](Craft& c) {
             c.Composite(1, 1);
             c.Open(RWCollectable::kClassId);
             c.Close();
@@ -366,15 +371,13 @@ TEST(ModelStoreCrafted, OnlyModelObjectsBecomeMembers)
         });
         ASSERT_TRUE(back) << medium;
         EXPECT_EQ(0u, back->Entries()) << medium;
-        EXPECT_FALSE(capture.Empty()) << medium;
     }
 }
 
 TEST(ModelStoreCrafted, AnEmbeddedDisplayStringIsNeverAdopted)
 {
     for (Medium medium : kAllMedia) {
-        RWErrorCapture capture;
-        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
+        std::unique_ptr<GObjectBase> back = ReadRefused(medium, [](Craft& c) {
             c.Composite(1, 2);
             c.Open(GDisplayStringAttribute::kClassId); // number 2
             c.AttributePart(5);
@@ -393,33 +396,28 @@ TEST(ModelStoreCrafted, AnEmbeddedDisplayStringIsNeverAdopted)
         ASSERT_TRUE(back) << medium;
         EXPECT_EQ(1u, back->Entries()) << medium;
         EXPECT_EQ(9, static_cast<GDisplayStringAttribute*>(back->FindById(5))->GetDisplayString().GetStringId());
-        EXPECT_FALSE(capture.Empty()) << medium;
     }
 }
 
 TEST(ModelStoreCrafted, AForeignCurrentChoiceIsRefused)
 {
     for (Medium medium : kAllMedia) {
-        RWErrorCapture capture;
         // A current choice that is no member.
-        std::unique_ptr<GObjectBase> back =
-            ReadCrafted(medium, [](Craft& c) { c.Enumeration([&] { c.Value(1, 8); }); });
+        auto foreign = [](Craft& c) { c.Enumeration([&] { c.Value(1, 8); }); };
+        std::unique_ptr<GObjectBase> back = ReadRefused(medium, foreign);
         ASSERT_TRUE(back) << medium;
         GEnumAttribute* enumeration = static_cast<GEnumAttribute*>(back.get());
         EXPECT_EQ(1u, enumeration->Entries()) << medium;
         EXPECT_EQ(nullptr, enumeration->GetCurrent()) << medium;
-        EXPECT_FALSE(capture.Empty()) << medium;
     }
 }
 
 TEST(ModelStoreCrafted, ACurrentChoiceNamingTheEnumerationIsRefused)
 {
     for (Medium medium : kAllMedia) {
-        RWErrorCapture capture;
-        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) { c.Enumeration([&] { c.Back(1); }); });
+        std::unique_ptr<GObjectBase> back = ReadRefused(medium, [](Craft& c) { c.Enumeration([&] { c.Back(1); }); });
         ASSERT_TRUE(back) << medium;
         EXPECT_EQ(nullptr, static_cast<GEnumAttribute*>(back.get())->GetCurrent()) << medium;
-        EXPECT_FALSE(capture.Empty()) << medium;
     }
 }
 
