@@ -127,10 +127,8 @@ void RWCollection::RestoreGuts(RWBinaryFile& file)
         return;
     // Every member read takes bytes or ends the loop, so a damaged count cannot keep
     // it going past the end of the data.
-    for (unsigned int i = 0; i < count && !file.Eof() && !file.Error() && !RestoreStopped(); ++i) {
-        RWCollectable* member = RecursiveRestoreFrom(file);
-        RestoreMember(member);
-    }
+    for (unsigned int i = 0; i < count && !file.Eof() && !file.Error() && !RestoreStopped(); ++i)
+        RestoreOneMember(file);
 }
 
 void RWCollection::RestoreGuts(RWDataInStream& stream)
@@ -139,7 +137,7 @@ void RWCollection::RestoreGuts(RWDataInStream& stream)
     unsigned int count = 0;
     stream >> count;
     for (unsigned int i = 0; i < count && stream.Good(); ++i)
-        RestoreMember(RecursiveRestoreFrom(stream));
+        RestoreOneMember(stream);
 }
 
 void RWCollection::RestoreBegin() { Clear(); }
@@ -151,3 +149,6 @@ void RWCollection::RestoreMember(RWCollectable* member)
 }
 
 void RWCollection::RestoreInsert(RWCollectable* member) { Insert(member); }
+
+void RWCollection::RestoreOneMember(RWBinaryFile& file) { RestoreMember(RecursiveRestoreFrom(file)); }
+void RWCollection::RestoreOneMember(RWDataInStream& stream) { RestoreMember(RecursiveRestoreFrom(stream)); }

@@ -77,7 +77,7 @@ protected:
     void ClearThenDestroy(const std::vector<RWCollectable*>& distinct);
 
     // The steps a restore of the stored form takes: RestoreBegin once, then
-    // RestoreMember for each member read, in stored order.
+    // RestoreOneMember for each stored member, in stored order.
 
     // Empties the collection before the stored members are added.
     virtual void RestoreBegin();
@@ -86,4 +86,9 @@ protected:
     void RestoreMember(RWCollectable* member);
     // Adds a restored member where the stored order wants it (by default: Insert).
     virtual void RestoreInsert(RWCollectable* member);
+    // Reads one stored member and adds it (by default: any object, through
+    // RestoreMember). A collection that admits only some kinds of member, or owns its
+    // members, reads them itself.
+    virtual void RestoreOneMember(RWBinaryFile& file);
+    virtual void RestoreOneMember(RWDataInStream& stream);
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "foundation/RWBinaryInStream.h"
+#include "foundation/RWCollectable.h"
 #include "foundation/RWBinaryOutStream.h"
 #include "foundation/RWEndianInStream.h"
 #include "foundation/RWEndianOutStream.h"
@@ -11,7 +12,9 @@
 
 #include <memory>
 #include <ostream>
+#include <sstream>
 #include <streambuf>
+#include <string>
 
 enum class StreamKind { Portable = 0, Binary = 1, Endian = 2 };
 
@@ -48,3 +51,26 @@ inline std::ostream& operator<<(std::ostream& os, StreamKind kind)
 }
 
 const StreamKind kAllStreamKinds[] = {StreamKind::Portable, StreamKind::Binary, StreamKind::Endian};
+
+// The bytes a typed stream of the given kind holds after an outermost save of obj.
+inline std::string StreamSaved(StreamKind kind, const RWCollectable* obj)
+{
+    std::stringbuf buffer;
+    std::unique_ptr<RWDataOutStream> out = MakeOutStream(kind, &buffer);
+    *out << obj;
+    out->Flush();
+    return buffer.str();
+}
+
+// Reads one reference from the bytes; the caller owns what comes back. good, when
+// given, tells whether the stream is still good afterwards.
+inline RWCollectable* StreamRestored(StreamKind kind, const std::string& bytes, bool* good = nullptr)
+{
+    std::stringbuf buffer(bytes);
+    std::unique_ptr<RWDataInStream> in = MakeInStream(kind, &buffer);
+    RWCollectable* obj = nullptr;
+    *in >> obj;
+    if (good)
+        *good = in->Good();
+    return obj;
+}

@@ -60,27 +60,6 @@ struct Graph {
     RWCollectable* root = nullptr;
 };
 
-// The bytes a typed stream of the given kind holds after an outermost save of obj.
-std::string StreamSaved(StreamKind kind, const RWCollectable* obj)
-{
-    std::stringbuf buffer;
-    std::unique_ptr<RWDataOutStream> out = MakeOutStream(kind, &buffer);
-    *out << obj;
-    out->Flush();
-    return buffer.str();
-}
-
-RWCollectable* StreamRestored(StreamKind kind, const std::string& bytes, bool* good = nullptr)
-{
-    std::stringbuf buffer(bytes);
-    std::unique_ptr<RWDataInStream> in = MakeInStream(kind, &buffer);
-    RWCollectable* obj = nullptr;
-    *in >> obj;
-    if (good)
-        *good = in->Good();
-    return obj;
-}
-
 std::string BinaryStreamText(std::initializer_list<uint8_t> bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 // Two null references on the binary stream.

@@ -80,17 +80,9 @@ TEST(RWCollectionStore, ListKeepsItsOrderOnEveryMedium)
     EXPECT_EQ((std::vector<int>{3, 1, 2}), LeafValues(*static_cast<RWCollection*>(fromFile.root)));
 
     for (StreamKind kind : kAllStreamKinds) {
-        std::stringbuf buffer;
-        {
-            std::unique_ptr<RWDataOutStream> out = MakeOutStream(kind, &buffer);
-            *out << &list;
-        }
-        std::stringbuf in(buffer.str());
-        std::unique_ptr<RWDataInStream> stream = MakeInStream(kind, &in);
-        RWSlistCollectables* back = nullptr;
-        *stream >> back;
         Owned owned;
-        owned.root = back;
+        owned.root = StreamRestored(kind, StreamSaved(kind, &list));
+        RWSlistCollectables* back = dynamic_cast<RWSlistCollectables*>(owned.root);
         ASSERT_NE(nullptr, back) << kind;
         EXPECT_EQ((std::vector<int>{3, 1, 2}), LeafValues(*back)) << kind;
     }

@@ -1,0 +1,253 @@
+#include "foundation/RWBTreeDictionary.h"
+
+#include "foundation/RWFactory.h"
+#include "foundation/RWIdentitySet.h"
+#include "foundation/RWReadTable.h"
+
+#include <vector>
+
+namespace {
+
+const RWClassRegistration<RWBTreeDictionary> g_dictionaryRegistration("RWBTreeDictionary");
+
+RWCollectableAssociation* AssociationOf(RWCollectable* member) { return static_cast<RWCollectableAssociation*>(member); }
+
+// Walks the pairs of a dictionary with a callable.
+template <class Fn>
+void ForEachPair(const RWBTreeDictionary& dictionary, Fn fn)
+{
+    dictionary.Apply([](RWCollectable* member, void* arg) { (*static_cast<Fn*>(arg))(AssociationOf(member)); },
+                     &fn);
+}
+
+} // namespace
+
+RWBTreeDictionary::RWBTreeDictionary(const RWBTreeDictionary& other) : RWBTree() { CopyPairsFrom(other); }
+
+RWBTreeDictionary& RWBTreeDictionary::operator=(const RWBTreeDictionary& other)
+{
+    if (this != &other) {
+        Clear();
+        CopyPairsFrom(other);
+    }
+    return *this;
+}
+
+void RWBTreeDictionary::CopyPairsFrom(const RWBTreeDictionary& other)
+{
+    ForEachPair(other, [this](RWCollectableAssociation* a) { InsertMember(a->Copy()); });
+}
+
+RWBTreeDictionary::~RWBTreeDictionary() { Clear(); }
+
+RWCollectable* RWBTreeDictionary::CreateNew() const { return new RWBTreeDictionary; }
+RWCollectable* RWBTreeDictionary::Copy() const { return new RWBTreeDictionary(*this); }
+RWClassID RWBTreeDictionary::ClassId() const { return kClassId; }
+
+bool RWBTreeDictionary::IsEqual(const RWCollectable* other) const
+{
+    if (!other || other->ClassId() != kClassId)
+        return false;
+    const RWBTreeDictionary* dictionary = dynamic_cast<const RWBTreeDictionary*>(other);
+    if (!dictionary || dictionary->Entries() != Entries())
+        return false;
+    bool equal = true;
+    ForEachPair(*this, [&](RWCollectableAssociation* mine) {
+        const RWCollectableAssociation* theirs = equal ? dictionary->FindAssociation(mine->Key()) : nullptr;
+        if (!theirs)
+            equal = false;
+        else if (!mine->Value() || !theirs->Value())
+            equal = !mine->Value() && !theirs->Value();
+        else
+            equal = mine->Value()->IsEqual(theirs->Value());
+    });
+    return equal;
+}
+
+void RWBTreeDictionary::Clear()
+{
+    ForEachPair(*this, [](RWCollectableAssociation* a) { delete a; });
+    FreeNodes();
+}
+
+void RWBTreeDictionary::ClearAndDestroy()
+{
+    // An identity set takes an object used as key and value, or in several pairs, once.
+    RWIdentitySet distinct(uint32_t(Entries() / 4));
+    ForEachPair(*this, [&](RWCollectableAssociation* a) {
+        if (a->Key())
+            distinct.Insert(a->Key());
+        if (a->Value())
+            distinct.Insert(a->Value());
+    });
+    std::vector<RWCollectable*> objects;
+    objects.reserve(distinct.Entries());
+    distinct.Apply([](RWCollectable* m, void* v) { static_cast<std::vector<RWCollectable*>*>(v)->push_back(m); },
+                   &objects);
+    ClearThenDestroy(objects);
+}
+
+RWCollectableAssociation* RWBTreeDictionary::FindAssociation(const RWCollectable* key) const
+{
+    return AssociationOf(FindMember(key));
+}
+
+RWCollectableAssociation* RWBTreeDictionary::RemoveAssociation(const RWCollectable* key)
+{
+    return AssociationOf(RemoveMember(key));
+}
+
+bool RWBTreeDictionary::Contains(const RWCollectable* key) const { return FindAssociation(key) != nullptr; }
+size_t RWBTreeDictionary::OccurrencesOf(const RWCollectable* key) const { return Contains(key) ? 1 : 0; }
+
+RWCollectable* RWBTreeDictionary::Find(const RWCollectable* key) const
+{
+    const RWCollectableAssociation* a = FindAssociation(key);
+    return a ? a->Key() : nullptr;
+}
+
+RWCollectable* RWBTreeDictionary::FindValue(const RWCollectable* key) const
+{
+    const RWCollectableAssociation* a = FindAssociation(key);
+    return a ? a->Value() : nullptr;
+}
+
+RWCollectable* RWBTreeDictionary::FindKeyAndValue(const RWCollectable* key, RWCollectable*& value) const
+{
+    const RWCollectableAssociation* a = FindAssociation(key);
+    value = a ? a->Value() : nullptr;
+    return a ? a->Key() : nullptr;
+}
+
+RWCollectable* RWBTreeDictionary::FindValue(const RWCollectable* key, RWCollectable* newValue)
+{
+    RWCollectableAssociation* a = FindAssociation(key);
+    return a ? a->SetValue(newValue) : nullptr;
+}
+
+RWCollectable* RWBTreeDictionary::Insert(RWCollectable* association)
+{
+    // A member that is not an association, or has no key, would break every later
+    // search and every deletion.
+    RWCollectableAssociation* a = RWAsAssociation(association);
+    if (!a || !a->Key())
+        return nullptr;
+    return InsertMember(a);
+}
+
+RWCollectable* RWBTreeDictionary::InsertKeyAndValue(RWCollectable* key, RWCollectable* value)
+{
+    if (!key)
+        return nullptr;
+    RWCollectableAssociation* a = new RWCollectableAssociation(key, value);
+    if (InsertMember(a) != a) {
+        delete a;
+        return nullptr;
+    }
+    return key;
+}
+
+RWCollectable* RWBTreeDictionary::Remove(const RWCollectable* key)
+{
+    RWCollectable* value = nullptr;
+    return RemoveKeyAndValue(key, value);
+}
+
+RWCollectable* RWBTreeDictionary::RemoveKeyAndValue(const RWCollectable* key, RWCollectable*& value)
+{
+    RWCollectableAssociation* a = RemoveAssociation(key);
+    value = a ? a->Value() : nullptr;
+    RWCollectable* stored = a ? a->Key() : nullptr;
+    delete a;
+    return stored;
+}
+
+void RWBTreeDictionary::RemoveAndDestroy(const RWCollectable* key)
+{
+    RWCollectable* value = nullptr;
+    RWCollectable* stored = RemoveKeyAndValue(key, value);
+    if (!stored)
+        return;
+    if (value != stored && value != &RWNilObject)
+        delete value;
+    if (stored != &RWNilObject)
+        delete stored;
+}
+
+void RWBTreeDictionary::ApplyToKeyAndValue(RWApplyKeyAndValue fn, void* arg) const
+{
+    ForEachPair(*this, [&](RWCollectableAssociation* a) { fn(a->Key(), a->Value(), arg); });
+}
+
+RWBTreeDictionary* RWBTreeDictionary::SelectByKey(RWTestCollectable test, const void* arg) const
+{
+    RWBTreeDictionary* result = new RWBTreeDictionary;
+    ForEachPair(*this, [&](RWCollectableAssociation* a) {
+        if (test(a->Key(), arg))
+            result->InsertKeyAndValue(a->Key(), a->Value());
+    });
+    return result;
+}
+
+RWBTreeDictionary* RWBTreeDictionary::SelectByKeyAndValue(RWTestKeyAndValue test, const void* arg) const
+{
+    RWBTreeDictionary* result = new RWBTreeDictionary;
+    ForEachPair(*this, [&](RWCollectableAssociation* a) {
+        if (test(a->Key(), a->Value(), arg))
+            result->InsertKeyAndValue(a->Key(), a->Value());
+    });
+    return result;
+}
+
+namespace {
+
+// True when the read that started at table entry first made obj and nothing else that
+// could point at it.
+bool MadeAlone(const RWReadTable& table, uint32_t first, const RWCollectable* obj)
+{
+    RWCollectable* made = nullptr;
+    if (!table.ObjectAt(first, made) || made != obj)
+        return false;
+    for (uint32_t n = first + 1; n < table.Entries(); ++n)
+        if (table.ObjectAt(n, made))
+            return false;
+    return true;
+}
+
+} // namespace
+
+template <class Medium>
+void RWBTreeDictionary::RestorePair(Medium& medium)
+{
+    RWReadTable* table = RWReadTable::Current();
+    const uint32_t first = table ? table->Entries() : 0;
+    RWCollectableAssociation* a = RWAsAssociation(
+        RestoreKindOf(medium, RWIsKindOf<RWCollectableAssociation>, RWCollectableAssociation::kClassId));
+    if (!a)
+        return;
+    RWCollectable* made = nullptr;
+    const bool fresh = !table || (table->ObjectAt(first, made) && made == a);
+    if (!fresh) {
+        // Read before: another owner may hold it. One still being restored may not
+        // have its key yet and is left out.
+        if (!IsBeingRestored(a)) {
+            RWCollectable* copy = a->Copy();
+            if (Insert(copy) != copy)
+                delete copy;
+        }
+        return;
+    }
+    if (Insert(a) == a)
+        return;
+    // Refused (no key, or a key already present). Objects read inside it may point
+    // back at it; only when there are none can it go without leaving them dangling.
+    if (!table) {
+        delete a;
+    } else if (MadeAlone(*table, first, a)) {
+        table->Vacate(first);
+        delete a;
+    }
+}
+
+void RWBTreeDictionary::RestoreOneMember(RWBinaryFile& file) { RestorePair(file); }
+void RWBTreeDictionary::RestoreOneMember(RWDataInStream& stream) { RestorePair(stream); }
