@@ -242,13 +242,11 @@ TEST(MPersistentAssociationCrafted, EveryCutOfAStreamedListReadsNoMoreThanWasThe
 {
     std::unique_ptr<MAssociationList> list(SampleList());
     for (StreamKind kind : kAllStreamKinds) {
-        const std::string whole = StreamTextOf(kind, [&](RWDataOutStream& s) { s << list.get(); });
+        const std::string whole = StreamSaved(kind, list.get());
         for (size_t n = 0; n < whole.size(); ++n) {
             RWErrorCapture capture;
-            RWCollectable* back = nullptr;
-            ReadStreamText(kind, whole.substr(0, n), [&](RWDataInStream& s) { s >> back; });
-            std::unique_ptr<RWCollectable> owned(back);
-            if (MAssociationList* restored = dynamic_cast<MAssociationList*>(back)) {
+            std::unique_ptr<RWCollectable> back(StreamRestored(kind, whole.substr(0, n)));
+            if (MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get())) {
                 EXPECT_LE(restored->Entries(), list->Entries()) << kind << " " << n;
             }
         }
