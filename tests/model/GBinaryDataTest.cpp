@@ -386,18 +386,6 @@ TEST(GBinaryDataStore, LengthBeyondTheFileIsRefusedBeforeAllocating)
     }
 }
 
-TEST(GBinaryDataStore, EveryTruncationLeavesTheFieldsAsTheyWere)
-{
-    const std::vector<uint8_t> whole = Stored(kStoredThreeBytes, sizeof kStoredThreeBytes);
-    uint8_t bytes[] = {1};
-    for (size_t n = 12; n < whole.size(); ++n) {
-        GBinaryData data(bytes, 1, 0);
-        RestoreFileForm(data, Prefix(whole, n));
-        EXPECT_EQ(bytes, data.GetData()) << n;
-        EXPECT_EQ(1u, data.GetLength()) << n;
-    }
-}
-
 class GBinaryDataStreams : public testing::TestWithParam<StreamKind> {};
 
 TEST_P(GBinaryDataStreams, RoundTripKeepsEveryByte)
@@ -420,18 +408,6 @@ TEST_P(GBinaryDataStreams, EmptyDataRoundTrips)
     EXPECT_TRUE(RestoreStreamForm(GetParam(), restored, StreamFormOf(GetParam(), data)));
     EXPECT_EQ(nullptr, restored.GetData());
     EXPECT_TRUE(restored.IsSame(&data));
-}
-
-TEST_P(GBinaryDataStreams, TruncatedFormFailsAndKeepsTheFields)
-{
-    std::unique_ptr<GBinaryData> data(ThreeBytes());
-    const std::string whole = StreamFormOf(GetParam(), *data);
-    uint8_t bytes[] = {1};
-    for (size_t n = 0; n < whole.size(); ++n) {
-        GBinaryData restored(bytes, 1, 0);
-        EXPECT_FALSE(RestoreCutStreamForm(GetParam(), restored, whole.substr(0, n))) << n;
-        EXPECT_EQ(bytes, restored.GetData()) << n;
-    }
 }
 
 TEST_P(GBinaryDataStreams, HugeLengthFailsWithoutAllocating)
