@@ -1,0 +1,90 @@
+// A version record: two version words (major in the high 16 bits, minor in the low 16
+// bits), a kind, two extra values and a list of texts. Stored, copied and compared;
+// nothing reads its meaning.
+#pragma once
+
+#include "foundation/RWCString.h"
+#include "model/GObjectBase.h"
+
+#include <cstdint>
+#include <vector>
+
+// The texts of a version record, in the order they were added.
+class GPMDStringList {
+public:
+    GPMDStringList();
+
+    uint32_t Entries() const { return uint32_t(strings_.size()); }
+    // The text at index; the index error and an empty text for an index not below the
+    // count.
+    const RWCString& At(uint32_t index) const;
+    void Append(const RWCString& text) { strings_.push_back(text); }
+    void Clear() { strings_.clear(); }
+    bool operator==(const GPMDStringList& other) const { return strings_ == other.strings_; }
+
+private:
+    std::vector<RWCString> strings_;
+};
+
+class GPMDVersionInfo : public GObjectBase {
+public:
+    static constexpr RWClassID kClassId = 1051;
+
+    // Version words 0, kind 1.
+    GPMDVersionInfo();
+    // Extra values 0, no texts.
+    GPMDVersionInfo(uint32_t firstVersion, uint32_t secondVersion, uint16_t kind, const long& id = 0);
+    GPMDVersionInfo(const GPMDVersionInfo& other) = default;
+    GPMDVersionInfo& operator=(const GPMDVersionInfo& other) = default;
+    ~GPMDVersionInfo() override;
+
+    GPMDVersionInfo* CreateNew() const override;
+    GPMDVersionInfo* Copy() const override;
+    RWClassID ClassId() const override;
+    uint32_t BinaryStoreSize() const override;
+    // The second version word is stored before the first; then the kind, the two extra
+    // values, the text count and the texts. A restore changes nothing unless all arrived.
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
+    bool IsKindOf(RWClassID classId) const override;
+    // The same class and id, equal version words, kind and extra values, and the same
+    // texts in the same order.
+    bool IsSame(const GObjectBase* other) const override;
+
+    // Each raises one half of a version word and answers the old half; a half that is
+    // already 0xFFFF stays and answers -1. Raising the major half clears the minor one.
+    int16_t IncrementFirstMinor() { return IncrementMinor(firstVersion_); }
+    int16_t IncrementFirstMajor() { return IncrementMajor(firstVersion_); }
+    int16_t IncrementSecondMinor() { return IncrementMinor(secondVersion_); }
+    int16_t IncrementSecondMajor() { return IncrementMajor(secondVersion_); }
+
+    void SetFirstExtra(uint32_t value) { firstExtra_ = value; }
+    void SetSecondExtra(uint32_t value) { secondExtra_ = value; }
+    // Appends a text at the end of the list; a null text is empty.
+    void AddString(const char* text);
+
+    const GPMDStringList& GetStrings() const { return strings_; }
+    uint16_t GetKind() const { return kind_; }
+    uint32_t GetFirstVersion() const { return firstVersion_; }
+    uint32_t GetSecondVersion() const { return secondVersion_; }
+    uint32_t GetFirstExtra() const { return firstExtra_; }
+    uint32_t GetSecondExtra() const { return secondExtra_; }
+
+private:
+    static int16_t IncrementMinor(uint32_t& word);
+    static int16_t IncrementMajor(uint32_t& word);
+
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+
+    uint32_t firstVersion_;
+    uint32_t secondVersion_;
+    uint16_t kind_;
+    uint32_t firstExtra_;
+    uint32_t secondExtra_;
+    GPMDStringList strings_;
+};

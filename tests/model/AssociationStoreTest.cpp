@@ -1,0 +1,317 @@
+// The associations and the two lists as parts of stored object graphs: exact bytes,
+// stored sizes, round trips on every medium, shared and null keys, and crafted graphs
+// that must fail cleanly. Also the factory registration of every value class.
+#include "ModelTestObjects.h"
+#include "ValueForms.h"
+
+#include "foundation/RWFactory.h"
+#include "model/GBinaryData.h"
+#include "model/GLocaleInfo.h"
+#include "model/GPMDVersionInfo.h"
+#include "model/GPMLDescriptor.h"
+#include "model/GPersistableLong.h"
+#include "model/GPersistableULong.h"
+#include "model/GResourceMappingList.h"
+#include "model/GSelectionString.h"
+#include "model/MAssociationList.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A graph saved whole on a file (kind absent) or a typed stream, and read back.
+std::unique_ptr<GObjectBase> GraphRoundTrip(const GObjectBase* root, const StreamKind* kind)
+{
+    RWCollectable* back = kind ? StreamedGraph(*kind, root) : RestoredFromBytes(SavedBytes(root));
+    GObjectBase* model = dynamic_cast<GObjectBase*>(back);
+    if (!model)
+        delete back;
+    return std::unique_ptr<GObjectBase>(model);
+}
+
+MAssociationList* SampleList()
+{
+    MAssociationList* list = new MAssociationList(40);
+    list->Add(new MPersistentAssociation(new GPersistableLong(1, 5), new GSelectionString("one", 1), 2));
+    list->Add(new MPersistentAssociation(new GPersistableULong(2), new GBinaryData(nullptr, 0, 0)));
+    list->Add(new MPersistentAssociation(nullptr, new GSelectionString("keyless", 3)));
+    return list;
+}
+
+GResourceMappingList* SampleMappings()
+{
+    GResourceMappingList* list = new GResourceMappingList(41);
+    for (uint16_t i = 0; i < 5; ++i)
+        list->AddIfSecondCodeFree(new GResourceMapping(0, uint16_t(16690 + i), int16_t(50 + i)));
+    return list;
+}
+
+class AssociationGraphs : public testing::TestWithParam<int> {
+protected:
+    // -1 is the binary file; 0 to 2 the stream kinds.
+    const StreamKind* Kind() const { return GetParam() < 0 ? nullptr : &kAllStreamKinds[GetParam()]; }
+};
+
+} // namespace
+
+TEST(MPersistentAssociationStore, FileFormIsVersionKeyThenValue)
+{
+    MPersistentAssociation association(new GPersistableLong(-1, 3), nullptr, 2);
+    association.SetSerial(0x10);
+    association.GetKey()->SetSerial(0x11);
+    const uint8_t expected[] = {
+        0x88, 0x88, 0x00, 0x00,                                                  // lead-in
+        0x03, 0x03,                                                              // class 771
+        0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00,  // root part
+        0x01, 0x00, 0x00, 0x00,                                                  // version
+        0x09, 0x03,                                                              // key: class 777
+        0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x11, 0x00, 0x00, 0x00,  //   root part
+        0x01, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF,                          //   version, value
+        0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00,                                      // value: the nil object
+    };
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), SavedBytes(&association));
+    EXPECT_TRUE(StoreSizeMatches(association));
+}
+
+TEST(MAssociationListStore, EmptyListEndsWithItsOwnVersion)
+{
+    MAssociationList list(1);
+    list.SetSerial(2);
+    const uint8_t expected[] = {
+        0x88, 0x88, 0x00, 0x00,                                                  // lead-in
+        0x04, 0x03,                                                              // class 772
+        0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,  // root part
+        0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,                          // version, no members
+        0x01, 0x00, 0x00, 0x00,                                                  // the list's version
+    };
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), SavedBytes(&list));
+    EXPECT_EQ(12u + 8u + 4u, list.BinaryStoreSize());
+}
+
+TEST(GResourceMappingListStore, MappingsFollowTheCountAndTheListVersionEnds)
+{
+    GResourceMappingList list(1);
+    list.SetSerial(2);
+    GResourceMapping* mapping = new GResourceMapping(0x0A0B0C0D, 16690, -2, 4);
+    mapping->SetSerial(5);
+    list.Add(mapping);
+    const std::vector<uint8_t> expected = StoredBytes()
+                                              .U32(0x8888)
+                                              .U16(1005)
+                                              .Root(1, 2)
+                                              .U32(1)
+                                              .U32(1)
+                                              .U16(1004)
+                                              .Root(4, 5)
+                                              .U32(1)
+                                              .U32(0x0A0B0C0D)
+                                              .U16(16690)
+                                              .U16(0xFFFE)
+                                              .U32(1);
+    EXPECT_EQ(expected, SavedBytes(&list));
+    EXPECT_TRUE(StoreSizeMatches(list));
+}
+
+TEST_P(AssociationGraphs, AssociationListComesBackTheSame)
+{
+    std::unique_ptr<MAssociationList> list(SampleList());
+    std::unique_ptr<GObjectBase> back = GraphRoundTrip(list.get(), Kind());
+    MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get());
+    ASSERT_TRUE(restored);
+    EXPECT_TRUE(restored->IsSame(list.get()));
+    ASSERT_EQ(3u, restored->Entries());
+    GPersistableLong key(1, 5);
+    GSelectionString* value = dynamic_cast<GSelectionString*>(restored->GetValue(&key));
+    ASSERT_TRUE(value);
+    EXPECT_TRUE(value->GetString() == "one");
+    // The keyless pair keeps its null key.
+    MPersistentAssociation* keyless = dynamic_cast<MPersistentAssociation*>(restored->At(2));
+    ASSERT_TRUE(keyless);
+    EXPECT_EQ(nullptr, keyless->GetKey());
+}
+
+TEST_P(AssociationGraphs, ResourceMappingListComesBackTheSame)
+{
+    std::unique_ptr<GResourceMappingList> list(SampleMappings());
+    std::unique_ptr<GObjectBase> back = GraphRoundTrip(list.get(), Kind());
+    GResourceMappingList* restored = dynamic_cast<GResourceMappingList*>(back.get());
+    ASSERT_TRUE(restored);
+    EXPECT_TRUE(restored->IsSame(list.get()));
+    GResourceMapping* third = restored->FindBySecondCode(52);
+    ASSERT_TRUE(third);
+    EXPECT_EQ(16692, third->GetFirstCode());
+}
+
+TEST_P(AssociationGraphs, SharedValueComesBackShared)
+{
+    MAssociationList list;
+    GSelectionString* shared = new GSelectionString("shared", 0);
+    list.Add(new MPersistentAssociation(new GPersistableLong(1), shared));
+    list.Add(new MPersistentAssociation(new GPersistableLong(2), shared));
+    EXPECT_EQ(1, shared->References());
+    std::unique_ptr<GObjectBase> back = GraphRoundTrip(&list, Kind());
+    MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get());
+    ASSERT_TRUE(restored);
+    ASSERT_EQ(2u, restored->Entries());
+    GObjectBase* first = static_cast<MPersistentAssociation*>(restored->At(0))->GetValue();
+    GObjectBase* second = static_cast<MPersistentAssociation*>(restored->At(1))->GetValue();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(1, first->References());
+}
+
+TEST(MPersistentAssociationOwnership, SharedKeyOrValueIsDestroyedWithItsLastHolder)
+{
+    int deletions = 0;
+    TrackedObject* shared = new TrackedObject(9, &deletions);
+    {
+        MAssociationList list;
+        list.Add(new MPersistentAssociation(new GPersistableLong(1), shared));
+        list.Add(new MPersistentAssociation(shared, nullptr));
+        delete list.RemoveByKey(shared);
+        EXPECT_EQ(0, deletions);
+    }
+    EXPECT_EQ(1, deletions);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllMedia, AssociationGraphs, testing::Values(-1, 0, 1, 2),
+                         [](const testing::TestParamInfo<int>& info) {
+                             return info.param < 0 ? std::string("File")
+                                                   : testing::PrintToString(kAllStreamKinds[info.param]);
+                         });
+
+namespace {
+
+// A stored association (id 1) whose key and value references are given as bytes.
+std::vector<uint8_t> CraftedAssociation(const std::vector<uint8_t>& key, const std::vector<uint8_t>& value)
+{
+    return StoredBytes().U32(0x8888).U16(771).Root(1, 1).U32(1).Raw(key).Raw(value);
+}
+
+const std::vector<uint8_t> kNil = StoredBytes().U16(0xFFFF).U32(0);
+
+} // namespace
+
+TEST(MPersistentAssociationCrafted, NullKeyAndValueComeBackNull)
+{
+    std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(kNil, kNil)));
+    MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get());
+    ASSERT_TRUE(association);
+    EXPECT_EQ(nullptr, association->GetKey());
+    EXPECT_EQ(nullptr, association->GetValue());
+}
+
+TEST(MPersistentAssociationCrafted, KeyNamingTheAssociationItselfIsRefused)
+{
+    RWErrorCapture capture;
+    const std::vector<uint8_t> self = StoredBytes().U16(0xFFFF).U32(1);
+    std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(self, kNil)));
+    EXPECT_NE(std::string::npos, capture.Last().find("[ID]")) << capture.Last();
+    if (MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get())) {
+        EXPECT_NE(association, association->GetKey());
+    }
+}
+
+TEST(MPersistentAssociationCrafted, KeyThatIsNoModelObjectIsRefused)
+{
+    RWErrorCapture capture;
+    const std::vector<uint8_t> foreign = StoredBytes().U16(RWCollectable::kClassId);
+    std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(foreign, kNil)));
+    EXPECT_NE(std::string::npos, capture.Last().find("[ID]")) << capture.Last();
+    if (MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get())) {
+        EXPECT_EQ(nullptr, association->GetKey());
+    }
+}
+
+TEST(MPersistentAssociationCrafted, EveryCutOfAStoredListReadsNoMoreThanWasThere)
+{
+    std::unique_ptr<MAssociationList> list(SampleList());
+    const std::vector<uint8_t> whole = SavedBytes(list.get());
+    for (size_t n = 0; n < whole.size(); ++n) {
+        RWErrorCapture capture;
+        std::unique_ptr<RWCollectable> back(RestoredFromBytes(Prefix(whole, n)));
+        if (MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get())) {
+            EXPECT_LE(restored->Entries(), list->Entries()) << n;
+        }
+    }
+}
+
+TEST(MPersistentAssociationCrafted, EveryCutOfAStreamedListReadsNoMoreThanWasThere)
+{
+    std::unique_ptr<MAssociationList> list(SampleList());
+    for (StreamKind kind : kAllStreamKinds) {
+        const std::string whole = StreamSaved(kind, list.get());
+        for (size_t n = 0; n < whole.size(); ++n) {
+            RWErrorCapture capture;
+            std::unique_ptr<RWCollectable> back(StreamRestored(kind, whole.substr(0, n)));
+            if (MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get())) {
+                EXPECT_LE(restored->Entries(), list->Entries()) << kind << " " << n;
+            }
+        }
+    }
+}
+
+TEST(GResourceMappingListCrafted, HugeMemberCountStopsAtTheEndOfTheData)
+{
+    const std::vector<uint8_t> bytes = StoredBytes()
+                                           .U32(0x8888)
+                                           .U16(1005)
+                                           .Root(1, 1)
+                                           .U32(1)
+                                           .U32(0xFFFFFFFF)
+                                           .U16(1004)
+                                           .Root(2, 2)
+                                           .U32(1)
+                                           .U32(7)
+                                           .U16(1)
+                                           .U16(2);
+    RWErrorCapture capture;
+    std::unique_ptr<RWCollectable> back(RestoredFromBytes(bytes));
+    if (GResourceMappingList* list = dynamic_cast<GResourceMappingList*>(back.get())) {
+        EXPECT_LE(list->Entries(), 1u);
+    }
+}
+
+TEST(PersistentValuesFactory, EveryClassIsRegisteredByIdAndName)
+{
+    struct Registered {
+        RWClassID id;
+        const char* name;
+    };
+    const Registered classes[] = {
+        {4, "GBinaryData"},        {1008, "GSelectionString"},     {1051, "GPMDVersionInfo"},
+        {956, "GPMLDescriptor"},   {777, "GPersistableLong"},      {778, "GPersistableULong"},
+        {3, "GLocaleInfo"},        {771, "MPersistentAssociation"}, {772, "MAssociationList"},
+        {1004, "GResourceMapping"}, {1005, "GResourceMappingList"},
+    };
+    for (const Registered& c : classes) {
+        std::unique_ptr<RWCollectable> byId(RWFactoryCreate(c.id));
+        ASSERT_TRUE(byId) << c.name;
+        EXPECT_EQ(c.id, byId->ClassId());
+        std::unique_ptr<RWCollectable> byName(RWFactoryCreate(RWStringID(c.name)));
+        ASSERT_TRUE(byName) << c.name;
+        EXPECT_EQ(c.id, byName->ClassId());
+        EXPECT_TRUE(RWFactoryStringId(c.id) == c.name);
+    }
+}
+
+TEST(PersistentValuesFactory, TypedExtractionReadsOnlyItsOwnClass)
+{
+    GBinaryData data(nullptr, 0, 0, 6);
+    {
+        BytesFile file(SavedBytes(&data));
+        GBinaryData* back = nullptr;
+        file.File() >> back;
+        std::unique_ptr<GBinaryData> owned(back);
+        ASSERT_TRUE(back);
+        EXPECT_EQ(6, back->GetId());
+    }
+    RWErrorCapture capture;
+    BytesFile file(SavedBytes(&data));
+    GLocaleInfo* wrong = nullptr;
+    file.File() >> wrong;
+    EXPECT_EQ(nullptr, wrong);
+    EXPECT_NE(std::string::npos, capture.Last().find("[ID]"));
+}

@@ -1,0 +1,431 @@
+#include "model/GBinaryData.h"
+
+#include "ValueForms.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+// Array deletions are recorded while a FreedBuffers is alive, so that the tests see which
+// buffers an object frees.
+namespace {
+
+std::atomic<void*> g_watched[8];
+std::atomic<int> g_freedCount[8];
+
+class FreedBuffers {
+public:
+    FreedBuffers()
+    {
+        for (int i = 0; i < 8; ++i) {
+            g_watched[i] = nullptr;
+            g_freedCount[i] = 0;
+        }
+    }
+    ~FreedBuffers()
+    {
+        for (auto& watched : g_watched)
+            watched = nullptr;
+    }
+    // Watches p (up to eight buffers).
+    void Watch(const void* p)
+    {
+        for (auto& watched : g_watched)
+            if (!watched) {
+                watched = const_cast<void*>(p);
+                return;
+            }
+    }
+    int TimesFreed(const void* p) const
+    {
+        for (int i = 0; i < 8; ++i)
+            if (g_watched[i] == p)
+                return g_freedCount[i];
+        return -1;
+    }
+};
+
+void NoteFreed(void* p)
+{
+    if (!p)
+        return;
+    for (int i = 0; i < 8; ++i)
+        if (g_watched[i] == p)
+            ++g_freedCount[i];
+}
+
+uint8_t* NewBytes(std::initializer_list<uint8_t> bytes)
+{
+    uint8_t* data = new uint8_t[bytes.size()];
+    std::copy(bytes.begin(), bytes.end(), data);
+    return data;
+}
+
+} // namespace
+
+void operator delete[](void* p) noexcept
+{
+    NoteFreed(p);
+    std::free(p);
+}
+
+void operator delete[](void* p, std::size_t) noexcept
+{
+    NoteFreed(p);
+    std::free(p);
+}
+
+TEST(GBinaryDataValues, DefaultIsEmptyAndOwnsNothing)
+{
+    GBinaryData data;
+    EXPECT_EQ(nullptr, data.GetData());
+    EXPECT_EQ(0u, data.GetLength());
+    EXPECT_EQ(0, data.OwnsData());
+    EXPECT_EQ(4, data.ClassId());
+    EXPECT_TRUE(data.IsKindOf(4));
+    EXPECT_TRUE(data.IsKindOf(751));
+    EXPECT_FALSE(data.IsKindOf(752));
+}
+
+TEST(GBinaryDataValues, ValueConstructorTakesThePointerAsGiven)
+{
+    uint8_t bytes[] = {1, 2, 3};
+    GBinaryData data(bytes, 3, 0, 42);
+    EXPECT_EQ(bytes, data.GetData());
+    EXPECT_EQ(3u, data.GetLength());
+    EXPECT_EQ(42, data.GetId());
+}
+
+TEST(GBinaryDataValues, NullDataHasLengthZero)
+{
+    GBinaryData data(nullptr, 10, 0);
+    EXPECT_EQ(0u, data.GetLength());
+    data.SetData(nullptr, 5, 1);
+    EXPECT_EQ(0u, data.GetLength());
+}
+
+TEST(GBinaryDataCompare, SameBytesInDifferentBuffersAreSame)
+{
+    uint8_t a[] = {9, 8, 7};
+    uint8_t b[] = {9, 8, 7};
+    GBinaryData first(a, 3, 0, 5);
+    GBinaryData second(b, 3, 0, 5);
+    EXPECT_TRUE(first.IsSame(&second));
+    EXPECT_TRUE(first.IsEqual(&second));
+    GBinaryData shorter(b, 2, 0, 5);
+    EXPECT_FALSE(first.IsSame(&shorter));
+    b[2] = 0;
+    EXPECT_FALSE(first.IsSame(&second));
+}
+
+TEST(GBinaryDataCompare, IdsAndClassesMustAgree)
+{
+    uint8_t a[] = {1};
+    GBinaryData first(a, 1, 0, 1);
+    GBinaryData second(a, 1, 0, 2);
+    EXPECT_FALSE(first.IsSame(&second));
+    GObjectBase root(1);
+    EXPECT_FALSE(first.IsSame(&root));
+    EXPECT_FALSE(first.IsSame(nullptr));
+}
+
+TEST(GBinaryDataCopy, CopyHasItsOwnBufferAndAFreshRoot)
+{
+    uint8_t bytes[] = {1, 2, 3, 4};
+    GBinaryData source(bytes, 4, 0, 77);
+    GBinaryData copy(source);
+    EXPECT_NE(bytes, copy.GetData());
+    ASSERT_EQ(4u, copy.GetLength());
+    EXPECT_TRUE(std::equal(bytes, bytes + 4, copy.GetData()));
+    EXPECT_EQ(0, copy.OwnsData());
+    EXPECT_EQ(0, copy.GetId());
+    EXPECT_NE(source.GetSerial(), copy.GetSerial());
+}
+
+TEST(GBinaryDataCopy, CopyOfEmptyHasNoBuffer)
+{
+    GBinaryData source;
+    GBinaryData copy(source);
+    EXPECT_EQ(nullptr, copy.GetData());
+    EXPECT_EQ(0u, copy.GetLength());
+}
+
+TEST(GBinaryDataCopy, CopyFreesTheBufferItMadeThoughItsFlagIsZero)
+{
+    FreedBuffers freed;
+    uint8_t bytes[] = {5, 6};
+    GBinaryData source(bytes, 2, 0);
+    const uint8_t* buffer = nullptr;
+    {
+        GBinaryData* copy = source.Copy();
+        buffer = copy->GetData();
+        freed.Watch(buffer);
+        EXPECT_EQ(0, copy->OwnsData());
+        delete copy;
+    }
+    EXPECT_EQ(1, freed.TimesFreed(buffer));
+}
+
+TEST(GBinaryDataCopy, AssignmentCopiesTheBytesAndTheRootPart)
+{
+    FreedBuffers freed;
+    uint8_t* owned = NewBytes({1, 2, 3});
+    freed.Watch(owned);
+    GBinaryData source(owned, 3, 1, 12);
+    source.SetSerial(99);
+    GBinaryData target;
+    target = source;
+    EXPECT_NE(source.GetData(), target.GetData());
+    ASSERT_EQ(3u, target.GetLength());
+    EXPECT_EQ(3, target.GetData()[2]);
+    EXPECT_EQ(12, target.GetId());
+    EXPECT_EQ(99, target.GetSerial());
+    // One buffer, one owner: changing the source leaves the target alone.
+    source.GetData()[0] = 50;
+    EXPECT_EQ(1, target.GetData()[0]);
+    source.Clear();
+    EXPECT_EQ(1, freed.TimesFreed(owned));
+    EXPECT_EQ(1, target.GetData()[0]);
+}
+
+TEST(GBinaryDataCopy, AssignmentFreesWhatTheTargetOwned)
+{
+    FreedBuffers freed;
+    uint8_t* old = NewBytes({7});
+    freed.Watch(old);
+    GBinaryData target(old, 1, 1);
+    GBinaryData source;
+    target = source;
+    EXPECT_EQ(1, freed.TimesFreed(old));
+    EXPECT_EQ(nullptr, target.GetData());
+}
+
+TEST(GBinaryDataCopy, SelfAssignmentKeepsTheBytes)
+{
+    FreedBuffers freed;
+    uint8_t* owned = NewBytes({4, 5});
+    freed.Watch(owned);
+    GBinaryData data(owned, 2, 1);
+    GBinaryData& alias = data;
+    data = alias;
+    EXPECT_EQ(owned, data.GetData());
+    EXPECT_EQ(0, freed.TimesFreed(owned));
+    EXPECT_EQ(5, data.GetData()[1]);
+}
+
+TEST(GBinaryDataOwnership, OwnedDataIsFreedOnceAndBorrowedDataNever)
+{
+    FreedBuffers freed;
+    uint8_t* owned = NewBytes({1});
+    uint8_t* borrowed = NewBytes({2});
+    freed.Watch(owned);
+    freed.Watch(borrowed);
+    {
+        GBinaryData a(owned, 1, 1);
+        GBinaryData b(borrowed, 1, 0);
+    }
+    EXPECT_EQ(1, freed.TimesFreed(owned));
+    EXPECT_EQ(0, freed.TimesFreed(borrowed));
+    delete[] borrowed;
+}
+
+TEST(GBinaryDataOwnership, SetDataFreesTheOwnedDataFirst)
+{
+    FreedBuffers freed;
+    uint8_t* first = NewBytes({1});
+    uint8_t* second = NewBytes({2, 3});
+    freed.Watch(first);
+    freed.Watch(second);
+    GBinaryData data(first, 1, 1);
+    data.SetData(second, 2, 1);
+    EXPECT_EQ(1, freed.TimesFreed(first));
+    EXPECT_EQ(second, data.GetData());
+    EXPECT_EQ(2u, data.GetLength());
+    // Giving the same buffer again never frees it.
+    data.SetData(second, 1, 1);
+    EXPECT_EQ(0, freed.TimesFreed(second));
+    EXPECT_EQ(1u, data.GetLength());
+}
+
+TEST(GBinaryDataOwnership, ReleaseHandsTheDataOverWithoutFreeing)
+{
+    FreedBuffers freed;
+    uint8_t* owned = NewBytes({1, 2});
+    freed.Watch(owned);
+    uint8_t* released = nullptr;
+    {
+        GBinaryData data(owned, 2, 1);
+        released = data.Release();
+        EXPECT_EQ(nullptr, data.GetData());
+        EXPECT_EQ(0u, data.GetLength());
+        EXPECT_EQ(0, data.OwnsData());
+    }
+    EXPECT_EQ(owned, released);
+    EXPECT_EQ(0, freed.TimesFreed(owned));
+    delete[] released;
+}
+
+TEST(GBinaryDataOwnership, ClearFreesOwnedDataAndEmpties)
+{
+    FreedBuffers freed;
+    uint8_t* owned = NewBytes({1});
+    freed.Watch(owned);
+    GBinaryData data(owned, 1, 1);
+    data.Clear();
+    EXPECT_EQ(1, freed.TimesFreed(owned));
+    EXPECT_EQ(nullptr, data.GetData());
+    EXPECT_EQ(0, data.OwnsData());
+}
+
+namespace {
+
+// id 7, serial 0x0102, three bytes, owns flag 1.
+const uint8_t kStoredThreeBytes[] = {
+    0x01, 0x00, 0x00, 0x00, 0x07, 0x00, 0x00, 0x00, 0x02, 0x01, 0x00, 0x00,  // root part
+    0x01, 0x00, 0x00, 0x00,                                                  // version
+    0x03, 0x00, 0x00, 0x00,                                                  // length
+    0x01, 0x00, 0x00, 0x00,                                                  // owns flag
+    0xAA, 0x00, 0xFF,                                                        // bytes
+};
+
+GBinaryData* ThreeBytes()
+{
+    GBinaryData* data = new GBinaryData(NewBytes({0xAA, 0x00, 0xFF}), 3, 1, 7);
+    data->SetSerial(0x0102);
+    return data;
+}
+
+std::vector<uint8_t> Stored(const uint8_t* bytes, size_t n) { return std::vector<uint8_t>(bytes, bytes + n); }
+
+} // namespace
+
+TEST(GBinaryDataStore, FileFormIsLengthFlagThenBytes)
+{
+    std::unique_ptr<GBinaryData> data(ThreeBytes());
+    const std::vector<uint8_t> bytes = FileFormOf(*data);
+    EXPECT_EQ(Stored(kStoredThreeBytes, sizeof kStoredThreeBytes), bytes);
+    EXPECT_EQ(bytes.size(), data->BinaryStoreSize());
+}
+
+TEST(GBinaryDataStore, BinaryStreamFormIsTheFileForm)
+{
+    std::unique_ptr<GBinaryData> data(ThreeBytes());
+    EXPECT_EQ(Stored(kStoredThreeBytes, sizeof kStoredThreeBytes), BytesOf(StreamFormOf(StreamKind::Binary, *data)));
+}
+
+TEST(GBinaryDataStore, EmptyDataStoresTwelveBytesAfterTheRoot)
+{
+    GBinaryData data;
+    const std::vector<uint8_t> bytes = FileFormOf(data);
+    EXPECT_EQ(12u + 12u, bytes.size());
+    EXPECT_EQ(24u, data.BinaryStoreSize());
+    GBinaryData restored(NewBytes({1}), 1, 1);
+    RestoreFileForm(restored, bytes);
+    EXPECT_EQ(nullptr, restored.GetData());
+    EXPECT_EQ(0u, restored.GetLength());
+}
+
+TEST(GBinaryDataStore, FileRoundTripKeepsBytesAndTakesTheStoredFlag)
+{
+    GBinaryData restored;
+    RestoreFileForm(restored, Stored(kStoredThreeBytes, sizeof kStoredThreeBytes));
+    ASSERT_EQ(3u, restored.GetLength());
+    EXPECT_EQ(0xFF, restored.GetData()[2]);
+    EXPECT_EQ(1, restored.OwnsData());
+    EXPECT_EQ(7, restored.GetId());
+    EXPECT_EQ(0x0102, restored.GetSerial());
+}
+
+TEST(GBinaryDataStore, RestoredBufferIsFreedWhateverTheStoredFlag)
+{
+    FreedBuffers freed;
+    GBinaryData* restored = new GBinaryData;
+    RestoreFileForm(*restored, StoredBytes().Root(1, 1).U32(1).U32(2).U32(0).U8(5).U8(6));
+    ASSERT_EQ(2u, restored->GetLength());
+    EXPECT_EQ(0, restored->OwnsData());
+    const uint8_t* buffer = restored->GetData();
+    freed.Watch(buffer);
+    delete restored;
+    EXPECT_EQ(1, freed.TimesFreed(buffer));
+}
+
+TEST(GBinaryDataStore, RestoreFreesWhatTheObjectOwnedBefore)
+{
+    FreedBuffers freed;
+    uint8_t* old = NewBytes({1, 2, 3, 4});
+    freed.Watch(old);
+    GBinaryData data(old, 4, 1);
+    RestoreFileForm(data, Stored(kStoredThreeBytes, sizeof kStoredThreeBytes));
+    EXPECT_EQ(1, freed.TimesFreed(old));
+    EXPECT_EQ(3u, data.GetLength());
+}
+
+TEST(GBinaryDataStore, OtherVersionKeepsTheObjectAndReadsNoFurther)
+{
+    uint8_t bytes[] = {1};
+    GBinaryData data(bytes, 1, 0);
+    const FileRestore rest = RestoreFileForm(data, StoredBytes().Root(3, 3).U32(2).U32(0).U32(0));
+    EXPECT_EQ(bytes, data.GetData());
+    EXPECT_EQ(1u, data.GetLength());
+    EXPECT_EQ(8, rest.left);
+}
+
+TEST(GBinaryDataStore, LengthBeyondTheFileIsRefusedBeforeAllocating)
+{
+    uint8_t bytes[] = {1};
+    for (uint32_t length : {4u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
+        GBinaryData data(bytes, 1, 0);
+        const FileRestore rest = RestoreFileForm(data, StoredBytes().Root(3, 3).U32(1).U32(length).U32(1).U8(9).U8(9));
+        EXPECT_EQ(bytes, data.GetData()) << length;
+        EXPECT_EQ(1u, data.GetLength());
+        EXPECT_TRUE(rest.atEnd);
+        EXPECT_EQ(0, rest.left);
+    }
+}
+
+class GBinaryDataStreams : public testing::TestWithParam<StreamKind> {};
+
+TEST_P(GBinaryDataStreams, RoundTripKeepsEveryByte)
+{
+    uint8_t* bytes = new uint8_t[300];
+    for (int i = 0; i < 300; ++i)
+        bytes[i] = uint8_t(i * 7);
+    GBinaryData data(bytes, 300, 1, 31);
+    GBinaryData restored;
+    EXPECT_TRUE(RestoreStreamForm(GetParam(), restored, StreamFormOf(GetParam(), data)));
+    EXPECT_TRUE(restored.IsSame(&data));
+    EXPECT_EQ(1, restored.OwnsData());
+    EXPECT_EQ(data.GetSerial(), restored.GetSerial());
+}
+
+TEST_P(GBinaryDataStreams, EmptyDataRoundTrips)
+{
+    GBinaryData data(nullptr, 0, 0, 2);
+    GBinaryData restored(NewBytes({3}), 1, 1);
+    EXPECT_TRUE(RestoreStreamForm(GetParam(), restored, StreamFormOf(GetParam(), data)));
+    EXPECT_EQ(nullptr, restored.GetData());
+    EXPECT_TRUE(restored.IsSame(&data));
+}
+
+TEST_P(GBinaryDataStreams, HugeLengthFailsWithoutAllocating)
+{
+    // The fields of an object of 0xFFFFFFF0 bytes, without the bytes.
+    std::stringbuf buffer;
+    {
+        auto out = MakeOutStream(GetParam(), &buffer);
+        GObjectBase root(4);
+        root.SaveGuts(*out);
+        *out << 1u << 0xFFFFFFF0u << 1;
+    }
+    uint8_t bytes[] = {1};
+    GBinaryData restored(bytes, 1, 0);
+    EXPECT_FALSE(RestoreStreamForm(GetParam(), restored, buffer.str()));
+    EXPECT_EQ(bytes, restored.GetData());
+    EXPECT_EQ(1u, restored.GetLength());
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, GBinaryDataStreams, testing::ValuesIn(kAllStreamKinds),
+                         testing::PrintToStringParamName());

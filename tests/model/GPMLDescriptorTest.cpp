@@ -1,0 +1,84 @@
+#include "model/GPMLDescriptor.h"
+
+#include "ValueForms.h"
+
+#include <gtest/gtest.h>
+
+TEST(GPMLDescriptorValues, DefaultIsEmpty)
+{
+    GPMLDescriptor descriptor;
+    EXPECT_EQ(0u, descriptor.GetName().Length());
+    EXPECT_EQ(0, descriptor.GetValue());
+    EXPECT_EQ(0u, descriptor.GetText().Length());
+    EXPECT_EQ(956, descriptor.ClassId());
+}
+
+TEST(GPMLDescriptorValues, NameAndValueWithEmptyText)
+{
+    GPMLDescriptor descriptor(L"Toner", 12, 3);
+    EXPECT_TRUE(descriptor.GetName() == L"Toner");
+    EXPECT_EQ(12, descriptor.GetValue());
+    EXPECT_EQ(3, descriptor.GetId());
+    EXPECT_EQ(0u, descriptor.GetText().Length());
+    descriptor.SetText("low");
+    EXPECT_TRUE(descriptor.GetText() == "low");
+}
+
+TEST(GPMLDescriptorCompare, SameNameAndIdAreSameWhateverValueAndText)
+{
+    GPMLDescriptor a(L"Drum", 1, 5);
+    a.SetText("one");
+    GPMLDescriptor b(L"Drum", 2, 5);
+    b.SetText("two");
+    EXPECT_TRUE(a.IsSame(&b));
+    GPMLDescriptor otherName(L"drum", 1, 5);
+    GPMLDescriptor otherId(L"Drum", 1, 6);
+    EXPECT_FALSE(a.IsSame(&otherName));
+    EXPECT_FALSE(a.IsSame(&otherId));
+}
+
+TEST(GPMLDescriptorCompare, IsLessComparesNamesExactly)
+{
+    GPMLDescriptor lower(L"Alpha", 0);
+    GPMLDescriptor upper(L"Beta", 0);
+    GPMLDescriptor small(L"alpha", 0);
+    EXPECT_TRUE(lower.IsLess(upper));
+    EXPECT_FALSE(upper.IsLess(lower));
+    EXPECT_FALSE(lower.IsLess(lower));
+    EXPECT_TRUE(lower.IsLess(small));
+}
+
+TEST(GPMLDescriptorCopy, CopyKeepsTheRootPartAndEveryField)
+{
+    GPMLDescriptor source(L"n", -4, 8);
+    source.SetText("t");
+    std::unique_ptr<GPMLDescriptor> copy(source.Copy());
+    EXPECT_EQ(8, copy->GetId());
+    EXPECT_EQ(source.GetSerial(), copy->GetSerial());
+    EXPECT_EQ(-4, copy->GetValue());
+    EXPECT_TRUE(copy->GetText() == "t");
+}
+
+TEST(GPMLDescriptorStore, FileFormIsWideNameValueThenText)
+{
+    GPMLDescriptor descriptor(L"Ab", -2, 1);
+    descriptor.SetSerial(2);
+    descriptor.SetText("xyz");
+    const uint8_t expected[] = {
+        0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,  // root part
+        0x01, 0x00, 0x00, 0x00,                                                  // version
+        0x02, 0x00, 0x00, 0x00, 'A',  0x00, 'b',  0x00,                          // wide name
+        0xFE, 0xFF, 0xFF, 0xFF,                                                  // value
+        0x03, 0x00, 0x00, 0x00, 'x',  'y',  'z',                                 // text
+    };
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), FileFormOf(descriptor));
+    EXPECT_EQ(12u + 16u + 2u * 2u + 3u, descriptor.BinaryStoreSize());
+}
+
+TEST(GPMLDescriptorStore, NameLengthBeyondTheFileIsRefused)
+{
+    GPMLDescriptor descriptor(L"kept", 1, 1);
+    const FileRestore rest = RestoreFileForm(descriptor, StoredBytes().Root(1, 1).U32(1).U32(0x20000000).U16('a'));
+    EXPECT_TRUE(descriptor.GetName() == L"kept");
+    EXPECT_TRUE(rest.atEnd);
+}
