@@ -32,8 +32,8 @@ TEST(RWRegularExpression, CutsTheApplicationPrefixOfRealTitles)
         size_t length;
     } cases[] = {
         {"Microsoft Word - letter", 0, 17},
-        {"Microsoft Excel - Budget 2026.xlsx", 0, 18},
-        {"Microsoft PowerPoint - Slides", 0, 23},
+        {"Microsoft Ledger - Budget 2026.dat", 0, 19},
+        {"Microsoft SlideMaker - Slides", 0, 23},
         {"Copy of Microsoft Word - notes", 8, 17},
         {"Microsoft Word 2019 - x", RW_NPOS, 0},
         {"Notepad - readme.txt", RW_NPOS, 0},
