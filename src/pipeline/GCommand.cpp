@@ -1,5 +1,6 @@
 #include "pipeline/GCommand.h"
 
+#include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 #include "printer/GState.h"
 
@@ -27,6 +28,8 @@ uint32_t GCommand::BinaryStoreSize() const
 
 // A stored object that is not a state is dropped and the current state kept; so is an
 // object whose read failed part way, and the current state when nothing could be read.
+// A dropped object stays known to the restore, so dropping one that was read whole ends
+// the read: nothing later in the data may refer back to it.
 template <class In>
 void GCommand::ReadFields(In& in)
 {
@@ -34,7 +37,12 @@ void GCommand::ReadFields(In& in)
     if (!GReadFields(in))
         return;
     GObjectBase* object = RestoreHeld(in);
-    if (RestoreStopped(in) || (object && !object->IsKindOf(GState::kClassId))) {
+    if (RestoreStopped(in)) {
+        Drop(object);
+        return;
+    }
+    if (object && !object->IsKindOf(GState::kClassId)) {
+        GRefuseStored(in);
         Drop(object);
         return;
     }

@@ -3,6 +3,7 @@
 #include "foundation/RWErrorHandler.h"
 #include "foundation/RWFactory.h"
 #include "model/GObjectIterator.h"
+#include "model/MPersistentComposite.h"
 #include "printer/GState.h"
 
 #include "../model/ModelTestObjects.h"
@@ -287,6 +288,32 @@ TEST(GCommandStore, StoredObjectThatIsNoStateIsDropped)
     RestoreGutsFrom(command, bytes);
     EXPECT_EQ(state, command.GetState());
     EXPECT_EQ(0, state->References());
+}
+
+// A stored object that is no state ends the read: a later reference to it in the same
+// graph must not reach the object the command let go of.
+TEST(GCommandStore, StoredObjectThatIsNoStateEndsTheRead)
+{
+    std::vector<uint8_t> bytes;
+    auto u16 = [&](uint16_t v) { bytes.insert(bytes.end(), {uint8_t(v), uint8_t(v >> 8)}); };
+    auto u32 = [&](uint32_t v) { u16(uint16_t(v)), u16(uint16_t(v >> 16)); };
+    u32(0x8888);                                     // lead-in
+    u16(MPersistentComposite::kClassId);             // object 1: a composite
+    u32(1), u32(1), u32(0), u32(1), u32(2);          // root part, version, two members
+    u16(TestCommand::kClassId);                      // object 2: a command
+    u32(1), u32(3), u32(0), u32(1);                  // root part, version
+    u16(GValueAttribute::kClassId);                  // object 3, where the state belongs
+    u32(1), u32(30), u32(0), u32(1), u32(1), u32(1); // root and attribute parts, version
+    u16(5);                                          // value
+    u16(0xFFFF), u32(3);                             // the second member: object 3 again
+
+    std::unique_ptr<RWCollectable> back(RestoredFromBytes(bytes));
+    MPersistentComposite* composite = dynamic_cast<MPersistentComposite*>(back.get());
+    ASSERT_NE(nullptr, composite);
+    ASSERT_EQ(1u, composite->Entries());
+    GCommand* command = dynamic_cast<GCommand*>(composite->At(0));
+    ASSERT_NE(nullptr, command);
+    EXPECT_EQ(nullptr, command->GetState());
 }
 
 TEST(GCommandStore, TruncatedFormsKeepTheState)
