@@ -226,8 +226,12 @@ GObjectBase* GObjectBase::DeepCopy() const
     copy->id_ = id_;
     if (GObjectIterator* it = self->CreateIterator()) {
         while (it->Next())
-            if (GObjectBase* member = it->Current())
-                copy->Add(member->DeepCopy());
+            if (GObjectBase* member = it->Current()) {
+                // Held while it is added, so that a copy the composite does not take
+                // (some composites ignore what their generic Add is given) is deleted.
+                const GCountedRef memberCopy(member->DeepCopy());
+                copy->Add(memberCopy.Get());
+            }
         delete it;
     }
     return copy;

@@ -6,6 +6,25 @@
 
 #include <memory>
 
+namespace {
+
+// A mapping whose deletion is counted.
+class TrackedMapping : public GResourceMapping {
+public:
+    TrackedMapping(uint32_t resource, uint16_t first, int16_t second, int* deletions)
+        : GResourceMapping(resource, first, second, 0), deletions_(deletions)
+    {
+    }
+    TrackedMapping(const TrackedMapping& other) = default;
+    ~TrackedMapping() override { ++*deletions_; }
+    TrackedMapping* Copy() const override { return new TrackedMapping(*this); }
+
+private:
+    int* deletions_;
+};
+
+} // namespace
+
 TEST(GResourceMappingValues, DefaultResourceIsTheNoResourceValue)
 {
     GResourceMapping mapping;
@@ -79,6 +98,16 @@ TEST(GResourceMappingListAdd, GenericAddAndPrependLeaveTheListUnchanged)
     list_as_composite->Prepend(mapping.get());
     EXPECT_EQ(0u, list.Entries());
     EXPECT_EQ(-1, mapping->References());
+}
+
+TEST(GResourceMappingListCopy, DeepCopyLeavesNoMemberCopyBehind)
+{
+    int deletions = 0;
+    GResourceMappingList list;
+    ASSERT_EQ(1, list.Add(new TrackedMapping(5, 1, 2, &deletions)));
+    delete list.DeepCopy();
+    // The generic add takes no mapping: the copy made for it is deleted, not lost.
+    EXPECT_EQ(1, deletions);
 }
 
 TEST(GResourceMappingListFind, EachFieldFindsTheFirstMatchInOrder)
