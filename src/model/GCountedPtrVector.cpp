@@ -3,6 +3,7 @@
 #include "foundation/RWErrorHandler.h"
 #include "model/GMemberKey.h"
 #include "model/GObjectBase.h"
+#include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 
 #include <algorithm>
@@ -228,8 +229,12 @@ void GCountedPtrVector::RestoreMembers(In& in)
         return;
     for (uint32_t i = 0; i < count && !GObjectBase::RestoreStopped(in); ++i) {
         GObjectBase* member = GObjectBase::RestoreHeld(in);
-        if (member && !Append(member))
+        if (member && !Append(member)) {
+            // No room: the member is let go of, and the read ends so that nothing
+            // later in the data can refer back to it.
+            GRefuseStored(in);
             GObjectBase::Drop(member);
+        }
     }
 }
 
