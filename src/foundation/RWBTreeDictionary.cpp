@@ -1,5 +1,6 @@
 #include "foundation/RWBTreeDictionary.h"
 
+#include "foundation/RWCollectionHelpers.h"
 #include "foundation/RWFactory.h"
 #include "foundation/RWIdentitySet.h"
 #include "foundation/RWReadTable.h"
@@ -50,6 +51,12 @@ bool RWBTreeDictionary::IsEqual(const RWCollectable* other) const
         return false;
     const RWBTreeDictionary* dictionary = dynamic_cast<const RWBTreeDictionary*>(other);
     if (!dictionary || dictionary->Entries() != Entries())
+        return false;
+    // A dictionary that holds itself is still equal to itself.
+    if (dictionary == this)
+        return true;
+    const RWCompareBound bound;
+    if (!bound.Allowed())
         return false;
     bool equal = true;
     ForEachPair(*this, [&](RWCollectableAssociation* mine) {

@@ -28,5 +28,24 @@ typedef int (*RWCompareElement)(const void* element, const void* key);
 int BinarySearch(const void* key, const void* base, size_t count, size_t width,
                  RWCompareElement compare, size_t* index);
 
+// Bounds the member comparisons that one comparison of collections sets off on this
+// thread. Restored data may hold cycles (a list that holds itself) or one member shared
+// many times over; comparing such graphs member by member would recurse without end or
+// take exponential time. Past the bound, every comparison still open answers "not
+// equal". Each collection's content comparison holds one for its duration.
+class RWCompareBound {
+public:
+    static const unsigned kMaxDepth = 256;
+    static const uint32_t kMaxSteps = 1u << 20;
+
+    RWCompareBound();
+    ~RWCompareBound();
+    RWCompareBound(const RWCompareBound&) = delete;
+    RWCompareBound& operator=(const RWCompareBound&) = delete;
+
+    // False once the nesting or the count of comparisons went past the bound.
+    bool Allowed() const;
+};
+
 // The version of the collection library: 0x0700.
 unsigned LibraryVersion();

@@ -1,5 +1,6 @@
 #include "foundation/RWHashTable.h"
 
+#include "foundation/RWCollectionHelpers.h"
 #include "foundation/RWFactory.h"
 #include "foundation/RWSet.h"
 #include "foundation/RWSlistCollectables.h"
@@ -80,6 +81,12 @@ bool RWHashTable::IsEqual(const RWCollectable* other) const
 bool RWHashTable::SameContents(const RWHashTable& other) const
 {
     if (entries_ != other.entries_)
+        return false;
+    // A table that holds itself is still equal to itself.
+    if (&other == this)
+        return true;
+    const RWCompareBound bound;
+    if (!bound.Allowed())
         return false;
     // Every member stands for its class of equal members; its count here must not
     // exceed its count in other. Equal counts of entries then make the contents equal.

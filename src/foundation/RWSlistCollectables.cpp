@@ -1,5 +1,6 @@
 #include "foundation/RWSlistCollectables.h"
 
+#include "foundation/RWCollectionHelpers.h"
 #include "foundation/RWFactory.h"
 
 namespace {
@@ -45,6 +46,12 @@ bool RWSlistCollectables::IsEqual(const RWCollectable* other) const { return IsE
 bool RWSlistCollectables::IsEqualList(const RWCollectable* other, RWClassID classId) const
 {
     if (!other || other->ClassId() != classId)
+        return false;
+    // A list that holds itself is still equal to itself.
+    if (other == this)
+        return true;
+    const RWCompareBound bound;
+    if (!bound.Allowed())
         return false;
     const RWSlistCollectables* list = dynamic_cast<const RWSlistCollectables*>(other);
     if (!list || Entries() != list->Entries())

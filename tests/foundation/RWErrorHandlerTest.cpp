@@ -1,5 +1,7 @@
 #include "foundation/RWErrorHandler.h"
 
+#include "TestMain.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -84,6 +86,11 @@ TEST(RWException, OwnsItsTextOnlyWhenCopied)
     EXPECT_STREQ("[NOMEM] No memory", nomem.Why());
     EXPECT_FALSE(nomem.OwnsText());
     EXPECT_EQ(1234u, nomem.Requested());
+}
+
+TEST(RWErrorHandler, FirstSetReturnsTheDefaultHandler)
+{
+    EXPECT_EQ(&RWDefaultErrorHandler, HandlerBeforeTestMain());
 }
 
 TEST(RWErrorHandler, SetReturnsThePreviousHandler)

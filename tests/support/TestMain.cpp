@@ -1,7 +1,7 @@
 // Test entry: installs a recording error handler, so that an error raised where a test
 // did not expect one fails that test instead of opening a message box and ending the
 // run. Tests that expect errors hold an RWErrorCapture.
-#include "foundation/RWErrorHandler.h"
+#include "TestMain.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +12,7 @@
 namespace {
 
 std::mutex g_mutex;
+RWErrorHandler g_handlerBefore = nullptr;
 std::vector<std::string> g_unexpected;
 
 void RecordingHandler(const RWException* error)
@@ -40,10 +41,12 @@ class UnexpectedErrorListener : public testing::EmptyTestEventListener {
 
 } // namespace
 
+RWErrorHandler HandlerBeforeTestMain() { return g_handlerBefore; }
+
 int main(int argc, char** argv)
 {
     testing::InitGoogleTest(&argc, argv);
-    RWSetErrorHandler(RecordingHandler);
+    g_handlerBefore = RWSetErrorHandler(RecordingHandler);
     testing::UnitTest::GetInstance()->listeners().Append(new UnexpectedErrorListener);
     return RUN_ALL_TESTS();
 }
