@@ -388,7 +388,7 @@ uint32_t RWDiskBTree::LowerBound(const RWDiskBTreeNode& node, const char* probe)
 
 // Reads a node and checks what the rest of the tree relies on: a count within 2N, and
 // either no children (a leaf) or count + 1 children that can be nodes of this file.
-bool RWDiskBTree::ReadNode(uint32_t offset, RWDiskBTreeNode& node, uint32_t depth)
+bool RWDiskBTree::ReadNode(uint32_t offset, RWDiskBTreeNode& node, uint32_t depth, bool emptied)
 {
     const uint32_t maxDepth = MaxDepth();
     if (depth > maxDepth) {
@@ -410,7 +410,7 @@ bool RWDiskBTree::ReadNode(uint32_t offset, RWDiskBTreeNode& node, uint32_t dept
         return false;
     }
     const bool leaf = node.IsLeaf();
-    if (!leaf && count == 0) {
+    if (!leaf && count == 0 && !emptied) {
         RaiseOutOfRange(count, capacity);
         return false;
     }
@@ -686,7 +686,7 @@ RWDiskBTree::Step RWDiskBTree::Repair(RWDiskBTreeNode& parent, uint32_t at, uint
     }
     RWDiskBTreeNode child(info_.halfOrder, info_.keyLength);
     RWDiskBTreeNode sibling(info_.halfOrder, info_.keyLength);
-    if (!ReadNode(parent.Child(at), child, depth + 1))
+    if (!ReadNode(parent.Child(at), child, depth + 1, true))
         return Step::Failed;
 
     if (at > 0) {

@@ -116,7 +116,9 @@ private:
     uint32_t LowerBound(const RWDiskBTreeNode& node, const char* probe) const;
     bool Equal(const char* a, const char* b) const { return compare_(a, b, info_.keyLength) == 0; }
 
-    bool ReadNode(uint32_t offset, RWDiskBTreeNode& node, uint32_t depth);
+    // emptied: the node has just reported an underflow, so with a minimum fill of one it
+    // may be an inner node without keys until its parent repairs it.
+    bool ReadNode(uint32_t offset, RWDiskBTreeNode& node, uint32_t depth, bool emptied = false);
     bool WriteNode(const RWDiskBTreeNode& node);
 
     Step Insert(RWDiskBTreeNode& node, uint32_t depth, const char* probe, uint32_t value, Pending& up);

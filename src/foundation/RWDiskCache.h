@@ -3,6 +3,7 @@
 // anything; the disk B-tree reads and writes its nodes through one.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -463,6 +463,43 @@ TEST(RWDiskBTreeRemove, RemovingEverythingInRandomOrderFreesEveryNode)
     ExpectOnlyInfoBlockInUse(f.file);
 }
 
+// With a minimum fill of one, a merge can leave an inner node without keys for a
+// moment: its parent must still take it back by borrowing or merging.
+TEST(RWDiskBTreeRemove, InnerNodeEmptiedByAMergeIsRepairedByItsParent)
+{
+    const struct {
+        uint32_t n, m;
+    } shapes[] = {{1, 1}, {2, 1}, {3, 1}};
+    for (const auto& shape : shapes) {
+        TempPath path("emptyinner.dbt");
+        RWDiskFileManager file(path.c_str());
+        RWDiskBTree tree(file, 10, 0, 16, 0, kNone, 0, shape.n, shape.m);
+        std::vector<int> keys;
+        for (int i = 0; i < 300; ++i)
+            keys.push_back(i);
+        std::mt19937 random(shape.n);
+        std::shuffle(keys.begin(), keys.end(), random);
+        std::map<std::string, uint32_t> model;
+        for (int k : keys) {
+            ASSERT_EQ(1, tree.InsertKeyAndValue(Key(k).c_str(), k));
+            model[Key(k)] = k;
+        }
+        std::shuffle(keys.begin(), keys.end(), random);
+        for (int k : keys) {
+            RWCString removed;
+            uint32_t value = 0;
+            ASSERT_EQ(1, tree.RemoveKeyAndValue(Key(k).c_str(), removed, value)) << shape.n << " " << k;
+            ASSERT_EQ(static_cast<uint32_t>(k), value);
+            model.erase(Key(k));
+            if (model.size() % 50 == 0) {
+                ASSERT_EQ(Expected(model), InOrder(tree)) << shape.n;
+            }
+        }
+        EXPECT_EQ(kNone, tree.RootOffset());
+        EXPECT_EQ(0u, tree.Entries());
+    }
+}
+
 TEST(RWDiskBTreeClear, FreesEveryNodeAndLeavesAnEmptyTree)
 {
     RecordsFile f("clear.dbt");
