@@ -199,6 +199,19 @@ TEST(GEnumAttributeIterator, ReplacingAnotherChoiceKeepsTheCurrentOne)
     EXPECT_EQ(current, enumeration->GetCurrent());
 }
 
+TEST(GEnumAttributeIterator, NeverPutsTheEnumerationInItsOwnSlots)
+{
+    std::unique_ptr<GEnumAttribute> enumeration(Choices(1, 2));
+    GObjectBase* current = enumeration->GetCurrent();
+    std::unique_ptr<GObjectIterator> it(enumeration->CreateIterator());
+    ASSERT_TRUE(it->Next());
+    it->ReplaceCurrent(enumeration.get());
+    EXPECT_EQ(current, enumeration->At(0));
+    EXPECT_EQ(current, enumeration->GetCurrent());
+    EXPECT_EQ(2u, enumeration->Entries());
+    EXPECT_EQ(-1, enumeration->References());
+}
+
 TEST(GEnumAttributeIterator, RemovingTheCurrentChoiceMakesTheFirstCurrent)
 {
     int deletions = 0;
