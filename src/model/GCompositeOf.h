@@ -64,9 +64,9 @@ public:
     GObjectIterator* CreateIterator() override;
 
     // Calls fn for each member slot below the count taken at the start.
-    void ForEach(GMemberFunction fn, void* context);
+    virtual void ForEach(GMemberFunction fn, void* context);
     // The member of the first slot for which fn answers non-zero, or null.
-    GObjectBase* FirstThat(GMemberFunction fn, void* context);
+    virtual GObjectBase* FirstThat(GMemberFunction fn, void* context);
 
     // The member of slot index, borrowed; the index error and null for a bad index.
     GObjectBase* At(uint32_t index) const { return members_.At(index); }

@@ -19,8 +19,14 @@ GObjectBase* GCountedPtrVectorIterator::Current() { return vector_->At(uint32_t(
 
 void GCountedPtrVectorIterator::ReplaceCurrent(GObjectBase* object)
 {
-    if (!object)
+    // As a composite's Add: it never holds itself, and an embedded object belongs to
+    // the object around it.
+    if (!object || object == owner_)
         return;
+    if (object->IsEmbedded()) {
+        GObjectBase::Drop(object);
+        return;
+    }
     if (OnMember())
         (*vector_)[uint32_t(index_)] = object;
     else if (!vector_->Append(object))

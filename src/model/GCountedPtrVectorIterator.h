@@ -15,7 +15,8 @@ public:
 
     GObjectBase* Current() override;
     // In place of the current member; when the iterator stands on none (before the
-    // first member, or the vector is empty) the object is appended. Null is ignored.
+    // first member, or the vector is empty) the object is appended. Null and the owner
+    // are ignored; an embedded object is dropped, as the owner's Add does.
     void ReplaceCurrent(GObjectBase* object) override;
     int Next() override;
     void Reset() override;

@@ -1,8 +1,11 @@
 #include "model/GEnumAttribute.h"
 
 #include "foundation/RWFactory.h"
+#include "model/GCountedPtrVectorIterator.h"
 #include "model/GStoredFields.h"
 #include "printer/GPeripheral.h"
+
+#include <new>
 
 namespace {
 
@@ -155,13 +158,13 @@ GObjectBase* GEnumAttribute::Remove(const GObjectBase* object)
 GObjectBase* GEnumAttribute::RemoveById(const long& id) { return Remove(FindById(id)); }
 GObjectBase* GEnumAttribute::RemoveByClassId(const RWClassID& classId) { return Remove(FindByClassId(classId)); }
 
-template <class Replacement>
-int GEnumAttribute::FollowingCurrent(Replacement replace)
+template <class Change>
+auto GEnumAttribute::FollowingCurrent(Change change) -> decltype(change())
 {
     const int32_t slot = CurrentSlot();
-    const int replaced = replace();
+    auto answer = change();
     FollowCurrent(slot);
-    return replaced;
+    return answer;
 }
 
 int GEnumAttribute::ReplaceById(const long& id, const GObjectBase* newObject)
@@ -202,6 +205,47 @@ GEnumAttribute* GEnumAttribute::DeepCopy() const
             copy->Add(member);
     copy->current_ = copy->FindChoice(current_);
     return copy;
+}
+
+// The member iterator, telling the enumeration of every change it makes to the slots.
+class GEnumAttribute::ChoiceIterator : public GCountedPtrVectorIterator {
+public:
+    explicit ChoiceIterator(GEnumAttribute& owner)
+        : GCountedPtrVectorIterator(&owner, owner.members_), enumeration_(owner)
+    {
+    }
+
+    void ReplaceCurrent(GObjectBase* object) override
+    {
+        enumeration_.FollowingCurrent([&] {
+            GCountedPtrVectorIterator::ReplaceCurrent(object);
+            return 0;
+        });
+    }
+
+    void RemoveCurrent() override
+    {
+        GCountedPtrVectorIterator::RemoveCurrent();
+        enumeration_.FollowCurrent(-1);
+    }
+
+private:
+    GEnumAttribute& enumeration_;
+};
+
+GObjectIterator* GEnumAttribute::CreateIterator() { return new (std::nothrow) ChoiceIterator(*this); }
+
+void GEnumAttribute::ForEach(GMemberFunction fn, void* context)
+{
+    FollowingCurrent([&] {
+        GAttributeComposite::ForEach(fn, context);
+        return 0;
+    });
+}
+
+GObjectBase* GEnumAttribute::FirstThat(GMemberFunction fn, void* context)
+{
+    return FollowingCurrent([&] { return GAttributeComposite::FirstThat(fn, context); });
 }
 
 int32_t GEnumAttribute::Assign(const GAttribute*) { return 0; }
@@ -250,7 +294,7 @@ void GEnumAttribute::FollowCurrent(int32_t formerSlot)
     if (!current_ || members_.IndexOf(current_) >= 0)
         return;
     const uint32_t count = members_.Entries();
-    if (formerSlot >= 0 && uint32_t(formerSlot) < count)
+    if (formerSlot >= 0 && uint32_t(formerSlot) < count && members_[uint32_t(formerSlot)].Get())
         current_ = members_[uint32_t(formerSlot)].Get();
     else
         current_ = count ? members_[0].Get() : nullptr;

@@ -2,7 +2,8 @@
 // feature, all of one class and no two the same, with one of them current.
 //
 // The current choice is always null or one of the direct members: every operation that
-// takes members out or puts others in their place fixes it.
+// takes members out or puts others in their place fixes it, and so do the iterator it
+// hands out and its member visits, whatever they do to the member slots.
 #pragma once
 
 #include "model/GAttributeComposite.h"
@@ -51,6 +52,13 @@ public:
     RWClassID StorageClassId() const override;
     // Keeps the selection: the copy's current choice is the copy of this one's.
     GEnumAttribute* DeepCopy() const override;
+    // An iterator whose RemoveCurrent and ReplaceCurrent fix the current choice as
+    // Remove and Replace do.
+    GObjectIterator* CreateIterator() override;
+    // A callback that puts another object in the current choice's slot makes that
+    // object current; one that empties the slot makes the first member current.
+    void ForEach(GMemberFunction fn, void* context) override;
+    GObjectBase* FirstThat(GMemberFunction fn, void* context) override;
 
     // Does nothing: choices are not merged.
     int32_t Assign(const GAttribute* other) override;
@@ -68,14 +76,17 @@ public:
     RWClassID GetChoiceClassId() const { return choiceClassId_; }
 
 private:
+    class ChoiceIterator;
+
     // The first direct member that IsSame as the object, or null.
     GObjectBase* FindChoice(const GObjectBase* object) const;
     // After members left or were replaced: a current choice that is no longer a member
     // becomes the member now at formerSlot, else the first member (null when none).
     void FollowCurrent(int32_t formerSlot);
-    // Runs a replacement, then follows the current choice to what took its slot.
-    template <class Replacement>
-    int FollowingCurrent(Replacement replace);
+    // Runs a change of the members, then follows the current choice to what took its
+    // slot (the first member when the slot is gone or empty); answers what it answered.
+    template <class Change>
+    auto FollowingCurrent(Change change) -> decltype(change());
     int32_t CurrentSlot() const { return current_ ? members_.IndexOf(current_) : -1; }
     template <class In>
     void ReadFields(In& in);

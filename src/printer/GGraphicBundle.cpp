@@ -27,16 +27,19 @@ GGraphicBundle* GGraphicBundle::Copy() const { return new GGraphicBundle(*this);
 RWClassID GGraphicBundle::ClassId() const { return kClassId; }
 uint32_t GGraphicBundle::BinaryStoreSize() const { return GState::BinaryStoreSize() + 4; }
 
-// Nothing follows the version word: it is read back and not used.
+// Nothing follows the version word: it is read back and not used. The stored id is not
+// taken: a graphic bundle's id is always 244, whatever the data says.
 void GGraphicBundle::RestoreGuts(RWDataInStream& stream)
 {
     GState::RestoreGuts(stream);
+    SetId(kGraphicStateId);
     GReadFields(stream);
 }
 
 void GGraphicBundle::RestoreGuts(RWBinaryFile& file)
 {
     GState::RestoreGuts(file);
+    SetId(kGraphicStateId);
     GReadFields(file);
 }
 

@@ -1,9 +1,12 @@
 #include "model/GEnumAttribute.h"
 
+#include "model/GObjectIterator.h"
 #include "model/MPersistentComposite.h"
 #include "ModelTestObjects.h"
 
 #include <gtest/gtest.h>
+
+#include <memory>
 
 namespace {
 
@@ -139,6 +142,143 @@ TEST(GEnumAttributeReplace, AReplacedCurrentChoiceIsFollowed)
     EXPECT_EQ(7, CurrentValue(*enumeration));
     EXPECT_EQ(enumeration->At(1), enumeration->GetCurrent());
     delete enumeration;
+}
+
+namespace {
+
+// An enumeration of value choices 0 to n - 1 whose deletions are counted.
+GEnumAttribute* TrackedChoices(long id, uint16_t n, int* deletions)
+{
+    GEnumAttribute* enumeration = new GEnumAttribute(id);
+    for (uint16_t v = 0; v < n; ++v)
+        enumeration->Add(new TrackedValue(v, id, deletions));
+    return enumeration;
+}
+
+// Puts a new value choice 9 in place of the slot that holds the context's object.
+int ReplaceHeld(GCountedPtr* slot, void* context)
+{
+    if (slot->Get() != context)
+        return 0;
+    *slot = new GValueAttribute(9, 1);
+    return 1;
+}
+
+} // namespace
+
+TEST(GEnumAttributeIterator, ReplacingTheCurrentChoiceMakesTheReplacementCurrent)
+{
+    int deletions = 0;
+    std::unique_ptr<GEnumAttribute> enumeration(TrackedChoices(1, 3, &deletions));
+    enumeration->SelectNext();
+    std::unique_ptr<GObjectIterator> it(enumeration->CreateIterator());
+    ASSERT_TRUE(it->Next());
+    ASSERT_TRUE(it->Next());
+    GValueAttribute* replacement = new GValueAttribute(7, 1);
+    it->ReplaceCurrent(replacement);
+    EXPECT_EQ(1, deletions);
+    EXPECT_EQ(replacement, enumeration->GetCurrent());
+    EXPECT_EQ(enumeration->At(1), enumeration->GetCurrent());
+    GValueAttribute* again = new GValueAttribute(8, 1);
+    it->ReplaceCurrentRef(GCountedRef(again));
+    EXPECT_EQ(again, enumeration->GetCurrent());
+}
+
+TEST(GEnumAttributeIterator, ReplacingAnotherChoiceKeepsTheCurrentOne)
+{
+    std::unique_ptr<GEnumAttribute> enumeration(Choices(1, 3));
+    GObjectBase* current = enumeration->GetCurrent();
+    std::unique_ptr<GObjectIterator> it(enumeration->CreateIterator());
+    ASSERT_TRUE(it->Next());
+    ASSERT_TRUE(it->Next());
+    it->ReplaceCurrent(new GValueAttribute(7, 1));
+    EXPECT_EQ(current, enumeration->GetCurrent());
+    it->Reset();
+    it->ReplaceCurrent(new GValueAttribute(8, 1));
+    EXPECT_EQ(4u, enumeration->Entries());
+    EXPECT_EQ(current, enumeration->GetCurrent());
+}
+
+TEST(GEnumAttributeIterator, NeverPutsTheEnumerationInItsOwnSlots)
+{
+    std::unique_ptr<GEnumAttribute> enumeration(Choices(1, 2));
+    GObjectBase* current = enumeration->GetCurrent();
+    std::unique_ptr<GObjectIterator> it(enumeration->CreateIterator());
+    ASSERT_TRUE(it->Next());
+    it->ReplaceCurrent(enumeration.get());
+    EXPECT_EQ(current, enumeration->At(0));
+    EXPECT_EQ(current, enumeration->GetCurrent());
+    EXPECT_EQ(2u, enumeration->Entries());
+    EXPECT_EQ(-1, enumeration->References());
+}
+
+TEST(GEnumAttributeIterator, RemovingTheCurrentChoiceMakesTheFirstCurrent)
+{
+    int deletions = 0;
+    std::unique_ptr<GEnumAttribute> enumeration(TrackedChoices(1, 3, &deletions));
+    enumeration->SelectNext();
+    enumeration->SelectNext();
+    std::unique_ptr<GObjectIterator> it(enumeration->CreateIterator());
+    while (it->Next() && it->Current() != enumeration->GetCurrent()) {
+    }
+    it->RemoveCurrent();
+    EXPECT_EQ(1, deletions);
+    EXPECT_EQ(0, CurrentValue(*enumeration));
+    it->Reset();
+    while (it->Next())
+        it->RemoveCurrent();
+    EXPECT_EQ(3, deletions);
+    EXPECT_EQ(nullptr, enumeration->GetCurrent());
+}
+
+TEST(GEnumAttributeIterator, RemovingAnotherChoiceKeepsTheCurrentOne)
+{
+    std::unique_ptr<GEnumAttribute> enumeration(Choices(1, 3));
+    enumeration->SelectNext();
+    GObjectBase* current = enumeration->GetCurrent();
+    std::unique_ptr<GObjectIterator> it(enumeration->CreateIterator());
+    ASSERT_TRUE(it->Next());
+    it->RemoveCurrent();
+    EXPECT_EQ(current, enumeration->GetCurrent());
+}
+
+TEST(GEnumAttributeIterator, TheIteratorOfTheCompositeTypeFollowsToo)
+{
+    int deletions = 0;
+    std::unique_ptr<GEnumAttribute> enumeration(TrackedChoices(1, 2, &deletions));
+    GObjectBase& asObject = *enumeration;
+    std::unique_ptr<GObjectIterator> it(asObject.CreateIterator());
+    ASSERT_TRUE(it->Next());
+    it->RemoveCurrent();
+    EXPECT_EQ(1, deletions);
+    EXPECT_EQ(1, CurrentValue(*enumeration));
+}
+
+TEST(GEnumAttributeVisit, ACallbackThatReplacesTheCurrentChoiceMakesTheNewOneCurrent)
+{
+    int deletions = 0;
+    std::unique_ptr<GEnumAttribute> enumeration(TrackedChoices(1, 3, &deletions));
+    enumeration->SelectNext();
+    GAttributeComposite& composite = *enumeration;
+    composite.ForEach(ReplaceHeld, enumeration->GetCurrent());
+    EXPECT_EQ(1, deletions);
+    EXPECT_EQ(9, CurrentValue(*enumeration));
+    EXPECT_EQ(enumeration->At(1), enumeration->GetCurrent());
+
+    enumeration->SelectNext();
+    GObjectBase* found = composite.FirstThat(ReplaceHeld, enumeration->GetCurrent());
+    EXPECT_EQ(2, deletions);
+    EXPECT_EQ(enumeration->At(2), found);
+    EXPECT_EQ(found, enumeration->GetCurrent());
+}
+
+TEST(GEnumAttributeVisit, ACallbackThatReplacesAnotherChoiceKeepsTheCurrentOne)
+{
+    std::unique_ptr<GEnumAttribute> enumeration(Choices(1, 3));
+    GObjectBase* current = enumeration->GetCurrent();
+    enumeration->ForEach(ReplaceHeld, enumeration->At(2));
+    EXPECT_EQ(9, static_cast<GValueAttribute*>(enumeration->At(2))->GetValue());
+    EXPECT_EQ(current, enumeration->GetCurrent());
 }
 
 TEST(GEnumAttributeSelect, NextAndPreviousStopAtTheEnds)

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 
 std::vector<long> MemberIds(GObjectBase& composite)
@@ -86,6 +88,25 @@ TEST(MPersistentCompositeOwnership, NeverAdoptsItselfOrAnEmbeddedObject)
     EXPECT_EQ(0u, tree->Entries());
     EXPECT_EQ(-1, tree->References());
     EXPECT_EQ(-1, embedded.References());
+    delete tree;
+}
+
+TEST(MPersistentCompositeOwnership, ItsIteratorNeverPutsItOrAnEmbeddedObjectInASlot)
+{
+    MPersistentComposite* tree = new MPersistentComposite;
+    tree->Add(new GObjectBase(1));
+    GObjectBase embedded(3);
+    embedded.MarkEmbedded();
+    std::unique_ptr<GObjectIterator> it(tree->CreateIterator());
+    it->ReplaceCurrent(tree);
+    it->ReplaceCurrent(&embedded);
+    ASSERT_TRUE(it->Next());
+    it->ReplaceCurrent(tree);
+    it->ReplaceCurrent(&embedded);
+    EXPECT_EQ((std::vector<long>{1}), MemberIds(*tree));
+    EXPECT_EQ(-1, tree->References());
+    EXPECT_EQ(-1, embedded.References());
+    it.reset();
     delete tree;
 }
 

@@ -1,6 +1,8 @@
 #include "printer/GGraphicBundle.h"
 
 #include "model/GGraphicAttribute.h"
+#include "model/GStoredFields.h"
+#include "model/GValueAttribute.h"
 
 #include "../model/StoredEnds.h"
 
@@ -190,4 +192,33 @@ TEST(GGraphicBundleStore, VersionWordFollowsTheStateForm)
     const std::vector<uint8_t> bytes = GutsBytes(bundle);
     EXPECT_EQ(expected, bytes);
     EXPECT_EQ(bytes.size(), bundle.BinaryStoreSize());
+}
+
+TEST(GGraphicBundleStore, ARestoredBundleKeepsId244WhateverIdIsStored)
+{
+    GState stored(17);
+    stored.Add(new GValueAttribute(1, GGraphicBundle::kPenId));
+    GGraphicBundle bundle;
+    RestoreGutsFrom(bundle, Joined(GutsBytes(stored), {0x01, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(244, bundle.GetId());
+    EXPECT_EQ(1u, bundle.Entries());
+    EXPECT_EQ(stored.GetSerial(), bundle.GetSerial());
+
+    for (StreamKind kind : kAllStreamKinds) {
+        GGraphicBundle streamed;
+        const std::string text = StreamTextOf(kind, [&](RWDataOutStream& s) {
+            stored.SaveGuts(s);
+            GWriteFields(s);
+        });
+        EXPECT_TRUE(ReadStreamText(kind, text, [&](RWDataInStream& s) { streamed.RestoreGuts(s); })) << kind;
+        EXPECT_EQ(244, streamed.GetId()) << kind;
+        EXPECT_EQ(1u, streamed.Entries()) << kind;
+    }
+}
+
+TEST(GGraphicBundleStore, AShortRestoreStillLeavesId244)
+{
+    GGraphicBundle bundle;
+    RestoreGutsFrom(bundle, GutsBytes(GState(17)));
+    EXPECT_EQ(244, bundle.GetId());
 }
