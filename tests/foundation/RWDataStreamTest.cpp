@@ -7,7 +7,10 @@
 
 #include <cfloat>
 #include <climits>
+#include <array>
 #include <cstring>
+#include <tuple>
+#include <vector>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -29,75 +32,73 @@ struct Sample {
     double tiny = DBL_MIN;
     unsigned char uc = 0xE9;
     char c = '{';
-    double da[3] = {0.0, 1e300, -2.5};
-    float fa[2] = {3.25f, -1e30f};
-    unsigned long ula[2] = {0, ULONG_MAX};
-    long la[2] = {LONG_MIN, LONG_MAX};
-    unsigned int ua[2] = {1, UINT_MAX};
-    int ia[3] = {-1, 0, INT_MAX};
-    unsigned short usa[2] = {0, 0x8001};
-    short sa[3] = {SHRT_MIN, -2, SHRT_MAX};
-    unsigned char uca[4] = {0, 0x7F, 0x80, 0xFF};
-    char ca[4] = {'a', '\0', '\x80', '\xFF'};
+    std::array<double, 3> da = {0.0, 1e300, -2.5};
+    std::array<float, 2> fa = {3.25f, -1e30f};
+    std::array<unsigned long, 2> ula = {0, ULONG_MAX};
+    std::array<long, 2> la = {LONG_MIN, LONG_MAX};
+    std::array<unsigned int, 2> ua = {1, UINT_MAX};
+    std::array<int, 3> ia = {-1, 0, INT_MAX};
+    std::array<unsigned short, 2> usa = {0, 0x8001};
+    std::array<short, 3> sa = {SHRT_MIN, -2, SHRT_MAX};
+    std::array<unsigned char, 4> uca = {0, 0x7F, 0x80, 0xFF};
+    std::array<char, 4> ca = {'a', '\0', '\x80', '\xFF'};
     char putChar = -5;
     unsigned char putByte = 200;
 };
 
-// A sample with every value 0, to read into.
-Sample ZeroSample()
+template <class S>
+auto Scalars(S& v)
 {
-    Sample v;
-    std::memset(static_cast<void*>(&v), 0, sizeof v);
-    return v;
+    return std::tie(v.us, v.s, v.minusOne, v.ul, v.l, v.ui, v.i, v.f, v.d, v.huge, v.tiny, v.uc, v.c);
 }
 
-const std::string kEmpty;
-const std::string kWide = std::string(32, 'x') + std::string(32, 'y');
-const std::string kSpecial = std::string("a{b}c \"\\\n\t\b\f\r\x01\xff", 15) + std::string(1, '\0') + "z";
+template <class S>
+auto Arrays(S& v)
+{
+    return std::tie(v.da, v.fa, v.ula, v.la, v.ua, v.ia, v.usa, v.sa, v.uca, v.ca);
+}
+
+const std::string kTexts[] = {"", std::string(32, 'x') + std::string(32, 'y'),
+                              std::string("a{b}c \"\\\n\t\b\f\r\x01\xff\0z", 17), "plain"};
 
 void WriteSample(RWDataOutStream& out, const Sample& v)
 {
-    out << v.us << v.s << v.minusOne << v.ul << v.l << v.ui << v.i << v.f << v.d << v.huge << v.tiny << v.uc << v.c;
-    out.PutString(kEmpty.data(), kEmpty.size());
-    out.PutString(kWide.data(), kWide.size());
-    out.PutString(kSpecial.data(), kSpecial.size());
-    out << "plain";
-    out.Put(v.da, 3).Put(v.fa, 2).Put(v.ula, 2).Put(v.la, 2).Put(v.ua, 2).Put(v.ia, 3);
-    out.Put(v.usa, 2).Put(v.sa, 3).Put(v.uca, 4).Put(v.ca, 4);
+    std::apply([&out](const auto&... x) { (out << ... << x); }, Scalars(v));
+    for (int t = 0; t < 3; ++t)
+        out.PutString(kTexts[t].data(), kTexts[t].size());
+    out << kTexts[3].c_str();
+    std::apply([&out](const auto&... a) { (out.Put(a.data(), a.size()), ...); }, Arrays(v));
     out.Put(v.putChar).Put(v.putByte).Put(static_cast<unsigned char>(7));
     out.Flush();
 }
 
-std::string ReadText(RWDataInStream& in, size_t room)
+// Reads what WriteSample wrote into a zeroed sample; texts are read with their length known.
+Sample ReadSample(RWDataInStream& in, std::vector<std::string>& texts, int& lastByte)
 {
-    std::string buffer(room, '#');
-    in.GetString(&buffer[0], buffer.size());
-    return buffer.substr(0, buffer.find('\0'));
-}
-
-// Reads what WriteSample wrote; texts are read back with their length known.
-Sample ReadSample(RWDataInStream& in, std::string texts[4], int& lastByte)
-{
-    Sample v = ZeroSample();
-    in >> v.us >> v.s >> v.minusOne >> v.ul >> v.l >> v.ui >> v.i >> v.f >> v.d >> v.huge >> v.tiny >> v.uc >> v.c;
-    std::string buffer(kSpecial.size() + 1, '#');
-    texts[0] = ReadText(in, kEmpty.size() + 1);
-    texts[1] = ReadText(in, kWide.size() + 1);
-    in.GetString(&buffer[0], buffer.size());
-    texts[2] = buffer.substr(0, kSpecial.size());
-    texts[3] = ReadText(in, 6);
-    in.Get(v.da, 3).Get(v.fa, 2).Get(v.ula, 2).Get(v.la, 2).Get(v.ua, 2).Get(v.ia, 3);
-    in.Get(v.usa, 2).Get(v.sa, 3).Get(v.uca, 4).Get(v.ca, 4);
+    Sample v;
+    std::apply([](auto&... x) { ((x = {}), ...); }, Scalars(v));
+    std::apply([](auto&... a) { (a.fill({}), ...); }, Arrays(v));
+    std::apply([&in](auto&... x) { (in >> ... >> x); }, Scalars(v));
+    for (const std::string& text : kTexts) {
+        std::string buffer(text.size() + 1, '#');
+        in.GetString(&buffer[0], buffer.size());
+        texts.push_back(buffer.substr(0, text.size()));
+    }
+    std::apply([&in](auto&... a) { (in.Get(a.data(), a.size()), ...); }, Arrays(v));
     in.Get(v.putChar).Get(v.putByte);
     lastByte = in.Get();
     return v;
 }
 
-template <class T, size_t N>
-void ExpectSameArray(const T (&a)[N], const T (&b)[N])
+template <class T>
+T ReadNew(RWDataInStream& in)
 {
-    for (size_t i = 0; i < N; ++i)
-        EXPECT_EQ(a[i], b[i]) << "element " << i;
+    T* p = nullptr;
+    in >> p;
+    EXPECT_NE(nullptr, p);
+    const T value = p ? *p : T();
+    delete p;
+    return value;
 }
 
 class RWDataStreamRoundTrip : public testing::TestWithParam<StreamKind> {};
@@ -113,38 +114,13 @@ TEST_P(RWDataStreamRoundTrip, EveryValueTypeReadsBackEqual)
     EXPECT_TRUE(out->Good());
 
     auto in = MakeInStream(GetParam(), &buffer);
-    std::string texts[4];
+    std::vector<std::string> texts;
     int lastByte = 0;
     const Sample read = ReadSample(*in, texts, lastByte);
     EXPECT_TRUE(in->Good()) << in->State();
-    EXPECT_EQ(written.us, read.us);
-    EXPECT_EQ(written.s, read.s);
-    EXPECT_EQ(written.minusOne, read.minusOne);
-    EXPECT_EQ(written.ul, read.ul);
-    EXPECT_EQ(written.l, read.l);
-    EXPECT_EQ(written.ui, read.ui);
-    EXPECT_EQ(written.i, read.i);
-    EXPECT_EQ(written.f, read.f);
-    EXPECT_EQ(written.d, read.d);
-    EXPECT_EQ(written.huge, read.huge);
-    EXPECT_EQ(written.tiny, read.tiny);
-    EXPECT_EQ(written.uc, read.uc);
-    EXPECT_EQ(written.c, read.c);
-    EXPECT_EQ("", texts[0]);
-    EXPECT_EQ(kWide, texts[1]);
-    EXPECT_EQ(64u, texts[1].size());
-    EXPECT_EQ(kSpecial, texts[2]);
-    EXPECT_EQ("plain", texts[3]);
-    ExpectSameArray(written.da, read.da);
-    ExpectSameArray(written.fa, read.fa);
-    ExpectSameArray(written.ula, read.ula);
-    ExpectSameArray(written.la, read.la);
-    ExpectSameArray(written.ua, read.ua);
-    ExpectSameArray(written.ia, read.ia);
-    ExpectSameArray(written.usa, read.usa);
-    ExpectSameArray(written.sa, read.sa);
-    ExpectSameArray(written.uca, read.uca);
-    ExpectSameArray(written.ca, read.ca);
+    EXPECT_EQ(Scalars(written), Scalars(read));
+    EXPECT_EQ(Arrays(written), Arrays(read));
+    EXPECT_EQ(std::vector<std::string>(std::begin(kTexts), std::end(kTexts)), texts);
     EXPECT_EQ(written.putChar, read.putChar);
     EXPECT_EQ(written.putByte, read.putByte);
     EXPECT_EQ(7, lastByte);
@@ -179,78 +155,42 @@ TEST_P(RWDataStreamRoundTrip, HeapReadersAllocateTheValueRead)
     *out << 'q' << static_cast<unsigned char>(250) << static_cast<short>(-300) << static_cast<unsigned short>(60000)
          << -70000 << 70000u << -5L << 5UL << 0.5f << 0.25;
     auto in = MakeInStream(GetParam(), &buffer);
-    char* c = nullptr;
-    unsigned char* uc = nullptr;
-    short* s = nullptr;
-    unsigned short* us = nullptr;
-    int* i = nullptr;
-    unsigned int* ui = nullptr;
-    long* l = nullptr;
-    unsigned long* ul = nullptr;
-    float* f = nullptr;
-    double* d = nullptr;
-    *in >> c >> uc >> s >> us >> i >> ui >> l >> ul >> f >> d;
-    ASSERT_TRUE(c && uc && s && us && i && ui && l && ul && f && d);
-    EXPECT_EQ('q', *c);
-    EXPECT_EQ(250, *uc);
-    EXPECT_EQ(-300, *s);
-    EXPECT_EQ(60000, *us);
-    EXPECT_EQ(-70000, *i);
-    EXPECT_EQ(70000u, *ui);
-    EXPECT_EQ(-5L, *l);
-    EXPECT_EQ(5UL, *ul);
-    EXPECT_EQ(0.5f, *f);
-    EXPECT_EQ(0.25, *d);
+    EXPECT_EQ('q', ReadNew<char>(*in));
+    EXPECT_EQ(250, ReadNew<unsigned char>(*in));
+    EXPECT_EQ(-300, ReadNew<short>(*in));
+    EXPECT_EQ(60000, ReadNew<unsigned short>(*in));
+    EXPECT_EQ(-70000, ReadNew<int>(*in));
+    EXPECT_EQ(70000u, ReadNew<unsigned int>(*in));
+    EXPECT_EQ(-5L, ReadNew<long>(*in));
+    EXPECT_EQ(5UL, ReadNew<unsigned long>(*in));
+    EXPECT_EQ(0.5f, ReadNew<float>(*in));
+    EXPECT_EQ(0.25, ReadNew<double>(*in));
     EXPECT_TRUE(in->Good());
-    delete c;
-    delete uc;
-    delete s;
-    delete us;
-    delete i;
-    delete ui;
-    delete l;
-    delete ul;
-    delete f;
-    delete d;
-
-    int* past = nullptr;
-    *in >> past;
-    ASSERT_NE(nullptr, past);
-    EXPECT_EQ(0, *past);
+    // Past the end the item is still allocated, zeroed, and the stream fails.
+    EXPECT_EQ(0, ReadNew<int>(*in));
     EXPECT_TRUE(in->Fail());
-    delete past;
 }
 
-TEST_P(RWDataStreamRoundTrip, GetStringTooLongForTheBufferKeepsWhatFitsAndSetsFail)
+TEST_P(RWDataStreamRoundTrip, GetStringKeepsWhatFitsAndSetsFailOnlyWhenTheTextIsLonger)
 {
-    std::stringbuf buffer;
-    auto out = MakeOutStream(GetParam(), &buffer);
-    out->PutString("0123456789", 10);
-    *out << 42;
-    auto in = MakeInStream(GetParam(), &buffer);
-    char text[4] = {'#', '#', '#', '#'};
-    in->GetString(text, sizeof text);
-    EXPECT_STREQ("012", text);
-    EXPECT_TRUE(in->Fail());
-    EXPECT_FALSE(in->Bad());
-    // The rest of the text was read past: the next value follows.
-    in->SetState(0);
-    int next = 0;
-    *in >> next;
-    EXPECT_EQ(42, next);
-    EXPECT_TRUE(in->Good());
-}
-
-TEST_P(RWDataStreamRoundTrip, TextExactlyFillingTheBufferIsNotTruncated)
-{
-    std::stringbuf buffer;
-    auto out = MakeOutStream(GetParam(), &buffer);
-    out->PutString("abc", 3);
-    auto in = MakeInStream(GetParam(), &buffer);
-    char text[4];
-    in->GetString(text, sizeof text);
-    EXPECT_STREQ("abc", text);
-    EXPECT_TRUE(in->Good());
+    for (size_t room : {4u, 10u, 11u}) {
+        std::stringbuf buffer;
+        auto out = MakeOutStream(GetParam(), &buffer);
+        out->PutString("0123456789", 10);
+        *out << 42;
+        auto in = MakeInStream(GetParam(), &buffer);
+        std::string text(room, '#');
+        in->GetString(&text[0], room);
+        EXPECT_EQ(std::string("0123456789").substr(0, room - 1), text.c_str()) << room;
+        EXPECT_EQ(room <= 10, in->Fail()) << room;
+        EXPECT_FALSE(in->Bad());
+        // The rest of the text was read past: the next value follows.
+        in->SetState(0);
+        int next = 0;
+        *in >> next;
+        EXPECT_EQ(42, next);
+        EXPECT_TRUE(in->Good());
+    }
 }
 
 TEST_P(RWDataStreamRoundTrip, EveryTruncationEndsInEofAndFail)
@@ -267,7 +207,7 @@ TEST_P(RWDataStreamRoundTrip, EveryTruncationEndsInEofAndFail)
     for (size_t length = 0; length < bytes.size(); ++length) {
         std::stringbuf cut(bytes.substr(0, length));
         auto in = MakeInStream(GetParam(), &cut);
-        std::string texts[4];
+        std::vector<std::string> texts;
         int lastByte = 0;
         ReadSample(*in, texts, lastByte);
         int after = 0;
@@ -277,7 +217,7 @@ TEST_P(RWDataStreamRoundTrip, EveryTruncationEndsInEofAndFail)
     }
 }
 
-TEST_P(RWDataStreamRoundTrip, WorksOverAFileBuffer)
+TEST_P(RWDataStreamRoundTrip, WorksOverFileAndRuntimeStreamBuffersAndSetsTheStringFlag)
 {
     TempPath path("typed.stream");
     {
@@ -288,6 +228,7 @@ TEST_P(RWDataStreamRoundTrip, WorksOverAFileBuffer)
         out->PutString("file", 4);
         out->Flush();
         EXPECT_TRUE(out->Good());
+        EXPECT_TRUE(out->StringFlag());
     }
     std::filebuf file;
     ASSERT_NE(nullptr, file.open(path.c_str(), std::ios::in | std::ios::binary));
@@ -301,40 +242,21 @@ TEST_P(RWDataStreamRoundTrip, WorksOverAFileBuffer)
     EXPECT_EQ(2.5, d);
     EXPECT_STREQ("file", text);
     EXPECT_TRUE(in->Good());
-}
 
-TEST_P(RWDataStreamRoundTrip, StreamsTakeTheBufferOfAnExistingStream)
-{
+    // An in stream can also take the buffer of an existing runtime stream.
     std::stringstream runtime;
-    {
-        auto out = MakeOutStream(GetParam(), runtime.rdbuf());
-        *out << 12345;
-    }
-    std::unique_ptr<RWDataInStream> in;
-    switch (GetParam()) {
-    case StreamKind::Portable:
-        in = std::make_unique<RWPortableInStream>(runtime);
-        break;
-    case StreamKind::Binary:
-        in = std::make_unique<RWBinaryInStream>(runtime);
-        break;
-    case StreamKind::Endian:
-        in = std::make_unique<RWEndianInStream>(runtime);
-        break;
-    }
+    *MakeOutStream(GetParam(), runtime.rdbuf()) << 12345;
+    std::unique_ptr<RWDataInStream> fromStream;
+    if (GetParam() == StreamKind::Portable)
+        fromStream = std::make_unique<RWPortableInStream>(runtime);
+    else if (GetParam() == StreamKind::Binary)
+        fromStream = std::make_unique<RWBinaryInStream>(runtime);
+    else
+        fromStream = std::make_unique<RWEndianInStream>(runtime);
     int value = 0;
-    *in >> value;
+    *fromStream >> value;
     EXPECT_EQ(12345, value);
-    EXPECT_TRUE(in->StringFlag());
-}
-
-TEST_P(RWDataStreamRoundTrip, EveryStreamSetsTheStringFlag)
-{
-    std::stringbuf buffer;
-    auto out = MakeOutStream(GetParam(), &buffer);
-    EXPECT_TRUE(out->StringFlag());
-    auto in = MakeInStream(GetParam(), &buffer);
-    EXPECT_TRUE(in->StringFlag());
+    EXPECT_TRUE(fromStream->StringFlag());
 }
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, RWDataStreamRoundTrip, testing::ValuesIn(kAllStreamKinds),
@@ -344,25 +266,19 @@ TEST(RWDataStreamState, StateWordUsesItsOwnBitValues)
 {
     std::stringbuf buffer;
     RWBinaryInStream in(&buffer);
-    EXPECT_TRUE(in.Good());
     EXPECT_EQ(0u, in.State());
-    in.SetState(RWDataStream::kEof);
-    EXPECT_EQ(1u, in.State());
-    EXPECT_TRUE(in.Eof());
-    EXPECT_FALSE(in.Fail());
-    EXPECT_FALSE(in.Good());
-    in.SetState(RWDataStream::kFail);
-    EXPECT_EQ(2u, in.State());
-    EXPECT_TRUE(in.Fail());
-    EXPECT_FALSE(in.Eof());
-    in.SetState(RWDataStream::kBad);
-    EXPECT_EQ(4u, in.State());
-    EXPECT_TRUE(in.Bad());
-    EXPECT_TRUE(in.Fail());
-    in.SetState(7);
-    EXPECT_EQ(7u, in.State());
-    in.SetState(0);
-    EXPECT_TRUE(in.Good());
+    // state, eof, fail, bad, good: the bad bit also counts as a failure.
+    const unsigned cases[][5] = {{RWDataStream::kEof, 1, 0, 0, 0}, {RWDataStream::kFail, 0, 1, 0, 0},
+                                 {RWDataStream::kBad, 0, 1, 1, 0}, {7, 1, 1, 1, 0}, {0, 0, 0, 0, 1}};
+    const unsigned bits[] = {1, 2, 4, 7, 0};
+    for (size_t i = 0; i < 5; ++i) {
+        in.SetState(cases[i][0]);
+        EXPECT_EQ(bits[i], in.State());
+        EXPECT_EQ(cases[i][1] != 0, in.Eof()) << i;
+        EXPECT_EQ(cases[i][2] != 0, in.Fail()) << i;
+        EXPECT_EQ(cases[i][3] != 0, in.Bad()) << i;
+        EXPECT_EQ(cases[i][4] != 0, in.Good()) << i;
+    }
 }
 
 TEST(RWDataStreamState, StreamWithoutABufferIsBadAndNeverCrashes)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -19,88 +20,64 @@ RWWString WideOf(std::initializer_list<wchar_t> characters)
     return RWWString(std::wstring(characters).c_str(), characters.size());
 }
 
+// The bytes a stream of the given kind holds after write.
+std::string Written(StreamKind kind, const std::function<void(RWDataOutStream&)>& write)
+{
+    std::stringbuf buffer;
+    write(*MakeOutStream(kind, &buffer));
+    return buffer.str();
+}
+
+const std::string kEndianHeader = TextOf({0x65, 0x73, 0x01, 0x00, 0x02, 0x04, 0x04, 0x02, 0x04});
+
 } // namespace
 
-TEST(RWCStringStreamForm, BinaryStreamWritesTheLengthTwice)
+TEST(RWStringStreamForm, ExactBytesOnEveryKind)
 {
-    std::stringbuf buffer;
-    RWBinaryOutStream out(&buffer);
-    out << RWCString("abc");
-    const std::vector<uint8_t> expected = {0x03, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 'a', 'b', 'c'};
-    EXPECT_EQ(expected, BytesOf(buffer.str()));
+    // The narrow string's length goes out twice on the binary streams: once as a value, once by PutString.
+    EXPECT_EQ(TextOf({0x03, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 'a', 'b', 'c'}),
+              Written(StreamKind::Binary, [](RWDataOutStream& out) { out << RWCString("abc"); }));
+    EXPECT_EQ(kEndianHeader + TextOf({0x02, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 'h', 'i'}),
+              Written(StreamKind::Endian, [](RWDataOutStream& out) { EXPECT_TRUE(RWCString("hi").SaveOn(out)); }));
+    EXPECT_EQ("3\n\"a\\x20b\"0\n\"\"",
+              Written(StreamKind::Portable, [](RWDataOutStream& out) { out << RWCString("a b") << RWCString(); }));
+    // The wide string is its length and an array of 16-bit values.
+    EXPECT_EQ(TextOf({0x03, 0x00, 0x00, 0x00, 0x41, 0x00, 0xE9, 0x00, 0xFF, 0xFF}),
+              Written(StreamKind::Binary, [](RWDataOutStream& out) { out << WideOf({L'A', 0x00E9, 0xFFFF}); }));
+    EXPECT_EQ("2\n65\n32768\n",
+              Written(StreamKind::Portable, [](RWDataOutStream& out) { out << WideOf({L'A', 0x8000}); }));
 }
 
-TEST(RWCStringStreamForm, EndianStreamWritesTheLengthTwice)
+TEST_P(RWStringStreamForms, StringsReadBackEqualAndLeaveOtherOwnersAlone)
 {
-    std::stringbuf buffer;
-    RWEndianOutStream out(&buffer, RWEndianHeader::kHostOrder);
-    EXPECT_TRUE(RWCString("hi").SaveOn(out));
-    const std::vector<uint8_t> expected = {0x65, 0x73, 0x01, 0x00, 0x02, 0x04, 0x04, 0x02, 0x04,
-                                           0x02, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 'h', 'i'};
-    EXPECT_EQ(expected, BytesOf(buffer.str()));
-}
-
-TEST(RWCStringStreamForm, PortableStreamWritesTheLengthThenTheQuotedText)
-{
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    out << RWCString("a b") << RWCString();
-    EXPECT_EQ("3\n\"a\\x20b\"0\n\"\"", buffer.str());
-}
-
-TEST(RWWStringStreamForm, BinaryStreamWritesTheLengthThenSixteenBitValues)
-{
-    std::stringbuf buffer;
-    RWBinaryOutStream out(&buffer);
-    out << WideOf({L'A', 0x00E9, 0xFFFF});
-    const std::vector<uint8_t> expected = {0x03, 0x00, 0x00, 0x00, 0x41, 0x00, 0xE9, 0x00, 0xFF, 0xFF};
-    EXPECT_EQ(expected, BytesOf(buffer.str()));
-}
-
-TEST(RWWStringStreamForm, PortableStreamWritesOneNumberALine)
-{
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    out << WideOf({L'A', 0x8000});
-    EXPECT_EQ("2\n65\n32768\n", buffer.str());
-}
-
-TEST_P(RWStringStreamForms, NarrowStringsReadBackEqual)
-{
-    const RWCString texts[] = {
+    const RWCString narrow[] = {
         RWCString(),
         RWCString(std::string(64, 'q').c_str()),
         RWCString("nul\0inside{}\"\\", 14),
         RWCString(std::string(300, ' ').c_str()),
     };
-    std::stringbuf buffer;
-    auto out = MakeOutStream(GetParam(), &buffer);
-    for (const RWCString& text : texts)
-        *out << text;
-    auto in = MakeInStream(GetParam(), &buffer);
-    for (const RWCString& text : texts) {
-        RWCString read("previous");
-        EXPECT_TRUE(read.RestoreFrom(*in));
-        EXPECT_EQ(text.Length(), read.Length());
-        EXPECT_TRUE(text == read);
-    }
-    EXPECT_TRUE(in->Good());
-}
-
-TEST_P(RWStringStreamForms, WideStringsReadBackEqual)
-{
-    std::wstring long_(700, L'\x263A');
-    const RWWString texts[] = {
+    const RWWString wide[] = {
         RWWString(),
         WideOf({L'a', 0x0000, 0x7FFF, 0x8000, 0xFFFF}),
-        RWWString(long_.c_str()),
+        RWWString(std::wstring(700, L'\x263A').c_str()),
     };
     std::stringbuf buffer;
     auto out = MakeOutStream(GetParam(), &buffer);
-    for (const RWWString& text : texts)
+    for (const RWCString& text : narrow)
+        *out << text;
+    for (const RWWString& text : wide)
         EXPECT_TRUE(text.SaveOn(*out));
+
     auto in = MakeInStream(GetParam(), &buffer);
-    for (const RWWString& text : texts) {
+    for (const RWCString& text : narrow) {
+        RWCString read("previous");
+        const RWCString sharer(read);
+        EXPECT_TRUE(read.RestoreFrom(*in));
+        EXPECT_EQ(text.Length(), read.Length());
+        EXPECT_TRUE(text == read);
+        EXPECT_TRUE(sharer == "previous");
+    }
+    for (const RWWString& text : wide) {
         RWWString read(L"previous");
         *in >> read;
         EXPECT_EQ(text.Length(), read.Length());
@@ -109,21 +86,22 @@ TEST_P(RWStringStreamForms, WideStringsReadBackEqual)
     EXPECT_TRUE(in->Good());
 }
 
-TEST_P(RWStringStreamForms, RestoringIntoASharedStringLeavesItsCopyAlone)
+TEST_P(RWStringStreamForms, MissingOrOverlongLengthLeavesTheStringUnchanged)
 {
-    std::stringbuf buffer;
-    auto out = MakeOutStream(GetParam(), &buffer);
-    *out << RWCString("new");
-    const RWCString original("old text");
-    RWCString shared(original);
-    auto in = MakeInStream(GetParam(), &buffer);
-    *in >> shared;
-    EXPECT_TRUE(shared == "new");
-    EXPECT_TRUE(original == "old text");
-}
+    RWCString narrow("kept");
+    RWWString wide(L"kept");
+    {
+        RWErrorCapture headerErrors;
+        std::stringbuf empty;
+        auto none = MakeInStream(GetParam(), &empty);
+        none->SetState(0);
+        *none >> narrow >> wide;
+        EXPECT_TRUE(narrow == "kept");
+        EXPECT_TRUE(wide == L"kept");
+        EXPECT_TRUE(none->Fail());
+    }
+    RWErrorCapture capture;
 
-TEST_P(RWStringStreamForms, LengthLongerThanTheDataLeavesTheStringUnchanged)
-{
     for (unsigned int length : {0xFFFFFFFFu, 0x7FFFFFF0u, 1000u}) {
         std::stringbuf buffer;
         {
@@ -131,9 +109,7 @@ TEST_P(RWStringStreamForms, LengthLongerThanTheDataLeavesTheStringUnchanged)
             *out << length;
             out->PutString("abc", 3);
         }
-        RWErrorCapture capture;
         auto in = MakeInStream(GetParam(), &buffer);
-        RWCString narrow("kept");
         EXPECT_FALSE(narrow.RestoreFrom(*in));
         EXPECT_TRUE(narrow == "kept") << length;
         EXPECT_TRUE(in->Eof());
@@ -141,26 +117,11 @@ TEST_P(RWStringStreamForms, LengthLongerThanTheDataLeavesTheStringUnchanged)
 
         buffer.pubseekpos(0, std::ios::in);
         auto wideIn = MakeInStream(GetParam(), &buffer);
-        RWWString wide(L"kept");
         EXPECT_FALSE(wide.RestoreFrom(*wideIn));
         EXPECT_TRUE(wide == L"kept") << length;
         EXPECT_TRUE(wideIn->Fail());
-        EXPECT_TRUE(capture.Empty());
     }
-}
-
-TEST_P(RWStringStreamForms, MissingLengthLeavesTheStringUnchanged)
-{
-    std::stringbuf empty;
-    RWErrorCapture capture;
-    auto in = MakeInStream(GetParam(), &empty);
-    in->SetState(0);
-    RWCString narrow("kept");
-    RWWString wide(L"kept");
-    *in >> narrow >> wide;
-    EXPECT_TRUE(narrow == "kept");
-    EXPECT_TRUE(wide == L"kept");
-    EXPECT_TRUE(in->Fail());
+    EXPECT_TRUE(capture.Empty());
 }
 
 TEST_P(RWStringStreamForms, EveryTruncationFailsWithoutShowingUnreadText)
@@ -168,10 +129,7 @@ TEST_P(RWStringStreamForms, EveryTruncationFailsWithoutShowingUnreadText)
     const RWCString narrow("0123456789abcdef");
     const RWWString wide(L"0123456789ABCDEF");
     std::stringbuf whole;
-    {
-        auto out = MakeOutStream(GetParam(), &whole);
-        *out << narrow << wide;
-    }
+    *MakeOutStream(GetParam(), &whole) << narrow << wide;
     const std::string bytes = whole.str();
     RWErrorCapture capture;
     for (size_t length = 0; length < bytes.size(); ++length) {
@@ -192,7 +150,7 @@ TEST_P(RWStringStreamForms, EveryTruncationFailsWithoutShowingUnreadText)
 INSTANTIATE_TEST_SUITE_P(AllKinds, RWStringStreamForms, testing::ValuesIn(kAllStreamKinds),
                          testing::PrintToStringParamName());
 
-TEST(RWDataInStream, CanSupplyMeasuresWhatIsLeft)
+TEST(RWDataInStream, CanSupplyMeasuresWhatIsLeftAndTrustsABlindBufferUpToALimit)
 {
     std::stringbuf buffer(std::string(10, 'x'));
     RWBinaryInStream in(&buffer);
@@ -205,14 +163,11 @@ TEST(RWDataInStream, CanSupplyMeasuresWhatIsLeft)
     // Measuring never moves the read position.
     EXPECT_EQ('x', in.Get());
     EXPECT_TRUE(in.CanSupply(5));
-}
 
-TEST(RWDataInStream, BufferThatCannotTellIsTrustedUpToALimit)
-{
     // A stream buffer that offers nothing ready and cannot seek.
     struct Pipe : std::streambuf {
     } pipe;
-    RWBinaryInStream in(&pipe);
-    EXPECT_TRUE(in.CanSupply(RWDataInStream::kUncheckedLimit));
-    EXPECT_FALSE(in.CanSupply(RWDataInStream::kUncheckedLimit + 1));
+    RWBinaryInStream blind(&pipe);
+    EXPECT_TRUE(blind.CanSupply(RWDataInStream::kUncheckedLimit));
+    EXPECT_FALSE(blind.CanSupply(RWDataInStream::kUncheckedLimit + 1));
 }
