@@ -5,113 +5,116 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <string>
 
-TEST(RWPortableOutStream, NumbersAreDecimalLines)
+namespace {
+
+// The text a portable stream holds after write.
+std::string Written(const std::function<void(RWPortableOutStream&)>& write)
 {
     std::stringbuf buffer;
     RWPortableOutStream out(&buffer);
-    out << static_cast<short>(-3) << static_cast<unsigned short>(65535) << -70000L << 4000000000UL << 0 << 1.5 << 0.25f;
-    EXPECT_EQ("-3\n65535\n-70000\n4000000000\n0\n1.5000000000000000e+00\n2.5000000000000000e-01\n", buffer.str());
+    write(out);
+    return buffer.str();
 }
 
-TEST(RWPortableOutStream, PutBytesAreNumbersSignedByTheirType)
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+} // namespace
+
+TEST(RWPortableOutStream, NumbersAreDecimalLinesSignedByTheirType)
 {
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    const unsigned char bytes[] = {0, 255};
-    const char chars[] = {'A', '\xFF'};
-    out.Put(static_cast<unsigned char>(200)).Put('\xFB').Put(bytes, 2).Put(chars, 2);
-    EXPECT_EQ("200\n-5\n0\n255\n65\n-1\n", buffer.str());
+    EXPECT_EQ("-3\n65535\n-70000\n4000000000\n0\n1.5000000000000000e+00\n2.5000000000000000e-01\n",
+              Written([](RWPortableOutStream& out) {
+                  out << static_cast<short>(-3) << static_cast<unsigned short>(65535) << -70000L << 4000000000UL << 0
+                      << 1.5 << 0.25f;
+              }));
+    // Bytes and characters given to Put are numbers too.
+    EXPECT_EQ("200\n-5\n0\n255\n65\n-1\n1\n-2\n2.0000000000000000e+00\n", Written([](RWPortableOutStream& out) {
+                  const unsigned char bytes[] = {0, 255};
+                  const char chars[] = {'A', '\xFF'};
+                  const int ints[] = {1, -2};
+                  const float floats[] = {2.0f};
+                  out.Put(static_cast<unsigned char>(200)).Put('\xFB').Put(bytes, 2).Put(chars, 2);
+                  out.Put(ints, 2).Put(floats, 1);
+              }));
 }
 
-TEST(RWPortableOutStream, ArraysAreOneNumberALine)
+TEST(RWPortableOutStream, TextsAndCharactersAreEscaped)
 {
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    const int ints[] = {1, -2, 3};
-    const float floats[] = {2.0f};
-    out.Put(ints, 3).Put(floats, 1);
-    EXPECT_EQ("1\n-2\n3\n2.0000000000000000e+00\n", buffer.str());
+    const struct {
+        std::string text;
+        std::string written;
+    } cases[] = {
+        {"a{b}c", "a\\[b\\]c"},
+        {"x y", "x\\x20y"},
+        {"\b\t\n\f\r\"\\{}", "\\b\\t\\n\\f\\r\\\"\\\\\\[\\]"},
+        {std::string("\0\x01\x0B\x7F\x80\xE9\xFE\xFF~", 9), "\\x00\\x01\\x0b\\x7f\\x80\\xe9\\xfe\\xff~"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Quoted(c.written),
+                  Written([&c](RWPortableOutStream& out) { out.PutString(c.text.data(), c.text.size()); }));
+    }
+    // Characters go out without quotes.
+    EXPECT_EQ("a\\\"\\x20\\]", Written([](RWPortableOutStream& out) {
+                  out << 'a' << '"' << static_cast<unsigned char>(' ') << '}';
+              }));
 }
 
-TEST(RWPortableOutStream, PutStringEscapesBracesAndBlanks)
+TEST(RWPortableEscape, ClassifiesBytesAsUnsignedValues)
 {
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    out.PutString("a{b}c", 5);
-    out.PutString("x y", 3);
-    EXPECT_EQ("\"a\\[b\\]c\"\"x\\x20y\"", buffer.str());
-}
-
-TEST(RWPortableOutStream, EachSpecialCharacterHasItsEscape)
-{
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    out << "\b\t\n\f\r\"\\{}";
-    EXPECT_EQ("\"\\b\\t\\n\\f\\r\\\"\\\\\\[\\]\"", buffer.str());
-}
-
-TEST(RWPortableOutStream, UnprintableBytesAreHexEscapes)
-{
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    const char text[] = {'\0', '\x01', '\x0B', '\x7F', '\x80', '\xE9', '\xFE', '\xFF', '~'};
-    out.PutString(text, sizeof text);
-    EXPECT_EQ("\"\\x00\\x01\\x0b\\x7f\\x80\\xe9\\xfe\\xff~\"", buffer.str());
-}
-
-TEST(RWPortableOutStream, CharactersAreWrittenWithoutQuotes)
-{
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    out << 'a' << '"' << static_cast<unsigned char>(' ') << '}';
-    EXPECT_EQ("a\\\"\\x20\\]", buffer.str());
+    char text[RWPortableEscape::kMaxLength + 1];
+    EXPECT_EQ(4u, RWPortableEscape::Encode(0xFF, text));
+    EXPECT_STREQ("\\xff", text);
+    EXPECT_EQ(4u, RWPortableEscape::Encode(0xA0, text));
+    EXPECT_STREQ("\\xa0", text);
+    EXPECT_EQ(1u, RWPortableEscape::Encode('Z', text));
+    EXPECT_STREQ("Z", text);
+    EXPECT_EQ('{', RWPortableEscape::Decode('['));
+    EXPECT_EQ('}', RWPortableEscape::Decode(']'));
+    EXPECT_EQ('\n', RWPortableEscape::Decode('n'));
+    EXPECT_EQ('q', RWPortableEscape::Decode('q'));
 }
 
 TEST(RWPortableOutStream, LinesWrapAfterEightyColumns)
 {
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    const std::string text(100, 'a');
-    out.PutString(text.data(), text.size());
-    EXPECT_EQ("\"" + std::string(79, 'a') + "\n" + std::string(21, 'a') + "\"", buffer.str());
-    EXPECT_EQ(22u, out.Column());
-}
-
-TEST(RWPortableOutStream, EscapeThatWouldCrossTheEdgeStartsTheNextLine)
-{
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    const std::string text = std::string(77, 'a') + " ";
-    out.PutString(text.data(), text.size());
-    EXPECT_EQ("\"" + std::string(77, 'a') + "\n\\x20\"", buffer.str());
-}
-
-TEST(RWPortableOutStream, ExactlyEightyColumnsFitOnOneLine)
-{
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    const std::string text(78, 'b');
-    out.PutString(text.data(), text.size());
-    EXPECT_EQ("\"" + text + "\"", buffer.str());
-    EXPECT_EQ(80u, out.Column());
-    out << 'c';
-    EXPECT_EQ("\"" + text + "\"\nc", buffer.str());
-}
-
-TEST(RWPortableOutStream, ColumnCarriesOverFromOneTextToTheNext)
-{
-    std::stringbuf buffer;
-    RWPortableOutStream out(&buffer);
-    const std::string text(38, 'd');
-    out.PutString(text.data(), text.size());
-    out << 5;
-    out.PutString(text.data(), text.size());
-    EXPECT_EQ("\"" + text + "\"5\n\"" + text + "\"", buffer.str());
-    out.PutString("e", 1);
-    EXPECT_EQ("\"" + text + "\"5\n\"" + text + "\"\n\"e\"", buffer.str());
+    const std::string a100(100, 'a'), a77(77, 'a'), b78(78, 'b'), d38(38, 'd');
+    const struct {
+        std::function<void(RWPortableOutStream&)> write;
+        std::string written;
+        size_t column;
+    } cases[] = {
+        {[&](RWPortableOutStream& out) { out.PutString(a100.data(), 100); },
+         "\"" + std::string(79, 'a') + "\n" + std::string(21, 'a') + "\"", 22},
+        // An escape that would cross the edge starts the next line.
+        {[&](RWPortableOutStream& out) { out.PutString((a77 + " ").data(), 78); }, "\"" + a77 + "\n\\x20\"", 5},
+        // Exactly eighty columns fit on one line.
+        {[&](RWPortableOutStream& out) { out.PutString(b78.data(), 78); }, Quoted(b78), 80},
+        {[&](RWPortableOutStream& out) { out.PutString(b78.data(), 78), out << 'c'; }, Quoted(b78) + "\nc", 1},
+        // The column carries over from one text to the next; numbers do not count.
+        {[&](RWPortableOutStream& out) {
+             out.PutString(d38.data(), 38);
+             out << 5;
+             out.PutString(d38.data(), 38);
+         },
+         Quoted(d38) + "5\n" + Quoted(d38), 80},
+        {[&](RWPortableOutStream& out) {
+             out.PutString(d38.data(), 38);
+             out << 5;
+             out.PutString(d38.data(), 38);
+             out.PutString("e", 1);
+         },
+         Quoted(d38) + "5\n" + Quoted(d38) + "\n\"e\"", 3},
+    };
+    for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+        std::stringbuf buffer;
+        RWPortableOutStream out(&buffer);
+        cases[i].write(out);
+        EXPECT_EQ(cases[i].written, buffer.str()) << "case " << i;
+        EXPECT_EQ(cases[i].column, out.Column()) << "case " << i;
+    }
 }
 
 TEST(RWPortableOutStream, WrappedTextReadsBackWhole)
@@ -130,46 +133,22 @@ TEST(RWPortableOutStream, WrappedTextReadsBackWhole)
     EXPECT_NE(std::string::npos, buffer.str().find('\n'));
 }
 
-TEST(RWPortableEscape, ClassifiesBytesAsUnsignedValues)
-{
-    char text[RWPortableEscape::kMaxLength + 1];
-    EXPECT_EQ(4u, RWPortableEscape::Encode(0xFF, text));
-    EXPECT_STREQ("\\xff", text);
-    EXPECT_EQ(4u, RWPortableEscape::Encode(0xA0, text));
-    EXPECT_STREQ("\\xa0", text);
-    EXPECT_EQ(1u, RWPortableEscape::Encode('Z', text));
-    EXPECT_STREQ("Z", text);
-    EXPECT_EQ('{', RWPortableEscape::Decode('['));
-    EXPECT_EQ('}', RWPortableEscape::Decode(']'));
-    EXPECT_EQ('\n', RWPortableEscape::Decode('n'));
-    EXPECT_EQ('q', RWPortableEscape::Decode('q'));
-}
-
 TEST(RWPortableInStream, CharactersSkipNewlinesAndResolveEscapes)
 {
     std::stringbuf buffer("\n\na\\[\\x41\\x9\\q\n\\\"");
     RWPortableInStream in(&buffer);
     char c[6] = {};
     in >> c[0] >> c[1] >> c[2] >> c[3] >> c[4] >> c[5];
-    EXPECT_EQ('a', c[0]);
-    EXPECT_EQ('{', c[1]);
-    EXPECT_EQ('A', c[2]);
-    EXPECT_EQ('\x09', c[3]);
-    EXPECT_EQ('q', c[4]);
-    EXPECT_EQ('"', c[5]);
+    EXPECT_EQ(std::string("a{A\x09q\""), std::string(c, 6));
     EXPECT_FALSE(in.Fail());
+
+    std::stringbuf noDigits("\\xg");
+    RWPortableInStream bad(&noDigits);
+    bad >> c[0];
+    EXPECT_TRUE(bad.Fail());
 }
 
-TEST(RWPortableInStream, HexEscapeWithoutDigitsSetsFail)
-{
-    std::stringbuf buffer("\\xg");
-    RWPortableInStream in(&buffer);
-    char c = '#';
-    in >> c;
-    EXPECT_TRUE(in.Fail());
-}
-
-TEST(RWPortableInStream, GetStringSkipsWhiteSpaceBeforeTheQuote)
+TEST(RWPortableInStream, GetStringNeedsAnOpeningQuoteAfterWhiteSpace)
 {
     std::stringbuf buffer(" \t\r\n\"hi\\x20there\"");
     RWPortableInStream in(&buffer);
@@ -177,42 +156,34 @@ TEST(RWPortableInStream, GetStringSkipsWhiteSpaceBeforeTheQuote)
     in.GetString(text, sizeof text);
     EXPECT_STREQ("hi there", text);
     EXPECT_TRUE(in.Good());
-}
 
-TEST(RWPortableInStream, GetStringWithoutOpeningQuoteRaisesAndSetsFail)
-{
     RWErrorCapture capture;
-    std::stringbuf buffer("  abc\"");
-    RWPortableInStream in(&buffer);
-    char text[8] = "garbage";
-    in.GetString(text, sizeof text);
+    std::stringbuf unquoted("  abc\"");
+    RWPortableInStream noQuote(&unquoted);
+    char kept[8] = "garbage";
+    noQuote.GetString(kept, sizeof kept);
     ASSERT_EQ(1u, capture.Count());
     EXPECT_EQ("[SYNSTREAM] Syntax error in input stream: expected \", got a", capture.Last());
     EXPECT_TRUE(capture.LastIs<RWExternalError>());
-    EXPECT_STREQ("", text);
-    EXPECT_TRUE(in.Fail());
+    EXPECT_STREQ("", kept);
+    EXPECT_TRUE(noQuote.Fail());
 }
 
-TEST(RWPortableInStream, GetStringAtTheEndOfTheDataFailsQuietly)
+TEST(RWPortableInStream, GetStringAtTheEndOrInsideAnUnclosedTextEndsInEofAndFail)
 {
-    std::stringbuf buffer("  \n");
-    RWPortableInStream in(&buffer);
-    char text[8] = "garbage";
-    in.GetString(text, sizeof text);
-    EXPECT_STREQ("", text);
-    EXPECT_TRUE(in.Eof());
-    EXPECT_TRUE(in.Fail());
-}
-
-TEST(RWPortableInStream, UnclosedTextEndsInEofAndFail)
-{
-    std::stringbuf buffer("\"abc\\");
-    RWPortableInStream in(&buffer);
-    char text[8];
-    in.GetString(text, sizeof text);
-    EXPECT_STREQ("abc", text);
-    EXPECT_TRUE(in.Eof());
-    EXPECT_TRUE(in.Fail());
+    const struct {
+        const char* stored;
+        const char* text;
+    } cases[] = {{"  \n", ""}, {"\"abc\\", "abc"}, {"\"abc", "abc"}};
+    for (const auto& c : cases) {
+        std::stringbuf buffer(c.stored);
+        RWPortableInStream in(&buffer);
+        char text[8] = "garbage";
+        in.GetString(text, sizeof text);
+        EXPECT_STREQ(c.text, text);
+        EXPECT_TRUE(in.Eof()) << c.stored;
+        EXPECT_TRUE(in.Fail()) << c.stored;
+    }
 }
 
 TEST(RWPortableInStream, TruncatedTextIsSkippedToItsClosingQuote)
@@ -229,35 +200,29 @@ TEST(RWPortableInStream, TruncatedTextIsSkippedToItsClosingQuote)
     EXPECT_EQ(17, next);
 }
 
-TEST(RWPortableInStream, BytesOutsideTheByteRangeSetFail)
+TEST(RWPortableInStream, NumbersOutOfRangeOrMissingSetFail)
 {
-    std::stringbuf buffer("256\n-129\n");
-    RWPortableInStream in(&buffer);
+    std::stringbuf outOfRange("256\n-129\n");
+    RWPortableInStream in(&outOfRange);
     unsigned char value = 9;
     in.Get(value);
     EXPECT_TRUE(in.Fail());
     EXPECT_EQ(9, value);
     in.SetState(0);
     EXPECT_EQ(-1, in.Get());
-}
 
-TEST(RWPortableInStream, GetAnswersMinusOneAtTheEnd)
-{
-    std::stringbuf buffer("-1\n");
-    RWPortableInStream in(&buffer);
-    EXPECT_EQ(255, in.Get());
-    EXPECT_EQ(-1, in.Get());
-    EXPECT_TRUE(in.Eof());
-    EXPECT_TRUE(in.Fail());
-}
+    std::stringbuf last("-1\n");
+    RWPortableInStream end(&last);
+    EXPECT_EQ(255, end.Get());
+    EXPECT_EQ(-1, end.Get());
+    EXPECT_TRUE(end.Eof());
+    EXPECT_TRUE(end.Fail());
 
-TEST(RWPortableInStream, TextThatIsNotANumberSetsFailAndStops)
-{
-    std::stringbuf buffer("abc\n");
-    RWPortableInStream in(&buffer);
+    std::stringbuf words("abc\n");
+    RWPortableInStream notANumber(&words);
     int values[3] = {7, 7, 7};
-    in.Get(values, 3);
-    EXPECT_TRUE(in.Fail());
+    notANumber.Get(values, 3);
+    EXPECT_TRUE(notANumber.Fail());
     EXPECT_EQ(7, values[1]);
     EXPECT_EQ(7, values[2]);
 }
