@@ -20,23 +20,26 @@ void Remember(const RWException* error)
 
 } // namespace
 
-TEST(RWMessageCatalogue, IdsAndTextsAreFixed)
+TEST(RWMessageCatalogue, IdsTextsAndFormattingAreFixed)
 {
-    EXPECT_EQ(0x2013u, RWMessageIndexError().id);
-    EXPECT_STREQ("rwtools7.0", RWMessageIndexError().catalogue);
+    const struct {
+        RWMessageId id;
+        const char* catalogue;
+        uint32_t number;
+    } ids[] = {
+        {RWMessageAllocOutstanding(), "rwtools7.0", 0x2000}, {RWMessageBadReference(), "rwtools7.0", 0x200D},
+        {RWMessageIndexError(), "rwtools7.0", 0x2013},       {RWMessageNoPersist(), "rwtools7.0", 0x2015},
+        {RWMessageNoMemory(), "rwcore7.0", 0x1005},          {RWMessageSyntaxStream(), "rwcore7.0", 0x100A},
+    };
+    for (const auto& m : ids) {
+        EXPECT_EQ(m.number, m.id.id);
+        EXPECT_STREQ(m.catalogue, m.id.catalogue) << m.number;
+    }
     EXPECT_STREQ("[REF] Bad persistence reference", RWMessageBadReference().text);
-    EXPECT_EQ(0x200Du, RWMessageBadReference().id);
-    EXPECT_EQ(0x2000u, RWMessageAllocOutstanding().id);
-    EXPECT_EQ(0x2015u, RWMessageNoPersist().id);
-    EXPECT_STREQ("rwcore7.0", RWMessageNoMemory().catalogue);
-    EXPECT_EQ(0x1005u, RWMessageNoMemory().id);
-    EXPECT_EQ(0x100Au, RWMessageSyntaxStream().id);
     EXPECT_STREQ("[SEEKERR] Seek error", RWMessageDefaultText(0x200E));
     EXPECT_EQ(nullptr, RWMessageDefaultText(0x2016));
-}
 
-TEST(RWMessageCatalogue, FormatsPlaceholdersInOrder)
-{
+    // Placeholders are filled in order.
     EXPECT_STREQ("[INDEXERR] Illegal Index (7) for collection or string with 3 elements",
                  RWMessageText(RWMessageIndexError(), 7u, 3u).Text());
     EXPECT_STREQ("[NOCREATE] RWFactory: no create function for class with ID 36869 (0x9005)",
@@ -88,13 +91,9 @@ TEST(RWException, OwnsItsTextOnlyWhenCopied)
     EXPECT_EQ(1234u, nomem.Requested());
 }
 
-TEST(RWErrorHandler, FirstSetReturnsTheDefaultHandler)
+TEST(RWErrorHandler, SetReturnsThePreviousHandlerTheDefaultOneFirst)
 {
     EXPECT_EQ(&RWDefaultErrorHandler, HandlerBeforeTestMain());
-}
-
-TEST(RWErrorHandler, SetReturnsThePreviousHandler)
-{
     // The test main installed its recording handler over the default one.
     RWErrorHandler testHandler = RWSetErrorHandler(Remember);
     EXPECT_NE(nullptr, testHandler);
