@@ -118,14 +118,16 @@ TEST(RWFactory, EntriesByIdAndByNameNeverAnswerForEachOther)
     EXPECT_TRUE(factory.IsEmpty());
 }
 
-TEST(RWFactoryRegistry, TheRootAndTheCollectionsRegisterThemselves)
+TEST(RWFactoryRegistry, TheRootTheCollectionsAndTheAssociationsRegisterThemselves)
 {
     const struct {
         RWClassID id;
         const char* name;
     } classes[] = {{0x8007, "RWCollectable"},       {0x8033, "RWSlistCollectables"},
                    {0x8036, "RWSlistCollectablesStack"}, {0x805E, "RWHashTable"},
-                   {0x802B, "RWSet"},               {0x8025, "RWIdentitySet"}};
+                   {0x802B, "RWSet"},               {0x8025, "RWIdentitySet"},
+                   {0x8003, "RWBTree"},             {0x8004, "RWBTreeDictionary"},
+                   {0x8008, "RWCollectableAssociation"}, {0x805F, "RWCollectableIDAssociation"}};
     for (const auto& c : classes) {
         std::unique_ptr<RWCollectable> byId(RWFactoryCreate(c.id));
         std::unique_ptr<RWCollectable> byName(RWFactoryCreate(RWStringID(c.name)));
