@@ -40,14 +40,12 @@ int ValueAbove(const RWCollectable*, const RWCollectable* v, const void* limit)
 
 TEST_F(DictionaryOfTen, FindAnswersTheStoredKeyAndItsValue)
 {
-    TestKey probe(4), missing(42);
-    EXPECT_EQ(10u, dictionary.Entries());
+    TestKey probe(4), missing(42), replacement(555);
     EXPECT_EQ(keys[4].get(), dictionary.Find(&probe));
     EXPECT_EQ(values[4].get(), dictionary.FindValue(&probe));
     RWCollectable* value = nullptr;
     EXPECT_EQ(keys[4].get(), dictionary.FindKeyAndValue(&probe, value));
     EXPECT_EQ(values[4].get(), value);
-    EXPECT_TRUE(dictionary.Contains(&probe));
     EXPECT_EQ(1u, dictionary.OccurrencesOf(&probe));
 
     value = values[0].get();
@@ -56,7 +54,12 @@ TEST_F(DictionaryOfTen, FindAnswersTheStoredKeyAndItsValue)
     EXPECT_EQ(nullptr, dictionary.Find(&missing));
     EXPECT_EQ(nullptr, dictionary.FindValue(&missing));
     EXPECT_FALSE(dictionary.Contains(&missing));
-    EXPECT_EQ(0u, dictionary.OccurrencesOf(&missing));
+
+    // FindValue with a new value replaces it, for a present key only.
+    EXPECT_EQ(values[4].get(), dictionary.FindValue(&probe, &replacement));
+    EXPECT_EQ(&replacement, dictionary.FindValue(&probe));
+    EXPECT_EQ(nullptr, dictionary.FindValue(&missing, &replacement));
+    EXPECT_EQ(10u, dictionary.Entries());
     EXPECT_TRUE(dictionary.IsConsistent());
 }
 
@@ -69,21 +72,10 @@ TEST_F(DictionaryOfTen, InsertingAPresentKeyKeepsTheOldValue)
     EXPECT_EQ(keys[3].get(), dictionary.Find(&twin));
 }
 
-TEST_F(DictionaryOfTen, FindValueWithANewValueReplacesIt)
-{
-    TestKey probe(2), missing(77), replacement(555);
-    EXPECT_EQ(values[2].get(), dictionary.FindValue(&probe, &replacement));
-    EXPECT_EQ(&replacement, dictionary.FindValue(&probe));
-    EXPECT_EQ(nullptr, dictionary.FindValue(&missing, &replacement));
-    EXPECT_EQ(10u, dictionary.Entries());
-    EXPECT_EQ(nullptr, dictionary.Find(&missing));
-}
-
-TEST_F(DictionaryOfTen, RemoveHandsBackTheStoredKey)
+TEST_F(DictionaryOfTen, RemoveHandsBackTheStoredKeyAndClearLeavesEverythingAlive)
 {
     TestKey probe(5), other(6), missing(50);
     EXPECT_EQ(keys[5].get(), dictionary.Remove(&probe));
-    EXPECT_EQ(9u, dictionary.Entries());
     EXPECT_EQ(nullptr, dictionary.Find(&probe));
     RWCollectable* value = nullptr;
     EXPECT_EQ(keys[6].get(), dictionary.RemoveKeyAndValue(&other, value));
@@ -93,6 +85,11 @@ TEST_F(DictionaryOfTen, RemoveHandsBackTheStoredKey)
     EXPECT_EQ(nullptr, value);
     EXPECT_EQ(nullptr, dictionary.Remove(&missing));
     EXPECT_EQ(8u, dictionary.Entries());
+
+    dictionary.Clear();
+    EXPECT_TRUE(dictionary.IsEmpty());
+    EXPECT_EQ(3, KeyOf(keys[3].get()));
+    EXPECT_EQ(103, KeyOf(values[3].get()));
 }
 
 TEST_F(DictionaryOfTen, PairsComeInKeyOrder)
@@ -153,14 +150,6 @@ TEST_F(DictionaryOfTen, CopiesHaveTheirOwnAssociations)
     EXPECT_TRUE(dictionary.IsEqual(viaCopy.get()));
     std::unique_ptr<RWCollectable> fresh(dictionary.CreateNew());
     EXPECT_EQ(RWClassID(0x8004), fresh->ClassId());
-}
-
-TEST_F(DictionaryOfTen, ClearLeavesKeysAndValuesAlive)
-{
-    dictionary.Clear();
-    EXPECT_TRUE(dictionary.IsEmpty());
-    EXPECT_EQ(3, KeyOf(keys[3].get()));
-    EXPECT_EQ(103, KeyOf(values[3].get()));
 }
 
 TEST(RWBTreeDictionaryEquality, ComparesKeysAndValues)

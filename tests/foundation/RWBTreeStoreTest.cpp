@@ -350,22 +350,3 @@ TEST(RWBTreeStore, DamagedDictionaryBytesFailCleanly)
     ASSERT_NE(nullptr, d);
     EXPECT_EQ(40u, d->Entries());
 }
-
-TEST(RWBTreeStore, ClassesAreMadeByIdAndByName)
-{
-    const std::pair<RWClassID, const char*> classes[] = {
-        {0x8003, "RWBTree"},
-        {0x8004, "RWBTreeDictionary"},
-        {0x8008, "RWCollectableAssociation"},
-        {0x805F, "RWCollectableIDAssociation"},
-    };
-    for (const auto& c : classes) {
-        std::unique_ptr<RWCollectable> byId(RWFactoryCreate(c.first));
-        ASSERT_NE(nullptr, byId) << c.second;
-        EXPECT_EQ(c.first, byId->ClassId());
-        std::unique_ptr<RWCollectable> byName(RWFactoryCreate(RWStringID(c.second)));
-        ASSERT_NE(nullptr, byName) << c.second;
-        EXPECT_EQ(c.first, byName->ClassId());
-        EXPECT_TRUE(StoreSizeMatches(*byId)) << c.second;
-    }
-}

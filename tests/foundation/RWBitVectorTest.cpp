@@ -7,7 +7,9 @@
 
 namespace {
 
-std::vector<uint8_t> Bytes(const RWBitVector& v) { return std::vector<uint8_t>(v.Data(), v.Data() + v.ByteCount()); }
+typedef std::vector<uint8_t> ByteList;
+
+ByteList Bytes(const RWBitVector& v) { return ByteList(v.Data(), v.Data() + v.ByteCount()); }
 
 uint32_t Rotl5(uint32_t h) { return (h << 5) | (h >> 27); }
 
@@ -16,57 +18,46 @@ uint32_t Rotl5(uint32_t h) { return (h << 5) | (h >> 27); }
 TEST(RWBitVector, BitsArePackedLeastSignificantFirst)
 {
     RWBitVector v(12);
-    EXPECT_EQ((std::vector<uint8_t>{0x00, 0x00}), Bytes(v));
     v.SetBit(0);
     v.SetBit(9);
     v.SetBit(11);
-    EXPECT_EQ((std::vector<uint8_t>{0x01, 0x0A}), Bytes(v));
+    EXPECT_EQ((ByteList{0x01, 0x0A}), Bytes(v));
     EXPECT_TRUE(v.TestBit(9));
     EXPECT_FALSE(v.TestBit(10));
     v.ClearBit(9);
-    EXPECT_EQ((std::vector<uint8_t>{0x01, 0x08}), Bytes(v));
+    EXPECT_EQ((ByteList{0x01, 0x08}), Bytes(v));
     EXPECT_EQ(2u, v.CountSet());
+
+    const uint8_t bytes[] = {0xA5, 0x3C, 0xEE};
+    EXPECT_EQ((ByteList{0xA5, 0x3C}), Bytes(RWBitVector(bytes, 10)));
+    EXPECT_EQ((ByteList{0x00, 0x00}), Bytes(RWBitVector(nullptr, 10)));
 }
 
-TEST(RWBitVector, EmptyVectorHoldsNoBytes)
+TEST(RWBitVector, ResizeClearsTheOldTailAndAnEmptyVectorHoldsNoBytes)
 {
-    RWBitVector v(0);
+    RWBitVector v(12, true);
+    EXPECT_EQ((ByteList{0xFF, 0xFF}), Bytes(v));
+    v.Resize(16);
+    for (size_t i = 12; i < 16; ++i)
+        EXPECT_FALSE(v.TestBit(i)) << i;
+    EXPECT_EQ((ByteList{0xFF, 0x0F}), Bytes(v));
+    v.Resize(30);
+    EXPECT_EQ((ByteList{0xFF, 0x0F, 0x00, 0x00}), Bytes(v));
+    EXPECT_EQ(12u, v.CountSet());
+    v.Resize(4);
+    EXPECT_EQ((ByteList{0xFF}), Bytes(v));
+    EXPECT_EQ(4u, v.CountSet());
+    v.Resize(0);
     EXPECT_EQ(nullptr, v.Data());
     EXPECT_TRUE(v.TestAll(true));
     EXPECT_TRUE(v.TestAll(false));
     EXPECT_EQ(0u, v.Hash());
     EXPECT_EQ(-1, v.FirstTrue());
-}
-
-TEST(RWBitVector, TrueVectorSetsEveryByteAndResizeClearsTheOldTail)
-{
-    RWBitVector v(12, true);
-    EXPECT_EQ((std::vector<uint8_t>{0xFF, 0xFF}), Bytes(v));
-    v.Resize(16);
-    for (size_t i = 12; i < 16; ++i)
-        EXPECT_FALSE(v.TestBit(i)) << i;
-    EXPECT_EQ((std::vector<uint8_t>{0xFF, 0x0F}), Bytes(v));
-    v.Resize(20);
-    EXPECT_EQ((std::vector<uint8_t>{0xFF, 0x0F, 0x00}), Bytes(v));
-    EXPECT_EQ(12u, v.CountSet());
-}
-
-TEST(RWBitVector, ResizeAcrossBytes)
-{
-    RWBitVector v(10, true);
-    v.Resize(30);
-    EXPECT_EQ((std::vector<uint8_t>{0xFF, 0x03, 0x00, 0x00}), Bytes(v));
-    EXPECT_EQ(10u, v.CountSet());
-    v.Resize(4);
-    EXPECT_EQ((std::vector<uint8_t>{0xFF}), Bytes(v));
-    EXPECT_EQ(4u, v.CountSet());
-    v.Resize(0);
-    EXPECT_EQ(nullptr, v.Data());
     v.Resize(9);
     EXPECT_EQ(0u, v.CountSet());
 }
 
-TEST(RWBitVector, TestAllLooksOnlyAtUsedBits)
+TEST(RWBitVector, TestsEqualityAndHashLookOnlyAtUsedBits)
 {
     const uint8_t mixedTail[] = {0xFF, 0xF7};
     EXPECT_TRUE(RWBitVector(mixedTail, 11).TestAll(true));
@@ -74,21 +65,7 @@ TEST(RWBitVector, TestAllLooksOnlyAtUsedBits)
     const uint8_t zeroHead[] = {0x00, 0xF0};
     EXPECT_TRUE(RWBitVector(zeroHead, 12).TestAll(false));
     EXPECT_FALSE(RWBitVector(zeroHead, 13).TestAll(false));
-    EXPECT_TRUE(RWBitVector(16, true).TestAll(true));
-    EXPECT_FALSE(RWBitVector(16, true).TestAll(false));
-}
 
-TEST(RWBitVector, FromBytesCopiesTheNeededBytes)
-{
-    const uint8_t bytes[] = {0xA5, 0x3C, 0xEE};
-    RWBitVector v(bytes, 10);
-    EXPECT_EQ((std::vector<uint8_t>{0xA5, 0x3C}), Bytes(v));
-    RWBitVector none(nullptr, 10);
-    EXPECT_EQ((std::vector<uint8_t>{0x00, 0x00}), Bytes(none));
-}
-
-TEST(RWBitVector, EqualityIgnoresTheUnusedTail)
-{
     const uint8_t a[] = {0x12, 0x05};
     const uint8_t b[] = {0x12, 0xF5};
     const uint8_t c[] = {0x12, 0x0D};
@@ -98,21 +75,22 @@ TEST(RWBitVector, EqualityIgnoresTheUnusedTail)
     EXPECT_TRUE(RWBitVector(a, 12) != RWBitVector(c, 12));
     EXPECT_TRUE(RWBitVector(a, 11) == RWBitVector(c, 11));
     EXPECT_FALSE(RWBitVector(a, 11) == RWBitVector(a, 12));
-    EXPECT_TRUE(RWBitVector(a, 8) == RWBitVector(c, 8));
+
+    const uint8_t bits[] = {0x00, 0x10};
+    EXPECT_EQ(12, FirstTrue(bits, 13));
+    EXPECT_EQ(-1, FirstTrue(bits, 12));
+    EXPECT_EQ(0, FirstFalse(bits, 16));
+    EXPECT_EQ(11, FirstFalse(mixedTail, 16));
+    EXPECT_EQ(-1, FirstFalse(mixedTail, 11));
 }
 
 TEST(RWBitVector, HashFollowsTheRotateRule)
 {
     const uint8_t bytes[] = {0x81, 0x7E, 0xFF};
-    uint32_t h = 20;
-    h = Rotl5(h) ^ 0x81;
-    h = Rotl5(h) ^ 0x7E;
-    h = Rotl5(h) ^ 0x0F;
-    EXPECT_EQ(h, RWBitVector(bytes, 20).Hash());
-    uint32_t whole = 16;
-    whole = Rotl5(whole) ^ 0x81;
-    whole = Rotl5(whole) ^ 0x7E;
+    const uint32_t whole = Rotl5(Rotl5(16) ^ 0x81) ^ 0x7E;
     EXPECT_EQ(whole, RWBitVector(bytes, 16).Hash());
+    // The last partial byte counts with its unused bits masked off.
+    EXPECT_EQ(Rotl5(Rotl5(Rotl5(20) ^ 0x81) ^ 0x7E) ^ 0x0F, RWBitVector(bytes, 20).Hash());
 }
 
 TEST(RWBitVector, OperatorsCombineByteByByte)
@@ -120,43 +98,47 @@ TEST(RWBitVector, OperatorsCombineByteByByte)
     const uint8_t x[] = {0xF0, 0x0C};
     const uint8_t y[] = {0x3C, 0x0A};
     const RWBitVector a(x, 12), b(y, 12);
-    EXPECT_EQ((std::vector<uint8_t>{0x30, 0x08}), Bytes(a & b));
-    EXPECT_EQ((std::vector<uint8_t>{0xFC, 0x0E}), Bytes(a | b));
-    EXPECT_EQ((std::vector<uint8_t>{0xCC, 0x06}), Bytes(a ^ b));
+    EXPECT_EQ((ByteList{0x30, 0x08}), Bytes(a & b));
+    EXPECT_EQ((ByteList{0xFC, 0x0E}), Bytes(a | b));
+    EXPECT_EQ((ByteList{0xCC, 0x06}), Bytes(a ^ b));
     const RWBitVector inverted = ~a;
     EXPECT_EQ(12u, inverted.Length());
-    EXPECT_EQ((std::vector<uint8_t>{0x0F, 0xF3}), Bytes(inverted));
-    EXPECT_EQ(12u - a.CountSet(), inverted.CountSet());
+    EXPECT_EQ((ByteList{0x0F, 0xF3}), Bytes(inverted));
+
+    uint8_t d[] = {0xF0, 0x0F};
+    const uint8_t s[] = {0x3C, 0x3C};
+    RWBitsOr(d, s, 2);
+    RWBitsAnd(d, s, 1);
+    EXPECT_EQ((ByteList{0x3C, 0x3F}), ByteList(d, d + 2));
+    RWBitsXor(d, s, 2);
+    EXPECT_EQ((ByteList{0x00, 0x03}), ByteList(d, d + 2));
 }
 
 TEST(RWBitVector, UnequalLengthsRaiseAndCombineOnlyCommonBytes)
 {
     const uint8_t x[] = {0xF0, 0xAA, 0x55};
     const uint8_t y[] = {0x3C};
-    const RWBitVector longer(x, 24), shorter(y, 5);
+    const RWBitVector longer(x, 24), shorter(y, 5), empty(0);
     RWErrorCapture capture;
     const RWBitVector result = longer & shorter;
     ASSERT_EQ(1u, capture.Count());
     EXPECT_TRUE(capture.LastIs<RWInternalError>());
     EXPECT_EQ("[NEVECL] Unequal vector lengths: 24 versus 5", capture.Last());
     EXPECT_EQ(24u, result.Length());
-    EXPECT_EQ((std::vector<uint8_t>{0x30, 0xAA, 0x55}), Bytes(result));
+    EXPECT_EQ((ByteList{0x30, 0xAA, 0x55}), Bytes(result));
 
     const RWBitVector other = shorter | longer;
     EXPECT_EQ("[NEVECL] Unequal vector lengths: 5 versus 24", capture.Last());
     EXPECT_EQ(5u, other.Length());
-    EXPECT_EQ((std::vector<uint8_t>{0xFC}), Bytes(other));
+    EXPECT_EQ((ByteList{0xFC}), Bytes(other));
 
-    const RWBitVector empty(0);
-    const RWBitVector withEmpty = longer ^ empty;
+    EXPECT_EQ((ByteList{0xF0, 0xAA, 0x55}), Bytes(longer ^ empty));
     EXPECT_EQ("[NEVECL] Unequal vector lengths: 24 versus 0", capture.Last());
-    EXPECT_EQ((std::vector<uint8_t>{0xF0, 0xAA, 0x55}), Bytes(withEmpty));
-    const RWBitVector fromEmpty = empty & longer;
-    EXPECT_EQ(0u, fromEmpty.Length());
+    EXPECT_EQ(0u, (empty & longer).Length());
     EXPECT_EQ(4u, capture.Count());
 }
 
-TEST(RWBitVector, CopyAndAssignment)
+TEST(RWBitVector, CopiesHoldTheirOwnBytes)
 {
     RWBitVector a(9, true);
     RWBitVector b(a);
@@ -164,13 +146,13 @@ TEST(RWBitVector, CopyAndAssignment)
     EXPECT_TRUE(a == b);
     RWBitVector c(40);
     c = a;
-    EXPECT_EQ(9u, c.Length());
-    EXPECT_EQ((std::vector<uint8_t>{0xFF, 0xFF}), Bytes(c));
+    EXPECT_EQ((ByteList{0xFF, 0xFF}), Bytes(c));
     const uint8_t* before = c.Data();
     c = c;
     EXPECT_EQ(before, c.Data());
     c.Fill(false);
     EXPECT_TRUE(c.TestAll(false));
+    EXPECT_TRUE(a.TestAll(true));
 }
 
 TEST(RWBitVector, BitIndexChecks)
@@ -184,32 +166,4 @@ TEST(RWBitVector, BitIndexChecks)
     EXPECT_EQ("[NPOSINDEX] The value RW_NPOS cannot be used as an index.", capture.Last());
     EXPECT_TRUE(v.TestAll(false));
     EXPECT_EQ(2u, capture.Count());
-}
-
-TEST(RWBitArray, FirstTrueAndFirstFalseIgnoreBitsBeyondTheCount)
-{
-    const uint8_t bits[] = {0x00, 0x10};
-    EXPECT_EQ(12, FirstTrue(bits, 16));
-    EXPECT_EQ(12, FirstTrue(bits, 13));
-    EXPECT_EQ(-1, FirstTrue(bits, 12));
-    EXPECT_EQ(0, FirstFalse(bits, 16));
-    const uint8_t ones[] = {0xFF, 0xF7};
-    EXPECT_EQ(11, FirstFalse(ones, 16));
-    EXPECT_EQ(-1, FirstFalse(ones, 11));
-    EXPECT_EQ(-1, FirstTrue(bits, 0));
-}
-
-TEST(RWBitArray, InPlaceCombinations)
-{
-    uint8_t d[] = {0xF0, 0x0F};
-    const uint8_t s[] = {0x3C, 0x3C};
-    RWBitsOr(d, s, 2);
-    EXPECT_EQ(0xFC, d[0]);
-    EXPECT_EQ(0x3F, d[1]);
-    RWBitsAnd(d, s, 1);
-    EXPECT_EQ(0x3C, d[0]);
-    EXPECT_EQ(0x3F, d[1]);
-    RWBitsXor(d, s, 2);
-    EXPECT_EQ(0x00, d[0]);
-    EXPECT_EQ(0x03, d[1]);
 }

@@ -29,7 +29,7 @@ struct KeyedPairs {
 
 TEST(RWCollectableAssociation, HashesOrdersAndComparesAsItsKey)
 {
-    TestKey k(5), v(50), lower(4), same(5), higher(6);
+    TestKey k(5), v(50), w(51), lower(4), same(5), higher(6);
     RWCollectableAssociation a(&k, &v);
     EXPECT_EQ(RWClassID(0x8008), a.ClassId());
     EXPECT_EQ(5u, a.Hash());
@@ -38,30 +38,19 @@ TEST(RWCollectableAssociation, HashesOrdersAndComparesAsItsKey)
     EXPECT_LT(a.CompareTo(&higher), 0);
     EXPECT_TRUE(a.IsEqual(&same));
     EXPECT_FALSE(a.IsEqual(&higher));
-
     RWCollectableAssociation b(&higher, nullptr), c(&same, nullptr);
     EXPECT_LT(a.CompareTo(&b), 0);
     EXPECT_GT(b.CompareTo(&a), 0);
-    EXPECT_EQ(0, a.CompareTo(&c));
     EXPECT_TRUE(a.IsEqual(&c));
-}
 
-TEST(RWCollectableAssociation, CopySharesKeyAndValueAndSetValueHandsBackTheOld)
-{
-    TestKey k(1), v(2), w(3);
-    RWCollectableAssociation a(&k, &v);
+    // A copy shares key and value; SetValue hands back the old value.
     std::unique_ptr<RWCollectable> copy(a.Copy());
-    const RWCollectableAssociation* c = RWAsAssociation(copy.get());
-    ASSERT_NE(nullptr, c);
-    EXPECT_EQ(&k, c->Key());
-    EXPECT_EQ(&v, c->Value());
+    const RWCollectableAssociation* dup = RWAsAssociation(copy.get());
+    ASSERT_NE(nullptr, dup);
+    EXPECT_EQ(&k, dup->Key());
     EXPECT_EQ(&v, a.SetValue(&w));
     EXPECT_EQ(&w, a.Value());
-    EXPECT_EQ(&v, c->Value());
-
-    std::unique_ptr<RWCollectable> fresh(a.CreateNew());
-    EXPECT_EQ(RWClassID(0x8008), fresh->ClassId());
-    EXPECT_EQ(nullptr, RWAsAssociation(fresh.get())->Key());
+    EXPECT_EQ(&v, dup->Value());
     EXPECT_EQ(nullptr, RWAsAssociation(&k));
 }
 
@@ -69,6 +58,7 @@ TEST(RWCollectableAssociation, NullKeyIsFirstAndNeverReachesTheOtherObject)
 {
     TestKey k(1);
     RWCollectableAssociation keyless(nullptr, &k), otherKeyless(nullptr, nullptr), keyed(&k, nullptr);
+    RWCollectableIDAssociation idKeyless(nullptr, &k), idOtherKeyless(nullptr, nullptr);
     TestKey::nullArguments = 0;
     EXPECT_EQ(0u, keyless.Hash());
     EXPECT_LT(keyless.CompareTo(&k), 0);
@@ -82,6 +72,11 @@ TEST(RWCollectableAssociation, NullKeyIsFirstAndNeverReachesTheOtherObject)
     EXPECT_FALSE(keyless.IsEqual(nullptr));
     EXPECT_FALSE(keyed.IsEqual(nullptr));
     EXPECT_GT(keyed.CompareTo(nullptr), 0);
+
+    EXPECT_EQ(0u, idKeyless.Hash());
+    EXPECT_LT(idKeyless.CompareTo(&k), 0);
+    EXPECT_TRUE(idKeyless.IsEqual(&idOtherKeyless));
+    EXPECT_FALSE(idKeyless.IsEqual(&k));
     EXPECT_EQ(0, TestKey::nullArguments);
 }
 
@@ -105,41 +100,26 @@ TEST(RWCollectableAssociation, TreeOfAssociationsIsSearchedWithBareKeys)
 
 TEST(RWCollectableIDAssociation, HashesAndComparesByTheKeysAddress)
 {
-    TestKey k(1), v(2);
+    TestKey k(1), v(2), twin(1);
     RWCollectableIDAssociation a(&k, &v);
     const uint32_t address = uint32_t(reinterpret_cast<uintptr_t>(&k));
     EXPECT_EQ(RWClassID(0x805F), a.ClassId());
     EXPECT_EQ(address ^ (address >> 3), a.Hash());
     EXPECT_EQ(0, a.CompareTo(&k));
     EXPECT_TRUE(a.IsEqual(&k));
-
-    TestKey twin(1);
     EXPECT_FALSE(a.IsEqual(&twin));
     EXPECT_EQ(&k < &twin ? -1 : 1, a.CompareTo(&twin));
 
+    // Two ID associations compare by their keys' addresses, not their own.
     RWCollectableIDAssociation sameKey(&k, nullptr), otherKey(&twin, nullptr);
     EXPECT_TRUE(a.IsEqual(&sameKey));
     EXPECT_EQ(0, a.CompareTo(&sameKey));
     EXPECT_FALSE(a.IsEqual(&otherKey));
+    EXPECT_EQ(&k < &twin ? -1 : 1, a.CompareTo(&otherKey));
     EXPECT_FALSE(a.IsEqual(nullptr));
-
     std::unique_ptr<RWCollectable> copy(a.Copy());
     EXPECT_EQ(RWClassID(0x805F), copy->ClassId());
     EXPECT_TRUE(copy->IsEqual(&a));
-    std::unique_ptr<RWCollectable> fresh(a.CreateNew());
-    EXPECT_EQ(RWClassID(0x805F), fresh->ClassId());
-}
-
-TEST(RWCollectableIDAssociation, NullKeyWorksByAddress)
-{
-    TestKey k(1);
-    RWCollectableIDAssociation keyless(nullptr, &k), otherKeyless(nullptr, nullptr);
-    TestKey::nullArguments = 0;
-    EXPECT_EQ(0u, keyless.Hash());
-    EXPECT_LT(keyless.CompareTo(&k), 0);
-    EXPECT_TRUE(keyless.IsEqual(&otherKeyless));
-    EXPECT_FALSE(keyless.IsEqual(&k));
-    EXPECT_EQ(0, TestKey::nullArguments);
 }
 
 // Identity associations inserted in any order keep one order in a tree, and a key is

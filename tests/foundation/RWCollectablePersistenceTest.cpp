@@ -133,16 +133,14 @@ void ExpectOneBadReferenceAndOneMember(const std::vector<uint8_t>& bytes)
 
 } // namespace
 
-TEST(RWPersistenceBytes, NullAloneIsTheNilObjectBehindTheLeadIn)
+TEST(RWPersistenceBytes, LoneObjectsAreTheirReferenceBehindTheLeadIn)
 {
-    const std::vector<uint8_t> expected = {0x88, 0x88, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00};
-    EXPECT_EQ(expected, SavedBytes(nullptr));
+    // Null is the nil object: u32 0x8888, u16 0xFFFF, u32 0.
+    const std::vector<uint8_t> nil = {0x88, 0x88, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00};
+    EXPECT_EQ(nil, SavedBytes(nullptr));
     EXPECT_EQ(10u, RWNilObject.RecursiveStoreSize());
-    EXPECT_EQ(nullptr, RestoredFromBytes(expected));
-}
+    EXPECT_EQ(nullptr, RestoredFromBytes(nil));
 
-TEST(RWPersistenceBytes, RootObjectIsItsClassIdAlone)
-{
     RWCollectable root;
     const std::vector<uint8_t> expected = {0x88, 0x88, 0x00, 0x00, 0x07, 0x80};
     EXPECT_EQ(expected, SavedBytes(&root));
@@ -190,24 +188,13 @@ TEST(RWPersistenceBytes, ObjectsAreNumberedInTheOrderTheyAreFirstWritten)
     GraphNode a(1);
     GraphNode b(2, &a);
     GraphNode outer(0, &a, &b);
-    const std::vector<uint8_t> expected = Bytes()
-                                              .U32(0x8888)
-                                              .U16(0x7C01)
-                                              .U32(0)
-                                              .U16(0x7C01)
-                                              .U32(1)
-                                              .Nil()
-                                              .Nil()
-                                              .U16(0x7C01)
-                                              .U32(2)
-                                              .U16(0xFFFF)
-                                              .U32(2)
-                                              .Nil()
-                                              .Get();
+    const std::vector<uint8_t> expected =
+        Bytes().U32(0x8888).U16(0x7C01).U32(0).U16(0x7C01).U32(1).Nil().Nil().U16(0x7C01).U32(2).U16(0xFFFF).U32(2)
+            .Nil().Get();
     EXPECT_EQ(expected, SavedBytes(&outer));
 }
 
-TEST(RWPersistenceGraph, RichGraphRoundTripsOnAFile)
+TEST(RWPersistenceGraph, RichGraphRoundTripsOnAFileAndOnEveryStreamKind)
 {
     Graph original;
     original.root = RichGraph();
@@ -217,21 +204,16 @@ TEST(RWPersistenceGraph, RichGraphRoundTripsOnAFile)
     back.root = RestoredFromBytes(bytes);
     ExpectRichGraph(back.root);
     EXPECT_EQ(bytes, SavedBytes(back.root));
-}
 
-TEST(RWPersistenceGraph, RichGraphRoundTripsOnEveryStreamKind)
-{
-    Graph original;
-    original.root = RichGraph();
     for (StreamKind kind : kAllStreamKinds) {
         SCOPED_TRACE(testing::Message() << kind);
-        const std::string bytes = StreamSaved(kind, original.root);
+        const std::string text = StreamSaved(kind, original.root);
         bool good = false;
-        Graph back;
-        back.root = StreamRestored(kind, bytes, &good);
+        Graph fromStream;
+        fromStream.root = StreamRestored(kind, text, &good);
         EXPECT_TRUE(good);
-        ExpectRichGraph(back.root);
-        EXPECT_EQ(bytes, StreamSaved(kind, back.root));
+        ExpectRichGraph(fromStream.root);
+        EXPECT_EQ(text, StreamSaved(kind, fromStream.root));
     }
 }
 
@@ -299,7 +281,7 @@ TEST(RWPersistenceGraph, SizingInTheMiddleOfASaveLeavesTheSaveAlone)
     EXPECT_EQ(4u + 2 + 4 + 6 + 6, node.sized);
 }
 
-TEST(RWPersistenceGraph, CyclesComeBackAsCycles)
+TEST(RWPersistenceGraph, CyclesComeBackAsCyclesAndObjectsStillBeingRestoredAreKnown)
 {
     GraphNode* a = new GraphNode(1);
     GraphNode* b = new GraphNode(2, a);
@@ -315,19 +297,7 @@ TEST(RWPersistenceGraph, CyclesComeBackAsCycles)
     ASSERT_NE(nullptr, rb);
     EXPECT_EQ(ra, rb->left);
     EXPECT_EQ(ra, ra->right);
-}
 
-TEST(RWPersistenceGraph, ObjectsStillBeingRestoredAreKnownAsSuch)
-{
-    GraphNode* a = new GraphNode(1);
-    GraphNode* b = new GraphNode(2, a);
-    a->left = b;
-    Graph original;
-    original.root = a;
-    Graph back;
-    back.root = RestoredFromBytes(SavedBytes(a));
-    GraphNode* ra = static_cast<GraphNode*>(back.root);
-    GraphNode* rb = static_cast<GraphNode*>(ra->left);
     EXPECT_TRUE(ra->wasBeingRestored);
     EXPECT_TRUE(rb->wasBeingRestored);
     EXPECT_TRUE(rb->leftWasBeingRestored); // its left is a, whose fields were still being read
@@ -358,18 +328,16 @@ TEST(RWPersistenceGraph, RestoreInPlaceReadsIntoTheGivenObjectAndMarksIt)
     EXPECT_FALSE(restoredInner->wasInPlace);
     EXPECT_FALSE(RWCollectable::IsRestoredInPlace(&target));
     delete restoredInner;
-}
 
-TEST(RWPersistenceGraph, RestoreInPlaceRefusesAnotherClass)
-{
+    // Bytes of another class are refused and leave the target alone.
     RWSet set;
-    BytesFile file(SavedBytes(&set));
-    ASSERT_TRUE(file.Ready());
-    GraphNode target(3);
+    BytesFile other(SavedBytes(&set));
+    ASSERT_TRUE(other.Ready());
+    GraphNode untouched(3);
     RWErrorCapture capture;
-    EXPECT_EQ(nullptr, RWCollectable::RecursiveRestoreFrom(file.File(), &target));
+    EXPECT_EQ(nullptr, RWCollectable::RecursiveRestoreFrom(other.File(), &untouched));
     EXPECT_EQ("[ID] Unexpected class ID 32811; should be 31745", capture.Last());
-    EXPECT_EQ(3, target.value);
+    EXPECT_EQ(3, untouched.value);
 }
 
 TEST(RWPersistenceGraph, TypedExtractionRefusesAFreshObjectOfAnotherKindAndDeletesIt)
@@ -455,37 +423,37 @@ TEST(RWPersistenceGraph, TypedExtractionTakesSubclassesAndNull)
     EXPECT_EQ(nullptr, set);
 }
 
-TEST(RWPersistenceHostile, BackReferenceBeyondTheTableIsRefused)
+TEST(RWPersistenceHostile, BadReferencesOnAFileAreRefused)
 {
+    const struct {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        const char* error;
+    } cases[] = {
+        {"beyond the table", Bytes().U32(0x8888).U16(0xFFFF).U32(1).Get(), "[REF] Bad persistence reference"},
+        {"negative", Bytes().U32(0x8888).U16(0xFFFF).U32(0xFFFFFFFF).Get(), "[REF] Bad persistence reference"},
+        {"unknown class id", Bytes().U32(0x8888).U16(0x7A69).U32(0).Get(),
+         "[NOCREATE] RWFactory: no create function for class with ID 31337 (0x7a69)"},
+        {"unknown class name", Bytes().U32(0x8888).U16(0x888F).Text("NoSuchClass").Get(),
+         "[NOCREATE] RWFactory: no create function for class with ID 34959 (0x888f)"},
+    };
+    for (const auto& c : cases) {
+        RWErrorCapture capture;
+        EXPECT_EQ(nullptr, RestoredFromBytes(c.bytes)) << c.what;
+        EXPECT_EQ(1u, capture.Count()) << c.what;
+        EXPECT_EQ(c.error, capture.Last()) << c.what;
+    }
     RWErrorCapture capture;
-    EXPECT_EQ(nullptr, RestoredFromBytes(Bytes().U32(0x8888).U16(0xFFFF).U32(1).Get()));
-    EXPECT_EQ("[REF] Bad persistence reference", capture.Last());
+    RestoredFromBytes(Bytes().U32(0x8888).U16(0xFFFF).U32(1).Get());
     EXPECT_TRUE(capture.LastIs<RWInternalError>());
-    capture.Clear();
-    EXPECT_EQ(nullptr, RestoredFromBytes(Bytes().U32(0x8888).U16(0xFFFF).U32(0xFFFFFFFF).Get()));
-    EXPECT_EQ("[REF] Bad persistence reference", capture.Last());
 }
 
-TEST(RWPersistenceHostile, BackReferenceToAClassIdEntryIsRefused)
+TEST(RWPersistenceHostile, ReferencesToTheWrongKindOfEntryAreRefused)
 {
     // Entry 3 is the class id of the node's name, not an object.
     ExpectOneBadReferenceAndOneMember(Bytes().NamedListStart(2).U16(0xFFFF).U32(3).Get());
-}
-
-TEST(RWPersistenceHostile, NameReferenceToAnObjectEntryIsRefused)
-{
     // Entry 2 is the named node itself, not a class id; the member after it is lost too.
     ExpectOneBadReferenceAndOneMember(Bytes().NamedListStart(3).U16(0x888E).U32(2).U32(2).Nil().Nil().Nil().Get());
-}
-
-TEST(RWPersistenceHostile, UnknownClassIdReportsNoCreateFunction)
-{
-    RWErrorCapture capture;
-    EXPECT_EQ(nullptr, RestoredFromBytes(Bytes().U32(0x8888).U16(0x7A69).U32(0).Get()));
-    EXPECT_EQ("[NOCREATE] RWFactory: no create function for class with ID 31337 (0x7a69)", capture.Last());
-    capture.Clear();
-    EXPECT_EQ(nullptr, RestoredFromBytes(Bytes().U32(0x8888).U16(0x888F).Text("NoSuchClass").Get()));
-    EXPECT_EQ("[NOCREATE] RWFactory: no create function for class with ID 34959 (0x888f)", capture.Last());
 }
 
 TEST(RWPersistenceHostile, UnknownMemberStopsTheCollectionAtOnce)
@@ -510,16 +478,14 @@ TEST(RWPersistenceHostile, BadMagicIsReportedAndReadingGoesOn)
     EXPECT_EQ(0x8007, back->ClassId());
 }
 
-TEST(RWPersistenceHostile, EmptyOrCutDataReadsNothingQuietly)
+TEST(RWPersistenceHostile, EveryCutFailsCleanly)
 {
-    EXPECT_EQ(nullptr, RestoredFromBytes({}));
-    EXPECT_EQ(nullptr, RestoredFromBytes({0x88, 0x88}));
-    EXPECT_EQ(nullptr, RestoredFromBytes({0x88, 0x88, 0x00, 0x00, 0xFF}));
-    EXPECT_EQ(nullptr, RestoredFromBytes({0x88, 0x88, 0x00, 0x00, 0xFF, 0xFF, 0x00}));
-}
+    // Data that ends before the first reference reads nothing, quietly.
+    const std::vector<uint8_t> quiet[] = {
+        {}, {0x88, 0x88}, {0x88, 0x88, 0x00, 0x00, 0xFF}, {0x88, 0x88, 0x00, 0x00, 0xFF, 0xFF, 0x00}};
+    for (const auto& bytes : quiet)
+        EXPECT_EQ(nullptr, RestoredFromBytes(bytes));
 
-TEST(RWPersistenceHostile, EveryCutOfARichGraphFailsCleanly)
-{
     Graph original;
     original.root = RichGraph();
     const std::vector<uint8_t> bytes = SavedBytes(original.root);
@@ -528,19 +494,13 @@ TEST(RWPersistenceHostile, EveryCutOfARichGraphFailsCleanly)
         Graph back;
         back.root = RestoredFromBytes(std::vector<uint8_t>(bytes.begin(), bytes.begin() + n));
     }
-}
-
-TEST(RWPersistenceHostile, EveryCutOfAStreamFailsCleanly)
-{
-    Graph original;
-    original.root = RichGraph();
     for (StreamKind kind : kAllStreamKinds) {
-        const std::string bytes = StreamSaved(kind, original.root);
-        for (size_t n = 0; n < bytes.size(); ++n) {
+        const std::string text = StreamSaved(kind, original.root);
+        for (size_t n = 0; n < text.size(); ++n) {
             RWErrorCapture capture;
             bool good = true;
             Graph back;
-            back.root = StreamRestored(kind, bytes.substr(0, n), &good);
+            back.root = StreamRestored(kind, text.substr(0, n), &good);
             EXPECT_FALSE(good) << kind << " cut at " << n;
         }
     }
@@ -562,23 +522,7 @@ TEST(RWPersistenceHostile, ScrambledBytesNeverCrash)
     }
 }
 
-TEST(RWPersistenceHostile, NestingDeeperThanTheLimitIsRefused)
-{
-    const int kDepth = 600;
-    Bytes bytes;
-    bytes.U32(0x8888);
-    for (int i = 0; i < kDepth; ++i)
-        bytes.U16(0x8033).U32(1);
-    bytes.Nil();
-    RWErrorCapture capture;
-    Graph back;
-    back.root = RestoredFromBytes(bytes.Get());
-    EXPECT_EQ(1u, capture.Count());
-    EXPECT_EQ("[READERR] Read error", capture.Last());
-    EXPECT_NE(nullptr, back.root);
-}
-
-TEST(RWPersistenceHostile, NestingWithinTheLimitIsRead)
+TEST(RWPersistenceHostile, NestingIsReadUpToTheLimitAndRefusedBeyond)
 {
     RWSlistCollectables* outer = new RWSlistCollectables;
     RWSlistCollectables* inner = outer;
@@ -595,50 +539,46 @@ TEST(RWPersistenceHostile, NestingWithinTheLimitIsRead)
     for (RWCollectable* p = back.root; p; p = static_cast<RWSlistCollectables*>(p)->First())
         ++depth;
     EXPECT_EQ(200, depth);
+
+    Bytes deep;
+    deep.U32(0x8888);
+    for (int i = 0; i < 600; ++i)
+        deep.U16(0x8033).U32(1);
+    deep.Nil();
+    RWErrorCapture capture;
+    Graph refused;
+    refused.root = RestoredFromBytes(deep.Get());
+    EXPECT_EQ(1u, capture.Count());
+    EXPECT_EQ("[READERR] Read error", capture.Last());
+    EXPECT_NE(nullptr, refused.root);
 }
 
-TEST(RWPersistenceHostile, StreamFramingErrorsSetTheFailBit)
+TEST(RWPersistenceHostile, BadStreamInputFailsTheStream)
 {
+    const char* const kRef = "[REF] Bad persistence reference";
     const struct {
         const char* what;
         std::string bytes;
+        const char* error; // empty: the framing alone fails, nothing is raised
     } cases[] = {
-        {"unknown lead char", BinaryStreamText({'x', 0, 0, 0, 0})},
-        {"no opening brace", BinaryStreamText({':', 0x07, 0x80, 'x', '}'})},
-        {"cut back-reference", BinaryStreamText({'@', 0, 0})},
-        {"cut class id", BinaryStreamText({':', 0x07})},
+        {"unknown lead char", BinaryStreamText({'x', 0, 0, 0, 0}), ""},
+        {"no opening brace", BinaryStreamText({':', 0x07, 0x80, 'x', '}'}), ""},
+        {"cut back-reference", BinaryStreamText({'@', 0, 0}), ""},
+        {"cut class id", BinaryStreamText({':', 0x07}), ""},
+        {"reference -1", BinaryStreamText({'@', 0xFF, 0xFF, 0xFF, 0xFF}), kRef},
+        {"most negative reference", BinaryStreamText({'@', 0x00, 0x00, 0x00, 0x80}), kRef},
+        {"reference beyond the table", BinaryStreamText({'@', 0x01, 0x00, 0x00, 0x00}), kRef},
+        {"the nil object as a class id", BinaryStreamText({':', 0x8E, 0x88, 0, 0, 0, 0, '{', '}'}), kRef},
+        {"unknown class", BinaryStreamText({':', 0x69, 0x7A, '{', '}'}),
+         "[NOCREATE] RWFactory: no create function for class with ID 31337 (0x7a69)"},
     };
     for (const auto& c : cases) {
+        RWErrorCapture capture;
         bool good = true;
         EXPECT_EQ(nullptr, StreamRestored(StreamKind::Binary, c.bytes, &good)) << c.what;
         EXPECT_FALSE(good) << c.what;
+        EXPECT_EQ(c.error, capture.Last()) << c.what;
     }
-}
-
-TEST(RWPersistenceHostile, StreamReferencesOutsideTheTableAreRefused)
-{
-    const std::string cases[] = {
-        BinaryStreamText({'@', 0xFF, 0xFF, 0xFF, 0xFF}), // -1
-        BinaryStreamText({'@', 0x00, 0x00, 0x00, 0x80}), // most negative
-        BinaryStreamText({'@', 0x01, 0x00, 0x00, 0x00}),
-        BinaryStreamText({':', 0x8E, 0x88, 0x00, 0x00, 0x00, 0x00, '{', '}'}), // the nil object is no class id
-    };
-    for (const std::string& bytes : cases) {
-        RWErrorCapture capture;
-        bool good = true;
-        EXPECT_EQ(nullptr, StreamRestored(StreamKind::Binary, bytes, &good));
-        EXPECT_FALSE(good);
-        EXPECT_EQ("[REF] Bad persistence reference", capture.Last());
-    }
-}
-
-TEST(RWPersistenceHostile, StreamUnknownClassFailsTheStream)
-{
-    RWErrorCapture capture;
-    bool good = true;
-    EXPECT_EQ(nullptr, StreamRestored(StreamKind::Binary, BinaryStreamText({':', 0x69, 0x7A, '{', '}'}), &good));
-    EXPECT_FALSE(good);
-    EXPECT_EQ("[NOCREATE] RWFactory: no create function for class with ID 31337 (0x7a69)", capture.Last());
 }
 
 TEST(RWPersistenceThreads, TwoThreadsSavingAtOnceNumberTheirObjectsIndependently)

@@ -5,28 +5,20 @@
 
 #include <string>
 
-TEST(NextCapacity, SmallBuffersGetSixteen)
+TEST(NextCapacity, SmallBuffersGetSixteenThenDoubleThenGrowByHalfOfWhatIsLeft)
 {
-    EXPECT_EQ(16u, NextCapacity(0, 4));
-    EXPECT_EQ(16u, NextCapacity(10, 4));
-    EXPECT_EQ(16u, NextCapacity(15, 100));
+    const struct {
+        uint32_t count, size, expected;
+    } cases[] = {
+        {0, 4, 16}, {10, 4, 16}, {15, 100, 16}, {16, 4, 32}, {100, 4, 200}, {0x1FFFFFFF, 4, 0x3FFFFFFE},
+        // 0x20000000 x 4 is exactly 2 GB.
+        {0x20000000, 4, 0x1FFFFFFFu + 0x10000000u}, {0x80000000u, 1, 0x7FFFFFFFu + 0x40000000u},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.expected, NextCapacity(c.count, c.size)) << c.count << " x " << c.size;
 }
 
-TEST(NextCapacity, DoublesBelowTwoGigabytes)
-{
-    EXPECT_EQ(200u, NextCapacity(100, 4));
-    EXPECT_EQ(32u, NextCapacity(16, 4));
-    EXPECT_EQ(0x3FFFFFFEu, NextCapacity(0x1FFFFFFF, 4));
-}
-
-TEST(NextCapacity, NearTheLimitGrowsByHalfOfWhatIsLeft)
-{
-    // 0x20000000 x 4 is exactly 2 GB.
-    EXPECT_EQ(0x1FFFFFFFu + 0x10000000u, NextCapacity(0x20000000, 4));
-    EXPECT_EQ(0x7FFFFFFFu + 0x40000000u, NextCapacity(0x80000000u, 1));
-}
-
-TEST(NextCapacity, SizesThatWrapIn32BitsAreNotMistakenForSmallOnes)
+TEST(NextCapacity, SizesThatWrapIn32BitsOrReachTheLimitRaiseOverflow)
 {
     // 0x40000001 x 4 is 0x100000004: it wraps to 4 in 32 bits.
     RWErrorCapture capture;
@@ -35,16 +27,10 @@ TEST(NextCapacity, SizesThatWrapIn32BitsAreNotMistakenForSmallOnes)
     EXPECT_EQ("[OVFLOW] Overflow error -> \"Buffer may not resize larger than\" <- (4294967295 max characters)",
               capture.Last());
     EXPECT_EQ(0u, NextCapacity(0x80000000u, 0x10000));
-    EXPECT_EQ(2u, capture.Count());
-}
-
-TEST(NextCapacity, BuffersAtTheLimitRaiseOverflow)
-{
-    RWErrorCapture capture;
     EXPECT_EQ(0u, NextCapacity(0xFFFFFFFDu, 1));
-    EXPECT_EQ(1u, capture.Count());
+    EXPECT_EQ(3u, capture.Count());
     EXPECT_NE(0u, NextCapacity(0xFFFFFFFCu, 1));
-    EXPECT_EQ(1u, capture.Count());
+    EXPECT_EQ(3u, capture.Count());
 }
 
 namespace {
@@ -61,27 +47,18 @@ int CompareInts(const void* element, const void* key)
 TEST(BinarySearch, FindsEqualElementsAndInsertionPoints)
 {
     const int sorted[] = {2, 4, 6, 8, 10};
-    size_t index = 99;
-    const int six = 6, one = 1, seven = 7, eleven = 11;
-    EXPECT_EQ(1, BinarySearch(&six, sorted, 5, sizeof(int), CompareInts, &index));
-    EXPECT_EQ(2u, index);
-    EXPECT_EQ(0, BinarySearch(&one, sorted, 5, sizeof(int), CompareInts, &index));
-    EXPECT_EQ(0u, index);
-    EXPECT_EQ(0, BinarySearch(&seven, sorted, 5, sizeof(int), CompareInts, &index));
-    EXPECT_EQ(3u, index);
-    EXPECT_EQ(0, BinarySearch(&eleven, sorted, 5, sizeof(int), CompareInts, &index));
-    EXPECT_EQ(5u, index);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(1, BinarySearch(&sorted[i], sorted, 5, sizeof(int), CompareInts, &index));
-        EXPECT_EQ(size_t(i), index);
+    const struct {
+        int key;
+        int found;
+        size_t index;
+    } cases[] = {{6, 1, 2}, {1, 0, 0}, {7, 0, 3}, {11, 0, 5}, {2, 1, 0}, {10, 1, 4}};
+    for (const auto& c : cases) {
+        size_t index = 99;
+        EXPECT_EQ(c.found, BinarySearch(&c.key, sorted, 5, sizeof(int), CompareInts, &index)) << c.key;
+        EXPECT_EQ(c.index, index) << c.key;
     }
-}
-
-TEST(BinarySearch, EmptyArrayGivesZero)
-{
     size_t index = 99;
-    const int key = 3;
-    EXPECT_EQ(0, BinarySearch(&key, nullptr, 0, sizeof(int), CompareInts, &index));
+    EXPECT_EQ(0, BinarySearch(&sorted[0], nullptr, 0, sizeof(int), CompareInts, &index));
     EXPECT_EQ(0u, index);
 }
 

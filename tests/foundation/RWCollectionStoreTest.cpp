@@ -51,68 +51,52 @@ struct Owned {
 
 } // namespace
 
-TEST(RWCollectionStore, ListBytesAreTheCountThenEachMember)
+TEST(RWCollectionStore, ListBytesAreTheCountThenEachMemberAndKeepTheirOrderOnEveryMedium)
 {
     Leaf a(0x0102), b(0x0304);
     RWSlistCollectables list;
-    list.Append(&a);
     list.Append(&b);
+    list.Append(&a);
     const std::vector<uint8_t> expected = {0x88, 0x88, 0x00, 0x00, 0x33, 0x80, 0x02, 0x00, 0x00, 0x00,
-                                           0x02, 0x7C, 0x02, 0x01, 0x02, 0x7C, 0x04, 0x03};
+                                           0x02, 0x7C, 0x04, 0x03, 0x02, 0x7C, 0x02, 0x01};
     EXPECT_EQ(expected, SavedBytes(&list));
-    EXPECT_EQ(expected.size(), list.RecursiveStoreSize());
     EXPECT_TRUE(StoreSizeMatches(list));
     // Called on its own, the collection's size counts each member as an outermost save
     // with its own lead-in, as its SaveGuts called on its own writes them.
     EXPECT_EQ(4u + (4 + 4) + (4 + 4), list.BinaryStoreSize());
-}
 
-TEST(RWCollectionStore, ListKeepsItsOrderOnEveryMedium)
-{
-    Leaf a(1), b(2), c(3);
-    RWSlistCollectables list;
-    list.Append(&c);
-    list.Append(&a);
-    list.Append(&b);
     Owned fromFile;
-    fromFile.root = RestoredFromBytes(SavedBytes(&list));
+    fromFile.root = RestoredFromBytes(expected);
     ASSERT_NE(nullptr, fromFile.root);
-    EXPECT_EQ((std::vector<int>{3, 1, 2}), LeafValues(*static_cast<RWCollection*>(fromFile.root)));
-
+    EXPECT_EQ((std::vector<int>{0x0304, 0x0102}), LeafValues(*static_cast<RWCollection*>(fromFile.root)));
     for (StreamKind kind : kAllStreamKinds) {
         Owned owned;
         owned.root = StreamRestored(kind, StreamSaved(kind, &list));
         RWSlistCollectables* back = dynamic_cast<RWSlistCollectables*>(owned.root);
         ASSERT_NE(nullptr, back) << kind;
-        EXPECT_EQ((std::vector<int>{3, 1, 2}), LeafValues(*back)) << kind;
+        EXPECT_EQ((std::vector<int>{0x0304, 0x0102}), LeafValues(*back)) << kind;
     }
 }
 
-TEST(RWCollectionStore, RestoreEmptiesAListFirst)
-{
-    Leaf a(1);
-    RWSlistCollectables stored;
-    stored.Append(&a);
-    const std::vector<uint8_t> bytes = SavedBytes(&stored);
-
-    Leaf old(9);
-    RWSlistCollectables target;
-    target.Append(&old);
-    RestoreInto(bytes, target);
-    EXPECT_EQ((std::vector<int>{1}), LeafValues(target));
-    delete target.First();
-}
-
-TEST(RWCollectionStore, StackKeepsItsTopAndAddsBelowWhatItHolds)
+TEST(RWCollectionStore, RestoreInPlaceEmptiesAListButAStackAddsBelowWhatItHolds)
 {
     Leaf a(1), b(2);
+    RWSlistCollectables stored;
+    stored.Append(&a);
+    Leaf old(9);
+    RWSlistCollectables list;
+    list.Append(&old);
+    RestoreInto(SavedBytes(&stored), list);
+    EXPECT_EQ((std::vector<int>{1}), LeafValues(list));
+    delete list.First();
+
+    // A stack saved with top A, then B, restores with top A.
     RWSlistCollectablesStack stack;
     stack.Push(&b);
-    stack.Push(&a); // top
+    stack.Push(&a);
     const std::vector<uint8_t> bytes = SavedBytes(&stack);
     EXPECT_EQ(0x36, bytes[4]);
     EXPECT_EQ(0x80, bytes[5]);
-
     Owned back;
     back.root = RestoredFromBytes(bytes);
     RWSlistCollectablesStack* restored = dynamic_cast<RWSlistCollectablesStack*>(back.root);

@@ -25,32 +25,26 @@ std::unique_ptr<RWSlistCollectables> SelfList()
 
 } // namespace
 
-TEST(RWCyclicCompare, ListsHoldingThemselvesCompareUnequalAndTheComparisonEnds)
+TEST(RWCyclicCompare, CollectionsHoldingThemselvesCompareUnequalAndTheComparisonEnds)
 {
     auto a = SelfList();
     auto b = SelfList();
     EXPECT_FALSE(a->IsEqual(b.get()));
     EXPECT_TRUE(a->IsEqual(a.get()));
-}
 
-TEST(RWCyclicCompare, TablesHoldingThemselvesCompareUnequalAndTheComparisonEnds)
-{
-    RWHashTable a(1), b(1);
-    a.Insert(&a);
-    b.Insert(&b);
     // Each table's only member is itself, so the members are compared with each other.
-    EXPECT_FALSE(a.IsEqual(&b));
-    a.Clear();
-    b.Clear();
-}
+    RWHashTable ta(1), tb(1);
+    ta.Insert(&ta);
+    tb.Insert(&tb);
+    EXPECT_FALSE(ta.IsEqual(&tb));
+    ta.Clear();
+    tb.Clear();
 
-TEST(RWCyclicCompare, DictionariesHoldingThemselvesAsValuesCompareUnequalAndTheComparisonEnds)
-{
     RWCollectable key;
-    RWBTreeDictionary a, b;
-    a.InsertKeyAndValue(&key, &a);
-    b.InsertKeyAndValue(&key, &b);
-    EXPECT_FALSE(a.IsEqual(&b));
+    RWBTreeDictionary da, db;
+    da.InsertKeyAndValue(&key, &da);
+    db.InsertKeyAndValue(&key, &db);
+    EXPECT_FALSE(da.IsEqual(&db));
 }
 
 TEST(RWCyclicCompare, MembersSharedAtEveryLevelStopAtTheBound)

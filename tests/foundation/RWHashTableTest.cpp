@@ -13,23 +13,7 @@
 
 namespace {
 
-std::vector<int> SortedValues(const RWCollection& c)
-{
-    std::vector<int> values;
-    c.Apply([](RWCollectable* m, void* arg) { static_cast<std::vector<int>*>(arg)->push_back(ValueOf(m)); },
-            &values);
-    std::sort(values.begin(), values.end());
-    return values;
-}
-
-std::vector<int> IteratedValues(RWHashTableIterator& it)
-{
-    std::vector<int> values;
-    while (RWCollectable* m = it.Next())
-        values.push_back(ValueOf(m));
-    std::sort(values.begin(), values.end());
-    return values;
-}
+typedef std::vector<int> Ints;
 
 // Owns a row of test values 0 .. n-1.
 struct Values {
@@ -39,82 +23,24 @@ struct Values {
             items.emplace_back(new TestValue(i));
     }
     RWCollectable* operator[](int i) { return items[i].get(); }
+    // Inserts the first n values into c.
+    template <class C>
+    C& Into(C& c, int n)
+    {
+        for (int i = 0; i < n; ++i)
+            c.Insert(items[i].get());
+        return c;
+    }
     std::vector<std::unique_ptr<TestValue>> items;
 };
 
-} // namespace
-
-TEST(RWHashTable, ClassIdsAndDefaultBuckets)
+Ints Iterated(RWHashTableIterator& it)
 {
-    RWHashTable table;
-    RWSet set;
-    RWIdentitySet identity;
-    EXPECT_EQ(0x805E, table.ClassId());
-    EXPECT_EQ(0x802B, set.ClassId());
-    EXPECT_EQ(0x8025, identity.ClassId());
-    EXPECT_EQ(64u, table.Buckets());
-    EXPECT_EQ(64u, set.Buckets());
-    EXPECT_EQ(64u, identity.Buckets());
-    std::unique_ptr<RWCollectable> fresh(identity.CreateNew());
-    EXPECT_EQ(0x8025, fresh->ClassId());
-}
-
-TEST(RWHashTable, ZeroBucketsBecomeTwo)
-{
-    RWHashTable table(0);
-    EXPECT_EQ(2u, table.Buckets());
-    TestValue a(7);
-    table.Insert(&a);
-    EXPECT_EQ(&a, table.Find(&a));
-}
-
-TEST(RWHashTable, MembersLiveInTheBucketOfTheirHash)
-{
-    // With 4 buckets, 1 and 5 share bucket 1 and keep insertion order; 2 goes first.
-    TestValue one(1), five(5), two(2);
-    RWHashTable table(4);
-    table.Insert(&five);
-    table.Insert(&one);
-    table.Insert(&two);
-    std::vector<int> order;
-    table.Apply([](RWCollectable* m, void* arg) { static_cast<std::vector<int>*>(arg)->push_back(ValueOf(m)); },
-                &order);
-    EXPECT_EQ((std::vector<int>{5, 1, 2}), order);
-}
-
-TEST(RWHashTable, DuplicatesStayInATableButNotInASet)
-{
-    TestValue a(3), same(3);
-    RWHashTable table;
-    EXPECT_EQ(&a, table.Insert(&a));
-    EXPECT_EQ(&a, table.Insert(&a));
-    EXPECT_EQ(&same, table.Insert(&same));
-    EXPECT_EQ(3u, table.Entries());
-    EXPECT_EQ(3u, table.OccurrencesOf(&a));
-
-    RWSet set;
-    EXPECT_EQ(&a, set.Insert(&a));
-    EXPECT_EQ(&a, set.Insert(&a));
-    EXPECT_EQ(&a, set.Insert(&same));
-    EXPECT_EQ(1u, set.Entries());
-    EXPECT_EQ(1u, set.OccurrencesOf(&same));
-}
-
-TEST(RWHashTable, EqualButDistinctObjectsBothFitInAnIdentitySet)
-{
-    TestValue a(4), b(4);
-    RWIdentitySet identity;
-    EXPECT_EQ(&a, identity.Insert(&a));
-    EXPECT_EQ(&b, identity.Insert(&b));
-    EXPECT_EQ(&a, identity.Insert(&a));
-    EXPECT_EQ(2u, identity.Entries());
-    EXPECT_EQ(&b, identity.Find(&b));
-    TestValue c(4);
-    EXPECT_EQ(nullptr, identity.Find(&c));
-    EXPECT_EQ(0u, identity.OccurrencesOf(&c));
-    EXPECT_EQ(&b, identity.Remove(&b));
-    EXPECT_EQ(nullptr, identity.Remove(&b));
-    EXPECT_EQ(1u, identity.Entries());
+    Ints values;
+    while (RWCollectable* m = it.Next())
+        values.push_back(ValueOf(m));
+    std::sort(values.begin(), values.end());
+    return values;
 }
 
 // Counts how often its own Hash and IsEqual are asked.
@@ -133,42 +59,89 @@ public:
     mutable int calls = 0;
 };
 
-TEST(RWHashTable, IdentitySetNeverAsksTheMembers)
+} // namespace
+
+TEST(RWHashTable, ClassIdsAndBucketCounts)
 {
-    Watched a, b;
+    RWHashTable table, two(0);
+    RWSet set;
     RWIdentitySet identity;
-    identity.Insert(&a);
-    identity.Insert(&b);
-    identity.Find(&a);
-    identity.Remove(&b);
-    identity.Resize(5);
-    EXPECT_EQ(0, a.calls);
-    EXPECT_EQ(0, b.calls);
-    EXPECT_EQ(&a, identity.Find(&a));
+    EXPECT_EQ(0x805E, table.ClassId());
+    EXPECT_EQ(0x802B, set.ClassId());
+    EXPECT_EQ(0x8025, identity.ClassId());
+    EXPECT_EQ(64u, table.Buckets());
+    EXPECT_EQ(64u, set.Buckets());
+    EXPECT_EQ(64u, identity.Buckets());
+    EXPECT_EQ(2u, two.Buckets());
+    TestValue a(7);
+    two.Insert(&a);
+    EXPECT_EQ(&a, two.Find(&a));
 }
 
-TEST(RWHashTable, RemovingAnAbsentObjectChangesNothing)
+TEST(RWHashTable, MembersLiveInTheBucketOfTheirHash)
+{
+    // With 4 buckets, 1 and 5 share bucket 1 and keep insertion order; 2 goes first.
+    TestValue one(1), five(5), two(2);
+    RWHashTable table(4);
+    EXPECT_EQ((Ints{5, 1, 2}), ValuesOf(InsertEach(table, {&five, &one, &two})));
+}
+
+TEST(RWHashTable, DuplicatesStayInATableButNotInASet)
+{
+    TestValue a(3), same(3);
+    RWHashTable table;
+    EXPECT_EQ(&a, table.Insert(&a));
+    EXPECT_EQ(&a, table.Insert(&a));
+    EXPECT_EQ(&same, table.Insert(&same));
+    EXPECT_EQ(3u, table.OccurrencesOf(&a));
+
+    RWSet set;
+    EXPECT_EQ(&a, set.Insert(&a));
+    EXPECT_EQ(&a, set.Insert(&a));
+    EXPECT_EQ(&a, set.Insert(&same));
+    EXPECT_EQ(1u, set.Entries());
+    EXPECT_EQ(1u, set.OccurrencesOf(&same));
+}
+
+TEST(RWHashTable, EqualButDistinctObjectsBothFitInAnIdentitySetThatNeverAsksThem)
+{
+    TestValue a(4), b(4), c(4);
+    RWIdentitySet identity;
+    EXPECT_EQ(&a, identity.Insert(&a));
+    EXPECT_EQ(&b, identity.Insert(&b));
+    EXPECT_EQ(&a, identity.Insert(&a));
+    EXPECT_EQ(2u, identity.Entries());
+    EXPECT_EQ(nullptr, identity.Find(&c));
+    EXPECT_EQ(0u, identity.OccurrencesOf(&c));
+    EXPECT_EQ(&b, identity.Remove(&b));
+    EXPECT_EQ(nullptr, identity.Remove(&b));
+
+    Watched w1, w2;
+    RWIdentitySet watched;
+    InsertEach(watched, {&w1, &w2});
+    watched.Find(&w1);
+    watched.Remove(&w2);
+    watched.Resize(5);
+    EXPECT_EQ(&w1, watched.Find(&w1));
+    EXPECT_EQ(0, w1.calls + w2.calls);
+}
+
+TEST(RWHashTable, AbsentAndNullAreNeverFoundOrRemoved)
 {
     TestValue a(1), b(2);
     RWHashTable table;
+    RWIdentitySet identity;
     table.Insert(&a);
     EXPECT_EQ(nullptr, table.Remove(&b));
     EXPECT_EQ(1u, table.Entries());
-    EXPECT_EQ(&a, table.Remove(&a));
-    EXPECT_TRUE(table.IsEmpty());
-    EXPECT_EQ(nullptr, table.Find(&a));
-}
-
-TEST(RWHashTable, NullIsNeverAMember)
-{
-    RWHashTable table;
-    RWIdentitySet identity;
     EXPECT_EQ(nullptr, table.Insert(nullptr));
     EXPECT_EQ(nullptr, identity.Insert(nullptr));
-    EXPECT_EQ(0u, table.Entries());
     EXPECT_EQ(nullptr, table.Find(nullptr));
     EXPECT_EQ(0u, table.OccurrencesOf(nullptr));
     EXPECT_EQ(nullptr, identity.Remove(nullptr));
+    EXPECT_EQ(&a, table.Remove(&a));
+    EXPECT_TRUE(table.IsEmpty());
+    EXPECT_TRUE(identity.IsEmpty());
 }
 
 TEST(RWHashTable, ResizeToZeroPicksACountFromTheEntries)
@@ -180,26 +153,17 @@ TEST(RWHashTable, ResizeToZeroPicksACountFromTheEntries)
     for (const auto& c : cases) {
         Values values(c.entries);
         RWHashTable table(3);
-        for (int i = 0; i < c.entries; ++i)
-            table.Insert(values[i]);
-        table.Resize(0);
+        values.Into(table, c.entries).Resize(0);
         EXPECT_EQ(c.buckets, table.Buckets()) << c.entries;
         EXPECT_EQ(size_t(c.entries), table.Entries());
         for (int i = 0; i < c.entries; ++i)
             EXPECT_EQ(values[i], table.Find(values[i]));
     }
-}
-
-TEST(RWHashTable, ResizeInsertsAgainSoASetDropsNothingAndATableKeepsDuplicates)
-{
+    // Resizing inserts again: a table keeps its duplicates.
     TestValue a(1), b(2);
     RWHashTable table(4);
-    table.Insert(&a);
-    table.Insert(&a);
-    table.Insert(&b);
-    table.Resize(7);
+    InsertEach(table, {&a, &a, &b}).Resize(7);
     EXPECT_EQ(7u, table.Buckets());
-    EXPECT_EQ(3u, table.Entries());
     EXPECT_EQ(2u, table.OccurrencesOf(&a));
 }
 
@@ -207,24 +171,21 @@ TEST(RWHashTable, CopyAndAssignmentShareMembersInNewBuckets)
 {
     Values values(10);
     RWHashTable table(5);
-    for (int i = 0; i < 10; ++i)
-        table.Insert(values[i]);
+    values.Into(table, 10);
     RWHashTable copy(table);
     EXPECT_EQ(5u, copy.Buckets());
-    EXPECT_EQ(SortedValues(table), SortedValues(copy));
+    EXPECT_EQ(SortedValuesOf(table), SortedValuesOf(copy));
     copy.Remove(values[3]);
-    EXPECT_EQ(10u, table.Entries());
     EXPECT_EQ(values[3], table.Find(values[3]));
 
     RWHashTable assigned(9);
     TestValue stray(99);
     assigned.Insert(&stray);
     assigned = table;
-    EXPECT_EQ(5u, assigned.Buckets());
-    EXPECT_EQ(SortedValues(table), SortedValues(assigned));
-    EXPECT_EQ(nullptr, assigned.Find(&stray));
     assigned = assigned;
-    EXPECT_EQ(10u, assigned.Entries());
+    EXPECT_EQ(5u, assigned.Buckets());
+    EXPECT_EQ(SortedValuesOf(table), SortedValuesOf(assigned));
+    EXPECT_EQ(nullptr, assigned.Find(&stray));
 
     std::unique_ptr<RWCollectable> viaCopy(table.Copy());
     EXPECT_TRUE(table.IsEqual(viaCopy.get()));
@@ -234,115 +195,78 @@ TEST(RWHashTable, EqualityNeedsTheSameClassAndTheSameCounts)
 {
     TestValue a(1), b(2), a2(1);
     RWHashTable x, y;
-    x.Insert(&a);
-    x.Insert(&a);
-    x.Insert(&b);
-    y.Insert(&b);
-    y.Insert(&a2);
+    InsertEach(x, {&a, &a, &b});
+    InsertEach(y, {&b, &a2});
     EXPECT_FALSE(x.IsEqual(&y));
     y.Insert(&a);
-    EXPECT_TRUE(x.IsEqual(&y));
     EXPECT_TRUE(x == y);
     y.Remove(&b);
     y.Insert(&a);
-    EXPECT_FALSE(x.IsEqual(&y)); // same size, but b is missing
-    EXPECT_TRUE(x != y);
+    EXPECT_TRUE(x != y); // same size, but b is missing
 
-    RWSet set;
+    RWSet set, other;
     RWHashTable table;
     set.Insert(&a);
     table.Insert(&a);
+    other.Insert(&a2);
     EXPECT_FALSE(set.IsEqual(&table));
     EXPECT_FALSE(table.IsEqual(&set));
-    RWSet other;
-    other.Insert(&a2);
     EXPECT_TRUE(set.IsEqual(&other));
     EXPECT_FALSE(set.IsEqual(nullptr));
-}
 
-TEST(RWHashTable, IdentitySetsAreEqualOnlyWithTheSameObjects)
-{
-    TestValue a(1), b(1), c(2);
-    RWIdentitySet x, y;
-    x.Insert(&a);
-    x.Insert(&b);
-    y.Insert(&a);
-    y.Insert(&c);
-    EXPECT_FALSE(x.IsEqual(&y));
-    y.Remove(&c);
-    y.Insert(&b);
-    EXPECT_TRUE(x.IsEqual(&y));
+    // Identity sets are equal only with the same objects.
+    TestValue b1(1), c(2);
+    RWIdentitySet ix, iy;
+    InsertEach(ix, {&a, &b1});
+    InsertEach(iy, {&a, &c});
+    EXPECT_FALSE(ix.IsEqual(&iy));
+    iy.Remove(&c);
+    iy.Insert(&b1);
+    EXPECT_TRUE(ix.IsEqual(&iy));
     RWSet plain;
-    plain.Insert(&a);
-    plain.Insert(&c);
-    EXPECT_FALSE(x.IsEqual(&plain));
+    EXPECT_FALSE(ix.IsEqual(&InsertEach(plain, {&a, &c})));
 }
 
 TEST(RWHashTable, AsSetHoldsEachMemberOnce)
 {
     TestValue a(1), b(2), a2(1);
     RWHashTable table;
-    table.Insert(&a);
-    table.Insert(&a2);
-    table.Insert(&b);
-    table.Insert(&b);
-    RWSet set = table.AsSet();
+    RWSet set = InsertEach(table, {&a, &a2, &b, &b}).AsSet();
     EXPECT_EQ(2u, set.Buckets());
-    EXPECT_EQ((std::vector<int>{1, 2}), SortedValues(set));
+    EXPECT_EQ((Ints{1, 2}), SortedValuesOf(set));
     EXPECT_EQ(2u, RWHashTable().AsSet().Buckets());
 }
 
-TEST(RWHashTable, ClearForgetsAndClearAndDestroyDeletesEachObjectOnce)
+TEST(RWHashTable, ClearAndDestroyDeletesEachObjectOnce)
 {
     int deletions = 0;
-    RWHashTable table;
     TestValue* a = new TestValue(1, &deletions);
-    TestValue* b = new TestValue(2, &deletions);
-    table.Insert(a);
-    table.Insert(a);
-    table.Insert(a);
-    table.Insert(b);
-    table.ClearAndDestroy();
+    RWHashTable table;
+    InsertEach(table, {a, a, a, new TestValue(2, &deletions)}).ClearAndDestroy();
     EXPECT_EQ(2, deletions);
     EXPECT_TRUE(table.IsEmpty());
 
     RWSet set;
-    set.Insert(new TestValue(3, &deletions));
-    set.Insert(new TestValue(4, &deletions));
-    set.Insert(&RWNilObject);
-    set.ClearAndDestroy();
+    InsertEach(set, {new TestValue(3, &deletions), new TestValue(4, &deletions), &RWNilObject}).ClearAndDestroy();
     EXPECT_EQ(4, deletions);
     EXPECT_TRUE(set.IsEmpty());
 
-    TestValue kept(5);
-    RWIdentitySet identity;
-    identity.Insert(&kept);
-    identity.Clear();
-    EXPECT_TRUE(identity.IsEmpty());
-    EXPECT_EQ(nullptr, identity.Find(&kept));
-}
-
-TEST(RWHashTable, ClearAndDestroyOfAListDeletesEachObjectOnce)
-{
-    int deletions = 0;
-    TestValue* a = new TestValue(1, &deletions);
+    // A list goes through an identity pass too: an equal twin is another object.
+    a = new TestValue(1, &deletions);
     RWSlistCollectables list;
     for (int i = 0; i < 40; ++i)
         list.Insert(a);
-    list.Insert(new TestValue(1, &deletions)); // equal, but another object
+    list.Insert(new TestValue(1, &deletions));
     list.ClearAndDestroy();
-    EXPECT_EQ(2, deletions);
+    EXPECT_EQ(6, deletions);
 }
 
-TEST(RWSet, SubsetsAndProperSubsets)
+TEST(RWSet, SubsetsAndIntersections)
 {
-    Values v(4);
+    Values v(6);
     RWSet small, large;
-    small.Insert(v[0]);
-    small.Insert(v[1]);
-    large.Insert(v[0]);
-    large.Insert(v[1]);
-    large.Insert(v[2]);
+    v.Into(small, 2);
+    v.Into(large, 3);
     EXPECT_TRUE(small.IsSubsetOf(large));
     EXPECT_TRUE(small.IsProperSubsetOf(large));
     EXPECT_FALSE(large.IsSubsetOf(small));
@@ -351,133 +275,83 @@ TEST(RWSet, SubsetsAndProperSubsets)
     EXPECT_TRUE(RWSet().IsSubsetOf(small));
     small.Insert(v[3]);
     EXPECT_FALSE(small.IsSubsetOf(large));
-}
 
-TEST(RWSet, IntersectWithKeepsWhatBothHold)
-{
-    Values v(6);
-    RWSet a, b;
-    for (int i = 0; i < 5; ++i)
-        a.Insert(v[i]);
-    b.Insert(v[1]);
-    b.Insert(v[3]);
-    b.Insert(v[5]);
+    RWSet a, b, result, reverse;
+    v.Into(a, 5);
+    InsertEach(b, {v[4], v[0], v[5]});
+    a.IntersectionInto(b, result);
+    b.IntersectionInto(a, reverse);
+    EXPECT_EQ((Ints{0, 4}), SortedValuesOf(result));
+    EXPECT_EQ((Ints{0, 4}), SortedValuesOf(reverse));
+    EXPECT_EQ(5u, a.Entries());
     a.IntersectWith(b);
-    EXPECT_EQ((std::vector<int>{1, 3}), SortedValues(a));
+    EXPECT_EQ((Ints{0, 4}), SortedValuesOf(a));
     a.IntersectWith(RWSet());
     EXPECT_TRUE(a.IsEmpty());
 }
 
-TEST(RWSet, IntersectionIntoWalksTheSmallerSet)
-{
-    Values v(6);
-    RWSet a, b, result;
-    for (int i = 0; i < 5; ++i)
-        a.Insert(v[i]);
-    b.Insert(v[4]);
-    b.Insert(v[0]);
-    b.Insert(v[5]);
-    a.IntersectionInto(b, result);
-    EXPECT_EQ((std::vector<int>{0, 4}), SortedValues(result));
-    RWSet reverse;
-    b.IntersectionInto(a, reverse);
-    EXPECT_EQ((std::vector<int>{0, 4}), SortedValues(reverse));
-    EXPECT_EQ(5u, a.Entries());
-}
-
 TEST(RWHashTableIterator, VisitsEveryMemberOnceAndStopsAtTheEnd)
 {
+    RWHashTable empty;
+    RWHashTableIterator none(empty);
+    TestValue absent(1);
+    EXPECT_EQ(nullptr, none.Next());
+    EXPECT_EQ(nullptr, none.Key());
+    EXPECT_EQ(nullptr, none.RemoveCurrent());
+    EXPECT_EQ(nullptr, none.RemoveNext(&absent));
+
     Values v(30);
     RWHashTable table(7);
-    for (int i = 0; i < 30; ++i)
-        table.Insert(v[i]);
+    v.Into(table, 30);
     RWHashTableIterator it(table);
     EXPECT_EQ(nullptr, it.Key());
-    std::vector<int> expected;
+    Ints expected;
     for (int i = 0; i < 30; ++i)
         expected.push_back(i);
-    EXPECT_EQ(expected, IteratedValues(it));
+    EXPECT_EQ(expected, Iterated(it));
     EXPECT_EQ(nullptr, it.Next());
     EXPECT_EQ(nullptr, it.Key());
     it.Reset();
-    EXPECT_EQ(expected, IteratedValues(it));
-}
-
-TEST(RWHashTableIterator, EmptyTableYieldsNothing)
-{
-    RWHashTable table;
-    RWHashTableIterator it(table);
-    EXPECT_EQ(nullptr, it.Next());
-    EXPECT_EQ(nullptr, it.Key());
-    EXPECT_EQ(nullptr, it.RemoveCurrent());
-    TestValue a(1);
-    EXPECT_EQ(nullptr, it.RemoveNext(&a));
+    it.Next();
+    RWHashTableIterator copy(it), assigned(empty);
+    assigned = copy;
+    EXPECT_EQ(it.Key(), copy.Key());
+    EXPECT_EQ(it.Key(), assigned.Key());
+    EXPECT_EQ(it.Next(), copy.Next());
+    EXPECT_EQ(it.Key(), assigned.Next());
 }
 
 TEST(RWHashTableIterator, FindNextReachesEqualMembersAcrossBuckets)
 {
-    TestValue a(2), b(2), c(3);
+    TestValue a(2), b(2), c(3), probe(2);
     RWHashTable table(4);
-    table.Insert(&c);
-    table.Insert(&a);
-    table.Insert(&b);
-    RWHashTableIterator it(table);
-    TestValue probe(2);
+    RWHashTableIterator it(InsertEach(table, {&c, &a, &b}));
     EXPECT_EQ(&a, it.FindNext(&probe));
     EXPECT_EQ(&a, it.Key());
     EXPECT_EQ(&b, it.FindNext(&probe));
     EXPECT_EQ(nullptr, it.FindNext(&probe));
 }
 
-TEST(RWHashTableIterator, RemoveCurrentUnlinksAndTheWalkGoesOn)
+TEST(RWHashTableIterator, RemoveCurrentAndRemoveNextKeepTheWalkGoing)
 {
     Values v(20);
     RWSet set(3);
-    for (int i = 0; i < 20; ++i)
-        set.Insert(v[i]);
-    RWSetIterator it(set);
-    std::vector<int> removed;
+    RWSetIterator it(v.Into(set, 20));
+    Ints removed;
     while (RWCollectable* m = it.Next())
         if (ValueOf(m) % 2 == 0)
             removed.push_back(ValueOf(it.RemoveCurrent()));
     std::sort(removed.begin(), removed.end());
-    EXPECT_EQ((std::vector<int>{0, 2, 4, 6, 8, 10, 12, 14, 16, 18}), removed);
-    EXPECT_EQ(10u, set.Entries());
-    EXPECT_EQ((std::vector<int>{1, 3, 5, 7, 9, 11, 13, 15, 17, 19}), SortedValues(set));
-}
+    EXPECT_EQ((Ints{0, 2, 4, 6, 8, 10, 12, 14, 16, 18}), removed);
+    EXPECT_EQ((Ints{1, 3, 5, 7, 9, 11, 13, 15, 17, 19}), SortedValuesOf(set));
 
-TEST(RWHashTableIterator, RemoveNextTakesAMemberAheadWithoutMoving)
-{
-    TestValue a(1), b(2), c(6);
+    TestValue a(1), b(2), c(6), probe(6);
     RWHashTable table(4);
-    table.Insert(&a);
-    table.Insert(&b);
-    table.Insert(&c);
-    RWHashTableIterator it(table);
-    EXPECT_EQ(&a, it.Next());
-    TestValue probe(6);
-    EXPECT_EQ(&c, it.RemoveNext(&probe));
-    EXPECT_EQ(&a, it.Key());
+    RWHashTableIterator ahead(InsertEach(table, {&a, &b, &c}));
+    EXPECT_EQ(&a, ahead.Next());
+    EXPECT_EQ(&c, ahead.RemoveNext(&probe));
+    EXPECT_EQ(&a, ahead.Key());
     EXPECT_EQ(2u, table.Entries());
-    EXPECT_EQ(nullptr, it.RemoveNext(&probe));
-    EXPECT_EQ(&b, it.Next());
-}
-
-TEST(RWHashTableIterator, CopiesStandAtTheSamePosition)
-{
-    Values v(10);
-    RWHashTable table(3);
-    for (int i = 0; i < 10; ++i)
-        table.Insert(v[i]);
-    RWHashTableIterator it(table);
-    it.Next();
-    it.Next();
-    it.Next();
-    RWHashTableIterator copy(it);
-    EXPECT_EQ(it.Key(), copy.Key());
-    EXPECT_EQ(it.Next(), copy.Next());
-    RWHashTableIterator assigned(table);
-    assigned = copy;
-    EXPECT_EQ(copy.Key(), assigned.Key());
-    EXPECT_EQ(copy.Next(), assigned.Next());
+    EXPECT_EQ(nullptr, ahead.RemoveNext(&probe));
+    EXPECT_EQ(&b, ahead.Next());
 }

@@ -23,29 +23,30 @@ std::vector<int> Values(const RWSlistBase& list)
 
 } // namespace
 
-TEST(RWSlistBase, StartsEmptyWithSelfPointingSentinel)
+TEST(RWSlistBase, StartsEmptyWithSelfPointingSentinelAndInsertsAnywhere)
 {
     RWSlistBase list;
-    EXPECT_EQ(0u, list.Entries());
     EXPECT_TRUE(list.IsEmpty());
     EXPECT_EQ(list.Tail(), list.Head()->next);
     EXPECT_EQ(list.Tail(), list.Tail()->next);
     EXPECT_EQ(list.Head(), list.AppendPoint());
     EXPECT_EQ(nullptr, list.FirstLink());
     EXPECT_EQ(nullptr, list.LastLink());
-}
 
-TEST(RWSlistBase, InsertAfterTheLastLinkMovesTheLastPointer)
-{
-    RWSlistBase list;
-    Node a(1), b(2), c(3);
+    Node a(1), b(2), c(3), d(4);
     list.InsertAfter(list.Head(), &a);
-    list.InsertAfter(&a, &c);
+    list.InsertAfter(&a, &c); // after the last link: moves the last pointer
     list.InsertAfter(&a, &b);
-    EXPECT_EQ((std::vector<int>{1, 2, 3}), Values(list));
     EXPECT_EQ(&c, list.LastLink());
     EXPECT_EQ(list.Tail(), c.next);
-    EXPECT_EQ(3u, list.Entries());
+    EXPECT_TRUE(list.InsertAt(3, &d)); // the count appends
+    EXPECT_EQ((std::vector<int>{1, 2, 3, 4}), Values(list));
+    EXPECT_EQ(&c, list.At(2));
+    EXPECT_EQ(&d, list.LastLink());
+    EXPECT_EQ(&a, list.RemoveAt(0));
+    EXPECT_EQ(&d, list.RemoveAt(2));
+    EXPECT_EQ(&c, list.LastLink());
+    EXPECT_EQ((std::vector<int>{2, 3}), Values(list));
 }
 
 TEST(RWSlistBase, RemovingTheLastMovesTheLastPointerToItsPredecessor)
@@ -65,66 +66,34 @@ TEST(RWSlistBase, RemovingTheLastMovesTheLastPointerToItsPredecessor)
     EXPECT_EQ(&b, list.LastLink());
     list.Append(&d);
     EXPECT_EQ((std::vector<int>{1, 2, 4}), Values(list));
+
+    RWSlistBase single;
+    single.Append(&c);
+    EXPECT_EQ(&c, single.Remove(&c));
+    EXPECT_TRUE(single.IsEmpty());
+    EXPECT_EQ(single.Head(), single.AppendPoint());
+    EXPECT_EQ(single.Tail(), single.Head()->next);
 }
 
-TEST(RWSlistBase, RemoveOfAForeignLinkReturnsNullAndKeepsTheSentinel)
+TEST(RWSlistBase, ForeignLinksAreNeitherFoundNorRemoved)
 {
     RWSlistBase list;
     Node a(1), b(2), stranger(9);
     list.Append(&a);
     list.Append(&b);
-    EXPECT_EQ(nullptr, list.Remove(&stranger));
-    EXPECT_EQ(nullptr, list.Remove(nullptr));
-    EXPECT_EQ(nullptr, list.Remove(list.Tail()));
-    EXPECT_EQ(nullptr, list.Remove(list.Head()));
+    for (RWSlistLink* foreign : {static_cast<RWSlistLink*>(&stranger), static_cast<RWSlistLink*>(nullptr),
+                                 list.Tail(), list.Head()}) {
+        EXPECT_EQ(nullptr, list.Remove(foreign));
+        EXPECT_FALSE(list.Contains(foreign));
+    }
+    EXPECT_EQ(nullptr, list.LinkBefore(&stranger));
+    EXPECT_EQ(list.Head(), list.LinkBefore(&a));
+    EXPECT_EQ(&a, list.LinkBefore(&b));
+    EXPECT_TRUE(list.Contains(&b));
     EXPECT_EQ(list.Tail(), list.Tail()->next);
     EXPECT_EQ((std::vector<int>{1, 2}), Values(list));
     EXPECT_EQ(2u, list.Entries());
     EXPECT_EQ(&b, list.LastLink());
-}
-
-TEST(RWSlistBase, RemoveOfTheOnlyElementEmptiesTheList)
-{
-    RWSlistBase list;
-    Node a(1);
-    list.Append(&a);
-    EXPECT_EQ(&a, list.Remove(&a));
-    EXPECT_TRUE(list.IsEmpty());
-    EXPECT_EQ(list.Head(), list.AppendPoint());
-    EXPECT_EQ(list.Tail(), list.Head()->next);
-}
-
-TEST(RWSlistBase, ContainsAndLinkBefore)
-{
-    RWSlistBase list;
-    Node a(1), b(2), stranger(9);
-    list.Append(&a);
-    list.Append(&b);
-    EXPECT_TRUE(list.Contains(&a));
-    EXPECT_TRUE(list.Contains(&b));
-    EXPECT_FALSE(list.Contains(&stranger));
-    EXPECT_FALSE(list.Contains(nullptr));
-    EXPECT_FALSE(list.Contains(list.Tail()));
-    EXPECT_EQ(list.Head(), list.LinkBefore(&a));
-    EXPECT_EQ(&a, list.LinkBefore(&b));
-    EXPECT_EQ(nullptr, list.LinkBefore(&stranger));
-}
-
-TEST(RWSlistBase, PositionalAccess)
-{
-    RWSlistBase list;
-    Node a(1), b(2), c(3), d(4);
-    EXPECT_TRUE(list.InsertAt(0, &b));
-    EXPECT_TRUE(list.InsertAt(0, &a));
-    EXPECT_TRUE(list.InsertAt(2, &d)); // the count appends
-    EXPECT_TRUE(list.InsertAt(2, &c));
-    EXPECT_EQ((std::vector<int>{1, 2, 3, 4}), Values(list));
-    EXPECT_EQ(&c, list.At(2));
-    EXPECT_EQ(&d, list.LastLink());
-    EXPECT_EQ(&a, list.RemoveAt(0));
-    EXPECT_EQ(&d, list.RemoveAt(2));
-    EXPECT_EQ(&c, list.LastLink());
-    EXPECT_EQ((std::vector<int>{2, 3}), Values(list));
 }
 
 TEST(RWSlistBase, IndexErrorsCarryIndexAndCount)
@@ -146,25 +115,7 @@ TEST(RWSlistBase, IndexErrorsCarryIndexAndCount)
     EXPECT_EQ((std::vector<int>{1, 2}), Values(list));
 }
 
-TEST(RWSlistIterator, StartsOnTheHeadAndStaysOnTheTail)
-{
-    RWSlistBase list;
-    Node a(1), b(2);
-    list.Append(&a);
-    list.Append(&b);
-    RWSlistIterator it(list);
-    EXPECT_TRUE(it.AtHead());
-    EXPECT_EQ(&a, it.AdvanceLink());
-    EXPECT_EQ(&b, it.AdvanceLink());
-    EXPECT_EQ(nullptr, it.AdvanceLink());
-    EXPECT_TRUE(it.AtTail());
-    EXPECT_EQ(nullptr, it.AdvanceLink());
-    EXPECT_TRUE(it.AtTail());
-    it.Reset();
-    EXPECT_TRUE(it.AtHead());
-}
-
-TEST(RWSlistIterator, RemoveCurrentStepsBack)
+TEST(RWSlistIterator, StaysOnTheTailAndRemoveCurrentStepsBack)
 {
     RWSlistBase list;
     Node a(1), b(2), c(3);
@@ -172,7 +123,15 @@ TEST(RWSlistIterator, RemoveCurrentStepsBack)
     list.Append(&b);
     list.Append(&c);
     RWSlistIterator it(list);
+    EXPECT_TRUE(it.AtHead());
     EXPECT_EQ(nullptr, it.RemoveCurrent());
+    while (it.AdvanceLink()) {
+    }
+    EXPECT_TRUE(it.AtTail());
+    EXPECT_EQ(nullptr, it.AdvanceLink());
+    EXPECT_TRUE(it.AtTail());
+    it.Reset();
+    EXPECT_TRUE(it.AtHead());
     it.AdvanceLink();
     it.AdvanceLink();
     EXPECT_EQ(&b, it.RemoveCurrent());

@@ -4,6 +4,8 @@
 // value as a 32-bit int.
 #pragma once
 
+#include "TestCollectables.h"
+
 #include "foundation/RWBTreeDictionary.h"
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWCollectable.h"
