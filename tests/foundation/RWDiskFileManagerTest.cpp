@@ -333,43 +333,40 @@ TEST(RWDiskFileManagerDamage, CraftedHeadersAndListBlocksAreRejected)
     }
 }
 
-TEST(RWDiskFileManagerDamage, NextLinkCycleEndsTheWalkWithAnError)
+// The second list block's next link points at itself (the ring never comes back to 12),
+// outside the file or into a block: the walk ends with one error, nothing is allocated,
+// and the manager starts again from the block at 12 where the damage does not reach.
+TEST(RWDiskFileManagerDamage, BadNextLinkEndsTheWalkWithAnError)
 {
-    TempPath path("cycle.dfm");
-    {
-        RWDiskFileManager file(path.c_str());
-        TwoBlockRing ring(file);
-    }
-    // The second block points at itself: the ring never comes back to 12.
-    PatchWord(path.str(), 848 + 264, 848);
-    RWErrorCapture capture;
-    RWDiskFileManager file(path.c_str());
-    ASSERT_TRUE(file.HasFreeList());
-    const uint32_t end = file.End();
-    EXPECT_EQ(kNone, file.Allocate(100));
-    // 1116 bytes of used space hold at most four list blocks.
-    EXPECT_EQ("[FLIST] Free list size error: expected 4, got 5", capture.Last());
-    EXPECT_EQ(end, file.End());
-    // The manager starts again from the block at 12 and still works where the damage
-    // does not reach.
-    capture.Clear();
-    EXPECT_EQ(292u, file.Allocate(4));
-    EXPECT_TRUE(capture.Empty());
-}
-
-TEST(RWDiskFileManagerDamage, NextLinkOutsideTheFileRaisesAnError)
-{
-    for (uint32_t link : {0u, 13u, 848u + 8, 0xFFFFFFF0u}) {
+    const struct {
+        uint32_t link;
+        const char* message;
+    } cases[] = {
+        // 1116 bytes of used space hold at most four list blocks.
+        {848, "[FLIST] Free list size error: expected 4, got 5"},
+        {0, "[LONGINDEX] Long index (0) out of range [0->1116]"},
+        {13, "[LONGINDEX] Long index (13) out of range [0->1116]"},
+        {848 + 8, "[LONGINDEX] Long index (856) out of range [0->1116]"},
+        {0xFFFFFFF0u, "[LONGINDEX] Long index (4294967280) out of range [0->1116]"},
+    };
+    for (const auto& c : cases) {
         TempPath path("link.dfm");
         {
             RWDiskFileManager file(path.c_str());
             TwoBlockRing ring(file);
         }
-        PatchWord(path.str(), 848 + 264, link);
+        PatchWord(path.str(), 848 + 264, c.link);
         RWErrorCapture capture;
         RWDiskFileManager file(path.c_str());
-        EXPECT_EQ(kNone, file.Allocate(100)) << link;
-        EXPECT_EQ(1u, capture.Count()) << link;
+        ASSERT_TRUE(file.HasFreeList());
+        const uint32_t end = file.End();
+        EXPECT_EQ(kNone, file.Allocate(100)) << c.link;
+        EXPECT_EQ(c.message, capture.Last()) << c.link;
+        EXPECT_EQ(1u, capture.Count()) << c.link;
+        EXPECT_EQ(end, file.End()) << c.link;
+        capture.Clear();
+        EXPECT_EQ(292u, file.Allocate(4)) << c.link;
+        EXPECT_TRUE(capture.Empty()) << c.link;
     }
 }
 
