@@ -22,15 +22,30 @@ inline uint32_t Word(const std::vector<uint8_t>& bytes, size_t offset)
     return v;
 }
 
-// Overwrites one 32-bit word of a closed file.
-inline void PatchWord(const std::string& name, size_t offset, uint32_t value)
+struct Patch {
+    size_t offset;
+    uint32_t value;
+};
+
+// Overwrites 32-bit words of an image, growing it when a word lies past its end.
+inline void PatchWords(std::vector<uint8_t>& bytes, const std::vector<Patch>& patches)
+{
+    for (const Patch& p : patches) {
+        if (p.offset + 4 > bytes.size())
+            bytes.resize(p.offset + 4);
+        std::memcpy(bytes.data() + p.offset, &p.value, 4);
+    }
+}
+
+// Overwrites 32-bit words of a closed file.
+inline void PatchWords(const std::string& name, const std::vector<Patch>& patches)
 {
     std::vector<uint8_t> bytes = FileBytes(name);
-    if (offset + 4 > bytes.size())
-        bytes.resize(offset + 4);
-    std::memcpy(bytes.data() + offset, &value, 4);
+    PatchWords(bytes, patches);
     WriteFileBytes(name, bytes);
 }
+
+inline void PatchWord(const std::string& name, size_t offset, uint32_t value) { PatchWords(name, {{offset, value}}); }
 
 struct Extent {
     uint32_t offset;

@@ -9,61 +9,47 @@
 
 #include <string>
 
-using namespace disktest;
-
 namespace {
 
 constexpr uint32_t kBlock = 16;
 
 std::string Block(char c) { return std::string(kBlock, c); }
 
-// Changes a block behind the cache's back.
-void Overwrite(RWBinaryFile& file, uint32_t offset, char c)
-{
-    const std::string bytes = Block(c);
-    ASSERT_TRUE(file.SeekTo(static_cast<long>(offset)));
-    ASSERT_TRUE(file.Write(bytes.data(), kBlock));
-    ASSERT_TRUE(file.Flush());
-}
-
-std::string ReadThrough(RWDiskCache& cache, uint32_t offset)
-{
-    std::string out(kBlock, '?');
-    if (!cache.Read(offset, &out[0]))
-        return "failed";
-    return out;
-}
-
+// A file of `blocks` blocks filled with 'a', 'b', ...
 struct CacheFile {
-    explicit CacheFile(const char* leaf, uint32_t blocks) : path(leaf), file(path.c_str(), "wb+")
+    CacheFile(const char* leaf, uint32_t blocks) : path(leaf), file(path.c_str(), "wb+")
     {
-        for (uint32_t i = 0; i < blocks; ++i) {
-            const std::string bytes = Block(static_cast<char>('a' + i));
-            file.Write(bytes.data(), kBlock);
-        }
-        file.Flush();
+        for (uint32_t i = 0; i < blocks; ++i)
+            Overwrite(i * kBlock, static_cast<char>('a' + i));
+    }
+    // Changes a block behind the cache's back.
+    void Overwrite(uint32_t offset, char c)
+    {
+        const std::string bytes = Block(c);
+        ASSERT_TRUE(file.SeekTo(static_cast<long>(offset)));
+        ASSERT_TRUE(file.Write(bytes.data(), kBlock));
+        ASSERT_TRUE(file.Flush());
     }
     TempPath path;
     RWBinaryFile file;
 };
 
+std::string ReadThrough(RWDiskCache& cache, uint32_t offset)
+{
+    std::string out(kBlock, '?');
+    return cache.Read(offset, &out[0]) ? out : "failed";
+}
+
 } // namespace
 
-TEST(RWDiskCache, ReadsBlocksAndServesHitsFromItsBuffers)
+TEST(RWDiskCache, ServesHitsFromItsBuffersAndWritesThroughAtOnce)
 {
     CacheFile f("hits.bin", 4);
     RWDiskCache cache(f.file, kBlock, 10);
     EXPECT_EQ(Block('b'), ReadThrough(cache, 16));
-    EXPECT_EQ(1u, cache.Used());
-    Overwrite(f.file, 16, 'X');
+    f.Overwrite(16, 'X');
     EXPECT_EQ(Block('b'), ReadThrough(cache, 16));
     EXPECT_EQ(1u, cache.Used());
-}
-
-TEST(RWDiskCache, WritesGoThroughToTheFileAtOnce)
-{
-    CacheFile f("through.bin", 4);
-    RWDiskCache cache(f.file, kBlock, 10);
     const std::string data = Block('Q');
     ASSERT_TRUE(cache.Write(32, data.data()));
     f.file.Flush();
@@ -82,14 +68,13 @@ TEST(RWDiskCache, FullCacheEvictsTheBufferUntouchedLongest)
     RWDiskCache cache(f.file, kBlock, 10);
     for (uint32_t i = 0; i < 10; ++i)
         ReadThrough(cache, i * kBlock);
-    EXPECT_EQ(10u, cache.Used());
     // Block 0 is touched again, so block 1 is now untouched longest.
     ReadThrough(cache, 0);
     ReadThrough(cache, 10 * kBlock);
     EXPECT_EQ(10u, cache.Used());
-    Overwrite(f.file, 0, 'X');
-    Overwrite(f.file, 1 * kBlock, 'Y');
-    Overwrite(f.file, 2 * kBlock, 'Z');
+    f.Overwrite(0, 'X');
+    f.Overwrite(1 * kBlock, 'Y');
+    f.Overwrite(2 * kBlock, 'Z');
     EXPECT_EQ(Block('a'), ReadThrough(cache, 0));
     EXPECT_EQ(Block('c'), ReadThrough(cache, 2 * kBlock));
     EXPECT_EQ(Block('Y'), ReadThrough(cache, 1 * kBlock));
@@ -101,50 +86,40 @@ TEST(RWDiskCache, FailedReadLeavesNothingCached)
     RWDiskCache cache(f.file, kBlock, 2);
     EXPECT_EQ("failed", ReadThrough(cache, 5 * kBlock));
     EXPECT_EQ("failed", ReadThrough(cache, 0x80000000u));
-    Overwrite(f.file, 5 * kBlock, 'N');
+    f.Overwrite(5 * kBlock, 'N');
     EXPECT_EQ(Block('N'), ReadThrough(cache, 5 * kBlock));
     EXPECT_EQ(Block('a'), ReadThrough(cache, 0));
     EXPECT_EQ(Block('N'), ReadThrough(cache, 5 * kBlock));
 }
 
-TEST(RWDiskCache, ForgetDropsEveryBufferWithoutWriting)
+// Forget drops every buffer without writing; a cache of no buffers never holds one.
+TEST(RWDiskCache, ForgottenOrBufferlessCacheReadsTheFileAgain)
 {
     CacheFile f("forget.bin", 2);
     RWDiskCache cache(f.file, kBlock, 4);
+    RWDiskCache none(f.file, kBlock, 0);
     ReadThrough(cache, 0);
-    Overwrite(f.file, 0, 'F');
+    EXPECT_EQ(Block('b'), ReadThrough(none, kBlock));
+    f.Overwrite(0, 'F');
+    f.Overwrite(kBlock, 'W');
     cache.Forget();
     EXPECT_EQ(0u, cache.Used());
     EXPECT_EQ(Block('F'), ReadThrough(cache, 0));
-}
-
-TEST(RWDiskCache, WithoutBuffersEveryAccessGoesToTheFile)
-{
-    CacheFile f("none.bin", 2);
-    RWDiskCache cache(f.file, kBlock, 0);
-    EXPECT_EQ(Block('b'), ReadThrough(cache, kBlock));
-    Overwrite(f.file, kBlock, 'W');
-    EXPECT_EQ(Block('W'), ReadThrough(cache, kBlock));
-    EXPECT_EQ(0u, cache.Used());
+    EXPECT_EQ(Block('W'), ReadThrough(none, kBlock));
+    EXPECT_EQ(0u, none.Used());
 }
 
 TEST(RWDiskCache, CapacityIsLoweredToWhatOffsetsCanCount)
 {
     CacheFile f("huge.bin", 1);
-    RWDiskCache cache(f.file, 488, 0xFFFFFFFFu);
-    EXPECT_EQ(0xFFFFFFFFu / 488, cache.Capacity());
-    RWDiskCache fits(f.file, 488, 10);
-    EXPECT_EQ(10u, fits.Capacity());
+    EXPECT_EQ(0xFFFFFFFFu / 488, RWDiskCache(f.file, 488, 0xFFFFFFFFu).Capacity());
+    EXPECT_EQ(10u, RWDiskCache(f.file, 488, 10).Capacity());
 }
 
 TEST(RWDiskCache, ReadOnlyFileRefusesWritesAndCachesNothing)
 {
     TempPath path("ro.bin");
-    {
-        RWBinaryFile create(path.c_str(), "wb");
-        const std::string bytes = Block('r');
-        create.Write(bytes.data(), kBlock);
-    }
+    WriteFileBytes(path.str(), std::vector<uint8_t>(kBlock, 'r'));
     RWBinaryFile file(path.c_str(), "rb");
     RWDiskCache cache(file, kBlock, 2);
     const std::string data = Block('w');

@@ -31,9 +31,24 @@ ListImage Lists(RWDiskFileManager& file)
     return ReadLists(file.GetName());
 }
 
+// A new file with a start block and three neighbouring blocks of 12 bytes at 288, 300
+// and 312, with one more block behind them so that none of the three is the tail.
+struct ThreeNeighbours {
+    explicit ThreeNeighbours(const char* leaf) : path(leaf), file(path.c_str())
+    {
+        file.Allocate(4);
+        for (uint32_t& block : blocks)
+            block = file.Allocate(8);
+        file.Allocate(4);
+    }
+    TempPath path;
+    RWDiskFileManager file;
+    uint32_t blocks[3];
+};
+
 // A file whose first list block is full: a start block, then 70 blocks of 8 bytes of
 // which every other one from the first is freed (34 frees, no two touching), so that
-// the 33rd free needs a second list block.
+// the 33rd free needs a second list block, which lands at 848.
 struct TwoBlockRing {
     explicit TwoBlockRing(RWDiskFileManager& file)
     {
@@ -49,16 +64,24 @@ struct TwoBlockRing {
     std::vector<Extent> freed;
 };
 
+// A file in the 10-entry form: header and an empty block of 92 bytes at 12.
 std::vector<uint8_t> TenEntryFile()
 {
     std::vector<uint8_t> bytes(104, 0);
-    const uint32_t header[3] = {kNone, 104, 92};
-    std::memcpy(bytes.data(), header, sizeof header);
-    bytes[12] = 0x34;
-    bytes[13] = 0x12;
-    const uint32_t next = 12;
-    std::memcpy(bytes.data() + 12 + 88, &next, 4);
+    PatchWords(bytes, {{0, kNone}, {4, 104}, {8, 92}, {12, 0x1234}, {12 + 88, 12}});
     return bytes;
+}
+
+// The bytes of a new file after `allocations` blocks of 4 bytes were taken.
+std::vector<uint8_t> ManagedFile(int allocations)
+{
+    TempPath path("image.dfm");
+    {
+        RWDiskFileManager file(path.c_str());
+        for (int k = 0; k < allocations; ++k)
+            file.Allocate(4);
+    }
+    return FileBytes(path.str());
 }
 
 } // namespace
@@ -75,8 +98,7 @@ TEST(RWDiskFileManagerLayout, NewFileIsTheHeaderAndAnEmptyListBlock)
     std::vector<uint8_t> expected = {0xFF, 0xFF, 0xFF, 0xFF, 0x18, 0x01, 0x00, 0x00, 0x0C, 0x01, 0x00, 0x00,
                                      0x35, 0x12, 0x00, 0x00};
     expected.resize(12 + 4 + 256 + 4, 0);
-    const uint8_t next[] = {0x0C, 0x00, 0x00, 0x00};
-    expected.insert(expected.end(), next, next + 4);
+    expected.insert(expected.end(), {0x0C, 0x00, 0x00, 0x00});
     ASSERT_EQ(280u, expected.size());
     EXPECT_EQ(expected, FileBytes(path.str()));
 }
@@ -84,7 +106,6 @@ TEST(RWDiskFileManagerLayout, NewFileIsTheHeaderAndAnEmptyListBlock)
 TEST(RWDiskFileManagerLayout, MissingFolderLeavesNoListAndFailsAllocation)
 {
     RWDiskFileManager file(TempPath("nowhere\\x.dfm").c_str(), "rb+");
-    EXPECT_FALSE(file.IsValid());
     EXPECT_FALSE(file.HasFreeList());
     EXPECT_EQ(kNone, file.Start());
     EXPECT_EQ(kNone, file.End());
@@ -92,7 +113,7 @@ TEST(RWDiskFileManagerLayout, MissingFolderLeavesNoListAndFailsAllocation)
     file.Deallocate(284);
 }
 
-TEST(RWDiskFileManagerAllocate, FirstAllocationBecomesTheStartAndIsNeverFreed)
+TEST(RWDiskFileManagerAllocate, FirstAllocationBecomesTheNeverFreedStartAndSizesRoundUp)
 {
     TempPath path("first.dfm");
     RWDiskFileManager file(path.c_str());
@@ -101,26 +122,19 @@ TEST(RWDiskFileManagerAllocate, FirstAllocationBecomesTheStartAndIsNeverFreed)
     EXPECT_EQ(324u, file.End());
     EXPECT_EQ(284u, file.Start());
     file.Deallocate(284);
-    EXPECT_EQ(324u, file.End());
+    file.Deallocate(kNone);
     const ListImage lists = Lists(file);
     EXPECT_EQ(284u, lists.start);
     EXPECT_EQ(324u, lists.end);
     EXPECT_TRUE(lists.extents.empty());
-    file.Deallocate(kNone);
-}
-
-TEST(RWDiskFileManagerAllocate, RoundsTheRequestUpToWholeWordsWithItsLengthWord)
-{
-    TempPath path("round.dfm");
-    RWDiskFileManager file(path.c_str());
+    // Room for n bytes plus the length word, in whole words.
     const struct {
         uint32_t n, size;
     } cases[] = {{0, 8}, {1, 8}, {4, 8}, {5, 12}, {8, 12}, {9, 16}, {40, 44}, {488, 492}};
     for (const auto& c : cases) {
         const uint32_t end = file.End();
-        const uint32_t p = file.Allocate(c.n);
-        EXPECT_EQ(end + 4, p) << c.n;
-        EXPECT_EQ(c.size, LengthWord(file, p)) << c.n;
+        EXPECT_EQ(end + 4, file.Allocate(c.n)) << c.n;
+        EXPECT_EQ(c.size, LengthWord(file, end + 4)) << c.n;
         EXPECT_EQ(end + c.size, file.End()) << c.n;
     }
 }
@@ -134,11 +148,9 @@ TEST(RWDiskFileManagerAllocate, SmallRemainderStaysWithTheBlock)
     file.Allocate(4);
     file.Deallocate(x);
     EXPECT_EQ(std::vector<Extent>({{288, 20}}), Lists(file).extents);
-
     EXPECT_EQ(x, file.Allocate(12));
     EXPECT_EQ(20u, LengthWord(file, x));
     EXPECT_TRUE(Lists(file).extents.empty());
-
     file.Deallocate(x);
     EXPECT_EQ(x, file.Allocate(8));
     EXPECT_EQ(12u, LengthWord(file, x));
@@ -180,50 +192,26 @@ TEST(RWDiskFileManagerDeallocate, TailReleaseMovesTheEndBackOnly)
     EXPECT_EQ(size, FileBytes(path.str()).size());
 }
 
-// A new file with a start block, three neighbouring blocks of 12 bytes at 288, 300 and
-// 312, and one more block behind them so that none of the three is the tail.
-struct ThreeNeighbours {
-    explicit ThreeNeighbours(const char* leaf) : path(leaf), file(path.c_str())
-    {
-        file.Allocate(4);
-        a = file.Allocate(8);
-        b = file.Allocate(8);
-        c = file.Allocate(8);
-        file.Allocate(4);
-    }
-    TempPath path;
-    RWDiskFileManager file;
-    uint32_t a, b, c;
-};
-
+// Three neighbours freed in each order end as one extent; after two frees the list
+// shows whether the second one extended an entry upwards, downwards or stood alone.
 TEST(RWDiskFileManagerDeallocate, NeighboursMergeIntoOneExtent)
 {
-    ThreeNeighbours t("merge.dfm");
-    t.file.Deallocate(t.a);
-    t.file.Deallocate(t.b);
-    EXPECT_EQ(std::vector<Extent>({{288, 24}}), Lists(t.file).extents);
-    t.file.Deallocate(t.c);
-    EXPECT_EQ(std::vector<Extent>({{288, 36}}), Lists(t.file).extents);
-}
-
-TEST(RWDiskFileManagerDeallocate, MiddleBlockJoinsBothSides)
-{
-    ThreeNeighbours t("middle.dfm");
-    t.file.Deallocate(t.a);
-    t.file.Deallocate(t.c);
-    EXPECT_EQ(std::vector<Extent>({{288, 12}, {312, 12}}), Lists(t.file).extents);
-    t.file.Deallocate(t.b);
-    EXPECT_EQ(std::vector<Extent>({{288, 36}}), Lists(t.file).extents);
-}
-
-TEST(RWDiskFileManagerDeallocate, ExtentBeforeAnEntryExtendsItDownwards)
-{
-    ThreeNeighbours t("before.dfm");
-    t.file.Deallocate(t.c);
-    t.file.Deallocate(t.b);
-    EXPECT_EQ(std::vector<Extent>({{300, 24}}), Lists(t.file).extents);
-    t.file.Deallocate(t.a);
-    EXPECT_EQ(std::vector<Extent>({{288, 36}}), Lists(t.file).extents);
+    const struct {
+        int order[3];
+        std::vector<Extent> afterTwo;
+    } cases[] = {
+        {{0, 1, 2}, {{288, 24}}},            // the second extends the first upwards
+        {{0, 2, 1}, {{288, 12}, {312, 12}}}, // the middle one then joins both sides
+        {{2, 1, 0}, {{300, 24}}},            // the second extends the first downwards
+    };
+    for (const auto& c : cases) {
+        ThreeNeighbours t("merge.dfm");
+        t.file.Deallocate(t.blocks[c.order[0]]);
+        t.file.Deallocate(t.blocks[c.order[1]]);
+        EXPECT_EQ(c.afterTwo, Lists(t.file).extents) << c.order[1];
+        t.file.Deallocate(t.blocks[c.order[2]]);
+        EXPECT_EQ(std::vector<Extent>({{288, 36}}), Lists(t.file).extents) << c.order[1];
+    }
 }
 
 TEST(RWDiskFileManagerDeallocate, FullBlockGetsASecondBlockInTheRing)
@@ -232,16 +220,12 @@ TEST(RWDiskFileManagerDeallocate, FullBlockGetsASecondBlockInTheRing)
     std::vector<Extent> freed;
     {
         RWDiskFileManager file(path.c_str());
-        TwoBlockRing ring(file);
-        freed = ring.freed;
+        freed = TwoBlockRing(file).freed;
         const ListImage lists = Lists(file);
         // The new block came from the end of used space: no free extent could hold it.
         ASSERT_EQ(std::vector<uint32_t>({12, 848}), lists.blocks);
         EXPECT_EQ(std::vector<uint32_t>({32, 2}), lists.counts);
         EXPECT_EQ(848u + 268, lists.end);
-        std::vector<Extent> all = lists.extents;
-        std::sort(all.begin(), all.end());
-        EXPECT_EQ(freed, all);
         const std::vector<uint8_t> bytes = FileBytes(path.str());
         EXPECT_EQ(0x1235u, Word(bytes, 848) & 0xFFFF);
         EXPECT_EQ(12u, Word(bytes, 848 + 264));
@@ -252,12 +236,11 @@ TEST(RWDiskFileManagerDeallocate, FullBlockGetsASecondBlockInTheRing)
     std::sort(all.begin(), all.end());
     EXPECT_EQ(freed, all);
     // Every freed extent is handed out again before the file grows.
-    std::vector<uint32_t> taken;
+    std::vector<Extent> taken;
     for (size_t k = 0; k < freed.size(); ++k)
-        taken.push_back(again.Allocate(4) - 4);
+        taken.push_back({again.Allocate(4) - 4, 8});
     std::sort(taken.begin(), taken.end());
-    for (size_t k = 0; k < freed.size(); ++k)
-        EXPECT_EQ(freed[k].offset, taken[k]);
+    EXPECT_EQ(freed, taken);
     const ListImage lists = Lists(again);
     EXPECT_EQ(std::vector<uint32_t>({12}), lists.blocks);
     EXPECT_TRUE(lists.extents.empty());
@@ -302,159 +285,94 @@ TEST(RWDiskFileManagerTenEntries, WorksWithBlocksOf92Bytes)
     EXPECT_EQ(lists.blocks[1] + 92, lists.end);
 }
 
-TEST(RWDiskFileManagerDamage, UnknownListBlockSizeRaisesFlist)
+// Truncated or crafted headers and first list blocks: opening raises one error and
+// leaves a manager without a list that refuses to allocate.
+TEST(RWDiskFileManagerDamage, CraftedHeadersAndListBlocksAreRejected)
 {
-    TempPath path("flist.dfm");
-    std::vector<uint8_t> bytes = TenEntryFile();
-    const uint32_t size = 100;
-    std::memcpy(bytes.data() + 8, &size, 4);
-    WriteFileBytes(path.str(), bytes);
-    RWErrorCapture capture;
-    RWDiskFileManager file(path.c_str());
-    EXPECT_EQ("[FLIST] Free list size error: expected 268, got 100", capture.Last());
-    EXPECT_TRUE(capture.LastIs<RWExternalError>());
-    EXPECT_FALSE(file.HasFreeList());
-    EXPECT_EQ(kNone, file.Allocate(4));
-}
-
-TEST(RWDiskFileManagerDamage, WrongMarkRaisesMagic)
-{
-    TempPath path("magic.dfm");
-    std::vector<uint8_t> bytes = TenEntryFile();
-    bytes[12] = 0x35;
-    WriteFileBytes(path.str(), bytes);
-    RWErrorCapture capture;
-    RWDiskFileManager file(path.c_str());
-    EXPECT_EQ("[MAGIC] Bad magic number: 4661 (should be 4660)", capture.Last());
-    EXPECT_FALSE(file.HasFreeList());
-}
-
-TEST(RWDiskFileManagerDamage, TruncatedHeaderRaisesReadError)
-{
-    TempPath path("short.dfm");
-    WriteFileBytes(path.str(), {0xFF, 0xFF, 0xFF, 0xFF, 0x18});
-    RWErrorCapture capture;
-    RWDiskFileManager file(path.c_str());
-    EXPECT_EQ("[READERR] Read error", capture.Last());
-    EXPECT_TRUE(capture.LastIs<RWFileError>());
-    EXPECT_FALSE(file.HasFreeList());
-}
-
-TEST(RWDiskFileManagerDamage, HeaderWordsOutsideTheFileAreRejected)
-{
+    const std::vector<uint8_t> ten = TenEntryFile(), fresh = ManagedFile(0), one = ManagedFile(1),
+                               four = ManagedFile(4);
     const struct {
-        size_t offset;
-        uint32_t value;
-    } cases[] = {{4, 100}, {4, 282}, {4, 0x80000000u}, {0, 12}, {0, 5000}, {0, 286}};
-    for (const auto& c : cases) {
-        TempPath path("header.dfm");
-        { RWDiskFileManager file(path.c_str()); }
-        PatchWord(path.str(), c.offset, c.value);
-        RWErrorCapture capture;
-        RWDiskFileManager file(path.c_str());
-        EXPECT_EQ(1u, capture.Count()) << c.offset << " " << c.value;
-        EXPECT_FALSE(file.HasFreeList());
-        EXPECT_EQ(kNone, file.Allocate(4));
-    }
-}
-
-TEST(RWDiskFileManagerDamage, CountAboveCapacityIsRejected)
-{
-    TempPath path("count.dfm");
-    { RWDiskFileManager file(path.c_str()); }
-    PatchWord(path.str(), 12 + 260, 40);
-    RWErrorCapture capture;
-    RWDiskFileManager file(path.c_str());
-    EXPECT_EQ("[FLIST] Free list size error: expected 32, got 40", capture.Last());
-    EXPECT_FALSE(file.HasFreeList());
-}
-
-TEST(RWDiskFileManagerDamage, EntriesOutsideTheUsedSpaceOrOutOfOrderAreRejected)
-{
-    const struct {
-        uint32_t offset0, length0, offset1, length1;
+        std::vector<uint8_t> base;
+        std::vector<Patch> patches;
+        const char* message;
     } cases[] = {
-        {200, 8, 0, 0},          // inside the first list block
-        {288, 8, 0, 0},          // past the end of used space
-        {284, 6, 0, 0},          // a length that is no whole block
-        {284, 0xFFFFFFF0u, 0, 0} // a length that would wrap
+        {{0xFF, 0xFF, 0xFF, 0xFF, 0x18}, {}, "[READERR] Read error"},
+        {ten, {{8, 100}}, "[FLIST] Free list size error: expected 268, got 100"},
+        {ten, {{12, 0x1235}}, "[MAGIC] Bad magic number: 4661 (should be 4660)"},
+        // A block count above the capacity of 32.
+        {fresh, {{12 + 260, 40}}, "[FLIST] Free list size error: expected 32, got 40"},
+        // Header words outside the file or not on a block boundary.
+        {fresh, {{4, 100}}, "[LONGINDEX] Long index (100) out of range [0->2147483647]"},
+        {fresh, {{4, 282}}, "[LONGINDEX] Long index (282) out of range [0->2147483647]"},
+        {fresh, {{4, 0x80000000u}}, "[LONGINDEX] Long index (2147483648) out of range [0->2147483647]"},
+        {fresh, {{0, 12}}, "[LONGINDEX] Long index (12) out of range [0->280]"},
+        {fresh, {{0, 5000}}, "[LONGINDEX] Long index (5000) out of range [0->280]"},
+        {fresh, {{0, 286}}, "[LONGINDEX] Long index (286) out of range [0->280]"},
+        // Entries inside the first list block, past the used space, of no whole block,
+        // of a length that would wrap, and out of order.
+        {one, {{16, 200}, {144, 8}, {272, 1}}, "[LONGINDEX] Long index (200) out of range [0->288]"},
+        {one, {{16, 288}, {144, 8}, {272, 1}}, "[LONGINDEX] Long index (288) out of range [0->288]"},
+        {one, {{16, 284}, {144, 6}, {272, 1}}, "[LONGINDEX] Long index (284) out of range [0->288]"},
+        {one, {{16, 284}, {144, 0xFFFFFFF0u}, {272, 1}}, "[LONGINDEX] Long index (284) out of range [0->288]"},
+        {four,
+         {{16, 296}, {20, 288}, {144, 8}, {148, 8}, {272, 2}},
+         "[LONGINDEX] Long index (288) out of range [0->312]"},
     };
     for (const auto& c : cases) {
-        TempPath path("entries.dfm");
-        {
-            RWDiskFileManager file(path.c_str());
-            file.Allocate(4);
-        }
-        PatchWord(path.str(), 12 + 4, c.offset0);
-        PatchWord(path.str(), 12 + 132, c.length0);
-        PatchWord(path.str(), 12 + 260, 1);
+        TempPath path("crafted.dfm");
+        std::vector<uint8_t> bytes = c.base;
+        PatchWords(bytes, c.patches);
+        WriteFileBytes(path.str(), bytes);
         RWErrorCapture capture;
         RWDiskFileManager file(path.c_str());
-        EXPECT_EQ(1u, capture.Count()) << c.offset0;
-        EXPECT_EQ(kNone, file.Allocate(4));
+        EXPECT_EQ(c.message, capture.Last());
+        EXPECT_EQ(1u, capture.Count()) << c.message;
+        EXPECT_TRUE(c.message[1] == 'R' ? capture.LastIs<RWFileError>() : capture.LastIs<RWExternalError>());
+        EXPECT_FALSE(file.HasFreeList()) << c.message;
+        EXPECT_EQ(kNone, file.Allocate(4)) << c.message;
     }
-    TempPath path("order.dfm");
-    {
-        RWDiskFileManager file(path.c_str());
-        file.Allocate(4);
-        for (int k = 0; k < 3; ++k)
-            file.Allocate(4);
-    }
-    PatchWord(path.str(), 12 + 4, 296);
-    PatchWord(path.str(), 12 + 8, 288);
-    PatchWord(path.str(), 12 + 132, 8);
-    PatchWord(path.str(), 12 + 136, 8);
-    PatchWord(path.str(), 12 + 260, 2);
-    RWErrorCapture capture;
-    RWDiskFileManager file(path.c_str());
-    EXPECT_EQ("[LONGINDEX] Long index (288) out of range [0->312]", capture.Last());
 }
 
-TEST(RWDiskFileManagerDamage, NextLinkCycleEndsTheWalkWithAnError)
+// The second list block's next link points at itself (the ring never comes back to 12),
+// outside the file or into a block: the walk ends with one error, nothing is allocated,
+// and the manager starts again from the block at 12 where the damage does not reach.
+TEST(RWDiskFileManagerDamage, BadNextLinkEndsTheWalkWithAnError)
 {
-    TempPath path("cycle.dfm");
-    {
-        RWDiskFileManager file(path.c_str());
-        TwoBlockRing ring(file);
-    }
-    // The second block points at itself: the ring never comes back to 12.
-    PatchWord(path.str(), 848 + 264, 848);
-    RWErrorCapture capture;
-    RWDiskFileManager file(path.c_str());
-    ASSERT_TRUE(file.HasFreeList());
-    const uint32_t end = file.End();
-    EXPECT_EQ(kNone, file.Allocate(100));
-    // 1116 bytes of used space hold at most four list blocks.
-    EXPECT_EQ("[FLIST] Free list size error: expected 4, got 5", capture.Last());
-    EXPECT_EQ(end, file.End());
-    // The manager starts again from the block at 12 and still works where the damage
-    // does not reach.
-    capture.Clear();
-    EXPECT_EQ(292u, file.Allocate(4));
-    EXPECT_TRUE(capture.Empty());
-}
-
-TEST(RWDiskFileManagerDamage, NextLinkOutsideTheFileRaisesAnError)
-{
-    const uint32_t links[] = {0, 13, 848 + 8, 0xFFFFFFF0u};
-    for (uint32_t link : links) {
+    const struct {
+        uint32_t link;
+        const char* message;
+    } cases[] = {
+        // 1116 bytes of used space hold at most four list blocks.
+        {848, "[FLIST] Free list size error: expected 4, got 5"},
+        {0, "[LONGINDEX] Long index (0) out of range [0->1116]"},
+        {13, "[LONGINDEX] Long index (13) out of range [0->1116]"},
+        {848 + 8, "[LONGINDEX] Long index (856) out of range [0->1116]"},
+        {0xFFFFFFF0u, "[LONGINDEX] Long index (4294967280) out of range [0->1116]"},
+    };
+    for (const auto& c : cases) {
         TempPath path("link.dfm");
         {
             RWDiskFileManager file(path.c_str());
             TwoBlockRing ring(file);
         }
-        PatchWord(path.str(), 848 + 264, link);
+        PatchWord(path.str(), 848 + 264, c.link);
         RWErrorCapture capture;
         RWDiskFileManager file(path.c_str());
-        EXPECT_EQ(kNone, file.Allocate(100)) << link;
-        EXPECT_EQ(1u, capture.Count()) << link;
+        ASSERT_TRUE(file.HasFreeList());
+        const uint32_t end = file.End();
+        EXPECT_EQ(kNone, file.Allocate(100)) << c.link;
+        EXPECT_EQ(c.message, capture.Last()) << c.link;
+        EXPECT_EQ(1u, capture.Count()) << c.link;
+        EXPECT_EQ(end, file.End()) << c.link;
+        capture.Clear();
+        EXPECT_EQ(292u, file.Allocate(4)) << c.link;
+        EXPECT_TRUE(capture.Empty()) << c.link;
     }
 }
 
 TEST(RWDiskFileManagerDamage, BadLengthWordsAreNotFreed)
 {
-    const uint32_t lengths[] = {0, 4, 6, 10, 0x7FFFFFF0u, 0xFFFFFFFCu};
-    for (uint32_t length : lengths) {
+    for (uint32_t length : {0u, 4u, 6u, 10u, 0x7FFFFFF0u, 0xFFFFFFFCu}) {
         TempPath path("length.dfm");
         RWDiskFileManager file(path.c_str());
         file.Allocate(4);
@@ -470,41 +388,25 @@ TEST(RWDiskFileManagerDamage, BadLengthWordsAreNotFreed)
     }
 }
 
-TEST(RWDiskFileManagerDamage, OffsetsThatCannotBeBlocksAreNotFreed)
+// Offsets outside the used space, inside the header or a block, and a block that is
+// already free are refused, and the lists stay as they were.
+TEST(RWDiskFileManagerDamage, OffsetsOfNoBlockInUseAreNotFreed)
 {
-    TempPath path("offsets.dfm");
-    RWDiskFileManager file(path.c_str());
-    file.Allocate(4);
-    file.Allocate(8);
-    const uint32_t offsets[] = {0, 4, 16, 280, 290, file.End(), 0xFFFFFFF0u};
-    for (uint32_t offset : offsets) {
+    ThreeNeighbours t("offsets.dfm");
+    t.file.Deallocate(t.blocks[0]);
+    for (uint32_t offset : {0u, 4u, 16u, 280u, 290u, t.file.End(), 0xFFFFFFF0u, t.blocks[0]}) {
         RWErrorCapture capture;
-        file.Deallocate(offset);
+        t.file.Deallocate(offset);
         EXPECT_EQ(1u, capture.Count()) << offset;
     }
-    EXPECT_TRUE(Lists(file).extents.empty());
-}
-
-TEST(RWDiskFileManagerDamage, FreeingABlockTwiceIsRefused)
-{
-    TempPath path("twice.dfm");
-    RWDiskFileManager file(path.c_str());
-    file.Allocate(4);
-    const uint32_t a = file.Allocate(8);
-    file.Allocate(4);
-    file.Deallocate(a);
-    RWErrorCapture capture;
-    file.Deallocate(a);
-    EXPECT_EQ(1u, capture.Count());
-    EXPECT_EQ(std::vector<Extent>({{288, 12}}), Lists(file).extents);
+    EXPECT_EQ(std::vector<Extent>({{288, 12}}), Lists(t.file).extents);
 }
 
 TEST(RWDiskFileManagerDamage, RequestsTooLargeForTheFileFailWithoutWrapping)
 {
     TempPath path("huge.dfm");
     RWDiskFileManager file(path.c_str());
-    const uint32_t sizes[] = {0xFFFFFFFFu, 0xFFFFFFF9u, 0x7FFFFFF8u, 0x7FFFFF00u};
-    for (uint32_t n : sizes) {
+    for (uint32_t n : {0xFFFFFFFFu, 0xFFFFFFF9u, 0x7FFFFFF8u, 0x7FFFFF00u}) {
         RWErrorCapture capture;
         EXPECT_EQ(kNone, file.Allocate(n)) << n;
         EXPECT_EQ("[WRITEERR] Write error", capture.Last()) << n;
