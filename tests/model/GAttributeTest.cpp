@@ -232,43 +232,6 @@ TEST(GDisplayStringAttribute, HoldsItsDisplayStringByValue)
     EXPECT_EQ(0, noId.GetId());
 }
 
-TEST(GAttributeKind, ClassIdsAndKindChains)
-{
-    struct Expected {
-        GAttribute* attribute;
-        RWClassID classId;
-        RWClassID storageClassId;
-    };
-    GValueAttribute value;
-    GValue32Attribute wide;
-    GRangeAttribute range;
-    GStringAttribute string;
-    GDisplayStringAttribute display;
-    TestGraphic graphic;
-    const Expected table[] = {
-        {&value, 763, 763},    {&wide, 789, 789},   {&range, 762, 762},
-        {&string, 776, 776},   {&display, 787, 787}, {&graphic, RWCollectable::kClassId, RWCollectable::kClassId},
-    };
-    for (const Expected& e : table) {
-        EXPECT_EQ(e.classId, e.attribute->ClassId());
-        EXPECT_EQ(e.storageClassId, e.attribute->StorageClassId());
-        EXPECT_TRUE(e.attribute->IsKindOf(753));
-        EXPECT_TRUE(e.attribute->IsKindOf(751));
-        EXPECT_FALSE(e.attribute->IsKindOf(752));
-        EXPECT_EQ(1, e.attribute->GetStateWord());
-    }
-    EXPECT_TRUE(graphic.IsKindOf(754));
-    EXPECT_TRUE(value.IsKindOf(763));
-    EXPECT_FALSE(value.IsKindOf(789));
-    GDisplayString plain;
-    EXPECT_EQ(786, plain.ClassId());
-    EXPECT_TRUE(plain.IsKindOf(786));
-    EXPECT_FALSE(plain.IsKindOf(753));
-    RecordingPeripheral peripheral;
-    EXPECT_TRUE(peripheral.IsKindOf(760));
-    EXPECT_TRUE(peripheral.IsKindOf(753));
-}
-
 TEST(GAttributeCopy, CopiesCarryEveryField)
 {
     GRangeAttribute range(-5, 5, 2, 3, 8);

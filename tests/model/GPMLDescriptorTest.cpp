@@ -1,6 +1,6 @@
 #include "model/GPMLDescriptor.h"
 
-#include "ValueForms.h"
+#include "StoredForms.h"
 
 #include <gtest/gtest.h>
 
@@ -71,14 +71,14 @@ TEST(GPMLDescriptorStore, FileFormIsWideNameValueThenText)
         0xFE, 0xFF, 0xFF, 0xFF,                                                  // value
         0x03, 0x00, 0x00, 0x00, 'x',  'y',  'z',                                 // text
     };
-    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), FileFormOf(descriptor));
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), GutsBytes(descriptor));
     EXPECT_EQ(12u + 16u + 2u * 2u + 3u, descriptor.BinaryStoreSize());
 }
 
 TEST(GPMLDescriptorStore, NameLengthBeyondTheFileIsRefused)
 {
     GPMLDescriptor descriptor(L"kept", 1, 1);
-    const FileRestore rest = RestoreFileForm(descriptor, StoredBytes().Root(1, 1).U32(1).U32(0x20000000).U16('a'));
+    const FileEnd rest = RestoreGutsAndMeasure(descriptor, StoredBytes().Root(1, 1).U32(1).U32(0x20000000).U16('a'));
     EXPECT_TRUE(descriptor.GetName() == L"kept");
-    EXPECT_TRUE(rest.atEnd);
+    EXPECT_TRUE(rest.eof);
 }

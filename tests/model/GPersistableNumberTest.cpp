@@ -1,7 +1,7 @@
 #include "model/GPersistableLong.h"
 #include "model/GPersistableULong.h"
 
-#include "ValueForms.h"
+#include "StoredForms.h"
 
 #include <gtest/gtest.h>
 
@@ -78,9 +78,9 @@ TEST(GPersistableNumberStore, FileFormIsTheValueAfterTheVersion)
         0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00,  // root part
         0x01, 0x00, 0x00, 0x00, 0xFE, 0xFF, 0xFF, 0xFF,                          // version, value
     };
-    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), FileFormOf(number));
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), GutsBytes(number));
     EXPECT_EQ(20u, number.BinaryStoreSize());
     GPersistableULong unsignedNumber;
-    RestoreFileForm(unsignedNumber, FileFormOf(number));
+    RestoreGutsAndMeasure(unsignedNumber, GutsBytes(number));
     EXPECT_EQ(0xFFFFFFFEu, unsignedNumber.GetValue());
 }

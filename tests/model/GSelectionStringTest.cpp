@@ -1,6 +1,6 @@
 #include "model/GSelectionString.h"
 
-#include "ValueForms.h"
+#include "StoredForms.h"
 
 #include <gtest/gtest.h>
 
@@ -59,16 +59,16 @@ TEST(GSelectionStringStore, FileFormIsTextThenIndex)
         0x03, 0x00, 0x00, 0x00, 'T',  'a',  'b',                                 // text
         0xFE, 0xFF,                                                              // index
     };
-    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), FileFormOf(selection));
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), GutsBytes(selection));
     EXPECT_EQ(12u + 10u + 3u, selection.BinaryStoreSize());
 }
 
 TEST(GSelectionStringStore, TextLengthBeyondTheFileIsRefused)
 {
     GSelectionString selection("keep", 4, 1);
-    const FileRestore rest =
-        RestoreFileForm(selection, StoredBytes().Root(1, 1).U32(1).U32(0x7FFFFFFF).U8('a').U16(1));
+    const FileEnd rest =
+        RestoreGutsAndMeasure(selection, StoredBytes().Root(1, 1).U32(1).U32(0x7FFFFFFF).U8('a').U16(1));
     EXPECT_TRUE(selection.GetString() == "keep");
     EXPECT_EQ(4, selection.GetIndex());
-    EXPECT_TRUE(rest.atEnd);
+    EXPECT_TRUE(rest.eof);
 }

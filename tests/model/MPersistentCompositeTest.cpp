@@ -340,12 +340,3 @@ TEST(MPersistentCompositeVisit, ForEachAndFirstThatSeeEverySlot)
     }, &wanted));
 }
 
-TEST(MPersistentCompositeKind, AnswersForItselfAndTheRoot)
-{
-    MPersistentComposite tree;
-    EXPECT_EQ(752, tree.ClassId());
-    EXPECT_EQ(752, tree.StorageClassId());
-    EXPECT_TRUE(tree.IsKindOf(752));
-    EXPECT_TRUE(tree.IsKindOf(751));
-    EXPECT_FALSE(tree.IsKindOf(753));
-}

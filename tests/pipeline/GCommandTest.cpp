@@ -7,7 +7,7 @@
 #include "printer/GState.h"
 
 #include "../model/ModelTestObjects.h"
-#include "../model/StoredEnds.h"
+#include "../model/StoredForms.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "model/GStoredFields.h"
 #include "model/GValueAttribute.h"
 
-#include "../model/StoredEnds.h"
+#include "../model/StoredForms.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include "../model/ModelTestObjects.h"
 #include "../model/Registered.h"
-#include "../model/StoredEnds.h"
+#include "../model/StoredForms.h"
 
 #include <gtest/gtest.h>
 
