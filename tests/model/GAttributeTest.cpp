@@ -61,7 +61,7 @@ TEST(GRangeAttribute, BoundsStayOrderedAndLeaveTheValue)
     EXPECT_EQ(8, range.GetValue());
 }
 
-TEST(GRangeAttribute, StepsStopAtTheBounds)
+TEST(GRangeAttribute, StepsStopAtTheBoundsWithoutWrapping)
 {
     GRangeAttribute range(0, 10, 3, 9, 1);
     range.Increment();
@@ -71,10 +71,6 @@ TEST(GRangeAttribute, StepsStopAtTheBounds)
     range.SetValue(2);
     range.Decrement();
     EXPECT_EQ(0, range.GetValue());
-}
-
-TEST(GRangeAttribute, StepsNeverWrapAround)
-{
     GRangeAttribute top(-10, 32767, 100, 32760, 1);
     top.Increment();
     EXPECT_EQ(32767, top.GetValue());
@@ -83,11 +79,8 @@ TEST(GRangeAttribute, StepsNeverWrapAround)
     GRangeAttribute bottom(-32768, 0, 65535, -32760, 1);
     bottom.Decrement();
     EXPECT_EQ(-32768, bottom.GetValue());
-}
-
-TEST(GRangeAttribute, AZeroStepIsKeptAndChangesNothing)
-{
-    GRangeAttribute range(0, 10, 2, 4, 1);
+    // A step of 0 is kept and changes nothing.
+    range.SetValue(4);
     range.SetStep(0);
     EXPECT_EQ(0, range.GetStep());
     range.Increment();
@@ -152,28 +145,22 @@ TEST(GAttributeAssign, ChangesNothingForTheSameSetting)
     EXPECT_EQ(0, target.Assign(nullptr));
 }
 
-TEST(GAttributeApply, LeavesCallTheirVisitor)
+TEST(GAttributeApply, LeavesCallTheirVisitorButWideValuesAndDisplayStringsTouchNone)
 {
     RecordingPeripheral peripheral;
     peripheral.Answer(3, 42);
     GValueAttribute value(1, 1);
     GStringAttribute string("x", 2);
     GRangeAttribute range(0, 5, 1, 2, 3);
+    GValue32Attribute wide(7, 4);
+    GDisplayStringAttribute display(5, 100, "a", "b");
     EXPECT_EQ(0, value.ApplyTo(peripheral));
     EXPECT_EQ(0, string.ApplyTo(peripheral));
     EXPECT_EQ(42, range.ApplyTo(peripheral));
-    EXPECT_EQ((std::vector<std::string>{"ApplyValue 1", "ApplyString 2", "ApplyRange 3"}), peripheral.visits);
-    EXPECT_EQ(1, value.GetStateWord());
-}
-
-TEST(GAttributeApply, WideValuesAndDisplayStringsTouchNoPeripheral)
-{
-    RecordingPeripheral peripheral;
-    GValue32Attribute wide(7, 1);
-    GDisplayStringAttribute display(2, 100, "a", "b");
     EXPECT_EQ(0, wide.ApplyTo(peripheral));
     EXPECT_EQ(0, display.ApplyTo(peripheral));
-    EXPECT_TRUE(peripheral.visits.empty());
+    EXPECT_EQ((std::vector<std::string>{"ApplyValue 1", "ApplyString 2", "ApplyRange 3"}), peripheral.visits);
+    EXPECT_EQ(1, value.GetStateWord());
 }
 
 TEST(GAttributeApply, TheBasePeripheralIgnoresEveryAttribute)

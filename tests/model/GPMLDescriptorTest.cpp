@@ -4,15 +4,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(GPMLDescriptorValues, DefaultIsEmpty)
-{
-    GPMLDescriptor descriptor;
-    EXPECT_EQ(0u, descriptor.GetName().Length());
-    EXPECT_EQ(0, descriptor.GetValue());
-    EXPECT_EQ(0u, descriptor.GetText().Length());
-    EXPECT_EQ(956, descriptor.ClassId());
-}
-
 TEST(GPMLDescriptorValues, NameAndValueWithEmptyText)
 {
     GPMLDescriptor descriptor(L"Toner", 12, 3);
@@ -46,17 +37,6 @@ TEST(GPMLDescriptorCompare, IsLessComparesNamesExactly)
     EXPECT_FALSE(upper.IsLess(lower));
     EXPECT_FALSE(lower.IsLess(lower));
     EXPECT_TRUE(lower.IsLess(small));
-}
-
-TEST(GPMLDescriptorCopy, CopyKeepsTheRootPartAndEveryField)
-{
-    GPMLDescriptor source(L"n", -4, 8);
-    source.SetText("t");
-    std::unique_ptr<GPMLDescriptor> copy(source.Copy());
-    EXPECT_EQ(8, copy->GetId());
-    EXPECT_EQ(source.GetSerial(), copy->GetSerial());
-    EXPECT_EQ(-4, copy->GetValue());
-    EXPECT_TRUE(copy->GetText() == "t");
 }
 
 TEST(GPMLDescriptorStore, FileFormIsWideNameValueThenText)
