@@ -2,7 +2,8 @@
 // stored sizes, round trips on every medium, shared and null keys, and crafted graphs
 // that must fail cleanly. Also the factory registration of every value class.
 #include "ModelTestObjects.h"
-#include "ValueForms.h"
+#include "Registered.h"
+#include "StoredForms.h"
 
 #include "foundation/RWFactory.h"
 #include "model/GBinaryData.h"
@@ -21,16 +22,6 @@
 
 namespace {
 
-// A graph saved whole on a file (kind absent) or a typed stream, and read back.
-std::unique_ptr<GObjectBase> GraphRoundTrip(const GObjectBase* root, const StreamKind* kind)
-{
-    RWCollectable* back = kind ? StreamedGraph(*kind, root) : RestoredFromBytes(SavedBytes(root));
-    GObjectBase* model = dynamic_cast<GObjectBase*>(back);
-    if (!model)
-        delete back;
-    return std::unique_ptr<GObjectBase>(model);
-}
-
 MAssociationList* SampleList()
 {
     MAssociationList* list = new MAssociationList(40);
@@ -48,11 +39,7 @@ GResourceMappingList* SampleMappings()
     return list;
 }
 
-class AssociationGraphs : public testing::TestWithParam<int> {
-protected:
-    // -1 is the binary file; 0 to 2 the stream kinds.
-    const StreamKind* Kind() const { return GetParam() < 0 ? nullptr : &kAllStreamKinds[GetParam()]; }
-};
+class AssociationGraphs : public testing::TestWithParam<Medium> {};
 
 } // namespace
 
@@ -117,7 +104,7 @@ TEST(GResourceMappingListStore, MappingsFollowTheCountAndTheListVersionEnds)
 TEST_P(AssociationGraphs, AssociationListComesBackTheSame)
 {
     std::unique_ptr<MAssociationList> list(SampleList());
-    std::unique_ptr<GObjectBase> back = GraphRoundTrip(list.get(), Kind());
+    std::unique_ptr<GObjectBase> back = GraphRoundTrip(GetParam(), list.get());
     MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get());
     ASSERT_TRUE(restored);
     EXPECT_TRUE(restored->IsSame(list.get()));
@@ -135,7 +122,7 @@ TEST_P(AssociationGraphs, AssociationListComesBackTheSame)
 TEST_P(AssociationGraphs, ResourceMappingListComesBackTheSame)
 {
     std::unique_ptr<GResourceMappingList> list(SampleMappings());
-    std::unique_ptr<GObjectBase> back = GraphRoundTrip(list.get(), Kind());
+    std::unique_ptr<GObjectBase> back = GraphRoundTrip(GetParam(), list.get());
     GResourceMappingList* restored = dynamic_cast<GResourceMappingList*>(back.get());
     ASSERT_TRUE(restored);
     EXPECT_TRUE(restored->IsSame(list.get()));
@@ -151,7 +138,7 @@ TEST_P(AssociationGraphs, SharedValueComesBackShared)
     list.Add(new MPersistentAssociation(new GPersistableLong(1), shared));
     list.Add(new MPersistentAssociation(new GPersistableLong(2), shared));
     EXPECT_EQ(1, shared->References());
-    std::unique_ptr<GObjectBase> back = GraphRoundTrip(&list, Kind());
+    std::unique_ptr<GObjectBase> back = GraphRoundTrip(GetParam(), &list);
     MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get());
     ASSERT_TRUE(restored);
     ASSERT_EQ(2u, restored->Entries());
@@ -176,11 +163,7 @@ TEST(MPersistentAssociationOwnership, SharedKeyOrValueIsDestroyedWithItsLastHold
     EXPECT_EQ(1, deletions);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllMedia, AssociationGraphs, testing::Values(-1, 0, 1, 2),
-                         [](const testing::TestParamInfo<int>& info) {
-                             return info.param < 0 ? std::string("File")
-                                                   : testing::PrintToString(kAllStreamKinds[info.param]);
-                         });
+INSTANTIATE_TEST_SUITE_P(AllMedia, AssociationGraphs, testing::ValuesIn(kAllMedia), testing::PrintToStringParamName());
 
 namespace {
 
@@ -203,53 +186,38 @@ TEST(MPersistentAssociationCrafted, NullKeyAndValueComeBackNull)
     EXPECT_EQ(nullptr, association->GetValue());
 }
 
-TEST(MPersistentAssociationCrafted, KeyNamingTheAssociationItselfIsRefused)
+TEST(MPersistentAssociationCrafted, KeyNamingTheAssociationItselfOrNoModelObjectIsRefused)
 {
-    RWErrorCapture capture;
     const std::vector<uint8_t> self = StoredBytes().U16(0xFFFF).U32(1);
-    std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(self, kNil)));
-    EXPECT_NE(std::string::npos, capture.Last().find("[ID]")) << capture.Last();
-    if (MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get())) {
-        EXPECT_NE(association, association->GetKey());
-    }
-}
-
-TEST(MPersistentAssociationCrafted, KeyThatIsNoModelObjectIsRefused)
-{
-    RWErrorCapture capture;
     const std::vector<uint8_t> foreign = StoredBytes().U16(RWCollectable::kClassId);
-    std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(foreign, kNil)));
-    EXPECT_NE(std::string::npos, capture.Last().find("[ID]")) << capture.Last();
-    if (MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get())) {
-        EXPECT_EQ(nullptr, association->GetKey());
+    for (const std::vector<uint8_t>& key : {self, foreign}) {
+        RWErrorCapture capture;
+        std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(key, kNil)));
+        EXPECT_NE(std::string::npos, capture.Last().find("[ID]")) << capture.Last();
+        if (MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get())) {
+            EXPECT_EQ(nullptr, association->GetKey());
+        }
     }
 }
 
 TEST(MPersistentAssociationCrafted, EveryCutOfAStoredListReadsNoMoreThanWasThere)
 {
     std::unique_ptr<MAssociationList> list(SampleList());
-    const std::vector<uint8_t> whole = SavedBytes(list.get());
-    for (size_t n = 0; n < whole.size(); ++n) {
-        RWErrorCapture capture;
-        std::unique_ptr<RWCollectable> back(RestoredFromBytes(Prefix(whole, n)));
-        if (MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get())) {
+    RWErrorCapture capture;
+    auto check = [&](RWCollectable* back, size_t n) {
+        std::unique_ptr<RWCollectable> owned(back);
+        if (MAssociationList* restored = dynamic_cast<MAssociationList*>(back)) {
             EXPECT_LE(restored->Entries(), list->Entries()) << n;
         }
-    }
-}
-
-TEST(MPersistentAssociationCrafted, EveryCutOfAStreamedListReadsNoMoreThanWasThere)
-{
-    std::unique_ptr<MAssociationList> list(SampleList());
+    };
+    const std::vector<uint8_t> whole = SavedBytes(list.get());
+    for (size_t n = 0; n < whole.size(); ++n)
+        check(RestoredFromBytes(Prefix(whole, n)), n);
     for (StreamKind kind : kAllStreamKinds) {
-        const std::string whole = StreamSaved(kind, list.get());
-        for (size_t n = 0; n < whole.size(); ++n) {
-            RWErrorCapture capture;
-            std::unique_ptr<RWCollectable> back(StreamRestored(kind, whole.substr(0, n)));
-            if (MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get())) {
-                EXPECT_LE(restored->Entries(), list->Entries()) << kind << " " << n;
-            }
-        }
+        SCOPED_TRACE(kind);
+        const std::string text = StreamSaved(kind, list.get());
+        for (size_t n = 0; n < text.size(); ++n)
+            check(StreamRestored(kind, text.substr(0, n)), n);
     }
 }
 
@@ -276,24 +244,15 @@ TEST(GResourceMappingListCrafted, HugeMemberCountStopsAtTheEndOfTheData)
 
 TEST(PersistentValuesFactory, EveryClassIsRegisteredByIdAndName)
 {
-    struct Registered {
-        RWClassID id;
-        const char* name;
-    };
-    const Registered classes[] = {
-        {4, "GBinaryData"},        {1008, "GSelectionString"},     {1051, "GPMDVersionInfo"},
-        {956, "GPMLDescriptor"},   {777, "GPersistableLong"},      {778, "GPersistableULong"},
+    const std::pair<RWClassID, const char*> classes[] = {
+        {4, "GBinaryData"},        {1008, "GSelectionString"},      {1051, "GPMDVersionInfo"},
+        {956, "GPMLDescriptor"},   {777, "GPersistableLong"},       {778, "GPersistableULong"},
         {3, "GLocaleInfo"},        {771, "MPersistentAssociation"}, {772, "MAssociationList"},
         {1004, "GResourceMapping"}, {1005, "GResourceMappingList"},
     };
-    for (const Registered& c : classes) {
-        std::unique_ptr<RWCollectable> byId(RWFactoryCreate(c.id));
-        ASSERT_TRUE(byId) << c.name;
-        EXPECT_EQ(c.id, byId->ClassId());
-        std::unique_ptr<RWCollectable> byName(RWFactoryCreate(RWStringID(c.name)));
-        ASSERT_TRUE(byName) << c.name;
-        EXPECT_EQ(c.id, byName->ClassId());
-        EXPECT_TRUE(RWFactoryStringId(c.id) == c.name);
+    for (const auto& c : classes) {
+        EXPECT_TRUE(IsRegistered(c.first, c.second));
+        EXPECT_TRUE(RWFactoryStringId(c.first) == c.second);
     }
 }
 

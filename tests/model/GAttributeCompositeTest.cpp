@@ -214,18 +214,6 @@ TEST(GAttributeCompositeCopy, SharesMembersAndKeepsTheStateWord)
     delete deep;
 }
 
-TEST(GAttributeCompositeKind, AnswersForTheAttributeChain)
-{
-    GAttributeComposite composite;
-    EXPECT_EQ(757, composite.ClassId());
-    EXPECT_EQ(757, composite.StorageClassId());
-    EXPECT_TRUE(composite.IsKindOf(757));
-    EXPECT_TRUE(composite.IsKindOf(753));
-    EXPECT_TRUE(composite.IsKindOf(751));
-    EXPECT_FALSE(composite.IsKindOf(752));
-    EXPECT_EQ(&composite, composite.AsComposite());
-}
-
 TEST(GAttributeCompositeSearch, RemovesAndReplacesAsEveryComposite)
 {
     GAttributeComposite composite;

@@ -25,14 +25,22 @@ void Fill(GCountedPtrVector& vector, std::initializer_list<long> ids)
 
 } // namespace
 
-TEST(GCountedPtrVector, GrowsBySixtyFourSlots)
+TEST(GCountedPtrVector, GrowsBySixtyFourSlotsAndResizeKeepsTheLeadingMembers)
 {
+    int deletions = 0;
     GCountedPtrVector vector;
     EXPECT_EQ(10u, vector.Capacity());
     for (long i = 0; i < 11; ++i)
-        vector.Append(new GObjectBase(i));
-    EXPECT_EQ(11u, vector.Entries());
+        vector.Append(new TrackedObject(i, &deletions));
     EXPECT_EQ(74u, vector.Capacity());
+    EXPECT_TRUE(vector.Resize(3));
+    EXPECT_EQ(3u, vector.Capacity());
+    EXPECT_EQ((std::vector<long>{0, 1, 2}), Ids(vector));
+    EXPECT_EQ(8, deletions);
+    vector.RemoveAll();
+    EXPECT_EQ(11, deletions);
+    EXPECT_EQ(0u, vector.Entries());
+    EXPECT_EQ(64u, vector.Capacity());
 }
 
 TEST(GCountedPtrVector, InsertsAndRemovesKeepingOrder)
@@ -63,22 +71,6 @@ TEST(GCountedPtrVector, BadIndexesRaiseTheIndexError)
     EXPECT_EQ(-1, outside.References());
     EXPECT_EQ(2u, vector.Entries());
     EXPECT_EQ(3u, capture.Count());
-}
-
-TEST(GCountedPtrVector, ResizeKeepsTheLeadingMembers)
-{
-    int deletions = 0;
-    GCountedPtrVector vector;
-    for (long i = 0; i < 5; ++i)
-        vector.Append(new TrackedObject(i, &deletions));
-    EXPECT_TRUE(vector.Resize(3));
-    EXPECT_EQ(3u, vector.Capacity());
-    EXPECT_EQ(3u, vector.Entries());
-    EXPECT_EQ(2, deletions);
-    vector.RemoveAll();
-    EXPECT_EQ(5, deletions);
-    EXPECT_EQ(0u, vector.Entries());
-    EXPECT_EQ(64u, vector.Capacity());
 }
 
 TEST(GCountedPtrVector, CopiesShareTheMembers)

@@ -1,6 +1,6 @@
 #include "model/GLocaleInfo.h"
 
-#include "ValueForms.h"
+#include "StoredForms.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ TEST(GLocaleInfoDefaults, StoredSizeCountsEveryTextWithItsLength)
     // Version, eleven numbers, then twelve texts of 51 characters in all.
     GLocaleInfo info;
     EXPECT_EQ(12u + 4u + 44u + 12u * 4u + 51u, info.BinaryStoreSize());
-    EXPECT_EQ(info.BinaryStoreSize(), FileFormOf(info).size());
+    EXPECT_EQ(info.BinaryStoreSize(), GutsBytes(info).size());
 }
 
 TEST(GLocaleInfoSetters, EachSetterChangesItsOwnField)
@@ -160,11 +160,11 @@ TEST(GLocaleInfoStore, FileFormIsNumbersThenTexts)
         expected.U32(uint32_t(d.value));
     for (const TextDefault& d : kTextDefaults)
         expected.Text(d.value);
-    EXPECT_EQ(expected.Get(), FileFormOf(info));
+    EXPECT_EQ(expected.Get(), GutsBytes(info));
     // The first bytes, spelt out: iCountry 1, iCurrDigits 2, iCurrency 0.
     const uint8_t start[] = {0x01, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00, 0x02, 0x00, 0x00, 0x00,
                              0x00, 0x00, 0x00, 0x00};
-    EXPECT_TRUE(std::equal(start, start + sizeof start, FileFormOf(info).begin() + 12));
+    EXPECT_TRUE(std::equal(start, start + sizeof start, GutsBytes(info).begin() + 12));
 }
 
 TEST(GLocaleInfoStore, EmptyTextsRoundTripFieldForField)
@@ -179,7 +179,7 @@ TEST(GLocaleInfoStore, EmptyTextsRoundTripFieldForField)
         EXPECT_TRUE(restored.IsSame(&info)) << kind;
     }
     GLocaleInfo restored;
-    RestoreFileForm(restored, FileFormOf(info));
+    RestoreGutsAndMeasure(restored, GutsBytes(info));
     EXPECT_TRUE(restored.IsSame(&info));
 }
 
@@ -187,7 +187,7 @@ TEST(GLocaleInfoStore, OtherVersionKeepsEveryValue)
 {
     GLocaleInfo info;
     info.SetSCountry("kept");
-    RestoreFileForm(info, StoredBytes().Root(0, 0).U32(7).U32(0));
+    RestoreGutsAndMeasure(info, StoredBytes().Root(0, 0).U32(7).U32(0));
     EXPECT_TRUE(info.GetText(GLocaleInfo::kSCountry) == "kept");
     EXPECT_EQ(409, info.GetNumber(GLocaleInfo::kLocale));
 }

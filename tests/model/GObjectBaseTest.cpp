@@ -2,6 +2,13 @@
 
 #include "model/GCountedPtr.h"
 #include "model/GObjectIterator.h"
+#include "model/GBookletComposite.h"
+#include "model/GCapabilities.h"
+#include "model/GConfiguration.h"
+#include "model/GDisplayStringAttribute.h"
+#include "model/GOptMediaComposite.h"
+#include "model/GValue32Attribute.h"
+#include "model/MAssociationList.h"
 #include "model/MPersistentComposite.h"
 #include "ModelTestObjects.h"
 
@@ -9,21 +16,17 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
+#include <memory>
 #include <thread>
 #include <vector>
 
-TEST(GObjectBaseCount, NewObjectHasNoHolder)
-{
-    GObjectBase object;
-    EXPECT_EQ(-1, object.References());
-    GObjectBase copy(object);
-    EXPECT_EQ(-1, copy.References());
-}
-
-TEST(GObjectBaseCount, FirstHolderTakesTheCountToZeroAndItsReleaseDeletes)
+TEST(GObjectBaseCount, GoesFromNoHolderToZeroAndIsDeletedWithItsLastHolder)
 {
     int deletions = 0;
     TrackedObject* object = new TrackedObject(5, &deletions);
+    EXPECT_EQ(-1, object->References());
+    EXPECT_EQ(-1, GObjectBase(*object).References());
     {
         GCountedPtr holder(object);
         EXPECT_EQ(0, object->References());
@@ -129,7 +132,7 @@ TEST(GObjectBaseSerial, ClearSerialsReachesEveryMember)
     EXPECT_NE(0, leaf->GetSerial());
 }
 
-TEST(GObjectBaseLeaf, FindsOnlyItself)
+TEST(GObjectBaseLeaf, FindsOnlyItselfCountsOneAndIteratesNothing)
 {
     GObjectBase leaf(5);
     EXPECT_EQ(&leaf, leaf.FindById(5));
@@ -140,21 +143,20 @@ TEST(GObjectBaseLeaf, FindsOnlyItself)
     GObjectBase same(5);
     EXPECT_EQ(&leaf, leaf.FindSame(&same));
     EXPECT_EQ(nullptr, leaf.FindSame(nullptr));
-}
-
-TEST(GObjectBaseLeaf, CountsOneAndIteratesNothing)
-{
-    GObjectBase leaf(5);
     EXPECT_EQ(1u, leaf.Entries());
     EXPECT_EQ(1u, leaf.TotalEntries());
     EXPECT_EQ(nullptr, leaf.AsComposite());
-    GObjectIterator* it = leaf.CreateIterator();
+    std::unique_ptr<GObjectIterator> it(leaf.CreateIterator());
     ASSERT_NE(nullptr, it);
     EXPECT_EQ(0, it->Next());
     EXPECT_EQ(nullptr, it->Current());
     EXPECT_TRUE(it->CurrentRef().IsNull());
     EXPECT_EQ(0, it->Previous());
-    delete it;
+    std::unique_ptr<GObjectBase> copy(leaf.DeepCopy());
+    EXPECT_NE(&leaf, copy.get());
+    EXPECT_EQ(5, copy->GetId());
+    EXPECT_EQ(leaf.GetSerial(), copy->GetSerial());
+    EXPECT_EQ(-1, copy->References());
 }
 
 TEST(GObjectBaseLeaf, TreeChangesDoNothing)
@@ -217,7 +219,7 @@ TEST(GObjectBaseLeaf, FindPtrTakesAReference)
     EXPECT_EQ(0, leaf->References());
 }
 
-TEST(GObjectBaseCompare, SameMeansSameId)
+TEST(GObjectBaseCompare, SameMeansSameIdAndOrderIsByAddress)
 {
     GObjectBase a(1);
     GObjectBase b(1);
@@ -231,35 +233,70 @@ TEST(GObjectBaseCompare, SameMeansSameId)
     RWCollectable plain;
     EXPECT_FALSE(a.IsEqual(&plain));
     EXPECT_FALSE(a.IsEqual(nullptr));
-}
-
-TEST(GObjectBaseCompare, OrdersByAddress)
-{
     GObjectBase objects[2];
     EXPECT_EQ(0, objects[0].CompareTo(&objects[0]));
     EXPECT_EQ(-1, objects[0].CompareTo(&objects[1]));
     EXPECT_EQ(1, objects[1].CompareTo(&objects[0]));
 }
 
-TEST(GObjectBaseKind, AnswersOnlyForItsOwnId)
-{
-    GObjectBase object;
-    EXPECT_TRUE(object.IsKindOf(751));
-    EXPECT_FALSE(object.IsKindOf(752));
-    EXPECT_EQ(RWCollectable::kClassId, object.ClassId());
-    EXPECT_EQ(object.ClassId(), object.StorageClassId());
-    EXPECT_EQ(12u, object.BinaryStoreSize());
-}
+namespace {
 
-TEST(GObjectBaseCopy, DeepCopyOfALeafIsACopy)
+struct KindCase {
+    const char* name;
+    std::function<GObjectBase*()> make;
+    RWClassID classId;
+    RWClassID storageClassId; // 0: not fixed
+    std::vector<RWClassID> kinds;
+    std::vector<RWClassID> notKinds;
+};
+
+} // namespace
+
+// Class ids, storage class ids and kind chains of the model classes; attributes start
+// pending (state word 1).
+TEST(GObjectBaseKind, EachClassAnswersItsIdsAndItsChain)
 {
-    GObjectBase leaf(6);
-    GObjectBase* copy = leaf.DeepCopy();
-    EXPECT_NE(&leaf, copy);
-    EXPECT_EQ(6, copy->GetId());
-    EXPECT_EQ(leaf.GetSerial(), copy->GetSerial());
-    EXPECT_EQ(-1, copy->References());
-    delete copy;
+    const KindCase cases[] = {
+        {"GObjectBase", [] { return new GObjectBase; }, RWCollectable::kClassId, RWCollectable::kClassId, {751}, {752}},
+        {"MPersistentComposite", [] { return new MPersistentComposite; }, 752, 752, {751}, {753}},
+        {"GValueAttribute", [] { return new GValueAttribute; }, 763, 763, {753, 751}, {752, 789}},
+        {"GValue32Attribute", [] { return new GValue32Attribute; }, 789, 789, {753, 751}, {752}},
+        {"GRangeAttribute", [] { return new GRangeAttribute; }, 762, 762, {753, 751}, {752}},
+        {"GStringAttribute", [] { return new GStringAttribute; }, 776, 776, {753, 751}, {752}},
+        {"GDisplayStringAttribute", [] { return new GDisplayStringAttribute; }, 787, 787, {753, 751}, {752}},
+        {"GGraphicAttribute", [] { return new TestGraphic; }, RWCollectable::kClassId, RWCollectable::kClassId,
+         {754, 753, 751}, {752}},
+        {"GDisplayString", [] { return new GDisplayString; }, 786, 0, {751}, {753}},
+        {"GAttributeComposite", [] { return new GAttributeComposite; }, 757, 757, {753, 751}, {752}},
+        {"GEnumAttribute", [] { return new GEnumAttribute; }, 764, 764, {757, 753, 751}, {752}},
+        {"GConfiguration", [] { return new GConfiguration; }, 759, 0, {752, 751}, {753}},
+        {"GCapabilities", [] { return new GCapabilities; }, 1003, 0, {751}, {753}},
+        {"GOptMediaComposite", [] { return new GOptMediaComposite; }, 796, 796, {753, 751}, {794}},
+        {"GBookletComposite", [] { return new GBookletComposite; }, 794, 794, {753, 751}, {757, 796}},
+        {"MAssociationList", [] { return new MAssociationList; }, 772, 0, {752, 751}, {753}},
+        {"GPeripheral", [] { return new RecordingPeripheral; }, 0, 0, {760, 753}, {}},
+    };
+    for (const KindCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<GObjectBase> object(c.make());
+        if (c.classId) {
+            EXPECT_EQ(c.classId, object->ClassId());
+        }
+        if (c.classId && c.classId != RWCollectable::kClassId) {
+            EXPECT_TRUE(object->IsKindOf(c.classId));
+        }
+        if (c.storageClassId) {
+            EXPECT_EQ(c.storageClassId, object->StorageClassId());
+        }
+        for (RWClassID kind : c.kinds)
+            EXPECT_TRUE(object->IsKindOf(kind)) << kind;
+        for (RWClassID kind : c.notKinds)
+            EXPECT_FALSE(object->IsKindOf(kind)) << kind;
+        if (const GAttribute* attribute = dynamic_cast<const GAttribute*>(object.get())) {
+            EXPECT_EQ(1, attribute->GetStateWord());
+        }
+    }
+    EXPECT_EQ(12u, GObjectBase().BinaryStoreSize());
 }
 
 TEST(GObjectBaseOwnership, HandOutGivesTheObjectOrACopy)
@@ -282,7 +319,7 @@ TEST(GObjectBaseOwnership, HandOutGivesTheObjectOrACopy)
     EXPECT_EQ(2, deletions);
 }
 
-TEST(GObjectBaseOwnership, DropDeletesOnlyWhatNobodyHolds)
+TEST(GObjectBaseOwnership, DropDeletesOnlyWhatNobodyHoldsAndNeverAnEmbeddedObject)
 {
     int deletions = 0;
     TrackedObject* held = new TrackedObject(1, &deletions);
@@ -293,16 +330,14 @@ TEST(GObjectBaseOwnership, DropDeletesOnlyWhatNobodyHolds)
     GObjectBase::Drop(new TrackedObject(2, &deletions));
     EXPECT_EQ(1, deletions);
     GObjectBase::Drop(nullptr);
-}
 
-TEST(GObjectBaseOwnership, AnEmbeddedObjectIsNeverDeletedByAHolder)
-{
     GObjectBase embedded(3);
     embedded.MarkEmbedded();
     {
-        GCountedRef holder(&embedded);
+        GCountedRef embeddedHolder(&embedded);
     }
     EXPECT_EQ(-1, embedded.References());
     GObjectBase::Drop(&embedded);
     EXPECT_EQ(-1, embedded.References());
 }
+

@@ -1,31 +1,20 @@
 #include "model/GPMDVersionInfo.h"
 
-#include "ValueForms.h"
+#include "StoredForms.h"
 
 #include "foundation/RWErrorHandler.h"
 
 #include <gtest/gtest.h>
 
-TEST(GPMDVersionInfoValues, DefaultsAreZeroKindOneAndNoTexts)
+TEST(GPMDVersionInfoValues, DefaultKindIsOneAndExtrasStartZero)
 {
     GPMDVersionInfo info;
-    EXPECT_EQ(0u, info.GetFirstVersion());
-    EXPECT_EQ(0u, info.GetSecondVersion());
     EXPECT_EQ(1, info.GetKind());
-    EXPECT_EQ(0u, info.GetFirstExtra());
-    EXPECT_EQ(0u, info.GetSecondExtra());
     EXPECT_EQ(0u, info.GetStrings().Entries());
-    EXPECT_EQ(1051, info.ClassId());
-}
-
-TEST(GPMDVersionInfoValues, ConstructorLeavesExtrasZero)
-{
-    GPMDVersionInfo info(0x10002, 0x30004, 6, 8);
-    EXPECT_EQ(0x10002u, info.GetFirstVersion());
-    EXPECT_EQ(0x30004u, info.GetSecondVersion());
-    EXPECT_EQ(6, info.GetKind());
-    EXPECT_EQ(8, info.GetId());
-    EXPECT_EQ(0u, info.GetFirstExtra());
+    GPMDVersionInfo made(0x10002, 0x30004, 6, 8);
+    EXPECT_EQ(0x30004u, made.GetSecondVersion());
+    EXPECT_EQ(0u, made.GetFirstExtra());
+    EXPECT_EQ(0u, made.GetSecondExtra());
 }
 
 namespace {
@@ -129,11 +118,11 @@ TEST(GPMDVersionInfoStore, SecondVersionIsStoredBeforeTheFirst)
         0x01, 0x00, 0x00, 0x00,                                                  // text count
         0x02, 0x00, 0x00, 0x00, 'a',  'b',                                       // text
     };
-    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), FileFormOf(info));
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), GutsBytes(info));
     EXPECT_EQ(12u + 26u + 6u, info.BinaryStoreSize());
 
     GPMDVersionInfo restored;
-    RestoreFileForm(restored, FileFormOf(info));
+    RestoreGutsAndMeasure(restored, GutsBytes(info));
     EXPECT_EQ(0x00010002u, restored.GetFirstVersion());
     EXPECT_EQ(0x00030004u, restored.GetSecondVersion());
 }
@@ -142,12 +131,12 @@ TEST(GPMDVersionInfoStore, TextCountBeyondTheFileIsRefused)
 {
     GPMDVersionInfo info(7, 7, 7);
     info.AddString("kept");
-    const FileRestore rest = RestoreFileForm(
+    const FileEnd rest = RestoreGutsAndMeasure(
         info, StoredBytes().Root(1, 1).U32(1).U32(1).U32(2).U16(3).U32(0).U32(0).U32(0x40000000).Text("a"));
     EXPECT_EQ(7u, info.GetFirstVersion());
     ASSERT_EQ(1u, info.GetStrings().Entries());
     EXPECT_TRUE(info.GetStrings().At(0) == "kept");
-    EXPECT_TRUE(rest.atEnd);
+    EXPECT_TRUE(rest.eof);
 }
 
 class GPMDVersionInfoStreams : public testing::TestWithParam<StreamKind> {};

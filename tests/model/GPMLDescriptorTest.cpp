@@ -1,17 +1,8 @@
 #include "model/GPMLDescriptor.h"
 
-#include "ValueForms.h"
+#include "StoredForms.h"
 
 #include <gtest/gtest.h>
-
-TEST(GPMLDescriptorValues, DefaultIsEmpty)
-{
-    GPMLDescriptor descriptor;
-    EXPECT_EQ(0u, descriptor.GetName().Length());
-    EXPECT_EQ(0, descriptor.GetValue());
-    EXPECT_EQ(0u, descriptor.GetText().Length());
-    EXPECT_EQ(956, descriptor.ClassId());
-}
 
 TEST(GPMLDescriptorValues, NameAndValueWithEmptyText)
 {
@@ -48,17 +39,6 @@ TEST(GPMLDescriptorCompare, IsLessComparesNamesExactly)
     EXPECT_TRUE(lower.IsLess(small));
 }
 
-TEST(GPMLDescriptorCopy, CopyKeepsTheRootPartAndEveryField)
-{
-    GPMLDescriptor source(L"n", -4, 8);
-    source.SetText("t");
-    std::unique_ptr<GPMLDescriptor> copy(source.Copy());
-    EXPECT_EQ(8, copy->GetId());
-    EXPECT_EQ(source.GetSerial(), copy->GetSerial());
-    EXPECT_EQ(-4, copy->GetValue());
-    EXPECT_TRUE(copy->GetText() == "t");
-}
-
 TEST(GPMLDescriptorStore, FileFormIsWideNameValueThenText)
 {
     GPMLDescriptor descriptor(L"Ab", -2, 1);
@@ -71,14 +51,14 @@ TEST(GPMLDescriptorStore, FileFormIsWideNameValueThenText)
         0xFE, 0xFF, 0xFF, 0xFF,                                                  // value
         0x03, 0x00, 0x00, 0x00, 'x',  'y',  'z',                                 // text
     };
-    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), FileFormOf(descriptor));
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), GutsBytes(descriptor));
     EXPECT_EQ(12u + 16u + 2u * 2u + 3u, descriptor.BinaryStoreSize());
 }
 
 TEST(GPMLDescriptorStore, NameLengthBeyondTheFileIsRefused)
 {
     GPMLDescriptor descriptor(L"kept", 1, 1);
-    const FileRestore rest = RestoreFileForm(descriptor, StoredBytes().Root(1, 1).U32(1).U32(0x20000000).U16('a'));
+    const FileEnd rest = RestoreGutsAndMeasure(descriptor, StoredBytes().Root(1, 1).U32(1).U32(0x20000000).U16('a'));
     EXPECT_TRUE(descriptor.GetName() == L"kept");
-    EXPECT_TRUE(rest.atEnd);
+    EXPECT_TRUE(rest.eof);
 }

@@ -1,22 +1,11 @@
 #include "model/GPersistableLong.h"
 #include "model/GPersistableULong.h"
 
-#include "ValueForms.h"
+#include "StoredForms.h"
 
 #include <gtest/gtest.h>
 
-TEST(GPersistableNumberValues, DefaultsAreZeroAndClassIdsFixed)
-{
-    GPersistableLong signedNumber;
-    GPersistableULong unsignedNumber;
-    EXPECT_EQ(0, signedNumber.GetValue());
-    EXPECT_EQ(0u, unsignedNumber.GetValue());
-    EXPECT_EQ(777, signedNumber.ClassId());
-    EXPECT_EQ(778, unsignedNumber.ClassId());
-    EXPECT_FALSE(signedNumber.IsKindOf(778));
-}
-
-TEST(GPersistableNumberCompare, SignedMinusOneIsBelowOne)
+TEST(GPersistableNumberCompare, SignedMinusOneIsBelowOneAndUnsignedAllOnesAbove)
 {
     GPersistableLong minusOne(-1);
     GPersistableLong one(1);
@@ -24,14 +13,10 @@ TEST(GPersistableNumberCompare, SignedMinusOneIsBelowOne)
     EXPECT_EQ(1, one.CompareTo(&minusOne));
     GPersistableLong alsoOne(1, 99);
     EXPECT_EQ(0, one.CompareTo(&alsoOne));
-}
-
-TEST(GPersistableNumberCompare, UnsignedAllOnesIsAboveOne)
-{
     GPersistableULong allOnes(0xFFFFFFFFu);
-    GPersistableULong one(1);
-    EXPECT_EQ(1, allOnes.CompareTo(&one));
-    EXPECT_EQ(-1, one.CompareTo(&allOnes));
+    GPersistableULong unsignedOne(1);
+    EXPECT_EQ(1, allOnes.CompareTo(&unsignedOne));
+    EXPECT_EQ(-1, unsignedOne.CompareTo(&allOnes));
 }
 
 TEST(GPersistableNumberCompare, OtherClassesCompareByAddress)
@@ -78,9 +63,9 @@ TEST(GPersistableNumberStore, FileFormIsTheValueAfterTheVersion)
         0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00, 0x04, 0x00, 0x00, 0x00,  // root part
         0x01, 0x00, 0x00, 0x00, 0xFE, 0xFF, 0xFF, 0xFF,                          // version, value
     };
-    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), FileFormOf(number));
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), GutsBytes(number));
     EXPECT_EQ(20u, number.BinaryStoreSize());
     GPersistableULong unsignedNumber;
-    RestoreFileForm(unsignedNumber, FileFormOf(number));
+    RestoreGutsAndMeasure(unsignedNumber, GutsBytes(number));
     EXPECT_EQ(0xFFFFFFFEu, unsignedNumber.GetValue());
 }

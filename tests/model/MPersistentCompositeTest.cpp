@@ -29,12 +29,16 @@ MPersistentComposite* CompositeOf(long id, std::initializer_list<GObjectBase*> m
 
 } // namespace
 
-TEST(MPersistentCompositeSearch, NeverTestsItself)
+TEST(MPersistentCompositeSearch, NeverTestsItselfAndADirectMatchComesAfterEarlierSubtrees)
 {
     MPersistentComposite tree(7);
-    tree.Add(new GObjectBase(1));
+    GObjectBase* first = new GObjectBase(5);
+    tree.Add(first);
+    tree.Add(CompositeOf(6, {new GObjectBase(6)}));
     EXPECT_EQ(nullptr, tree.FindById(7));
-    EXPECT_EQ(nullptr, tree.FindByClassId(MPersistentComposite::kClassId));
+    EXPECT_EQ(first, tree.FindById(5));
+    EXPECT_EQ(tree.At(1), tree.FindById(6));
+    EXPECT_EQ(tree.At(1), tree.FindByClassId(MPersistentComposite::kClassId));
 }
 
 TEST(MPersistentCompositeSearch, GoesDepthFirstInMemberOrder)
@@ -52,43 +56,25 @@ TEST(MPersistentCompositeSearch, GoesDepthFirstInMemberOrder)
     EXPECT_EQ(nullptr, tree.FindById(99));
 }
 
-TEST(MPersistentCompositeSearch, ADirectMatchComesAfterEarlierSubtrees)
-{
-    MPersistentComposite tree;
-    GObjectBase* first = new GObjectBase(5);
-    GObjectBase* inner = new GObjectBase(6);
-    tree.Add(first);
-    tree.Add(CompositeOf(6, {inner}));
-    EXPECT_EQ(first, tree.FindById(5));
-    EXPECT_EQ(tree.At(1), tree.FindById(6));
-}
-
-TEST(MPersistentCompositeOwnership, AddTakesOwnershipAndIgnoresNull)
+TEST(MPersistentCompositeOwnership, AddTakesOwnershipAndIgnoresNullItselfAndEmbeddedObjects)
 {
     int deletions = 0;
+    GObjectBase embedded(3);
+    embedded.MarkEmbedded();
     {
         MPersistentComposite tree;
         tree.Add(new TrackedObject(1, &deletions));
         tree.Add(nullptr);
+        tree.Add(&tree);
+        tree.Prepend(&tree);
+        tree.Add(&embedded);
         tree.Prepend(new TrackedObject(0, &deletions));
         EXPECT_EQ((std::vector<long>{0, 1}), MemberIds(tree));
         EXPECT_EQ(0, tree.At(0)->References());
+        EXPECT_EQ(-1, tree.References());
+        EXPECT_EQ(-1, embedded.References());
     }
     EXPECT_EQ(2, deletions);
-}
-
-TEST(MPersistentCompositeOwnership, NeverAdoptsItselfOrAnEmbeddedObject)
-{
-    MPersistentComposite* tree = new MPersistentComposite;
-    tree->Add(tree);
-    tree->Prepend(tree);
-    GObjectBase embedded(3);
-    embedded.MarkEmbedded();
-    tree->Add(&embedded);
-    EXPECT_EQ(0u, tree->Entries());
-    EXPECT_EQ(-1, tree->References());
-    EXPECT_EQ(-1, embedded.References());
-    delete tree;
 }
 
 TEST(MPersistentCompositeOwnership, ItsIteratorNeverPutsItOrAnEmbeddedObjectInASlot)
@@ -229,36 +215,29 @@ TEST(MPersistentCompositeCounts, CountsItselfInTheTotal)
     EXPECT_EQ(&tree, tree.AsComposite());
 }
 
-TEST(MPersistentCompositeSelect, ReturnsNullWithoutAMatch)
-{
-    MPersistentComposite tree;
-    tree.Add(new GObjectBase(1));
-    EXPECT_EQ(nullptr, tree.SelectById(2));
-    EXPECT_EQ(nullptr, MPersistentComposite().SelectKindOf(751));
-}
-
-TEST(MPersistentCompositeSelect, SharesEveryMatchInOrder)
+TEST(MPersistentCompositeSelect, SharesEveryMatchInOrderAndNeverHandsOutAnEmptySelection)
 {
     MPersistentComposite tree;
     GObjectBase* a = new GObjectBase(5);
     GObjectBase* b = new GObjectBase(5);
     tree.Add(a);
     tree.Add(CompositeOf(1, {b, new GObjectBase(6)}));
-    GObjectBase* selection = tree.SelectById(5);
+    EXPECT_EQ(nullptr, tree.SelectById(2));
+    EXPECT_EQ(nullptr, MPersistentComposite().SelectKindOf(751));
+    std::unique_ptr<GObjectBase> selection(tree.SelectById(5));
     ASSERT_NE(nullptr, selection);
     EXPECT_EQ(MPersistentComposite::kClassId, selection->ClassId());
     EXPECT_EQ(2u, selection->Entries());
-    EXPECT_EQ(a, static_cast<MPersistentComposite*>(selection)->At(0));
-    EXPECT_EQ(b, static_cast<MPersistentComposite*>(selection)->At(1));
+    EXPECT_EQ(a, static_cast<MPersistentComposite*>(selection.get())->At(0));
+    EXPECT_EQ(b, static_cast<MPersistentComposite*>(selection.get())->At(1));
     EXPECT_EQ(1, a->References());
-    delete selection;
+    selection.reset();
     EXPECT_EQ(0, a->References());
     // Composites collect their members, never themselves.
     EXPECT_EQ(nullptr, tree.SelectKindOf(MPersistentComposite::kClassId));
-    GObjectBase* leaves = tree.SelectKindOf(GObjectBase::kClassId);
+    std::unique_ptr<GObjectBase> leaves(tree.SelectKindOf(GObjectBase::kClassId));
     ASSERT_NE(nullptr, leaves);
     EXPECT_EQ((std::vector<long>{5, 5, 6}), MemberIds(*leaves));
-    delete leaves;
 }
 
 TEST(MPersistentCompositeCompare, SameMeansSameIdAndMembers)
@@ -340,12 +319,3 @@ TEST(MPersistentCompositeVisit, ForEachAndFirstThatSeeEverySlot)
     }, &wanted));
 }
 
-TEST(MPersistentCompositeKind, AnswersForItselfAndTheRoot)
-{
-    MPersistentComposite tree;
-    EXPECT_EQ(752, tree.ClassId());
-    EXPECT_EQ(752, tree.StorageClassId());
-    EXPECT_TRUE(tree.IsKindOf(752));
-    EXPECT_TRUE(tree.IsKindOf(751));
-    EXPECT_FALSE(tree.IsKindOf(753));
-}

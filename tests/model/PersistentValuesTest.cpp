@@ -2,7 +2,7 @@
 // sample of each: it comes back the same from a binary file and from every kind of typed
 // stream, its stored size is what it writes, a cut form changes none of its fields, and
 // another version reads nothing past the version word.
-#include "ValueForms.h"
+#include "StoredForms.h"
 
 #include "model/GBinaryData.h"
 #include "model/GLocaleInfo.h"
@@ -95,7 +95,7 @@ TEST_P(PersistentValuesFile, RoundTripGivesTheSameObject)
 {
     std::unique_ptr<GObjectBase> object = Make(GetParam());
     std::unique_ptr<GObjectBase> restored(object->CreateNew());
-    const FileRestore rest = RestoreFileForm(*restored, FileFormOf(*object));
+    const FileEnd rest = RestoreGutsAndMeasure(*restored, GutsBytes(*object));
     EXPECT_TRUE(restored->IsSame(object.get()));
     EXPECT_TRUE(restored->IsEqual(object.get()));
     EXPECT_EQ(0x5150, restored->GetSerial());
@@ -105,18 +105,18 @@ TEST_P(PersistentValuesFile, RoundTripGivesTheSameObject)
 TEST_P(PersistentValuesFile, StoredSizeIsWhatIsWritten)
 {
     std::unique_ptr<GObjectBase> object = Make(GetParam());
-    EXPECT_EQ(FileFormOf(*object).size(), object->BinaryStoreSize());
+    EXPECT_EQ(GutsBytes(*object).size(), object->BinaryStoreSize());
     std::unique_ptr<GObjectBase> fresh(object->CreateNew());
-    EXPECT_EQ(FileFormOf(*fresh).size(), fresh->BinaryStoreSize());
+    EXPECT_EQ(GutsBytes(*fresh).size(), fresh->BinaryStoreSize());
 }
 
 TEST_P(PersistentValuesFile, EveryCutLeavesTheOwnFieldsAlone)
 {
     std::unique_ptr<GObjectBase> object = Make(GetParam());
-    const std::vector<uint8_t> whole = FileFormOf(*object);
+    const std::vector<uint8_t> whole = GutsBytes(*object);
     for (size_t n = 0; n < whole.size(); ++n) {
         std::unique_ptr<GObjectBase> restored(object->CreateNew());
-        RestoreFileForm(*restored, Prefix(whole, n));
+        RestoreGutsAndMeasure(*restored, Prefix(whole, n));
         EXPECT_TRUE(HasDefaultFields(*restored)) << n;
     }
 }
@@ -125,7 +125,7 @@ TEST_P(PersistentValuesFile, OtherVersionReadsNothingFurther)
 {
     std::unique_ptr<GObjectBase> object = Make(GetParam());
     std::unique_ptr<GObjectBase> restored(object->CreateNew());
-    const FileRestore rest = RestoreFileForm(*restored, StoredBytes().Root(3, 3).U32(2).U32(1).U32(1));
+    const FileEnd rest = RestoreGutsAndMeasure(*restored, StoredBytes().Root(3, 3).U32(2).U32(1).U32(1));
     EXPECT_TRUE(HasDefaultFields(*restored));
     EXPECT_EQ(3, restored->GetId());
     EXPECT_EQ(8, rest.left);

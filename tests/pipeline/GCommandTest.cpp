@@ -7,7 +7,7 @@
 #include "printer/GState.h"
 
 #include "../model/ModelTestObjects.h"
-#include "../model/StoredEnds.h"
+#include "../model/StoredForms.h"
 
 #include <gtest/gtest.h>
 
@@ -62,15 +62,6 @@ public:
 
 } // namespace
 
-TEST(GCommandConstruct, DefaultHasNoStateAndNoMark)
-{
-    TestCommand command;
-    EXPECT_EQ(0, command.GetId());
-    EXPECT_EQ(nullptr, command.GetState());
-    EXPECT_EQ(0u, command.GetModified());
-    EXPECT_EQ(5, TestCommand(5).GetId());
-}
-
 TEST(GCommandConstruct, StateIsHeldAndReleased)
 {
     const int before = CountedState::Live();
@@ -101,7 +92,7 @@ TEST(GCommandConstruct, CopySharesTheStateWithAClearMark)
     EXPECT_EQ(2, state->References());
 }
 
-TEST(GCommandKind, CommandAndRoot)
+TEST(GCommandKind, IsALeafCommandWhoseMarkSetsAndClears)
 {
     TestCommand command;
     EXPECT_TRUE(command.IsKindOf(601));
@@ -112,6 +103,14 @@ TEST(GCommandKind, CommandAndRoot)
     std::unique_ptr<GObjectIterator> it(command.CreateIterator());
     ASSERT_NE(nullptr, it);
     EXPECT_EQ(0, it->Next());
+    command.SetModified();
+    EXPECT_EQ(1u, command.GetModified());
+    command.ClearModified();
+    EXPECT_EQ(0u, command.GetModified());
+    command.Prepare();
+    RecordingPeripheral peripheral;
+    command.status = 5;
+    EXPECT_EQ(5, command.Execute(peripheral));
 }
 
 TEST(GCommandState, AdoptStateReleasesTheOldOne)
@@ -129,7 +128,7 @@ TEST(GCommandState, AdoptStateReleasesTheOldOne)
     EXPECT_EQ(before, CountedState::Live());
 }
 
-TEST(GCommandState, SetStateSharesTheReferencedState)
+TEST(GCommandState, SetStateSharesTheReferencedStateAndRefusesOtherObjects)
 {
     GCountedRef state(new GState(246));
     TestCommand command(new GState(1), 0);
@@ -138,18 +137,11 @@ TEST(GCommandState, SetStateSharesTheReferencedState)
     EXPECT_EQ(1, state->References());
     command.SetState(state);
     EXPECT_EQ(1, state->References());
+    command.SetState(GCountedRef(new GValueAttribute(1, 2)));
+    EXPECT_EQ(state.Get(), command.GetState());
     command.SetState(GCountedRef());
     EXPECT_EQ(nullptr, command.GetState());
     EXPECT_EQ(0, state->References());
-}
-
-TEST(GCommandState, SetStateRefusesObjectsThatAreNoState)
-{
-    GCountedRef state(new GState(246));
-    TestCommand command;
-    command.SetState(state);
-    command.SetState(GCountedRef(new GValueAttribute(1, 2)));
-    EXPECT_EQ(state.Get(), command.GetState());
 }
 
 TEST(GCommandState, DetachStateHandsTheStateOverWithoutDeletingIt)
@@ -205,46 +197,24 @@ TEST(GCommandSame, IdsAndStatesDecide)
     EXPECT_FALSE(stateless.IsSame(nullptr));
 }
 
-TEST(GCommandMark, ModifiedMarkSetsAndClears)
-{
-    TestCommand command;
-    command.SetModified();
-    EXPECT_EQ(1u, command.GetModified());
-    command.ClearModified();
-    EXPECT_EQ(0u, command.GetModified());
-    command.Prepare();
-    RecordingPeripheral peripheral;
-    command.status = 5;
-    EXPECT_EQ(5, command.Execute(peripheral));
-}
-
-TEST(GCommandStore, CommandWithoutStateStoresTheNilObject)
-{
-    const TestCommand command = Numbered(nullptr);
-    std::vector<uint8_t> expected = kCommandPart;
-    const std::vector<uint8_t> nil = SavedBytes(nullptr);
-    expected.insert(expected.end(), nil.begin(), nil.end());
-    const std::vector<uint8_t> bytes = GutsBytes(command);
-    EXPECT_EQ(expected, bytes);
-    EXPECT_EQ(bytes.size(), command.BinaryStoreSize());
-    // Inside a graph the missing state takes 6 bytes: lead-in, class id, root part and
-    // version word, then the nil reference.
-    EXPECT_EQ(4u + 2u + 16u + 6u, SavedBytes(&command).size());
-    EXPECT_TRUE(StoreSizeMatches(command));
-}
-
-TEST(GCommandStore, StateIsStoredAsAnObjectReference)
+TEST(GCommandStore, StateIsStoredAsAnObjectReferenceOrTheNilObject)
 {
     GState* state = new GState(246);
     state->Add(new GValueAttribute(2, 30));
-    const TestCommand command = Numbered(state);
-    std::vector<uint8_t> expected = kCommandPart;
-    const std::vector<uint8_t> reference = SavedBytes(state);
-    expected.insert(expected.end(), reference.begin(), reference.end());
-    const std::vector<uint8_t> bytes = GutsBytes(command);
-    EXPECT_EQ(expected, bytes);
-    EXPECT_EQ(bytes.size(), command.BinaryStoreSize());
-    EXPECT_TRUE(StoreSizeMatches(command));
+    for (GState* held : {static_cast<GState*>(nullptr), state}) {
+        const TestCommand command = Numbered(held);
+        std::vector<uint8_t> expected = kCommandPart;
+        const std::vector<uint8_t> reference = SavedBytes(held);
+        expected.insert(expected.end(), reference.begin(), reference.end());
+        const std::vector<uint8_t> bytes = GutsBytes(command);
+        EXPECT_EQ(expected, bytes);
+        EXPECT_EQ(bytes.size(), command.BinaryStoreSize());
+        EXPECT_TRUE(StoreSizeMatches(command));
+    }
+    // Inside a graph the missing state takes 6 bytes: lead-in, class id, root part and
+    // version word, then the nil reference.
+    const TestCommand stateless = Numbered(nullptr);
+    EXPECT_EQ(4u + 2u + 16u + 6u, SavedBytes(&stateless).size());
 }
 
 TEST(GCommandStore, RestoreHoldsTheStateReadAndClearsTheMark)

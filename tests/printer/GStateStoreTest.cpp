@@ -7,7 +7,7 @@
 
 #include "../model/ModelTestObjects.h"
 #include "../model/Registered.h"
-#include "../model/StoredEnds.h"
+#include "../model/StoredForms.h"
 
 #include <gtest/gtest.h>
 
@@ -45,35 +45,26 @@ TEST(GStateStore, PredictedSizesMatchWhatIsWritten)
 {
     std::unique_ptr<GState> state(SampleState());
     EXPECT_TRUE(StoreSizeMatches(*state));
-    GGraphicBundle bundle;
-    EXPECT_TRUE(StoreSizeMatches(bundle));
+    EXPECT_TRUE(StoreSizeMatches(GGraphicBundle()));
 }
 
-TEST(GStateStore, TreeRoundTripsOnABinaryFile)
+TEST(GStateStore, TreeRoundTripsOnEveryMedium)
 {
     std::unique_ptr<GState> state(SampleState());
-    std::unique_ptr<RWCollectable> restored(RestoredFromBytes(SavedBytes(state.get())));
-    GState* copy = dynamic_cast<GState*>(restored.get());
-    ASSERT_NE(nullptr, copy);
-    EXPECT_EQ(758, copy->ClassId());
-    EXPECT_TRUE(copy->IsSame(state.get()));
-    EXPECT_EQ(state->GetSerial(), copy->GetSerial());
-    ASSERT_EQ(4u, copy->Entries());
-    EXPECT_EQ(0, static_cast<GAttribute*>(copy->At(2))->GetStateWord());
-    GObjectBase* graphic = copy->At(3);
-    EXPECT_EQ(101, graphic->ClassId());
-    EXPECT_EQ(244, graphic->GetId());
-    EXPECT_NE(nullptr, static_cast<GGraphicBundle*>(graphic)->GetPen());
-}
-
-TEST(GStateStore, TreeRoundTripsOnEveryStreamKind)
-{
-    std::unique_ptr<GState> state(SampleState());
-    for (StreamKind kind : kAllStreamKinds) {
-        std::unique_ptr<RWCollectable> copy(StreamedGraph(kind, state.get()));
-        ASSERT_NE(nullptr, copy) << int(kind);
+    for (Medium medium : kAllMedia) {
+        SCOPED_TRACE(medium);
+        std::unique_ptr<GObjectBase> restored = GraphRoundTrip(medium, state.get());
+        GState* copy = dynamic_cast<GState*>(restored.get());
+        ASSERT_NE(nullptr, copy);
         EXPECT_EQ(758, copy->ClassId());
-        EXPECT_TRUE(state->IsEqual(copy.get())) << int(kind);
+        EXPECT_TRUE(copy->IsSame(state.get()));
+        EXPECT_EQ(state->GetSerial(), copy->GetSerial());
+        ASSERT_EQ(4u, copy->Entries());
+        EXPECT_EQ(0, static_cast<GAttribute*>(copy->At(2))->GetStateWord());
+        GObjectBase* graphic = copy->At(3);
+        EXPECT_EQ(101, graphic->ClassId());
+        EXPECT_EQ(244, graphic->GetId());
+        EXPECT_NE(nullptr, static_cast<GGraphicBundle*>(graphic)->GetPen());
     }
 }
 
