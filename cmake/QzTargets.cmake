@@ -16,15 +16,34 @@ function(qz_folder_library name)
   set_property(GLOBAL APPEND PROPERTY QZ_MODULE_LIBRARIES ${name})
 endfunction()
 
-# qz_test_suite(<name> <folder> LIBS <lib>...): one test executable made of every
-# *Test.cpp under tests/<folder>, run under Wine as one CTest test.
+# qz_gtest_checks(<test> [TIMEOUT <seconds>]): a GoogleTest executable counts as passed
+# only when GoogleTest printed its own summary of at least one passed test and no failure.
+# A crash, a kill or an early exit leaves no summary and fails whatever the exit status
+# says; a non-zero status is named by scripts/wine-run.sh and fails too. A hang fails at
+# the timeout (120 s unless given).
+function(qz_gtest_checks test)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  set_tests_properties(${test} PROPERTIES
+    ENVIRONMENT "QZ_BUILD_DIR=${PROJECT_BINARY_DIR};QZ_TEST_NAME=${test}"
+    PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [1-9][0-9]* tests?\\."
+    FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\];wine-run: .* ended with exit status"
+    TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# qz_test_suite(<name> <folder> LIBS <lib>... [TIMEOUT <seconds>]): one test executable
+# made of every *Test.cpp under tests/<folder>, run under Wine as one CTest test.
 function(qz_test_suite name folder)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "LIBS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} qz_test_support)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QZ_BUILD_DIR=${PROJECT_BINARY_DIR}"
-    TIMEOUT 900)
+  if(ARG_TIMEOUT)
+    qz_gtest_checks(${name} TIMEOUT ${ARG_TIMEOUT})
+  else()
+    qz_gtest_checks(${name})
+  endif()
 endfunction()

@@ -199,8 +199,10 @@ TEST(ModelStore, TreesRoundTripOnEveryMedium)
         EXPECT_EQ(tree->GetSerial(), back->GetSerial()) << medium;
         EXPECT_EQ(tree->TotalEntries(), back->TotalEntries()) << medium;
         EXPECT_EQ(-1, back->References());
+        ASSERT_NE(nullptr, back->FindById(2)) << medium;
         EXPECT_EQ(0, static_cast<GAttribute*>(back->FindById(2))->GetStateWord()) << medium;
         const GDisplayStringAttribute* display = static_cast<GDisplayStringAttribute*>(back->FindById(14));
+        ASSERT_NE(nullptr, display) << medium;
         EXPECT_EQ("8.5 x 11", std::string(display->GetDisplayString().GetAltText().Data())) << medium;
 
         MPersistentComposite* root = static_cast<MPersistentComposite*>(back.get());
@@ -264,6 +266,7 @@ TEST(ModelStoreCrafted, NilMembersAreSkipped)
         });
         ASSERT_TRUE(back) << medium;
         EXPECT_EQ(1u, back->Entries()) << medium;
+        ASSERT_NE(nullptr, back->FindById(2)) << medium;
         EXPECT_EQ(2, back->FindById(2)->GetId());
     }
 }

@@ -69,6 +69,7 @@ TEST(GGraphicBundleId, IdIsAlways244)
     EXPECT_EQ(244, GGraphicBundle().GetId());
     EXPECT_EQ(244, GGraphicBundle(17).GetId());
     std::unique_ptr<GGraphicBundle> fresh(GGraphicBundle(5).CreateNew());
+    ASSERT_NE(nullptr, fresh);
     EXPECT_EQ(244, fresh->GetId());
     GGraphicBundle bundle;
     EXPECT_EQ(101, bundle.ClassId());
