@@ -14,7 +14,7 @@
 #include <cwchar>
 
 class RWBinaryFile;
-class RWStringLock;
+class RWCriticalSection;
 
 // No position: the answer of every search that finds nothing, and the start of a null span.
 const size_t RW_NPOS = static_cast<size_t>(-1);
@@ -52,7 +52,7 @@ struct RWStringTraits;
 
 template <>
 struct RWStringTraits<char> {
-    static RWStringLock lock;
+    static RWCriticalSection lock;
     static RWStringSettings settings;
     static RWStringEmptyRep<char> empty;
 
@@ -71,7 +71,7 @@ struct RWStringTraits<char> {
 
 template <>
 struct RWStringTraits<wchar_t> {
-    static RWStringLock lock;
+    static RWCriticalSection lock;
     static RWStringSettings settings;
     static RWStringEmptyRep<wchar_t> empty;
 
