@@ -1,5 +1,6 @@
 #include "foundation/RWErrorHandler.h"
 
+#include "foundation/RWErrorCapture.h"
 #include "foundation/RWThreadContext.h"
 
 #include <windows.h>

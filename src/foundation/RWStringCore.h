@@ -8,6 +8,8 @@
 // (RWStringTraits), so the two string classes never share counts.
 #pragma once
 
+#include "foundation/RWDefs.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -15,9 +17,6 @@
 
 class RWBinaryFile;
 class RWCriticalSection;
-
-// No position: the answer of every search that finds nothing, and the start of a null span.
-const size_t RW_NPOS = static_cast<size_t>(-1);
 
 enum RWCaseCompare { RWExact = 0, RWIgnoreCase = 1 };
 enum RWStripType { RWStripLeading = 1, RWStripTrailing = 2, RWStripBoth = 3 };
