@@ -19,7 +19,8 @@ public:
     static const unsigned kExtensions = 4;
 
     // The calling thread's context, made on first use. After the module has released
-    // its slot (late in unload, when one thread runs) every caller shares one context.
+    // its slot (late in unload, when one thread runs), or when a thread's own context
+    // cannot be made, the callers share one context.
     static RWThreadContext& Current();
 
     constexpr RWThreadContext() = default;
@@ -74,7 +75,10 @@ public:
     RWThreadSlot& operator=(const RWThreadSlot&) = delete;
 
     T* Get() const { return static_cast<T*>(RWThreadContext::Current().Extension(index_)); }
-    void Set(T* value) const { RWThreadContext::Current().Extension(index_) = const_cast<void*>(static_cast<const void*>(value)); }
+    void Set(T* value) const
+    {
+        RWThreadContext::Current().Extension(index_) = const_cast<void*>(static_cast<const void*>(value));
+    }
 
 private:
     unsigned index_;
