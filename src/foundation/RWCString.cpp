@@ -15,7 +15,7 @@ static_assert(sizeof(RWCStringSpan) == 12, "a span is the string, a start and a 
 
 // Created on first use; destroyed after every string of default priority, so statics
 // that hold strings can still release them.
-RWStringLock RWStringTraits<char>::lock __attribute__((init_priority(101)));
+RWCriticalSection RWStringTraits<char>::lock __attribute__((init_priority(101)));
 RWStringSettings RWStringTraits<char>::settings = {15, 16, 15};
 RWStringEmptyRep<char> RWStringTraits<char>::empty = {{0, 0, 0}, {0, 0}};
 

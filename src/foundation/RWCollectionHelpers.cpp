@@ -1,6 +1,7 @@
 #include "foundation/RWCollectionHelpers.h"
 
 #include "foundation/RWErrorHandler.h"
+#include "foundation/RWThreadContext.h"
 
 bool RWIndexInRange(size_t i, size_t limit, size_t count)
 {
@@ -52,35 +53,23 @@ int BinarySearch(const void* key, const void* base, size_t count, size_t width,
     return 0;
 }
 
-namespace {
-
-// The comparisons open on this thread; the count and the spent flag last until the
-// outermost one ends.
-struct CompareState {
-    unsigned depth;
-    uint32_t steps;
-    bool spent;
-};
-
-thread_local CompareState t_compare = {0, 0, false};
-
-} // namespace
-
 RWCompareBound::RWCompareBound()
 {
-    ++t_compare.depth;
-    if (!t_compare.spent && (t_compare.depth > kMaxDepth || ++t_compare.steps > kMaxSteps))
-        t_compare.spent = true;
+    RWThreadContext::CompareState& state = RWThreadContext::Current().compare;
+    ++state.depth;
+    if (!state.spent && (state.depth > kMaxDepth || ++state.steps > kMaxSteps))
+        state.spent = true;
 }
 
 RWCompareBound::~RWCompareBound()
 {
-    if (--t_compare.depth == 0) {
-        t_compare.steps = 0;
-        t_compare.spent = false;
+    RWThreadContext::CompareState& state = RWThreadContext::Current().compare;
+    if (--state.depth == 0) {
+        state.steps = 0;
+        state.spent = false;
     }
 }
 
-bool RWCompareBound::Allowed() const { return !t_compare.spent; }
+bool RWCompareBound::Allowed() const { return !RWThreadContext::Current().compare.spent; }
 
 unsigned LibraryVersion() { return 0x0700; }

@@ -2,7 +2,7 @@
 // for buffers, a binary search over sorted arrays and the library's version number.
 #pragma once
 
-#include "foundation/RWStringCore.h" // RW_NPOS, the index that is never a position
+#include "foundation/RWDefs.h"
 
 #include <cstddef>
 #include <cstdint>

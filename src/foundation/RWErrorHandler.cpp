@@ -1,5 +1,8 @@
 #include "foundation/RWErrorHandler.h"
 
+#include "foundation/RWErrorCapture.h"
+#include "foundation/RWThreadContext.h"
+
 #include <windows.h>
 
 #include <cstdarg>
@@ -8,9 +11,6 @@
 namespace {
 
 RWErrorHandler g_handler = RWDefaultErrorHandler;
-
-// Per-thread innermost capture; a plain pointer, so no constructor runs per thread.
-thread_local RWErrorCapture* t_capture = nullptr;
 
 void Dispatch(const RWException& error)
 {
@@ -79,11 +79,14 @@ void RWRaiseIndexError(size_t index, size_t length)
         RWRaiseBounds(RWMessageIndexError(), static_cast<unsigned>(index), static_cast<unsigned>(length));
 }
 
-RWErrorCapture::RWErrorCapture() : outer_(t_capture) { t_capture = this; }
+RWErrorCapture::RWErrorCapture() : outer_(RWThreadContext::Current().capture)
+{
+    RWThreadContext::Current().capture = this;
+}
 
-RWErrorCapture::~RWErrorCapture() { t_capture = outer_; }
+RWErrorCapture::~RWErrorCapture() { RWThreadContext::Current().capture = outer_; }
 
-RWErrorCapture* RWErrorCapture::Current() { return t_capture; }
+RWErrorCapture* RWErrorCapture::Current() { return RWThreadContext::Current().capture; }
 
 void RWErrorCapture::Record(const RWException& error)
 {

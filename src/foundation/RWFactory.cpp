@@ -1,42 +1,76 @@
 #include "foundation/RWFactory.h"
 
-#include "foundation/RWRefCount.h"
+#include <windows.h>
 
 namespace {
 
-// Both locks and the instance pointer are constant-initialised, so registrations from
-// static constructors of any file find them ready. A lock destroyed at unload before a
-// later registration object comes back on that object's first use.
-RWStringLock g_creationLock;
-RWStringLock g_memberLock;
+// Shared for lookups, exclusive for registration, removal and the instance's life.
+SRWLOCK g_lock = SRWLOCK_INIT;
 RWFactory* g_factory = nullptr;
 
-// What the lookups run on: the instance, held for as long as the lookup lasts so that
-// an unregistration on another thread cannot destroy it meanwhile.
-class FactoryUse {
+class SharedUse {
 public:
-    FactoryUse() : guard_(g_creationLock) {}
-    RWFactory* Factory() const { return g_factory; }
-
-private:
-    RWStringLockGuard guard_;
+    SharedUse() { AcquireSRWLockShared(&g_lock); }
+    ~SharedUse() { ReleaseSRWLockShared(&g_lock); }
+    SharedUse(const SharedUse&) = delete;
+    SharedUse& operator=(const SharedUse&) = delete;
 };
 
-// Removes through f and destroys the instance when that emptied it.
-template <class Remove>
-void Unregister(Remove remove)
+class ExclusiveUse {
+public:
+    ExclusiveUse() { AcquireSRWLockExclusive(&g_lock); }
+    ~ExclusiveUse() { ReleaseSRWLockExclusive(&g_lock); }
+    ExclusiveUse(const ExclusiveUse&) = delete;
+    ExclusiveUse& operator=(const ExclusiveUse&) = delete;
+};
+
+RWFactoryEntryById KeyOf(RWClassID id) { return RWFactoryEntryById(id, nullptr, RWStringID()); }
+RWFactoryEntryByName KeyOf(const RWStringID& name) { return RWFactoryEntryByName(RWNoClassId, nullptr, name); }
+
+// The instance, made when missing; the caller holds the lock exclusively.
+RWFactory* EnsureFactory()
 {
-    RWStringLockGuard guard(g_creationLock);
     if (!g_factory)
-        return;
-    remove(*g_factory);
-    if (g_factory->IsEmpty()) {
-        delete g_factory;
-        g_factory = nullptr;
-    }
+        g_factory = new (std::nothrow) RWFactory;
+    return g_factory;
 }
 
 } // namespace
+
+// The process-wide operations run on the instance under the one lock they took.
+class RWFactoryAccess {
+public:
+    static void Add(RWCreateFunction create, RWClassID id, const RWStringID& name)
+    {
+        ExclusiveUse use;
+        if (RWFactory* factory = EnsureFactory())
+            factory->AddEntries(create, id, name);
+    }
+
+    // Removes the entry for key and destroys the instance when that emptied it.
+    static void Remove(const RWFactoryEntry& key)
+    {
+        ExclusiveUse use;
+        if (!g_factory)
+            return;
+        g_factory->RemoveEntry(key);
+        if (g_factory->IsEmpty()) {
+            delete g_factory;
+            g_factory = nullptr;
+        }
+    }
+
+    static const RWFactoryEntry* Find(const RWFactoryEntry& key)
+    {
+        return g_factory ? g_factory->FindEntry(key) : nullptr;
+    }
+
+    static std::vector<RWFactoryClass> Classes()
+    {
+        SharedUse use;
+        return g_factory ? g_factory->ListClasses() : std::vector<RWFactoryClass>();
+    }
+};
 
 RWFactoryEntryById::~RWFactoryEntryById() {}
 uint32_t RWFactoryEntryById::Hash() const { return Id(); }
@@ -58,15 +92,10 @@ bool RWFactoryEntryByName::IsEqual(const RWCollectable* other) const
 
 RWFactory::RWFactory() : RWSet(kDefaultBuckets) {}
 
-RWFactory::~RWFactory()
-{
-    RWStringLockGuard guard(g_memberLock);
-    ClearAndDestroy();
-}
+RWFactory::~RWFactory() { ClearAndDestroy(); }
 
-void RWFactory::AddFunction(RWCreateFunction create, RWClassID id, const RWStringID& name)
+void RWFactory::AddEntries(RWCreateFunction create, RWClassID id, const RWStringID& name)
 {
-    RWStringLockGuard guard(g_memberLock);
     RWFactoryEntry* entries[] = {new (std::nothrow) RWFactoryEntryById(id, create, name),
                                  new (std::nothrow) RWFactoryEntryByName(id, create, name)};
     for (RWFactoryEntry* entry : entries)
@@ -79,30 +108,50 @@ const RWFactoryEntry* RWFactory::FindEntry(const RWFactoryEntry& key) const
     return static_cast<const RWFactoryEntry*>(Find(&key));
 }
 
-void RWFactory::RemoveEntry(const RWFactoryEntry& key)
+void RWFactory::RemoveEntry(const RWFactoryEntry& key) { delete Remove(&key); }
+
+std::vector<RWFactoryClass> RWFactory::ListClasses() const
 {
-    RWStringLockGuard guard(g_memberLock);
-    delete Remove(&key);
+    std::vector<RWFactoryClass> classes;
+    Apply(
+        [](RWCollectable* m, void* out) {
+            if (const RWFactoryEntryById* entry = dynamic_cast<const RWFactoryEntryById*>(m))
+                static_cast<std::vector<RWFactoryClass>*>(out)->push_back(
+                    {entry->Id(), entry->Name(), entry->Function()});
+        },
+        &classes);
+    return classes;
 }
 
-void RWFactory::RemoveFunction(RWClassID id) { RemoveEntry(RWFactoryEntryById(id, nullptr, RWStringID())); }
+void RWFactory::AddFunction(RWCreateFunction create, RWClassID id, const RWStringID& name)
+{
+    ExclusiveUse use;
+    AddEntries(create, id, name);
+}
+
+void RWFactory::RemoveFunction(RWClassID id)
+{
+    ExclusiveUse use;
+    RemoveEntry(KeyOf(id));
+}
 
 void RWFactory::RemoveFunction(const RWStringID& name)
 {
-    RemoveEntry(RWFactoryEntryByName(RWNoClassId, nullptr, name));
+    ExclusiveUse use;
+    RemoveEntry(KeyOf(name));
 }
 
 RWCreateFunction RWFactory::GetFunction(RWClassID id) const
 {
-    RWStringLockGuard guard(g_memberLock);
-    const RWFactoryEntry* entry = FindEntry(RWFactoryEntryById(id, nullptr, RWStringID()));
+    SharedUse use;
+    const RWFactoryEntry* entry = FindEntry(KeyOf(id));
     return entry ? entry->Function() : nullptr;
 }
 
 RWCreateFunction RWFactory::GetFunction(const RWStringID& name) const
 {
-    RWStringLockGuard guard(g_memberLock);
-    const RWFactoryEntry* entry = FindEntry(RWFactoryEntryByName(RWNoClassId, nullptr, name));
+    SharedUse use;
+    const RWFactoryEntry* entry = FindEntry(KeyOf(name));
     return entry ? entry->Function() : nullptr;
 }
 
@@ -120,51 +169,39 @@ RWCollectable* RWFactory::Create(const RWStringID& name) const
 
 RWStringID RWFactory::StringId(RWClassID id) const
 {
-    RWStringLockGuard guard(g_memberLock);
-    const RWFactoryEntry* entry = FindEntry(RWFactoryEntryById(id, nullptr, RWStringID()));
+    SharedUse use;
+    const RWFactoryEntry* entry = FindEntry(KeyOf(id));
     return entry ? entry->Name() : RWStringID();
 }
 
 RWClassID RWFactory::ClassIdOf(const RWStringID& name) const
 {
-    RWStringLockGuard guard(g_memberLock);
-    const RWFactoryEntry* entry = FindEntry(RWFactoryEntryByName(RWNoClassId, nullptr, name));
+    SharedUse use;
+    const RWFactoryEntry* entry = FindEntry(KeyOf(name));
     return entry ? entry->Id() : RWNoClassId;
 }
 
 std::vector<RWFactoryClass> RWFactory::Classes() const
 {
-    RWStringLockGuard guard(g_memberLock);
-    std::vector<RWFactoryClass> classes;
-    Apply(
-        [](RWCollectable* m, void* out) {
-            if (const RWFactoryEntryById* entry = dynamic_cast<const RWFactoryEntryById*>(m))
-                static_cast<std::vector<RWFactoryClass>*>(out)->push_back(
-                    {entry->Id(), entry->Name(), entry->Function()});
-        },
-        &classes);
-    return classes;
+    SharedUse use;
+    return ListClasses();
 }
 
 RWFactory* GetFactory()
 {
-    RWStringLockGuard guard(g_creationLock);
-    if (!g_factory)
-        g_factory = new (std::nothrow) RWFactory;
-    return g_factory;
+    ExclusiveUse use;
+    return EnsureFactory();
 }
 
 RWFactory* RWFactoryInstance()
 {
-    RWStringLockGuard guard(g_creationLock);
+    SharedUse use;
     return g_factory;
 }
 
 void RWFactoryRegister(RWCreateFunction create, RWClassID id, const RWStringID& name)
 {
-    RWStringLockGuard guard(g_creationLock);
-    if (RWFactory* factory = GetFactory())
-        factory->AddFunction(create, id, name);
+    RWFactoryAccess::Add(create, id, name);
 }
 
 void RWFactoryRegister(RWCreateFunction create, RWClassID id)
@@ -172,23 +209,16 @@ void RWFactoryRegister(RWCreateFunction create, RWClassID id)
     RWFactoryRegister(create, id, RWStringID(RWStringID::kUnnamed));
 }
 
-void RWFactoryUnregister(RWClassID id)
-{
-    Unregister([id](RWFactory& f) { f.RemoveFunction(id); });
-}
-
-void RWFactoryUnregister(const RWStringID& name)
-{
-    Unregister([&name](RWFactory& f) { f.RemoveFunction(name); });
-}
+void RWFactoryUnregister(RWClassID id) { RWFactoryAccess::Remove(KeyOf(id)); }
+void RWFactoryUnregister(const RWStringID& name) { RWFactoryAccess::Remove(KeyOf(name)); }
 
 RWCollectable* RWFactoryCreate(RWClassID id)
 {
     RWCreateFunction create = nullptr;
     {
-        FactoryUse use;
-        if (use.Factory())
-            create = use.Factory()->GetFunction(id);
+        SharedUse use;
+        if (const RWFactoryEntry* entry = RWFactoryAccess::Find(KeyOf(id)))
+            create = entry->Function();
     }
     return create ? create() : nullptr;
 }
@@ -197,30 +227,28 @@ RWCollectable* RWFactoryCreate(const RWStringID& name)
 {
     RWCreateFunction create = nullptr;
     {
-        FactoryUse use;
-        if (use.Factory())
-            create = use.Factory()->GetFunction(name);
+        SharedUse use;
+        if (const RWFactoryEntry* entry = RWFactoryAccess::Find(KeyOf(name)))
+            create = entry->Function();
     }
     return create ? create() : nullptr;
 }
 
 RWStringID RWFactoryStringId(RWClassID id)
 {
-    FactoryUse use;
-    return use.Factory() ? use.Factory()->StringId(id) : RWStringID();
+    SharedUse use;
+    const RWFactoryEntry* entry = RWFactoryAccess::Find(KeyOf(id));
+    return entry ? entry->Name() : RWStringID();
 }
 
 RWClassID RWFactoryClassId(const RWStringID& name)
 {
-    FactoryUse use;
-    return use.Factory() ? use.Factory()->ClassIdOf(name) : RWNoClassId;
+    SharedUse use;
+    const RWFactoryEntry* entry = RWFactoryAccess::Find(KeyOf(name));
+    return entry ? entry->Id() : RWNoClassId;
 }
 
-std::vector<RWFactoryClass> RWFactoryClasses()
-{
-    FactoryUse use;
-    return use.Factory() ? use.Factory()->Classes() : std::vector<RWFactoryClass>();
-}
+std::vector<RWFactoryClass> RWFactoryClasses() { return RWFactoryAccess::Classes(); }
 
 RWFactoryRegistration::RWFactoryRegistration(RWCreateFunction create, RWClassID id, const char* name)
     : id_(id), name_(name ? name : RWStringID::kUnnamed)

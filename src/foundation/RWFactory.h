@@ -4,10 +4,10 @@
 //
 // Every persistable class registers itself from a static RWFactoryRegistration when the
 // module loads and unregisters when it unloads; the last unregistration destroys the
-// factory. The process-wide instance and its two locks (a creation lock around the
-// instance's life, a member lock around every lookup and change, taken in that order)
-// may be used from any static constructor or destructor of the module: the locks are
-// constant-initialised and come back if a late user arrives after their destruction.
+// factory. One read-mostly lock guards the process-wide instance's life and its
+// contents: lookups share it, registration and removal take it alone, so a restore
+// takes it once, shared, per object. The lock is constant-initialised and needs no
+// destruction, so any static constructor or destructor of the module may use it.
 #pragma once
 
 #include "foundation/RWSet.h"
@@ -74,7 +74,7 @@ struct RWFactoryClass {
 class RWFactory : public RWSet {
 public:
     RWFactory();
-    // Removes and deletes every entry.
+    // Removes and deletes every entry; nobody else may use the factory by then.
     ~RWFactory() override;
     RWFactory(const RWFactory&) = delete;
     RWFactory& operator=(const RWFactory&) = delete;
@@ -99,9 +99,14 @@ public:
     std::vector<RWFactoryClass> Classes() const;
 
 private:
-    // The caller holds the member lock.
+    // The process-wide operations, which hold the factory lock already.
+    friend class RWFactoryAccess;
+
+    // The caller holds the factory lock.
+    void AddEntries(RWCreateFunction create, RWClassID id, const RWStringID& name);
     const RWFactoryEntry* FindEntry(const RWFactoryEntry& key) const;
     void RemoveEntry(const RWFactoryEntry& key);
+    std::vector<RWFactoryClass> ListClasses() const;
 };
 
 // The process-wide factory, created on the first call; null only when it cannot be

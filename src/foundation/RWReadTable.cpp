@@ -1,12 +1,11 @@
 #include "foundation/RWReadTable.h"
 
 #include "foundation/RWCollectionHelpers.h"
+#include "foundation/RWThreadContext.h"
 
 #include <cstring>
 
 namespace {
-
-thread_local RWReadTable* t_readTable = nullptr;
 
 const uint32_t kInitialCapacity = 30;
 
@@ -99,12 +98,12 @@ bool RWReadTable::IsInProgress(const RWCollectable* obj) const
     return false;
 }
 
-RWReadTable* RWReadTable::Current() { return t_readTable; }
+RWReadTable* RWReadTable::Current() { return RWThreadContext::Current().readTable; }
 
-RWReadTableGuard::RWReadTableGuard() : table_(t_readTable), created_(false)
+RWReadTableGuard::RWReadTableGuard() : table_(RWThreadContext::Current().readTable), created_(false)
 {
     if (!table_) {
-        table_ = t_readTable = new RWReadTable;
+        table_ = RWThreadContext::Current().readTable = new RWReadTable;
         created_ = true;
     }
 }
@@ -112,7 +111,7 @@ RWReadTableGuard::RWReadTableGuard() : table_(t_readTable), created_(false)
 RWReadTableGuard::~RWReadTableGuard()
 {
     if (created_) {
-        t_readTable = nullptr;
+        RWThreadContext::Current().readTable = nullptr;
         delete table_;
     }
 }

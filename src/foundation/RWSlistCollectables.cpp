@@ -2,16 +2,10 @@
 
 #include "foundation/RWCollectionHelpers.h"
 #include "foundation/RWFactory.h"
+#include "foundation/RWThreadContext.h"
 
 namespace {
 const RWClassRegistration<RWSlistCollectables> g_listRegistration("RWSlistCollectables");
-} // namespace
-
-namespace {
-
-// Where a write through At goes after an index error.
-thread_local RWCollectable* t_scratchSlot = nullptr;
-
 } // namespace
 
 int RWCollectableIsSame(const RWCollectable* member, const void* arg) { return member == arg; }
@@ -184,8 +178,10 @@ RWCollectable*& RWSlistCollectables::At(size_t i)
 {
     RWSlistLink* link = RWSlistBase::At(i);
     if (!link) {
-        t_scratchSlot = nullptr;
-        return t_scratchSlot;
+        // Where a write through At goes after an index error.
+        RWCollectable*& scratch = RWThreadContext::Current().collectableScratch;
+        scratch = nullptr;
+        return scratch;
     }
     return static_cast<RWCollectableLink*>(link)->item;
 }

@@ -1,11 +1,10 @@
 #include "foundation/RWStoreTable.h"
 
+#include "foundation/RWThreadContext.h"
+
 #include <typeinfo>
 
 namespace {
-
-thread_local RWStoreTable* t_saveTable = nullptr;
-thread_local RWStoreTable* t_sizeTable = nullptr;
 
 // An entry: an object or a name with its number. Entries of the two kinds never equal
 // each other.
@@ -86,7 +85,8 @@ bool RWStoreTable::Add(const RWStringID& name, uint32_t& number)
 }
 
 RWStoreTableGuard::RWStoreTableGuard(Use use)
-    : slot_(use == kSave ? t_saveTable : t_sizeTable), table_(slot_), created_(false)
+    : slot_(use == kSave ? RWThreadContext::Current().saveTable : RWThreadContext::Current().sizeTable),
+      table_(slot_), created_(false)
 {
     if (!table_) {
         table_ = slot_ = new RWStoreTable;

@@ -3,6 +3,7 @@
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWErrorHandler.h"
 #include "foundation/RWRefCount.h"
+#include "foundation/RWThreadContext.h"
 
 #include <algorithm>
 #include <climits>
@@ -29,10 +30,13 @@ size_t Exchange(size_t& setting, size_t value)
 uint32_t RotateLeft5(uint32_t h) { return (h << 5) | (h >> 27); }
 
 // What a failed checked access answers, so that the caller's write lands nowhere.
+char& ScratchOf(RWThreadContext& context, char*) { return context.charScratch; }
+wchar_t& ScratchOf(RWThreadContext& context, wchar_t*) { return context.wideScratch; }
+
 template <class Char>
 Char& Scratch()
 {
-    static thread_local Char scratch;
+    Char& scratch = ScratchOf(RWThreadContext::Current(), static_cast<Char*>(nullptr));
     scratch = 0;
     return scratch;
 }

@@ -8,16 +8,15 @@
 // (RWStringTraits), so the two string classes never share counts.
 #pragma once
 
+#include "foundation/RWDefs.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
 
 class RWBinaryFile;
-class RWStringLock;
-
-// No position: the answer of every search that finds nothing, and the start of a null span.
-const size_t RW_NPOS = static_cast<size_t>(-1);
+class RWCriticalSection;
 
 enum RWCaseCompare { RWExact = 0, RWIgnoreCase = 1 };
 enum RWStripType { RWStripLeading = 1, RWStripTrailing = 2, RWStripBoth = 3 };
@@ -52,7 +51,7 @@ struct RWStringTraits;
 
 template <>
 struct RWStringTraits<char> {
-    static RWStringLock lock;
+    static RWCriticalSection lock;
     static RWStringSettings settings;
     static RWStringEmptyRep<char> empty;
 
@@ -71,7 +70,7 @@ struct RWStringTraits<char> {
 
 template <>
 struct RWStringTraits<wchar_t> {
-    static RWStringLock lock;
+    static RWCriticalSection lock;
     static RWStringSettings settings;
     static RWStringEmptyRep<wchar_t> empty;
 

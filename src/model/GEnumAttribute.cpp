@@ -1,6 +1,7 @@
 #include "model/GEnumAttribute.h"
 
 #include "foundation/RWFactory.h"
+#include "foundation/RWThreadContext.h"
 #include "model/GCountedPtrVectorIterator.h"
 #include "model/GStoredFields.h"
 #include "printer/GPeripheral.h"
@@ -12,22 +13,23 @@ namespace {
 const RWClassRegistration<GEnumAttribute> g_registration("GEnumAttribute");
 
 // The members of the enumeration whose current choice is being read on this thread.
-thread_local const GCountedPtrVector* t_choices = nullptr;
+const RWThreadSlot<const GCountedPtrVector> t_choices;
 
 bool IsChoice(const RWCollectable* object)
 {
     const GObjectBase* choice = dynamic_cast<const GObjectBase*>(object);
-    return choice && t_choices && t_choices->IndexOf(choice) >= 0;
+    const GCountedPtrVector* choices = t_choices.Get();
+    return choice && choices && choices->IndexOf(choice) >= 0;
 }
 
 // Reads a stored current choice: one of the members, or null.
 template <class In>
 GObjectBase* RestoreChoice(In& in, const GCountedPtrVector& choices)
 {
-    const GCountedPtrVector* outer = t_choices;
-    t_choices = &choices;
+    const GCountedPtrVector* outer = t_choices.Get();
+    t_choices.Set(&choices);
     RWCollectable* choice = RWCollectable::RestoreKindOf(in, IsChoice, RWNoClassId);
-    t_choices = outer;
+    t_choices.Set(outer);
     return static_cast<GObjectBase*>(choice);
 }
 

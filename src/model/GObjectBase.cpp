@@ -1,7 +1,6 @@
 #include "model/GObjectBase.h"
 
 #include "foundation/RWReadTable.h"
-#include "foundation/RWRefCount.h"
 #include "model/GMemberKey.h"
 #include "model/GNullIterator.h"
 #include "model/GStoredFields.h"
@@ -11,10 +10,6 @@
 #include <new>
 
 namespace {
-
-// One lock for every model count: all holders of an object change its count under the
-// same lock, whichever file they live in.
-RWStringLock g_countLock;
 
 // The next serial number; 0 is never handed out.
 std::atomic<uint32_t> g_nextSerial{0};
@@ -255,8 +250,10 @@ void GObjectBase::TakeNextSerial() { serial_ = int32_t(NextSerial()); }
 uint32_t GObjectBase::PeekNextSerial() { return g_nextSerial.load(std::memory_order_relaxed); }
 void GObjectBase::SetNextSerial(uint32_t next) { g_nextSerial.store(next, std::memory_order_relaxed); }
 
-void GObjectBase::AddReference() { RWRefCount::AddReference(references_, g_countLock); }
-int32_t GObjectBase::RemoveReference() { return RWRefCount::RemoveReference(references_, g_countLock); }
+void GObjectBase::AddReference() { references_.fetch_add(1, std::memory_order_relaxed); }
+// Acquire-release, so that the holder which deletes the object sees every write the
+// other holders made before they let go.
+int32_t GObjectBase::RemoveReference() { return references_.fetch_sub(1, std::memory_order_acq_rel); }
 
 void GObjectBase::Hold(GObjectBase* object)
 {

@@ -13,6 +13,7 @@
 #include "foundation/RWCollectable.h"
 #include "model/GCountedRef.h"
 
+#include <atomic>
 #include <cstdint>
 
 class GObjectIterator;
@@ -116,7 +117,7 @@ public:
     void TakeNextSerial();
 
     // The count of counted holders minus one.
-    int32_t References() const { return references_; }
+    int32_t References() const { return references_.load(std::memory_order_relaxed); }
     void AddReference();
     // Answers the count before the release: 0 means the caller held the last reference.
     int32_t RemoveReference();
@@ -148,18 +149,20 @@ public:
     static bool RestoreStopped(RWBinaryFile& file);
     static bool RestoreStopped(RWDataInStream& stream);
 
-    // The serial that the next object will get (0 stands for 1), and a way to move the
-    // counter; for programs that restart numbering and for tests of the wrap-around.
+private:
+    // Reads and moves the serial counter, for tests of the wrap-around.
+    friend class GSerialCounterProbe;
+    // The serial that the next object will get (0 stands for 1).
     static uint32_t PeekNextSerial();
     static void SetNextSerial(uint32_t next);
 
-private:
     template <class In>
     void ReadFields(In& in);
     template <class Out>
     void WriteFields(Out& out) const;
 
-    int32_t references_;
+    // Changed by interlocked operations: holders on different threads need no lock.
+    std::atomic<int32_t> references_;
     int32_t id_;
     int32_t serial_;
     bool embedded_;

@@ -10,6 +10,7 @@
 #include "foundation/RWErrorHandler.h"
 #include "foundation/RWFactory.h"
 #include "foundation/RWSlistCollectables.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -185,7 +186,7 @@ TEST(RWBTreeStore, DictionaryRestoreRefusesAMemberThatIsNoAssociation)
                                                StoredKey(1), kNil, StoredKey(2)});
     const int before = TestKey::alive;
     {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         Restored back(RestoredFromBytes(bytes));
         RWBTreeDictionary* d = dynamic_cast<RWBTreeDictionary*>(back.obj);
         ASSERT_NE(nullptr, d);
@@ -213,7 +214,7 @@ TEST(RWBTreeStore, DictionaryRestoreFromAStreamFailsOnABareMember)
         std::unique_ptr<RWDataInStream> stream = MakeInStream(kind, &in);
         RWBTreeDictionary d;
         const int before = TestKey::alive;
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         d.RestoreGuts(*stream);
         EXPECT_FALSE(stream->Good()) << kind;
         EXPECT_TRUE(d.IsEmpty()) << kind;
@@ -233,7 +234,7 @@ TEST(RWBTreeStore, AnAssociationReadBeforeIsCopiedNotShared)
                                                StoredKey(7), kNil,
                                                {0x04, 0x80, 0x01, 0x00, 0x00, 0x00},
                                                BackReference(3)});
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     std::unique_ptr<RWCollectable> root(RestoredFromBytes(bytes));
     RWSlistCollectables* list = dynamic_cast<RWSlistCollectables*>(root.get());
     ASSERT_NE(nullptr, list);
@@ -260,7 +261,7 @@ TEST(RWBTreeStore, PairsWithoutKeyOrWithAPresentKeyAreDropped)
                                                {0x08, 0x80}, StoredKey(1), kNil,
                                                {0x08, 0x80}, kNil, kNil,
                                                {0x08, 0x80}, BackReference(3), StoredKey(9)});
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     Restored back(RestoredFromBytes(bytes));
     RWBTreeDictionary* d = dynamic_cast<RWBTreeDictionary*>(back.obj);
     ASSERT_NE(nullptr, d);
@@ -277,7 +278,7 @@ TEST(RWBTreeStore, ADroppedPairNamesNothingAfterwards)
                                                {0x33, 0x80, 0x02, 0x00, 0x00, 0x00},
                                                {0x04, 0x80, 0x01, 0x00, 0x00, 0x00, 0x08, 0x80},
                                                kNil, kNil, BackReference(3)});
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     std::unique_ptr<RWCollectable> root(RestoredFromBytes(bytes));
     RWSlistCollectables* list = dynamic_cast<RWSlistCollectables*>(root.get());
     ASSERT_NE(nullptr, list);
@@ -292,7 +293,7 @@ TEST(RWBTreeStore, AnAssociationIsNeverItsOwnKey)
 {
     // Numbers: 1 the association, whose key names itself.
     {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         Restored back(RestoredFromBytes(Concat({kLeadIn, {0x08, 0x80}, BackReference(1), kNil})));
         RWCollectableAssociation* a = RWAsAssociation(back.obj);
         ASSERT_NE(nullptr, a);
@@ -303,7 +304,7 @@ TEST(RWBTreeStore, AnAssociationIsNeverItsOwnKey)
     }
     // Two associations keyed by each other: 1 holds 2 as key, 2 names 1.
     {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         Restored back(RestoredFromBytes(
             Concat({kLeadIn, {0x08, 0x80}, {0x08, 0x80}, BackReference(1), kNil, kNil})));
         RWCollectableAssociation* outer = RWAsAssociation(back.obj);
@@ -322,7 +323,7 @@ TEST(RWBTreeStore, DamagedDictionaryBytesFailCleanly)
     FilledDictionary filled(40);
     const std::vector<uint8_t> bytes = SavedBytes(&filled.dictionary);
     for (size_t n = 0; n < bytes.size(); ++n) {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         Restored back(RestoredFromBytes(std::vector<uint8_t>(bytes.begin(), bytes.begin() + n)));
         if (RWBTreeDictionary* d = dynamic_cast<RWBTreeDictionary*>(back.obj)) {
             ASSERT_TRUE(d->IsConsistent()) << n;
@@ -333,7 +334,7 @@ TEST(RWBTreeStore, DamagedDictionaryBytesFailCleanly)
     for (StreamKind kind : kAllStreamKinds) {
         const std::string whole = StreamSaved(kind, &filled.dictionary);
         for (size_t n = 0; n < whole.size(); ++n) {
-            RWErrorCapture capture;
+            TestErrorCapture capture;
             Restored owned(StreamRestored(kind, whole.substr(0, n)));
             if (RWBTreeDictionary* back = dynamic_cast<RWBTreeDictionary*>(owned.obj)) {
                 ASSERT_TRUE(back->IsConsistent()) << kind << " " << n;
@@ -344,7 +345,7 @@ TEST(RWBTreeStore, DamagedDictionaryBytesFailCleanly)
     // A count far beyond the data ends with the data.
     std::vector<uint8_t> huge = bytes;
     huge[6] = huge[7] = huge[8] = huge[9] = 0xFF;
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     Restored back(RestoredFromBytes(huge));
     RWBTreeDictionary* d = dynamic_cast<RWBTreeDictionary*>(back.obj);
     ASSERT_NE(nullptr, d);

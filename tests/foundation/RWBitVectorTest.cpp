@@ -1,5 +1,6 @@
 #include "foundation/RWBitVector.h"
 #include "foundation/RWErrorHandler.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -119,7 +120,7 @@ TEST(RWBitVector, UnequalLengthsRaiseAndCombineOnlyCommonBytes)
     const uint8_t x[] = {0xF0, 0xAA, 0x55};
     const uint8_t y[] = {0x3C};
     const RWBitVector longer(x, 24), shorter(y, 5), empty(0);
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     const RWBitVector result = longer & shorter;
     ASSERT_EQ(1u, capture.Count());
     EXPECT_TRUE(capture.LastIs<RWInternalError>());
@@ -158,7 +159,7 @@ TEST(RWBitVector, CopiesHoldTheirOwnBytes)
 TEST(RWBitVector, BitIndexChecks)
 {
     RWBitVector v(8);
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     EXPECT_FALSE(v.TestBit(8));
     EXPECT_TRUE(capture.LastIs<RWBoundsError>());
     EXPECT_EQ("[INDEXERR] Illegal Index (8) for collection or string with 8 elements", capture.Last());

@@ -3,6 +3,7 @@
 #include "foundation/RWErrorHandler.h"
 
 #include "StringTestText.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -268,7 +269,7 @@ TEST(RWCStringReplace, TextFromTheSameStringNeverWorksInPlace)
 
 TEST(RWCStringIndex, OutOfRangeIndexRaisesTheExactMessagesAndWritesNothing)
 {
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     RWCString s("abcdef");
     char& bad = s[6];
     EXPECT_EQ("[INDEXERR] Illegal Index (6) for collection or string with 6 elements", capture.Last());

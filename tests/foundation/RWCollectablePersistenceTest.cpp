@@ -8,6 +8,7 @@
 #include "foundation/RWFactory.h"
 #include "foundation/RWSet.h"
 #include "foundation/RWSlistCollectables.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -121,7 +122,7 @@ RWSlistCollectables* SavedAsAndReadBack(const RWSlistCollectables& list, const s
 // Reading bytes of a list raises [REF] once and keeps only the list's first member.
 void ExpectOneBadReferenceAndOneMember(const std::vector<uint8_t>& bytes)
 {
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     Graph back;
     back.root = RestoredFromBytes(bytes);
     EXPECT_EQ(1u, capture.Count());
@@ -334,7 +335,7 @@ TEST(RWPersistenceGraph, RestoreInPlaceReadsIntoTheGivenObjectAndMarksIt)
     BytesFile other(SavedBytes(&set));
     ASSERT_TRUE(other.Ready());
     GraphNode untouched(3);
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     EXPECT_EQ(nullptr, RWCollectable::RecursiveRestoreFrom(other.File(), &untouched));
     EXPECT_EQ("[ID] Unexpected class ID 32811; should be 31745", capture.Last());
     EXPECT_EQ(3, untouched.value);
@@ -354,7 +355,7 @@ TEST(RWPersistenceGraph, TypedExtractionRefusesAFreshObjectOfAnotherKindAndDelet
     delete leaf;
 
     const int before = Leaf::deletions;
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     Graph back;
     back.root = RestoredFromBytes(bytes);
     EXPECT_EQ(1u, capture.Count());
@@ -375,7 +376,7 @@ TEST(RWPersistenceGraph, TypedExtractionRefusesABackReferenceToAnotherKind)
     const std::vector<uint8_t> bytes = SavedBytes(&a);
 
     const int before = Leaf::deletions;
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     Graph back;
     back.root = RestoredFromBytes(bytes);
     EXPECT_EQ("[ID] Unexpected class ID 31746; should be 31745", capture.Last());
@@ -396,7 +397,7 @@ TEST(RWPersistenceGraph, TypedExtractionFailsTheStream)
         std::unique_ptr<RWDataInStream> in = MakeInStream(kind, &buffer);
         GraphNode* node = reinterpret_cast<GraphNode*>(1);
         const int before = Leaf::deletions;
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         *in >> node;
         EXPECT_EQ(nullptr, node);
         EXPECT_TRUE(in->Fail());
@@ -438,12 +439,12 @@ TEST(RWPersistenceHostile, BadReferencesOnAFileAreRefused)
          "[NOCREATE] RWFactory: no create function for class with ID 34959 (0x888f)"},
     };
     for (const auto& c : cases) {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         EXPECT_EQ(nullptr, RestoredFromBytes(c.bytes)) << c.what;
         EXPECT_EQ(1u, capture.Count()) << c.what;
         EXPECT_EQ(c.error, capture.Last()) << c.what;
     }
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     RestoredFromBytes(Bytes().U32(0x8888).U16(0xFFFF).U32(1).Get());
     EXPECT_TRUE(capture.LastIs<RWInternalError>());
 }
@@ -459,7 +460,7 @@ TEST(RWPersistenceHostile, ReferencesToTheWrongKindOfEntryAreRefused)
 TEST(RWPersistenceHostile, UnknownMemberStopsTheCollectionAtOnce)
 {
     // A count far beyond the data, and an unknown class first.
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     Graph back;
     back.root = RestoredFromBytes(Bytes().U32(0x8888).U16(0x8033).U32(0xFFFFFFFF).U16(0x7A69).Nil().Nil().Get());
     EXPECT_EQ(1u, capture.Count());
@@ -470,7 +471,7 @@ TEST(RWPersistenceHostile, UnknownMemberStopsTheCollectionAtOnce)
 
 TEST(RWPersistenceHostile, BadMagicIsReportedAndReadingGoesOn)
 {
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     std::unique_ptr<RWCollectable> back(RestoredFromBytes(Bytes().U32(0x8889).U16(0x8007).Get()));
     EXPECT_EQ("[MAGIC] Bad magic number: 34953 (should be 34952)", capture.Last());
     EXPECT_TRUE(capture.LastIs<RWExternalError>());
@@ -490,14 +491,14 @@ TEST(RWPersistenceHostile, EveryCutFailsCleanly)
     original.root = RichGraph();
     const std::vector<uint8_t> bytes = SavedBytes(original.root);
     for (size_t n = 0; n < bytes.size(); ++n) {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         Graph back;
         back.root = RestoredFromBytes(std::vector<uint8_t>(bytes.begin(), bytes.begin() + n));
     }
     for (StreamKind kind : kAllStreamKinds) {
         const std::string text = StreamSaved(kind, original.root);
         for (size_t n = 0; n < text.size(); ++n) {
-            RWErrorCapture capture;
+            TestErrorCapture capture;
             bool good = true;
             Graph back;
             back.root = StreamRestored(kind, text.substr(0, n), &good);
@@ -516,7 +517,7 @@ TEST(RWPersistenceHostile, ScrambledBytesNeverCrash)
         std::vector<uint8_t> damaged = bytes;
         for (int k = 0; k < 3; ++k)
             damaged[random() % damaged.size()] = uint8_t(random());
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         Graph back;
         back.root = RestoredFromBytes(damaged);
     }
@@ -545,7 +546,7 @@ TEST(RWPersistenceHostile, NestingIsReadUpToTheLimitAndRefusedBeyond)
     for (int i = 0; i < 600; ++i)
         deep.U16(0x8033).U32(1);
     deep.Nil();
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     Graph refused;
     refused.root = RestoredFromBytes(deep.Get());
     EXPECT_EQ(1u, capture.Count());
@@ -573,7 +574,7 @@ TEST(RWPersistenceHostile, BadStreamInputFailsTheStream)
          "[NOCREATE] RWFactory: no create function for class with ID 31337 (0x7a69)"},
     };
     for (const auto& c : cases) {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         bool good = true;
         EXPECT_EQ(nullptr, StreamRestored(StreamKind::Binary, c.bytes, &good)) << c.what;
         EXPECT_FALSE(good) << c.what;

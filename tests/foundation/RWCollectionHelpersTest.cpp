@@ -1,5 +1,6 @@
 #include "foundation/RWCollectionHelpers.h"
 #include "foundation/RWErrorHandler.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ TEST(NextCapacity, SmallBuffersGetSixteenThenDoubleThenGrowByHalfOfWhatIsLeft)
 TEST(NextCapacity, SizesThatWrapIn32BitsOrReachTheLimitRaiseOverflow)
 {
     // 0x40000001 x 4 is 0x100000004: it wraps to 4 in 32 bits.
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     EXPECT_EQ(0u, NextCapacity(0x40000001, 4));
     ASSERT_EQ(1u, capture.Count());
     EXPECT_EQ("[OVFLOW] Overflow error -> \"Buffer may not resize larger than\" <- (4294967295 max characters)",

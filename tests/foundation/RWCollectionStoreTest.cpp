@@ -9,6 +9,7 @@
 #include "foundation/RWSet.h"
 #include "foundation/RWSlistCollectables.h"
 #include "foundation/RWSlistCollectablesStack.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -210,7 +211,7 @@ TEST(RWCollectionStore, TypedExtractionOfCollections)
     }
     BytesFile file(bytes);
     RWHashTable* table = nullptr;
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     file.File() >> table;
     EXPECT_EQ(nullptr, table);
     EXPECT_EQ("[ID] Unexpected class ID 32822; should be 32862", capture.Last());

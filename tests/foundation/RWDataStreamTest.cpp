@@ -2,6 +2,7 @@
 #include "TempPath.h"
 
 #include "foundation/RWErrorHandler.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -203,7 +204,7 @@ TEST_P(RWDataStreamRoundTrip, EveryTruncationEndsInEofAndFail)
     }
     const std::string bytes = whole.str();
     // The endian header of a cut stream raises [STREAM]; those are expected here.
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     for (size_t length = 0; length < bytes.size(); ++length) {
         std::stringbuf cut(bytes.substr(0, length));
         auto in = MakeInStream(GetParam(), &cut);

@@ -5,6 +5,7 @@
 
 #include "DiskFileImage.h"
 #include "TempPath.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -477,7 +478,7 @@ TEST(RWDiskBTreeReopen, ReadOnlyFileIsReadButNeverWritten)
         ASSERT_TRUE(tree->IsValid());
         EXPECT_EQ(40u, tree->Entries());
         EXPECT_EQ(Hit(33, Key(33)), Find(*tree, Key(33)));
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         EXPECT_EQ(0, tree->InsertKeyAndValue("new", 1));
         EXPECT_FALSE(capture.Empty());
         capture.Clear();
@@ -548,7 +549,7 @@ TEST(RWDiskBTreeDamage, InfoBlockForOtherNodesIsRefused)
         const std::vector<uint8_t> before = FileBytes(path.str());
         {
             RWDiskFileManager file(path.c_str());
-            RWErrorCapture capture;
+            TestErrorCapture capture;
             auto tree = TextTree(file);
             EXPECT_FALSE(tree->IsValid());
             EXPECT_EQ(c.message, capture.Last());
@@ -570,7 +571,7 @@ TEST(RWDiskBTreeDamage, ChildOffsetsOutsideTheFileAreRefused)
         TempPath path("child.dbt");
         PatchWord(path.str(), WriteRecordsFile(path.str(), 40).offset + 4, child);
         RWDiskFileManager file(path.c_str());
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         auto tree = TextTree(file);
         EXPECT_FALSE(tree->IsValid()) << child;
         EXPECT_EQ(1u, capture.Count()) << child;
@@ -609,7 +610,7 @@ TEST(RWDiskBTreeDamage, DamagedNodesGiveAnErrorNotACrashOrAHang)
         RWDiskFileManager file(path.c_str());
         auto tree = TextTree(file);
         ASSERT_TRUE(tree->IsValid());
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         const std::string probe = c.damage == kCycle ? "" : Key(39);
         EXPECT_EQ(0, Find(*tree, probe).result) << c.damage;
         EXPECT_EQ(0, tree->InsertKeyAndValue(probe.c_str(), 1)) << c.damage;
@@ -639,7 +640,7 @@ TEST(RWDiskBTreeDamage, UnusableFileOrNodeSizeMakesAnUnusableTree)
     }
     TempPath path("params.dbt");
     RWDiskFileManager file(path.c_str());
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     EXPECT_FALSE(RWDiskBTree(file, 10, 0, 0, 0, kNone, 0, 10, 10).IsValid());
     EXPECT_FALSE(RWDiskBTree(file, 10, 0, 0x10000000u, 0, kNone, 0, 0x10000000u, 10).IsValid());
     EXPECT_EQ(2u, capture.Count());

@@ -4,6 +4,7 @@
 
 #include "DiskFileImage.h"
 #include "TempPath.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -323,7 +324,7 @@ TEST(RWDiskFileManagerDamage, CraftedHeadersAndListBlocksAreRejected)
         std::vector<uint8_t> bytes = c.base;
         PatchWords(bytes, c.patches);
         WriteFileBytes(path.str(), bytes);
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         RWDiskFileManager file(path.c_str());
         EXPECT_EQ(c.message, capture.Last());
         EXPECT_EQ(1u, capture.Count()) << c.message;
@@ -356,7 +357,7 @@ TEST(RWDiskFileManagerDamage, BadNextLinkEndsTheWalkWithAnError)
             TwoBlockRing ring(file);
         }
         PatchWord(path.str(), 848 + 264, c.link);
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         RWDiskFileManager file(path.c_str());
         ASSERT_TRUE(file.HasFreeList());
         const uint32_t end = file.End();
@@ -379,7 +380,7 @@ TEST(RWDiskFileManagerDamage, BadLengthWordsAreNotFreed)
         const uint32_t a = file.Allocate(8);
         file.Allocate(4);
         file.WriteAt(a - 4, &length, 4);
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         const uint32_t end = file.End();
         file.Deallocate(a);
         EXPECT_EQ(1u, capture.Count()) << length;
@@ -395,7 +396,7 @@ TEST(RWDiskFileManagerDamage, OffsetsOfNoBlockInUseAreNotFreed)
     ThreeNeighbours t("offsets.dfm");
     t.file.Deallocate(t.blocks[0]);
     for (uint32_t offset : {0u, 4u, 16u, 280u, 290u, t.file.End(), 0xFFFFFFF0u, t.blocks[0]}) {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         t.file.Deallocate(offset);
         EXPECT_EQ(1u, capture.Count()) << offset;
     }
@@ -407,7 +408,7 @@ TEST(RWDiskFileManagerDamage, RequestsTooLargeForTheFileFailWithoutWrapping)
     TempPath path("huge.dfm");
     RWDiskFileManager file(path.c_str());
     for (uint32_t n : {0xFFFFFFFFu, 0xFFFFFFF9u, 0x7FFFFFF8u, 0x7FFFFF00u}) {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         EXPECT_EQ(kNone, file.Allocate(n)) << n;
         EXPECT_EQ("[WRITEERR] Write error", capture.Last()) << n;
         EXPECT_EQ(280u, file.End());
@@ -421,7 +422,7 @@ TEST(RWDiskFileManagerDamage, ReadOnlyFileFailsAllocationCleanly)
     { RWDiskFileManager file(path.c_str()); }
     RWDiskFileManager file(path.c_str(), "rb");
     ASSERT_TRUE(file.HasFreeList());
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     EXPECT_EQ(kNone, file.Allocate(4));
     EXPECT_EQ("[WRITEERR] Write error", capture.Last());
     EXPECT_EQ(kNone, file.Start());

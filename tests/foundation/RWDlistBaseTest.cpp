@@ -1,5 +1,6 @@
 #include "foundation/RWDlistBase.h"
 #include "foundation/RWErrorHandler.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +64,7 @@ TEST(RWDlistBase, IndexErrors)
     RWDlistBase list;
     Page p1(1), x(9);
     list.Append(&p1);
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     EXPECT_EQ(nullptr, list.At(1));
     EXPECT_TRUE(capture.LastIs<RWBoundsError>());
     EXPECT_EQ("[INDEXERR] Illegal Index (1) for collection or string with 1 elements", capture.Last());

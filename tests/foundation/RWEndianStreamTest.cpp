@@ -3,6 +3,7 @@
 #include "foundation/RWEndianInStream.h"
 #include "foundation/RWEndianOutStream.h"
 #include "foundation/RWErrorHandler.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ TEST(RWEndianOutStream, HeaderIsFixedAndOnlyAForeignOrderReversesValues)
 
 TEST(RWEndianOutStream, BufferThatIsNotEmptyOrCannotSeekRaisesAndStillGetsTheHeader)
 {
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     std::stringbuf buffer("x");
     RWEndianOutStream out(&buffer, RWEndianHeader::kHostOrder);
     ASSERT_EQ(1u, capture.Count());
@@ -182,7 +183,7 @@ TEST(RWEndianInStream, AnyNonZeroOrderByteMeansBigEndianAndLengthsUseTheStoredSi
 
 TEST(RWEndianInStream, BadHeaderRaisesForEachByteAndReadingGoesOn)
 {
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     std::stringbuf buffer(TextOf({'E', 's', 0x02, 0x00, 0x02, 0x04, 0x04, 0x02, 0x04, 0x2A, 0, 0, 0}));
     RWEndianInStream in(&buffer);
     EXPECT_EQ(2u, capture.Count());
@@ -207,7 +208,7 @@ TEST(RWEndianInStream, BadHeaderRaisesForEachByteAndReadingGoesOn)
 TEST(RWEndianInStream, UnsupportedStoredSizeFailsWithoutReading)
 {
     for (uint8_t size : {0, 3, 5, 16, 255}) {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         StoredEndian stored(0, 2, size, 4, 4, {0x01, 0x02, 0x03, 0x04});
         EXPECT_EQ(1u, capture.Count()) << int(size);
         EXPECT_TRUE(stored.in.Fail());

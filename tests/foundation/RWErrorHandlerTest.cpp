@@ -1,6 +1,7 @@
 #include "foundation/RWErrorHandler.h"
 
 #include "TestMain.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -106,7 +107,7 @@ TEST(RWErrorHandler, SetReturnsThePreviousHandlerTheDefaultOneFirst)
 
 TEST(RWErrorCapture, RecordsOnItsThreadAndReturns)
 {
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     RWRaiseIndexError(7, 3);
     RWRaiseIndexError(static_cast<size_t>(-1), 3);
     RWRaise(RWFileError(RWMessageText(RWMessageReadError()), nullptr, 1));
@@ -119,9 +120,9 @@ TEST(RWErrorCapture, RecordsOnItsThreadAndReturns)
 
 TEST(RWErrorCapture, NestsAndLeavesOtherThreadsAlone)
 {
-    RWErrorCapture outer;
+    TestErrorCapture outer;
     {
-        RWErrorCapture inner;
+        TestErrorCapture inner;
         RWRaiseInternal(RWMessageNotAllowed());
         EXPECT_EQ(1u, inner.Count());
     }

@@ -223,16 +223,53 @@ TEST(RWFactoryRegistry, ThreadsRegisterLookUpAndUnregisterAtOnce)
 
 // The module registers every class from static objects when it loads and unregisters
 // them when it unloads; the locks and the factory must survive any order of those.
-TEST(RWFactoryModule, LoadsAndUnloadsRepeatedly)
+std::string ModulePath()
 {
     const char* build = std::getenv("QZ_BUILD_DIR");
-    if (!build)
-        GTEST_SKIP() << "QZ_BUILD_DIR not set";
-    std::string path = std::string("Z:") + build + "/src/entry/module/qzui32.dll";
+    std::string path = build ? std::string("Z:") + build + "/src/entry/module/qzui32.dll" : std::string();
     std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+TEST(RWFactoryModule, LoadsAndUnloadsRepeatedly)
+{
+    const std::string path = ModulePath();
+    if (path.empty())
+        GTEST_SKIP() << "QZ_BUILD_DIR not set";
     for (int i = 0; i < 3; ++i) {
         HMODULE module = LoadLibraryA(path.c_str());
         ASSERT_NE(nullptr, module) << path << " error " << GetLastError();
         EXPECT_TRUE(FreeLibrary(module));
     }
+}
+
+// The module releases its per-thread slot when it unloads: a thread that loaded it and
+// a thread started before it, both alive across the unload, end afterwards unharmed.
+TEST(RWFactoryModule, ThreadsAliveAcrossTheUnloadEndAfterIt)
+{
+    const std::string path = ModulePath();
+    if (path.empty())
+        GTEST_SKIP() << "QZ_BUILD_DIR not set";
+    HANDLE loaded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE unloaded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HMODULE module = nullptr;
+    std::thread bystander([unloaded] { WaitForSingleObject(unloaded, INFINITE); });
+    std::thread loader([&] {
+        module = LoadLibraryA(path.c_str());
+        SetEvent(loaded);
+        WaitForSingleObject(unloaded, INFINITE);
+    });
+    WaitForSingleObject(loaded, INFINITE);
+    ASSERT_NE(nullptr, module) << path << " error " << GetLastError();
+    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_EQ(nullptr, GetModuleHandleA(path.c_str()));
+    SetEvent(unloaded);
+    loader.join();
+    bystander.join();
+    CloseHandle(loaded);
+    CloseHandle(unloaded);
+    // A load after threads came and went starts clean.
+    module = LoadLibraryA(path.c_str());
+    ASSERT_NE(nullptr, module);
+    EXPECT_TRUE(FreeLibrary(module));
 }

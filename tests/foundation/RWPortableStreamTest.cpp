@@ -2,6 +2,7 @@
 #include "foundation/RWPortableEscape.h"
 #include "foundation/RWPortableInStream.h"
 #include "foundation/RWPortableOutStream.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -157,7 +158,7 @@ TEST(RWPortableInStream, GetStringNeedsAnOpeningQuoteAfterWhiteSpace)
     EXPECT_STREQ("hi there", text);
     EXPECT_TRUE(in.Good());
 
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     std::stringbuf unquoted("  abc\"");
     RWPortableInStream noQuote(&unquoted);
     char kept[8] = "garbage";

@@ -1,5 +1,6 @@
 #include "foundation/RWErrorHandler.h"
 #include "foundation/RWPtrVector.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,7 @@ TEST(RWPtrVector, ReshapeKeepsTheCommonEntriesAndReshapeToZeroFreesTheArray)
 TEST(RWPtrVector, IndexChecksRaiseBoundsErrors)
 {
     RWPtrVector v(2, P(1));
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     EXPECT_TRUE(v.BoundsCheck(1));
     EXPECT_TRUE(capture.Empty());
     EXPECT_EQ(nullptr, v.At(2));

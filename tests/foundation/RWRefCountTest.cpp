@@ -7,7 +7,7 @@
 
 TEST(RWRefCount, RemoveAnswersTheCountBeforeTheDecrement)
 {
-    RWStringLock lock;
+    RWCriticalSection lock;
     uint32_t count = 0;
     RWRefCount::AddReference(count, lock);
     RWRefCount::AddReference(count, lock);
@@ -22,22 +22,22 @@ TEST(RWRefCount, RemoveAnswersTheCountBeforeTheDecrement)
     EXPECT_EQ(-1, owners);
 }
 
-TEST(RWStringLock, IsCreatedOnFirstUseAndReentrant)
+TEST(RWCriticalSection, IsCreatedOnFirstUseAndReentrant)
 {
-    RWStringLock lock;
+    RWCriticalSection lock;
     EXPECT_FALSE(lock.IsCreated());
     lock.Acquire();
     EXPECT_TRUE(lock.IsCreated());
     {
-        RWStringLockGuard nested(lock);
+        RWCriticalSectionGuard nested(lock);
     }
     lock.Release();
 }
 
-TEST(RWStringLock, ThreadsRacingToTheFirstUseShareOneLock)
+TEST(RWCriticalSection, ThreadsRacingToTheFirstUseShareOneLock)
 {
     for (int round = 0; round < 20; ++round) {
-        RWStringLock lock;
+        RWCriticalSection lock;
         uint32_t count = 0;
         auto work = [&lock, &count] {
             for (int i = 0; i < 5000; ++i)

@@ -1,6 +1,7 @@
 #include "foundation/RWRegularExpression.h"
 
 #include "foundation/RWErrorHandler.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -121,7 +122,7 @@ TEST(RWRegularExpression, SearchingAnInvalidPatternRaisesEvenAfterStatus)
 {
     RWRegularExpression re("[abc");
     EXPECT_EQ(1, re.Status());
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     size_t length = 5;
     EXPECT_EQ(RW_NPOS, re.Index(RWCString("abc"), &length));
     EXPECT_EQ(0u, length);

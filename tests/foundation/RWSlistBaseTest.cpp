@@ -1,6 +1,7 @@
 #include "foundation/RWErrorHandler.h"
 #include "foundation/RWCollectionHelpers.h"
 #include "foundation/RWSlistBase.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +103,7 @@ TEST(RWSlistBase, IndexErrorsCarryIndexAndCount)
     Node a(1), b(2), x(9);
     list.Append(&a);
     list.Append(&b);
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     EXPECT_EQ(nullptr, list.At(2));
     EXPECT_TRUE(capture.LastIs<RWBoundsError>());
     EXPECT_EQ("[INDEXERR] Illegal Index (2) for collection or string with 2 elements", capture.Last());

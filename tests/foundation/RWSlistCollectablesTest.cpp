@@ -4,6 +4,7 @@
 #include "foundation/RWSlistCollectables.h"
 #include "foundation/RWSlistCollectablesIterator.h"
 #include "foundation/RWSlistCollectablesStack.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -85,7 +86,7 @@ TEST(RWSlistCollectables, IndexErrorsGiveTheExactMessagesAndChangeNothing)
     RWSlistCollectables list;
     InsertEach(list, {&a, &b});
     const RWSlistCollectables& view = list;
-    RWErrorCapture capture;
+    TestErrorCapture capture;
 
     EXPECT_EQ(nullptr, view.At(2));
     ASSERT_EQ(1u, capture.Count());

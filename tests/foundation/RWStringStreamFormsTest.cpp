@@ -4,6 +4,7 @@
 #include "foundation/RWCString.h"
 #include "foundation/RWErrorHandler.h"
 #include "foundation/RWWString.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -91,7 +92,7 @@ TEST_P(RWStringStreamForms, MissingOrOverlongLengthLeavesTheStringUnchanged)
     RWCString narrow("kept");
     RWWString wide(L"kept");
     {
-        RWErrorCapture headerErrors;
+        TestErrorCapture headerErrors;
         std::stringbuf empty;
         auto none = MakeInStream(GetParam(), &empty);
         none->SetState(0);
@@ -100,7 +101,7 @@ TEST_P(RWStringStreamForms, MissingOrOverlongLengthLeavesTheStringUnchanged)
         EXPECT_TRUE(wide == L"kept");
         EXPECT_TRUE(none->Fail());
     }
-    RWErrorCapture capture;
+    TestErrorCapture capture;
 
     for (unsigned int length : {0xFFFFFFFFu, 0x7FFFFFF0u, 1000u}) {
         std::stringbuf buffer;
@@ -131,7 +132,7 @@ TEST_P(RWStringStreamForms, EveryTruncationFailsWithoutShowingUnreadText)
     std::stringbuf whole;
     *MakeOutStream(GetParam(), &whole) << narrow << wide;
     const std::string bytes = whole.str();
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     for (size_t length = 0; length < bytes.size(); ++length) {
         std::stringbuf cut(bytes.substr(0, length));
         auto in = MakeInStream(GetParam(), &cut);

@@ -3,6 +3,7 @@
 #include "foundation/RWErrorHandler.h"
 
 #include "StringTestText.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -126,7 +127,7 @@ TEST(RWWStringReplace, EditsIncludingTextFromTheSameString)
 
 TEST(RWWStringIndex, StringErrorsAreTheNarrowOnesAndSpanErrorsAreRangeErrors)
 {
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     RWWString s(L"abcdef");
     s[6] = L'x';
     EXPECT_EQ("[INDEXERR] Illegal Index (6) for collection or string with 6 elements", capture.Last());

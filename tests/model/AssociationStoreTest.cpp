@@ -15,6 +15,7 @@
 #include "model/GResourceMappingList.h"
 #include "model/GSelectionString.h"
 #include "model/MAssociationList.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -191,7 +192,7 @@ TEST(MPersistentAssociationCrafted, KeyNamingTheAssociationItselfOrNoModelObject
     const std::vector<uint8_t> self = StoredBytes().U16(0xFFFF).U32(1);
     const std::vector<uint8_t> foreign = StoredBytes().U16(RWCollectable::kClassId);
     for (const std::vector<uint8_t>& key : {self, foreign}) {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(key, kNil)));
         EXPECT_NE(std::string::npos, capture.Last().find("[ID]")) << capture.Last();
         if (MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get())) {
@@ -203,7 +204,7 @@ TEST(MPersistentAssociationCrafted, KeyNamingTheAssociationItselfOrNoModelObject
 TEST(MPersistentAssociationCrafted, EveryCutOfAStoredListReadsNoMoreThanWasThere)
 {
     std::unique_ptr<MAssociationList> list(SampleList());
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     auto check = [&](RWCollectable* back, size_t n) {
         std::unique_ptr<RWCollectable> owned(back);
         if (MAssociationList* restored = dynamic_cast<MAssociationList*>(back)) {
@@ -235,7 +236,7 @@ TEST(GResourceMappingListCrafted, HugeMemberCountStopsAtTheEndOfTheData)
                                            .U32(7)
                                            .U16(1)
                                            .U16(2);
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     std::unique_ptr<RWCollectable> back(RestoredFromBytes(bytes));
     if (GResourceMappingList* list = dynamic_cast<GResourceMappingList*>(back.get())) {
         EXPECT_LE(list->Entries(), 1u);
@@ -267,7 +268,7 @@ TEST(PersistentValuesFactory, TypedExtractionReadsOnlyItsOwnClass)
         ASSERT_TRUE(back);
         EXPECT_EQ(6, back->GetId());
     }
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     BytesFile file(SavedBytes(&data));
     GLocaleInfo* wrong = nullptr;
     file.File() >> wrong;

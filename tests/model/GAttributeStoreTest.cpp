@@ -6,6 +6,7 @@
 #include "model/GValue32Attribute.h"
 #include "ModelTestObjects.h"
 #include "StoredForms.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -152,7 +153,7 @@ TEST(GAttributeStore, TruncatedFieldsAreLeftAsTheyWere)
 TEST(GAttributeStore, TruncatedStreamsFailCleanly)
 {
     // A stream too short for its own header reports [STREAM].
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     for (StreamKind kind : kAllStreamKinds) {
         GStringAttribute sample("some text", 3);
         const std::string text = StreamTextOf(kind, [&](RWDataOutStream& s) { sample.SaveGuts(s); });

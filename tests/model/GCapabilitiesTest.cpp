@@ -2,6 +2,7 @@
 #include "model/GCapabilities.h"
 #include "Registered.h"
 #include "StoredForms.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +103,7 @@ TEST(GCapabilitiesBits, OutOfRangeClearsDoNothing)
 TEST(GCapabilitiesBits, BitThatNoCountCanHoldIsRefused)
 {
     GCapabilities set(1, 8);
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     set.Set(0xFFFFFFFFu);
     const uint32_t bits[] = {3, 0xFFFFFFFFu};
     set.SetList(bits, 2);

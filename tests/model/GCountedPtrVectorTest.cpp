@@ -3,6 +3,7 @@
 #include "foundation/RWErrorHandler.h"
 #include "model/GCountedPtrVectorIterator.h"
 #include "ModelTestObjects.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -61,7 +62,7 @@ TEST(GCountedPtrVector, BadIndexesRaiseTheIndexError)
 {
     GCountedPtrVector vector;
     Fill(vector, {1, 2});
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     EXPECT_EQ(nullptr, vector.At(2));
     EXPECT_EQ("[INDEXERR] Illegal Index (2) for collection or string with 2 elements", capture.Last());
     EXPECT_TRUE(capture.LastIs<RWBoundsError>());
@@ -107,7 +108,7 @@ TEST(GCountedPtrVectorIterator, CurrentBeforeNextRaisesTheIndexError)
     GCountedPtrVector vector;
     Fill(vector, {1});
     GCountedPtrVectorIterator it(nullptr, vector);
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     EXPECT_EQ(nullptr, it.Current());
     EXPECT_EQ("[INDEXERR] Illegal Index (4294967295) for collection or string with 1 elements", capture.Last());
 }

@@ -10,6 +10,7 @@
 #include "model/GValue32Attribute.h"
 #include "model/MAssociationList.h"
 #include "model/MPersistentComposite.h"
+#include "GSerialCounterProbe.h"
 #include "ModelTestObjects.h"
 
 #include <gtest/gtest.h>
@@ -76,7 +77,7 @@ TEST(GObjectBaseCount, FourThreadsReleasingTogetherDeleteExactlyOnce)
 
 TEST(GObjectBaseSerial, CountsUpFromOneAndCopiesKeepTheirSource)
 {
-    GObjectBase::SetNextSerial(0);
+    GSerialCounterProbe::Set(0);
     GObjectBase first;
     GObjectBase second(7);
     EXPECT_EQ(1, first.GetSerial());
@@ -88,17 +89,17 @@ TEST(GObjectBaseSerial, CountsUpFromOneAndCopiesKeepTheirSource)
 
 TEST(GObjectBaseSerial, WrapAroundSkipsZero)
 {
-    GObjectBase::SetNextSerial(0xFFFFFFFFu);
+    GSerialCounterProbe::Set(0xFFFFFFFFu);
     GObjectBase last;
     GObjectBase next;
     EXPECT_EQ(long(0xFFFFFFFFu), last.GetSerial());
     EXPECT_EQ(1, next.GetSerial());
-    EXPECT_EQ(2u, GObjectBase::PeekNextSerial());
+    EXPECT_EQ(2u, GSerialCounterProbe::Peek());
 }
 
 TEST(GObjectBaseSerial, ThreadsDrawDistinctNumbers)
 {
-    GObjectBase::SetNextSerial(0xFFFFFF00u);
+    GSerialCounterProbe::Set(0xFFFFFF00u);
     std::vector<long> serials[4];
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)

@@ -3,6 +3,7 @@
 #include "StoredForms.h"
 
 #include "foundation/RWErrorHandler.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -76,7 +77,7 @@ TEST(GPMDVersionInfoTexts, TextsKeepTheirOrderAndABadIndexRaises)
     EXPECT_TRUE(texts.At(0) == "one");
     EXPECT_EQ(0u, texts.At(1).Length());
     EXPECT_TRUE(texts.At(2) == "three");
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     EXPECT_EQ(0u, texts.At(3).Length());
     EXPECT_EQ("[INDEXERR] Illegal Index (3) for collection or string with 3 elements", capture.Last());
     EXPECT_TRUE(capture.LastIs<RWBoundsError>());

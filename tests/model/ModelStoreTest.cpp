@@ -8,6 +8,7 @@
 #include "model/MPersistentComposite.h"
 #include "ModelTestObjects.h"
 #include "StoredForms.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -116,7 +117,7 @@ std::unique_ptr<GObjectBase> ReadCrafted(Medium medium, const std::function<void
 // reported, never passed to the handler.
 std::unique_ptr<GObjectBase> ReadRefused(Medium medium, const std::function<void(Craft&)>& build)
 {
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     std::unique_ptr<GObjectBase> back = ReadCrafted(medium, build);
     EXPECT_FALSE(capture.Empty()) << medium;
     return back;
@@ -363,7 +364,7 @@ TEST(ModelStoreCrafted, EveryTruncationFailsCleanly)
 {
     std::unique_ptr<MPersistentComposite> tree(SampleTree());
     const std::vector<uint8_t> bytes = SavedBytes(tree.get());
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     for (size_t n = 0; n < bytes.size(); ++n) {
         std::unique_ptr<RWCollectable> back(RestoredFromBytes(Prefix(bytes, n)));
         if (back) {

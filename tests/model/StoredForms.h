@@ -10,6 +10,7 @@
 #include "foundation/RWEndianHeader.h"
 #include "foundation/RWErrorHandler.h"
 #include "model/GObjectBase.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -93,7 +94,7 @@ inline bool StreamGutsInto(StreamKind kind, const RWCollectable& source, RWColle
 // [STREAM] for a cut inside its header.
 inline bool RestoreCutStreamForm(StreamKind kind, RWCollectable& object, const std::string& text)
 {
-    RWErrorCapture capture;
+    TestErrorCapture capture;
     const bool good = RestoreStreamForm(kind, object, text);
     if (!capture.Empty()) {
         EXPECT_TRUE(kind == StreamKind::Endian && text.size() < RWEndianHeader::kSize) << capture.Last();

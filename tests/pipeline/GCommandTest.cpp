@@ -8,6 +8,7 @@
 
 #include "../model/ModelTestObjects.h"
 #include "../model/StoredForms.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -294,7 +295,7 @@ TEST(GCommandStore, TruncatedFormsKeepTheState)
     for (size_t size = kCommandPart.size(); size < whole.size(); ++size) {
         GState* state = new GState(256);
         TestCommand command(state, 0);
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         RestoreGutsFrom(command, std::vector<uint8_t>(whole.begin(), whole.begin() + size));
         EXPECT_TRUE(command.GetState() == state || command.GetState() == nullptr ||
                     command.GetState()->GetId() == 246)

@@ -8,6 +8,7 @@
 #include "../model/ModelTestObjects.h"
 #include "../model/Registered.h"
 #include "../model/StoredForms.h"
+#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +95,7 @@ TEST(GStateStore, TruncatedTreesFailCleanly)
     std::unique_ptr<GState> state(SampleState());
     const std::vector<uint8_t> whole = SavedBytes(state.get());
     for (size_t size = 0; size < whole.size(); ++size) {
-        RWErrorCapture capture;
+        TestErrorCapture capture;
         std::unique_ptr<RWCollectable> restored(
             RestoredFromBytes(std::vector<uint8_t>(whole.begin(), whole.begin() + size)));
         if (GState* copy = dynamic_cast<GState*>(restored.get())) {

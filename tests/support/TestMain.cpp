@@ -1,6 +1,6 @@
 // Test entry: installs a recording error handler, so that an error raised where a test
 // did not expect one fails that test instead of opening a message box and ending the
-// run. Tests that expect errors hold an RWErrorCapture.
+// run. Tests that expect errors hold a TestErrorCapture.
 #include "TestMain.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,95 @@
+#include "foundation/RWThreadContext.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+// The slot's index; kUnallocated until the first use or the module's load, kReleased
+// after unload.
+const DWORD kUnallocated = FLS_OUT_OF_INDEXES;
+const DWORD kReleased = FLS_OUT_OF_INDEXES - 1;
+
+std::atomic<DWORD> g_slot{kUnallocated};
+std::atomic<long> g_alive{0};
+std::atomic<unsigned> g_extensions{0};
+
+// Shared by every caller once the slot is gone, and by a thread whose own context
+// cannot be made (no memory, no slot left in the process).
+RWThreadContext g_shared;
+
+// Runs when a thread ends, and for every thread still holding a context when the
+// module releases the slot.
+void WINAPI FreeContext(void* data)
+{
+    if (data) {
+        delete static_cast<RWThreadContext*>(data);
+        --g_alive;
+    }
+}
+
+DWORD Slot()
+{
+    DWORD index = g_slot.load(std::memory_order_acquire);
+    if (index != kUnallocated)
+        return index;
+    const DWORD made = FlsAlloc(FreeContext);
+    if (made == FLS_OUT_OF_INDEXES)
+        return kReleased;
+    // Two threads racing to the first use: the loser gives its slot back.
+    if (!g_slot.compare_exchange_strong(index, made, std::memory_order_acq_rel)) {
+        FlsFree(made);
+        return index;
+    }
+    return made;
+}
+
+// Allocates the slot when the module loads and releases it when the module unloads,
+// which frees the contexts of the threads still alive: no thread that ends later calls
+// back into an unloaded module.
+class SlotOwner {
+public:
+    SlotOwner() { Slot(); }
+    ~SlotOwner()
+    {
+        const DWORD index = g_slot.exchange(kReleased, std::memory_order_acq_rel);
+        if (index != kUnallocated && index != kReleased)
+            FlsFree(index);
+    }
+};
+
+const SlotOwner g_slotOwner;
+
+} // namespace
+
+RWThreadContext& RWThreadContext::Current()
+{
+    const DWORD index = Slot();
+    if (index == kReleased)
+        return g_shared;
+    if (void* data = FlsGetValue(index))
+        return *static_cast<RWThreadContext*>(data);
+    RWThreadContext* context = new (std::nothrow) RWThreadContext;
+    if (!context)
+        return g_shared;
+    if (!FlsSetValue(index, context)) {
+        delete context;
+        return g_shared;
+    }
+    ++g_alive;
+    return *context;
+}
+
+long RWThreadContext::Alive() { return g_alive.load(); }
+
+unsigned RWThreadContext::TakeExtension()
+{
+    const unsigned index = g_extensions++;
+    // A fixed set of users claims these at load; running out is a build mistake.
+    if (index >= kExtensions)
+        std::abort();
+    return index;
+}

@@ -1,0 +1,85 @@
+// What the foundation keeps per thread: the tables of the save or restore in progress,
+// the innermost error capture, the bound on nested comparisons and the scratch places
+// that failed accesses answer. Each thread's context is made on its first use, reached
+// through one fiber-local slot that the module allocates when it loads, and freed when
+// the thread ends or the module unloads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+class RWCollectable;
+class RWErrorCapture;
+class RWReadTable;
+class RWStoreTable;
+
+class RWThreadContext {
+public:
+    // Slots for the layers above the foundation (see RWThreadSlot).
+    static const unsigned kExtensions = 4;
+
+    // The calling thread's context, made on first use. After the module has released
+    // its slot (late in unload, when one thread runs), or when a thread's own context
+    // cannot be made, the callers share one context.
+    static RWThreadContext& Current();
+
+    constexpr RWThreadContext() = default;
+    RWThreadContext(const RWThreadContext&) = delete;
+    RWThreadContext& operator=(const RWThreadContext&) = delete;
+
+    // Persistence: the store tables of the outermost save and of the outermost size
+    // count, and the read table of the outermost restore. The guards that open them own
+    // them; the context only points at them.
+    RWStoreTable* saveTable = nullptr;
+    RWStoreTable* sizeTable = nullptr;
+    RWReadTable* readTable = nullptr;
+
+    // The innermost error capture, or null.
+    RWErrorCapture* capture = nullptr;
+
+    // The comparisons open on this thread; the count and the spent flag last until the
+    // outermost one ends.
+    struct CompareState {
+        unsigned depth = 0;
+        uint32_t steps = 0;
+        bool spent = false;
+    };
+    CompareState compare;
+
+    // Where writes through a failed checked access land.
+    RWCollectable* collectableScratch = nullptr;
+    char charScratch = 0;
+    wchar_t wideScratch = 0;
+
+    void*& Extension(unsigned index) { return extensions_[index]; }
+
+private:
+    friend class RWThreadContextProbe;
+    // Contexts made and not yet freed, for tests of the thread-end path.
+    static long Alive();
+    // The index of the next free extension slot.
+    template <class T>
+    friend class RWThreadSlot;
+    static unsigned TakeExtension();
+
+    void* extensions_[kExtensions] = {};
+};
+
+// A per-thread pointer for code above the foundation, kept in one of the context's
+// extension slots. What it points at is the user's; the context never frees it.
+template <class T>
+class RWThreadSlot {
+public:
+    RWThreadSlot() : index_(RWThreadContext::TakeExtension()) {}
+    RWThreadSlot(const RWThreadSlot&) = delete;
+    RWThreadSlot& operator=(const RWThreadSlot&) = delete;
+
+    T* Get() const { return static_cast<T*>(RWThreadContext::Current().Extension(index_)); }
+    void Set(T* value) const
+    {
+        RWThreadContext::Current().Extension(index_) = const_cast<void*>(static_cast<const void*>(value));
+    }
+
+private:
+    unsigned index_;
+};
