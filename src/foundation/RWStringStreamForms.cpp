@@ -55,10 +55,21 @@ bool RWCString::RestoreFrom(RWDataInStream& stream)
     char* buffer = Clobber(length);
     // A text that falls short never shows unread memory.
     std::memset(buffer, 0, length + 1);
-    if (stream.StringFlag())
+    if (stream.StringFlag()) {
+        // The reader ends what it took with a NUL: a mark past the stored length that
+        // is still there shows an inner text shorter than the stored length. (An empty
+        // text may be the shared one, which is never written; a longer inner text
+        // fails in the reader.)
+        if (length > 0)
+            buffer[length] = 1;
         stream.GetString(buffer, length + 1);
-    else
+        if (length > 0 && buffer[length] != 0) {
+            buffer[length] = 0;
+            stream.SetState(stream.State() | RWDataStream::kFail);
+        }
+    } else {
         stream.Get(buffer, length);
+    }
     SetLength(stream.Good() ? length : std::strlen(buffer));
     return stream.Good();
 }
