@@ -212,6 +212,29 @@ TEST(RWBTreeDictionaryOwnership, ClearAndDestroyDeletesEveryKeyAndValueOnce)
     EXPECT_EQ(0u, d.Height());
 }
 
+TEST(RWBTreeDictionaryOwnership, AnAssociationUsedAsAValueIsDeletedOnce)
+{
+    struct CountedAssociation : RWCollectableAssociation {
+        CountedAssociation(int key, RWCollectable* value, int* deletions)
+            : RWCollectableAssociation(new TestKey(key, deletions), value), deletions(deletions) {}
+        ~CountedAssociation() override { ++*deletions; }
+        int* deletions;
+    };
+    int deletions = 0;
+    RWBTreeDictionary d;
+    CountedAssociation* first = new CountedAssociation(1, nullptr, &deletions);
+    first->SetValue(first);
+    d.Insert(first);
+    d.Insert(new CountedAssociation(2, first, &deletions));
+    TestKey probe(2);
+    d.RemoveAndDestroy(&probe); // the pair and its key; first stays with the dictionary
+    EXPECT_EQ(2, deletions);
+    EXPECT_EQ(first, d.FindValue(first->Key()));
+    d.Insert(new CountedAssociation(2, first, &deletions));
+    d.ClearAndDestroy();
+    EXPECT_EQ(6, deletions);
+}
+
 TEST(RWBTreeDictionaryOwnership, InsertTakesOnlyAssociationsWithKeys)
 {
     TestKey k(1), v(2), bare(3);
