@@ -31,6 +31,9 @@ public:
     // every key of this one with an equal value (or null where this one has null).
     bool IsEqual(const RWCollectable* other) const override;
 
+    // The associations belong to the dictionary.
+    bool OwnsMembers() const override { return true; }
+
     // Deletes every association, then frees the nodes.
     void Clear() override;
     // Deletes every distinct association, key and value once, however many pairs hold

@@ -18,6 +18,19 @@ bool RestoreStopped()
     return table && table->Failed();
 }
 
+// Inserts a member of source into target. Two collections that both delete their
+// members never share one: target gets a copy, deleted again when refused.
+void InsertFrom(const RWCollection& source, RWCollection& target, RWCollectable* member)
+{
+    if (!source.OwnsMembers() || !target.OwnsMembers() || !member) {
+        target.Insert(member);
+        return;
+    }
+    RWCollectable* copy = member->Copy();
+    if (target.Insert(copy) != copy)
+        delete copy;
+}
+
 } // namespace
 
 RWClassID RWCollection::ClassId() const { return kClassId; }
@@ -65,14 +78,14 @@ RWCollection* RWCollection::Select(RWTestCollectable test, const void* arg) cons
     RWCollection* result = static_cast<RWCollection*>(CreateNew());
     for (RWCollectable* member : MemberList())
         if (test(member, arg))
-            result->Insert(member);
+            InsertFrom(*this, *result, member);
     return result;
 }
 
 void RWCollection::AddContentsFrom(const RWCollection& other)
 {
     for (RWCollectable* member : other.MemberList())
-        Insert(member);
+        InsertFrom(other, *this, member);
 }
 
 void RWCollection::AddContentsTo(RWCollection& other) const { other.AddContentsFrom(*this); }
@@ -80,8 +93,11 @@ void RWCollection::AddContentsTo(RWCollection& other) const { other.AddContentsF
 void RWCollection::CopyContentsTo(RWCollection& other) const
 {
     for (RWCollectable* member : MemberList())
-        if (member)
-            other.Insert(member->Copy());
+        if (member) {
+            RWCollectable* copy = member->Copy();
+            if (other.Insert(copy) != copy)
+                delete copy;
+        }
 }
 
 void RWCollection::RemoveContentsOf(const RWCollection& other)

@@ -57,14 +57,18 @@ public:
     // Remove, then delete the member that came back.
     virtual void RemoveAndDestroy(const RWCollectable* obj);
 
+    // True for a collection that deletes its members itself (a dictionary its
+    // associations); between two such collections members travel as copies.
+    virtual bool OwnsMembers() const { return false; }
+
     // A new empty collection of this class holding every member that passes test; the
-    // caller owns it, the members are shared.
+    // caller owns it, the members are shared (copied when this collection owns them).
     RWCollection* Select(RWTestCollectable test, const void* arg) const;
-    // Inserts every member of other into this collection.
+    // Inserts every member of other into this collection (copies when both own them).
     void AddContentsFrom(const RWCollection& other);
     // Inserts every member of this collection into other.
     void AddContentsTo(RWCollection& other) const;
-    // Inserts a Copy of every member into other.
+    // Inserts a Copy of every member into other; a copy that other refuses is deleted.
     void CopyContentsTo(RWCollection& other) const;
     // Removes from this collection every member of other.
     void RemoveContentsOf(const RWCollection& other);

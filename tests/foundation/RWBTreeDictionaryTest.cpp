@@ -126,6 +126,21 @@ TEST_F(DictionaryOfTen, SelectionsHoldNewPairsOverTheSameObjects)
     high.reset();
     EXPECT_EQ(10u, dictionary.Entries());
     EXPECT_EQ(values[8].get(), dictionary.FindValue(keys[8].get()));
+
+    // So do the collection protocol's Select and AddContentsFrom: changing their pairs
+    // leaves the source's alone.
+    TestKey other(-1);
+    std::unique_ptr<RWCollection> low(dictionary.Select(
+        [](const RWCollectable* m, const void*) { return int(KeyOf(RWAsAssociation(m)->Key()) < 3); }, nullptr));
+    RWBTreeDictionary added;
+    added.AddContentsFrom(dictionary);
+    added.AddContentsFrom(*low);
+    EXPECT_EQ(3u, low->Entries());
+    EXPECT_EQ(10u, added.Entries());
+    static_cast<RWBTreeDictionary&>(*low).FindValue(keys[1].get(), &other);
+    added.FindValue(keys[2].get(), &other);
+    EXPECT_EQ(values[1].get(), dictionary.FindValue(keys[1].get()));
+    EXPECT_EQ(values[2].get(), dictionary.FindValue(keys[2].get()));
 }
 
 TEST_F(DictionaryOfTen, CopiesHaveTheirOwnAssociations)
