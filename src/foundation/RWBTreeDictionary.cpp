@@ -225,28 +225,11 @@ RWBTreeDictionary* RWBTreeDictionary::SelectByKeyAndValue(RWTestKeyAndValue test
     return result;
 }
 
-namespace {
-
-// True when the read that started at table entry first made obj and nothing else that
-// could point at it.
-bool MadeAlone(const RWReadTable& table, uint32_t first, const RWCollectable* obj)
-{
-    RWCollectable* made = nullptr;
-    if (!table.ObjectAt(first, made) || made != obj)
-        return false;
-    for (uint32_t n = first + 1; n < table.Entries(); ++n)
-        if (table.ObjectAt(n, made))
-            return false;
-    return true;
-}
-
-} // namespace
-
 template <class Medium>
 void RWBTreeDictionary::RestorePair(Medium& medium)
 {
     RWReadTable* table = RWReadTable::Current();
-    const uint32_t first = table ? table->Entries() : 0;
+    const uint32_t first = NextReadNumber();
     RWCollectableAssociation* a = RWAsAssociation(
         RestoreKindOf(medium, RWIsKindOf<RWCollectableAssociation>, RWCollectableAssociation::kClassId));
     if (!a)
@@ -265,14 +248,8 @@ void RWBTreeDictionary::RestorePair(Medium& medium)
     }
     if (Insert(a) == a)
         return;
-    // Refused (no key, or a key already present). Objects read inside it may point
-    // back at it; only when there are none can it go without leaving them dangling.
-    if (!table) {
-        delete a;
-    } else if (MadeAlone(*table, first, a)) {
-        table->Vacate(first);
-        delete a;
-    }
+    // Refused (no key, or a key already present).
+    DropRefused(a, first);
 }
 
 void RWBTreeDictionary::RestoreOneMember(RWBinaryFile& file) { RestorePair(file); }

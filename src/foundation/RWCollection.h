@@ -85,9 +85,12 @@ protected:
 
     // Empties the collection before the stored members are added.
     virtual void RestoreBegin();
-    // Adds one restored member. A null member or the nil object stands for no object
-    // and is skipped: a null member would break every later search.
-    void RestoreMember(RWCollectable* member);
+    // Adds one restored member, read from read-table number first on. A null member or
+    // the nil object stands for no object and is skipped: a null member would break
+    // every later search. A member the collection refuses goes through DropRefused,
+    // unless where it was read is not known.
+    static const uint32_t kReadUnknown = UINT32_MAX;
+    void RestoreMember(RWCollectable* member, uint32_t first = kReadUnknown);
     // Adds a restored member where the stored order wants it (by default: Insert).
     virtual void RestoreInsert(RWCollectable* member);
     // Reads one stored member and adds it (by default: any object, through
@@ -95,4 +98,12 @@ protected:
     // members, reads them itself.
     virtual void RestoreOneMember(RWBinaryFile& file);
     virtual void RestoreOneMember(RWDataInStream& stream);
+
+    // The read-table number the next object read will take (0 outside a restore).
+    static uint32_t NextReadNumber();
+    // Deletes obj, refused after a read that began at read-table number first, when
+    // that read made it and nothing else that could name it; its number then names
+    // nothing. One read before, or with objects of its own, may have other holders
+    // and is left alone.
+    static void DropRefused(RWCollectable* obj, uint32_t first);
 };
