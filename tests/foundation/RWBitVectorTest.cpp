@@ -55,22 +55,10 @@ TEST(RWBitVector, ResizeClearsTheOldTailAndAnEmptyVectorHoldsNoBytes)
     EXPECT_EQ(-1, v.FirstTrue());
     v.Resize(9);
     EXPECT_EQ(0u, v.CountSet());
-}
-
-TEST(RWBitVector, ACountWhoseByteCountWrapsIn32BitsIsHeldWholeOrRefused)
-{
-    // 0xFFFFFFF9 bits need 0x20000000 bytes; in 32 bits the count wraps to none.
-    const size_t huge = 0xFFFFFFF9u;
-    RWBitVector v(3);
-    v.SetBit(1);
-    if (v.Resize(huge)) {
-        v.SetBit(huge - 1);
-        EXPECT_TRUE(v.TestBit(huge - 1));
-        EXPECT_EQ(huge, v.Length());
-    } else {
-        EXPECT_EQ(3u, v.Length());
-    }
-    EXPECT_TRUE(v.TestBit(1));
+    // 0xFFFFFFF9 bits need 0x20000000 bytes (none in 32 bits): all held or the 9 kept.
+    if (v.Resize(0xFFFFFFF9u))
+        v.SetBit(0xFFFFFFF8u);
+    EXPECT_EQ(v.Length() != 9, v.TestBit(v.Length() - 1));
 }
 
 TEST(RWBitVector, TestsEqualityAndHashLookOnlyAtUsedBits)
