@@ -79,9 +79,11 @@ void RWBTreeDictionary::Clear()
 
 void RWBTreeDictionary::ClearAndDestroy()
 {
-    // An identity set takes an object used as key and value, or in several pairs, once.
-    RWIdentitySet distinct(uint32_t(Entries() / 4));
+    // One identity set names every association, key and value once, also an object that
+    // serves as key and value, sits in several pairs, or is itself one of the associations.
+    RWIdentitySet distinct(uint32_t(Entries() / 2));
     ForEachPair(*this, [&](RWCollectableAssociation* a) {
+        distinct.Insert(a);
         if (a->Key())
             distinct.Insert(a->Key());
         if (a->Value())
@@ -91,7 +93,17 @@ void RWBTreeDictionary::ClearAndDestroy()
     objects.reserve(distinct.Entries());
     distinct.Apply([](RWCollectable* m, void* v) { static_cast<std::vector<RWCollectable*>*>(v)->push_back(m); },
                    &objects);
-    ClearThenDestroy(objects);
+    // The nodes go first, so that no destructor meets a dictionary that still lists it.
+    FreeNodes();
+    for (RWCollectable* obj : objects)
+        if (obj != &RWNilObject && obj != this)
+            delete obj;
+}
+
+bool RWBTreeDictionary::HoldsAssociation(const RWCollectable* obj) const
+{
+    const RWCollectableAssociation* a = RWAsAssociation(obj);
+    return a && a->Key() && FindAssociation(a->Key()) == a;
 }
 
 RWCollectableAssociation* RWBTreeDictionary::FindAssociation(const RWCollectable* key) const
@@ -171,13 +183,20 @@ RWCollectable* RWBTreeDictionary::RemoveKeyAndValue(const RWCollectable* key, RW
 
 void RWBTreeDictionary::RemoveAndDestroy(const RWCollectable* key)
 {
-    RWCollectable* value = nullptr;
-    RWCollectable* stored = RemoveKeyAndValue(key, value);
-    if (!stored)
+    RWCollectableAssociation* a = RemoveAssociation(key);
+    if (!a)
         return;
-    if (value != stored && value != &RWNilObject)
+    RWCollectable* stored = a->Key();
+    RWCollectable* value = a->Value();
+    // The key or value may be the removed association itself, or another pair's
+    // association, which stays with this dictionary.
+    const bool deleteKey = stored != a && stored != &RWNilObject && stored != this && !HoldsAssociation(stored);
+    const bool deleteValue = value && value != a && value != stored && value != &RWNilObject && value != this &&
+                             !HoldsAssociation(value);
+    delete a;
+    if (deleteValue)
         delete value;
-    if (stored != &RWNilObject)
+    if (deleteKey)
         delete stored;
 }
 
@@ -206,28 +225,11 @@ RWBTreeDictionary* RWBTreeDictionary::SelectByKeyAndValue(RWTestKeyAndValue test
     return result;
 }
 
-namespace {
-
-// True when the read that started at table entry first made obj and nothing else that
-// could point at it.
-bool MadeAlone(const RWReadTable& table, uint32_t first, const RWCollectable* obj)
-{
-    RWCollectable* made = nullptr;
-    if (!table.ObjectAt(first, made) || made != obj)
-        return false;
-    for (uint32_t n = first + 1; n < table.Entries(); ++n)
-        if (table.ObjectAt(n, made))
-            return false;
-    return true;
-}
-
-} // namespace
-
 template <class Medium>
 void RWBTreeDictionary::RestorePair(Medium& medium)
 {
     RWReadTable* table = RWReadTable::Current();
-    const uint32_t first = table ? table->Entries() : 0;
+    const uint32_t first = NextReadNumber();
     RWCollectableAssociation* a = RWAsAssociation(
         RestoreKindOf(medium, RWIsKindOf<RWCollectableAssociation>, RWCollectableAssociation::kClassId));
     if (!a)
@@ -246,14 +248,8 @@ void RWBTreeDictionary::RestorePair(Medium& medium)
     }
     if (Insert(a) == a)
         return;
-    // Refused (no key, or a key already present). Objects read inside it may point
-    // back at it; only when there are none can it go without leaving them dangling.
-    if (!table) {
-        delete a;
-    } else if (MadeAlone(*table, first, a)) {
-        table->Vacate(first);
-        delete a;
-    }
+    // Refused (no key, or a key already present).
+    DropRefused(a, first);
 }
 
 void RWBTreeDictionary::RestoreOneMember(RWBinaryFile& file) { RestorePair(file); }

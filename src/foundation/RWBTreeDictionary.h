@@ -31,9 +31,13 @@ public:
     // every key of this one with an equal value (or null where this one has null).
     bool IsEqual(const RWCollectable* other) const override;
 
+    // The associations belong to the dictionary.
+    bool OwnsMembers() const override { return true; }
+
     // Deletes every association, then frees the nodes.
     void Clear() override;
-    // Deletes every distinct key and value once, however many pairs hold it, then Clear.
+    // Deletes every distinct association, key and value once, however many pairs hold
+    // it, and empties the dictionary.
     void ClearAndDestroy() override;
     bool Contains(const RWCollectable* key) const override;
     // The stored key equal to key, or null.
@@ -46,7 +50,7 @@ public:
     // Removes the pair and deletes its association; returns the stored key, or null.
     RWCollectable* Remove(const RWCollectable* key) override;
     // Removes the pair and deletes its key, its value (once when they are one object)
-    // and its association.
+    // and its association; a key or value that is another pair's association stays.
     void RemoveAndDestroy(const RWCollectable* key) override;
 
     // The value stored under key, or null.
@@ -84,6 +88,8 @@ protected:
     void RestoreOneMember(RWDataInStream& stream) override;
 
 private:
+    // True when obj is one of the associations this dictionary holds.
+    bool HoldsAssociation(const RWCollectable* obj) const;
     void CopyPairsFrom(const RWBTreeDictionary& other);
     template <class Medium>
     void RestorePair(Medium& medium);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 void RWBitsOr(uint8_t* dst, const uint8_t* src, size_t n)
 {
@@ -47,14 +48,27 @@ uint32_t RotateLeft(uint32_t h, unsigned n) { return (h << n) | (h >> (32 - n));
 int32_t FirstTrue(const uint8_t* bits, size_t n) { return FirstMatching(bits, n, 0x00); }
 int32_t FirstFalse(const uint8_t* bits, size_t n) { return FirstMatching(bits, n, 0xFF); }
 
-RWBitVector::RWBitVector(size_t n) : bytes_(n ? new uint8_t[ByteCount(n)]() : nullptr), count_(uint32_t(n)) {}
+namespace {
+
+// Clear bytes for n bits, or null when n is 0, does not fit the 32-bit count or cannot
+// be allocated. The byte count is worked out in 64 bits: near 2^32 bits it would wrap.
+uint8_t* NewBytes(uint64_t n)
+{
+    if (n == 0 || n > UINT32_MAX)
+        return nullptr;
+    return new (std::nothrow) uint8_t[size_t((n + 7) / 8)]();
+}
+
+} // namespace
+
+RWBitVector::RWBitVector(size_t n) : bytes_(NewBytes(n)), count_(bytes_ ? uint32_t(n) : 0) {}
 
 RWBitVector::RWBitVector(size_t n, bool value) : RWBitVector(n) { Fill(value); }
 
 RWBitVector::RWBitVector(const uint8_t* bytes, size_t n) : RWBitVector(n)
 {
-    if (bytes && n)
-        std::memcpy(bytes_, bytes, ByteCount(n));
+    if (bytes && count_)
+        std::memcpy(bytes_, bytes, ByteCount());
 }
 
 RWBitVector::RWBitVector(const RWBitVector& other) : RWBitVector(other.bytes_, other.count_) {}
@@ -63,7 +77,9 @@ RWBitVector& RWBitVector::operator=(const RWBitVector& other)
 {
     if (this == &other)
         return *this;
-    uint8_t* copy = other.count_ ? new uint8_t[other.ByteCount()] : nullptr;
+    uint8_t* copy = NewBytes(other.count_);
+    if (other.count_ && !copy)
+        return *this; // no memory: the bits stay as they were
     if (copy)
         std::memcpy(copy, other.bytes_, other.ByteCount());
     delete[] bytes_;
@@ -131,14 +147,16 @@ uint32_t RWBitVector::Hash() const
     return h;
 }
 
-void RWBitVector::Resize(size_t n)
+bool RWBitVector::Resize(size_t n)
 {
     const size_t oldBytes = ByteCount();
-    const size_t newBytes = ByteCount(n);
+    const uint64_t newBytes = (uint64_t(n) + 7) / 8;
     if (newBytes != oldBytes) {
-        uint8_t* bytes = newBytes ? new uint8_t[newBytes]() : nullptr;
-        if (oldBytes && newBytes)
-            std::memcpy(bytes, bytes_, std::min(oldBytes, newBytes));
+        uint8_t* bytes = NewBytes(n);
+        if (n && !bytes)
+            return false;
+        if (oldBytes && bytes)
+            std::memcpy(bytes, bytes_, std::min<size_t>(oldBytes, size_t(newBytes)));
         delete[] bytes_;
         bytes_ = bytes;
     }
@@ -146,6 +164,7 @@ void RWBitVector::Resize(size_t n)
     if (n > count_ && count_ % 8)
         bytes_[count_ / 8] &= TailMask();
     count_ = uint32_t(n);
+    return true;
 }
 
 RWBitVector RWBitVector::operator~() const

@@ -17,7 +17,8 @@ int32_t FirstFalse(const uint8_t* bits, size_t n);
 class RWBitVector {
 public:
     RWBitVector() : bytes_(nullptr), count_(0) {}
-    // n bits, all clear.
+    // n bits, all clear; no bits when they do not fit a 32-bit count or cannot be
+    // allocated (so with the other constructors).
     explicit RWBitVector(size_t n);
     // n bits; every byte 0xFF for true, 0x00 for false (the unused tail too).
     RWBitVector(size_t n, bool value);
@@ -46,8 +47,9 @@ public:
     int32_t FirstTrue() const { return ::FirstTrue(bytes_, count_); }
     int32_t FirstFalse() const { return ::FirstFalse(bytes_, count_); }
     uint32_t Hash() const;
-    // Changes the count to n; added bits read 0.
-    void Resize(size_t n);
+    // Changes the count to n; added bits read 0. False, with the bits as they were,
+    // when n does not fit a 32-bit count or its bytes cannot be allocated.
+    bool Resize(size_t n);
     // True when i is below the count; otherwise raises the index error.
     bool BoundsCheck(size_t i) const;
 
@@ -63,7 +65,7 @@ public:
 private:
     typedef void (*Combine)(uint8_t*, const uint8_t*, size_t);
 
-    static size_t ByteCount(size_t n) { return (n + 7) / 8; }
+    static size_t ByteCount(uint32_t n) { return size_t((uint64_t(n) + 7) / 8); }
     // The used bits of the last byte; 0 when the count fills whole bytes.
     uint8_t TailMask() const { return uint8_t((1u << (count_ % 8)) - 1); }
     RWBitVector Combined(const RWBitVector& other, Combine combine) const;

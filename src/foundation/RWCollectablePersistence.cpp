@@ -18,6 +18,8 @@
 #include "foundation/RWReadTable.h"
 #include "foundation/RWStoreTable.h"
 
+#include <new>
+
 namespace {
 
 const uint32_t kLeadIn = 0x8888;
@@ -362,11 +364,38 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
     return nullptr;
 }
 
+// Marks the input as ended: a file is left at its end with end-of-file set, a stream
+// failed at its end.
+void EndInput(RWBinaryFile& file)
+{
+    char none;
+    file.SeekToEnd();
+    file.Read(none);
+}
+
+void EndInput(RWDataInStream& stream)
+{
+    stream.SetState(stream.State() | RWDataStream::kEof | RWDataStream::kFail);
+}
+
 template <class Reader, class Medium>
 RWCollectable* RestoreFrom(Medium& medium, RWCollectable* p, RWCollectable::KindTest accept, RWClassID expected)
 {
-    RWReadTableGuard guard;
-    return Restore(Reader(medium, guard.Table()), guard.Table(), guard.Created(), p, accept, expected);
+    if (RWReadTable::Current()) {
+        // Inside a restore: running out of memory goes up to the outermost call.
+        RWReadTableGuard guard;
+        return Restore(Reader(medium, guard.Table()), guard.Table(), false, p, accept, expected);
+    }
+    // Memory running out anywhere in the graph ends the whole restore here: the result
+    // is null and the input ended. What was made before may be half linked, so it is
+    // left as it is rather than deleted.
+    try {
+        RWReadTableGuard guard;
+        return Restore(Reader(medium, guard.Table()), guard.Table(), true, p, accept, expected);
+    } catch (const std::bad_alloc&) {
+        EndInput(medium);
+        return nullptr;
+    }
 }
 
 } // namespace

@@ -18,6 +18,19 @@ bool RestoreStopped()
     return table && table->Failed();
 }
 
+// Inserts a member of source into target. Two collections that both delete their
+// members never share one: target gets a copy, deleted again when refused.
+void InsertFrom(const RWCollection& source, RWCollection& target, RWCollectable* member)
+{
+    if (!source.OwnsMembers() || !target.OwnsMembers() || !member) {
+        target.Insert(member);
+        return;
+    }
+    RWCollectable* copy = member->Copy();
+    if (target.Insert(copy) != copy)
+        delete copy;
+}
+
 } // namespace
 
 RWClassID RWCollection::ClassId() const { return kClassId; }
@@ -65,14 +78,14 @@ RWCollection* RWCollection::Select(RWTestCollectable test, const void* arg) cons
     RWCollection* result = static_cast<RWCollection*>(CreateNew());
     for (RWCollectable* member : MemberList())
         if (test(member, arg))
-            result->Insert(member);
+            InsertFrom(*this, *result, member);
     return result;
 }
 
 void RWCollection::AddContentsFrom(const RWCollection& other)
 {
     for (RWCollectable* member : other.MemberList())
-        Insert(member);
+        InsertFrom(other, *this, member);
 }
 
 void RWCollection::AddContentsTo(RWCollection& other) const { other.AddContentsFrom(*this); }
@@ -80,8 +93,11 @@ void RWCollection::AddContentsTo(RWCollection& other) const { other.AddContentsF
 void RWCollection::CopyContentsTo(RWCollection& other) const
 {
     for (RWCollectable* member : MemberList())
-        if (member)
-            other.Insert(member->Copy());
+        if (member) {
+            RWCollectable* copy = member->Copy();
+            if (other.Insert(copy) != copy)
+                delete copy;
+        }
 }
 
 void RWCollection::RemoveContentsOf(const RWCollection& other)
@@ -142,13 +158,51 @@ void RWCollection::RestoreGuts(RWDataInStream& stream)
 
 void RWCollection::RestoreBegin() { Clear(); }
 
-void RWCollection::RestoreMember(RWCollectable* member)
+void RWCollection::RestoreMember(RWCollectable* member, uint32_t first)
 {
-    if (member && member != &RWNilObject)
-        RestoreInsert(member);
+    if (!member || member == &RWNilObject)
+        return;
+    const size_t before = Entries();
+    RestoreInsert(member);
+    if (Entries() == before && first != kReadUnknown)
+        DropRefused(member, first);
 }
 
 void RWCollection::RestoreInsert(RWCollectable* member) { Insert(member); }
 
-void RWCollection::RestoreOneMember(RWBinaryFile& file) { RestoreMember(RecursiveRestoreFrom(file)); }
-void RWCollection::RestoreOneMember(RWDataInStream& stream) { RestoreMember(RecursiveRestoreFrom(stream)); }
+uint32_t RWCollection::NextReadNumber()
+{
+    const RWReadTable* table = RWReadTable::Current();
+    return table ? table->Entries() : 0;
+}
+
+void RWCollection::DropRefused(RWCollectable* obj, uint32_t first)
+{
+    RWReadTable* table = RWReadTable::Current();
+    if (!table) {
+        // Read by a restore of its own, which has ended: nothing else can name it.
+        delete obj;
+        return;
+    }
+    // Made by this read, and nothing after it that could point back at it.
+    RWCollectable* made = nullptr;
+    if (!table->ObjectAt(first, made) || made != obj)
+        return;
+    for (uint32_t n = first + 1; n < table->Entries(); ++n)
+        if (table->ObjectAt(n, made))
+            return;
+    table->Vacate(first);
+    delete obj;
+}
+
+void RWCollection::RestoreOneMember(RWBinaryFile& file)
+{
+    const uint32_t first = NextReadNumber();
+    RestoreMember(RecursiveRestoreFrom(file), first);
+}
+
+void RWCollection::RestoreOneMember(RWDataInStream& stream)
+{
+    const uint32_t first = NextReadNumber();
+    RestoreMember(RecursiveRestoreFrom(stream), first);
+}

@@ -57,14 +57,18 @@ public:
     // Remove, then delete the member that came back.
     virtual void RemoveAndDestroy(const RWCollectable* obj);
 
+    // True for a collection that deletes its members itself (a dictionary its
+    // associations); between two such collections members travel as copies.
+    virtual bool OwnsMembers() const { return false; }
+
     // A new empty collection of this class holding every member that passes test; the
-    // caller owns it, the members are shared.
+    // caller owns it, the members are shared (copied when this collection owns them).
     RWCollection* Select(RWTestCollectable test, const void* arg) const;
-    // Inserts every member of other into this collection.
+    // Inserts every member of other into this collection (copies when both own them).
     void AddContentsFrom(const RWCollection& other);
     // Inserts every member of this collection into other.
     void AddContentsTo(RWCollection& other) const;
-    // Inserts a Copy of every member into other.
+    // Inserts a Copy of every member into other; a copy that other refuses is deleted.
     void CopyContentsTo(RWCollection& other) const;
     // Removes from this collection every member of other.
     void RemoveContentsOf(const RWCollection& other);
@@ -81,9 +85,12 @@ protected:
 
     // Empties the collection before the stored members are added.
     virtual void RestoreBegin();
-    // Adds one restored member. A null member or the nil object stands for no object
-    // and is skipped: a null member would break every later search.
-    void RestoreMember(RWCollectable* member);
+    // Adds one restored member, read from read-table number first on. A null member or
+    // the nil object stands for no object and is skipped: a null member would break
+    // every later search. A member the collection refuses goes through DropRefused,
+    // unless where it was read is not known.
+    static const uint32_t kReadUnknown = UINT32_MAX;
+    void RestoreMember(RWCollectable* member, uint32_t first = kReadUnknown);
     // Adds a restored member where the stored order wants it (by default: Insert).
     virtual void RestoreInsert(RWCollectable* member);
     // Reads one stored member and adds it (by default: any object, through
@@ -91,4 +98,12 @@ protected:
     // members, reads them itself.
     virtual void RestoreOneMember(RWBinaryFile& file);
     virtual void RestoreOneMember(RWDataInStream& stream);
+
+    // The read-table number the next object read will take (0 outside a restore).
+    static uint32_t NextReadNumber();
+    // Deletes obj, refused after a read that began at read-table number first, when
+    // that read made it and nothing else that could name it; its number then names
+    // nothing. One read before, or with objects of its own, may have other holders
+    // and is left alone.
+    static void DropRefused(RWCollectable* obj, uint32_t first);
 };

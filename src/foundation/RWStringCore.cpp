@@ -626,14 +626,21 @@ bool RWStringCore<Char>::RestoreFrom(RWBinaryFile& file)
     // A length that no block can hold, or that the rest of the file cannot supply, is
     // damage: the string stays as it was, and the file is left at its end with
     // end-of-file set, as a read of the missing bytes would have left it.
+    // The same holds for a length whose block cannot be allocated.
     const long left = file.Remaining();
-    if (length > kMaxLength || left < 0 || length > static_cast<unsigned long>(left) / sizeof(Char)) {
+    Char* buffer = nullptr;
+    if (length <= kMaxLength && left >= 0 && length <= static_cast<unsigned long>(left) / sizeof(Char)) {
+        try {
+            buffer = Clobber(length);
+        } catch (const std::bad_alloc&) {
+        }
+    }
+    if (!buffer) {
         char none;
         file.SeekToEnd();
         file.Read(none);
         return false;
     }
-    Char* buffer = Clobber(length);
     if (!file.Read(reinterpret_cast<char*>(buffer), length * sizeof(Char))) {
         // How much arrived is unknown: never show unread memory.
         SetLength(0);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -31,6 +32,18 @@ bool GetLength(RWDataInStream& stream, unsigned int& length)
     return true;
 }
 
+// The buffer of s cleared for n characters, or null, with s as it was, when the memory
+// is not there.
+template <class String>
+auto ClobberOrNull(String& s, size_t n) -> decltype(s.Clobber(n))
+{
+    try {
+        return s.Clobber(n);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
 // Wide characters travel as 16-bit unsigned values, a batch at a time.
 const size_t kUnitBatch = 256;
 
@@ -52,13 +65,26 @@ bool RWCString::RestoreFrom(RWDataInStream& stream)
     unsigned int length = 0;
     if (!GetLength<Core>(stream, length))
         return false;
-    char* buffer = Clobber(length);
+    char* buffer = ClobberOrNull(*this, length);
+    if (!buffer)
+        return Refuse(stream);
     // A text that falls short never shows unread memory.
     std::memset(buffer, 0, length + 1);
-    if (stream.StringFlag())
+    if (stream.StringFlag()) {
+        // The reader ends what it took with a NUL: a mark past the stored length that
+        // is still there shows an inner text shorter than the stored length. (An empty
+        // text may be the shared one, which is never written; a longer inner text
+        // fails in the reader.)
+        if (length > 0)
+            buffer[length] = 1;
         stream.GetString(buffer, length + 1);
-    else
+        if (length > 0 && buffer[length] != 0) {
+            buffer[length] = 0;
+            stream.SetState(stream.State() | RWDataStream::kFail);
+        }
+    } else {
         stream.Get(buffer, length);
+    }
     SetLength(stream.Good() ? length : std::strlen(buffer));
     return stream.Good();
 }
@@ -84,7 +110,9 @@ bool RWWString::RestoreFrom(RWDataInStream& stream)
     unsigned int length = 0;
     if (!GetLength<Core>(stream, length))
         return false;
-    wchar_t* buffer = Clobber(length);
+    wchar_t* buffer = ClobberOrNull(*this, length);
+    if (!buffer)
+        return Refuse(stream);
     unsigned short units[kUnitBatch];
     size_t done = 0;
     while (done < length) {

@@ -116,9 +116,7 @@ bool GCapabilities::MakeRoomFor(uint32_t bit)
         RWRaiseIndexError(bit, GetBitCount());
         return false;
     }
-    if (bit >= GetBitCount())
-        bits_.Resize(size_t(bit) + 1);
-    return true;
+    return bit < GetBitCount() || bits_.Resize(size_t(bit) + 1);
 }
 
 void GCapabilities::Set(uint32_t bit)

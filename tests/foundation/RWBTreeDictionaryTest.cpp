@@ -126,6 +126,14 @@ TEST_F(DictionaryOfTen, SelectionsHoldNewPairsOverTheSameObjects)
     high.reset();
     EXPECT_EQ(10u, dictionary.Entries());
     EXPECT_EQ(values[8].get(), dictionary.FindValue(keys[8].get()));
+
+    std::unique_ptr<RWCollection> all(dictionary.Select([](const RWCollectable*, const void*) { return 1; }, nullptr));
+    RWBTreeDictionary added;
+    added.AddContentsFrom(dictionary);
+    static_cast<RWBTreeDictionary&>(*all).FindValue(keys[1].get(), keys[0].get());
+    added.FindValue(keys[2].get(), keys[0].get());
+    EXPECT_EQ(values[1].get(), dictionary.FindValue(keys[1].get()));
+    EXPECT_EQ(values[2].get(), dictionary.FindValue(keys[2].get()));
 }
 
 TEST_F(DictionaryOfTen, CopiesHaveTheirOwnAssociations)
@@ -210,6 +218,26 @@ TEST(RWBTreeDictionaryOwnership, ClearAndDestroyDeletesEveryKeyAndValueOnce)
     EXPECT_EQ(202, deletions);
     EXPECT_TRUE(d.IsEmpty());
     EXPECT_EQ(0u, d.Height());
+}
+
+TEST(RWBTreeDictionaryOwnership, AnAssociationUsedAsAValueIsDeletedOnce)
+{
+    struct Counted : RWCollectableAssociation {
+        Counted(int key, RWCollectable* value, int* n) : RWCollectableAssociation(new TestKey(key, n), value), n(n) {}
+        ~Counted() override { ++*n; }
+        int* n;
+    };
+    int deletions = 0;
+    RWBTreeDictionary d;
+    Counted* first = new Counted(1, nullptr, &deletions);
+    first->SetValue(first);
+    d.Insert(first);
+    d.Insert(new Counted(2, first, &deletions));
+    const TestKey probe(2);
+    d.RemoveAndDestroy(&probe); // the pair and its key; first stays with the dictionary
+    EXPECT_EQ(2, deletions);
+    d.ClearAndDestroy();
+    EXPECT_EQ(4, deletions);
 }
 
 TEST(RWBTreeDictionaryOwnership, InsertTakesOnlyAssociationsWithKeys)

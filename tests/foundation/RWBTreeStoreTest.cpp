@@ -269,6 +269,17 @@ TEST(RWBTreeStore, PairsWithoutKeyOrWithAPresentKeyAreDropped)
     EXPECT_TRUE(capture.Empty());
 }
 
+TEST(RWBTreeStore, ARefusedMemberIsDeletedOnlyWhenItsReadMadeIt)
+{
+    // Key 4, a back-reference to it, a new key 4: each deleted once, the last if refused.
+    for (uint8_t id : {0x03, 0x2B, 0x25}) { // tree, set, identity set
+        const int alive = TestKey::alive;
+        Restored(RestoredFromBytes(
+            Concat({kLeadIn, {id, 0x80, 3, 0, 0, 0}, StoredKey(4), BackReference(2), StoredKey(4)})));
+        EXPECT_EQ(alive, TestKey::alive) << int(id);
+    }
+}
+
 TEST(RWBTreeStore, ADroppedPairNamesNothingAfterwards)
 {
     // A list of a dictionary whose one pair has no key, then a back-reference to that

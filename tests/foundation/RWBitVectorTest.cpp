@@ -56,6 +56,10 @@ TEST(RWBitVector, ResizeClearsTheOldTailAndAnEmptyVectorHoldsNoBytes)
     EXPECT_EQ(-1, v.FirstTrue());
     v.Resize(9);
     EXPECT_EQ(0u, v.CountSet());
+    // 0xFFFFFFF9 bits need 0x20000000 bytes (none in 32 bits): all held or the 9 kept.
+    if (v.Resize(0xFFFFFFF9u))
+        v.SetBit(0xFFFFFFF8u);
+    EXPECT_EQ(v.Length() != 9, v.TestBit(v.Length() - 1));
 }
 
 TEST(RWBitVector, TestsEqualityAndHashLookOnlyAtUsedBits)

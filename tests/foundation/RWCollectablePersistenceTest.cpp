@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <string>
@@ -24,6 +25,18 @@ namespace {
 const RWClassRegistration<GraphNode> g_graphNodeRegistration("TestGraphNode");
 const RWClassRegistration<NamedNode> g_namedNodeRegistration(NamedNode::kName);
 const RWClassRegistration<Leaf> g_leafRegistration("TestLeaf");
+
+// Its reader trusts its value as a count of 64 KiB blocks: 0xFFFF runs out of memory.
+struct Greedy : Leaf {
+    static constexpr RWClassID kClassId = 0x7C0E;
+    using Leaf::Leaf;
+    RWClassID ClassId() const override { return kClassId; }
+    void RestoreGuts(RWBinaryFile& file) override { Leaf::RestoreGuts(file); Take(); }
+    void RestoreGuts(RWDataInStream& stream) override { Leaf::RestoreGuts(stream); Take(); }
+    void Take() { bytes.reset(new char[size_t(value) << 16]); }
+    std::unique_ptr<char[]> bytes;
+};
+const RWClassRegistration<Greedy> g_greedyRegistration("TestGreedy");
 
 // Stored bytes built item by item, little-endian as the binary file writes them.
 class Bytes {
@@ -505,6 +518,19 @@ TEST(RWPersistenceHostile, EveryCutFailsCleanly)
             EXPECT_FALSE(good) << kind << " cut at " << n;
         }
     }
+}
+
+TEST(RWPersistenceHostile, RunningOutOfMemoryEndsTheRestoreWithNull)
+{
+    Leaf leaf(7);
+    Greedy greedy(0xFFFF);
+    RWSlistCollectables list;
+    list.Append(&leaf);
+    list.Append(&greedy);
+    EXPECT_EQ(nullptr, RestoredFromBytes(SavedBytes(&list)));
+    bool good = true;
+    EXPECT_EQ(nullptr, StreamRestored(StreamKind::Endian, StreamSaved(StreamKind::Endian, &list), &good));
+    EXPECT_FALSE(good);
 }
 
 TEST(RWPersistenceHostile, ScrambledBytesNeverCrash)

@@ -122,6 +122,12 @@ TEST_P(RWStringStreamForms, MissingOrOverlongLengthLeavesTheStringUnchanged)
         EXPECT_TRUE(wide == L"kept") << length;
         EXPECT_TRUE(wideIn->Fail());
     }
+    // A text whose own length differs from the stored one fails.
+    for (unsigned int length : {5u, 2u}) {
+        std::stringbuf buffer;
+        (*MakeOutStream(GetParam(), &buffer) << length).PutString("abc", 3);
+        EXPECT_FALSE(narrow.RestoreFrom(*MakeInStream(GetParam(), &buffer))) << length;
+    }
     EXPECT_TRUE(capture.Empty());
 }
 
