@@ -31,24 +31,29 @@ void GLZWCodec::FreePages()
     }
 }
 
-uint32_t GLZWCodec::AllocatePages()
+// Pages are made when a slot in them is first stored; a missing page holds only empty
+// slots. Small inputs so touch a few pages instead of the whole table.
+GLZWCodec::Entry* GLZWCodec::MakePage(uint32_t index)
 {
-    FreePages();
-    for (Entry*& page : pages_) {
-        page = new (std::nothrow) Entry[kPageEntries]();
+    Entry*& page = pages_[index / kPageEntries];
+    if (!page) {
+        page = new (std::nothrow) Entry[kPageEntries];
         if (!page) {
             FreePages();
-            return 0;
+            return nullptr;
         }
+        for (uint32_t i = 0; i < kPageEntries; ++i)
+            page[i] = Entry{kEmpty, 0, 0};
     }
-    return 1;
+    return page;
 }
 
-void GLZWCodec::ResetTable()
+void GLZWCodec::ResetTable(bool clearEntries)
 {
-    for (Entry* page : pages_)
-        for (uint32_t i = 0; i < kPageEntries; ++i)
-            page[i].code = kEmpty;
+    if (clearEntries)
+        for (Entry* page : pages_)
+            for (uint32_t i = 0; page && i < kPageEntries; ++i)
+                page[i].code = kEmpty;
     nextCode_ = kFirstFreeCode;
     codeWidth_ = 9;
     largestCode_ = 511;
@@ -61,7 +66,10 @@ uint32_t GLZWCodec::FindSlot(uint32_t prefix, uint32_t character)
     uint32_t slot = (character << 7) ^ prefix;
     const uint32_t step = slot == 0 ? 1 : kTableSize - slot;
     for (;;) {
-        const Entry& entry = At(slot);
+        const Entry* page = pages_[slot / kPageEntries];
+        if (!page)
+            return slot;
+        const Entry& entry = page[slot % kPageEntries];
         if (entry.code == kEmpty || (entry.prefix == prefix && entry.character == character))
             return slot;
         if (step > slot)
@@ -72,9 +80,7 @@ uint32_t GLZWCodec::FindSlot(uint32_t prefix, uint32_t character)
 
 uint32_t GLZWCodec::Compress(std::istream& in, std::ostream& out)
 {
-    if (!AllocatePages())
-        return 0;
-    ResetTable();
+    ResetTable(true);
     GBitStream bits(out);
     std::streambuf* source = in.good() ? in.rdbuf() : nullptr;
     const int eof = std::char_traits<char>::eof();
@@ -84,11 +90,14 @@ uint32_t GLZWCodec::Compress(std::istream& in, std::ostream& out)
     while (next != eof && (next = source->sbumpc()) != eof) {
         const uint32_t c = uint8_t(next);
         const uint32_t slot = FindSlot(s, c);
-        Entry& entry = At(slot);
-        if (entry.code != kEmpty) {
-            s = entry.code;
+        const Entry* page = pages_[slot / kPageEntries];
+        if (page && page[slot % kPageEntries].code != kEmpty) {
+            s = page[slot % kPageEntries].code;
             continue;
         }
+        if (!MakePage(slot))
+            return 0;
+        Entry& entry = At(slot);
         entry.code = nextCode_++;
         entry.prefix = s;
         entry.character = uint8_t(c);
@@ -103,7 +112,7 @@ uint32_t GLZWCodec::Compress(std::istream& in, std::ostream& out)
         } else if (nextCode_ >= kCodeLimit) {
             if (!bits.WriteBits(kResetCode, codeWidth_))
                 return 0;
-            ResetTable();
+            ResetTable(true);
         }
     }
     in.setstate(std::ios::eofbit);
@@ -135,14 +144,13 @@ uint32_t GLZWCodec::Expand(uint32_t code, int32_t extra)
 
 uint32_t GLZWCodec::Decompress(std::istream& in, std::ostream& out)
 {
-    if (!AllocatePages())
-        return 0;
     GBitStream bits(in);
     std::streambuf* sink = out.rdbuf();
 
     for (;;) {
-        // After the start or a reset: a single byte, the end, or another reset.
-        ResetTable();
+        // After the start or a reset: a single byte, the end, or another reset. The
+        // decoder reads only entries it has stored since, so the old ones may stay.
+        ResetTable(false);
         uint32_t code = 0;
         if (!bits.ReadBits(&code, codeWidth_))
             return 0;
@@ -185,6 +193,8 @@ uint32_t GLZWCodec::Decompress(std::istream& in, std::ostream& out)
                 return 0;
             }
             first = bytes[0];
+            if (!MakePage(nextCode_))
+                return 0;
             Entry& entry = At(nextCode_);
             entry.code = nextCode_;
             entry.prefix = old;

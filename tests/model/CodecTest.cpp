@@ -12,11 +12,12 @@
 
 namespace {
 
-std::string Lzw(const std::string& bytes)
+std::string Lzw(const std::string& bytes, GLZWCodec* codec = nullptr)
 {
+    GLZWCodec fresh;
     std::istringstream in(bytes);
     std::ostringstream out;
-    EXPECT_EQ(1u, GLZWCodec().Compress(in, out));
+    EXPECT_EQ(1u, (codec ? *codec : fresh).Compress(in, out));
     return out.str();
 }
 
@@ -26,17 +27,16 @@ uint32_t Unlzw(const std::string& packed, std::ostream& out)
     return GLZWCodec().Decompress(in, out);
 }
 
-// Codes as the coder writes them: 9 bits wide, one bit more after each 257, back to 9
-// after 258.
+uint32_t WidthAfter(uint32_t code, uint32_t width) { return code == 257 ? width + 1 : code == 258 ? 9 : width; }
+
+// Codes at the widths the coder writes them.
 std::string Pack(const std::vector<uint32_t>& codes)
 {
     std::ostringstream out;
     GBitStream bits(out);
     uint32_t width = 9;
-    for (uint32_t code : codes) {
-        bits.WriteBits(code, width);
-        width = code == 257 ? width + 1 : code == 258 ? 9 : width;
-    }
+    for (uint32_t code : codes)
+        bits.WriteBits(code, width), width = WidthAfter(code, width);
     bits.Flush();
     return out.str();
 }
@@ -47,20 +47,15 @@ std::vector<uint32_t> Unpack(const std::string& packed)
     std::istringstream in(packed);
     GBitStream bits(in);
     std::vector<uint32_t> codes;
-    uint32_t code = 0, width = 9;
-    while (bits.ReadBits(&code, width) && code != 256) {
+    for (uint32_t code = 0, width = 9; bits.ReadBits(&code, width) && code != 256; width = WidthAfter(code, width))
         codes.push_back(code);
-        width = code == 257 ? width + 1 : code == 258 ? 9 : width;
-    }
     return codes;
 }
 
 std::string RandomBytes(size_t size, unsigned seed)
 {
-    std::mt19937 random(seed);
     std::string bytes(size, '\0');
-    for (char& c : bytes)
-        c = char(random());
+    std::generate(bytes.begin(), bytes.end(), std::mt19937(seed));
     return bytes;
 }
 
@@ -78,29 +73,36 @@ struct FixedOut : std::streambuf {
     std::string bytes;
 };
 
+// Packs into an output of the given capacity; a failure must leave it untouched.
+uint32_t Zpack(const std::string& data, size_t capacity, std::string* packed = nullptr)
+{
+    std::istringstream in(data);
+    std::ostringstream out(std::string(capacity, '\7'));
+    const uint32_t result = GZlibCodec().CompressStream(in, out);
+    EXPECT_TRUE(result || (out.tellp() == 0 && out.str() == std::string(capacity, '\7'))) << capacity;
+    if (packed)
+        *packed = out.str().substr(0, size_t(out.tellp()));
+    return result;
+}
+
 } // namespace
 
 TEST(LZWStream, CodesAreNineBitsMostSignificantFirstAndPaddedWithZeros)
 {
-    EXPECT_EQ(std::string("\x30\x98\x8C\x70\x00", 5), Lzw("abc"));
+    GLZWCodec reused;
     EXPECT_EQ(std::string("\x80\x40\x00", 3), Lzw(""));
-}
-
-TEST(LZWStream, WidensRightAfterCode511IsMade)
-{
-    // Each code written but the last makes an entry, so the 253rd makes entry 511.
-    const std::vector<uint32_t> codes = Unpack(Lzw(RandomBytes(1000, 1)));
-    ASSERT_GT(codes.size(), 254u);
-    EXPECT_EQ(codes.begin() + 253, std::find(codes.begin(), codes.end(), 257u));
+    Lzw(RandomBytes(48 * 1024, 1), &reused);
+    EXPECT_EQ(std::string("\x30\x98\x8C\x70\x00", 5), Lzw("abc", &reused)) << "after a long run";
 }
 
 TEST(LZWStream, RoundTripsThroughWideningResetsAndRuns)
 {
     const std::string random = RandomBytes(48 * 1024, 2);
     const std::vector<uint32_t> codes = Unpack(Lzw(random));
+    // Each code written but the last makes an entry, so the 253rd makes entry 511.
+    EXPECT_EQ(codes.begin() + 253, std::find(codes.begin(), codes.end(), 257u));
     EXPECT_EQ(6, std::count(codes.begin(), std::find(codes.begin(), codes.end(), 258u), 257u));
     EXPECT_GE(std::count(codes.begin(), codes.end(), 258u), 1);
-
     for (const std::string& data : {random, std::string(200000, 'x'), std::string(1, '\0'), SettingsLike(900)}) {
         std::ostringstream out;
         EXPECT_EQ(1u, Unlzw(Lzw(data), out));
@@ -110,37 +112,32 @@ TEST(LZWStream, RoundTripsThroughWideningResetsAndRuns)
 
 TEST(LZWStream, RefusesCodesTheCoderCannotHaveMade)
 {
-    std::vector<uint32_t> longest(32509, 'a');
-    longest.push_back(256);
-    std::vector<uint32_t> tooMany(longest);
-    tooMany.back() = 'a';
-    tooMany.push_back(256);
+    std::vector<uint32_t> longest(32509, 'a'), tooMany(32510, 'a');
+    longest.push_back(256), tooMany.push_back(256);
     const struct {
-        std::vector<uint32_t> codes;
+        std::string packed;
         uint32_t result;
         std::string output;
     } cases[] = {
-        {{256}, 1, ""},
-        {{258, 'b', 256}, 1, "b"},
-        {{'a', 259, 256}, 1, "aaa"},
-        {{'a', 257, 257, 257, 257, 257, 257, 'b', 256}, 1, "ab"},
-        {{257, 'a', 256}, 0, ""},
-        {{259, 256}, 0, ""},
-        {{'a', 260, 256}, 0, "a"},
-        {{'a', 257, 257, 257, 257, 257, 257, 257, 256}, 0, "a"},
-        {longest, 1, std::string(32509, 'a')},
-        {tooMany, 0, std::string(32509, 'a')},
+        {Pack({256}), 1, ""},
+        {Pack({258, 'b', 256}), 1, "b"},
+        {Pack({'a', 259, 256}), 1, "aaa"},
+        {Pack({'a', 257, 257, 257, 257, 257, 257, 'b', 256}), 1, "ab"},
+        {Pack({257, 'a', 256}), 0, ""},
+        {Pack({259, 256}), 0, ""},
+        {Pack({'a', 260, 256}), 0, "a"},
+        {Pack({'a', 257, 257, 257, 257, 257, 257, 257, 256}), 0, "a"},
+        {Pack(longest), 1, std::string(32509, 'a')},
+        {Pack(tooMany), 0, std::string(32510, 'a')},
+        {Lzw("abc").substr(0, 4), 0, "abc"},
     };
     for (const auto& c : cases) {
         std::ostringstream out;
-        EXPECT_EQ(c.result, Unlzw(Pack(c.codes), out)) << c.codes.size() << " codes";
-        EXPECT_EQ(c.output, out.str().substr(0, c.output.size()));
+        EXPECT_EQ(c.result, Unlzw(c.packed, out)) << &c - cases;
+        EXPECT_TRUE(c.output == out.str()) << &c - cases;
     }
-    std::ostringstream out;
-    EXPECT_EQ(0u, Unlzw(Lzw("abc").substr(0, 4), out)) << "end code cut";
-    FixedOut small(2);
-    std::ostream shortOut(&small);
-    EXPECT_EQ(0u, Unlzw(Lzw("abc"), shortOut));
+    std::ostream nowhere(nullptr);
+    EXPECT_EQ(0u, Unlzw(Lzw("abc"), nowhere));
 }
 
 TEST(LZWStream, MutatedStreamsEndCleanly)
@@ -154,52 +151,38 @@ TEST(LZWStream, MutatedStreamsEndCleanly)
         if (round % 5 == 0)
             mutated.resize(random() % mutated.size());
         std::ostringstream out;
-        const uint32_t result = Unlzw(mutated, out);
-        EXPECT_LE(result, 1u);
+        EXPECT_LE(Unlzw(mutated, out), 1u);
         // No code stands for more than 32510 bytes.
         ASSERT_LE(out.str().size(), mutated.size() * 8 / 9 * 32510) << "round " << round;
     }
 }
 
-TEST(ZlibCodec, RoundTripsUpToTheUnpackingLimit)
+TEST(ZlibCodec, PacksOnlyWhatShrinksAndFits)
 {
-    for (size_t size : {size_t(900), size_t(GZlibCodec::kUncompressLimit), size_t(16001)}) {
-        const std::string data = SettingsLike(size);
-        std::istringstream in(data);
-        std::ostringstream packed(std::string(size, '\0'));
-        ASSERT_EQ(1u, GZlibCodec().CompressStream(in, packed));
-        std::istringstream packedIn(packed.str().substr(0, size_t(packed.tellp())));
-        std::ostringstream out;
-        const bool fits = size <= GZlibCodec::kUncompressLimit;
-        EXPECT_EQ(fits ? 1u : 0u, GZlibCodec().UncompressStream(packedIn, out));
-        EXPECT_TRUE(!fits || out.str() == data) << size << " bytes";
-    }
+    const std::string settings = SettingsLike(900);
+    std::string packed;
+    ASSERT_EQ(1u, Zpack(settings, 900, &packed));
+    EXPECT_EQ(1u, Zpack(settings, packed.size()));
+    EXPECT_EQ(0u, Zpack(settings, packed.size() - 1));
+    EXPECT_EQ(0u, Zpack(RandomBytes(1000, 5), 4000));
+    EXPECT_EQ(0u, Zpack("", 100));
 }
 
-TEST(ZlibCodec, WritesNothingWhenThePackedFormDoesNotFit)
+TEST(ZlibCodec, UnpacksUpToItsLimitIntoAnOutputThatTakesEveryByte)
 {
-    for (const std::string& data : {RandomBytes(1000, 5), std::string()}) {
-        std::istringstream in(data);
-        std::ostringstream out(std::string(4000, '\0'));
-        EXPECT_EQ(0u, GZlibCodec().CompressStream(in, out)) << "does not shrink";
-        EXPECT_EQ(0, out.tellp());
+    std::string packed[3];
+    const size_t sizes[] = {900, GZlibCodec::kUncompressLimit, GZlibCodec::kUncompressLimit + 1};
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(1u, Zpack(SettingsLike(sizes[i]), sizes[i], &packed[i]));
+        std::istringstream in(packed[i]);
+        std::ostringstream out;
+        EXPECT_EQ(i < 2 ? 1u : 0u, GZlibCodec().UncompressStream(in, out)) << sizes[i];
+        EXPECT_TRUE(i == 2 || out.str() == SettingsLike(sizes[i]));
     }
-    const std::string data = SettingsLike(900);
-    std::istringstream in(data);
-    std::ostringstream packed(std::string(900, '\0'));
-    ASSERT_EQ(1u, GZlibCodec().CompressStream(in, packed));
-    const std::streamoff size = packed.tellp();
-    in.clear();
-    std::ostringstream small(std::string(size_t(size - 1), '\7'));
-    EXPECT_EQ(0u, GZlibCodec().CompressStream(in, small));
-    EXPECT_EQ(0, small.tellp());
-    EXPECT_EQ(std::string(size_t(size - 1), '\7'), small.str());
-
-    std::istringstream packedIn(packed.str().substr(0, size_t(size)));
+    std::istringstream in(packed[0]), cut(packed[0].substr(0, packed[0].size() / 2));
     FixedOut shortBuffer(899);
     std::ostream shortOut(&shortBuffer);
-    EXPECT_EQ(0u, GZlibCodec().UncompressStream(packedIn, shortOut)) << "out takes one byte less";
-    std::istringstream corrupt(packed.str().substr(0, size_t(size / 2)));
     std::ostringstream out;
-    EXPECT_EQ(0u, GZlibCodec().UncompressStream(corrupt, out));
+    EXPECT_EQ(0u, GZlibCodec().UncompressStream(in, shortOut)) << "one byte short";
+    EXPECT_EQ(0u, GZlibCodec().UncompressStream(cut, out));
 }
