@@ -282,7 +282,7 @@ bool FitsInPlace(const Reference& ref, RWClassID stored, const RWCollectable& p)
 
 template <class Reader>
 RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCollectable* p,
-                       RWCollectable::KindTest accept, RWClassID expected)
+                       RWCollectable::KindTest accept, RWClassID expected, RWHolding holding)
 {
     if (!reader.Ready())
         return nullptr;
@@ -307,6 +307,13 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
             return nullptr;
         if (accept && !accept(obj)) {
             RaiseUnexpectedClass(obj->ClassId(), expected);
+            reader.Fail(true);
+            return nullptr;
+        }
+        // Kept by both a plain-pointer owner and counted holders, the object would be
+        // freed twice.
+        if (!table.Claim(ref.number, holding)) {
+            RaiseBadReference();
             reader.Fail(true);
             return nullptr;
         }
@@ -339,7 +346,7 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
     // In the table before its fields are read, so that members pointing back at it
     // resolve to it.
     const uint32_t number = table.Entries();
-    table.AppendObject(obj, p != nullptr);
+    table.AppendObject(obj, p != nullptr, p ? RWHolding::Borrowed : holding);
     if (ref.tag == kNewName)
         table.AppendClassId(obj->ClassId());
 
@@ -363,10 +370,11 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
 }
 
 template <class Reader, class Medium>
-RWCollectable* RestoreFrom(Medium& medium, RWCollectable* p, RWCollectable::KindTest accept, RWClassID expected)
+RWCollectable* RestoreFrom(Medium& medium, RWCollectable* p, RWCollectable::KindTest accept, RWClassID expected,
+                           RWHolding holding = RWHolding::Owned)
 {
     RWReadTableGuard guard;
-    return Restore(Reader(medium, guard.Table()), guard.Table(), guard.Created(), p, accept, expected);
+    return Restore(Reader(medium, guard.Table()), guard.Table(), guard.Created(), p, accept, expected, holding);
 }
 
 } // namespace
@@ -410,14 +418,16 @@ RWCollectable* RWCollectable::RecursiveRestoreFrom(RWDataInStream& stream, RWCol
     return RestoreFrom<StreamReader>(stream, p, nullptr, RWNoClassId);
 }
 
-RWCollectable* RWCollectable::RestoreKindOf(RWBinaryFile& file, KindTest accept, RWClassID expected)
+RWCollectable* RWCollectable::RestoreKindOf(RWBinaryFile& file, KindTest accept, RWClassID expected,
+                                            RWHolding holding)
 {
-    return RestoreFrom<FileReader>(file, nullptr, accept, expected);
+    return RestoreFrom<FileReader>(file, nullptr, accept, expected, holding);
 }
 
-RWCollectable* RWCollectable::RestoreKindOf(RWDataInStream& stream, KindTest accept, RWClassID expected)
+RWCollectable* RWCollectable::RestoreKindOf(RWDataInStream& stream, KindTest accept, RWClassID expected,
+                                            RWHolding holding)
 {
-    return RestoreFrom<StreamReader>(stream, nullptr, accept, expected);
+    return RestoreFrom<StreamReader>(stream, nullptr, accept, expected, holding);
 }
 
 bool RWCollectable::IsBeingRestored(const RWCollectable* obj)

@@ -26,7 +26,7 @@ GObjectBase* RestoreChoice(In& in, const GCountedPtrVector& choices)
 {
     const GCountedPtrVector* outer = t_choices;
     t_choices = &choices;
-    RWCollectable* choice = RWCollectable::RestoreKindOf(in, IsChoice, RWNoClassId);
+    RWCollectable* choice = RWCollectable::RestoreKindOf(in, IsChoice, RWNoClassId, RWHolding::Borrowed);
     t_choices = outer;
     return static_cast<GObjectBase*>(choice);
 }
