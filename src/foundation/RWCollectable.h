@@ -115,6 +115,13 @@ public:
     // True when the current restore on this thread read obj in place: it belongs to
     // the caller of RecursiveRestoreFrom and must never be owned by anyone else.
     static bool IsRestoredInPlace(const RWCollectable* obj);
+
+    // A check that an outermost restore runs on what it read before handing it out.
+    // When it answers false the restore raises [READERR] and yields null, deleting the
+    // object it made (one read in place stays the caller's). The layers above install
+    // theirs once, when the module loads; null removes it.
+    typedef bool (*RestoredCheck)(RWCollectable* obj);
+    static void SetRestoredCheck(RestoredCheck check);
 };
 
 // The object that stands for a null pointer in stored object graphs. It is never

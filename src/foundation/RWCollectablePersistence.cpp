@@ -18,6 +18,8 @@
 #include "foundation/RWReadTable.h"
 #include "foundation/RWStoreTable.h"
 
+#include <atomic>
+
 namespace {
 
 const uint32_t kLeadIn = 0x8888;
@@ -29,6 +31,9 @@ const char kStreamBackReference = '@';
 const char kStreamNewObject = ':';
 const char kStreamOpen = '{';
 const char kStreamClose = '}';
+
+// Set while the module loads, read by every outermost restore after that.
+std::atomic<RWCollectable::RestoredCheck> g_restoredCheck{nullptr};
 
 class FileWriter {
 public:
@@ -374,7 +379,16 @@ RWCollectable* RestoreFrom(Medium& medium, RWCollectable* p, RWCollectable::Kind
                            RWHolding holding = RWHolding::Owned)
 {
     RWReadTableGuard guard;
-    return Restore(Reader(medium, guard.Table()), guard.Table(), guard.Created(), p, accept, expected, holding);
+    RWCollectable* obj =
+        Restore(Reader(medium, guard.Table()), guard.Table(), guard.Created(), p, accept, expected, holding);
+    const RWCollectable::RestoredCheck check = g_restoredCheck.load(std::memory_order_acquire);
+    if (guard.Created() && obj && check && !check(obj)) {
+        if (obj != p)
+            delete obj;
+        RWRaiseExternal(RWMessageReadError());
+        return nullptr;
+    }
+    return obj;
 }
 
 } // namespace
@@ -441,6 +455,8 @@ bool RWCollectable::IsRestoredInPlace(const RWCollectable* obj)
     const RWReadTable* table = RWReadTable::Current();
     return table && obj && table->IsInPlace(obj);
 }
+
+void RWCollectable::SetRestoredCheck(RestoredCheck check) { g_restoredCheck.store(check, std::memory_order_release); }
 
 RWBinaryFile& operator<<(RWBinaryFile& file, const RWCollectable* obj)
 {

@@ -426,13 +426,73 @@ TEST(ModelStoreCrafted, NoObjectGoesToAListAndToACountedHolderBoth)
                         GObjectBase* held = holder.held(restored->At(i));
                         EXPECT_TRUE(!held || !restored->FindReference(held)) << n;
                     }
-                    if (objectFirst && n == size)
+                    if (objectFirst && n == size) {
                         EXPECT_EQ(42, static_cast<GObjectBase*>(restored->First())->GetId());
+                    }
                     restored->ClearAndDestroy();
                 }
             }
             list.Clear();
             delete h;
+        }
+    }
+}
+
+namespace {
+
+// Composite k holds composite k - 1 twice (new, then a back-reference), down to a value:
+// a few bytes a level, 2^(levels + 1) - 1 objects along every path.
+void DoublingTree(Craft& c, uint32_t levels, uint32_t k)
+{
+    if (k == 0)
+        return c.Value(0, 1);
+    c.Composite(k, 2);
+    DoublingTree(c, levels, k - 1);
+    c.Back(levels - k + 2);
+    c.Close();
+}
+
+// The root holds n composites, each holding the one before it: n levels deep.
+void Chain(Craft& c, uint32_t n)
+{
+    c.Composite(0, n);
+    c.Value(1, 1);
+    for (uint32_t k = 2; k <= n; ++k) {
+        c.Composite(k, 1);
+        c.Back(k);
+        c.Close();
+    }
+    c.Close();
+}
+
+} // namespace
+
+TEST(ModelStoreCrafted, TreesThatExpandPastAnyRealTreeAreRefused)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Craft&)> build;
+        uint32_t totalEntries; // 0: refused
+    };
+    const Case cases[] = {
+        {"10 doublings", [](Craft& c) { DoublingTree(c, 10, 10); }, 2047},
+        {"40 doublings", [](Craft& c) { DoublingTree(c, 40, 40); }, 0},
+        {"a chain 500 deep", [](Craft& c) { Chain(c, 500); }, 1 + 500 * 501 / 2},
+        {"a chain 600 deep", [](Craft& c) { Chain(c, 600); }, 0},
+    };
+    for (const Case& test : cases) {
+        for (Medium medium : kAllMedia) {
+            SCOPED_TRACE(testing::Message() << test.name << " on " << medium);
+            RWErrorCapture capture;
+            std::unique_ptr<GObjectBase> back = ReadCrafted(medium, test.build);
+            if (test.totalEntries) {
+                ASSERT_TRUE(back);
+                EXPECT_TRUE(capture.Empty()) << capture.Last();
+                EXPECT_EQ(test.totalEntries, back->TotalEntries());
+            } else {
+                EXPECT_FALSE(back);
+                EXPECT_EQ(0u, capture.Last().find("[READERR]")) << capture.Last();
+            }
         }
     }
 }
