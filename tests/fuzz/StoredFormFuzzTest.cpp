@@ -20,6 +20,8 @@
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "model/MAssociationList.h"
+#include "model/MPersistentComposite.h"
+#include "foundation/RWSlistCollectables.h"
 
 #include <gtest/gtest.h>
 
@@ -152,16 +154,37 @@ TEST(StoredFormFuzz, DamagedStoredFormsNeverCrash)
     std::sort(classes.begin(), classes.end(), [](const RWFactoryClass& a, const RWFactoryClass& b) { return a.id < b.id; });
     std::vector<RWCollectable*> samples;
     std::vector<std::string> saved[4];
-    for (const RWFactoryClass& c : classes) {
-        if (RWCollectable* sample = Sample(c)) {
-            samples.push_back(sample);
-            const std::vector<uint8_t> file = SavedBytes(sample);
-            saved[0].push_back(std::string(file.begin(), file.end()));
-            for (StreamKind kind : kAllStreamKinds)
-                saved[1 + int(kind)].push_back(StreamSaved(kind, sample));
-        }
-    }
+    // The sample compared with, and the object whose saved forms are damaged.
+    auto keep = [&](RWCollectable* sample, const RWCollectable* source) {
+        samples.push_back(sample);
+        const std::vector<uint8_t> file = SavedBytes(source);
+        saved[0].push_back(std::string(file.begin(), file.end()));
+        for (StreamKind kind : kAllStreamKinds)
+            saved[1 + int(kind)].push_back(StreamSaved(kind, source));
+    };
+    for (const RWFactoryClass& c : classes)
+        if (RWCollectable* sample = Sample(c))
+            keep(sample, sample);
     ASSERT_GT(samples.size(), 20u);
+    {
+        // Graphs no caller may build: a list holding an object and counted holders of
+        // it. Their bytes are what hostile data looks like; the sample compared with is
+        // what a restore makes of them.
+        GObjectBase* x = new GValueAttribute(7, 42);
+        MPersistentAssociation* a = new MPersistentAssociation(x, new GValueAttribute(8, 43));
+        MPersistentComposite* c = new MPersistentComposite(44);
+        c->Add(x);
+        c->Add(new MPersistentComposite(45));
+        RWSlistCollectables list;
+        for (RWCollectable* m : {static_cast<RWCollectable*>(x), static_cast<RWCollectable*>(a),
+                                 static_cast<RWCollectable*>(c), static_cast<RWCollectable*>(x)})
+            list.Insert(m);
+        RWErrorCapture capture;
+        keep(RestoredFromBytes(SavedBytes(&list)), &list);
+        list.Clear();
+        delete a;
+        delete c;
+    }
 
     for (uint32_t n = first; n < first + cases; ++n) {
         const size_t s = n % samples.size();
