@@ -16,6 +16,12 @@ class RWDataOutStream;
 
 typedef uint16_t RWClassID;
 
+// What a reader does with an object a restore hands it. An object that a plain-pointer
+// owner (a collection, an association, the restore's caller) keeps and one that counted
+// holders keep are freed by different rules, so one restore never gives an object to
+// both kinds; a borrower keeps nothing.
+enum class RWHolding : uint8_t { Owned, Counted, Borrowed };
+
 // The class id that means "no class".
 const RWClassID RWNoClassId = 0x8000;
 // Classes with ids in [RWFirstStringClassId, RWLastStringClassId] are known by name:
@@ -94,10 +100,13 @@ public:
     // object that accept refuses is deleted before its fields are read; its number
     // then names nothing. A refusal raises [ID] with the object's class id and
     // expected, and fails the read (the stream's fail bit; on a file, the rest of the
-    // outermost restore yields nothing).
+    // outermost restore yields nothing). An object that the restore already gave to
+    // the other kind of holder than holding raises [REF] and yields null.
     typedef bool (*KindTest)(const RWCollectable* obj);
-    static RWCollectable* RestoreKindOf(RWBinaryFile& file, KindTest accept, RWClassID expected);
-    static RWCollectable* RestoreKindOf(RWDataInStream& stream, KindTest accept, RWClassID expected);
+    static RWCollectable* RestoreKindOf(RWBinaryFile& file, KindTest accept, RWClassID expected,
+                                        RWHolding holding = RWHolding::Owned);
+    static RWCollectable* RestoreKindOf(RWDataInStream& stream, KindTest accept, RWClassID expected,
+                                        RWHolding holding = RWHolding::Owned);
 
     // For containers that adopt restored members: true while obj is still being
     // restored on this thread (its RestoreGuts has not returned), so it is either the
@@ -106,6 +115,13 @@ public:
     // True when the current restore on this thread read obj in place: it belongs to
     // the caller of RecursiveRestoreFrom and must never be owned by anyone else.
     static bool IsRestoredInPlace(const RWCollectable* obj);
+
+    // A check that an outermost restore runs on what it read before handing it out.
+    // When it answers false the restore raises [READERR] and yields null, deleting the
+    // object it made (one read in place stays the caller's). The layers above install
+    // theirs once, when the module loads; null removes it.
+    typedef bool (*RestoredCheck)(RWCollectable* obj);
+    static void SetRestoredCheck(RestoredCheck check);
 };
 
 // The object that stands for a null pointer in stored object graphs. It is never

@@ -18,6 +18,7 @@
 #include "foundation/RWReadTable.h"
 #include "foundation/RWStoreTable.h"
 
+#include <atomic>
 #include <new>
 
 namespace {
@@ -31,6 +32,9 @@ const char kStreamBackReference = '@';
 const char kStreamNewObject = ':';
 const char kStreamOpen = '{';
 const char kStreamClose = '}';
+
+// Set while the module loads, read by every outermost restore after that.
+std::atomic<RWCollectable::RestoredCheck> g_restoredCheck{nullptr};
 
 class FileWriter {
 public:
@@ -284,7 +288,7 @@ bool FitsInPlace(const Reference& ref, RWClassID stored, const RWCollectable& p)
 
 template <class Reader>
 RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCollectable* p,
-                       RWCollectable::KindTest accept, RWClassID expected)
+                       RWCollectable::KindTest accept, RWClassID expected, RWHolding holding)
 {
     if (!reader.Ready())
         return nullptr;
@@ -309,6 +313,13 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
             return nullptr;
         if (accept && !accept(obj)) {
             RaiseUnexpectedClass(obj->ClassId(), expected);
+            reader.Fail(true);
+            return nullptr;
+        }
+        // Kept by both a plain-pointer owner and counted holders, the object would be
+        // freed twice.
+        if (!table.Claim(ref.number, holding)) {
+            RaiseBadReference();
             reader.Fail(true);
             return nullptr;
         }
@@ -341,7 +352,7 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
     // In the table before its fields are read, so that members pointing back at it
     // resolve to it.
     const uint32_t number = table.Entries();
-    table.AppendObject(obj, p != nullptr);
+    table.AppendObject(obj, p != nullptr, p ? RWHolding::Borrowed : holding);
     if (ref.tag == kNewName)
         table.AppendClassId(obj->ClassId());
 
@@ -379,19 +390,28 @@ void EndInput(RWDataInStream& stream)
 }
 
 template <class Reader, class Medium>
-RWCollectable* RestoreFrom(Medium& medium, RWCollectable* p, RWCollectable::KindTest accept, RWClassID expected)
+RWCollectable* RestoreFrom(Medium& medium, RWCollectable* p, RWCollectable::KindTest accept, RWClassID expected,
+                           RWHolding holding = RWHolding::Owned)
 {
     if (RWReadTable::Current()) {
         // Inside a restore: running out of memory goes up to the outermost call.
         RWReadTableGuard guard;
-        return Restore(Reader(medium, guard.Table()), guard.Table(), false, p, accept, expected);
+        return Restore(Reader(medium, guard.Table()), guard.Table(), false, p, accept, expected, holding);
     }
     // Memory running out anywhere in the graph ends the whole restore here: the result
     // is null and the input ended. What was made before may be half linked, so it is
     // left as it is rather than deleted.
     try {
         RWReadTableGuard guard;
-        return Restore(Reader(medium, guard.Table()), guard.Table(), true, p, accept, expected);
+        RWCollectable* obj = Restore(Reader(medium, guard.Table()), guard.Table(), true, p, accept, expected, holding);
+        const RWCollectable::RestoredCheck check = g_restoredCheck.load(std::memory_order_acquire);
+        if (obj && check && !check(obj)) {
+            if (obj != p)
+                delete obj;
+            RWRaiseExternal(RWMessageReadError());
+            return nullptr;
+        }
+        return obj;
     } catch (const std::bad_alloc&) {
         EndInput(medium);
         return nullptr;
@@ -439,14 +459,16 @@ RWCollectable* RWCollectable::RecursiveRestoreFrom(RWDataInStream& stream, RWCol
     return RestoreFrom<StreamReader>(stream, p, nullptr, RWNoClassId);
 }
 
-RWCollectable* RWCollectable::RestoreKindOf(RWBinaryFile& file, KindTest accept, RWClassID expected)
+RWCollectable* RWCollectable::RestoreKindOf(RWBinaryFile& file, KindTest accept, RWClassID expected,
+                                            RWHolding holding)
 {
-    return RestoreFrom<FileReader>(file, nullptr, accept, expected);
+    return RestoreFrom<FileReader>(file, nullptr, accept, expected, holding);
 }
 
-RWCollectable* RWCollectable::RestoreKindOf(RWDataInStream& stream, KindTest accept, RWClassID expected)
+RWCollectable* RWCollectable::RestoreKindOf(RWDataInStream& stream, KindTest accept, RWClassID expected,
+                                            RWHolding holding)
 {
-    return RestoreFrom<StreamReader>(stream, nullptr, accept, expected);
+    return RestoreFrom<StreamReader>(stream, nullptr, accept, expected, holding);
 }
 
 bool RWCollectable::IsBeingRestored(const RWCollectable* obj)
@@ -460,6 +482,8 @@ bool RWCollectable::IsRestoredInPlace(const RWCollectable* obj)
     const RWReadTable* table = RWReadTable::Current();
     return table && obj && table->IsInPlace(obj);
 }
+
+void RWCollectable::SetRestoredCheck(RestoredCheck check) { g_restoredCheck.store(check, std::memory_order_release); }
 
 RWBinaryFile& operator<<(RWBinaryFile& file, const RWCollectable* obj)
 {

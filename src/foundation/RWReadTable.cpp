@@ -37,19 +37,19 @@ void RWReadTable::Append(const Entry& entry)
     entries_[count_++] = entry;
 }
 
-void RWReadTable::AppendObject(RWCollectable* obj, bool inPlace)
+void RWReadTable::AppendObject(RWCollectable* obj, bool inPlace, RWHolding holding)
 {
-    Append({obj, RWNoClassId, Kind::Object});
+    Append({obj, RWNoClassId, Kind::Object, holding});
     if (inPlace)
         inPlace_.push_back(obj);
 }
 
-void RWReadTable::AppendClassId(RWClassID id) { Append({nullptr, id, Kind::ClassId}); }
+void RWReadTable::AppendClassId(RWClassID id) { Append({nullptr, id, Kind::ClassId, RWHolding::Borrowed}); }
 
 void RWReadTable::Vacate(uint32_t n)
 {
     if (n < count_)
-        entries_[n] = {nullptr, RWNoClassId, Kind::Vacant};
+        entries_[n] = {nullptr, RWNoClassId, Kind::Vacant, RWHolding::Borrowed};
 }
 
 bool RWReadTable::ObjectAt(uint32_t n, RWCollectable*& obj) const
@@ -74,6 +74,16 @@ bool RWReadTable::IsInPlace(const RWCollectable* obj) const
         if (p == obj)
             return true;
     return false;
+}
+
+bool RWReadTable::Claim(uint32_t n, RWHolding holding)
+{
+    if (holding == RWHolding::Borrowed || n >= count_ || entries_[n].kind != Kind::Object)
+        return true;
+    Entry& entry = entries_[n];
+    if (entry.holding == RWHolding::Borrowed)
+        entry.holding = holding;
+    return entry.holding == holding;
 }
 
 bool RWReadTable::Begin(RWCollectable* obj)

@@ -3,6 +3,9 @@
 // class's id. Every entry is tagged with what it holds, so that a back-reference can
 // only ever name an object and a name reference only ever a class id.
 //
+// Each object entry records which kind of holder the restore gave it to, so that no
+// object reaches both a plain-pointer owner and a counted holder.
+//
 // The table also knows which objects are still being restored (their RestoreGuts has
 // not returned) and which were read in place into the caller's objects.
 #pragma once
@@ -25,7 +28,7 @@ public:
 
     uint32_t Entries() const { return count_; }
     // Appends an object; inPlace marks one that belongs to the restore's caller.
-    void AppendObject(RWCollectable* obj, bool inPlace);
+    void AppendObject(RWCollectable* obj, bool inPlace, RWHolding holding = RWHolding::Borrowed);
     void AppendClassId(RWClassID id);
     // Makes entry n name nothing (an object that was refused).
     void Vacate(uint32_t n);
@@ -35,6 +38,9 @@ public:
     // The class id at n; false when n is beyond the table or names no class id.
     bool ClassIdAt(uint32_t n, RWClassID& id) const;
     bool IsInPlace(const RWCollectable* obj) const;
+    // Gives the object at n to a holder of that kind: false when the restore already
+    // gave it to the other kind. A borrower takes anything and changes nothing.
+    bool Claim(uint32_t n, RWHolding holding);
 
     // Brackets the RestoreGuts of obj; false, with nothing begun, when the nesting is
     // too deep.
@@ -55,6 +61,8 @@ private:
         RWCollectable* obj;
         RWClassID id;
         Kind kind;
+        // Borrowed while no holder has taken the object.
+        RWHolding holding;
     };
 
     void Append(const Entry& entry);

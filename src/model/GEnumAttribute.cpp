@@ -28,7 +28,7 @@ GObjectBase* RestoreChoice(In& in, const GCountedPtrVector& choices)
 {
     const GCountedPtrVector* outer = t_choices.Get();
     t_choices.Set(&choices);
-    RWCollectable* choice = RWCollectable::RestoreKindOf(in, IsChoice, RWNoClassId);
+    RWCollectable* choice = RWCollectable::RestoreKindOf(in, IsChoice, RWNoClassId, RWHolding::Borrowed);
     t_choices.Set(outer);
     return static_cast<GObjectBase*>(choice);
 }

@@ -289,12 +289,12 @@ void GObjectBase::Drop(GObjectBase* object)
 
 GObjectBase* GObjectBase::RestoreHeld(RWBinaryFile& file)
 {
-    return static_cast<GObjectBase*>(RWCollectable::RestoreKindOf(file, MayBeHeld, kClassId));
+    return static_cast<GObjectBase*>(RWCollectable::RestoreKindOf(file, MayBeHeld, kClassId, RWHolding::Counted));
 }
 
 GObjectBase* GObjectBase::RestoreHeld(RWDataInStream& stream)
 {
-    return static_cast<GObjectBase*>(RWCollectable::RestoreKindOf(stream, MayBeHeld, kClassId));
+    return static_cast<GObjectBase*>(RWCollectable::RestoreKindOf(stream, MayBeHeld, kClassId, RWHolding::Counted));
 }
 
 bool GObjectBase::RestoreStopped(RWBinaryFile& file) { return file.Eof() || file.Error() || ReadTableFailed(); }

@@ -4,7 +4,9 @@
 #include "model/GAttributeComposite.h"
 #include "model/GCountedPtr.h"
 #include "model/GDisplayStringAttribute.h"
+#include "foundation/RWSlistCollectables.h"
 #include "model/GValue32Attribute.h"
+#include "model/MPersistentAssociation.h"
 #include "model/MPersistentComposite.h"
 #include "ModelTestObjects.h"
 #include "StoredForms.h"
@@ -356,6 +358,145 @@ TEST(ModelStoreCrafted, RefusedMembersAndChoicesAreReportedAndLeftOut)
             std::unique_ptr<GObjectBase> back = ReadRefused(medium, refusal.build);
             ASSERT_TRUE(back);
             refusal.check(*back);
+        }
+    }
+}
+
+namespace {
+
+// A counted holder of an object that the factory can make, and how to find the object
+// it holds (null for anything that is not such a holder).
+struct CountedHolder {
+    const char* name;
+    std::function<RWCollectable*(GObjectBase*)> hold;
+    std::function<GObjectBase*(RWCollectable*)> held;
+};
+
+const CountedHolder kCountedHolders[] = {
+    {"an association's key", [](GObjectBase* x) { return new MPersistentAssociation(x, nullptr); },
+     [](RWCollectable* h) {
+         MPersistentAssociation* a = dynamic_cast<MPersistentAssociation*>(h);
+         return a ? a->GetKey() : nullptr;
+     }},
+    {"a composite",
+     [](GObjectBase* x) {
+         MPersistentComposite* c = new MPersistentComposite(1);
+         c->Add(x);
+         return c;
+     },
+     [](RWCollectable* h) {
+         MPersistentComposite* c = dynamic_cast<MPersistentComposite*>(h);
+         return c ? c->FindById(42) : nullptr;
+     }},
+};
+
+RWCollectable* ListRestored(Medium medium, const std::vector<uint8_t>& bytes, const std::string& text)
+{
+    return medium == Medium::File ? RestoredFromBytes(bytes) : StreamRestored(KindOf(medium), text);
+}
+
+} // namespace
+
+TEST(ModelStoreCrafted, NoObjectGoesToAListAndToACountedHolderBoth)
+{
+    for (const CountedHolder& holder : kCountedHolders) {
+        for (bool objectFirst : {true, false}) {
+            GValueAttribute* x = new GValueAttribute(7, 42);
+            RWCollectable* h = holder.hold(x);
+            RWSlistCollectables list;
+            list.Insert(objectFirst ? x : h);
+            list.Insert(objectFirst ? h : x);
+            for (Medium medium : kAllMedia) {
+                SCOPED_TRACE(testing::Message() << holder.name << (objectFirst ? " after" : " before")
+                                                << " its object on " << medium);
+                const std::vector<uint8_t> bytes = SavedBytes(&list);
+                const std::string text = medium == Medium::File ? "" : StreamSaved(KindOf(medium), &list);
+                const size_t size = medium == Medium::File ? bytes.size() : text.size();
+                // Whole, then cut at every length (a cut right after the shared reference
+                // once dropped the object that the list still held).
+                for (size_t n = size + 1; n-- > 0;) {
+                    TestErrorCapture capture;
+                    std::unique_ptr<RWCollectable> back(
+                        ListRestored(medium, Prefix(bytes, std::min(n, bytes.size())), text.substr(0, n)));
+                    RWSlistCollectables* restored = dynamic_cast<RWSlistCollectables*>(back.get());
+                    if (n == size) {
+                        EXPECT_EQ(0u, capture.Last().find("[REF]")) << capture.Last();
+                        ASSERT_TRUE(restored);
+                        EXPECT_EQ(objectFirst ? 2u : 1u, restored->Entries());
+                    }
+                    if (!restored)
+                        continue;
+                    for (size_t i = 0; i < restored->Entries(); ++i) {
+                        GObjectBase* held = holder.held(restored->At(i));
+                        EXPECT_TRUE(!held || !restored->FindReference(held)) << n;
+                    }
+                    if (objectFirst && n == size) {
+                        EXPECT_EQ(42, static_cast<GObjectBase*>(restored->First())->GetId());
+                    }
+                    restored->ClearAndDestroy();
+                }
+            }
+            list.Clear();
+            delete h;
+        }
+    }
+}
+
+namespace {
+
+// Composite k holds composite k - 1 twice (new, then a back-reference), down to a value:
+// a few bytes a level, 2^(levels + 1) - 1 objects along every path.
+void DoublingTree(Craft& c, uint32_t levels, uint32_t k)
+{
+    if (k == 0)
+        return c.Value(0, 1);
+    c.Composite(k, 2);
+    DoublingTree(c, levels, k - 1);
+    c.Back(levels - k + 2);
+    c.Close();
+}
+
+// The root holds n composites, each holding the one before it: n levels deep.
+void Chain(Craft& c, uint32_t n)
+{
+    c.Composite(0, n);
+    c.Value(1, 1);
+    for (uint32_t k = 2; k <= n; ++k) {
+        c.Composite(k, 1);
+        c.Back(k);
+        c.Close();
+    }
+    c.Close();
+}
+
+} // namespace
+
+TEST(ModelStoreCrafted, TreesThatExpandPastAnyRealTreeAreRefused)
+{
+    struct Case {
+        const char* name;
+        std::function<void(Craft&)> build;
+        uint32_t totalEntries; // 0: refused
+    };
+    const Case cases[] = {
+        {"10 doublings", [](Craft& c) { DoublingTree(c, 10, 10); }, 2047},
+        {"40 doublings", [](Craft& c) { DoublingTree(c, 40, 40); }, 0},
+        {"a chain 500 deep", [](Craft& c) { Chain(c, 500); }, 1 + 500 * 501 / 2},
+        {"a chain 600 deep", [](Craft& c) { Chain(c, 600); }, 0},
+    };
+    for (const Case& test : cases) {
+        for (Medium medium : kAllMedia) {
+            SCOPED_TRACE(testing::Message() << test.name << " on " << medium);
+            TestErrorCapture capture;
+            std::unique_ptr<GObjectBase> back = ReadCrafted(medium, test.build);
+            if (test.totalEntries) {
+                ASSERT_TRUE(back);
+                EXPECT_TRUE(capture.Empty()) << capture.Last();
+                EXPECT_EQ(test.totalEntries, back->TotalEntries());
+            } else {
+                EXPECT_FALSE(back);
+                EXPECT_EQ(0u, capture.Last().find("[READERR]")) << capture.Last();
+            }
         }
     }
 }

@@ -1,0 +1,207 @@
+// Mutation fuzzing of every stored form: one sample object of every registered class is
+// saved on every medium (binary file; binary, endian and portable streams), the bytes are
+// damaged (bit flips, bytes set to 0 or 0xFF, cuts, huge counts, insertions, deletions),
+// restored, used as a caller would use them, and destroyed. Any crash fails the run.
+//
+// CI runs seed 1 for 2000 cases. A long run by hand, e.g.:
+//   QZ_FUZZ_SEED=77 QZ_FUZZ_CASES=1000000 QZ_FUZZ_VERBOSE=1 scripts/wine-run.sh build/tests/fuzz_tests.exe
+// QZ_FUZZ_VERBOSE prints each case (seed, index, class, medium) before it runs, so the
+// last line before a crash names the case; QZ_FUZZ_FIRST starts at that index.
+#include "../foundation/DataStreamKinds.h"
+#include "StoreSizeChecks.h"
+
+#include "foundation/RWBTreeDictionary.h"
+#include "foundation/RWCollectableIDAssociation.h"
+#include "foundation/RWErrorCapture.h"
+#include "model/GCountedPtr.h"
+#include "model/GObjectIterator.h"
+#include "model/GResourceMappingList.h"
+#include "model/GSelectionString.h"
+#include "model/GStringAttribute.h"
+#include "model/GValueAttribute.h"
+#include "model/MAssociationList.h"
+#include "model/MPersistentComposite.h"
+#include "foundation/RWSlistCollectables.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+uint32_t Setting(const char* name, uint32_t fallback)
+{
+    const char* text = std::getenv(name);
+    return text && *text ? uint32_t(std::strtoul(text, nullptr, 0)) : fallback;
+}
+
+// A sample of the class with members where it can hold any.
+RWCollectable* Sample(const RWFactoryClass& c)
+{
+    if (c.id == GCountedPtr::kClassId)
+        return new GCountedPtr(new GValueAttribute(4, 9));
+    RWCollectable* obj = c.create ? c.create() : nullptr;
+    if (auto* list = dynamic_cast<GResourceMappingList*>(obj)) {
+        list->Add(new GResourceMapping(5, 16690, 50, 1));
+        list->Add(new GResourceMapping(6, 16691, 51, 2));
+    } else if (auto* associations = dynamic_cast<MAssociationList*>(obj)) {
+        associations->Add(new MPersistentAssociation(new GValueAttribute(1, 2), new GSelectionString("a", 3)));
+    } else if (auto* association = dynamic_cast<MPersistentAssociation*>(obj)) {
+        *association = MPersistentAssociation(new GValueAttribute(1, 2), new GStringAttribute("v", 3));
+    } else if (auto* model = dynamic_cast<GObjectBase*>(obj)) {
+        if (model->AsComposite()) {
+            GObjectBase* shared = new GValueAttribute(3, 10);
+            model->Add(shared);
+            model->Add(new GStringAttribute("text", 11));
+            model->Add(shared);
+        }
+    } else if (auto* dictionary = dynamic_cast<RWBTreeDictionary*>(obj)) {
+        dictionary->InsertKeyAndValue(new GValueAttribute(1, 1), new GSelectionString("x", 2));
+    } else if (auto* collection = dynamic_cast<RWCollection*>(obj)) {
+        RWCollectable* shared = new GValueAttribute(2, 20);
+        collection->Insert(shared);
+        collection->Insert(new GSelectionString("s", 21));
+        collection->Insert(shared);
+    } else if (dynamic_cast<RWCollectableIDAssociation*>(obj)) {
+        delete obj;
+        obj = new RWCollectableIDAssociation(new GValueAttribute(1, 1), new GSelectionString("y", 2));
+    } else if (dynamic_cast<RWCollectableAssociation*>(obj)) {
+        delete obj;
+        obj = new RWCollectableAssociation(new GValueAttribute(1, 1), nullptr);
+    }
+    return obj;
+}
+
+// Destroys what a restore or a sample handed out, as its owner would.
+void Destroy(RWCollectable* obj)
+{
+    if (auto* model = dynamic_cast<GObjectBase*>(obj)) {
+        GObjectBase::Drop(model);
+        return;
+    }
+    if (auto* collection = dynamic_cast<RWCollection*>(obj))
+        collection->ClearAndDestroy();
+    else if (auto* pair = dynamic_cast<RWCollectableAssociation*>(obj)) {
+        RWCollectable* key = pair->Key();
+        RWCollectable* value = pair->Value();
+        if (key != obj)
+            delete key;
+        if (value != key && value != obj)
+            delete value;
+    }
+    delete obj;
+}
+
+// What a caller does with a restored object.
+void Use(RWCollectable* obj, const RWCollectable* sample)
+{
+    obj->BinaryStoreSize();
+    SavedBytes(obj);
+    StreamSaved(StreamKind::Portable, obj);
+    obj->IsEqual(sample);
+    sample->IsEqual(obj);
+    if (auto* model = dynamic_cast<GObjectBase*>(obj)) {
+        model->TotalEntries();
+        model->FindById(12345);
+        if (GObjectIterator* it = model->CreateIterator()) {
+            while (it->Next())
+                if (GObjectBase* member = it->Current())
+                    member->IsSame(model);
+            delete it;
+        }
+        GObjectBase::Drop(model->DeepCopy());
+        GObjectBase::Drop(model->Copy());
+    } else if (auto* collection = dynamic_cast<RWCollection*>(obj)) {
+        collection->Apply([](RWCollectable* m, void*) { (void)(m && m->Hash()); }, nullptr);
+    }
+}
+
+std::string Mutated(std::string bytes, std::mt19937& random)
+{
+    auto at = [&](size_t n) { return n ? random() % n : 0; };
+    for (uint32_t steps = 1 + random() % 3; steps--;) {
+        if (bytes.empty())
+            break;
+        const size_t i = at(bytes.size());
+        switch (random() % 7) {
+        case 0: bytes[i] = char(bytes[i] ^ (1 << random() % 8)); break;
+        case 1: bytes[i] = 0; break;
+        case 2: bytes[i] = char(0xFF); break;
+        case 3: bytes.resize(i); break;
+        case 4: // a count or length made huge, in binary and in text
+            bytes.replace(i, 4, random() % 2 ? std::string(4, char(0xFF)) : std::string("4294967295"));
+            break;
+        case 5: bytes.insert(i, std::string(1 + at(8), char(random()))); break;
+        default: bytes.erase(i, 1 + at(16)); break;
+        }
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(StoredFormFuzz, DamagedStoredFormsNeverCrash)
+{
+    const uint32_t seed = Setting("QZ_FUZZ_SEED", 1);
+    const uint32_t first = Setting("QZ_FUZZ_FIRST", 0);
+    const uint32_t cases = Setting("QZ_FUZZ_CASES", 2000);
+    const bool verbose = Setting("QZ_FUZZ_VERBOSE", 0) != 0;
+
+    std::vector<RWFactoryClass> classes = GetFactory()->Classes();
+    std::sort(classes.begin(), classes.end(), [](const RWFactoryClass& a, const RWFactoryClass& b) { return a.id < b.id; });
+    std::vector<RWCollectable*> samples;
+    std::vector<std::string> saved[4];
+    // The sample compared with, and the object whose saved forms are damaged.
+    auto keep = [&](RWCollectable* sample, const RWCollectable* source) {
+        samples.push_back(sample);
+        const std::vector<uint8_t> file = SavedBytes(source);
+        saved[0].push_back(std::string(file.begin(), file.end()));
+        for (StreamKind kind : kAllStreamKinds)
+            saved[1 + int(kind)].push_back(StreamSaved(kind, source));
+    };
+    for (const RWFactoryClass& c : classes)
+        if (RWCollectable* sample = Sample(c))
+            keep(sample, sample);
+    ASSERT_GT(samples.size(), 20u);
+    {
+        // Graphs no caller may build: a list holding an object and counted holders of
+        // it. Their bytes are what hostile data looks like; the sample compared with is
+        // what a restore makes of them.
+        GObjectBase* x = new GValueAttribute(7, 42);
+        MPersistentAssociation* a = new MPersistentAssociation(x, new GValueAttribute(8, 43));
+        MPersistentComposite* c = new MPersistentComposite(44);
+        c->Add(x);
+        c->Add(new MPersistentComposite(45));
+        RWSlistCollectables list;
+        for (RWCollectable* m : {static_cast<RWCollectable*>(x), static_cast<RWCollectable*>(a),
+                                 static_cast<RWCollectable*>(c), static_cast<RWCollectable*>(x)})
+            list.Insert(m);
+        RWErrorCapture capture;
+        keep(RestoredFromBytes(SavedBytes(&list)), &list);
+        list.Clear();
+        delete a;
+        delete c;
+    }
+
+    for (uint32_t n = first; n < first + cases; ++n) {
+        const size_t s = n % samples.size();
+        const int medium = int(n / samples.size() % 4);
+        if (verbose)
+            std::printf("seed %u case %u class %u medium %d\n", seed, n, unsigned(samples[s]->ClassId()), medium),
+                std::fflush(stdout);
+        std::mt19937 random(seed * 2654435761u + n);
+        const std::string bytes = Mutated(saved[medium][s], random);
+        RWErrorCapture capture;
+        RWCollectable* back = medium == 0 ? RestoredFromBytes(std::vector<uint8_t>(bytes.begin(), bytes.end()))
+                                          : StreamRestored(StreamKind(medium - 1), bytes);
+        if (back) {
+            Use(back, samples[s]);
+            Destroy(back);
+        }
+    }
+    for (RWCollectable* sample : samples)
+        Destroy(sample);
+}
