@@ -46,14 +46,9 @@ TEST_F(DictionaryOfTen, FindAnswersTheStoredKeyAndItsValue)
     RWCollectable* value = nullptr;
     EXPECT_EQ(keys[4].get(), dictionary.FindKeyAndValue(&probe, value));
     EXPECT_EQ(values[4].get(), value);
-    EXPECT_EQ(1u, dictionary.OccurrencesOf(&probe));
-
     value = values[0].get();
     EXPECT_EQ(nullptr, dictionary.FindKeyAndValue(&missing, value));
     EXPECT_EQ(nullptr, value);
-    EXPECT_EQ(nullptr, dictionary.Find(&missing));
-    EXPECT_EQ(nullptr, dictionary.FindValue(&missing));
-    EXPECT_FALSE(dictionary.Contains(&missing));
 
     // FindValue with a new value replaces it, for a present key only.
     EXPECT_EQ(values[4].get(), dictionary.FindValue(&probe, &replacement));
@@ -83,7 +78,6 @@ TEST_F(DictionaryOfTen, RemoveHandsBackTheStoredKeyAndClearLeavesEverythingAlive
     value = values[0].get();
     EXPECT_EQ(nullptr, dictionary.RemoveKeyAndValue(&missing, value));
     EXPECT_EQ(nullptr, value);
-    EXPECT_EQ(nullptr, dictionary.Remove(&missing));
     EXPECT_EQ(8u, dictionary.Entries());
 
     dictionary.Clear();
@@ -98,17 +92,6 @@ TEST_F(DictionaryOfTen, PairsComeInKeyOrder)
     for (int i = 0; i < 10; ++i)
         expected.emplace_back(i, 100 + i);
     EXPECT_EQ(expected, PairsOf(dictionary));
-
-    RWBTreeIterator it(dictionary);
-    int next = 0;
-    while (RWCollectable* member = it.Next()) {
-        const RWCollectableAssociation* a = RWAsAssociation(member);
-        ASSERT_NE(nullptr, a);
-        EXPECT_EQ(next, KeyOf(a->Key()));
-        EXPECT_EQ(100 + next, KeyOf(a->Value()));
-        ++next;
-    }
-    EXPECT_EQ(10, next);
 }
 
 TEST_F(DictionaryOfTen, SelectionsHoldNewPairsOverTheSameObjects)
@@ -152,12 +135,6 @@ TEST_F(DictionaryOfTen, CopiesHaveTheirOwnAssociations)
     EXPECT_EQ(PairsOf(dictionary), PairsOf(assigned));
     assigned = assigned;
     EXPECT_EQ(10u, assigned.Entries());
-
-    std::unique_ptr<RWCollectable> viaCopy(dictionary.Copy());
-    EXPECT_EQ(RWClassID(0x8004), viaCopy->ClassId());
-    EXPECT_TRUE(dictionary.IsEqual(viaCopy.get()));
-    std::unique_ptr<RWCollectable> fresh(dictionary.CreateNew());
-    EXPECT_EQ(RWClassID(0x8004), fresh->ClassId());
 }
 
 TEST(RWBTreeDictionaryEquality, ComparesKeysAndValues)
@@ -184,7 +161,6 @@ TEST(RWBTreeDictionaryEquality, ComparesKeysAndValues)
     a.Apply([](RWCollectable* m, void* t) { static_cast<RWBTree*>(t)->Insert(m); }, &tree);
     EXPECT_FALSE(a.IsEqual(&tree));
     EXPECT_FALSE(tree.IsEqual(&a));
-    EXPECT_FALSE(a.IsEqual(nullptr));
     tree.Clear();
 }
 

@@ -21,6 +21,15 @@ RWCString Filled(size_t capacity, size_t length)
     return s;
 }
 
+// Tests that move the process-wide capacity settings put them back, pass or fail.
+class RWCStringSettings : public ::testing::Test {
+protected:
+    void TearDown() override { RWStringTraits<char>::settings = saved_; }
+
+private:
+    RWStringSettings saved_ = RWStringTraits<char>::settings;
+};
+
 } // namespace
 
 TEST(RWCStringEmpty, SharedRepresentationIsNeverFreedOrWritten)
@@ -29,18 +38,12 @@ TEST(RWCStringEmpty, SharedRepresentationIsNeverFreedOrWritten)
     for (int i = 0; i < 1000; ++i) {
         RWCString a;
         RWCString b(a);
-        RWCString c = b;
-        c = a;
+        b = a;
     }
-    for (const RWCString& s : {RWCString(), RWCString(""), RWCString(size_t(0)),
-                              RWCString(static_cast<const char*>(nullptr))}) {
+    for (const RWCString& s : {RWCString(""), RWCString(size_t(0)), RWCString(static_cast<const char*>(nullptr))}) {
         EXPECT_EQ(empty, s.Data());
-        EXPECT_EQ(0u, s.Length());
         EXPECT_EQ(0u, s.Capacity());
-        EXPECT_TRUE(s.IsNull());
     }
-    EXPECT_EQ('\0', empty[0]);
-    // An edit of an empty string moves to a buffer of its own.
     RWCString edited;
     edited.Append("x");
     EXPECT_NE(empty, edited.Data());
@@ -58,13 +61,11 @@ TEST(RWCStringCapacity, ConstructorsSizeExactlyOrByTheRule)
         // Plain constructors use the exact size, one character the initial capacity.
         {RWCString("hello"), "hello", 5},
         {RWCString("a\0b", 3), std::string("a\0b", 3), 3},
-        {RWCString('x', 4), "xxxx", 4},
         {RWCString(size_t(40)), "", 40},
         {RWCString('q'), "q", 15},
         // Concatenation and spans use the capacity rule.
         {ab + "cde", "abcde", 15},
         {"xy" + ab, "xyab", 15},
-        {ab + ab, "abab", 15},
         {ab + static_cast<const char*>(nullptr), "ab", 15},
         {ab + RWCString('z', 20), "ab" + std::string(20, 'z'), 31},
         {RWCString(ab(1, 1)), "b", 15},
@@ -75,27 +76,20 @@ TEST(RWCStringCapacity, ConstructorsSizeExactlyOrByTheRule)
     }
 }
 
-TEST(RWCStringCapacity, AdjustCapacityRoundsUpInIncrements)
+TEST_F(RWCStringSettings, AdjustCapacityRoundsUpInIncrementsAndAZeroIncrementByOne)
 {
-    const size_t cases[][2] = {{0, 15}, {1, 15}, {15, 15}, {16, 31}, {31, 31}, {32, 47}, {47, 47}, {48, 63}};
+    const size_t cases[][2] = {{0, 15}, {1, 15}, {15, 15}, {16, 31}, {32, 47}, {48, 63}};
     for (const auto& c : cases)
         EXPECT_EQ(c[1], RWCString::AdjustCapacity(c[0])) << c[0];
-}
-
-TEST(RWCStringCapacity, SettersAnswerTheOldValue)
-{
-    EXPECT_EQ(15u, RWCString::SetInitialCapacity(7));
-    EXPECT_EQ(16u, RWCString::SetResizeIncrement(8));
-    EXPECT_EQ(15u, RWCString::SetMaxWaste(3));
+    RWCString::SetInitialCapacity(7);
+    RWCString::SetResizeIncrement(8);
     EXPECT_EQ(7u, RWCString::AdjustCapacity(7));
     EXPECT_EQ(15u, RWCString::AdjustCapacity(8));
     // An increment of 0 rounds by 1 instead of dividing by zero.
-    EXPECT_EQ(8u, RWCString::SetResizeIncrement(0));
+    RWCString::SetResizeIncrement(0);
     EXPECT_EQ(9u, RWCString::AdjustCapacity(9));
-    EXPECT_EQ(7u, RWCString::SetInitialCapacity(15));
-    EXPECT_EQ(0u, RWCString::SetResizeIncrement(16));
-    EXPECT_EQ(3u, RWCString::SetMaxWaste(15));
-    EXPECT_EQ(47u, RWCString::AdjustCapacity(32));
+    // The wide string keeps its own settings.
+    EXPECT_EQ(15u, RWWString::AdjustCapacity(1));
 }
 
 TEST(RWCStringCapacity, ShrinkingReallocatesOnlyPastTheMaximumWaste)
@@ -111,7 +105,6 @@ TEST(RWCStringCapacity, ShrinkingReallocatesOnlyPastTheMaximumWaste)
         EXPECT_EQ(std::string(c.kept, 'a'), Text(s));
         EXPECT_EQ(c.newCapacity, s.Capacity()) << c.capacity << " to " << c.kept;
         EXPECT_EQ(c.inPlace, before == s.Data()) << c.capacity << " to " << c.kept;
-        EXPECT_EQ('\0', s.Data()[c.kept]);
     }
 }
 
@@ -120,31 +113,23 @@ TEST(RWCStringCapacity, GrowthUsesTheRuleOrTheExactSize)
     RWCString grown("abc");
     grown.Append("defghijklmnopqrst");
     EXPECT_EQ(31u, grown.Capacity());
-    const char* before = grown.Data();
-    grown.Append("uvw");
-    EXPECT_EQ(before, grown.Data());
 
     // Appending characters reserves exactly; Capacity reserves exactly, never below the length.
     RWCString exact("ab");
     exact.Append('c', 3);
-    exact.Append('d', 0);
-    EXPECT_EQ("abccc", Text(exact));
     EXPECT_EQ(5u, exact.Capacity());
-    EXPECT_EQ(100u, exact.Capacity(100));
     EXPECT_EQ(10u, exact.Capacity(10));
     EXPECT_EQ(10u, exact.Capacity(3));
-    EXPECT_EQ(10u, exact.Capacity(5));
     EXPECT_EQ("abccc", Text(exact));
 
     // Prepending characters works in place when there is room, else by the rule.
     RWCString roomy = Filled(10, 3);
-    before = roomy.Data();
+    const char* before = roomy.Data();
     roomy.Prepend('-', 2);
     EXPECT_EQ("--aaa", Text(roomy));
     EXPECT_EQ(before, roomy.Data());
     RWCString tight("abc");
     tight.Prepend('-', 2);
-    EXPECT_EQ("--abc", Text(tight));
     EXPECT_EQ(15u, tight.Capacity());
 }
 
@@ -161,6 +146,7 @@ TEST(RWCStringSharing, EveryEditLeavesTheOtherOwnerAlone)
         [](RWCString& s) { s.Resize(2); },
         [](RWCString& s) { s.Resize(9); },
         [](RWCString& s) { s.ToUpper(); },
+        [](RWCString& s) { s[0] = 'x'; },
         [](RWCString& s) { s = "other"; },
         [](RWCString& s) { s = ""; },
         [](RWCString& s) { s(1, 2) = "XYZ"; },
@@ -177,76 +163,40 @@ TEST(RWCStringSharing, EveryEditLeavesTheOtherOwnerAlone)
     }
 }
 
-TEST(RWCStringSharing, AssigningEmptyTextKeepsASoleOwnersBuffer)
+TEST(RWCStringSharing, ASoleOwnerWritesInPlaceAndCopyIsDeep)
 {
     RWCString sole("hello");
     const char* before = sole.Data();
+    sole[0] = 'H';
+    sole.ToUpper();
+    EXPECT_EQ(before, sole.Data());
     sole = "";
     EXPECT_EQ(before, sole.Data());
     EXPECT_EQ(5u, sole.Capacity());
-    EXPECT_EQ(0u, sole.Length());
-    EXPECT_EQ('\0', sole.Data()[0]);
 
     RWCString shared("hello");
     RWCString other(shared);
     shared = "";
     EXPECT_EQ(RWCString().Data(), shared.Data());
     EXPECT_EQ("hello", Text(other));
-}
-
-TEST(RWCStringSharing, CopiesShareUntilWrittenAndCopyIsDeep)
-{
-    RWCString a("one");
-    RWCString b("two");
-    b = a;
-    EXPECT_EQ(a.Data(), b.Data());
-    b[0] = 'O';
-    EXPECT_EQ("one", Text(a));
-    EXPECT_NE(a.Data(), b.Data());
-    // A sole owner writes in place.
-    const char* sole = b.Data();
-    b[1] = 'N';
-    b.ToUpper();
-    EXPECT_EQ("ONE", Text(b));
-    EXPECT_EQ(sole, b.Data());
-    b = a;
-    b = b;
-    EXPECT_EQ("one", Text(b));
-    b = "three";
-    EXPECT_EQ("one", Text(a));
-    EXPECT_EQ("three", Text(b));
 
     RWCString roomy = Filled(40, 5);
     const RWCString deep = roomy.Copy();
     EXPECT_NE(roomy.Data(), deep.Data());
     EXPECT_EQ(5u, deep.Capacity());
-    EXPECT_EQ(Text(roomy), Text(deep));
 }
 
-TEST(RWCStringReplace, ReplacesRemovesInsertsAndResizes)
+TEST(RWCStringReplace, PositionsAndLengthsPastTheEndAreClipped)
 {
     RWCString s("hello world");
-    s.Replace(6, 5, "there");
-    EXPECT_EQ("hello there", Text(s));
     s.Replace(5, 100, "!");
     EXPECT_EQ("hello!", Text(s));
     s.Replace(0, 1, nullptr, 7);
     EXPECT_EQ("ello!", Text(s));
-    s.Insert(0, "h");
-    s.Insert(5, RWCString(", you"));
-    s.Prepend(">> ");
-    s.Append(" <<", 3);
-    EXPECT_EQ(">> hello, you! <<", Text(s));
-    s.Remove(2);
-    s += RWCString("\0x", 2);
-    EXPECT_EQ(std::string(">>\0x", 4), Text(s));
-    // A position beyond the end appends.
     s.Replace(10, 3, "cd");
-    EXPECT_EQ(std::string(">>\0xcd", 6), Text(s));
-    s.Resize(8);
-    EXPECT_EQ(std::string(">>\0xcd  ", 8), Text(s));
-    s.Resize(1);
-    EXPECT_EQ(">", Text(s));
+    EXPECT_EQ("ello!cd", Text(s));
+    s.Resize(9);
+    EXPECT_EQ("ello!cd  ", Text(s));
 }
 
 TEST(RWCStringReplace, TextFromTheSameStringNeverWorksInPlace)
@@ -280,12 +230,9 @@ TEST(RWCStringIndex, OutOfRangeIndexRaisesTheExactMessagesAndWritesNothing)
     const RWCString& constant = s;
     EXPECT_EQ('\0', constant[7]);
     EXPECT_EQ("[INDEXERR] Illegal Index (7) for collection or string with 6 elements", capture.Last());
-    EXPECT_EQ('f', constant[5]);
-    EXPECT_EQ(3u, capture.Count());
 
     // A span is checked against its own length.
     RWCStringSpan span = s(1, 2);
-    EXPECT_EQ('c', span[1]);
     span[2] = 'z';
     EXPECT_EQ("[INDEXERR] Illegal Index (2) for collection or string with 2 elements", capture.Last());
     s.SubString("zz")[RW_NPOS];
@@ -294,11 +241,10 @@ TEST(RWCStringIndex, OutOfRangeIndexRaisesTheExactMessagesAndWritesNothing)
     EXPECT_EQ("abcdef", Text(s));
 }
 
-TEST(RWCStringSpan, AssignmentAndCaseChangesActOnTheSpannedTextOnly)
+TEST(RWCStringSpan, EditsActOnTheSpannedTextOnlyAndTheNullSpanOnNothing)
 {
     RWCString s("one two three");
     s(4, 3) = "2";
-    EXPECT_EQ("one 2 three", Text(s));
     RWCStringSpan span = s(0, 3);
     span = RWCString("ONE!");
     EXPECT_EQ("ONE! 2 three", Text(s));
@@ -308,13 +254,8 @@ TEST(RWCStringSpan, AssignmentAndCaseChangesActOnTheSpannedTextOnly)
     RWCStringSpan none = s.SubString("missing");
     none = "ignored";
     none.ToUpper();
-    EXPECT_EQ("three 2 three", Text(s));
     s(8, 5).ToUpper();
-    s(0, 3).ToUpper();
-    s(1, 1).ToLower();
-    EXPECT_EQ("ThRee 2 THREE", Text(s));
-    EXPECT_EQ("HELLO", Text(ToUpper(RWCString("hello"))));
-    EXPECT_EQ("mixed", Text(ToLower(RWCString("MiXeD"))));
+    EXPECT_EQ("three 2 THREE", Text(s));
     // Spans are kept within the string.
     EXPECT_EQ("EE", Text(s(11, 10)));
     EXPECT_EQ(0u, s(20, 2).Length());
@@ -323,18 +264,14 @@ TEST(RWCStringSpan, AssignmentAndCaseChangesActOnTheSpannedTextOnly)
 TEST(RWCStringSpan, EqualityTreatsTheNullSpanAsEmptyText)
 {
     RWCString s("abcabc");
-    EXPECT_TRUE(s(1, 2) == "bc");
     EXPECT_TRUE(s(1, 2) == s(4, 2));
-    EXPECT_TRUE(RWCString("bc") == s(4, 2));
     EXPECT_FALSE(s(1, 2) == "b");
     const RWCStringSpan null1 = s.SubString("x");
-    const RWCStringSpan null2 = s.SubString("y");
     EXPECT_TRUE(null1.IsNull());
-    EXPECT_TRUE(null1 == null2);
+    EXPECT_TRUE(null1 == s.SubString("y"));
     EXPECT_TRUE(null1 == "");
     EXPECT_TRUE(null1 == s(2, 0));
     EXPECT_FALSE(null1 == "a");
-    EXPECT_TRUE(null1 != s(0, 1));
 }
 
 TEST(RWCStringSearch, FirstAndLastStopAtTheFirstNulUnlessAskedForTheWholeLength)
@@ -342,16 +279,10 @@ TEST(RWCStringSearch, FirstAndLastStopAtTheFirstNulUnlessAskedForTheWholeLength)
     const RWCString s("ab\0cb", 5);
     EXPECT_EQ(RW_NPOS, s.First('c'));
     EXPECT_EQ(3u, s.First('c', 0));
-    EXPECT_EQ(0u, s.First('a'));
     EXPECT_EQ(1u, s.Last('b'));
     EXPECT_EQ(4u, s.Last('b', 0));
-    EXPECT_EQ(RW_NPOS, s.Last('z', 0));
-
-    const RWCString path("path/to\\file");
-    EXPECT_EQ(4u, path.First("\\/"));
-    EXPECT_EQ(7u, path.First("\\/", 1));
-    EXPECT_EQ(RW_NPOS, path.First(":"));
-    EXPECT_EQ(RW_NPOS, path.First(""));
+    EXPECT_EQ(7u, RWCString("path/to\\file").First("\\/", 1));
+    EXPECT_EQ(RW_NPOS, RWCString("path").First(""));
 }
 
 TEST(RWCStringSearch, IndexAndSubStringFindTheFirstMatchAtOrAfterStartAndNeverWrap)
@@ -363,16 +294,13 @@ TEST(RWCStringSearch, IndexAndSubStringFindTheFirstMatchAtOrAfterStartAndNeverWr
         RWCString::CaseCompare cmp;
         size_t expected;
     } cases[] = {
-        {"abc", 3, 0, RWCString::exact, 0},
         {"abc", 3, 1, RWCString::exact, 6},
         {"abc", 3, 1, RWCString::ignoreCase, 3},
         {"abd", 3, 0, RWCString::exact, RW_NPOS},
         {"cA\0", 2, 2, RWCString::exact, 2},
         // An empty pattern answers start, even at the length.
-        {"", 0, 0, RWCString::exact, 0},
         {"", 0, 9, RWCString::exact, 9},
         {"", 0, 10, RWCString::exact, RW_NPOS},
-        {"c", 1, 9, RWCString::exact, RW_NPOS},
         {"bcd", 3, 7, RWCString::exact, RW_NPOS},
         // start + m must not wrap to a small number.
         {"a", RW_NPOS, 1, RWCString::exact, RW_NPOS},
@@ -381,15 +309,11 @@ TEST(RWCStringSearch, IndexAndSubStringFindTheFirstMatchAtOrAfterStartAndNeverWr
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, s.Index(c.pattern, c.length, c.start, c.cmp)) << c.pattern << " from " << c.start;
-    EXPECT_EQ(6u, s.Index(RWCString("ab"), 4));
-    EXPECT_EQ(6u, s.Index("abc", 1));
 
     const RWCStringSpan found = s.SubString("cab", 0, RWCString::ignoreCase);
     EXPECT_EQ(2u, found.Start());
     EXPECT_EQ(3u, found.Length());
-    EXPECT_TRUE(s.SubString("cab").IsNull());
     EXPECT_EQ(RW_NPOS, s.SubString("cab").Start());
-    EXPECT_EQ(0u, s.SubString("cab").Length());
 }
 
 TEST(RWCStringSearch, StripRemovesRunsAndLeavesTheNullSpanWhenNothingIsLeft)
@@ -397,16 +321,12 @@ TEST(RWCStringSearch, StripRemovesRunsAndLeavesTheNullSpanWhenNothingIsLeft)
     const RWCString s("  padded  ");
     EXPECT_EQ("  padded", Text(s.Strip()));
     EXPECT_EQ("padded  ", Text(s.Strip(RWCString::leading)));
-    EXPECT_EQ("padded", Text(s.Strip(RWCString::both)));
     EXPECT_EQ("xx", Text(RWCString("--xx--").Strip(RWCString::both, '-')));
 
     const RWCString blanks("    ");
     const RWCStringSpan span = blanks.Strip(RWCString::both);
     EXPECT_TRUE(span.IsNull());
-    const RWCString rest(span);
-    EXPECT_EQ(0u, rest.Length());
-    EXPECT_EQ(RWCString().Data(), rest.Data());
-    EXPECT_TRUE(RWCString().Strip(RWCString::both).IsNull());
+    EXPECT_EQ(RWCString().Data(), RWCString(span).Data());
 }
 
 TEST(RWCStringCompare, TextBySignedBytesStringsByUnsignedBytesThenLength)
@@ -422,12 +342,10 @@ TEST(RWCStringCompare, TextBySignedBytesStringsByUnsignedBytesThenLength)
         {RWCString("ab"), "abc", exact, -1, -1},
         {RWCString("abc"), "abc", exact, 0, 0},
         {RWCString("abc"), "abd", exact, -1, -1},
-        {RWCString("abd"), "abc", exact, 1, 1},
         // 0x80 is -128 as a signed byte but 128 as an unsigned one.
         {RWCString("\x80"), "a", exact, -1, 1},
         {RWCString("a"), "\x80", exact, 1, -1},
         {RWCString("HeLLo"), "hello", ignore, 0, 0},
-        {RWCString("ABC"), "abd", ignore, -1, -1},
         {RWCString("AB"), "abc", ignore, -1, -1},
         {RWCString("\x80"), "A", ignore, -1, -1},
     };
@@ -438,14 +356,8 @@ TEST(RWCStringCompare, TextBySignedBytesStringsByUnsignedBytesThenLength)
     // The text walk ends at its NUL; strings compare their whole length.
     EXPECT_EQ(1, RWCString("a\0b", 3).CompareTo("a"));
     EXPECT_EQ(-1, RWCString("a\0a", 3).CompareTo(RWCString("a\0b", 3)));
-    EXPECT_EQ(0, RWCString().CompareTo(nullptr));
     EXPECT_EQ(1, RWCString("x").CompareTo(nullptr));
-    EXPECT_TRUE(RWCString("a") < RWCString("\x80"));
-    // Equality needs the same bytes and the same length.
     EXPECT_FALSE(RWCString("a\0b", 3) == "a");
-    EXPECT_TRUE(RWCString("a\0b", 3) == RWCString("a\0b", 3));
-    EXPECT_TRUE("abc" == RWCString("abc"));
-    EXPECT_TRUE(RWCString("abc") != "abcd");
     EXPECT_TRUE(RWCString() == nullptr);
 }
 
@@ -466,19 +378,6 @@ TEST(RWCStringHash, ExactFoldsWordsThenTheSignExtendedTailAndFoldedUsesUpperCase
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.hash, c.s.Hash(c.cmp)) << Text(c.s);
-    EXPECT_NE(RWCString("aB").Hash(), RWCString("Ab").Hash());
-}
-
-TEST(RWCStringText, AsciiCollationAndMultibyteLength)
-{
-    EXPECT_TRUE(RWCString("plain").IsAscii());
-    EXPECT_FALSE(RWCString("caf\xE9").IsAscii());
-    EXPECT_LT(RWCString("apple").Collate("banana"), 0);
-    EXPECT_EQ(0, RWCString("same").Collate("same"));
-    EXPECT_EQ(5u, RWCString("a\0bcd", 5).MbLength());
-    EXPECT_EQ(0u, RWCString().MbLength());
-    EXPECT_GT(StrXForm(RWCString("key")).Length(), 0u);
-    EXPECT_EQ(0u, StrXForm(RWCString()).Length());
 }
 
 TEST(RWCStringText, ClobberKeepsARoomySoleBufferAndSetLengthStaysWithinIt)
@@ -487,90 +386,111 @@ TEST(RWCStringText, ClobberKeepsARoomySoleBufferAndSetLengthStaysWithinIt)
     const char* before = s.Data();
     char* buffer = s.Clobber(8);
     EXPECT_EQ(before, buffer);
-    EXPECT_EQ(0u, s.Length());
     std::memcpy(buffer, "12345678", 8);
     s.SetLength(8);
     EXPECT_EQ("12345678", Text(s));
     EXPECT_EQ('\0', s.Data()[8]);
     buffer = s.Clobber(30);
     EXPECT_NE(before, buffer);
-    EXPECT_EQ(30u, s.Capacity());
     s.SetLength(99);
     EXPECT_EQ(30u, s.Length());
 }
 
-TEST(RWCStringStore, RoundTripsEmbeddedNulsWithExactBytes)
+// Both string classes.
+
+TEST(RWStringStore, RoundTripsEmbeddedNulsWithExactBytes)
 {
-    TempPath path("cstring.bin");
+    TempPath path("string.bin");
+    const RWCString narrow("a\0b", 3);
+    const RWWString wide(L"a\0\x0102", 3);
     {
         RWBinaryFile file(path.c_str(), "wb");
-        const RWCString s("a\0b", 3);
-        EXPECT_TRUE(s.SaveOn(file));
-        file << RWCString();
-        EXPECT_EQ(7u, s.BinaryStoreSize());
+        EXPECT_TRUE(narrow.SaveOn(file));
+        file << RWCString() << wide;
+        EXPECT_TRUE(RWWString().SaveOn(file));
     }
-    const std::vector<uint8_t> expected = {0x03, 0x00, 0x00, 0x00, 0x61, 0x00, 0x62, 0x00, 0x00, 0x00, 0x00};
+    EXPECT_EQ(7u, narrow.BinaryStoreSize());
+    EXPECT_EQ(10u, wide.BinaryStoreSize());
+    const std::vector<uint8_t> expected = {0x03, 0x00, 0x00, 0x00, 0x61, 0x00, 0x62, 0x00, 0x00, 0x00, 0x00,
+                                           0x03, 0x00, 0x00, 0x00, 0x61, 0x00, 0x00, 0x00, 0x02, 0x01,
+                                           0x00, 0x00, 0x00, 0x00};
     EXPECT_EQ(expected, FileBytes(path.str()));
 
     RWBinaryFile file(path.c_str(), "rb");
     RWCString first("previous");
     const RWCString sharer(first);
     RWCString second("previous");
+    RWWString wideBack(L"previous"), wideEmpty(L"previous");
     EXPECT_TRUE(first.RestoreFrom(file));
-    file >> second;
+    file >> second >> wideBack;
+    EXPECT_TRUE(wideEmpty.RestoreFrom(file));
     EXPECT_EQ(std::string("a\0b", 3), Text(first));
     EXPECT_EQ('\0', first.Data()[3]);
     EXPECT_EQ("previous", Text(sharer));
     EXPECT_EQ(0u, second.Length());
+    EXPECT_TRUE(wideBack == wide);
+    EXPECT_EQ(0u, wideEmpty.Length());
 
     RWBinaryFile closed(TempPath("nowhere/none.bin").c_str(), "rb");
     EXPECT_FALSE(RWCString("abc").SaveOn(closed));
 }
 
-TEST(RWCStringStore, LengthBeyondTheFileFailsAndLeavesTheStringUnchanged)
+namespace {
+
+// A refused restore leaves the string's text and buffer as they were.
+template <class String>
+void ExpectRefusedKeepingString(const std::vector<uint8_t>& bytes, const String& keep, const char* kind)
+{
+    String s(keep);
+    s.Capacity(10); // a sole owner, so an unwanted write would show
+    const auto* before = s.Data();
+    bool eof = false;
+    EXPECT_FALSE(RestoreFromBytes(s, bytes, &eof)) << kind << " of " << bytes.size() << " bytes";
+    EXPECT_TRUE(eof) << kind << " of " << bytes.size() << " bytes";
+    EXPECT_TRUE(s == keep) << kind;
+    EXPECT_EQ(before, s.Data()) << kind;
+}
+
+} // namespace
+
+TEST(RWStringStore, ALengthBeyondTheFileOrBeyondAnyBlockIsRefusedAndTheStringKept)
 {
     for (uint32_t n : {0u, 1u, 5u}) {
         std::vector<uint8_t> bytes = LengthWord(n);
-        bytes.insert(bytes.end(), n, 'x');
+        bytes.insert(bytes.end(), 2 * n, 'x');
         RWCString s("keep");
-        EXPECT_TRUE(RestoreFromBytes(s, bytes)) << n;
+        EXPECT_TRUE(RestoreFromBytes(s, {bytes.begin(), bytes.end() - n})) << n;
         EXPECT_EQ(std::string(n, 'x'), Text(s));
-
         bytes[0] = static_cast<uint8_t>(n + 1);
-        RWCString kept("keep");
-        const char* before = kept.Data();
-        bool eof = false;
-        EXPECT_FALSE(RestoreFromBytes(kept, bytes, &eof)) << n;
-        EXPECT_EQ("keep", Text(kept));
-        EXPECT_EQ(before, kept.Data());
-        EXPECT_TRUE(eof);
+        ExpectRefusedKeepingString({bytes.begin(), bytes.end() - n}, RWCString("keep"), "narrow");
+        ExpectRefusedKeepingString(bytes, RWWString(L"keep"), "wide");
     }
-}
-
-TEST(RWCStringStore, HugeOrTruncatedLengthsFailCleanly)
-{
     // Lengths that would overflow the block size (capacity + 13), and a cut length word.
     std::vector<std::vector<uint8_t>> damaged = {{0x02, 0x00}};
-    for (uint32_t length : {0xFFFFFFFFu, 0xFFFFFFF3u, 0xFFFFFFF2u, 0x80000000u, 0x7FFFFFFFu}) {
+    for (uint32_t length : {0xFFFFFFFFu, 0xFFFFFFF3u, 0xFFFFFFF2u, 0x80000000u, 0x7FFFFFFFu, 0x7FFFFFF9u}) {
         damaged.push_back(LengthWord(length));
         damaged.back().insert(damaged.back().end(), {'a', 'b'});
     }
     for (const auto& bytes : damaged) {
-        RWCString s("keep");
-        EXPECT_FALSE(RestoreFromBytes(s, bytes)) << bytes.size();
-        EXPECT_EQ("keep", Text(s));
+        ExpectRefusedKeepingString(bytes, RWCString("keep"), "narrow");
+        ExpectRefusedKeepingString(bytes, RWWString(L"keep"), "wide");
     }
 }
 
-TEST(RWCStringThreads, TwoThreadsCopyingOneStringKeepTheCountExact)
+namespace {
+
+// Two threads copy and assign one string and the empty one; the count must come back to a
+// sole owner, so a write needs no private copy.
+template <class String, class Char>
+void CopyFromTwoThreads(const Char* text)
 {
-    RWCString shared("shared between threads");
-    RWCString empty;
+    String shared(text);
+    String empty;
     auto work = [&shared, &empty] {
         for (int i = 0; i < 20000; ++i) {
-            RWCString a(shared);
-            RWCString b = a;
-            RWCString c(empty);
+            String a(shared);
+            String b = a;
+            String c(empty);
             b = c;
             c = a;
         }
@@ -579,10 +499,16 @@ TEST(RWCStringThreads, TwoThreadsCopyingOneStringKeepTheCountExact)
     std::thread second(work);
     first.join();
     second.join();
-    // Back to a sole owner: a write must not need a private copy.
-    const char* before = shared.Data();
-    shared[0] = 'S';
+    const auto* before = shared.Data();
+    shared[0] = shared[1];
     EXPECT_EQ(before, shared.Data());
-    EXPECT_EQ("Shared between threads", Text(shared));
-    EXPECT_EQ(RWCString().Data(), empty.Data());
+    EXPECT_EQ(String().Data(), empty.Data());
+}
+
+} // namespace
+
+TEST(RWStringThreads, TwoThreadsCopyingOneStringKeepTheCountExact)
+{
+    CopyFromTwoThreads<RWCString>("shared between threads");
+    CopyFromTwoThreads<RWWString>(L"wide and shared");
 }

@@ -1,5 +1,6 @@
 #include "DataStreamKinds.h"
 #include "StoreSizeChecks.h"
+#include "StoredBytes.h"
 #include "TestGraphs.h"
 
 #include "foundation/RWBinaryFile.h"
@@ -38,35 +39,12 @@ struct Greedy : Leaf {
 };
 const RWClassRegistration<Greedy> g_greedyRegistration("TestGreedy");
 
-// Stored bytes built item by item, little-endian as the binary file writes them.
-class Bytes {
-public:
-    Bytes& U8(uint8_t v)
-    {
-        bytes_.push_back(v);
-        return *this;
-    }
-    Bytes& U16(uint16_t v) { return U8(uint8_t(v)).U8(uint8_t(v >> 8)); }
-    Bytes& U32(uint32_t v) { return U16(uint16_t(v)).U16(uint16_t(v >> 16)); }
-    Bytes& Text(const char* s)
-    {
-        U32(uint32_t(std::strlen(s)));
-        for (const char* p = s; *p; ++p)
-            U8(uint8_t(*p));
-        return *this;
-    }
-    Bytes& Nil() { return U16(0xFFFF).U32(0); }
-    // An outermost save of a list of count members whose first is a NamedNode with
-    // value 1 and two null references: nil 0, list 1, the node 2, its name 3.
-    Bytes& NamedListStart(uint32_t count)
-    {
-        return U32(0x8888).U16(0x8033).U32(count).U16(0x888F).Text("TestNamedNode").U32(1).Nil().Nil();
-    }
-    const std::vector<uint8_t>& Get() const { return bytes_; }
-
-private:
-    std::vector<uint8_t> bytes_;
-};
+// An outermost save of a list of count members whose first is a NamedNode with value 1
+// and two null references: nil 0, list 1, the node 2, its name 3.
+StoredBytes NamedListStart(uint32_t count)
+{
+    return StoredBytes().LeadIn().U16(0x8033).U32(count).U16(0x888F).Text("TestNamedNode").U32(1).Nil().Nil();
+}
 
 // A list that owns the graph reachable from it.
 struct Graph {
@@ -170,7 +148,7 @@ TEST(RWPersistenceBytes, ASharedMemberIsWrittenOnceAndReadBackShared)
     list.Append(&a);
     list.Append(&a);
     const std::vector<uint8_t> expected =
-        Bytes().U32(0x8888).U16(0x8033).U32(2).U16(0x7C01).U32(5).Nil().Nil().U16(0xFFFF).U32(2).Get();
+        StoredBytes().U32(0x8888).U16(0x8033).U32(2).U16(0x7C01).U32(5).Nil().Nil().U16(0xFFFF).U32(2).Get();
     Graph back;
     RWSlistCollectables* restored = SavedAsAndReadBack(list, expected, back);
     ASSERT_NE(nullptr, restored);
@@ -186,7 +164,7 @@ TEST(RWPersistenceBytes, AClassKnownByNameIsStoredByNameThenByTheNamesNumber)
     list.Append(&first);
     list.Append(&second);
     // nil 0, list 1, first 2, its name 3, second 4.
-    const std::vector<uint8_t> expected = Bytes().NamedListStart(2).U16(0x888E).U32(3).U32(2).Nil().Nil().Get();
+    const std::vector<uint8_t> expected = NamedListStart(2).U16(0x888E).U32(3).U32(2).Nil().Nil().Get();
     Graph back;
     RWSlistCollectables* restored = SavedAsAndReadBack(list, expected, back);
     ASSERT_NE(nullptr, restored);
@@ -203,7 +181,7 @@ TEST(RWPersistenceBytes, ObjectsAreNumberedInTheOrderTheyAreFirstWritten)
     GraphNode b(2, &a);
     GraphNode outer(0, &a, &b);
     const std::vector<uint8_t> expected =
-        Bytes().U32(0x8888).U16(0x7C01).U32(0).U16(0x7C01).U32(1).Nil().Nil().U16(0x7C01).U32(2).U16(0xFFFF).U32(2)
+        StoredBytes().U32(0x8888).U16(0x7C01).U32(0).U16(0x7C01).U32(1).Nil().Nil().U16(0x7C01).U32(2).U16(0xFFFF).U32(2)
             .Nil().Get();
     EXPECT_EQ(expected, SavedBytes(&outer));
 }
@@ -444,11 +422,11 @@ TEST(RWPersistenceHostile, BadReferencesOnAFileAreRefused)
         std::vector<uint8_t> bytes;
         const char* error;
     } cases[] = {
-        {"beyond the table", Bytes().U32(0x8888).U16(0xFFFF).U32(1).Get(), "[REF] Bad persistence reference"},
-        {"negative", Bytes().U32(0x8888).U16(0xFFFF).U32(0xFFFFFFFF).Get(), "[REF] Bad persistence reference"},
-        {"unknown class id", Bytes().U32(0x8888).U16(0x7A69).U32(0).Get(),
+        {"beyond the table", StoredBytes().U32(0x8888).U16(0xFFFF).U32(1).Get(), "[REF] Bad persistence reference"},
+        {"negative", StoredBytes().U32(0x8888).U16(0xFFFF).U32(0xFFFFFFFF).Get(), "[REF] Bad persistence reference"},
+        {"unknown class id", StoredBytes().U32(0x8888).U16(0x7A69).U32(0).Get(),
          "[NOCREATE] RWFactory: no create function for class with ID 31337 (0x7a69)"},
-        {"unknown class name", Bytes().U32(0x8888).U16(0x888F).Text("NoSuchClass").Get(),
+        {"unknown class name", StoredBytes().U32(0x8888).U16(0x888F).Text("NoSuchClass").Get(),
          "[NOCREATE] RWFactory: no create function for class with ID 34959 (0x888f)"},
     };
     for (const auto& c : cases) {
@@ -458,16 +436,16 @@ TEST(RWPersistenceHostile, BadReferencesOnAFileAreRefused)
         EXPECT_EQ(c.error, capture.Last()) << c.what;
     }
     TestErrorCapture capture;
-    RestoredFromBytes(Bytes().U32(0x8888).U16(0xFFFF).U32(1).Get());
+    RestoredFromBytes(StoredBytes().U32(0x8888).U16(0xFFFF).U32(1).Get());
     EXPECT_TRUE(capture.LastIs<RWInternalError>());
 }
 
 TEST(RWPersistenceHostile, ReferencesToTheWrongKindOfEntryAreRefused)
 {
     // Entry 3 is the class id of the node's name, not an object.
-    ExpectOneBadReferenceAndOneMember(Bytes().NamedListStart(2).U16(0xFFFF).U32(3).Get());
+    ExpectOneBadReferenceAndOneMember(NamedListStart(2).U16(0xFFFF).U32(3).Get());
     // Entry 2 is the named node itself, not a class id; the member after it is lost too.
-    ExpectOneBadReferenceAndOneMember(Bytes().NamedListStart(3).U16(0x888E).U32(2).U32(2).Nil().Nil().Nil().Get());
+    ExpectOneBadReferenceAndOneMember(NamedListStart(3).U16(0x888E).U32(2).U32(2).Nil().Nil().Nil().Get());
 }
 
 TEST(RWPersistenceHostile, UnknownMemberStopsTheCollectionAtOnce)
@@ -475,7 +453,7 @@ TEST(RWPersistenceHostile, UnknownMemberStopsTheCollectionAtOnce)
     // A count far beyond the data, and an unknown class first.
     TestErrorCapture capture;
     Graph back;
-    back.root = RestoredFromBytes(Bytes().U32(0x8888).U16(0x8033).U32(0xFFFFFFFF).U16(0x7A69).Nil().Nil().Get());
+    back.root = RestoredFromBytes(StoredBytes().U32(0x8888).U16(0x8033).U32(0xFFFFFFFF).U16(0x7A69).Nil().Nil().Get());
     EXPECT_EQ(1u, capture.Count());
     RWSlistCollectables* list = dynamic_cast<RWSlistCollectables*>(back.root);
     ASSERT_NE(nullptr, list);
@@ -485,7 +463,7 @@ TEST(RWPersistenceHostile, UnknownMemberStopsTheCollectionAtOnce)
 TEST(RWPersistenceHostile, BadMagicIsReportedAndReadingGoesOn)
 {
     TestErrorCapture capture;
-    std::unique_ptr<RWCollectable> back(RestoredFromBytes(Bytes().U32(0x8889).U16(0x8007).Get()));
+    std::unique_ptr<RWCollectable> back(RestoredFromBytes(StoredBytes().U32(0x8889).U16(0x8007).Get()));
     EXPECT_EQ("[MAGIC] Bad magic number: 34953 (should be 34952)", capture.Last());
     EXPECT_TRUE(capture.LastIs<RWExternalError>());
     ASSERT_NE(nullptr, back);
@@ -567,7 +545,7 @@ TEST(RWPersistenceHostile, NestingIsReadUpToTheLimitAndRefusedBeyond)
         ++depth;
     EXPECT_EQ(200, depth);
 
-    Bytes deep;
+    StoredBytes deep;
     deep.U32(0x8888);
     for (int i = 0; i < 600; ++i)
         deep.U16(0x8033).U32(1);

@@ -132,23 +132,6 @@ TEST_P(RWDataStreamRoundTrip, EveryValueTypeReadsBackEqual)
     EXPECT_TRUE(in->Fail());
 }
 
-TEST_P(RWDataStreamRoundTrip, EveryCharacterValueReadsBack)
-{
-    std::stringbuf buffer;
-    auto out = MakeOutStream(GetParam(), &buffer);
-    for (int c = 0; c < 256; ++c)
-        *out << static_cast<char>(c) << static_cast<unsigned char>(255 - c);
-    auto in = MakeInStream(GetParam(), &buffer);
-    for (int c = 0; c < 256; ++c) {
-        char read = 0;
-        unsigned char readUnsigned = 0;
-        *in >> read >> readUnsigned;
-        EXPECT_EQ(static_cast<char>(c), read) << c;
-        EXPECT_EQ(255 - c, readUnsigned) << c;
-    }
-    EXPECT_TRUE(in->Good());
-}
-
 TEST_P(RWDataStreamRoundTrip, HeapReadersAllocateTheValueRead)
 {
     std::stringbuf buffer;
@@ -262,25 +245,6 @@ TEST_P(RWDataStreamRoundTrip, WorksOverFileAndRuntimeStreamBuffersAndSetsTheStri
 
 INSTANTIATE_TEST_SUITE_P(AllKinds, RWDataStreamRoundTrip, testing::ValuesIn(kAllStreamKinds),
                          testing::PrintToStringParamName());
-
-TEST(RWDataStreamState, StateWordUsesItsOwnBitValues)
-{
-    std::stringbuf buffer;
-    RWBinaryInStream in(&buffer);
-    EXPECT_EQ(0u, in.State());
-    // state, eof, fail, bad, good: the bad bit also counts as a failure.
-    const unsigned cases[][5] = {{RWDataStream::kEof, 1, 0, 0, 0}, {RWDataStream::kFail, 0, 1, 0, 0},
-                                 {RWDataStream::kBad, 0, 1, 1, 0}, {7, 1, 1, 1, 0}, {0, 0, 0, 0, 1}};
-    const unsigned bits[] = {1, 2, 4, 7, 0};
-    for (size_t i = 0; i < 5; ++i) {
-        in.SetState(cases[i][0]);
-        EXPECT_EQ(bits[i], in.State());
-        EXPECT_EQ(cases[i][1] != 0, in.Eof()) << i;
-        EXPECT_EQ(cases[i][2] != 0, in.Fail()) << i;
-        EXPECT_EQ(cases[i][3] != 0, in.Bad()) << i;
-        EXPECT_EQ(cases[i][4] != 0, in.Good()) << i;
-    }
-}
 
 TEST(RWDataStreamState, StreamWithoutABufferIsBadAndNeverCrashes)
 {

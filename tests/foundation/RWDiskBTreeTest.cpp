@@ -285,9 +285,6 @@ TEST(RWDiskBTreeKeys, ReplacedComparisonDecidesTheOrder)
     const Pairs keys = InOrder(*f.tree);
     ASSERT_EQ(30u, keys.size());
     EXPECT_EQ(Key(29), keys.front().first);
-    EXPECT_EQ(reverse, f.tree->SetCompare(nullptr));
-    EXPECT_EQ(10u, f.tree->SetCacheSize(3));
-    EXPECT_EQ(3u, f.tree->SetCacheSize(3));
 }
 
 TEST(RWDiskBTreeRemove, LastKeyOfAOneNodeTreeFreesTheNode)

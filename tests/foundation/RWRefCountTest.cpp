@@ -22,18 +22,6 @@ TEST(RWRefCount, RemoveAnswersTheCountBeforeTheDecrement)
     EXPECT_EQ(-1, owners);
 }
 
-TEST(RWCriticalSection, IsCreatedOnFirstUseAndReentrant)
-{
-    RWCriticalSection lock;
-    EXPECT_FALSE(lock.IsCreated());
-    lock.Acquire();
-    EXPECT_TRUE(lock.IsCreated());
-    {
-        RWCriticalSectionGuard nested(lock);
-    }
-    lock.Release();
-}
-
 TEST(RWCriticalSection, ThreadsRacingToTheFirstUseShareOneLock)
 {
     for (int round = 0; round < 20; ++round) {

@@ -138,16 +138,3 @@ TEST(RWRegularExpression, StartBeyondTheTextFindsNothing)
     RWCString text("abc");
     EXPECT_TRUE(RWRegularExpression("a*")(text, 4).IsNull());
 }
-
-TEST(RWRegularExpression, CopiesKeepPatternAndStatus)
-{
-    RWRegularExpression a("b+");
-    RWRegularExpression b(a);
-    RWRegularExpression c("x");
-    c = a;
-    EXPECT_EQ(1u, b.Index(RWCString("abbc")));
-    EXPECT_EQ(1u, c.Index(RWCString("abbc")));
-    RWRegularExpression bad("a**");
-    RWRegularExpression badCopy(bad);
-    EXPECT_EQ(3, badCopy.Status());
-}

@@ -2,6 +2,8 @@
 // deletions, and helpers that fill and read collections.
 #pragma once
 
+#include "DeletionCount.h"
+
 #include "foundation/RWCollectable.h"
 #include "foundation/RWCollection.h"
 
@@ -14,11 +16,6 @@ public:
     static constexpr RWClassID kClassId = 0x1234;
 
     explicit TestValue(int value = 0, int* deletions = nullptr) : value_(value), deletions_(deletions) {}
-    ~TestValue() override
-    {
-        if (deletions_)
-            ++*deletions_;
-    }
 
     RWCollectable* CreateNew() const override { return new TestValue; }
     RWCollectable* Copy() const override { return new TestValue(value_); }
@@ -33,7 +30,7 @@ public:
 
 private:
     int value_;
-    int* deletions_;
+    DeletionCount deletions_;
 };
 
 // The value of a member that is a TestValue, -1 for null.

@@ -21,12 +21,7 @@ public:
     static constexpr RWClassID kClassId = 0x1235;
 
     explicit TestKey(int32_t value = 0, int* deletions = nullptr) : value_(value), deletions_(deletions) { ++alive; }
-    ~TestKey() override
-    {
-        --alive;
-        if (deletions_)
-            ++*deletions_;
-    }
+    ~TestKey() override { --alive; }
 
     RWCollectable* CreateNew() const override { return new TestKey; }
     RWCollectable* Copy() const override { return new TestKey(value_); }
@@ -76,7 +71,7 @@ public:
 
 private:
     int32_t value_;
-    int* deletions_;
+    DeletionCount deletions_;
 };
 
 // The value of a member that is a TestKey, -1 for null.
