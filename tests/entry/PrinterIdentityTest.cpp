@@ -32,10 +32,7 @@ TEST(PrinterIdentityKeys, EqualsNeedsEveryFieldSameDriverOnlyTheDriver)
 TEST(PrinterIdentityRead, UnknownPrinterKeepsTheGivenName)
 {
     const PrinterIdentity identity(nullptr, L"qz no such printer", 0);
-    EXPECT_EQ(nullptr, identity.GetPrinterHandle());
-    EXPECT_EQ(0, identity.GetPrinterName().CompareTo(L"qz no such printer"));
-    EXPECT_TRUE(identity.GetDriverName().IsNull());
-    EXPECT_TRUE(identity.GetPortName().IsNull());
+    EXPECT_TRUE(identity.Equals(PrinterIdentity(nullptr, L"qz no such printer", L"", L"", 0)));
 }
 
 } // namespace

@@ -18,9 +18,7 @@ class TestOSFactory : public GOSFactory {
 public:
     TestOSFactory() { SetGlobalLock(new GSemaphoreLock); }
 
-    std::atomic<int> locksMade{0};
-    std::atomic<int> convertersAsked{0};
-    std::atomic<int> seeds{0};
+    std::atomic<int> locksMade{0}, convertersAsked{0}, seeds{0};
     uint32_t clock = 1000000;
     // Draws: a plain generator seeded by SeedRandom, or a fixed value when set.
     int fixedRandom = -1;
@@ -57,10 +55,7 @@ public:
     uint32_t GetPrinterDataDword(GDriverObject*, const RWWString& name, uint32_t fallback) override
     {
         const std::vector<uint8_t>* value = Find(name);
-        uint32_t v = fallback;
-        if (value && value->size() == 4)
-            std::memcpy(&v, value->data(), 4);
-        return v;
+        return value && value->size() == 4 ? *reinterpret_cast<const uint32_t*>(value->data()) : fallback;
     }
     void GetPrinterDataString(RWWString& result, GDriverObject*, const RWWString& name, const RWWString& fallback) override
     {
@@ -71,45 +66,39 @@ public:
     {
         const std::vector<uint8_t>* value = Find(name);
         length = value ? static_cast<uint32_t>(value->size()) : 0;
-        if (!value || length > size)
-            return 0;
-        std::memcpy(buffer, value->data(), length);
-        return 1;
+        return value && length <= size && std::memcpy(buffer, value->data(), length);
     }
     int SetPrinterKeyString(GDriverObject*, const RWWString& k, const RWWString& n, const RWWString& t) override { return Set(k, n, t); }
     void GetPrinterKeyString(RWWString& r, GDriverObject*, const RWWString& k, const RWWString& n, const RWWString& f) override { r = Get(k, n, f); }
     int DeletePrinterDriverDataValue(GDriverObject*, const RWWString& name) override { return static_cast<int>(printerData.erase(name.Data())); }
     void GetMachineString(RWWString& r, const RWWString& k, const RWWString& n, const RWWString& f) override { r = Get(k, n, f); }
     uint32_t GetMachineDword(const RWWString& k, const RWWString& n, uint32_t f) override { return Number(k, n, f); }
-    uint32_t SetMachineDwordIfMissing(const RWWString& k, const RWWString& n, uint32_t v) override { return Set(k, n, std::to_wstring(v).c_str()) ? 0 : 1; }
+    uint32_t SetMachineDwordIfMissing(const RWWString& k, const RWWString& n, uint32_t v) override { return !Set(k, n, Text(v)); }
     int MachineKeyExists(const RWWString&) override { return 0; }
     void GetUserString(RWWString& r, const RWWString& k, const RWWString& n, const RWWString& f) override { r = Get(k, n, f); }
     uint32_t GetUserDword(const RWWString& k, const RWWString& n, uint32_t f) override { return Number(k, n, f); }
     int UserKeyExists(const RWWString&) override { return 0; }
-    int SetUserDword(const RWWString& k, const RWWString& n, uint32_t v) override { return Set(k, n, std::to_wstring(v).c_str()); }
+    int SetUserDword(const RWWString& k, const RWWString& n, uint32_t v) override { return Set(k, n, Text(v)); }
     GLock* CreateLock() override { return ++locksMade, new GSemaphoreLock; }
 
 private:
     static DWORD Attributes(const RWWString& path) { return GetFileAttributesW(path.Data()); }
+    static RWWString Text(uint32_t v) { return RWWString(std::to_wstring(v).c_str()); }
+    static std::wstring Key(const RWWString& key, const RWWString& name) { return std::wstring(key.Data()) + L"\\" + name.Data(); }
     int Put(const RWWString& name, const void* data, size_t n)
     {
         const uint8_t* bytes = static_cast<const uint8_t*>(data);
-        printerData[name.Data()].assign(bytes, bytes + n);
-        return 1;
+        return printerData[name.Data()].assign(bytes, bytes + n), 1;
     }
     const std::vector<uint8_t>* Find(const RWWString& name) const
     {
         auto found = printerData.find(name.Data());
         return found == printerData.end() ? nullptr : &found->second;
     }
-    int Set(const RWWString& key, const RWWString& name, const RWWString& text)
-    {
-        registry[std::wstring(key.Data()) + L"\\" + name.Data()] = text.Data();
-        return 1;
-    }
+    int Set(const RWWString& key, const RWWString& name, const RWWString& text) { return registry[Key(key, name)] = text.Data(), 1; }
     RWWString Get(const RWWString& key, const RWWString& name, const RWWString& fallback) const
     {
-        auto found = registry.find(std::wstring(key.Data()) + L"\\" + name.Data());
+        auto found = registry.find(Key(key, name));
         return found == registry.end() ? fallback : RWWString(found->second.c_str());
     }
     uint32_t Number(const RWWString& key, const RWWString& name, uint32_t fallback) const

@@ -7,7 +7,7 @@
 
 #include <cstdio>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 struct ChildResult {
@@ -34,9 +34,7 @@ inline ChildResult RunChildTest(const std::string& test)
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nullptr;
-    startup.hStdOutput = output;
-    startup.hStdError = output;
+    startup.hStdOutput = startup.hStdError = output;
     std::string command = "\"" + ThisProgram() + "\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
     PROCESS_INFORMATION process = {};
     if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
@@ -47,10 +45,8 @@ inline ChildResult RunChildTest(const std::string& test)
     }
     CloseHandle(output);
     std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
+    result.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     in.close();
-    result.output = text.str();
     DeleteFileA(file);
     return result;
 }
