@@ -30,7 +30,9 @@ protected:
     {
         if (!(which & std::ios_base::in))
             return pos_type(off_type(-1));
-        const off_type base = way == std::ios_base::beg ? 0 : way == std::ios_base::cur ? gptr() - eback() : egptr() - eback();
+        const off_type base = way == std::ios_base::beg   ? 0
+                              : way == std::ios_base::cur ? gptr() - eback()
+                                                          : egptr() - eback();
         return seekpos(pos_type(base + offset), which);
     }
     pos_type seekpos(pos_type position, std::ios_base::openmode which) override
@@ -58,7 +60,9 @@ protected:
     {
         if (!(which & std::ios_base::out))
             return pos_type(off_type(-1));
-        const off_type base = way == std::ios_base::beg ? 0 : way == std::ios_base::cur ? pptr() - pbase() : epptr() - pbase();
+        const off_type base = way == std::ios_base::beg   ? 0
+                              : way == std::ios_base::cur ? pptr() - pbase()
+                                                          : epptr() - pbase();
         return seekpos(pos_type(base + offset), which);
     }
     pos_type seekpos(pos_type position, std::ios_base::openmode which) override

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -42,12 +43,11 @@ uint32_t BaseKind(const OSVersionFacts& f)
     }
 }
 
-// The product options of NT, read the way the classification needs them. The value
-// must arrive as a terminated text within the 128-byte buffer; one that fills the
-// buffer without a terminator is a failed read.
+// The product options of NT, read into a 128-byte buffer.
 struct ProductOptions {
     bool typeRead = false;
     char type[128] = {};
+    uint32_t typeSize = 0;
     bool suiteRead = false;
 };
 
@@ -61,10 +61,10 @@ ProductOptions ReadProductOptions()
     char buffer[128];
     DWORD size = sizeof buffer;
     DWORD type = 0;
-    if (RegQueryValueExA(key, "ProductType", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size) == ERROR_SUCCESS &&
-        size > 0 && std::memchr(buffer, 0, size) != nullptr) {
+    if (RegQueryValueExA(key, "ProductType", nullptr, &type, reinterpret_cast<BYTE*>(options.type), &size) ==
+        ERROR_SUCCESS) {
         options.typeRead = true;
-        std::memcpy(options.type, buffer, size);
+        options.typeSize = size;
         DWORD suiteSize = size;
         options.suiteRead = RegQueryValueExA(key, "ProductSuite", nullptr, &type, reinterpret_cast<BYTE*>(buffer),
                                              &suiteSize) == ERROR_SUCCESS;
@@ -81,7 +81,9 @@ int ClassifyOSVersion(const OSVersionFacts& facts, OSVersionRecord& record)
     if (kind == 0)
         return 0;
     if (kind == 9 || kind == 13) {
-        if (!facts.productTypeRead || !facts.productType)
+        // A value that fills the buffer without a terminator is no text: a failed read.
+        if (!facts.productTypeRead || !facts.productType ||
+            !std::memchr(facts.productType, 0, std::min<uint32_t>(facts.productTypeSize, 128)))
             return 0;
         if (lstrcmpiA(facts.productType, "Winnt") != 0)
             kind = 10;
@@ -104,15 +106,15 @@ int DetectOSVersion(OSVersionRecord& record)
     OSVERSIONINFOEXW extended = {};
     extended.dwOSVersionInfoSize = sizeof extended;
     if (GetVersionExW(&info)) {
-        facts = {0, info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber, false, nullptr,
-                 false};
+        facts = {0,     info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion, info.dwBuildNumber,
+                 false, nullptr,           0,                   false};
     } else if (GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&extended))) {
-        facts = {1,     extended.dwPlatformId, extended.dwMajorVersion, extended.dwMinorVersion, extended.dwBuildNumber,
-                 false, nullptr,               false};
+        facts = {1, extended.dwPlatformId, extended.dwMajorVersion, extended.dwMinorVersion, extended.dwBuildNumber,
+                 false, nullptr, 0, false};
     } else {
         const DWORD version = GetVersion();
         const bool nt = (version & 0x80000000u) == 0;
-        facts = {2, nt ? kNT : kWindows, version & 0xFF, (version >> 8) & 0xFF, 0, false, nullptr, false};
+        facts = {2, nt ? kNT : kWindows, version & 0xFF, (version >> 8) & 0xFF, 0, false, nullptr, 0, false};
     }
     const uint32_t kind = BaseKind(facts);
     ProductOptions options;
@@ -120,6 +122,7 @@ int DetectOSVersion(OSVersionRecord& record)
         options = ReadProductOptions();
         facts.productTypeRead = options.typeRead;
         facts.productType = options.type;
+        facts.productTypeSize = options.typeSize;
         facts.productSuiteRead = options.suiteRead;
     }
     return ClassifyOSVersion(facts, record);

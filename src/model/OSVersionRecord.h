@@ -30,10 +30,12 @@ struct OSVersionFacts {
     uint32_t major;
     uint32_t minor;
     uint32_t build;
-    // The registry's product options: whether "ProductType" could be read, its text, and
-    // whether "ProductSuite" could be read after it.
+    // The registry's product options: whether "ProductType" could be read, the bytes it
+    // gave (a read that gave no terminated text counts as failed), and whether
+    // "ProductSuite" could be read after it.
     bool productTypeRead;
     const char* productType;
+    uint32_t productTypeSize;
     bool productSuiteRead;
 };
 

@@ -5,11 +5,7 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-int g_programCalls = 0;
-
-} // namespace
+static int g_programCalls = 0;
 
 // An export of the test program under the library's name: a library that did not load
 // must never reach it through a null module.

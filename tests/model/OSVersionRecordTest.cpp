@@ -14,24 +14,26 @@ struct ClassifyCase {
 
 TEST(OSVersionClassify, EveryRowOfTheTable)
 {
+    const std::string unterminated(128, 'W');
     const ClassifyCase cases[] = {
-        {{0, 0, 3, 10, 0, false, nullptr, false}, 1, {4, 0x00030000 | 10, 0}},
-        {{0, 1, 4, 0, 950, false, nullptr, false}, 1, {6, 0x00040000, 950}},
-        {{0, 1, 4, 10, 1998, false, nullptr, false}, 1, {7, 0x0004000A, 1998}},
-        {{0, 1, 4, 20, 1, false, nullptr, false}, 1, {6, 0x00040014, 1}},
-        {{0, 1, 4, 90, 3000, false, nullptr, false}, 1, {8, 0x0004005A, 3000}},
-        {{0, 2, 4, 0, 1381, true, "WinNT", false}, 1, {9, 0x00040000, 1381}},
-        {{0, 2, 4, 0, 1381, true, "ServerNT", true}, 1, {10, 0x00040000, 1381}},
-        {{0, 2, 5, 0, 2195, true, "WinNT", true}, 1, {13, 0x00050000, 2195}},
-        {{0, 2, 5, 0, 2195, true, "winnt", false}, 1, {9, 0x00050000, 2195}},
-        {{0, 2, 5, 0, 2195, true, "LanmanNT", true}, 1, {10, 0x00050000, 2195}},
-        {{0, 2, 5, 1, 0x10000 | 2600, false, nullptr, false}, 1, {14, 0x00050001, 2600}},
-        {{0, 2, 5, 0, 2195, false, nullptr, false}, 0, {}},
-        {{0, 2, 6, 1, 7601, false, nullptr, false}, 0, {}},
-        {{0, 3, 5, 0, 1, false, nullptr, false}, 0, {}},
-        {{0, 1, 3, 95, 1, false, nullptr, false}, 0, {}},
-        {{1, 1, 4, 90, 3000, false, nullptr, false}, 1, {5, 0x0004005A, 3000}},
-        {{2, 2, 3, 51, 0, true, "WinNT", true}, 1, {13, 0x00030033, 0}},
+        {{0, 0, 3, 10, 0, false, nullptr, 0, false}, 1, {4, 0x00030000 | 10, 0}},
+        {{0, 1, 4, 0, 950, false, nullptr, 0, false}, 1, {6, 0x00040000, 950}},
+        {{0, 1, 4, 10, 1998, false, nullptr, 0, false}, 1, {7, 0x0004000A, 1998}},
+        {{0, 1, 4, 20, 1, false, nullptr, 0, false}, 1, {6, 0x00040014, 1}},
+        {{0, 1, 4, 90, 3000, false, nullptr, 0, false}, 1, {8, 0x0004005A, 3000}},
+        {{0, 2, 4, 0, 1381, true, "WinNT", 6, false}, 1, {9, 0x00040000, 1381}},
+        {{0, 2, 4, 0, 1381, true, "ServerNT", 9, true}, 1, {10, 0x00040000, 1381}},
+        {{0, 2, 5, 0, 2195, true, "WinNT", 6, true}, 1, {13, 0x00050000, 2195}},
+        {{0, 2, 5, 0, 2195, true, "winnt", 6, false}, 1, {9, 0x00050000, 2195}},
+        {{0, 2, 5, 0, 2195, true, "LanmanNT", 9, true}, 1, {10, 0x00050000, 2195}},
+        {{0, 2, 5, 1, 0x10000 | 2600, false, nullptr, 0, false}, 1, {14, 0x00050001, 2600}},
+        {{0, 2, 5, 0, 2195, false, nullptr, 0, false}, 0, {}},
+        {{0, 2, 6, 1, 7601, false, nullptr, 0, false}, 0, {}},
+        {{0, 3, 5, 0, 1, false, nullptr, 0, false}, 0, {}},
+        {{0, 1, 3, 95, 1, false, nullptr, 0, false}, 0, {}},
+        {{1, 1, 4, 90, 3000, false, nullptr, 0, false}, 1, {5, 0x0004005A, 3000}},
+        {{2, 2, 3, 51, 0, true, "WinNT", 6, true}, 1, {13, 0x00030033, 0}},
+        {{0, 2, 5, 0, 2195, true, unterminated.c_str(), 128, true}, 0, {}},
     };
     for (const ClassifyCase& c : cases) {
         OSVersionRecord record = {77, 77, 77};

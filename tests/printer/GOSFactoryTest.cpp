@@ -46,7 +46,10 @@ TEST(GOSFactoryTextConverter, ThreadsShareOneConverterMadeOnce)
     EXPECT_EQ(L'A', seen[0]->ToWide('A', ANSI_CHARSET));
 }
 
-bool OnlyDigitsAndCapitals(const std::wstring& text) { return text.find_first_not_of(L"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::wstring::npos; }
+bool OnlyDigitsAndCapitals(const std::wstring& text)
+{
+    return text.find_first_not_of(L"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::wstring::npos;
+}
 
 TEST(GOSFactoryUniqueFile, NamesFromTheTemplateInTheFolder)
 {
