@@ -21,10 +21,12 @@ RWEndianOutStream::~RWEndianOutStream() = default;
 
 void RWEndianOutStream::WriteHeader()
 {
-    // The header must come first: a reader finds it only at the start of the data.
+    // The header must come first: a reader finds it only at the start of the data. The
+    // write position tells whether anything went before it; the end would not, for a
+    // buffer of a fixed capacity ends at that capacity before anything is written.
     std::streambuf* buffer = StreamBuffer();
-    const std::streampos end = buffer ? buffer->pubseekoff(0, std::ios::end, std::ios::out) : std::streampos(-1);
-    if (end != std::streampos(0))
+    const std::streampos at = buffer ? buffer->pubseekoff(0, std::ios::cur, std::ios::out) : std::streampos(-1);
+    if (at != std::streampos(0))
         RWRaise(RWStreamError(RWMessageText(RWMessageBadStream()), static_cast<const RWDataStream*>(this)));
     uint8_t bytes[RWEndianHeader::kSize];
     RWEndianHeader::ForHost(order_).Encode(bytes);

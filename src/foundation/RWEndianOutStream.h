@@ -7,9 +7,9 @@
 
 class RWEndianOutStream : public RWBinaryOutStream {
 public:
-    // order: RWEndianHeader::kLittleEndian, kBigEndian or kHostOrder. The buffer must be
-    // empty: one that is not, or that cannot tell its end, raises [STREAM]; the header
-    // is written in either case.
+    // order: RWEndianHeader::kLittleEndian, kBigEndian or kHostOrder. The buffer's write
+    // position must be 0: one that is past it, or that cannot tell it, raises [STREAM];
+    // the header is written in either case.
     RWEndianOutStream(std::ostream& stream, uint8_t order);
     RWEndianOutStream(std::streambuf* buffer, uint8_t order);
     ~RWEndianOutStream() override;

@@ -54,10 +54,10 @@ TEST(RWEndianOutStream, HeaderIsFixedAndOnlyAForeignOrderReversesValues)
     }
 }
 
-TEST(RWEndianOutStream, BufferThatIsNotEmptyOrCannotSeekRaisesAndStillGetsTheHeader)
+TEST(RWEndianOutStream, BufferWrittenPastItsStartOrThatCannotSeekRaisesAndStillGetsTheHeader)
 {
     TestErrorCapture capture;
-    std::stringbuf buffer("x");
+    std::stringbuf buffer("x", std::ios::out | std::ios::ate);
     RWEndianOutStream out(&buffer, RWEndianHeader::kHostOrder);
     ASSERT_EQ(1u, capture.Count());
     EXPECT_EQ("[STREAM] Bad input stream", capture.Last());

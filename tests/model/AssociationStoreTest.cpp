@@ -249,7 +249,7 @@ TEST(PersistentValuesFactory, EveryClassIsRegisteredByIdAndName)
         {4, "GBinaryData"},        {1008, "GSelectionString"},      {1051, "GPMDVersionInfo"},
         {956, "GPMLDescriptor"},   {777, "GPersistableLong"},       {778, "GPersistableULong"},
         {3, "GLocaleInfo"},        {771, "MPersistentAssociation"}, {772, "MAssociationList"},
-        {1004, "GResourceMapping"}, {1005, "GResourceMappingList"},
+        {1004, "GResourceMapping"}, {1005, "GResourceMappingList"}, {780, "GDynamicLibrary"},
     };
     for (const auto& c : classes) {
         EXPECT_TRUE(IsRegistered(c.first, c.second));

@@ -26,6 +26,10 @@ private:
             CreateDirectoryA(name.c_str(), nullptr);
             return name;
         }();
+        // Removed at exit once the tests have removed their files.
+        static const struct Remover {
+            ~Remover() { RemoveDirectoryA(folder.c_str()); }
+        } remover;
         return folder;
     }
 

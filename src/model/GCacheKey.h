@@ -1,0 +1,28 @@
+// Keys of the driver-object cache and other one-value keys.
+#pragma once
+
+#include <cstdint>
+
+// The key of a cached driver object: equal keys share an object, keys of the same
+// driver may reuse a spare one.
+class GCacheKey {
+public:
+    virtual ~GCacheKey();
+    // 0 unless a derived key says otherwise.
+    virtual int Equals(const GCacheKey& other) const;
+    virtual int SameDriver(const GCacheKey& other) const = 0;
+};
+
+// A key that is one number: equal when it is the same key or holds the same value.
+class GIdKey {
+public:
+    explicit GIdKey(uint32_t value) : value_(value) {}
+    virtual ~GIdKey();
+
+    uint32_t GetValue() const { return value_; }
+    bool operator==(const GIdKey& other) const { return this == &other || value_ == other.value_; }
+    bool operator!=(const GIdKey& other) const { return !(*this == other); }
+
+private:
+    uint32_t value_;
+};

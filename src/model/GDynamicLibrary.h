@@ -1,0 +1,66 @@
+// A persistable handle on a code library named by a wide path: loaded on first use,
+// asked for exports by name, unloaded when destroyed or when a new path is restored.
+// Extension hosts keep their external modules this way, so the path can travel inside
+// stored settings.
+//
+// Every object holds its own load of the library: a copy of a loaded object loads it
+// once more, so each destructor's unload is matched.
+#pragma once
+
+#include "foundation/RWWString.h"
+#include "model/GObjectBase.h"
+
+#include <cstdint>
+
+struct HINSTANCE__;
+
+class GDynamicLibrary : public GObjectBase {
+public:
+    static constexpr RWClassID kClassId = 780;
+
+    GDynamicLibrary();
+    explicit GDynamicLibrary(const RWWString& path);
+    GDynamicLibrary(const GDynamicLibrary& other);
+    GDynamicLibrary& operator=(const GDynamicLibrary& other);
+    ~GDynamicLibrary() override;
+
+    GDynamicLibrary* CreateNew() const override;
+    GDynamicLibrary* Copy() const override;
+    RWClassID ClassId() const override;
+    uint32_t BinaryStoreSize() const override;
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
+    bool IsKindOf(RWClassID classId) const override;
+    // The same object, or the same class, id, path, loaded flag and module handle.
+    bool IsSame(const GObjectBase* other) const override;
+
+    // Loads the library when it is not loaded; answers the loaded flag.
+    uint32_t Load();
+    void Unload();
+    uint32_t IsLoaded() const { return loaded_; }
+    const RWWString& GetPath() const { return path_; }
+
+    // Loads the library and calls the export with one argument, caller cleaning up;
+    // 0 when the library or the export is missing.
+    int32_t Call(const char* name, int32_t argument);
+    // The same with two arguments in the callee-cleans convention, the result cut to 16
+    // bits.
+    uint16_t Call2(const char* name, int32_t a, int32_t b);
+
+private:
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+    // The export of the loaded library; null when the library did not load (a null
+    // module would name the program itself).
+    void* FindExport(const char* name);
+    // Takes the source's path and, when it is loaded, a load of its own.
+    void TakeFrom(const GDynamicLibrary& other);
+
+    RWWString path_;
+    uint32_t loaded_;
+    HINSTANCE__* module_;
+};

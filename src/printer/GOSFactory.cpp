@@ -1,0 +1,144 @@
+#include "printer/GOSFactory.h"
+
+#include "model/OSVersionRecord.h"
+#include "printer/GCriticalError.h"
+#include "printer/GLock.h"
+#include "settings/serializer/GSettingsTreeSerializer.h"
+
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+GOSFactory* g_instance = nullptr;
+GLock* g_globalLock = nullptr;
+
+// Unique names give up after this many taken or uncreatable candidates.
+const int kUniqueNameAttempts = 512;
+const size_t kMaxTemplate = 259;
+
+// Deletes the registered instance once, at module unload.
+struct InstanceOwner {
+    ~InstanceOwner() { delete g_instance; }
+} g_owner;
+
+// Per-thread state of the system services: whether the random source was seeded on
+// this thread. Kept in this one place so that it can move to the per-thread context.
+bool& RandomSeededOnThisThread()
+{
+    thread_local bool seeded = false;
+    return seeded;
+}
+
+wchar_t Base36Digit(int value)
+{
+    const int digit = value % 36;
+    return static_cast<wchar_t>(digit < 10 ? L'0' + digit : L'A' + digit - 10);
+}
+
+} // namespace
+
+GOSFactory::GOSFactory() : moduleHandle_(0), storedForm_(0xFFFF), serializer_(new GSettingsTreeSerializer)
+{
+    delete g_instance;
+    g_instance = this;
+}
+
+GOSFactory::~GOSFactory()
+{
+    if (g_instance == this) {
+        g_instance = nullptr;
+        delete g_globalLock;
+        g_globalLock = nullptr;
+    }
+    delete serializer_;
+}
+
+GOSFactory* GOSFactory::Instance() { return g_instance; }
+GLock* GOSFactory::GlobalLock() { return g_globalLock; }
+
+void GOSFactory::SetGlobalLock(GLock* lock)
+{
+    if (lock != g_globalLock)
+        delete g_globalLock;
+    g_globalLock = lock;
+}
+
+uint32_t GOSFactory::ThreadSeed(uint32_t time)
+{
+    return time ^ (GetTickCount() * 2654435761u) ^ (GetCurrentThreadId() << 16) ^ GetCurrentThreadId();
+}
+
+GDriverObject* GOSFactory::AdaptSecondaryObject(GDriverObject* object) { return object; }
+void GOSFactory::SetTimeBias(int16_t) {}
+
+void GOSFactory::GetOSVersion(uint32_t& kind, uint32_t& version, uint32_t& build)
+{
+    OSVersionRecord record = {0, 0, 0};
+    if (!DetectOSVersion(record))
+        record = {0, 0, 0};
+    kind = record.kind;
+    version = record.version;
+    build = record.build;
+}
+
+void GOSFactory::EnsureLock(GLock** lock)
+{
+    if (!lock || *lock)
+        return;
+    GLock* global = g_globalLock;
+    if (global && global->Acquire() != 0)
+        ReportCriticalError(2, 301, "osfactry", 591, "");
+    if (!*lock)
+        *lock = CreateLock();
+    if (global && global->Release() == -2)
+        ReportCriticalError(2, 302, "osfactry", 600, "");
+}
+
+void GOSFactory::SetModuleHandle(uint32_t handle) { moduleHandle_ = handle; }
+uint32_t GOSFactory::GetModuleHandle() { return moduleHandle_; }
+
+GPrinterLibrary* GOSFactory::CreateMiniInstaller(const RWWString&, uint32_t, uint32_t) { return nullptr; }
+
+void GOSFactory::MakeUniqueFile(RWWString& name, const RWWString& folder, const RWWString& nameTemplate, int create)
+{
+    RWWString pattern = nameTemplate;
+    if (pattern.IsNull())
+        UniqueNameTemplate(pattern);
+    if (pattern.Length() > kMaxTemplate)
+        pattern.Resize(kMaxTemplate);
+    RWWString base = folder;
+    const wchar_t separator = PathSeparator();
+    if (!base.IsNull() && base[base.Length() - 1] != separator)
+        base.Append(separator);
+
+    // Seeding once per thread keeps the sequence going: seeding on every call from a
+    // clock of whole seconds would repeat the names of an earlier call.
+    if (!RandomSeededOnThisThread()) {
+        SeedRandom();
+        RandomSeededOnThisThread() = true;
+    }
+    for (int attempt = 0; attempt < kUniqueNameAttempts; ++attempt) {
+        RWWString candidate = base;
+        for (size_t i = 0; i < pattern.Length(); ++i)
+            candidate.Append(pattern[i] == L'&' ? Base36Digit(Random() & 0x7FFFFFFF) : pattern[i]);
+        if (FileExists(candidate) == 1)
+            continue;
+        if (!create || CreateNewFile(candidate) == 1) {
+            name = candidate;
+            return;
+        }
+    }
+    name = RWWString();
+}
+
+wchar_t GOSFactory::PathSeparator() { return L'\\'; }
+void GOSFactory::UniqueNameTemplate(RWWString& nameTemplate) { nameTemplate = L"&&&&&&&&.&&&"; }
+void* GOSFactory::Allocate(size_t size) { return std::malloc(size); }
+void GOSFactory::Free(void* block) { std::free(block); }
+void GOSFactory::Reserved3(uint32_t) {}
+
+int GOSFactory::SaveObjectToPrinterData(GDriverObject*, const RWWString&, const GObjectBase*) { return 0; }
+GObjectBase* GOSFactory::LoadObjectFromPrinterData(GDriverObject*, const RWWString&, int) { return nullptr; }
+int GOSFactory::IsPassThroughDisabled() { return 0; }
+int32_t GOSFactory::Reserved4() { return -1; }

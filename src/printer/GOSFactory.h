@@ -1,0 +1,136 @@
+// The one door through which the object model reaches the operating system: driver
+// objects, registry and printer data, stored objects, streams, unique file names,
+// random numbers, time, locale, module folder, allocation and locks.
+//
+// Exactly one instance is live: the most recently constructed one, reached through
+// Instance(). This class supplies the bodies that do not depend on the platform; the
+// platform's implementation supplies the rest.
+#pragma once
+
+#include "foundation/RWWString.h"
+
+// First, so that every file sees the same names for the operations whose names the
+// platform's headers also define as macros (GetModuleHandle).
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+
+class GDriverObject;
+class GDriverServicesAdapter;
+class GInStreamHolder;
+class GLocaleInfo;
+class GLock;
+class GObjectBase;
+class GOutStreamHolder;
+class GPrinterLibrary;
+class GSettingsTreeSerializer;
+class GTextConverter;
+class PrinterIdentity;
+
+class GOSFactory {
+public:
+    GOSFactory();
+    GOSFactory(const GOSFactory&) = delete;
+    GOSFactory& operator=(const GOSFactory&) = delete;
+
+    // The live instance; null before one was made.
+    static GOSFactory* Instance();
+
+    virtual GDriverObject* CreateDriverObject(const PrinterIdentity& identity) = 0;
+    virtual GDriverObject* CreateSecondaryDriverObject(const PrinterIdentity& identity) = 0;
+    virtual GDriverObject* AdaptSecondaryObject(GDriverObject* object);
+    virtual uint32_t GetCommandContext(void* producer) = 0;
+    virtual int GetLocalAndShiftedTime(std::tm& local, std::tm& shifted, int16_t& bias) = 0;
+    virtual void SetTimeBias(int16_t minutes);
+    virtual uint32_t Reserved1(uint32_t a, uint32_t b, uint32_t c) = 0;
+    // Kind, version (major << 16 | minor) and build; all 0 when detection fails.
+    virtual void GetOSVersion(uint32_t& kind, uint32_t& version, uint32_t& build);
+    virtual uint32_t Reserved2() = 0;
+    virtual GTextConverter* CreateTextConverter() = 0;
+    virtual GInStreamHolder* OpenMemoryInputStream(const void* data, uint32_t length, int kind) = 0;
+    virtual GInStreamHolder* OpenFileInputStream(const RWWString& path, int kind) = 0;
+    virtual GOutStreamHolder* OpenMemoryOutputStream(void* buffer, uint32_t size, int kind) = 0;
+    virtual GOutStreamHolder* OpenFileOutputStream(const RWWString& path, int kind) = 0;
+    // Makes the lock the pointer names, once, under the global lock.
+    virtual void EnsureLock(GLock** lock);
+    virtual void SetModuleHandle(uint32_t handle);
+    virtual uint32_t GetModuleHandle();
+    virtual void GetDriverDataFile(RWWString& path, GDriverObject* driver) = 0;
+    virtual GLocaleInfo* CreateLocaleInfo() = 0;
+    virtual void GetTempDirectory(RWWString& path, GDriverObject* driver) = 0;
+    virtual void GetModuleDirectory(RWWString& path) = 0;
+    virtual GPrinterLibrary* CreateMiniInstaller(const RWWString& printerName, uint32_t printerHandle, uint32_t);
+    // A name in the folder that no file has, made from the template (each "&" a random
+    // digit or capital letter; empty template: UniqueNameTemplate). With the create flag
+    // the file is created, empty. Empty when no name was found within a bounded number
+    // of attempts.
+    virtual void MakeUniqueFile(RWWString& name, const RWWString& folder, const RWWString& nameTemplate,
+                                int create);
+    virtual void SeedRandom() = 0;
+    virtual int Random() = 0;
+    virtual int FileExists(const RWWString& path) = 0;
+    virtual int CreateNewFile(const RWWString& path) = 0;
+    virtual wchar_t PathSeparator();
+    virtual void UniqueNameTemplate(RWWString& nameTemplate);
+    virtual void* Allocate(size_t size);
+    virtual void Free(void* block);
+    virtual void Reserved3(uint32_t);
+    virtual GDriverServicesAdapter* CreateServicesAdapter(GDriverObject* client) = 0;
+    virtual int SetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t value) = 0;
+    virtual int SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text) = 0;
+    virtual int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
+                                     uint32_t length) = 0;
+    // Stores the object as binary printer data: 1 when stored. Not available yet: 0.
+    virtual int SaveObjectToPrinterData(GDriverObject* driver, const RWWString& name, const GObjectBase* object);
+    virtual uint32_t GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback) = 0;
+    virtual void GetPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
+                                      const RWWString& fallback) = 0;
+    virtual int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
+                                     uint32_t& length) = 0;
+    virtual int SetPrinterKeyString(GDriverObject* driver, const RWWString& subkey, const RWWString& name,
+                                    const RWWString& text) = 0;
+    virtual void GetPrinterKeyString(RWWString& result, GDriverObject* driver, const RWWString& subkey,
+                                     const RWWString& name, const RWWString& fallback) = 0;
+    virtual int DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name) = 0;
+    // Reads an object stored as binary printer data, owned by the caller; null when none.
+    // Not available yet: null.
+    virtual GObjectBase* LoadObjectFromPrinterData(GDriverObject* driver, const RWWString& name, int portable);
+    virtual void GetMachineString(RWWString& result, const RWWString& keyPath, const RWWString& name,
+                                  const RWWString& fallback) = 0;
+    virtual uint32_t GetMachineDword(const RWWString& keyPath, const RWWString& name, uint32_t fallback) = 0;
+    virtual uint32_t SetMachineDwordIfMissing(const RWWString& keyPath, const RWWString& name, uint32_t value) = 0;
+    virtual int MachineKeyExists(const RWWString& keyPath) = 0;
+    virtual void GetUserString(RWWString& result, const RWWString& keyPath, const RWWString& name,
+                               const RWWString& fallback) = 0;
+    virtual uint32_t GetUserDword(const RWWString& keyPath, const RWWString& name, uint32_t fallback) = 0;
+    virtual int UserKeyExists(const RWWString& keyPath) = 0;
+    virtual int IsPassThroughDisabled();
+    virtual int SetUserDword(const RWWString& keyPath, const RWWString& name, uint32_t value) = 0;
+    virtual int32_t Reserved4();
+    // Deletes the global lock and the serializer; the instance is forgotten.
+    virtual ~GOSFactory();
+    virtual GLock* CreateLock() = 0;
+
+    uint16_t GetStoredFormFlag() const { return storedForm_; }
+    GSettingsTreeSerializer* GetSerializer() const { return serializer_; }
+
+    // The lock EnsureLock creates shared locks under.
+    static GLock* GlobalLock();
+
+protected:
+    // The platform's implementation makes the global lock once it can (its own
+    // constructor); the lock is deleted with the instance.
+    static void SetGlobalLock(GLock* lock);
+    // A seed that differs between threads and between calls in one second: the time,
+    // the tick count and the thread id.
+    static uint32_t ThreadSeed(uint32_t time);
+
+    RWWString moduleFolder_;
+
+private:
+    uint32_t moduleHandle_;
+    uint16_t storedForm_;
+    GSettingsTreeSerializer* serializer_;
+};

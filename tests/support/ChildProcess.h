@@ -1,0 +1,52 @@
+// Runs one disabled test of this test program in a child process, for behaviour that
+// ends the process. The child's output goes to a temporary file, so that it never mixes
+// into this program's own summary.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+struct ChildResult {
+    DWORD exitCode;
+    std::string output;
+};
+
+inline std::string ThisProgram()
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+inline ChildResult RunChildTest(const std::string& test)
+{
+    ChildResult result = {~0u, ""};
+    char folder[MAX_PATH];
+    char file[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    GetTempFileNameA(folder, "qzc", 0, file);
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE output = CreateFileA(file, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = startup.hStdError = output;
+    std::string command = "\"" + ThisProgram() + "\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
+    PROCESS_INFORMATION process = {};
+    if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &result.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(output);
+    std::ifstream in(file, std::ios::binary);
+    result.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    in.close();
+    DeleteFileA(file);
+    return result;
+}
