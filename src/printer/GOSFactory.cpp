@@ -1,5 +1,6 @@
 #include "printer/GOSFactory.h"
 
+#include "foundation/RWThreadContext.h"
 #include "model/OSVersionRecord.h"
 #include "printer/GCriticalError.h"
 #include "printer/GLock.h"
@@ -22,13 +23,10 @@ struct InstanceOwner {
     ~InstanceOwner() { delete g_instance; }
 } g_owner;
 
-// Per-thread state of the system services: whether the random source was seeded on
-// this thread. Kept in this one place so that it can move to the per-thread context.
-bool& RandomSeededOnThisThread()
-{
-    thread_local bool seeded = false;
-    return seeded;
-}
+// Whether the runtime's random source was seeded on this thread (the runtime keeps one
+// per thread): set to a marker once seeded.
+const bool kSeeded = true;
+const RWThreadSlot<const bool> t_randomSeeded;
 
 wchar_t Base36Digit(int value)
 {
@@ -114,9 +112,9 @@ void GOSFactory::MakeUniqueFile(RWWString& name, const RWWString& folder, const 
 
     // Seeding once per thread keeps the sequence going: seeding on every call from a
     // clock of whole seconds would repeat the names of an earlier call.
-    if (!RandomSeededOnThisThread()) {
+    if (!t_randomSeeded.Get()) {
         SeedRandom();
-        RandomSeededOnThisThread() = true;
+        t_randomSeeded.Set(&kSeeded);
     }
     for (int attempt = 0; attempt < kUniqueNameAttempts; ++attempt) {
         RWWString candidate = base;
