@@ -1,5 +1,7 @@
 #include "DataStreamKinds.h"
 #include "StoreSizeChecks.h"
+#include "StoredBytes.h"
+#include "TestGraphs.h"
 #include "TestKey.h"
 
 #include "foundation/RWBTree.h"
@@ -15,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -22,34 +26,64 @@ namespace {
 
 const RWClassRegistration<TestKey> g_testKeyRegistration("TestKey");
 
-// Owns what a restore gave back: a dictionary with its keys and values, a tree with its
-// members, or a lone object.
+// Owns what a restore gave back, each reachable object once.
 struct Restored {
     explicit Restored(RWCollectable* obj = nullptr) : obj(obj) {}
-    ~Restored()
-    {
-        if (RWCollection* c = dynamic_cast<RWCollection*>(obj))
-            c->ClearAndDestroy();
-        delete obj;
-    }
+    ~Restored() { DeleteGraph(obj); }
     RWCollectable* obj;
 };
 
-std::vector<uint8_t> Concat(std::initializer_list<std::vector<uint8_t>> parts)
+// A TestKey in stored form.
+StoredBytes Key(uint32_t value) { return StoredBytes().Object(TestKey::kClassId).U32(value); }
+
+// A restored graph as text: a TestKey by value, a dictionary as {key:value,...}, an
+// association as (key=value), any other collection as [...]; an object met before is
+// starred. Each association's hash and self-comparison must end.
+std::string Describe(const RWCollectable* obj, std::set<const RWCollectable*>& seen)
 {
-    std::vector<uint8_t> all;
-    for (const auto& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
+    if (!obj)
+        return "nil";
+    const bool again = !seen.insert(obj).second;
+    if (obj->ClassId() == TestKey::kClassId)
+        return (again ? "*" : "") + std::to_string(KeyOf(obj));
+    if (again)
+        return "*";
+    const bool dictionary = dynamic_cast<const RWBTreeDictionary*>(obj) != nullptr;
+    struct Walk {
+        std::set<const RWCollectable*>* seen;
+        bool dictionary;
+        std::vector<std::string> parts;
+    } walk{&seen, dictionary, {}};
+    if (const RWCollectableAssociation* a = RWAsAssociation(obj)) {
+        a->Hash();
+        a->CompareTo(a);
+        const std::string key = Describe(a->Key(), seen);
+        return "(" + key + "=" + Describe(a->Value(), seen) + ")";
+    }
+    static_cast<const RWCollection*>(obj)->Apply(
+        [](RWCollectable* m, void* arg) {
+            Walk* w = static_cast<Walk*>(arg);
+            const RWCollectableAssociation* pair = RWAsAssociation(m);
+            if (w->dictionary && pair && !w->seen->count(m)) {
+                w->seen->insert(m);
+                const std::string key = Describe(pair->Key(), *w->seen);
+                w->parts.push_back(key + ":" + Describe(pair->Value(), *w->seen));
+            } else {
+                w->parts.push_back(Describe(m, *w->seen));
+            }
+        },
+        &walk);
+    std::string text;
+    for (const std::string& part : walk.parts)
+        text += (text.empty() ? "" : ",") + part;
+    return dictionary ? "{" + text + "}" : "[" + text + "]";
 }
 
-const std::vector<uint8_t> kLeadIn = {0x88, 0x88, 0x00, 0x00};
-const std::vector<uint8_t> kNil = {0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00};
-
-// A TestKey in stored form.
-std::vector<uint8_t> StoredKey(uint8_t value) { return {0x35, 0x12, value, 0x00, 0x00, 0x00}; }
-// A back-reference to object number n.
-std::vector<uint8_t> BackReference(uint8_t n) { return {0xFF, 0xFF, n, 0x00, 0x00, 0x00}; }
+std::string Describe(const RWCollectable* obj)
+{
+    std::set<const RWCollectable*> seen;
+    return Describe(obj, seen);
+}
 
 // A dictionary of keys 0 .. n-1 with values 1000 + key, owning them all.
 struct FilledDictionary {
@@ -84,6 +118,11 @@ void ExpectRoundTrips(const C& c, Contents contents)
     }
 }
 
+const RWClassID kTree = 0x8003, kDictionary = 0x8004, kPair = 0x8008, kIDPair = 0x805F, kList = 0x8033,
+                kSet = 0x802B, kIdentitySet = 0x8025;
+const char kBadReference[] = "[REF] Bad persistence reference";
+const char kNotAPair[] = "[ID] Unexpected class ID 4661; should be 32776";
+
 } // namespace
 
 TEST(RWBTreeStore, TreeBytesAreTheCountThenEachMemberInOrder)
@@ -92,8 +131,7 @@ TEST(RWBTreeStore, TreeBytesAreTheCountThenEachMemberInOrder)
     RWBTree tree;
     tree.Insert(&b);
     tree.Insert(&a);
-    const std::vector<uint8_t> expected = Concat(
-        {kLeadIn, {0x03, 0x80, 0x02, 0x00, 0x00, 0x00}, StoredKey(1), StoredKey(2)});
+    const std::vector<uint8_t> expected = StoredBytes().LeadIn().Object(kTree).U32(2).Raw(Key(1)).Raw(Key(2));
     EXPECT_EQ(expected, SavedBytes(&tree));
     EXPECT_EQ(expected.size(), tree.RecursiveStoreSize());
     EXPECT_TRUE(StoreSizeMatches(tree));
@@ -107,95 +145,107 @@ TEST(RWBTreeStore, TreeRoundTripsOnEveryMedium)
         keys.emplace_back(new TestKey((i * 13) % 600));
         tree.Insert(keys.back().get());
     }
-    EXPECT_EQ(RWClassID(0x8003), tree.ClassId());
     ExpectRoundTrips(tree, [](const RWBTree& t) { return Keys(t); });
 }
 
-TEST(RWBTreeStore, AssociationBytesAreTheKeyThenTheValue)
+TEST(RWBTreeStore, AssociationBytesAreTheKeyThenTheValueAndASharedOneIsWrittenOnce)
 {
     TestKey k(5);
     RWCollectableAssociation a(&k, nullptr);
-    const std::vector<uint8_t> expected = Concat({kLeadIn, {0x08, 0x80}, StoredKey(5), kNil});
+    const std::vector<uint8_t> expected = StoredBytes().LeadIn().Object(kPair).Raw(Key(5)).Nil();
     EXPECT_EQ(expected, SavedBytes(&a));
     EXPECT_EQ(expected.size(), a.RecursiveStoreSize());
 
-    // A key that is its own value is written once.
     RWCollectableIDAssociation same(&k, &k);
-    const std::vector<uint8_t> shared = Concat({kLeadIn, {0x5F, 0x80}, StoredKey(5), BackReference(2)});
+    const std::vector<uint8_t> shared = StoredBytes().LeadIn().Object(kIDPair).Raw(Key(5)).Ref(2);
     EXPECT_EQ(shared, SavedBytes(&same));
     EXPECT_EQ(shared.size(), same.RecursiveStoreSize());
-
     Restored back(RestoredFromBytes(shared));
-    const RWCollectableAssociation* restored = RWAsAssociation(back.obj);
-    ASSERT_NE(nullptr, restored);
-    EXPECT_EQ(RWClassID(0x805F), restored->ClassId());
-    EXPECT_EQ(5, KeyOf(restored->Key()));
-    EXPECT_EQ(restored->Key(), restored->Value());
-    delete restored->Key();
+    ASSERT_NE(nullptr, back.obj);
+    EXPECT_EQ(RWClassID(kIDPair), back.obj->ClassId());
+    EXPECT_EQ("(5=*5)", Describe(back.obj));
 }
 
 TEST(RWBTreeStore, AssociationRestoreSetsBothFieldsFirst)
 {
     TestKey stale(1);
     RWCollectableAssociation target(&stale, &stale);
-    BytesFile file(Concat({kLeadIn, {0x08, 0x80}, kNil, kNil}));
+    BytesFile file(StoredBytes().LeadIn().Object(kPair).Nil().Nil());
     ASSERT_TRUE(file.Ready());
     EXPECT_EQ(&target, RWCollectable::RecursiveRestoreFrom(file.File(), &target));
     EXPECT_EQ(nullptr, target.Key());
     EXPECT_EQ(nullptr, target.Value());
 }
 
-TEST(RWBTreeStore, DictionaryRoundTripsOnEveryMedium)
+TEST(RWBTreeStore, DictionaryRoundTripsOnEveryMediumWithSharedObjectsShared)
 {
     FilledDictionary filled(300);
-    const RWBTreeDictionary& d = filled.dictionary;
-    ExpectRoundTrips(d, [](const RWBTreeDictionary& x) { return PairsOf(x); });
-}
+    ExpectRoundTrips(filled.dictionary, [](const RWBTreeDictionary& x) { return PairsOf(x); });
 
-TEST(RWBTreeStore, SharedKeysAndValuesComeBackShared)
-{
     TestKey k1(1), k2(2), shared(50);
     RWBTreeDictionary d;
     d.InsertKeyAndValue(&k1, &shared);
     d.InsertKeyAndValue(&k2, &shared);
     d.InsertKeyAndValue(&shared, &shared);
     EXPECT_TRUE(StoreSizeMatches(d));
-
-    TestKey probe(50);
-    const int before = TestKey::alive;
-    {
-        Restored back(RestoredFromBytes(SavedBytes(&d)));
-        RWBTreeDictionary* restored = dynamic_cast<RWBTreeDictionary*>(back.obj);
-        ASSERT_NE(nullptr, restored);
-        RWCollectable* value = nullptr;
-        RWCollectable* key = restored->FindKeyAndValue(&probe, value);
-        ASSERT_NE(nullptr, key);
-        EXPECT_EQ(key, value);
-        EXPECT_EQ(key, restored->FindValue(&k1));
-        EXPECT_EQ(key, restored->FindValue(&k2));
-        EXPECT_EQ(before + 3, TestKey::alive);
-    }
-    // ClearAndDestroy deleted each restored object once.
-    EXPECT_EQ(before, TestKey::alive);
+    Restored back(RestoredFromBytes(SavedBytes(&d)));
+    EXPECT_EQ("{1:50,2:*50,*50:*50}", Describe(back.obj));
 }
 
-TEST(RWBTreeStore, DictionaryRestoreRefusesAMemberThatIsNoAssociation)
+// Crafted stored trees, dictionaries and associations: what a restore makes of them,
+// the errors it reports, and how many keys it leaves alive (a refused or dropped key is
+// deleted when its own read made it, and never twice).
+struct CraftedRestore {
+    const char* what;
+    StoredBytes bytes;
+    const char* result;
+    std::vector<std::string> errors;
+    int keysAlive;
+};
+
+TEST(RWBTreeStore, CraftedRestoresKeepWhatIsSoundAndDeleteWhatTheyRefuse)
 {
-    // A dictionary of two members: a good pair, then a bare key.
-    const std::vector<uint8_t> bytes = Concat({kLeadIn, {0x04, 0x80, 0x02, 0x00, 0x00, 0x00, 0x08, 0x80},
-                                               StoredKey(1), kNil, StoredKey(2)});
-    const int before = TestKey::alive;
-    {
-        TestErrorCapture capture;
-        Restored back(RestoredFromBytes(bytes));
-        RWBTreeDictionary* d = dynamic_cast<RWBTreeDictionary*>(back.obj);
-        ASSERT_NE(nullptr, d);
-        EXPECT_EQ((Pairs{{1, -1}}), PairsOf(*d));
-        EXPECT_EQ(1u, capture.Count());
-        EXPECT_EQ("[ID] Unexpected class ID 4661; should be 32776", capture.Last());
+    const CraftedRestore cases[] = {
+        {"dictionary member that is no pair",
+         StoredBytes().LeadIn().Object(kDictionary).U32(2).Object(kPair).Raw(Key(1)).Nil().Raw(Key(2)), "{1:nil}",
+         {kNotAPair}, 1},
+        {"pairs without a key or with a present key",
+         StoredBytes().LeadIn().Object(kDictionary).U32(3).Object(kPair).Raw(Key(1)).Nil().Object(kPair).Nil().Nil()
+             .Object(kPair).Ref(3).Nil(),
+         "{1:nil}", {}, 1},
+        {"tree: a key, a reference to it, an equal new key",
+         StoredBytes().LeadIn().Object(kTree).U32(3).Raw(Key(4)).Ref(2).Raw(Key(4)), "[4]", {}, 1},
+        {"set: a key, a reference to it, an equal new key",
+         StoredBytes().LeadIn().Object(kSet).U32(3).Raw(Key(4)).Ref(2).Raw(Key(4)), "[4]", {}, 1},
+        {"identity set: a key, a reference to it, an equal new key",
+         StoredBytes().LeadIn().Object(kIdentitySet).U32(3).Raw(Key(4)).Ref(2).Raw(Key(4)), "[4,4]", {}, 2},
+        // Numbers: 1 the list, 2 the dictionary, 3 the pair.
+        {"a reference to a dropped pair",
+         StoredBytes().LeadIn().Object(kList).U32(2).Object(kDictionary).U32(1).Object(kPair).Nil().Nil().Ref(3),
+         "[{}]", {kBadReference}, 0},
+        {"a pair named by a second dictionary is copied",
+         StoredBytes().LeadIn().Object(kList).U32(2).Object(kDictionary).U32(1).Object(kPair).Raw(Key(7)).Nil()
+             .Object(kDictionary).U32(1).Ref(3),
+         "[{7:nil},{*7:nil}]", {}, 1},
+        {"a pair that is its own key",
+         StoredBytes().LeadIn().Object(kPair).Ref(1).Nil(), "(nil=nil)", {kBadReference}, 0},
+        {"two pairs keyed by each other",
+         StoredBytes().LeadIn().Object(kPair).Object(kPair).Ref(1).Nil().Nil(), "((nil=nil)=nil)", {kBadReference},
+         0},
+    };
+    for (const CraftedRestore& c : cases) {
+        const int before = TestKey::alive;
+        {
+            TestErrorCapture capture;
+            Restored back(RestoredFromBytes(c.bytes));
+            EXPECT_EQ(c.result, Describe(back.obj)) << c.what;
+            EXPECT_EQ(c.errors, capture.Messages()) << c.what;
+            EXPECT_EQ(before + c.keysAlive, TestKey::alive) << c.what;
+            if (const RWBTree* tree = dynamic_cast<const RWBTree*>(back.obj))
+                EXPECT_TRUE(tree->IsConsistent()) << c.what;
+        }
+        EXPECT_EQ(before, TestKey::alive) << c.what;
     }
-    // The refused object was deleted, not left behind.
-    EXPECT_EQ(before, TestKey::alive);
 }
 
 TEST(RWBTreeStore, DictionaryRestoreFromAStreamFailsOnABareMember)
@@ -218,114 +268,8 @@ TEST(RWBTreeStore, DictionaryRestoreFromAStreamFailsOnABareMember)
         d.RestoreGuts(*stream);
         EXPECT_FALSE(stream->Good()) << kind;
         EXPECT_TRUE(d.IsEmpty()) << kind;
-        EXPECT_EQ("[ID] Unexpected class ID 4661; should be 32776", capture.Last()) << kind;
+        EXPECT_EQ(kNotAPair, capture.Last()) << kind;
         EXPECT_EQ(before, TestKey::alive) << kind;
-    }
-}
-
-// Two dictionaries in one graph that name the same association: the second gets its
-// own copy, so neither deletes what the other owns.
-TEST(RWBTreeStore, AnAssociationReadBeforeIsCopiedNotShared)
-{
-    // Numbers: 1 the list, 2 the first dictionary, 3 the association, 4 its key.
-    const std::vector<uint8_t> bytes = Concat({kLeadIn,
-                                               {0x33, 0x80, 0x02, 0x00, 0x00, 0x00},
-                                               {0x04, 0x80, 0x01, 0x00, 0x00, 0x00, 0x08, 0x80},
-                                               StoredKey(7), kNil,
-                                               {0x04, 0x80, 0x01, 0x00, 0x00, 0x00},
-                                               BackReference(3)});
-    TestErrorCapture capture;
-    std::unique_ptr<RWCollectable> root(RestoredFromBytes(bytes));
-    RWSlistCollectables* list = dynamic_cast<RWSlistCollectables*>(root.get());
-    ASSERT_NE(nullptr, list);
-    ASSERT_EQ(2u, list->Entries());
-    std::unique_ptr<RWBTreeDictionary> first(dynamic_cast<RWBTreeDictionary*>(list->At(0)));
-    std::unique_ptr<RWBTreeDictionary> second(dynamic_cast<RWBTreeDictionary*>(list->At(1)));
-    list->Clear();
-    ASSERT_TRUE(first && second);
-    RWBTreeIterator a(*first), b(*second);
-    RWCollectable* pairA = a.Next();
-    RWCollectable* pairB = b.Next();
-    ASSERT_TRUE(pairA && pairB);
-    EXPECT_NE(pairA, pairB);
-    EXPECT_EQ(RWAsAssociation(pairA)->Key(), RWAsAssociation(pairB)->Key());
-    EXPECT_EQ(7, KeyOf(first->Find(RWAsAssociation(pairA)->Key())));
-    EXPECT_TRUE(capture.Empty());
-    delete RWAsAssociation(pairA)->Key();
-}
-
-TEST(RWBTreeStore, PairsWithoutKeyOrWithAPresentKeyAreDropped)
-{
-    // Three pairs: key 1, no key, key 1 again with a value; the last two are dropped.
-    const std::vector<uint8_t> bytes = Concat({kLeadIn, {0x04, 0x80, 0x03, 0x00, 0x00, 0x00},
-                                               {0x08, 0x80}, StoredKey(1), kNil,
-                                               {0x08, 0x80}, kNil, kNil,
-                                               {0x08, 0x80}, BackReference(3), StoredKey(9)});
-    TestErrorCapture capture;
-    Restored back(RestoredFromBytes(bytes));
-    RWBTreeDictionary* d = dynamic_cast<RWBTreeDictionary*>(back.obj);
-    ASSERT_NE(nullptr, d);
-    EXPECT_EQ((Pairs{{1, -1}}), PairsOf(*d));
-    EXPECT_TRUE(capture.Empty());
-}
-
-TEST(RWBTreeStore, ARefusedMemberIsDeletedOnlyWhenItsReadMadeIt)
-{
-    // Key 4, a back-reference to it, a new key 4: each deleted once, the last if refused.
-    for (uint8_t id : {0x03, 0x2B, 0x25}) { // tree, set, identity set
-        const int alive = TestKey::alive;
-        Restored(RestoredFromBytes(
-            Concat({kLeadIn, {id, 0x80, 3, 0, 0, 0}, StoredKey(4), BackReference(2), StoredKey(4)})));
-        EXPECT_EQ(alive, TestKey::alive) << int(id);
-    }
-}
-
-TEST(RWBTreeStore, ADroppedPairNamesNothingAfterwards)
-{
-    // A list of a dictionary whose one pair has no key, then a back-reference to that
-    // pair: the pair was deleted, so the reference names nothing.
-    // Numbers: 1 the list, 2 the dictionary, 3 the pair.
-    const std::vector<uint8_t> bytes = Concat({kLeadIn,
-                                               {0x33, 0x80, 0x02, 0x00, 0x00, 0x00},
-                                               {0x04, 0x80, 0x01, 0x00, 0x00, 0x00, 0x08, 0x80},
-                                               kNil, kNil, BackReference(3)});
-    TestErrorCapture capture;
-    std::unique_ptr<RWCollectable> root(RestoredFromBytes(bytes));
-    RWSlistCollectables* list = dynamic_cast<RWSlistCollectables*>(root.get());
-    ASSERT_NE(nullptr, list);
-    ASSERT_EQ(1u, list->Entries());
-    std::unique_ptr<RWCollectable> d(list->At(0));
-    list->Clear();
-    EXPECT_TRUE(static_cast<RWBTreeDictionary*>(d.get())->IsEmpty());
-    EXPECT_EQ("[REF] Bad persistence reference", capture.Last());
-}
-
-TEST(RWBTreeStore, AnAssociationIsNeverItsOwnKey)
-{
-    // Numbers: 1 the association, whose key names itself.
-    {
-        TestErrorCapture capture;
-        Restored back(RestoredFromBytes(Concat({kLeadIn, {0x08, 0x80}, BackReference(1), kNil})));
-        RWCollectableAssociation* a = RWAsAssociation(back.obj);
-        ASSERT_NE(nullptr, a);
-        EXPECT_EQ(nullptr, a->Key());
-        EXPECT_EQ("[REF] Bad persistence reference", capture.Last());
-        EXPECT_EQ(0u, a->Hash());
-        EXPECT_EQ(0, a->CompareTo(a));
-    }
-    // Two associations keyed by each other: 1 holds 2 as key, 2 names 1.
-    {
-        TestErrorCapture capture;
-        Restored back(RestoredFromBytes(
-            Concat({kLeadIn, {0x08, 0x80}, {0x08, 0x80}, BackReference(1), kNil, kNil})));
-        RWCollectableAssociation* outer = RWAsAssociation(back.obj);
-        ASSERT_NE(nullptr, outer);
-        std::unique_ptr<RWCollectableAssociation> inner(RWAsAssociation(outer->Key()));
-        ASSERT_NE(nullptr, inner);
-        EXPECT_EQ(nullptr, inner->Key());
-        EXPECT_EQ(0u, outer->Hash());
-        EXPECT_EQ(0, outer->CompareTo(outer));
-        EXPECT_EQ(1u, capture.Count());
     }
 }
 

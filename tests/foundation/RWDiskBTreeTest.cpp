@@ -238,53 +238,38 @@ TEST(RWDiskBTreeInsert, PresentKeyIsRefusedAndAbsentKeysAreNotFound)
     EXPECT_EQ(0, f.tree->InsertKeyAndValue(nullptr, 1));
 }
 
-TEST(RWDiskBTreeKeys, TextKeysCompareOverTheirFirstSixteenCharacters)
+// Text keys compare over their first 16 characters, fixed keys as raw bytes unsigned,
+// and a replaced comparison decides the order; the walk hands back terminated copies.
+TEST(RWDiskBTreeKeys, TheComparisonDecidesWhatIsPresentAndTheOrder)
 {
-    RecordsFile f("text.dbt");
-    const char padded[16] = {'a', 'b'};
-    ASSERT_EQ(1, f.tree->InsertKeyAndValue("ab", 1));
-    EXPECT_EQ(0, f.tree->InsertKeyAndValue(padded, 2));
-    ASSERT_EQ(1, f.tree->InsertKeyAndValue("abcdefghijklmnopqrst", 3));
-    EXPECT_EQ(Hit(3, "abcdefghijklmnop"), Find(*f.tree, "abcdefghijklmnop"));
-    EXPECT_EQ(Hit(3, "abcdefghijklmnop"), Find(*f.tree, "abcdefghijklmnopXYZ"));
-    EXPECT_EQ(0, f.tree->InsertKeyAndValue("abcdefghijklmnop-other", 4));
-    EXPECT_EQ(Hit(1, "ab"), Find(*f.tree, "ab"));
-    // The callback sees a terminated copy even of a key that fills all 16 bytes.
-    EXPECT_EQ(Pairs({{"ab", 1}, {"abcdefghijklmnop", 3}}), InOrder(*f.tree));
-}
-
-TEST(RWDiskBTreeKeys, FixedKeysAreRawBytesComparedUnsigned)
-{
-    TempPath path("fixed.dbt");
-    RWDiskFileManager file(path.c_str());
-    RWDiskBTree tree(file, 10, 0, 4, 1, kNone, 0, 2, 2);
-    EXPECT_EQ(RWDiskBTree::kFixedKeys, tree.GetInfo().flags);
-    const char a[4] = {'a', 0, 'b', 0};
-    const char b[4] = {'a', 0, 'c', 0};
-    const char high[4] = {static_cast<char>(0x80), 0, 0, 0};
-    const char low[4] = {0x7F, 0, 0, 0};
-    EXPECT_EQ(1, tree.InsertKeyAndValue(a, 1));
-    EXPECT_EQ(1, tree.InsertKeyAndValue(b, 2));
-    EXPECT_EQ(1, tree.InsertKeyAndValue(high, 3));
-    EXPECT_EQ(1, tree.InsertKeyAndValue(low, 4));
-    EXPECT_EQ(0, tree.InsertKeyAndValue(a, 5));
-    EXPECT_EQ(Hit(2, std::string(b, 4)), Find(tree, std::string(b, 4)));
-    const Pairs pairs = InOrder(tree);
-    std::vector<uint32_t> values;
-    for (const auto& pair : pairs)
-        values.push_back(pair.second);
-    EXPECT_EQ(std::vector<uint32_t>({1, 2, 4, 3}), values);
-}
-
-TEST(RWDiskBTreeKeys, ReplacedComparisonDecidesTheOrder)
-{
-    RecordsFile f("compare.dbt");
     const RWDiskKeyCompare reverse = [](const char* a, const char* b, uint32_t k) { return std::strncmp(b, a, k); };
-    EXPECT_EQ(&RWDiskBTree::CompareText, f.tree->SetCompare(reverse));
-    Fill(*f.tree, 0, 29);
-    const Pairs keys = InOrder(*f.tree);
-    ASSERT_EQ(30u, keys.size());
-    EXPECT_EQ(Key(29), keys.front().first);
+    const std::string a("a\0b\0", 4), b("a\0c\0", 4), high("\x80\0\0\0", 4), low("\x7F\0\0\0", 4);
+    const struct {
+        uint32_t keyLength;
+        int fixed;
+        RWDiskKeyCompare compare;
+        std::vector<std::pair<std::string, int>> inserts; // key, then 1 if taken
+        Pairs order;
+    } cases[] = {
+        {16, 0, nullptr,
+         {{"ab", 1}, {std::string("ab\0\0\0\0", 6), 0}, {"abcdefghijklmnopqrst", 1}, {"abcdefghijklmnop-other", 0}},
+         {{"ab", 0}, {"abcdefghijklmnop", 2}}},
+        {4, 1, nullptr, {{a, 1}, {b, 1}, {high, 1}, {low, 1}, {a, 0}}, {{"a", 0}, {"a", 1}, {"\x7F", 3}, {"\x80", 2}}},
+        {16, 0, reverse, {{"a", 1}, {"c", 1}, {"b", 1}}, {{"c", 1}, {"b", 2}, {"a", 0}}},
+    };
+    for (const auto& c : cases) {
+        TempPath path("keys.dbt");
+        RWDiskFileManager file(path.c_str());
+        RWDiskBTree tree(file, 10, 0, c.keyLength, c.fixed, kNone, 0, 2, 2);
+        if (c.compare)
+            EXPECT_EQ(&RWDiskBTree::CompareText, tree.SetCompare(c.compare));
+        for (size_t i = 0; i < c.inserts.size(); ++i)
+            EXPECT_EQ(c.inserts[i].second, tree.InsertKeyAndValue(c.inserts[i].first.c_str(), uint32_t(i)))
+                << c.keyLength << " " << i;
+        EXPECT_EQ(c.order, InOrder(tree)) << c.keyLength;
+        const std::string& last = c.inserts[c.order.back().second].first;
+        EXPECT_EQ(Hit(c.order.back().second, last.substr(0, c.keyLength)), Find(tree, last)) << c.keyLength;
+    }
 }
 
 TEST(RWDiskBTreeRemove, LastKeyOfAOneNodeTreeFreesTheNode)

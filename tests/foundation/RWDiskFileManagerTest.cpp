@@ -114,13 +114,11 @@ TEST(RWDiskFileManagerLayout, MissingFolderLeavesNoListAndFailsAllocation)
     file.Deallocate(284);
 }
 
-TEST(RWDiskFileManagerAllocate, FirstAllocationBecomesTheNeverFreedStartAndSizesRoundUp)
+TEST(RWDiskFileManagerAllocate, FirstAllocationBecomesTheNeverFreedStart)
 {
     TempPath path("first.dfm");
     RWDiskFileManager file(path.c_str());
     EXPECT_EQ(284u, file.Allocate(40));
-    EXPECT_EQ(44u, LengthWord(file, 284));
-    EXPECT_EQ(324u, file.End());
     EXPECT_EQ(284u, file.Start());
     file.Deallocate(284);
     file.Deallocate(kNone);
@@ -128,50 +126,50 @@ TEST(RWDiskFileManagerAllocate, FirstAllocationBecomesTheNeverFreedStartAndSizes
     EXPECT_EQ(284u, lists.start);
     EXPECT_EQ(324u, lists.end);
     EXPECT_TRUE(lists.extents.empty());
-    // Room for n bytes plus the length word, in whole words.
+}
+
+// After blocks of the given sizes were taken and some freed, a request lands in the
+// first free extent that fits (a remainder under 8 bytes stays with the block) or at
+// the end; blocks hold n bytes plus the length word, in whole words.
+TEST(RWDiskFileManagerAllocate, RequestsTakeTheFirstFitOrExtendTheFile)
+{
     const struct {
-        uint32_t n, size;
-    } cases[] = {{0, 8}, {1, 8}, {4, 8}, {5, 12}, {8, 12}, {9, 16}, {40, 44}, {488, 492}};
+        std::vector<uint32_t> sizes;
+        std::vector<int> freed;
+        uint32_t request;
+        int block; // the index of the block handed out again, -1 for the end
+        uint32_t length;
+        std::vector<Extent> extents;
+    } cases[] = {
+        {{40}, {}, 0, -1, 8, {}},
+        {{40}, {}, 1, -1, 8, {}},
+        {{40}, {}, 4, -1, 8, {}},
+        {{40}, {}, 5, -1, 12, {}},
+        {{40}, {}, 8, -1, 12, {}},
+        {{40}, {}, 9, -1, 16, {}},
+        {{40}, {}, 488, -1, 492, {}},
+        {{4, 16, 4}, {1}, 12, 1, 20, {}},
+        {{4, 16, 4}, {1}, 8, 1, 12, {{300, 8}}},
+        {{4, 8, 4, 60, 4}, {1, 3}, 20, 3, 24, {{288, 12}, {332, 40}}},
+        {{4, 8, 4, 60, 4}, {1, 3}, 100, -1, 104, {{288, 12}, {308, 64}}},
+    };
     for (const auto& c : cases) {
+        TempPath path("allocate.dfm");
+        RWDiskFileManager file(path.c_str());
+        std::vector<uint32_t> blocks;
+        for (uint32_t n : c.sizes)
+            blocks.push_back(file.Allocate(n));
+        for (int k : c.freed)
+            file.Deallocate(blocks[k]);
         const uint32_t end = file.End();
-        EXPECT_EQ(end + 4, file.Allocate(c.n)) << c.n;
-        EXPECT_EQ(c.size, LengthWord(file, end + 4)) << c.n;
-        EXPECT_EQ(end + c.size, file.End()) << c.n;
+        const uint32_t p = file.Allocate(c.request);
+        EXPECT_EQ(c.block < 0 ? end + 4 : blocks[c.block], p) << c.request;
+        EXPECT_EQ(c.length, LengthWord(file, p)) << c.request;
+        EXPECT_EQ(c.block < 0 ? end + c.length : end, file.End()) << c.request;
+        std::vector<Extent> extents = Lists(file).extents;
+        std::sort(extents.begin(), extents.end());
+        EXPECT_EQ(c.extents, extents) << c.request;
     }
-}
-
-TEST(RWDiskFileManagerAllocate, SmallRemainderStaysWithTheBlock)
-{
-    TempPath path("remainder.dfm");
-    RWDiskFileManager file(path.c_str());
-    file.Allocate(4);
-    const uint32_t x = file.Allocate(16);
-    file.Allocate(4);
-    file.Deallocate(x);
-    EXPECT_EQ(std::vector<Extent>({{288, 20}}), Lists(file).extents);
-    EXPECT_EQ(x, file.Allocate(12));
-    EXPECT_EQ(20u, LengthWord(file, x));
-    EXPECT_TRUE(Lists(file).extents.empty());
-    file.Deallocate(x);
-    EXPECT_EQ(x, file.Allocate(8));
-    EXPECT_EQ(12u, LengthWord(file, x));
-    EXPECT_EQ(std::vector<Extent>({{300, 8}}), Lists(file).extents);
-}
-
-TEST(RWDiskFileManagerAllocate, TakesTheFirstFitAndExtendsWhenNoneFits)
-{
-    TempPath path("firstfit.dfm");
-    RWDiskFileManager file(path.c_str());
-    file.Allocate(4);
-    const uint32_t small = file.Allocate(8);
-    file.Allocate(4);
-    const uint32_t large = file.Allocate(60);
-    file.Allocate(4);
-    file.Deallocate(small);
-    file.Deallocate(large);
-    EXPECT_EQ(large, file.Allocate(20));
-    const uint32_t end = file.End();
-    EXPECT_EQ(end + 4, file.Allocate(100));
 }
 
 TEST(RWDiskFileManagerDeallocate, TailReleaseMovesTheEndBackOnly)

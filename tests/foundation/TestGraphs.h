@@ -5,8 +5,10 @@
 // NamedNode is a GraphNode of a class known by name; Leaf is a plain stored value.
 #pragma once
 
+#include "foundation/RWBTreeDictionary.h"
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWCollectable.h"
+#include "foundation/RWCollectableAssociation.h"
 #include "foundation/RWCollection.h"
 #include "foundation/RWDataInStream.h"
 #include "foundation/RWDataOutStream.h"
@@ -130,7 +132,8 @@ public:
     static inline int deletions = 0;
 };
 
-// Deletes every object reachable from root once (never the nil object).
+// Deletes every object reachable from root once (never the nil object). A dictionary
+// deletes its own pairs; their keys and values are deleted here.
 inline void DeleteGraph(RWCollectable* root)
 {
     RWIdentitySet seen;
@@ -144,6 +147,16 @@ inline void DeleteGraph(RWCollectable* root)
         if (GraphNode* node = dynamic_cast<GraphNode*>(obj)) {
             pending.push_back(node->left);
             pending.push_back(node->right);
+        } else if (RWCollectableAssociation* a = RWAsAssociation(obj)) {
+            pending.push_back(a->Key());
+            pending.push_back(a->Value());
+        } else if (RWBTreeDictionary* d = dynamic_cast<RWBTreeDictionary*>(obj)) {
+            d->ApplyToKeyAndValue(
+                [](RWCollectable* k, RWCollectable* v, void* p) {
+                    static_cast<std::vector<RWCollectable*>*>(p)->push_back(k);
+                    static_cast<std::vector<RWCollectable*>*>(p)->push_back(v);
+                },
+                &pending);
         } else if (RWCollection* c = dynamic_cast<RWCollection*>(obj)) {
             c->Apply([](RWCollectable* m, void* p) { static_cast<std::vector<RWCollectable*>*>(p)->push_back(m); },
                      &pending);
