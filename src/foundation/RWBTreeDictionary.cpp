@@ -249,7 +249,35 @@ void RWBTreeDictionary::RestorePair(Medium& medium)
     if (Insert(a) == a)
         return;
     // Refused (no key, or a key already present).
-    DropRefused(a, first);
+    DropRefusedPair(a, first);
+}
+
+void RWBTreeDictionary::DropRefusedPair(RWCollectableAssociation* a, uint32_t first)
+{
+    RWReadTable* table = RWReadTable::Current();
+    RWCollectable* made = nullptr;
+    if (!table || !table->ObjectAt(first, made) || made != a) {
+        DropRefused(a, first);
+        return;
+    }
+    // The pair's key and value go with it when its own read made them. Every number
+    // that read gave out is vacated, so later data naming any of them is refused rather
+    // than handed a deleted object; what else it made (members of a key or value) is
+    // left alone, since nothing tells who owns it.
+    RWCollectable* parts[2] = {a->Key(), a->Value()};
+    RWCollectable* doomed[2] = {nullptr, nullptr};
+    for (uint32_t n = first + 1; n < table->Entries(); ++n) {
+        if (!table->ObjectAt(n, made))
+            continue;
+        for (int i = 0; i < 2; ++i)
+            if (made == parts[i] && made != a && (i == 0 || made != doomed[0]))
+                doomed[i] = made;
+    }
+    for (uint32_t n = first; n < table->Entries(); ++n)
+        table->Vacate(n);
+    delete a;
+    delete doomed[0];
+    delete doomed[1];
 }
 
 void RWBTreeDictionary::RestoreOneMember(RWBinaryFile& file) { RestorePair(file); }

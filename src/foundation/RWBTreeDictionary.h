@@ -93,4 +93,6 @@ private:
     void CopyPairsFrom(const RWBTreeDictionary& other);
     template <class Medium>
     void RestorePair(Medium& medium);
+    // Deletes a pair this restore made and the dictionary refused.
+    static void DropRefusedPair(RWCollectableAssociation* a, uint32_t first);
 };

@@ -211,7 +211,7 @@ TEST(RWBTreeStore, CraftedRestoresKeepWhatIsSoundAndDeleteWhatTheyRefuse)
          {kNotAPair}, 1},
         {"pairs without a key or with a present key",
          StoredBytes().LeadIn().Object(kDictionary).U32(3).Object(kPair).Raw(Key(1)).Nil().Object(kPair).Nil().Nil()
-             .Object(kPair).Ref(3).Nil(),
+             .Object(kPair).Ref(3).Raw(Key(9)),
          "{1:nil}", {}, 1},
         {"tree: a key, a reference to it, an equal new key",
          StoredBytes().LeadIn().Object(kTree).U32(3).Raw(Key(4)).Ref(2).Raw(Key(4)), "[4]", {}, 1},
@@ -241,8 +241,9 @@ TEST(RWBTreeStore, CraftedRestoresKeepWhatIsSoundAndDeleteWhatTheyRefuse)
             EXPECT_EQ(c.result, Describe(back.obj)) << c.what;
             EXPECT_EQ(c.errors, capture.Messages()) << c.what;
             EXPECT_EQ(before + c.keysAlive, TestKey::alive) << c.what;
-            if (const RWBTree* tree = dynamic_cast<const RWBTree*>(back.obj))
+            if (const RWBTree* tree = dynamic_cast<const RWBTree*>(back.obj)) {
                 EXPECT_TRUE(tree->IsConsistent()) << c.what;
+            }
         }
         EXPECT_EQ(before, TestKey::alive) << c.what;
     }

@@ -261,8 +261,9 @@ TEST(RWDiskBTreeKeys, TheComparisonDecidesWhatIsPresentAndTheOrder)
         TempPath path("keys.dbt");
         RWDiskFileManager file(path.c_str());
         RWDiskBTree tree(file, 10, 0, c.keyLength, c.fixed, kNone, 0, 2, 2);
-        if (c.compare)
+        if (c.compare) {
             EXPECT_EQ(&RWDiskBTree::CompareText, tree.SetCompare(c.compare));
+        }
         for (size_t i = 0; i < c.inserts.size(); ++i)
             EXPECT_EQ(c.inserts[i].second, tree.InsertKeyAndValue(c.inserts[i].first.c_str(), uint32_t(i)))
                 << c.keyLength << " " << i;
