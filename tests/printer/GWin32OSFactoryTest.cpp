@@ -38,21 +38,28 @@ std::vector<uint8_t> Pattern(size_t length, uint8_t seed)
     return std::iota(bytes.begin(), bytes.end(), seed), bytes;
 }
 
-// Printer data of the test printer, plain and marked names. On Wine the spooler keeps
+// Printer data of the test printer, plain and marked names (the marked ones in the
+// current user's key). On Wine the spooler keeps
 // printer data under the printer's machine key, so the registry checks below see what
 // the spooler wrote; on Windows they would look elsewhere.
-class Win32ChunkedData : public ::testing::TestWithParam<bool> {
+class Win32PrinterData : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(TestPrinter::Shared().Installed()) << TestPrinter::Shared().Failure();
         services = new Win32Services;
         driver.reset(new GDriverObject(TestPrinter::Shared().Name().c_str()));
+        const std::wstring path = Marked() ? kScratchKey : TestPrinter::Shared().RegistryKey() + L"\\PrinterDriverData";
+        RegCreateKeyExW(Marked() ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
     }
+    // Removes what the tests wrote: the values, their first chunks, the scratch key.
     void TearDown() override
     {
-        for (const wchar_t* value : {L"Chunked", L"Torn", L"Foreign"})
-            Remove(value);
+        for (const std::wstring value : {L"Chunked", L"Torn", L"Foreign", L"Text"})
+            for (int i = -1; i < 8; ++i)
+                RegDeleteValueW(key, (i < 0 ? value : value + L":" + std::to_wstring(i)).c_str());
+        RegCloseKey(key);
         RegDeleteTreeW(HKEY_CURRENT_USER, kScratchKey.c_str());
     }
 
@@ -61,42 +68,22 @@ protected:
     {
         return Marked() ? (L"???\\2147483649\\" + kScratchKey + L"\\" + leaf).c_str() : leaf;
     }
-    // The key the values land in, created when missing (the caller closes it).
-    HKEY DataKey() const
-    {
-        const std::wstring path = TestPrinter::Shared().RegistryKey() + L"\\PrinterDriverData";
-        HKEY key = nullptr;
-        RegCreateKeyExW(Marked() ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, Marked() ? kScratchKey.c_str() : path.c_str(),
-                        0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
-        return key;
-    }
     bool Stored(const std::wstring& value) const
     {
-        HKEY key = DataKey();
-        const bool found = RegQueryValueExW(key, value.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-        return RegCloseKey(key), found;
+        return RegQueryValueExW(key, value.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
     }
     void Put(const std::wstring& value, DWORD type, const void* data, DWORD size) const
     {
-        HKEY key = DataKey();
         RegSetValueExW(key, value.c_str(), 0, type, static_cast<const BYTE*>(data), size);
-        RegCloseKey(key);
-    }
-    // Removes a value the tests wrote and its first chunks.
-    void Remove(const std::wstring& value) const
-    {
-        HKEY key = DataKey();
-        for (int i = -1; i < 8; ++i)
-            RegDeleteValueW(key, (i < 0 ? value : value + L":" + std::to_wstring(i)).c_str());
-        RegCloseKey(key);
     }
 
+    HKEY key = nullptr;
     Win32Services* services = nullptr;
     std::unique_ptr<GDriverObject> driver;
 };
 
 // Longest first: each shorter rewrite must leave no chunk past its own count.
-TEST_P(Win32ChunkedData, LengthsRoundTripInWholeChunksWithoutSurplus)
+TEST_P(Win32PrinterData, LengthsRoundTripInWholeChunksWithoutSurplus)
 {
     const struct {
         uint32_t length, count;
@@ -105,7 +92,8 @@ TEST_P(Win32ChunkedData, LengthsRoundTripInWholeChunksWithoutSurplus)
         SCOPED_TRACE(c.length);
         const std::vector<uint8_t> data = Pattern(c.length, uint8_t(c.length));
         ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Chunked"), data.data(), c.length));
-        EXPECT_TRUE(Stored(L"Chunked:" + std::to_wstring(c.count - 1)) && !Stored(L"Chunked:" + std::to_wstring(c.count)));
+        EXPECT_TRUE(Stored(L"Chunked:" + std::to_wstring(c.count - 1)) &&
+                    !Stored(L"Chunked:" + std::to_wstring(c.count)));
         const uint32_t bound = c.count * GWin32OSFactory::kChunkSize;
         uint32_t length = 0;
         EXPECT_EQ(1, services->GetPrinterDataBinary(driver.get(), Name(L"Chunked"), nullptr, 0, length));
@@ -120,7 +108,7 @@ TEST_P(Win32ChunkedData, LengthsRoundTripInWholeChunksWithoutSurplus)
     }
 }
 
-TEST_P(Win32ChunkedData, FailedChunkNeverReadsBack)
+TEST_P(Win32PrinterData, FailedChunkNeverReadsBack)
 {
     const std::vector<uint8_t> first = Pattern(600, 3), second = Pattern(600, 4);
     for (int writesBefore : {0, 1, 2}) {
@@ -137,7 +125,7 @@ TEST_P(Win32ChunkedData, FailedChunkNeverReadsBack)
 }
 
 // Stored values the writer would never leave: each fails and the buffer keeps its bytes.
-TEST_P(Win32ChunkedData, ForeignLayoutsFailAndLeaveTheBuffer)
+TEST_P(Win32PrinterData, ForeignLayoutsFailAndLeaveTheBuffer)
 {
     const std::vector<uint8_t> full = Pattern(248, 5), part = Pattern(100, 6);
     const struct {
@@ -154,7 +142,7 @@ TEST_P(Win32ChunkedData, ForeignLayoutsFailAndLeaveTheBuffer)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        Remove(L"Foreign");
+        RegDeleteValueW(key, L"Foreign:2");
         Put(L"Foreign", REG_DWORD, &c.count, sizeof c.count);
         for (size_t i = 0; i < c.chunks.size(); ++i)
             Put(L"Foreign:" + std::to_wstring(i), c.chunkType, c.chunks[i]->data(), DWORD(c.chunks[i]->size()));
@@ -165,7 +153,27 @@ TEST_P(Win32ChunkedData, ForeignLayoutsFailAndLeaveTheBuffer)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(PlainAndMarked, Win32ChunkedData, ::testing::Bool());
+// Texts stored without a terminator or with an odd byte count end where their bytes
+// end: printer data, and a value of the user's key.
+TEST_P(Win32PrinterData, UnterminatedAndOddSizedTextsEnd)
+{
+    const struct {
+        const char* bytes;
+        DWORD size;
+        const wchar_t* expected;
+    } cases[] = {{"X\0Y\0Z\0", 6, L"XYZ"}, {"X\0Y\0Z", 5, L"XYZ"}, {"X\0\0\0Y\0", 6, L"X"}};
+    for (const auto& c : cases) {
+        Put(L"Text", REG_SZ, c.bytes, c.size);
+        RWWString text;
+        if (Marked())
+            services->GetUserString(text, kScratchKey.c_str(), L"Text", L"none");
+        else
+            services->GetPrinterDataString(text, driver.get(), L"Text", L"none");
+        EXPECT_STREQ(c.expected, text.Data());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(PlainAndMarked, Win32PrinterData, ::testing::Bool());
 
 TEST(Win32MarkedNames, OnlyPredefinedRootsAndWholePathsAreAccepted)
 {

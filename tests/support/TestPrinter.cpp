@@ -53,7 +53,8 @@ TestPrinter::TestPrinter()
         Fail("copying the configuration file");
         return;
     }
-    HANDLE data = CreateFileW(dataFile_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE data =
+        CreateFileW(dataFile_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     const bool dataWritten = data != INVALID_HANDLE_VALUE && WriteFile(data, "QZ test data", 12, &written, nullptr);
     if (data != INVALID_HANDLE_VALUE)
