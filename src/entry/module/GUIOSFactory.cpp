@@ -1,0 +1,63 @@
+#include "entry/module/GUIOSFactory.h"
+
+#include "printer/GDriverObject.h"
+
+#include <winspool.h>
+
+#include <atomic>
+#include <vector>
+
+namespace {
+
+std::atomic<GDriverObject* (*)(const PrinterIdentity&)> g_create{nullptr};
+std::atomic<void* (*)(GDriverObject*)> g_printerHandle{nullptr};
+
+} // namespace
+
+GUIOSFactory::GUIOSFactory() = default;
+GUIOSFactory::~GUIOSFactory() = default;
+
+void GUIOSFactory::SetDriverUIMaker(const GDriverUIMaker& maker)
+{
+    g_create = maker.create;
+    g_printerHandle = maker.printerHandle;
+}
+
+GDriverObject* GUIOSFactory::CreateDriverObject(const PrinterIdentity& identity)
+{
+    GDriverObject* (*create)(const PrinterIdentity&) = g_create;
+    return create ? create(identity) : nullptr;
+}
+
+void* GUIOSFactory::GetPrinterHandle(GDriverObject* driver)
+{
+    void* (*printerHandle)(GDriverObject*) = g_printerHandle;
+    return driver && printerHandle ? printerHandle(driver) : nullptr;
+}
+
+void GUIOSFactory::GetDriverDataFile(RWWString& path, GDriverObject* driver)
+{
+    path = RWWString();
+    if (!driver)
+        return;
+    HANDLE printer = GetPrinterHandle(driver);
+    bool opened = false;
+    if (!printer) {
+        RWWString name = driver->GetPrinterName();
+        if (name.IsNull() || !OpenPrinterW(const_cast<wchar_t*>(name.Data()), &printer, nullptr))
+            return;
+        opened = true;
+    }
+    DWORD needed = 0;
+    GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed);
+    if (needed >= sizeof(DRIVER_INFO_2W)) {
+        std::vector<BYTE> bytes(needed);
+        if (GetPrinterDriverW(printer, nullptr, 2, bytes.data(), needed, &needed)) {
+            const DRIVER_INFO_2W* info = reinterpret_cast<const DRIVER_INFO_2W*>(bytes.data());
+            if (info->pDataFile)
+                path = info->pDataFile;
+        }
+    }
+    if (opened)
+        ClosePrinter(printer);
+}

@@ -1,0 +1,33 @@
+// The system services of the user-interface module: the Windows services plus what only
+// this module can do, making the per-printer driver user-interface object, finding the
+// driver's data file and giving the printer handle a driver object holds.
+//
+// The driver user-interface object is made through a registered maker, which also
+// answers for the handle the object holds; with none registered no object is made and
+// no handle is known.
+#pragma once
+
+#include "printer/GWin32OSFactory.h"
+
+struct GDriverUIMaker {
+    // A new driver object for the identity, or null.
+    GDriverObject* (*create)(const PrinterIdentity& identity);
+    // The printer handle the object holds, or null.
+    void* (*printerHandle)(GDriverObject* driver);
+};
+
+class GUIOSFactory : public GWin32OSFactory {
+public:
+    GUIOSFactory();
+    ~GUIOSFactory() override;
+
+    // The registered maker's object, or null.
+    GDriverObject* CreateDriverObject(const PrinterIdentity& identity) override;
+    // The data file of the printer's driver, as the spooler reports it; empty when the
+    // printer cannot be opened or asked.
+    void GetDriverDataFile(RWWString& path, GDriverObject* driver) override;
+    void* GetPrinterHandle(GDriverObject* driver) override;
+
+    // Registers the maker for every instance; a maker with null members unregisters.
+    static void SetDriverUIMaker(const GDriverUIMaker& maker);
+};

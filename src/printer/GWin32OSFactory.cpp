@@ -1,0 +1,688 @@
+#include "printer/GWin32OSFactory.h"
+
+#include "entry/sheet/GSemaphoreLock.h"
+#include "model/GLocaleInfo.h"
+#include "model/GStreamHolder.h"
+#include "printer/GDriverObject.h"
+#include "printer/GDriverServicesAdapter.h"
+
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace {
+
+const wchar_t kPrintersKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
+const wchar_t kDriverDataKey[] = L"\\PrinterDriverData";
+const wchar_t kMarker[] = L"???";
+const uint32_t kFirstRoot = 0x80000000u;
+const uint32_t kLastRoot = 0x80000006u;
+
+struct LocaleNumber {
+    GLocaleInfo::Number field;
+    const char* value;
+    int32_t fallback;
+};
+
+struct LocaleText {
+    GLocaleInfo::Text field;
+    const char* value;
+    const char* fallback;
+};
+
+// The user's international settings and what a missing one stands for.
+const LocaleNumber kLocaleNumbers[] = {
+    {GLocaleInfo::kICountry, "iCountry", 1}, {GLocaleInfo::kICurrDigits, "iCurrDigits", 2},
+    {GLocaleInfo::kICurrency, "iCurrency", 0}, {GLocaleInfo::kIDate, "iDate", 0},
+    {GLocaleInfo::kIDigits, "iDigits", 2}, {GLocaleInfo::kILZero, "iLZero", 1},
+    {GLocaleInfo::kIMeasure, "iMeasure", 1}, {GLocaleInfo::kINegCurr, "iNegCurr", 1},
+    {GLocaleInfo::kITime, "iTime", 0}, {GLocaleInfo::kITLZero, "iTLZero", 0},
+    {GLocaleInfo::kLocale, "Locale", 409},
+};
+
+const LocaleText kLocaleTexts[] = {
+    {GLocaleInfo::kS1159, "s1159", "AM"}, {GLocaleInfo::kS2359, "s2359", "PM"},
+    {GLocaleInfo::kSCountry, "sCountry", "United States"}, {GLocaleInfo::kSCurrency, "sCurrency", "$"},
+    {GLocaleInfo::kSDate, "sDate", "/"}, {GLocaleInfo::kSDecimal, "sDecimal", "."},
+    {GLocaleInfo::kSLanguage, "sLanguage", "ENU"}, {GLocaleInfo::kSList, "sList", ","},
+    {GLocaleInfo::kSLongDate, "sLongDate", "dddd, MMMM dd, yyyy"},
+    {GLocaleInfo::kSShortDate, "sShortDate", "M/d/yy"}, {GLocaleInfo::kSThousand, "sThousand", ","},
+    {GLocaleInfo::kSTime, "sTime", ":"},
+};
+
+RWWString ChunkName(const RWWString& name, uint32_t index)
+{
+    std::vector<wchar_t> text(name.Length() + 16);
+    std::swprintf(text.data(), text.size(), L"%ls:%lu", name.Data(), static_cast<unsigned long>(index));
+    return RWWString(text.data());
+}
+
+RWWString PrinterKeyPath(GDriverObject* driver, const wchar_t* below)
+{
+    RWWString path(kPrintersKey);
+    if (driver)
+        path.Append(driver->GetPrinterName());
+    path.Append(below);
+    return path;
+}
+
+// Text of a REG_SZ value of the given size read into a buffer with room to spare, so
+// a stored text without its terminator, or of an odd size, still ends.
+RWWString TerminatedText(const std::vector<BYTE>& bytes, DWORD size)
+{
+    const wchar_t* text = reinterpret_cast<const wchar_t*>(bytes.data());
+    return RWWString(text, wcsnlen(text, (size + 1) / 2));
+}
+
+bool ReadRegistryString(HKEY root, const RWWString& path, const RWWString& name, RWWString& result)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0, size = 0;
+    bool found = false;
+    if (RegQueryValueExW(key, name.Data(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ &&
+        size > 0) {
+        std::vector<BYTE> bytes(size + 6, 0);
+        if (RegQueryValueExW(key, name.Data(), nullptr, &type, bytes.data(), &size) == ERROR_SUCCESS &&
+            type == REG_SZ) {
+            result = TerminatedText(bytes, size);
+            found = true;
+        }
+    }
+    RegCloseKey(key);
+    return found;
+}
+
+bool ReadKeyDword(HKEY key, const wchar_t* name, uint32_t& value)
+{
+    DWORD type = 0, data = 0, size = sizeof data;
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
+        type != REG_DWORD || size != sizeof data)
+        return false;
+    value = data;
+    return true;
+}
+
+uint32_t ReadRegistryDword(HKEY root, const RWWString& path, const RWWString& name, uint32_t fallback)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return fallback;
+    uint32_t value = fallback;
+    ReadKeyDword(key, name.Data(), value);
+    RegCloseKey(key);
+    return value;
+}
+
+bool KeyExists(HKEY root, const RWWString& path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// "???\<root>\<key path>\<value>": the root must be one of the predefined keys, the
+// key path and the value name are split at the last backslash.
+bool SplitMarkedName(const RWWString& marked, HKEY& root, RWWString& path, RWWString& value)
+{
+    const wchar_t* text = marked.Data();
+    const size_t length = marked.Length();
+    if (length < 5 || std::wcsncmp(text, kMarker, 3) != 0 || text[3] != L'\\')
+        return false;
+    size_t at = 4;
+    uint64_t number = 0;
+    for (; at < length && text[at] >= L'0' && text[at] <= L'9'; ++at) {
+        number = number * 10 + (text[at] - L'0');
+        if (number > kLastRoot)
+            return false;
+    }
+    if (at == 4 || at >= length || text[at] != L'\\' || number < kFirstRoot)
+        return false;
+    size_t last = length;
+    while (last > at + 1 && text[last - 1] != L'\\')
+        --last;
+    if (last <= at + 1)
+        return false;
+    root = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(number));
+    path = RWWString(text + at + 1, last - 1 - (at + 1));
+    value = RWWString(text + last, length - last);
+    return !path.IsNull();
+}
+
+bool IsLeapYear(int year) { return year % 4 == 0 && (year % 400 == 0 || year % 100 != 0); }
+
+int DaysInMonth(int month, int year)
+{
+    static const int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+} // namespace
+
+class GWin32OSFactory::PrinterHandle {
+public:
+    PrinterHandle(GWin32OSFactory& services, GDriverObject* driver)
+        : handle_(services.GetPrinterHandle(driver)), opened_(false)
+    {
+        if (handle_ || !driver)
+            return;
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        RWWString name = driver->GetPrinterName();
+        HANDLE handle = nullptr;
+        if (!name.IsNull() && OpenPrinterW(const_cast<wchar_t*>(name.Data()), &handle, &defaults)) {
+            handle_ = handle;
+            opened_ = true;
+        }
+    }
+    ~PrinterHandle()
+    {
+        if (opened_)
+            ClosePrinter(handle_);
+    }
+    PrinterHandle(const PrinterHandle&) = delete;
+    PrinterHandle& operator=(const PrinterHandle&) = delete;
+
+    HANDLE Get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+    bool opened_;
+};
+
+namespace {
+
+uint32_t ReadPrinterDword(HANDLE printer, const RWWString& name, uint32_t fallback)
+{
+    DWORD type = 0, data = 0, needed = 0;
+    if (!printer ||
+        GetPrinterDataW(printer, const_cast<wchar_t*>(name.Data()), &type, reinterpret_cast<BYTE*>(&data),
+                        sizeof data, &needed) != ERROR_SUCCESS ||
+        type != REG_DWORD || needed != sizeof data)
+        return fallback;
+    return data;
+}
+
+} // namespace
+
+GWin32OSFactory::GWin32OSFactory() : timeBias_(0) { SetGlobalLock(CreateLock()); }
+GWin32OSFactory::~GWin32OSFactory() = default;
+
+GDriverObject* GWin32OSFactory::CreateDriverObject(const PrinterIdentity&) { return nullptr; }
+GDriverObject* GWin32OSFactory::CreateSecondaryDriverObject(const PrinterIdentity&) { return nullptr; }
+uint32_t GWin32OSFactory::GetCommandContext(void*) { return 0; }
+uint32_t GWin32OSFactory::Reserved1(uint32_t, uint32_t, uint32_t) { return 0; }
+uint32_t GWin32OSFactory::Reserved2() { return 0; }
+GTextConverter* GWin32OSFactory::CreateTextConverter() { return nullptr; }
+void GWin32OSFactory::SetTimeBias(int16_t minutes) { timeBias_ = minutes; }
+
+int GWin32OSFactory::GetLocalAndShiftedTime(std::tm& local, std::tm& shifted, int16_t& bias)
+{
+    local = std::tm();
+    shifted = std::tm();
+    bias = timeBias_;
+    const std::time_t now = std::time(nullptr);
+    const std::tm* converted = now == std::time_t(-1) ? nullptr : std::localtime(&now);
+    if (!converted)
+        return 0;
+    local = *converted;
+    shifted = ShiftTime(local, bias);
+    return 1;
+}
+
+std::tm GWin32OSFactory::ShiftTime(const std::tm& local, int bias)
+{
+    std::tm shifted = local;
+    int hour = local.tm_hour + bias / 60;
+    int minute = local.tm_min + bias % 60;
+    if (minute < 0) {
+        minute += 60;
+        --hour;
+    } else if (minute >= 60) {
+        minute -= 60;
+        ++hour;
+    }
+    int year = local.tm_year + 1900, month = local.tm_mon + 1, day = local.tm_mday;
+    for (; hour < 0; hour += 24) {
+        if (--day >= 1)
+            continue;
+        if (--month < 1) {
+            month = 12;
+            --year;
+        }
+        day = DaysInMonth(month, year);
+    }
+    for (; hour >= 24; hour -= 24) {
+        if (++day <= DaysInMonth(month, year))
+            continue;
+        day = 1;
+        if (++month > 12) {
+            month = 1;
+            ++year;
+        }
+    }
+    shifted.tm_year = year - 1900;
+    shifted.tm_mon = month - 1;
+    shifted.tm_mday = day;
+    shifted.tm_hour = hour;
+    shifted.tm_min = minute;
+    return shifted;
+}
+
+GInStreamHolder* GWin32OSFactory::OpenMemoryInputStream(const void* data, uint32_t length, int kind)
+{
+    return new (std::nothrow) GInStreamHolder(data, length, kind);
+}
+
+GInStreamHolder* GWin32OSFactory::OpenFileInputStream(const RWWString& path, int kind)
+{
+    return new (std::nothrow) GInStreamHolder(path, kind);
+}
+
+GOutStreamHolder* GWin32OSFactory::OpenMemoryOutputStream(void* buffer, uint32_t size, int kind)
+{
+    return new (std::nothrow) GOutStreamHolder(buffer, size, kind);
+}
+
+GOutStreamHolder* GWin32OSFactory::OpenFileOutputStream(const RWWString& path, int kind)
+{
+    return new (std::nothrow) GOutStreamHolder(path, kind);
+}
+
+void GWin32OSFactory::GetDriverDataFile(RWWString& path, GDriverObject*) { path = RWWString(); }
+
+GLocaleInfo* GWin32OSFactory::CreateLocaleInfo()
+{
+    GLocaleInfo* info = new (std::nothrow) GLocaleInfo;
+    HKEY key = nullptr;
+    if (!info || RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\International", &key) != ERROR_SUCCESS)
+        return info;
+    // Each value as text of at most 127 characters; a longer or non-text value counts
+    // as missing.
+    auto read = [key](const char* name, char (&text)[129]) {
+        DWORD type = 0, size = 128;
+        std::memset(text, 0, sizeof text);
+        return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) ==
+                   ERROR_SUCCESS &&
+               type == REG_SZ;
+    };
+    char text[129];
+    for (const LocaleNumber& number : kLocaleNumbers)
+        info->SetNumber(number.field, read(number.value, text) ? std::strtol(text, nullptr, 10) : number.fallback);
+    for (const LocaleText& entry : kLocaleTexts)
+        info->SetText(entry.field, read(entry.value, text) ? text : entry.fallback);
+    RegCloseKey(key);
+    return info;
+}
+
+void GWin32OSFactory::GetTempDirectory(RWWString& path, GDriverObject* driver)
+{
+    GetPrinterDataString(path, driver, L"TempDirectoryLocation", L"");
+    if (!path.IsNull())
+        return;
+    for (const wchar_t* variable : {L"TMP", L"TEMP"}) {
+        const DWORD needed = GetEnvironmentVariableW(variable, nullptr, 0);
+        if (needed <= 1)
+            continue;
+        std::vector<wchar_t> text(needed + 1, 0);
+        if (GetEnvironmentVariableW(variable, text.data(), needed) > 0) {
+            path = RWWString(text.data());
+            return;
+        }
+    }
+    path = L"\\SystemRoot\\System32\\Spool\\Printers";
+}
+
+void GWin32OSFactory::GetModuleDirectory(RWWString& path)
+{
+    GLock* lock = GlobalLock();
+    const bool locked = lock && lock->Acquire() == 0;
+    if (moduleFolder_.IsNull()) {
+        wchar_t name[MAX_PATH] = {};
+        const DWORD length = GetModuleFileNameW(reinterpret_cast<HMODULE>(static_cast<ULONG_PTR>(GetModuleHandle())),
+                                                name, MAX_PATH);
+        size_t cut = length < MAX_PATH ? length : 0;
+        while (cut > 0 && name[cut - 1] != PathSeparator())
+            --cut;
+        moduleFolder_ = cut > 0 ? RWWString(name, cut - 1) : RWWString();
+    }
+    path = moduleFolder_;
+    if (locked)
+        lock->Release();
+}
+
+void GWin32OSFactory::SeedRandom() { std::srand(ThreadSeed(static_cast<uint32_t>(std::time(nullptr)))); }
+int GWin32OSFactory::Random() { return std::rand(); }
+
+// A file held open without sharing still exists: the open fails with a sharing
+// violation then.
+int GWin32OSFactory::FileExists(const RWWString& path)
+{
+    HANDLE file = CreateFileW(path.Data(), 0, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(file);
+    return 1;
+}
+
+int GWin32OSFactory::CreateNewFile(const RWWString& path)
+{
+    HANDLE file = CreateFileW(path.Data(), 0, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return 0;
+    CloseHandle(file);
+    return 1;
+}
+
+GDriverServicesAdapter* GWin32OSFactory::CreateServicesAdapter(GDriverObject* client)
+{
+    return new (std::nothrow) GDriverServicesAdapter(client, this);
+}
+
+int GWin32OSFactory::SetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t value)
+{
+    PrinterHandle printer(*this, driver);
+    DWORD data = value;
+    return printer.Get() && SetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), REG_DWORD,
+                                            reinterpret_cast<BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+}
+
+// The text is stored without its terminator, as the readers expect.
+int GWin32OSFactory::SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text)
+{
+    PrinterHandle printer(*this, driver);
+    return printer.Get() &&
+           SetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), REG_SZ,
+                           reinterpret_cast<BYTE*>(const_cast<wchar_t*>(text.Data())),
+                           static_cast<DWORD>(2 * text.Length())) == ERROR_SUCCESS;
+}
+
+int GWin32OSFactory::WriteChunk(const ChunkTarget& target, const RWWString& chunkName, const void* data,
+                                uint32_t length)
+{
+    BYTE* bytes = static_cast<BYTE*>(const_cast<void*>(data));
+    if (target.key)
+        return RegSetValueExW(target.key, chunkName.Data(), 0, REG_BINARY, bytes, length) == ERROR_SUCCESS;
+    return SetPrinterDataW(target.printer, const_cast<wchar_t*>(chunkName.Data()), REG_BINARY, bytes, length) ==
+           ERROR_SUCCESS;
+}
+
+// Chunks first and the count last: a reader never finds a count whose chunks are not
+// all there. Surplus chunks of a longer old value go afterwards; when a chunk fails,
+// the count and every chunk of both values go, so the failure cannot read back.
+int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
+                                          uint32_t length)
+{
+    if (!data && length)
+        return 0;
+    const uint32_t count = length / kChunkSize + 1;
+    static const uint8_t kNothing = 0;
+    const uint8_t* bytes = data ? static_cast<const uint8_t*>(data) : &kNothing;
+
+    HKEY key = nullptr;
+    RWWString value = name;
+    std::unique_ptr<PrinterHandle> printer;
+    if (IsMarkedValueName(name)) {
+        if (!CreateRegistryKeyPath(name, key, value))
+            return 0;
+    } else {
+        printer.reset(new PrinterHandle(*this, driver));
+        if (!printer->Get())
+            return 0;
+    }
+    auto remove = [&](const RWWString& removed) {
+        return key ? RegDeleteValueW(key, removed.Data()) == ERROR_SUCCESS
+                   : DeletePrinterDriverDataValue(driver, removed) == 1;
+    };
+
+    uint32_t oldCount = 0;
+    if (key)
+        ReadKeyDword(key, value.Data(), oldCount);
+    else
+        oldCount = ReadPrinterDword(printer->Get(), value, 0);
+
+    const ChunkTarget target = {key, printer ? printer->Get() : nullptr};
+    int result = 1;
+    uint32_t written = 0;
+    for (; written < count && result; ++written) {
+        const uint32_t offset = written * kChunkSize;
+        const uint32_t piece = length - offset < kChunkSize ? length - offset : kChunkSize;
+        result = WriteChunk(target, ChunkName(value, written), bytes + (piece ? offset : 0), piece);
+    }
+    if (result) {
+        DWORD stored = count;
+        result = key ? RegSetValueExW(key, value.Data(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&stored),
+                                      sizeof stored) == ERROR_SUCCESS
+                     : SetPrinterDataW(printer->Get(), const_cast<wchar_t*>(value.Data()), REG_DWORD,
+                                       reinterpret_cast<BYTE*>(&stored), sizeof stored) == ERROR_SUCCESS;
+    }
+    if (result) {
+        // Chunks are contiguous: the first one missing ends the surplus, whatever a
+        // damaged old count claims.
+        for (uint32_t i = count; i < oldCount && remove(ChunkName(value, i)); ++i) {
+        }
+    } else {
+        remove(value);
+        const uint32_t last = oldCount > written ? oldCount : written;
+        for (uint32_t i = 0; i < last; ++i)
+            remove(ChunkName(value, i));
+    }
+    if (key)
+        RegCloseKey(key);
+    return result;
+}
+
+uint32_t GWin32OSFactory::GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback)
+{
+    PrinterHandle printer(*this, driver);
+    return ReadPrinterDword(printer.Get(), name, fallback);
+}
+
+void GWin32OSFactory::GetPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
+                                           const RWWString& fallback)
+{
+    PrinterHandle printer(*this, driver);
+    DWORD type = 0, needed = 0;
+    wchar_t* valueName = const_cast<wchar_t*>(name.Data());
+    const DWORD query = printer.Get() ? GetPrinterDataW(printer.Get(), valueName, &type, nullptr, 0, &needed)
+                                      : DWORD(ERROR_INVALID_HANDLE);
+    if ((query != ERROR_MORE_DATA && query != ERROR_SUCCESS) || type != REG_SZ || needed == 0) {
+        result = fallback;
+        return;
+    }
+    std::vector<BYTE> bytes(needed + 6, 0);
+    DWORD size = needed;
+    if (GetPrinterDataW(printer.Get(), valueName, &type, bytes.data(), needed + 2, &size) != ERROR_SUCCESS ||
+        type != REG_SZ || size > needed + 2) {
+        result = fallback;
+        return;
+    }
+    result = TerminatedText(bytes, size);
+}
+
+// Only the writer's layout reads back: count x 248 must not overflow and must fit,
+// every chunk but the last holds 248 bytes, the last fewer. The bytes reach the
+// caller's buffer only once every chunk was read.
+int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer,
+                                          uint32_t size, uint32_t& length)
+{
+    length = 0;
+    HKEY key = nullptr;
+    RWWString value = name;
+    std::unique_ptr<PrinterHandle> printer;
+    uint32_t count = 0;
+    if (IsMarkedValueName(name)) {
+        HKEY root = nullptr;
+        RWWString path;
+        if (!SplitMarkedName(name, root, path, value) ||
+            RegOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            return 0;
+        ReadKeyDword(key, value.Data(), count);
+    } else {
+        printer.reset(new PrinterHandle(*this, driver));
+        count = ReadPrinterDword(printer->Get(), value, 0);
+    }
+    struct KeyCloser {
+        HKEY key;
+        ~KeyCloser()
+        {
+            if (key)
+                RegCloseKey(key);
+        }
+    } closer = {key};
+
+    const uint64_t bound = uint64_t(count) * kChunkSize;
+    if (count == 0 || bound > 0xFFFFFFFFu)
+        return 0;
+    length = static_cast<uint32_t>(bound);
+    if (!buffer || size == 0)
+        return 1;
+    if (bound > size)
+        return 0;
+
+    std::vector<uint8_t> bytes(length);
+    uint32_t filled = 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const RWWString chunk = ChunkName(value, i);
+        DWORD type = 0, got = kChunkSize;
+        const LONG status =
+            key ? RegQueryValueExW(key, chunk.Data(), nullptr, &type, bytes.data() + filled, &got)
+                : LONG(GetPrinterDataW(printer->Get(), const_cast<wchar_t*>(chunk.Data()), &type,
+                                       bytes.data() + filled, kChunkSize, &got));
+        const bool last = i + 1 == count;
+        if (status != ERROR_SUCCESS || type != REG_BINARY || (last ? got >= kChunkSize : got != kChunkSize)) {
+            length = 0;
+            return 0;
+        }
+        filled += got;
+    }
+    std::memcpy(buffer, bytes.data(), filled);
+    length = filled;
+    return 1;
+}
+
+int GWin32OSFactory::SetPrinterKeyString(GDriverObject* driver, const RWWString& subkey, const RWWString& name,
+                                         const RWWString& text)
+{
+    RWWString path = PrinterKeyPath(driver, L"\\");
+    path.Append(subkey);
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.Data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return 0;
+    const bool written = text.IsNull() ||
+                         RegSetValueExW(key, name.Data(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.Data()),
+                                        static_cast<DWORD>(2 * (text.Length() + 1))) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return written;
+}
+
+void GWin32OSFactory::GetPrinterKeyString(RWWString& result, GDriverObject* driver, const RWWString& subkey,
+                                          const RWWString& name, const RWWString& fallback)
+{
+    RWWString path = PrinterKeyPath(driver, L"\\");
+    path.Append(subkey);
+    if (!ReadRegistryString(HKEY_LOCAL_MACHINE, path, name, result))
+        result = fallback;
+}
+
+// Through the registry: the spooler's own deletion is not available everywhere.
+int GWin32OSFactory::DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name)
+{
+    if (!driver || driver->GetPrinterName().IsNull())
+        return 0;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, PrinterKeyPath(driver, kDriverDataKey).Data(), 0, KEY_ALL_ACCESS, &key) !=
+        ERROR_SUCCESS)
+        return 0;
+    const bool deleted = RegDeleteValueW(key, name.Data()) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return deleted;
+}
+
+void GWin32OSFactory::GetMachineString(RWWString& result, const RWWString& keyPath, const RWWString& name,
+                                       const RWWString& fallback)
+{
+    if (!ReadRegistryString(HKEY_LOCAL_MACHINE, keyPath, name, result))
+        result = fallback;
+}
+
+uint32_t GWin32OSFactory::GetMachineDword(const RWWString& keyPath, const RWWString& name, uint32_t fallback)
+{
+    return ReadRegistryDword(HKEY_LOCAL_MACHINE, keyPath, name, fallback);
+}
+
+uint32_t GWin32OSFactory::SetMachineDwordIfMissing(const RWWString& keyPath, const RWWString& name, uint32_t value)
+{
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyW(HKEY_LOCAL_MACHINE, keyPath.Data(), &key);
+    if (status != ERROR_SUCCESS)
+        return static_cast<uint32_t>(status);
+    status = RegQueryValueExW(key, name.Data(), nullptr, nullptr, nullptr, nullptr);
+    if (status == ERROR_FILE_NOT_FOUND) {
+        DWORD data = value;
+        status = RegSetValueExW(key, name.Data(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&data), sizeof data);
+    }
+    RegCloseKey(key);
+    return static_cast<uint32_t>(status);
+}
+
+int GWin32OSFactory::MachineKeyExists(const RWWString& keyPath) { return KeyExists(HKEY_LOCAL_MACHINE, keyPath); }
+
+void GWin32OSFactory::GetUserString(RWWString& result, const RWWString& keyPath, const RWWString& name,
+                                    const RWWString& fallback)
+{
+    if (!ReadRegistryString(HKEY_CURRENT_USER, keyPath, name, result))
+        result = fallback;
+}
+
+uint32_t GWin32OSFactory::GetUserDword(const RWWString& keyPath, const RWWString& name, uint32_t fallback)
+{
+    return ReadRegistryDword(HKEY_CURRENT_USER, keyPath, name, fallback);
+}
+
+int GWin32OSFactory::UserKeyExists(const RWWString& keyPath) { return KeyExists(HKEY_CURRENT_USER, keyPath); }
+
+int GWin32OSFactory::SetUserDword(const RWWString& keyPath, const RWWString& name, uint32_t value)
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.Data(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return 0;
+    DWORD data = value;
+    const bool written =
+        RegSetValueExW(key, name.Data(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    return written;
+}
+
+GLock* GWin32OSFactory::CreateLock() { return new (std::nothrow) GSemaphoreLock; }
+
+int GWin32OSFactory::CreateRegistryKeyPath(const RWWString& markedName, HKEY& key, RWWString& valueName)
+{
+    key = nullptr;
+    HKEY root = nullptr;
+    RWWString path, value;
+    if (!SplitMarkedName(markedName, root, path, value))
+        return 0;
+    HKEY created = nullptr;
+    if (RegCreateKeyExW(root, path.Data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr) !=
+        ERROR_SUCCESS)
+        return 0;
+    key = created;
+    valueName = value;
+    return 1;
+}
+
+int GWin32OSFactory::IsMarkedValueName(const RWWString& name)
+{
+    return name.Length() >= 3 && std::wcsncmp(name.Data(), kMarker, 3) == 0;
+}

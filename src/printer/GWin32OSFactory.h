@@ -1,0 +1,110 @@
+// The system services on the Windows registry, the print spooler and the standard
+// runtime. Printer data is reached through the spooler with the driver object's printer
+// handle, or a handle opened on its printer name for the one call; binary values are
+// split into numbered chunks, so that values larger than the spooler likes can be kept.
+//
+// A binary value named N is stored as the chunks "N:0" .. "N:C-1" (REG_BINARY, each
+// 248 bytes but the last, which is shorter, possibly empty) and then N itself, the
+// count C (REG_DWORD). A value name beginning "???" is a registry location instead:
+// "???\<root>\<key path>\<value>", root being the decimal number of a predefined key.
+#pragma once
+
+#include "printer/GOSFactory.h"
+
+#include <cstdint>
+#include <ctime>
+
+class GWin32OSFactory : public GOSFactory {
+public:
+    // Bytes in every chunk of a binary value but the last.
+    static constexpr uint32_t kChunkSize = 248;
+
+    GWin32OSFactory();
+    ~GWin32OSFactory() override;
+
+    GDriverObject* CreateDriverObject(const PrinterIdentity& identity) override;
+    GDriverObject* CreateSecondaryDriverObject(const PrinterIdentity& identity) override;
+    uint32_t GetCommandContext(void* producer) override;
+    int GetLocalAndShiftedTime(std::tm& local, std::tm& shifted, int16_t& bias) override;
+    void SetTimeBias(int16_t minutes) override;
+    uint32_t Reserved1(uint32_t a, uint32_t b, uint32_t c) override;
+    uint32_t Reserved2() override;
+    GTextConverter* CreateTextConverter() override;
+    GInStreamHolder* OpenMemoryInputStream(const void* data, uint32_t length, int kind) override;
+    GInStreamHolder* OpenFileInputStream(const RWWString& path, int kind) override;
+    GOutStreamHolder* OpenMemoryOutputStream(void* buffer, uint32_t size, int kind) override;
+    GOutStreamHolder* OpenFileOutputStream(const RWWString& path, int kind) override;
+    // Only the user-interface module knows the driver's data file: empty here.
+    void GetDriverDataFile(RWWString& path, GDriverObject* driver) override;
+    // The user's international settings over the record's own defaults.
+    GLocaleInfo* CreateLocaleInfo() override;
+    // The printer's "TempDirectoryLocation", else TMP, else TEMP, else the spool folder.
+    void GetTempDirectory(RWWString& path, GDriverObject* driver) override;
+    // The module's folder without a trailing separator, found once.
+    void GetModuleDirectory(RWWString& path) override;
+    void SeedRandom() override;
+    int Random() override;
+    int FileExists(const RWWString& path) override;
+    int CreateNewFile(const RWWString& path) override;
+    GDriverServicesAdapter* CreateServicesAdapter(GDriverObject* client) override;
+    int SetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t value) override;
+    int SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text) override;
+    // 1 when every chunk and the count were written. When a chunk cannot be written the
+    // count is removed, so a half-written value never reads back.
+    int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
+                             uint32_t length) override;
+    uint32_t GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback) override;
+    void GetPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
+                              const RWWString& fallback) override;
+    // Without a buffer: 1 and the upper bound count x 248 in length. With a buffer: 1
+    // and the bytes read when the stored chunks have the writer's layout and fit; else 0
+    // (length the bound when the buffer is too small).
+    int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
+                             uint32_t& length) override;
+    int SetPrinterKeyString(GDriverObject* driver, const RWWString& subkey, const RWWString& name,
+                            const RWWString& text) override;
+    void GetPrinterKeyString(RWWString& result, GDriverObject* driver, const RWWString& subkey,
+                             const RWWString& name, const RWWString& fallback) override;
+    int DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name) override;
+    void GetMachineString(RWWString& result, const RWWString& keyPath, const RWWString& name,
+                          const RWWString& fallback) override;
+    uint32_t GetMachineDword(const RWWString& keyPath, const RWWString& name, uint32_t fallback) override;
+    uint32_t SetMachineDwordIfMissing(const RWWString& keyPath, const RWWString& name, uint32_t value) override;
+    int MachineKeyExists(const RWWString& keyPath) override;
+    void GetUserString(RWWString& result, const RWWString& keyPath, const RWWString& name,
+                       const RWWString& fallback) override;
+    uint32_t GetUserDword(const RWWString& keyPath, const RWWString& name, uint32_t fallback) override;
+    int UserKeyExists(const RWWString& keyPath) override;
+    int SetUserDword(const RWWString& keyPath, const RWWString& name, uint32_t value) override;
+    GLock* CreateLock() override;
+
+    // Splits a marked name and creates its key (all access) under its root, which must
+    // be one of the predefined keys 0x80000000 to 0x80000006: 1 with the open key and
+    // the value name, else 0 and nothing open.
+    virtual int CreateRegistryKeyPath(const RWWString& markedName, HKEY& key, RWWString& valueName);
+    // 1 when the name begins with "???".
+    virtual int IsMarkedValueName(const RWWString& name);
+    // The printer handle the driver object holds, or null.
+    virtual void* GetPrinterHandle(GDriverObject* driver) = 0;
+
+    // The local time moved by a bias in minutes; the weekday is kept. Biases of a day or
+    // more step over as many days as they hold.
+    static std::tm ShiftTime(const std::tm& local, int bias);
+
+protected:
+    // Where the chunks of one binary value go: an open registry key, else a printer.
+    struct ChunkTarget {
+        HKEY key;
+        HANDLE printer;
+    };
+    // Writes one chunk: the only place chunk bytes are stored.
+    virtual int WriteChunk(const ChunkTarget& target, const RWWString& chunkName, const void* data,
+                           uint32_t length);
+
+private:
+    // A printer handle for one operation: the driver object's, else one opened on its
+    // printer name and closed when this goes.
+    class PrinterHandle;
+
+    int16_t timeBias_;
+};

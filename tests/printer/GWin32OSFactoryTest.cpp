@@ -1,0 +1,293 @@
+#include "printer/GWin32OSFactory.h"
+
+#include "TestPrinter.h"
+#include "model/GLocaleInfo.h"
+#include "printer/GDriverObject.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <numeric>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The Windows services with no driver user-interface object (every printer-data call
+// opens the printer by name) and a chunk writer that can be told to fail.
+class Win32Services : public GWin32OSFactory {
+public:
+    void* GetPrinterHandle(GDriverObject*) override { return nullptr; }
+    // The number of chunk writes that succeed before one fails; -1: none fails.
+    int writesBeforeFailure = -1;
+
+protected:
+    int WriteChunk(const ChunkTarget& target, const RWWString& chunk, const void* data, uint32_t length) override
+    {
+        if (writesBeforeFailure >= 0 && writesBeforeFailure-- == 0)
+            return 0;
+        return GWin32OSFactory::WriteChunk(target, chunk, data, length);
+    }
+};
+
+const std::wstring kScratchKey = L"Software\\QZ Services Test " + std::to_wstring(GetCurrentProcessId());
+
+std::vector<uint8_t> Pattern(size_t length, uint8_t seed)
+{
+    std::vector<uint8_t> bytes(length, seed);
+    return std::iota(bytes.begin(), bytes.end(), seed), bytes;
+}
+
+// Printer data of the test printer, plain and marked names (the marked ones in the
+// current user's key). On Wine the spooler keeps
+// printer data under the printer's machine key, so the registry checks below see what
+// the spooler wrote; on Windows they would look elsewhere.
+class Win32PrinterData : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(TestPrinter::Shared().Installed()) << TestPrinter::Shared().Failure();
+        services = new Win32Services;
+        driver.reset(new GDriverObject(TestPrinter::Shared().Name().c_str()));
+        const std::wstring path = Marked() ? kScratchKey : TestPrinter::Shared().RegistryKey() + L"\\PrinterDriverData";
+        RegCreateKeyExW(Marked() ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    }
+    // Removes what the tests wrote: the values, their first chunks, the scratch key.
+    void TearDown() override
+    {
+        for (const std::wstring value : {L"Chunked", L"Torn", L"Foreign", L"Text"})
+            for (int i = -1; i < 8; ++i)
+                RegDeleteValueW(key, (i < 0 ? value : value + L":" + std::to_wstring(i)).c_str());
+        RegCloseKey(key);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kScratchKey.c_str());
+    }
+
+    bool Marked() const { return GetParam(); }
+    RWWString Name(const wchar_t* leaf) const
+    {
+        return Marked() ? (L"???\\2147483649\\" + kScratchKey + L"\\" + leaf).c_str() : leaf;
+    }
+    bool Stored(const std::wstring& value) const
+    {
+        return RegQueryValueExW(key, value.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    }
+    void Put(const std::wstring& value, DWORD type, const void* data, DWORD size) const
+    {
+        RegSetValueExW(key, value.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    }
+
+    HKEY key = nullptr;
+    Win32Services* services = nullptr;
+    std::unique_ptr<GDriverObject> driver;
+};
+
+// Longest first: each shorter rewrite must leave no chunk past its own count.
+TEST_P(Win32PrinterData, LengthsRoundTripInWholeChunksWithoutSurplus)
+{
+    const struct {
+        uint32_t length, count;
+    } cases[] = {{600, 3}, {496, 3}, {248, 2}, {247, 1}, {0, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        const std::vector<uint8_t> data = Pattern(c.length, uint8_t(c.length));
+        ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Chunked"), data.data(), c.length));
+        EXPECT_TRUE(Stored(L"Chunked:" + std::to_wstring(c.count - 1)) &&
+                    !Stored(L"Chunked:" + std::to_wstring(c.count)));
+        const uint32_t bound = c.count * GWin32OSFactory::kChunkSize;
+        uint32_t length = 0;
+        EXPECT_EQ(1, services->GetPrinterDataBinary(driver.get(), Name(L"Chunked"), nullptr, 0, length));
+        EXPECT_EQ(bound, length);
+
+        std::vector<uint8_t> buffer(bound, 0xEE);
+        EXPECT_EQ(0, services->GetPrinterDataBinary(driver.get(), Name(L"Chunked"), buffer.data(), bound - 1, length));
+        EXPECT_EQ(bound, length);
+        EXPECT_EQ(1, services->GetPrinterDataBinary(driver.get(), Name(L"Chunked"), buffer.data(), bound, length));
+        ASSERT_EQ(c.length, length);
+        EXPECT_EQ(data, std::vector<uint8_t>(buffer.begin(), buffer.begin() + length));
+    }
+}
+
+TEST_P(Win32PrinterData, FailedChunkNeverReadsBack)
+{
+    const std::vector<uint8_t> first = Pattern(600, 3), second = Pattern(600, 4);
+    for (int writesBefore : {0, 1, 2}) {
+        SCOPED_TRACE(writesBefore);
+        ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), first.data(), 600));
+        services->writesBeforeFailure = writesBefore;
+        EXPECT_EQ(0, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), second.data(), 600));
+        services->writesBeforeFailure = -1;
+        std::vector<uint8_t> buffer(744);
+        uint32_t length = 0;
+        EXPECT_EQ(0, services->GetPrinterDataBinary(driver.get(), Name(L"Torn"), buffer.data(), 744, length));
+        EXPECT_FALSE(Stored(L"Torn:0"));
+    }
+}
+
+// Stored values the writer would never leave: each fails and the buffer keeps its bytes.
+TEST_P(Win32PrinterData, ForeignLayoutsFailAndLeaveTheBuffer)
+{
+    const std::vector<uint8_t> full = Pattern(248, 5), part = Pattern(100, 6);
+    const struct {
+        const char* what;
+        DWORD count;
+        std::vector<const std::vector<uint8_t>*> chunks;
+        DWORD chunkType;
+    } cases[] = {
+        {"short middle chunk", 3, {&full, &part, &part}, REG_BINARY},
+        {"full last chunk", 2, {&full, &full}, REG_BINARY},
+        {"missing chunk", 3, {&full, &full}, REG_BINARY},
+        {"text chunk", 1, {&part}, REG_SZ},
+        {"count overflowing the bound", 0x7FFFFFFF, {&full}, REG_BINARY},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        RegDeleteValueW(key, L"Foreign:2");
+        Put(L"Foreign", REG_DWORD, &c.count, sizeof c.count);
+        for (size_t i = 0; i < c.chunks.size(); ++i)
+            Put(L"Foreign:" + std::to_wstring(i), c.chunkType, c.chunks[i]->data(), DWORD(c.chunks[i]->size()));
+        std::vector<uint8_t> buffer(1024, 0xEE);
+        uint32_t length = 0;
+        EXPECT_EQ(0, services->GetPrinterDataBinary(driver.get(), Name(L"Foreign"), buffer.data(), 1024, length));
+        EXPECT_EQ(std::vector<uint8_t>(1024, 0xEE), buffer);
+    }
+}
+
+// Texts stored without a terminator or with an odd byte count end where their bytes
+// end: printer data, and a value of the user's key.
+TEST_P(Win32PrinterData, UnterminatedAndOddSizedTextsEnd)
+{
+    const struct {
+        const char* bytes;
+        DWORD size;
+        const wchar_t* expected;
+    } cases[] = {{"X\0Y\0Z\0", 6, L"XYZ"}, {"X\0Y\0Z", 5, L"XYZ"}, {"X\0\0\0Y\0", 6, L"X"}};
+    for (const auto& c : cases) {
+        Put(L"Text", REG_SZ, c.bytes, c.size);
+        RWWString text;
+        if (Marked())
+            services->GetUserString(text, kScratchKey.c_str(), L"Text", L"none");
+        else
+            services->GetPrinterDataString(text, driver.get(), L"Text", L"none");
+        EXPECT_STREQ(c.expected, text.Data());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(PlainAndMarked, Win32PrinterData, ::testing::Bool());
+
+TEST(Win32MarkedNames, OnlyPredefinedRootsAndWholePathsAreAccepted)
+{
+    Win32Services* services = new Win32Services;
+    const uint8_t data[4] = {1, 2, 3, 4};
+    for (const wchar_t* name : {L"???\\12345\\Software\\QZ\\V", L"???\\2147483655\\Software\\QZ\\V",
+                                L"???\\\\Software\\QZ\\V", L"???\\2147483649\\V", L"???2147483649\\Software\\V",
+                                L"???\\99999999999999999999\\Software\\V"}) {
+        uint32_t length = 0;
+        EXPECT_EQ(0, services->SetPrinterDataBinary(nullptr, name, data, 4)) << testing::PrintToString(name);
+        EXPECT_EQ(0, services->GetPrinterDataBinary(nullptr, name, nullptr, 0, length));
+    }
+}
+
+TEST(Win32Time, ShiftCrossesDaysMonthsAndYears)
+{
+    const struct {
+        int bias;
+        int from[5], to[5]; // year, month, day, hour, minute
+    } cases[] = {
+        {90, {1999, 2, 28, 23, 45}, {1999, 3, 1, 1, 15}},
+        {90, {2000, 2, 28, 23, 45}, {2000, 2, 29, 1, 15}},
+        {-60, {2001, 1, 1, 0, 30}, {2000, 12, 31, 23, 30}},
+        {3000, {2023, 1, 30, 10, 0}, {2023, 2, 1, 12, 0}},
+        {-3000, {2024, 3, 1, 1, 0}, {2024, 2, 27, 23, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bias);
+        std::tm local = {17, c.from[4], c.from[3], c.from[2], c.from[1] - 1, c.from[0] - 1900, 3, 0, 0};
+        const std::tm shifted = GWin32OSFactory::ShiftTime(local, c.bias);
+        const int got[5] = {shifted.tm_year + 1900, shifted.tm_mon + 1, shifted.tm_mday, shifted.tm_hour,
+                            shifted.tm_min};
+        EXPECT_EQ(std::vector<int>(c.to, c.to + 5), std::vector<int>(got, got + 5));
+        EXPECT_TRUE(shifted.tm_sec == 17 && shifted.tm_wday == 3);
+    }
+}
+
+// The current user's key is redirected to a scratch key, so the user's own settings
+// are neither read nor changed.
+struct RedirectedUserKey {
+    RedirectedUserKey()
+    {
+        RegCreateKeyExW(HKEY_CURRENT_USER, kScratchKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+        redirected = RegOverridePredefKey(HKEY_CURRENT_USER, key) == ERROR_SUCCESS;
+    }
+    ~RedirectedUserKey()
+    {
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        RegCloseKey(key);
+        RegDeleteTreeW(HKEY_CURRENT_USER, kScratchKey.c_str());
+    }
+    HKEY key = nullptr;
+    bool redirected = false;
+};
+
+TEST(Win32Locale, MissingKeyGivesDefaultsAndMissingValuesTheirOwn)
+{
+    Win32Services* services = new Win32Services;
+    RedirectedUserKey user;
+    ASSERT_TRUE(user.redirected);
+    std::unique_ptr<GLocaleInfo> info(services->CreateLocaleInfo());
+    EXPECT_TRUE(info && info->IsSame(std::unique_ptr<GLocaleInfo>(new GLocaleInfo).get()));
+
+    // A number of another type and a text too long count as missing.
+    const std::string tooLong(200, 'x');
+    const DWORD number = 5;
+    const struct {
+        const char* name;
+        DWORD type;
+        const void* data;
+        DWORD size;
+    } values[] = {{"Locale", REG_SZ, "00000407", 9}, {"iMeasure", REG_SZ, "0", 2}, {"sDecimal", REG_SZ, ",", 2},
+                  {"iDigits", REG_DWORD, &number, 4}, {"sList", REG_SZ, tooLong.c_str(), 201}};
+    HKEY international = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyA(user.key, "Control Panel\\International", &international));
+    for (const auto& v : values)
+        RegSetValueExA(international, v.name, 0, v.type, static_cast<const BYTE*>(v.data), v.size);
+    RegCloseKey(international);
+
+    info.reset(services->CreateLocaleInfo());
+    ASSERT_TRUE(info);
+    EXPECT_EQ(407, info->GetNumber(GLocaleInfo::kLocale));
+    EXPECT_EQ(0, info->GetNumber(GLocaleInfo::kIMeasure));
+    EXPECT_STREQ(",", info->GetText(GLocaleInfo::kSDecimal).Data());
+    EXPECT_EQ(2, info->GetNumber(GLocaleInfo::kIDigits));
+    EXPECT_STREQ(",", info->GetText(GLocaleInfo::kSList).Data());
+    EXPECT_STREQ("dddd, MMMM dd, yyyy", info->GetText(GLocaleInfo::kSLongDate).Data());
+}
+
+// The environment is put back by the last steps, as far as the test changed it.
+TEST(Win32TempDirectory, PrinterSettingThenTmpThenTempThenSpoolFolder)
+{
+    ASSERT_TRUE(TestPrinter::Shared().Installed()) << TestPrinter::Shared().Failure();
+    Win32Services* services = new Win32Services;
+    GDriverObject driver(TestPrinter::Shared().Name().c_str());
+    wchar_t saved[2][1024];
+    const DWORD lengths[2] = {GetEnvironmentVariableW(L"TMP", saved[0], 1024),
+                              GetEnvironmentVariableW(L"TEMP", saved[1], 1024)};
+    SetEnvironmentVariableW(L"TMP", L"C:\\from-tmp");
+    SetEnvironmentVariableW(L"TEMP", L"C:\\from-temp");
+    ASSERT_EQ(1, services->SetPrinterDataString(&driver, L"TempDirectoryLocation", L"C:\\from-printer"));
+    const wchar_t* expected[] = {L"C:\\from-printer", L"C:\\from-tmp", L"C:\\from-temp",
+                                 L"\\SystemRoot\\System32\\Spool\\Printers"};
+    for (int step = 0; step < 4; ++step) {
+        RWWString path;
+        services->GetTempDirectory(path, &driver);
+        EXPECT_STREQ(expected[step], path.Data());
+        if (step == 0)
+            EXPECT_EQ(1, services->DeletePrinterDriverDataValue(&driver, L"TempDirectoryLocation"));
+        else
+            SetEnvironmentVariableW(step == 1 ? L"TMP" : L"TEMP", nullptr);
+    }
+    for (int i = 0; i < 2; ++i)
+        SetEnvironmentVariableW(i ? L"TEMP" : L"TMP", lengths[i] && lengths[i] < 1024 ? saved[i] : nullptr);
+}
+
+} // namespace
