@@ -27,3 +27,19 @@ inline uint32_t GBigEndian32(const uint8_t* p)
 {
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
+
+#include <vector>
+
+// One table of a font's table directory.
+struct GFontTableEntry {
+    uint32_t tag; // the four tag bytes in file order, as a little-endian word
+    uint32_t offset;
+    uint32_t length;
+};
+
+// The table directory at the start of a font of fileSize bytes: the header's count
+// of entries must fit in header, and entries reaching past the file are left out.
+// The number of directory bytes needed when header is too short: the caller reads that
+// many and asks again. 0 when the directory was read (or is unusable: entries empty).
+uint32_t GParseFontDirectory(const uint8_t* header, uint32_t length, uint64_t fileSize,
+                             std::vector<GFontTableEntry>& entries);
