@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs the cross toolchain, GoogleTest sources, 32-bit Wine and Xvfb on Debian 12.
+# Installs the cross toolchain, GoogleTest sources, 32-bit Wine, Xvfb and the test fonts on Debian 12.
 # Quick when everything is there already.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev
-          binutils-mingw-w64-i686 libz-mingw-w64-dev googletest wine wine32:i386 xvfb xauth)
+          binutils-mingw-w64-i686 libz-mingw-w64-dev googletest wine wine32:i386 xvfb xauth
+          fonts-dejavu-core fonts-dejavu-extra)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

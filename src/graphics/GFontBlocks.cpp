@@ -1,0 +1,93 @@
+#include "graphics/GFontBlocks.h"
+
+#include <cstring>
+
+namespace {
+
+bool ReadInto(RWBinaryFile& file, uint8_t* block, uint32_t length)
+{
+    return file.Read(reinterpret_cast<char*>(block), length);
+}
+
+bool ReadInto(RWDataInStream& stream, uint8_t* block, uint32_t length)
+{
+    for (uint32_t i = 0; i < length; ++i) {
+        unsigned char byte = 0;
+        stream >> byte;
+        if (!stream.Good())
+            return false;
+        block[i] = byte;
+    }
+    return true;
+}
+
+template <class In>
+bool ReadChecked(In& in, uint32_t length, uint8_t*& block)
+{
+    block = nullptr;
+    if (length == 0)
+        return true;
+    if (!GCheckStoredCount(in, length, 1))
+        return false;
+    uint8_t* bytes = new (std::nothrow) uint8_t[length];
+    if (!bytes || !ReadInto(in, bytes, length)) {
+        delete[] bytes;
+        GRefuseStored(in);
+        return false;
+    }
+    block = bytes;
+    return true;
+}
+
+} // namespace
+
+bool GReadBlock(RWBinaryFile& file, uint32_t length, uint8_t*& block) { return ReadChecked(file, length, block); }
+bool GReadBlock(RWDataInStream& stream, uint32_t length, uint8_t*& block) { return ReadChecked(stream, length, block); }
+
+void GWriteBlock(RWBinaryFile& file, const uint8_t* block, uint32_t length)
+{
+    if (length != 0 && block)
+        file.Write(reinterpret_cast<const char*>(block), length);
+}
+
+void GWriteBlock(RWDataOutStream& stream, const uint8_t* block, uint32_t length)
+{
+    for (uint32_t i = 0; i < length && block; ++i)
+        stream << static_cast<unsigned char>(block[i]);
+}
+
+uint8_t* GCopyBlock(const uint8_t* block, uint32_t length)
+{
+    if (length == 0 || !block)
+        return nullptr;
+    uint8_t* copy = new (std::nothrow) uint8_t[length];
+    if (copy)
+        std::memcpy(copy, block, length);
+    return copy;
+}
+
+bool GSameBytes(const uint8_t* a, const uint8_t* b, uint32_t length)
+{
+    return length == 0 || a == b || (a && b && std::memcmp(a, b, length) == 0);
+}
+
+uint32_t GParseFontDirectory(const uint8_t* header, uint32_t length, uint64_t fileSize,
+                             std::vector<GFontTableEntry>& entries)
+{
+    entries.clear();
+    if (length < 12)
+        return 12;
+    const uint32_t tables = GBigEndian16(header + 4);
+    const uint32_t needed = 12 + 16 * tables;
+    if (length < needed)
+        return needed;
+    for (uint32_t i = 0; i < tables; ++i) {
+        const uint8_t* record = header + 12 + 16 * i;
+        const GFontTableEntry entry{uint32_t(record[0]) | uint32_t(record[1]) << 8 | uint32_t(record[2]) << 16 |
+                                        uint32_t(record[3]) << 24,
+                                    GBigEndian32(record + 8), GBigEndian32(record + 12)};
+        if (uint64_t(entry.offset) + entry.length <= fileSize)
+            entries.push_back(entry);
+    }
+    return 0;
+}

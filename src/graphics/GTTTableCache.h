@@ -1,0 +1,64 @@
+// The whole tables a font reader has read, by tag index. An entry of length 0 records a
+// table the font does not have, so that it is not asked for again.
+#pragma once
+
+#include "model/GByteBuffer.h"
+#include "model/GObjectBase.h"
+
+#include <cstdint>
+
+class GTTTableCache : public GObjectBase {
+public:
+    static constexpr RWClassID kClassId = 872;
+    // One entry per tag index; the last has no tag and stays empty.
+    static constexpr uint32_t kEntries = 26;
+
+    GTTTableCache();
+    GTTTableCache(const GTTTableCache& other);
+    GTTTableCache& operator=(const GTTTableCache&) = delete;
+    ~GTTTableCache() override;
+
+    GTTTableCache* CreateNew() const override;
+    GTTTableCache* Copy() const override;
+    RWClassID ClassId() const override;
+    uint32_t BinaryStoreSize() const override;
+    // The same class and ids, and entry by entry the same presence, length and bytes.
+    bool IsEqual(const RWCollectable* other) const override;
+    // More entries than the cache has, or a length the data cannot hold, fails the read
+    // and keeps the cache as it was.
+    void RestoreGuts(RWDataInStream& stream) override;
+    void RestoreGuts(RWBinaryFile& file) override;
+    void SaveGuts(RWDataOutStream& stream) const override;
+    void SaveGuts(RWBinaryFile& file) const override;
+    bool IsKindOf(RWClassID classId) const override;
+
+    // Moves every entry present there and absent here (the other's entry is cleared).
+    virtual void MergeFrom(GTTTableCache* other);
+
+    // Takes the buffer's bytes (owned ones handed over, borrowed ones copied) and deletes
+    // the record: 1 when stored. An entry once stored is never replaced, and an index
+    // past the entries stores nothing: both answer 0 and count nothing.
+    int Store(uint32_t tagIndex, GByteBuffer* buffer);
+    // A new borrowing record on the entry (an empty owning one for an absent table);
+    // null when nothing is stored or out of memory.
+    GByteBuffer* Get(uint32_t tagIndex) const;
+    bool IsPresent(uint32_t tagIndex) const { return tagIndex < kEntries && entries_[tagIndex].present == 1; }
+    uint32_t GetLength(uint32_t tagIndex) const { return IsPresent(tagIndex) ? entries_[tagIndex].length : 0; }
+    const uint8_t* GetData(uint32_t tagIndex) const { return IsPresent(tagIndex) ? entries_[tagIndex].data : nullptr; }
+    uint32_t GetCount() const { return count_; }
+
+private:
+    struct Entry {
+        int32_t present = 0;
+        uint32_t length = 0;
+        uint8_t* data = nullptr;
+    };
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+    static void Clear(Entry* entries);
+
+    uint32_t count_;
+    Entry entries_[kEntries];
+};
