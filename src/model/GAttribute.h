@@ -6,14 +6,12 @@
 // ApplyTo clears it.
 #pragma once
 
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 class GPeripheral;
 
-class GAttribute : public GObjectBase {
+class GAttribute : public GStoredLevel<GAttribute, GObjectBase, 753> {
 public:
-    static constexpr RWClassID kClassId = 753;
-
     GAttribute();
     explicit GAttribute(const long& id);
     GAttribute(const GAttribute& other) = default;
@@ -22,12 +20,6 @@ public:
 
     GAttribute* CreateNew() const override = 0;
     GAttribute* Copy() const override = 0;
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
 
     // When other Differs: copies its id, serial and state word and answers the state
     // word copied; otherwise changes nothing and answers 0. Values are not copied.
@@ -38,11 +30,8 @@ public:
     int32_t GetStateWord() const { return state_; }
     void SetStateWord(int32_t state) { state_ = state; }
 
-private:
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
+    auto StoredForm() { return GFields(state_); }
 
+private:
     int32_t state_;
 };
