@@ -1,17 +1,10 @@
 #include "model/GAttributeComposite.h"
 
-#include "foundation/RWFactory.h"
 #include "model/GObjectIterator.h"
 
-namespace {
-
-const RWClassRegistration<GAttributeComposite> g_registration("GAttributeComposite");
-
-} // namespace
-
 GAttributeComposite::GAttributeComposite() {}
-GAttributeComposite::GAttributeComposite(const long& id) : GCompositeOf(id) {}
-GAttributeComposite::GAttributeComposite(const GAttributeComposite& other) : GCompositeOf(other) {}
+GAttributeComposite::GAttributeComposite(const long& id) : GPersistent(id) {}
+GAttributeComposite::GAttributeComposite(const GAttributeComposite& other) : GPersistent(other) {}
 
 GAttributeComposite& GAttributeComposite::operator=(const GAttributeComposite& other)
 {
@@ -21,15 +14,6 @@ GAttributeComposite& GAttributeComposite::operator=(const GAttributeComposite& o
 
 GAttributeComposite::~GAttributeComposite() {}
 
-GAttributeComposite* GAttributeComposite::CreateNew() const { return new GAttributeComposite; }
-GAttributeComposite* GAttributeComposite::Copy() const { return new GAttributeComposite(*this); }
-RWClassID GAttributeComposite::ClassId() const { return kClassId; }
-
-bool GAttributeComposite::IsKindOf(RWClassID classId) const
-{
-    return classId == kClassId || GCompositeOf::IsKindOf(classId);
-}
-
 void GAttributeComposite::Add(GObjectBase* object)
 {
     if (object && !object->IsKindOf(GAttribute::kClassId))
@@ -37,8 +21,6 @@ void GAttributeComposite::Add(GObjectBase* object)
     else
         Adopt(object);
 }
-
-RWClassID GAttributeComposite::StorageClassId() const { return kClassId; }
 
 int32_t GAttributeComposite::Assign(const GAttribute* other)
 {

@@ -5,9 +5,11 @@
 #include "model/GAttribute.h"
 #include "model/GCompositeOf.h"
 
-class GAttributeComposite : public GCompositeOf<GAttribute, GAttributeComposite> {
+class GAttributeComposite : public GPersistent<GAttributeComposite, GCompositeOf<GAttribute, GAttributeComposite>, 757, true> {
 public:
-    static constexpr RWClassID kClassId = 757;
+    static constexpr const char* kClassName = "GAttributeComposite";
+    GAttributeComposite* CreateNew() const override { return new GAttributeComposite; }
+    GAttributeComposite* Copy() const override { return new GAttributeComposite(*this); }
 
     GAttributeComposite();
     explicit GAttributeComposite(const long& id);
@@ -16,13 +18,8 @@ public:
     GAttributeComposite& operator=(const GAttributeComposite& other);
     ~GAttributeComposite() override;
 
-    GAttributeComposite* CreateNew() const override;
-    GAttributeComposite* Copy() const override;
-    RWClassID ClassId() const override;
-    bool IsKindOf(RWClassID classId) const override;
     // Takes ownership: attributes are appended, anything else is dropped.
     void Add(GObjectBase* object) override;
-    RWClassID StorageClassId() const override;
 
     // From a composite of the same storage class and id: a copy of each of its members
     // is added; from any other attribute: a copy of it. Answers 1 when something was

@@ -12,9 +12,10 @@
 //       ...
 //   };
 //
-// A stored form is the parent's part, a u32 version word 1, then the fields in order.
-// Fields are read into temporaries and assigned only when the version is 1 and every
-// field arrived. A field is a number, an RWCString or RWWString, a GCountedRef (an
+// A stored form is the parent's part, a u32 version word 1, then the fields in order;
+// a class that declares no StoredForm (it must be public to be found) stores nothing of
+// its own. Fields are read into temporaries and assigned only when the version is 1 and
+// every field arrived (a member list excepted, see GReadForm). A field is a number, an RWCString or RWWString, a GCountedRef (an
 // object reference), a member list (GCountedPtrVector), GEmbedded (an object held by
 // value), or GHook (the class's own ReadStored / WriteStored / StoredSize for a form
 // that is none of these).
@@ -84,7 +85,8 @@ void GFormWrite(Out& out, const GCountedRef& ref)
     out << static_cast<const RWCollectable*>(ref.Get());
 }
 
-// A member list: a u32 count, then each member as an object reference.
+// A member list: a u32 count, then each member as an object reference. It is read in
+// place (see GReadForm).
 inline uint32_t GFieldSize(const GCountedPtrVector& members) { return members.StoreSize(); }
 
 template <class In>
@@ -167,6 +169,18 @@ void GFormWrite(Out& out, const GHookField<Self>& hook)
 
 namespace GStoredDetail {
 
+// Fields are read into copies, except a member list: its members are adopted as they
+// arrive, so that those read before a refusal or the end of the data stay.
+template <class E>
+using Staged = std::conditional_t<std::is_same<E, GCountedPtrVector&>::value, E, std::decay_t<E>>;
+
+template <class T>
+void Commit(T& field, T& staged)
+{
+    if (&field != &staged)
+        field = std::move(staged);
+}
+
 template <class Form, size_t... I>
 uint32_t Size(const Form& form, std::index_sequence<I...>)
 {
@@ -186,10 +200,10 @@ bool Read(In& in, Form& form, std::index_sequence<I...>)
     uint32_t version = 0;
     if (!GReadField(in, version) || version != kGStoredVersion)
         return false;
-    std::tuple<std::decay_t<std::tuple_element_t<I, Form>>...> staged(std::get<I>(form)...);
+    [[maybe_unused]] std::tuple<Staged<std::tuple_element_t<I, Form>>...> staged(std::get<I>(form)...);
     if (!(GFormRead(in, std::get<I>(staged)) && ...))
         return false;
-    ((std::get<I>(form) = std::move(std::get<I>(staged))), ...);
+    (Commit(std::get<I>(form), std::get<I>(staged)), ...);
     return true;
 }
 
@@ -215,44 +229,89 @@ bool GReadForm(In& in, Form&& form)
     return GStoredDetail::Read(in, form, std::make_index_sequence<std::tuple_size<std::decay_t<Form>>::value>());
 }
 
-// One level of the class tree that stores fields: kind-of and the stored form, but no
-// class id of its own (an abstract level, or one whose subclasses are what is stored).
-template <class Self, class Parent, RWClassID Id>
-class GStoredLevel : public Parent {
+// The class id a level adds to the kind-of chain; a level without one (id 0) adds none.
+template <class Parent, RWClassID Id>
+class GKindOfLevel : public Parent {
 public:
     static constexpr RWClassID kClassId = Id;
 
     using Parent::Parent;
 
     bool IsKindOf(RWClassID classId) const override { return classId == Id || Parent::IsKindOf(classId); }
-    uint32_t BinaryStoreSize() const override { return Parent::BinaryStoreSize() + GFormSize(Form()); }
+};
+
+template <class Parent>
+class GKindOfLevel<Parent, 0> : public Parent {
+public:
+    using Parent::Parent;
+};
+
+// True when StoredForm of T is declared below Parent (by T or a class between them),
+// not inherited from Parent's own levels.
+template <class Parent, class Member>
+struct GDeclaredBelow : std::false_type {
+};
+
+template <class Parent, class R, class K>
+struct GDeclaredBelow<Parent, R (K::*)()> : std::bool_constant<!std::is_base_of<K, Parent>::value> {
+};
+
+template <class T, class Parent, class = void>
+struct GDeclaresForm : std::false_type {
+};
+
+template <class T, class Parent>
+struct GDeclaresForm<T, Parent, std::void_t<decltype(&T::StoredForm)>>
+    : GDeclaredBelow<Parent, decltype(&T::StoredForm)> {
+};
+
+// One level of the class tree: kind-of and the stored form of the fields that Self (or
+// a class between it and Parent) declares in StoredForm. A level that declares none stores nothing of its own, not even a
+// version word. No class id of its own: an abstract level, or one whose subclasses are
+// what is stored.
+template <class Self, class Parent, RWClassID Id>
+class GStoredLevel : public GKindOfLevel<Parent, Id> {
+public:
+    using GKindOfLevel<Parent, Id>::GKindOfLevel;
+
+    uint32_t BinaryStoreSize() const override
+    {
+        if constexpr (GDeclaresForm<Self, Parent>::value)
+            return Parent::BinaryStoreSize() + GFormSize(Form());
+        else
+            return Parent::BinaryStoreSize();
+    }
 
     void RestoreGuts(RWDataInStream& stream) override
     {
         Parent::RestoreGuts(stream);
-        Me().ReadForm(stream);
+        if constexpr (GDeclaresForm<Self, Parent>::value)
+            Me().ReadForm(stream);
     }
 
     void RestoreGuts(RWBinaryFile& file) override
     {
         Parent::RestoreGuts(file);
-        Me().ReadForm(file);
+        if constexpr (GDeclaresForm<Self, Parent>::value)
+            Me().ReadForm(file);
     }
 
     void SaveGuts(RWDataOutStream& stream) const override
     {
         Parent::SaveGuts(stream);
-        GWriteForm(stream, Form());
+        if constexpr (GDeclaresForm<Self, Parent>::value)
+            GWriteForm(stream, Form());
     }
 
     void SaveGuts(RWBinaryFile& file) const override
     {
         Parent::SaveGuts(file);
-        GWriteForm(file, Form());
+        if constexpr (GDeclaresForm<Self, Parent>::value)
+            GWriteForm(file, Form());
     }
 
     // Reads this level's fields; a class that must do more around the read declares its
-    // own ReadForm and calls this one.
+    // own ReadForm and calls GReadForm itself.
     template <class In>
     void ReadForm(In& in)
     {

@@ -1,6 +1,5 @@
 #include "model/GResourceMappingList.h"
 
-#include "foundation/RWFactory.h"
 #include "model/GCountedPtr.h"
 
 namespace {
@@ -37,17 +36,8 @@ int HasResource(GCountedPtr* slot, void* resource)
 } // namespace
 
 GResourceMappingList::GResourceMappingList() {}
-GResourceMappingList::GResourceMappingList(const long& id) : MVersionedComposite(id) {}
+GResourceMappingList::GResourceMappingList(const long& id) : GPersistent(id) {}
 GResourceMappingList::~GResourceMappingList() {}
-
-GResourceMappingList* GResourceMappingList::CreateNew() const { return new GResourceMappingList; }
-GResourceMappingList* GResourceMappingList::Copy() const { return new GResourceMappingList(*this); }
-RWClassID GResourceMappingList::ClassId() const { return kClassId; }
-
-bool GResourceMappingList::IsKindOf(RWClassID classId) const
-{
-    return classId == kClassId || MPersistentComposite::IsKindOf(classId);
-}
 
 void GResourceMappingList::Add(GObjectBase*) {}
 void GResourceMappingList::Prepend(GObjectBase*) {}
