@@ -42,6 +42,20 @@ GResourceMappingList::~GResourceMappingList() {}
 void GResourceMappingList::Add(GObjectBase*) {}
 void GResourceMappingList::Prepend(GObjectBase*) {}
 
+// The generic Add takes nothing, so the members are copied here: every mapping of this
+// list already passed the free tests, and its copy is kept as it is.
+GResourceMappingList* GResourceMappingList::DeepCopy() const
+{
+    GResourceMappingList* copy = CreateNew();
+    if (!copy)
+        return nullptr;
+    copy->SetId(GetId());
+    for (uint32_t i = 0; i < members_.Entries(); ++i)
+        if (GObjectBase* member = members_[i]->DeepCopy())
+            copy->Adopt(member);
+    return copy;
+}
+
 int GResourceMappingList::Add(GResourceMapping* mapping)
 {
     if (!mapping || FindByResource(mapping->GetResource()))

@@ -23,6 +23,8 @@ public:
     // Both add nothing: the object stays the caller's.
     void Add(GObjectBase* object) override;
     void Prepend(GObjectBase* object) override;
+    // A new list with the id and a copy of every member, in order.
+    GResourceMappingList* DeepCopy() const override;
 
     // 1 when the mapping was appended (the list owns it); 0 when a member has its second
     // code or its resource, or the list is full: the mapping stays the caller's.
