@@ -1,6 +1,6 @@
 // The base of every attribute: one named setting of the driver (a feature id with a
 // value) that can be stored, compared, copied and applied to a peripheral. Applying is
-// double dispatch: ApplyTo calls the peripheral's visitor for the attribute's class.
+// double dispatch: ApplyTo calls the visitor's operation for the attribute's class.
 //
 // The state word is 1 while the attribute still has to be applied; the composites'
 // ApplyTo clears it.
@@ -8,7 +8,7 @@
 
 #include "model/GPersistent.h"
 
-class GPeripheral;
+class GAttributeVisitor;
 
 class GAttribute : public GStoredLevel<GAttribute, GObjectBase, 753> {
 public:
@@ -24,8 +24,8 @@ public:
     // When other Differs: copies its id, serial and state word and answers the state
     // word copied; otherwise changes nothing and answers 0. Values are not copied.
     virtual int32_t Assign(const GAttribute* other);
-    // Calls the peripheral's visitor for this attribute's class: its 16-bit status.
-    virtual int16_t ApplyTo(GPeripheral& peripheral) = 0;
+    // Calls the visitor's operation for this attribute's class: its 16-bit status.
+    virtual int16_t ApplyTo(GAttributeVisitor& visitor) = 0;
 
     int32_t GetStateWord() const { return state_; }
     void SetStateWord(int32_t state) { state_ = state; }

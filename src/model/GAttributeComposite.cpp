@@ -41,16 +41,16 @@ int32_t GAttributeComposite::Assign(const GAttribute* other)
     return 1;
 }
 
-int16_t GAttributeComposite::ApplyTo(GPeripheral& peripheral)
+int16_t GAttributeComposite::ApplyTo(GAttributeVisitor& visitor)
 {
     int16_t status = 0;
     for (uint32_t i = 0; i < members_.Entries(); ++i) {
-        // Held for the call: a peripheral may change this composite while applying.
+        // Held for the call: the visitor may change this composite while applying.
         const GCountedPtr member = members_[i];
         GAttribute* attribute = dynamic_cast<GAttribute*>(member.Get());
         if (!attribute || attribute->GetStateWord() == 0)
             continue;
-        if (const int16_t result = attribute->ApplyTo(peripheral))
+        if (const int16_t result = attribute->ApplyTo(visitor))
             status = result;
     }
     SetStateWord(0);

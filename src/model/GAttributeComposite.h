@@ -27,7 +27,7 @@ public:
     int32_t Assign(const GAttribute* other) override;
     // Applies every pending member in order, then marks this composite applied: the
     // last non-zero status, or 0.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     // Marks the direct members and this composite pending (state word 1).
     virtual void MarkAllPending();

@@ -29,4 +29,4 @@ bool GDisplayStringAttribute::IsSame(const GObjectBase* other) const
     return attribute && attribute->GetId() == GetId() && display_.IsSame(&attribute->display_);
 }
 
-int16_t GDisplayStringAttribute::ApplyTo(GPeripheral&) { return 0; }
+int16_t GDisplayStringAttribute::ApplyTo(GAttributeVisitor&) { return 0; }

@@ -25,7 +25,7 @@ public:
     // The same class and id, and display strings that are IsSame.
     bool IsSame(const GObjectBase* other) const override;
     // 0; no visitor is called.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     const GDisplayString& GetDisplayString() const { return display_; }
     void SetDisplayString(const GDisplayString& display) { display_ = display; }

@@ -3,7 +3,7 @@
 #include "foundation/RWFactory.h"
 #include "model/GCountedPtrVectorIterator.h"
 #include "model/GStoredFields.h"
-#include "printer/GPeripheral.h"
+#include "model/GAttributeVisitor.h"
 
 #include <new>
 
@@ -250,9 +250,9 @@ GObjectBase* GEnumAttribute::FirstThat(GMemberFunction fn, void* context)
 
 int32_t GEnumAttribute::Assign(const GAttribute*) { return 0; }
 
-int16_t GEnumAttribute::ApplyTo(GPeripheral& peripheral)
+int16_t GEnumAttribute::ApplyTo(GAttributeVisitor& visitor)
 {
-    const int16_t status = peripheral.ApplyEnum(*this);
+    const int16_t status = visitor.ApplyEnum(*this);
     SetStateWord(0);
     return status;
 }

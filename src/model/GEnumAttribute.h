@@ -62,8 +62,8 @@ public:
 
     // Does nothing: choices are not merged.
     int32_t Assign(const GAttribute* other) override;
-    // The peripheral's ApplyEnum; marks this enumeration applied.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    // The visitor's ApplyEnum; marks this enumeration applied.
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     GObjectBase* GetCurrent() const { return current_; }
     // The first member that IsSame as the object becomes current; answers it, or null

@@ -1,6 +1,6 @@
 #include "model/GRangeAttribute.h"
 
-#include "printer/GPeripheral.h"
+#include "model/GAttributeVisitor.h"
 
 #include <algorithm>
 
@@ -23,7 +23,7 @@ bool GRangeAttribute::IsSame(const GObjectBase* other) const
            range->step_ == step_ && range->value_ == value_;
 }
 
-int16_t GRangeAttribute::ApplyTo(GPeripheral& peripheral) { return peripheral.ApplyRange(*this); }
+int16_t GRangeAttribute::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyRange(*this); }
 
 void GRangeAttribute::SetMinimum(int16_t minimum) { minimum_ = std::min(minimum, maximum_); }
 void GRangeAttribute::SetMaximum(int16_t maximum) { maximum_ = std::max(maximum, minimum_); }

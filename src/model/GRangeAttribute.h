@@ -22,8 +22,8 @@ public:
 
     // The same object, or the same class and id and equal bounds, step and value.
     bool IsSame(const GObjectBase* other) const override;
-    // The peripheral's ApplyRange.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    // The visitor's ApplyRange.
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     int16_t GetMinimum() const { return minimum_; }
     int16_t GetMaximum() const { return maximum_; }

@@ -1,6 +1,6 @@
 #include "model/GStringAttribute.h"
 
-#include "printer/GPeripheral.h"
+#include "model/GAttributeVisitor.h"
 
 GStringAttribute::GStringAttribute() {}
 GStringAttribute::GStringAttribute(const char* text, const long& id) : GPersistent(id), string_(text) {}
@@ -15,4 +15,4 @@ bool GStringAttribute::IsSame(const GObjectBase* other) const
     return string && string->GetId() == GetId() && string->string_ == string_;
 }
 
-int16_t GStringAttribute::ApplyTo(GPeripheral& peripheral) { return peripheral.ApplyString(*this); }
+int16_t GStringAttribute::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyString(*this); }

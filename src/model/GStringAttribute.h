@@ -21,8 +21,8 @@ public:
 
     // The same object, or the same class and id and byte-equal strings.
     bool IsSame(const GObjectBase* other) const override;
-    // The peripheral's ApplyString.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    // The visitor's ApplyString.
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     const RWCString& GetString() const { return string_; }
     void SetString(const RWCString& text) { string_ = text; }

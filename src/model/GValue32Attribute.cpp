@@ -12,4 +12,4 @@ bool GValue32Attribute::IsSame(const GObjectBase* other) const
     return value && value->GetId() == GetId() && value->value_ == value_;
 }
 
-int16_t GValue32Attribute::ApplyTo(GPeripheral&) { return 0; }
+int16_t GValue32Attribute::ApplyTo(GAttributeVisitor&) { return 0; }

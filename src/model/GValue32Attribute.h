@@ -18,7 +18,7 @@ public:
     // The same object, or the same class, id and value.
     bool IsSame(const GObjectBase* other) const override;
     // 0; no visitor is called.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     uint32_t GetValue() const { return value_; }
     void SetValue(uint32_t value) { value_ = value; }

@@ -1,6 +1,6 @@
 #include "model/GValueAttribute.h"
 
-#include "printer/GPeripheral.h"
+#include "model/GAttributeVisitor.h"
 
 GValueAttribute::GValueAttribute() : value_(0) {}
 GValueAttribute::GValueAttribute(uint16_t value, const long& id) : GPersistent(id), value_(value) {}
@@ -14,4 +14,4 @@ bool GValueAttribute::IsSame(const GObjectBase* other) const
     return value && value->GetId() == GetId() && value->value_ == value_;
 }
 
-int16_t GValueAttribute::ApplyTo(GPeripheral& peripheral) { return peripheral.ApplyValue(*this); }
+int16_t GValueAttribute::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyValue(*this); }

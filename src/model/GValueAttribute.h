@@ -17,8 +17,8 @@ public:
 
     // The same object, or the same class, id and value.
     bool IsSame(const GObjectBase* other) const override;
-    // The peripheral's ApplyValue.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    // The visitor's ApplyValue.
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     uint16_t GetValue() const { return value_; }
     void SetValue(uint16_t value) { value_ = value; }

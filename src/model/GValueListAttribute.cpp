@@ -109,7 +109,7 @@ bool GValueListAttribute::IsSame(const GObjectBase* other) const
 
 RWClassID GValueListAttribute::StorageClassId() const { return ClassId(); }
 
-int16_t GValueListAttribute::ApplyTo(GPeripheral&) { return 1; }
+int16_t GValueListAttribute::ApplyTo(GAttributeVisitor&) { return 1; }
 int32_t GValueListAttribute::GetFlags() const { return 0; }
 void GValueListAttribute::SetFlags(int32_t) {}
 int32_t GValueListAttribute::IsValueList() const { return 1; }

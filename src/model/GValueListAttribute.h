@@ -27,8 +27,8 @@ public:
     bool IsSame(const GObjectBase* other) const override;
     RWClassID StorageClassId() const override;
 
-    // Answers 1 and calls no peripheral operation.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    // Answers 1 and calls no visitor operation.
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
     // Constant operations that every value-list attribute answers the same way.
     virtual int32_t GetFlags() const;
     virtual void SetFlags(int32_t flags);
