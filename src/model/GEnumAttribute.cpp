@@ -1,15 +1,12 @@
 #include "model/GEnumAttribute.h"
 
-#include "foundation/RWFactory.h"
+#include "model/GAttributeVisitor.h"
 #include "model/GCountedPtrVectorIterator.h"
 #include "model/GStoredFields.h"
-#include "model/GAttributeVisitor.h"
 
 #include <new>
 
 namespace {
-
-const RWClassRegistration<GEnumAttribute> g_registration("GEnumAttribute");
 
 // The members of the enumeration whose current choice is being read on this thread.
 thread_local const GCountedPtrVector* t_choices = nullptr;
@@ -34,10 +31,10 @@ GObjectBase* RestoreChoice(In& in, const GCountedPtrVector& choices)
 } // namespace
 
 GEnumAttribute::GEnumAttribute() : current_(nullptr), choiceClassId_(0) {}
-GEnumAttribute::GEnumAttribute(const long& id) : GAttributeComposite(id), current_(nullptr), choiceClassId_(0) {}
+GEnumAttribute::GEnumAttribute(const long& id) : GPersistent(id), current_(nullptr), choiceClassId_(0) {}
 
 GEnumAttribute::GEnumAttribute(const GEnumAttribute& other)
-    : GAttributeComposite(other), current_(other.current_), choiceClassId_(other.choiceClassId_)
+    : GPersistent(other), current_(other.current_), choiceClassId_(other.choiceClassId_)
 {
 }
 
@@ -53,14 +50,10 @@ GEnumAttribute& GEnumAttribute::operator=(const GEnumAttribute& other)
 
 GEnumAttribute::~GEnumAttribute() {}
 
-GEnumAttribute* GEnumAttribute::CreateNew() const { return new GEnumAttribute; }
-GEnumAttribute* GEnumAttribute::Copy() const { return new GEnumAttribute(*this); }
-RWClassID GEnumAttribute::ClassId() const { return kClassId; }
-
-uint32_t GEnumAttribute::BinaryStoreSize() const
+uint32_t GEnumAttribute::FieldsSize() const
 {
     const RWCollectable* current = current_ ? static_cast<const RWCollectable*>(current_) : &RWNilObject;
-    return GAttributeComposite::BinaryStoreSize() + 4 + current->RecursiveStoreSize() + 2;
+    return 4 + current->RecursiveStoreSize() + 2;
 }
 
 template <class In>
@@ -86,35 +79,6 @@ void GEnumAttribute::WriteFields(Out& out) const
     GWriteFields(out);
     out << static_cast<const RWCollectable*>(current_);
     GWriteField(out, choiceClassId_);
-}
-
-void GEnumAttribute::RestoreGuts(RWDataInStream& stream)
-{
-    GAttributeComposite::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GEnumAttribute::RestoreGuts(RWBinaryFile& file)
-{
-    GAttributeComposite::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GEnumAttribute::SaveGuts(RWDataOutStream& stream) const
-{
-    GAttributeComposite::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GEnumAttribute::SaveGuts(RWBinaryFile& file) const
-{
-    GAttributeComposite::SaveGuts(file);
-    WriteFields(file);
-}
-
-bool GEnumAttribute::IsKindOf(RWClassID classId) const
-{
-    return classId == kClassId || GAttributeComposite::IsKindOf(classId);
 }
 
 bool GEnumAttribute::IsSame(const GObjectBase* other) const
@@ -192,8 +156,6 @@ void GEnumAttribute::RemoveAll()
     GAttributeComposite::RemoveAll();
     current_ = nullptr;
 }
-
-RWClassID GEnumAttribute::StorageClassId() const { return kClassId; }
 
 GEnumAttribute* GEnumAttribute::DeepCopy() const
 {
@@ -299,3 +261,9 @@ void GEnumAttribute::FollowCurrent(int32_t formerSlot)
     else
         current_ = count ? members_[0].Get() : nullptr;
 }
+
+// The stored form for every medium, for the base's savers and restorers elsewhere.
+template void GEnumAttribute::ReadFields(RWBinaryFile&);
+template void GEnumAttribute::ReadFields(RWDataInStream&);
+template void GEnumAttribute::WriteFields(RWBinaryFile&) const;
+template void GEnumAttribute::WriteFields(RWDataOutStream&) const;

@@ -167,6 +167,20 @@ void GFormWrite(Out& out, const GHookField<Self>& hook)
     hook.self->WriteStored(out);
 }
 
+// A form the class reads and writes itself, version word included: Self supplies
+// ReadFields(In&), WriteFields(Out&) const and FieldsSize() const. For forms that are
+// not a plain sequence of fields (a version rule of their own, checks between fields).
+template <class Self>
+struct GOwnFormOf {
+    Self* self;
+};
+
+template <class Self>
+GOwnFormOf<Self> GOwnForm(Self& self)
+{
+    return {&self};
+}
+
 namespace GStoredDetail {
 
 // Fields are read into copies, except a member list: its members are adopted as they
@@ -208,6 +222,24 @@ bool Read(In& in, Form& form, std::index_sequence<I...>)
 }
 
 } // namespace GStoredDetail
+
+template <class Self>
+uint32_t GFormSize(const GOwnFormOf<Self>& form)
+{
+    return form.self->FieldsSize();
+}
+
+template <class Out, class Self>
+void GWriteForm(Out& out, const GOwnFormOf<Self>& form)
+{
+    form.self->WriteFields(out);
+}
+
+template <class In, class Self>
+void GReadForm(In& in, GOwnFormOf<Self>&& form)
+{
+    form.self->ReadFields(in);
+}
 
 // The stored-form size of a form, version word included.
 template <class Form>
