@@ -5,7 +5,8 @@
 #include "model/GAttribute.h"
 #include "model/GCompositeOf.h"
 
-class GAttributeComposite : public GPersistent<GAttributeComposite, GCompositeOf<GAttribute, GAttributeComposite>, 757, true> {
+class GAttributeComposite
+    : public GPersistent<GAttributeComposite, GCompositeOf<GAttribute, GAttributeComposite>, 757, true> {
 public:
     static constexpr const char* kClassName = "GAttributeComposite";
     GAttributeComposite* CreateNew() const override { return new GAttributeComposite; }

@@ -12,7 +12,10 @@ template <class Self, class Value, RWClassID Id>
 class GPersistableNumber : public GPersistent<Self, GObjectBase, Id> {
 public:
     GPersistableNumber() : value_(0) {}
-    explicit GPersistableNumber(Value value, const long& id = 0) : GPersistent<Self, GObjectBase, Id>(id), value_(value) {}
+    explicit GPersistableNumber(Value value, const long& id = 0)
+        : GPersistent<Self, GObjectBase, Id>(id), value_(value)
+    {
+    }
     // A fresh root part (id 0, a new serial) with the source's value.
     GPersistableNumber(const GPersistableNumber& other) : value_(other.value_) {}
     GPersistableNumber& operator=(const GPersistableNumber& other) = default;

@@ -15,10 +15,12 @@
 // A stored form is the parent's part, a u32 version word 1, then the fields in order;
 // a class that declares no StoredForm (it must be public to be found) stores nothing of
 // its own. Fields are read into temporaries and assigned only when the version is 1 and
-// every field arrived (a member list excepted, see GReadForm). A field is a number, an RWCString or RWWString, a GCountedRef (an
-// object reference), a member list (GCountedPtrVector), GEmbedded (an object held by
-// value), or GHook (the class's own ReadStored / WriteStored / StoredSize for a form
-// that is none of these).
+// every field arrived (a member list excepted, see GReadForm). A field is a number, an
+// RWCString or RWWString, a GCountedRef (an object reference), a member list
+// (GCountedPtrVector), GEmbedded (an object held by value) or GHook (the class's own
+// ReadStored / WriteStored / StoredSize). A form that is no plain sequence of fields
+// (its own version rule, checks between fields) is GOwnForm: the class reads and
+// writes it whole.
 #pragma once
 
 #include "foundation/RWFactory.h"
@@ -298,9 +300,9 @@ struct GDeclaresForm<T, Parent, std::void_t<decltype(&T::StoredForm)>>
 };
 
 // One level of the class tree: kind-of and the stored form of the fields that Self (or
-// a class between it and Parent) declares in StoredForm. A level that declares none stores nothing of its own, not even a
-// version word. No class id of its own: an abstract level, or one whose subclasses are
-// what is stored.
+// a class between it and Parent) declares in StoredForm. A level that declares none
+// stores nothing of its own, not even a version word. No class id of its own: an
+// abstract level, or one whose subclasses are what is stored.
 template <class Self, class Parent, RWClassID Id>
 class GStoredLevel : public GKindOfLevel<Parent, Id> {
 public:

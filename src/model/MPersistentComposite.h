@@ -5,7 +5,8 @@
 
 #include "model/GCompositeOf.h"
 
-class MPersistentComposite : public GPersistent<MPersistentComposite, GCompositeOf<GObjectBase, MPersistentComposite>, 752> {
+class MPersistentComposite
+    : public GPersistent<MPersistentComposite, GCompositeOf<GObjectBase, MPersistentComposite>, 752> {
 public:
     static constexpr const char* kClassName = "MPersistentComposite";
     MPersistentComposite* CreateNew() const override { return new MPersistentComposite; }
