@@ -161,6 +161,7 @@ public:
 
     bool Open() { return true; }
     void Guts(RWCollectable& obj) { obj.RestoreGuts(file_); }
+    bool Ended() const { return file_.Eof() || file_.Error(); }
     void Close() {}
 
     // A file has no state of its own to fail: when the data is out of step, the rest
@@ -187,7 +188,7 @@ private:
 
 class StreamReader {
 public:
-    StreamReader(RWDataInStream& stream, RWReadTable&) : stream_(stream) {}
+    StreamReader(RWDataInStream& stream, RWReadTable& table) : stream_(stream), table_(table) {}
 
     bool Ready() const { return stream_.Good(); }
     bool LeadIn() { return true; }
@@ -229,6 +230,7 @@ public:
     }
 
     void Guts(RWCollectable& obj) { obj.RestoreGuts(stream_); }
+    bool Ended() const { return !stream_.Good(); }
 
     // The closing char is taken as it comes.
     void Close()
@@ -237,7 +239,12 @@ public:
         stream_ >> c;
     }
 
-    void Fail(bool) { Failed(); }
+    // A refusal, not data that ended: the rest of the outermost restore reads nothing.
+    void Fail(bool)
+    {
+        table_.SetFailed();
+        Failed();
+    }
 
 private:
     bool Failed()
@@ -258,6 +265,7 @@ private:
     }
 
     RWDataInStream& stream_;
+    RWReadTable& table_;
 };
 
 void RaiseBadReference() { RWRaiseInternal(RWMessageBadReference()); }
@@ -364,8 +372,18 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
     else {
         reader.Guts(*obj);
         table.End();
+        // Data that ran out inside a member (not a refusal, which fails the table)
+        // leaves an object that is not the one stored.
+        if (!outermost && reader.Ended() && !table.Failed())
+            table.SetCutShort();
         reader.Close();
-        return obj;
+        if (!outermost || !table.CutShort())
+            return obj;
+        RWRaiseExternal(RWMessageReadError());
+        reader.Fail(false);
+        if (!p)
+            delete obj;
+        return nullptr;
     }
     // Refused or nested too deep: nothing has seen the object yet.
     table.Vacate(number);

@@ -12,7 +12,8 @@ const uint32_t kInitialCapacity = 30;
 } // namespace
 
 RWReadTable::RWReadTable()
-    : entries_(new Entry[kInitialCapacity]), count_(0), capacity_(kInitialCapacity), depth_(0), failed_(false)
+    : entries_(new Entry[kInitialCapacity]), count_(0), capacity_(kInitialCapacity), depth_(0), failed_(false),
+      cutShort_(false)
 {
     AppendObject(&RWNilObject, false);
 }

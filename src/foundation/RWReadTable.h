@@ -51,6 +51,9 @@ public:
     // Set when the data went out of step: the rest of the restore reads nothing.
     bool Failed() const { return failed_; }
     void SetFailed() { failed_ = true; }
+    // Set when the data ended inside a member: the outermost restore then fails.
+    bool CutShort() const { return cutShort_; }
+    void SetCutShort() { cutShort_ = true; }
 
     // The calling thread's table, or null outside a restore.
     static RWReadTable* Current();
@@ -76,6 +79,7 @@ private:
     // The few objects read in place, apart, so that asking about them stays cheap.
     std::vector<const RWCollectable*> inPlace_;
     bool failed_;
+    bool cutShort_;
 };
 
 // Fetches the calling thread's read table, creating it when there is none; the guard

@@ -1,17 +1,10 @@
 #include "model/GAttributeComposite.h"
 
-#include "foundation/RWFactory.h"
 #include "model/GObjectIterator.h"
 
-namespace {
-
-const RWClassRegistration<GAttributeComposite> g_registration("GAttributeComposite");
-
-} // namespace
-
 GAttributeComposite::GAttributeComposite() {}
-GAttributeComposite::GAttributeComposite(const long& id) : GCompositeOf(id) {}
-GAttributeComposite::GAttributeComposite(const GAttributeComposite& other) : GCompositeOf(other) {}
+GAttributeComposite::GAttributeComposite(const long& id) : GPersistent(id) {}
+GAttributeComposite::GAttributeComposite(const GAttributeComposite& other) : GPersistent(other) {}
 
 GAttributeComposite& GAttributeComposite::operator=(const GAttributeComposite& other)
 {
@@ -21,15 +14,6 @@ GAttributeComposite& GAttributeComposite::operator=(const GAttributeComposite& o
 
 GAttributeComposite::~GAttributeComposite() {}
 
-GAttributeComposite* GAttributeComposite::CreateNew() const { return new GAttributeComposite; }
-GAttributeComposite* GAttributeComposite::Copy() const { return new GAttributeComposite(*this); }
-RWClassID GAttributeComposite::ClassId() const { return kClassId; }
-
-bool GAttributeComposite::IsKindOf(RWClassID classId) const
-{
-    return classId == kClassId || GCompositeOf::IsKindOf(classId);
-}
-
 void GAttributeComposite::Add(GObjectBase* object)
 {
     if (object && !object->IsKindOf(GAttribute::kClassId))
@@ -37,8 +21,6 @@ void GAttributeComposite::Add(GObjectBase* object)
     else
         Adopt(object);
 }
-
-RWClassID GAttributeComposite::StorageClassId() const { return kClassId; }
 
 int32_t GAttributeComposite::Assign(const GAttribute* other)
 {
@@ -59,16 +41,16 @@ int32_t GAttributeComposite::Assign(const GAttribute* other)
     return 1;
 }
 
-int16_t GAttributeComposite::ApplyTo(GPeripheral& peripheral)
+int16_t GAttributeComposite::ApplyTo(GAttributeVisitor& visitor)
 {
     int16_t status = 0;
     for (uint32_t i = 0; i < members_.Entries(); ++i) {
-        // Held for the call: a peripheral may change this composite while applying.
+        // Held for the call: the visitor may change this composite while applying.
         const GCountedPtr member = members_[i];
         GAttribute* attribute = dynamic_cast<GAttribute*>(member.Get());
         if (!attribute || attribute->GetStateWord() == 0)
             continue;
-        if (const int16_t result = attribute->ApplyTo(peripheral))
+        if (const int16_t result = attribute->ApplyTo(visitor))
             status = result;
     }
     SetStateWord(0);

@@ -5,9 +5,12 @@
 #include "model/GAttribute.h"
 #include "model/GCompositeOf.h"
 
-class GAttributeComposite : public GCompositeOf<GAttribute, GAttributeComposite> {
+class GAttributeComposite
+    : public GPersistent<GAttributeComposite, GCompositeOf<GAttribute, GAttributeComposite>, 757, true> {
 public:
-    static constexpr RWClassID kClassId = 757;
+    static constexpr const char* kClassName = "GAttributeComposite";
+    GAttributeComposite* CreateNew() const override { return new GAttributeComposite; }
+    GAttributeComposite* Copy() const override { return new GAttributeComposite(*this); }
 
     GAttributeComposite();
     explicit GAttributeComposite(const long& id);
@@ -16,13 +19,8 @@ public:
     GAttributeComposite& operator=(const GAttributeComposite& other);
     ~GAttributeComposite() override;
 
-    GAttributeComposite* CreateNew() const override;
-    GAttributeComposite* Copy() const override;
-    RWClassID ClassId() const override;
-    bool IsKindOf(RWClassID classId) const override;
     // Takes ownership: attributes are appended, anything else is dropped.
     void Add(GObjectBase* object) override;
-    RWClassID StorageClassId() const override;
 
     // From a composite of the same storage class and id: a copy of each of its members
     // is added; from any other attribute: a copy of it. Answers 1 when something was
@@ -30,7 +28,7 @@ public:
     int32_t Assign(const GAttribute* other) override;
     // Applies every pending member in order, then marks this composite applied: the
     // last non-zero status, or 0.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     // Marks the direct members and this composite pending (state word 1).
     virtual void MarkAllPending();

@@ -1,6 +1,5 @@
 #include "model/GBinaryData.h"
 
-#include "foundation/RWFactory.h"
 #include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 
@@ -8,8 +7,6 @@
 #include <new>
 
 namespace {
-
-const RWClassRegistration<GBinaryData> g_registration("GBinaryData");
 
 // The bytes go one item at a time on a typed stream, in one block on a file.
 bool ReadBytes(RWBinaryFile& file, uint8_t* bytes, uint32_t n)
@@ -57,12 +54,12 @@ void SkipBytes(RWDataInStream& stream, uint32_t n)
 GBinaryData::GBinaryData() : data_(nullptr), length_(0), owns_(0), allocated_(false) {}
 
 GBinaryData::GBinaryData(uint8_t* data, uint32_t length, int32_t owns, const long& id)
-    : GObjectBase(id), data_(data), length_(data ? length : 0), owns_(owns), allocated_(false)
+    : GPersistent(id), data_(data), length_(data ? length : 0), owns_(owns), allocated_(false)
 {
 }
 
 GBinaryData::GBinaryData(const GBinaryData& other)
-    : GObjectBase(), data_(nullptr), length_(0), owns_(0), allocated_(false)
+    : GPersistent(), data_(nullptr), length_(0), owns_(0), allocated_(false)
 {
     CopyBytes(other);
 }
@@ -78,10 +75,7 @@ GBinaryData& GBinaryData::operator=(const GBinaryData& other)
 
 GBinaryData::~GBinaryData() { Clear(); }
 
-GBinaryData* GBinaryData::CreateNew() const { return new GBinaryData; }
-GBinaryData* GBinaryData::Copy() const { return new GBinaryData(*this); }
-RWClassID GBinaryData::ClassId() const { return kClassId; }
-uint32_t GBinaryData::BinaryStoreSize() const { return GObjectBase::BinaryStoreSize() + 12 + length_; }
+uint32_t GBinaryData::FieldsSize() const { return 12 + length_; }
 
 void GBinaryData::CopyBytes(const GBinaryData& other)
 {
@@ -131,32 +125,6 @@ void GBinaryData::WriteFields(Out& out) const
     WriteBytes(out, data_, length_);
 }
 
-void GBinaryData::RestoreGuts(RWDataInStream& stream)
-{
-    GObjectBase::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GBinaryData::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GBinaryData::SaveGuts(RWDataOutStream& stream) const
-{
-    GObjectBase::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GBinaryData::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteFields(file);
-}
-
-bool GBinaryData::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }
-
 bool GBinaryData::IsSame(const GObjectBase* other) const
 {
     const GBinaryData* data = GSameClass<GBinaryData>(this, other);
@@ -191,3 +159,9 @@ void GBinaryData::Clear()
         delete[] data_;
     Release();
 }
+
+// The stored form for every medium, for the base's savers and restorers elsewhere.
+template void GBinaryData::ReadFields(RWBinaryFile&);
+template void GBinaryData::ReadFields(RWDataInStream&);
+template void GBinaryData::WriteFields(RWBinaryFile&) const;
+template void GBinaryData::WriteFields(RWDataOutStream&) const;

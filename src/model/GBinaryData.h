@@ -7,13 +7,15 @@
 // owners.
 #pragma once
 
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
-class GBinaryData : public GObjectBase {
+class GBinaryData : public GPersistent<GBinaryData, GObjectBase, 4> {
 public:
-    static constexpr RWClassID kClassId = 4;
+    static constexpr const char* kClassName = "GBinaryData";
+    GBinaryData* CreateNew() const override { return new GBinaryData; }
+    GBinaryData* Copy() const override { return new GBinaryData(*this); }
 
     GBinaryData();
     // Takes the pointer as given; nothing is copied. With owns set the data must come
@@ -27,17 +29,6 @@ public:
     GBinaryData& operator=(const GBinaryData& other);
     ~GBinaryData() override;
 
-    GBinaryData* CreateNew() const override;
-    GBinaryData* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
-    // Length, owns flag, then the bytes. A length the data cannot hold leaves the object
-    // as it was and the medium at its end.
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same class and id, the same length, and the same buffer or the same bytes.
     bool IsSame(const GObjectBase* other) const override;
 
@@ -54,11 +45,17 @@ public:
     uint32_t GetLength() const { return length_; }
     int32_t OwnsData() const { return owns_; }
 
-private:
+    // The stored form, read and written by the class itself: version word, length, owns
+    // flag, then the bytes. A length the data cannot hold leaves the object as it was
+    // and the medium at its end.
+    auto StoredForm() { return GOwnForm(*this); }
     template <class In>
     void ReadFields(In& in);
     template <class Out>
     void WriteFields(Out& out) const;
+    uint32_t FieldsSize() const;
+
+private:
     // Takes a copy of the bytes into a buffer of its own; empty when it cannot be had.
     void CopyBytes(const GBinaryData& other);
 

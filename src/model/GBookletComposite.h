@@ -3,9 +3,11 @@
 
 #include "model/GValueListAttribute.h"
 
-class GBookletComposite : public GValueListAttribute {
+class GBookletComposite : public GPersistent<GBookletComposite, GValueListAttribute, 794> {
 public:
-    static constexpr RWClassID kClassId = 794;
+    static constexpr const char* kClassName = "GBookletComposite";
+    GBookletComposite* CreateNew() const override { return new GBookletComposite; }
+    GBookletComposite* Copy() const override { return new GBookletComposite(*this); }
 
     // Primary and second value 0 until a restore sets them; an empty list.
     GBookletComposite();
@@ -14,10 +16,6 @@ public:
     GBookletComposite& operator=(const GBookletComposite& other) = default;
     ~GBookletComposite() override;
 
-    GBookletComposite* CreateNew() const override;
-    GBookletComposite* Copy() const override;
-    RWClassID ClassId() const override;
-    bool IsKindOf(RWClassID classId) const override;
 
     // Appends a, then b.
     void AddPair(uint16_t a, uint16_t b);

@@ -1,7 +1,6 @@
 #include "model/GCapabilities.h"
 
 #include "foundation/RWErrorHandler.h"
-#include "foundation/RWFactory.h"
 #include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 
@@ -9,28 +8,26 @@
 
 namespace {
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<GCapabilities>, GCapabilities::kClassId, "GCapabilities");
-
 uint32_t ByteCount(uint32_t bitCount) { return uint32_t((uint64_t(bitCount) + 7) / 8); }
 
 } // namespace
 
 GCapabilities::GCapabilities() {}
-GCapabilities::GCapabilities(const long& id) : GObjectBase(id) {}
-GCapabilities::GCapabilities(const long& id, uint32_t bitCount) : GObjectBase(id), bits_(bitCount) {}
+GCapabilities::GCapabilities(const long& id) : GPersistent(id) {}
+GCapabilities::GCapabilities(const long& id, uint32_t bitCount) : GPersistent(id), bits_(bitCount) {}
 
-GCapabilities::GCapabilities(const long& id, uint32_t bitCount, uint32_t bit) : GObjectBase(id), bits_(bitCount)
+GCapabilities::GCapabilities(const long& id, uint32_t bitCount, uint32_t bit) : GPersistent(id), bits_(bitCount)
 {
     Set(bit);
 }
 
 GCapabilities::GCapabilities(const long& id, uint32_t bitCount, const uint32_t* bits, uint16_t count)
-    : GObjectBase(id), bits_(bitCount)
+    : GPersistent(id), bits_(bitCount)
 {
     SetList(bits, count);
 }
 
-GCapabilities::GCapabilities(const GCapabilities& other) : GObjectBase(other), bits_(other.bits_) {}
+GCapabilities::GCapabilities(const GCapabilities& other) : GPersistent(other), bits_(other.bits_) {}
 
 GCapabilities& GCapabilities::operator=(const GCapabilities& other)
 {
@@ -43,11 +40,7 @@ GCapabilities& GCapabilities::operator=(const GCapabilities& other)
 
 GCapabilities::~GCapabilities() {}
 
-GCapabilities* GCapabilities::CreateNew() const { return new GCapabilities; }
-GCapabilities* GCapabilities::Copy() const { return new GCapabilities(*this); }
-RWClassID GCapabilities::ClassId() const { return kClassId; }
-
-uint32_t GCapabilities::BinaryStoreSize() const { return GObjectBase::BinaryStoreSize() + 8 + ByteCount(GetBitCount()); }
+uint32_t GCapabilities::FieldsSize() const { return 8 + ByteCount(GetBitCount()); }
 
 // A stored count of 0 leaves the set as it is; any other count is checked against the
 // bytes that can still follow before anything is allocated, and the set changes only
@@ -75,32 +68,6 @@ void GCapabilities::WriteFields(Out& out) const
     for (uint32_t i = 0; i < ByteCount(GetBitCount()); ++i)
         GWriteField(out, bits_.Data()[i]);
 }
-
-void GCapabilities::RestoreGuts(RWDataInStream& stream)
-{
-    GObjectBase::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GCapabilities::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GCapabilities::SaveGuts(RWDataOutStream& stream) const
-{
-    GObjectBase::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GCapabilities::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteFields(file);
-}
-
-bool GCapabilities::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }
 
 bool GCapabilities::IsSame(const GObjectBase* other) const
 {
@@ -179,3 +146,9 @@ bool GCapabilities::AllInRange(const uint32_t* bits, uint16_t count) const
             return false;
     return true;
 }
+
+// The stored form for every medium, for the base's savers and restorers elsewhere.
+template void GCapabilities::ReadFields(RWBinaryFile&);
+template void GCapabilities::ReadFields(RWDataInStream&);
+template void GCapabilities::WriteFields(RWBinaryFile&) const;
+template void GCapabilities::WriteFields(RWDataOutStream&) const;

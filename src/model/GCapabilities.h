@@ -4,13 +4,15 @@
 #pragma once
 
 #include "foundation/RWBitVector.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
-class GCapabilities : public GObjectBase {
+class GCapabilities : public GPersistent<GCapabilities, GObjectBase, 1003> {
 public:
-    static constexpr RWClassID kClassId = 1003;
+    static constexpr const char* kClassName = "GCapabilities";
+    GCapabilities* CreateNew() const override { return new GCapabilities; }
+    GCapabilities* Copy() const override { return new GCapabilities(*this); }
     // The highest bit a set can hold: its bit count is a 32-bit number.
     static constexpr uint32_t kMaxBit = 0xFFFFFFFEu;
 
@@ -27,15 +29,6 @@ public:
     GCapabilities& operator=(const GCapabilities& other);
     ~GCapabilities() override;
 
-    GCapabilities* CreateNew() const override;
-    GCapabilities* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same object, or the same class, the same id and equal bit sets (same count,
     // same used bits).
     bool IsSame(const GObjectBase* other) const override;
@@ -66,14 +59,18 @@ public:
     // The packed bytes, bit n in byte n / 8 at bit n % 8; null when the count is 0.
     const uint8_t* Bytes() const { return bits_.Data(); }
 
-private:
-    // Grows the set to hold the bit: false, with the index error raised, when no
-    // 32-bit count can.
-    bool MakeRoomFor(uint32_t bit);
+    // The stored form, version word included, read and written by the class itself.
+    auto StoredForm() { return GOwnForm(*this); }
     template <class In>
     void ReadFields(In& in);
     template <class Out>
     void WriteFields(Out& out) const;
+    uint32_t FieldsSize() const;
+
+private:
+    // Grows the set to hold the bit: false, with the index error raised, when no
+    // 32-bit count can.
+    bool MakeRoomFor(uint32_t bit);
 
     RWBitVector bits_;
 };

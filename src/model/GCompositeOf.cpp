@@ -3,7 +3,6 @@
 #include "model/GAttributeComposite.h"
 #include "model/GCountedPtrVectorIterator.h"
 #include "model/GMemberKey.h"
-#include "model/GStoredFields.h"
 #include "model/MPersistentComposite.h"
 
 #include <new>
@@ -16,55 +15,6 @@ GCompositeOf<Base, Selection>& GCompositeOf<Base, Selection>::operator=(const GC
         members_ = other.members_;
     }
     return *this;
-}
-
-template <class Base, class Selection>
-uint32_t GCompositeOf<Base, Selection>::BinaryStoreSize() const
-{
-    return Base::BinaryStoreSize() + 4 + members_.StoreSize();
-}
-
-template <class Base, class Selection>
-template <class In>
-void GCompositeOf<Base, Selection>::RestoreMembers(In& in)
-{
-    Base::RestoreGuts(in);
-    // Another version: nothing more is read and the members stay.
-    if (GReadFields(in))
-        members_.RestoreFrom(in);
-}
-
-template <class Base, class Selection>
-template <class Out>
-void GCompositeOf<Base, Selection>::SaveMembers(Out& out) const
-{
-    Base::SaveGuts(out);
-    GWriteFields(out);
-    members_.SaveOn(out);
-}
-
-template <class Base, class Selection>
-void GCompositeOf<Base, Selection>::RestoreGuts(RWDataInStream& stream)
-{
-    RestoreMembers(stream);
-}
-
-template <class Base, class Selection>
-void GCompositeOf<Base, Selection>::RestoreGuts(RWBinaryFile& file)
-{
-    RestoreMembers(file);
-}
-
-template <class Base, class Selection>
-void GCompositeOf<Base, Selection>::SaveGuts(RWDataOutStream& stream) const
-{
-    SaveMembers(stream);
-}
-
-template <class Base, class Selection>
-void GCompositeOf<Base, Selection>::SaveGuts(RWBinaryFile& file) const
-{
-    SaveMembers(file);
 }
 
 template <class Base, class Selection>

@@ -8,7 +8,7 @@
 #pragma once
 
 #include "model/GCountedPtrVector.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 class GCountedPtr;
 class GMemberKey;
@@ -17,22 +17,17 @@ class GMemberKey;
 typedef int (*GMemberFunction)(GCountedPtr* slot, void* context);
 
 template <class Base, class Selection>
-class GCompositeOf : public Base {
+class GCompositeOf : public GStoredLevel<GCompositeOf<Base, Selection>, Base, 0> {
+    using Level = GStoredLevel<GCompositeOf<Base, Selection>, Base, 0>;
+
 public:
     GCompositeOf() {}
-    explicit GCompositeOf(const long& id) : Base(id) {}
+    explicit GCompositeOf(const long& id) : Level(id) {}
     // Shares the source's members.
-    GCompositeOf(const GCompositeOf& other) : Base(other), members_(other.members_) {}
+    GCompositeOf(const GCompositeOf& other) : Level(other), members_(other.members_) {}
     // When the other one Differs: its base fields and its members (shared); the new
     // members are in place before the old ones are released.
     GCompositeOf& operator=(const GCompositeOf& other);
-
-    // The base part, a version word, then the member list (GCountedPtrVector).
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
 
     // Same class, same id, same count and no member that Differs from the other's.
     bool IsSame(const GObjectBase* other) const override;
@@ -71,6 +66,9 @@ public:
     // The member of slot index, borrowed; the index error and null for a bad index.
     GObjectBase* At(uint32_t index) const { return members_.At(index); }
 
+    // The base part, a version word, then the member list.
+    auto StoredForm() { return GFields(members_); }
+
 protected:
     // Appends the object as a member (or puts it first): true when it became one. An
     // object that cannot (this composite itself, an embedded object, no room) is
@@ -81,8 +79,4 @@ protected:
 
 private:
     GObjectBase* Select(const GMemberKey& key);
-    template <class In>
-    void RestoreMembers(In& in);
-    template <class Out>
-    void SaveMembers(Out& out) const;
 };

@@ -5,9 +5,11 @@
 
 #include "model/MPersistentComposite.h"
 
-class GConfiguration : public MPersistentComposite {
+class GConfiguration : public GPersistent<GConfiguration, MPersistentComposite, 759> {
 public:
-    static constexpr RWClassID kClassId = 759;
+    static constexpr const char* kClassName = "GConfiguration";
+    GConfiguration* CreateNew() const override { return new GConfiguration; }
+    GConfiguration* Copy() const override { return new GConfiguration(*this); }
 
     GConfiguration();
     explicit GConfiguration(const long& id);
@@ -16,18 +18,11 @@ public:
     GConfiguration& operator=(const GConfiguration& other);
     ~GConfiguration() override;
 
-    GConfiguration* CreateNew() const override;
-    GConfiguration* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
 
     // Takes ownership. A nested configuration is always appended; any other object is
     // dropped when a member already is the same (its IsSame with the member), else
     // appended.
     void Add(GObjectBase* object) override;
+    auto StoredForm() { return GFields(); }
+
 };

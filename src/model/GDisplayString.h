@@ -3,11 +3,13 @@
 #pragma once
 
 #include "foundation/RWCString.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
-class GDisplayString : public GObjectBase {
+class GDisplayString : public GPersistent<GDisplayString, GObjectBase, 786> {
 public:
-    static constexpr RWClassID kClassId = 786;
+    static constexpr const char* kClassName = "GDisplayString";
+    GDisplayString* CreateNew() const override { return new GDisplayString; }
+    GDisplayString* Copy() const override { return new GDisplayString(*this); }
 
     GDisplayString();
     // Null texts give empty strings.
@@ -16,16 +18,7 @@ public:
     GDisplayString& operator=(const GDisplayString& other) = default;
     ~GDisplayString() override;
 
-    GDisplayString* CreateNew() const override;
-    GDisplayString* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
     // The alternative text is stored before the text, the string id last.
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same class, id and string id, and byte-equal texts.
     bool IsSame(const GObjectBase* other) const override;
 
@@ -35,12 +28,9 @@ public:
     void SetText(const RWCString& text) { text_ = text; }
     void SetAltText(const RWCString& text) { altText_ = text; }
 
-private:
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
+    auto StoredForm() { return GFields(altText_, text_, stringId_); }
 
+private:
     uint16_t stringId_;
     RWCString text_;
     RWCString altText_;

@@ -1,16 +1,13 @@
 #include "model/GEnumAttribute.h"
 
-#include "foundation/RWFactory.h"
 #include "foundation/RWThreadContext.h"
+#include "model/GAttributeVisitor.h"
 #include "model/GCountedPtrVectorIterator.h"
 #include "model/GStoredFields.h"
-#include "printer/GPeripheral.h"
 
 #include <new>
 
 namespace {
-
-const RWClassRegistration<GEnumAttribute> g_registration("GEnumAttribute");
 
 // The members of the enumeration whose current choice is being read on this thread.
 const RWThreadSlot<const GCountedPtrVector> t_choices;
@@ -36,10 +33,10 @@ GObjectBase* RestoreChoice(In& in, const GCountedPtrVector& choices)
 } // namespace
 
 GEnumAttribute::GEnumAttribute() : current_(nullptr), choiceClassId_(0) {}
-GEnumAttribute::GEnumAttribute(const long& id) : GAttributeComposite(id), current_(nullptr), choiceClassId_(0) {}
+GEnumAttribute::GEnumAttribute(const long& id) : GPersistent(id), current_(nullptr), choiceClassId_(0) {}
 
 GEnumAttribute::GEnumAttribute(const GEnumAttribute& other)
-    : GAttributeComposite(other), current_(other.current_), choiceClassId_(other.choiceClassId_)
+    : GPersistent(other), current_(other.current_), choiceClassId_(other.choiceClassId_)
 {
 }
 
@@ -55,14 +52,10 @@ GEnumAttribute& GEnumAttribute::operator=(const GEnumAttribute& other)
 
 GEnumAttribute::~GEnumAttribute() {}
 
-GEnumAttribute* GEnumAttribute::CreateNew() const { return new GEnumAttribute; }
-GEnumAttribute* GEnumAttribute::Copy() const { return new GEnumAttribute(*this); }
-RWClassID GEnumAttribute::ClassId() const { return kClassId; }
-
-uint32_t GEnumAttribute::BinaryStoreSize() const
+uint32_t GEnumAttribute::FieldsSize() const
 {
     const RWCollectable* current = current_ ? static_cast<const RWCollectable*>(current_) : &RWNilObject;
-    return GAttributeComposite::BinaryStoreSize() + 4 + current->RecursiveStoreSize() + 2;
+    return 4 + current->RecursiveStoreSize() + 2;
 }
 
 template <class In>
@@ -88,35 +81,6 @@ void GEnumAttribute::WriteFields(Out& out) const
     GWriteFields(out);
     out << static_cast<const RWCollectable*>(current_);
     GWriteField(out, choiceClassId_);
-}
-
-void GEnumAttribute::RestoreGuts(RWDataInStream& stream)
-{
-    GAttributeComposite::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GEnumAttribute::RestoreGuts(RWBinaryFile& file)
-{
-    GAttributeComposite::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GEnumAttribute::SaveGuts(RWDataOutStream& stream) const
-{
-    GAttributeComposite::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GEnumAttribute::SaveGuts(RWBinaryFile& file) const
-{
-    GAttributeComposite::SaveGuts(file);
-    WriteFields(file);
-}
-
-bool GEnumAttribute::IsKindOf(RWClassID classId) const
-{
-    return classId == kClassId || GAttributeComposite::IsKindOf(classId);
 }
 
 bool GEnumAttribute::IsSame(const GObjectBase* other) const
@@ -195,8 +159,6 @@ void GEnumAttribute::RemoveAll()
     current_ = nullptr;
 }
 
-RWClassID GEnumAttribute::StorageClassId() const { return kClassId; }
-
 GEnumAttribute* GEnumAttribute::DeepCopy() const
 {
     GEnumAttribute* copy = CreateNew();
@@ -252,9 +214,9 @@ GObjectBase* GEnumAttribute::FirstThat(GMemberFunction fn, void* context)
 
 int32_t GEnumAttribute::Assign(const GAttribute*) { return 0; }
 
-int16_t GEnumAttribute::ApplyTo(GPeripheral& peripheral)
+int16_t GEnumAttribute::ApplyTo(GAttributeVisitor& visitor)
 {
-    const int16_t status = peripheral.ApplyEnum(*this);
+    const int16_t status = visitor.ApplyEnum(*this);
     SetStateWord(0);
     return status;
 }
@@ -301,3 +263,9 @@ void GEnumAttribute::FollowCurrent(int32_t formerSlot)
     else
         current_ = count ? members_[0].Get() : nullptr;
 }
+
+// The stored form for every medium, for the base's savers and restorers elsewhere.
+template void GEnumAttribute::ReadFields(RWBinaryFile&);
+template void GEnumAttribute::ReadFields(RWDataInStream&);
+template void GEnumAttribute::WriteFields(RWBinaryFile&) const;
+template void GEnumAttribute::WriteFields(RWDataOutStream&) const;

@@ -6,11 +6,14 @@
 // hands out and its member visits, whatever they do to the member slots.
 #pragma once
 
+#include "model/GPersistent.h"
 #include "model/GAttributeComposite.h"
 
-class GEnumAttribute : public GAttributeComposite {
+class GEnumAttribute : public GPersistent<GEnumAttribute, GAttributeComposite, 764, true> {
 public:
-    static constexpr RWClassID kClassId = 764;
+    static constexpr const char* kClassName = "GEnumAttribute";
+    GEnumAttribute* CreateNew() const override { return new GEnumAttribute; }
+    GEnumAttribute* Copy() const override { return new GEnumAttribute(*this); }
 
     GEnumAttribute();
     explicit GEnumAttribute(const long& id);
@@ -19,18 +22,9 @@ public:
     GEnumAttribute& operator=(const GEnumAttribute& other);
     ~GEnumAttribute() override;
 
-    GEnumAttribute* CreateNew() const override;
-    GEnumAttribute* Copy() const override;
-    RWClassID ClassId() const override;
     // The composite part, a version word, the current choice as an object reference
     // and the choice class id. A restore takes a current choice only when it is one of
     // the members read; any other object fails the read.
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // Also the same current choice (both null, or IsSame) and the same choice class.
     bool IsSame(const GObjectBase* other) const override;
 
@@ -49,7 +43,6 @@ public:
     int Replace(const GObjectBase* member, const GObjectBase* newObject) override;
     int ReplaceKindOf(const RWClassID& classId, const GObjectBase* newObject) override;
     void RemoveAll() override;
-    RWClassID StorageClassId() const override;
     // Keeps the selection: the copy's current choice is the copy of this one's.
     GEnumAttribute* DeepCopy() const override;
     // An iterator whose RemoveCurrent and ReplaceCurrent fix the current choice as
@@ -62,8 +55,8 @@ public:
 
     // Does nothing: choices are not merged.
     int32_t Assign(const GAttribute* other) override;
-    // The peripheral's ApplyEnum; marks this enumeration applied.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    // The visitor's ApplyEnum; marks this enumeration applied.
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     GObjectBase* GetCurrent() const { return current_; }
     // The first member that IsSame as the object becomes current; answers it, or null
@@ -74,6 +67,14 @@ public:
     // The member before the current one becomes current; nothing at the first member.
     void SelectPrevious();
     RWClassID GetChoiceClassId() const { return choiceClassId_; }
+
+    // The stored form, version word included, read and written by the class itself.
+    auto StoredForm() { return GOwnForm(*this); }
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+    uint32_t FieldsSize() const;
 
 private:
     class ChoiceIterator;
@@ -88,10 +89,6 @@ private:
     template <class Change>
     auto FollowingCurrent(Change change) -> decltype(change());
     int32_t CurrentSlot() const { return current_ ? members_.IndexOf(current_) : -1; }
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
 
     GObjectBase* current_;
     RWClassID choiceClassId_;

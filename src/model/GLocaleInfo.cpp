@@ -1,11 +1,8 @@
 #include "model/GLocaleInfo.h"
 
-#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
 
 namespace {
-
-const RWClassRegistration<GLocaleInfo> g_registration("GLocaleInfo");
 
 struct NumberField {
     const char* name;
@@ -37,7 +34,7 @@ bool IsText(int field) { return field >= 0 && field < GLocaleInfo::kTextCount; }
 } // namespace
 
 GLocaleInfo::GLocaleInfo() { SetDefaults(); }
-GLocaleInfo::GLocaleInfo(const long& id) : GObjectBase(id) { SetDefaults(); }
+GLocaleInfo::GLocaleInfo(const long& id) : GPersistent(id) { SetDefaults(); }
 GLocaleInfo::~GLocaleInfo() {}
 
 void GLocaleInfo::SetDefaults()
@@ -48,13 +45,9 @@ void GLocaleInfo::SetDefaults()
         texts_[i] = kTexts[i].initial;
 }
 
-GLocaleInfo* GLocaleInfo::CreateNew() const { return new GLocaleInfo; }
-GLocaleInfo* GLocaleInfo::Copy() const { return new GLocaleInfo(*this); }
-RWClassID GLocaleInfo::ClassId() const { return kClassId; }
-
-uint32_t GLocaleInfo::BinaryStoreSize() const
+uint32_t GLocaleInfo::FieldsSize() const
 {
-    uint32_t size = GObjectBase::BinaryStoreSize() + 4 + 4 * kNumberCount;
+    uint32_t size = 4 + 4 * kNumberCount;
     for (const RWCString& text : texts_)
         size += uint32_t(text.BinaryStoreSize());
     return size;
@@ -89,32 +82,6 @@ void GLocaleInfo::WriteFields(Out& out) const
     for (const RWCString& text : texts_)
         GWriteField(out, text);
 }
-
-void GLocaleInfo::RestoreGuts(RWDataInStream& stream)
-{
-    GObjectBase::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GLocaleInfo::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GLocaleInfo::SaveGuts(RWDataOutStream& stream) const
-{
-    GObjectBase::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GLocaleInfo::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteFields(file);
-}
-
-bool GLocaleInfo::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }
 
 bool GLocaleInfo::IsSame(const GObjectBase* other) const
 {
@@ -154,3 +121,9 @@ void GLocaleInfo::SetText(Text field, const char* text)
     if (IsText(field))
         texts_[field] = text ? text : "";
 }
+
+// The stored form for every medium, for the base's savers and restorers elsewhere.
+template void GLocaleInfo::ReadFields(RWBinaryFile&);
+template void GLocaleInfo::ReadFields(RWDataInStream&);
+template void GLocaleInfo::WriteFields(RWBinaryFile&) const;
+template void GLocaleInfo::WriteFields(RWDataOutStream&) const;

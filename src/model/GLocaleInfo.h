@@ -4,13 +4,15 @@
 #pragma once
 
 #include "foundation/RWCString.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
-class GLocaleInfo : public GObjectBase {
+class GLocaleInfo : public GPersistent<GLocaleInfo, GObjectBase, 3> {
 public:
-    static constexpr RWClassID kClassId = 3;
+    static constexpr const char* kClassName = "GLocaleInfo";
+    GLocaleInfo* CreateNew() const override { return new GLocaleInfo; }
+    GLocaleInfo* Copy() const override { return new GLocaleInfo(*this); }
 
     // The numbers and the texts, in field order.
     enum Number {
@@ -50,17 +52,8 @@ public:
     GLocaleInfo& operator=(const GLocaleInfo& other) = default;
     ~GLocaleInfo() override;
 
-    GLocaleInfo* CreateNew() const override;
-    GLocaleInfo* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
     // The numbers, then the texts, in field order. A restore changes nothing unless
     // every field arrived.
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same class and id, and every number and text equal.
     bool IsSame(const GObjectBase* other) const override;
 
@@ -101,11 +94,15 @@ public:
     void SetSThousand(const char* text) { SetText(kSThousand, text); }
     void SetSTime(const char* text) { SetText(kSTime, text); }
 
-private:
+    // The stored form, version word included, read and written by the class itself.
+    auto StoredForm() { return GOwnForm(*this); }
     template <class In>
     void ReadFields(In& in);
     template <class Out>
     void WriteFields(Out& out) const;
+    uint32_t FieldsSize() const;
+
+private:
     void SetDefaults();
 
     int32_t numbers_[kNumberCount];

@@ -4,9 +4,11 @@
 
 #include "model/GValueListAttribute.h"
 
-class GOptMediaComposite : public GValueListAttribute {
+class GOptMediaComposite : public GPersistent<GOptMediaComposite, GValueListAttribute, 796> {
 public:
-    static constexpr RWClassID kClassId = 796;
+    static constexpr const char* kClassName = "GOptMediaComposite";
+    GOptMediaComposite* CreateNew() const override { return new GOptMediaComposite; }
+    GOptMediaComposite* Copy() const override { return new GOptMediaComposite(*this); }
 
     // Primary and second value 0 until a restore sets them; an empty list.
     GOptMediaComposite();
@@ -15,10 +17,6 @@ public:
     GOptMediaComposite& operator=(const GOptMediaComposite& other) = default;
     ~GOptMediaComposite() override;
 
-    GOptMediaComposite* CreateNew() const override;
-    GOptMediaComposite* Copy() const override;
-    RWClassID ClassId() const override;
-    bool IsKindOf(RWClassID classId) const override;
 
     // Appends one value.
     void AddValue(uint16_t value);

@@ -1,13 +1,10 @@
 #include "model/GPMDVersionInfo.h"
 
 #include "foundation/RWErrorHandler.h"
-#include "foundation/RWFactory.h"
 #include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 
 namespace {
-
-const RWClassRegistration<GPMDVersionInfo> g_registration("GPMDVersionInfo");
 
 // The list's first room.
 const size_t kFirstCapacity = 64;
@@ -31,20 +28,16 @@ const RWCString& GPMDStringList::At(uint32_t index) const
 GPMDVersionInfo::GPMDVersionInfo() : firstVersion_(0), secondVersion_(0), kind_(1), firstExtra_(0), secondExtra_(0) {}
 
 GPMDVersionInfo::GPMDVersionInfo(uint32_t firstVersion, uint32_t secondVersion, uint16_t kind, const long& id)
-    : GObjectBase(id), firstVersion_(firstVersion), secondVersion_(secondVersion), kind_(kind), firstExtra_(0),
+    : GPersistent(id), firstVersion_(firstVersion), secondVersion_(secondVersion), kind_(kind), firstExtra_(0),
       secondExtra_(0)
 {
 }
 
 GPMDVersionInfo::~GPMDVersionInfo() {}
 
-GPMDVersionInfo* GPMDVersionInfo::CreateNew() const { return new GPMDVersionInfo; }
-GPMDVersionInfo* GPMDVersionInfo::Copy() const { return new GPMDVersionInfo(*this); }
-RWClassID GPMDVersionInfo::ClassId() const { return kClassId; }
-
-uint32_t GPMDVersionInfo::BinaryStoreSize() const
+uint32_t GPMDVersionInfo::FieldsSize() const
 {
-    uint32_t size = GObjectBase::BinaryStoreSize() + 26;
+    uint32_t size = 26;
     for (uint32_t i = 0; i < strings_.Entries(); ++i)
         size += uint32_t(strings_.At(i).BinaryStoreSize());
     return size;
@@ -85,32 +78,6 @@ void GPMDVersionInfo::WriteFields(Out& out) const
         GWriteField(out, strings_.At(i));
 }
 
-void GPMDVersionInfo::RestoreGuts(RWDataInStream& stream)
-{
-    GObjectBase::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GPMDVersionInfo::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GPMDVersionInfo::SaveGuts(RWDataOutStream& stream) const
-{
-    GObjectBase::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GPMDVersionInfo::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteFields(file);
-}
-
-bool GPMDVersionInfo::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }
-
 bool GPMDVersionInfo::IsSame(const GObjectBase* other) const
 {
     if (other == this)
@@ -140,3 +107,9 @@ int16_t GPMDVersionInfo::IncrementMajor(uint32_t& word)
     word = (major + 1) << 16;
     return static_cast<int16_t>(major);
 }
+
+// The stored form for every medium, for the base's savers and restorers elsewhere.
+template void GPMDVersionInfo::ReadFields(RWBinaryFile&);
+template void GPMDVersionInfo::ReadFields(RWDataInStream&);
+template void GPMDVersionInfo::WriteFields(RWBinaryFile&) const;
+template void GPMDVersionInfo::WriteFields(RWDataOutStream&) const;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "foundation/RWCString.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 #include <vector>
@@ -26,9 +26,11 @@ private:
     std::vector<RWCString> strings_;
 };
 
-class GPMDVersionInfo : public GObjectBase {
+class GPMDVersionInfo : public GPersistent<GPMDVersionInfo, GObjectBase, 1051> {
 public:
-    static constexpr RWClassID kClassId = 1051;
+    static constexpr const char* kClassName = "GPMDVersionInfo";
+    GPMDVersionInfo* CreateNew() const override { return new GPMDVersionInfo; }
+    GPMDVersionInfo* Copy() const override { return new GPMDVersionInfo(*this); }
 
     // Version words 0, kind 1.
     GPMDVersionInfo();
@@ -38,17 +40,8 @@ public:
     GPMDVersionInfo& operator=(const GPMDVersionInfo& other) = default;
     ~GPMDVersionInfo() override;
 
-    GPMDVersionInfo* CreateNew() const override;
-    GPMDVersionInfo* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
     // The second version word is stored before the first; then the kind, the two extra
     // values, the text count and the texts. A restore changes nothing unless all arrived.
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same class and id, equal version words, kind and extra values, and the same
     // texts in the same order.
     bool IsSame(const GObjectBase* other) const override;
@@ -72,14 +65,18 @@ public:
     uint32_t GetFirstExtra() const { return firstExtra_; }
     uint32_t GetSecondExtra() const { return secondExtra_; }
 
-private:
-    static int16_t IncrementMinor(uint32_t& word);
-    static int16_t IncrementMajor(uint32_t& word);
-
+    // The stored form, version word included, read and written by the class itself.
+    auto StoredForm() { return GOwnForm(*this); }
     template <class In>
     void ReadFields(In& in);
     template <class Out>
     void WriteFields(Out& out) const;
+    uint32_t FieldsSize() const;
+
+private:
+    static int16_t IncrementMinor(uint32_t& word);
+    static int16_t IncrementMajor(uint32_t& word);
+
 
     uint32_t firstVersion_;
     uint32_t secondVersion_;

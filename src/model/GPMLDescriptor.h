@@ -4,13 +4,15 @@
 
 #include "foundation/RWCString.h"
 #include "foundation/RWWString.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
-class GPMLDescriptor : public GObjectBase {
+class GPMLDescriptor : public GPersistent<GPMLDescriptor, GObjectBase, 956> {
 public:
-    static constexpr RWClassID kClassId = 956;
+    static constexpr const char* kClassName = "GPMLDescriptor";
+    GPMLDescriptor* CreateNew() const override { return new GPMLDescriptor; }
+    GPMLDescriptor* Copy() const override { return new GPMLDescriptor(*this); }
 
     GPMLDescriptor();
     // The text starts empty; a null name is empty.
@@ -19,16 +21,7 @@ public:
     GPMLDescriptor& operator=(const GPMLDescriptor& other) = default;
     ~GPMLDescriptor() override;
 
-    GPMLDescriptor* CreateNew() const override;
-    GPMLDescriptor* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
     // Wide name, value, narrow text.
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same class and id and the same name; value and text are not compared.
     bool IsSame(const GObjectBase* other) const override;
 
@@ -41,12 +34,9 @@ public:
     int32_t GetValue() const { return value_; }
     const RWCString& GetText() const { return text_; }
 
-private:
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
+    auto StoredForm() { return GFields(name_, value_, text_); }
 
+private:
     RWWString name_;
     int32_t value_;
     RWCString text_;

@@ -4,10 +4,12 @@
 
 #include "model/GPersistableNumber.h"
 
-class GPersistableLong : public GPersistableNumber<int32_t, 777> {
+class GPersistableLong : public GPersistableNumber<GPersistableLong, int32_t, 777> {
 public:
+    static constexpr const char* kClassName = "GPersistableLong";
+
     using GPersistableNumber::GPersistableNumber;
 
-    GPersistableLong* CreateNew() const override;
-    GPersistableLong* Copy() const override;
+    GPersistableLong* CreateNew() const override { return new GPersistableLong; }
+    GPersistableLong* Copy() const override { return new GPersistableLong(*this); }
 };

@@ -4,48 +4,55 @@
 // are as well.
 #pragma once
 
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
-template <class Value, RWClassID Id>
-class GPersistableNumber : public GObjectBase {
+template <class Self, class Value, RWClassID Id>
+class GPersistableNumber : public GPersistent<Self, GObjectBase, Id> {
 public:
-    static constexpr RWClassID kClassId = Id;
-
     GPersistableNumber() : value_(0) {}
-    explicit GPersistableNumber(Value value, const long& id = 0) : GObjectBase(id), value_(value) {}
+    explicit GPersistableNumber(Value value, const long& id = 0)
+        : GPersistent<Self, GObjectBase, Id>(id), value_(value)
+    {
+    }
     // A fresh root part (id 0, a new serial) with the source's value.
-    GPersistableNumber(const GPersistableNumber& other) : GObjectBase(), value_(other.value_) {}
+    GPersistableNumber(const GPersistableNumber& other) : value_(other.value_) {}
     GPersistableNumber& operator=(const GPersistableNumber& other) = default;
-    ~GPersistableNumber() override {}
 
-    RWClassID ClassId() const override { return Id; }
-    uint32_t BinaryStoreSize() const override;
     // 0 for an equal value of the same class, -1 when this value is below the other's,
     // 1 above; by address for any other object.
-    int CompareTo(const RWCollectable* other) const override;
+    int CompareTo(const RWCollectable* other) const override
+    {
+        const GPersistableNumber* number = SameClass(other);
+        if (!number)
+            return GObjectBase::CompareTo(other);
+        return value_ == number->value_ ? 0 : value_ < number->value_ ? -1 : 1;
+    }
+
     // The same class and value; the ids are not compared.
-    bool IsEqual(const RWCollectable* other) const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
+    bool IsEqual(const RWCollectable* other) const override
+    {
+        const GPersistableNumber* number = SameClass(other);
+        return number && number->value_ == value_;
+    }
+
     // The same class, id and value.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override
+    {
+        const GPersistableNumber* number = SameClass(other);
+        return number && GObjectBase::IsSame(number) && number->value_ == value_;
+    }
 
     Value GetValue() const { return value_; }
 
+    auto StoredForm() { return GFields(value_); }
+
 private:
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
-    const GPersistableNumber* SameClass(const RWCollectable* other) const;
+    const GPersistableNumber* SameClass(const RWCollectable* other) const
+    {
+        return other && other->ClassId() == Id ? dynamic_cast<const GPersistableNumber*>(other) : nullptr;
+    }
 
     Value value_;
 };
-
-extern template class GPersistableNumber<int32_t, 777>;
-extern template class GPersistableNumber<uint32_t, 778>;

@@ -4,10 +4,12 @@
 
 #include "model/GPersistableNumber.h"
 
-class GPersistableULong : public GPersistableNumber<uint32_t, 778> {
+class GPersistableULong : public GPersistableNumber<GPersistableULong, uint32_t, 778> {
 public:
+    static constexpr const char* kClassName = "GPersistableULong";
+
     using GPersistableNumber::GPersistableNumber;
 
-    GPersistableULong* CreateNew() const override;
-    GPersistableULong* Copy() const override;
+    GPersistableULong* CreateNew() const override { return new GPersistableULong; }
+    GPersistableULong* Copy() const override { return new GPersistableULong(*this); }
 };

@@ -1,33 +1,18 @@
 #include "model/GRangeAttribute.h"
 
-#include "foundation/RWFactory.h"
-#include "model/GStoredFields.h"
-#include "printer/GPeripheral.h"
+#include "model/GAttributeVisitor.h"
 
 #include <algorithm>
-
-namespace {
-
-const RWClassRegistration<GRangeAttribute> g_registration("GRangeAttribute");
-
-} // namespace
 
 GRangeAttribute::GRangeAttribute() : minimum_(0), maximum_(0), step_(1), value_(0) {}
 
 GRangeAttribute::GRangeAttribute(int16_t minimum, int16_t maximum, uint16_t step, int16_t value, const long& id)
-    : GAttribute(id), minimum_(minimum), maximum_(maximum), step_(step ? step : 1), value_(value)
+    : GPersistent(id), minimum_(minimum), maximum_(maximum), step_(step ? step : 1), value_(value)
 {
     Normalise();
 }
 
 GRangeAttribute::~GRangeAttribute() {}
-
-GRangeAttribute* GRangeAttribute::CreateNew() const { return new GRangeAttribute; }
-GRangeAttribute* GRangeAttribute::Copy() const { return new GRangeAttribute(*this); }
-RWClassID GRangeAttribute::ClassId() const { return kClassId; }
-uint32_t GRangeAttribute::BinaryStoreSize() const { return GAttribute::BinaryStoreSize() + 12; }
-
-bool GRangeAttribute::IsKindOf(RWClassID classId) const { return classId == kClassId || GAttribute::IsKindOf(classId); }
 
 bool GRangeAttribute::IsSame(const GObjectBase* other) const
 {
@@ -38,55 +23,7 @@ bool GRangeAttribute::IsSame(const GObjectBase* other) const
            range->step_ == step_ && range->value_ == value_;
 }
 
-template <class In>
-void GRangeAttribute::ReadFields(In& in)
-{
-    int16_t minimum = 0;
-    int16_t maximum = 0;
-    uint16_t step = 0;
-    int16_t value = 0;
-    if (!GReadFields(in, minimum, maximum, step, value))
-        return;
-    minimum_ = minimum;
-    maximum_ = maximum;
-    step_ = step;
-    value_ = value;
-    // Stored bounds are not trusted to be in order.
-    Normalise();
-}
-
-template <class Out>
-void GRangeAttribute::WriteFields(Out& out) const
-{
-    GWriteFields(out, minimum_, maximum_, step_, value_);
-}
-
-void GRangeAttribute::RestoreGuts(RWDataInStream& stream)
-{
-    GAttribute::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GRangeAttribute::RestoreGuts(RWBinaryFile& file)
-{
-    GAttribute::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GRangeAttribute::SaveGuts(RWDataOutStream& stream) const
-{
-    GAttribute::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GRangeAttribute::SaveGuts(RWBinaryFile& file) const
-{
-    GAttribute::SaveGuts(file);
-    WriteFields(file);
-}
-
-RWClassID GRangeAttribute::StorageClassId() const { return kClassId; }
-int16_t GRangeAttribute::ApplyTo(GPeripheral& peripheral) { return peripheral.ApplyRange(*this); }
+int16_t GRangeAttribute::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyRange(*this); }
 
 void GRangeAttribute::SetMinimum(int16_t minimum) { minimum_ = std::min(minimum, maximum_); }
 void GRangeAttribute::SetMaximum(int16_t maximum) { maximum_ = std::max(maximum, minimum_); }

@@ -2,11 +2,14 @@
 // the maximum: values given from outside are clamped, never refused.
 #pragma once
 
+#include "model/GPersistent.h"
 #include "model/GAttribute.h"
 
-class GRangeAttribute : public GAttribute {
+class GRangeAttribute : public GPersistent<GRangeAttribute, GAttribute, 762, true> {
 public:
-    static constexpr RWClassID kClassId = 762;
+    static constexpr const char* kClassName = "GRangeAttribute";
+    GRangeAttribute* CreateNew() const override { return new GRangeAttribute; }
+    GRangeAttribute* Copy() const override { return new GRangeAttribute(*this); }
 
     // Minimum, maximum and value 0, step 1.
     GRangeAttribute();
@@ -17,20 +20,10 @@ public:
     GRangeAttribute& operator=(const GRangeAttribute& other) = default;
     ~GRangeAttribute() override;
 
-    GRangeAttribute* CreateNew() const override;
-    GRangeAttribute* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same object, or the same class and id and equal bounds, step and value.
     bool IsSame(const GObjectBase* other) const override;
-    RWClassID StorageClassId() const override;
-    // The peripheral's ApplyRange.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    // The visitor's ApplyRange.
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     int16_t GetMinimum() const { return minimum_; }
     int16_t GetMaximum() const { return maximum_; }
@@ -49,12 +42,16 @@ public:
     void Decrement();
     bool IsInRange(int16_t value) const { return minimum_ <= value && value <= maximum_; }
 
-private:
+    auto StoredForm() { return GFields(minimum_, maximum_, step_, value_); }
+    // Stored bounds are not trusted to be in order.
     template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
+    void ReadForm(In& in)
+    {
+        if (GReadForm(in, StoredForm()))
+            Normalise();
+    }
 
+private:
     // The value clamped to the bounds, computed without 16-bit wrap-around.
     int16_t Clamp(int32_t value) const;
     // Restores the invariants: maximum not below minimum, value between them.

@@ -2,13 +2,15 @@
 // 16-bit codes (the second signed).
 #pragma once
 
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
-class GResourceMapping : public GObjectBase {
+class GResourceMapping : public GPersistent<GResourceMapping, GObjectBase, 1004> {
 public:
-    static constexpr RWClassID kClassId = 1004;
+    static constexpr const char* kClassName = "GResourceMapping";
+    GResourceMapping* CreateNew() const override { return new GResourceMapping; }
+    GResourceMapping* Copy() const override { return new GResourceMapping(*this); }
     // The resource value of a mapping made without one.
     static constexpr uint32_t kNoResource = 0x0FFFFFFF;
 
@@ -18,16 +20,7 @@ public:
     GResourceMapping& operator=(const GResourceMapping& other) = default;
     ~GResourceMapping() override;
 
-    GResourceMapping* CreateNew() const override;
-    GResourceMapping* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
     // Resource, first code, second code.
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same class and id and all three fields equal.
     bool IsSame(const GObjectBase* other) const override;
 
@@ -35,12 +28,9 @@ public:
     uint16_t GetFirstCode() const { return firstCode_; }
     int16_t GetSecondCode() const { return secondCode_; }
 
-private:
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
+    auto StoredForm() { return GFields(resource_, firstCode_, secondCode_); }
 
+private:
     uint32_t resource_;
     uint16_t firstCode_;
     int16_t secondCode_;

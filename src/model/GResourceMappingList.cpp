@@ -1,6 +1,5 @@
 #include "model/GResourceMappingList.h"
 
-#include "foundation/RWFactory.h"
 #include "model/GCountedPtr.h"
 
 namespace {
@@ -37,20 +36,25 @@ int HasResource(GCountedPtr* slot, void* resource)
 } // namespace
 
 GResourceMappingList::GResourceMappingList() {}
-GResourceMappingList::GResourceMappingList(const long& id) : MVersionedComposite(id) {}
+GResourceMappingList::GResourceMappingList(const long& id) : GPersistent(id) {}
 GResourceMappingList::~GResourceMappingList() {}
-
-GResourceMappingList* GResourceMappingList::CreateNew() const { return new GResourceMappingList; }
-GResourceMappingList* GResourceMappingList::Copy() const { return new GResourceMappingList(*this); }
-RWClassID GResourceMappingList::ClassId() const { return kClassId; }
-
-bool GResourceMappingList::IsKindOf(RWClassID classId) const
-{
-    return classId == kClassId || MPersistentComposite::IsKindOf(classId);
-}
 
 void GResourceMappingList::Add(GObjectBase*) {}
 void GResourceMappingList::Prepend(GObjectBase*) {}
+
+// The generic Add takes nothing, so the members are copied here: every mapping of this
+// list already passed the free tests, and its copy is kept as it is.
+GResourceMappingList* GResourceMappingList::DeepCopy() const
+{
+    GResourceMappingList* copy = CreateNew();
+    if (!copy)
+        return nullptr;
+    copy->SetId(GetId());
+    for (uint32_t i = 0; i < members_.Entries(); ++i)
+        if (GObjectBase* member = members_[i]->DeepCopy())
+            copy->Adopt(member);
+    return copy;
+}
 
 int GResourceMappingList::Add(GResourceMapping* mapping)
 {

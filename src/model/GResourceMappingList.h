@@ -7,9 +7,11 @@
 #include "model/GResourceMapping.h"
 #include "model/MVersionedComposite.h"
 
-class GResourceMappingList : public MVersionedComposite {
+class GResourceMappingList : public GPersistent<GResourceMappingList, MVersionedComposite, 1005> {
 public:
-    static constexpr RWClassID kClassId = 1005;
+    static constexpr const char* kClassName = "GResourceMappingList";
+    GResourceMappingList* CreateNew() const override { return new GResourceMappingList; }
+    GResourceMappingList* Copy() const override { return new GResourceMappingList(*this); }
 
     GResourceMappingList();
     explicit GResourceMappingList(const long& id);
@@ -18,13 +20,11 @@ public:
     GResourceMappingList& operator=(const GResourceMappingList& other) = default;
     ~GResourceMappingList() override;
 
-    GResourceMappingList* CreateNew() const override;
-    GResourceMappingList* Copy() const override;
-    RWClassID ClassId() const override;
-    bool IsKindOf(RWClassID classId) const override;
     // Both add nothing: the object stays the caller's.
     void Add(GObjectBase* object) override;
     void Prepend(GObjectBase* object) override;
+    // A new list with the id and a copy of every member, in order.
+    GResourceMappingList* DeepCopy() const override;
 
     // 1 when the mapping was appended (the list owns it); 0 when a member has its second
     // code or its resource, or the list is full: the mapping stays the caller's.

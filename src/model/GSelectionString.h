@@ -3,13 +3,15 @@
 #pragma once
 
 #include "foundation/RWCString.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
-class GSelectionString : public GObjectBase {
+class GSelectionString : public GPersistent<GSelectionString, GObjectBase, 1008> {
 public:
-    static constexpr RWClassID kClassId = 1008;
+    static constexpr const char* kClassName = "GSelectionString";
+    GSelectionString* CreateNew() const override { return new GSelectionString; }
+    GSelectionString* Copy() const override { return new GSelectionString(*this); }
 
     GSelectionString();
     // A null text is empty.
@@ -18,28 +20,16 @@ public:
     GSelectionString& operator=(const GSelectionString& other) = default;
     ~GSelectionString() override;
 
-    GSelectionString* CreateNew() const override;
-    GSelectionString* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
     // The text is stored before the index.
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same class and id, the same index and byte-equal texts.
     bool IsSame(const GObjectBase* other) const override;
 
     const RWCString& GetString() const { return text_; }
     int16_t GetIndex() const { return index_; }
 
-private:
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
+    auto StoredForm() { return GFields(text_, index_); }
 
+private:
     int16_t index_;
     RWCString text_;
 };

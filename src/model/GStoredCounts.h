@@ -5,6 +5,7 @@
 
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWDataInStream.h"
+#include "foundation/RWReadTable.h"
 
 #include <cstdint>
 
@@ -21,9 +22,18 @@ inline bool GCanSupply(RWDataInStream& stream, uint64_t bytes)
     return bytes <= SIZE_MAX && stream.CanSupply(static_cast<size_t>(bytes));
 }
 
+// A refusal fails the restore's read table, so that it is not taken for data that ran
+// out.
+inline void GRefuseTable()
+{
+    if (RWReadTable* table = RWReadTable::Current())
+        table->SetFailed();
+}
+
 // Leaves the file at its end with end-of-file set.
 inline void GRefuseStored(RWBinaryFile& file)
 {
+    GRefuseTable();
     char none;
     file.SeekToEnd();
     file.Read(none);
@@ -31,6 +41,7 @@ inline void GRefuseStored(RWBinaryFile& file)
 
 inline void GRefuseStored(RWDataInStream& stream)
 {
+    GRefuseTable();
     stream.SetState(stream.State() | RWDataStream::kEof | RWDataStream::kFail);
 }
 

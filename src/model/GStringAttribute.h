@@ -1,12 +1,15 @@
 // A narrow-string setting.
 #pragma once
 
+#include "model/GPersistent.h"
 #include "foundation/RWCString.h"
 #include "model/GAttribute.h"
 
-class GStringAttribute : public GAttribute {
+class GStringAttribute : public GPersistent<GStringAttribute, GAttribute, 776, true> {
 public:
-    static constexpr RWClassID kClassId = 776;
+    static constexpr const char* kClassName = "GStringAttribute";
+    GStringAttribute* CreateNew() const override { return new GStringAttribute; }
+    GStringAttribute* Copy() const override { return new GStringAttribute(*this); }
 
     GStringAttribute();
     // A null text gives the empty string.
@@ -16,31 +19,18 @@ public:
     GStringAttribute& operator=(const GStringAttribute& other) = default;
     ~GStringAttribute() override;
 
-    GStringAttribute* CreateNew() const override;
-    GStringAttribute* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same object, or the same class and id and byte-equal strings.
     bool IsSame(const GObjectBase* other) const override;
-    RWClassID StorageClassId() const override;
-    // The peripheral's ApplyString.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    // The visitor's ApplyString.
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     const RWCString& GetString() const { return string_; }
     void SetString(const RWCString& text) { string_ = text; }
     // A null text gives the empty string.
     void SetString(const char* text) { string_ = RWCString(text); }
 
-private:
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
+    auto StoredForm() { return GFields(string_); }
 
+private:
     RWCString string_;
 };

@@ -3,9 +3,11 @@
 
 #include "model/GAttribute.h"
 
-class GValueAttribute : public GAttribute {
+class GValueAttribute : public GPersistent<GValueAttribute, GAttribute, 763, true> {
 public:
-    static constexpr RWClassID kClassId = 763;
+    static constexpr const char* kClassName = "GValueAttribute";
+    GValueAttribute* CreateNew() const override { return new GValueAttribute; }
+    GValueAttribute* Copy() const override { return new GValueAttribute(*this); }
 
     GValueAttribute();
     GValueAttribute(uint16_t value, const long& id);
@@ -13,20 +15,10 @@ public:
     GValueAttribute& operator=(const GValueAttribute& other) = default;
     ~GValueAttribute() override;
 
-    GValueAttribute* CreateNew() const override;
-    GValueAttribute* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same object, or the same class, id and value.
     bool IsSame(const GObjectBase* other) const override;
-    RWClassID StorageClassId() const override;
-    // The peripheral's ApplyValue.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    // The visitor's ApplyValue.
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     uint16_t GetValue() const { return value_; }
     void SetValue(uint16_t value) { value_ = value; }
@@ -35,11 +27,8 @@ public:
     bool IsTrue() const { return value_ != 0; }
     bool IsFalse() const { return value_ == 0; }
 
-private:
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
+    auto StoredForm() { return GFields(value_); }
 
+private:
     uint16_t value_;
 };

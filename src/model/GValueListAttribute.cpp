@@ -10,7 +10,7 @@ GValueListAttribute::GValueListAttribute() : second_(0), primary_(0) {}
 GValueListAttribute::GValueListAttribute(uint16_t primary, uint16_t second) : second_(second), primary_(primary) {}
 
 GValueListAttribute::GValueListAttribute(const GValueListAttribute& other)
-    : GAttribute(other), second_(other.second_), primary_(other.primary_)
+    : GStoredLevel(other), second_(other.second_), primary_(other.primary_)
 {
     CopyValues(other);
 }
@@ -28,8 +28,6 @@ GValueListAttribute& GValueListAttribute::operator=(const GValueListAttribute& o
 }
 
 GValueListAttribute::~GValueListAttribute() { FreeValues(); }
-
-uint32_t GValueListAttribute::BinaryStoreSize() const { return GAttribute::BinaryStoreSize() + 12 + 2 * GetCount(); }
 
 // Every read is checked and the first failure ends the restore; the stored count is
 // measured against the input before anything is allocated, and the list changes only
@@ -68,30 +66,6 @@ void GValueListAttribute::WriteFields(Out& out) const
         GWriteField(out, int16_t(static_cast<const ValueLink*>(link)->value));
 }
 
-void GValueListAttribute::RestoreGuts(RWDataInStream& stream)
-{
-    GAttribute::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GValueListAttribute::RestoreGuts(RWBinaryFile& file)
-{
-    GAttribute::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GValueListAttribute::SaveGuts(RWDataOutStream& stream) const
-{
-    GAttribute::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GValueListAttribute::SaveGuts(RWBinaryFile& file) const
-{
-    GAttribute::SaveGuts(file);
-    WriteFields(file);
-}
-
 bool GValueListAttribute::IsSame(const GObjectBase* other) const
 {
     if (other == this)
@@ -109,7 +83,7 @@ bool GValueListAttribute::IsSame(const GObjectBase* other) const
 
 RWClassID GValueListAttribute::StorageClassId() const { return ClassId(); }
 
-int16_t GValueListAttribute::ApplyTo(GPeripheral&) { return 1; }
+int16_t GValueListAttribute::ApplyTo(GAttributeVisitor&) { return 1; }
 int32_t GValueListAttribute::GetFlags() const { return 0; }
 void GValueListAttribute::SetFlags(int32_t) {}
 int32_t GValueListAttribute::IsValueList() const { return 1; }
@@ -164,3 +138,9 @@ bool GValueListAttribute::TakeValues(const uint16_t* values, uint32_t count)
         values_.Append(link);
     return true;
 }
+
+// The stored form for every medium, for the base's savers and restorers elsewhere.
+template void GValueListAttribute::ReadFields(RWBinaryFile&);
+template void GValueListAttribute::ReadFields(RWDataInStream&);
+template void GValueListAttribute::WriteFields(RWBinaryFile&) const;
+template void GValueListAttribute::WriteFields(RWDataOutStream&) const;

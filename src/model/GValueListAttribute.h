@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-class GValueListAttribute : public GAttribute {
+class GValueListAttribute : public GStoredLevel<GValueListAttribute, GAttribute, 0> {
 public:
     // The version word of the stored form; a newer one keeps the list as it is.
     static constexpr uint32_t kListVersion = 2;
@@ -17,18 +17,13 @@ public:
     GValueListAttribute* CreateNew() const override = 0;
     GValueListAttribute* Copy() const override = 0;
     ~GValueListAttribute() override;
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
     // The same object, or the same class, id, primary value and list; the second value
     // is not compared.
     bool IsSame(const GObjectBase* other) const override;
     RWClassID StorageClassId() const override;
 
-    // Answers 1 and calls no peripheral operation.
-    int16_t ApplyTo(GPeripheral& peripheral) override;
+    // Answers 1 and calls no visitor operation.
+    int16_t ApplyTo(GAttributeVisitor& visitor) override;
     // Constant operations that every value-list attribute answers the same way.
     virtual int32_t GetFlags() const;
     virtual void SetFlags(int32_t flags);
@@ -41,6 +36,14 @@ public:
     uint16_t GetPrimaryValue() const { return primary_; }
     uint16_t GetSecondValue() const { return second_; }
     uint32_t GetCount() const { return uint32_t(values_.Entries()); }
+
+    // The stored form, read and written by the class itself for its own version rule.
+    auto StoredForm() { return GOwnForm(*this); }
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+    uint32_t FieldsSize() const { return 12 + 2 * GetCount(); }
 
 protected:
     GValueListAttribute();
@@ -57,10 +60,6 @@ private:
         uint16_t value;
     };
 
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
     void CopyValues(const GValueListAttribute& other);
     void FreeValues();
     // Replaces the list by the values; false (list unchanged) when out of memory.

@@ -1,6 +1,5 @@
 #include "model/MAssociationList.h"
 
-#include "foundation/RWFactory.h"
 #include "model/GCountedPtr.h"
 
 namespace {
@@ -27,17 +26,8 @@ int HasKey(GCountedPtr* slot, void* key)
 } // namespace
 
 MAssociationList::MAssociationList() {}
-MAssociationList::MAssociationList(const long& id) : MVersionedComposite(id) {}
+MAssociationList::MAssociationList(const long& id) : GPersistent(id) {}
 MAssociationList::~MAssociationList() {}
-
-MAssociationList* MAssociationList::CreateNew() const { return new MAssociationList; }
-MAssociationList* MAssociationList::Copy() const { return new MAssociationList(*this); }
-RWClassID MAssociationList::ClassId() const { return kClassId; }
-
-bool MAssociationList::IsKindOf(RWClassID classId) const
-{
-    return classId == kClassId || MPersistentComposite::IsKindOf(classId);
-}
 
 void MAssociationList::Add(GObjectBase* object)
 {

@@ -7,9 +7,11 @@
 #include "model/MPersistentAssociation.h"
 #include "model/MVersionedComposite.h"
 
-class MAssociationList : public MVersionedComposite {
+class MAssociationList : public GPersistent<MAssociationList, MVersionedComposite, 772> {
 public:
-    static constexpr RWClassID kClassId = 772;
+    static constexpr const char* kClassName = "MAssociationList";
+    MAssociationList* CreateNew() const override { return new MAssociationList; }
+    MAssociationList* Copy() const override { return new MAssociationList(*this); }
 
     MAssociationList();
     explicit MAssociationList(const long& id);
@@ -18,10 +20,6 @@ public:
     MAssociationList& operator=(const MAssociationList& other) = default;
     ~MAssociationList() override;
 
-    MAssociationList* CreateNew() const override;
-    MAssociationList* Copy() const override;
-    RWClassID ClassId() const override;
-    bool IsKindOf(RWClassID classId) const override;
     // Adds only associations (through the typed Add); any other object is ignored and
     // stays the caller's.
     void Add(GObjectBase* object) override;

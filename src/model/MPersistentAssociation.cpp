@@ -1,11 +1,8 @@
 #include "model/MPersistentAssociation.h"
 
-#include "foundation/RWFactory.h"
 #include "model/GStoredFields.h"
 
 namespace {
-
-const RWClassRegistration<MPersistentAssociation> g_registration("MPersistentAssociation");
 
 // A copy owned by the caller, null for null.
 GObjectBase* CopyOf(const GObjectBase* object) { return object ? object->Copy() : nullptr; }
@@ -36,12 +33,12 @@ bool Alike(const GObjectBase* mine, const GObjectBase* theirs)
 MPersistentAssociation::MPersistentAssociation() {}
 
 MPersistentAssociation::MPersistentAssociation(GObjectBase* key, GObjectBase* value, const long& id)
-    : GObjectBase(id), key_(key), value_(value)
+    : GPersistent(id), key_(key), value_(value)
 {
 }
 
 MPersistentAssociation::MPersistentAssociation(const MPersistentAssociation& other)
-    : GObjectBase(), key_(CopyOf(other.GetKey())), value_(CopyOf(other.GetValue()))
+    : GPersistent(), key_(CopyOf(other.GetKey())), value_(CopyOf(other.GetValue()))
 {
 }
 
@@ -60,13 +57,9 @@ MPersistentAssociation& MPersistentAssociation::operator=(const MPersistentAssoc
 
 MPersistentAssociation::~MPersistentAssociation() {}
 
-MPersistentAssociation* MPersistentAssociation::CreateNew() const { return new MPersistentAssociation; }
-MPersistentAssociation* MPersistentAssociation::Copy() const { return new MPersistentAssociation(*this); }
-RWClassID MPersistentAssociation::ClassId() const { return kClassId; }
-
-uint32_t MPersistentAssociation::BinaryStoreSize() const
+uint32_t MPersistentAssociation::FieldsSize() const
 {
-    return GObjectBase::BinaryStoreSize() + 4 + ReferenceSize(GetKey()) + ReferenceSize(GetValue());
+    return 4 + ReferenceSize(GetKey()) + ReferenceSize(GetValue());
 }
 
 template <class In>
@@ -88,35 +81,6 @@ void MPersistentAssociation::WriteFields(Out& out) const
     out << static_cast<const RWCollectable*>(GetValue());
 }
 
-void MPersistentAssociation::RestoreGuts(RWDataInStream& stream)
-{
-    GObjectBase::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void MPersistentAssociation::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void MPersistentAssociation::SaveGuts(RWDataOutStream& stream) const
-{
-    GObjectBase::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void MPersistentAssociation::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteFields(file);
-}
-
-bool MPersistentAssociation::IsKindOf(RWClassID classId) const
-{
-    return classId == kClassId || GObjectBase::IsKindOf(classId);
-}
-
 bool MPersistentAssociation::IsSame(const GObjectBase* other) const
 {
     if (other == this)
@@ -125,3 +89,9 @@ bool MPersistentAssociation::IsSame(const GObjectBase* other) const
     return association && GObjectBase::IsSame(association) && Alike(GetKey(), association->GetKey()) &&
            Alike(GetValue(), association->GetValue());
 }
+
+// The stored form for every medium, for the base's savers and restorers elsewhere.
+template void MPersistentAssociation::ReadFields(RWBinaryFile&);
+template void MPersistentAssociation::ReadFields(RWDataInStream&);
+template void MPersistentAssociation::WriteFields(RWBinaryFile&) const;
+template void MPersistentAssociation::WriteFields(RWDataOutStream&) const;

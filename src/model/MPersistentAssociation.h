@@ -7,11 +7,13 @@
 #pragma once
 
 #include "model/GCountedRef.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
-class MPersistentAssociation : public GObjectBase {
+class MPersistentAssociation : public GPersistent<MPersistentAssociation, GObjectBase, 771> {
 public:
-    static constexpr RWClassID kClassId = 771;
+    static constexpr const char* kClassName = "MPersistentAssociation";
+    MPersistentAssociation* CreateNew() const override { return new MPersistentAssociation; }
+    MPersistentAssociation* Copy() const override { return new MPersistentAssociation(*this); }
 
     MPersistentAssociation();
     // Takes ownership of both (null allowed).
@@ -23,18 +25,9 @@ public:
     MPersistentAssociation& operator=(const MPersistentAssociation& other);
     ~MPersistentAssociation() override;
 
-    MPersistentAssociation* CreateNew() const override;
-    MPersistentAssociation* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
     // Key, then value, each as an object reference (null as the nil object). A restore
     // takes only model objects that may be held, and replaces the pair only when both
     // references were read.
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
     // The same class and id, and neither the other's key nor its value differs from
     // this one's (two null keys or values are alike).
     bool IsSame(const GObjectBase* other) const override;
@@ -43,12 +36,15 @@ public:
     GObjectBase* GetKey() const { return key_.Get(); }
     GObjectBase* GetValue() const { return value_.Get(); }
 
-private:
+    // The stored form, version word included, read and written by the class itself.
+    auto StoredForm() { return GOwnForm(*this); }
     template <class In>
     void ReadFields(In& in);
     template <class Out>
     void WriteFields(Out& out) const;
+    uint32_t FieldsSize() const;
 
+private:
     GCountedRef key_;
     GCountedRef value_;
 };

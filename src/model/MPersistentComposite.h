@@ -5,9 +5,12 @@
 
 #include "model/GCompositeOf.h"
 
-class MPersistentComposite : public GCompositeOf<GObjectBase, MPersistentComposite> {
+class MPersistentComposite
+    : public GPersistent<MPersistentComposite, GCompositeOf<GObjectBase, MPersistentComposite>, 752> {
 public:
-    static constexpr RWClassID kClassId = 752;
+    static constexpr const char* kClassName = "MPersistentComposite";
+    MPersistentComposite* CreateNew() const override { return new MPersistentComposite; }
+    MPersistentComposite* Copy() const override { return new MPersistentComposite(*this); }
     // Add appends only below this count.
     static constexpr uint32_t kMaxMembers = 0x1FFFFFBF;
 
@@ -18,10 +21,6 @@ public:
     MPersistentComposite& operator=(const MPersistentComposite& other);
     ~MPersistentComposite() override;
 
-    MPersistentComposite* CreateNew() const override;
-    MPersistentComposite* Copy() const override;
-    RWClassID ClassId() const override;
-    bool IsKindOf(RWClassID classId) const override;
     // Takes ownership: a null object is ignored; one that cannot become a member is
     // dropped.
     void Add(GObjectBase* object) override;

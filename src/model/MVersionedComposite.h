@@ -1,21 +1,16 @@
 // A persistent composite whose stored form ends with a version word of its own: the
-// form of the association and resource-mapping lists. The word is written as 1 and read
-// without a test; nothing follows it.
+// form of the association and resource-mapping lists. Nothing follows the word.
 #pragma once
 
 #include "model/MPersistentComposite.h"
 
-class MVersionedComposite : public MPersistentComposite {
+class MVersionedComposite : public GStoredLevel<MVersionedComposite, MPersistentComposite, 0> {
 public:
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
+    auto StoredForm() { return GFields(); }
 
 protected:
     MVersionedComposite() {}
-    explicit MVersionedComposite(const long& id) : MPersistentComposite(id) {}
+    explicit MVersionedComposite(const long& id) : GStoredLevel(id) {}
     MVersionedComposite(const MVersionedComposite& other) = default;
     MVersionedComposite& operator=(const MVersionedComposite& other) = default;
 };

@@ -1,13 +1,12 @@
 #include "pipeline/GCommand.h"
 
 #include "model/GStoredCounts.h"
-#include "model/GStoredFields.h"
 #include "printer/GState.h"
 
 GCommand::GCommand() : modified_(0) {}
-GCommand::GCommand(const long& id) : GObjectBase(id), modified_(0) {}
-GCommand::GCommand(GState* state, const long& id) : GObjectBase(id), state_(state), modified_(0) {}
-GCommand::GCommand(const GCommand& other) : GObjectBase(other), state_(other.state_), modified_(0) {}
+GCommand::GCommand(const long& id) : GStoredLevel(id), modified_(0) {}
+GCommand::GCommand(GState* state, const long& id) : GStoredLevel(id), state_(state), modified_(0) {}
+GCommand::GCommand(const GCommand& other) : GStoredLevel(other), state_(other.state_), modified_(0) {}
 
 GCommand& GCommand::operator=(const GCommand& other)
 {
@@ -20,78 +19,57 @@ GCommand& GCommand::operator=(const GCommand& other)
 
 GCommand::~GCommand() {}
 
-uint32_t GCommand::BinaryStoreSize() const
-{
-    const RWCollectable* state = state_.Get();
-    return GObjectBase::BinaryStoreSize() + 4 + (state ? state : &RWNilObject)->RecursiveStoreSize();
-}
-
 // A stored object that is not a state is dropped and the current state kept; so is an
 // object whose read failed part way, and the current state when nothing could be read.
 // A dropped object stays known to the restore, so dropping one that was read whole ends
 // the read: nothing later in the data may refer back to it.
 template <class In>
-void GCommand::ReadFields(In& in)
+void GCommand::ReadForm(In& in)
 {
     modified_ = 0;
-    if (!GReadFields(in))
-        return;
+    GReadForm(in, StoredForm());
+}
+
+template <class In>
+bool GCommand::ReadStored(In& in)
+{
     GObjectBase* object = RestoreHeld(in);
     if (RestoreStopped(in)) {
         Drop(object);
-        return;
+        return false;
     }
     if (object && !object->IsKindOf(GState::kClassId)) {
         GRefuseStored(in);
         Drop(object);
-        return;
+        return false;
     }
     state_.Set(object);
+    return true;
 }
 
 template <class Out>
-void GCommand::WriteFields(Out& out) const
+void GCommand::WriteStored(Out& out) const
 {
-    GWriteFields(out);
-    out << static_cast<const RWCollectable*>(state_.Get());
+    GFormWrite(out, state_);
 }
 
-void GCommand::RestoreGuts(RWDataInStream& stream)
-{
-    GObjectBase::RestoreGuts(stream);
-    ReadFields(stream);
-}
+// The stored form is instantiated here for every medium: subclasses elsewhere reach it
+// through the base.
+template void GCommand::ReadForm(RWBinaryFile&);
+template void GCommand::ReadForm(RWDataInStream&);
+template void GCommand::WriteStored(RWBinaryFile&) const;
+template void GCommand::WriteStored(RWDataOutStream&) const;
 
-void GCommand::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GCommand::SaveGuts(RWDataOutStream& stream) const
-{
-    GObjectBase::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GCommand::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteFields(file);
-}
-
-bool GCommand::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }
-
-bool GCommand::IsSame(const GObjectBase* other) const
+bool GCommand::IsEqual(const RWCollectable* other) const
 {
     if (other == this)
         return true;
     const GCommand* command = dynamic_cast<const GCommand*>(other);
-    if (!command || command->GetId() != GetId())
+    if (!command || !GObjectBase::IsEqual(command))
         return false;
     const GObjectBase* state = state_.Get();
     const GObjectBase* otherState = command->state_.Get();
-    return state == otherState || (state && otherState && state->IsSame(otherState));
+    return state == otherState || (state && otherState && state->IsEqual(otherState));
 }
 
 int32_t GCommand::IsCommand() const { return 1; }

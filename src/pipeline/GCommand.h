@@ -8,17 +8,15 @@
 #pragma once
 
 #include "model/GCountedRef.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
 class GPeripheral;
 class GState;
 
-class GCommand : public GObjectBase {
+class GCommand : public GStoredLevel<GCommand, GObjectBase, 601> {
 public:
-    static constexpr RWClassID kClassId = 601;
-
     // No state (the factory's constructor before a restore).
     GCommand();
     explicit GCommand(const long& id);
@@ -31,18 +29,9 @@ public:
     // Releases the state.
     ~GCommand() override;
 
-    // The stored form: the root part, a version word, then the state as an object
-    // reference (the nil object when there is none). A restore holds the state read in
-    // place of the current one and clears the modified mark.
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
-    // Equal ids, and the same state object or two states alike by their own IsSame; a
-    // state on one side only makes the commands unlike.
-    bool IsSame(const GObjectBase* other) const override;
+    // Equal as model objects (class and id), and the same state object or two equal
+    // states; a state on one side only makes the commands unequal.
+    bool IsEqual(const RWCollectable* other) const override;
 
     // The command's own operations, in the order every command class keeps them.
 
@@ -72,11 +61,19 @@ public:
     void SetModified(uint32_t modified = 1) { modified_ = modified; }
     void ClearModified() { modified_ = 0; }
 
-private:
+    // The stored form: the root part, a version word, then the state as an object
+    // reference (the nil object when there is none). A restore holds the state read in
+    // place of the current one and clears the modified mark.
+    auto StoredForm() { return GFields(GHook(*this)); }
     template <class In>
-    void ReadFields(In& in);
+    void ReadForm(In& in);
+    template <class In>
+    bool ReadStored(In& in);
     template <class Out>
-    void WriteFields(Out& out) const;
+    void WriteStored(Out& out) const;
+    uint32_t StoredSize() const { return GFieldSize(state_); }
+
+private:
 
     GCountedRef state_;
     uint32_t modified_;

@@ -1,18 +1,10 @@
 #include "printer/GGraphicBundle.h"
 
-#include "foundation/RWFactory.h"
 #include "model/GGraphicAttribute.h"
-#include "model/GStoredFields.h"
 
-namespace {
-
-const RWFactoryRegistration kRegistration(RWCreateInstance<GGraphicBundle>, GGraphicBundle::kClassId, "GGraphicBundle");
-
-} // namespace
-
-GGraphicBundle::GGraphicBundle() : GState(kGraphicStateId) {}
-GGraphicBundle::GGraphicBundle(const long&) : GState(kGraphicStateId) {}
-GGraphicBundle::GGraphicBundle(const GGraphicBundle& other) : GState(other) {}
+GGraphicBundle::GGraphicBundle() : GPersistent(kGraphicStateId) {}
+GGraphicBundle::GGraphicBundle(const long&) : GPersistent(kGraphicStateId) {}
+GGraphicBundle::GGraphicBundle(const GGraphicBundle& other) : GPersistent(other) {}
 
 GGraphicBundle& GGraphicBundle::operator=(const GGraphicBundle& other)
 {
@@ -21,41 +13,6 @@ GGraphicBundle& GGraphicBundle::operator=(const GGraphicBundle& other)
 }
 
 GGraphicBundle::~GGraphicBundle() {}
-
-GGraphicBundle* GGraphicBundle::CreateNew() const { return new GGraphicBundle; }
-GGraphicBundle* GGraphicBundle::Copy() const { return new GGraphicBundle(*this); }
-RWClassID GGraphicBundle::ClassId() const { return kClassId; }
-uint32_t GGraphicBundle::BinaryStoreSize() const { return GState::BinaryStoreSize() + 4; }
-
-// Nothing follows the version word: it is read back and not used. The stored id is not
-// taken: a graphic bundle's id is always 244, whatever the data says.
-void GGraphicBundle::RestoreGuts(RWDataInStream& stream)
-{
-    GState::RestoreGuts(stream);
-    SetId(kGraphicStateId);
-    GReadFields(stream);
-}
-
-void GGraphicBundle::RestoreGuts(RWBinaryFile& file)
-{
-    GState::RestoreGuts(file);
-    SetId(kGraphicStateId);
-    GReadFields(file);
-}
-
-void GGraphicBundle::SaveGuts(RWDataOutStream& stream) const
-{
-    GState::SaveGuts(stream);
-    GWriteFields(stream);
-}
-
-void GGraphicBundle::SaveGuts(RWBinaryFile& file) const
-{
-    GState::SaveGuts(file);
-    GWriteFields(file);
-}
-
-bool GGraphicBundle::IsKindOf(RWClassID classId) const { return classId == kClassId || GState::IsKindOf(classId); }
 
 void GGraphicBundle::SetBrush(GGraphicAttribute* attribute) { SetSlot(kBrushId, attribute); }
 void GGraphicBundle::SetCap(GGraphicAttribute* attribute) { SetSlot(kCapId, attribute); }

@@ -8,9 +8,11 @@
 
 class GGraphicAttribute;
 
-class GGraphicBundle : public GState {
+class GGraphicBundle : public GPersistent<GGraphicBundle, GState, 101> {
 public:
-    static constexpr RWClassID kClassId = 101;
+    static constexpr const char* kClassName = "GGraphicBundle";
+    GGraphicBundle* CreateNew() const override { return new GGraphicBundle; }
+    GGraphicBundle* Copy() const override { return new GGraphicBundle(*this); }
 
     // The member ids of the slots, in the order of the operations below.
     static constexpr long kBrushId = 154;
@@ -28,15 +30,6 @@ public:
     GGraphicBundle& operator=(const GGraphicBundle& other);
     ~GGraphicBundle() override;
 
-    GGraphicBundle* CreateNew() const override;
-    GGraphicBundle* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
 
     // Setters: take ownership of the attribute (null is ignored).
     virtual void SetBrush(GGraphicAttribute* attribute);
@@ -64,6 +57,16 @@ public:
     virtual GAttribute* GetJoint() const;
     virtual GAttribute* GetPen() const;
     virtual GAttribute* GetRasterOperation() const;
+
+    // Nothing follows the version word. The stored id is not taken: a graphic bundle's
+    // id is always 244, whatever the data says.
+    auto StoredForm() { return GFields(); }
+    template <class In>
+    void ReadForm(In& in)
+    {
+        SetId(kGraphicStateId);
+        GReadForm(in, StoredForm());
+    }
 
 private:
     void SetSlot(const long& slotId, GGraphicAttribute* attribute);

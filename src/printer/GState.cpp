@@ -1,20 +1,12 @@
 #include "printer/GState.h"
 
-#include "foundation/RWFactory.h"
 #include "model/GObjectIterator.h"
-#include "model/GStoredFields.h"
 
 #include <vector>
 
-namespace {
-
-const RWFactoryRegistration kRegistration(RWCreateInstance<GState>, GState::kClassId, "GState");
-
-} // namespace
-
 GState::GState() {}
-GState::GState(const long& id) : GAttributeComposite(id) {}
-GState::GState(const GState& other) : GAttributeComposite(other) {}
+GState::GState(const long& id) : GPersistent(id) {}
+GState::GState(const GState& other) : GPersistent(other) {}
 
 GState& GState::operator=(const GState& other)
 {
@@ -24,37 +16,7 @@ GState& GState::operator=(const GState& other)
 
 GState::~GState() {}
 
-GState* GState::CreateNew() const { return new GState; }
-GState* GState::Copy() const { return new GState(*this); }
-RWClassID GState::ClassId() const { return kClassId; }
-uint32_t GState::BinaryStoreSize() const { return GAttributeComposite::BinaryStoreSize() + 4; }
-
 // Nothing follows the version word: it is read back and not used.
-void GState::RestoreGuts(RWDataInStream& stream)
-{
-    GAttributeComposite::RestoreGuts(stream);
-    GReadFields(stream);
-}
-
-void GState::RestoreGuts(RWBinaryFile& file)
-{
-    GAttributeComposite::RestoreGuts(file);
-    GReadFields(file);
-}
-
-void GState::SaveGuts(RWDataOutStream& stream) const
-{
-    GAttributeComposite::SaveGuts(stream);
-    GWriteFields(stream);
-}
-
-void GState::SaveGuts(RWBinaryFile& file) const
-{
-    GAttributeComposite::SaveGuts(file);
-    GWriteFields(file);
-}
-
-bool GState::IsKindOf(RWClassID classId) const { return classId == kClassId || GAttributeComposite::IsKindOf(classId); }
 
 void GState::Add(GObjectBase* object)
 {

@@ -10,9 +10,11 @@
 
 #include "model/GAttributeComposite.h"
 
-class GState : public GAttributeComposite {
+class GState : public GPersistent<GState, GAttributeComposite, 758> {
 public:
-    static constexpr RWClassID kClassId = 758;
+    static constexpr const char* kClassName = "GState";
+    GState* CreateNew() const override { return new GState; }
+    GState* Copy() const override { return new GState(*this); }
 
     // Well-known state ids.
     static constexpr long kCurrentStateId = 243;
@@ -28,15 +30,6 @@ public:
     GState& operator=(const GState& other);
     ~GState() override;
 
-    GState* CreateNew() const override;
-    GState* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
 
     // Takes ownership. A new attribute joins the members unless a member of the same
     // storage class and id is there: a member that differs from it is replaced by it
@@ -47,6 +40,8 @@ public:
     // of its members is merged in; any other attribute is merged in as one member.
     // Answers 1 when the members changed, 0 when the merge changed nothing.
     int32_t Assign(const GAttribute* other) override;
+
+    auto StoredForm() { return GFields(); }
 
 protected:
     // The direct member of the same storage class and id as the object, or null; slot

@@ -15,7 +15,7 @@ class SilentPeripheral : public GPeripheral {
 public:
     SilentPeripheral* CreateNew() const override { return new SilentPeripheral; }
     SilentPeripheral* Copy() const override { return new SilentPeripheral(*this); }
-    int16_t ApplyTo(GPeripheral&) override { return 0; }
+    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
 };
 
 } // namespace

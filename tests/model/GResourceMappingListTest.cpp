@@ -83,14 +83,17 @@ TEST(GResourceMappingListAdd, GenericAddAndPrependLeaveTheListUnchanged)
     EXPECT_EQ(-1, mapping->References());
 }
 
-TEST(GResourceMappingListCopy, DeepCopyLeavesNoMemberCopyBehind)
+TEST(GResourceMappingListCopy, DeepCopyCopiesEveryMappingInOrder)
 {
-    int deletions = 0;
-    GResourceMappingList list;
-    ASSERT_EQ(1, list.Add(new TrackedMapping(5, 1, 2, &deletions)));
-    delete list.DeepCopy();
-    // The generic add takes no mapping: the copy made for it is deleted, not lost.
-    EXPECT_EQ(1, deletions);
+    GResourceMappingList list(7);
+    ASSERT_EQ(1, list.Add(new GResourceMapping(5, 1, 2)));
+    ASSERT_EQ(1, list.Add(new GResourceMapping(6, 1, 3)));
+    std::unique_ptr<GResourceMappingList> copy(list.DeepCopy());
+    ASSERT_EQ(2u, copy->Entries());
+    EXPECT_EQ(7, copy->GetId());
+    EXPECT_TRUE(copy->IsSame(&list));
+    EXPECT_NE(list.At(0), copy->At(0));
+    EXPECT_EQ(6u, copy->FindBySecondCode(3)->GetResource());
 }
 
 TEST(GResourceMappingListFind, EachFieldFindsTheFirstMappingInOrder)

@@ -519,6 +519,23 @@ TEST(ModelStoreCrafted, EveryTruncationFailsCleanly)
     }
 }
 
+TEST(ModelStoreCrafted, ACutInsideAMemberFailsTheOutermostRead)
+{
+    MPersistentComposite tree(1);
+    tree.Add(new GValueAttribute(2, 3));
+    tree.Add(new GValueAttribute(4, 5));
+    TestErrorCapture capture;
+    const std::vector<uint8_t> bytes = SavedBytes(&tree);
+    EXPECT_EQ(nullptr, RestoredFromBytes(Prefix(bytes, bytes.size() - 1)));
+    EXPECT_EQ("[READERR] Read error", capture.Last());
+    for (StreamKind kind : kAllStreamKinds) {
+        // Cut just inside the last member's braces.
+        const std::string text = StreamSaved(kind, &tree);
+        EXPECT_EQ(nullptr, StreamRestored(kind, text.substr(0, text.rfind('{') + 1))) << int(kind);
+        EXPECT_EQ("[READERR] Read error", capture.Last()) << int(kind);
+    }
+}
+
 TEST(ModelStoreVersion, ACompositeOfAnotherVersionKeepsItsMembers)
 {
     MPersistentComposite stored(1);

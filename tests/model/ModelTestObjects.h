@@ -54,7 +54,7 @@ public:
     explicit TestGraphic(long id = 0) : GGraphicAttribute(id) {}
     TestGraphic* CreateNew() const override { return new TestGraphic; }
     TestGraphic* Copy() const override { return new TestGraphic(*this); }
-    int16_t ApplyTo(GPeripheral&) override { return 0; }
+    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
 };
 
 // Records each visit as "<visitor> <attribute id>" and answers the status set for the id.
@@ -62,7 +62,7 @@ class RecordingPeripheral : public GPeripheral {
 public:
     RecordingPeripheral* CreateNew() const override { return new RecordingPeripheral; }
     RecordingPeripheral* Copy() const override { return new RecordingPeripheral(*this); }
-    int16_t ApplyTo(GPeripheral&) override { return 0; }
+    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
 
     int16_t ApplyValue(GValueAttribute& attribute) override { return Visit("ApplyValue", attribute); }
     int16_t ApplyString(GStringAttribute& attribute) override { return Visit("ApplyString", attribute); }

@@ -173,29 +173,30 @@ TEST(GCommandState, GetStateIntoAReferenceTakesOne)
     EXPECT_EQ(0, state->References());
 }
 
-TEST(GCommandSame, IdsAndStatesDecide)
+TEST(GCommandEqual, IdsAndStatesDecide)
 {
     GState* shared = new GState(246);
     TestCommand a(shared, 1);
     TestCommand b(shared, 1);
-    EXPECT_TRUE(a.IsSame(&b));
     EXPECT_TRUE(a.IsEqual(&b));
 
     TestCommand otherId(shared, 2);
-    EXPECT_FALSE(a.IsSame(&otherId));
+    EXPECT_FALSE(a.IsEqual(&otherId));
 
     GState* alike = new GState(246);
     TestCommand withAlike(alike, 1);
-    EXPECT_TRUE(a.IsSame(&withAlike));
+    EXPECT_TRUE(a.IsEqual(&withAlike));
     alike->Add(new GValueAttribute(1, 10));
-    EXPECT_FALSE(a.IsSame(&withAlike));
+    EXPECT_FALSE(a.IsEqual(&withAlike));
+    // Sameness is the root's: the ids alone.
+    EXPECT_TRUE(a.IsSame(&withAlike));
 
     TestCommand stateless(1);
-    EXPECT_FALSE(a.IsSame(&stateless));
-    EXPECT_FALSE(stateless.IsSame(&a));
-    EXPECT_TRUE(stateless.IsSame(&stateless));
-    EXPECT_TRUE(TestCommand(1).IsSame(&stateless));
-    EXPECT_FALSE(stateless.IsSame(nullptr));
+    EXPECT_FALSE(a.IsEqual(&stateless));
+    EXPECT_FALSE(stateless.IsEqual(&a));
+    EXPECT_TRUE(stateless.IsEqual(&stateless));
+    EXPECT_TRUE(TestCommand(1).IsEqual(&stateless));
+    EXPECT_FALSE(stateless.IsEqual(nullptr));
 }
 
 TEST(GCommandStore, StateIsStoredAsAnObjectReferenceOrTheNilObject)
@@ -227,7 +228,7 @@ TEST(GCommandStore, RestoreHoldsTheStateReadAndClearsTheMark)
     TestCommand fromFile(new GState(1), 0);
     fromFile.SetModified();
     EXPECT_EQ(0, RestoreGutsAndMeasure(fromFile, GutsBytes(command)).left);
-    EXPECT_TRUE(fromFile.IsSame(&command));
+    EXPECT_TRUE(fromFile.IsEqual(&command));
     ASSERT_NE(nullptr, fromFile.GetState());
     EXPECT_EQ(0, fromFile.GetState()->References());
     EXPECT_EQ(0u, fromFile.GetModified());
@@ -235,7 +236,7 @@ TEST(GCommandStore, RestoreHoldsTheStateReadAndClearsTheMark)
     for (StreamKind kind : kAllStreamKinds) {
         TestCommand fromStream;
         EXPECT_TRUE(StreamGutsInto(kind, command, fromStream)) << int(kind);
-        EXPECT_TRUE(fromStream.IsSame(&command)) << int(kind);
+        EXPECT_TRUE(fromStream.IsEqual(&command)) << int(kind);
     }
 }
 

@@ -27,7 +27,7 @@ public:
         const TestGraphic* graphic = GSameClass<TestGraphic>(this, other);
         return graphic && graphic->GetId() == GetId() && graphic->value_ == value_;
     }
-    int16_t ApplyTo(GPeripheral&) override { return 0; }
+    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
 
     static int& Live()
     {
