@@ -8,15 +8,15 @@
 #pragma once
 
 #include "foundation/RWWString.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
 struct HINSTANCE__;
 
-class GDynamicLibrary : public GObjectBase {
+class GDynamicLibrary : public GPersistent<GDynamicLibrary, GObjectBase, 780> {
 public:
-    static constexpr RWClassID kClassId = 780;
+    static constexpr const char* kClassName = "GDynamicLibrary";
 
     GDynamicLibrary();
     explicit GDynamicLibrary(const RWWString& path);
@@ -24,15 +24,8 @@ public:
     GDynamicLibrary& operator=(const GDynamicLibrary& other);
     ~GDynamicLibrary() override;
 
-    GDynamicLibrary* CreateNew() const override;
-    GDynamicLibrary* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
+    GDynamicLibrary* CreateNew() const override { return new GDynamicLibrary; }
+    GDynamicLibrary* Copy() const override { return new GDynamicLibrary(*this); }
     // The same object, or the same class, id, path, loaded flag and module handle.
     bool IsSame(const GObjectBase* other) const override;
 
@@ -49,11 +42,16 @@ public:
     // bits.
     uint16_t Call2(const char* name, int32_t a, int32_t b);
 
-private:
+    auto StoredForm() { return GFields(path_); }
+    // A restored path replaces the loaded library: the next call loads the one it names.
     template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
+    void ReadForm(In& in)
+    {
+        if (GReadForm(in, StoredForm()))
+            Unload();
+    }
+
+private:
     // The export of the loaded library; null when the library did not load (a null
     // module would name the program itself).
     void* FindExport(const char* name);
