@@ -3,8 +3,9 @@
 
 #include "model/GChromafitOption.h"
 
-class GColorMap : public GChromafitOptionOf<GColorMap, GPersistent<GColorMap, GChromafitOption, 791>, 15, kColorMapMapId,
-                                         &GAttributeVisitor::ApplyColorMap> {
+class GColorMap
+    : public GChromafitOptionOf<GColorMap, GPersistent<GColorMap, GChromafitOption, 791>, 15,
+                                kColorMapMapId, &GAttributeVisitor::ApplyColorMap> {
 public:
     static constexpr const char* kClassName = "GColorMap";
     GColorMap* CreateNew() const override { return new GColorMap; }

@@ -3,8 +3,9 @@
 
 #include "model/GChromafitOption.h"
 
-class GEdgeControl : public GChromafitOptionOf<GEdgeControl, GPersistent<GEdgeControl, GChromafitOption, 799>, 93, kEdgeControlMapId,
-                                         &GAttributeVisitor::ApplyEdgeControl> {
+class GEdgeControl
+    : public GChromafitOptionOf<GEdgeControl, GPersistent<GEdgeControl, GChromafitOption, 799>, 93,
+                                kEdgeControlMapId, &GAttributeVisitor::ApplyEdgeControl> {
 public:
     static constexpr const char* kClassName = "GEdgeControl";
     GEdgeControl* CreateNew() const override { return new GEdgeControl; }

@@ -5,8 +5,9 @@
 
 #include "model/GChromafitOption.h"
 
-class GHalftone : public GChromafitOptionOf<GHalftone, GSharedIdLevel<GHalftone, GChromafitOption, 790>, 40, kHalftoneMapId,
-                                         &GAttributeVisitor::ApplyHalftone> {
+class GHalftone
+    : public GChromafitOptionOf<GHalftone, GSharedIdLevel<GHalftone, GChromafitOption, 790>, 40,
+                                kHalftoneMapId, &GAttributeVisitor::ApplyHalftone> {
 public:
     static constexpr const char* kClassName = "GHalftone";
     GHalftone* CreateNew() const override { return new GHalftone; }

@@ -5,8 +5,9 @@
 
 #include "model/GChromafitOption.h"
 
-class GHalftoneEnhanced : public GChromafitOptionOf<GHalftoneEnhanced, GSharedIdLevel<GHalftoneEnhanced, GChromafitOption, 790>, 40, kHalftoneMapId,
-                                         &GAttributeVisitor::ApplyHalftoneEnhanced> {
+class GHalftoneEnhanced
+    : public GChromafitOptionOf<GHalftoneEnhanced, GSharedIdLevel<GHalftoneEnhanced, GChromafitOption, 790>, 40,
+                                kHalftoneMapId, &GAttributeVisitor::ApplyHalftoneEnhanced> {
 public:
     static constexpr const char* kClassName = "GHalftoneEnhanced";
     GHalftoneEnhanced* CreateNew() const override { return new GHalftoneEnhanced; }

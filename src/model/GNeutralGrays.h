@@ -3,8 +3,9 @@
 
 #include "model/GChromafitOption.h"
 
-class GNeutralGrays : public GChromafitOptionOf<GNeutralGrays, GPersistent<GNeutralGrays, GChromafitOption, 798>, 70, kNeutralGraysMapId,
-                                         &GAttributeVisitor::ApplyNeutralGrays> {
+class GNeutralGrays
+    : public GChromafitOptionOf<GNeutralGrays, GPersistent<GNeutralGrays, GChromafitOption, 798>, 70,
+                                kNeutralGraysMapId, &GAttributeVisitor::ApplyNeutralGrays> {
 public:
     static constexpr const char* kClassName = "GNeutralGrays";
     GNeutralGrays* CreateNew() const override { return new GNeutralGrays; }

@@ -2,7 +2,10 @@
 
 namespace {
 
-bool Yields(const GStepper& stepper) { return stepper.remaining != 0 && (stepper.value != 0 || stepper.decrement != 0); }
+bool Yields(const GStepper& stepper)
+{
+    return stepper.remaining != 0 && (stepper.value != 0 || stepper.decrement != 0);
+}
 
 } // namespace
 

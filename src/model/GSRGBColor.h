@@ -3,8 +3,9 @@
 
 #include "model/GChromafitOption.h"
 
-class GSRGBColor : public GChromafitOptionOf<GSRGBColor, GPersistent<GSRGBColor, GChromafitOption, 800>, 98, kSRGBMapId,
-                                         &GAttributeVisitor::ApplySRGBColor> {
+class GSRGBColor
+    : public GChromafitOptionOf<GSRGBColor, GPersistent<GSRGBColor, GChromafitOption, 800>, 98,
+                                kSRGBMapId, &GAttributeVisitor::ApplySRGBColor> {
 public:
     static constexpr const char* kClassName = "GSRGBColor";
     GSRGBColor* CreateNew() const override { return new GSRGBColor; }

@@ -3,8 +3,9 @@
 
 #include "model/GChromafitOption.h"
 
-class GSRGBExtension : public GChromafitOptionOf<GSRGBExtension, GPersistent<GSRGBExtension, GChromafitOption, 1202>, 100, kSRGBMapId,
-                                         &GAttributeVisitor::ApplySRGBExtension> {
+class GSRGBExtension
+    : public GChromafitOptionOf<GSRGBExtension, GPersistent<GSRGBExtension, GChromafitOption, 1202>, 100,
+                                kSRGBMapId, &GAttributeVisitor::ApplySRGBExtension> {
 public:
     static constexpr const char* kClassName = "GSRGBExtension";
     GSRGBExtension* CreateNew() const override { return new GSRGBExtension; }

@@ -87,7 +87,8 @@ TEST(ChromafitAttribute, PairsFollowEachGenerationsLayout)
         uint8_t value = 0xAB;
         EXPECT_EQ(row.answer, Sample(row.classId)->GetSetting(row.object, row.kind, value))
             << row.classId << " (" << row.object << ", " << row.kind << ")";
-        EXPECT_EQ(row.value < 0 ? 0xAB : row.value, value) << row.classId << " (" << row.object << ", " << row.kind << ")";
+        EXPECT_EQ(row.value < 0 ? 0xAB : row.value, value)
+            << row.classId << " (" << row.object << ", " << row.kind << ")";
     }
     GChromafitEnhancedAttributeVer2 ver2(1);
     EXPECT_EQ(1, ver2.SetSetting(3, 3, 7));
