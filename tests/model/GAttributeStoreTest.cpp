@@ -1,16 +1,10 @@
 // The attributes' own fields on a binary file: exact bytes, versions, stored serials
 // and repaired bounds.
-#include "foundation/RWErrorHandler.h"
 #include "model/GDisplayStringAttribute.h"
-#include "model/GGraphicAttribute.h"
-#include "model/GValue32Attribute.h"
 #include "ModelTestObjects.h"
 #include "StoredForms.h"
-#include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 TEST(GValueAttributeStore, WritesTwentySixBytes)
 {
