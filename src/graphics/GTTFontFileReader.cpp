@@ -190,8 +190,10 @@ void GTTFontFileReader::Unlock()
 
 uint32_t GTTFontFileReader::BinaryStoreSize() const
 {
-    return GObjectBase::BinaryStoreSize() + 57 + (tables_ ? tables_->RecursiveStoreSize() : 6) +
-           (glyphs_ ? glyphs_->RecursiveStoreSize() : 6);
+    // A missing cache is the nil object, sized as it is written (with a lead-in outside a save).
+    const RWCollectable* tables = tables_ ? static_cast<const RWCollectable*>(tables_) : &RWNilObject;
+    const RWCollectable* glyphs = glyphs_ ? static_cast<const RWCollectable*>(glyphs_) : &RWNilObject;
+    return GObjectBase::BinaryStoreSize() + 57 + tables->RecursiveStoreSize() + glyphs->RecursiveStoreSize();
 }
 
 bool GTTFontFileReader::IsEqual(const RWCollectable* other) const

@@ -1,8 +1,6 @@
 // The associations and the two lists as parts of stored object graphs: exact bytes,
-// stored sizes, round trips on every medium, shared and null keys, and crafted graphs
-// that must fail cleanly. Also the factory registration of every value class.
+// shared and null keys, and crafted graphs that must fail cleanly.
 #include "ModelTestObjects.h"
-#include "Registered.h"
 #include "StoredForms.h"
 
 #include "foundation/RWFactory.h"
@@ -22,23 +20,6 @@
 #include <memory>
 
 namespace {
-
-MAssociationList* SampleList()
-{
-    MAssociationList* list = new MAssociationList(40);
-    list->Add(new MPersistentAssociation(new GPersistableLong(1, 5), new GSelectionString("one", 1), 2));
-    list->Add(new MPersistentAssociation(new GPersistableULong(2), new GBinaryData(nullptr, 0, 0)));
-    list->Add(new MPersistentAssociation(nullptr, new GSelectionString("keyless", 3)));
-    return list;
-}
-
-GResourceMappingList* SampleMappings()
-{
-    GResourceMappingList* list = new GResourceMappingList(41);
-    for (uint16_t i = 0; i < 5; ++i)
-        list->AddIfSecondCodeFree(new GResourceMapping(0, uint16_t(16690 + i), int16_t(50 + i)));
-    return list;
-}
 
 class AssociationGraphs : public testing::TestWithParam<Medium> {};
 
@@ -100,36 +81,6 @@ TEST(GResourceMappingListStore, MappingsFollowTheCountAndTheListVersionEnds)
                                               .U32(1);
     EXPECT_EQ(expected, SavedBytes(&list));
     EXPECT_TRUE(StoreSizeMatches(list));
-}
-
-TEST_P(AssociationGraphs, AssociationListComesBackTheSame)
-{
-    std::unique_ptr<MAssociationList> list(SampleList());
-    std::unique_ptr<GObjectBase> back = GraphRoundTrip(GetParam(), list.get());
-    MAssociationList* restored = dynamic_cast<MAssociationList*>(back.get());
-    ASSERT_TRUE(restored);
-    EXPECT_TRUE(restored->IsSame(list.get()));
-    ASSERT_EQ(3u, restored->Entries());
-    GPersistableLong key(1, 5);
-    GSelectionString* value = dynamic_cast<GSelectionString*>(restored->GetValue(&key));
-    ASSERT_TRUE(value);
-    EXPECT_TRUE(value->GetString() == "one");
-    // The keyless pair keeps its null key.
-    MPersistentAssociation* keyless = dynamic_cast<MPersistentAssociation*>(restored->At(2));
-    ASSERT_TRUE(keyless);
-    EXPECT_EQ(nullptr, keyless->GetKey());
-}
-
-TEST_P(AssociationGraphs, ResourceMappingListComesBackTheSame)
-{
-    std::unique_ptr<GResourceMappingList> list(SampleMappings());
-    std::unique_ptr<GObjectBase> back = GraphRoundTrip(GetParam(), list.get());
-    GResourceMappingList* restored = dynamic_cast<GResourceMappingList*>(back.get());
-    ASSERT_TRUE(restored);
-    EXPECT_TRUE(restored->IsSame(list.get()));
-    GResourceMapping* third = restored->FindBySecondCode(52);
-    ASSERT_TRUE(third);
-    EXPECT_EQ(16692, third->GetFirstCode());
 }
 
 TEST_P(AssociationGraphs, SharedValueComesBackShared)
@@ -198,62 +149,6 @@ TEST(MPersistentAssociationCrafted, KeyNamingTheAssociationItselfOrNoModelObject
         if (MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get())) {
             EXPECT_EQ(nullptr, association->GetKey());
         }
-    }
-}
-
-TEST(MPersistentAssociationCrafted, EveryCutOfAStoredListReadsNoMoreThanWasThere)
-{
-    std::unique_ptr<MAssociationList> list(SampleList());
-    TestErrorCapture capture;
-    auto check = [&](RWCollectable* back, size_t n) {
-        std::unique_ptr<RWCollectable> owned(back);
-        if (MAssociationList* restored = dynamic_cast<MAssociationList*>(back)) {
-            EXPECT_LE(restored->Entries(), list->Entries()) << n;
-        }
-    };
-    const std::vector<uint8_t> whole = SavedBytes(list.get());
-    for (size_t n = 0; n < whole.size(); ++n)
-        check(RestoredFromBytes(Prefix(whole, n)), n);
-    for (StreamKind kind : kAllStreamKinds) {
-        SCOPED_TRACE(kind);
-        const std::string text = StreamSaved(kind, list.get());
-        for (size_t n = 0; n < text.size(); ++n)
-            check(StreamRestored(kind, text.substr(0, n)), n);
-    }
-}
-
-TEST(GResourceMappingListCrafted, HugeMemberCountStopsAtTheEndOfTheData)
-{
-    const std::vector<uint8_t> bytes = StoredBytes()
-                                           .U32(0x8888)
-                                           .U16(1005)
-                                           .Root(1, 1)
-                                           .U32(1)
-                                           .U32(0xFFFFFFFF)
-                                           .U16(1004)
-                                           .Root(2, 2)
-                                           .U32(1)
-                                           .U32(7)
-                                           .U16(1)
-                                           .U16(2);
-    TestErrorCapture capture;
-    std::unique_ptr<RWCollectable> back(RestoredFromBytes(bytes));
-    if (GResourceMappingList* list = dynamic_cast<GResourceMappingList*>(back.get())) {
-        EXPECT_LE(list->Entries(), 1u);
-    }
-}
-
-TEST(PersistentValuesFactory, EveryClassIsRegisteredByIdAndName)
-{
-    const std::pair<RWClassID, const char*> classes[] = {
-        {4, "GBinaryData"},        {1008, "GSelectionString"},      {1051, "GPMDVersionInfo"},
-        {956, "GPMLDescriptor"},   {777, "GPersistableLong"},       {778, "GPersistableULong"},
-        {3, "GLocaleInfo"},        {771, "MPersistentAssociation"}, {772, "MAssociationList"},
-        {1004, "GResourceMapping"}, {1005, "GResourceMappingList"}, {780, "GDynamicLibrary"},
-    };
-    for (const auto& c : classes) {
-        EXPECT_TRUE(IsRegistered(c.first, c.second));
-        EXPECT_TRUE(RWFactoryStringId(c.first) == c.second);
     }
 }
 

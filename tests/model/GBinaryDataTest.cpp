@@ -1,20 +1,28 @@
 #include "model/GBinaryData.h"
 
+#include "AllocationWatch.h"
 #include "StoredForms.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
-#include <new>
 
-// Array deletions are recorded while a FreedBuffers is alive, so that the tests see which
+// Deletions are recorded while a FreedBuffers is alive, so that the tests see which
 // buffers an object frees.
 namespace {
 
 std::atomic<void*> g_watched[8];
 std::atomic<int> g_freedCount[8];
+
+void NoteFreed(void* p)
+{
+    if (!p)
+        return;
+    for (int i = 0; i < 8; ++i)
+        if (g_watched[i] == p)
+            ++g_freedCount[i];
+}
 
 class FreedBuffers {
 public:
@@ -24,9 +32,11 @@ public:
             g_watched[i] = nullptr;
             g_freedCount[i] = 0;
         }
+        AllocationWatch::OnFree(NoteFreed);
     }
     ~FreedBuffers()
     {
+        AllocationWatch::OnFree(nullptr);
         for (auto& watched : g_watched)
             watched = nullptr;
     }
@@ -48,14 +58,6 @@ public:
     }
 };
 
-void NoteFreed(void* p)
-{
-    if (!p)
-        return;
-    for (int i = 0; i < 8; ++i)
-        if (g_watched[i] == p)
-            ++g_freedCount[i];
-}
 
 uint8_t* NewBytes(std::initializer_list<uint8_t> bytes)
 {
@@ -65,34 +67,6 @@ uint8_t* NewBytes(std::initializer_list<uint8_t> bytes)
 }
 
 } // namespace
-
-void operator delete[](void* p) noexcept
-{
-    NoteFreed(p);
-    std::free(p);
-}
-
-void operator delete[](void* p, std::size_t) noexcept
-{
-    NoteFreed(p);
-    std::free(p);
-}
-
-TEST(GBinaryDataValues, TakesThePointerAsGivenAndNullDataHasLengthZero)
-{
-    GBinaryData empty;
-    EXPECT_EQ(nullptr, empty.GetData());
-    EXPECT_EQ(0u, empty.GetLength());
-    EXPECT_EQ(0, empty.OwnsData());
-    uint8_t bytes[] = {1, 2, 3};
-    GBinaryData data(bytes, 3, 0, 42);
-    EXPECT_EQ(bytes, data.GetData());
-    EXPECT_EQ(3u, data.GetLength());
-    GBinaryData null(nullptr, 10, 0);
-    EXPECT_EQ(0u, null.GetLength());
-    null.SetData(nullptr, 5, 1);
-    EXPECT_EQ(0u, null.GetLength());
-}
 
 TEST(GBinaryDataCompare, SameIdAndBytesInDifferentBuffersAreSame)
 {
@@ -308,40 +282,3 @@ TEST(GBinaryDataStore, OtherVersionOrALengthBeyondTheFileKeepsTheObject)
         EXPECT_EQ(0, rest.left);
     }
 }
-
-class GBinaryDataStreams : public testing::TestWithParam<StreamKind> {};
-
-TEST_P(GBinaryDataStreams, RoundTripKeepsEveryByteOrNone)
-{
-    uint8_t* bytes = new uint8_t[300];
-    for (int i = 0; i < 300; ++i)
-        bytes[i] = uint8_t(i * 7);
-    GBinaryData data(bytes, 300, 1, 31);
-    GBinaryData restored;
-    EXPECT_TRUE(RestoreStreamForm(GetParam(), restored, StreamFormOf(GetParam(), data)));
-    EXPECT_TRUE(restored.IsSame(&data));
-    EXPECT_EQ(1, restored.OwnsData());
-    EXPECT_EQ(data.GetSerial(), restored.GetSerial());
-
-    GBinaryData empty(nullptr, 0, 0, 2);
-    EXPECT_TRUE(RestoreStreamForm(GetParam(), restored, StreamFormOf(GetParam(), empty)));
-    EXPECT_EQ(nullptr, restored.GetData());
-    EXPECT_TRUE(restored.IsSame(&empty));
-}
-
-TEST_P(GBinaryDataStreams, HugeLengthFailsWithoutAllocating)
-{
-    // The fields of an object of 0xFFFFFFF0 bytes, without the bytes.
-    const std::string text = StreamTextOf(GetParam(), [](RWDataOutStream& out) {
-        GObjectBase(4).SaveGuts(out);
-        out << 1u << 0xFFFFFFF0u << 1;
-    });
-    uint8_t bytes[] = {1};
-    GBinaryData restored(bytes, 1, 0);
-    EXPECT_FALSE(RestoreStreamForm(GetParam(), restored, text));
-    EXPECT_EQ(bytes, restored.GetData());
-    EXPECT_EQ(1u, restored.GetLength());
-}
-
-INSTANTIATE_TEST_SUITE_P(AllKinds, GBinaryDataStreams, testing::ValuesIn(kAllStreamKinds),
-                         testing::PrintToStringParamName());

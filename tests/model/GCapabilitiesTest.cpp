@@ -112,27 +112,6 @@ TEST(GCapabilitiesBits, BitThatNoCountCanHoldIsRefused)
     EXPECT_EQ(0u, set.CountSet());
 }
 
-TEST(GCapabilitiesConstruct, ConstructorsSetCountAndBits)
-{
-    GCapabilities sized(2, 16);
-    EXPECT_EQ(2, sized.GetId());
-    EXPECT_EQ(16u, sized.GetBitCount());
-    EXPECT_EQ(0u, sized.CountSet());
-
-    GCapabilities one(3, 8, 3);
-    EXPECT_EQ(8u, one.GetBitCount());
-    EXPECT_TRUE(one.Test(3));
-
-    GCapabilities grown(3, 4, 6);
-    EXPECT_EQ(7u, grown.GetBitCount());
-    EXPECT_TRUE(grown.Test(6));
-
-    const uint32_t bits[] = {1, 12};
-    GCapabilities listed(4, 8, bits, 2);
-    EXPECT_EQ(13u, listed.GetBitCount());
-    EXPECT_EQ(2u, listed.CountSet());
-}
-
 TEST(GCapabilitiesConstruct, CopiesOwnTheirBits)
 {
     GCapabilities set(1, 8, 2);
@@ -197,25 +176,6 @@ TEST(GCapabilitiesStore, TenBitsStoreInTwoBytesAndNoneInNone)
     EXPECT_EQ(expected.size(), set.BinaryStoreSize());
 }
 
-TEST(GCapabilitiesStore, RoundTripsOnFileAndStream)
-{
-    GCapabilities set = Numbered(0);
-    const uint32_t bits[] = {0, 8, 16, 33};
-    set.SetList(bits, 4);
-
-    GCapabilities fromFile;
-    EXPECT_EQ(0, RestoreGutsAndMeasure(fromFile, GutsBytes(set)).left);
-    EXPECT_TRUE(fromFile.IsSame(&set));
-    EXPECT_EQ(9, fromFile.GetSerial());
-
-    for (StreamKind kind : kAllStreamKinds) {
-        GCapabilities fromStream;
-        EXPECT_TRUE(StreamGutsInto(kind, set, fromStream));
-        EXPECT_TRUE(fromStream.IsSame(&set)) << int(kind);
-        EXPECT_TRUE(fromStream.Test(33));
-    }
-}
-
 TEST(GCapabilitiesStore, StoredZeroCountOrOtherVersionKeepsTheBits)
 {
     for (const auto& tail : {std::vector<uint8_t>{1, 0, 0, 0, 0, 0, 0, 0}, std::vector<uint8_t>{2, 0, 0, 0, 0x0A, 0, 0, 0, 0xFF, 3}}) {
@@ -227,53 +187,3 @@ TEST(GCapabilitiesStore, StoredZeroCountOrOtherVersionKeepsTheBits)
     }
 }
 
-// A count whose bytes are not all there, down to the count itself missing, leaves the
-// set as it was.
-TEST(GCapabilitiesStore, TruncatedFormsLeaveTheSetAsItWas)
-{
-    GCapabilities source = Numbered(0);
-    const uint32_t bits[] = {1, 20};
-    source.SetList(bits, 2);
-    const std::vector<uint8_t> whole = GutsBytes(source);
-    for (size_t size = kRootPart.size() + 4; size < whole.size(); ++size) {
-        GCapabilities set(1, 4, 3);
-        const FileEnd restore = RestoreGutsAndMeasure(set, std::vector<uint8_t>(whole.begin(), whole.begin() + size));
-        EXPECT_EQ(4u, set.GetBitCount()) << size;
-        EXPECT_TRUE(set.Test(3)) << size;
-        EXPECT_EQ(0, restore.left) << size;
-    }
-}
-
-TEST(GCapabilitiesStore, OversizedCountIsRefusedBeforeAllocating)
-{
-    const std::initializer_list<uint8_t> counts[] = {
-        {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, // 2^32 - 1 bits, 2 bytes
-        {0x00, 0x00, 0x00, 0x80, 0xFF, 0xFF}, // 2^31 bits, 2 bytes
-        {0x11, 0x00, 0x00, 0x00, 0xFF, 0xFF}, // 17 bits, 2 bytes of 3
-    };
-    for (const auto& count : counts) {
-        GCapabilities set(1, 4, 3);
-        const FileEnd restore = RestoreGutsAndMeasure(set, Joined(Joined(kRootPart, {0x01, 0x00, 0x00, 0x00}), count));
-        EXPECT_EQ(4u, set.GetBitCount());
-        EXPECT_EQ(0, restore.left);
-        EXPECT_TRUE(restore.eof);
-
-        // The stream form of an empty set ends with its count: put the oversized one there.
-        const std::string empty = StreamTextOf(StreamKind::Binary, [](RWDataOutStream& s) { Numbered(0).SaveGuts(s); });
-        GCapabilities streamed(1, 4, 3);
-        EXPECT_FALSE(ReadStreamText(StreamKind::Binary, Joined(WithoutLast(empty, 4), count),
-                                    [&](RWDataInStream& s) { streamed.RestoreGuts(s); }));
-        EXPECT_EQ(4u, streamed.GetBitCount());
-    }
-}
-
-TEST(GCapabilitiesStore, RoundTripsAsAnObjectOfTheGraph)
-{
-    EXPECT_TRUE(IsRegistered(1003, "GCapabilities"));
-    const uint32_t bits[] = {3, 70};
-    GCapabilities set(12, 8, bits, 2);
-    EXPECT_TRUE(StoreSizeMatches(set));
-    std::unique_ptr<RWCollectable> restored(RestoredFromBytes(SavedBytes(&set)));
-    ASSERT_NE(nullptr, restored);
-    EXPECT_TRUE(set.IsEqual(restored.get()));
-}

@@ -75,7 +75,17 @@ TEST(GObjectBaseCount, FourThreadsReleasingTogetherDeleteExactlyOnce)
     }
 }
 
-TEST(GObjectBaseSerial, CountsUpFromOneAndCopiesKeepTheirSource)
+// Tests that move the process-wide serial counter put it back afterwards.
+class GObjectBaseSerial : public testing::Test {
+protected:
+    void SetUp() override { saved_ = GSerialCounterProbe::Peek(); }
+    void TearDown() override { GSerialCounterProbe::Set(saved_); }
+
+private:
+    uint32_t saved_ = 0;
+};
+
+TEST_F(GObjectBaseSerial, CountsUpFromOneAndCopiesKeepTheirSource)
 {
     GSerialCounterProbe::Set(0);
     GObjectBase first;
@@ -87,7 +97,7 @@ TEST(GObjectBaseSerial, CountsUpFromOneAndCopiesKeepTheirSource)
     EXPECT_EQ(7, copy.GetId());
 }
 
-TEST(GObjectBaseSerial, WrapAroundSkipsZero)
+TEST_F(GObjectBaseSerial, WrapAroundSkipsZero)
 {
     GSerialCounterProbe::Set(0xFFFFFFFFu);
     GObjectBase last;
@@ -97,7 +107,7 @@ TEST(GObjectBaseSerial, WrapAroundSkipsZero)
     EXPECT_EQ(2u, GSerialCounterProbe::Peek());
 }
 
-TEST(GObjectBaseSerial, ThreadsDrawDistinctNumbers)
+TEST_F(GObjectBaseSerial, ThreadsDrawDistinctNumbers)
 {
     GSerialCounterProbe::Set(0xFFFFFF00u);
     std::vector<long> serials[4];
@@ -118,7 +128,7 @@ TEST(GObjectBaseSerial, ThreadsDrawDistinctNumbers)
     EXPECT_EQ(2000u, all.size());
 }
 
-TEST(GObjectBaseSerial, ClearSerialsReachesEveryMember)
+TEST_F(GObjectBaseSerial, ClearSerialsReachesEveryMember)
 {
     MPersistentComposite outer(1);
     MPersistentComposite* inner = new MPersistentComposite(2);

@@ -7,17 +7,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(GPMDVersionInfoValues, DefaultKindIsOneAndExtrasStartZero)
-{
-    GPMDVersionInfo info;
-    EXPECT_EQ(1, info.GetKind());
-    EXPECT_EQ(0u, info.GetStrings().Entries());
-    GPMDVersionInfo made(0x10002, 0x30004, 6, 8);
-    EXPECT_EQ(0x30004u, made.GetSecondVersion());
-    EXPECT_EQ(0u, made.GetFirstExtra());
-    EXPECT_EQ(0u, made.GetSecondExtra());
-}
-
 namespace {
 
 enum class Half { FirstMinor, FirstMajor, SecondMinor, SecondMajor };
@@ -127,46 +116,3 @@ TEST(GPMDVersionInfoStore, SecondVersionIsStoredBeforeTheFirst)
     EXPECT_EQ(0x00010002u, restored.GetFirstVersion());
     EXPECT_EQ(0x00030004u, restored.GetSecondVersion());
 }
-
-TEST(GPMDVersionInfoStore, TextCountBeyondTheFileIsRefused)
-{
-    GPMDVersionInfo info(7, 7, 7);
-    info.AddString("kept");
-    const FileEnd rest = RestoreGutsAndMeasure(
-        info, StoredBytes().Root(1, 1).U32(1).U32(1).U32(2).U16(3).U32(0).U32(0).U32(0x40000000).Text("a"));
-    EXPECT_EQ(7u, info.GetFirstVersion());
-    ASSERT_EQ(1u, info.GetStrings().Entries());
-    EXPECT_TRUE(info.GetStrings().At(0) == "kept");
-    EXPECT_TRUE(rest.eof);
-}
-
-class GPMDVersionInfoStreams : public testing::TestWithParam<StreamKind> {};
-
-TEST_P(GPMDVersionInfoStreams, HugeTextCountFailsWithoutAllocating)
-{
-    std::stringbuf buffer;
-    {
-        auto out = MakeOutStream(GetParam(), &buffer);
-        GObjectBase root(2);
-        root.SaveGuts(*out);
-        *out << 1u << 1u << 2u << static_cast<unsigned short>(3) << 0u << 0u << 0xFFFFFFFFu;
-    }
-    GPMDVersionInfo info(7, 7, 7);
-    EXPECT_FALSE(RestoreStreamForm(GetParam(), info, buffer.str()));
-    EXPECT_EQ(7u, info.GetFirstVersion());
-    EXPECT_EQ(0u, info.GetStrings().Entries());
-}
-
-TEST_P(GPMDVersionInfoStreams, ManyTextsRoundTrip)
-{
-    GPMDVersionInfo info(1, 2, 3, 4);
-    for (int i = 0; i < 200; ++i)
-        info.AddString(std::string(size_t(i % 7), char('a' + i % 26)).c_str());
-    GPMDVersionInfo restored;
-    EXPECT_TRUE(RestoreStreamForm(GetParam(), restored, StreamFormOf(GetParam(), info)));
-    EXPECT_TRUE(restored.IsSame(&info));
-    EXPECT_EQ(200u, restored.GetStrings().Entries());
-}
-
-INSTANTIATE_TEST_SUITE_P(AllKinds, GPMDVersionInfoStreams, testing::ValuesIn(kAllStreamKinds),
-                         testing::PrintToStringParamName());

@@ -4,17 +4,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(GPMLDescriptorValues, NameAndValueWithEmptyText)
-{
-    GPMLDescriptor descriptor(L"Toner", 12, 3);
-    EXPECT_TRUE(descriptor.GetName() == L"Toner");
-    EXPECT_EQ(12, descriptor.GetValue());
-    EXPECT_EQ(3, descriptor.GetId());
-    EXPECT_EQ(0u, descriptor.GetText().Length());
-    descriptor.SetText("low");
-    EXPECT_TRUE(descriptor.GetText() == "low");
-}
-
 TEST(GPMLDescriptorCompare, SameNameAndIdAreSameWhateverValueAndText)
 {
     GPMLDescriptor a(L"Drum", 1, 5);
@@ -55,10 +44,3 @@ TEST(GPMLDescriptorStore, FileFormIsWideNameValueThenText)
     EXPECT_EQ(12u + 16u + 2u * 2u + 3u, descriptor.BinaryStoreSize());
 }
 
-TEST(GPMLDescriptorStore, NameLengthBeyondTheFileIsRefused)
-{
-    GPMLDescriptor descriptor(L"kept", 1, 1);
-    const FileEnd rest = RestoreGutsAndMeasure(descriptor, StoredBytes().Root(1, 1).U32(1).U32(0x20000000).U16('a'));
-    EXPECT_TRUE(descriptor.GetName() == L"kept");
-    EXPECT_TRUE(rest.eof);
-}

@@ -8,30 +8,21 @@
 
 namespace {
 
-// A mapping whose deletion is counted.
+// A mapping whose deletion, and its copies', is counted.
 class TrackedMapping : public GResourceMapping {
 public:
     TrackedMapping(uint32_t resource, uint16_t first, int16_t second, int* deletions)
-        : GResourceMapping(resource, first, second, 0), deletions_(deletions)
+        : GResourceMapping(resource, first, second, 0), count_(deletions)
     {
     }
-    TrackedMapping(const TrackedMapping& other) = default;
-    ~TrackedMapping() override { ++*deletions_; }
+    TrackedMapping(const TrackedMapping& other) : GResourceMapping(other), count_(other.count_.Counter()) {}
     TrackedMapping* Copy() const override { return new TrackedMapping(*this); }
 
 private:
-    int* deletions_;
+    DeletionCount count_;
 };
 
 } // namespace
-
-TEST(GResourceMappingValues, DefaultResourceIsTheNoResourceValue)
-{
-    EXPECT_EQ(0x0FFFFFFFu, GResourceMapping().GetResource());
-    GResourceMapping source(5, 16690, -1, 3);
-    GResourceMapping otherCode(5, 16691, -1, 3);
-    EXPECT_FALSE(otherCode.IsSame(&source));
-}
 
 TEST(GResourceMappingListAdd, RefusesATakenResourceOrSecondCodeButFirstCodesMayRepeat)
 {

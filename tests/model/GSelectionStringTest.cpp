@@ -4,13 +4,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(GSelectionStringValues, NullTextIsEmpty)
-{
-    GSelectionString empty(nullptr, 1);
-    EXPECT_EQ(0u, empty.GetString().Length());
-    EXPECT_EQ(1, empty.GetIndex());
-}
-
 TEST(GSelectionStringCompare, SameIdIndexAndTextAreSame)
 {
     GSelectionString a("Letter", 1, 4);
@@ -38,12 +31,3 @@ TEST(GSelectionStringStore, FileFormIsTextThenIndex)
     EXPECT_EQ(12u + 10u + 3u, selection.BinaryStoreSize());
 }
 
-TEST(GSelectionStringStore, TextLengthBeyondTheFileIsRefused)
-{
-    GSelectionString selection("keep", 4, 1);
-    const FileEnd rest =
-        RestoreGutsAndMeasure(selection, StoredBytes().Root(1, 1).U32(1).U32(0x7FFFFFFF).U8('a').U16(1));
-    EXPECT_TRUE(selection.GetString() == "keep");
-    EXPECT_EQ(4, selection.GetIndex());
-    EXPECT_TRUE(rest.eof);
-}

@@ -37,20 +37,6 @@ std::vector<int32_t> ValuesOf(const GValueListAttribute& list)
 
 } // namespace
 
-TEST(GValueListValues, AddPairAndAddValueAppendInOrder)
-{
-    GBookletComposite booklet(1, 2);
-    booklet.AddPair(3, 4);
-    EXPECT_EQ(2u, booklet.GetCount());
-    EXPECT_EQ((std::vector<int32_t>{3, 4}), ValuesOf(booklet));
-    booklet.AddPair(0xFFFF, 0);
-    EXPECT_EQ((std::vector<int32_t>{3, 4, 0xFFFF, 0}), ValuesOf(booklet));
-    GOptMediaComposite media = Media(9, 1, {5, 6, 7});
-    EXPECT_EQ(9, media.GetPrimaryValue());
-    EXPECT_EQ(1, media.GetSecondValue());
-    EXPECT_EQ((std::vector<int32_t>{5, 6, 7}), ValuesOf(media));
-}
-
 TEST(GValueListValues, IndexesOutsideTheListAnswerMinusOne)
 {
     GOptMediaComposite media = Media(1, 0, {10, 20});
@@ -159,35 +145,6 @@ TEST(GValueListStore, StoredFormIsVersionTwoWithValues)
     EXPECT_EQ(bytes.size(), media.BinaryStoreSize());
 }
 
-TEST(GValueListStore, RoundTripsOnFileAndStream)
-{
-    GBookletComposite booklet(0x0102, 9);
-    booklet.SetId(7);
-    booklet.AddPair(1, 2);
-    booklet.AddPair(0xFFFF, 0x8000);
-
-    GBookletComposite fromFile;
-    EXPECT_EQ(0, RestoreGutsAndMeasure(fromFile, GutsBytes(booklet)).left);
-    EXPECT_TRUE(fromFile.IsSame(&booklet));
-    EXPECT_EQ(9, fromFile.GetSecondValue());
-
-    for (StreamKind kind : kAllStreamKinds) {
-        GBookletComposite fromStream;
-        EXPECT_TRUE(StreamGutsInto(kind, booklet, fromStream)) << kind;
-        EXPECT_EQ(0x0102, fromStream.GetPrimaryValue());
-        EXPECT_EQ(9, fromStream.GetSecondValue());
-        EXPECT_EQ((std::vector<int32_t>{1, 2, 0xFFFF, 0x8000}), ValuesOf(fromStream));
-    }
-
-    // An empty list replaces the one held.
-    const std::vector<uint8_t> empty = GutsBytes(Media(3, 4, {}));
-    EXPECT_EQ(kAttributePart.size() + 12, empty.size());
-    GOptMediaComposite restored = Media(0, 0, {8, 9});
-    RestoreGutsFrom(restored, empty);
-    EXPECT_EQ(0u, restored.GetCount());
-    EXPECT_EQ(3, restored.GetPrimaryValue());
-}
-
 // Version 3 reads the two values and keeps the list; versions 0 and 1 read the list.
 TEST(GValueListStore, OtherVersionsReadWhatTheyHold)
 {
@@ -207,58 +164,3 @@ TEST(GValueListStore, OtherVersionsReadWhatTheyHold)
     }
 }
 
-// Every cut of the stored form stops the restore at the missing field: what came
-// before it is taken, the list changes only when every value arrived.
-TEST(GValueListStore, TruncatedFormsStopAtTheFirstFailedRead)
-{
-    const std::vector<uint8_t> whole = GutsBytes(Media(0x21, 0x22, {1, 2, 3}));
-    for (size_t size = kAttributePart.size(); size < whole.size(); ++size) {
-        GOptMediaComposite media = Media(1, 2, {5, 6});
-        const FileEnd restore = RestoreGutsAndMeasure(media, std::vector<uint8_t>(whole.begin(), whole.begin() + size));
-        EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(media)) << size;
-        const bool valuesRead = size >= kAttributePart.size() + 8;
-        EXPECT_EQ(valuesRead ? 0x21 : 1, media.GetPrimaryValue()) << size;
-        EXPECT_EQ(0, restore.left) << size;
-    }
-}
-
-TEST(GValueListStore, OversizedCountIsRefusedBeforeAllocating)
-{
-    // Counts of 2^32 - 1, 2^31 - 1 and 4, each followed by three values.
-    const std::initializer_list<uint8_t> counts[] = {
-        {0xFF, 0xFF, 0xFF, 0xFF, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00},
-        {0xFF, 0xFF, 0xFF, 0x7F, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00},
-        {0x04, 0x00, 0x00, 0x00, 0x01, 0x00, 0x02, 0x00, 0x03, 0x00},
-    };
-    for (const auto& count : counts) {
-        GOptMediaComposite media = Media(1, 2, {5, 6});
-        const std::vector<uint8_t> head = Joined(kAttributePart, {0x02, 0x00, 0x00, 0x00, 0x0B, 0x00, 0x0C, 0x00});
-        EXPECT_TRUE(RestoreGutsAndMeasure(media, Joined(head, count)).eof);
-        EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(media));
-        EXPECT_EQ(11, media.GetPrimaryValue());
-
-        // The stream form of an empty list ends with its count: put the oversized one there.
-        const std::string empty = StreamTextOf(StreamKind::Binary, [](RWDataOutStream& s) { Media(11, 12, {}).SaveGuts(s); });
-        GOptMediaComposite fromStream = Media(1, 2, {5, 6});
-        EXPECT_FALSE(ReadStreamText(StreamKind::Binary, Joined(WithoutLast(empty, 4), count),
-                                    [&](RWDataInStream& s) { fromStream.RestoreGuts(s); }));
-        EXPECT_EQ((std::vector<int32_t>{5, 6}), ValuesOf(fromStream));
-        EXPECT_EQ(11, fromStream.GetPrimaryValue());
-    }
-}
-
-TEST(GValueListStore, RoundTripsAsObjectsOfTheGraph)
-{
-    EXPECT_TRUE(IsRegistered(796, "GOptMediaComposite"));
-    EXPECT_TRUE(IsRegistered(794, "GBookletComposite"));
-    GOptMediaComposite media = Media(9, 1, {4, 5, 6});
-    GBookletComposite booklet(2, 3);
-    booklet.AddPair(7, 8);
-    for (const GValueListAttribute* list : {static_cast<const GValueListAttribute*>(&media),
-                                            static_cast<const GValueListAttribute*>(&booklet)}) {
-        EXPECT_TRUE(StoreSizeMatches(*list));
-        std::unique_ptr<RWCollectable> restored(RestoredFromBytes(SavedBytes(list)));
-        ASSERT_NE(nullptr, restored);
-        EXPECT_TRUE(list->IsEqual(restored.get())) << list->ClassId();
-    }
-}

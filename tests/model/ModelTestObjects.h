@@ -9,43 +9,34 @@
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GPeripheral.h"
+#include "DeletionCount.h"
 
 #include <string>
 #include <vector>
 
-// A leaf whose deletion is counted.
+// A leaf whose deletion, and its copies', is counted.
 class TrackedObject : public GObjectBase {
 public:
-    explicit TrackedObject(long id = 0, int* deletions = nullptr) : GObjectBase(id), deletions_(deletions) {}
-    TrackedObject(const TrackedObject& other) = default;
-    ~TrackedObject() override
-    {
-        if (deletions_)
-            ++*deletions_;
-    }
+    explicit TrackedObject(long id = 0, int* deletions = nullptr) : GObjectBase(id), count_(deletions) {}
+    TrackedObject(const TrackedObject& other) : GObjectBase(other), count_(other.count_.Counter()) {}
 
-    TrackedObject* CreateNew() const override { return new TrackedObject(0, deletions_); }
+    TrackedObject* CreateNew() const override { return new TrackedObject(0, count_.Counter()); }
     TrackedObject* Copy() const override { return new TrackedObject(*this); }
 
 private:
-    int* deletions_;
+    DeletionCount count_;
 };
 
-// A value attribute whose deletion is counted.
+// A value attribute whose deletion, and its copies', is counted.
 class TrackedValue : public GValueAttribute {
 public:
-    TrackedValue(uint16_t value, long id, int* deletions) : GValueAttribute(value, id), deletions_(deletions) {}
-    TrackedValue(const TrackedValue& other) = default;
-    ~TrackedValue() override
-    {
-        if (deletions_)
-            ++*deletions_;
-    }
+    TrackedValue(uint16_t value, long id, int* deletions) : GValueAttribute(value, id), count_(deletions) {}
+    TrackedValue(const TrackedValue& other) : GValueAttribute(other), count_(other.count_.Counter()) {}
 
     TrackedValue* Copy() const override { return new TrackedValue(*this); }
 
 private:
-    int* deletions_;
+    DeletionCount count_;
 };
 
 // A concrete graphic attribute, as the graphic-state classes are.

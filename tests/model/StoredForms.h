@@ -6,6 +6,7 @@
 #include "../foundation/DataStreamKinds.h"
 #include "../foundation/StreamBytes.h"
 #include "StoreSizeChecks.h"
+#include "StoredBytes.h"
 
 #include "foundation/RWEndianHeader.h"
 #include "foundation/RWErrorHandler.h"
@@ -157,35 +158,3 @@ inline std::vector<uint8_t> Prefix(const std::vector<uint8_t>& bytes, size_t n)
 {
     return std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(n));
 }
-
-// Little-endian fields appended one after another.
-class StoredBytes {
-public:
-    StoredBytes& U8(uint8_t v)
-    {
-        bytes_.push_back(v);
-        return *this;
-    }
-    StoredBytes& U16(uint16_t v) { return U8(uint8_t(v)).U8(uint8_t(v >> 8)); }
-    StoredBytes& U32(uint32_t v) { return U16(uint16_t(v)).U16(uint16_t(v >> 16)); }
-    // u32 length, then the characters.
-    StoredBytes& Text(const std::string& text)
-    {
-        U32(uint32_t(text.size()));
-        bytes_.insert(bytes_.end(), text.begin(), text.end());
-        return *this;
-    }
-    // The root part of a model object: version 1, id, serial.
-    StoredBytes& Root(int32_t id, int32_t serial) { return U32(1).U32(uint32_t(id)).U32(uint32_t(serial)); }
-    StoredBytes& Raw(const std::vector<uint8_t>& bytes)
-    {
-        bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
-        return *this;
-    }
-
-    const std::vector<uint8_t>& Get() const { return bytes_; }
-    operator const std::vector<uint8_t>&() const { return bytes_; }
-
-private:
-    std::vector<uint8_t> bytes_;
-};

@@ -5,6 +5,7 @@
 #include "model/GValueAttribute.h"
 
 #include "../model/StoredForms.h"
+#include "DeletionCount.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +13,15 @@
 
 namespace {
 
-// A graphic attribute with one value, equal when class, id and value are; it counts
-// its live objects.
+// A graphic attribute with one value, equal when class, id and value are; its deletion,
+// and its copies', is counted.
 class TestGraphic : public GGraphicAttribute {
 public:
-    explicit TestGraphic(int value) : value_(value) { ++Live(); }
-    TestGraphic(const TestGraphic& other) : GGraphicAttribute(other), value_(other.value_) { ++Live(); }
-    ~TestGraphic() override { --Live(); }
+    explicit TestGraphic(int value, int* deletions = nullptr) : value_(value), count_(deletions) {}
+    TestGraphic(const TestGraphic& other)
+        : GGraphicAttribute(other), value_(other.value_), count_(other.count_.Counter())
+    {
+    }
     TestGraphic* CreateNew() const override { return new TestGraphic(0); }
     TestGraphic* Copy() const override { return new TestGraphic(*this); }
     RWClassID ClassId() const override { return 0x7101; }
@@ -29,14 +32,9 @@ public:
     }
     int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
 
-    static int& Live()
-    {
-        static int live = 0;
-        return live;
-    }
-
 private:
     int value_;
+    DeletionCount count_;
 };
 
 typedef void (GGraphicBundle::*Setter)(GGraphicAttribute*);
@@ -102,22 +100,22 @@ TEST(GGraphicBundleSlots, EachSetterFillsItsSlotIdAndUnsetSlotsAnswerNull)
 // A second brush with another value takes the first one's place; an equal one is deleted.
 TEST(GGraphicBundleSlots, SecondBrushWithAnotherValueWinsAndAnEqualOneIsDeleted)
 {
-    const int before = TestGraphic::Live();
+    int deletions = 0;
     {
         GGraphicBundle bundle;
-        bundle.SetPen(new TestGraphic(9));
-        bundle.SetBrush(new TestGraphic(1));
-        TestGraphic* second = new TestGraphic(2);
+        bundle.SetPen(new TestGraphic(9, &deletions));
+        bundle.SetBrush(new TestGraphic(1, &deletions));
+        TestGraphic* second = new TestGraphic(2, &deletions);
         bundle.SetBrush(second);
         EXPECT_EQ(second, bundle.GetBrush());
         EXPECT_EQ(2u, bundle.Entries());
         EXPECT_EQ(second, bundle.At(1));
-        EXPECT_EQ(before + 2, TestGraphic::Live());
-        bundle.SetBrush(new TestGraphic(2));
+        EXPECT_EQ(1, deletions);
+        bundle.SetBrush(new TestGraphic(2, &deletions));
         EXPECT_EQ(second, bundle.GetBrush());
-        EXPECT_EQ(before + 2, TestGraphic::Live());
+        EXPECT_EQ(2, deletions);
     }
-    EXPECT_EQ(before, TestGraphic::Live());
+    EXPECT_EQ(4, deletions);
 }
 
 TEST(GGraphicBundleSlots, RemoverHandsTheMemberToTheCaller)

@@ -14,6 +14,9 @@ public:
     DeletionCount(const DeletionCount&) : counter_(nullptr) {}
     DeletionCount& operator=(const DeletionCount&) { return *this; }
 
+    // The counter, for a copy that is to count into it as well.
+    int* Counter() const { return counter_; }
+
 private:
     int* counter_;
 };

@@ -1,10 +1,9 @@
 // A builder of crafted stored data: items appended little-endian, as the binary file
-// writes them, in the object-graph form's vocabulary.
+// writes them, in the object-graph form's vocabulary and the model's (root parts).
 #pragma once
 
 #include <cstdint>
-#include <cstring>
-#include <initializer_list>
+#include <string>
 #include <vector>
 
 class StoredBytes {
@@ -22,13 +21,14 @@ public:
         return *this;
     }
     // A counted text: its length word, then its bytes.
-    StoredBytes& Text(const char* s)
+    StoredBytes& Text(const std::string& text)
     {
-        U32(uint32_t(std::strlen(s)));
-        for (const char* p = s; *p; ++p)
-            U8(uint8_t(*p));
+        U32(uint32_t(text.size()));
+        bytes_.insert(bytes_.end(), text.begin(), text.end());
         return *this;
     }
+    // The root part of a model object: version 1, id, serial.
+    StoredBytes& Root(int32_t id, int32_t serial) { return U32(1).U32(uint32_t(id)).U32(uint32_t(serial)); }
     // The magic word in front of an outermost object.
     StoredBytes& LeadIn() { return U32(0x8888); }
     // An object of a class by id: its id, then what its fields add.

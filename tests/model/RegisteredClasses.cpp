@@ -1,0 +1,145 @@
+#include "RegisteredClasses.h"
+
+#include "foundation/RWHashTable.h"
+#include "foundation/RWIdentitySet.h"
+#include "foundation/RWSet.h"
+#include "foundation/RWSlistCollectables.h"
+#include "graphics/GGlyphCache.h"
+#include "graphics/GGlyphCacheNode.h"
+#include "graphics/GTTTableCache.h"
+#include "graphics/GTTWin32FontFileReader.h"
+#include "model/GBinaryData.h"
+#include "model/GBookletComposite.h"
+#include "model/GCapabilities.h"
+#include "model/GConfiguration.h"
+#include "model/GDisplayStringAttribute.h"
+#include "model/GDynamicLibrary.h"
+#include "model/GEnumAttribute.h"
+#include "model/GLocaleInfo.h"
+#include "model/GOptMediaComposite.h"
+#include "model/GPMDVersionInfo.h"
+#include "model/GPMLDescriptor.h"
+#include "model/GPersistableLong.h"
+#include "model/GPersistableULong.h"
+#include "model/GRangeAttribute.h"
+#include "model/GResourceMappingList.h"
+#include "model/GSelectionString.h"
+#include "model/GStringAttribute.h"
+#include "model/GValue32Attribute.h"
+#include "model/GValueAttribute.h"
+#include "model/MAssociationList.h"
+#include "model/MPersistentComposite.h"
+#include "printer/GGraphicBundle.h"
+#include "printer/GState.h"
+
+namespace {
+
+template <class C, class F>
+C* Filled(C* object, F fill)
+{
+    fill(*object);
+    return object;
+}
+
+GEnumAttribute* Paper(long id)
+{
+    GEnumAttribute* paper = new GEnumAttribute(id);
+    for (uint16_t v = 1; v <= 3; ++v)
+        paper->Add(new GValueAttribute(v, id));
+    paper->SelectNext();
+    return paper;
+}
+
+const uint32_t kCapabilityBits[] = {1, 9};
+
+} // namespace
+
+MPersistentComposite* SampleTree()
+{
+    MPersistentComposite* root = new MPersistentComposite(1);
+    GAttributeComposite* settings = new GAttributeComposite(2);
+    settings->Add(new GValueAttribute(0x1234, 10));
+    settings->Add(new GValue32Attribute(0x89ABCDEF, 11));
+    settings->Add(new GRangeAttribute(-3, 300, 5, 150, 12));
+    settings->Add(new GStringAttribute("name", 13));
+    settings->Add(new GDisplayStringAttribute(14, 2001, "Letter", "8.5 x 11"));
+    settings->Add(Paper(15));
+    settings->SetStateWord(0);
+    GDisplayString* shared = new GDisplayString(7, "shared", "");
+    root->Add(settings);
+    root->Add(shared);
+    root->Add(new MPersistentComposite(3));
+    root->Add(shared);
+    return root;
+}
+
+const std::vector<RegisteredSample>& RegisteredSamples()
+{
+    static const std::vector<RegisteredSample> samples = {
+        {"GValueAttribute", [] { return new GValueAttribute(0x1234, 10); }},
+        {"GValue32Attribute", [] { return new GValue32Attribute(0x89ABCDEF, 11); }},
+        {"GRangeAttribute", [] { return new GRangeAttribute(-3, 300, 5, 150, 12); }},
+        {"GStringAttribute", [] { return new GStringAttribute("name", 13); }},
+        {"GDisplayString", [] { return new GDisplayString(7, "text", "alt"); }},
+        {"GDisplayStringAttribute",
+         [] { return new GDisplayStringAttribute(14, 2001, "Letter", "8.5 x 11"); }},
+        {"GEnumAttribute", [] { return Paper(15); }},
+        {"GAttributeComposite", [] { return Filled(new GAttributeComposite(2), [](GAttributeComposite& c) {
+             c.Add(new GValueAttribute(1, 3));
+             c.Add(Paper(4));
+         }); }},
+        {"MPersistentComposite", [] { return SampleTree(); }},
+        {"GConfiguration", [] { return Filled(new GConfiguration(3), [](GConfiguration& c) {
+             c.Add(new GValueAttribute(1, 4));
+             c.Add(new GConfiguration(5));
+         }); }},
+        {"GBinaryData", [] { return new GBinaryData(new uint8_t[3]{1, 2, 3}, 3, 1, 6); }},
+        {"GCapabilities", [] { return new GCapabilities(5, 10, kCapabilityBits, 2); }},
+        {"GLocaleInfo", [] { return new GLocaleInfo(6); }},
+        {"GPMDVersionInfo", [] { return Filled(new GPMDVersionInfo(0x01020304, 0x05060708, 2, 9), [](GPMDVersionInfo& v) {
+             v.AddString("a");
+             v.AddString("bc");
+         }); }},
+        {"GPMLDescriptor",
+         [] { return Filled(new GPMLDescriptor(L"name", 42, 3), [](GPMLDescriptor& d) { d.SetText("t"); }); }},
+        {"GSelectionString", [] { return new GSelectionString("sel", 2, 4); }},
+        {"GResourceMapping", [] { return new GResourceMapping(100, 65, 66, 5); }},
+        {"GResourceMappingList", [] { return Filled(new GResourceMappingList(6), [](GResourceMappingList& l) {
+             l.Add(new GResourceMapping(100, 65, 66, 7));
+             l.Add(new GResourceMapping(101, 67, -1, 8));
+         }); }},
+        {"MPersistentAssociation",
+         [] { return new MPersistentAssociation(new GValueAttribute(1, 2), new GStringAttribute("v", 3), 4); }},
+        {"MAssociationList", [] { return Filled(new MAssociationList(40), [](MAssociationList& l) {
+             l.Add(new MPersistentAssociation(new GPersistableLong(1, 5), new GSelectionString("one", 1), 2));
+             l.Add(new MPersistentAssociation(new GPersistableULong(2), new GBinaryData(nullptr, 0, 0)));
+             l.Add(new MPersistentAssociation(nullptr, new GSelectionString("keyless", 3)));
+         }); }},
+        {"GDynamicLibrary", [] { return new GDynamicLibrary(RWWString(L"ab")); }},
+        {"GBookletComposite",
+         [] { return Filled(new GBookletComposite(1, 2), [](GBookletComposite& b) { b.AddPair(3, 4); }); }},
+        {"GOptMediaComposite",
+         [] { return Filled(new GOptMediaComposite(1, 2), [](GOptMediaComposite& o) { o.AddValue(5); }); }},
+        {"GPersistableLong", [] { return new GPersistableLong(-5, 2); }},
+        {"GPersistableULong", [] { return new GPersistableULong(0xFFFFFFF0, 3); }},
+        {"GCountedPtr", nullptr},
+        {"GState", [] { return Filled(new GState(GState::kCurrentStateId), [](GState& s) {
+             s.Add(new GValueAttribute(2, 10));
+             s.Add(new GStringAttribute("tray", 11));
+             s.Add(Filled(new GState(GState::kDocumentStateId), [](GState& d) { d.Add(new GValueAttribute(1, 30)); }));
+             s.Add(Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }));
+         }); }},
+        // The foundation's own tests cover its collections filled.
+        {"RWCollectable", [] { return new RWCollectable; }},
+        {"RWSlistCollectables", [] { return new RWSlistCollectables; }},
+        {"RWHashTable", [] { return new RWHashTable; }},
+        {"RWSet", [] { return new RWSet; }},
+        {"RWIdentitySet", [] { return new RWIdentitySet; }},
+        {"GTTWin32FontFileReader", [] { return new GTTWin32FontFileReader(RWWString(L"font.ttf"), 7); }},
+        {"GTTTableCache", [] { return new GTTTableCache; }},
+        {"GGlyphCache", [] { return new GGlyphCache; }},
+        {"GGlyphCacheNode", [] { return new GGlyphCacheNode; }},
+        {"GGraphicBundle", [] { return Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }); }},
+    };
+    return samples;
+}

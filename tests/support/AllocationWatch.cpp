@@ -1,0 +1,63 @@
+// Replaces the global allocation functions of the test executable with counting ones.
+#include "AllocationWatch.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+namespace {
+
+std::atomic<long> g_live{0};
+std::atomic<size_t> g_largest{0};
+std::atomic<void (*)(void*)> g_onFree{nullptr};
+
+void* Allocate(size_t size) noexcept
+{
+    size_t seen = g_largest.load();
+    while (size > seen && !g_largest.compare_exchange_weak(seen, size)) {
+    }
+    void* p = std::malloc(size ? size : 1);
+    if (p)
+        ++g_live;
+    return p;
+}
+
+void Free(void* p) noexcept
+{
+    if (p) {
+        if (void (*hook)(void*) = g_onFree.load())
+            hook(p);
+        --g_live;
+        std::free(p);
+    }
+}
+
+void* AllocateOrThrow(size_t size)
+{
+    for (;;) {
+        if (void* p = Allocate(size))
+            return p;
+        std::new_handler handler = std::get_new_handler();
+        if (!handler)
+            throw std::bad_alloc();
+        handler();
+    }
+}
+
+} // namespace
+
+long AllocationWatch::Live() { return g_live.load(); }
+size_t AllocationWatch::Largest() { return g_largest.load(); }
+void AllocationWatch::ResetLargest() { g_largest = 0; }
+void AllocationWatch::OnFree(void (*hook)(void*)) { g_onFree = hook; }
+
+void* operator new(size_t size) { return AllocateOrThrow(size); }
+void* operator new[](size_t size) { return AllocateOrThrow(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void operator delete(void* p) noexcept { Free(p); }
+void operator delete[](void* p) noexcept { Free(p); }
+void operator delete(void* p, size_t) noexcept { Free(p); }
+void operator delete[](void* p, size_t) noexcept { Free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { Free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { Free(p); }

@@ -1,0 +1,14 @@
+// The test executable's own operator new and delete count what they hand out: how many
+// blocks are live, and the largest block asked for since the last reset. Only an
+// executable that links AllocationWatch.cpp has them.
+#pragma once
+
+#include <cstddef>
+
+namespace AllocationWatch {
+long Live();
+size_t Largest();
+void ResetLargest();
+// Called with every block freed while set; null stops it.
+void OnFree(void (*hook)(void*));
+} // namespace AllocationWatch
