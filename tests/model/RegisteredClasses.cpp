@@ -11,11 +11,18 @@
 #include "model/GBinaryData.h"
 #include "model/GBookletComposite.h"
 #include "model/GCapabilities.h"
+#include "model/GChromafitAttribute.h"
+#include "model/GChromafitEnhancedAttribute.h"
+#include "model/GChromafitEnhancedAttributeVer2.h"
+#include "model/GColorMap.h"
 #include "model/GConfiguration.h"
 #include "model/GDisplayStringAttribute.h"
 #include "model/GDynamicLibrary.h"
+#include "model/GEdgeControl.h"
 #include "model/GEnumAttribute.h"
+#include "model/GHalftoneEnhanced.h"
 #include "model/GLocaleInfo.h"
+#include "model/GNeutralGrays.h"
 #include "model/GOptMediaComposite.h"
 #include "model/GPMDVersionInfo.h"
 #include "model/GPMLDescriptor.h"
@@ -23,6 +30,8 @@
 #include "model/GPersistableULong.h"
 #include "model/GRangeAttribute.h"
 #include "model/GResourceMappingList.h"
+#include "model/GSRGBColor.h"
+#include "model/GSRGBExtension.h"
 #include "model/GSelectionString.h"
 #include "model/GStringAttribute.h"
 #include "model/GValue32Attribute.h"
@@ -129,6 +138,17 @@ const std::vector<RegisteredSample>& RegisteredSamples()
              s.Add(Filled(new GState(GState::kDocumentStateId), [](GState& d) { d.Add(new GValueAttribute(1, 30)); }));
              s.Add(Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }));
          }); }},
+        {"GChromafitAttribute", [] { return new GChromafitAttribute(21, 1, 2, 3, 4, 5, 6); }},
+        {"GChromafitEnhancedAttribute", [] { return new GChromafitEnhancedAttribute(22, 1, 2, 3, 4, 5, 6, 7, 8); }},
+        {"GChromafitEnhancedAttributeVer2",
+         [] { return new GChromafitEnhancedAttributeVer2(23, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10); }},
+        {"GColorMap", [] { return new GColorMap(0x1234, 9); }},
+        // Id 790 makes the enhanced halftone; the plain one is known by name only.
+        {"GHalftoneEnhanced", [] { return new GHalftoneEnhanced(0x1234, 9); }},
+        {"GNeutralGrays", [] { return new GNeutralGrays(0x1234, 9); }},
+        {"GEdgeControl", [] { return new GEdgeControl(0x1234, 9); }},
+        {"GSRGBColor", [] { return new GSRGBColor(0x1234, 9); }},
+        {"GSRGBExtension", [] { return new GSRGBExtension(0x1234, 9); }},
         // The foundation's own tests cover its collections filled.
         {"RWCollectable", [] { return new RWCollectable; }},
         {"RWSlistCollectables", [] { return new RWSlistCollectables; }},
