@@ -188,9 +188,9 @@ void GTTFontFileReader::Unlock()
         ReportCriticalError(2, 302, "ttftfile", 1806, "");
 }
 
-uint32_t GTTFontFileReader::BinaryStoreSize() const
+uint32_t GTTFontFileReader::FieldsSize() const
 {
-    return GObjectBase::BinaryStoreSize() + 57 + (tables_ ? tables_->RecursiveStoreSize() : 6) +
+    return 57 + (tables_ ? tables_->RecursiveStoreSize() : 6) +
            (glyphs_ ? glyphs_->RecursiveStoreSize() : 6);
 }
 
@@ -268,30 +268,6 @@ void GTTFontFileReader::WriteFields(Out& out) const
     }
     out << static_cast<const RWCollectable*>(tables_);
     out << static_cast<const RWCollectable*>(glyphs_);
-}
-
-void GTTFontFileReader::RestoreGuts(RWDataInStream& stream)
-{
-    GObjectBase::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GTTFontFileReader::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GTTFontFileReader::SaveGuts(RWDataOutStream& stream) const
-{
-    GObjectBase::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GTTFontFileReader::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteFields(file);
 }
 
 void GTTFontFileReader::MergeFrom(GTTFontFileReader* other)
@@ -870,3 +846,8 @@ int GTTFontFileReader::ContainsJob(uint32_t job) const
 {
     return std::find(jobsA_.begin(), jobsA_.end(), job) != jobsA_.end();
 }
+
+template void GTTFontFileReader::ReadFields(RWBinaryFile&);
+template void GTTFontFileReader::ReadFields(RWDataInStream&);
+template void GTTFontFileReader::WriteFields(RWBinaryFile&) const;
+template void GTTFontFileReader::WriteFields(RWDataOutStream&) const;
