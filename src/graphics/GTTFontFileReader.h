@@ -130,6 +130,8 @@ public:
     uint32_t GetJobCount() const { return uint32_t(jobsB_.size()); }
     uint32_t GetChangeCount() const { return changeCount_; }
     void MarkChanged() { ++changeCount_; }
+    // Takes the change count of a copy whose caches were merged into this one.
+    void SetChangeCount(uint32_t count) { changeCount_ = count; }
     uint32_t GetFileKey() const { return fileKey_; }
     int16_t GetUserCount() const { return userCount_; }
     void SetUserCount(int16_t count) { userCount_ = count; }
