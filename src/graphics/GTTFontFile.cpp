@@ -198,8 +198,9 @@ int GTTFontFile::Preload(uint32_t fontKey, uint32_t characterSet)
 uint32_t GTTFontFile::ReadTableBytes(uint32_t fontKey, uint32_t tagIndex, uint32_t offset, int mayCache,
                                      uint8_t* destination, uint32_t count)
 {
-    return Locked(
-        [&](GTTFontFileReader& r) { return r.ReadTableBytes(fontKey, tagIndex, offset, mayCache, destination, count); });
+    return Locked([&](GTTFontFileReader& r) {
+        return r.ReadTableBytes(fontKey, tagIndex, offset, mayCache, destination, count);
+    });
 }
 
 uint32_t GTTFontFile::GetTable(uint32_t fontKey, uint32_t tagIndex, int mayCache, GByteBuffer*& out)
@@ -250,9 +251,13 @@ uint32_t GTTFontFile::GetGlyph(uint32_t fontKey, uint16_t glyph, uint32_t charac
         }
         const uint32_t length = r.ReadGlyph(fontKey, glyph, characterSet, vertical, size, out, flags);
         // The node copies the bytes of a borrowing record; the caller keeps its buffer.
-        if (out && length)
-            r.StoreGlyph(glyph, new (std::nothrow)
-                                    GGlyphCacheNode(nullptr, new (std::nothrow) GByteBuffer(out->GetData(), length, 0)));
+        if (out && length) {
+            GByteBuffer* borrowed = new (std::nothrow) GByteBuffer(out->GetData(), length, 0);
+            GGlyphCacheNode* node = borrowed ? new (std::nothrow) GGlyphCacheNode(nullptr, borrowed) : nullptr;
+            if (!node)
+                delete borrowed;
+            r.StoreGlyph(glyph, node);
+        }
         return length;
     });
 }
