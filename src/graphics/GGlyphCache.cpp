@@ -1,20 +1,12 @@
 #include "graphics/GGlyphCache.h"
 
-#include "foundation/RWFactory.h"
 #include "model/GStoredCounts.h"
-#include "model/GStoredFields.h"
 
 #include <new>
 
-namespace {
-
-const RWClassRegistration<GGlyphCache> g_registration("GGlyphCache");
-
-} // namespace
-
 GGlyphCache::GGlyphCache() : count_(0), pages_() {}
 
-GGlyphCache::GGlyphCache(const GGlyphCache& other) : GObjectBase(other), count_(other.count_), pages_()
+GGlyphCache::GGlyphCache(const GGlyphCache& other) : GPersistent(other), count_(other.count_), pages_()
 {
     for (uint32_t p = 0; p < kPages; ++p) {
         if (!other.pages_[p] || !(pages_[p] = new (std::nothrow) Page()))
@@ -45,12 +37,10 @@ void GGlyphCache::Clear(Page** pages)
 
 GGlyphCache* GGlyphCache::CreateNew() const { return new GGlyphCache; }
 GGlyphCache* GGlyphCache::Copy() const { return new GGlyphCache(*this); }
-RWClassID GGlyphCache::ClassId() const { return kClassId; }
-bool GGlyphCache::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }
 
-uint32_t GGlyphCache::BinaryStoreSize() const
+uint32_t GGlyphCache::FieldsSize() const
 {
-    uint32_t size = GObjectBase::BinaryStoreSize() + 12 + 4 * kPages;
+    uint32_t size = 12 + 4 * kPages;
     for (Page* page : pages_) {
         if (!page)
             continue;
@@ -153,30 +143,6 @@ void GGlyphCache::WriteFields(Out& out) const
     }
 }
 
-void GGlyphCache::RestoreGuts(RWDataInStream& stream)
-{
-    GObjectBase::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GGlyphCache::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GGlyphCache::SaveGuts(RWDataOutStream& stream) const
-{
-    GObjectBase::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GGlyphCache::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteFields(file);
-}
-
 void GGlyphCache::MergeFrom(GGlyphCache* other)
 {
     if (!other || other == this)
@@ -223,3 +189,8 @@ GGlyphCacheNode* GGlyphCache::Find(uint16_t glyph) const
     const Page* page = pages_[glyph >> 8];
     return page ? page->slots[glyph & 0xFF] : nullptr;
 }
+
+template void GGlyphCache::ReadFields(RWBinaryFile&);
+template void GGlyphCache::ReadFields(RWDataInStream&);
+template void GGlyphCache::WriteFields(RWBinaryFile&) const;
+template void GGlyphCache::WriteFields(RWDataOutStream&) const;

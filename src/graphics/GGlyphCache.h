@@ -4,13 +4,13 @@
 #pragma once
 
 #include "graphics/GGlyphCacheNode.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
-class GGlyphCache : public GObjectBase {
+class GGlyphCache : public GPersistent<GGlyphCache, GObjectBase, 869> {
 public:
-    static constexpr RWClassID kClassId = 869;
+    static constexpr const char* kClassName = "GGlyphCache";
     static constexpr uint32_t kPages = 256;
     static constexpr uint32_t kSlots = 256;
 
@@ -21,17 +21,19 @@ public:
 
     GGlyphCache* CreateNew() const override;
     GGlyphCache* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
     // The same class and ids, and slot by slot both empty, the same node or equal nodes.
     bool IsEqual(const RWCollectable* other) const override;
-    // More pages or slots than the cache has, a node of another class, or a node that
-    // could not be read fails the read and keeps the cache as it was.
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
+
+    // The stored form: version, page and slot counts, stored count, then per page its
+    // presence and per slot of a present page its presence and node. More pages or
+    // slots than the cache has, a node of another class, or a node that could not be
+    // read fails the read and keeps the cache as it was.
+    auto StoredForm() { return GOwnForm(*this); }
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+    uint32_t FieldsSize() const;
 
     // Moves every node whose slot is empty here (the other's slot is cleared).
     virtual void MergeFrom(GGlyphCache* other);
@@ -47,10 +49,6 @@ private:
     struct Page {
         GGlyphCacheNode* slots[kSlots];
     };
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
     static void Clear(Page** pages);
 
     uint32_t count_;

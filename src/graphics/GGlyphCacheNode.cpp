@@ -1,17 +1,9 @@
 #include "graphics/GGlyphCacheNode.h"
 
-#include "foundation/RWFactory.h"
 #include "graphics/GFontBlocks.h"
-#include "model/GStoredFields.h"
 
 #include <new>
 #include <utility>
-
-namespace {
-
-const RWClassRegistration<GGlyphCacheNode> g_registration("GGlyphCacheNode");
-
-} // namespace
 
 GGlyphCacheNode::GGlyphCacheNode() = default;
 
@@ -21,7 +13,7 @@ GGlyphCacheNode::GGlyphCacheNode(GByteBuffer* first, GByteBuffer* second)
     Take(second_, second);
 }
 
-GGlyphCacheNode::GGlyphCacheNode(const GGlyphCacheNode& other) : GObjectBase(other)
+GGlyphCacheNode::GGlyphCacheNode(const GGlyphCacheNode& other) : GPersistent(other)
 {
     if ((first_.data = GCopyBlock(other.first_.data, other.first_.length)))
         first_.length = other.first_.length;
@@ -46,12 +38,10 @@ void GGlyphCacheNode::Take(Block& block, GByteBuffer* buffer)
 
 GGlyphCacheNode* GGlyphCacheNode::CreateNew() const { return new GGlyphCacheNode; }
 GGlyphCacheNode* GGlyphCacheNode::Copy() const { return new GGlyphCacheNode(*this); }
-RWClassID GGlyphCacheNode::ClassId() const { return kClassId; }
-bool GGlyphCacheNode::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }
 
-uint32_t GGlyphCacheNode::BinaryStoreSize() const
+uint32_t GGlyphCacheNode::FieldsSize() const
 {
-    return GObjectBase::BinaryStoreSize() + 12 + first_.length + second_.length;
+    return 12 + first_.length + second_.length;
 }
 
 bool GGlyphCacheNode::IsEqual(const RWCollectable* other) const
@@ -92,30 +82,6 @@ void GGlyphCacheNode::WriteFields(Out& out) const
     GWriteBlock(out, second_.data, second_.length);
 }
 
-void GGlyphCacheNode::RestoreGuts(RWDataInStream& stream)
-{
-    GObjectBase::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GGlyphCacheNode::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GGlyphCacheNode::SaveGuts(RWDataOutStream& stream) const
-{
-    GObjectBase::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GGlyphCacheNode::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteFields(file);
-}
-
 void GGlyphCacheNode::MergeFrom(GGlyphCacheNode* other)
 {
     if (!other || other == this)
@@ -140,3 +106,8 @@ GByteBuffer* GGlyphCacheNode::GetSecond() const
 }
 
 uint32_t GGlyphCacheNode::GetSecondLength() const { return second_.length; }
+
+template void GGlyphCacheNode::ReadFields(RWBinaryFile&);
+template void GGlyphCacheNode::ReadFields(RWDataInStream&);
+template void GGlyphCacheNode::WriteFields(RWBinaryFile&) const;
+template void GGlyphCacheNode::WriteFields(RWDataOutStream&) const;

@@ -4,13 +4,13 @@
 #pragma once
 
 #include "model/GByteBuffer.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
-class GGlyphCacheNode : public GObjectBase {
+class GGlyphCacheNode : public GPersistent<GGlyphCacheNode, GObjectBase, 870> {
 public:
-    static constexpr RWClassID kClassId = 870;
+    static constexpr const char* kClassName = "GGlyphCacheNode";
 
     GGlyphCacheNode();
     // Takes each given record's bytes (owned ones handed over, borrowed ones copied)
@@ -22,16 +22,17 @@ public:
 
     GGlyphCacheNode* CreateNew() const override;
     GGlyphCacheNode* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
     // The same class and ids and the same first block; the second is not compared.
     bool IsEqual(const RWCollectable* other) const override;
-    // A stored length that the data cannot hold fails the read and keeps the node.
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
+
+    // The stored form: version, then each block as its length and bytes. A stored length
+    // that the data cannot hold fails the read and keeps the node.
+    auto StoredForm() { return GOwnForm(*this); }
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+    uint32_t FieldsSize() const;
 
     // Moves each block that is empty here and filled there; then disposes of the other
     // node (deleted unless a counted holder keeps it). Merging a node into itself does
@@ -50,10 +51,6 @@ private:
         uint32_t length = 0;
     };
     static void Take(Block& block, GByteBuffer* buffer);
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
 
     Block first_;
     Block second_;

@@ -188,12 +188,12 @@ void GTTFontFileReader::Unlock()
         ReportCriticalError(2, 302, "ttftfile", 1806, "");
 }
 
-uint32_t GTTFontFileReader::BinaryStoreSize() const
+uint32_t GTTFontFileReader::FieldsSize() const
 {
     // A missing cache is the nil object, sized as it is written (with a lead-in outside a save).
     const RWCollectable* tables = tables_ ? static_cast<const RWCollectable*>(tables_) : &RWNilObject;
     const RWCollectable* glyphs = glyphs_ ? static_cast<const RWCollectable*>(glyphs_) : &RWNilObject;
-    return GObjectBase::BinaryStoreSize() + 57 + tables->RecursiveStoreSize() + glyphs->RecursiveStoreSize();
+    return 57 + tables->RecursiveStoreSize() + glyphs->RecursiveStoreSize();
 }
 
 bool GTTFontFileReader::IsEqual(const RWCollectable* other) const
@@ -270,30 +270,6 @@ void GTTFontFileReader::WriteFields(Out& out) const
     }
     out << static_cast<const RWCollectable*>(tables_);
     out << static_cast<const RWCollectable*>(glyphs_);
-}
-
-void GTTFontFileReader::RestoreGuts(RWDataInStream& stream)
-{
-    GObjectBase::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GTTFontFileReader::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GTTFontFileReader::SaveGuts(RWDataOutStream& stream) const
-{
-    GObjectBase::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GTTFontFileReader::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteFields(file);
 }
 
 void GTTFontFileReader::MergeFrom(GTTFontFileReader* other)
@@ -872,3 +848,8 @@ int GTTFontFileReader::ContainsJob(uint32_t job) const
 {
     return std::find(jobsA_.begin(), jobsA_.end(), job) != jobsA_.end();
 }
+
+template void GTTFontFileReader::ReadFields(RWBinaryFile&);
+template void GTTFontFileReader::ReadFields(RWDataInStream&);
+template void GTTFontFileReader::WriteFields(RWBinaryFile&) const;
+template void GTTFontFileReader::WriteFields(RWDataOutStream&) const;

@@ -12,7 +12,7 @@
 #include "graphics/GGlyphCache.h"
 #include "graphics/GTTTableCache.h"
 #include "model/GByteBuffer.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 #include <vector>
@@ -47,7 +47,7 @@ struct GCharacterMapChoice : GCharacterMapRecord {
     uint32_t offset = 0;
 };
 
-class GTTFontFileReader : public GObjectBase {
+class GTTFontFileReader : public GStoredLevel<GTTFontFileReader, GObjectBase, 0> {
 public:
     // Tables shorter than this are read whole once and served from the cache.
     static constexpr uint32_t kCacheLimit = 250000;
@@ -58,13 +58,18 @@ public:
     GTTFontFileReader& operator=(const GTTFontFileReader&) = delete;
     ~GTTFontFileReader() override;
 
-    uint32_t BinaryStoreSize() const override;
     // Equal headers, cached values and caches.
     bool IsEqual(const RWCollectable* other) const override;
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
+
+    // The stored form: version, change count, file key, location format, both character
+    // map records, the four cached values with their flags, then both caches as object
+    // references. Caches of another class fail the read and keep the reader as it was.
+    auto StoredForm() { return GOwnForm(*this); }
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+    uint32_t FieldsSize() const;
 
     // Takes the other's caches into empty places here and copies its header values.
     virtual void MergeFrom(GTTFontFileReader* other);
@@ -125,6 +130,8 @@ public:
     uint32_t GetJobCount() const { return uint32_t(jobsB_.size()); }
     uint32_t GetChangeCount() const { return changeCount_; }
     void MarkChanged() { ++changeCount_; }
+    // Takes the change count of a copy whose caches were merged into this one.
+    void SetChangeCount(uint32_t count) { changeCount_ = count; }
     uint32_t GetFileKey() const { return fileKey_; }
     int16_t GetUserCount() const { return userCount_; }
     void SetUserCount(int16_t count) { userCount_ = count; }
@@ -143,10 +150,6 @@ private:
         int32_t known = 0;
         uint16_t value = 0;
     };
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
     GTTTableCache* Tables();
     GGlyphCache* Glyphs();
     int StoreTable(uint32_t tagIndex, GByteBuffer* buffer);

@@ -1,20 +1,12 @@
 #include "graphics/GTTTableCache.h"
 
-#include "foundation/RWFactory.h"
 #include "graphics/GFontBlocks.h"
-#include "model/GStoredFields.h"
 
 #include <new>
 
-namespace {
-
-const RWClassRegistration<GTTTableCache> g_registration("GTTTableCache");
-
-} // namespace
-
 GTTTableCache::GTTTableCache() : count_(0) {}
 
-GTTTableCache::GTTTableCache(const GTTTableCache& other) : GObjectBase(other), count_(other.count_)
+GTTTableCache::GTTTableCache(const GTTTableCache& other) : GPersistent(other), count_(other.count_)
 {
     for (uint32_t i = 0; i < kEntries; ++i) {
         const Entry& from = other.entries_[i];
@@ -36,12 +28,10 @@ void GTTTableCache::Clear(Entry* entries)
 
 GTTTableCache* GTTTableCache::CreateNew() const { return new GTTTableCache; }
 GTTTableCache* GTTTableCache::Copy() const { return new GTTTableCache(*this); }
-RWClassID GTTTableCache::ClassId() const { return kClassId; }
-bool GTTTableCache::IsKindOf(RWClassID classId) const { return classId == kClassId || GObjectBase::IsKindOf(classId); }
 
-uint32_t GTTTableCache::BinaryStoreSize() const
+uint32_t GTTTableCache::FieldsSize() const
 {
-    uint32_t size = GObjectBase::BinaryStoreSize() + 9 + 4 * kEntries;
+    uint32_t size = 9 + 4 * kEntries;
     for (const Entry& entry : entries_)
         if (entry.present == 1)
             size += 4 + entry.length;
@@ -111,30 +101,6 @@ void GTTTableCache::WriteFields(Out& out) const
     }
 }
 
-void GTTTableCache::RestoreGuts(RWDataInStream& stream)
-{
-    GObjectBase::RestoreGuts(stream);
-    ReadFields(stream);
-}
-
-void GTTTableCache::RestoreGuts(RWBinaryFile& file)
-{
-    GObjectBase::RestoreGuts(file);
-    ReadFields(file);
-}
-
-void GTTTableCache::SaveGuts(RWDataOutStream& stream) const
-{
-    GObjectBase::SaveGuts(stream);
-    WriteFields(stream);
-}
-
-void GTTTableCache::SaveGuts(RWBinaryFile& file) const
-{
-    GObjectBase::SaveGuts(file);
-    WriteFields(file);
-}
-
 void GTTTableCache::MergeFrom(GTTTableCache* other)
 {
     if (!other || other == this)
@@ -176,3 +142,8 @@ GByteBuffer* GTTTableCache::Get(uint32_t tagIndex) const
         return new (std::nothrow) GByteBuffer(nullptr, 0, 1);
     return new (std::nothrow) GByteBuffer(entry.data, entry.length, 0);
 }
+
+template void GTTTableCache::ReadFields(RWBinaryFile&);
+template void GTTTableCache::ReadFields(RWDataInStream&);
+template void GTTTableCache::WriteFields(RWBinaryFile&) const;
+template void GTTTableCache::WriteFields(RWDataOutStream&) const;

@@ -3,13 +3,13 @@
 #pragma once
 
 #include "model/GByteBuffer.h"
-#include "model/GObjectBase.h"
+#include "model/GPersistent.h"
 
 #include <cstdint>
 
-class GTTTableCache : public GObjectBase {
+class GTTTableCache : public GPersistent<GTTTableCache, GObjectBase, 872> {
 public:
-    static constexpr RWClassID kClassId = 872;
+    static constexpr const char* kClassName = "GTTTableCache";
     // One entry per tag index; the last has no tag and stays empty.
     static constexpr uint32_t kEntries = 26;
 
@@ -20,17 +20,18 @@ public:
 
     GTTTableCache* CreateNew() const override;
     GTTTableCache* Copy() const override;
-    RWClassID ClassId() const override;
-    uint32_t BinaryStoreSize() const override;
     // The same class and ids, and entry by entry the same presence, length and bytes.
     bool IsEqual(const RWCollectable* other) const override;
-    // More entries than the cache has, or a length the data cannot hold, fails the read
-    // and keeps the cache as it was.
-    void RestoreGuts(RWDataInStream& stream) override;
-    void RestoreGuts(RWBinaryFile& file) override;
-    void SaveGuts(RWDataOutStream& stream) const override;
-    void SaveGuts(RWBinaryFile& file) const override;
-    bool IsKindOf(RWClassID classId) const override;
+
+    // The stored form: version, entry count (u8), stored count, then per entry its
+    // presence and, when present, length and bytes. More entries than the cache has, or
+    // a length the data cannot hold, fails the read and keeps the cache as it was.
+    auto StoredForm() { return GOwnForm(*this); }
+    template <class In>
+    void ReadFields(In& in);
+    template <class Out>
+    void WriteFields(Out& out) const;
+    uint32_t FieldsSize() const;
 
     // Moves every entry present there and absent here (the other's entry is cleared).
     virtual void MergeFrom(GTTTableCache* other);
@@ -53,10 +54,6 @@ private:
         uint32_t length = 0;
         uint8_t* data = nullptr;
     };
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
     static void Clear(Entry* entries);
 
     uint32_t count_;

@@ -1,22 +1,14 @@
 #include "graphics/GTTWin32FontFileReader.h"
 
-#include "foundation/RWFactory.h"
-
 #include <windows.h>
 
 #include <new>
 #include <vector>
 
-namespace {
-
-const RWClassRegistration<GTTWin32FontFileReader> g_registration("GTTWin32FontFileReader");
-
-} // namespace
-
 GTTWin32FontFileReader::GTTWin32FontFileReader() : file_(INVALID_HANDLE_VALUE) {}
 
 GTTWin32FontFileReader::GTTWin32FontFileReader(const RWWString& path, uint32_t fileKey)
-    : GTTFontFileReader(fileKey), file_(INVALID_HANDLE_VALUE)
+    : GPersistent(fileKey), file_(INVALID_HANDLE_VALUE)
 {
     file_ = CreateFileW(path.Data(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                         nullptr);
@@ -42,11 +34,6 @@ GTTWin32FontFileReader::~GTTWin32FontFileReader()
 }
 
 GTTWin32FontFileReader* GTTWin32FontFileReader::CreateNew() const { return new GTTWin32FontFileReader; }
-RWClassID GTTWin32FontFileReader::ClassId() const { return kClassId; }
-bool GTTWin32FontFileReader::IsKindOf(RWClassID classId) const
-{
-    return classId == kClassId || GTTFontFileReader::IsKindOf(classId);
-}
 
 bool GTTWin32FontFileReader::ReadAt(uint32_t offset, uint8_t* destination, uint32_t count)
 {

@@ -8,9 +8,9 @@
 
 #include <vector>
 
-class GTTWin32FontFileReader : public GTTFontFileReader {
+class GTTWin32FontFileReader : public GPersistent<GTTWin32FontFileReader, GTTFontFileReader, 857> {
 public:
-    static constexpr RWClassID kClassId = 857;
+    static constexpr const char* kClassName = "GTTWin32FontFileReader";
 
     GTTWin32FontFileReader();
     // Opens the file and reads its table directory; a file that cannot be opened or
@@ -21,8 +21,6 @@ public:
     GTTWin32FontFileReader* CreateNew() const override;
     // No copy: a reader is shared through the pool, never duplicated.
     GTTWin32FontFileReader* Copy() const override { return nullptr; }
-    RWClassID ClassId() const override;
-    bool IsKindOf(RWClassID classId) const override;
 
     uint32_t ForwardFirst(uint32_t, uint32_t, uint32_t, uint32_t) override { return 0; }
     uint32_t ForwardSecond(uint32_t, uint32_t, uint32_t, uint32_t) override { return 0; }

@@ -164,10 +164,12 @@ TEST_F(FontReader, RealFontsAgreeWithThePlatformEngineOnTablesGlyphsAndCharacter
         for (uint32_t c = 0; c < codes.size(); ++c) {
             const uint16_t want = expected[c] == 0xFFFF ? 0 : expected[c];
             const uint16_t got = disk.MapCharacter(0, 0, uint16_t(c), 16);
-            if (want != got && ++mismatches < 5)
+            if (want != got && ++mismatches < 5) {
                 ADD_FAILURE() << std::hex << "code " << c << ": engine " << want << ", reader " << got;
-            if (c % 251 == 0)
+            }
+            if (c % 251 == 0) {
                 EXPECT_EQ(got, uncached.MapCharacter(0, 0, uint16_t(c), 16)) << c;
+            }
         }
         EXPECT_EQ(0u, mismatches);
     }

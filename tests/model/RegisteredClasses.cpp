@@ -6,6 +6,7 @@
 #include "foundation/RWSlistCollectables.h"
 #include "graphics/GGlyphCache.h"
 #include "graphics/GGlyphCacheNode.h"
+#include "graphics/GTTFontFile.h"
 #include "graphics/GTTTableCache.h"
 #include "graphics/GTTWin32FontFileReader.h"
 #include "model/GBinaryData.h"
@@ -159,6 +160,8 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GTTTableCache", [] { return new GTTTableCache; }},
         {"GGlyphCache", [] { return new GGlyphCache; }},
         {"GGlyphCacheNode", [] { return new GGlyphCacheNode; }},
+        // A handle on no reader; one on a pooled reader is covered with the pool.
+        {"GTTFontFile", [] { return new GTTFontFile; }},
         {"GGraphicBundle", [] { return Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }); }},
     };
     return samples;

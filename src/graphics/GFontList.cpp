@@ -1,0 +1,145 @@
+#include "graphics/GFontList.h"
+
+#include "model/GStoredCounts.h"
+#include "model/GStoredFields.h"
+
+namespace {
+
+// The least a pair can take: its key and the nil object.
+const uint32_t kMinPairBytes = 4 + 6;
+
+bool Stopped(RWDataInStream& in) { return !in.Good(); }
+bool Stopped(RWBinaryFile& in) { return in.Eof() || in.Error(); }
+bool Failed(RWDataOutStream& out) { return !out.Good(); }
+bool Failed(RWBinaryFile& out) { return out.Error(); }
+
+} // namespace
+
+GFontList::GFontList(GFontListMessage message, RWCollectable::KindTest kind) : message_(message), kind_(kind) {}
+
+GFontList::~GFontList() { Clear(); }
+
+int GFontList::Add(uint32_t key, GObjectBase* object)
+{
+    if (!object || objects_.count(key))
+        return 0;
+    objects_[key] = object;
+    return 1;
+}
+
+GObjectBase* GFontList::Find(uint32_t key) const
+{
+    auto at = objects_.find(key);
+    return at == objects_.end() ? nullptr : at->second;
+}
+
+GObjectBase* GFontList::Take(uint32_t key)
+{
+    auto at = objects_.find(key);
+    if (at == objects_.end())
+        return nullptr;
+    GObjectBase* object = at->second;
+    objects_.erase(at);
+    return object;
+}
+
+void GFontList::GetKeys(std::vector<uint32_t>& keys) const
+{
+    keys.clear();
+    for (const auto& entry : objects_)
+        keys.push_back(entry.first);
+}
+
+void GFontList::Visit()
+{
+    for (auto at = objects_.begin(); at != objects_.end();) {
+        if (Send(at->second, 1) == 1) {
+            GObjectBase* object = at->second;
+            at = objects_.erase(at);
+            delete object;
+        } else {
+            ++at;
+        }
+    }
+}
+
+void GFontList::Clear()
+{
+    std::map<uint32_t, GObjectBase*> objects;
+    objects.swap(objects_);
+    for (auto& entry : objects)
+        delete entry.second;
+}
+
+template <class Out>
+void GFontList::WriteTo(Out& out, GFontListMessage message, uintptr_t argument)
+{
+    auto send = [&](GObjectBase* object, uint32_t m) { return message ? message(object, m, argument) : 1; };
+    uint32_t count = 0;
+    for (auto& entry : objects_)
+        count += send(entry.second, 0) == 1;
+    GWriteField(out, count);
+    for (auto& entry : objects_) {
+        if (send(entry.second, 1) != 1)
+            continue;
+        GWriteField(out, entry.first);
+        out << static_cast<const RWCollectable*>(entry.second);
+        send(entry.second, 2);
+        if (Failed(out))
+            break;
+    }
+}
+
+void GFontList::Write(RWDataOutStream& out, GFontListMessage message, uintptr_t argument)
+{
+    WriteTo(out, message, argument);
+}
+
+void GFontList::Write(RWBinaryFile& out, GFontListMessage message, uintptr_t argument)
+{
+    WriteTo(out, message, argument);
+}
+
+void GFontList::Insert(uint32_t key, GObjectBase* object)
+{
+    auto at = objects_.find(key);
+    if (at == objects_.end()) {
+        objects_[key] = object;
+        Send(object, 3);
+        return;
+    }
+    if (!message_ || Send(object, 5, reinterpret_cast<uintptr_t>(at->second)) == 1) {
+        delete at->second;
+        at->second = object;
+    } else {
+        delete object;
+    }
+}
+
+template <class In>
+bool GFontList::ReadFrom(In& in)
+{
+    uint32_t count = 0;
+    if (!GReadField(in, count) || !GCheckStoredCount(in, count, kMinPairBytes))
+        return false;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t key = 0;
+        RWCollectable* read = nullptr;
+        if (!GReadField(in, key))
+            break;
+        in >> read;
+        GObjectBase* object = dynamic_cast<GObjectBase*>(read);
+        if (!object || (kind_ && !kind_(object))) {
+            if (read && read != &RWNilObject)
+                delete read;
+            if (Stopped(in))
+                break;
+            continue;
+        }
+        Insert(key, object);
+    }
+    return true;
+}
+
+bool GFontList::Read(RWDataInStream& in) { return ReadFrom(in); }
+bool GFontList::Read(RWBinaryFile& in) { return ReadFrom(in); }

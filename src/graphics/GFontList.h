@@ -1,0 +1,68 @@
+// A keyed container of persistent objects, owned by the list, with one message function
+// through which its owner decides what is written, replaced, compared and released.
+// The font file pool keeps its readers in one, and the job's font database its fonts.
+#pragma once
+
+#include "foundation/RWBinaryFile.h"
+#include "foundation/RWCollectable.h"
+#include "foundation/RWDataInStream.h"
+#include "foundation/RWDataOutStream.h"
+#include "model/GObjectBase.h"
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+// Called with (new or stored object, message, argument); answers 0 or 1. Messages:
+// 0 count before a write (1: written), 1 write one object now / release visit (1: remove
+// and delete), 2 after a write, 3 inserted while reading, 4 unused (1), 5 a read object
+// has a stored one's key (argument: the stored object; 1: the new one replaces it),
+// 6 compare (argument: the other object; 1: equal).
+typedef int (*GFontListMessage)(GObjectBase* object, uint32_t message, uintptr_t argument);
+
+class GFontList {
+public:
+    // kind: what a read keeps (anything else is deleted and skipped); null keeps any
+    // model object.
+    GFontList(GFontListMessage message, RWCollectable::KindTest kind = nullptr);
+    GFontList(const GFontList&) = delete;
+    GFontList& operator=(const GFontList&) = delete;
+    ~GFontList();
+
+    // 1 when the key was new and the list took the object; 0 changes nothing.
+    int Add(uint32_t key, GObjectBase* object);
+    GObjectBase* Find(uint32_t key) const;
+    // Takes the entry out and answers its object, which the caller then owns.
+    GObjectBase* Take(uint32_t key);
+    int Contains(uint32_t key) const { return objects_.count(key) != 0; }
+    uint32_t GetCount() const { return uint32_t(objects_.size()); }
+    void GetKeys(std::vector<uint32_t>& keys) const;
+    // Message 1 to every object; those answering 1 are taken out and deleted.
+    void Visit();
+    // The objects message 0 accepts: their count, then for each that message 1 accepts,
+    // its key and the object, followed by message 2.
+    void Write(RWDataOutStream& out, GFontListMessage message, uintptr_t argument);
+    void Write(RWBinaryFile& out, GFontListMessage message, uintptr_t argument);
+    // Reads the count and the pairs. A count the input cannot hold is refused (false,
+    // nothing read); the read stops where the input ends.
+    bool Read(RWDataInStream& in);
+    bool Read(RWBinaryFile& in);
+    // Deletes every object.
+    void Clear();
+
+    int Send(GObjectBase* object, uint32_t message, uintptr_t argument = 0) const
+    {
+        return message_ ? message_(object, message, argument) : 1;
+    }
+
+private:
+    template <class Out>
+    void WriteTo(Out& out, GFontListMessage message, uintptr_t argument);
+    template <class In>
+    bool ReadFrom(In& in);
+    void Insert(uint32_t key, GObjectBase* object);
+
+    GFontListMessage message_;
+    RWCollectable::KindTest kind_;
+    std::map<uint32_t, GObjectBase*> objects_;
+};
