@@ -1,7 +1,10 @@
 // Module entry: the loader's process and thread notifications. Attach makes the
 // module's system services (unless some already exist), the out-of-memory handler with
-// its reserve, and hands the services the module handle; attach fails without services.
+// its reserve, hands the services the module handle and makes the driver server; attach
+// fails without services or server. Detach deletes the server with every driver object
+// it holds, kept ones included, then removes the handler.
 #include "entry/module/GUIOSFactory.h"
+#include "printer/GDriverServer.h"
 #include "printer/GNewHandler.h"
 
 #include <windows.h>
@@ -12,7 +15,19 @@
 namespace {
 HINSTANCE g_module = nullptr;
 const uint32_t kNewHandlerReserve = 1024;
+
+// The server, unless one exists already; false when none could be made with its locks.
+bool MakeDriverServer()
+{
+    if (GDriverServer::Instance())
+        return true;
+    GDriverServer* server = new (std::nothrow) GDriverServer;
+    if (server && server->IsUsable())
+        return true;
+    delete server;
+    return false;
 }
+} // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
@@ -24,8 +39,13 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
             return FALSE;
         InstallNewHandler(kNewHandlerReserve);
         GOSFactory::Instance()->SetModuleHandle(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(instance)));
+        if (!MakeDriverServer()) {
+            RemoveNewHandler();
+            return FALSE;
+        }
         break;
     case DLL_PROCESS_DETACH:
+        delete GDriverServer::Instance();
         RemoveNewHandler();
         g_module = nullptr;
         break;

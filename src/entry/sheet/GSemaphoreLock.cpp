@@ -12,3 +12,4 @@ GSemaphoreLock::~GSemaphoreLock()
 
 int32_t GSemaphoreLock::Release() { return ReleaseSemaphore(semaphore_, 1, nullptr) ? 0 : -2; }
 int32_t GSemaphoreLock::Acquire() { return WaitForSingleObject(semaphore_, INFINITE) == WAIT_FAILED ? -1 : 0; }
+int32_t GSemaphoreLock::TryAcquire() { return WaitForSingleObject(semaphore_, 0) == WAIT_OBJECT_0 ? 0 : -1; }

@@ -13,6 +13,7 @@ public:
 
     int32_t Release() override;
     int32_t Acquire() override;
+    int32_t TryAcquire() override;
 
 private:
     void* semaphore_;

@@ -1,0 +1,440 @@
+#include "printer/GDriverServer.h"
+
+#include "entry/module/PrinterIdentity.h"
+#include "foundation/RWErrorCapture.h"
+#include "model/GResourceMappingList.h"
+#include "model/GStreamHolder.h"
+#include "printer/GCriticalError.h"
+#include "printer/GDriverObject.h"
+#include "printer/GLock.h"
+#include "printer/GOSFactory.h"
+#include "printer/GPeripheral.h"
+
+#include <memory>
+#include <new>
+
+struct GDriverServer::Entry {
+    uint32_t ticket;
+    GDriverObject* object;
+    Entry* next;
+};
+
+namespace {
+
+std::atomic<GDriverServer*> g_instance{nullptr};
+std::atomic<void (*)()> g_fontFileCloser{nullptr};
+
+// Deletes the registered server once, at module unload.
+struct InstanceOwner {
+    ~InstanceOwner() { delete g_instance.load(); }
+} g_owner;
+
+const char kSource[] = "drvrsrvr";
+const uint32_t kBuckets = 64;
+
+// Root members of the driver's data file.
+const long kPrinterId = 353;
+const long kIdPoolId = 191;
+const long kSubObject3Id = 84;
+const long kIdMapId = 194;
+
+// One locked section of a table; the line numbers are those its failures report.
+class TableGuard {
+public:
+    TableGuard(GLock* lock, int32_t acquireLine, int32_t releaseLine) : lock_(lock), releaseLine_(releaseLine)
+    {
+        if (lock_ && lock_->Acquire() != 0)
+            ReportCriticalError(2, 301, kSource, acquireLine, "");
+    }
+    ~TableGuard()
+    {
+        if (lock_ && lock_->Release() == -2)
+            ReportCriticalError(2, 302, kSource, releaseLine_, "");
+    }
+    TableGuard(const TableGuard&) = delete;
+    TableGuard& operator=(const TableGuard&) = delete;
+
+private:
+    GLock* lock_;
+    int32_t releaseLine_;
+};
+
+void HookBeginShutdown()
+{
+    if (GDriverServer* server = g_instance.load())
+        server->BeginShutdown();
+}
+
+int HookFreeMemory()
+{
+    GDriverServer* server = g_instance.load();
+    return server ? server->FreeMemory() : 0;
+}
+
+// Takes a root member out; false when it is there but not of the expected kind.
+template <class T>
+bool TakeMember(GObjectBase& root, long id, RWClassID kind, std::unique_ptr<T>& out)
+{
+    std::unique_ptr<GObjectBase> member(root.RemoveById(id));
+    if (!member)
+        return true;
+    T* typed = member->IsKindOf(kind) ? dynamic_cast<T*>(member.get()) : nullptr;
+    if (!typed)
+        return false;
+    member.release();
+    out.reset(typed);
+    return true;
+}
+
+} // namespace
+
+bool LoadDriverModel(GDriverObject& object)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    if (!services)
+        return false;
+    RWWString path;
+    services->GetDriverDataFile(path, &object);
+    if (path.IsNull())
+        return false;
+    std::unique_ptr<GInStreamHolder> holder(services->OpenFileInputStream(path, 1));
+    RWDataInStream* stream = holder ? holder->GetStream() : nullptr;
+    if (!stream || !stream->Good())
+        return false;
+
+    std::unique_ptr<GObjectBase> root;
+    {
+        // A damaged file is a failed load, never a fatal error.
+        RWErrorCapture capture;
+        GObjectBase* read = nullptr;
+        *stream >> read;
+        root.reset(read);
+        if (!capture.Empty() || stream->Fail())
+            return false;
+    }
+    if (!root)
+        return false;
+
+    std::unique_ptr<GObjectBase> printer;
+    std::unique_ptr<GResourceMappingList> idPool, subObject3, idMap;
+    if (!TakeMember(*root, kPrinterId, GPeripheral::kClassId, printer) || !printer ||
+        !TakeMember(*root, kIdPoolId, GResourceMappingList::kClassId, idPool) ||
+        !TakeMember(*root, kSubObject3Id, GResourceMappingList::kClassId, subObject3) ||
+        !TakeMember(*root, kIdMapId, GResourceMappingList::kClassId, idMap))
+        return false;
+    if (!idMap)
+        idMap.reset(new GResourceMappingList(kIdMapId));
+    object.SetPrinter(printer.release());
+    object.SetIdPool(idPool.release());
+    object.SetSubObject3(subObject3.release());
+    object.SetIdMap(idMap.release());
+    return true;
+}
+
+GDriverServer::GDriverServer() : shuttingDown_(0)
+{
+    secondary_.secondary = true;
+    if (GOSFactory* services = GOSFactory::Instance()) {
+        services->EnsureLock(&primary_.lock);
+        services->EnsureLock(&secondary_.lock);
+    }
+    delete g_instance.exchange(nullptr);
+    g_instance = this;
+    SetDriverServerHooks({&HookBeginShutdown, &HookFreeMemory});
+}
+
+GDriverServer::~GDriverServer()
+{
+    Shutdown();
+    FlushKept();
+    GDriverServer* self = this;
+    if (g_instance.compare_exchange_strong(self, nullptr))
+        SetDriverServerHooks({nullptr, nullptr});
+    delete primary_.lock;
+    delete secondary_.lock;
+}
+
+GDriverServer* GDriverServer::Instance() { return g_instance.load(); }
+
+bool GDriverServer::IsUsable() const { return primary_.lock && secondary_.lock; }
+
+void GDriverServer::SetFontFileCloser(void (*closer)()) { g_fontFileCloser = closer; }
+
+GDriverObject* GDriverServer::InterfaceOf(const Table& table, GDriverObject* object)
+{
+    return table.secondary ? object->GetSecondaryInterface() : object->GetInterface();
+}
+
+GDriverServer::Entry* GDriverServer::FindEntry(Table& table, uint32_t ticket)
+{
+    for (Entry* entry = table.buckets[ticket % kBuckets]; entry; entry = entry->next)
+        if (entry->ticket == ticket)
+            return entry;
+    return nullptr;
+}
+
+GDriverServer::Entry* GDriverServer::Unlink(Table& table, uint32_t ticket)
+{
+    for (Entry** link = &table.buckets[ticket % kBuckets]; *link; link = &(*link)->next) {
+        if ((*link)->ticket == ticket) {
+            Entry* entry = *link;
+            *link = entry->next;
+            --table.count;
+            return entry;
+        }
+    }
+    return nullptr;
+}
+
+// The kept object, taken out of its slot, when it serves the same printer. Its identity
+// is asked for outside the lock (making it allocates); an object that does not match
+// goes back, unless a newer release or the teardown filled the slot meanwhile.
+GDriverObject* GDriverServer::TakeKeptIfSame(Table& table, const GCacheKey& identity)
+{
+    const int32_t acquireLine = table.secondary ? 952 : 687;
+    const int32_t releaseLine = table.secondary ? 969 : 704;
+    GDriverObject* kept;
+    {
+        TableGuard guard(table.lock, acquireLine, releaseLine);
+        kept = table.kept;
+        table.kept = nullptr;
+    }
+    if (!kept)
+        return nullptr;
+    std::unique_ptr<GCacheKey> keptIdentity(kept->GetIdentity());
+    if (keptIdentity && keptIdentity->Equals(identity))
+        return kept;
+    {
+        TableGuard guard(table.lock, acquireLine, releaseLine);
+        if (!table.kept && !IsShuttingDown()) {
+            table.kept = kept;
+            kept = nullptr;
+        }
+    }
+    delete kept;
+    return nullptr;
+}
+
+GDriverObject* GDriverServer::AcquireIn(Table& table, PrinterIdentity* identity, uint32_t& ticket)
+{
+    ticket = 0;
+    std::unique_ptr<GCacheKey> key(identity);
+    if (!key)
+        return nullptr;
+    // Everything the table needs is allocated before its lock is taken.
+    std::unique_ptr<Entry> entry(new (std::nothrow) Entry{0, nullptr, nullptr});
+    if (!entry)
+        return nullptr;
+    GDriverObject* object = TakeKeptIfSame(table, *key);
+    if (object) {
+        object->ResetForReuse(*key);
+    } else {
+        GOSFactory* services = GOSFactory::Instance();
+        if (services)
+            object = table.secondary ? services->CreateSecondaryDriverObject(*identity)
+                                     : services->CreateDriverObject(*identity);
+        if (!object || !LoadDriverModel(*object)) {
+            delete object;
+            return nullptr;
+        }
+    }
+    key.reset();
+
+    entry->object = object;
+    {
+        TableGuard guard(table.lock, 307, 325);
+        const uint32_t address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(object));
+        uint32_t candidate = address ^ (address >> 16);
+        if (!candidate)
+            candidate = 1;
+        while (FindEntry(table, candidate))
+            candidate = candidate == 0xFFFFFFFFu ? 1 : candidate + 1;
+        entry->ticket = candidate;
+        entry->next = table.buckets[candidate % kBuckets];
+        table.buckets[candidate % kBuckets] = entry.get();
+        ++table.count;
+        ticket = candidate;
+    }
+    entry.release();
+    return InterfaceOf(table, object);
+}
+
+bool GDriverServer::ReleaseIn(Table& table, uint32_t ticket)
+{
+    Entry* entry;
+    {
+        TableGuard guard(table.lock, 369, 410);
+        entry = Unlink(table, ticket);
+    }
+    if (!entry) {
+        if (!IsShuttingDown())
+            ReportCriticalError(1, 501, kSource, 432, "");
+        return false;
+    }
+    GDriverObject* doomed = entry->object;
+    delete entry;
+    if (!IsShuttingDown()) {
+        GDriverObject* released = doomed;
+        released->OnRelease();
+        TableGuard guard(table.lock, 369, 410);
+        if (!IsShuttingDown()) {
+            doomed = table.kept;
+            table.kept = released;
+        }
+    }
+    delete doomed;
+    return true;
+}
+
+GDriverObject* GDriverServer::Acquire(PrinterIdentity* identity, uint32_t& ticket)
+{
+    return AcquireIn(primary_, identity, ticket);
+}
+
+GDriverObject* GDriverServer::AcquireSecondary(PrinterIdentity* identity, uint32_t& ticket)
+{
+    return AcquireIn(secondary_, identity, ticket);
+}
+
+void GDriverServer::Release(uint32_t ticket) { ReleaseIn(primary_, ticket); }
+
+void GDriverServer::ReleaseSecondary(uint32_t ticket)
+{
+    ReleaseIn(secondary_, ticket);
+    TableGuard guard(secondary_.lock, 1165, 1176);
+    if (secondary_.count == 0) {
+        if (void (*closer)() = g_fontFileCloser.load())
+            closer();
+        shuttingDown_ = 0;
+    }
+}
+
+GDriverObject* GDriverServer::LookUp(uint32_t ticket)
+{
+    Entry* entry;
+    {
+        TableGuard guard(primary_.lock, 832, 834);
+        entry = FindEntry(primary_, ticket);
+    }
+    // The object is the ticket holder's: it cannot go away while the holder asks.
+    return entry ? entry->object->GetInterface() : nullptr;
+}
+
+GDriverObject* GDriverServer::Find(uint32_t ticket)
+{
+    GDriverObject* object = nullptr;
+    {
+        TableGuard guard(secondary_.lock, 1097, 1099);
+        if (Entry* entry = FindEntry(secondary_, ticket))
+            object = entry->object;
+    }
+    return object ? object->GetSecondaryInterface() : nullptr;
+}
+
+int GDriverServer::FindTicketIn(Table& table, uint32_t& ticket, const GDriverObject* object, int line301,
+                                int line302)
+{
+    TableGuard guard(table.lock, line301, line302);
+    for (Entry* bucket : table.buckets)
+        for (Entry* entry = bucket; entry; entry = entry->next)
+            if (entry->object == object) {
+                ticket = entry->ticket;
+                return 1;
+            }
+    return 0;
+}
+
+int GDriverServer::FindTicket(uint32_t& ticket, const GDriverObject* object)
+{
+    return FindTicketIn(primary_, ticket, object, 484, 500);
+}
+
+int GDriverServer::FindSecondaryTicket(uint32_t& ticket, const GDriverObject* object)
+{
+    return FindTicketIn(secondary_, ticket, object, 484, 500);
+}
+
+GDriverServer::Entry* GDriverServer::DetachAll(Table& table)
+{
+    TableGuard guard(table.lock, table.secondary ? 547 : 533, table.secondary ? 567 : 544);
+    Entry* all = nullptr;
+    for (Entry*& bucket : table.buckets) {
+        while (Entry* entry = bucket) {
+            bucket = entry->next;
+            entry->next = all;
+            all = entry;
+        }
+    }
+    table.count = 0;
+    return all;
+}
+
+void GDriverServer::Shutdown()
+{
+    for (Table* table : {&primary_, &secondary_}) {
+        Entry* entry = DetachAll(*table);
+        while (entry) {
+            Entry* next = entry->next;
+            delete entry->object;
+            delete entry;
+            entry = next;
+        }
+    }
+}
+
+GDriverObject* GDriverServer::TakeKept(Table& table)
+{
+    TableGuard guard(table.lock, table.secondary ? 603 : 594, table.secondary ? 610 : 601);
+    GDriverObject* kept = table.kept;
+    table.kept = nullptr;
+    return kept;
+}
+
+int GDriverServer::FlushKept()
+{
+    GDriverObject* kept[] = {TakeKept(primary_), TakeKept(secondary_)};
+    delete kept[0];
+    delete kept[1];
+    return kept[0] || kept[1];
+}
+
+void GDriverServer::BeginShutdown()
+{
+    shuttingDown_ = 1;
+    FlushKept();
+}
+
+// Asks the live objects of a table, in bucket order, until one frees something; a busy
+// table is passed over.
+int GDriverServer::FreeLiveObjects(Table& table)
+{
+    if (!table.lock || table.lock->TryAcquire() != 0)
+        return 0;
+    int freed = 0;
+    for (Entry* bucket : table.buckets)
+        for (Entry* entry = bucket; entry && !freed; entry = entry->next)
+            freed = entry->object->FreeMemory() != 0;
+    if (table.lock->Release() == -2)
+        ReportCriticalError(2, 302, kSource, table.secondary ? 1651 : 1624, "");
+    return freed;
+}
+
+int GDriverServer::FreeMemory()
+{
+    GDriverObject* kept[2] = {};
+    Table* tables[] = {&primary_, &secondary_};
+    for (int i = 0; i < 2; ++i) {
+        Table& table = *tables[i];
+        if (!table.lock || table.lock->TryAcquire() != 0)
+            continue;
+        kept[i] = table.kept;
+        table.kept = nullptr;
+        if (table.lock->Release() == -2)
+            ReportCriticalError(2, 302, kSource, table.secondary ? 610 : 601, "");
+    }
+    delete kept[0];
+    delete kept[1];
+    if (kept[0] || kept[1])
+        return 1;
+    return FreeLiveObjects(primary_) || FreeLiveObjects(secondary_);
+}

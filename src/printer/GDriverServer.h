@@ -1,0 +1,95 @@
+// The module-wide registry of live driver objects. Entry points hand it a printer
+// identity and get the printer's driver object and a ticket, which they hand back when
+// done. The most recently released object of each kind is kept, so that the next call
+// for the same printer finds it ready instead of reading the printer model again.
+//
+// Each table has its own lock (ticket -> object, 64 buckets by ticket). No object code
+// runs and nothing is allocated or deleted while a table lock is held, apart from an
+// object's FreeMemory, which the out-of-memory path calls only on a table whose lock it
+// could take at once (a thread that runs out of memory never waits for the server), and
+// the font-file closer, which runs when the last secondary object goes.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+class GCacheKey;
+class GDriverObject;
+class GLock;
+class PrinterIdentity;
+
+class GDriverServer {
+public:
+    // Makes both locks through the system services, becomes the instance and fills the
+    // fatal-error and out-of-memory hooks; a server made before is deleted.
+    GDriverServer();
+    GDriverServer(const GDriverServer&) = delete;
+    GDriverServer& operator=(const GDriverServer&) = delete;
+    // Deletes every object, kept ones included, and the locks; clears the hooks.
+    virtual ~GDriverServer();
+
+    static GDriverServer* Instance();
+    // False when a lock could not be made: such a server must not be used.
+    bool IsUsable() const;
+
+    // The driver object for the printer, taken from the kept slot when its identity is
+    // the same, else made by the system services with its printer model read from the
+    // driver's data file. Takes the identity. Null and ticket 0 when no object could
+    // be had.
+    GDriverObject* Acquire(PrinterIdentity* identity, uint32_t& ticket);
+    // The object becomes the kept one (the one kept before is deleted). An unknown
+    // ticket ends the process (error 501) unless the server is shutting down.
+    void Release(uint32_t ticket);
+    GDriverObject* LookUp(uint32_t ticket);
+    // The same for objects of the second kind.
+    GDriverObject* AcquireSecondary(PrinterIdentity* identity, uint32_t& ticket);
+    void ReleaseSecondary(uint32_t ticket);
+    GDriverObject* Find(uint32_t ticket);
+    // 1 and the object's ticket when the object is live, else 0.
+    int FindTicket(uint32_t& ticket, const GDriverObject* object);
+    int FindSecondaryTicket(uint32_t& ticket, const GDriverObject* object);
+
+    // 1 when a kept object was deleted.
+    int FlushKept();
+    // Kept objects first, then each live object's own FreeMemory until one frees
+    // something; a table that is busy is passed over. 1 when something was freed.
+    int FreeMemory();
+    // From now on releases delete their objects and unknown tickets are no error.
+    void BeginShutdown();
+    bool IsShuttingDown() const { return shuttingDown_.load() != 0; }
+    // Deletes every live object of both tables.
+    void Shutdown();
+
+    // What closes every open font file of the process once no secondary object is
+    // live; null for nothing.
+    static void SetFontFileCloser(void (*closer)());
+
+private:
+    struct Entry;
+    struct Table {
+        Entry* buckets[64] = {};
+        uint32_t count = 0;
+        GLock* lock = nullptr;
+        GDriverObject* kept = nullptr;
+        bool secondary = false;
+    };
+
+    GDriverObject* AcquireIn(Table& table, PrinterIdentity* identity, uint32_t& ticket);
+    bool ReleaseIn(Table& table, uint32_t ticket);
+    GDriverObject* TakeKeptIfSame(Table& table, const GCacheKey& identity);
+    Entry* Unlink(Table& table, uint32_t ticket);
+    Entry* FindEntry(Table& table, uint32_t ticket);
+    int FindTicketIn(Table& table, uint32_t& ticket, const GDriverObject* object, int line301, int line302);
+    Entry* DetachAll(Table& table);
+    GDriverObject* TakeKept(Table& table);
+    int FreeLiveObjects(Table& table);
+    static GDriverObject* InterfaceOf(const Table& table, GDriverObject* object);
+
+    Table primary_;
+    Table secondary_;
+    std::atomic<uint32_t> shuttingDown_;
+};
+
+// Reads the printer model from the driver's data file into a new driver object: false
+// when the file is missing, unreadable or does not hold the model.
+bool LoadDriverModel(GDriverObject& object);
