@@ -1,9 +1,11 @@
 // Module entry: the loader's process and thread notifications. Attach makes the
 // module's system services (unless some already exist), the out-of-memory handler with
 // its reserve, hands the services the module handle and makes the driver server; attach
-// fails without services or server. Detach deletes the server with every driver object
+// fails without services or server; the server's "close all font files" releases the
+// font file pool. Detach deletes the server with every driver object
 // it holds, kept ones included, then removes the handler.
 #include "entry/module/GUIOSFactory.h"
+#include "graphics/GTTFontFilePool.h"
 #include "printer/GDriverServer.h"
 #include "printer/GNewHandler.h"
 
@@ -27,6 +29,11 @@ bool MakeDriverServer()
     delete server;
     return false;
 }
+void CloseFontFiles()
+{
+    if (GTTFontFilePool* pool = GTTFontFilePool::Existing())
+        pool->ReleaseAll();
+}
 } // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
@@ -43,6 +50,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
             RemoveNewHandler();
             return FALSE;
         }
+        GDriverServer::SetFontFileCloser(&CloseFontFiles);
         break;
     case DLL_PROCESS_DETACH:
         delete GDriverServer::Instance();
