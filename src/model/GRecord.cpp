@@ -190,7 +190,10 @@ int GRecord::Replace(const GRecordKey& key, const GObjectBase* newObject, MPersi
 
 GCountedRef GRecord::SearchBelow(const GRecordKey&, bool, MPersistentCompositeOnDiskImp&) { return GCountedRef(); }
 
-void GRecord::Key(char (&key)[9]) const { std::snprintf(key, sizeof key, "%lx", static_cast<unsigned long>(uint32_t(serial_))); }
+void GRecord::Key(char (&key)[9]) const
+{
+    std::snprintf(key, sizeof key, "%lx", static_cast<unsigned long>(uint32_t(serial_)));
+}
 
 bool GIsHoldableRecord(const RWCollectable* object)
 {

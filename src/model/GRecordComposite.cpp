@@ -43,7 +43,8 @@ void GRecordComposite::ReadFields(In& in)
         !GCheckStoredCount(in, count, kMinReference))
         return;
     for (uint32_t i = 0; i < count && !GObjectBase::RestoreStopped(in); ++i) {
-        RWCollectable* read = RWCollectable::RestoreKindOf(in, GIsHoldableRecord, GRecord::kClassId, RWHolding::Counted);
+        RWCollectable* read =
+            RWCollectable::RestoreKindOf(in, GIsHoldableRecord, GRecord::kClassId, RWHolding::Counted);
         if (GRecord* record = dynamic_cast<GRecord*>(read))
             members_.emplace_back(record);
     }

@@ -52,8 +52,9 @@ std::vector<std::string> TreeKeys(const TempPath& path)
     std::vector<std::string> keys;
     RWDiskFileManager file(path.c_str(), "rb");
     RWDiskBTree tree(file, 10, 0, 16, 0, RWDiskBTree::kNone, 0, 10, 10);
-    tree.ApplyInOrder([](const char* key, uint32_t, void* arg) { static_cast<std::vector<std::string>*>(arg)->push_back(key); },
-                      &keys);
+    tree.ApplyInOrder(
+        [](const char* key, uint32_t, void* arg) { static_cast<std::vector<std::string>*>(arg)->push_back(key); },
+        &keys);
     return keys;
 }
 
