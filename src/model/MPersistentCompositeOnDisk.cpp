@@ -1,5 +1,6 @@
 #include "model/MPersistentCompositeOnDisk.h"
 
+#include "foundation/RWBinaryFile.h"
 #include "model/GRecordsStoreLock.h"
 #include "model/GTextConverter.h"
 #include "model/MPersistentCompositeOnDiskImp.h"
@@ -150,6 +151,7 @@ void MPersistentCompositeOnDisk::Open(const RWCString& name)
         return;
     if (!SameName(name, name_))
         Rename(name, deleteFlag_);
+    missing_ = false;
     if (name_.IsNull())
         return;
     state_ = kOpen;
@@ -195,11 +197,17 @@ void MPersistentCompositeOnDisk::Restored(const RWCString& name, uint32_t delete
     GRecordsStoreGuard guard;
     Close();
     Rename(name, deleteFlag);
-    Open();
+    missing_ = !name_.IsNull() && !RWBinaryFile::Exists(name_.Data());
+    if (missing_)
+        failed_ = 1;
+    else
+        Open();
 }
 
 MPersistentCompositeOnDiskImp* MPersistentCompositeOnDisk::Imp()
 {
+    if (missing_)
+        return nullptr;
     if (state_ != kOpen)
         Open();
     return static_cast<MPersistentCompositeOnDiskImp*>(imp_.Get());

@@ -74,7 +74,8 @@ public:
     virtual void ReservedRecordOperation(const GObjectBase*, const GObjectBase*) {}
 
     auto StoredForm() { return GFields(state_, name_, deleteFlag_); }
-    // A restored store is open on the file it names.
+    // A restored store is open on the file it names (failed, and closed, when that file
+    // is gone).
     template <class In>
     void ReadForm(In& in)
     {
@@ -97,4 +98,7 @@ private:
     GCountedRef imp_;
     uint32_t deleteFlag_;
     uint32_t failed_;
+    // Restored naming a file that is gone: nothing to read, and no empty file is made
+    // in its place until the store is opened by name again.
+    bool missing_ = false;
 };

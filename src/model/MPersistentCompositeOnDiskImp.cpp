@@ -49,7 +49,12 @@ bool Clean(const RWErrorCapture& capture, RWBinaryFile& file) { return capture.E
 // memory, so Current has nothing to point to; CurrentRef reads the object back.
 class StoreIterator : public GObjectIterator {
 public:
-    explicit StoreIterator(MPersistentCompositeOnDiskImp* store) : store_(store), position_(-1) {}
+    // Keeps a held store alive; one that nobody holds belongs to its creator, and a
+    // hold taken and dropped here would delete it.
+    explicit StoreIterator(MPersistentCompositeOnDiskImp* store)
+        : store_(store), hold_(store->References() >= 0 ? store : nullptr), position_(-1)
+    {
+    }
 
     GObjectBase* Current() override { return nullptr; }
 
@@ -103,9 +108,10 @@ public:
     }
 
 private:
-    MPersistentCompositeOnDiskImp& Store() { return *static_cast<MPersistentCompositeOnDiskImp*>(store_.Get()); }
+    MPersistentCompositeOnDiskImp& Store() { return *store_; }
 
-    GCountedRef store_;
+    MPersistentCompositeOnDiskImp* store_;
+    GCountedRef hold_;
     int32_t position_;
 };
 
