@@ -1,0 +1,298 @@
+#include "model/MPersistentCompositeOnDisk.h"
+
+#include "foundation/RWBinaryFile.h"
+#include "model/GRecordsStoreLock.h"
+#include "model/GTextConverter.h"
+#include "model/MPersistentCompositeOnDiskImp.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+bool SameName(const RWCString& a, const RWCString& b)
+{
+    return a.Length() == b.Length() && std::memcmp(a.Data(), b.Data(), a.Length()) == 0;
+}
+
+// One entry per open store object: the name it is open on and its implementation.
+struct OpenEntry {
+    RWCString name;
+    GCountedRef imp;
+};
+
+// One entry per file name that live store objects carry: how many carry it, and
+// whether any of them asked for the file to be deleted.
+struct NameInUse {
+    RWCString name;
+    uint32_t live;
+    bool deleteWanted;
+};
+
+// Both tables change only under the records-store lock.
+struct StoreTables {
+    std::vector<OpenEntry> open;
+    std::vector<NameInUse> names;
+};
+
+StoreTables& Tables()
+{
+    static StoreTables tables;
+    return tables;
+}
+
+void TrackName(const RWCString& name, uint32_t deleteFlag)
+{
+    if (name.IsNull())
+        return;
+    for (NameInUse& use : Tables().names)
+        if (SameName(use.name, name)) {
+            ++use.live;
+            use.deleteWanted = use.deleteWanted || deleteFlag == 1;
+            return;
+        }
+    Tables().names.push_back({name, 1, deleteFlag == 1});
+}
+
+// True when this was the last live store object of the name and the file is to go.
+bool UntrackName(const RWCString& name)
+{
+    std::vector<NameInUse>& names = Tables().names;
+    for (size_t i = 0; i < names.size(); ++i)
+        if (SameName(names[i].name, name)) {
+            if (--names[i].live != 0)
+                return false;
+            const bool remove = names[i].deleteWanted;
+            names.erase(names.begin() + i);
+            return remove;
+        }
+    return false;
+}
+
+} // namespace
+
+MPersistentCompositeOnDisk::MPersistentCompositeOnDisk() : state_(kClosed), deleteFlag_(0), failed_(0) {}
+
+MPersistentCompositeOnDisk::MPersistentCompositeOnDisk(const RWWString& name, const uint32_t& deleteFlag,
+                                                       const long& id)
+    : GPersistent(id), state_(kClosed), deleteFlag_(0), failed_(0)
+{
+    RWCString narrow;
+    ToNarrowString(name, narrow);
+    GRecordsStoreGuard guard;
+    Rename(narrow, deleteFlag);
+    Open();
+}
+
+MPersistentCompositeOnDisk::MPersistentCompositeOnDisk(const RWCString& name, const uint32_t& deleteFlag,
+                                                       const long& id)
+    : GPersistent(id), state_(kClosed), deleteFlag_(0), failed_(0)
+{
+    GRecordsStoreGuard guard;
+    Rename(name, deleteFlag);
+    Open();
+}
+
+MPersistentCompositeOnDisk::MPersistentCompositeOnDisk(const MPersistentCompositeOnDisk& other)
+    : GPersistent(other), state_(kClosed), deleteFlag_(0), failed_(other.failed_)
+{
+    GRecordsStoreGuard guard;
+    Rename(other.name_, other.deleteFlag_);
+    Open();
+}
+
+MPersistentCompositeOnDisk& MPersistentCompositeOnDisk::operator=(const MPersistentCompositeOnDisk& other)
+{
+    if (this == &other)
+        return *this;
+    GObjectBase::operator=(other);
+    GRecordsStoreGuard guard;
+    if (imp_ && imp_.Get() == other.imp_.Get() && deleteFlag_ == other.deleteFlag_)
+        return *this;
+    Close();
+    Rename(other.name_, other.deleteFlag_);
+    failed_ = other.failed_;
+    if (other.state_ == kOpen)
+        Open();
+    return *this;
+}
+
+MPersistentCompositeOnDisk::~MPersistentCompositeOnDisk()
+{
+    GRecordsStoreGuard guard;
+    Close();
+    imp_.Set(nullptr);
+    if (UntrackName(name_))
+        std::remove(name_.Data());
+}
+
+void MPersistentCompositeOnDisk::Rename(const RWCString& name, uint32_t deleteFlag)
+{
+    if (UntrackName(name_))
+        std::remove(name_.Data());
+    name_ = name;
+    deleteFlag_ = deleteFlag;
+    TrackName(name_, deleteFlag_);
+}
+
+bool MPersistentCompositeOnDisk::IsSame(const GObjectBase* other) const
+{
+    const MPersistentCompositeOnDisk* store = GSameClass<MPersistentCompositeOnDisk>(this, other);
+    return store && SameName(name_, store->name_) && state_ == store->state_ && imp_.Get() == store->imp_.Get() &&
+           deleteFlag_ == store->deleteFlag_;
+}
+
+void MPersistentCompositeOnDisk::Open(const RWCString& name)
+{
+    GRecordsStoreGuard guard;
+    if (state_ == kOpen)
+        return;
+    if (!SameName(name, name_))
+        Rename(name, deleteFlag_);
+    missing_ = false;
+    if (name_.IsNull())
+        return;
+    state_ = kOpen;
+    std::vector<OpenEntry>& open = Tables().open;
+    for (const OpenEntry& entry : open)
+        if (SameName(entry.name, name_)) {
+            imp_ = entry.imp;
+            open.push_back({name_, imp_});
+            return;
+        }
+    imp_.Set(new (std::nothrow) MPersistentCompositeOnDiskImp(name_, GetId()));
+    if (imp_)
+        open.push_back({name_, imp_});
+}
+
+void MPersistentCompositeOnDisk::Close()
+{
+    GRecordsStoreGuard guard;
+    if (state_ != kOpen)
+        return;
+    state_ = kClosed;
+    if (imp_)
+        failed_ = static_cast<MPersistentCompositeOnDiskImp*>(imp_.Get())->HasFailed();
+    std::vector<OpenEntry>& open = Tables().open;
+    for (size_t i = 0; i < open.size(); ++i)
+        if (SameName(open[i].name, name_)) {
+            open.erase(open.begin() + i);
+            break;
+        }
+    imp_.Set(nullptr);
+}
+
+uint32_t MPersistentCompositeOnDisk::HasFailed()
+{
+    GRecordsStoreGuard guard;
+    if (state_ == kOpen)
+        failed_ = imp_ ? static_cast<MPersistentCompositeOnDiskImp*>(imp_.Get())->HasFailed() : 1;
+    return failed_;
+}
+
+void MPersistentCompositeOnDisk::Restored(const RWCString& name, uint32_t deleteFlag)
+{
+    GRecordsStoreGuard guard;
+    Close();
+    Rename(name, deleteFlag);
+    missing_ = !name_.IsNull() && !RWBinaryFile::Exists(name_.Data());
+    if (missing_)
+        failed_ = 1;
+    else
+        Open();
+}
+
+MPersistentCompositeOnDiskImp* MPersistentCompositeOnDisk::Imp()
+{
+    if (missing_)
+        return nullptr;
+    if (state_ != kOpen)
+        Open();
+    return static_cast<MPersistentCompositeOnDiskImp*>(imp_.Get());
+}
+
+void MPersistentCompositeOnDisk::AddRecord(GObjectBase* object)
+{
+    if (MPersistentCompositeOnDiskImp* imp = Imp())
+        imp->AddRecord(object);
+    else
+        GObjectBase::Drop(object);
+}
+
+void MPersistentCompositeOnDisk::RemoveRecord(GObjectBase* object) { AddRecord(object); }
+
+GCountedRef MPersistentCompositeOnDisk::FindRecordSame(const GObjectBase* object)
+{
+    MPersistentCompositeOnDiskImp* imp = Imp();
+    return imp ? imp->FindRecordSame(object) : GCountedRef();
+}
+
+GCountedRef MPersistentCompositeOnDisk::FindRecordById(const long& id)
+{
+    MPersistentCompositeOnDiskImp* imp = Imp();
+    return imp ? imp->FindRecordById(id) : GCountedRef();
+}
+
+GCountedRef MPersistentCompositeOnDisk::FindRecordByClassId(const RWClassID& classId)
+{
+    MPersistentCompositeOnDiskImp* imp = Imp();
+    return imp ? imp->FindRecordByClassId(classId) : GCountedRef();
+}
+
+int MPersistentCompositeOnDisk::ReplaceRecordById(const long& id, const GObjectBase* newObject)
+{
+    MPersistentCompositeOnDiskImp* imp = Imp();
+    return imp ? imp->ReplaceRecordById(id, newObject) : 0;
+}
+
+int MPersistentCompositeOnDisk::ReplaceRecordByClassId(const RWClassID& classId, const GObjectBase* newObject)
+{
+    MPersistentCompositeOnDiskImp* imp = Imp();
+    return imp ? imp->ReplaceRecordByClassId(classId, newObject) : 0;
+}
+
+int MPersistentCompositeOnDisk::ReplaceRecordSame(const GObjectBase* object, const GObjectBase* newObject)
+{
+    MPersistentCompositeOnDiskImp* imp = Imp();
+    return imp ? imp->ReplaceRecordSame(object, newObject) : 0;
+}
+
+void MPersistentCompositeOnDisk::RemoveAll()
+{
+    if (MPersistentCompositeOnDiskImp* imp = Imp())
+        imp->RemoveAll();
+}
+
+GCountedRef MPersistentCompositeOnDisk::FindPtrById(const long& id)
+{
+    MPersistentCompositeOnDiskImp* imp = Imp();
+    return imp ? imp->FindPtrById(id) : GCountedRef();
+}
+
+GCountedRef MPersistentCompositeOnDisk::FindPtrByClassId(const RWClassID& classId)
+{
+    MPersistentCompositeOnDiskImp* imp = Imp();
+    return imp ? imp->FindPtrByClassId(classId) : GCountedRef();
+}
+
+GCountedRef MPersistentCompositeOnDisk::FindPtrSame(const GObjectBase* object)
+{
+    MPersistentCompositeOnDiskImp* imp = Imp();
+    return imp ? imp->FindPtrSame(object) : GCountedRef();
+}
+
+uint32_t MPersistentCompositeOnDisk::Entries() const
+{
+    MPersistentCompositeOnDiskImp* imp = const_cast<MPersistentCompositeOnDisk*>(this)->Imp();
+    return imp ? imp->Entries() : 0;
+}
+
+uint32_t MPersistentCompositeOnDisk::TotalEntries() const { return Entries(); }
+
+GObjectIterator* MPersistentCompositeOnDisk::CreateIterator()
+{
+    MPersistentCompositeOnDiskImp* imp = Imp();
+    return imp ? imp->CreateIterator() : GObjectBase::CreateIterator();
+}

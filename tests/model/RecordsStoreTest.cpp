@@ -1,0 +1,267 @@
+#include "model/MPersistentCompositeOnDisk.h"
+
+#include "foundation/RWDiskBTree.h"
+#include "model/GObjectIterator.h"
+#include "model/GRecordComposite.h"
+#include "model/GValueAttribute.h"
+#include "model/MPersistentComposite.h"
+#include "model/MPersistentCompositeOnDiskImp.h"
+#include "FileBytes.h"
+#include "Registered.h"
+#include "TempPath.h"
+#include "TestErrorCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Store = MPersistentCompositeOnDisk;
+
+uint32_t Word(const std::vector<uint8_t>& bytes, size_t at)
+{
+    uint32_t value = 0;
+    if (at + 4 <= bytes.size())
+        std::memcpy(&value, &bytes[at], 4);
+    return value;
+}
+
+std::string KeyOf(const GObjectBase& object)
+{
+    char key[16];
+    std::snprintf(key, sizeof key, "%lx", static_cast<unsigned long>(object.GetSerial()));
+    return key;
+}
+
+GValueAttribute* Value(uint16_t value, long id) { return new GValueAttribute(value, id); }
+
+uint16_t ValueOf(const GCountedRef& ref)
+{
+    const GValueAttribute* value = dynamic_cast<const GValueAttribute*>(ref.Get());
+    return value ? value->GetValue() : 0xFFFF;
+}
+
+// The keys the file's B-tree holds, read with a tree of the store's parameters.
+std::vector<std::string> TreeKeys(const TempPath& path)
+{
+    std::vector<std::string> keys;
+    RWDiskFileManager file(path.c_str(), "rb");
+    RWDiskBTree tree(file, 10, 0, 16, 0, RWDiskBTree::kNone, 0, 10, 10);
+    tree.ApplyInOrder(
+        [](const char* key, uint32_t, void* arg) { static_cast<std::vector<std::string>*>(arg)->push_back(key); },
+        &keys);
+    return keys;
+}
+
+bool Exists(const TempPath& path) { return !FileBytes(path.str()).empty(); }
+
+} // namespace
+
+TEST(RecordsStoreFile, KeepsOneObjectAndItsIndexAcrossClosing)
+{
+    TempPath path("records-layout.rec");
+    std::string key;
+    {
+        Store store(RWCString(path.c_str()), 0, 1);
+        EXPECT_EQ(Word(FileBytes(path.str()), 4), 280u + 44u) << "header, free list, then the B-tree's info block";
+        GValueAttribute* object = Value(7, 40);
+        key = KeyOf(*object);
+        store.AddRecord(object);
+        EXPECT_EQ(store.Entries(), 1u);
+    }
+    const std::vector<uint8_t> bytes = FileBytes(path.str());
+    EXPECT_EQ(Word(bytes, 0), 284u) << "the info block is the file's start";
+    EXPECT_EQ(Word(bytes, 280), 44u);
+    EXPECT_EQ(Word(bytes, 284 + 12), 2u) << "two keys: the object's and the index's";
+    const uint32_t objectBlock = 328, objectSize = Word(bytes, objectBlock - 4);
+    EXPECT_EQ(Word(bytes, objectBlock), 0x8888u);
+    const uint32_t node = objectBlock - 4 + objectSize + 4;
+    EXPECT_EQ(Word(bytes, node - 4), 492u) << "one 488-byte node";
+    EXPECT_EQ(Word(bytes, 284), node) << "the root";
+    const uint32_t indexBlock = node + 488 + 4;
+    EXPECT_EQ(Word(bytes, indexBlock), 0x8888u);
+    EXPECT_EQ(bytes.size(), indexBlock - 4 + Word(bytes, indexBlock - 4));
+    EXPECT_EQ(TreeKeys(path), (std::vector<std::string>{key, MPersistentCompositeOnDiskImp::kIndexKey}));
+
+    {
+        Store store(RWCString(path.c_str()), 1, 1);
+        EXPECT_EQ(store.Entries(), 1u);
+        EXPECT_EQ(TreeKeys(path), std::vector<std::string>{key}) << "reopening takes the index out";
+        const GCountedRef first = store.FindPtrById(40), second = store.FindPtrById(40);
+        ASSERT_TRUE(first && second);
+        EXPECT_NE(first.Get(), second.Get());
+        EXPECT_EQ(ValueOf(first), 7);
+        EXPECT_TRUE(first->IsEqual(second.Get()));
+        EXPECT_EQ(ValueOf(store.FindRecordById(40)), 7);
+        EXPECT_FALSE(store.FindRecordById(40));
+        EXPECT_EQ(store.Entries(), 0u);
+        EXPECT_FALSE(store.HasFailed());
+    }
+    EXPECT_FALSE(Exists(path)) << "the delete flag removes the file";
+}
+
+TEST(RecordsStoreFile, ReadsCompositesBackInOrderAndForwardsThroughProxies)
+{
+    TempPath path("records-composite.rec"), inner("records-inner.rec");
+    Store store(RWCString(path.c_str()), 1, 1);
+    MPersistentComposite* composite = new MPersistentComposite(10);
+    for (uint16_t i = 0; i < 3; ++i)
+        composite->Add(Value(i, 11 + i));
+    store.AddRecord(composite);
+    EXPECT_EQ(store.Entries(), 3u) << "three leaves under one composite record";
+    store.Close();
+    EXPECT_EQ(TreeKeys(path).size(), 5u) << "an empty composite, its three members and the index";
+
+    GObjectIterator* it = store.CreateIterator();
+    ASSERT_TRUE(it->Next());
+    EXPECT_EQ(it->Current(), nullptr);
+    EXPECT_EQ(it->CurrentRef()->Entries(), 3u);
+    EXPECT_FALSE(it->Next());
+    delete it;
+
+    EXPECT_EQ(ValueOf(store.FindPtrById(12)), 1) << "members are found by their own id";
+    EXPECT_EQ(store.ReplaceRecordById(12, Value(9, 12)), 1);
+    const GCountedRef back = store.FindRecordById(10);
+    ASSERT_TRUE(back);
+    std::vector<uint16_t> values;
+    GObjectIterator* members = back->CreateIterator();
+    while (members->Next())
+        values.push_back(dynamic_cast<GValueAttribute*>(members->Current())->GetValue());
+    delete members;
+    EXPECT_EQ(values, (std::vector<uint16_t>{0, 9, 2}));
+    store.Close();
+    EXPECT_EQ(TreeKeys(path), std::vector<std::string>{MPersistentCompositeOnDiskImp::kIndexKey});
+
+    Store* other = new Store(RWCString(inner.c_str()), 1, 20);
+    other->AddRecord(Value(5, 21));
+    store.AddRecord(other);
+    EXPECT_EQ(ValueOf(store.FindPtrById(21)), 5) << "the proxy record asks the other store";
+    EXPECT_EQ(ValueOf(store.FindRecordById(21)), 5);
+    EXPECT_FALSE(store.FindPtrById(21));
+    EXPECT_TRUE(Exists(inner)) << "the proxy's copy keeps the other file";
+    store.RemoveAll();
+    EXPECT_EQ(store.Entries(), 0u);
+    store.Close();
+    EXPECT_EQ(TreeKeys(path), std::vector<std::string>{MPersistentCompositeOnDiskImp::kIndexKey}) << "emptied";
+    EXPECT_FALSE(Exists(inner));
+    EXPECT_FALSE(store.HasFailed());
+}
+
+TEST(RecordsStoreSharing, StoresOfOneNameShareTheFileAndTheDeleteRuleWaitsForTheLast)
+{
+    TempPath path("records-shared.rec");
+    {
+    Store* first = new Store(RWCString(path.c_str()), 1, 1);
+    Store* second = new Store(RWCString(path.c_str()), 0, 1);
+    first->AddRecord(Value(3, 30));
+    EXPECT_EQ(ValueOf(second->FindPtrById(30)), 3);
+    first->Close();
+    EXPECT_EQ(ValueOf(second->FindPtrById(30)), 3) << "closing one keeps the file open for the other";
+    EXPECT_EQ(first->Entries(), 1u) << "a closed store opens again when used";
+
+    Store* copy = new Store(*first);
+    Store assigned;
+    assigned = *copy;
+    EXPECT_TRUE(copy->IsSame(first));
+    delete first;
+    delete copy;
+    EXPECT_TRUE(Exists(path)) << "copies and assignments do not delete a file still in use";
+
+    second->AddRecord(new Store(*second));
+    const GCountedRef readBack = second->FindRecordByClassId(Store::kClassId);
+    ASSERT_TRUE(readBack);
+    EXPECT_TRUE(static_cast<Store*>(readBack.Get())->IsOpen());
+    delete second;
+    EXPECT_TRUE(Exists(path));
+    assigned.Close();
+    EXPECT_EQ(assigned.Entries(), 1u);
+    }
+    EXPECT_FALSE(Exists(path)) << "the last store object of the name takes the file with it";
+}
+
+TEST(RecordsStoreFailures, DuplicateKeysAndUnopenablePathsFailCleanly)
+{
+    TempPath path("records-duplicate.rec");
+    {
+        Store store(RWCString(path.c_str()), 1, 1);
+        GValueAttribute original(1, 50);
+        store.AddRecord(original.Copy());
+        store.AddRecord(original.Copy());
+        EXPECT_TRUE(store.HasFailed());
+        EXPECT_EQ(store.Entries(), 1u) << "the copy left no record";
+        EXPECT_EQ(TreeKeys(path).size(), 1u);
+        EXPECT_EQ(ValueOf(store.FindRecordById(50)), 1);
+    }
+    Store missing(RWCString("Z:\\no such folder\\records.rec"), 0, 1);
+    EXPECT_TRUE(missing.HasFailed());
+    missing.AddRecord(Value(1, 1));
+    EXPECT_EQ(missing.Entries(), 0u);
+    EXPECT_FALSE(missing.FindPtrById(1));
+}
+
+TEST(RecordsStoreFailures, DamagedFilesGiveAFailureNotACrash)
+{
+    TempPath path("records-damaged.rec");
+    struct Damage {
+        const char* what;
+        void (*apply)(std::vector<uint8_t>& bytes);
+    };
+    const Damage damages[] = {
+        {"index block", [](std::vector<uint8_t>& b) { std::memset(&b[b.size() - 30], 0xA5, 30); }},
+        {"truncated", [](std::vector<uint8_t>& b) { b.resize(b.size() / 2); }},
+        {"header", [](std::vector<uint8_t>& b) { b.resize(20); }},
+        {"object block", [](std::vector<uint8_t>& b) { std::memset(&b[330], 0x5A, 16); }},
+    };
+    for (const Damage& damage : damages) {
+        {
+            Store store(RWCString(path.c_str()), 0, 1);
+            store.AddRecord(Value(4, 60));
+            store.AddRecord(Value(5, 61));
+        }
+        std::vector<uint8_t> bytes = FileBytes(path.str());
+        damage.apply(bytes);
+        ASSERT_TRUE(WriteFileBytes(path.str(), bytes));
+        TestErrorCapture capture;
+        {
+            Store store(RWCString(path.c_str()), 1, 1);
+            const GCountedRef first = store.FindRecordById(60);
+            EXPECT_FALSE(first) << damage.what;
+            store.FindPtrById(61);
+            EXPECT_TRUE(store.HasFailed()) << damage.what;
+        }
+        std::remove(path.c_str());
+    }
+}
+
+TEST(RecordsStoreThreads, TwoThreadsFillTwoStores)
+{
+    TempPath a("records-thread-a.rec"), b("records-thread-b.rec");
+    Store storeA(RWCString(a.c_str()), 1, 1), storeB(RWCString(b.c_str()), 1, 2);
+    auto fill = [](Store* store) {
+        for (long i = 0; i < 200; ++i)
+            store->AddRecord(Value(uint16_t(i), i + 1));
+        for (long i = 0; i < 200; i += 2)
+            store->FindRecordById(i + 1);
+    };
+    std::thread first(fill, &storeA), second(fill, &storeB);
+    first.join();
+    second.join();
+    EXPECT_EQ(storeA.Entries(), 100u);
+    EXPECT_EQ(storeB.Entries(), 100u);
+    EXPECT_EQ(ValueOf(storeB.FindPtrById(200)), 199);
+    EXPECT_FALSE(storeA.HasFailed() || storeB.HasFailed());
+}
+
+TEST(RecordsStoreClasses, AreRegistered)
+{
+    EXPECT_TRUE(IsRegistered(781, "MPersistentCompositeOnDisk"));
+    EXPECT_TRUE(IsRegistered(782, "MPersistentCompositeOnDiskImp"));
+    EXPECT_TRUE(IsRegistered(783, "GRecord"));
+    EXPECT_TRUE(IsRegistered(784, "GRecordProxy"));
+    EXPECT_TRUE(IsRegistered(785, "GRecordComposite"));
+}
