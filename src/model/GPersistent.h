@@ -263,6 +263,72 @@ bool GReadForm(In& in, Form&& form)
     return GStoredDetail::Read(in, form, std::make_index_sequence<std::tuple_size<std::decay_t<Form>>::value>());
 }
 
+// A form stored with a version word above 1 whose older versions hold only its first
+// Early fields: a stored version above Version reads nothing past the word, an older one
+// (0 included) reads the first Early fields, and Version reads them all. The fields a
+// version holds are assigned only when all of them arrived.
+//
+//   auto StoredForm() { return GVersioned<2, 3>(GFields(name_, id_, level_, display_)); }
+template <uint32_t Version, size_t Early, class Fields>
+struct GVersionedForm {
+    Fields fields;
+};
+
+template <uint32_t Version, size_t Early, class... F>
+GVersionedForm<Version, Early, std::tuple<F...>> GVersioned(std::tuple<F...>&& fields)
+{
+    static_assert(Version > kGStoredVersion && Early <= sizeof...(F), "an older version holds fewer fields");
+    return {std::move(fields)};
+}
+
+// What a versioned read found: the stored version, and whether every field it holds
+// arrived (false for a newer version, whose fields are not read).
+struct GVersionRead {
+    uint32_t version;
+    bool complete;
+};
+
+namespace GStoredDetail {
+
+template <class In, class Form, size_t... I>
+GVersionRead ReadVersioned(In& in, Form& form, uint32_t newest, size_t early, std::index_sequence<I...>)
+{
+    GVersionRead read{0, false};
+    if (!GReadField(in, read.version) || read.version > newest)
+        return read;
+    const size_t count = read.version == newest ? sizeof...(I) : early;
+    [[maybe_unused]] std::tuple<Staged<std::tuple_element_t<I, Form>>...> staged(std::get<I>(form)...);
+    bool arrived = true;
+    ((arrived = arrived && (I >= count || GFormRead(in, std::get<I>(staged)))), ...);
+    if (!arrived)
+        return read;
+    ((I < count ? Commit(std::get<I>(form), std::get<I>(staged)) : void()), ...);
+    read.complete = true;
+    return read;
+}
+
+} // namespace GStoredDetail
+
+template <uint32_t Version, size_t Early, class Fields>
+uint32_t GFormSize(const GVersionedForm<Version, Early, Fields>& form)
+{
+    return GFormSize(form.fields);
+}
+
+template <class Out, uint32_t Version, size_t Early, class Fields>
+void GWriteForm(Out& out, const GVersionedForm<Version, Early, Fields>& form)
+{
+    GWriteField(out, Version);
+    std::apply([&](const auto&... field) { (GFormWrite(out, field), ...); }, form.fields);
+}
+
+template <class In, uint32_t Version, size_t Early, class Fields>
+GVersionRead GReadForm(In& in, GVersionedForm<Version, Early, Fields>&& form)
+{
+    return GStoredDetail::ReadVersioned(in, form.fields, Version, Early,
+                                        std::make_index_sequence<std::tuple_size<Fields>::value>());
+}
+
 // The class id a level adds to the kind-of chain; a level without one (id 0) adds none.
 template <class Parent, RWClassID Id>
 class GKindOfLevel : public Parent {

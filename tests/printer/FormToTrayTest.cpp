@@ -1,0 +1,76 @@
+// The form-to-tray database: answers for missing and default rows, one row per key, and
+// a stored form without the defaults.
+#include "model/GValueAttribute.h"
+#include "printer/GFormToTrayAssociation.h"
+#include "printer/GFormToTrayDatabase.h"
+
+#include "../model/StoredForms.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+TEST(GFormToTrayDatabaseRows, DefaultsAnswerForMissingRowsAndDoNotCustomize)
+{
+    GFormToTrayDatabase database(510);
+    EXPECT_EQ(0, database.IsCustomized());
+    EXPECT_EQ(0, database.GetFirstValue(9));
+    EXPECT_EQ(11913, database.GetSecondValue(9));
+    database.SetAssociation(1, 0, 11913);
+    database.ResetAssociation(2);
+    EXPECT_EQ(0, database.IsCustomized());
+    EXPECT_EQ(11913, database.GetSecondNonDefault());
+    database.SetAssociation(3, 3, 11913);
+    EXPECT_EQ(1, database.IsCustomized());
+
+    // A key set again keeps one row, now last.
+    database.SetAssociationNamed(1, 5, 40, L"Letter");
+    std::vector<uint16_t> keys;
+    database.ListKeys(keys);
+    EXPECT_EQ((std::vector<uint16_t>{2, 3, 1}), keys);
+    EXPECT_EQ(3, database.GetFirstNonDefault());
+    EXPECT_EQ(40, database.GetSecondNonDefault());
+    EXPECT_EQ(40, database.GetSecondByFirst(5));
+    EXPECT_EQ(5, database.GetFirstBySecond(40));
+    EXPECT_EQ(1, database.ContainsPair(5, 40));
+    EXPECT_EQ(1, database.ContainsFirstValueNamed(5, L"Letter"));
+    EXPECT_EQ(0, database.ContainsFirstValueNamed(5, L"Lette"));
+    database.RemoveAssociation(3);
+    database.RemoveAssociation(3);
+    EXPECT_EQ(0, database.HasKey(3));
+    EXPECT_EQ(5, database.GetFirstNonDefault());
+
+    // Members that are no rows are never answered.
+    database.RemoveAll();
+    database.GetAssociations().Add(new GValueAttribute(7, 0));
+    EXPECT_EQ(nullptr, database.FindByKey(0));
+    EXPECT_EQ(0, database.IsCustomized());
+}
+
+TEST(GFormToTrayDatabaseStore, DefaultsAreNeverStoredAndComeBackFromTheConstructor)
+{
+    GFormToTrayDatabase database(510);
+    database.SetAssociation(1, 0, 0);
+    database.SetAssociation(2, 5, 7);
+    const std::vector<uint8_t> bytes = GutsBytes(database);
+    const uint8_t unspecified[] = {0x89, 0x2E};
+    EXPECT_EQ(bytes.end(), std::search(bytes.begin(), bytes.end(), std::begin(unspecified), std::end(unspecified)));
+    for (Medium medium : kAllMedia) {
+        std::unique_ptr<GObjectBase> back = GraphRoundTrip(medium, &database);
+        GFormToTrayDatabase* copy = dynamic_cast<GFormToTrayDatabase*>(back.get());
+        ASSERT_NE(nullptr, copy) << medium;
+        EXPECT_TRUE(copy->IsSame(&database));
+        EXPECT_EQ(11913, copy->GetSecondValue(3));
+        EXPECT_EQ(5, copy->GetFirstNonDefault());
+    }
+}
+
+TEST(GFormToTrayAssociationStore, FormNameIsCountedUtf16)
+{
+    GFormToTrayAssociation row(4, 1, 2, L"A4");
+    const std::vector<uint8_t> bytes = GutsBytes(row);
+    const std::vector<uint8_t> tail = StoredBytes().U32(2).U16('A').U16('4');
+    ASSERT_GE(bytes.size(), tail.size());
+    EXPECT_TRUE(std::equal(tail.begin(), tail.end(), bytes.end() - long(tail.size())));
+    EXPECT_EQ(row.BinaryStoreSize(), bytes.size());
+}
