@@ -62,7 +62,7 @@ class RecordingPeripheral : public GPeripheral {
 public:
     RecordingPeripheral* CreateNew() const override { return new RecordingPeripheral; }
     RecordingPeripheral* Copy() const override { return new RecordingPeripheral(*this); }
-    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
+    uint32_t QueryFlags() override { return 0; }
 
     int16_t ApplyValue(GValueAttribute& attribute) override { return Visit("ApplyValue", attribute); }
     int16_t ApplyString(GStringAttribute& attribute) override { return Visit("ApplyString", attribute); }
