@@ -385,25 +385,45 @@ GState** GPeripheral::SubStateSlot(const long& id)
     }
 }
 
+namespace {
+
+// The first state with the id in the tree, depth first; members of other classes with
+// that id are passed over.
+GState* FindStateById(GObjectBase* tree, const long& id)
+{
+    GState* found = nullptr;
+    if (GObjectIterator* it = tree->CreateIterator()) {
+        while (!found && it->Next()) {
+            GObjectBase* member = it->Current();
+            if (!member)
+                continue;
+            if (member->GetId() == id)
+                found = AsState(member);
+            if (!found && member->AsComposite())
+                found = FindStateById(member, id);
+        }
+        delete it;
+    }
+    return found;
+}
+
+} // namespace
+
 // The cached pointer is used only while the current state still holds it under its
 // id: a member removed or replaced behind the peripheral's back is looked up afresh.
-// Only a state is ever taken for a sub-state.
 GState* GPeripheral::FindState(const long& id)
 {
     GState* current = GetCurrentState();
     GState** slot = SubStateSlot(id);
     if (!slot || !current)
         return current;
-    GObjectBase* found = current->FindById(id);
-    if (*slot && found == *slot)
-        return *slot;
-    *slot = nullptr;
-    GState* state = AsState(found);
+    GState* state = FindStateById(current, id);
     if (!state) {
         GCountedRef made(new GState(id));
         current->Add(made.Get());
-        if (current->FindById(id) != made.Get())
-            return nullptr;
+        // Only the reference here: the state did not take it.
+        if (made->References() == 0)
+            return *slot = nullptr;
         state = static_cast<GState*>(made.Get());
     }
     *slot = state;
