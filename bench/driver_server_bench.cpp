@@ -29,6 +29,7 @@ public:
     BenchPrinter* CreateNew() const override { return new BenchPrinter; }
     BenchPrinter* Copy() const override { return new BenchPrinter(*this); }
     int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
+    uint32_t QueryFlags() override { return 0; }
 };
 
 class BenchDriver : public GDriverObject {

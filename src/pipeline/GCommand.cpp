@@ -65,11 +65,15 @@ bool GCommand::IsEqual(const RWCollectable* other) const
     if (other == this)
         return true;
     const GCommand* command = dynamic_cast<const GCommand*>(other);
-    if (!command || !GObjectBase::IsEqual(command))
-        return false;
+    return command && GObjectBase::IsEqual(command) && LikeCommandPart(*command);
+}
+
+bool GCommand::LikeCommandPart(const GCommand& other) const
+{
     const GObjectBase* state = state_.Get();
-    const GObjectBase* otherState = command->state_.Get();
-    return state == otherState || (state && otherState && state->IsEqual(otherState));
+    const GObjectBase* otherState = other.state_.Get();
+    return GetId() == other.GetId() &&
+           (state == otherState || (state && otherState && state->IsEqual(otherState)));
 }
 
 int32_t GCommand::IsCommand() const { return 1; }

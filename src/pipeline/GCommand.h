@@ -73,8 +73,11 @@ public:
     void WriteStored(Out& out) const;
     uint32_t StoredSize() const { return GFieldSize(state_); }
 
-private:
+protected:
+    // Like command parts: equal ids, and the same state object or two equal states.
+    bool LikeCommandPart(const GCommand& other) const;
 
+private:
     GCountedRef state_;
     uint32_t modified_;
 };

@@ -21,6 +21,10 @@
 #include "model/GValueAttribute.h"
 #include "model/MAssociationList.h"
 #include "model/MPersistentComposite.h"
+#include "pipeline/GCommandComposite.h"
+#include "pipeline/GJobAbort.h"
+#include "pipeline/GPageStart.h"
+#include "printer/GState.h"
 #include "foundation/RWSlistCollectables.h"
 
 #include <gtest/gtest.h>
@@ -51,6 +55,12 @@ RWCollectable* Sample(const RWFactoryClass& c)
         associations->Add(new MPersistentAssociation(new GValueAttribute(1, 2), new GSelectionString("a", 3)));
     } else if (auto* association = dynamic_cast<MPersistentAssociation*>(obj)) {
         *association = MPersistentAssociation(new GValueAttribute(1, 2), new GStringAttribute("v", 3));
+    } else if (auto* commands = dynamic_cast<GCommandComposite*>(obj)) {
+        // A command composite takes only commands.
+        GObjectBase* shared = new GJobAbort(10);
+        commands->Add(shared);
+        commands->Add(new GPageStart(new GState, 11));
+        commands->Add(shared);
     } else if (auto* model = dynamic_cast<GObjectBase*>(obj)) {
         if (model->AsComposite()) {
             GObjectBase* shared = new GValueAttribute(3, 10);

@@ -15,6 +15,7 @@ class SilentPeripheral : public GPeripheral {
 public:
     SilentPeripheral* CreateNew() const override { return new SilentPeripheral; }
     SilentPeripheral* Copy() const override { return new SilentPeripheral(*this); }
+    uint32_t QueryFlags() override { return 0; }
     int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
 };
 

@@ -28,6 +28,7 @@ public:
     ModelPrinter() { ++g_livePrinters; }
     ModelPrinter(const ModelPrinter& other) : GPersistent(other) { ++g_livePrinters; }
     ~ModelPrinter() override { --g_livePrinters; }
+    uint32_t QueryFlags() override { return 0; }
     int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
 };
 

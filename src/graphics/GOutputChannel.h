@@ -1,0 +1,51 @@
+// The job's output channel: a byte sink with a name (a port or a file) and a small state
+// machine that brackets the job and its data. Concrete channels supply the sink and
+// the abort; the base keeps the order of the steps. Every step that is not allowed in
+// the current state answers 1 and changes nothing.
+#pragma once
+
+#include "foundation/RWCString.h"
+#include "foundation/RWWString.h"
+
+#include <cstdint>
+
+class GOutputChannel {
+public:
+    enum State : uint32_t { kClosed = 0, kOpen = 1, kInData = 2, kFinished = 3 };
+
+    explicit GOutputChannel(const RWCString& name);
+    GOutputChannel(const GOutputChannel&) = delete;
+    GOutputChannel& operator=(const GOutputChannel&) = delete;
+    // Ends the data and closes a channel that is still open.
+    virtual ~GOutputChannel();
+
+    // Starts the job under the document name: from closed to open.
+    virtual int16_t Open(const RWWString& documentName);
+    virtual int16_t BeginData();
+    // 1 unless the channel is open or in its data.
+    virtual int32_t IsNotOpen() const;
+    // The sink: hands the bytes on, answers its own status.
+    virtual int16_t WriteBytes(const void* data, uint32_t length) = 0;
+    // Enters the data first when the channel is only open.
+    virtual int16_t Write(const RWCString& text);
+    // The page boundary: back from the data to open.
+    virtual int16_t EndData();
+    virtual int16_t Close();
+    // Ends the data and closes whatever the state; nothing reopens the channel after it.
+    virtual int16_t Finish();
+    // Abandons the job on the concrete sink.
+    virtual int16_t Abort() = 0;
+
+    bool IsOpen() const { return IsNotOpen() == 0; }
+    uint32_t GetBytesWritten() const { return bytesWritten_; }
+    const RWCString& GetName() const { return name_; }
+    uint32_t GetState() const { return state_; }
+
+protected:
+    void CountWritten(uint32_t bytes) { bytesWritten_ += bytes; }
+
+private:
+    uint32_t bytesWritten_;
+    RWCString name_;
+    uint32_t state_;
+};

@@ -1,0 +1,3 @@
+#include "pipeline/GCommandProducer.h"
+
+GCommandProducer::~GCommandProducer() {}

@@ -1,0 +1,14 @@
+// The producer of a job's commands, as the commands see it: the document start names
+// the producer that issued the job, and stores it by the key the producer gives for
+// itself. The producer's job operations live with the concrete producer.
+#pragma once
+
+#include <cstdint>
+
+class GCommandProducer {
+public:
+    virtual ~GCommandProducer();
+
+    // The number under which the driver server finds this producer again.
+    virtual uint32_t GetProducerKey() const = 0;
+};

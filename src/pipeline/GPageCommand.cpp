@@ -1,0 +1,32 @@
+#include "pipeline/GPageCommand.h"
+
+#include "printer/GState.h"
+
+namespace {
+
+GState* PageState(GState* state)
+{
+    if (!state)
+        return new GState(GState::kPageStateId);
+    state->SetId(GState::kPageStateId);
+    return state;
+}
+
+} // namespace
+
+GPageCommand::GPageCommand() {}
+GPageCommand::GPageCommand(const long& id) : GStoredLevel(id) { GCommand::AdoptState(PageState(nullptr)); }
+GPageCommand::GPageCommand(GState* state, const long& id) : GStoredLevel(id)
+{
+    GCommand::AdoptState(PageState(state));
+}
+GPageCommand::~GPageCommand() {}
+
+void GPageCommand::AdoptState(GState* state)
+{
+    if (state && !state->IsKindOf(GState::kClassId)) {
+        Drop(state);
+        return;
+    }
+    GCommand::AdoptState(state ? PageState(state) : nullptr);
+}
