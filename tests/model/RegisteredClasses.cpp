@@ -9,6 +9,7 @@
 #include "graphics/GTTFontFile.h"
 #include "graphics/GTTTableCache.h"
 #include "graphics/GTTWin32FontFileReader.h"
+#include "model/GAttributeComposite.h"
 #include "model/GBinaryData.h"
 #include "model/GBookletComposite.h"
 #include "model/GCapabilities.h"
@@ -30,6 +31,9 @@
 #include "model/GPersistableLong.h"
 #include "model/GPersistableULong.h"
 #include "model/GRangeAttribute.h"
+#include "model/GRecord.h"
+#include "model/GRecordComposite.h"
+#include "model/GRecordProxy.h"
 #include "model/GResourceMappingList.h"
 #include "model/GSRGBColor.h"
 #include "model/GSRGBExtension.h"
@@ -39,8 +43,26 @@
 #include "model/GValueAttribute.h"
 #include "model/MAssociationList.h"
 #include "model/MPersistentComposite.h"
+#include "model/MPersistentCompositeOnDisk.h"
+#include "model/MPersistentCompositeOnDiskImp.h"
+#include "pipeline/GCommandComposite.h"
+#include "pipeline/GDocumentEnd.h"
+#include "pipeline/GDocumentStart.h"
+#include "pipeline/GErrorCommand.h"
+#include "pipeline/GJobAbort.h"
+#include "pipeline/GNoCommand.h"
+#include "pipeline/GPageEnd.h"
+#include "pipeline/GPageStart.h"
+#include "printer/GBin.h"
+#include "printer/GCustomMediaSize.h"
+#include "printer/GFormToTrayAssociation.h"
+#include "printer/GFormToTrayDatabase.h"
 #include "printer/GGraphicBundle.h"
+#include "printer/GMarginPool.h"
+#include "printer/GMediaPool.h"
+#include "printer/GPaperHandlingDevice.h"
 #include "printer/GState.h"
+#include "printer/GTray.h"
 
 namespace {
 
@@ -61,6 +83,25 @@ GEnumAttribute* Paper(long id)
 }
 
 const uint32_t kCapabilityBits[] = {1, 9};
+
+GMedia* SampleMedia(uint16_t mediaId)
+{
+    return new GMedia("Letter", {5100, 6600}, {4900, 6400}, {100, 100}, 0, mediaId, 600, 600, 190, 7, "f", "Bond");
+}
+
+// An input device with two trays, an empty configuration and a null one.
+GPaperHandlingDevice* SampleDevice()
+{
+    GPaperHandlingDevice* device =
+        new GPaperHandlingDevice(12, "Feeder", GPaperHandlingDevice::kInput, 1, 1, 3, 1, "Feeder", "Alt", 90);
+    GAttributeComposite* trays = new GAttributeComposite(91);
+    trays->Add(new GTray(3, "Tray 3", 3, 1, 2, 500, 20, SampleMedia(1), "Tray 3", nullptr, 92));
+    trays->Add(new GTray("Tray 4", 4, 92));
+    device->SetOption(2, trays);
+    device->SetOption(18, new GAttributeComposite(91));
+    device->SetOption(7, nullptr);
+    return device;
+}
 
 } // namespace
 
@@ -150,6 +191,45 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GEdgeControl", [] { return new GEdgeControl(0x1234, 9); }},
         {"GSRGBColor", [] { return new GSRGBColor(0x1234, 9); }},
         {"GSRGBExtension", [] { return new GSRGBExtension(0x1234, 9); }},
+        {"GDocumentStart", [] { return new GDocumentStart(L"doc", L"LPT1:", nullptr, 4); }},
+        {"GDocumentEnd", [] { return new GDocumentEnd(L"doc", L"file:", 5); }},
+        {"GPageStart", [] { return new GPageStart(new GState, 6); }},
+        {"GPageEnd", [] { return new GPageEnd(7); }},
+        {"GJobAbort", [] { return new GJobAbort(8); }},
+        // Error commands are the same only with the very same failed command, which a read
+        // makes anew: the row holds none.
+        {"GErrorCommand", [] { return new GErrorCommand(5, nullptr, 3); }},
+        {"GNoCommand", [] { return new GNoCommand(9); }},
+        {"GCommandComposite", [] { return Filled(new GCommandComposite(7), [](GCommandComposite& c) {
+             c.Add(new GPageStart(1));
+             c.Add(new GJobAbort(2));
+         }); }},
+        {"GMedia", [] { return SampleMedia(1); }},
+        {"GMediaPool", [] { return Filled(new GMediaPool(190), [](GMediaPool& p) {
+             p.Add(SampleMedia(1));
+             p.Add(SampleMedia(2));
+         }); }},
+        {"GCustomMediaSize", [] { return new GCustomMediaSize(300, "Mine", 1, 210, 297, 192); }},
+        {"GMarginPool", [] { return Filled(new GMarginPool(959), [](GMarginPool& p) {
+             GMarginEntry entry = {};
+             entry.byOrientation[3] = {1, 2, 3, 4};
+             p.AddEntry(&entry);
+             p.AddEntry(&entry);
+         }); }},
+        {"GPaperHandlingDevice", SampleDevice},
+        {"GTray", [] { return new GTray(3, "T", 3, 1, 2, 500, 20, SampleMedia(4), "T", "U", 92); }},
+        {"GBin", [] { return new GBin(5, "Top", 1, 1, 2, 250, 3, 1, 6, "Top", "Up", 93); }},
+        {"GFormToTrayDatabase", [] { return Filled(new GFormToTrayDatabase(510), [](GFormToTrayDatabase& d) {
+             d.SetAssociationNamed(1, 2, 3, L"Letter");
+             d.SetAssociation(9, 0, 11913);
+         }); }},
+        {"GFormToTrayAssociation", [] { return new GFormToTrayAssociation(1, 2, 3, L"A4"); }},
+        // A store names no file here: one read back opens only an existing records file.
+        {"MPersistentCompositeOnDisk", [] { return new MPersistentCompositeOnDisk; }},
+        {"MPersistentCompositeOnDiskImp", [] { return new MPersistentCompositeOnDiskImp; }},
+        {"GRecord", [] { return new GRecord; }},
+        {"GRecordProxy", [] { return new GRecordProxy; }},
+        {"GRecordComposite", [] { return Filled(new GRecordComposite, [](GRecordComposite& c) { c.AddMember(new GRecord); }); }},
         // The foundation's own tests cover its collections filled.
         {"RWCollectable", [] { return new RWCollectable; }},
         {"RWSlistCollectables", [] { return new RWSlistCollectables; }},
