@@ -11,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
@@ -20,16 +19,15 @@ namespace {
 const uint16_t kUntouched = 0xBEEF;
 
 // Stands in for a page-description writer: the getters know a writer by class id alone.
-class TestWriter : public GObjectBase {
-public:
-    explicit TestWriter(RWClassID classId) : classId_(classId) {}
-    RWClassID ClassId() const override { return classId_; }
-
-private:
-    RWClassID classId_;
+struct TestWriter : GObjectBase {
+    explicit TestWriter(RWClassID classId) : classId(classId) {}
+    RWClassID ClassId() const override { return classId; }
+    RWClassID classId;
 };
 
-GAttributeComposite* Group(long id, std::initializer_list<std::pair<long, uint16_t>> members)
+typedef std::vector<std::pair<long, uint16_t>> Values;
+
+GAttributeComposite* Group(long id, const Values& members)
 {
     GAttributeComposite* group = new GAttributeComposite(id);
     for (const auto& member : members)
@@ -44,8 +42,7 @@ GMedia* Media(uint16_t mediaId, uint32_t orientation)
 }
 
 struct Answer {
-    uint16_t status;
-    uint16_t code;
+    uint16_t status, code;
 };
 
 Answer Ask(uint16_t key, GObjectBase* state, const GExtensionQueryContext& context)
@@ -57,80 +54,77 @@ Answer Ask(uint16_t key, GObjectBase* state, const GExtensionQueryContext& conte
     return {status, code};
 }
 
-// The job settings hold the settings; the command (a page end) reads them for every policy.
-Answer AskJob(uint16_t key, const std::function<void(GState&)>& fill)
-{
-    GState settings;
-    fill(settings);
-    GPageEnd command(nullptr, 1);
-    return Ask(key, nullptr, {&settings, &command, nullptr});
-}
-
 } // namespace
 
-TEST(ExtensionValues, CodeTablesTranslatePaperAndSourceCodes)
+TEST(ExtensionValues, CodeTablesAndTheWriterKey)
 {
-    const struct {
-        int16_t paper;
-        uint16_t code;
-    } papers[] = {{1, 31}, {23, 33}, {8, 40}, {55, 46}, {44, 49}, {16384, 59}, {0, 59}, {-1, 59}};
+    const int16_t papers[][2] = {{1, 31}, {23, 33}, {8, 40}, {55, 46}, {44, 49}, {16384, 59}, {0, 59}, {-1, 59}};
     for (const auto& row : papers)
-        EXPECT_EQ(row.code, PaperCodeToValueCode(row.paper)) << row.paper;
-    const struct {
-        uint16_t source;
-        uint16_t code;
-    } sources[] = {{1, 116}, {6, 115}, {19, 113}, {20, 119}, {21, 120}, {26, 125}, {27, 27}, {7, 7}};
+        EXPECT_EQ(row[1], PaperCodeToValueCode(row[0])) << row[0];
+    const uint16_t sources[][2] = {{1, 116}, {6, 115}, {19, 113}, {20, 119}, {21, 120}, {26, 125}, {27, 27}, {7, 7}};
     for (const auto& row : sources)
-        EXPECT_EQ(row.code, SourceCodeToValueCode(row.source)) << row.source;
+        EXPECT_EQ(row[1], SourceCodeToValueCode(row[0])) << row[0];
     EXPECT_EQ(nullptr, FindExtensionValueGetter(11));
+    const uint16_t writers[][3] = {{767, 0, 12}, {788, 0, 11}, {768, 1, kUntouched}};
+    for (const auto& row : writers) {
+        TestWriter writer(row[0]);
+        const Answer answer = Ask(10, nullptr, {nullptr, nullptr, &writer});
+        EXPECT_EQ(row[1], answer.status) << row[0];
+        EXPECT_EQ(row[2], answer.code) << row[0];
+    }
+    EXPECT_EQ(1, Ask(10, nullptr, {nullptr, nullptr, nullptr}).status);
 }
 
+// The job settings hold the setting; the command, a page end, reads them for every policy.
 TEST(ExtensionValues, KeysTranslateTheSettingTheyRead)
 {
-    typedef std::function<void(GState&)> Fill;
-    auto value = [](long feature, uint16_t v) { return Fill([=](GState& s) { s.Add(new GValueAttribute(v, feature)); }); };
-    auto both = [](Fill a, Fill b) { return Fill([=](GState& s) { a(s), b(s); }); };
-    const Fill nothing = [](GState&) {};
-    const Fill resolution3 = [](GState& s) { s.Add(Group(249, {{323, 600}, {324, 600}, {325, 3}})); };
-    const Fill resolution2 = [](GState& s) { s.Add(Group(249, {{323, 600}, {324, 600}, {325, 2}})); };
-    const Fill twoOfThree = [](GState& s) { s.Add(Group(249, {{323, 600}, {324, 600}})); };
     const struct {
         uint16_t key;
-        Fill fill;
-        uint16_t status;
-        uint16_t code;
+        Values values;
+        long group;
+        Values members;
+        uint16_t status, code;
+        GObjectBase* other = nullptr;
     } rows[] = {
-        {70, value(265, 45), 0, 45},
-        {70, value(265, 180), 0, 73},
-        {70, nothing, 1, kUntouched},
-        {200, resolution3, 0, 600},
-        {200, resolution2, 0, 204},
-        {200, twoOfThree, 1, kUntouched},
-        {30, value(260, 16384), 0, 59},
-        {130, value(248, 4), 0, 149},
-        {130, value(248, 27), 0, 148},
-        {170, [](GState& s) { s.Add(Group(329, {{266, 1}})); }, 0, 0},
-        {180, [](GState& s) { s.Add(Group(329, {{268, 3}})); }, 0, 184},
-        {191, value(289, 3), 1, kUntouched},
-        {191, both(value(278, 9), value(289, 3)), 0, 195},
-        {210, nothing, 0, 211},
-        {210, [](GState& s) { s.Add(Group(365, {{444, 0xFFFF}})); }, 0, 211},
-        {210, [&](GState& s) { s.Add(Group(365, {{444, 2}})), value(442, 0xFFFF)(s); }, 0, 211},
-        {210, [&](GState& s) { s.Add(Group(365, {{444, 2}})), value(442, 1)(s); }, 0, 1},
-        {210, [](GState& s) { s.Add(Group(365, {{444, 2}})); }, 1, kUntouched},
-        {220, value(270, 5), 0, 0},
-        {245, nothing, 0, 0},
-        {245, value(247, 2), 0, 1},
-        {261, [](GState& s) { s.Add(Group(365, {{308, 1}})); }, 0, 1},
-        {81, [](GState& s) { s.Add(new GStringAttribute("Bond", 262)); }, 0, MediaTypeNameToCode("Bond")},
+        {70, {{265, 45}}, 0, {}, 0, 45},
+        {70, {{265, 180}}, 0, {}, 0, 73},
+        {70, {}, 0, {}, 1, kUntouched},
+        {200, {}, 249, {{323, 600}, {324, 600}, {325, 3}}, 0, 600},
+        {200, {}, 249, {{323, 600}, {324, 600}, {325, 2}}, 0, 204},
+        {200, {}, 249, {{323, 600}, {324, 600}}, 1, kUntouched},
+        {30, {{260, 16384}}, 0, {}, 0, 59},
+        {130, {{248, 4}}, 0, {}, 0, 149},
+        {130, {{248, 27}}, 0, {}, 0, 148},
+        {170, {}, 329, {{266, 1}}, 0, 0},
+        {180, {}, 329, {{268, 3}}, 0, 184},
+        {191, {{289, 3}}, 0, {}, 1, kUntouched},
+        {191, {{278, 9}, {289, 3}}, 0, {}, 0, 195},
+        {210, {}, 0, {}, 0, 211},
+        {210, {{442, 1}}, 365, {{444, 0xFFFF}}, 0, 211},
+        {210, {{442, 0xFFFF}}, 365, {{444, 2}}, 0, 211},
+        {210, {{442, 1}}, 365, {{444, 2}}, 0, 1},
+        {210, {}, 365, {{444, 2}}, 1, kUntouched},
+        {220, {{270, 5}}, 0, {}, 0, 0},
+        {245, {}, 0, {}, 0, 0},
+        {245, {{247, 2}}, 0, {}, 0, 1},
+        {261, {}, 365, {{308, 1}}, 0, 1},
+        {81, {}, 0, {}, 0, MediaTypeNameToCode("Bond"), new GStringAttribute("Bond", 262)},
         // A setting of another class reads as absent.
-        {110, [](GState& s) { s.Add(new GStringAttribute("1", 258)); }, 1, kUntouched},
-        {81, value(262, 1), 1, kUntouched},
-        {30, [](GState& s) { s.Add(Media(23, 0)); }, 1, kUntouched},
-        {260, [](GState& s) { s.Add(new GValueAttribute(1, 365)); }, 1, kUntouched},
+        {81, {{262, 1}}, 0, {}, 1, kUntouched},
+        {260, {{365, 1}}, 0, {}, 1, kUntouched},
+        {110, {}, 0, {}, 1, kUntouched, new GStringAttribute("1", 258)},
+        {30, {}, 0, {}, 1, kUntouched, Media(23, 0)},
     };
     for (const auto& row : rows) {
-        const Answer answer = AskJob(row.key, row.fill);
+        GState settings;
+        for (const auto& value : row.values)
+            settings.Add(new GValueAttribute(value.second, value.first));
+        if (row.group)
+            settings.Add(Group(row.group, row.members));
+        if (row.other)
+            settings.Add(row.other);
+        GPageEnd command(nullptr, 1);
+        const Answer answer = Ask(row.key, nullptr, {&settings, &command, nullptr});
         EXPECT_EQ(row.status, answer.status) << row.key;
         EXPECT_EQ(row.code, answer.code) << row.key;
     }
@@ -151,31 +145,23 @@ TEST(ExtensionValues, EachPolicyReadsWhereTheCommandClassSays)
         {110, 258, {J, C, J, N, N}},
         {263, 0, {J, J, J, J, J}},
     };
-    auto fill = [](GState* s, const auto& row, uint16_t v) {
-        if (row.feature)
-            s->Add(new GValueAttribute(v, row.feature));
-        else
-            s->Add(Group(365, {{307, v}}));
-    };
     for (const auto& row : rows) {
-        GState settings;
-        fill(&settings, row, J);
-        auto stateOf = [&] {
+        auto stateWith = [&](uint16_t v) {
             GState* state = new GState;
-            fill(state, row, C);
+            state->Add(row.feature ? static_cast<GObjectBase*>(new GValueAttribute(v, row.feature))
+                                   : Group(365, {{307, v}}));
             return state;
         };
+        std::unique_ptr<GState> settings(stateWith(J)), given(stateWith(33));
         std::unique_ptr<GCommand> commands[] = {
-            std::make_unique<GDocumentStart>(L"doc", RWCString(), L"out", nullptr, stateOf(), 1),
-            std::make_unique<GPageStart>(stateOf(), 2), std::make_unique<GPageEnd>(stateOf(), 3),
+            std::make_unique<GDocumentStart>(L"doc", RWCString(), L"out", nullptr, stateWith(C), 1),
+            std::make_unique<GPageStart>(stateWith(C), 2), std::make_unique<GPageEnd>(stateWith(C), 3),
             std::make_unique<GJobAbort>(4), nullptr};
         for (int c = 0; c < 5; ++c) {
-            const Answer answer = Ask(row.key, nullptr, {&settings, commands[c].get(), nullptr});
+            const Answer answer = Ask(row.key, nullptr, {settings.get(), commands[c].get(), nullptr});
             EXPECT_EQ(row.byCommand[c], answer.code) << row.key << " command " << c;
             EXPECT_EQ(row.byCommand[c] == N ? 1 : 0, answer.status) << row.key << " command " << c;
-            GState given;
-            fill(&given, row, 33);
-            EXPECT_EQ(33, Ask(row.key, &given, {&settings, commands[c].get(), nullptr}).code) << row.key;
+            EXPECT_EQ(33, Ask(row.key, given.get(), {settings.get(), commands[c].get(), nullptr}).code) << row.key;
         }
     }
 }
@@ -194,24 +180,7 @@ TEST(ExtensionValues, ACommandStateGivesThePaperAsMedia)
     const uint16_t measures[] = {5100, 6600, 4800, 6200, 150, 250, 100, 200};
     for (uint16_t key = 60; key <= 67; ++key) {
         EXPECT_EQ(measures[key - 60], Ask(key, nullptr, context).code) << key;
-        const Answer given = Ask(key, state, context);
-        EXPECT_EQ(4, given.status) << key;
-        EXPECT_EQ(kUntouched, given.code) << key;
+        EXPECT_EQ(4, Ask(key, state, context).status) << key;
+        EXPECT_EQ(kUntouched, Ask(key, state, context).code) << key;
     }
-}
-
-TEST(ExtensionValues, KeyTenKnowsTheWriterByClassId)
-{
-    const struct {
-        RWClassID writer;
-        uint16_t status;
-        uint16_t code;
-    } rows[] = {{767, 0, 12}, {788, 0, 11}, {768, 1, kUntouched}};
-    for (const auto& row : rows) {
-        TestWriter writer(row.writer);
-        const Answer answer = Ask(10, nullptr, {nullptr, nullptr, &writer});
-        EXPECT_EQ(row.status, answer.status) << row.writer;
-        EXPECT_EQ(row.code, answer.code) << row.writer;
-    }
-    EXPECT_EQ(1, Ask(10, nullptr, {nullptr, nullptr, nullptr}).status);
 }
