@@ -6,6 +6,8 @@
 #include "foundation/RWSlistCollectables.h"
 #include "graphics/GGlyphCache.h"
 #include "graphics/GGlyphCacheNode.h"
+#include "graphics/GPaletteTable.h"
+#include "graphics/GRGBColor.h"
 #include "graphics/GTTFontFile.h"
 #include "graphics/GTTTableCache.h"
 #include "graphics/GTTWin32FontFileReader.h"
@@ -242,6 +244,8 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GGlyphCacheNode", [] { return new GGlyphCacheNode; }},
         // A handle on no reader; one on a pooled reader is covered with the pool.
         {"GTTFontFile", [] { return new GTTFontFile; }},
+        {"GRGBColor", [] { return new GRGBColor(10, 20, 30, 40); }},
+        {"GPaletteTable", [] { return Filled(new GPaletteTable, [](GPaletteTable& p) { p.AddColor(new GRGBColor(1, 2, 3, 4)); }); }},
         {"GGraphicBundle", [] { return Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }); }},
     };
     return samples;
