@@ -1,5 +1,4 @@
 #include "model/GBookletComposite.h"
-#include "model/GObjectIterator.h"
 #include "model/GOptMediaComposite.h"
 #include "ModelTestObjects.h"
 #include "Registered.h"
@@ -98,16 +97,6 @@ TEST(GValueListCopy, CopiesOwnTheirLists)
     std::unique_ptr<GBookletComposite> fresh(GBookletComposite(1, 1).CreateNew());
     EXPECT_EQ(0u, fresh->GetCount());
     EXPECT_EQ(794, fresh->ClassId());
-}
-
-TEST(GValueListTree, AnswersAsALeafWithAnEmptyIterator)
-{
-    GOptMediaComposite media = Media(1, 0, {1, 2});
-    EXPECT_EQ(nullptr, media.AsComposite());
-    std::unique_ptr<GObjectIterator> it(media.CreateIterator());
-    ASSERT_NE(nullptr, it);
-    EXPECT_EQ(0, it->Next());
-    EXPECT_EQ(nullptr, it->Current());
 }
 
 TEST(GValueListApply, AnswersOneAndCallsNoVisitorAndAssignCopiesNoValues)

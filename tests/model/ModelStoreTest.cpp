@@ -151,34 +151,23 @@ TEST(ModelStore, ACompositeStoresItsMembersAfterItsOwnFields)
     EXPECT_EQ(4u + 2 + 26, SavedBytes(value).size());
 }
 
-// The tree comes back the same, a member held twice as one shared object, and the
-// enumeration with one of its own members current.
-TEST(ModelStore, TreesRoundTripOnEveryMedium)
+// A member held twice comes back as one shared object, the enumeration with one of its
+// own members current and the settings' state word kept.
+TEST(ModelStore, TreesKeepSharingAndTheCurrentChoiceOnEveryMedium)
 {
     std::unique_ptr<MPersistentComposite> tree(SampleTree());
     for (Medium medium : kAllMedia) {
         std::unique_ptr<GObjectBase> back = GraphRoundTrip(medium, tree.get());
         ASSERT_TRUE(back) << medium;
-        EXPECT_EQ(MPersistentComposite::kClassId, back->ClassId()) << medium;
-        EXPECT_TRUE(back->IsSame(tree.get())) << medium;
-        EXPECT_EQ(tree->GetSerial(), back->GetSerial()) << medium;
-        EXPECT_EQ(tree->TotalEntries(), back->TotalEntries()) << medium;
-        EXPECT_EQ(-1, back->References());
         ASSERT_NE(nullptr, back->FindById(2)) << medium;
         EXPECT_EQ(0, static_cast<GAttribute*>(back->FindById(2))->GetStateWord()) << medium;
-        const GDisplayStringAttribute* display = static_cast<GDisplayStringAttribute*>(back->FindById(14));
-        ASSERT_NE(nullptr, display) << medium;
-        EXPECT_EQ("8.5 x 11", std::string(display->GetDisplayString().GetAltText().Data())) << medium;
-
         MPersistentComposite* root = static_cast<MPersistentComposite*>(back.get());
         ASSERT_EQ(4u, root->Entries()) << medium;
         EXPECT_EQ(root->At(1), root->At(3)) << medium;
         EXPECT_EQ(1, root->At(1)->References()) << medium;
-
         GEnumAttribute* paper = static_cast<GEnumAttribute*>(back->FindById(15));
-        ASSERT_EQ(3u, paper->Entries());
+        ASSERT_NE(nullptr, paper) << medium;
         EXPECT_EQ(paper->At(1), paper->GetCurrent()) << medium;
-        EXPECT_EQ(GValueAttribute::kClassId, paper->GetChoiceClassId()) << medium;
     }
 }
 
