@@ -246,6 +246,27 @@ TEST_P(RWDataStreamRoundTrip, WorksOverFileAndRuntimeStreamBuffersAndSetsTheStri
 INSTANTIATE_TEST_SUITE_P(AllKinds, RWDataStreamRoundTrip, testing::ValuesIn(kAllStreamKinds),
                          testing::PrintToStringParamName());
 
+// The typed-stream kinds write the endian stream in host order; the foreign order reverses
+// every value and length and must read back the same.
+TEST(RWDataStreamForeignOrder, EveryValueTypeReadsBackEqualFromBigEndian)
+{
+    std::stringbuf buffer;
+    const Sample written;
+    RWEndianOutStream out(&buffer, RWEndianHeader::kBigEndian);
+    WriteSample(out, written);
+    RWEndianInStream in(&buffer);
+    EXPECT_EQ(RWEndianHeader::kBigEndian, in.Header().order);
+    std::vector<std::string> texts;
+    int lastByte = 0;
+    const Sample read = ReadSample(in, texts, lastByte);
+    EXPECT_TRUE(in.Good()) << in.State();
+    EXPECT_EQ(Scalars(written), Scalars(read));
+    EXPECT_EQ(Arrays(written), Arrays(read));
+    EXPECT_EQ(std::vector<std::string>(std::begin(kTexts), std::end(kTexts)), texts);
+    EXPECT_EQ(written.putChar, read.putChar);
+    EXPECT_EQ(7, lastByte);
+}
+
 TEST(RWDataStreamState, StreamWithoutABufferIsBadAndNeverCrashes)
 {
     RWBinaryOutStream out(static_cast<std::streambuf*>(nullptr));
