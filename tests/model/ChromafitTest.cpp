@@ -62,14 +62,6 @@ TEST(ChromafitAttribute, ADefaultFirstGenerationStoresSixWords)
     uint8_t first = 0;
     EXPECT_EQ(1, GChromafitAttribute(227).GetSetting(2, 0, first));
     EXPECT_EQ(32, first);
-    for (RWClassID classId : {792, 797, 1201}) {
-        EXPECT_EQ(Sample(classId)->BinaryStoreSize(), GutsBytes(*Sample(classId)).size()) << classId;
-        for (StreamKind kind : kAllStreamKinds) {
-            std::unique_ptr<GObjectBase> back(Sample(classId)->CreateNew());
-            EXPECT_TRUE(StreamGutsInto(kind, *Sample(classId), *back)) << classId;
-            EXPECT_TRUE(back->IsSame(Sample(classId).get())) << classId << " " << kind;
-        }
-    }
 }
 
 TEST(ChromafitAttribute, PairsFollowEachGenerationsLayout)
