@@ -115,37 +115,22 @@ TEST(MPersistentAssociationOwnership, SharedKeyOrValueIsDestroyedWithItsLastHold
 
 INSTANTIATE_TEST_SUITE_P(AllMedia, AssociationGraphs, testing::ValuesIn(kAllMedia), testing::PrintToStringParamName());
 
-namespace {
-
-// A stored association (id 1) whose key and value references are given as bytes.
-std::vector<uint8_t> CraftedAssociation(const std::vector<uint8_t>& key, const std::vector<uint8_t>& value)
+// A stored association (id 1) with a null value: a null key comes back null; a key
+// naming the association itself or no model object is refused.
+TEST(MPersistentAssociationCrafted, NullPartsComeBackNullAndKeysNamingItselfOrNoModelObjectAreRefused)
 {
-    return StoredBytes().U32(0x8888).U16(771).Root(1, 1).U32(1).Raw(key).Raw(value);
-}
-
-const std::vector<uint8_t> kNil = StoredBytes().U16(0xFFFF).U32(0);
-
-} // namespace
-
-TEST(MPersistentAssociationCrafted, NullKeyAndValueComeBackNull)
-{
-    std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(kNil, kNil)));
+    const StoredBytes head = StoredBytes().LeadIn().Object(771).Root(1, 1).U32(1);
+    std::unique_ptr<RWCollectable> back(RestoredFromBytes(StoredBytes(head).Nil().Nil()));
     MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get());
     ASSERT_TRUE(association);
     EXPECT_EQ(nullptr, association->GetKey());
     EXPECT_EQ(nullptr, association->GetValue());
-}
-
-TEST(MPersistentAssociationCrafted, KeyNamingTheAssociationItselfOrNoModelObjectIsRefused)
-{
-    const std::vector<uint8_t> self = StoredBytes().U16(0xFFFF).U32(1);
-    const std::vector<uint8_t> foreign = StoredBytes().U16(RWCollectable::kClassId);
-    for (const std::vector<uint8_t>& key : {self, foreign}) {
+    for (const StoredBytes& key : {StoredBytes().Ref(1), StoredBytes().Object(RWCollectable::kClassId)}) {
         TestErrorCapture capture;
-        std::unique_ptr<RWCollectable> back(RestoredFromBytes(CraftedAssociation(key, kNil)));
+        back.reset(RestoredFromBytes(StoredBytes(head).Raw(key).Nil()));
         EXPECT_NE(std::string::npos, capture.Last().find("[ID]")) << capture.Last();
-        if (MPersistentAssociation* association = dynamic_cast<MPersistentAssociation*>(back.get())) {
-            EXPECT_EQ(nullptr, association->GetKey());
+        if (MPersistentAssociation* refused = dynamic_cast<MPersistentAssociation*>(back.get())) {
+            EXPECT_EQ(nullptr, refused->GetKey());
         }
     }
 }
