@@ -1,5 +1,4 @@
 #include "foundation/RWErrorHandler.h"
-#include "foundation/RWPortableEscape.h"
 #include "foundation/RWPortableInStream.h"
 #include "foundation/RWPortableOutStream.h"
 #include "TestErrorCapture.h"
@@ -62,21 +61,6 @@ TEST(RWPortableOutStream, TextsAndCharactersAreEscaped)
     EXPECT_EQ("a\\\"\\x20\\]", Written([](RWPortableOutStream& out) {
                   out << 'a' << '"' << static_cast<unsigned char>(' ') << '}';
               }));
-}
-
-TEST(RWPortableEscape, ClassifiesBytesAsUnsignedValues)
-{
-    char text[RWPortableEscape::kMaxLength + 1];
-    EXPECT_EQ(4u, RWPortableEscape::Encode(0xFF, text));
-    EXPECT_STREQ("\\xff", text);
-    EXPECT_EQ(4u, RWPortableEscape::Encode(0xA0, text));
-    EXPECT_STREQ("\\xa0", text);
-    EXPECT_EQ(1u, RWPortableEscape::Encode('Z', text));
-    EXPECT_STREQ("Z", text);
-    EXPECT_EQ('{', RWPortableEscape::Decode('['));
-    EXPECT_EQ('}', RWPortableEscape::Decode(']'));
-    EXPECT_EQ('\n', RWPortableEscape::Decode('n'));
-    EXPECT_EQ('q', RWPortableEscape::Decode('q'));
 }
 
 TEST(RWPortableOutStream, LinesWrapAfterEightyColumns)

@@ -16,7 +16,6 @@ TEST(GValueAttributeStore, WritesTwentySixBytes)
         0x01, 0x00, 0x00, 0x00, 0x02, 0x01,                                     // value: version, value
     };
     EXPECT_EQ(expected, GutsBytes(value));
-    EXPECT_EQ(26u, value.BinaryStoreSize());
 }
 
 TEST(GDisplayStringStore, WritesTheAlternativeTextFirst)

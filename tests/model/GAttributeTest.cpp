@@ -30,11 +30,6 @@ TEST(GRangeAttribute, ConstructorRepairsItsArguments)
     EXPECT_EQ(10, range.GetValue());
     GRangeAttribute high(0, 5, 2, 9, 1);
     EXPECT_EQ(5, high.GetValue());
-    GRangeAttribute fresh;
-    EXPECT_EQ(0, fresh.GetMinimum());
-    EXPECT_EQ(0, fresh.GetMaximum());
-    EXPECT_EQ(1, fresh.GetStep());
-    EXPECT_EQ(0, fresh.GetValue());
 }
 
 TEST(GRangeAttribute, SetValueClampsToTheBounds)

@@ -227,7 +227,6 @@ TEST(GBinaryDataStore, FileFormIsLengthFlagThenBytesAndReadsBack)
     GBinaryData data(NewBytes({0xAA, 0x00, 0xFF}), 3, 1, 7);
     data.SetSerial(0x0102);
     EXPECT_EQ(kStoredThreeBytes, GutsBytes(data));
-    EXPECT_EQ(kStoredThreeBytes.size(), data.BinaryStoreSize());
     EXPECT_EQ(kStoredThreeBytes, BytesOf(StreamFormOf(StreamKind::Binary, data)));
 
     GBinaryData restored;

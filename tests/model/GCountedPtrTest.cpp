@@ -48,16 +48,6 @@ TEST(GCountedPtr, AssignmentTakesTheNewReferenceFirst)
     EXPECT_EQ(1, deletions);
 }
 
-TEST(GCountedPtr, IsACollectableThatIsNeverMadeOnItsOwn)
-{
-    GCountedPtr p;
-    EXPECT_EQ(773, p.ClassId());
-    EXPECT_TRUE(p.IsKindOf(751));
-    EXPECT_FALSE(p.IsKindOf(752));
-    EXPECT_EQ(nullptr, p.CreateNew());
-    EXPECT_EQ(nullptr, p.Copy());
-}
-
 TEST(GCountedPtr, CopyObjectIsADeepCopyOwnedByTheCaller)
 {
     MPersistentComposite* tree = new MPersistentComposite(1);

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -73,55 +74,44 @@ TEST(GEnumAttributeAdd, NeverDeletesARefusedChoiceThatOthersHold)
     EXPECT_EQ(1u, enumeration.Entries());
 }
 
+// Whichever way the current choice leaves, the first remaining choice becomes current;
+// another choice leaving changes nothing. A shared choice leaves as a copy.
 TEST(GEnumAttributeRemove, RemovingTheCurrentChoiceMakesTheFirstCurrent)
 {
-    GEnumAttribute* enumeration = Choices(1, 3);
-    enumeration->SelectNext();
-    enumeration->SelectNext();
-    EXPECT_EQ(2, CurrentValue(*enumeration));
-    delete enumeration->Remove(enumeration->GetCurrent());
-    EXPECT_EQ(0, CurrentValue(*enumeration));
-    delete enumeration->Remove(enumeration->At(1));
-    EXPECT_EQ(0, CurrentValue(*enumeration));
-    delete enumeration->Remove(enumeration->GetCurrent());
-    EXPECT_EQ(nullptr, enumeration->GetCurrent());
-    EXPECT_EQ(nullptr, enumeration->Remove(nullptr));
-    delete enumeration;
-}
-
-TEST(GEnumAttributeRemove, ASharedCurrentChoiceIsFollowedToo)
-{
-    GEnumAttribute* enumeration = Choices(1, 3);
-    enumeration->SelectNext();
-    GObjectBase* current = enumeration->GetCurrent();
-    MPersistentComposite other;
-    other.Add(current);
-    GObjectBase* removed = enumeration->Remove(current);
-    ASSERT_NE(nullptr, removed);
-    EXPECT_NE(current, removed);
-    EXPECT_EQ(0, CurrentValue(*enumeration));
-    EXPECT_NE(current, enumeration->GetCurrent());
-    delete removed;
-    delete enumeration;
-}
-
-TEST(GEnumAttributeRemove, ByIdAndClassIdAndAll)
-{
-    GEnumAttribute* enumeration = Choices(1, 2);
-    GObjectBase* removed = enumeration->RemoveById(1);
-    ASSERT_NE(nullptr, removed);
-    EXPECT_EQ(1, CurrentValue(*enumeration));
-    delete removed;
-    removed = enumeration->RemoveByClassId(GValueAttribute::kClassId);
-    ASSERT_NE(nullptr, removed);
-    EXPECT_EQ(nullptr, enumeration->GetCurrent());
-    delete removed;
-    delete enumeration;
-    GEnumAttribute* full = Choices(1, 3);
-    full->RemoveAll();
-    EXPECT_EQ(nullptr, full->GetCurrent());
-    EXPECT_EQ(0u, full->Entries());
-    delete full;
+    const struct {
+        const char* how;
+        int selected; // choice made current before the removal
+        std::function<GObjectBase*(GEnumAttribute&)> remove;
+        int current; // -1: none
+    } cases[] = {
+        {"the current one", 2, [](GEnumAttribute& e) { return e.Remove(e.GetCurrent()); }, 0},
+        {"another one", 0, [](GEnumAttribute& e) { return e.Remove(e.At(1)); }, 0},
+        {"by id", 0, [](GEnumAttribute& e) { return e.RemoveById(1); }, 1},
+        {"by class id", 0, [](GEnumAttribute& e) { return e.RemoveByClassId(GValueAttribute::kClassId); }, 1},
+        {"all", 1, [](GEnumAttribute& e) { return e.RemoveAll(), nullptr; }, -1},
+        {"a shared current one", 1,
+         [](GEnumAttribute& e) {
+             MPersistentComposite other;
+             GObjectBase* current = e.GetCurrent();
+             other.Add(current);
+             GObjectBase* removed = e.Remove(current);
+             EXPECT_NE(current, removed);
+             return removed;
+         },
+         0},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<GEnumAttribute> enumeration(Choices(1, 3));
+        for (int i = 0; i < c.selected; ++i)
+            enumeration->SelectNext();
+        std::unique_ptr<GObjectBase> removed(c.remove(*enumeration));
+        EXPECT_EQ(c.current, CurrentValue(*enumeration)) << c.how;
+    }
+    GEnumAttribute* last = Choices(1, 1);
+    delete last->Remove(last->GetCurrent());
+    EXPECT_EQ(nullptr, last->GetCurrent());
+    EXPECT_EQ(nullptr, last->Remove(nullptr));
+    delete last;
 }
 
 TEST(GEnumAttributeReplace, AReplacedCurrentChoiceIsFollowed)
@@ -256,28 +246,22 @@ TEST(GEnumAttributeVisit, ACallbackThatReplacesTheCurrentChoiceMakesTheNewOneCur
     EXPECT_EQ(found, enumeration->GetCurrent());
 }
 
-TEST(GEnumAttributeSelect, NextAndPreviousStopAtTheEnds)
+TEST(GEnumAttributeSelect, StepsStopAtTheEndsAndSetCurrentFindsAnEqualChoice)
 {
-    GEnumAttribute* enumeration = Choices(1, 3);
+    std::unique_ptr<GEnumAttribute> enumeration(Choices(1, 3));
     enumeration->SelectPrevious();
     EXPECT_EQ(0, CurrentValue(*enumeration));
     enumeration->SelectNext();
-    EXPECT_EQ(1, CurrentValue(*enumeration));
     enumeration->SelectNext();
     enumeration->SelectNext();
     EXPECT_EQ(2, CurrentValue(*enumeration));
     enumeration->SelectPrevious();
     EXPECT_EQ(1, CurrentValue(*enumeration));
-    delete enumeration;
     GEnumAttribute empty;
     empty.SelectNext();
     empty.SelectPrevious();
     EXPECT_EQ(nullptr, empty.GetCurrent());
-}
 
-TEST(GEnumAttributeSelect, SetCurrentFindsAnEqualChoice)
-{
-    GEnumAttribute* enumeration = Choices(1, 3);
     GValueAttribute probe(2, 1);
     EXPECT_EQ(enumeration->At(2), enumeration->SetCurrent(&probe));
     EXPECT_EQ(2, CurrentValue(*enumeration));
@@ -285,7 +269,6 @@ TEST(GEnumAttributeSelect, SetCurrentFindsAnEqualChoice)
     EXPECT_EQ(nullptr, enumeration->SetCurrent(&absent));
     EXPECT_EQ(nullptr, enumeration->SetCurrent(nullptr));
     EXPECT_EQ(2, CurrentValue(*enumeration));
-    delete enumeration;
 }
 
 TEST(GEnumAttributeCopy, CopiesAndDeepCopiesKeepTheSelection)

@@ -1,5 +1,4 @@
 #include "model/GBookletComposite.h"
-#include "model/GObjectIterator.h"
 #include "model/GOptMediaComposite.h"
 #include "ModelTestObjects.h"
 #include "Registered.h"
@@ -100,16 +99,6 @@ TEST(GValueListCopy, CopiesOwnTheirLists)
     EXPECT_EQ(794, fresh->ClassId());
 }
 
-TEST(GValueListTree, AnswersAsALeafWithAnEmptyIterator)
-{
-    GOptMediaComposite media = Media(1, 0, {1, 2});
-    EXPECT_EQ(nullptr, media.AsComposite());
-    std::unique_ptr<GObjectIterator> it(media.CreateIterator());
-    ASSERT_NE(nullptr, it);
-    EXPECT_EQ(0, it->Next());
-    EXPECT_EQ(nullptr, it->Current());
-}
-
 TEST(GValueListApply, AnswersOneAndCallsNoVisitorAndAssignCopiesNoValues)
 {
     GBookletComposite booklet(1, 0);
@@ -142,7 +131,6 @@ TEST(GValueListStore, StoredFormIsVersionTwoWithValues)
     });
     const std::vector<uint8_t> bytes = GutsBytes(media);
     EXPECT_EQ(expected, bytes);
-    EXPECT_EQ(bytes.size(), media.BinaryStoreSize());
 }
 
 // Version 3 reads the two values and keeps the list; versions 0 and 1 read the list.

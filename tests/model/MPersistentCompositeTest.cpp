@@ -96,40 +96,37 @@ TEST(MPersistentCompositeOwnership, ItsIteratorNeverPutsItOrAnEmbeddedObjectInAS
     delete tree;
 }
 
-TEST(MPersistentCompositeOwnership, RemoveHandsBackTheLastHeldObjectItself)
-{
-    int deletions = 0;
-    MPersistentComposite tree;
-    TrackedObject* object = new TrackedObject(4, &deletions);
-    tree.Add(new GObjectBase(1));
-    tree.Add(object);
-    GObjectBase* removed = tree.Remove(object);
-    EXPECT_EQ(object, removed);
-    EXPECT_EQ(-1, object->References());
-    EXPECT_EQ(0, deletions);
-    EXPECT_EQ(1u, tree.Entries());
-    delete removed;
-    EXPECT_EQ(1, deletions);
-}
-
-TEST(MPersistentCompositeOwnership, RemoveOfASharedObjectHandsBackACopy)
+// The last holder gets the object itself, a sharer a copy; an absent object changes nothing.
+TEST(MPersistentCompositeOwnership, RemoveHandsBackTheObjectOrACopyOfAShared)
 {
     int deletions = 0;
     MPersistentComposite a;
     MPersistentComposite b;
-    TrackedObject* shared = new TrackedObject(4, &deletions);
+    TrackedObject* object = new TrackedObject(4, &deletions);
+    TrackedObject* shared = new TrackedObject(5, &deletions);
+    a.Add(new GObjectBase(1));
+    a.Add(object);
     a.Add(shared);
     b.Add(shared);
-    GObjectBase* removed = a.RemoveById(4);
-    ASSERT_NE(nullptr, removed);
-    EXPECT_NE(shared, removed);
-    EXPECT_EQ(4, removed->GetId());
-    EXPECT_EQ(-1, removed->References());
+    std::unique_ptr<GObjectBase> removed(a.Remove(object));
+    EXPECT_EQ(object, removed.get());
+    EXPECT_EQ(-1, object->References());
+    EXPECT_EQ(0, deletions);
+    std::unique_ptr<GObjectBase> copy(a.RemoveById(5));
+    ASSERT_NE(nullptr, copy);
+    EXPECT_NE(shared, copy.get());
+    EXPECT_EQ(5, copy->GetId());
+    EXPECT_EQ(-1, copy->References());
     EXPECT_EQ(0, shared->References());
-    EXPECT_EQ(shared, b.FindById(4));
-    EXPECT_EQ(0u, a.Entries());
-    delete removed;
-    EXPECT_EQ(1, deletions);
+    EXPECT_EQ(shared, b.FindById(5));
+    GObjectBase outside(1);
+    EXPECT_EQ(nullptr, a.Remove(&outside));
+    EXPECT_EQ(nullptr, a.Remove(nullptr));
+    EXPECT_EQ(nullptr, a.RemoveById(2));
+    EXPECT_EQ(1u, a.Entries());
+    removed.reset();
+    copy.reset();
+    EXPECT_EQ(2, deletions);
 }
 
 TEST(MPersistentCompositeOwnership, RemoveReachesIntoMembers)
@@ -145,17 +142,6 @@ TEST(MPersistentCompositeOwnership, RemoveReachesIntoMembers)
     EXPECT_EQ(inner, removed);
     delete removed;
     EXPECT_EQ(1u, tree.TotalEntries() - 1);
-}
-
-TEST(MPersistentCompositeOwnership, RemoveOfAnAbsentObjectChangesNothing)
-{
-    MPersistentComposite tree;
-    tree.Add(new GObjectBase(1));
-    GObjectBase outside(1);
-    EXPECT_EQ(nullptr, tree.Remove(&outside));
-    EXPECT_EQ(nullptr, tree.Remove(nullptr));
-    EXPECT_EQ(nullptr, tree.RemoveById(2));
-    EXPECT_EQ(1u, tree.Entries());
 }
 
 TEST(MPersistentCompositeOwnership, ReplaceStoresADeepCopy)

