@@ -4,6 +4,7 @@
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "model/GTextConverter.h"
+#include "pipeline/GCommandIterator.h"
 #include "pipeline/GCommandProducer.h"
 #include "pipeline/GPageFilterLock.h"
 #include "printer/GDriverObject.h"
@@ -15,18 +16,19 @@
 
 namespace {
 
-// The walk over a page: every operation goes to the member store's own iterator.
-// Deleting it closes the page's store, which writes the index back into the file.
-class PageIterator : public GObjectIterator {
+// The inner layer of a page's iterator: it hands every operation to the member store's
+// own iterator. Deleting it closes the page's store, which writes the index back into
+// the file.
+class PageMembers : public GObjectIterator {
 public:
-    PageIterator(MPersistentCompositeOnDisk& store, GObjectIterator* members) : store_(store), members_(members) {}
-    ~PageIterator() override
+    PageMembers(MPersistentCompositeOnDisk& store, GObjectIterator* members) : store_(store), members_(members) {}
+    ~PageMembers() override
     {
         delete members_;
         store_.Close();
     }
-    PageIterator(const PageIterator&) = delete;
-    PageIterator& operator=(const PageIterator&) = delete;
+    PageMembers(const PageMembers&) = delete;
+    PageMembers& operator=(const PageMembers&) = delete;
 
     GObjectBase* Current() override { return members_->Current(); }
     void ReplaceCurrent(GObjectBase* object) override { members_->ReplaceCurrent(object); }
@@ -162,9 +164,14 @@ GObjectIterator* GCommandCompositeOnDisk::CreateIterator()
     store_.Open();
     if (!members)
         return nullptr;
-    PageIterator* page = new (std::nothrow) PageIterator(store_, members);
-    if (!page)
+    PageMembers* inner = new (std::nothrow) PageMembers(store_, members);
+    if (!inner) {
         delete members;
+        return nullptr;
+    }
+    GCommandIterator* page = new (std::nothrow) GCommandIterator(inner);
+    if (!page)
+        delete inner;
     return page;
 }
 
