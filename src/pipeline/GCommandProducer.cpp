@@ -1,3 +1,5 @@
 #include "pipeline/GCommandProducer.h"
 
 GCommandProducer::~GCommandProducer() {}
+
+GFontPool* GCommandProducer::GetFontPool() { return nullptr; }

@@ -5,10 +5,15 @@
 
 #include <cstdint>
 
+class GFontPool;
+
 class GCommandProducer {
 public:
     virtual ~GCommandProducer();
 
     // The number under which the driver server finds this producer again.
     virtual uint32_t GetProducerKey() const = 0;
+    // The job's font database, which spooled pages reload before they are replayed;
+    // null for a producer that keeps none.
+    virtual GFontPool* GetFontPool();
 };

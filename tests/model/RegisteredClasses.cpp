@@ -48,11 +48,13 @@
 #include "model/MPersistentCompositeOnDisk.h"
 #include "model/MPersistentCompositeOnDiskImp.h"
 #include "pipeline/GCommandComposite.h"
+#include "pipeline/GCommandCompositeOnDisk.h"
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GErrorCommand.h"
 #include "pipeline/GJobAbort.h"
 #include "pipeline/GNoCommand.h"
+#include "pipeline/GNullCommand.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
 #include "printer/GBin.h"
@@ -202,6 +204,10 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         // makes anew: the row holds none.
         {"GErrorCommand", [] { return new GErrorCommand(5, nullptr, 3); }},
         {"GNoCommand", [] { return new GNoCommand(9); }},
+        {"GNullCommand", [] { return new GNullCommand(new GState(256), 9); }},
+        {"GCommandCompositeOnDisk", [] { return Filled(new GCommandCompositeOnDisk, [](GCommandCompositeOnDisk& c) {
+             c.AdoptState(new GState(246));
+         }); }},
         {"GCommandComposite", [] { return Filled(new GCommandComposite(7), [](GCommandComposite& c) {
              c.Add(new GPageStart(1));
              c.Add(new GJobAbort(2));
