@@ -45,6 +45,10 @@
 #include "model/MPersistentComposite.h"
 #include "model/MPersistentCompositeOnDisk.h"
 #include "model/MPersistentCompositeOnDiskImp.h"
+#include "pdl/pcl5e/GPcl5e.h"
+#include "pdl/pjl_xl/GCheetah.h"
+#include "pdl/pjl_xl/GPJL.h"
+#include "pdl/postscript/GPostScript.h"
 #include "pipeline/GCommandComposite.h"
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
@@ -61,6 +65,9 @@
 #include "printer/GMarginPool.h"
 #include "printer/GMediaPool.h"
 #include "printer/GPaperHandlingDevice.h"
+#include "printer/GPeripheralComposite.h"
+#include "printer/GPeripheralProxy.h"
+#include "printer/GPrinter.h"
 #include "printer/GState.h"
 #include "printer/GTray.h"
 
@@ -243,6 +250,21 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         // A handle on no reader; one on a pooled reader is covered with the pool.
         {"GTTFontFile", [] { return new GTTFontFile; }},
         {"GGraphicBundle", [] { return Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }); }},
+        // A library that never loads (mode 2); children name their composite as listener,
+        // which a read makes anew, so the composite row has none.
+        {"GPeripheralProxy", [] { return new GPeripheralProxy(RWWString(L"qz-no-addon.dll"), 1, 2); }},
+        {"GPeripheralComposite", [] { return new GPeripheralComposite("chain", nullptr, nullptr, 5, 64, 1, 2); }},
+        {"GCheetah", [] { return new GCheetah(1, 70); }},
+        {"GPostScript", [] { return new GPostScript; }},
+        {"GPcl5e", [] { return new GPcl5e; }},
+        {"GPJL", [] { return new GPJL; }},
+        {"GPrinter", [] { return Filled(new GPrinter("printer", nullptr, nullptr, 8), [](GPrinter& p) {
+             GCheetah pdl;
+             GPJL pjl;
+             pdl.ApplyTo(p);
+             pjl.ApplyTo(p);
+             p.GetCurrentState()->Add(new GValueAttribute(3, 20));
+         }); }},
     };
     return samples;
 }
