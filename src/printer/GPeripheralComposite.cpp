@@ -222,7 +222,8 @@ GObjectBase* GPeripheralComposite::DeepCopy() const
     for (GCountedRef* part : parts)
         if (part->Get())
             part->Set(part->Get()->DeepCopy());
-    copy->RemoveAll();
+    // The copy shares the source's children until here; it never listened to them.
+    copy->children_.RemoveAll();
     copy->activeChildren_.RemoveAll();
     for (const GCountedRef& child : HeldChildren()) {
         GObjectBase* twin = child->DeepCopy();
