@@ -259,10 +259,8 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GPcl5e", [] { return new GPcl5e; }},
         {"GPJL", [] { return new GPJL; }},
         {"GPrinter", [] { return Filled(new GPrinter("printer", nullptr, nullptr, 8), [](GPrinter& p) {
-             GCheetah pdl;
-             GPJL pjl;
-             pdl.ApplyTo(p);
-             pjl.ApplyTo(p);
+             GCheetah().ApplyTo(p);
+             GPJL().ApplyTo(p);
              p.GetCurrentState()->Add(new GValueAttribute(3, 20));
          }); }},
     };

@@ -16,14 +16,11 @@ AddOnCalls& AddOnHost()
 // What the add-on library's create and destroy entries ask of this program.
 extern "C" __declspec(dllexport) void* __cdecl QzTestMakeAddOn(int, int)
 {
-    ++AddOnHost().made;
-    return AddOnHost().refuse ? nullptr : static_cast<GPeripheral*>(new LoggingPeripheral("addon"));
+    return ++AddOnHost().made, AddOnHost().refuse ? nullptr : static_cast<GPeripheral*>(new LoggingPeripheral("addon"));
 }
-
 extern "C" __declspec(dllexport) void __cdecl QzTestTakeAddOn(void* addOn)
 {
-    ++AddOnHost().taken;
-    delete static_cast<GPeripheral*>(addOn);
+    delete (++AddOnHost().taken, static_cast<GPeripheral*>(addOn));
 }
 
 TEST(GPeripheralProxyEntries, KindsNameTheirEntriesAndOnlyEqualNamesAreTheSame)
@@ -33,10 +30,8 @@ TEST(GPeripheralProxyEntries, KindsNameTheirEntriesAndOnlyEqualNamesAreTheSame)
     for (int32_t kind : {-1, 5, 6})
         EXPECT_EQ(0u, GPeripheralProxy::CreateEntryOf(kind).Length() + GPeripheralProxy::DestroyEntryOf(kind).Length());
     const GPeripheralProxy xl(AddOnPath(), 1, 2);
-    const GPeripheralProxy ps(AddOnPath(), 3, 2);
-    const std::unique_ptr<GPeripheralProxy> copy(xl.Copy());
-    EXPECT_TRUE(copy->IsSame(&xl));
-    EXPECT_FALSE(ps.IsSame(&xl));
+    EXPECT_TRUE(std::unique_ptr<GPeripheralProxy>(xl.Copy())->IsSame(&xl));
+    EXPECT_FALSE(GPeripheralProxy(AddOnPath(), 3, 2).IsSame(&xl));
 }
 
 TEST(GPeripheralProxyModes, ModeTwoNeverLoadsAndModeZeroRunsTheAddOnOncePerCommand)
@@ -46,7 +41,6 @@ TEST(GPeripheralProxyModes, ModeTwoNeverLoadsAndModeZeroRunsTheAddOnOncePerComma
     GPeripheralProxy never(AddOnPath(), 1, 2);
     EXPECT_EQ(&page, never.ReceiveCommand(&page));
     EXPECT_FALSE(AddOnLoaded());
-
     ChainLog().clear();
     GPeripheralProxy each(AddOnPath(), 1, 0);
     EXPECT_FALSE(each.HasAddOn());
@@ -85,9 +79,7 @@ TEST(GPeripheralProxyStore, ARestoreKeepsTheAddOnItMadeAndDropsTheStoredOne)
         ASSERT_TRUE(kept.HasAddOn());
         const std::unique_ptr<GPeripheralProxy> shared(kept.Copy());
         EXPECT_EQ(kept.GetAddOn(), shared->GetAddOn());
-        const std::vector<uint8_t> bytes = SavedBytes(&kept);
-        EXPECT_EQ(kept.RecursiveStoreSize(), bytes.size());
-        std::unique_ptr<GObjectBase> back = AsModel(RestoredFromBytes(bytes));
+        std::unique_ptr<GObjectBase> back = AsModel(RestoredFromBytes(SavedBytes(&kept)));
         GPeripheralProxy* restored = dynamic_cast<GPeripheralProxy*>(back.get());
         ASSERT_NE(nullptr, restored);
         EXPECT_TRUE(restored->HasAddOn());
