@@ -77,3 +77,10 @@ uint16_t GDynamicLibrary::Call2(const char* name, int32_t a, int32_t b)
     Function function = reinterpret_cast<Function>(FindExport(name));
     return function ? static_cast<uint16_t>(function(a, b)) : 0;
 }
+
+int32_t GDynamicLibrary::Call(const char* name, int32_t a, int32_t b)
+{
+    typedef int32_t(__cdecl * Function)(int32_t, int32_t);
+    Function function = reinterpret_cast<Function>(FindExport(name));
+    return function ? function(a, b) : 0;
+}

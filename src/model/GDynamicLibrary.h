@@ -41,6 +41,10 @@ public:
     // The same with two arguments in the callee-cleans convention, the result cut to 16
     // bits.
     uint16_t Call2(const char* name, int32_t a, int32_t b);
+    // The same with two arguments, caller cleaning up; the full 32-bit result.
+    int32_t Call(const char* name, int32_t a, int32_t b);
+    // Loads the library and tells whether it exports the name.
+    bool HasExport(const char* name) { return FindExport(name) != nullptr; }
 
     auto StoredForm() { return GFields(path_); }
     // A restored path replaces the loaded library: the next call loads the one it names.

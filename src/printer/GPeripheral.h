@@ -170,6 +170,7 @@ public:
     int32_t GetAddOnKind() const { return addOnKind_; }
     int32_t GetAddOnMode() const { return addOnMode_; }
     GOutputChannel* GetOutputChannel() const { return channel_; }
+    bool OwnsOutputChannel() const { return ownsChannel_ != 0; }
     // Holds the channel; owned, it is deleted by Reset and by the destructor.
     void SetOutputChannel(GOutputChannel* channel, bool owned);
     // The listeners in order, borrowed.

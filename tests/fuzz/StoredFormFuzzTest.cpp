@@ -24,6 +24,7 @@
 #include "pipeline/GCommandComposite.h"
 #include "pipeline/GJobAbort.h"
 #include "pipeline/GPageStart.h"
+#include "printer/GPeripheral.h"
 #include "printer/GState.h"
 #include "foundation/RWSlistCollectables.h"
 
@@ -62,7 +63,8 @@ RWCollectable* Sample(const RWFactoryClass& c)
         commands->Add(new GPageStart(new GState, 11));
         commands->Add(shared);
     } else if (auto* model = dynamic_cast<GObjectBase*>(obj)) {
-        if (model->AsComposite()) {
+        // A peripheral composite takes only peripherals: it deletes what else it is given.
+        if (model->AsComposite() && !model->IsKindOf(GPeripheral::kClassId)) {
             GObjectBase* shared = new GValueAttribute(3, 10);
             model->Add(shared);
             model->Add(new GStringAttribute("text", 11));

@@ -47,6 +47,10 @@
 #include "model/MPersistentComposite.h"
 #include "model/MPersistentCompositeOnDisk.h"
 #include "model/MPersistentCompositeOnDiskImp.h"
+#include "pdl/pcl5e/GPcl5e.h"
+#include "pdl/pjl_xl/GCheetah.h"
+#include "pdl/pjl_xl/GPJL.h"
+#include "pdl/postscript/GPostScript.h"
 #include "pipeline/GCommandComposite.h"
 #include "pipeline/GCommandCompositeOnDisk.h"
 #include "pipeline/GDocumentEnd.h"
@@ -65,6 +69,9 @@
 #include "printer/GMarginPool.h"
 #include "printer/GMediaPool.h"
 #include "printer/GPaperHandlingDevice.h"
+#include "printer/GPeripheralComposite.h"
+#include "printer/GPeripheralProxy.h"
+#include "printer/GPrinter.h"
 #include "printer/GState.h"
 #include "printer/GTray.h"
 
@@ -253,6 +260,19 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GRGBColor", [] { return new GRGBColor(10, 20, 30, 40); }},
         {"GPaletteTable", [] { return Filled(new GPaletteTable, [](GPaletteTable& p) { p.AddColor(new GRGBColor(1, 2, 3, 4)); }); }},
         {"GGraphicBundle", [] { return Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }); }},
+        // A library that never loads (mode 2); children name their composite as listener,
+        // which a read makes anew, so the composite row has none.
+        {"GPeripheralProxy", [] { return new GPeripheralProxy(RWWString(L"qz-no-addon.dll"), 1, 2); }},
+        {"GPeripheralComposite", [] { return new GPeripheralComposite("chain", nullptr, nullptr, 5, 64, 1, 2); }},
+        {"GCheetah", [] { return new GCheetah(1, 70); }},
+        {"GPostScript", [] { return new GPostScript; }},
+        {"GPcl5e", [] { return new GPcl5e; }},
+        {"GPJL", [] { return new GPJL; }},
+        {"GPrinter", [] { return Filled(new GPrinter("printer", nullptr, nullptr, 8), [](GPrinter& p) {
+             GCheetah().ApplyTo(p);
+             GPJL().ApplyTo(p);
+             p.GetCurrentState()->Add(new GValueAttribute(3, 20));
+         }); }},
     };
     return samples;
 }

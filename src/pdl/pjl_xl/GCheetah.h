@@ -1,0 +1,26 @@
+// The PCL XL page writer, as far as the printer needs it: its name, its class, and the
+// installation of a copy of itself in the printer it is applied to.
+#pragma once
+
+#include "graphics/GPdlWriter.h"
+
+class GCheetah : public GPersistent<GCheetah, GPdlWriter, 767> {
+public:
+    static constexpr const char* kClassName = "GCheetah";
+    static constexpr const char* kWriterName = "PCL XL";
+    // The kind of add-on library that serves this writer.
+    static constexpr int32_t kAddOnKind = 1;
+
+    GCheetah();
+    // Takes add-ons in the given mode, listed by the configuration member with the id.
+    explicit GCheetah(int32_t addOnMode, uint32_t addOnListId = 64);
+    GCheetah(const GCheetah& other) = default;
+    ~GCheetah() override;
+
+    GCheetah* CreateNew() const override { return new GCheetah; }
+    GCheetah* Copy() const override { return new GCheetah(*this); }
+    // Installs a copy of this writer in the target printer.
+    int16_t ApplyTo(GAttributeVisitor& target) override;
+
+    auto StoredForm() { return GFields(); }
+};

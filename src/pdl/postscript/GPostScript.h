@@ -1,0 +1,26 @@
+// The PostScript page writer, as far as the printer needs it: its name, its class, and
+// the installation of a copy of itself in the printer it is applied to.
+#pragma once
+
+#include "graphics/GPdlWriter.h"
+
+class GPostScript : public GPersistent<GPostScript, GPdlWriter, 768> {
+public:
+    static constexpr const char* kClassName = "GPostScript";
+    static constexpr const char* kWriterName = "PostScript";
+    // The kind of add-on library that serves this writer.
+    static constexpr int32_t kAddOnKind = 3;
+
+    GPostScript();
+    // Takes add-ons in the given mode, listed by the configuration member with the id.
+    explicit GPostScript(int32_t addOnMode, uint32_t addOnListId = 64);
+    GPostScript(const GPostScript& other) = default;
+    ~GPostScript() override;
+
+    GPostScript* CreateNew() const override { return new GPostScript; }
+    GPostScript* Copy() const override { return new GPostScript(*this); }
+    // Installs a copy of this writer in the target printer.
+    int16_t ApplyTo(GAttributeVisitor& target) override;
+
+    auto StoredForm() { return GFields(); }
+};
