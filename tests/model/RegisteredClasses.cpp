@@ -4,8 +4,18 @@
 #include "foundation/RWIdentitySet.h"
 #include "foundation/RWSet.h"
 #include "foundation/RWSlistCollectables.h"
+#include "graphics/GBrush.h"
+#include "graphics/GCap.h"
+#include "graphics/GColorPaint.h"
+#include "graphics/GDashedPen.h"
+#include "graphics/GDitherMatrix.h"
+#include "graphics/GFillMode.h"
 #include "graphics/GGlyphCache.h"
 #include "graphics/GGlyphCacheNode.h"
+#include "graphics/GMiterJoint.h"
+#include "graphics/GNoBrush.h"
+#include "graphics/GNoPen.h"
+#include "graphics/GRasterOperation.h"
 #include "graphics/GTTFontFile.h"
 #include "graphics/GTTTableCache.h"
 #include "graphics/GTTWin32FontFileReader.h"
@@ -242,6 +252,22 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GGlyphCacheNode", [] { return new GGlyphCacheNode; }},
         // A handle on no reader; one on a pooled reader is covered with the pool.
         {"GTTFontFile", [] { return new GTTFontFile; }},
+        {"GPen", [] { return new GPen(3, new GColorPaint, 160); }},
+        {"GNoPen", [] { return new GNoPen(160); }},
+        {"GDashedPen", [] { return new GDashedPen(new uint16_t[3]{4, 2, 1}, 3, 2, new GColorPaint, -1, 160); }},
+        {"GBrush", [] { return new GBrush(new GColorPaint, 154); }},
+        {"GNoBrush", [] { return new GNoBrush(154); }},
+        {"GCap", [] { return new GCap(2, 166); }},
+        {"GJoint", [] { return new GJoint(1, 172); }},
+        {"GMiterJoint", [] { return new GMiterJoint(2.5f, 172); }},
+        {"GFillMode", [] { return new GFillMode(1, 182); }},
+        {"GRasterOperation", [] { return new GRasterOperation(0xCC, 3, 183); }},
+        // No colour class is registered beside it yet: the paint holds none.
+        {"GColorPaint", [] { return new GColorPaint; }},
+        {"GDitherMatrix", [] {
+             const uint8_t bytes[6] = {1, 2, 3, 4, 5, 6};
+             return Filled(new GDitherMatrix(3, 2, bytes, 600, 300, 1, 2, 65535, 9), [](GDitherMatrix& m) { m.SetExtra(7); });
+         }},
         {"GGraphicBundle", [] { return Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }); }},
     };
     return samples;
