@@ -48,17 +48,29 @@ public:
     int16_t ApplyTransform(GTransformAttribute&) override { return 15; }
 };
 
-// Records what reaches the sink.
+// Records what reaches the sink, and ends its data and closes in its own destructor.
 class StringChannel : public GOutputChannel {
 public:
     explicit StringChannel(std::string* sink) : GOutputChannel("file:"), sink_(sink) {}
+    ~StringChannel() override
+    {
+        EndData();
+        Close();
+    }
     int16_t WriteBytes(const void* data, uint32_t length) override
     {
         sink_->append(static_cast<const char*>(data), length);
         CountWritten(length);
         return 0;
     }
-    int16_t Abort() override { return 0; }
+    int16_t EndData() override
+    {
+        if (GetState() == kInData)
+            sink_->append("|");
+        return GOutputChannel::EndData();
+    }
+    int16_t PageBoundary() override { return 0; }
+    bool IsOpen() const override { return true; }
 
 private:
     std::string* sink_;
@@ -230,15 +242,27 @@ TEST(GOutputChannel, StepsOnlyInTheirOrder)
         EXPECT_EQ(uint32_t(GOutputChannel::kInData), channel.GetState());
         EXPECT_EQ(4u, channel.GetBytesWritten());
         EXPECT_EQ(0, channel.EndData());
-        EXPECT_TRUE(channel.IsOpen());
+        EXPECT_EQ(0, channel.IsNotOpen());
         EXPECT_EQ(0, channel.Write("s"));
+        EXPECT_EQ(0, channel.Close());
+        EXPECT_EQ(uint32_t(GOutputChannel::kClosed), channel.GetState());
+        EXPECT_EQ(0, channel.Open(L"doc"));
+        EXPECT_EQ(0, channel.Write("t"));
     }
-    EXPECT_EQ("pages", sink);
+    // Destroyed in its data, the channel ended it through its own override.
+    EXPECT_EQ("page|s|t|", sink);
 
-    StringChannel finished(&sink);
-    EXPECT_EQ(0, finished.Open(L"doc"));
-    EXPECT_EQ(0, finished.Finish());
-    EXPECT_EQ(1, finished.Open(L"doc"));
-    EXPECT_EQ(1, finished.Write("late"));
-    EXPECT_FALSE(finished.IsOpen());
+    // Finish from every state is final.
+    for (int steps = 0; steps < 3; ++steps) {
+        StringChannel finished(&sink);
+        EXPECT_EQ(1, finished.IsNotOpen());
+        if (steps > 0)
+            finished.Open(L"doc");
+        if (steps > 1)
+            finished.BeginData();
+        EXPECT_EQ(0, finished.Finish());
+        EXPECT_EQ(1, finished.Open(L"doc"));
+        EXPECT_EQ(1, finished.Write("late"));
+        EXPECT_EQ(1, finished.IsNotOpen());
+    }
 }

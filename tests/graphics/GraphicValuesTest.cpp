@@ -1,5 +1,6 @@
 #include "../model/StoredForms.h"
 #include "graphics/GAngle.h"
+#include "graphics/GDeviceMemoryBudget.h"
 #include "graphics/GDitherMatrix.h"
 
 #include <gtest/gtest.h>
@@ -107,4 +108,17 @@ TEST(GAngle, FoldsIntoOneTurn)
     const float huge = GAngle(1e30f).Value();
     EXPECT_TRUE(huge >= 0.0f && huge < 360.0f);
     EXPECT_NEAR(1.0, GAngle(90.0f).Sin(), 1e-6);
+}
+
+TEST(GDeviceMemoryBudget, FillsRatherThanRefusesAndNeverGoesNegative)
+{
+    GDeviceMemoryBudget budget;
+    EXPECT_EQ(1048576u, budget.GetFree());
+    EXPECT_EQ(1048476u, budget.Reserve(100));
+    EXPECT_EQ(0u, budget.Reserve(2000000));
+    EXPECT_EQ(0u, budget.GetFree());
+    EXPECT_EQ(1048576u, budget.Release(5000000));
+    budget.SetTotal(10);
+    EXPECT_EQ(0u, budget.Reserve(10));
+    EXPECT_EQ(10u, budget.Reset());
 }
