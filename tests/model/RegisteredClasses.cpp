@@ -8,6 +8,7 @@
 #include "graphics/GCap.h"
 #include "graphics/GColorPaint.h"
 #include "graphics/GDashedPen.h"
+#include "graphics/GDeviceFontListComposite.h"
 #include "graphics/GDitherMatrix.h"
 #include "graphics/GFillMode.h"
 #include "graphics/GGlyphCache.h"
@@ -111,6 +112,27 @@ GPaperHandlingDevice* SampleDevice()
     device->SetOption(18, new GAttributeComposite(91));
     device->SetOption(7, nullptr);
     return device;
+}
+
+GDeviceFontDescription SampleFont(uint16_t number)
+{
+    GULongVector sets(2);
+    sets.Append(3);
+    sets.Append(53);
+    return GDeviceFontDescription("Courier", "CourierD", 3, sets, 700, 1, 0x10, 0, 1, 12, number, 2);
+}
+
+// Two fonts, a stamp and a dictionary by font number holding the first.
+GDeviceFontList* SampleFontList(long deviceCode)
+{
+    GDeviceFontList* list = new GDeviceFontList(deviceCode);
+    list->Add(SampleFont(4));
+    list->Add(SampleFont(5));
+    list->SetStamp(0x01020304);
+    MAssociationList* byNumber = new MAssociationList;
+    byNumber->Add(new MPersistentAssociation(new GPersistableULong(4), new GDeviceFontDescription(SampleFont(4))));
+    list->SetFontNumberDictionary(byNumber);
+    return list;
 }
 
 } // namespace
@@ -268,6 +290,12 @@ const std::vector<RegisteredSample>& RegisteredSamples()
              const uint8_t bytes[6] = {1, 2, 3, 4, 5, 6};
              return Filled(new GDitherMatrix(3, 2, bytes, 600, 300, 1, 2, 65535, 9), [](GDitherMatrix& m) { m.SetExtra(7); });
          }},
+        {"GDeviceFontDescription", [] { return new GDeviceFontDescription(SampleFont(4)); }},
+        {"GDeviceFontList", [] { return SampleFontList(416); }},
+        {"GDeviceFontListComposite", [] { return Filled(new GDeviceFontListComposite, [](GDeviceFontListComposite& c) {
+             c.Add(SampleFontList(416));
+             c.Add(new GDeviceFontList(420));
+         }); }},
         {"GGraphicBundle", [] { return Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }); }},
     };
     return samples;
