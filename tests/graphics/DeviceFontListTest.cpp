@@ -121,3 +121,15 @@ TEST(GULongVector, RemoveAllClosesTheGaps)
     vector.Insert(1, 7);
     EXPECT_EQ(1, vector.Find(7));
 }
+
+TEST(GDeviceFontList, AStoredDictionaryOfAnotherKindIsNone)
+{
+    GDeviceFontList plain(416);
+    plain.Add(Font("A", 4));
+    std::vector<uint8_t> bytes = GutsBytes(plain);
+    bytes.resize(bytes.size() - 20); // both nil dictionaries, each with its lead-in
+    bytes = StoredBytes().Raw(bytes).LeadIn().Object(GPersistableULong::kClassId).Raw(GutsBytes(GPersistableULong(4))).LeadIn().Nil();
+    GDeviceFontList back(416);
+    RestoreGutsFrom(back, bytes);
+    EXPECT_TRUE(back.IsSame(&plain));
+}
