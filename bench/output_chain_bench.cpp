@@ -26,7 +26,8 @@ class NullChannel : public GOutputChannel {
 public:
     NullChannel() : GOutputChannel("null") {}
     int16_t WriteBytes(const void*, uint32_t) override { return 0; }
-    int16_t Abort() override { return 0; }
+    int16_t PageBoundary() override { return 0; }
+    bool IsOpen() const override { return true; }
 };
 
 class IdleStage : public GPeripheral {

@@ -1,21 +1,33 @@
-// The style of line joins; the head of the join family.
+// The style of line joins; what the codes mean is the writers'. The head of the join
+// family, which the settings serializer stores under its id.
 // It is applied through the peripheral's ApplyJoint.
 #pragma once
 
 #include "model/GGraphicAttribute.h"
 
-class GJoint : public GStoredLevel<GJoint, GGraphicAttribute, 351> {
+class GJoint : public GPersistent<GJoint, GGraphicAttribute, 351, true> {
 public:
+    static constexpr const char* kClassName = "GJoint";
+    GJoint* CreateNew() const override { return new GJoint; }
+    GJoint* Copy() const override { return new GJoint(*this); }
+
+    // Join 3.
     GJoint();
-    explicit GJoint(const long& id);
+    // A join of 0 is held as 3.
+    GJoint(uint32_t join, const long& id);
     GJoint(const GJoint& other) = default;
     GJoint& operator=(const GJoint& other) = default;
     ~GJoint() override;
 
-    GJoint* CreateNew() const override { return new GJoint; }
-    GJoint* Copy() const override { return new GJoint(*this); }
-    RWClassID ClassId() const override { return kClassId; }
-    // The settings serializer stores the family under its head's id.
-    RWClassID StorageClassId() const override { return 351; }
+    // The same object, or the same class and id and the same join.
+    bool IsSame(const GObjectBase* other) const override;
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
+
+    void SetJoint(uint32_t join) { join_ = join; }
+    uint32_t GetJoint() const { return join_; }
+
+    auto StoredForm() { return GFields(join_); }
+
+private:
+    uint32_t join_;
 };

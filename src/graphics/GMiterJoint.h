@@ -4,18 +4,28 @@
 
 #include "graphics/GJoint.h"
 
-class GMiterJoint : public GStoredLevel<GMiterJoint, GJoint, 352> {
+class GMiterJoint : public GPersistent<GMiterJoint, GJoint, 352> {
 public:
+    static constexpr const char* kClassName = "GMiterJoint";
+    GMiterJoint* CreateNew() const override { return new GMiterJoint; }
+    GMiterJoint* Copy() const override { return new GMiterJoint(*this); }
+
+    // Join 0, limit 0.
     GMiterJoint();
-    explicit GMiterJoint(const long& id);
+    // Join 0 and the limit.
+    GMiterJoint(float limit, const long& id);
     GMiterJoint(const GMiterJoint& other) = default;
     GMiterJoint& operator=(const GMiterJoint& other) = default;
     ~GMiterJoint() override;
 
-    GMiterJoint* CreateNew() const override { return new GMiterJoint; }
-    GMiterJoint* Copy() const override { return new GMiterJoint(*this); }
-    RWClassID ClassId() const override { return kClassId; }
-    // The settings serializer stores the family under its head's id.
-    RWClassID StorageClassId() const override { return 351; }
+    // The join comparison and equal limits.
+    bool IsSame(const GObjectBase* other) const override;
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
+
+    float GetMiterLimit() const { return limit_; }
+
+    auto StoredForm() { return GFields(limit_); }
+
+private:
+    float limit_;
 };

@@ -4,18 +4,22 @@
 
 #include "graphics/GBrush.h"
 
-class GNoBrush : public GStoredLevel<GNoBrush, GBrush, 252> {
+class GNoBrush : public GPersistent<GNoBrush, GBrush, 252> {
 public:
+    static constexpr const char* kClassName = "GNoBrush";
+    GNoBrush* CreateNew() const override { return new GNoBrush; }
+    GNoBrush* Copy() const override { return new GNoBrush(*this); }
+
     GNoBrush();
     explicit GNoBrush(const long& id);
     GNoBrush(const GNoBrush& other) = default;
     GNoBrush& operator=(const GNoBrush& other) = default;
     ~GNoBrush() override;
 
-    GNoBrush* CreateNew() const override { return new GNoBrush; }
-    GNoBrush* Copy() const override { return new GNoBrush(*this); }
-    RWClassID ClassId() const override { return kClassId; }
-    // The settings serializer stores the family under its head's id.
-    RWClassID StorageClassId() const override { return 251; }
+    // The same class and id; a paint is not compared.
+    bool IsSame(const GObjectBase* other) const override;
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
+
+    // Only the version word.
+    auto StoredForm() { return GFields(); }
 };

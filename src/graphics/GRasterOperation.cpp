@@ -2,8 +2,19 @@
 
 #include "model/GAttributeVisitor.h"
 
-GRasterOperation::GRasterOperation() {}
-GRasterOperation::GRasterOperation(const long& id) : GStoredLevel(id) {}
+GRasterOperation::GRasterOperation() : code_(0), value_(2) {}
+GRasterOperation::GRasterOperation(uint16_t code, uint32_t value, const long& id)
+    : GPersistent(id), code_(code), value_(value)
+{
+}
 GRasterOperation::~GRasterOperation() {}
+
+bool GRasterOperation::IsSame(const GObjectBase* other) const
+{
+    if (other == this)
+        return true;
+    const GRasterOperation* rop = GSameClass<GRasterOperation>(this, other);
+    return rop && GObjectBase::IsSame(other) && rop->code_ == code_ && rop->value_ == value_;
+}
 
 int16_t GRasterOperation::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyRasterOperation(*this); }

@@ -497,7 +497,7 @@ int16_t GPeripheral::OnPageEnd(GPageEnd&)
 int16_t GPeripheral::OnJobAbort(GJobAbort&)
 {
     ResetPhase();
-    return ownsChannel_ && channel_ ? channel_->Abort() : 0;
+    return ownsChannel_ && channel_ ? channel_->Finish() : 0;
 }
 
 int16_t GPeripheral::OnError(GErrorCommand&) { return 0; }

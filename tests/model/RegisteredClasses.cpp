@@ -4,10 +4,21 @@
 #include "foundation/RWIdentitySet.h"
 #include "foundation/RWSet.h"
 #include "foundation/RWSlistCollectables.h"
+#include "graphics/GBrush.h"
+#include "graphics/GCap.h"
+#include "graphics/GColorPaint.h"
+#include "graphics/GDashedPen.h"
+#include "graphics/GDeviceFontListComposite.h"
+#include "graphics/GDitherMatrix.h"
+#include "graphics/GFillMode.h"
 #include "graphics/GGlyphCache.h"
 #include "graphics/GGlyphCacheNode.h"
+#include "graphics/GMiterJoint.h"
+#include "graphics/GNoBrush.h"
+#include "graphics/GNoPen.h"
 #include "graphics/GPaletteTable.h"
 #include "graphics/GRGBColor.h"
+#include "graphics/GRasterOperation.h"
 #include "graphics/GTTFontFile.h"
 #include "graphics/GTTTableCache.h"
 #include "graphics/GTTWin32FontFileReader.h"
@@ -112,6 +123,27 @@ GPaperHandlingDevice* SampleDevice()
     device->SetOption(18, new GAttributeComposite(91));
     device->SetOption(7, nullptr);
     return device;
+}
+
+GDeviceFontDescription SampleFont(uint16_t number)
+{
+    GULongVector sets(2);
+    sets.Append(3);
+    sets.Append(53);
+    return GDeviceFontDescription("Courier", "CourierD", 3, sets, 700, 1, 0x10, 0, 1, 12, number, 2);
+}
+
+// Two fonts, a stamp and a dictionary by font number holding the first.
+GDeviceFontList* SampleFontList(long deviceCode)
+{
+    GDeviceFontList* list = new GDeviceFontList(deviceCode);
+    list->Add(SampleFont(4));
+    list->Add(SampleFont(5));
+    list->SetStamp(0x01020304);
+    MAssociationList* byNumber = new MAssociationList;
+    byNumber->Add(new MPersistentAssociation(new GPersistableULong(4), new GDeviceFontDescription(SampleFont(4))));
+    list->SetFontNumberDictionary(byNumber);
+    return list;
 }
 
 } // namespace
@@ -259,6 +291,27 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GTTFontFile", [] { return new GTTFontFile; }},
         {"GRGBColor", [] { return new GRGBColor(10, 20, 30, 40); }},
         {"GPaletteTable", [] { return Filled(new GPaletteTable, [](GPaletteTable& p) { p.AddColor(new GRGBColor(1, 2, 3, 4)); }); }},
+        {"GPen", [] { return new GPen(3, new GColorPaint, 160); }},
+        {"GNoPen", [] { return new GNoPen(160); }},
+        {"GDashedPen", [] { return new GDashedPen(new uint16_t[3]{4, 2, 1}, 3, 2, new GColorPaint, -1, 160); }},
+        {"GBrush", [] { return new GBrush(new GColorPaint, 154); }},
+        {"GNoBrush", [] { return new GNoBrush(154); }},
+        {"GCap", [] { return new GCap(2, 166); }},
+        {"GJoint", [] { return new GJoint(1, 172); }},
+        {"GMiterJoint", [] { return new GMiterJoint(2.5f, 172); }},
+        {"GFillMode", [] { return new GFillMode(1, 182); }},
+        {"GRasterOperation", [] { return new GRasterOperation(0xCC, 3, 183); }},
+        {"GColorPaint", [] { return new GColorPaint(new GRGBColor(5, 6, 7, 8)); }},
+        {"GDitherMatrix", [] {
+             const uint8_t bytes[6] = {1, 2, 3, 4, 5, 6};
+             return Filled(new GDitherMatrix(3, 2, bytes, 600, 300, 1, 2, 65535, 9), [](GDitherMatrix& m) { m.SetExtra(7); });
+         }},
+        {"GDeviceFontDescription", [] { return new GDeviceFontDescription(SampleFont(4)); }},
+        {"GDeviceFontList", [] { return SampleFontList(416); }},
+        {"GDeviceFontListComposite", [] { return Filled(new GDeviceFontListComposite, [](GDeviceFontListComposite& c) {
+             c.Add(SampleFontList(416));
+             c.Add(new GDeviceFontList(420));
+         }); }},
         {"GGraphicBundle", [] { return Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }); }},
         // A library that never loads (mode 2); children name their composite as listener,
         // which a read makes anew, so the composite row has none.

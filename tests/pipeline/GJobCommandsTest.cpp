@@ -26,7 +26,8 @@ public:
     explicit CountedChannel(int* deletions) : GOutputChannel("file:"), deletions_(deletions) {}
     ~CountedChannel() override { ++*deletions_; }
     int16_t WriteBytes(const void*, uint32_t) override { return 0; }
-    int16_t Abort() override { return 0; }
+    int16_t PageBoundary() override { return 0; }
+    bool IsOpen() const override { return true; }
 
 private:
     int* deletions_;

@@ -72,7 +72,8 @@ public:
     int16_t EndData() override { return Log("page"), GOutputChannel::EndData(); }
     int16_t Close() override { return Log("close"), GOutputChannel::Close(); }
     int16_t WriteBytes(const void*, uint32_t) override { return 0; }
-    int16_t Abort() override { return 0; }
+    int16_t PageBoundary() override { return 0; }
+    bool IsOpen() const override { return true; }
 
 private:
     void Log(const char* step) { ChainLog().push_back(std::string("channel ") + step); }

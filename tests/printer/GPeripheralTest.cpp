@@ -49,7 +49,13 @@ public:
     }
     ~RecordingChannel() override { ++*deletions_; }
     int16_t WriteBytes(const void*, uint32_t) override { return 0; }
-    int16_t Abort() override { return abortStatus_; }
+    int16_t Finish() override
+    {
+        GOutputChannel::Finish();
+        return abortStatus_;
+    }
+    int16_t PageBoundary() override { return 0; }
+    bool IsOpen() const override { return true; }
 
 private:
     int* deletions_;
