@@ -5,12 +5,16 @@
 
 #include "foundation/RWWString.h"
 
+#include <cstdint>
+
 // First, so that every file sees the same names for the operations whose names the
 // spooler's headers also define as macros (SetPrinter, GetPrinter).
 #include <windows.h>
 #include <winspool.h>
 
 class GCacheKey;
+class GConfiguration;
+class GCustomMediaSize;
 class GObjectBase;
 class GResourceMappingList;
 
@@ -33,11 +37,29 @@ public:
     // is never reused for another caller).
     virtual GDriverObject* GetSecondaryInterface() { return nullptr; }
     virtual GDriverObject* GetInterface() { return this; }
-    virtual void ResetForReuse(const GCacheKey&) {}
+    virtual void ResetForReuse(const GCacheKey&) { reload_ = 1; }
     virtual void OnRelease() {}
     // Non-zero when the object gave memory back.
     virtual int FreeMemory() { return 0; }
     virtual GCacheKey* GetIdentity() const { return nullptr; }
+
+    // The settings object, made by a derived class; none here.
+    virtual GObjectBase* CreateSettings() { return nullptr; }
+    // The 16-bit value of feature 339 of the printer's own configuration, sign-extended,
+    // read again after each reuse.
+    virtual int32_t GetCachedFeature339();
+    // The paper-code pairs of the id pool: 1 with the other code out when found.
+    virtual int GetPoolKey(uint16_t firstCode, uint16_t& secondCode);
+    virtual int GetPoolValue(uint16_t secondCode, uint16_t& firstCode);
+    // 1 for the countries of the metric paper default, else 23; asked once.
+    virtual uint16_t DefaultPaperCode();
+    // Gives the size the first free id from 16385 to 17383, replaces a member of the same
+    // name and appends it (the list takes it): 1; no free id: 0, nothing changes.
+    virtual int AddCustomEntry(GCustomMediaSize* size, GObjectBase* list, uint32_t);
+    virtual int RemoveMember(GObjectBase* member, GObjectBase* composite);
+    // 2 for ids from 16384 and for ids the known-paper list lacks; 1 otherwise.
+    virtual int CheckId(GObjectBase* settings, uint16_t id, uint32_t orientation, uint16_t xResolution,
+                        uint16_t yResolution);
 
     // The printer model read from the driver's data file; each setter takes the object
     // and deletes the one it replaces.
@@ -49,6 +71,29 @@ public:
     GResourceMappingList* GetIdPool() const { return idPool_; }
     GResourceMappingList* GetSubObject3() const { return subObject3_; }
     GResourceMappingList* GetIdMap() const { return idMap_; }
+
+    // The configuration of the printer's member 76; null without a printer.
+    GConfiguration* GetPrinterConfiguration() const;
+
+    // The settings object, made on first use.
+    GObjectBase* GetSettings();
+    // Adds a mapping 16690 + i to 50 + i for each member i of the settings' feature 701
+    // whose second code the map lacks; answers that feature or null.
+    GObjectBase* FillIdMap(GResourceMappingList& map);
+    int HasIdInMap(uint16_t id);
+    // The 16-bit value of feature 958 of the configuration; 0 when absent.
+    uint16_t GetAttributeValue();
+    // 1 when no text of the configuration's list 1132 equals the name.
+    int IsNameUnused(const char* name);
+
+    // The member of the holder with the id when it is of the class; null otherwise, a
+    // member of another class counting as absent.
+    template <class T>
+    static T* Feature(GObjectBase* holder, long id)
+    {
+        GObjectBase* found = holder ? holder->FindById(id) : nullptr;
+        return found && found->IsKindOf(T::kClassId) ? static_cast<T*>(found) : nullptr;
+    }
 
     const RWWString& GetPrinterName() const { return printerName_; }
     const RWWString& GetSecondName() const { return secondName_; }
@@ -63,4 +108,8 @@ private:
     GResourceMappingList* idPool_ = nullptr;
     GResourceMappingList* subObject3_ = nullptr;
     GResourceMappingList* idMap_ = nullptr;
+    GObjectBase* settings_ = nullptr;
+    uint32_t reload_ = 1;
+    int32_t cached339_ = 0;
+    uint16_t defaultPaper_ = 0;
 };

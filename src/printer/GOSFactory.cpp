@@ -1,12 +1,18 @@
 #include "printer/GOSFactory.h"
 
+#include "foundation/RWErrorCapture.h"
 #include "foundation/RWThreadContext.h"
+#include "model/GConfiguration.h"
+#include "model/GStreamHolder.h"
+#include "model/GValueAttribute.h"
 #include "model/OSVersionRecord.h"
 #include "printer/GCriticalError.h"
+#include "printer/GDriverObject.h"
 #include "printer/GLock.h"
 #include "settings/serializer/GSettingsTreeSerializer.h"
 
 #include <cstdlib>
+#include <memory>
 #include <new>
 
 namespace {
@@ -136,7 +142,107 @@ void* GOSFactory::Allocate(size_t size) { return std::malloc(size); }
 void GOSFactory::Free(void* block) { std::free(block); }
 void GOSFactory::Reserved3(uint32_t) {}
 
-int GOSFactory::SaveObjectToPrinterData(GDriverObject*, const RWWString&, const GObjectBase*) { return 0; }
-GObjectBase* GOSFactory::LoadObjectFromPrinterData(GDriverObject*, const RWWString&, int) { return nullptr; }
+namespace {
+
+// The bin pool is read by code that predates the compact form: always the object graph.
+bool AlwaysObjectGraph(const RWWString& name) { return name == RWWString(L"DEKBinPool"); }
+
+// A first read of this size gets most stored objects in one go.
+const uint32_t kFirstReadSize = 1024;
+// A stored object larger than this is damaged, not read.
+const uint32_t kMaxStoredObject = 16u << 20;
+const int kSaveAttempts = 3;
+
+} // namespace
+
+uint16_t GOSFactory::StoredFormFor(GDriverObject* driver)
+{
+    if (storedForm_ != 0xFFFF)
+        return storedForm_;
+    storedForm_ = 0;
+    static const long kPath[] = {359, 366, 940};
+    GObjectBase* found = driver ? driver->GetPrinterConfiguration() : nullptr;
+    for (long id : kPath)
+        found = found ? found->FindById(id) : nullptr;
+    if (found && found->IsKindOf(GValueAttribute::kClassId))
+        storedForm_ = static_cast<GValueAttribute*>(found)->GetValue();
+    return storedForm_;
+}
+
+int GOSFactory::SaveObjectToPrinterData(GDriverObject* driver, const RWWString& name, const GObjectBase* object)
+{
+    if (!object)
+        return 0;
+    const uint32_t stored = object->BinaryStoreSize();
+    uint32_t size = stored + stored / 2;
+    for (int attempt = 0; attempt < kSaveAttempts; ++attempt, size *= 2) {
+        std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[size ? size : 1]);
+        if (!buffer)
+            return 0;
+        std::unique_ptr<GOutStreamHolder> holder(OpenMemoryOutputStream(buffer.get(), size, 1));
+        RWDataOutStream* stream = holder ? holder->GetStream() : nullptr;
+        if (!stream || !stream->Good())
+            return 0;
+        const bool compact = StoredFormFor(driver) == 1 && !AlwaysObjectGraph(name);
+        const std::streamoff start = holder->Tell();
+        {
+            // A buffer that proves too small is a retry, never a reported error.
+            RWErrorCapture capture;
+            if (compact)
+                serializer_->Save(object, *stream, holder.get(), 1);
+            else
+                *stream << object;
+            stream->Flush();
+        }
+        if (stream->Good()) {
+            const std::streamoff end = holder->Tell();
+            if (end < start)
+                return 0;
+            return SetPrinterDataBinary(driver, name, buffer.get(), static_cast<uint32_t>(end - start));
+        }
+    }
+    return 0;
+}
+
+GObjectBase* GOSFactory::LoadObjectFromPrinterData(GDriverObject* driver, const RWWString& name, int portable)
+{
+    std::unique_ptr<uint8_t[]> buffer(new (std::nothrow) uint8_t[kFirstReadSize]);
+    if (!buffer)
+        return nullptr;
+    uint32_t capacity = kFirstReadSize;
+    uint32_t length = 0;
+    int read = GetPrinterDataBinary(driver, name, buffer.get(), capacity, length);
+    if (read != 1 && length > kFirstReadSize) {
+        // The reported length is foreign: bounded before it sizes an allocation.
+        if (length > kMaxStoredObject)
+            return nullptr;
+        capacity = length;
+        buffer.reset(new (std::nothrow) uint8_t[capacity]);
+        if (!buffer)
+            return nullptr;
+        read = GetPrinterDataBinary(driver, name, buffer.get(), capacity, length);
+    }
+    if (read != 1 || length == 0 || length > capacity)
+        return nullptr;
+    std::unique_ptr<GInStreamHolder> holder(OpenMemoryInputStream(buffer.get(), length, portable ? 0 : 1));
+    RWDataInStream* stream = holder ? holder->GetStream() : nullptr;
+    if (!stream || !stream->Good())
+        return nullptr;
+
+    const bool compact = StoredFormFor(driver) == 1 && !portable && !AlwaysObjectGraph(name);
+    std::unique_ptr<GObjectBase> object;
+    // Damaged printer data is an absent object, never a fatal error.
+    RWErrorCapture capture;
+    if (compact) {
+        object.reset(serializer_->Load(*stream, holder.get(), driver, 1));
+    } else {
+        GObjectBase* read = nullptr;
+        *stream >> read;
+        object.reset(read);
+    }
+    if (!capture.Empty() || stream->Fail())
+        return nullptr;
+    return object.release();
+}
 int GOSFactory::IsPassThroughDisabled() { return 0; }
 int32_t GOSFactory::Reserved4() { return -1; }

@@ -82,7 +82,8 @@ public:
     virtual int SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text) = 0;
     virtual int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                                      uint32_t length) = 0;
-    // Stores the object as binary printer data: 1 when stored. Not available yet: 0.
+    // Stores the object as binary printer data, in the compact settings-tree form or the
+    // object-graph form as the printer's configuration chooses: 1 when stored.
     virtual int SaveObjectToPrinterData(GDriverObject* driver, const RWWString& name, const GObjectBase* object);
     virtual uint32_t GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback) = 0;
     virtual void GetPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
@@ -94,8 +95,8 @@ public:
     virtual void GetPrinterKeyString(RWWString& result, GDriverObject* driver, const RWWString& subkey,
                                      const RWWString& name, const RWWString& fallback) = 0;
     virtual int DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name) = 0;
-    // Reads an object stored as binary printer data, owned by the caller; null when none.
-    // Not available yet: null.
+    // Reads an object stored as binary printer data, owned by the caller; null when none
+    // is stored or it cannot be read.
     virtual GObjectBase* LoadObjectFromPrinterData(GDriverObject* driver, const RWWString& name, int portable);
     virtual void GetMachineString(RWWString& result, const RWWString& keyPath, const RWWString& name,
                                   const RWWString& fallback) = 0;
@@ -115,6 +116,9 @@ public:
 
     uint16_t GetStoredFormFlag() const { return storedForm_; }
     GSettingsTreeSerializer* GetSerializer() const { return serializer_; }
+    // The stored-form flag, decided once per instance from the driver's configuration
+    // (1: the compact settings-tree form).
+    uint16_t StoredFormFor(GDriverObject* driver);
 
     // The lock EnsureLock creates shared locks under.
     static GLock* GlobalLock();

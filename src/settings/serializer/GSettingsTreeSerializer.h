@@ -1,6 +1,6 @@
 // The compact settings-tree form of stored objects. The system services own one. Until
-// the compact form is written, saving writes nothing and loading makes nothing, so
-// callers fall back to the object-graph form.
+// the compact form is written it stands in with a tagged object graph, which loading
+// tells apart from the plain object-graph form.
 #pragma once
 
 #include <cstdint>
