@@ -4,6 +4,7 @@
 #pragma once
 
 #include "foundation/RWWString.h"
+#include "model/GObjectBase.h"
 
 #include <cstdint>
 
@@ -15,7 +16,6 @@
 class GCacheKey;
 class GConfiguration;
 class GCustomMediaSize;
-class GObjectBase;
 class GResourceMappingList;
 
 class GDriverObject {
