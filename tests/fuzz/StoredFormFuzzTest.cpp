@@ -9,6 +9,7 @@
 // last line before a crash names the case; QZ_FUZZ_FIRST starts at that index.
 #include "../foundation/DataStreamKinds.h"
 #include "StoreSizeChecks.h"
+#include "../model/RegisteredClasses.h"
 
 #include "foundation/RWBTreeDictionary.h"
 #include "foundation/RWCollectableIDAssociation.h"
@@ -177,6 +178,11 @@ TEST(StoredFormFuzz, DamagedStoredFormsNeverCrash)
     for (const RWFactoryClass& c : classes)
         if (RWCollectable* sample = Sample(c))
             keep(sample, sample);
+    // The registered-class sweep's filled samples as well.
+    for (const RegisteredSample& row : RegisteredSamples())
+        if (row.make)
+            if (RWCollectable* sample = row.make())
+                keep(sample, sample);
     ASSERT_GT(samples.size(), 20u);
     {
         // Graphs no caller may build: a list holding an object and counted holders of
