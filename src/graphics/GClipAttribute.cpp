@@ -1,5 +1,15 @@
 #include "graphics/GClipAttribute.h"
 
-GClipAttribute::GClipAttribute() {}
-GClipAttribute::GClipAttribute(const long& id) : GStoredLevel(id) {}
+GClipAttribute::GClipAttribute() : mode_(kUnspecified), operation_(kUnspecified) {}
+GClipAttribute::GClipAttribute(const long& id) : GStoredLevel(id), mode_(kUnspecified), operation_(kUnspecified) {}
+GClipAttribute::GClipAttribute(uint32_t operation, uint32_t mode, const long& id)
+    : GStoredLevel(id), mode_(mode), operation_(operation)
+{
+}
 GClipAttribute::~GClipAttribute() {}
+
+bool GClipAttribute::IsSame(const GObjectBase* other) const
+{
+    const GClipAttribute* clip = GSameClass<GClipAttribute>(this, other);
+    return clip && GObjectBase::IsSame(other) && clip->mode_ == mode_ && clip->operation_ == operation_;
+}

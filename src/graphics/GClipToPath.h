@@ -1,21 +1,43 @@
-// Clipping to a path.
+// Clipping to a path, which the attribute owns.
 // It is applied through the peripheral's ApplyClipToPath.
 #pragma once
 
 #include "graphics/GClipAttribute.h"
+#include "model/GCountedRef.h"
 
-class GClipToPath : public GStoredLevel<GClipToPath, GClipAttribute, 502> {
+class GClipToPath : public GPersistent<GClipToPath, GClipAttribute, 502> {
 public:
-    GClipToPath();
-    explicit GClipToPath(const long& id);
-    GClipToPath(const GClipToPath& other) = default;
-    GClipToPath& operator=(const GClipToPath& other) = default;
-    ~GClipToPath() override;
-
+    static constexpr const char* kClassName = "GClipToPath";
     GClipToPath* CreateNew() const override { return new GClipToPath; }
     GClipToPath* Copy() const override { return new GClipToPath(*this); }
-    RWClassID ClassId() const override { return kClassId; }
-    // The settings serializer stores the family under its head's id.
-    RWClassID StorageClassId() const override { return 756; }
+
+    // No path, mode and operation unspecified.
+    GClipToPath();
+    // Takes the path (null allowed; anything that is no path is deleted).
+    GClipToPath(GObjectBase* path, uint32_t operation, uint32_t mode, const long& id = 0);
+    // The clip fields and a copy of the path.
+    GClipToPath(const GClipToPath& other);
+    GClipToPath& operator=(const GClipToPath& other);
+    ~GClipToPath() override;
+
+    // The clip comparison, then both without a path or equal paths.
+    bool IsSame(const GObjectBase* other) const override;
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
+    // False: the bounds of a path are worked out by the path primitive, which this
+    // attribute does not yet ask.
+    bool GetBounds(GRect& bounds) const override;
+
+    // The path primitive's class id: a stored object of another kind is dropped.
+    static constexpr RWClassID kPathClassId = 603;
+
+    GObjectBase* GetPath() const { return path_.Get(); }
+
+    // The path as an object reference. A stored object that is no path is dropped; a
+    // read that fails keeps the path held.
+    auto StoredForm() { return GFields(path_); }
+    template <class In>
+    void ReadForm(In& in);
+
+private:
+    GCountedRef path_;
 };

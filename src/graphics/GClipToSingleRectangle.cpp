@@ -2,8 +2,28 @@
 
 #include "model/GAttributeVisitor.h"
 
-GClipToSingleRectangle::GClipToSingleRectangle() {}
-GClipToSingleRectangle::GClipToSingleRectangle(const long& id) : GStoredLevel(id) {}
+GClipToSingleRectangle::GClipToSingleRectangle() : rectangle_{0, 0, 0, 0} {}
+
+GClipToSingleRectangle::GClipToSingleRectangle(const GRect& rectangle, uint32_t operation, uint32_t mode,
+                                               const long& id)
+    : GPersistent(operation, mode, id), rectangle_(rectangle)
+{
+}
+
 GClipToSingleRectangle::~GClipToSingleRectangle() {}
 
-int16_t GClipToSingleRectangle::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyClipToSingleRectangle(*this); }
+bool GClipToSingleRectangle::IsSame(const GObjectBase* other) const
+{
+    return GClipAttribute::IsSame(other) && static_cast<const GClipToSingleRectangle*>(other)->rectangle_ == rectangle_;
+}
+
+int16_t GClipToSingleRectangle::ApplyTo(GAttributeVisitor& visitor)
+{
+    return visitor.ApplyClipToSingleRectangle(*this);
+}
+
+bool GClipToSingleRectangle::GetBounds(GRect& bounds) const
+{
+    bounds = rectangle_;
+    return true;
+}

@@ -4,18 +4,31 @@
 
 #include "graphics/GClipAttribute.h"
 
-class GClipToSingleRectangle : public GStoredLevel<GClipToSingleRectangle, GClipAttribute, 504> {
+class GClipToSingleRectangle : public GPersistent<GClipToSingleRectangle, GClipAttribute, 504> {
 public:
+    static constexpr const char* kClassName = "GClipToSingleRectangle";
+    GClipToSingleRectangle* CreateNew() const override { return new GClipToSingleRectangle; }
+    GClipToSingleRectangle* Copy() const override { return new GClipToSingleRectangle(*this); }
+
+    // A zero rectangle, mode and operation unspecified.
     GClipToSingleRectangle();
-    explicit GClipToSingleRectangle(const long& id);
+    GClipToSingleRectangle(const GRect& rectangle, uint32_t operation, uint32_t mode, const long& id = 0);
+    // Copies keep the source's id, mode and operation with the rectangle.
     GClipToSingleRectangle(const GClipToSingleRectangle& other) = default;
     GClipToSingleRectangle& operator=(const GClipToSingleRectangle& other) = default;
     ~GClipToSingleRectangle() override;
 
-    GClipToSingleRectangle* CreateNew() const override { return new GClipToSingleRectangle; }
-    GClipToSingleRectangle* Copy() const override { return new GClipToSingleRectangle(*this); }
-    RWClassID ClassId() const override { return kClassId; }
-    // The settings serializer stores the family under its head's id.
-    RWClassID StorageClassId() const override { return 756; }
+    // The clip comparison, then equal rectangles.
+    bool IsSame(const GObjectBase* other) const override;
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
+    // The rectangle, always true.
+    bool GetBounds(GRect& bounds) const override;
+
+    GRect GetRectangle() const { return rectangle_; }
+    void SetRectangle(const GRect& rectangle) { rectangle_ = rectangle; }
+
+    auto StoredForm() { return GFields(rectangle_.left, rectangle_.top, rectangle_.right, rectangle_.bottom); }
+
+private:
+    GRect rectangle_;
 };

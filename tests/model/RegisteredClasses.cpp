@@ -6,6 +6,10 @@
 #include "foundation/RWSlistCollectables.h"
 #include "graphics/GBrush.h"
 #include "graphics/GCap.h"
+#include "graphics/GClipToPage.h"
+#include "graphics/GClipToPath.h"
+#include "graphics/GClipToRectangle.h"
+#include "graphics/GClipToSingleRectangle.h"
 #include "graphics/GColorPaint.h"
 #include "graphics/GDashedPen.h"
 #include "graphics/GDeviceFontListComposite.h"
@@ -22,6 +26,7 @@
 #include "graphics/GTTFontFile.h"
 #include "graphics/GTTTableCache.h"
 #include "graphics/GTTWin32FontFileReader.h"
+#include "graphics/GTransformAttribute.h"
 #include "model/GAttributeComposite.h"
 #include "model/GBinaryData.h"
 #include "model/GBookletComposite.h"
@@ -301,6 +306,13 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GMiterJoint", [] { return new GMiterJoint(2.5f, 172); }},
         {"GFillMode", [] { return new GFillMode(1, 182); }},
         {"GRasterOperation", [] { return new GRasterOperation(0xCC, 3, 183); }},
+        {"GTransformAttribute", [] { return new GTransformAttribute(90, -3, 7, 0.5f, 2.0f); }},
+        {"GClipToPage", [] { return new GClipToPage(177); }},
+        {"GClipToPath", [] { return new GClipToPath(nullptr, 1, 0, 177); }},
+        {"GClipToRectangle", [] { return Filled(new GClipToRectangle({-5, 1, 9, 4}, 0, 1, 177), [](GClipToRectangle& c) {
+             c.AddRectangle({2, -8, 3, 12});
+         }); }},
+        {"GClipToSingleRectangle", [] { return new GClipToSingleRectangle({1, 2, 30, 40}, 1, 0, 177); }},
         {"GColorPaint", [] { return new GColorPaint(new GRGBColor(5, 6, 7, 8)); }},
         {"GDitherMatrix", [] {
              const uint8_t bytes[6] = {1, 2, 3, 4, 5, 6};
