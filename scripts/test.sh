@@ -15,6 +15,7 @@ build=${BUILD_DIR:-$root/build}
 jobs=${JOBS:-$(nproc)}
 
 "$root/scripts/install-deps.sh"
+"$root/scripts/build-jpeg.sh" "$build" "$jobs"
 
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$jobs"

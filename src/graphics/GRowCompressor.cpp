@@ -1,0 +1,34 @@
+#include "graphics/GRowCompressor.h"
+
+GRowCompressor::~GRowCompressor() = default;
+
+void GRowCompressor::SkipRows(uint32_t) {}
+
+uint32_t GRowCompressor::Begin()
+{
+    ready_ = 1;
+    return 1;
+}
+
+uint32_t GRowCompressor::GetMaxRowSize()
+{
+    return source_ ? source_->GetMaxRowSize() : 0;
+}
+
+void GRowCompressor::GetBounds(GRowBounds& bounds)
+{
+    if (source_)
+        source_->GetBounds(bounds);
+    else
+        bounds = GRowBounds();
+}
+
+uint32_t GRowCompressor::GetBitsPerPixel()
+{
+    return source_ ? source_->GetBitsPerPixel() : 0;
+}
+
+const GPaletteTable* GRowCompressor::GetPalette()
+{
+    return source_ ? source_->GetPalette() : nullptr;
+}
