@@ -44,7 +44,15 @@ bool GClipToPath::IsSame(const GObjectBase* other) const
 
 int16_t GClipToPath::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyClipToPath(*this); }
 
-bool GClipToPath::GetBounds(GRect&) const { return false; }
+bool GClipToPath::GetBounds(GRect& bounds) const
+{
+    if (!path_) {
+        bounds = GRect{0, 0, 0, 0};
+        return false;
+    }
+    bounds = static_cast<GPathGraphic*>(path_.Get())->GetBounds();
+    return true;
+}
 
 template <class In>
 void GClipToPath::ReadForm(In& in)

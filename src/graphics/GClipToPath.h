@@ -3,6 +3,7 @@
 #pragma once
 
 #include "graphics/GClipAttribute.h"
+#include "graphics/GPathGraphic.h"
 #include "model/GCountedRef.h"
 
 class GClipToPath : public GPersistent<GClipToPath, GClipAttribute, 502> {
@@ -23,12 +24,11 @@ public:
     // The clip comparison, then both without a path or equal paths.
     bool IsSame(const GObjectBase* other) const override;
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
-    // False: the bounds of a path are worked out by the path primitive, which this
-    // attribute does not yet ask.
+    // The path's bounds; false, with a zero rectangle, when there is no path.
     bool GetBounds(GRect& bounds) const override;
 
     // The path primitive's class id: a stored object of another kind is dropped.
-    static constexpr RWClassID kPathClassId = 603;
+    static constexpr RWClassID kPathClassId = GPathGraphic::kClassId;
 
     GObjectBase* GetPath() const { return path_.Get(); }
 

@@ -64,12 +64,16 @@ RWCollectable* Sample(const RWFactoryClass& c)
         commands->Add(new GPageStart(new GState, 11));
         commands->Add(shared);
     } else if (auto* model = dynamic_cast<GObjectBase*>(obj)) {
-        // A peripheral composite takes only peripherals: it deletes what else it is given.
-        if (model->AsComposite() && !model->IsKindOf(GPeripheral::kClassId)) {
+        // A composite that takes attributes gets one held twice; those of peripherals or
+        // graphics delete what they refuse, so nothing more is given once one is refused.
+        if (model->AsComposite()) {
             GObjectBase* shared = new GValueAttribute(3, 10);
+            const uint32_t before = model->Entries();
             model->Add(shared);
-            model->Add(new GStringAttribute("text", 11));
-            model->Add(shared);
+            if (model->Entries() > before) {
+                model->Add(new GStringAttribute("text", 11));
+                model->Add(shared);
+            }
         }
     } else if (auto* dictionary = dynamic_cast<RWBTreeDictionary*>(obj)) {
         dictionary->InsertKeyAndValue(new GValueAttribute(1, 1), new GSelectionString("x", 2));

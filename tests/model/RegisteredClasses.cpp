@@ -15,14 +15,19 @@
 #include "graphics/GDeviceFontListComposite.h"
 #include "graphics/GDitherMatrix.h"
 #include "graphics/GFillMode.h"
+#include "graphics/GGraphicComposite.h"
 #include "graphics/GGlyphCache.h"
 #include "graphics/GGlyphCacheNode.h"
 #include "graphics/GMiterJoint.h"
 #include "graphics/GNoBrush.h"
 #include "graphics/GNoPen.h"
 #include "graphics/GPaletteTable.h"
+#include "graphics/GPathGraphic.h"
+#include "graphics/GPolyBezierGraphic.h"
+#include "graphics/GPolygonGraphic.h"
 #include "graphics/GRGBColor.h"
 #include "graphics/GRasterOperation.h"
+#include "graphics/GRectangleGraphic.h"
 #include "graphics/GTTFontFile.h"
 #include "graphics/GTTTableCache.h"
 #include "graphics/GTTWin32FontFileReader.h"
@@ -92,6 +97,12 @@
 #include "printer/GTray.h"
 
 namespace {
+
+GPointArray SamplePoints()
+{
+    static GPoint points[] = {{-2, 0}, {10, 0}, {10, 10}, {0, -7}};
+    return {1, nullptr, points, 4};
+}
 
 template <class C, class F>
 C* Filled(C* object, F fill)
@@ -314,6 +325,17 @@ const std::vector<RegisteredSample>& RegisteredSamples()
          }); }},
         {"GClipToSingleRectangle", [] { return new GClipToSingleRectangle({1, 2, 30, 40}, 1, 0, 177); }},
         {"GColorPaint", [] { return new GColorPaint(new GRGBColor(5, 6, 7, 8)); }},
+        {"GRectangleGraphic", [] { return new GRectangleGraphic({-3, 1, 9, 4}, new GGraphicBundle, 5); }},
+        {"GPolygonGraphic", [] { return new GPolygonGraphic(SamplePoints(), new GGraphicBundle, 6); }},
+        {"GPolyBezierGraphic", [] { return new GPolyBezierGraphic(SamplePoints(), nullptr, 7); }},
+        {"GGraphicComposite", [] { return Filled(new GGraphicComposite(new GGraphicBundle, 8), [](GGraphicComposite& c) {
+             c.Add(new GRectangleGraphic({0, 0, 5, 5}, nullptr, 1));
+             c.Add(new GPolygonGraphic(SamplePoints(), nullptr, 2));
+         }); }},
+        {"GPathGraphic", [] { return Filled(new GPathGraphic(nullptr, 9), [](GPathGraphic& p) {
+             p.SetClosed(1);
+             p.Add(new GPolyBezierGraphic(SamplePoints(), nullptr, 1));
+         }); }},
         {"GDitherMatrix", [] {
              const uint8_t bytes[6] = {1, 2, 3, 4, 5, 6};
              return Filled(new GDitherMatrix(3, 2, bytes, 600, 300, 1, 2, 65535, 9), [](GDitherMatrix& m) { m.SetExtra(7); });
