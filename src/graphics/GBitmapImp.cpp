@@ -454,10 +454,12 @@ uint32_t GBitmapImp::GetRow(uint8_t* buffer, int32_t x0, int32_t x1, int32_t row
         pixelBits = bitsPerPixel_;
         const uint32_t bit = uint32_t(x0) * bitsPerPixel_;
         const uint32_t shift = bit % 8;
-        for (uint32_t i = 0; i < size; ++i) {
+        if (shift == 0)
+            std::memcpy(buffer, src + bit / 8, size);
+        for (uint32_t i = 0; i < size && shift != 0; ++i) {
             const uint32_t at = bit / 8 + i;
             uint8_t v = uint8_t(src[at] << shift);
-            if (shift && at + 1 < rowBytes_)
+            if (at + 1 < rowBytes_)
                 v = uint8_t(v | (src[at + 1] >> (8 - shift)));
             buffer[i] = v;
         }
