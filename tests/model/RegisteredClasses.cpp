@@ -4,6 +4,7 @@
 #include "foundation/RWIdentitySet.h"
 #include "foundation/RWSet.h"
 #include "foundation/RWSlistCollectables.h"
+#include "graphics/GBitmap.h"
 #include "graphics/GBrush.h"
 #include "graphics/GCap.h"
 #include "graphics/GClipToPage.h"
@@ -164,6 +165,24 @@ GDeviceFontList* SampleFontList(long deviceCode)
 
 } // namespace
 
+// A 2 x 2 bitmap of 16-bit pixels with masks, a palette, mirror and segment fields.
+GBitmapInfo SampleBitmap()
+{
+    static uint8_t pixels[8] = {0xFF, 0x7F, 0x1F, 0x00, 0xE0, 0x03, 0x00, 0x7C};
+    GBitmapInfo info;
+    info.bits = pixels;
+    info.bitsSize = sizeof pixels;
+    info.bounds = GRect{1, 2, 3, 4};
+    info.bitsPerPixel = 16;
+    info.rowAlignment = 4;
+    info.palette = new GPaletteTable;
+    info.mirror = 1;
+    info.masksGiven = 1;
+    info.redMask = 0xF800, info.greenMask = 0x7E0, info.blueMask = 0x1F;
+    info.segmentStep = 5, info.segmentRows = 6, info.segmentValue = 7;
+    return info;
+}
+
 MPersistentComposite* SampleTree()
 {
     MPersistentComposite* root = new MPersistentComposite(1);
@@ -307,6 +326,8 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GTTFontFile", [] { return new GTTFontFile; }},
         {"GRGBColor", [] { return new GRGBColor(10, 20, 30, 40); }},
         {"GPaletteTable", [] { return Filled(new GPaletteTable, [](GPaletteTable& p) { p.AddColor(new GRGBColor(1, 2, 3, 4)); }); }},
+        {"GBitmapImp", [] { return new GBitmapImp(SampleBitmap()); }},
+        {"GBitmap", [] { return new GBitmap(SampleBitmap()); }},
         {"GPen", [] { return new GPen(3, new GColorPaint, 160); }},
         {"GNoPen", [] { return new GNoPen(160); }},
         {"GDashedPen", [] { return new GDashedPen(new uint16_t[3]{4, 2, 1}, 3, 2, new GColorPaint, -1, 160); }},
