@@ -9,9 +9,14 @@
 #include "model/GValueAttribute.h"
 #include "model/MAssociationList.h"
 #include "printer/GCustomMediaSize.h"
+#include "printer/GMedia.h"
+#include "printer/GMediaPool.h"
+#include "printer/GPaperHandlingDevice.h"
+#include "printer/GTray.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -45,6 +50,7 @@ const uint16_t kLastCustomId = 17383;
 
 GDriverObject::~GDriverObject()
 {
+    delete adjustedPool_;
     delete settings_;
     delete printer_;
     delete idPool_;
@@ -216,4 +222,314 @@ int GDriverObject::IsNameUnused(const char* name)
         return unused == 1;
     });
     return unused;
+}
+
+void GDriverObject::ResetForReuse(const GCacheKey&)
+{
+    reload_ = 1;
+    Replace(adjustedPool_, static_cast<GMediaPool*>(nullptr));
+}
+
+namespace {
+
+int16_t FlagValue(GObjectBase* holder, long id)
+{
+    GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(holder, id);
+    return value ? int16_t(value->GetValue()) : 0;
+}
+
+// The media with both margins of each axis set to the larger one, the printable extent
+// shrunk to match and never below 0.
+GMedia* SymmetricCopy(const GMedia& media)
+{
+    GMedia* copy = media.Copy();
+    const GMediaPair paper = media.GetPaperSize(), origin = media.GetImageableOrigin(), farEdge = media.GetFarMargins();
+    const int marginX = std::max<int>(int16_t(origin.x), int16_t(farEdge.x));
+    const int marginY = std::max<int>(int16_t(origin.y), int16_t(farEdge.y));
+    const int width = std::max(0, int16_t(paper.x) - 2 * marginX);
+    const int height = std::max(0, int16_t(paper.y) - 2 * marginY);
+    copy->SetImageableArea({uint16_t(marginX), uint16_t(marginY)}, {uint16_t(width), uint16_t(height)});
+    return copy;
+}
+
+} // namespace
+
+GMediaPool* GDriverObject::GetMediaAttribute()
+{
+    GConfiguration* configuration = GetPrinterConfiguration();
+    if (FlagValue(GetSettings(), 711))
+        return Feature<GMediaPool>(configuration, 195);
+    GMediaPool* pool = Feature<GMediaPool>(configuration, 189);
+    if (!pool || !FlagValue(GetSettings(), 713))
+        return pool;
+    if (!adjustedPool_) {
+        adjustedPool_ = new GMediaPool(pool->GetId());
+        ForEachMember(pool, [&](GObjectBase* member) {
+            if (member->IsKindOf(GMedia::kClassId))
+                adjustedPool_->Add(SymmetricCopy(*static_cast<GMedia*>(member)));
+            return true;
+        });
+    }
+    return adjustedPool_;
+}
+
+int GDriverObject::ForEachPoolEntry(GEntryCallback callback, void* context, int mapCheck, int32_t& counter)
+{
+    GConfiguration* configuration = GetPrinterConfiguration();
+    GObjectBase* devices = configuration ? configuration->FindById(90) : nullptr;
+    if (!devices)
+        return -1;
+    int result = -1;
+    // One walk over the trays of the installed input devices; a filter keeps one tray id.
+    auto walk = [&](const uint16_t* only) {
+        bool goOn = true;
+        ForEachMember(devices, [&](GObjectBase* member) {
+            if (!member->IsKindOf(GPaperHandlingDevice::kClassId))
+                return true;
+            auto* device = static_cast<GPaperHandlingDevice*>(member);
+            if (device->GetCount() == 0 || device->GetType() != 0)
+                return true;
+            ForEachMember(device, [&](GObjectBase* entry) {
+                if (!entry->IsKindOf(GTray::kClassId))
+                    return true;
+                GTray* tray = static_cast<GTray*>(entry);
+                if (only && tray->GetTrayId() != *only)
+                    return true;
+                GResourceMapping* mapping = nullptr;
+                if (mapCheck && !(mapping = subObject3_ ? subObject3_->FindBySecondCode(tray->GetTrayId()) : nullptr))
+                    return true;
+                int32_t matched = context ? 0 : 1;
+                if (context)
+                    goOn = callback(tray, mapping, counter, context, &matched) == 1;
+                if (matched == 1)
+                    result = 1;
+                ++counter;
+                return goOn;
+            });
+            return goOn;
+        });
+    };
+    if (GObjectBase* filter = configuration->FindById(1114)) {
+        ForEachMember(filter, [&](GObjectBase* member) {
+            if (member->IsKindOf(GValueAttribute::kClassId)) {
+                const uint16_t trayId = static_cast<GValueAttribute*>(member)->GetValue();
+                walk(&trayId);
+            }
+            return true;
+        });
+    } else {
+        walk(nullptr);
+    }
+    return result;
+}
+
+int GDriverObject::MapEntries(GEntryCallback callback, void* context, uint32_t orientation, int16_t xResolution,
+                              int16_t yResolution, int poolCheck, int limit, int32_t& counter)
+{
+    counter = 0;
+    GMediaPool* pool = GetMediaAttribute();
+    if (!pool)
+        return -1;
+    GMediaPair smallest{0, 0}, largest{32767, 32767};
+    if (limit) {
+        if (GMedia* media = pool->FindMedia(17385, orientation, uint16_t(xResolution), uint16_t(yResolution)))
+            smallest = media->GetPaperSize();
+        if (GMedia* media = pool->FindMedia(17384, orientation, uint16_t(xResolution), uint16_t(yResolution)))
+            largest = media->GetPaperSize();
+    }
+    std::unique_ptr<GMediaIterator> it(
+        pool->CreateMediaIterator(orientation, uint16_t(xResolution), uint16_t(yResolution), smallest, largest));
+    int result = -1;
+    while (it && it->Next()) {
+        GMedia* media = it->CurrentMedia();
+        if (!media)
+            continue;
+        GResourceMapping* mapping = nullptr;
+        if (poolCheck && !(mapping = idPool_ ? idPool_->FindBySecondCode(media->GetMediaId()) : nullptr))
+            continue;
+        int32_t matched = context ? 0 : 1;
+        const bool goOn = !context || callback(media, mapping, counter, context, &matched) == 1;
+        if (matched == 1)
+            result = 1;
+        ++counter;
+        if (!goOn)
+            break;
+    }
+    return result;
+}
+
+int GDriverObject::BuildPool(GMappingCallback callback, void* context, int flag, int32_t& counter)
+{
+    int result = -1;
+    ForEachMember(idMap_, [&](GObjectBase* member) {
+        if (!member->IsKindOf(GResourceMapping::kClassId))
+            return true;
+        int32_t matched = context ? 0 : 1;
+        GResourceMapping* mapping = flag ? static_cast<GResourceMapping*>(member) : nullptr;
+        const bool goOn = !context || callback(mapping, counter, context, &matched, nullptr) == 1;
+        if (matched == 1)
+            result = 1;
+        ++counter;
+        return goOn;
+    });
+    GResourceMappingList extra;
+    GObjectBase* members = FillIdMap(extra);
+    if (!members)
+        return result;
+    std::unique_ptr<GObjectIterator> mappings(extra.CreateIterator()), names(members->CreateIterator());
+    while (mappings && names && mappings->Next() && names->Next()) {
+        GObjectBase *mapping = mappings->Current(), *name = names->Current();
+        RWWString text;
+        if (flag && name && name->IsKindOf(GStringAttribute::kClassId))
+            text = RWWString(static_cast<GStringAttribute*>(name)->GetString());
+        int32_t matched = context ? 0 : 1;
+        if (context)
+            callback(flag ? static_cast<GResourceMapping*>(mapping) : nullptr, counter, context, &matched,
+                     flag ? &text : nullptr);
+        if (matched == 1)
+            result = 1;
+        ++counter;
+    }
+    return result;
+}
+
+namespace {
+
+// Reports a match and stops when the mapping's first code is the context's code.
+int MatchFirstCode(GObjectBase*, GResourceMapping* mapping, int32_t, void* context, int32_t* matched)
+{
+    if (mapping && mapping->GetFirstCode() == *static_cast<uint16_t*>(context))
+        return *matched = 1, 0;
+    return 1;
+}
+
+bool Within(GSizePair size, GMediaPair smallest, GMediaPair largest)
+{
+    const int16_t w = int16_t(size.width), h = int16_t(size.height);
+    return w >= int16_t(smallest.x) && w <= int16_t(largest.x) && h >= int16_t(smallest.y) && h <= int16_t(largest.y);
+}
+
+} // namespace
+
+int GDriverObject::FindMedia(uint32_t orientation, int16_t xResolution, int16_t yResolution, int limit, uint16_t code)
+{
+    int32_t counter = 0;
+    if (MapEntries(MatchFirstCode, &code, orientation, xResolution, yResolution, 1, limit, counter) == 1)
+        return 1;
+    GObjectBase* settings = GetSettings();
+    if (!settings)
+        return 1;
+    GObjectBase* sizes = settings->FindById(276);
+    if (!sizes)
+        return 0;
+    GMediaPair smallest{0, 0}, largest{32767, 32767};
+    GMediaPool* pool = limit ? GetMediaAttribute() : nullptr;
+    if (pool) {
+        if (GMedia* media = pool->FindMedia(17385, 0, uint16_t(xResolution), uint16_t(yResolution)))
+            smallest = media->GetPaperSize();
+        if (GMedia* media = pool->FindMedia(17384, 0, uint16_t(xResolution), uint16_t(yResolution)))
+            largest = media->GetPaperSize();
+    }
+    int found = 0;
+    ForEachMember(sizes, [&](GObjectBase* member) {
+        if (!member->IsKindOf(GCustomMediaSize::kClassId))
+            return true;
+        auto* size = static_cast<GCustomMediaSize*>(member);
+        uint16_t first = 0;
+        found = GetPoolValue(size->GetId(), first) && first == code &&
+                Within(size->GetSizeInPixels(uint16_t(xResolution), uint16_t(yResolution)), smallest, largest);
+        return !found;
+    });
+    return found;
+}
+
+int GDriverObject::ContainsPoolCode(uint16_t code)
+{
+    int32_t counter = 0;
+    return ForEachPoolEntry(MatchFirstCode, &code, 1, counter) == 1 ? 1 : 0;
+}
+
+int GDriverObject::IsResolutionListed(uint16_t xResolution, uint16_t yResolution)
+{
+    GConfiguration* configuration = GetPrinterConfiguration();
+    const long listId = FlagValue(GetSettings(), 1302) == 2 ? 1300 : 206;
+    int listed = 0;
+    ForEachMember(configuration ? configuration->FindById(listId) : nullptr, [&](GObjectBase* member) {
+        GValueAttribute *x = Feature<GValueAttribute>(member, 323), *y = Feature<GValueAttribute>(member, 324);
+        listed = x && y && x->GetValue() == xResolution && y->GetValue() == yResolution;
+        return !listed;
+    });
+    return listed;
+}
+
+int GDriverObject::CheckSizeEntry(GObjectBase* settings, uint16_t id)
+{
+    GObjectBase* resolution = settings ? settings->FindById(249) : nullptr;
+    return CheckId(settings, id, uint16_t(FlagValue(settings, 265)), uint16_t(FlagValue(resolution, 323)),
+                   uint16_t(FlagValue(resolution, 324)));
+}
+
+RWWString GDriverObject::GetDisplayName()
+{
+    GStringAttribute* text = Feature<GStringAttribute>(GetPrinterConfiguration(), 401);
+    return text ? RWWString(text->GetString()) : RWWString();
+}
+
+int GDriverObject::SelectFromList(const RWWString& name, GAttribute* target)
+{
+    const RWWString wanted = ToUpper(name);
+    GObjectBase* chosen = nullptr;
+    ForEachMember(GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(369) : nullptr,
+                  [&](GObjectBase* member) {
+                      GStringAttribute* text = Feature<GStringAttribute>(member, 370);
+                      if (text && ToUpper(RWWString(text->GetString())) == wanted)
+                          chosen = member;
+                      return chosen == nullptr;
+                  });
+    if (!chosen)
+        return 0;
+    GObjectBase* value = chosen->FindById(360);
+    if (value && target && value->IsKindOf(GAttribute::kClassId))
+        target->Assign(static_cast<GAttribute*>(value));
+    return 1;
+}
+
+int GDriverObject::IsCustomSizeInRange(uint16_t paperId, GObjectBase* settings)
+{
+    GObjectBase* own = GetSettings();
+    if (!settings)
+        settings = own;
+    if (!settings || !own)
+        return 0;
+    GObjectBase* resolution = settings->FindById(249);
+    const uint16_t x = uint16_t(FlagValue(resolution, 323)), y = uint16_t(FlagValue(resolution, 324));
+    const uint32_t orientation = uint16_t(FlagValue(settings, 265));
+    GCustomMediaSize* size = nullptr;
+    ForEachMember(own->FindById(276), [&](GObjectBase* member) {
+        if (member->IsKindOf(GCustomMediaSize::kClassId) && static_cast<GCustomMediaSize*>(member)->GetId() == paperId)
+            size = static_cast<GCustomMediaSize*>(member);
+        return size == nullptr;
+    });
+    GMediaPool* pool = Feature<GMediaPool>(GetPrinterConfiguration(), 189);
+    if (!size || !pool)
+        return 0;
+    GMedia* largest = pool->FindMedia(17388, orientation, x, y);
+    GMedia* smallest = pool->FindMedia(17389, orientation, x, y);
+    if (!largest || !smallest)
+        return 0;
+    std::unique_ptr<GMedia> built(BuildCustomMediaFromSettings(*size, settings, GetPrinterConfiguration()));
+    if (!built)
+        return 0;
+    const GMediaPair paper = built->GetPaperSize();
+    return Within({paper.x, paper.y}, smallest->GetPaperSize(), largest->GetPaperSize()) ? 1 : 0;
+}
+
+int GDriverObjectImp::IsFeature1025Set()
+{
+    static int cached = -1;
+    if (cached < 0) {
+        GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), 1025);
+        cached = value && value->GetValue() == 1;
+    }
+    return cached;
 }

@@ -10,13 +10,18 @@
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GCustomMediaSize.h"
+#include "printer/GMedia.h"
+#include "printer/GMediaPool.h"
+#include "printer/GPaperHandlingDevice.h"
 #include "printer/GPeripheralComposite.h"
 #include "printer/GPrinter.h"
+#include "printer/GTray.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -139,6 +144,139 @@ TEST(DriverObjectPaper, IdMapsCustomEntriesAndFeatureClasses)
         list.Add(new GCustomMediaSize(id, "", 0, 1, 1, 0));
     GCustomMediaSize refused(0, "new", 0, 1, 1, 0);
     EXPECT_EQ(0, driver.AddCustomEntry(&refused, &list, 0));
+}
+
+// An input device (type 0, mode 1) of the given count whose selected option holds trays
+// of the given ids.
+GPaperHandlingDevice* InputDevice(const char* name, uint32_t count, std::initializer_list<uint16_t> trays)
+{
+    auto* device = new GPaperHandlingDevice(name, 0, 1, count, 0, 0, 0);
+    auto* option = new GAttributeComposite(1);
+    for (uint16_t tray : trays)
+        option->Add(new GTray(name, tray, 0));
+    device->SetOption(1, option), device->SelectOption(1);
+    return device;
+}
+
+GMedia* Media(uint16_t mediaId, uint16_t width, uint16_t left = 0, uint16_t right = 0)
+{
+    return new GMedia("m", {width, width}, {uint16_t(width - left - right), width}, {left, 0}, 0, mediaId, 100, 100,
+                      0, 0, nullptr, nullptr);
+}
+
+// Records the tray ids it is shown and stops after each when asked; never reports a match.
+struct Visits {
+    std::vector<int> trays;
+    int goOn;
+    static int Record(GObjectBase* entry, GResourceMapping*, int32_t, void* context, int32_t*)
+    {
+        auto* visits = static_cast<Visits*>(context);
+        visits->trays.push_back(entry->IsKindOf(GTray::kClassId) ? static_cast<GTray*>(entry)->GetTrayId() : -1);
+        return visits->goOn;
+    }
+};
+
+TEST(DriverObjectWalkers, TrayFilterOrderStopsCountersAndTheOsTrayMap)
+{
+    ModelDriver driver;
+    GConfiguration* configuration = driver.GetPrinterConfiguration();
+    auto* devices = new GAttributeComposite(90);
+    devices->Add(InputDevice("a", 1, {3, 1})), devices->Add(InputDevice("off", 0, {3}));
+    devices->Add(InputDevice("b", 1, {1, 3}));
+    configuration->Add(devices);
+    auto* filter = new GAttributeComposite(1114);
+    filter->Add(new GValueAttribute(3, 1)), filter->Add(new GValueAttribute(1, 2));
+    configuration->Add(filter);
+    const struct { int goOn; std::vector<int> trays; } rows[] = {{1, {3, 3, 1, 1}}, {0, {3, 1}}};
+    for (const auto& row : rows) {
+        Visits visits{{}, row.goOn};
+        int32_t counter = 5;
+        EXPECT_EQ(-1, driver.ForEachPoolEntry(Visits::Record, &visits, 0, counter)) << "nothing reported";
+        EXPECT_EQ(row.trays, visits.trays);
+        EXPECT_EQ(5 + int32_t(row.trays.size()), counter) << "not reset between walks";
+    }
+    auto* map = new GResourceMappingList(84);
+    map->AddIfSecondCodeFree(new GResourceMapping(0, 260, 3));
+    driver.SetSubObject3(map);
+    EXPECT_EQ(1, driver.ContainsPoolCode(260));
+    EXPECT_EQ(0, driver.ContainsPoolCode(261));
+    int32_t counter = 0;
+    EXPECT_EQ(1, driver.ForEachPoolEntry(nullptr, nullptr, 1, counter)) << "a count";
+    EXPECT_EQ(2, counter);
+
+    delete configuration->Remove(filter);
+    configuration->Add(new GAttributeComposite(1114));
+    Visits none{{}, 1};
+    EXPECT_EQ(-1, driver.ForEachPoolEntry(Visits::Record, &none, 0, counter));
+    EXPECT_TRUE(none.trays.empty());
+    EXPECT_EQ(-1, driver.MapEntries(Visits::Record, &none, 0, 100, 100, 0, 0, counter)) << "no pool";
+    EXPECT_EQ(0, counter) << "the media walk starts again at 0";
+}
+
+TEST(DriverObjectWalkers, MediaWithinLimitsCustomSizesAndSymmetricMargins)
+{
+    ModelDriver driver;
+    GConfiguration* configuration = driver.GetPrinterConfiguration();
+    auto* pool = new GMediaPool(189);
+    for (GMedia* media : {Media(10, 500), Media(11, 900), Media(17385, 100), Media(17384, 600), Media(17389, 100),
+                          Media(17388, 600), Media(12, 100, 60, 10), Media(13, 500, 50, 20)})
+        pool->Add(media);
+    configuration->Add(pool);
+    auto* ids = new GResourceMappingList(191);
+    for (auto pair : {std::make_pair(1, 10), {2, 11}, {3, 16390}, {4, 16391}})
+        ids->AddIfSecondCodeFree(new GResourceMapping(0, uint16_t(pair.first), int16_t(pair.second)));
+    driver.SetIdPool(ids);
+    auto* sizes = new GAttributeComposite(276);
+    sizes->Add(new GCustomMediaSize(16390, "fits", 100, 100, GCustomMediaSize::kTenThousandthInch, 600, 600, 0));
+    sizes->Add(new GCustomMediaSize(16391, "over", 100, 100, GCustomMediaSize::kTenThousandthInch, 601, 600, 0));
+    auto* resolution = new GAttributeComposite(249);
+    resolution->Add(new GValueAttribute(100, 323)), resolution->Add(new GValueAttribute(100, 324));
+    GAttributeComposite* settings = driver.settings.get();
+    settings->Add(sizes), settings->Add(resolution), settings->Add(new GValueAttribute(0, 265));
+
+    const struct { uint16_t code; int limit, found; } rows[] = {
+        {1, 1, 1}, {2, 1, 0}, {2, 0, 1}, {3, 1, 1}, {4, 1, 0}, {4, 0, 1}, {5, 0, 0}};
+    for (const auto& row : rows)
+        EXPECT_EQ(row.found, driver.FindMedia(0, 100, 100, row.limit, row.code)) << row.code << row.limit;
+    EXPECT_EQ(1, driver.IsCustomSizeInRange(16390, nullptr)) << "bounds included";
+    EXPECT_EQ(0, driver.IsCustomSizeInRange(16391, nullptr)) << "one dot over";
+    ModelDriver bare;
+    bare.settings.reset();
+    EXPECT_EQ(1, bare.FindMedia(0, 100, 100, 0, 9)) << "without settings";
+
+    settings->Add(new GValueAttribute(1, 713));
+    std::unique_ptr<GObjectIterator> it(driver.GetMediaAttribute()->CreateIterator());
+    std::vector<std::pair<int, int>> areas;
+    while (it->Next())
+        if (static_cast<GMedia*>(it->Current())->GetMediaId() >= 12 &&
+            static_cast<GMedia*>(it->Current())->GetMediaId() <= 13)
+            areas.emplace_back(static_cast<GMedia*>(it->Current())->GetImageableOrigin().x,
+                               static_cast<GMedia*>(it->Current())->GetImageableExtent().x);
+    EXPECT_EQ((std::vector<std::pair<int, int>>{{60, 0}, {50, 400}}), areas) << "clamped at 0";
+}
+
+TEST(DriverObjectLists, ResolutionListAndNamedListIgnoringCase)
+{
+    ModelDriver driver;
+    GConfiguration* configuration = driver.GetPrinterConfiguration();
+    GAttributeComposite* settings = driver.settings.get();
+    for (auto list : {std::make_pair(206, 300), {1300, 600}}) {
+        auto* entry = new GAttributeComposite(1);
+        entry->Add(new GValueAttribute(uint16_t(list.second), 323)), entry->Add(new GValueAttribute(600, 324));
+        auto* holder = new GAttributeComposite(list.first);
+        holder->Add(entry), configuration->Add(holder);
+    }
+    EXPECT_EQ(1, driver.IsResolutionListed(300, 600) - driver.IsResolutionListed(600, 600));
+    settings->Add(new GValueAttribute(2, 1302));
+    EXPECT_EQ(1, driver.IsResolutionListed(600, 600) - driver.IsResolutionListed(300, 600));
+
+    auto *list = new GAttributeComposite(369), *entry = new GAttributeComposite(1);
+    entry->Add(new GStringAttribute("Letter", 370)), entry->Add(new GValueAttribute(7, 360));
+    list->Add(entry), configuration->Add(list);
+    GValueAttribute target(0, 1);
+    EXPECT_EQ(0, driver.SelectFromList(L"legal", &target));
+    EXPECT_EQ(1, driver.SelectFromList(L"lETTER", &target));
+    EXPECT_EQ(360, target.GetId());
 }
 
 } // namespace
