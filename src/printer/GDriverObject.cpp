@@ -2,7 +2,9 @@
 
 #include "model/GConfiguration.h"
 #include "model/GLocaleInfo.h"
+#include "model/GAttributeComposite.h"
 #include "model/GObjectIterator.h"
+#include "model/GRangeAttribute.h"
 #include "model/GResourceMapping.h"
 #include "model/GResourceMappingList.h"
 #include "model/GStringAttribute.h"
@@ -532,4 +534,152 @@ int GDriverObjectImp::IsFeature1025Set()
         cached = value && value->GetValue() == 1;
     }
     return cached;
+}
+
+GObjectBase* GDriverObject::LoadObject(const RWWString& name)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    return services ? services->LoadObjectFromPrinterData(this, name, 0) : nullptr;
+}
+
+int GDriverObject::SaveObject(const RWWString& name, const GObjectBase* object)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    return services ? services->SaveObjectToPrinterData(this, name, object) : 0;
+}
+
+namespace {
+
+// The 16-bit value of a value or range attribute of the holder.
+bool ReadWord(GObjectBase* holder, long id, uint16_t& word)
+{
+    if (GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(holder, id))
+        return word = value->GetValue(), true;
+    if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id))
+        return word = uint16_t(range->GetValue()), true;
+    return false;
+}
+
+// Sets a value attribute, or a range attribute within its bounds.
+void WriteWord(GObjectBase* holder, long id, uint16_t word)
+{
+    if (GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(holder, id))
+        value->SetValue(word);
+    else if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id))
+        range->SetValue(int16_t(word));
+}
+
+GConfiguration* ComponentConfiguration(GObjectBase* printer, long id)
+{
+    GObjectBase* holder = printer ? printer->FindById(76) : nullptr;
+    GPeripheral* component = GDriverObject::Feature<GPeripheral>(holder, id);
+    return component ? component->GetConfiguration() : nullptr;
+}
+
+// A stored devices' list: an attribute composite holding only paper-handling devices.
+bool IsDeviceList(GObjectBase* object)
+{
+    if (!object->IsKindOf(GAttributeComposite::kClassId))
+        return false;
+    bool devices = true;
+    ForEachMember(object, [&](GObjectBase* member) {
+        return devices = member->IsKindOf(GPaperHandlingDevice::kClassId);
+    });
+    return devices;
+}
+
+uint16_t FirstTrayId(GPaperHandlingDevice* device)
+{
+    uint16_t id = 0;
+    ForEachMember(device, [&](GObjectBase* member) {
+        if (member->IsKindOf(GTray::kClassId))
+            id = static_cast<GTray*>(member)->GetTrayId();
+        return false;
+    });
+    return id;
+}
+
+} // namespace
+
+int GDriverObject::ApplyStoredMaps(GObjectBase* settings)
+{
+    if (!settings)
+        settings = GetSettings();
+    if (!settings)
+        return 0;
+    GObjectBase* s = settings->GetId() == 365 ? settings : settings->FindById(365);
+    GConfiguration* c = GetPrinterConfiguration();
+    GObjectBase* x = c ? c->FindById(228) : nullptr;
+    GConfiguration* p1 = ComponentConfiguration(printer_, 101);
+    GConfiguration* p2 = ComponentConfiguration(printer_, 106);
+
+    // The shared range: the component takes the paper-path holder's own object.
+    GObjectBase* shared = x ? x->FindById(202) : nullptr;
+    if (p1 && shared && !p1->FindById(202))
+        p1->Add(shared);
+    const struct { long from; GObjectBase* target; long to; } copies[] = {
+        {307, p1, 202}, {925, x, 201}, {918, x, 1011}, {308, x, 204}, {245, c, 245},
+        {310, x, 231},  {311, c, 311}, {239, x, 226},  {317, p1, 317}};
+    for (const auto& copy : copies) {
+        uint16_t word = 0;
+        if (copy.target && ReadWord(s, copy.from, word))
+            WriteWord(copy.target, copy.to, copy.from == 239 ? uint16_t(word == 1) : word);
+    }
+
+    // Each stored list of the wrong kind is dropped; the others are installed as copies,
+    // except the OS tray map, which this object keeps.
+    auto install = [&](const wchar_t* name, GObjectBase* holder, long id) {
+        std::unique_ptr<GObjectBase> loaded(LoadObject(name));
+        const bool binPool = id == 90;
+        if (!loaded || !(binPool ? IsDeviceList(loaded.get()) : loaded->IsKindOf(GResourceMappingList::kClassId)))
+            return;
+        if (id == 84)
+            SetSubObject3(static_cast<GResourceMappingList*>(loaded.release()));
+        else if (holder)
+            holder->ReplaceById(id, loaded.get());
+    };
+    install(L"DEKBinPool", x, 90);
+    install(L"DEKOSTrayMap", nullptr, 84);
+    install(L"DEKPDLTrayMap", p1 ? p1->FindById(198) : nullptr, 85);
+    install(L"DEKPJLBinMap", p2 ? p2->FindById(198) : nullptr, 93);
+
+    GStringAttribute* outputName = Feature<GStringAttribute>(s, 316);
+    GStringAttribute* inputName = Feature<GStringAttribute>(s, 315);
+    uint16_t outputOption = 0, fixedOption = 0, tray5 = 0, inputOption = 0;
+    const bool hasOutputOption = ReadWord(s, 213, outputOption), hasFixed = ReadWord(s, 274, fixedOption);
+    bool useTray5 = ReadWord(s, 275, tray5), useInputOption = ReadWord(s, 318, inputOption);
+    ForEachMember(x ? x->FindById(90) : nullptr, [&](GObjectBase* member) {
+        if (!member->IsKindOf(GPaperHandlingDevice::kClassId))
+            return true;
+        auto* device = static_cast<GPaperHandlingDevice*>(member);
+        if (device->GetMode() == 0) {
+            if (hasFixed && device->GetOptionCount() > 1 && device->HasOption(fixedOption))
+                device->SelectOption(fixedOption);
+        } else if (device->GetType() == 1) {
+            const bool named = outputName && device->GetName() == outputName->GetString();
+            device->SetCount(named ? 1 : 0);
+            if (named && hasOutputOption)
+                device->SelectOption(outputOption);
+        } else if (device->GetType() == 0) {
+            device->SetCount(0);
+            if (inputName && device->GetName() == inputName->GetString()) {
+                device->SetCount(1);
+                if (useInputOption && device->GetOptionCount() > 1 && device->HasOption(inputOption))
+                    device->SelectOption(inputOption);
+                inputName = nullptr, useInputOption = false;
+            }
+            if (useTray5 && tray5 == 1 && FirstTrayId(device) == 5) {
+                device->SetCount(1);
+                useTray5 = false;
+            }
+        }
+        return true;
+    });
+
+    const struct { long id; GObjectBase* target; } members[] = {{441, x}, {915, c}, {976, x}};
+    for (const auto& member : members)
+        if (GObjectBase* source = s ? s->FindById(member.id) : nullptr)
+            if (member.target && member.target->FindById(member.id))
+                member.target->ReplaceById(member.id, source);
+    return 1;
 }

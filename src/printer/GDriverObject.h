@@ -73,6 +73,9 @@ public:
     // 2 for ids from 16384 and for ids the known-paper list lacks; 1 otherwise.
     virtual int CheckId(GObjectBase* settings, uint16_t id, uint32_t orientation, uint16_t xResolution,
                         uint16_t yResolution);
+    // Makes the printer model follow the installed accessories and stored maps of the
+    // settings (null: the object's own): 1; 0 without settings.
+    virtual int ApplyStoredMaps(GObjectBase* settings);
     // 1 when a media of the pool or a custom size offers the paper code; 1 also without
     // settings once the pool has none.
     virtual int FindMedia(uint32_t orientation, int16_t xResolution, int16_t yResolution, int limit, uint16_t code);
@@ -109,6 +112,10 @@ public:
     uint16_t GetAttributeValue();
     // 1 when no text of the configuration's list 1132 equals the name.
     int IsNameUnused(const char* name);
+
+    // Objects kept in this printer's data; the loaded one belongs to the caller.
+    GObjectBase* LoadObject(const RWWString& name);
+    int SaveObject(const RWWString& name, const GObjectBase* object);
 
     // The media pool to offer: the alternative one, the pool itself, or the pool with
     // symmetric margins, as the settings' flags 711 and 713 choose.

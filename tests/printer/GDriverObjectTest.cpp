@@ -164,6 +164,19 @@ GMedia* Media(uint16_t mediaId, uint16_t width, uint16_t left = 0, uint16_t righ
                       0, 0, nullptr, nullptr);
 }
 
+struct Part : GPeripheral {
+    using GPeripheral::GPeripheral;
+    Part* CreateNew() const override { return new Part; }
+    Part* Copy() const override { return new Part(*this); }
+    uint32_t QueryFlags() override { return 0; }
+};
+
+GObjectBase* ComponentMaps(GDriverObject& driver, long id)
+{
+    auto* component = static_cast<GPeripheral*>(driver.GetPrinter()->FindById(76)->FindById(id));
+    return component->GetConfiguration()->FindById(198);
+}
+
 // Records the tray ids it is shown and stops after each when asked; never reports a match.
 struct Visits {
     std::vector<int> trays;
@@ -253,6 +266,72 @@ TEST(DriverObjectWalkers, MediaWithinLimitsCustomSizesAndSymmetricMargins)
             areas.emplace_back(static_cast<GMedia*>(it->Current())->GetImageableOrigin().x,
                                static_cast<GMedia*>(it->Current())->GetImageableExtent().x);
     EXPECT_EQ((std::vector<std::pair<int, int>>{{60, 0}, {50, 400}}), areas) << "clamped at 0";
+}
+
+GPaperHandlingDevice* Device(const char* name, uint32_t type, uint32_t mode, std::initializer_list<uint16_t> options,
+                             uint16_t tray = 1)
+{
+    auto* device = new GPaperHandlingDevice(name, type, mode, 0, 0, 0, 0);
+    for (uint16_t option : options) {
+        auto* configuration = new GAttributeComposite(option);
+        configuration->Add(new GTray(name, tray, 0));
+        device->SetOption(option, configuration);
+    }
+    device->SelectOption(*options.begin());
+    return device;
+}
+
+TEST(DriverObjectStoredMaps, InstalledAccessoriesAndStoredListsOfTheirKind)
+{
+    for (uint16_t tray5 : {1, 2}) {
+        Services& services = Fresh();
+        ModelDriver driver;
+        auto* components = static_cast<GPeripheralComposite*>(driver.GetPrinter()->FindById(76));
+        for (long id : {101, 106}) {
+            auto* own = new GConfiguration(0);
+            auto* maps = new GConfiguration(198);
+            maps->Add(new GResourceMappingList(id == 101 ? 85 : 93)), own->Add(maps);
+            components->Add(new Part("part", nullptr, own, id));
+        }
+        // Components first: adding one rebuilds the printer's configuration.
+        GConfiguration* configuration = driver.GetPrinterConfiguration();
+        auto *paths = new GAttributeComposite(228), *devices = new GAttributeComposite(90);
+        for (GPaperHandlingDevice* device :
+             {Device("Tray", 0, 1, {1, 2}), Device("Tray", 0, 1, {1, 2}), Device("Stacker", 1, 1, {3, 4}),
+              Device("Stacker", 1, 1, {3, 4}), Device("Fixed", 0, 0, {3, 6}), Device("T5", 0, 1, {1}, 5),
+              Device("T5", 0, 1, {1}, 5)})
+            devices->Add(device);
+        paths->Add(devices), configuration->Add(paths);
+        GResourceMappingList stored(85);
+        stored.AddIfSecondCodeFree(new GResourceMapping(0, 260, 3));
+        services.SaveObjectToPrinterData(&driver, L"DEKPDLTrayMap", &stored);
+        services.SaveObjectToPrinterData(&driver, L"DEKOSTrayMap", &stored);
+        GStringAttribute wrongKind("not a map", 93);
+        services.SaveObjectToPrinterData(&driver, L"DEKPJLBinMap", &wrongKind);
+
+        GAttributeComposite settings(365);
+        settings.Add(new GStringAttribute("Tray", 315)), settings.Add(new GStringAttribute("Stacker", 316));
+        for (auto value : {std::make_pair(318, 2), {213, 4}, {274, 6}, {275, int(tray5)}})
+            settings.Add(new GValueAttribute(uint16_t(value.second), value.first));
+        ASSERT_EQ(1, driver.ApplyStoredMaps(&settings));
+
+        std::vector<std::pair<int, int>> states;
+        std::unique_ptr<GObjectIterator> it(devices->CreateIterator());
+        while (it->Next())
+            states.emplace_back(static_cast<GPaperHandlingDevice*>(it->Current())->GetCount(),
+                                static_cast<GPaperHandlingDevice*>(it->Current())->GetSelectedOption());
+        const std::vector<std::pair<int, int>> expected = {
+            {1, 2}, {0, 1}, {1, 4}, {1, 4}, {1, 6}, {tray5 == 1, 1}, {0, 1}};
+        EXPECT_EQ(expected, states) << tray5;
+        auto map = [&](long component, long id) {
+            GObjectBase* found = ComponentMaps(driver, component)->FindById(id);
+            return static_cast<GResourceMappingList*>(found)->Entries();
+        };
+        EXPECT_EQ(1u, map(101, 85)) << "a non-empty copy";
+        EXPECT_EQ(0u, map(106, 93)) << "a stored text is no map";
+        ASSERT_NE(nullptr, driver.GetSubObject3());
+        EXPECT_EQ(260, driver.GetSubObject3()->FindBySecondCode(3)->GetFirstCode());
+    }
 }
 
 TEST(DriverObjectLists, ResolutionListAndNamedListIgnoringCase)
