@@ -7,20 +7,24 @@
 #include "model/GRangeAttribute.h"
 #include "model/GResourceMapping.h"
 #include "model/GResourceMappingList.h"
+#include "model/GStreamHolder.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "model/MAssociationList.h"
 #include "printer/GCustomMediaSize.h"
+#include "printer/GDriverServicesAdapter.h"
 #include "printer/GMedia.h"
 #include "printer/GMediaPool.h"
 #include "printer/GPaperHandlingDevice.h"
 #include "printer/GTray.h"
+#include "settings/serializer/GSettingsTreeSerializer.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -681,5 +685,109 @@ int GDriverObject::ApplyStoredMaps(GObjectBase* settings)
         if (GObjectBase* source = s ? s->FindById(member.id) : nullptr)
             if (member.target && member.target->FindById(member.id))
                 member.target->ReplaceById(member.id, source);
+    return 1;
+}
+
+int GDriverObject::UpgradeStoredObject(const uint32_t& number)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    std::unique_ptr<GDriverServicesAdapter> adapter(services ? services->CreateServicesAdapter(this) : nullptr);
+    return adapter ? UpgradeObject(adapter->LoadObjectNumbered(number, 3), nullptr) : 0;
+}
+
+int GDriverObject::UpgradeStoredObject(const char* name)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    const RWWString wide(name ? name : "");
+    return services ? UpgradeObject(services->LoadObjectFromPrinterData(this, wide, 3), &wide) : 0;
+}
+
+namespace {
+
+const uint32_t kUpgradeBuffer = 4096;
+// Past this the object is taken as one the settings-tree form cannot hold.
+const uint32_t kLargestUpgradeBuffer = 1u << 22;
+const long kStoredListId = 0x4000005C;
+
+} // namespace
+
+int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
+{
+    std::unique_ptr<GObjectBase> owned(object);
+    GOSFactory* services = GOSFactory::Instance();
+    GSettingsTreeSerializer* serializer = services ? services->GetSerializer() : nullptr;
+    if (!object || !serializer)
+        return 0;
+    // A form that does not fit is written again into a larger buffer: a cut form would
+    // read back as a damaged object and be saved over the stored one.
+    std::vector<uint8_t> buffer;
+    for (uint32_t size = kUpgradeBuffer;; size *= 2) {
+        if (size > kLargestUpgradeBuffer)
+            return 0;
+        buffer.assign(size, 0);
+        std::unique_ptr<GOutStreamHolder> out(services->OpenMemoryOutputStream(buffer.data(), size, 1));
+        RWDataOutStream* stream = out ? out->GetStream() : nullptr;
+        if (stream && serializer->Save(object, *stream, out.get(), 1) == 1 && (stream->Flush(), stream->Good()))
+            break;
+    }
+    owned.reset();
+    std::unique_ptr<GInStreamHolder> in(services->OpenMemoryInputStream(buffer.data(), uint32_t(buffer.size()), 1));
+    std::unique_ptr<GObjectBase> back(in && in->GetStream() ? serializer->Load(*in->GetStream(), in.get(), this, 1)
+                                                             : nullptr);
+    if (!back)
+        return 0;
+    if (back->GetId() == kStoredListId) {
+        std::unique_ptr<GObjectBase> converted(new GAttributeComposite(kStoredListId));
+        if (!ConvertStoredList(back.get(), converted.get()))
+            return 0;
+        back = std::move(converted);
+    }
+    if (!name) {
+        SaveObject(GDriverServicesAdapter::NumberedName(uint32_t(back->GetId())), back.get());
+        return 1;
+    }
+    return SaveObject(*name, back.get()) ? 1 : 0;
+}
+
+int GDriverObject::ConvertStoredList(GObjectBase* oldList, GObjectBase* newList)
+{
+    GObjectBase* entryTemplate = GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(375) : nullptr;
+    if (!entryTemplate || !oldList || !newList)
+        return 0;
+    auto blankEntry = [&]() {
+        GObjectBase* entry = entryTemplate->DeepCopy();
+        if (entry)
+            entry->SetId(0);
+        return entry;
+    };
+    ForEachMember(oldList, [&](GObjectBase* old) {
+        std::unique_ptr<GObjectBase> entry(blankEntry());
+        if (!entry)
+            return true;
+        std::vector<GObjectBase*> members;
+        ForEachMember(entry.get(), [&](GObjectBase* member) { return members.push_back(member), true; });
+        for (GObjectBase* member : members)
+            if (GObjectBase* stored = old->FindById(member->GetId()))
+                entry->Replace(member, stored);
+        std::unique_ptr<GObjectBase> taken(old->RemoveById(376));
+        if (old->GetId() != 375) {
+            if (taken)
+                entry->Add(taken.release());
+            newList->Add(entry.release());
+            return true;
+        }
+        // The current entry keeps the template's shape with four of its own members.
+        entry.reset(blankEntry());
+        if (!entry)
+            return true;
+        for (long id : {376, 379, 328, 260}) {
+            delete entry->RemoveById(id);
+            GObjectBase* own = id == 376 ? taken.get() : old->FindById(id);
+            if (own)
+                entry->Add(own->DeepCopy());
+        }
+        newList->Add(entry.release());
+        return true;
+    });
     return 1;
 }

@@ -117,6 +117,15 @@ public:
     GObjectBase* LoadObject(const RWWString& name);
     int SaveObject(const RWWString& name, const GObjectBase* object);
 
+    // Rewrites a stored object in the form the settings tree rebuilds: 1 when done.
+    int UpgradeStoredObject(const uint32_t& number);
+    int UpgradeStoredObject(const char* name);
+    // Takes the object; saves it under the name, or under its id as a number when null.
+    int UpgradeObject(GObjectBase* object, const RWWString* name);
+    // Rebuilds each entry of the old list on the configuration's entry template into the
+    // new one: 1; 0 and nothing added without a template.
+    int ConvertStoredList(GObjectBase* oldList, GObjectBase* newList);
+
     // The media pool to offer: the alternative one, the pool itself, or the pool with
     // symmetric margins, as the settings' flags 711 and 713 choose.
     GMediaPool* GetMediaAttribute();

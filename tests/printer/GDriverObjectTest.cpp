@@ -334,6 +334,38 @@ TEST(DriverObjectStoredMaps, InstalledAccessoriesAndStoredListsOfTheirKind)
     }
 }
 
+TEST(DriverObjectUpgrade, StoredListsConvertedLargeObjectsWhole)
+{
+    for (bool withTemplate : {true, false}) {
+        Services& services = Fresh();
+        auto* entryTemplate = new GAttributeComposite(375);
+        entryTemplate->Add(new GValueAttribute(1, 500)), entryTemplate->Add(new GValueAttribute(2, 501));
+        ModelDriver driver(withTemplate ? entryTemplate : (delete entryTemplate, nullptr));
+        auto *list = new GAttributeComposite(0x4000005C), *entry = new GAttributeComposite(9);
+        entry->Add(new GValueAttribute(7, 500)), entry->Add(new GValueAttribute(8, 376));
+        list->Add(entry);
+        EXPECT_EQ(int(withTemplate), driver.UpgradeObject(list, nullptr));
+        ASSERT_EQ(withTemplate, services.printerData.count(L"1073741916") == 1) << "nothing saved without a template";
+        if (!withTemplate)
+            continue;
+        std::unique_ptr<GObjectBase> saved(services.LoadObjectFromPrinterData(&driver, L"1073741916", 0));
+        ASSERT_TRUE(saved && saved->GetId() == 0x4000005C);
+        GObjectBase* rebuilt = saved->FindById(0);
+        ASSERT_NE(nullptr, rebuilt);
+        const struct { long id; uint16_t value; } members[] = {{500, 7}, {501, 2}, {376, 8}};
+        for (const auto& member : members)
+            EXPECT_EQ(member.value, GDriverObject::Feature<GValueAttribute>(rebuilt, member.id)->GetValue());
+    }
+    Services& services = Fresh();
+    ModelDriver driver;
+    const RWWString name(L"Big");
+    GStringAttribute* big = new GStringAttribute(std::string(10000, 'b').c_str(), 44);
+    std::unique_ptr<GObjectBase> expected(big->DeepCopy());
+    ASSERT_EQ(1, driver.UpgradeObject(big, &name)) << "written again into a larger buffer";
+    std::unique_ptr<GObjectBase> saved(services.LoadObjectFromPrinterData(&driver, name, 0));
+    EXPECT_TRUE(saved && saved->IsEqual(expected.get()));
+}
+
 TEST(DriverObjectLists, ResolutionListAndNamedListIgnoringCase)
 {
     ModelDriver driver;
