@@ -2,6 +2,10 @@
 
 #include "model/GConfiguration.h"
 #include "model/GLocaleInfo.h"
+#include "graphics/GDeviceFontList.h"
+#include "graphics/GDeviceFontListComposite.h"
+#include "graphics/GMassStorageFontSource.h"
+#include "graphics/GMassStorageFonts.h"
 #include "model/GAttributeComposite.h"
 #include "model/GObjectIterator.h"
 #include "model/GRangeAttribute.h"
@@ -24,6 +28,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace {
@@ -790,4 +795,84 @@ int GDriverObject::ConvertStoredList(GObjectBase* oldList, GObjectBase* newList)
         return true;
     });
     return 1;
+}
+
+namespace {
+
+GDeviceFontList* DeviceList(GObjectBase* list, long code)
+{
+    return GDriverObject::Feature<GDeviceFontList>(list, code);
+}
+
+} // namespace
+
+GDeviceFontListComposite* GDriverObject::LoadAddedFonts()
+{
+    std::unique_ptr<GObjectBase> loaded(LoadObject(L"AddedFonts"));
+    GDeviceFontListComposite* list = loaded && loaded->IsKindOf(GDeviceFontListComposite::kClassId)
+                                         ? static_cast<GDeviceFontListComposite*>(loaded.release())
+                                         : nullptr;
+    UpdateMassStorageFontsFlag(this);
+    if (!HasMassStorageFonts(this) && (!list || list->Entries() == 0))
+        return list;
+    bool changed = false;
+    for (int device = 0; device < kMassStorageDeviceCount; ++device) {
+        std::unique_ptr<GMassStorageFontSource> source(new (std::nothrow) GMassStorageFontSource(device, this));
+        if (!source)
+            continue;
+        const uint32_t state = GetMassStorageDeviceState(this, device);
+        uint16_t code = GetMassStorageDevice(device)->code;
+        const bool opened = source->Open(&code) != nullptr;
+        if (opened && (state == 1 || (state == 0 && device < 6))) {
+            SetMassStorageDeviceState(this, device, 1);
+            if (!list)
+                list = new GDeviceFontListComposite;
+            if (!source->ReadDirectory(&code))
+                continue;
+            GDeviceFontList* current = DeviceList(list, code);
+            if (!current || source->GetStamp() > current->GetStamp()) {
+                if (current)
+                    delete list->RemoveById(code);
+                list->Add(source->CreateFontList());
+                changed = true;
+            }
+            continue;
+        }
+        if (!opened)
+            SetMassStorageDeviceState(this, device, 0);
+        // A print server's printer keeps what its absent devices once held.
+        if (list && !IsRemotePrinter())
+            if (GObjectBase* gone = list->RemoveById(code)) {
+                delete gone;
+                changed = true;
+            }
+    }
+    if (changed) {
+        SetMassStorageFonts(list->Entries() ? 1 : 0, this);
+        SaveObject(L"AddedFonts", list);
+    }
+    return list;
+}
+
+void GDriverObject::ApplyAddedFonts(const GDeviceFontListComposite* added)
+{
+    GDeviceFontListComposite* fonts = Feature<GDeviceFontListComposite>(GetPrinterConfiguration(), 414);
+    if (!fonts)
+        return;
+    GObjectBase* given = const_cast<GDeviceFontListComposite*>(added);
+    const bool any = added && added->Entries() > 0;
+    for (int device = 0; device < kMassStorageDeviceCount; ++device) {
+        const uint16_t code = GetMassStorageDevice(device)->code;
+        if (!any || !given->FindById(code))
+            delete fonts->RemoveById(code);
+    }
+    if (!any)
+        return;
+    ForEachMember(given, [&](GObjectBase* member) {
+        if (fonts->FindById(member->GetId()))
+            fonts->ReplaceById(member->GetId(), member);
+        else if (GObjectBase* copy = member->DeepCopy())
+            fonts->Prepend(copy);
+        return true;
+    });
 }

@@ -17,6 +17,7 @@ class GAttribute;
 class GCacheKey;
 class GConfiguration;
 class GCustomMediaSize;
+class GDeviceFontListComposite;
 class GMediaPool;
 class GResourceMapping;
 class GResourceMappingList;
@@ -116,6 +117,12 @@ public:
     // Objects kept in this printer's data; the loaded one belongs to the caller.
     GObjectBase* LoadObject(const RWWString& name);
     int SaveObject(const RWWString& name, const GObjectBase* object);
+
+    // The fonts of the mass-storage devices, stored as "AddedFonts" and brought up to
+    // date with the devices' files; the caller owns the list. Null when there is none.
+    GDeviceFontListComposite* LoadAddedFonts();
+    // Makes the configuration's device-font list hold exactly the given devices' lists.
+    void ApplyAddedFonts(const GDeviceFontListComposite* added);
 
     // Rewrites a stored object in the form the settings tree rebuilds: 1 when done.
     int UpgradeStoredObject(const uint32_t& number);
