@@ -876,3 +876,45 @@ void GDriverObject::ApplyAddedFonts(const GDeviceFontListComposite* added)
         return true;
     });
 }
+
+GMediaPool* GDriverObject::GetAttribute189() { return Feature<GMediaPool>(GetPrinterConfiguration(), 189); }
+
+GObjectBase* GDriverObject::GetAttribute765() { return printer_ ? printer_->FindByClassId(765) : nullptr; }
+
+GObjectBase* GDriverObject::CopyAttributeTable(GObjectBase* source, GObjectBase* target)
+{
+    GObjectBase* from = source ? source->FindById(362) : nullptr;
+    GObjectBase* to = target ? target->FindById(329) : nullptr;
+    for (long id : {266, 267, 268}) {
+        GValueAttribute *value = Feature<GValueAttribute>(from, id), *into = Feature<GValueAttribute>(to, id);
+        if (value && into)
+            into->SetValue(value->GetValue());
+    }
+    return target;
+}
+
+int GDriverObject::IsPhysicalSettingCurrent(GObjectBase* tree)
+{
+    std::unique_ptr<GObjectBase> stored(LoadObject(L"PhySetting"));
+    GOSFactory* services = GOSFactory::Instance();
+    if (!stored || !tree || !services)
+        return 1;
+    int result = 1;
+    RWWString type;
+    services->GetPrinterDataString(type, this, L"LastUpdateType", L"FAILED");
+    GValueAttribute* confirmed = Feature<GValueAttribute>(tree, 927);
+    if (confirmed && confirmed->GetValue() != 14113 && confirmed->GetValue() != 14119 &&
+        (type == RWWString(L"Admin") || type == RWWString(L"Auto")))
+        result = 0;
+    for (long id : {307, 925, 451, 918, 308, 245, 310, 311, 239, 275, 520, 915, 197, 1205, 1203}) {
+        uint16_t a = 0, b = 0;
+        if (ReadWord(stored.get(), id, a) && ReadWord(tree, id, b) && a != b)
+            return 0;
+    }
+    for (long id : {316, 315}) {
+        GStringAttribute *a = Feature<GStringAttribute>(stored.get(), id), *b = Feature<GStringAttribute>(tree, id);
+        if (a && b && !(a->GetString() == b->GetString()))
+            return 0;
+    }
+    return result;
+}

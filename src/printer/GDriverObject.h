@@ -88,6 +88,7 @@ public:
     virtual RWWString GetDisplayName();
     // Finds the named entry of list 369 ignoring case and assigns its value to the target.
     virtual int SelectFromList(const RWWString& name, GAttribute* target);
+    virtual uint32_t PassValue(uint32_t, uint32_t value) { return value; }
 
     // The printer model read from the driver's data file; each setter takes the object
     // and deletes the one it replaces.
@@ -113,6 +114,16 @@ public:
     uint16_t GetAttributeValue();
     // 1 when no text of the configuration's list 1132 equals the name.
     int IsNameUnused(const char* name);
+
+    GMediaPool* GetAttribute189();
+    // The printer's page-description writer.
+    GObjectBase* GetAttribute765();
+    // Copies the values of members 266 to 268 from the source's group 362 to the
+    // target's group 329 where both hold them; answers the target.
+    GObjectBase* CopyAttributeTable(GObjectBase* source, GObjectBase* target);
+    // 0 when the stored "PhySetting" differs from the tree in a physical setting, or an
+    // administrator's or automatic update left the tree's 927 unconfirmed; else 1.
+    int IsPhysicalSettingCurrent(GObjectBase* tree);
 
     // Objects kept in this printer's data; the loaded one belongs to the caller.
     GObjectBase* LoadObject(const RWWString& name);

@@ -146,15 +146,18 @@ TEST(DriverObjectPaper, IdMapsCustomEntriesAndFeatureClasses)
     EXPECT_EQ(0, driver.AddCustomEntry(&refused, &list, 0));
 }
 
-// An input device (type 0, mode 1) of the given count whose selected option holds trays
-// of the given ids.
-GPaperHandlingDevice* InputDevice(const char* name, uint32_t count, std::initializer_list<uint16_t> trays)
+// A device whose options each hold trays of the given ids, the first option selected.
+GPaperHandlingDevice* Device(const char* name, uint32_t type, uint32_t mode, std::initializer_list<uint16_t> options,
+                             std::initializer_list<uint16_t> trays = {1}, uint32_t count = 0)
 {
-    auto* device = new GPaperHandlingDevice(name, 0, 1, count, 0, 0, 0);
-    auto* option = new GAttributeComposite(1);
-    for (uint16_t tray : trays)
-        option->Add(new GTray(name, tray, 0));
-    device->SetOption(1, option), device->SelectOption(1);
+    auto* device = new GPaperHandlingDevice(name, type, mode, count, 0, 0, 0);
+    for (uint16_t option : options) {
+        auto* configuration = new GAttributeComposite(option);
+        for (uint16_t tray : trays)
+            configuration->Add(new GTray(name, tray, 0));
+        device->SetOption(option, configuration);
+    }
+    device->SelectOption(*options.begin());
     return device;
 }
 
@@ -171,21 +174,14 @@ struct Part : GPeripheral {
     uint32_t QueryFlags() override { return 0; }
 };
 
-GObjectBase* ComponentMaps(GDriverObject& driver, long id)
-{
-    auto* component = static_cast<GPeripheral*>(driver.GetPrinter()->FindById(76)->FindById(id));
-    return component->GetConfiguration()->FindById(198);
-}
-
 // Records the tray ids it is shown and stops after each when asked; never reports a match.
 struct Visits {
     std::vector<int> trays;
     int goOn;
     static int Record(GObjectBase* entry, GResourceMapping*, int32_t, void* context, int32_t*)
     {
-        auto* visits = static_cast<Visits*>(context);
-        visits->trays.push_back(entry->IsKindOf(GTray::kClassId) ? static_cast<GTray*>(entry)->GetTrayId() : -1);
-        return visits->goOn;
+        static_cast<Visits*>(context)->trays.push_back(static_cast<GTray*>(entry)->GetTrayId());
+        return static_cast<Visits*>(context)->goOn;
     }
 };
 
@@ -194,8 +190,8 @@ TEST(DriverObjectWalkers, TrayFilterOrderStopsCountersAndTheOsTrayMap)
     ModelDriver driver;
     GConfiguration* configuration = driver.GetPrinterConfiguration();
     auto* devices = new GAttributeComposite(90);
-    devices->Add(InputDevice("a", 1, {3, 1})), devices->Add(InputDevice("off", 0, {3}));
-    devices->Add(InputDevice("b", 1, {1, 3}));
+    devices->Add(Device("a", 0, 1, {1}, {3, 1}, 1)), devices->Add(Device("off", 0, 1, {1}, {3}));
+    devices->Add(Device("b", 0, 1, {1}, {1, 3}, 1));
     configuration->Add(devices);
     auto* filter = new GAttributeComposite(1114);
     filter->Add(new GValueAttribute(3, 1)), filter->Add(new GValueAttribute(1, 2));
@@ -258,27 +254,11 @@ TEST(DriverObjectWalkers, MediaWithinLimitsCustomSizesAndSymmetricMargins)
     EXPECT_EQ(1, bare.FindMedia(0, 100, 100, 0, 9)) << "without settings";
 
     settings->Add(new GValueAttribute(1, 713));
-    std::unique_ptr<GObjectIterator> it(driver.GetMediaAttribute()->CreateIterator());
-    std::vector<std::pair<int, int>> areas;
-    while (it->Next())
-        if (static_cast<GMedia*>(it->Current())->GetMediaId() >= 12 &&
-            static_cast<GMedia*>(it->Current())->GetMediaId() <= 13)
-            areas.emplace_back(static_cast<GMedia*>(it->Current())->GetImageableOrigin().x,
-                               static_cast<GMedia*>(it->Current())->GetImageableExtent().x);
-    EXPECT_EQ((std::vector<std::pair<int, int>>{{60, 0}, {50, 400}}), areas) << "clamped at 0";
-}
-
-GPaperHandlingDevice* Device(const char* name, uint32_t type, uint32_t mode, std::initializer_list<uint16_t> options,
-                             uint16_t tray = 1)
-{
-    auto* device = new GPaperHandlingDevice(name, type, mode, 0, 0, 0, 0);
-    for (uint16_t option : options) {
-        auto* configuration = new GAttributeComposite(option);
-        configuration->Add(new GTray(name, tray, 0));
-        device->SetOption(option, configuration);
+    for (auto row : {std::make_pair(12, 0), {13, 400}}) {
+        GMedia* media = driver.GetMediaAttribute()->FindMedia(uint16_t(row.first), 0, 100, 100);
+        ASSERT_NE(nullptr, media);
+        EXPECT_EQ(row.second, media->GetImageableExtent().x) << "clamped at 0";
     }
-    device->SelectOption(*options.begin());
-    return device;
 }
 
 TEST(DriverObjectStoredMaps, InstalledAccessoriesAndStoredListsOfTheirKind)
@@ -298,8 +278,8 @@ TEST(DriverObjectStoredMaps, InstalledAccessoriesAndStoredListsOfTheirKind)
         auto *paths = new GAttributeComposite(228), *devices = new GAttributeComposite(90);
         for (GPaperHandlingDevice* device :
              {Device("Tray", 0, 1, {1, 2}), Device("Tray", 0, 1, {1, 2}), Device("Stacker", 1, 1, {3, 4}),
-              Device("Stacker", 1, 1, {3, 4}), Device("Fixed", 0, 0, {3, 6}), Device("T5", 0, 1, {1}, 5),
-              Device("T5", 0, 1, {1}, 5)})
+              Device("Stacker", 1, 1, {3, 4}), Device("Fixed", 0, 0, {3, 6}), Device("T5", 0, 1, {1}, {5}),
+              Device("T5", 0, 1, {1}, {5})})
             devices->Add(device);
         paths->Add(devices), configuration->Add(paths);
         GResourceMappingList stored(85);
@@ -316,21 +296,19 @@ TEST(DriverObjectStoredMaps, InstalledAccessoriesAndStoredListsOfTheirKind)
         ASSERT_EQ(1, driver.ApplyStoredMaps(&settings));
 
         std::vector<std::pair<int, int>> states;
-        std::unique_ptr<GObjectIterator> it(devices->CreateIterator());
-        while (it->Next())
+        for (std::unique_ptr<GObjectIterator> it(devices->CreateIterator()); it->Next();)
             states.emplace_back(static_cast<GPaperHandlingDevice*>(it->Current())->GetCount(),
                                 static_cast<GPaperHandlingDevice*>(it->Current())->GetSelectedOption());
         const std::vector<std::pair<int, int>> expected = {
             {1, 2}, {0, 1}, {1, 4}, {1, 4}, {1, 6}, {tray5 == 1, 1}, {0, 1}};
         EXPECT_EQ(expected, states) << tray5;
         auto map = [&](long component, long id) {
-            GObjectBase* found = ComponentMaps(driver, component)->FindById(id);
-            return static_cast<GResourceMappingList*>(found)->Entries();
+            auto* part = static_cast<GPeripheral*>(driver.GetPrinter()->FindById(76)->FindById(component));
+            return static_cast<GResourceMappingList*>(part->GetConfiguration()->FindById(198)->FindById(id))->Entries();
         };
         EXPECT_EQ(1u, map(101, 85)) << "a non-empty copy";
         EXPECT_EQ(0u, map(106, 93)) << "a stored text is no map";
-        ASSERT_NE(nullptr, driver.GetSubObject3());
-        EXPECT_EQ(260, driver.GetSubObject3()->FindBySecondCode(3)->GetFirstCode());
+        EXPECT_TRUE(driver.GetSubObject3() && driver.GetSubObject3()->FindByFirstCode(260)) << "the kept tray map";
     }
 }
 
@@ -349,36 +327,31 @@ TEST(DriverObjectUpgrade, StoredListsConvertedLargeObjectsWhole)
         if (!withTemplate)
             continue;
         std::unique_ptr<GObjectBase> saved(services.LoadObjectFromPrinterData(&driver, L"1073741916", 0));
-        ASSERT_TRUE(saved && saved->GetId() == 0x4000005C);
-        GObjectBase* rebuilt = saved->FindById(0);
+        GObjectBase* rebuilt = saved && saved->GetId() == 0x4000005C ? saved->FindById(0) : nullptr;
         ASSERT_NE(nullptr, rebuilt);
-        const struct { long id; uint16_t value; } members[] = {{500, 7}, {501, 2}, {376, 8}};
-        for (const auto& member : members)
-            EXPECT_EQ(member.value, GDriverObject::Feature<GValueAttribute>(rebuilt, member.id)->GetValue());
+        for (auto member : {std::make_pair(500, 7), {501, 2}, {376, 8}})
+            EXPECT_EQ(member.second, GDriverObject::Feature<GValueAttribute>(rebuilt, member.first)->GetValue());
     }
     Services& services = Fresh();
     ModelDriver driver;
     const RWWString name(L"Big");
-    GStringAttribute* big = new GStringAttribute(std::string(10000, 'b').c_str(), 44);
-    std::unique_ptr<GObjectBase> expected(big->DeepCopy());
-    ASSERT_EQ(1, driver.UpgradeObject(big, &name)) << "written again into a larger buffer";
+    GStringAttribute expected(std::string(10000, 'b').c_str(), 44);
+    ASSERT_EQ(1, driver.UpgradeObject(expected.DeepCopy(), &name)) << "written again into a larger buffer";
     std::unique_ptr<GObjectBase> saved(services.LoadObjectFromPrinterData(&driver, name, 0));
-    EXPECT_TRUE(saved && saved->IsEqual(expected.get()));
+    EXPECT_TRUE(saved && saved->IsEqual(&expected));
 }
 
 TEST(DriverObjectLists, ResolutionListAndNamedListIgnoringCase)
 {
     ModelDriver driver;
     GConfiguration* configuration = driver.GetPrinterConfiguration();
-    GAttributeComposite* settings = driver.settings.get();
     for (auto list : {std::make_pair(206, 300), {1300, 600}}) {
-        auto* entry = new GAttributeComposite(1);
+        auto *holder = new GAttributeComposite(list.first), *entry = new GAttributeComposite(1);
         entry->Add(new GValueAttribute(uint16_t(list.second), 323)), entry->Add(new GValueAttribute(600, 324));
-        auto* holder = new GAttributeComposite(list.first);
         holder->Add(entry), configuration->Add(holder);
     }
     EXPECT_EQ(1, driver.IsResolutionListed(300, 600) - driver.IsResolutionListed(600, 600));
-    settings->Add(new GValueAttribute(2, 1302));
+    driver.GetSettings()->Add(new GValueAttribute(2, 1302));
     EXPECT_EQ(1, driver.IsResolutionListed(600, 600) - driver.IsResolutionListed(300, 600));
 
     auto *list = new GAttributeComposite(369), *entry = new GAttributeComposite(1);
