@@ -130,6 +130,10 @@ TEST(DriverObjectPaper, IdMapsCustomEntriesAndFeatureClasses)
     EXPECT_EQ(900, map.FindBySecondCode(51)->GetFirstCode());
     EXPECT_EQ(16692, map.FindBySecondCode(52)->GetFirstCode());
     EXPECT_EQ(1, driver.HasIdInMap(16691) + driver.HasIdInMap(16693));
+    int32_t counter = 2;
+    driver.SetIdMap(new GResourceMappingList(194)), driver.GetIdMap()->AddIfSecondCodeFree(new GResourceMapping(0, 1, 1));
+    EXPECT_EQ(1, driver.BuildPool(nullptr, nullptr, 0, counter));
+    EXPECT_EQ(6, counter) << "the map's one, then the three extras";
     EXPECT_EQ(0, driver.GetAttributeValue()) << "a text under 958 is no value";
     EXPECT_EQ(2, driver.CheckId(nullptr, 16384, 0, 0, 0));
 
