@@ -2,18 +2,34 @@
 
 #include "model/GConfiguration.h"
 #include "model/GLocaleInfo.h"
+#include "graphics/GDeviceFontList.h"
+#include "graphics/GDeviceFontListComposite.h"
+#include "graphics/GMassStorageFontSource.h"
+#include "graphics/GMassStorageFonts.h"
+#include "model/GAttributeComposite.h"
 #include "model/GObjectIterator.h"
+#include "model/GRangeAttribute.h"
 #include "model/GResourceMapping.h"
 #include "model/GResourceMappingList.h"
+#include "model/GStreamHolder.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "model/MAssociationList.h"
 #include "printer/GCustomMediaSize.h"
+#include "printer/GDriverServicesAdapter.h"
+#include "printer/GMedia.h"
+#include "printer/GMediaPool.h"
+#include "printer/GPaperHandlingDevice.h"
+#include "printer/GTray.h"
+#include "settings/serializer/GSettingsTreeSerializer.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <vector>
 
 namespace {
 
@@ -45,6 +61,7 @@ const uint16_t kLastCustomId = 17383;
 
 GDriverObject::~GDriverObject()
 {
+    delete adjustedPool_;
     delete settings_;
     delete printer_;
     delete idPool_;
@@ -216,4 +233,688 @@ int GDriverObject::IsNameUnused(const char* name)
         return unused == 1;
     });
     return unused;
+}
+
+void GDriverObject::ResetForReuse(const GCacheKey&)
+{
+    reload_ = 1;
+    Replace(adjustedPool_, static_cast<GMediaPool*>(nullptr));
+}
+
+namespace {
+
+int16_t FlagValue(GObjectBase* holder, long id)
+{
+    GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(holder, id);
+    return value ? int16_t(value->GetValue()) : 0;
+}
+
+// The media with both margins of each axis set to the larger one, the printable extent
+// shrunk to match and never below 0.
+GMedia* SymmetricCopy(const GMedia& media)
+{
+    GMedia* copy = media.Copy();
+    const GMediaPair paper = media.GetPaperSize(), origin = media.GetImageableOrigin(), farEdge = media.GetFarMargins();
+    const int marginX = std::max<int>(int16_t(origin.x), int16_t(farEdge.x));
+    const int marginY = std::max<int>(int16_t(origin.y), int16_t(farEdge.y));
+    const int width = std::max(0, int16_t(paper.x) - 2 * marginX);
+    const int height = std::max(0, int16_t(paper.y) - 2 * marginY);
+    copy->SetImageableArea({uint16_t(marginX), uint16_t(marginY)}, {uint16_t(width), uint16_t(height)});
+    return copy;
+}
+
+} // namespace
+
+GMediaPool* GDriverObject::GetMediaAttribute()
+{
+    GConfiguration* configuration = GetPrinterConfiguration();
+    if (FlagValue(GetSettings(), 711))
+        return Feature<GMediaPool>(configuration, 195);
+    GMediaPool* pool = Feature<GMediaPool>(configuration, 189);
+    if (!pool || !FlagValue(GetSettings(), 713))
+        return pool;
+    if (!adjustedPool_) {
+        adjustedPool_ = new GMediaPool(pool->GetId());
+        ForEachMember(pool, [&](GObjectBase* member) {
+            if (member->IsKindOf(GMedia::kClassId))
+                adjustedPool_->Add(SymmetricCopy(*static_cast<GMedia*>(member)));
+            return true;
+        });
+    }
+    return adjustedPool_;
+}
+
+int GDriverObject::ForEachPoolEntry(GEntryCallback callback, void* context, int mapCheck, int32_t& counter)
+{
+    GConfiguration* configuration = GetPrinterConfiguration();
+    GObjectBase* devices = configuration ? configuration->FindById(90) : nullptr;
+    if (!devices)
+        return -1;
+    int result = -1;
+    // One walk over the trays of the installed input devices; a filter keeps one tray id.
+    auto walk = [&](const uint16_t* only) {
+        bool goOn = true;
+        ForEachMember(devices, [&](GObjectBase* member) {
+            if (!member->IsKindOf(GPaperHandlingDevice::kClassId))
+                return true;
+            auto* device = static_cast<GPaperHandlingDevice*>(member);
+            if (device->GetCount() == 0 || device->GetType() != 0)
+                return true;
+            ForEachMember(device, [&](GObjectBase* entry) {
+                if (!entry->IsKindOf(GTray::kClassId))
+                    return true;
+                GTray* tray = static_cast<GTray*>(entry);
+                if (only && tray->GetTrayId() != *only)
+                    return true;
+                GResourceMapping* mapping = nullptr;
+                if (mapCheck && !(mapping = subObject3_ ? subObject3_->FindBySecondCode(tray->GetTrayId()) : nullptr))
+                    return true;
+                int32_t matched = context ? 0 : 1;
+                if (context)
+                    goOn = callback(tray, mapping, counter, context, &matched) == 1;
+                if (matched == 1)
+                    result = 1;
+                ++counter;
+                return goOn;
+            });
+            return goOn;
+        });
+    };
+    if (GObjectBase* filter = configuration->FindById(1114)) {
+        ForEachMember(filter, [&](GObjectBase* member) {
+            if (member->IsKindOf(GValueAttribute::kClassId)) {
+                const uint16_t trayId = static_cast<GValueAttribute*>(member)->GetValue();
+                walk(&trayId);
+            }
+            return true;
+        });
+    } else {
+        walk(nullptr);
+    }
+    return result;
+}
+
+int GDriverObject::MapEntries(GEntryCallback callback, void* context, uint32_t orientation, int16_t xResolution,
+                              int16_t yResolution, int poolCheck, int limit, int32_t& counter)
+{
+    counter = 0;
+    GMediaPool* pool = GetMediaAttribute();
+    if (!pool)
+        return -1;
+    GMediaPair smallest{0, 0}, largest{32767, 32767};
+    if (limit) {
+        if (GMedia* media = pool->FindMedia(17385, orientation, uint16_t(xResolution), uint16_t(yResolution)))
+            smallest = media->GetPaperSize();
+        if (GMedia* media = pool->FindMedia(17384, orientation, uint16_t(xResolution), uint16_t(yResolution)))
+            largest = media->GetPaperSize();
+    }
+    std::unique_ptr<GMediaIterator> it(
+        pool->CreateMediaIterator(orientation, uint16_t(xResolution), uint16_t(yResolution), smallest, largest));
+    int result = -1;
+    while (it && it->Next()) {
+        GMedia* media = it->CurrentMedia();
+        if (!media)
+            continue;
+        GResourceMapping* mapping = nullptr;
+        if (poolCheck && !(mapping = idPool_ ? idPool_->FindBySecondCode(media->GetMediaId()) : nullptr))
+            continue;
+        int32_t matched = context ? 0 : 1;
+        const bool goOn = !context || callback(media, mapping, counter, context, &matched) == 1;
+        if (matched == 1)
+            result = 1;
+        ++counter;
+        if (!goOn)
+            break;
+    }
+    return result;
+}
+
+int GDriverObject::BuildPool(GMappingCallback callback, void* context, int flag, int32_t& counter)
+{
+    int result = -1;
+    ForEachMember(idMap_, [&](GObjectBase* member) {
+        if (!member->IsKindOf(GResourceMapping::kClassId))
+            return true;
+        int32_t matched = context ? 0 : 1;
+        GResourceMapping* mapping = flag ? static_cast<GResourceMapping*>(member) : nullptr;
+        const bool goOn = !context || callback(mapping, counter, context, &matched, nullptr) == 1;
+        if (matched == 1)
+            result = 1;
+        ++counter;
+        return goOn;
+    });
+    GResourceMappingList extra;
+    GObjectBase* members = FillIdMap(extra);
+    if (!members)
+        return result;
+    std::unique_ptr<GObjectIterator> mappings(extra.CreateIterator()), names(members->CreateIterator());
+    while (mappings && names && mappings->Next() && names->Next()) {
+        GObjectBase *mapping = mappings->Current(), *name = names->Current();
+        RWWString text;
+        if (flag && name && name->IsKindOf(GStringAttribute::kClassId))
+            text = RWWString(static_cast<GStringAttribute*>(name)->GetString());
+        int32_t matched = context ? 0 : 1;
+        if (context)
+            callback(flag ? static_cast<GResourceMapping*>(mapping) : nullptr, counter, context, &matched,
+                     flag ? &text : nullptr);
+        if (matched == 1)
+            result = 1;
+        ++counter;
+    }
+    return result;
+}
+
+namespace {
+
+// Reports a match and stops when the mapping's first code is the context's code.
+int MatchFirstCode(GObjectBase*, GResourceMapping* mapping, int32_t, void* context, int32_t* matched)
+{
+    if (mapping && mapping->GetFirstCode() == *static_cast<uint16_t*>(context))
+        return *matched = 1, 0;
+    return 1;
+}
+
+bool Within(GSizePair size, GMediaPair smallest, GMediaPair largest)
+{
+    const int16_t w = int16_t(size.width), h = int16_t(size.height);
+    return w >= int16_t(smallest.x) && w <= int16_t(largest.x) && h >= int16_t(smallest.y) && h <= int16_t(largest.y);
+}
+
+} // namespace
+
+int GDriverObject::FindMedia(uint32_t orientation, int16_t xResolution, int16_t yResolution, int limit, uint16_t code)
+{
+    int32_t counter = 0;
+    if (MapEntries(MatchFirstCode, &code, orientation, xResolution, yResolution, 1, limit, counter) == 1)
+        return 1;
+    GObjectBase* settings = GetSettings();
+    if (!settings)
+        return 1;
+    GObjectBase* sizes = settings->FindById(276);
+    if (!sizes)
+        return 0;
+    GMediaPair smallest{0, 0}, largest{32767, 32767};
+    GMediaPool* pool = limit ? GetMediaAttribute() : nullptr;
+    if (pool) {
+        if (GMedia* media = pool->FindMedia(17385, 0, uint16_t(xResolution), uint16_t(yResolution)))
+            smallest = media->GetPaperSize();
+        if (GMedia* media = pool->FindMedia(17384, 0, uint16_t(xResolution), uint16_t(yResolution)))
+            largest = media->GetPaperSize();
+    }
+    int found = 0;
+    ForEachMember(sizes, [&](GObjectBase* member) {
+        if (!member->IsKindOf(GCustomMediaSize::kClassId))
+            return true;
+        auto* size = static_cast<GCustomMediaSize*>(member);
+        uint16_t first = 0;
+        found = GetPoolValue(size->GetId(), first) && first == code &&
+                Within(size->GetSizeInPixels(uint16_t(xResolution), uint16_t(yResolution)), smallest, largest);
+        return !found;
+    });
+    return found;
+}
+
+int GDriverObject::ContainsPoolCode(uint16_t code)
+{
+    int32_t counter = 0;
+    return ForEachPoolEntry(MatchFirstCode, &code, 1, counter) == 1 ? 1 : 0;
+}
+
+int GDriverObject::IsResolutionListed(uint16_t xResolution, uint16_t yResolution)
+{
+    GConfiguration* configuration = GetPrinterConfiguration();
+    const long listId = FlagValue(GetSettings(), 1302) == 2 ? 1300 : 206;
+    int listed = 0;
+    ForEachMember(configuration ? configuration->FindById(listId) : nullptr, [&](GObjectBase* member) {
+        GValueAttribute *x = Feature<GValueAttribute>(member, 323), *y = Feature<GValueAttribute>(member, 324);
+        listed = x && y && x->GetValue() == xResolution && y->GetValue() == yResolution;
+        return !listed;
+    });
+    return listed;
+}
+
+int GDriverObject::CheckSizeEntry(GObjectBase* settings, uint16_t id)
+{
+    GObjectBase* resolution = settings ? settings->FindById(249) : nullptr;
+    return CheckId(settings, id, uint16_t(FlagValue(settings, 265)), uint16_t(FlagValue(resolution, 323)),
+                   uint16_t(FlagValue(resolution, 324)));
+}
+
+RWWString GDriverObject::GetDisplayName()
+{
+    GStringAttribute* text = Feature<GStringAttribute>(GetPrinterConfiguration(), 401);
+    return text ? RWWString(text->GetString()) : RWWString();
+}
+
+int GDriverObject::SelectFromList(const RWWString& name, GAttribute* target)
+{
+    const RWWString wanted = ToUpper(name);
+    GObjectBase* chosen = nullptr;
+    ForEachMember(GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(369) : nullptr,
+                  [&](GObjectBase* member) {
+                      GStringAttribute* text = Feature<GStringAttribute>(member, 370);
+                      if (text && ToUpper(RWWString(text->GetString())) == wanted)
+                          chosen = member;
+                      return chosen == nullptr;
+                  });
+    if (!chosen)
+        return 0;
+    GObjectBase* value = chosen->FindById(360);
+    if (value && target && value->IsKindOf(GAttribute::kClassId))
+        target->Assign(static_cast<GAttribute*>(value));
+    return 1;
+}
+
+int GDriverObject::IsCustomSizeInRange(uint16_t paperId, GObjectBase* settings)
+{
+    GObjectBase* own = GetSettings();
+    if (!settings)
+        settings = own;
+    if (!settings || !own)
+        return 0;
+    GObjectBase* resolution = settings->FindById(249);
+    const uint16_t x = uint16_t(FlagValue(resolution, 323)), y = uint16_t(FlagValue(resolution, 324));
+    const uint32_t orientation = uint16_t(FlagValue(settings, 265));
+    GCustomMediaSize* size = nullptr;
+    ForEachMember(own->FindById(276), [&](GObjectBase* member) {
+        if (member->IsKindOf(GCustomMediaSize::kClassId) && static_cast<GCustomMediaSize*>(member)->GetId() == paperId)
+            size = static_cast<GCustomMediaSize*>(member);
+        return size == nullptr;
+    });
+    GMediaPool* pool = Feature<GMediaPool>(GetPrinterConfiguration(), 189);
+    if (!size || !pool)
+        return 0;
+    GMedia* largest = pool->FindMedia(17388, orientation, x, y);
+    GMedia* smallest = pool->FindMedia(17389, orientation, x, y);
+    if (!largest || !smallest)
+        return 0;
+    std::unique_ptr<GMedia> built(BuildCustomMediaFromSettings(*size, settings, GetPrinterConfiguration()));
+    if (!built)
+        return 0;
+    const GMediaPair paper = built->GetPaperSize();
+    return Within({paper.x, paper.y}, smallest->GetPaperSize(), largest->GetPaperSize()) ? 1 : 0;
+}
+
+int GDriverObjectImp::IsFeature1025Set()
+{
+    static int cached = -1;
+    if (cached < 0) {
+        GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), 1025);
+        cached = value && value->GetValue() == 1;
+    }
+    return cached;
+}
+
+GObjectBase* GDriverObject::LoadObject(const RWWString& name)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    return services ? services->LoadObjectFromPrinterData(this, name, 0) : nullptr;
+}
+
+int GDriverObject::SaveObject(const RWWString& name, const GObjectBase* object)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    return services ? services->SaveObjectToPrinterData(this, name, object) : 0;
+}
+
+namespace {
+
+// The 16-bit value of a value or range attribute of the holder.
+bool ReadWord(GObjectBase* holder, long id, uint16_t& word)
+{
+    if (GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(holder, id))
+        return word = value->GetValue(), true;
+    if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id))
+        return word = uint16_t(range->GetValue()), true;
+    return false;
+}
+
+// Sets a value attribute, or a range attribute within its bounds.
+void WriteWord(GObjectBase* holder, long id, uint16_t word)
+{
+    if (GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(holder, id))
+        value->SetValue(word);
+    else if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id))
+        range->SetValue(int16_t(word));
+}
+
+GConfiguration* ComponentConfiguration(GObjectBase* printer, long id)
+{
+    GObjectBase* holder = printer ? printer->FindById(76) : nullptr;
+    GPeripheral* component = GDriverObject::Feature<GPeripheral>(holder, id);
+    return component ? component->GetConfiguration() : nullptr;
+}
+
+// A stored devices' list: an attribute composite holding only paper-handling devices.
+bool IsDeviceList(GObjectBase* object)
+{
+    if (!object->IsKindOf(GAttributeComposite::kClassId))
+        return false;
+    bool devices = true;
+    ForEachMember(object, [&](GObjectBase* member) {
+        return devices = member->IsKindOf(GPaperHandlingDevice::kClassId);
+    });
+    return devices;
+}
+
+uint16_t FirstTrayId(GPaperHandlingDevice* device)
+{
+    uint16_t id = 0;
+    ForEachMember(device, [&](GObjectBase* member) {
+        if (member->IsKindOf(GTray::kClassId))
+            id = static_cast<GTray*>(member)->GetTrayId();
+        return false;
+    });
+    return id;
+}
+
+} // namespace
+
+int GDriverObject::ApplyStoredMaps(GObjectBase* settings)
+{
+    if (!settings)
+        settings = GetSettings();
+    if (!settings)
+        return 0;
+    GObjectBase* s = settings->GetId() == 365 ? settings : settings->FindById(365);
+    GConfiguration* c = GetPrinterConfiguration();
+    GObjectBase* x = c ? c->FindById(228) : nullptr;
+    GConfiguration* p1 = ComponentConfiguration(printer_, 101);
+    GConfiguration* p2 = ComponentConfiguration(printer_, 106);
+
+    // The shared range: the component takes the paper-path holder's own object.
+    GObjectBase* shared = x ? x->FindById(202) : nullptr;
+    if (p1 && shared && !p1->FindById(202))
+        p1->Add(shared);
+    const struct { long from; GObjectBase* target; long to; } copies[] = {
+        {307, p1, 202}, {925, x, 201}, {918, x, 1011}, {308, x, 204}, {245, c, 245},
+        {310, x, 231},  {311, c, 311}, {239, x, 226},  {317, p1, 317}};
+    for (const auto& copy : copies) {
+        uint16_t word = 0;
+        if (copy.target && ReadWord(s, copy.from, word))
+            WriteWord(copy.target, copy.to, copy.from == 239 ? uint16_t(word == 1) : word);
+    }
+
+    // Each stored list of the wrong kind is dropped; the others are installed as copies,
+    // except the OS tray map, which this object keeps.
+    auto install = [&](const wchar_t* name, GObjectBase* holder, long id) {
+        std::unique_ptr<GObjectBase> loaded(LoadObject(name));
+        const bool binPool = id == 90;
+        if (!loaded || !(binPool ? IsDeviceList(loaded.get()) : loaded->IsKindOf(GResourceMappingList::kClassId)))
+            return;
+        if (id == 84)
+            SetSubObject3(static_cast<GResourceMappingList*>(loaded.release()));
+        else if (holder)
+            holder->ReplaceById(id, loaded.get());
+    };
+    install(L"DEKBinPool", x, 90);
+    install(L"DEKOSTrayMap", nullptr, 84);
+    install(L"DEKPDLTrayMap", p1 ? p1->FindById(198) : nullptr, 85);
+    install(L"DEKPJLBinMap", p2 ? p2->FindById(198) : nullptr, 93);
+
+    GStringAttribute* outputName = Feature<GStringAttribute>(s, 316);
+    GStringAttribute* inputName = Feature<GStringAttribute>(s, 315);
+    uint16_t outputOption = 0, fixedOption = 0, tray5 = 0, inputOption = 0;
+    const bool hasOutputOption = ReadWord(s, 213, outputOption), hasFixed = ReadWord(s, 274, fixedOption);
+    bool useTray5 = ReadWord(s, 275, tray5), useInputOption = ReadWord(s, 318, inputOption);
+    ForEachMember(x ? x->FindById(90) : nullptr, [&](GObjectBase* member) {
+        if (!member->IsKindOf(GPaperHandlingDevice::kClassId))
+            return true;
+        auto* device = static_cast<GPaperHandlingDevice*>(member);
+        if (device->GetMode() == 0) {
+            if (hasFixed && device->GetOptionCount() > 1 && device->HasOption(fixedOption))
+                device->SelectOption(fixedOption);
+        } else if (device->GetType() == 1) {
+            const bool named = outputName && device->GetName() == outputName->GetString();
+            device->SetCount(named ? 1 : 0);
+            if (named && hasOutputOption)
+                device->SelectOption(outputOption);
+        } else if (device->GetType() == 0) {
+            device->SetCount(0);
+            if (inputName && device->GetName() == inputName->GetString()) {
+                device->SetCount(1);
+                if (useInputOption && device->GetOptionCount() > 1 && device->HasOption(inputOption))
+                    device->SelectOption(inputOption);
+                inputName = nullptr, useInputOption = false;
+            }
+            if (useTray5 && tray5 == 1 && FirstTrayId(device) == 5) {
+                device->SetCount(1);
+                useTray5 = false;
+            }
+        }
+        return true;
+    });
+
+    const struct { long id; GObjectBase* target; } members[] = {{441, x}, {915, c}, {976, x}};
+    for (const auto& member : members)
+        if (GObjectBase* source = s ? s->FindById(member.id) : nullptr)
+            if (member.target && member.target->FindById(member.id))
+                member.target->ReplaceById(member.id, source);
+    return 1;
+}
+
+int GDriverObject::UpgradeStoredObject(const uint32_t& number)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    std::unique_ptr<GDriverServicesAdapter> adapter(services ? services->CreateServicesAdapter(this) : nullptr);
+    return adapter ? UpgradeObject(adapter->LoadObjectNumbered(number, 3), nullptr) : 0;
+}
+
+int GDriverObject::UpgradeStoredObject(const char* name)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    const RWWString wide(name ? name : "");
+    return services ? UpgradeObject(services->LoadObjectFromPrinterData(this, wide, 3), &wide) : 0;
+}
+
+namespace {
+
+const uint32_t kUpgradeBuffer = 4096;
+// Past this the object is taken as one the settings-tree form cannot hold.
+const uint32_t kLargestUpgradeBuffer = 1u << 22;
+const long kStoredListId = 0x4000005C;
+
+} // namespace
+
+int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
+{
+    std::unique_ptr<GObjectBase> owned(object);
+    GOSFactory* services = GOSFactory::Instance();
+    GSettingsTreeSerializer* serializer = services ? services->GetSerializer() : nullptr;
+    if (!object || !serializer)
+        return 0;
+    // A form that does not fit is written again into a larger buffer: a cut form would
+    // read back as a damaged object and be saved over the stored one.
+    std::vector<uint8_t> buffer;
+    for (uint32_t size = kUpgradeBuffer;; size *= 2) {
+        if (size > kLargestUpgradeBuffer)
+            return 0;
+        buffer.assign(size, 0);
+        std::unique_ptr<GOutStreamHolder> out(services->OpenMemoryOutputStream(buffer.data(), size, 1));
+        RWDataOutStream* stream = out ? out->GetStream() : nullptr;
+        if (stream && serializer->Save(object, *stream, out.get(), 1) == 1 && (stream->Flush(), stream->Good()))
+            break;
+    }
+    owned.reset();
+    std::unique_ptr<GInStreamHolder> in(services->OpenMemoryInputStream(buffer.data(), uint32_t(buffer.size()), 1));
+    std::unique_ptr<GObjectBase> back(in && in->GetStream() ? serializer->Load(*in->GetStream(), in.get(), this, 1)
+                                                             : nullptr);
+    if (!back)
+        return 0;
+    if (back->GetId() == kStoredListId) {
+        std::unique_ptr<GObjectBase> converted(new GAttributeComposite(kStoredListId));
+        if (!ConvertStoredList(back.get(), converted.get()))
+            return 0;
+        back = std::move(converted);
+    }
+    if (!name) {
+        SaveObject(GDriverServicesAdapter::NumberedName(uint32_t(back->GetId())), back.get());
+        return 1;
+    }
+    return SaveObject(*name, back.get()) ? 1 : 0;
+}
+
+int GDriverObject::ConvertStoredList(GObjectBase* oldList, GObjectBase* newList)
+{
+    GObjectBase* entryTemplate = GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(375) : nullptr;
+    if (!entryTemplate || !oldList || !newList)
+        return 0;
+    auto blankEntry = [&]() {
+        GObjectBase* entry = entryTemplate->DeepCopy();
+        if (entry)
+            entry->SetId(0);
+        return entry;
+    };
+    ForEachMember(oldList, [&](GObjectBase* old) {
+        std::unique_ptr<GObjectBase> entry(blankEntry());
+        if (!entry)
+            return true;
+        std::vector<GObjectBase*> members;
+        ForEachMember(entry.get(), [&](GObjectBase* member) { return members.push_back(member), true; });
+        for (GObjectBase* member : members)
+            if (GObjectBase* stored = old->FindById(member->GetId()))
+                entry->Replace(member, stored);
+        std::unique_ptr<GObjectBase> taken(old->RemoveById(376));
+        if (old->GetId() != 375) {
+            if (taken)
+                entry->Add(taken.release());
+            newList->Add(entry.release());
+            return true;
+        }
+        // The current entry keeps the template's shape with four of its own members.
+        entry.reset(blankEntry());
+        if (!entry)
+            return true;
+        for (long id : {376, 379, 328, 260}) {
+            delete entry->RemoveById(id);
+            GObjectBase* own = id == 376 ? taken.get() : old->FindById(id);
+            if (own)
+                entry->Add(own->DeepCopy());
+        }
+        newList->Add(entry.release());
+        return true;
+    });
+    return 1;
+}
+
+namespace {
+
+GDeviceFontList* DeviceList(GObjectBase* list, long code)
+{
+    return GDriverObject::Feature<GDeviceFontList>(list, code);
+}
+
+} // namespace
+
+GDeviceFontListComposite* GDriverObject::LoadAddedFonts()
+{
+    std::unique_ptr<GObjectBase> loaded(LoadObject(L"AddedFonts"));
+    GDeviceFontListComposite* list = loaded && loaded->IsKindOf(GDeviceFontListComposite::kClassId)
+                                         ? static_cast<GDeviceFontListComposite*>(loaded.release())
+                                         : nullptr;
+    UpdateMassStorageFontsFlag(this);
+    if (!HasMassStorageFonts(this) && (!list || list->Entries() == 0))
+        return list;
+    bool changed = false;
+    for (int device = 0; device < kMassStorageDeviceCount; ++device) {
+        std::unique_ptr<GMassStorageFontSource> source(new (std::nothrow) GMassStorageFontSource(device, this));
+        if (!source)
+            continue;
+        const uint32_t state = GetMassStorageDeviceState(this, device);
+        uint16_t code = GetMassStorageDevice(device)->code;
+        const bool opened = source->Open(&code) != nullptr;
+        if (opened && (state == 1 || (state == 0 && device < 6))) {
+            SetMassStorageDeviceState(this, device, 1);
+            if (!list)
+                list = new GDeviceFontListComposite;
+            if (!source->ReadDirectory(&code))
+                continue;
+            GDeviceFontList* current = DeviceList(list, code);
+            if (!current || source->GetStamp() > current->GetStamp()) {
+                if (current)
+                    delete list->RemoveById(code);
+                list->Add(source->CreateFontList());
+                changed = true;
+            }
+            continue;
+        }
+        if (!opened)
+            SetMassStorageDeviceState(this, device, 0);
+        // A print server's printer keeps what its absent devices once held.
+        if (list && !IsRemotePrinter())
+            if (GObjectBase* gone = list->RemoveById(code)) {
+                delete gone;
+                changed = true;
+            }
+    }
+    if (changed) {
+        SetMassStorageFonts(list->Entries() ? 1 : 0, this);
+        SaveObject(L"AddedFonts", list);
+    }
+    return list;
+}
+
+void GDriverObject::ApplyAddedFonts(const GDeviceFontListComposite* added)
+{
+    GDeviceFontListComposite* fonts = Feature<GDeviceFontListComposite>(GetPrinterConfiguration(), 414);
+    if (!fonts)
+        return;
+    GObjectBase* given = const_cast<GDeviceFontListComposite*>(added);
+    const bool any = added && added->Entries() > 0;
+    for (int device = 0; device < kMassStorageDeviceCount; ++device) {
+        const uint16_t code = GetMassStorageDevice(device)->code;
+        if (!any || !given->FindById(code))
+            delete fonts->RemoveById(code);
+    }
+    if (!any)
+        return;
+    ForEachMember(given, [&](GObjectBase* member) {
+        if (fonts->FindById(member->GetId()))
+            fonts->ReplaceById(member->GetId(), member);
+        else if (GObjectBase* copy = member->DeepCopy())
+            fonts->Prepend(copy);
+        return true;
+    });
+}
+
+GMediaPool* GDriverObject::GetAttribute189() { return Feature<GMediaPool>(GetPrinterConfiguration(), 189); }
+
+GObjectBase* GDriverObject::GetAttribute765() { return printer_ ? printer_->FindByClassId(765) : nullptr; }
+
+GObjectBase* GDriverObject::CopyAttributeTable(GObjectBase* source, GObjectBase* target)
+{
+    GObjectBase* from = source ? source->FindById(362) : nullptr;
+    GObjectBase* to = target ? target->FindById(329) : nullptr;
+    for (long id : {266, 267, 268}) {
+        GValueAttribute *value = Feature<GValueAttribute>(from, id), *into = Feature<GValueAttribute>(to, id);
+        if (value && into)
+            into->SetValue(value->GetValue());
+    }
+    return target;
+}
+
+int GDriverObject::IsPhysicalSettingCurrent(GObjectBase* tree)
+{
+    std::unique_ptr<GObjectBase> stored(LoadObject(L"PhySetting"));
+    GOSFactory* services = GOSFactory::Instance();
+    if (!stored || !tree || !services)
+        return 1;
+    int result = 1;
+    RWWString type;
+    services->GetPrinterDataString(type, this, L"LastUpdateType", L"FAILED");
+    GValueAttribute* confirmed = Feature<GValueAttribute>(tree, 927);
+    if (confirmed && confirmed->GetValue() != 14113 && confirmed->GetValue() != 14119 &&
+        (type == RWWString(L"Admin") || type == RWWString(L"Auto")))
+        result = 0;
+    for (long id : {307, 925, 451, 918, 308, 245, 310, 311, 239, 275, 520, 915, 197, 1205, 1203}) {
+        uint16_t a = 0, b = 0;
+        if (ReadWord(stored.get(), id, a) && ReadWord(tree, id, b) && a != b)
+            return 0;
+    }
+    for (long id : {316, 315}) {
+        GStringAttribute *a = Feature<GStringAttribute>(stored.get(), id), *b = Feature<GStringAttribute>(tree, id);
+        if (a && b && !(a->GetString() == b->GetString()))
+            return 0;
+    }
+    return result;
 }

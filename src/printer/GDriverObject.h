@@ -13,10 +13,23 @@
 #include <windows.h>
 #include <winspool.h>
 
+class GAttribute;
 class GCacheKey;
 class GConfiguration;
 class GCustomMediaSize;
+class GDeviceFontListComposite;
+class GMediaPool;
+class GResourceMapping;
 class GResourceMappingList;
+
+// A walker's callback: the visited entry (a tray or a media), its mapping or null, the
+// running index, the caller's context and where to report a match (1). Answers 1 to go on.
+using GEntryCallback = int (*)(GObjectBase* entry, GResourceMapping* mapping, int32_t index, void* context,
+                               int32_t* matched);
+// The id-map walker's callback: the mapping or null, the running index, the context, the
+// match report and the extra entry's text or null.
+using GMappingCallback = int (*)(GResourceMapping* mapping, int32_t index, void* context, int32_t* matched,
+                                 const RWWString* text);
 
 class GDriverObject {
 public:
@@ -37,7 +50,8 @@ public:
     // is never reused for another caller).
     virtual GDriverObject* GetSecondaryInterface() { return nullptr; }
     virtual GDriverObject* GetInterface() { return this; }
-    virtual void ResetForReuse(const GCacheKey&) { reload_ = 1; }
+    // Reads the cached feature again on next use and forgets the adjusted media pool.
+    virtual void ResetForReuse(const GCacheKey&);
     virtual void OnRelease() {}
     // Non-zero when the object gave memory back.
     virtual int FreeMemory() { return 0; }
@@ -60,6 +74,21 @@ public:
     // 2 for ids from 16384 and for ids the known-paper list lacks; 1 otherwise.
     virtual int CheckId(GObjectBase* settings, uint16_t id, uint32_t orientation, uint16_t xResolution,
                         uint16_t yResolution);
+    // Makes the printer model follow the installed accessories and stored maps of the
+    // settings (null: the object's own): 1; 0 without settings.
+    virtual int ApplyStoredMaps(GObjectBase* settings);
+    // 1 when a media of the pool or a custom size offers the paper code; 1 also without
+    // settings once the pool has none.
+    virtual int FindMedia(uint32_t orientation, int16_t xResolution, int16_t yResolution, int limit, uint16_t code);
+    virtual int IsRemotePrinter() { return 0; }
+    // 1 when an installed input tray has an OS-tray-map entry for the code.
+    virtual int ContainsPoolCode(uint16_t code);
+    virtual int IsResolutionListed(uint16_t xResolution, uint16_t yResolution);
+    virtual int CheckSizeEntry(GObjectBase* settings, uint16_t id);
+    virtual RWWString GetDisplayName();
+    // Finds the named entry of list 369 ignoring case and assigns its value to the target.
+    virtual int SelectFromList(const RWWString& name, GAttribute* target);
+    virtual uint32_t PassValue(uint32_t, uint32_t value) { return value; }
 
     // The printer model read from the driver's data file; each setter takes the object
     // and deletes the one it replaces.
@@ -86,6 +115,47 @@ public:
     // 1 when no text of the configuration's list 1132 equals the name.
     int IsNameUnused(const char* name);
 
+    GMediaPool* GetAttribute189();
+    // The printer's page-description writer.
+    GObjectBase* GetAttribute765();
+    // Copies the values of members 266 to 268 from the source's group 362 to the
+    // target's group 329 where both hold them; answers the target.
+    GObjectBase* CopyAttributeTable(GObjectBase* source, GObjectBase* target);
+    // 0 when the stored "PhySetting" differs from the tree in a physical setting, or an
+    // administrator's or automatic update left the tree's 927 unconfirmed; else 1.
+    int IsPhysicalSettingCurrent(GObjectBase* tree);
+
+    // Objects kept in this printer's data; the loaded one belongs to the caller.
+    GObjectBase* LoadObject(const RWWString& name);
+    int SaveObject(const RWWString& name, const GObjectBase* object);
+
+    // The fonts of the mass-storage devices, stored as "AddedFonts" and brought up to
+    // date with the devices' files; the caller owns the list. Null when there is none.
+    GDeviceFontListComposite* LoadAddedFonts();
+    // Makes the configuration's device-font list hold exactly the given devices' lists.
+    void ApplyAddedFonts(const GDeviceFontListComposite* added);
+
+    // Rewrites a stored object in the form the settings tree rebuilds: 1 when done.
+    int UpgradeStoredObject(const uint32_t& number);
+    int UpgradeStoredObject(const char* name);
+    // Takes the object; saves it under the name, or under its id as a number when null.
+    int UpgradeObject(GObjectBase* object, const RWWString* name);
+    // Rebuilds each entry of the old list on the configuration's entry template into the
+    // new one: 1; 0 and nothing added without a template.
+    int ConvertStoredList(GObjectBase* oldList, GObjectBase* newList);
+
+    // The media pool to offer: the alternative one, the pool itself, or the pool with
+    // symmetric margins, as the settings' flags 711 and 713 choose.
+    GMediaPool* GetMediaAttribute();
+    // The walkers: each answers 1 when a visited entry matched, else -1. A null context
+    // calls nothing and counts every visited entry as matched.
+    int ForEachPoolEntry(GEntryCallback callback, void* context, int mapCheck, int32_t& counter);
+    int MapEntries(GEntryCallback callback, void* context, uint32_t orientation, int16_t xResolution,
+                   int16_t yResolution, int poolCheck, int limit, int32_t& counter);
+    int BuildPool(GMappingCallback callback, void* context, int flag, int32_t& counter);
+    // 1 when the custom size of that id lies within the pool's custom-size limits.
+    int IsCustomSizeInRange(uint16_t paperId, GObjectBase* settings);
+
     // The member of the holder with the id when it is of the class; null otherwise, a
     // member of another class counting as absent.
     template <class T>
@@ -111,5 +181,15 @@ private:
     GObjectBase* settings_ = nullptr;
     uint32_t reload_ = 1;
     int32_t cached339_ = 0;
+    GMediaPool* adjustedPool_ = nullptr;
     uint16_t defaultPaper_ = 0;
+};
+
+// The driver object's own answers, shared by the user-interface object and the command
+// producer that derive from it.
+class GDriverObjectImp : public virtual GDriverObject {
+public:
+    using GDriverObject::GDriverObject;
+    // 1 when feature 1025 of the configuration holds 1; computed once per process.
+    int IsFeature1025Set();
 };

@@ -59,6 +59,11 @@ public:
     void SetFirstString(const RWCString& text) { firstString_ = text; }
     void SetSecondString(const RWCString& text) { secondString_ = text; }
     void SetMediaId(uint16_t mediaId) { mediaId_ = int16_t(mediaId); }
+    void SetImageableArea(GMediaPair origin, GMediaPair extent)
+    {
+        originX_ = int16_t(origin.x), originY_ = int16_t(origin.y);
+        extentWidth_ = int16_t(extent.x), extentHeight_ = int16_t(extent.y);
+    }
 
     auto StoredForm()
     {

@@ -10,13 +10,18 @@
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GCustomMediaSize.h"
+#include "printer/GMedia.h"
+#include "printer/GMediaPool.h"
+#include "printer/GPaperHandlingDevice.h"
 #include "printer/GPeripheralComposite.h"
 #include "printer/GPrinter.h"
+#include "printer/GTray.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -125,6 +130,10 @@ TEST(DriverObjectPaper, IdMapsCustomEntriesAndFeatureClasses)
     EXPECT_EQ(900, map.FindBySecondCode(51)->GetFirstCode());
     EXPECT_EQ(16692, map.FindBySecondCode(52)->GetFirstCode());
     EXPECT_EQ(1, driver.HasIdInMap(16691) + driver.HasIdInMap(16693));
+    int32_t counter = 2;
+    driver.SetIdMap(new GResourceMappingList(194)), driver.GetIdMap()->AddIfSecondCodeFree(new GResourceMapping(0, 1, 1));
+    EXPECT_EQ(1, driver.BuildPool(nullptr, nullptr, 0, counter));
+    EXPECT_EQ(6, counter) << "the map's one, then the three extras";
     EXPECT_EQ(0, driver.GetAttributeValue()) << "a text under 958 is no value";
     EXPECT_EQ(2, driver.CheckId(nullptr, 16384, 0, 0, 0));
 
@@ -139,6 +148,223 @@ TEST(DriverObjectPaper, IdMapsCustomEntriesAndFeatureClasses)
         list.Add(new GCustomMediaSize(id, "", 0, 1, 1, 0));
     GCustomMediaSize refused(0, "new", 0, 1, 1, 0);
     EXPECT_EQ(0, driver.AddCustomEntry(&refused, &list, 0));
+}
+
+// A device whose options each hold trays of the given ids, the first option selected.
+GPaperHandlingDevice* Device(const char* name, uint32_t type, uint32_t mode, std::initializer_list<uint16_t> options,
+                             std::initializer_list<uint16_t> trays = {1}, uint32_t count = 0)
+{
+    auto* device = new GPaperHandlingDevice(name, type, mode, count, 0, 0, 0);
+    for (uint16_t option : options) {
+        auto* configuration = new GAttributeComposite(option);
+        for (uint16_t tray : trays)
+            configuration->Add(new GTray(name, tray, 0));
+        device->SetOption(option, configuration);
+    }
+    device->SelectOption(*options.begin());
+    return device;
+}
+
+GMedia* Media(uint16_t mediaId, uint16_t width, uint16_t left = 0, uint16_t right = 0)
+{
+    return new GMedia("m", {width, width}, {uint16_t(width - left - right), width}, {left, 0}, 0, mediaId, 100, 100,
+                      0, 0, nullptr, nullptr);
+}
+
+struct Part : GPeripheral {
+    using GPeripheral::GPeripheral;
+    Part* CreateNew() const override { return new Part; }
+    Part* Copy() const override { return new Part(*this); }
+    uint32_t QueryFlags() override { return 0; }
+};
+
+// Records the tray ids it is shown and stops after each when asked; never reports a match.
+struct Visits {
+    std::vector<int> trays;
+    int goOn;
+    static int Record(GObjectBase* entry, GResourceMapping*, int32_t, void* context, int32_t*)
+    {
+        static_cast<Visits*>(context)->trays.push_back(static_cast<GTray*>(entry)->GetTrayId());
+        return static_cast<Visits*>(context)->goOn;
+    }
+};
+
+TEST(DriverObjectWalkers, TrayFilterOrderStopsCountersAndTheOsTrayMap)
+{
+    ModelDriver driver;
+    GConfiguration* configuration = driver.GetPrinterConfiguration();
+    auto* devices = new GAttributeComposite(90);
+    devices->Add(Device("a", 0, 1, {1}, {3, 1}, 1)), devices->Add(Device("off", 0, 1, {1}, {3}));
+    devices->Add(Device("b", 0, 1, {1}, {1, 3}, 1));
+    configuration->Add(devices);
+    auto* filter = new GAttributeComposite(1114);
+    filter->Add(new GValueAttribute(3, 1)), filter->Add(new GValueAttribute(1, 2));
+    configuration->Add(filter);
+    const struct { int goOn; std::vector<int> trays; } rows[] = {{1, {3, 3, 1, 1}}, {0, {3, 1}}};
+    for (const auto& row : rows) {
+        Visits visits{{}, row.goOn};
+        int32_t counter = 5;
+        EXPECT_EQ(-1, driver.ForEachPoolEntry(Visits::Record, &visits, 0, counter)) << "nothing reported";
+        EXPECT_EQ(row.trays, visits.trays);
+        EXPECT_EQ(5 + int32_t(row.trays.size()), counter) << "not reset between walks";
+    }
+    auto* map = new GResourceMappingList(84);
+    map->AddIfSecondCodeFree(new GResourceMapping(0, 260, 3));
+    driver.SetSubObject3(map);
+    EXPECT_EQ(1, driver.ContainsPoolCode(260));
+    EXPECT_EQ(0, driver.ContainsPoolCode(261));
+    int32_t counter = 0;
+    EXPECT_EQ(1, driver.ForEachPoolEntry(nullptr, nullptr, 1, counter)) << "a count";
+    EXPECT_EQ(2, counter);
+
+    delete configuration->Remove(filter);
+    configuration->Add(new GAttributeComposite(1114));
+    Visits none{{}, 1};
+    EXPECT_EQ(-1, driver.ForEachPoolEntry(Visits::Record, &none, 0, counter));
+    EXPECT_TRUE(none.trays.empty());
+    EXPECT_EQ(-1, driver.MapEntries(Visits::Record, &none, 0, 100, 100, 0, 0, counter)) << "no pool";
+    EXPECT_EQ(0, counter) << "the media walk starts again at 0";
+}
+
+TEST(DriverObjectWalkers, MediaWithinLimitsCustomSizesAndSymmetricMargins)
+{
+    ModelDriver driver;
+    GConfiguration* configuration = driver.GetPrinterConfiguration();
+    auto* pool = new GMediaPool(189);
+    for (GMedia* media : {Media(10, 500), Media(11, 900), Media(17385, 100), Media(17384, 600), Media(17389, 100),
+                          Media(17388, 600), Media(12, 100, 60, 10), Media(13, 500, 50, 20)})
+        pool->Add(media);
+    configuration->Add(pool);
+    auto* ids = new GResourceMappingList(191);
+    for (auto pair : {std::make_pair(1, 10), {2, 11}, {3, 16390}, {4, 16391}})
+        ids->AddIfSecondCodeFree(new GResourceMapping(0, uint16_t(pair.first), int16_t(pair.second)));
+    driver.SetIdPool(ids);
+    auto* sizes = new GAttributeComposite(276);
+    sizes->Add(new GCustomMediaSize(16390, "fits", 100, 100, GCustomMediaSize::kTenThousandthInch, 600, 600, 0));
+    sizes->Add(new GCustomMediaSize(16391, "over", 100, 100, GCustomMediaSize::kTenThousandthInch, 601, 600, 0));
+    auto* resolution = new GAttributeComposite(249);
+    resolution->Add(new GValueAttribute(100, 323)), resolution->Add(new GValueAttribute(100, 324));
+    GAttributeComposite* settings = driver.settings.get();
+    settings->Add(sizes), settings->Add(resolution), settings->Add(new GValueAttribute(0, 265));
+
+    const struct { uint16_t code; int limit, found; } rows[] = {
+        {1, 1, 1}, {2, 1, 0}, {2, 0, 1}, {3, 1, 1}, {4, 1, 0}, {4, 0, 1}, {5, 0, 0}};
+    for (const auto& row : rows)
+        EXPECT_EQ(row.found, driver.FindMedia(0, 100, 100, row.limit, row.code)) << row.code << row.limit;
+    EXPECT_EQ(1, driver.IsCustomSizeInRange(16390, nullptr)) << "bounds included";
+    EXPECT_EQ(0, driver.IsCustomSizeInRange(16391, nullptr)) << "one dot over";
+    ModelDriver bare;
+    bare.settings.reset();
+    EXPECT_EQ(1, bare.FindMedia(0, 100, 100, 0, 9)) << "without settings";
+
+    settings->Add(new GValueAttribute(1, 713));
+    for (auto row : {std::make_pair(12, 0), {13, 400}}) {
+        GMedia* media = driver.GetMediaAttribute()->FindMedia(uint16_t(row.first), 0, 100, 100);
+        ASSERT_NE(nullptr, media);
+        EXPECT_EQ(row.second, media->GetImageableExtent().x) << "clamped at 0";
+    }
+}
+
+TEST(DriverObjectStoredMaps, InstalledAccessoriesAndStoredListsOfTheirKind)
+{
+    for (uint16_t tray5 : {1, 2}) {
+        Services& services = Fresh();
+        ModelDriver driver;
+        auto* components = static_cast<GPeripheralComposite*>(driver.GetPrinter()->FindById(76));
+        for (long id : {101, 106}) {
+            auto* own = new GConfiguration(0);
+            auto* maps = new GConfiguration(198);
+            maps->Add(new GResourceMappingList(id == 101 ? 85 : 93)), own->Add(maps);
+            components->Add(new Part("part", nullptr, own, id));
+        }
+        // Components first: adding one rebuilds the printer's configuration.
+        GConfiguration* configuration = driver.GetPrinterConfiguration();
+        auto *paths = new GAttributeComposite(228), *devices = new GAttributeComposite(90);
+        for (GPaperHandlingDevice* device :
+             {Device("Tray", 0, 1, {1, 2}), Device("Tray", 0, 1, {1, 2}), Device("Stacker", 1, 1, {3, 4}),
+              Device("Stacker", 1, 1, {3, 4}), Device("Fixed", 0, 0, {3, 6}), Device("T5", 0, 1, {1}, {5}),
+              Device("T5", 0, 1, {1}, {5})})
+            devices->Add(device);
+        paths->Add(devices), configuration->Add(paths);
+        GResourceMappingList stored(85);
+        stored.AddIfSecondCodeFree(new GResourceMapping(0, 260, 3));
+        services.SaveObjectToPrinterData(&driver, L"DEKPDLTrayMap", &stored);
+        services.SaveObjectToPrinterData(&driver, L"DEKOSTrayMap", &stored);
+        GStringAttribute wrongKind("not a map", 93);
+        services.SaveObjectToPrinterData(&driver, L"DEKPJLBinMap", &wrongKind);
+
+        GAttributeComposite settings(365);
+        settings.Add(new GStringAttribute("Tray", 315)), settings.Add(new GStringAttribute("Stacker", 316));
+        for (auto value : {std::make_pair(318, 2), {213, 4}, {274, 6}, {275, int(tray5)}})
+            settings.Add(new GValueAttribute(uint16_t(value.second), value.first));
+        ASSERT_EQ(1, driver.ApplyStoredMaps(&settings));
+
+        std::vector<std::pair<int, int>> states;
+        for (std::unique_ptr<GObjectIterator> it(devices->CreateIterator()); it->Next();)
+            states.emplace_back(static_cast<GPaperHandlingDevice*>(it->Current())->GetCount(),
+                                static_cast<GPaperHandlingDevice*>(it->Current())->GetSelectedOption());
+        const std::vector<std::pair<int, int>> expected = {
+            {1, 2}, {0, 1}, {1, 4}, {1, 4}, {1, 6}, {tray5 == 1, 1}, {0, 1}};
+        EXPECT_EQ(expected, states) << tray5;
+        auto map = [&](long component, long id) {
+            auto* part = static_cast<GPeripheral*>(driver.GetPrinter()->FindById(76)->FindById(component));
+            return static_cast<GResourceMappingList*>(part->GetConfiguration()->FindById(198)->FindById(id))->Entries();
+        };
+        EXPECT_EQ(1u, map(101, 85)) << "a non-empty copy";
+        EXPECT_EQ(0u, map(106, 93)) << "a stored text is no map";
+        EXPECT_TRUE(driver.GetSubObject3() && driver.GetSubObject3()->FindByFirstCode(260)) << "the kept tray map";
+    }
+}
+
+TEST(DriverObjectUpgrade, StoredListsConvertedLargeObjectsWhole)
+{
+    for (bool withTemplate : {true, false}) {
+        Services& services = Fresh();
+        auto* entryTemplate = new GAttributeComposite(375);
+        entryTemplate->Add(new GValueAttribute(1, 500)), entryTemplate->Add(new GValueAttribute(2, 501));
+        ModelDriver driver(withTemplate ? entryTemplate : (delete entryTemplate, nullptr));
+        auto *list = new GAttributeComposite(0x4000005C), *entry = new GAttributeComposite(9);
+        entry->Add(new GValueAttribute(7, 500)), entry->Add(new GValueAttribute(8, 376));
+        list->Add(entry);
+        EXPECT_EQ(int(withTemplate), driver.UpgradeObject(list, nullptr));
+        ASSERT_EQ(withTemplate, services.printerData.count(L"1073741916") == 1) << "nothing saved without a template";
+        if (!withTemplate)
+            continue;
+        std::unique_ptr<GObjectBase> saved(services.LoadObjectFromPrinterData(&driver, L"1073741916", 0));
+        GObjectBase* rebuilt = saved && saved->GetId() == 0x4000005C ? saved->FindById(0) : nullptr;
+        ASSERT_NE(nullptr, rebuilt);
+        for (auto member : {std::make_pair(500, 7), {501, 2}, {376, 8}})
+            EXPECT_EQ(member.second, GDriverObject::Feature<GValueAttribute>(rebuilt, member.first)->GetValue());
+    }
+    Services& services = Fresh();
+    ModelDriver driver;
+    const RWWString name(L"Big");
+    GStringAttribute expected(std::string(10000, 'b').c_str(), 44);
+    ASSERT_EQ(1, driver.UpgradeObject(expected.DeepCopy(), &name)) << "written again into a larger buffer";
+    std::unique_ptr<GObjectBase> saved(services.LoadObjectFromPrinterData(&driver, name, 0));
+    EXPECT_TRUE(saved && saved->IsEqual(&expected));
+}
+
+TEST(DriverObjectLists, ResolutionListAndNamedListIgnoringCase)
+{
+    ModelDriver driver;
+    GConfiguration* configuration = driver.GetPrinterConfiguration();
+    for (auto list : {std::make_pair(206, 300), {1300, 600}}) {
+        auto *holder = new GAttributeComposite(list.first), *entry = new GAttributeComposite(1);
+        entry->Add(new GValueAttribute(uint16_t(list.second), 323)), entry->Add(new GValueAttribute(600, 324));
+        holder->Add(entry), configuration->Add(holder);
+    }
+    EXPECT_EQ(1, driver.IsResolutionListed(300, 600) - driver.IsResolutionListed(600, 600));
+    driver.GetSettings()->Add(new GValueAttribute(2, 1302));
+    EXPECT_EQ(1, driver.IsResolutionListed(600, 600) - driver.IsResolutionListed(300, 600));
+
+    auto *list = new GAttributeComposite(369), *entry = new GAttributeComposite(1);
+    entry->Add(new GStringAttribute("Letter", 370)), entry->Add(new GValueAttribute(7, 360));
+    list->Add(entry), configuration->Add(list);
+    GValueAttribute target(0, 1);
+    EXPECT_EQ(0, driver.SelectFromList(L"legal", &target));
+    EXPECT_EQ(1, driver.SelectFromList(L"lETTER", &target));
+    EXPECT_EQ(360, target.GetId());
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "../support/StoredBytes.h"
 #include "../support/TempPath.h"
 #include "graphics/GDeviceFontList.h"
+#include "graphics/GDeviceFontListComposite.h"
 #include "graphics/GMassStorageFontSource.h"
 #include "graphics/GMassStorageFonts.h"
 #include "printer/GDriverObject.h"
@@ -216,3 +217,32 @@ TEST_F(MassStorageFonts, PrinterDataNamesFilesAndStates)
     EXPECT_EQ(1, FindMassStorageDevice(&printer, 0, 1));
     EXPECT_EQ(2, FindMassStorageDevice(&printer, 0, 3));
 }
+
+namespace {
+
+struct RemotePrinter : GDriverObject {
+    int IsRemotePrinter() override { return 1; }
+};
+
+TEST_F(MassStorageFonts, AddedFontsFollowStampsAndRemotePrintersKeepAbsentDevices)
+{
+    EXPECT_EQ(nullptr, printer.LoadAddedFonts()) << "nothing stored, no device";
+    SetMassStorageFontFile(&printer, 0, RWWString(FontServices::Wide(Write(FontFile({FontRecord{{1}}}, 77))).c_str()));
+    const struct { uint32_t storedStamp; bool remote; uint32_t fonts; bool keepsAbsent; } rows[] = {
+        {77, false, 0, false}, {76, false, 1, false}, {77, true, 0, true}};
+    for (const auto& row : rows) {
+        GDeviceFontListComposite stored;
+        auto* present = new GDeviceFontList(0x1A0);
+        present->SetStamp(row.storedStamp);
+        stored.Add(present), stored.Add(new GDeviceFontList(0x1A1));
+        ASSERT_EQ(1, services->SaveObjectToPrinterData(&printer, L"AddedFonts", &stored));
+        RemotePrinter remote;
+        GDriverObject& driver = row.remote ? remote : printer;
+        std::unique_ptr<GDeviceFontListComposite> list(driver.LoadAddedFonts());
+        ASSERT_TRUE(list && list->FindById(0x1A0)) << row.storedStamp;
+        EXPECT_EQ(row.fonts, static_cast<GDeviceFontList*>(list->FindById(0x1A0))->Entries()) << row.storedStamp;
+        EXPECT_EQ(row.keepsAbsent, list->FindById(0x1A1) != nullptr) << row.remote;
+    }
+}
+
+} // namespace

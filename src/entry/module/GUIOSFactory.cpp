@@ -1,10 +1,12 @@
 #include "entry/module/GUIOSFactory.h"
 
 #include "printer/GDriverObject.h"
+#include "printer/GPrinterLibrary.h"
 
 #include <winspool.h>
 
 #include <atomic>
+#include <new>
 #include <vector>
 
 namespace {
@@ -60,4 +62,9 @@ void GUIOSFactory::GetDriverDataFile(RWWString& path, GDriverObject* driver)
     }
     if (opened)
         ClosePrinter(printer);
+}
+
+GPrinterLibrary* GUIOSFactory::CreateMiniInstaller(const RWWString& printerName, uint32_t printerHandle, uint32_t)
+{
+    return new (std::nothrow) GMiniInstaller(printerName, printerHandle);
 }

@@ -27,6 +27,8 @@ public:
     // printer cannot be opened or asked.
     void GetDriverDataFile(RWWString& path, GDriverObject* driver) override;
     void* GetPrinterHandle(GDriverObject* driver) override;
+    // A new mini-installer for the printer, loaded at once when the printer asks for it.
+    GPrinterLibrary* CreateMiniInstaller(const RWWString& printerName, uint32_t printerHandle, uint32_t) override;
 
     // Registers the maker for every instance; a maker with null members unregisters.
     static void SetDriverUIMaker(const GDriverUIMaker& maker);

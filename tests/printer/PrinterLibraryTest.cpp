@@ -1,0 +1,73 @@
+#include "TestOSFactory.h"
+#include "printer/GPrinterLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::wstring> calls;
+uint32_t answer = 0;
+
+} // namespace
+
+// Called by the mini-installer stand-in for each of its entry points.
+extern "C" __declspec(dllexport) uint32_t __cdecl QzTestMiniInstallerCall(const char* entry, uint32_t handle,
+                                                                          const wchar_t* name, uint32_t flag)
+{
+    calls.push_back(std::wstring(entry, entry + std::strlen(entry)) + L" " + std::to_wstring(handle) + L" " +
+                    (name ? name : L"-") + L" " + std::to_wstring(flag));
+    return answer;
+}
+
+namespace {
+
+const std::wstring kKey = L"System\\CurrentControlSet\\Control\\Print\\Printers\\,,srv,p";
+const std::wstring kRequest = kKey + L"\\PrinterDriverData\\QzrdbUpdateRequest";
+
+// Registry keys of the test's choosing; the module folder is the test program's.
+struct LibraryServices : TestOSFactory {
+    int MachineKeyExists(const RWWString& key) override { return keys.count(key.Data()) ? 1 : 0; }
+    void GetModuleDirectory(RWWString& path) override
+    {
+        wchar_t file[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, file, MAX_PATH);
+        const std::wstring text(file);
+        path = RWWString(text.substr(0, text.rfind(L'\\')).c_str());
+    }
+    std::set<std::wstring> keys{kKey};
+};
+
+bool Loaded() { return GetModuleHandleW(L"QZSKORN.DLL") != nullptr; }
+
+TEST(MiniInstaller, UndecidedLoadsOnceThenOnlyWhileRequestedAndStartResultsDecide)
+{
+    LibraryServices& services = *new LibraryServices; // the services instance owns it
+    const struct { const wchar_t* stored; uint32_t answer; uint32_t state; const wchar_t* after; } rows[] = {
+        {nullptr, 0, 1, L"0"}, {L"0", 0, 0, L"0"}, {L"1", 1, 1, L"1"}, {L"1", 2, 0, L"1"}, {L"7", 0, 0, L"7"}};
+    for (const auto& row : rows) {
+        services.registry.erase(kRequest);
+        if (row.stored)
+            services.registry[kRequest] = row.stored;
+        calls.clear(), answer = row.answer;
+        {
+            GMiniInstaller installer(L"\\\\srv\\p", 0x1234);
+            EXPECT_EQ(row.state, installer.GetState()) << row.answer;
+            EXPECT_EQ(bool(row.state), Loaded());
+            EXPECT_EQ(row.after, services.registry[kRequest]);
+        }
+        EXPECT_FALSE(Loaded());
+        std::vector<std::wstring> expected;
+        if (row.state || row.answer == 2)
+            expected.push_back(L"InitializeMiniInstaller 4660 - 1");
+        if (row.state)
+            expected.push_back(L"KillMiniInstaller 4660 - 1");
+        EXPECT_EQ(expected, calls) << row.answer;
+    }
+}
+
+} // namespace
