@@ -10,7 +10,8 @@ namespace {
 uint32_t Forward(const char* entry, uint32_t handle, const wchar_t* name, uint32_t flag)
 {
     typedef uint32_t(__cdecl * Call)(const char*, uint32_t, const wchar_t*, uint32_t);
-    Call call = reinterpret_cast<Call>(GetProcAddress(GetModuleHandleW(nullptr), "QzTestMiniInstallerCall"));
+    Call call = reinterpret_cast<Call>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(nullptr), "QzTestMiniInstallerCall")));
     return call ? call(entry, handle, name, flag) : 0;
 }
 
