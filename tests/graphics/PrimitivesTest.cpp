@@ -6,12 +6,14 @@
 #include "graphics/GPathGraphic.h"
 #include "graphics/GPolyBezierGraphic.h"
 #include "graphics/GPolygonGraphic.h"
+#include "graphics/GPreScaledRasterGraphic.h"
 #include "graphics/GRasterScale.h"
 #include "graphics/GRectangleGraphic.h"
 #include "printer/GGraphicBundle.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,6 +26,7 @@ public:
     int16_t DrawPolyBezier(GPolyBezierGraphic&) override { return Drew("bezier"); }
     int16_t DrawPolygon(GPolygonGraphic&) override { return Drew("polygon"); }
     int16_t DrawRectangle(GRectangleGraphic&) override { return Drew("rectangle"); }
+    int16_t DrawRaster(GRasterGraphic& r) override { return Drew(r.IsPreScaled() ? "prescaled" : "raster"); }
     std::vector<std::string> drawn;
 
 private:
@@ -115,10 +118,13 @@ TEST(GGraphics, ExecuteReachesOneHandlerAndForeignObjectsAreDeleted)
     GPolyBezierGraphic bezier({0, nullptr, points, 2}, nullptr);
     GPathGraphic path(nullptr, 0);
     GGraphicComposite composite(nullptr, 0);
-    for (GGraphic* g : std::vector<GGraphic*>{&rectangle, &polygon, &bezier, &path})
+    GRasterGraphic raster(GBitmap(), nullptr, {0, 0, 1, 1}, {0, 0, 1, 1}, GBitmap());
+    GPreScaledRasterGraphic prescaled(GBitmap(), nullptr, {0, 0, 1, 1}, {0, 0, 1, 1}, GBitmap());
+    for (GGraphic* g : std::vector<GGraphic*>{&rectangle, &polygon, &bezier, &path, &raster, &prescaled})
         EXPECT_EQ(7, g->Execute(peripheral));
     EXPECT_EQ(0, composite.Execute(peripheral));
-    EXPECT_EQ((std::vector<std::string>{"rectangle", "polygon", "bezier", "path"}), peripheral.drawn);
+    EXPECT_EQ((std::vector<std::string>{"rectangle", "polygon", "bezier", "path", "raster", "prescaled"}),
+              peripheral.drawn);
 
     int deletions = 0;
     composite.Add(new TrackedObject(1, &deletions));
@@ -161,4 +167,24 @@ TEST(GRasterScale, VisiblePartsUnderAClip)
         EXPECT_EQ(c.outSource, source);
         EXPECT_EQ(c.outDestination, destination);
     }
+}
+
+// Prepare copies the caller's pixels, Scale answers as the clip scaling does, and a
+// stored image of another class is refused with the primitive left as it was.
+TEST(GRasterGraphics, PrepareOwnsThePixelsAndScaleFollowsTheClip)
+{
+    uint8_t pixels[4] = {1, 2, 3, 4};
+    GBitmapInfo info;
+    info.bits = pixels, info.bitsSize = 4, info.bounds = GRect{0, 0, 4, 1}, info.bitsPerPixel = 8;
+    GRasterGraphic raster(GBitmap(info), nullptr, {0, 0, 4, 1}, {0, 0, 40, 10}, GBitmap());
+    raster.Prepare();
+    pixels[0] = 9;
+    EXPECT_EQ(1, raster.GetBitmap().GetBits()[0]);
+
+    GClipToSingleRectangle clip({5, 0, 25, 10}, 0, 0, 1);
+    GRect source, destination, expectSource, expectDestination;
+    EXPECT_EQ(GScaleToClip(&clip, {0, 0, 4, 1}, {0, 0, 40, 10}, expectSource, expectDestination),
+              raster.Scale(&clip, source, destination));
+    EXPECT_EQ((GRect{0, 0, 3, 1}), source);
+    EXPECT_EQ(expectDestination, destination);
 }

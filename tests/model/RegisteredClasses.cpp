@@ -26,7 +26,9 @@
 #include "graphics/GPathGraphic.h"
 #include "graphics/GPolyBezierGraphic.h"
 #include "graphics/GPolygonGraphic.h"
+#include "graphics/GPreScaledRasterGraphic.h"
 #include "graphics/GRGBColor.h"
+#include "graphics/GRasterGraphic.h"
 #include "graphics/GRasterOperation.h"
 #include "graphics/GRectangleGraphic.h"
 #include "graphics/GTTFontFile.h"
@@ -349,6 +351,10 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GRectangleGraphic", [] { return new GRectangleGraphic({-3, 1, 9, 4}, new GGraphicBundle, 5); }},
         {"GPolygonGraphic", [] { return new GPolygonGraphic(SamplePoints(), new GGraphicBundle, 6); }},
         {"GPolyBezierGraphic", [] { return new GPolyBezierGraphic(SamplePoints(), nullptr, 7); }},
+        {"GRasterGraphic", [] { return new GRasterGraphic(GBitmap(SampleBitmap()), {0, 0, 2, 2}, {-4, 1, 60, 9},
+                                                          GBitmap(SampleBitmap()), new GGraphicBundle, 10); }},
+        {"GPreScaledRasterGraphic", [] { return new GPreScaledRasterGraphic(GBitmap(SampleBitmap()), nullptr,
+                                                                            {1, 0, 2, 2}, {3, 4, 5, 6}, GBitmap()); }},
         {"GGraphicComposite", [] { return Filled(new GGraphicComposite(new GGraphicBundle, 8), [](GGraphicComposite& c) {
              c.Add(new GRectangleGraphic({0, 0, 5, 5}, nullptr, 1));
              c.Add(new GPolygonGraphic(SamplePoints(), nullptr, 2));
