@@ -28,35 +28,6 @@ bool IsPalette(const RWCollectable* object)
     return model && model->IsKindOf(GPaletteTable::kClassId);
 }
 
-bool ReadBytes(RWBinaryFile& file, uint8_t* bytes, uint32_t n)
-{
-    return file.Read(reinterpret_cast<char*>(bytes), n);
-}
-
-bool ReadBytes(RWDataInStream& stream, uint8_t* bytes, uint32_t n)
-{
-    for (uint32_t i = 0; i < n; ++i) {
-        unsigned char byte = 0;
-        stream >> byte;
-        if (!stream.Good())
-            return false;
-        bytes[i] = byte;
-    }
-    return true;
-}
-
-void WriteBytes(RWBinaryFile& file, const uint8_t* bytes, uint32_t n)
-{
-    if (n != 0)
-        file.Write(reinterpret_cast<const char*>(bytes), n);
-}
-
-void WriteBytes(RWDataOutStream& stream, const uint8_t* bytes, uint32_t n)
-{
-    for (uint32_t i = 0; i < n; ++i)
-        stream << static_cast<unsigned char>(bytes[i]);
-}
-
 // Where a run decoder writes: rows of the stored row length, clipped to the width and
 // the height, so a stream can move anywhere without writing outside the buffer.
 class RunTarget {
@@ -540,7 +511,7 @@ void GBitmapImp::WriteFields(Out& out) const
     out << static_cast<const RWCollectable*>(palette_);
     GWriteField(out, mirror_);
     if (bits_ && bitsSize_ != 0)
-        WriteBytes(out, bits_, bitsSize_);
+        GWriteBytes(out, bits_, bitsSize_);
 }
 
 // Shifts, counts and row lengths are worked out again from what was read rather than
@@ -585,7 +556,7 @@ void GBitmapImp::ReadFields(In& in)
         }
         read.ownsBits_ = 1;
         read.bitsSize_ = size;
-        if (!ReadBytes(in, read.bits_, size))
+        if (!GReadBytes(in, read.bits_, size))
             return;
     }
     read.Settle();

@@ -8,36 +8,6 @@
 
 namespace {
 
-// The bytes go one item at a time on a typed stream, in one block on a file.
-bool ReadBytes(RWBinaryFile& file, uint8_t* bytes, uint32_t n)
-{
-    return file.Read(reinterpret_cast<char*>(bytes), n);
-}
-
-bool ReadBytes(RWDataInStream& stream, uint8_t* bytes, uint32_t n)
-{
-    for (uint32_t i = 0; i < n; ++i) {
-        unsigned char byte = 0;
-        stream >> byte;
-        if (!stream.Good())
-            return false;
-        bytes[i] = byte;
-    }
-    return true;
-}
-
-void WriteBytes(RWBinaryFile& file, const uint8_t* bytes, uint32_t n)
-{
-    if (n != 0)
-        file.Write(reinterpret_cast<const char*>(bytes), n);
-}
-
-void WriteBytes(RWDataOutStream& stream, const uint8_t* bytes, uint32_t n)
-{
-    for (uint32_t i = 0; i < n; ++i)
-        stream << static_cast<unsigned char>(bytes[i]);
-}
-
 // Passes over stored bytes that there is no room for.
 void SkipBytes(RWBinaryFile& file, uint32_t n) { file.SeekTo(file.CurOffset() + static_cast<long>(n)); }
 
@@ -106,7 +76,7 @@ void GBinaryData::ReadFields(In& in)
             // No room: the object is left empty and the reader goes on behind the bytes.
             SkipBytes(in, length);
             length = 0;
-        } else if (!ReadBytes(in, buffer, length)) {
+        } else if (!GReadBytes(in, buffer, length)) {
             delete[] buffer;
             return;
         }
@@ -122,7 +92,7 @@ template <class Out>
 void GBinaryData::WriteFields(Out& out) const
 {
     GWriteFields(out, length_, owns_);
-    WriteBytes(out, data_, length_);
+    GWriteBytes(out, data_, length_);
 }
 
 bool GBinaryData::IsSame(const GObjectBase* other) const

@@ -61,3 +61,34 @@ void GWriteFields(Out& out, const T&... values)
     GWriteField(out, kGStoredVersion);
     (GWriteField(out, values), ...);
 }
+
+// A run of bytes: one item at a time on a typed stream, in one block on a file. Reads
+// answer whether every byte arrived.
+inline bool GReadBytes(RWBinaryFile& file, uint8_t* bytes, uint32_t n)
+{
+    return file.Read(reinterpret_cast<char*>(bytes), n);
+}
+
+inline bool GReadBytes(RWDataInStream& stream, uint8_t* bytes, uint32_t n)
+{
+    for (uint32_t i = 0; i < n; ++i) {
+        unsigned char byte = 0;
+        stream >> byte;
+        if (!stream.Good())
+            return false;
+        bytes[i] = byte;
+    }
+    return true;
+}
+
+inline void GWriteBytes(RWBinaryFile& file, const uint8_t* bytes, uint32_t n)
+{
+    if (n != 0)
+        file.Write(reinterpret_cast<const char*>(bytes), n);
+}
+
+inline void GWriteBytes(RWDataOutStream& stream, const uint8_t* bytes, uint32_t n)
+{
+    for (uint32_t i = 0; i < n; ++i)
+        stream << static_cast<unsigned char>(bytes[i]);
+}
