@@ -1,8 +1,10 @@
-// A first row stage for tests: hands out the given rows, each with its repeat count.
+// A first row stage for tests: hands out the given rows, each with its repeat count, and
+// counts the rows it was asked to skip.
 #pragma once
 
 #include "graphics/GRowCompressor.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -29,6 +31,14 @@ public:
         }
         return 0;
     }
+    // Skipped rows count one line each, whatever their repeat.
+    void SkipRows(uint32_t count) override
+    {
+        skipped_ += count;
+        line_ += count;
+        next_ = std::min(rows_.size(), next_ + count);
+    }
+    uint32_t Skipped() const { return skipped_; }
     uint32_t GetMaxRowSize() override { return maxRowSize_; }
     void GetBounds(GRowBounds& b) override { b = {10, 0, int16_t(10 + width_), height_}; }
     uint32_t GetBitsPerPixel() override { return bpp_; }
@@ -42,4 +52,5 @@ private:
     std::vector<uint8_t> repeats_;
     size_t next_ = 0;
     uint32_t line_ = 0;
+    uint32_t skipped_ = 0;
 };
