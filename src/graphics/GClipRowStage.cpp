@@ -52,17 +52,26 @@ uint32_t GClipRowStage::ReadRow(uint8_t* buffer, uint16_t& rowNumber, uint32_t& 
         if (rowsToSkip_)
             source_->SkipRows(rowsToSkip_);
     }
-    const uint32_t status = source_->ReadRow(buffer, rowNumber, length, repeat, rows);
-    if (length == 0)
-        return status;
-    const int32_t row = int32_t(rowNumber) - rowsToSkip_;
-    if (row < 0 || uint32_t(row) >= height) {
+    // A source that did not skip hands out the leading rows again: they are passed over.
+    uint32_t status;
+    int32_t row;
+    do {
+        status = source_->ReadRow(buffer, rowNumber, length, repeat, rows);
+        if (length == 0)
+            return status;
+        if (repeat == 0)
+            repeat = 1;
+        row = int32_t(rowNumber) - rowsToSkip_;
+    } while (row + repeat <= 0);
+    if (row < 0) {
+        repeat = uint8_t(repeat + row);
+        row = 0;
+    }
+    if (uint32_t(row) >= height) {
         length = 0;
         delivered_ = height;
         return status;
     }
-    if (repeat == 0)
-        repeat = 1;
     if (uint32_t(row) + repeat > height)
         repeat = uint8_t(height - uint32_t(row));
     rowNumber = uint16_t(row);

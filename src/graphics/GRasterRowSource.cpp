@@ -110,8 +110,12 @@ GRasterRowSource* CreateRasterRowSource(GRect destination, GRect& source, const 
     // meets the clip in device pixels.
     GRowCompressor* copy = nullptr;
     GRowCompressor* scaling = nullptr;
-    const bool sameSize = int16_t(source.right - source.left) == int16_t(destination.right - destination.left) &&
-                          int16_t(source.bottom - source.top) == int16_t(destination.bottom - destination.top);
+    // Sizes as the bitmap stage delivers them, cut to the bitmap: a copy stage must never
+    // report more than arrives.
+    GRowBounds delivered;
+    first->GetBounds(delivered);
+    const bool sameSize = int16_t(delivered.right - delivered.left) == int16_t(destination.right - destination.left) &&
+                          int16_t(delivered.bottom - delivered.top) == int16_t(destination.bottom - destination.top);
     if (sameSize && !(scalingMode == 0 && clip))
         copy = new GCopyRowStage(ToBounds(destination));
     else

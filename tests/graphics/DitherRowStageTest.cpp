@@ -33,17 +33,11 @@ std::vector<std::pair<uint16_t, Bytes>> Dither(GDitherRowStage& stage, GRowCompr
     stage.SetSource(&source);
     EXPECT_EQ(stage.Begin(), 1u);
     std::vector<std::pair<uint16_t, Bytes>> out;
-    Bytes buffer(stage.GetMaxRowSize() + 4, 0xEE);
-    for (;;) {
-        uint16_t number = 0;
-        uint32_t length = 0;
-        uint8_t repeat = 1, rows = 1;
-        stage.ReadRow(buffer.data(), number, length, repeat, rows);
-        if (length == 0)
-            return out;
-        EXPECT_EQ(repeat, 1);
-        out.emplace_back(number, Bytes(buffer.begin(), buffer.begin() + length));
+    for (const DeliveredRow& row : ReadAllRows(stage)) {
+        EXPECT_EQ(row.repeat, 1);
+        out.emplace_back(row.number, row.bytes);
     }
+    return out;
 }
 
 } // namespace

@@ -21,30 +21,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Row {
-    Bytes bytes;
-    uint16_t number;
-    uint8_t repeat;
-};
-
-std::vector<Row> Drain(GRowCompressor& stage, uint32_t* status = nullptr)
-{
-    std::vector<Row> out;
-    Bytes buffer(stage.GetMaxRowSize() + 8, 0xEE);
-    for (;;) {
-        uint16_t number = 0;
-        uint32_t length = 0;
-        uint8_t repeat = 1, rows = 1;
-        const uint32_t result = stage.ReadRow(buffer.data(), number, length, repeat, rows);
-        if (status)
-            *status = result;
-        if (length == 0)
-            return out;
-        EXPECT_LE(length, stage.GetMaxRowSize());
-        out.push_back({Bytes(buffer.begin(), buffer.begin() + length), number, repeat});
-    }
-}
-
 // A bitmap over the caller's bits, rows of whole bytes with no alignment.
 GBitmap Bitmap(Bytes& bits, int16_t width, int16_t height, uint8_t depth, GPaletteTable* palette = nullptr)
 {
@@ -57,20 +33,12 @@ GBitmap Bitmap(Bytes& bits, int16_t width, int16_t height, uint8_t depth, GPalet
     return GBitmap(info);
 }
 
-uint32_t Pixel(const Bytes& row, uint32_t x, uint32_t bits)
-{
-    if (bits == 8)
-        return row[x];
-    const uint32_t bit = x * bits;
-    return (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
-}
-
 // Pixels from..from + width of the row, packed again from the first bit.
 Bytes Crop(const Bytes& row, uint32_t from, uint32_t width, uint32_t bits)
 {
     Bytes out((width * bits + 7) / 8, 0);
     for (uint32_t x = 0; x < width; ++x)
-        out[x * bits / 8] = uint8_t(out[x * bits / 8] | Pixel(row, from + x, bits) << (8 - bits - x * bits % 8));
+        PutPixel(out, x, bits, PixelAt(row, from + x, bits));
     return out;
 }
 
@@ -140,7 +108,7 @@ TEST(BitmapRowStage, KindsConvertAndInvertThePixels)
         GBitmapRowStage stage({0, 0, 2, 1}, bitmap24, c.kind);
         EXPECT_EQ(stage.GetBitsPerPixel(), c.bits);
         EXPECT_EQ(stage.GetPalette(), nullptr);
-        auto rows = Drain(stage);
+        auto rows = ReadAllRows(stage);
         ASSERT_EQ(rows.size(), 1u);
         EXPECT_EQ(rows[0].bytes, c.row) << c.kind;
     }
@@ -155,7 +123,7 @@ TEST(BitmapRowStage, KindsConvertAndInvertThePixels)
     ASSERT_EQ(palette->GetCount(), 2u);
     EXPECT_EQ(static_cast<const GRGBColor*>(palette->GetColor(0))->GetRed(), 255);
     EXPECT_EQ(static_cast<const GRGBColor*>(palette->GetColor(1))->GetRed(), 0);
-    EXPECT_EQ(Drain(inverted).at(0).bytes, indexed);
+    EXPECT_EQ(ReadAllRows(inverted).at(0).bytes, indexed);
     GBitmapRowStage plain({0, 0, 8, 1}, bitmap1, 2);
     EXPECT_EQ(plain.GetPalette(), bitmap1.GetPalette());
 }
@@ -176,22 +144,22 @@ TEST(BitmapRowStage, ReadsOnlyInsideTheBitmapAndStopsAtTheBottom)
     EXPECT_EQ(bounds.right, 5);
     EXPECT_EQ(bounds.bottom, 4);
     EXPECT_EQ(wide.GetMaxRowSize(), 5u);
-    auto rows = Drain(wide);
+    auto rows = ReadAllRows(wide);
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[3].bytes, (Bytes{15, 16, 17, 18, 19}));
     EXPECT_EQ(rows[3].number, 3);
 
     GBitmapRowStage none({1, 2, 4, 2}, bitmap, 2);
-    EXPECT_TRUE(Drain(none).empty());
+    EXPECT_TRUE(ReadAllRows(none).empty());
 
     GBitmapRowStage skipping({1, 1, 3, 4}, bitmap, 2);
     skipping.SkipRows(2);
-    rows = Drain(skipping);
+    rows = ReadAllRows(skipping);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].bytes, (Bytes{16, 17}));
     EXPECT_EQ(rows[0].number, 2);
     skipping.SkipRows(100000);
-    EXPECT_TRUE(Drain(skipping).empty());
+    EXPECT_TRUE(ReadAllRows(skipping).empty());
 }
 
 TEST(ClipRowStage, CutsWidthsToWholeBytesWithAMaskedLastByte)
@@ -211,9 +179,11 @@ TEST(ClipRowStage, CutsWidthsToWholeBytesWithAMaskedLastByte)
         GClipRowStage stage(&clip);
         stage.SetSource(&source);
         ASSERT_EQ(stage.Begin(), 1u);
+        // Room for the byte after the source's row, which the move reads.
+        EXPECT_EQ(stage.GetMaxRowSize(), 5u);
         EXPECT_EQ(stage.GetRowBytes(), c.rowBytes);
         EXPECT_EQ(stage.GetLastByteMask(), c.mask);
-        EXPECT_EQ(Drain(stage).at(0).bytes, c.row);
+        EXPECT_EQ(ReadAllRows(stage).at(0).bytes, c.row);
     }
 }
 
@@ -232,7 +202,7 @@ TEST(ClipRowStage, MovesRowsToTheClippedLeftBitAtEveryOffset)
                 GClipRowStage stage(&clip);
                 stage.SetSource(&source);
                 ASSERT_EQ(stage.Begin(), 1u);
-                auto out = Drain(stage);
+                auto out = ReadAllRows(stage);
                 ASSERT_EQ(out.size(), 2u);
                 for (size_t r = 0; r < 2; ++r) {
                     EXPECT_EQ(out[r].number, r);
@@ -252,7 +222,7 @@ TEST(ClipRowStage, EndsAtTheClippedHeightWithRepeatsCutToIt)
     GClipRowStage stage(&clip);
     stage.SetSource(&source);
     ASSERT_EQ(stage.Begin(), 1u);
-    auto out = Drain(stage);
+    auto out = ReadAllRows(stage);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].repeat, 50);
 
@@ -265,7 +235,7 @@ TEST(ClipRowStage, EndsAtTheClippedHeightWithRepeatsCutToIt)
     GRowBounds bounds;
     empty.GetBounds(bounds);
     EXPECT_EQ(bounds.right - bounds.left, 0);
-    EXPECT_TRUE(Drain(empty).empty());
+    EXPECT_TRUE(ReadAllRows(empty).empty());
 }
 
 TEST(RasterRowSource, ChoosesItsStagesByModeForceAndClip)
@@ -312,6 +282,17 @@ TEST(RasterRowSource, ChoosesItsStagesByModeForceAndClip)
         EXPECT_TRUE(source == c.source) << "row " << at;
         EXPECT_TRUE(chain->FinalStageKept());
     }
+
+    // A source partly outside the bitmap arrives cut to it, so it is scaled to its
+    // destination rather than copied under bounds that claim more than arrives.
+    Bytes bits = gray;
+    GRect outside = {5, 0, 15, 10};
+    std::unique_ptr<GRasterRowSource> chain(CreateRasterRowSource(same, outside, nullptr, Bitmap(bits, 10, 10, 8), 2, 1,
+                                                                  &matrix, new GRowPadder(1, 0), 0, nullptr));
+    EXPECT_EQ(Kinds(*chain), "BSDF");
+    auto rows = ReadAllRows(*chain);
+    ASSERT_EQ(rows.size(), 10u);
+    EXPECT_EQ(rows[0].bytes.size(), 2u);
 }
 
 TEST(RasterRowSource, AClippedScaledDitheredChainDeliversExactlyTheClippedRows)
@@ -334,7 +315,7 @@ TEST(RasterRowSource, AClippedScaledDitheredChainDeliversExactlyTheClippedRows)
     chain->GetBounds(bounds);
     EXPECT_TRUE((GRect{bounds.left, bounds.top, bounds.right, bounds.bottom}) == clipped);
 
-    auto rows = Drain(*chain);
+    auto rows = ReadAllRows(*chain);
     ASSERT_EQ(rows.size(), 20u);
     for (size_t r = 0; r < rows.size(); ++r) {
         ASSERT_EQ(rows[r].repeat, 1);
@@ -373,7 +354,7 @@ TEST(RasterRowSource, OwnsEveryStageAndFailsWithoutItsFinalStage)
                                new CountedStage(deletions, 5, 0));
         EXPECT_FALSE(chain.FinalStageKept());
         uint32_t status = 0;
-        EXPECT_TRUE(Drain(chain, &status).empty());
+        EXPECT_TRUE(ReadAllRows(chain, &status).empty());
         EXPECT_EQ(status, GRowCompressor::kFinalStageDropped);
     }
     EXPECT_EQ(deletions, (std::vector<int>{1, 0, 0, 0, 0, 1}));

@@ -11,32 +11,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-struct Row {
-    Bytes bytes;
-    uint16_t number;
-    uint8_t repeat;
-};
-
-// Reads until length 0 (which must then stay 0); each row fits the stage's maximum.
-std::vector<Row> Drain(GRowCompressor& stage)
-{
-    std::vector<Row> out;
-    Bytes buffer(stage.GetMaxRowSize() + 8, 0xEE);
-    for (;;) {
-        uint16_t number = 0;
-        uint32_t length = 0;
-        uint8_t repeat = 1, rows = 1;
-        stage.ReadRow(buffer.data(), number, length, repeat, rows);
-        if (length == 0) {
-            stage.ReadRow(buffer.data(), number, length, repeat, rows);
-            EXPECT_EQ(length, 0u);
-            return out;
-        }
-        EXPECT_LE(length, stage.GetMaxRowSize());
-        out.push_back({Bytes(buffer.begin(), buffer.begin() + length), number, repeat});
-    }
-}
-
 // Rows of two bytes that tell their own index.
 std::vector<Bytes> NumberedRows(size_t n)
 {
@@ -48,31 +22,12 @@ std::vector<Bytes> NumberedRows(size_t n)
 
 GRowBounds Destination(int width, int height) { return {10, 0, int16_t(10 + width), int16_t(height)}; }
 
-uint32_t PixelAt(const Bytes& row, uint32_t x, uint32_t bits)
-{
-    if (bits >= 8) {
-        uint32_t v = 0;
-        for (uint32_t k = 0; k < bits / 8; ++k)
-            v = v << 8 | row[x * bits / 8 + k];
-        return v;
-    }
-    const uint32_t bit = x * bits;
-    return (row[bit / 8] >> (8 - bits - bit % 8)) & ((1u << bits) - 1);
-}
-
 // Nearest neighbour: destination pixel x shows source pixel floor(x * sw / dw).
 Bytes NearestNeighbour(const Bytes& row, uint32_t sw, uint32_t dw, uint32_t bits)
 {
     Bytes out((dw * bits + 7) / 8, 0);
-    for (uint32_t x = 0; x < dw; ++x) {
-        const uint32_t v = PixelAt(row, uint32_t(uint64_t(x) * sw / dw), bits);
-        if (bits >= 8) {
-            for (uint32_t k = 0; k < bits / 8; ++k)
-                out[x * bits / 8 + k] = uint8_t(v >> (bits - 8 - 8 * k));
-        } else {
-            out[x * bits / 8] = uint8_t(out[x * bits / 8] | v << (8 - bits - x * bits % 8));
-        }
-    }
+    for (uint32_t x = 0; x < dw; ++x)
+        PutPixel(out, x, bits, PixelAt(row, uint32_t(uint64_t(x) * sw / dw), bits));
     return out;
 }
 
@@ -80,19 +35,20 @@ Bytes NearestNeighbour(const Bytes& row, uint32_t sw, uint32_t dw, uint32_t bits
 
 TEST(ScalingRowStage, RepeatsAddUpToTheHeightAndEndThere)
 {
-    // 1 to 600: a row used more than 255 times goes out in parts.
+    // 1 to 600: a row used more than 255 times goes out in parts. The sources hold rows
+    // past their height, which must not show.
     const struct {
         int source, destination;
     } cases[] = {{100, 300}, {300, 100}, {3, 7}, {7, 3}, {1, 600}, {5, 5}};
     for (const auto& c : cases) {
-        RowSourceStub source(2, 8, NumberedRows(size_t(c.source)));
+        RowSourceStub source(2, 8, NumberedRows(size_t(c.source) + 5), {}, int16_t(c.source));
         GScalingRowStage stage(Destination(2, c.destination));
         stage.SetSource(&source);
         ASSERT_EQ(stage.Begin(), 1u);
         EXPECT_EQ(stage.ScalesVertically(), c.source != c.destination);
         uint32_t total = 0;
         std::vector<uint32_t> uses(size_t(c.source), 0);
-        for (const Row& row : Drain(stage)) {
+        for (const DeliveredRow& row : ReadAllRows(stage)) {
             EXPECT_EQ(row.number, total);
             const uint32_t shown = row.bytes[0] | row.bytes[1] << 8;
             EXPECT_EQ(shown, total * uint32_t(c.source) / uint32_t(c.destination));
@@ -120,7 +76,7 @@ TEST(ScalingRowStage, ScalesRowsAsTheNearestNeighbour)
     GScalingRowStage doubled(Destination(16, 1));
     doubled.SetSource(&bits);
     ASSERT_EQ(doubled.Begin(), 1u);
-    auto out = Drain(doubled);
+    auto out = ReadAllRows(doubled);
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].bytes, (Bytes{0xCF, 0x0C}));
 
@@ -137,7 +93,7 @@ TEST(ScalingRowStage, ScalesRowsAsTheNearestNeighbour)
             stage.SetSource(&source);
             ASSERT_EQ(stage.Begin(), 1u);
             EXPECT_EQ(stage.GetMaxRowSize(), (dw * depth + 7) / 8);
-            auto scaled = Drain(stage);
+            auto scaled = ReadAllRows(stage);
             ASSERT_EQ(scaled.size(), 3u);
             for (size_t r = 0; r < 3; ++r)
                 EXPECT_EQ(scaled[r].bytes, NearestNeighbour(rows[r], sw, dw, depth)) << depth << ": " << sw << " to " << dw;
@@ -157,7 +113,7 @@ TEST(ScalingRowStage, UnscaledRowsGoStraightThroughAndFitTheMaximum)
     EXPECT_FALSE(stage.ScalesHorizontally());
     EXPECT_FALSE(stage.ScalesVertically());
     EXPECT_EQ(stage.GetMaxRowSize(), 40u);
-    auto out = Drain(stage);
+    auto out = ReadAllRows(stage);
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(out[1].bytes, row);
 
@@ -181,7 +137,7 @@ TEST(ScalingRowStage, SkipsForwardToTheSourceAsSourceRows)
     copy.SetSource(&across);
     copy.SkipRows(3);
     EXPECT_EQ(plain.Skipped(), 8u);
-    auto rest = Drain(copy);
+    auto rest = ReadAllRows(copy);
     ASSERT_EQ(rest.size(), 12u);
     EXPECT_EQ(rest[0].number, 8);
     EXPECT_EQ(rest[0].bytes[0], 8);
@@ -193,7 +149,7 @@ TEST(ScalingRowStage, SkipsForwardToTheSourceAsSourceRows)
     ASSERT_EQ(enlarge.Begin(), 1u);
     enlarge.SkipRows(7);
     EXPECT_EQ(tall.Skipped(), 2u);
-    auto out = Drain(enlarge);
+    auto out = ReadAllRows(enlarge);
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(out[0].number, 7);
     EXPECT_EQ(out[0].bytes[0], 2);
@@ -205,5 +161,5 @@ TEST(ScalingRowStage, SkipsForwardToTheSourceAsSourceRows)
     shrink.SetSource(&shortSource);
     ASSERT_EQ(shrink.Begin(), 1u);
     shrink.SkipRows(65536 + 2);
-    EXPECT_TRUE(Drain(shrink).empty());
+    EXPECT_TRUE(ReadAllRows(shrink).empty());
 }
