@@ -1,8 +1,9 @@
 // Raster row stages on 600-dpi letter rows (5,100 pixels: 638 bytes at 1 bit, 15,300
 // at 24 bits) of white, text, random and photo content. Each compressor's input MB/s is
-// given with its time as a ratio against memcpy of the same rows and against zlib's
-// compress2 of each row, all measured in the same run; then scaling by 2 and by 0.5,
-// and dithering 8-bit rows with a 16 x 16 matrix.
+// given with its time as a ratio to the time of memcpy of the same rows and of zlib's
+// compress2 of each row (above 1: slower), all measured in the same run, with the output
+// sizes of both; then scaling by 2 and by 0.5 in both directions, and dithering 8-bit
+// rows with a 16 x 16 matrix.
 //
 //   raster_bench.exe [rows]
 #include "graphics/GDeltaRowCompressor.h"
