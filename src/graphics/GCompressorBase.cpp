@@ -1,8 +1,5 @@
 #include "graphics/GCompressorBase.h"
 
-#include <new>
-#include <stdexcept>
-
 GCompressorBase::GCompressorBase(uint16_t rowUnit, uint32_t invert)
     : rowUnit_(rowUnit ? rowUnit : 1), invert_(invert)
 {
@@ -19,18 +16,4 @@ bool GCompressorBase::MeasureRow()
     const uint32_t rest = rowBytes_ % rowUnit_;
     pad_ = rest ? rowUnit_ - rest : 0;
     return !empty_;
-}
-
-bool GCompressorBase::Allocate(std::vector<uint8_t>& buf, uint32_t size)
-{
-    try {
-        buf.assign(size, 0);
-    } catch (const std::bad_alloc&) {
-        buf.clear();
-        buf.shrink_to_fit();
-        return false;
-    } catch (const std::length_error&) {
-        return false;
-    }
-    return true;
 }

@@ -16,8 +16,6 @@ protected:
     // Works out row bytes and pad from the source's bounds and depth. False when the
     // image has no width: the stage then delivers an empty image.
     bool MeasureRow();
-    // Sizes buf to at least size zero bytes; false when the memory is not there.
-    static bool Allocate(std::vector<uint8_t>& buf, uint32_t size);
     uint8_t Out(uint8_t byte) const { return invert_ ? uint8_t(255 - byte) : byte; }
 
     uint16_t rowUnit_;

@@ -1,5 +1,8 @@
 #include "graphics/GRowCompressor.h"
 
+#include <new>
+#include <stdexcept>
+
 GRowCompressor::~GRowCompressor() = default;
 
 void GRowCompressor::SkipRows(uint32_t) {}
@@ -31,4 +34,20 @@ uint32_t GRowCompressor::GetBitsPerPixel()
 const GPaletteTable* GRowCompressor::GetPalette()
 {
     return source_ ? source_->GetPalette() : nullptr;
+}
+
+bool GRowCompressor::Allocate(std::vector<uint8_t>& buf, uint32_t size)
+{
+    if (size > kMaxRowBytes)
+        return false;
+    try {
+        buf.assign(size, 0);
+    } catch (const std::bad_alloc&) {
+        buf.clear();
+        buf.shrink_to_fit();
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    return true;
 }

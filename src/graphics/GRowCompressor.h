@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 class GPaletteTable;
 
@@ -18,6 +19,10 @@ class GRowCompressor {
 public:
     // A block whose 16-bit length field cannot hold its size fails the image with this status.
     static constexpr uint32_t kBlockTooLong = 0x7001;
+    // A chain whose final stage could not begin delivers nothing, with this status.
+    static constexpr uint32_t kFinalStageDropped = 0x7002;
+    // No row buffer of a stage is larger: far beyond the widest image a row can hold.
+    static constexpr uint32_t kMaxRowBytes = 1u << 24;
 
     GRowCompressor() = default;
     GRowCompressor(const GRowCompressor&) = delete;
@@ -43,6 +48,10 @@ public:
     GRowCompressor* GetSource() const { return source_; }
 
 protected:
+    // Sizes buf to size zero bytes; false when the size passes kMaxRowBytes or the memory
+    // is not there.
+    static bool Allocate(std::vector<uint8_t>& buf, uint32_t size);
+
     GRowCompressor* source_ = nullptr;
     uint32_t ready_ = 0;
     uint32_t maxRowSize_ = 0;

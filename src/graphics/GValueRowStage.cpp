@@ -1,0 +1,3 @@
+#include "graphics/GValueRowStage.h"
+
+GValueRowStage::GValueRowStage(uint32_t value) : value_(value) {}
