@@ -99,6 +99,10 @@ TEST(LoadedModule, FreedByItsHostItStaysThenGoes)
     const std::wstring path = copy.Path(L"qzui32.dll");
     HMODULE module = LoadLibraryW(path.c_str());
     ASSERT_NE(nullptr, module);
+    // An entry point's call marks activity: two period boundaries pass before it may go.
+    using Event = INT(WINAPI*)(HANDLE, HDC, INT, ULONG, PVOID, ULONG, PVOID);
+    reinterpret_cast<Event>(reinterpret_cast<void*>(GetProcAddress(module, "DrvDocumentEvent")))(
+        nullptr, nullptr, 0, 0, nullptr, 0, nullptr);
     FreeLibrary(module);
     EXPECT_NE(nullptr, GetModuleHandleW(path.c_str()));
     EXPECT_TRUE(ModuleCopy::WaitUntilUnmapped(path, 5000));

@@ -42,11 +42,13 @@ protected:
 TEST_F(ModuleKeepAliveTest, ModuleFreedByItsHostStaysMappedThenGoes)
 {
     ASSERT_TRUE(copy.Ok());
-    keepAlive = new ModuleKeepAlive(50);
+    keepAlive = new ModuleKeepAlive(300);
     HMODULE module = LoadLibraryW(path.c_str());
     ASSERT_NE(nullptr, module);
     EXPECT_EQ(1, keepAlive->Start(module));
     EXPECT_EQ(0, keepAlive->Start(module)) << "one worker at a time";
+    // Busy now: two period boundaries pass before the module may go.
+    keepAlive->MarkActivity();
     FreeLibrary(module);
     EXPECT_NE(nullptr, GetModuleHandleW(path.c_str())) << "the keep-alive's own reference holds it";
     EXPECT_TRUE(ModuleCopy::WaitUntilUnmapped(path, 3000));
@@ -55,16 +57,17 @@ TEST_F(ModuleKeepAliveTest, ModuleFreedByItsHostStaysMappedThenGoes)
 TEST_F(ModuleKeepAliveTest, ActivityKeepsTheModuleUntilItStops)
 {
     ASSERT_TRUE(copy.Ok());
-    keepAlive = new ModuleKeepAlive(50);
+    keepAlive = new ModuleKeepAlive(200);
     HMODULE module = LoadLibraryW(path.c_str());
     ASSERT_NE(nullptr, module);
     ASSERT_EQ(1, keepAlive->Start(module));
+    keepAlive->MarkActivity();
     FreeLibrary(module);
-    for (int i = 0; i < 30; ++i) {
+    for (int i = 0; i < 50; ++i) {
         EXPECT_EQ(1, keepAlive->MarkActivity());
-        Sleep(15);
+        Sleep(20);
     }
-    EXPECT_NE(nullptr, GetModuleHandleW(path.c_str())) << "busy for 450 ms, nine periods";
+    EXPECT_NE(nullptr, GetModuleHandleW(path.c_str())) << "busy for a second, five periods";
     EXPECT_TRUE(ModuleCopy::WaitUntilUnmapped(path, 3000));
 }
 

@@ -70,13 +70,13 @@ TEST(ModuleLifetime, DetachAtProcessEndShutsNothingDown)
     ASSERT_TRUE(ModuleLifetime::Attach(ThisProgram(), false));
     GDriverServer* server = ModuleLifetime::DriverServer();
     EXPECT_TRUE(ModuleLifetime::Detach(true));
-    EXPECT_EQ(server, GDriverServer::Instance());
-    EXPECT_EQ(server, ModuleLifetime::DriverServer());
+    EXPECT_EQ(nullptr, GDriverServer::Instance()) << "abandoned: the unload's clean-up leaves it alone";
+    EXPECT_EQ(server, ModuleLifetime::DriverServer()) << "not deleted";
     EXPECT_NE(nullptr, ModuleLifetime::DocumentTable());
     EXPECT_NE(nullptr, ModuleLifetime::DocumentTableLock());
     EXPECT_NE(nullptr, NewHandlerReserve());
     EXPECT_TRUE(ModuleLifetime::Detach(false));
-    EXPECT_EQ(nullptr, GDriverServer::Instance());
+    EXPECT_EQ(nullptr, ModuleLifetime::DriverServer());
 }
 
 // The module copy is mapped without running its own attach, so the module handle names

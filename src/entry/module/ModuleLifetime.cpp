@@ -102,6 +102,7 @@ BOOL ModuleLifetime::Attach(HMODULE module, bool startKeepAlive)
 BOOL ModuleLifetime::Detach(bool processEnd)
 {
     if (processEnd) {
+        GDriverServer::Abandon();
         g_module = nullptr;
         return TRUE;
     }
