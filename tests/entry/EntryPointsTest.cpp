@@ -130,6 +130,31 @@ TEST_F(EntryPoints, UpgradeNeedsLevelOneAndBothNames)
     EXPECT_EQ(0, g_made.load());
 }
 
+TEST_F(EntryPoints, WithoutAnObjectEachEntryPointGivesItsFailureValue)
+{
+    wchar_t unknown[] = L"QZ No Such Printer";
+    DEVMODEW out = {};
+    DEVQUERYPRINT_INFO query = {sizeof query, 1, nullptr, nullptr, nullptr, 0, 0};
+    wchar_t folder[] = L"C:\\old";
+    DRIVER_UPGRADE_INFO_1W upgrade = {unknown, folder};
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(0, DrvDocumentProperties(nullptr, nullptr, unknown, &out, nullptr, DM_OUT_BUFFER));
+    EXPECT_EQ(0, DrvAdvancedDocumentProperties(nullptr, nullptr, unknown, &out, nullptr));
+    EXPECT_FALSE(PrinterProperties(nullptr, nullptr));
+    EXPECT_FALSE(DevQueryPrintEx(&query));
+    EXPECT_FALSE(DrvUpgradePrinter(1, reinterpret_cast<LPBYTE>(&upgrade)));
+    EXPECT_EQ(0, out.dmSize);
+    EXPECT_NE(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError()) << "no error code for a missing object";
+}
+
+TEST_F(EntryPoints, WellFormedUpgradeReachesThePrintersObject)
+{
+    wchar_t folder[] = L"C:\\old";
+    DRIVER_UPGRADE_INFO_1W upgrade = {&name[0], folder};
+    EXPECT_FALSE(DrvUpgradePrinter(1, reinterpret_cast<LPBYTE>(&upgrade))) << "nothing to upgrade yet";
+    EXPECT_EQ(1, g_made.load());
+}
+
 TEST_F(EntryPoints, PrintTimeQueryWithoutInfoIsFalse)
 {
     EXPECT_FALSE(DevQueryPrintEx(nullptr));

@@ -140,13 +140,9 @@ extern "C" BOOL WINAPI DrvUpgradePrinter(DWORD level, LPBYTE info)
 {
     const DRIVER_UPGRADE_INFO_1W* upgrade = reinterpret_cast<const DRIVER_UPGRADE_INFO_1W*>(info);
     const bool refused = level != 1 || !upgrade || !upgrade->pPrinterName || !upgrade->pOldDriverDirectory;
-    if (refused) {
-        EntryPrologue::MarkActivity();
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    return EntryPrologue::Run(false, BOOL(FALSE), nullptr, upgrade->pPrinterName, BOOL(FALSE),
-                              [&](GDriverUIOperations& ui) { return ui.UpgradePrinter(level, info); });
+    return EntryPrologue::Run(
+        refused, BOOL(FALSE), nullptr, refused ? nullptr : upgrade->pPrinterName, BOOL(FALSE),
+        [&](GDriverUIOperations& ui) { return ui.UpgradePrinter(level, info); }, ERROR_INVALID_PARAMETER);
 }
 
 extern "C" BOOL WINAPI DrvPrinterEvent(LPWSTR printerName, INT event, DWORD flags, LPARAM parameter)

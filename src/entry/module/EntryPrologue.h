@@ -19,14 +19,18 @@ public:
     static void Release(uint32_t ticket);
     static void MarkActivity();
 
-    // refused: the export's argument check failed, return refusedValue at once.
+    // refused: the export's argument check failed, return refusedValue at once, with
+    // refusedError as the last error when it is not 0.
     template <class Result, class Operation>
     static Result Run(bool refused, Result refusedValue, void* printer, const wchar_t* printerName,
-                      Result noObject, Operation operation)
+                      Result noObject, Operation operation, DWORD refusedError = 0)
     {
         MarkActivity();
-        if (refused)
+        if (refused) {
+            if (refusedError)
+                SetLastError(refusedError);
             return refusedValue;
+        }
         uint32_t ticket = 0;
         GDriverUIOperations* ui = Acquire(printer, printerName, ticket);
         if (!ui)
