@@ -156,6 +156,8 @@ GDriverServer::~GDriverServer()
 
 GDriverServer* GDriverServer::Instance() { return g_instance.load(); }
 
+void GDriverServer::Abandon() { g_instance = nullptr; }
+
 bool GDriverServer::IsUsable() const { return primary_.lock && secondary_.lock; }
 
 void GDriverServer::SetFontFileCloser(void (*closer)()) { g_fontFileCloser = closer; }

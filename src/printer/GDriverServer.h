@@ -29,6 +29,9 @@ public:
     virtual ~GDriverServer();
 
     static GDriverServer* Instance();
+    // Forgets the instance without deleting it, so that the module's unload deletes
+    // nothing: at process end other threads may have left its locks held.
+    static void Abandon();
     // False when a lock could not be made: such a server must not be used.
     bool IsUsable() const;
 

@@ -35,6 +35,7 @@ TEST(GUIOSFactoryDriverObjects, MadeByTheRegisteredMakerAndAskedForTheirDataFile
     const PrinterIdentity byHandle(handle, L"", L"", L"", 1);
     const PrinterIdentity byName(nullptr, printer.Name().c_str(), L"", L"", 1);
 
+    const GDriverUIMaker registered = GUIOSFactory::GetDriverUIMaker();
     GUIOSFactory::SetDriverUIMaker(kHeldPrinterMaker);
     // The held handle is used when there is one, else the printer opened by name.
     for (const PrinterIdentity* identity : {&byHandle, &byName}) {
@@ -44,7 +45,7 @@ TEST(GUIOSFactoryDriverObjects, MadeByTheRegisteredMakerAndAskedForTheirDataFile
         services->GetDriverDataFile(path, driver.get());
         EXPECT_EQ(0, lstrcmpiW(printer.DataFile().c_str(), path.Data())) << path.Data();
     }
-    GUIOSFactory::SetDriverUIMaker({nullptr, nullptr});
+    GUIOSFactory::SetDriverUIMaker(registered);
     ClosePrinter(handle);
 }
 

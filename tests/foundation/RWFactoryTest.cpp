@@ -238,6 +238,10 @@ TEST(RWFactoryModule, ThreadsAliveAcrossTheUnloadEndAfterIt)
     WaitForSingleObject(loaded, INFINITE);
     ASSERT_NE(nullptr, module) << path << " error " << GetLastError();
     EXPECT_TRUE(FreeLibrary(module));
+    // The module's keep-alive holds it a little longer and then unloads it from a thread
+    // of its own.
+    for (int waited = 0; waited < 5000 && GetModuleHandleA(path.c_str()); waited += 10)
+        Sleep(10);
     EXPECT_EQ(nullptr, GetModuleHandleA(path.c_str()));
     SetEvent(unloaded);
     loader.join();

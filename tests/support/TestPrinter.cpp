@@ -4,18 +4,47 @@
 #include <winspool.h>
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
 
 namespace {
 
 const wchar_t kEnvironment[] = L"Windows NT x86";
+const wchar_t kModuleName[] = L"qzui32.dll";
+const wchar_t kDataName[] = L"qzui32.dat";
+// One mutex for every test program of the prefix: the driver files are shared.
+const wchar_t kFilesMutex[] = L"QZTestDriverFiles";
 
-std::wstring ExeFolder()
+std::vector<char> ReadAll(const std::wstring& path)
 {
-    wchar_t path[MAX_PATH];
-    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, n);
-    return folder.substr(0, folder.find_last_of(L'\\'));
+    std::vector<char> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    const DWORD size = GetFileSize(file, nullptr);
+    DWORD read = 0;
+    if (size != INVALID_FILE_SIZE && size > 0) {
+        bytes.resize(size);
+        if (!ReadFile(file, bytes.data(), size, &read, nullptr) || read != size)
+            bytes.clear();
+    }
+    CloseHandle(file);
+    return bytes;
 }
+
+#ifdef QZ_TEST_DATA_FILE
+// The build's path (a host path) as Wine names it.
+std::wstring BuildDataFile()
+{
+    const std::string host = QZ_TEST_DATA_FILE;
+    std::wstring path = L"Z:";
+    for (char c : host)
+        path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+    return path;
+}
+#endif
 
 } // namespace
 
@@ -33,10 +62,50 @@ bool TestPrinter::Fail(const char* step)
     return false;
 }
 
-TestPrinter::TestPrinter()
+std::wstring TestPrinter::ProgramFolder()
+{
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder(path, n);
+    return folder.substr(0, folder.find_last_of(L'\\'));
+}
+
+bool TestPrinter::CopyIfDifferent(const std::wstring& from, const std::wstring& to)
+{
+    const std::vector<char> source = ReadAll(from);
+    if (source.empty())
+        return false;
+    if (ReadAll(to) == source)
+        return true;
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+bool TestPrinter::InstallDriverFiles(const std::wstring& folder)
+{
+    configFile_ = folder + L"\\" + kModuleName;
+    dataFile_ = folder + L"\\" + kDataName;
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, kFilesMutex);
+    if (!mutex)
+        return Fail("creating the driver files' mutex");
+    WaitForSingleObject(mutex, INFINITE);
+    bool done = CopyIfDifferent(ProgramFolder() + L"\\" + kModuleName, configFile_) || Fail("copying the module");
+#ifdef QZ_TEST_DATA_FILE
+    done = done && (CopyIfDifferent(BuildDataFile(), dataFile_) || Fail("copying the printer model"));
+#else
+    const std::wstring written = folder + L"\\qzmodel" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    done = done && (WriteInterimDriverModel(written) || Fail("writing the printer model"));
+    done = done && (CopyIfDifferent(written, dataFile_) || Fail("copying the printer model"));
+    DeleteFileW(written.c_str());
+#endif
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    return done;
+}
+
+TestPrinter::TestPrinter(const std::wstring& printerName)
 {
     const std::wstring id = std::to_wstring(GetCurrentProcessId());
-    name_ = L"QZ Test Printer " + id;
+    name_ = printerName.empty() ? L"QZ Test Printer " + id : printerName;
     driver_ = L"QZ Test Driver " + id;
 
     wchar_t folder[MAX_PATH];
@@ -47,22 +116,8 @@ TestPrinter::TestPrinter()
     }
     const std::wstring versionFolder = std::wstring(folder) + L"\\3";
     CreateDirectoryW(versionFolder.c_str(), nullptr);
-    configFile_ = versionFolder + L"\\qzcfg" + id + L".dll";
-    dataFile_ = versionFolder + L"\\qzdat" + id + L".dat";
-    if (!CopyFileW((ExeFolder() + L"\\qzdrvcfg.dll").c_str(), configFile_.c_str(), FALSE)) {
-        Fail("copying the configuration file");
+    if (!InstallDriverFiles(versionFolder))
         return;
-    }
-    HANDLE data =
-        CreateFileW(dataFile_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const bool dataWritten = data != INVALID_HANDLE_VALUE && WriteFile(data, "QZ test data", 12, &written, nullptr);
-    if (data != INVALID_HANDLE_VALUE)
-        CloseHandle(data);
-    if (!dataWritten) {
-        Fail("writing the data file");
-        return;
-    }
 
     DRIVER_INFO_3W driver = {};
     driver.cVersion = 3;
@@ -91,6 +146,7 @@ TestPrinter::TestPrinter()
     installed_ = true;
 }
 
+// The driver files stay: other test programs of the prefix may be using them.
 TestPrinter::~TestPrinter()
 {
     PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
@@ -100,10 +156,6 @@ TestPrinter::~TestPrinter()
         ClosePrinter(printer);
     }
     DeletePrinterDriverW(nullptr, const_cast<wchar_t*>(kEnvironment), &driver_[0]);
-    if (!configFile_.empty())
-        DeleteFileW(configFile_.c_str());
-    if (!dataFile_.empty())
-        DeleteFileW(dataFile_.c_str());
 }
 
 std::wstring TestPrinter::RegistryKey() const

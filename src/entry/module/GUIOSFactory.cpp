@@ -25,6 +25,8 @@ void GUIOSFactory::SetDriverUIMaker(const GDriverUIMaker& maker)
     g_printerHandle = maker.printerHandle;
 }
 
+GDriverUIMaker GUIOSFactory::GetDriverUIMaker() { return {g_create.load(), g_printerHandle.load()}; }
+
 GDriverObject* GUIOSFactory::CreateDriverObject(const PrinterIdentity& identity)
 {
     GDriverObject* (*create)(const PrinterIdentity&) = g_create;

@@ -32,4 +32,6 @@ public:
 
     // Registers the maker for every instance; a maker with null members unregisters.
     static void SetDriverUIMaker(const GDriverUIMaker& maker);
+    // The maker registered now (null members when none).
+    static GDriverUIMaker GetDriverUIMaker();
 };

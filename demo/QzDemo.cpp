@@ -1,0 +1,126 @@
+// What an application sees of the driver: installs the driver and a printer in the Wine
+// prefix (the test printer's steps), asks the spooler for every device capability, the
+// DEVMODE size and the default DEVMODE, prints the answers and removes the printer.
+#include "TestPrinter.h"
+
+#include <windows.h>
+#include <winspool.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Every capability index an application may ask, with its name.
+const struct {
+    WORD index;
+    const char* name;
+} kCapabilities[] = {
+    {1, "DC_FIELDS"},         {2, "DC_PAPERS"},          {3, "DC_PAPERSIZE"},         {4, "DC_MINEXTENT"},
+    {5, "DC_MAXEXTENT"},      {6, "DC_BINS"},            {7, "DC_DUPLEX"},            {8, "DC_SIZE"},
+    {9, "DC_EXTRA"},          {10, "DC_VERSION"},        {11, "DC_DRIVER"},           {12, "DC_BINNAMES"},
+    {13, "DC_ENUMRESOLUTIONS"}, {14, "DC_FILEDEPENDENCIES"}, {15, "DC_TRUETYPE"},     {16, "DC_PAPERNAMES"},
+    {17, "DC_ORIENTATION"},   {18, "DC_COPIES"},         {19, "DC_BINADJUST"},        {20, "DC_EMF_COMPLIANT"},
+    {21, "DC_DATATYPE_PRODUCED"}, {22, "DC_COLLATE"},    {23, "DC_MANUFACTURER"},     {24, "DC_MODEL"},
+    {25, "DC_PERSONALITY"},   {26, "DC_PRINTRATE"},      {27, "DC_PRINTRATEUNIT"},    {28, "DC_PRINTERMEM"},
+    {29, "DC_MEDIAREADY"},    {30, "DC_STAPLE"},         {31, "DC_PRINTRATEPPM"},     {32, "DC_COLORDEVICE"},
+    {33, "DC_NUP"},           {34, "DC_MEDIATYPENAMES"}, {35, "DC_MEDIATYPES"},
+};
+
+std::string Narrow(const wchar_t* text)
+{
+    std::string out;
+    for (; text && *text; ++text)
+        out += *text < 128 ? static_cast<char>(*text) : '?';
+    return out;
+}
+
+void PrintDevMode(const DEVMODEW& dm)
+{
+    std::printf("  dmDeviceName     \"%s\"\n", Narrow(dm.dmDeviceName).c_str());
+    std::printf("  dmSpecVersion    0x%04x\n", dm.dmSpecVersion);
+    std::printf("  dmDriverVersion  0x%04x\n", dm.dmDriverVersion);
+    std::printf("  dmSize           %u\n", dm.dmSize);
+    std::printf("  dmDriverExtra    %u\n", dm.dmDriverExtra);
+    std::printf("  dmFields         0x%08lx\n", dm.dmFields);
+    std::printf("  dmOrientation    %d\n", dm.dmOrientation);
+    std::printf("  dmPaperSize      %d\n", dm.dmPaperSize);
+    std::printf("  dmPaperLength    %d\n", dm.dmPaperLength);
+    std::printf("  dmPaperWidth     %d\n", dm.dmPaperWidth);
+    std::printf("  dmScale          %d\n", dm.dmScale);
+    std::printf("  dmCopies         %d\n", dm.dmCopies);
+    std::printf("  dmDefaultSource  %d\n", dm.dmDefaultSource);
+    std::printf("  dmPrintQuality   %d\n", dm.dmPrintQuality);
+    std::printf("  dmColor          %d\n", dm.dmColor);
+    std::printf("  dmDuplex         %d\n", dm.dmDuplex);
+    std::printf("  dmYResolution    %d\n", dm.dmYResolution);
+    std::printf("  dmCollate        %d\n", dm.dmCollate);
+    std::printf("  dmFormName       \"%s\"\n", Narrow(dm.dmFormName).c_str());
+    std::printf("  dmMediaType      %lu\n", dm.dmMediaType);
+}
+
+} // namespace
+
+int main()
+{
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    const wchar_t kDemoPrinter[] = L"QZ Demo Printer";
+    // A printer left by an interrupted run goes first.
+    PRINTER_DEFAULTSW all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    HANDLE leftover = nullptr;
+    if (OpenPrinterW(const_cast<wchar_t*>(kDemoPrinter), &leftover, &all)) {
+        DeletePrinter(leftover);
+        ClosePrinter(leftover);
+    }
+    TestPrinter printer(kDemoPrinter);
+    if (!printer.Installed()) {
+        std::printf("installing the printer failed: %s\n", printer.Failure().c_str());
+        return 1;
+    }
+    std::wstring name = printer.Name();
+    std::printf("Installed \"%s\" with driver \"%s\"\n", Narrow(name.c_str()).c_str(),
+                Narrow(printer.DriverName().c_str()).c_str());
+    std::printf("  configuration file %s\n  data file          %s\n\n", Narrow(printer.ConfigFile().c_str()).c_str(),
+                Narrow(printer.DataFile().c_str()).c_str());
+
+    std::printf("DeviceCapabilitiesW(printer, \"FILE:\", index, NULL, NULL):\n");
+    for (const auto& capability : kCapabilities) {
+        const int answer = DeviceCapabilitiesW(name.c_str(), L"FILE:", capability.index, nullptr, nullptr);
+        if (capability.index == DC_VERSION)
+            std::printf("  %2u %-22s 0x%x\n", capability.index, capability.name, answer);
+        else
+            std::printf("  %2u %-22s %d\n", capability.index, capability.name, answer);
+    }
+
+    HANDLE handle = nullptr;
+    if (!OpenPrinterW(&name[0], &handle, nullptr)) {
+        std::printf("OpenPrinterW failed, error %lu\n", GetLastError());
+        return 1;
+    }
+    std::printf("\nDocumentPropertiesW size: with handle %ld, without handle %ld\n",
+                DocumentPropertiesW(nullptr, handle, &name[0], nullptr, nullptr, 0),
+                DocumentPropertiesW(nullptr, nullptr, &name[0], nullptr, nullptr, 0));
+
+    DWORD needed = 0;
+    GetPrinterW(handle, 2, nullptr, 0, &needed);
+    std::vector<BYTE> bytes(needed ? needed : 1);
+    if (needed && GetPrinterW(handle, 2, bytes.data(), needed, &needed)) {
+        const PRINTER_INFO_2W* info = reinterpret_cast<const PRINTER_INFO_2W*>(bytes.data());
+        if (info->pDevMode) {
+            std::printf("\nThe printer's default DEVMODE (GetPrinterW level 2):\n");
+            PrintDevMode(*info->pDevMode);
+        } else {
+            std::printf("\nThe printer has no default DEVMODE\n");
+        }
+    }
+    DEVMODEW out = {};
+    out.dmSize = sizeof out;
+    const LONG filled = DocumentPropertiesW(nullptr, handle, &name[0], &out, nullptr, DM_OUT_BUFFER);
+    std::printf("\nDocumentPropertiesW(DM_OUT_BUFFER) gives %ld:\n", filled);
+    if (filled == IDOK)
+        PrintDevMode(out);
+    ClosePrinter(handle);
+    std::printf("\nRemoving the printer\n");
+    return 0;
+}

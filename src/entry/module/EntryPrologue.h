@@ -1,0 +1,42 @@
+// The one prologue of the printer-driver entry points: mark activity for the
+// keep-alive, refuse what the export's argument check refused, describe the printer as
+// a PrinterIdentity, acquire its driver object from the module's driver server, run one
+// operation of the driver user-interface object and give the object back. The last
+// error the operation left is set again after the release, so that the server's and the
+// identity's own calls cannot overwrite it.
+#pragma once
+
+#include "entry/module/GDriverUIOperations.h"
+
+#include <cstdint>
+
+class EntryPrologue {
+public:
+    // The driver object of the printer (by handle and name as the export gives them),
+    // with its release ticket; null when the module has no server or no object can be had.
+    static GDriverUIOperations* Acquire(void* printer, const wchar_t* printerName, uint32_t& ticket);
+    // Gives an acquisition back, keeping the caller's last error.
+    static void Release(uint32_t ticket);
+    static void MarkActivity();
+
+    // refused: the export's argument check failed, return refusedValue at once, with
+    // refusedError as the last error when it is not 0.
+    template <class Result, class Operation>
+    static Result Run(bool refused, Result refusedValue, void* printer, const wchar_t* printerName,
+                      Result noObject, Operation operation, DWORD refusedError = 0)
+    {
+        MarkActivity();
+        if (refused) {
+            if (refusedError)
+                SetLastError(refusedError);
+            return refusedValue;
+        }
+        uint32_t ticket = 0;
+        GDriverUIOperations* ui = Acquire(printer, printerName, ticket);
+        if (!ui)
+            return noObject;
+        const Result result = operation(*ui);
+        Release(ticket);
+        return result;
+    }
+};

@@ -1,0 +1,36 @@
+// What exists once per loaded module, from process attach to process detach: the
+// module handle, the system services, the out-of-memory handler, the driver server,
+// the table of open documents with its lock, the C runtime locale rule, the keep-alive
+// and the application flags read from the sibling library. DllMain runs Attach and
+// Detach; tests run them in their own process.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+class GDriverServer;
+class GLock;
+class ModuleKeepAlive;
+class OpenDocumentTable;
+
+class ModuleLifetime {
+public:
+    // The attach sequence: FALSE without system services, driver server or document
+    // table, leaving what was made before. Tests leave the keep-alive out.
+    static BOOL Attach(HMODULE module, bool startKeepAlive = true);
+    // The detach sequence. At process end (the loader's reserved argument set) the
+    // other threads are gone and may have left any lock held, so nothing is torn down
+    // that takes a lock: the process is going anyway.
+    static BOOL Detach(bool processEnd);
+
+    static HMODULE Module();
+    static GDriverServer* DriverServer();
+    static OpenDocumentTable* DocumentTable();
+    static GLock* DocumentTableLock();
+    // The word the sibling library's "GetAppFlags" gave at attach; 0 without it.
+    static uint32_t AppFlags();
+    // LC_ALL or LC_CTYPE: the categories a private locale of the system code page takes.
+    static int LocaleCategory();
+    static ModuleKeepAlive& KeepAlive();
+};
