@@ -23,7 +23,7 @@ GDownloadFace::~GDownloadFace() { delete font_; }
 void GDownloadFace::RegisterDownload() const
 {
     if (font_)
-        font_->RegisterDownloadText(value_, font_->GetCharacterSize() == 1 ? 1 : 2);
+        font_->RegisterDownloadText(value_, font_->GetCharacterKind());
 }
 
 void GDownloadFace::Prepare()

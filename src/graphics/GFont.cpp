@@ -176,5 +176,6 @@ bool GFont::IsSame(const GObjectBase* other) const
     if (other == this)
         return true;
     const GFont* font = GSameClass<GFont>(this, other);
-    return font && GObjectBase::IsSame(other) && font->fontId_ == fontId_ && font->useCounter_ == useCounter_ && font->metrics_ == metrics_ && font->writer_ == writer_;
+    return font && GObjectBase::IsSame(other) && font->fontId_ == fontId_ && font->useCounter_ == useCounter_ &&
+           font->metrics_ == metrics_ && font->writer_ == writer_;
 }

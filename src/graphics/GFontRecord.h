@@ -14,6 +14,9 @@ class GFontRecord {
 public:
     // Kind 1: a font the writer does not remove from the printer by name.
     static constexpr uint32_t kResidentKind = 1;
+    // Kinds 2 and 3: downloaded fonts whose memory the least-recently-used freeing takes.
+    static constexpr uint32_t kFirstFreeableKind = 2;
+    static constexpr uint32_t kLastFreeableKind = 3;
 
     GFontRecord(GPdlWriter* owner, const RWCString& name);
     GFontRecord(const GFontRecord&) = delete;

@@ -28,7 +28,8 @@ uint32_t GFontRecordList::FreeLeastRecentlyUsed()
     GFontHandle* oldest = nullptr;
     for (const Entry& entry : entries_) {
         GFontHandle* handle = entry.handle.get();
-        if (!handle || (handle->GetKind() != 2 && handle->GetKind() != 3) || handle->GetMemoryUsed() == 0)
+        if (!handle || handle->GetKind() < GFontRecord::kFirstFreeableKind ||
+            handle->GetKind() > GFontRecord::kLastFreeableKind || handle->GetMemoryUsed() == 0)
             continue;
         if (!oldest || handle->GetUseStamp() < oldest->GetUseStamp())
             oldest = handle;

@@ -29,8 +29,14 @@ public:
     // One reference less: the last deletes the font, otherwise its extra value is reset.
     ~GFontReference() override;
 
+    // The character kinds a registration names: 8-bit or 16-bit codes.
+    static constexpr int kByteCodes = 1;
+    static constexpr int kWordCodes = 2;
+
     // The size of the character codes the font takes: 1 for 8-bit codes.
     virtual int GetCharacterSize() const = 0;
+    // The character kind of the font's registrations.
+    int GetCharacterKind() const { return GetCharacterSize() == kByteCodes ? kByteCodes : kWordCodes; }
 
     // Forwarding to the font.
     virtual const GFontMetrics* GetMetrics() const { return font_ ? &font_->GetMetrics() : nullptr; }

@@ -102,7 +102,7 @@ void GTextStringGraphic::SetFont(GFontReference* font)
 void GTextStringGraphic::RegisterText() const
 {
     if (font_ && text_)
-        font_->RegisterText(*text_, font_->GetCharacterSize() == 1 ? 1 : 2);
+        font_->RegisterText(*text_, font_->GetCharacterKind());
 }
 
 void GTextStringGraphic::Prepare()

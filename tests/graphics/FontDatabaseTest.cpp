@@ -195,8 +195,12 @@ TEST_F(FontDatabase, CloseRemovesEveryFileItWrote)
     EXPECT_FALSE(RWBinaryFile::Exists(paths[0]->c_str())) << "the destructor closes as well";
 }
 
-TEST_F(FontDatabase, FontIdsAreUniqueUnderTwoThreads)
+TEST_F(FontDatabase, FontIdsAreUniqueUnderTwoThreadsAndTheirLockIsMadeOnce)
 {
+    TestOSFactory* services = dynamic_cast<TestOSFactory*>(GOSFactory::Instance());
+    ASSERT_NE(nullptr, services);
+    GFontDatabase::DiscardIdLock();
+    const int locksBefore = services->locksMade;
     std::vector<uint32_t> ids[2];
     std::thread threads[2];
     for (int t = 0; t < 2; ++t)
@@ -209,4 +213,5 @@ TEST_F(FontDatabase, FontIdsAreUniqueUnderTwoThreads)
     std::set<uint32_t> all(ids[0].begin(), ids[0].end());
     all.insert(ids[1].begin(), ids[1].end());
     EXPECT_EQ(4000u, all.size());
+    EXPECT_EQ(locksBefore + 1, services->locksMade) << "the first two callers made one lock between them";
 }

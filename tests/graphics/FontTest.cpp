@@ -297,6 +297,12 @@ TEST(FontRecords, MemoryIsReservedAndGivenBackThroughTheWriter)
     EXPECT_EQ(1000u, writer.GetMemoryBudget().GetFree()) << "but its memory comes back";
     EXPECT_EQ(0u, writer.ReserveDeviceMemory(5000)) << "more than is free fills the budget";
     EXPECT_EQ(1000u, writer.ReleaseDeviceMemory(5000));
+    writer.ReserveDeviceMemory(10);
+    RecordingWriter copy(writer);
+    EXPECT_TRUE(copy.GetMemoryBudget() == GDeviceMemoryBudget()) << "a copied writer starts with a fresh budget";
+    copy.ReserveDeviceMemory(1);
+    static_cast<GPdlWriter&>(copy) = writer;
+    EXPECT_EQ(GDeviceMemoryBudget::kDefaultTotal - 1, copy.GetMemoryBudget().GetFree()) << "assignment keeps its own";
 }
 
 TEST(FontRecords, FreeingTheLeastRecentlyUsedSkipsKindOneAndEmptyRecords)

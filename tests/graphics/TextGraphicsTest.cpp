@@ -191,3 +191,28 @@ TEST(DownloadFace, PrepareAndSaveRegisterTheDownloadAndEqualityComparesValueAndF
     EXPECT_EQ(1, face.SetFont(nullptr));
     EXPECT_EQ(2, font->GetUserCount());
 }
+
+TEST(TextGraphics, ATextGraphicAndADownloadFaceSavedAndRestoredReachTheWriterEqual)
+{
+    uint16_t chars[] = {'s', 'a', 'v', 'e'};
+    GPoint at[] = {{0, 0}, {8, 1}, {16, 2}, {24, 3}};
+    GTextStringGraphic graphic(nullptr, chars, 0, ToEncoding(17), at, 3, 4, new GGraphicBundle, 6);
+    GDownloadFace face(nullptr, 77);
+    for (Medium medium : kAllMedia) {
+        SCOPED_TRACE(medium);
+        RecordingWriter writer;
+        for (const GCommand* command : std::initializer_list<const GCommand*>{&graphic, &face}) {
+            std::unique_ptr<GObjectBase> back = GraphRoundTrip(medium, command);
+            GCommand* restored = dynamic_cast<GCommand*>(back.get());
+            ASSERT_NE(nullptr, restored);
+            EXPECT_EQ(0, restored->Execute(writer));
+        }
+        ASSERT_EQ(2u, writer.drawn.size());
+        EXPECT_TRUE(writer.drawn[0]->IsSame(&graphic));
+        EXPECT_TRUE(writer.drawn[1]->IsSame(&face));
+        const GTextStringGraphic* drawn = static_cast<const GTextStringGraphic*>(writer.drawn[0].get());
+        EXPECT_EQ(std::vector<int16_t>({8, 8, 8, 0}), Xs(*drawn->GetEscapements()));
+        EXPECT_EQ(3u, drawn->GetOptionWord());
+        EXPECT_EQ('v', drawn->GetText()->GetChar(2));
+    }
+}

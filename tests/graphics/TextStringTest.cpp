@@ -303,3 +303,26 @@ TEST(TextEscapements, StoredFormIsExactAndRefusesWhatTheDataCannotHold)
     EXPECT_TRUE(RestoreGutsAndMeasure(hostile, StoredBytes().Root(0, 1).U32(1).U16(0xFFFF).U32(1).U16(7)).eof);
     EXPECT_EQ(0, hostile.GetCount());
 }
+
+TEST(SharedArray, NeverACountWithoutElements)
+{
+    static uint16_t buffer[4] = {1, 2, 3, 4};
+    GSharedArray tooMany(buffer, GSharedArray::kMaxCount + 1, 0);
+    EXPECT_TRUE(tooMany.IsEmpty());
+    EXPECT_EQ(0u, tooMany.GetCount());
+    GSharedArray nothing(nullptr, 4, 0);
+    EXPECT_EQ(0u, nothing.GetCount());
+    GSharedArray owned;
+    EXPECT_FALSE(owned.Allocate(GSharedArray::kMaxCount + 1, 2));
+    EXPECT_EQ(0u, owned.GetCount());
+    EXPECT_TRUE(owned.Allocate(GSharedArray::kMaxCount, 2)) << "the largest count is taken";
+    EXPECT_EQ(GSharedArray::kMaxCount, owned.GetCount());
+    GSharedArray borrowed(buffer, 4, 0);
+    GSharedArray moved(std::move(borrowed));
+    EXPECT_EQ(0u, borrowed.GetCount());
+    uint16_t* own = moved.WritableElements<uint16_t>();
+    ASSERT_NE(nullptr, own);
+    own[3] = 9;
+    EXPECT_EQ(4, buffer[3]);
+    EXPECT_EQ(1u, moved.IsOwned());
+}
