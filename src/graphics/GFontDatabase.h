@@ -67,8 +67,11 @@ public:
     const RWWString& GetCurrentFile() const { return currentFile_; }
     GFontOwner* GetOwner() const { return owner_; }
 
-private:
+    // The list's message function (see GFontList): object is the new or visited font,
+    // argument the stored one.
     static int DescriptionRule(GObjectBase* object, uint32_t message, uintptr_t argument);
+
+private:
     static int UsedRule(GObjectBase* object, uint32_t message, uintptr_t argument);
     uint32_t JobId() const;
     template <class Out>

@@ -177,6 +177,44 @@ TEST_F(FontDatabase, AReadFontReplacesAStoredOneOnlyTheDatabaseHoldsAndMergesInt
     kept->RemoveUser();
 }
 
+TEST_F(FontDatabase, TheDescriptionRuleReplacesMergesReleasesAndCompares)
+{
+    auto rule = [](GFont& a, uint32_t message, GFont* b) {
+        return GFontDatabase::DescriptionRule(&a, message, reinterpret_cast<uintptr_t>(b));
+    };
+    TestFont stored(1), read(stored);
+    read.SetUseCounter(4);
+    stored.SetUseCounter(2);
+    stored.SetUserCount(1);
+    EXPECT_EQ(1, rule(read, 5, &stored)) << "newer, and only the database holds the stored one";
+    EXPECT_EQ(0, stored.GetUserCount());
+    EXPECT_EQ(1, read.GetUserCount());
+
+    std::vector<uint16_t> chars = {'m'};
+    read.AddTextCodes(GTextString(GSharedArray(chars.data(), 1, 0), 1, 2, GEncoding::kUnicode));
+    stored.SetUserCount(2);
+    EXPECT_EQ(0, rule(read, 5, &stored)) << "newer, but references hold the stored one";
+    EXPECT_EQ(4u, stored.GetUseCounter());
+    EXPECT_EQ(1, stored.GetUsedCodes().Contains('m')) << "the stored font merged the read one";
+    EXPECT_EQ(2, stored.GetUserCount());
+    EXPECT_EQ(0, rule(read, 5, &stored)) << "not newer any more";
+
+    stored.SetUserCount(1);
+    EXPECT_EQ(1, rule(stored, 1, &stored)) << "released when only the database holds it";
+    EXPECT_EQ(0, stored.GetUserCount());
+    stored.SetUserCount(2);
+    EXPECT_EQ(0, rule(stored, 1, &stored));
+    EXPECT_EQ(0, rule(read, 3, nullptr));
+    EXPECT_EQ(1, read.GetUserCount());
+    EXPECT_EQ(1, rule(read, 2, nullptr));
+    EXPECT_EQ(0, rule(read, 0, nullptr));
+    EXPECT_EQ(0, rule(read, 4, nullptr));
+    TestFont twin(read);
+    EXPECT_EQ(1, rule(twin, 6, &read));
+    twin.SetUseCounter(9);
+    EXPECT_EQ(0, rule(twin, 6, &read));
+}
+
 TEST_F(FontDatabase, CloseRemovesEveryFileItWrote)
 {
     std::vector<std::unique_ptr<TempPath>> paths;

@@ -216,3 +216,10 @@ TEST(TextGraphics, ATextGraphicAndADownloadFaceSavedAndRestoredReachTheWriterEqu
         EXPECT_EQ('v', drawn->GetText()->GetChar(2));
     }
 }
+
+// The default object of every class this executable registers (the text and font
+// classes and the test fonts among them) writes the size it predicts and reads back.
+TEST(TextGraphics, EveryRegisteredClassStoresAtItsPredictedSize)
+{
+    ExpectStoreSizesOfRegisteredClasses();
+}
