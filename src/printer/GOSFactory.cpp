@@ -102,6 +102,8 @@ void GOSFactory::EnsureLock(GLock** lock)
 void GOSFactory::SetModuleHandle(uint32_t handle) { moduleHandle_ = handle; }
 uint32_t GOSFactory::GetModuleHandle() { return moduleHandle_; }
 
+GGlyphSource* GOSFactory::CreateGlyphSource() { return nullptr; }
+
 GPrinterLibrary* GOSFactory::CreateMiniInstaller(const RWWString&, uint32_t, uint32_t) { return nullptr; }
 
 void GOSFactory::MakeUniqueFile(RWWString& name, const RWWString& folder, const RWWString& nameTemplate, int create)

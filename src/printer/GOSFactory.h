@@ -19,6 +19,7 @@
 
 class GDriverObject;
 class GDriverServicesAdapter;
+class GGlyphSource;
 class GInStreamHolder;
 class GLocaleInfo;
 class GLock;
@@ -113,6 +114,9 @@ public:
     // Deletes the global lock and the serializer; the instance is forgotten.
     virtual ~GOSFactory();
     virtual GLock* CreateLock() = 0;
+    // The glyph source of a new font, which the font owns; none in this module's
+    // services.
+    virtual GGlyphSource* CreateGlyphSource();
 
     uint16_t GetStoredFormFlag() const { return storedForm_; }
     GSettingsTreeSerializer* GetSerializer() const { return serializer_; }
