@@ -212,7 +212,10 @@ void MPersistentCompositeOnDiskImp::ReadIndex(uint32_t offset)
     RWCollectable* read =
         RWCollectable::RestoreKindOf(*file_, IsRecordComposite, GRecordComposite::kClassId, RWHolding::Owned);
     GRecordComposite* index = dynamic_cast<GRecordComposite*>(read);
-    if (index && Clean(capture, *file_))
+    // A refused member count or an index cut short leaves the file at its end: such an
+    // index is not the one that was written, and taking it (to write it back at close)
+    // would lose every record it no longer names.
+    if (index && Clean(capture, *file_) && !file_->Eof())
         index_.TakeMembers(*index);
     else
         Broken();
