@@ -121,9 +121,14 @@ TEST_F(UnderModuleHandler, AStoredKeptProxyLoadsNoLibrary)
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
     const GPeripheralProxy never(RWWString(path.c_str()), 1, GPeripheralProxy::kNever);
     std::vector<uint8_t> bytes = SavedBytes(&never);
-    const uint8_t modeAndKind[] = {2, 0, 0, 0, 1, 0, 0, 0};
-    auto at = std::search(bytes.begin(), bytes.end(), std::begin(modeAndKind), std::end(modeAndKind));
+    // The mode word follows the destroy entry's name.
+    std::vector<uint8_t> text;
+    for (const char* c = "_D_PCLXL_ADDON"; *c; ++c)
+        text.insert(text.end(), {uint8_t(*c), 0});
+    auto at = std::search(bytes.begin(), bytes.end(), text.begin(), text.end());
     ASSERT_NE(bytes.end(), at);
+    at += text.size();
+    ASSERT_EQ((std::vector<uint8_t>{2, 0, 0, 0, 1, 0, 0, 0}), std::vector<uint8_t>(at, at + 8));
     *at = GPeripheralProxy::kKept;
     std::unique_ptr<RWCollectable> back(RestoredFromBytes(bytes));
     GPeripheralProxy* restored = dynamic_cast<GPeripheralProxy*>(back.get());

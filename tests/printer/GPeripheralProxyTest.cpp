@@ -107,12 +107,17 @@ std::vector<uint8_t> StoredKeptProxy(const RWWString& path)
 {
     const GPeripheralProxy never(path, 1, GPeripheralProxy::kNever);
     std::vector<uint8_t> bytes = SavedBytes(&never);
-    const uint8_t modeAndKind[] = {2, 0, 0, 0, 1, 0, 0, 0};
-    auto at = std::search(bytes.begin(), bytes.end(), std::begin(modeAndKind), std::end(modeAndKind));
+    // The mode word follows the destroy entry's name.
+    const char entry[] = "_D_PCLXL_ADDON";
+    std::vector<uint8_t> text;
+    for (const char* c = entry; *c; ++c)
+        text.insert(text.end(), {uint8_t(*c), 0});
+    auto at = std::search(bytes.begin(), bytes.end(), text.begin(), text.end());
     EXPECT_NE(bytes.end(), at);
     if (at != bytes.end()) {
-        EXPECT_EQ(bytes.end(), std::search(at + 1, bytes.end(), std::begin(modeAndKind), std::end(modeAndKind)));
-        *at = 1;
+        at += text.size();
+        EXPECT_EQ((std::vector<uint8_t>{2, 0, 0, 0, 1, 0, 0, 0}), std::vector<uint8_t>(at, at + 8));
+        *at = GPeripheralProxy::kKept;
     }
     return bytes;
 }
