@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwctype>
+#include <string>
 
 GDynamicLibrary::GDynamicLibrary() : loaded_(0), module_(nullptr) {}
 GDynamicLibrary::GDynamicLibrary(const RWWString& path) : path_(path), loaded_(0), module_(nullptr) {}
