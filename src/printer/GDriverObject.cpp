@@ -6,6 +6,7 @@
 #include "graphics/GDeviceFontListComposite.h"
 #include "graphics/GMassStorageFontSource.h"
 #include "graphics/GMassStorageFonts.h"
+#include "graphics/GPdlWriter.h"
 #include "model/GAttributeComposite.h"
 #include "model/GObjectIterator.h"
 #include "model/GRangeAttribute.h"
@@ -17,6 +18,7 @@
 #include "model/MAssociationList.h"
 #include "printer/GCustomMediaSize.h"
 #include "printer/GDriverServicesAdapter.h"
+#include "printer/GExtensionContext.h"
 #include "printer/GMedia.h"
 #include "printer/GMediaPool.h"
 #include "printer/GPaperHandlingDevice.h"
@@ -62,6 +64,7 @@ const uint16_t kLastCustomId = 17383;
 
 GDriverObject::~GDriverObject()
 {
+    delete extensions_;
     delete adjustedPool_;
     delete settings_;
     delete printer_;
@@ -552,6 +555,13 @@ int GDriverObjectImp::IsFeature1025Set()
     return set;
 }
 
+uint32_t GDriverObjectImp::ForwardToWriter(uint32_t argument)
+{
+    GObjectBase* writer = GetAttribute765();
+    GPdlWriter* pdl = writer ? dynamic_cast<GPdlWriter*>(writer) : nullptr;
+    return pdl ? pdl->QueryFeature(argument) : 0;
+}
+
 GObjectBase* GDriverObject::LoadObject(const RWWString& name)
 {
     GOSFactory* services = GOSFactory::Instance();
@@ -883,7 +893,10 @@ void GDriverObject::ApplyAddedFonts(const GDeviceFontListComposite* added)
 
 GMediaPool* GDriverObject::GetAttribute189() { return Feature<GMediaPool>(GetPrinterConfiguration(), 189); }
 
-GObjectBase* GDriverObject::GetAttribute765() { return printer_ ? printer_->FindByClassId(765) : nullptr; }
+// Concrete writers answer their own class ids; 765 is the kind they share.
+GObjectBase* GDriverObject::GetAttribute765() { return printer_ ? printer_->FindKindOf(GPdlWriter::kClassId) : nullptr; }
+
+GExtensionContext* GDriverObject::MakeExtensionContext() { return GExtensionContext::Make(this); }
 
 GObjectBase* GDriverObject::CopyAttributeTable(GObjectBase* source, GObjectBase* target)
 {

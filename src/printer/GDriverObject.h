@@ -18,6 +18,7 @@ class GCacheKey;
 class GConfiguration;
 class GCustomMediaSize;
 class GDeviceFontListComposite;
+class GExtensionContext;
 class GMediaPool;
 class GResourceMapping;
 class GResourceMappingList;
@@ -42,7 +43,7 @@ public:
     }
     GDriverObject(const GDriverObject&) = delete;
     GDriverObject& operator=(const GDriverObject&) = delete;
-    // Deletes the model objects the driver server handed over.
+    // Deletes the model objects the driver server handed over and the extension host.
     virtual ~GDriverObject();
 
     // What the driver server asks of an object. The interfaces are what callers of the
@@ -116,8 +117,11 @@ public:
     int IsNameUnused(const char* name);
 
     GMediaPool* GetAttribute189();
-    // The printer's page-description writer.
+    // The printer's page-description writer (any writer class).
     GObjectBase* GetAttribute765();
+    // The host of this printer's extension modules, made with the object; null when the
+    // program registered no host maker.
+    GExtensionContext* GetExtensionContext() const { return extensions_; }
     // Copies the values of members 266 to 268 from the source's group 362 to the
     // target's group 329 where both hold them; answers the target.
     GObjectBase* CopyAttributeTable(GObjectBase* source, GObjectBase* target);
@@ -183,6 +187,9 @@ private:
     int32_t cached339_ = 0;
     GMediaPool* adjustedPool_ = nullptr;
     uint16_t defaultPaper_ = 0;
+    GExtensionContext* extensions_ = MakeExtensionContext();
+
+    GExtensionContext* MakeExtensionContext();
 };
 
 // The driver object's own answers, shared by the user-interface object and the command
@@ -192,4 +199,7 @@ public:
     using GDriverObject::GDriverObject;
     // 1 when feature 1025 of the configuration holds 1; computed once per process.
     int IsFeature1025Set();
+    // The printer's page-description writer's answer to the feature query; 0 without a
+    // writer.
+    uint32_t ForwardToWriter(uint32_t argument);
 };
