@@ -7,6 +7,7 @@
 #include "model/GFeatureIds.h"
 #include "model/GProviderRegistry.h"
 #include "model/GRangeAttribute.h"
+#include "pipeline/GCommand.h"
 #include "pipeline/GDocumentStart.h"
 #include "printer/GOSFactory.h"
 
@@ -23,6 +24,18 @@ T* ConfigurationMember(GConfiguration* configuration, long id)
 {
     GObjectBase* found = configuration ? configuration->FindById(id) : nullptr;
     return found && found->IsKindOf(T::kClassId) ? static_cast<T*>(found) : nullptr;
+}
+
+const RWClassID kDocumentStartId = 705;
+const RWClassID kDocumentEndId = 706;
+const RWClassID kPageEndId = 710;
+const RWClassID kJobAbortId = 713;
+const RWClassID kErrorCommandId = 714;
+const RWClassID kNoCommandId = 715;
+
+bool PassesUntouched(const GObjectBase* command)
+{
+    return !command || command->ClassId() == kErrorCommandId || command->ClassId() == kNoCommandId;
 }
 
 } // namespace
@@ -128,6 +141,32 @@ bool GPdlWriter::IsSame(const GObjectBase* other) const
     return writer && documentStarted_ == writer->documentStarted_ && inScanBlock_ == writer->inScanBlock_ &&
            pathNesting_ == writer->pathNesting_ && clipState_ == writer->clipState_ &&
            passThroughAllowed_ == writer->passThroughAllowed_;
+}
+
+GCommand* GPdlWriter::ReceiveCommand(GCommand* command)
+{
+    if (!command || !IsActive())
+        return command;
+    const RWClassID id = command->ClassId();
+    const bool opening = id == kDocumentStartId;
+    const bool closing = id == kDocumentEndId || id == kPageEndId || id == kJobAbortId;
+    if (!opening && !closing)
+        return GStoredLevel::ReceiveCommand(command);
+    GCountedRef held(command);
+    if (opening)
+        held = ProcessCommand(held);
+    if (!PassesUntouched(held.Get())) {
+        GCommand* passed = GStoredLevel::ReceiveCommand(static_cast<GCommand*>(held.Get()));
+        if (passed != held.Get())
+            held = GCountedRef(passed);
+        if (closing && !PassesUntouched(held.Get()))
+            held = ProcessCommand(held);
+    }
+    // The caller takes the result over: the hold ends without deleting it.
+    GObjectBase* result = held.Detach();
+    if (result)
+        result->RemoveReference();
+    return static_cast<GCommand*>(result);
 }
 
 // A carried channel is borrowed: this writer neither opens nor deletes it. A channel of

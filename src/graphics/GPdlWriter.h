@@ -49,6 +49,12 @@ public:
     // The composite's sameness and equal job fields.
     bool IsSame(const GObjectBase* other) const override;
 
+    // The printer hands the document frame, page end and abort to its writers'
+    // ReceiveCommand, which in a composite reaches only the children (the add-ons): the
+    // writer's own handler runs too, before the children for the document start and
+    // after them for the closing commands. Everything else is the composite's.
+    GCommand* ReceiveCommand(GCommand* command) override;
+
     // Marks the document started, keeps the producer, takes the channel the command
     // carries or opens one, and sizes the memory budget. Concrete writers run it first.
     int16_t OnDocumentStart(GDocumentStart& command) override;
