@@ -351,6 +351,16 @@ TEST(SettingsTreeHostile, ADamagedChildCostsOnlyTheRestOfItsContainer)
     }
     EXPECT_LT(AllocationWatch::Largest(), size_t(1) << 16) << "no allocation sized by a damaged count";
 
+    // The colour-adjustment records of tags 19 and 20 are read whatever their version.
+    {
+        Bytes record = {0x13, 0x07, 0x00, 0xD0, 0x00, 1, 2, 3, 4, 5, 6, 7, 8};
+        std::unique_ptr<GObjectBase> read(Unpack(serializer, job(record), &driver, kPortable));
+        ASSERT_TRUE(read);
+        GChromafitEnhancedAttribute* kept = Member<GChromafitEnhancedAttribute>(read.get(), 208);
+        uint8_t value = 0;
+        ASSERT_TRUE(kept && kept->GetSetting(3, 3, value));
+        EXPECT_EQ(8, value) << "version 7 read";
+    }
     // A string count of 0 reads no text; the next sibling is read.
     std::unique_ptr<GObjectBase> loaded(Unpack(serializer, job({0x07, 0x02, 0x03, 0x00, 0x00}), &driver, kPortable));
     ASSERT_TRUE(loaded);

@@ -3,7 +3,8 @@
 // copies 253, resolution 249), the custom sizes 276, the watermarks 378, the change list
 // 1101, the per-printer nodes 365, 366, 368 and 283, and leaves of every served class;
 // the configuration holds the stored-list entry template 375 and the stored-form choice
-// 940 under 359, 366. Plus the pack and unpack helpers over memory streams.
+// 940 under 359, 366; the driver name is its second identity string. Plus the pack and
+// unpack helpers over memory streams.
 #pragma once
 
 #include "graphics/GDeviceFontList.h"
@@ -51,6 +52,7 @@ inline GObjectBase* DefaultDocument()
     job->Add(Value(1, 291));
     job->Add(new GRangeAttribute(1, 999, 1, 1, 253));
     job->Add(Composite(249, {Value(600, 323), Value(600, 324)}));
+    job->Add(Value(0, 266)), job->Add(Value(0, 267)), job->Add(Value(0, 268));
     job->Add(new GChromafitAttribute(207, 1, 2, 3, 4, 5, 6));
     job->Add(new GChromafitEnhancedAttribute(208));
     job->Add(new GChromafitEnhancedAttributeVer2(1201));
@@ -63,6 +65,7 @@ inline GObjectBase* DefaultDocument()
     auto* forms = new GFormToTrayDatabase(1012);
     return Composite(360, {job,
                            Composite(276, {new GCustomMediaSize(16385, "Card", 3, 100000, 150000, 775)}),
+                           Composite(329, {Value(0, 266), Value(0, 267), Value(0, 268)}),
                            Composite(378, {Value(0, 381)}),
                            Composite(1101, {}),
                            Composite(701, {new GStringAttribute("A4", 702)}),
@@ -75,16 +78,24 @@ inline GObjectBase* DefaultDocument()
                            Composite(283, {Value(0, 284)})});
 }
 
+// Gives the driver object its printer model: the configuration with the stored-list
+// entry template 375 and the stored-form choice.
+inline void SetTestPrinter(GDriverObject& driver, uint16_t storedForm)
+{
+    GConfiguration* configuration = new GConfiguration(198);
+    configuration->Add(Composite(359, {Composite(366, {Value(storedForm, 940)})}));
+    configuration->Add(Composite(375, {Value(1, 500), Value(2, 501)}));
+    GPrinter* printer = new GPrinter("printer", nullptr, nullptr, 353);
+    printer->Add(new GPeripheralComposite("model", nullptr, configuration, 76));
+    driver.SetPrinter(printer);
+}
+
 class TestDriver : public GDriverObject {
 public:
-    explicit TestDriver(uint16_t storedForm = 0) : GDriverObject(L"Colour Laser")
+    explicit TestDriver(uint16_t storedForm = 0, const wchar_t* driverName = L"QZ Colour Laser PCL6")
+        : GDriverObject(L"Colour Laser", driverName)
     {
-        GConfiguration* configuration = new GConfiguration(198);
-        configuration->Add(Composite(359, {Composite(366, {Value(storedForm, 940)})}));
-        configuration->Add(Composite(375, {Value(1, 500), Value(2, 501)}));
-        GPrinter* printer = new GPrinter("printer", nullptr, nullptr, 353);
-        printer->Add(new GPeripheralComposite("model", nullptr, configuration, 76));
-        SetPrinter(printer);
+        SetTestPrinter(*this, storedForm);
     }
     GObjectBase* CreateDefaultSettings() override { return ++defaultsMade, DefaultDocument(); }
     int defaultsMade = 0;

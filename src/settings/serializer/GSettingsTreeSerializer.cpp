@@ -798,7 +798,10 @@ GObjectBase* GSettingsTreeSerializer::ReadContainer(uint8_t tag, GObjectBase* de
             case kFormToTrayTag: child.reset(ReadFormToTray(stream, portable)); break;
             case kCustomSizeTag: child.reset(ReadCustomSize(stream, portable)); break;
             case kChromafitEnhancedTag:
-            case kChromafitVer2Tag: child.reset(ReadChromafitRecord(childTag, stream, portable)); break;
+            case kChromafitVer2Tag:
+                // These two records are taken whatever version they carry.
+                child.reset(ReadChromafitRecord(childTag, stream, portable, false));
+                break;
             default:
                 if (childTag >= kSmallValueTag && childTag <= kSmallValueTag + kLargestSmallValue)
                     child.reset(ReadValue(childTag, stream, portable));
