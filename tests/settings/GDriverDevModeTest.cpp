@@ -131,6 +131,13 @@ TEST(DevModeLayout, NamesKeepTheirLimits)
     GDriverObject named(L"A printer name of well over thirty-two characters", L"QZ");
     GDriverDevMode other(&named, nullptr);
     EXPECT_EQ(31u, other.GetDeviceName().Length()) << "the 32nd character is the end";
+    // Binding another driver object writes its names.
+    other.BindDriver(&driver);
+    EXPECT_EQ(RWCString("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdef"), other.GetDriverName());
+    EXPECT_EQ(RWWString(L"Colour Laser"), other.GetDeviceName());
+    TestDriver shorter(0, L"QZ");
+    other.BindDriver(&shorter);
+    EXPECT_EQ(RWCString("QZ"), other.GetDriverName()) << "ended by a 0";
 }
 
 TEST(DevModeValidity, EachConditionBrokenAloneFails)

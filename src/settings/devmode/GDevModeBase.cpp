@@ -40,7 +40,6 @@ static_assert(offsetof(DEVMODEW, dmSpecVersion) == 64 && offsetof(DEVMODEW, dmSi
 
 namespace {
 
-const size_t kSpecVersionAt = offsetof(DEVMODEW, dmSpecVersion);
 const size_t kSizeAt = offsetof(DEVMODEW, dmSize);
 const size_t kDriverExtraAt = offsetof(DEVMODEW, dmDriverExtra);
 // The serialized tree plus the 0 appended after it.

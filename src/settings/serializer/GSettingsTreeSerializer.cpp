@@ -645,13 +645,11 @@ GSettingsTreeSerializer::~GSettingsTreeSerializer() { delete defaults_; }
 int GSettingsTreeSerializer::Save(const GObjectBase* object, RWDataOutStream& stream, GStreamHolder* holder,
                                   uint32_t mode)
 {
-    if ((mode != kPortable && mode != kNative) || !holder)
+    const ClassTag* served = Served(object);
+    if ((mode != kPortable && mode != kNative) || !holder || !served || !served->container)
         return 0;
     for (int i = 0; i < kLeadInLength; ++i)
         PutByte(stream, kLeadInByte);
-    const ClassTag* served = Served(object);
-    if (!served || !served->container)
-        return 0;
     const int written = WriteContainer(object, stream, *holder, mode == kPortable, 1);
     return written && stream.Good() ? 1 : 0;
 }
