@@ -393,3 +393,42 @@ TEST(DevModeMerge, ForeignUnreadableAndNullDevModes)
     ASSERT_EQ(1, fresh.MergeDevMode(As(Out(native))));
     EXPECT_EQ(9, ValueOf(fresh.GetSettingsTree(), 362, 260)) << "the document's own settings";
 }
+
+TEST(DevModeConverter, MonochromeApplicationsAndCollation)
+{
+    // Flag 0x80 turns a colour DEVMODE monochrome on a colour device (mode 0).
+    for (const auto& row : {std::make_pair(0x80u, DMCOLOR_MONOCHROME), {0u, DMCOLOR_COLOR}}) {
+        TestDriver driver;
+        driver.SetAppFlags(row.first);
+        GDriverDevMode devMode(&driver, nullptr);
+        devMode.GetDevMode()->dmColor = DMCOLOR_COLOR;
+        devMode.GetDevMode()->dmFields = 0;
+        devMode.ForceMonochromeForApplication();
+        EXPECT_EQ(row.second, devMode.GetDevMode()->dmColor) << row.first;
+        EXPECT_EQ(row.first ? DWORD(DM_COLOR) : 0u, devMode.GetDevMode()->dmFields) << row.first;
+    }
+    // Collation follows the device's feature 231; older DEVMODEs are left alone.
+    const struct {
+        int offered;
+        WORD spec;
+        DWORD fields;
+        short collate;
+        DWORD fieldsAfter;
+        short collateAfter;
+    } rows[] = {
+        {1, 0x401, 0, 0, DM_COLLATE, 1},         {1, 0x401, DM_COLLATE, 5, DM_COLLATE, 1},
+        {1, 0x400, DM_COLLATE, 0, DM_COLLATE, 0}, {0, 0x401, DM_COLLATE, 1, 0, 0},
+        {0, 0x300, DM_COLLATE, 1, DM_COLLATE, 1},
+    };
+    for (const auto& row : rows) {
+        TestDriver driver;
+        if (row.offered)
+            driver.GetPrinterConfiguration()->Add(Value(1, 231));
+        GDriverDevMode devMode(&driver, nullptr);
+        DEVMODEW given = *devMode.GetDevMode();
+        given.dmSpecVersion = row.spec, given.dmFields = row.fields, given.dmCollate = row.collate;
+        devMode.NormalizeCollate(&given);
+        EXPECT_EQ(row.fieldsAfter, given.dmFields) << row.offered << " " << row.spec << " " << row.collate;
+        EXPECT_EQ(row.collateAfter, given.dmCollate) << row.offered << " " << row.spec << " " << row.collate;
+    }
+}
