@@ -746,6 +746,7 @@ GObjectBase* GSettingsTreeSerializer::ReadContainer(uint8_t tag, GObjectBase* de
 {
     if (!defaultsParent || depth > kMaxDepth)
         return nullptr;
+    // A container's version is read past, not checked: every writer has used 1.
     uint32_t version = 0, word = 0;
     if (!GetWord(stream, version, portable) || !GetWord(stream, word, portable))
         return nullptr;
