@@ -21,6 +21,7 @@
 #include "printer/GMediaPool.h"
 #include "printer/GPaperHandlingDevice.h"
 #include "printer/GTray.h"
+#include "model/GFeatureIds.h"
 #include "settings/serializer/GSettingsTreeSerializer.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
@@ -80,6 +81,19 @@ GConfiguration* GDriverObject::GetPrinterConfiguration() const
     GObjectBase* holder = printer_ ? printer_->FindById(76) : nullptr;
     return holder && holder->IsKindOf(GPeripheral::kClassId) ? static_cast<GPeripheral*>(holder)->GetConfiguration()
                                                               : nullptr;
+}
+
+uint16_t GDriverObject::GetStoredFormChoice(bool* found)
+{
+    static const long kPath[] = {FeatureId::kPrinterSettingsGroup, FeatureId::kPrinterLists,
+                                 FeatureId::kStoredFormChoice};
+    GObjectBase* member = GetPrinterConfiguration();
+    for (long id : kPath)
+        member = member ? member->FindById(id) : nullptr;
+    const bool present = member && member->IsKindOf(GValueAttribute::kClassId);
+    if (found)
+        *found = present;
+    return present ? static_cast<GValueAttribute*>(member)->GetValue() : 0;
 }
 
 GObjectBase* GDriverObject::GetSettings()
@@ -727,9 +741,11 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
 {
     std::unique_ptr<GObjectBase> owned(object);
     GOSFactory* services = GOSFactory::Instance();
-    GSettingsTreeSerializer* serializer = services ? services->GetSerializer() : nullptr;
-    if (!object || !serializer)
+    if (!object || !services)
         return 0;
+    // A serializer of its own: its defaults come from this driver object, not from
+    // whichever object first loaded through the shared one.
+    GSettingsTreeSerializer serializer;
     // A form that does not fit is written again into a larger buffer: a cut form would
     // read back as a damaged object and be saved over the stored one.
     std::vector<uint8_t> buffer;
@@ -739,12 +755,19 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
         buffer.assign(size, 0);
         std::unique_ptr<GOutStreamHolder> out(services->OpenMemoryOutputStream(buffer.data(), size, 1));
         RWDataOutStream* stream = out ? out->GetStream() : nullptr;
-        if (stream && serializer->Save(object, *stream, out.get(), 1) == 1 && (stream->Flush(), stream->Good()))
+        if (!stream)
+            return 0;
+        const int saved = serializer.Save(object, *stream, out.get(), 1);
+        stream->Flush();
+        if (saved == 1 && stream->Good())
             break;
+        // Refused with room to spare: a larger buffer would not help.
+        if (stream->Good())
+            return 0;
     }
     owned.reset();
     std::unique_ptr<GInStreamHolder> in(services->OpenMemoryInputStream(buffer.data(), uint32_t(buffer.size()), 1));
-    std::unique_ptr<GObjectBase> back(in && in->GetStream() ? serializer->Load(*in->GetStream(), in.get(), this, 1)
+    std::unique_ptr<GObjectBase> back(in && in->GetStream() ? serializer.Load(*in->GetStream(), in.get(), this, 1)
                                                              : nullptr);
     if (!back)
         return 0;

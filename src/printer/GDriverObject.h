@@ -59,6 +59,41 @@ public:
 
     // The settings object, made by a derived class; none here.
     virtual GObjectBase* CreateSettings() { return nullptr; }
+    // A new default document settings tree, owned by the caller; none here. The settings
+    // serializer merges stored trees with it.
+    virtual GObjectBase* CreateDefaultSettings() { return nullptr; }
+
+    // The spooler's forms database as the user-interface object sees it; nothing here.
+    // Form indexes are 1-based positions in the list EnumForms hands out.
+    // 1 when the form fits the device at the angle and resolution (strict: by the exact
+    // size range only).
+    virtual int FormFitsDevice(uint32_t angle, uint16_t xResolution, uint16_t yResolution, int strict,
+                               uint32_t formIndex)
+    {
+        return 0;
+    }
+    // 1 with the paper code of the form, or the form of the paper code; 0 when unknown.
+    virtual int FormIndexToPaperCode(uint32_t formIndex, uint16_t& code) { return 0; }
+    virtual int PaperCodeToFormIndex(uint16_t code, uint32_t& formIndex) { return 0; }
+    // A new array of the spooler's forms with its count, given back through FreeForms;
+    // null and 0 when there are none.
+    virtual FORM_INFO_1W* EnumForms(uint32_t& count)
+    {
+        count = 0;
+        return nullptr;
+    }
+    virtual void FreeForms(FORM_INFO_1W* forms) {}
+
+    // The stored-form choice of the printer: the 16-bit value of 940 under 366 under 359
+    // of the configuration; 0 when absent, and then *found (if given) is false. 1 selects
+    // the compact settings-tree form for printer data and the DEVMODE. Read again on every
+    // call: callers keep a found value only.
+    virtual uint16_t GetStoredFormChoice(bool* found = nullptr);
+
+    // The application flag word of the process (0 until set): bits 0x40100 hand out only
+    // the public part of DEVMODEs.
+    uint32_t GetAppFlags() const { return appFlags_; }
+    void SetAppFlags(uint32_t flags) { appFlags_ = flags; }
     // The 16-bit value of feature 339 of the printer's own configuration, sign-extended,
     // read again after each reuse.
     virtual int32_t GetCachedFeature339();
@@ -183,6 +218,7 @@ private:
     int32_t cached339_ = 0;
     GMediaPool* adjustedPool_ = nullptr;
     uint16_t defaultPaper_ = 0;
+    uint32_t appFlags_ = 0;
 };
 
 // The driver object's own answers, shared by the user-interface object and the command

@@ -53,8 +53,27 @@ struct ModelDriver : GDriverObject {
         SetPrinter(printer);
     }
     GObjectBase* CreateSettings() override { return settings.release(); }
+    // The defaults the compact form merges with: holder 45 of text 44, and the stored
+    // list 0x4000005C with an entry 9 of 500 and 376.
+    GObjectBase* CreateDefaultSettings() override
+    {
+        auto *root = new GAttributeComposite(0), *texts = new GAttributeComposite(45);
+        auto *list = new GAttributeComposite(0x4000005C), *entry = new GAttributeComposite(9);
+        texts->Add(new GStringAttribute("", 44));
+        entry->Add(new GValueAttribute(0, 500)), entry->Add(new GValueAttribute(0, 376));
+        list->Add(entry), root->Add(texts), root->Add(list);
+        return root;
+    }
     std::unique_ptr<GAttributeComposite> settings{new GAttributeComposite(365)};
 };
+
+// Text 44 in its holder 45: the compact form stores containers, not lone leaves.
+GAttributeComposite* HeldText(const std::string& text)
+{
+    auto* holder = new GAttributeComposite(45);
+    holder->Add(new GStringAttribute(text.c_str(), 44));
+    return holder;
+}
 
 // A value whose stored size claims a share of what it really writes.
 struct UnderstatedValue : GValueAttribute {
@@ -70,12 +89,12 @@ TEST(PrinterDataObjects, BothFormsRoundTripAndTheBinPoolIsAlwaysAnObjectGraph)
     for (const auto& row : rows) {
         Services& services = Fresh();
         ModelDriver driver(nullptr, row.form);
-        GStringAttribute saved(std::string(row.compact ? 3000 : 10, 'x').c_str(), 44);
-        ASSERT_EQ(1, services.SaveObjectToPrinterData(&driver, row.name, &saved));
+        std::unique_ptr<GAttributeComposite> saved(HeldText(std::string(row.compact ? 3000 : 10, 'x')));
+        ASSERT_EQ(1, services.SaveObjectToPrinterData(&driver, row.name, saved.get()));
         std::unique_ptr<GObjectBase> loaded(services.LoadObjectFromPrinterData(&driver, row.name, 0));
-        ASSERT_TRUE(loaded && loaded->IsEqual(&saved)) << row.form;
+        ASSERT_TRUE(loaded && loaded->IsEqual(saved.get())) << row.form;
         EXPECT_EQ(row.compact ? 2 : 1, services.reads) << "a value over 1024 bytes is read again";
-        // The compact form's tag keeps the object-graph reader from taking it.
+        // The compact form's lead-in keeps the object-graph reader from taking it.
         const std::vector<uint8_t> bytes = services.printerData[row.name];
         Fresh().printerData[row.name] = bytes;
         loaded.reset(GOSFactory::Instance()->LoadObjectFromPrinterData(nullptr, row.name, 0));
@@ -339,10 +358,18 @@ TEST(DriverObjectUpgrade, StoredListsConvertedLargeObjectsWhole)
     Services& services = Fresh();
     ModelDriver driver;
     const RWWString name(L"Big");
-    GStringAttribute expected(std::string(10000, 'b').c_str(), 44);
-    ASSERT_EQ(1, driver.UpgradeObject(expected.DeepCopy(), &name)) << "written again into a larger buffer";
+    std::unique_ptr<GAttributeComposite> expected(HeldText(std::string(10000, 'b')));
+    ASSERT_EQ(1, driver.UpgradeObject(expected->DeepCopy(), &name)) << "written again into a larger buffer";
     std::unique_ptr<GObjectBase> saved(services.LoadObjectFromPrinterData(&driver, name, 0));
-    EXPECT_TRUE(saved && saved->IsEqual(&expected));
+    EXPECT_TRUE(saved && saved->IsEqual(expected.get()));
+    // A tree the compact form cannot hold is refused at once, never retried up to the
+    // largest buffer; a compact save refused with room to spare stores nothing.
+    std::unique_ptr<GAttributeComposite> tooLong(HeldText(std::string(70000, 'c')));
+    EXPECT_EQ(0, driver.UpgradeObject(tooLong->DeepCopy(), &name));
+    Services& other = Fresh();
+    ModelDriver compact(nullptr, 1);
+    EXPECT_EQ(0, other.SaveObjectToPrinterData(&compact, L"TooLong", tooLong.get()));
+    EXPECT_EQ(0u, other.printerData.count(L"TooLong"));
 }
 
 TEST(DriverObjectLists, ResolutionListAndNamedListIgnoringCase)
