@@ -9,8 +9,27 @@
 namespace FeatureId {
 
 // Printer model, paper handling and the driver object.
+constexpr uint16_t kPrinterHolder = 76;       // the printer's member whose configuration is the printer's
+constexpr uint16_t kOsTrayMap = 84;           // paper-source code to tray id
+constexpr uint16_t kPdlTrayMap = 85;          // associations: tray slot to the writer's code
 constexpr uint16_t kInputDevices = 90;
+constexpr uint16_t kPjlBinMap = 93;           // associations: bin to its job-header name
+constexpr uint16_t kPdlWriter = 101;
+constexpr uint16_t kPjlWriter = 106;
 constexpr uint16_t kMediaPool = 189;
+constexpr uint16_t kIdPool = 191;
+constexpr uint16_t kKnownPapers = 192;
+constexpr uint16_t kIdMap = 194;
+constexpr uint16_t kWriterMaps = 198;         // a writer's configuration part holding its maps
+constexpr uint16_t kResolutionList = 206;
+constexpr uint16_t kPaperPath = 228;
+constexpr uint16_t kPrinterRoot = 353;
+constexpr uint16_t kStoredFormGroup = 359;    // with kStoredFormPart and kStoredForm: path of the stored-form flag
+constexpr uint16_t kStoredFormPart = 366;
+constexpr uint16_t kDisplayName = 401;
+constexpr uint16_t kStoredForm = 940;
+constexpr uint16_t kExtensionEnable = 984;
+constexpr uint16_t kAlternateResolutionList = 1300;
 
 // Settings serializer, DEVMODE and translators.
 
