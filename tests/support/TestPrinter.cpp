@@ -19,6 +19,12 @@ std::wstring ExeFolder()
 
 } // namespace
 
+std::wstring TestPrinter::GeneratedDataFile()
+{
+    const char path[] = QZ_DRIVER_DATA_FILE;
+    return std::wstring(path, path + sizeof path - 1);
+}
+
 TestPrinter& TestPrinter::Shared()
 {
     static TestPrinter printer;
@@ -53,14 +59,8 @@ TestPrinter::TestPrinter()
         Fail("copying the configuration file");
         return;
     }
-    HANDLE data =
-        CreateFileW(dataFile_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const bool dataWritten = data != INVALID_HANDLE_VALUE && WriteFile(data, "QZ test data", 12, &written, nullptr);
-    if (data != INVALID_HANDLE_VALUE)
-        CloseHandle(data);
-    if (!dataWritten) {
-        Fail("writing the data file");
+    if (!CopyFileW(GeneratedDataFile().c_str(), dataFile_.c_str(), FALSE)) {
+        Fail("copying the generated data file");
         return;
     }
 

@@ -1,6 +1,6 @@
 // A printer installed in the test's Wine prefix for the length of a test program: a
-// driver whose configuration file is the qzdrvcfg stand-in and whose data file is a
-// small file of known bytes, and a printer on "FILE:" using it. Names carry the
+// driver whose configuration file is the qzdrvcfg stand-in and whose data file is a copy
+// of the generated driver data file, and a printer on "FILE:" using it. Names carry the
 // process id, so test programs running side by side never share one.
 #pragma once
 
@@ -21,6 +21,8 @@ public:
     const std::string& Failure() const { return failure_; }
     const std::wstring& Name() const { return name_; }
     const std::wstring& DriverName() const { return driver_; }
+    // The generated driver data file that the printer's data file copies.
+    static std::wstring GeneratedDataFile();
     // The data file's path in the spooler's driver folder.
     const std::wstring& DataFile() const { return dataFile_; }
     // The printer's machine key, below HKEY_LOCAL_MACHINE (printer data lives under its
