@@ -364,6 +364,18 @@ TEST(DriverObjectUpgrade, StoredListsConvertedLargeObjectsWhole)
     EXPECT_TRUE(saved && saved->IsEqual(&expected));
 }
 
+TEST(DriverObjectUpgrade, AFormPastTheLargestBufferIsNotSavedOverTheStoredObject)
+{
+    Services& services = Fresh();
+    ModelDriver driver;
+    const RWWString name(L"Huge");
+    GStringAttribute kept("kept", 44);
+    ASSERT_EQ(1, services.SaveObjectToPrinterData(&driver, name, &kept));
+    const std::vector<uint8_t> before = services.printerData[L"Huge"];
+    EXPECT_EQ(0, driver.UpgradeObject(new GStringAttribute(std::string(5u << 20, 'h').c_str(), 44), &name));
+    EXPECT_EQ(before, services.printerData[L"Huge"]);
+}
+
 TEST(DriverObjectLists, ResolutionListAndNamedListIgnoringCase)
 {
     ModelDriver driver;
