@@ -133,7 +133,8 @@ int32_t GDriverObject::GetCachedFeature339()
     if (reload_) {
         GPeripheral* printer =
             printer_ && printer_->IsKindOf(GPeripheral::kClassId) ? static_cast<GPeripheral*>(printer_) : nullptr;
-        if (GValueAttribute* value = Feature<GValueAttribute>(printer ? printer->GetConfiguration() : nullptr, 339))
+        GConfiguration* own = printer ? printer->GetConfiguration() : nullptr;
+        if (GValueAttribute* value = Feature<GValueAttribute>(own, FeatureId::kCachedValue))
             cached339_ = int16_t(value->GetValue());
         reload_ = 0;
     }
@@ -256,13 +257,14 @@ int GDriverObject::HasIdInMap(uint16_t id)
 
 uint16_t GDriverObject::GetAttributeValue()
 {
-    GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), 958);
+    GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), FeatureId::kAttributeValue);
     return value ? value->GetValue() : 0;
 }
 
 int GDriverObject::IsNameUnused(const char* name)
 {
-    GObjectBase* list = GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(1132) : nullptr;
+    GConfiguration* configuration = GetPrinterConfiguration();
+    GObjectBase* list = configuration ? configuration->FindById(FeatureId::kUsedNames) : nullptr;
     const size_t length = name ? std::strlen(name) : 0;
     int unused = 1;
     ForEachMember(list, [&](GObjectBase* member) {
@@ -310,7 +312,7 @@ GMediaPool* GDriverObject::GetMediaAttribute()
 {
     GConfiguration* configuration = GetPrinterConfiguration();
     if (FlagValue(GetSettings(), 711))
-        return Feature<GMediaPool>(configuration, 195);
+        return Feature<GMediaPool>(configuration, FeatureId::kAlternateMediaPool);
     GMediaPool* pool = Feature<GMediaPool>(configuration, FeatureId::kMediaPool);
     if (!pool || !FlagValue(GetSettings(), 713))
         return pool;
@@ -361,7 +363,7 @@ int GDriverObject::ForEachPoolEntry(GEntryCallback callback, void* context, int 
             return goOn;
         });
     };
-    if (GObjectBase* filter = configuration->FindById(1114)) {
+    if (GObjectBase* filter = configuration->FindById(FeatureId::kTrayFilter)) {
         ForEachMember(filter, [&](GObjectBase* member) {
             if (member->IsKindOf(GValueAttribute::kClassId)) {
                 const uint16_t trayId = static_cast<GValueAttribute*>(member)->GetValue();
@@ -508,7 +510,8 @@ int GDriverObject::IsResolutionListed(uint16_t xResolution, uint16_t yResolution
         FlagValue(GetSettings(), 1302) == 2 ? FeatureId::kAlternateResolutionList : FeatureId::kResolutionList;
     int listed = 0;
     ForEachMember(configuration ? configuration->FindById(listId) : nullptr, [&](GObjectBase* member) {
-        GValueAttribute *x = Feature<GValueAttribute>(member, 323), *y = Feature<GValueAttribute>(member, 324);
+        GValueAttribute *x = Feature<GValueAttribute>(member, FeatureId::kResolutionX),
+                        *y = Feature<GValueAttribute>(member, FeatureId::kResolutionY);
         listed = x && y && x->GetValue() == xResolution && y->GetValue() == yResolution;
         return !listed;
     });
@@ -532,16 +535,16 @@ int GDriverObject::SelectFromList(const RWWString& name, GAttribute* target)
 {
     const RWWString wanted = ToUpper(name);
     GObjectBase* chosen = nullptr;
-    ForEachMember(GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(369) : nullptr,
+    ForEachMember(GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(FeatureId::kNamedList) : nullptr,
                   [&](GObjectBase* member) {
-                      GStringAttribute* text = Feature<GStringAttribute>(member, 370);
+                      GStringAttribute* text = Feature<GStringAttribute>(member, FeatureId::kNamedListName);
                       if (text && ToUpper(RWWString(text->GetString())) == wanted)
                           chosen = member;
                       return chosen == nullptr;
                   });
     if (!chosen)
         return 0;
-    GObjectBase* value = chosen->FindById(360);
+    GObjectBase* value = chosen->FindById(FeatureId::kNamedListValue);
     if (value && target && value->IsKindOf(GAttribute::kClassId))
         target->Assign(static_cast<GAttribute*>(value));
     return 1;
@@ -587,7 +590,7 @@ int GDriverObjectImp::IsFeature1025Set()
 {
     static int cached = -1;
     if (cached < 0) {
-        GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), 1025);
+        GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), FeatureId::kProcessFlag);
         cached = value && value->GetValue() == 1;
     }
     return cached;
@@ -671,8 +674,8 @@ int GDriverObject::ApplyStoredMaps(GObjectBase* settings)
     GConfiguration* p2 = ComponentConfiguration(printer_, FeatureId::kPjlWriter);
 
     // The shared range: the component takes the paper-path holder's own object.
-    GObjectBase* shared = x ? x->FindById(202) : nullptr;
-    if (p1 && shared && !p1->FindById(202))
+    GObjectBase* shared = x ? x->FindById(FeatureId::kSharedRange) : nullptr;
+    if (p1 && shared && !p1->FindById(FeatureId::kSharedRange))
         p1->Add(shared);
     const struct { long from; GObjectBase* target; long to; } copies[] = {
         {307, p1, 202}, {925, x, 201}, {918, x, 1011}, {308, x, 204}, {245, c, 245},
@@ -811,7 +814,8 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
 
 int GDriverObject::ConvertStoredList(GObjectBase* oldList, GObjectBase* newList)
 {
-    GObjectBase* entryTemplate = GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(375) : nullptr;
+    GConfiguration* configuration = GetPrinterConfiguration();
+    GObjectBase* entryTemplate = configuration ? configuration->FindById(FeatureId::kListTemplate) : nullptr;
     if (!entryTemplate || !oldList || !newList)
         return 0;
     auto blankEntry = [&]() {
@@ -911,7 +915,8 @@ GDeviceFontListComposite* GDriverObject::LoadAddedFonts()
 
 void GDriverObject::ApplyAddedFonts(const GDeviceFontListComposite* added)
 {
-    GDeviceFontListComposite* fonts = Feature<GDeviceFontListComposite>(GetPrinterConfiguration(), 414);
+    GDeviceFontListComposite* fonts =
+        Feature<GDeviceFontListComposite>(GetPrinterConfiguration(), FeatureId::kDeviceFonts);
     if (!fonts)
         return;
     GObjectBase* given = const_cast<GDeviceFontListComposite*>(added);
@@ -932,7 +937,10 @@ void GDriverObject::ApplyAddedFonts(const GDeviceFontListComposite* added)
     });
 }
 
-GMediaPool* GDriverObject::GetAttribute189() { return Feature<GMediaPool>(GetPrinterConfiguration(), FeatureId::kMediaPool); }
+GMediaPool* GDriverObject::GetAttribute189()
+{
+    return Feature<GMediaPool>(GetPrinterConfiguration(), FeatureId::kMediaPool);
+}
 
 // The writer classes share the kind 765 and each answer a class id of their own.
 GObjectBase* GDriverObject::GetAttribute765() { return printer_ ? printer_->FindKindOf(765) : nullptr; }

@@ -1,6 +1,8 @@
-// The per-printer driver object as the system services see it: the first argument of
-// every printer-data operation. The driver object itself lives with the driver core;
-// here it carries the identity strings the services build registry paths from.
+// The per-printer object behind every driver entry point: the printer's identity, its
+// printer model read from the driver's data file (the printer, the id pool, the OS tray
+// map and the id map), the settings object, and the answers to the model questions of
+// the user interface, the DEVMODE code and the output pipeline. It is also the first
+// argument of every printer-data operation of the system services.
 #pragma once
 
 #include "foundation/RWWString.h"

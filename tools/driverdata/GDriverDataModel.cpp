@@ -98,26 +98,14 @@ const char* const kMediaTypes[] = {"Plain", "Preprinted", "Letterhead", "Transpa
                                    "Bond", "Recycled", "Color", "Card Stock", "Rough", "Vellum", "Heavy",
                                    "Glossy", "Envelope"};
 
-// Ids of the members of the model beyond the driver object's named ones.
-const long kInstalledMemory = 202;   // range, megabytes
+// Members of the paper path beyond the devices: installed options the settings copy in.
 const long kDuplexUnit = 201;
 const long kHardDisk = 1011;
 const long kDetectedOptions = 204;
 const long kTrayLock = 231;
 const long kManualFeed = 226;
-const long kListTemplate = 375;
-const long kNamedList = 369;
-const long kNamedListName = 370;
-const long kNamedListValue = 360;
-const long kResolutionX = 323;
-const long kResolutionY = 324;
-const long kDeviceFonts = 414;
-const long kTrayFilter = 1114;
-const long kUsedNames = 1132;
-const long kFeature339 = 339;
-const long kFeature958 = 958;
-const long kFeature1025 = 1025;
-const long kAlternatePool = 195;
+// Memory in megabytes: the range the paper path shares with the page writer.
+const int16_t kMemory[] = {256, 768, 128, 256};  // minimum, maximum, step, installed
 const long kAlternateMargin = 12;  // a twelfth of an inch
 
 uint16_t Dots(const GDriverDataModel::Paper& paper, uint16_t length, uint16_t resolution)
@@ -154,8 +142,8 @@ GAttributeComposite* MakeResolutionList(long id, const uint16_t (&resolutions)[N
     auto* list = new GAttributeComposite(id);
     for (const auto& resolution : resolutions) {
         auto* entry = new GAttributeComposite(0);
-        entry->Add(new GValueAttribute(resolution[0], kResolutionX));
-        entry->Add(new GValueAttribute(resolution[1], kResolutionY));
+        entry->Add(new GValueAttribute(resolution[0], FeatureId::kResolutionX));
+        entry->Add(new GValueAttribute(resolution[1], FeatureId::kResolutionY));
         list->Add(entry);
     }
     return list;
@@ -194,7 +182,7 @@ GAttributeComposite* MakePaperPath()
 {
     auto* path = new GAttributeComposite(FeatureId::kPaperPath);
     path->Add(MakeDevices());
-    path->Add(new GRangeAttribute(256, 768, 128, 256, kInstalledMemory));
+    path->Add(new GRangeAttribute(kMemory[0], kMemory[1], uint16_t(kMemory[2]), kMemory[3], FeatureId::kSharedRange));
     for (long id : {kDuplexUnit, kHardDisk, kDetectedOptions, kTrayLock, kManualFeed})
         path->Add(new GValueAttribute(0, id));
     return path;
@@ -202,11 +190,11 @@ GAttributeComposite* MakePaperPath()
 
 GAttributeComposite* MakeNamedMediaTypes()
 {
-    auto* list = new GAttributeComposite(kNamedList);
+    auto* list = new GAttributeComposite(FeatureId::kNamedList);
     for (const char* type : kMediaTypes) {
         auto* entry = new GAttributeComposite(0);
-        entry->Add(new GStringAttribute(type, kNamedListName));
-        entry->Add(new GValueAttribute(MediaTypeNameToCode(type), kNamedListValue));
+        entry->Add(new GStringAttribute(type, FeatureId::kNamedListName));
+        entry->Add(new GValueAttribute(MediaTypeNameToCode(type), FeatureId::kNamedListValue));
         list->Add(entry);
     }
     return list;
@@ -226,7 +214,7 @@ MAssociationList* MakeKnownPapers()
 // The entry template of stored lists: a name, its paper and two settings.
 GAttributeComposite* MakeListTemplate()
 {
-    auto* entry = new GAttributeComposite(kListTemplate);
+    auto* entry = new GAttributeComposite(FeatureId::kListTemplate);
     entry->Add(new GStringAttribute("", 376));
     entry->Add(new GValueAttribute(0, 379));
     entry->Add(new GValueAttribute(0, 328));
@@ -239,7 +227,7 @@ GConfiguration* MakePrinterConfiguration()
     auto* configuration = new GConfiguration(GState::kConfigurationPartId);
     configuration->Add(MakePaperPath());
     configuration->Add(MakePool(FeatureId::kMediaPool, kMarginDivisor));
-    configuration->Add(MakePool(kAlternatePool, kAlternateMargin));
+    configuration->Add(MakePool(FeatureId::kAlternateMediaPool, kAlternateMargin));
     configuration->Add(MakeKnownPapers());
     configuration->Add(MakeResolutionList(FeatureId::kResolutionList, kStandardResolutions));
     configuration->Add(MakeResolutionList(FeatureId::kAlternateResolutionList, kResolutions));
@@ -247,18 +235,18 @@ GConfiguration* MakePrinterConfiguration()
     configuration->Add(MakeListTemplate());
     configuration->Add(new GStringAttribute("QZ Colour Laser PCL XL", FeatureId::kDisplayName));
     auto* fonts = new GDeviceFontListComposite;
-    fonts->SetId(kDeviceFonts);
+    fonts->SetId(FeatureId::kDeviceFonts);
     configuration->Add(fonts);
-    auto* filter = new GAttributeComposite(kTrayFilter);
+    auto* filter = new GAttributeComposite(FeatureId::kTrayFilter);
     for (const auto& input : kInputs)
         filter->Add(new GValueAttribute(input.trayId, 0));
     configuration->Add(filter);
-    auto* names = new GAttributeComposite(kUsedNames);
+    auto* names = new GAttributeComposite(FeatureId::kUsedNames);
     names->Add(new GStringAttribute("Factory Defaults", 0));
     configuration->Add(names);
-    configuration->Add(new GValueAttribute(0, kFeature958));
+    configuration->Add(new GValueAttribute(0, FeatureId::kAttributeValue));
     configuration->Add(new GValueAttribute(1, FeatureId::kExtensionEnable));
-    configuration->Add(new GValueAttribute(0, kFeature1025));
+    configuration->Add(new GValueAttribute(0, FeatureId::kProcessFlag));
     // Objects stored as printer data use the object-graph form.
     auto *group = new GAttributeComposite(FeatureId::kStoredFormGroup),
          *part = new GAttributeComposite(FeatureId::kStoredFormPart);
@@ -280,7 +268,8 @@ MAssociationList* MakeTrayMap()
 {
     auto* map = new MAssociationList(FeatureId::kPdlTrayMap);
     for (const auto& input : kInputs)
-        map->Add(new MPersistentAssociation(new GValueAttribute(input.trayId, 0), new GValueAttribute(input.pdlCode, 0)));
+        map->Add(new MPersistentAssociation(new GValueAttribute(input.trayId, 0),
+                                            new GValueAttribute(input.pdlCode, 0)));
     return map;
 }
 
@@ -370,7 +359,7 @@ MPersistentComposite* GDriverDataModel::Build()
     printer->Add(WithOwnPart(new GPJL, WriterMaps(MakeBinMap())));
 
     auto* own = new GConfiguration(GState::kConfigurationPartId);
-    own->Add(new GValueAttribute(0, kFeature339));
+    own->Add(new GValueAttribute(0, FeatureId::kCachedValue));
     auto* peripheral =
         WithOwnPart(new GPeripheralComposite("QZ Colour Laser", nullptr, nullptr, FeatureId::kPrinterRoot), own);
     peripheral->Add(printer);
