@@ -11,12 +11,13 @@
 #include "graphics/GDeviceFontListComposite.h"
 #include "graphics/GDeviceMemoryBudget.h"
 #include "graphics/GRasterRowSource.h"
+#include "printer/GForwardTarget.h"
 #include "printer/GPeripheralComposite.h"
 
 class GColorPaint;
 class GCommandProducer;
 
-class GPdlWriter : public GStoredLevel<GPdlWriter, GPeripheralComposite, 765> {
+class GPdlWriter : public GStoredLevel<GPdlWriter, GPeripheralComposite, 765>, public GForwardTarget {
 public:
     // The id under which the printer finds its page-description writer.
     static constexpr long kWriterId = 101;
@@ -84,6 +85,8 @@ public:
     virtual uint16_t GetTernaryRop(int16_t n);
     // What the writer answers about a feature of its language: 0 here.
     virtual uint32_t QueryFeature(uint32_t feature);
+    // The driver object hands its value on to the feature query.
+    uint32_t TakeForwarded(uint32_t value) override { return QueryFeature(value); }
 
     bool IsBuildingPath() const { return pathNesting_ > 0; }
     int16_t GetPathNesting() const { return pathNesting_; }

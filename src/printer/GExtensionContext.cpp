@@ -4,18 +4,21 @@
 
 namespace {
 
-// Constant-initialised, so a maker registered by another file's static initialiser is
-// never overwritten afterwards.
-std::atomic<GExtensionContext::Maker> registeredMaker{nullptr};
+std::atomic<GExtensionContext::Maker> g_maker{nullptr};
 
 } // namespace
 
 GExtensionContext::~GExtensionContext() = default;
 
-void GExtensionContext::RegisterMaker(Maker maker) { registeredMaker.store(maker); }
+void GExtensionContext::LoadForDocument(GDocumentStart&) {}
+void GExtensionContext::EndDocument(GDocumentEnd&) {}
+GCommand* GExtensionContext::StartHook(GCommand* pageStart, uint16_t) { return pageStart; }
+GCommand* GExtensionContext::EndHook(GCommand* pageEnd, uint16_t) { return pageEnd; }
 
-GExtensionContext* GExtensionContext::Make(GDriverObject* owner)
+GExtensionContext::Maker GExtensionContext::SetMaker(Maker maker) { return g_maker.exchange(maker); }
+
+GExtensionContext* GExtensionContext::Make(GDriverObject& owner)
 {
-    const Maker maker = registeredMaker.load();
+    const Maker maker = g_maker.load();
     return maker ? maker(owner) : nullptr;
 }

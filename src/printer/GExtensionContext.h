@@ -1,8 +1,11 @@
-// The host of a printer's extension modules as the driver core and the pipeline see it:
-// the four hooks the extension page filters call. The host itself lives with the entry
-// layer, which registers the maker that each driver object calls when it is built; a
-// program that links no host gives its driver objects none.
+// The driver object's link to the extension interface: it registers and unregisters the
+// extensions named to the driver object, and the extension page filters reach the
+// rendering modules through its four hooks. The entry layer, which holds the extension
+// manager, supplies the real context through a maker; a driver object made while no maker
+// is set has no context.
 #pragma once
+
+#include "foundation/RWWString.h"
 
 #include <cstdint>
 
@@ -13,22 +16,29 @@ class GDriverObject;
 
 class GExtensionContext {
 public:
-    using Maker = GExtensionContext* (*)(GDriverObject* owner);
+    using Maker = GExtensionContext* (*)(GDriverObject& owner);
 
+    GExtensionContext() = default;
+    GExtensionContext(const GExtensionContext&) = delete;
+    GExtensionContext& operator=(const GExtensionContext&) = delete;
     virtual ~GExtensionContext();
 
-    // Loads the rendering modules of the printer's registered extensions and puts their
-    // job data into the document start's settings.
-    virtual void LoadForDocument(GDocumentStart& command) = 0;
-    // Puts the modules' closing data into the document end's settings and unloads them.
-    virtual void EndDocument(GDocumentEnd& command) = 0;
+    // Each answers what registering or unregistering the named extension gave.
+    virtual int Register(const RWWString& name) = 0;
+    virtual int Unregister(const RWWString& name) = 0;
+
+    // The rendering side; a context without modules changes nothing. The document start
+    // loads the modules and takes their job data into its settings; the document end
+    // takes their closing data and unloads them.
+    virtual void LoadForDocument(GDocumentStart& command);
+    virtual void EndDocument(GDocumentEnd& command);
     // The command to pass on in place of a page start or end: the command itself, or a
     // new composite holding it and the modules' bytes (filter 0 first, 1 second).
-    virtual GCommand* StartHook(GCommand* pageStart, uint16_t filter) = 0;
-    virtual GCommand* EndHook(GCommand* pageEnd, uint16_t filter) = 0;
+    virtual GCommand* StartHook(GCommand* pageStart, uint16_t filter);
+    virtual GCommand* EndHook(GCommand* pageEnd, uint16_t filter);
 
-    // The maker from the entry layer; the last one registered counts.
-    static void RegisterMaker(Maker maker);
-    // A new host for the driver object; null when no maker is registered.
-    static GExtensionContext* Make(GDriverObject* owner);
+    // The maker every later driver object uses; null for none. Answers the one before.
+    static Maker SetMaker(Maker maker);
+    // A new context for the driver object, or null without a maker.
+    static GExtensionContext* Make(GDriverObject& owner);
 };

@@ -174,14 +174,11 @@ uint16_t GOSFactory::StoredFormFor(GDriverObject* driver)
 {
     if (storedForm_ != 0xFFFF)
         return storedForm_;
-    static const long kPath[] = {359, 366, 940};
-    GObjectBase* found = driver ? driver->GetPrinterConfiguration() : nullptr;
-    for (long id : kPath)
-        found = found ? found->FindById(id) : nullptr;
-    if (!found || !found->IsKindOf(GValueAttribute::kClassId))
-        return 0;
-    storedForm_ = static_cast<GValueAttribute*>(found)->GetValue();
-    return storedForm_;
+    bool found = false;
+    const uint16_t choice = driver ? driver->GetStoredFormChoice(&found) : 0;
+    if (found)
+        storedForm_ = choice;
+    return choice;
 }
 
 int GOSFactory::SaveObjectToPrinterData(GDriverObject* driver, const RWWString& name, const GObjectBase* object)
@@ -200,15 +197,20 @@ int GOSFactory::SaveObjectToPrinterData(GDriverObject* driver, const RWWString& 
             return 0;
         const bool compact = StoredFormFor(driver) == 1 && !AlwaysObjectGraph(name);
         const std::streamoff start = holder->Tell();
+        int written = 1;
         {
             // A buffer that proves too small is a retry, never a reported error.
             RWErrorCapture capture;
             if (compact)
-                serializer_->Save(object, *stream, holder.get(), 1);
+                written = serializer_->Save(object, *stream, holder.get(), 1);
             else
                 *stream << object;
             stream->Flush();
         }
+        // The compact form refuses what it cannot hold (a record too long, nesting too
+        // deep) with room to spare: a partial tree is never stored.
+        if (!written && stream->Good())
+            return 0;
         if (stream->Good()) {
             const std::streamoff end = holder->Tell();
             if (end < start)

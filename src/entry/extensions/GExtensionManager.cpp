@@ -27,10 +27,10 @@ const uint16_t kPcl5eClassId = 788;
 const uint32_t kPageStartKinds[2] = {kExtensionPageStart1, kExtensionPageStart2};
 const uint32_t kPageEndKinds[2] = {kExtensionPageEnd1, kExtensionPageEnd2};
 
-GExtensionContext* MakeManager(GDriverObject* owner) { return new GExtensionManager(owner); }
+GExtensionContext* MakeManager(GDriverObject& owner) { return new GExtensionManager(owner); }
 
 // Every driver object built in this program gets a host.
-const bool kMakerRegistered = (GExtensionContext::RegisterMaker(&MakeManager), true);
+const bool kMakerRegistered = (GExtensionContext::SetMaker(&MakeManager), true);
 
 template <class T>
 T* Member(GObjectBase* holder, long id)
@@ -76,6 +76,10 @@ GExtensionManager::GExtensionManager(GDriverObject* owner)
 }
 
 GExtensionManager::~GExtensionManager() { ClearSlots(); }
+
+int GExtensionManager::Register(const RWWString&) { return kExtensionUnavailable; }
+
+int GExtensionManager::Unregister(const RWWString&) { return kExtensionUnavailable; }
 
 bool GExtensionManager::IsModuleLoaded(int slot) const
 {

@@ -35,10 +35,16 @@ public:
     static constexpr int kSlots = 4;
 
     explicit GExtensionManager(GDriverObject* owner = nullptr);
+    explicit GExtensionManager(GDriverObject& owner) : GExtensionManager(&owner) {}
     GExtensionManager(const GExtensionManager&) = delete;
     GExtensionManager& operator=(const GExtensionManager&) = delete;
     // Unloads whatever a document left loaded.
     ~GExtensionManager() override;
+
+    // Registration belongs to the registration side, which this host does not have yet:
+    // nothing is registered or unregistered (status 1).
+    int Register(const RWWString& name) override;
+    int Unregister(const RWWString& name) override;
 
     void LoadForDocument(GDocumentStart& command) override;
     void EndDocument(GDocumentEnd& command) override;
