@@ -45,6 +45,8 @@ public:
     int32_t Call(const char* name, int32_t a, int32_t b);
     // Loads the library and tells whether it exports the name.
     bool HasExport(const char* name) { return FindExport(name) != nullptr; }
+    // Loads the library and gives the export's address; null when either is missing.
+    void* GetExport(const char* name) { return FindExport(name); }
 
     auto StoredForm() { return GFields(path_); }
     // A restored path replaces the loaded library: the next call loads the one it names.
