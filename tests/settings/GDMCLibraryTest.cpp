@@ -311,6 +311,96 @@ TEST(DMCLibraryBinding, AttributesSwitchesAndExportsReachTheCaller)
     EXPECT_EQ(0, again.StartExport(kPrinter, DMCAbi::kDriverContext, 1));
 }
 
+TEST(DMCLibraryBinding, ATokenIsCutToItsCapacityAndTheRestOfTheListStays)
+{
+    SettingsTestServices& services = SettingsTestServices::Make();
+    services.moduleFolder = DmcStandin::Folder();
+    DmcStandin standin;
+    GDMCLibrary library;
+    ASSERT_EQ(1u, library.IsLoaded());
+    wchar_t list[32] = L"Tray1,EnvFeeder";
+    wchar_t token[8];
+    std::wmemset(token, L'#', 8);
+    EXPECT_EQ(1, library.EnumListToken(token, 4, list, 32));
+    EXPECT_STREQ(L"Tra", token);
+    EXPECT_EQ(L'#', token[4]);
+    EXPECT_STREQ(L"EnvFeeder", list);
+    EXPECT_EQ(1, library.EnumListToken(token, 8, list, 32));
+    EXPECT_STREQ(L"EnvFeed", token);
+    EXPECT_STREQ(L"", list);
+    EXPECT_EQ(0, library.EnumListToken(token, 8, list, 32));
+}
+
+TEST(DMCLibraryBinding, EachPrinterKeepsItsOwnExports)
+{
+    SettingsTestServices& services = SettingsTestServices::Make();
+    services.moduleFolder = DmcStandin::Folder();
+    DmcStandin standin;
+    GDMCLibrary library;
+    ASSERT_EQ(1u, library.IsLoaded());
+    ASSERT_EQ(1, library.StartExport(L"First", DMCAbi::kDriverContext, 1));
+    EXPECT_EQ(1, library.SetExport(L"printing/Copies", L"2"));
+    ASSERT_EQ(1, library.StartExport(L"Second", DMCAbi::kDriverContext, 1));
+    EXPECT_EQ(1, library.SetExport(L"printing/Copies", L"5"));
+    EXPECT_EQ((std::vector<std::wstring>{L"printing/Copies=2"}), standin.Exports(L"First"));
+    EXPECT_EQ((std::vector<std::wstring>{L"printing/Copies=5"}), standin.Exports(L"Second"));
+    EXPECT_TRUE(standin.Exports(L"Third").empty());
+}
+
+// The model describes every feature the translators ask for by path, each with a keyword.
+TEST(DMCLibraryModel, EveryTranslatedFeatureHasAKeyword)
+{
+    SettingsTestServices& services = SettingsTestServices::Make();
+    services.moduleFolder = DmcStandin::Folder();
+    DmcStandin standin;
+    GDMCLibrary library;
+    ASSERT_EQ(1u, library.IsLoaded());
+    ASSERT_EQ(1, library.StartConfig(kPrinter, 0, DMCAbi::kDriverContext, 0));
+    static const wchar_t* const kPaths[] = {
+        L"physical/Bundles", L"physical/Tray1", L"physical/EnvFeeder", L"physical/DuplexUnit", L"physical/Memory",
+        L"physical/PrinterHardDisk", L"physical/JobRetentionAvailable", L"physical/JobRetention",
+        L"physical/QZPostInsertionKit", L"physical/QZPunchUnitType", L"physical/OptionalPaperSources",
+        L"physical/AccessoryOutputBins",
+        L"printing/QZChromafit", L"printing/RGBColor", L"printing/MediaType", L"printing/PrintColorAsGray",
+        L"printing/PrintColorAsGray[TRUE]/PrintColorAsGrayOptions", L"printing/InputBin", L"printing/PrintQuality",
+        L"printing/PaperSize", L"printing/Duplex", L"printing/Duplex/DuplexEdge",
+        L"printing/Duplex/QZAutoDuplexScaling", L"printing/EconoMode", L"printing/Orientation",
+        L"printing/StaplerChoice", L"printing/StaplerChoice/Stapling", L"printing/Stapling", L"printing/OutputBin",
+        L"printing/Copies", L"printing/TextAsBlack", L"printing/NUpChoice", L"printing/NUpChoice/NUpBordersChoice",
+        L"printing/NUpChoice/NUpPageOrderChoice", L"printing/FitToOtherSizeChoice",
+        L"printing/FitToOtherSizeChoice/TargetSizeChoice", L"printing/ScalePageChoice", L"printing/ScaleChoice",
+        L"printing/BookletPrintingChoice", L"printing/TTAsBitmapSetting", L"printing/BookletTargetSize",
+        L"printing/Watermarks", L"printing/Watermarks/WMColor", L"printing/Watermarks/WMFont",
+        L"printing/Watermarks/WMFontEscapement", L"printing/Watermarks/WMFirstPageOnly",
+        L"printing/Watermarks/WMFontStyle", L"printing/Watermarks/WMShadeLevel", L"printing/Resolution",
+        L"printing/EdgeToEdge", L"printing/JobRetentionModeChoice", L"printing/RasterizationChoice",
+        L"printing/MetChoice", L"printing/RetChoice", L"printing/PatternScalingChoice",
+        L"printing/UseDiffFirstPageChoice", L"printing/UseDiffFirstPageChoice/MediaTypeRest",
+        L"printing/UseDiffFirstPageChoice/InputBinRest", L"printing/UseDiffFirstPageChoice/BackCoverChoice",
+        L"printing/UseDiffFirstPageChoice/BackCoverChoice/BackCoverMediaTypeSetting",
+        L"printing/UseDiffFirstPageChoice/BackCoverChoice/BackCoverTrayChoice", L"printing/BinderChoice",
+        L"printing/IgnoreCollationChoice", L"printing/PageOrder", L"printing/StraightPaperPath", L"printing/DryTime",
+        L"printing/QZEmulateTXMargins", L"printing/QZSymmetricalMargins", L"printing/Punching", L"printing/Folding",
+        L"printing/QZImageShift", L"printing/TransparencyInterleave"};
+    for (const wchar_t* path : kPaths) {
+        EXPECT_EQ(1, library.SetContext(path)) << path;
+        wchar_t keyword[DMCAbi::kKeywordChars] = L"";
+        EXPECT_EQ(1, library.Get(nullptr, keyword, DMCAbi::kKeywordChars)) << path;
+        EXPECT_NE(L'\0', keyword[0]) << path;
+    }
+    const struct { const wchar_t* path; const wchar_t* keyword; } devices[] = {
+        {L"physical/AccessoryOutputBins", L"W1908"}, {L"physical/OptionalPaperSources", L"Tray 3"},
+        {L"physical/DuplexUnit", L"Installed"},      {L"physical/Memory", L"256"},
+        {L"printing/InputBin", L"Tray2"},            {L"printing/PaperSize", L"LETTER"},
+        {L"printing/MediaType", L"PLAIN"}};
+    for (const auto& device : devices) {
+        wchar_t keyword[DMCAbi::kKeywordChars] = L"";
+        EXPECT_EQ(1, library.Get(device.path, keyword, DMCAbi::kKeywordChars));
+        EXPECT_STREQ(device.keyword, keyword) << device.path;
+    }
+    EXPECT_EQ(0, library.SetContext(L"physical/ScannerChoice")) << "a feature the model does not have";
+}
+
 // Registration runs the real registration program on a copy of the library in a folder
 // whose name has blanks; the library's registration entry logs beside it.
 TEST(DMCLibraryRegistration, ALibraryInAFolderWithBlanksIsRegistered)

@@ -2,8 +2,6 @@
 
 #include "printer/GOSFactory.h"
 
-#include <memory>
-#include <new>
 
 namespace {
 
@@ -181,9 +179,9 @@ int32_t GDMCLibrary::GetNamedFeatureAttribute(const wchar_t* path, const wchar_t
     DMCGetNamedFeatureAttributeProc call = Entry<DMCGetNamedFeatureAttributeProc>(kGetNamedFeatureAttribute);
     if (!call)
         return 0;
-    std::unique_ptr<KeywordBuffer> buffer(new KeywordBuffer);
-    const int32_t result = call(path, attribute, buffer->text);
-    buffer->CopyTo(text, capacity);
+    KeywordBuffer buffer;
+    const int32_t result = call(path, attribute, buffer.text);
+    buffer.CopyTo(text, capacity);
     return result;
 }
 
@@ -210,9 +208,9 @@ int32_t GDMCLibrary::Get(const wchar_t* path, wchar_t* keyword, size_t capacity)
     DMCGetProc call = Entry<DMCGetProc>(kGet);
     if (!call)
         return 0;
-    std::unique_ptr<KeywordBuffer> buffer(new KeywordBuffer);
-    const int32_t result = call(path, buffer->text);
-    buffer->CopyTo(keyword, capacity);
+    KeywordBuffer buffer;
+    const int32_t result = call(path, buffer.text);
+    buffer.CopyTo(keyword, capacity);
     return result;
 }
 
@@ -239,12 +237,12 @@ int32_t GDMCLibrary::EnumListToken(wchar_t* token, size_t tokenCapacity, wchar_t
     DMCEnumListTokenProc call = Entry<DMCEnumListTokenProc>(kEnumListToken);
     if (!call)
         return 0;
-    std::unique_ptr<KeywordBuffer> taken(new KeywordBuffer);
-    std::unique_ptr<ListBuffer> rest(new ListBuffer);
-    rest->Take(list, listCapacity);
-    const int32_t result = call(taken->text, rest->text);
-    taken->CopyTo(token, tokenCapacity);
-    rest->CopyTo(list, listCapacity);
+    KeywordBuffer taken;
+    ListBuffer rest;
+    rest.Take(list, listCapacity);
+    const int32_t result = call(taken.text, rest.text);
+    taken.CopyTo(token, tokenCapacity);
+    rest.CopyTo(list, listCapacity);
     return result;
 }
 
@@ -253,9 +251,9 @@ int32_t GDMCLibrary::EnumFeatures(const wchar_t* section, wchar_t* list, size_t 
     DMCEnumFeaturesProc call = Entry<DMCEnumFeaturesProc>(kEnumFeatures);
     if (!call)
         return 0;
-    std::unique_ptr<ListBuffer> buffer(new ListBuffer);
-    const int32_t result = call(section, buffer->text);
-    buffer->CopyTo(list, capacity);
+    ListBuffer buffer;
+    const int32_t result = call(section, buffer.text);
+    buffer.CopyTo(list, capacity);
     return result;
 }
 
@@ -270,9 +268,9 @@ int32_t GDMCLibrary::CharToWide(wchar_t* wide, size_t capacity, const char* narr
     DMCCharToWideProc call = Entry<DMCCharToWideProc>(kCharToWide);
     if (!call)
         return 0;
-    std::unique_ptr<KeywordBuffer> buffer(new KeywordBuffer);
-    const int32_t result = call(buffer->text, narrow);
-    buffer->CopyTo(wide, capacity);
+    KeywordBuffer buffer;
+    const int32_t result = call(buffer.text, narrow);
+    buffer.CopyTo(wide, capacity);
     return result;
 }
 
@@ -281,9 +279,9 @@ int32_t GDMCLibrary::WideToChar(char* narrow, size_t capacity, const wchar_t* wi
     DMCWideToCharProc call = Entry<DMCWideToCharProc>(kWideToChar);
     if (!call)
         return 0;
-    std::unique_ptr<NarrowBuffer> buffer(new NarrowBuffer);
-    const int32_t result = call(buffer->text, wide);
-    buffer->CopyTo(narrow, capacity);
+    NarrowBuffer buffer;
+    const int32_t result = call(buffer.text, wide);
+    buffer.CopyTo(narrow, capacity);
     return result;
 }
 
