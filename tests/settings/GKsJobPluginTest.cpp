@@ -219,6 +219,22 @@ TEST_F(KsJobPlugin, ABareNameLoadsTheModuleFoldersCopyNotTheCurrentFolders)
     SetCurrentDirectoryW(previous);
 }
 
+// The library is found by its wide path: a path longer than a narrow file-open name
+// (127 characters) loads as any other.
+TEST_F(KsJobPlugin, APathLongerThanANarrowOpenFileNameLoads)
+{
+    const std::wstring folder = DmcStandin::ProgramFolder() + L"\\" + std::wstring(170, L'k');
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring path = folder + L"\\qzplom32.dll";
+    ASSERT_GT(path.size(), 200u);
+    ASSERT_TRUE(CopyFileW(Library(L"whole").c_str(), path.c_str(), FALSE));
+    GKsJobPlugin plugin(W(path));
+    ASSERT_EQ(1, Begin(plugin));
+    EXPECT_TRUE(Loaded(path));
+    EXPECT_EQ(1, plugin.EndJob(0));
+    EXPECT_FALSE(Loaded(path));
+}
+
 TEST(KsJobPluginVersion, TheExtendedBeginTakesTheMiddleWordOfTheVersionRecord)
 {
     struct VersionServices : SettingsTestServices {
