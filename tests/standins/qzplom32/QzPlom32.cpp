@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <type_traits>
 
 namespace {
 
@@ -57,3 +58,13 @@ uint32_t __cdecl ksEndJob(uint32_t job, uint32_t aborted)
 }
 
 } // extern "C"
+
+// Every export has the type the binding calls it through.
+#ifndef QZ_WITHOUT_BEGIN_JOB_EX
+static_assert(std::is_same<decltype(&ksBeginJobEx), KsBeginJobExProc>::value, "ksBeginJobEx");
+#endif
+static_assert(std::is_same<decltype(&ksBeginJob), KsBeginJobProc>::value, "ksBeginJob");
+#ifndef QZ_WITHOUT_END_PAGE
+static_assert(std::is_same<decltype(&ksEndPage), KsEndPageProc>::value, "ksEndPage");
+#endif
+static_assert(std::is_same<decltype(&ksEndJob), KsEndJobProc>::value, "ksEndJob");

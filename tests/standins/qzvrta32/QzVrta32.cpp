@@ -19,6 +19,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -374,6 +375,34 @@ QZ_UNUSED_ENTRY(DMCEnumOptionAttributes, (uint32_t a, uint32_t b), QZ_WORD(a) + 
 #ifndef QZ_WITHOUT_ENUM_FEATURE_ATTRIBUTES
 QZ_UNUSED_ENTRY(DMCEnumFeatureAttributes, (uint32_t a, uint32_t b), QZ_WORD(a) + QZ_WORD(b))
 #endif
+
+// Every export has the type the binding calls it through.
+#define QZ_MATCHES_ABI(name) static_assert(std::is_same<decltype(&name), name##Proc>::value, #name)
+QZ_MATCHES_ABI(DMCStartConfig);
+QZ_MATCHES_ABI(DMCStartExport);
+QZ_MATCHES_ABI(DMCSetListSeparator);
+QZ_MATCHES_ABI(DMCSetContextRelative);
+QZ_MATCHES_ABI(DMCSetContext);
+QZ_MATCHES_ABI(DMCSetExport);
+QZ_MATCHES_ABI(DMCGetOptionAttributes);
+QZ_MATCHES_ABI(DMCGetNamedOptionAttribute);
+QZ_MATCHES_ABI(DMCGetNamedFeatureAttribute);
+QZ_MATCHES_ABI(DMCGetListSeparator);
+QZ_MATCHES_ABI(DMCGetFeatureAttributes);
+QZ_MATCHES_ABI(DMCGetContext);
+QZ_MATCHES_ABI(DMCGet);
+QZ_MATCHES_ABI(DMCGetPRV);
+QZ_MATCHES_ABI(DMCEnumOptions);
+QZ_MATCHES_ABI(DMCEnumOptionAttributes);
+QZ_MATCHES_ABI(DMCEnumListToken);
+QZ_MATCHES_ABI(DMCEnumFeatures);
+#ifndef QZ_WITHOUT_ENUM_FEATURE_ATTRIBUTES
+QZ_MATCHES_ABI(DMCEnumFeatureAttributes);
+#endif
+QZ_MATCHES_ABI(DMCCharToWide);
+QZ_MATCHES_ABI(DMCWideToChar);
+QZ_MATCHES_ABI(DMCEndConfig);
+QZ_MATCHES_ABI(DMCEndExport);
 
 // Test controls.
 
