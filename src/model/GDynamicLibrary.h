@@ -47,6 +47,8 @@ public:
     int32_t Call(const char* name, int32_t a, int32_t b);
     // Loads the library and tells whether it exports the name.
     bool HasExport(const char* name) { return FindExport(name) != nullptr; }
+    // Loads the library and gives the export's address; null when either is missing.
+    void* GetExport(const char* name) { return FindExport(name); }
 
     // A full path: a drive and a root ("C:\\...") or a server share ("\\\\server\\share\\..."),
     // backslashes only, no "." or ".." step and no stream name.

@@ -262,4 +262,22 @@ GObjectBase* GOSFactory::LoadObjectFromPrinterData(GDriverObject* driver, const 
     return object.release();
 }
 int GOSFactory::IsPassThroughDisabled() { return 0; }
+
+uint32_t GOSFactory::RunCommand(const RWWString& command, int show)
+{
+    const int needed = WideCharToMultiByte(CP_ACP, 0, command.Data(), -1, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0 || needed > 32768)
+        return 0;
+    std::unique_ptr<char[]> narrow(new (std::nothrow) char[needed]);
+    if (!narrow || WideCharToMultiByte(CP_ACP, 0, command.Data(), -1, narrow.get(), needed, nullptr, nullptr) != needed)
+        return 0;
+    return ::WinExec(narrow.get(), static_cast<UINT>(show));
+}
+
+void GOSFactory::GetSystemFolder(RWWString& path)
+{
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+    path = length > 0 && length < MAX_PATH ? RWWString(folder, length) : RWWString();
+}
 int32_t GOSFactory::Reserved4() { return -1; }

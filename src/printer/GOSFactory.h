@@ -122,6 +122,12 @@ public:
     // 1 when the library path may be loaded: a full path inside the module's folder or
     // the driver directory. Libraries named by stored data load from nowhere else.
     int IsTrustedLibraryPath(const RWWString& path);
+    // Starts a program from its command line (made narrow, as the loader of 16-bit era
+    // programs takes it) with the given show-window value; the result of the start, not
+    // of the program (above 31 when it started).
+    virtual uint32_t RunCommand(const RWWString& command, int show);
+    // The system folder without a trailing separator; empty when unknown.
+    virtual void GetSystemFolder(RWWString& path);
 
     uint16_t GetStoredFormFlag() const { return storedForm_; }
     GSettingsTreeSerializer* GetSerializer() const { return serializer_; }

@@ -165,4 +165,23 @@ TEST(NewHandler, InstallTwiceKeepsTheFirstAndAFailureRebuildsTheReserve)
     std::set_new_handler(nullptr);
 }
 
+TEST(GOSFactoryPrograms, TheSystemFolderExistsAndEndsWithoutASeparator)
+{
+    TestOSFactory* services = Fresh();
+    RWWString folder;
+    services->GetSystemFolder(folder);
+    ASSERT_FALSE(folder.IsNull());
+    EXPECT_NE(L'\\', folder[folder.Length() - 1]);
+    const DWORD attributes = GetFileAttributesW(folder.Data());
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, attributes);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST(GOSFactoryPrograms, AProgramThatIsNotThereDoesNotStart)
+{
+    TestOSFactory* services = Fresh();
+    EXPECT_LE(services->RunCommand(L"Z:\\no-such-folder\\no-such-program.exe", 5), 31u);
+    EXPECT_LE(services->RunCommand(L"", 5), 31u);
+}
+
 } // namespace

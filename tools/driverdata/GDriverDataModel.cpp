@@ -89,8 +89,8 @@ const struct {
 } kOutputs[] = {
     {"Face-Down Bin", 0, 1, 1, 250, "UPPER"},
     {"Rear Face-Up Bin", 0, 1, 2, 100, "LOWER"},
-    {"Stapler/Stacker", 1, 3, 3, 500, "OPTIONALOUTBIN1"},  // stacker mode
-    {"Stapler/Stacker", 1, 4, 3, 500, "OPTIONALOUTBIN1"},  // stapler mode
+    {"W1908", 1, 3, 3, 500, "OPTIONALOUTBIN1"},  // stacker mode
+    {"W1908", 1, 4, 3, 500, "OPTIONALOUTBIN1"},  // stapler mode
 };
 
 // Media types offered by name (the named list the driver object selects from).

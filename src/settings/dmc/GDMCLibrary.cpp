@@ -1,0 +1,337 @@
+#include "settings/dmc/GDMCLibrary.h"
+
+#include "printer/GOSFactory.h"
+
+
+namespace {
+
+// Positions of the entry points in the name table and the binding's fields.
+enum Entry : size_t {
+    kStartConfig,
+    kStartExport,
+    kSetListSeparator,
+    kSetContextRelative,
+    kSetContext,
+    kSetExport,
+    kGetOptionAttributes,
+    kGetNamedOptionAttribute,
+    kGetNamedFeatureAttribute,
+    kGetListSeparator,
+    kGetFeatureAttributes,
+    kGetContext,
+    kGet,
+    kGetPRV,
+    kEnumOptions,
+    kEnumOptionAttributes,
+    kEnumListToken,
+    kEnumFeatures,
+    kEnumFeatureAttributes,
+    kCharToWide,
+    kWideToChar,
+    kEndConfig,
+    kEndExport,
+};
+
+// Show-window value of the registration program.
+const int kShowNormal = 5;
+
+// A private buffer of the size the library may fill: spaces, with a 0 in the last
+// place, so that a library that writes no terminator still leaves a bounded text.
+template <class Char, size_t N>
+struct ContractBuffer {
+    ContractBuffer()
+    {
+        for (size_t i = 0; i + 1 < N; ++i)
+            text[i] = Char(sizeof(Char) == 2 ? 0x2020 : 0x20);
+        text[N - 1] = 0;
+    }
+    // Starts the buffer with the caller's text, cut to what fits.
+    void Take(const Char* source, size_t capacity)
+    {
+        size_t n = 0;
+        while (source && n < capacity && n + 1 < N && source[n]) {
+            text[n] = source[n];
+            ++n;
+        }
+        text[n] = 0;
+    }
+    // At most capacity - 1 characters and a 0 into the caller's buffer.
+    void CopyTo(Char* destination, size_t capacity) const
+    {
+        if (!destination || capacity == 0)
+            return;
+        size_t n = 0;
+        while (n + 1 < capacity && n + 1 < N && text[n]) {
+            destination[n] = text[n];
+            ++n;
+        }
+        destination[n] = 0;
+    }
+    Char text[N];
+};
+
+typedef ContractBuffer<wchar_t, DMCAbi::kKeywordChars> KeywordBuffer;
+typedef ContractBuffer<wchar_t, DMCAbi::kListChars> ListBuffer;
+typedef ContractBuffer<char, DMCAbi::kNarrowBytes> NarrowBuffer;
+
+uint32_t Word(const void* pointer) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pointer)); }
+
+} // namespace
+
+const char* const GDMCLibrary::kEntryNames[GDMCLibrary::kEntryCount] = {
+    "DMCStartConfig",         "DMCStartExport",          "DMCSetListSeparator",
+    "DMCSetContextRelative",  "DMCSetContext",           "DMCSetExport",
+    "DMCGetOptionAttributes", "DMCGetNamedOptionAttribute", "DMCGetNamedFeatureAttribute",
+    "DMCGetListSeparator",    "DMCGetFeatureAttributes", "DMCGetContext",
+    "DMCGet",                 "DMCGetPRV",               "DMCEnumOptions",
+    "DMCEnumOptionAttributes", "DMCEnumListToken",       "DMCEnumFeatures",
+    "DMCEnumFeatureAttributes", "DMCCharToWide",         "DMCWideToChar",
+    "DMCEndConfig",           "DMCEndExport",
+};
+
+GDMCLibrary::GDMCLibrary() : loaded_(0), bound_(0), helperRecord_(nullptr), entries_(), helper_(nullptr) { Load(); }
+
+GDMCLibrary::~GDMCLibrary()
+{
+    library_.Unload();
+    delete helperRecord_;
+}
+
+void GDMCLibrary::Load()
+{
+    GOSFactory* services = GOSFactory::Instance();
+    RWWString path;
+    if (services)
+        services->GetModuleDirectory(path);
+    path.Append(L'\\');
+    path.Append(kLibraryName);
+
+    // The library registers itself before use. The path is quoted: unquoted, a folder
+    // with a blank in its name would make the command name another file.
+    if (services)
+        services->RunCommand(RWWString(L"regsvr32 /s \"") + path + L"\"", kShowNormal);
+
+    library_ = GDynamicLibrary(path);
+    loaded_ = library_.Load();
+    if (!loaded_)
+        return;
+    bool complete = true;
+    for (size_t i = 0; i < kEntryCount; ++i) {
+        entries_[i] = library_.GetExport(kEntryNames[i]);
+        complete = complete && entries_[i];
+    }
+    loaded_ = complete ? 1 : 0;
+    bound_ = 1;
+}
+
+int32_t GDMCLibrary::StartConfig(const wchar_t* printer, uint32_t mode, const wchar_t* context, uint32_t reserved)
+{
+    DMCStartConfigProc call = Entry<DMCStartConfigProc>(kStartConfig);
+    return call ? call(printer, mode, context, reserved) : 0;
+}
+
+int32_t GDMCLibrary::StartExport(const wchar_t* printer, const wchar_t* context, uint32_t flag)
+{
+    entries_[kStartExport] = bound_ ? library_.GetExport(kEntryNames[kStartExport]) : nullptr;
+    DMCStartExportProc call = Entry<DMCStartExportProc>(kStartExport);
+    return call ? call(printer, context, flag) : 0;
+}
+
+int32_t GDMCLibrary::SetListSeparator(uint32_t a)
+{
+    DMCSetListSeparatorProc call = Entry<DMCSetListSeparatorProc>(kSetListSeparator);
+    return call ? call(a) : 0;
+}
+
+int32_t GDMCLibrary::SetContextRelative(uint32_t a)
+{
+    DMCSetContextRelativeProc call = Entry<DMCSetContextRelativeProc>(kSetContextRelative);
+    return call ? call(a) : 0;
+}
+
+int32_t GDMCLibrary::SetContext(const wchar_t* path)
+{
+    DMCSetContextProc call = Entry<DMCSetContextProc>(kSetContext);
+    return call ? call(path) : 0;
+}
+
+int32_t GDMCLibrary::SetExport(const wchar_t* path, const wchar_t* keyword)
+{
+    DMCSetExportProc call = Entry<DMCSetExportProc>(kSetExport);
+    return call ? call(path, keyword) : 0;
+}
+
+int32_t GDMCLibrary::GetOptionAttributes(uint32_t a, uint32_t b)
+{
+    DMCGetOptionAttributesProc call = Entry<DMCGetOptionAttributesProc>(kGetOptionAttributes);
+    return call ? call(a, b) : 0;
+}
+
+int32_t GDMCLibrary::GetNamedOptionAttribute(uint32_t a, uint32_t b, uint32_t c)
+{
+    DMCGetNamedOptionAttributeProc call = Entry<DMCGetNamedOptionAttributeProc>(kGetNamedOptionAttribute);
+    return call ? call(a, b, c) : 0;
+}
+
+int32_t GDMCLibrary::GetNamedFeatureAttribute(const wchar_t* path, const wchar_t* attribute, wchar_t* text,
+                                              size_t capacity)
+{
+    DMCGetNamedFeatureAttributeProc call = Entry<DMCGetNamedFeatureAttributeProc>(kGetNamedFeatureAttribute);
+    if (!call)
+        return 0;
+    KeywordBuffer buffer;
+    const int32_t result = call(path, attribute, buffer.text);
+    buffer.CopyTo(text, capacity);
+    return result;
+}
+
+int32_t GDMCLibrary::GetListSeparator(uint32_t a)
+{
+    DMCGetListSeparatorProc call = Entry<DMCGetListSeparatorProc>(kGetListSeparator);
+    return call ? call(a) : 0;
+}
+
+int32_t GDMCLibrary::GetFeatureAttributes(uint32_t a, uint32_t b)
+{
+    DMCGetFeatureAttributesProc call = Entry<DMCGetFeatureAttributesProc>(kGetFeatureAttributes);
+    return call ? call(a, b) : 0;
+}
+
+int32_t GDMCLibrary::GetContext(uint32_t a)
+{
+    DMCGetContextProc call = Entry<DMCGetContextProc>(kGetContext);
+    return call ? call(a) : 0;
+}
+
+int32_t GDMCLibrary::Get(const wchar_t* path, wchar_t* keyword, size_t capacity)
+{
+    DMCGetProc call = Entry<DMCGetProc>(kGet);
+    if (!call)
+        return 0;
+    KeywordBuffer buffer;
+    const int32_t result = call(path, buffer.text);
+    buffer.CopyTo(keyword, capacity);
+    return result;
+}
+
+int32_t GDMCLibrary::GetPRV(uint32_t a, uint32_t b)
+{
+    DMCGetPRVProc call = Entry<DMCGetPRVProc>(kGetPRV);
+    return call ? call(a, b) : 0;
+}
+
+int32_t GDMCLibrary::EnumOptions(uint32_t a, uint32_t b)
+{
+    DMCEnumOptionsProc call = Entry<DMCEnumOptionsProc>(kEnumOptions);
+    return call ? call(a, b) : 0;
+}
+
+int32_t GDMCLibrary::EnumOptionAttributes(uint32_t a, uint32_t b)
+{
+    DMCEnumOptionAttributesProc call = Entry<DMCEnumOptionAttributesProc>(kEnumOptionAttributes);
+    return call ? call(a, b) : 0;
+}
+
+int32_t GDMCLibrary::EnumListToken(wchar_t* token, size_t tokenCapacity, wchar_t* list, size_t listCapacity)
+{
+    DMCEnumListTokenProc call = Entry<DMCEnumListTokenProc>(kEnumListToken);
+    if (!call)
+        return 0;
+    KeywordBuffer taken;
+    ListBuffer rest;
+    rest.Take(list, listCapacity);
+    const int32_t result = call(taken.text, rest.text);
+    taken.CopyTo(token, tokenCapacity);
+    rest.CopyTo(list, listCapacity);
+    return result;
+}
+
+int32_t GDMCLibrary::EnumFeatures(const wchar_t* section, wchar_t* list, size_t capacity)
+{
+    DMCEnumFeaturesProc call = Entry<DMCEnumFeaturesProc>(kEnumFeatures);
+    if (!call)
+        return 0;
+    ListBuffer buffer;
+    const int32_t result = call(section, buffer.text);
+    buffer.CopyTo(list, capacity);
+    return result;
+}
+
+int32_t GDMCLibrary::EnumFeatureAttributes(uint32_t a, uint32_t b)
+{
+    DMCEnumFeatureAttributesProc call = Entry<DMCEnumFeatureAttributesProc>(kEnumFeatureAttributes);
+    return call ? call(a, b) : 0;
+}
+
+int32_t GDMCLibrary::CharToWide(wchar_t* wide, size_t capacity, const char* narrow)
+{
+    DMCCharToWideProc call = Entry<DMCCharToWideProc>(kCharToWide);
+    if (!call)
+        return 0;
+    KeywordBuffer buffer;
+    const int32_t result = call(buffer.text, narrow);
+    buffer.CopyTo(wide, capacity);
+    return result;
+}
+
+int32_t GDMCLibrary::WideToChar(char* narrow, size_t capacity, const wchar_t* wide)
+{
+    DMCWideToCharProc call = Entry<DMCWideToCharProc>(kWideToChar);
+    if (!call)
+        return 0;
+    NarrowBuffer buffer;
+    const int32_t result = call(buffer.text, wide);
+    buffer.CopyTo(narrow, capacity);
+    return result;
+}
+
+int32_t GDMCLibrary::EndConfig()
+{
+    DMCEndConfigProc call = Entry<DMCEndConfigProc>(kEndConfig);
+    return call ? call() : 0;
+}
+
+int32_t GDMCLibrary::EndExport()
+{
+    DMCEndExportProc call = Entry<DMCEndExportProc>(kEndExport);
+    return call ? call() : 0;
+}
+
+void GDMCLibrary::SetHelper(DMCHelperProc entry, GDMCConfig* config)
+{
+    helper_ = entry;
+    if (!helperRecord_)
+        helperRecord_ = new DMCHelperRecord();
+    *helperRecord_ = DMCHelperRecord{0, Word(config), 0, 0, 0};
+}
+
+int32_t GDMCLibrary::CallHelper(uint32_t a, const void* b, uint32_t c, uint32_t d)
+{
+    if (!helper_ || !helperRecord_)
+        return 0;
+    helperRecord_->a = a;
+    helperRecord_->c = c;
+    helperRecord_->b = Word(b);
+    helperRecord_->d = d;
+    return static_cast<int16_t>(helper_(helperRecord_));
+}
+
+uint32_t GDMCLibrary::KeywordEquals(const wchar_t* a, const wchar_t* b)
+{
+    if (!a || !b)
+        return 0;
+    uint32_t n = 0;
+    while (a[n] && a[n] == b[n])
+        ++n;
+    if (a[n] != b[n])
+        return 0;
+    return n ? n : 1;
+}
+
+wchar_t* GDMCLibrary::CopyWide(wchar_t* destination, const wchar_t* source)
+{
+    size_t n = 0;
+    while ((destination[n] = source[n]) != 0)
+        ++n;
+    return destination;
+}
