@@ -272,6 +272,21 @@ TEST(GPdlWriterMemory, ReservingMoreThanIsFreeAnswersZeroAndReleaseGivesBack)
     EXPECT_EQ(1048576u, writer.ReleaseDeviceMemory(0xFFFFFFFFu));
 }
 
+// The recording writer stands in for a real one: bytes aimed at its class reach its
+// channel, bytes for another writer do not.
+TEST(GPdlWriterDispatch, PassThroughBytesReachTheChannelOfTheWriterTheyAreFor)
+{
+    MemoryChannel channel;
+    RecordingWriter writer;
+    writer.SetOutputChannel(&channel, false);
+    const uint8_t bytes[] = {'a', 0, 'b'};
+    EXPECT_EQ(0, GPassThroughCommand(bytes, 3, RecordingWriter::kClassId, 0).Execute(writer));
+    EXPECT_EQ(0, GPassThroughCommand(bytes, 3, GCheetah::kClassId, 0).Execute(writer));
+    EXPECT_EQ(std::string("a\0b", 3), channel.bytes);
+    EXPECT_EQ(2u, writer.log.size());
+    writer.SetOutputChannel(nullptr, false);
+}
+
 TEST(GPdlWriterOperations, BaseAnswers)
 {
     RecordingWriter writer;

@@ -282,3 +282,26 @@ TEST_F(GExtensionManagerTest, StoredEntriesThatTheHostDoesNotWriteDoNoHarm)
     GDocumentEnd end(3);
     manager.EndDocument(end);
 }
+
+// A module whose Initialize fails supplies nothing; an extension without a rendering
+// module is not loaded at all.
+TEST_F(GExtensionManagerTest, FailedInitializeOrNoRenderingModuleSuppliesNothing)
+{
+    first.Kinds(0x200, 3);
+    first.Data(0x200, "never");
+    second.Kinds(0x200);
+    second.Data(0x200, "never");
+    ExtensionDriver driver({Entry("one", "qzext.dll", 0), Entry("ui-only", "qzext2.dll", 1, "first", 0x4)});
+    GExtensionManager& manager = driver.Manager();
+    GDocumentStart start(L"doc", L"FILE:", nullptr, 0);
+    manager.LoadForDocument(start);
+    EXPECT_EQ(2, manager.GetCount());
+    EXPECT_TRUE(manager.IsModuleLoaded(0));
+    EXPECT_FALSE(manager.IsModuleLoaded(1));
+    GCountedRef page(new GPageStart(new GState, 1));
+    EXPECT_EQ(page.Get(), manager.StartHook(static_cast<GCommand*>(page.Get()), 0));
+    EXPECT_EQ(std::string::npos, first.Log().find("GetData"));
+    EXPECT_EQ("", second.Log());
+    GDocumentEnd end(3);
+    manager.EndDocument(end);
+}
