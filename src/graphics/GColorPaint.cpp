@@ -1,5 +1,6 @@
 #include "graphics/GColorPaint.h"
 
+#include "graphics/GPdlWriter.h"
 #include "model/GStoredFields.h"
 
 namespace {
@@ -31,6 +32,10 @@ bool GColorPaint::IsSame(const GObjectBase* other) const
         return false;
     return !color_ || !paint->color_ || color_->IsSame(paint->color_.get());
 }
+
+int16_t GColorPaint::ApplyAsPen(GPdlWriter& writer) { return writer.SetPenColor(*this); }
+
+int16_t GColorPaint::ApplyAsBrush(GPdlWriter& writer) { return writer.SetBrushColor(*this); }
 
 void GColorPaint::SetColor(GColorBase* color)
 {

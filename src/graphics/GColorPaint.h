@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class GPdlWriter;
+
 class GColorPaint : public GPersistent<GColorPaint, GPaint, 152, true> {
 public:
     static constexpr const char* kClassName = "GColorPaint";
@@ -23,6 +25,11 @@ public:
     // The same object, or the same class and id; then, when both hold a colour, the
     // colours' IsSame.
     bool IsSame(const GObjectBase* other) const override;
+
+    // The paint applied as the writer's pen or brush colour: the writer's colour
+    // operation of the paint form, and its status.
+    int16_t ApplyAsPen(GPdlWriter& writer);
+    int16_t ApplyAsBrush(GPdlWriter& writer);
 
     // Deletes the colour held and takes the new one; nothing for the colour held.
     void SetColor(GColorBase* color);

@@ -9,7 +9,7 @@
 #include "graphics/GFontOwner.h"
 #include "graphics/GFontReference.h"
 #include "graphics/GGlyphSource.h"
-#include "graphics/GPdlWriter.h"
+#include "RecordingWriter.h"
 #include "graphics/GTextString.h"
 #include "graphics/GTextStringGraphic.h"
 
@@ -123,31 +123,3 @@ struct TestCodeMap : GCharCodeMap {
     int advances = 0;
 };
 
-// A writer that keeps a copy of each text graphic and download face it is given and
-// records the fonts it is asked to remove.
-class RecordingWriter : public GPersistent<RecordingWriter, GPdlWriter, 0x7867> {
-public:
-    static constexpr const char* kClassName = "TestRecordingWriter";
-    RecordingWriter* CreateNew() const override { return new RecordingWriter; }
-    RecordingWriter* Copy() const override { return new RecordingWriter(*this); }
-    RecordingWriter() = default;
-    // A copy records nothing yet.
-    RecordingWriter(const RecordingWriter& other) : GPersistent(other) {}
-    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
-
-    int16_t DrawTextString(GTextStringGraphic& graphic) override
-    {
-        drawn.emplace_back(graphic.Copy());
-        return status;
-    }
-    int16_t DownloadFace(GDownloadFace& command) override
-    {
-        drawn.emplace_back(command.Copy());
-        return status;
-    }
-    void RemoveDownloadedFont(const RWCString& name) override { removed.push_back(name.Data()); }
-
-    std::vector<std::unique_ptr<GObjectBase>> drawn;
-    std::vector<std::string> removed;
-    int16_t status = 0;
-};

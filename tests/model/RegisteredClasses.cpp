@@ -82,6 +82,7 @@
 #include "pipeline/GCommandComposite.h"
 #include "pipeline/GCommandCompositeOnDisk.h"
 #include "pipeline/GDocumentEnd.h"
+#include "pipeline/GDownloadHeaderCommand.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GErrorCommand.h"
 #include "pipeline/GJobAbort.h"
@@ -89,6 +90,7 @@
 #include "pipeline/GNullCommand.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/GPassThroughCommand.h"
 #include "printer/GBin.h"
 #include "printer/GCustomMediaSize.h"
 #include "printer/GFormToTrayAssociation.h"
@@ -284,6 +286,15 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         // makes anew: the row holds none.
         {"GErrorCommand", [] { return new GErrorCommand(5, nullptr, 3); }},
         {"GNoCommand", [] { return new GNoCommand(9); }},
+        // A read-back command owns its bytes: the sample owns its own.
+        {"GPassThroughCommand", [] {
+             static const uint8_t bytes[] = {0x1B, 0x45, 0x00, 0xFF, 0x7F};
+             return Filled(new GPassThroughCommand(bytes, 5, 767, 4), [](GPassThroughCommand& c) {
+                 c.AdoptState(new GState(256));
+                 c.MakeDataOwned();
+             });
+         }},
+        {"GDownloadHeaderCommand", [] { return new GDownloadHeaderCommand(-3, 5); }},
         {"GNullCommand", [] { return new GNullCommand(new GState(256), 9); }},
         {"GCommandCompositeOnDisk", [] { return Filled(new GCommandCompositeOnDisk, [](GCommandCompositeOnDisk& c) {
              c.AdoptState(new GState(246));

@@ -45,6 +45,7 @@ TEST(GJobCommands, AreRegisteredUnderTheirNames)
     const std::pair<RWClassID, const char*> classes[] = {
         {605, "GCommandComposite"}, {705, "GDocumentStart"}, {706, "GDocumentEnd"}, {709, "GPageStart"},
         {710, "GPageEnd"},          {713, "GJobAbort"},      {714, "GErrorCommand"}, {715, "GNoCommand"},
+        {608, "GPassThroughCommand"}, {610, "GDownloadHeaderCommand"},
     };
     for (const auto& c : classes)
         EXPECT_TRUE(IsRegistered(c.first, c.second));

@@ -458,15 +458,15 @@ struct ServiceProvider : GProvider {
     int live = 0;
 };
 
-// A page-description writer that takes forwarded values.
-struct ForwardingWriter : GCheetah, GForwardTarget {
-    uint32_t TakeForwarded(uint32_t value) override { return value * 2; }
+// A page-description writer whose feature query the forwarded values reach.
+struct ForwardingWriter : GCheetah {
+    uint32_t QueryFeature(uint32_t value) override { return value * 2; }
 };
 
 TEST(DriverObjectSlots, ProviderExtensionsAndTheWriterAreReachedThroughTheirInterfaces)
 {
     Fresh();
-    GExtensionContext::SetMaker([](GDriverObject&) -> GExtensionContext* {
+    const GExtensionContext::Maker previous = GExtensionContext::SetMaker([](GDriverObject&) -> GExtensionContext* {
         return new RecordingContext(g_extensionCalls);
     });
     {
@@ -478,7 +478,7 @@ TEST(DriverObjectSlots, ProviderExtensionsAndTheWriterAreReachedThroughTheirInte
         EXPECT_EQ(11, driver.RegisterExtension(L"ext", 0));
         EXPECT_EQ(12, driver.RegisterExtension(L"ext", 1));
     }
-    GExtensionContext::SetMaker(nullptr);
+    GExtensionContext::SetMaker(previous);
     const std::vector<std::wstring> expected = {L"+ext", L"-ext", L"deleted", L"deleted"};
     EXPECT_EQ(expected, g_extensionCalls) << "each context deleted with its object";
 

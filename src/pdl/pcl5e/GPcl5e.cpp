@@ -1,5 +1,9 @@
 #include "pdl/pcl5e/GPcl5e.h"
 
+#include "pipeline/GDocumentEnd.h"
+#include "pipeline/GDocumentStart.h"
+#include "pipeline/GJobAbort.h"
+
 namespace {
 
 const long kWriterId = 101;
@@ -19,4 +23,24 @@ int16_t GPcl5e::ApplyTo(GAttributeVisitor& target)
 {
     GPeripheral* printer = dynamic_cast<GPeripheral*>(&target);
     return printer ? printer->SetPdlWriter(*this) : 0;
+}
+
+int16_t GPcl5e::OnDocumentStart(GDocumentStart& command)
+{
+    if (const int16_t status = GPdlWriter::OnDocumentStart(command))
+        return status;
+    EnterDocument();
+    return 0;
+}
+
+int16_t GPcl5e::OnDocumentEnd(GDocumentEnd& command)
+{
+    ClearJobFields();
+    return GPdlWriter::OnDocumentEnd(command);
+}
+
+int16_t GPcl5e::OnJobAbort(GJobAbort& command)
+{
+    ClearJobFields();
+    return GPdlWriter::OnJobAbort(command);
 }

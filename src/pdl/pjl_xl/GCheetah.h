@@ -22,8 +22,18 @@ public:
     // Installs a copy of this writer in the target printer.
     int16_t ApplyTo(GAttributeVisitor& target) override;
 
+    // The base's document start first; end and abort clear the job's fields.
+    int16_t OnDocumentStart(GDocumentStart& command) override;
+    int16_t OnDocumentEnd(GDocumentEnd& command) override;
+    int16_t OnJobAbort(GJobAbort& command) override;
+
     // This writer downloads no fonts yet, so there is none to delete.
     void RemoveDownloadedFont(const RWCString&) override {}
+    // It sets no colours of its own yet.
+    int16_t SetPenColor(GObjectBase&) override { return 0; }
+    int16_t SetPenColor(GColorPaint&) override { return 0; }
+    int16_t SetBrushColor(GObjectBase&) override { return 0; }
+    int16_t SetBrushColor(GColorPaint&) override { return 0; }
 
     auto StoredForm() { return GFields(); }
 };
