@@ -8,4 +8,16 @@ GPdlWriter::GPdlWriter(const RWCString& name, GState* initialState, GConfigurati
 {
 }
 
+GPdlWriter::GPdlWriter(const GPdlWriter& other) : GStoredLevel(other) {}
+
+GPdlWriter& GPdlWriter::operator=(const GPdlWriter& other)
+{
+    GStoredLevel::operator=(other);
+    return *this;
+}
+
 GPdlWriter::~GPdlWriter() = default;
+
+uint32_t GPdlWriter::ReleaseDeviceMemory(uint32_t bytes) { return budget_.Release(bytes); }
+
+uint32_t GPdlWriter::ReserveDeviceMemory(uint32_t bytes) { return budget_.Reserve(bytes); }

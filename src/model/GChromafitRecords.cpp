@@ -92,12 +92,13 @@ int WriteChromafitRecord(const GObjectBase* attribute, RWDataOutStream& stream, 
     return 1;
 }
 
-GChromafitBase* ReadChromafitRecord(uint8_t tag, RWDataInStream& stream, bool portable)
+GChromafitBase* ReadChromafitRecord(uint8_t tag, RWDataInStream& stream, bool portable, bool checkVersion)
 {
     const RecordKind* record = ByTag(tag);
     uint32_t version = 0;
     uint32_t id = 0;
-    if (!record || !ReadWord(stream, version, portable) || version != 1 || !ReadWord(stream, id, portable))
+    if (!record || !ReadWord(stream, version, portable) || (checkVersion && version != 1) ||
+        !ReadWord(stream, id, portable))
         return nullptr;
     uint8_t values[10] = {};
     for (size_t i = 0; i < record->count; ++i) {

@@ -19,6 +19,7 @@ const uint8_t kChromafitVer2Tag = 20;
 int WriteChromafitRecord(const GObjectBase* attribute, RWDataOutStream& stream, bool portable);
 
 // Reads the record that follows a tag byte of 19 or 20: a new attribute of the tag's
-// class (the caller owns it), or null for another tag, a version other than 1 or a
-// record cut short.
-GChromafitBase* ReadChromafitRecord(uint8_t tag, RWDataInStream& stream, bool portable);
+// class (the caller owns it), or null for another tag, a version other than 1 (unless
+// checkVersion is false: the settings-tree reader takes any version) or a record cut
+// short.
+GChromafitBase* ReadChromafitRecord(uint8_t tag, RWDataInStream& stream, bool portable, bool checkVersion = true);

@@ -31,6 +31,10 @@ public:
     int Add(GResourceMapping* mapping);
     // The same with only the second-code test.
     int AddIfSecondCodeFree(GResourceMapping* mapping);
+    // Appends a mapping read back from a stored list, as a restore does: stored lists
+    // keep every mapping in order, repeated codes included. 1 when appended; 0 when the
+    // list is full (the mapping stays the caller's).
+    int AppendStored(GResourceMapping* mapping) { return mapping ? Append(mapping) : 0; }
 
     // The first member in list order that matches, borrowed; null when none. A second
     // code is searched as an unsigned number, so codes from 0x8000 up are never found.

@@ -1,6 +1,6 @@
 #include "pipeline/GCommandCompositeOnDisk.h"
 
-#include "graphics/GFontPool.h"
+#include "graphics/GFontDatabase.h"
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "model/GTextConverter.h"
@@ -185,7 +185,7 @@ void GCommandCompositeOnDisk::ReloadFonts()
         return;
     GDriverServer* server = GDriverServer::Instance();
     GCommandProducer* producer = server ? dynamic_cast<GCommandProducer*>(server->Find(key)) : nullptr;
-    GFontPool* fonts = producer ? producer->GetFontPool() : nullptr;
+    GFontDatabase* fonts = producer ? producer->GetFontPool() : nullptr;
     if (!fonts)
         return;
     RWWString name;

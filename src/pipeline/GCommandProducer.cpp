@@ -1,5 +1,3 @@
 #include "pipeline/GCommandProducer.h"
 
 GCommandProducer::~GCommandProducer() {}
-
-GFontPool* GCommandProducer::GetFontPool() { return nullptr; }

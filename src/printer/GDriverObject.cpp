@@ -1,6 +1,8 @@
 #include "printer/GDriverObject.h"
 
 #include "model/GConfiguration.h"
+#include "model/GFeatureIds.h"
+#include "model/GProviderRegistry.h"
 #include "model/GLocaleInfo.h"
 #include "graphics/GDeviceFontList.h"
 #include "graphics/GDeviceFontListComposite.h"
@@ -17,15 +19,20 @@
 #include "model/MAssociationList.h"
 #include "printer/GCustomMediaSize.h"
 #include "printer/GDriverServicesAdapter.h"
+#include "printer/GExtensionContext.h"
+#include "printer/GForwardTarget.h"
+#include "printer/GProviderService.h"
 #include "printer/GMedia.h"
 #include "printer/GMediaPool.h"
 #include "printer/GPaperHandlingDevice.h"
 #include "printer/GTray.h"
+#include "model/GFeatureIds.h"
 #include "settings/serializer/GSettingsTreeSerializer.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -59,6 +66,15 @@ const uint16_t kLastCustomId = 17383;
 
 } // namespace
 
+GDriverObject::GDriverObject() : extensionContext_(GExtensionContext::Make(*this)) {}
+
+GDriverObject::GDriverObject(const RWWString& printerName, const RWWString& secondName, const RWWString& thirdName,
+                             const RWWString& fourthName, uint32_t appFlags)
+    : printerName_(printerName), secondName_(secondName), thirdName_(thirdName), fourthName_(fourthName),
+      appFlags_(appFlags), extensionContext_(GExtensionContext::Make(*this))
+{
+}
+
 GDriverObject::~GDriverObject()
 {
     delete adjustedPool_;
@@ -67,6 +83,32 @@ GDriverObject::~GDriverObject()
     delete idPool_;
     delete subObject3_;
     delete idMap_;
+    delete extensionContext_;
+}
+
+uint32_t GDriverObject::QueryProvider()
+{
+    const uint32_t kNoService = 603;
+    std::unique_ptr<GProviderService> service(static_cast<GProviderService*>(
+        GProviderRegistry::Instance().OpenSecondary(thirdName_, this, GProviderRegistry::kFirstServiceBit)));
+    if (!service)
+        return kNoService;
+    GConfiguration* configuration = GetPrinterConfiguration();
+    return configuration ? service->AnswerFor(*configuration) : kNoService;
+}
+
+int GDriverObject::RegisterExtension(const RWWString& name, uint32_t enable)
+{
+    const uint16_t kDisabled = 5;
+    GValueAttribute* feature = Feature<GValueAttribute>(GetPrinterConfiguration(), FeatureId::kExtensionEnable);
+    const uint16_t enabled = feature ? feature->GetValue() : 0;
+    if (name.Length() == 0)
+        return enabled;
+    if (!enabled)
+        return kDisabled;
+    if (!extensionContext_)
+        return 0;
+    return enable == 0 ? extensionContext_->Register(name) : extensionContext_->Unregister(name);
 }
 
 void GDriverObject::SetPrinter(GObjectBase* printer) { Replace(printer_, printer); }
@@ -76,9 +118,22 @@ void GDriverObject::SetIdMap(GResourceMappingList* map) { Replace(idMap_, map); 
 
 GConfiguration* GDriverObject::GetPrinterConfiguration() const
 {
-    GObjectBase* holder = printer_ ? printer_->FindById(76) : nullptr;
+    GObjectBase* holder = printer_ ? printer_->FindById(FeatureId::kPrinterHolder) : nullptr;
     return holder && holder->IsKindOf(GPeripheral::kClassId) ? static_cast<GPeripheral*>(holder)->GetConfiguration()
                                                               : nullptr;
+}
+
+uint16_t GDriverObject::GetStoredFormChoice(bool* found)
+{
+    static const long kPath[] = {FeatureId::kPrinterSettingsGroup, FeatureId::kPrinterLists,
+                                 FeatureId::kStoredFormChoice};
+    GObjectBase* member = GetPrinterConfiguration();
+    for (long id : kPath)
+        member = member ? member->FindById(id) : nullptr;
+    const bool present = member && member->IsKindOf(GValueAttribute::kClassId);
+    if (found)
+        *found = present;
+    return present ? static_cast<GValueAttribute*>(member)->GetValue() : 0;
 }
 
 GObjectBase* GDriverObject::GetSettings()
@@ -93,7 +148,8 @@ int32_t GDriverObject::GetCachedFeature339()
     if (reload_) {
         GPeripheral* printer =
             printer_ && printer_->IsKindOf(GPeripheral::kClassId) ? static_cast<GPeripheral*>(printer_) : nullptr;
-        if (GValueAttribute* value = Feature<GValueAttribute>(printer ? printer->GetConfiguration() : nullptr, 339))
+        GConfiguration* own = printer ? printer->GetConfiguration() : nullptr;
+        if (GValueAttribute* value = Feature<GValueAttribute>(own, FeatureId::kCachedValue))
             cached339_ = int16_t(value->GetValue());
         reload_ = 0;
     }
@@ -179,7 +235,8 @@ int GDriverObject::CheckId(GObjectBase* settings, uint16_t id, uint32_t, uint16_
     (void)settings;
     if (id >= 16384)
         return 2;
-    GObjectBase* found = GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(192) : nullptr;
+    GConfiguration* configuration = GetPrinterConfiguration();
+    GObjectBase* found = configuration ? configuration->FindById(FeatureId::kKnownPapers) : nullptr;
     if (!found)
         return 1;
     MAssociationList* known = found->IsKindOf(MAssociationList::kClassId) ? static_cast<MAssociationList*>(found)
@@ -215,13 +272,14 @@ int GDriverObject::HasIdInMap(uint16_t id)
 
 uint16_t GDriverObject::GetAttributeValue()
 {
-    GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), 958);
+    GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), FeatureId::kAttributeValue);
     return value ? value->GetValue() : 0;
 }
 
 int GDriverObject::IsNameUnused(const char* name)
 {
-    GObjectBase* list = GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(1132) : nullptr;
+    GConfiguration* configuration = GetPrinterConfiguration();
+    GObjectBase* list = configuration ? configuration->FindById(FeatureId::kUsedNames) : nullptr;
     const size_t length = name ? std::strlen(name) : 0;
     int unused = 1;
     ForEachMember(list, [&](GObjectBase* member) {
@@ -269,8 +327,8 @@ GMediaPool* GDriverObject::GetMediaAttribute()
 {
     GConfiguration* configuration = GetPrinterConfiguration();
     if (FlagValue(GetSettings(), 711))
-        return Feature<GMediaPool>(configuration, 195);
-    GMediaPool* pool = Feature<GMediaPool>(configuration, 189);
+        return Feature<GMediaPool>(configuration, FeatureId::kAlternateMediaPool);
+    GMediaPool* pool = Feature<GMediaPool>(configuration, FeatureId::kMediaPool);
     if (!pool || !FlagValue(GetSettings(), 713))
         return pool;
     if (!adjustedPool_) {
@@ -287,7 +345,7 @@ GMediaPool* GDriverObject::GetMediaAttribute()
 int GDriverObject::ForEachPoolEntry(GEntryCallback callback, void* context, int mapCheck, int32_t& counter)
 {
     GConfiguration* configuration = GetPrinterConfiguration();
-    GObjectBase* devices = configuration ? configuration->FindById(90) : nullptr;
+    GObjectBase* devices = configuration ? configuration->FindById(FeatureId::kInputDevices) : nullptr;
     if (!devices)
         return -1;
     int result = -1;
@@ -320,7 +378,7 @@ int GDriverObject::ForEachPoolEntry(GEntryCallback callback, void* context, int 
             return goOn;
         });
     };
-    if (GObjectBase* filter = configuration->FindById(1114)) {
+    if (GObjectBase* filter = configuration->FindById(FeatureId::kTrayFilter)) {
         ForEachMember(filter, [&](GObjectBase* member) {
             if (member->IsKindOf(GValueAttribute::kClassId)) {
                 const uint16_t trayId = static_cast<GValueAttribute*>(member)->GetValue();
@@ -463,10 +521,12 @@ int GDriverObject::ContainsPoolCode(uint16_t code)
 int GDriverObject::IsResolutionListed(uint16_t xResolution, uint16_t yResolution)
 {
     GConfiguration* configuration = GetPrinterConfiguration();
-    const long listId = FlagValue(GetSettings(), 1302) == 2 ? 1300 : 206;
+    const long listId =
+        FlagValue(GetSettings(), 1302) == 2 ? FeatureId::kAlternateResolutionList : FeatureId::kResolutionList;
     int listed = 0;
     ForEachMember(configuration ? configuration->FindById(listId) : nullptr, [&](GObjectBase* member) {
-        GValueAttribute *x = Feature<GValueAttribute>(member, 323), *y = Feature<GValueAttribute>(member, 324);
+        GValueAttribute *x = Feature<GValueAttribute>(member, FeatureId::kResolutionX),
+                        *y = Feature<GValueAttribute>(member, FeatureId::kResolutionY);
         listed = x && y && x->GetValue() == xResolution && y->GetValue() == yResolution;
         return !listed;
     });
@@ -482,7 +542,7 @@ int GDriverObject::CheckSizeEntry(GObjectBase* settings, uint16_t id)
 
 RWWString GDriverObject::GetDisplayName()
 {
-    GStringAttribute* text = Feature<GStringAttribute>(GetPrinterConfiguration(), 401);
+    GStringAttribute* text = Feature<GStringAttribute>(GetPrinterConfiguration(), FeatureId::kDisplayName);
     return text ? RWWString(text->GetString()) : RWWString();
 }
 
@@ -490,16 +550,16 @@ int GDriverObject::SelectFromList(const RWWString& name, GAttribute* target)
 {
     const RWWString wanted = ToUpper(name);
     GObjectBase* chosen = nullptr;
-    ForEachMember(GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(369) : nullptr,
+    ForEachMember(GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(FeatureId::kNamedList) : nullptr,
                   [&](GObjectBase* member) {
-                      GStringAttribute* text = Feature<GStringAttribute>(member, 370);
+                      GStringAttribute* text = Feature<GStringAttribute>(member, FeatureId::kNamedListName);
                       if (text && ToUpper(RWWString(text->GetString())) == wanted)
                           chosen = member;
                       return chosen == nullptr;
                   });
     if (!chosen)
         return 0;
-    GObjectBase* value = chosen->FindById(360);
+    GObjectBase* value = chosen->FindById(FeatureId::kNamedListValue);
     if (value && target && value->IsKindOf(GAttribute::kClassId))
         target->Assign(static_cast<GAttribute*>(value));
     return 1;
@@ -521,7 +581,7 @@ int GDriverObject::IsCustomSizeInRange(uint16_t paperId, GObjectBase* settings)
             size = static_cast<GCustomMediaSize*>(member);
         return size == nullptr;
     });
-    GMediaPool* pool = Feature<GMediaPool>(GetPrinterConfiguration(), 189);
+    GMediaPool* pool = Feature<GMediaPool>(GetPrinterConfiguration(), FeatureId::kMediaPool);
     if (!size || !pool)
         return 0;
     GMedia* largest = pool->FindMedia(17388, orientation, x, y);
@@ -535,14 +595,26 @@ int GDriverObject::IsCustomSizeInRange(uint16_t paperId, GObjectBase* settings)
     return Within({paper.x, paper.y}, smallest->GetPaperSize(), largest->GetPaperSize()) ? 1 : 0;
 }
 
+uint32_t GDriverObjectImp::ForwardToWriter(uint32_t value)
+{
+    GForwardTarget* writer = dynamic_cast<GForwardTarget*>(GetAttribute765());
+    return writer ? writer->TakeForwarded(value) : 0;
+}
+
+// Only a found value is kept: a first caller without a configuration must not decide
+// for the life of the process.
 int GDriverObjectImp::IsFeature1025Set()
 {
-    static int cached = -1;
-    if (cached < 0) {
-        GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), 1025);
-        cached = value && value->GetValue() == 1;
-    }
-    return cached;
+    static std::atomic<int> cached(-1);
+    const int known = cached.load();
+    if (known >= 0)
+        return known;
+    GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), FeatureId::kProcessFlag);
+    if (!value)
+        return 0;
+    const int set = value->GetValue() == 1;
+    cached.store(set);
+    return set;
 }
 
 GObjectBase* GDriverObject::LoadObject(const RWWString& name)
@@ -580,7 +652,7 @@ void WriteWord(GObjectBase* holder, long id, uint16_t word)
 
 GConfiguration* ComponentConfiguration(GObjectBase* printer, long id)
 {
-    GObjectBase* holder = printer ? printer->FindById(76) : nullptr;
+    GObjectBase* holder = printer ? printer->FindById(FeatureId::kPrinterHolder) : nullptr;
     GPeripheral* component = GDriverObject::Feature<GPeripheral>(holder, id);
     return component ? component->GetConfiguration() : nullptr;
 }
@@ -618,13 +690,13 @@ int GDriverObject::ApplyStoredMaps(GObjectBase* settings)
         return 0;
     GObjectBase* s = settings->GetId() == 365 ? settings : settings->FindById(365);
     GConfiguration* c = GetPrinterConfiguration();
-    GObjectBase* x = c ? c->FindById(228) : nullptr;
-    GConfiguration* p1 = ComponentConfiguration(printer_, 101);
-    GConfiguration* p2 = ComponentConfiguration(printer_, 106);
+    GObjectBase* x = c ? c->FindById(FeatureId::kPaperPath) : nullptr;
+    GConfiguration* p1 = ComponentConfiguration(printer_, FeatureId::kPdlWriter);
+    GConfiguration* p2 = ComponentConfiguration(printer_, FeatureId::kPjlWriter);
 
     // The shared range: the component takes the paper-path holder's own object.
-    GObjectBase* shared = x ? x->FindById(202) : nullptr;
-    if (p1 && shared && !p1->FindById(202))
+    GObjectBase* shared = x ? x->FindById(FeatureId::kSharedRange) : nullptr;
+    if (p1 && shared && !p1->FindById(FeatureId::kSharedRange))
         p1->Add(shared);
     const struct { long from; GObjectBase* target; long to; } copies[] = {
         {307, p1, 202}, {925, x, 201}, {918, x, 1011}, {308, x, 204}, {245, c, 245},
@@ -636,28 +708,35 @@ int GDriverObject::ApplyStoredMaps(GObjectBase* settings)
     }
 
     // Each stored list of the wrong kind is dropped; the others are installed as copies,
-    // except the OS tray map, which this object keeps.
+    // except the OS tray map, which this object keeps. The writers' maps hold
+    // associations (slot to code, bin to name); the OS tray map pairs codes.
     auto install = [&](const wchar_t* name, GObjectBase* holder, long id) {
         std::unique_ptr<GObjectBase> loaded(LoadObject(name));
-        const bool binPool = id == 90;
-        if (!loaded || !(binPool ? IsDeviceList(loaded.get()) : loaded->IsKindOf(GResourceMappingList::kClassId)))
+        bool rightKind = false;
+        if (loaded && id == FeatureId::kInputDevices)
+            rightKind = IsDeviceList(loaded.get());
+        else if (loaded && id == FeatureId::kOsTrayMap)
+            rightKind = loaded->IsKindOf(GResourceMappingList::kClassId);
+        else if (loaded)
+            rightKind = loaded->IsKindOf(MAssociationList::kClassId);
+        if (!rightKind)
             return;
-        if (id == 84)
+        if (id == FeatureId::kOsTrayMap)
             SetSubObject3(static_cast<GResourceMappingList*>(loaded.release()));
         else if (holder)
             holder->ReplaceById(id, loaded.get());
     };
-    install(L"DEKBinPool", x, 90);
-    install(L"DEKOSTrayMap", nullptr, 84);
-    install(L"DEKPDLTrayMap", p1 ? p1->FindById(198) : nullptr, 85);
-    install(L"DEKPJLBinMap", p2 ? p2->FindById(198) : nullptr, 93);
+    install(L"DEKBinPool", x, FeatureId::kInputDevices);
+    install(L"DEKOSTrayMap", nullptr, FeatureId::kOsTrayMap);
+    install(L"DEKPDLTrayMap", p1 ? p1->FindById(FeatureId::kWriterMaps) : nullptr, FeatureId::kPdlTrayMap);
+    install(L"DEKPJLBinMap", p2 ? p2->FindById(FeatureId::kWriterMaps) : nullptr, FeatureId::kPjlBinMap);
 
     GStringAttribute* outputName = Feature<GStringAttribute>(s, 316);
     GStringAttribute* inputName = Feature<GStringAttribute>(s, 315);
     uint16_t outputOption = 0, fixedOption = 0, tray5 = 0, inputOption = 0;
     const bool hasOutputOption = ReadWord(s, 213, outputOption), hasFixed = ReadWord(s, 274, fixedOption);
     bool useTray5 = ReadWord(s, 275, tray5), useInputOption = ReadWord(s, 318, inputOption);
-    ForEachMember(x ? x->FindById(90) : nullptr, [&](GObjectBase* member) {
+    ForEachMember(x ? x->FindById(FeatureId::kInputDevices) : nullptr, [&](GObjectBase* member) {
         if (!member->IsKindOf(GPaperHandlingDevice::kClassId))
             return true;
         auto* device = static_cast<GPaperHandlingDevice*>(member);
@@ -720,9 +799,11 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
 {
     std::unique_ptr<GObjectBase> owned(object);
     GOSFactory* services = GOSFactory::Instance();
-    GSettingsTreeSerializer* serializer = services ? services->GetSerializer() : nullptr;
-    if (!object || !serializer)
+    if (!object || !services)
         return 0;
+    // A serializer of its own: its defaults come from this driver object, not from
+    // whichever object first loaded through the shared one.
+    GSettingsTreeSerializer serializer;
     // A form that does not fit is written again into a larger buffer: a cut form would
     // read back as a damaged object and be saved over the stored one.
     std::vector<uint8_t> buffer;
@@ -732,12 +813,19 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
         buffer.assign(size, 0);
         std::unique_ptr<GOutStreamHolder> out(services->OpenMemoryOutputStream(buffer.data(), size, 1));
         RWDataOutStream* stream = out ? out->GetStream() : nullptr;
-        if (stream && serializer->Save(object, *stream, out.get(), 1) == 1 && (stream->Flush(), stream->Good()))
+        if (!stream)
+            return 0;
+        const int saved = serializer.Save(object, *stream, out.get(), 1);
+        stream->Flush();
+        if (saved == 1 && stream->Good())
             break;
+        // Refused with room to spare: a larger buffer would not help.
+        if (stream->Good())
+            return 0;
     }
     owned.reset();
     std::unique_ptr<GInStreamHolder> in(services->OpenMemoryInputStream(buffer.data(), uint32_t(buffer.size()), 1));
-    std::unique_ptr<GObjectBase> back(in && in->GetStream() ? serializer->Load(*in->GetStream(), in.get(), this, 1)
+    std::unique_ptr<GObjectBase> back(in && in->GetStream() ? serializer.Load(*in->GetStream(), in.get(), this, 1)
                                                              : nullptr);
     if (!back)
         return 0;
@@ -747,16 +835,14 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
             return 0;
         back = std::move(converted);
     }
-    if (!name) {
-        SaveObject(GDriverServicesAdapter::NumberedName(uint32_t(back->GetId())), back.get());
-        return 1;
-    }
-    return SaveObject(*name, back.get()) ? 1 : 0;
+    const RWWString numbered = name ? RWWString() : GDriverServicesAdapter::NumberedName(uint32_t(back->GetId()));
+    return SaveObject(name ? *name : numbered, back.get()) ? 1 : 0;
 }
 
 int GDriverObject::ConvertStoredList(GObjectBase* oldList, GObjectBase* newList)
 {
-    GObjectBase* entryTemplate = GetPrinterConfiguration() ? GetPrinterConfiguration()->FindById(375) : nullptr;
+    GConfiguration* configuration = GetPrinterConfiguration();
+    GObjectBase* entryTemplate = configuration ? configuration->FindById(FeatureId::kListTemplate) : nullptr;
     if (!entryTemplate || !oldList || !newList)
         return 0;
     auto blankEntry = [&]() {
@@ -856,7 +942,8 @@ GDeviceFontListComposite* GDriverObject::LoadAddedFonts()
 
 void GDriverObject::ApplyAddedFonts(const GDeviceFontListComposite* added)
 {
-    GDeviceFontListComposite* fonts = Feature<GDeviceFontListComposite>(GetPrinterConfiguration(), 414);
+    GDeviceFontListComposite* fonts =
+        Feature<GDeviceFontListComposite>(GetPrinterConfiguration(), FeatureId::kDeviceFonts);
     if (!fonts)
         return;
     GObjectBase* given = const_cast<GDeviceFontListComposite*>(added);
@@ -877,9 +964,13 @@ void GDriverObject::ApplyAddedFonts(const GDeviceFontListComposite* added)
     });
 }
 
-GMediaPool* GDriverObject::GetAttribute189() { return Feature<GMediaPool>(GetPrinterConfiguration(), 189); }
+GMediaPool* GDriverObject::GetAttribute189()
+{
+    return Feature<GMediaPool>(GetPrinterConfiguration(), FeatureId::kMediaPool);
+}
 
-GObjectBase* GDriverObject::GetAttribute765() { return printer_ ? printer_->FindByClassId(765) : nullptr; }
+// The writer classes share the kind 765 and each answer a class id of their own.
+GObjectBase* GDriverObject::GetAttribute765() { return printer_ ? printer_->FindKindOf(765) : nullptr; }
 
 GObjectBase* GDriverObject::CopyAttributeTable(GObjectBase* source, GObjectBase* target)
 {

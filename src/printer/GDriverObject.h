@@ -1,6 +1,8 @@
-// The per-printer driver object as the system services see it: the first argument of
-// every printer-data operation. The driver object itself lives with the driver core;
-// here it carries the identity strings the services build registry paths from.
+// The per-printer object behind every driver entry point: the printer's identity, its
+// printer model read from the driver's data file (the printer, the id pool, the OS tray
+// map and the id map), the settings object, and the answers to the model questions of
+// the user interface, the DEVMODE code and the output pipeline. It is also the first
+// argument of every printer-data operation of the system services.
 #pragma once
 
 #include "foundation/RWWString.h"
@@ -18,6 +20,7 @@ class GCacheKey;
 class GConfiguration;
 class GCustomMediaSize;
 class GDeviceFontListComposite;
+class GExtensionContext;
 class GMediaPool;
 class GResourceMapping;
 class GResourceMappingList;
@@ -33,35 +36,51 @@ using GMappingCallback = int (*)(GResourceMapping* mapping, int32_t index, void*
 
 class GDriverObject {
 public:
-    GDriverObject() = default;
-    // The printer name first, then the further strings of the printer's identity.
+    // The printer name first, then the further strings of the printer's identity and the
+    // calling application's flags. Makes the object's extension context.
+    GDriverObject();
     explicit GDriverObject(const RWWString& printerName, const RWWString& secondName = RWWString(),
-                           const RWWString& thirdName = RWWString(), const RWWString& fourthName = RWWString())
-        : printerName_(printerName), secondName_(secondName), thirdName_(thirdName), fourthName_(fourthName)
-    {
-    }
+                           const RWWString& thirdName = RWWString(), const RWWString& fourthName = RWWString(),
+                           uint32_t appFlags = 0);
     GDriverObject(const GDriverObject&) = delete;
     GDriverObject& operator=(const GDriverObject&) = delete;
-    // Deletes the model objects the driver server handed over.
-    virtual ~GDriverObject();
 
+    // The operations in their fixed order. Slots without a name keep their place for the
+    // derived classes: the driver user-interface object fills the abstract ones, and the
+    // reserved ones answer 0 here. (The abstract ones have bodies doing nothing, so that
+    // the driver core and its tests can make plain driver objects.)
+
+    // Deletes the model objects the driver server handed over, then the extension context.
+    virtual ~GDriverObject();
+    virtual void AbstractSlot1() {}
     // What the driver server asks of an object. The interfaces are what callers of the
-    // server receive; the identity is a new object the caller deletes (null: the object
-    // is never reused for another caller).
+    // server receive.
     virtual GDriverObject* GetSecondaryInterface() { return nullptr; }
     virtual GDriverObject* GetInterface() { return this; }
+    virtual void AbstractSlot2() {}
+    // The settings object, made by a derived class; none here.
+    virtual GObjectBase* CreateSettings() { return nullptr; }
+    // The status that the registry's service provider gives for the printer's
+    // configuration; 603 without a provider or a configuration.
+    virtual uint32_t QueryProvider();
+    // Makes the printer model follow the installed accessories and stored maps of the
+    // settings (null: the object's own): 1; 0 without settings.
+    virtual int ApplyStoredMaps(GObjectBase* settings);
     // Reads the cached feature again on next use and forgets the adjusted media pool.
     virtual void ResetForReuse(const GCacheKey&);
     virtual void OnRelease() {}
     // Non-zero when the object gave memory back.
     virtual int FreeMemory() { return 0; }
-    virtual GCacheKey* GetIdentity() const { return nullptr; }
-
-    // The settings object, made by a derived class; none here.
-    virtual GObjectBase* CreateSettings() { return nullptr; }
     // The 16-bit value of feature 339 of the printer's own configuration, sign-extended,
     // read again after each reuse.
     virtual int32_t GetCachedFeature339();
+    // 1 when a media of the pool or a custom size offers the paper code; 1 also without
+    // settings once the pool has none.
+    virtual int FindMedia(uint32_t orientation, int16_t xResolution, int16_t yResolution, int limit, uint16_t code);
+    virtual int IsRemotePrinter() { return 0; }
+    // 1 when an installed input tray has an OS-tray-map entry for the code.
+    virtual int ContainsPoolCode(uint16_t code);
+    virtual int IsResolutionListed(uint16_t xResolution, uint16_t yResolution);
     // The paper-code pairs of the id pool: 1 with the other code out when found.
     virtual int GetPoolKey(uint16_t firstCode, uint16_t& secondCode);
     virtual int GetPoolValue(uint16_t secondCode, uint16_t& firstCode);
@@ -71,24 +90,60 @@ public:
     // name and appends it (the list takes it): 1; no free id: 0, nothing changes.
     virtual int AddCustomEntry(GCustomMediaSize* size, GObjectBase* list, uint32_t);
     virtual int RemoveMember(GObjectBase* member, GObjectBase* composite);
+    virtual uint32_t ReservedSlot1(uint32_t, uint32_t, uint32_t, uint32_t) { return 0; }
+    virtual uint32_t ReservedSlot2(uint32_t, uint32_t, uint32_t, uint32_t) { return 0; }
+    virtual int CheckSizeEntry(GObjectBase* settings, uint16_t id);
     // 2 for ids from 16384 and for ids the known-paper list lacks; 1 otherwise.
     virtual int CheckId(GObjectBase* settings, uint16_t id, uint32_t orientation, uint16_t xResolution,
                         uint16_t yResolution);
-    // Makes the printer model follow the installed accessories and stored maps of the
-    // settings (null: the object's own): 1; 0 without settings.
-    virtual int ApplyStoredMaps(GObjectBase* settings);
-    // 1 when a media of the pool or a custom size offers the paper code; 1 also without
-    // settings once the pool has none.
-    virtual int FindMedia(uint32_t orientation, int16_t xResolution, int16_t yResolution, int limit, uint16_t code);
-    virtual int IsRemotePrinter() { return 0; }
-    // 1 when an installed input tray has an OS-tray-map entry for the code.
-    virtual int ContainsPoolCode(uint16_t code);
-    virtual int IsResolutionListed(uint16_t xResolution, uint16_t yResolution);
-    virtual int CheckSizeEntry(GObjectBase* settings, uint16_t id);
     virtual RWWString GetDisplayName();
+    // A new identity object the caller deletes (null: the object is never reused for
+    // another caller).
+    virtual GCacheKey* GetIdentity() const { return nullptr; }
     // Finds the named entry of list 369 ignoring case and assigns its value to the target.
     virtual int SelectFromList(const RWWString& name, GAttribute* target);
     virtual uint32_t PassValue(uint32_t, uint32_t value) { return value; }
+    // With extensions enabled (feature 984), registers (enable 0) or unregisters the
+    // named extension through the extension context: its result. An empty name answers
+    // the enable value, disabled extensions 5.
+    virtual int RegisterExtension(const RWWString& name, uint32_t enable);
+    virtual uint32_t ReservedSlot3(uint32_t, uint32_t, uint32_t, uint32_t) { return 0; }
+    virtual uint32_t ReservedSlot4(uint32_t, uint32_t) { return 0; }
+    virtual uint32_t ReservedSlot5(uint32_t, uint32_t) { return 0; }
+    virtual void AbstractSlot3() {}
+
+    // Operations beyond the fixed slots, for the DEVMODE code and the settings serializer.
+
+    // A new default document settings tree, owned by the caller; none here. The settings
+    // serializer merges stored trees with it.
+    virtual GObjectBase* CreateDefaultSettings() { return nullptr; }
+
+    // The spooler's forms database as the user-interface object sees it; nothing here.
+    // Form indexes are 1-based positions in the list EnumForms hands out.
+    // 1 when the form fits the device at the angle and resolution (strict: by the exact
+    // size range only).
+    virtual int FormFitsDevice(uint32_t angle, uint16_t xResolution, uint16_t yResolution, int strict,
+                               uint32_t formIndex)
+    {
+        return 0;
+    }
+    // 1 with the paper code of the form, or the form of the paper code; 0 when unknown.
+    virtual int FormIndexToPaperCode(uint32_t formIndex, uint16_t& code) { return 0; }
+    virtual int PaperCodeToFormIndex(uint16_t code, uint32_t& formIndex) { return 0; }
+    // A new array of the spooler's forms with its count, given back through FreeForms;
+    // null and 0 when there are none.
+    virtual FORM_INFO_1W* EnumForms(uint32_t& count)
+    {
+        count = 0;
+        return nullptr;
+    }
+    virtual void FreeForms(FORM_INFO_1W* forms) {}
+
+    // The stored-form choice of the printer: the 16-bit value of 940 under 366 under 359
+    // of the configuration; 0 when absent, and then *found (if given) is false. 1 selects
+    // the compact settings-tree form for printer data and the DEVMODE. Read again on every
+    // call: callers keep a found value only.
+    virtual uint16_t GetStoredFormChoice(bool* found = nullptr);
 
     // The printer model read from the driver's data file; each setter takes the object
     // and deletes the one it replaces.
@@ -169,11 +224,21 @@ public:
     const RWWString& GetSecondName() const { return secondName_; }
     const RWWString& GetThirdName() const { return thirdName_; }
 
+    // The application flag word of the process: bits 0x40100 hand out only the public
+    // part of DEVMODEs.
+    uint32_t GetAppFlags() const { return appFlags_; }
+    void SetAppFlags(uint32_t flags) { appFlags_ = flags; }
+    // The extension context made with this object; null when none could be made.
+    GExtensionContext* GetExtensionContext() const { return extensionContext_; }
+    uint32_t GetLastWord() const { return lastWord_; }
+    void SetLastWord(uint32_t word) { lastWord_ = word; }
+
 private:
     RWWString printerName_;
     RWWString secondName_;
     RWWString thirdName_;
     RWWString fourthName_;
+    uint32_t appFlags_ = 0;
     GObjectBase* printer_ = nullptr;
     GResourceMappingList* idPool_ = nullptr;
     GResourceMappingList* subObject3_ = nullptr;
@@ -183,6 +248,8 @@ private:
     int32_t cached339_ = 0;
     GMediaPool* adjustedPool_ = nullptr;
     uint16_t defaultPaper_ = 0;
+    GExtensionContext* extensionContext_ = nullptr;
+    uint32_t lastWord_ = 0;
 };
 
 // The driver object's own answers, shared by the user-interface object and the command
@@ -192,4 +259,7 @@ public:
     using GDriverObject::GDriverObject;
     // 1 when feature 1025 of the configuration holds 1; computed once per process.
     int IsFeature1025Set();
+    // Hands the value to the printer's page-description writer: its answer, 0 when the
+    // printer has no writer taking forwarded values.
+    uint32_t ForwardToWriter(uint32_t value);
 };

@@ -2,6 +2,7 @@
 
 #include "entry/module/PrinterIdentity.h"
 #include "foundation/RWErrorCapture.h"
+#include "graphics/GFontOwner.h"
 #include "model/GResourceMappingList.h"
 #include "model/GStreamHolder.h"
 #include "printer/GCriticalError.h"
@@ -23,6 +24,16 @@ namespace {
 
 std::atomic<GDriverServer*> g_instance{nullptr};
 std::atomic<void (*)()> g_fontFileCloser{nullptr};
+
+// A restored font reference finds the job that owns its font among the server's
+// driver objects, by the key it was saved under.
+GFontOwner* FindFontOwner(uint32_t key)
+{
+    GDriverServer* server = g_instance.load();
+    return server ? dynamic_cast<GFontOwner*>(server->Find(key)) : nullptr;
+}
+
+const bool g_fontOwnerFinder = (GFontOwner::SetFinder(&FindFontOwner), true);
 
 // Deletes the registered server once, at module unload.
 struct InstanceOwner {

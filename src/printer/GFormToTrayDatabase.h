@@ -64,6 +64,8 @@ public:
     void ListKeys(std::vector<uint16_t>& keys) const;
 
     uint16_t GetDefaultFirst() const { return defaultFirst_; }
+    // The values a missing row answers; a stored database brings its own.
+    void SetDefaults(uint16_t first, uint16_t second) { defaultFirst_ = first, defaultSecond_ = second; }
     uint16_t GetDefaultSecond() const { return defaultSecond_; }
     GAttributeComposite& GetAssociations() { return associations_; }
 

@@ -3,6 +3,7 @@
 #include "foundation/RWErrorCapture.h"
 #include "foundation/RWThreadContext.h"
 #include "model/GConfiguration.h"
+#include "model/GDynamicLibrary.h"
 #include "model/GStreamHolder.h"
 #include "model/GValueAttribute.h"
 #include "model/OSVersionRecord.h"
@@ -102,6 +103,18 @@ void GOSFactory::EnsureLock(GLock** lock)
 void GOSFactory::SetModuleHandle(uint32_t handle) { moduleHandle_ = handle; }
 uint32_t GOSFactory::GetModuleHandle() { return moduleHandle_; }
 
+GGlyphSource* GOSFactory::CreateGlyphSource() { return nullptr; }
+void GOSFactory::GetDriverDirectory(RWWString& path) { path = RWWString(); }
+
+int GOSFactory::IsTrustedLibraryPath(const RWWString& path)
+{
+    RWWString module;
+    RWWString drivers;
+    GetModuleDirectory(module);
+    GetDriverDirectory(drivers);
+    return GDynamicLibrary::IsInsideFolder(path, module) || GDynamicLibrary::IsInsideFolder(path, drivers);
+}
+
 GPrinterLibrary* GOSFactory::CreateMiniInstaller(const RWWString&, uint32_t, uint32_t) { return nullptr; }
 
 void GOSFactory::MakeUniqueFile(RWWString& name, const RWWString& folder, const RWWString& nameTemplate, int create)
@@ -155,18 +168,17 @@ const int kSaveAttempts = 3;
 
 } // namespace
 
+// Only a found value is kept: a first caller without a configuration answers the
+// object-graph form for itself and leaves the choice to a caller that has one.
 uint16_t GOSFactory::StoredFormFor(GDriverObject* driver)
 {
     if (storedForm_ != 0xFFFF)
         return storedForm_;
-    storedForm_ = 0;
-    static const long kPath[] = {359, 366, 940};
-    GObjectBase* found = driver ? driver->GetPrinterConfiguration() : nullptr;
-    for (long id : kPath)
-        found = found ? found->FindById(id) : nullptr;
-    if (found && found->IsKindOf(GValueAttribute::kClassId))
-        storedForm_ = static_cast<GValueAttribute*>(found)->GetValue();
-    return storedForm_;
+    bool found = false;
+    const uint16_t choice = driver ? driver->GetStoredFormChoice(&found) : 0;
+    if (found)
+        storedForm_ = choice;
+    return choice;
 }
 
 int GOSFactory::SaveObjectToPrinterData(GDriverObject* driver, const RWWString& name, const GObjectBase* object)
@@ -185,15 +197,20 @@ int GOSFactory::SaveObjectToPrinterData(GDriverObject* driver, const RWWString& 
             return 0;
         const bool compact = StoredFormFor(driver) == 1 && !AlwaysObjectGraph(name);
         const std::streamoff start = holder->Tell();
+        int written = 1;
         {
             // A buffer that proves too small is a retry, never a reported error.
             RWErrorCapture capture;
             if (compact)
-                serializer_->Save(object, *stream, holder.get(), 1);
+                written = serializer_->Save(object, *stream, holder.get(), 1);
             else
                 *stream << object;
             stream->Flush();
         }
+        // The compact form refuses what it cannot hold (a record too long, nesting too
+        // deep) with room to spare: a partial tree is never stored.
+        if (!written && stream->Good())
+            return 0;
         if (stream->Good()) {
             const std::streamoff end = holder->Tell();
             if (end < start)

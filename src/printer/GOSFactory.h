@@ -19,6 +19,7 @@
 
 class GDriverObject;
 class GDriverServicesAdapter;
+class GGlyphSource;
 class GInStreamHolder;
 class GLocaleInfo;
 class GLock;
@@ -113,6 +114,14 @@ public:
     // Deletes the global lock and the serializer; the instance is forgotten.
     virtual ~GOSFactory();
     virtual GLock* CreateLock() = 0;
+    // The glyph source of a new font, which the font owns; none in this module's
+    // services.
+    virtual GGlyphSource* CreateGlyphSource();
+    // The folder the spooler keeps printer drivers in; empty when it is not known.
+    virtual void GetDriverDirectory(RWWString& path);
+    // 1 when the library path may be loaded: a full path inside the module's folder or
+    // the driver directory. Libraries named by stored data load from nowhere else.
+    int IsTrustedLibraryPath(const RWWString& path);
 
     uint16_t GetStoredFormFlag() const { return storedForm_; }
     GSettingsTreeSerializer* GetSerializer() const { return serializer_; }

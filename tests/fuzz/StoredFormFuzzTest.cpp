@@ -8,6 +8,7 @@
 // QZ_FUZZ_VERBOSE prints each case (seed, index, class, medium) before it runs, so the
 // last line before a crash names the case; QZ_FUZZ_FIRST starts at that index.
 #include "../foundation/DataStreamKinds.h"
+#include "FuzzMutation.h"
 #include "StoreSizeChecks.h"
 #include "../model/RegisteredClasses.h"
 
@@ -37,12 +38,6 @@
 #include <random>
 
 namespace {
-
-uint32_t Setting(const char* name, uint32_t fallback)
-{
-    const char* text = std::getenv(name);
-    return text && *text ? uint32_t(std::strtoul(text, nullptr, 0)) : fallback;
-}
 
 // A sample of the class with members where it can hold any.
 RWCollectable* Sample(const RWFactoryClass& c)
@@ -134,28 +129,6 @@ void Use(RWCollectable* obj, const RWCollectable* sample)
     } else if (auto* collection = dynamic_cast<RWCollection*>(obj)) {
         collection->Apply([](RWCollectable* m, void*) { (void)(m && m->Hash()); }, nullptr);
     }
-}
-
-std::string Mutated(std::string bytes, std::mt19937& random)
-{
-    auto at = [&](size_t n) { return n ? random() % n : 0; };
-    for (uint32_t steps = 1 + random() % 3; steps--;) {
-        if (bytes.empty())
-            break;
-        const size_t i = at(bytes.size());
-        switch (random() % 7) {
-        case 0: bytes[i] = char(bytes[i] ^ (1 << random() % 8)); break;
-        case 1: bytes[i] = 0; break;
-        case 2: bytes[i] = char(0xFF); break;
-        case 3: bytes.resize(i); break;
-        case 4: // a count or length made huge, in binary and in text
-            bytes.replace(i, 4, random() % 2 ? std::string(4, char(0xFF)) : std::string("4294967295"));
-            break;
-        case 5: bytes.insert(i, std::string(1 + at(8), char(random()))); break;
-        default: bytes.erase(i, 1 + at(16)); break;
-        }
-    }
-    return bytes;
 }
 
 } // namespace

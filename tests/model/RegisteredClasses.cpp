@@ -16,6 +16,7 @@
 #include "graphics/GDashedPen.h"
 #include "graphics/GDeviceFontListComposite.h"
 #include "graphics/GDitherMatrix.h"
+#include "graphics/GDownloadFace.h"
 #include "graphics/GFillMode.h"
 #include "graphics/GGraphicComposite.h"
 #include "graphics/GGlyphCache.h"
@@ -35,6 +36,9 @@
 #include "graphics/GTTFontFile.h"
 #include "graphics/GTTTableCache.h"
 #include "graphics/GTTWin32FontFileReader.h"
+#include "graphics/GTextEscapements.h"
+#include "graphics/GTextString.h"
+#include "graphics/GTextStringGraphic.h"
 #include "graphics/GTransformAttribute.h"
 #include "model/GAttributeComposite.h"
 #include "model/GBinaryData.h"
@@ -364,6 +368,22 @@ const std::vector<RegisteredSample>& RegisteredSamples()
              p.SetClosed(1);
              p.Add(new GPolyBezierGraphic(SamplePoints(), nullptr, 1));
          }); }},
+        {"GTextString", [] {
+             static uint16_t chars[] = {0x41, 0x4E00, 0xE000};
+             return new GTextString(GSharedArray(chars, 3, 0), 3, 2, ToEncoding(17));
+         }},
+        {"GTextEscapements", [] {
+             static int16_t advances[] = {10, 20, -3};
+             return new GTextEscapements(30.0f, GSharedArray(advances, 3, 0));
+         }},
+        // A font reference restores only through its producer's database, which a sweep
+        // has none of: the rows hold no font (the font tests cover references).
+        {"GTextStringGraphic", [] {
+             static uint16_t chars[] = {'a', 'b'};
+             static GPoint at[] = {{1, 2}, {9, -4}};
+             return new GTextStringGraphic(nullptr, chars, 0, GEncoding::kUnicode, at, 7, 2, new GGraphicBundle, 11);
+         }},
+        {"GDownloadFace", [] { return new GDownloadFace(nullptr, 0x1234); }},
         {"GDitherMatrix", [] {
              const uint8_t bytes[6] = {1, 2, 3, 4, 5, 6};
              return Filled(new GDitherMatrix(3, 2, bytes, 600, 300, 1, 2, 65535, 9), [](GDitherMatrix& m) { m.SetExtra(7); });

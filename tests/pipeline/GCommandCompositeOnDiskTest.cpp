@@ -4,7 +4,7 @@
 #include "TempPath.h"
 #include "entry/module/PrinterIdentity.h"
 #include "foundation/RWBinaryFile.h"
-#include "graphics/GFontPool.h"
+#include "graphics/GFontDatabase.h"
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "model/MPersistentComposite.h"
@@ -42,13 +42,23 @@ struct ModelPrinter : GPersistent<ModelPrinter, GPeripheral, 4002> {
     int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
 };
 
-// A producer (a secondary driver object) counting its font loads, and those under the lock.
-struct TestProducer : GDriverObject, GCommandProducer, GFontPool {
+// The job's font database, counting its loads and those under the lock.
+struct CountingDatabase : GFontDatabase {
+    using GFontDatabase::GFontDatabase;
+    int LoadFromFile(const RWWString& name) override
+    {
+        loads++, underLock += GPageFilterLock::IsHeld();
+        return GFontDatabase::LoadFromFile(name);
+    }
+    int loads = 0, underLock = 0;
+};
+
+// A producer (a secondary driver object) with its font database.
+struct TestProducer : GDriverObject, GCommandProducer {
     GDriverObject* GetSecondaryInterface() override { return this; }
     uint32_t GetProducerKey() const override { return 0; }
-    GFontPool* GetFontPool() override { return this; }
-    int LoadFromFile(const RWWString&) override { return loads++, underLock += GPageFilterLock::IsHeld(), 1; }
-    int loads = 0, underLock = 0;
+    GFontDatabase* GetFontPool() override { return &fonts; }
+    CountingDatabase fonts{this};
 };
 struct ProducerServices : TestOSFactory {
     GDriverObject* CreateSecondaryDriverObject(const PrinterIdentity&) override { return new TestProducer; }
@@ -128,13 +138,13 @@ TEST(GCommandCompositeOnDisk, ReplayReloadsTheProducersFontsOnceUnderTheLock)
     const struct { const char* fonts; RWCString key; int loads; } cases[] = {
         {"f.fnt", hex, 1}, {"", hex, 0}, {"f.fnt", "", 0}, {"f.fnt", hex + "g", 0}, {"f.fnt", hex + "0", 0}};
     for (const auto& c : cases) {
-        producer->loads = producer->underLock = 0;
+        producer->fonts.loads = producer->fonts.underLock = 0;
         GGraphicBundle* state = new GGraphicBundle;
         state->Add(new GStringAttribute(c.fonts, 407)), state->Add(new GStringAttribute(c.key, 408));
         TempPath path("page-fonts");
         std::unique_ptr<GCommandCompositeOnDisk> page(SpooledPage(path, state));
         EXPECT_EQ(6u, Replay(*page).size());
-        EXPECT_EQ(c.loads, producer->loads) << c.fonts << " " << c.key.Data();
-        EXPECT_EQ(c.loads, producer->underLock);
+        EXPECT_EQ(c.loads, producer->fonts.loads) << c.fonts << " " << c.key.Data();
+        EXPECT_EQ(c.loads, producer->fonts.underLock);
     }
 }

@@ -1,20 +1,30 @@
 #include "printer/GDriverObject.h"
 
 #include "TestOSFactory.h"
+#include "graphics/GDeviceFontList.h"
+#include "graphics/GDeviceFontListComposite.h"
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GLocaleInfo.h"
 #include "model/GObjectIterator.h"
+#include "model/GProvider.h"
+#include "model/GProviderRegistry.h"
+#include "model/GRangeAttribute.h"
 #include "model/GResourceMapping.h"
 #include "model/GResourceMappingList.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
+#include "model/MAssociationList.h"
+#include "pdl/pjl_xl/GCheetah.h"
 #include "printer/GCustomMediaSize.h"
+#include "printer/GExtensionContext.h"
+#include "printer/GForwardTarget.h"
 #include "printer/GMedia.h"
 #include "printer/GMediaPool.h"
 #include "printer/GPaperHandlingDevice.h"
 #include "printer/GPeripheralComposite.h"
 #include "printer/GPrinter.h"
+#include "printer/GProviderService.h"
 #include "printer/GTray.h"
 
 #include <gtest/gtest.h>
@@ -53,8 +63,27 @@ struct ModelDriver : GDriverObject {
         SetPrinter(printer);
     }
     GObjectBase* CreateSettings() override { return settings.release(); }
+    // The defaults the compact form merges with: holder 45 of text 44, and the stored
+    // list 0x4000005C with an entry 9 of 500 and 376.
+    GObjectBase* CreateDefaultSettings() override
+    {
+        auto *root = new GAttributeComposite(0), *texts = new GAttributeComposite(45);
+        auto *list = new GAttributeComposite(0x4000005C), *entry = new GAttributeComposite(9);
+        texts->Add(new GStringAttribute("", 44));
+        entry->Add(new GValueAttribute(0, 500)), entry->Add(new GValueAttribute(0, 376));
+        list->Add(entry), root->Add(texts), root->Add(list);
+        return root;
+    }
     std::unique_ptr<GAttributeComposite> settings{new GAttributeComposite(365)};
 };
+
+// Text 44 in its holder 45: the compact form stores containers, not lone leaves.
+GAttributeComposite* HeldText(const std::string& text)
+{
+    auto* holder = new GAttributeComposite(45);
+    holder->Add(new GStringAttribute(text.c_str(), 44));
+    return holder;
+}
 
 // A value whose stored size claims a share of what it really writes.
 struct UnderstatedValue : GValueAttribute {
@@ -70,12 +99,12 @@ TEST(PrinterDataObjects, BothFormsRoundTripAndTheBinPoolIsAlwaysAnObjectGraph)
     for (const auto& row : rows) {
         Services& services = Fresh();
         ModelDriver driver(nullptr, row.form);
-        GStringAttribute saved(std::string(row.compact ? 3000 : 10, 'x').c_str(), 44);
-        ASSERT_EQ(1, services.SaveObjectToPrinterData(&driver, row.name, &saved));
+        std::unique_ptr<GAttributeComposite> saved(HeldText(std::string(row.compact ? 3000 : 10, 'x')));
+        ASSERT_EQ(1, services.SaveObjectToPrinterData(&driver, row.name, saved.get()));
         std::unique_ptr<GObjectBase> loaded(services.LoadObjectFromPrinterData(&driver, row.name, 0));
-        ASSERT_TRUE(loaded && loaded->IsEqual(&saved)) << row.form;
+        ASSERT_TRUE(loaded && loaded->IsEqual(saved.get())) << row.form;
         EXPECT_EQ(row.compact ? 2 : 1, services.reads) << "a value over 1024 bytes is read again";
-        // The compact form's tag keeps the object-graph reader from taking it.
+        // The compact form's lead-in keeps the object-graph reader from taking it.
         const std::vector<uint8_t> bytes = services.printerData[row.name];
         Fresh().printerData[row.name] = bytes;
         loaded.reset(GOSFactory::Instance()->LoadObjectFromPrinterData(nullptr, row.name, 0));
@@ -274,7 +303,7 @@ TEST(DriverObjectStoredMaps, InstalledAccessoriesAndStoredListsOfTheirKind)
         for (long id : {101, 106}) {
             auto* own = new GConfiguration(0);
             auto* maps = new GConfiguration(198);
-            maps->Add(new GResourceMappingList(id == 101 ? 85 : 93)), own->Add(maps);
+            maps->Add(new MAssociationList(id == 101 ? 85 : 93)), own->Add(maps);
             components->Add(new Part("part", nullptr, own, id));
         }
         // Components first: adding one rebuilds the printer's configuration.
@@ -286,12 +315,15 @@ TEST(DriverObjectStoredMaps, InstalledAccessoriesAndStoredListsOfTheirKind)
               Device("T5", 0, 1, {1}, {5})})
             devices->Add(device);
         paths->Add(devices), configuration->Add(paths);
-        GResourceMappingList stored(85);
-        stored.AddIfSecondCodeFree(new GResourceMapping(0, 260, 3));
-        services.SaveObjectToPrinterData(&driver, L"DEKPDLTrayMap", &stored);
-        services.SaveObjectToPrinterData(&driver, L"DEKOSTrayMap", &stored);
-        GStringAttribute wrongKind("not a map", 93);
-        services.SaveObjectToPrinterData(&driver, L"DEKPJLBinMap", &wrongKind);
+        // The writers' maps hold associations; the OS tray map pairs codes. Each stored
+        // list of the other kind is dropped.
+        MAssociationList slots(85);
+        slots.Add(new MPersistentAssociation(new GValueAttribute(1, 0), new GValueAttribute(3, 0)));
+        GResourceMappingList codes(84);
+        codes.AddIfSecondCodeFree(new GResourceMapping(0, 260, 3));
+        services.SaveObjectToPrinterData(&driver, L"DEKPDLTrayMap", &slots);
+        services.SaveObjectToPrinterData(&driver, L"DEKOSTrayMap", &codes);
+        services.SaveObjectToPrinterData(&driver, L"DEKPJLBinMap", &codes);
 
         GAttributeComposite settings(365);
         settings.Add(new GStringAttribute("Tray", 315)), settings.Add(new GStringAttribute("Stacker", 316));
@@ -308,11 +340,17 @@ TEST(DriverObjectStoredMaps, InstalledAccessoriesAndStoredListsOfTheirKind)
         EXPECT_EQ(expected, states) << tray5;
         auto map = [&](long component, long id) {
             auto* part = static_cast<GPeripheral*>(driver.GetPrinter()->FindById(76)->FindById(component));
-            return static_cast<GResourceMappingList*>(part->GetConfiguration()->FindById(198)->FindById(id))->Entries();
+            return GDriverObject::Feature<MAssociationList>(part->GetConfiguration()->FindById(198), id);
         };
-        EXPECT_EQ(1u, map(101, 85)) << "a non-empty copy";
-        EXPECT_EQ(0u, map(106, 93)) << "a stored text is no map";
+        ASSERT_TRUE(map(101, 85) && map(106, 93));
+        EXPECT_EQ(1u, map(101, 85)->Entries()) << "a non-empty copy";
+        GValueAttribute slot(1, 0);
+        EXPECT_TRUE(map(101, 85)->Find(&slot)) << "the stored association";
+        EXPECT_EQ(0u, map(106, 93)->Entries()) << "a code-pair list is no association list";
         EXPECT_TRUE(driver.GetSubObject3() && driver.GetSubObject3()->FindByFirstCode(260)) << "the kept tray map";
+        services.SaveObjectToPrinterData(&driver, L"DEKOSTrayMap", &slots);
+        driver.ApplyStoredMaps(&settings);
+        EXPECT_TRUE(driver.GetSubObject3()->FindByFirstCode(260)) << "associations are no OS tray map";
     }
 }
 
@@ -339,10 +377,30 @@ TEST(DriverObjectUpgrade, StoredListsConvertedLargeObjectsWhole)
     Services& services = Fresh();
     ModelDriver driver;
     const RWWString name(L"Big");
-    GStringAttribute expected(std::string(10000, 'b').c_str(), 44);
-    ASSERT_EQ(1, driver.UpgradeObject(expected.DeepCopy(), &name)) << "written again into a larger buffer";
+    std::unique_ptr<GAttributeComposite> expected(HeldText(std::string(10000, 'b')));
+    ASSERT_EQ(1, driver.UpgradeObject(expected->DeepCopy(), &name)) << "written again into a larger buffer";
     std::unique_ptr<GObjectBase> saved(services.LoadObjectFromPrinterData(&driver, name, 0));
-    EXPECT_TRUE(saved && saved->IsEqual(&expected));
+    EXPECT_TRUE(saved && saved->IsEqual(expected.get()));
+    // A tree the compact form cannot hold is refused at once, never retried up to the
+    // largest buffer; a compact save refused with room to spare stores nothing.
+    std::unique_ptr<GAttributeComposite> tooLong(HeldText(std::string(70000, 'c')));
+    EXPECT_EQ(0, driver.UpgradeObject(tooLong->DeepCopy(), &name));
+    Services& other = Fresh();
+    ModelDriver compact(nullptr, 1);
+    EXPECT_EQ(0, other.SaveObjectToPrinterData(&compact, L"TooLong", tooLong.get()));
+    EXPECT_EQ(0u, other.printerData.count(L"TooLong"));
+}
+
+TEST(DriverObjectUpgrade, AFormPastTheLargestBufferIsNotSavedOverTheStoredObject)
+{
+    Services& services = Fresh();
+    ModelDriver driver;
+    const RWWString name(L"Huge");
+    GStringAttribute kept("kept", 44);
+    ASSERT_EQ(1, services.SaveObjectToPrinterData(&driver, name, &kept));
+    const std::vector<uint8_t> before = services.printerData[L"Huge"];
+    EXPECT_EQ(0, driver.UpgradeObject(new GStringAttribute(std::string(5u << 20, 'h').c_str(), 44), &name));
+    EXPECT_EQ(before, services.printerData[L"Huge"]);
 }
 
 TEST(DriverObjectLists, ResolutionListAndNamedListIgnoringCase)
@@ -365,6 +423,197 @@ TEST(DriverObjectLists, ResolutionListAndNamedListIgnoringCase)
     EXPECT_EQ(0, driver.SelectFromList(L"legal", &target));
     EXPECT_EQ(1, driver.SelectFromList(L"lETTER", &target));
     EXPECT_EQ(360, target.GetId());
+}
+
+// Records what the driver object registers and unregisters, answering from a table.
+struct RecordingContext : GExtensionContext {
+    explicit RecordingContext(std::vector<std::wstring>& calls) : calls(calls) {}
+    ~RecordingContext() override { calls.push_back(L"deleted"); }
+    int Register(const RWWString& name) override { return calls.push_back(L"+" + std::wstring(name.Data())), 11; }
+    int Unregister(const RWWString& name) override { return calls.push_back(L"-" + std::wstring(name.Data())), 12; }
+    std::vector<std::wstring>& calls;
+};
+std::vector<std::wstring> g_extensionCalls;
+
+// A service provider answering for the configuration it is given; its services count
+// themselves.
+struct ServiceProvider : GProvider {
+    struct Service : GProviderService {
+        explicit Service(ServiceProvider& p) : provider(p) { ++provider.live; }
+        ~Service() override { --provider.live; }
+        uint32_t AnswerFor(GConfiguration& configuration) override { return provider.seen = &configuration, 42; }
+        ServiceProvider& provider;
+    };
+    ServiceProvider* CreateNew() const override { return new ServiceProvider; }
+    ServiceProvider* Copy() const override { return new ServiceProvider; }
+    uint32_t GetCapabilities() const override { return 0x10000; }
+    void* OpenSecondary(const RWWString& n, const RWCString&, uint32_t, void* context) override
+    {
+        name = n.Data(), driver = context;
+        return new Service(*this);
+    }
+    std::wstring name;
+    void* driver = nullptr;
+    GConfiguration* seen = nullptr;
+    int live = 0;
+};
+
+// A page-description writer that takes forwarded values.
+struct ForwardingWriter : GCheetah, GForwardTarget {
+    uint32_t TakeForwarded(uint32_t value) override { return value * 2; }
+};
+
+TEST(DriverObjectSlots, ProviderExtensionsAndTheWriterAreReachedThroughTheirInterfaces)
+{
+    Fresh();
+    GExtensionContext::SetMaker([](GDriverObject&) -> GExtensionContext* {
+        return new RecordingContext(g_extensionCalls);
+    });
+    {
+        ModelDriver bare;
+        EXPECT_EQ(0, bare.RegisterExtension(L"", 0)) << "no 984: the value 0";
+        EXPECT_EQ(5, bare.RegisterExtension(L"ext", 0)) << "disabled";
+        ModelDriver driver(new GValueAttribute(3, 984));
+        EXPECT_EQ(3, driver.RegisterExtension(L"", 0));
+        EXPECT_EQ(11, driver.RegisterExtension(L"ext", 0));
+        EXPECT_EQ(12, driver.RegisterExtension(L"ext", 1));
+    }
+    GExtensionContext::SetMaker(nullptr);
+    const std::vector<std::wstring> expected = {L"+ext", L"-ext", L"deleted", L"deleted"};
+    EXPECT_EQ(expected, g_extensionCalls) << "each context deleted with its object";
+
+    ModelDriver driver;
+    EXPECT_EQ(603u, driver.QueryProvider()) << "no provider";
+    ServiceProvider provider;
+    GProviderRegistry::Instance().Register(&provider, "service");
+    GDriverObject named(L"p", L"second", L"third");
+    EXPECT_EQ(603u, named.QueryProvider()) << "no configuration";
+    EXPECT_EQ(L"third", provider.name);
+    EXPECT_EQ(&named, provider.driver);
+    EXPECT_EQ(42u, driver.QueryProvider());
+    EXPECT_EQ(driver.GetPrinterConfiguration(), provider.seen);
+    EXPECT_EQ(0, provider.live) << "every service deleted";
+    GProviderRegistry::Instance().Unregister("service");
+
+    GDriverObjectImp imp(L"p");
+    EXPECT_EQ(0u, imp.ForwardToWriter(4)) << "no printer";
+    auto* printer = new GPrinter("printer", nullptr, nullptr, 353);
+    printer->Add(new ForwardingWriter);
+    imp.SetPrinter(printer);
+    EXPECT_NE(nullptr, imp.GetAttribute765()) << "found by kind";
+    EXPECT_EQ(8u, imp.ForwardToWriter(4));
+    for (uint32_t word : {0u, 7u})
+        EXPECT_EQ(0u, imp.ReservedSlot1(word, 1, 2, 3) + imp.ReservedSlot2(word, 1, 2, 3) +
+                          imp.ReservedSlot3(word, 1, 2, 3) + imp.ReservedSlot4(word, 1) + imp.ReservedSlot5(word, 1));
+    EXPECT_EQ(9u, imp.PassValue(1, 9));
+}
+
+// A device's font list with a stamp.
+GDeviceFontList* Fonts(long code, uint32_t stamp)
+{
+    auto* list = new GDeviceFontList(code);
+    list->SetStamp(stamp);
+    return list;
+}
+
+std::vector<std::pair<long, uint32_t>> Members(GObjectBase* list)
+{
+    std::vector<std::pair<long, uint32_t>> members;
+    for (std::unique_ptr<GObjectIterator> it(list->CreateIterator()); it->Next();)
+        members.emplace_back(it->Current()->GetId(), static_cast<GDeviceFontList*>(it->Current())->GetStamp());
+    return members;
+}
+
+TEST(DriverObjectFonts, AppliedFontsReplaceTheDevicesListsAndLeaveOthers)
+{
+    auto* fonts = new GDeviceFontListComposite;
+    fonts->SetId(414);
+    for (GDeviceFontList* list : {Fonts(5, 1), Fonts(0x1A0, 1), Fonts(0x1A1, 1)})
+        fonts->Add(list);
+    ModelDriver driver(fonts);
+    GDeviceFontListComposite added;
+    added.Add(Fonts(0x1A1, 2)), added.Add(Fonts(0x1A4, 3));
+    driver.ApplyAddedFonts(&added);
+    const std::vector<std::pair<long, uint32_t>> applied = {{0x1A4, 3}, {5, 1}, {0x1A1, 2}};
+    EXPECT_EQ(applied, Members(fonts)) << "a new device first, a known one replaced, an absent one gone";
+    EXPECT_NE(added.FindById(0x1A4), fonts->FindById(0x1A4)) << "a copy";
+    GDeviceFontListComposite empty;
+    driver.ApplyAddedFonts(&empty);
+    const std::vector<std::pair<long, uint32_t>> others = {{5, 1}};
+    EXPECT_EQ(others, Members(fonts));
+    fonts->Add(Fonts(0x1AD, 1));
+    driver.ApplyAddedFonts(nullptr);
+    EXPECT_EQ(others, Members(fonts)) << "the last device too";
+}
+
+TEST(DriverObjectSettings, PhysicalSettingsAgainstTheStoredOnes)
+{
+    // The stored settings: two values, a range and the two device names.
+    auto stored = [] {
+        auto* tree = new GAttributeComposite(365);
+        tree->Add(new GValueAttribute(1, 307)), tree->Add(new GValueAttribute(2, 1203));
+        tree->Add(new GRangeAttribute(0, 10, 1, 4, 925));
+        tree->Add(new GStringAttribute("Tray 3", 315)), tree->Add(new GStringAttribute("Bin", 316));
+        return tree;
+    };
+    const struct {
+        const char* name;
+        bool store;
+        const wchar_t* updateType;
+        long changed;  // 0: nothing changed
+        uint16_t confirmed;  // value of 927, 0: absent
+        int current;
+    } rows[] = {
+        {"nothing stored", false, nullptr, 307, 0, 1},
+        {"the same", true, nullptr, 0, 0, 1},
+        {"a value differs", true, nullptr, 307, 0, 0},
+        {"a range differs", true, nullptr, 925, 0, 0},
+        {"a name differs", true, nullptr, 315, 0, 0},
+        {"a later value differs", true, nullptr, 1203, 0, 0},
+        {"unconfirmed after an administrator's update", true, L"Admin", 0, 5, 0},
+        {"unconfirmed after an automatic update", true, L"Auto", 0, 5, 0},
+        {"confirmed after an update", true, L"Admin", 0, 14113, 1},
+        {"confirmed otherwise", true, L"Auto", 0, 14119, 1},
+        {"unconfirmed after a failed update", true, nullptr, 0, 5, 1},
+    };
+    for (const auto& row : rows) {
+        Services& services = Fresh();
+        ModelDriver driver;
+        std::unique_ptr<GAttributeComposite> tree(stored());
+        if (row.store) {
+            ASSERT_EQ(1, services.SaveObjectToPrinterData(&driver, L"PhySetting", tree.get())) << row.name;
+        }
+        if (row.updateType)
+            services.SetPrinterDataString(&driver, L"LastUpdateType", row.updateType);
+        if (row.confirmed)
+            tree->Add(new GValueAttribute(row.confirmed, 927));
+        if (row.changed == 315)
+            tree->ReplaceById(315, std::unique_ptr<GStringAttribute>(new GStringAttribute("Tray 2", 315)).get());
+        else if (row.changed == 925)
+            static_cast<GRangeAttribute*>(tree->FindById(925))->SetValue(5);
+        else if (row.changed)
+            static_cast<GValueAttribute*>(tree->FindById(row.changed))->SetValue(9);
+        EXPECT_EQ(row.current, driver.IsPhysicalSettingCurrent(tree.get())) << row.name;
+        EXPECT_EQ(1, driver.IsPhysicalSettingCurrent(nullptr)) << row.name;
+    }
+}
+
+TEST(DriverObjectSettings, AttributeTableCopiesTheThreeMembersBothHold)
+{
+    ModelDriver driver;
+    GAttributeComposite source(1), target(2);
+    auto *from = new GAttributeComposite(362), *to = new GAttributeComposite(329);
+    from->Add(new GValueAttribute(5, 266)), from->Add(new GValueAttribute(6, 267)), from->Add(new GValueAttribute(7, 268));
+    from->Add(new GValueAttribute(8, 269));
+    to->Add(new GValueAttribute(0, 266)), to->Add(new GStringAttribute("text", 267)), to->Add(new GValueAttribute(0, 269));
+    source.Add(from), target.Add(to);
+    EXPECT_EQ(&target, driver.CopyAttributeTable(&source, &target));
+    EXPECT_EQ(5, static_cast<GValueAttribute*>(to->FindById(266))->GetValue());
+    EXPECT_EQ(nullptr, GDriverObject::Feature<GValueAttribute>(to, 267)) << "a text is left alone";
+    EXPECT_EQ(nullptr, to->FindById(268)) << "nothing added";
+    EXPECT_EQ(0, static_cast<GValueAttribute*>(to->FindById(269))->GetValue()) << "not in the table";
+    EXPECT_EQ(&target, driver.CopyAttributeTable(nullptr, &target));
+    EXPECT_EQ(nullptr, driver.CopyAttributeTable(&source, nullptr));
 }
 
 } // namespace

@@ -118,6 +118,8 @@ TEST_F(GDriverServerTest, ModelFromTheDataFileOrNoObject)
         {"no printer", [&] { WriteModel(*services, {{191, new GResourceMappingList}}); }, false},
         {"printer of the wrong kind", [&] { WriteModel(*services, {{353, new GResourceMappingList}}); }, false},
         {"pool of the wrong kind", [&] { WriteModel(*services, {{353, new ModelPrinter}, {191, new ModelPrinter}}); }, false},
+        {"tray map of the wrong kind", [&] { WriteModel(*services, {{353, new ModelPrinter}, {84, new ModelPrinter}}); }, false},
+        {"id map of the wrong kind", [&] { WriteModel(*services, {{353, new ModelPrinter}, {194, new ModelPrinter}}); }, false},
         {"missing", [&] { services->dataFile += L".none"; }, false},
     };
     for (const auto& c : cases) {

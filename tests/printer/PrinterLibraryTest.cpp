@@ -1,5 +1,8 @@
 #include "TestOSFactory.h"
+#include "TestPrinter.h"
 #include "printer/GPrinterLibrary.h"
+
+#include <winspool.h>
 
 #include <gtest/gtest.h>
 
@@ -68,6 +71,71 @@ TEST(MiniInstaller, UndecidedLoadsOnceThenOnlyWhileRequestedAndStartResultsDecid
             expected.push_back(L"KillMiniInstaller 4660 - 1");
         EXPECT_EQ(expected, calls) << row.answer;
     }
+}
+
+// The printer handle a call was given.
+HANDLE CallHandle(const std::wstring& call)
+{
+    const size_t space = call.find(L' ');
+    return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(std::stoul(call.substr(space + 1))));
+}
+
+// GetPrinterW with no buffer: a live handle asks for more room, a closed one is invalid.
+DWORD HandleState(HANDLE printer)
+{
+    DWORD needed = 0;
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(GetPrinterW(printer, 2, nullptr, 0, &needed));
+    return GetLastError();
+}
+
+class MiniInstallerOnThePrinter : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.Installed()) << printer.Failure();
+        const std::wstring key = L"System\\CurrentControlSet\\Control\\Print\\Printers\\" + printer.Name();
+        services.keys = {key};
+        services.registry[key + L"\\PrinterDriverData\\QzrdbUpdateRequest"] = L"1";
+        calls.clear(), answer = 1;
+    }
+    const TestPrinter& printer = TestPrinter::Shared();
+    LibraryServices& services = *new LibraryServices;
+};
+
+TEST_F(MiniInstallerOnThePrinter, DestructorStopsAndClosesOnlyTheHandleItOpened)
+{
+    HANDLE opened = nullptr;
+    {
+        GMiniInstaller installer(printer.Name().c_str(), 0);
+        ASSERT_EQ(1u, installer.GetState());
+        ASSERT_EQ(1u, calls.size());
+        opened = CallHandle(calls[0]);
+        EXPECT_EQ(DWORD(ERROR_INSUFFICIENT_BUFFER), HandleState(opened)) << "open while loaded";
+    }
+    ASSERT_EQ(2u, calls.size());
+    EXPECT_EQ(L"KillMiniInstaller " + std::to_wstring(uintptr_t(opened)) + L" - 1", calls[1]);
+    EXPECT_EQ(DWORD(ERROR_INVALID_HANDLE), HandleState(opened)) << "closed by the destructor";
+    EXPECT_FALSE(Loaded());
+
+    HANDLE given = nullptr;
+    ASSERT_TRUE(OpenPrinterW(const_cast<wchar_t*>(printer.Name().c_str()), &given, nullptr));
+    { GMiniInstaller installer(printer.Name().c_str(), uint32_t(uintptr_t(given))); }
+    EXPECT_EQ(DWORD(ERROR_INSUFFICIENT_BUFFER), HandleState(given)) << "the caller's handle stays open";
+    ClosePrinter(given);
+}
+
+TEST_F(MiniInstallerOnThePrinter, StopAnswersTheStopEntryAndUnloadsOnce)
+{
+    GMiniInstaller installer(printer.Name().c_str(), 0x4321);
+    ASSERT_EQ(1u, installer.GetState());
+    answer = 7;
+    EXPECT_EQ(7, installer.Stop());
+    EXPECT_EQ(0u, installer.GetState());
+    EXPECT_FALSE(Loaded());
+    EXPECT_EQ(-1, installer.Stop()) << "nothing loaded";
+    const std::vector<std::wstring> expected = {L"InitializeMiniInstaller 17185 - 1", L"KillMiniInstaller 17185 - 1"};
+    EXPECT_EQ(expected, calls);
 }
 
 } // namespace

@@ -34,19 +34,13 @@ std::vector<char> ReadAll(const std::wstring& path)
     return bytes;
 }
 
-#ifdef QZ_TEST_DATA_FILE
-// The build's path (a host path) as Wine names it.
-std::wstring BuildDataFile()
-{
-    const std::string host = QZ_TEST_DATA_FILE;
-    std::wstring path = L"Z:";
-    for (char c : host)
-        path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
-    return path;
-}
-#endif
-
 } // namespace
+
+std::wstring TestPrinter::GeneratedDataFile()
+{
+    const char path[] = QZ_DRIVER_DATA_FILE;
+    return std::wstring(path, path + sizeof path - 1);
+}
 
 TestPrinter& TestPrinter::Shared()
 {
@@ -89,14 +83,7 @@ bool TestPrinter::InstallDriverFiles(const std::wstring& folder)
         return Fail("creating the driver files' mutex");
     WaitForSingleObject(mutex, INFINITE);
     bool done = CopyIfDifferent(ProgramFolder() + L"\\" + kModuleName, configFile_) || Fail("copying the module");
-#ifdef QZ_TEST_DATA_FILE
-    done = done && (CopyIfDifferent(BuildDataFile(), dataFile_) || Fail("copying the printer model"));
-#else
-    const std::wstring written = folder + L"\\qzmodel" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
-    done = done && (WriteInterimDriverModel(written) || Fail("writing the printer model"));
-    done = done && (CopyIfDifferent(written, dataFile_) || Fail("copying the printer model"));
-    DeleteFileW(written.c_str());
-#endif
+    done = done && (CopyIfDifferent(GeneratedDataFile(), dataFile_) || Fail("copying the printer model"));
     ReleaseMutex(mutex);
     CloseHandle(mutex);
     return done;

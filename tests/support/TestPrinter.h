@@ -26,6 +26,8 @@ public:
     const std::string& Failure() const { return failure_; }
     const std::wstring& Name() const { return name_; }
     const std::wstring& DriverName() const { return driver_; }
+    // The generated driver data file that the printer's data file copies.
+    static std::wstring GeneratedDataFile();
     // The configuration and data files' paths in the spooler's driver folder.
     const std::wstring& ConfigFile() const { return configFile_; }
     const std::wstring& DataFile() const { return dataFile_; }
@@ -49,4 +51,3 @@ private:
 
 // Writes the printer model the driver reads from its data file to the path: false on
 // failure. Defined by the interim model writer until the build generates the model.
-bool WriteInterimDriverModel(const std::wstring& path);

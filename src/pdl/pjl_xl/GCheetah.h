@@ -22,5 +22,8 @@ public:
     // Installs a copy of this writer in the target printer.
     int16_t ApplyTo(GAttributeVisitor& target) override;
 
+    // This writer downloads no fonts yet, so there is none to delete.
+    void RemoveDownloadedFont(const RWCString&) override {}
+
     auto StoredForm() { return GFields(); }
 };

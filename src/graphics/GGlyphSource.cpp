@@ -1,0 +1,4 @@
+#include "graphics/GGlyphSource.h"
+
+GGlyphSource::GGlyphSource() {}
+GGlyphSource::~GGlyphSource() {}

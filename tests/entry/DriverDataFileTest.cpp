@@ -1,0 +1,145 @@
+// The generated driver data file as the driver meets it: installed as the test printer's
+// data file, named by the spooler, and read by the driver server into a driver object
+// that finds every part of the model it reads in the class it reads it as.
+#include "entry/module/GUIOSFactory.h"
+
+#include "TestPrinter.h"
+#include "entry/module/PrinterIdentity.h"
+#include "graphics/GDeviceFontListComposite.h"
+#include "model/GAttributeComposite.h"
+#include "model/GConfiguration.h"
+#include "model/GRangeAttribute.h"
+#include "model/GResourceMappingList.h"
+#include "model/GStringAttribute.h"
+#include "model/GValueAttribute.h"
+#include "model/MAssociationList.h"
+#include "printer/GDriverObject.h"
+#include "printer/GDriverServer.h"
+#include "printer/GMedia.h"
+#include "printer/GMediaPool.h"
+#include "printer/GPaperHandlingDevice.h"
+#include "printer/GPeripheral.h"
+#include "printer/GPrinter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path)
+{
+    std::vector<uint8_t> bytes;
+    if (FILE* f = _wfopen(path.c_str(), L"rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF;)
+            bytes.push_back(uint8_t(c));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+struct ModelDriver : GDriverObjectImp {
+    explicit ModelDriver(const PrinterIdentity& id) : GDriverObject(id.GetPrinterName()) {}
+};
+
+const GDriverUIMaker kModelDriverMaker = {
+    [](const PrinterIdentity& identity) -> GDriverObject* { return new ModelDriver(identity); },
+    [](GDriverObject*) -> void* { return nullptr; },
+};
+
+class DriverDataFile : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.Installed()) << printer.Failure();
+        GUIOSFactory::SetDriverUIMaker(kModelDriverMaker);
+    }
+    void TearDown() override
+    {
+        server.reset();
+        GUIOSFactory::SetDriverUIMaker({nullptr, nullptr});
+    }
+    const TestPrinter& printer = TestPrinter::Shared();
+    GUIOSFactory* services = new GUIOSFactory;  // the services instance owns it
+    std::unique_ptr<GDriverServer> server{new GDriverServer};
+};
+
+TEST_F(DriverDataFile, TheSpoolerNamesTheInstalledCopyOfTheGeneratedFile)
+{
+    ModelDriver driver(PrinterIdentity(nullptr, printer.Name().c_str(), 1));
+    RWWString path;
+    services->GetDriverDataFile(path, &driver);
+    ASSERT_EQ(0, lstrcmpiW(printer.DataFile().c_str(), path.Data())) << path.Data();
+    const std::vector<uint8_t> generated = ReadFileBytes(TestPrinter::GeneratedDataFile());
+    EXPECT_LT(1000u, generated.size());
+    EXPECT_EQ(generated, ReadFileBytes(path.Data()));
+}
+
+// The model members the driver object reads, each with the class it reads it as.
+const struct {
+    long id;
+    RWClassID kind;
+} kConfigurationFeatures[] = {
+    {228, GAttributeComposite::kClassId}, {90, GAttributeComposite::kClassId}, {202, GRangeAttribute::kClassId},
+    {201, GValueAttribute::kClassId},     {189, GMediaPool::kClassId},         {195, GMediaPool::kClassId},
+    {192, MAssociationList::kClassId},    {206, GAttributeComposite::kClassId}, {1300, GAttributeComposite::kClassId},
+    {369, GAttributeComposite::kClassId}, {375, GAttributeComposite::kClassId}, {401, GStringAttribute::kClassId},
+    {414, GDeviceFontListComposite::kClassId}, {958, GValueAttribute::kClassId}, {984, GValueAttribute::kClassId},
+    {1025, GValueAttribute::kClassId},    {1114, GAttributeComposite::kClassId}, {1132, GAttributeComposite::kClassId},
+    {940, GValueAttribute::kClassId},
+};
+
+TEST_F(DriverDataFile, AcquireLoadsTheModelWithEveryFeatureInItsClass)
+{
+    uint32_t ticket = 0;
+    GDriverObject* driver = server->Acquire(new PrinterIdentity(nullptr, printer.Name().c_str(), 1), ticket);
+    ASSERT_NE(nullptr, driver);
+    ASSERT_TRUE(driver->GetPrinter() && driver->GetPrinter()->IsKindOf(GPeripheral::kClassId));
+    EXPECT_TRUE(driver->GetPrinter()->FindById(76)->IsKindOf(GPrinter::kClassId));
+    ASSERT_TRUE(driver->GetIdPool() && driver->GetSubObject3() && driver->GetIdMap());
+    EXPECT_EQ(9u, driver->GetIdPool()->Entries());
+    EXPECT_EQ(4u, driver->GetSubObject3()->Entries());
+    EXPECT_EQ(2u, driver->GetIdMap()->Entries());
+
+    GConfiguration* configuration = driver->GetPrinterConfiguration();
+    ASSERT_NE(nullptr, configuration);
+    for (const auto& feature : kConfigurationFeatures) {
+        GObjectBase* found = configuration->FindById(feature.id);
+        EXPECT_TRUE(found && found->IsKindOf(feature.kind)) << feature.id;
+    }
+    GConfiguration* own = static_cast<GPeripheral*>(driver->GetPrinter())->GetConfiguration();
+    EXPECT_NE(nullptr, GDriverObject::Feature<GValueAttribute>(own, 339));
+    // The writers' maps are association lists: slot to media source, bin to PJL name.
+    const struct { long writer, map; uint32_t entries; } maps[] = {{101, 85, 4}, {106, 93, 3}};
+    for (const auto& map : maps) {
+        auto* writer = GDriverObject::Feature<GPeripheral>(driver->GetPrinter()->FindById(76), map.writer);
+        ASSERT_NE(nullptr, writer) << map.writer;
+        auto* list = GDriverObject::Feature<MAssociationList>(writer->GetConfiguration()->FindById(198), map.map);
+        ASSERT_NE(nullptr, list) << map.map;
+        EXPECT_EQ(map.entries, list->Entries()) << map.map;
+    }
+    ASSERT_NE(nullptr, driver->GetAttribute765());
+    EXPECT_EQ(767u, driver->GetAttribute765()->ClassId()) << "the PCL XL writer";
+
+    // The model answers the driver object's questions.
+    for (uint16_t code : {1, 6, 17, 23, 27, 40, 8, 15, 13})
+        EXPECT_EQ(1, driver->FindMedia(0, 600, 600, 1, code)) << code;
+    GMedia* letter = driver->GetAttribute189()->FindMedia(1, 90, 1200, 1200);
+    ASSERT_NE(nullptr, letter);
+    EXPECT_EQ(13200, letter->GetPaperSize().x);
+    EXPECT_EQ(200, letter->GetImageableOrigin().y) << "a sixth of an inch";
+    EXPECT_EQ(1, driver->IsResolutionListed(600, 600));
+    EXPECT_EQ(0, driver->IsResolutionListed(1200, 1200)) << "only in the finer list";
+    EXPECT_EQ(1, driver->ContainsPoolCode(257)) << "Tray 1 is built in";
+    EXPECT_EQ(0, driver->ContainsPoolCode(259)) << "Tray 3 is not installed";
+    EXPECT_EQ(1, driver->CheckId(nullptr, 23, 0, 0, 0));
+    EXPECT_EQ(2, driver->CheckId(nullptr, 99, 0, 0, 0));
+    EXPECT_EQ(1, driver->SelectFromList(L"card stock", nullptr)) << "a media type by name";
+    EXPECT_EQ(0, driver->SelectFromList(L"cardstock", nullptr));
+    EXPECT_EQ(RWWString(L"QZ Colour Laser PCL XL"), driver->GetDisplayName());
+    server->Release(ticket);
+}
+
+} // namespace

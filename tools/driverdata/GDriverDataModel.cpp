@@ -1,0 +1,384 @@
+#include "GDriverDataModel.h"
+
+#include "graphics/GDeviceFontListComposite.h"
+#include "model/GAttributeComposite.h"
+#include "model/GConfiguration.h"
+#include "model/GFeatureIds.h"
+#include "model/GRangeAttribute.h"
+#include "model/GResourceMapping.h"
+#include "model/GResourceMappingList.h"
+#include "model/GSelectionString.h"
+#include "model/GStreamHolder.h"
+#include "model/GStringAttribute.h"
+#include "model/GValueAttribute.h"
+#include "model/MAssociationList.h"
+#include "model/MPersistentComposite.h"
+#include "model/MPersistentAssociation.h"
+#include "pdl/pjl_xl/GCheetah.h"
+#include "pdl/pjl_xl/GPJL.h"
+#include "printer/GBin.h"
+#include "printer/GMedia.h"
+#include "printer/GMediaPool.h"
+#include "printer/GPaperHandlingDevice.h"
+#include "printer/GPeripheralComposite.h"
+#include "printer/GPrinter.h"
+#include "printer/GState.h"
+#include "printer/GTray.h"
+
+#include <iterator>
+#include <memory>
+#include <utility>
+
+namespace {
+
+// The feature id every media of a pool carries.
+const long kMediaFeature = 190;
+// Margins of every paper: a sixth of an inch on each side.
+const uint16_t kMarginDivisor = 6;
+
+const GDriverDataModel::Paper kPapers[] = {
+    // code, keyword, metric, width, height (1/1000 in or 1/10 mm), media type
+    {1, "LETTER", false, 8500, 11000, "Plain"},
+    {6, "LEGAL", false, 8500, 14000, "Plain"},
+    {17, "EXECUTIVE", false, 7250, 10500, "Plain"},
+    {23, "A4", true, 2100, 2970, "Plain"},
+    {27, "A5", true, 1480, 2100, "Plain"},
+    {40, "JIS B5", true, 1820, 2570, "Plain"},
+    {8, "ENV_10", false, 4125, 9500, "Envelope"},
+    {15, "ENV_DL", true, 1100, 2200, "Envelope"},
+    {13, "ENV_C5", true, 1620, 2290, "Envelope"},
+    // Custom sizes: the largest and smallest a job may ask for, 8.5 x 14 in and 3 x 5 in,
+    // once for the media walk and once for the range check of a custom size.
+    {17384, "CUSTOM_MAX", false, 8500, 14000, ""},
+    {17385, "CUSTOM_MIN", false, 3000, 5000, ""},
+    {17388, "CUSTOM_MAX", false, 8500, 14000, ""},
+    {17389, "CUSTOM_MIN", false, 3000, 5000, ""},
+};
+
+const uint16_t kOrientations[] = {0, 90, 180, 270};
+
+// The resolution lists, x and y in dots per inch; the second one is offered when the
+// settings ask for the finer mode.
+const uint16_t kResolutions[][2] = {{600, 600}, {1200, 1200}};
+const uint16_t kStandardResolutions[][2] = {{600, 600}};
+
+// Trays: the input devices, their trays, the paper-source codes of the OS tray map and
+// the PCL XL media-source codes of the writer's tray map.
+const struct {
+    const char* name;
+    uint32_t mode;     // 0 built in, 1 optional
+    uint16_t trayId;
+    int32_t capacity;  // sheets
+    uint16_t osCode;   // paper-source code the system shows
+    uint16_t pdlCode;  // PCL XL media source
+} kInputs[] = {
+    {"Tray 1", 0, 1, 100, 257, 3},          // multipurpose tray
+    {"Tray 2", 0, 2, 500, 258, 4},
+    {"Tray 3", 1, 3, 500, 259, 5},          // optional 500-sheet tray
+    {"Envelope Feeder", 1, 5, 75, 260, 6},  // optional
+};
+
+// Bins: the output devices, their options with the bins each offers, and the PJL names.
+const struct {
+    const char* name;
+    uint32_t mode;
+    uint16_t option;
+    uint16_t binId;
+    int32_t capacity;
+    const char* pjlName;
+} kOutputs[] = {
+    {"Face-Down Bin", 0, 1, 1, 250, "UPPER"},
+    {"Rear Face-Up Bin", 0, 1, 2, 100, "LOWER"},
+    {"Stapler/Stacker", 1, 3, 3, 500, "OPTIONALOUTBIN1"},  // stacker mode
+    {"Stapler/Stacker", 1, 4, 3, 500, "OPTIONALOUTBIN1"},  // stapler mode
+};
+
+// Media types offered by name (the named list the driver object selects from).
+const char* const kMediaTypes[] = {"Plain", "Preprinted", "Letterhead", "Transparency", "Prepunched", "Labels",
+                                   "Bond", "Recycled", "Color", "Card Stock", "Rough", "Vellum", "Heavy",
+                                   "Glossy", "Envelope"};
+
+// Members of the paper path beyond the devices: installed options the settings copy in.
+const long kDuplexUnit = 201;
+const long kHardDisk = 1011;
+const long kDetectedOptions = 204;
+const long kTrayLock = 231;
+const long kManualFeed = 226;
+// Memory in megabytes: the range the paper path shares with the page writer.
+const int16_t kMemory[] = {256, 768, 128, 256};  // minimum, maximum, step, installed
+const long kAlternateMargin = 12;  // a twelfth of an inch
+
+uint16_t Dots(const GDriverDataModel::Paper& paper, uint16_t length, uint16_t resolution)
+{
+    // Integer arithmetic only, so that every build writes the same sizes.
+    return uint16_t(paper.metric ? uint32_t(length) * resolution / 254 : uint32_t(length) * resolution / 1000);
+}
+
+GMedia* MakeMedia(const GDriverDataModel::Paper& paper, uint16_t orientation, uint16_t resolution,
+                  uint16_t marginDivisor)
+{
+    uint16_t width = Dots(paper, paper.width, resolution), height = Dots(paper, paper.height, resolution);
+    if (orientation == 90 || orientation == 270)
+        std::swap(width, height);
+    const uint16_t margin = uint16_t(resolution / marginDivisor);
+    return new GMedia(paper.name, {width, height}, {uint16_t(width - 2 * margin), uint16_t(height - 2 * margin)},
+                      {margin, margin}, orientation, paper.code, resolution, resolution, kMediaFeature, 0, paper.name,
+                      paper.mediaType);
+}
+
+GMediaPool* MakePool(long id, uint16_t marginDivisor)
+{
+    auto* pool = new GMediaPool(id);
+    for (const auto& resolution : kResolutions)
+        for (uint16_t orientation : kOrientations)
+            for (const auto& paper : kPapers)
+                pool->Add(MakeMedia(paper, orientation, resolution[0], marginDivisor));
+    return pool;
+}
+
+template <size_t N>
+GAttributeComposite* MakeResolutionList(long id, const uint16_t (&resolutions)[N][2])
+{
+    auto* list = new GAttributeComposite(id);
+    for (const auto& resolution : resolutions) {
+        auto* entry = new GAttributeComposite(0);
+        entry->Add(new GValueAttribute(resolution[0], FeatureId::kResolutionX));
+        entry->Add(new GValueAttribute(resolution[1], FeatureId::kResolutionY));
+        list->Add(entry);
+    }
+    return list;
+}
+
+GPaperHandlingDevice* MakeInput(const decltype(kInputs[0])& input)
+{
+    auto* device = new GPaperHandlingDevice(input.name, GPaperHandlingDevice::kInput, input.mode, 0, 0, 0, 0);
+    auto* option = new GAttributeComposite(1);
+    option->Add(new GTray(input.name, input.trayId, 0, 0, input.capacity, 0, nullptr, 0));
+    device->SetOption(1, option);
+    return device;
+}
+
+// The devices of the paper path: inputs, then outputs; an output device named twice
+// gets one option per row.
+GAttributeComposite* MakeDevices()
+{
+    auto* devices = new GAttributeComposite(FeatureId::kInputDevices);
+    for (const auto& input : kInputs)
+        devices->Add(MakeInput(input));
+    GPaperHandlingDevice* last = nullptr;
+    for (const auto& output : kOutputs) {
+        if (!last || !(last->GetName() == RWCString(output.name))) {
+            last = new GPaperHandlingDevice(output.name, GPaperHandlingDevice::kOutput, output.mode, 0, 0, 0, 0);
+            devices->Add(last);
+        }
+        auto* option = new GAttributeComposite(output.option);
+        option->Add(new GBin(0, output.name, output.binId, 0, 0, output.capacity, 0, 0, 0, "", "", 0));
+        last->SetOption(output.option, option);
+    }
+    return devices;
+}
+
+GAttributeComposite* MakePaperPath()
+{
+    auto* path = new GAttributeComposite(FeatureId::kPaperPath);
+    path->Add(MakeDevices());
+    path->Add(new GRangeAttribute(kMemory[0], kMemory[1], uint16_t(kMemory[2]), kMemory[3], FeatureId::kSharedRange));
+    for (long id : {kDuplexUnit, kHardDisk, kDetectedOptions, kTrayLock, kManualFeed})
+        path->Add(new GValueAttribute(0, id));
+    return path;
+}
+
+GAttributeComposite* MakeNamedMediaTypes()
+{
+    auto* list = new GAttributeComposite(FeatureId::kNamedList);
+    for (const char* type : kMediaTypes) {
+        auto* entry = new GAttributeComposite(0);
+        entry->Add(new GStringAttribute(type, FeatureId::kNamedListName));
+        entry->Add(new GValueAttribute(MediaTypeNameToCode(type), FeatureId::kNamedListValue));
+        list->Add(entry);
+    }
+    return list;
+}
+
+// The papers the settings know, each keyed by its code.
+MAssociationList* MakeKnownPapers()
+{
+    auto* list = new MAssociationList(FeatureId::kKnownPapers);
+    for (const auto& paper : kPapers)
+        if (paper.code < 17384)
+            list->Add(new MPersistentAssociation(new GValueAttribute(paper.code, 0),
+                                                 new GStringAttribute(paper.name, 0)));
+    return list;
+}
+
+// The entry template of stored lists: a name, its paper and two settings.
+GAttributeComposite* MakeListTemplate()
+{
+    auto* entry = new GAttributeComposite(FeatureId::kListTemplate);
+    entry->Add(new GStringAttribute("", 376));
+    entry->Add(new GValueAttribute(0, 379));
+    entry->Add(new GValueAttribute(0, 328));
+    entry->Add(new GValueAttribute(1, 260));
+    return entry;
+}
+
+GConfiguration* MakePrinterConfiguration()
+{
+    auto* configuration = new GConfiguration(GState::kConfigurationPartId);
+    configuration->Add(MakePaperPath());
+    configuration->Add(MakePool(FeatureId::kMediaPool, kMarginDivisor));
+    configuration->Add(MakePool(FeatureId::kAlternateMediaPool, kAlternateMargin));
+    configuration->Add(MakeKnownPapers());
+    configuration->Add(MakeResolutionList(FeatureId::kResolutionList, kStandardResolutions));
+    configuration->Add(MakeResolutionList(FeatureId::kAlternateResolutionList, kResolutions));
+    configuration->Add(MakeNamedMediaTypes());
+    configuration->Add(MakeListTemplate());
+    configuration->Add(new GStringAttribute("QZ Colour Laser PCL XL", FeatureId::kDisplayName));
+    auto* fonts = new GDeviceFontListComposite;
+    fonts->SetId(FeatureId::kDeviceFonts);
+    configuration->Add(fonts);
+    auto* filter = new GAttributeComposite(FeatureId::kTrayFilter);
+    for (const auto& input : kInputs)
+        filter->Add(new GValueAttribute(input.trayId, 0));
+    configuration->Add(filter);
+    auto* names = new GAttributeComposite(FeatureId::kUsedNames);
+    names->Add(new GStringAttribute("Factory Defaults", 0));
+    configuration->Add(names);
+    configuration->Add(new GValueAttribute(0, FeatureId::kAttributeValue));
+    configuration->Add(new GValueAttribute(1, FeatureId::kExtensionEnable));
+    configuration->Add(new GValueAttribute(0, FeatureId::kProcessFlag));
+    // Objects stored as printer data use the object-graph form.
+    auto *group = new GAttributeComposite(FeatureId::kStoredFormGroup),
+         *part = new GAttributeComposite(FeatureId::kStoredFormPart);
+    part->Add(new GValueAttribute(0, FeatureId::kStoredForm));
+    group->Add(part);
+    configuration->Add(group);
+    return configuration;
+}
+
+// A writer's own configuration part holding its map.
+GConfiguration* WriterMaps(MAssociationList* map)
+{
+    auto* maps = new GConfiguration(FeatureId::kWriterMaps);
+    maps->Add(map);
+    return maps;
+}
+
+MAssociationList* MakeTrayMap()
+{
+    auto* map = new MAssociationList(FeatureId::kPdlTrayMap);
+    for (const auto& input : kInputs)
+        map->Add(new MPersistentAssociation(new GValueAttribute(input.trayId, 0),
+                                            new GValueAttribute(input.pdlCode, 0)));
+    return map;
+}
+
+MAssociationList* MakeBinMap()
+{
+    auto* map = new MAssociationList(FeatureId::kPjlBinMap);
+    int16_t number = 0;
+    uint16_t lastBin = 0;
+    for (const auto& output : kOutputs) {
+        if (output.binId == lastBin)
+            continue;
+        lastBin = output.binId;
+        map->Add(new MPersistentAssociation(new GValueAttribute(uint16_t(number + 30), 0),
+                                            new GSelectionString(output.pjlName, number)));
+        ++number;
+    }
+    return map;
+}
+
+// A mapping's resource is the string resource of its name; the list takes a mapping only
+// when its resource and second code are new.
+void AddMapping(GResourceMappingList& list, uint32_t resource, uint16_t firstCode, uint16_t secondCode)
+{
+    std::unique_ptr<GResourceMapping> mapping(new GResourceMapping(resource, firstCode, int16_t(secondCode)));
+    if (list.Add(mapping.get()))
+        mapping.release();
+}
+
+GResourceMappingList* MakeOsTrayMap()
+{
+    auto* map = new GResourceMappingList(FeatureId::kOsTrayMap);
+    for (const auto& input : kInputs)
+        AddMapping(*map, 10550 + input.trayId, input.osCode, input.trayId);
+    return map;
+}
+
+// Each offered paper's code paired with the media id that offers it (the same code).
+GResourceMappingList* MakeIdPool()
+{
+    auto* pool = new GResourceMappingList(FeatureId::kIdPool);
+    for (const auto& paper : kPapers)
+        if (paper.code < 17384)
+            AddMapping(*pool, 10000 + paper.code, paper.code, paper.code);
+    return pool;
+}
+
+// The paper sources beyond the trays: automatic selection and manual feed.
+GResourceMappingList* MakeIdMap()
+{
+    auto* map = new GResourceMappingList(FeatureId::kIdMap);
+    AddMapping(*map, 10600, 7, 0);
+    AddMapping(*map, 10601, 4, 1);
+    return map;
+}
+
+// The composite peripheral with the part of the configuration that is its own; the
+// configuration it offers is made of that part and its children's configurations.
+template <class T>
+T* WithOwnPart(T* peripheral, GConfiguration* own)
+{
+    peripheral->GPeripheral::SetConfiguration(new GConfiguration(0));
+    peripheral->SetConfiguration(own);
+    return peripheral;
+}
+
+} // namespace
+
+const std::vector<GDriverDataModel::Paper>& GDriverDataModel::Papers()
+{
+    static const std::vector<Paper> papers(std::begin(kPapers), std::end(kPapers));
+    return papers;
+}
+
+const std::vector<uint16_t>& GDriverDataModel::PoolResolutions()
+{
+    static const std::vector<uint16_t> resolutions = {kResolutions[0][0], kResolutions[1][0]};
+    return resolutions;
+}
+
+MPersistentComposite* GDriverDataModel::Build()
+{
+    std::unique_ptr<MPersistentComposite> root(new MPersistentComposite(0));
+
+    auto* printer = WithOwnPart(new GPrinter("QZ Colour Laser", nullptr, nullptr, FeatureId::kPrinterHolder),
+                                MakePrinterConfiguration());
+    printer->Add(WithOwnPart(new GCheetah, WriterMaps(MakeTrayMap())));
+    printer->Add(WithOwnPart(new GPJL, WriterMaps(MakeBinMap())));
+
+    auto* own = new GConfiguration(GState::kConfigurationPartId);
+    own->Add(new GValueAttribute(0, FeatureId::kCachedValue));
+    auto* peripheral =
+        WithOwnPart(new GPeripheralComposite("QZ Colour Laser", nullptr, nullptr, FeatureId::kPrinterRoot), own);
+    peripheral->Add(printer);
+
+    root->Add(peripheral);
+    root->Add(MakeIdPool());
+    root->Add(MakeOsTrayMap());
+    root->Add(MakeIdMap());
+    return root.release();
+}
+
+bool GDriverDataModel::Write(const RWWString& path)
+{
+    std::unique_ptr<MPersistentComposite> root(Build());
+    GOutStreamHolder holder(path, 1);
+    RWDataOutStream* stream = holder.GetStream();
+    if (!stream || !stream->Good())
+        return false;
+    *stream << root.get();
+    stream->Flush();
+    return stream->Good();
+}
