@@ -2,6 +2,7 @@
 
 #include "entry/agent/GNRAProvider.h"
 #include "model/GAttributeComposite.h"
+#include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GObjectIterator.h"
 #include "model/GRangeAttribute.h"
@@ -162,16 +163,21 @@ GNRADeviceQuery::~GNRADeviceQuery()
         ClosePrinter(printer_);
 }
 
-void* GNRADeviceQuery::AsService(GNRADeviceQuery* query) { return static_cast<GDeviceQuery*>(query); }
+void* GNRADeviceQuery::AsService(GNRADeviceQuery* query) { return static_cast<GProviderService*>(query); }
 
 GNRADeviceQuery* GNRADeviceQuery::FromService(void* service)
 {
-    return static_cast<GNRADeviceQuery*>(static_cast<GDeviceQuery*>(service));
+    return static_cast<GNRADeviceQuery*>(static_cast<GProviderService*>(service));
 }
 
 bool GNRADeviceQuery::IsAnswered() const { return !secondText_.IsNull(); }
 
 uint16_t GNRADeviceQuery::Run() { return Query(driver_ ? driver_->GetSettings() : nullptr, 0); }
+
+uint32_t GNRADeviceQuery::AnswerFor(GConfiguration& configuration)
+{
+    return Query(&configuration, 1);
+}
 
 uint16_t GNRADeviceQuery::Query(GObjectBase* target, uint32_t checkModel)
 {

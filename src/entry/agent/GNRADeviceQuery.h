@@ -8,11 +8,15 @@
 // reads the values back, and every value that no longer holds its placeholder becomes a
 // setting of the tree. Which features are filled, and from which values, is the
 // DeviceQueryTable: a feature is handled when both its id and its class id match a row.
+//
+// It is also the service the provider opens for a driver object: asked for the printer's
+// configuration, it fills that.
 #pragma once
 
 #include "foundation/RWCString.h"
 #include "foundation/RWWString.h"
 #include "model/GDeviceQuery.h"
+#include "printer/GProviderService.h"
 
 #include <windows.h>
 
@@ -24,7 +28,7 @@ class GDriverObject;
 class GNRAProvider;
 class GObjectBase;
 
-class GNRADeviceQuery : public GDeviceQuery {
+class GNRADeviceQuery : public GDeviceQuery, public GProviderService {
 public:
     // Results of Query.
     static constexpr uint16_t kSuccess = 0;
@@ -48,7 +52,7 @@ public:
     // Closes the printer.
     ~GNRADeviceQuery() override;
 
-    // The query as OpenSecondary hands it out, and back.
+    // The query as OpenSecondary hands it out (the service interface), and back.
     static void* AsService(GNRADeviceQuery* query);
     static GNRADeviceQuery* FromService(void* service);
 
@@ -56,6 +60,9 @@ public:
     bool IsAnswered() const override;
     // Query on the driver object's settings, without the model check.
     uint16_t Run() override;
+    // Query on the printer's configuration, which lists the models the driver accepts:
+    // with the model check.
+    uint32_t AnswerFor(GConfiguration& configuration) override;
 
     // Fills the target from the agent's answers; with checkModel the reported model must
     // be one of the target's accepted names (feature 230). 0, or the failure's result.

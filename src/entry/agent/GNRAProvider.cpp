@@ -82,9 +82,15 @@ bool GNRAProvider::Connect() const
     return window_ && message_;
 }
 
+// SendMessageW answers 0 for a window that no longer exists too, which would pass for the
+// agent's success: a request fails unless the message reached the window.
 bool GNRAProvider::Request(LPARAM kind) const
 {
-    return Connect() && SendMessageW(window_, message_, kRequestWord, kind) == 0;
+    if (!Connect() || !IsWindow(window_))
+        return false;
+    SetLastError(ERROR_SUCCESS);
+    const LRESULT answer = SendMessageW(window_, message_, kRequestWord, kind);
+    return answer == 0 && GetLastError() == ERROR_SUCCESS;
 }
 
 int GNRAProvider::Disconnect() const
