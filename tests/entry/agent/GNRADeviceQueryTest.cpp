@@ -4,9 +4,13 @@
 #include "entry/agent/GNRADeviceQuery.h"
 
 #include "AgentStandin.h"
+#include "GDriverDataModel.h"
 #include "TestPrinter.h"
 #include "entry/agent/GNRAProvider.h"
 #include "model/GAttributeComposite.h"
+#include "model/GConfiguration.h"
+#include "model/GProviderRegistry.h"
+#include "model/MPersistentComposite.h"
 #include "model/GFeatureIds.h"
 #include "model/GRangeAttribute.h"
 #include "model/GStringAttribute.h"
@@ -625,6 +629,66 @@ TEST_F(DeviceQuery, OutputNamesGoToTheInstalledOutputDevicesInOrder)
     EXPECT_EQ((std::vector<std::string>{}), Texts(absent->FindOption(1)));
     EXPECT_EQ((std::vector<std::string>{"Stacker 1", "Stacker 2"}), Texts(stacker->FindOption(1)));
     EXPECT_EQ(4u, stacker->FindOption(1)->Entries());
+}
+
+// The driver object asks the printer of the generated model, as the module does: through
+// the registered provider's query on the printer's configuration, with the model check.
+TEST_F(DeviceQuery, TheGeneratedPrinterIsFilledThroughTheDriverObjectsProviderQuery)
+{
+    AgentStandin agent({AgentStandin::Text("MODEL_NAME", "qz colour laser 5930DN"),
+                        AgentStandin::Text("PHD1-MODEL", "500-sheet Tray 3 unit"),
+                        AgentStandin::Text("PHD2-MODEL", "Stapler/Stacker SS5900"),
+                        AgentStandin::Dword("PHD2-NUMBER-OF-OPTIONS", 1),
+                        AgentStandin::Text("PHD2-OPTION1-OPTION_MODEL", "QZ-SS5900"),
+                        AgentStandin::Dword("MEDIA-NUMBER-OF-TYPE-SUPPORTED", 15),
+                        AgentStandin::Dword("Media-Names-Available", 0x6000),
+                        AgentStandin::Text("MEDIA14-NAME", "Glossy"), AgentStandin::Text("MEDIA15-NAME", "Envelope"),
+                        AgentStandin::Text("prtOutputName1", "Face-Down"),
+                        AgentStandin::Text("prtOutputName2", "Face-Up"),
+                        AgentStandin::Text("prtOutputName3", "Stacker")});
+    ASSERT_TRUE(agent.Running());
+    std::unique_ptr<MPersistentComposite> root(GDriverDataModel::Build());
+    GDriverObject driver(RWWString(printer_.Name().c_str()), RWWString(), RWWString(L"channel"));
+    driver.SetPrinter(root->RemoveById(FeatureId::kPrinterRoot));
+    GConfiguration* configuration = driver.GetPrinterConfiguration();
+    ASSERT_TRUE(configuration);
+    GNRAProvider provider;
+    ASSERT_EQ(0, GProviderRegistry::Instance().Register(&provider, "QZNRA generated model"));
+    const uint32_t answer = driver.QueryProvider();
+    GProviderRegistry::Instance().Unregister("QZNRA generated model");
+    EXPECT_EQ(0u, answer);
+
+    GObjectBase& path = *configuration->FindById(FeatureId::kPaperPath);
+    EXPECT_STREQ("qz colour laser 5930DN", Member<GStringAttribute>(path, FeatureId::kReportedModel)->GetString().Data());
+    EXPECT_EQ(2, ValueOf(path, FeatureId::kAgentUpdateState));
+    std::vector<std::string> installed;
+    for (uint32_t i = 0; i < path.FindById(FeatureId::kInputDevices)->Entries(); ++i) {
+        auto* device = static_cast<GPaperHandlingDevice*>(
+            static_cast<GAttributeComposite*>(path.FindById(FeatureId::kInputDevices))->At(i));
+        if (device->GetCount())
+            installed.push_back(device->GetName().Data());
+    }
+    EXPECT_EQ((std::vector<std::string>{"Tray 1", "Tray 2", "Tray 3", "Face-Down Bin", "Rear Face-Up Bin",
+                                        "Stapler/Stacker"}),
+              installed);
+    EXPECT_EQ((std::vector<std::string>{"Glossy", "Envelope"}), Texts(path.FindById(FeatureId::kMediaNames)));
+    std::vector<std::string> targets;
+    GObjectBase* options = path.FindById(FeatureId::kDeviceOptions);
+    for (uint32_t i = 0; i < options->Entries(); ++i) {
+        GObjectBase* target = static_cast<GAttributeComposite*>(options)->At(i)->FindById(FeatureId::kOptionTarget);
+        targets.push_back(target->ClassId() == GStringAttribute::kClassId
+                              ? static_cast<GStringAttribute*>(target)->GetString().Data()
+                              : std::to_string(static_cast<GValueAttribute*>(target)->GetValue()));
+    }
+    EXPECT_EQ((std::vector<std::string>{"0", "0", "QZ-SS5900"}), targets);
+    std::vector<std::string> names;
+    GObjectBase* outputs = path.FindById(FeatureId::kOutputAccessories);
+    for (uint32_t i = 0; i < outputs->Entries(); ++i) {
+        auto* device = static_cast<GPaperHandlingDevice*>(static_cast<GAttributeComposite*>(outputs)->At(i));
+        for (const std::string& name : Texts(device->FindOption(device->GetSelectedOption())))
+            names.push_back(name);
+    }
+    EXPECT_EQ((std::vector<std::string>{"Face-Down", "Face-Up", "Stacker"}), names);
 }
 
 } // namespace

@@ -6,7 +6,10 @@
 #include "AgentStandin.h"
 #include "TestPrinter.h"
 #include "entry/agent/GNRADeviceQuery.h"
+#include "entry/driverui/GDriverUI.h"
 #include "entry/module/ModuleLifetime.h"
+#include "model/GAttributeComposite.h"
+#include "model/GFeatureIds.h"
 #include "model/GProviderRegistry.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
@@ -58,6 +61,25 @@ TEST(GNRAProviderLink, ARunningAgentIsFoundCountedAndAnswers)
     // Any other mask is no service of this provider, agent or not.
     for (uint32_t mask : {0u, 1u, 0x10001u, 0x20000u})
         EXPECT_FALSE(provider.Supports(mask)) << mask;
+}
+
+TEST(GNRAProviderLink, TheUIContextSaysWhetherAnAgentAnswers)
+{
+    GNRAProvider provider;
+    ASSERT_EQ(0, GProviderRegistry::Instance().Register(&provider, "QZNRA test"));
+    GAttributeComposite settings(0);
+    GValueAttribute* state = new GValueAttribute(7, FeatureId::kAgentUpdateState);
+    settings.Add(state);
+    GDriverUI::NoteAgentAvailability(&settings);
+    EXPECT_EQ(0, state->GetValue()) << "no agent";
+    {
+        AgentStandin agent({});
+        ASSERT_TRUE(agent.Running());
+        GDriverUI::NoteAgentAvailability(&settings);
+        EXPECT_EQ(1, state->GetValue());
+    }
+    GProviderRegistry::Instance().Unregister("QZNRA test");
+    GDriverUI::NoteAgentAvailability(nullptr);
 }
 
 TEST(GNRAProviderLink, AnAgentAnsweringOtherThanZeroFailsTheRequest)
