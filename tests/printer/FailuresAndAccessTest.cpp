@@ -5,6 +5,7 @@
 
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
+#include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverObject.h"
 #include "printer/GPeripheralComposite.h"
@@ -31,6 +32,14 @@ struct ConfiguredDriver : Base {
         printer->Add(new GPeripheralComposite("model", nullptr, configuration, 76));
         this->SetPrinter(printer);
     }
+    // The defaults the compact form merges with: text 44 in its holder 45.
+    GObjectBase* CreateDefaultSettings() override
+    {
+        auto *root = new GAttributeComposite(0), *texts = new GAttributeComposite(45);
+        texts->Add(new GStringAttribute("", 44));
+        root->Add(texts);
+        return root;
+    }
 };
 
 // The stored-form choice (940 under 359 and 366) with the value given.
@@ -54,8 +63,10 @@ TEST(DriverObjectUpgradeFailures, ANumberedUpgradeWhoseSaveFailsAnswersZero)
     for (bool failing : {true, false}) {
         TestOSFactory* services = failing ? new FailingSaves : new TestOSFactory;
         ConfiguredDriver<GDriverObject> driver({});
-        EXPECT_EQ(failing ? 0 : 1, driver.UpgradeObject(new GValueAttribute(7, 12), nullptr)) << failing;
-        EXPECT_EQ(failing ? 0u : 1u, services->printerData.count(L"12"));
+        auto* held = new GAttributeComposite(45);
+        held->Add(new GStringAttribute("text", 44));
+        EXPECT_EQ(failing ? 0 : 1, driver.UpgradeObject(held, nullptr)) << failing;
+        EXPECT_EQ(failing ? 0u : 1u, services->printerData.count(L"45"));
     }
 }
 
