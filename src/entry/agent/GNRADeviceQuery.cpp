@@ -534,7 +534,9 @@ uint16_t GNRADeviceQuery::PaperHandlingDevices(GAttribute& feature, const wchar_
             if (device->GetMode() != 0 || device->GetOptionCount() >= 2)
                 accessories.push_back(device);
 
-    // Kinds 1 and 2 first: a device of kind 3 is found through the devices they find.
+    // Kinds 1 and 2 first: a device of kind 3 is present when a tray or bin of one of its
+    // configurations is named after a device they found, or after an input tray the
+    // printer reports; that configuration becomes the selected one.
     std::vector<RWCString> present = inputModels;
     std::vector<bool> found(accessories.size(), false);
     for (size_t a = 0; a < accessories.size(); ++a) {
