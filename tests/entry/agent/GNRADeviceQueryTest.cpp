@@ -545,7 +545,8 @@ TEST_F(DeviceQuery, DevicesAreFoundByTheirMatchKind)
 {
     AgentStandin agent({AgentStandin::Text("MODEL_NAME", kModel),
                         AgentStandin::Text("PHD1-MODEL", "500-sheet tray 3 unit"),
-                        AgentStandin::Text("PHD2-MODEL", "ENVELOPE FEEDER")});
+                        AgentStandin::Text("PHD2-MODEL", "ENVELOPE FEEDER"),
+                        AgentStandin::Text("prtInputModel2", "hci 2000")});
     ASSERT_TRUE(agent.Running());
     GObjectBase* devices = Query().FindById(90);
     GPaperHandlingDevice* inside = Device("Tray 3", 1);
@@ -561,7 +562,12 @@ TEST_F(DeviceQuery, DevicesAreFoundByTheirMatchKind)
     deck->SetOption(2, Slots(2, "TRAY 3"));
     GPaperHandlingDevice* absentDeck = new GPaperHandlingDevice("Deck 2", GPaperHandlingDevice::kInput, 1, 1, 3, 0, 0);
     absentDeck->SetOption(1, Slots(1, "Stacker"));
-    for (GPaperHandlingDevice* device : {inside, equal, notEqual, unreported, undetectable, fixed, deck, absentDeck})
+    // Kind 3 through an input tray the printer reports.
+    GPaperHandlingDevice* feeder = new GPaperHandlingDevice("Feeder", GPaperHandlingDevice::kInput, 1, 0, 3, 0, 0);
+    feeder->SetOption(1, Slots(1, "LCT 1000"));
+    feeder->SetOption(4, Slots(4, "HCI 2000"));
+    for (GPaperHandlingDevice* device :
+         {inside, equal, notEqual, unreported, undetectable, fixed, deck, absentDeck, feeder})
         devices->Add(device);
     EXPECT_EQ(0, RunQuery());
     EXPECT_EQ(1u, inside->GetCount());
@@ -573,6 +579,8 @@ TEST_F(DeviceQuery, DevicesAreFoundByTheirMatchKind)
     EXPECT_EQ(1u, deck->GetCount());
     EXPECT_EQ(2, deck->GetSelectedOption());
     EXPECT_EQ(0u, absentDeck->GetCount());
+    EXPECT_EQ(1u, feeder->GetCount());
+    EXPECT_EQ(4, feeder->GetSelectedOption());
 }
 
 TEST_F(DeviceQuery, MemoryBytesSelectTheDevicesMemoryOption)
