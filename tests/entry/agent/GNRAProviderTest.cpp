@@ -17,7 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -93,6 +96,27 @@ TEST(GNRAProviderLink, AnAgentAnsweringOtherThanZeroFailsTheRequest)
     agent.SetAnswer(5);
     EXPECT_FALSE(provider.Request(6));
     EXPECT_EQ(3, agent.Requests());
+}
+
+// The one provider serves every thread of the module: threads connecting at once store
+// the same link, and each request reaches the agent.
+TEST(GNRAProviderLink, ThreadsShareTheLink)
+{
+    AgentStandin agent({});
+    ASSERT_TRUE(agent.Running());
+    GNRAProvider provider;
+    std::atomic<int> answered(0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 10; ++i)
+                answered += provider.Request(1) ? 1 : 0;
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(40, answered.load());
+    EXPECT_EQ(40, agent.Requests());
+    EXPECT_EQ(agent.Window(), provider.GetAgentWindow());
 }
 
 TEST(GNRAProviderLink, DisconnectForgetsWindowAndMessage)
