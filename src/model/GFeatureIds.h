@@ -74,6 +74,20 @@ constexpr uint32_t kCustomSizeTemplate = 0x40000019;
 constexpr uint32_t kStoredEntries = 0x40000047;
 
 // Entry points and the driver UI object.
+constexpr uint16_t kDeviceQueryRoot = 228;        // the node a device query fills, with 229 to 236 below it
+constexpr uint16_t kReportedModel = 229;          // the model name the agent reported
+constexpr uint16_t kAcceptedModels = 230;         // string members: the model names the driver accepts
+constexpr uint16_t kDeviceIndexes = 232;          // range: indexes of the agent's paper-handling devices
+constexpr uint16_t kInputTrayIndexes = 233;       // range: indexes of the agent's input trays
+constexpr uint16_t kOutputNameIndexes = 234;      // range: indexes of the agent's output-bin names
+constexpr uint16_t kDiskIndexes = 236;            // range: indexes of the agent's disks
+constexpr uint16_t kAgentUpdateState = 313;       // 0 no agent, 1 agent but no answer, 2 answered
+constexpr uint16_t kOutputAccessories = 314;      // the output devices that take the output-bin names
+constexpr uint16_t kMediaNameIndexes = 700;       // range: indexes of the agent's media names
+constexpr uint16_t kMediaNames = 701;             // string members: the media names reported
+constexpr uint16_t kOptionModel = 1206;           // in a member of 1208: the option model it stands for
+constexpr uint16_t kOptionTarget = 1207;          // in a member of 1208: the feature set when it is reported
+constexpr uint16_t kDeviceOptions = 1208;         // members pairing an option model with a target
 // The extension store: settings entries (367 / 997), descriptor entries (368 / 987), the
 // job data composites a document command carries (985 PJL, 986 PDL) and the fields of an
 // entry.

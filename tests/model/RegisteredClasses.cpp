@@ -1,5 +1,6 @@
 #include "RegisteredClasses.h"
 
+#include "entry/agent/GNRAProvider.h"
 #include "foundation/RWHashTable.h"
 #include "foundation/RWIdentitySet.h"
 #include "foundation/RWSet.h"
@@ -417,6 +418,12 @@ const std::vector<RegisteredSample>& RegisteredSamples()
              GCheetah().ApplyTo(p);
              GPJL().ApplyTo(p);
              p.GetCurrentState()->Add(new GValueAttribute(3, 20));
+         }); }},
+        // The agent link is never stored: only the two lists of agent objects.
+        {"GNRAProvider", [] { return Filled(new GNRAProvider, [](GNRAProvider& p) {
+             p.FirstList().Add(new GPMLDescriptor(L"agent", 42, 3));
+             p.FirstList().Add(new GBinaryData(new uint8_t[2]{1, 2}, 2, 1, 6));
+             p.SecondList().Add(new GStringAttribute("value", 13));
          }); }},
     };
     return samples;

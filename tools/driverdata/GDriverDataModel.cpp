@@ -93,6 +93,36 @@ const struct {
     {"W1908", 1, 4, 3, 500, "OPTIONALOUTBIN1"},  // stapler mode
 };
 
+// What the network registry agent's device query reads into the paper path: the models
+// the driver drives (the query checks the reported one against them), the index ranges
+// of the agent's values, and the installable options it recognises by their models.
+const char* const kAcceptedModels[] = {"QZ Colour Laser 5900", "QZ Colour Laser 5900dn", "QZ Colour Laser 5930",
+                                       "QZ Colour Laser 5930dn"};
+const struct {
+    long feature;
+    int16_t first;
+    int16_t last;
+} kAgentIndexes[] = {
+    {232, 1, 4},   // paper-handling devices: "PHD1-MODEL" to "PHD4-MODEL"
+    {233, 1, 4},   // input trays: "prtInputModel1" to "prtInputModel4"
+    {234, 1, 3},   // output-bin names: "prtOutputName1" to "prtOutputName3", one per bin
+    {235, 1, 2},   // the agent's further index range beside the trays and bins; no value read yet
+    {236, 1, 2},   // disks: "hrDiskStorageMedia1" and "hrDiskStorageMedia2"
+    {700, 1, 15},  // media names: "MEDIA1-NAME" to "MEDIA15-NAME", one per media type
+};
+// Option models a paper-handling device may report, each with the feature it sets: a
+// flag, or a text that takes the reported model.
+const struct {
+    const char* model;
+    bool text;
+} kOptionModels[] = {
+    {"QZ-DU5900", false},   // automatic two-sided unit
+    {"QZ-HD5900", false},   // hard disk
+    {"QZ-SS5900", true},    // stapler/stacker: the model names the finisher
+};
+// How the query recognises an optional device: its name inside a reported model.
+const uint32_t kDetectByNameInside = 1;
+
 // Media types offered by name (the named list the driver object selects from).
 const char* const kMediaTypes[] = {"Plain", "Preprinted", "Letterhead", "Transparency", "Prepunched", "Labels",
                                    "Bond", "Recycled", "Color", "Card Stock", "Rough", "Vellum", "Heavy",
@@ -151,7 +181,8 @@ GAttributeComposite* MakeResolutionList(long id, const uint16_t (&resolutions)[N
 
 GPaperHandlingDevice* MakeInput(const decltype(kInputs[0])& input)
 {
-    auto* device = new GPaperHandlingDevice(input.name, GPaperHandlingDevice::kInput, input.mode, 0, 0, 0, 0);
+    auto* device = new GPaperHandlingDevice(input.name, GPaperHandlingDevice::kInput, input.mode, 0,
+                                            input.mode == 1 ? kDetectByNameInside : 0, 0, 0);
     auto* option = new GAttributeComposite(1);
     option->Add(new GTray(input.name, input.trayId, 0, 0, input.capacity, 0, nullptr, 0));
     device->SetOption(1, option);
@@ -168,7 +199,8 @@ GAttributeComposite* MakeDevices()
     GPaperHandlingDevice* last = nullptr;
     for (const auto& output : kOutputs) {
         if (!last || !(last->GetName() == RWCString(output.name))) {
-            last = new GPaperHandlingDevice(output.name, GPaperHandlingDevice::kOutput, output.mode, 0, 0, 0, 0);
+            last = new GPaperHandlingDevice(output.name, GPaperHandlingDevice::kOutput, output.mode, 0,
+                                            output.mode == 1 ? kDetectByNameInside : 0, 0, 0);
             devices->Add(last);
         }
         auto* option = new GAttributeComposite(output.option);
@@ -178,13 +210,54 @@ GAttributeComposite* MakeDevices()
     return devices;
 }
 
+// The output devices the agent's output-bin names go to, in bin order: the devices of
+// the paper path themselves, held a second time.
+GAttributeComposite* MakeOutputAccessories(GObjectBase* devices)
+{
+    auto* outputs = new GAttributeComposite(FeatureId::kOutputAccessories);
+    for (uint32_t i = 0; i < devices->Entries(); ++i) {
+        auto* device = static_cast<GPaperHandlingDevice*>(static_cast<GAttributeComposite*>(devices)->At(i));
+        if (device->GetType() == GPaperHandlingDevice::kOutput)
+            outputs->Add(device);
+    }
+    return outputs;
+}
+
+GAttributeComposite* MakeDeviceOptions()
+{
+    auto* options = new GAttributeComposite(FeatureId::kDeviceOptions);
+    for (const auto& option : kOptionModels) {
+        auto* member = new GAttributeComposite(0);
+        member->Add(new GStringAttribute(option.model, FeatureId::kOptionModel));
+        if (option.text)
+            member->Add(new GStringAttribute("", FeatureId::kOptionTarget));
+        else
+            member->Add(new GValueAttribute(0, FeatureId::kOptionTarget));
+        options->Add(member);
+    }
+    return options;
+}
+
 GAttributeComposite* MakePaperPath()
 {
     auto* path = new GAttributeComposite(FeatureId::kPaperPath);
-    path->Add(MakeDevices());
+    GAttributeComposite* devices = MakeDevices();
+    path->Add(devices);
     path->Add(new GRangeAttribute(kMemory[0], kMemory[1], uint16_t(kMemory[2]), kMemory[3], FeatureId::kSharedRange));
     for (long id : {kDuplexUnit, kHardDisk, kDetectedOptions, kTrayLock, kManualFeed})
         path->Add(new GValueAttribute(0, id));
+    // The device query's own members.
+    path->Add(new GStringAttribute("", FeatureId::kReportedModel));
+    auto* accepted = new GAttributeComposite(FeatureId::kAcceptedModels);
+    for (const char* model : kAcceptedModels)
+        accepted->Add(new GStringAttribute(model, 0));
+    path->Add(accepted);
+    for (const auto& range : kAgentIndexes)
+        path->Add(new GRangeAttribute(range.first, range.last, 1, range.first, range.feature));
+    path->Add(new GValueAttribute(0, FeatureId::kAgentUpdateState));
+    path->Add(new GAttributeComposite(FeatureId::kMediaNames));
+    path->Add(MakeDeviceOptions());
+    path->Add(MakeOutputAccessories(devices));
     return path;
 }
 

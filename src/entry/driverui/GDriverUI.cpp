@@ -2,6 +2,9 @@
 
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/PrinterIdentity.h"
+#include "model/GFeatureIds.h"
+#include "model/GProviderRegistry.h"
+#include "model/GValueAttribute.h"
 
 #include <cwchar>
 #include <new>
@@ -51,6 +54,13 @@ GDriverUI::GDriverUI(const PrinterIdentity& identity)
 }
 
 GDriverUI::~GDriverUI() = default;
+
+void GDriverUI::NoteAgentAvailability(GObjectBase* settings)
+{
+    GValueAttribute* state = Feature<GValueAttribute>(settings, FeatureId::kAgentUpdateState);
+    if (state)
+        state->SetBool(GProviderRegistry::Instance().Count(GProviderRegistry::kFirstServiceBit) != 0);
+}
 
 GCacheKey* GDriverUI::GetIdentity() const
 {

@@ -41,6 +41,11 @@ public:
     void SetCacheTicket(uint32_t ticket) override { ticket_ = ticket; }
     uint32_t GetCacheTicket() const override { return ticket_; }
 
+    // The step of making a UI context that tells the sheet whether a network registry
+    // agent answers: feature 313 of the settings, when they hold it, becomes 1 when a
+    // registered provider supports the agent capability, else 0.
+    static void NoteAgentAvailability(GObjectBase* settings);
+
     // The printer handle of the identity the object serves; may be null.
     HANDLE GetPrinterHandle() const { return callerHandle_; }
 

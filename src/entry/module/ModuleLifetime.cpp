@@ -5,6 +5,8 @@
 #include "entry/module/ModuleKeepAlive.h"
 #include "entry/module/OpenDocumentTable.h"
 #include "graphics/GTTFontFilePool.h"
+#include "model/GProvider.h"
+#include "model/GProviderRegistry.h"
 #include "printer/GDriverServer.h"
 #include "printer/GLock.h"
 #include "printer/GNewHandler.h"
@@ -25,6 +27,33 @@ OpenDocumentTable* g_documents = nullptr;
 GLock* g_documentsLock = nullptr;
 uint32_t g_appFlags = 0;
 int g_localeCategory = LC_CTYPE;
+// Set by the maker's registration before any attach: plain constants, so no static
+// initialisation order matters.
+GProvider* (*g_agentMaker)() = nullptr;
+const char* g_agentName = nullptr;
+GProvider* g_agent = nullptr;
+
+// Makes the agent provider and registers it, unless an earlier attach did; a provider
+// the registry refuses (its name is taken) is not kept.
+void MakeAgentProvider()
+{
+    if (g_agent || !g_agentMaker || !g_agentName)
+        return;
+    g_agent = g_agentMaker();
+    if (g_agent && GProviderRegistry::Instance().Register(g_agent, g_agentName) != 0) {
+        delete g_agent;
+        g_agent = nullptr;
+    }
+}
+
+void DeleteAgentProvider()
+{
+    if (!g_agent)
+        return;
+    GProviderRegistry::Instance().Unregister(g_agentName);
+    delete g_agent;
+    g_agent = nullptr;
+}
 
 // The server, unless one exists already; null when none could be made with its locks.
 GDriverServer* MakeDriverServer()
@@ -90,7 +119,7 @@ BOOL ModuleLifetime::Attach(HMODULE module, bool startKeepAlive)
         return FALSE;
     services->EnsureLock(&g_documentsLock);
     g_documents->SetLock(g_documentsLock);
-    // The network registry agent provider joins here once the module has one.
+    MakeAgentProvider();
     // No process-wide setlocale: the C runtime, and with it the locale, is the host's.
     g_localeCategory = LocaleCategoryFor(GetSystemDefaultLangID());
     if (startKeepAlive)
@@ -115,6 +144,7 @@ BOOL ModuleLifetime::Detach(bool processEnd)
         delete g_server;
         g_server = nullptr;
     }
+    DeleteAgentProvider();
     g_module = nullptr;
     RemoveNewHandler();
     return TRUE;
@@ -127,3 +157,11 @@ GLock* ModuleLifetime::DocumentTableLock() { return g_documentsLock; }
 uint32_t ModuleLifetime::AppFlags() { return g_appFlags; }
 int ModuleLifetime::LocaleCategory() { return g_localeCategory; }
 ModuleKeepAlive& ModuleLifetime::KeepAlive() { return ModuleKeepAlive::Module(); }
+
+void ModuleLifetime::SetAgentProviderMaker(GProvider* (*maker)(), const char* name)
+{
+    g_agentMaker = maker;
+    g_agentName = name;
+}
+
+GProvider* ModuleLifetime::AgentProvider() { return g_agent; }

@@ -1,7 +1,8 @@
 // What exists once per loaded module, from process attach to process detach: the
 // module handle, the system services, the out-of-memory handler, the driver server,
-// the table of open documents with its lock, the C runtime locale rule, the keep-alive
-// and the application flags read from the sibling library. DllMain runs Attach and
+// the table of open documents with its lock, the network registry agent provider, the C
+// runtime locale rule, the keep-alive and the application flags read from the sibling
+// library. DllMain runs Attach and
 // Detach; tests run them in their own process.
 #pragma once
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 
 class GDriverServer;
+class GProvider;
 class GLock;
 class ModuleKeepAlive;
 class OpenDocumentTable;
@@ -33,4 +35,11 @@ public:
     // LC_ALL or LC_CTYPE: the categories a private locale of the system code page takes.
     static int LocaleCategory();
     static ModuleKeepAlive& KeepAlive();
+
+    // The agent provider's folder registers how the provider is made and the name it is
+    // registered under with the provider registry; without a maker attach makes none.
+    static void SetAgentProviderMaker(GProvider* (*maker)(), const char* name);
+    // The provider made at attach, registered under its name; null before attach, after
+    // detach, or when it could not be made or registered.
+    static GProvider* AgentProvider();
 };
