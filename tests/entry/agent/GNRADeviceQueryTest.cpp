@@ -645,7 +645,7 @@ TEST_F(DeviceQuery, TheGeneratedPrinterIsFilledThroughTheDriverObjectsProviderQu
 {
     AgentStandin agent({AgentStandin::Text("MODEL_NAME", "qz colour laser 5930DN"),
                         AgentStandin::Text("PHD1-MODEL", "500-sheet Tray 3 unit"),
-                        AgentStandin::Text("PHD2-MODEL", "Stapler/Stacker SS5900"),
+                        AgentStandin::Text("PHD2-MODEL", "W1908 Stapler/Stacker"),
                         AgentStandin::Dword("PHD2-NUMBER-OF-OPTIONS", 1),
                         AgentStandin::Text("PHD2-OPTION1-OPTION_MODEL", "QZ-SS5900"),
                         AgentStandin::Dword("MEDIA-NUMBER-OF-TYPE-SUPPORTED", 15),
@@ -677,7 +677,7 @@ TEST_F(DeviceQuery, TheGeneratedPrinterIsFilledThroughTheDriverObjectsProviderQu
             installed.push_back(device->GetName().Data());
     }
     EXPECT_EQ((std::vector<std::string>{"Tray 1", "Tray 2", "Tray 3", "Face-Down Bin", "Rear Face-Up Bin",
-                                        "Stapler/Stacker"}),
+                                        "W1908"}),
               installed);
     EXPECT_EQ((std::vector<std::string>{"Glossy", "Envelope"}), Texts(path.FindById(FeatureId::kMediaNames)));
     std::vector<std::string> targets;
