@@ -340,28 +340,12 @@ void GBitmapImp::MakeOwnCopy()
     ownsBits_ = 1;
 }
 
-uint8_t GBitmapImp::Component(uint32_t pixel, int component) const
-{
-    const uint32_t c = counts_[component];
-    if (c == 0)
-        return 0;
-    const uint64_t v = (pixel & masks_[component]) >> shifts_[component];
-    const uint64_t full = (uint64_t(1) << c) - 1;
-    if (c == 8)
-        return uint8_t(v);
-    if (c > 8)
-        return uint8_t(std::min<uint64_t>(255, v / (full / 255)));
-    return uint8_t(v * (255 / full));
-}
-
 namespace {
 
 // How a row comes out: gray bytes, colour triples or packed pixels of some bit width.
 enum class RowKind { Gray, Triple, Packed, PlanarBits };
 
-} // namespace
-
-static RowKind KindOf(uint32_t reported, uint8_t bits, uint8_t planes, uint32_t mode)
+RowKind KindOf(uint32_t reported, uint8_t bits, uint8_t planes, uint32_t mode)
 {
     if (reported == 24)
         return (mode == 0 || mode == 1 || mode == 4) ? RowKind::Gray : RowKind::Triple;
@@ -369,6 +353,170 @@ static RowKind KindOf(uint32_t reported, uint8_t bits, uint8_t planes, uint32_t 
         return RowKind::PlanarBits;
     return RowKind::Packed;
 }
+
+// One colour component of a 16- or 32-bit pixel scaled to 8 bits: a component of c bits
+// up to 8 is multiplied by 255 / (2^c - 1) in whole numbers (so 5 bits scale by 8), a
+// wider one divided by (2^c - 1) / 255 and held at 255. All of it is worked out once per
+// row, so a pixel pays a mask, a shift and a multiply; only components of 16 bits or
+// more, whose divisor is no power of two, divide.
+struct ComponentScale {
+    uint32_t mask = 0;
+    uint32_t shift = 0;
+    uint32_t factor = 0;
+    uint32_t divisor = 0;
+    bool wide = false;
+
+    ComponentScale() = default;
+    ComponentScale(uint32_t m, uint8_t s, uint8_t count) : mask(count ? m : 0), shift(s)
+    {
+        if (count <= 8) {
+            factor = count ? 255u / ((1u << count) - 1u) : 0;
+            return;
+        }
+        wide = true;
+        divisor = uint32_t(((uint64_t(1) << count) - 1) / 255);
+        if ((divisor & (divisor - 1)) == 0) {
+            // A power of two: the quotient is a shift.
+            uint32_t bits = 0;
+            while ((1u << bits) < divisor)
+                ++bits;
+            factor = bits;
+            divisor = 0;
+        }
+    }
+
+    uint8_t Narrow(uint32_t pixel) const { return uint8_t(((pixel & mask) >> shift) * factor); }
+    uint8_t operator()(uint32_t pixel) const
+    {
+        const uint32_t v = (pixel & mask) >> shift;
+        if (!wide)
+            return uint8_t(v * factor);
+        const uint32_t q = divisor ? v / divisor : v >> factor;
+        return uint8_t(q < 255 ? q : 255);
+    }
+};
+
+// Where converted pixels go: colour triples in either order, or gray bytes through the
+// standard weights (inlined) or an installed converter.
+struct PutRGB {
+    uint8_t* out;
+    void operator()(uint32_t i, uint8_t r, uint8_t g, uint8_t b) const
+    {
+        uint8_t* p = out + 3 * i;
+        p[0] = r, p[1] = g, p[2] = b;
+    }
+};
+struct PutBGR {
+    uint8_t* out;
+    void operator()(uint32_t i, uint8_t r, uint8_t g, uint8_t b) const
+    {
+        uint8_t* p = out + 3 * i;
+        p[0] = b, p[1] = g, p[2] = r;
+    }
+};
+struct PutStandardGray {
+    uint8_t* out;
+    void operator()(uint32_t i, uint8_t r, uint8_t g, uint8_t b) const { out[i] = DefaultGray(r, g, b); }
+};
+struct PutGray {
+    uint8_t* out;
+    GBitmapImp::GrayConverter gray;
+    void operator()(uint32_t i, uint8_t r, uint8_t g, uint8_t b) const { out[i] = gray(r, g, b); }
+};
+
+// The pixels of a colour row in its stored form, each handed on as red, green, blue.
+struct ColourSource {
+    const uint8_t* plane[3];
+    uint8_t bits;
+    uint8_t planes;
+    bool redFirst;
+    bool narrow;
+    ComponentScale scale[3];
+};
+
+template <class Put>
+void ConvertColour(const ColourSource& s, uint32_t x0, uint32_t n, Put put)
+{
+    if (s.planes == 3) {
+        const uint8_t* a = s.plane[0] + x0;
+        const uint8_t* b = s.plane[1] + x0;
+        const uint8_t* c = s.plane[2] + x0;
+        if (s.redFirst)
+            for (uint32_t i = 0; i < n; ++i)
+                put(i, a[i], b[i], c[i]);
+        else
+            for (uint32_t i = 0; i < n; ++i)
+                put(i, c[i], b[i], a[i]);
+    } else if (s.bits == 24) {
+        const uint8_t* p = s.plane[0] + 3 * x0;
+        if (s.redFirst)
+            for (uint32_t i = 0; i < n; ++i, p += 3)
+                put(i, p[0], p[1], p[2]);
+        else
+            for (uint32_t i = 0; i < n; ++i, p += 3)
+                put(i, p[2], p[1], p[0]);
+    } else if (s.bits == 16) {
+        const uint8_t* p = s.plane[0] + 2 * x0;
+        const ComponentScale r = s.scale[0], g = s.scale[1], b = s.scale[2];
+        if (s.narrow)
+            for (uint32_t i = 0; i < n; ++i, p += 2) {
+                const uint32_t pixel = uint32_t(p[0] | p[1] << 8);
+                put(i, r.Narrow(pixel), g.Narrow(pixel), b.Narrow(pixel));
+            }
+        else
+            for (uint32_t i = 0; i < n; ++i, p += 2) {
+                const uint32_t pixel = uint32_t(p[0] | p[1] << 8);
+                put(i, r(pixel), g(pixel), b(pixel));
+            }
+    } else {
+        const uint8_t* p = s.plane[0] + 4 * x0;
+        const ComponentScale r = s.scale[0], g = s.scale[1], b = s.scale[2];
+        if (s.narrow)
+            for (uint32_t i = 0; i < n; ++i, p += 4) {
+                uint32_t pixel;
+                std::memcpy(&pixel, p, 4);
+                put(i, r.Narrow(pixel), g.Narrow(pixel), b.Narrow(pixel));
+            }
+        else
+            for (uint32_t i = 0; i < n; ++i, p += 4) {
+                uint32_t pixel;
+                std::memcpy(&pixel, p, 4);
+                put(i, r(pixel), g(pixel), b(pixel));
+            }
+    }
+}
+
+// Eight pixels of one plane byte spread to the low bit of eight 4-bit pixels: pixel j
+// (from the byte's top bit) lands in byte j / 2, in the high half when j is even.
+struct PlaneSpread {
+    uint32_t bits[256];
+    PlaneSpread()
+    {
+        for (uint32_t v = 0; v < 256; ++v) {
+            bits[v] = 0;
+            for (uint32_t j = 0; j < 8; ++j)
+                if (v & (0x80u >> j))
+                    bits[v] |= 1u << (8 * (j / 2) + (j % 2 == 0 ? 4 : 0));
+        }
+    }
+};
+
+const PlaneSpread& Spread()
+{
+    static const PlaneSpread table;
+    return table;
+}
+
+// The eight 1-bit pixels from x (any bit position) on, as one byte, first pixel on top.
+// The caller knows all eight lie inside the row, so the second byte is in it too.
+inline uint8_t EightPixels(const uint8_t* row, uint32_t x)
+{
+    const uint32_t shift = x % 8;
+    const uint8_t* at = row + x / 8;
+    return shift == 0 ? at[0] : uint8_t(at[0] << shift | at[1] >> (8 - shift));
+}
+
+} // namespace
 
 uint32_t GBitmapImp::GetRowSize(int32_t x0, int32_t x1, uint32_t mode) const
 {
@@ -404,26 +552,28 @@ uint32_t GBitmapImp::GetRow(uint8_t* buffer, int32_t x0, int32_t x1, int32_t row
     const RowKind kind = KindOf(GetBitsPerPixel(), bitsPerPixel_, planes_, mode);
     const uint32_t size = GetRowSize(x0, x1, mode);
 
-    // One pixel given as red, green, blue, put out as the mode asks.
-    auto emit = [&](uint32_t i, uint8_t r, uint8_t g, uint8_t b) {
-        if (kind == RowKind::Gray) {
-            buffer[i] = gray_(r, g, b);
-        } else if (mode == kRowRGB) {
-            buffer[3 * i] = r, buffer[3 * i + 1] = g, buffer[3 * i + 2] = b;
-        } else {
-            buffer[3 * i] = b, buffer[3 * i + 1] = g, buffer[3 * i + 2] = r;
-        }
-    };
     uint32_t pixelBits = 8;
     if (kind == RowKind::PlanarBits) {
+        // Eight pixels at a time: each plane's byte spread through a table, the three
+        // combined into four output bytes. A tail under eight goes pixel by pixel.
         pixelBits = 4;
-        std::memset(buffer, 0x77, size);
         const int first = swap ? 2 : 0;
         const int step = swap ? -1 : 1;
-        for (uint32_t i = 0; i < n; ++i) {
-            uint8_t v = 0;
-            for (int p = 0; p < 3; ++p)
-                v = uint8_t(v | (PackedPixel(plane[first + step * p], x0 + i, 1) << (2 - p)));
+        const uint8_t* p0 = plane[first];
+        const uint8_t* p1 = plane[first + step];
+        const uint8_t* p2 = plane[first + 2 * step];
+        const uint32_t* spread = Spread().bits;
+        const uint32_t groups = n / 8;
+        for (uint32_t g = 0; g < groups; ++g) {
+            const uint32_t x = uint32_t(x0) + 8 * g;
+            const uint32_t word = spread[EightPixels(p0, x)] << 2 | spread[EightPixels(p1, x)] << 1 |
+                                  spread[EightPixels(p2, x)];
+            std::memcpy(buffer + 4 * g, &word, 4);
+        }
+        std::memset(buffer + 4 * groups, 0x77, size - 4 * groups);
+        for (uint32_t i = 8 * groups; i < n; ++i) {
+            const uint8_t v = uint8_t(PackedPixel(p0, x0 + i, 1) << 2 | PackedPixel(p1, x0 + i, 1) << 1 |
+                                      PackedPixel(p2, x0 + i, 1));
             PutPacked(buffer, i, 4, v);
         }
     } else if (kind == RowKind::Packed) {
@@ -441,25 +591,23 @@ uint32_t GBitmapImp::GetRow(uint8_t* buffer, int32_t x0, int32_t x1, int32_t row
         }
     } else {
         pixelBits = kind == RowKind::Gray ? 8 : 24;
-        for (uint32_t i = 0; i < n; ++i) {
-            const uint32_t x = uint32_t(x0) + i;
-            uint8_t c[3] = {0, 0, 0};
-            if (bitsPerPixel_ == 8 && planes_ == 3) {
-                c[0] = plane[0][x], c[1] = plane[1][x], c[2] = plane[2][x];
-            } else if (bitsPerPixel_ == 24) {
-                c[0] = src[3 * x], c[1] = src[3 * x + 1], c[2] = src[3 * x + 2];
-            } else {
-                const uint8_t* p = src + x * (bitsPerPixel_ / 8);
-                const uint32_t pixel = bitsPerPixel_ == 16 ? uint32_t(p[0] | p[1] << 8)
-                                                           : uint32_t(p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24);
-                emit(i, Component(pixel, 0), Component(pixel, 1), Component(pixel, 2));
-                continue;
-            }
-            // Stored order: red first when the colour order is 1.
-            if (colorOrder_ == 1)
-                emit(i, c[0], c[1], c[2]);
+        ColourSource source{{plane[0], plane[1], plane[2]}, bitsPerPixel_, planes_, colorOrder_ == 1, true, {}};
+        for (int c = 0; c < 3; ++c) {
+            source.scale[c] = ComponentScale(masks_[c], shifts_[c], counts_[c]);
+            source.narrow = source.narrow && !source.scale[c].wide;
+        }
+        if (kind == RowKind::Gray) {
+            if (gray_ == DefaultGray)
+                ConvertColour(source, uint32_t(x0), n, PutStandardGray{buffer});
             else
-                emit(i, c[2], c[1], c[0]);
+                ConvertColour(source, uint32_t(x0), n, PutGray{buffer, gray_});
+        } else if (bitsPerPixel_ == 24 && planes_ == 1 && !swap) {
+            // Stored in the order asked for.
+            std::memcpy(buffer, src + 3 * uint32_t(x0), size);
+        } else if (mode == kRowRGB) {
+            ConvertColour(source, uint32_t(x0), n, PutRGB{buffer});
+        } else {
+            ConvertColour(source, uint32_t(x0), n, PutBGR{buffer});
         }
     }
     if (mirror_ && n > 1) {
