@@ -9,6 +9,10 @@
 #include <new>
 #include <vector>
 
+#if defined(__i386__) || defined(__x86_64__)
+#include <tmmintrin.h>
+#endif
+
 namespace {
 
 const uint32_t kStoredVersion = 2;
@@ -486,6 +490,243 @@ void ConvertColour(const ColourSource& s, uint32_t x0, uint32_t n, Put put)
     }
 }
 
+// Vector kernels for the common colour rows, on processors with byte shuffles (asked
+// once at run time; without them every row takes the pixel loops above). Each converts
+// a prefix of the row in whole groups, reading and writing only inside the span, and
+// answers how many pixels it did; the pixel loops finish the rest. The arithmetic is the
+// pixel loops' own: the same masks, shifts and whole-number factors, and the standard
+// gray as the weighted sum times 5243 over 2^19, which equals the sum over 100 for every
+// sum up to 25500.
+enum class Target { RGB, BGR, Gray };
+
+#if defined(__i386__) || defined(__x86_64__)
+#define QZ_ROW_VECTORS 1
+
+bool HasShuffles()
+{
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("ssse3") != 0;
+    }();
+    return has;
+}
+
+struct ShuffleMasks {
+    // Three 16-byte vectors (one byte per pixel) into 48 bytes of triples: for output
+    // vector v, the lanes taken from the vector of the triple's byte t.
+    alignas(16) int8_t interleave[3][3][16];
+    // Four 24-bit pixels: triples turned round, and spread to (c0, c1, c2, 0) words.
+    alignas(16) int8_t turn24[16];
+    alignas(16) int8_t words24[16];
+
+    ShuffleMasks()
+    {
+        for (int v = 0; v < 3; ++v)
+            for (int t = 0; t < 3; ++t)
+                for (int lane = 0; lane < 16; ++lane) {
+                    const int at = 16 * v + lane;
+                    interleave[v][t][lane] = at % 3 == t ? int8_t(at / 3) : int8_t(-128);
+                }
+        for (int lane = 0; lane < 16; ++lane) {
+            turn24[lane] = int8_t(lane < 12 ? lane / 3 * 3 + 2 - lane % 3 : lane);
+            words24[lane] = int8_t(lane % 4 == 3 ? -128 : lane / 4 * 3 + lane % 4);
+        }
+    }
+};
+
+const ShuffleMasks& Masks()
+{
+    static const ShuffleMasks masks;
+    return masks;
+}
+
+__attribute__((target("ssse3"))) inline __m128i Mask(const int8_t* lanes)
+{
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
+}
+
+__attribute__((target("ssse3"))) inline void StoreTriples(uint8_t* out, __m128i a, __m128i b, __m128i c)
+{
+    const ShuffleMasks& m = Masks();
+    for (int v = 0; v < 3; ++v) {
+        const __m128i x = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, Mask(m.interleave[v][0])),
+                                                    _mm_shuffle_epi8(b, Mask(m.interleave[v][1]))),
+                                       _mm_shuffle_epi8(c, Mask(m.interleave[v][2])));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * v), x);
+    }
+}
+
+__attribute__((target("ssse3"))) inline __m128i GrayHalf(__m128i r, __m128i g, __m128i b)
+{
+    const __m128i sum = _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(r, _mm_set1_epi16(30)),
+                                                    _mm_mullo_epi16(g, _mm_set1_epi16(59))),
+                                      _mm_mullo_epi16(b, _mm_set1_epi16(11)));
+    return _mm_srli_epi16(_mm_mulhi_epu16(sum, _mm_set1_epi16(5243)), 3);
+}
+
+__attribute__((target("ssse3"))) inline __m128i Gray16(__m128i r, __m128i g, __m128i b)
+{
+    const __m128i zero = _mm_setzero_si128();
+    return _mm_packus_epi16(
+        GrayHalf(_mm_unpacklo_epi8(r, zero), _mm_unpacklo_epi8(g, zero), _mm_unpacklo_epi8(b, zero)),
+        GrayHalf(_mm_unpackhi_epi8(r, zero), _mm_unpackhi_epi8(g, zero), _mm_unpackhi_epi8(b, zero)));
+}
+
+// Sixteen pixels given as red, green and blue vectors, put out as the target asks.
+__attribute__((target("ssse3"))) inline void Put16(uint8_t* out, Target target, __m128i r, __m128i g, __m128i b)
+{
+    if (target == Target::Gray)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), Gray16(r, g, b));
+    else if (target == Target::RGB)
+        StoreTriples(out, r, g, b);
+    else
+        StoreTriples(out, b, g, r);
+}
+
+// A narrow component of eight 16-bit pixels, scaled and cut to its low byte.
+__attribute__((target("ssse3"))) inline __m128i Scale8(__m128i pixels, const ComponentScale& s)
+{
+    const __m128i v = _mm_srl_epi16(_mm_and_si128(pixels, _mm_set1_epi16(int16_t(s.mask & 0xFFFF))),
+                                    _mm_cvtsi32_si128(int(s.shift)));
+    return _mm_and_si128(_mm_mullo_epi16(v, _mm_set1_epi16(int16_t(s.factor))), _mm_set1_epi16(0xFF));
+}
+
+// The byte of each 32-bit pixel a component is, when it is a whole byte taken as it is.
+int WholeByte(const ComponentScale& s)
+{
+    return !s.wide && s.factor == 1 && s.shift % 8 == 0 && s.mask == 0xFFu << s.shift ? int(s.shift / 8) : -1;
+}
+
+__attribute__((target("ssse3"))) uint32_t VectorColour(const ColourSource& s, Target target, uint32_t x0, uint32_t n,
+                                                       uint8_t* out)
+{
+    const ShuffleMasks& m = Masks();
+    const uint32_t step = target == Target::Gray ? 1 : 3;
+    uint32_t i = 0;
+    if (s.planes == 3) {
+        const uint8_t* r = s.plane[s.redFirst ? 0 : 2] + x0;
+        const uint8_t* g = s.plane[1] + x0;
+        const uint8_t* b = s.plane[s.redFirst ? 2 : 0] + x0;
+        for (; i + 16 <= n; i += 16)
+            Put16(out + step * i, target, _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + i)),
+                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(g + i)),
+                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)));
+    } else if (s.bits == 24 && target == Target::Gray) {
+        // Each pixel's bytes weighted and summed in pairs, then the pairs added.
+        const __m128i weights = s.redFirst ? _mm_setr_epi8(30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0)
+                                           : _mm_setr_epi8(11, 59, 30, 0, 11, 59, 30, 0, 11, 59, 30, 0, 11, 59, 30, 0);
+        const __m128i words = Mask(m.words24);
+        const uint8_t* p = s.plane[0] + 3 * x0;
+        // The last load of a group reads four bytes past it: keep them inside the span.
+        for (; i + 18 <= n; i += 16) {
+            __m128i sums[4];
+            for (int k = 0; k < 4; ++k) {
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 3 * i + 12 * k));
+                sums[k] = _mm_maddubs_epi16(_mm_shuffle_epi8(v, words), weights);
+            }
+            const __m128i lo = _mm_hadd_epi16(sums[0], sums[1]), hi = _mm_hadd_epi16(sums[2], sums[3]);
+            const __m128i scale = _mm_set1_epi16(5243);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                             _mm_packus_epi16(_mm_srli_epi16(_mm_mulhi_epu16(lo, scale), 3),
+                                              _mm_srli_epi16(_mm_mulhi_epu16(hi, scale), 3)));
+        }
+    } else if (s.bits == 24) {
+        // Only a change of order reaches here: four pixels a load, stores overlapping by
+        // four bytes, so a group needs room for two more pixels.
+        const __m128i turn = Mask(m.turn24);
+        const uint8_t* p = s.plane[0] + 3 * x0;
+        for (; i + 6 <= n; i += 4)
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i),
+                             _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 3 * i)), turn));
+    } else if (s.bits == 16 && s.narrow) {
+        const uint8_t* p = s.plane[0] + 2 * x0;
+        for (; i + 16 <= n; i += 16) {
+            const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i));
+            const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i + 16));
+            Put16(out + step * i, target, _mm_packus_epi16(Scale8(lo, s.scale[0]), Scale8(hi, s.scale[0])),
+                  _mm_packus_epi16(Scale8(lo, s.scale[1]), Scale8(hi, s.scale[1])),
+                  _mm_packus_epi16(Scale8(lo, s.scale[2]), Scale8(hi, s.scale[2])));
+        }
+    } else if (s.bits == 32) {
+        const int r = WholeByte(s.scale[0]), g = WholeByte(s.scale[1]), b = WholeByte(s.scale[2]);
+        if (r < 0 || g < 0 || b < 0)
+            return 0;
+        const uint8_t* p = s.plane[0] + 4 * x0;
+        if (target == Target::Gray) {
+            // Each component's bytes gathered from four loads into one vector.
+            alignas(16) int8_t gather[3][4][16];
+            const int at[3] = {r, g, b};
+            for (int c = 0; c < 3; ++c)
+                for (int k = 0; k < 4; ++k)
+                    for (int lane = 0; lane < 16; ++lane)
+                        gather[c][k][lane] = lane / 4 == k ? int8_t(lane % 4 * 4 + at[c]) : int8_t(-128);
+            for (; i + 16 <= n; i += 16) {
+                __m128i v[4], c3[3];
+                for (int k = 0; k < 4; ++k)
+                    v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i + 16 * k));
+                for (int c = 0; c < 3; ++c)
+                    c3[c] = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(v[0], Mask(gather[c][0])),
+                                                      _mm_shuffle_epi8(v[1], Mask(gather[c][1]))),
+                                         _mm_or_si128(_mm_shuffle_epi8(v[2], Mask(gather[c][2])),
+                                                      _mm_shuffle_epi8(v[3], Mask(gather[c][3]))));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), Gray16(c3[0], c3[1], c3[2]));
+            }
+        } else {
+            // Four pixels a load into twelve bytes, stores overlapping by four.
+            const int first = target == Target::RGB ? r : b, last = target == Target::RGB ? b : r;
+            alignas(16) int8_t pick[16];
+            for (int lane = 0; lane < 16; ++lane) {
+                const int byte = lane % 3 == 0 ? first : lane % 3 == 1 ? g : last;
+                pick[lane] = lane < 12 ? int8_t(lane / 3 * 4 + byte) : int8_t(-128);
+            }
+            const __m128i shuffle = Mask(pick);
+            for (; i + 6 <= n; i += 4)
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 3 * i),
+                                 _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 4 * i)), shuffle));
+        }
+    }
+    return i;
+}
+
+// Three planes of 1-bit pixels into 4-bit pixels, 128 at a time from byte-aligned
+// starts: each plane byte's two halves are looked up (four pixels each, weighted by the
+// plane's place in the 3-bit value) for the two output bytes they make, the planes'
+// lookups or-ed, and the four output bytes of each plane byte interleaved into place.
+__attribute__((target("ssse3"))) uint32_t VectorPlanarBits(const uint8_t* const planes[3], uint32_t n,
+                                                           uint8_t* out)
+{
+    alignas(16) int8_t table[3][2][16];
+    for (int p = 0; p < 3; ++p)
+        for (int v = 0; v < 16; ++v) {
+            const int high = 1 << (6 - p), low = 1 << (2 - p);
+            table[p][0][v] = int8_t((v & 8 ? high : 0) | (v & 4 ? low : 0));
+            table[p][1][v] = int8_t((v & 2 ? high : 0) | (v & 1 ? low : 0));
+        }
+    const __m128i nibble = _mm_set1_epi8(0x0F);
+    uint32_t i = 0;
+    for (; i + 128 <= n; i += 128) {
+        __m128i a = _mm_setzero_si128(), b = a, c = a, d = a;
+        for (int p = 0; p < 3; ++p) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(planes[p] + i / 8));
+            const __m128i high = _mm_and_si128(_mm_srli_epi16(v, 4), nibble), low = _mm_and_si128(v, nibble);
+            const __m128i first = Mask(table[p][0]), second = Mask(table[p][1]);
+            a = _mm_or_si128(a, _mm_shuffle_epi8(first, high));
+            b = _mm_or_si128(b, _mm_shuffle_epi8(second, high));
+            c = _mm_or_si128(c, _mm_shuffle_epi8(first, low));
+            d = _mm_or_si128(d, _mm_shuffle_epi8(second, low));
+        }
+        const __m128i abLow = _mm_unpacklo_epi8(a, b), abHigh = _mm_unpackhi_epi8(a, b);
+        const __m128i cdLow = _mm_unpacklo_epi8(c, d), cdHigh = _mm_unpackhi_epi8(c, d);
+        uint8_t* to = out + i / 2;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_unpacklo_epi16(abLow, cdLow));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 16), _mm_unpackhi_epi16(abLow, cdLow));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 32), _mm_unpacklo_epi16(abHigh, cdHigh));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 48), _mm_unpackhi_epi16(abHigh, cdHigh));
+    }
+    return i;
+}
+#endif
+
 // Eight pixels of one plane byte spread to the low bit of eight 4-bit pixels: pixel j
 // (from the byte's top bit) lands in byte j / 2, in the high half when j is even.
 struct PlaneSpread {
@@ -564,7 +805,14 @@ uint32_t GBitmapImp::GetRow(uint8_t* buffer, int32_t x0, int32_t x1, int32_t row
         const uint8_t* p2 = plane[first + 2 * step];
         const uint32_t* spread = Spread().bits;
         const uint32_t groups = n / 8;
-        for (uint32_t g = 0; g < groups; ++g) {
+        uint32_t g = 0;
+#ifdef QZ_ROW_VECTORS
+        if (x0 % 8 == 0 && HasShuffles()) {
+            const uint8_t* const planes[3] = {p0 + x0 / 8, p1 + x0 / 8, p2 + x0 / 8};
+            g = VectorPlanarBits(planes, n, buffer) / 8;
+        }
+#endif
+        for (; g < groups; ++g) {
             const uint32_t x = uint32_t(x0) + 8 * g;
             const uint32_t word = spread[EightPixels(p0, x)] << 2 | spread[EightPixels(p1, x)] << 1 |
                                   spread[EightPixels(p2, x)];
@@ -596,18 +844,27 @@ uint32_t GBitmapImp::GetRow(uint8_t* buffer, int32_t x0, int32_t x1, int32_t row
             source.scale[c] = ComponentScale(masks_[c], shifts_[c], counts_[c]);
             source.narrow = source.narrow && !source.scale[c].wide;
         }
-        if (kind == RowKind::Gray) {
-            if (gray_ == DefaultGray)
-                ConvertColour(source, uint32_t(x0), n, PutStandardGray{buffer});
-            else
-                ConvertColour(source, uint32_t(x0), n, PutGray{buffer, gray_});
-        } else if (bitsPerPixel_ == 24 && planes_ == 1 && !swap) {
+        const Target target = kind == RowKind::Gray ? Target::Gray : mode == kRowRGB ? Target::RGB : Target::BGR;
+        uint32_t done = 0;
+        if (target != Target::Gray && bitsPerPixel_ == 24 && planes_ == 1 && !swap) {
             // Stored in the order asked for.
             std::memcpy(buffer, src + 3 * uint32_t(x0), size);
-        } else if (mode == kRowRGB) {
-            ConvertColour(source, uint32_t(x0), n, PutRGB{buffer});
-        } else {
-            ConvertColour(source, uint32_t(x0), n, PutBGR{buffer});
+            done = n;
+        }
+#ifdef QZ_ROW_VECTORS
+        if (done == 0 && HasShuffles() && (target != Target::Gray || gray_ == DefaultGray))
+            done = VectorColour(source, target, uint32_t(x0), n, buffer);
+#endif
+        const uint32_t from = uint32_t(x0) + done, left = n - done;
+        if (left != 0) {
+            if (target == Target::Gray && gray_ == DefaultGray)
+                ConvertColour(source, from, left, PutStandardGray{buffer + done});
+            else if (target == Target::Gray)
+                ConvertColour(source, from, left, PutGray{buffer + done, gray_});
+            else if (target == Target::RGB)
+                ConvertColour(source, from, left, PutRGB{buffer + 3 * done});
+            else
+                ConvertColour(source, from, left, PutBGR{buffer + 3 * done});
         }
     }
     if (mirror_ && n > 1) {
