@@ -545,9 +545,9 @@ __attribute__((target("ssse3"))) inline __m128i Mask(const int8_t* lanes)
     return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
 }
 
-__attribute__((target("ssse3"))) inline void StoreTriples(uint8_t* out, __m128i a, __m128i b, __m128i c)
+__attribute__((target("ssse3"))) inline void StoreTriples(uint8_t* out, __m128i a, __m128i b, __m128i c,
+                                                          const ShuffleMasks& m)
 {
-    const ShuffleMasks& m = Masks();
     for (int v = 0; v < 3; ++v) {
         const __m128i x = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(a, Mask(m.interleave[v][0])),
                                                     _mm_shuffle_epi8(b, Mask(m.interleave[v][1]))),
@@ -573,22 +573,57 @@ __attribute__((target("ssse3"))) inline __m128i Gray16(__m128i r, __m128i g, __m
 }
 
 // Sixteen pixels given as red, green and blue vectors, put out as the target asks.
-__attribute__((target("ssse3"))) inline void Put16(uint8_t* out, Target target, __m128i r, __m128i g, __m128i b)
+__attribute__((target("ssse3"))) inline void Put16(uint8_t* out, Target target, __m128i r, __m128i g, __m128i b,
+                                                   const ShuffleMasks& m)
 {
     if (target == Target::Gray)
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), Gray16(r, g, b));
     else if (target == Target::RGB)
-        StoreTriples(out, r, g, b);
+        StoreTriples(out, r, g, b, m);
     else
-        StoreTriples(out, b, g, r);
+        StoreTriples(out, b, g, r, m);
 }
 
-// A narrow component of eight 16-bit pixels, scaled and cut to its low byte.
-__attribute__((target("ssse3"))) inline __m128i Scale8(__m128i pixels, const ComponentScale& s)
+// A narrow component of 16-bit pixels, scaled to a byte as ComponentScale::Narrow does.
+// Where the factor moved up by the shift still fits 16 bits, one high multiply of the
+// masked pixel does shift and scale at once; the low byte is cut out only when a mask
+// with gaps can scale past 255.
+struct Lane16 {
+    enum Kind { High, Low, Shifted } kind;
+    bool cut;
+    int shift;
+    // Eight copies each, loaded straight into the multiply and the mask.
+    alignas(16) int16_t mask[8];
+    alignas(16) int16_t factor[8];
+
+    explicit Lane16(const ComponentScale& s)
+        : kind(Shifted), cut(((s.mask & 0xFFFF) >> std::min<uint32_t>(s.shift, 16)) * s.factor > 255),
+          shift(int(s.shift))
+    {
+        uint32_t f = s.factor;
+        if (s.shift == 0) {
+            kind = Low;
+        } else if (s.shift < 16 && (f << (16 - s.shift)) <= 0xFFFF) {
+            kind = High;
+            f <<= 16 - s.shift;
+        }
+        for (int i = 0; i < 8; ++i)
+            mask[i] = int16_t(s.mask & 0xFFFF), factor[i] = int16_t(f);
+    }
+};
+
+__attribute__((target("ssse3"))) inline __m128i Scale8(__m128i pixels, const Lane16& l)
 {
-    const __m128i v = _mm_srl_epi16(_mm_and_si128(pixels, _mm_set1_epi16(int16_t(s.mask & 0xFFFF))),
-                                    _mm_cvtsi32_si128(int(s.shift)));
-    return _mm_and_si128(_mm_mullo_epi16(v, _mm_set1_epi16(int16_t(s.factor))), _mm_set1_epi16(0xFF));
+    const __m128i masked = _mm_and_si128(pixels, _mm_load_si128(reinterpret_cast<const __m128i*>(l.mask)));
+    const __m128i factor = _mm_load_si128(reinterpret_cast<const __m128i*>(l.factor));
+    __m128i v;
+    if (l.kind == Lane16::High)
+        v = _mm_mulhi_epu16(masked, factor);
+    else if (l.kind == Lane16::Low)
+        v = _mm_mullo_epi16(masked, factor);
+    else
+        v = _mm_mullo_epi16(_mm_srl_epi16(masked, _mm_cvtsi32_si128(l.shift)), factor);
+    return l.cut ? _mm_and_si128(v, _mm_set1_epi16(0xFF)) : v;
 }
 
 // The byte of each 32-bit pixel a component is, when it is a whole byte taken as it is.
@@ -610,7 +645,7 @@ __attribute__((target("ssse3"))) uint32_t VectorColour(const ColourSource& s, Ta
         for (; i + 16 <= n; i += 16)
             Put16(out + step * i, target, _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + i)),
                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(g + i)),
-                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)));
+                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i)), m);
     } else if (s.bits == 24 && target == Target::Gray) {
         // Each pixel's bytes weighted and summed in pairs, then the pairs added.
         const __m128i weights = s.redFirst ? _mm_setr_epi8(30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0)
@@ -640,12 +675,33 @@ __attribute__((target("ssse3"))) uint32_t VectorColour(const ColourSource& s, Ta
                              _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 3 * i)), turn));
     } else if (s.bits == 16 && s.narrow) {
         const uint8_t* p = s.plane[0] + 2 * x0;
+        const Lane16 r(s.scale[0]), g(s.scale[1]), b(s.scale[2]);
+        if (r.kind == Lane16::High && g.kind == Lane16::High && b.kind == Lane16::Low && !r.cut && !g.cut && !b.cut) {
+            // The usual masks (5-5-5, 5-6-5): two multiplies each, nothing to cut.
+            const __m128i rm = _mm_load_si128(reinterpret_cast<const __m128i*>(r.mask));
+            const __m128i gm = _mm_load_si128(reinterpret_cast<const __m128i*>(g.mask));
+            const __m128i bm = _mm_load_si128(reinterpret_cast<const __m128i*>(b.mask));
+            for (; i + 16 <= n; i += 16) {
+                const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i));
+                const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i + 16));
+                const __m128i* rf = reinterpret_cast<const __m128i*>(r.factor);
+                const __m128i* gf = reinterpret_cast<const __m128i*>(g.factor);
+                const __m128i* bf = reinterpret_cast<const __m128i*>(b.factor);
+                Put16(out + step * i, target,
+                      _mm_packus_epi16(_mm_mulhi_epu16(_mm_and_si128(lo, rm), *rf),
+                                       _mm_mulhi_epu16(_mm_and_si128(hi, rm), *rf)),
+                      _mm_packus_epi16(_mm_mulhi_epu16(_mm_and_si128(lo, gm), *gf),
+                                       _mm_mulhi_epu16(_mm_and_si128(hi, gm), *gf)),
+                      _mm_packus_epi16(_mm_mullo_epi16(_mm_and_si128(lo, bm), *bf),
+                                       _mm_mullo_epi16(_mm_and_si128(hi, bm), *bf)),
+                      m);
+            }
+        }
         for (; i + 16 <= n; i += 16) {
             const __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i));
             const __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 2 * i + 16));
-            Put16(out + step * i, target, _mm_packus_epi16(Scale8(lo, s.scale[0]), Scale8(hi, s.scale[0])),
-                  _mm_packus_epi16(Scale8(lo, s.scale[1]), Scale8(hi, s.scale[1])),
-                  _mm_packus_epi16(Scale8(lo, s.scale[2]), Scale8(hi, s.scale[2])));
+            Put16(out + step * i, target, _mm_packus_epi16(Scale8(lo, r), Scale8(hi, r)),
+                  _mm_packus_epi16(Scale8(lo, g), Scale8(hi, g)), _mm_packus_epi16(Scale8(lo, b), Scale8(hi, b)), m);
         }
     } else if (s.bits == 32) {
         const int r = WholeByte(s.scale[0]), g = WholeByte(s.scale[1]), b = WholeByte(s.scale[2]);
