@@ -10,7 +10,7 @@
 #include <vector>
 
 #if defined(__i386__) || defined(__x86_64__)
-#include <tmmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -632,6 +632,44 @@ int WholeByte(const ComponentScale& s)
     return !s.wide && s.factor == 1 && s.shift % 8 == 0 && s.mask == 0xFFu << s.shift ? int(s.shift / 8) : -1;
 }
 
+bool HasWideShuffles()
+{
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+
+// Standard gray of 24-bit pixels, 32 at a time on processors with 32-byte shuffles: the
+// same steps as the 16-byte loop below, each half of a register taking four pixels of
+// one half of the group, so that the packs leave the pixels in order.
+__attribute__((target("avx2"))) uint32_t WideGray24(const uint8_t* p, bool redFirst, uint32_t n, uint8_t* out)
+{
+    const __m256i weights = redFirst ? _mm256_setr_epi8(30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0,
+                                                        30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0)
+                                     : _mm256_setr_epi8(11, 59, 30, 0, 11, 59, 30, 0, 11, 59, 30, 0, 11, 59, 30, 0,
+                                                        11, 59, 30, 0, 11, 59, 30, 0, 11, 59, 30, 0, 11, 59, 30, 0);
+    const __m256i words = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i*>(Masks().words24)));
+    const __m256i ones = _mm256_set1_epi16(1), scale = _mm256_set1_epi16(5243);
+    uint32_t i = 0;
+    // The last load reads four bytes past the group: keep them inside the span.
+    for (; i + 34 <= n; i += 32) {
+        __m256i sums[4];
+        for (int k = 0; k < 4; ++k) {
+            const uint8_t* at = p + 3 * i + 12 * k;
+            const __m256i v = _mm256_inserti128_si256(
+                _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at))),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 48)), 1);
+            sums[k] = _mm256_madd_epi16(_mm256_maddubs_epi16(_mm256_shuffle_epi8(v, words), weights), ones);
+        }
+        const __m256i lo = _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_packs_epi32(sums[0], sums[1]), scale), 3);
+        const __m256i hi = _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_packs_epi32(sums[2], sums[3]), scale), 3);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(lo, hi));
+    }
+    return i;
+}
+
 __attribute__((target("ssse3"))) uint32_t VectorColour(const ColourSource& s, Target target, uint32_t x0, uint32_t n,
                                                        uint8_t* out)
 {
@@ -652,6 +690,8 @@ __attribute__((target("ssse3"))) uint32_t VectorColour(const ColourSource& s, Ta
                                            : _mm_setr_epi8(11, 59, 30, 0, 11, 59, 30, 0, 11, 59, 30, 0, 11, 59, 30, 0);
         const __m128i words = Mask(m.words24);
         const uint8_t* p = s.plane[0] + 3 * x0;
+        if (HasWideShuffles())
+            i = WideGray24(p, s.redFirst, n, out);
         // The last load of a group reads four bytes past it: keep them inside the span.
         for (; i + 18 <= n; i += 16) {
             __m128i sums[4];
@@ -659,7 +699,9 @@ __attribute__((target("ssse3"))) uint32_t VectorColour(const ColourSource& s, Ta
                 const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 3 * i + 12 * k));
                 sums[k] = _mm_maddubs_epi16(_mm_shuffle_epi8(v, words), weights);
             }
-            const __m128i lo = _mm_hadd_epi16(sums[0], sums[1]), hi = _mm_hadd_epi16(sums[2], sums[3]);
+            const __m128i ones = _mm_set1_epi16(1);
+            const __m128i lo = _mm_packs_epi32(_mm_madd_epi16(sums[0], ones), _mm_madd_epi16(sums[1], ones));
+            const __m128i hi = _mm_packs_epi32(_mm_madd_epi16(sums[2], ones), _mm_madd_epi16(sums[3], ones));
             const __m128i scale = _mm_set1_epi16(5243);
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
                              _mm_packus_epi16(_mm_srli_epi16(_mm_mulhi_epu16(lo, scale), 3),
