@@ -497,6 +497,9 @@ void ConvertColour(const ColourSource& s, uint32_t x0, uint32_t n, Put put)
 // pixel loops' own: the same masks, shifts and whole-number factors, and the standard
 // gray as the weighted sum times 5243 over 2^19, which equals the sum over 100 for every
 // sum up to 25500.
+//
+// The kernels realign the stack on entry: callers on this platform may keep it at four
+// bytes, and spilled vectors need sixteen.
 enum class Target { RGB, BGR, Gray };
 
 #if defined(__i386__) || defined(__x86_64__)
@@ -644,7 +647,7 @@ bool HasWideShuffles()
 // Standard gray of 24-bit pixels, 32 at a time on processors with 32-byte shuffles: the
 // same steps as the 16-byte loop below, each half of a register taking four pixels of
 // one half of the group, so that the packs leave the pixels in order.
-__attribute__((target("avx2"))) uint32_t WideGray24(const uint8_t* p, bool redFirst, uint32_t n, uint8_t* out)
+__attribute__((target("avx2"), force_align_arg_pointer)) uint32_t WideGray24(const uint8_t* p, bool redFirst, uint32_t n, uint8_t* out)
 {
     const __m256i weights = redFirst ? _mm256_setr_epi8(30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0,
                                                         30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0, 30, 59, 11, 0)
@@ -670,7 +673,7 @@ __attribute__((target("avx2"))) uint32_t WideGray24(const uint8_t* p, bool redFi
     return i;
 }
 
-__attribute__((target("ssse3"))) uint32_t VectorColour(const ColourSource& s, Target target, uint32_t x0, uint32_t n,
+__attribute__((target("ssse3"), force_align_arg_pointer)) uint32_t VectorColour(const ColourSource& s, Target target, uint32_t x0, uint32_t n,
                                                        uint8_t* out)
 {
     const ShuffleMasks& m = Masks();
@@ -812,7 +815,7 @@ const PlaneNibbles& Nibbles()
 
 // The same, 256 pixels at a time. The unpacks work inside each 16-byte half, so the four
 // results hold the output's quarters crosswise and are put back in order when stored.
-__attribute__((target("avx2"))) uint32_t WidePlanarBits(const uint8_t* const planes[3], uint32_t n, uint8_t* out)
+__attribute__((target("avx2"), force_align_arg_pointer)) uint32_t WidePlanarBits(const uint8_t* const planes[3], uint32_t n, uint8_t* out)
 {
     const PlaneNibbles& t = Nibbles();
     const __m256i nibble = _mm256_set1_epi8(0x0F);
@@ -842,7 +845,7 @@ __attribute__((target("avx2"))) uint32_t WidePlanarBits(const uint8_t* const pla
     return i;
 }
 
-__attribute__((target("ssse3"))) uint32_t VectorPlanarBits(const uint8_t* const planes[3], uint32_t n,
+__attribute__((target("ssse3"), force_align_arg_pointer)) uint32_t VectorPlanarBits(const uint8_t* const planes[3], uint32_t n,
                                                            uint8_t* out)
 {
     const auto& table = Nibbles().table;
