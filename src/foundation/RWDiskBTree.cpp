@@ -320,6 +320,8 @@ uint32_t RWDiskBTree::SetCacheSize(uint32_t n)
     return previous;
 }
 
+uint64_t RWDiskBTree::NodeFileReads() const { return cache_ ? cache_->FileReads() : 0; }
+
 // After a failed step the root image may be ahead of the file: read it again.
 bool RWDiskBTree::Resync()
 {

@@ -80,6 +80,8 @@ public:
     RWDiskKeyCompare SetCompare(RWDiskKeyCompare fn);
     // Replaces the cache by one of n buffers; returns the previous n.
     uint32_t SetCacheSize(uint32_t n);
+    // Nodes read from the file (not served by the cache) since the cache was made.
+    uint64_t NodeFileReads() const;
 
     // False when the tree could not be opened or made: every operation then fails.
     bool IsValid() const { return usable_; }

@@ -22,20 +22,32 @@ RWDiskCache::RWDiskCache(RWBinaryFile& file, uint32_t blockSize, uint32_t capaci
 
 RWDiskCache::~RWDiskCache() { file_.Flush(); }
 
-// Every lookup ages every buffer in use, so the one untouched longest is the oldest.
-uint32_t RWDiskCache::Lookup(uint32_t offset)
+void RWDiskCache::Forget()
 {
-    uint32_t hit = capacity_;
-    for (uint32_t i = 0; i < used_; ++i) {
-        if (ages_[i] != 0xFFFFFFFFu)
-            ++ages_[i];
-        if (offsets_[i] == offset && hit == capacity_)
-            hit = i;
-    }
-    return hit;
+    used_ = 0;
+    where_.clear();
 }
 
-// The next unused buffer, else the oldest one (the first on ties) after a flush.
+uint32_t RWDiskCache::Lookup(uint32_t offset) const
+{
+    const auto found = where_.find(offset);
+    return found == where_.end() ? capacity_ : found->second;
+}
+
+void RWDiskCache::Assign(uint32_t index, uint32_t offset)
+{
+    if (offsets_[index] != kEmpty) {
+        const auto held = where_.find(offsets_[index]);
+        if (held != where_.end() && held->second == index)
+            where_.erase(held);
+    }
+    offsets_[index] = offset;
+    if (offset != kEmpty)
+        where_[offset] = index;
+}
+
+// The next unused buffer, else the one untouched longest (the first on ties) after a
+// flush.
 bool RWDiskCache::TakeBuffer(uint32_t& index)
 {
     if (used_ < capacity_) {
@@ -44,8 +56,11 @@ bool RWDiskCache::TakeBuffer(uint32_t& index)
         index = used_++;
         if (offsets_.size() < used_) {
             offsets_.push_back(kEmpty);
-            ages_.push_back(0);
+            stamps_.push_back(0);
             buffers_.resize(static_cast<size_t>(used_) * blockSize_);
+        } else {
+            // A buffer dropped by Forget: what it held is no longer found.
+            offsets_[index] = kEmpty;
         }
         return true;
     }
@@ -53,13 +68,14 @@ bool RWDiskCache::TakeBuffer(uint32_t& index)
         return false;
     index = 0;
     for (uint32_t i = 1; i < used_; ++i)
-        if (ages_[i] > ages_[index])
+        if (stamps_[i] < stamps_[index])
             index = i;
     return true;
 }
 
 bool RWDiskCache::ReadFile(uint32_t offset, void* dst)
 {
+    ++fileReads_;
     return offset <= kMaxOffset && file_.SeekTo(static_cast<long>(offset)) &&
            file_.Read(static_cast<char*>(dst), blockSize_);
 }
@@ -78,16 +94,16 @@ bool RWDiskCache::Read(uint32_t offset, void* dst)
     if (index == capacity_) {
         if (!TakeBuffer(index))
             return false;
-        offsets_[index] = kEmpty;
+        Assign(index, kEmpty);
         if (!ReadFile(offset, Buffer(index))) {
             // Oldest of all, so it is the next to be taken.
-            ages_[index] = 0xFFFFFFFFu;
+            Stale(index);
             return false;
         }
-        offsets_[index] = offset;
+        Assign(index, offset);
     }
     std::memcpy(dst, Buffer(index), blockSize_);
-    ages_[index] = 0;
+    Touch(index);
     return true;
 }
 
@@ -99,11 +115,11 @@ bool RWDiskCache::Write(uint32_t offset, const void* src)
     if (index == capacity_ && !TakeBuffer(index))
         return false;
     std::memcpy(Buffer(index), src, blockSize_);
-    offsets_[index] = offset;
-    ages_[index] = 0;
+    Assign(index, offset);
+    Touch(index);
     if (!WriteFile(offset, src)) {
-        offsets_[index] = kEmpty;
-        ages_[index] = 0xFFFFFFFFu;
+        Assign(index, kEmpty);
+        Stale(index);
         return false;
     }
     return true;

@@ -121,7 +121,6 @@ private:
     void FreeBits();
     void SetMasks(uint32_t red, uint32_t green, uint32_t blue);
     bool DecodeRuns(bool fourBit);
-    uint8_t Component(uint32_t pixel, int component) const;
 
     uint32_t ownsBits_;
     uint32_t bitsSize_;

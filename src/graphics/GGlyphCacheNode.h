@@ -42,6 +42,9 @@ public:
     // when the block is empty.
     virtual GByteBuffer* GetFirst() const;
     virtual uint32_t GetFirstLength() const;
+    // The first block's bytes as they are held (null when empty), for a copy without a
+    // record in between.
+    const uint8_t* FirstData() const { return first_.data; }
     virtual GByteBuffer* GetSecond() const;
     virtual uint32_t GetSecondLength() const;
 

@@ -101,10 +101,12 @@ uint16_t LookUpFormat4(const Bytes& t, uint32_t base, uint16_t code)
     const uint64_t ends = base + 14, starts = ends + segX2 + 2, deltas = starts + segX2, ranges = deltas + segX2;
     if (!t.Has(ranges, segX2))
         return 0;
+    // All four arrays lie inside the table (checked above), so the search for the first
+    // segment ending at or after the code reads the ends directly.
+    const uint8_t* end = t.data + ends;
     for (uint32_t i = 0; i < segments; ++i) {
-        uint16_t end = 0, start = 0, delta = 0, rangeOffset = 0;
-        t.U16(ends + 2 * i, end);
-        if (end < code)
+        uint16_t start = 0, delta = 0, rangeOffset = 0;
+        if (GBigEndian16(end + 2 * i) < code)
             continue;
         t.U16(starts + 2 * i, start);
         if (start > code)
@@ -450,9 +452,14 @@ uint32_t GTTFontFileReader::GetGlyphData(uint32_t fontKey, int mayCache, uint16_
     out = nullptr;
     if (glyphs_) {
         if (GGlyphCacheNode* node = glyphs_->Find(glyph)) {
-            if (node->GetFirstLength() != 0) {
-                std::unique_ptr<GByteBuffer> cached(node->GetFirst());
-                out = cached ? cached->Clone() : nullptr;
+            // A hit is one lookup and a copy into the caller's own record.
+            if (const uint32_t length = node->GetFirstLength()) {
+                uint8_t* bytes = new (std::nothrow) uint8_t[length];
+                if (bytes)
+                    std::memcpy(bytes, node->FirstData(), length);
+                out = new (std::nothrow) GByteBuffer(bytes, length, 1);
+                if (!out)
+                    delete[] bytes;
                 return out ? out->GetLength() : 0;
             }
         }
@@ -481,9 +488,15 @@ uint32_t GTTFontFileReader::GetGlyphData(uint32_t fontKey, int mayCache, uint16_
         return 0;
     }
     if (mayCache) {
-        GByteBuffer* copy = new (std::nothrow) GByteBuffer(bytes, length, 0);
+        // The cache keeps bytes of its own, copied in one piece and handed over whole.
+        uint8_t* kept = length ? new (std::nothrow) uint8_t[length] : nullptr;
+        if (kept)
+            std::memcpy(kept, bytes, length);
+        GByteBuffer* copy = kept || length == 0 ? new (std::nothrow) GByteBuffer(kept, length, 1) : nullptr;
         if (copy)
             StoreGlyph(glyph, new (std::nothrow) GGlyphCacheNode(copy, nullptr));
+        else
+            delete[] kept;
     }
     return length;
 }
@@ -643,6 +656,22 @@ uint16_t GTTFontFileReader::PrepareCode(const GCharacterMapChoice& choice, const
     return converter->ToNarrow(code, kEncodingSets[choice.encoding]);
 }
 
+bool GTTFontFileReader::TableInPlace(uint32_t fontKey, uint32_t tagIndex, std::unique_ptr<GByteBuffer>& held,
+                                     const uint8_t*& data, uint32_t& length)
+{
+    if (tables_ && tables_->IsPresent(tagIndex)) {
+        data = tables_->GetData(tagIndex);
+        length = tables_->GetLength(tagIndex);
+        return length != 0;
+    }
+    GByteBuffer* buffer = nullptr;
+    GetTable(fontKey, tagIndex, 1, buffer);
+    held.reset(buffer);
+    data = buffer ? buffer->GetData() : nullptr;
+    length = buffer ? buffer->GetLength() : 0;
+    return buffer != nullptr;
+}
+
 uint16_t GTTFontFileReader::MapCharacter(uint32_t fontKey, int vertical, uint16_t code, uint32_t characterSet)
 {
     if (characterSet == 1) {
@@ -650,25 +679,24 @@ uint16_t GTTFontFileReader::MapCharacter(uint32_t fontKey, int vertical, uint16_
         if (!GetGlyphCount(fontKey, count) || code < count)
             return code;
     }
-    GByteBuffer* os2Buffer = nullptr;
-    GByteBuffer* cmapBuffer = nullptr;
-    GetTable(fontKey, kTagOS2, 1, os2Buffer);
-    std::unique_ptr<GByteBuffer> os2(os2Buffer);
-    if (!os2 || os2->GetLength() < 68)
+    // Tables the cache holds are read in place; others through a record of their own.
+    std::unique_ptr<GByteBuffer> os2Held, cmapHeld;
+    const uint8_t* os2 = nullptr;
+    const uint8_t* cmap = nullptr;
+    uint32_t os2Length = 0, cmapLength = 0;
+    if (!TableInPlace(fontKey, kTagOS2, os2Held, os2, os2Length) || os2Length < 68)
         return 0;
-    GetTable(fontKey, kTagCmap, 1, cmapBuffer);
-    std::unique_ptr<GByteBuffer> cmap(cmapBuffer);
-    if (!cmap)
+    if (!TableInPlace(fontKey, kTagCmap, cmapHeld, cmap, cmapLength))
         return 0;
     GCharacterMapChoice choice;
-    SelectCharacterMap(cmap->GetData(), cmap->GetLength(), characterSet, choice);
+    SelectCharacterMap(cmap, cmapLength, characterSet, choice);
     if (!choice.found)
         return 0;
     bool none = false;
-    const uint16_t c = PrepareCode(choice, os2->GetData(), code, characterSet, none);
+    const uint16_t c = PrepareCode(choice, os2, code, characterSet, none);
     if (none)
         return 0;
-    const Bytes t{cmap->GetData(), cmap->GetLength()};
+    const Bytes t{cmap, cmapLength};
     uint16_t glyph = 0;
     if (choice.format == 2)
         glyph = LookUpFormat2(t, choice.offset, c);

@@ -15,6 +15,7 @@
 #include "model/GPersistent.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class GLock;
@@ -162,6 +163,10 @@ private:
     int Metrics(uint32_t fontKey, CachedValue& count, uint32_t countTable, uint32_t metricTable, uint16_t glyph,
                 uint16_t& advance, int16_t& bearing);
     int LoadGlyphAt(uint32_t fontKey, uint16_t glyph, uint32_t depth, uint32_t& budget);
+    // The whole table, in place when the cache holds it (false for an empty or missing
+    // one), else in a record held for the caller as GetTable gives it.
+    bool TableInPlace(uint32_t fontKey, uint32_t tagIndex, std::unique_ptr<GByteBuffer>& held,
+                      const uint8_t*& data, uint32_t& length);
     uint16_t PrepareCode(const GCharacterMapChoice& choice, const uint8_t* os2, uint16_t code,
                          uint32_t characterSet, bool& none);
 

@@ -42,14 +42,11 @@ private:
     void ResetTable(bool clearEntries);
     Entry& At(uint32_t index) { return pages_[index / kPageEntries][index % kPageEntries]; }
     uint32_t FindSlot(uint32_t prefix, uint32_t character);
-    // Puts the bytes of code onto the decode stack, with extra after them when given
-    // (extra < 256); answers how many, or 0 when the chain does not fit the stack.
-    uint32_t Expand(uint32_t code, int32_t extra);
 
     // Entry v lives in page v / 256. The encoder hashes into all 35,023 slots; the
-    // decoder indexes by code. Pages stay for later runs and go with the codec.
+    // decoder keeps its own table (see Decompress). Pages stay for later runs and go
+    // with the codec.
     Entry* pages_[kPageCount];
-    uint8_t stack_[kTableSize];
     uint32_t nextCode_;
     uint32_t codeWidth_;
     uint32_t largestCode_;

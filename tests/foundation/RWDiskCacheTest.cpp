@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -125,4 +127,41 @@ TEST(RWDiskCache, ReadOnlyFileRefusesWritesAndCachesNothing)
     const std::string data = Block('w');
     EXPECT_FALSE(cache.Write(0, data.data()));
     EXPECT_EQ(Block('r'), ReadThrough(cache, 0));
+}
+
+// Random reads, writes and forgets against a plain list model of least-recently-used
+// replacement: a read goes to the file exactly when the model does not hold its block.
+TEST(RWDiskCache, ReadsTheFileExactlyWhenTheUntouchedLongestWasEvicted)
+{
+    CacheFile f("model.bin", 24);
+    for (uint32_t capacity : {1u, 3u, 7u}) {
+        RWDiskCache cache(f.file, kBlock, capacity);
+        std::vector<uint32_t> model;  // most recently touched last
+        uint32_t seed = 52 + capacity;
+        auto next = [&seed](uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536u % n; };
+        auto touch = [&](uint32_t offset) {
+            model.erase(std::remove(model.begin(), model.end(), offset), model.end());
+            if (model.size() == capacity)
+                model.erase(model.begin());
+            model.push_back(offset);
+        };
+        for (int step = 0; step < 3000; ++step) {
+            const uint32_t offset = next(20) * kBlock;
+            const uint32_t what = next(10);
+            if (what == 0) {
+                cache.Forget();
+                model.clear();
+            } else if (what <= 2) {
+                const std::string data = Block(static_cast<char>('a' + offset / kBlock));
+                ASSERT_TRUE(cache.Write(offset, data.data()));
+                touch(offset);
+            } else {
+                const bool held = std::find(model.begin(), model.end(), offset) != model.end();
+                const uint64_t before = cache.FileReads();
+                ASSERT_EQ(Block(static_cast<char>('a' + offset / kBlock)), ReadThrough(cache, offset));
+                ASSERT_EQ(held ? 0u : 1u, cache.FileReads() - before) << "step " << step << " capacity " << capacity;
+                touch(offset);
+            }
+        }
+    }
 }

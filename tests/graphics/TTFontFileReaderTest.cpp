@@ -332,3 +332,32 @@ TEST_F(FontReader, MutatedRealFontsGoThroughEveryOperationWithoutHarm)
         }
     }
 }
+
+// A glyph served from the cache is the same bytes the font gave when it was read, in a
+// record of the caller's own; so is every glyph of a reader that caches nothing.
+TEST_F(FontReader, CachedGlyphsGiveTheBytesTheFontGave)
+{
+    const std::vector<uint8_t> file = DejaVu(kRealFonts[0]);
+    ASSERT_FALSE(file.empty());
+    GTTMemoryFontFileReader cached(file, 7, 1), uncached(file, 7, 0);
+    uint16_t glyphs = 0;
+    ASSERT_EQ(1, cached.GetGlyphCount(0, glyphs));
+    auto bytes = [](GTTFontFileReader& reader, uint16_t glyph, uint32_t& length) {
+        GByteBuffer* data = nullptr;
+        length = reader.GetGlyphData(0, 1, glyph, data);
+        std::unique_ptr<GByteBuffer> held(data);
+        EXPECT_TRUE(!data || data->Owns());
+        return data && data->GetData() ? std::vector<uint8_t>(data->GetData(), data->GetData() + data->GetLength())
+                                       : std::vector<uint8_t>();
+    };
+    for (uint32_t g = 0; g < glyphs; ++g) {
+        uint32_t missLength = 0, hitLength = 0, plainLength = 0;
+        const std::vector<uint8_t> miss = bytes(cached, uint16_t(g), missLength);
+        const std::vector<uint8_t> hit = bytes(cached, uint16_t(g), hitLength);
+        const std::vector<uint8_t> plain = bytes(uncached, uint16_t(g), plainLength);
+        ASSERT_EQ(missLength, hitLength) << g;
+        ASSERT_EQ(missLength, plainLength) << g;
+        ASSERT_EQ(miss, hit) << g;
+        ASSERT_EQ(miss, plain) << g;
+    }
+}

@@ -67,6 +67,73 @@ std::string SettingsLike(size_t size)
     return text.substr(0, size);
 }
 
+// The decoder as a plain chain walk, one code at a time: the result and the bytes any
+// stream must give, the codec's windowed copies notwithstanding.
+uint32_t ModelUnlzw(const std::string& packed, std::string& out)
+{
+    std::istringstream in(packed);
+    GBitStream bits(in);
+    std::vector<uint32_t> prefix(32768);
+    std::vector<uint8_t> last(32768);
+    auto expand = [&](uint32_t code) {
+        std::string s;
+        for (; code >= 259; code = prefix[code])
+            s.insert(s.begin(), char(last[code]));
+        return char(code) + s;
+    };
+    for (;;) {
+        uint32_t width = 9, next = 259, code = 0;
+        if (!bits.ReadBits(&code, width))
+            return 0;
+        if (code == 256)
+            return 1;
+        if (code == 258)
+            continue;
+        if (code > 255)
+            return 0;
+        out += char(code);
+        uint32_t old = code;
+        for (;;) {
+            if (!bits.ReadBits(&code, width))
+                return 0;
+            if (code == 256)
+                return 1;
+            if (code == 258)
+                break;
+            if (code == 257) {
+                if (width++ == 15)
+                    return 0;
+                continue;
+            }
+            if (code > next)
+                return 0;
+            const std::string s = code < next ? expand(code) : expand(old) + expand(old)[0];
+            out += s;
+            prefix[next] = old, last[next] = uint8_t(s[0]);
+            if (++next >= 32768)
+                return 0;
+            old = code;
+        }
+    }
+}
+
+// Rows of a few tones much like the row before, with some noise.
+std::string RasterLike(size_t size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    std::string row(1024, '\xFF');
+    for (size_t at = 0; at < size; at += row.size()) {
+        for (int runs = random() % 4; runs > 0; --runs) {
+            const size_t start = random() % row.size(), length = random() % 200;
+            std::fill(row.begin() + start, row.begin() + std::min(row.size(), start + length), char(random() % 4 * 85));
+        }
+        for (size_t x = 0; x < row.size() && at + x < size; ++x)
+            bytes[at + x] = char(random() % 50 == 0 ? row[x] ^ 1 : row[x]);
+    }
+    return bytes;
+}
+
 // An output of fixed capacity that refuses what does not fit.
 struct FixedOut : std::streambuf {
     explicit FixedOut(size_t size) : bytes(size, '\0') { setp(&bytes[0], &bytes[0] + size); }
@@ -104,6 +171,23 @@ TEST(LZWStream, RoundTripsThroughWideningResetsAndRuns)
     EXPECT_EQ(6, std::count(codes.begin(), std::find(codes.begin(), codes.end(), 258u), 257u));
     EXPECT_GE(std::count(codes.begin(), codes.end(), 258u), 1);
     for (const std::string& data : {random, std::string(200000, 'x'), std::string(1, '\0'), SettingsLike(900)}) {
+        std::ostringstream out;
+        EXPECT_EQ(1u, Unlzw(Lzw(data), out));
+        EXPECT_TRUE(out.str() == data) << data.size() << " bytes";
+    }
+}
+
+// Outputs far longer than the decoder keeps at hand: strings made long before they are
+// used again, long runs and many resets, each giving exactly what went in.
+TEST(LZWStream, RoundTripsOutputsLongerThanTheDecodeWindow)
+{
+    const std::string text = SettingsLike(40000);
+    std::string far = text;
+    for (int i = 0; i < 700; ++i)
+        far += std::string(1000, char(0x80 + i % 100)) + char(i);
+    far += text;
+    for (const std::string& data : {RasterLike(3 << 20, 5), far, std::string(3 << 20, 'x'),
+                                    RasterLike(1 << 20, 6) + RandomBytes(300000, 7) + RasterLike(1 << 20, 6)}) {
         std::ostringstream out;
         EXPECT_EQ(1u, Unlzw(Lzw(data), out));
         EXPECT_TRUE(out.str() == data) << data.size() << " bytes";
@@ -151,7 +235,9 @@ TEST(LZWStream, MutatedStreamsEndCleanly)
         if (round % 5 == 0)
             mutated.resize(random() % mutated.size());
         std::ostringstream out;
-        EXPECT_LE(Unlzw(mutated, out), 1u);
+        std::string expected;
+        EXPECT_EQ(ModelUnlzw(mutated, expected), Unlzw(mutated, out)) << "round " << round;
+        ASSERT_TRUE(out.str() == expected) << "round " << round;
         // No code stands for more than 32510 bytes.
         ASSERT_LE(out.str().size(), mutated.size() * 8 / 9 * 32510) << "round " << round;
     }
