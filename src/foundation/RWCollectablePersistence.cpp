@@ -286,6 +286,13 @@ bool StoredClass(const Reference& ref, const RWReadTable& table, RWClassID& id)
     return true;
 }
 
+// What the factory knows of the stored class's kind: a new name asks by the name (the
+// class the restore would make), anything else by the id.
+RWKindAnswer StoredKind(const Reference& ref, RWClassID stored, RWClassID expected)
+{
+    return ref.tag == kNewName ? RWFactoryIsKindOf(ref.name, expected) : RWFactoryIsKindOf(stored, expected);
+}
+
 // True when an object read in place into p is of the class the reference stores.
 bool FitsInPlace(const Reference& ref, RWClassID stored, const RWCollectable& p)
 {
@@ -342,6 +349,13 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
     }
     if (!reader.Open())
         return nullptr;
+    // A restore that expects a kind decides it from the stored class before the object
+    // is made: a refused object's constructor and reader never run.
+    if (!p && accept && expected != RWNoClassId && StoredKind(ref, stored, expected) == RWKindAnswer::No) {
+        RaiseUnexpectedClass(stored, expected);
+        reader.Fail(false);
+        return nullptr;
+    }
     if (p && !FitsInPlace(ref, stored, *p)) {
         RaiseUnexpectedClass(stored, p->ClassId());
         reader.Fail(false);

@@ -20,6 +20,7 @@ typedef int (*RWTestCollectable)(const RWCollectable* member, const void* arg);
 class RWCollection : public RWCollectable {
 public:
     static constexpr RWClassID kClassId = 0x801D;
+    static bool KindOfClass(RWClassID kind) { return kind == kClassId || RWCollectable::KindOfClass(kind); }
 
     RWCollectable* CreateNew() const override = 0;
     RWCollectable* Copy() const override = 0;
