@@ -1,5 +1,6 @@
 #include "graphics/GBitmapImp.h"
 
+#include "model/GSizeFromData.h"
 #include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 
@@ -41,7 +42,7 @@ public:
 
     void Put(uint8_t value)
     {
-        if (row_ < height_ && column_ < width_) {
+        if (row_ >= 0 && row_ < height_ && column_ >= 0 && column_ < width_) {
             uint8_t* at = out_ + uint64_t(row_) * rowBytes_;
             if (!fourBit_)
                 at[column_] = value;
@@ -68,10 +69,12 @@ public:
         wrapped_ = false;
     }
 
+    // Saturates at the width and the height: however many moves a stream holds, the
+    // position never wraps round to a place before the buffer.
     void Move(uint8_t dx, uint8_t dy)
     {
-        column_ += dx;
-        row_ += dy;
+        column_ = std::min(width_, column_ + int32_t(dx));
+        row_ = std::min(height_, row_ + int32_t(dy));
         wrapped_ = false;
     }
 
@@ -228,11 +231,13 @@ void GBitmapImp::Settle()
         MakeEmpty();
 }
 
+// A stream may end early and leave the rest blank, so even a short one stands for its
+// whole bounds: the decoded size is limited by the bound for decoded bitmaps alone.
 bool GBitmapImp::DecodeRuns(bool fourBit)
 {
     const int32_t height = GetHeight();
     const uint64_t size = uint64_t(height + 1) * storedRowBytes_;
-    if (size > UINT32_MAX)
+    if (!GSizeFromDataFits(size, UINT32_MAX, kMaxDecodedBitmapBytes))
         return false;
     uint8_t* out = new (std::nothrow) uint8_t[size_t(size)]();
     if (!out)

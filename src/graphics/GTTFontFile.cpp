@@ -33,7 +33,7 @@ GTTFontFile::GTTFontFile(GTTFontFileReader* reader, GTTFontFilePool* pool)
     if (!reader_)
         return;
     reader_->Lock();
-    reader_->SetUserCount(int16_t(reader_->GetUserCount() + 1));
+    reader_->SetUserCount(reader_->GetUserCount() + 1);
     reader_->Unlock();
 }
 
@@ -45,7 +45,7 @@ GTTFontFile::GTTFontFile(const GTTFontFile& other)
         return;
     reader_ = other.reader_;
     reader_->Lock();
-    reader_->SetUserCount(int16_t(reader_->GetUserCount() + 1));
+    reader_->SetUserCount(reader_->GetUserCount() + 1);
     reader_->Unlock();
 }
 
@@ -65,7 +65,7 @@ void GTTFontFile::Drop()
         return;
     }
     reader->Lock();
-    const int16_t users = int16_t(reader->GetUserCount() - 1);
+    const int32_t users = reader->GetUserCount() - 1;
     reader->SetUserCount(users);
     reader->Unlock();
     if (users <= 0)

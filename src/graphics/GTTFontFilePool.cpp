@@ -154,7 +154,7 @@ int GTTFontFilePool::Release(GTTFontFileReader* reader)
         return 0;
     Held held(this, 723, 777);
     reader->Lock();
-    const int16_t users = reader->GetUserCount();
+    const int32_t users = reader->GetUserCount();
     if (users == 1) {
         DropAuxiliary(reader);
         reader->SetUserCount(0);
@@ -166,7 +166,7 @@ int GTTFontFilePool::Release(GTTFontFileReader* reader)
     }
     if (users == 2 && readers_->Contains(reader->GetFileKey()))
         DropAuxiliary(reader);
-    reader->SetUserCount(int16_t(users - 1));
+    reader->SetUserCount(users - 1);
     reader->Unlock();
     return 0;
 }
@@ -174,7 +174,7 @@ int GTTFontFilePool::Release(GTTFontFileReader* reader)
 void GTTFontFilePool::ReleaseTaken(GTTFontFileReader* reader)
 {
     reader->Lock();
-    const int16_t users = int16_t(reader->GetUserCount() - 1);
+    const int32_t users = reader->GetUserCount() - 1;
     reader->SetUserCount(users);
     reader->Unlock();
     if (users <= 0) {
@@ -209,7 +209,7 @@ int GTTFontFilePool::RegisterLocked(GTTFontFileReader* reader, bool withJob, uin
         reader->AddUserA(jobId);
     const int added = readers_->Add(reader->GetFileKey(), reader);
     if (added)
-        reader->SetUserCount(int16_t(reader->GetUserCount() + 1));
+        reader->SetUserCount(reader->GetUserCount() + 1);
     reader->Unlock();
     return added;
 }
@@ -239,7 +239,7 @@ GTTFontFileReader* GTTFontFilePool::Acquire(uint32_t fileKey, uint32_t minChange
     reader->Lock();
     const bool fresh = reader->GetChangeCount() >= minChangeCount;
     if (fresh)
-        reader->SetUserCount(int16_t(reader->GetUserCount() + 1));
+        reader->SetUserCount(reader->GetUserCount() + 1);
     reader->Unlock();
     return fresh ? reader : nullptr;
 }
@@ -356,7 +356,7 @@ int GTTFontFilePool::ReaderRule(GObjectBase* object, uint32_t message, uintptr_t
         GTTFontFileReader* keeper = b;
         if (a->GetChangeCount() > b->GetChangeCount()) {
             if (b->GetUserCount() < 2) {
-                b->SetUserCount(int16_t(b->GetUserCount() - 1));
+                b->SetUserCount(b->GetUserCount() - 1);
                 a->SetUserCount(1);
                 keeper = a;
                 replaces = 1;

@@ -69,6 +69,8 @@ public:
     bool LoadFromStream(const void* data, uint32_t length, uint32_t jobId);
     // Deletes the auxiliary entries and the readers, clears the setting word.
     void Reset();
+    // The reader list's message function, as the list calls it.
+    static int (*ReaderMessages())(GObjectBase*, uint32_t, uintptr_t) { return &ReaderRule; }
 
     // Objects kept for a reader's sake, deleted with its release or on reset.
     void AddAuxiliary(uint32_t key, GObjectBase* object, const GTTFontFileReader* reader);

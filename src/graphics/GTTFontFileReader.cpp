@@ -1,6 +1,7 @@
 #include "graphics/GTTFontFileReader.h"
 
 #include "graphics/GFontBlocks.h"
+#include "model/GSizeFromData.h"
 #include "model/GStoredFields.h"
 #include "model/GTextConverter.h"
 #include "printer/GCriticalError.h"
@@ -461,6 +462,11 @@ uint32_t GTTFontFileReader::GetGlyphData(uint32_t fontKey, int mayCache, uint16_
     if (format == 255 || !GlyphRange(*this, fontKey, format, glyph, start, next))
         return 0;
     const uint32_t length = next > start ? next - start : 0;
+    // The offsets come from the font: a range that glyf cannot hold is refused before
+    // anything is allocated for it.
+    const uint64_t glyf = GetTableLength(fontKey, kTagGlyf);
+    if (!GSizeFromDataFits(length, start <= glyf ? glyf - start : 0, kMaxGlyphBytes))
+        return 0;
     uint8_t* bytes = nullptr;
     if (length != 0) {
         bytes = new (std::nothrow) uint8_t[length];
@@ -770,11 +776,12 @@ uint16_t GTTFontFileReader::GSUBSubstitute(const uint8_t* gsub, uint32_t length,
     return glyph;
 }
 
-int GTTFontFileReader::LoadGlyphAt(uint32_t fontKey, uint16_t glyph, uint32_t depth)
+int GTTFontFileReader::LoadGlyphAt(uint32_t fontKey, uint16_t glyph, uint32_t depth, uint32_t& budget)
 {
     uint16_t count = 0;
-    if (depth > kMaxComponentDepth || !GetGlyphCount(fontKey, count) || glyph >= count)
+    if (depth > kMaxComponentDepth || budget == 0 || !GetGlyphCount(fontKey, count) || glyph >= count)
         return 0;
+    --budget;
     GByteBuffer* data = nullptr;
     GetGlyphData(fontKey, 1, glyph, data);
     std::unique_ptr<GByteBuffer> held(data);
@@ -789,7 +796,7 @@ int GTTFontFileReader::LoadGlyphAt(uint32_t fontKey, uint16_t glyph, uint32_t de
         uint16_t flags = 0, component = 0;
         if (!t.U16(at, flags) || !t.U16(at + 2, component))
             return 0;
-        if (!LoadGlyphAt(fontKey, component, depth + 1))
+        if (!LoadGlyphAt(fontKey, component, depth + 1, budget))
             return 0;
         at += 4 + ((flags & 0x0001) ? 4 : 2);
         at += (flags & 0x0080) ? 8 : (flags & 0x0040) ? 4 : (flags & 0x0008) ? 2 : 0;
@@ -798,7 +805,11 @@ int GTTFontFileReader::LoadGlyphAt(uint32_t fontKey, uint16_t glyph, uint32_t de
     }
 }
 
-int GTTFontFileReader::LoadGlyph(uint32_t fontKey, uint16_t glyph) { return LoadGlyphAt(fontKey, glyph, 0); }
+int GTTFontFileReader::LoadGlyph(uint32_t fontKey, uint16_t glyph)
+{
+    uint32_t budget = kMaxGlyphsPerLoad;
+    return LoadGlyphAt(fontKey, glyph, 0, budget);
+}
 
 int GTTFontFileReader::Preload(uint32_t fontKey, uint32_t characterSet)
 {

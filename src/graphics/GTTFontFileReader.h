@@ -51,6 +51,10 @@ class GTTFontFileReader : public GStoredLevel<GTTFontFileReader, GObjectBase, 0>
 public:
     // Tables shorter than this are read whole once and served from the cache.
     static constexpr uint32_t kCacheLimit = 250000;
+    // The glyphs one LoadGlyph may visit, the glyph itself and every component at every
+    // depth: components that name one glyph many times over multiply at each level, and
+    // past this the glyph is refused.
+    static constexpr uint32_t kMaxGlyphsPerLoad = 1024;
 
     GTTFontFileReader();
     explicit GTTFontFileReader(uint32_t fileKey);
@@ -117,7 +121,8 @@ public:
     int GetVerticalMetrics(uint32_t fontKey, uint16_t glyph, uint16_t& advance, int16_t& bearing);
     uint16_t MapCharacter(uint32_t fontKey, int vertical, uint16_t code, uint32_t characterSet);
     int Preload(uint32_t fontKey, uint32_t characterSet);
-    // The glyph and, for a composite, its components, at most a bounded depth down.
+    // The glyph and, for a composite, its components, at most a bounded depth down and
+    // kMaxGlyphsPerLoad glyphs in all: 0 when refused.
     int LoadGlyph(uint32_t fontKey, uint16_t glyph);
     // The location format: 1 for 32-bit loca entries, 0 for 16-bit, 255 when unreadable.
     uint8_t GetLocationFormat(uint32_t fontKey);
@@ -133,8 +138,8 @@ public:
     // Takes the change count of a copy whose caches were merged into this one.
     void SetChangeCount(uint32_t count) { changeCount_ = count; }
     uint32_t GetFileKey() const { return fileKey_; }
-    int16_t GetUserCount() const { return userCount_; }
-    void SetUserCount(int16_t count) { userCount_ = count; }
+    int32_t GetUserCount() const { return userCount_; }
+    void SetUserCount(int32_t count) { userCount_ = count; }
     int IsLocked() const { return locked_; }
     GTTTableCache* GetTableCache() const { return tables_; }
     GGlyphCache* GetGlyphCache() const { return glyphs_; }
@@ -156,7 +161,7 @@ private:
     int ReadValue(uint32_t fontKey, CachedValue& value, uint32_t tagIndex, uint32_t offset);
     int Metrics(uint32_t fontKey, CachedValue& count, uint32_t countTable, uint32_t metricTable, uint16_t glyph,
                 uint16_t& advance, int16_t& bearing);
-    int LoadGlyphAt(uint32_t fontKey, uint16_t glyph, uint32_t depth);
+    int LoadGlyphAt(uint32_t fontKey, uint16_t glyph, uint32_t depth, uint32_t& budget);
     uint16_t PrepareCode(const GCharacterMapChoice& choice, const uint8_t* os2, uint16_t code,
                          uint32_t characterSet, bool& none);
 
@@ -172,7 +177,8 @@ private:
     CachedValue descender_;
     CachedValue horizontalCount_;
     CachedValue verticalCount_;
-    int16_t userCount_;
+    // Every handle counts: 16 bits would wrap at 65,536 of them.
+    int32_t userCount_;
     int32_t preloaded_;
     GTTTableCache* tables_;
     GGlyphCache* glyphs_;

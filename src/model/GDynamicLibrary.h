@@ -29,7 +29,9 @@ public:
     // The same object, or the same class, id, path, loaded flag and module handle.
     bool IsSame(const GObjectBase* other) const override;
 
-    // Loads the library when it is not loaded; answers the loaded flag.
+    // Loads the library when it is not loaded; answers the loaded flag. Only a full
+    // path is loaded, by that path alone: a bare or relative name would be looked for
+    // along the search path.
     uint32_t Load();
     void Unload();
     uint32_t IsLoaded() const { return loaded_; }
@@ -45,6 +47,13 @@ public:
     int32_t Call(const char* name, int32_t a, int32_t b);
     // Loads the library and tells whether it exports the name.
     bool HasExport(const char* name) { return FindExport(name) != nullptr; }
+
+    // A full path: a drive and a root ("C:\\...") or a server share ("\\\\server\\share\\..."),
+    // backslashes only, no "." or ".." step and no stream name.
+    static bool IsFullPath(const RWWString& path);
+    // A full path of a file somewhere under the folder (itself a full path), compared
+    // without regard to case.
+    static bool IsInsideFolder(const RWWString& path, const RWWString& folder);
 
     auto StoredForm() { return GFields(path_); }
     // A restored path replaces the loaded library: the next call loads the one it names.

@@ -193,7 +193,7 @@ void MPersistentCompositeOnDiskImp::OpenFile()
     if (std::strcmp(file_->Mode(), "rb+") == 0) {
         RWCString key;
         uint32_t offset = RWDiskBTree::kNone;
-        if (tree_->RemoveKeyAndValue(kIndexKey, key, offset) && Clean(capture, *file_))
+        if (tree_->FindKeyAndValue(kIndexKey, key, offset) && Clean(capture, *file_))
             ReadIndex(offset);
     }
     if (!Clean(capture, *file_))
@@ -201,7 +201,8 @@ void MPersistentCompositeOnDiskImp::OpenFile()
 }
 
 // The index block holds one records composite; anything else, or a block that does
-// not read back whole, makes the store fail with an empty index.
+// not read back whole, makes the store fail with an empty index. The index leaves the
+// file only once it was taken whole: a refused one stays, key and block, as it was.
 void MPersistentCompositeOnDiskImp::ReadIndex(uint32_t offset)
 {
     RWErrorCapture capture;
@@ -212,13 +213,22 @@ void MPersistentCompositeOnDiskImp::ReadIndex(uint32_t offset)
     RWCollectable* read =
         RWCollectable::RestoreKindOf(*file_, IsRecordComposite, GRecordComposite::kClassId, RWHolding::Owned);
     GRecordComposite* index = dynamic_cast<GRecordComposite*>(read);
-    if (index && Clean(capture, *file_))
+    // A refused member count or an index cut short leaves the file at its end: such an
+    // index is not the one that was written, and taking it (to write it back at close)
+    // would lose every record it no longer names.
+    if (index && Clean(capture, *file_) && !file_->Eof())
         index_.TakeMembers(*index);
     else
         Broken();
     delete read;
-    if (!broken_)
-        file_->Deallocate(offset);
+    if (!broken_) {
+        RWCString key;
+        uint32_t removed = RWDiskBTree::kNone;
+        if (tree_->RemoveKeyAndValue(kIndexKey, key, removed) && removed == offset && Clean(capture, *file_))
+            file_->Deallocate(offset);
+        else
+            Broken();
+    }
     if (!Clean(capture, *file_))
         Broken();
 }

@@ -1,7 +1,8 @@
 // The one object behind every records store of a file name: it owns the records file
 // (a disk file manager with a disk B-tree keyed by record key) and the index of records
 // kept in memory while the file is open. Closing writes the index into the file under
-// "IndexOfRecords"; opening reads it back and removes it.
+// "IndexOfRecords"; opening reads it back and removes it once it was read whole (a
+// refused index stays in the file and the store fails).
 //
 // Every file operation runs under the records-store lock and under an error capture:
 // a file error, a damaged block or a duplicate record key sets the failure flag, which

@@ -26,6 +26,7 @@
 #include "printer/GPeripheral.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -535,14 +536,20 @@ int GDriverObject::IsCustomSizeInRange(uint16_t paperId, GObjectBase* settings)
     return Within({paper.x, paper.y}, smallest->GetPaperSize(), largest->GetPaperSize()) ? 1 : 0;
 }
 
+// Only a found value is kept: a first caller without a configuration must not decide
+// for the life of the process.
 int GDriverObjectImp::IsFeature1025Set()
 {
-    static int cached = -1;
-    if (cached < 0) {
-        GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), 1025);
-        cached = value && value->GetValue() == 1;
-    }
-    return cached;
+    static std::atomic<int> cached(-1);
+    const int known = cached.load();
+    if (known >= 0)
+        return known;
+    GValueAttribute* value = Feature<GValueAttribute>(GetPrinterConfiguration(), 1025);
+    if (!value)
+        return 0;
+    const int set = value->GetValue() == 1;
+    cached.store(set);
+    return set;
 }
 
 GObjectBase* GDriverObject::LoadObject(const RWWString& name)
@@ -747,11 +754,8 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
             return 0;
         back = std::move(converted);
     }
-    if (!name) {
-        SaveObject(GDriverServicesAdapter::NumberedName(uint32_t(back->GetId())), back.get());
-        return 1;
-    }
-    return SaveObject(*name, back.get()) ? 1 : 0;
+    const RWWString numbered = name ? RWWString() : GDriverServicesAdapter::NumberedName(uint32_t(back->GetId()));
+    return SaveObject(name ? *name : numbered, back.get()) ? 1 : 0;
 }
 
 int GDriverObject::ConvertStoredList(GObjectBase* oldList, GObjectBase* newList)

@@ -4,6 +4,7 @@
 #include "foundation/RWForeignRead.h"
 #include "foundation/RWThreadContext.h"
 #include "model/GConfiguration.h"
+#include "model/GDynamicLibrary.h"
 #include "model/GStreamHolder.h"
 #include "model/GValueAttribute.h"
 #include "model/OSVersionRecord.h"
@@ -103,6 +104,17 @@ void GOSFactory::EnsureLock(GLock** lock)
 void GOSFactory::SetModuleHandle(uint32_t handle) { moduleHandle_ = handle; }
 uint32_t GOSFactory::GetModuleHandle() { return moduleHandle_; }
 
+void GOSFactory::GetDriverDirectory(RWWString& path) { path = RWWString(); }
+
+int GOSFactory::IsTrustedLibraryPath(const RWWString& path)
+{
+    RWWString module;
+    RWWString drivers;
+    GetModuleDirectory(module);
+    GetDriverDirectory(drivers);
+    return GDynamicLibrary::IsInsideFolder(path, module) || GDynamicLibrary::IsInsideFolder(path, drivers);
+}
+
 GPrinterLibrary* GOSFactory::CreateMiniInstaller(const RWWString&, uint32_t, uint32_t) { return nullptr; }
 
 void GOSFactory::MakeUniqueFile(RWWString& name, const RWWString& folder, const RWWString& nameTemplate, int create)
@@ -156,17 +168,19 @@ const int kSaveAttempts = 3;
 
 } // namespace
 
+// Only a found value is kept: a first caller without a configuration answers the
+// object-graph form for itself and leaves the choice to a caller that has one.
 uint16_t GOSFactory::StoredFormFor(GDriverObject* driver)
 {
     if (storedForm_ != 0xFFFF)
         return storedForm_;
-    storedForm_ = 0;
     static const long kPath[] = {359, 366, 940};
     GObjectBase* found = driver ? driver->GetPrinterConfiguration() : nullptr;
     for (long id : kPath)
         found = found ? found->FindById(id) : nullptr;
-    if (found && found->IsKindOf(GValueAttribute::kClassId))
-        storedForm_ = static_cast<GValueAttribute*>(found)->GetValue();
+    if (!found || !found->IsKindOf(GValueAttribute::kClassId))
+        return 0;
+    storedForm_ = static_cast<GValueAttribute*>(found)->GetValue();
     return storedForm_;
 }
 

@@ -113,6 +113,11 @@ public:
     // Deletes the global lock and the serializer; the instance is forgotten.
     virtual ~GOSFactory();
     virtual GLock* CreateLock() = 0;
+    // The folder the spooler keeps printer drivers in; empty when it is not known.
+    virtual void GetDriverDirectory(RWWString& path);
+    // 1 when the library path may be loaded: a full path inside the module's folder or
+    // the driver directory. Libraries named by stored data load from nowhere else.
+    int IsTrustedLibraryPath(const RWWString& path);
 
     uint16_t GetStoredFormFlag() const { return storedForm_; }
     GSettingsTreeSerializer* GetSerializer() const { return serializer_; }

@@ -3,6 +3,7 @@
 #include "foundation/RWErrorCapture.h"
 #include "model/GTextConverter.h"
 #include "pipeline/GCommand.h"
+#include "printer/GOSFactory.h"
 
 namespace {
 
@@ -46,16 +47,20 @@ RWWString GPeripheralProxy::DestroyEntryOf(int32_t kind)
     return names ? RWWString(names->destroy) : RWWString();
 }
 
-GPeripheralProxy::GPeripheralProxy() : kind_(6), mode_(kNever), made_(false) { library_.MarkEmbedded(); }
+GPeripheralProxy::GPeripheralProxy() : kind_(6), mode_(kNever), made_(false), asked_(false), refused_(false)
+{
+    library_.MarkEmbedded();
+}
 
-GPeripheralProxy::GPeripheralProxy(GPeripheral* addOn) : addOn_(addOn), kind_(6), mode_(kNever), made_(false)
+GPeripheralProxy::GPeripheralProxy(GPeripheral* addOn)
+    : addOn_(addOn), kind_(6), mode_(kNever), made_(false), asked_(false), refused_(false)
 {
     library_.MarkEmbedded();
 }
 
 GPeripheralProxy::GPeripheralProxy(const RWWString& libraryPath, int32_t kind, int32_t mode)
     : createEntry_(CreateEntryOf(kind)), destroyEntry_(DestroyEntryOf(kind)), kind_(kind), mode_(mode),
-      library_(libraryPath), made_(false)
+      library_(libraryPath), made_(false), asked_(false), refused_(false)
 {
     library_.MarkEmbedded();
     if (mode_ == kKept)
@@ -65,7 +70,7 @@ GPeripheralProxy::GPeripheralProxy(const RWWString& libraryPath, int32_t kind, i
 GPeripheralProxy::GPeripheralProxy(const GPeripheralProxy& other)
     : GPersistent(other), addOn_(other.addOn_), createEntry_(other.createEntry_),
       destroyEntry_(other.destroyEntry_), kind_(other.kind_), mode_(other.mode_), library_(other.library_),
-      made_(other.made_)
+      made_(other.made_), asked_(other.asked_), refused_(other.refused_)
 {
     library_.MarkEmbedded();
 }
@@ -86,6 +91,11 @@ bool GPeripheralProxy::IsSame(const GObjectBase* other) const
 
 GPeripheral* GPeripheralProxy::CreateAddOn()
 {
+    GOSFactory* services = GOSFactory::Instance();
+    if (!library_.IsLoaded() && !(services && services->IsTrustedLibraryPath(library_.GetPath()))) {
+        refused_ = true;
+        return nullptr;
+    }
     if (!library_.Load())
         return nullptr;
     const int32_t made = library_.Call(Narrow(createEntry_).Data(), 0, 0);
@@ -94,6 +104,7 @@ GPeripheral* GPeripheralProxy::CreateAddOn()
 
 void GPeripheralProxy::HoldCreated()
 {
+    asked_ = true;
     addOn_.Set(CreateAddOn());
     made_ = !addOn_.IsNull();
 }
@@ -122,6 +133,10 @@ GCommand* GPeripheralProxy::ReceiveCommand(GCommand* command)
 {
     if (HasAddOn() && library_.IsLoaded())
         return GetAddOn()->ReceiveCommand(command);
+    if (mode_ == kKept && !asked_) {
+        HoldCreated();
+        return HasAddOn() && library_.IsLoaded() ? GetAddOn()->ReceiveCommand(command) : command;
+    }
     if (mode_ != kPerCommand)
         return command;
     DestroyAddOn();
@@ -132,10 +147,11 @@ GCommand* GPeripheralProxy::ReceiveCommand(GCommand* command)
     return command;
 }
 
-// The add-on this restore makes is the one kept: the stored add-on reference is read and
-// dropped, so that only what the create entry made ever reaches the destroy entry. The
-// stored add-on may be of a class this module does not know: its read fails under a
-// capture of its own instead of reaching the error handler.
+// A restore loads nothing: a kept add-on is made on first use, from a trusted path only.
+// The stored add-on reference is read and dropped, so that only what a create entry
+// made ever reaches the destroy entry. The stored add-on may be of a class this module
+// does not know: its read fails under a capture of its own instead of reaching the
+// error handler.
 template <class In>
 bool GPeripheralProxy::ReadStored(In& in)
 {
@@ -153,8 +169,8 @@ bool GPeripheralProxy::ReadStored(In& in)
     destroyEntry_ = destroy;
     mode_ = mode;
     kind_ = kind;
-    if (mode_ == kKept)
-        HoldCreated();
+    asked_ = false;
+    refused_ = false;
     GCountedRef stored;
     {
         RWErrorCapture capture;

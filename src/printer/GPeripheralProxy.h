@@ -3,8 +3,13 @@
 // stage the add-on serves; the proxy has the create entry make the add-on, forwards every
 // command to it, and hands it back to the destroy entry before unloading the library.
 //
-// Modes: 1 makes the add-on at construction and restore and keeps it; 0 makes it for
-// each command and takes it back after; any other mode never makes it.
+// Modes: 1 makes the add-on at construction, or on first use after a restore, and keeps
+// it; 0 makes it for each command and takes it back after; any other mode never makes it.
+//
+// The library path travels inside stored settings, so it is data: a restore never loads
+// anything, and a library is loaded only from a full path inside the module's folder or
+// the driver directory. Any other path is refused: commands pass on unchanged and
+// WasRefused tells why nothing was made.
 #pragma once
 
 #include "foundation/RWWString.h"
@@ -41,6 +46,8 @@ public:
     const GDynamicLibrary& GetLibrary() const { return library_; }
     int32_t GetKind() const { return kind_; }
     int32_t GetMode() const { return mode_; }
+    // True once a library path was refused for not being a trusted full path.
+    bool WasRefused() const { return refused_; }
 
     // The entry names of a kind (empty outside 0 to 4).
     static RWWString CreateEntryOf(int32_t kind);
@@ -71,4 +78,7 @@ private:
     // True when a create entry made the held add-on: only such an add-on goes to a
     // destroy entry.
     bool made_;
+    // Mode 1: the add-on was asked for once (made or not), so it is not asked again.
+    bool asked_;
+    bool refused_;
 };

@@ -245,10 +245,16 @@ int16_t GPrinter::OnDocumentEnd(GDocumentEnd&)
     return status;
 }
 
+// The page's data ends and the channel's page boundary flushes what it holds: the
+// page end answers the flush's status, or the end's when the end failed.
 int16_t GPrinter::OnPageEnd(GPageEnd&)
 {
     GOutputChannel* channel = GetOutputChannel();
-    return channel ? channel->EndData() : 0;
+    if (!channel)
+        return 0;
+    const int16_t ended = channel->EndData();
+    const int16_t flushed = channel->PageBoundary();
+    return ended ? ended : flushed;
 }
 
 int16_t GPrinter::OnJobAbort(GJobAbort&)

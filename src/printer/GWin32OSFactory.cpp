@@ -168,14 +168,19 @@ int DaysInMonth(int month, int year)
 
 } // namespace
 
+// The driver's own printer handle, or one opened by name for the call. A handle opened
+// to read asks only for use, which every user that can print has; only writes ask for
+// full access.
 class GWin32OSFactory::PrinterHandle {
 public:
-    PrinterHandle(GWin32OSFactory& services, GDriverObject* driver)
+    enum Access : ACCESS_MASK { kRead = PRINTER_ACCESS_USE, kWrite = PRINTER_ALL_ACCESS };
+
+    PrinterHandle(GWin32OSFactory& services, GDriverObject* driver, Access access)
         : handle_(services.GetPrinterHandle(driver)), opened_(false)
     {
         if (handle_ || !driver)
             return;
-        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, access};
         RWWString name = driver->GetPrinterName();
         HANDLE handle = nullptr;
         if (!name.IsNull() && OpenPrinterW(const_cast<wchar_t*>(name.Data()), &handle, &defaults)) {
@@ -359,6 +364,17 @@ void GWin32OSFactory::GetModuleDirectory(RWWString& path)
         lock->Release();
 }
 
+void GWin32OSFactory::GetDriverDirectory(RWWString& path)
+{
+    wchar_t folder[MAX_PATH] = {};
+    DWORD needed = 0;
+    if (GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(folder), sizeof folder - sizeof *folder,
+                                   &needed))
+        path = RWWString(folder);
+    else
+        path = RWWString();
+}
+
 void GWin32OSFactory::SeedRandom() { std::srand(ThreadSeed(static_cast<uint32_t>(std::time(nullptr)))); }
 int GWin32OSFactory::Random() { return std::rand(); }
 
@@ -389,7 +405,7 @@ GDriverServicesAdapter* GWin32OSFactory::CreateServicesAdapter(GDriverObject* cl
 
 int GWin32OSFactory::SetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t value)
 {
-    PrinterHandle printer(*this, driver);
+    PrinterHandle printer(*this, driver, PrinterHandle::kWrite);
     DWORD data = value;
     return printer.Get() && SetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), REG_DWORD,
                                             reinterpret_cast<BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
@@ -398,7 +414,7 @@ int GWin32OSFactory::SetPrinterDataDword(GDriverObject* driver, const RWWString&
 // The text is stored without its terminator, as the readers expect.
 int GWin32OSFactory::SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text)
 {
-    PrinterHandle printer(*this, driver);
+    PrinterHandle printer(*this, driver, PrinterHandle::kWrite);
     return printer.Get() &&
            SetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), REG_SZ,
                            reinterpret_cast<BYTE*>(const_cast<wchar_t*>(text.Data())),
@@ -434,7 +450,7 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
         if (!CreateRegistryKeyPath(name, key, value))
             return 0;
     } else {
-        printer.reset(new PrinterHandle(*this, driver));
+        printer.reset(new PrinterHandle(*this, driver, PrinterHandle::kWrite));
         if (!printer->Get())
             return 0;
     }
@@ -482,14 +498,14 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
 
 uint32_t GWin32OSFactory::GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback)
 {
-    PrinterHandle printer(*this, driver);
+    PrinterHandle printer(*this, driver, PrinterHandle::kRead);
     return ReadPrinterDword(printer.Get(), name, fallback);
 }
 
 void GWin32OSFactory::GetPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
                                            const RWWString& fallback)
 {
-    PrinterHandle printer(*this, driver);
+    PrinterHandle printer(*this, driver, PrinterHandle::kRead);
     DWORD type = 0, needed = 0;
     wchar_t* valueName = const_cast<wchar_t*>(name.Data());
     const DWORD query = printer.Get() ? GetPrinterDataW(printer.Get(), valueName, &type, nullptr, 0, &needed)
@@ -527,7 +543,7 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
             return 0;
         ReadKeyDword(key, value.Data(), count);
     } else {
-        printer.reset(new PrinterHandle(*this, driver));
+        printer.reset(new PrinterHandle(*this, driver, PrinterHandle::kRead));
         count = ReadPrinterDword(printer->Get(), value, 0);
     }
     struct KeyCloser {

@@ -42,6 +42,7 @@ public:
     void GetTempDirectory(RWWString& path, GDriverObject* driver) override;
     // The module's folder without a trailing separator, found once.
     void GetModuleDirectory(RWWString& path) override;
+    void GetDriverDirectory(RWWString& path) override;
     void SeedRandom() override;
     int Random() override;
     int FileExists(const RWWString& path) override;

@@ -79,3 +79,46 @@ TEST(GDynamicLibraryStore, RestoreTakesThePathAndUnloads)
 }
 
 } // namespace
+
+// Only full paths load, and a library named by data loads only from inside a trusted
+// folder: a bare name is looked for along the search path, a "." or ".." step or a
+// forward slash can lead out of the folder, a trailing dot or space names another file.
+TEST(GDynamicLibraryPaths, FullPathsAndFoldersTheyLieIn)
+{
+    const struct {
+        const wchar_t* path;
+        bool full;
+        bool inside; // inside "C:\drivers\x86"
+    } rows[] = {
+        {L"C:\\drivers\\x86\\addon.dll", true, true},
+        {L"c:\\DRIVERS\\X86\\sub\\addon.dll", true, true},
+        {L"C:\\drivers\\x86", true, false},
+        {L"C:\\drivers\\x86\\", false, false},
+        {L"C:\\drivers\\x86extra\\addon.dll", true, false},
+        {L"C:\\drivers\\x86\\..\\addon.dll", false, false},
+        {L"C:\\drivers\\x86\\.\\addon.dll", false, false},
+        {L"C:\\drivers\\x86\\addon.dll.", false, false},
+        {L"C:\\drivers\\x86\\addon.dll ", false, false},
+        {L"C:\\drivers\\x86/addon.dll", false, false},
+        {L"C:\\drivers\\x86\\addon.dll:stream", false, false},
+        {L"C:drivers\\x86\\addon.dll", false, false},
+        {L"\\drivers\\x86\\addon.dll", false, false},
+        {L"addon.dll", false, false},
+        {L"\\\\server\\share\\addon.dll", true, false},
+        {L"\\\\?\\C:\\drivers\\x86\\addon.dll", false, false},
+        {L"\\\\.\\C:\\drivers\\x86\\addon.dll", false, false},
+        {L"\\\\server\\\\addon.dll", false, false},
+        {L"", false, false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.full, GDynamicLibrary::IsFullPath(RWWString(row.path))) << std::wstring(row.path).size();
+        for (const wchar_t* folder : {L"C:\\drivers\\x86", L"C:\\drivers\\x86\\"})
+            EXPECT_EQ(row.inside, GDynamicLibrary::IsInsideFolder(RWWString(row.path), RWWString(folder)))
+                << std::wstring(row.path).size();
+    }
+    EXPECT_FALSE(GDynamicLibrary::IsInsideFolder(RWWString(L"C:\\a\\b.dll"), RWWString()));
+    EXPECT_FALSE(GDynamicLibrary::IsInsideFolder(RWWString(L"C:\\a\\b.dll"), RWWString(L"a")));
+    // A bare name does not load, even of a library the process already has.
+    GDynamicLibrary bare(RWWString(L"kernel32.dll"));
+    EXPECT_EQ(0u, bare.Load());
+}

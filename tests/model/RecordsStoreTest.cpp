@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -264,4 +265,66 @@ TEST(RecordsStoreClasses, AreRegistered)
     EXPECT_TRUE(IsRegistered(783, "GRecord"));
     EXPECT_TRUE(IsRegistered(784, "GRecordProxy"));
     EXPECT_TRUE(IsRegistered(785, "GRecordComposite"));
+}
+
+namespace {
+
+// Where the closed file keeps its index.
+uint32_t IndexBlock(const TempPath& path)
+{
+    uint32_t block = 0;
+    RWDiskFileManager file(path.c_str(), "rb");
+    RWDiskBTree tree(file, 10, 0, 16, 0, RWDiskBTree::kNone, 0, 10, 10);
+    tree.ApplyInOrder(
+        [](const char* key, uint32_t value, void* arg) {
+            if (std::strcmp(key, MPersistentCompositeOnDiskImp::kIndexKey) == 0)
+                *static_cast<uint32_t*>(arg) = value;
+        },
+        &block);
+    return block;
+}
+
+} // namespace
+
+// An index whose member count the rest of the file cannot hold once read back as an
+// empty store with no failure, and closing wrote that empty index over the records.
+// Refused, it sets the failure flag and stays as it was: with the count mended, every
+// record is there again.
+TEST(RecordsStoreFailures, ARefusedIndexFailsAndIsNeverWrittenBack)
+{
+    TempPath path("records-index-count.rec");
+    {
+        Store store(RWCString(path.c_str()), 0, 1);
+        for (long id = 70; id < 75; ++id)
+            store.AddRecord(Value(uint16_t(id), id));
+    }
+    for (const uint32_t damaged : {0x00FFFFFFu, 0xFFFFFFFFu}) {
+        const uint32_t block = IndexBlock(path);
+        std::vector<uint8_t> bytes = FileBytes(path.str());
+        ASSERT_GT(block, 0u);
+        ASSERT_LT(block, bytes.size());
+        const uint8_t versionAndCount[] = {1, 0, 0, 0, 5, 0, 0, 0};
+        const auto found = std::search(bytes.begin() + block, bytes.end(), std::begin(versionAndCount),
+                                       std::end(versionAndCount));
+        ASSERT_NE(bytes.end(), found);
+        const size_t count = size_t(found - bytes.begin()) + 4;
+        std::memcpy(&bytes[count], &damaged, 4);
+        ASSERT_TRUE(WriteFileBytes(path.str(), bytes));
+        {
+            TestErrorCapture capture;
+            Store store(RWCString(path.c_str()), 0, 1);
+            EXPECT_TRUE(store.HasFailed()) << damaged;
+            EXPECT_EQ(0u, store.Entries());
+        }
+        EXPECT_EQ(block, IndexBlock(path)) << "the index stays where it was";
+        std::vector<uint8_t> after = FileBytes(path.str());
+        ASSERT_GT(after.size(), count + 4);
+        const uint32_t mended = 5;
+        std::memcpy(&after[count], &mended, 4);
+        ASSERT_TRUE(WriteFileBytes(path.str(), after));
+        Store store(RWCString(path.c_str()), 0, 1);
+        EXPECT_FALSE(store.HasFailed()) << damaged;
+        for (long id = 70; id < 75; ++id)
+            EXPECT_EQ(ValueOf(store.FindPtrById(id)), uint16_t(id)) << damaged;
+    }
 }

@@ -8,6 +8,7 @@
 
 #include "../model/ModelTestObjects.h"
 #include "ChildProcess.h"
+#include "TestOSFactory.h"
 
 #include <string>
 #include <vector>
@@ -47,13 +48,31 @@ public:
 struct AddOnCalls { int made, taken; bool refuse; };
 AddOnCalls& AddOnHost();
 
-inline RWWString AddOnPath() { return RWWString((ThisProgram().substr(0, ThisProgram().find_last_of('\\') + 1) + "qzaddon.dll").c_str()); }
+// Proxies load add-ons only from the module's folder: live services must answer the
+// test program's own folder (an earlier test may have left services with another).
+inline void EnsureAddOnServices()
+{
+    RWWString folder;
+    if (GOSFactory* services = GOSFactory::Instance())
+        services->GetModuleDirectory(folder);
+    const std::string program = ThisProgram();
+    const std::string expected = program.substr(0, program.find_last_of('\\'));
+    if (folder.IsNull() || folder.CompareTo(RWWString(expected.c_str())) != 0)
+        new TestOSFactory;
+}
+
+inline RWWString AddOnPath()
+{
+    EnsureAddOnServices();
+    return RWWString((ThisProgram().substr(0, ThisProgram().find_last_of('\\') + 1) + "qzaddon.dll").c_str());
+}
 
 inline bool AddOnLoaded() { return GetModuleHandleW(L"qzaddon.dll") != nullptr; }
 
 // A configuration whose member 64 lists the add-on library, and a value to pass over.
 inline GConfiguration* AddOnConfiguration()
 {
+    EnsureAddOnServices();
     GConfiguration* configuration = new GConfiguration(198);
     GAttributeComposite* list = new GAttributeComposite(64);
     list->Add(new GValueAttribute(1, 2));
@@ -72,8 +91,11 @@ public:
     int16_t EndData() override { return Log("page"), GOutputChannel::EndData(); }
     int16_t Close() override { return Log("close"), GOutputChannel::Close(); }
     int16_t WriteBytes(const void*, uint32_t) override { return 0; }
-    int16_t PageBoundary() override { return 0; }
+    int16_t PageBoundary() override { return Log("flush"), flushStatus; }
     bool IsOpen() const override { return true; }
+
+    // What the page boundary answers.
+    int16_t flushStatus = 0;
 
 private:
     void Log(const char* step) { ChainLog().push_back(std::string("channel ") + step); }

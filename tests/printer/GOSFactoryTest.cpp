@@ -85,12 +85,14 @@ TEST(GOSFactoryUniqueFile, NamesFromTheTemplateInTheFolder)
     EXPECT_TRUE(name.IsNull());
 }
 
+// The words are the detected record's, or all zero when detection fails.
 TEST(GOSFactoryVersion, FailedDetectionAnswersZeros)
 {
     uint32_t words[3] = {7, 7, 7};
     Fresh()->GetOSVersion(words[0], words[1], words[2]);
-    OSVersionRecord record = {};
-    EXPECT_TRUE(DetectOSVersion(record) || (words[0] == 0 && words[1] == 0 && words[2] == 0));
+    OSVersionRecord record = {0, 0, 0};
+    const OSVersionRecord expected = DetectOSVersion(record) ? record : OSVersionRecord{0, 0, 0};
+    EXPECT_EQ(expected, (OSVersionRecord{words[0], words[1], words[2]}));
 }
 
 TEST(GDriverServicesAdapterCalls, ForwardWithTheClientAndNumberedNames)

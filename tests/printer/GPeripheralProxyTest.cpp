@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
 
 AddOnCalls& AddOnHost()
 {
@@ -71,7 +73,8 @@ TEST(GPeripheralProxyModes, AMissingLibraryEntryOrAddOnGivesNoAddOn)
 
 // Only what the create entry made reaches the destroy entry: the stored add-on (of a
 // class this module does not know) is never taken for one, and its read fails cleanly.
-TEST(GPeripheralProxyStore, ARestoreKeepsTheAddOnItMadeAndDropsTheStoredOne)
+// The restore itself loads nothing: the kept add-on is made by the first command.
+TEST(GPeripheralProxyStore, ARestoreLoadsNothingAndTheFirstCommandMakesTheKeptAddOn)
 {
     const AddOnCalls before = AddOnHost();
     {
@@ -82,10 +85,129 @@ TEST(GPeripheralProxyStore, ARestoreKeepsTheAddOnItMadeAndDropsTheStoredOne)
         std::unique_ptr<GObjectBase> back = AsModel(RestoredFromBytes(SavedBytes(&kept)));
         GPeripheralProxy* restored = dynamic_cast<GPeripheralProxy*>(back.get());
         ASSERT_NE(nullptr, restored);
+        EXPECT_FALSE(restored->HasAddOn());
+        EXPECT_EQ(before.made + 1, AddOnHost().made);
+        GPageStart page(3);
+        ChainLog().clear();
+        EXPECT_EQ(&page, restored->ReceiveCommand(&page));
+        EXPECT_EQ((std::vector<std::string>{"addon 709"}), ChainLog());
         EXPECT_TRUE(restored->HasAddOn());
         EXPECT_NE(kept.GetAddOn(), restored->GetAddOn());
         EXPECT_EQ(before.made + 2, AddOnHost().made);
     }
     EXPECT_EQ(AddOnHost().made - before.made, AddOnHost().taken - before.taken);
     EXPECT_FALSE(AddOnLoaded());
+}
+
+namespace {
+
+// The stored form of a proxy on the path in mode 1, made from one in mode 2 (which
+// loads nothing when made) by setting its stored mode word.
+std::vector<uint8_t> StoredKeptProxy(const RWWString& path)
+{
+    const GPeripheralProxy never(path, 1, GPeripheralProxy::kNever);
+    std::vector<uint8_t> bytes = SavedBytes(&never);
+    // The mode word follows the destroy entry's name.
+    const char entry[] = "_D_PCLXL_ADDON";
+    std::vector<uint8_t> text;
+    for (const char* c = entry; *c; ++c)
+        text.insert(text.end(), {uint8_t(*c), 0});
+    auto at = std::search(bytes.begin(), bytes.end(), text.begin(), text.end());
+    EXPECT_NE(bytes.end(), at);
+    if (at != bytes.end()) {
+        at += text.size();
+        EXPECT_EQ((std::vector<uint8_t>{2, 0, 0, 0, 1, 0, 0, 0}), std::vector<uint8_t>(at, at + 8));
+        *at = GPeripheralProxy::kKept;
+    }
+    return bytes;
+}
+
+// The add-on library copied under another name into a folder of its own.
+struct OutsideAddOn {
+    OutsideAddOn() : folder(TempFolder())
+    {
+        CreateDirectoryW(folder.c_str(), nullptr);
+        const std::wstring addOn(AddOnPath().Data());
+        CopyFileW(addOn.c_str(), path().c_str(), FALSE);
+    }
+    ~OutsideAddOn()
+    {
+        DeleteFileW(path().c_str());
+        RemoveDirectoryW(folder.c_str());
+    }
+    std::wstring path() const { return folder + L"\\qz-outside-addon.dll"; }
+    static std::wstring TempFolder()
+    {
+        wchar_t temp[MAX_PATH] = {};
+        const DWORD length = GetTempPathW(MAX_PATH, temp);
+        return std::wstring(temp, length) + L"qz-addon-" + std::to_wstring(GetCurrentProcessId());
+    }
+    static bool Loaded() { return GetModuleHandleW(L"qz-outside-addon.dll") != nullptr; }
+    std::wstring folder;
+};
+
+// Services whose driver directory is a folder of the test's choosing.
+struct DriverFolderServices : TestOSFactory {
+    void GetDriverDirectory(RWWString& path) override { path = RWWString(folder.c_str()); }
+    std::wstring folder;
+};
+
+} // namespace
+
+// A stored proxy in mode 1 once loaded its library and ran the create entry during the
+// restore: any stored graph with model objects could run code of its choosing.
+TEST(GPeripheralProxyStore, AStoredKeptProxyLoadsNothingOnRestore)
+{
+    const int made = AddOnHost().made;
+    std::unique_ptr<GObjectBase> back = AsModel(RestoredFromBytes(StoredKeptProxy(AddOnPath())));
+    GPeripheralProxy* restored = dynamic_cast<GPeripheralProxy*>(back.get());
+    ASSERT_NE(nullptr, restored);
+    EXPECT_EQ(int32_t(GPeripheralProxy::kKept), restored->GetMode());
+    EXPECT_FALSE(AddOnLoaded());
+    EXPECT_EQ(made, AddOnHost().made);
+    EXPECT_FALSE(restored->HasAddOn());
+}
+
+// Libraries load from a full path inside the module's folder or the driver directory
+// only; a bare name, a step out of the folder or any other folder is refused, and the
+// command passes on as it came.
+TEST(GPeripheralProxyPaths, OnlyFullPathsInTheModuleFolderOrDriverDirectoryLoad)
+{
+    OutsideAddOn outside;
+    ASSERT_TRUE(GetFileAttributesW(outside.path().c_str()) != INVALID_FILE_ATTRIBUTES);
+    const std::string program = ThisProgram();
+    const std::string folder = program.substr(0, program.find_last_of('\\'));
+    const std::string leaf = folder.substr(folder.find_last_of('\\') + 1);
+    const RWWString refused[] = {
+        RWWString(outside.path().c_str()),
+        RWWString(L"qzaddon.dll"),
+        RWWString((folder + "\\..\\" + leaf + "\\qzaddon.dll").c_str()),
+        RWWString((folder + "\\.\\qzaddon.dll").c_str()),
+        RWWString((folder + "/qzaddon.dll").c_str()),
+    };
+    const int made = AddOnHost().made;
+    GPageStart page(3);
+    for (const RWWString& path : refused) {
+        for (int32_t mode : {0, 1}) {
+            GPeripheralProxy proxy(path, 1, mode);
+            EXPECT_EQ(&page, proxy.ReceiveCommand(&page));
+            EXPECT_TRUE(proxy.WasRefused()) << std::wstring(path.Data()).size();
+            EXPECT_FALSE(proxy.HasAddOn());
+        }
+        EXPECT_FALSE(AddOnLoaded());
+        EXPECT_FALSE(OutsideAddOn::Loaded());
+    }
+    EXPECT_EQ(made, AddOnHost().made);
+    // The same copy loads once its folder is the driver directory.
+    DriverFolderServices* services = new DriverFolderServices;
+    services->folder = outside.folder;
+    {
+        GPeripheralProxy proxy(RWWString(outside.path().c_str()), 1, 1);
+        EXPECT_FALSE(proxy.WasRefused());
+        EXPECT_TRUE(proxy.HasAddOn());
+        EXPECT_TRUE(OutsideAddOn::Loaded());
+    }
+    EXPECT_FALSE(OutsideAddOn::Loaded());
+    EXPECT_EQ(made + 1, AddOnHost().made);
+    new TestOSFactory;
 }

@@ -98,7 +98,7 @@ TEST(GPrinterDispatch, WritersSeeTheirCommandsInOrderAndAStatelessEndOnlyEndsThe
     for (GCommand* command : std::vector<GCommand*>{&start, &page, &pageEnd, &stateless, &next, &end})
         EXPECT_EQ(command, printer->ReceiveCommand(command));
     EXPECT_EQ((std::vector<std::string>{"channel open", "pjl 705", "addon 705", "pdl 705", "addon 710", "pdl 710",
-                                        "pjl 710", "channel page", "channel close", "channel open", "pjl 705",
+                                        "pjl 710", "channel page", "channel flush", "channel close", "channel open", "pjl 705",
                                         "addon 705", "pdl 705", "addon 706", "pdl 706", "pjl 706", "channel close"}),
               ChainLog());
     EXPECT_EQ(2, deletions);
@@ -109,6 +109,44 @@ TEST(GPrinterDispatch, WritersSeeTheirCommandsInOrderAndAStatelessEndOnlyEndsThe
     GPrinter bare;
     for (GCommand* command : std::vector<GCommand*>{&page, &pageEnd, &stateless})
         EXPECT_EQ(command, bare.ReceiveCommand(command));
+}
+
+// The page end flushes the channel: its status is the page boundary's, so a flush that
+// fails turns the page end into an error the writers pass on.
+TEST(GPrinterDispatch, APageEndFlushesTheChannelAndAnswersTheFlushStatus)
+{
+    int deletions = 0;
+    LoggingChannel* opened = nullptr;
+    struct FlushProvider : ChannelProvider {
+        using ChannelProvider::ChannelProvider;
+        GOutputChannel* Open(const RWWString& a, const RWCString& b, uint32_t c, void* d) override
+        {
+            GOutputChannel* channel = ChannelProvider::Open(a, b, c, d);
+            *made = static_cast<LoggingChannel*>(channel);
+            (*made)->flushStatus = 9;
+            return channel;
+        }
+        LoggingChannel** made = nullptr;
+    } provider(&deletions);
+    provider.made = &opened;
+    GPrinter printer;
+    GDocumentStart start(L"doc", L"FILE:", nullptr, 1);
+    // Held: the error command holds the failed command too.
+    GCountedRef pageEnd(new GPageEnd(3));
+    GDocumentEnd end(4);
+    ChainLog().clear();
+    EXPECT_EQ(&start, printer.ReceiveCommand(&start));
+    ASSERT_NE(nullptr, opened);
+    GCountedRef error(printer.ReceiveCommand(static_cast<GCommand*>(pageEnd.Get())));
+    ASSERT_EQ(GErrorCommand::kClassId, error->ClassId());
+    EXPECT_EQ(9, static_cast<GErrorCommand*>(error.Get())->GetCode());
+    opened->flushStatus = 0;
+    GPageEnd fine(5);
+    EXPECT_EQ(&fine, printer.ReceiveCommand(&fine));
+    EXPECT_EQ(&end, printer.ReceiveCommand(&end));
+    EXPECT_EQ((std::vector<std::string>{"channel open", "channel page", "channel flush", "channel page",
+                                        "channel flush", "channel close"}),
+              ChainLog());
 }
 
 TEST(GPrinterWriters, InstallingAWriterSwapsTheChildItsNameAndThePointerAndSharesTheStates)

@@ -39,7 +39,16 @@ public:
     void GetDriverDataFile(RWWString& path, GDriverObject*) override { path = RWWString(); }
     GLocaleInfo* CreateLocaleInfo() override { return nullptr; }
     void GetTempDirectory(RWWString& path, GDriverObject*) override { path = RWWString(); }
-    void GetModuleDirectory(RWWString& path) override { path = RWWString(); }
+    // The module of a test is the test program itself.
+    void GetModuleDirectory(RWWString& path) override
+    {
+        wchar_t name[MAX_PATH] = {};
+        const DWORD length = GetModuleFileNameW(nullptr, name, MAX_PATH);
+        size_t cut = length < MAX_PATH ? length : 0;
+        while (cut > 0 && name[cut - 1] != L'\\')
+            --cut;
+        path = cut > 0 ? RWWString(name, cut - 1) : RWWString();
+    }
     void SeedRandom() override { ++seeds, state_ = ThreadSeed(clock); }
     int Random() override { return fixedRandom >= 0 ? fixedRandom : ((state_ = state_ * 1103515245u + 12345u) >> 16) & 0x7FFF; }
     int FileExists(const RWWString& path) override { return Attributes(path) != INVALID_FILE_ATTRIBUTES; }
