@@ -11,6 +11,8 @@
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWCollectable.h"
 #include "foundation/RWCString.h"
+#include "foundation/RWCollectableAssociation.h"
+#include "foundation/RWCollection.h"
 #include "foundation/RWDataInStream.h"
 #include "foundation/RWDataOutStream.h"
 #include "foundation/RWErrorHandler.h"
@@ -270,6 +272,24 @@ private:
 
 void RaiseBadReference() { RWRaiseInternal(RWMessageBadReference()); }
 
+// An outermost object the restore does not hand out goes with what it owns: the members
+// of a collection and the key and value of an association are their own, though their
+// destructors leave them.
+void Discard(RWCollectable* obj)
+{
+    if (auto* collection = dynamic_cast<RWCollection*>(obj)) {
+        collection->ClearAndDestroy();
+    } else if (auto* pair = dynamic_cast<RWCollectableAssociation*>(obj)) {
+        RWCollectable* key = pair->Key();
+        RWCollectable* value = pair->Value();
+        if (key && key != obj && key != &RWNilObject)
+            delete key;
+        if (value && value != key && value != obj && value != &RWNilObject)
+            delete value;
+    }
+    delete obj;
+}
+
 void RaiseUnexpectedClass(RWClassID found, RWClassID expected)
 {
     RWRaiseInternal(RWMessageUnexpectedClassId(), unsigned(found), unsigned(expected));
@@ -396,7 +416,7 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
         RWRaiseExternal(RWMessageReadError());
         reader.Fail(false);
         if (!p)
-            delete obj;
+            Discard(obj);
         return nullptr;
     }
     // Refused or nested too deep: nothing has seen the object yet.
@@ -439,7 +459,7 @@ RWCollectable* RestoreFrom(Medium& medium, RWCollectable* p, RWCollectable::Kind
         const RWCollectable::RestoredCheck check = g_restoredCheck.load(std::memory_order_acquire);
         if (obj && check && !check(obj)) {
             if (obj != p)
-                delete obj;
+                Discard(obj);
             RWRaiseExternal(RWMessageReadError());
             return nullptr;
         }

@@ -34,6 +34,7 @@ public:
     Dropper() = default;
     explicit Dropper(RWCollectable* member) : member_(member) {}
     RWClassID ClassId() const override { return kClassId; }
+    uint32_t BinaryStoreSize() const override { return (member_ ? member_ : &RWNilObject)->RecursiveStoreSize(); }
     void SaveGuts(RWBinaryFile& file) const override { file << member_; }
     void SaveGuts(RWDataOutStream& stream) const override { stream << member_; }
     void RestoreGuts(RWBinaryFile& file) override { Drop(file); }

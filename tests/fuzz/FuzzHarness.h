@@ -67,6 +67,7 @@ private:
     long liveBefore_;
     uint32_t readsBefore_;
     std::vector<uintptr_t> modulesBefore_;
+    uint32_t moduleEventsBefore_;
 };
 
 // Runs the case and checks it; a case whose first run leaves blocks allocated runs
@@ -86,6 +87,9 @@ void RunFuzzCase(const char* target, uint32_t seed, uint32_t index, bool foreign
         again.Finish();
     }
 }
+
+// True when the loader reports every load and unload to the harness.
+bool FuzzSeesModuleEvents();
 
 // The loaded modules' base addresses, sorted.
 std::vector<uintptr_t> LoadedModules();

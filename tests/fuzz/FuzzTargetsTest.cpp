@@ -32,6 +32,7 @@
 #include "model/MPersistentComposite.h"
 #include "model/MPersistentCompositeOnDisk.h"
 
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -549,4 +550,26 @@ TEST_F(FuzzFindings, HostileFontsAndBitmapsAskForNothingAndEndInTime)
         ASSERT_NE(nullptr, imp);
         EXPECT_EQ(0u, imp->GetBitsSize());
     });
+}
+
+// The module check itself: a library loaded inside a case is seen.
+TEST_F(FuzzFindings, AFuzzCaseSeesALibraryLoadedInIt)
+{
+    if (GetModuleHandleW(L"msimg32.dll"))
+        GTEST_SKIP() << "the library is in the process already";
+    testing::TestPartResultArray seen;
+    HMODULE library = nullptr;
+    {
+        FuzzCase guard("module check", 0, 0, false);
+        library = LoadLibraryW(L"msimg32.dll");
+        testing::ScopedFakeTestPartResultReporter quiet(
+            testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &seen);
+        guard.Finish();
+    }
+    ASSERT_NE(nullptr, library);
+    FreeLibrary(library);
+    bool named = false;
+    for (int i = 0; i < seen.size(); ++i)
+        named = named || std::string(seen.GetTestPartResult(i).message()).find("a library was loaded") != std::string::npos;
+    EXPECT_TRUE(named) << (FuzzSeesModuleEvents() ? "loader notifications" : "module snapshots");
 }
