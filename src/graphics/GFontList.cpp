@@ -142,6 +142,11 @@ bool GFontList::ReadFrom(In& in)
         RWCollectable* entry = nullptr;
         const bool fresh = read && (!table || (table->ObjectAt(number, entry) && entry == read));
         GObjectBase* object = static_cast<GObjectBase*>(read);
+        // Data that ended inside the object leaves one that is not the one stored.
+        if (fresh && Stopped(in)) {
+            delete object;
+            return false;
+        }
         if (!fresh || !object->IsKindOf(kind_)) {
             if (fresh)
                 delete object;
