@@ -439,13 +439,13 @@ std::string KeepMark(const std::string& seed, std::mt19937& random)
 }
 
 const FuzzTarget kTargets[] = {
-    {"truetype", 120, FontSeeds, MutateFont, ReadFont, false},
-    {"spool", 300, SpoolSeeds, Generic, ReadSpool, true},
-    {"runs", 600, RunSeeds, Generic, DecodeRuns, false},
-    {"lzw", 400, LzwSeeds, Generic, DecodeLzw, false},
-    {"zlib", 400, ZlibSeeds, Generic, DecodeZlib, false},
-    {"fontlist", 300, FontListSeeds, KeepMark, ReadFontListCase, true},
-    {"records", 120, RecordsSeeds, Generic, OpenRecords, false},
+    {"truetype", 500, FontSeeds, MutateFont, ReadFont, false},
+    {"spool", 500, SpoolSeeds, Generic, ReadSpool, true},
+    {"runs", 3000, RunSeeds, Generic, DecodeRuns, false},
+    {"lzw", 2000, LzwSeeds, Generic, DecodeLzw, false},
+    {"zlib", 2000, ZlibSeeds, Generic, DecodeZlib, false},
+    {"fontlist", 500, FontListSeeds, KeepMark, ReadFontListCase, true},
+    {"records", 200, RecordsSeeds, Generic, OpenRecords, false},
 };
 
 class FuzzTargets : public testing::TestWithParam<FuzzTarget> {
