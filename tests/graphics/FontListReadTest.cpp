@@ -4,6 +4,7 @@
 #include "model/GStreamHolder.h"
 #include "model/GValueAttribute.h"
 #include "model/MPersistentComposite.h"
+#include "StoreSizeChecks.h"
 #include "TestErrorCapture.h"
 
 #include <gtest/gtest.h>
@@ -88,4 +89,28 @@ TEST(FontListRead, AnObjectOfAnotherKindAnswersFalse)
     EXPECT_FALSE(ReadBack(list, bytes));
     EXPECT_EQ(1u, list.GetCount());
     EXPECT_EQ(nullptr, list.Find(2));
+}
+
+TEST(FontListRead, OnAFileAWholeListIsTrueAndEveryCutFalse)
+{
+    GFontList written(nullptr);
+    written.Add(1, new GValueAttribute(11, 1));
+    written.Add(2, new GValueAttribute(22, 2));
+    std::vector<uint8_t> whole;
+    {
+        TempPath path(ThreadFileName("font-list.bin"));
+        {
+            RWBinaryFile file(path.c_str(), "wb+");
+            written.Write(file, nullptr, 0);
+        }
+        whole = FileBytes(path.str());
+    }
+    ASSERT_GT(whole.size(), 8u);
+    for (size_t length = 4; length <= whole.size(); ++length) {
+        BytesFile file(std::vector<uint8_t>(whole.begin(), whole.begin() + std::ptrdiff_t(length)));
+        ASSERT_TRUE(file.Ready());
+        GFontList list(nullptr);
+        TestErrorCapture capture;
+        EXPECT_EQ(length == whole.size(), list.Read(file.File())) << length;
+    }
 }
