@@ -24,6 +24,7 @@ struct RWBTreeNode {
 class RWBTree : public RWCollection {
 public:
     static constexpr RWClassID kClassId = 0x8003;
+    static bool KindOfClass(RWClassID kind) { return kind == kClassId || RWCollection::KindOfClass(kind); }
 
     RWBTree() {}
     // Both trees share the members.

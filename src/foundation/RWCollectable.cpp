@@ -1,6 +1,8 @@
 #include "foundation/RWCollectable.h"
 
 #include "foundation/RWFactory.h"
+#include "foundation/RWReadTable.h"
+#include "foundation/RWThreadContext.h"
 
 #include <windows.h>
 
@@ -45,7 +47,13 @@ RWClassID RWGenerateClassId()
 RWCollectable* RWCollectable::CreateNew() const { return new RWCollectable; }
 RWCollectable* RWCollectable::Copy() const { return new RWCollectable(*this); }
 RWClassID RWCollectable::ClassId() const { return kClassId; }
-RWCollectable::~RWCollectable() {}
+// An object freed in the middle of a restore on this thread takes its numbers with it.
+RWCollectable::~RWCollectable()
+{
+    if (RWThreadContext* context = RWThreadContext::Peek())
+        if (context->readTable)
+            context->readTable->Forget(this);
+}
 uint32_t RWCollectable::BinaryStoreSize() const { return 0; }
 
 int RWCollectable::CompareTo(const RWCollectable* other) const

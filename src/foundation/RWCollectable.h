@@ -48,6 +48,10 @@ inline uint32_t RWAddressHash(const void* p)
 class RWCollectable {
 public:
     static constexpr RWClassID kClassId = 0x8007;
+    // The static ancestry every registered class extends (RWKindOfClass): true for the
+    // ids of this class and its ancestors. A class that others derive from declares its
+    // own, naming its parent's.
+    static bool KindOfClass(RWClassID kind) { return kind == kClassId; }
 
     constexpr RWCollectable() {}
     RWCollectable(const RWCollectable&) = default;
@@ -96,9 +100,10 @@ public:
     static RWCollectable* RecursiveRestoreFrom(RWBinaryFile& file, RWCollectable* p = nullptr);
     static RWCollectable* RecursiveRestoreFrom(RWDataInStream& stream, RWCollectable* p = nullptr);
 
-    // Reads one reference and keeps the object only when accept takes it. A fresh
-    // object that accept refuses is deleted before its fields are read; its number
-    // then names nothing. A refusal raises [ID] with the object's class id and
+    // Reads one reference and keeps the object only when accept takes it. With an
+    // expected class id, a stored class that the factory's ancestry says is no kind of
+    // it is refused before the object is made. A fresh object that accept refuses is
+    // deleted before its fields are read; its number then names nothing. A refusal raises [ID] with the object's class id and
     // expected, and fails the read (the stream's fail bit; on a file, the rest of the
     // outermost restore yields nothing). An object that the restore already gave to
     // the other kind of holder than holding raises [REF] and yields null.

@@ -10,6 +10,7 @@
 class RWCollectableAssociation : public RWCollectable {
 public:
     static constexpr RWClassID kClassId = 0x8008;
+    static bool KindOfClass(RWClassID kind) { return kind == kClassId || RWCollectable::KindOfClass(kind); }
 
     RWCollectableAssociation() {}
     RWCollectableAssociation(RWCollectable* key, RWCollectable* value) : key_(key), value_(value) {}

@@ -11,6 +11,8 @@
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWCollectable.h"
 #include "foundation/RWCString.h"
+#include "foundation/RWCollectableAssociation.h"
+#include "foundation/RWCollection.h"
 #include "foundation/RWDataInStream.h"
 #include "foundation/RWDataOutStream.h"
 #include "foundation/RWErrorHandler.h"
@@ -270,6 +272,24 @@ private:
 
 void RaiseBadReference() { RWRaiseInternal(RWMessageBadReference()); }
 
+// An outermost object the restore does not hand out goes with what it owns: the members
+// of a collection and the key and value of an association are their own, though their
+// destructors leave them.
+void Discard(RWCollectable* obj)
+{
+    if (auto* collection = dynamic_cast<RWCollection*>(obj)) {
+        collection->ClearAndDestroy();
+    } else if (auto* pair = dynamic_cast<RWCollectableAssociation*>(obj)) {
+        RWCollectable* key = pair->Key();
+        RWCollectable* value = pair->Value();
+        if (key && key != obj && key != &RWNilObject)
+            delete key;
+        if (value && value != key && value != obj && value != &RWNilObject)
+            delete value;
+    }
+    delete obj;
+}
+
 void RaiseUnexpectedClass(RWClassID found, RWClassID expected)
 {
     RWRaiseInternal(RWMessageUnexpectedClassId(), unsigned(found), unsigned(expected));
@@ -284,6 +304,13 @@ bool StoredClass(const Reference& ref, const RWReadTable& table, RWClassID& id)
         return table.ClassIdAt(ref.nameNumber, id);
     id = ref.tag == kNewName ? RWFactoryClassId(ref.name) : ref.tag;
     return true;
+}
+
+// What the factory knows of the stored class's kind: a new name asks by the name (the
+// class the restore would make), anything else by the id.
+RWKindAnswer StoredKind(const Reference& ref, RWClassID stored, RWClassID expected)
+{
+    return ref.tag == kNewName ? RWFactoryIsKindOf(ref.name, expected) : RWFactoryIsKindOf(stored, expected);
 }
 
 // True when an object read in place into p is of the class the reference stores.
@@ -342,6 +369,13 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
     }
     if (!reader.Open())
         return nullptr;
+    // A restore that expects a kind decides it from the stored class before the object
+    // is made: a refused object's constructor and reader never run.
+    if (!p && accept && expected != RWNoClassId && StoredKind(ref, stored, expected) == RWKindAnswer::No) {
+        RaiseUnexpectedClass(stored, expected);
+        reader.Fail(false);
+        return nullptr;
+    }
     if (p && !FitsInPlace(ref, stored, *p)) {
         RaiseUnexpectedClass(stored, p->ClassId());
         reader.Fail(false);
@@ -382,7 +416,7 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
         RWRaiseExternal(RWMessageReadError());
         reader.Fail(false);
         if (!p)
-            delete obj;
+            Discard(obj);
         return nullptr;
     }
     // Refused or nested too deep: nothing has seen the object yet.
@@ -425,7 +459,7 @@ RWCollectable* RestoreFrom(Medium& medium, RWCollectable* p, RWCollectable::Kind
         const RWCollectable::RestoredCheck check = g_restoredCheck.load(std::memory_order_acquire);
         if (obj && check && !check(obj)) {
             if (obj != p)
-                delete obj;
+                Discard(obj);
             RWRaiseExternal(RWMessageReadError());
             return nullptr;
         }

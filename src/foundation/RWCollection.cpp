@@ -184,14 +184,11 @@ void RWCollection::DropRefused(RWCollectable* obj, uint32_t first)
         delete obj;
         return;
     }
-    // Made by this read, and nothing after it that could point back at it.
+    // Made by this read (not one a back-reference named): freed, it takes its numbers
+    // and those of everything read inside it with it, so nothing later names it.
     RWCollectable* made = nullptr;
     if (!table->ObjectAt(first, made) || made != obj)
         return;
-    for (uint32_t n = first + 1; n < table->Entries(); ++n)
-        if (table->ObjectAt(n, made))
-            return;
-    table->Vacate(first);
     delete obj;
 }
 

@@ -20,6 +20,7 @@ typedef int (*RWTestCollectable)(const RWCollectable* member, const void* arg);
 class RWCollection : public RWCollectable {
 public:
     static constexpr RWClassID kClassId = 0x801D;
+    static bool KindOfClass(RWClassID kind) { return kind == kClassId || RWCollectable::KindOfClass(kind); }
 
     RWCollectable* CreateNew() const override = 0;
     RWCollectable* Copy() const override = 0;
@@ -102,8 +103,8 @@ protected:
     // The read-table number the next object read will take (0 outside a restore).
     static uint32_t NextReadNumber();
     // Deletes obj, refused after a read that began at read-table number first, when
-    // that read made it and nothing else that could name it; its number then names
-    // nothing. One read before, or with objects of its own, may have other holders
-    // and is left alone.
+    // that read made it: freed, it vacates its number and those of everything read
+    // inside it, so later data naming any of them is refused. One read before (a
+    // back-reference) may have other holders and is left alone.
     static void DropRefused(RWCollectable* obj, uint32_t first);
 };

@@ -14,6 +14,7 @@ RWErrorHandler g_handler = RWDefaultErrorHandler;
 
 void Dispatch(const RWException& error)
 {
+    ++RWThreadContext::Current().raised;
     if (RWErrorCapture* capture = RWErrorCapture::Current()) {
         capture->Record(error);
         return;
@@ -35,6 +36,8 @@ void RWDefaultErrorHandler(const RWException* error)
     MessageBoxA(nullptr, error ? error->Why() : "", "Fatal Error", MB_TASKMODAL | MB_ICONSTOP);
     std::exit(1);
 }
+
+uint32_t RWErrorsRaised() { return RWThreadContext::Current().raised; }
 
 void RWRaise(const RWException& error) { Dispatch(error); }
 void RWRaise(const RWOutOfMemoryError& error) { Dispatch(error); }

@@ -13,6 +13,7 @@
 #include "foundation/RWMessage.h"
 
 #include <cstddef>
+#include <cstdint>
 
 typedef void (*RWErrorHandler)(const RWException* error);
 
@@ -31,6 +32,10 @@ void RWRaise(const RWFileError& error);
 void RWRaise(const RWStreamError& error);
 void RWRaise(const RWInternalError& error);
 void RWRaise(const RWBoundsError& error);
+
+// The errors raised on the calling thread so far: a reader that must know whether a
+// step it took was refused compares the count before and after.
+uint32_t RWErrorsRaised();
 
 // Format a catalogue message with its values and raise it as the named class.
 void RWRaiseExternal(const RWMessageId& id, ...);

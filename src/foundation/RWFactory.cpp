@@ -40,11 +40,11 @@ RWFactory* EnsureFactory()
 // The process-wide operations run on the instance under the one lock they took.
 class RWFactoryAccess {
 public:
-    static void Add(RWCreateFunction create, RWClassID id, const RWStringID& name)
+    static void Add(RWCreateFunction create, RWClassID id, const RWStringID& name, RWKindOfFunction kindOf)
     {
         ExclusiveUse use;
         if (RWFactory* factory = EnsureFactory())
-            factory->AddEntries(create, id, name);
+            factory->AddEntries(create, id, name, kindOf);
     }
 
     // Removes the entry for key and destroys the instance when that emptied it.
@@ -94,10 +94,10 @@ RWFactory::RWFactory() : RWSet(kDefaultBuckets) {}
 
 RWFactory::~RWFactory() { ClearAndDestroy(); }
 
-void RWFactory::AddEntries(RWCreateFunction create, RWClassID id, const RWStringID& name)
+void RWFactory::AddEntries(RWCreateFunction create, RWClassID id, const RWStringID& name, RWKindOfFunction kindOf)
 {
-    RWFactoryEntry* entries[] = {new (std::nothrow) RWFactoryEntryById(id, create, name),
-                                 new (std::nothrow) RWFactoryEntryByName(id, create, name)};
+    RWFactoryEntry* entries[] = {new (std::nothrow) RWFactoryEntryById(id, create, name, kindOf),
+                                 new (std::nothrow) RWFactoryEntryByName(id, create, name, kindOf)};
     for (RWFactoryEntry* entry : entries)
         if (entry && Insert(entry) != entry)
             delete entry;
@@ -117,16 +117,16 @@ std::vector<RWFactoryClass> RWFactory::ListClasses() const
         [](RWCollectable* m, void* out) {
             if (const RWFactoryEntryById* entry = dynamic_cast<const RWFactoryEntryById*>(m))
                 static_cast<std::vector<RWFactoryClass>*>(out)->push_back(
-                    {entry->Id(), entry->Name(), entry->Function()});
+                    {entry->Id(), entry->Name(), entry->Function(), entry->KindOf()});
         },
         &classes);
     return classes;
 }
 
-void RWFactory::AddFunction(RWCreateFunction create, RWClassID id, const RWStringID& name)
+void RWFactory::AddFunction(RWCreateFunction create, RWClassID id, const RWStringID& name, RWKindOfFunction kindOf)
 {
     ExclusiveUse use;
-    AddEntries(create, id, name);
+    AddEntries(create, id, name, kindOf);
 }
 
 void RWFactory::RemoveFunction(RWClassID id)
@@ -199,9 +199,9 @@ RWFactory* RWFactoryInstance()
     return g_factory;
 }
 
-void RWFactoryRegister(RWCreateFunction create, RWClassID id, const RWStringID& name)
+void RWFactoryRegister(RWCreateFunction create, RWClassID id, const RWStringID& name, RWKindOfFunction kindOf)
 {
-    RWFactoryAccess::Add(create, id, name);
+    RWFactoryAccess::Add(create, id, name, kindOf);
 }
 
 void RWFactoryRegister(RWCreateFunction create, RWClassID id)
@@ -250,10 +250,31 @@ RWClassID RWFactoryClassId(const RWStringID& name)
 
 std::vector<RWFactoryClass> RWFactoryClasses() { return RWFactoryAccess::Classes(); }
 
-RWFactoryRegistration::RWFactoryRegistration(RWCreateFunction create, RWClassID id, const char* name)
+namespace {
+
+RWKindAnswer KindOfEntry(const RWFactoryEntry& key, RWClassID kind)
+{
+    RWKindOfFunction kindOf = nullptr;
+    {
+        SharedUse use;
+        if (const RWFactoryEntry* entry = RWFactoryAccess::Find(key))
+            kindOf = entry->KindOf();
+    }
+    if (!kindOf)
+        return RWKindAnswer::Unknown;
+    return kindOf(kind) ? RWKindAnswer::Yes : RWKindAnswer::No;
+}
+
+} // namespace
+
+RWKindAnswer RWFactoryIsKindOf(RWClassID id, RWClassID kind) { return KindOfEntry(KeyOf(id), kind); }
+RWKindAnswer RWFactoryIsKindOf(const RWStringID& name, RWClassID kind) { return KindOfEntry(KeyOf(name), kind); }
+
+RWFactoryRegistration::RWFactoryRegistration(RWCreateFunction create, RWClassID id, const char* name,
+                                             RWKindOfFunction kindOf)
     : id_(id), name_(name ? name : RWStringID::kUnnamed)
 {
-    RWFactoryRegister(create, id_, RWStringID(name_));
+    RWFactoryRegister(create, id_, RWStringID(name_), kindOf);
 }
 
 RWFactoryRegistration::~RWFactoryRegistration()

@@ -19,6 +19,23 @@
 // Makes a new object of one class; the caller owns it. May answer null.
 typedef RWCollectable* (*RWCreateFunction)();
 
+// The ancestry of one registered class: true when the class is a kind of the class with
+// id kind (itself included). With it the factory answers kind questions from a stored
+// class id alone, so a restore that expects a kind refuses an object of another class
+// before the object is made and before any of its code runs.
+typedef bool (*RWKindOfFunction)(RWClassID kind);
+
+// The ancestry of T: its own id, then the chain of KindOfClass that T's nearest
+// ancestors declare (each class that others derive from declares one).
+template <class T>
+bool RWKindOfClass(RWClassID kind)
+{
+    return kind == T::kClassId || T::KindOfClass(kind);
+}
+
+// What the factory knows of a stored class's kind.
+enum class RWKindAnswer { Yes, No, Unknown };
+
 // The create function of a default-constructible class.
 template <class T>
 RWCollectable* RWCreateInstance()
@@ -31,19 +48,21 @@ RWCollectable* RWCreateInstance()
 // the other, so an id lookup cannot answer with a name entry or the reverse.
 class RWFactoryEntry : public RWCollectable {
 public:
-    RWFactoryEntry(RWClassID id, RWCreateFunction create, const RWStringID& name)
-        : id_(id), create_(create), name_(name)
+    RWFactoryEntry(RWClassID id, RWCreateFunction create, const RWStringID& name, RWKindOfFunction kindOf = nullptr)
+        : id_(id), create_(create), name_(name), kindOf_(kindOf)
     {
     }
 
     RWClassID Id() const { return id_; }
     RWCreateFunction Function() const { return create_; }
     const RWStringID& Name() const { return name_; }
+    RWKindOfFunction KindOf() const { return kindOf_; }
 
 private:
     RWClassID id_;
     RWCreateFunction create_;
     RWStringID name_;
+    RWKindOfFunction kindOf_;
 };
 
 // Hash: the class id; equal to another by-id entry with the same id.
@@ -69,6 +88,7 @@ struct RWFactoryClass {
     RWClassID id;
     RWStringID name;
     RWCreateFunction create;
+    RWKindOfFunction kindOf;
 };
 
 class RWFactory : public RWSet {
@@ -81,7 +101,7 @@ public:
 
     // Enters one entry by id and one by name. An id or a name that is already there
     // keeps its first registration; the new entry of that kind is dropped.
-    void AddFunction(RWCreateFunction create, RWClassID id, const RWStringID& name);
+    void AddFunction(RWCreateFunction create, RWClassID id, const RWStringID& name, RWKindOfFunction kindOf = nullptr);
     // Removes and deletes the entry of that kind.
     void RemoveFunction(RWClassID id);
     void RemoveFunction(const RWStringID& name);
@@ -103,7 +123,7 @@ private:
     friend class RWFactoryAccess;
 
     // The caller holds the factory lock.
-    void AddEntries(RWCreateFunction create, RWClassID id, const RWStringID& name);
+    void AddEntries(RWCreateFunction create, RWClassID id, const RWStringID& name, RWKindOfFunction kindOf);
     const RWFactoryEntry* FindEntry(const RWFactoryEntry& key) const;
     void RemoveEntry(const RWFactoryEntry& key);
     std::vector<RWFactoryClass> ListClasses() const;
@@ -115,7 +135,8 @@ RWFactory* GetFactory();
 // The process-wide factory when one exists; never creates it.
 RWFactory* RWFactoryInstance();
 
-void RWFactoryRegister(RWCreateFunction create, RWClassID id, const RWStringID& name);
+void RWFactoryRegister(RWCreateFunction create, RWClassID id, const RWStringID& name,
+                       RWKindOfFunction kindOf = nullptr);
 // Registers under the name "No_RWStringID".
 void RWFactoryRegister(RWCreateFunction create, RWClassID id);
 // Each removes one entry; the one that leaves the factory empty destroys it.
@@ -129,13 +150,19 @@ RWStringID RWFactoryStringId(RWClassID id);
 RWClassID RWFactoryClassId(const RWStringID& name);
 // Every registered class; empty with no factory.
 std::vector<RWFactoryClass> RWFactoryClasses();
+// Whether the class registered under the id (or the name) is a kind of the class with
+// id kind, from the registered ancestry; Unknown for a class that is not registered or
+// was registered without one. Nothing is made.
+RWKindAnswer RWFactoryIsKindOf(RWClassID id, RWClassID kind);
+RWKindAnswer RWFactoryIsKindOf(const RWStringID& name, RWClassID kind);
 
 // Registers a class for as long as it lives: a static one per class registers the
 // class when the module loads and unregisters it (by id, then by name) at unload.
 class RWFactoryRegistration {
 public:
-    // name must be static text; null registers without a name.
-    RWFactoryRegistration(RWCreateFunction create, RWClassID id, const char* name);
+    // name must be static text; null registers without a name. kindOf is the class's
+    // ancestry (RWKindOfClass<T>).
+    RWFactoryRegistration(RWCreateFunction create, RWClassID id, const char* name, RWKindOfFunction kindOf);
     ~RWFactoryRegistration();
     RWFactoryRegistration(const RWFactoryRegistration&) = delete;
     RWFactoryRegistration& operator=(const RWFactoryRegistration&) = delete;
@@ -149,5 +176,8 @@ private:
 template <class T>
 class RWClassRegistration : public RWFactoryRegistration {
 public:
-    explicit RWClassRegistration(const char* name) : RWFactoryRegistration(RWCreateInstance<T>, T::kClassId, name) {}
+    explicit RWClassRegistration(const char* name)
+        : RWFactoryRegistration(RWCreateInstance<T>, T::kClassId, name, RWKindOfClass<T>)
+    {
+    }
 };

@@ -17,6 +17,7 @@ class RWSlistCollectablesIterator;
 class RWHashTable : public RWCollection {
 public:
     static constexpr RWClassID kClassId = 0x805E;
+    static bool KindOfClass(RWClassID kind) { return kind == kClassId || RWCollection::KindOfClass(kind); }
     // The bucket count of tables that the class factory creates.
     static constexpr uint32_t kDefaultBuckets = 64;
 

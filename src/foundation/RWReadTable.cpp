@@ -40,7 +40,12 @@ void RWReadTable::Append(const Entry& entry)
 
 void RWReadTable::AppendObject(RWCollectable* obj, bool inPlace, RWHolding holding)
 {
+    const uint32_t number = count_;
     Append({obj, RWNoClassId, Kind::Object, holding});
+    if (count_ == number)
+        return;
+    if (obj != &RWNilObject)
+        spans_[obj] = {number, number + 1};
     if (inPlace)
         inPlace_.push_back(obj);
 }
@@ -51,6 +56,24 @@ void RWReadTable::Vacate(uint32_t n)
 {
     if (n < count_)
         entries_[n] = {nullptr, RWNoClassId, Kind::Vacant, RWHolding::Borrowed};
+}
+
+void RWReadTable::Forget(const RWCollectable* obj)
+{
+    auto at = spans_.find(obj);
+    if (at == spans_.end())
+        return;
+    const Span span = at->second;
+    spans_.erase(at);
+    const uint32_t end = span.end == kOpen || span.end > count_ ? count_ : span.end;
+    for (uint32_t n = span.first; n < end; ++n)
+        if (entries_[n].kind == Kind::Object)
+            entries_[n] = {nullptr, RWNoClassId, Kind::Vacant, RWHolding::Borrowed};
+    for (auto p = inPlace_.begin(); p != inPlace_.end(); ++p)
+        if (*p == obj) {
+            inPlace_.erase(p);
+            break;
+        }
 }
 
 bool RWReadTable::ObjectAt(uint32_t n, RWCollectable*& obj) const
@@ -92,13 +115,19 @@ bool RWReadTable::Begin(RWCollectable* obj)
     if (depth_ == kMaxDepth)
         return false;
     inProgress_[depth_++] = obj;
+    auto at = spans_.find(obj);
+    if (at != spans_.end())
+        at->second.end = kOpen;
     return true;
 }
 
 void RWReadTable::End()
 {
-    if (depth_)
-        --depth_;
+    if (!depth_)
+        return;
+    auto at = spans_.find(inProgress_[--depth_]);
+    if (at != spans_.end())
+        at->second.end = count_;
 }
 
 bool RWReadTable::IsInProgress(const RWCollectable* obj) const

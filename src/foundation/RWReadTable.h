@@ -8,12 +8,20 @@
 //
 // The table also knows which objects are still being restored (their RestoreGuts has
 // not returned) and which were read in place into the caller's objects.
+//
+// An object freed while the restore goes on vacates every number its read gave out:
+// its own and those of the objects read inside it (consecutive numbers, from its own
+// up to the last one handed out before its RestoreGuts returned). A later
+// back-reference to any of them then fails with [REF] instead of reaching freed
+// memory, wherever the restore freed it. The collectable root's destructor tells the
+// table; the class ids recorded for new names stay, since they name no memory.
 #pragma once
 
 #include "foundation/RWCollectable.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 class RWReadTable {
@@ -32,6 +40,9 @@ public:
     void AppendClassId(RWClassID id);
     // Makes entry n name nothing (an object that was refused).
     void Vacate(uint32_t n);
+    // The object is being freed: its numbers and those its read gave out name nothing
+    // from now on. Nothing for an object this restore did not read.
+    void Forget(const RWCollectable* obj);
 
     // The object at n; false when n is beyond the table or names no object.
     bool ObjectAt(uint32_t n, RWCollectable*& obj) const;
@@ -70,6 +81,14 @@ private:
 
     void Append(const Entry& entry);
 
+    // The numbers an object's read gave out: [first, end); end is kOpen while its
+    // RestoreGuts runs.
+    struct Span {
+        uint32_t first;
+        uint32_t end;
+    };
+    static const uint32_t kOpen = UINT32_MAX;
+
     Entry* entries_;
     uint32_t count_;
     uint32_t capacity_;
@@ -78,6 +97,7 @@ private:
     size_t depth_;
     // The few objects read in place, apart, so that asking about them stays cheap.
     std::vector<const RWCollectable*> inPlace_;
+    std::unordered_map<const RWCollectable*, Span> spans_;
     bool failed_;
     bool cutShort_;
 };

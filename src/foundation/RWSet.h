@@ -7,6 +7,7 @@
 class RWSet : public RWHashTable {
 public:
     static constexpr RWClassID kClassId = 0x802B;
+    static bool KindOfClass(RWClassID kind) { return kind == kClassId || RWHashTable::KindOfClass(kind); }
 
     explicit RWSet(uint32_t buckets = kDefaultBuckets) : RWHashTable(buckets) {}
     RWSet(const RWSet&) = default;

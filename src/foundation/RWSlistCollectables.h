@@ -15,6 +15,7 @@ struct RWCollectableLink : RWSlistLink {
 class RWSlistCollectables : public RWSequenceable, protected RWSlistBase {
 public:
     static constexpr RWClassID kClassId = 0x8033;
+    static bool KindOfClass(RWClassID kind) { return kind == kClassId || RWSequenceable::KindOfClass(kind); }
 
     RWSlistCollectables() {}
     // A list holding one member.

@@ -83,6 +83,16 @@ RWThreadContext& RWThreadContext::Current()
     return *context;
 }
 
+RWThreadContext* RWThreadContext::Peek()
+{
+    const DWORD index = g_slot.load(std::memory_order_acquire);
+    if (index == kReleased)
+        return &g_shared;
+    if (index == kUnallocated)
+        return nullptr;
+    return static_cast<RWThreadContext*>(FlsGetValue(index));
+}
+
 long RWThreadContext::Alive() { return g_alive.load(); }
 
 unsigned RWThreadContext::TakeExtension()

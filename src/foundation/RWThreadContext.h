@@ -22,6 +22,9 @@ public:
     // its slot (late in unload, when one thread runs), or when a thread's own context
     // cannot be made, the callers share one context.
     static RWThreadContext& Current();
+    // The calling thread's context when it has one; never makes one (for paths such as
+    // destructors that run on any thread and need only look).
+    static RWThreadContext* Peek();
 
     constexpr RWThreadContext() = default;
     RWThreadContext(const RWThreadContext&) = delete;
@@ -36,6 +39,8 @@ public:
 
     // The innermost error capture, or null.
     RWErrorCapture* capture = nullptr;
+    // Errors raised on this thread so far.
+    uint32_t raised = 0;
 
     // The comparisons open on this thread; the count and the spent flag last until the
     // outermost one ends.

@@ -1,5 +1,7 @@
 #include "graphics/GFontList.h"
 
+#include "foundation/RWErrorHandler.h"
+#include "foundation/RWReadTable.h"
 #include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 
@@ -8,6 +10,8 @@ namespace {
 // The least a pair can take: its key and the nil object.
 const uint32_t kMinPairBytes = 4 + 6;
 
+bool IsModelObject(const RWCollectable* object) { return dynamic_cast<const GObjectBase*>(object) != nullptr; }
+
 bool Stopped(RWDataInStream& in) { return !in.Good(); }
 bool Stopped(RWBinaryFile& in) { return in.Eof() || in.Error(); }
 bool Failed(RWDataOutStream& out) { return !out.Good(); }
@@ -15,7 +19,7 @@ bool Failed(RWBinaryFile& out) { return out.Error(); }
 
 } // namespace
 
-GFontList::GFontList(GFontListMessage message, RWCollectable::KindTest kind) : message_(message), kind_(kind) {}
+GFontList::GFontList(GFontListMessage message, RWClassID kind) : message_(message), kind_(kind) {}
 
 GFontList::~GFontList() { Clear(); }
 
@@ -124,16 +128,30 @@ bool GFontList::ReadFrom(In& in)
         return false;
     for (uint32_t i = 0; i < count; ++i) {
         uint32_t key = 0;
-        RWCollectable* read = nullptr;
         if (!GReadField(in, key))
-            break;
-        in >> read;
-        GObjectBase* object = dynamic_cast<GObjectBase*>(read);
-        if (!object || (kind_ && !kind_(object))) {
-            if (read && read != &RWNilObject)
-                delete read;
-            if (Stopped(in))
-                break;
+            return false;
+        // The list owns what it keeps: only a new object of the kind, never one that a
+        // back-reference names (its owner is elsewhere in the data).
+        const RWReadTable* table = RWReadTable::Current();
+        const uint32_t number = table ? table->Entries() : 1;
+        const uint32_t raised = RWErrorsRaised();
+        RWCollectable* read = RWCollectable::RestoreKindOf(in, IsModelObject, kind_, RWHolding::Owned);
+        // A refusal leaves the object's bytes unread: nothing after it is in step.
+        if (!read && RWErrorsRaised() != raised)
+            return false;
+        RWCollectable* entry = nullptr;
+        const bool fresh = read && (!table || (table->ObjectAt(number, entry) && entry == read));
+        GObjectBase* object = static_cast<GObjectBase*>(read);
+        // Data that ended inside the object leaves one that is not the one stored.
+        if (fresh && Stopped(in)) {
+            delete object;
+            return false;
+        }
+        if (!fresh || !object->IsKindOf(kind_)) {
+            if (fresh)
+                delete object;
+            if (Stopped(in) || (read && !fresh))
+                return false;
             continue;
         }
         Insert(key, object);

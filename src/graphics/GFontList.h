@@ -22,9 +22,9 @@ typedef int (*GFontListMessage)(GObjectBase* object, uint32_t message, uintptr_t
 
 class GFontList {
 public:
-    // kind: what a read keeps (anything else is deleted and skipped); null keeps any
-    // model object.
-    GFontList(GFontListMessage message, RWCollectable::KindTest kind = nullptr);
+    // kind: the class id every object a read keeps is a kind of. A stored object of
+    // another class is refused before it is made, and the read fails.
+    GFontList(GFontListMessage message, RWClassID kind = GObjectBase::kClassId);
     GFontList(const GFontList&) = delete;
     GFontList& operator=(const GFontList&) = delete;
     ~GFontList();
@@ -44,7 +44,8 @@ public:
     void Write(RWDataOutStream& out, GFontListMessage message, uintptr_t argument);
     void Write(RWBinaryFile& out, GFontListMessage message, uintptr_t argument);
     // Reads the count and the pairs. A count the input cannot hold is refused (false,
-    // nothing read); the read stops where the input ends.
+    // nothing read). False as well when the input ends inside a key or an object, or an
+    // object is refused; the pairs read whole before that stay.
     bool Read(RWDataInStream& in);
     bool Read(RWBinaryFile& in);
     // Deletes every object.
@@ -63,6 +64,6 @@ private:
     void Insert(uint32_t key, GObjectBase* object);
 
     GFontListMessage message_;
-    RWCollectable::KindTest kind_;
+    RWClassID kind_;
     std::map<uint32_t, GObjectBase*> objects_;
 };

@@ -25,10 +25,10 @@ GByteBuffer* OwnedCopy(GByteBuffer* borrowed)
 
 } // namespace
 
-GTTFontFile::GTTFontFile() : reader_(nullptr), pool_(nullptr) {}
+GTTFontFile::GTTFontFile() : reader_(nullptr), pool_(nullptr), pendingKey_(0), pendingCount_(0) {}
 
 GTTFontFile::GTTFontFile(GTTFontFileReader* reader, GTTFontFilePool* pool)
-    : reader_(reader), pool_(pool ? pool : GTTFontFilePool::Instance())
+    : reader_(reader), pool_(pool ? pool : GTTFontFilePool::Instance()), pendingKey_(0), pendingCount_(0)
 {
     if (!reader_)
         return;
@@ -37,7 +37,9 @@ GTTFontFile::GTTFontFile(GTTFontFileReader* reader, GTTFontFilePool* pool)
     reader_->Unlock();
 }
 
-GTTFontFile::GTTFontFile(const GTTFontFile& other) : GPersistent(other), reader_(nullptr), pool_(other.pool_)
+GTTFontFile::GTTFontFile(const GTTFontFile& other)
+    : GPersistent(other), reader_(nullptr), pool_(other.pool_), pendingKey_(other.pendingKey_),
+      pendingCount_(other.pendingCount_)
 {
     if (!other.reader_)
         return;
@@ -52,6 +54,8 @@ GTTFontFile::~GTTFontFile() { Drop(); }
 // Gives the reader back: the pool takes its own lock before the reader's.
 void GTTFontFile::Drop()
 {
+    pendingKey_ = 0;
+    pendingCount_ = 0;
     GTTFontFileReader* reader = reader_;
     reader_ = nullptr;
     if (!reader)
@@ -68,6 +72,17 @@ void GTTFontFile::Drop()
         delete reader;
 }
 
+void GTTFontFile::Bind() const
+{
+    if (!pendingKey_)
+        return;
+    const uint32_t key = pendingKey_;
+    pendingKey_ = 0;
+    if (pool_ && !reader_)
+        reader_ = pool_->Acquire(key, pendingCount_);
+    pendingCount_ = 0;
+}
+
 bool GTTFontFile::IsEqual(const RWCollectable* other) const
 {
     const GTTFontFile* file = dynamic_cast<const GTTFontFile*>(other);
@@ -75,6 +90,8 @@ bool GTTFontFile::IsEqual(const RWCollectable* other) const
         return true;
     if (!file || file->ClassId() != ClassId() || !GObjectBase::IsSame(file))
         return false;
+    Bind();
+    file->Bind();
     GTTFontFileReader* a = reader_;
     GTTFontFileReader* b = file->reader_;
     if (!a || !b)
@@ -101,14 +118,15 @@ void GTTFontFile::ReadFields(In& in)
         return;
     Drop();
     pool_ = GTTFontFilePool::Instance();
-    if (fileKey != 0 && pool_)
-        reader_ = pool_->Acquire(fileKey, changeCount);
+    pendingKey_ = fileKey;
+    pendingCount_ = changeCount;
 }
 
 template <class Out>
 void GTTFontFile::WriteFields(Out& out) const
 {
-    uint32_t fileKey = 0, changeCount = 0;
+    // A handle not bound yet stores what it was read with.
+    uint32_t fileKey = pendingKey_, changeCount = pendingCount_;
     if (reader_) {
         reader_->Lock();
         fileKey = reader_->GetFileKey();
@@ -126,6 +144,7 @@ template void GTTFontFile::WriteFields(RWDataOutStream&) const;
 template <class Op>
 auto GTTFontFile::Locked(Op op) -> decltype(op(*static_cast<GTTFontFileReader*>(nullptr)))
 {
+    Bind();
     if (!reader_)
         return 0;
     reader_->Lock();
@@ -221,6 +240,7 @@ int GTTFontFile::HasRequiredTables(uint32_t fontKey)
 
 int GTTFontFile::StoreGlyph(uint16_t glyph, GGlyphCacheNode* node)
 {
+    Bind();
     if (!reader_) {
         GObjectBase::Drop(node);
         return 0;
@@ -279,6 +299,7 @@ uint32_t GTTFontFile::ForwardThird(uint32_t a)
 
 int GTTFontFile::Close(uint32_t jobId)
 {
+    Bind();
     if (!reader_ || !pool_)
         return 0;
     return pool_->RegisterForJob(reader_, jobId);

@@ -29,8 +29,10 @@ public:
     bool IsEqual(const RWCollectable* other) const override;
 
     // The stored form: version, the reader's file key and change count (0 and 0 without
-    // a reader). Restoring asks the pool for the reader of the key that is at least as
-    // new; key 0, or a pool without one, leaves the handle without a reader.
+    // a reader). Restoring only records them: the handle asks the pool for the reader of
+    // the key that is at least as new on its first use, outside any pool operation (a
+    // restore may run under the pool's lock, as a spool stream's read does). Key 0, or a
+    // pool without the reader, leaves the handle without one.
     auto StoredForm() { return GOwnForm(*this); }
     template <class In>
     void ReadFields(In& in);
@@ -38,7 +40,12 @@ public:
     void WriteFields(Out& out) const;
     uint32_t FieldsSize() const { return 12; }
 
-    GTTFontFileReader* GetReader() const { return reader_; }
+    // The reader, bound first when the handle was restored and not used yet.
+    GTTFontFileReader* GetReader() const
+    {
+        Bind();
+        return reader_;
+    }
     GTTFontFilePool* GetPool() const { return pool_; }
 
     uint32_t GetGlyphData(uint32_t fontKey, int mayCache, uint16_t glyph, GByteBuffer*& out);
@@ -78,7 +85,12 @@ private:
     template <class Op>
     auto Locked(Op op) -> decltype(op(*static_cast<GTTFontFileReader*>(nullptr)));
     void Drop();
+    // Asks the pool for the reader a restore recorded, once.
+    void Bind() const;
 
-    GTTFontFileReader* reader_;
+    mutable GTTFontFileReader* reader_;
     GTTFontFilePool* pool_;
+    // What a restore read and no use has bound yet (key 0: nothing pending).
+    mutable uint32_t pendingKey_;
+    mutable uint32_t pendingCount_;
 };

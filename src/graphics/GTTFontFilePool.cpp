@@ -1,6 +1,8 @@
 #include "graphics/GTTFontFilePool.h"
 
+#include "foundation/RWForeignRead.h"
 #include "graphics/GTTFontFile.h"
+#include "graphics/GTTWin32FontFileReader.h"
 #include "model/GStreamHolder.h"
 #include "printer/GCriticalError.h"
 #include "printer/GLock.h"
@@ -14,6 +16,10 @@ namespace {
 
 std::atomic<GTTFontFilePool*> g_pool{nullptr};
 
+// The one reader class a spool stream holds: a read refuses any other before making it,
+// so no other class's code runs under the pool lock.
+const RWClassID kStoredReader = GTTWin32FontFileReader::kClassId;
+
 // The job whose readers are being read back, and the one being released; both change
 // only under the pool lock.
 uint32_t g_readingJob = 0;
@@ -25,8 +31,6 @@ struct PoolOwner {
 } g_owner;
 
 GTTFontFileReader* AsReader(GObjectBase* object) { return static_cast<GTTFontFileReader*>(object); }
-
-bool IsReader(const RWCollectable* object) { return dynamic_cast<const GTTFontFileReader*>(object) != nullptr; }
 
 // Both readers locked, each once, in a fixed order, for the two-reader messages.
 void LockPair(GTTFontFileReader* first, GTTFontFileReader* second)
@@ -67,7 +71,7 @@ private:
 };
 
 GTTFontFilePool::GTTFontFilePool()
-    : lock_(nullptr), readers_(new GFontList(&ReaderRule, &IsReader)), setting_(0)
+    : lock_(nullptr), readers_(new GFontList(&ReaderRule, kStoredReader)), setting_(0)
 {
     if (GOSFactory* services = GOSFactory::Instance())
         lock_ = services->CreateLock();
@@ -106,7 +110,7 @@ void GTTFontFilePool::Reset()
 {
     Held held(this, 527, 580);
     auxiliary_.clear();
-    readers_.reset(new GFontList(&ReaderRule, &IsReader));
+    readers_.reset(new GFontList(&ReaderRule, kStoredReader));
     setting_ = 0;
 }
 
@@ -273,16 +277,23 @@ bool GTTFontFilePool::ReadLocked(In& in, uint32_t jobId)
     return read;
 }
 
+// The bytes are foreign: read under a capture, with the pool lock held only around the
+// list's read. Nothing the read makes calls back into the pool (a handle binds to its
+// reader on first use).
 bool GTTFontFilePool::ReadJob(RWDataInStream& in, uint32_t jobId)
 {
-    Held held(this, 894, 913);
-    return ReadLocked(in, jobId);
+    return RWForeignRead::Run([&] {
+        Held held(this, 894, 913);
+        return ReadLocked(in, jobId);
+    });
 }
 
 bool GTTFontFilePool::ReadJob(RWBinaryFile& in, uint32_t jobId)
 {
-    Held held(this, 894, 913);
-    return ReadLocked(in, jobId);
+    return RWForeignRead::Run([&] {
+        Held held(this, 894, 913);
+        return ReadLocked(in, jobId);
+    });
 }
 
 uint32_t GTTFontFilePool::SaveToStream(void* buffer, uint32_t capacity, uint32_t jobId)
@@ -303,14 +314,17 @@ uint32_t GTTFontFilePool::SaveToStream(void* buffer, uint32_t capacity, uint32_t
 
 bool GTTFontFilePool::LoadFromStream(const void* data, uint32_t length, uint32_t jobId)
 {
-    GOSFactory* services = GOSFactory::Instance();
-    std::unique_ptr<GInStreamHolder> holder(services ? services->OpenMemoryInputStream(data, length, 2)
-                                                     : new (std::nothrow) GInStreamHolder(data, length, 2));
-    RWDataInStream* in = holder ? holder->GetStream() : nullptr;
-    if (!in)
-        return false;
-    Held held(this, 894, 913);
-    return ReadLocked(*in, jobId);
+    // The capture is open before the holder checks the stream's header.
+    return RWForeignRead::Run([&] {
+        GOSFactory* services = GOSFactory::Instance();
+        std::unique_ptr<GInStreamHolder> holder(services ? services->OpenMemoryInputStream(data, length, 2)
+                                                         : new (std::nothrow) GInStreamHolder(data, length, 2));
+        RWDataInStream* in = holder ? holder->GetStream() : nullptr;
+        if (!in || !in->Good())
+            return false;
+        Held held(this, 894, 913);
+        return ReadLocked(*in, jobId);
+    });
 }
 
 // The reader list's message function: a is the new or visited reader, b the stored one.

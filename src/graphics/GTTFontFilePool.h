@@ -61,11 +61,17 @@ public:
     // The readers whose job list A holds the job: their count, then key and reader each.
     void WriteJob(RWDataOutStream& out, uint32_t jobId);
     void WriteJob(RWBinaryFile& out, uint32_t jobId);
-    // Reads readers back, recording the job on each. False when the input was refused.
+    // Reads readers back, recording the job on each. The bytes are foreign: the read runs
+    // under a capture (no error reaches the process's handler), a stored object of any
+    // other class than a reader is refused before it is made, and nothing read calls back
+    // into the pool. False when the input was refused, cut short or raised an error; the
+    // readers read whole before that stay.
     bool ReadJob(RWDataInStream& in, uint32_t jobId);
     bool ReadJob(RWBinaryFile& in, uint32_t jobId);
     // WriteJob into the caller's buffer: the bytes written, 0 when they did not fit.
     uint32_t SaveToStream(void* buffer, uint32_t capacity, uint32_t jobId);
+    // ReadJob from the caller's bytes; the capture is open before the stream's header is
+    // checked.
     bool LoadFromStream(const void* data, uint32_t length, uint32_t jobId);
     // Deletes the auxiliary entries and the readers, clears the setting word.
     void Reset();

@@ -69,6 +69,10 @@ public:
     // The base part, a version word, then the member list.
     auto StoredForm() { return GFields(members_); }
 
+    // The class id every member is a kind of: a restore refuses a stored member of
+    // another class before it is made.
+    void SetMemberKind(RWClassID kind) { members_.SetMemberKind(kind); }
+
 protected:
     // Appends the object as a member (or puts it first): true when it became one. An
     // object that cannot (this composite itself, an embedded object, no room) is

@@ -7,9 +7,15 @@ namespace {
 
 // Registered so that the class is known by id and name; it never makes an object.
 RWCollectable* CreateNothing() { return nullptr; }
-const RWFactoryRegistration g_registration(CreateNothing, GCountedPtr::kClassId, "GCountedPtr");
+const RWFactoryRegistration g_registration(CreateNothing, GCountedPtr::kClassId, "GCountedPtr",
+                                           &RWKindOfClass<GCountedPtr>);
 
 } // namespace
+
+bool GCountedPtr::KindOfClass(RWClassID kind)
+{
+    return kind == kClassId || kind == GObjectBase::kClassId || RWCollectable::KindOfClass(kind);
+}
 
 GCountedPtr& GCountedPtr::operator=(const GCountedPtr& other)
 {

@@ -11,6 +11,8 @@ class GObjectBase;
 class GCountedPtr : public RWCollectable {
 public:
     static constexpr RWClassID kClassId = 773;
+    // A kind of model object as well, as IsKindOf answers.
+    static bool KindOfClass(RWClassID kind);
 
     GCountedPtr() = default;
     // Takes a reference on the object (null allowed).

@@ -14,14 +14,15 @@ GCountedPtr* GCountedPtrVector::NewSlots(uint32_t n)
     return n ? new (std::nothrow) GCountedPtr[n] : nullptr;
 }
 
-GCountedPtrVector::GCountedPtrVector(uint32_t capacity) : capacity_(0), slots_(NewSlots(capacity)), count_(0)
+GCountedPtrVector::GCountedPtrVector(uint32_t capacity)
+    : capacity_(0), slots_(NewSlots(capacity)), count_(0), memberKind_(GObjectBase::kClassId)
 {
     if (slots_)
         capacity_ = capacity;
 }
 
 GCountedPtrVector::GCountedPtrVector(const GCountedPtrVector& other)
-    : capacity_(0), slots_(NewSlots(other.capacity_)), count_(0)
+    : capacity_(0), slots_(NewSlots(other.capacity_)), count_(0), memberKind_(other.memberKind_)
 {
     if (!slots_)
         return;
@@ -228,7 +229,7 @@ void GCountedPtrVector::RestoreMembers(In& in)
     if (!GReadField(in, count))
         return;
     for (uint32_t i = 0; i < count && !GObjectBase::RestoreStopped(in); ++i) {
-        GObjectBase* member = GObjectBase::RestoreHeld(in);
+        GObjectBase* member = GObjectBase::RestoreHeld(in, memberKind_);
         if (member && !Append(member)) {
             // No room: the member is let go of, and the read ends so that nothing
             // later in the data can refer back to it.

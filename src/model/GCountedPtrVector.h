@@ -77,6 +77,11 @@ public:
     // grows only with what is actually read.
     void RestoreFrom(RWBinaryFile& file);
     void RestoreFrom(RWDataInStream& stream);
+    // The class id every member is a kind of (model objects when not set): a restore
+    // refuses a stored member of another class before it is made. A property of the
+    // vector, kept by assignment.
+    void SetMemberKind(RWClassID kind) { memberKind_ = kind; }
+    RWClassID MemberKind() const { return memberKind_; }
     // The bytes SaveOn writes to a binary file.
     uint32_t StoreSize() const;
 
@@ -90,4 +95,5 @@ private:
     uint32_t capacity_;
     GCountedPtr* slots_;
     uint32_t count_;
+    RWClassID memberKind_;
 };

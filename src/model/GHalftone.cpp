@@ -19,8 +19,9 @@ class HalftoneRegistration {
 public:
     HalftoneRegistration()
     {
-        RWFactoryRegister(&CreateHalftoneEnhanced, 790, RWStringID(GHalftoneEnhanced::kClassName));
-        RWFactoryRegister(&CreateHalftone, 790, RWStringID(GHalftone::kClassName));
+        RWFactoryRegister(&CreateHalftoneEnhanced, 790, RWStringID(GHalftoneEnhanced::kClassName),
+                          &RWKindOfClass<GHalftoneEnhanced>);
+        RWFactoryRegister(&CreateHalftone, 790, RWStringID(GHalftone::kClassName), &RWKindOfClass<GHalftone>);
     }
     ~HalftoneRegistration()
     {

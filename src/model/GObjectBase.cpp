@@ -50,6 +50,24 @@ bool MayBeHeld(const RWCollectable* object)
            !RWCollectable::IsRestoredInPlace(object);
 }
 
+// What the factory could not decide (a back-reference, a class registered without its
+// ancestry) the object answers. One of another kind is not kept; a new one, which
+// nothing else holds, goes.
+template <class In>
+GObjectBase* RestoreHeldOf(In& in, RWClassID kind)
+{
+    const RWReadTable* table = RWReadTable::Current();
+    const uint32_t number = table ? table->Entries() : 0;
+    GObjectBase* object =
+        static_cast<GObjectBase*>(RWCollectable::RestoreKindOf(in, MayBeHeld, kind, RWHolding::Counted));
+    if (!object || kind == GObjectBase::kClassId || object->IsKindOf(kind))
+        return object;
+    RWCollectable* entry = nullptr;
+    if (!table || (table->ObjectAt(number, entry) && entry == object))
+        GObjectBase::Drop(object);
+    return nullptr;
+}
+
 bool ReadTableFailed()
 {
     const RWReadTable* table = RWReadTable::Current();
@@ -287,14 +305,14 @@ void GObjectBase::Drop(GObjectBase* object)
     GCountedRef hold(object);
 }
 
-GObjectBase* GObjectBase::RestoreHeld(RWBinaryFile& file)
+GObjectBase* GObjectBase::RestoreHeld(RWBinaryFile& file, RWClassID kind)
 {
-    return static_cast<GObjectBase*>(RWCollectable::RestoreKindOf(file, MayBeHeld, kClassId, RWHolding::Counted));
+    return RestoreHeldOf(file, kind);
 }
 
-GObjectBase* GObjectBase::RestoreHeld(RWDataInStream& stream)
+GObjectBase* GObjectBase::RestoreHeld(RWDataInStream& stream, RWClassID kind)
 {
-    return static_cast<GObjectBase*>(RWCollectable::RestoreKindOf(stream, MayBeHeld, kClassId, RWHolding::Counted));
+    return RestoreHeldOf(stream, kind);
 }
 
 bool GObjectBase::RestoreStopped(RWBinaryFile& file) { return file.Eof() || file.Error() || ReadTableFailed(); }

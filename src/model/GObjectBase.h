@@ -23,6 +23,7 @@ static_assert(sizeof(long) == 4, "ids are passed as 32-bit longs");
 class GObjectBase : public RWCollectable {
 public:
     static constexpr RWClassID kClassId = 751;
+    static bool KindOfClass(RWClassID kind) { return kind == kClassId || RWCollectable::KindOfClass(kind); }
 
     GObjectBase();
     explicit GObjectBase(const long& id);
@@ -142,8 +143,10 @@ public:
     // held comes back: not one still being restored (an ancestor, which would make a
     // cycle), not one read into or embedded in another object. Null for the nil
     // object, a refusal or a failed read; a refused new object is deleted by the read.
-    static GObjectBase* RestoreHeld(RWBinaryFile& file);
-    static GObjectBase* RestoreHeld(RWDataInStream& stream);
+    // A stored class that is no kind of the class with id kind is refused before the
+    // object is made.
+    static GObjectBase* RestoreHeld(RWBinaryFile& file, RWClassID kind = kClassId);
+    static GObjectBase* RestoreHeld(RWDataInStream& stream, RWClassID kind = kClassId);
     // True when nothing more can be read in the restore this call is part of: the
     // data ended, a read failed, or the data went out of step.
     static bool RestoreStopped(RWBinaryFile& file);

@@ -338,6 +338,8 @@ public:
     using Parent::Parent;
 
     bool IsKindOf(RWClassID classId) const override { return classId == Id || Parent::IsKindOf(classId); }
+    // The same answer without an object, for the class factory.
+    static bool KindOfClass(RWClassID classId) { return classId == Id || Parent::KindOfClass(classId); }
 };
 
 template <class Parent>
@@ -444,5 +446,6 @@ public:
 
 private:
     static RWCollectable* Create() { return new Self; }
-    static inline const RWFactoryRegistration registration_{&GPersistent::Create, Id, Self::kClassName};
+    static inline const RWFactoryRegistration registration_{&GPersistent::Create, Id, Self::kClassName,
+                                                            &RWKindOfClass<Self>};
 };

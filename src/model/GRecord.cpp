@@ -10,7 +10,8 @@
 namespace {
 
 RWCollectable* CreateRecord() { return new GRecord; }
-const RWFactoryRegistration g_registration(&CreateRecord, GRecord::kClassId, "GRecord");
+const RWFactoryRegistration g_registration(&CreateRecord, GRecord::kClassId, "GRecord",
+                                           &RWKindOfClass<GRecord>);
 
 } // namespace
 

@@ -57,6 +57,7 @@ struct GRecordKey {
 class GRecord : public RWCollectable {
 public:
     static constexpr RWClassID kClassId = 783;
+    static bool KindOfClass(RWClassID kind) { return kind == kClassId || RWCollectable::KindOfClass(kind); }
 
     GRecord();
     // Copies the object's class id, serial number and id.

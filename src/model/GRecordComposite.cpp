@@ -9,7 +9,8 @@
 namespace {
 
 RWCollectable* CreateComposite() { return new GRecordComposite; }
-const RWFactoryRegistration g_registration(&CreateComposite, GRecordComposite::kClassId, "GRecordComposite");
+const RWFactoryRegistration g_registration(&CreateComposite, GRecordComposite::kClassId, "GRecordComposite",
+                                           &RWKindOfClass<GRecordComposite>);
 
 // The least a stored object reference can take.
 const uint32_t kMinReference = 2;

@@ -8,7 +8,8 @@
 namespace {
 
 RWCollectable* CreateProxy() { return new GRecordProxy; }
-const RWFactoryRegistration g_registration(&CreateProxy, GRecordProxy::kClassId, "GRecordProxy");
+const RWFactoryRegistration g_registration(&CreateProxy, GRecordProxy::kClassId, "GRecordProxy",
+                                           &RWKindOfClass<GRecordProxy>);
 
 } // namespace
 

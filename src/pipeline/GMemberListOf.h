@@ -15,11 +15,11 @@ class GMemberListOf : public GPersistent<Self, Parent, Id> {
     using Base = GPersistent<Self, Parent, Id>;
 
 public:
-    GMemberListOf() { members_.MarkEmbedded(); }
-    explicit GMemberListOf(const long& id) : Base(id) { members_.MarkEmbedded(); }
-    GMemberListOf(GState* state, const long& id) : Base(state, id) { members_.MarkEmbedded(); }
+    GMemberListOf() { Embed(); }
+    explicit GMemberListOf(const long& id) : Base(id) { Embed(); }
+    GMemberListOf(GState* state, const long& id) : Base(state, id) { Embed(); }
     // Shares the members.
-    GMemberListOf(const GMemberListOf& other) : Base(other), members_(other.members_) { members_.MarkEmbedded(); }
+    GMemberListOf(const GMemberListOf& other) : Base(other), members_(other.members_) { Embed(); }
     GMemberListOf& operator=(const GMemberListOf& other)
     {
         if (this != &other) {
@@ -127,6 +127,13 @@ protected:
     MPersistentComposite members_;
 
 private:
+    // The list is part of this object, and a restore makes only members of the kind.
+    void Embed()
+    {
+        members_.MarkEmbedded();
+        members_.SetMemberKind(Member::kClassId);
+    }
+
     void Join(GObjectBase* object, bool first)
     {
         if (!object || object == this)

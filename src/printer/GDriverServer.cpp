@@ -1,7 +1,7 @@
 #include "printer/GDriverServer.h"
 
 #include "entry/module/PrinterIdentity.h"
-#include "foundation/RWErrorCapture.h"
+#include "foundation/RWForeignRead.h"
 #include "graphics/GFontOwner.h"
 #include "model/GResourceMappingList.h"
 #include "model/GStreamHolder.h"
@@ -108,21 +108,18 @@ bool LoadDriverModel(GDriverObject& object)
     services->GetDriverDataFile(path, &object);
     if (path.IsNull())
         return false;
-    std::unique_ptr<GInStreamHolder> holder(services->OpenFileInputStream(path, 1));
-    RWDataInStream* stream = holder ? holder->GetStream() : nullptr;
-    if (!stream || !stream->Good())
-        return false;
-
-    std::unique_ptr<GObjectBase> root;
-    {
-        // A damaged file is a failed load, never a fatal error.
-        RWErrorCapture capture;
+    // A damaged file is a failed load, never a fatal error: the capture is open before
+    // the holder checks the stream's header.
+    std::unique_ptr<GObjectBase> root(RWForeignRead::Make<GObjectBase>([&]() -> GObjectBase* {
+        std::unique_ptr<GInStreamHolder> holder(services->OpenFileInputStream(path, 1));
+        RWDataInStream* stream = holder ? holder->GetStream() : nullptr;
+        if (!stream || !stream->Good())
+            return nullptr;
         GObjectBase* read = nullptr;
         *stream >> read;
-        root.reset(read);
-        if (!capture.Empty() || stream->Fail())
-            return false;
-    }
+        std::unique_ptr<GObjectBase> made(read);
+        return stream->Fail() ? nullptr : made.release();
+    }));
     if (!root)
         return false;
 

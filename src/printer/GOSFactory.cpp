@@ -1,6 +1,7 @@
 #include "printer/GOSFactory.h"
 
 #include "foundation/RWErrorCapture.h"
+#include "foundation/RWForeignRead.h"
 #include "foundation/RWThreadContext.h"
 #include "model/GConfiguration.h"
 #include "model/GDynamicLibrary.h"
@@ -241,25 +242,24 @@ GObjectBase* GOSFactory::LoadObjectFromPrinterData(GDriverObject* driver, const 
     }
     if (read != 1 || length == 0 || length > capacity)
         return nullptr;
-    std::unique_ptr<GInStreamHolder> holder(OpenMemoryInputStream(buffer.get(), length, portable ? 0 : 1));
-    RWDataInStream* stream = holder ? holder->GetStream() : nullptr;
-    if (!stream || !stream->Good())
-        return nullptr;
-
+    // Damaged printer data is an absent object, never a fatal error: the capture is
+    // open before the holder checks the stream's header.
     const bool compact = StoredFormFor(driver) == 1 && !portable && !AlwaysObjectGraph(name);
-    std::unique_ptr<GObjectBase> object;
-    // Damaged printer data is an absent object, never a fatal error.
-    RWErrorCapture capture;
-    if (compact) {
-        object.reset(serializer_->Load(*stream, holder.get(), driver, 1));
-    } else {
-        GObjectBase* read = nullptr;
-        *stream >> read;
-        object.reset(read);
-    }
-    if (!capture.Empty() || stream->Fail())
-        return nullptr;
-    return object.release();
+    return RWForeignRead::Make<GObjectBase>([&]() -> GObjectBase* {
+        std::unique_ptr<GInStreamHolder> holder(OpenMemoryInputStream(buffer.get(), length, portable ? 0 : 1));
+        RWDataInStream* stream = holder ? holder->GetStream() : nullptr;
+        if (!stream || !stream->Good())
+            return nullptr;
+        std::unique_ptr<GObjectBase> object;
+        if (compact) {
+            object.reset(serializer_->Load(*stream, holder.get(), driver, 1));
+        } else {
+            GObjectBase* read = nullptr;
+            *stream >> read;
+            object.reset(read);
+        }
+        return stream->Fail() ? nullptr : object.release();
+    });
 }
 int GOSFactory::IsPassThroughDisabled() { return 0; }
 

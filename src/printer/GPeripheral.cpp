@@ -549,6 +549,8 @@ void RefuseReference(In& in)
     GRefuseStored(in);
 }
 
+bool IsPeripheralObject(const RWCollectable* object) { return dynamic_cast<const GPeripheral*>(object) != nullptr; }
+
 } // namespace
 
 // The list is ':' with the listeners, or '@' naming this same list when the store
@@ -586,7 +588,9 @@ bool GPeripheral::ReadListeners(In& in, std::vector<GPeripheral*>& listeners, bo
     bool whole = true;
     for (uint32_t i = 0; i < count && whole; ++i) {
         const uint32_t number = table ? table->Entries() : 0;
-        RWCollectable* object = RWCollectable::RestoreKindOf(in, nullptr, RWNoClassId, RWHolding::Borrowed);
+        // A listener is a peripheral: any other stored class is refused before it is made.
+        RWCollectable* object =
+            RWCollectable::RestoreKindOf(in, IsPeripheralObject, GPeripheral::kClassId, RWHolding::Borrowed);
         RWCollectable* entry = nullptr;
         const bool fresh = object && table && table->ObjectAt(number, entry) && entry == object;
         GPeripheral* listener = dynamic_cast<GPeripheral*>(object);

@@ -130,7 +130,7 @@ TEST(RWFactoryRegistry, RegistrationsLastUntilUnregisteredOrDestroyed)
     EXPECT_EQ(0x8000, RWFactoryClassId("No_RWStringID"));
 
     {
-        const RWFactoryRegistration registration(MakeTwo, kTestId, "ScopedTestClass");
+        const RWFactoryRegistration registration(MakeTwo, kTestId, "ScopedTestClass", nullptr);
         made.reset(RWFactoryCreate(RWStringID("ScopedTestClass")));
         EXPECT_EQ(2, ValueOf(made.get()));
     }

@@ -1,14 +1,17 @@
 // Mutation fuzzing of every stored form: one sample object of every registered class is
 // saved on every medium (binary file; binary, endian and portable streams), the bytes are
 // damaged (bit flips, bytes set to 0 or 0xFF, cuts, huge counts, insertions, deletions),
-// restored, used as a caller would use them, and destroyed. Any crash fails the run.
+// restored, used as a caller would use them, and destroyed, each case under the fuzz
+// harness (FuzzHarness.h): the module's own new handler, a watchdog, and the checks of
+// what the case left allocated and loaded.
 //
 // CI runs seed 1 for 2000 cases. A long run by hand, e.g.:
-//   QZ_FUZZ_SEED=77 QZ_FUZZ_CASES=1000000 QZ_FUZZ_VERBOSE=1 scripts/wine-run.sh build/tests/fuzz_tests.exe
-// QZ_FUZZ_VERBOSE prints each case (seed, index, class, medium) before it runs, so the
-// last line before a crash names the case; QZ_FUZZ_FIRST starts at that index.
+//   QZ_FUZZ_SEED=77 QZ_FUZZ_CASES=1000000 QZ_FUZZ_TARGET=stored-forms scripts/wine-run.sh build/tests/fuzz_tests.exe
+// QZ_FUZZ_VERBOSE prints each case (seed, index, class, medium) before it runs;
+// QZ_FUZZ_FIRST starts at an index.
 #include "../foundation/DataStreamKinds.h"
 #include "FuzzMutation.h"
+#include "FuzzHarness.h"
 #include "StoreSizeChecks.h"
 #include "../model/RegisteredClasses.h"
 
@@ -131,14 +134,23 @@ void Use(RWCollectable* obj, const RWCollectable* sample)
     }
 }
 
+class StoredFormFuzz : public testing::Test {
+protected:
+    static void SetUpTestSuite() { AttachFuzzModule(); }
+    static void TearDownTestSuite() { DetachFuzzModule(); }
+};
+
 } // namespace
 
-TEST(StoredFormFuzz, DamagedStoredFormsNeverCrash)
+TEST_F(StoredFormFuzz, DamagedStoredFormsFailCleanly)
 {
-    const uint32_t seed = Setting("QZ_FUZZ_SEED", 1);
-    const uint32_t first = Setting("QZ_FUZZ_FIRST", 0);
-    const uint32_t cases = Setting("QZ_FUZZ_CASES", 2000);
-    const bool verbose = Setting("QZ_FUZZ_VERBOSE", 0) != 0;
+    const FuzzSettings settings = ReadFuzzSettings(2000);
+    if (!settings.only.empty() && settings.only != "stored-forms")
+        GTEST_SKIP() << "QZ_FUZZ_TARGET names another target";
+    const uint32_t seed = settings.seed;
+    const uint32_t first = settings.first;
+    const uint32_t cases = settings.cases;
+    const bool verbose = settings.verbose;
 
     std::vector<RWFactoryClass> classes = GetFactory()->Classes();
     std::sort(classes.begin(), classes.end(), [](const RWFactoryClass& a, const RWFactoryClass& b) { return a.id < b.id; });
@@ -189,13 +201,20 @@ TEST(StoredFormFuzz, DamagedStoredFormsNeverCrash)
                 std::fflush(stdout);
         std::mt19937 random(seed * 2654435761u + n);
         const std::string bytes = Mutated(saved[medium][s], random);
-        RWErrorCapture capture;
-        RWCollectable* back = medium == 0 ? RestoredFromBytes(std::vector<uint8_t>(bytes.begin(), bytes.end()))
-                                          : StreamRestored(StreamKind(medium - 1), bytes);
-        if (back) {
-            Use(back, samples[s]);
-            Destroy(back);
-        }
+        char target[64];
+        std::snprintf(target, sizeof target, "stored-forms (class %u, medium %d)", unsigned(samples[s]->ClassId()),
+                      medium);
+        RunFuzzCase(target, seed, n, false, [&] {
+            RWErrorCapture capture;
+            RWCollectable* back = medium == 0 ? RestoredFromBytes(std::vector<uint8_t>(bytes.begin(), bytes.end()))
+                                              : StreamRestored(StreamKind(medium - 1), bytes);
+            if (back) {
+                Use(back, samples[s]);
+                Destroy(back);
+            }
+        });
+        if (HasFailure())
+            break;
     }
     for (RWCollectable* sample : samples)
         Destroy(sample);

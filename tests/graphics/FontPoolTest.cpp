@@ -177,6 +177,32 @@ TEST_F(FontPool, AHandleStoresItsKeyAndChangeCountAndComesBackOnThePooledReader)
     EXPECT_EQ(1, pool->ReleaseByKey(12));
 }
 
+// A restore may run under the pool's lock (a spool stream's read does): a restored
+// handle only records its key and count, and asks the pool for the reader on first use.
+TEST_F(FontPool, ARestoredHandleAsksThePoolForItsReaderOnlyOnFirstUse)
+{
+    GTTFontFilePool* pool = GTTFontFilePool::Instance();
+    auto* reader = new GTTMemoryFontFileReader(DejaVu("DejaVuSans.ttf"), 13);
+    pool->Register(reader);
+    const int32_t users = reader->GetUserCount();
+    {
+        GTTFontFile restored;
+        RestoreGutsFrom(restored, StoredBytes(StoredBytes().Root(0, 0)).U32(1).U32(13).U32(0).Get());
+        EXPECT_EQ(users, reader->GetUserCount()) << "the restore asked the pool for nothing";
+        EXPECT_NE(0, restored.MapCharacter(0, 0, 'A', 16));
+        EXPECT_EQ(users + 1, reader->GetUserCount());
+        EXPECT_EQ(reader, restored.GetReader());
+        // Saved again before any use, it stores what it was read with.
+        GTTFontFile unused;
+        RestoreGutsFrom(unused, StoredBytes(StoredBytes().Root(0, 0)).U32(1).U32(13).U32(7).Get());
+        const std::vector<uint8_t> guts = GutsBytes(unused);
+        EXPECT_EQ(StoredBytes().U32(1).U32(13).U32(7).Get(), std::vector<uint8_t>(guts.end() - 12, guts.end()));
+        EXPECT_EQ(users + 1, reader->GetUserCount());
+    }
+    EXPECT_EQ(users, reader->GetUserCount());
+    EXPECT_EQ(1, pool->ReleaseByKey(13));
+}
+
 TEST_F(FontPool, SpoolStreamsOfAWrongClassOrAHugeCountAreRefused)
 {
     GTTFontFilePool pool;
@@ -186,7 +212,8 @@ TEST_F(FontPool, SpoolStreamsOfAWrongClassOrAHugeCountAreRefused)
     const std::vector<uint8_t> wrong = Stream([&](RWDataOutStream& out) {
         out << uint32_t(2) << uint32_t(7) << static_cast<const RWCollectable*>(&stranger) << uint32_t(8);
     });
-    EXPECT_TRUE(pool.LoadFromStream(wrong.data(), uint32_t(wrong.size()), 1));
+    // The stranger is refused before it is made; its bytes stay unread, so the read fails.
+    EXPECT_FALSE(pool.LoadFromStream(wrong.data(), uint32_t(wrong.size()), 1));
     EXPECT_FALSE(pool.Contains(7));
     EXPECT_FALSE(pool.Contains(8));
 }

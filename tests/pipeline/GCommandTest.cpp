@@ -31,7 +31,8 @@ public:
     int16_t status = 0;
 };
 
-const RWFactoryRegistration kRegistration(RWCreateInstance<TestCommand>, TestCommand::kClassId, "TestCommand");
+const RWFactoryRegistration kRegistration(RWCreateInstance<TestCommand>, TestCommand::kClassId, "TestCommand",
+                                          &RWKindOfClass<TestCommand>);
 
 // The root part of a command with id 3 and serial 8, and the command's version word.
 const std::vector<uint8_t> kCommandPart = {

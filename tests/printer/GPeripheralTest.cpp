@@ -266,16 +266,20 @@ TEST(GPeripheralStore, CraftedMarkersAndForeignListenersFailTheRestoreCleanly)
     std::vector<uint8_t> foreign = SavedBytes(&value);
     foreign.erase(foreign.begin(), foreign.begin() + 4);
 
-    const std::vector<uint8_t> crafted[] = {
-        StoredBytes().Raw(Prefix(bytes, marker)).U8('x').U32(0).Raw(tail),
-        StoredBytes().Raw(Prefix(bytes, marker)).U8('@').U32(0).Raw(tail),
-        StoredBytes().Raw(Prefix(bytes, marker)).U8(':').U32(1).Raw(foreign).Raw(tail),
+    // A listener of another class is refused at its reference, before it is made.
+    const struct {
+        std::vector<uint8_t> form;
+        const char* report;
+    } crafted[] = {
+        {StoredBytes().Raw(Prefix(bytes, marker)).U8('x').U32(0).Raw(tail), "[REF]"},
+        {StoredBytes().Raw(Prefix(bytes, marker)).U8('@').U32(0).Raw(tail), "[REF]"},
+        {StoredBytes().Raw(Prefix(bytes, marker)).U8(':').U32(1).Raw(foreign).Raw(tail), "[ID]"},
     };
-    for (const std::vector<uint8_t>& form : crafted) {
+    for (const auto& c : crafted) {
         TestErrorCapture capture;
-        std::unique_ptr<GObjectBase> back = AsModel(RestoredFromBytes(form));
+        std::unique_ptr<GObjectBase> back = AsModel(RestoredFromBytes(c.form));
         ASSERT_FALSE(capture.Empty());
-        EXPECT_NE(std::string::npos, capture.Last().find("[REF]")) << capture.Last();
+        EXPECT_NE(std::string::npos, capture.Last().find(c.report)) << capture.Last();
         if (StoredPeripheral* restored = dynamic_cast<StoredPeripheral*>(back.get())) {
             EXPECT_EQ(0u, restored->ListenerCount());
             EXPECT_EQ(RWCString(), restored->GetName());

@@ -53,8 +53,17 @@ void AllocationWatch::OnFree(void (*hook)(void*)) { g_onFree = hook; }
 
 void* operator new(size_t size) { return AllocateOrThrow(size); }
 void* operator new[](size_t size) { return AllocateOrThrow(size); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
-void* operator new[](size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+// As the runtime's own: a failed request goes to the new handler first, so that a
+// handler that ends the process ends it for these requests too.
+void* operator new(size_t size, const std::nothrow_t&) noexcept
+{
+    try {
+        return AllocateOrThrow(size);
+    } catch (...) {
+        return nullptr;
+    }
+}
+void* operator new[](size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
 void operator delete(void* p) noexcept { Free(p); }
 void operator delete[](void* p) noexcept { Free(p); }
 void operator delete(void* p, size_t) noexcept { Free(p); }
