@@ -31,6 +31,8 @@ enum Message : uint32_t {
 
 GFont* AsFont(GObjectBase* object) { return dynamic_cast<GFont*>(object); }
 
+// Fonts have no class id of their own (the concrete classes belong to the page-drawing
+// module): a read object is asked after it is made.
 bool IsFont(const RWCollectable* object) { return dynamic_cast<const GFont*>(object) != nullptr; }
 
 RWCString Narrow(const RWWString& name)
@@ -49,7 +51,7 @@ bool ReadFailed(RWDataInStream& stream) { return !stream.Good(); }
 } // namespace
 
 GFontDatabase::GFontDatabase(GFontOwner* owner)
-    : fonts_(new GFontList(&DescriptionRule, &IsFont)), owner_(owner)
+    : fonts_(new GFontList(&DescriptionRule, GObjectBase::kClassId, &IsFont)), owner_(owner)
 {
 }
 

@@ -19,7 +19,10 @@ bool Failed(RWBinaryFile& out) { return out.Error(); }
 
 } // namespace
 
-GFontList::GFontList(GFontListMessage message, RWClassID kind) : message_(message), kind_(kind) {}
+GFontList::GFontList(GFontListMessage message, RWClassID kind, RWCollectable::KindTest accept)
+    : message_(message), kind_(kind), accept_(accept)
+{
+}
 
 GFontList::~GFontList() { Clear(); }
 
@@ -135,7 +138,7 @@ bool GFontList::ReadFrom(In& in)
         const RWReadTable* table = RWReadTable::Current();
         const uint32_t number = table ? table->Entries() : 1;
         const uint32_t raised = RWErrorsRaised();
-        RWCollectable* read = RWCollectable::RestoreKindOf(in, IsModelObject, kind_, RWHolding::Owned);
+        RWCollectable* read = RWCollectable::RestoreKindOf(in, accept_ ? accept_ : IsModelObject, kind_, RWHolding::Owned);
         // A refusal leaves the object's bytes unread: nothing after it is in step.
         if (!read && RWErrorsRaised() != raised)
             return false;

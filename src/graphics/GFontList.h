@@ -23,8 +23,11 @@ typedef int (*GFontListMessage)(GObjectBase* object, uint32_t message, uintptr_t
 class GFontList {
 public:
     // kind: the class id every object a read keeps is a kind of. A stored object of
-    // another class is refused before it is made, and the read fails.
-    GFontList(GFontListMessage message, RWClassID kind = GObjectBase::kClassId);
+    // another class is refused before it is made, and the read fails. accept, when given,
+    // is asked of each model object a read made, for kinds no class id names (an
+    // abstract class the factory does not know); a refused one fails the read too.
+    GFontList(GFontListMessage message, RWClassID kind = GObjectBase::kClassId,
+              RWCollectable::KindTest accept = nullptr);
     GFontList(const GFontList&) = delete;
     GFontList& operator=(const GFontList&) = delete;
     ~GFontList();
@@ -65,5 +68,6 @@ private:
 
     GFontListMessage message_;
     RWClassID kind_;
+    RWCollectable::KindTest accept_;
     std::map<uint32_t, GObjectBase*> objects_;
 };
