@@ -17,4 +17,6 @@ public:
                uint32_t addOnListId, int32_t addOnKind, int32_t addOnMode);
     GPdlWriter(const GPdlWriter& other) = default;
     ~GPdlWriter() override;
+
+    auto StoredForm() { return GNoFields(); }
 };
