@@ -19,10 +19,11 @@
 // a number, an RWCString or RWWString, a GCountedRef (an object reference), GOwned (an
 // object reference held by a plain pointer), a member list (GCountedPtrVector),
 // GEmbedded (an object held by value), a byte block (GBlock: its length, then the
-// bytes; GBytes: bytes whose count an earlier field gives), a number stored in another
-// width (GNarrowed, GStoredAs, GAtMost), a number stored but worked out again after a
-// read (GRecomputed) or left out of comparisons (GUncompared), state a read resets
-// (GReset), an optional field (GPresence), a fixed array of entries (GEach), or GHook
+// bytes; GBytes: bytes whose count an earlier field gives; GItems: numbers likewise),
+// a number stored in another width (GNarrowed, GStoredAs, GAtMost), a number stored but
+// worked out again after a read (GRecomputed) or left out of comparisons (GUncompared),
+// state a read resets (GReset), an optional field (GPresence), a fixed array of
+// entries (GEach), or GHook
 // (the class's own ReadStored / WriteStored / StoredSize). GVersion stores another
 // version word; GVersioned a version whose older versions hold fewer fields. A form that
 // is no sequence of these is GOwnForm: the class reads and writes it whole.
@@ -44,11 +45,14 @@
 #include "model/GStoredCounts.h"
 #include "model/GStoredFields.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <tuple>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 template <class... F>
 std::tuple<F...> GFields(F&&... fields)
@@ -301,6 +305,48 @@ bool GFormRead(In& in, GByteVectorField<Count>& field)
     if (!GReadBytes(in, bytes.data(), count))
         return false;
     field.bytes->swap(bytes);
+    return true;
+}
+
+// An array of numbers whose count an earlier field of the same form holds: each item
+// in turn. The count is checked against the data before the array is made.
+template <class T>
+struct GItemsField {
+    std::unique_ptr<T[]>* items;
+    const uint32_t* count;
+};
+
+template <class T>
+GItemsField<T> GItems(std::unique_ptr<T[]>& items, const uint32_t& count)
+{
+    static_assert(std::is_arithmetic<T>::value, "items are numbers");
+    return {&items, &count};
+}
+
+template <class T>
+uint32_t GFieldSize(const GItemsField<T>& field)
+{
+    return *field.count * uint32_t(sizeof(T));
+}
+
+template <class Out, class T>
+void GFormWrite(Out& out, const GItemsField<T>& field)
+{
+    for (uint32_t i = 0; i < *field.count; ++i)
+        GWriteField(out, (*field.items)[i]);
+}
+
+template <class In, class T>
+bool GFormRead(In& in, GItemsField<T>& field)
+{
+    const uint32_t count = *field.count;
+    if (!GCheckStoredCount(in, count, sizeof(T)))
+        return false;
+    std::unique_ptr<T[]> items(count ? new T[count] : nullptr);
+    for (uint32_t i = 0; i < count; ++i)
+        if (!GReadField(in, items[i]))
+            return false;
+    field.items->swap(items);
     return true;
 }
 
@@ -720,6 +766,16 @@ struct GFieldRule<GByteVectorField<Count>> {
     static void Swap(GByteVectorField<Count>& a, GByteVectorField<Count>& b) { a.bytes->swap(*b.bytes); }
 };
 
+// The count is a field of its own, compared and exchanged there.
+template <class T>
+struct GFieldRule<GItemsField<T>> {
+    static bool Same(const GItemsField<T>& a, const GItemsField<T>& b)
+    {
+        return *a.count == *b.count && std::equal(a.items->get(), a.items->get() + *a.count, b.items->get());
+    }
+    static void Swap(GItemsField<T>& a, GItemsField<T>& b) { a.items->swap(*b.items); }
+};
+
 template <class T>
 struct GFieldRule<GOwnedField<T>> {
     static bool Same(const GOwnedField<T>& a, const GOwnedField<T>& b)
@@ -879,6 +935,10 @@ struct StagedOf<GByteVectorField<Count>> {
 
 template <class T>
 struct StagedOf<GOwnedField<T>> {
+};
+
+template <class T>
+struct StagedOf<GItemsField<T>> {
 };
 
 template <class Field>
