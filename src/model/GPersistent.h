@@ -22,8 +22,8 @@
 // bytes; GBytes: bytes whose count an earlier field gives; GItems: numbers likewise),
 // a number stored in another width (GNarrowed, GStoredAs, GAtMost), a number stored but
 // worked out again after a read (GRecomputed) or left out of comparisons (GUncompared),
-// state a read resets (GReset), an optional field (GPresence), a fixed array of
-// entries (GEach), or GHook
+// state a read resets (GReset), an optional field (GPresence), a fixed array or a
+// counted list of entries (GEach, GList), or GHook
 // (the class's own ReadStored / WriteStored / StoredSize). GVersion stores another
 // version word; GVersioned a version whose older versions hold fewer fields. A form that
 // is no sequence of these is GOwnForm: the class reads and writes it whole.
@@ -350,6 +350,66 @@ bool GFormRead(In& in, GItemsField<T>& field)
     return true;
 }
 
+// A list of entries held in a vector: the u32 count, then each entry by its own fields
+// (entryForm(entry) answers them as GFields does), without a version word of their
+// own. The count is checked against the data, each entry taking at least what a
+// default-made one stores, before the list is made. Read through a staged copy.
+template <class E, class EntryForm>
+struct GListField {
+    std::vector<E>* entries;
+    EntryForm entryForm;
+};
+
+template <class E, class EntryForm>
+GListField<E, EntryForm> GList(std::vector<E>& entries, EntryForm entryForm)
+{
+    return {&entries, entryForm};
+}
+
+namespace GStoredDetail {
+
+template <class Fields>
+uint32_t FieldsSize(const Fields& fields)
+{
+    return std::apply([](const auto&... field) { return (0 + ... + GFieldSize(field)); }, fields);
+}
+
+} // namespace GStoredDetail
+
+template <class E, class EntryForm>
+uint32_t GFieldSize(const GListField<E, EntryForm>& list)
+{
+    uint32_t size = 4;
+    for (E& entry : *list.entries)
+        size += GStoredDetail::FieldsSize(list.entryForm(entry));
+    return size;
+}
+
+template <class Out, class E, class EntryForm>
+void GFormWrite(Out& out, const GListField<E, EntryForm>& list)
+{
+    GWriteField(out, uint32_t(list.entries->size()));
+    for (E& entry : *list.entries)
+        std::apply([&](const auto&... field) { (GFormWrite(out, field), ...); }, list.entryForm(entry));
+}
+
+template <class In, class E, class EntryForm>
+bool GFormRead(In& in, GListField<E, EntryForm>& list)
+{
+    uint32_t count = 0;
+    E sample{};
+    if (!GReadField(in, count) || !GCheckStoredCount(in, count, GStoredDetail::FieldsSize(list.entryForm(sample))))
+        return false;
+    std::vector<E> read(count);
+    for (E& entry : read) {
+        auto fields = list.entryForm(entry);
+        if (!std::apply([&](auto&... field) { return (GFormRead(in, field) && ...); }, fields))
+            return false;
+    }
+    list.entries->swap(read);
+    return true;
+}
+
 // ---- Objects held by plain pointer -------------------------------------------------
 
 // An object reference the object owns through a plain pointer; null stores the nil
@@ -579,8 +639,8 @@ bool GFormRead(In& in, GUncomparedField<T>& field)
     return GReadField(in, *field.member);
 }
 
-// State that is not stored: a read through a staged copy gives it the value of a newly
-// made object (a cursor into what was read). Not compared.
+// State that is not stored: a read through a staged copy gives it the copy's value (a
+// newly made object's, or what Settle worked out from the fields). Not compared.
 template <class T>
 struct GResetField {
     T* member;
@@ -825,6 +885,24 @@ void SwapFields(FieldsA& a, FieldsB& b, std::index_sequence<I...>)
 
 } // namespace GStoredDetail
 
+template <class E, class EntryForm>
+struct GFieldRule<GListField<E, EntryForm>> {
+    using List = GListField<E, EntryForm>;
+    static bool Same(const List& a, const List& b)
+    {
+        if (a.entries->size() != b.entries->size())
+            return false;
+        for (size_t i = 0; i < a.entries->size(); ++i) {
+            auto fa = a.entryForm((*a.entries)[i]);
+            auto fb = b.entryForm((*b.entries)[i]);
+            if (!GStoredDetail::SameFields(fa, fb, std::make_index_sequence<std::tuple_size<decltype(fa)>::value>()))
+                return false;
+        }
+        return true;
+    }
+    static void Swap(List& a, List& b) { a.entries->swap(*b.entries); }
+};
+
 template <class E, size_t N, class C, class EntryForm>
 struct GFieldRule<GEachField<E, N, C, EntryForm>> {
     using Each = GEachField<E, N, C, EntryForm>;
@@ -939,6 +1017,10 @@ struct StagedOf<GOwnedField<T>> {
 
 template <class T>
 struct StagedOf<GItemsField<T>> {
+};
+
+template <class E, class EntryForm>
+struct StagedOf<GListField<E, EntryForm>> {
 };
 
 template <class Field>
