@@ -103,11 +103,39 @@ inline void Commit(GBlockField& field, StagedBlock& staged)
     staged.data = nullptr;
 }
 
+// An owned object read into the staged tuple; deleted unless it is committed.
+template <class T>
+struct StagedOwned {
+    std::unique_ptr<T> read;
+
+    template <class Holder>
+    explicit StagedOwned(const GOwnedField<T, Holder>&)
+    {
+    }
+};
+
+template <class In, class T>
+bool ReadStaged(In& in, StagedOwned<T>& staged)
+{
+    T* read = nullptr;
+    if (!GReadOwned(in, read))
+        return false;
+    staged.read.reset(read);
+    return true;
+}
+
+template <class T, class Holder>
+void Commit(GOwnedField<T, Holder>& field, StagedOwned<T>& staged)
+{
+    field.Reset(staged.read.release());
+}
+
 // What a field is read into in the default read: a copy of it, except a member list
 // (its members are adopted as they arrive, so that those read before a refusal or the
 // end of the data stay) and the kinds that read in place (GEmbedded, GHook). The kinds
-// that need fields read before them (GBytes, GOwned, GPresence, GEach) have no staging
-// here: a class using them declares Settle and is read through a staged copy.
+// that need fields read before them or hold many (GBytes, GItems, GList, GPresence,
+// GEach) have no staging here: a class using them declares Settle and is read through
+// a staged copy.
 template <class F, class = void>
 struct StagedOf {
     using type = F;
@@ -131,8 +159,9 @@ template <class Count>
 struct StagedOf<GByteVectorField<Count>> {
 };
 
-template <class T>
-struct StagedOf<GOwnedField<T>> {
+template <class T, class Holder>
+struct StagedOf<GOwnedField<T, Holder>> {
+    using type = StagedOwned<T>;
 };
 
 template <class T>

@@ -375,18 +375,43 @@ bool GFormRead(In& in, GListField<E, EntryForm>& list)
     return true;
 }
 
-// ---- Objects held by plain pointer -------------------------------------------------
+// ---- Objects owned through a pointer -----------------------------------------------
 
-// An object reference the object owns through a plain pointer; null stores the nil
-// object. A read keeps only a T: the kind is decided from the stored class id before
-// the object is made, and anything else fails the read.
+// An object reference the object owns through a plain pointer or a unique_ptr; null
+// stores the nil object. A read keeps only a T: the kind is decided from the stored
+// class id before the object is made, and anything else fails the read.
+template <class T, class Holder>
+struct GOwnedField;
+
 template <class T>
-struct GOwnedField {
-    T** object;
+struct GOwnedField<T, T*> {
+    T** holder;
+
+    T* Get() const { return *holder; }
+    // Deletes what was held.
+    void Reset(T* object)
+    {
+        delete *holder;
+        *holder = object;
+    }
 };
 
 template <class T>
-GOwnedField<T> GOwned(T*& object)
+struct GOwnedField<T, std::unique_ptr<T>> {
+    std::unique_ptr<T>* holder;
+
+    T* Get() const { return holder->get(); }
+    void Reset(T* object) { holder->reset(object); }
+};
+
+template <class T>
+GOwnedField<T, T*> GOwned(T*& object)
+{
+    return {&object};
+}
+
+template <class T>
+GOwnedField<T, std::unique_ptr<T>> GOwned(std::unique_ptr<T>& object)
 {
     return {&object};
 }
@@ -398,27 +423,34 @@ bool GIsKindOfClass(const RWCollectable* object)
     return model && model->IsKindOf(T::kClassId);
 }
 
-template <class T>
-uint32_t GFieldSize(const GOwnedField<T>& field)
+// The object read, or null (a stored null as well); false when the read failed.
+template <class In, class T>
+bool GReadOwned(In& in, T*& read)
 {
-    const RWCollectable* held = *field.object;
+    read = dynamic_cast<T*>(RWCollectable::RestoreKindOf(in, GIsKindOfClass<T>, T::kClassId));
+    return read || !GObjectBase::RestoreStopped(in);
+}
+
+template <class T, class Holder>
+uint32_t GFieldSize(const GOwnedField<T, Holder>& field)
+{
+    const RWCollectable* held = field.Get();
     return (held ? held : &RWNilObject)->RecursiveStoreSize();
 }
 
-template <class Out, class T>
-void GFormWrite(Out& out, const GOwnedField<T>& field)
+template <class Out, class T, class Holder>
+void GFormWrite(Out& out, const GOwnedField<T, Holder>& field)
 {
-    out << static_cast<const RWCollectable*>(*field.object);
+    out << static_cast<const RWCollectable*>(field.Get());
 }
 
-template <class In, class T>
-bool GFormRead(In& in, GOwnedField<T>& field)
+template <class In, class T, class Holder>
+bool GFormRead(In& in, GOwnedField<T, Holder>& field)
 {
-    T* read = dynamic_cast<T*>(RWCollectable::RestoreKindOf(in, GIsKindOfClass<T>, T::kClassId));
-    if (!read && GObjectBase::RestoreStopped(in))
+    T* read = nullptr;
+    if (!GReadOwned(in, read))
         return false;
-    delete *field.object;
-    *field.object = read;
+    field.Reset(read);
     return true;
 }
 
@@ -801,13 +833,13 @@ struct GFieldRule<GItemsField<T>> {
     static void Swap(GItemsField<T>& a, GItemsField<T>& b) { a.items->swap(*b.items); }
 };
 
-template <class T>
-struct GFieldRule<GOwnedField<T>> {
-    static bool Same(const GOwnedField<T>& a, const GOwnedField<T>& b)
+template <class T, class Holder>
+struct GFieldRule<GOwnedField<T, Holder>> {
+    static bool Same(const GOwnedField<T, Holder>& a, const GOwnedField<T, Holder>& b)
     {
-        return *a.object == *b.object || (*a.object && *b.object && (*a.object)->IsSame(*b.object));
+        return a.Get() == b.Get() || (a.Get() && b.Get() && a.Get()->IsSame(b.Get()));
     }
-    static void Swap(GOwnedField<T>& a, GOwnedField<T>& b) { std::swap(*a.object, *b.object); }
+    static void Swap(GOwnedField<T, Holder>& a, GOwnedField<T, Holder>& b) { std::swap(*a.holder, *b.holder); }
 };
 
 template <class T>
