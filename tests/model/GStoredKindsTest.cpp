@@ -3,7 +3,9 @@
 // optional fields and fixed arrays, field-list equality, and the refusal of a class
 // without a public StoredForm. The classes are levels without a registration, so the
 // registered-class sweep does not see them.
+#include "model/GDisplayString.h"
 #include "model/GPersistent.h"
+#include "model/GSelectionString.h"
 
 #include "AllocationWatch.h"
 #include "StoredForms.h"
@@ -141,6 +143,40 @@ public:
     uint32_t a = 0;
     uint32_t b = 0;
 };
+
+// A list of pairs, read through a staged copy.
+class Pairs : public TestLevel<Pairs, 0x7A07> {
+public:
+    struct Pair {
+        int16_t a = 0;
+        uint32_t b = 0;
+    };
+    Pairs() { SetSerial(0); }
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
+    auto StoredForm() { return GFields(GList(pairs, [](Pair& p) { return GFields(p.a, p.b); })); }
+    bool Settle() { return true; }
+    std::vector<Pair> pairs;
+};
+
+// An owned object of a kind, read in the default way; Holder is a plain pointer to any
+// model object or a unique_ptr to a display string.
+template <class Holder, RWClassID Id>
+class Owner : public TestLevel<Owner<Holder, Id>, Id> {
+public:
+    Owner() { this->SetSerial(0); }
+    Owner(const Owner&) = delete;
+    ~Owner() override { Release(held); }
+    auto StoredForm() { return GFields(tag, GOwned(held)); }
+    static void Release(GObjectBase* object) { delete object; }
+    template <class T>
+    static void Release(std::unique_ptr<T>&)
+    {
+    }
+    uint32_t tag = 0;
+    Holder held{};
+};
+using AnyOwner = Owner<GObjectBase*, 0x7A08>;
+using DisplayOwner = Owner<std::unique_ptr<GDisplayString>, 0x7A09>;
 
 class PrivateForm : public TestLevel<PrivateForm, 0x7A05> {
 private:
@@ -412,4 +448,60 @@ TEST(VersionedForm, OlderVersionReadsItsFieldsAndVersionZeroNothing)
     Versioned v2;
     RestoreGutsFrom(v2, Root().U32(2).U32(4).U32(5));
     EXPECT_EQ(5u, v2.b);
+}
+
+TEST(StoredList, RoundTripsAndCountsPastTheDataAreRefusedBeforeAllocating)
+{
+    Pairs source;
+    source.pairs.push_back({1, 2});
+    source.pairs.push_back({-3, 4});
+    const std::vector<uint8_t> expected = Root().U32(1).U32(2).U16(1).U32(2).U16(0xFFFD).U32(4);
+    EXPECT_EQ(expected, GutsBytes(source));
+    EXPECT_EQ(expected.size(), source.BinaryStoreSize());
+    Pairs back;
+    RestoreGutsFrom(back, expected);
+    EXPECT_TRUE(back.IsSame(&source));
+
+    // Each pair takes six bytes: two pairs need twelve, one byte less is refused.
+    Pairs kept;
+    kept.pairs.push_back({9, 9});
+    AllocationWatch::ResetLargest();
+    RestoreGutsFrom(kept, Root().U32(1).U32(50000000).U16(1).U32(2));
+    EXPECT_LT(AllocationWatch::Largest(), 1000u);
+    RestoreGutsFrom(kept, Prefix(expected, expected.size() - 1));
+    ASSERT_EQ(1u, kept.pairs.size());
+    EXPECT_EQ(9, kept.pairs[0].a);
+}
+
+TEST(OwnedField, ReadsAnObjectOfItsKindAndRefusesAnyOther)
+{
+    AnyOwner source;
+    source.tag = 4;
+    source.held = new GDisplayString();
+    DisplayOwner back;
+    RestoreGutsFrom(back, GutsBytes(source));
+    EXPECT_EQ(4u, back.tag);
+    ASSERT_NE(nullptr, back.held);
+
+    AnyOwner other;
+    other.tag = 5;
+    other.held = new GSelectionString();
+    DisplayOwner kept;
+    kept.tag = 1;
+    {
+        // On a typed stream the refusal fails the stream.
+        TestErrorCapture capture;
+        EXPECT_FALSE(StreamGutsInto(StreamKind::Binary, other, kept));
+    }
+    EXPECT_EQ(1u, kept.tag);
+    EXPECT_EQ(nullptr, kept.held);
+}
+
+TEST(OwnedField, StoredNullReplacesTheObjectHeld)
+{
+    AnyOwner source;
+    DisplayOwner back;
+    back.held.reset(new GDisplayString());
+    RestoreGutsFrom(back, GutsBytes(source));
+    EXPECT_EQ(nullptr, back.held);
 }
