@@ -476,7 +476,8 @@ GNarrowedField<S, T> GNarrowed(T& member)
     return {{&member}};
 }
 
-// Stored as S and converted back as it stands (a signed word held unsigned).
+// Stored as S and converted back as it stands (a signed word held unsigned, a long
+// held as int32_t).
 template <class S, class T>
 struct GStoredAsField : GValueKind<T> {
 };
@@ -484,7 +485,7 @@ struct GStoredAsField : GValueKind<T> {
 template <class S, class T>
 GStoredAsField<S, T> GStoredAs(T& member)
 {
-    static_assert(sizeof(S) == sizeof(T), "the same width, another signedness");
+    static_assert(sizeof(S) == sizeof(T), "the same width, another type");
     return {{&member}};
 }
 
@@ -710,19 +711,26 @@ bool GFormRead(In& in, GPresenceField<Field>& optional)
 // The first count entries of a fixed array, each by its own fields (entryForm(entry)
 // answers them as GFields does), without a version word of their own. The count is a
 // field read before, bounded by the array (GAtMost); Settle puts it back for writing.
+// GArray stores every entry, no count.
 template <class E, size_t N, class C, class EntryForm>
 struct GEachField {
     E (*entries)[N];
     const C* count;
     EntryForm entryForm;
 
-    size_t Used() const { return *count < N ? size_t(*count) : N; }
+    size_t Used() const { return !count ? N : *count < N ? size_t(*count) : N; }
 };
 
 template <class E, size_t N, class C, class EntryForm>
 GEachField<E, N, C, EntryForm> GEach(E (&entries)[N], const C& count, EntryForm entryForm)
 {
     return {&entries, &count, entryForm};
+}
+
+template <class E, size_t N, class EntryForm>
+GEachField<E, N, size_t, EntryForm> GArray(E (&entries)[N], EntryForm entryForm)
+{
+    return {&entries, nullptr, entryForm};
 }
 
 template <class E, size_t N, class C, class EntryForm>
@@ -744,7 +752,7 @@ void GFormWrite(Out& out, const GEachField<E, N, C, EntryForm>& each)
 template <class In, class E, size_t N, class C, class EntryForm>
 bool GFormRead(In& in, GEachField<E, N, C, EntryForm>& each)
 {
-    if (*each.count > N) {
+    if (each.count && *each.count > N) {
         GRefuseStored(in);
         return false;
     }
