@@ -15,18 +15,22 @@
 //
 // A stored form is the parent's part, a u32 version word 1, then the fields in order.
 // Every level declares a public StoredForm (GNoFields() when it stores nothing of its
-// own, not even a version word); a missing or private one does not compile. A field is
-// a number, an RWCString or RWWString, a GCountedRef (an object reference), GOwned (an
-// object reference held by a plain pointer), a member list (GCountedPtrVector),
-// GEmbedded (an object held by value), a byte block (GBlock: its length, then the
-// bytes; GBytes: bytes whose count an earlier field gives; GItems: numbers likewise),
-// a number stored in another width (GNarrowed, GStoredAs, GAtMost), a number stored but
-// worked out again after a read (GRecomputed) or left out of comparisons (GUncompared),
-// state a read resets (GReset), an optional field (GPresence), a fixed array or a
-// counted list of entries (GEach, GList), or GHook
-// (the class's own ReadStored / WriteStored / StoredSize). GVersion stores another
-// version word; GVersioned a version whose older versions hold fewer fields. A form that
-// is no sequence of these is GOwnForm: the class reads and writes it whole.
+// own, not even a version word); a missing or private one does not compile. The field
+// kinds (model/GStoredKinds.h): a number, an RWCString or RWWString, a GCountedRef (an
+// object reference), GOwned (an object reference held by a plain pointer or a
+// unique_ptr), a member list (GCountedPtrVector), GEmbedded (an object held by value),
+// a byte block (GBlock: its length, then the bytes; GBytes: bytes whose count an earlier
+// field gives; GItems: numbers likewise), a number stored in another width or bounded
+// (GNarrowed, GStoredAs, GAtMost), a number stored but worked out again after a read
+// (GRecomputed) or left out of comparisons (GUncompared), state a read resets (GReset),
+// an optional field (GPresence), a fixed array or a counted list of entries (GArray,
+// GEach, GList), or GHook (the class's own ReadStored / WriteStored / StoredSize).
+// GVersion stores another version word; GVersioned a version whose older versions hold
+// fewer fields. A form that is no sequence of these is GOwnForm: the class reads and
+// writes it whole.
+//
+// Comparing. SameStored(other) is a class's whole IsSame when no other rule applies:
+// the same class, the parent's IsSame, and GSameFields over this level's fields.
 //
 // Reading. By default each field is read into a temporary and all are assigned only
 // when the version is right and every field arrived (a member list excepted, see
