@@ -26,6 +26,7 @@ using Clock = std::chrono::steady_clock;
 class BenchPrinter : public GPersistent<BenchPrinter, GPeripheral, 4002> {
 public:
     static constexpr const char* kClassName = "BenchPrinter";
+    auto StoredForm() { return GNoFields(); }
     BenchPrinter* CreateNew() const override { return new BenchPrinter; }
     BenchPrinter* Copy() const override { return new BenchPrinter(*this); }
     int16_t ApplyTo(GAttributeVisitor&) override { return 0; }

@@ -15,8 +15,6 @@
 
 namespace {
 
-const uint32_t kStoredVersion = 2;
-
 uint8_t DefaultGray(uint8_t red, uint8_t green, uint8_t blue)
 {
     return uint8_t((30u * red + 59u * green + 11u * blue) / 100u);
@@ -25,12 +23,6 @@ uint8_t DefaultGray(uint8_t red, uint8_t green, uint8_t blue)
 bool IsDepth(uint8_t bits)
 {
     return bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-}
-
-bool IsPalette(const RWCollectable* object)
-{
-    const GObjectBase* model = dynamic_cast<const GObjectBase*>(object);
-    return model && model->IsKindOf(GPaletteTable::kClassId);
 }
 
 // Where a run decoder writes: rows of the stored row length, clipped to the width and
@@ -128,7 +120,7 @@ GBitmapImp::GBitmapImp(const GBitmapInfo& info)
 {
     if (!bits_)
         bitsSize_ = 0;
-    Settle();
+    SettleShape();
 }
 
 GBitmapImp::GBitmapImp(const GBitmapImp& other)
@@ -194,7 +186,7 @@ void GBitmapImp::SetMasks(uint32_t red, uint32_t green, uint32_t blue)
     }
 }
 
-void GBitmapImp::Settle()
+void GBitmapImp::SettleShape()
 {
     if (rowAlignment_ == 0)
         rowAlignment_ = 1;
@@ -282,22 +274,6 @@ bool GBitmapImp::DecodeRuns(bool fourBit)
     ownsBits_ = 1;
     compression_ = 0;
     return true;
-}
-
-bool GBitmapImp::IsSame(const GObjectBase* other) const
-{
-    const GBitmapImp* o = GSameClass<GBitmapImp>(this, other);
-    if (!o || !GObjectBase::IsSame(o))
-        return false;
-    const bool samePalette =
-        palette_ == o->palette_ || (palette_ && o->palette_ && palette_->IsSame(o->palette_));
-    return samePalette && bitsSize_ == o->bitsSize_ && bounds_ == o->bounds_ && bitsPerPixel_ == o->bitsPerPixel_ &&
-           planes_ == o->planes_ && compression_ == o->compression_ && colorOrder_ == o->colorOrder_ &&
-           bottomUp_ == o->bottomUp_ && rowAlignment_ == o->rowAlignment_ && mirror_ == o->mirror_ &&
-           segmentRows_ == o->segmentRows_ && segmentStep_ == o->segmentStep_ &&
-           segmentValue_ == o->segmentValue_ && masksGiven_ == o->masksGiven_ &&
-           std::equal(masks_, masks_ + 3, o->masks_) &&
-           (bitsSize_ == 0 || bits_ == o->bits_ || std::memcmp(bits_, o->bits_, bitsSize_) == 0);
 }
 
 uint32_t GBitmapImp::GetBitsPerPixel() const
@@ -1069,126 +1045,3 @@ uint32_t GBitmapImp::GetRow(uint8_t* buffer, int32_t x0, int32_t x1, int32_t row
     }
     return size;
 }
-
-uint32_t GBitmapImp::FieldsSize() const
-{
-    const RWCollectable* palette = palette_ ? static_cast<const RWCollectable*>(palette_) : &RWNilObject;
-    return 85 + (bits_ ? bitsSize_ : 0) + palette->RecursiveStoreSize();
-}
-
-template <class Out>
-void GBitmapImp::WriteFields(Out& out) const
-{
-    GWriteField(out, kStoredVersion);
-    GWriteField(out, ownsBits_);
-    GWriteField(out, bitsSize_);
-    GWriteField(out, bounds_.left);
-    GWriteField(out, bounds_.top);
-    GWriteField(out, bounds_.right);
-    GWriteField(out, bounds_.bottom);
-    GWriteField(out, bitsPerPixel_);
-    GWriteField(out, planes_);
-    GWriteField(out, colorOrder_);
-    GWriteField(out, compression_);
-    GWriteField(out, bottomUp_);
-    GWriteField(out, rowAlignment_);
-    GWriteField(out, segmentRows_);
-    GWriteField(out, segmentValue_);
-    GWriteField(out, segmentStep_);
-    GWriteField(out, decodedSize_);
-    GWriteField(out, decodedValid_);
-    GWriteField(out, storedRowBytes_);
-    GWriteField(out, rowBytes_);
-    GWriteField(out, masksGiven_);
-    for (int i = 0; i < 3; ++i) {
-        GWriteField(out, masks_[i]);
-        GWriteField(out, shifts_[i]);
-        GWriteField(out, counts_[i]);
-    }
-    out << static_cast<const RWCollectable*>(palette_);
-    GWriteField(out, mirror_);
-    if (bits_ && bitsSize_ != 0)
-        GWriteBytes(out, bits_, bitsSize_);
-}
-
-// Shifts, counts and row lengths are worked out again from what was read rather than
-// trusted; the bits are read only when the data can hold them.
-template <class In>
-void GBitmapImp::ReadFields(In& in)
-{
-    uint32_t version = 0;
-    if (!GReadField(in, version) || version != kStoredVersion)
-        return;
-    GBitmapImp read;
-    uint32_t rowLengths[2];
-    uint8_t ignored[6];
-    if (!GReadField(in, read.ownsBits_) || !GReadField(in, read.bitsSize_) || !GReadField(in, read.bounds_.left) ||
-        !GReadField(in, read.bounds_.top) || !GReadField(in, read.bounds_.right) ||
-        !GReadField(in, read.bounds_.bottom) || !GReadField(in, read.bitsPerPixel_) || !GReadField(in, read.planes_) ||
-        !GReadField(in, read.colorOrder_) || !GReadField(in, read.compression_) || !GReadField(in, read.bottomUp_) ||
-        !GReadField(in, read.rowAlignment_) || !GReadField(in, read.segmentRows_) ||
-        !GReadField(in, read.segmentValue_) || !GReadField(in, read.segmentStep_) ||
-        !GReadField(in, read.decodedSize_) || !GReadField(in, read.decodedValid_) ||
-        !GReadField(in, rowLengths[0]) || !GReadField(in, rowLengths[1]) || !GReadField(in, read.masksGiven_))
-        return;
-    for (int i = 0; i < 3; ++i)
-        if (!GReadField(in, read.masks_[i]) || !GReadField(in, ignored[2 * i]) || !GReadField(in, ignored[2 * i + 1]))
-            return;
-    RWCollectable* object = RWCollectable::RestoreKindOf(in, IsPalette, GPaletteTable::kClassId);
-    read.palette_ = dynamic_cast<GPaletteTable*>(object);
-    if (!read.palette_ && GObjectBase::RestoreStopped(in))
-        return;
-    if (!GReadField(in, read.mirror_))
-        return;
-    const uint32_t size = read.bitsSize_;
-    read.bitsSize_ = 0;
-    read.ownsBits_ = 0;
-    if (size != 0) {
-        if (!GCheckStoredCount(in, size, 1))
-            return;
-        read.bits_ = new (std::nothrow) uint8_t[size];
-        if (!read.bits_) {
-            GRefuseStored(in);
-            return;
-        }
-        read.ownsBits_ = 1;
-        read.bitsSize_ = size;
-        if (!GReadBytes(in, read.bits_, size))
-            return;
-    }
-    read.Settle();
-    // Take everything over; the gray converter and the object part stay this object's.
-    FreeBits();
-    delete palette_;
-    ownsBits_ = read.ownsBits_;
-    bitsSize_ = read.bitsSize_;
-    bits_ = read.bits_;
-    palette_ = read.palette_;
-    read.bits_ = nullptr;
-    read.ownsBits_ = 0;
-    read.palette_ = nullptr;
-    bounds_ = read.bounds_;
-    bitsPerPixel_ = read.bitsPerPixel_;
-    planes_ = read.planes_;
-    compression_ = read.compression_;
-    colorOrder_ = read.colorOrder_;
-    bottomUp_ = read.bottomUp_;
-    rowAlignment_ = read.rowAlignment_;
-    segmentRows_ = read.segmentRows_;
-    segmentValue_ = read.segmentValue_;
-    segmentStep_ = read.segmentStep_;
-    decodedSize_ = read.decodedSize_;
-    decodedValid_ = read.decodedValid_;
-    rowBytes_ = read.rowBytes_;
-    storedRowBytes_ = read.storedRowBytes_;
-    masksGiven_ = read.masksGiven_;
-    mirror_ = read.mirror_;
-    std::copy(read.masks_, read.masks_ + 3, masks_);
-    std::copy(read.shifts_, read.shifts_ + 3, shifts_);
-    std::copy(read.counts_, read.counts_ + 3, counts_);
-}
-
-template void GBitmapImp::ReadFields(RWBinaryFile&);
-template void GBitmapImp::ReadFields(RWDataInStream&);
-template void GBitmapImp::WriteFields(RWBinaryFile&) const;
-template void GBitmapImp::WriteFields(RWDataOutStream&) const;

@@ -45,6 +45,7 @@ enum : uint32_t { kRowRGB = 3 };
 class GBitmapImp : public GPersistent<GBitmapImp, GObjectBase, 552> {
 public:
     static constexpr const char* kClassName = "GBitmapImp";
+    static constexpr uint32_t kStoredVersion = 2;
     GBitmapImp* CreateNew() const override { return new GBitmapImp; }
     GBitmapImp* Copy() const override { return new GBitmapImp(*this); }
 
@@ -58,7 +59,7 @@ public:
     ~GBitmapImp() override;
 
     // The same class and id, the same format and geometry, and the same pixel bytes.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
 
     GRect GetBounds() const { return bounds_; }
     int32_t GetWidth() const { return bounds_.right - bounds_.left; }
@@ -105,18 +106,31 @@ public:
 
     // Version 2 only: the fields, the palette as an object reference, mirror, then the
     // bits. A bits size the data cannot hold, or anything but a palette, fails the read;
-    // a geometry the bits cannot hold reads as an empty bitmap.
-    auto StoredForm() { return GOwnForm(*this); }
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
-    uint32_t FieldsSize() const;
+    // what only restates the others (ownership, row lengths, shifts and counts) is
+    // worked out again rather than trusted.
+    auto StoredForm()
+    {
+        return GVersion<kStoredVersion>(GFields(
+            GRecomputed(ownsBits_), bitsSize_, bounds_.left, bounds_.top, bounds_.right, bounds_.bottom, bitsPerPixel_,
+            planes_, colorOrder_, compression_, bottomUp_, rowAlignment_, segmentRows_, segmentValue_, segmentStep_,
+            GUncompared(decodedSize_), GUncompared(decodedValid_), GRecomputed(storedRowBytes_), GRecomputed(rowBytes_),
+            masksGiven_, masks_[0], GRecomputed(shifts_[0]), GRecomputed(counts_[0]), masks_[1],
+            GRecomputed(shifts_[1]), GRecomputed(counts_[1]), masks_[2], GRecomputed(shifts_[2]),
+            GRecomputed(counts_[2]), GOwned(palette_), mirror_, GBytes(bits_, bitsSize_)));
+    }
+    // After a read: the bits read are the bitmap's own; a geometry they cannot hold
+    // reads as an empty bitmap.
+    bool Settle()
+    {
+        ownsBits_ = bits_ ? 1 : 0;
+        SettleShape();
+        return true;
+    }
 
 private:
     // Checks the geometry, works out row bytes and masks, decodes run-coded bits; a
     // geometry the bits cannot hold leaves the bitmap empty.
-    void Settle();
+    void SettleShape();
     void MakeEmpty();
     void FreeBits();
     void SetMasks(uint32_t red, uint32_t green, uint32_t blue);

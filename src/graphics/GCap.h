@@ -18,7 +18,7 @@ public:
     ~GCap() override;
 
     // The same object, or the same class and id and the same cap.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     uint32_t GetCap() const { return cap_; }

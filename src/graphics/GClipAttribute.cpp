@@ -7,9 +7,3 @@ GClipAttribute::GClipAttribute(uint32_t operation, uint32_t mode, const long& id
 {
 }
 GClipAttribute::~GClipAttribute() {}
-
-bool GClipAttribute::IsSame(const GObjectBase* other) const
-{
-    const GClipAttribute* clip = GSameClass<GClipAttribute>(this, other);
-    return clip && GObjectBase::IsSame(other) && clip->mode_ == mode_ && clip->operation_ == operation_;
-}

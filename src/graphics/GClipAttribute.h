@@ -23,7 +23,7 @@ public:
     // The settings serializer stores the family under its head's id.
     RWClassID StorageClassId() const override { return 756; }
     // Same class and id, equal mode and operation; subclasses add their fields.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
 
     // The rectangle that bounds what the clip lets through; false when it has none.
     virtual bool GetBounds(GRect& bounds) const = 0;

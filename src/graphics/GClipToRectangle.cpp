@@ -1,8 +1,6 @@
 #include "graphics/GClipToRectangle.h"
 
 #include "model/GAttributeVisitor.h"
-#include "model/GStoredCounts.h"
-#include "model/GStoredFields.h"
 
 GClipToRectangle::GClipToRectangle() : capacity_(1) { rectangles_.reserve(capacity_); }
 
@@ -29,11 +27,6 @@ GClipToRectangle& GClipToRectangle::operator=(const GClipToRectangle& other)
 }
 
 GClipToRectangle::~GClipToRectangle() {}
-
-bool GClipToRectangle::IsSame(const GObjectBase* other) const
-{
-    return GClipAttribute::IsSame(other) && static_cast<const GClipToRectangle*>(other)->rectangles_ == rectangles_;
-}
 
 int16_t GClipToRectangle::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyClipToRectangle(*this); }
 
@@ -63,36 +56,13 @@ GRect GClipToRectangle::GetRectangle(uint32_t index) const
     return index < GetCount() ? rectangles_[index] : GRect{0, 0, 0, 0};
 }
 
-template <class Out>
-void GClipToRectangle::WriteFields(Out& out) const
+bool GClipToRectangle::Settle()
 {
-    GWriteFields(out, GetCount());
-    for (const GRect& r : rectangles_) {
-        GWriteField(out, r.left);
-        GWriteField(out, r.top);
-        GWriteField(out, r.right);
-        GWriteField(out, r.bottom);
-    }
-}
-
-template <class In>
-void GClipToRectangle::ReadFields(In& in)
-{
-    uint32_t count = 0;
-    if (!GReadFields(in, count) || !GCheckStoredCount(in, count, 8))
-        return;
-    std::vector<GRect> read(count);
-    for (GRect& r : read)
-        if (!GReadField(in, r.left) || !GReadField(in, r.top) || !GReadField(in, r.right) ||
-            !GReadField(in, r.bottom))
-            return;
-    rectangles_.clear();
+    std::vector<GRect> read;
+    read.swap(rectangles_);
     capacity_ = 1;
     for (const GRect& r : read)
         AddRectangle(r);
+    return true;
 }
 
-template void GClipToRectangle::ReadFields(RWBinaryFile&);
-template void GClipToRectangle::ReadFields(RWDataInStream&);
-template void GClipToRectangle::WriteFields(RWBinaryFile&) const;
-template void GClipToRectangle::WriteFields(RWDataOutStream&) const;

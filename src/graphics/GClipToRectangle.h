@@ -24,7 +24,7 @@ public:
     ~GClipToRectangle() override;
 
     // The clip comparison, then equal counts and equal rectangles in order.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
     // The smallest rectangle covering the list; an empty list answers false with a zero
     // rectangle.
@@ -38,12 +38,13 @@ public:
 
     // The count, then the rectangles as four i16 each. A count the data cannot hold
     // fails the read; the list changes only when every rectangle arrived.
-    auto StoredForm() { return GOwnForm(*this); }
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
-    uint32_t FieldsSize() const { return 8 + 8 * GetCount(); }
+    auto StoredForm()
+    {
+        return GFields(GList(rectangles_, [](GRect& r) { return GFields(r.left, r.top, r.right, r.bottom); }),
+                       GReset(capacity_));
+    }
+    // A list read grows as if its rectangles had been added one by one.
+    bool Settle();
 
 private:
     uint32_t capacity_;

@@ -12,11 +12,6 @@ GClipToSingleRectangle::GClipToSingleRectangle(const GRect& rectangle, uint32_t 
 
 GClipToSingleRectangle::~GClipToSingleRectangle() {}
 
-bool GClipToSingleRectangle::IsSame(const GObjectBase* other) const
-{
-    return GClipAttribute::IsSame(other) && static_cast<const GClipToSingleRectangle*>(other)->rectangle_ == rectangle_;
-}
-
 int16_t GClipToSingleRectangle::ApplyTo(GAttributeVisitor& visitor)
 {
     return visitor.ApplyClipToSingleRectangle(*this);

@@ -19,7 +19,7 @@ public:
     ~GClipToSingleRectangle() override;
 
     // The clip comparison, then equal rectangles.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
     // The rectangle, always true.
     bool GetBounds(GRect& bounds) const override;

@@ -42,34 +42,3 @@ void GColorPaint::SetColor(GColorBase* color)
     if (color != color_.get())
         color_.reset(color);
 }
-
-uint32_t GColorPaint::FieldsSize() const
-{
-    const RWCollectable* held = color_.get();
-    return 4 + (held ? held : &RWNilObject)->RecursiveStoreSize();
-}
-
-template <class Out>
-void GColorPaint::WriteFields(Out& out) const
-{
-    GWriteField(out, kGStoredVersion);
-    out << static_cast<const RWCollectable*>(color_.get());
-}
-
-// The colour read replaces the one held only when the read went through.
-template <class In>
-void GColorPaint::ReadFields(In& in)
-{
-    uint32_t version = 0;
-    if (!GReadField(in, version) || version != kGStoredVersion)
-        return;
-    GColorBase* color = nullptr;
-    in >> color;
-    if (color || !GObjectBase::RestoreStopped(in))
-        SetColor(color);
-}
-
-template void GColorPaint::ReadFields(RWBinaryFile&);
-template void GColorPaint::ReadFields(RWDataInStream&);
-template void GColorPaint::WriteFields(RWBinaryFile&) const;
-template void GColorPaint::WriteFields(RWDataOutStream&) const;

@@ -36,12 +36,7 @@ public:
     GColorBase* GetColor() const { return color_.get(); }
 
     // The colour as a nullable object reference; anything else read there is refused.
-    auto StoredForm() { return GOwnForm(*this); }
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
-    uint32_t FieldsSize() const;
+    auto StoredForm() { return GFields(GOwned(color_)); }
 
 private:
     std::unique_ptr<GColorBase> color_;

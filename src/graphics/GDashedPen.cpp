@@ -1,8 +1,6 @@
 #include "graphics/GDashedPen.h"
 
 #include "model/GAttributeVisitor.h"
-#include "model/GStoredCounts.h"
-#include "model/GStoredFields.h"
 
 #include <algorithm>
 
@@ -45,44 +43,4 @@ GDashedPen& GDashedPen::operator=(const GDashedPen& other)
 
 GDashedPen::~GDashedPen() {}
 
-bool GDashedPen::IsSame(const GObjectBase* other) const
-{
-    if (!GPen::IsSame(other))
-        return false;
-    const GDashedPen* pen = static_cast<const GDashedPen*>(other);
-    return pen == this || (pen->count_ == count_ && pen->offset_ == offset_ &&
-                           std::equal(GetDashArray(), GetDashArray() + count_, pen->GetDashArray()));
-}
-
 int16_t GDashedPen::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyDashedPen(*this); }
-
-template <class Out>
-void GDashedPen::WriteFields(Out& out) const
-{
-    GWriteFields(out, offset_, count_);
-    for (uint32_t i = 0; i < count_; ++i)
-        GWriteField(out, dashes_[i]);
-}
-
-// The stored count is checked against the bytes that can still follow before the
-// lengths are allocated; the pen changes only once every length has arrived.
-template <class In>
-void GDashedPen::ReadFields(In& in)
-{
-    int16_t offset = 0;
-    uint32_t count = 0;
-    if (!GReadFields(in, offset, count) || !GCheckStoredCount(in, count, 2))
-        return;
-    std::unique_ptr<uint16_t[]> lengths(count ? new uint16_t[count] : nullptr);
-    for (uint32_t i = 0; i < count; ++i)
-        if (!GReadField(in, lengths[i]))
-            return;
-    offset_ = offset;
-    count_ = count;
-    dashes_ = std::move(lengths);
-}
-
-template void GDashedPen::ReadFields(RWBinaryFile&);
-template void GDashedPen::ReadFields(RWDataInStream&);
-template void GDashedPen::WriteFields(RWBinaryFile&) const;
-template void GDashedPen::WriteFields(RWDataOutStream&) const;

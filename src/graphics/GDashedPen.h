@@ -22,7 +22,7 @@ public:
     ~GDashedPen() override;
 
     // The pen comparison, then equal counts, offsets and lengths.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     // Null when there are no dashes.
@@ -31,12 +31,8 @@ public:
     int16_t GetDashOffset() const { return offset_; }
 
     // Offset i16, count u32, the lengths as u16.
-    auto StoredForm() { return GOwnForm(*this); }
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
-    uint32_t FieldsSize() const { return 10 + 2 * count_; }
+    auto StoredForm() { return GFields(offset_, count_, GItems(dashes_, count_)); }
+    bool Settle() { return count_ == 0 || dashes_ != nullptr; }
 
 private:
     int16_t offset_;

@@ -1,8 +1,5 @@
 #include "graphics/GDitherMatrix.h"
 
-#include "model/GStoredCounts.h"
-#include "model/GStoredFields.h"
-
 #include <algorithm>
 
 GDitherMatrix::GDitherMatrix()
@@ -28,17 +25,6 @@ GDitherMatrix::GDitherMatrix(uint8_t width, uint8_t height, const uint8_t* thres
 }
 
 GDitherMatrix::~GDitherMatrix() {}
-
-bool GDitherMatrix::IsSame(const GObjectBase* other) const
-{
-    if (other == this)
-        return true;
-    const GDitherMatrix* m = GSameClass<GDitherMatrix>(this, other);
-    return m && GObjectBase::IsSame(other) && m->width_ == width_ &&
-           m->height_ == height_ && m->xResolution_ == xResolution_ && m->yResolution_ == yResolution_ &&
-           m->optionA_ == optionA_ && m->optionB_ == optionB_ && m->level_ == level_ && m->extra_ == extra_ &&
-           m->thresholds_ == thresholds_;
-}
 
 uint8_t GDitherMatrix::GetThreshold(uint32_t row, uint32_t column) const
 {
@@ -88,70 +74,6 @@ void GDitherMatrix::CopyAll(uint8_t* buffer) const
     if (buffer)
         std::copy(thresholds_.begin(), thresholds_.end(), buffer);
 }
-
-uint32_t GDitherMatrix::FieldsSize() const { return 22 + uint32_t(thresholds_.size()); }
-
-template <class Out>
-void GDitherMatrix::WriteFields(Out& out) const
-{
-    GWriteField(out, kStoredVersion);
-    GWriteField(out, uint16_t(width_));
-    GWriteField(out, uint16_t(height_));
-    for (uint8_t byte : thresholds_)
-        GWriteField(out, byte);
-    GWriteField(out, xResolution_);
-    GWriteField(out, extra_);
-    GWriteField(out, yResolution_);
-    GWriteField(out, uint16_t(optionA_));
-    GWriteField(out, uint16_t(optionB_));
-    GWriteField(out, level_);
-}
-
-// Sizes and options are bytes in memory: a stored value above 255, or more threshold
-// bytes than the input holds, fails the restore and keeps the matrix as it was.
-template <class In>
-void GDitherMatrix::ReadFields(In& in)
-{
-    uint32_t version = 0;
-    uint16_t width = 0, height = 0;
-    if (!GReadField(in, version) || version != kStoredVersion || !GReadField(in, width) || !GReadField(in, height))
-        return;
-    if (width > 255 || height > 255) {
-        GRefuseStored(in);
-        return;
-    }
-    const uint32_t count = uint32_t(width) * height;
-    if (!GCheckStoredCount(in, count, 1))
-        return;
-    std::vector<uint8_t> bytes(count);
-    for (uint8_t& byte : bytes)
-        if (!GReadField(in, byte))
-            return;
-    uint16_t xResolution = 0, yResolution = 0, optionA = 0, optionB = 0, level = 0;
-    uint32_t extra = 0;
-    if (!GReadField(in, xResolution) || !GReadField(in, extra) || !GReadField(in, yResolution) ||
-        !GReadField(in, optionA) || !GReadField(in, optionB) || !GReadField(in, level))
-        return;
-    if (optionA > 255 || optionB > 255) {
-        GRefuseStored(in);
-        return;
-    }
-    width_ = uint8_t(width);
-    height_ = uint8_t(height);
-    thresholds_ = std::move(bytes);
-    xResolution_ = xResolution;
-    extra_ = extra;
-    yResolution_ = yResolution;
-    optionA_ = uint8_t(optionA);
-    optionB_ = uint8_t(optionB);
-    level_ = level;
-    cursorValid_ = false;
-}
-
-template void GDitherMatrix::ReadFields(RWBinaryFile&);
-template void GDitherMatrix::ReadFields(RWDataInStream&);
-template void GDitherMatrix::WriteFields(RWBinaryFile&) const;
-template void GDitherMatrix::WriteFields(RWDataOutStream&) const;
 
 namespace {
 

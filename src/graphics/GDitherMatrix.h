@@ -27,7 +27,7 @@ public:
 
     // The same object, or the same class and id with equal sizes, resolutions, options,
     // level, further word and threshold bytes.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
 
     // 0 outside the matrix.
     uint8_t GetThreshold(uint32_t row, uint32_t column) const;
@@ -58,13 +58,18 @@ public:
     void CopyAll(uint8_t* buffer) const;
 
     // Version 3: sizes as u16, the bytes, x resolution, the further word, y resolution,
-    // options and level as u16.
-    auto StoredForm() { return GOwnForm(*this); }
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
-    uint32_t FieldsSize() const;
+    // options and level as u16. Sizes and options are bytes in memory: a stored value
+    // above 255, or more threshold bytes than the input holds, fails the read and keeps
+    // the matrix as it was. A read puts the row cursor off.
+    auto StoredForm()
+    {
+        return GVersion<kStoredVersion>(
+            GFields(GNarrowed<uint16_t>(width_), GNarrowed<uint16_t>(height_),
+                    GBytes(thresholds_, [this] { return uint32_t(width_) * height_; }), xResolution_, extra_,
+                    yResolution_, GNarrowed<uint16_t>(optionA_), GNarrowed<uint16_t>(optionB_), level_,
+                    GReset(cursorValid_)));
+    }
+    bool Settle() { return thresholds_.size() == size_t(width_) * height_; }
 
 private:
     uint8_t width_;

@@ -19,7 +19,7 @@ public:
     ~GFillMode() override;
 
     // The same object, or the same class and id and the same mode.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     uint32_t GetFillMode() const { return mode_; }

@@ -2,60 +2,6 @@
 
 #include <cstring>
 
-namespace {
-
-bool ReadInto(RWBinaryFile& file, uint8_t* block, uint32_t length)
-{
-    return file.Read(reinterpret_cast<char*>(block), length);
-}
-
-bool ReadInto(RWDataInStream& stream, uint8_t* block, uint32_t length)
-{
-    for (uint32_t i = 0; i < length; ++i) {
-        unsigned char byte = 0;
-        stream >> byte;
-        if (!stream.Good())
-            return false;
-        block[i] = byte;
-    }
-    return true;
-}
-
-template <class In>
-bool ReadChecked(In& in, uint32_t length, uint8_t*& block)
-{
-    block = nullptr;
-    if (length == 0)
-        return true;
-    if (!GCheckStoredCount(in, length, 1))
-        return false;
-    uint8_t* bytes = new (std::nothrow) uint8_t[length];
-    if (!bytes || !ReadInto(in, bytes, length)) {
-        delete[] bytes;
-        GRefuseStored(in);
-        return false;
-    }
-    block = bytes;
-    return true;
-}
-
-} // namespace
-
-bool GReadBlock(RWBinaryFile& file, uint32_t length, uint8_t*& block) { return ReadChecked(file, length, block); }
-bool GReadBlock(RWDataInStream& stream, uint32_t length, uint8_t*& block) { return ReadChecked(stream, length, block); }
-
-void GWriteBlock(RWBinaryFile& file, const uint8_t* block, uint32_t length)
-{
-    if (length != 0 && block)
-        file.Write(reinterpret_cast<const char*>(block), length);
-}
-
-void GWriteBlock(RWDataOutStream& stream, const uint8_t* block, uint32_t length)
-{
-    for (uint32_t i = 0; i < length && block; ++i)
-        stream << static_cast<unsigned char>(block[i]);
-}
-
 uint8_t* GCopyBlock(const uint8_t* block, uint32_t length)
 {
     if (length == 0 || !block)

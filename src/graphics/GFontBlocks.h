@@ -1,6 +1,5 @@
-// Byte blocks of the font caches on both stored media: a block is read only when the
-// medium can still supply all of it, so a damaged length never allocates more than the
-// data holds. Also the big-endian decoding of font bytes.
+// Byte blocks of the font caches: copies and comparisons (their stored form is the
+// persistent base's GBlock). Also the big-endian decoding of font bytes.
 #pragma once
 
 #include "foundation/RWBinaryFile.h"
@@ -10,13 +9,6 @@
 
 #include <cstdint>
 #include <new>
-
-// Reads length bytes into a new block (null for length 0): false, with the medium
-// marked, when they cannot be had.
-bool GReadBlock(RWBinaryFile& file, uint32_t length, uint8_t*& block);
-bool GReadBlock(RWDataInStream& stream, uint32_t length, uint8_t*& block);
-void GWriteBlock(RWBinaryFile& file, const uint8_t* block, uint32_t length);
-void GWriteBlock(RWDataOutStream& stream, const uint8_t* block, uint32_t length);
 
 // A copy of length bytes (null for length 0 or when out of memory).
 uint8_t* GCopyBlock(const uint8_t* block, uint32_t length);

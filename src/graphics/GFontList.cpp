@@ -60,7 +60,7 @@ void GFontList::GetKeys(std::vector<uint32_t>& keys) const
 void GFontList::Visit()
 {
     for (auto at = objects_.begin(); at != objects_.end();) {
-        if (Send(at->second, 1) == 1) {
+        if (Send(at->second, kFontListWriteOrRelease) == 1) {
             GObjectBase* object = at->second;
             at = objects_.erase(at);
             delete object;
@@ -81,17 +81,17 @@ void GFontList::Clear()
 template <class Out>
 void GFontList::WriteTo(Out& out, GFontListMessage message, uintptr_t argument)
 {
-    auto send = [&](GObjectBase* object, uint32_t m) { return message ? message(object, m, argument) : 1; };
+    auto send = [&](GObjectBase* object, GFontListMessageCode m) { return message ? message(object, m, argument) : 1; };
     uint32_t count = 0;
     for (auto& entry : objects_)
-        count += send(entry.second, 0) == 1;
+        count += send(entry.second, kFontListCount) == 1;
     GWriteField(out, count);
     for (auto& entry : objects_) {
-        if (send(entry.second, 1) != 1)
+        if (send(entry.second, kFontListWriteOrRelease) != 1)
             continue;
         GWriteField(out, entry.first);
         out << static_cast<const RWCollectable*>(entry.second);
-        send(entry.second, 2);
+        send(entry.second, kFontListWritten);
         if (Failed(out))
             break;
     }
@@ -112,10 +112,10 @@ void GFontList::Insert(uint32_t key, GObjectBase* object)
     auto at = objects_.find(key);
     if (at == objects_.end()) {
         objects_[key] = object;
-        Send(object, 3);
+        Send(object, kFontListInserted);
         return;
     }
-    if (!message_ || Send(object, 5, reinterpret_cast<uintptr_t>(at->second)) == 1) {
+    if (!message_ || Send(object, kFontListReplace, reinterpret_cast<uintptr_t>(at->second)) == 1) {
         delete at->second;
         at->second = object;
     } else {

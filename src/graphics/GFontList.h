@@ -13,11 +13,27 @@
 #include <map>
 #include <vector>
 
-// Called with (new or stored object, message, argument); answers 0 or 1. Messages:
-// 0 count before a write (1: written), 1 write one object now / release visit (1: remove
-// and delete), 2 after a write, 3 inserted while reading, 4 unused (1), 5 a read object
-// has a stored one's key (argument: the stored object; 1: the new one replaces it),
-// 6 compare (argument: the other object; 1: equal).
+// What the list asks its owner's message function; each answers 0 or 1.
+enum GFontListMessageCode : uint32_t {
+    // Before a write, for each object: 1 when it is to be counted as written.
+    kFontListCount = 0,
+    // Writing: 1 to write the object now. Visiting: 1 to take it out and delete it.
+    kFontListWriteOrRelease = 1,
+    // After the object was written.
+    kFontListWritten = 2,
+    // A read object went in under a new key.
+    kFontListInserted = 3,
+    // Not sent by the list; a message function answers 1.
+    kFontListUnused = 4,
+    // A read object has a stored one's key (argument: the stored object): 1 when the new
+    // one replaces it.
+    kFontListReplace = 5,
+    // Compare (argument: the other object): 1 when equal.
+    kFontListCompare = 6,
+};
+
+// Called with (new or stored object, message, argument); answers 0 or 1. The message is
+// a GFontListMessageCode.
 typedef int (*GFontListMessage)(GObjectBase* object, uint32_t message, uintptr_t argument);
 
 class GFontList {
@@ -40,10 +56,10 @@ public:
     int Contains(uint32_t key) const { return objects_.count(key) != 0; }
     uint32_t GetCount() const { return uint32_t(objects_.size()); }
     void GetKeys(std::vector<uint32_t>& keys) const;
-    // Message 1 to every object; those answering 1 are taken out and deleted.
+    // kFontListWriteOrRelease to every object; those answering 1 are taken out and deleted.
     void Visit();
-    // The objects message 0 accepts: their count, then for each that message 1 accepts,
-    // its key and the object, followed by message 2.
+    // The objects kFontListCount accepts: their count, then for each that
+    // kFontListWriteOrRelease accepts, its key and the object, followed by kFontListWritten.
     void Write(RWDataOutStream& out, GFontListMessage message, uintptr_t argument);
     void Write(RWBinaryFile& out, GFontListMessage message, uintptr_t argument);
     // Reads the count and the pairs. A count the input cannot hold is refused (false,
@@ -54,7 +70,7 @@ public:
     // Deletes every object.
     void Clear();
 
-    int Send(GObjectBase* object, uint32_t message, uintptr_t argument = 0) const
+    int Send(GObjectBase* object, GFontListMessageCode message, uintptr_t argument = 0) const
     {
         return message_ ? message_(object, message, argument) : 1;
     }

@@ -39,11 +39,6 @@ void GGlyphCacheNode::Take(Block& block, GByteBuffer* buffer)
 GGlyphCacheNode* GGlyphCacheNode::CreateNew() const { return new GGlyphCacheNode; }
 GGlyphCacheNode* GGlyphCacheNode::Copy() const { return new GGlyphCacheNode(*this); }
 
-uint32_t GGlyphCacheNode::FieldsSize() const
-{
-    return 12 + first_.length + second_.length;
-}
-
 bool GGlyphCacheNode::IsEqual(const RWCollectable* other) const
 {
     const GGlyphCacheNode* node = dynamic_cast<const GGlyphCacheNode*>(other);
@@ -51,35 +46,6 @@ bool GGlyphCacheNode::IsEqual(const RWCollectable* other) const
         return true;
     return node && node->ClassId() == ClassId() && GObjectBase::IsSame(node) && node->first_.length == first_.length &&
            GSameBytes(node->first_.data, first_.data, first_.length);
-}
-
-template <class In>
-void GGlyphCacheNode::ReadFields(In& in)
-{
-    uint32_t version = 0, firstLength = 0, secondLength = 0;
-    uint8_t* first = nullptr;
-    uint8_t* second = nullptr;
-    if (!GReadField(in, version) || version != kGStoredVersion)
-        return;
-    if (!GReadField(in, firstLength) || !GReadBlock(in, firstLength, first))
-        return;
-    if (!GReadField(in, secondLength) || !GReadBlock(in, secondLength, second)) {
-        delete[] first;
-        return;
-    }
-    delete[] first_.data;
-    delete[] second_.data;
-    first_ = {first, firstLength};
-    second_ = {second, secondLength};
-}
-
-template <class Out>
-void GGlyphCacheNode::WriteFields(Out& out) const
-{
-    GWriteFields(out, first_.length);
-    GWriteBlock(out, first_.data, first_.length);
-    GWriteField(out, second_.length);
-    GWriteBlock(out, second_.data, second_.length);
 }
 
 void GGlyphCacheNode::MergeFrom(GGlyphCacheNode* other)
@@ -106,8 +72,3 @@ GByteBuffer* GGlyphCacheNode::GetSecond() const
 }
 
 uint32_t GGlyphCacheNode::GetSecondLength() const { return second_.length; }
-
-template void GGlyphCacheNode::ReadFields(RWBinaryFile&);
-template void GGlyphCacheNode::ReadFields(RWDataInStream&);
-template void GGlyphCacheNode::WriteFields(RWBinaryFile&) const;
-template void GGlyphCacheNode::WriteFields(RWDataOutStream&) const;

@@ -25,14 +25,9 @@ public:
     // The same class and ids and the same first block; the second is not compared.
     bool IsEqual(const RWCollectable* other) const override;
 
-    // The stored form: version, then each block as its length and bytes. A stored length
-    // that the data cannot hold fails the read and keeps the node.
-    auto StoredForm() { return GOwnForm(*this); }
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
-    uint32_t FieldsSize() const;
+    // Each block as its length and bytes. A stored length that the data cannot hold
+    // fails the read and keeps the node.
+    auto StoredForm() { return GFields(GBlock(first_.data, first_.length), GBlock(second_.data, second_.length)); }
 
     // Moves each block that is empty here and filled there; then disposes of the other
     // node (deleted unless a counted holder keeps it). Merging a node into itself does

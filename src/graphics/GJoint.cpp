@@ -6,12 +6,4 @@ GJoint::GJoint() : join_(3) {}
 GJoint::GJoint(uint32_t join, const long& id) : GPersistent(id), join_(join == 0 ? 3 : join) {}
 GJoint::~GJoint() {}
 
-bool GJoint::IsSame(const GObjectBase* other) const
-{
-    if (other == this)
-        return true;
-    const GJoint* joint = GSameClass<GJoint>(this, other);
-    return joint && GObjectBase::IsSame(other) && joint->join_ == join_;
-}
-
 int16_t GJoint::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyJoint(*this); }

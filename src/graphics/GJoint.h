@@ -20,7 +20,7 @@ public:
     ~GJoint() override;
 
     // The same object, or the same class and id and the same join.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     void SetJoint(uint32_t join) { join_ = join; }

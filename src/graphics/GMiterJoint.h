@@ -19,7 +19,7 @@ public:
     ~GMiterJoint() override;
 
     // The join comparison and equal limits.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     float GetMiterLimit() const { return limit_; }

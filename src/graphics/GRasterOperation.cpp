@@ -9,12 +9,4 @@ GRasterOperation::GRasterOperation(uint16_t code, uint32_t value, const long& id
 }
 GRasterOperation::~GRasterOperation() {}
 
-bool GRasterOperation::IsSame(const GObjectBase* other) const
-{
-    if (other == this)
-        return true;
-    const GRasterOperation* rop = GSameClass<GRasterOperation>(this, other);
-    return rop && GObjectBase::IsSame(other) && rop->code_ == code_ && rop->value_ == value_;
-}
-
 int16_t GRasterOperation::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyRasterOperation(*this); }

@@ -19,7 +19,7 @@ public:
     ~GRasterOperation() override;
 
     // The same object, or the same class and id, code and value.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     uint16_t GetRop() const { return code_; }

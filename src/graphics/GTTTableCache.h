@@ -21,17 +21,24 @@ public:
     GTTTableCache* CreateNew() const override;
     GTTTableCache* Copy() const override;
     // The same class and ids, and entry by entry the same presence, length and bytes.
-    bool IsEqual(const RWCollectable* other) const override;
+    bool IsEqual(const RWCollectable* other) const override { return SameStored(dynamic_cast<const GObjectBase*>(other)); }
 
-    // The stored form: version, entry count (u8), stored count, then per entry its
-    // presence and, when present, length and bytes. More entries than the cache has, or
-    // a length the data cannot hold, fails the read and keeps the cache as it was.
-    auto StoredForm() { return GOwnForm(*this); }
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
-    uint32_t FieldsSize() const;
+    // The stored form: entry count (u8), stored count, then per entry its presence and,
+    // when present, length and bytes. More entries than the cache has, or a length the
+    // data cannot hold, fails the read and keeps the cache as it was.
+    auto StoredForm()
+    {
+        return GFields(GAtMost(entryCount_, uint8_t(kEntries)), GUncompared(count_),
+                       GEach(entries_, entryCount_, [](Entry& entry) {
+                           return GFields(GPresence(entry.present, GBlock(entry.data, entry.length)));
+                       }));
+    }
+    // A stored form may hold fewer entries; the cache always writes all of them.
+    bool Settle()
+    {
+        entryCount_ = kEntries;
+        return true;
+    }
 
     // Moves every entry present there and absent here (the other's entry is cleared).
     virtual void MergeFrom(GTTTableCache* other);
@@ -56,6 +63,8 @@ private:
     };
     static void Clear(Entry* entries);
 
+    // The entries a stored form holds: kEntries but while a read is staged.
+    uint8_t entryCount_;
     uint32_t count_;
     Entry entries_[kEntries];
 };

@@ -11,6 +11,7 @@
 class GTTWin32FontFileReader : public GPersistent<GTTWin32FontFileReader, GTTFontFileReader, 857> {
 public:
     static constexpr const char* kClassName = "GTTWin32FontFileReader";
+    auto StoredForm() { return GNoFields(); }
 
     GTTWin32FontFileReader();
     // Opens the file and reads its table directory; a file that cannot be opened or

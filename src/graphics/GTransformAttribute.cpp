@@ -17,13 +17,6 @@ GTransformAttribute::GTransformAttribute(uint16_t rotation, int16_t originX, int
 
 GTransformAttribute::~GTransformAttribute() {}
 
-bool GTransformAttribute::IsSame(const GObjectBase* other) const
-{
-    const GTransformAttribute* t = GSameClass<GTransformAttribute>(this, other);
-    return t && GObjectBase::IsSame(other) && t->rotation_ == rotation_ && t->scaleX_ == scaleX_ &&
-           t->scaleY_ == scaleY_ && t->originX_ == originX_ && t->originY_ == originY_;
-}
-
 int16_t GTransformAttribute::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyTransform(*this); }
 
 GTransformAttribute* GTransformAttribute::Concatenate(const GTransformAttribute& a, const GTransformAttribute& b)

@@ -22,7 +22,7 @@ public:
     ~GTransformAttribute() override;
 
     // Same class and id, equal rotation, origin and scales (compared as floats).
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 
     // b applied inside a: a's origin plus b's origin scaled by a (truncated toward zero,

@@ -2,6 +2,9 @@
 // entries at a time, and one made for a font record has room for exactly its codes.
 #pragma once
 
+#include "model/GStoredCounts.h"
+#include "model/GStoredFields.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -35,3 +38,32 @@ public:
 private:
     std::vector<uint32_t> values_;
 };
+
+// As a stored field: the u32 count, then each value. The count is checked against the
+// input before room is made for it, and the vector read has room for exactly its values.
+// The read goes straight into the vector: a staged copy's, or the default read's.
+inline uint32_t GFieldSize(const GULongVector& values) { return 4 + 4 * values.Entries(); }
+
+template <class Out>
+void GFormWrite(Out& out, const GULongVector& values)
+{
+    GWriteField(out, values.Entries());
+    for (uint32_t value : values.Values())
+        GWriteField(out, value);
+}
+
+template <class In>
+bool GFormRead(In& in, GULongVector& values)
+{
+    uint32_t count = 0;
+    if (!GReadField(in, count) || !GCheckStoredCount(in, count, 4))
+        return false;
+    values.Reset(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        uint32_t value = 0;
+        if (!GReadField(in, value))
+            return false;
+        values.Append(value);
+    }
+    return true;
+}

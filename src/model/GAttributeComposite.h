@@ -9,6 +9,7 @@ class GAttributeComposite
     : public GPersistent<GAttributeComposite, GCompositeOf<GAttribute, GAttributeComposite>, 757, true> {
 public:
     static constexpr const char* kClassName = "GAttributeComposite";
+    auto StoredForm() { return GNoFields(); }
     GAttributeComposite* CreateNew() const override { return new GAttributeComposite; }
     GAttributeComposite* Copy() const override { return new GAttributeComposite(*this); }
 

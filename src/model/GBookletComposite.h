@@ -6,6 +6,7 @@
 class GBookletComposite : public GPersistent<GBookletComposite, GValueListAttribute, 794> {
 public:
     static constexpr const char* kClassName = "GBookletComposite";
+    auto StoredForm() { return GNoFields(); }
     GBookletComposite* CreateNew() const override { return new GBookletComposite; }
     GBookletComposite* Copy() const override { return new GBookletComposite(*this); }
 

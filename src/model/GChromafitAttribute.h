@@ -8,6 +8,7 @@
 class GChromafitAttribute : public GPersistent<GChromafitAttribute, GChromafitBase, 792> {
 public:
     static constexpr const char* kClassName = "GChromafitAttribute";
+    auto StoredForm() { return GNoFields(); }
     GChromafitAttribute* CreateNew() const override { return new GChromafitAttribute; }
     GChromafitAttribute* Copy() const override { return new GChromafitAttribute(*this); }
 

@@ -7,6 +7,7 @@
 class GChromafitEnhancedAttribute : public GPersistent<GChromafitEnhancedAttribute, GChromafitBase, 797> {
 public:
     static constexpr const char* kClassName = "GChromafitEnhancedAttribute";
+    auto StoredForm() { return GNoFields(); }
     GChromafitEnhancedAttribute* CreateNew() const override { return new GChromafitEnhancedAttribute; }
     GChromafitEnhancedAttribute* Copy() const override { return new GChromafitEnhancedAttribute(*this); }
 

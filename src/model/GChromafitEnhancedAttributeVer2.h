@@ -8,6 +8,7 @@ class GChromafitEnhancedAttributeVer2
     : public GPersistent<GChromafitEnhancedAttributeVer2, GChromafitBase, 1201> {
 public:
     static constexpr const char* kClassName = "GChromafitEnhancedAttributeVer2";
+    auto StoredForm() { return GNoFields(); }
     GChromafitEnhancedAttributeVer2* CreateNew() const override { return new GChromafitEnhancedAttributeVer2; }
     GChromafitEnhancedAttributeVer2* Copy() const override { return new GChromafitEnhancedAttributeVer2(*this); }
 

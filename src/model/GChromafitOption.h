@@ -45,6 +45,9 @@ public:
     GChromafitOptionOf() : Level(DefaultOption, 0) {}
     GChromafitOptionOf(uint32_t option, const long& id) : Level(option, id) {}
 
+    // A colour option class stores only the option of the level above.
+    auto StoredForm() { return GNoFields(); }
+
     int16_t ApplyTo(GAttributeVisitor& visitor) override { return (visitor.*Apply)(static_cast<Self&>(*this)); }
     uint16_t GetDeviceValue(GObjectBase* target) const override;
 };

@@ -8,10 +8,3 @@ GDisplayString::GDisplayString(uint16_t stringId, const char* text, const char* 
 }
 
 GDisplayString::~GDisplayString() {}
-
-bool GDisplayString::IsSame(const GObjectBase* other) const
-{
-    const GDisplayString* display = GSameClass<GDisplayString>(this, other);
-    return display && display->GetId() == GetId() && display->stringId_ == stringId_ && display->text_ == text_ &&
-           display->altText_ == altText_;
-}

@@ -20,7 +20,7 @@ public:
 
     // The alternative text is stored before the text, the string id last.
     // The same class, id and string id, and byte-equal texts.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
 
     uint16_t GetStringId() const { return stringId_; }
     const RWCString& GetText() const { return text_; }

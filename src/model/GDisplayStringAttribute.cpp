@@ -23,10 +23,4 @@ GDisplayStringAttribute::GDisplayStringAttribute(const GDisplayStringAttribute& 
 
 GDisplayStringAttribute::~GDisplayStringAttribute() {}
 
-bool GDisplayStringAttribute::IsSame(const GObjectBase* other) const
-{
-    const GDisplayStringAttribute* attribute = GSameClass<GDisplayStringAttribute>(this, other);
-    return attribute && attribute->GetId() == GetId() && display_.IsSame(&attribute->display_);
-}
-
 int16_t GDisplayStringAttribute::ApplyTo(GAttributeVisitor&) { return 0; }

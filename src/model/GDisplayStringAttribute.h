@@ -23,7 +23,7 @@ public:
     // The attribute part, a version word, then the display string as an object read
     // back into the embedded one.
     // The same class and id, and display strings that are IsSame.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     // 0; no visitor is called.
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 

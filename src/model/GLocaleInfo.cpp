@@ -1,7 +1,5 @@
 #include "model/GLocaleInfo.h"
 
-#include "model/GStoredFields.h"
-
 namespace {
 
 struct NumberField {
@@ -45,59 +43,7 @@ void GLocaleInfo::SetDefaults()
         texts_[i] = kTexts[i].initial;
 }
 
-uint32_t GLocaleInfo::FieldsSize() const
-{
-    uint32_t size = 4 + 4 * kNumberCount;
-    for (const RWCString& text : texts_)
-        size += uint32_t(text.BinaryStoreSize());
-    return size;
-}
-
 // The numbers go through the stream's long operation.
-template <class In>
-void GLocaleInfo::ReadFields(In& in)
-{
-    if (!GReadFields(in))
-        return;
-    long numbers[kNumberCount];
-    for (long& number : numbers)
-        if (!GReadField(in, number))
-            return;
-    RWCString texts[kTextCount];
-    for (RWCString& text : texts)
-        if (!GReadField(in, text))
-            return;
-    for (int i = 0; i < kNumberCount; ++i)
-        numbers_[i] = int32_t(numbers[i]);
-    for (int i = 0; i < kTextCount; ++i)
-        texts_[i] = texts[i];
-}
-
-template <class Out>
-void GLocaleInfo::WriteFields(Out& out) const
-{
-    GWriteFields(out);
-    for (int32_t number : numbers_)
-        GWriteField(out, long(number));
-    for (const RWCString& text : texts_)
-        GWriteField(out, text);
-}
-
-bool GLocaleInfo::IsSame(const GObjectBase* other) const
-{
-    if (other == this)
-        return true;
-    const GLocaleInfo* info = GSameClass<GLocaleInfo>(this, other);
-    if (!info || !GObjectBase::IsSame(info))
-        return false;
-    for (int i = 0; i < kNumberCount; ++i)
-        if (info->numbers_[i] != numbers_[i])
-            return false;
-    for (int i = 0; i < kTextCount; ++i)
-        if (!(info->texts_[i] == texts_[i]))
-            return false;
-    return true;
-}
 
 const char* GLocaleInfo::NumberName(Number field) { return IsNumber(field) ? kNumbers[field].name : ""; }
 const char* GLocaleInfo::TextName(Text field) { return IsText(field) ? kTexts[field].name : ""; }
@@ -122,8 +68,3 @@ void GLocaleInfo::SetText(Text field, const char* text)
         texts_[field] = text ? text : "";
 }
 
-// The stored form for every medium, for the base's savers and restorers elsewhere.
-template void GLocaleInfo::ReadFields(RWBinaryFile&);
-template void GLocaleInfo::ReadFields(RWDataInStream&);
-template void GLocaleInfo::WriteFields(RWBinaryFile&) const;
-template void GLocaleInfo::WriteFields(RWDataOutStream&) const;

@@ -55,7 +55,7 @@ public:
     // The numbers, then the texts, in field order. A restore changes nothing unless
     // every field arrived.
     // The same class and id, and every number and text equal.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
 
     // The name of the setting that fills a field.
     static const char* NumberName(Number field);
@@ -94,13 +94,14 @@ public:
     void SetSThousand(const char* text) { SetText(kSThousand, text); }
     void SetSTime(const char* text) { SetText(kSTime, text); }
 
-    // The stored form, version word included, read and written by the class itself.
-    auto StoredForm() { return GOwnForm(*this); }
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
-    uint32_t FieldsSize() const;
+    // Every number (as a long), then every text.
+    auto StoredForm()
+    {
+        return GFields(GArray(numbers_, [](int32_t& number) { return GFields(GStoredAs<long>(number)); }),
+                       GArray(texts_, [](RWCString& text) { return GFields(text); }));
+    }
+    // Nothing to check: read through a staged copy for the arrays.
+    bool Settle() { return true; }
 
 private:
     void SetDefaults();

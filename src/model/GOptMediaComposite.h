@@ -7,6 +7,7 @@
 class GOptMediaComposite : public GPersistent<GOptMediaComposite, GValueListAttribute, 796> {
 public:
     static constexpr const char* kClassName = "GOptMediaComposite";
+    auto StoredForm() { return GNoFields(); }
     GOptMediaComposite* CreateNew() const override { return new GOptMediaComposite; }
     GOptMediaComposite* Copy() const override { return new GOptMediaComposite(*this); }
 

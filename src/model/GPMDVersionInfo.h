@@ -5,6 +5,8 @@
 
 #include "foundation/RWCString.h"
 #include "model/GPersistent.h"
+#include "model/GStoredCounts.h"
+#include "model/GStoredFields.h"
 
 #include <cstdint>
 #include <vector>
@@ -26,6 +28,40 @@ private:
     std::vector<RWCString> strings_;
 };
 
+// As a stored field: the u32 count, then each text. The count is checked against the
+// input (each text takes at least its length word) before any text is read.
+inline uint32_t GFieldSize(const GPMDStringList& list)
+{
+    uint32_t size = 4;
+    for (uint32_t i = 0; i < list.Entries(); ++i)
+        size += uint32_t(list.At(i).BinaryStoreSize());
+    return size;
+}
+
+template <class Out>
+void GFormWrite(Out& out, const GPMDStringList& list)
+{
+    GWriteField(out, list.Entries());
+    for (uint32_t i = 0; i < list.Entries(); ++i)
+        GWriteField(out, list.At(i));
+}
+
+template <class In>
+bool GFormRead(In& in, GPMDStringList& list)
+{
+    uint32_t count = 0;
+    if (!GReadField(in, count) || !GCheckStoredCount(in, count, 4))
+        return false;
+    list.Clear();
+    for (uint32_t i = 0; i < count; ++i) {
+        RWCString text;
+        if (!GReadField(in, text))
+            return false;
+        list.Append(text);
+    }
+    return true;
+}
+
 class GPMDVersionInfo : public GPersistent<GPMDVersionInfo, GObjectBase, 1051> {
 public:
     static constexpr const char* kClassName = "GPMDVersionInfo";
@@ -44,7 +80,7 @@ public:
     // values, the text count and the texts. A restore changes nothing unless all arrived.
     // The same class and id, equal version words, kind and extra values, and the same
     // texts in the same order.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
 
     // Each raises one half of a version word and answers the old half; a half that is
     // already 0xFFFF stays and answers -1. Raising the major half clears the minor one.
@@ -65,13 +101,7 @@ public:
     uint32_t GetFirstExtra() const { return firstExtra_; }
     uint32_t GetSecondExtra() const { return secondExtra_; }
 
-    // The stored form, version word included, read and written by the class itself.
-    auto StoredForm() { return GOwnForm(*this); }
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
-    uint32_t FieldsSize() const;
+    auto StoredForm() { return GFields(secondVersion_, firstVersion_, kind_, firstExtra_, secondExtra_, strings_); }
 
 private:
     static int16_t IncrementMinor(uint32_t& word);

@@ -1,194 +1,192 @@
 // The persistent-class base: a class states its class id, its parent and its stored
 // fields once, and gets from here its identity (class id, kind-of along the ancestors),
-// the registration with the class factory, and saving, restoring and sizing on a binary
-// file and on the typed streams.
+// the registration with the class factory, saving, restoring and sizing on a binary
+// file and on the typed streams, and the comparison of its stored fields.
 //
 //   class GThing : public GPersistent<GThing, GObjectBase, 900> {
 //   public:
 //       static constexpr const char* kClassName = "GThing";
 //       GThing* CreateNew() const override { return new GThing; }
 //       GThing* Copy() const override { return new GThing(*this); }
+//       bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
 //       auto StoredForm() { return GFields(count_, name_); }
 //       ...
 //   };
 //
-// A stored form is the parent's part, a u32 version word 1, then the fields in order;
-// a class that declares no StoredForm (it must be public to be found) stores nothing of
-// its own. Fields are read into temporaries and assigned only when the version is 1 and
-// every field arrived (a member list excepted, see GReadForm). A field is a number, an
-// RWCString or RWWString, a GCountedRef (an object reference), a member list
-// (GCountedPtrVector), GEmbedded (an object held by value) or GHook (the class's own
-// ReadStored / WriteStored / StoredSize). A form that is no plain sequence of fields
-// (its own version rule, checks between fields) is GOwnForm: the class reads and
+// A stored form is the parent's part, a u32 version word 1, then the fields in order.
+// Every level declares a public StoredForm (GNoFields() when it stores nothing of its
+// own, not even a version word); a missing or private one does not compile. The field
+// kinds (model/GStoredKinds.h): a number, an RWCString or RWWString, a GCountedRef (an
+// object reference), GOwned (an object reference held by a plain pointer or a
+// unique_ptr), a member list (GCountedPtrVector), GEmbedded (an object held by value),
+// a byte block (GBlock: its length, then the bytes; GBytes: bytes whose count an earlier
+// field gives; GItems: numbers likewise), a number stored in another width or bounded
+// (GNarrowed, GStoredAs, GAtMost), a number stored but worked out again after a read
+// (GRecomputed) or left out of comparisons (GUncompared), state a read resets (GReset),
+// an optional field (GPresence), a fixed array or a counted list of entries (GArray,
+// GEach, GList), or GHook (the class's own ReadStored / WriteStored / StoredSize).
+// GVersion stores another version word; GVersioned a version whose older versions hold
+// fewer fields. A form that is no sequence of these is GOwnForm: the class reads and
 // writes it whole.
+//
+// Comparing. SameStored(other) is a class's whole IsSame when no other rule applies:
+// the same class, the parent's IsSame, and GSameFields over this level's fields.
+//
+// Reading. By default each field is read into a temporary and all are assigned only
+// when the version is right and every field arrived (a member list excepted, see
+// GReadForm). A class that declares a public bool Settle() is read into a staged copy
+// (a default-made object) instead: the fields go straight into the copy, so a later
+// field can use an earlier one (a count, a length), then the copy's Settle states the
+// class's invariants and works out what the fields imply, and only when it answers
+// true do the fields (and what Settle worked out in them) change places with this
+// object's. The copy, holding the old values, is then destroyed.
 #pragma once
 
 #include "foundation/RWFactory.h"
-#include "foundation/RWWString.h"
-#include "model/GCountedPtrVector.h"
 #include "model/GObjectBase.h"
-#include "model/GStoredFields.h"
+#include "model/GStoredKinds.h"
 
 #include <tuple>
 #include <type_traits>
 #include <utility>
 
-template <class... F>
-std::tuple<F...> GFields(F&&... fields)
-{
-    return std::tuple<F...>(std::forward<F>(fields)...);
-}
-
-template <class T>
-std::enable_if_t<std::is_arithmetic<T>::value, uint32_t> GFieldSize(const T&)
-{
-    return sizeof(T);
-}
-
-inline uint32_t GFieldSize(const RWCString& text) { return uint32_t(text.BinaryStoreSize()); }
-inline uint32_t GFieldSize(const RWWString& text) { return uint32_t(text.BinaryStoreSize()); }
-
-inline bool GReadField(RWBinaryFile& file, RWWString& value) { return value.RestoreFrom(file); }
-inline bool GReadField(RWDataInStream& stream, RWWString& value) { return value.RestoreFrom(stream); }
-inline void GWriteField(RWBinaryFile& file, const RWWString& value) { value.SaveOn(file); }
-inline void GWriteField(RWDataOutStream& stream, const RWWString& value) { value.SaveOn(stream); }
-
-// An object reference held by a counted reference; the nil object for null.
-inline uint32_t GFieldSize(const GCountedRef& ref)
-{
-    const RWCollectable* held = ref.Get();
-    return (held ? held : &RWNilObject)->RecursiveStoreSize();
-}
-
-// The medium-independent entry points of a form; they fall back on GReadField and
-// GWriteField.
-template <class In, class T>
-bool GFormRead(In& in, T& value)
-{
-    return GReadField(in, value);
-}
-
-template <class Out, class T>
-void GFormWrite(Out& out, const T& value)
-{
-    GWriteField(out, value);
-}
-
-template <class In>
-bool GFormRead(In& in, GCountedRef& ref)
-{
-    ref.Set(GObjectBase::RestoreHeld(in));
-    return ref || !GObjectBase::RestoreStopped(in);
-}
-
-template <class Out>
-void GFormWrite(Out& out, const GCountedRef& ref)
-{
-    out << static_cast<const RWCollectable*>(ref.Get());
-}
-
-// A member list: a u32 count, then each member as an object reference. It is read in
-// place (see GReadForm).
-inline uint32_t GFieldSize(const GCountedPtrVector& members) { return members.StoreSize(); }
-
-template <class In>
-bool GFormRead(In& in, GCountedPtrVector& members)
-{
-    members.RestoreFrom(in);
-    return !GObjectBase::RestoreStopped(in);
-}
-
-template <class Out>
-void GFormWrite(Out& out, const GCountedPtrVector& members)
-{
-    members.SaveOn(out);
-}
-
-// An object held by value, stored in the recursive object form (its class id, then its
-// fields) and read straight into the object.
-template <class T>
-struct GEmbeddedField {
-    T* object;
-};
-
-template <class T>
-GEmbeddedField<T> GEmbedded(T& object)
-{
-    return {&object};
-}
-
-template <class T>
-uint32_t GFieldSize(const GEmbeddedField<T>& field)
-{
-    return field.object->RecursiveStoreSize();
-}
-
-template <class In, class T>
-bool GFormRead(In& in, GEmbeddedField<T>& field)
-{
-    RWCollectable::RecursiveRestoreFrom(in, field.object);
-    return !GObjectBase::RestoreStopped(in);
-}
-
-template <class Out, class T>
-void GFormWrite(Out& out, const GEmbeddedField<T>& field)
-{
-    field.object->RecursiveSaveOn(out);
-}
-
-// The class's own form for what no other field kind covers: Self supplies
-// bool ReadStored(In&), void WriteStored(Out&) const and uint32_t StoredSize() const.
-// The hook reads straight into the object; it is left last in a form so that the
-// fields before it are assigned only when the hook's read succeeded as well.
-template <class Self>
-struct GHookField {
-    Self* self;
-};
-
-template <class Self>
-GHookField<Self> GHook(Self& self)
-{
-    return {&self};
-}
-
-template <class Self>
-uint32_t GFieldSize(const GHookField<Self>& hook)
-{
-    return hook.self->StoredSize();
-}
-
-template <class In, class Self>
-bool GFormRead(In& in, GHookField<Self>& hook)
-{
-    return hook.self->ReadStored(in);
-}
-
-template <class Out, class Self>
-void GFormWrite(Out& out, const GHookField<Self>& hook)
-{
-    hook.self->WriteStored(out);
-}
-
-// A form the class reads and writes itself, version word included: Self supplies
-// ReadFields(In&), WriteFields(Out&) const and FieldsSize() const. For forms that are
-// not a plain sequence of fields (a version rule of their own, checks between fields).
-template <class Self>
-struct GOwnFormOf {
-    Self* self;
-};
-
-template <class Self>
-GOwnFormOf<Self> GOwnForm(Self& self)
-{
-    return {&self};
-}
-
 namespace GStoredDetail {
 
-// Fields are read into copies, except a member list: its members are adopted as they
-// arrive, so that those read before a refusal or the end of the data stay.
+// A number with a rule of its own, read into a value of the staged tuple.
+template <class Kind>
+struct StagedValue {
+    typename Kind::Value value;
+    Kind field;
+
+    explicit StagedValue(const Kind& from) : value(*from.member), field(from) { field.member = &value; }
+    StagedValue(const StagedValue&) = delete;
+    StagedValue& operator=(const StagedValue&) = delete;
+};
+
+template <class In, class F>
+bool ReadStaged(In& in, F& staged)
+{
+    return GFormRead(in, staged);
+}
+
+template <class In, class Kind>
+bool ReadStaged(In& in, StagedValue<Kind>& staged)
+{
+    return GFormRead(in, staged.field);
+}
+
+template <class Kind>
+void Commit(Kind& field, StagedValue<Kind>& staged)
+{
+    *field.member = std::move(staged.value);
+}
+
+// A block read into a buffer of the staged tuple; freed unless it is committed.
+struct StagedBlock {
+    uint8_t* data = nullptr;
+    uint32_t length = 0;
+
+    explicit StagedBlock(const GBlockField&) {}
+    StagedBlock(const StagedBlock&) = delete;
+    StagedBlock& operator=(const StagedBlock&) = delete;
+    ~StagedBlock() { delete[] data; }
+};
+
+template <class In>
+bool ReadStaged(In& in, StagedBlock& staged)
+{
+    GBlockField field{&staged.data, &staged.length};
+    return GFormRead(in, field);
+}
+
+inline void Commit(GBlockField& field, StagedBlock& staged)
+{
+    delete[] *field.data;
+    *field.data = staged.data;
+    *field.length = staged.length;
+    staged.data = nullptr;
+}
+
+// An owned object read into the staged tuple; deleted unless it is committed.
+template <class T>
+struct StagedOwned {
+    std::unique_ptr<T> read;
+
+    template <class Holder>
+    explicit StagedOwned(const GOwnedField<T, Holder>&)
+    {
+    }
+};
+
+template <class In, class T>
+bool ReadStaged(In& in, StagedOwned<T>& staged)
+{
+    T* read = nullptr;
+    if (!GReadOwned(in, read))
+        return false;
+    staged.read.reset(read);
+    return true;
+}
+
+template <class T, class Holder>
+void Commit(GOwnedField<T, Holder>& field, StagedOwned<T>& staged)
+{
+    field.Reset(staged.read.release());
+}
+
+// What a field is read into in the default read: a copy of it, except a member list
+// (its members are adopted as they arrive, so that those read before a refusal or the
+// end of the data stay) and the kinds that read in place (GEmbedded, GHook). The kinds
+// that need fields read before them or hold many (GBytes, GItems, GList, GPresence,
+// GEach) have no staging here: a class using them declares Settle and is read through
+// a staged copy.
+template <class F, class = void>
+struct StagedOf {
+    using type = F;
+};
+
+template <class F>
+struct StagedOf<F, std::enable_if_t<std::is_base_of<GValueKind<typename F::Value>, F>::value>> {
+    using type = StagedValue<F>;
+};
+
+template <>
+struct StagedOf<GBlockField> {
+    using type = StagedBlock;
+};
+
+template <>
+struct StagedOf<GBytesField> {
+};
+
+template <class Count>
+struct StagedOf<GByteVectorField<Count>> {
+};
+
+template <class T, class Holder>
+struct StagedOf<GOwnedField<T, Holder>> {
+    using type = StagedOwned<T>;
+};
+
+template <class T>
+struct StagedOf<GItemsField<T>> {
+};
+
+template <class E, class EntryForm>
+struct StagedOf<GListField<E, EntryForm>> {
+};
+
+template <class Field>
+struct StagedOf<GPresenceField<Field>> {
+};
+
+template <class E, size_t N, class C, class EntryForm>
+struct StagedOf<GEachField<E, N, C, EntryForm>> {
+};
+
 template <class E>
-using Staged = std::conditional_t<std::is_same<E, GCountedPtrVector&>::value, E, std::decay_t<E>>;
+using Staged = std::conditional_t<std::is_same<E, GCountedPtrVector&>::value, E,
+                                  typename StagedOf<std::decay_t<E>>::type>;
 
 template <class T>
 void Commit(T& field, T& staged)
@@ -204,24 +202,36 @@ uint32_t Size(const Form& form, std::index_sequence<I...>)
 }
 
 template <class Out, class Form, size_t... I>
-void Write(Out& out, const Form& form, std::index_sequence<I...>)
+void Write(Out& out, uint32_t version, const Form& form, std::index_sequence<I...>)
 {
-    GWriteField(out, kGStoredVersion);
+    GWriteField(out, version);
     (GFormWrite(out, std::get<I>(form)), ...);
 }
 
 template <class In, class Form, size_t... I>
-bool Read(In& in, Form& form, std::index_sequence<I...>)
+bool Read(In& in, uint32_t expected, Form& form, std::index_sequence<I...>)
 {
     uint32_t version = 0;
-    if (!GReadField(in, version) || version != kGStoredVersion)
+    if (!GReadField(in, version) || version != expected)
         return false;
     [[maybe_unused]] std::tuple<Staged<std::tuple_element_t<I, Form>>...> staged(std::get<I>(form)...);
-    if (!(GFormRead(in, std::get<I>(staged)) && ...))
+    if (!(ReadStaged(in, std::get<I>(staged)) && ...))
         return false;
     (Commit(std::get<I>(form), std::get<I>(staged)), ...);
     return true;
 }
+
+// The first count fields read straight into what they refer to (a staged copy's).
+template <class In, class Fields, size_t... I>
+bool ReadInPlace(In& in, Fields& fields, size_t count, std::index_sequence<I...>)
+{
+    bool arrived = true;
+    ((arrived = arrived && (I >= count || GFormRead(in, std::get<I>(fields)))), ...);
+    return arrived;
+}
+
+template <class Fields>
+using IndicesOf = std::make_index_sequence<std::tuple_size<std::decay_t<Fields>>::value>;
 
 } // namespace GStoredDetail
 
@@ -247,42 +257,93 @@ void GReadForm(In& in, GOwnFormOf<Self>&& form)
 template <class Form>
 uint32_t GFormSize(const Form& form)
 {
-    return GStoredDetail::Size(form, std::make_index_sequence<std::tuple_size<Form>::value>());
+    return GStoredDetail::Size(form, GStoredDetail::IndicesOf<Form>());
 }
 
 template <class Out, class Form>
 void GWriteForm(Out& out, const Form& form)
 {
-    GStoredDetail::Write(out, form, std::make_index_sequence<std::tuple_size<Form>::value>());
+    GStoredDetail::Write(out, kGStoredVersion, form, GStoredDetail::IndicesOf<Form>());
 }
 
 // True when the version was 1 and every field arrived; the fields are then assigned.
 template <class In, class Form>
 bool GReadForm(In& in, Form&& form)
 {
-    return GStoredDetail::Read(in, form, std::make_index_sequence<std::tuple_size<std::decay_t<Form>>::value>());
+    return GStoredDetail::Read(in, kGStoredVersion, form, GStoredDetail::IndicesOf<Form>());
+}
+
+// A level that stores nothing of its own, not even a version word.
+struct GNoFieldsForm {
+};
+
+inline GNoFieldsForm GNoFields() { return {}; }
+
+inline uint32_t GFormSize(const GNoFieldsForm&) { return 0; }
+
+template <class Out>
+void GWriteForm(Out&, const GNoFieldsForm&)
+{
+}
+
+template <class In>
+void GReadForm(In&, GNoFieldsForm&&)
+{
+}
+
+// A form stored with another version word than 1: a read takes exactly that version.
+//
+//   auto StoredForm() { return GVersion<3>(GFields(width_, height_)); }
+template <uint32_t Version, class Fields>
+struct GVersionForm {
+    Fields fields;
+};
+
+template <uint32_t Version, class... F>
+GVersionForm<Version, std::tuple<F...>> GVersion(std::tuple<F...>&& fields)
+{
+    return {std::move(fields)};
+}
+
+template <uint32_t Version, class Fields>
+uint32_t GFormSize(const GVersionForm<Version, Fields>& form)
+{
+    return GFormSize(form.fields);
+}
+
+template <class Out, uint32_t Version, class Fields>
+void GWriteForm(Out& out, const GVersionForm<Version, Fields>& form)
+{
+    GStoredDetail::Write(out, Version, form.fields, GStoredDetail::IndicesOf<Fields>());
+}
+
+template <class In, uint32_t Version, class Fields>
+bool GReadForm(In& in, GVersionForm<Version, Fields>&& form)
+{
+    return GStoredDetail::Read(in, Version, form.fields, GStoredDetail::IndicesOf<Fields>());
 }
 
 // A form stored with a version word above 1 whose older versions hold only its first
-// Early fields: a stored version above Version reads nothing past the word, an older one
-// (0 included) reads the first Early fields, and Version reads them all. The fields a
-// version holds are assigned only when all of them arrived.
+// Early fields: a stored version above Version, or below Oldest, reads nothing past the
+// word, an older one reads the first Early fields, and Version reads them all. The
+// fields a version holds are assigned only when all of them arrived.
 //
 //   auto StoredForm() { return GVersioned<2, 3>(GFields(name_, id_, level_, display_)); }
-template <uint32_t Version, size_t Early, class Fields>
+template <uint32_t Version, size_t Early, class Fields, uint32_t Oldest = 0>
 struct GVersionedForm {
     Fields fields;
 };
 
-template <uint32_t Version, size_t Early, class... F>
-GVersionedForm<Version, Early, std::tuple<F...>> GVersioned(std::tuple<F...>&& fields)
+template <uint32_t Version, size_t Early, uint32_t Oldest = 0, class... F>
+GVersionedForm<Version, Early, std::tuple<F...>, Oldest> GVersioned(std::tuple<F...>&& fields)
 {
     static_assert(Version > kGStoredVersion && Early <= sizeof...(F), "an older version holds fewer fields");
+    static_assert(Oldest <= Version, "the oldest version is not newer than the current one");
     return {std::move(fields)};
 }
 
 // What a versioned read found: the stored version, and whether every field it holds
-// arrived (false for a newer version, whose fields are not read).
+// arrived (false for a version out of range, whose fields are not read).
 struct GVersionRead {
     uint32_t version;
     bool complete;
@@ -291,15 +352,16 @@ struct GVersionRead {
 namespace GStoredDetail {
 
 template <class In, class Form, size_t... I>
-GVersionRead ReadVersioned(In& in, Form& form, uint32_t newest, size_t early, std::index_sequence<I...>)
+GVersionRead ReadVersioned(In& in, Form& form, uint32_t newest, uint32_t oldest, size_t early,
+                           std::index_sequence<I...>)
 {
     GVersionRead read{0, false};
-    if (!GReadField(in, read.version) || read.version > newest)
+    if (!GReadField(in, read.version) || read.version > newest || read.version < oldest)
         return read;
     const size_t count = read.version == newest ? sizeof...(I) : early;
     [[maybe_unused]] std::tuple<Staged<std::tuple_element_t<I, Form>>...> staged(std::get<I>(form)...);
     bool arrived = true;
-    ((arrived = arrived && (I >= count || GFormRead(in, std::get<I>(staged)))), ...);
+    ((arrived = arrived && (I >= count || ReadStaged(in, std::get<I>(staged)))), ...);
     if (!arrived)
         return read;
     ((I < count ? Commit(std::get<I>(form), std::get<I>(staged)) : void()), ...);
@@ -309,24 +371,94 @@ GVersionRead ReadVersioned(In& in, Form& form, uint32_t newest, size_t early, st
 
 } // namespace GStoredDetail
 
-template <uint32_t Version, size_t Early, class Fields>
-uint32_t GFormSize(const GVersionedForm<Version, Early, Fields>& form)
+template <uint32_t Version, size_t Early, class Fields, uint32_t Oldest>
+uint32_t GFormSize(const GVersionedForm<Version, Early, Fields, Oldest>& form)
 {
     return GFormSize(form.fields);
 }
 
-template <class Out, uint32_t Version, size_t Early, class Fields>
-void GWriteForm(Out& out, const GVersionedForm<Version, Early, Fields>& form)
+template <class Out, uint32_t Version, size_t Early, class Fields, uint32_t Oldest>
+void GWriteForm(Out& out, const GVersionedForm<Version, Early, Fields, Oldest>& form)
 {
-    GWriteField(out, Version);
-    std::apply([&](const auto&... field) { (GFormWrite(out, field), ...); }, form.fields);
+    GStoredDetail::Write(out, Version, form.fields, GStoredDetail::IndicesOf<Fields>());
 }
 
-template <class In, uint32_t Version, size_t Early, class Fields>
-GVersionRead GReadForm(In& in, GVersionedForm<Version, Early, Fields>&& form)
+template <class In, uint32_t Version, size_t Early, class Fields, uint32_t Oldest>
+GVersionRead GReadForm(In& in, GVersionedForm<Version, Early, Fields, Oldest>&& form)
 {
-    return GStoredDetail::ReadVersioned(in, form.fields, Version, Early,
-                                        std::make_index_sequence<std::tuple_size<Fields>::value>());
+    return GStoredDetail::ReadVersioned(in, form.fields, Version, Oldest, Early, GStoredDetail::IndicesOf<Fields>());
+}
+
+// ---- Reading through a staged copy, and comparing --------------------------------
+// The fields of a form, whatever its version rule.
+
+namespace GStoredDetail {
+
+template <class... F>
+std::tuple<F...>& FieldsOf(std::tuple<F...>& form)
+{
+    return form;
+}
+
+template <uint32_t Version, class Fields>
+Fields& FieldsOf(GVersionForm<Version, Fields>& form)
+{
+    return form.fields;
+}
+
+template <uint32_t Version, size_t Early, class Fields, uint32_t Oldest>
+Fields& FieldsOf(GVersionedForm<Version, Early, Fields, Oldest>& form)
+{
+    return form.fields;
+}
+
+inline std::tuple<>& FieldsOf(GNoFieldsForm&)
+{
+    static std::tuple<> none;
+    return none;
+}
+
+// A whole form read straight into the fields it refers to: true when the version is
+// one the form reads and every field it holds arrived.
+template <class In, class... F>
+bool ReadFormInPlace(In& in, std::tuple<F...>& form)
+{
+    uint32_t version = 0;
+    return GReadField(in, version) && version == kGStoredVersion &&
+           ReadInPlace(in, form, sizeof...(F), std::index_sequence_for<F...>());
+}
+
+template <class In, uint32_t Version, class Fields>
+bool ReadFormInPlace(In& in, GVersionForm<Version, Fields>& form)
+{
+    uint32_t version = 0;
+    return GReadField(in, version) && version == Version &&
+           ReadInPlace(in, form.fields, std::tuple_size<Fields>::value, IndicesOf<Fields>());
+}
+
+template <class In, uint32_t Version, size_t Early, class Fields, uint32_t Oldest>
+bool ReadFormInPlace(In& in, GVersionedForm<Version, Early, Fields, Oldest>& form)
+{
+    uint32_t version = 0;
+    if (!GReadField(in, version) || version > Version || version < Oldest)
+        return false;
+    const size_t count = version == Version ? std::tuple_size<Fields>::value : Early;
+    return ReadInPlace(in, form.fields, count, IndicesOf<Fields>());
+}
+
+} // namespace GStoredDetail
+
+// True when two objects of one class hold equal stored fields at Self's level (the
+// rules of each kind: numbers and texts equal, references to the same or equal
+// objects, blocks of equal bytes; recomputed and uncompared fields left out).
+template <class Self>
+bool GSameFields(const Self& a, const Self& b)
+{
+    auto formA = const_cast<Self&>(a).StoredForm();
+    auto formB = const_cast<Self&>(b).StoredForm();
+    auto& fieldsA = GStoredDetail::FieldsOf(formA);
+    return GStoredDetail::SameFields(fieldsA, GStoredDetail::FieldsOf(formB),
+                                     GStoredDetail::IndicesOf<decltype(fieldsA)>());
 }
 
 // The class id a level adds to the kind-of chain; a level without one (id 0) adds none.
@@ -348,8 +480,8 @@ public:
     using Parent::Parent;
 };
 
-// True when StoredForm of T is declared below Parent (by T or a class between them),
-// not inherited from Parent's own levels.
+// True when a member function of T is declared below Parent (by T or a class between
+// them), not inherited from Parent's own levels.
 template <class Parent, class Member>
 struct GDeclaredBelow : std::false_type {
 };
@@ -358,6 +490,7 @@ template <class Parent, class R, class K>
 struct GDeclaredBelow<Parent, R (K::*)()> : std::bool_constant<!std::is_base_of<K, Parent>::value> {
 };
 
+// A public StoredForm of this level (private or inherited ones are not found).
 template <class T, class Parent, class = void>
 struct GDeclaresForm : std::false_type {
 };
@@ -367,9 +500,19 @@ struct GDeclaresForm<T, Parent, std::void_t<decltype(&T::StoredForm)>>
     : GDeclaredBelow<Parent, decltype(&T::StoredForm)> {
 };
 
+// A public bool Settle() of this level: the level is read through a staged copy.
+template <class T, class Parent, class = void>
+struct GDeclaresSettle : std::false_type {
+};
+
+template <class T, class Parent>
+struct GDeclaresSettle<T, Parent, std::void_t<decltype(&T::Settle)>>
+    : std::bool_constant<GDeclaredBelow<Parent, decltype(&T::Settle)>::value &&
+                         std::is_same<decltype(std::declval<T&>().Settle()), bool>::value> {
+};
+
 // One level of the class tree: kind-of and the stored form of the fields that Self (or
-// a class between it and Parent) declares in StoredForm. A level that declares none
-// stores nothing of its own, not even a version word. No class id of its own: an
+// a class between it and Parent) declares in StoredForm. No class id of its own: an
 // abstract level, or one whose subclasses are what is stored.
 template <class Self, class Parent, RWClassID Id>
 class GStoredLevel : public GKindOfLevel<Parent, Id> {
@@ -378,38 +521,32 @@ public:
 
     uint32_t BinaryStoreSize() const override
     {
-        if constexpr (GDeclaresForm<Self, Parent>::value)
-            return Parent::BinaryStoreSize() + GFormSize(Form());
-        else
-            return Parent::BinaryStoreSize();
+        CheckForm();
+        return Parent::BinaryStoreSize() + GFormSize(Form());
     }
 
     void RestoreGuts(RWDataInStream& stream) override
     {
         Parent::RestoreGuts(stream);
-        if constexpr (GDeclaresForm<Self, Parent>::value)
-            Me().ReadForm(stream);
+        Me().ReadForm(stream);
     }
 
     void RestoreGuts(RWBinaryFile& file) override
     {
         Parent::RestoreGuts(file);
-        if constexpr (GDeclaresForm<Self, Parent>::value)
-            Me().ReadForm(file);
+        Me().ReadForm(file);
     }
 
     void SaveGuts(RWDataOutStream& stream) const override
     {
         Parent::SaveGuts(stream);
-        if constexpr (GDeclaresForm<Self, Parent>::value)
-            GWriteForm(stream, Form());
+        GWriteForm(stream, Form());
     }
 
     void SaveGuts(RWBinaryFile& file) const override
     {
         Parent::SaveGuts(file);
-        if constexpr (GDeclaresForm<Self, Parent>::value)
-            GWriteForm(file, Form());
+        GWriteForm(file, Form());
     }
 
     // Reads this level's fields; a class that must do more around the read declares its
@@ -417,10 +554,38 @@ public:
     template <class In>
     void ReadForm(In& in)
     {
-        GReadForm(in, Me().StoredForm());
+        CheckForm();
+        if constexpr (GDeclaresSettle<Self, Parent>::value) {
+            Self staged;
+            auto stagedForm = staged.StoredForm();
+            if (!GStoredDetail::ReadFormInPlace(in, stagedForm) || !staged.Settle())
+                return;
+            auto form = Me().StoredForm();
+            auto& fields = GStoredDetail::FieldsOf(form);
+            GStoredDetail::SwapFields(fields, GStoredDetail::FieldsOf(stagedForm),
+                                      GStoredDetail::IndicesOf<decltype(fields)>());
+        } else {
+            GReadForm(in, Me().StoredForm());
+        }
+    }
+
+protected:
+    // The class check plus the stored fields: the same object, or one of the same class
+    // whose parent part is the same (Parent::IsSame) and whose fields here are equal.
+    bool SameStored(const GObjectBase* other) const
+    {
+        if (other == this)
+            return true;
+        const Self* same = GSameClass<Self>(this, other);
+        return same && Parent::IsSame(other) && GSameFields(static_cast<const Self&>(*this), *same);
     }
 
 private:
+    static constexpr void CheckForm()
+    {
+        static_assert(GDeclaresForm<Self, Parent>::value,
+                      "a persistent class declares a public StoredForm() (GNoFields() when it stores nothing)");
+    }
     Self& Me() { return static_cast<Self&>(*this); }
     // Saving and sizing only read the fields the form refers to.
     auto Form() const { return const_cast<GStoredLevel*>(this)->Me().StoredForm(); }

@@ -14,15 +14,6 @@ GRangeAttribute::GRangeAttribute(int16_t minimum, int16_t maximum, uint16_t step
 
 GRangeAttribute::~GRangeAttribute() {}
 
-bool GRangeAttribute::IsSame(const GObjectBase* other) const
-{
-    if (other == this)
-        return true;
-    const GRangeAttribute* range = GSameClass<GRangeAttribute>(this, other);
-    return range && range->GetId() == GetId() && range->maximum_ == maximum_ && range->minimum_ == minimum_ &&
-           range->step_ == step_ && range->value_ == value_;
-}
-
 int16_t GRangeAttribute::ApplyTo(GAttributeVisitor& visitor) { return visitor.ApplyRange(*this); }
 
 void GRangeAttribute::SetMinimum(int16_t minimum) { minimum_ = std::min(minimum, maximum_); }

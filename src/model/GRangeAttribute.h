@@ -21,7 +21,7 @@ public:
     ~GRangeAttribute() override;
 
     // The same object, or the same class and id and equal bounds, step and value.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     // The visitor's ApplyRange.
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 

@@ -8,12 +8,3 @@ GResourceMapping::GResourceMapping(uint32_t resource, uint16_t firstCode, int16_
 }
 
 GResourceMapping::~GResourceMapping() {}
-
-bool GResourceMapping::IsSame(const GObjectBase* other) const
-{
-    if (other == this)
-        return true;
-    const GResourceMapping* mapping = GSameClass<GResourceMapping>(this, other);
-    return mapping && GObjectBase::IsSame(mapping) && mapping->resource_ == resource_ &&
-           mapping->firstCode_ == firstCode_ && mapping->secondCode_ == secondCode_;
-}

@@ -22,7 +22,7 @@ public:
 
     // Resource, first code, second code.
     // The same class and id and all three fields equal.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
 
     uint32_t GetResource() const { return resource_; }
     uint16_t GetFirstCode() const { return firstCode_; }

@@ -10,6 +10,7 @@
 class GResourceMappingList : public GPersistent<GResourceMappingList, MVersionedComposite, 1005> {
 public:
     static constexpr const char* kClassName = "GResourceMappingList";
+    auto StoredForm() { return GNoFields(); }
     GResourceMappingList* CreateNew() const override { return new GResourceMappingList; }
     GResourceMappingList* Copy() const override { return new GResourceMappingList(*this); }
 

@@ -8,11 +8,3 @@ GSelectionString::GSelectionString(const char* text, int16_t index, const long& 
 }
 
 GSelectionString::~GSelectionString() {}
-
-bool GSelectionString::IsSame(const GObjectBase* other) const
-{
-    if (other == this)
-        return true;
-    const GSelectionString* selection = GSameClass<GSelectionString>(this, other);
-    return selection && GObjectBase::IsSame(selection) && selection->index_ == index_ && selection->text_ == text_;
-}

@@ -22,7 +22,7 @@ public:
 
     // The text is stored before the index.
     // The same class and id, the same index and byte-equal texts.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
 
     const RWCString& GetString() const { return text_; }
     int16_t GetIndex() const { return index_; }

@@ -10,8 +10,10 @@
 #include "foundation/RWCString.h"
 #include "foundation/RWDataInStream.h"
 #include "foundation/RWDataOutStream.h"
+#include "model/GStoredCounts.h"
 
 #include <cstdint>
+#include <new>
 
 const uint32_t kGStoredVersion = 1;
 
@@ -91,4 +93,25 @@ inline void GWriteBytes(RWDataOutStream& stream, const uint8_t* bytes, uint32_t 
 {
     for (uint32_t i = 0; i < n; ++i)
         stream << static_cast<unsigned char>(bytes[i]);
+}
+
+// A new block of length bytes read from the medium (null for length 0): the length is
+// checked against what the medium can still supply before anything is allocated. False,
+// with the medium marked and nothing allocated, when the bytes cannot be had.
+template <class In>
+bool GReadNewBlock(In& in, uint32_t length, uint8_t*& block)
+{
+    block = nullptr;
+    if (length == 0)
+        return true;
+    if (!GCheckStoredCount(in, length, 1))
+        return false;
+    uint8_t* bytes = new (std::nothrow) uint8_t[length];
+    if (!bytes || !GReadBytes(in, bytes, length)) {
+        delete[] bytes;
+        GRefuseStored(in);
+        return false;
+    }
+    block = bytes;
+    return true;
 }

@@ -20,7 +20,7 @@ public:
     ~GStringAttribute() override;
 
     // The same object, or the same class and id and byte-equal strings.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     // The visitor's ApplyString.
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 

@@ -16,7 +16,7 @@ public:
     ~GValue32Attribute() override;
 
     // The same object, or the same class, id and value.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     // 0; no visitor is called.
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 

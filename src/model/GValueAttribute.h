@@ -16,7 +16,7 @@ public:
     ~GValueAttribute() override;
 
     // The same object, or the same class, id and value.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     // The visitor's ApplyValue.
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 

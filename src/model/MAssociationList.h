@@ -10,6 +10,7 @@
 class MAssociationList : public GPersistent<MAssociationList, MVersionedComposite, 772> {
 public:
     static constexpr const char* kClassName = "MAssociationList";
+    auto StoredForm() { return GNoFields(); }
     MAssociationList* CreateNew() const override { return new MAssociationList; }
     MAssociationList* Copy() const override { return new MAssociationList(*this); }
 

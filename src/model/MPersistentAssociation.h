@@ -36,13 +36,8 @@ public:
     GObjectBase* GetKey() const { return key_.Get(); }
     GObjectBase* GetValue() const { return value_.Get(); }
 
-    // The stored form, version word included, read and written by the class itself.
-    auto StoredForm() { return GOwnForm(*this); }
-    template <class In>
-    void ReadFields(In& in);
-    template <class Out>
-    void WriteFields(Out& out) const;
-    uint32_t FieldsSize() const;
+    // The key and the value as object references.
+    auto StoredForm() { return GFields(key_, value_); }
 
 private:
     GCountedRef key_;

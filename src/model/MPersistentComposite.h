@@ -9,6 +9,7 @@ class MPersistentComposite
     : public GPersistent<MPersistentComposite, GCompositeOf<GObjectBase, MPersistentComposite>, 752> {
 public:
     static constexpr const char* kClassName = "MPersistentComposite";
+    auto StoredForm() { return GNoFields(); }
     MPersistentComposite* CreateNew() const override { return new MPersistentComposite; }
     MPersistentComposite* Copy() const override { return new MPersistentComposite(*this); }
     // Add appends only below this count.

@@ -39,20 +39,6 @@ GMediaPair GMedia::GetFarMargins() const
     return {uint16_t(width_ - originX_ - extentWidth_), uint16_t(height_ - originY_ - extentHeight_)};
 }
 
-bool GMedia::IsSame(const GObjectBase* other) const
-{
-    if (other == this)
-        return true;
-    const GMedia* media = GSameClass<GMedia>(this, other);
-    return media && media->GetId() == GetId() && media->name_ == name_ && media->width_ == width_ &&
-           media->height_ == height_ && media->extentWidth_ == extentWidth_ &&
-           media->extentHeight_ == extentHeight_ && media->originX_ == originX_ && media->originY_ == originY_ &&
-           media->orientation_ == orientation_ && media->xResolution_ == xResolution_ &&
-           media->yResolution_ == yResolution_ && media->extraWord_ == extraWord_ &&
-           media->firstString_ == firstString_ && media->secondString_ == secondString_ &&
-           media->mediaId_ == mediaId_;
-}
-
 int16_t GMedia::ApplyTo(GAttributeVisitor& visitor)
 {
     GPeripheral* peripheral = dynamic_cast<GPeripheral*>(&visitor);

@@ -37,7 +37,7 @@ public:
     ~GMedia() override;
 
     // The same object, or the same class, id and every field.
-    bool IsSame(const GObjectBase* other) const override;
+    bool IsSame(const GObjectBase* other) const override { return SameStored(other); }
     // The peripheral's ApplyMedia; 0 for a visitor that is no peripheral.
     int16_t ApplyTo(GAttributeVisitor& visitor) override;
 

@@ -119,6 +119,19 @@ TEST(GlyphCache, APageWithoutFilledSlotsReadsBackWithoutThePage)
     EXPECT_EQ(GutsBytes(GGlyphCache()).size(), GutsBytes(back).size());
 }
 
+// A stored table form may hold fewer entries than the cache: the others read as absent,
+// and the cache writes all of its entries again.
+TEST(TableCache, AFormWithFewerEntriesReadsTheRestAsAbsentAndWritesThemAll)
+{
+    GTTTableCache tables;
+    tables.Store(4, Owned({7}));
+    RestoreGutsFrom(tables, StoredBytes().Root(0, 0).U32(1).U8(1).U32(1).U32(1).U32(2).U8(5).U8(6).Get());
+    EXPECT_TRUE(tables.IsPresent(0));
+    EXPECT_EQ((std::vector<uint8_t>{5, 6}), Bytes(tables.Get(0)));
+    EXPECT_FALSE(tables.IsPresent(4));
+    EXPECT_EQ(GutsBytes(GTTTableCache()).size() + 6, GutsBytes(tables).size());
+}
+
 // Damaged stored forms: the cache keeps what it held and the medium reports the failure.
 TEST(FontCaches, OversizedCountsAndLengthsFailTheRestoreAndKeepTheCache)
 {

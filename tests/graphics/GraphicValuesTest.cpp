@@ -76,6 +76,19 @@ TEST(GDitherMatrix, OversizedOrShortStoredTilesKeepTheMatrix)
     }
 }
 
+// A cursor left on the old tile would read the new one from a row it never began.
+TEST(GDitherMatrix, ARestorePutsTheRowCursorOff)
+{
+    GDitherMatrix matrix(4, 4, kSixteen, 600, 1);
+    ASSERT_TRUE(matrix.BeginRow(0, 1));
+    RestoreGutsFrom(matrix, StoredBytes().Root(9, 0).U32(3).U16(2).U16(2).Raw({1, 2, 3, 4}).U16(600).U32(0).U16(600)
+                                .U16(0).U16(0).U16(0));
+    EXPECT_EQ(2, matrix.GetWidth());
+    EXPECT_EQ(0, matrix.NextThreshold());
+    ASSERT_TRUE(matrix.BeginRow(0, 1));
+    EXPECT_EQ(3, matrix.NextThreshold());
+}
+
 TEST(FindDitherMatrix, MatchesResolutionOptionsAndLevel)
 {
     const GDitherMatrix any(1, 1, kSixteen, 600, 600, 7, 0, 5, 1);

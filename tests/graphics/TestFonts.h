@@ -51,6 +51,7 @@ public:
     static constexpr const char* kClassName = "TestFont";
     TestFont* CreateNew() const override { return new TestFont; }
     TestFont* Copy() const override { return new TestFont(*this); }
+    auto StoredForm() { return GNoFields(); }
 
     TestFont() = default;
     explicit TestFont(uint32_t key, const char* face = "Test Sans", uint16_t first = 0x20, uint16_t last = 0x7E)
@@ -105,6 +106,7 @@ public:
     static constexpr const char* kClassName = "TestFontReference";
     TestFontReference* CreateNew() const override { return new TestFontReference; }
     TestFontReference* Copy() const override { return new TestFontReference(*this); }
+    auto StoredForm() { return GNoFields(); }
 
     TestFontReference() = default;
     TestFontReference(GFont* font, GFontOwner* owner, int size = 2) : GPersistent(font, owner), size(size) {}

@@ -33,6 +33,7 @@ struct SpoolModelPrinter : GPersistent<SpoolModelPrinter, GPeripheral, 4003> {
     static constexpr const char* kClassName = "FontSpoolModelPrinter";
     SpoolModelPrinter* CreateNew() const override { return new SpoolModelPrinter; }
     SpoolModelPrinter* Copy() const override { return new SpoolModelPrinter(*this); }
+    auto StoredForm() { return GNoFields(); }
     uint32_t QueryFlags() override { return 0; }
     int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
 };

@@ -36,6 +36,7 @@ struct TestDrawing : GPersistent<TestDrawing, GCommand, 0x7606> {
 
 struct ModelPrinter : GPersistent<ModelPrinter, GPeripheral, 4002> {
     static constexpr const char* kClassName = "CommandListModelPrinter";
+    auto StoredForm() { return GNoFields(); }
     ModelPrinter* CreateNew() const override { return new ModelPrinter; }
     ModelPrinter* Copy() const override { return new ModelPrinter(*this); }
     uint32_t QueryFlags() override { return 0; }

@@ -23,6 +23,7 @@ std::atomic<int> g_livePrinters{0};
 class ModelPrinter : public GPersistent<ModelPrinter, GPeripheral, 4001> {
 public:
     static constexpr const char* kClassName = "ModelPrinter";
+    auto StoredForm() { return GNoFields(); }
     ModelPrinter* CreateNew() const override { return new ModelPrinter; }
     ModelPrinter* Copy() const override { return new ModelPrinter(*this); }
     ModelPrinter() { ++g_livePrinters; }

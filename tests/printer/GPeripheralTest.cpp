@@ -24,6 +24,7 @@ namespace {
 class StoredPeripheral : public GPersistent<StoredPeripheral, RecordingPeripheral, 0x7760> {
 public:
     static constexpr const char* kClassName = "StoredPeripheral";
+    auto StoredForm() { return GNoFields(); }
     StoredPeripheral* CreateNew() const override { return new StoredPeripheral; }
     StoredPeripheral* Copy() const override { return new StoredPeripheral(*this); }
     int16_t ApplyTransform(GTransformAttribute& attribute) override { return Visit("ApplyTransform", attribute); }

@@ -127,6 +127,7 @@ public:
     static constexpr const char* kClassName = "TestRecordingWriter";
     RecordingWriter* CreateNew() const override { return new RecordingWriter; }
     RecordingWriter* Copy() const override { return new RecordingWriter(*this); }
+    auto StoredForm() { return GNoFields(); }
     RecordingWriter() = default;
     // A copy records nothing yet.
     RecordingWriter(const RecordingWriter& other) : GPersistent(other) {}
