@@ -86,9 +86,10 @@ inline GAttributeComposite* Trays(long id)
     return list;
 }
 
-inline GConfiguration* Configuration()
+inline GConfiguration* Configuration(uint16_t colourMode)
 {
     auto* configuration = new GConfiguration(198);
+    configuration->Add(Value(colourMode, 339));
     configuration->Add(new GRangeAttribute(1, 999, 1, 1, 199));
     configuration->Add(new GRangeAttribute(0, 2, 1, 0, 203));
     configuration->Add(Composite(205, {Value(0, 0), Value(90, 0), Value(180, 0), Value(270, 0)}));
@@ -132,17 +133,15 @@ inline GObjectBase* Document()
                            Value(0, 983)});
 }
 
-// The driver object: the printer (its own configuration holds the device colour mode),
+// The driver object: the printer (the device colour mode 339 in its configuration),
 // the id pool, the OS tray map and the extra source "Envelope Feeder" (bin 16690).
 class Driver : public GDriverObjectImp {
 public:
     explicit Driver(uint16_t colourMode = 0, HANDLE printer = nullptr)
         : GDriverObject(L"Colour Laser", L"QZ Colour Laser PCL6"), printer_(printer)
     {
-        auto* own = new GConfiguration(0);
-        own->Add(Value(colourMode, 339));
-        GPrinter* model = new GPrinter("printer", nullptr, own, 353);
-        model->Add(new GPeripheralComposite("model", nullptr, Configuration(), 76));
+        GPrinter* model = new GPrinter("printer", nullptr, nullptr, 353);
+        model->Add(new GPeripheralComposite("model", nullptr, Configuration(colourMode), 76));
         SetPrinter(model);
         auto* pool = new GResourceMappingList(191);
         for (auto pair : {std::make_pair(1, kLetter), {9, kA4}, {5, kLegal}, {256, kCustom}})

@@ -523,7 +523,7 @@ int GDevModeConverter::FromDevMode(const DEVMODEW* devMode, GObjectBase* tree)
 
     // Print quality.
     GObjectBase* resolution = tree->FindById(FeatureId::kResolutionNode);
-    const int16_t quality = field(kPrintQualityAt);
+    const int16_t quality = (fields & DM_PRINTQUALITY) ? field(kPrintQualityAt) : 0;
     if (resolution && (fields & DM_PRINTQUALITY) && ((fields & DM_YRESOLUTION) || quality < 0)) {
         const int32_t currentX = ReadOr(resolution, FeatureId::kXResolution, 0);
         const int32_t currentY = ReadOr(resolution, FeatureId::kYResolution, 0);
@@ -710,10 +710,11 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
     const uint16_t spec = Word(bytes, kSpecVersionAt);
     const uint32_t fields = PresentFields(bytes);
     auto field = [&](size_t at) { return int16_t(Word(bytes, at)); };
-    auto check = [&](uint32_t bits, bool passes, uint32_t failing) {
+    // A check reads its field only when the field is flagged and present.
+    auto check = [&](uint32_t bits, auto passes, uint32_t failing) {
         if (!(fields & bits) || (mask && checkAll != 1))
             return;
-        if (!passes)
+        if (!passes())
             mask |= failing;
     };
     GObjectBase* configuration = Configuration();
@@ -722,7 +723,8 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
     const uint32_t angle = landscapeAsked ? 90 : 0;
 
     // Orientation.
-    check(DM_ORIENTATION, field(kOrientationAt) == DMORIENT_PORTRAIT || field(kOrientationAt) == DMORIENT_LANDSCAPE,
+    check(DM_ORIENTATION,
+          [&] { return field(kOrientationAt) == DMORIENT_PORTRAIT || field(kOrientationAt) == DMORIENT_LANDSCAPE; },
           DM_ORIENTATION);
 
     // Quality: a DMRES_ code or key must be known, a resolution listed. No tree is
@@ -741,8 +743,9 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
     // Custom width and length.
     int32_t smallest[2], largest[2];
     CustomLimits(tree_, smallest, largest);
-    check(DM_PAPERWIDTH, field(kPaperWidthAt) >= smallest[0] && field(kPaperWidthAt) <= largest[0], DM_PAPERWIDTH);
-    check(DM_PAPERLENGTH, field(kPaperLengthAt) >= smallest[1] && field(kPaperLengthAt) <= largest[1],
+    check(DM_PAPERWIDTH, [&] { return field(kPaperWidthAt) >= smallest[0] && field(kPaperWidthAt) <= largest[0]; },
+          DM_PAPERWIDTH);
+    check(DM_PAPERLENGTH, [&] { return field(kPaperLengthAt) >= smallest[1] && field(kPaperLengthAt) <= largest[1]; },
           DM_PAPERLENGTH);
 
     // Paper size: strictly, then loosely when the device allows it.
@@ -772,8 +775,9 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
     }
 
     // Copies, colour.
-    check(DM_COPIES, InRange(configuration, FeatureId::kCopiesRange, field(kCopiesAt)), DM_COPIES);
-    check(DM_COLOR, field(kColorAt) == DMCOLOR_MONOCHROME || field(kColorAt) == DMCOLOR_COLOR, DM_COLOR);
+    check(DM_COPIES, [&] { return InRange(configuration, FeatureId::kCopiesRange, field(kCopiesAt)); }, DM_COPIES);
+    check(DM_COLOR, [&] { return field(kColorAt) == DMCOLOR_MONOCHROME || field(kColorAt) == DMCOLOR_COLOR; },
+          DM_COLOR);
 
     // Duplex, by the object's own orientation.
     if ((fields & DM_DUPLEX) && !(mask && checkAll != 1)) {
@@ -793,8 +797,10 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
     // Collation and form name exist only in the newer public parts.
     if ((spec == 0x400 || spec == 0x401) && size > 219) {
         check(DM_COLLATE,
-              field(kCollateAt) == 0 ||
-                  (field(kCollateAt) == DMCOLLATE_TRUE && ReadOr(configuration, FeatureId::kCollationAvailable, 0) != 0),
+              [&] {
+                  return field(kCollateAt) == 0 || (field(kCollateAt) == DMCOLLATE_TRUE &&
+                                                    ReadOr(configuration, FeatureId::kCollationAvailable, 0) != 0);
+              },
               DM_COLLATE);
         if ((fields & DM_FORMNAME) && !(mask && checkAll != 1)) {
             // At most 32 characters, whether or not the DEVMODE ends its name.
