@@ -327,9 +327,11 @@ int GDevModeConverter::ToDevMode(GObjectBase* tree, DEVMODEW* devMode)
         PutWord(bytes, at, uint16_t(value));
         fields |= bit;
     };
-    auto putLong = [&](size_t at, uint32_t value) {
-        if (inside(at, 4))
-            PutDoubleWord(bytes, at, value);
+    auto putLong = [&](size_t at, uint32_t bit, uint32_t value) {
+        if (!inside(at, 4))
+            return;
+        PutDoubleWord(bytes, at, value);
+        fields |= bit;
     };
     auto clear = [&](uint32_t bits) { fields &= ~bits; };
     GObjectBase* configuration = Configuration();
@@ -343,7 +345,8 @@ int GDevModeConverter::ToDevMode(GObjectBase* tree, DEVMODEW* devMode)
             if (row.degrees == uint16_t(value))
                 PutWord(bytes, kOrientationAt, uint16_t(row.orientation));
     }
-    const bool landscape = int16_t(Word(bytes, kOrientationAt)) == DMORIENT_LANDSCAPE;
+    const bool landscape =
+        inside(kOrientationAt, 2) && int16_t(Word(bytes, kOrientationAt)) == DMORIENT_LANDSCAPE;
 
     // Paper size, and its width and length.
     clear(DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH);
@@ -419,31 +422,27 @@ int GDevModeConverter::ToDevMode(GObjectBase* tree, DEVMODEW* devMode)
     if (!Read(tree, FeatureId::kIcmEnable, icm)) {
         clear(kIcmMethodFlag);
     } else if (icm != 1) {
-        putLong(kIcmMethodAt, 1);
-        fields |= inside(kIcmMethodAt, 4) ? kIcmMethodFlag : 0;
+        putLong(kIcmMethodAt, kIcmMethodFlag, 1);
     } else {
         const int32_t method = ReadOr(tree, FeatureId::kIcmMethod, 0);
         if (method == 0) {
-            putLong(kIcmMethodAt, 1);
-            fields |= inside(kIcmMethodAt, 4) ? kIcmMethodFlag : 0;
+            putLong(kIcmMethodAt, kIcmMethodFlag, 1);
         } else if (method >= 1 && method <= 3) {
-            putLong(kIcmMethodAt, 2);
-            putLong(kIcmIntentAt, 2);
-            fields |= inside(kIcmMethodAt, 4) ? kIcmMethodFlag : 0;
+            putLong(kIcmMethodAt, kIcmMethodFlag, 2);
+            putLong(kIcmIntentAt, 0, 2);
         } else {
             clear(kIcmMethodFlag);
         }
-        if (!Read(tree, FeatureId::kIcmIntent, value)) {
-            clear(kIcmMethodFlag);
-        } else {
+        // An intent the table lacks, or none, takes the method's flag away.
+        bool known = false;
+        if (Read(tree, FeatureId::kIcmIntent, value)) {
             fields |= inside(kIcmIntentAt, 4) ? kIcmIntentFlag : 0;
-            bool known = false;
             for (const auto& row : kIntents)
                 if (row.choice == value)
-                    putLong(kIcmIntentAt, row.intent), known = true;
-            if (!known)
-                clear(kIcmMethodFlag);
+                    putLong(kIcmIntentAt, kIcmIntentFlag, row.intent), known = true;
         }
+        if (!known)
+            clear(kIcmMethodFlag);
     }
 
     // Duplex.
@@ -528,11 +527,10 @@ int GDevModeConverter::FromDevMode(const DEVMODEW* devMode, GObjectBase* tree)
         const int32_t currentX = ReadOr(resolution, FeatureId::kXResolution, 0);
         const int32_t currentY = ReadOr(resolution, FeatureId::kYResolution, 0);
         uint16_t x = uint16_t(currentX), y = uint16_t(currentY), bits = 0;
+        // A DMRES_ code the device does not know leaves x and y as they are.
         if (quality < 0) {
             if (MapPrintQuality(quality, x, y, bits, tree))
                 Write(resolution, FeatureId::kResolutionBits, bits);
-            else
-                x = uint16_t(currentX), y = uint16_t(currentY);
         } else if (quality > 0) {
             const uint16_t wantedY = uint16_t(field(kYResolutionAt));
             if (driver_ && driver_->IsResolutionListed(uint16_t(quality), wantedY))
