@@ -650,6 +650,7 @@ TEST(ConverterCheckDevMode, ReadsNothingPastDmSizeAndChangesNoSetting)
     DEVMODEW* d = block.DevMode();
     std::memset(d, 0, 76);
     d->dmSpecVersion = 0x0401, d->dmSize = 100, d->dmFields = 0xFFFFFFFF;
+    Set(f.tree, kEnhancement, 0);
     std::unique_ptr<GObjectBase> before(f.tree->DeepCopy());
     uint32_t mask = 0;
     f.devMode.CheckDevMode(nullptr, d, 1, mask);
