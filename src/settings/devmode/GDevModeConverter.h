@@ -17,7 +17,10 @@ public:
 
     // Also writes the printer name into dmDeviceName when it differs.
     void BindDriver(GDriverObject* driver) override;
+    // The public fields and dmFields from the tree, inside the DEVMODE's dmSize; a field
+    // the tree cannot give keeps its value with its bit cleared. 1.
     int ToDevMode(GObjectBase* tree, DEVMODEW* devMode) override;
+    // The flagged fields into the tree, each only when the tree holds its feature. 1.
     int FromDevMode(const DEVMODEW* devMode, GObjectBase* tree) override;
     RWWString GetDeviceName() override;
     RWCString GetDriverName() override;
@@ -28,7 +31,9 @@ public:
     virtual void NormalizeCollate(DEVMODEW* devMode);
     virtual uint16_t GetSpecVersion() = 0;
     virtual uint16_t GetDriverVersion();
-    // 1 when every flagged field can be honoured, else 0 with the failing dmFields bits.
+    // 1 when every flagged field can be honoured, else 0 with the failing dmFields bits;
+    // checkAll 1 collects every fault, otherwise the first ends the check. Changes no
+    // setting.
     virtual int CheckDevMode(void* unused, const DEVMODEW* devMode, int checkAll, uint32_t& mask);
     // Same sizes and the same dmSize + dmDriverExtra bytes as the object's own.
     virtual int PublicEquals(const DEVMODEW* devMode);
@@ -44,7 +49,9 @@ public:
     virtual int IsFormSupported(const wchar_t* formName, uint32_t& out, uint16_t xResolution, uint16_t yResolution,
                                 uint32_t angle);
     virtual int CheckPair(uint32_t first, uint32_t second);
-    // The tray name of a DMBIN_ code, and the code of a tray name: 1 when found.
+    // The tray name of a DMBIN_ code (the extra sources first, then the installed trays
+    // of the OS tray map), and the code of a tray of feature 193 (the tree's, then the
+    // configuration's) named exactly so: 1 when found.
     virtual int SourceName(int16_t binCode, RWCString& name);
     virtual int SourceFromName(GObjectBase* tree, const RWCString& name, int16_t& binCode);
 
