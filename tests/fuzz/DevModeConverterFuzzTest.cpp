@@ -64,10 +64,11 @@ TEST(DevModeConverterFuzz, RandomPublicPartsNeverReadPastTheirSize)
         const uint16_t size = uint16_t(n % 221);
         const uint16_t spec = random() % 4 ? specs[random() % 5] : uint16_t(random());
         if (verbose)
-            std::printf("seed %u case %u size %u spec %04x\n", seed, n, unsigned(size), unsigned(spec)), std::fflush(stdout);
-        GuardedBlock block(size < kSizeWordEnd ? kSizeWordEnd : size);
-        ASSERT_TRUE(block.Data());
+            std::printf("seed %u case %u size %u spec %04x\n", seed, n, unsigned(size), unsigned(spec)),
+                std::fflush(stdout);
         const size_t length = size < kSizeWordEnd ? kSizeWordEnd : size;
+        GuardedBlock block(length);
+        ASSERT_TRUE(block.Data());
         for (size_t i = 0; i < length; ++i)
             block.Data()[i] = uint8_t(random());
         // Often small values, so the maps and lists are reached and not only refused.

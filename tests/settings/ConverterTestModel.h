@@ -46,7 +46,8 @@ inline GValueAttribute* Value(uint16_t value, long id) { return new GValueAttrib
 inline GAttributeComposite* Resolution(uint16_t x, uint16_t y, uint16_t bits, int16_t key,
                                        std::initializer_list<GObjectBase*> more = {})
 {
-    GAttributeComposite* entry = Composite(0, {Value(x, 323), Value(y, 324), Value(bits, 325), Value(uint16_t(key), 902)});
+    GAttributeComposite* entry =
+        Composite(0, {Value(x, 323), Value(y, 324), Value(bits, 325), Value(uint16_t(key), 902)});
     for (GObjectBase* member : more)
         entry->Add(member);
     return entry;
@@ -152,7 +153,10 @@ public:
             trays->AddIfSecondCodeFree(new GResourceMapping(0, uint16_t(pair.first), int16_t(pair.second)));
         SetSubObject3(trays);
     }
-    GObjectBase* CreateSettings() override { return Composite(0, {Composite(701, {new GStringAttribute("Envelope Feeder", 702)})}); }
+    GObjectBase* CreateSettings() override
+    {
+        return Composite(0, {Composite(701, {new GStringAttribute("Envelope Feeder", 702)})});
+    }
     GObjectBase* CreateDefaultSettings() override { return Document(); }
     uint16_t DefaultPaperCode() override { return kLetter; }
 

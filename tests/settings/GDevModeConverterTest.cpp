@@ -162,7 +162,8 @@ TEST(ConverterToDevMode, IcmIntentsUseOnlyTheDriversFlags)
     for (const auto& row : rows) {
         Set(f.tree, 298, row.enable), Set(f.tree, 350, row.method), Set(f.tree, 351, row.intent);
         const DEVMODEW out = f.To();
-        EXPECT_EQ(row.flags, out.dmFields & (kIcmMethodFlag | kIcmIntentFlag)) << row.enable << row.method << row.intent;
+        EXPECT_EQ(row.flags, out.dmFields & (kIcmMethodFlag | kIcmIntentFlag))
+            << row.enable << row.method << row.intent;
         if (row.dmMethod) {
             EXPECT_EQ(row.dmMethod, out.dmICMMethod);
         }
@@ -453,7 +454,8 @@ TEST(ConverterFromDevMode, DmresCodesThroughPresetsAndThroughTheList)
     const struct {
         short quality;
         uint16_t x, bits, enhancement;
-    } presets[] = {{DMRES_HIGH, 1200, 1, 1}, {DMRES_MEDIUM, 600, 1, 1}, {DMRES_LOW, 300, 4, 0}, {DMRES_DRAFT, 600, 1, 0}};
+    } presets[] = {
+        {DMRES_HIGH, 1200, 1, 1}, {DMRES_MEDIUM, 600, 1, 1}, {DMRES_LOW, 300, 4, 0}, {DMRES_DRAFT, 600, 1, 0}};
     // Draft's preset has bits 8, but the list's 600 dpi entry has 1: the list's bits win.
     for (const auto& row : presets) {
         Fixture f;
@@ -636,7 +638,8 @@ TEST(ConverterCheckDevMode, StopsAtTheFirstFaultUnlessAllAreAsked)
         old.dmFields = DM_COLLATE;
         old.dmCollate = 2;
         mask = 0xFFFF;
-        EXPECT_EQ(row.result, f.devMode.CheckDevMode(nullptr, &old, 1, mask)) << std::hex << row.spec << " " << row.size;
+        EXPECT_EQ(row.result, f.devMode.CheckDevMode(nullptr, &old, 1, mask))
+            << std::hex << row.spec << " " << row.size;
         EXPECT_EQ(0u, mask);
     }
 }

@@ -79,7 +79,8 @@ const struct {
 const struct {
     uint16_t degrees;
     int16_t orientation;
-} kOrientations[] = {{0, DMORIENT_PORTRAIT}, {90, DMORIENT_LANDSCAPE}, {180, DMORIENT_PORTRAIT}, {270, DMORIENT_LANDSCAPE}};
+} kOrientations[] = {
+    {0, DMORIENT_PORTRAIT}, {90, DMORIENT_LANDSCAPE}, {180, DMORIENT_PORTRAIT}, {270, DMORIENT_LANDSCAPE}};
 
 // dmDuplex from duplex 253, for portrait and for landscape pages; other values give 1.
 const struct {
@@ -183,7 +184,8 @@ bool TreeHolds(GObjectBase* tree, GObjectBase* member)
     if (member->IsKindOf(GValueAttribute::kClassId))
         return static_cast<GValueAttribute*>(found)->GetValue() == static_cast<GValueAttribute*>(member)->GetValue();
     if (member->IsKindOf(GStringAttribute::kClassId))
-        return static_cast<GStringAttribute*>(found)->GetString() == static_cast<GStringAttribute*>(member)->GetString();
+        return static_cast<GStringAttribute*>(found)->GetString() ==
+               static_cast<GStringAttribute*>(member)->GetString();
     return true;
 }
 
@@ -295,7 +297,8 @@ void GDevModeConverter::CustomLimits(GObjectBase* tree, int32_t smallest[2], int
     smallest[0] = smallest[1] = 0;
     largest[0] = largest[1] = kLargestSize;
     GObjectBase* resolution = tree ? tree->FindById(FeatureId::kResolutionNode) : nullptr;
-    const int32_t x = ReadOr(resolution, FeatureId::kXResolution, 0), y = ReadOr(resolution, FeatureId::kYResolution, 0);
+    const int32_t x = ReadOr(resolution, FeatureId::kXResolution, 0),
+                  y = ReadOr(resolution, FeatureId::kYResolution, 0);
     // A tree read from a DEVMODE may hold any resolution: without a positive one the
     // device's sizes cannot be converted and the widest range stands.
     if (!driver_ || x <= 0 || y <= 0)
@@ -578,7 +581,8 @@ int GDevModeConverter::FromDevMode(const DEVMODEW* devMode, GObjectBase* tree)
                 length = field(kPaperLengthAt);
             if (!hasWidth || !hasLength) {
                 GObjectBase* node = tree->FindById(FeatureId::kResolutionNode);
-                const int32_t x = ReadOr(node, FeatureId::kXResolution, 0), y = ReadOr(node, FeatureId::kYResolution, 0);
+                const int32_t x = ReadOr(node, FeatureId::kXResolution, 0),
+                              y = ReadOr(node, FeatureId::kYResolution, 0);
                 GMedia* media = x > 0 && y > 0 ? driver_->FindMediaForPaper(paper, tree) : nullptr;
                 if (media && !hasWidth)
                     width = Tenths(media->GetPaperSize().x, x), hasWidth = true;
@@ -760,7 +764,8 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
     // while they are not.
     if ((fields & DM_DEFAULTSOURCE) && !(mask && checkAll != 1)) {
         const int16_t bin = field(kDefaultSourceAt);
-        GFormToTrayDatabase* forms = GDriverObject::Feature<GFormToTrayDatabase>(configuration, FeatureId::kFormToTrayDatabase);
+        GFormToTrayDatabase* forms =
+            GDriverObject::Feature<GFormToTrayDatabase>(configuration, FeatureId::kFormToTrayDatabase);
         const bool customized = forms && forms->IsCustomized();
         bool known = false;
         if (bin == DMBIN_FORMSOURCE)
