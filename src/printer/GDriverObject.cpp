@@ -342,6 +342,17 @@ GMediaPool* GDriverObject::GetMediaAttribute()
     return adjustedPool_;
 }
 
+GMedia* GDriverObject::FindMediaForPaper(uint16_t paperId, GObjectBase* tree)
+{
+    GMediaPool* pool = GetMediaAttribute();
+    if (!pool)
+        return nullptr;
+    GObjectBase* resolution = tree ? tree->FindById(FeatureId::kResolutionNode) : nullptr;
+    return pool->FindMedia(paperId, uint16_t(FlagValue(tree, FeatureId::kOrientation)),
+                           uint16_t(FlagValue(resolution, FeatureId::kXResolution)),
+                           uint16_t(FlagValue(resolution, FeatureId::kYResolution)));
+}
+
 int GDriverObject::ForEachPoolEntry(GEntryCallback callback, void* context, int mapCheck, int32_t& counter)
 {
     GConfiguration* configuration = GetPrinterConfiguration();

@@ -21,6 +21,7 @@ class GConfiguration;
 class GCustomMediaSize;
 class GDeviceFontListComposite;
 class GExtensionContext;
+class GMedia;
 class GMediaPool;
 class GResourceMapping;
 class GResourceMappingList;
@@ -202,6 +203,9 @@ public:
     // The media pool to offer: the alternative one, the pool itself, or the pool with
     // symmetric margins, as the settings' flags 711 and 713 choose.
     GMediaPool* GetMediaAttribute();
+    // The media of the pool for a paper value at the tree's orientation (265) and
+    // resolution (323 and 324 of 249), borrowed; null without a pool or such a media.
+    GMedia* FindMediaForPaper(uint16_t paperId, GObjectBase* tree);
     // The walkers: each answers 1 when a visited entry matched, else -1. A null context
     // calls nothing and counts every visited entry as matched.
     int ForEachPoolEntry(GEntryCallback callback, void* context, int mapCheck, int32_t& counter);

@@ -617,3 +617,33 @@ TEST(DriverObjectSettings, AttributeTableCopiesTheThreeMembersBothHold)
 }
 
 } // namespace
+
+TEST(DriverObjectWalkers, TheMediaForAPaperFollowsTheTreesOrientationAndResolution)
+{
+    ModelDriver driver;
+    auto media = [](uint16_t id, uint32_t orientation, uint16_t dpi, uint16_t width) {
+        return new GMedia("m", {width, width}, {width, width}, {0, 0}, orientation, id, dpi, dpi, 0, 0, nullptr,
+                          nullptr);
+    };
+    GAttributeComposite tree(360);
+    auto* resolution = new GAttributeComposite(249);
+    resolution->Add(new GValueAttribute(600, 323)), resolution->Add(new GValueAttribute(600, 324));
+    tree.Add(new GValueAttribute(90, 265)), tree.Add(resolution);
+    EXPECT_EQ(nullptr, driver.FindMediaForPaper(7, &tree)) << "no pool";
+
+    auto* pool = new GMediaPool(189);
+    for (GMedia* m : {media(7, 0, 600, 1), media(7, 90, 300, 2), media(7, 90, 600, 3), media(8, 90, 600, 4)})
+        pool->Add(m);
+    driver.GetPrinterConfiguration()->Add(pool);
+    const struct {
+        uint16_t id, degrees, dpi, width;
+    } rows[] = {{7, 90, 600, 3}, {7, 0, 600, 1}, {7, 90, 300, 2}, {8, 90, 600, 4}, {8, 0, 600, 0}, {9, 90, 600, 0}};
+    for (const auto& row : rows) {
+        static_cast<GValueAttribute*>(tree.FindById(265))->SetValue(row.degrees);
+        static_cast<GValueAttribute*>(tree.FindById(323))->SetValue(row.dpi);
+        static_cast<GValueAttribute*>(tree.FindById(324))->SetValue(row.dpi);
+        GMedia* found = driver.FindMediaForPaper(row.id, &tree);
+        EXPECT_EQ(row.width, found ? found->GetPaperSize().x : 0) << row.id << " " << row.degrees << " " << row.dpi;
+    }
+    EXPECT_EQ(nullptr, driver.FindMediaForPaper(7, nullptr)) << "no tree: orientation 0 at resolution 0";
+}

@@ -2,10 +2,20 @@
 
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
+#include "model/GObjectIterator.h"
+#include "model/GRangeAttribute.h"
+#include "model/GResourceMapping.h"
+#include "model/GResourceMappingList.h"
+#include "model/GStringAttribute.h"
+#include "model/GTextConverter.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverObject.h"
+#include "printer/GFormToTrayDatabase.h"
+#include "printer/GMedia.h"
+#include "printer/GTray.h"
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -16,11 +26,225 @@ const size_t kDriverVersionAt = offsetof(DEVMODEW, dmDriverVersion);
 const size_t kSizeAt = offsetof(DEVMODEW, dmSize);
 const size_t kDriverExtraAt = offsetof(DEVMODEW, dmDriverExtra);
 const size_t kFieldsAt = offsetof(DEVMODEW, dmFields);
+const size_t kOrientationAt = offsetof(DEVMODEW, dmOrientation);
+const size_t kPaperSizeAt = offsetof(DEVMODEW, dmPaperSize);
+const size_t kPaperLengthAt = offsetof(DEVMODEW, dmPaperLength);
+const size_t kPaperWidthAt = offsetof(DEVMODEW, dmPaperWidth);
+const size_t kScaleAt = offsetof(DEVMODEW, dmScale);
+const size_t kCopiesAt = offsetof(DEVMODEW, dmCopies);
+const size_t kDefaultSourceAt = offsetof(DEVMODEW, dmDefaultSource);
+const size_t kPrintQualityAt = offsetof(DEVMODEW, dmPrintQuality);
 const size_t kColorAt = offsetof(DEVMODEW, dmColor);
+const size_t kDuplexAt = offsetof(DEVMODEW, dmDuplex);
+const size_t kYResolutionAt = offsetof(DEVMODEW, dmYResolution);
+const size_t kTTOptionAt = offsetof(DEVMODEW, dmTTOption);
 const size_t kCollateAt = offsetof(DEVMODEW, dmCollate);
+const size_t kFormNameAt = offsetof(DEVMODEW, dmFormName);
+const size_t kFormNameChars = CCHFORMNAME;
+const size_t kLogPixelsAt = offsetof(DEVMODEW, dmLogPixels);
+const size_t kBitsPerPelAt = offsetof(DEVMODEW, dmBitsPerPel);
+const size_t kIcmMethodAt = offsetof(DEVMODEW, dmICMMethod);
+const size_t kIcmIntentAt = offsetof(DEVMODEW, dmICMIntent);
+const size_t kPanningHeightAt = offsetof(DEVMODEW, dmPanningHeight);
 const uint16_t kDriverVersion = 24;
-// Application flag: print this application's documents in monochrome.
+// Application flags: print this application's documents in monochrome; report the
+// paper's size with every paper.
 const uint32_t kMonochromeApplication = 0x80;
+const uint32_t kReportPaperSize = 0x200;
+// The ICM fields' flags in this driver's DEVMODEs.
+const uint32_t kIcmMethodFlag = 0x2000000;
+const uint32_t kIcmIntentFlag = 0x4000000;
+// The paper value of a custom size.
+const uint16_t kCustomPaper = 16384;
+// The oldest DEVMODE judged at all, and the two that carry collation and form name.
+const uint16_t kOldestCheckedSpec = 0x30A;
+const uint16_t kSmallestCheckedSize = 68;
+const uint16_t kLargestSize = 32767;
+
+// Where each flagged field lies: a field whose end is past dmSize is absent.
+const struct {
+    uint32_t bit;
+    size_t at;
+    size_t width;
+} kFieldPlaces[] = {
+    {DM_ORIENTATION, 76, 2},  {DM_PAPERSIZE, 78, 2},   {DM_PAPERLENGTH, 80, 2},   {DM_PAPERWIDTH, 82, 2},
+    {DM_SCALE, 84, 2},        {DM_COPIES, 86, 2},      {DM_DEFAULTSOURCE, 88, 2}, {DM_PRINTQUALITY, 90, 2},
+    {DM_COLOR, 92, 2},        {DM_DUPLEX, 94, 2},      {DM_YRESOLUTION, 96, 2},   {DM_TTOPTION, 98, 2},
+    {DM_COLLATE, 100, 2},     {DM_FORMNAME, 102, 64},  {DM_LOGPIXELS, 166, 2},    {DM_BITSPERPEL, 168, 4},
+    {DM_PELSWIDTH, 172, 4},   {DM_PELSHEIGHT, 176, 4}, {DM_DISPLAYFLAGS, 180, 4}, {DM_DISPLAYFREQUENCY, 184, 4},
+    {kIcmMethodFlag, 188, 4}, {kIcmIntentFlag, 192, 4},
+};
+
+// Orientation in degrees to dmOrientation.
+const struct {
+    uint16_t degrees;
+    int16_t orientation;
+} kOrientations[] = {
+    {0, DMORIENT_PORTRAIT}, {90, DMORIENT_LANDSCAPE}, {180, DMORIENT_PORTRAIT}, {270, DMORIENT_LANDSCAPE}};
+
+// dmDuplex from duplex 253, for portrait and for landscape pages; other values give 1.
+const struct {
+    uint16_t duplex;
+    int16_t portrait;
+    int16_t landscape;
+} kDuplexes[] = {{1, DMDUP_HORIZONTAL, DMDUP_VERTICAL}, {2, DMDUP_VERTICAL, DMDUP_HORIZONTAL}};
+
+// The ICM intent choice 351 and dmICMIntent, both ways.
+const struct {
+    uint16_t choice;
+    uint32_t intent;
+} kIntents[] = {{0, 2}, {1, 1}, {2, 3}, {3, 4}};
+
+// DMRES_ codes and their place in the resolution list (best first).
+const struct {
+    int16_t quality;
+    uint32_t index;
+} kResolutionQualities[] = {{DMRES_HIGH, 0}, {DMRES_MEDIUM, 1}, {DMRES_LOW, 2}, {DMRES_DRAFT, 3}};
+
+// A 16-bit setting of a value or a range attribute.
+bool Read(GObjectBase* holder, long id, int32_t& value)
+{
+    GObjectBase* found = holder ? holder->FindById(id) : nullptr;
+    if (found && found->IsKindOf(GValueAttribute::kClassId))
+        return value = int16_t(static_cast<GValueAttribute*>(found)->GetValue()), true;
+    if (found && found->IsKindOf(GRangeAttribute::kClassId))
+        return value = static_cast<GRangeAttribute*>(found)->GetValue(), true;
+    return false;
+}
+
+int32_t ReadOr(GObjectBase* holder, long id, int32_t fallback)
+{
+    int32_t value = fallback;
+    return Read(holder, id, value) ? value : fallback;
+}
+
+bool Write(GObjectBase* holder, long id, int32_t value)
+{
+    GObjectBase* found = holder ? holder->FindById(id) : nullptr;
+    if (found && found->IsKindOf(GValueAttribute::kClassId))
+        return static_cast<GValueAttribute*>(found)->SetValue(uint16_t(value)), true;
+    if (found && found->IsKindOf(GRangeAttribute::kClassId))
+        return static_cast<GRangeAttribute*>(found)->SetValue(int16_t(value)), true;
+    return false;
+}
+
+bool InRange(GObjectBase* holder, long id, int32_t value)
+{
+    GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id);
+    return !range || (value >= range->GetMinimum() && value <= range->GetMaximum());
+}
+
+// Calls f for each member of the holder, in order, until f answers false.
+template <class F>
+void ForEachMember(GObjectBase* holder, F f)
+{
+    std::unique_ptr<GObjectIterator> it(holder ? holder->CreateIterator() : nullptr);
+    while (it && it->Next())
+        if (GObjectBase* member = it->Current())
+            if (!f(member))
+                return;
+}
+
+// The composite under the root whose own member carries the id.
+GObjectBase* HolderOf(GObjectBase* root, long id)
+{
+    GObjectBase* holder = nullptr;
+    ForEachMember(root, [&](GObjectBase* member) {
+        if (member->GetId() == id)
+            holder = root;
+        else
+            holder = HolderOf(member, id);
+        return holder == nullptr;
+    });
+    return holder;
+}
+
+// Sets the value, adding it next to the paper size (or at the root) when absent.
+void WriteOrAdd(GObjectBase* tree, long id, int32_t value)
+{
+    if (!tree || Write(tree, id, value))
+        return;
+    GObjectBase* holder = HolderOf(tree, FeatureId::kPaperSize);
+    (holder ? holder : tree)->Add(new GValueAttribute(uint16_t(value), id));
+}
+
+// The members of a preset other than its key and the resolution it stands for.
+bool IsPresetSetting(long id)
+{
+    return id != FeatureId::kQualityKey && id != FeatureId::kXResolution && id != FeatureId::kYResolution &&
+           id != FeatureId::kResolutionBits;
+}
+
+// 1 when the tree holds the preset member's value under the same id.
+bool TreeHolds(GObjectBase* tree, GObjectBase* member)
+{
+    GObjectBase* found = tree ? tree->FindById(member->GetId()) : nullptr;
+    if (!found || found->ClassId() != member->ClassId())
+        return false;
+    if (member->IsKindOf(GValueAttribute::kClassId))
+        return static_cast<GValueAttribute*>(found)->GetValue() == static_cast<GValueAttribute*>(member)->GetValue();
+    if (member->IsKindOf(GStringAttribute::kClassId))
+        return static_cast<GStringAttribute*>(found)->GetString() ==
+               static_cast<GStringAttribute*>(member)->GetString();
+    return true;
+}
+
+void CopyInto(GObjectBase* tree, GObjectBase* member)
+{
+    GObjectBase* found = tree ? tree->FindById(member->GetId()) : nullptr;
+    if (!found || found->ClassId() != member->ClassId())
+        return;
+    if (member->IsKindOf(GValueAttribute::kClassId))
+        static_cast<GValueAttribute*>(found)->SetValue(static_cast<GValueAttribute*>(member)->GetValue());
+    else if (member->IsKindOf(GStringAttribute::kClassId))
+        static_cast<GStringAttribute*>(found)->SetString(static_cast<GStringAttribute*>(member)->GetString());
+}
+
+int32_t Clamp(int32_t value, int32_t smallest, int32_t largest)
+{
+    return value < smallest ? smallest : value > largest ? largest : value;
+}
+
+// Dots at a resolution to tenths of a millimetre; the resolution is positive.
+int32_t Tenths(uint16_t dots, int32_t resolution) { return int32_t(dots) * 254 / resolution; }
+
+// The name callbacks of SourceName.
+struct SourceSearch {
+    uint16_t bin;
+    RWCString name;
+};
+
+int ExtraSourceName(GResourceMapping* mapping, int32_t, void* context, int32_t* matched, const RWWString* text)
+{
+    SourceSearch* search = static_cast<SourceSearch*>(context);
+    if (!mapping || !text || mapping->GetFirstCode() != search->bin)
+        return 1;
+    ToNarrowString(*text, search->name);
+    return *matched = 1, 0;
+}
+
+int TraySourceName(GObjectBase* entry, GResourceMapping* mapping, int32_t, void* context, int32_t* matched)
+{
+    SourceSearch* search = static_cast<SourceSearch*>(context);
+    if (!mapping || mapping->GetFirstCode() != search->bin || !entry->IsKindOf(GTray::kClassId))
+        return 1;
+    search->name = *static_cast<GTray*>(entry)->GetName();
+    return *matched = 1, 0;
+}
+
+// The first tray of that name under the holder, at any depth.
+GTray* TrayNamed(GObjectBase* holder, const RWCString& name)
+{
+    GTray* tray = nullptr;
+    ForEachMember(holder, [&](GObjectBase* member) {
+        if (member->IsKindOf(GTray::kClassId))
+            tray = *static_cast<GTray*>(member)->GetName() == name ? static_cast<GTray*>(member) : nullptr;
+        else
+            tray = TrayNamed(member, name);
+        return tray == nullptr;
+    });
+    return tray;
+}
 
 } // namespace
 
@@ -45,8 +269,388 @@ void GDevModeConverter::BindDriver(GDriverObject* driver)
     WriteDeviceName(buffer_);
 }
 
-int GDevModeConverter::ToDevMode(GObjectBase*, DEVMODEW*) { return 1; }
-int GDevModeConverter::FromDevMode(const DEVMODEW*, GObjectBase*) { return 1; }
+uint32_t GDevModeConverter::PresentFields(const void* devMode)
+{
+    const uint16_t size = Word(devMode, kSizeAt);
+    if (size < kFieldsAt + 4)
+        return 0;
+    uint32_t fields = DoubleWord(devMode, kFieldsAt);
+    for (const auto& place : kFieldPlaces)
+        if (place.at + place.width > size)
+            fields &= ~place.bit;
+    return fields;
+}
+
+GObjectBase* GDevModeConverter::Configuration() const { return driver_ ? driver_->GetPrinterConfiguration() : nullptr; }
+
+GObjectBase* GDevModeConverter::ResolutionList() const
+{
+    GObjectBase* configuration = Configuration();
+    if (!configuration)
+        return nullptr;
+    const bool alternate = driver_ && ReadOr(driver_->GetSettings(), FeatureId::kResolutionListChoice, 0) == 2;
+    return configuration->FindById(alternate ? FeatureId::kAlternateResolutionList : FeatureId::kResolutionList);
+}
+
+void GDevModeConverter::CustomLimits(GObjectBase* tree, int32_t smallest[2], int32_t largest[2])
+{
+    smallest[0] = smallest[1] = 0;
+    largest[0] = largest[1] = kLargestSize;
+    GObjectBase* resolution = tree ? tree->FindById(FeatureId::kResolutionNode) : nullptr;
+    const int32_t x = ReadOr(resolution, FeatureId::kXResolution, 0),
+                  y = ReadOr(resolution, FeatureId::kYResolution, 0);
+    // A tree read from a DEVMODE may hold any resolution: without a positive one the
+    // device's sizes cannot be converted and the widest range stands.
+    if (!driver_ || x <= 0 || y <= 0)
+        return;
+    if (GMedia* media = driver_->FindMediaForPaper(FeatureId::kSmallestCustomMedia, tree)) {
+        smallest[0] = Tenths(media->GetPaperSize().x, x);
+        smallest[1] = Tenths(media->GetPaperSize().y, y);
+    }
+    if (GMedia* media = driver_->FindMediaForPaper(FeatureId::kLargestCustomMedia, tree)) {
+        largest[0] = Tenths(media->GetPaperSize().x, x);
+        largest[1] = Tenths(media->GetPaperSize().y, y);
+    }
+}
+
+int GDevModeConverter::ToDevMode(GObjectBase* tree, DEVMODEW* devMode)
+{
+    if (!devMode)
+        return 1;
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(devMode);
+    const uint16_t size = Word(bytes, kSizeAt);
+    if (size < kFieldsAt + 4)
+        return 1;
+    uint32_t fields = DoubleWord(bytes, kFieldsAt);
+    // Each field is written only inside the DEVMODE's own size.
+    auto inside = [&](size_t at, size_t width) { return at + width <= size; };
+    auto put = [&](size_t at, uint32_t bit, int32_t value) {
+        if (!inside(at, 2))
+            return;
+        PutWord(bytes, at, uint16_t(value));
+        fields |= bit;
+    };
+    auto putLong = [&](size_t at, uint32_t bit, uint32_t value) {
+        if (!inside(at, 4))
+            return;
+        PutDoubleWord(bytes, at, value);
+        fields |= bit;
+    };
+    auto clear = [&](uint32_t bits) { fields &= ~bits; };
+    GObjectBase* configuration = Configuration();
+    int32_t value = 0;
+
+    // Orientation.
+    clear(DM_ORIENTATION);
+    if (Read(tree, FeatureId::kOrientation, value) && inside(kOrientationAt, 2)) {
+        fields |= DM_ORIENTATION;
+        for (const auto& row : kOrientations)
+            if (row.degrees == uint16_t(value))
+                PutWord(bytes, kOrientationAt, uint16_t(row.orientation));
+    }
+    const bool landscape =
+        inside(kOrientationAt, 2) && int16_t(Word(bytes, kOrientationAt)) == DMORIENT_LANDSCAPE;
+
+    // Paper size, and its width and length.
+    clear(DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH);
+    int32_t paper = 0;
+    const bool hasPaper = Read(tree, FeatureId::kPaperSize, paper);
+    uint16_t code = 0;
+    if (hasPaper && driver_ && driver_->GetPoolValue(uint16_t(paper), code))
+        put(kPaperSizeAt, DM_PAPERSIZE, code);
+    GObjectBase* resolution = tree ? tree->FindById(FeatureId::kResolutionNode) : nullptr;
+    int32_t x = 0, y = 0;
+    const bool hasX = Read(resolution, FeatureId::kXResolution, x), hasY = Read(resolution, FeatureId::kYResolution, y);
+    if (hasPaper && uint16_t(paper) == kCustomPaper) {
+        if (Read(tree, FeatureId::kCustomWidth, value))
+            put(kPaperWidthAt, DM_PAPERWIDTH, value);
+        if (Read(tree, FeatureId::kCustomLength, value))
+            put(kPaperLengthAt, DM_PAPERLENGTH, value);
+    } else if (hasPaper && driver_ && (driver_->GetAppFlags() & kReportPaperSize) && driver_->GetMediaAttribute() &&
+               x > 0 && y > 0) {
+        if (GMedia* media = driver_->FindMediaForPaper(uint16_t(paper), tree)) {
+            put(kPaperWidthAt, DM_PAPERWIDTH, Tenths(media->GetPaperSize().x, x));
+            put(kPaperLengthAt, DM_PAPERLENGTH, Tenths(media->GetPaperSize().y, y));
+        }
+    }
+
+    // Copies.
+    clear(DM_COPIES);
+    if (Read(tree, FeatureId::kCopies, value))
+        put(kCopiesAt, DM_COPIES, value);
+
+    // Source: the tray's code, or the code of the source name.
+    clear(DM_DEFAULTSOURCE);
+    GResourceMapping* mapping = nullptr;
+    if (Read(tree, FeatureId::kPaperSource, value) && driver_ && driver_->GetSubObject3() &&
+        (mapping = driver_->GetSubObject3()->FindBySecondCode(uint16_t(value))) != nullptr)
+        put(kDefaultSourceAt, DM_DEFAULTSOURCE, mapping->GetFirstCode());
+    GStringAttribute* sourceName = GDriverObject::Feature<GStringAttribute>(tree, FeatureId::kPaperSourceName);
+    int16_t bin = 0;
+    if (sourceName && SourceFromName(tree, sourceName->GetString(), bin))
+        put(kDefaultSourceAt, DM_DEFAULTSOURCE, bin);
+
+    // Print quality and y resolution.
+    if (!hasX || !hasY) {
+        clear(DM_PRINTQUALITY | DM_YRESOLUTION);
+    } else {
+        int32_t key = 0;
+        if (!Read(resolution, FeatureId::kQualityKey, key) || key > 0) {
+            put(kPrintQualityAt, DM_PRINTQUALITY, x);
+            put(kYResolutionAt, DM_YRESOLUTION, y);
+        } else {
+            int16_t quality = 0;
+            if (ResolutionToQuality(tree, uint16_t(x), uint16_t(y), quality)) {
+                put(kPrintQualityAt, DM_PRINTQUALITY, quality);
+                put(kYResolutionAt, 0, y);
+                clear(DM_YRESOLUTION);
+            }
+        }
+    }
+
+    // Colour.
+    const int32_t deviceMode = driver_ ? driver_->GetCachedFeature339() : 0;
+    if (ReadOr(tree, FeatureId::kColourEnable, 0) == 0) {
+        put(kColorAt, DM_COLOR, DMCOLOR_COLOR);
+    } else if (!Read(tree, FeatureId::kColourMode, value)) {
+        clear(DM_COLOR);
+    } else {
+        put(kColorAt, DM_COLOR, value == 3 || value == 1 ? DMCOLOR_MONOCHROME : DMCOLOR_COLOR);
+        if (deviceMode != 0 && deviceMode != 1)
+            clear(DM_COLOR);
+    }
+
+    // ICM method and intent.
+    int32_t icm = 0;
+    if (!Read(tree, FeatureId::kIcmEnable, icm)) {
+        clear(kIcmMethodFlag);
+    } else if (icm != 1) {
+        putLong(kIcmMethodAt, kIcmMethodFlag, 1);
+    } else {
+        const int32_t method = ReadOr(tree, FeatureId::kIcmMethod, 0);
+        if (method == 0) {
+            putLong(kIcmMethodAt, kIcmMethodFlag, 1);
+        } else if (method >= 1 && method <= 3) {
+            putLong(kIcmMethodAt, kIcmMethodFlag, 2);
+            putLong(kIcmIntentAt, 0, 2);
+        } else {
+            clear(kIcmMethodFlag);
+        }
+        // An intent the table lacks, or none, takes the method's flag away.
+        bool known = false;
+        if (Read(tree, FeatureId::kIcmIntent, value)) {
+            fields |= inside(kIcmIntentAt, 4) ? kIcmIntentFlag : 0;
+            for (const auto& row : kIntents)
+                if (row.choice == value)
+                    putLong(kIcmIntentAt, kIcmIntentFlag, row.intent), known = true;
+        }
+        if (!known)
+            clear(kIcmMethodFlag);
+    }
+
+    // Duplex.
+    clear(DM_DUPLEX);
+    if (Read(tree, FeatureId::kDuplex, value)) {
+        int16_t duplex = DMDUP_SIMPLEX;
+        for (const auto& row : kDuplexes)
+            if (row.duplex == value)
+                duplex = landscape ? row.landscape : row.portrait;
+        put(kDuplexAt, DM_DUPLEX, duplex);
+    }
+
+    // Collation.
+    int32_t collate = 0;
+    if (ReadOr(configuration, FeatureId::kCollationAvailable, 0) != 0 && Read(tree, FeatureId::kCollate, collate)) {
+        put(kCollateAt, DM_COLLATE, collate == 1 ? DMCOLLATE_TRUE : DMCOLLATE_FALSE);
+    } else {
+        clear(DM_COLLATE);
+        put(kCollateAt, 0, DMCOLLATE_FALSE);
+    }
+
+    PutDoubleWord(bytes, kFieldsAt, fields);
+    return 1;
+}
+
+int GDevModeConverter::FromDevMode(const DEVMODEW* devMode, GObjectBase* tree)
+{
+    if (!devMode || !tree)
+        return 1;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(devMode);
+    const uint32_t fields = PresentFields(bytes);
+    auto field = [&](size_t at) { return int16_t(Word(bytes, at)); };
+    GObjectBase* configuration = Configuration();
+    int32_t value = 0;
+
+    // Orientation: a rotated page stays rotated when the device lists the rotated value.
+    int32_t degrees = 0;
+    if ((fields & DM_ORIENTATION) && Read(tree, FeatureId::kOrientation, degrees)) {
+        const int16_t wanted = field(kOrientationAt);
+        if (wanted == DMORIENT_PORTRAIT || wanted == DMORIENT_LANDSCAPE) {
+            const bool toPortrait = wanted == DMORIENT_PORTRAIT;
+            const bool wasLandscape = degrees == 90 || degrees == 270;
+            const bool rotated = degrees == 180 || degrees == 270 ||
+                                 (ReadOr(configuration, FeatureId::kRotatedOrientation, 0) != 0 &&
+                                  toPortrait == wasLandscape);
+            const int32_t plain = toPortrait ? 0 : 90;
+            const int32_t chosen = rotated ? plain + 180 : plain;
+            bool listed = false, plainListed = false;
+            ForEachMember(configuration ? configuration->FindById(FeatureId::kOrientationList) : nullptr,
+                          [&](GObjectBase* member) {
+                              if (member->IsKindOf(GValueAttribute::kClassId)) {
+                                  const int32_t offered = static_cast<GValueAttribute*>(member)->GetValue();
+                                  listed = listed || offered == chosen;
+                                  plainListed = plainListed || offered == plain;
+                              }
+                              return true;
+                          });
+            if (listed)
+                Write(tree, FeatureId::kOrientation, chosen);
+            else if (plainListed)
+                Write(tree, FeatureId::kOrientation, plain);
+        }
+    }
+
+    // Source: a tray of the OS tray map, else the name of an extra source.
+    if (fields & DM_DEFAULTSOURCE) {
+        const int16_t bin = field(kDefaultSourceAt);
+        GResourceMapping* mapping =
+            driver_ && driver_->GetSubObject3() ? driver_->GetSubObject3()->FindByFirstCode(uint16_t(bin)) : nullptr;
+        RWCString name;
+        if (mapping)
+            Write(tree, FeatureId::kPaperSource, mapping->GetSecondCode());
+        else if (SourceName(bin, name))
+            if (GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(tree, FeatureId::kPaperSourceName))
+                text->SetString(name);
+    }
+
+    // Print quality.
+    GObjectBase* resolution = tree->FindById(FeatureId::kResolutionNode);
+    const int16_t quality = (fields & DM_PRINTQUALITY) ? field(kPrintQualityAt) : 0;
+    if (resolution && (fields & DM_PRINTQUALITY) && ((fields & DM_YRESOLUTION) || quality < 0)) {
+        const int32_t currentX = ReadOr(resolution, FeatureId::kXResolution, 0);
+        const int32_t currentY = ReadOr(resolution, FeatureId::kYResolution, 0);
+        uint16_t x = uint16_t(currentX), y = uint16_t(currentY), bits = 0;
+        // A DMRES_ code the device does not know leaves x and y as they are.
+        if (quality < 0) {
+            if (MapPrintQuality(quality, x, y, bits, tree))
+                Write(resolution, FeatureId::kResolutionBits, bits);
+        } else if (quality > 0) {
+            const uint16_t wantedY = uint16_t(field(kYResolutionAt));
+            if (driver_ && driver_->IsResolutionListed(uint16_t(quality), wantedY))
+                x = uint16_t(quality), y = wantedY;
+            int32_t key = 0;
+            int16_t found = 0;
+            if (Read(resolution, FeatureId::kQualityKey, key) &&
+                (ResolutionToQuality(tree, x, y, found) ||
+                 ResolutionToQuality(tree, uint16_t(currentX), uint16_t(currentY), found)))
+                Write(resolution, FeatureId::kQualityKey, found);
+        }
+        Write(resolution, FeatureId::kXResolution, x);
+        Write(resolution, FeatureId::kYResolution, y);
+        // The bits stay when an entry of that resolution has them, else follow the entry.
+        const int32_t ownBits = ReadOr(resolution, FeatureId::kResolutionBits, 1);
+        int32_t entryBits = -1;
+        bool kept = false;
+        ForEachMember(ResolutionList(), [&](GObjectBase* entry) {
+            if (ReadOr(entry, FeatureId::kXResolution, -1) != x || ReadOr(entry, FeatureId::kYResolution, -1) != y)
+                return true;
+            const int32_t bitsOfEntry = ReadOr(entry, FeatureId::kResolutionBits, 1);
+            kept = kept || bitsOfEntry == ownBits;
+            if (entryBits < 0)
+                entryBits = bitsOfEntry;
+            return !kept;
+        });
+        if (!kept && entryBits >= 0)
+            Write(resolution, FeatureId::kResolutionBits, entryBits);
+    }
+
+    // Paper size, and the custom size within the device's limits.
+    if ((fields & DM_PAPERSIZE) && driver_) {
+        uint16_t paper = 0;
+        if (!driver_->GetPoolKey(uint16_t(field(kPaperSizeAt)), paper))
+            paper = driver_->DefaultPaperCode();
+        Write(tree, FeatureId::kPaperSize, paper);
+        if (paper == kCustomPaper) {
+            int32_t smallest[2], largest[2];
+            CustomLimits(tree, smallest, largest);
+            int32_t width = 0, length = 0;
+            bool hasWidth = (fields & DM_PAPERWIDTH) != 0, hasLength = (fields & DM_PAPERLENGTH) != 0;
+            if (hasWidth)
+                width = field(kPaperWidthAt);
+            if (hasLength)
+                length = field(kPaperLengthAt);
+            if (!hasWidth || !hasLength) {
+                GObjectBase* node = tree->FindById(FeatureId::kResolutionNode);
+                const int32_t x = ReadOr(node, FeatureId::kXResolution, 0),
+                              y = ReadOr(node, FeatureId::kYResolution, 0);
+                GMedia* media = x > 0 && y > 0 ? driver_->FindMediaForPaper(paper, tree) : nullptr;
+                if (media && !hasWidth)
+                    width = Tenths(media->GetPaperSize().x, x), hasWidth = true;
+                if (media && !hasLength)
+                    length = Tenths(media->GetPaperSize().y, y), hasLength = true;
+            }
+            if (hasWidth && hasLength) {
+                WriteOrAdd(tree, FeatureId::kCustomWidth, Clamp(width, smallest[0], largest[0]));
+                WriteOrAdd(tree, FeatureId::kCustomLength, Clamp(length, smallest[1], largest[1]));
+            }
+        }
+    }
+
+    // Copies.
+    if (fields & DM_COPIES)
+        Write(tree, FeatureId::kCopies, field(kCopiesAt) > 0 ? field(kCopiesAt) : 1);
+
+    // Colour.
+    if ((fields & DM_COLOR) && ReadOr(tree, FeatureId::kColourEnable, 0) == 1 &&
+        Read(tree, FeatureId::kColourMode, value)) {
+        const int32_t deviceMode = driver_ ? driver_->GetCachedFeature339() : 0;
+        const int16_t colour = field(kColorAt);
+        if (colour == DMCOLOR_MONOCHROME)
+            Write(tree, FeatureId::kColourMode, deviceMode == 2 ? 3 : 1);
+        else if (colour == DMCOLOR_COLOR)
+            Write(tree, FeatureId::kColourMode, deviceMode == 1 ? 0 : deviceMode == 0 ? 1 : 3);
+    }
+
+    // ICM method and intent.
+    const bool icm = ReadOr(tree, FeatureId::kIcmEnable, 0) == 1;
+    if ((fields & kIcmMethodFlag) && icm) {
+        const uint32_t method = DoubleWord(bytes, kIcmMethodAt);
+        Write(tree, FeatureId::kIcmMethod, method >= 2 && method <= 4 ? 1 : 0);
+    }
+    if ((fields & kIcmIntentFlag) && icm) {
+        const uint32_t intent = DoubleWord(bytes, kIcmIntentAt);
+        int32_t choice = 0;
+        for (const auto& row : kIntents)
+            if (row.intent == intent)
+                choice = row.choice;
+        Write(tree, FeatureId::kIcmIntent, choice);
+    }
+
+    // Duplex, by the tree's orientation.
+    if (fields & DM_DUPLEX) {
+        const int32_t orientation = ReadOr(tree, FeatureId::kOrientation, 0);
+        const bool landscape = orientation == 90 || orientation == 270;
+        const int16_t duplex = field(kDuplexAt);
+        int32_t result = 0;
+        if (duplex == DMDUP_VERTICAL)
+            result = landscape ? 1 : 2;
+        else if (duplex == DMDUP_HORIZONTAL)
+            result = landscape ? 2 : 1;
+        Write(tree, FeatureId::kDuplex, result);
+        if (result != 0)
+            Write(tree, FeatureId::kDuplexMargins, ReadOr(tree, FeatureId::kDuplexMarginsWanted, 0) == 1 ? 1 : 0);
+    }
+
+    // Collation, read whether or not flagged, but never past the DEVMODE's size.
+    if (Word(bytes, kSizeAt) >= kCollateAt + 2) {
+        const int16_t collate = field(kCollateAt);
+        if (!(fields & DM_COLLATE) || collate == DMCOLLATE_FALSE)
+            Write(tree, FeatureId::kCollate, 0);
+        else if (collate == DMCOLLATE_TRUE)
+            Write(tree, FeatureId::kCollate, ReadOr(configuration, FeatureId::kCollationAvailable, 0) != 0 ? 1 : 0);
+    }
+    return 1;
+}
 
 RWWString GDevModeConverter::GetDeviceName()
 {
@@ -96,10 +700,121 @@ void GDevModeConverter::NormalizeCollate(DEVMODEW* devMode)
 
 uint16_t GDevModeConverter::GetDriverVersion() { return kDriverVersion; }
 
-int GDevModeConverter::CheckDevMode(void*, const DEVMODEW*, int, uint32_t& mask)
+int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll, uint32_t& mask)
 {
     mask = 0;
-    return 1;
+    if (!devMode)
+        return 0;
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(devMode);
+    const uint16_t size = Word(bytes, kSizeAt);
+    if (size < kSmallestCheckedSize || Word(bytes, kSpecVersionAt) < kOldestCheckedSpec)
+        return 0;
+    const uint16_t spec = Word(bytes, kSpecVersionAt);
+    const uint32_t fields = PresentFields(bytes);
+    auto field = [&](size_t at) { return int16_t(Word(bytes, at)); };
+    // A check reads its field only when the field is flagged and present.
+    auto check = [&](uint32_t bits, auto passes, uint32_t failing) {
+        if (!(fields & bits) || (mask && checkAll != 1))
+            return;
+        if (!passes())
+            mask |= failing;
+    };
+    GObjectBase* configuration = Configuration();
+    const uint16_t x = GetXResolution(), y = GetYResolution();
+    const bool landscapeAsked = (fields & DM_ORIENTATION) && field(kOrientationAt) == DMORIENT_LANDSCAPE;
+    const uint32_t angle = landscapeAsked ? 90 : 0;
+
+    // Orientation.
+    check(DM_ORIENTATION,
+          [&] { return field(kOrientationAt) == DMORIENT_PORTRAIT || field(kOrientationAt) == DMORIENT_LANDSCAPE; },
+          DM_ORIENTATION);
+
+    // Quality: a DMRES_ code or key must be known, a resolution listed. No tree is
+    // given, so checking changes no setting.
+    if ((fields & DM_PRINTQUALITY) && !(mask && checkAll != 1)) {
+        const int16_t quality = field(kPrintQualityAt);
+        uint16_t mappedX = 0, mappedY = 0, bits = 0;
+        if (quality < 1 || !(fields & DM_YRESOLUTION)) {
+            if (!MapPrintQuality(quality, mappedX, mappedY, bits, nullptr))
+                mask |= fields & (DM_PRINTQUALITY | DM_YRESOLUTION);
+        } else if (!driver_ || !driver_->IsResolutionListed(uint16_t(quality), uint16_t(field(kYResolutionAt)))) {
+            mask |= DM_PRINTQUALITY | DM_YRESOLUTION;
+        }
+    }
+
+    // Custom width and length.
+    int32_t smallest[2], largest[2];
+    CustomLimits(tree_, smallest, largest);
+    check(DM_PAPERWIDTH, [&] { return field(kPaperWidthAt) >= smallest[0] && field(kPaperWidthAt) <= largest[0]; },
+          DM_PAPERWIDTH);
+    check(DM_PAPERLENGTH, [&] { return field(kPaperLengthAt) >= smallest[1] && field(kPaperLengthAt) <= largest[1]; },
+          DM_PAPERLENGTH);
+
+    // Paper size: strictly, then loosely when the device allows it.
+    if ((fields & DM_PAPERSIZE) && !(mask && checkAll != 1)) {
+        const uint16_t paper = uint16_t(field(kPaperSizeAt));
+        const bool fits = driver_ && (driver_->FindMedia(angle, int16_t(x), int16_t(y), 1, paper) ||
+                                      (ReadOr(configuration, FeatureId::kLooseFormFit, 0) != 0 &&
+                                       driver_->FindMedia(angle, int16_t(x), int16_t(y), 0, paper)));
+        if (!fits)
+            mask |= DM_PAPERSIZE;
+    }
+
+    // Source: the form source only while forms are assigned to trays, a tray only
+    // while they are not.
+    if ((fields & DM_DEFAULTSOURCE) && !(mask && checkAll != 1)) {
+        const int16_t bin = field(kDefaultSourceAt);
+        GFormToTrayDatabase* forms =
+            GDriverObject::Feature<GFormToTrayDatabase>(configuration, FeatureId::kFormToTrayDatabase);
+        const bool customized = forms && forms->IsCustomized();
+        bool known = false;
+        if (bin == DMBIN_FORMSOURCE)
+            known = customized;
+        else if (!customized && driver_)
+            known = driver_->ContainsPoolCode(uint16_t(bin)) ||
+                    (driver_->GetSubObject3() && driver_->GetSubObject3()->FindByFirstCode(uint16_t(bin)));
+        if (!known)
+            mask |= DM_DEFAULTSOURCE;
+    }
+
+    // Copies, colour.
+    check(DM_COPIES, [&] { return InRange(configuration, FeatureId::kCopiesRange, field(kCopiesAt)); }, DM_COPIES);
+    check(DM_COLOR, [&] { return field(kColorAt) == DMCOLOR_MONOCHROME || field(kColorAt) == DMCOLOR_COLOR; },
+          DM_COLOR);
+
+    // Duplex, by the object's own orientation.
+    if ((fields & DM_DUPLEX) && !(mask && checkAll != 1)) {
+        const bool ownLandscape = int16_t(Word(buffer_, kOrientationAt)) == DMORIENT_LANDSCAPE;
+        const int16_t duplex = field(kDuplexAt);
+        int32_t value = -1;
+        if (duplex == DMDUP_SIMPLEX)
+            value = 0;
+        else if (duplex == DMDUP_VERTICAL)
+            value = ownLandscape ? 1 : 2;
+        else if (duplex == DMDUP_HORIZONTAL)
+            value = ownLandscape ? 2 : 1;
+        if (value < 0 || !InRange(configuration, FeatureId::kDuplexRange, value))
+            mask |= DM_DUPLEX;
+    }
+
+    // Collation and form name exist only in the newer public parts.
+    if ((spec == 0x400 || spec == 0x401) && size > 219) {
+        check(DM_COLLATE,
+              [&] {
+                  return field(kCollateAt) == 0 || (field(kCollateAt) == DMCOLLATE_TRUE &&
+                                                    ReadOr(configuration, FeatureId::kCollationAvailable, 0) != 0);
+              },
+              DM_COLLATE);
+        if ((fields & DM_FORMNAME) && !(mask && checkAll != 1)) {
+            // At most 32 characters, whether or not the DEVMODE ends its name.
+            wchar_t name[kFormNameChars + 1] = {};
+            std::memcpy(name, bytes + kFormNameAt, kFormNameChars * sizeof(wchar_t));
+            uint32_t index = 0;
+            if (IsFormSupported(name, index, x, y, angle) != 1)
+                mask |= DM_FORMNAME;
+        }
+    }
+    return mask == 0 ? 1 : 0;
 }
 
 int GDevModeConverter::PublicEquals(const DEVMODEW* devMode)
@@ -115,18 +830,163 @@ int GDevModeConverter::IsEmfDatatype() { return int(emf_); }
 
 void GDevModeConverter::SetDefaults()
 {
+    GObjectBase* configuration = Configuration();
+    uint32_t fields = 0;
+    // 1. Identity and sizes.
     WriteDeviceName(buffer_);
     PutWord(buffer_, kSpecVersionAt, GetSpecVersion());
     PutWord(buffer_, kDriverVersionAt, GetDriverVersion());
     PutWord(buffer_, kSizeAt, uint16_t(kPublicSize));
     PutWord(buffer_, kDriverExtraAt, uint16_t(kDriverExtra));
-    PutDoubleWord(buffer_, kFieldsAt, 0);
+    // 2. Portrait Letter, not collated.
+    PutWord(buffer_, kOrientationAt, DMORIENT_PORTRAIT);
+    PutWord(buffer_, kPaperSizeAt, 0), PutWord(buffer_, kPaperLengthAt, 0), PutWord(buffer_, kPaperWidthAt, 0);
+    wchar_t form[kFormNameChars] = L"Letter";
+    std::memcpy(buffer_ + kFormNameAt, form, sizeof form);
+    fields |= DM_FORMNAME;
+    PutWord(buffer_, kCollateAt, DMCOLLATE_FALSE);
+    // 4. Scale and the 32-bit display fields (the ICM fields follow in step 3).
+    PutWord(buffer_, kScaleAt, 100);
+    PutWord(buffer_, kTTOptionAt, 0);
+    PutWord(buffer_, kLogPixelsAt, 0);
+    for (size_t at = kBitsPerPelAt; at <= kPanningHeightAt; at += 4)
+        PutDoubleWord(buffer_, at, 0);
+    // 3. ICM from the device's defaults.
+    if (ReadOr(configuration, FeatureId::kIcmEnable, 0) == 1) {
+        const int32_t method = ReadOr(configuration, FeatureId::kIcmMethod, 0);
+        PutDoubleWord(buffer_, kIcmMethodAt, method >= 0 && method <= 3 ? uint32_t(method + 1) : 1);
+        uint32_t intent = 2;
+        const int32_t choice = ReadOr(configuration, FeatureId::kIcmIntent, 0);
+        for (const auto& row : kIntents)
+            if (row.choice == choice)
+                intent = row.intent;
+        PutDoubleWord(buffer_, kIcmIntentAt, intent);
+        fields |= kIcmMethodFlag | kIcmIntentFlag;
+    }
+    // 5. Colour.
+    const int32_t deviceMode = driver_ ? driver_->GetCachedFeature339() : 0;
+    if (ReadOr(configuration, FeatureId::kColourEnable, 0) != 0 && deviceMode != 1) {
+        PutWord(buffer_, kColorAt, DMCOLOR_MONOCHROME);
+    } else {
+        PutWord(buffer_, kColorAt, DMCOLOR_COLOR);
+        fields |= DM_COLOR;
+    }
+    // 6. Simplex.
+    PutWord(buffer_, kDuplexAt, DMDUP_SIMPLEX);
+    fields |= DM_DUPLEX;
+    PutDoubleWord(buffer_, kFieldsAt, fields);
+    // 7. The private header.
     WriteFreshHeader();
+    // 8.
+    ForceMonochromeForApplication();
 }
 
-int GDevModeConverter::MapPrintQuality(int16_t, uint16_t&, uint16_t&, uint16_t&, GObjectBase*) { return 0; }
-int GDevModeConverter::ResolutionToQuality(GObjectBase*, uint16_t, uint16_t, int16_t&) { return 0; }
+int GDevModeConverter::MapPrintQuality(int16_t quality, uint16_t& x, uint16_t& y, uint16_t& bits, GObjectBase* tree)
+{
+    GObjectBase* configuration = Configuration();
+    if (GObjectBase* presets = configuration ? configuration->FindById(FeatureId::kQualityPresets) : nullptr) {
+        GObjectBase* chosen = nullptr;
+        ForEachMember(presets, [&](GObjectBase* preset) {
+            int32_t key = 0;
+            if (Read(preset, FeatureId::kQualityKey, key) && key == quality &&
+                Read(preset, FeatureId::kXResolution, key) && Read(preset, FeatureId::kYResolution, key))
+                chosen = preset;
+            return chosen == nullptr;
+        });
+        if (!chosen)
+            return 0;
+        x = uint16_t(ReadOr(chosen, FeatureId::kXResolution, 0));
+        y = uint16_t(ReadOr(chosen, FeatureId::kYResolution, 0));
+        bits = uint16_t(ReadOr(chosen, FeatureId::kResolutionBits, 1));
+        if (tree)
+            ForEachMember(chosen, [&](GObjectBase* member) {
+                if (IsPresetSetting(member->GetId()))
+                    CopyInto(tree, member);
+                return true;
+            });
+        return 1;
+    }
+    // Without presets a DMRES_ code picks its place in the list, best first; a list too
+    // short for it has no such quality.
+    const uint32_t* index = nullptr;
+    for (const auto& row : kResolutionQualities)
+        if (row.quality == quality)
+            index = &row.index;
+    if (!index)
+        return 0;
+    GObjectBase* entry = nullptr;
+    uint32_t at = 0;
+    ForEachMember(ResolutionList(), [&](GObjectBase* member) {
+        if (at++ == *index)
+            entry = member;
+        return entry == nullptr;
+    });
+    int32_t entryX = 0, entryY = 0;
+    if (!entry || !Read(entry, FeatureId::kXResolution, entryX) || !Read(entry, FeatureId::kYResolution, entryY))
+        return 0;
+    x = uint16_t(entryX), y = uint16_t(entryY);
+    bits = uint16_t(ReadOr(entry, FeatureId::kResolutionBits, 1));
+    return 1;
+}
+
+int GDevModeConverter::ResolutionToQuality(GObjectBase* tree, uint16_t x, uint16_t y, int16_t& quality)
+{
+    GObjectBase* configuration = Configuration();
+    auto sameResolution = [&](GObjectBase* entry) {
+        return ReadOr(entry, FeatureId::kXResolution, -1) == int16_t(x) &&
+               ReadOr(entry, FeatureId::kYResolution, -1) == int16_t(y);
+    };
+    int found = 0;
+    if (GObjectBase* presets = configuration ? configuration->FindById(FeatureId::kQualityPresets) : nullptr) {
+        ForEachMember(presets, [&](GObjectBase* preset) {
+            int32_t key = 0;
+            if (!sameResolution(preset) || !Read(preset, FeatureId::kQualityKey, key))
+                return true;
+            bool same = true;
+            ForEachMember(preset, [&](GObjectBase* member) {
+                same = !IsPresetSetting(member->GetId()) || TreeHolds(tree, member);
+                return same;
+            });
+            if (same)
+                quality = int16_t(key), found = 1;
+            return !found;
+        });
+        return found;
+    }
+    ForEachMember(ResolutionList(), [&](GObjectBase* entry) {
+        int32_t key = 0;
+        if (sameResolution(entry) && Read(entry, FeatureId::kQualityKey, key))
+            quality = int16_t(key), found = 1;
+        return !found;
+    });
+    return found;
+}
+
 int GDevModeConverter::IsFormSupported(const wchar_t*, uint32_t&, uint16_t, uint16_t, uint32_t) { return 0; }
 int GDevModeConverter::CheckPair(uint32_t, uint32_t) { return 0; }
-int GDevModeConverter::SourceName(int16_t, RWCString&) { return 0; }
-int GDevModeConverter::SourceFromName(GObjectBase*, const RWCString&, int16_t&) { return 0; }
+
+int GDevModeConverter::SourceName(int16_t binCode, RWCString& name)
+{
+    if (!driver_)
+        return 0;
+    SourceSearch search{uint16_t(binCode), RWCString()};
+    int32_t counter = 0;
+    if (driver_->BuildPool(ExtraSourceName, &search, 1, counter) == 1 ||
+        (counter = 0, driver_->ForEachPoolEntry(TraySourceName, &search, 1, counter) == 1))
+        return name = search.name, 1;
+    return 0;
+}
+
+int GDevModeConverter::SourceFromName(GObjectBase* tree, const RWCString& name, int16_t& binCode)
+{
+    if (!driver_ || !driver_->GetSubObject3())
+        return 0;
+    GObjectBase* configuration = Configuration();
+    for (GObjectBase* holder : {tree, configuration}) {
+        GTray* tray = TrayNamed(holder ? holder->FindById(FeatureId::kTrayList) : nullptr, name);
+        GResourceMapping* mapping = tray ? driver_->GetSubObject3()->FindBySecondCode(tray->GetTrayId()) : nullptr;
+        if (mapping)
+            return binCode = int16_t(mapping->GetFirstCode()), 1;
+    }
+    return 0;
+}

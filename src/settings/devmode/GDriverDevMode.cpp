@@ -189,6 +189,14 @@ int GDriverDevMode::LookupForm(const wchar_t* formName, uint32_t& index, uint16_
     return found;
 }
 
+int GDriverDevMode::IsFormSupported(const wchar_t* formName, uint32_t& index, uint16_t xResolution,
+                                    uint16_t yResolution, uint32_t angle)
+{
+    GValueAttribute* loose = ValueIn(driver_ ? driver_->GetPrinterConfiguration() : nullptr, FeatureId::kLooseFormFit);
+    const int strict = loose && loose->GetValue() ? 0 : 1;
+    return LookupForm(formName, index, xResolution, yResolution, angle, strict);
+}
+
 int GDriverDevMode::FindFormIndex(const wchar_t* formName, uint32_t& index, int strict)
 {
     const uint32_t angle = int16_t(Word(buffer_, kOrientationAt)) == DMORIENT_LANDSCAPE ? 90 : 0;

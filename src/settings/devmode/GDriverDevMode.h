@@ -20,6 +20,10 @@ public:
     int ToDevMode(GObjectBase* tree, DEVMODEW* devMode) override;
     int FromDevMode(const DEVMODEW* devMode, GObjectBase* tree) override;
     uint16_t GetSpecVersion() override { return kSpecVersion; }
+    // The spooler form of that name fits the device at the resolution and angle: strictly
+    // unless the device allows the loose fit (915). The form's index goes out.
+    int IsFormSupported(const wchar_t* formName, uint32_t& index, uint16_t xResolution, uint16_t yResolution,
+                        uint32_t angle) override;
     int IsAvailable() override { return 1; }
     int IsReady() override { return 1; }
 
