@@ -29,6 +29,7 @@
 #include "model/GFeatureIds.h"
 #include "settings/serializer/GSettingsTreeSerializer.h"
 #include "printer/GOSFactory.h"
+#include <string>
 #include "printer/GPeripheral.h"
 
 #include <algorithm>
@@ -544,6 +545,22 @@ RWWString GDriverObject::GetDisplayName()
 {
     GStringAttribute* text = Feature<GStringAttribute>(GetPrinterConfiguration(), FeatureId::kDisplayName);
     return text ? RWWString(text->GetString()) : RWWString();
+}
+
+RWWString GDriverObject::GetResourceLibraryPath()
+{
+    const RWWString name = GetDisplayName();
+    GOSFactory* services = GOSFactory::Instance();
+    if (name.IsNull() || !services)
+        return RWWString();
+    for (size_t i = 0; i < name.Length(); ++i)
+        if (name.Data()[i] == L'\\' || name.Data()[i] == L'/' || name.Data()[i] == L':')
+            return RWWString();
+    RWWString folder;
+    services->GetModuleDirectory(folder);
+    if (folder.IsNull())
+        return RWWString();
+    return RWWString((std::wstring(folder.Data()) + L"\\" + name.Data()).c_str());
 }
 
 int GDriverObject::SelectFromList(const RWWString& name, GAttribute* target)
