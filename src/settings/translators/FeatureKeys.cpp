@@ -4,8 +4,43 @@
 #include "model/GFeatureIds.h"
 #include "printer/GDriverObject.h"
 #include "settings/dmc/GDMCLibrary.h"
+#include "settings/translators/CopiesTranslator.h"
+#include "settings/translators/EconoModeTranslator.h"
+#include "settings/translators/FitToOtherSizeChoiceTranslator.h"
+#include "settings/translators/InputBinTranslator.h"
+#include "settings/translators/MediaTypeTranslator.h"
+#include "settings/translators/NUpChoiceTranslator.h"
+#include "settings/translators/OrientationTranslator.h"
+#include "settings/translators/PaperSizeTranslator.h"
+#include "settings/translators/ScaleChoiceTranslator.h"
+#include "settings/translators/ScalePageChoiceTranslator.h"
+#include "settings/translators/TextAsBlackTranslator.h"
 
 namespace {
+
+// The makers of the classes built with the library alone, with the driver object, and
+// in their main mode (0).
+template <class T>
+FeatureTranslator* Make(GDMCConfig& config, const wchar_t*)
+{
+    return new T(config.Library());
+}
+FeatureTranslator* MakeMediaType(GDMCConfig& config, const wchar_t*)
+{
+    return new MediaTypeTranslator(config.Library(), 0);
+}
+FeatureTranslator* MakeInputBin(GDMCConfig& config, const wchar_t*)
+{
+    return new InputBinTranslator(config.Library(), config.GetDriverObject(), 0);
+}
+FeatureTranslator* MakePaperSize(GDMCConfig& config, const wchar_t*)
+{
+    return new PaperSizeTranslator(config.Library(), config.GetDriverObject(), 0);
+}
+FeatureTranslator* MakeFitToOtherSize(GDMCConfig& config, const wchar_t*)
+{
+    return new FitToOtherSizeChoiceTranslator(config.Library(), config.GetDriverObject());
+}
 
 // The stapling translators are not available yet: both makers stay null until they are.
 const TranslatorMaker kStaplingMaker = nullptr;
@@ -30,11 +65,11 @@ const FeatureKey kRows[FeatureKeys::kCount] = {
     /*  2 */ {L"RGBColor", nullptr},
     /*  3 */ {L"ScaleFromLargePaper", nullptr},
     /*  4 */ {L"OptionalPaperSources", nullptr},
-    /*  5 */ {L"MediaType", nullptr},
+    /*  5 */ {L"MediaType", MakeMediaType},
     /*  6 */ {L"PrintColorAsGray", nullptr},
-    /*  7 */ {L"InputBin", nullptr},
+    /*  7 */ {L"InputBin", MakeInputBin},
     /*  8 */ {L"PrintQuality", nullptr},
-    /*  9 */ {L"PaperSize", nullptr},
+    /*  9 */ {L"PaperSize", MakePaperSize},
     /* 10 */ {L"DuplexUnit", nullptr},
     /* 11 */ {L"Duplex", nullptr},
     /* 12 */ {L"Memory", nullptr},
@@ -45,17 +80,17 @@ const FeatureKey kRows[FeatureKeys::kCount] = {
     /* 17 */ {L"JobRetention", nullptr},
     /* 18 */ {L"EnvFeeder", nullptr},
     /* 19 */ {L"AccessoryOutputBins", nullptr},
-    /* 20 */ {L"EconoMode", nullptr},
-    /* 21 */ {L"Orientation", nullptr},
+    /* 20 */ {L"EconoMode", Make<EconoModeTranslator>},
+    /* 21 */ {L"Orientation", Make<OrientationTranslator>},
     /* 22 */ {L"StaplerChoice", nullptr},
     /* 23 */ {L"Stapling", MakeStapling},
     /* 24 */ {L"OutputBin", nullptr},
-    /* 25 */ {L"Copies", nullptr},
-    /* 26 */ {L"TextAsBlack", nullptr},
-    /* 27 */ {L"NUpChoice", nullptr},
-    /* 28 */ {L"FitToOtherSizeChoice", nullptr},
-    /* 29 */ {L"ScalePageChoice", nullptr},
-    /* 30 */ {L"ScaleChoice", nullptr},
+    /* 25 */ {L"Copies", Make<CopiesTranslator>},
+    /* 26 */ {L"TextAsBlack", Make<TextAsBlackTranslator>},
+    /* 27 */ {L"NUpChoice", Make<NUpChoiceTranslator>},
+    /* 28 */ {L"FitToOtherSizeChoice", MakeFitToOtherSize},
+    /* 29 */ {L"ScalePageChoice", Make<ScalePageChoiceTranslator>},
+    /* 30 */ {L"ScaleChoice", Make<ScaleChoiceTranslator>},
     /* 31 */ {L"BookletPrintingChoice", nullptr},
     /* 32 */ {L"TTAsBitmapSetting", nullptr},
     /* 33 */ {L"BookletTargetSize", nullptr},
