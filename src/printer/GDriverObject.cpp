@@ -29,7 +29,6 @@
 #include "model/GFeatureIds.h"
 #include "settings/serializer/GSettingsTreeSerializer.h"
 #include "printer/GOSFactory.h"
-#include <string>
 #include "printer/GPeripheral.h"
 
 #include <algorithm>
@@ -37,6 +36,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -549,7 +549,9 @@ RWWString GDriverObject::GetDisplayName()
 
 RWWString GDriverObject::GetResourceLibraryPath()
 {
-    const RWWString name = GetDisplayName();
+    // The configuration's own text, whatever a derived object displays.
+    GStringAttribute* text = Feature<GStringAttribute>(GetPrinterConfiguration(), FeatureId::kDisplayName);
+    const RWWString name = text ? RWWString(text->GetString()) : RWWString();
     GOSFactory* services = GOSFactory::Instance();
     if (name.IsNull() || !services)
         return RWWString();
