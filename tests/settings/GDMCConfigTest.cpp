@@ -70,13 +70,19 @@ protected:
         services = &Services::Make();
         ASSERT_TRUE(standin.Loaded());
         GDMCConfig::featureKeys = &kTestTable;
+        savedBundles = GDMCConfig::bundlesMaker;
         g_helperAnswer = 0;
     }
-    void TearDown() override { GDMCConfig::featureKeys = &GDMCConfig::kFeatureKeys; }
+    void TearDown() override
+    {
+        GDMCConfig::featureKeys = &GDMCConfig::kFeatureKeys;
+        GDMCConfig::bundlesMaker = savedBundles;
+    }
     // Opens the configuration as the update does.
     void Open(GDMCConfig& config) { config.Library().StartConfig(kPrinter, 0, DMCAbi::kDriverContext, 0); }
 
     Services* services = nullptr;
+    TranslatorMaker savedBundles = nullptr;
     DmcStandin standin;
     Driver driver;
     std::unique_ptr<GObjectBase> tree{Settings()};
@@ -310,6 +316,65 @@ TEST_F(ConfigReader, ConfigurationValueTwoUnder228Answers1)
     Driver two("qzdmchlp.dll", 2), one("qzdmchlp.dll", 1);
     EXPECT_EQ(1, GDriverDMCConfig(tree.get(), &two).CheckConfigurationValue());
     EXPECT_EQ(0, GDriverDMCConfig(tree.get(), &one).CheckConfigurationValue());
+}
+
+// The bundles' translator, when a maker is given, runs before the listed keys.
+std::vector<std::wstring> g_order;
+
+class Recording : public FeatureTranslator {
+public:
+    Recording(GDMCLibrary& library, const wchar_t* name, int32_t answer)
+        : FeatureTranslator(library), name_(name), answer_(answer)
+    {
+    }
+    int32_t ToAttributes(GObjectBase*, GAttributeComposite*) override
+    {
+        g_order.push_back(std::wstring(L"import ") + name_);
+        return answer_;
+    }
+    int32_t FromAttributes(GObjectBase*) override
+    {
+        g_order.push_back(std::wstring(L"export ") + name_);
+        return 1;
+    }
+
+private:
+    const wchar_t* name_;
+    int32_t answer_;
+};
+
+int32_t g_bundlesAnswer = 0;
+FeatureTranslator* MakeBundles(GDMCConfig& c, const wchar_t*) { return new Recording(c.Library(), L"Bundles", g_bundlesAnswer); }
+FeatureTranslator* MakeDuplexUnit(GDMCConfig& c, const wchar_t*) { return new Recording(c.Library(), L"DuplexUnit", 0); }
+const FeatureKey kRecordingRows[] = {{L"DuplexUnit", MakeDuplexUnit}};
+const FeatureKeyTable kRecordingTable = {kRecordingRows, 1};
+
+TEST_F(ConfigReader, BundlesRunFirstOnPhysicalImportAndFactoryPhysicalExportOnly)
+{
+    GDMCConfig::featureKeys = &kRecordingTable;
+    GDMCConfig::bundlesMaker = MakeBundles;
+    g_order.clear();
+    {
+        GDriverDMCConfig config(tree.get(), &driver);
+        Open(config);
+        EXPECT_EQ(1, config.ImportPhysical());
+        EXPECT_FALSE(config.PhysicalChanged());
+        EXPECT_EQ(1, config.ImportPrinting());
+        EXPECT_EQ(1, config.ExportSection(L"physical"));
+        EXPECT_EQ(1, config.ExportSection(L"factory/physical"));
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"import Bundles", L"import DuplexUnit", L"export DuplexUnit",
+                                         L"export Bundles", L"export DuplexUnit"}),
+              g_order);
+    g_bundlesAnswer = 1;
+    {
+        GDriverDMCConfig config(tree.get(), &driver);
+        Open(config);
+        EXPECT_EQ(1, config.ImportPhysical());
+        EXPECT_TRUE(config.PhysicalChanged());
+        EXPECT_EQ(1, driver.mapsApplied);
+    }
+    g_bundlesAnswer = 0;
 }
 
 // The update and the factory export.
