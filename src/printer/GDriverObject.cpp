@@ -36,6 +36,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -555,6 +556,24 @@ RWWString GDriverObject::GetDisplayName()
 {
     GStringAttribute* text = Feature<GStringAttribute>(GetPrinterConfiguration(), FeatureId::kDisplayName);
     return text ? RWWString(text->GetString()) : RWWString();
+}
+
+RWWString GDriverObject::GetResourceLibraryPath()
+{
+    // The configuration's own text, whatever a derived object displays.
+    GStringAttribute* text = Feature<GStringAttribute>(GetPrinterConfiguration(), FeatureId::kDisplayName);
+    const RWWString name = text ? RWWString(text->GetString()) : RWWString();
+    GOSFactory* services = GOSFactory::Instance();
+    if (name.IsNull() || !services)
+        return RWWString();
+    for (size_t i = 0; i < name.Length(); ++i)
+        if (name.Data()[i] == L'\\' || name.Data()[i] == L'/' || name.Data()[i] == L':')
+            return RWWString();
+    RWWString folder;
+    services->GetModuleDirectory(folder);
+    if (folder.IsNull())
+        return RWWString();
+    return RWWString((std::wstring(folder.Data()) + L"\\" + name.Data()).c_str());
 }
 
 int GDriverObject::SelectFromList(const RWWString& name, GAttribute* target)

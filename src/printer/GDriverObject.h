@@ -98,6 +98,10 @@ public:
     virtual int CheckId(GObjectBase* settings, uint16_t id, uint32_t orientation, uint16_t xResolution,
                         uint16_t yResolution);
     virtual RWWString GetDisplayName();
+    // The full path of the printer's resource library: the module's folder and the
+    // configuration's name of it (401). Empty when there is no name or the name holds a
+    // path of its own, so that nothing is looked for along the search path.
+    RWWString GetResourceLibraryPath();
     // A new identity object the caller deletes (null: the object is never reused for
     // another caller).
     virtual GCacheKey* GetIdentity() const { return nullptr; }

@@ -20,10 +20,12 @@
 #include "printer/GPaperHandlingDevice.h"
 #include "printer/GPeripheral.h"
 #include "printer/GPrinter.h"
+#include "settings/translators/MediaTypeTranslator.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -138,6 +140,10 @@ TEST_F(DriverDataFile, AcquireLoadsTheModelWithEveryFeatureInItsClass)
     EXPECT_EQ(2, driver->CheckId(nullptr, 99, 0, 0, 0));
     EXPECT_EQ(1, driver->SelectFromList(L"card stock", nullptr)) << "a media type by name";
     EXPECT_EQ(0, driver->SelectFromList(L"cardstock", nullptr));
+    // Every media the media-type translator names under our brand is a media type.
+    for (const MediaRow& row : MediaTypeTranslator::kMedia)
+        if (std::strncmp(row.name, "QZ ", 3) == 0 || std::strcmp(row.name, "PhotoGloss") == 0)
+            EXPECT_EQ(1, driver->SelectFromList(RWWString(row.name), nullptr)) << row.name;
     EXPECT_EQ(RWWString(L"QZ Colour Laser PCL XL"), driver->GetDisplayName());
     server->Release(ticket);
 }

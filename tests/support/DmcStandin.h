@@ -48,6 +48,13 @@ public:
         if (auto set = Proc<void(__cdecl*)(const wchar_t*, const wchar_t*)>("QzDmcSwitch"))
             set(name, value);
     }
+    // Sets a feature's keyword ("path") or attribute ("path@attribute"), in the model and
+    // every printer; null removes it.
+    void SetFeature(const wchar_t* key, const wchar_t* text)
+    {
+        if (auto set = Proc<void(__cdecl*)(const wchar_t*, const wchar_t*)>("QzDmcSet"))
+            set(key, text);
+    }
     // One line a call, in call order.
     std::vector<std::wstring> Log() const { return Lines(Text("QzDmcLog", nullptr)); }
     // "path=keyword" a line, in the order first exported.

@@ -128,6 +128,18 @@ const char* const kMediaTypes[] = {"Plain", "Preprinted", "Letterhead", "Transpa
                                    "Bond", "Recycled", "Color", "Card Stock", "Rough", "Vellum", "Heavy",
                                    "Glossy", "Envelope"};
 
+// --- Media types of our own brand (configuration translators) ---
+// Named as the branded rows of the media-type translator's table name them: plain and
+// colour-laser papers, then glossy, satin and matte ones.
+const char* const kBrandedMediaTypes[] = {
+    "QZ Office Paper",     "QZ Multipurpose",     "QZ Premium Choice",     "QZ Bright White",
+    "QZ Recycled Office",  "QZ Laser Paper 90g",  "QZ Laser Paper 105g",   "QZ Colour Laser Paper",
+    "QZ Colour Laser Premium", "PhotoGloss",      "QZ Laser Gloss 120g",   "QZ Laser Gloss 160g",
+    "QZ Photo Gloss 200g", "QZ Cover Gloss 250g", "QZ Laser Satin 120g",   "QZ Laser Satin 160g",
+    "QZ Laser Matte 120g", "QZ Laser Matte 160g", "QZ Cover Matte 200g",
+};
+// --- end of the branded media types ---
+
 // Members of the paper path beyond the devices: installed options the settings copy in.
 const long kDuplexUnit = 201;
 const long kHardDisk = 1011;
@@ -264,12 +276,16 @@ GAttributeComposite* MakePaperPath()
 GAttributeComposite* MakeNamedMediaTypes()
 {
     auto* list = new GAttributeComposite(FeatureId::kNamedList);
-    for (const char* type : kMediaTypes) {
+    auto add = [list](const char* type) {
         auto* entry = new GAttributeComposite(0);
         entry->Add(new GStringAttribute(type, FeatureId::kNamedListName));
         entry->Add(new GValueAttribute(MediaTypeNameToCode(type), FeatureId::kNamedListValue));
         list->Add(entry);
-    }
+    };
+    for (const char* type : kMediaTypes)
+        add(type);
+    for (const char* type : kBrandedMediaTypes)
+        add(type);
     return list;
 }
 

@@ -430,6 +430,37 @@ void __cdecl QzDmcSwitch(const wchar_t* name, const wchar_t* value)
     library.switches.emplace(Text(name), value ? value : L"");
 }
 
+// Sets a feature's keyword ("path") or attribute ("path@attribute") in the model and in
+// every printer known; a null text removes the feature or the attribute.
+void __cdecl QzDmcSet(const wchar_t* key, const wchar_t* text)
+{
+    Library& library = State();
+    std::lock_guard<std::mutex> hold(library.lock);
+    if (!key)
+        return;
+    const std::wstring name(key);
+    const size_t at = name.find(L'@');
+    const std::wstring path = name.substr(0, at);
+    auto apply = [&](std::map<std::wstring, Feature>& features) {
+        if (!text && at == std::wstring::npos) {
+            features.erase(path);
+            return;
+        }
+        Feature& feature = features[path];
+        if (at == std::wstring::npos)
+            feature.keyword = text;
+        else if (text)
+            feature.attributes[name.substr(at + 1)] = text;
+        else
+            feature.attributes.erase(name.substr(at + 1));
+    };
+    if (text && !library.model.count(path))
+        library.order.push_back(path);
+    apply(library.model);
+    for (auto& printer : library.printers)
+        apply(printer.second.features);
+}
+
 // The log, one call a line: the characters the whole log needs; written only when the
 // buffer holds them and a 0.
 uint32_t __cdecl QzDmcLog(wchar_t* buffer, uint32_t capacity)
