@@ -74,6 +74,23 @@ constexpr uint32_t kCustomSizeTemplate = 0x40000019;
 constexpr uint32_t kStoredEntries = 0x40000047;
 
 // Entry points and the driver UI object.
+constexpr uint16_t kDocumentDefaults = 246;      // in the printer's default state
+constexpr uint16_t kResolutionGroup = 249;       // holds kXResolution and kYResolution
+constexpr uint16_t kPageDefaults = 256;          // in the printer's default state
+constexpr uint16_t kDefaultPaperNode = 259;      // in kDocumentDefaults, replaced by kPaperSize
+constexpr uint16_t kOrientationDegrees = 265;
+constexpr uint16_t kDefaultTreeRoot = 360;
+constexpr uint16_t kPageSettings = 363;
+constexpr uint16_t kWatermarkName = 384;
+constexpr uint16_t kFormToTrayTable = 510;
+constexpr uint16_t kModelDefaultsList = 950;     // printer-data value names by feature id
+constexpr uint16_t kBaseFromModelName = 1122;
+constexpr uint16_t kWatermarkScope = 1125;       // 1 shared by the printer's users, 2 this user's
+constexpr uint16_t kCustomWidth = 1260;          // tenths of a millimetre
+constexpr uint16_t kCustomLength = 1261;
+constexpr uint16_t kCustomPaperCode = 16384;     // the custom size; 16384 + n the spooler form n
+constexpr uint16_t kLargestMedia = 17384;
+constexpr uint16_t kSmallestMedia = 17385;
 
 // Text, fonts and graphics.
 

@@ -138,7 +138,7 @@ TEST_F(DriverDataFile, AcquireLoadsTheModelWithEveryFeatureInItsClass)
     EXPECT_EQ(2, driver->CheckId(nullptr, 99, 0, 0, 0));
     EXPECT_EQ(1, driver->SelectFromList(L"card stock", nullptr)) << "a media type by name";
     EXPECT_EQ(0, driver->SelectFromList(L"cardstock", nullptr));
-    EXPECT_EQ(RWWString(L"QZ Colour Laser PCL XL"), driver->GetDisplayName());
+    EXPECT_EQ(RWWString(L"qzres32.dll"), driver->GetDisplayName());
     server->Release(ticket);
 }
 

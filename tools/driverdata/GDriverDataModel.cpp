@@ -14,6 +14,7 @@
 #include "model/MAssociationList.h"
 #include "model/MPersistentComposite.h"
 #include "model/MPersistentAssociation.h"
+#include "printer/GFormToTrayDatabase.h"
 #include "pdl/pjl_xl/GCheetah.h"
 #include "pdl/pjl_xl/GPJL.h"
 #include "printer/GBin.h"
@@ -222,6 +223,92 @@ GAttributeComposite* MakeListTemplate()
     return entry;
 }
 
+// ---- The driver user-interface object's model: the factory settings group, the
+// printer-data overlay list and the printer's default state. ----
+
+// Printer-data values that overlay the device settings: feature id -> value name.
+const struct {
+    uint16_t featureId;
+    const char* valueName;
+} kModelDefaultValues[] = {
+    {197, "QZTrayConfiguration"},  // a value attribute
+    {316, "QZDeviceNickname"},     // a string attribute
+    {245, "QZMemorySize"},         // a range attribute
+};
+
+// Watermarks every user of the printer shares.
+const char* const kSharedWatermarks[] = {"Confidential", "Draft"};
+
+// The custom paper size the factory settings start from, in tenths of a millimetre.
+const uint16_t kCustomPaper[] = {2159, 2794};
+
+GAttributeComposite* MakeDeviceSettings()
+{
+    auto* device = new GState(FeatureId::kDeviceSettings);
+    device->Add(new GFormToTrayDatabase(FeatureId::kFormToTrayTable));
+    device->Add(new GValueAttribute(0, 197));
+    device->Add(new GRangeAttribute(0, 512, 64, 128, 245));
+    device->Add(new GValueAttribute(0, 308));
+    device->Add(new GValueAttribute(0, 313));
+    device->Add(new GStringAttribute("", 315));
+    device->Add(new GStringAttribute("Colour Laser", 316));
+    return device;
+}
+
+GAttributeComposite* MakeWatermarkList()
+{
+    auto* list = new GAttributeComposite(FeatureId::kWatermarkList);
+    for (const char* name : kSharedWatermarks) {
+        auto* watermark = new GAttributeComposite(0);
+        watermark->Add(new GStringAttribute(name, FeatureId::kWatermarkName));
+        watermark->Add(new GValueAttribute(1, FeatureId::kWatermarkScope));
+        list->Add(watermark);
+    }
+    return list;
+}
+
+// Fills the settings group 359 (which already holds 366 with the stored-form choice)
+// and adds the overlay list 950 and the base-configuration switch 1122.
+void AddDriverUIModel(GConfiguration& configuration)
+{
+    GObjectBase* group = configuration.FindById(FeatureId::kStoredFormGroup);
+    group->Add(MakeDeviceSettings());
+    group->FindById(FeatureId::kPrinterLists)->Add(MakeWatermarkList());
+    group->Add(new GState(FeatureId::kExtensionData));
+    group->Add(new GAttributeComposite(FeatureId::kCustomSizeList));
+    auto* resolution = new GAttributeComposite(FeatureId::kResolutionGroup);
+    resolution->Add(new GValueAttribute(600, FeatureId::kXResolution));
+    resolution->Add(new GValueAttribute(600, FeatureId::kYResolution));
+    group->Add(resolution);
+    group->Add(new GValueAttribute(0, FeatureId::kOrientationDegrees));
+    group->Add(new GValueAttribute(0, FeatureId::kLooseFormFit));
+    group->Add(new GValueAttribute(kCustomPaper[0], FeatureId::kCustomWidth));
+    group->Add(new GValueAttribute(kCustomPaper[1], FeatureId::kCustomLength));
+
+    auto* overlay = new MAssociationList(FeatureId::kModelDefaultsList);
+    for (const auto& row : kModelDefaultValues)
+        overlay->Add(new MPersistentAssociation(new GValueAttribute(row.featureId, 0),
+                                                new GStringAttribute(row.valueName, 0)));
+    configuration.Add(overlay);
+    configuration.Add(new GValueAttribute(1, FeatureId::kBaseFromModelName));
+}
+
+// The printer's default state: the document defaults (with their paper node) and the
+// page defaults.
+GState* MakeDefaultState()
+{
+    auto* state = new GState(GState::kCurrentStateId);
+    auto* document = new GState(FeatureId::kDocumentDefaults);
+    document->Add(new GValueAttribute(1, FeatureId::kDefaultPaperNode));
+    document->Add(new GValueAttribute(1, 291));
+    document->Add(new GRangeAttribute(1, 999, 1, 1, 253));
+    state->Add(document);
+    auto* page = new GState(FeatureId::kPageDefaults);
+    page->Add(new GValueAttribute(1, 257));
+    state->Add(page);
+    return state;
+}
+
 GConfiguration* MakePrinterConfiguration()
 {
     auto* configuration = new GConfiguration(GState::kConfigurationPartId);
@@ -233,7 +320,8 @@ GConfiguration* MakePrinterConfiguration()
     configuration->Add(MakeResolutionList(FeatureId::kAlternateResolutionList, kResolutions));
     configuration->Add(MakeNamedMediaTypes());
     configuration->Add(MakeListTemplate());
-    configuration->Add(new GStringAttribute("QZ Colour Laser PCL XL", FeatureId::kDisplayName));
+    // The resource library's file name, found beside the module.
+    configuration->Add(new GStringAttribute("qzres32.dll", FeatureId::kDisplayName));
     auto* fonts = new GDeviceFontListComposite;
     fonts->SetId(FeatureId::kDeviceFonts);
     configuration->Add(fonts);
@@ -253,6 +341,7 @@ GConfiguration* MakePrinterConfiguration()
     part->Add(new GValueAttribute(0, FeatureId::kStoredForm));
     group->Add(part);
     configuration->Add(group);
+    AddDriverUIModel(*configuration);
     return configuration;
 }
 
@@ -355,6 +444,7 @@ MPersistentComposite* GDriverDataModel::Build()
 
     auto* printer = WithOwnPart(new GPrinter("QZ Colour Laser", nullptr, nullptr, FeatureId::kPrinterHolder),
                                 MakePrinterConfiguration());
+    printer->SetInitialState(MakeDefaultState());
     printer->Add(WithOwnPart(new GCheetah, WriterMaps(MakeTrayMap())));
     printer->Add(WithOwnPart(new GPJL, WriterMaps(MakeBinMap())));
 

@@ -45,8 +45,8 @@ const bool g_makerRegistered = (GUIOSFactory::SetDriverUIMaker({&MakeDriverUI, &
 } // namespace
 
 GDriverUI::GDriverUI(const PrinterIdentity& identity)
-    : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()),
-      callerHandle_(identity.GetPrinterHandle()), ticket_(0)
+    : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()), GDriverUIBase(),
+      GDriverObjectImp(), callerHandle_(identity.GetPrinterHandle()), ticket_(0)
 {
 }
 

@@ -6,12 +6,12 @@
 // failure value.
 #pragma once
 
+#include "entry/driverui/GDriverUIBase.h"
 #include "entry/module/GDriverUIOperations.h"
-#include "printer/GDriverObject.h"
 
 class PrinterIdentity;
 
-class GDriverUI : public GDriverObjectImp, public GDriverUIOperations {
+class GDriverUI : public GDriverUIBase, public GDriverObjectImp, public GDriverUIOperations {
 public:
     explicit GDriverUI(const PrinterIdentity& identity);
     ~GDriverUI() override;
@@ -42,7 +42,7 @@ public:
     uint32_t GetCacheTicket() const override { return ticket_; }
 
     // The printer handle of the identity the object serves; may be null.
-    HANDLE GetPrinterHandle() const { return callerHandle_; }
+    HANDLE GetPrinterHandle() override { return callerHandle_; }
 
 private:
     HANDLE callerHandle_;
