@@ -61,7 +61,7 @@ const uint16_t kOrientations[] = {0, 90, 180, 270};
 // The resolution lists, x and y in dots per inch; the second one is offered when the
 // settings ask for the finer mode.
 const uint16_t kResolutions[][2] = {{600, 600}, {1200, 1200}};
-const uint16_t kStandardResolutions[][2] = {{600, 600}};
+const uint16_t kStandardResolutions[][2] = {{600, 600}, {600, 600}};  // the repeat is reported once
 
 // Trays: the input devices, their trays, the paper-source codes of the OS tray map and
 // the PCL XL media-source codes of the writer's tray map.
@@ -150,11 +150,16 @@ GAttributeComposite* MakeResolutionList(long id, const uint16_t (&resolutions)[N
     return list;
 }
 
+// String ids of the tray names: this base plus the tray id.
+const uint16_t kTrayNameStrings = 10550;
+
 GPaperHandlingDevice* MakeInput(const decltype(kInputs[0])& input)
 {
     auto* device = new GPaperHandlingDevice(input.name, GPaperHandlingDevice::kInput, input.mode, 0, 0, 0, 0);
     auto* option = new GAttributeComposite(1);
-    option->Add(new GTray(input.name, input.trayId, 0, 0, input.capacity, 0, nullptr, 0));
+    // The tray's display name is a string of the resource library.
+    option->Add(new GTray(uint16_t(kTrayNameStrings + input.trayId), input.name, input.trayId, 0, 0, input.capacity, 0,
+                          nullptr, nullptr, nullptr, 0));
     device->SetOption(1, option);
     return device;
 }
@@ -309,6 +314,23 @@ GState* MakeDefaultState()
     return state;
 }
 
+// ---- What the capability queries and the print-time query read. ----
+
+// The copy range, the collation and colour switches, and the duplex unit in the device
+// settings.
+void AddCapabilityModel(GConfiguration& configuration)
+{
+    configuration.Add(new GRangeAttribute(1, 999, 1, 1, 199));
+    configuration.Add(new GValueAttribute(1, 310));
+    configuration.Add(new GValueAttribute(1, 339));
+    GObjectBase* group = configuration.FindById(FeatureId::kStoredFormGroup);
+    GObjectBase* device = group ? group->FindById(FeatureId::kDeviceSettings) : nullptr;
+    if (device) {
+        delete device->RemoveById(308);
+        device->Add(new GValueAttribute(1, 308));
+    }
+}
+
 GConfiguration* MakePrinterConfiguration()
 {
     auto* configuration = new GConfiguration(GState::kConfigurationPartId);
@@ -342,6 +364,7 @@ GConfiguration* MakePrinterConfiguration()
     group->Add(part);
     configuration->Add(group);
     AddDriverUIModel(*configuration);
+    AddCapabilityModel(*configuration);
     return configuration;
 }
 

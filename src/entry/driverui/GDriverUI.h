@@ -1,15 +1,40 @@
-// The per-printer object behind every printer-driver entry point, as far as it stands
-// yet: the driver object of one printer identity with the entry points' operations and
-// the release ticket a property sheet keeps. Until the settings tree and the pages are
-// built, the operations give the answers a plain driver gives: a public DEVMODE naming
-// the printer, its size and version as device capabilities, and each other operation its
-// failure value.
+// The per-printer object behind every printer-driver entry point: the settings-tree base
+// and the driver object's own answers over one shared driver-object core. It merges and
+// copies DEVMODEs without a sheet, converts them, judges a job's DEVMODE at print time
+// and answers the device-capability queries. The property sheet itself is built by the
+// sheet glue, which is not part of this object yet: a sheet call with sheet info is
+// refused.
 #pragma once
 
 #include "entry/driverui/GDriverUIBase.h"
 #include "entry/module/GDriverUIOperations.h"
 
+#include <cstdint>
+#include <vector>
+
 class PrinterIdentity;
+
+// The record an open sheet or dialog shares with the pages, the plug-ins and the
+// extension host.
+struct UIContextRecord {
+    uint32_t size;             // 60
+    GDriverObject* driver;     // the object's cache interface
+    uint32_t* osVersion;       // three words: kind, major << 16 | minor, build
+    GObjectBase* settings;     // the settings tree the pages edit, owned
+    GObjectBase* printer;      // the core's printer object
+    uint32_t moduleHandle;
+    HANDLE callbackHandle;     // the sheet's hComPropSheet
+    void* callback;            // the sheet's pfnComPropSheet
+    uint32_t pageSet;
+    uint32_t modeFlags;
+    uint32_t pageCount;
+    uint32_t reserved1;
+    uint32_t reserved2;
+    uint16_t kind;             // 2
+    uint16_t reserved3;
+    uint32_t reserved4;
+};
+static_assert(sizeof(UIContextRecord) == 60, "the UI context record is 60 bytes on i686");
 
 class GDriverUI : public GDriverUIBase, public GDriverObjectImp, public GDriverUIOperations {
 public:
@@ -19,7 +44,13 @@ public:
     // The driver-object interface: the cache interface is this object, and its identity
     // a copy of the one it was made for, so that the server reuses it for that printer.
     GCacheKey* GetIdentity() const override;
+    // The core's settings object: the stored tree of the current DEVMODE.
+    GObjectBase* CreateSettings() override { return LoadStoredSettings(); }
     void ResetForReuse(const GCacheKey& identity) override;
+
+    // The own handle when in use, else the caller's; with neither but a printer name, a
+    // handle opened on demand and closed when the entry call ends.
+    HANDLE GetPrinterHandle() override;
 
     DWORD DeviceCapabilities(HANDLE printer, LPWSTR deviceName, WORD capability, PVOID output,
                              PDEVMODEW devMode) override;
@@ -41,10 +72,69 @@ public:
     void SetCacheTicket(uint32_t ticket) override { ticket_ = ticket; }
     uint32_t GetCacheTicket() const override { return ticket_; }
 
-    // The printer handle of the identity the object serves; may be null.
-    HANDLE GetPrinterHandle() override { return callerHandle_; }
+    // The own printer handle (full access) for writing printer data.
+    int OpenOwnPrinter();
+    int CloseOwnPrinter();
+    void UseOwnPrinter(uint32_t flag);
+    HANDLE GetOwnHandle() const { return ownHandle_; }
+    // 1 when printer data can be written, opening the own handle when needed.
+    int EnsurePrinterDataWritable();
+    // The current DEVMODE as the printer's default (SetPrinterW level 2): 1 when written.
+    int WritePrinterDefaultDevMode();
+    LONG DocumentPropertiesCore(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output, PDEVMODEW input,
+                                DWORD mode);
+    // Merges and copies out without a sheet: 1, 0 on failure, -1 for a refused DEVMODE.
+    LONG DocumentPropertiesNoUI(const DOCUMENTPROPERTYHEADER& header);
+
+    // The paper lists of the capability queries, rebuilt when the state word marks them
+    // stale: the count, or -1 for none.
+    DWORD EnumPapers(wchar_t* names, WORD* codes, POINT* sizes);
+    // The message id of a mismatch code.
+    static uint16_t MismatchMessageId(uint32_t mismatch);
+    // The orientation answer of a settings value.
+    static DWORD OrientationAnswer(const uint16_t* value);
+    // One extent packed as the capability answers it: size x 254 / units per inch.
+    static DWORD PackExtent(uint16_t width, uint16_t length, uint16_t xUnits, uint16_t yUnits);
+    // A string of the resource library, at most room - 1 characters; empty when it
+    // cannot be loaded.
+    RWWString LoadResourceString(uint32_t id);
+
+    UIContextRecord* CreateUIContext();
+    void DestroyUIContext(UIContextRecord* record);
+    // 1 when every media string id of the model loads from the resource library.
+    int CheckMediaNames();
+    // The module's own file name.
+    RWWString GetResourceModuleName();
 
 private:
+    // Closes the handle opened on demand for one entry call.
+    struct CallScope {
+        explicit CallScope(GDriverUI& ui) : ui_(ui) {}
+        ~CallScope();
+        GDriverUI& ui_;
+    };
+    DWORD Capability(WORD capability, PVOID output);
+    DWORD Bins(WORD* numbers, wchar_t* names);
+    DWORD Resolutions(LONG* pairs);
+    DWORD Extent(uint16_t mediaId);
+    DWORD Duplex();
+    void FreePaperCache();
+
     HANDLE callerHandle_;
+    HANDLE ownHandle_;
+    uint32_t useOwn_;
+    HANDLE onDemandHandle_;
+    uint32_t paperCount_;
+    std::vector<wchar_t> paperNames_;
+    std::vector<WORD> paperCodes_;
+    std::vector<POINT> paperSizes_;
+    wchar_t hostPath_[MAX_PATH];
+    RWWString jobName_;
+    UIContextRecord* uiContext_;
+    void* sheetGlue_;
+    uint32_t pageCount_;
+    uint32_t drawMode_;
+    uint32_t drawSuppressed_;
+    RWWString* ownedString_;
     uint32_t ticket_;
 };
