@@ -274,6 +274,13 @@ public:
     uint32_t GetLastWord() const { return lastWord_; }
     void SetLastWord(uint32_t word) { lastWord_ = word; }
 
+protected:
+    // Takes another printer's identity strings, for an object reused for that printer.
+    void SetIdentityStrings(const RWWString& printerName, const RWWString& secondName, const RWWString& thirdName)
+    {
+        printerName_ = printerName, secondName_ = secondName, thirdName_ = thirdName;
+    }
+
 private:
     RWWString printerName_;
     RWWString secondName_;

@@ -8,7 +8,10 @@
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "entry/module/PrinterIdentity.h"
+#include "model/GStringAttribute.h"
+#include "model/GValueAttribute.h"
 #include "printer/GDriverServer.h"
+#include "settings/devmode/GDriverDevMode.h"
 
 #include <gtest/gtest.h>
 
@@ -425,6 +428,180 @@ TEST(DriverUIAnswers, OrientationAndExtentRules)
     EXPECT_EQ(0u, GDriverUI::PackExtent(65535, 100, 254, 254)) << "65535 or more gives 0 x 0";
     EXPECT_EQ(DWORD(65534 | 100 << 16), GDriverUI::PackExtent(65534, 100, 254, 254));
     EXPECT_EQ(DWORD(GDI_ERROR), GDriverUI::PackExtent(100, 100, 0, 600)) << "no units: no extent";
+}
+
+} // namespace
+
+namespace {
+
+// ---- The object's own operations, on an object the driver server loads ----
+
+class DriverUIObject : public DriverUI {
+protected:
+    void SetUp() override
+    {
+        DriverUI::SetUp();
+        GDriverObject* object =
+            ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(nullptr, name.c_str(), 1), ticket);
+        ui = dynamic_cast<GDriverUI*>(object);
+        ASSERT_NE(nullptr, ui);
+    }
+    void TearDown() override
+    {
+        if (ticket)
+            ModuleLifetime::DriverServer()->Release(ticket);
+        DriverUI::TearDown();
+    }
+    uint32_t ticket = 0;
+    GDriverUI* ui = nullptr;
+};
+
+TEST_F(DriverUIObject, SetIdentityKeepsTheDevModeForTheSameNameAndDropsItForAnother)
+{
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    GDriverDevMode* held = ui->GetDevModeObject();
+    ASSERT_NE(nullptr, held);
+    ui->SetIdentity(PrinterIdentity(handle, name.c_str(), 1));
+    EXPECT_EQ(held, ui->GetDevModeObject());
+    EXPECT_EQ(handle, ui->GetPrinterHandle());
+    ui->SetIdentity(PrinterIdentity(nullptr, (name + L"x").c_str(), 1));
+    EXPECT_EQ(nullptr, ui->GetDevModeObject());
+    EXPECT_EQ(RWWString((name + L"x").c_str()), ui->GetPrinterName());
+    ui->SetIdentity(PrinterIdentity(nullptr, name.c_str(), 1));
+}
+
+TEST_F(DriverUIObject, UsingTheOwnHandleNeedsOneOpen)
+{
+    ui->UseOwnPrinter(1);
+    EXPECT_EQ(nullptr, ui->GetOwnHandle());
+    ASSERT_EQ(1, ui->OpenOwnPrinter());
+    ui->UseOwnPrinter(1);
+    EXPECT_EQ(ui->GetOwnHandle(), ui->GetPrinterHandle());
+    EXPECT_EQ(1, ui->CloseOwnPrinter());
+    EXPECT_EQ(nullptr, ui->GetOwnHandle());
+}
+
+TEST_F(DriverUIObject, TheUIContextRecordIs60BytesWithKind2AndNoAgent)
+{
+    UIContextRecord* record = ui->CreateUIContext();
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ(60u, record->size);
+    EXPECT_EQ(2, record->kind);
+    ASSERT_NE(nullptr, record->settings);
+    auto* agent = GDriverObject::Feature<GValueAttribute>(record->settings, 313);
+    ASSERT_NE(nullptr, agent);
+    EXPECT_EQ(0, agent->GetValue());
+    ui->DestroyUIContext(record);
+    ui->DestroyUIContext(nullptr);
+}
+
+TEST_F(DriverUIObject, WritingThePrinterDefaultStoresTheCurrentDevMode)
+{
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    ASSERT_EQ(1, ui->OpenOwnPrinter());
+    ui->UseOwnPrinter(1);
+    EXPECT_EQ(1, ui->WritePrinterDefaultDevMode());
+    ui->CloseOwnPrinter();
+    std::vector<uint8_t> current(1172);
+    ASSERT_EQ(1, ui->GetDevModeObject()->CopyOut(reinterpret_cast<DEVMODEW*>(current.data())));
+    EXPECT_EQ(current, PrinterDefaultDevMode(handle));
+}
+
+TEST_F(DriverUIObject, PublicOnlyApplicationsGetThePublicPartOnly)
+{
+    ui->SetAppFlags(0x100);
+    std::vector<uint8_t> bytes(1172, 0);
+    LONG needed = 0;
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(ui->ConvertDevMode(&name[0], nullptr, reinterpret_cast<DEVMODEW*>(bytes.data()), &needed,
+                                    CDM_DRIVER_DEFAULT));
+    EXPECT_EQ(DWORD(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(220, needed);
+    EXPECT_EQ(220u, ui->DeviceCapabilities(nullptr, nullptr, DC_SIZE, nullptr, nullptr));
+    EXPECT_EQ(0u, ui->DeviceCapabilities(nullptr, nullptr, DC_EXTRA, nullptr, nullptr));
+
+    // The marked copy into a 220-byte buffer ending at a no-access page writes nothing
+    // past the public part.
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    uint8_t* pages = static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(nullptr, pages);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &old));
+    auto* out = reinterpret_cast<DEVMODEW*>(pages + system.dwPageSize - 220);
+    DOCUMENTPROPERTYHEADER header = {};
+    header.cbSize = sizeof header;
+    header.pszPrinterName = &name[0];
+    header.pdmOut = out;
+    header.fMode = 0x100A;
+    EXPECT_EQ(1, ui->DocumentPropertiesNoUI(header));
+    EXPECT_EQ(220, out->dmSize);
+    EXPECT_EQ(0, out->dmDriverExtra);
+    VirtualFree(pages, 0, MEM_RELEASE);
+    ui->SetAppFlags(0);
+}
+
+TEST_F(DriverUIObject, TheUIFontComesFromTheResourceLibrary)
+{
+    GObjectBase* font = ui->GetUIFont();
+    ASSERT_NE(nullptr, font);
+    EXPECT_STREQ("Arial", GDriverObject::Feature<GStringAttribute>(font, 384)->GetString().Data());
+    EXPECT_EQ(8, GDriverObject::Feature<GValueAttribute>(font, 385)->GetValue());
+    EXPECT_EQ(0, GDriverObject::Feature<GValueAttribute>(font, 386)->GetValue()) << "code page 1252";
+    EXPECT_EQ(font, ui->GetUIFont()) << "built once";
+}
+
+TEST_F(DriverUIObject, QueryFeatureValueAnswersTheFixedIdAndFormSizes)
+{
+    uint16_t value = 0;
+    EXPECT_EQ(1, ui->QueryFeatureValue(0x4000, value));
+    EXPECT_EQ(0x100, value);
+    EXPECT_EQ(1, ui->QueryFeatureValue(23, value)) << "A4 is in the id pool";
+    EXPECT_EQ(23, value);
+    EXPECT_EQ(0, ui->QueryFeatureValue(99, value));
+}
+
+TEST_F(DriverUIObject, EveryMediaNameLoadsFromTheResourceLibrary)
+{
+    EXPECT_EQ(1, ui->CheckMediaNames());
+    EXPECT_NE(0u, ui->GetResourceModuleName().Length());
+}
+
+TEST(DriverUIRules, PaperSizesMatchWithin100UnitsAndTurnAt90And270)
+{
+    const std::vector<GSizePair> papers = {{215900, 279400}, {210000, 297000}};
+    const struct {
+        GSizePair size;
+        uint32_t orientation;
+        uint16_t index;
+    } rows[] = {
+        {{210000, 297000}, 0, 2},   {{210100, 297100}, 0, 2},   {{210101, 297000}, 0, 0},
+        {{297000, 210000}, 90, 2},  {{297000, 210000}, 270, 2}, {{297000, 210000}, 180, 0},
+        {{215800, 279500}, 0, 1},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.index, GDriverUI::MatchPaperSize(papers, row.size, row.orientation))
+            << row.size.width << " " << row.orientation;
+}
+
+TEST(DriverUIRules, TheUIFontsCharacterSetFollowsTheCodePage)
+{
+    const struct {
+        uint16_t codePage;
+        uint8_t characterSet;
+        bool farEastFace;
+    } rows[] = {
+        {874, 222, false},  {932, 128, true},   {936, 134, true},   {949, 129, true},   {950, 136, true},
+        {1200, 0, false},   {1252, 0, false},   {1250, 238, false}, {1251, 204, false}, {1253, 161, false},
+        {1254, 162, false}, {1255, 177, false}, {1256, 178, false}, {1257, 186, false}, {1361, 130, false},
+        {437, 255, false},  {0, 255, false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.characterSet, GDriverUI::CharacterSetOf(row.codePage)) << row.codePage;
+        EXPECT_EQ(row.farEastFace, GDriverUI::FaceOf(row.codePage) != nullptr) << row.codePage;
+    }
+    EXPECT_STREQ("\x82\x6c\x82\x72 \x82\x6f\x96\xbe\x92\xa9", GDriverUI::FaceOf(932));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "model/GRangeAttribute.h"
 #include "model/GObjectIterator.h"
 #include "model/GResourceMapping.h"
+#include "model/GStringAttribute.h"
 #include "model/GResourceMappingList.h"
 #include "model/GValueAttribute.h"
 #include "printer/GFormToTrayDatabase.h"
@@ -161,8 +162,175 @@ void GDriverUI::ResetForReuse(const GCacheKey& identity)
 {
     GDriverObject::ResetForReuse(identity);
     if (const PrinterIdentity* printer = dynamic_cast<const PrinterIdentity*>(&identity))
-        callerHandle_ = printer->GetPrinterHandle();
+        SetIdentity(*printer);
     ticket_ = 0;
+}
+
+int GDriverUI::SetIdentity(const PrinterIdentity& identity)
+{
+    callerHandle_ = identity.GetPrinterHandle();
+    const RWWString& name = identity.GetPrinterName();
+    const RWWString& mine = GetPrinterName();
+    const bool same = name.Length() == mine.Length() &&
+                      (name.Length() == 0 || std::wmemcmp(name.Data(), mine.Data(), name.Length()) == 0);
+    if (!same)
+        DropDevModeObject();
+    SetIdentityStrings(name, identity.GetDriverName(), identity.GetPortName());
+    return RefreshHostProcess();
+}
+
+int GDriverUI::RefreshHostProcess()
+{
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (std::wcscmp(path, hostPath_) == 0)
+        return 0;
+    std::wcscpy(hostPath_, path);
+    InitAppFlags();
+    return 1;
+}
+
+void GDriverUI::GetPrinterIdentity(RWWString& printerName, HANDLE& printer, uint32_t& word)
+{
+    printerName = GetPrinterName();
+    printer = callerHandle_;
+    word = 0;
+}
+
+uint16_t GDriverUI::MatchPaperSize(const std::vector<GSizePair>& papers, GSizePair size, uint32_t orientation)
+{
+    if (orientation == 90 || orientation == 270)
+        std::swap(size.width, size.height);
+    const auto within = [](uint32_t a, uint32_t b) { return (a > b ? a - b : b - a) <= 100; };
+    for (size_t i = 0; i < papers.size(); ++i)
+        if (within(papers[i].width, size.width) && within(papers[i].height, size.height))
+            return uint16_t(i + 1);
+    return 0;
+}
+
+int GDriverUI::QueryFeatureValue(uint16_t featureId, uint16_t& value)
+{
+    if (featureId == 0x4000) {
+        value = 0x100;
+        return 1;
+    }
+    uint16_t code = 0;
+    if (featureId < 0x4000 && GetPoolKey(featureId, code) && code) {
+        value = code;
+        return 1;
+    }
+    // A form code: its size among the printer's papers, as the DEVMODE turns them.
+    if (featureId <= 0x4000)
+        return 0;
+    uint32_t formCount = 0;
+    FORM_INFO_1W* forms = EnumForms(formCount);
+    const uint32_t position = uint32_t(featureId) - 0x4000;
+    GSizePair size{0, 0};
+    const bool found = forms && position < formCount;
+    if (found)
+        size = {uint32_t(forms[position].Size.cx), uint32_t(forms[position].Size.cy)};
+    FreeForms(forms);
+    GMediaPool* pool = GetMediaAttribute();
+    GDriverDevMode* devMode = GetDevModeObject();
+    if (!found || !pool || !devMode)
+        return 0;
+    std::vector<GSizePair> papers;
+    const uint16_t x = devMode->GetXResolution(), y = devMode->GetYResolution();
+    std::unique_ptr<GMediaIterator> it(pool->CreateMediaIterator(0, x, y, {0, 0}, {32767, 32767}));
+    while (it && it->Next())
+        if (GMedia* media = it->CurrentMedia())
+            if (media->GetUnitsX() && media->GetUnitsY())
+                papers.push_back({uint32_t(MulDiv(media->GetPaperSize().x, 25400, media->GetUnitsX())),
+                                  uint32_t(MulDiv(media->GetPaperSize().y, 25400, media->GetUnitsY()))});
+    GObjectBase* tree = devMode->GetSettingsTree();
+    const uint16_t index = MatchPaperSize(papers, size, uint32_t(SignedOf(tree, kOrientationDegrees, 0)));
+    if (!index)
+        return 0;
+    value = index;
+    return 1;
+}
+
+namespace {
+
+// Code page of the resource library -> character set of the UI font.
+const struct {
+    uint16_t codePage;
+    uint8_t characterSet;
+} kCharacterSets[] = {
+    {874, 222}, {932, 128}, {936, 134}, {949, 129}, {950, 136}, {1200, 0},   {1252, 0},   {1250, 238},
+    {1251, 204}, {1253, 161}, {1254, 162}, {1255, 177}, {1256, 178}, {1257, 186}, {1361, 130},
+};
+const uint8_t kOtherCharacterSet = 255;
+
+// The faces the far-east code pages want, as 8-bit text in their own code page.
+const struct {
+    uint16_t codePage;
+    const char* face;
+} kFarEastFaces[] = {
+    {932, "\x82\x6c\x82\x72 \x82\x6f\x96\xbe\x92\xa9"},  // MS P Mincho
+    {936, "\xcb\xce\xcc\xe5"},                                 // SimSun
+    {949, "\xb9\xd9\xc5\xc1"},                                 // Batang
+    {950, "\xb7\x73\xb2\xd3\xa9\xfa\xc5\xe9"},             // PMingLiU
+};
+
+const uint16_t kUIFontGroup = 380;
+const uint16_t kUIFontFace = 384;
+const uint16_t kUIFontSize = 385;
+const uint16_t kUIFontCharacterSet = 386;
+const uint32_t kFaceString = 11060;
+const uint32_t kSizeString = 11077;
+
+} // namespace
+
+uint8_t GDriverUI::CharacterSetOf(uint16_t codePage)
+{
+    for (const auto& row : kCharacterSets)
+        if (row.codePage == codePage)
+            return row.characterSet;
+    return kOtherCharacterSet;
+}
+
+const char* GDriverUI::FaceOf(uint16_t codePage)
+{
+    for (const auto& row : kFarEastFaces)
+        if (row.codePage == codePage)
+            return row.face;
+    return nullptr;
+}
+
+GObjectBase* GDriverUI::GetUIFont()
+{
+    GObjectBase* settings = GetSettings();
+    if (!settings)
+        return nullptr;
+    if (GObjectBase* group = Feature<GAttributeComposite>(settings, kUIFontGroup))
+        return group;
+    ResourceLibrary library(*this);
+    wchar_t text[kQueryTextChars] = {};
+    RWCString face = library.Load(kFaceString, text, int(kQueryTextChars)) ? RWWString(text).ToMultiByte()
+                                                                            : RWCString("Arial");
+    const int points = library.Load(kSizeString, text, int(kQueryTextChars)) ? _wtoi(text) : 0;
+    uint16_t codePage = 0;
+    RWWString path;
+    GetResourceLibraryPath(path);
+    DWORD ignored = 0;
+    const DWORD size = path.Length() ? GetFileVersionInfoSizeW(path.Data(), &ignored) : 0;
+    if (size && size <= (1u << 20)) {
+        std::vector<uint8_t> block(size);
+        void* translation = nullptr;
+        UINT length = 0;
+        if (GetFileVersionInfoW(path.Data(), 0, size, block.data()) &&
+            VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation", &translation, &length) && length >= 4)
+            codePage = static_cast<const uint16_t*>(translation)[1];
+    }
+    if (const char* farEast = FaceOf(codePage))
+        face = RWCString(farEast);
+    auto* group = new GAttributeComposite(kUIFontGroup);
+    group->Add(new GStringAttribute(face, kUIFontFace));
+    group->Add(new GValueAttribute(uint16_t(points), kUIFontSize));
+    group->Add(new GValueAttribute(CharacterSetOf(codePage), kUIFontCharacterSet));
+    settings->Add(group);
+    return group;
 }
 
 HANDLE GDriverUI::GetPrinterHandle()

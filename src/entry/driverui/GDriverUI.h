@@ -99,6 +99,27 @@ public:
     // cannot be loaded.
     RWWString LoadResourceString(uint32_t id);
 
+    // Takes the identity the server reuses the object for: its handle and names; a new
+    // printer name drops the current DEVMODE object.
+    int SetIdentity(const PrinterIdentity& identity);
+    // The host executable's path: when it changed, the application flags are derived
+    // again. 1 when it changed.
+    int RefreshHostProcess();
+    void GetPrinterIdentity(RWWString& printerName, HANDLE& printer, uint32_t& word);
+    // 1 with the value of the feature: 0x4000 gives 0x100; lower ids the id pool's code;
+    // a form code the 1-based index of the printer's paper of that size.
+    int QueryFeatureValue(uint16_t featureId, uint16_t& value);
+    // The 1-based index of the first paper within 100 units of the size in each direction
+    // (sizes exchanged at 90 and 270); 0 when none.
+    static uint16_t MatchPaperSize(const std::vector<GSizePair>& papers, GSizePair size, uint32_t orientation);
+    // The character set of a resource library's code page, and the face that code page
+    // wants instead of the library's (null for none).
+    static uint8_t CharacterSetOf(uint16_t codePage);
+    static const char* FaceOf(uint16_t codePage);
+    // The UI font group (380: 384 face, 385 size, 386 character set) in the settings,
+    // built from the resource library when missing; borrowed, null without settings.
+    GObjectBase* GetUIFont();
+
     UIContextRecord* CreateUIContext();
     void DestroyUIContext(UIContextRecord* record);
     // 1 when every media string id of the model loads from the resource library.

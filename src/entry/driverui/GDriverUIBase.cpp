@@ -263,6 +263,14 @@ int GDriverUIBase::ReplaceDevModeObject()
     return devMode_ ? 1 : 0;
 }
 
+void GDriverUIBase::DropDevModeObject()
+{
+    delete devMode_;
+    devMode_ = nullptr;
+    state_ = -1;
+    toggle_ = 0;
+}
+
 int GDriverUIBase::MergeIntoCurrent(const DEVMODEW* devMode)
 {
     if (!devMode_ || !IsHeaderSound(devMode))

@@ -118,6 +118,8 @@ protected:
     // A fresh DEVMODE object for this printer in place of the current one: 1, or 0 when
     // none could be made.
     int ReplaceDevModeObject();
+    // Forgets the current DEVMODE object: the next merge starts afresh.
+    void DropDevModeObject();
     // The fit rule on a form's size in thousandths of a millimetre.
     int SizeFitsDevice(uint32_t angle, uint16_t xResolution, uint16_t yResolution, int check, uint32_t width,
                        uint32_t length);
