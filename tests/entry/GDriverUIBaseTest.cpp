@@ -411,6 +411,12 @@ TEST_F(DriverUIBase, PaperCodesAndFormIndexesMapBothWays)
     EXPECT_EQ(L"Letter", forms[0].first);
     EXPECT_EQ(1, ui->FormIndexToPaperCode(1, code));
     EXPECT_EQ(1, code);
+    ASSERT_EQ(L"A4", forms[8].first);
+    EXPECT_EQ(1, ui->FormIndexToPaperCode(9, code));
+    EXPECT_EQ(23, code) << "the model's own code of A4";
+    EXPECT_EQ(1, ui->PaperCodeToFormIndex(23, index));
+    EXPECT_EQ(9u, index);
+    EXPECT_EQ(0, ui->FormIndexToPaperCode(2, code)) << "Letter Small is not offered";
     EXPECT_EQ(0, ui->FormIndexToPaperCode(0, code));
     EXPECT_EQ(0, ui->FormIndexToPaperCode(uint32_t(forms.size() + 1), code));
 }

@@ -557,7 +557,7 @@ TEST_F(DriverUIObject, QueryFeatureValueAnswersTheFixedIdAndFormSizes)
     uint16_t value = 0;
     EXPECT_EQ(1, ui->QueryFeatureValue(0x4000, value));
     EXPECT_EQ(0x100, value);
-    EXPECT_EQ(1, ui->QueryFeatureValue(23, value)) << "A4 is in the id pool";
+    EXPECT_EQ(1, ui->QueryFeatureValue(9, value)) << "A4's form is in the id pool";
     EXPECT_EQ(23, value);
     EXPECT_EQ(0, ui->QueryFeatureValue(99, value));
 }

@@ -419,12 +419,39 @@ GResourceMappingList* MakeOsTrayMap()
 }
 
 // Each offered paper's code paired with the media id that offers it (the same code).
+// The spooler's built-in forms are listed in the order of the system's paper numbers:
+// the 1-based position of each offered paper's form.
+const struct {
+    uint16_t code;
+    uint16_t formPosition;
+} kBuiltInForms[] = {
+    {1, 1},    // Letter
+    {6, 5},    // Legal
+    {17, 7},   // Executive
+    {23, 9},   // A4
+    {27, 11},  // A5
+    {40, 13},  // B5 (JIS)
+    {8, 20},   // Envelope #10
+    {15, 27},  // Envelope DL
+    {13, 28},  // Envelope C5
+};
+
+uint16_t FormPositionOf(uint16_t code)
+{
+    for (const auto& row : kBuiltInForms)
+        if (row.code == code)
+            return row.formPosition;
+    return code;
+}
+
+// Each offered paper's built-in form position paired with the media id that offers it
+// (its code).
 GResourceMappingList* MakeIdPool()
 {
     auto* pool = new GResourceMappingList(FeatureId::kIdPool);
     for (const auto& paper : kPapers)
         if (paper.code < 17384)
-            AddMapping(*pool, 10000 + paper.code, paper.code, paper.code);
+            AddMapping(*pool, 10000 + paper.code, FormPositionOf(paper.code), paper.code);
     return pool;
 }
 
