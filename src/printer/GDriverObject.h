@@ -202,6 +202,13 @@ public:
 
     // The settings object, made on first use.
     GObjectBase* GetSettings();
+    // Replaces the settings object (taken; the old one is deleted).
+    void SetSettings(GObjectBase* settings)
+    {
+        if (settings != settings_)
+            delete settings_;
+        settings_ = settings;
+    }
     // Adds a mapping 16690 + i to 50 + i for each member i of the settings' feature 701
     // whose second code the map lacks; answers that feature or null.
     GObjectBase* FillIdMap(GResourceMappingList& map);

@@ -9,6 +9,7 @@
 #include "entry/module/ModuleLifetime.h"
 #include "entry/module/PrinterIdentity.h"
 #include "model/GStringAttribute.h"
+#include "printer/GFormToTrayDatabase.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverServer.h"
 #include "settings/devmode/GDriverDevMode.h"
@@ -16,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -560,6 +562,35 @@ TEST_F(DriverUIObject, QueryFeatureValueAnswersTheFixedIdAndFormSizes)
     EXPECT_EQ(1, ui->QueryFeatureValue(9, value)) << "A4's form is in the id pool";
     EXPECT_EQ(23, value);
     EXPECT_EQ(0, ui->QueryFeatureValue(99, value));
+}
+
+TEST_F(DriverUIObject, ACustomizedFormToTrayTableShowsTheSingleFormSourceBin)
+{
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    std::unique_ptr<GObjectBase> stored(ui->LoadSettingsTree(365));
+    ASSERT_NE(nullptr, stored);
+    std::unique_ptr<GObjectBase> customized(stored->DeepCopy());
+    auto* table = GDriverObject::Feature<GFormToTrayDatabase>(customized.get(), 510);
+    ASSERT_NE(nullptr, table);
+    table->SetAssociation(1, 23, 2);
+    ASSERT_EQ(1, ui->SaveSettingsTree(customized.get()));
+    ui->SetStateWord(-1);
+
+    WORD bins[4] = {};
+    wchar_t names[4 * 24];
+    EXPECT_EQ(1u, ui->DeviceCapabilities(nullptr, nullptr, DC_BINS, bins, nullptr));
+    EXPECT_EQ(15, bins[0]);
+    EXPECT_EQ(1u, ui->DeviceCapabilities(nullptr, nullptr, DC_BINNAMES, names, nullptr));
+    EXPECT_EQ(std::wstring(L"Form Select"), std::wstring(names));
+    // The papers keep to the forms the table holds, and the custom size.
+    const DWORD papers = ui->DeviceCapabilities(nullptr, nullptr, DC_PAPERS, nullptr, nullptr);
+    std::vector<WORD> codes(papers == DWORD(GDI_ERROR) ? 0 : papers);
+    ui->DeviceCapabilities(nullptr, nullptr, DC_PAPERS, codes.data(), nullptr);
+    EXPECT_EQ((std::vector<WORD>{9, 256}), codes);
+
+    ASSERT_EQ(1, ui->SaveSettingsTree(stored.get()));
+    ui->SetStateWord(-1);
+    EXPECT_LT(1u, ui->DeviceCapabilities(nullptr, nullptr, DC_BINS, nullptr, nullptr)) << "the trays again";
 }
 
 TEST_F(DriverUIObject, EveryMediaNameLoadsFromTheResourceLibrary)

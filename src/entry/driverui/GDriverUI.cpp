@@ -620,7 +620,7 @@ BOOL GDriverUI::DevQueryPrintEx(PDEVQUERYPRINT_INFO info)
         return FALSE;
     if (!info->pDevMode)
         return TRUE;
-    if (!MergeDevModeIntoSettings(nullptr) || !GetSettings())
+    if (!MergeDevModeIntoSettings(nullptr) || !CurrentSettings())
         return FALSE;
     ApplyStoredMaps(nullptr);
     uint32_t mismatch = 0;
@@ -726,6 +726,13 @@ DWORD GDriverUI::Capability(WORD capability, PVOID output)
     }
 }
 
+GObjectBase* GDriverUI::CurrentSettings(bool reload)
+{
+    if (reload || !GetSettings() || (GetStateWord() & kSettingsStale))
+        SetSettings(LoadStoredSettings());
+    return GetSettings();
+}
+
 DWORD GDriverUI::OrientationAnswer(const uint16_t* value)
 {
     if (!value)
@@ -755,7 +762,7 @@ DWORD GDriverUI::Extent(uint16_t mediaId)
 
 DWORD GDriverUI::Duplex()
 {
-    std::unique_ptr<GObjectBase> tree(LoadStoredSettings());
+    GObjectBase* tree = CurrentSettings(true);
     GObjectBase* device = tree ? tree->FindById(kDeviceSettings) : nullptr;
     if (!device)
         return 0;
@@ -769,7 +776,7 @@ DWORD GDriverUI::Resolutions(LONG* pairs)
     GConfiguration* configuration = GetPrinterConfiguration();
     if (!configuration)
         return GDI_ERROR;
-    const bool alternate = SignedOf(GetCurrentSettings(), kResolutionChoice, 0) == 2;
+    const bool alternate = SignedOf(CurrentSettings(), kResolutionChoice, 0) == 2;
     GObjectBase* list = configuration->FindById(alternate ? kAlternateResolutionList : kResolutionList);
     if (!list)
         return GDI_ERROR;
@@ -841,7 +848,7 @@ int WriteBin(GObjectBase* entry, GResourceMapping* mapping, int32_t, void* conte
 
 DWORD GDriverUI::Bins(WORD* numbers, wchar_t* names)
 {
-    GObjectBase* settings = GetCurrentSettings();
+    GObjectBase* settings = CurrentSettings();
     GFormToTrayDatabase* table = Feature<GFormToTrayDatabase>(settings, kFormToTrayTable);
     if (table && table->IsCustomized()) {
         if (numbers)
@@ -880,7 +887,7 @@ DWORD GDriverUI::EnumPapers(wchar_t* names, WORD* codes, POINT* sizes)
         const uint32_t angle = devMode->GetDevMode()->dmOrientation == DMORIENT_PORTRAIT ? 0 : 90;
         uint32_t formCount = 0;
         FORM_INFO_1W* forms = EnumForms(formCount);
-        GObjectBase* settings = GetCurrentSettings();
+        GObjectBase* settings = CurrentSettings();
         const int check = SignedOf(settings, kLooseFormFit, 0) == 0 ? 1 : 0;
         GFormToTrayDatabase* table = Feature<GFormToTrayDatabase>(settings, kFormToTrayTable);
         const bool customized = table && table->IsCustomized();

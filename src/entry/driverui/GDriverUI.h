@@ -135,6 +135,9 @@ private:
         GDriverUI& ui_;
     };
     DWORD Capability(WORD capability, PVOID output);
+    // The driver object's current settings, loaded again when stale or missing (always
+    // with reload).
+    GObjectBase* CurrentSettings(bool reload = false);
     DWORD Bins(WORD* numbers, wchar_t* names);
     DWORD Resolutions(LONG* pairs);
     DWORD Extent(uint16_t mediaId);
