@@ -212,6 +212,50 @@ TEST_F(DriverUI, MalformedDevModesAreRefusedAndChangeNothing)
     EXPECT_EQ(defaults, PrinterDefaultDevMode(handle));
 }
 
+// DEVMODEs that are sound but not ours to read: only their public fields are taken, and
+// nothing stored changes.
+TEST_F(DriverUI, ForeignOldAndDamagedDevModesGiveOnlyTheirPublicFields)
+{
+    const std::vector<uint8_t> ours = ModuleDevMode();
+    const std::vector<uint8_t> data = AllData();
+    const std::vector<uint8_t> defaults = PrinterDefaultDevMode(handle);
+    std::vector<std::vector<uint8_t>> rows;
+    std::vector<uint8_t> foreign = ours;  // another driver's name in the private header
+    std::memcpy(foreign.data() + 224, "Another Driver\0", 15);
+    rows.push_back(foreign);
+    std::vector<uint8_t> old = ours;  // spec version 0x0300, public part of 0x0300's size
+    reinterpret_cast<DEVMODEW*>(old.data())->dmSpecVersion = 0x0300;
+    reinterpret_cast<DEVMODEW*>(old.data())->dmSize = 156;
+    reinterpret_cast<DEVMODEW*>(old.data())->dmDriverExtra = 0;
+    reinterpret_cast<DEVMODEW*>(old.data())->dmFields &= DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
+    rows.push_back(old);
+    std::vector<uint8_t> damaged = ours;  // the packed tree overwritten
+    for (size_t i = 272; i < 1172; ++i)
+        damaged[i] = uint8_t(i * 7);
+    rows.push_back(damaged);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        std::vector<uint8_t> input = rows[r];
+        input.resize(1172);
+        std::vector<uint8_t> output(1172, 0);
+        EXPECT_EQ(IDOK, DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                                            reinterpret_cast<DEVMODEW*>(input.data()), DM_IN_BUFFER | DM_OUT_BUFFER))
+            << r;
+        const auto* out = reinterpret_cast<const DEVMODEW*>(output.data());
+        EXPECT_EQ(220, out->dmSize) << r;
+        EXPECT_EQ(952, out->dmDriverExtra) << r;
+        EXPECT_EQ(0, std::memcmp(output.data() + 224, ours.data() + 224, 32)) << "our driver name " << r;
+        EXPECT_TRUE(IsValidDevmodeW(const_cast<DEVMODEW*>(out), 1172)) << r;
+    }
+    EXPECT_EQ(data, AllData());
+    EXPECT_EQ(defaults, PrinterDefaultDevMode(handle));
+}
+
+TEST_F(DriverUI, TheNarrowSizeIsTheWideOneLessTheTwoNames)
+{
+    std::string narrow(name.begin(), name.end());
+    EXPECT_EQ(1108, DocumentPropertiesA(nullptr, handle, &narrow[0], nullptr, nullptr, 0));
+}
+
 // ---- Conversion ----
 
 TEST_F(DriverUI, DriverDefaultReportsTheSizeThenGivesThePrintersDefault)
@@ -229,6 +273,7 @@ TEST_F(DriverUI, DriverDefaultReportsTheSizeThenGivesThePrintersDefault)
     EXPECT_EQ(1172, needed);
     EXPECT_EQ(220, out->dmSize);
     EXPECT_EQ(952, out->dmDriverExtra);
+    EXPECT_EQ(PrinterDefaultDevMode(handle), bytes) << "the printer's default";
 
     std::vector<uint8_t> again(1172, 0);
     needed = 1172;
