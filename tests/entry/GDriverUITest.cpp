@@ -644,6 +644,30 @@ TEST_F(DriverUIObject, EveryMediaNameLoadsFromTheResourceLibrary)
     EXPECT_NE(0u, ui->GetResourceModuleName().Length());
 }
 
+TEST(DriverUIRules, OnlyPlainCachedFileNamesAreCopied)
+{
+    const struct {
+        const wchar_t* name;
+        bool plain;
+    } rows[] = {
+        {L"qzres32.dll", true}, {L"help.hlp", true},      {L"..", false},           {L"a..b", false},
+        {L"sub\\file", false},  {L"sub/file", false},     {L"C:file", false},       {L"", false},
+        {nullptr, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.plain, GDriverUI::IsPlainFileName(row.name)) << (row.name ? row.name : L"(null)");
+}
+
+// A printer name without a server part copies nothing and leaves the caller's handle.
+TEST_F(DriverUIObject, CopyingFromAServerNeedsAServerAndKeepsTheCallersHandle)
+{
+    ui->SetIdentity(PrinterIdentity(handle, name.c_str(), 1));
+    EXPECT_EQ(0, ui->CopyFilesFromServer());
+    EXPECT_EQ(handle, ui->GetPrinterHandle());
+    EXPECT_EQ(0, ui->DeleteCachedFiles());
+    ui->SetIdentity(PrinterIdentity(nullptr, name.c_str(), 1));
+}
+
 TEST(DriverUIRules, PaperSizesMatchWithin100UnitsAndTurnAt90And270)
 {
     const std::vector<GSizePair> papers = {{215900, 279400}, {210000, 297000}};

@@ -1007,6 +1007,73 @@ RWWString GDriverUI::GetResourceModuleName()
     return RWWString(slash ? slash + 1 : path);
 }
 
+// ---- Cached files ----
+
+bool GDriverUI::IsPlainFileName(const wchar_t* name)
+{
+    if (!name || !*name || std::wcsstr(name, L".."))
+        return false;
+    return !std::wcspbrk(name, L"\\/:");
+}
+
+RWWString GDriverUI::CachedFilePath(int) { return RWWString(); }
+
+int GDriverUI::CopyFilesFromServer()
+{
+    // A handle of its own: the caller's handle field is left as it is.
+    const RWWString& printerName = GetPrinterName();
+    HANDLE printer = nullptr;
+    if (!printerName.Length() || !OpenPrinterW(const_cast<wchar_t*>(printerName.Data()), &printer, nullptr))
+        return 0;
+    const wchar_t* name = printerName.Data();
+    const wchar_t* lastSlash = std::wcsrchr(name, L'\\');
+    int copied = 0;
+    if (lastSlash && lastSlash != name) {
+        const std::wstring server(name, size_t(lastSlash - name));
+        for (int slot = 0; slot < 10; ++slot) {
+            const RWWString local = CachedFilePath(slot);
+            if (!local.Length())
+                continue;
+            const wchar_t* slash = std::wcsrchr(local.Data(), L'\\');
+            const wchar_t* file = slash ? slash + 1 : local.Data();
+            if (!IsPlainFileName(file))
+                continue;
+            const std::wstring second = server + L"\\print$\\w32x86\\2\\" + file;
+            const std::wstring third = server + L"\\print$\\w32x86\\3\\" + file;
+            if (CopyFileW(second.c_str(), local.Data(), FALSE) || CopyFileW(third.c_str(), local.Data(), FALSE))
+                ++copied;
+        }
+    }
+    ClosePrinter(printer);
+    return copied;
+}
+
+int GDriverUI::DeleteCachedFiles()
+{
+    int deleted = 0;
+    for (int slot = 0; slot < 10; ++slot) {
+        const RWWString path = CachedFilePath(slot);
+        if (path.Length() && DeleteFileW(path.Data()))
+            ++deleted;
+    }
+    return deleted;
+}
+
+int GDriverUI::ShowManualDuplexDialog()
+{
+    if (ownHandle_) {
+        UseOwnPrinter(0);
+        CloseOwnPrinter();
+    }
+    return 1;
+}
+
+uint32_t GDriverUI::PluginConfigToSettings(uint32_t argument)
+{
+    // The core answers 0 for every query; the plug-ins' part needs the sheet glue.
+    return QueryTwo(argument, 0);
+}
+
 LONG GDriverUI::DevicePropertySheets(PPROPSHEETUI_INFO, LPARAM) { return kRefused; }
 BOOL GDriverUI::PrinterProperties(HWND, HANDLE) { return FALSE; }
 BOOL GDriverUI::UpgradePrinter(DWORD, LPBYTE) { return FALSE; }

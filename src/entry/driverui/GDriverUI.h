@@ -120,6 +120,23 @@ public:
     // built from the resource library when missing; borrowed, null without settings.
     GObjectBase* GetUIFont();
 
+    // Copies the driver object's cached files from the print server's driver folders
+    // ("\print$\w32x86\2\", else "\3\") over the local copies: the count copied. A
+    // printer without a server part copies nothing; a cached name that is a path
+    // (with "\", "/", ":" or "..") is skipped.
+    int CopyFilesFromServer();
+    // Deletes the driver object's cached files: the count deleted.
+    int DeleteCachedFiles();
+    // The cached file of slot 0 to 9, a full local path; empty when the slot is unused.
+    virtual RWWString CachedFilePath(int slot);
+    // 1 when the name is a plain file name that may be joined to a folder.
+    static bool IsPlainFileName(const wchar_t* name);
+    // Shows the manual duplex instructions; needs the sheet glue, which this object
+    // does not carry yet: only the own handle is closed. 1.
+    int ShowManualDuplexDialog();
+    // The core's query, then the plug-ins' configuration (which needs the sheet glue).
+    uint32_t PluginConfigToSettings(uint32_t argument);
+
     UIContextRecord* CreateUIContext();
     void DestroyUIContext(UIContextRecord* record);
     // 1 when every media string id of the model loads from the resource library.
