@@ -363,25 +363,25 @@ TEST_F(DriverUIBase, ModelDefaultsOverlayPrinterDataByTheNodesClass)
     ASSERT_NE(nullptr, device);
     auto* value = GDriverObject::Feature<GValueAttribute>(device, 197);
     auto* text = GDriverObject::Feature<GStringAttribute>(device, 316);
-    auto* range = GDriverObject::Feature<GRangeAttribute>(device, 245);
+    auto* range = GDriverObject::Feature<GRangeAttribute>(device, 202);
     ASSERT_TRUE(value && text && range);
     EXPECT_EQ(0, value->GetValue()) << "nothing stored: the model's values stand";
     EXPECT_STREQ("Colour Laser", text->GetString().Data());
-    EXPECT_EQ(128, range->GetValue());
+    EXPECT_EQ(256, range->GetValue());
 
     SetDataDword(L"QZTrayConfiguration", 7);
     SetDataString(L"QZDeviceNickname", L"Office");
-    SetDataDword(L"QZMemorySize", 512);
+    SetDataDword(L"QZMemorySize", 768);
     ui->ApplyModelDefaults(tree.get());
     EXPECT_EQ(7, value->GetValue());
     EXPECT_STREQ("Office", text->GetString().Data());
-    EXPECT_EQ(512, range->GetValue()) << "the maximum is inside the range";
+    EXPECT_EQ(768, range->GetValue()) << "the maximum is inside the range";
 
-    SetDataDword(L"QZMemorySize", 513);
+    SetDataDword(L"QZMemorySize", 769);
     SetDataDword(L"QZTrayConfiguration", 0xFFFFFFFF);
     SetDataString(L"QZDeviceNickname", L"<none>");
     ui->ApplyModelDefaults(tree.get());
-    EXPECT_EQ(512, range->GetValue()) << "one past the maximum is refused";
+    EXPECT_EQ(768, range->GetValue()) << "one past the maximum is refused";
     EXPECT_EQ(7, value->GetValue()) << "0xFFFFFFFF means none";
     EXPECT_STREQ("Office", text->GetString().Data()) << "\"<none>\" means none";
 

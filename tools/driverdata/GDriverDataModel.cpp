@@ -238,7 +238,7 @@ const struct {
 } kModelDefaultValues[] = {
     {197, "QZTrayConfiguration"},  // a value attribute
     {316, "QZDeviceNickname"},     // a string attribute
-    {245, "QZMemorySize"},         // a range attribute
+    {FeatureId::kSharedRange, "QZMemorySize"},  // a range attribute
 };
 
 // Watermarks every user of the printer shares.
@@ -252,9 +252,11 @@ GAttributeComposite* MakeDeviceSettings()
     auto* device = new GState(FeatureId::kDeviceSettings);
     device->Add(new GFormToTrayDatabase(FeatureId::kFormToTrayTable));
     device->Add(new GValueAttribute(0, 197));
-    device->Add(new GRangeAttribute(0, 512, 64, 128, 245));
-    device->Add(new GValueAttribute(0, 308));
-    device->Add(new GValueAttribute(0, 313));
+    device->Add(new GValueAttribute(0, FeatureId::kDuplexFallback));
+    // Installed memory in megabytes, as the paper path's shared range holds it.
+    device->Add(new GRangeAttribute(256, 768, 128, 256, FeatureId::kSharedRange));
+    device->Add(new GValueAttribute(0, FeatureId::kDuplexUnit));
+    device->Add(new GValueAttribute(0, FeatureId::kAgentAvailable));
     device->Add(new GStringAttribute("", 315));
     device->Add(new GStringAttribute("Colour Laser", 316));
     return device;
@@ -320,14 +322,14 @@ GState* MakeDefaultState()
 // settings.
 void AddCapabilityModel(GConfiguration& configuration)
 {
-    configuration.Add(new GRangeAttribute(1, 999, 1, 1, 199));
-    configuration.Add(new GValueAttribute(1, 310));
-    configuration.Add(new GValueAttribute(1, 339));
+    configuration.Add(new GRangeAttribute(1, 999, 1, 1, FeatureId::kCopiesRange));
+    configuration.Add(new GValueAttribute(1, FeatureId::kCollationSwitch));
+    configuration.Add(new GValueAttribute(1, FeatureId::kColorDevice));
     GObjectBase* group = configuration.FindById(FeatureId::kStoredFormGroup);
     GObjectBase* device = group ? group->FindById(FeatureId::kDeviceSettings) : nullptr;
     if (device) {
-        delete device->RemoveById(308);
-        device->Add(new GValueAttribute(1, 308));
+        delete device->RemoveById(FeatureId::kDuplexUnit);
+        device->Add(new GValueAttribute(1, FeatureId::kDuplexUnit));
     }
 }
 

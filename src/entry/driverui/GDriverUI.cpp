@@ -60,14 +60,6 @@ const struct {
 };
 const uint16_t kInvalidDevModeMessage = 12001;
 
-// Configuration and settings nodes the capability answers read.
-const uint16_t kCopiesRange = 199;
-const uint16_t kDuplexUnit = 308;
-const uint16_t kDuplexFallback = 245;
-const uint16_t kCollation = 310;
-const uint16_t kColorDevice = 339;
-const uint16_t kResolutionChoice = 1302;
-const uint16_t kSingleResolution = 902;
 
 GDriverObject* MakeDriverUI(const PrinterIdentity& identity)
 {
@@ -273,10 +265,6 @@ const struct {
     {950, "\xb7\x73\xb2\xd3\xa9\xfa\xc5\xe9"},             // PMingLiU
 };
 
-const uint16_t kUIFontGroup = 380;
-const uint16_t kUIFontFace = 384;
-const uint16_t kUIFontSize = 385;
-const uint16_t kUIFontCharacterSet = 386;
 const uint32_t kFaceString = 11060;
 const uint32_t kSizeString = 11077;
 
@@ -707,7 +695,7 @@ DWORD GDriverUI::Capability(WORD capability, PVOID output)
         return copies ? DWORD(int32_t(copies->GetMaximum())) : 0;
     }
     case DC_COLLATE:
-        return SignedOf(configuration, kCollation, 0) == 1 ? 1 : 0;
+        return SignedOf(configuration, kCollationSwitch, 0) == 1 ? 1 : 0;
     case DC_COLORDEVICE:
         return SignedOf(configuration, kColorDevice, 0) == 1 ? 1 : 0;
     case kHelpRecordIndex:
@@ -955,7 +943,7 @@ UIContextRecord* GDriverUI::CreateUIContext()
     if (record->osVersion)
         services->GetOSVersion(record->osVersion[0], record->osVersion[1], record->osVersion[2]);
     record->settings = LoadStoredSettings();
-    if (GValueAttribute* agent = Feature<GValueAttribute>(record->settings, 313))
+    if (GValueAttribute* agent = Feature<GValueAttribute>(record->settings, kAgentAvailable))
         agent->SetValue(0);  // no registered provider answers the agent's capability yet
     record->printer = GetPrinter();
     record->moduleHandle = services->GetModuleHandle();
