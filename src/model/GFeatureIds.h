@@ -74,6 +74,7 @@ constexpr uint32_t kCustomSizeTemplate = 0x40000019;
 constexpr uint32_t kStoredEntries = 0x40000047;
 
 // Entry points and the driver UI object.
+constexpr uint16_t kRebuildBinPool = 197;        // in 365: 1 lists the bins of the pool rebuilt from the state
 constexpr uint16_t kCopiesRange = 199;           // in the configuration: the copy count's range
 constexpr uint16_t kDuplexFallback = 245;        // in 365: read for duplex when 308 is 0
 constexpr uint16_t kDocumentDefaults = 246;      // in the printer's default state

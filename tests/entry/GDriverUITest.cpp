@@ -638,6 +638,31 @@ TEST_F(DriverUIObject, ACustomizedFormToTrayTableShowsTheSingleFormSourceBin)
     EXPECT_LT(1u, ui->DeviceCapabilities(nullptr, nullptr, DC_BINS, nullptr, nullptr)) << "the trays again";
 }
 
+TEST_F(DriverUIObject, ADeviceAskingForItGetsTheBinsOfThePoolRebuiltFromTheState)
+{
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    std::unique_ptr<GObjectBase> stored(ui->LoadSettingsTree(365));
+    ASSERT_NE(nullptr, stored);
+    std::unique_ptr<GObjectBase> rebuilt(stored->DeepCopy());
+    auto* flag = GDriverObject::Feature<GValueAttribute>(rebuilt.get(), 197);
+    ASSERT_NE(nullptr, flag);
+    flag->SetValue(1);
+    ASSERT_EQ(1, ui->SaveSettingsTree(rebuilt.get()));
+    ui->SetStateWord(-1);
+
+    WORD bins[8] = {};
+    wchar_t names[8 * 24];
+    ASSERT_EQ(2u, ui->DeviceCapabilities(nullptr, nullptr, DC_BINS, bins, nullptr));
+    EXPECT_EQ(2u, ui->DeviceCapabilities(nullptr, nullptr, DC_BINNAMES, names, nullptr));
+    EXPECT_EQ(7, bins[0]);
+    EXPECT_EQ(4, bins[1]);
+    EXPECT_EQ(std::wstring(L"Automatically Select"), std::wstring(names));
+    EXPECT_EQ(std::wstring(L"Manual Feed"), std::wstring(names + 24));
+
+    ASSERT_EQ(1, ui->SaveSettingsTree(stored.get()));
+    ui->SetStateWord(-1);
+}
+
 TEST_F(DriverUIObject, EveryMediaNameLoadsFromTheResourceLibrary)
 {
     EXPECT_EQ(1, ui->CheckMediaNames());

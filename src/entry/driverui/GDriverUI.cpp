@@ -832,6 +832,29 @@ int WriteBin(GObjectBase* entry, GResourceMapping* mapping, int32_t, void* conte
     return 1;
 }
 
+// The rebuilt pool's entries: the mapping's first code, and its resource string (or the
+// entry's own name) from the slot's first character.
+int WriteMappedBin(GResourceMapping* mapping, int32_t, void* context, int32_t* matched, const RWWString* text)
+{
+    auto* walk = static_cast<BinWalk*>(context);
+    if (walk->numbers)
+        walk->numbers[walk->count] = mapping ? WORD(mapping->GetFirstCode()) : 0;
+    if (walk->names) {
+        wchar_t* slot = walk->names + walk->count * kBinNameChars;
+        std::memset(slot, 0, kBinNameChars * sizeof(wchar_t));
+        if (mapping && mapping->GetResource()) {
+            wchar_t loaded[kBinNameChars] = {};
+            walk->library->Load(mapping->GetResource(), loaded, int(kBinNameChars));
+            std::wcsncpy(slot, loaded, kBinNameChars - 1);
+        } else if (text && text->Data()) {
+            std::wcsncpy(slot, text->Data(), kBinNameChars);
+        }
+    }
+    ++walk->count;
+    *matched = 1;
+    return 1;
+}
+
 } // namespace
 
 DWORD GDriverUI::Bins(WORD* numbers, wchar_t* names)
@@ -853,7 +876,11 @@ DWORD GDriverUI::Bins(WORD* numbers, wchar_t* names)
         return GDI_ERROR;
     BinWalk walk = {numbers, names, 0, &library};
     int32_t counter = 0;
-    ForEachPoolEntry(&WriteBin, &walk, 1, counter);
+    // A device that asks for it gets its pool rebuilt from the state instead.
+    if (SignedOf(settings ? settings->FindById(kDeviceSettings) : nullptr, kRebuildBinPool, 0) == 1)
+        BuildPool(&WriteMappedBin, &walk, 1, counter);
+    else
+        ForEachPoolEntry(&WriteBin, &walk, 1, counter);
     return walk.count ? walk.count : GDI_ERROR;
 }
 
