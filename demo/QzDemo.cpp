@@ -114,12 +114,43 @@ int main()
             std::printf("\nThe printer has no default DEVMODE\n");
         }
     }
-    DEVMODEW out = {};
-    out.dmSize = sizeof out;
+    // The driver's whole DEVMODE: the public part and the private part after it.
+    std::vector<BYTE> whole(1172);
+    DEVMODEW& out = *reinterpret_cast<DEVMODEW*>(whole.data());
+    out.dmSize = sizeof(DEVMODEW);
     const LONG filled = DocumentPropertiesW(nullptr, handle, &name[0], &out, nullptr, DM_OUT_BUFFER);
-    std::printf("\nDocumentPropertiesW(DM_OUT_BUFFER) gives %ld:\n", filled);
+    std::printf("\nDocumentPropertiesW(DM_OUT_BUFFER) gives %ld, a DEVMODE of %u + %u bytes:\n", filled,
+                out.dmSize, out.dmDriverExtra);
     if (filled == IDOK)
         PrintDevMode(out);
+
+    // The papers and bins, as an application lists them.
+    const DWORD papers = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERS, nullptr, nullptr);
+    if (papers != DWORD(-1)) {
+        std::vector<WORD> codes(papers);
+        std::vector<wchar_t> names(papers * 64);
+        std::vector<POINT> sizes(papers);
+        DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERS, reinterpret_cast<LPWSTR>(codes.data()), nullptr);
+        DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERNAMES, names.data(), nullptr);
+        DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERSIZE, reinterpret_cast<LPWSTR>(sizes.data()), nullptr);
+        std::printf("\nPapers (%lu): code, name, size in tenths of a millimetre\n", papers);
+        for (DWORD i = 0; i < papers; ++i) {
+            std::wstring paper(&names[i * 64], wcsnlen(&names[i * 64], 64));
+            std::printf("  %5u  %-32s %5ld x %ld\n", codes[i], Narrow(paper.c_str()).c_str(), sizes[i].x, sizes[i].y);
+        }
+    }
+    const DWORD bins = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_BINS, nullptr, nullptr);
+    if (bins != DWORD(-1)) {
+        std::vector<WORD> numbers(bins);
+        std::vector<wchar_t> names(bins * 24);
+        DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_BINS, reinterpret_cast<LPWSTR>(numbers.data()), nullptr);
+        DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_BINNAMES, names.data(), nullptr);
+        std::printf("\nBins (%lu): number, name\n", bins);
+        for (DWORD i = 0; i < bins; ++i) {
+            std::wstring bin(&names[i * 24], wcsnlen(&names[i * 24], 24));
+            std::printf("  %5u  \"%s\"\n", numbers[i], Narrow(bin.c_str()).c_str());
+        }
+    }
     ClosePrinter(handle);
     std::printf("\nRemoving the printer\n");
     return 0;

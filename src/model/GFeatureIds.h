@@ -124,6 +124,10 @@ constexpr uint32_t kCustomSizeTemplate = 0x40000019;
 constexpr uint32_t kStoredEntries = 0x40000047;
 
 // Entry points and the driver UI object.
+// The extension store: settings entries (367 / 997), descriptor entries (368 / 987), the
+// job data composites a document command carries (985 PJL, 986 PDL) and the fields of an
+// entry.
+constexpr uint16_t kRebuildBinPool = 197;        // in 365: 1 lists the bins of the pool rebuilt from the state
 constexpr uint16_t kDeviceQueryRoot = 228;        // the node a device query fills, with 229 to 236 below it
 constexpr uint16_t kReportedModel = 229;          // the model name the agent reported
 constexpr uint16_t kAcceptedModels = 230;         // string members: the model names the driver accepts
@@ -131,18 +135,31 @@ constexpr uint16_t kDeviceIndexes = 232;          // range: indexes of the agent
 constexpr uint16_t kInputTrayIndexes = 233;       // range: indexes of the agent's input trays
 constexpr uint16_t kOutputNameIndexes = 234;      // range: indexes of the agent's output-bin names
 constexpr uint16_t kDiskIndexes = 236;            // range: indexes of the agent's disks
+constexpr uint16_t kDuplexFallback = 245;        // in 365: read for duplex when 308 is 0
+constexpr uint16_t kDocumentDefaults = 246;      // in the printer's default state
+constexpr uint16_t kPageDefaults = 256;          // in the printer's default state
+constexpr uint16_t kDefaultPaperNode = 259;      // in kDocumentDefaults, replaced by kPaperSize
+constexpr uint16_t kOrientationDegrees = 265;
+constexpr uint16_t kDuplexUnit = 308;            // in 365: the duplex unit is installed
+constexpr uint16_t kCollationSwitch = 310;       // in the configuration: the printer collates
 constexpr uint16_t kAgentUpdateState = 313;       // 0 no agent, 1 agent but no answer, 2 answered
+constexpr uint16_t kAgentAvailable = 313;        // in the settings: a network agent answers
 constexpr uint16_t kOutputAccessories = 314;      // the output devices that take the output-bin names
-constexpr uint16_t kMediaNameIndexes = 700;       // range: indexes of the agent's media names
-constexpr uint16_t kMediaNames = 701;             // string members: the media names reported
-constexpr uint16_t kOptionModel = 1206;           // in a member of 1208: the option model it stands for
-constexpr uint16_t kOptionTarget = 1207;          // in a member of 1208: the feature set when it is reported
-constexpr uint16_t kDeviceOptions = 1208;         // members pairing an option model with a target
-// The extension store: settings entries (367 / 997), descriptor entries (368 / 987), the
-// job data composites a document command carries (985 PJL, 986 PDL) and the fields of an
-// entry.
+constexpr uint16_t kColorDevice = 339;           // in the configuration: a colour device
+constexpr uint16_t kDefaultTreeRoot = 360;
+constexpr uint16_t kPageSettings = 363;
 constexpr uint16_t kExtensionSettingsNode = 367;
 constexpr uint16_t kExtensionContainer = 368;
+constexpr uint16_t kUIFontGroup = 380;           // 384 face, 385 size, 386 character set
+constexpr uint16_t kWatermarkName = 384;
+constexpr uint16_t kUIFontFace = 384;
+constexpr uint16_t kUIFontSize = 385;
+constexpr uint16_t kUIFontCharacterSet = 386;
+constexpr uint16_t kFormToTrayTable = 510;
+constexpr uint16_t kMediaNameIndexes = 700;       // range: indexes of the agent's media names
+constexpr uint16_t kMediaNames = 701;             // string members: the media names reported
+constexpr uint16_t kSingleResolution = 902;      // a resolution entry's one value for x and y
+constexpr uint16_t kModelDefaultsList = 950;     // printer-data value names by feature id
 constexpr uint16_t kExtensionJobPjlData = 985;
 constexpr uint16_t kExtensionJobPdlData = 986;
 constexpr uint16_t kExtensionDescriptorList = 987;
@@ -157,6 +174,15 @@ constexpr uint16_t kExtensionIndex = 995;
 constexpr uint16_t kExtensionFlags = 996;
 constexpr uint16_t kExtensionSettingsList = 997;
 constexpr uint16_t kExtensionSettingsBytes = 998;
+constexpr uint16_t kBaseFromModelName = 1122;
+constexpr uint16_t kWatermarkScope = 1125;       // 1 shared by the printer's users, 2 this user's
+constexpr uint16_t kOptionModel = 1206;           // in a member of 1208: the option model it stands for
+constexpr uint16_t kOptionTarget = 1207;          // in a member of 1208: the feature set when it is reported
+constexpr uint16_t kDeviceOptions = 1208;         // members pairing an option model with a target
+constexpr uint16_t kResolutionChoice = 1302;     // 2 selects the alternate resolution list
+constexpr uint16_t kCustomPaperCode = 16384;     // the custom size; 16384 + n the spooler form n
+constexpr uint16_t kLargestMedia = 17384;
+constexpr uint16_t kSmallestMedia = 17385;
 
 // Text, fonts and graphics.
 

@@ -119,9 +119,14 @@ public:
 
     // Operations beyond the fixed slots, for the DEVMODE code and the settings serializer.
 
+    // Takes the process's application flags; the user-interface object filters them.
+    virtual void InitAppFlags() {}
     // A new default document settings tree, owned by the caller; none here. The settings
     // serializer merges stored trees with it.
     virtual GObjectBase* CreateDefaultSettings() { return nullptr; }
+    // The settings tree of the current DEVMODE joined with the stored per-printer nodes,
+    // owned by the caller; none here.
+    virtual GObjectBase* LoadStoredSettings() { return nullptr; }
 
     // The spooler's forms database as the user-interface object sees it; nothing here.
     // Form indexes are 1-based positions in the list EnumForms hands out.
@@ -132,9 +137,45 @@ public:
     {
         return 0;
     }
+    // 1 when the printer is a connection to another machine's printer.
+    virtual int IsPrinterConnection() { return 0; }
     // 1 with the paper code of the form, or the form of the paper code; 0 when unknown.
     virtual int FormIndexToPaperCode(uint32_t formIndex, uint16_t& code) { return 0; }
     virtual int PaperCodeToFormIndex(uint16_t code, uint32_t& formIndex) { return 0; }
+    // The spooler form of a custom size: 1 when added or updated (and the size put into
+    // the paper list under its form's code).
+    virtual int AddOrUpdateForm(GObjectBase* paperList, GCustomMediaSize* size) { return 0; }
+    // Deletes the spooler form of the size's name and rebuilds the paper list: 1 when done.
+    virtual int DeleteForm(GCustomMediaSize* size) { return 0; }
+    // The spooler forms that fit the device under the tree's resolution and orientation,
+    // each given to the callback with its paper code and name until it answers other
+    // than 1: the count given. The filtered walk keeps to the forms the tree's
+    // form-to-tray table holds once that table is customized.
+    using FormCallback = int (*)(uint16_t code, const wchar_t* name, void* context);
+    virtual int EnumDeviceForms(GObjectBase* tree, FormCallback callback, void* context, int check) { return 0; }
+    virtual int EnumDeviceFormsUnfiltered(GObjectBase* tree, FormCallback callback, void* context, int check)
+    {
+        return 0;
+    }
+    // A new device media for the paper code at the resolution and angle, owned by the
+    // caller; null when none.
+    virtual GObjectBase* GetMediaForPaperCode(uint16_t code, uint32_t angle, uint16_t xResolution,
+                                              uint16_t yResolution)
+    {
+        return nullptr;
+    }
+    // The full path of the resource library; empty here.
+    virtual void GetResourceLibraryPath(RWWString& path) { path = RWWString(); }
+    virtual uint16_t NormalizePaperCode(uint16_t code) { return code; }
+    // Each built-in spooler form's name to the callback until it answers 0.
+    using FormNameCallback = int (*)(const wchar_t* name, void* context);
+    virtual void EnumBuiltinForms(FormNameCallback callback, void* context) {}
+    virtual int IsBuiltinForm(const wchar_t* name) { return 0; }
+    virtual uint32_t QueryTwo(uint32_t, uint32_t) { return 0; }
+    // The per-user key of the printer's job-storage choice.
+    virtual void GetJobStorageKey(RWWString& path) { path = RWWString(); }
+    // The settings tree of the current DEVMODE, borrowed; none here.
+    virtual GObjectBase* GetCurrentSettings() { return nullptr; }
     // A new array of the spooler's forms with its count, given back through FreeForms;
     // null and 0 when there are none.
     virtual FORM_INFO_1W* EnumForms(uint32_t& count)
@@ -166,6 +207,13 @@ public:
 
     // The settings object, made on first use.
     GObjectBase* GetSettings();
+    // Replaces the settings object (taken; the old one is deleted).
+    void SetSettings(GObjectBase* settings)
+    {
+        if (settings != settings_)
+            delete settings_;
+        settings_ = settings;
+    }
     // Adds a mapping 16690 + i to 50 + i for each member i of the settings' feature 701
     // whose second code the map lacks; answers that feature or null.
     GObjectBase* FillIdMap(GResourceMappingList& map);
@@ -240,6 +288,13 @@ public:
     GExtensionContext* GetExtensionContext() const { return extensionContext_; }
     uint32_t GetLastWord() const { return lastWord_; }
     void SetLastWord(uint32_t word) { lastWord_ = word; }
+
+protected:
+    // Takes another printer's identity strings, for an object reused for that printer.
+    void SetIdentityStrings(const RWWString& printerName, const RWWString& secondName, const RWWString& thirdName)
+    {
+        printerName_ = printerName, secondName_ = secondName, thirdName_ = thirdName;
+    }
 
 private:
     RWWString printerName_;

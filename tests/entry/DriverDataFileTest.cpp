@@ -144,7 +144,7 @@ TEST_F(DriverDataFile, AcquireLoadsTheModelWithEveryFeatureInItsClass)
     for (const MediaRow& row : MediaTypeTranslator::kMedia)
         if (std::strncmp(row.name, "QZ ", 3) == 0 || std::strcmp(row.name, "PhotoGloss") == 0)
             EXPECT_EQ(1, driver->SelectFromList(RWWString(row.name), nullptr)) << row.name;
-    EXPECT_EQ(RWWString(L"QZ Colour Laser PCL XL"), driver->GetDisplayName());
+    EXPECT_EQ(RWWString(L"qzres32.dll"), driver->GetDisplayName());
     server->Release(ticket);
 }
 

@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -78,7 +79,7 @@ TEST_F(EntryPoints, ShortHeadersAreRefused)
     document.cbSize = sizeof document - 1;
     EXPECT_EQ(-1, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&document)));
     document.cbSize = sizeof document;
-    EXPECT_EQ(static_cast<LONG>(sizeof(DEVMODEW)), DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&document)))
+    EXPECT_EQ(1172, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&document)))
         << "the smallest good header passes";
 
     DEVICEPROPERTYHEADER device = {sizeof device - 1, 0, nullptr, &name[0]};
@@ -204,22 +205,24 @@ TEST_F(EntryPoints, ExtensionRegistrationReachesThePrintersObject)
 TEST_F(EntryPoints, HeaderWithoutHandleFindsThePrinterByName)
 {
     DOCUMENTPROPERTYHEADER size = DocumentHeader(nullptr, &name[0], nullptr, 0);
-    EXPECT_EQ(220, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&size)));
+    EXPECT_EQ(1172, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&size)));
 
-    DEVMODEW out = {};
+    std::vector<uint8_t> bytes(1172);
+    DEVMODEW& out = *reinterpret_cast<DEVMODEW*>(bytes.data());
     DOCUMENTPROPERTYHEADER fill = DocumentHeader(nullptr, &name[0], &out, DM_OUT_BUFFER);
     EXPECT_EQ(IDOK, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&fill)));
     EXPECT_EQ(name.substr(0, CCHDEVICENAME - 1), std::wstring(out.dmDeviceName));
     EXPECT_EQ(220, out.dmSize);
     EXPECT_EQ(0x401, out.dmSpecVersion);
-    EXPECT_EQ(0, out.dmDriverExtra);
+    EXPECT_EQ(952, out.dmDriverExtra);
 }
 
 TEST_F(EntryPoints, HeaderWithAHandleReachesThePrinter)
 {
     HANDLE handle = nullptr;
     ASSERT_TRUE(OpenPrinterW(&name[0], &handle, nullptr));
-    DEVMODEW out = {};
+    std::vector<uint8_t> bytes(1172);
+    DEVMODEW& out = *reinterpret_cast<DEVMODEW*>(bytes.data());
     DOCUMENTPROPERTYHEADER fill = DocumentHeader(handle, nullptr, &out, DM_OUT_BUFFER);
     EXPECT_EQ(IDOK, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&fill)));
     EXPECT_EQ(name.substr(0, CCHDEVICENAME - 1), std::wstring(out.dmDeviceName));
@@ -232,7 +235,7 @@ TEST_F(EntryPoints, DeviceCapabilitiesAnswerSizeExtraAndVersion)
         WORD capability;
         DWORD answer;
     } rows[] = {
-        {DC_SIZE, 220}, {DC_EXTRA, 0}, {DC_VERSION, 0x401}, {DC_PAPERS, GDI_ERROR}, {DC_BINS, GDI_ERROR}, {999, GDI_ERROR},
+        {DC_SIZE, 220}, {DC_EXTRA, 952}, {DC_VERSION, 0x401}, {999, GDI_ERROR}, {33, GDI_ERROR},
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.answer, DrvDeviceCapabilities(nullptr, &name[0], row.capability, nullptr, nullptr))

@@ -49,19 +49,23 @@ TEST_F(Spooler, DocumentPropertiesSizeIsTheSameWithAndWithoutAHandle)
     SetLastError(0xdeadbeef);
     const LONG withHandle = DocumentPropertiesW(nullptr, handle, &name[0], nullptr, nullptr, 0);
     const LONG withoutHandle = DocumentPropertiesW(nullptr, nullptr, &name[0], nullptr, nullptr, 0);
-    EXPECT_EQ(220, withHandle);
+    EXPECT_EQ(1172, withHandle);
     EXPECT_EQ(withHandle, withoutHandle);
 }
 
 TEST_F(Spooler, DocumentPropertiesFillsADevModeNamingThePrinter)
 {
-    DEVMODEW out = {};
-    out.dmSize = sizeof out;
-    EXPECT_EQ(IDOK, DocumentPropertiesW(nullptr, handle, &name[0], &out, nullptr, DM_OUT_BUFFER));
-    EXPECT_EQ(name.substr(0, CCHDEVICENAME - 1), std::wstring(out.dmDeviceName));
-    EXPECT_EQ(220, out.dmSize);
-    EXPECT_EQ(DMORIENT_PORTRAIT, out.dmOrientation);
-    EXPECT_EQ(1, out.dmCopies);
+    // The whole DEVMODE is written, whatever the output's dmSize says.
+    std::vector<uint8_t> bytes(1172 + 64, 0xEE);
+    auto* out = reinterpret_cast<DEVMODEW*>(bytes.data());
+    out->dmSize = sizeof(DEVMODEW);
+    EXPECT_EQ(IDOK, DocumentPropertiesW(nullptr, handle, &name[0], out, nullptr, DM_OUT_BUFFER));
+    EXPECT_EQ(name.substr(0, CCHDEVICENAME - 1), std::wstring(out->dmDeviceName));
+    EXPECT_EQ(220, out->dmSize);
+    EXPECT_EQ(952, out->dmDriverExtra);
+    EXPECT_TRUE(IsValidDevmodeW(out, 1172));
+    for (size_t i = 1172; i < bytes.size(); ++i)
+        ASSERT_EQ(0xEE, bytes[i]) << "nothing past the DEVMODE at " << i;
 }
 
 TEST_F(Spooler, DeviceCapabilitiesReachTheModule)
@@ -71,9 +75,8 @@ TEST_F(Spooler, DeviceCapabilitiesReachTheModule)
         int answer;
     } rows[] = {
         {DC_SIZE, 220},
-        {DC_EXTRA, 0},
+        {DC_EXTRA, 952},
         {DC_VERSION, 0x401},
-        {DC_PAPERS, -1},
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.answer, DeviceCapabilitiesW(name.c_str(), L"FILE:", row.capability, nullptr, nullptr))

@@ -84,6 +84,11 @@ bool TestPrinter::InstallDriverFiles(const std::wstring& folder)
     WaitForSingleObject(mutex, INFINITE);
     bool done = CopyIfDifferent(ProgramFolder() + L"\\" + kModuleName, configFile_) || Fail("copying the module");
     done = done && (CopyIfDifferent(GeneratedDataFile(), dataFile_) || Fail("copying the printer model"));
+    // The resource library sits beside the module, where the module looks for it; a
+    // program built without it installs none.
+    const std::wstring resources = ProgramFolder() + L"\\qzres32.dll";
+    if (done && GetFileAttributesW(resources.c_str()) != INVALID_FILE_ATTRIBUTES)
+        done = CopyIfDifferent(resources, folder + L"\\qzres32.dll") || Fail("copying the resource library");
     ReleaseMutex(mutex);
     CloseHandle(mutex);
     return done;

@@ -14,6 +14,7 @@
 #include "model/MAssociationList.h"
 #include "model/MPersistentComposite.h"
 #include "model/MPersistentAssociation.h"
+#include "printer/GFormToTrayDatabase.h"
 #include "pdl/pjl_xl/GCheetah.h"
 #include "pdl/pjl_xl/GPJL.h"
 #include "printer/GBin.h"
@@ -60,7 +61,7 @@ const uint16_t kOrientations[] = {0, 90, 180, 270};
 // The resolution lists, x and y in dots per inch; the second one is offered when the
 // settings ask for the finer mode.
 const uint16_t kResolutions[][2] = {{600, 600}, {1200, 1200}};
-const uint16_t kStandardResolutions[][2] = {{600, 600}};
+const uint16_t kStandardResolutions[][2] = {{600, 600}, {600, 600}};  // the repeat is reported once
 
 // Trays: the input devices, their trays, the paper-source codes of the OS tray map and
 // the PCL XL media-source codes of the writer's tray map.
@@ -191,12 +192,17 @@ GAttributeComposite* MakeResolutionList(long id, const uint16_t (&resolutions)[N
     return list;
 }
 
+// String ids of the tray names: this base plus the tray id.
+const uint16_t kTrayNameStrings = 10550;
+
 GPaperHandlingDevice* MakeInput(const decltype(kInputs[0])& input)
 {
     auto* device = new GPaperHandlingDevice(input.name, GPaperHandlingDevice::kInput, input.mode, 0,
                                             input.mode == 1 ? kDetectByNameInside : 0, 0, 0);
     auto* option = new GAttributeComposite(1);
-    option->Add(new GTray(input.name, input.trayId, 0, 0, input.capacity, 0, nullptr, 0));
+    // The tray's display name is a string of the resource library.
+    option->Add(new GTray(uint16_t(kTrayNameStrings + input.trayId), input.name, input.trayId, 0, 0, input.capacity, 0,
+                          nullptr, nullptr, nullptr, 0));
     device->SetOption(1, option);
     return device;
 }
@@ -311,6 +317,111 @@ GAttributeComposite* MakeListTemplate()
     return entry;
 }
 
+// ---- The driver user-interface object's model: the factory settings group, the
+// printer-data overlay list and the printer's default state. ----
+
+// Printer-data values that overlay the device settings: feature id -> value name.
+const struct {
+    uint16_t featureId;
+    const char* valueName;
+} kModelDefaultValues[] = {
+    {197, "QZTrayConfiguration"},  // a value attribute
+    {316, "QZDeviceNickname"},     // a string attribute
+    {FeatureId::kSharedRange, "QZMemorySize"},  // a range attribute
+};
+
+// Watermarks every user of the printer shares.
+const char* const kSharedWatermarks[] = {"Confidential", "Draft"};
+
+// The custom paper size the factory settings start from, in tenths of a millimetre.
+const uint16_t kCustomPaper[] = {2159, 2794};
+
+GAttributeComposite* MakeDeviceSettings()
+{
+    auto* device = new GState(FeatureId::kDeviceSettings);
+    device->Add(new GFormToTrayDatabase(FeatureId::kFormToTrayTable));
+    device->Add(new GValueAttribute(0, 197));
+    device->Add(new GValueAttribute(0, FeatureId::kDuplexFallback));
+    // Installed memory in megabytes, as the paper path's shared range holds it.
+    device->Add(new GRangeAttribute(256, 768, 128, 256, FeatureId::kSharedRange));
+    device->Add(new GValueAttribute(0, FeatureId::kDuplexUnit));
+    device->Add(new GValueAttribute(0, FeatureId::kAgentAvailable));
+    device->Add(new GStringAttribute("", 315));
+    device->Add(new GStringAttribute("Colour Laser", 316));
+    return device;
+}
+
+GAttributeComposite* MakeWatermarkList()
+{
+    auto* list = new GAttributeComposite(FeatureId::kWatermarkList);
+    for (const char* name : kSharedWatermarks) {
+        auto* watermark = new GAttributeComposite(0);
+        watermark->Add(new GStringAttribute(name, FeatureId::kWatermarkName));
+        watermark->Add(new GValueAttribute(1, FeatureId::kWatermarkScope));
+        list->Add(watermark);
+    }
+    return list;
+}
+
+// Fills the settings group 359 (which already holds 366 with the stored-form choice)
+// and adds the overlay list 950 and the base-configuration switch 1122.
+void AddDriverUIModel(GConfiguration& configuration)
+{
+    GObjectBase* group = configuration.FindById(FeatureId::kStoredFormGroup);
+    group->Add(MakeDeviceSettings());
+    group->FindById(FeatureId::kPrinterLists)->Add(MakeWatermarkList());
+    group->Add(new GState(FeatureId::kExtensionData));
+    group->Add(new GAttributeComposite(FeatureId::kCustomSizeList));
+    auto* resolution = new GAttributeComposite(FeatureId::kResolutionGroup);
+    resolution->Add(new GValueAttribute(600, FeatureId::kXResolution));
+    resolution->Add(new GValueAttribute(600, FeatureId::kYResolution));
+    group->Add(resolution);
+    group->Add(new GValueAttribute(0, FeatureId::kOrientationDegrees));
+    group->Add(new GValueAttribute(0, FeatureId::kLooseFormFit));
+    group->Add(new GValueAttribute(kCustomPaper[0], FeatureId::kCustomWidth));
+    group->Add(new GValueAttribute(kCustomPaper[1], FeatureId::kCustomLength));
+
+    auto* overlay = new MAssociationList(FeatureId::kModelDefaultsList);
+    for (const auto& row : kModelDefaultValues)
+        overlay->Add(new MPersistentAssociation(new GValueAttribute(row.featureId, 0),
+                                                new GStringAttribute(row.valueName, 0)));
+    configuration.Add(overlay);
+    configuration.Add(new GValueAttribute(1, FeatureId::kBaseFromModelName));
+}
+
+// The printer's default state: the document defaults (with their paper node) and the
+// page defaults.
+GState* MakeDefaultState()
+{
+    auto* state = new GState(GState::kCurrentStateId);
+    auto* document = new GState(FeatureId::kDocumentDefaults);
+    document->Add(new GValueAttribute(1, FeatureId::kDefaultPaperNode));
+    document->Add(new GValueAttribute(1, 291));
+    document->Add(new GRangeAttribute(1, 999, 1, 1, 253));
+    state->Add(document);
+    auto* page = new GState(FeatureId::kPageDefaults);
+    page->Add(new GValueAttribute(1, 257));
+    state->Add(page);
+    return state;
+}
+
+// ---- What the capability queries and the print-time query read. ----
+
+// The copy range, the collation and colour switches, and the duplex unit in the device
+// settings.
+void AddCapabilityModel(GConfiguration& configuration)
+{
+    configuration.Add(new GRangeAttribute(1, 999, 1, 1, FeatureId::kCopiesRange));
+    configuration.Add(new GValueAttribute(1, FeatureId::kCollationSwitch));
+    configuration.Add(new GValueAttribute(1, FeatureId::kColorDevice));
+    GObjectBase* group = configuration.FindById(FeatureId::kStoredFormGroup);
+    GObjectBase* device = group ? group->FindById(FeatureId::kDeviceSettings) : nullptr;
+    if (device) {
+        delete device->RemoveById(FeatureId::kDuplexUnit);
+        device->Add(new GValueAttribute(1, FeatureId::kDuplexUnit));
+    }
+}
+
 GConfiguration* MakePrinterConfiguration()
 {
     auto* configuration = new GConfiguration(GState::kConfigurationPartId);
@@ -322,7 +433,8 @@ GConfiguration* MakePrinterConfiguration()
     configuration->Add(MakeResolutionList(FeatureId::kAlternateResolutionList, kResolutions));
     configuration->Add(MakeNamedMediaTypes());
     configuration->Add(MakeListTemplate());
-    configuration->Add(new GStringAttribute("QZ Colour Laser PCL XL", FeatureId::kDisplayName));
+    // The resource library's file name, found beside the module.
+    configuration->Add(new GStringAttribute("qzres32.dll", FeatureId::kDisplayName));
     auto* fonts = new GDeviceFontListComposite;
     fonts->SetId(FeatureId::kDeviceFonts);
     configuration->Add(fonts);
@@ -342,6 +454,8 @@ GConfiguration* MakePrinterConfiguration()
     part->Add(new GValueAttribute(0, FeatureId::kStoredForm));
     group->Add(part);
     configuration->Add(group);
+    AddDriverUIModel(*configuration);
+    AddCapabilityModel(*configuration);
     return configuration;
 }
 
@@ -396,12 +510,39 @@ GResourceMappingList* MakeOsTrayMap()
 }
 
 // Each offered paper's code paired with the media id that offers it (the same code).
+// The spooler's built-in forms are listed in the order of the system's paper numbers:
+// the 1-based position of each offered paper's form.
+const struct {
+    uint16_t code;
+    uint16_t formPosition;
+} kBuiltInForms[] = {
+    {1, 1},    // Letter
+    {6, 5},    // Legal
+    {17, 7},   // Executive
+    {23, 9},   // A4
+    {27, 11},  // A5
+    {40, 13},  // B5 (JIS)
+    {8, 20},   // Envelope #10
+    {15, 27},  // Envelope DL
+    {13, 28},  // Envelope C5
+};
+
+uint16_t FormPositionOf(uint16_t code)
+{
+    for (const auto& row : kBuiltInForms)
+        if (row.code == code)
+            return row.formPosition;
+    return code;
+}
+
+// Each offered paper's built-in form position paired with the media id that offers it
+// (its code).
 GResourceMappingList* MakeIdPool()
 {
     auto* pool = new GResourceMappingList(FeatureId::kIdPool);
     for (const auto& paper : kPapers)
         if (paper.code < 17384)
-            AddMapping(*pool, 10000 + paper.code, paper.code, paper.code);
+            AddMapping(*pool, 10000 + paper.code, FormPositionOf(paper.code), paper.code);
     return pool;
 }
 
@@ -444,6 +585,7 @@ MPersistentComposite* GDriverDataModel::Build()
 
     auto* printer = WithOwnPart(new GPrinter("QZ Colour Laser", nullptr, nullptr, FeatureId::kPrinterHolder),
                                 MakePrinterConfiguration());
+    printer->SetInitialState(MakeDefaultState());
     printer->Add(WithOwnPart(new GCheetah, WriterMaps(MakeTrayMap())));
     printer->Add(WithOwnPart(new GPJL, WriterMaps(MakeBinMap())));
 

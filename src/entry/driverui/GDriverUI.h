@@ -1,17 +1,42 @@
-// The per-printer object behind every printer-driver entry point, as far as it stands
-// yet: the driver object of one printer identity with the entry points' operations and
-// the release ticket a property sheet keeps. Until the settings tree and the pages are
-// built, the operations give the answers a plain driver gives: a public DEVMODE naming
-// the printer, its size and version as device capabilities, and each other operation its
-// failure value.
+// The per-printer object behind every printer-driver entry point: the settings-tree base
+// and the driver object's own answers over one shared driver-object core. It merges and
+// copies DEVMODEs without a sheet, converts them, judges a job's DEVMODE at print time
+// and answers the device-capability queries. The property sheet itself is built by the
+// sheet glue, which is not part of this object yet: a sheet call with sheet info is
+// refused.
 #pragma once
 
+#include "entry/driverui/GDriverUIBase.h"
 #include "entry/module/GDriverUIOperations.h"
-#include "printer/GDriverObject.h"
+
+#include <cstdint>
+#include <vector>
 
 class PrinterIdentity;
 
-class GDriverUI : public GDriverObjectImp, public GDriverUIOperations {
+// The record an open sheet or dialog shares with the pages, the plug-ins and the
+// extension host.
+struct UIContextRecord {
+    uint32_t size;             // 60
+    GDriverObject* driver;     // the object's cache interface
+    uint32_t* osVersion;       // three words: kind, major << 16 | minor, build
+    GObjectBase* settings;     // the settings tree the pages edit, owned
+    GObjectBase* printer;      // the core's printer object
+    uint32_t moduleHandle;
+    HANDLE callbackHandle;     // the sheet's hComPropSheet
+    void* callback;            // the sheet's pfnComPropSheet
+    uint32_t pageSet;
+    uint32_t modeFlags;
+    uint32_t pageCount;
+    uint32_t reserved1;
+    uint32_t reserved2;
+    uint16_t kind;             // 2
+    uint16_t reserved3;
+    uint32_t reserved4;
+};
+static_assert(sizeof(UIContextRecord) == 60, "the UI context record is 60 bytes on i686");
+
+class GDriverUI : public GDriverUIBase, public GDriverObjectImp, public GDriverUIOperations {
 public:
     explicit GDriverUI(const PrinterIdentity& identity);
     ~GDriverUI() override;
@@ -19,7 +44,13 @@ public:
     // The driver-object interface: the cache interface is this object, and its identity
     // a copy of the one it was made for, so that the server reuses it for that printer.
     GCacheKey* GetIdentity() const override;
+    // The core's settings object: the stored tree of the current DEVMODE.
+    GObjectBase* CreateSettings() override { return LoadStoredSettings(); }
     void ResetForReuse(const GCacheKey& identity) override;
+
+    // The own handle when in use, else the caller's; with neither but a printer name, a
+    // handle opened on demand and closed when the entry call ends.
+    HANDLE GetPrinterHandle() override;
 
     DWORD DeviceCapabilities(HANDLE printer, LPWSTR deviceName, WORD capability, PVOID output,
                              PDEVMODEW devMode) override;
@@ -46,10 +77,111 @@ public:
     // registered provider supports the agent capability, else 0.
     static void NoteAgentAvailability(GObjectBase* settings);
 
-    // The printer handle of the identity the object serves; may be null.
-    HANDLE GetPrinterHandle() const { return callerHandle_; }
+
+    // The own printer handle (full access) for writing printer data.
+    int OpenOwnPrinter();
+    int CloseOwnPrinter();
+    void UseOwnPrinter(uint32_t flag);
+    HANDLE GetOwnHandle() const { return ownHandle_; }
+    // 1 when printer data can be written, opening the own handle when needed.
+    int EnsurePrinterDataWritable();
+    // The current DEVMODE as the printer's default (SetPrinterW level 2): 1 when written.
+    int WritePrinterDefaultDevMode();
+    LONG DocumentPropertiesCore(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output, PDEVMODEW input,
+                                DWORD mode);
+    // Merges and copies out without a sheet: 1, 0 on failure, -1 for a refused DEVMODE.
+    LONG DocumentPropertiesNoUI(const DOCUMENTPROPERTYHEADER& header);
+
+    // The paper lists of the capability queries, rebuilt when the state word marks them
+    // stale: the count, or -1 for none.
+    DWORD EnumPapers(wchar_t* names, WORD* codes, POINT* sizes);
+    // The message id of a mismatch code.
+    static uint16_t MismatchMessageId(uint32_t mismatch);
+    // The orientation answer of a settings value.
+    static DWORD OrientationAnswer(const uint16_t* value);
+    // One extent packed as the capability answers it: size x 254 / units per inch.
+    static DWORD PackExtent(uint16_t width, uint16_t length, uint16_t xUnits, uint16_t yUnits);
+    // A string of the resource library, at most room - 1 characters; empty when it
+    // cannot be loaded.
+    RWWString LoadResourceString(uint32_t id);
+
+    // Takes the identity the server reuses the object for: its handle and names; a new
+    // printer name drops the current DEVMODE object.
+    int SetIdentity(const PrinterIdentity& identity);
+    // The host executable's path: when it changed, the application flags are derived
+    // again. 1 when it changed.
+    int RefreshHostProcess();
+    void GetPrinterIdentity(RWWString& printerName, HANDLE& printer, uint32_t& word);
+    // 1 with the value of the feature: 0x4000 gives 0x100; lower ids the id pool's code;
+    // a form code the 1-based index of the printer's paper of that size.
+    int QueryFeatureValue(uint16_t featureId, uint16_t& value);
+    // The 1-based index of the first paper within 100 units of the size in each direction
+    // (sizes exchanged at 90 and 270); 0 when none.
+    static uint16_t MatchPaperSize(const std::vector<GSizePair>& papers, GSizePair size, uint32_t orientation);
+    // The character set of a resource library's code page, and the face that code page
+    // wants instead of the library's (null for none).
+    static uint8_t CharacterSetOf(uint16_t codePage);
+    static const char* FaceOf(uint16_t codePage);
+    // The UI font group (380: 384 face, 385 size, 386 character set) in the settings,
+    // built from the resource library when missing; borrowed, null without settings.
+    GObjectBase* GetUIFont();
+
+    // Copies the driver object's cached files from the print server's driver folders
+    // ("\print$\w32x86\2\", else "\3\") over the local copies: the count copied. A
+    // printer without a server part copies nothing; a cached name that is a path
+    // (with "\", "/", ":" or "..") is skipped.
+    int CopyFilesFromServer();
+    // Deletes the driver object's cached files: the count deleted.
+    int DeleteCachedFiles();
+    // The cached file of slot 0 to 9, a full local path; empty when the slot is unused.
+    virtual RWWString CachedFilePath(int slot);
+    // 1 when the name is a plain file name that may be joined to a folder.
+    static bool IsPlainFileName(const wchar_t* name);
+    // Shows the manual duplex instructions; needs the sheet glue, which this object
+    // does not carry yet: only the own handle is closed. 1.
+    int ShowManualDuplexDialog();
+    // The core's query, then the plug-ins' configuration (which needs the sheet glue).
+    uint32_t PluginConfigToSettings(uint32_t argument);
+
+    UIContextRecord* CreateUIContext();
+    void DestroyUIContext(UIContextRecord* record);
+    // 1 when every media string id of the model loads from the resource library.
+    int CheckMediaNames();
+    // The module's own file name.
+    RWWString GetResourceModuleName();
 
 private:
+    // Closes the handle opened on demand for one entry call.
+    struct CallScope {
+        explicit CallScope(GDriverUI& ui) : ui_(ui) {}
+        ~CallScope();
+        GDriverUI& ui_;
+    };
+    DWORD Capability(WORD capability, PVOID output);
+    // The driver object's current settings, loaded again when stale or missing (always
+    // with reload).
+    GObjectBase* CurrentSettings(bool reload = false);
+    DWORD Bins(WORD* numbers, wchar_t* names);
+    DWORD Resolutions(LONG* pairs);
+    DWORD Extent(uint16_t mediaId);
+    DWORD Duplex();
+    void FreePaperCache();
+
     HANDLE callerHandle_;
+    HANDLE ownHandle_;
+    uint32_t useOwn_;
+    HANDLE onDemandHandle_;
+    uint32_t paperCount_;
+    std::vector<wchar_t> paperNames_;
+    std::vector<WORD> paperCodes_;
+    std::vector<POINT> paperSizes_;
+    wchar_t hostPath_[MAX_PATH];
+    RWWString jobName_;
+    UIContextRecord* uiContext_;
+    void* sheetGlue_;
+    uint32_t pageCount_;
+    uint32_t drawMode_;
+    uint32_t drawSuppressed_;
+    RWWString* ownedString_;
     uint32_t ticket_;
 };

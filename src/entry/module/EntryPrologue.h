@@ -32,7 +32,11 @@ public:
             return refusedValue;
         }
         uint32_t ticket = 0;
+        // Finding the printer's identity calls the spooler; the caller's last error
+        // stays what it was for the operations that set none.
+        const DWORD callerError = GetLastError();
         GDriverUIOperations* ui = Acquire(printer, printerName, ticket);
+        SetLastError(callerError);
         if (!ui)
             return noObject;
         const Result result = operation(*ui);

@@ -1,0 +1,134 @@
+// The base of the per-printer driver user-interface object: it carries the settings tree
+// between its three homes, the DEVMODE an application or the spooler hands in, the
+// printer's data (nodes 365, 366 and 368, each stored whole under its id) and the
+// current user's registry (the watermarks of scope 2). It also answers the driver
+// object's questions about the factory defaults, the stored tree and the spooler's
+// forms database.
+#pragma once
+
+#include "printer/GCustomMediaSize.h"
+#include "printer/GDriverObject.h"
+
+#include <cstdint>
+
+class GDriverDevMode;
+class GMedia;
+
+class GDriverUIBase : public virtual GDriverObject {
+public:
+    // The state word's stale marks.
+    static constexpr int32_t kSettingsStale = 1;
+    static constexpr int32_t kPaperCacheStale = 2;
+
+    GDriverUIBase();
+    ~GDriverUIBase() override;
+    GDriverUIBase(const GDriverUIBase&) = delete;
+    GDriverUIBase& operator=(const GDriverUIBase&) = delete;
+
+    // The own operations, in their fixed order.
+
+    // Makes the current DEVMODE object reflect the DEVMODE (null: the defaults). 0 for a
+    // DEVMODE whose header does not hold together, and then nothing changes.
+    virtual int MergeDevModeIntoSettings(const DEVMODEW* devMode);
+    // Packs the tree into the DEVMODE object; mode 1 also stores 368, 366 and 365. 1 on
+    // success, 0 when packing or a store failed; the tree is whole again either way.
+    virtual int CommitSettings(GObjectBase* tree, int mode);
+    // The node stored under the id in decimal, owned by the caller, when it is a
+    // composite; else null.
+    virtual GObjectBase* LoadSettingsTree(long id);
+    virtual int SaveSettingsTree(GObjectBase* node);
+    // Overlays the printer-data values the model names onto node 365 and sets the
+    // far-east code page flag.
+    virtual void ApplyModelDefaults(GObjectBase* tree);
+    virtual HANDLE GetPrinterHandle() = 0;
+
+    // The driver-object operations.
+    void InitAppFlags() override;
+    GObjectBase* CreateDefaultSettings() override;
+    GObjectBase* LoadStoredSettings() override;
+    int FormFitsDevice(uint32_t angle, uint16_t xResolution, uint16_t yResolution, int check,
+                       uint32_t formIndex) override;
+    int IsPrinterConnection() override;
+    int FormIndexToPaperCode(uint32_t formIndex, uint16_t& code) override;
+    int PaperCodeToFormIndex(uint16_t code, uint32_t& formIndex) override;
+    int AddOrUpdateForm(GObjectBase* paperList, GCustomMediaSize* size) override;
+    int DeleteForm(GCustomMediaSize* size) override;
+    int EnumDeviceForms(GObjectBase* tree, FormCallback callback, void* context, int check) override;
+    int EnumDeviceFormsUnfiltered(GObjectBase* tree, FormCallback callback, void* context, int check) override;
+    GObjectBase* GetMediaForPaperCode(uint16_t code, uint32_t angle, uint16_t xResolution,
+                                      uint16_t yResolution) override;
+    void GetResourceLibraryPath(RWWString& path) override;
+    uint16_t NormalizePaperCode(uint16_t code) override;
+    void EnumBuiltinForms(FormNameCallback callback, void* context) override;
+    int IsBuiltinForm(const wchar_t* name) override;
+    void GetJobStorageKey(RWWString& path) override;
+    GObjectBase* GetCurrentSettings() override;
+    FORM_INFO_1W* EnumForms(uint32_t& count) override;
+    void FreeForms(FORM_INFO_1W* forms) override;
+
+    // 1172, or 220 for the applications that get only the public part; with cut, that
+    // application's stored DEVMODE under HKCU "Printers\DevModes2" is cut to 220 bytes.
+    uint32_t GetDevModeSize(int cut);
+    // The flags with 0x40100 cleared when the switch "EnableDevmodeAppflag" is present
+    // and 0 (HKCU first; HKLM when HKCU has no DWORD).
+    static uint32_t FilterAppFlags(uint32_t flags);
+    // A spooler form for the custom size: added, or with update 1 resized when a form of
+    // that name exists and is not built in. 1 on success.
+    int AddFormForCustomSize(HANDLE printer, const GCustomMediaSize& size, DWORD formFlags, int update);
+    int AddFormForMedia(HANDLE printer, const GMedia& media, int update);
+    // Both sizes (thousandths of a millimetre) within the tolerance.
+    static bool MatchesFormSize(const FORM_INFO_1W& form, const GSizePair& size, const GSizePair& tolerance);
+    // The device media of the paper code, owned by the caller; null when none.
+    GMedia* MediaForPaperCode(uint16_t code, GObjectBase* tree, uint32_t angle, uint16_t xResolution,
+                              uint16_t yResolution);
+    // Empties the tree's paper list (276) and fills it with the custom size and the
+    // fitting spooler forms: the count added, 0 without a list.
+    int RebuildPaperList(GObjectBase* tree);
+    // The per-user watermarks: the scope-2 members of the list saved for this user, and
+    // the user's watermarks merged into the tree's list. Nothing without a printer UUID.
+    int SaveUserWatermarks(GObjectBase* printerLists);
+    void MergeUserWatermarks(GObjectBase* printerLists);
+    // The per-user value name of the watermarks; empty without a printer UUID.
+    RWWString UserWatermarkValueName();
+    int SetLocalJobStorage(uint32_t value);
+
+    // The process-wide switch of the per-user watermarks.
+    static void SetUserWatermarkSwitch(int on);
+    static int GetUserWatermarkSwitch();
+
+    // The name of the base configuration a driver name gives: the text before "series",
+    // else before "pcl" (any case), less one character; empty when neither is found
+    // past the first character.
+    static RWCString BaseNameFromDriverName(const RWCString& driverName);
+
+    // The header of a foreign DEVMODE holds together: dmSize covers the fields dmFields
+    // names and no more than the public part, and the whole stays below 64 KB.
+    static bool IsHeaderSound(const DEVMODEW* devMode);
+    // A sound DEVMODE merged into the current DEVMODE object, read once into a buffer of
+    // this driver's size: the object's answer, 0 when refused or without an object.
+    int MergeIntoCurrent(const DEVMODEW* devMode);
+
+    GDriverDevMode* GetDevModeObject() const { return devMode_; }
+    int32_t GetStateWord() const { return state_; }
+    void SetStateWord(int32_t state) { state_ = state; }
+    int GetDefaultsToggle() const { return toggle_; }
+    int GetEmfFlag() const { return emf_; }
+
+protected:
+    // A fresh DEVMODE object for this printer in place of the current one: 1, or 0 when
+    // none could be made.
+    int ReplaceDevModeObject();
+    // Forgets the current DEVMODE object: the next merge starts afresh.
+    void DropDevModeObject();
+    // The fit rule on a form's size in thousandths of a millimetre.
+    int SizeFitsDevice(uint32_t angle, uint16_t xResolution, uint16_t yResolution, int check, uint32_t width,
+                       uint32_t length);
+    // The walk behind both EnumDeviceForms operations.
+    int WalkDeviceForms(GObjectBase* tree, FormCallback callback, void* context, int check, bool filtered);
+
+private:
+    GDriverDevMode* devMode_;
+    int32_t state_;
+    int32_t toggle_;
+    int32_t emf_;
+};

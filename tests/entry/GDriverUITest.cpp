@@ -1,0 +1,732 @@
+// The driver UI object as the print system reaches it: the spooler's DocumentPropertiesW
+// and DeviceCapabilitiesW on the test printer (the module loaded by Wine's spooler), and
+// DrvConvertDevMode and DevQueryPrintEx called directly in this process.
+#include "entry/driverui/GDriverUI.h"
+
+#include "TestPrinter.h"
+#include "entry/module/EntryPoints.h"
+#include "entry/module/GUIOSFactory.h"
+#include "entry/module/ModuleLifetime.h"
+#include "entry/module/PrinterIdentity.h"
+#include "model/GStringAttribute.h"
+#include "printer/GFormToTrayDatabase.h"
+#include "model/GValueAttribute.h"
+#include "printer/GDriverServer.h"
+#include "settings/devmode/GDriverDevMode.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+const GDriverUIMaker kRealMaker = {
+    [](const PrinterIdentity& identity) -> GDriverObject* { return new GDriverUI(identity); },
+    [](GDriverObject* driver) -> void* {
+        GDriverUI* ui = dynamic_cast<GDriverUI*>(driver);
+        return ui ? ui->GetPrinterHandle() : nullptr;
+    },
+};
+
+std::wstring DataKey() { return TestPrinter::Shared().RegistryKey() + L"\\PrinterDriverData"; }
+
+// Every value of the printer's data, names and bytes.
+std::vector<uint8_t> AllData()
+{
+    std::vector<uint8_t> all;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DataKey().c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return all;
+    wchar_t name[256];
+    uint8_t data[4096];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256, size = sizeof data, type = 0;
+        if (RegEnumValueW(key, i, name, &length, nullptr, &type, data, &size) != ERROR_SUCCESS)
+            break;
+        all.insert(all.end(), reinterpret_cast<uint8_t*>(name), reinterpret_cast<uint8_t*>(name + length));
+        all.insert(all.end(), data, data + size);
+    }
+    RegCloseKey(key);
+    return all;
+}
+
+std::vector<uint8_t> PrinterDefaultDevMode(HANDLE printer)
+{
+    DWORD needed = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    std::vector<uint8_t> bytes(needed);
+    if (!needed || !GetPrinterW(printer, 2, bytes.data(), needed, &needed))
+        return {};
+    const DEVMODEW* devMode = reinterpret_cast<PRINTER_INFO_2W*>(bytes.data())->pDevMode;
+    if (!devMode)
+        return {};
+    const uint8_t* begin = reinterpret_cast<const uint8_t*>(devMode);
+    return std::vector<uint8_t>(begin, begin + devMode->dmSize + devMode->dmDriverExtra);
+}
+
+class DriverUI : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.Installed()) << printer.Failure();
+        ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
+        previous = GUIOSFactory::GetDriverUIMaker();
+        GUIOSFactory::SetDriverUIMaker(kRealMaker);
+        ASSERT_TRUE(OpenPrinterW(&name[0], &handle, nullptr));
+    }
+    void TearDown() override
+    {
+        ClosePrinter(handle);
+        GUIOSFactory::SetDriverUIMaker(previous);
+        ModuleLifetime::Detach(false);
+    }
+    // A DEVMODE of the module's through the spooler.
+    std::vector<uint8_t> ModuleDevMode()
+    {
+        std::vector<uint8_t> bytes(1172);
+        DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(bytes.data()), nullptr,
+                            DM_OUT_BUFFER);
+        return bytes;
+    }
+
+    const TestPrinter& printer = TestPrinter::Shared();
+    std::wstring name = printer.Name();
+    GDriverUIMaker previous{};
+    HANDLE handle = nullptr;
+};
+
+// ---- Document properties ----
+
+TEST_F(DriverUI, DocumentPropertiesSizeIs1172ByHandleAndByName)
+{
+    EXPECT_EQ(1172, DocumentPropertiesW(nullptr, handle, &name[0], nullptr, nullptr, 0));
+    EXPECT_EQ(1172, DocumentPropertiesW(nullptr, nullptr, &name[0], nullptr, nullptr, 0));
+}
+
+TEST_F(DriverUI, AnOutputBufferGetsAValidDevModeAndAFreshPrinterItsNodes)
+{
+    const std::vector<uint8_t> bytes = ModuleDevMode();
+    const auto* out = reinterpret_cast<const DEVMODEW*>(bytes.data());
+    EXPECT_EQ(220, out->dmSize);
+    EXPECT_EQ(952, out->dmDriverExtra);
+    EXPECT_TRUE(IsValidDevmodeW(const_cast<DEVMODEW*>(out), 1172));
+
+    // A second printer on the same driver: adding it writes its three nodes.
+    std::wstring freshName = name + L" fresh";
+    std::wstring driver = printer.DriverName();
+    PRINTER_INFO_2W info = {};
+    info.pPrinterName = &freshName[0];
+    info.pPortName = const_cast<wchar_t*>(L"FILE:");
+    info.pDriverName = &driver[0];
+    info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+    info.pDatatype = const_cast<wchar_t*>(L"RAW");
+    HANDLE fresh = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    ASSERT_NE(nullptr, fresh);
+    const std::wstring freshKey =
+        L"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + freshName + L"\\PrinterDriverData";
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, freshKey.c_str(), 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+        for (const wchar_t* node : {L"365:0", L"366:0", L"368:0"})
+            EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, node, nullptr, nullptr, nullptr, nullptr)) << node;
+        RegCloseKey(key);
+    } else {
+        ADD_FAILURE() << "the fresh printer has no printer data";
+    }
+    const std::vector<uint8_t> stored = PrinterDefaultDevMode(fresh);
+    EXPECT_EQ(1172u, stored.size()) << "AddPrinterW keeps 220 + 952 bytes";
+    DeletePrinter(fresh);
+    ClosePrinter(fresh);
+}
+
+TEST_F(DriverUI, TheAddedPrintersDefaultDevModeIsTheModulesWholeDevMode)
+{
+    const std::vector<uint8_t> stored = PrinterDefaultDevMode(handle);
+    ASSERT_EQ(1172u, stored.size());
+    EXPECT_EQ(220, reinterpret_cast<const DEVMODEW*>(stored.data())->dmSize);
+}
+
+TEST_F(DriverUI, TheMarkedCopyLeavesItsAreaAfterThePublicPart)
+{
+    std::vector<uint8_t> bytes(1172 + 16, 0xEE);
+    auto* out = reinterpret_cast<DEVMODEW*>(bytes.data());
+    DOCUMENTPROPERTYHEADER header = {};
+    header.cbSize = sizeof header;
+    header.hPrinter = handle;
+    header.pszPrinterName = &name[0];
+    header.pdmOut = out;
+    header.fMode = 0x100A;
+    EXPECT_EQ(1, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header)));
+    EXPECT_EQ(220, out->dmSize);
+    EXPECT_EQ(952, out->dmDriverExtra);
+    uint32_t marker = 0;
+    uint16_t length = 0;
+    std::memcpy(&marker, bytes.data() + 220, 4);
+    std::memcpy(&length, bytes.data() + 224, 2);
+    EXPECT_EQ(0x515A515Au, marker);
+    EXPECT_EQ(152, length);
+    for (size_t i = 226; i < 372; ++i)
+        ASSERT_EQ(0, bytes[i]) << i;
+    for (size_t i = 1172; i < bytes.size(); ++i)
+        ASSERT_EQ(0xEE, bytes[i]) << i;
+}
+
+// Refused DEVMODEs through the no-sheet road: -1, the output, the printer data and the
+// printer's default DEVMODE untouched.
+TEST_F(DriverUI, MalformedDevModesAreRefusedAndChangeNothing)
+{
+    ModuleDevMode();  // the nodes exist before the rows run
+    const std::vector<uint8_t> data = AllData();
+    const std::vector<uint8_t> defaults = PrinterDefaultDevMode(handle);
+    const struct {
+        WORD size;
+        WORD extra;
+    } rows[] = {{0, 0}, {75, 0}, {0xFFFF, 0}, {220, 0xFFFF}};
+    for (const auto& row : rows) {
+        std::vector<uint8_t> input(70000, 0);
+        auto* in = reinterpret_cast<DEVMODEW*>(input.data());
+        in->dmSpecVersion = 0x401;
+        in->dmSize = row.size;
+        in->dmDriverExtra = row.extra;
+        std::vector<uint8_t> output(1172, 0x77);
+        DOCUMENTPROPERTYHEADER header = {};
+        header.cbSize = sizeof header;
+        header.hPrinter = handle;
+        header.pszPrinterName = &name[0];
+        header.pdmIn = in;
+        header.pdmOut = reinterpret_cast<DEVMODEW*>(output.data());
+        header.fMode = DM_IN_BUFFER | DM_OUT_BUFFER;
+        EXPECT_EQ(-1, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header))) << row.size;
+        EXPECT_EQ(std::vector<uint8_t>(1172, 0x77), output) << row.size;
+
+        LONG needed = 1172;
+        SetLastError(0xdeadbeef);
+        EXPECT_FALSE(DrvConvertDevMode(&name[0], in, reinterpret_cast<DEVMODEW*>(output.data()), &needed,
+                                       CDM_CONVERT351));
+        EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError()) << row.size;
+        EXPECT_EQ(std::vector<uint8_t>(1172, 0x77), output) << row.size;
+    }
+    EXPECT_EQ(data, AllData());
+    EXPECT_EQ(defaults, PrinterDefaultDevMode(handle));
+}
+
+// DEVMODEs that are sound but not ours to read: only their public fields are taken, and
+// nothing stored changes.
+TEST_F(DriverUI, ForeignOldAndDamagedDevModesGiveOnlyTheirPublicFields)
+{
+    const std::vector<uint8_t> ours = ModuleDevMode();
+    const std::vector<uint8_t> data = AllData();
+    const std::vector<uint8_t> defaults = PrinterDefaultDevMode(handle);
+    std::vector<std::vector<uint8_t>> rows;
+    std::vector<uint8_t> foreign = ours;  // another driver's name in the private header
+    std::memcpy(foreign.data() + 224, "Another Driver\0", 15);
+    rows.push_back(foreign);
+    std::vector<uint8_t> old = ours;  // spec version 0x0300, public part of 0x0300's size
+    reinterpret_cast<DEVMODEW*>(old.data())->dmSpecVersion = 0x0300;
+    reinterpret_cast<DEVMODEW*>(old.data())->dmSize = 156;
+    reinterpret_cast<DEVMODEW*>(old.data())->dmDriverExtra = 0;
+    reinterpret_cast<DEVMODEW*>(old.data())->dmFields &= DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES;
+    rows.push_back(old);
+    std::vector<uint8_t> damaged = ours;  // the packed tree overwritten
+    for (size_t i = 272; i < 1172; ++i)
+        damaged[i] = uint8_t(i * 7);
+    rows.push_back(damaged);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        std::vector<uint8_t> input = rows[r];
+        input.resize(1172);
+        std::vector<uint8_t> output(1172, 0);
+        EXPECT_EQ(IDOK, DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                                            reinterpret_cast<DEVMODEW*>(input.data()), DM_IN_BUFFER | DM_OUT_BUFFER))
+            << r;
+        const auto* out = reinterpret_cast<const DEVMODEW*>(output.data());
+        EXPECT_EQ(220, out->dmSize) << r;
+        EXPECT_EQ(952, out->dmDriverExtra) << r;
+        EXPECT_EQ(0, std::memcmp(output.data() + 224, ours.data() + 224, 32)) << "our driver name " << r;
+        EXPECT_TRUE(IsValidDevmodeW(const_cast<DEVMODEW*>(out), 1172)) << r;
+    }
+    EXPECT_EQ(data, AllData());
+    EXPECT_EQ(defaults, PrinterDefaultDevMode(handle));
+}
+
+TEST_F(DriverUI, TheNarrowSizeIsTheWideOneLessTheTwoNames)
+{
+    std::string narrow(name.begin(), name.end());
+    EXPECT_EQ(1108, DocumentPropertiesA(nullptr, handle, &narrow[0], nullptr, nullptr, 0));
+}
+
+// ---- Conversion ----
+
+TEST_F(DriverUI, DriverDefaultReportsTheSizeThenGivesThePrintersDefault)
+{
+    std::vector<uint8_t> bytes(1172, 0);
+    auto* out = reinterpret_cast<DEVMODEW*>(bytes.data());
+    LONG needed = 0;
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(DrvConvertDevMode(&name[0], nullptr, out, &needed, CDM_DRIVER_DEFAULT));
+    EXPECT_EQ(DWORD(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(1172, needed);
+
+    needed = 1172;
+    EXPECT_TRUE(DrvConvertDevMode(&name[0], nullptr, out, &needed, CDM_DRIVER_DEFAULT));
+    EXPECT_EQ(1172, needed);
+    EXPECT_EQ(220, out->dmSize);
+    EXPECT_EQ(952, out->dmDriverExtra);
+    EXPECT_EQ(PrinterDefaultDevMode(handle), bytes) << "the printer's default";
+
+    std::vector<uint8_t> again(1172, 0);
+    needed = 1172;
+    EXPECT_TRUE(DrvConvertDevMode(&name[0], nullptr, reinterpret_cast<DEVMODEW*>(again.data()), &needed,
+                                  CDM_CONVERT351))
+        << "a null input gives the printer's default";
+    EXPECT_EQ(0, std::memcmp(bytes.data(), again.data(), 220));
+}
+
+TEST_F(DriverUI, ConvertChecksBothDevModesAndTheSizePointer)
+{
+    std::vector<uint8_t> input = ModuleDevMode();
+    std::vector<uint8_t> output = ModuleDevMode();
+    LONG needed = 1172;
+    EXPECT_TRUE(DrvConvertDevMode(&name[0], reinterpret_cast<DEVMODEW*>(input.data()),
+                                  reinterpret_cast<DEVMODEW*>(output.data()), &needed, CDM_CONVERT));
+
+    reinterpret_cast<DEVMODEW*>(output.data())->dmSpecVersion = 0x320;
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(DrvConvertDevMode(&name[0], reinterpret_cast<DEVMODEW*>(input.data()),
+                                   reinterpret_cast<DEVMODEW*>(output.data()), &needed, CDM_CONVERT));
+    EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
+
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(DrvConvertDevMode(&name[0], reinterpret_cast<DEVMODEW*>(input.data()),
+                                   reinterpret_cast<DEVMODEW*>(input.data()), nullptr, CDM_CONVERT));
+    EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError()) << "a null size pointer";
+
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(DrvConvertDevMode(&name[0], reinterpret_cast<DEVMODEW*>(input.data()),
+                                   reinterpret_cast<DEVMODEW*>(output.data()), &needed, 3));
+    EXPECT_EQ(0xdeadbeefu, GetLastError()) << "an unknown mode sets no error";
+}
+
+// ---- The print-time query ----
+
+TEST_F(DriverUI, PrintTimeQueryChecksItsRecordAndItsDevMode)
+{
+    std::vector<uint8_t> devMode = ModuleDevMode();
+    wchar_t text[64];
+    std::wmemset(text, L'#', 64);
+    DEVQUERYPRINT_INFO info = {};
+    info.cbSize = 28;
+    info.Level = 1;
+    info.hPrinter = handle;
+    info.pDevMode = reinterpret_cast<DEVMODEW*>(devMode.data());
+    info.pszErrorStr = text;
+    info.cchErrorStr = 64;
+    EXPECT_FALSE(DevQueryPrintEx(&info)) << "size 28";
+    EXPECT_EQ(L'#', text[0]);
+    EXPECT_EQ(0u, info.cchNeeded);
+
+    info.cbSize = sizeof info;
+    info.pDevMode = nullptr;
+    EXPECT_TRUE(DevQueryPrintEx(&info)) << "no DEVMODE: nothing to judge";
+    info.pDevMode = reinterpret_cast<DEVMODEW*>(devMode.data());
+    EXPECT_TRUE(DevQueryPrintEx(&info)) << "the module's own DEVMODE prints";
+}
+
+TEST_F(DriverUI, PrintTimeQueryGivesTheMessageCutToTheCallersBuffer)
+{
+    std::vector<uint8_t> bad(220, 0);
+    reinterpret_cast<DEVMODEW*>(bad.data())->dmSize = 75;  // not a DEVMODE at all
+    const std::wstring message = L"Invalid DEVMODE structure";
+    wchar_t text[64];
+    DEVQUERYPRINT_INFO info = {};
+    info.cbSize = sizeof info;
+    info.Level = 1;
+    info.hPrinter = handle;
+    info.pDevMode = reinterpret_cast<DEVMODEW*>(bad.data());
+    info.pszErrorStr = text;
+
+    const struct {
+        DWORD room;
+        size_t copied;
+    } rows[] = {{64, message.size()}, {10, 9}, {1, 0}};
+    for (const auto& row : rows) {
+        std::wmemset(text, L'#', 64);
+        info.cchErrorStr = row.room;
+        info.cchNeeded = 0;
+        EXPECT_FALSE(DevQueryPrintEx(&info));
+        EXPECT_EQ(message.size() + 1, info.cchNeeded) << row.room;
+        EXPECT_EQ(message.substr(0, row.copied), std::wstring(text)) << row.room;
+        EXPECT_EQ(L'#', text[row.copied + 1]) << "nothing past the terminator";
+    }
+    std::wmemset(text, L'#', 64);
+    info.cchErrorStr = 0;
+    EXPECT_FALSE(DevQueryPrintEx(&info));
+    EXPECT_EQ(L'#', text[0]) << "cch 0 writes nothing";
+    EXPECT_EQ(message.size() + 1, info.cchNeeded);
+    info.pszErrorStr = nullptr;
+    info.cchErrorStr = 64;
+    EXPECT_FALSE(DevQueryPrintEx(&info));
+    EXPECT_EQ(message.size() + 1, info.cchNeeded);
+}
+
+TEST(DriverUIMessages, MismatchCodesMapToTheirMessages)
+{
+    const struct {
+        uint32_t mismatch;
+        uint16_t message;
+    } rows[] = {{2, 12003},  {4, 12003},      {8, 12003},      {12, 12003},     {0x10000, 12003},
+                {0x200, 12004}, {0x1000, 12005}, {0x8000, 12006}, {0x400, 12002}, {0x2000, 12002},
+                {0x2400, 12002}, {0, 12001},     {1, 12001},      {0x1001, 12001}};
+    for (const auto& row : rows)
+        EXPECT_EQ(row.message, GDriverUI::MismatchMessageId(row.mismatch)) << row.mismatch;
+}
+
+// ---- Device capabilities ----
+
+TEST_F(DriverUI, PaperListsAgreeAndEndWithTheCustomSize)
+{
+    const DWORD count = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERS, nullptr, nullptr);
+    ASSERT_NE(DWORD(GDI_ERROR), count);
+    ASSERT_LT(1u, count);
+    EXPECT_EQ(count, DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERNAMES, nullptr, nullptr));
+    EXPECT_EQ(count, DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERSIZE, nullptr, nullptr));
+    std::vector<WORD> codes(count);
+    std::vector<wchar_t> names(count * 64);
+    std::vector<POINT> sizes(count);
+    EXPECT_EQ(count, DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERS, reinterpret_cast<LPWSTR>(codes.data()),
+                                         nullptr));
+    EXPECT_EQ(count, DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERNAMES, names.data(), nullptr));
+    EXPECT_EQ(count, DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERSIZE, reinterpret_cast<LPWSTR>(sizes.data()),
+                                         nullptr));
+    EXPECT_EQ(256, codes.back());
+    EXPECT_EQ(std::wstring(L"Custom Size"), std::wstring(&names[(count - 1) * 64]));
+    EXPECT_EQ(1, codes[0]);
+    EXPECT_EQ(std::wstring(L"Letter"), std::wstring(&names[0]));
+    EXPECT_EQ(2159, sizes[0].x);
+    EXPECT_EQ(2794, sizes[0].y);
+}
+
+TEST_F(DriverUI, FixedAnswersDescribeTheModulesDevModeAndModel)
+{
+    const struct {
+        WORD capability;
+        DWORD answer;
+    } rows[] = {
+        {DC_SIZE, 220},   {DC_EXTRA, 952},   {DC_VERSION, 0x401}, {DC_COPIES, 999}, {DC_COLLATE, 1},
+        {DC_COLORDEVICE, 1}, {DC_DUPLEX, 1}, {DC_ORIENTATION, 90}, {DC_TRUETYPE, 0}, {33, DWORD(GDI_ERROR)},
+        {0x5A51, 1538},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.answer, DeviceCapabilitiesW(name.c_str(), L"FILE:", row.capability, nullptr, nullptr))
+            << row.capability;
+    const std::vector<uint8_t> bytes = ModuleDevMode();
+    EXPECT_EQ(reinterpret_cast<const DEVMODEW*>(bytes.data())->dmFields,
+              DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_FIELDS, nullptr, nullptr));
+}
+
+TEST_F(DriverUI, ResolutionsAreReportedWithoutTheRepeat)
+{
+    const DWORD count = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_ENUMRESOLUTIONS, nullptr, nullptr);
+    ASSERT_EQ(1u, count);
+    LONG pairs[4] = {};
+    EXPECT_EQ(1u, DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_ENUMRESOLUTIONS, reinterpret_cast<LPWSTR>(pairs),
+                                      nullptr));
+    EXPECT_EQ(600, pairs[0]);
+    EXPECT_EQ(600, pairs[1]);
+}
+
+TEST_F(DriverUI, BinsAreTheInstalledTraysWithShortNames)
+{
+    const DWORD count = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_BINS, nullptr, nullptr);
+    ASSERT_NE(DWORD(GDI_ERROR), count);
+    ASSERT_LE(1u, count);
+    std::vector<WORD> bins(count);
+    std::vector<wchar_t> names(count * 24, L'#');
+    EXPECT_EQ(count, DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_BINS, reinterpret_cast<LPWSTR>(bins.data()),
+                                         nullptr));
+    EXPECT_EQ(count, DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_BINNAMES, names.data(), nullptr));
+    EXPECT_EQ(257, bins[0]);
+    EXPECT_EQ(std::wstring(L" Tray 1"), std::wstring(&names[0], wcsnlen(&names[0], 24)));
+}
+
+TEST_F(DriverUI, ThePrivateIndexHandsOutTheHelpRecord)
+{
+    std::vector<uint8_t> record(1538 + 8, 0xEE);
+    EXPECT_EQ(1538u, DeviceCapabilitiesW(name.c_str(), L"FILE:", 0x5A51, reinterpret_cast<LPWSTR>(record.data()),
+                                         nullptr));
+    EXPECT_EQ(0x52, record[0]);
+    EXPECT_EQ(0x5A, record[1]);
+    EXPECT_STREQ("QZGDI6", reinterpret_cast<const char*>(record.data() + 2));
+    EXPECT_STREQ("syshnts.hlp", reinterpret_cast<const char*>(record.data() + 514));
+    EXPECT_STREQ("hints_system", reinterpret_cast<const char*>(record.data() + 1026));
+    EXPECT_EQ(0xEE, record[1538]);
+}
+
+TEST(DriverUIAnswers, OrientationAndExtentRules)
+{
+    const uint16_t rotations[] = {0, 90, 180, 270};
+    const DWORD answers[] = {90, 90, 270, 270};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(answers[i], GDriverUI::OrientationAnswer(&rotations[i])) << rotations[i];
+    EXPECT_EQ(0u, GDriverUI::OrientationAnswer(nullptr));
+    // 8.5 x 14 in at 600 dpi: 2159 x 3556 tenths of a millimetre.
+    EXPECT_EQ(DWORD(2159 | 3556 << 16), GDriverUI::PackExtent(5100, 8400, 600, 600));
+    EXPECT_EQ(0u, GDriverUI::PackExtent(65535, 100, 254, 254)) << "65535 or more gives 0 x 0";
+    EXPECT_EQ(DWORD(65534 | 100 << 16), GDriverUI::PackExtent(65534, 100, 254, 254));
+    EXPECT_EQ(DWORD(GDI_ERROR), GDriverUI::PackExtent(100, 100, 0, 600)) << "no units: no extent";
+}
+
+} // namespace
+
+namespace {
+
+// ---- The object's own operations, on an object the driver server loads ----
+
+class DriverUIObject : public DriverUI {
+protected:
+    void SetUp() override
+    {
+        DriverUI::SetUp();
+        GDriverObject* object =
+            ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(nullptr, name.c_str(), 1), ticket);
+        ui = dynamic_cast<GDriverUI*>(object);
+        ASSERT_NE(nullptr, ui);
+    }
+    void TearDown() override
+    {
+        if (ticket)
+            ModuleLifetime::DriverServer()->Release(ticket);
+        DriverUI::TearDown();
+    }
+    uint32_t ticket = 0;
+    GDriverUI* ui = nullptr;
+};
+
+TEST_F(DriverUIObject, SetIdentityKeepsTheDevModeForTheSameNameAndDropsItForAnother)
+{
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    GDriverDevMode* held = ui->GetDevModeObject();
+    ASSERT_NE(nullptr, held);
+    ui->SetIdentity(PrinterIdentity(handle, name.c_str(), 1));
+    EXPECT_EQ(held, ui->GetDevModeObject());
+    EXPECT_EQ(handle, ui->GetPrinterHandle());
+    ui->SetIdentity(PrinterIdentity(nullptr, (name + L"x").c_str(), 1));
+    EXPECT_EQ(nullptr, ui->GetDevModeObject());
+    EXPECT_EQ(RWWString((name + L"x").c_str()), ui->GetPrinterName());
+    ui->SetIdentity(PrinterIdentity(nullptr, name.c_str(), 1));
+}
+
+TEST_F(DriverUIObject, UsingTheOwnHandleNeedsOneOpen)
+{
+    ui->UseOwnPrinter(1);
+    EXPECT_EQ(nullptr, ui->GetOwnHandle());
+    ASSERT_EQ(1, ui->OpenOwnPrinter());
+    ui->UseOwnPrinter(1);
+    EXPECT_EQ(ui->GetOwnHandle(), ui->GetPrinterHandle());
+    EXPECT_EQ(1, ui->CloseOwnPrinter());
+    EXPECT_EQ(nullptr, ui->GetOwnHandle());
+}
+
+TEST_F(DriverUIObject, TheUIContextRecordIs60BytesWithKind2AndNoAgent)
+{
+    UIContextRecord* record = ui->CreateUIContext();
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ(60u, record->size);
+    EXPECT_EQ(2, record->kind);
+    ASSERT_NE(nullptr, record->settings);
+    auto* agent = GDriverObject::Feature<GValueAttribute>(record->settings, 313);
+    ASSERT_NE(nullptr, agent);
+    EXPECT_EQ(0, agent->GetValue());
+    ui->DestroyUIContext(record);
+    ui->DestroyUIContext(nullptr);
+}
+
+TEST_F(DriverUIObject, WritingThePrinterDefaultStoresTheCurrentDevMode)
+{
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    ASSERT_EQ(1, ui->OpenOwnPrinter());
+    ui->UseOwnPrinter(1);
+    EXPECT_EQ(1, ui->WritePrinterDefaultDevMode());
+    ui->CloseOwnPrinter();
+    std::vector<uint8_t> current(1172);
+    ASSERT_EQ(1, ui->GetDevModeObject()->CopyOut(reinterpret_cast<DEVMODEW*>(current.data())));
+    EXPECT_EQ(current, PrinterDefaultDevMode(handle));
+}
+
+TEST_F(DriverUIObject, PublicOnlyApplicationsGetThePublicPartOnly)
+{
+    ui->SetAppFlags(0x100);
+    std::vector<uint8_t> bytes(1172, 0);
+    LONG needed = 0;
+    SetLastError(0xdeadbeef);
+    EXPECT_FALSE(ui->ConvertDevMode(&name[0], nullptr, reinterpret_cast<DEVMODEW*>(bytes.data()), &needed,
+                                    CDM_DRIVER_DEFAULT));
+    EXPECT_EQ(DWORD(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    EXPECT_EQ(220, needed);
+    EXPECT_EQ(220u, ui->DeviceCapabilities(nullptr, nullptr, DC_SIZE, nullptr, nullptr));
+    EXPECT_EQ(0u, ui->DeviceCapabilities(nullptr, nullptr, DC_EXTRA, nullptr, nullptr));
+
+    // The marked copy into a 220-byte buffer ending at a no-access page writes nothing
+    // past the public part.
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    uint8_t* pages = static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    ASSERT_NE(nullptr, pages);
+    DWORD old = 0;
+    ASSERT_TRUE(VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &old));
+    auto* out = reinterpret_cast<DEVMODEW*>(pages + system.dwPageSize - 220);
+    DOCUMENTPROPERTYHEADER header = {};
+    header.cbSize = sizeof header;
+    header.pszPrinterName = &name[0];
+    header.pdmOut = out;
+    header.fMode = 0x100A;
+    EXPECT_EQ(1, ui->DocumentPropertiesNoUI(header));
+    EXPECT_EQ(220, out->dmSize);
+    EXPECT_EQ(0, out->dmDriverExtra);
+    VirtualFree(pages, 0, MEM_RELEASE);
+    ui->SetAppFlags(0);
+}
+
+TEST_F(DriverUIObject, TheUIFontComesFromTheResourceLibrary)
+{
+    GObjectBase* font = ui->GetUIFont();
+    ASSERT_NE(nullptr, font);
+    EXPECT_STREQ("Arial", GDriverObject::Feature<GStringAttribute>(font, 384)->GetString().Data());
+    EXPECT_EQ(8, GDriverObject::Feature<GValueAttribute>(font, 385)->GetValue());
+    EXPECT_EQ(0, GDriverObject::Feature<GValueAttribute>(font, 386)->GetValue()) << "code page 1252";
+    EXPECT_EQ(font, ui->GetUIFont()) << "built once";
+}
+
+TEST_F(DriverUIObject, QueryFeatureValueAnswersTheFixedIdAndFormSizes)
+{
+    uint16_t value = 0;
+    EXPECT_EQ(1, ui->QueryFeatureValue(0x4000, value));
+    EXPECT_EQ(0x100, value);
+    EXPECT_EQ(1, ui->QueryFeatureValue(9, value)) << "A4's form is in the id pool";
+    EXPECT_EQ(23, value);
+    EXPECT_EQ(0, ui->QueryFeatureValue(99, value));
+}
+
+TEST_F(DriverUIObject, ACustomizedFormToTrayTableShowsTheSingleFormSourceBin)
+{
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    std::unique_ptr<GObjectBase> stored(ui->LoadSettingsTree(365));
+    ASSERT_NE(nullptr, stored);
+    std::unique_ptr<GObjectBase> customized(stored->DeepCopy());
+    auto* table = GDriverObject::Feature<GFormToTrayDatabase>(customized.get(), 510);
+    ASSERT_NE(nullptr, table);
+    table->SetAssociation(1, 23, 2);
+    ASSERT_EQ(1, ui->SaveSettingsTree(customized.get()));
+    ui->SetStateWord(-1);
+
+    WORD bins[4] = {};
+    wchar_t names[4 * 24];
+    EXPECT_EQ(1u, ui->DeviceCapabilities(nullptr, nullptr, DC_BINS, bins, nullptr));
+    EXPECT_EQ(15, bins[0]);
+    EXPECT_EQ(1u, ui->DeviceCapabilities(nullptr, nullptr, DC_BINNAMES, names, nullptr));
+    EXPECT_EQ(std::wstring(L"Form Select"), std::wstring(names));
+    // The papers keep to the forms the table holds, and the custom size.
+    const DWORD papers = ui->DeviceCapabilities(nullptr, nullptr, DC_PAPERS, nullptr, nullptr);
+    std::vector<WORD> codes(papers == DWORD(GDI_ERROR) ? 0 : papers);
+    ui->DeviceCapabilities(nullptr, nullptr, DC_PAPERS, codes.data(), nullptr);
+    EXPECT_EQ((std::vector<WORD>{9, 256}), codes);
+
+    ASSERT_EQ(1, ui->SaveSettingsTree(stored.get()));
+    ui->SetStateWord(-1);
+    EXPECT_LT(1u, ui->DeviceCapabilities(nullptr, nullptr, DC_BINS, nullptr, nullptr)) << "the trays again";
+}
+
+TEST_F(DriverUIObject, ADeviceAskingForItGetsTheBinsOfThePoolRebuiltFromTheState)
+{
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    std::unique_ptr<GObjectBase> stored(ui->LoadSettingsTree(365));
+    ASSERT_NE(nullptr, stored);
+    std::unique_ptr<GObjectBase> rebuilt(stored->DeepCopy());
+    auto* flag = GDriverObject::Feature<GValueAttribute>(rebuilt.get(), 197);
+    ASSERT_NE(nullptr, flag);
+    flag->SetValue(1);
+    ASSERT_EQ(1, ui->SaveSettingsTree(rebuilt.get()));
+    ui->SetStateWord(-1);
+
+    WORD bins[8] = {};
+    wchar_t names[8 * 24];
+    ASSERT_EQ(2u, ui->DeviceCapabilities(nullptr, nullptr, DC_BINS, bins, nullptr));
+    EXPECT_EQ(2u, ui->DeviceCapabilities(nullptr, nullptr, DC_BINNAMES, names, nullptr));
+    EXPECT_EQ(7, bins[0]);
+    EXPECT_EQ(4, bins[1]);
+    EXPECT_EQ(std::wstring(L"Automatically Select"), std::wstring(names));
+    EXPECT_EQ(std::wstring(L"Manual Feed"), std::wstring(names + 24));
+
+    ASSERT_EQ(1, ui->SaveSettingsTree(stored.get()));
+    ui->SetStateWord(-1);
+}
+
+TEST_F(DriverUIObject, EveryMediaNameLoadsFromTheResourceLibrary)
+{
+    EXPECT_EQ(1, ui->CheckMediaNames());
+    EXPECT_NE(0u, ui->GetResourceModuleName().Length());
+}
+
+TEST(DriverUIRules, OnlyPlainCachedFileNamesAreCopied)
+{
+    const struct {
+        const wchar_t* name;
+        bool plain;
+    } rows[] = {
+        {L"qzres32.dll", true}, {L"help.hlp", true},      {L"..", false},           {L"a..b", false},
+        {L"sub\\file", false},  {L"sub/file", false},     {L"C:file", false},       {L"", false},
+        {nullptr, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.plain, GDriverUI::IsPlainFileName(row.name)) << (row.name ? row.name : L"(null)");
+}
+
+// A printer name without a server part copies nothing and leaves the caller's handle.
+TEST_F(DriverUIObject, CopyingFromAServerNeedsAServerAndKeepsTheCallersHandle)
+{
+    ui->SetIdentity(PrinterIdentity(handle, name.c_str(), 1));
+    EXPECT_EQ(0, ui->CopyFilesFromServer());
+    EXPECT_EQ(handle, ui->GetPrinterHandle());
+    EXPECT_EQ(0, ui->DeleteCachedFiles());
+    ui->SetIdentity(PrinterIdentity(nullptr, name.c_str(), 1));
+}
+
+TEST(DriverUIRules, PaperSizesMatchWithin100UnitsAndTurnAt90And270)
+{
+    const std::vector<GSizePair> papers = {{215900, 279400}, {210000, 297000}};
+    const struct {
+        GSizePair size;
+        uint32_t orientation;
+        uint16_t index;
+    } rows[] = {
+        {{210000, 297000}, 0, 2},   {{210100, 297100}, 0, 2},   {{210101, 297000}, 0, 0},
+        {{297000, 210000}, 90, 2},  {{297000, 210000}, 270, 2}, {{297000, 210000}, 180, 0},
+        {{215800, 279500}, 0, 1},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.index, GDriverUI::MatchPaperSize(papers, row.size, row.orientation))
+            << row.size.width << " " << row.orientation;
+}
+
+TEST(DriverUIRules, TheUIFontsCharacterSetFollowsTheCodePage)
+{
+    const struct {
+        uint16_t codePage;
+        uint8_t characterSet;
+        bool farEastFace;
+    } rows[] = {
+        {874, 222, false},  {932, 128, true},   {936, 134, true},   {949, 129, true},   {950, 136, true},
+        {1200, 0, false},   {1252, 0, false},   {1250, 238, false}, {1251, 204, false}, {1253, 161, false},
+        {1254, 162, false}, {1255, 177, false}, {1256, 178, false}, {1257, 186, false}, {1361, 130, false},
+        {437, 255, false},  {0, 255, false},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(row.characterSet, GDriverUI::CharacterSetOf(row.codePage)) << row.codePage;
+        EXPECT_EQ(row.farEastFace, GDriverUI::FaceOf(row.codePage) != nullptr) << row.codePage;
+    }
+    EXPECT_STREQ("\x82\x6c\x82\x72 \x82\x6f\x96\xbe\x92\xa9", GDriverUI::FaceOf(932));
+}
+
+} // namespace
