@@ -143,7 +143,14 @@ protected:
 
     GObjectBase& Query() { return *target_->FindById(FeatureId::kDeviceQueryRoot); }
 
-    TestPrinter& printer_ = TestPrinter::Shared();
+    // The queries empty the printer's data: they keep a printer of their own, so that the
+    // settings other suites stored on the shared printer stay.
+    static TestPrinter& OwnPrinter()
+    {
+        static TestPrinter printer(L"QZ Device Query " + std::to_wstring(GetCurrentProcessId()));
+        return printer;
+    }
+    TestPrinter& printer_ = OwnPrinter();
     std::unique_ptr<GDriverObject> driver_;
     GNRAProvider provider_;
     std::unique_ptr<GAttributeComposite> target_;
