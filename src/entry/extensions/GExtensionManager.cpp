@@ -3,6 +3,12 @@
 #include "entry/extensions/ExtensionContextRegistry.h"
 #include "entry/extensions/ExtensionExports.h"
 #include "entry/extensions/ExtensionTree.h"
+#include "entry/extensions/GExtensionPaperHandling.h"
+#include "model/GResourceMappingList.h"
+#include "model/MAssociationList.h"
+#include "printer/GPaperHandlingDevice.h"
+#include "printer/GPeripheral.h"
+#include "model/GConfiguration.h"
 #include "printer/GExtensionValues.h"
 
 #include "model/GAttributeComposite.h"
@@ -302,6 +308,130 @@ int GExtensionManager::Unregister(const RWWString& name)
     if (status == kExtensionOk && r.table.OnUnregistered)
         r.table.OnUnregistered();
     return status;
+}
+
+namespace {
+
+// A stored devices' list: a composite holding only paper-handling devices.
+bool IsDeviceList(GObjectBase* object)
+{
+    if (!object || !object->IsKindOf(GAttributeComposite::kClassId))
+        return false;
+    bool devices = true;
+    ForEachMember(object, [&](GObjectBase* member) {
+        devices = devices && member->IsKindOf(GPaperHandlingDevice::kClassId);
+    });
+    return devices;
+}
+
+// The configuration of the printer's component with the id (101 the PDL writer, 106 the
+// PJL writer).
+GObjectBase* ComponentConfiguration(GDriverObject* driver, long id)
+{
+    GObjectBase* printer = driver ? driver->GetPrinter() : nullptr;
+    GObjectBase* holder = printer ? printer->FindById(FeatureId::kPrinterHolder) : nullptr;
+    GPeripheral* component = GDriverObject::Feature<GPeripheral>(holder, id);
+    return component ? component->GetConfiguration() : nullptr;
+}
+
+template <class T>
+T* OfKind(GObjectBase* object)
+{
+    return object && object->IsKindOf(T::kClassId) ? static_cast<T*>(object) : nullptr;
+}
+
+} // namespace
+
+uint16_t GExtensionManager::ApplyPaperHandling(const ExtensionRegistrationTable& table, uint32_t flags)
+{
+    return PaperHandling(table, flags, true);
+}
+
+uint16_t GExtensionManager::RemovePaperHandling(const ExtensionRegistrationTable& table, uint32_t flags)
+{
+    return PaperHandling(table, flags, false);
+}
+
+// Stored objects of another kind count as absent; the configuration's own objects stand
+// in for them.
+uint16_t GExtensionManager::PaperHandling(const ExtensionRegistrationTable& table, uint32_t flags, bool add)
+{
+    const bool withTrays = (flags & kExtensionSuppliesTrays) != 0;
+    const bool withBins = (flags & kExtensionSuppliesBins) != 0;
+    if (!withTrays && !withBins)
+        return kExtensionOk;
+    const uint16_t mode = ExtensionPdlMode(WriterTarget());
+    uint16_t trayStatus = kExtensionUnavailable, binStatus = kExtensionUnavailable;
+    std::vector<GExtensionPaperHandling::Device> trays, bins;
+    if (withTrays && table.GetInputTrays) {
+        const uint8_t* list = nullptr;
+        uint16_t count = 0;
+        trayStatus = table.GetInputTrays(&list, &count, mode);
+        trays = GExtensionPaperHandling::ReadList(list, trayStatus == kExtensionOk ? count : 0, false);
+    }
+    if (withBins && table.GetOutputBins) {
+        const uint8_t* list = nullptr;
+        uint16_t count = 0;
+        binStatus = table.GetOutputBins(&list, &count, mode);
+        bins = GExtensionPaperHandling::ReadList(list, binStatus == kExtensionOk ? count : 0, true);
+    }
+    if (!owner_)
+        return withTrays ? trayStatus : binStatus;
+
+    GExtensionPaperHandling::Targets targets;
+    std::unique_ptr<GObjectBase> pool(owner_->LoadObject(RWWString(L"DEKBinPool")));
+    if (!IsDeviceList(pool.get()))
+        pool.reset();
+    GObjectBase* paperPath = owner_->GetPrinterConfiguration()
+                                 ? owner_->GetPrinterConfiguration()->FindById(FeatureId::kPaperPath)
+                                 : nullptr;
+    targets.container = pool ? pool.get() : OfKind<GAttributeComposite>(paperPath ? paperPath->FindById(FeatureId::kInputDevices) : nullptr);
+    std::unique_ptr<GObjectBase> osMap(owner_->LoadObject(RWWString(L"DEKOSTrayMap")));
+    targets.osTrayMap = OfKind<GResourceMappingList>(osMap.get());
+    if (!targets.osTrayMap)
+        targets.osTrayMap = owner_->GetSubObject3();
+    std::unique_ptr<GObjectBase> pdlMap(owner_->LoadObject(RWWString(L"DEKPDLTrayMap")));
+    targets.pdlTrayMap = OfKind<MAssociationList>(pdlMap.get());
+    if (!targets.pdlTrayMap) {
+        GObjectBase* writer = ComponentConfiguration(owner_, FeatureId::kPdlWriter);
+        targets.pdlTrayMap = OfKind<MAssociationList>(writer ? writer->FindById(FeatureId::kPdlTrayMap) : nullptr);
+    }
+    std::unique_ptr<GObjectBase> pjlMap(owner_->LoadObject(RWWString(L"DEKPJLBinMap")));
+    targets.pjlBinMap = OfKind<MAssociationList>(pjlMap.get());
+    if (!targets.pjlBinMap) {
+        GObjectBase* writer = ComponentConfiguration(owner_, FeatureId::kPjlWriter);
+        targets.pjlBinMap = OfKind<MAssociationList>(writer ? writer->FindById(FeatureId::kPjlBinMap) : nullptr);
+    }
+    GObjectBase* settings = owner_->GetSettings();
+    targets.deviceSettings = settings ? settings->FindById(FeatureId::kDeviceSettings) : nullptr;
+
+    if (withTrays && trayStatus == kExtensionOk) {
+        if (add)
+            trayStatus = GExtensionPaperHandling::AddTrays(trays, targets);
+        else
+            GExtensionPaperHandling::RemoveTrays(trays, targets);
+    }
+    if (withBins && binStatus == kExtensionOk) {
+        if (add)
+            binStatus = GExtensionPaperHandling::AddBins(bins, targets);
+        else
+            GExtensionPaperHandling::RemoveBins(bins, targets);
+    }
+
+    if (GOSFactory* services = GOSFactory::Instance()) {
+        if (targets.container)
+            services->SaveObjectToPrinterData(owner_, RWWString(L"DEKBinPool"), targets.container);
+        if (targets.osTrayMap && targets.container) {
+            services->SaveObjectToPrinterData(owner_, RWWString(L"DEKOSTrayMap"), targets.osTrayMap);
+            if (targets.pdlTrayMap)
+                services->SaveObjectToPrinterData(owner_, RWWString(L"DEKPDLTrayMap"), targets.pdlTrayMap);
+        }
+        if (targets.pjlBinMap)
+            services->SaveObjectToPrinterData(owner_, RWWString(L"DEKPJLBinMap"), targets.pjlBinMap);
+    }
+    if (withTrays && withBins)
+        return trayStatus != kExtensionOk ? trayStatus : binStatus;
+    return withTrays ? trayStatus : binStatus;
 }
 
 uint16_t GExtensionManager::GetValue(uint16_t valueId, uint16_t* out, GObjectBase* settingsRoot)

@@ -77,10 +77,11 @@ private:
     GObjectBase* Container(GObjectBase* settings);
     // Stores node 368 in the printer's data after the list changed.
     void SaveContainer(GObjectBase* container);
-    // The input trays and output bins a module supplies. The devices are not entered
-    // into the paper-handling container yet: both answer success and change nothing.
-    uint16_t ApplyPaperHandling(const ExtensionRegistrationTable&, uint32_t) { return kExtensionOk; }
-    uint16_t RemovePaperHandling(const ExtensionRegistrationTable&, uint32_t) { return kExtensionOk; }
+    // The input trays (flag 1) and output bins (flag 2) a module supplies, entered into
+    // or taken out of the printer's paper handling and written back to its data.
+    uint16_t ApplyPaperHandling(const ExtensionRegistrationTable& table, uint32_t flags);
+    uint16_t RemovePaperHandling(const ExtensionRegistrationTable& table, uint32_t flags);
+    uint16_t PaperHandling(const ExtensionRegistrationTable& table, uint32_t flags, bool add);
     // The class id of the printer's writer for pass-through commands: 767 or 788, else 0.
     uint16_t WriterTarget() const;
     // Empties every slot, unloading its module.

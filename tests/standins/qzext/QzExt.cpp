@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -119,12 +120,48 @@ uint16_t EXT_CALL Describe(Descriptor* out, uint16_t mode)
     return describeStatus;
 }
 
-uint16_t EXT_CALL GetList(const uint8_t** list, uint16_t* count, uint16_t)
+// A device list as the driver reads it: one device record, then its entries.
+struct PaperList {
+    std::vector<uint8_t> bytes;
+    std::deque<std::string> names;
+    uint16_t count = 0;
+    uint16_t status = 1;
+
+    const char* Keep(const std::string& name)
+    {
+        names.push_back(name);
+        return names.back().c_str();
+    }
+    void Put(const void* value, size_t size)
+    {
+        const uint8_t* at = static_cast<const uint8_t*>(value);
+        bytes.insert(bytes.end(), at, at + size);
+    }
+    void Clear()
+    {
+        bytes.clear();
+        names.clear();
+        count = 0;
+        status = 1;
+    }
+};
+
+PaperList trays, bins;
+
+uint16_t EXT_CALL GetInputTrays(const uint8_t** list, uint16_t* count, uint16_t)
 {
-    Log("GetList");
-    *list = nullptr;
-    *count = 0;
-    return 1;
+    Log("GetInputTrays");
+    *list = trays.bytes.empty() ? nullptr : trays.bytes.data();
+    *count = trays.count;
+    return trays.status;
+}
+
+uint16_t EXT_CALL GetOutputBins(const uint8_t** list, uint16_t* count, uint16_t)
+{
+    Log("GetOutputBins");
+    *list = bins.bytes.empty() ? nullptr : bins.bytes.data();
+    *count = bins.count;
+    return bins.status;
 }
 
 uint16_t EXT_CALL OnRegistered()
@@ -247,8 +284,8 @@ uint16_t EXT_CALL QZExt_QueryInterface(int32_t id, void** table)
     switch (id) {
     case 0:
         table[0] = Entry(0, &Describe);
-        table[1] = Entry(1, &GetList);
-        table[2] = Entry(2, &GetList);
+        table[1] = Entry(1, &GetInputTrays);
+        table[2] = Entry(2, &GetOutputBins);
         table[3] = Entry(3, &OnRegistered);
         table[4] = Entry(4, &OnUnregistered);
         table[5] = hasDefaults ? Entry(5, &GetDefaultSettings) : nullptr;
@@ -333,6 +370,34 @@ uint16_t QZExtTest_PageCall(int which, uint16_t valueId, uint8_t* bytes, uint16_
     }
 }
 
+// One device named so with entries of the numbers (trays "Tray<n>" with the PDL codes;
+// bins "Bin<n>" with the PJL names "PJL<n>"), its record claiming the declared count.
+void QZExtTest_SetPaper(int bins_, const char* device, int16_t declared, uint16_t n, const int16_t* numbers,
+                        const uint16_t* codes)
+{
+    PaperList& list = bins_ ? bins : trays;
+    list.Clear();
+    list.status = 0;
+    list.count = 1;
+    const char* name = list.Keep(device);
+    list.Put(&name, 4);
+    list.Put(&declared, 2);
+    const uint16_t unused = 0;
+    list.Put(&unused, 2);
+    for (uint16_t i = 0; i < n; ++i) {
+        const char* entry = list.Keep((bins_ ? "Bin" : "Tray") + std::to_string(numbers[i]));
+        list.Put(&entry, 4);
+        list.Put(&numbers[i], 2);
+        if (bins_) {
+            list.Put(&unused, 2);
+            const char* pjl = list.Keep("PJL" + std::to_string(numbers[i]));
+            list.Put(&pjl, 4);
+        } else {
+            list.Put(&codes[i], 2);
+        }
+    }
+}
+
 // The calls so far, separated by ';'.
 const char* QZExtTest_Log() { return callLog.c_str(); }
 
@@ -355,6 +420,8 @@ void QZExtTest_Reset()
     enumStatus = 0;
     queryStatus.clear();
     nullEntries = 0;
+    trays.Clear();
+    bins.Clear();
     driverTable[0] = driverTable[1] = driverTable[2] = nullptr;
     pageContext = nullptr;
 }
