@@ -10,6 +10,12 @@
 #include "entry/module/GUIOSFactory.h"
 #include "entry/sheet/GUIData.h"
 #include "model/GAttributeComposite.h"
+#include "model/GConfiguration.h"
+#include "model/GResourceMappingList.h"
+#include "model/MAssociationList.h"
+#include "model/MPersistentAssociation.h"
+#include "printer/GPaperHandlingDevice.h"
+#include "printer/GPeripheralComposite.h"
 #include "model/GFeatureIds.h"
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
@@ -492,6 +498,111 @@ TEST_F(ExtensionTest, UnregisteringIndexZeroOfThreeRenumbersBothLists)
     EXPECT_EQ((std::vector<std::string>{"bb:0", "cc:1"}), StoredSettings(driver.GetSettings()));
     EXPECT_NE(std::string::npos, standIn.Log().find("OnUnregistered"));
     EXPECT_EQ(10, driver.Manager().Unregister(RWWString(L"qzext.dll"))) << "gone already";
+}
+
+// A driver whose printer has a paper path with a devices' container, a PDL writer with
+// its tray map and a PJL writer with its bin map, and whose device settings name no
+// installed devices.
+class PaperDriver : public ExtensionDriver {
+public:
+    PaperDriver() : ExtensionDriver(Root({}, {}))
+    {
+        GAttributeComposite* settings = static_cast<GAttributeComposite*>(GetSettings());
+        GAttributeComposite* device = new GAttributeComposite(FeatureId::kDeviceSettings);
+        device->Add(new GStringAttribute("", 315));
+        device->Add(new GStringAttribute("", 316));
+        settings->Add(device);
+
+        // Components first: adding one rebuilds the holder's configuration.
+        GPeripheralComposite* holder =
+            new GPeripheralComposite("model", nullptr, new GConfiguration(198), FeatureId::kPrinterHolder);
+        GetPrinter()->Add(holder);
+        holder->Add(Component(FeatureId::kPdlWriter, FeatureId::kPdlTrayMap));
+        holder->Add(Component(FeatureId::kPjlWriter, FeatureId::kPjlBinMap));
+        GAttributeComposite* path = new GAttributeComposite(FeatureId::kPaperPath);
+        path->Add(new GAttributeComposite(FeatureId::kInputDevices));
+        GetPrinterConfiguration()->Add(path);
+        SetSubObject3(new GResourceMappingList);
+    }
+    GObjectBase* Container()
+    {
+        GObjectBase* path = GetPrinterConfiguration()->FindById(FeatureId::kPaperPath);
+        return path->FindById(FeatureId::kInputDevices);
+    }
+    MAssociationList* Map(long component, long id)
+    {
+        GObjectBase* holder = GetPrinter()->FindById(FeatureId::kPrinterHolder);
+        GPeripheral* peripheral = static_cast<GPeripheral*>(holder->FindById(component));
+        return static_cast<MAssociationList*>(peripheral->GetConfiguration()->FindById(id));
+    }
+    std::string Text(long id)
+    {
+        return static_cast<GStringAttribute*>(GetSettings()->FindById(FeatureId::kDeviceSettings)->FindById(id))
+            ->GetString()
+            .Data();
+    }
+
+private:
+    static GPeripheralComposite* Component(long id, long mapId)
+    {
+        GConfiguration* configuration = new GConfiguration(0);
+        GConfiguration* maps = new GConfiguration(FeatureId::kWriterMaps);
+        MAssociationList* map = new MAssociationList;
+        map->SetId(mapId);
+        maps->Add(map);
+        configuration->Add(maps);
+        return new GPeripheralComposite("component", nullptr, configuration, id);
+    }
+};
+
+std::vector<std::string> DeviceNames(GObjectBase* container)
+{
+    std::vector<std::string> out;
+    std::unique_ptr<GObjectIterator> it(container ? container->CreateIterator() : nullptr);
+    while (it && it->Next())
+        if (it->Current()->IsKindOf(GPaperHandlingDevice::kClassId))
+            out.push_back(static_cast<GPaperHandlingDevice*>(it->Current())->GetName().Data());
+    return out;
+}
+
+TEST_F(ExtensionTest, RegisteringATrayAndABinDeviceFillsThePaperHandlingAndUnregisteringEmptiesIt)
+{
+    const int16_t trays[] = {0, 25};
+    const uint16_t codes[] = {4, 9};
+    const int16_t bins[] = {2};
+    standIn.SetPaper(false, "Feeder", 2, trays, codes);
+    standIn.SetPaper(true, "Stacker", 1, bins, nullptr);
+    standIn.SetFlags(0x1 | 0x2 | 0x8);
+    PaperDriver driver;
+    ASSERT_EQ((std::vector<std::string>{}), DeviceNames(driver.Container()));
+    EXPECT_EQ(0, driver.Manager().Register(RWWString(L"qzext.dll")));
+    EXPECT_EQ((std::vector<std::string>{"Feeder", "Stacker"}), DeviceNames(driver.Container()));
+    ASSERT_NE(nullptr, driver.GetSubObject3()->FindByFirstCode(256 + 32));
+    EXPECT_EQ(nullptr, driver.GetSubObject3()->FindByFirstCode(256 + 57)) << "tray 25 is skipped";
+    GValueAttribute slot(32, 0);
+    EXPECT_NE(nullptr, driver.Map(FeatureId::kPdlWriter, FeatureId::kPdlTrayMap)->Find(&slot));
+    GValueAttribute bin(32, 0);
+    EXPECT_NE(nullptr, driver.Map(FeatureId::kPjlWriter, FeatureId::kPjlBinMap)->Find(&bin));
+    EXPECT_EQ("Feeder", driver.Text(315));
+    EXPECT_EQ("Stacker", driver.Text(316));
+    EXPECT_NE(std::string::npos, standIn.Log().find("GetInputTrays;GetOutputBins;OnRegistered"));
+
+    EXPECT_EQ(0, driver.Manager().Unregister(RWWString(L"qzext.dll")));
+    EXPECT_TRUE(DeviceNames(driver.Container()).empty());
+    EXPECT_EQ(nullptr, driver.GetSubObject3()->FindByFirstCode(256 + 32));
+    EXPECT_EQ(nullptr, driver.Map(FeatureId::kPdlWriter, FeatureId::kPdlTrayMap)->Find(&slot));
+    EXPECT_EQ(nullptr, driver.Map(FeatureId::kPjlWriter, FeatureId::kPjlBinMap)->Find(&bin));
+    EXPECT_EQ("", driver.Text(315));
+    EXPECT_EQ("", driver.Text(316));
+}
+
+TEST_F(ExtensionTest, AFailedTrayListFailsTheRegistrationAfterTheEntryIsStored)
+{
+    standIn.SetFlags(0x1 | 0x8);
+    PaperDriver driver;
+    EXPECT_EQ(1, driver.Manager().Register(RWWString(L"qzext.dll"))) << "the module lists no trays";
+    EXPECT_EQ((std::vector<std::string>{"qzext:0"}), Registered(driver.GetSettings()));
+    EXPECT_EQ(std::string::npos, standIn.Log().find("OnRegistered"));
 }
 
 // ---- Both sides ----

@@ -73,6 +73,13 @@ public:
     {
         Call<void (*)(int32_t, uint16_t)>("QZExtTest_SetQueryStatus")(id, status);
     }
+    // One tray (bins false) or bin device with entries of the numbers.
+    template <size_t N>
+    void SetPaper(bool bins, const char* device, int16_t declared, const int16_t (&numbers)[N], const uint16_t* codes)
+    {
+        Call<void (*)(int, const char*, int16_t, uint16_t, const int16_t*, const uint16_t*)>("QZExtTest_SetPaper")(
+            bins ? 1 : 0, device, declared, uint16_t(N), numbers, codes);
+    }
     void SetNullEntries(uint32_t mask) { Call<void (*)(uint32_t)>("QZExtTest_SetNullEntries")(mask); }
     void Kinds(uint32_t kinds, uint16_t status = 0)
     {
