@@ -97,7 +97,7 @@ GObjectBase* UsableList(GObjectBase* node, long listId)
 }
 
 // Removes every entry of the list carrying the index and gives each greater index one
-// less; answers how many were removed. An entry may be named to stop at the first match.
+// less; answers how many were removed.
 int RemoveIndex(GObjectBase* list, uint16_t index)
 {
     std::vector<GObjectBase*> doomed;

@@ -776,6 +776,27 @@ TEST_F(ExtensionTest, AnOverclaimingModuleStaysInBounds)
     host.ReleaseAll(&sheet);
 }
 
+// Stored module names are the tree's, not the module's: one that leaves the driver's
+// folder is never loaded, on either side.
+TEST_F(ExtensionTest, StoredModuleNamesOutsideTheDriverFolderAreNotLoaded)
+{
+    standIn.SetPages(1);
+    for (const char* name : {"..\\tests\\qzext.dll", "sub/qzext.dll", "Z:qzext.dll"}) {
+        GAttributeComposite* root = Root({Entry("qzext", 0, 0x4 | 0x8, name)}, {});
+        ExtensionDriver driver(root);
+        GUIExtensionHost host;
+        GUIData sheet = Sheet(root, &driver);
+        EXPECT_EQ(0, host.AddPages(&sheet, 0)) << name;
+        EXPECT_FALSE(host.IsModuleLoaded(0)) << name;
+        GDocumentStart start(L"doc", L"FILE:", nullptr, 0);
+        driver.Manager().LoadForDocument(start);
+        EXPECT_FALSE(driver.Manager().IsModuleLoaded(0)) << name;
+        GDocumentEnd end(2);
+        driver.Manager().EndDocument(end);
+    }
+    EXPECT_EQ("", standIn.Log());
+}
+
 TEST_F(ExtensionTest, ReleaseAllWithoutReleaseAnswersOne)
 {
     standIn.SetPages(1);
