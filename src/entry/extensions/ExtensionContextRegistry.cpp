@@ -5,17 +5,14 @@
 
 namespace {
 
-std::mutex& Lock()
-{
-    static std::mutex lock;
-    return lock;
-}
+// Made when the module loads and never destroyed: hosts owned by objects that outlive
+// the module's static destructors still leave the registry safely.
+std::mutex* const g_lock = new std::mutex;
+std::map<const void*, ExtensionContextRegistry::Kind>* const g_live =
+    new std::map<const void*, ExtensionContextRegistry::Kind>;
 
-std::map<const void*, ExtensionContextRegistry::Kind>& Live()
-{
-    static std::map<const void*, ExtensionContextRegistry::Kind> live;
-    return live;
-}
+std::mutex& Lock() { return *g_lock; }
+std::map<const void*, ExtensionContextRegistry::Kind>& Live() { return *g_live; }
 
 } // namespace
 
