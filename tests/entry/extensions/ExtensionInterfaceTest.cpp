@@ -221,14 +221,13 @@ TEST_F(ExtensionTest, HostileArgumentsGiveOneAndAreNeverDereferenced)
 
 TEST_F(ExtensionTest, AContextNoLongerLiveIsRefused)
 {
-    void* stale = nullptr;
-    {
-        GUIExtensionHost host;
-        stale = &host;
-        EXPECT_TRUE(ExtensionContextRegistry::IsLive(stale, ExtensionContextRegistry::kUIHost));
-    }
+    std::unique_ptr<GUIExtensionHost> host(new GUIExtensionHost);
+    // Kept as a number: the host it names is about to go.
+    const uintptr_t stale = reinterpret_cast<uintptr_t>(host.get());
+    EXPECT_TRUE(ExtensionContextRegistry::IsLive(host.get(), ExtensionContextRegistry::kUIHost));
+    host.reset();
     uint8_t buffer[4];
-    EXPECT_EQ(1, QZDrv_UIGetExtSettings(buffer, 4, "one", stale));
+    EXPECT_EQ(1, QZDrv_UIGetExtSettings(buffer, 4, "one", reinterpret_cast<void*>(stale)));
 }
 
 // ---- Settings reads and writes ----
@@ -748,11 +747,11 @@ TEST_F(ExtensionTest, WhenRoomRunsShortTheLeadingPagesAreDropped)
     sheet.pages = pages.data();
     sheet.pageCount = 10;
     EXPECT_EQ(3, host.AddPages(&sheet, 8));
-    EXPECT_EQ(0x21u, pages[8].dwFlags);
-    EXPECT_EQ(0x22u, pages[9].dwFlags);
-    EXPECT_EQ(standIn.Handle(), pages[8].hInstance);
+    EXPECT_EQ(MAKEINTRESOURCEW(101), pages[8].pszTemplate);
     EXPECT_EQ(MAKEINTRESOURCEW(102), pages[9].pszTemplate);
-    EXPECT_EQ(0u, pages[7].dwFlags);
+    EXPECT_EQ(standIn.Handle(), pages[8].hInstance);
+    EXPECT_EQ(standIn.Handle(), pages[9].hInstance);
+    EXPECT_EQ(nullptr, pages[7].hInstance);
     EXPECT_EQ(1, host.ReleaseAll(&sheet) == 0 ? 1 : 0) << "the module's Release answers 0";
 }
 
@@ -771,7 +770,7 @@ TEST_F(ExtensionTest, AnOverclaimingModuleStaysInBounds)
     sheet.pageCount = 64;
     EXPECT_EQ(3, host.AddPages(&sheet, 0));
     EXPECT_NE(std::string::npos, standIn.Log().find("EnumPages fill 3"));
-    EXPECT_EQ(0x22u, pages[2].dwFlags);
+    EXPECT_EQ(MAKEINTRESOURCEW(102), pages[2].pszTemplate);
     EXPECT_EQ(nullptr, pages[3].hInstance) << "no record beyond the three allocated";
     host.ReleaseAll(&sheet);
 }
@@ -834,4 +833,43 @@ TEST_F(ExtensionTest, APageCallsTheDriverThroughTheTableItGot)
     EXPECT_EQ(0, standIn.PageCall(1, 0, back, 5, nullptr));
     EXPECT_EQ(0, std::memcmp(back, bytes, 5));
     host.ReleaseAll(&sheet);
+}
+
+// The host's page entry shown in a real property sheet (the sheet glue's own part, the
+// entry's size, is filled here): the page asks for value 10 and writes its settings,
+// which land in the sheet's tree.
+TEST_F(ExtensionTest, TheStandInPageInARealPropertySheetReadsValueTenAndWritesItsSettings)
+{
+    standIn.SetPages(1);
+    GAttributeComposite* root = Root({Entry("qzext", 0, 0x4)}, {SettingsEntry("before", 0)});
+    ExtensionDriver driver(root);
+    GUIExtensionHost host;
+    GUIData sheet = Sheet(root, &driver);
+    ASSERT_EQ(1, host.AddPages(&sheet, 0));
+    std::vector<PROPSHEETPAGEW_V1> pages(1);
+    pages[0].dwSize = sizeof(PROPSHEETPAGEW_V1);
+    sheet.pages = pages.data();
+    sheet.pageCount = 1;
+    ASSERT_EQ(1, host.AddPages(&sheet, 0));
+
+    using Show = INT_PTR(WINAPI*)(LPCPROPSHEETHEADERW);
+    HMODULE controls = LoadLibraryW(L"comctl32.dll");
+    Show show = reinterpret_cast<Show>(reinterpret_cast<void*>(GetProcAddress(controls, "PropertySheetW")));
+    ASSERT_NE(nullptr, show);
+    PROPSHEETHEADERW header = {};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
+    header.pszCaption = L"Extension";
+    header.nPages = 1;
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEW>(pages.data());
+    show(&header);
+
+    uint16_t valueStatus = 0, value = 0, writeStatus = 0;
+    standIn.PageResult(valueStatus, value, writeStatus);
+    EXPECT_EQ(0, valueStatus);
+    EXPECT_EQ(12, value) << "the printer writes PCL XL";
+    EXPECT_EQ(0, writeStatus);
+    EXPECT_EQ((std::vector<std::string>{std::string("page\0!", 6) + ":0"}), StoredSettings(root));
+    EXPECT_EQ(1, host.ReleaseAll(&sheet) == 0 ? 1 : 0);
+    FreeLibrary(controls);
 }

@@ -96,6 +96,11 @@ public:
         return Call<uint16_t (*)(int, uint16_t, uint8_t*, uint16_t, uint16_t*)>("QZExtTest_PageCall")(
             which, valueId, bytes, length, out);
     }
+    // What the page's dialog saw: its value 10 status and value, its write status.
+    void PageResult(uint16_t& valueStatus, uint16_t& value, uint16_t& writeStatus)
+    {
+        Call<void (*)(uint16_t*, uint16_t*, uint16_t*)>("QZExtTest_PageResult")(&valueStatus, &value, &writeStatus);
+    }
     std::string Log() { return Call<const char* (*)()>("QZExtTest_Log")(); }
 
 private:

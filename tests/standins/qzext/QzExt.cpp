@@ -7,6 +7,7 @@
 // frees, so that a host that reads a block after freeing it reads damage. Each copy of
 // the file is its own module with its own answers.
 #include <windows.h>
+#include <prsht.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -184,7 +185,27 @@ uint16_t EXT_CALL GetDefaultSettings(const uint8_t** bytes, uint16_t* length)
     return defaultsStatus;
 }
 
-INT_PTR CALLBACK PageProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+// What the page saw of the driver when its dialog was made.
+uint16_t pageValueStatus = 0xFFFF;
+uint16_t pageValue = 0;
+uint16_t pageWriteStatus = 0xFFFF;
+
+// The page asks the driver for value 10, writes its settings, and presses OK on its
+// sheet, so that a sheet shown without anyone at it closes by itself.
+INT_PTR CALLBACK PageProc(HWND page, UINT message, WPARAM, LPARAM)
+{
+    if (message != WM_INITDIALOG)
+        return FALSE;
+    if (driverTable[0])
+        pageValueStatus = reinterpret_cast<UIGetValue>(driverTable[0])(10, &pageValue, pageContext);
+    if (driverTable[2]) {
+        static const uint8_t written[] = {'p', 'a', 'g', 'e', 0, '!'};
+        pageWriteStatus =
+            reinterpret_cast<UISetSettings>(driverTable[2])(written, sizeof written, descriptor.name, pageContext);
+    }
+    PostMessageW(GetParent(page), PSM_PRESSBUTTON, PSBTN_OK, 0);
+    return TRUE;
+}
 
 // A counting call answers the page count; a filling call logs the count it was given,
 // fills no more records than that, and answers its count plus the overclaim.
@@ -198,7 +219,7 @@ uint16_t EXT_CALL EnumPages(uint16_t* count, PageRecord* records, void* query, v
     Log("EnumPages fill " + std::to_string(*count));
     const uint16_t filled = pageCount < *count ? pageCount : *count;
     for (uint16_t i = 0; i < filled; ++i) {
-        records[i].flags = 0x20 + i;
+        records[i].flags = 0;
         records[i].unused = 0;
         records[i].dialogTemplate = MAKEINTRESOURCEW(100 + i);
         records[i].dialogProcedure = reinterpret_cast<void*>(&PageProc);
@@ -398,6 +419,15 @@ void QZExtTest_SetPaper(int bins_, const char* device, int16_t declared, uint16_
     }
 }
 
+// What the page's dialog saw: the status and value of its value 10 and the status of its
+// settings write.
+void QZExtTest_PageResult(uint16_t* valueStatus, uint16_t* value, uint16_t* writeStatus)
+{
+    *valueStatus = pageValueStatus;
+    *value = pageValue;
+    *writeStatus = pageWriteStatus;
+}
+
 // The calls so far, separated by ';'.
 const char* QZExtTest_Log() { return callLog.c_str(); }
 
@@ -424,6 +454,9 @@ void QZExtTest_Reset()
     bins.Clear();
     driverTable[0] = driverTable[1] = driverTable[2] = nullptr;
     pageContext = nullptr;
+    pageValueStatus = 0xFFFF;
+    pageValue = 0;
+    pageWriteStatus = 0xFFFF;
 }
 
 } // extern "C"
