@@ -36,6 +36,7 @@
 
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -221,13 +222,13 @@ TEST_F(ExtensionTest, HostileArgumentsGiveOneAndAreNeverDereferenced)
 
 TEST_F(ExtensionTest, AContextNoLongerLiveIsRefused)
 {
-    std::unique_ptr<GUIExtensionHost> host(new GUIExtensionHost);
-    // Kept as a number: the host it names is about to go.
-    const uintptr_t stale = reinterpret_cast<uintptr_t>(host.get());
-    EXPECT_TRUE(ExtensionContextRegistry::IsLive(host.get(), ExtensionContextRegistry::kUIHost));
-    host.reset();
+    // The host's storage outlives the host, as a module's copy of its context would.
+    alignas(GUIExtensionHost) unsigned char storage[sizeof(GUIExtensionHost)];
+    GUIExtensionHost* host = new (storage) GUIExtensionHost;
+    EXPECT_TRUE(ExtensionContextRegistry::IsLive(host, ExtensionContextRegistry::kUIHost));
+    host->~GUIExtensionHost();
     uint8_t buffer[4];
-    EXPECT_EQ(1, QZDrv_UIGetExtSettings(buffer, 4, "one", reinterpret_cast<void*>(stale)));
+    EXPECT_EQ(1, QZDrv_UIGetExtSettings(buffer, 4, "one", storage));
 }
 
 // ---- Settings reads and writes ----
