@@ -6,10 +6,14 @@
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GProviderRegistry.h"
+#include "model/GObjectIterator.h"
 #include "model/GRangeAttribute.h"
+#include "model/GStringAttribute.h"
 #include "pipeline/GCommand.h"
 #include "pipeline/GDocumentStart.h"
 #include "printer/GOSFactory.h"
+
+#include <memory>
 
 namespace {
 
@@ -282,3 +286,22 @@ void GPdlWriter::ReadForm(In& in)
 
 template void GPdlWriter::ReadForm(RWBinaryFile&);
 template void GPdlWriter::ReadForm(RWDataInStream&);
+
+int16_t GPdlWriter::WriteStringMembers(GObjectBase* state, long compositeId)
+{
+    GObjectBase* composite = state ? state->FindById(compositeId) : nullptr;
+    GOutputChannel* channel = GetOutputChannel();
+    if (!composite || !channel)
+        return 0;
+    std::unique_ptr<GObjectIterator> it(composite->CreateIterator());
+    while (it && it->Next()) {
+        GObjectBase* member = it->Current();
+        if (!member || !member->IsKindOf(GStringAttribute::kClassId))
+            continue;
+        const RWCString& bytes = static_cast<GStringAttribute*>(member)->GetString();
+        if (bytes.Length() != 0)
+            if (const int16_t status = channel->WriteBytes(bytes.Data(), uint32_t(bytes.Length())))
+                return status;
+    }
+    return 0;
+}

@@ -133,6 +133,9 @@ public:
 protected:
     // What a concrete writer clears at document end and abort.
     void ClearJobFields();
+    // Writes the bytes of each string attribute of the state's composite with the id, in
+    // order: the job data extension modules add to a document command's state.
+    int16_t WriteStringMembers(GObjectBase* state, long compositeId);
 
 private:
     void CopyJobFields(const GPdlWriter& other);

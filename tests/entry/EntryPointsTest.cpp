@@ -196,8 +196,14 @@ TEST_F(EntryPoints, ExtensionRegistrationWithoutAPrinterNameIsABadArgument)
 TEST_F(EntryPoints, ExtensionRegistrationReachesThePrintersObject)
 {
     const std::string narrow(name.begin(), name.end());
-    EXPECT_EQ(5u, QZDrv_RegisterExtension(narrow.c_str(), 0, "qzext.dll", 0)) << "unsupported until extensions stand";
-    EXPECT_EQ(1, g_made.load());
+    // The stand-in module is really loaded for its registration and its unregistration.
+    EXPECT_EQ(0u, QZDrv_RegisterExtension(narrow.c_str(), 0, "qzext.dll", 0));
+    EXPECT_EQ(0u, QZDrv_RegisterExtension(narrow.c_str(), 0, "qzext.dll", 1));
+    EXPECT_NE(5u, QZDrv_RegisterExtension(narrow.c_str(), 0, "", 0)) << "the printer takes extensions";
+    EXPECT_EQ(1u, QZDrv_RegisterExtension(narrow.c_str(), 0, "qzwolm32.dll", 0)) << "no QZExt_QueryInterface";
+    EXPECT_EQ(1u, QZDrv_RegisterExtension(narrow.c_str(), 0, "..\\qzext.dll", 0));
+    EXPECT_EQ(1u, QZDrv_RegisterExtension(narrow.c_str(), 0, nullptr, 0));
+    EXPECT_LE(1, g_made.load());
 }
 
 // Sound behaviour: the spooler adds a printer with a null handle and the name in the

@@ -59,15 +59,23 @@ TEST_F(Exports, ExtensionInterfaceKeepsItsDecoratedNamesAndOrdinals)
     EXPECT_EQ(nullptr, Proc("QZDrv_QueryInterface"));
 }
 
-TEST_F(Exports, StubsAnswerUntilTheirInterfacesStand)
+TEST_F(Exports, ExtensionExportsAnswerFromTheModuleAndThePlugInStubsStay)
 {
-    using QueryInterface = uint32_t(WINAPI*)(uint16_t, void*);
-    using SetExtSettings = uint32_t(WINAPI*)(void*, uint32_t, void*, void*);
+    using QueryInterface = uint16_t(WINAPI*)(uint16_t, void**);
+    using SetExtSettings = uint16_t(WINAPI*)(void*, uint32_t, void*, void*);
+    using GetValue = uint16_t(WINAPI*)(uint16_t, uint16_t*, void*);
     using Version = uint32_t(WINAPI*)();
     using Initialize = int16_t(WINAPI*)(void*, uint16_t);
     void* table[3] = {};
-    EXPECT_EQ(5u, reinterpret_cast<QueryInterface>(Proc("_QZDrv_QueryInterface@8"))(50, table));
-    EXPECT_EQ(5u, reinterpret_cast<SetExtSettings>(Proc("_QZDrv_SetExtSettings@16"))(nullptr, 0, nullptr, nullptr));
+    EXPECT_EQ(0, reinterpret_cast<QueryInterface>(Proc("_QZDrv_QueryInterface@8"))(50, table));
+    EXPECT_EQ(Proc("_QZDrv_UIGetValue@12"), table[0]);
+    EXPECT_EQ(Proc("_QZDrv_UIGetExtSettings@16"), table[1]);
+    EXPECT_EQ(Proc("_QZDrv_UISetExtSettings@16"), table[2]);
+    EXPECT_EQ(5, reinterpret_cast<QueryInterface>(Proc("_QZDrv_QueryInterface@8"))(51, table));
+    EXPECT_EQ(5, reinterpret_cast<SetExtSettings>(Proc("_QZDrv_SetExtSettings@16"))(nullptr, 0, nullptr, nullptr));
+    uint16_t out = 0;
+    int notAContext = 0;
+    EXPECT_EQ(1, reinterpret_cast<GetValue>(Proc("_QZDrv_GetValue@12"))(10, &out, &notAContext));
     EXPECT_EQ(2u, reinterpret_cast<Version>(Ordinal(97))());
     EXPECT_EQ(0, reinterpret_cast<Initialize>(Ordinal(98))(nullptr, 0));
 }

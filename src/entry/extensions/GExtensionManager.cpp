@@ -1,5 +1,16 @@
 #include "entry/extensions/GExtensionManager.h"
 
+#include "entry/extensions/ExtensionContextRegistry.h"
+#include "entry/extensions/ExtensionExports.h"
+#include "entry/extensions/ExtensionTree.h"
+#include "entry/extensions/GExtensionPaperHandling.h"
+#include "model/GResourceMappingList.h"
+#include "model/MAssociationList.h"
+#include "printer/GPaperHandlingDevice.h"
+#include "printer/GPeripheral.h"
+#include "model/GConfiguration.h"
+#include "printer/GExtensionValues.h"
+
 #include "model/GAttributeComposite.h"
 #include "model/GDynamicLibrary.h"
 #include "model/GFeatureIds.h"
@@ -16,8 +27,97 @@
 
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace {
+
+template <class T>
+T* Member(GObjectBase* holder, long id)
+{
+    GObjectBase* found = holder ? holder->FindById(id) : nullptr;
+    return found && found->IsKindOf(T::kClassId) ? static_cast<T*>(found) : nullptr;
+}
+
+template <class F>
+void ForEachMember(GObjectBase* holder, F f)
+{
+    std::unique_ptr<GObjectIterator> it(holder ? holder->CreateIterator() : nullptr);
+    while (it && it->Next())
+        if (GObjectBase* member = it->Current())
+            f(member);
+}
+
+// A module file name with a separator, a drive or ".." would load a library from outside
+// the driver's folder.
+bool IsPlainModuleName(const RWWString& name)
+{
+    if (name.Length() == 0)
+        return false;
+    const wchar_t* text = name.Data();
+    for (size_t i = 0; i < name.Length(); ++i) {
+        if (text[i] == L'\\' || text[i] == L'/' || text[i] == L':' || text[i] == 0)
+            return false;
+        if (text[i] == L'.' && i + 1 < name.Length() && text[i + 1] == L'.')
+            return false;
+    }
+    return true;
+}
+
+RWWString ModulePath(const RWWString& name)
+{
+    RWWString path;
+    if (GOSFactory* services = GOSFactory::Instance())
+        services->GetModuleDirectory(path);
+    path += L"\\";
+    path += name;
+    return path;
+}
+
+// The texts a registration requires, by their offsets in the descriptor.
+bool HasRequiredTexts(const ExtensionDescriptor& d)
+{
+    const char* const required[] = {d.text1, d.name, d.text2, d.uiModule, d.text3, d.text4};
+    for (const char* text : required)
+        if (!*text)
+            return false;
+    return !(d.flags & kExtensionHasRenderModule) || *d.renderModule;
+}
+
+// A fresh list in place of a placeholder or a missing list; the list otherwise.
+GObjectBase* UsableList(GObjectBase* node, long listId)
+{
+    GObjectBase* list = ExtensionTree::FindComposite(node, listId);
+    if (list && !ExtensionTree::IsPlaceholder(list))
+        return list;
+    if (GObjectBase* old = node->RemoveById(listId))
+        old->RemoveReference();
+    GAttributeComposite* fresh = new GAttributeComposite(uint16_t(listId));
+    node->Add(fresh);
+    return fresh;
+}
+
+// Removes every entry of the list carrying the index and gives each greater index one
+// less; answers how many were removed.
+int RemoveIndex(GObjectBase* list, uint16_t index)
+{
+    std::vector<GObjectBase*> doomed;
+    ForEachMember(list, [&](GObjectBase* entry) {
+        const uint16_t value = ExtensionTree::ValueOf(entry, FeatureId::kExtensionIndex, 0xFFFF);
+        if (value == index)
+            doomed.push_back(entry);
+    });
+    for (GObjectBase* entry : doomed)
+        if (GObjectBase* removed = list->Remove(entry))
+            removed->RemoveReference();
+    ForEachMember(list, [&](GObjectBase* entry) {
+        GValueAttribute* value = Member<GValueAttribute>(entry, FeatureId::kExtensionIndex);
+        if (value && value->GetValue() > index && value->GetValue() != 0xFFFF)
+            value->SetValue(uint16_t(value->GetValue() - 1));
+    });
+    return int(doomed.size());
+}
+
+
 
 // Writers whose class ids pass-through commands name.
 const uint16_t kCheetahClassId = 767;
@@ -32,40 +132,6 @@ GExtensionContext* MakeManager(GDriverObject& owner) { return new GExtensionMana
 // Every driver object built in this program gets a host.
 const bool kMakerRegistered = (GExtensionContext::SetMaker(&MakeManager), true);
 
-template <class T>
-T* Member(GObjectBase* holder, long id)
-{
-    GObjectBase* found = holder ? holder->FindById(id) : nullptr;
-    return found && found->IsKindOf(T::kClassId) ? static_cast<T*>(found) : nullptr;
-}
-
-// The text of the entry's member into the field, cut so that its NUL still fits.
-void CopyText(GObjectBase* entry, long id, char* field, size_t size)
-{
-    std::memset(field, 0, size);
-    if (GStringAttribute* text = Member<GStringAttribute>(entry, id)) {
-        const RWCString& value = text->GetString();
-        const size_t n = value.Length() < size - 1 ? value.Length() : size - 1;
-        std::memcpy(field, value.Data(), n);
-    }
-}
-
-// The slot an entry's index names; -1 for an entry without one or out of range.
-int SlotOf(GObjectBase* entry)
-{
-    GValueAttribute* index = Member<GValueAttribute>(entry, FeatureId::kExtensionIndex);
-    return index && index->GetValue() < GExtensionManager::kSlots ? int(index->GetValue()) : -1;
-}
-
-template <class F>
-void ForEachMember(GObjectBase* holder, F f)
-{
-    std::unique_ptr<GObjectIterator> it(holder ? holder->CreateIterator() : nullptr);
-    while (it && it->Next())
-        if (GObjectBase* member = it->Current())
-            f(member);
-}
-
 } // namespace
 
 GExtensionManager::GExtensionManager(GDriverObject* owner)
@@ -73,13 +139,325 @@ GExtensionManager::GExtensionManager(GDriverObject* owner)
 {
     (void)kMakerRegistered;
     context_.driverObject = owner;
+    queryFunction_ = reinterpret_cast<void*>(&QZDrv_QueryInterface);
+    ExtensionContextRegistry::Enter(this, ExtensionContextRegistry::kRenderingHost);
 }
 
-GExtensionManager::~GExtensionManager() { ClearSlots(); }
+GExtensionManager::~GExtensionManager()
+{
+    ExtensionContextRegistry::Leave(this);
+    ClearSlots();
+}
 
-int GExtensionManager::Register(const RWWString&) { return kExtensionUnavailable; }
+// What a registration call holds while the module is loaded.
+struct GExtensionManager::Registration {
+    std::unique_ptr<GDynamicLibrary> module;
+    ExtensionRegistrationTable table{};
+    ExtensionDescriptor descriptor{};
+};
 
-int GExtensionManager::Unregister(const RWWString&) { return kExtensionUnavailable; }
+// The export is checked before it is called: the library's call answers 0 for a missing
+// export, which would read as success.
+uint16_t GExtensionManager::Describe(const RWWString& name, Registration& r)
+{
+    if (!IsPlainModuleName(name))
+        return kExtensionUnavailable;
+    r.module.reset(new GDynamicLibrary(ModulePath(name)));
+    if (!r.module->Load() || !r.module->HasExport(kExtensionEntryPoint))
+        return kExtensionUnavailable;
+    const int32_t tableAddress = int32_t(reinterpret_cast<intptr_t>(&r.table));
+    uint16_t status = r.module->Call2(kExtensionEntryPoint, kExtensionRegistrationTable, tableAddress);
+    if (status != kExtensionOk)
+        r.table = ExtensionRegistrationTable{};
+    if (r.table.Describe) {
+        status = r.table.Describe(&r.descriptor, ExtensionPdlMode(WriterTarget()));
+        if (status != kExtensionOk)
+            r.descriptor.flags = 0;
+    }
+    return status;
+}
+
+GObjectBase* GExtensionManager::Container(GObjectBase* settings)
+{
+    if (!settings)
+        return nullptr;
+    GObjectBase* container = ExtensionTree::FindComposite(settings, FeatureId::kExtensionContainer);
+    if (!container) {
+        container = new GAttributeComposite(FeatureId::kExtensionContainer);
+        settings->Add(container);
+    }
+    return container;
+}
+
+void GExtensionManager::SaveContainer(GObjectBase* container)
+{
+    if (GOSFactory* services = GOSFactory::Instance())
+        if (container && owner_)
+            services->SaveObjectToPrinterData(owner_, RWWString(L"368"), container);
+}
+
+int GExtensionManager::Register(const RWWString& name)
+{
+    Registration r;
+    uint16_t status = Describe(name, r);
+    if (status == kExtensionOk && !HasRequiredTexts(r.descriptor))
+        status = kExtensionTextMissing;
+    GObjectBase* settings = owner_ ? owner_->GetSettings() : nullptr;
+    uint16_t index = 0;
+    if (settings && status == kExtensionOk) {
+        GObjectBase* container = Container(settings);
+        GObjectBase* list = UsableList(container, FeatureId::kExtensionDescriptorList);
+        index = uint16_t(list->Entries());
+        bool taken = false;
+        ForEachMember(list, [&](GObjectBase* entry) {
+            const RWCString stored = ExtensionTree::TextOf(entry, FeatureId::kExtensionName);
+            taken = taken || std::strncmp(stored.Data(), r.descriptor.name, sizeof r.descriptor.name) == 0;
+        });
+        if (index >= kSlots) {
+            status = kExtensionListFull;
+        } else if (taken) {
+            status = kExtensionNameTaken;
+        } else {
+            list->Add(ExtensionTree::EntryFromDescriptor(r.descriptor, index));
+            SaveContainer(container);
+        }
+    }
+    if (status == kExtensionOk && r.table.GetDefaultSettings) {
+        const uint8_t* bytes = nullptr;
+        uint16_t length = 0;
+        status = r.table.GetDefaultSettings(&bytes, &length);
+        if (settings && status == kExtensionOk) {
+            if (length > kExtensionSettingsLimit) {
+                status = kExtensionSettingsTooLong;
+            } else if (length != 0 && !bytes) {
+                status = kExtensionUnavailable;
+            } else {
+                GObjectBase* node = ExtensionTree::FindComposite(settings, FeatureId::kExtensionSettingsNode);
+                if (!node) {
+                    node = new GAttributeComposite(FeatureId::kExtensionSettingsNode);
+                    settings->Add(node);
+                }
+                GObjectBase* list = UsableList(node, FeatureId::kExtensionSettingsList);
+                if (list->Entries() < uint32_t(kSlots)) {
+                    GAttributeComposite* entry = new GAttributeComposite(0);
+                    entry->Add(new GStringAttribute(
+                        RWCString(reinterpret_cast<const char*>(bytes ? bytes : reinterpret_cast<const uint8_t*>("")),
+                                  length),
+                        FeatureId::kExtensionSettingsBytes));
+                    entry->Add(new GValueAttribute(index, FeatureId::kExtensionIndex));
+                    list->Add(entry);
+                }
+            }
+        }
+    }
+    if (status == kExtensionOk)
+        status = ApplyPaperHandling(r.table, r.descriptor.flags);
+    if (status == kExtensionOk && r.table.OnRegistered)
+        r.table.OnRegistered();
+    return status;
+}
+
+int GExtensionManager::Unregister(const RWWString& name)
+{
+    Registration r;
+    uint16_t status = Describe(name, r);
+    GObjectBase* settings = owner_ ? owner_->GetSettings() : nullptr;
+    uint16_t removedIndex = 0;
+    if (settings && status == kExtensionOk) {
+        GObjectBase* container = ExtensionTree::FindComposite(settings, FeatureId::kExtensionContainer);
+        GObjectBase* list = ExtensionTree::FindComposite(container, FeatureId::kExtensionDescriptorList);
+        GObjectBase* match = nullptr;
+        ForEachMember(list, [&](GObjectBase* entry) {
+            if (match)
+                return;
+            const RWCString text1 = ExtensionTree::TextOf(entry, FeatureId::kExtensionText1);
+            const RWCString stored = ExtensionTree::TextOf(entry, FeatureId::kExtensionName);
+            if (std::strncmp(text1.Data(), r.descriptor.text1, sizeof r.descriptor.text1) == 0 &&
+                std::strncmp(stored.Data(), r.descriptor.name, sizeof r.descriptor.name) == 0)
+                match = entry;
+        });
+        if (!match) {
+            status = kExtensionNotStored;
+        } else {
+            removedIndex = ExtensionTree::ValueOf(match, FeatureId::kExtensionIndex, 0xFFFF);
+            if (GObjectBase* removed = list->Remove(match))
+                removed->RemoveReference();
+            ForEachMember(list, [&](GObjectBase* entry) {
+                GValueAttribute* value = Member<GValueAttribute>(entry, FeatureId::kExtensionIndex);
+                if (value && value->GetValue() > removedIndex && value->GetValue() != 0xFFFF)
+                    value->SetValue(uint16_t(value->GetValue() - 1));
+            });
+            SaveContainer(container);
+        }
+    }
+    if (status == kExtensionOk && r.table.GetDefaultSettings) {
+        const uint8_t* bytes = nullptr;
+        uint16_t length = 0;
+        status = r.table.GetDefaultSettings(&bytes, &length);
+        if (settings && status == kExtensionOk) {
+            if (length > kExtensionSettingsLimit)
+                status = kExtensionSettingsTooLong;
+            else
+                RemoveIndex(ExtensionTree::FindList(settings, FeatureId::kExtensionSettingsNode,
+                                                    FeatureId::kExtensionSettingsList),
+                            removedIndex);
+        }
+    }
+    if (status == kExtensionOk)
+        status = RemovePaperHandling(r.table, r.descriptor.flags);
+    if (status == kExtensionOk && r.table.OnUnregistered)
+        r.table.OnUnregistered();
+    return status;
+}
+
+namespace {
+
+// A stored devices' list: a composite holding only paper-handling devices.
+bool IsDeviceList(GObjectBase* object)
+{
+    if (!object || !object->IsKindOf(GAttributeComposite::kClassId))
+        return false;
+    bool devices = true;
+    ForEachMember(object, [&](GObjectBase* member) {
+        devices = devices && member->IsKindOf(GPaperHandlingDevice::kClassId);
+    });
+    return devices;
+}
+
+// The configuration of the printer's component with the id (101 the PDL writer, 106 the
+// PJL writer).
+GObjectBase* ComponentConfiguration(GDriverObject* driver, long id)
+{
+    GObjectBase* printer = driver ? driver->GetPrinter() : nullptr;
+    GObjectBase* holder = printer ? printer->FindById(FeatureId::kPrinterHolder) : nullptr;
+    GPeripheral* component = GDriverObject::Feature<GPeripheral>(holder, id);
+    return component ? component->GetConfiguration() : nullptr;
+}
+
+template <class T>
+T* OfKind(GObjectBase* object)
+{
+    return object && object->IsKindOf(T::kClassId) ? static_cast<T*>(object) : nullptr;
+}
+
+} // namespace
+
+uint16_t GExtensionManager::ApplyPaperHandling(const ExtensionRegistrationTable& table, uint32_t flags)
+{
+    return PaperHandling(table, flags, true);
+}
+
+uint16_t GExtensionManager::RemovePaperHandling(const ExtensionRegistrationTable& table, uint32_t flags)
+{
+    return PaperHandling(table, flags, false);
+}
+
+// Stored objects of another kind count as absent; the configuration's own objects stand
+// in for them.
+uint16_t GExtensionManager::PaperHandling(const ExtensionRegistrationTable& table, uint32_t flags, bool add)
+{
+    const bool withTrays = (flags & kExtensionSuppliesTrays) != 0;
+    const bool withBins = (flags & kExtensionSuppliesBins) != 0;
+    if (!withTrays && !withBins)
+        return kExtensionOk;
+    const uint16_t mode = ExtensionPdlMode(WriterTarget());
+    uint16_t trayStatus = kExtensionUnavailable, binStatus = kExtensionUnavailable;
+    std::vector<GExtensionPaperHandling::Device> trays, bins;
+    if (withTrays && table.GetInputTrays) {
+        const uint8_t* list = nullptr;
+        uint16_t count = 0;
+        trayStatus = table.GetInputTrays(&list, &count, mode);
+        trays = GExtensionPaperHandling::ReadList(list, trayStatus == kExtensionOk ? count : 0, false);
+    }
+    if (withBins && table.GetOutputBins) {
+        const uint8_t* list = nullptr;
+        uint16_t count = 0;
+        binStatus = table.GetOutputBins(&list, &count, mode);
+        bins = GExtensionPaperHandling::ReadList(list, binStatus == kExtensionOk ? count : 0, true);
+    }
+    if (!owner_)
+        return withTrays ? trayStatus : binStatus;
+
+    GExtensionPaperHandling::Targets targets;
+    std::unique_ptr<GObjectBase> pool(owner_->LoadObject(RWWString(L"DEKBinPool")));
+    if (!IsDeviceList(pool.get()))
+        pool.reset();
+    GObjectBase* paperPath = owner_->GetPrinterConfiguration()
+                                 ? owner_->GetPrinterConfiguration()->FindById(FeatureId::kPaperPath)
+                                 : nullptr;
+    targets.container = pool ? pool.get() : OfKind<GAttributeComposite>(paperPath ? paperPath->FindById(FeatureId::kInputDevices) : nullptr);
+    std::unique_ptr<GObjectBase> osMap(owner_->LoadObject(RWWString(L"DEKOSTrayMap")));
+    targets.osTrayMap = OfKind<GResourceMappingList>(osMap.get());
+    if (!targets.osTrayMap)
+        targets.osTrayMap = owner_->GetSubObject3();
+    std::unique_ptr<GObjectBase> pdlMap(owner_->LoadObject(RWWString(L"DEKPDLTrayMap")));
+    targets.pdlTrayMap = OfKind<MAssociationList>(pdlMap.get());
+    if (!targets.pdlTrayMap) {
+        GObjectBase* writer = ComponentConfiguration(owner_, FeatureId::kPdlWriter);
+        targets.pdlTrayMap = OfKind<MAssociationList>(writer ? writer->FindById(FeatureId::kPdlTrayMap) : nullptr);
+    }
+    std::unique_ptr<GObjectBase> pjlMap(owner_->LoadObject(RWWString(L"DEKPJLBinMap")));
+    targets.pjlBinMap = OfKind<MAssociationList>(pjlMap.get());
+    if (!targets.pjlBinMap) {
+        GObjectBase* writer = ComponentConfiguration(owner_, FeatureId::kPjlWriter);
+        targets.pjlBinMap = OfKind<MAssociationList>(writer ? writer->FindById(FeatureId::kPjlBinMap) : nullptr);
+    }
+    GObjectBase* settings = owner_->GetSettings();
+    targets.deviceSettings = settings ? settings->FindById(FeatureId::kDeviceSettings) : nullptr;
+
+    if (withTrays && trayStatus == kExtensionOk) {
+        if (add)
+            trayStatus = GExtensionPaperHandling::AddTrays(trays, targets);
+        else
+            GExtensionPaperHandling::RemoveTrays(trays, targets);
+    }
+    if (withBins && binStatus == kExtensionOk) {
+        if (add)
+            binStatus = GExtensionPaperHandling::AddBins(bins, targets);
+        else
+            GExtensionPaperHandling::RemoveBins(bins, targets);
+    }
+
+    if (GOSFactory* services = GOSFactory::Instance()) {
+        if (targets.container)
+            services->SaveObjectToPrinterData(owner_, RWWString(L"DEKBinPool"), targets.container);
+        if (targets.osTrayMap && targets.container) {
+            services->SaveObjectToPrinterData(owner_, RWWString(L"DEKOSTrayMap"), targets.osTrayMap);
+            if (targets.pdlTrayMap)
+                services->SaveObjectToPrinterData(owner_, RWWString(L"DEKPDLTrayMap"), targets.pdlTrayMap);
+        }
+        if (targets.pjlBinMap)
+            services->SaveObjectToPrinterData(owner_, RWWString(L"DEKPJLBinMap"), targets.pjlBinMap);
+    }
+    if (withTrays && withBins)
+        return trayStatus != kExtensionOk ? trayStatus : binStatus;
+    return withTrays ? trayStatus : binStatus;
+}
+
+uint16_t GExtensionManager::GetValue(uint16_t valueId, uint16_t* out, GObjectBase* settingsRoot)
+{
+    if (!out)
+        return kExtensionUnavailable;
+    ExtensionValueGetter getter = FindExtensionValueGetter(valueId);
+    if (!getter)
+        return kExtensionUnknownValue;
+    GObjectBase* jobSettings = context_.settingsRoot ? context_.settingsRoot : (owner_ ? owner_->GetSettings() : nullptr);
+    const GExtensionQueryContext query{jobSettings, context_.currentCommand, context_.pdlWriter};
+    return getter(settingsRoot, query, out);
+}
+
+uint16_t GExtensionManager::GetValueForUI(uint16_t valueId, uint16_t* out, GObjectBase* settingsRoot)
+{
+    if (!out || !settingsRoot)
+        return kExtensionUnavailable;
+    context_.pdlWriter = owner_ ? owner_->GetAttribute765() : nullptr;
+    return GetValue(valueId, out, settingsRoot);
+}
+
+uint16_t GExtensionManager::ReadSettings(uint8_t* buffer, uint16_t size, const char* name) const
+{
+    return ExtensionTree::ReadSettings(context_.descriptors, context_.settings, context_.count, buffer, size, name);
+}
 
 bool GExtensionManager::IsModuleLoaded(int slot) const
 {
@@ -109,44 +487,12 @@ uint16_t GExtensionManager::WriterTarget() const
     return id == kCheetahClassId || id == kPcl5eClassId ? uint16_t(id) : 0;
 }
 
-// Entries with the same index end in one slot, the later one's; the count is the number
-// of slots filled, so that no walk below it meets an empty slot.
 void GExtensionManager::ReadDescriptors(GObjectBase* settings)
 {
-    GObjectBase* container = settings ? settings->FindById(FeatureId::kExtensionContainer) : nullptr;
-    GObjectBase* list = container ? container->FindById(FeatureId::kExtensionDescriptorList) : nullptr;
-    ForEachMember(list, [&](GObjectBase* entry) {
-        const int slot = SlotOf(entry);
-        if (slot < 0)
-            return;
-        if (!descriptors_[slot])
-            descriptors_[slot] = new ExtensionDescriptor;
-        ExtensionDescriptor& d = *descriptors_[slot];
-        CopyText(entry, FeatureId::kExtensionText1, d.text1, sizeof d.text1);
-        CopyText(entry, FeatureId::kExtensionName, d.name, sizeof d.name);
-        CopyText(entry, FeatureId::kExtensionText2, d.text2, sizeof d.text2);
-        GValueAttribute* flags = Member<GValueAttribute>(entry, FeatureId::kExtensionFlags);
-        d.flags = flags ? flags->GetValue() : 0;
-        CopyText(entry, FeatureId::kExtensionUIModule, d.uiModule, sizeof d.uiModule);
-        CopyText(entry, FeatureId::kExtensionRenderModule, d.renderModule, sizeof d.renderModule);
-        CopyText(entry, FeatureId::kExtensionText3, d.text3, sizeof d.text3);
-        CopyText(entry, FeatureId::kExtensionText4, d.text4, sizeof d.text4);
-        context_.descriptors[slot] = &d;
-    });
-    count_ = 0;
+    count_ = ExtensionTree::ReadRegistered(settings, descriptors_, context_.settings);
     for (int slot = 0; slot < kSlots; ++slot)
-        count_ += descriptors_[slot] ? 1 : 0;
+        context_.descriptors[slot] = descriptors_[slot];
     context_.count = count_;
-
-    GObjectBase* node = settings ? settings->FindById(FeatureId::kExtensionSettingsNode) : nullptr;
-    GObjectBase* settingsList = node ? node->FindById(FeatureId::kExtensionSettingsList) : nullptr;
-    ForEachMember(settingsList, [&](GObjectBase* entry) {
-        const int slot = SlotOf(entry);
-        if (slot < 0)
-            return;
-        GStringAttribute* bytes = Member<GStringAttribute>(entry, FeatureId::kExtensionSettingsBytes);
-        context_.settings[slot] = bytes ? bytes->GetString() : RWCString();
-    });
 }
 
 void GExtensionManager::LoadModules()
@@ -156,13 +502,13 @@ void GExtensionManager::LoadModules()
         services->GetModuleDirectory(folder);
     for (int slot = 0; slot < kSlots; ++slot) {
         const ExtensionDescriptor* d = descriptors_[slot];
-        if (!d || !(d->flags & kExtensionHasRenderModule))
+        if (!d || !(d->flags & kExtensionHasRenderModule) || !ExtensionTree::IsPlainModuleName(d->renderModule))
             continue;
         RWWString path = folder;
         path += L"\\";
-        path += RWWString(d->renderModule);
+        path += RWWString(d->renderModule, RWWString::multiByte);
         modules_[slot] = new GDynamicLibrary(path);
-        if (!modules_[slot]->Load())
+        if (!modules_[slot]->Load() || !modules_[slot]->HasExport(kExtensionEntryPoint))
             continue;
         ExtensionRenderTable& table = tables_[slot];
         const int32_t tableAddress = int32_t(reinterpret_cast<intptr_t>(&table));

@@ -1,5 +1,5 @@
-// The per-printer host of extension modules, rendering side: at the start of a job it
-// loads the rendering modules of the printer's registered extensions, asks them for
+// The per-printer host of extension modules. It registers and unregisters extension
+// modules in the printer's settings; at the start of a job it loads the rendering modules of the printer's registered extensions, asks them for
 // data at the start and end of the job and of each page, and turns that data into job
 // settings that the writers print or into pass-through commands in the command stream.
 // It is also the context through which the modules read settings.
@@ -41,10 +41,20 @@ public:
     // Unloads whatever a document left loaded.
     ~GExtensionManager() override;
 
-    // Registration belongs to the registration side, which this host does not have yet:
-    // nothing is registered or unregistered (status 1).
+    // Register or unregister the module of the file name (in the driver's folder): a
+    // status of the extension interface.
     int Register(const RWWString& name) override;
     int Unregister(const RWWString& name) override;
+
+    // The value switch: the value from the settings root when one is given (a sheet's),
+    // else from the command being processed or the driver's settings. 3 for an unknown
+    // id, 1 for a value not available.
+    uint16_t GetValue(uint16_t valueId, uint16_t* out, GObjectBase* settingsRoot);
+    // A page's question: the printer's writer is noted first, then the value is read from
+    // the sheet's settings root.
+    uint16_t GetValueForUI(uint16_t valueId, uint16_t* out, GObjectBase* settingsRoot);
+    // The settings read of the rendering modules (see ExtensionTree::ReadSettings).
+    uint16_t ReadSettings(uint8_t* buffer, uint16_t size, const char* name) const;
 
     void LoadForDocument(GDocumentStart& command) override;
     void EndDocument(GDocumentEnd& command) override;
@@ -60,6 +70,18 @@ public:
     bool IsModuleLoaded(int slot) const;
 
 private:
+    // Loads the named module and asks it for its registration table and descriptor.
+    struct Registration;
+    uint16_t Describe(const RWWString& name, Registration& registration);
+    // The settings root of the driver and its extension container, made when missing.
+    GObjectBase* Container(GObjectBase* settings);
+    // Stores node 368 in the printer's data after the list changed.
+    void SaveContainer(GObjectBase* container);
+    // The input trays (flag 1) and output bins (flag 2) a module supplies, entered into
+    // or taken out of the printer's paper handling and written back to its data.
+    uint16_t ApplyPaperHandling(const ExtensionRegistrationTable& table, uint32_t flags);
+    uint16_t RemovePaperHandling(const ExtensionRegistrationTable& table, uint32_t flags);
+    uint16_t PaperHandling(const ExtensionRegistrationTable& table, uint32_t flags, bool add);
     // The class id of the printer's writer for pass-through commands: 767 or 788, else 0.
     uint16_t WriterTarget() const;
     // Empties every slot, unloading its module.

@@ -3,6 +3,7 @@
 // checks. The two property-sheet entry points keep the object for the life of a sheet:
 // acquired at INIT, kept in the sheet's user data, released at DESTROY.
 #include "entry/module/EntryPoints.h"
+#include "printer/GDriverObject.h"
 
 #include "entry/module/EntryPrologue.h"
 #include "foundation/RWWString.h"
@@ -164,14 +165,20 @@ extern "C" LONG_PTR CALLBACK NonPropPageSheet(HANDLE, UINT, LPARAM first, LPARAM
 extern "C" uint32_t QZDrv_RegisterExtension(const char* printerName, uint32_t, const char* moduleName,
                                             uint32_t flags)
 {
-    if (!printerName)
+    if (!printerName || !moduleName)
         return kExtensionBadArgument;
     const RWWString name(printerName, RWWString::multiByte);
     uint32_t ticket = 0;
     GDriverUIOperations* ui = EntryPrologue::Acquire(nullptr, name.Data(), ticket);
     if (!ui)
         return kExtensionBadArgument;
-    const uint32_t status = ui->RegisterExtension(moduleName, flags) & 0xFFFF;
+    // The registration is the driver object's: its extension-support setting first,
+    // then its extension manager.
+    GDriverObject* driver = dynamic_cast<GDriverObject*>(ui);
+    const uint32_t status =
+        (driver ? uint32_t(driver->RegisterExtension(RWWString(moduleName, RWWString::multiByte), flags))
+                : ui->RegisterExtension(moduleName, flags)) &
+        0xFFFF;
     EntryPrologue::Release(ticket);
     return status;
 }

@@ -3,6 +3,10 @@
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GJobAbort.h"
+#include "pipeline/GPassThroughCommand.h"
+#include "graphics/GOutputChannel.h"
+#include "model/GFeatureIds.h"
+#include "printer/GState.h"
 
 namespace {
 
@@ -30,12 +34,15 @@ int16_t GPcl5e::OnDocumentStart(GDocumentStart& command)
     if (const int16_t status = GPdlWriter::OnDocumentStart(command))
         return status;
     EnterDocument();
-    return 0;
+    return WriteStringMembers(command.GetState(), FeatureId::kExtensionJobPdlData);
 }
 
 int16_t GPcl5e::OnDocumentEnd(GDocumentEnd& command)
 {
+    const int16_t written = WriteStringMembers(command.GetState(), FeatureId::kExtensionJobPdlData);
     ClearJobFields();
+    if (written)
+        return written;
     return GPdlWriter::OnDocumentEnd(command);
 }
 
@@ -43,4 +50,12 @@ int16_t GPcl5e::OnJobAbort(GJobAbort& command)
 {
     ClearJobFields();
     return GPdlWriter::OnJobAbort(command);
+}
+
+int16_t GPcl5e::OnPassThrough(GPassThroughCommand& command)
+{
+    GOutputChannel* channel = GetOutputChannel();
+    if (command.GetTargetClassId() != ClassId() || !channel || !command.GetData() || command.GetLength() == 0)
+        return 0;
+    return channel->WriteBytes(command.GetData(), command.GetLength());
 }

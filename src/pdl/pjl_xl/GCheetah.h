@@ -26,6 +26,9 @@ public:
     int16_t OnDocumentStart(GDocumentStart& command) override;
     int16_t OnDocumentEnd(GDocumentEnd& command) override;
     int16_t OnJobAbort(GJobAbort& command) override;
+    // Writes the bytes of pass-through commands aimed at this writer's class; the job data
+    // of extension modules (composite 986) is written at document start and end.
+    int16_t OnPassThrough(GPassThroughCommand& command) override;
 
     // This writer downloads no fonts yet, so there is none to delete.
     void RemoveDownloadedFont(const RWCString&) override {}

@@ -22,5 +22,11 @@ public:
     // Installs a copy of this writer in the target printer.
     int16_t ApplyTo(GAttributeVisitor& target) override;
 
+    // The job header carries the PJL strings extension modules added to the document
+    // start's state (composite 985), the job's end those of the document end's state.
+    // They go to this writer's channel, else to the one the command carries.
+    int16_t OnDocumentStart(GDocumentStart& command) override;
+    int16_t OnDocumentEnd(GDocumentEnd& command) override;
+
     auto StoredForm() { return GFields(); }
 };
