@@ -973,7 +973,7 @@ UIContextRecord* GDriverUI::CreateUIContext()
         return nullptr;
     }
     record->size = sizeof(UIContextRecord);
-    record->driver = static_cast<GDriverObjectImp*>(this);
+    record->driverUI = static_cast<GDriverObjectImp*>(this);
     record->osVersion = new (std::nothrow) uint32_t[3];
     if (record->osVersion)
         services->GetOSVersion(record->osVersion[0], record->osVersion[1], record->osVersion[2]);
@@ -982,7 +982,7 @@ UIContextRecord* GDriverUI::CreateUIContext()
         agent->SetValue(0);  // no registered provider answers the agent's capability yet
     record->printer = GetPrinter();
     record->moduleHandle = services->GetModuleHandle();
-    record->kind = 2;
+    record->applied = 2;
     if (!record->settings || !record->osVersion) {
         DestroyUIContext(record);
         return nullptr;

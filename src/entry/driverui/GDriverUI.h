@@ -8,33 +8,13 @@
 
 #include "entry/driverui/GDriverUIBase.h"
 #include "entry/module/GDriverUIOperations.h"
+#include "entry/sheet/UIContextRecord.h"
 
 #include <cstdint>
 #include <vector>
 
 class PrinterIdentity;
 
-// The record an open sheet or dialog shares with the pages, the plug-ins and the
-// extension host.
-struct UIContextRecord {
-    uint32_t size;             // 60
-    GDriverObject* driver;     // the object's cache interface
-    uint32_t* osVersion;       // three words: kind, major << 16 | minor, build
-    GObjectBase* settings;     // the settings tree the pages edit, owned
-    GObjectBase* printer;      // the core's printer object
-    uint32_t moduleHandle;
-    HANDLE callbackHandle;     // the sheet's hComPropSheet
-    void* callback;            // the sheet's pfnComPropSheet
-    uint32_t pageSet;
-    uint32_t modeFlags;
-    uint32_t pageCount;
-    uint32_t reserved1;
-    uint32_t reserved2;
-    uint16_t kind;             // 2
-    uint16_t reserved3;
-    uint32_t reserved4;
-};
-static_assert(sizeof(UIContextRecord) == 60, "the UI context record is 60 bytes on i686");
 
 class GDriverUI : public GDriverUIBase, public GDriverObjectImp, public GDriverUIOperations {
 public:
