@@ -1,6 +1,5 @@
-// The extension interface and the UI plug-in interface as far as the module offers them
-// yet: the extension calls answer "unsupported", the plug-in interface reports its
-// version and builds no pages.
+// The extension interface as far as the module offers it yet: every call answers
+// "unsupported". The UI plug-in interface lives with the pages (src/ui/pages).
 #include "entry/module/EntryPoints.h"
 
 extern "C" uint32_t WINAPI QZDrv_QueryInterface(uint16_t, void*) { return kExtensionUnsupported; }
@@ -13,9 +12,3 @@ extern "C" uint32_t WINAPI QZDrv_UISetExtSettings(const void*, uint16_t, const c
 extern "C" uint32_t WINAPI QZDrv_GetValue(uint16_t, void*, void*) { return kExtensionUnsupported; }
 extern "C" uint32_t WINAPI QZDrv_GetExtSettings(void*, uint16_t, const char*, void*) { return kExtensionUnsupported; }
 extern "C" uint32_t WINAPI QZDrv_SetExtSettings(void*, uint32_t, void*, void*) { return kExtensionUnsupported; }
-
-extern "C" uint32_t WINAPI UI_INTERFACEVERSION() { return 2; }
-extern "C" int16_t WINAPI UI_INITIALIZE(void*, uint16_t) { return 0; }
-extern "C" int16_t WINAPI UI_DESTROY(void*) { return 0; }
-extern "C" int16_t WINAPI UI_CONFIGTOSETTINGS(void*) { return 0; }
-extern "C" int16_t WINAPI UI_SETTINGSTOCONFIG(uint32_t) { return 0; }
