@@ -1082,21 +1082,6 @@ int GDriverUI::DeleteCachedFiles()
     return deleted;
 }
 
-int GDriverUI::ShowManualDuplexDialog()
-{
-    if (ownHandle_) {
-        UseOwnPrinter(0);
-        CloseOwnPrinter();
-    }
-    return 1;
-}
-
-uint32_t GDriverUI::PluginConfigToSettings(uint32_t argument)
-{
-    // The core answers 0 for every query; the plug-ins' part needs the sheet glue.
-    return QueryTwo(argument, 0);
-}
-
 LONG GDriverUI::DevicePropertySheets(PPROPSHEETUI_INFO, LPARAM) { return kRefused; }
 BOOL GDriverUI::PrinterProperties(HWND, HANDLE) { return FALSE; }
 BOOL GDriverUI::UpgradePrinter(DWORD, LPBYTE) { return FALSE; }

@@ -117,11 +117,14 @@ public:
     virtual RWWString CachedFilePath(int slot);
     // 1 when the name is a plain file name that may be joined to a folder.
     static bool IsPlainFileName(const wchar_t* name);
-    // Shows the manual duplex instructions; needs the sheet glue, which this object
-    // does not carry yet: only the own handle is closed. 1.
+    // Shows the manual duplex instructions through the sheet glue when duplex printing
+    // (253) and manual duplex (245) are both on, then closes the own handle. 1.
     int ShowManualDuplexDialog();
-    // The core's query, then the plug-ins' configuration (which needs the sheet glue).
+    // The core's query; when it answers 0 for argument 0, the plug-ins copy the device
+    // configuration into the settings: 1 when they answered non-zero.
     uint32_t PluginConfigToSettings(uint32_t argument);
+    // The sheet callback of a dialog shown without a sheet: accepts every call.
+    static LONG_PTR CALLBACK NonPropPageSheet(HANDLE sheet, WORD function, LPARAM first, LPARAM second);
 
     UIContextRecord* CreateUIContext();
     void DestroyUIContext(UIContextRecord* record);
