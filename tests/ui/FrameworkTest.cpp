@@ -145,7 +145,9 @@ TEST(PropertyPages, ThePageProcedureKeepsTheEntryBeforeInitialisingAndFeedsTheHo
     EXPECT_EQ(reinterpret_cast<LPCWSTR>(2000), entry.pszTemplate);
     EXPECT_TRUE(entry.dwFlags & PSP_HASHELP);
     hookCalls = hookInitDialogs = 0;
-    HWND window = CreateDialogParamW(ResourceLibrary::GetResourceLibrary(), entry.pszTemplate, nullptr,
+    // Page templates are child dialogs: they need a parent.
+    HWND parent = CreateWindowExW(0, L"#32770", L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateDialogParamW(ResourceLibrary::GetResourceLibrary(), entry.pszTemplate, parent,
                                      entry.pfnDlgProc, reinterpret_cast<LPARAM>(&entry));
     ASSERT_NE(nullptr, window);
     EXPECT_TRUE(check->sawEntry);
@@ -156,6 +158,7 @@ TEST(PropertyPages, ThePageProcedureKeepsTheEntryBeforeInitialisingAndFeedsTheHo
     EXPECT_EQ(before + 1, hookCalls) << "every page message reaches the hook";
     EXPECT_EQ(2u, context.Evaluations()) << "the rules are evaluated once, at the first message";
     DestroyWindow(window);
+    DestroyWindow(parent);
 }
 
 // A control that changes a setting when the dialog opens and then presses a button.

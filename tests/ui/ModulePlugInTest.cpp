@@ -2,12 +2,15 @@
 // the page order and conditions, the job-storage fix-up, the rules, and UI_DESTROY.
 #include "SheetFixture.h"
 
+#include "model/GConfiguration.h"
 #include "ui/framework/GPropertyPage.h"
 #include "ui/framework/GSheetContext.h"
 #include "ui/framework/ResourceLibrary.h"
 #include "ui/pages/ModulePlugIn.h"
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -154,12 +157,71 @@ TEST_F(ModulePages, DestroyDeletesOurPagesAndReleasesTheLibraryOnce)
     EXPECT_EQ(references - 1, ResourceLibrary::ReferenceCount());
 }
 
-TEST_F(ModulePages, ConfigToSettingsCopiesNothingWithoutADeviceConfiguration)
+// The device configuration's values for one case; restored afterwards, since the driver
+// object (and its configuration) is shared by the tests of this process.
+class DeviceConfiguration {
+public:
+    explicit DeviceConfiguration(GDriverObject* driver)
+    {
+        GObjectBase* configuration = driver->GetPrinterConfiguration();
+        device = configuration ? configuration->FindById(228) : nullptr;
+    }
+    ~DeviceConfiguration()
+    {
+        for (uint16_t id : added)
+            delete device->RemoveById(id);
+        for (const auto& saved : old)
+            GDriverObject::Feature<GValueAttribute>(device, saved.first)->SetValue(saved.second);
+    }
+    void Set(uint16_t id, uint16_t value)
+    {
+        if (GValueAttribute* found = GDriverObject::Feature<GValueAttribute>(device, id)) {
+            old.emplace_back(id, found->GetValue());
+            found->SetValue(value);
+        } else {
+            device->Add(new GValueAttribute(value, id));
+            added.push_back(id);
+        }
+    }
+    GObjectBase* device;
+    std::vector<uint16_t> added;
+    std::vector<std::pair<uint16_t, uint16_t>> old;
+};
+
+TEST_F(ModulePages, ConfigToSettingsWithoutFullOptionsCopiesOnly313)
 {
-    SetValue(313, 1);
+    DeviceConfiguration device(record->driverUI);
+    ASSERT_NE(nullptr, device.device) << "the model has a device configuration";
+    device.Set(313, 1);
+    device.Set(226, 1);
+    SetValue(313, 0);
+    SetValue(520, 7);
     EXPECT_EQ(0, ModulePlugIn::ConfigToSettings(&data));
-    EXPECT_EQ(0, ModulePlugIn::ConfigToSettings(nullptr));
     EXPECT_EQ(1, Value(313));
+    EXPECT_EQ(7, Value(520)) << "nothing past 313";
+    EXPECT_EQ(0, ModulePlugIn::ConfigToSettings(nullptr));
+}
+
+TEST_F(ModulePages, ConfigToSettingsEnablesJobStorageFrom192MegabytesWithoutDisk)
+{
+    const struct {
+        uint16_t memory, disk, mode, storage, expectedMode;
+    } cases[] = {{192, 0, 3, 1, 3}, {191, 0, 3, 0, 0}, {0, 2, 1, 1, 1}};
+    for (const auto& c : cases) {
+        DeviceConfiguration device(record->driverUI);
+        ASSERT_NE(nullptr, device.device);
+        device.Set(313, 2);
+        device.Set(201, c.memory);
+        device.Set(1211, 0);
+        device.Set(226, c.disk);
+        device.Set(231, c.mode);
+        SetValue(310, 9);
+        EXPECT_EQ(0, ModulePlugIn::ConfigToSettings(&data));
+        EXPECT_EQ(c.storage, Value(520)) << c.memory << ' ' << c.disk;
+        EXPECT_EQ(c.expectedMode, Value(310)) << c.memory << ' ' << c.disk;
+        EXPECT_EQ(c.memory, Value(925));
+        EXPECT_EQ(c.disk > 0 ? 1 : 0, Value(239));
+    }
 }
 
 }  // namespace

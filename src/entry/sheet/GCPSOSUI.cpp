@@ -53,8 +53,15 @@ void StoreLastTitle(GObjectBase* settings, const wchar_t* title)
         node->SetString(narrow.data());
         return;
     }
-    if (GObjectBase* documents = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kDocumentSettings))
-        documents->Add(new GStringAttribute(narrow.data(), FeatureId::kLastPageTitle));
+    if (!settings)
+        return;
+    // A tree without the job settings node gets one, so that the title travels with it.
+    GObjectBase* documents = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kDocumentSettings);
+    if (!documents) {
+        documents = new GAttributeComposite(FeatureId::kDocumentSettings);
+        settings->Add(documents);
+    }
+    documents->Add(new GStringAttribute(narrow.data(), FeatureId::kLastPageTitle));
 }
 
 // An entry no plug-in filled has neither a template nor an indirect dialog; the common
