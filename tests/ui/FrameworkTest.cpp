@@ -7,6 +7,7 @@
 #include "ui/framework/GModalDialog.h"
 #include "ui/framework/GPropertyPage.h"
 #include "ui/framework/GSheetContext.h"
+#include "ui/framework/GTimedDialog.h"
 #include "ui/framework/ResourceLibrary.h"
 
 #include <gtest/gtest.h>
@@ -218,6 +219,35 @@ TEST(ResourceTemplates, TheDuplexInstructionsHoldTheirItems)
     DestroyWindow(window);
     for (int id : {1000, 2000, 3000, 6000, 7000, 12000, 14000, 15000, 16000, 11540})
         EXPECT_NE(nullptr, FindResourceW(ResourceLibrary::GetResourceLibrary(), MAKEINTRESOURCEW(id), RT_DIALOG)) << id;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TimedDialogs, TheNoticeClosesItselfOnItsOwnThreadAndTheCallerJoinsIt)
+{
+    LibraryReference library;
+    ASSERT_TRUE(library.loaded);
+    GTimedDialog notice(GTimedDialog::kJobStorageNotice, 1);
+    HANDLE thread = notice.Start();
+    ASSERT_NE(nullptr, thread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 60000));
+    CloseHandle(thread);
+    EXPECT_EQ(0, notice.GetResult()) << "closed by its time-out";
+    EXPECT_FALSE(notice.DontShowAgain());
+}
+
+TEST(TimedDialogs, WithoutTheResourceLibraryNothingIsShown)
+{
+    if (ResourceLibrary::GetResourceLibrary())
+        GTEST_SKIP() << "the library is held elsewhere in this process";
+    GTimedDialog notice(GTimedDialog::kJobStorageNotice, 1);
+    HANDLE thread = notice.Start();
+    ASSERT_NE(nullptr, thread);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_EQ(-1, notice.GetResult());
 }
 
 }  // namespace

@@ -3,6 +3,9 @@
 #include "SheetFixture.h"
 
 #include "model/GConfiguration.h"
+#include "model/GObjectIterator.h"
+#include "printer/GBin.h"
+#include "printer/GPaperHandlingDevice.h"
 #include "ui/framework/GPropertyPage.h"
 #include "ui/framework/GSheetContext.h"
 #include "ui/framework/ResourceLibrary.h"
@@ -222,6 +225,47 @@ TEST_F(ModulePages, ConfigToSettingsEnablesJobStorageFrom192MegabytesWithoutDisk
         EXPECT_EQ(c.memory, Value(925));
         EXPECT_EQ(c.disk > 0 ? 1 : 0, Value(239));
     }
+}
+
+TEST_F(ModulePages, ConfigToSettingsListsTheOutputDevicesBins4To17InOrder)
+{
+    DeviceConfiguration device(record->driverUI);
+    ASSERT_NE(nullptr, device.device);
+    device.Set(313, 2);
+    GObjectBase* existing = device.device->FindById(90);
+    auto* list = dynamic_cast<GAttributeComposite*>(existing);
+    if (!existing) {
+        list = new GAttributeComposite(90);
+        device.device->Add(list);
+    }
+    ASSERT_NE(nullptr, list);
+    auto* stacker = new GPaperHandlingDevice("Stacker", GPaperHandlingDevice::kOutput, 1, 1, 0, 0, 0);
+    auto* bins = new GAttributeComposite(0);
+    const struct {
+        const char* name;
+        uint16_t id;
+    } rows[] = {{"Face Down", 3}, {"Bin 4", 4}, {"Bin 17", 17}, {"Bin 18", 18}, {"Bin 9", 9}};
+    for (const auto& row : rows)
+        bins->Add(new GBin(row.name, row.id, 0));
+    stacker->SetOption(1, bins);
+    // The model's own output devices count no bins, so the added one is the first that does.
+    list->Add(stacker);
+    SetString(316, "old");
+
+    EXPECT_EQ(0, ModulePlugIn::ConfigToSettings(&data));
+    EXPECT_EQ("Stacker", String(316));
+    GObjectBase* names = GDriverObject::Feature<GAttributeComposite>(Root(), 314);
+    ASSERT_NE(nullptr, names);
+    std::vector<std::string> found;
+    std::unique_ptr<GObjectIterator> it(names->CreateIterator());
+    while (it && it->Next())
+        if (auto* name = dynamic_cast<GStringAttribute*>(it->Current()))
+            found.emplace_back(name->GetString().Data(), name->GetString().Length());
+    EXPECT_EQ((std::vector<std::string>{"Bin 4", "Bin 17", "Bin 9"}), found);
+
+    delete list->Remove(stacker);
+    if (!existing)
+        delete device.device->RemoveById(90);
 }
 
 }  // namespace

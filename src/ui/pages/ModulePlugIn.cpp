@@ -8,6 +8,7 @@
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
+#include "printer/GBin.h"
 #include "printer/GDriverObject.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPaperHandlingDevice.h"
@@ -29,6 +30,9 @@ constexpr uint32_t kPostScriptClass = 768;
 constexpr uint32_t kPcl5eClass = 788;
 constexpr uint16_t kPrinterPeripheral = 76;
 constexpr uint16_t kDeviceConfiguration = 228;
+constexpr uint16_t kOutputBinNames = 314;
+constexpr uint16_t kFirstOutputBin = 4;
+constexpr uint16_t kLastOutputBin = 17;
 
 enum Condition { kDocument, kOutput, kJobStorage, kColor, kDevice };
 
@@ -248,6 +252,25 @@ uint16_t ValueOf(GObjectBase* node, uint16_t id)
     return value ? value->GetValue() : 0;
 }
 
+// The output device's bins 4 to 17, by name and in the device's order, replace the list
+// of output bins (314).
+void CopyOutputBins(GPaperHandlingDevice* handler, GObjectBase* options)
+{
+    GObjectBase* bins = GDriverObject::Feature<GAttributeComposite>(options, kOutputBinNames);
+    if (bins) {
+        bins->RemoveAll();
+    } else {
+        bins = new GAttributeComposite(kOutputBinNames);
+        options->Add(bins);
+    }
+    std::unique_ptr<GObjectIterator> it(handler->CreateIterator());
+    while (it && it->Next()) {
+        auto* bin = dynamic_cast<GBin*>(it->Current());
+        if (bin && bin->GetBinId() >= kFirstOutputBin && bin->GetBinId() <= kLastOutputBin)
+            bins->Add(new GStringAttribute(*bin->GetName(), 0));
+    }
+}
+
 }  // namespace
 
 int16_t ConfigToSettings(GUIData* data)
@@ -302,6 +325,7 @@ int16_t ConfigToSettings(GUIData* data)
             if (handler->GetType() == 1 && outputName && outputName->GetString().Length() == 0) {
                 outputName->SetString(handler->GetName());
                 CopyValue(options, 213, handler->GetSelectedOption());
+                CopyOutputBins(handler, options);
             }
             auto* inputName = GDriverObject::Feature<GStringAttribute>(options, 315);
             if (handler->GetType() == 0 && inputName && inputName->GetString().Length() == 0)
