@@ -10,7 +10,7 @@
 
 struct RecordedSheetCall {
     HANDLE sheet;
-    WORD function;
+    UINT function;
     LPARAM first;
     LPARAM second;
 };
@@ -22,7 +22,7 @@ public:
         static RecordingComPropSheet recorder;
         return recorder;
     }
-    static LONG_PTR CALLBACK Callback(HANDLE sheet, WORD function, LPARAM first, LPARAM second)
+    static LONG_PTR CALLBACK Callback(HANDLE sheet, UINT function, LPARAM first, LPARAM second)
     {
         RecordingComPropSheet& self = Current();
         self.calls.push_back({sheet, function, first, second});
@@ -37,7 +37,7 @@ public:
         refused.clear();
         added = 0;
     }
-    std::vector<RecordedSheetCall> Of(WORD function) const
+    std::vector<RecordedSheetCall> Of(UINT function) const
     {
         std::vector<RecordedSheetCall> found;
         for (const auto& call : calls)

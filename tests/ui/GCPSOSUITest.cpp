@@ -6,9 +6,9 @@
 
 namespace {
 
-constexpr WORD kAddPage = 1;        // CPSFUNC_ADD_PROPSHEETPAGEW
-constexpr WORD kSetStartPage = 7;   // CPSFUNC_SET_HSTARTPAGE
-constexpr WORD kSetResult = 9;      // CPSFUNC_SET_RESULT
+constexpr UINT kAddPage = 1;        // CPSFUNC_ADD_PROPSHEETPAGEW
+constexpr UINT kSetStartPage = 7;   // CPSFUNC_SET_HSTARTPAGE
+constexpr UINT kSetResult = 9;      // CPSFUNC_SET_RESULT
 
 PageLink* LinkOf(const QZPageEntry& entry) { return reinterpret_cast<PageLink*>(entry.lParam); }
 

@@ -134,6 +134,7 @@ GDriverUI::~GDriverUI()
     CloseOwnPrinter();
     if (onDemandHandle_)
         ClosePrinter(onDemandHandle_);
+    ReleaseSheet();
     DestroyUIContext(uiContext_);
     delete ownedString_;
 }
@@ -479,9 +480,8 @@ LONG GDriverUI::DocumentPropertiesNoUI(const DOCUMENTPROPERTYHEADER& header)
 LONG GDriverUI::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
 {
     CallScope scope(*this);
-    if (info)
-        return kRefused;  // the sheet road needs the page glue
-    const DOCUMENTPROPERTYHEADER* header = reinterpret_cast<const DOCUMENTPROPERTYHEADER*>(parameter);
+    const DOCUMENTPROPERTYHEADER* header = reinterpret_cast<const DOCUMENTPROPERTYHEADER*>(
+        info ? info->lParamInit : parameter);
     if (!header || header->cbSize < sizeof(DOCUMENTPROPERTYHEADER))
         return kRefused;
 
@@ -500,6 +500,8 @@ LONG GDriverUI::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
     if (GOSFactory* services = GOSFactory::Instance())
         services->GetOSVersion(kind, version, build);
     SetUserWatermarkSwitch(readOnly == 1 && (version >> 16) >= 5 ? 1 : 0);
+    if (info)
+        return DocumentSheet(info, parameter, *header, readOnly, version >> 16);
 
     const LONG result = DocumentPropertiesNoUI(*header);
     if (ownHandle_) {

@@ -2,8 +2,7 @@
 // and the driver object's own answers over one shared driver-object core. It merges and
 // copies DEVMODEs without a sheet, converts them, judges a job's DEVMODE at print time
 // and answers the device-capability queries. The property sheet itself is built by the
-// sheet glue, which is not part of this object yet: a sheet call with sheet info is
-// refused.
+// sheet glue (see GDriverUISheets.cpp).
 #pragma once
 
 #include "entry/driverui/GDriverUIBase.h"
@@ -13,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+class GCPSOSUI;
 class PrinterIdentity;
 
 
@@ -124,7 +124,18 @@ public:
     // configuration into the settings: 1 when they answered non-zero.
     uint32_t PluginConfigToSettings(uint32_t argument);
     // The sheet callback of a dialog shown without a sheet: accepts every call.
-    static LONG_PTR CALLBACK NonPropPageSheet(HANDLE sheet, WORD function, LPARAM first, LPARAM second);
+    static LONG_PTR CALLBACK NonPropPageSheet(HANDLE sheet, UINT function, LPARAM first, LPARAM second);
+
+    // The document sheet's reasons (INIT, GET_INFO_HEADER, DESTROY, SET_RESULT) for the
+    // header's request; readOnly and the OS major version come from the permission test.
+    LONG DocumentSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DOCUMENTPROPERTYHEADER& header, int readOnly,
+                       uint32_t major);
+    // The mode flags of a document sheet's UI context.
+    static uint32_t DocumentModeFlags(uint32_t mode, uint32_t major, int readOnly, bool treeLoaded, bool explorer);
+    // Frees an open sheet's glue and UI context.
+    void ReleaseSheet();
+    // 1 when the host executable's name holds "EXPLORER.EXE", in any case.
+    bool HostIsExplorer() const;
 
     UIContextRecord* CreateUIContext();
     void DestroyUIContext(UIContextRecord* record);
@@ -161,7 +172,7 @@ private:
     wchar_t hostPath_[MAX_PATH];
     RWWString jobName_;
     UIContextRecord* uiContext_;
-    void* sheetGlue_;
+    GCPSOSUI* sheetGlue_;
     uint32_t pageCount_;
     uint32_t drawMode_;
     uint32_t drawSuppressed_;

@@ -20,7 +20,7 @@ namespace {
 // Set after the first page of a sheet initialised; cleared by every new glue object.
 bool titleSuffixAdded = false;
 
-typedef LONG_PTR(CALLBACK* ComPropSheetFn)(HANDLE, WORD, LPARAM, LPARAM);
+typedef LONG_PTR(CALLBACK* ComPropSheetFn)(HANDLE, UINT, LPARAM, LPARAM);
 typedef LONG(WINAPI* CommonPropertySheetUIFn)(HWND, void*, LPARAM, LPDWORD);
 
 GObjectBase* LastTitleNode(GObjectBase* settings)

@@ -3,7 +3,8 @@
 //   QZUIPLUG_VERSION   the interface version (default 2)
 //   QZUIPLUG_PAGES     pages claimed (default 1)
 //   QZUIPLUG_OVERCLAIM extra pages claimed in the page pass only
-//   QZUIPLUG_PRESSOK   1: each page presses the sheet's OK button when it initialises
+//   QZUIPLUG_PRESSOK   1: each page presses the sheet's OK button when it initialises;
+//                      2: selects the second page first
 // It fills only entries inside the array, and counts its calls for QzUIPlugCounts.
 #include "entry/sheet/GUIData.h"
 
@@ -33,7 +34,11 @@ INT_PTR CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     if (link && link->guiData && link->guiData->hook)
         link->guiData->hook(window, message, wParam, lParam, link->guiData);
     if (message == WM_INITDIALOG) {
-        if (Env("QZUIPLUG_PRESSOK", 0) == 1)
+        const int press = Env("QZUIPLUG_PRESSOK", 0);
+        // 2: show the second page first, so that it is created too.
+        if (press == 2)
+            PostMessageW(GetParent(window), PSM_SETCURSEL, 1, 0);
+        if (press == 1 || press == 2)
             PostMessageW(GetParent(window), PSM_PRESSBUTTON, PSBTN_OK, 0);
         return TRUE;
     }
