@@ -295,4 +295,17 @@ TEST_F(SheetGlue, TheTitleSuffixIsAddedOncePerGlueObject)
     again.FreePage(record);
 }
 
+TEST_F(SheetGlue, ALongSheetTitleKeepsEightyCharactersBeforeTheSuffix)
+{
+    SetPlugIns({"qzuiplug.dll"});
+    GCPSOSUI glue;
+    ASSERT_EQ(-1, glue.AddPage(record, 0));
+    PageWindow page(&record->guiData->pages[0]);
+    const std::wstring longTitle(300, L'x');
+    SetWindowTextW(page.parent, longTitle.c_str());
+    GCPSOSUI::DlgProcHook(page.window, WM_INITDIALOG, 0, 0, record->guiData);
+    EXPECT_EQ(std::wstring(80, L'x') + L" - Colour Laser", page.ParentTitle());
+    glue.FreePage(record);
+}
+
 }  // namespace
