@@ -192,4 +192,14 @@ constexpr uint16_t kDeviceMemory = 202;
 // The fonts resident in the printer (a device-font list composite).
 constexpr uint16_t kDeviceFontList = 414;
 
+// Property sheets and the UI plug-ins.
+constexpr uint16_t kUIPlugInNames = 63;          // in the settings: the list of plug-in module names
+constexpr uint16_t kLastPageTitle = 1118;        // under 364: the title of the page left last
+constexpr uint16_t kOutputOptionsName = 316;     // in 365: the output-options device name
+constexpr uint16_t kHardDiskInstalled = 239;
+constexpr uint16_t kJobStorageMode = 287;
+constexpr uint16_t kJobStorageEnabled = 520;
+constexpr uint16_t kColorPageOption = 339;       // in the configuration: 1 offers the Color page
+constexpr uint16_t kPdlWriterGroup = 98;         // in the configuration: holds the writer 101
+
 }  // namespace FeatureId

@@ -533,7 +533,7 @@ TEST_F(DriverUIObject, TheUIContextRecordIs60BytesWithKind2AndNoAgent)
     UIContextRecord* record = ui->CreateUIContext();
     ASSERT_NE(nullptr, record);
     EXPECT_EQ(60u, record->size);
-    EXPECT_EQ(2, record->kind);
+    EXPECT_EQ(2, record->applied);
     ASSERT_NE(nullptr, record->settings);
     auto* agent = GDriverObject::Feature<GValueAttribute>(record->settings, 313);
     ASSERT_NE(nullptr, agent);

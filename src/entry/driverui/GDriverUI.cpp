@@ -134,6 +134,7 @@ GDriverUI::~GDriverUI()
     CloseOwnPrinter();
     if (onDemandHandle_)
         ClosePrinter(onDemandHandle_);
+    ReleaseSheet();
     DestroyUIContext(uiContext_);
     delete ownedString_;
 }
@@ -479,9 +480,8 @@ LONG GDriverUI::DocumentPropertiesNoUI(const DOCUMENTPROPERTYHEADER& header)
 LONG GDriverUI::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
 {
     CallScope scope(*this);
-    if (info)
-        return kRefused;  // the sheet road needs the page glue
-    const DOCUMENTPROPERTYHEADER* header = reinterpret_cast<const DOCUMENTPROPERTYHEADER*>(parameter);
+    const DOCUMENTPROPERTYHEADER* header = reinterpret_cast<const DOCUMENTPROPERTYHEADER*>(
+        info ? info->lParamInit : parameter);
     if (!header || header->cbSize < sizeof(DOCUMENTPROPERTYHEADER))
         return kRefused;
 
@@ -500,6 +500,8 @@ LONG GDriverUI::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
     if (GOSFactory* services = GOSFactory::Instance())
         services->GetOSVersion(kind, version, build);
     SetUserWatermarkSwitch(readOnly == 1 && (version >> 16) >= 5 ? 1 : 0);
+    if (info)
+        return DocumentSheet(info, parameter, *header, readOnly, version >> 16);
 
     const LONG result = DocumentPropertiesNoUI(*header);
     if (ownHandle_) {
@@ -973,7 +975,7 @@ UIContextRecord* GDriverUI::CreateUIContext()
         return nullptr;
     }
     record->size = sizeof(UIContextRecord);
-    record->driver = static_cast<GDriverObjectImp*>(this);
+    record->driverUI = static_cast<GDriverObjectImp*>(this);
     record->osVersion = new (std::nothrow) uint32_t[3];
     if (record->osVersion)
         services->GetOSVersion(record->osVersion[0], record->osVersion[1], record->osVersion[2]);
@@ -982,7 +984,7 @@ UIContextRecord* GDriverUI::CreateUIContext()
         agent->SetValue(0);  // no registered provider answers the agent's capability yet
     record->printer = GetPrinter();
     record->moduleHandle = services->GetModuleHandle();
-    record->kind = 2;
+    record->applied = 2;
     if (!record->settings || !record->osVersion) {
         DestroyUIContext(record);
         return nullptr;
@@ -1080,21 +1082,6 @@ int GDriverUI::DeleteCachedFiles()
             ++deleted;
     }
     return deleted;
-}
-
-int GDriverUI::ShowManualDuplexDialog()
-{
-    if (ownHandle_) {
-        UseOwnPrinter(0);
-        CloseOwnPrinter();
-    }
-    return 1;
-}
-
-uint32_t GDriverUI::PluginConfigToSettings(uint32_t argument)
-{
-    // The core answers 0 for every query; the plug-ins' part needs the sheet glue.
-    return QueryTwo(argument, 0);
 }
 
 LONG GDriverUI::DevicePropertySheets(PPROPSHEETUI_INFO, LPARAM) { return kRefused; }

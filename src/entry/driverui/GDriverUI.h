@@ -2,39 +2,19 @@
 // and the driver object's own answers over one shared driver-object core. It merges and
 // copies DEVMODEs without a sheet, converts them, judges a job's DEVMODE at print time
 // and answers the device-capability queries. The property sheet itself is built by the
-// sheet glue, which is not part of this object yet: a sheet call with sheet info is
-// refused.
+// sheet glue (see GDriverUISheets.cpp).
 #pragma once
 
 #include "entry/driverui/GDriverUIBase.h"
 #include "entry/module/GDriverUIOperations.h"
+#include "entry/sheet/UIContextRecord.h"
 
 #include <cstdint>
 #include <vector>
 
+class GCPSOSUI;
 class PrinterIdentity;
 
-// The record an open sheet or dialog shares with the pages, the plug-ins and the
-// extension host.
-struct UIContextRecord {
-    uint32_t size;             // 60
-    GDriverObject* driver;     // the object's cache interface
-    uint32_t* osVersion;       // three words: kind, major << 16 | minor, build
-    GObjectBase* settings;     // the settings tree the pages edit, owned
-    GObjectBase* printer;      // the core's printer object
-    uint32_t moduleHandle;
-    HANDLE callbackHandle;     // the sheet's hComPropSheet
-    void* callback;            // the sheet's pfnComPropSheet
-    uint32_t pageSet;
-    uint32_t modeFlags;
-    uint32_t pageCount;
-    uint32_t reserved1;
-    uint32_t reserved2;
-    uint16_t kind;             // 2
-    uint16_t reserved3;
-    uint32_t reserved4;
-};
-static_assert(sizeof(UIContextRecord) == 60, "the UI context record is 60 bytes on i686");
 
 class GDriverUI : public GDriverUIBase, public GDriverObjectImp, public GDriverUIOperations {
 public:
@@ -137,11 +117,25 @@ public:
     virtual RWWString CachedFilePath(int slot);
     // 1 when the name is a plain file name that may be joined to a folder.
     static bool IsPlainFileName(const wchar_t* name);
-    // Shows the manual duplex instructions; needs the sheet glue, which this object
-    // does not carry yet: only the own handle is closed. 1.
+    // Shows the manual duplex instructions through the sheet glue when duplex printing
+    // (253) and manual duplex (245) are both on, then closes the own handle. 1.
     int ShowManualDuplexDialog();
-    // The core's query, then the plug-ins' configuration (which needs the sheet glue).
+    // The core's query; when it answers 0 for argument 0, the plug-ins copy the device
+    // configuration into the settings: 1 when they answered non-zero.
     uint32_t PluginConfigToSettings(uint32_t argument);
+    // The sheet callback of a dialog shown without a sheet: accepts every call.
+    static LONG_PTR CALLBACK NonPropPageSheet(HANDLE sheet, UINT function, LPARAM first, LPARAM second);
+
+    // The document sheet's reasons (INIT, GET_INFO_HEADER, DESTROY, SET_RESULT) for the
+    // header's request; readOnly and the OS major version come from the permission test.
+    LONG DocumentSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DOCUMENTPROPERTYHEADER& header, int readOnly,
+                       uint32_t major);
+    // The mode flags of a document sheet's UI context.
+    static uint32_t DocumentModeFlags(uint32_t mode, uint32_t major, int readOnly, bool treeLoaded, bool explorer);
+    // Frees an open sheet's glue and UI context.
+    void ReleaseSheet();
+    // 1 when the host executable's name holds "EXPLORER.EXE", in any case.
+    bool HostIsExplorer() const;
 
     UIContextRecord* CreateUIContext();
     void DestroyUIContext(UIContextRecord* record);
@@ -178,7 +172,7 @@ private:
     wchar_t hostPath_[MAX_PATH];
     RWWString jobName_;
     UIContextRecord* uiContext_;
-    void* sheetGlue_;
+    GCPSOSUI* sheetGlue_;
     uint32_t pageCount_;
     uint32_t drawMode_;
     uint32_t drawSuppressed_;

@@ -1,35 +1,58 @@
-// The record one property sheet shares with every UI plug-in and page callback: what the
-// sheet glue copied from the driver UI object's context record, and the page entries the
-// plug-ins fill.
+// The record every UI plug-in and every page callback receives, and the link each page
+// entry carries in its lParam. Both layouts are fixed: plug-in modules read them.
 #pragma once
 
-#include <windows.h>
+#include "entry/sheet/UIContextRecord.h"
+
 #include <prsht.h>
 
+#include <cstddef>
 #include <cstdint>
 
-class GDriverObject;
-class GObjectBase;
+class GSheetContext;
+
+// The page entry as the first version of the page record lays it out (40 bytes).
+typedef PROPSHEETPAGEW_V1 QZPageEntry;
+static_assert(sizeof(QZPageEntry) == 40, "page entries are of the first version");
+
+typedef uint16_t(WINAPI* QZPageHook)(HWND window, UINT message, WPARAM wParam, LPARAM lParam, GUIData* guiData);
 
 struct GUIData {
-    uint32_t size;               // 60
-    GDriverObject* driverUI;     // the sheet's driver UI object
-    GObjectBase* settings;       // the settings tree the pages edit
+    uint32_t size;  // 60
+    GDriverObject* driverUI;
+    GObjectBase* settings;
     GObjectBase* printer;
-    HMODULE moduleHandle;
-    uint32_t pageSet;            // bits 0 and 1 document pages, bit 2 device pages
+    uint32_t moduleHandle;
+    uint32_t pageSet;
     uint32_t modeFlags;
-    void* hook;
-    uint16_t pageCount;          // entries in pages
+    QZPageHook hook;
+    uint16_t pageCount;
     uint16_t reserved;
-    PROPSHEETPAGEW_V1* pages;    // null until the glue has sized the array
-    void* request;
-    void* sheetContext;
+    QZPageEntry* pages;
+    UIContextRecord* request;
+    GSheetContext* sheetContext;  // set by the module's own plug-in
     wchar_t* driverName;
     wchar_t* printerName;
     wchar_t* portName;
 };
-static_assert(sizeof(GUIData) == 60, "the sheet record is 60 bytes on i686");
+static_assert(sizeof(GUIData) == 60, "GUIData is 60 bytes on i686");
+static_assert(offsetof(GUIData, hook) == 28 && offsetof(GUIData, pageCount) == 32 && offsetof(GUIData, pages) == 36 &&
+                  offsetof(GUIData, sheetContext) == 44 && offsetof(GUIData, portName) == 56,
+              "GUIData's layout is fixed");
+
+class GPropertyPage;
+
+struct PageLink {
+    uint32_t size;  // 28
+    HWND hwnd;      // the page dialog, from WM_INITDIALOG on
+    HPROPSHEETPAGE handle;  // what the sheet answered for the entry
+    GUIData* guiData;
+    uint32_t created;
+    uint32_t released;
+    GPropertyPage* page;
+};
+static_assert(sizeof(PageLink) == 28, "PageLink is 28 bytes on i686");
+static_assert(offsetof(PageLink, guiData) == 12 && offsetof(PageLink, page) == 24, "PageLink's layout is fixed");
 
 // Page-set bits.
 const uint32_t kPageSetDocumentPages = 0x3;

@@ -1,0 +1,46 @@
+// Joins the driver's page sources to the common property sheet: turns a UI context
+// record into the GUIData every plug-in receives, lets each loaded plug-in count and fill
+// its share of one page array, hands the pages to the sheet and releases them again.
+#pragma once
+
+#include "entry/sheet/GUIData.h"
+#include "entry/sheet/GUIPlugIn.h"
+
+class GCPSOSUI {
+public:
+    // The mode of AddPage that shows the manual duplex instructions instead of pages.
+    static constexpr uint16_t kModalMode = 0x789A;
+    // The resource string appended to the sheet's title.
+    static constexpr uint32_t kTitleSuffixString = 13620;
+
+    GCPSOSUI();
+    GCPSOSUI(const GCPSOSUI&) = delete;
+    GCPSOSUI& operator=(const GCPSOSUI&) = delete;
+    ~GCPSOSUI();
+
+    int16_t AddPage(UIContextRecord* request, uint16_t mode);
+    int16_t FreePage(UIContextRecord* request);
+    void ClearExtensions();
+    void DeletePlugIns();
+    uint32_t LoadPlugIns(GUIData* data);
+    int16_t CollectPages(GUIData* data);
+    int16_t CollectModalPage(GUIData* data, uint16_t mode);
+    void ReleasePages(GUIData* data);
+    int16_t ConfigToSettings(GUIData* data);
+    int16_t AddPagesToSheet(UIContextRecord* request, GUIData* data);
+
+    uint32_t PlugInCount() const { return count_; }
+
+    static UINT WINAPI PropPageCallback(HWND window, UINT message, QZPageEntry* page);
+    static uint16_t WINAPI DlgProcHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, GUIData* data);
+
+    // A heap copy of a wide string of (length * 2 + 2) bytes; null for null.
+    static wchar_t* CopyName(const wchar_t* name);
+    static void FreeGUIData(GUIData* data);
+    // The title-suffix flag: set once a page of the sheet initialised.
+    static bool TitleSuffixAdded();
+
+private:
+    uint32_t count_ = 0;
+    GUIPlugIn** plugIns_ = nullptr;
+};

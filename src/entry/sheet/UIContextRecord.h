@@ -1,0 +1,35 @@
+// The record an open sheet or dialog shares between the driver UI object, the sheet glue,
+// the plug-ins and the extension host. Its layout is fixed: plug-in modules read it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+
+class GDriverObject;
+class GObjectBase;
+struct GUIData;
+
+struct UIContextRecord {
+    uint32_t size;               // 60; anything else is refused
+    GDriverObject* driverUI;     // the object's cache interface
+    uint32_t* osVersion;         // three words: kind, major << 16 | minor, build
+    GObjectBase* settings;       // the settings tree the pages edit, owned by the record
+    GObjectBase* printer;        // the driver object's printer
+    uint32_t moduleHandle;
+    uint32_t pageSet;            // bits 0 and 1 document pages, bit 2 device pages
+    uint32_t modeFlags;
+    HANDLE hComPropSheet;
+    void* pfnComPropSheet;       // null: the request runs its own sheet
+    HWND hWndOwner;
+    void* pfnPropSheetUI;
+    LPARAM lParam;
+    uint16_t applied;            // 2 when made, 1 once a page was applied
+    uint16_t reserved;
+    GUIData* guiData;
+};
+static_assert(sizeof(UIContextRecord) == 60, "the UI context record is 60 bytes on i686");
+static_assert(offsetof(UIContextRecord, hComPropSheet) == 32 && offsetof(UIContextRecord, applied) == 52 &&
+                  offsetof(UIContextRecord, guiData) == 56,
+              "the UI context record's layout is fixed");

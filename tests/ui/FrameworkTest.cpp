@@ -1,0 +1,253 @@
+// The property-sheet framework on its own: the counted resource library, the settings
+// view's transactions, controls and help tables, the page procedure, the modal dialog.
+#include "TestPrinter.h"
+#include "entry/sheet/GCPSOSUI.h"
+#include "model/GAttributeComposite.h"
+#include "model/GValueAttribute.h"
+#include "ui/framework/GModalDialog.h"
+#include "ui/framework/GPropertyPage.h"
+#include "ui/framework/GSheetContext.h"
+#include "ui/framework/GTimedDialog.h"
+#include "ui/framework/ResourceLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+std::wstring LibraryPath() { return TestPrinter::ProgramFolder() + L"\\qzres32.dll"; }
+
+// Holds one reference of the resource library for a test.
+struct LibraryReference {
+    LibraryReference() { loaded = ResourceLibrary::LoadResourceLibrary(LibraryPath().c_str()); }
+    ~LibraryReference()
+    {
+        if (loaded)
+            ResourceLibrary::ReleaseResourceLibrary();
+    }
+    int loaded;
+};
+
+TEST(ResourceLibraryService, LoadsAreCountedAndTheLastReleaseFrees)
+{
+    const uint32_t before = ResourceLibrary::ReferenceCount();
+    ASSERT_EQ(1, ResourceLibrary::LoadResourceLibrary(LibraryPath().c_str()));
+    ASSERT_EQ(1, ResourceLibrary::LoadResourceLibrary(L"ignored once loaded"));
+    EXPECT_EQ(before + 2, ResourceLibrary::ReferenceCount());
+    RWWString text;
+    EXPECT_EQ(1, ResourceLibrary::LoadResourceString(1053, text));
+    EXPECT_EQ(RWWString(L"Paper"), text);
+    EXPECT_EQ(0, ResourceLibrary::LoadResourceString(59999, text));
+    EXPECT_TRUE(text.IsNull());
+    ResourceLibrary::ReleaseResourceLibrary();
+    EXPECT_NE(nullptr, ResourceLibrary::GetResourceLibrary());
+    ResourceLibrary::ReleaseResourceLibrary();
+    if (before == 0) {
+        EXPECT_EQ(nullptr, ResourceLibrary::GetResourceLibrary());
+        ResourceLibrary::ReleaseResourceLibrary();  // one too many does nothing
+        EXPECT_EQ(0u, ResourceLibrary::ReferenceCount());
+    }
+    EXPECT_EQ(0, before == 0 ? ResourceLibrary::LoadResourceLibrary(L"Z:\\no\\such.dll") : 0);
+}
+
+std::unique_ptr<GAttributeComposite> Tree()
+{
+    std::unique_ptr<GAttributeComposite> tree(new GAttributeComposite(0));
+    tree->Add(new GValueAttribute(1, 253));
+    tree->Add(new GValueAttribute(4, 265));
+    return tree;
+}
+
+TEST(SettingsView, ChangesInATransactionRollBackToTheirFirstValue)
+{
+    auto tree = Tree();
+    GSettingsView view(tree.get());
+    uint16_t value = 9;
+    EXPECT_EQ(0, view.GetValue(999, value));
+    EXPECT_EQ(0, value);
+    EXPECT_EQ(0, view.SetValue(999, 1)) << "an absent feature is not made";
+    view.BeginTransaction();
+    EXPECT_EQ(1, view.SetValue(253, 2));
+    EXPECT_EQ(1, view.SetValue(253, 3));
+    EXPECT_EQ(1, view.SetValue(265, 4)) << "no change, nothing journaled";
+    EXPECT_EQ(2u, view.PendingChanges());
+    view.Rollback();
+    view.GetValue(253, value);
+    EXPECT_EQ(1, value);
+    view.BeginTransaction();
+    view.SetValue(253, 7);
+    view.Commit();
+    view.GetValue(253, value);
+    EXPECT_EQ(7, value);
+    RWWString text(L"x");
+    EXPECT_EQ(0, view.GetStringW(316, text));
+    EXPECT_TRUE(text.IsNull());
+}
+
+TEST(DialogControls, TheItemTableEndsAtZeroZeroAndTheBindingMayBeNull)
+{
+    const DialogItem items[] = {{2070, -1}, {1, 1302}, {0, 0}, {5, 5}};
+    GDialogControl control(nullptr, items);
+    ASSERT_EQ(2u, control.GetItems().size());
+    GDialogBase dialog(7400, nullptr, true, 1218);
+    dialog.AddControl(new GDialogControl(nullptr, items));
+    dialog.AddControl(nullptr);
+    dialog.BuildHelpIdTable();
+    const std::vector<DWORD> expected = {1, 1302, 0, 0};
+    EXPECT_EQ(expected, dialog.GetHelpIdTable());
+    EXPECT_EQ(1u, dialog.ControlCount());
+}
+
+// A hook that counts what reaches it.
+uint32_t hookCalls = 0;
+uint32_t hookInitDialogs = 0;
+uint16_t WINAPI CountingHook(HWND, UINT message, WPARAM, LPARAM, GUIData*)
+{
+    ++hookCalls;
+    hookInitDialogs += message == WM_INITDIALOG;
+    return 0;
+}
+
+// A control that checks, at WM_INITDIALOG, that the entry is already kept in DWLP_USER.
+struct EntryCheck : GDialogControl {
+    explicit EntryCheck(QZPageEntry* expected) : GDialogControl(nullptr, nullptr), expected(expected) {}
+    int OnMessage(HWND window, UINT message, WPARAM, LPARAM) override
+    {
+        if (message == WM_INITDIALOG)
+            sawEntry = reinterpret_cast<QZPageEntry*>(GetWindowLongPtrW(window, DWLP_USER)) == expected;
+        return 0;
+    }
+    QZPageEntry* expected;
+    bool sawEntry = false;
+};
+
+TEST(PropertyPages, ThePageProcedureKeepsTheEntryBeforeInitialisingAndFeedsTheHook)
+{
+    LibraryReference library;
+    ASSERT_TRUE(library.loaded);
+    GUIData data = {};
+    data.size = 60;
+    data.hook = &CountingHook;
+    GSheetContext context(&data);
+    context.AddRule(new GConflictRule(&context, 0x40000001));
+    context.AddRule(new GConflictRule(&context, 0x40000002));
+    context.AddRule(nullptr);
+    QZPageEntry entry = {};
+    entry.dwSize = 40;
+    PageLink link = {28, nullptr, nullptr, &data, 0, 0, nullptr};
+    entry.lParam = reinterpret_cast<LPARAM>(&link);
+    auto* page = new GPropertyPage(&entry, ResourceLibrary::GetResourceLibrary(), 2000, &context, true,
+                                   200);
+    std::unique_ptr<GPropertyPage> owned(page);
+    auto* check = new EntryCheck(&entry);
+    page->AddControl(check);
+    EXPECT_EQ(page, link.page);
+    EXPECT_EQ(reinterpret_cast<LPCWSTR>(2000), entry.pszTemplate);
+    EXPECT_TRUE(entry.dwFlags & PSP_HASHELP);
+    hookCalls = hookInitDialogs = 0;
+    // Page templates are child dialogs: they need a parent.
+    HWND parent = CreateWindowExW(0, L"#32770", L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND window = CreateDialogParamW(ResourceLibrary::GetResourceLibrary(), entry.pszTemplate, parent,
+                                     entry.pfnDlgProc, reinterpret_cast<LPARAM>(&entry));
+    ASSERT_NE(nullptr, window);
+    EXPECT_TRUE(check->sawEntry);
+    EXPECT_EQ(1u, hookInitDialogs);
+    SendMessageW(window, WM_USER + 5, 0, 0);
+    const uint32_t before = hookCalls;
+    SendMessageW(window, WM_USER + 6, 0, 0);
+    EXPECT_EQ(before + 1, hookCalls) << "every page message reaches the hook";
+    EXPECT_EQ(2u, context.Evaluations()) << "the rules are evaluated once, at the first message";
+    DestroyWindow(window);
+    DestroyWindow(parent);
+}
+
+// A control that changes a setting when the dialog opens and then presses a button.
+struct ChangeAndPress : GDialogControl {
+    ChangeAndPress(GSheetContext* context, WORD button) : GDialogControl(nullptr, nullptr), context(context), button(button) {}
+    int OnMessage(HWND window, UINT message, WPARAM, LPARAM) override
+    {
+        if (message == WM_INITDIALOG) {
+            context->GetSettings().SetValue(253, 9);
+            PostMessageW(window, WM_COMMAND, button, 0);
+        }
+        return 0;
+    }
+    GSheetContext* context;
+    WORD button;
+};
+
+TEST(ModalDialogs, OkKeepsAChangeAndCancelRollsItBack)
+{
+    LibraryReference library;
+    ASSERT_TRUE(library.loaded);
+    const struct {
+        WORD button;
+        uint16_t expected;
+    } cases[] = {{IDOK, 9}, {IDCANCEL, 1}};
+    for (const auto& c : cases) {
+        auto tree = Tree();
+        GUIData data = {};
+        data.size = 60;
+        data.settings = tree.get();
+        GSheetContext context(&data);
+        GModalDialog dialog(7400, &context, true, 1218);
+        dialog.AddControl(new ChangeAndPress(&context, c.button));
+        context.OpenTransaction(nullptr);
+        EXPECT_EQ(INT_PTR(c.button), dialog.Run(nullptr, 1));
+        uint16_t value = 0;
+        context.GetSettings().GetValue(253, value);
+        EXPECT_EQ(c.expected, value);
+        EXPECT_FALSE(context.GetSettings().InTransaction());
+    }
+}
+
+INT_PTR CALLBACK QuietProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+
+TEST(ResourceTemplates, TheDuplexInstructionsHoldTheirItems)
+{
+    LibraryReference library;
+    ASSERT_TRUE(library.loaded);
+    HWND window = CreateDialogParamW(ResourceLibrary::GetResourceLibrary(), MAKEINTRESOURCEW(7400), nullptr,
+                                     &QuietProc, 0);
+    ASSERT_NE(nullptr, window);
+    for (int item : {2070, 2071, 2072, 7405, 1})
+        EXPECT_NE(nullptr, GetDlgItem(window, item)) << item;
+    wchar_t caption[64] = {};
+    GetWindowTextW(window, caption, 64);
+    EXPECT_STREQ(L"Print on Both Sides Instructions", caption);
+    DestroyWindow(window);
+    for (int id : {1000, 2000, 3000, 6000, 7000, 12000, 14000, 15000, 16000, 11540})
+        EXPECT_NE(nullptr, FindResourceW(ResourceLibrary::GetResourceLibrary(), MAKEINTRESOURCEW(id), RT_DIALOG)) << id;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TimedDialogs, TheNoticeClosesItselfOnItsOwnThreadAndTheCallerJoinsIt)
+{
+    LibraryReference library;
+    ASSERT_TRUE(library.loaded);
+    GTimedDialog notice(GTimedDialog::kJobStorageNotice, 1);
+    HANDLE thread = notice.Start();
+    ASSERT_NE(nullptr, thread);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(thread, 60000));
+    CloseHandle(thread);
+    EXPECT_EQ(0, notice.GetResult()) << "closed by its time-out";
+    EXPECT_FALSE(notice.DontShowAgain());
+}
+
+TEST(TimedDialogs, WithoutTheResourceLibraryNothingIsShown)
+{
+    if (ResourceLibrary::GetResourceLibrary())
+        GTEST_SKIP() << "the library is held elsewhere in this process";
+    GTimedDialog notice(GTimedDialog::kJobStorageNotice, 1);
+    HANDLE thread = notice.Start();
+    ASSERT_NE(nullptr, thread);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_EQ(-1, notice.GetResult());
+}
+
+}  // namespace
