@@ -300,14 +300,18 @@ GCountedRef GPeripheral::ProcessComposite(const GCountedRef& command)
         return command;
     const bool onDisk = composite->ClassId() == kCommandCompositeOnDiskId;
     // A spooled page whose records cannot be read back is a failed page, not an empty one.
+    const bool spooledPage = command->ClassId() == kCommandCompositeOnDiskId;
     GObjectIterator* it = composite->CreateIterator();
-    if (!it || (onDisk && PageUnreadable(composite))) {
+    if (!it || (spooledPage && PageUnreadable(composite))) {
         delete it;
-        return onDisk ? GCountedRef(new GErrorCommand(kSpoolReadFailed, static_cast<GCommand*>(command.Get()), 0))
+        return spooledPage ? GCountedRef(new GErrorCommand(kSpoolReadFailed, static_cast<GCommand*>(command.Get()), 0))
                       : command;
     }
+    uint32_t read = 0;
     while (IsActive() && it->Next()) {
         GCountedRef member = it->CurrentRef();
+        if (member)
+            ++read;
         GCommand* submitted = dynamic_cast<GCommand*>(member.Get());
         if (!submitted)
             continue;
@@ -329,7 +333,9 @@ GCountedRef GPeripheral::ProcessComposite(const GCountedRef& command)
             break;
     }
     delete it;
-    if (onDisk && PageUnreadable(composite))
+    // A spooled page holds at least its page start: one that gives nothing back lost its
+    // records.
+    if (spooledPage && (PageUnreadable(composite) || (read == 0 && IsActive())))
         return GCountedRef(new GErrorCommand(kSpoolReadFailed, static_cast<GCommand*>(command.Get()), 0));
     return command;
 }

@@ -403,10 +403,18 @@ int16_t GPageSpoolFilter::OnPageEnd(GPageEnd& command)
     return status;
 }
 
-int16_t GPageSpoolFilter::OnDocumentEnd(GDocumentEnd& command)
+int16_t GPageSpoolFilter::OnDocumentEnd(GDocumentEnd& command) { return FinishDocument(command); }
+
+int16_t GPageSpoolFilter::OnDocumentEvent(GCommand& command)
+{
+    return ReplaysOnBreak() ? FinishDocument(command) : 0;
+}
+
+int16_t GPageSpoolFilter::FinishDocument(GCommand& command)
 {
     GPageFilterGuard guard;
     if (!replay_) {
+        pages_.clear();
         held_ = 0;
         ResetFilterFlags();
         return 0;

@@ -53,6 +53,8 @@ public:
 
     int16_t OnDocumentStart(GDocumentStart& command) override;
     int16_t OnDocumentEnd(GDocumentEnd& command) override;
+    // A document break sends the held document on in the filters that say so.
+    int16_t OnDocumentEvent(GCommand& command) override;
     int16_t OnPageStart(GPageStart& command) override;
     int16_t OnPageEnd(GPageEnd& command) override;
     int16_t OnJobAbort(GJobAbort& command) override;
@@ -94,6 +96,8 @@ protected:
     // The last-page filter counts pages at their end; the others at their start.
     virtual int CountsAtPageEnd() const { return 0; }
 
+    // The common document end: the pages replayed and the command appended.
+    int16_t FinishDocument(GCommand& command);
     // Appends the page to the list and counts it.
     void AppendPage(const GCountedRef& page);
     // Adds one page with its trailing commands to the replay composite.
