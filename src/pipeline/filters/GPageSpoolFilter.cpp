@@ -16,6 +16,7 @@
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageFilterLock.h"
 #include "pipeline/GPageStart.h"
+#include "printer/GState.h"
 #include "graphics/GFontDatabase.h"
 #include "printer/GGraphicBundle.h"
 #include "printer/GOSFactory.h"
@@ -239,6 +240,16 @@ void GPageSpoolFilter::AppendPage(const GCountedRef& page)
     ++pageCount_;
 }
 
+void GPageSpoolFilter::AppendBlankPage(const GState* model)
+{
+    GState* state = model ? dynamic_cast<GState*>(model->DeepCopy()) : nullptr;
+    GCommandComposite* page = new GCommandComposite(0);
+    GCountedRef held(page);
+    page->Add(new GPageStart(state, 0));
+    page->Add(new GPageEnd(0));
+    AppendPage(held);
+}
+
 GCountedRef GPageSpoolFilter::Spool(const GCountedRef& command)
 {
     GObjectBase* object = command.Get();
@@ -299,6 +310,8 @@ int16_t GPageSpoolFilter::OnDocumentStart(GDocumentStart& command)
 {
     if (!command.GetState())
         return 0;
+    // Nothing of the last document's decisions carries over into this one.
+    ResetFilterFlags();
     if (!Acts(command)) {
         Deactivate();
         return 0;
@@ -306,7 +319,6 @@ int16_t GPageSpoolFilter::OnDocumentStart(GDocumentStart& command)
     Activate();
     held_ = 1;
     producer_ = command.GetProducer();
-    ResetFilterFlags();
     pageCount_ = 0;
     {
         GPageFilterGuard guard;
@@ -388,6 +400,7 @@ int16_t GPageSpoolFilter::OnPageEnd(GPageEnd& command)
         if (!failed) {
             GCountedRef page;
             page.Swap(spool_);
+            BeforePageAppended();
             pages_.push_back(PageNode{page, {}});
             if (CountsAtPageEnd())
                 ++pageCount_;

@@ -87,6 +87,8 @@ protected:
     // Adds the pages of the page list to the replay composite in the filter's order;
     // received order here.
     virtual void ReplayPages();
+    // Called at a page end just before the spooled page joins the list; nothing here.
+    virtual void BeforePageAppended() {}
     // Pages the filter adds at the end before the replay; none here.
     virtual void AddClosingPages() {}
     // The filter's own flags go back to their start at document start and abort.
@@ -98,6 +100,9 @@ protected:
 
     // The common document end: the pages replayed and the command appended.
     int16_t FinishDocument(GCommand& command);
+    // Appends a blank page made in memory: a page start with a deep copy of the model
+    // state (a new state without one) and a page end.
+    void AppendBlankPage(const GState* model);
     // Appends the page to the list and counts it.
     void AppendPage(const GCountedRef& page);
     // Adds one page with its trailing commands to the replay composite.
