@@ -81,6 +81,7 @@
 #include "pdl/pjl_xl/GPJL.h"
 #include "pdl/postscript/GPostScript.h"
 #include "pipeline/GCommandComposite.h"
+#include "pipeline/filters/GCopyPageFilter.h"
 #include "pipeline/filters/GFaceUpFilter.h"
 #include "pipeline/filters/GReverseFilter.h"
 #include "pipeline/GCommandCompositeOnDisk.h"
@@ -418,6 +419,7 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GPJL", [] { return new GPJL; }},
         {"GReverseFilter", [] { return new GReverseFilter(6); }},
         {"GFaceUpFilter", [] { return new GFaceUpFilter(7); }},
+        {"GCopyPageFilter", [] { return new GCopyPageFilter(8); }},
         {"GPrinter", [] { return Filled(new GPrinter("printer", nullptr, nullptr, 8), [](GPrinter& p) {
              GCheetah().ApplyTo(p);
              GPJL().ApplyTo(p);

@@ -209,7 +209,8 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
             if (classId == kOnDiskPageClass && !static_cast<GCommandCompositeOnDisk*>(object)->HasFailed())
                 static_cast<GCommandCompositeOnDisk*>(object)->Close();
             if (start && end) {
-                AppendPage(member);
+                for (uint32_t copies = CopiesOfWholePage(object), i = 0; i < copies; ++i)
+                    AppendPage(member);
             } else if (start) {
                 GCommandComposite* page = new GCommandComposite(0);
                 partial.Set(page);
@@ -296,6 +297,9 @@ GCountedRef GPageSpoolFilter::ProcessCommand(const GCountedRef& command)
         if (replay_) {
             GCountedRef whole;
             whole.Swap(replay_);
+            // The rest of the document goes on at its end in a composite of its own.
+            if (classId == kDocumentBreakClass && held_ && KeepsDocumentAfterBreak())
+                replay_.Set(new GCommandComposite(0));
             return whole;
         }
         // The held document went on already (a break sent it): the end follows it.
@@ -432,11 +436,15 @@ int16_t GPageSpoolFilter::FinishDocument(GCommand& command)
         ResetFilterFlags();
         return 0;
     }
-    AddClosingPages();
+    const bool keeping = command.ClassId() == kDocumentBreakClass && KeepsDocumentAfterBreak();
+    if (!keeping)
+        AddClosingPages();
     ReplayPages();
     ReplayComposite()->Add(&command);
-    producer_ = nullptr;
     pages_.clear();
+    if (keeping)
+        return 0;
+    producer_ = nullptr;
     held_ = 0;
     return 0;
 }

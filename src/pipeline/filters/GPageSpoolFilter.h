@@ -95,6 +95,11 @@ protected:
     virtual void ResetFilterFlags() {}
     // 1 when a document break (718) sends the held document on, as a document end does.
     virtual int ReplaysOnBreak() const { return 0; }
+    // 1 when the document stays held after a break sent its first part on: the pages
+    // after the break are replayed at the document end.
+    virtual int KeepsDocumentAfterBreak() const { return 0; }
+    // How many times a whole page of an earlier filter's document is taken; once here.
+    virtual uint32_t CopiesOfWholePage(GObjectBase*) { return 1; }
     // The last-page filter counts pages at their end; the others at their start.
     virtual int CountsAtPageEnd() const { return 0; }
 
