@@ -83,6 +83,7 @@
 #include "pipeline/GCommandComposite.h"
 #include "pipeline/filters/GCopyPageFilter.h"
 #include "pipeline/filters/GFaceUpFilter.h"
+#include "pipeline/filters/GLastPageFilter.h"
 #include "pipeline/filters/GReverseFilter.h"
 #include "pipeline/GCommandCompositeOnDisk.h"
 #include "pipeline/GDocumentEnd.h"
@@ -420,6 +421,7 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GReverseFilter", [] { return new GReverseFilter(6); }},
         {"GFaceUpFilter", [] { return new GFaceUpFilter(7); }},
         {"GCopyPageFilter", [] { return new GCopyPageFilter(8); }},
+        {"GLastPageFilter", [] { return new GLastPageFilter(9); }},
         {"GPrinter", [] { return Filled(new GPrinter("printer", nullptr, nullptr, 8), [](GPrinter& p) {
              GCheetah().ApplyTo(p);
              GPJL().ApplyTo(p);

@@ -17,6 +17,7 @@
 #include "printer/GPeripheralComposite.h"
 #include "printer/GPrinter.h"
 #include "model/GFeatureIds.h"
+#include "model/GValueAttribute.h"
 #include "printer/GState.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +97,8 @@ public:
     {
         GState* state = c.GetState();
         pageStartMarks.push_back(state && state->FindById(4242) ? 1 : 0);
+        const GValueAttribute* tray = dynamic_cast<const GValueAttribute*>(state ? state->FindById(FeatureId::kPageTray) : nullptr);
+        pageTrays.push_back(tray ? tray->GetValue() : -1);
         return RecordingWriter::OnPageStart(c);
     }
     // The log without the attribute visits.
@@ -109,17 +112,18 @@ public:
     }
     std::vector<int> marks;
     std::vector<int> pageStartMarks;
+    // The tray (258) of each page start; -1 without one.
+    std::vector<int> pageTrays;
 };
 
 class ProducerTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        static int folders = 0;
         services_ = new Services;
         TempPath base("x");
         std::string folder = base.str().substr(0, base.str().size() - 2);
-        services_->temp = folder + "\\spool-" + std::to_string(++folders);
+        services_->temp = folder + "\\" + testing::UnitTest::GetInstance()->current_test_info()->name();
         CreateDirectoryA(services_->temp.c_str(), nullptr);
         services_->clockTime.tm_year = 2026 - 1900, services_->clockTime.tm_mon = 11;
         services_->clockTime.tm_mday = 7, services_->clockTime.tm_hour = 9, services_->clockTime.tm_min = 5;
@@ -138,7 +142,10 @@ protected:
         server_.reset();
         std::vector<std::string> left;
         ListFolder(std::wstring(Wide(services_->temp).Data()), L"", left);
-        EXPECT_TRUE(left.empty()) << "left in the temporary folder: " << (left.empty() ? "" : left.front());
+        std::string names;
+        for (const std::string& name : left)
+            names += name + " ";
+        EXPECT_TRUE(left.empty()) << "left in the temporary folder: " << names;
         for (const std::string& name : left)
             std::remove((services_->temp + "\\" + name).c_str());
         RemoveDirectoryA(services_->temp.c_str());

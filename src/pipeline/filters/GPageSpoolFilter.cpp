@@ -224,6 +224,8 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
             } else {
                 Deactivate();
             }
+        } else if (!ActsOnWholeDocumentEnd()) {
+            continue;
         } else if (classId == kDocumentEndClass || classId == kJobAbortClass ||
                    (classId == kDocumentBreakClass && ReplaysOnBreak())) {
             GCountedRef answer = ProcessCommand(member);
@@ -232,6 +234,11 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
         }
     }
     delete it;
+    if (!ActsOnWholeDocumentEnd()) {
+        GPageFilterGuard guard;
+        DropHeld();
+        held_ = 0;
+    }
     return result;
 }
 

@@ -98,6 +98,10 @@ protected:
     // 1 when the document stays held after a break sent its first part on: the pages
     // after the break are replayed at the document end.
     virtual int KeepsDocumentAfterBreak() const { return 0; }
+    // 0 when the document end, abort and break members of an earlier filter's whole
+    // document are left alone: the document goes on unchanged and what was taken of it
+    // is let go when it has passed.
+    virtual int ActsOnWholeDocumentEnd() const { return 1; }
     // How many times a whole page of an earlier filter's document is taken; once here.
     virtual uint32_t CopiesOfWholePage(GObjectBase*) { return 1; }
     // The last-page filter counts pages at their end; the others at their start.
