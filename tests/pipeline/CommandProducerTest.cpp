@@ -246,3 +246,23 @@ TEST_F(ProducerTest, ADocumentBreakReachesTheDocumentEventHandler)
     EXPECT_EQ((std::vector<std::string>{"OnDocumentEvent 718"}), writer.log);
     EXPECT_TRUE(command.IsKindOf(601));
 }
+
+#include "../model/StoredForms.h"
+
+// A restored document start finds its producer again by key; a key that names another
+// kind of driver object, or none, gives no producer.
+TEST_F(ProducerTest, ARestoredDocumentStartKeepsOnlyALiveProducer)
+{
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {}, nullptr);
+    GDocumentStart start(L"doc", L"FILE:", producer, 0);
+    const std::vector<uint8_t> bytes = GutsBytes(start);
+    GDocumentStart back(0);
+    RestoreGutsFrom(back, bytes);
+    EXPECT_EQ(producer, back.GetProducer());
+
+    producer->fixedKey = true, producer->key = 0x7777;
+    GDocumentStart unknown(L"doc", L"FILE:", producer, 0);
+    GDocumentStart none(0);
+    RestoreGutsFrom(none, GutsBytes(unknown));
+    EXPECT_EQ(nullptr, none.GetProducer());
+}

@@ -120,16 +120,20 @@ TEST_F(ProducerTest, CopyTakesAPagesOwnCountForTheRestOfTheDocument)
     producer->ConfigureFromSettings();
     submit(producer->StartDocument(L"doc", L"FILE:"));
     EXPECT_EQ(3u, filter->GetCopyCount());
-    for (int page = 1; page <= 3; ++page) {
+    for (int page = 1; page <= 4; ++page) {
         GState* state = new GState(0);
         if (page == 2)
             state->Add(new GValueAttribute(2, FeatureId::kPageCopies));
         submit(new GPageStart(state, 0));
         submit(new GRectangleGraphic({int16_t(page), 0, 9, 9}, new GGraphicBundle(0), 0));
-        submit(new GPageEnd(0));
+        // Page 4 asks for no copies at all: it is sent once.
+        GState* end = new GState(0);
+        if (page == 4)
+            end->Add(new GValueAttribute(0, FeatureId::kPageCopies));
+        submit(new GPageEnd(end, 0));
     }
     submit(producer->MakeDocumentEnd());
-    EXPECT_EQ((std::vector<int>{1, 1, 1, 2, 2, 3, 3}), PageSequence(writer->Events()));
+    EXPECT_EQ((std::vector<int>{1, 1, 1, 2, 2, 3, 3, 4}), PageSequence(writer->Events()));
     producer->CloseFontPool();
 }
 
