@@ -57,7 +57,12 @@ GFontDatabase::GFontDatabase(GFontOwner* owner)
 
 GFontDatabase::~GFontDatabase() { Close(); }
 
-uint32_t GFontDatabase::JobId() const { return owner_ ? owner_->GetProducerKey() : 0; }
+uint32_t GFontDatabase::JobId() const
+{
+    if (owner_)
+        lastJobId_ = owner_->GetProducerKey();
+    return lastJobId_;
+}
 
 void GFontDatabase::Close()
 {
@@ -69,7 +74,7 @@ void GFontDatabase::Close()
         if (GTTFontFilePool* pool = GTTFontFilePool::Existing())
             pool->ReleaseJob(JobId());
     for (const RWWString& name : writtenFiles_)
-        std::remove(Narrow(name).Data());
+        _wremove(name.Data());
     writtenFiles_.clear();
     currentFile_ = RWWString();
 }

@@ -66,6 +66,9 @@ public:
 
     const RWWString& GetCurrentFile() const { return currentFile_; }
     GFontOwner* GetOwner() const { return owner_; }
+    // The owner is going away (its key can no longer be asked): the database keeps the
+    // job id it last saw, so that closing it still releases the job's readers.
+    void DetachOwner() { owner_ = nullptr; }
 
     // The list's message function (see GFontList): object is the new or visited font,
     // argument the stored one.
@@ -81,6 +84,7 @@ private:
 
     std::unique_ptr<GFontList> fonts_;
     GFontOwner* owner_;
+    mutable uint32_t lastJobId_ = 0;
     RWWString currentFile_;
     std::vector<RWWString> writtenFiles_;
 };

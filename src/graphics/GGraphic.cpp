@@ -9,6 +9,7 @@ GGraphic::GGraphic(GState* state, const long& id) : GStoredLevel(id)
     if (state)
         state->SetId(kStateId);
     GCommand::AdoptState(state);
+    ClearModified();
 }
 
 GGraphic::~GGraphic() {}

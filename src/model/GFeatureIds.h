@@ -189,8 +189,52 @@ constexpr uint16_t kSmallestMedia = 17385;
 // Pipeline and writers.
 // The printer memory for downloads, in units of 10,485 bytes (a range attribute).
 constexpr uint16_t kDeviceMemory = 202;
+constexpr uint16_t kSpoolCopies = 247;           // copies the spooling filters make of the document
+constexpr uint16_t kManualDuplexPrinter = 245;   // in the printer configuration
+constexpr uint16_t kDuplexMode = 253;             // both sides: 0 off
+constexpr uint16_t kPageCopies = 257;            // copies the printer makes of each page
+constexpr uint16_t kPageTray = 258;
+constexpr uint16_t kDocumentMedia = 259;         // a GMedia; its second string is the media type
+constexpr uint16_t kOtherPagesMediaType = 262;
+constexpr uint16_t kOtherPagesTray = 263;
+constexpr uint16_t kPagesPerSheet = 266;         // under kPageLayout
+constexpr uint16_t kFrontCoverMode = 279;
+constexpr uint16_t kCopiesRequested = 291;
+constexpr uint16_t kCollateInDriver = 292;
+constexpr uint16_t kProducerFlagA = 293;
+constexpr uint16_t kProducerModeSetting = 296;   // 0 and 3 choose the producer's modes 1 and 2
+constexpr uint16_t kLetterheadDuplexCapable = 308; // in the printer configuration
+constexpr uint16_t kCollationInstalled = 310;
+constexpr uint16_t kPageLayout = 329;
+constexpr uint16_t kPageSettings = 363;
+constexpr uint16_t kJobControl = 364;
+constexpr uint16_t kSpoolFontFile = 407;         // on a spooled page: its font spool file (narrow)
+constexpr uint16_t kSpoolProducerKey = 408;      // on a spooled page: the producer key, lower-case hex
 // The fonts resident in the printer (a device-font list composite).
 constexpr uint16_t kDeviceFontList = 414;
+constexpr uint16_t kMediaRebuild = 442;
+constexpr uint16_t kCollationDevice = 451;
+constexpr uint16_t kProducerFlagB = 585;
+constexpr uint16_t kClearedWordSetting = 600;    // the job state's copy of the producer's second cleared word
+constexpr uint16_t kPassThroughStateMark = 601;  // a pass-through command sent with a state
+constexpr uint16_t kReverseOrder = 710;          // 1 on
+constexpr uint16_t kLetterheadOverride = 905;
+constexpr uint16_t kCopyOptionModes = 906;       // in the printer configuration: option value to its mode text
+constexpr uint16_t kCopyOption = 907;
+constexpr uint16_t kColorTables = 970;
+constexpr uint16_t kColorTableMode2 = 971;       // 3 x 256 bytes
+constexpr uint16_t kColorTableMode1 = 972;       // 3 x 256 bytes
+constexpr uint16_t kPortKind = 1012;             // 1 a local port (LPT, USB, DOT4), 3 any other
+constexpr uint16_t kJobNameUnicode = 1027;       // 1: job names in UTF-8 within the character ranges of 1026
+constexpr uint16_t kJobNameSetting = 1031;       // where the job text is stored
+constexpr uint16_t kJobNameFallback = 1032;      // the name of a job without a document name
+constexpr uint16_t kPassThroughAllowed = 1115;
+constexpr uint16_t kReverseOnDuplex = 1116;      // turns 710 round on both sides
+constexpr uint16_t kLastPageTray = 1212;
+constexpr uint16_t kLastPageMediaType = 1213;
+constexpr uint16_t kFaceUpOutput = 1229;          // 1 on
+constexpr uint16_t kLetterheadRule = 1240;
+constexpr uint16_t kMarkedPage = 1246;
 
 // Property sheets and the UI plug-ins.
 constexpr uint16_t kUIPlugInNames = 63;          // in the settings: the list of plug-in module names

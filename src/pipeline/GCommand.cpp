@@ -44,6 +44,7 @@ bool GCommand::ReadStored(In& in)
         return false;
     }
     state_.Set(object);
+    modified_ = 0;
     return true;
 }
 
@@ -78,14 +79,23 @@ bool GCommand::LikeCommandPart(const GCommand& other) const
 
 int32_t GCommand::IsCommand() const { return 1; }
 
-void GCommand::AdoptState(GState* state) { state_.Set(state); }
+// A changed state marks the command, so that a filter replaying a spooled page writes
+// the command back with its new state.
+void GCommand::AdoptState(GState* state)
+{
+    state_.Set(state);
+    modified_ = 1;
+}
 
 void GCommand::SetState(const GCountedRef& state)
 {
     GObjectBase* object = state.Get();
     if (object && !object->IsKindOf(GState::kClassId))
         return;
+    if (state_.Get() == object)
+        return;
     state_ = state;
+    modified_ = 1;
 }
 
 GState* GCommand::DetachState()

@@ -1,15 +1,249 @@
-// The producer of a job's commands, as the commands see it: the document start names
-// the producer that issued the job, and stores it by the key the producer gives for
-// itself. The producer owns the job's fonts (GFontOwner): a spooled page reloads them
-// from its font database before it is replayed. The producer's job operations live
-// with the concrete producer.
+// The producer of a job's commands. The page-drawing module drives it (configure, name
+// the document and the output, begin, pages, drawing commands, pass-through bytes,
+// paths and clips, end); it turns each call into a command object and delivers it to
+// the head of the printer's chain. It is also the job's service point for the later
+// stages, which reach it through the document start: its font pool, its colour
+// conversion, its page scale and a few job flags.
+//
+// One producer exists per printer: it is a driver object, found again by the key it
+// gives for itself (the document start stores the key, the spooled pages name it). The
+// concrete producer belongs to the page-drawing module and supplies the key, the
+// continue check and the two path operations.
 #pragma once
 
+#include "foundation/RWCString.h"
+#include "foundation/RWWString.h"
 #include "graphics/GFontOwner.h"
+#include "model/GCountedRef.h"
+#include "printer/GDriverObject.h"
 
 #include <cstdint>
+#include <vector>
 
-class GCommandProducer : public GFontOwner {
+class GCommand;
+class GDocumentEnd;
+class GDocumentStart;
+class GFontDatabase;
+class GMedia;
+class GPageEnd;
+class GPageStart;
+class GPathGraphic;
+class GPeripheral;
+class GState;
+
+// Stands between the producer and an optional job plug-in; without a plug-in it lets
+// every command through. A bypass command passes once without asking the plug-in.
+class GJobPluginGate {
 public:
+    virtual ~GJobPluginGate();
+    virtual int HasBypass() const { return bypass_ != nullptr; }
+    virtual uint32_t Forward(uint32_t) { return 0; }
+    virtual uint32_t Forward(uint32_t, uint32_t, uint32_t, uint32_t) { return 0; }
+    // No plug-in object is known to this module: nothing to attach.
+    virtual void Attach(void*, uint32_t) {}
+    // 0 lets the command through.
+    virtual uint16_t Filter(const GCommand* command);
+    virtual uint16_t PluginStatus() const { return 0; }
+    virtual void SetBypass(const GCommand* command) { bypass_ = command; }
+    // 2 without a plug-in.
+    virtual uint16_t EndPlugin(uint32_t) { return 2; }
+    virtual void* AcceptingPlugin(uint32_t) { return nullptr; }
+
+private:
+    const GCommand* bypass_ = nullptr;
+};
+
+class GCommandProducer : public GDriverObjectImp, public GFontOwner {
+public:
+    // The job state word after an error.
+    static constexpr uint32_t kJobFailed = 3;
+    // The status of a job begun without a pending document.
+    static constexpr uint16_t kNoPendingDocument = 403;
+    // The longest pass-through command.
+    static constexpr uint32_t kMaxPassThroughChunk = 65535;
+    // The longest job name, in characters.
+    static constexpr uint32_t kJobNameLength = 16;
+
+    GCommandProducer();
     ~GCommandProducer() override;
+
+    // The producer's operations in their fixed order.
+
+    // 1. Reads the job's settings into the producer; clears an error state.
+    virtual void ConfigureFromSettings();
+    // 2. Mode 0 the default conversion, 2 and 1 the tables 971 and 972 (under 970).
+    virtual void SetColorMode(uint8_t mode);
+    // 3. Sends the bytes as pass-through commands of at most 65535 bytes each.
+    virtual uint16_t SendPassThrough(const void* data, uint32_t length, uint16_t targetClassId, int withState,
+                                     int withBypass, int direct);
+    // 4 is GetProducerKey (GFontOwner), supplied.
+    // 5 to 7: the watermark font and text operations, answered by the concrete producer.
+    virtual uint32_t RequestWatermarkFont(uint32_t, uint32_t, uint32_t) { return 0; }
+    virtual void ReleaseWatermarkFont(uint32_t) {}
+    virtual GCommand* MakeWatermarkGraphic(const RWWString&, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t)
+    {
+        return nullptr;
+    }
+    // 8 to 10.
+    virtual uint32_t IsAborted() const { return aborted_; }
+    virtual void SetAborted() { aborted_ = 1; }
+    virtual RWWString GetOutputName() const { return outputName_; }
+    // 11: the page-drawing module's own; nothing here.
+    virtual uint32_t ModuleOperation() { return 0; }
+    // 12. A new job state built from the driver object's settings.
+    virtual GState* BuildJobState();
+    // 13 to 16: new commands, not sent.
+    virtual GDocumentStart* StartDocument(const RWWString& documentName, const RWWString& outputName);
+    virtual GDocumentEnd* MakeDocumentEnd();
+    virtual GPageStart* StartPage();
+    virtual GPageEnd* EndPage();
+    // 17 to 19: media look-ups; a new media the caller owns, or null.
+    virtual GMedia* FindMediaForCode(uint16_t code);
+    virtual GMedia* FindMediaForCode(uint16_t code, uint32_t, uint32_t, uint32_t);
+    virtual GMedia* RebuildMedia(GMedia* media);
+    // 20. Delivers a pending page start.
+    virtual uint16_t SendPendingPageStart();
+    // 21. Supplied: 0 when the job may go on.
+    virtual uint16_t CheckContinue() = 0;
+    // 22. Takes the command: checks, sends a pending page start, delivers.
+    virtual uint16_t Send(GCommand* command);
+    // 23. Takes the command: hands it to the head of the chain and reads what comes back.
+    virtual uint16_t Deliver(GCommand* command);
+    // 24, 25. The value normalisers of the job's sub-states.
+    virtual void NormaliseValues(GObjectBase* state, uint32_t rangeMaximum);
+    virtual void NormaliseValues(GObjectBase* state);
+    // 26. Delivers the document start of the pending document.
+    virtual uint16_t BeginDocument();
+    // 27.
+    virtual void CloseFontPool();
+    // 28.
+    virtual uint16_t SendNoCommand();
+    // 29. A composite of value attributes under the id, added to every job state.
+    virtual GObjectBase* MakeValueComposite(long id);
+    // 30. The text of a string setting under the sub-state; empty when missing.
+    virtual RWCString ReadStringSetting(long subState, long id);
+    // 31, 32. Nested paths; EndPath answers the nesting count left.
+    virtual void BeginPath();
+    virtual int32_t EndPath(uint32_t value);
+    // 33. Kinds 0 and 1 save and restore the graphic state; 2 and 3 make the open path the
+    // clip (a clip to the page without one).
+    virtual int SetClip(uint32_t kind, uint32_t mode);
+    // 34, 35. Supplied.
+    virtual uint16_t PaintPath(uint32_t value) = 0;
+    virtual int ClosesFigure(uint32_t value) = 0;
+    // 36 to 39.
+    virtual void SaveGraphicState();
+    virtual void RestoreGraphicState();
+    virtual uint16_t SendMarkedPage();
+    virtual int TestSetting382();
+
+    // Outside the fixed order.
+
+    // Names the document and the output: the document becomes pending.
+    void SetDocument(const RWWString& documentName, const RWWString& outputName);
+    // A page begins: its page start stays pending until the next command is sent.
+    void BeginPage() { pagePending_ = 1; }
+    // The page ends: a page start still pending goes first, then the page end.
+    uint16_t FinishPage();
+    // Back to idle for a new job: the chain head reset when active, settings read again,
+    // names emptied, the old font pool closed and a new one made.
+    void ResetJob();
+    // Removes the job's sub-states 362 to 364 of the settings, has them made anew and
+    // normalises them.
+    void RefreshJobSettings();
+    void NormaliseJobSettings();
+
+    GFontDatabase* GetFontPool() override { return fontPool_; }
+    // The colour conversion: red, green and blue to a device value.
+    uint32_t ConvertColor(uint8_t red, uint8_t green, uint8_t blue) const;
+    std::pair<float, float> GetPageScale() const { return {scaleX_, scaleY_}; }
+    int UsesRasterMode(uint32_t value) const;
+    // The chain head: the printer, composite of the filters and the printer's stages.
+    GPeripheral* GetChainHead() const;
+    // A media of the given one turned by the degrees: the orientation set, and a quarter
+    // turn exchanges the paper, extent and origin pairs.
+    static void TurnMedia(GMedia& media, uint32_t degrees);
+
+    uint32_t GetJobStateWord() const { return jobState_; }
+    uint16_t GetJobStatus() const { return jobStatus_; }
+    uint32_t IsDocumentPending() const { return documentPending_; }
+    uint32_t IsDocumentOpen() const { return documentOpen_; }
+    uint32_t IsPagePending() const { return pagePending_; }
+    uint32_t PassThroughAllowed() const { return passThrough_; }
+    uint32_t GetFlagB() const { return flagB_; }
+    uint32_t GetFlagC() const { return flagC_; }
+    uint32_t GetFlagE() const { return flagE_; }
+    uint16_t GetWriterClassId() const { return writerClassId_; }
+    const RWWString& GetJobName() const { return jobName_; }
+    const RWCString& GetJobText() const { return jobText_; }
+    GPathGraphic* GetOpenPath() const { return openPath_; }
+    int32_t GetPathNesting() const { return pathNesting_; }
+    GObjectBase* GetClip() const { return clip_.Get(); }
+    GJobPluginGate& GetPluginGate() { return gate_; }
+
+    // The job text for a document name (see the definition); also keeps the wide name.
+    RWCString MakeJobName(const RWWString& documentName);
+
+protected:
+    // The driver object's settings and one of its sub-states; null when missing.
+    GObjectBase* JobSettings();
+    GObjectBase* SubState(long id);
+
+private:
+    // The fourteen-digit local time stamp.
+    RWWString TimeStamp() const;
+    void DropPaths();
+    // Reports the chain's answer: the first non-zero error code, an abort down the chain.
+    uint16_t ReadAnswer(GObjectBase* answer);
+
+    uint32_t systemValue_ = 0;
+    GFontDatabase* fontPool_ = nullptr;
+    uint32_t documentPending_ = 0;
+    uint32_t documentOpen_ = 0;
+    RWWString documentName_;
+    RWWString outputName_;
+    uint32_t jobState_ = 0;
+    // What Send answers once the job failed.
+    uint16_t jobStatus_ = 0;
+    uint32_t pageOpen_ = 0;
+    uint32_t pagePending_ = 0;
+    uint32_t clearedWord1_ = 0;
+    uint32_t clearedWord2_ = 0;
+    GJobPluginGate gate_;
+    // Empty: the default conversion; else 768 bytes, red, green and blue.
+    std::vector<uint8_t> colorTable_;
+    uint32_t pageMark_ = 0;
+    uint32_t flagA_ = 0;
+    uint32_t flagB_ = 0;
+    uint16_t rasterMode_ = 1;
+    uint16_t mode570_ = 65535;
+    uint16_t mode571_ = 0;
+    int32_t pathNesting_ = 0;
+    GPathGraphic* openPath_ = nullptr;
+    std::vector<GPathGraphic*> pathStack_;
+    uint32_t flagC_ = 0;
+    uint32_t flagD_ = 0;
+    uint32_t flagE_ = 0;
+    struct SavedState {
+        GCountedRef clip;
+    };
+    std::vector<SavedState> savedStates_;
+    GCountedRef clip_;
+    uint32_t clipWord_ = 0;
+    uint32_t aborted_ = 0;
+    uint32_t scalingEnabled_ = 0;
+    float scaleX_ = 1.0f;
+    float scaleY_ = 1.0f;
+    uint32_t scaledPage_ = 0;
+    uint32_t scaleMark_ = 0;
+    uint32_t mode296_ = 0;
+    uint16_t writerClassId_ = 765;
+    uint32_t mark_ = 32768;
+    uint32_t passThrough_ = 0;
+    uint32_t postScript_ = 0;
+    RWWString jobName_;
+    RWCString jobText_;
+    uint32_t markedPageRequest_ = 0;
+    // The chain was reset for a job and has seen its document start.
+    uint32_t chainActive_ = 0;
 };

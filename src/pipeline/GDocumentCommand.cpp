@@ -29,6 +29,7 @@ GDocumentCommand::GDocumentCommand(const RWWString& documentName, const RWWStrin
     : GStoredLevel(id), documentName_(documentName), outputName_(outputName), channel_(nullptr)
 {
     GCommand::AdoptState(DocumentState(state));
+    ClearModified();
 }
 
 GDocumentCommand::GDocumentCommand(const GDocumentCommand& other)

@@ -2,6 +2,7 @@
 
 #include "model/GStoredCounts.h"
 #include "pipeline/GCommandProducer.h"
+#include "printer/GDriverServer.h"
 #include "printer/GPeripheral.h"
 
 GDocumentStart::GDocumentStart() : producer_(nullptr) {}
@@ -26,8 +27,8 @@ bool GDocumentStart::IsSame(const GObjectBase* other) const
 
 int16_t GDocumentStart::Execute(GPeripheral& target) { return target.OnDocumentStart(*this); }
 
-// The producers are found by key through the driver server; until one answers, a
-// restored key names no producer.
+// The producer is found again by its key through the driver server; a key the server
+// does not know, or that names a driver object that is no producer, gives none.
 template <class In>
 bool GDocumentStart::ReadStored(In& in)
 {
@@ -42,6 +43,10 @@ bool GDocumentStart::ReadStored(In& in)
     if (flag == 1 && !GReadField(in, key))
         return false;
     producer_ = nullptr;
+    // Only a live producer is kept: any other driver object under the key is not one.
+    if (flag == 1)
+        if (GDriverServer* server = GDriverServer::Instance())
+            producer_ = dynamic_cast<GCommandProducer*>(server->Find(key));
     jobText_ = RWCString();
     return true;
 }

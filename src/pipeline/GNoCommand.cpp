@@ -5,7 +5,11 @@
 GNoCommand::GNoCommand() {}
 GNoCommand::GNoCommand(const long& id) : GPersistent(id) {}
 // The copy shares no state either.
-GNoCommand::GNoCommand(const GNoCommand& other) : GPersistent(other) { GCommand::AdoptState(nullptr); }
+GNoCommand::GNoCommand(const GNoCommand& other) : GPersistent(other)
+{
+    GCommand::AdoptState(nullptr);
+    ClearModified();
+}
 GNoCommand::~GNoCommand() {}
 
 void GNoCommand::AdoptState(GState* state)

@@ -15,10 +15,15 @@ GState* PageState(GState* state)
 } // namespace
 
 GPageCommand::GPageCommand() {}
-GPageCommand::GPageCommand(const long& id) : GStoredLevel(id) { GCommand::AdoptState(PageState(nullptr)); }
+GPageCommand::GPageCommand(const long& id) : GStoredLevel(id)
+{
+    GCommand::AdoptState(PageState(nullptr));
+    ClearModified();
+}
 GPageCommand::GPageCommand(GState* state, const long& id) : GStoredLevel(id)
 {
     GCommand::AdoptState(PageState(state));
+    ClearModified();
 }
 GPageCommand::~GPageCommand() {}
 

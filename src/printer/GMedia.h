@@ -59,6 +59,8 @@ public:
     void SetFirstString(const RWCString& text) { firstString_ = text; }
     void SetSecondString(const RWCString& text) { secondString_ = text; }
     void SetMediaId(uint16_t mediaId) { mediaId_ = int16_t(mediaId); }
+    void SetPaperSize(GMediaPair size) { width_ = int16_t(size.x), height_ = int16_t(size.y); }
+    void SetOrientation(uint32_t degrees) { orientation_ = decltype(orientation_)(degrees); }
     void SetImageableArea(GMediaPair origin, GMediaPair extent)
     {
         originX_ = int16_t(origin.x), originY_ = int16_t(origin.y);

@@ -281,3 +281,14 @@ void GOSFactory::GetSystemFolder(RWWString& path)
     path = length > 0 && length < MAX_PATH ? RWWString(folder, length) : RWWString();
 }
 int32_t GOSFactory::Reserved4() { return -1; }
+
+int GOSFactory::MakeFolder(const RWWString& path)
+{
+    return CreateDirectoryW(path.Data(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+int GOSFactory::RemoveFolder(const RWWString& path) { return RemoveDirectoryW(path.Data()) != 0; }
+
+int GOSFactory::RemoveFile(const RWWString& path) { return DeleteFileW(path.Data()) != 0; }
+
+uint32_t GOSFactory::ProcessId() { return GetCurrentProcessId(); }

@@ -128,6 +128,13 @@ public:
     virtual uint32_t RunCommand(const RWWString& command, int show);
     // The system folder without a trailing separator; empty when unknown.
     virtual void GetSystemFolder(RWWString& path);
+    // Files and folders of the spooling filters, by wide name: 1 on success (a folder
+    // that is there already counts as made; a folder is removed only when empty).
+    virtual int MakeFolder(const RWWString& path);
+    virtual int RemoveFolder(const RWWString& path);
+    virtual int RemoveFile(const RWWString& path);
+    // The number of this process.
+    virtual uint32_t ProcessId();
 
     uint16_t GetStoredFormFlag() const { return storedForm_; }
     GSettingsTreeSerializer* GetSerializer() const { return serializer_; }

@@ -8,6 +8,7 @@
 #include "model/GConfiguration.h"
 #include "model/GObjectIterator.h"
 #include "model/GStoredCounts.h"
+#include "model/MPersistentCompositeOnDisk.h"
 #include "pipeline/GCommand.h"
 #include "pipeline/GErrorCommand.h"
 #include "printer/GState.h"
@@ -15,6 +16,16 @@
 #include <algorithm>
 
 namespace {
+
+// The status of a spooled page that cannot be read back.
+constexpr uint16_t kSpoolReadFailed = 2;
+
+// The member store of a spooled page reports a failure.
+bool PageUnreadable(GObjectBase* store)
+{
+    const MPersistentCompositeOnDisk* records = dynamic_cast<const MPersistentCompositeOnDisk*>(store);
+    return records && const_cast<MPersistentCompositeOnDisk*>(records)->HasFailed() != 0;
+}
 
 const RWClassID kCommandCompositeOnDiskId = 606;
 const RWClassID kErrorCommandId = GErrorCommand::kClassId;
@@ -287,12 +298,20 @@ GCountedRef GPeripheral::ProcessComposite(const GCountedRef& command)
     GObjectBase* composite = command ? command->AsComposite() : nullptr;
     if (!composite)
         return command;
-    GObjectIterator* it = composite->CreateIterator();
-    if (!it)
-        return command;
     const bool onDisk = composite->ClassId() == kCommandCompositeOnDiskId;
+    // A spooled page whose records cannot be read back is a failed page, not an empty one.
+    const bool spooledPage = command->ClassId() == kCommandCompositeOnDiskId;
+    GObjectIterator* it = composite->CreateIterator();
+    if (!it || (spooledPage && PageUnreadable(composite))) {
+        delete it;
+        return spooledPage ? GCountedRef(new GErrorCommand(kSpoolReadFailed, static_cast<GCommand*>(command.Get()), 0))
+                      : command;
+    }
+    uint32_t read = 0;
     while (IsActive() && it->Next()) {
         GCountedRef member = it->CurrentRef();
+        if (member)
+            ++read;
         GCommand* submitted = dynamic_cast<GCommand*>(member.Get());
         if (!submitted)
             continue;
@@ -314,6 +333,10 @@ GCountedRef GPeripheral::ProcessComposite(const GCountedRef& command)
             break;
     }
     delete it;
+    // A spooled page holds at least its page start: one that gives nothing back lost its
+    // records.
+    if (spooledPage && (PageUnreadable(composite) || (read == 0 && IsActive())))
+        return GCountedRef(new GErrorCommand(kSpoolReadFailed, static_cast<GCommand*>(command.Get()), 0));
     return command;
 }
 

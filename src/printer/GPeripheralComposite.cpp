@@ -254,6 +254,11 @@ GCommand* GPeripheralComposite::ReceiveCommand(GCommand* command)
     std::vector<GCountedRef> active;
     for (uint32_t i = 0; i < activeChildren_.Entries(); ++i)
         active.emplace_back(activeChildren_.At(i));
+    // An abort after the document left (a stage sent the whole document on at once, and a
+    // later stage failed on it) still reaches every stage that is active.
+    if (active.empty() && Is(command, kJobAbortId))
+        for (const GCountedRef& child : HeldChildren())
+            active.push_back(child);
     for (const GCountedRef& child : active) {
         GPeripheral* peripheral = AsPeripheral(child.Get());
         if (!peripheral || !peripheral->IsActive())

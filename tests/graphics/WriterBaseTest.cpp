@@ -7,7 +7,7 @@
 #include "graphics/GPreScaledRasterGraphic.h"
 #include "model/GConfiguration.h"
 #include "model/GProviderRegistry.h"
-#include "pipeline/GCommandProducer.h"
+#include "StubProducer.h"
 
 #include "../model/StoredForms.h"
 #include "DeletionCount.h"
@@ -21,7 +21,7 @@
 
 namespace {
 
-struct TestProducer : GCommandProducer {
+struct TestProducer : StubProducer {
     uint32_t GetProducerKey() const override { return 0x1234; }
 };
 

@@ -81,6 +81,10 @@
 #include "pdl/pjl_xl/GPJL.h"
 #include "pdl/postscript/GPostScript.h"
 #include "pipeline/GCommandComposite.h"
+#include "pipeline/filters/GCopyPageFilter.h"
+#include "pipeline/filters/GFaceUpFilter.h"
+#include "pipeline/filters/GLastPageFilter.h"
+#include "pipeline/filters/GReverseFilter.h"
 #include "pipeline/GCommandCompositeOnDisk.h"
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDownloadHeaderCommand.h"
@@ -414,6 +418,10 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GPostScript", [] { return new GPostScript; }},
         {"GPcl5e", [] { return new GPcl5e; }},
         {"GPJL", [] { return new GPJL; }},
+        {"GReverseFilter", [] { return new GReverseFilter(6); }},
+        {"GFaceUpFilter", [] { return new GFaceUpFilter(7); }},
+        {"GCopyPageFilter", [] { return new GCopyPageFilter(8); }},
+        {"GLastPageFilter", [] { return new GLastPageFilter(9); }},
         {"GPrinter", [] { return Filled(new GPrinter("printer", nullptr, nullptr, 8), [](GPrinter& p) {
              GCheetah().ApplyTo(p);
              GPJL().ApplyTo(p);

@@ -13,7 +13,7 @@
 #include "model/GStringAttribute.h"
 #include "model/MPersistentComposite.h"
 #include "pipeline/GCommandCompositeOnDisk.h"
-#include "pipeline/GCommandProducer.h"
+#include "StubProducer.h"
 #include "pipeline/GNullCommand.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
@@ -39,7 +39,7 @@ struct SpoolModelPrinter : GPersistent<SpoolModelPrinter, GPeripheral, 4003> {
 };
 
 // The job's producer stand-in: a secondary driver object known to the server by its key.
-struct FontProducer : GDriverObject, GCommandProducer {
+struct FontProducer : StubProducer {
     GDriverObject* GetSecondaryInterface() override { return this; }
     uint32_t GetProducerKey() const override { return key; }
     GFontDatabase* GetFontPool() override { return &fonts; }
@@ -65,7 +65,7 @@ protected:
         *std::unique_ptr<GOutStreamHolder>(services_->OpenFileOutputStream(FontServices::Wide(services_->model), 1))
              ->GetStream() << &root;
         server_.reset(new GDriverServer);
-        producer_ = static_cast<FontProducer*>(
+        producer_ = dynamic_cast<FontProducer*>(
             server_->AcquireSecondary(new PrinterIdentity(nullptr, L"P", L"Driver", L"FILE:", 0), producer_key_));
         ASSERT_NE(nullptr, producer_);
         producer_->key = producer_key_;

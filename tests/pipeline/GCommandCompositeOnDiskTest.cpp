@@ -8,7 +8,7 @@
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "model/MPersistentComposite.h"
-#include "pipeline/GCommandProducer.h"
+#include "StubProducer.h"
 #include "pipeline/GNullCommand.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageFilterLock.h"
@@ -55,7 +55,7 @@ struct CountingDatabase : GFontDatabase {
 };
 
 // A producer (a secondary driver object) with its font database.
-struct TestProducer : GDriverObject, GCommandProducer {
+struct TestProducer : StubProducer {
     GDriverObject* GetSecondaryInterface() override { return this; }
     uint32_t GetProducerKey() const override { return 0; }
     GFontDatabase* GetFontPool() override { return &fonts; }
@@ -132,7 +132,7 @@ TEST(GCommandCompositeOnDisk, ReplayReloadsTheProducersFontsOnceUnderTheLock)
          ->GetStream() << &root;
     std::unique_ptr<GDriverServer> server(new GDriverServer);
     uint32_t ticket = 0;
-    TestProducer* producer = static_cast<TestProducer*>(
+    TestProducer* producer = dynamic_cast<TestProducer*>(
         server->AcquireSecondary(new PrinterIdentity(nullptr, L"P", L"Driver", L"FILE:", 0), ticket));
     ASSERT_NE(nullptr, producer);
     const RWCString hex = (std::stringstream() << std::hex << ticket).str().c_str();

@@ -1,6 +1,6 @@
 #include "graphics/GOutputChannel.h"
 #include "pipeline/GCommandComposite.h"
-#include "pipeline/GCommandProducer.h"
+#include "StubProducer.h"
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GErrorCommand.h"
@@ -33,7 +33,7 @@ private:
     int* deletions_;
 };
 
-class TestProducer : public GCommandProducer {
+class TestProducer : public StubProducer {
 public:
     uint32_t GetProducerKey() const override { return 0x1234; }
 };

@@ -1,0 +1,106 @@
+#include "pipeline/filters/GCopyPageFilter.h"
+
+#include "model/GConfiguration.h"
+#include "model/GFeatureIds.h"
+#include "model/GSelectionString.h"
+#include "model/GValueAttribute.h"
+#include "model/MAssociationList.h"
+#include "pipeline/GCommand.h"
+#include "pipeline/GCommandProducer.h"
+#include "pipeline/GDocumentStart.h"
+#include "pipeline/GPageEnd.h"
+#include "pipeline/GPageStart.h"
+#include "printer/GDriverObject.h"
+#include "printer/GState.h"
+
+namespace {
+
+using namespace FeatureId;
+
+GValueAttribute* Value(GObjectBase* state, long id) { return GDriverObject::Feature<GValueAttribute>(state, id); }
+
+constexpr RWClassID kPageEndClass = 710;
+
+// A count below 1 makes one copy.
+uint16_t AtLeastOne(uint16_t count) { return count < 1 ? 1 : count; }
+
+} // namespace
+
+GCopyPageFilter::GCopyPageFilter() {}
+GCopyPageFilter::GCopyPageFilter(const long& id) : GPersistent(id) {}
+GCopyPageFilter::GCopyPageFilter(const GCopyPageFilter& other) : GPersistent(other) {}
+GCopyPageFilter::~GCopyPageFilter() {}
+
+int GCopyPageFilter::Acts(GDocumentStart& command)
+{
+    GState* state = command.GetState();
+    const GValueAttribute* option = Value(state, kCopyOption);
+    GCommandProducer* producer = command.GetProducer();
+    GConfiguration* configuration = producer ? producer->GetPrinterConfiguration() : nullptr;
+    MAssociationList* options = GDriverObject::Feature<MAssociationList>(configuration, kCopyOptionModes);
+    if (!option || !options)
+        return 0;
+    const GValueAttribute key(option->GetValue(), 0);
+    const GSelectionString* mode = dynamic_cast<const GSelectionString*>(options->GetValue(&key));
+    if (!mode || !(mode->GetString() == "LOW"))
+        return 0;
+    GValueAttribute* asked = Value(state, kCopiesRequested);
+    const GValueAttribute* made = Value(state, kSpoolCopies);
+    if (!asked || !made || asked->GetValue() < 2 || asked->GetValue() == made->GetValue())
+        return 0;
+    copyCount_ = asked->GetValue();
+    asked->SetValue(1);
+    if (GValueAttribute* perPage = Value(state, kPageCopies))
+        perPage->SetValue(1);
+    return 1;
+}
+
+// A page's own copy count sticks for the pages after it.
+int16_t GCopyPageFilter::OnPageStart(GPageStart& command)
+{
+    if (IsHoldingDocument())
+        if (GValueAttribute* copies = Value(command.GetState(), kPageCopies))
+            if (copies->GetValue() > 1) {
+                copyCount_ = copies->GetValue();
+                copies->SetValue(1);
+            }
+    return GPageSpoolFilter::OnPageStart(command);
+}
+
+int16_t GCopyPageFilter::OnPageEnd(GPageEnd& command)
+{
+    if (!IsHoldingDocument())
+        return GPageSpoolFilter::OnPageEnd(command);
+    uint16_t copies = copyCount_;
+    if (GValueAttribute* own = Value(command.GetState(), kPageCopies)) {
+        copies = own->GetValue();
+        if (copies > 1)
+            own->SetValue(1);
+    }
+    copies = AtLeastOne(copies);
+    const size_t before = Pages().size();
+    const int16_t status = GPageSpoolFilter::OnPageEnd(command);
+    if (Pages().size() == before + 1)
+        for (uint16_t i = 1; i < copies; ++i) {
+            Pages().push_back(PageNode{Pages().back().page, {}});
+            ++extraCopies_;
+        }
+    return status;
+}
+
+uint32_t GCopyPageFilter::CopiesOfWholePage(GObjectBase* page)
+{
+    GCountedRef end = page->ClassId() == 606 ? page->FindPtrByClassId(kPageEndClass) : GCountedRef();
+    GObjectBase* endCommand = end ? end.Get() : page->FindByClassId(kPageEndClass);
+    GCommand* pageEnd = dynamic_cast<GCommand*>(endCommand);
+    const GValueAttribute* own = pageEnd ? Value(pageEnd->GetState(), kPageCopies) : nullptr;
+    const uint16_t copies = AtLeastOne(own ? own->GetValue() : copyCount_);
+    extraCopies_ += copies - 1u;
+    return copies;
+}
+
+void GCopyPageFilter::ResetFilterFlags()
+{
+    extraCopies_ = 0;
+    copyCount_ = 1;
+}

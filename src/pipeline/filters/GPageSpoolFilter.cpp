@@ -1,0 +1,478 @@
+#include "pipeline/filters/GPageSpoolFilter.h"
+
+#include "model/GFeatureIds.h"
+#include "model/GObjectIterator.h"
+#include "model/GStringAttribute.h"
+#include "model/GTextConverter.h"
+#include "pipeline/GCommandComposite.h"
+#include "pipeline/GCommandCompositeOnDisk.h"
+#include "pipeline/GCommandProducer.h"
+#include "pipeline/GDocumentEnd.h"
+#include "pipeline/GDocumentStart.h"
+#include "pipeline/GErrorCommand.h"
+#include "pipeline/GJobAbort.h"
+#include "pipeline/GNoCommand.h"
+#include "pipeline/GNullCommand.h"
+#include "pipeline/GPageEnd.h"
+#include "pipeline/GPageFilterLock.h"
+#include "pipeline/GPageStart.h"
+#include "printer/GState.h"
+#include "graphics/GFontDatabase.h"
+#include "printer/GGraphicBundle.h"
+#include "printer/GOSFactory.h"
+
+#include <cstdio>
+
+namespace {
+
+// Class ids the filters tell apart.
+constexpr RWClassID kGraphicClass = 602;
+constexpr RWClassID kCommandCompositeClass = 605;
+constexpr RWClassID kOnDiskPageClass = 606;
+constexpr RWClassID kPassThroughClass = 608;
+constexpr RWClassID kDownloadHeaderClass = 610;
+constexpr RWClassID kDocumentStartClass = 705;
+constexpr RWClassID kDocumentEndClass = 706;
+constexpr RWClassID kPageStartClass = 709;
+constexpr RWClassID kPageEndClass = 710;
+constexpr RWClassID kNullCommandClass = 712;
+constexpr RWClassID kJobAbortClass = 713;
+constexpr RWClassID kErrorClass = 714;
+constexpr RWClassID kNoCommandClass = 715;
+constexpr RWClassID kDocumentBreakClass = 718;
+
+RWWString Hex(uint32_t value)
+{
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%x", value);
+    return RWWString(text);
+}
+
+RWCString NarrowHex(uint32_t value)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%x", value);
+    return RWCString(text);
+}
+
+RWWString Joined(const RWWString& a, const RWWString& b, const RWWString& c)
+{
+    RWWString out(a);
+    out.Append(b);
+    out.Append(c);
+    return out;
+}
+
+// The caller takes the result over: the hold ends without deleting it.
+GCommand* HandOver(GCountedRef& held)
+{
+    GObjectBase* result = held.Detach();
+    if (result)
+        result->RemoveReference();
+    return static_cast<GCommand*>(result);
+}
+
+// A page start and a page end in the member, found by class without taking them out.
+void FindPageFrame(GObjectBase* member, bool& start, bool& end)
+{
+    if (member->ClassId() == kOnDiskPageClass) {
+        start = bool(member->FindPtrByClassId(kPageStartClass));
+        end = bool(member->FindPtrByClassId(kPageEndClass));
+        return;
+    }
+    start = member->FindByClassId(kPageStartClass) != nullptr;
+    end = member->FindByClassId(kPageEndClass) != nullptr;
+}
+
+} // namespace
+
+GPageSpoolFilter::GPageSpoolFilter() {}
+GPageSpoolFilter::GPageSpoolFilter(const long& id) : GPeripheral(id) {}
+GPageSpoolFilter::GPageSpoolFilter(const GPageSpoolFilter& other) : GPeripheral(other) {}
+
+GPageSpoolFilter& GPageSpoolFilter::operator=(const GPageSpoolFilter& other)
+{
+    if (this != &other)
+        GPeripheral::operator=(other);
+    return *this;
+}
+
+GPageSpoolFilter::~GPageSpoolFilter()
+{
+    GPageFilterGuard guard;
+    DropHeld();
+}
+
+bool GPageSpoolFilter::IsSame(const GObjectBase* other) const
+{
+    return other && other->ClassId() == ClassId() && GPeripheral::IsSame(other);
+}
+
+RWWString GPageSpoolFilter::SpoolFolder(GDriverObject* driver)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    if (!services)
+        return RWWString();
+    RWWString folder;
+    services->GetTempDirectory(folder, driver);
+    if (folder.Length() > 0 && folder.Data()[folder.Length() - 1] != L'\\')
+        folder.Append(L'\\');
+    folder.Append(Hex(services->ProcessId()));
+    return folder;
+}
+
+void GPageSpoolFilter::RemoveSpoolFolder(GDriverObject* driver)
+{
+    if (GOSFactory* services = GOSFactory::Instance())
+        services->RemoveFolder(SpoolFolder(driver));
+}
+
+GCommandComposite* GPageSpoolFilter::ReplayComposite() const
+{
+    return static_cast<GCommandComposite*>(replay_.Get());
+}
+
+GCommandCompositeOnDisk* GPageSpoolFilter::PageSpool() const
+{
+    return static_cast<GCommandCompositeOnDisk*>(spool_.Get());
+}
+
+void GPageSpoolFilter::DropHeld()
+{
+    pages_.clear();
+    replay_.Set(nullptr);
+    spool_.Set(nullptr);
+}
+
+void GPageSpoolFilter::ClearSpool()
+{
+    GPageFilterGuard guard;
+    DropHeld();
+    held_ = 0;
+    Deactivate();
+    if (producer_)
+        RemoveSpoolFolder(producer_);
+}
+
+void GPageSpoolFilter::Reset()
+{
+    {
+        GPageFilterGuard guard;
+        DropHeld();
+    }
+    held_ = 0;
+    ResetFilterFlags();
+    GPeripheral::Reset();
+}
+
+GCommand* GPageSpoolFilter::ReceiveCommand(GCommand* command)
+{
+    if (!command || !IsActive())
+        return command;
+    GCountedRef held(command);
+    command->ClearModified();
+    GCountedRef result;
+    const RWClassID classId = command->ClassId();
+    if (!held_ && classId == kCommandCompositeClass)
+        result = TakeWholeDocument(held);
+    else if (classId == kNoCommandClass || classId == kErrorClass)
+        result = held;
+    else if (command->AsComposite())
+        result = ProcessComposite(held);
+    else
+        result = ProcessCommand(held);
+    held.Set(nullptr);
+    return HandOver(result);
+}
+
+// The members of a whole document are taken as they are: pages already spooled by the
+// earlier filter are appended without being rewritten.
+GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
+{
+    GObjectBase* composite = command->AsComposite();
+    GObjectIterator* it = composite ? composite->CreateIterator() : nullptr;
+    if (!it)
+        return command;
+    GCountedRef result = command;
+    GCountedRef partial;
+    while (IsActive() && it->Next()) {
+        GCountedRef member = it->CurrentRef();
+        GObjectBase* object = member.Get();
+        if (!object)
+            continue;
+        const RWClassID classId = object->ClassId();
+        if (classId == kDocumentStartClass) {
+            ProcessCommand(member);
+        } else if (classId == kCommandCompositeClass || classId == kOnDiskPageClass) {
+            bool start = false, end = false;
+            FindPageFrame(object, start, end);
+            if (classId == kOnDiskPageClass && !static_cast<GCommandCompositeOnDisk*>(object)->HasFailed())
+                static_cast<GCommandCompositeOnDisk*>(object)->Close();
+            if (start && end) {
+                for (uint32_t copies = CopiesOfWholePage(object), i = 0; i < copies; ++i)
+                    AppendPage(member);
+            } else if (start) {
+                GCommandComposite* page = new GCommandComposite(0);
+                partial.Set(page);
+                page->Add(object);
+            } else if (partial) {
+                partial->Add(object);
+                if (end) {
+                    AppendPage(partial);
+                    partial.Set(nullptr);
+                }
+            } else {
+                Deactivate();
+            }
+        } else if (!ActsOnWholeDocumentEnd()) {
+            continue;
+        } else if (classId == kDocumentEndClass || classId == kJobAbortClass ||
+                   (classId == kDocumentBreakClass && ReplaysOnBreak())) {
+            GCountedRef answer = ProcessCommand(member);
+            if (classId != kDocumentBreakClass || answer.Get() != member.Get())
+                result = answer;
+        }
+    }
+    delete it;
+    if (!ActsOnWholeDocumentEnd()) {
+        GPageFilterGuard guard;
+        DropHeld();
+        held_ = 0;
+    }
+    return result;
+}
+
+void GPageSpoolFilter::AppendPage(const GCountedRef& page)
+{
+    pages_.push_back(PageNode{page, {}});
+    ++pageCount_;
+}
+
+void GPageSpoolFilter::AppendBlankPage(const GState* model)
+{
+    GState* state = model ? dynamic_cast<GState*>(model->DeepCopy()) : nullptr;
+    GCommandComposite* page = new GCommandComposite(0);
+    GCountedRef held(page);
+    page->Add(new GPageStart(state, 0));
+    page->Add(new GPageEnd(0));
+    AppendPage(held);
+}
+
+GCountedRef GPageSpoolFilter::Spool(const GCountedRef& command)
+{
+    GObjectBase* object = command.Get();
+    if (GCommandCompositeOnDisk* spool = PageSpool()) {
+        {
+            GPageFilterGuard guard;
+            if (!spool->HasFailed())
+                spool->AddRecord(object);
+        }
+        if (spool->HasFailed()) {
+            ClearSpool();
+            return GCountedRef(new GErrorCommand(kSpoolFailed, static_cast<GCommand*>(object), 0));
+        }
+    } else if (!pages_.empty()) {
+        pages_.back().trailing.push_back(command);
+    } else if (replay_) {
+        replay_->Add(object);
+    }
+    return command;
+}
+
+GCountedRef GPageSpoolFilter::ProcessCommand(const GCountedRef& command)
+{
+    GCommand* target = static_cast<GCommand*>(command.Get());
+    if (!target)
+        return command;
+    const RWClassID classId = target->ClassId();
+    const bool drawing = target->IsKindOf(kGraphicClass) || classId == kNullCommandClass;
+    if (!drawing) {
+        const int16_t status = target->Execute(*this);
+        if (status != 0)
+            return GCountedRef(new GErrorCommand(uint16_t(status), target, 0));
+    }
+    // Drawings, pass-through bytes and download headers of a held document stay with it:
+    // in the open page, or after the last page taken.
+    if (held_ && (drawing || classId == kPassThroughClass || classId == kDownloadHeaderClass)) {
+        GCountedRef spooled = Spool(command);
+        if (spooled.Get() != command.Get())
+            return spooled;
+    }
+    if (!IsActive())
+        return command;
+    if (classId == kDocumentEndClass || (classId == kDocumentBreakClass && ReplaysOnBreak())) {
+        if (replay_) {
+            GCountedRef whole;
+            whole.Swap(replay_);
+            // The rest of the document goes on at its end in a composite of its own.
+            if (classId == kDocumentBreakClass && held_ && KeepsDocumentAfterBreak())
+                replay_.Set(new GCommandComposite(0));
+            return whole;
+        }
+        // The held document went on already (a break sent it): the end follows it.
+        return command;
+    }
+    if (!held_)
+        return command;
+    return GCountedRef(new GNoCommand(0));
+}
+
+int16_t GPageSpoolFilter::OnDocumentStart(GDocumentStart& command)
+{
+    if (!command.GetState())
+        return 0;
+    // Nothing of the last document's decisions carries over into this one.
+    ResetFilterFlags();
+    if (!Acts(command)) {
+        Deactivate();
+        return 0;
+    }
+    Activate();
+    held_ = 1;
+    producer_ = command.GetProducer();
+    pageCount_ = 0;
+    {
+        GPageFilterGuard guard;
+        DropHeld();
+    }
+    tempDirectory_ = SpoolFolder(producer_);
+    if (GOSFactory* services = GOSFactory::Instance())
+        services->MakeFolder(tempDirectory_);
+    separator_ = L"\\";
+    pageExtension_ = PageExtension();
+    fontExtension_ = FontExtension();
+    replay_.Set(new GCommandComposite(0));
+    replay_->Add(&command);
+    return 0;
+}
+
+void GPageSpoolFilter::NamePage()
+{
+    const uint32_t key = producer_ ? producer_->GetProducerKey() : 0;
+    pageNumberText_ = Hex(key ^ pageCount_);
+    directoryCopy_ = tempDirectory_;
+    pageFileName_ = Joined(directoryCopy_, separator_, Joined(pageNumberText_, pageExtension_, RWWString()));
+    fontFileName_ = Joined(directoryCopy_, separator_, Joined(pageNumberText_, fontExtension_, RWWString()));
+    if (GOSFactory* services = GOSFactory::Instance()) {
+        services->RemoveFile(pageFileName_);
+        services->RemoveFile(fontFileName_);
+    }
+}
+
+int16_t GPageSpoolFilter::OnPageStart(GPageStart& command)
+{
+    if (!held_)
+        return 0;
+    bool failed = false;
+    {
+        GPageFilterGuard guard;
+        if (!CountsAtPageEnd())
+            ++pageCount_;
+        NamePage();
+        GCommandCompositeOnDisk* spool = new GCommandCompositeOnDisk(pageFileName_, 1, 0);
+        spool_.Set(spool);
+        RWCString fontName;
+        ToNarrowString(fontFileName_, fontName);
+        GGraphicBundle* bundle = new GGraphicBundle(0);
+        bundle->Add(new GStringAttribute(fontName, FeatureId::kSpoolFontFile));
+        bundle->Add(new GStringAttribute(NarrowHex(producer_ ? producer_->GetProducerKey() : 0),
+                                         FeatureId::kSpoolProducerKey));
+        if (!spool->HasFailed())
+            spool->AdoptState(bundle);
+        else
+            GObjectBase::Drop(bundle);
+        if (!spool->HasFailed())
+            spool->AddRecord(&command);
+        if (!spool->HasFailed())
+            spool->AddRecord(new GNullCommand(0));
+        failed = spool->HasFailed() != 0;
+    }
+    if (failed) {
+        ClearSpool();
+        return kSpoolFailed;
+    }
+    return 0;
+}
+
+int16_t GPageSpoolFilter::OnPageEnd(GPageEnd& command)
+{
+    GCommandCompositeOnDisk* spool = PageSpool();
+    if (!held_ || !spool)
+        return 0;
+    bool failed = false;
+    int16_t status = 0;
+    {
+        GPageFilterGuard guard;
+        if (!spool->HasFailed())
+            spool->AddRecord(&command);
+        if (!spool->HasFailed())
+            spool->Close();
+        failed = spool->HasFailed() != 0;
+        if (!failed) {
+            GCountedRef page;
+            page.Swap(spool_);
+            BeforePageAppended();
+            pages_.push_back(PageNode{page, {}});
+            if (CountsAtPageEnd())
+                ++pageCount_;
+            GFontDatabase* fonts = producer_ ? producer_->GetFontPool() : nullptr;
+            if (fonts && !fonts->SaveToFile(fontFileName_))
+                status = kSpoolFailed;
+        }
+    }
+    if (failed) {
+        ClearSpool();
+        return kSpoolFailed;
+    }
+    return status;
+}
+
+int16_t GPageSpoolFilter::OnDocumentEnd(GDocumentEnd& command) { return FinishDocument(command); }
+
+int16_t GPageSpoolFilter::OnDocumentEvent(GCommand& command)
+{
+    return ReplaysOnBreak() ? FinishDocument(command) : 0;
+}
+
+int16_t GPageSpoolFilter::FinishDocument(GCommand& command)
+{
+    GPageFilterGuard guard;
+    if (!replay_) {
+        pages_.clear();
+        held_ = 0;
+        ResetFilterFlags();
+        return 0;
+    }
+    const bool keeping = command.ClassId() == kDocumentBreakClass && KeepsDocumentAfterBreak();
+    if (!keeping)
+        AddClosingPages();
+    ReplayPages();
+    ReplayComposite()->Add(&command);
+    pages_.clear();
+    if (keeping)
+        return 0;
+    producer_ = nullptr;
+    held_ = 0;
+    return 0;
+}
+
+int16_t GPageSpoolFilter::OnJobAbort(GJobAbort&)
+{
+    ClearSpool();
+    held_ = 0;
+    ResetFilterFlags();
+    return 0;
+}
+
+void GPageSpoolFilter::ReplayNode(const PageNode& node)
+{
+    ReplayComposite()->Add(node.page.Get());
+    for (const GCountedRef& command : node.trailing)
+        ReplayComposite()->Add(command.Get());
+}
+
+void GPageSpoolFilter::ReplayPages()
+{
+    for (const PageNode& node : pages_)
+        ReplayNode(node);
+}

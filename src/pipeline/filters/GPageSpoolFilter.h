@@ -1,0 +1,149 @@
+// The common part of the page filters that must see a whole document before they send
+// any of it on (reverse order, face-up, copies, last page, manual duplex): each page is
+// written into a records file of its own with the job's font pool beside it, and at the
+// document end the next stage receives one composite holding the document start, the
+// pages in the filter's order and the document end. The pages are read back from disk
+// only when the next stage walks them.
+//
+// The spool files of a process live in "<temp>\<process id in hex>\", named from the
+// producer key and the page number, so that jobs of different processes sharing one
+// temporary folder never meet; the folder goes when it is empty.
+//
+// Commands that belong to no page (pass-through bytes, download headers, graphics and
+// null commands outside a page) are not swallowed: they follow the last page taken
+// (after its page end), or the document start before any page.
+#pragma once
+
+#include "foundation/RWWString.h"
+#include "model/GCountedRef.h"
+#include "printer/GPeripheral.h"
+
+#include <cstdint>
+#include <list>
+#include <vector>
+
+class GCommandComposite;
+class GCommandCompositeOnDisk;
+class GCommandProducer;
+class GDriverObject;
+
+class GPageSpoolFilter : public GPeripheral {
+public:
+    // The handlers' spool failure status.
+    static constexpr int16_t kSpoolFailed = 2;
+
+    GPageSpoolFilter();
+    explicit GPageSpoolFilter(const long& id);
+    // The base part is copied; nothing of a held document.
+    GPageSpoolFilter(const GPageSpoolFilter& other);
+    GPageSpoolFilter& operator=(const GPageSpoolFilter& other);
+    ~GPageSpoolFilter() override;
+
+    bool IsSame(const GObjectBase* other) const override;
+
+    GCommand* ReceiveCommand(GCommand* command) override;
+    GCountedRef ProcessCommand(const GCountedRef& command) override;
+    // A spooling filter neither merges nor applies the states it receives.
+    void AbsorbState(GState*) override {}
+    void ApplyState(const long&) override {}
+    // 4 while a document is held.
+    uint32_t QueryFlags() override { return held_ ? 4 : 0; }
+    // Every job starts afresh: whatever a previous job left is dropped.
+    void Reset() override;
+
+    int16_t OnDocumentStart(GDocumentStart& command) override;
+    int16_t OnDocumentEnd(GDocumentEnd& command) override;
+    // A document break sends the held document on in the filters that say so.
+    int16_t OnDocumentEvent(GCommand& command) override;
+    int16_t OnPageStart(GPageStart& command) override;
+    int16_t OnPageEnd(GPageEnd& command) override;
+    int16_t OnJobAbort(GJobAbort& command) override;
+
+    // The folder of this process's spool files for the driver object.
+    static RWWString SpoolFolder(GDriverObject* driver);
+    // Removes that folder when it is empty.
+    static void RemoveSpoolFolder(GDriverObject* driver);
+
+    uint32_t IsHoldingDocument() const { return held_; }
+    uint32_t GetPageCount() const { return pageCount_; }
+    const RWWString& GetPageFileName() const { return pageFileName_; }
+    const RWWString& GetFontFileName() const { return fontFileName_; }
+    GCommandProducer* GetProducer() const { return producer_; }
+
+protected:
+    // One page taken: the page, and what followed it outside any page.
+    struct PageNode {
+        GCountedRef page;
+        std::vector<GCountedRef> trailing;
+    };
+
+    // The filter's own decisions and order.
+
+    // At an accepted document start's state: 1 when the filter acts on the document.
+    virtual int Acts(GDocumentStart& command) = 0;
+    // The filter's file extensions, with their dots.
+    virtual const wchar_t* PageExtension() const = 0;
+    virtual const wchar_t* FontExtension() const = 0;
+    // Adds the pages of the page list to the replay composite in the filter's order;
+    // received order here.
+    virtual void ReplayPages();
+    // Called at a page end just before the spooled page joins the list; nothing here.
+    virtual void BeforePageAppended() {}
+    // Pages the filter adds at the end before the replay; none here.
+    virtual void AddClosingPages() {}
+    // The filter's own flags go back to their start at document start and abort.
+    virtual void ResetFilterFlags() {}
+    // 1 when a document break (718) sends the held document on, as a document end does.
+    virtual int ReplaysOnBreak() const { return 0; }
+    // 1 when the document stays held after a break sent its first part on: the pages
+    // after the break are replayed at the document end.
+    virtual int KeepsDocumentAfterBreak() const { return 0; }
+    // 0 when the document end, abort and break members of an earlier filter's whole
+    // document are left alone: the document goes on unchanged and what was taken of it
+    // is let go when it has passed.
+    virtual int ActsOnWholeDocumentEnd() const { return 1; }
+    // How many times a whole page of an earlier filter's document is taken; once here.
+    virtual uint32_t CopiesOfWholePage(GObjectBase*) { return 1; }
+    // The last-page filter counts pages at their end; the others at their start.
+    virtual int CountsAtPageEnd() const { return 0; }
+
+    // The common document end: the pages replayed and the command appended.
+    int16_t FinishDocument(GCommand& command);
+    // Appends a blank page made in memory: a page start with a deep copy of the model
+    // state (a new state without one) and a page end.
+    void AppendBlankPage(const GState* model);
+    // Appends the page to the list and counts it.
+    void AppendPage(const GCountedRef& page);
+    // Adds one page with its trailing commands to the replay composite.
+    void ReplayNode(const PageNode& node);
+    std::list<PageNode>& Pages() { return pages_; }
+    GCommandComposite* ReplayComposite() const;
+    // Drops every page, the replay composite and the page spool; the filter goes idle
+    // for the rest of the job.
+    void ClearSpool();
+
+private:
+    // Walks a whole document that an earlier spooling filter sent as one composite.
+    GCountedRef TakeWholeDocument(const GCountedRef& command);
+    // Spools a command of the open page, or keeps one that belongs to no page.
+    GCountedRef Spool(const GCountedRef& command);
+    void DropHeld();
+    void NamePage();
+
+    RWWString tempDirectory_;
+    RWWString directoryCopy_;
+    RWWString pageNumberText_;
+    RWWString pageFileName_;
+    RWWString fontExtension_;
+    RWWString fontFileName_;
+    RWWString separator_;
+    RWWString pageExtension_;
+    std::list<PageNode> pages_;
+    // The replay composite and the page spool, held by the filter.
+    GCountedRef replay_;
+    GCountedRef spool_;
+    GCommandCompositeOnDisk* PageSpool() const;
+    uint32_t pageCount_ = 0;
+    GCommandProducer* producer_ = nullptr;
+    uint32_t held_ = 0;
+};

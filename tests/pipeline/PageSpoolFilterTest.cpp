@@ -1,0 +1,290 @@
+// The page-spooling base through a test filter that replays the pages in reverse: the
+// replayed document, file names, failures, whole documents from an earlier spooling
+// filter, commands outside pages, aborts, pages damaged on disk and edits made
+// downstream of a replay.
+#include "ProducerTestBed.h"
+#include "FileBytes.h"
+
+#include "model/GValueAttribute.h"
+#include "printer/GGraphicBundle.h"
+#include "pipeline/GDocumentBreak.h"
+#include "pipeline/GJobAbort.h"
+#include "pipeline/GPageFilterLock.h"
+#include "pipeline/GPassThroughCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+using namespace testbed;
+
+namespace {
+
+// Replays its pages last first.
+struct ReverseTestFilter : GPersistent<ReverseTestFilter, GPageSpoolFilter, 4203> {
+    static constexpr const char* kClassName = "SpoolTestReverseFilter";
+    ReverseTestFilter* CreateNew() const override { return new ReverseTestFilter; }
+    ReverseTestFilter* Copy() const override { return new ReverseTestFilter(*this); }
+    ReverseTestFilter() = default;
+    explicit ReverseTestFilter(const wchar_t* extension) : pageExtension(extension) {}
+    ReverseTestFilter(const ReverseTestFilter& other) : GPersistent(other) {}
+    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
+    auto StoredForm() { return GFields(); }
+
+    int Acts(GDocumentStart&) override { return acts; }
+    const wchar_t* PageExtension() const override { return pageExtension; }
+    const wchar_t* FontExtension() const override { return L".rft"; }
+    void ReplayPages() override
+    {
+        for (auto node = Pages().rbegin(); node != Pages().rend(); ++node)
+            ReplayNode(*node);
+    }
+    int acts = 1;
+    const wchar_t* pageExtension = L".rpg";
+};
+
+// Gives each page start it sees a new state holding 4242.
+struct MarkingStage : GPersistent<MarkingStage, GPeripheral, 4204> {
+    static constexpr const char* kClassName = "SpoolTestMarkingStage";
+    MarkingStage* CreateNew() const override { return new MarkingStage; }
+    MarkingStage* Copy() const override { return new MarkingStage(*this); }
+    uint32_t QueryFlags() override { return 0; }
+    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
+    int16_t OnPageStart(GPageStart& command) override
+    {
+        GState* state = new GState(0);
+        state->Add(new GValueAttribute(1, 4242));
+        command.AdoptState(state);
+        return 0;
+    }
+};
+
+std::vector<int> Marks(int from, int to)
+{
+    std::vector<int> marks;
+    for (int n = from; from <= to ? n <= to : n >= to; from <= to ? ++n : --n)
+        marks.push_back(n);
+    return marks;
+}
+
+} // namespace
+
+TEST_F(ProducerTest, SpoolingReplaysTheDocumentInTheFiltersOrder)
+{
+    for (uint32_t pages : {0u, 1u, 5u}) {
+        SCOPED_TRACE(pages);
+        MarkingWriter* writer = new MarkingWriter;
+        ReverseTestFilter* filter = new ReverseTestFilter;
+        PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
+        PageDrawJob job;
+        job.pages = pages;
+        EXPECT_EQ(0, job.Run(*producer));
+        if (pages == 0)
+            EXPECT_EQ((std::vector<std::string>{"OnDocumentStart 705", "OnDocumentEnd 706"}), writer->Events());
+        else
+            EXPECT_EQ(Marks(int(pages), 1), writer->marks);
+        EXPECT_EQ(pages, filter->GetPageCount());
+        EXPECT_EQ(0u, filter->IsHoldingDocument());
+        EXPECT_FALSE(GPageFilterLock::IsHeld());
+    }
+}
+
+TEST_F(ProducerTest, KeyZeroNamesThe26thPage1aAndAStaleFileIsReplaced)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    ReverseTestFilter* filter = new ReverseTestFilter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
+    producer->fixedKey = true, producer->key = 0;
+    const RWWString folder = GPageSpoolFilter::SpoolFolder(producer);
+    services_->MakeFolder(folder);
+    const std::string stale = Narrow(folder) + "\\1a.rpg";
+    ASSERT_TRUE(WriteFileBytes(stale, {1, 2, 3}));
+    PageDrawJob job;
+    job.pages = 26;
+    job.draw = [&](GCommandProducer& p, uint32_t n) {
+        const uint16_t status = PageDrawJob::MarkPage(p, n);
+        if (n == 26) {
+            EXPECT_EQ(Narrow(folder) + "\\1a.rpg", Narrow(filter->GetPageFileName()));
+            EXPECT_EQ(Narrow(folder) + "\\1a.rft", Narrow(filter->GetFontFileName()));
+        }
+        return status;
+    };
+    EXPECT_EQ(0, job.Run(*producer));
+    EXPECT_EQ(Marks(26, 1), writer->marks);
+}
+
+TEST_F(ProducerTest, ASpoolFailureGives2LetsLaterCommandsPassAndLeavesTheLockFree)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    ReverseTestFilter* filter = new ReverseTestFilter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
+    producer->fixedKey = true, producer->key = 0;
+    const RWWString folder = GPageSpoolFilter::SpoolFolder(producer);
+    // A folder where page 3's file must go: the page cannot be spooled.
+    services_->MakeFolder(folder);
+    const std::string blocker = Narrow(folder) + "\\3.rpg";
+    ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
+
+    GPeripheral* head = producer->GetChainHead();
+    auto submit = [&](GCommand* command) {
+        GCountedRef back(head->ReceiveCommand(command));
+        return back.Get() ? back->ClassId() : 0;
+    };
+    EXPECT_EQ(715, submit(producer->StartDocument(L"doc", L"FILE:")));
+    for (int page = 1; page <= 2; ++page) {
+        EXPECT_EQ(715, submit(producer->StartPage()));
+        EXPECT_EQ(715, submit(new GRectangleGraphic({int16_t(page), 0, 9, 9}, new GGraphicBundle(0), 0)));
+        EXPECT_EQ(715, submit(producer->EndPage()));
+    }
+    GCountedRef failed(head->ReceiveCommand(producer->StartPage()));
+    ASSERT_EQ(714, failed->ClassId());
+    EXPECT_EQ(2, static_cast<GErrorCommand*>(failed.Get())->GetCode());
+    EXPECT_FALSE(GPageFilterLock::IsHeld());
+    EXPECT_FALSE(filter->IsActive());
+    RemoveDirectoryA(blocker.c_str());
+
+    // Later commands pass the filter untouched.
+    EXPECT_EQ(659, submit(new GRectangleGraphic({7, 0, 9, 9}, new GGraphicBundle(0), 0)));
+    EXPECT_EQ(710, submit(producer->EndPage()));
+    EXPECT_EQ(706, submit(producer->MakeDocumentEnd()));
+    EXPECT_EQ(std::vector<int>{7}, writer->marks);
+    for (const std::string& name : TempFiles())
+        EXPECT_EQ(std::string::npos, name.find(".rpg")) << "the dropped pages' files went with them";
+
+    // Another thread spools at once.
+    std::thread other([&] {
+        ReverseTestFilter second;
+        GCountedRef started(second.ReceiveCommand(new GDocumentStart(L"doc", "", L"FILE:", producer, new GState(0), 0)));
+        GCountedRef paged(second.ReceiveCommand(new GPageStart(0)));
+        EXPECT_EQ(715, paged->ClassId());
+        EXPECT_TRUE(second.IsHoldingDocument());
+        GCountedRef aborted(second.ReceiveCommand(new GJobAbort(0)));
+    });
+    other.join();
+    producer->CloseFontPool();
+}
+
+TEST_F(ProducerTest, AWholeDocumentFromAnEarlierSpoolingFilterKeepsItsPages)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    ReverseTestFilter* first = new ReverseTestFilter;
+    ReverseTestFilter* second = new ReverseTestFilter(L".spg");
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {first, second}, writer);
+    PageDrawJob job;
+    job.pages = 4;
+    job.draw = [&](GCommandProducer& p, uint32_t n) {
+        const uint16_t status = PageDrawJob::MarkPage(p, n);
+        for (const std::string& name : TempFiles())
+            EXPECT_EQ(std::string::npos, name.find(".spg")) << "the second filter spools nothing";
+        return status;
+    };
+    EXPECT_EQ(0, job.Run(*producer));
+    EXPECT_EQ(Marks(1, 4), writer->marks) << "reversed twice";
+    EXPECT_EQ(4u, second->GetPageCount());
+}
+
+TEST_F(ProducerTest, PassThroughStaysWithItsPageOrAfterTheLastPage)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {new ReverseTestFilter}, writer);
+    const uint8_t bytes[] = {1, 2, 3};
+    producer->ConfigureFromSettings();
+    producer->SetDocument(L"doc", L"FILE:");
+    ASSERT_EQ(0, producer->BeginDocument());
+    // Before any page: it follows the document start.
+    EXPECT_EQ(0, producer->Deliver(new GPassThroughCommand(bytes, 1, 1, 0)));
+    for (uint32_t page = 1; page <= 3; ++page) {
+        producer->BeginPage();
+        PageDrawJob::MarkPage(*producer, page);
+        if (page == 2)
+            producer->SendPassThrough(bytes, 2, 2, 0, 0, 0);
+        producer->FinishPage();
+        if (page == 1)
+            EXPECT_EQ(0, producer->Deliver(new GPassThroughCommand(bytes, 3, 3, 0)));
+    }
+    EXPECT_EQ(0, producer->Send(producer->MakeDocumentEnd()));
+    producer->CloseFontPool();
+    EXPECT_EQ((std::vector<std::string>{"OnDocumentStart 705", "OnPassThrough 608", "OnPageStart 709", "Mark 3",
+                                        "DrawRectangle 659", "OnPageEnd 710", "OnPageStart 709", "Mark 2",
+                                        "DrawRectangle 659", "OnPassThrough 608", "OnPageEnd 710", "OnPageStart 709",
+                                        "Mark 1", "DrawRectangle 659", "OnPageEnd 710", "OnPassThrough 608",
+                                        "OnDocumentEnd 706"}),
+              writer->Events());
+}
+
+TEST_F(ProducerTest, AnAbortMidPageFreesTheFileAndTheLock)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    ReverseTestFilter* filter = new ReverseTestFilter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
+    producer->ConfigureFromSettings();
+    producer->SetDocument(L"doc", L"FILE:");
+    ASSERT_EQ(0, producer->BeginDocument());
+    producer->BeginPage();
+    PageDrawJob::MarkPage(*producer, 1);
+    EXPECT_TRUE(filter->IsHoldingDocument());
+    EXPECT_EQ(0, producer->Deliver(new GJobAbort(0)));
+    EXPECT_FALSE(GPageFilterLock::IsHeld());
+    EXPECT_EQ(0u, filter->IsHoldingDocument());
+    EXPECT_TRUE(TempFiles().empty()) << "the page file went with the abort";
+}
+
+TEST_F(ProducerTest, APageCutShortOnDiskFailsTheJobInsteadOfVanishing)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    ReverseTestFilter* filter = new ReverseTestFilter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
+    producer->ConfigureFromSettings();
+    producer->SetDocument(L"doc", L"FILE:");
+    ASSERT_EQ(0, producer->BeginDocument());
+    producer->BeginPage();
+    PageDrawJob::MarkPage(*producer, 1);
+    ASSERT_EQ(0, producer->FinishPage());
+    const std::string page = Narrow(filter->GetPageFileName());
+    const std::vector<uint8_t> bytes = FileBytes(page);
+    ASSERT_GT(bytes.size(), 8u);
+    ASSERT_TRUE(WriteFileBytes(page, std::vector<uint8_t>(bytes.begin(), bytes.begin() + bytes.size() / 2)));
+    EXPECT_NE(0, producer->Send(producer->MakeDocumentEnd()));
+    const std::vector<std::string> events = writer->Events();
+    EXPECT_EQ(1, std::count(events.begin(), events.end(), "OnJobAbort 713"));
+    EXPECT_TRUE(writer->marks.empty());
+    producer->CloseFontPool();
+}
+
+TEST_F(ProducerTest, AStateChangedDownstreamOnAReplayedPageReachesTheWriter)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {new ReverseTestFilter, new MarkingStage}, writer);
+    PageDrawJob job;
+    job.pages = 2;
+    EXPECT_EQ(0, job.Run(*producer));
+    EXPECT_EQ((std::vector<int>{1, 1}), writer->pageStartMarks);
+}
+
+TEST_F(ProducerTest, ADocumentEndAfterABreakSentTheDocumentGoesOnUnchanged)
+{
+    struct BreakingFilter : ReverseTestFilter {
+        int ReplaysOnBreak() const override { return 1; }
+    };
+    MarkingWriter* writer = new MarkingWriter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {new BreakingFilter}, writer);
+    PageDrawJob job;
+    job.pages = 2;
+    job.draw = [](GCommandProducer& p, uint32_t n) {
+        const uint16_t status = PageDrawJob::MarkPage(p, n);
+        return status;
+    };
+    producer->ConfigureFromSettings();
+    producer->SetDocument(L"doc", L"FILE:");
+    ASSERT_EQ(0, producer->BeginDocument());
+    for (uint32_t n = 1; n <= 2; ++n) {
+        producer->BeginPage();
+        PageDrawJob::MarkPage(*producer, n);
+        producer->FinishPage();
+    }
+    EXPECT_EQ(0, producer->Send(new GDocumentBreak(0)));
+    EXPECT_EQ(Marks(2, 1), writer->marks);
+    EXPECT_EQ(0, producer->Send(producer->MakeDocumentEnd()));
+    EXPECT_EQ("OnDocumentEnd 706", writer->Events().back());
+    producer->CloseFontPool();
+}
