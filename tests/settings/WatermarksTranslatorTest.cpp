@@ -124,14 +124,15 @@ TEST_F(Watermarks, ExportFindsTheFirstDefinitionOfTheText)
     const std::vector<std::wstring> lines = Standin().Exports(L"");
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(L"printing/Watermarks=Sample", lines.front());
-    bool black = false;
+    bool coloured = false;
     for (const std::wstring& line : lines)
-        black |= line.rfind(L"printing/Watermarks/WMColor=", 0) == 0;
-    EXPECT_TRUE(black);
+        coloured |= line.rfind(L"printing/Watermarks/WMColor=", 0) == 0;
+    EXPECT_TRUE(coloured);
     // The font of the definition, not of the current watermark.
-    for (const std::wstring& line : lines)
+    for (const std::wstring& line : lines) {
         if (line.rfind(L"printing/Watermarks/WMFont=", 0) == 0)
             EXPECT_EQ(L"printing/Watermarks/WMFont=Old Face", line);
+    }
 }
 
 } // namespace

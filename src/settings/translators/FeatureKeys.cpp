@@ -1,3 +1,9 @@
+#include "settings/translators/FeatureKeys.h"
+
+#include "model/GAttributeComposite.h"
+#include "model/GFeatureIds.h"
+#include "printer/GDriverObject.h"
+#include "settings/dmc/GDMCLibrary.h"
 #include "settings/translators/AccessoryOutputBinsTranslator.h"
 #include "settings/translators/CopiesTranslator.h"
 #include "settings/translators/DeviceIsZadidiTranslator.h"
@@ -6,7 +12,6 @@
 #include "settings/translators/DuplexUnitTranslator.h"
 #include "settings/translators/EconoModeTranslator.h"
 #include "settings/translators/EnvFeederTranslator.h"
-#include "settings/translators/FeatureKeys.h"
 #include "settings/translators/FitToOtherSizeChoiceTranslator.h"
 #include "settings/translators/InputBinTranslator.h"
 #include "settings/translators/JobRetentionAvailableTranslator.h"
@@ -69,17 +74,14 @@ FeatureTranslator* MakeAccessoryOutputBins(GDMCConfig& config, const wchar_t*)
     return new AccessoryOutputBinsTranslator(config.Library(), config.GetDriverObject());
 }
 
-// The two classes that serve "Stapling".
-const TranslatorMaker kStaplingMaker = Make<StaplingTranslator>;
-const TranslatorMaker kStaplingPositionMaker = Make<StaplingPositionTranslator>;
-
+// "Stapling" builds the class the job settings choose.
 FeatureTranslator* MakeStapling(GDMCConfig& config, const wchar_t* key)
 {
     switch (FeatureKeys::ChooseStaplingClass(config.GetSettings())) {
     case FeatureKeys::StaplingClass::kStapling:
-        return kStaplingMaker ? kStaplingMaker(config, key) : nullptr;
+        return Make<StaplingTranslator>(config, key);
     case FeatureKeys::StaplingClass::kStaplingPosition:
-        return kStaplingPositionMaker ? kStaplingPositionMaker(config, key) : nullptr;
+        return Make<StaplingPositionTranslator>(config, key);
     case FeatureKeys::StaplingClass::kNone:
         break;
     }

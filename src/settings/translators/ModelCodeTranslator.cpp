@@ -18,7 +18,7 @@ ModelCodeTranslator::ModelCodeTranslator(GDMCLibrary& library, GDriverObject* dr
 {
 }
 
-GStringAttribute* ModelCodeTranslator::FindText(GObjectBase* settings) const
+GStringAttribute* ModelCodeTranslator::FindModelText(GObjectBase* settings) const
 {
     GAttributeComposite* device = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kDeviceSettings);
     return GDriverObject::Feature<GStringAttribute>(device, textId_);
@@ -26,7 +26,7 @@ GStringAttribute* ModelCodeTranslator::FindText(GObjectBase* settings) const
 
 int32_t ModelCodeTranslator::ToAttributes(GObjectBase* settings, GAttributeComposite*)
 {
-    GStringAttribute* text = FindText(settings);
+    GStringAttribute* text = FindModelText(settings);
     if (!text)
         return 0;
     std::vector<wchar_t> keyword(kTextBytes, wchar_t(0x2020));
@@ -71,7 +71,7 @@ void ModelCodeTranslator::MarkInstalled(const char* text, size_t length)
 
 int32_t ModelCodeTranslator::FromAttributes(GObjectBase* settings)
 {
-    GStringAttribute* text = FindText(settings);
+    GStringAttribute* text = FindModelText(settings);
     if (!text)
         return 0;
     char narrow[kTextBytes] = {};

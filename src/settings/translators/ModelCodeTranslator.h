@@ -26,7 +26,7 @@ protected:
     virtual void AfterImport(GObjectBase*, const wchar_t*) {}
 
 private:
-    GStringAttribute* FindText(GObjectBase* settings) const;
+    GStringAttribute* FindModelText(GObjectBase* settings) const;
     void MarkInstalled(const char* text, size_t length);
 
     GDriverObject* driver_;

@@ -1,6 +1,7 @@
 #include "settings/translators/PrintColorAsGrayTranslator.h"
 
 #include "model/GValueAttribute.h"
+#include "settings/dmc/GDMCLibrary.h"
 #include "settings/translators/PrintColorAsGrayOptionsTranslator.h"
 
 #include <vector>
