@@ -38,7 +38,7 @@ std::unique_ptr<GObjectBase> ColourTree(GObjectBase* colour)
     auto* job = Group(364, {Value(296, 0), Value(304, 5)});
     if (colour)
         job->Add(colour);
-    return std::unique_ptr<GObjectBase>(Group(360, {Group(362, {Value(300, 0)}), job, Group(366, {Group(1102, {})})}));
+    return std::unique_ptr<GObjectBase>(Group(360, {Group(362, {Value(410, 0)}), job, Group(366, {Group(1102, {})})}));
 }
 
 const wchar_t* const kSubPaths[11] = {

@@ -118,20 +118,22 @@ TEST_F(Watermarks, IndexZeroExportsNoneAloneAndSevenNothing)
 TEST_F(Watermarks, ExportFindsTheFirstDefinitionOfTheText)
 {
     std::unique_ptr<GObjectBase> tree =
-        WatermarkTree(3, {Definition(1, "Other", 9), Definition(2, "Current", 0), Definition(3, "Current", 255)});
+        WatermarkTree(3, {Definition(1, "Other", 9), Definition(2, "Current", 255), Definition(3, "Current", 0)});
     WatermarksTranslator translator(Library());
     EXPECT_EQ(1, translator.FromAttributes(tree.get()));
     const std::vector<std::wstring> lines = Standin().Exports(L"");
     ASSERT_FALSE(lines.empty());
     EXPECT_EQ(L"printing/Watermarks=Sample", lines.front());
-    bool coloured = false;
+    // Only the second definition's colour has a keyword.
+    bool red = false;
     for (const std::wstring& line : lines)
-        coloured |= line.rfind(L"printing/Watermarks/WMColor=", 0) == 0;
-    EXPECT_TRUE(coloured);
+        red |= line == L"printing/Watermarks/WMColor=Red";
+    EXPECT_TRUE(red);
     // The font of the definition, not of the current watermark.
     for (const std::wstring& line : lines) {
-        if (line.rfind(L"printing/Watermarks/WMFont=", 0) == 0)
+        if (line.rfind(L"printing/Watermarks/WMFont=", 0) == 0) {
             EXPECT_EQ(L"printing/Watermarks/WMFont=Old Face", line);
+        }
     }
 }
 
