@@ -307,3 +307,29 @@ TEST(ColourOptionBytes, ClassListsHoldEightAndTenBytes)
 }
 
 } // namespace
+
+namespace {
+
+// A configured 208 that is no colour-adjustment attribute compares unequal instead of
+// being read as one.
+TEST_F(Colour, ConfiguredValueOfAnotherClassIsNotCompared)
+{
+    ColourDriver driver(new GValueAttribute(0, 208));
+    std::unique_ptr<GObjectBase> tree = ColourTree(new GChromafitEnhancedAttribute(295));
+    SetDefaults();
+    QZChromafitTranslator translator(Library(), &driver);
+    EXPECT_EQ(1, translator.ToAttributes(tree.get(), nullptr));
+    EXPECT_EQ(6, ValueOf(tree.get(), 304));
+}
+
+// The import adds its record only into a change list that exists.
+TEST_F(Colour, RGBImportWithoutAChangeList)
+{
+    std::unique_ptr<GObjectBase> tree = ColourTree(new GChromafitEnhancedAttributeVer2(295));
+    Standin().SetFeature(L"printing/RGBColor", L"None");
+    RGBColorTranslator translator(Library());
+    EXPECT_EQ(1, translator.ToAttributes(tree.get(), nullptr));
+    EXPECT_EQ(0x6C, Byte(tree.get(), 1201, 2, 3));
+}
+
+} // namespace

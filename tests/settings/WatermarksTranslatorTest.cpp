@@ -138,3 +138,18 @@ TEST_F(Watermarks, ExportFindsTheFirstDefinitionOfTheText)
 }
 
 } // namespace
+
+namespace {
+
+// A member of the list that is no composite is passed over, not read as a definition.
+TEST_F(Watermarks, ListMembersOfAnotherClassArePassedOver)
+{
+    std::unique_ptr<GObjectBase> tree = WatermarkTree(0, {Value(1112, 2), Text(384, "Draft"), Definition(2, "Draft")});
+    Standin().SetFeature(L"printing/Watermarks", L"Draft");
+    WatermarksTranslator translator(Library());
+    EXPECT_EQ(1, translator.ToAttributes(tree.get(), &changes));
+    EXPECT_EQ("Draft", TextOf(tree->FindById(379), 383));
+    EXPECT_EQ(2, ValueOf(tree->FindById(379), 1112));
+}
+
+} // namespace
