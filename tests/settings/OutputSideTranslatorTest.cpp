@@ -3,6 +3,7 @@
 #include "TranslatorFixture.h"
 
 #include "settings/dmc/DMCLibraryAbi.h"
+#include "settings/dmc/GDriverDMCConfig.h"
 #include "settings/translators/DuplexTranslator.h"
 #include "settings/translators/OutputBinTranslator.h"
 #include "settings/translators/StaplerChoiceTranslator.h"
@@ -302,6 +303,54 @@ TEST_F(OutputSide, DuplexExportsBothWordsOrOnlyFalse)
         EXPECT_EQ(c.value < 3 ? 1 : 0, translator.FromAttributes(tree.get()));
         EXPECT_EQ(c.lines, ExportLines(Standin())) << c.value;
     }
+}
+
+} // namespace
+
+namespace {
+
+// The model's own keywords of these features, imported through the factory in the order
+// the model lists them and exported back: each export gives the keyword imported.
+TEST_F(OutputSide, ModelKeywordsRoundTripThroughTheFactory)
+{
+    std::unique_ptr<GObjectBase> tree(Group(
+        360, {Group(362, {Value(248, 0), Value(278, 0), Value(289, 0), Value(982, 0), Value(253, 0), Value(710, 0)}),
+              Group(364, {Value(296, 0), Group(379, {Text(383, ""), Value(1112, 0)})}),
+              Group(365, {Value(308, 0), Value(925, 64), Value(307, 0), Value(239, 0), Value(441, 0), Value(520, 0),
+                          Value(275, 0), Text(316, ""), Text(315, ""), Value(311, 0), Value(981, 0)}),
+              Group(366, {Group(1102, {}), Group(378, {})})}));
+    Driver driver;
+    GDriverDMCConfig config(tree.get(), &driver);
+    const struct {
+        const wchar_t* key;
+        std::vector<std::pair<const wchar_t*, const wchar_t*>> exports;
+    } features[] = {
+        {L"EnvFeeder", {{L"physical/EnvFeeder", L"Installed"}}},
+        {L"DuplexUnit", {{L"physical/duplexunit", L"Installed"}}},
+        {L"Memory", {{L"physical/Memory", L"256"}}},
+        {L"PrinterHardDisk", {{L"physical/PrinterHardDisk", L"Installed"}}},
+        {L"JobRetentionAvailable", {{L"physical/JobRetentionAvailable", L"TRUE"}}},
+        {L"JobRetention", {{L"physical/JobRetention", L"Enabled"}}},
+        {L"OptionalPaperSources", {{L"physical/OptionalPaperSources", L"Tray 3"}}},
+        {L"AccessoryOutputBins", {{L"physical/AccessoryOutputBins", L"W1908"}}},
+        {L"PrintColorAsGray", {{L"printing/PrintColorAsGray", L"Disable"}}},
+        {L"Duplex", {{L"printing/Duplex", L"TRUE"}, {L"printing/Duplex/DuplexEdge", L"LongEdge"}}},
+        {L"StaplerChoice", {{L"printing/StaplerChoice", L"FALSE"}, {L"printing/StaplerChoice/Stapling", L"Default"}}},
+        {L"OutputBin", {{L"printing/OutputBin", L"Auto"}}},
+        {L"Watermarks", {{L"printing/Watermarks", L"None"}}},
+    };
+    for (const auto& feature : features) {
+        std::unique_ptr<FeatureTranslator> translator(config.MapFeatureKeys(feature.key));
+        ASSERT_NE(nullptr, translator.get());
+        translator->ToAttributes(tree.get(), nullptr);
+    }
+    for (const auto& feature : features) {
+        std::unique_ptr<FeatureTranslator> translator(config.MapFeatureKeys(feature.key));
+        EXPECT_EQ(1, translator->FromAttributes(tree.get())) << std::wstring(feature.key).size();
+        for (const auto& expected : feature.exports)
+            EXPECT_EQ(std::wstring(expected.second), Exported(Standin(), expected.first));
+    }
+    EXPECT_EQ((std::vector<int>{253, 248}), Locks(tree.get()));
 }
 
 } // namespace
