@@ -3,6 +3,37 @@
 #include "settings/dmc/FeatureTranslator.h"
 #include "settings/dmc/GDriverDMCConfig.h"
 #include "settings/translators/FeatureKeys.h"
+#include "settings/translators/AccessoryOutputBinsTranslator.h"
+#include "settings/translators/CopiesTranslator.h"
+#include "settings/translators/DeviceIsZadidiTranslator.h"
+#include "settings/translators/DriverWorkSpaceSettingTranslator.h"
+#include "settings/translators/DuplexTranslator.h"
+#include "settings/translators/DuplexUnitTranslator.h"
+#include "settings/translators/EconoModeTranslator.h"
+#include "settings/translators/EnvFeederTranslator.h"
+#include "settings/translators/FitToOtherSizeChoiceTranslator.h"
+#include "settings/translators/InputBinTranslator.h"
+#include "settings/translators/JobRetentionAvailableTranslator.h"
+#include "settings/translators/JobRetentionTranslator.h"
+#include "settings/translators/MediaTypeTranslator.h"
+#include "settings/translators/MemoryTranslator.h"
+#include "settings/translators/NUpChoiceTranslator.h"
+#include "settings/translators/OptionalPaperSourcesTranslator.h"
+#include "settings/translators/OrientationTranslator.h"
+#include "settings/translators/OutputBinTranslator.h"
+#include "settings/translators/PaperSizeTranslator.h"
+#include "settings/translators/PrintColorAsGrayTranslator.h"
+#include "settings/translators/PrinterHardDiskTranslator.h"
+#include "settings/translators/QZChromafitTranslator.h"
+#include "settings/translators/RGBColorTranslator.h"
+#include "settings/translators/ScaleChoiceTranslator.h"
+#include "settings/translators/ScaleFromLargePaperTranslator.h"
+#include "settings/translators/ScalePageChoiceTranslator.h"
+#include "settings/translators/StaplerChoiceTranslator.h"
+#include "settings/translators/StaplingPositionTranslator.h"
+#include "settings/translators/StaplingTranslator.h"
+#include "settings/translators/TextAsBlackTranslator.h"
+#include "settings/translators/WatermarksTranslator.h"
 
 #include <cstring>
 #include <memory>
@@ -282,13 +313,12 @@ TEST_F(FeatureFactory, HoldsTheSixtyTwoKeysInOrder)
             EXPECT_STRNE(GDMCConfig::kFeatureKeys.rows[i].key, GDMCConfig::kFeatureKeys.rows[j].key);
 }
 
-TEST_F(FeatureFactory, UnknownKeyAndUnbuiltClassGiveNull)
+TEST_F(FeatureFactory, UnknownKeyGivesNull)
 {
     std::unique_ptr<GObjectBase> tree = Tree();
     Driver driver;
     GDriverDMCConfig config(tree.get(), &driver);
     EXPECT_EQ(nullptr, config.MapFeatureKeys(L"NoSuchFeature"));
-    EXPECT_EQ(nullptr, config.MapFeatureKeys(L"QZChromafit"));
     EXPECT_EQ(nullptr, config.MapFeatureKeys(L"qzchromafit"));
     EXPECT_EQ(nullptr, config.MapFeatureKeys(L""));
 }
@@ -305,6 +335,73 @@ TEST_F(FeatureFactory, ComparesKeysExactlyAndBuildsTheFirstMatch)
     EXPECT_NE(nullptr, made);
     EXPECT_EQ(nullptr, config.MapFeatureKeys(L"DuplexUnit"));
     GDMCConfig::featureKeys = &GDMCConfig::kFeatureKeys;
+}
+
+template <class T>
+bool Is(FeatureTranslator* made)
+{
+    return dynamic_cast<T*>(made) != nullptr;
+}
+
+TEST_F(FeatureFactory, InstalledOptionOutputColourAndWatermarkKeysBuildTheirClasses)
+{
+    const struct {
+        const wchar_t* key;
+        bool (*check)(FeatureTranslator*);
+    } cases[] = {
+        {L"QZChromafit", Is<QZChromafitTranslator>},
+        {L"RGBColor", Is<RGBColorTranslator>},
+        {L"ScaleFromLargePaper", Is<ScaleFromLargePaperTranslator>},
+        {L"OptionalPaperSources", Is<OptionalPaperSourcesTranslator>},
+        {L"PrintColorAsGray", Is<PrintColorAsGrayTranslator>},
+        {L"DuplexUnit", Is<DuplexUnitTranslator>},
+        {L"Duplex", Is<DuplexTranslator>},
+        {L"Memory", Is<MemoryTranslator>},
+        {L"PrinterHardDisk", Is<PrinterHardDiskTranslator>},
+        {L"DeviceIsZadidi", Is<DeviceIsZadidiTranslator>},
+        {L"DriverWorkSpaceSetting", Is<DriverWorkSpaceSettingTranslator>},
+        {L"JobRetentionAvailable", Is<JobRetentionAvailableTranslator>},
+        {L"JobRetention", Is<JobRetentionTranslator>},
+        {L"EnvFeeder", Is<EnvFeederTranslator>},
+        {L"AccessoryOutputBins", Is<AccessoryOutputBinsTranslator>},
+        {L"StaplerChoice", Is<StaplerChoiceTranslator>},
+        {L"OutputBin", Is<OutputBinTranslator>},
+        {L"Watermarks", Is<WatermarksTranslator>},
+        {L"MediaType", Is<MediaTypeTranslator>},
+        {L"InputBin", Is<InputBinTranslator>},
+        {L"PaperSize", Is<PaperSizeTranslator>},
+        {L"EconoMode", Is<EconoModeTranslator>},
+        {L"Orientation", Is<OrientationTranslator>},
+        {L"Copies", Is<CopiesTranslator>},
+        {L"TextAsBlack", Is<TextAsBlackTranslator>},
+        {L"NUpChoice", Is<NUpChoiceTranslator>},
+        {L"FitToOtherSizeChoice", Is<FitToOtherSizeChoiceTranslator>},
+        {L"ScalePageChoice", Is<ScalePageChoiceTranslator>},
+        {L"ScaleChoice", Is<ScaleChoiceTranslator>},
+    };
+    std::unique_ptr<GObjectBase> tree = Tree();
+    Driver driver;
+    GDriverDMCConfig config(tree.get(), &driver);
+    for (const auto& c : cases) {
+        std::unique_ptr<FeatureTranslator> made(config.MapFeatureKeys(c.key));
+        EXPECT_TRUE(c.check(made.get())) << std::wstring(c.key).size() << " " << made.get();
+    }
+}
+
+TEST_F(FeatureFactory, StaplingBuildsTheClassTheJobSettingsChoose)
+{
+    Driver driver;
+    std::unique_ptr<GObjectBase> position(Group(360, {Group(362, {Value(1200, 0)})}));
+    std::unique_ptr<GObjectBase> plain(Group(360, {Group(362, {Value(289, 0)})}));
+    std::unique_ptr<GObjectBase> none(Group(360, {Group(364, {})}));
+    GDriverDMCConfig withPosition(position.get(), &driver), withPlain(plain.get(), &driver),
+        withNone(none.get(), &driver);
+    std::unique_ptr<FeatureTranslator> a(withPosition.MapFeatureKeys(L"Stapling"));
+    std::unique_ptr<FeatureTranslator> b(withPlain.MapFeatureKeys(L"Stapling"));
+    std::unique_ptr<FeatureTranslator> c(withNone.MapFeatureKeys(L"Stapling"));
+    EXPECT_TRUE(Is<StaplingPositionTranslator>(a.get()));
+    EXPECT_TRUE(Is<StaplingTranslator>(b.get()));
+    EXPECT_EQ(nullptr, c.get());
 }
 
 TEST(FeatureFactoryStapling, PicksItsClassByTheJobSettings)

@@ -6,6 +6,15 @@
 #include "printer/GTray.h"
 #include "printer/GPaperHandlingDevice.h"
 #include "settings/translators/BackCoverChoiceTranslator.h"
+#include "settings/translators/DeviceIsZadidiTranslator.h"
+#include "settings/translators/DuplexUnitTranslator.h"
+#include "settings/translators/EnvFeederTranslator.h"
+#include "settings/translators/JobRetentionAvailableTranslator.h"
+#include "settings/translators/JobRetentionTranslator.h"
+#include "settings/translators/OutputBinTranslator.h"
+#include "settings/translators/PrintColorAsGrayTranslator.h"
+#include "settings/translators/PrinterHardDiskTranslator.h"
+#include "settings/translators/StaplingPositionTranslator.h"
 #include "settings/translators/EconoModeTranslator.h"
 #include "settings/translators/FitToOtherSizeChoiceTranslator.h"
 #include "settings/translators/InputBinTranslator.h"
@@ -126,6 +135,26 @@ TEST_F(TranslatorTables, LayoutAndSubFeatureTablesEveryRowBothWays)
         {"WMFontStyle", Plain<WMFontStyleTranslator>(), &WMFontStyleTranslator::kDescription, 6, true},
         {"WMShadeLevel", Plain<WMShadeLevelTranslator>(), &WMShadeLevelTranslator::kDescription, 10, true},
         {"WMFontEscapement", Plain<WMFontEscapementTranslator>(), &WMFontEscapementTranslator::kDescription, 5, true},
+    };
+    for (const DescribedCase& c : cases)
+        CheckEveryRow(c);
+}
+
+TEST_F(TranslatorTables, InstalledOptionOutputAndGreyTablesEveryRowBothWays)
+{
+    const DescribedCase cases[] = {
+        {"EnvFeeder", Plain<EnvFeederTranslator>(), &EnvFeederTranslator::kDescription, 2, false},
+        {"JobRetention", Plain<JobRetentionTranslator>(), &JobRetentionTranslator::kDescription, 2, false},
+        {"JobRetentionAvailable", Plain<JobRetentionAvailableTranslator>(),
+         &JobRetentionAvailableTranslator::kDescription, 2, false},
+        {"DeviceIsZadidi", Plain<DeviceIsZadidiTranslator>(), &DeviceIsZadidiTranslator::kDescription, 2, false},
+        {"PrinterHardDisk", Plain<PrinterHardDiskTranslator>(), &PrinterHardDiskTranslator::kDescription, 2, false},
+        {"DuplexUnit", Plain<DuplexUnitTranslator>(), &DuplexUnitTranslator::kDescription, 2, false},
+        {"StaplingPosition", Plain<StaplingPositionTranslator>(), &StaplingPositionTranslator::kDescription, 12,
+         false},
+        {"OutputBin", Plain<OutputBinTranslator>(), &OutputBinTranslator::kDescription, 23, false},
+        {"PrintColorAsGray", Plain<PrintColorAsGrayTranslator>(), &PrintColorAsGrayTranslator::kDescription, 4,
+         false},
     };
     for (const DescribedCase& c : cases)
         CheckEveryRow(c);

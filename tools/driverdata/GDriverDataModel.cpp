@@ -2,6 +2,7 @@
 
 #include "graphics/GDeviceFontListComposite.h"
 #include "model/GAttributeComposite.h"
+#include "model/GChromafitEnhancedAttributeVer2.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GRangeAttribute.h"
@@ -448,6 +449,8 @@ GConfiguration* MakePrinterConfiguration()
     configuration->Add(new GValueAttribute(0, FeatureId::kAttributeValue));
     configuration->Add(new GValueAttribute(1, FeatureId::kExtensionEnable));
     configuration->Add(new GValueAttribute(0, FeatureId::kProcessFlag));
+    // The colour options as configured: the manual colour import compares with them.
+    configuration->Add(new GChromafitEnhancedAttributeVer2(FeatureId::kColourAdjustment));
     // Objects stored as printer data use the object-graph form.
     auto *group = new GAttributeComposite(FeatureId::kStoredFormGroup),
          *part = new GAttributeComposite(FeatureId::kStoredFormPart);

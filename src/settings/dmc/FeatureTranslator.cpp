@@ -104,20 +104,20 @@ void FeatureTranslator::TakeValue(const TranslatorDescription& description, GVal
         AddRecord(description, attribute, changes);
 }
 
-void FeatureTranslator::ApplyLock(const TranslatorDescription& description, GObjectBase* settings)
+bool FeatureTranslator::ApplyLock(const TranslatorDescription& description, GObjectBase* settings)
 {
     if (description.lock == TranslatorLock::kNone)
-        return;
+        return false;
     std::vector<wchar_t> buffer = KeywordBuffer(kKeywordChars);
     const int32_t answer =
         library_.GetNamedFeatureAttribute(description.featurePath, kLockAttribute, buffer.data(), buffer.size());
     const bool answered = description.lock == TranslatorLock::kExactlyOne ? answer == 1 : answer != 0;
     if (!answered || !Locks(buffer.data()))
-        return;
+        return false;
     GAttributeComposite* lists = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kPrinterLists);
     GAttributeComposite* locks = GDriverObject::Feature<GAttributeComposite>(lists, FeatureId::kLockList);
     if (!locks)
-        return;
+        return false;
     // Every import asks again, and the list is stored: a marker already held is not added
     // a second time, or the list would grow with each update.
     bool held = false;
@@ -131,6 +131,7 @@ void FeatureTranslator::ApplyLock(const TranslatorDescription& description, GObj
     }
     if (!held)
         locks->Add(new GValueAttribute(description.lockId, 0));
+    return true;
 }
 
 int32_t FeatureTranslator::ImportEnumerated(const TranslatorDescription& description, GObjectBase* settings,

@@ -96,8 +96,9 @@ protected:
     static void AddRecord(const TranslatorDescription& description, const GValueAttribute* attribute,
                           GAttributeComposite* changes);
     // Asks for the feature's lock and, when it locks, adds the marker to the lock list
-    // (1102 under 366) unless the list holds that marker already.
-    void ApplyLock(const TranslatorDescription& description, GObjectBase* settings);
+    // (1102 under 366) unless the list holds that marker already. True when the feature is
+    // locked and the list holds its marker.
+    bool ApplyLock(const TranslatorDescription& description, GObjectBase* settings);
     // The first row holding the keyword; null when none does.
     static const TranslatorOption* FindKeyword(const TranslatorDescription& description, const wchar_t* keyword);
 

@@ -4,17 +4,37 @@
 #include "model/GFeatureIds.h"
 #include "printer/GDriverObject.h"
 #include "settings/dmc/GDMCLibrary.h"
+#include "settings/translators/AccessoryOutputBinsTranslator.h"
 #include "settings/translators/CopiesTranslator.h"
+#include "settings/translators/DeviceIsZadidiTranslator.h"
+#include "settings/translators/DriverWorkSpaceSettingTranslator.h"
+#include "settings/translators/DuplexTranslator.h"
+#include "settings/translators/DuplexUnitTranslator.h"
 #include "settings/translators/EconoModeTranslator.h"
+#include "settings/translators/EnvFeederTranslator.h"
 #include "settings/translators/FitToOtherSizeChoiceTranslator.h"
 #include "settings/translators/InputBinTranslator.h"
+#include "settings/translators/JobRetentionAvailableTranslator.h"
+#include "settings/translators/JobRetentionTranslator.h"
 #include "settings/translators/MediaTypeTranslator.h"
+#include "settings/translators/MemoryTranslator.h"
 #include "settings/translators/NUpChoiceTranslator.h"
+#include "settings/translators/OptionalPaperSourcesTranslator.h"
 #include "settings/translators/OrientationTranslator.h"
+#include "settings/translators/OutputBinTranslator.h"
 #include "settings/translators/PaperSizeTranslator.h"
+#include "settings/translators/PrintColorAsGrayTranslator.h"
+#include "settings/translators/PrinterHardDiskTranslator.h"
+#include "settings/translators/QZChromafitTranslator.h"
+#include "settings/translators/RGBColorTranslator.h"
 #include "settings/translators/ScaleChoiceTranslator.h"
+#include "settings/translators/ScaleFromLargePaperTranslator.h"
 #include "settings/translators/ScalePageChoiceTranslator.h"
+#include "settings/translators/StaplerChoiceTranslator.h"
+#include "settings/translators/StaplingPositionTranslator.h"
+#include "settings/translators/StaplingTranslator.h"
 #include "settings/translators/TextAsBlackTranslator.h"
+#include "settings/translators/WatermarksTranslator.h"
 
 namespace {
 
@@ -41,18 +61,27 @@ FeatureTranslator* MakeFitToOtherSize(GDMCConfig& config, const wchar_t*)
 {
     return new FitToOtherSizeChoiceTranslator(config.Library(), config.GetDriverObject());
 }
+FeatureTranslator* MakeQZChromafit(GDMCConfig& config, const wchar_t*)
+{
+    return new QZChromafitTranslator(config.Library(), config.GetDriverObject());
+}
+FeatureTranslator* MakeOptionalPaperSources(GDMCConfig& config, const wchar_t*)
+{
+    return new OptionalPaperSourcesTranslator(config.Library(), config.GetDriverObject());
+}
+FeatureTranslator* MakeAccessoryOutputBins(GDMCConfig& config, const wchar_t*)
+{
+    return new AccessoryOutputBinsTranslator(config.Library(), config.GetDriverObject());
+}
 
-// The stapling translators are not available yet: both makers stay null until they are.
-const TranslatorMaker kStaplingMaker = nullptr;
-const TranslatorMaker kStaplingPositionMaker = nullptr;
-
+// "Stapling" builds the class the job settings choose.
 FeatureTranslator* MakeStapling(GDMCConfig& config, const wchar_t* key)
 {
     switch (FeatureKeys::ChooseStaplingClass(config.GetSettings())) {
     case FeatureKeys::StaplingClass::kStapling:
-        return kStaplingMaker ? kStaplingMaker(config, key) : nullptr;
+        return Make<StaplingTranslator>(config, key);
     case FeatureKeys::StaplingClass::kStaplingPosition:
-        return kStaplingPositionMaker ? kStaplingPositionMaker(config, key) : nullptr;
+        return Make<StaplingPositionTranslator>(config, key);
     case FeatureKeys::StaplingClass::kNone:
         break;
     }
@@ -61,30 +90,30 @@ FeatureTranslator* MakeStapling(GDMCConfig& config, const wchar_t* key)
 
 // The keys in the order they are compared; a null maker: the class is not available.
 const FeatureKey kRows[FeatureKeys::kCount] = {
-    /*  1 */ {L"QZChromafit", nullptr},
-    /*  2 */ {L"RGBColor", nullptr},
-    /*  3 */ {L"ScaleFromLargePaper", nullptr},
-    /*  4 */ {L"OptionalPaperSources", nullptr},
+    /*  1 */ {L"QZChromafit", MakeQZChromafit},
+    /*  2 */ {L"RGBColor", Make<RGBColorTranslator>},
+    /*  3 */ {L"ScaleFromLargePaper", Make<ScaleFromLargePaperTranslator>},
+    /*  4 */ {L"OptionalPaperSources", MakeOptionalPaperSources},
     /*  5 */ {L"MediaType", MakeMediaType},
-    /*  6 */ {L"PrintColorAsGray", nullptr},
+    /*  6 */ {L"PrintColorAsGray", Make<PrintColorAsGrayTranslator>},
     /*  7 */ {L"InputBin", MakeInputBin},
     /*  8 */ {L"PrintQuality", nullptr},
     /*  9 */ {L"PaperSize", MakePaperSize},
-    /* 10 */ {L"DuplexUnit", nullptr},
-    /* 11 */ {L"Duplex", nullptr},
-    /* 12 */ {L"Memory", nullptr},
-    /* 13 */ {L"PrinterHardDisk", nullptr},
-    /* 14 */ {L"DeviceIsZadidi", nullptr},
-    /* 15 */ {L"DriverWorkSpaceSetting", nullptr},
-    /* 16 */ {L"JobRetentionAvailable", nullptr},
-    /* 17 */ {L"JobRetention", nullptr},
-    /* 18 */ {L"EnvFeeder", nullptr},
-    /* 19 */ {L"AccessoryOutputBins", nullptr},
+    /* 10 */ {L"DuplexUnit", Make<DuplexUnitTranslator>},
+    /* 11 */ {L"Duplex", Make<DuplexTranslator>},
+    /* 12 */ {L"Memory", Make<MemoryTranslator>},
+    /* 13 */ {L"PrinterHardDisk", Make<PrinterHardDiskTranslator>},
+    /* 14 */ {L"DeviceIsZadidi", Make<DeviceIsZadidiTranslator>},
+    /* 15 */ {L"DriverWorkSpaceSetting", Make<DriverWorkSpaceSettingTranslator>},
+    /* 16 */ {L"JobRetentionAvailable", Make<JobRetentionAvailableTranslator>},
+    /* 17 */ {L"JobRetention", Make<JobRetentionTranslator>},
+    /* 18 */ {L"EnvFeeder", Make<EnvFeederTranslator>},
+    /* 19 */ {L"AccessoryOutputBins", MakeAccessoryOutputBins},
     /* 20 */ {L"EconoMode", Make<EconoModeTranslator>},
     /* 21 */ {L"Orientation", Make<OrientationTranslator>},
-    /* 22 */ {L"StaplerChoice", nullptr},
+    /* 22 */ {L"StaplerChoice", Make<StaplerChoiceTranslator>},
     /* 23 */ {L"Stapling", MakeStapling},
-    /* 24 */ {L"OutputBin", nullptr},
+    /* 24 */ {L"OutputBin", Make<OutputBinTranslator>},
     /* 25 */ {L"Copies", Make<CopiesTranslator>},
     /* 26 */ {L"TextAsBlack", Make<TextAsBlackTranslator>},
     /* 27 */ {L"NUpChoice", Make<NUpChoiceTranslator>},
@@ -94,7 +123,7 @@ const FeatureKey kRows[FeatureKeys::kCount] = {
     /* 31 */ {L"BookletPrintingChoice", nullptr},
     /* 32 */ {L"TTAsBitmapSetting", nullptr},
     /* 33 */ {L"BookletTargetSize", nullptr},
-    /* 34 */ {L"Watermarks", nullptr},
+    /* 34 */ {L"Watermarks", Make<WatermarksTranslator>},
     /* 35 */ {L"BinderUnit", nullptr},
     /* 36 */ {L"ScannerChoice", nullptr},
     /* 37 */ {L"CollationUnit", nullptr},
