@@ -227,7 +227,6 @@ constexpr uint16_t kProducerModeSetting = 296;   // 0 and 3 choose the producer'
 constexpr uint16_t kLetterheadDuplexCapable = 308; // in the printer configuration
 constexpr uint16_t kCollationInstalled = 310;
 constexpr uint16_t kPageLayout = 329;
-constexpr uint16_t kPageSettings = 363;
 constexpr uint16_t kJobControl = 364;
 constexpr uint16_t kSpoolFontFile = 407;         // on a spooled page: its font spool file (narrow)
 constexpr uint16_t kSpoolProducerKey = 408;      // on a spooled page: the producer key, lower-case hex
