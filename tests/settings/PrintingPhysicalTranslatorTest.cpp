@@ -445,6 +445,10 @@ TEST_F(Printing, DifferentFirstPageRunsTheThreeSubFeaturesInOrder)
 {
     Driver driver;
     std::unique_ptr<GObjectBase> tree = PathTree(UseDiffFirstPageChoiceTranslator::kDescription, 0);
+    // The other pages' media and tray and the back cover.
+    tree->FindById(364)->Add(Text(262, "Plain"));
+    tree->FindById(364)->Add(Value(263, 0));
+    tree->FindById(362)->Add(Value(920, 0));
     Standin().SetFeature(L"printing/UseDiffFirstPageChoice", L"DifferentFirstPage");
     UseDiffFirstPageChoiceTranslator(Library(), &driver).ToAttributes(tree.get(), nullptr);
     EXPECT_EQ((std::vector<std::wstring>{L"DMCSetContext printing/UseDiffFirstPageChoice",
@@ -470,8 +474,9 @@ TEST_F(Printing, StraightPaperPathNeedsManualDuplex)
         Standin().SetFeature(L"printing/StraightPaperPath", L"ON");
         EXPECT_EQ(manual == 3 ? 1 : 0, StraightPaperPathTranslator(Library()).ToAttributes(tree.get(), nullptr));
         EXPECT_EQ(manual == 3 ? 1 : 0, ValueOf(tree.get(), 905));
-        if (manual != 3)
+        if (manual != 3) {
             EXPECT_TRUE(Standin().Log().empty());
+        }
     }
 }
 
@@ -824,7 +829,7 @@ TEST_F(Physical, MatchedBundleReplacesTheTreesMembersOfTheSameId)
     EXPECT_EQ(1, ValueOf(tree.get(), 308));
     EXPECT_EQ(1, ValueOf(tree.get(), 974));
     EXPECT_EQ((std::vector<std::pair<long, int>>{{927, 5}, {308, 1}, {974, 1}}), Members(tree->FindById(365)));
-    EXPECT_EQ(3u, Members(tree.get()).size());
+    EXPECT_EQ(2u, Members(tree.get()).size());
 }
 
 TEST_F(Physical, BundleKeywordDifferingInCaseMatchesNothing)
@@ -881,9 +886,9 @@ TEST_F(Physical, FactoryMakesEveryClassOfThisGroup)
     std::unique_ptr<GObjectBase> tree(Group(360, {Group(362, {})}));
     Driver driver;
     GDriverDMCConfig config(tree.get(), &driver);
-    for (const wchar_t* key : keys) {
-        std::unique_ptr<FeatureTranslator> made(config.MapFeatureKeys(key));
-        EXPECT_NE(nullptr, made) << std::string(key, key + std::wcslen(key));
+    for (size_t i = 0; i < sizeof keys / sizeof keys[0]; ++i) {
+        std::unique_ptr<FeatureTranslator> made(config.MapFeatureKeys(keys[i]));
+        EXPECT_NE(nullptr, made) << "key " << i;
     }
     std::unique_ptr<FeatureTranslator> named(config.MapFeatureKeys(L"QZPunchUnitType"));
     EXPECT_EQ(1203u, static_cast<NamedFeatureTranslator*>(named.get())->AttributeId());

@@ -181,7 +181,7 @@ void BundlesTranslator::MergeSettings(GAttributeComposite* tree, GObjectBase* bu
 
 int32_t BundlesTranslator::ToAttributes(GObjectBase* settings, GAttributeComposite*)
 {
-    std::vector<wchar_t> buffer(kKeywordChars, wchar_t(0x2020));
+    std::vector<wchar_t> buffer(kBundleKeywordChars, wchar_t(0x2020));
     buffer.back() = 0;
     if (!Library().SetContext(kBundlesPath))
         return 0;

@@ -16,7 +16,7 @@ class BundlesTranslator : public FeatureTranslator {
 public:
     static constexpr uint16_t kBundleCount = 108;
     static const BundleName kBundles[kBundleCount];
-    static constexpr uint16_t kKeywordChars = 128;
+    static constexpr uint16_t kBundleKeywordChars = 128;
 
     BundlesTranslator(GDMCLibrary& library, GDriverObject* driver) : FeatureTranslator(library), driver_(driver) {}
     int32_t ToAttributes(GObjectBase* settings, GAttributeComposite* changes) override;
