@@ -22,6 +22,7 @@ struct FailingStage : GPersistent<FailingStage, GPeripheral, 4202> {
     static constexpr const char* kClassName = "ProducerTestFailingStage";
     FailingStage* CreateNew() const override { return new FailingStage; }
     FailingStage* Copy() const override { return new FailingStage(*this); }
+    auto StoredForm() { return GNoFields(); }
     uint32_t QueryFlags() override { return 0; }
     int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
     GCommand* ReceiveCommand(GCommand* command) override

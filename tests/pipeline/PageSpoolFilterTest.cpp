@@ -48,6 +48,7 @@ struct MarkingStage : GPersistent<MarkingStage, GPeripheral, 4204> {
     static constexpr const char* kClassName = "SpoolTestMarkingStage";
     MarkingStage* CreateNew() const override { return new MarkingStage; }
     MarkingStage* Copy() const override { return new MarkingStage(*this); }
+    auto StoredForm() { return GNoFields(); }
     uint32_t QueryFlags() override { return 0; }
     int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
     int16_t OnPageStart(GPageStart& command) override

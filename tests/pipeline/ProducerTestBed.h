@@ -61,6 +61,7 @@ struct ModelStage : GPersistent<ModelStage, GPeripheral, 4201> {
     static constexpr const char* kClassName = "ProducerTestModelStage";
     ModelStage* CreateNew() const override { return new ModelStage; }
     ModelStage* Copy() const override { return new ModelStage(*this); }
+    auto StoredForm() { return GNoFields(); }
     uint32_t QueryFlags() override { return 0; }
     int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
 };

@@ -147,6 +147,8 @@ TEST_F(ConfigReader, UserConnectionReadsStaleUnderItsKeyAndAMissingKeyIsStale)
 TEST_F(ConfigReader, PhysicalImportWhoseTranslatorsAllAnswerZeroWritesNothingAndStampsError)
 {
     GDMCConfig::featureKeys = &kZeroTable;
+    // The model's bundle would be taken over: no bundle translator either.
+    GDMCConfig::bundlesMaker = nullptr;
     GDriverDMCConfig config(tree.get(), &driver);
     Open(config);
     EXPECT_EQ(1, config.ImportPhysical());

@@ -142,6 +142,38 @@ const char* const kBrandedMediaTypes[] = {
 };
 // --- end of the branded media types ---
 
+// --- Model bundles, named features and quality presets (configuration translators) ---
+// Bundles of the named list: a model name of the bundle translator's table, its index and
+// the device settings it stands for, its own index among them.
+const struct {
+    uint16_t index;
+    const char* name;
+    uint16_t duplexUnit;  // 308
+    uint16_t tray1;       // 974
+} kBundles[] = {
+    {1, "QZColourLaser", 0, 1},
+    {2, "QZColourLaser dn", 1, 1},
+    {3, "QZColourLaser dtn", 1, 0},
+};
+const long kTray1Installed = 974;
+// The accessory name the device options name for the post-insertion kit (1205).
+const char* const kPostInsertionKitModel = "QZ-PI5900";
+const long kPostInsertionKit = 1205;
+// Quality presets: "Best" (326) and "Normal" (327), a value per member of the preset map;
+// 593 carries the colour rows (586 to 588) in the "Best" preset only.
+const struct {
+    long member;
+    uint16_t best;
+    uint16_t normal;
+} kPresetMembers[] = {
+    {218, 2, 1}, {221, 1, 0}, {443, 0, 0}, {219, 1, 0}, {242, 0, 0}, {220, 0, 0}, {589, 0, 0},
+    {586, 1, 0}, {587, 1, 0}, {588, 1, 0}, {593, 1, 0}, {402, 0, 0}, {409, 0, 0}, {705, 0, 0},
+    {404, 0, 0}, {913, 0, 0}, {912, 0, 0},
+};
+// The resolution preset 222: 223, 224, 225 for the resolution node's 323, 324, 325.
+const uint16_t kPresetResolution[2][3] = {{0, 0, 2}, {2, 2, 1}};  // "Best", "Normal"
+// --- end of the model bundles, named features and quality presets ---
+
 // Members of the paper path beyond the devices: installed options the settings copy in.
 const long kDuplexUnit = 201;
 const long kHardDisk = 1011;
@@ -254,6 +286,11 @@ GAttributeComposite* MakeDeviceOptions()
             member->Add(new GValueAttribute(0, FeatureId::kOptionTarget));
         options->Add(member);
     }
+    // A named feature: the accessory name exported when the feature is installed.
+    auto* named = new GAttributeComposite(0);
+    named->Add(new GStringAttribute(kPostInsertionKitModel, FeatureId::kOptionModel));
+    named->Add(new GValueAttribute(uint16_t(kPostInsertionKit), FeatureId::kOptionTarget));
+    options->Add(named);
     return options;
 }
 
@@ -293,7 +330,34 @@ GAttributeComposite* MakeNamedMediaTypes()
         add(type);
     for (const char* type : kBrandedMediaTypes)
         add(type);
+    for (const auto& bundle : kBundles) {
+        auto* entry = new GAttributeComposite(0);
+        entry->Add(new GValueAttribute(bundle.index, FeatureId::kBundleIndex));
+        entry->Add(new GStringAttribute(bundle.name, FeatureId::kNamedListName));
+        auto* device = new GAttributeComposite(FeatureId::kDeviceSettings);
+        device->Add(new GValueAttribute(bundle.index, FeatureId::kBundleIndex));
+        device->Add(new GValueAttribute(bundle.duplexUnit, FeatureId::kDuplexUnit));
+        device->Add(new GValueAttribute(bundle.tray1, kTray1Installed));
+        auto* settings = new GAttributeComposite(FeatureId::kNamedListValue);
+        settings->Add(device);
+        entry->Add(settings);
+        list->Add(entry);
+    }
     return list;
+}
+
+GAttributeComposite* MakeQualityPreset(long id, bool best)
+{
+    auto* preset = new GAttributeComposite(id);
+    for (const auto& member : kPresetMembers)
+        preset->Add(new GValueAttribute(best ? member.best : member.normal, member.member));
+    const uint16_t(&resolution)[3] = kPresetResolution[best ? 0 : 1];
+    auto* pair = new GAttributeComposite(FeatureId::kResolutionPreset);
+    pair->Add(new GValueAttribute(resolution[0], FeatureId::kPresetXResolution));
+    pair->Add(new GValueAttribute(resolution[1], FeatureId::kPresetYResolution));
+    pair->Add(new GValueAttribute(resolution[2], FeatureId::kPresetResolutionBits));
+    preset->Add(pair);
+    return preset;
 }
 
 // The papers the settings know, each keyed by its code.
@@ -433,6 +497,8 @@ GConfiguration* MakePrinterConfiguration()
     configuration->Add(MakeResolutionList(FeatureId::kResolutionList, kStandardResolutions));
     configuration->Add(MakeResolutionList(FeatureId::kAlternateResolutionList, kResolutions));
     configuration->Add(MakeNamedMediaTypes());
+    configuration->Add(MakeQualityPreset(FeatureId::kBestPreset, true));
+    configuration->Add(MakeQualityPreset(FeatureId::kNormalPreset, false));
     configuration->Add(MakeListTemplate());
     // The resource library's file name, found beside the module.
     configuration->Add(new GStringAttribute("qzres32.dll", FeatureId::kDisplayName));

@@ -1,5 +1,7 @@
 #include "settings/translators/DuplexTranslator.h"
 
+#include "settings/translators/QZAutoDuplexScalingTranslator.h"
+
 #include "model/GAttributeComposite.h"
 #include "model/GFeatureIds.h"
 #include "model/GValueAttribute.h"
@@ -20,8 +22,6 @@ const TranslatorOption kOptions[] = {
 const uint16_t kLongEdge = 2;
 
 } // namespace
-
-DuplexTranslator::SubMaker DuplexTranslator::autoDuplexScalingMaker = nullptr;
 
 const TranslatorDescription DuplexTranslator::kDescription = {
     L"printing/Duplex", nullptr, kIdPath, CountOf(kIdPath), TranslatorRecord::kCopyAlways, 255,
@@ -69,10 +69,9 @@ int32_t DuplexTranslator::ToAttributes(GObjectBase* settings, GAttributeComposit
                 if (changes)
                     changes->Add(order->Copy());
             }
-            if (autoDuplexScalingMaker)
-                if (std::unique_ptr<FeatureTranslator> scaling{autoDuplexScalingMaker(Library())})
-                    if (scaling->ToAttributes(settings, changes))
-                        result = 1;
+            // The automatic duplex scaling follows a two-sided import.
+            if (QZAutoDuplexScalingTranslator(Library()).ToAttributes(settings, changes))
+                result = 1;
         }
     }
     // A locked duplex counts as taken over, even when the device cannot print two-sided.
@@ -100,9 +99,7 @@ int32_t DuplexTranslator::FromAttributes(GObjectBase* settings)
         result = 1;
         break;
     }
-    if (autoDuplexScalingMaker)
-        if (std::unique_ptr<FeatureTranslator> scaling{autoDuplexScalingMaker(Library())})
-            if (scaling->FromAttributes(settings))
-                result = 1;
+    if (QZAutoDuplexScalingTranslator(Library()).FromAttributes(settings))
+        result = 1;
     return result;
 }

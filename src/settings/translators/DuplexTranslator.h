@@ -13,11 +13,6 @@ public:
     static const TranslatorDescription kDescription;
     static constexpr const wchar_t* kEdgePath = L"printing/Duplex/DuplexEdge";
 
-    // Makes the automatic duplex scaling's translator, which lives with the printing
-    // section's translators; null (the default) runs none.
-    using SubMaker = FeatureTranslator* (*)(GDMCLibrary& library);
-    static SubMaker autoDuplexScalingMaker;
-
     explicit DuplexTranslator(GDMCLibrary& library);
     int32_t ToAttributes(GObjectBase* settings, GAttributeComposite* changes) override;
     int32_t FromAttributes(GObjectBase* settings) override;

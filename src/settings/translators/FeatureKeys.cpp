@@ -36,6 +36,40 @@
 #include "settings/translators/TextAsBlackTranslator.h"
 #include "settings/translators/WatermarksTranslator.h"
 
+// The printing-section, print-quality and physical-section translators.
+#include "settings/translators/BinderChoiceTranslator.h"
+#include "settings/translators/BinderUnitTranslator.h"
+#include "settings/translators/BookletPrintingChoiceTranslator.h"
+#include "settings/translators/BookletTargetSizeTranslator.h"
+#include "settings/translators/BundlesTranslator.h"
+#include "settings/translators/CollationUnitTranslator.h"
+#include "settings/translators/DryTimeTranslator.h"
+#include "settings/translators/EdgeToEdgeTranslator.h"
+#include "settings/translators/FoldingTranslator.h"
+#include "settings/translators/IgnoreCollationChoiceTranslator.h"
+#include "settings/translators/JobRetentionModeChoiceTranslator.h"
+#include "settings/translators/ManualDuplexTranslator.h"
+#include "settings/translators/MetChoiceTranslator.h"
+#include "settings/translators/MonoChromeChoiceTranslator.h"
+#include "settings/translators/NamedFeatureTranslator.h"
+#include "settings/translators/PageOrderTranslator.h"
+#include "settings/translators/PatternScalingChoiceTranslator.h"
+#include "settings/translators/PrintQualityTranslator.h"
+#include "settings/translators/PunchingTranslator.h"
+#include "settings/translators/QZAutoDuplexScalingTranslator.h"
+#include "settings/translators/QZEmulateTXMarginsTranslator.h"
+#include "settings/translators/QZImageShiftTranslator.h"
+#include "settings/translators/QZSymmetricalMarginsTranslator.h"
+#include "settings/translators/RasterizationChoiceTranslator.h"
+#include "settings/translators/ResolutionTranslator.h"
+#include "settings/translators/RetChoiceTranslator.h"
+#include "settings/translators/ScannerChoiceTranslator.h"
+#include "settings/translators/StraightPaperPathTranslator.h"
+#include "settings/translators/TTAsBitmapSettingTranslator.h"
+#include "settings/translators/TransparencyInterleaveTranslator.h"
+#include "settings/translators/Tray1Translator.h"
+#include "settings/translators/UseDiffFirstPageChoiceTranslator.h"
+
 namespace {
 
 // The makers of the classes built with the library alone, with the driver object, and
@@ -44,6 +78,25 @@ template <class T>
 FeatureTranslator* Make(GDMCConfig& config, const wchar_t*)
 {
     return new T(config.Library());
+}
+
+// The printing-section, print-quality and physical-section makers needing the driver object
+// or the key.
+FeatureTranslator* MakeUseDiffFirstPageChoice(GDMCConfig& config, const wchar_t*)
+{
+    return new UseDiffFirstPageChoiceTranslator(config.Library(), config.GetDriverObject());
+}
+FeatureTranslator* MakePrintQuality(GDMCConfig& config, const wchar_t*)
+{
+    return new PrintQualityTranslator(config.Library(), config.GetDriverObject());
+}
+FeatureTranslator* MakeNamedFeature(GDMCConfig& config, const wchar_t* key)
+{
+    return new NamedFeatureTranslator(config.Library(), key, config.GetDriverObject());
+}
+FeatureTranslator* MakeBundles(GDMCConfig& config, const wchar_t*)
+{
+    return new BundlesTranslator(config.Library(), config.GetDriverObject());
 }
 FeatureTranslator* MakeMediaType(GDMCConfig& config, const wchar_t*)
 {
@@ -97,7 +150,7 @@ const FeatureKey kRows[FeatureKeys::kCount] = {
     /*  5 */ {L"MediaType", MakeMediaType},
     /*  6 */ {L"PrintColorAsGray", Make<PrintColorAsGrayTranslator>},
     /*  7 */ {L"InputBin", MakeInputBin},
-    /*  8 */ {L"PrintQuality", nullptr},
+    /*  8 */ {L"PrintQuality", MakePrintQuality},
     /*  9 */ {L"PaperSize", MakePaperSize},
     /* 10 */ {L"DuplexUnit", Make<DuplexUnitTranslator>},
     /* 11 */ {L"Duplex", Make<DuplexTranslator>},
@@ -120,38 +173,38 @@ const FeatureKey kRows[FeatureKeys::kCount] = {
     /* 28 */ {L"FitToOtherSizeChoice", MakeFitToOtherSize},
     /* 29 */ {L"ScalePageChoice", Make<ScalePageChoiceTranslator>},
     /* 30 */ {L"ScaleChoice", Make<ScaleChoiceTranslator>},
-    /* 31 */ {L"BookletPrintingChoice", nullptr},
-    /* 32 */ {L"TTAsBitmapSetting", nullptr},
-    /* 33 */ {L"BookletTargetSize", nullptr},
+    /* 31 */ {L"BookletPrintingChoice", Make<BookletPrintingChoiceTranslator>},
+    /* 32 */ {L"TTAsBitmapSetting", Make<TTAsBitmapSettingTranslator>},
+    /* 33 */ {L"BookletTargetSize", Make<BookletTargetSizeTranslator>},
     /* 34 */ {L"Watermarks", Make<WatermarksTranslator>},
-    /* 35 */ {L"BinderUnit", nullptr},
-    /* 36 */ {L"ScannerChoice", nullptr},
-    /* 37 */ {L"CollationUnit", nullptr},
-    /* 38 */ {L"MonoChromeChoice", nullptr},
-    /* 39 */ {L"Resolution", nullptr},
-    /* 40 */ {L"EdgeToEdge", nullptr},
-    /* 41 */ {L"JobRetentionModeChoice", nullptr},
-    /* 42 */ {L"RasterizationChoice", nullptr},
-    /* 43 */ {L"MetChoice", nullptr},
-    /* 44 */ {L"RetChoice", nullptr},
-    /* 45 */ {L"PatternScalingChoice", nullptr},
-    /* 46 */ {L"UseDiffFirstPageChoice", nullptr},
-    /* 47 */ {L"BinderChoice", nullptr},
-    /* 48 */ {L"IgnoreCollationChoice", nullptr},
-    /* 49 */ {L"PageOrder", nullptr},
-    /* 50 */ {L"Tray1", nullptr},
-    /* 51 */ {L"ManualDuplex", nullptr},
-    /* 52 */ {L"StraightPaperPath", nullptr},
-    /* 53 */ {L"DryTime", nullptr},
-    /* 54 */ {L"QZEmulateTXMargins", nullptr},
-    /* 55 */ {L"QZSymmetricalMargins", nullptr},
-    /* 56 */ {L"QZAutoDuplexScaling", nullptr},
-    /* 57 */ {L"Punching", nullptr},
-    /* 58 */ {L"QZPostInsertionKit", nullptr},
-    /* 59 */ {L"Folding", nullptr},
-    /* 60 */ {L"QZImageShift", nullptr},
-    /* 61 */ {L"TransparencyInterleave", nullptr},
-    /* 62 */ {L"QZPunchUnitType", nullptr},
+    /* 35 */ {L"BinderUnit", Make<BinderUnitTranslator>},
+    /* 36 */ {L"ScannerChoice", Make<ScannerChoiceTranslator>},
+    /* 37 */ {L"CollationUnit", Make<CollationUnitTranslator>},
+    /* 38 */ {L"MonoChromeChoice", Make<MonoChromeChoiceTranslator>},
+    /* 39 */ {L"Resolution", Make<ResolutionTranslator>},
+    /* 40 */ {L"EdgeToEdge", Make<EdgeToEdgeTranslator>},
+    /* 41 */ {L"JobRetentionModeChoice", Make<JobRetentionModeChoiceTranslator>},
+    /* 42 */ {L"RasterizationChoice", Make<RasterizationChoiceTranslator>},
+    /* 43 */ {L"MetChoice", Make<MetChoiceTranslator>},
+    /* 44 */ {L"RetChoice", Make<RetChoiceTranslator>},
+    /* 45 */ {L"PatternScalingChoice", Make<PatternScalingChoiceTranslator>},
+    /* 46 */ {L"UseDiffFirstPageChoice", MakeUseDiffFirstPageChoice},
+    /* 47 */ {L"BinderChoice", Make<BinderChoiceTranslator>},
+    /* 48 */ {L"IgnoreCollationChoice", Make<IgnoreCollationChoiceTranslator>},
+    /* 49 */ {L"PageOrder", Make<PageOrderTranslator>},
+    /* 50 */ {L"Tray1", Make<Tray1Translator>},
+    /* 51 */ {L"ManualDuplex", Make<ManualDuplexTranslator>},
+    /* 52 */ {L"StraightPaperPath", Make<StraightPaperPathTranslator>},
+    /* 53 */ {L"DryTime", Make<DryTimeTranslator>},
+    /* 54 */ {L"QZEmulateTXMargins", Make<QZEmulateTXMarginsTranslator>},
+    /* 55 */ {L"QZSymmetricalMargins", Make<QZSymmetricalMarginsTranslator>},
+    /* 56 */ {L"QZAutoDuplexScaling", Make<QZAutoDuplexScalingTranslator>},
+    /* 57 */ {L"Punching", Make<PunchingTranslator>},
+    /* 58 */ {L"QZPostInsertionKit", MakeNamedFeature},
+    /* 59 */ {L"Folding", Make<FoldingTranslator>},
+    /* 60 */ {L"QZImageShift", Make<QZImageShiftTranslator>},
+    /* 61 */ {L"TransparencyInterleave", Make<TransparencyInterleaveTranslator>},
+    /* 62 */ {L"QZPunchUnitType", MakeNamedFeature},
 };
 
 } // namespace
@@ -166,8 +219,7 @@ FeatureKeys::StaplingClass FeatureKeys::ChooseStaplingClass(GObjectBase* setting
 
 const FeatureKeyTable GDMCConfig::kFeatureKeys = {kRows, FeatureKeys::kCount};
 const FeatureKeyTable* GDMCConfig::featureKeys = &GDMCConfig::kFeatureKeys;
-// The bundles' translator is not available yet.
-TranslatorMaker GDMCConfig::bundlesMaker = nullptr;
+TranslatorMaker GDMCConfig::bundlesMaker = MakeBundles;
 
 FeatureTranslator* GDMCConfig::MapFeatureKeys(const wchar_t* key)
 {

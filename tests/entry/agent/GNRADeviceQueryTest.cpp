@@ -695,7 +695,8 @@ TEST_F(DeviceQuery, TheGeneratedPrinterIsFilledThroughTheDriverObjectsProviderQu
                               ? static_cast<GStringAttribute*>(target)->GetString().Data()
                               : std::to_string(static_cast<GValueAttribute*>(target)->GetValue()));
     }
-    EXPECT_EQ((std::vector<std::string>{"0", "0", "QZ-SS5900"}), targets);
+    // The named feature's member (1207 = 1205) is read as a flag by the query and cleared.
+    EXPECT_EQ((std::vector<std::string>{"0", "0", "QZ-SS5900", "0"}), targets);
     std::vector<std::string> names;
     GObjectBase* outputs = path.FindById(FeatureId::kOutputAccessories);
     for (uint32_t i = 0; i < outputs->Entries(); ++i) {
