@@ -21,12 +21,25 @@
 
 namespace {
 
+// The marker library, copied out of the test program's folder: a proxy made in the kept
+// mode loads its add-on at once from a trusted folder, and the test must make one
+// without loading anything.
 std::wstring MarkerPath()
 {
-    wchar_t program[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::wstring path(program);
-    return path.substr(0, path.find_last_of(L'\\') + 1) + L"qzmarker.dll";
+    static const std::wstring copy = [] {
+        wchar_t program[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, program, MAX_PATH);
+        std::wstring built(program);
+        built = built.substr(0, built.find_last_of(L'\\') + 1) + L"qzmarker.dll";
+        wchar_t temp[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temp);
+        const std::wstring folder = std::wstring(temp) + L"qzkind" + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(folder.c_str(), nullptr);
+        const std::wstring path = folder + L"\\qzmarker.dll";
+        CopyFileW(built.c_str(), path.c_str(), FALSE);
+        return path;
+    }();
+    return copy;
 }
 
 bool MarkerLoaded()
