@@ -1,5 +1,6 @@
 #include "entry/driverui/GDriverUI.h"
 
+#include "entry/module/DocumentEventRecord.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/PrinterIdentity.h"
 #include "model/GAttributeComposite.h"
@@ -19,6 +20,12 @@
 #include "printer/GOSFactory.h"
 #include "printer/GTray.h"
 #include "settings/devmode/GDriverDevMode.h"
+#include "settings/devmode/GKsJobPlugin.h"
+
+#include <rpc.h>
+#include <time.h>
+#include <cstdio>
+#include <cstdlib>
 
 #include <algorithm>
 #include <cstring>
@@ -136,6 +143,9 @@ GDriverUI::~GDriverUI()
         ClosePrinter(onDemandHandle_);
     DestroyUIContext(uiContext_);
     delete ownedString_;
+    JoinJobNotice();
+    delete plugin_;
+    FreeOwnCopies();
 }
 
 GDriverUI::CallScope::~CallScope()
@@ -1101,5 +1111,382 @@ LONG GDriverUI::DevicePropertySheets(PPROPSHEETUI_INFO, LPARAM) { return kRefuse
 BOOL GDriverUI::PrinterProperties(HWND, HANDLE) { return FALSE; }
 BOOL GDriverUI::UpgradePrinter(DWORD, LPBYTE) { return FALSE; }
 BOOL GDriverUI::PrinterEvent(LPWSTR, INT, DWORD, LPARAM) { return FALSE; }
-INT GDriverUI::DocumentEvent(HANDLE, HDC, INT, ULONG, PVOID, ULONG, PVOID) { return DOCUMENTEVENT_UNSUPPORTED; }
+
+namespace {
+
+const int kEscapeManualDuplex = 0x303EB8EE;
+const int kEscapeHostFile = 0x303EB8F9;
+const int kEscapePort = 0x303EB8E8;
+const int kEscapeRenderJobName = 0x303EB8E7;
+const int kEscapeJobUser = 0x303EB8EF;
+const int kEscapeJobId = 0x303EB8F1;
+const int kEscapeOSInfo = 0x303EB8F0;
+const uint32_t kManualDuplexMark = 0xCFC14711;
+const size_t kJobTextChars = 16;
+const size_t kRenderJobNameBytes = 512;
+// The media of feature 260 whose manual duplex needs no instructions.
+const uint16_t kSelfTurningMedia[] = {0x15, 0x16, 0x27, 0x2C};
+// The configuration names that rule the manual-duplex instructions out.
+const uint16_t kManualDuplexNames[] = {kMediaName, kManualDuplexName5, kManualDuplexName3, kManualDuplexName4,
+                                       kMediaRest};
+
+// Module-wide document counters: pages ended and the expected page count.
+uint32_t g_pagesEnded = 0;
+uint32_t g_expectedPages = 0;
+
+int16_t TimeZoneBias()
+{
+    TIME_ZONE_INFORMATION zone;
+    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID)
+        return int16_t(zone.Bias);
+    _tzset();
+    return int16_t(_timezone / 60);
+}
+
+bool ValueOf(GObjectBase* holder, long id, int32_t& value)
+{
+    if (GValueAttribute* attribute = GDriverObject::Feature<GValueAttribute>(holder, id)) {
+        value = int32_t(attribute->GetValue());
+        return true;
+    }
+    if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id)) {
+        value = range->GetValue();
+        return true;
+    }
+    return false;
+}
+
+// Absent counts as non-zero, as the decision reads it.
+bool AbsentOrNonZero(GObjectBase* holder, long id)
+{
+    int32_t value = 0;
+    return !ValueOf(holder, id, value) || value != 0;
+}
+
+} // namespace
+
+uint32_t GDriverUI::PagesEnded() { return g_pagesEnded; }
+uint32_t GDriverUI::ExpectedPages() { return g_expectedPages; }
+
+int GDriverUI::SendEscape(HDC dc, int code, int inputSize, const void* input, int outputSize, void* output)
+{
+    return ExtEscape(dc, code, inputSize, static_cast<LPCSTR>(input), outputSize, static_cast<LPSTR>(output));
+}
+
+std::vector<char> GDriverUI::NarrowText(const wchar_t* text, size_t limit)
+{
+    std::vector<char> narrow(1, 0);
+    if (!text || limit < 2)
+        return narrow;
+    const int chars = int(std::min(wcslen(text), limit - 1));
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, text, chars, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return narrow;
+    narrow.assign(size_t(bytes) + 1, 0);
+    WideCharToMultiByte(CP_ACP, 0, text, chars, narrow.data(), bytes, nullptr, nullptr);
+    // A multi-byte code page may need more bytes than characters: cut at the limit.
+    if (narrow.size() > limit) {
+        narrow.resize(limit);
+        narrow.back() = 0;
+    }
+    return narrow;
+}
+
+void GDriverUI::CleanJobText(RWWString& text, bool useDefault, const RWWString& defaultName,
+                             const RWWString& fallback)
+{
+    auto clean = [](const RWWString& from, bool& removed) {
+        std::wstring kept;
+        removed = false;
+        for (size_t i = 0; i < from.Length(); ++i) {
+            wchar_t c = from.Data()[i];
+            if (!CheckJobCharacter(c)) {
+                removed = true;
+                continue;
+            }
+            if (c >= L'a' && c <= L'z')
+                c = wchar_t(c - L'a' + L'A');
+            if (kept.size() < kJobTextChars)
+                kept.push_back(c);
+        }
+        return kept;
+    };
+    bool removed = false;
+    std::wstring result = clean(text, removed);
+    if (result.empty() && useDefault) {
+        result = clean(defaultName, removed);
+        if (removed || result.empty())
+            result = clean(fallback, removed);
+    }
+    text = RWWString(result.c_str());
+}
+
+int GDriverUI::SendHostFileName(HDC dc, const wchar_t* path)
+{
+    if (!path)
+        return 0;
+    const wchar_t* slash = wcsrchr(path, L'\\');
+    const std::vector<char> name = NarrowText(slash ? slash + 1 : path, MAX_PATH);
+    return SendEscape(dc, kEscapeHostFile, int(name.size()), name.data(), 0, nullptr);
+}
+
+int GDriverUI::QueryRenderJobName(HDC dc, RWWString& name)
+{
+    char answer[kRenderJobNameBytes] = {};
+    if (SendEscape(dc, kEscapeRenderJobName, 0, nullptr, int(sizeof(answer)), answer) <= 0)
+        return 0;
+    answer[kRenderJobNameBytes - 1] = 0;
+    name = RWWString(answer, RWWString::multiByte);
+    return 1;
+}
+
+void GDriverUI::SendHostInformation(HDC dc)
+{
+    // Job user: the thread's user, cut to the job-name rules.
+    wchar_t user[257] = {};
+    DWORD chars = DWORD(sizeof(user) / sizeof(user[0]));
+    if (!GetUserNameW(user, &chars))
+        user[0] = 0;
+    user[256] = 0;
+    RWWString userName(user);
+    CleanJobText(userName, true, LoadResourceString(11029), RWWString(L"UNTITLED"));
+    const std::vector<char> narrowUser = NarrowText(userName.Data(), kJobTextChars + 1);
+    SendEscape(dc, kEscapeJobUser, int(narrowUser.size()), narrowUser.data(), 0, nullptr);
+
+    // Job identifier: a new UUID as its 36-character text.
+    UUID id;
+    RPC_CSTR text = nullptr;
+    if (UuidCreate(&id) == RPC_S_OK && UuidToStringA(&id, &text) == RPC_S_OK && text) {
+        char record[37] = {};
+        strncpy(record, reinterpret_cast<const char*>(text), 36);
+        RpcStringFreeA(&text);
+        SendEscape(dc, kEscapeJobId, int(sizeof(record)), record, 0, nullptr);
+    }
+
+    // Operating system: kernel family and version numbers.
+    OSVERSIONINFOW version = {};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (GetVersionExW(&version)) {
+        char os[96];
+        snprintf(os, sizeof(os), "OS Info: WinNT Kernel;%lu;%lu;%lu", static_cast<unsigned long>(version.dwMajorVersion),
+                 static_cast<unsigned long>(version.dwMinorVersion), static_cast<unsigned long>(version.dwBuildNumber));
+        SendEscape(dc, kEscapeOSInfo, int(strlen(os) + 1), os, 0, nullptr);
+    }
+}
+
+void GDriverUI::BeginPluginJob(const DOCINFOW* document)
+{
+    delete plugin_;
+    plugin_ = new (std::nothrow) GKsJobPlugin();
+    if (!plugin_)
+        return;
+    const uint32_t os = GKsJobPlugin::CurrentOSVersion();
+    const uint32_t copies = 0;
+    const uint32_t option = 0;
+    const wchar_t* output = document && document->lpszOutput ? document->lpszOutput : GetThirdName().Data();
+    const wchar_t* name = document && document->lpszDocName ? document->lpszDocName : L"";
+    if (!plugin_->BeginJob(os, copies, option, output, name, L"Application")) {
+        delete plugin_;
+        plugin_ = nullptr;
+    }
+}
+
+void GDriverUI::EndPluginJob(uint32_t aborted)
+{
+    if (!plugin_)
+        return;
+    plugin_->EndJob(aborted);
+    delete plugin_;
+    plugin_ = nullptr;
+}
+
+int GDriverUI::ManualDuplexEscape(HDC dc, uint32_t flag)
+{
+    GObjectBase* settings = GetSettings();
+    int32_t duplex = 0;
+    int32_t fallback = 0;
+    if (ValueOf(settings, kDuplex, duplex) && ValueOf(settings, kDuplexFallback, fallback) && duplex && fallback) {
+        const uint32_t record[3] = {kManualDuplexMark, flag, 0};
+        const int answer = SendEscape(dc, kEscapeManualDuplex, int(sizeof(record)), record, 0, nullptr);
+        if (flag == 1 && answer == 1 && !(settings && settings->FindById(kManualDuplexMarker)))
+            ShowManualDuplexDialog();
+    }
+    return 1;
+}
+
+int GDriverUI::ManualDuplexWanted(uint32_t pagesEnded, uint32_t expectedPages)
+{
+    GObjectBase* settings = GetSettings();
+    if (!settings || !settings->FindById(kManualDuplexMarker))
+        return 0;
+    int32_t booklet = 0;
+    ValueOf(settings, kBookletPrinting, booklet);
+    // Without an expected page count the pages decide nothing.
+    const bool morePages = expectedPages != 0 && pagesEnded != 1 && pagesEnded > expectedPages;
+    if (!morePages && booklet == 0)
+        return 0;
+    for (uint16_t id : kManualDuplexNames)
+        if (GStringAttribute* name = GDriverObject::Feature<GStringAttribute>(settings, id))
+            if (!IsNameUnused(name->GetString().Data()))
+                return 0;
+    if (AbsentOrNonZero(settings, kManualDuplexCheckA) && AbsentOrNonZero(settings, kManualDuplexCheckB))
+        return 1;
+    int32_t media = 0;
+    if (ValueOf(settings, kPaperSize, media))
+        for (uint16_t selfTurning : kSelfTurningMedia)
+            if (media == selfTurning)
+                return 0;
+    return 1;
+}
+
+DWORD WINAPI GDriverUI::JobNoticeThread(void* self)
+{
+    static_cast<GDriverUI*>(self)->ShowJobNotice();
+    return 0;
+}
+
+int GDriverUI::StartJobNotice()
+{
+    JoinJobNotice();
+    noticeThread_ = CreateThread(nullptr, 0, &GDriverUI::JobNoticeThread, this, 0, nullptr);
+    return noticeThread_ ? 1 : 0;
+}
+
+void GDriverUI::JoinJobNotice()
+{
+    if (!noticeThread_)
+        return;
+    WaitForSingleObject(noticeThread_, INFINITE);
+    CloseHandle(noticeThread_);
+    noticeThread_ = nullptr;
+}
+
+INT GDriverUI::DevModeCopy(const DEVMODEW* devMode, bool stamp, PVOID output)
+{
+    DEVMODEW** answer = static_cast<DEVMODEW**>(output);
+    if (!DocumentEventRecord::DevModeAcceptable(devMode))
+        return -1;
+    if (!devMode) {
+        *answer = nullptr;
+        return 1;
+    }
+    const uint32_t total = uint32_t(devMode->dmSize) + devMode->dmDriverExtra;
+    const uint32_t size = DocumentEventRecord::CopySize(devMode);
+    // Zero-filled, so that nothing past the copied bytes is left undefined.
+    uint8_t* copy = static_cast<uint8_t*>(calloc(size, 1));
+    if (!copy)
+        return -1;
+    memcpy(copy, devMode, total);
+    if (stamp) {
+        const uint32_t flags = GetAppFlags();
+        const int16_t bias = TimeZoneBias();
+        memcpy(copy + DocumentEventRecord::kStampFlagsOffset, &flags, sizeof(flags));
+        memcpy(copy + DocumentEventRecord::kStampBiasOffset, &bias, sizeof(bias));
+    }
+    ownCopies_.push_back(reinterpret_cast<DEVMODEW*>(copy));
+    *answer = reinterpret_cast<DEVMODEW*>(copy);
+    return 1;
+}
+
+INT GDriverUI::DevModeMerge(const DEVMODEW* copy)
+{
+    const auto own = std::find(ownCopies_.begin(), ownCopies_.end(), copy);
+    // Only a copy this object made and still lists is read and freed; anything else is
+    // the application's own memory.
+    if (own == ownCopies_.end())
+        return -1;
+    INT result = -1;
+    if (MergeDevModeIntoSettings(copy)) {
+        // GetSettings makes the settings object when the core has none.
+        if (GetStateWord() & kSettingsStale)
+            SetSettings(CreateSettings());
+        result = GetSettings() ? 1 : -1;
+    }
+    free(*own);
+    ownCopies_.erase(own);
+    return result;
+}
+
+void GDriverUI::FreeOwnCopies()
+{
+    for (DEVMODEW* copy : ownCopies_)
+        free(copy);
+    ownCopies_.clear();
+}
+
+INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID input, ULONG outputSize, PVOID output)
+{
+    const int event = escape & 0xFFFF;
+    if (!DocumentEventRecord::ArgumentsValid(event, inputSize, input, outputSize, output))
+        return -1;
+    switch (event) {
+    case DOCUMENTEVENT_CREATEDCPRE: {
+        const DOCEVENT_CREATEDCPRE* record = static_cast<const DOCEVENT_CREATEDCPRE*>(input);
+        return DevModeCopy(record->pdm, record->bIC == 0, output);
+    }
+    case DOCUMENTEVENT_RESETDCPRE:
+        return DevModeCopy(*static_cast<DEVMODEW* const*>(input), true, output);
+    case DOCUMENTEVENT_CREATEDCPOST:
+    case DOCUMENTEVENT_RESETDCPOST:
+        return DevModeMerge(*static_cast<DEVMODEW* const*>(input));
+    case DOCUMENTEVENT_STARTDOC: {
+        g_pagesEnded = 0;
+        g_expectedPages = 0;
+        SendHostInformation(dc);
+        SendHostFileName(dc, hostPath_);
+        const std::vector<char> port = NarrowText(GetThirdName().Data(), MAX_PATH);
+        SendEscape(dc, kEscapePort, int(port.size()), port.data(), 0, nullptr);
+        if (ownHandle_) {
+            UseOwnPrinter(0);
+            CloseOwnPrinter();
+        }
+        const DOCINFOW* document = nullptr;
+        // The document information only when the input really holds it.
+        if (input && inputSize >= sizeof(DOCINFOW *) && *static_cast<DOCINFOW* const*>(input) &&
+            !IsBadReadPtr(*static_cast<DOCINFOW* const*>(input), sizeof(DOCINFOW)))
+            document = *static_cast<DOCINFOW* const*>(input);
+        BeginPluginJob(document);
+        return 1;
+    }
+    case DOCUMENTEVENT_STARTPAGE:
+        ++pageCount_;
+        return 1;
+    case DOCUMENTEVENT_ENDPAGE:
+        ++g_pagesEnded;
+        if (plugin_)
+            plugin_->EndPage();
+        return 1;
+    case DOCUMENTEVENT_ENDDOC:
+        ManualDuplexEscape(dc, 1);
+        return 0;
+    case DOCUMENTEVENT_ABORTDOC:
+        JoinJobNotice();
+        EndPluginJob(1);
+        return 0;
+    case DOCUMENTEVENT_ENDDOCPOST:
+        JoinJobNotice();
+        EndPluginJob(0);
+        if (ManualDuplexWanted(g_pagesEnded, g_expectedPages))
+            ShowManualDuplexDialog();
+        g_pagesEnded = 0;
+        g_expectedPages = 0;
+        return 0;
+    case DOCUMENTEVENT_STARTDOCPOST: {
+        StartJobNotice();
+        pageCount_ = 0;
+        int32_t expected = 0;
+        GObjectBase* settings = GetSettings();
+        ValueOf(settings ? settings->FindById(kPageCountGroup) : nullptr, kExpectedPageCount, expected);
+        g_expectedPages = uint32_t(std::max(expected, int32_t(0)));
+        return 0;
+    }
+    case DOCUMENTEVENT_DELETEDC:
+        JoinJobNotice();
+        EndPluginJob(1);
+        FreeOwnCopies();
+        return 0;
+    default:
+        return 0;
+    }
+}
 uint32_t GDriverUI::RegisterExtension(const char*, uint32_t) { return kExtensionUnsupported; }

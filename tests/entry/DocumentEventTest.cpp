@@ -1,0 +1,401 @@
+// The document events as the print system raises them: DrvDocumentEvent called in this
+// process (after the module's attach ran here) for the test printer, on a real memory DC,
+// with a driver object that records the private escapes instead of sending them.
+#include "TestPrinter.h"
+#include "entry/driverui/GDriverUI.h"
+#include "entry/module/DocumentEventRecord.h"
+#include "entry/module/EntryPoints.h"
+#include "entry/module/GUIOSFactory.h"
+#include "entry/module/ModuleLifetime.h"
+#include "entry/module/OpenDocumentTable.h"
+#include "entry/module/PrinterIdentity.h"
+#include "printer/GDriverServer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern "C" INT WINAPI DrvDocumentEvent(HANDLE, HDC, INT, ULONG, PVOID, ULONG, PVOID);
+
+namespace {
+
+struct Escape {
+    int code;
+    std::vector<uint8_t> input;
+};
+
+// Records every escape and dialog; its job notice waits for the test's event when set.
+class RecordingUI : public GDriverUI {
+public:
+    explicit RecordingUI(const PrinterIdentity& identity) : GDriverUI(identity) {}
+    int SendEscape(HDC, int code, int inputSize, const void* input, int, void*) override
+    {
+        const uint8_t* bytes = static_cast<const uint8_t*>(input);
+        escapes.push_back({code, bytes ? std::vector<uint8_t>(bytes, bytes + inputSize) : std::vector<uint8_t>()});
+        return 1;
+    }
+    void ShowJobNotice() override
+    {
+        if (holdNotice)
+            WaitForSingleObject(holdNotice, INFINITE);
+        ++noticesShown;
+    }
+    std::vector<Escape> escapes;
+    HANDLE holdNotice = nullptr;
+    std::atomic<int> noticesShown{0};
+};
+
+std::atomic<int> g_made{0};
+RecordingUI* g_last = nullptr;
+GDriverUIMaker g_inner;
+
+GDriverObject* MakeRecording(const PrinterIdentity& identity)
+{
+    ++g_made;
+    g_last = new RecordingUI(identity);
+    return g_last;
+}
+
+class DocumentEvents : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.Installed()) << printer.Failure();
+        ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
+        g_inner = GUIOSFactory::GetDriverUIMaker();
+        GUIOSFactory::SetDriverUIMaker({&MakeRecording, g_inner.printerHandle});
+        g_made = 0;
+        g_last = nullptr;
+        std::wstring name = printer.Name();
+        ASSERT_TRUE(OpenPrinterW(&name[0], &handle, nullptr));
+        dc = CreateCompatibleDC(nullptr);
+        ASSERT_NE(nullptr, dc);
+    }
+    void TearDown() override
+    {
+        DeleteDC(dc);
+        ClosePrinter(handle);
+        ModuleLifetime::Detach(false);
+        GUIOSFactory::SetDriverUIMaker(g_inner);
+    }
+    INT Event(int escape, ULONG inSize = 0, PVOID in = nullptr, ULONG outSize = 0, PVOID out = nullptr)
+    {
+        return DrvDocumentEvent(handle, dc, escape, inSize, in, outSize, out);
+    }
+    // CREATEDCPRE with the DEVMODE: the result, the copy in copy.
+    INT CreatePre(DEVMODEW* devMode, DEVMODEW*& copy, BOOL ic = FALSE)
+    {
+        DOCEVENT_CREATEDCPRE record = {nullptr, nullptr, devMode, ic};
+        copy = nullptr;
+        return Event(DOCUMENTEVENT_CREATEDCPRE, sizeof record, &record, sizeof copy, &copy);
+    }
+    static uint32_t Entries() { return ModuleLifetime::DocumentTable()->Entries(); }
+
+    const TestPrinter& printer = TestPrinter::Shared();
+    HANDLE handle = nullptr;
+    HDC dc = nullptr;
+};
+
+// A DEVMODE of the given public and driver sizes, its bytes a pattern.
+std::vector<uint8_t> DevModeBytes(uint16_t size, uint16_t extra = 0, DWORD fields = 0)
+{
+    std::vector<uint8_t> bytes(std::max<size_t>(size_t(size) + extra, sizeof(DEVMODEW)));
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = uint8_t(i * 7 + 1);
+    DEVMODEW* devMode = reinterpret_cast<DEVMODEW*>(bytes.data());
+    devMode->dmSize = size;
+    devMode->dmDriverExtra = extra;
+    devMode->dmFields = fields;
+    return bytes;
+}
+
+int16_t ExpectedBias()
+{
+    TIME_ZONE_INFORMATION zone;
+    GetTimeZoneInformation(&zone);
+    return int16_t(zone.Bias);
+}
+
+TEST_F(DocumentEvents, CreateDcCopiesSmallDevModeIntoStampedCopy)
+{
+    std::vector<uint8_t> bytes = DevModeBytes(200);
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(reinterpret_cast<DEVMODEW*>(bytes.data()), copy));
+    ASSERT_NE(nullptr, copy);
+    const uint8_t* copied = reinterpret_cast<const uint8_t*>(copy);
+    EXPECT_EQ(0, memcmp(bytes.data(), copied, 200));
+    for (size_t i = 200; i < 256; ++i)
+        EXPECT_EQ(0, copied[i]) << "zero-filled past the copied bytes at " << i;
+    uint32_t flags = 0;
+    int16_t bias = 0;
+    memcpy(&flags, copied + 256, 4);
+    memcpy(&bias, copied + 260, 2);
+    EXPECT_EQ(g_last->GetAppFlags(), flags);
+    EXPECT_EQ(ExpectedBias(), bias);
+    EXPECT_EQ(1u, Entries());
+    EXPECT_EQ(1u, g_last->OwnDevModeCopies());
+    Event(DOCUMENTEVENT_CREATEDCPOST, sizeof copy, &copy);
+    EXPECT_EQ(0u, g_last->OwnDevModeCopies()) << "POST frees the copy it was handed";
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    EXPECT_EQ(0u, Entries());
+}
+
+TEST_F(DocumentEvents, InformationContextCopyIsNotStamped)
+{
+    std::vector<uint8_t> bytes = DevModeBytes(200);
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(reinterpret_cast<DEVMODEW*>(bytes.data()), copy, TRUE));
+    const uint8_t* copied = reinterpret_cast<const uint8_t*>(copy);
+    for (size_t i = 200; i < DocumentEventRecord::kSmallestCopy; ++i)
+        EXPECT_EQ(0, copied[i]) << i;
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// Sound behaviour: copies never handed back through POST are freed at DELETEDC.
+TEST_F(DocumentEvents, DeleteDcFreesCopiesLeftBehind)
+{
+    std::vector<uint8_t> bytes = DevModeBytes(220, 40);
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(reinterpret_cast<DEVMODEW*>(bytes.data()), copy));
+    DEVMODEW* devMode = reinterpret_cast<DEVMODEW*>(bytes.data());
+    DEVMODEW* second = nullptr;
+    ASSERT_EQ(1, Event(DOCUMENTEVENT_RESETDCPRE, sizeof devMode, &devMode, sizeof second, &second));
+    EXPECT_EQ(2u, g_last->OwnDevModeCopies());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    EXPECT_EQ(0u, g_last->OwnDevModeCopies());
+}
+
+// Sound behaviour: a POST event handed memory the object did not allocate frees nothing.
+TEST_F(DocumentEvents, PostNeverFreesTheApplicationsDevMode)
+{
+    std::vector<uint8_t> bytes = DevModeBytes(220);
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(reinterpret_cast<DEVMODEW*>(bytes.data()), copy));
+    const std::vector<uint8_t> before = bytes;
+    DEVMODEW* application = reinterpret_cast<DEVMODEW*>(bytes.data());
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_RESETDCPOST, sizeof application, &application));
+    EXPECT_EQ(before, bytes);
+    EXPECT_EQ(1u, g_last->OwnDevModeCopies());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+TEST_F(DocumentEvents, NullDevModeGivesNullCopy)
+{
+    DEVMODEW* copy = reinterpret_cast<DEVMODEW*>(1);
+    EXPECT_EQ(1, CreatePre(nullptr, copy));
+    EXPECT_EQ(nullptr, copy);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+TEST_F(DocumentEvents, UnknownHandleFailsAndChangesNothing)
+{
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_DELETEDC));
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(0, g_made.load());
+    EXPECT_EQ(0u, Entries());
+}
+
+TEST_F(DocumentEvents, EscapeAnswersZeroAndOnlyLowWordCounts)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ESCAPE));
+    const uint32_t ended = GDriverUI::PagesEnded();
+    EXPECT_EQ(1, Event(0x10000 | DOCUMENTEVENT_ENDPAGE));
+    EXPECT_EQ(ended + 1, GDriverUI::PagesEnded());
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(1u, g_last->PageCount());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// Sound behaviour: a second CREATEDCPRE on one handle gives back the object it replaces.
+TEST_F(DocumentEvents, SecondCreateDcReleasesTheReplacedAcquisition)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    EXPECT_EQ(1u, Entries());
+    RecordingUI* object = g_last;
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    uint32_t ticket = 0;
+    EXPECT_EQ(0, ModuleLifetime::DriverServer()->FindTicket(ticket, object)) << "no acquisition left live";
+    EXPECT_EQ(0u, Entries());
+}
+
+// Sound behaviour: records that cannot be read fail before anything is acquired.
+TEST_F(DocumentEvents, HostileRecordsFailAndChangeNothing)
+{
+    std::vector<uint8_t> size0 = DevModeBytes(0);
+    std::vector<uint8_t> size75 = DevModeBytes(75);
+    std::vector<uint8_t> fieldsPastSize = DevModeBytes(76, 0, DM_ORIENTATION);
+    std::vector<uint8_t> tooLarge = DevModeBytes(220, 0xFFFF);
+    DEVMODEW* copy = nullptr;
+    DOCEVENT_CREATEDCPRE good = {nullptr, nullptr, nullptr, FALSE};
+    struct Case {
+        const char* what;
+        ULONG inSize;
+        void* in;
+        ULONG outSize;
+        void* out;
+        DEVMODEW* devMode;
+    } cases[] = {
+        {"null input", sizeof good, nullptr, sizeof copy, &copy, nullptr},
+        {"input size 0", 0, &good, sizeof copy, &copy, nullptr},
+        {"short input", sizeof good - 1, &good, sizeof copy, &copy, nullptr},
+        {"null output", sizeof good, &good, sizeof copy, nullptr, nullptr},
+        {"output size 3", sizeof good, &good, 3, &copy, nullptr},
+        {"dmSize 0", sizeof good, &good, sizeof copy, &copy, reinterpret_cast<DEVMODEW*>(size0.data())},
+        {"dmSize 75", sizeof good, &good, sizeof copy, &copy, reinterpret_cast<DEVMODEW*>(size75.data())},
+        {"fields past dmSize", sizeof good, &good, sizeof copy, &copy,
+         reinterpret_cast<DEVMODEW*>(fieldsPastSize.data())},
+        {"past 64 KB", sizeof good, &good, sizeof copy, &copy, reinterpret_cast<DEVMODEW*>(tooLarge.data())},
+    };
+    for (const Case& c : cases) {
+        good.pdm = c.devMode;
+        EXPECT_EQ(-1, Event(DOCUMENTEVENT_CREATEDCPRE, c.inSize, c.in, c.outSize, c.out)) << c.what;
+        EXPECT_EQ(0u, Entries()) << c.what;
+        EXPECT_EQ(0, g_made.load()) << c.what;
+    }
+    // An open DC: RESETDCPRE and the POST events with unreadable records change nothing.
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    DEVMODEW* bad = reinterpret_cast<DEVMODEW*>(size75.data());
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_RESETDCPRE, sizeof bad, &bad, sizeof copy, &copy));
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_RESETDCPRE, sizeof bad, nullptr, sizeof copy, &copy));
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_RESETDCPOST, 0, &bad));
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_CREATEDCPOST, sizeof bad, nullptr));
+    EXPECT_EQ(0u, g_last->OwnDevModeCopies());
+    EXPECT_EQ(1u, Entries());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+std::string Text(const Escape& escape)
+{
+    return std::string(escape.input.begin(), escape.input.end());
+}
+
+const Escape* Find(const std::vector<Escape>& escapes, uint32_t code)
+{
+    for (const Escape& escape : escapes)
+        if (uint32_t(escape.code) == code)
+            return &escape;
+    return nullptr;
+}
+
+TEST_F(DocumentEvents, StartDocSendsHostInformation)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    DOCINFOW info = {sizeof info, L"Report", nullptr, nullptr, 0};
+    DOCINFOW* infoPointer = &info;
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTDOC, sizeof infoPointer, &infoPointer));
+    const std::vector<Escape>& escapes = g_last->escapes;
+    const Escape* user = Find(escapes, 0x303EB8EF);
+    ASSERT_NE(nullptr, user);
+    EXPECT_LE(user->input.size(), 17u);
+    EXPECT_EQ(0, user->input.back());
+    const Escape* id = Find(escapes, 0x303EB8F1);
+    ASSERT_NE(nullptr, id);
+    ASSERT_EQ(37u, id->input.size());
+    EXPECT_EQ(0, id->input[36]);
+    EXPECT_EQ(36u, strlen(reinterpret_cast<const char*>(id->input.data())));
+    const Escape* os = Find(escapes, 0x303EB8F0);
+    ASSERT_NE(nullptr, os);
+    EXPECT_EQ(0u, Text(*os).find("OS Info: WinNT Kernel;"));
+    const Escape* file = Find(escapes, 0x303EB8F9);
+    ASSERT_NE(nullptr, file);
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::vector<char> expected = GDriverUI::NarrowText(wcsrchr(path, L'\\') + 1);
+    EXPECT_EQ(std::string(expected.data(), expected.size()), Text(*file));
+    const Escape* port = Find(escapes, 0x303EB8E8);
+    ASSERT_NE(nullptr, port);
+    EXPECT_EQ(std::string("FILE:", 6), Text(*port));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOC));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// The notice thread is joined at ABORTDOC, and DELETEDC after it finds nothing to wait for.
+TEST_F(DocumentEvents, AbortDocJoinsTheHeldNoticeThread)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    HANDLE hold = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_last->holdNotice = hold;
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+    EXPECT_TRUE(g_last->JobNoticeRunning());
+    EXPECT_EQ(0, g_last->noticesShown.load());
+    HANDLE releaser = CreateThread(
+        nullptr, 0, [](void* event) -> DWORD { Sleep(50); SetEvent(event); return 0; }, hold, 0, nullptr);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ABORTDOC));
+    EXPECT_FALSE(g_last->JobNoticeRunning());
+    EXPECT_EQ(1, g_last->noticesShown.load());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    WaitForSingleObject(releaser, INFINITE);
+    CloseHandle(releaser);
+    CloseHandle(hold);
+}
+
+TEST_F(DocumentEvents, DeleteDcJoinsANoticeStillRunning)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    RecordingUI* object = g_last;
+    HANDLE hold = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    object->holdNotice = hold;
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+    HANDLE releaser = CreateThread(
+        nullptr, 0, [](void* event) -> DWORD { Sleep(50); SetEvent(event); return 0; }, hold, 0, nullptr);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    EXPECT_FALSE(object->JobNoticeRunning());
+    EXPECT_EQ(1, object->noticesShown.load());
+    WaitForSingleObject(releaser, INFINITE);
+    CloseHandle(releaser);
+    CloseHandle(hold);
+}
+
+TEST(JobText, CleaningRules)
+{
+    const struct {
+        const wchar_t* in;
+        bool useDefault;
+        const wchar_t* out;
+    } cases[] = {
+        {L"abc def", false, L"ABC DEF"},
+        {L"\x01\x02\x1f", true, L"UNTITLED"},
+        {L"\x01\x02\x1f", false, L""},
+        {L"abcdefghijklmnopqrst", false, L"ABCDEFGHIJKLMNOP"},
+        {L"a\"b~\x7f\x80z", false, L"AB~Z"},
+    };
+    for (const auto& c : cases) {
+        RWWString text(c.in);
+        GDriverUI::CleanJobText(text, c.useDefault, RWWString(L"Untitled"), RWWString(L"UNTITLED"));
+        EXPECT_STREQ(c.out, text.Data()) << "from " << RWWString(c.in).Length() << " characters";
+    }
+    // A default name holding a removed character gives way to the fallback.
+    RWWString empty(L"");
+    GDriverUI::CleanJobText(empty, true, RWWString(L"Ohne \"Titel\""), RWWString(L"UNTITLED"));
+    EXPECT_STREQ(L"UNTITLED", empty.Data());
+}
+
+TEST(DocumentEventRecords, DevModeBounds)
+{
+    std::vector<uint8_t> largest = DevModeBytes(220, uint16_t(DocumentEventRecord::kLargestDevMode - 220));
+    EXPECT_TRUE(DocumentEventRecord::DevModeAcceptable(reinterpret_cast<DEVMODEW*>(largest.data())));
+    std::vector<uint8_t> onePast = DevModeBytes(220, uint16_t(DocumentEventRecord::kLargestDevMode - 219));
+    EXPECT_FALSE(DocumentEventRecord::DevModeAcceptable(reinterpret_cast<DEVMODEW*>(onePast.data())));
+    std::vector<uint8_t> smallest = DevModeBytes(76);
+    EXPECT_TRUE(DocumentEventRecord::DevModeAcceptable(reinterpret_cast<DEVMODEW*>(smallest.data())));
+    std::vector<uint8_t> orientation = DevModeBytes(78, 0, DM_ORIENTATION);
+    EXPECT_TRUE(DocumentEventRecord::DevModeAcceptable(reinterpret_cast<DEVMODEW*>(orientation.data())));
+    std::vector<uint8_t> dither = DevModeBytes(200, 0, DM_DITHERTYPE);
+    EXPECT_FALSE(DocumentEventRecord::DevModeAcceptable(reinterpret_cast<DEVMODEW*>(dither.data())));
+    EXPECT_EQ(264u, DocumentEventRecord::CopySize(reinterpret_cast<DEVMODEW*>(smallest.data())));
+    std::vector<uint8_t> exact = DevModeBytes(220, 42);
+    EXPECT_EQ(262u + 0, DocumentEventRecord::CopySize(reinterpret_cast<DEVMODEW*>(exact.data())));
+}
+
+} // namespace
