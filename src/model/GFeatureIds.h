@@ -187,6 +187,20 @@ constexpr uint16_t kJobNameChoice = 287;         // in kJobSettings
 constexpr uint16_t kJobNameText = 1031;          // in kJobSettings
 constexpr uint16_t kJobNameFromRenderer = 1035;  // in kJobSettings: 0 takes the rendering module's name
 constexpr uint16_t kJobNameNumbered = 1232;      // in kJobSettings: 1 appends "(01-99)"
+// Watermarks drawn at the end of a page: the selection in kWatermarkDefinition and the
+// fields of one watermark of kWatermarkList.
+constexpr uint16_t kWatermarkGate = 381;         // must hold 0 for a watermark to print
+constexpr uint16_t kWatermarkPageRule = 382;     // 0 every page, 1 first page only
+constexpr uint16_t kWatermarkSelected = 383;     // the selected watermark's name
+constexpr uint16_t kWatermarkText = 385;
+constexpr uint16_t kWatermarkCharacterSet = 387;
+constexpr uint16_t kWatermarkStyle = 388;        // bit 0 bold, 1 italic, 2 underline, 3 strike-out
+constexpr uint16_t kWatermarkSize = 390;         // points
+constexpr uint16_t kWatermarkWidth = 392;
+constexpr uint16_t kWatermarkValue1 = 396;
+constexpr uint16_t kWatermarkValue2 = 397;
+constexpr uint16_t kWatermarkLevel = 403;
+constexpr uint16_t kWatermarkGrey = 585;
 constexpr uint16_t kExtensionSettingsBytes = 998;
 constexpr uint16_t kBaseFromModelName = 1122;
 constexpr uint16_t kWatermarkScope = 1125;       // 1 shared by the printer's users, 2 this user's

@@ -399,3 +399,172 @@ TEST(DocumentEventRecords, DevModeBounds)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Watermark, AngleOfEachMode)
+{
+    const struct {
+        int mode, custom, horz, vert, angle;
+    } cases[] = {
+        {1, 0, 4800, 6600, 53}, {3, 0, 4800, 6600, 306}, {2, 0, 4800, 6600, 90},
+        {4, 30, 4800, 6600, 30}, {0, 30, 4800, 6600, 0}, {1, 0, 0, 0, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.angle, GDriverUI::WatermarkAngle(c.mode, c.custom, c.horz, c.vert)) << "mode " << c.mode;
+}
+
+TEST(Watermark, Colours)
+{
+    EXPECT_EQ(RGB(255, 232, 232), GDriverUI::WatermarkColor(255, false, true, false, false));
+    EXPECT_EQ(RGB(232, 232, 232), GDriverUI::WatermarkColor(255, true, true, false, false));
+    EXPECT_EQ(RGB(100, 100, 100), GDriverUI::WatermarkColor(100, false, true, true, true));
+    EXPECT_EQ(RGB(100, 255, 255), GDriverUI::WatermarkColor(100, false, false, true, true));
+}
+
+GDriverUI::WatermarkRecord Draft(int angleMode)
+{
+    GDriverUI::WatermarkRecord record;
+    record.text = RWWString(L"DRAFT");
+    record.length = 5;
+    wcscpy(record.font.lfFaceName, L"Arial");
+    record.font.lfCharSet = DEFAULT_CHARSET;
+    record.font.lfOutPrecision = OUT_TT_PRECIS;
+    record.size = 72;
+    record.color = RGB(255, 0, 0);
+    record.angleMode = angleMode;
+    return record;
+}
+
+class WatermarkDrawing : public DocumentEvents {};
+
+TEST_F(WatermarkDrawing, DibSectionPixelsChangeAndDcStateIsKept)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 600;
+    info.bmiHeader.biHeight = -800;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(nullptr, bitmap);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    memset(bits, 0xFF, 600 * 800 * 4);
+    g_last->UseWatermark(Draft(1), 2);
+    const COLORREF color = GetTextColor(dc);
+    const int mapMode = GetMapMode(dc);
+    const int background = GetBkMode(dc);
+    const HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    const int horz = GetDeviceCaps(dc, HORZRES);
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+    GdiFlush();
+    const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+    size_t changed = 0;
+    for (size_t i = 0; i < 600 * 800; ++i)
+        changed += pixels[i] != 0xFFFFFFFFu;
+    EXPECT_GT(changed, 100u) << "the text lands on the page";
+    EXPECT_EQ(color, GetTextColor(dc));
+    EXPECT_EQ(mapMode, GetMapMode(dc));
+    EXPECT_EQ(background, GetBkMode(dc));
+    EXPECT_EQ(font, GetCurrentObject(dc, OBJ_FONT));
+    EXPECT_EQ(horz, GetDeviceCaps(dc, HORZRES));
+    std::vector<uint32_t> marks;
+    for (const Escape& escape : g_last->escapes)
+        if (uint32_t(escape.code) == 0x303EB8ED) {
+            ASSERT_EQ(12u, escape.input.size());
+            uint32_t record[3];
+            memcpy(record, escape.input.data(), 12);
+            EXPECT_EQ(0xCFC14712u, record[0]);
+            EXPECT_EQ(uint32_t(RGB(255, 0, 0)), record[2]);
+            marks.push_back(record[1]);
+        }
+    EXPECT_EQ((std::vector<uint32_t>{1, 0}), marks) << "the drawing is bracketed";
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+TEST_F(WatermarkDrawing, FirstPageOnlyDrawsOnPageOne)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    g_last->UseWatermark(Draft(0), 1);
+    for (int page = 0; page < 3; ++page) {
+        EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+        EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+    }
+    size_t marks = 0;
+    for (const Escape& escape : g_last->escapes)
+        marks += uint32_t(escape.code) == 0x303EB8ED;
+    EXPECT_EQ(2u, marks);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+struct MetafileFinds {
+    std::vector<LOGFONTW> fonts;
+    std::vector<std::wstring> texts;
+};
+
+int CALLBACK CollectRecords(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM parameter)
+{
+    MetafileFinds& finds = *reinterpret_cast<MetafileFinds*>(parameter);
+    if (record->iType == EMR_EXTCREATEFONTINDIRECTW) {
+        const EMREXTCREATEFONTINDIRECTW* font = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(record);
+        finds.fonts.push_back(font->elfw.elfLogFont);
+    } else if (record->iType == EMR_EXTTEXTOUTW) {
+        const EMREXTTEXTOUTW* text = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+        const wchar_t* chars =
+            reinterpret_cast<const wchar_t*>(reinterpret_cast<const uint8_t*>(record) + text->emrtext.offString);
+        finds.texts.emplace_back(chars, text->emrtext.nChars);
+    }
+    return 1;
+}
+
+TEST_F(WatermarkDrawing, MetafileHoldsTheFontAndOneText)
+{
+    HDC metafile = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, metafile);
+    HDC event = dc;
+    dc = metafile;
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    g_last->UseWatermark(Draft(1), 2);
+    const int angle =
+        GDriverUI::WatermarkAngle(1, 0, GetDeviceCaps(metafile, HORZRES), GetDeviceCaps(metafile, VERTRES));
+    const int height = -MulDiv(72, GetDeviceCaps(metafile, LOGPIXELSY), 72);
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    dc = event;
+    HENHMETAFILE closed = CloseEnhMetaFile(metafile);
+    ASSERT_NE(nullptr, closed);
+    MetafileFinds finds;
+    EnumEnhMetaFile(nullptr, closed, &CollectRecords, &finds, nullptr);
+    DeleteEnhMetaFile(closed);
+    ASSERT_EQ(1u, finds.fonts.size());
+    EXPECT_EQ(angle * 10, finds.fonts[0].lfEscapement);
+    EXPECT_EQ(height, finds.fonts[0].lfHeight);
+    ASSERT_EQ(1u, finds.texts.size());
+    EXPECT_EQ(L"DRAFT", finds.texts[0]);
+}
+
+// Sound behaviour: an empty text draws nothing and still answers 1.
+TEST_F(WatermarkDrawing, EmptyTextDrawsNothing)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    GDriverUI::WatermarkRecord empty = Draft(0);
+    empty.text = RWWString(L"");
+    empty.length = 0;
+    g_last->UseWatermark(empty, 2);
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+    EXPECT_EQ(nullptr, Find(g_last->escapes, 0x303EB8ED));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+} // namespace

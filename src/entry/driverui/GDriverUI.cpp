@@ -24,6 +24,7 @@
 
 #include <rpc.h>
 #include <time.h>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -146,6 +147,7 @@ GDriverUI::~GDriverUI()
     JoinJobNotice();
     delete plugin_;
     FreeOwnCopies();
+    delete watermark_;
 }
 
 GDriverUI::CallScope::~CallScope()
@@ -1361,6 +1363,215 @@ void GDriverUI::JoinJobNotice()
     noticeThread_ = nullptr;
 }
 
+int GDriverUI::WatermarkAngle(int mode, int customAngle, int horz, int vert)
+{
+    switch (mode) {
+    case 1:
+    case 3: {
+        if (horz <= 0 || vert <= 0)
+            return 0;
+        double degrees = atan2(double(vert), double(horz)) * 180.0 / 3.14159265358979323846;
+        if (mode == 3)
+            degrees = -degrees;
+        if (degrees < 0)
+            degrees += 360.0;
+        return int(degrees);
+    }
+    case 2:
+        return 90;
+    case 4:
+        return customAngle;
+    default:
+        return 0;
+    }
+}
+
+COLORREF GDriverUI::WatermarkColor(int level, bool grey, bool red, bool green, bool blue)
+{
+    const int l = level == 255 ? 232 : level;
+    const BYTE low = BYTE(std::min(std::max(l, 0), 255));
+    if (grey || (red && green && blue))
+        return RGB(low, low, low);
+    return RGB(red ? 255 : low, green ? 255 : low, blue ? 255 : low);
+}
+
+namespace {
+
+int32_t ValueOr(GObjectBase* holder, long id, int32_t fallback)
+{
+    int32_t value = fallback;
+    ValueOf(holder, id, value);
+    return value;
+}
+
+const RWCString* TextOf(GObjectBase* holder, long id)
+{
+    GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(holder, id);
+    return text ? &text->GetString() : nullptr;
+}
+
+const uint32_t kWatermarkMark = 0xCFC14712;
+const int kEscapeWatermark = 0x303EB8ED;
+
+} // namespace
+
+int GDriverUI::PrepareWatermark()
+{
+    watermarkMode_ = 0;
+    GObjectBase* settings = GetSettings();
+    GObjectBase* options = settings ? settings->FindById(kDocumentSettings) : nullptr;
+    GObjectBase* selection = options ? options->FindById(kWatermarkDefinition) : nullptr;
+    if (!selection)
+        return 1;
+    int32_t rule = 0;
+    if (ValueOf(selection, kWatermarkPageRule, rule)) {
+        watermarkMode_ = rule == 0 ? 2 : rule == 1 ? 1 : 0;
+        watermarkGrey_ = ValueOr(settings, kWatermarkGrey, 0) == 1 ? 1 : 0;
+    }
+    if (!watermarkMode_)
+        return 1;
+    int32_t gate = 1;
+    if (ValueOf(selection, kWatermarkGate, gate) && gate == 0)
+        watermarkSkip_ = 0;
+    else
+        watermarkMode_ = 0;
+    const RWCString* name = TextOf(selection, kWatermarkSelected);
+    if (!name || name->Length() == 0)
+        watermarkMode_ = 0;
+    if (!watermarkMode_)
+        return 1;
+    GObjectBase* lists = settings->FindById(kPrinterLists);
+    GObjectBase* list = lists ? lists->FindById(kWatermarkList) : nullptr;
+    GObjectBase* found = nullptr;
+    std::unique_ptr<GObjectIterator> it(list ? list->CreateIterator() : nullptr);
+    while (!found && it && it->Next()) {
+        const RWCString* candidate = TextOf(it->Current(), kWatermarkName);
+        if (candidate && candidate->Length() == name->Length() &&
+            memcmp(candidate->Data(), name->Data(), name->Length()) == 0)
+            found = it->Current();
+    }
+    // A name the list does not hold prints nothing, rather than the last job's watermark.
+    if (!found) {
+        watermarkMode_ = 0;
+        return 1;
+    }
+    BuildWatermarkRecord(found);
+    return 1;
+}
+
+void GDriverUI::BuildWatermarkRecord(GObjectBase* watermark)
+{
+    if (!watermark_)
+        watermark_ = new WatermarkRecord();
+    WatermarkRecord& r = *watermark_;
+    r.positioned = 0;
+    r.font = LOGFONTW();
+    r.font.lfCharSet = 1;
+    r.font.lfOutPrecision = OUT_TT_PRECIS;
+    const RWCString* text = TextOf(watermark, kWatermarkText);
+    r.text = text ? RWWString(text->Data(), RWWString::multiByte) : RWWString();
+    r.length = uint32_t(r.text.Length());
+    if (const RWCString* face = TextOf(watermark, kWatermarkFont)) {
+        const RWWString wide(face->Data(), RWWString::multiByte);
+        wcsncpy(r.font.lfFaceName, wide.Data(), LF_FACESIZE - 1);
+    }
+    r.font.lfCharSet = BYTE(ValueOr(watermark, kWatermarkCharacterSet, 1));
+    const int32_t style = ValueOr(watermark, kWatermarkStyle, 0);
+    r.font.lfWeight = (style & 1) ? FW_BOLD : 0;
+    r.font.lfItalic = BYTE((style >> 1) & 1);
+    r.font.lfUnderline = BYTE((style >> 2) & 1);
+    r.font.lfStrikeOut = BYTE((style >> 3) & 1);
+    r.font.lfWidth = ValueOr(watermark, kWatermarkWidth, 0);
+    r.size = ValueOr(watermark, kWatermarkSize, 0);
+    r.value1 = ValueOr(watermark, kWatermarkValue1, 0);
+    r.value2 = ValueOr(watermark, kWatermarkValue2, 0);
+    r.level = ValueOr(watermark, kWatermarkLevel, 0);
+    r.color = WatermarkColor(r.level, watermarkGrey_ != 0, ValueOr(watermark, kWatermarkRed, 0) != 0,
+                             ValueOr(watermark, kWatermarkGreen, 0) != 0, ValueOr(watermark, kWatermarkBlue, 0) != 0);
+    r.angleMode = ValueOr(watermark, kWatermarkEscapement, 0);
+    r.customAngle = int16_t(ValueOr(watermark, kWatermarkAngle, 0));
+}
+
+void GDriverUI::UseWatermark(const WatermarkRecord& record, uint32_t mode)
+{
+    if (!watermark_)
+        watermark_ = new WatermarkRecord();
+    *watermark_ = record;
+    watermarkMode_ = mode;
+    watermarkSkip_ = 0;
+}
+
+int GDriverUI::DrawWatermark(HDC dc)
+{
+    const bool due = watermarkMode_ == 2 || (watermarkMode_ == 1 && watermarkPage_ == 1);
+    if (!due || !watermark_)
+        return 1;
+    const int saved = SaveDC(dc);
+    SetGraphicsMode(dc, GM_COMPATIBLE);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    SetWindowOrgEx(dc, 0, 0, nullptr);
+    SetTextAlign(dc, 0);
+    int result = 1;
+    if (!watermarkSkip_)
+        result = DrawWatermarkText(dc);
+    RestoreDC(dc, saved);
+    return result;
+}
+
+int GDriverUI::DrawWatermarkText(HDC dc)
+{
+    if (!watermark_)
+        return 0;
+    WatermarkRecord& r = *watermark_;
+    // Empty text draws nothing.
+    if (r.length == 0)
+        return 1;
+    const int horz = GetDeviceCaps(dc, HORZRES);
+    const int vert = GetDeviceCaps(dc, VERTRES);
+    const int angle = WatermarkAngle(r.angleMode, r.customAngle, horz, vert);
+    if (!r.positioned) {
+        r.font.lfEscapement = angle * 10;
+        r.font.lfOrientation = angle;
+        r.font.lfHeight = -MulDiv(r.size, GetDeviceCaps(dc, LOGPIXELSY), 72);
+    }
+    HFONT font = CreateFontIndirectW(&r.font);
+    // A font that cannot be made skips the drawing; the DC is restored by the caller.
+    if (!font)
+        return 1;
+    const int extra = GetTextCharacterExtra(dc);
+    const int mapMode = GetMapMode(dc);
+    const COLORREF textColor = GetTextColor(dc);
+    const int background = GetBkMode(dc);
+    SetMapMode(dc, MM_TEXT);
+    HGDIOBJ oldFont = SelectObject(dc, font);
+    SetTextColor(dc, r.color);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextCharacterExtra(dc, 0);
+    SIZE extent = {};
+    GetTextExtentPoint32W(dc, r.text.Data(), int(r.length), &extent);
+    const double a = angle * 3.14159265358979323846 / 180.0;
+    const double w = extent.cx / 2.0;
+    const double h = extent.cy / 2.0;
+    r.x = int32_t(horz / 2 - h * sin(a) - w * cos(a));
+    r.y = int32_t(vert / 2 + w * sin(a) - h * cos(a));
+    const int saved = SaveDC(dc);
+    IntersectClipRect(dc, 0, 0, horz, vert);
+    uint32_t record[3] = {kWatermarkMark, 1, r.color};
+    SendEscape(dc, kEscapeWatermark, int(sizeof(record)), record, 0, nullptr);
+    ExtTextOutW(dc, r.x, r.y, 0, nullptr, r.text.Data(), UINT(r.length), nullptr);
+    SelectObject(dc, oldFont);
+    SetTextColor(dc, textColor);
+    SetMapMode(dc, mapMode);
+    SetTextCharacterExtra(dc, extra);
+    SetBkMode(dc, background);
+    record[1] = 0;
+    SendEscape(dc, kEscapeWatermark, int(sizeof(record)), record, 0, nullptr);
+    RestoreDC(dc, saved);
+    DeleteObject(font);
+    r.positioned = 0;
+    return 1;
+}
+
 INT GDriverUI::DevModeCopy(const DEVMODEW* devMode, bool stamp, PVOID output)
 {
     DEVMODEW** answer = static_cast<DEVMODEW**>(output);
@@ -1450,12 +1661,15 @@ INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID 
     }
     case DOCUMENTEVENT_STARTPAGE:
         ++pageCount_;
+        ++watermarkPage_;
         return 1;
-    case DOCUMENTEVENT_ENDPAGE:
+    case DOCUMENTEVENT_ENDPAGE: {
         ++g_pagesEnded;
+        const int drawn = DrawWatermark(dc);
         if (plugin_)
             plugin_->EndPage();
-        return 1;
+        return drawn ? 1 : -1;
+    }
     case DOCUMENTEVENT_ENDDOC:
         ManualDuplexEscape(dc, 1);
         return 0;
@@ -1472,8 +1686,10 @@ INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID 
         g_expectedPages = 0;
         return 0;
     case DOCUMENTEVENT_STARTDOCPOST: {
+        PrepareWatermark();
         StartJobNotice();
         pageCount_ = 0;
+        watermarkPage_ = 0;
         int32_t expected = 0;
         GObjectBase* settings = GetSettings();
         ValueOf(settings ? settings->FindById(kPageCountGroup) : nullptr, kExpectedPageCount, expected);

@@ -196,6 +196,37 @@ public:
     // three channels give the level on every channel, else a channel that is on is 255.
     static COLORREF WatermarkColor(int level, bool grey, bool red, bool green, bool blue);
 
+    // The watermark of a job, drawn at the end of each page through GDI.
+    struct WatermarkRecord {
+        RWWString text;
+        uint32_t length = 0;
+        LOGFONTW font = {};
+        uint32_t positioned = 0;
+        int32_t size = 0;
+        COLORREF color = 0;
+        int32_t level = 0;
+        int32_t value1 = 0;
+        int32_t value2 = 0;
+        int32_t x = 0;
+        int32_t y = 0;
+        int32_t angleMode = 0;
+        int16_t customAngle = 0;
+    };
+    // Sets the mode from the current settings and builds the selected watermark's
+    // record; a name not in the list leaves mode 0. 1.
+    int PrepareWatermark();
+    // Draws when the mode is 2, or 1 while the page counter is 1: 1, or the text
+    // drawing's result.
+    int DrawWatermark(HDC dc);
+    void BuildWatermarkRecord(GObjectBase* watermark);
+    // 0 without a record, else 1 (a font that cannot be made draws nothing).
+    int DrawWatermarkText(HDC dc);
+    uint32_t WatermarkMode() const { return watermarkMode_; }
+    // Takes a ready record and mode for the job, as a preview does with a watermark it
+    // shows before the settings hold it.
+    void UseWatermark(const WatermarkRecord& record, uint32_t mode);
+    const WatermarkRecord* GetWatermarkRecord() const { return watermark_; }
+
 private:
     INT DevModeCopy(const DEVMODEW* devMode, bool stamp, PVOID output);
     INT DevModeMerge(const DEVMODEW* copy);
@@ -207,6 +238,11 @@ private:
 
     std::vector<DEVMODEW*> ownCopies_;
     HANDLE noticeThread_ = nullptr;
+    uint32_t watermarkMode_ = 0;
+    uint32_t watermarkPage_ = 0;
+    uint32_t watermarkSkip_ = 0;
+    uint32_t watermarkGrey_ = 0;
+    WatermarkRecord* watermark_ = nullptr;
     class GKsJobPlugin* plugin_ = nullptr;
 
     // Closes the handle opened on demand for one entry call.
