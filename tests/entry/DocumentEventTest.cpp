@@ -30,7 +30,12 @@ struct Escape {
 // Records every escape and dialog; its job notice waits for the test's event when set.
 class RecordingUI : public GDriverUI {
 public:
-    explicit RecordingUI(const PrinterIdentity& identity) : GDriverUI(identity) {}
+    // The driver object is a virtual base: the most derived class names its printer.
+    explicit RecordingUI(const PrinterIdentity& identity)
+        : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()),
+          GDriverUI(identity)
+    {
+    }
     int SendEscape(HDC, int code, int inputSize, const void* input, int, void*) override
     {
         const uint8_t* bytes = static_cast<const uint8_t*>(input);
@@ -271,6 +276,14 @@ TEST_F(DocumentEvents, HostileRecordsFailAndChangeNothing)
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
 }
 
+// Lets a held notice go after a moment, from a thread of its own.
+DWORD WINAPI ReleaseLater(void* event)
+{
+    Sleep(50);
+    SetEvent(event);
+    return 0;
+}
+
 std::string Text(const Escape& escape)
 {
     return std::string(escape.input.begin(), escape.input.end());
@@ -328,8 +341,7 @@ TEST_F(DocumentEvents, AbortDocJoinsTheHeldNoticeThread)
     EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
     EXPECT_TRUE(g_last->JobNoticeRunning());
     EXPECT_EQ(0, g_last->noticesShown.load());
-    HANDLE releaser = CreateThread(
-        nullptr, 0, [](void* event) -> DWORD { Sleep(50); SetEvent(event); return 0; }, hold, 0, nullptr);
+    HANDLE releaser = CreateThread(nullptr, 0, &ReleaseLater, hold, 0, nullptr);
     EXPECT_EQ(0, Event(DOCUMENTEVENT_ABORTDOC));
     EXPECT_FALSE(g_last->JobNoticeRunning());
     EXPECT_EQ(1, g_last->noticesShown.load());
@@ -347,8 +359,7 @@ TEST_F(DocumentEvents, DeleteDcJoinsANoticeStillRunning)
     HANDLE hold = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     object->holdNotice = hold;
     EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
-    HANDLE releaser = CreateThread(
-        nullptr, 0, [](void* event) -> DWORD { Sleep(50); SetEvent(event); return 0; }, hold, 0, nullptr);
+    HANDLE releaser = CreateThread(nullptr, 0, &ReleaseLater, hold, 0, nullptr);
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
     EXPECT_FALSE(object->JobNoticeRunning());
     EXPECT_EQ(1, object->noticesShown.load());

@@ -217,7 +217,7 @@ extern "C" INT WINAPI DrvDocumentEvent(HANDLE printer, HDC dc, INT escape, ULONG
         GDriverServer* server = ModuleLifetime::DriverServer();
         if (!table->Find(printer, ticket) || !server)
             return kEventFailed;
-        ui = dynamic_cast<GDriverUIOperations*>(server->Find(ticket));
+        ui = dynamic_cast<GDriverUIOperations*>(server->LookUp(ticket));
         if (!ui)
             return kEventFailed;
     }
