@@ -579,3 +579,53 @@ TEST_F(WatermarkDrawing, EmptyTextDrawsNothing)
 }
 
 } // namespace
+
+namespace {
+
+struct DocumentRun {
+    HANDLE printer = nullptr;
+    std::atomic<int> failures{0};
+};
+
+// One DC's whole life, twenty times over, on the printer handle of the run.
+DWORD WINAPI RunDocuments(void* parameter)
+{
+    DocumentRun& run = *static_cast<DocumentRun*>(parameter);
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (int round = 0; round < 20; ++round) {
+        DEVMODEW* copy = nullptr;
+        DOCEVENT_CREATEDCPRE record = {nullptr, nullptr, nullptr, FALSE};
+        const int events[] = {DOCUMENTEVENT_STARTDOCPOST, DOCUMENTEVENT_STARTPAGE, DOCUMENTEVENT_ABORTDOC};
+        if (DrvDocumentEvent(run.printer, dc, DOCUMENTEVENT_CREATEDCPRE, sizeof record, &record, sizeof copy, &copy) != 1)
+            ++run.failures;
+        for (int event : events)
+            if (DrvDocumentEvent(run.printer, dc, event, 0, nullptr, 0, nullptr) < 0)
+                ++run.failures;
+        if (DrvDocumentEvent(run.printer, dc, DOCUMENTEVENT_DELETEDC, 0, nullptr, 0, nullptr) != 0)
+            ++run.failures;
+    }
+    DeleteDC(dc);
+    return 0;
+}
+
+// Two printer handles on two threads, each with its own document table entry and notice
+// thread: both finish (the wait only catches a hang) and the table ends empty.
+TEST_F(DocumentEvents, TwoHandlesOnTwoThreadsNeverHang)
+{
+    DocumentRun runs[2];
+    std::wstring name = printer.Name();
+    for (DocumentRun& run : runs)
+        ASSERT_TRUE(OpenPrinterW(&name[0], &run.printer, nullptr));
+    HANDLE threads[2];
+    for (int i = 0; i < 2; ++i)
+        threads[i] = CreateThread(nullptr, 0, &RunDocuments, &runs[i], 0, nullptr);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, threads, TRUE, 120000));
+    for (int i = 0; i < 2; ++i) {
+        CloseHandle(threads[i]);
+        EXPECT_EQ(0, runs[i].failures.load());
+        ClosePrinter(runs[i].printer);
+    }
+    EXPECT_EQ(0u, Entries());
+}
+
+} // namespace
