@@ -317,6 +317,14 @@ TEST_F(DocumentEvents, StartDocSendsHostInformation)
     const Escape* os = Find(escapes, 0x303EB8F0);
     ASSERT_NE(nullptr, os);
     EXPECT_EQ(0u, Text(*os).find("OS Info: WinNT Kernel;"));
+    for (uint32_t code : {0x303EB8ECu, 0x303EB8EBu, 0x303EB8E7u})
+        EXPECT_NE(nullptr, Find(escapes, code)) << std::hex << code;
+    const Escape* application = Find(escapes, 0x303EB8E9);
+    ASSERT_NE(nullptr, application);
+    const std::string applicationText = Text(*application);
+    EXPECT_TRUE(applicationText.rfind("Application Info: ", 0) == 0 ||
+                applicationText == std::string("Application Context not Available", 34))
+        << applicationText;
     const Escape* file = Find(escapes, 0x303EB8F9);
     ASSERT_NE(nullptr, file);
     wchar_t path[MAX_PATH];

@@ -27,6 +27,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <algorithm>
 #include <cstring>
@@ -1123,6 +1124,59 @@ const int kEscapeRenderJobName = 0x303EB8E7;
 const int kEscapeJobUser = 0x303EB8EF;
 const int kEscapeJobId = 0x303EB8F1;
 const int kEscapeOSInfo = 0x303EB8F0;
+const int kEscapeComputer = 0x303EB8EC;
+const int kEscapeDomain = 0x303EB8EB;
+const int kEscapeApplication = 0x303EB8E9;
+const size_t kRegistryTextChars = 256;
+
+// A string value under HKLM, bounded and terminated; empty when missing or not a string.
+std::wstring MachineText(const wchar_t* path, const wchar_t* value)
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return std::wstring();
+    wchar_t text[kRegistryTextChars + 1] = {};
+    DWORD type = 0;
+    DWORD bytes = DWORD(kRegistryTextChars * sizeof(wchar_t));
+    const LONG status = RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes);
+    RegCloseKey(key);
+    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
+        return std::wstring();
+    text[std::min<size_t>(bytes / sizeof(wchar_t), kRegistryTextChars)] = 0;
+    return text;
+}
+
+// One string of the first translation of a file's version resource; empty when none.
+std::wstring VersionText(const std::vector<BYTE>& block, const wchar_t* field)
+{
+    struct Translation {
+        WORD language, codePage;
+    }* translation = nullptr;
+    UINT size = 0;
+    if (block.empty() || !VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
+                                         reinterpret_cast<void**>(&translation), &size) ||
+        size < sizeof(Translation))
+        return std::wstring();
+    wchar_t path[96];
+    swprintf(path, 96, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language, translation->codePage, field);
+    wchar_t* text = nullptr;
+    if (!VerQueryValueW(block.data(), path, reinterpret_cast<void**>(&text), &size) || !text || !size)
+        return std::wstring();
+    return std::wstring(text, wcsnlen(text, size));
+}
+
+std::vector<BYTE> VersionBlock(const wchar_t* file)
+{
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(file, &ignored);
+    std::vector<BYTE> block;
+    if (size == 0 || size > (1u << 20))
+        return block;
+    block.resize(size);
+    if (!GetFileVersionInfoW(file, 0, size, block.data()))
+        block.clear();
+    return block;
+}
 const uint32_t kManualDuplexMark = 0xCFC14711;
 const size_t kJobTextChars = 16;
 const size_t kRenderJobNameBytes = 512;
@@ -1255,6 +1309,16 @@ void GDriverUI::SendHostInformation(HDC dc)
     const std::vector<char> narrowUser = NarrowText(userName.Data(), kJobTextChars + 1);
     SendEscape(dc, kEscapeJobUser, int(narrowUser.size()), narrowUser.data(), 0, nullptr);
 
+    const std::vector<char> computer = NarrowText(
+        MachineText(L"System\\CurrentControlSet\\Control\\ComputerName\\ComputerName", L"ComputerName").c_str());
+    SendEscape(dc, kEscapeComputer, int(computer.size()), computer.data(), 0, nullptr);
+    const wchar_t* const winlogon = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    std::wstring domain = MachineText(winlogon, L"CachePrimaryDomain");
+    if (domain.empty())
+        domain = MachineText(winlogon, L"DefaultDomainName");
+    const std::vector<char> narrowDomain = NarrowText(domain.c_str());
+    SendEscape(dc, kEscapeDomain, int(narrowDomain.size()), narrowDomain.data(), 0, nullptr);
+
     // Job identifier: a new UUID as its 36-character text.
     UUID id;
     RPC_CSTR text = nullptr;
@@ -1274,6 +1338,22 @@ void GDriverUI::SendHostInformation(HDC dc)
                  static_cast<unsigned long>(version.dwMinorVersion), static_cast<unsigned long>(version.dwBuildNumber));
         SendEscape(dc, kEscapeOSInfo, int(strlen(os) + 1), os, 0, nullptr);
     }
+
+    // Application: its product name (else the file name) and its version texts.
+    const std::vector<BYTE> block = VersionBlock(hostPath_);
+    std::wstring product = VersionText(block, L"ProductName");
+    if (product.empty()) {
+        const wchar_t* slash = wcsrchr(hostPath_, L'\\');
+        product = slash ? slash + 1 : hostPath_;
+    }
+    const std::vector<char> narrowProduct = NarrowText(product.c_str());
+    SendEscape(dc, kEscapeRenderJobName, int(narrowProduct.size()), narrowProduct.data(), 0, nullptr);
+    std::wstring application = L"Application Context not Available";
+    if (!block.empty())
+        application = L"Application Info: " + VersionText(block, L"ProductName") + L";" +
+                      VersionText(block, L"ProductVersion") + L";" + VersionText(block, L"FileDescription");
+    const std::vector<char> narrowApplication = NarrowText(application.c_str());
+    SendEscape(dc, kEscapeApplication, int(narrowApplication.size()), narrowApplication.data(), 0, nullptr);
 }
 
 void GDriverUI::BeginPluginJob(const DOCINFOW* document)
