@@ -1,6 +1,7 @@
 // The document events as the print system raises them: DrvDocumentEvent called in this
 // process (after the module's attach ran here) for the test printer, on a real memory DC,
 // with a driver object that records the private escapes instead of sending them.
+#include "DmcStandin.h"
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
 #include "entry/module/DocumentEventRecord.h"
@@ -48,7 +49,9 @@ public:
             WaitForSingleObject(holdNotice, INFINITE);
         ++noticesShown;
     }
+    RWWString KsJobPluginPath() override { return pluginPath; }
     std::vector<Escape> escapes;
+    RWWString pluginPath = RWWString(L"qzplom32.dll");
     HANDLE holdNotice = nullptr;
     std::atomic<int> noticesShown{0};
 };
@@ -634,6 +637,60 @@ TEST_F(DocumentEvents, TwoHandlesOnTwoThreadsNeverHang)
         ClosePrinter(runs[i].printer);
     }
     EXPECT_EQ(0u, Entries());
+}
+
+} // namespace
+
+// The keystroke stand-in reports each call here: begin, a page each, end.
+std::vector<std::string> g_ksCalls;
+std::vector<uint32_t> g_ksEndFlags;
+
+extern "C" __declspec(dllexport) uint32_t __cdecl QzTestKsJobCall(const char* entry, const uint32_t* words,
+                                                                  uint32_t count, const void*, uint32_t)
+{
+    g_ksCalls.push_back(entry);
+    if (std::string(entry) == "ksEndJob" && count == 2)
+        g_ksEndFlags.push_back(words[1]);
+    return std::strncmp(entry, "ksBeginJob", 10) == 0 ? 0x5150 : 0;
+}
+
+namespace {
+
+class KeystrokeJob : public DocumentEvents {
+protected:
+    void Document(int lastEvent)
+    {
+        g_ksCalls.clear();
+        g_ksEndFlags.clear();
+        DEVMODEW* copy = nullptr;
+        ASSERT_EQ(1, CreatePre(nullptr, copy));
+        const std::wstring library = DmcStandin::ProgramFolder() + L"\\qzplom32-whole\\qzplom32.dll";
+        g_last->pluginPath = RWWString(library.c_str());
+        DOCINFOW info = {sizeof info, L"Report", nullptr, nullptr, 0};
+        DOCINFOW* infoPointer = &info;
+        EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTDOC, sizeof infoPointer, &infoPointer));
+        EXPECT_NE(nullptr, GetModuleHandleW(library.c_str())) << "the stand-in is loaded for the job";
+        for (int page = 0; page < 2; ++page) {
+            EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+            EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+        }
+        EXPECT_EQ(0, Event(lastEvent));
+        EXPECT_EQ(nullptr, GetModuleHandleW(library.c_str())) << "and unloaded after it";
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    }
+};
+
+TEST_F(KeystrokeJob, BeginAPageEachAndEnd)
+{
+    Document(DOCUMENTEVENT_ENDDOCPOST);
+    EXPECT_EQ((std::vector<std::string>{"ksBeginJobEx", "ksEndPage", "ksEndPage", "ksEndJob"}), g_ksCalls);
+    EXPECT_EQ(std::vector<uint32_t>{0}, g_ksEndFlags);
+}
+
+TEST_F(KeystrokeJob, AbortedAfterAbortDoc)
+{
+    Document(DOCUMENTEVENT_ABORTDOC);
+    EXPECT_EQ(std::vector<uint32_t>{1}, g_ksEndFlags);
 }
 
 } // namespace

@@ -1359,7 +1359,7 @@ void GDriverUI::SendHostInformation(HDC dc)
 void GDriverUI::BeginPluginJob(const DOCINFOW* document)
 {
     delete plugin_;
-    plugin_ = new (std::nothrow) GKsJobPlugin();
+    plugin_ = new (std::nothrow) GKsJobPlugin(KsJobPluginPath());
     if (!plugin_)
         return;
     const uint32_t os = GKsJobPlugin::CurrentOSVersion();

@@ -164,6 +164,8 @@ public:
     int StartJobNotice();
     void JoinJobNotice();
     bool JobNoticeRunning() const { return noticeThread_ != nullptr; }
+    // The keystroke job plug-in library a document's job is told about.
+    virtual RWWString KsJobPluginPath() { return RWWString(L"qzplom32.dll"); }
     // What the notice thread shows; nothing until the timed dialog exists.
     virtual void ShowJobNotice() {}
     // The job name rules in place: at most 16 characters, a-z upper-cased, characters
