@@ -37,8 +37,13 @@ public:
           GDriverUI(identity)
     {
     }
-    int SendEscape(HDC, int code, int inputSize, const void* input, int, void*) override
+    int SendEscape(HDC, int code, int inputSize, const void* input, int outputSize, void* output) override
     {
+        // The rendering module's job name: a full buffer with no terminating zero.
+        if (uint32_t(code) == 0x303EB8E7 && output && outputSize > 0) {
+            memset(output, 'J', size_t(outputSize));
+            return 1;
+        }
         const uint8_t* bytes = static_cast<const uint8_t*>(input);
         escapes.push_back({code, bytes ? std::vector<uint8_t>(bytes, bytes + inputSize) : std::vector<uint8_t>()});
         return 1;
@@ -401,6 +406,42 @@ TEST(JobText, CleaningRules)
     RWWString empty(L"");
     GDriverUI::CleanJobText(empty, true, RWWString(L"Ohne \"Titel\""), RWWString(L"UNTITLED"));
     EXPECT_STREQ(L"UNTITLED", empty.Data());
+}
+
+// Sound behaviour: the rendering module's answer is cut at byte 511, terminated or not.
+TEST_F(DocumentEvents, RenderJobNameEndsAtByte511)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    RWWString name;
+    EXPECT_EQ(1, g_last->QueryRenderJobName(dc, name));
+    EXPECT_EQ(511u, name.Length());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+TEST(JobText, CheckRules)
+{
+    const struct {
+        const wchar_t* in;
+        const wchar_t* out;
+    } cases[] = {
+        {L"", L"Untitled"},
+        {L"\x01\x02", L"UNTITLED"},
+        {L"abcdefghijklmnopqrstu", L"abcdefghijklmnop"},
+        {L"ok", L"ok"},
+    };
+    for (const auto& c : cases) {
+        RWWString text(c.in);
+        GDriverUI::CheckJobText(text, RWWString(L"Untitled"), RWWString(L"UNTITLED"));
+        EXPECT_STREQ(c.out, text.Data());
+    }
+}
+
+TEST(JobText, UserNameIsAtMostSixteenCharacters)
+{
+    RWWString name;
+    GDriverUI::ReadUserName(name);
+    EXPECT_LE(name.Length(), 16u);
 }
 
 TEST(DocumentEventRecords, DevModeBounds)

@@ -1277,6 +1277,51 @@ void GDriverUI::CleanJobText(RWWString& text, bool useDefault, const RWWString& 
     text = RWWString(result.c_str());
 }
 
+void GDriverUI::ReadUserName(RWWString& name)
+{
+    DWORD chars = 0;
+    GetUserNameW(nullptr, &chars);
+    if (chars == 0 || chars > 1024) {
+        name = RWWString(L"");
+        return;
+    }
+    std::vector<wchar_t> buffer(size_t(chars) + 1, 0);
+    if (!GetUserNameW(buffer.data(), &chars))
+        buffer[0] = 0;
+    buffer.back() = 0;
+    if (wcslen(buffer.data()) > kJobTextChars)
+        buffer[kJobTextChars] = 0;
+    name = RWWString(buffer.data());
+}
+
+void GDriverUI::ReadPrinterLocation(RWWString& location)
+{
+    location = RWWString(L"");
+    HANDLE printer = GetPrinterHandle();
+    DWORD needed = 0;
+    if (!printer || ::GetPrinterW(printer, 2, nullptr, 0, &needed) || needed == 0 || needed > kLargestPrinterInfo)
+        return;
+    std::vector<BYTE> buffer(needed);
+    if (!::GetPrinterW(printer, 2, buffer.data(), needed, &needed))
+        return;
+    const PRINTER_INFO_2W* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+    if (info->pLocation)
+        location = RWWString(info->pLocation);
+}
+
+void GDriverUI::CheckJobText(RWWString& text, const RWWString& defaultName, const RWWString& fallback)
+{
+    if (text.Length() == 0)
+        text = defaultName;
+    bool any = false;
+    for (size_t i = 0; i < text.Length(); ++i)
+        any = any || CheckJobCharacter(text.Data()[i]);
+    if (!any)
+        text = fallback;
+    if (text.Length() > kJobTextChars)
+        text = RWWString(std::wstring(text.Data(), kJobTextChars).c_str());
+}
+
 int GDriverUI::SendHostFileName(HDC dc, const wchar_t* path)
 {
     if (!path)
@@ -1306,6 +1351,7 @@ void GDriverUI::SendHostInformation(HDC dc)
     user[256] = 0;
     RWWString userName(user);
     CleanJobText(userName, true, LoadResourceString(11029), RWWString(L"UNTITLED"));
+    CheckJobText(userName, LoadResourceString(11029), RWWString(L"UNTITLED"));
     const std::vector<char> narrowUser = NarrowText(userName.Data(), kJobTextChars + 1);
     SendEscape(dc, kEscapeJobUser, int(narrowUser.size()), narrowUser.data(), 0, nullptr);
 
@@ -1767,6 +1813,24 @@ INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID 
         return 0;
     case DOCUMENTEVENT_STARTDOCPOST: {
         PrepareWatermark();
+        // The job name: the rendering module's when the settings ask for it, else the
+        // settings' own text.
+        if (GObjectBase* settings = GetSettings()) {
+            GObjectBase* job = settings->FindById(kJobSettings);
+            int32_t choice = 0;
+            int32_t fromRenderer = 0;
+            if (job && ValueOf(job, kJobNameChoice, choice) && choice && ValueOf(job, kJobNameFromRenderer, fromRenderer)) {
+                RWWString name(L"");
+                if (fromRenderer == 0)
+                    QueryRenderJobName(dc, name);
+                else if (GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(job, kJobNameText))
+                    name = RWWString(text->GetString().Data(), RWWString::multiByte);
+                int32_t numbered = 0;
+                if (ValueOf(job, kJobNameNumbered, numbered) && numbered == 1)
+                    name = name + L"(01-99)";
+                jobName_ = name;
+            }
+        }
         StartJobNotice();
         pageCount_ = 0;
         watermarkPage_ = 0;

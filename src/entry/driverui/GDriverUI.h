@@ -181,6 +181,14 @@ public:
     // Escape 0x303EB8E7 with a 512-byte answer: 1 with the name the rendering module
     // keeps, cut at byte 511.
     int QueryRenderJobName(HDC dc, RWWString& name);
+    // The calling thread's user name, at most 16 characters; empty when unknown.
+    static void ReadUserName(RWWString& name);
+    // The printer's location (PRINTER_INFO_2 pLocation), empty when it has none.
+    void ReadPrinterLocation(RWWString& location);
+    // An empty text takes the default name, a text with no character a job name may
+    // hold the fallback; the text is cut to 16 characters.
+    static void CheckJobText(RWWString& text, const RWWString& defaultName, const RWWString& fallback);
+    const RWWString& GetJobName() const { return jobName_; }
     // The narrow text of a wide one, with its terminating zero, at most limit bytes.
     static std::vector<char> NarrowText(const wchar_t* text, size_t limit = 4096);
     // The stamped copies this object made and has not freed.
