@@ -37,10 +37,7 @@ struct UIContextRecord {
 };
 static_assert(sizeof(UIContextRecord) == 60, "the UI context record is 60 bytes on i686");
 
-class GDriverUI : public GDriverUIBase,
-                  public GDriverObjectImp,
-                  public GDriverUIOperations,
-                  public GPaperCodeSource {
+class GDriverUI : public GDriverUIBase, public GDriverObjectImp, public GDriverUIOperations, public GPaperCodeSource {
 public:
     explicit GDriverUI(const PrinterIdentity& identity);
     ~GDriverUI() override;
