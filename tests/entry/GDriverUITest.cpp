@@ -141,6 +141,28 @@ TEST_F(DriverUI, AnOutputBufferGetsAValidDevModeAndAFreshPrinterItsNodes)
     ClosePrinter(fresh);
 }
 
+TEST_F(DriverUI, AnInputDevModesOrientationComesOutUnchanged)
+{
+    const struct {
+        short in;
+    } rows[] = {{DMORIENT_PORTRAIT}, {DMORIENT_LANDSCAPE}};
+    for (const auto& row : rows) {
+        std::vector<uint8_t> input = ModuleDevMode();
+        auto* in = reinterpret_cast<DEVMODEW*>(input.data());
+        in->dmFields |= DM_ORIENTATION;
+        in->dmOrientation = row.in;
+        std::vector<uint8_t> output(1172, 0);
+        auto* out = reinterpret_cast<DEVMODEW*>(output.data());
+        EXPECT_EQ(IDOK, DocumentPropertiesW(nullptr, handle, &name[0], out, in, DM_IN_BUFFER | DM_OUT_BUFFER))
+            << row.in;
+        EXPECT_EQ(row.in, out->dmOrientation);
+        EXPECT_NE(0u, out->dmFields & DM_ORIENTATION) << row.in;
+    }
+    const std::vector<uint8_t> after = ModuleDevMode();
+    EXPECT_EQ(DMORIENT_PORTRAIT, reinterpret_cast<const DEVMODEW*>(after.data())->dmOrientation)
+        << "the printer's default is left as it was";
+}
+
 TEST_F(DriverUI, TheAddedPrintersDefaultDevModeIsTheModulesWholeDevMode)
 {
     const std::vector<uint8_t> stored = PrinterDefaultDevMode(handle);
@@ -659,6 +681,52 @@ TEST_F(DriverUIObject, ADeviceAskingForItGetsTheBinsOfThePoolRebuiltFromTheState
     EXPECT_EQ(std::wstring(L"Automatically Select"), std::wstring(names));
     EXPECT_EQ(std::wstring(L"Manual Feed"), std::wstring(names + 24));
 
+    ASSERT_EQ(1, ui->SaveSettingsTree(stored.get()));
+    ui->SetStateWord(-1);
+}
+
+TEST_F(DriverUIObject, DuplexWithoutTheDuplexUnitGivesItsMessageCutToTheCallersBuffer)
+{
+    const std::wstring message = L"Mismatch: User selected duplexing when duplex unit not installed.";
+    std::vector<uint8_t> devMode = ModuleDevMode();
+    auto* asked = reinterpret_cast<DEVMODEW*>(devMode.data());
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    std::unique_ptr<GObjectBase> stored(ui->LoadSettingsTree(365));
+    ASSERT_NE(nullptr, stored);
+    std::unique_ptr<GObjectBase> withoutUnit(stored->DeepCopy());
+    auto* unit = GDriverObject::Feature<GValueAttribute>(withoutUnit.get(), 308);
+    ASSERT_NE(nullptr, unit);
+    unit->SetValue(0);
+    if (auto* fallback = GDriverObject::Feature<GValueAttribute>(withoutUnit.get(), 245))
+        fallback->SetValue(0);
+
+    const struct {
+        short duplex;
+        bool unitInstalled;
+        bool prints;
+    } rows[] = {{DMDUP_VERTICAL, false, false}, {DMDUP_HORIZONTAL, false, false}, {DMDUP_SIMPLEX, false, true},
+                {DMDUP_VERTICAL, true, true},   {DMDUP_HORIZONTAL, true, true}};
+    for (const auto& row : rows) {
+        ASSERT_EQ(1, ui->SaveSettingsTree(row.unitInstalled ? stored.get() : withoutUnit.get()));
+        ui->SetStateWord(-1);
+        asked->dmFields |= DM_DUPLEX;
+        asked->dmDuplex = row.duplex;
+        wchar_t text[64];
+        std::wmemset(text, L'#', 64);
+        DEVQUERYPRINT_INFO info = {};
+        info.cbSize = sizeof info;
+        info.Level = 1;
+        info.hPrinter = handle;
+        info.pDevMode = asked;
+        info.pszErrorStr = text;
+        info.cchErrorStr = 10;
+        EXPECT_EQ(row.prints ? TRUE : FALSE, ui->DevQueryPrintEx(&info)) << row.duplex << " " << row.unitInstalled;
+        if (row.prints)
+            continue;
+        EXPECT_EQ(message.size() + 1, info.cchNeeded) << row.duplex;
+        EXPECT_EQ(message.substr(0, 9), std::wstring(text)) << row.duplex;
+        EXPECT_EQ(L'#', text[10]) << "nothing past the terminator";
+    }
     ASSERT_EQ(1, ui->SaveSettingsTree(stored.get()));
     ui->SetStateWord(-1);
 }

@@ -615,6 +615,33 @@ TEST(ConverterCheckDevMode, EachFaultAloneGivesItsBits)
     }
 }
 
+TEST(ConverterCheckDevMode, TwoSidedNeedsTheDuplexUnitOrTheDevicesOwnPath)
+{
+    Fixture f;
+    const struct {
+        uint16_t unit, ownPath;
+        short duplex;
+        uint32_t mask;
+    } rows[] = {{0, 0, DMDUP_VERTICAL, DM_DUPLEX}, {0, 0, DMDUP_HORIZONTAL, DM_DUPLEX}, {0, 0, DMDUP_SIMPLEX, 0},
+                {1, 0, DMDUP_VERTICAL, 0},         {0, 1, DMDUP_HORIZONTAL, 0}};
+    for (const auto& row : rows) {
+        f.driver.SetSettings(Composite(0, {Composite(365, {Value(row.unit, 308), Value(row.ownPath, 245)})}));
+        DEVMODEW d = Blank();
+        d.dmFields = DM_DUPLEX;
+        d.dmDuplex = row.duplex;
+        uint32_t mask = 0;
+        EXPECT_EQ(row.mask ? 0 : 1, f.devMode.CheckDevMode(nullptr, &d, 1, mask)) << row.unit << row.ownPath;
+        EXPECT_EQ(row.mask, mask) << row.unit << row.ownPath << " " << row.duplex;
+    }
+    // Settings without the physical part do not say the unit is missing.
+    f.driver.SetSettings(Composite(0, {}));
+    DEVMODEW d = Blank();
+    d.dmFields = DM_DUPLEX;
+    d.dmDuplex = DMDUP_VERTICAL;
+    uint32_t mask = 0;
+    EXPECT_EQ(1, f.devMode.CheckDevMode(nullptr, &d, 1, mask));
+}
+
 TEST(ConverterCheckDevMode, StopsAtTheFirstFaultUnlessAllAreAsked)
 {
     Fixture f;

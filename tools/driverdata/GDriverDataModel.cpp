@@ -472,11 +472,16 @@ GState* MakeDefaultState()
 
 // ---- What the capability queries and the print-time query read. ----
 
-// The copy range, the collation and colour switches, and the duplex unit in the device
-// settings.
+// The copy range, the collation and colour switches, the orientations the device prints
+// (a DEVMODE's orientation is taken only when the list holds it), and the duplex unit in
+// the device settings.
 void AddCapabilityModel(GConfiguration& configuration)
 {
     configuration.Add(new GRangeAttribute(1, 999, 1, 1, FeatureId::kCopiesRange));
+    auto* orientations = new GAttributeComposite(FeatureId::kOrientationList);
+    for (uint16_t degrees : {0, 90, 180, 270})
+        orientations->Add(new GValueAttribute(degrees, 0));
+    configuration.Add(orientations);
     configuration.Add(new GValueAttribute(1, FeatureId::kCollationSwitch));
     configuration.Add(new GValueAttribute(1, FeatureId::kColorDevice));
     GObjectBase* group = configuration.FindById(FeatureId::kStoredFormGroup);

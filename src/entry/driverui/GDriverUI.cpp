@@ -264,6 +264,8 @@ int GDriverUI::QueryFeatureValue(uint16_t featureId, uint16_t& value)
     return 1;
 }
 
+uint16_t GDriverUI::NormalizePaperCode(GObjectBase*, uint16_t code) { return GDriverUIBase::NormalizePaperCode(code); }
+
 namespace {
 
 // Code page of the resource library -> character set of the UI font.

@@ -8,6 +8,7 @@
 #include "entry/driverui/GDriverUIBase.h"
 #include "entry/module/GDriverUIOperations.h"
 #include "entry/sheet/UIContextRecord.h"
+#include "settings/translators/GPaperCodeSource.h"
 
 #include <cstdint>
 #include <vector>
@@ -16,7 +17,7 @@ class GCPSOSUI;
 class PrinterIdentity;
 
 
-class GDriverUI : public GDriverUIBase, public GDriverObjectImp, public GDriverUIOperations {
+class GDriverUI : public GDriverUIBase, public GDriverObjectImp, public GDriverUIOperations, public GPaperCodeSource {
 public:
     explicit GDriverUI(const PrinterIdentity& identity);
     ~GDriverUI() override;
@@ -94,7 +95,10 @@ public:
     void GetPrinterIdentity(RWWString& printerName, HANDLE& printer, uint32_t& word);
     // 1 with the value of the feature: 0x4000 gives 0x100; lower ids the id pool's code;
     // a form code the 1-based index of the printer's paper of that size.
-    int QueryFeatureValue(uint16_t featureId, uint16_t& value);
+    int QueryFeatureValue(uint16_t featureId, uint16_t& value) override;
+    // The paper-size translator's normalisation: the base's, over the current settings.
+    using GDriverUIBase::NormalizePaperCode;
+    uint16_t NormalizePaperCode(GObjectBase* settings, uint16_t code) override;
     // The 1-based index of the first paper within 100 units of the size in each direction
     // (sizes exchanged at 90 and 270); 0 when none.
     static uint16_t MatchPaperSize(const std::vector<GSizePair>& papers, GSizePair size, uint32_t orientation);

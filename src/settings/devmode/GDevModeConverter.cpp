@@ -118,6 +118,17 @@ int32_t ReadOr(GObjectBase* holder, long id, int32_t fallback)
     return Read(holder, id, value) ? value : fallback;
 }
 
+// Whether the driver's physical settings offer two-sided printing: the duplex unit
+// installed (308) or the device's own two-sided path (245). Without physical settings to
+// judge by it counts as offered.
+bool TwoSidedOffered(GDriverObject* driver)
+{
+    GObjectBase* settings = driver ? driver->GetSettings() : nullptr;
+    GObjectBase* physical = settings ? settings->FindById(FeatureId::kDeviceSettings) : nullptr;
+    return !physical || ReadOr(physical, FeatureId::kDuplexUnit, 0) != 0 ||
+           ReadOr(physical, FeatureId::kDuplexFallback, 0) != 0;
+}
+
 bool Write(GObjectBase* holder, long id, int32_t value)
 {
     GObjectBase* found = holder ? holder->FindById(id) : nullptr;
@@ -782,7 +793,9 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
     check(DM_COLOR, [&] { return field(kColorAt) == DMCOLOR_MONOCHROME || field(kColorAt) == DMCOLOR_COLOR; },
           DM_COLOR);
 
-    // Duplex, by the object's own orientation.
+    // Duplex, by the object's own orientation. Two-sided printing also needs the printer
+    // to offer it: without the duplex unit a job asking for it does not print one-sided
+    // unannounced.
     if ((fields & DM_DUPLEX) && !(mask && checkAll != 1)) {
         const bool ownLandscape = int16_t(Word(buffer_, kOrientationAt)) == DMORIENT_LANDSCAPE;
         const int16_t duplex = field(kDuplexAt);
@@ -793,7 +806,8 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
             value = ownLandscape ? 1 : 2;
         else if (duplex == DMDUP_HORIZONTAL)
             value = ownLandscape ? 2 : 1;
-        if (value < 0 || !InRange(configuration, FeatureId::kDuplexRange, value))
+        if (value < 0 || !InRange(configuration, FeatureId::kDuplexRange, value) ||
+            (value > 0 && !TwoSidedOffered(driver_)))
             mask |= DM_DUPLEX;
     }
 

@@ -1,5 +1,5 @@
 // The paper-code conversions of the driver's user-interface object, as the paper-size
-// translator asks them. The driver UI base implements it; a driver object without it
+// translator asks them. The driver UI object implements it; a driver object without it
 // keeps the table's codes on import and exports codes as they are.
 #pragma once
 
