@@ -6,8 +6,9 @@
 #include "model/GLocaleInfo.h"
 #include "graphics/GDeviceFontList.h"
 #include "graphics/GDeviceFontListComposite.h"
-#include "graphics/GMassStorageFontSource.h"
-#include "graphics/GMassStorageFonts.h"
+#include "printer/GMassStorageFontSource.h"
+#include "printer/GMassStorageFonts.h"
+#include "printer/GObjectSerializer.h"
 #include "model/GAttributeComposite.h"
 #include "model/GObjectIterator.h"
 #include "model/GRangeAttribute.h"
@@ -27,7 +28,6 @@
 #include "printer/GPaperHandlingDevice.h"
 #include "printer/GTray.h"
 #include "model/GFeatureIds.h"
-#include "settings/serializer/GSettingsTreeSerializer.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
 
@@ -833,7 +833,9 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
         return 0;
     // A serializer of its own: its defaults come from this driver object, not from
     // whichever object first loaded through the shared one.
-    GSettingsTreeSerializer serializer;
+    std::unique_ptr<GObjectSerializer> serializer(GObjectSerializer::Make());
+    if (!serializer)
+        return 0;
     // A form that does not fit is written again into a larger buffer: a cut form would
     // read back as a damaged object and be saved over the stored one.
     std::vector<uint8_t> buffer;
@@ -845,7 +847,7 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
         RWDataOutStream* stream = out ? out->GetStream() : nullptr;
         if (!stream)
             return 0;
-        const int saved = serializer.Save(object, *stream, out.get(), 1);
+        const int saved = serializer->Save(object, *stream, out.get(), 1);
         stream->Flush();
         if (saved == 1 && stream->Good())
             break;
@@ -855,7 +857,7 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
     }
     owned.reset();
     std::unique_ptr<GInStreamHolder> in(services->OpenMemoryInputStream(buffer.data(), uint32_t(buffer.size()), 1));
-    std::unique_ptr<GObjectBase> back(in && in->GetStream() ? serializer.Load(*in->GetStream(), in.get(), this, 1)
+    std::unique_ptr<GObjectBase> back(in && in->GetStream() ? serializer->Load(*in->GetStream(), in.get(), this, 1)
                                                              : nullptr);
     if (!back)
         return 0;

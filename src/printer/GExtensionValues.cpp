@@ -2,12 +2,10 @@
 
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
-#include "pipeline/GCommand.h"
-#include "pipeline/GDocumentStart.h"
-#include "pipeline/GPageEnd.h"
-#include "pipeline/GPageStart.h"
+#include "model/GCommand.h"
+#include "model/GCommandClassIds.h"
 #include "printer/GMedia.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 namespace {
 
@@ -28,7 +26,7 @@ const Source kPlaces[][3] = {
 // The three commands a policy knows, as the column of kPlaces; -1 for any other.
 int CommandColumn(const GCommand* command)
 {
-    static const RWClassID kColumns[] = {GDocumentStart::kClassId, GPageStart::kClassId, GPageEnd::kClassId};
+    static const RWClassID kColumns[] = {kDocumentStartClassId, kPageStartClassId, kPageEndClassId};
     if (command)
         for (int i = 0; i < 3; ++i)
             if (command->ClassId() == kColumns[i])

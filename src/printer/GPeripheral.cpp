@@ -8,9 +8,9 @@
 #include "model/GConfiguration.h"
 #include "model/GObjectIterator.h"
 #include "model/GStoredCounts.h"
-#include "pipeline/GCommand.h"
-#include "pipeline/GErrorCommand.h"
-#include "printer/GState.h"
+#include "model/GCommand.h"
+#include "model/GErrorCommand.h"
+#include "model/GState.h"
 
 #include <algorithm>
 

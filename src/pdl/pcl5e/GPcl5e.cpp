@@ -1,10 +1,16 @@
 #include "pdl/pcl5e/GPcl5e.h"
 
+#include "printer/GWriterCopier.h"
+
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GJobAbort.h"
 
 namespace {
+
+// The printer installs its copies of this writer through the copier.
+const bool kCopierRegistered = (GWriterCopier<GPcl5e>::copy = [](const GPcl5e& writer) -> GPeripheral* { return new GPcl5e(writer); },
+                                 true);
 
 const long kWriterId = 101;
 

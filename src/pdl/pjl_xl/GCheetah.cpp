@@ -1,10 +1,16 @@
 #include "pdl/pjl_xl/GCheetah.h"
 
+#include "printer/GWriterCopier.h"
+
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GJobAbort.h"
 
 namespace {
+
+// The printer installs its copies of this writer through the copier.
+const bool kCopierRegistered = (GWriterCopier<GCheetah>::copy = [](const GCheetah& writer) -> GPeripheral* { return new GCheetah(writer); },
+                                 true);
 
 const long kWriterId = 101;
 

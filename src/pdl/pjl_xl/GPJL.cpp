@@ -1,6 +1,12 @@
 #include "pdl/pjl_xl/GPJL.h"
 
+#include "printer/GWriterCopier.h"
+
 namespace {
+
+// The printer installs its copies of this writer through the copier.
+const bool kCopierRegistered = (GWriterCopier<GPJL>::copy = [](const GPJL& writer) -> GPeripheral* { return new GPJL(writer); },
+                                 true);
 
 const long kWriterId = 106;
 

@@ -1,10 +1,16 @@
 #include "pdl/postscript/GPostScript.h"
 
+#include "printer/GWriterCopier.h"
+
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GJobAbort.h"
 
 namespace {
+
+// The printer installs its copies of this writer through the copier.
+const bool kCopierRegistered = (GWriterCopier<GPostScript>::copy = [](const GPostScript& writer) -> GPeripheral* { return new GPostScript(writer); },
+                                 true);
 
 const long kWriterId = 101;
 

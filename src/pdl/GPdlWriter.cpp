@@ -1,4 +1,4 @@
-#include "graphics/GPdlWriter.h"
+#include "pdl/GPdlWriter.h"
 
 #include "graphics/GGraphic.h"
 #include "graphics/GOutputChannel.h"
@@ -7,7 +7,7 @@
 #include "model/GFeatureIds.h"
 #include "model/GProviderRegistry.h"
 #include "model/GRangeAttribute.h"
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 #include "pipeline/GDocumentStart.h"
 #include "printer/GOSFactory.h"
 
