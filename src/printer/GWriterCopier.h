@@ -11,6 +11,14 @@ struct GWriterCopier {
     static inline GPeripheral* (*copy)(const Writer& writer) = nullptr;
 };
 
+// Called once from the writer's own source, where the writer is a complete class.
+template <class Writer>
+bool RegisterWriterCopier()
+{
+    GWriterCopier<Writer>::copy = [](const Writer& writer) -> GPeripheral* { return new Writer(writer); };
+    return true;
+}
+
 // The class id of the page-description writer base (GPdlWriter), by which the printer
 // tells a writer among its members.
 constexpr RWClassID kPdlWriterClassId = 765;

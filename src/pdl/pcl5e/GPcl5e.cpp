@@ -9,8 +9,7 @@
 namespace {
 
 // The printer installs its copies of this writer through the copier.
-const bool kCopierRegistered = (GWriterCopier<GPcl5e>::copy = [](const GPcl5e& writer) -> GPeripheral* { return new GPcl5e(writer); },
-                                 true);
+const bool kCopierRegistered = RegisterWriterCopier<GPcl5e>();
 
 const long kWriterId = 101;
 

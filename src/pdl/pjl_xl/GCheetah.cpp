@@ -9,8 +9,7 @@
 namespace {
 
 // The printer installs its copies of this writer through the copier.
-const bool kCopierRegistered = (GWriterCopier<GCheetah>::copy = [](const GCheetah& writer) -> GPeripheral* { return new GCheetah(writer); },
-                                 true);
+const bool kCopierRegistered = RegisterWriterCopier<GCheetah>();
 
 const long kWriterId = 101;
 

@@ -5,8 +5,7 @@
 namespace {
 
 // The printer installs its copies of this writer through the copier.
-const bool kCopierRegistered = (GWriterCopier<GPJL>::copy = [](const GPJL& writer) -> GPeripheral* { return new GPJL(writer); },
-                                 true);
+const bool kCopierRegistered = RegisterWriterCopier<GPJL>();
 
 const long kWriterId = 106;
 

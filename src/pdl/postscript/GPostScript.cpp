@@ -9,8 +9,7 @@
 namespace {
 
 // The printer installs its copies of this writer through the copier.
-const bool kCopierRegistered = (GWriterCopier<GPostScript>::copy = [](const GPostScript& writer) -> GPeripheral* { return new GPostScript(writer); },
-                                 true);
+const bool kCopierRegistered = RegisterWriterCopier<GPostScript>();
 
 const long kWriterId = 101;
 
