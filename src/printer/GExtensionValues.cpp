@@ -4,6 +4,7 @@
 #include "model/GValueAttribute.h"
 #include "model/GCommand.h"
 #include "model/GCommandClassIds.h"
+#include "model/GFeatureIds.h"
 #include "printer/GMedia.h"
 #include "model/GState.h"
 
@@ -210,7 +211,7 @@ uint16_t PaperGetter(GObjectBase* state, const GExtensionQueryContext& context, 
         if (!media)
             return kExtensionValueNotFound;
         paper = media->GetMediaId();
-    } else if (!ReadValue(place.where, 260, paper)) {
+    } else if (!ReadValue(place.where, FeatureId::kPaperSize, paper)) {
         return kExtensionValueNotFound;
     }
     return Write(code, PaperCode(paper));
@@ -307,7 +308,7 @@ uint16_t Getter245(GObjectBase* state, const GExtensionQueryContext& context, ui
     uint16_t value = 0;
     bool set = false;
     if (state)
-        set = ReadValue(state, 292, value) && value == 1;
+        set = ReadValue(state, FeatureId::kCollate, value) && value == 1;
     else if (CommandColumn(context.command) >= 0)
         set = ReadValue(context.jobSettings, 247, value) && value > 1;
     Write(code, set ? 1 : 0);
