@@ -4,7 +4,7 @@
 // the data file. Prints the time of each and how many times faster reuse is.
 //
 //   driver_server_bench.exe [rounds] [mappings per list]
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "model/GResourceMappingList.h"
 #include "model/GStreamHolder.h"
 #include "model/MPersistentComposite.h"

@@ -1,6 +1,6 @@
 #include "graphics/GColorPaint.h"
 
-#include "graphics/GPdlWriter.h"
+#include "graphics/GPdlTarget.h"
 #include "model/GStoredFields.h"
 
 namespace {
@@ -33,9 +33,9 @@ bool GColorPaint::IsSame(const GObjectBase* other) const
     return !color_ || !paint->color_ || color_->IsSame(paint->color_.get());
 }
 
-int16_t GColorPaint::ApplyAsPen(GPdlWriter& writer) { return writer.SetPenColor(*this); }
+int16_t GColorPaint::ApplyAsPen(GPdlTarget& writer) { return writer.SetPenColor(*this); }
 
-int16_t GColorPaint::ApplyAsBrush(GPdlWriter& writer) { return writer.SetBrushColor(*this); }
+int16_t GColorPaint::ApplyAsBrush(GPdlTarget& writer) { return writer.SetBrushColor(*this); }
 
 void GColorPaint::SetColor(GColorBase* color)
 {

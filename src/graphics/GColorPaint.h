@@ -7,7 +7,7 @@
 
 #include <memory>
 
-class GPdlWriter;
+class GPdlTarget;
 
 class GColorPaint : public GPersistent<GColorPaint, GPaint, 152, true> {
 public:
@@ -28,8 +28,8 @@ public:
 
     // The paint applied as the writer's pen or brush colour: the writer's colour
     // operation of the paint form, and its status.
-    int16_t ApplyAsPen(GPdlWriter& writer);
-    int16_t ApplyAsBrush(GPdlWriter& writer);
+    int16_t ApplyAsPen(GPdlTarget& writer);
+    int16_t ApplyAsBrush(GPdlTarget& writer);
 
     // Deletes the colour held and takes the new one; nothing for the colour held.
     void SetColor(GColorBase* color);

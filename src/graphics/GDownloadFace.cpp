@@ -1,6 +1,6 @@
 #include "graphics/GDownloadFace.h"
 
-#include "printer/GPeripheral.h"
+#include "model/GCommandHandler.h"
 
 #include <cstring>
 #include <memory>
@@ -32,7 +32,7 @@ void GDownloadFace::Prepare()
     RegisterDownload();
 }
 
-int16_t GDownloadFace::Execute(GPeripheral& target) { return target.DownloadFace(*this); }
+int16_t GDownloadFace::Execute(GCommandHandler& target) { return target.DownloadFace(*this); }
 
 bool GDownloadFace::IsSame(const GObjectBase* other) const
 {

@@ -5,7 +5,7 @@
 
 #include "graphics/GFontReference.h"
 #include "graphics/GTextEncoding.h"
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 class GDownloadFace : public GPersistent<GDownloadFace, GCommand, 806> {
 public:
@@ -29,7 +29,7 @@ public:
     // With a font, the font registers the download (kind 1 when the font takes 8-bit
     // codes, else 2) with the value.
     void Prepare() override;
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
     // Same class, equal values, and fonts both absent, the same object or equal.
     bool IsSame(const GObjectBase* other) const override;
     bool IsEqual(const RWCollectable* other) const override;

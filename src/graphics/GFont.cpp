@@ -3,7 +3,7 @@
 #include "graphics/GFontDatabase.h"
 #include "graphics/GGlyphSource.h"
 #include "graphics/GTextString.h"
-#include "printer/GOSFactory.h"
+#include "model/GCoreServices.h"
 
 #include <algorithm>
 
@@ -11,7 +11,7 @@ namespace {
 
 GGlyphSource* NewGlyphSource()
 {
-    GOSFactory* services = GOSFactory::Instance();
+    GCoreServices* services = GCoreServices::Instance();
     return services ? services->CreateGlyphSource() : nullptr;
 }
 

@@ -5,9 +5,9 @@
 #include "graphics/GFontOwner.h"
 #include "graphics/GTTFontFilePool.h"
 #include "model/GTextConverter.h"
-#include "printer/GCriticalError.h"
-#include "printer/GLock.h"
-#include "printer/GOSFactory.h"
+#include "model/GCriticalError.h"
+#include "model/GLock.h"
+#include "model/GCoreServices.h"
 
 #include <atomic>
 #include <cstdio>
@@ -81,7 +81,7 @@ void GFontDatabase::Close()
 
 uint32_t GFontDatabase::NextFontId()
 {
-    if (GOSFactory* services = GOSFactory::Instance())
+    if (GCoreServices* services = GCoreServices::Instance())
         services->EnsureLock(&g_idLock);
     GLock* lock = g_idLock;
     if (lock && lock->Acquire() != 0)

@@ -1,8 +1,8 @@
 #include "graphics/GFontRecord.h"
 
-#include "graphics/GPdlWriter.h"
+#include "graphics/GPdlTarget.h"
 
-GFontRecord::GFontRecord(GPdlWriter* owner, const RWCString& name)
+GFontRecord::GFontRecord(GPdlTarget* owner, const RWCString& name)
     : owner_(owner), name_(name), firstValue_(0), live_(1), word_(0xFFFF), downloaded_(0), memoryUsed_(0),
       useStamp_(0), kind_(0), lastValue_(0), handles_(0)
 {

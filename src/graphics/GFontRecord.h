@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-class GPdlWriter;
+class GPdlTarget;
 
 class GFontRecord {
 public:
@@ -18,7 +18,7 @@ public:
     static constexpr uint32_t kFirstFreeableKind = 2;
     static constexpr uint32_t kLastFreeableKind = 3;
 
-    GFontRecord(GPdlWriter* owner, const RWCString& name);
+    GFontRecord(GPdlTarget* owner, const RWCString& name);
     GFontRecord(const GFontRecord&) = delete;
     GFontRecord& operator=(const GFontRecord&) = delete;
     virtual ~GFontRecord();
@@ -61,7 +61,7 @@ public:
     uint32_t GetHandleCount() const { return handles_; }
 
 private:
-    GPdlWriter* owner_;
+    GPdlTarget* owner_;
     RWCString name_;
     uint32_t firstValue_;
     uint32_t live_;

@@ -1,6 +1,6 @@
 #include "graphics/GGraphic.h"
 
-#include "printer/GGraphicBundle.h"
+#include "graphics/GGraphicBundle.h"
 
 GGraphic::GGraphic() {}
 

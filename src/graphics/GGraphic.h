@@ -3,7 +3,7 @@
 // drawing handler of the peripheral.
 #pragma once
 
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 class GGraphic : public GStoredLevel<GGraphic, GCommand, 602> {
 public:

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "graphics/GGraphic.h"
-#include "pipeline/GMemberListOf.h"
+#include "model/GMemberListOf.h"
 
 class GGraphicComposite : public GMemberListOf<GGraphicComposite, GGraphic, GGraphic, 607> {
 public:

@@ -1,7 +1,7 @@
 #include "graphics/GPathGraphic.h"
 
 #include "graphics/GPointListGraphic.h"
-#include "printer/GPeripheral.h"
+#include "model/GCommandHandler.h"
 
 GPathGraphic::GPathGraphic() {}
 GPathGraphic::GPathGraphic(GState* state, const long& id) : GPersistent(state, id) {}
@@ -32,7 +32,7 @@ GObjectBase* GPathGraphic::SelectKindOf(const RWClassID& classId) { return GObje
 GObjectBase* GPathGraphic::AsComposite() { return nullptr; }
 GObjectIterator* GPathGraphic::CreateIterator() { return GObjectBase::CreateIterator(); }
 
-int16_t GPathGraphic::Execute(GPeripheral& target) { return target.DrawPath(*this); }
+int16_t GPathGraphic::Execute(GCommandHandler& target) { return target.DrawPath(*this); }
 
 GRect GPathGraphic::GetBounds()
 {

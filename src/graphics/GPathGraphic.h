@@ -37,7 +37,7 @@ public:
     GObjectIterator* CreateIterator() override;
 
     // The peripheral's path handler.
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     // The rectangle covering the bounds of the point lists and nested paths among the
     // members (a nested empty path counts as all zeros); all zeros when there are none.

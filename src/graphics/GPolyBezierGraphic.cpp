@@ -1,6 +1,6 @@
 #include "graphics/GPolyBezierGraphic.h"
 
-#include "printer/GPeripheral.h"
+#include "model/GCommandHandler.h"
 
 GPolyBezierGraphic::GPolyBezierGraphic() {}
 
@@ -15,4 +15,4 @@ GPolyBezierGraphic::GPolyBezierGraphic(const GPointArray& points, GState* state,
 
 GPolyBezierGraphic::~GPolyBezierGraphic() {}
 
-int16_t GPolyBezierGraphic::Execute(GPeripheral& target) { return target.DrawPolyBezier(*this); }
+int16_t GPolyBezierGraphic::Execute(GCommandHandler& target) { return target.DrawPolyBezier(*this); }

@@ -19,7 +19,7 @@ public:
     ~GPolyBezierGraphic() override;
 
     // The peripheral's poly-Bezier handler.
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     // A word a writer may use; copied, never stored.
     uint32_t GetExtra() const { return extra_; }

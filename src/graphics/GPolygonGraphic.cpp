@@ -1,6 +1,6 @@
 #include "graphics/GPolygonGraphic.h"
 
-#include "printer/GPeripheral.h"
+#include "model/GCommandHandler.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -26,4 +26,4 @@ GPolygonGraphic::GPolygonGraphic(const GPointArray& points, GState* state, const
 
 GPolygonGraphic::~GPolygonGraphic() {}
 
-int16_t GPolygonGraphic::Execute(GPeripheral& target) { return target.DrawPolygon(*this); }
+int16_t GPolygonGraphic::Execute(GCommandHandler& target) { return target.DrawPolygon(*this); }

@@ -20,7 +20,7 @@ public:
     ~GPolygonGraphic() override;
 
     // The peripheral's polygon handler.
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     auto StoredForm() { return GFields(); }
 };

@@ -1,7 +1,7 @@
 #include "graphics/GRasterGraphic.h"
 
 #include "graphics/GRasterScale.h"
-#include "printer/GPeripheral.h"
+#include "model/GCommandHandler.h"
 
 GRasterGraphic::GRasterGraphic() {}
 
@@ -31,7 +31,7 @@ bool GRasterGraphic::IsSame(const GObjectBase* other) const
 
 void GRasterGraphic::Prepare() { image_.MakeOwnCopy(); }
 
-int16_t GRasterGraphic::Execute(GPeripheral& target) { return target.DrawRaster(*this); }
+int16_t GRasterGraphic::Execute(GCommandHandler& target) { return target.DrawRaster(*this); }
 
 uint32_t GRasterGraphic::Scale(const GClipAttribute* clip, GRect& outSource, GRect& outDestination) const
 {

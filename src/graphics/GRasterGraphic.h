@@ -26,7 +26,7 @@ public:
     // The image owns its pixels from now on, so no caller's buffer is referred to.
     void Prepare() override;
     // The peripheral's raster handler.
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
     // 1 for the images scaled before they reach the writer.
     virtual uint32_t IsPreScaled() const { return 0; }
 

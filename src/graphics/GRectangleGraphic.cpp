@@ -1,6 +1,6 @@
 #include "graphics/GRectangleGraphic.h"
 
-#include "printer/GPeripheral.h"
+#include "model/GCommandHandler.h"
 
 GRectangleGraphic::GRectangleGraphic() {}
 
@@ -11,4 +11,4 @@ GRectangleGraphic::GRectangleGraphic(const GRect& bounds, GState* state, const l
 
 GRectangleGraphic::~GRectangleGraphic() {}
 
-int16_t GRectangleGraphic::Execute(GPeripheral& target) { return target.DrawRectangle(*this); }
+int16_t GRectangleGraphic::Execute(GCommandHandler& target) { return target.DrawRectangle(*this); }

@@ -16,7 +16,7 @@ public:
     ~GRectangleGraphic() override;
 
     // The peripheral's rectangle handler.
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     auto StoredForm() { return GFields(); }
 };

@@ -4,9 +4,9 @@
 #include "graphics/GTTFontFile.h"
 #include "graphics/GTTWin32FontFileReader.h"
 #include "model/GStreamHolder.h"
-#include "printer/GCriticalError.h"
-#include "printer/GLock.h"
-#include "printer/GOSFactory.h"
+#include "model/GCriticalError.h"
+#include "model/GLock.h"
+#include "model/GCoreServices.h"
 
 #include <algorithm>
 #include <atomic>
@@ -73,7 +73,7 @@ private:
 GTTFontFilePool::GTTFontFilePool()
     : lock_(nullptr), readers_(new GFontList(&ReaderRule, kStoredReader)), setting_(0)
 {
-    if (GOSFactory* services = GOSFactory::Instance())
+    if (GCoreServices* services = GCoreServices::Instance())
         lock_ = services->CreateLock();
 }
 
@@ -298,7 +298,7 @@ bool GTTFontFilePool::ReadJob(RWBinaryFile& in, uint32_t jobId)
 
 uint32_t GTTFontFilePool::SaveToStream(void* buffer, uint32_t capacity, uint32_t jobId)
 {
-    GOSFactory* services = GOSFactory::Instance();
+    GCoreServices* services = GCoreServices::Instance();
     std::unique_ptr<GOutStreamHolder> holder(services ? services->OpenMemoryOutputStream(buffer, capacity, 2)
                                                       : new (std::nothrow) GOutStreamHolder(buffer, capacity, 2));
     RWDataOutStream* out = holder ? holder->GetStream() : nullptr;
@@ -316,7 +316,7 @@ bool GTTFontFilePool::LoadFromStream(const void* data, uint32_t length, uint32_t
 {
     // The capture is open before the holder checks the stream's header.
     return RWForeignRead::Run([&] {
-        GOSFactory* services = GOSFactory::Instance();
+        GCoreServices* services = GCoreServices::Instance();
         std::unique_ptr<GInStreamHolder> holder(services ? services->OpenMemoryInputStream(data, length, 2)
                                                          : new (std::nothrow) GInStreamHolder(data, length, 2));
         RWDataInStream* in = holder ? holder->GetStream() : nullptr;

@@ -4,9 +4,9 @@
 #include "model/GSizeFromData.h"
 #include "model/GStoredFields.h"
 #include "model/GTextConverter.h"
-#include "printer/GCriticalError.h"
-#include "printer/GLock.h"
-#include "printer/GOSFactory.h"
+#include "model/GCriticalError.h"
+#include "model/GLock.h"
+#include "model/GCoreServices.h"
 
 #include <algorithm>
 #include <cstring>
@@ -166,7 +166,7 @@ GTTFontFileReader::GTTFontFileReader(uint32_t fileKey)
     : lock_(nullptr), locked_(0), changeCount_(0), fileKey_(fileKey), locationFormat_(255), userCount_(0),
       preloaded_(0), tables_(nullptr), glyphs_(nullptr)
 {
-    if (GOSFactory* services = GOSFactory::Instance())
+    if (GCoreServices* services = GCoreServices::Instance())
         lock_ = services->CreateLock();
 }
 
@@ -634,7 +634,7 @@ uint16_t GTTFontFileReader::PrepareCode(const GCharacterMapChoice& choice, const
         if (last < 0x100 || characterSet == 16)
             return code;
         uint32_t kind = 0, version = 0, build = 0;
-        if (GOSFactory* services = GOSFactory::Instance())
+        if (GCoreServices* services = GCoreServices::Instance())
             services->GetOSVersion(kind, version, build);
         if (characterSet == 3 && (version >> 16) <= 4)
             return code;

@@ -1,6 +1,6 @@
 #include "graphics/GTextStringGraphic.h"
 
-#include "printer/GPeripheral.h"
+#include "model/GCommandHandler.h"
 
 #include <new>
 
@@ -114,7 +114,7 @@ void GTextStringGraphic::Prepare()
     text_->GetWritableText();
 }
 
-int16_t GTextStringGraphic::Execute(GPeripheral& target) { return target.DrawTextString(*this); }
+int16_t GTextStringGraphic::Execute(GCommandHandler& target) { return target.DrawTextString(*this); }
 
 bool GTextStringGraphic::IsSame(const GObjectBase* other) const
 {

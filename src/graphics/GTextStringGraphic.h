@@ -39,7 +39,7 @@ public:
     // With a font and a text, the font registers the text's characters (kind 1 when the
     // font takes 8-bit codes, else 2) and the text makes its characters its own.
     void Prepare() override;
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
     // Same class and graphic part, equal flags and position, and font, text and
     // escapements each the same object or equal (absent on both sides included).
     bool IsSame(const GObjectBase* other) const override;

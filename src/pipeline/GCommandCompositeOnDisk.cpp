@@ -9,7 +9,7 @@
 #include "pipeline/GPageFilterLock.h"
 #include "printer/GDriverObject.h"
 #include "printer/GDriverServer.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include <cstdlib>
 #include <new>
@@ -155,7 +155,7 @@ void GCommandCompositeOnDisk::SetState(const GCountedRef& state)
 
 void GCommandCompositeOnDisk::GetState(GCountedRef& state) { state = store_.FindRecordById(kStoredStateId); }
 
-int16_t GCommandCompositeOnDisk::Execute(GPeripheral&) { return 0; }
+int16_t GCommandCompositeOnDisk::Execute(GCommandHandler&) { return 0; }
 
 GObjectIterator* GCommandCompositeOnDisk::CreateIterator()
 {

@@ -11,7 +11,7 @@
 
 #include "foundation/RWWString.h"
 #include "model/MPersistentCompositeOnDisk.h"
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 #include <cstdint>
 
@@ -77,7 +77,7 @@ public:
     void GetState(GCountedRef& state) override;
     using GCommand::GetState;
     // Calls no handler.
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
     // Writes newObject in place of the stored command that object is the same as: 1 when
     // one was replaced.
     virtual int ReplaceRecordSame(const GObjectBase* object, const GObjectBase* newObject);

@@ -14,4 +14,4 @@ bool GDocumentBreak::IsSame(const GObjectBase* other) const
     return command && command->ClassId() == kClassId && LikeCommandPart(*command);
 }
 
-int16_t GDocumentBreak::Execute(GPeripheral& target) { return target.OnDocumentEvent(*this); }
+int16_t GDocumentBreak::Execute(GCommandHandler& target) { return target.OnDocumentEvent(*this); }

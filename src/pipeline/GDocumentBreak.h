@@ -4,7 +4,7 @@
 // document-event handler.
 #pragma once
 
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 class GDocumentBreak : public GKindOfLevel<GCommand, 718> {
 public:
@@ -19,5 +19,5 @@ public:
     GDocumentBreak* CreateNew() const override { return new GDocumentBreak; }
     GDocumentBreak* Copy() const override { return new GDocumentBreak(*this); }
     bool IsSame(const GObjectBase* other) const override;
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 };

@@ -11,4 +11,4 @@ GDocumentEnd::GDocumentEnd(const RWWString& documentName, const RWWString& outpu
 GDocumentEnd::GDocumentEnd(GState* state, const long& id) : GPersistent(state, id) {}
 GDocumentEnd::~GDocumentEnd() {}
 
-int16_t GDocumentEnd::Execute(GPeripheral& target) { return target.OnDocumentEnd(*this); }
+int16_t GDocumentEnd::Execute(GCommandHandler& target) { return target.OnDocumentEnd(*this); }

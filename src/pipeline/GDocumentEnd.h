@@ -1,7 +1,7 @@
 // The end of the document.
 #pragma once
 
-#include "pipeline/GDocumentCommand.h"
+#include "graphics/GDocumentCommand.h"
 
 class GDocumentEnd : public GPersistent<GDocumentEnd, GDocumentCommand, 706> {
 public:
@@ -17,7 +17,7 @@ public:
     GDocumentEnd& operator=(const GDocumentEnd& other) = default;
     ~GDocumentEnd() override;
 
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     auto StoredForm() { return GFields(); }
 };

@@ -3,7 +3,21 @@
 #include "model/GStoredCounts.h"
 #include "pipeline/GCommandProducer.h"
 #include "printer/GDriverServer.h"
+#include "printer/GDocumentStartView.h"
 #include "printer/GPeripheral.h"
+
+namespace {
+
+// The printer reads a document start through this view.
+const bool kViewRegistered = (GDocumentStartView::document = [](GDocumentStart& command) -> GDocumentCommand* {
+                                  return &command;
+                              },
+                              GDocumentStartView::producer = [](GDocumentStart& command) -> void* {
+                                  return command.GetProducer();
+                              },
+                              true);
+
+} // namespace
 
 GDocumentStart::GDocumentStart() : producer_(nullptr) {}
 GDocumentStart::GDocumentStart(const long& id) : GPersistent(id), producer_(nullptr) {}
@@ -25,7 +39,7 @@ bool GDocumentStart::IsSame(const GObjectBase* other) const
     return start && producer_ == start->producer_ && GDocumentCommand::IsSame(start);
 }
 
-int16_t GDocumentStart::Execute(GPeripheral& target) { return target.OnDocumentStart(*this); }
+int16_t GDocumentStart::Execute(GCommandHandler& target) { return target.OnDocumentStart(*this); }
 
 // The producer is found again by its key through the driver server; a key the server
 // does not know, or that names a driver object that is no producer, gives none.

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "foundation/RWCString.h"
-#include "pipeline/GDocumentCommand.h"
+#include "graphics/GDocumentCommand.h"
 
 class GCommandProducer;
 
@@ -25,7 +25,7 @@ public:
 
     // The same producer and like document parts.
     bool IsSame(const GObjectBase* other) const override;
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     // Not owned; null when the command was read back and no producer answers its key.
     GCommandProducer* GetProducer() const { return producer_; }

@@ -12,4 +12,4 @@ bool GDownloadHeaderCommand::IsSame(const GObjectBase* other) const
     return command && LikeCommandPart(*command) && kind_ == command->kind_;
 }
 
-int16_t GDownloadHeaderCommand::Execute(GPeripheral& target) { return target.OnDownloadHeader(*this); }
+int16_t GDownloadHeaderCommand::Execute(GCommandHandler& target) { return target.OnDownloadHeader(*this); }

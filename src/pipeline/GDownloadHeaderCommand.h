@@ -2,7 +2,7 @@
 // acts on it.
 #pragma once
 
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 class GDownloadHeaderCommand : public GPersistent<GDownloadHeaderCommand, GCommand, 610> {
 public:
@@ -18,7 +18,7 @@ public:
 
     // Like command parts and equal kinds.
     bool IsSame(const GObjectBase* other) const override;
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     int32_t GetKind() const { return kind_; }
 

@@ -14,4 +14,4 @@ bool GJobAbort::IsSame(const GObjectBase* other) const
     return abort && LikeCommandPart(*abort);
 }
 
-int16_t GJobAbort::Execute(GPeripheral& target) { return target.OnJobAbort(*this); }
+int16_t GJobAbort::Execute(GCommandHandler& target) { return target.OnJobAbort(*this); }

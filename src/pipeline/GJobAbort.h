@@ -1,7 +1,7 @@
 // Sent down the chain when the job is abandoned; its state, if any, has no fixed id.
 #pragma once
 
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 class GJobAbort : public GPersistent<GJobAbort, GCommand, 713> {
 public:
@@ -15,7 +15,7 @@ public:
     ~GJobAbort() override;
 
     bool IsSame(const GObjectBase* other) const override;
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     auto StoredForm() { return GFields(); }
 };

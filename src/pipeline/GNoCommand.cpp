@@ -1,6 +1,6 @@
 #include "pipeline/GNoCommand.h"
 
-#include "printer/GState.h"
+#include "model/GState.h"
 
 GNoCommand::GNoCommand() {}
 GNoCommand::GNoCommand(const long& id) : GPersistent(id) {}
@@ -20,7 +20,7 @@ void GNoCommand::AdoptState(GState* state)
 
 void GNoCommand::SetState(const GCountedRef&) {}
 
-int16_t GNoCommand::Execute(GPeripheral&) { return 0; }
+int16_t GNoCommand::Execute(GCommandHandler&) { return 0; }
 
 template <class In>
 void GNoCommand::ReadForm(In& in)

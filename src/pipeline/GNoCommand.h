@@ -2,7 +2,7 @@
 // untouched, and it never holds a state.
 #pragma once
 
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 class GNoCommand : public GPersistent<GNoCommand, GCommand, 715> {
 public:
@@ -18,7 +18,7 @@ public:
     // The given state is dropped (deleted unless somebody holds it); none is kept.
     void AdoptState(GState* state) override;
     void SetState(const GCountedRef& state) override;
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     // Only the version word; a state read with the command part is let go.
     auto StoredForm() { return GFields(); }

@@ -12,4 +12,4 @@ bool GNullCommand::IsSame(const GObjectBase* other) const
     return command && LikeCommandPart(*command);
 }
 
-int16_t GNullCommand::Execute(GPeripheral&) { return 0; }
+int16_t GNullCommand::Execute(GCommandHandler&) { return 0; }

@@ -3,7 +3,7 @@
 // after its start.
 #pragma once
 
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 class GNullCommand : public GPersistent<GNullCommand, GCommand, 712> {
 public:
@@ -19,7 +19,7 @@ public:
     // The same object, or like command parts.
     bool IsSame(const GObjectBase* other) const override;
     // Calls no handler.
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     auto StoredForm() { return GFields(); }
 };

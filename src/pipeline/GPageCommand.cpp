@@ -1,6 +1,6 @@
 #include "pipeline/GPageCommand.h"
 
-#include "printer/GState.h"
+#include "model/GState.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // always carries the page state id.
 #pragma once
 
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 class GPageCommand : public GStoredLevel<GPageCommand, GCommand, 708> {
 public:

@@ -15,4 +15,4 @@ bool GPageEnd::IsSame(const GObjectBase* other) const
     return page && LikeCommandPart(*page);
 }
 
-int16_t GPageEnd::Execute(GPeripheral& target) { return target.OnPageEnd(*this); }
+int16_t GPageEnd::Execute(GCommandHandler& target) { return target.OnPageEnd(*this); }

@@ -15,4 +15,4 @@ bool GPageStart::IsSame(const GObjectBase* other) const
     return page && LikeCommandPart(*page);
 }
 
-int16_t GPageStart::Execute(GPeripheral& target) { return target.OnPageStart(*this); }
+int16_t GPageStart::Execute(GCommandHandler& target) { return target.OnPageStart(*this); }

@@ -83,7 +83,7 @@ bool GPassThroughCommand::IsSame(const GObjectBase* other) const
 
 void GPassThroughCommand::Prepare() { MakeDataOwned(); }
 
-int16_t GPassThroughCommand::Execute(GPeripheral& target) { return target.OnPassThrough(*this); }
+int16_t GPassThroughCommand::Execute(GCommandHandler& target) { return target.OnPassThrough(*this); }
 
 int GPassThroughCommand::MakeDataOwned()
 {

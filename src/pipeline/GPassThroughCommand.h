@@ -4,7 +4,7 @@
 // refers to a caller's buffer.
 #pragma once
 
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 class GPassThroughCommand : public GPersistent<GPassThroughCommand, GCommand, 608> {
 public:
@@ -25,7 +25,7 @@ public:
     bool IsSame(const GObjectBase* other) const override;
     // Makes the bytes the command's own.
     void Prepare() override;
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     const uint8_t* GetData() const { return data_; }
     uint16_t GetLength() const { return length_; }

@@ -6,8 +6,9 @@
 #include "model/GLocaleInfo.h"
 #include "graphics/GDeviceFontList.h"
 #include "graphics/GDeviceFontListComposite.h"
-#include "graphics/GMassStorageFontSource.h"
-#include "graphics/GMassStorageFonts.h"
+#include "printer/GMassStorageFontSource.h"
+#include "printer/GMassStorageFonts.h"
+#include "printer/GObjectSerializer.h"
 #include "model/GAttributeComposite.h"
 #include "model/GObjectIterator.h"
 #include "model/GRangeAttribute.h"
@@ -27,7 +28,6 @@
 #include "printer/GPaperHandlingDevice.h"
 #include "printer/GTray.h"
 #include "model/GFeatureIds.h"
-#include "settings/serializer/GSettingsTreeSerializer.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
 
@@ -500,7 +500,7 @@ int GDriverObject::FindMedia(uint32_t orientation, int16_t xResolution, int16_t 
     GObjectBase* settings = GetSettings();
     if (!settings)
         return 1;
-    GObjectBase* sizes = settings->FindById(276);
+    GObjectBase* sizes = settings->FindById(FeatureId::kCustomSizeList);
     if (!sizes)
         return 0;
     GMediaPair smallest{0, 0}, largest{32767, 32767};
@@ -606,7 +606,7 @@ int GDriverObject::IsCustomSizeInRange(uint16_t paperId, GObjectBase* settings)
     const uint16_t x = uint16_t(FlagValue(resolution, 323)), y = uint16_t(FlagValue(resolution, 324));
     const uint32_t orientation = uint16_t(FlagValue(settings, 265));
     GCustomMediaSize* size = nullptr;
-    ForEachMember(own->FindById(276), [&](GObjectBase* member) {
+    ForEachMember(own->FindById(FeatureId::kCustomSizeList), [&](GObjectBase* member) {
         if (member->IsKindOf(GCustomMediaSize::kClassId) && static_cast<GCustomMediaSize*>(member)->GetId() == paperId)
             size = static_cast<GCustomMediaSize*>(member);
         return size == nullptr;
@@ -718,7 +718,8 @@ int GDriverObject::ApplyStoredMaps(GObjectBase* settings)
         settings = GetSettings();
     if (!settings)
         return 0;
-    GObjectBase* s = settings->GetId() == 365 ? settings : settings->FindById(365);
+    GObjectBase* s =
+        settings->GetId() == FeatureId::kDeviceSettings ? settings : settings->FindById(FeatureId::kDeviceSettings);
     GConfiguration* c = GetPrinterConfiguration();
     GObjectBase* x = c ? c->FindById(FeatureId::kPaperPath) : nullptr;
     GConfiguration* p1 = ComponentConfiguration(printer_, FeatureId::kPdlWriter);
@@ -833,7 +834,9 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
         return 0;
     // A serializer of its own: its defaults come from this driver object, not from
     // whichever object first loaded through the shared one.
-    GSettingsTreeSerializer serializer;
+    std::unique_ptr<GObjectSerializer> serializer(GObjectSerializer::Make());
+    if (!serializer)
+        return 0;
     // A form that does not fit is written again into a larger buffer: a cut form would
     // read back as a damaged object and be saved over the stored one.
     std::vector<uint8_t> buffer;
@@ -845,7 +848,7 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
         RWDataOutStream* stream = out ? out->GetStream() : nullptr;
         if (!stream)
             return 0;
-        const int saved = serializer.Save(object, *stream, out.get(), 1);
+        const int saved = serializer->Save(object, *stream, out.get(), 1);
         stream->Flush();
         if (saved == 1 && stream->Good())
             break;
@@ -855,7 +858,7 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
     }
     owned.reset();
     std::unique_ptr<GInStreamHolder> in(services->OpenMemoryInputStream(buffer.data(), uint32_t(buffer.size()), 1));
-    std::unique_ptr<GObjectBase> back(in && in->GetStream() ? serializer.Load(*in->GetStream(), in.get(), this, 1)
+    std::unique_ptr<GObjectBase> back(in && in->GetStream() ? serializer->Load(*in->GetStream(), in.get(), this, 1)
                                                              : nullptr);
     if (!back)
         return 0;
@@ -890,7 +893,7 @@ int GDriverObject::ConvertStoredList(GObjectBase* oldList, GObjectBase* newList)
         for (GObjectBase* member : members)
             if (GObjectBase* stored = old->FindById(member->GetId()))
                 entry->Replace(member, stored);
-        std::unique_ptr<GObjectBase> taken(old->RemoveById(376));
+        std::unique_ptr<GObjectBase> taken(old->RemoveById(FeatureId::kStoredEntryName));
         if (old->GetId() != 375) {
             if (taken)
                 entry->Add(taken.release());
@@ -1004,7 +1007,7 @@ GObjectBase* GDriverObject::GetAttribute765() { return printer_ ? printer_->Find
 
 GObjectBase* GDriverObject::CopyAttributeTable(GObjectBase* source, GObjectBase* target)
 {
-    GObjectBase* from = source ? source->FindById(362) : nullptr;
+    GObjectBase* from = source ? source->FindById(FeatureId::kJobSettings) : nullptr;
     GObjectBase* to = target ? target->FindById(329) : nullptr;
     for (long id : {266, 267, 268}) {
         GValueAttribute *value = Feature<GValueAttribute>(from, id), *into = Feature<GValueAttribute>(to, id);

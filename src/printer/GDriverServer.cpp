@@ -1,13 +1,13 @@
 #include "printer/GDriverServer.h"
 
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "foundation/RWForeignRead.h"
 #include "graphics/GFontOwner.h"
 #include "model/GResourceMappingList.h"
 #include "model/GStreamHolder.h"
-#include "printer/GCriticalError.h"
+#include "model/GCriticalError.h"
 #include "printer/GDriverObject.h"
-#include "printer/GLock.h"
+#include "model/GLock.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
 

@@ -2,12 +2,11 @@
 
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
-#include "pipeline/GCommand.h"
-#include "pipeline/GDocumentStart.h"
-#include "pipeline/GPageEnd.h"
-#include "pipeline/GPageStart.h"
+#include "model/GCommand.h"
+#include "model/GCommandClassIds.h"
+#include "model/GFeatureIds.h"
 #include "printer/GMedia.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 namespace {
 
@@ -28,7 +27,7 @@ const Source kPlaces[][3] = {
 // The three commands a policy knows, as the column of kPlaces; -1 for any other.
 int CommandColumn(const GCommand* command)
 {
-    static const RWClassID kColumns[] = {GDocumentStart::kClassId, GPageStart::kClassId, GPageEnd::kClassId};
+    static const RWClassID kColumns[] = {kDocumentStartClassId, kPageStartClassId, kPageEndClassId};
     if (command)
         for (int i = 0; i < 3; ++i)
             if (command->ClassId() == kColumns[i])
@@ -212,7 +211,7 @@ uint16_t PaperGetter(GObjectBase* state, const GExtensionQueryContext& context, 
         if (!media)
             return kExtensionValueNotFound;
         paper = media->GetMediaId();
-    } else if (!ReadValue(place.where, 260, paper)) {
+    } else if (!ReadValue(place.where, FeatureId::kPaperSize, paper)) {
         return kExtensionValueNotFound;
     }
     return Write(code, PaperCode(paper));
@@ -309,7 +308,7 @@ uint16_t Getter245(GObjectBase* state, const GExtensionQueryContext& context, ui
     uint16_t value = 0;
     bool set = false;
     if (state)
-        set = ReadValue(state, 292, value) && value == 1;
+        set = ReadValue(state, FeatureId::kCollate, value) && value == 1;
     else if (CommandColumn(context.command) >= 0)
         set = ReadValue(context.jobSettings, 247, value) && value > 1;
     Write(code, set ? 1 : 0);

@@ -1,7 +1,7 @@
 #include "printer/GNewHandler.h"
 
-#include "printer/GCriticalError.h"
-#include "printer/GLock.h"
+#include "model/GCriticalError.h"
+#include "model/GLock.h"
 #include "printer/GOSFactory.h"
 
 #include <new>

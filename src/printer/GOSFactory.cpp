@@ -4,14 +4,15 @@
 #include "foundation/RWForeignRead.h"
 #include "foundation/RWThreadContext.h"
 #include "model/GConfiguration.h"
+#include "model/GCoreServices.h"
 #include "model/GDynamicLibrary.h"
 #include "model/GStreamHolder.h"
 #include "model/GValueAttribute.h"
 #include "model/OSVersionRecord.h"
-#include "printer/GCriticalError.h"
+#include "model/GCriticalError.h"
 #include "printer/GDriverObject.h"
-#include "printer/GLock.h"
-#include "settings/serializer/GSettingsTreeSerializer.h"
+#include "printer/GObjectSerializer.h"
+#include "model/GLock.h"
 
 #include <cstdlib>
 #include <memory>
@@ -42,18 +43,42 @@ wchar_t Base36Digit(int value)
     return static_cast<wchar_t>(digit < 10 ? L'0' + digit : L'A' + digit - 10);
 }
 
+// The lower folders' view of the live services: every call goes to the live instance.
+class CoreServicesOfInstance : public GCoreServices {
+public:
+    GLock* CreateLock() override { return g_instance->CreateLock(); }
+    void EnsureLock(GLock** lock) override { g_instance->EnsureLock(lock); }
+    void GetOSVersion(uint32_t& kind, uint32_t& version, uint32_t& build) override
+    {
+        g_instance->GetOSVersion(kind, version, build);
+    }
+    GInStreamHolder* OpenMemoryInputStream(const void* data, uint32_t length, int kind) override
+    {
+        return g_instance->OpenMemoryInputStream(data, length, kind);
+    }
+    GOutStreamHolder* OpenMemoryOutputStream(void* buffer, uint32_t size, int kind) override
+    {
+        return g_instance->OpenMemoryOutputStream(buffer, size, kind);
+    }
+    GGlyphSource* CreateGlyphSource() override { return g_instance->CreateGlyphSource(); }
+};
+
+CoreServicesOfInstance g_coreServices;
+
 } // namespace
 
-GOSFactory::GOSFactory() : moduleHandle_(0), storedForm_(0xFFFF), serializer_(new GSettingsTreeSerializer)
+GOSFactory::GOSFactory() : moduleHandle_(0), storedForm_(0xFFFF), serializer_(GObjectSerializer::Make())
 {
     delete g_instance;
     g_instance = this;
+    GCoreServices::Install(&g_coreServices);
 }
 
 GOSFactory::~GOSFactory()
 {
     if (g_instance == this) {
         g_instance = nullptr;
+        GCoreServices::Install(nullptr);
         delete g_globalLock;
         g_globalLock = nullptr;
     }

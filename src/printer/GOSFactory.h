@@ -26,7 +26,7 @@ class GLock;
 class GObjectBase;
 class GOutStreamHolder;
 class GPrinterLibrary;
-class GSettingsTreeSerializer;
+class GObjectSerializer;
 class GTextConverter;
 class PrinterIdentity;
 
@@ -137,7 +137,7 @@ public:
     virtual uint32_t ProcessId();
 
     uint16_t GetStoredFormFlag() const { return storedForm_; }
-    GSettingsTreeSerializer* GetSerializer() const { return serializer_; }
+    GObjectSerializer* GetSerializer() const { return serializer_; }
     // The stored-form flag, decided once per instance from the driver's configuration
     // (1: the compact settings-tree form).
     uint16_t StoredFormFor(GDriverObject* driver);
@@ -158,5 +158,5 @@ protected:
 private:
     uint32_t moduleHandle_;
     uint16_t storedForm_;
-    GSettingsTreeSerializer* serializer_;
+    GObjectSerializer* serializer_;
 };

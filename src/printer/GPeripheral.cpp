@@ -9,9 +9,9 @@
 #include "model/GObjectIterator.h"
 #include "model/GStoredCounts.h"
 #include "model/MPersistentCompositeOnDisk.h"
-#include "pipeline/GCommand.h"
-#include "pipeline/GErrorCommand.h"
-#include "printer/GState.h"
+#include "model/GCommand.h"
+#include "model/GErrorCommand.h"
+#include "model/GState.h"
 
 #include <algorithm>
 

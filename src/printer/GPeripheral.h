@@ -13,6 +13,7 @@
 #include "foundation/RWSlistCollectables.h"
 #include "model/GAttribute.h"
 #include "model/GAttributeVisitor.h"
+#include "model/GCommandHandler.h"
 #include "model/GCountedRef.h"
 
 #include <cstdint>
@@ -45,7 +46,7 @@ class GState;
 class GTextStringGraphic;
 class GTray;
 
-class GPeripheral : public GStoredLevel<GPeripheral, GAttribute, 760>, public GAttributeVisitor {
+class GPeripheral : public GStoredLevel<GPeripheral, GAttribute, 760>, public GAttributeVisitor, public GCommandHandler {
 public:
     // Phases of the job.
     enum Phase : uint32_t { kIdle = 0, kInDocument = 1, kInPage = 2 };

@@ -4,9 +4,9 @@
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "model/GTextConverter.h"
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 #include "printer/GPeripheralProxy.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "foundation/RWErrorCapture.h"
 #include "model/GTextConverter.h"
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 #include "printer/GOSFactory.h"
 
 namespace {

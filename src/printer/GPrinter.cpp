@@ -1,32 +1,26 @@
 #include "printer/GPrinter.h"
 
+#include "graphics/GDocumentCommand.h"
 #include "graphics/GOutputChannel.h"
-#include "graphics/GPdlWriter.h"
 #include "model/GConfiguration.h"
 #include "model/GProviderRegistry.h"
 #include "model/GStringAttribute.h"
-#include "pdl/pcl5e/GPcl5e.h"
-#include "pdl/pjl_xl/GCheetah.h"
-#include "pdl/pjl_xl/GPJL.h"
-#include "pdl/postscript/GPostScript.h"
-#include "pipeline/GCommand.h"
-#include "pipeline/GDocumentStart.h"
-#include "pipeline/GErrorCommand.h"
-#include "printer/GState.h"
+#include "model/GCommand.h"
+#include "model/GErrorCommand.h"
+#include "model/GCommandClassIds.h"
+#include "model/GState.h"
+#include "printer/GDocumentStartView.h"
+#include "printer/GWriterCopier.h"
 
 namespace {
 
-const RWClassID kDocumentStartId = 705;
-const RWClassID kDocumentEndId = 706;
-const RWClassID kPageEndId = 710;
-const RWClassID kJobAbortId = 713;
 
 GPeripheral* AsPeripheral(GObjectBase* object)
 {
     return object && object->IsKindOf(GPeripheral::kClassId) ? dynamic_cast<GPeripheral*>(object) : nullptr;
 }
 
-bool IsPdlWriter(const GObjectBase* object) { return object && object->IsKindOf(GPdlWriter::kClassId); }
+bool IsPdlWriter(const GObjectBase* object) { return object && object->IsKindOf(kPdlWriterClassId); }
 
 void RemoveAddOnsOf(GPeripheral* writer)
 {
@@ -129,14 +123,14 @@ GCountedRef GPrinter::ProcessCommand(const GCountedRef& command)
     GPeripheral* pdlWriter = pdlWriter_;
 
     switch (original->ClassId()) {
-    case kDocumentStartId:
+    case kDocumentStartClassId:
         InstallAddOnsOf(pjlWriter);
         InstallAddOnsOf(pdlWriter);
         fail(original->Execute(*this));
         hand(pjlWriter);
         hand(pdlWriter);
         break;
-    case kDocumentEndId:
+    case kDocumentEndClassId:
         if (state) {
             hand(pdlWriter);
             hand(pjlWriter);
@@ -145,14 +139,14 @@ GCountedRef GPrinter::ProcessCommand(const GCountedRef& command)
         RemoveAddOnsOf(pdlWriter);
         RemoveAddOnsOf(pjlWriter);
         break;
-    case kJobAbortId:
+    case kJobAbortClassId:
         receive(pdlWriter);
         receive(pjlWriter);
         fail(original->Execute(*this));
         RemoveAddOnsOf(pdlWriter);
         RemoveAddOnsOf(pjlWriter);
         break;
-    case kPageEndId:
+    case kPageEndClassId:
         if (state) {
             hand(pdlWriter);
             hand(pjlWriter);
@@ -209,13 +203,16 @@ void GPrinter::FindWriters()
 // A channel that comes with the command belongs to whoever made it. One that a provider
 // opens belongs to the printer; a provider's channel that is already finished can never
 // be started, so it counts as none.
-int16_t GPrinter::OnDocumentStart(GDocumentStart& command)
+int16_t GPrinter::OnDocumentStart(GDocumentStart& start)
 {
+    if (!GDocumentStartView::document)
+        return 0;
+    GDocumentCommand& command = *GDocumentStartView::document(start);
     SetOutputChannel(nullptr, false);
     if (GOutputChannel* carried = command.GetOutputChannel()) {
         SetOutputChannel(carried, false);
     } else {
-        GOutputChannel* opened = GProviderRegistry::Instance().Open(command.GetOutputName(), command.GetProducer(), 0);
+        GOutputChannel* opened = GProviderRegistry::Instance().Open(command.GetOutputName(), GDocumentStartView::producer(start), 0);
         SetOutputChannel(opened, true);
         if (!opened || opened->GetState() == GOutputChannel::kFinished)
             return kNoChannel;
@@ -277,10 +274,18 @@ int16_t GPrinter::InstallWriter(long writerId, GPeripheral* copy)
     return 0;
 }
 
-int16_t GPrinter::SetPdlWriter(GCheetah& writer) { return InstallWriter(kPdlWriterId, new GCheetah(writer)); }
-int16_t GPrinter::SetPdlWriter(GPcl5e& writer) { return InstallWriter(kPdlWriterId, new GPcl5e(writer)); }
-int16_t GPrinter::SetPdlWriter(GPostScript& writer) { return InstallWriter(kPdlWriterId, new GPostScript(writer)); }
-int16_t GPrinter::SetPjlWriter(GPJL& writer) { return InstallWriter(kPjlWriterId, new GPJL(writer)); }
+// The copy comes from the copier the writer registered (GWriterCopier).
+template <class Writer>
+int16_t GPrinter::InstallCopyOf(long writerId, const Writer& writer)
+{
+    GPeripheral* (*copy)(const Writer&) = GWriterCopier<Writer>::copy;
+    return copy ? InstallWriter(writerId, copy(writer)) : 0;
+}
+
+int16_t GPrinter::SetPdlWriter(GCheetah& writer) { return InstallCopyOf(kPdlWriterId, writer); }
+int16_t GPrinter::SetPdlWriter(GPcl5e& writer) { return InstallCopyOf(kPdlWriterId, writer); }
+int16_t GPrinter::SetPdlWriter(GPostScript& writer) { return InstallCopyOf(kPdlWriterId, writer); }
+int16_t GPrinter::SetPjlWriter(GPJL& writer) { return InstallCopyOf(kPjlWriterId, writer); }
 
 template <class In>
 void GPrinter::ReadForm(In& in)

@@ -62,6 +62,8 @@ protected:
 private:
     // Replaces the writer under the id with the copy.
     int16_t InstallWriter(long writerId, GPeripheral* copy);
+    template <class Writer>
+    int16_t InstallCopyOf(long writerId, const Writer& writer);
     void Rebuild();
     // The channel this printer opened is closed or aborted, then deleted.
     int16_t EndChannel(bool abort);

@@ -1,8 +1,8 @@
 // The records store's lock as the system services make it: one lock, made once through
 // EnsureLock when the store is first used, deleted at unload.
 #include "model/GRecordsStoreLock.h"
-#include "printer/GCriticalError.h"
-#include "printer/GLock.h"
+#include "model/GCriticalError.h"
+#include "model/GLock.h"
 #include "printer/GOSFactory.h"
 
 namespace {

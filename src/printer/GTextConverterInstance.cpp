@@ -1,8 +1,8 @@
 // The process-wide text converter: made once, from the system services when they
 // supply one, else the default converter, so that callers never get null.
 #include "model/GTextConverter.h"
-#include "printer/GCriticalError.h"
-#include "printer/GLock.h"
+#include "model/GCriticalError.h"
+#include "model/GLock.h"
 #include "printer/GOSFactory.h"
 
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "printer/GWin32OSFactory.h"
 
-#include "entry/sheet/GSemaphoreLock.h"
+#include "printer/GSemaphoreLock.h"
 #include "model/GLocaleInfo.h"
 #include "model/GStreamHolder.h"
 #include "printer/GDriverObject.h"

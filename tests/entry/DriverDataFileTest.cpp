@@ -4,7 +4,7 @@
 #include "entry/module/GUIOSFactory.h"
 
 #include "TestPrinter.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "graphics/GDeviceFontListComposite.h"
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"

@@ -4,7 +4,7 @@
 #include "entry/driverui/GDriverUI.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "printer/GDriverServer.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 
 #include "TestPrinter.h"
 #include "entry/module/GUIOSFactory.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GObjectIterator.h"
@@ -17,7 +17,7 @@
 #include "printer/GFormToTrayDatabase.h"
 #include "printer/GMedia.h"
 #include "printer/GMediaPool.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 #include "settings/devmode/GDriverDevMode.h"
 
 #include <gtest/gtest.h>

@@ -8,7 +8,7 @@
 #include "TestPrinter.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "printer/GDriverServer.h"
 #include "printer/GMedia.h"
 #include "printer/GMediaPool.h"

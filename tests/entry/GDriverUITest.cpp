@@ -7,7 +7,7 @@
 #include "entry/module/EntryPoints.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "model/GStringAttribute.h"
 #include "printer/GFormToTrayDatabase.h"
 #include "model/GValueAttribute.h"

@@ -1,7 +1,7 @@
 #include "entry/module/GUIOSFactory.h"
 
 #include "TestPrinter.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "printer/GDriverObject.h"
 
 #include <gtest/gtest.h>

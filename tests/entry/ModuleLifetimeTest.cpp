@@ -6,7 +6,7 @@
 #include "entry/module/ModuleKeepAlive.h"
 #include "entry/module/OpenDocumentTable.h"
 #include "printer/GDriverServer.h"
-#include "printer/GLock.h"
+#include "model/GLock.h"
 #include "printer/GNewHandler.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include "FuzzMutation.h"
 
 #include "entry/driverui/GDriverUI.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "foundation/RWErrorCapture.h"
 #include "settings/devmode/GDriverDevMode.h"
 

@@ -5,7 +5,7 @@
 
 #include "foundation/RWErrorHandler.h"
 #include "foundation/RWForeignRead.h"
-#include "printer/GCriticalError.h"
+#include "model/GCriticalError.h"
 #include "printer/GNewHandler.h"
 
 #include <gtest/gtest.h>

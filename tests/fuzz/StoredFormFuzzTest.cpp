@@ -26,11 +26,11 @@
 #include "model/GValueAttribute.h"
 #include "model/MAssociationList.h"
 #include "model/MPersistentComposite.h"
-#include "pipeline/GCommandComposite.h"
+#include "model/GCommandComposite.h"
 #include "pipeline/GJobAbort.h"
 #include "pipeline/GPageStart.h"
 #include "printer/GPeripheral.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 #include "foundation/RWSlistCollectables.h"
 
 #include <gtest/gtest.h>

@@ -9,7 +9,7 @@
 #include "graphics/GPreScaledRasterGraphic.h"
 #include "graphics/GRasterScale.h"
 #include "graphics/GRectangleGraphic.h"
-#include "printer/GGraphicBundle.h"
+#include "graphics/GGraphicBundle.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include "graphics/GDownloadFace.h"
 #include "graphics/GTextStringGraphic.h"
-#include "printer/GGraphicBundle.h"
+#include "graphics/GGraphicBundle.h"
 
 #include <gtest/gtest.h>
 

@@ -7,9 +7,9 @@
 #include "model/GFeatureIds.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
-#include "pipeline/GCommandComposite.h"
+#include "model/GCommandComposite.h"
 #include "pipeline/GDocumentBreak.h"
-#include "pipeline/GErrorCommand.h"
+#include "model/GErrorCommand.h"
 
 #include <gtest/gtest.h>
 

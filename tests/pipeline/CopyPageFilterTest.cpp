@@ -10,7 +10,7 @@
 #include "model/MPersistentAssociation.h"
 #include "pipeline/GDocumentBreak.h"
 #include "pipeline/filters/GCopyPageFilter.h"
-#include "printer/GGraphicBundle.h"
+#include "graphics/GGraphicBundle.h"
 
 #include <gtest/gtest.h>
 

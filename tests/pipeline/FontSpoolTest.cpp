@@ -6,7 +6,7 @@
 #include "../printer/TestOSFactory.h"
 #include "TempPath.h"
 
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "graphics/GFontDatabase.h"
 #include "graphics/GTextStringGraphic.h"
 #include "model/GObjectIterator.h"
@@ -19,7 +19,7 @@
 #include "pipeline/GPageStart.h"
 #include "printer/GDriverObject.h"
 #include "printer/GDriverServer.h"
-#include "printer/GGraphicBundle.h"
+#include "graphics/GGraphicBundle.h"
 #include "printer/GPeripheral.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 
 #include "../printer/TestOSFactory.h"
 #include "TempPath.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "foundation/RWBinaryFile.h"
 #include "graphics/GFontDatabase.h"
 #include "model/GObjectIterator.h"
@@ -15,7 +15,7 @@
 #include "pipeline/GPageStart.h"
 #include "printer/GDriverObject.h"
 #include "printer/GDriverServer.h"
-#include "printer/GGraphicBundle.h"
+#include "graphics/GGraphicBundle.h"
 #include "printer/GPeripheral.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +29,7 @@ namespace {
 struct TestDrawing : GPersistent<TestDrawing, GCommand, 0x7606> {
     static constexpr const char* kClassName = "TestDrawing";
     explicit TestDrawing(uint32_t mark = 0) : mark(mark) {}
-    int16_t Execute(GPeripheral&) override { return 0; }
+    int16_t Execute(GCommandHandler&) override { return 0; }
     auto StoredForm() { return GFields(mark); }
     uint32_t mark;
 };

@@ -1,9 +1,9 @@
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 #include "foundation/RWErrorHandler.h"
 #include "foundation/RWFactory.h"
 #include "model/MPersistentComposite.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include "../model/ModelTestObjects.h"
 #include "../model/StoredForms.h"
@@ -25,7 +25,7 @@ public:
     TestCommand* CreateNew() const override { return new TestCommand; }
     TestCommand* Copy() const override { return new TestCommand(*this); }
     RWClassID ClassId() const override { return kClassId; }
-    int16_t Execute(GPeripheral&) override { return status; }
+    int16_t Execute(GCommandHandler&) override { return status; }
 
     static constexpr RWClassID kClassId = 0x7601;
     int16_t status = 0;

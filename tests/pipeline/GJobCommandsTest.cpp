@@ -1,14 +1,16 @@
 #include "graphics/GOutputChannel.h"
-#include "pipeline/GCommandComposite.h"
+#include "model/GCommandClassIds.h"
+#include "model/GCommandComposite.h"
+#include "pipeline/GCommandProducer.h"
 #include "StubProducer.h"
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
-#include "pipeline/GErrorCommand.h"
+#include "model/GErrorCommand.h"
 #include "pipeline/GJobAbort.h"
 #include "pipeline/GNoCommand.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include "../model/ModelTestObjects.h"
 #include "../model/Registered.h"
@@ -18,6 +20,13 @@
 
 #include <functional>
 #include <memory>
+
+// The layers below the pipeline tell the job commands apart by these ids.
+static_assert(GDocumentStart::kClassId == kDocumentStartClassId);
+static_assert(GDocumentEnd::kClassId == kDocumentEndClassId);
+static_assert(GPageStart::kClassId == kPageStartClassId);
+static_assert(GPageEnd::kClassId == kPageEndClassId);
+static_assert(GJobAbort::kClassId == kJobAbortClassId);
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "graphics/GTTFontFilePool.h"
 #include "model/GStreamHolder.h"
-#include "pipeline/GCommandComposite.h"
+#include "model/GCommandComposite.h"
 #include "printer/GPeripheralProxy.h"
 
 #include <gtest/gtest.h>

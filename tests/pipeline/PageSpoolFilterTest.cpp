@@ -6,7 +6,7 @@
 #include "FileBytes.h"
 
 #include "model/GValueAttribute.h"
-#include "printer/GGraphicBundle.h"
+#include "graphics/GGraphicBundle.h"
 #include "pipeline/GDocumentBreak.h"
 #include "pipeline/GJobAbort.h"
 #include "pipeline/GPageFilterLock.h"

@@ -9,7 +9,7 @@
 #include "RecordingWriter.h"
 #include "TempPath.h"
 
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "model/MPersistentComposite.h"
 #include "model/GStreamHolder.h"
 #include "pipeline/filters/GPageSpoolFilter.h"
@@ -18,7 +18,7 @@
 #include "printer/GPrinter.h"
 #include "model/GFeatureIds.h"
 #include "model/GValueAttribute.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #include "graphics/GOutputChannel.h"
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 #include "../model/ModelTestObjects.h"
 #include "ChildProcess.h"

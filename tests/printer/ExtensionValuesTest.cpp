@@ -7,7 +7,7 @@
 #include "pipeline/GPageStart.h"
 #include "printer/GExtensionValues.h"
 #include "printer/GMedia.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include <gtest/gtest.h>
 

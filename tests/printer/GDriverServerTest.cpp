@@ -3,10 +3,10 @@
 #include "ChildProcess.h"
 #include "TempPath.h"
 #include "TestOSFactory.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "model/GResourceMappingList.h"
 #include "model/MPersistentComposite.h"
-#include "printer/GCriticalError.h"
+#include "model/GCriticalError.h"
 #include "printer/GDriverObject.h"
 #include "printer/GPeripheral.h"
 

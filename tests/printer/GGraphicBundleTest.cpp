@@ -1,4 +1,4 @@
-#include "printer/GGraphicBundle.h"
+#include "graphics/GGraphicBundle.h"
 
 #include "model/GGraphicAttribute.h"
 #include "model/GStoredFields.h"

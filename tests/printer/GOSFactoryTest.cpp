@@ -4,7 +4,7 @@
 #include "TestOSFactory.h"
 #include "model/GTextConverter.h"
 #include "model/OSVersionRecord.h"
-#include "printer/GCriticalError.h"
+#include "model/GCriticalError.h"
 #include "printer/GNewHandler.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "printer/GPeripheralComposite.h"
 
-#include "pipeline/GErrorCommand.h"
+#include "model/GErrorCommand.h"
 #include "printer/GPeripheralProxy.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include "ChainTestObjects.h"
 #include "DeletionCount.h"

@@ -6,9 +6,9 @@
 #include "pdl/pjl_xl/GCheetah.h"
 #include "pdl/pjl_xl/GPJL.h"
 #include "pdl/postscript/GPostScript.h"
-#include "pipeline/GErrorCommand.h"
+#include "model/GErrorCommand.h"
 #include "printer/GPeripheralProxy.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include "ChainTestObjects.h"
 #include "../model/StoredForms.h"

@@ -1,6 +1,6 @@
 // States as parts of stored object graphs: a member two states hold comes back shared.
 #include "model/MPersistentComposite.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include "../model/ModelTestObjects.h"
 #include "../model/StoredForms.h"

@@ -1,4 +1,4 @@
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include "../model/ModelTestObjects.h"
 #include "../model/StoredForms.h"

@@ -3,8 +3,8 @@
 #include "../support/TempPath.h"
 #include "graphics/GDeviceFontList.h"
 #include "graphics/GDeviceFontListComposite.h"
-#include "graphics/GMassStorageFontSource.h"
-#include "graphics/GMassStorageFonts.h"
+#include "printer/GMassStorageFontSource.h"
+#include "printer/GMassStorageFonts.h"
 #include "printer/GDriverObject.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // and random source, real files and real locks.
 #pragma once
 
-#include "entry/sheet/GSemaphoreLock.h"
+#include "printer/GSemaphoreLock.h"
 #include "model/GStreamHolder.h"
 #include "printer/GDriverServicesAdapter.h"
 #include "printer/GOSFactory.h"

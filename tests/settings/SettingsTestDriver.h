@@ -25,7 +25,7 @@
 #include "printer/GMediaPool.h"
 #include "printer/GPeripheralComposite.h"
 #include "printer/GPrinter.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 #include "settings/serializer/GSettingsTreeSerializer.h"
 
 #include <cstdint>

@@ -24,7 +24,7 @@
 #include "printer/GPaperHandlingDevice.h"
 #include "printer/GPeripheralComposite.h"
 #include "printer/GPrinter.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 #include "printer/GTray.h"
 
 #include <iterator>

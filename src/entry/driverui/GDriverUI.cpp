@@ -1,7 +1,7 @@
 #include "entry/driverui/GDriverUI.h"
 
 #include "entry/module/GUIOSFactory.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GDisplayString.h"

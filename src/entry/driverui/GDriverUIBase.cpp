@@ -16,7 +16,7 @@
 #include "printer/GMediaPool.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 #include "settings/devmode/GDriverDevMode.h"
 
 #include <algorithm>

@@ -17,13 +17,13 @@
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
-#include "pipeline/GCommandComposite.h"
+#include "model/GCommandComposite.h"
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPassThroughCommand.h"
 #include "printer/GDriverObject.h"
 #include "printer/GOSFactory.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include <cstring>
 #include <memory>

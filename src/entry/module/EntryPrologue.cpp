@@ -2,7 +2,7 @@
 
 #include "entry/module/ModuleKeepAlive.h"
 #include "entry/module/ModuleLifetime.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "printer/GDriverObject.h"
 #include "printer/GDriverServer.h"
 

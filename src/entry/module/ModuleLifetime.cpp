@@ -8,7 +8,7 @@
 #include "model/GProvider.h"
 #include "model/GProviderRegistry.h"
 #include "printer/GDriverServer.h"
-#include "printer/GLock.h"
+#include "model/GLock.h"
 #include "printer/GNewHandler.h"
 
 #include <clocale>

@@ -1,6 +1,6 @@
 #include "entry/module/OpenDocumentTable.h"
 
-#include "printer/GLock.h"
+#include "model/GLock.h"
 
 #include <cstdint>
 #include <new>

@@ -1,14 +1,19 @@
 #include "pdl/pcl5e/GPcl5e.h"
 
+#include "printer/GWriterCopier.h"
+
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GJobAbort.h"
 #include "pipeline/GPassThroughCommand.h"
 #include "graphics/GOutputChannel.h"
 #include "model/GFeatureIds.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 namespace {
+
+// The printer installs its copies of this writer through the copier.
+const bool kCopierRegistered = RegisterWriterCopier<GPcl5e>();
 
 const long kWriterId = 101;
 

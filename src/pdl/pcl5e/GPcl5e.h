@@ -2,7 +2,7 @@
 // installation of a copy of itself in the printer it is applied to.
 #pragma once
 
-#include "graphics/GPdlWriter.h"
+#include "pdl/GPdlWriter.h"
 
 class GPcl5e : public GPersistent<GPcl5e, GPdlWriter, 788> {
 public:

@@ -2,7 +2,7 @@
 // installation of a copy of itself in the printer it is applied to.
 #pragma once
 
-#include "graphics/GPdlWriter.h"
+#include "pdl/GPdlWriter.h"
 
 class GCheetah : public GPersistent<GCheetah, GPdlWriter, 767> {
 public:

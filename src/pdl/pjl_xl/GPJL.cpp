@@ -6,11 +6,15 @@
 #include "model/GStringAttribute.h"
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
-#include "printer/GState.h"
+#include "model/GState.h"
+#include "printer/GWriterCopier.h"
 
 #include <memory>
 
 namespace {
+
+// The printer installs its copies of this writer through the copier.
+const bool kCopierRegistered = RegisterWriterCopier<GPJL>();
 
 const long kWriterId = 106;
 

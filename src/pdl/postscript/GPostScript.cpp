@@ -1,10 +1,15 @@
 #include "pdl/postscript/GPostScript.h"
 
+#include "printer/GWriterCopier.h"
+
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GJobAbort.h"
 
 namespace {
+
+// The printer installs its copies of this writer through the copier.
+const bool kCopierRegistered = RegisterWriterCopier<GPostScript>();
 
 const long kWriterId = 101;
 

@@ -2,7 +2,7 @@
 // the installation of a copy of itself in the printer it is applied to.
 #pragma once
 
-#include "graphics/GPdlWriter.h"
+#include "pdl/GPdlWriter.h"
 
 class GPostScript : public GPersistent<GPostScript, GPdlWriter, 768> {
 public:

@@ -5,13 +5,13 @@
 #include "model/GSelectionString.h"
 #include "model/GValueAttribute.h"
 #include "model/MAssociationList.h"
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 #include "pipeline/GCommandProducer.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
 #include "printer/GDriverObject.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageStart.h"
 #include "printer/GDriverObject.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include <vector>
 

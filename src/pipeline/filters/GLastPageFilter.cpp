@@ -4,14 +4,14 @@
 #include "model/GFeatureIds.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
-#include "pipeline/GCommandComposite.h"
+#include "model/GCommandComposite.h"
 #include "pipeline/GCommandProducer.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include <algorithm>
 #include <iterator>

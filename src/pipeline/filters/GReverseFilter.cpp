@@ -8,7 +8,7 @@
 #include "pipeline/GPageStart.h"
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 namespace {
 

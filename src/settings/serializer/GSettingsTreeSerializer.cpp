@@ -27,11 +27,21 @@
 #include "printer/GDriverObject.h"
 #include "printer/GFormToTrayAssociation.h"
 #include "printer/GFormToTrayDatabase.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace {
+
+// The system services make their serializer through the maker registered here.
+const bool kMakerRegistered = (GObjectSerializer::SetMaker([]() -> GObjectSerializer* {
+                                   return new GSettingsTreeSerializer;
+                               }),
+                               true);
+
+} // namespace
 
 namespace {
 

@@ -14,6 +14,8 @@
 // and only read afterwards.
 #pragma once
 
+#include "printer/GObjectSerializer.h"
+
 #include "foundation/RWCriticalSection.h"
 
 #include <cstdint>
@@ -25,7 +27,7 @@ class GStreamHolder;
 class RWDataInStream;
 class RWDataOutStream;
 
-class GSettingsTreeSerializer {
+class GSettingsTreeSerializer : public GObjectSerializer {
 public:
     // The stream modes.
     static constexpr uint32_t kPortable = 0;
@@ -38,18 +40,18 @@ public:
     GSettingsTreeSerializer();
     GSettingsTreeSerializer(const GSettingsTreeSerializer&) = delete;
     GSettingsTreeSerializer& operator=(const GSettingsTreeSerializer&) = delete;
-    ~GSettingsTreeSerializer();
+    ~GSettingsTreeSerializer() override;
 
     // Writes the lead-in and the root record through the stream over the holder (whose
     // positions the container lengths are measured with): 1 when every record was
     // written, 0 for another mode, a root that is no container or list, or a record
     // that could not be written (too long a text, too deep or too long a container, a
     // failed stream). Children of classes the form does not serve are left out.
-    int Save(const GObjectBase* object, RWDataOutStream& stream, GStreamHolder* holder, uint32_t mode);
+    int Save(const GObjectBase* object, RWDataOutStream& stream, GStreamHolder* holder, uint32_t mode) override;
     // The tree read and merged with the defaults (the caller owns it), or null: another
     // mode, a wrong lead-in, an unknown root, a root the defaults lack, a damaged root
     // container. Nothing the caller holds and nothing of the defaults changes.
-    GObjectBase* Load(RWDataInStream& stream, GStreamHolder* holder, GDriverObject* driver, uint32_t mode);
+    GObjectBase* Load(RWDataInStream& stream, GStreamHolder* holder, GDriverObject* driver, uint32_t mode) override;
 
     // The recursive workers. WriteContainer writes one container record at the given
     // nesting depth (1 for the root): 1 when whole. ReadContainer reads the record after

@@ -28,7 +28,7 @@
 #include "pipeline/GPassThroughCommand.h"
 #include "printer/GDriverObject.h"
 #include "printer/GPrinter.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 #include "ExtensionStandIn.h"
 #include "RecordingWriter.h"
 

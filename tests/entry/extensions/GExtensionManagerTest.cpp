@@ -9,7 +9,7 @@
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "pdl/pjl_xl/GCheetah.h"
-#include "pipeline/GCommandComposite.h"
+#include "model/GCommandComposite.h"
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageEnd.h"
@@ -17,7 +17,7 @@
 #include "pipeline/GPassThroughCommand.h"
 #include "printer/GDriverObject.h"
 #include "printer/GPrinter.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 #include <gtest/gtest.h>
 

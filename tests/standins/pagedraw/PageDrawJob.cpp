@@ -3,7 +3,7 @@
 #include "graphics/GRectangleGraphic.h"
 #include "pipeline/GCommandProducer.h"
 #include "pipeline/GDocumentEnd.h"
-#include "printer/GGraphicBundle.h"
+#include "graphics/GGraphicBundle.h"
 
 uint16_t PageDrawJob::MarkPage(GCommandProducer& producer, uint32_t number)
 {

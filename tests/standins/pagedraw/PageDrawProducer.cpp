@@ -2,7 +2,7 @@
 
 #include "graphics/GPathGraphic.h"
 #include "printer/GDriverServer.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 GObjectBase* PageDrawProducer::CreateSettings()
 {

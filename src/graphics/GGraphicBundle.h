@@ -4,7 +4,7 @@
 // second attribute of the same kind set through one setter takes the first one's place.
 #pragma once
 
-#include "printer/GState.h"
+#include "model/GState.h"
 
 class GGraphicAttribute;
 

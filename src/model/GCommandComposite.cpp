@@ -1,4 +1,4 @@
-#include "pipeline/GCommandComposite.h"
+#include "model/GCommandComposite.h"
 
 // The class is wholly inline; its registration is anchored here, so the module knows it
 // even where nothing in it makes one.

@@ -7,7 +7,7 @@
 #pragma once
 
 #include "foundation/RWWString.h"
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 class GOutputChannel;
 

@@ -1,4 +1,4 @@
-#include "graphics/GMassStorageFonts.h"
+#include "printer/GMassStorageFonts.h"
 
 #include "printer/GOSFactory.h"
 

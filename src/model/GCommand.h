@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-class GPeripheral;
+class GCommandHandler;
 class GState;
 
 class GCommand : public GStoredLevel<GCommand, GObjectBase, 601> {
@@ -50,7 +50,7 @@ public:
     // Prepares the command before it is sent; nothing by default.
     virtual void Prepare();
     // Calls the target's one handler for this command class: its 16-bit status.
-    virtual int16_t Execute(GPeripheral& target) = 0;
+    virtual int16_t Execute(GCommandHandler& target) = 0;
 
     // The state, borrowed (no reference is taken for the caller); null when none.
     GState* GetState() const;

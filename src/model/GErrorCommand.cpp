@@ -1,7 +1,7 @@
-#include "pipeline/GErrorCommand.h"
+#include "model/GErrorCommand.h"
 
 #include "model/GStoredCounts.h"
-#include "printer/GPeripheral.h"
+#include "model/GCommandHandler.h"
 
 GErrorCommand::GErrorCommand() : code_(0) {}
 GErrorCommand::GErrorCommand(uint16_t code, GCommand* failed, const long& id)
@@ -18,7 +18,7 @@ bool GErrorCommand::IsSame(const GObjectBase* other) const
     return error && LikeCommandPart(*error) && code_ == error->code_ && failed_.Get() == error->failed_.Get();
 }
 
-int16_t GErrorCommand::Execute(GPeripheral& target) { return target.OnError(*this); }
+int16_t GErrorCommand::Execute(GCommandHandler& target) { return target.OnError(*this); }
 
 // Only commands are ever held, so the held object is one.
 GCommand* GErrorCommand::GetFailedCommand() const { return static_cast<GCommand*>(failed_.Get()); }

@@ -1,4 +1,4 @@
-#include "graphics/GPdlWriter.h"
+#include "pdl/GPdlWriter.h"
 
 #include "graphics/GGraphic.h"
 #include "graphics/GOutputChannel.h"
@@ -8,8 +8,8 @@
 #include "model/GProviderRegistry.h"
 #include "model/GObjectIterator.h"
 #include "model/GRangeAttribute.h"
+#include "model/GCommand.h"
 #include "model/GStringAttribute.h"
-#include "pipeline/GCommand.h"
 #include "pipeline/GDocumentStart.h"
 #include "printer/GOSFactory.h"
 

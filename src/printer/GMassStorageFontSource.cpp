@@ -1,7 +1,7 @@
-#include "graphics/GMassStorageFontSource.h"
+#include "printer/GMassStorageFontSource.h"
 
 #include "graphics/GDeviceFontList.h"
-#include "graphics/GMassStorageFonts.h"
+#include "printer/GMassStorageFonts.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 // in each member's place; the composite itself calls no handler.
 #pragma once
 
-#include "pipeline/GCommand.h"
-#include "pipeline/GMemberListOf.h"
+#include "model/GCommand.h"
+#include "model/GMemberListOf.h"
 
 class GCommandComposite : public GMemberListOf<GCommandComposite, GCommand, GCommand, 605> {
 public:

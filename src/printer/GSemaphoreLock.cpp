@@ -1,4 +1,4 @@
-#include "entry/sheet/GSemaphoreLock.h"
+#include "printer/GSemaphoreLock.h"
 
 #include <windows.h>
 

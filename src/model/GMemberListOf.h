@@ -104,7 +104,7 @@ public:
                 member->Prepare();
     }
     // Calls no handler: 0.
-    int16_t Execute(GPeripheral&) override { return 0; }
+    int16_t Execute(GCommandHandler&) override { return 0; }
 
     // The member at index, borrowed; null for a bad index or a restored member of
     // another kind.

@@ -2,7 +2,7 @@
 // the failed command. Peripherals pass it on untouched, so it reaches the sender.
 #pragma once
 
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 class GErrorCommand : public GPersistent<GErrorCommand, GCommand, 714> {
 public:
@@ -19,7 +19,7 @@ public:
 
     // The same object, or like command parts, equal codes and the same failed command.
     bool IsSame(const GObjectBase* other) const override;
-    int16_t Execute(GPeripheral& target) override;
+    int16_t Execute(GCommandHandler& target) override;
 
     uint16_t GetCode() const { return code_; }
     void SetCode(uint16_t code) { code_ = code; }

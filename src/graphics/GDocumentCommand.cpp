@@ -1,7 +1,7 @@
-#include "pipeline/GDocumentCommand.h"
+#include "graphics/GDocumentCommand.h"
 
 #include "graphics/GOutputChannel.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 namespace {
 

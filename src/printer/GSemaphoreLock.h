@@ -2,7 +2,7 @@
 // what another took; it is not re-entrant.
 #pragma once
 
-#include "printer/GLock.h"
+#include "model/GLock.h"
 
 class GSemaphoreLock : public GLock {
 public:

@@ -1,4 +1,4 @@
-#include "printer/GCriticalError.h"
+#include "model/GCriticalError.h"
 
 #include <windows.h>
 

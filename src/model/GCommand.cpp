@@ -1,7 +1,7 @@
-#include "pipeline/GCommand.h"
+#include "model/GCommand.h"
 
 #include "model/GStoredCounts.h"
-#include "printer/GState.h"
+#include "model/GState.h"
 
 GCommand::GCommand() : modified_(0) {}
 GCommand::GCommand(const long& id) : GStoredLevel(id), modified_(0) {}

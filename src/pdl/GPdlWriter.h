@@ -11,13 +11,15 @@
 #include "graphics/GDeviceFontListComposite.h"
 #include "graphics/GDeviceMemoryBudget.h"
 #include "graphics/GRasterRowSource.h"
+#include "graphics/GPdlTarget.h"
 #include "printer/GForwardTarget.h"
 #include "printer/GPeripheralComposite.h"
+#include "printer/GWriterCopier.h"
 
 class GColorPaint;
 class GCommandProducer;
 
-class GPdlWriter : public GStoredLevel<GPdlWriter, GPeripheralComposite, 765>, public GForwardTarget {
+class GPdlWriter : public GStoredLevel<GPdlWriter, GPeripheralComposite, 765>, public GForwardTarget, public GPdlTarget {
 public:
     // The id under which the printer finds its page-description writer.
     static constexpr long kWriterId = 101;
@@ -159,3 +161,5 @@ private:
     GDeviceMemoryBudget budget_;
     uint32_t passThroughAllowed_;
 };
+
+static_assert(GPdlWriter::kClassId == kPdlWriterClassId, "the printer tells writers by this id");
