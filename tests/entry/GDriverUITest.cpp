@@ -245,7 +245,7 @@ TEST_F(DriverUI, ForeignOldAndDamagedDevModesGiveOnlyTheirPublicFields)
     std::vector<uint8_t> foreign = ours;  // another driver's name in the private header
     std::memcpy(foreign.data() + 224, "Another Driver\0", 15);
     rows.push_back(foreign);
-    std::vector<uint8_t> old = ours;  // spec version 0x0300, public part of 0x0300's size
+    std::vector<uint8_t> old = ours;  // dmSpecVersion 0x0300, public part of 0x0300's size
     reinterpret_cast<DEVMODEW*>(old.data())->dmSpecVersion = 0x0300;
     reinterpret_cast<DEVMODEW*>(old.data())->dmSize = 156;
     reinterpret_cast<DEVMODEW*>(old.data())->dmDriverExtra = 0;

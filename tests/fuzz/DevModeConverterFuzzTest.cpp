@@ -1,5 +1,5 @@
 // Random public parts through the DEVMODE converter: random bytes, every dmSize from 0 to
-// 220, random dmFields and spec versions, each DEVMODE ending at a page that cannot be
+// 220, random dmFields and dmSpecVersion values, each DEVMODE ending at a page that cannot be
 // touched, so a read past what dmSize vouches for crashes the run. FromDevMode,
 // CheckDevMode (both ways) and NormalizeCollate must come back every time.
 //
@@ -62,9 +62,9 @@ TEST(DevModeConverterFuzz, RandomPublicPartsNeverReadPastTheirSize)
     for (uint32_t n = first; n < first + cases; ++n) {
         std::mt19937 random(seed * 2654435761u + n);
         const uint16_t size = uint16_t(n % 221);
-        const uint16_t spec = random() % 4 ? specs[random() % 5] : uint16_t(random());
+        const uint16_t specVersion = random() % 4 ? specs[random() % 5] : uint16_t(random());
         if (verbose)
-            std::printf("seed %u case %u size %u spec %04x\n", seed, n, unsigned(size), unsigned(spec)),
+            std::printf("seed %u case %u size %u specVersion %04x\n", seed, n, unsigned(size), unsigned(specVersion)),
                 std::fflush(stdout);
         const size_t length = size < kSizeWordEnd ? kSizeWordEnd : size;
         GuardedBlock block(length);
@@ -77,7 +77,7 @@ TEST(DevModeConverterFuzz, RandomPublicPartsNeverReadPastTheirSize)
                 const int16_t small = int16_t(int(random() % 8) - 4);
                 std::memcpy(block.Data() + at, &small, 2);
             }
-        std::memcpy(block.Data() + 64, &spec, 2);
+        std::memcpy(block.Data() + 64, &specVersion, 2);
         std::memcpy(block.Data() + 68, &size, 2);
         if (length >= 76) {
             const uint32_t fields = random() % 2 ? uint32_t(random()) : 0xFFFFFFFFu;

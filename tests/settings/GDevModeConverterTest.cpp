@@ -656,17 +656,17 @@ TEST(ConverterCheckDevMode, StopsAtTheFirstFaultUnlessAllAreAsked)
 
     // Older public parts: collation is not judged; too old or too short is refused at once.
     const struct {
-        uint16_t spec, size;
+        uint16_t specVersion, size;
         int result;
     } rows[] = {{0x0320, 188, 1}, {0x0300, 220, 0}, {0x0401, 67, 0}, {0x0401, 68, 1}, {0x0401, 219, 1}};
     for (const auto& row : rows) {
         DEVMODEW old = Blank();
-        old.dmSpecVersion = row.spec, old.dmSize = row.size;
+        old.dmSpecVersion = row.specVersion, old.dmSize = row.size;
         old.dmFields = DM_COLLATE;
         old.dmCollate = 2;
         mask = 0xFFFF;
         EXPECT_EQ(row.result, f.devMode.CheckDevMode(nullptr, &old, 1, mask))
-            << std::hex << row.spec << " " << row.size;
+            << std::hex << row.specVersion << " " << row.size;
         EXPECT_EQ(0u, mask);
     }
 }

@@ -410,7 +410,7 @@ TEST(DevModeConverter, MonochromeApplicationsAndCollation)
     // Collation follows the device's feature 231; older DEVMODEs are left alone.
     const struct {
         int offered;
-        WORD spec;
+        WORD specVersion;
         DWORD fields;
         short collate;
         DWORD fieldsAfter;
@@ -426,9 +426,9 @@ TEST(DevModeConverter, MonochromeApplicationsAndCollation)
             driver.GetPrinterConfiguration()->Add(Value(1, 231));
         GDriverDevMode devMode(&driver, nullptr);
         DEVMODEW given = *devMode.GetDevMode();
-        given.dmSpecVersion = row.spec, given.dmFields = row.fields, given.dmCollate = row.collate;
+        given.dmSpecVersion = row.specVersion, given.dmFields = row.fields, given.dmCollate = row.collate;
         devMode.NormalizeCollate(&given);
-        EXPECT_EQ(row.fieldsAfter, given.dmFields) << row.offered << " " << row.spec << " " << row.collate;
-        EXPECT_EQ(row.collateAfter, given.dmCollate) << row.offered << " " << row.spec << " " << row.collate;
+        EXPECT_EQ(row.fieldsAfter, given.dmFields) << row.offered << " " << row.specVersion << " " << row.collate;
+        EXPECT_EQ(row.collateAfter, given.dmCollate) << row.offered << " " << row.specVersion << " " << row.collate;
     }
 }

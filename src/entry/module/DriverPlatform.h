@@ -108,7 +108,7 @@ static_assert(sizeof(DRIVER_UPGRADE_INFO_1W) == 8, "32-bit layout");
 static_assert(sizeof(PROPSHEETUI_INFO) == 28, "32-bit layout");
 static_assert(offsetof(PROPSHEETUI_INFO, lParamInit) == 16 && offsetof(PROPSHEETUI_INFO, UserData) == 20,
               "32-bit layout");
-static_assert(sizeof(DEVMODEW) == 220, "public DEVMODE of spec version 0x401");
+static_assert(sizeof(DEVMODEW) == 220, "public DEVMODE of dmSpecVersion 0x401");
 
 // The printer-driver user-interface entry points. PrinterProperties and
 // DevQueryPrintEx are declared (and defined) only where the spooler's own header is not

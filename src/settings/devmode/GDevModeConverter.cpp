@@ -690,8 +690,8 @@ void GDevModeConverter::ForceMonochromeForApplication()
 void GDevModeConverter::NormalizeCollate(DEVMODEW* devMode)
 {
     uint8_t* bytes = reinterpret_cast<uint8_t*>(devMode);
-    const uint16_t spec = devMode ? Word(bytes, kSpecVersionAt) : 0;
-    if (!devMode || (spec != 0x400 && spec != 0x401) || Word(bytes, kSizeAt) <= 219)
+    const uint16_t specVersion = devMode ? Word(bytes, kSpecVersionAt) : 0;
+    if (!devMode || (specVersion != 0x400 && specVersion != 0x401) || Word(bytes, kSizeAt) <= 219)
         return;
     GObjectBase* configuration = driver_ ? driver_->GetPrinterConfiguration() : nullptr;
     GObjectBase* collation = configuration ? configuration->FindById(FeatureId::kCollationAvailable) : nullptr;
@@ -720,7 +720,7 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
     const uint16_t size = Word(bytes, kSizeAt);
     if (size < kSmallestCheckedSize || Word(bytes, kSpecVersionAt) < kOldestCheckedSpec)
         return 0;
-    const uint16_t spec = Word(bytes, kSpecVersionAt);
+    const uint16_t specVersion = Word(bytes, kSpecVersionAt);
     const uint32_t fields = PresentFields(bytes);
     auto field = [&](size_t at) { return int16_t(Word(bytes, at)); };
     // A check reads its field only when the field is flagged and present.
@@ -812,7 +812,7 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
     }
 
     // Collation and form name exist only in the newer public parts.
-    if ((spec == 0x400 || spec == 0x401) && size > 219) {
+    if ((specVersion == 0x400 || specVersion == 0x401) && size > 219) {
         check(DM_COLLATE,
               [&] {
                   return field(kCollateAt) == 0 || (field(kCollateAt) == DMCOLLATE_TRUE &&
