@@ -16,6 +16,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cwchar>
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -64,7 +67,15 @@ std::vector<uint8_t> PrinterDefaultDevMode(HANDLE printer)
     if (!devMode)
         return {};
     const uint8_t* begin = reinterpret_cast<const uint8_t*>(devMode);
-    return std::vector<uint8_t>(begin, begin + devMode->dmSize + devMode->dmDriverExtra);
+    std::vector<uint8_t> copy(begin, begin + devMode->dmSize + devMode->dmDriverExtra);
+    // Wine's spooler writes the printer name into dmDeviceName with lstrcpynW and keeps
+    // whatever its buffer held after the terminator, and it may make the default afresh
+    // on each read: what follows the name's terminator is no part of the DEVMODE's value.
+    auto* name = reinterpret_cast<wchar_t*>(copy.data() + offsetof(DEVMODEW, dmDeviceName));
+    const size_t length = wcsnlen(name, CCHDEVICENAME);
+    for (size_t i = length; i < CCHDEVICENAME; ++i)
+        name[i] = 0;
+    return copy;
 }
 
 class DriverUI : public testing::Test {

@@ -5,6 +5,7 @@
 #include "model/GValueAttribute.h"
 #include "printer/GDriverObject.h"
 
+#include <cstddef>
 #include <cstring>
 #include <cwchar>
 #include <vector>
@@ -155,6 +156,12 @@ int GDriverDevMode::LoadPrinterDevMode(HANDLE printer)
     if (!IsValidDevMode(reinterpret_cast<const DEVMODEW*>(copy.data())) ||
         Word(copy.data(), kPackedLengthAt) > kPackedCapacity)
         return 0;
+    // The spooler writes the printer's name into the device name and may leave whatever
+    // its buffer held after the terminator: those bytes are nobody's and must not travel
+    // on in the DEVMODEs this driver hands out.
+    auto* name = reinterpret_cast<wchar_t*>(copy.data() + offsetof(DEVMODEW, dmDeviceName));
+    for (size_t i = wcsnlen(name, CCHDEVICENAME); i < CCHDEVICENAME; ++i)
+        name[i] = 0;
     std::memcpy(buffer_, copy.data(), kTotalSize);
     loaded_ = 1;
     ForceMonochromeForApplication();
