@@ -261,7 +261,12 @@ TEST_F(EntryPoints, NonPropertyPageSheetHandsBackItsFirstParameter)
     EXPECT_EQ(0, NonPropPageSheet(nullptr, 0, 0, 0));
 }
 
-TEST_F(EntryPoints, DocumentEventGivesZero) { EXPECT_EQ(0, DrvDocumentEvent(nullptr, nullptr, 1, 0, nullptr, 0, nullptr)); }
+// A CREATEDCPRE without its creation record is refused before any object is acquired.
+TEST_F(EntryPoints, DocumentEventWithoutRecordFails)
+{
+    EXPECT_EQ(-1, DrvDocumentEvent(nullptr, nullptr, 1, 0, nullptr, 0, nullptr));
+    EXPECT_EQ(0, g_made.load());
+}
 
 // A driver object whose operation sets a last error and whose release clears it, as the
 // cleanup of a real operation may.

@@ -148,7 +148,111 @@ public:
     // The module's own file name.
     RWWString GetResourceModuleName();
 
+    // Document events. Every private escape of a document goes through SendEscape, the
+    // one place that reaches the rendering module (ExtEscape on the event's DC).
+    virtual int SendEscape(HDC dc, int code, int inputSize, const void* input, int outputSize, void* output);
+    // At ENDDOC: the manual-duplex escape {0xCFC14711, flag, 0} when features 253 and 245
+    // are both non-zero, and with flag 1, an escape answered 1 and no feature 1010 the
+    // manual-duplex dialog. Always 1.
+    int ManualDuplexEscape(HDC dc, uint32_t flag);
+    // At ENDDOCPOST: 1 when the manual-duplex instructions are to be shown.
+    int ManualDuplexWanted(uint32_t pagesEnded, uint32_t expectedPages);
+    // The job-storage notice of a document: started at STARTDOCPOST on a thread of its
+    // own and joined (handle closed once) at ENDDOCPOST, ABORTDOC and DELETEDC.
+    int StartJobNotice();
+    void JoinJobNotice();
+    bool JobNoticeRunning() const { return noticeThread_ != nullptr; }
+    // The keystroke job plug-in library a document's job is told about.
+    virtual RWWString KsJobPluginPath() { return RWWString(L"qzplom32.dll"); }
+    // What the notice thread shows; nothing until the timed dialog exists.
+    virtual void ShowJobNotice() {}
+    // The job name rules in place: at most 16 characters, a-z upper-cased, characters
+    // outside 0x20-0x7E and '"' removed; an empty result with useDefault takes the
+    // default name (given), cleaned, or the fallback when the default holds a removed
+    // character.
+    static void CleanJobText(RWWString& text, bool useDefault, const RWWString& defaultName,
+                             const RWWString& fallback);
+    // 1 when every character of the text is one a job name may hold.
+    static bool CheckJobCharacter(wchar_t c) { return c >= 0x20 && c <= 0x7E && c != L'"'; }
+    // The host executable's file name after the last backslash, sent narrow with its zero.
+    int SendHostFileName(HDC dc, const wchar_t* path);
+    // Escape 0x303EB8E7 with a 512-byte answer: 1 with the name the rendering module
+    // keeps, cut at byte 511.
+    int QueryRenderJobName(HDC dc, RWWString& name);
+    // The calling thread's user name, at most 16 characters; empty when unknown.
+    static void ReadUserName(RWWString& name);
+    // The printer's location (PRINTER_INFO_2 pLocation), empty when it has none.
+    void ReadPrinterLocation(RWWString& location);
+    // An empty text takes the default name, a text with no character a job name may
+    // hold the fallback; the text is cut to 16 characters.
+    static void CheckJobText(RWWString& text, const RWWString& defaultName, const RWWString& fallback);
+    const RWWString& GetJobName() const { return jobName_; }
+    // The narrow text of a wide one, with its terminating zero, at most limit bytes.
+    static std::vector<char> NarrowText(const wchar_t* text, size_t limit = 4096);
+    // The stamped copies this object made and has not freed.
+    size_t OwnDevModeCopies() const { return ownCopies_.size(); }
+
+    // The document counters, module-wide.
+    static uint32_t PagesEnded();
+    static uint32_t ExpectedPages();
+    uint32_t PageCount() const { return pageCount_; }
+
+    // Watermark angle in degrees of an angle mode on a page of horz x vert dots: 1 the
+    // diagonal up, 3 the diagonal down (0..359), 2 vertical, 4 the custom angle, else 0.
+    static int WatermarkAngle(int mode, int customAngle, int horz, int vert);
+    // The colour of a watermark: level 255 reads as 232; grey or no channel or all
+    // three channels give the level on every channel, else a channel that is on is 255.
+    static COLORREF WatermarkColor(int level, bool grey, bool red, bool green, bool blue);
+
+    // The watermark of a job, drawn at the end of each page through GDI.
+    struct WatermarkRecord {
+        RWWString text;
+        uint32_t length = 0;
+        LOGFONTW font = {};
+        uint32_t positioned = 0;
+        int32_t size = 0;
+        COLORREF color = 0;
+        int32_t level = 0;
+        int32_t value1 = 0;
+        int32_t value2 = 0;
+        int32_t x = 0;
+        int32_t y = 0;
+        int32_t angleMode = 0;
+        int16_t customAngle = 0;
+    };
+    // Sets the mode from the current settings and builds the selected watermark's
+    // record; a name not in the list leaves mode 0. 1.
+    int PrepareWatermark();
+    // Draws when the mode is 2, or 1 while the page counter is 1: 1, or the text
+    // drawing's result.
+    int DrawWatermark(HDC dc);
+    void BuildWatermarkRecord(GObjectBase* watermark);
+    // 0 without a record, else 1 (a font that cannot be made draws nothing).
+    int DrawWatermarkText(HDC dc);
+    uint32_t WatermarkMode() const { return watermarkMode_; }
+    // Takes a ready record and mode for the job, as a preview does with a watermark it
+    // shows before the settings hold it.
+    void UseWatermark(const WatermarkRecord& record, uint32_t mode);
+    const WatermarkRecord* GetWatermarkRecord() const { return watermark_; }
+
 private:
+    INT DevModeCopy(const DEVMODEW* devMode, bool stamp, PVOID output);
+    INT DevModeMerge(const DEVMODEW* copy);
+    void FreeOwnCopies();
+    void SendHostInformation(HDC dc);
+    void BeginPluginJob(const DOCINFOW* document);
+    void EndPluginJob(uint32_t aborted);
+    static DWORD WINAPI JobNoticeThread(void* self);
+
+    std::vector<DEVMODEW*> ownCopies_;
+    HANDLE noticeThread_ = nullptr;
+    uint32_t watermarkMode_ = 0;
+    uint32_t watermarkPage_ = 0;
+    uint32_t watermarkSkip_ = 0;
+    uint32_t watermarkGrey_ = 0;
+    WatermarkRecord* watermark_ = nullptr;
+    class GKsJobPlugin* plugin_ = nullptr;
+
     // Closes the handle opened on demand for one entry call.
     struct CallScope {
         explicit CallScope(GDriverUI& ui) : ui_(ui) {}

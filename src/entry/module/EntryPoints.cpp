@@ -5,7 +5,13 @@
 #include "entry/module/EntryPoints.h"
 #include "printer/GDriverObject.h"
 
+#include "entry/module/DocumentEventRecord.h"
 #include "entry/module/EntryPrologue.h"
+#include "entry/module/ModuleKeepAlive.h"
+#include "entry/module/ModuleLifetime.h"
+#include "entry/module/OpenDocumentTable.h"
+#include "printer/GDriverObject.h"
+#include "printer/GDriverServer.h"
 #include "foundation/RWWString.h"
 
 namespace {
@@ -153,11 +159,73 @@ extern "C" BOOL WINAPI DrvPrinterEvent(LPWSTR printerName, INT event, DWORD flag
     });
 }
 
-// Until the document-event road stands, an event only counts as activity.
-extern "C" INT WINAPI DrvDocumentEvent(HANDLE, HDC, INT, ULONG, PVOID, ULONG, PVOID)
+namespace {
+
+const INT kEventFailed = -1;
+
+// Gives the acquisition of a printer's document table entry back: unlinked, released,
+// and the document-open mark cleared with the last entry.
+void EndDocumentEntry(HANDLE printer)
+{
+    OpenDocumentTable* table = ModuleLifetime::DocumentTable();
+    uint32_t ticket = 0;
+    if (!table || !table->Remove(printer, ticket))
+        return;
+    EntryPrologue::Release(ticket);
+    if (table->Entries() == 0)
+        ModuleLifetime::KeepAlive().SetDocumentOpen(0);
+}
+
+} // namespace
+
+// The print system's calls around every device context of the driver: the driver
+// object is acquired at CREATEDCPRE, kept in the open-document table under the
+// printer handle, reached from there by every later event and released at DELETEDC.
+extern "C" INT WINAPI DrvDocumentEvent(HANDLE printer, HDC dc, INT escape, ULONG inputSize, PVOID input,
+                                       ULONG outputSize, PVOID output)
 {
     EntryPrologue::MarkActivity();
-    return DOCUMENTEVENT_UNSUPPORTED;
+    const INT event = escape & 0xFFFF;
+    // Records the object could not read are refused before anything is acquired.
+    if (!DocumentEventRecord::ArgumentsValid(event, inputSize, input, outputSize, output))
+        return kEventFailed;
+    OpenDocumentTable* table = ModuleLifetime::DocumentTable();
+    if (!table)
+        return kEventFailed;
+    GDriverUIOperations* ui = nullptr;
+    if (event == DOCUMENTEVENT_CREATEDCPRE) {
+        uint32_t ticket = 0;
+        ui = EntryPrologue::Acquire(printer, nullptr, ticket);
+        if (!ui)
+            return kEventFailed;
+        // A second CREATEDCPRE on the same handle gives back the acquisition it replaces.
+        uint32_t replaced = 0;
+        const bool hadEntry = table->Remove(printer, replaced);
+        if (!table->Insert(printer, ticket)) {
+            EntryPrologue::Release(ticket);
+            if (hadEntry) {
+                EntryPrologue::Release(replaced);
+                if (table->Entries() == 0)
+                    ModuleLifetime::KeepAlive().SetDocumentOpen(0);
+            }
+            return kEventFailed;
+        }
+        if (hadEntry)
+            EntryPrologue::Release(replaced);
+        ModuleLifetime::KeepAlive().SetDocumentOpen(1);
+    } else {
+        uint32_t ticket = 0;
+        GDriverServer* server = ModuleLifetime::DriverServer();
+        if (!table->Find(printer, ticket) || !server)
+            return kEventFailed;
+        ui = dynamic_cast<GDriverUIOperations*>(server->LookUp(ticket));
+        if (!ui)
+            return kEventFailed;
+    }
+    const INT result = ui->DocumentEvent(printer, dc, event, inputSize, input, outputSize, output);
+    if (event == DOCUMENTEVENT_DELETEDC || (event == DOCUMENTEVENT_CREATEDCPRE && result == 0))
+        EndDocumentEntry(printer);
+    return result;
 }
 
 extern "C" LONG_PTR CALLBACK NonPropPageSheet(HANDLE, UINT, LPARAM first, LPARAM) { return first; }

@@ -67,7 +67,7 @@ int32_t WatermarksTranslator::ToAttributes(GObjectBase* settings, GAttributeComp
 {
     GAttributeComposite* job = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kDocumentSettings);
     GAttributeComposite* current = GDriverObject::Feature<GAttributeComposite>(job, FeatureId::kWatermarkDefinition);
-    GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(current, FeatureId::kWatermarkText);
+    GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(current, FeatureId::kWatermarkSelected);
     GValueAttribute* index = GDriverObject::Feature<GValueAttribute>(current, FeatureId::kWatermarkIndex);
     if (!text || !index)
         return 0;
@@ -125,7 +125,7 @@ int32_t WatermarksTranslator::FromAttributes(GObjectBase* settings)
         return result;
     GAttributeComposite* job = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kDocumentSettings);
     GAttributeComposite* current = GDriverObject::Feature<GAttributeComposite>(job, FeatureId::kWatermarkDefinition);
-    GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(current, FeatureId::kWatermarkText);
+    GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(current, FeatureId::kWatermarkSelected);
     GAttributeComposite* list = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kWatermarkList);
     if (!text || !list)
         return 0;

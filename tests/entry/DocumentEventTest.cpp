@@ -1,0 +1,737 @@
+// The document events as the print system raises them: DrvDocumentEvent called in this
+// process (after the module's attach ran here) for the test printer, on a real memory DC,
+// with a driver object that records the private escapes instead of sending them.
+#include "DmcStandin.h"
+#include "TestPrinter.h"
+#include "entry/driverui/GDriverUI.h"
+#include "entry/module/DocumentEventRecord.h"
+#include "entry/module/EntryPoints.h"
+#include "entry/module/GUIOSFactory.h"
+#include "entry/module/ModuleLifetime.h"
+#include "entry/module/OpenDocumentTable.h"
+#include "entry/module/PrinterIdentity.h"
+#include "printer/GDriverServer.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <string>
+#include <vector>
+
+extern "C" INT WINAPI DrvDocumentEvent(HANDLE, HDC, INT, ULONG, PVOID, ULONG, PVOID);
+
+namespace {
+
+struct Escape {
+    int code;
+    std::vector<uint8_t> input;
+};
+
+// Records every escape and dialog; its job notice waits for the test's event when set.
+class RecordingUI : public GDriverUI {
+public:
+    // The driver object is a virtual base: the most derived class names its printer.
+    explicit RecordingUI(const PrinterIdentity& identity)
+        : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()),
+          GDriverUI(identity)
+    {
+    }
+    int SendEscape(HDC, int code, int inputSize, const void* input, int outputSize, void* output) override
+    {
+        // The rendering module's job name: a full buffer with no terminating zero.
+        if (uint32_t(code) == 0x303EB8E7 && output && outputSize > 0) {
+            memset(output, 'J', size_t(outputSize));
+            return 1;
+        }
+        const uint8_t* bytes = static_cast<const uint8_t*>(input);
+        escapes.push_back({code, bytes ? std::vector<uint8_t>(bytes, bytes + inputSize) : std::vector<uint8_t>()});
+        return 1;
+    }
+    void ShowJobNotice() override
+    {
+        if (holdNotice)
+            WaitForSingleObject(holdNotice, INFINITE);
+        ++noticesShown;
+    }
+    RWWString KsJobPluginPath() override { return pluginPath; }
+    std::vector<Escape> escapes;
+    RWWString pluginPath = RWWString(L"qzplom32.dll");
+    HANDLE holdNotice = nullptr;
+    std::atomic<int> noticesShown{0};
+};
+
+std::atomic<int> g_made{0};
+RecordingUI* g_last = nullptr;
+GDriverUIMaker g_inner;
+
+GDriverObject* MakeRecording(const PrinterIdentity& identity)
+{
+    ++g_made;
+    g_last = new RecordingUI(identity);
+    return g_last;
+}
+
+class DocumentEvents : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.Installed()) << printer.Failure();
+        ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
+        g_inner = GUIOSFactory::GetDriverUIMaker();
+        GUIOSFactory::SetDriverUIMaker({&MakeRecording, g_inner.printerHandle});
+        g_made = 0;
+        g_last = nullptr;
+        std::wstring name = printer.Name();
+        ASSERT_TRUE(OpenPrinterW(&name[0], &handle, nullptr));
+        dc = CreateCompatibleDC(nullptr);
+        ASSERT_NE(nullptr, dc);
+    }
+    void TearDown() override
+    {
+        DeleteDC(dc);
+        ClosePrinter(handle);
+        ModuleLifetime::Detach(false);
+        GUIOSFactory::SetDriverUIMaker(g_inner);
+    }
+    INT Event(int escape, ULONG inSize = 0, PVOID in = nullptr, ULONG outSize = 0, PVOID out = nullptr)
+    {
+        return DrvDocumentEvent(handle, dc, escape, inSize, in, outSize, out);
+    }
+    // CREATEDCPRE with the DEVMODE: the result, the copy in copy.
+    INT CreatePre(DEVMODEW* devMode, DEVMODEW*& copy, BOOL ic = FALSE)
+    {
+        DOCEVENT_CREATEDCPRE record = {nullptr, nullptr, devMode, ic};
+        copy = nullptr;
+        return Event(DOCUMENTEVENT_CREATEDCPRE, sizeof record, &record, sizeof copy, &copy);
+    }
+    static uint32_t Entries() { return ModuleLifetime::DocumentTable()->Entries(); }
+
+    const TestPrinter& printer = TestPrinter::Shared();
+    HANDLE handle = nullptr;
+    HDC dc = nullptr;
+};
+
+// A DEVMODE of the given public and driver sizes, its bytes a pattern.
+std::vector<uint8_t> DevModeBytes(uint16_t size, uint16_t extra = 0, DWORD fields = 0)
+{
+    std::vector<uint8_t> bytes(std::max<size_t>(size_t(size) + extra, sizeof(DEVMODEW)));
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = uint8_t(i * 7 + 1);
+    DEVMODEW* devMode = reinterpret_cast<DEVMODEW*>(bytes.data());
+    devMode->dmSize = size;
+    devMode->dmDriverExtra = extra;
+    devMode->dmFields = fields;
+    return bytes;
+}
+
+int16_t ExpectedBias()
+{
+    TIME_ZONE_INFORMATION zone;
+    GetTimeZoneInformation(&zone);
+    return int16_t(zone.Bias);
+}
+
+TEST_F(DocumentEvents, CreateDcCopiesSmallDevModeIntoStampedCopy)
+{
+    std::vector<uint8_t> bytes = DevModeBytes(200);
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(reinterpret_cast<DEVMODEW*>(bytes.data()), copy));
+    ASSERT_NE(nullptr, copy);
+    const uint8_t* copied = reinterpret_cast<const uint8_t*>(copy);
+    EXPECT_EQ(0, memcmp(bytes.data(), copied, 200));
+    for (size_t i = 200; i < 256; ++i)
+        EXPECT_EQ(0, copied[i]) << "zero-filled past the copied bytes at " << i;
+    uint32_t flags = 0;
+    int16_t bias = 0;
+    memcpy(&flags, copied + 256, 4);
+    memcpy(&bias, copied + 260, 2);
+    EXPECT_EQ(g_last->GetAppFlags(), flags);
+    EXPECT_EQ(ExpectedBias(), bias);
+    EXPECT_EQ(1u, Entries());
+    EXPECT_EQ(1u, g_last->OwnDevModeCopies());
+    Event(DOCUMENTEVENT_CREATEDCPOST, sizeof copy, &copy);
+    EXPECT_EQ(0u, g_last->OwnDevModeCopies()) << "POST frees the copy it was handed";
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    EXPECT_EQ(0u, Entries());
+}
+
+TEST_F(DocumentEvents, InformationContextCopyIsNotStamped)
+{
+    std::vector<uint8_t> bytes = DevModeBytes(200);
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(reinterpret_cast<DEVMODEW*>(bytes.data()), copy, TRUE));
+    const uint8_t* copied = reinterpret_cast<const uint8_t*>(copy);
+    for (size_t i = 200; i < DocumentEventRecord::kSmallestCopy; ++i)
+        EXPECT_EQ(0, copied[i]) << i;
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// Sound behaviour: copies never handed back through POST are freed at DELETEDC.
+TEST_F(DocumentEvents, DeleteDcFreesCopiesLeftBehind)
+{
+    std::vector<uint8_t> bytes = DevModeBytes(220, 40);
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(reinterpret_cast<DEVMODEW*>(bytes.data()), copy));
+    DEVMODEW* devMode = reinterpret_cast<DEVMODEW*>(bytes.data());
+    DEVMODEW* second = nullptr;
+    ASSERT_EQ(1, Event(DOCUMENTEVENT_RESETDCPRE, sizeof devMode, &devMode, sizeof second, &second));
+    EXPECT_EQ(2u, g_last->OwnDevModeCopies());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    EXPECT_EQ(0u, g_last->OwnDevModeCopies());
+}
+
+// Sound behaviour: a POST event handed memory the object did not allocate frees nothing.
+TEST_F(DocumentEvents, PostNeverFreesTheApplicationsDevMode)
+{
+    std::vector<uint8_t> bytes = DevModeBytes(220);
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(reinterpret_cast<DEVMODEW*>(bytes.data()), copy));
+    const std::vector<uint8_t> before = bytes;
+    DEVMODEW* application = reinterpret_cast<DEVMODEW*>(bytes.data());
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_RESETDCPOST, sizeof application, &application));
+    EXPECT_EQ(before, bytes);
+    EXPECT_EQ(1u, g_last->OwnDevModeCopies());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+TEST_F(DocumentEvents, NullDevModeGivesNullCopy)
+{
+    DEVMODEW* copy = reinterpret_cast<DEVMODEW*>(1);
+    EXPECT_EQ(1, CreatePre(nullptr, copy));
+    EXPECT_EQ(nullptr, copy);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+TEST_F(DocumentEvents, UnknownHandleFailsAndChangesNothing)
+{
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_DELETEDC));
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(0, g_made.load());
+    EXPECT_EQ(0u, Entries());
+}
+
+TEST_F(DocumentEvents, EscapeAnswersZeroAndOnlyLowWordCounts)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ESCAPE));
+    const uint32_t ended = GDriverUI::PagesEnded();
+    EXPECT_EQ(1, Event(0x10000 | DOCUMENTEVENT_ENDPAGE));
+    EXPECT_EQ(ended + 1, GDriverUI::PagesEnded());
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(1u, g_last->PageCount());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// Sound behaviour: a second CREATEDCPRE on one handle gives back the object it replaces.
+TEST_F(DocumentEvents, SecondCreateDcReleasesTheReplacedAcquisition)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    EXPECT_EQ(1u, Entries());
+    RecordingUI* object = g_last;
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    uint32_t ticket = 0;
+    EXPECT_EQ(0, ModuleLifetime::DriverServer()->FindTicket(ticket, object)) << "no acquisition left live";
+    EXPECT_EQ(0u, Entries());
+}
+
+// Sound behaviour: records that cannot be read fail before anything is acquired.
+TEST_F(DocumentEvents, HostileRecordsFailAndChangeNothing)
+{
+    std::vector<uint8_t> size0 = DevModeBytes(0);
+    std::vector<uint8_t> size75 = DevModeBytes(75);
+    std::vector<uint8_t> fieldsPastSize = DevModeBytes(76, 0, DM_ORIENTATION);
+    std::vector<uint8_t> tooLarge = DevModeBytes(220, 0xFFFF);
+    DEVMODEW* copy = nullptr;
+    DOCEVENT_CREATEDCPRE good = {nullptr, nullptr, nullptr, FALSE};
+    struct Case {
+        const char* what;
+        ULONG inSize;
+        void* in;
+        ULONG outSize;
+        void* out;
+        DEVMODEW* devMode;
+    } cases[] = {
+        {"null input", sizeof good, nullptr, sizeof copy, &copy, nullptr},
+        {"input size 0", 0, &good, sizeof copy, &copy, nullptr},
+        {"short input", sizeof good - 1, &good, sizeof copy, &copy, nullptr},
+        {"null output", sizeof good, &good, sizeof copy, nullptr, nullptr},
+        {"output size 3", sizeof good, &good, 3, &copy, nullptr},
+        {"dmSize 0", sizeof good, &good, sizeof copy, &copy, reinterpret_cast<DEVMODEW*>(size0.data())},
+        {"dmSize 75", sizeof good, &good, sizeof copy, &copy, reinterpret_cast<DEVMODEW*>(size75.data())},
+        {"fields past dmSize", sizeof good, &good, sizeof copy, &copy,
+         reinterpret_cast<DEVMODEW*>(fieldsPastSize.data())},
+        {"past 64 KB", sizeof good, &good, sizeof copy, &copy, reinterpret_cast<DEVMODEW*>(tooLarge.data())},
+    };
+    for (const Case& c : cases) {
+        good.pdm = c.devMode;
+        EXPECT_EQ(-1, Event(DOCUMENTEVENT_CREATEDCPRE, c.inSize, c.in, c.outSize, c.out)) << c.what;
+        EXPECT_EQ(0u, Entries()) << c.what;
+        EXPECT_EQ(0, g_made.load()) << c.what;
+    }
+    // An open DC: RESETDCPRE and the POST events with unreadable records change nothing.
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    DEVMODEW* bad = reinterpret_cast<DEVMODEW*>(size75.data());
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_RESETDCPRE, sizeof bad, &bad, sizeof copy, &copy));
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_RESETDCPRE, sizeof bad, nullptr, sizeof copy, &copy));
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_RESETDCPOST, 0, &bad));
+    EXPECT_EQ(-1, Event(DOCUMENTEVENT_CREATEDCPOST, sizeof bad, nullptr));
+    EXPECT_EQ(0u, g_last->OwnDevModeCopies());
+    EXPECT_EQ(1u, Entries());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// Lets a held notice go after a moment, from a thread of its own.
+DWORD WINAPI ReleaseLater(void* event)
+{
+    Sleep(50);
+    SetEvent(event);
+    return 0;
+}
+
+std::string Text(const Escape& escape)
+{
+    return std::string(escape.input.begin(), escape.input.end());
+}
+
+const Escape* Find(const std::vector<Escape>& escapes, uint32_t code)
+{
+    for (const Escape& escape : escapes)
+        if (uint32_t(escape.code) == code)
+            return &escape;
+    return nullptr;
+}
+
+TEST_F(DocumentEvents, StartDocSendsHostInformation)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    DOCINFOW info = {sizeof info, L"Report", nullptr, nullptr, 0};
+    DOCINFOW* infoPointer = &info;
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTDOC, sizeof infoPointer, &infoPointer));
+    const std::vector<Escape>& escapes = g_last->escapes;
+    const Escape* user = Find(escapes, 0x303EB8EF);
+    ASSERT_NE(nullptr, user);
+    EXPECT_LE(user->input.size(), 17u);
+    EXPECT_EQ(0, user->input.back());
+    const Escape* id = Find(escapes, 0x303EB8F1);
+    ASSERT_NE(nullptr, id);
+    ASSERT_EQ(37u, id->input.size());
+    EXPECT_EQ(0, id->input[36]);
+    EXPECT_EQ(36u, strlen(reinterpret_cast<const char*>(id->input.data())));
+    const Escape* os = Find(escapes, 0x303EB8F0);
+    ASSERT_NE(nullptr, os);
+    EXPECT_EQ(0u, Text(*os).find("OS Info: WinNT Kernel;"));
+    for (uint32_t code : {0x303EB8ECu, 0x303EB8EBu, 0x303EB8E7u})
+        EXPECT_NE(nullptr, Find(escapes, code)) << std::hex << code;
+    const Escape* application = Find(escapes, 0x303EB8E9);
+    ASSERT_NE(nullptr, application);
+    const std::string applicationText = Text(*application);
+    EXPECT_TRUE(applicationText.rfind("Application Info: ", 0) == 0 ||
+                applicationText == std::string("Application Context not Available", 34))
+        << applicationText;
+    const Escape* file = Find(escapes, 0x303EB8F9);
+    ASSERT_NE(nullptr, file);
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::vector<char> expected = GDriverUI::NarrowText(wcsrchr(path, L'\\') + 1);
+    EXPECT_EQ(std::string(expected.data(), expected.size()), Text(*file));
+    const Escape* port = Find(escapes, 0x303EB8E8);
+    ASSERT_NE(nullptr, port);
+    EXPECT_EQ(std::string("FILE:", 6), Text(*port));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOC));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// The notice thread is joined at ABORTDOC, and DELETEDC after it finds nothing to wait for.
+TEST_F(DocumentEvents, AbortDocJoinsTheHeldNoticeThread)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    HANDLE hold = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_last->holdNotice = hold;
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+    EXPECT_TRUE(g_last->JobNoticeRunning());
+    EXPECT_EQ(0, g_last->noticesShown.load());
+    HANDLE releaser = CreateThread(nullptr, 0, &ReleaseLater, hold, 0, nullptr);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ABORTDOC));
+    EXPECT_FALSE(g_last->JobNoticeRunning());
+    EXPECT_EQ(1, g_last->noticesShown.load());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    WaitForSingleObject(releaser, INFINITE);
+    CloseHandle(releaser);
+    CloseHandle(hold);
+}
+
+TEST_F(DocumentEvents, DeleteDcJoinsANoticeStillRunning)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    RecordingUI* object = g_last;
+    HANDLE hold = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    object->holdNotice = hold;
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+    HANDLE releaser = CreateThread(nullptr, 0, &ReleaseLater, hold, 0, nullptr);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    EXPECT_FALSE(object->JobNoticeRunning());
+    EXPECT_EQ(1, object->noticesShown.load());
+    WaitForSingleObject(releaser, INFINITE);
+    CloseHandle(releaser);
+    CloseHandle(hold);
+}
+
+TEST(JobText, CleaningRules)
+{
+    const struct {
+        const wchar_t* in;
+        bool useDefault;
+        const wchar_t* out;
+    } cases[] = {
+        {L"abc def", false, L"ABC DEF"},
+        {L"\x01\x02\x1f", true, L"UNTITLED"},
+        {L"\x01\x02\x1f", false, L""},
+        {L"abcdefghijklmnopqrst", false, L"ABCDEFGHIJKLMNOP"},
+        {L"a\"b~\x7f\x80z", false, L"AB~Z"},
+    };
+    for (const auto& c : cases) {
+        RWWString text(c.in);
+        GDriverUI::CleanJobText(text, c.useDefault, RWWString(L"Untitled"), RWWString(L"UNTITLED"));
+        EXPECT_STREQ(c.out, text.Data()) << "from " << RWWString(c.in).Length() << " characters";
+    }
+    // A default name holding a removed character gives way to the fallback.
+    RWWString empty(L"");
+    GDriverUI::CleanJobText(empty, true, RWWString(L"Ohne \"Titel\""), RWWString(L"UNTITLED"));
+    EXPECT_STREQ(L"UNTITLED", empty.Data());
+}
+
+// Sound behaviour: the rendering module's answer is cut at byte 511, terminated or not.
+TEST_F(DocumentEvents, RenderJobNameEndsAtByte511)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    RWWString name;
+    EXPECT_EQ(1, g_last->QueryRenderJobName(dc, name));
+    EXPECT_EQ(511u, name.Length());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+TEST(JobText, CheckRules)
+{
+    const struct {
+        const wchar_t* in;
+        const wchar_t* out;
+    } cases[] = {
+        {L"", L"Untitled"},
+        {L"\x01\x02", L"UNTITLED"},
+        {L"abcdefghijklmnopqrstu", L"abcdefghijklmnop"},
+        {L"ok", L"ok"},
+    };
+    for (const auto& c : cases) {
+        RWWString text(c.in);
+        GDriverUI::CheckJobText(text, RWWString(L"Untitled"), RWWString(L"UNTITLED"));
+        EXPECT_STREQ(c.out, text.Data());
+    }
+}
+
+TEST(JobText, UserNameIsAtMostSixteenCharacters)
+{
+    RWWString name;
+    GDriverUI::ReadUserName(name);
+    EXPECT_LE(name.Length(), 16u);
+}
+
+TEST(DocumentEventRecords, DevModeBounds)
+{
+    std::vector<uint8_t> largest = DevModeBytes(220, uint16_t(DocumentEventRecord::kLargestDevMode - 220));
+    EXPECT_TRUE(DocumentEventRecord::DevModeAcceptable(reinterpret_cast<DEVMODEW*>(largest.data())));
+    std::vector<uint8_t> onePast = DevModeBytes(220, uint16_t(DocumentEventRecord::kLargestDevMode - 219));
+    EXPECT_FALSE(DocumentEventRecord::DevModeAcceptable(reinterpret_cast<DEVMODEW*>(onePast.data())));
+    std::vector<uint8_t> smallest = DevModeBytes(76);
+    EXPECT_TRUE(DocumentEventRecord::DevModeAcceptable(reinterpret_cast<DEVMODEW*>(smallest.data())));
+    std::vector<uint8_t> orientation = DevModeBytes(78, 0, DM_ORIENTATION);
+    EXPECT_TRUE(DocumentEventRecord::DevModeAcceptable(reinterpret_cast<DEVMODEW*>(orientation.data())));
+    std::vector<uint8_t> dither = DevModeBytes(200, 0, DM_DITHERTYPE);
+    EXPECT_FALSE(DocumentEventRecord::DevModeAcceptable(reinterpret_cast<DEVMODEW*>(dither.data())));
+    EXPECT_EQ(264u, DocumentEventRecord::CopySize(reinterpret_cast<DEVMODEW*>(smallest.data())));
+    std::vector<uint8_t> exact = DevModeBytes(220, 42);
+    EXPECT_EQ(262u + 0, DocumentEventRecord::CopySize(reinterpret_cast<DEVMODEW*>(exact.data())));
+}
+
+} // namespace
+
+namespace {
+
+TEST(Watermark, AngleOfEachMode)
+{
+    const struct {
+        int mode, custom, horz, vert, angle;
+    } cases[] = {
+        {1, 0, 4800, 6600, 53}, {3, 0, 4800, 6600, 306}, {2, 0, 4800, 6600, 90},
+        {4, 30, 4800, 6600, 30}, {0, 30, 4800, 6600, 0}, {1, 0, 0, 0, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.angle, GDriverUI::WatermarkAngle(c.mode, c.custom, c.horz, c.vert)) << "mode " << c.mode;
+}
+
+TEST(Watermark, Colours)
+{
+    EXPECT_EQ(RGB(255, 232, 232), GDriverUI::WatermarkColor(255, false, true, false, false));
+    EXPECT_EQ(RGB(232, 232, 232), GDriverUI::WatermarkColor(255, true, true, false, false));
+    EXPECT_EQ(RGB(100, 100, 100), GDriverUI::WatermarkColor(100, false, true, true, true));
+    EXPECT_EQ(RGB(100, 255, 255), GDriverUI::WatermarkColor(100, false, false, true, true));
+}
+
+GDriverUI::WatermarkRecord Draft(int angleMode)
+{
+    GDriverUI::WatermarkRecord record;
+    record.text = RWWString(L"DRAFT");
+    record.length = 5;
+    wcscpy(record.font.lfFaceName, L"Arial");
+    record.font.lfCharSet = DEFAULT_CHARSET;
+    record.font.lfOutPrecision = OUT_TT_PRECIS;
+    record.size = 72;
+    record.color = RGB(255, 0, 0);
+    record.angleMode = angleMode;
+    return record;
+}
+
+class WatermarkDrawing : public DocumentEvents {};
+
+TEST_F(WatermarkDrawing, DibSectionPixelsChangeAndDcStateIsKept)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = 600;
+    info.bmiHeader.biHeight = -800;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    ASSERT_NE(nullptr, bitmap);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    memset(bits, 0xFF, 600 * 800 * 4);
+    g_last->UseWatermark(Draft(1), 2);
+    const COLORREF color = GetTextColor(dc);
+    const int mapMode = GetMapMode(dc);
+    const int background = GetBkMode(dc);
+    const HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    const int horz = GetDeviceCaps(dc, HORZRES);
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+    GdiFlush();
+    const uint32_t* pixels = static_cast<const uint32_t*>(bits);
+    size_t changed = 0;
+    for (size_t i = 0; i < 600 * 800; ++i)
+        changed += pixels[i] != 0xFFFFFFFFu;
+    EXPECT_GT(changed, 100u) << "the text lands on the page";
+    EXPECT_EQ(color, GetTextColor(dc));
+    EXPECT_EQ(mapMode, GetMapMode(dc));
+    EXPECT_EQ(background, GetBkMode(dc));
+    EXPECT_EQ(font, GetCurrentObject(dc, OBJ_FONT));
+    EXPECT_EQ(horz, GetDeviceCaps(dc, HORZRES));
+    std::vector<uint32_t> marks;
+    for (const Escape& escape : g_last->escapes)
+        if (uint32_t(escape.code) == 0x303EB8ED) {
+            ASSERT_EQ(12u, escape.input.size());
+            uint32_t record[3];
+            memcpy(record, escape.input.data(), 12);
+            EXPECT_EQ(0xCFC14712u, record[0]);
+            EXPECT_EQ(uint32_t(RGB(255, 0, 0)), record[2]);
+            marks.push_back(record[1]);
+        }
+    EXPECT_EQ((std::vector<uint32_t>{1, 0}), marks) << "the drawing is bracketed";
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+TEST_F(WatermarkDrawing, FirstPageOnlyDrawsOnPageOne)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    g_last->UseWatermark(Draft(0), 1);
+    for (int page = 0; page < 3; ++page) {
+        EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+        EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+    }
+    size_t marks = 0;
+    for (const Escape& escape : g_last->escapes)
+        marks += uint32_t(escape.code) == 0x303EB8ED;
+    EXPECT_EQ(2u, marks);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+struct MetafileFinds {
+    std::vector<LOGFONTW> fonts;
+    std::vector<std::wstring> texts;
+};
+
+int CALLBACK CollectRecords(HDC, HANDLETABLE*, const ENHMETARECORD* record, int, LPARAM parameter)
+{
+    MetafileFinds& finds = *reinterpret_cast<MetafileFinds*>(parameter);
+    if (record->iType == EMR_EXTCREATEFONTINDIRECTW) {
+        const EMREXTCREATEFONTINDIRECTW* font = reinterpret_cast<const EMREXTCREATEFONTINDIRECTW*>(record);
+        finds.fonts.push_back(font->elfw.elfLogFont);
+    } else if (record->iType == EMR_EXTTEXTOUTW) {
+        const EMREXTTEXTOUTW* text = reinterpret_cast<const EMREXTTEXTOUTW*>(record);
+        const wchar_t* chars =
+            reinterpret_cast<const wchar_t*>(reinterpret_cast<const uint8_t*>(record) + text->emrtext.offString);
+        finds.texts.emplace_back(chars, text->emrtext.nChars);
+    }
+    return 1;
+}
+
+TEST_F(WatermarkDrawing, MetafileHoldsTheFontAndOneText)
+{
+    HDC metafile = CreateEnhMetaFileW(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, metafile);
+    HDC event = dc;
+    dc = metafile;
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    g_last->UseWatermark(Draft(1), 2);
+    const int angle =
+        GDriverUI::WatermarkAngle(1, 0, GetDeviceCaps(metafile, HORZRES), GetDeviceCaps(metafile, VERTRES));
+    const int height = -MulDiv(72, GetDeviceCaps(metafile, LOGPIXELSY), 72);
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    dc = event;
+    HENHMETAFILE closed = CloseEnhMetaFile(metafile);
+    ASSERT_NE(nullptr, closed);
+    MetafileFinds finds;
+    EnumEnhMetaFile(nullptr, closed, &CollectRecords, &finds, nullptr);
+    DeleteEnhMetaFile(closed);
+    ASSERT_EQ(1u, finds.fonts.size());
+    EXPECT_EQ(angle * 10, finds.fonts[0].lfEscapement);
+    EXPECT_EQ(height, finds.fonts[0].lfHeight);
+    ASSERT_EQ(1u, finds.texts.size());
+    EXPECT_EQ(L"DRAFT", finds.texts[0]);
+}
+
+// Sound behaviour: an empty text draws nothing and still answers 1.
+TEST_F(WatermarkDrawing, EmptyTextDrawsNothing)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    GDriverUI::WatermarkRecord empty = Draft(0);
+    empty.text = RWWString(L"");
+    empty.length = 0;
+    g_last->UseWatermark(empty, 2);
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+    EXPECT_EQ(nullptr, Find(g_last->escapes, 0x303EB8ED));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+} // namespace
+
+namespace {
+
+struct DocumentRun {
+    HANDLE printer = nullptr;
+    std::atomic<int> failures{0};
+};
+
+// One DC's whole life, twenty times over, on the printer handle of the run.
+DWORD WINAPI RunDocuments(void* parameter)
+{
+    DocumentRun& run = *static_cast<DocumentRun*>(parameter);
+    HDC dc = CreateCompatibleDC(nullptr);
+    for (int round = 0; round < 20; ++round) {
+        DEVMODEW* copy = nullptr;
+        DOCEVENT_CREATEDCPRE record = {nullptr, nullptr, nullptr, FALSE};
+        const int events[] = {DOCUMENTEVENT_STARTDOCPOST, DOCUMENTEVENT_STARTPAGE, DOCUMENTEVENT_ABORTDOC};
+        if (DrvDocumentEvent(run.printer, dc, DOCUMENTEVENT_CREATEDCPRE, sizeof record, &record, sizeof copy, &copy) != 1)
+            ++run.failures;
+        for (int event : events)
+            if (DrvDocumentEvent(run.printer, dc, event, 0, nullptr, 0, nullptr) < 0)
+                ++run.failures;
+        if (DrvDocumentEvent(run.printer, dc, DOCUMENTEVENT_DELETEDC, 0, nullptr, 0, nullptr) != 0)
+            ++run.failures;
+    }
+    DeleteDC(dc);
+    return 0;
+}
+
+// Two printer handles on two threads, each with its own document table entry and notice
+// thread: both finish (the wait only catches a hang) and the table ends empty.
+TEST_F(DocumentEvents, TwoHandlesOnTwoThreadsNeverHang)
+{
+    DocumentRun runs[2];
+    std::wstring name = printer.Name();
+    for (DocumentRun& run : runs)
+        ASSERT_TRUE(OpenPrinterW(&name[0], &run.printer, nullptr));
+    HANDLE threads[2];
+    for (int i = 0; i < 2; ++i)
+        threads[i] = CreateThread(nullptr, 0, &RunDocuments, &runs[i], 0, nullptr);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, threads, TRUE, 120000));
+    for (int i = 0; i < 2; ++i) {
+        CloseHandle(threads[i]);
+        EXPECT_EQ(0, runs[i].failures.load());
+        ClosePrinter(runs[i].printer);
+    }
+    EXPECT_EQ(0u, Entries());
+}
+
+} // namespace
+
+// The keystroke stand-in reports each call here: begin, a page each, end.
+std::vector<std::string> g_ksCalls;
+std::vector<uint32_t> g_ksEndFlags;
+
+extern "C" __declspec(dllexport) uint32_t __cdecl QzTestKsJobCall(const char* entry, const uint32_t* words,
+                                                                  uint32_t count, const void*, uint32_t)
+{
+    g_ksCalls.push_back(entry);
+    if (std::string(entry) == "ksEndJob" && count == 2)
+        g_ksEndFlags.push_back(words[1]);
+    return std::strncmp(entry, "ksBeginJob", 10) == 0 ? 0x5150 : 0;
+}
+
+namespace {
+
+class KeystrokeJob : public DocumentEvents {
+protected:
+    void Document(int lastEvent)
+    {
+        g_ksCalls.clear();
+        g_ksEndFlags.clear();
+        DEVMODEW* copy = nullptr;
+        ASSERT_EQ(1, CreatePre(nullptr, copy));
+        const std::wstring library = DmcStandin::ProgramFolder() + L"\\qzplom32-whole\\qzplom32.dll";
+        g_last->pluginPath = RWWString(library.c_str());
+        DOCINFOW info = {sizeof info, L"Report", nullptr, nullptr, 0};
+        DOCINFOW* infoPointer = &info;
+        EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTDOC, sizeof infoPointer, &infoPointer));
+        EXPECT_NE(nullptr, GetModuleHandleW(library.c_str())) << "the stand-in is loaded for the job";
+        for (int page = 0; page < 2; ++page) {
+            EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+            EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+        }
+        EXPECT_EQ(0, Event(lastEvent));
+        EXPECT_EQ(nullptr, GetModuleHandleW(library.c_str())) << "and unloaded after it";
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    }
+};
+
+TEST_F(KeystrokeJob, BeginAPageEachAndEnd)
+{
+    Document(DOCUMENTEVENT_ENDDOCPOST);
+    EXPECT_EQ((std::vector<std::string>{"ksBeginJobEx", "ksEndPage", "ksEndPage", "ksEndJob"}), g_ksCalls);
+    EXPECT_EQ(std::vector<uint32_t>{0}, g_ksEndFlags);
+}
+
+TEST_F(KeystrokeJob, AbortedAfterAbortDoc)
+{
+    Document(DOCUMENTEVENT_ABORTDOC);
+    EXPECT_EQ(std::vector<uint32_t>{1}, g_ksEndFlags);
+}
+
+} // namespace
