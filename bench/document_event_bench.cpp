@@ -7,7 +7,7 @@
 #include "entry/driverui/GDriverUI.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 
 #include <windows.h>
 

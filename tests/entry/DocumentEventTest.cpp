@@ -9,7 +9,7 @@
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "entry/module/OpenDocumentTable.h"
-#include "entry/module/PrinterIdentity.h"
+#include "printer/PrinterIdentity.h"
 #include "printer/GDriverServer.h"
 
 #include <gtest/gtest.h>
