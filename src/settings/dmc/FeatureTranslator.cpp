@@ -134,6 +134,24 @@ bool FeatureTranslator::ApplyLock(const TranslatorDescription& description, GObj
     return true;
 }
 
+int32_t FeatureTranslator::ImportKeywordFirst(const TranslatorDescription& description, GObjectBase* settings,
+                                              GAttributeComposite* changes)
+{
+    std::vector<wchar_t> buffer(description.bufferChars, wchar_t(0x2020));
+    buffer.back() = 0;
+    if (!Library().SetContext(description.featurePath))
+        return 0;
+    Library().Get(nullptr, buffer.data(), buffer.size());
+    GValueAttribute* attribute = FindAttribute(description, settings);
+    if (!attribute)
+        return 0;
+    const TranslatorOption* row = FindKeyword(description, buffer.data());
+    if (!row)
+        return 0;
+    TakeValue(description, attribute, row->value, changes);
+    return 1;
+}
+
 int32_t FeatureTranslator::ImportEnumerated(const TranslatorDescription& description, GObjectBase* settings,
                                             GAttributeComposite* changes, const TranslatorOption** matched)
 {

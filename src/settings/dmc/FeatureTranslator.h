@@ -82,6 +82,10 @@ protected:
     // The enumerated import; the matched row (or null) through matched.
     int32_t ImportEnumerated(const TranslatorDescription& description, GObjectBase* settings,
                              GAttributeComposite* changes, const TranslatorOption** matched = nullptr);
+    // The import of the features whose keyword is read before the attribute is looked
+    // for (the context set first; no lock): 1 when a row matched and was taken.
+    int32_t ImportKeywordFirst(const TranslatorDescription& description, GObjectBase* settings,
+                               GAttributeComposite* changes);
     // The enumerated export; the exported row (or null) through exported.
     int32_t ExportEnumerated(const TranslatorDescription& description, GObjectBase* settings,
                              const TranslatorOption** exported = nullptr);

@@ -1,10 +1,5 @@
 #include "settings/translators/QZSymmetricalMarginsTranslator.h"
 
-#include "model/GValueAttribute.h"
-#include "settings/dmc/GDMCLibrary.h"
-
-#include <vector>
-
 namespace {
 
 const uint32_t kIdPath[] = {362, 713};
@@ -18,17 +13,5 @@ const TranslatorDescription QZSymmetricalMarginsTranslator::kDescription = {
 
 int32_t QZSymmetricalMarginsTranslator::ToAttributes(GObjectBase* settings, GAttributeComposite* changes)
 {
-    std::vector<wchar_t> buffer(kDescription.bufferChars, wchar_t(0x2020));
-    buffer.back() = 0;
-    if (!Library().SetContext(kDescription.featurePath))
-        return 0;
-    Library().Get(nullptr, buffer.data(), buffer.size());
-    GValueAttribute* attribute = FindAttribute(kDescription, settings);
-    if (!attribute)
-        return 0;
-    const TranslatorOption* row = FindKeyword(kDescription, buffer.data());
-    if (!row)
-        return 0;
-    TakeValue(kDescription, attribute, row->value, changes);
-    return 1;
+    return ImportKeywordFirst(kDescription, settings, changes);
 }
