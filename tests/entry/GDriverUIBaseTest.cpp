@@ -3,6 +3,7 @@
 // that the driver server loads with the generated model.
 #include "entry/driverui/GDriverUIBase.h"
 
+#include "GuardedBytes.h"
 #include "TestPrinter.h"
 #include "entry/module/GUIOSFactory.h"
 #include "printer/PrinterIdentity.h"
@@ -625,15 +626,9 @@ TEST_F(DriverUIBase, AMalformedHeaderIsRefusedAndChangesNothing)
 
 TEST_F(DriverUIBase, APublicDevModeEndingAtAGuardPageMergesWithoutAFault)
 {
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    uint8_t* pages = static_cast<uint8_t*>(
-        VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    ASSERT_NE(nullptr, pages);
-    DWORD old = 0;
-    ASSERT_TRUE(VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &old));
-    auto* devMode = reinterpret_cast<DEVMODEW*>(pages + system.dwPageSize - 220);
-    std::memset(devMode, 0, 220);
+    GuardedBytes guarded(220);
+    DEVMODEW* devMode = guarded.DevMode();
+    ASSERT_NE(nullptr, devMode);
     devMode->dmSpecVersion = 0x401;
     devMode->dmSize = 220;
     devMode->dmFields = DM_ORIENTATION | DM_COPIES;
@@ -641,7 +636,6 @@ TEST_F(DriverUIBase, APublicDevModeEndingAtAGuardPageMergesWithoutAFault)
     devMode->dmCopies = 2;
     EXPECT_EQ(1, ui->MergeDevModeIntoSettings(devMode));
     EXPECT_NE(nullptr, ui->GetDevModeObject());
-    VirtualFree(pages, 0, MEM_RELEASE);
 }
 
 TEST_F(DriverUIBase, AnotherDriversDevModeGivesOnlyItsPublicFields)

@@ -3,6 +3,7 @@
 // DrvConvertDevMode and DevQueryPrintEx called directly in this process.
 #include "entry/driverui/GDriverUI.h"
 
+#include "GuardedBytes.h"
 #include "TestPrinter.h"
 #include "entry/module/EntryPoints.h"
 #include "entry/module/GUIOSFactory.h"
@@ -602,14 +603,9 @@ TEST_F(DriverUIObject, PublicOnlyApplicationsGetThePublicPartOnly)
 
     // The marked copy into a 220-byte buffer ending at a no-access page writes nothing
     // past the public part.
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    uint8_t* pages = static_cast<uint8_t*>(
-        VirtualAlloc(nullptr, 2 * system.dwPageSize, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    ASSERT_NE(nullptr, pages);
-    DWORD old = 0;
-    ASSERT_TRUE(VirtualProtect(pages + system.dwPageSize, system.dwPageSize, PAGE_NOACCESS, &old));
-    auto* out = reinterpret_cast<DEVMODEW*>(pages + system.dwPageSize - 220);
+    GuardedBytes guarded(220);
+    DEVMODEW* out = guarded.DevMode();
+    ASSERT_NE(nullptr, out);
     DOCUMENTPROPERTYHEADER header = {};
     header.cbSize = sizeof header;
     header.pszPrinterName = &name[0];
@@ -618,7 +614,6 @@ TEST_F(DriverUIObject, PublicOnlyApplicationsGetThePublicPartOnly)
     EXPECT_EQ(1, ui->DocumentPropertiesNoUI(header));
     EXPECT_EQ(220, out->dmSize);
     EXPECT_EQ(0, out->dmDriverExtra);
-    VirtualFree(pages, 0, MEM_RELEASE);
     ui->SetAppFlags(0);
 }
 

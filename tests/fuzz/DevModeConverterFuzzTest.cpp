@@ -4,6 +4,7 @@
 // CheckDevMode (both ways) and NormalizeCollate must come back every time.
 //
 // Same switches as the other fuzz cases (FuzzMutation.h); CI runs seed 1 for 2000 cases.
+#include "GuardedBytes.h"
 #include "../settings/ConverterTestModel.h"
 #include "FuzzMutation.h"
 
@@ -17,35 +18,6 @@
 #include <memory>
 
 using namespace ConverterModel;
-
-namespace {
-
-// Room for a DEVMODE whose last byte is followed by a page with no access.
-class GuardedBlock {
-public:
-    explicit GuardedBlock(size_t size)
-    {
-        const size_t page = 4096, room = (size + page - 1) / page * page;
-        base_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, room + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD old = 0;
-        if (base_)
-            VirtualProtect(base_ + room, page, PAGE_NOACCESS, &old);
-        data_ = base_ ? base_ + room - size : nullptr;
-    }
-    ~GuardedBlock()
-    {
-        if (base_)
-            VirtualFree(base_, 0, MEM_RELEASE);
-    }
-    uint8_t* Data() const { return data_; }
-    DEVMODEW* DevMode() const { return reinterpret_cast<DEVMODEW*>(data_); }
-
-private:
-    uint8_t* base_;
-    uint8_t* data_;
-};
-
-} // namespace
 
 TEST(DevModeConverterFuzz, RandomPublicPartsNeverReadPastTheirSize)
 {
@@ -67,7 +39,7 @@ TEST(DevModeConverterFuzz, RandomPublicPartsNeverReadPastTheirSize)
             std::printf("seed %u case %u size %u specVersion %04x\n", seed, n, unsigned(size), unsigned(specVersion)),
                 std::fflush(stdout);
         const size_t length = size < kSizeWordEnd ? kSizeWordEnd : size;
-        GuardedBlock block(length);
+        GuardedBytes block(length);
         ASSERT_TRUE(block.Data());
         for (size_t i = 0; i < length; ++i)
             block.Data()[i] = uint8_t(random());

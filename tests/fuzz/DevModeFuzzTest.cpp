@@ -4,6 +4,7 @@
 // its sizes claim crashes the run. A DEVMODE that is refused leaves the object as it was.
 //
 // Same switches as the other fuzz cases (FuzzMutation.h); CI runs seed 1 for 2000 cases.
+#include "GuardedBytes.h"
 #include "../settings/SettingsTestDriver.h"
 #include "FuzzMutation.h"
 
@@ -21,33 +22,6 @@ using namespace SettingsTest;
 namespace {
 
 typedef std::vector<uint8_t> Bytes;
-
-// Bytes placed so that the last one is followed by a page with no access.
-class GuardedBlock {
-public:
-    explicit GuardedBlock(const Bytes& bytes)
-    {
-        const size_t page = 4096;
-        const size_t room = (bytes.size() + page - 1) / page * page;
-        base_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, room + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD old = 0;
-        if (base_)
-            VirtualProtect(base_ + room, page, PAGE_NOACCESS, &old);
-        data_ = base_ ? base_ + room - bytes.size() : nullptr;
-        if (data_ && !bytes.empty())
-            std::memcpy(data_, bytes.data(), bytes.size());
-    }
-    ~GuardedBlock()
-    {
-        if (base_)
-            VirtualFree(base_, 0, MEM_RELEASE);
-    }
-    const DEVMODEW* DevMode() const { return reinterpret_cast<const DEVMODEW*>(data_); }
-
-private:
-    uint8_t* base_;
-    uint8_t* data_;
-};
 
 Bytes Own(GDevModeBase& devMode)
 {
@@ -100,7 +74,7 @@ TEST(DevModeFuzz, DamagedDevModesNeverReadPastTheirSizes)
         bytes[70] = uint8_t(extra), bytes[71] = uint8_t(extra >> 8);
         const size_t claimed = size_t(size) + extra;
         bytes.resize(claimed < 72 ? 72 : claimed, 0);
-        GuardedBlock block(bytes);
+        GuardedBytes block(bytes.data(), bytes.size());
         ASSERT_TRUE(block.DevMode());
 
         GDriverDevMode devMode(packed);

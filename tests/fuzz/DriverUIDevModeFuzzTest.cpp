@@ -4,6 +4,7 @@
 // output as it was.
 //
 // Same switches as the other fuzz cases (FuzzMutation.h).
+#include "GuardedBytes.h"
 #include "FuzzMutation.h"
 
 #include "entry/driverui/GDriverUI.h"
@@ -20,32 +21,6 @@
 namespace {
 
 typedef std::vector<uint8_t> Bytes;
-
-class GuardedDevMode {
-public:
-    explicit GuardedDevMode(const Bytes& bytes)
-    {
-        const size_t page = 4096;
-        const size_t room = (bytes.size() + page - 1) / page * page;
-        base_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, room + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD old = 0;
-        if (base_)
-            VirtualProtect(base_ + room, page, PAGE_NOACCESS, &old);
-        data_ = base_ ? base_ + room - bytes.size() : nullptr;
-        if (data_ && !bytes.empty())
-            std::memcpy(data_, bytes.data(), bytes.size());
-    }
-    ~GuardedDevMode()
-    {
-        if (base_)
-            VirtualFree(base_, 0, MEM_RELEASE);
-    }
-    DEVMODEW* Get() const { return reinterpret_cast<DEVMODEW*>(data_); }
-
-private:
-    uint8_t* base_;
-    uint8_t* data_;
-};
 
 } // namespace
 
@@ -74,16 +49,16 @@ TEST(DriverUIDevModeFuzz, DamagedDevModesThroughTheNoSheetRoadAndTheConversion)
             bytes.resize(claimed, 0);
         if (verbose)
             std::printf("seed %u case %u size %zu\n", seed, n, bytes.size()), std::fflush(stdout);
-        GuardedDevMode input(bytes);
-        ASSERT_NE(nullptr, input.Get());
-        const bool sound = GDriverUIBase::IsHeaderSound(input.Get());
+        GuardedBytes input(bytes.data(), bytes.size());
+        ASSERT_NE(nullptr, input.DevMode());
+        const bool sound = GDriverUIBase::IsHeaderSound(input.DevMode());
         RWErrorCapture capture;
 
         Bytes output(1172, 0x77);
         DOCUMENTPROPERTYHEADER header = {};
         header.cbSize = sizeof header;
         header.pszPrinterName = name;
-        header.pdmIn = input.Get();
+        header.pdmIn = input.DevMode();
         header.pdmOut = reinterpret_cast<DEVMODEW*>(output.data());
         header.fMode = DM_IN_BUFFER | DM_OUT_BUFFER;
         const LONG result = ui.DocumentPropertiesNoUI(header);
@@ -94,7 +69,7 @@ TEST(DriverUIDevModeFuzz, DamagedDevModesThroughTheNoSheetRoadAndTheConversion)
         Bytes converted(1172, 0x55);
         LONG needed = 1172;
         SetLastError(0);
-        const BOOL ok = ui.ConvertDevMode(name, input.Get(), reinterpret_cast<DEVMODEW*>(converted.data()), &needed,
+        const BOOL ok = ui.ConvertDevMode(name, input.DevMode(), reinterpret_cast<DEVMODEW*>(converted.data()), &needed,
                                           CDM_CONVERT351);
         EXPECT_FALSE(ok) << "no printer of that name: " << n;
         if (!sound) {

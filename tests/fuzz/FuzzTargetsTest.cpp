@@ -5,6 +5,7 @@
 // seed for a bounded number of cases per target; a long run sets the environment, e.g.
 //   QZ_FUZZ_SEED=7 QZ_FUZZ_CASES=20000 QZ_FUZZ_TARGET=spool scripts/wine-run.sh build/tests/fuzz_tests.exe
 // The inputs once found fatal (findings/, see its README) run as fixed cases.
+#include "GuardedBytes.h"
 #include "../foundation/DataStreamKinds.h"
 #include "FileBytes.h"
 #include "FuzzHarness.h"
@@ -216,38 +217,12 @@ std::vector<std::string> RunSeeds()
     return {std::string{16, 8, 2} + eight, std::string{12, 6, 1} + four, std::string{8, 8, 2}};
 }
 
-// The stream is copied to end exactly where an inaccessible page begins, so that a
-// decoder reading one byte past it faults.
-class GuardedBytes {
-public:
-    explicit GuardedBytes(const std::string& bytes)
-    {
-        SYSTEM_INFO info;
-        GetSystemInfo(&info);
-        const size_t page = info.dwPageSize;
-        const size_t pages = (bytes.size() + page - 1) / page + 1;
-        base_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, pages * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD old = 0;
-        VirtualProtect(base_ + (pages - 1) * page, page, PAGE_NOACCESS, &old);
-        data_ = base_ + (pages - 1) * page - bytes.size();
-        std::memcpy(data_, bytes.data(), bytes.size());
-    }
-    ~GuardedBytes() { VirtualFree(base_, 0, MEM_RELEASE); }
-    GuardedBytes(const GuardedBytes&) = delete;
-    GuardedBytes& operator=(const GuardedBytes&) = delete;
-    uint8_t* Data() const { return data_; }
-
-private:
-    uint8_t* base_;
-    uint8_t* data_;
-};
-
 void DecodeRuns(const std::string& bytes, uint32_t)
 {
     if (bytes.size() < 3)
         return;
     const std::string runs = bytes.substr(3);
-    GuardedBytes guarded(runs);
+    GuardedBytes guarded(runs.data(), runs.size());
     GBitmapInfo info;
     info.bits = runs.empty() ? nullptr : guarded.Data();
     info.bitsSize = uint32_t(runs.size());

@@ -1,6 +1,7 @@
 // The DEVMODE converter over a colour laser printer model of the tests' making: the
 // public fields to the DEVMODE and back, the defaults, the mismatch check, the quality
 // and source maps. Forms are answered by the spooler of the test prefix.
+#include "GuardedBytes.h"
 #include "settings/devmode/GDriverDevMode.h"
 
 #include "ConverterTestModel.h"
@@ -80,31 +81,6 @@ struct OpenedPrinter {
             ClosePrinter(handle);
     }
     HANDLE handle = nullptr;
-};
-
-// Bytes ending where a page with no access begins.
-class GuardedBlock {
-public:
-    explicit GuardedBlock(size_t size)
-    {
-        const size_t page = 4096, room = (size + page - 1) / page * page;
-        base_ = static_cast<uint8_t*>(VirtualAlloc(nullptr, room + page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD old = 0;
-        if (base_)
-            VirtualProtect(base_ + room, page, PAGE_NOACCESS, &old);
-        data_ = base_ ? base_ + room - size : nullptr;
-    }
-    ~GuardedBlock()
-    {
-        if (base_)
-            VirtualFree(base_, 0, MEM_RELEASE);
-    }
-    uint8_t* Data() const { return data_; }
-    DEVMODEW* DevMode() const { return reinterpret_cast<DEVMODEW*>(data_); }
-
-private:
-    uint8_t* base_;
-    uint8_t* data_;
 };
 
 } // namespace
@@ -674,7 +650,7 @@ TEST(ConverterCheckDevMode, StopsAtTheFirstFaultUnlessAllAreAsked)
 TEST(ConverterCheckDevMode, ReadsNothingPastDmSizeAndChangesNoSetting)
 {
     Fixture f;
-    GuardedBlock block(100);
+    GuardedBytes block(100);
     ASSERT_TRUE(block.Data());
     std::memset(block.Data(), 0xFF, 100);
     DEVMODEW* d = block.DevMode();
@@ -692,7 +668,7 @@ TEST(ConverterCheckDevMode, ReadsNothingPastDmSizeAndChangesNoSetting)
     f.devMode.NormalizeCollate(d);
 
     // The same fields end to end: a DEVMODE of 76 bytes flags nothing it lacks.
-    GuardedBlock small(76);
+    GuardedBytes small(76);
     std::memset(small.Data(), 0, 76);
     small.DevMode()->dmSpecVersion = 0x0401, small.DevMode()->dmSize = 76, small.DevMode()->dmFields = 0xFFFFFFFF;
     EXPECT_EQ(1, f.devMode.CheckDevMode(nullptr, small.DevMode(), 1, mask));
