@@ -80,24 +80,7 @@ bool DataValueExists(const wchar_t* name)
     return found;
 }
 
-std::vector<uint8_t> AllData()
-{
-    std::vector<uint8_t> all;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DataKey().c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return all;
-    wchar_t name[256];
-    uint8_t data[4096];
-    for (DWORD i = 0;; ++i) {
-        DWORD length = 256, size = sizeof data, type = 0;
-        if (RegEnumValueW(key, i, name, &length, nullptr, &type, data, &size) != ERROR_SUCCESS)
-            break;
-        all.insert(all.end(), reinterpret_cast<uint8_t*>(name), reinterpret_cast<uint8_t*>(name + length));
-        all.insert(all.end(), data, data + size);
-    }
-    RegCloseKey(key);
-    return all;
-}
+std::vector<uint8_t> AllData() { return TestPrinter::Shared().AllData(); }
 
 void SetData(const wchar_t* name, DWORD type, const void* data, DWORD size)
 {

@@ -154,3 +154,23 @@ std::wstring TestPrinter::RegistryKey() const
 {
     return L"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + name_;
 }
+
+std::vector<uint8_t> TestPrinter::AllData() const
+{
+    std::vector<uint8_t> all;
+    HKEY key;
+    const std::wstring data = RegistryKey() + L"\\PrinterDriverData";
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, data.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return all;
+    wchar_t name[256];
+    uint8_t bytes[4096];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = 256, size = sizeof bytes, type = 0;
+        if (RegEnumValueW(key, i, name, &length, nullptr, &type, bytes, &size) != ERROR_SUCCESS)
+            break;
+        all.insert(all.end(), reinterpret_cast<uint8_t*>(name), reinterpret_cast<uint8_t*>(name + length));
+        all.insert(all.end(), bytes, bytes + size);
+    }
+    RegCloseKey(key);
+    return all;
+}

@@ -7,7 +7,9 @@
 // side by side never share a printer.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 class TestPrinter {
 public:
@@ -34,6 +36,9 @@ public:
     // The printer's machine key, below HKEY_LOCAL_MACHINE (printer data lives under its
     // "PrinterDriverData" subkey; on Wine the spooler keeps it there too).
     std::wstring RegistryKey() const;
+    // Every value of the printer's data, names and bytes in the registry's order: two
+    // readings compare equal when nothing stored changed.
+    std::vector<uint8_t> AllData() const;
 
     // The folder of the running program, where the build puts the module beside it.
     static std::wstring ProgramFolder();
