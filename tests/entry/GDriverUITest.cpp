@@ -35,7 +35,6 @@ const GDriverUIMaker kRealMaker = {
     },
 };
 
-
 // Every value of the printer's data, names and bytes.
 std::vector<uint8_t> AllData() { return TestPrinter::Shared().AllData(); }
 
