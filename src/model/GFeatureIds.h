@@ -309,4 +309,12 @@ constexpr uint16_t kJobStorageEnabled = 520;
 constexpr uint16_t kColorPageOption = 339;       // in the configuration: 1 offers the Color page
 constexpr uint16_t kPdlWriterGroup = 98;         // in the configuration: holds the writer 101
 
+// Printer events, the device sheet and the printer upgrade.
+constexpr uint16_t kPluginConfigImport = 306;    // under 364: 1 lets the UI plug-ins import the configuration
+constexpr uint16_t kAutoUpdateMode = 313;        // under 228 of the configuration: 2 configured, 0 not
+constexpr uint16_t kInitializationOptions = 364;
+constexpr uint16_t kFeatureString = 445;         // in the configuration: text stored with the printer
+constexpr uint16_t kRunMiniInstaller = 1025;     // under 364: 1 runs the mini-installer
+constexpr uint16_t kDeviceConfigInUse = 1100;    // in the settings: 1 the device-model configuration is in use
+
 }  // namespace FeatureId

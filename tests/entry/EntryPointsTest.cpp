@@ -143,16 +143,18 @@ TEST_F(EntryPoints, WithoutAnObjectEachEntryPointGivesItsFailureValue)
     EXPECT_EQ(0, DrvAdvancedDocumentProperties(nullptr, nullptr, unknown, &out, nullptr));
     EXPECT_FALSE(PrinterProperties(nullptr, nullptr));
     EXPECT_FALSE(DevQueryPrintEx(&query));
-    EXPECT_FALSE(DrvUpgradePrinter(1, reinterpret_cast<LPBYTE>(&upgrade)));
     EXPECT_EQ(0, out.dmSize);
     EXPECT_NE(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError()) << "no error code for a missing object";
+    // The upgrade alone says that the printer could not be opened.
+    EXPECT_FALSE(DrvUpgradePrinter(1, reinterpret_cast<LPBYTE>(&upgrade)));
+    EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
 }
 
 TEST_F(EntryPoints, WellFormedUpgradeReachesThePrintersObject)
 {
     wchar_t folder[] = L"C:\\old";
     DRIVER_UPGRADE_INFO_1W upgrade = {&name[0], folder};
-    EXPECT_FALSE(DrvUpgradePrinter(1, reinterpret_cast<LPBYTE>(&upgrade))) << "nothing to upgrade yet";
+    EXPECT_TRUE(DrvUpgradePrinter(1, reinterpret_cast<LPBYTE>(&upgrade))) << "the installed printer has what it needs";
     EXPECT_EQ(1, g_made.load());
 }
 

@@ -1099,11 +1099,6 @@ int GDriverUI::DeleteCachedFiles()
     return deleted;
 }
 
-LONG GDriverUI::DevicePropertySheets(PPROPSHEETUI_INFO, LPARAM) { return kRefused; }
-BOOL GDriverUI::PrinterProperties(HWND, HANDLE) { return FALSE; }
-BOOL GDriverUI::UpgradePrinter(DWORD, LPBYTE) { return FALSE; }
-BOOL GDriverUI::PrinterEvent(LPWSTR, INT, DWORD, LPARAM) { return FALSE; }
-
 namespace {
 
 const int kEscapeManualDuplex = 0x303EB8EE;

@@ -235,6 +235,37 @@ public:
     void UseWatermark(const WatermarkRecord& record, uint32_t mode);
     const WatermarkRecord* GetWatermarkRecord() const { return watermark_; }
 
+    // Printer events (GDriverUIPrinterEvents.cpp): one handler per event, each taking the
+    // printer name and the flags and giving the event's result.
+    int OnAddConnection(const wchar_t* printerName, DWORD flags);
+    int OnDeleteConnection(const wchar_t* printerName, DWORD flags);
+    int OnPrinterInitialize(const wchar_t* printerName, DWORD flags);
+    int OnPrinterDelete(const wchar_t* printerName, DWORD flags);
+    int OnCacheRefresh(const wchar_t* printerName, DWORD flags);
+    int OnCacheDelete(const wchar_t* printerName, DWORD flags);
+    int OnOtherPrinterEvent(const wchar_t* printerName, DWORD flags);
+    // Writes the configuration's feature string (445) with the printer: 1 when written.
+    int StoreFeatureString();
+    // The update stamps' date text, "MM/ DD/ YYYY"; the text of the services' local date,
+    // empty when they give none.
+    static RWWString FormatUpdateDate(int year, int month, int day);
+    static RWWString UpdateDateText();
+    // The pause between closing and reopening the printer at initialization.
+    static constexpr DWORD kInitializePause = 3000;
+    static void SetInitializePauseForTesting(DWORD milliseconds);
+    static DWORD InitializePause();
+
+    // The device property sheet (GDriverUIDeviceSheet.cpp), by reason.
+    LONG DeviceSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DEVICEPROPERTYHEADER& header);
+    // The common property sheet's entry, looked up at run time; a test may put its own
+    // in place (null: the platform's again).
+    typedef LONG(WINAPI* SheetRunner)(HWND window, void* callback, LPARAM parameter, LPDWORD result);
+    static void SetSheetRunnerForTesting(SheetRunner runner);
+    // The printer upgrade (GDriverUIUpgrade.cpp): the mass-storage devices whose switch
+    // an upgrade carries over.
+    static constexpr int kFirstUpgradedDevice = 6;
+    static constexpr int kLastUpgradedDevice = 9;
+
 private:
     INT DevModeCopy(const DEVMODEW* devMode, bool stamp, PVOID output);
     INT DevModeMerge(const DEVMODEW* copy);

@@ -98,6 +98,16 @@ extern "C" LONG WINAPI DrvDocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM 
     return SheetRoad(info, printer, operation);
 }
 
+extern "C" LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter);
+
+namespace {
+
+// PrinterProperties runs the device sheet through the common property sheet, with this
+// export as the sheet's callback.
+const bool g_deviceSheetRegistered = (EntryPrologue::SetDeviceSheetCallback(&DrvDevicePropertySheets), true);
+
+} // namespace
+
 extern "C" LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
 {
     EntryPrologue::MarkActivity();
@@ -147,9 +157,18 @@ extern "C" BOOL WINAPI DrvUpgradePrinter(DWORD level, LPBYTE info)
 {
     const DRIVER_UPGRADE_INFO_1W* upgrade = reinterpret_cast<const DRIVER_UPGRADE_INFO_1W*>(info);
     const bool refused = level != 1 || !upgrade || !upgrade->pPrinterName || !upgrade->pOldDriverDirectory;
-    return EntryPrologue::Run(
+    bool ran = false;
+    const BOOL result = EntryPrologue::Run(
         refused, BOOL(FALSE), nullptr, refused ? nullptr : upgrade->pPrinterName, BOOL(FALSE),
-        [&](GDriverUIOperations& ui) { return ui.UpgradePrinter(level, info); }, ERROR_INVALID_PARAMETER);
+        [&](GDriverUIOperations& ui) {
+            ran = true;
+            return ui.UpgradePrinter(level, info);
+        },
+        ERROR_INVALID_PARAMETER);
+    // A printer no object can be had for is one that cannot be opened: the upgrade says so.
+    if (!refused && !ran)
+        SetLastError(ERROR_INVALID_PARAMETER);
+    return result;
 }
 
 extern "C" BOOL WINAPI DrvPrinterEvent(LPWSTR printerName, INT event, DWORD flags, LPARAM parameter)

@@ -35,3 +35,13 @@ void EntryPrologue::Release(uint32_t ticket)
 }
 
 void EntryPrologue::MarkActivity() { ModuleKeepAlive::Module().MarkActivity(); }
+
+namespace {
+
+QZPropSheetUIProc g_deviceSheetCallback = nullptr;
+
+} // namespace
+
+void EntryPrologue::SetDeviceSheetCallback(QZPropSheetUIProc callback) { g_deviceSheetCallback = callback; }
+
+QZPropSheetUIProc EntryPrologue::DeviceSheetCallback() { return g_deviceSheetCallback; }

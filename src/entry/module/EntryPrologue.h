@@ -18,6 +18,10 @@ public:
     // Gives an acquisition back, keeping the caller's last error.
     static void Release(uint32_t ticket);
     static void MarkActivity();
+    // The device property sheet's entry, which PrinterProperties hands the common
+    // property sheet as its callback; registered by the exports, null without them.
+    static void SetDeviceSheetCallback(QZPropSheetUIProc callback);
+    static QZPropSheetUIProc DeviceSheetCallback();
 
     // refused: the export's argument check failed, return refusedValue at once, with
     // refusedError as the last error when it is not 0.

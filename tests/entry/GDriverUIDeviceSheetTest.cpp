@@ -1,0 +1,322 @@
+// The device property sheet through DrvDevicePropertySheets, its calls made by hand with a
+// recording sheet callback, and PrinterProperties over a sheet function of the test's
+// and once over Wine's own common property sheet.
+#include "PrinterDataFixture.h"
+
+#include "ChildProcess.h"
+#include "entry/module/EntryPoints.h"
+#include "RecordingComPropSheet.h"
+#include "printer/GOSFactory.h"
+
+#include <prsht.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+using namespace PrinterDataTest;
+
+namespace {
+
+size_t CountLines(const std::vector<std::wstring>& log, const std::wstring& prefix)
+{
+    size_t count = 0;
+    for (const std::wstring& line : log)
+        count += line.compare(0, prefix.size(), prefix) == 0;
+    return count;
+}
+
+class DeviceSheet : public PrinterDataFixture {
+protected:
+    void SetUp() override
+    {
+        PrinterDataFixture::SetUp();
+        RecordingComPropSheet::Current().Reset();
+        header = {sizeof header, 0, handle, &name[0]};
+        info = {};
+        info.cbSize = sizeof info;
+        info.hComPropSheet = reinterpret_cast<HANDLE>(0x77);
+        info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(&RecordingComPropSheet::Callback);
+        info.lParamInit = reinterpret_cast<LPARAM>(&header);
+        WriteString(L"LastUpdateType", L"Default");
+        DeleteValue(L"LastUpdated");
+        WriteDword(L"ExportConfig", 0);
+    }
+    LONG Call(WORD reason, LPARAM parameter = 0)
+    {
+        info.Reason = reason;
+        return DrvDevicePropertySheets(&info, parameter);
+    }
+    // SET_RESULT with the result, then DESTROY: the info's result after SET_RESULT.
+    LRESULT Close(LRESULT result)
+    {
+        SETRESULT_INFO set = {sizeof set, 0, reinterpret_cast<HANDLE>(0x78), result};
+        EXPECT_EQ(1, Call(PROPSHEETUI_REASON_SET_RESULT, reinterpret_cast<LPARAM>(&set)));
+        const LRESULT answered = info.Result;
+        EXPECT_EQ(1, Call(PROPSHEETUI_REASON_DESTROY));
+        return answered;
+    }
+    // The stored "PhySetting" with one physical setting (the duplex unit) turned round.
+    void ChangeStoredPhysicalSetting()
+    {
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_NE(nullptr, ui);
+        std::unique_ptr<GObjectBase> stored(ui->LoadObject(L"PhySetting"));
+        ASSERT_NE(nullptr, stored);
+        auto* duplex = GDriverObject::Feature<GValueAttribute>(stored.get(), FeatureId::kDuplexUnit);
+        ASSERT_NE(nullptr, duplex);
+        duplex->SetValue(duplex->GetValue() ? 0 : 1);
+        ASSERT_NE(0, ui->SaveObject(L"PhySetting", stored.get()));
+    }
+
+    DEVICEPROPERTYHEADER header{};
+    PROPSHEETUI_INFO info{};
+};
+
+TEST_F(DeviceSheet, InitMarksTheExportPendingAndRecordsTheDeviceSettings)
+{
+    DeleteStored(L"PhySetting");
+    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
+    EXPECT_EQ(0, info.Result);
+    EXPECT_EQ(1, DataDword(L"ExportConfig"));
+    EXPECT_FALSE(StoredBytes(L"PhySetting").empty());
+    EXPECT_EQ(StoredBytes(L"365"), StoredBytes(L"PhySetting")) << "the device settings as they were";
+    EXPECT_EQ(1, Call(PROPSHEETUI_REASON_DESTROY));
+}
+
+TEST_F(DeviceSheet, TheInfoHeaderNamesThePrinterWithTheCommonSheetsPrinterIcon)
+{
+    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
+    PROPSHEETUI_INFO_HEADER infoHeader = {};
+    infoHeader.cbSize = sizeof infoHeader;
+    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_GET_INFO_HEADER, reinterpret_cast<LPARAM>(&infoHeader)));
+    EXPECT_EQ(6, infoHeader.Flags);
+    EXPECT_EQ(64082u, infoHeader.IconID);
+    ASSERT_NE(nullptr, infoHeader.pTitle);
+    EXPECT_EQ(name, std::wstring(infoHeader.pTitle));
+    EXPECT_EQ(1, Call(PROPSHEETUI_REASON_DESTROY));
+}
+
+// Sound behaviour: a header without a printer name gives an empty title, not a null one.
+TEST_F(DeviceSheet, AHeaderWithoutAPrinterNameGivesAnEmptyTitle)
+{
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_NE(nullptr, ui);
+    DEVICEPROPERTYHEADER nameless = {sizeof nameless, 0, handle, nullptr};
+    info.lParamInit = reinterpret_cast<LPARAM>(&nameless);
+    info.Reason = PROPSHEETUI_REASON_GET_INFO_HEADER;
+    PROPSHEETUI_INFO_HEADER infoHeader = {};
+    EXPECT_EQ(1, ui->DevicePropertySheets(&info, reinterpret_cast<LPARAM>(&infoHeader)));
+    ASSERT_NE(nullptr, infoHeader.pTitle);
+    EXPECT_EQ(std::wstring(), std::wstring(infoHeader.pTitle));
+}
+
+TEST_F(DeviceSheet, NullInfoOrNullHeaderIsRefusedAndOtherReasonsGiveZero)
+{
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_NE(nullptr, ui);
+    EXPECT_EQ(-1, ui->DevicePropertySheets(nullptr, 0));
+    PROPSHEETUI_INFO headerless = info;
+    headerless.lParamInit = 0;
+    headerless.Reason = PROPSHEETUI_REASON_INIT;
+    EXPECT_EQ(-1, ui->DevicePropertySheets(&headerless, 0));
+    EXPECT_EQ(-1, DrvDevicePropertySheets(nullptr, 0));
+    for (WORD reason : {WORD(PROPSHEETUI_REASON_BEFORE_INIT), WORD(PROPSHEETUI_REASON_GET_ICON), WORD(99)}) {
+        info.Reason = reason;
+        EXPECT_EQ(0, ui->DevicePropertySheets(&info, 0)) << reason;
+    }
+}
+
+TEST_F(DeviceSheet, AResultOtherThanOkLeavesThePendingExportAndTheRecord)
+{
+    InjectingDriverUI::injection.configInUse = 1;
+    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
+    const std::vector<uint8_t> record = StoredBytes(L"PhySetting");
+    const std::vector<uint8_t> devMode = SpoolerDevMode(handle);
+    EXPECT_EQ(2, Close(2));
+    EXPECT_EQ(1, DataDword(L"ExportConfig"));
+    EXPECT_EQ(record, StoredBytes(L"PhySetting"));
+    EXPECT_EQ(L"Default", DataString(L"LastUpdateType"));
+    EXPECT_EQ(devMode, SpoolerDevMode(handle));
+}
+
+// Outside the shell OK commits and clears the pending export without exporting.
+TEST_F(DeviceSheet, OkOutsideTheShellClearsThePendingExportWithoutExporting)
+{
+    InjectingDriverUI::injection.configInUse = 1;
+    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
+    standin.Reset();
+    EXPECT_EQ(CPSUI_OK, Close(CPSUI_OK));
+    EXPECT_EQ(0, DataDword(L"ExportConfig"));
+    EXPECT_EQ(0u, CountLines(standin.Log(), L"DMCStartExport"));
+}
+
+TEST_F(DeviceSheet, WithoutTheDeviceConfigurationTheExportStaysPending)
+{
+    InjectingDriverUI::injection.configInUse = 0;
+    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
+    EXPECT_EQ(CPSUI_OK, Close(CPSUI_OK));
+    EXPECT_EQ(1, DataDword(L"ExportConfig"));
+}
+
+TEST_F(DeviceSheet, TheUpdateIsStampedAsTheUsersOnlyWhenThePhysicalSettingsChanged)
+{
+    const struct {
+        const char* name;
+        bool changed;
+        const wchar_t* type;
+        bool dated;
+    } rows[] = {
+        {"unchanged", false, L"Default", false},
+        {"changed", true, L"User", true},
+    };
+    for (const auto& row : rows) {
+        WriteString(L"LastUpdateType", L"Default");
+        DeleteValue(L"LastUpdated");
+        ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT)) << row.name;
+        if (row.changed)
+            ChangeStoredPhysicalSetting();
+        EXPECT_EQ(CPSUI_OK, Close(CPSUI_OK)) << row.name;
+        EXPECT_EQ(std::wstring(row.type), DataString(L"LastUpdateType")) << row.name;
+        EXPECT_EQ(row.dated ? Today() : std::wstring(L"<absent>"), DataString(L"LastUpdated")) << row.name;
+        ReleaseHeld();
+    }
+}
+
+TEST_F(DeviceSheet, AReadOnlySheetNeverCommits)
+{
+    InjectingDriverUI::injection.configInUse = 1;
+    header.Flags = 1;  // the user may not change the printer
+    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
+    ChangeStoredPhysicalSetting();
+    const std::vector<uint8_t> devMode = SpoolerDevMode(handle);
+    EXPECT_EQ(CPSUI_OK, Close(CPSUI_OK));
+    EXPECT_EQ(1, DataDword(L"ExportConfig"));
+    EXPECT_EQ(L"Default", DataString(L"LastUpdateType"));
+    EXPECT_EQ(devMode, SpoolerDevMode(handle));
+}
+
+// Run in a copy of this program whose name holds "EXPLORER.EXE", as the shell's.
+TEST_F(DeviceSheet, DISABLED_OkInTheShellExportsTheFactoryConfigurationOnce)
+{
+    InjectingDriverUI::injection.configInUse = 1;
+    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
+    standin.Reset();
+    EXPECT_EQ(CPSUI_OK, Close(CPSUI_OK));
+    EXPECT_EQ(0, DataDword(L"ExportConfig"));
+    EXPECT_EQ(1u, CountLines(standin.Log(), L"DMCStartExport"));
+}
+
+TEST(DeviceSheetInTheShell, OkExportsTheFactoryConfigurationOnce)
+{
+    const std::string program = ThisProgram();
+    const std::string shell = program.substr(0, program.rfind('\\')) + "\\test-explorer.exe";
+    ASSERT_TRUE(CopyFileA(program.c_str(), shell.c_str(), FALSE));
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string command =
+        "\"" + shell + "\" --gtest_also_run_disabled_tests --gtest_filter=DeviceSheet.DISABLED_OkInTheShell*";
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD exitCode = ~0u;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    DeleteFileA(shell.c_str());
+    EXPECT_EQ(0u, exitCode) << "the child test in the shell's name passed";
+}
+
+// ---- The older entry point: PrinterProperties ----
+
+LONG WINAPI FailingSheet(HWND, void*, LPARAM, LPDWORD) { return -1; }
+LONG WINAPI SheetWithoutResult(HWND, void*, LPARAM, LPDWORD) { return 1; }
+LONG WINAPI SheetClosedWithOk(HWND, void*, LPARAM, LPDWORD result)
+{
+    *result = CPSUI_OK;
+    return 1;
+}
+LONG WINAPI SheetCancelled(HWND, void*, LPARAM, LPDWORD result)
+{
+    *result = CPSUI_CANCEL;
+    return 1;
+}
+
+class PrinterPropertiesSheet : public PrinterDataFixture {
+protected:
+    void TearDown() override
+    {
+        GDriverUI::SetSheetRunnerForTesting(nullptr);
+        PrinterDataFixture::TearDown();
+    }
+};
+
+// Sound behaviour: the result starts at 0, so a sheet that fails or sets none is FALSE.
+TEST_F(PrinterPropertiesSheet, OnlyASheetThatEndsWithAPositiveResultIsTrue)
+{
+    const struct {
+        const char* name;
+        GDriverUI::SheetRunner runner;
+        BOOL expected;
+    } rows[] = {
+        {"failing sheet", &FailingSheet, FALSE},
+        {"no result set", &SheetWithoutResult, FALSE},
+        {"cancelled", &SheetCancelled, FALSE},
+        {"ok", &SheetClosedWithOk, TRUE},
+    };
+    for (const auto& row : rows) {
+        GDriverUI::SetSheetRunnerForTesting(row.runner);
+        EXPECT_EQ(row.expected, RunPrinterProperties(nullptr, handle)) << row.name;
+    }
+}
+
+// A visible dialog of this process, the common sheet once it shows.
+struct ShownSheet {
+    DWORD process;
+    HWND window;
+};
+
+BOOL CALLBACK FindShownSheet(HWND window, LPARAM parameter)
+{
+    auto* found = reinterpret_cast<ShownSheet*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (owner == found->process && IsWindowVisible(window) && std::wstring(className) == L"#32770") {
+        found->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Presses Cancel on this process's sheet once it shows; gives up after 30 seconds.
+void PressCancelWhenShown(std::atomic<bool>& stop, std::atomic<bool>& pressed)
+{
+    for (int i = 0; i < 600 && !stop; ++i) {
+        ShownSheet found = {GetCurrentProcessId(), nullptr};
+        EnumWindows(&FindShownSheet, reinterpret_cast<LPARAM>(&found));
+        if (found.window) {
+            PostMessageW(found.window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            pressed = true;
+            return;
+        }
+        Sleep(50);
+    }
+}
+
+TEST_F(PrinterPropertiesSheet, TheRealCommonSheetClosesOnCancelAndReleasesTheObjectOnce)
+{
+    WriteDword(L"ExportConfig", 0);
+    std::atomic<bool> stop{false}, pressed{false};
+    std::thread canceller(PressCancelWhenShown, std::ref(stop), std::ref(pressed));
+    RunPrinterProperties(nullptr, handle);
+    stop = true;
+    canceller.join();
+    EXPECT_EQ(1, DataDword(L"ExportConfig")) << "cancelled: the export stays pending";
+    const uint32_t ticket = InjectingDriverUI::lastTicket;
+    ASSERT_NE(0u, ticket) << "the sheet's INIT acquired the object";
+    EXPECT_EQ(nullptr, ModuleLifetime::DriverServer()->LookUp(ticket)) << "DESTROY released it";
+}
+
+} // namespace

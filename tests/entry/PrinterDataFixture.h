@@ -1,0 +1,330 @@
+// The installed test printer as the printer events, the device sheet and the upgrade
+// reach it: the driver UI object made through a maker that lets a test put the
+// initialization options (364 with 1025 and 306) and the device-configuration switch
+// (1100) into every settings tree the object loads, the module's services with the
+// configuration library stand-in's folder as the module folder (the mini-installer
+// stand-in is copied there too), and the printer's registry data and default DEVMODE
+// taken before each test and put back after it.
+#pragma once
+
+#include "DmcStandin.h"
+#include "TestPrinter.h"
+#include "entry/driverui/GDriverUI.h"
+#include "entry/module/GUIOSFactory.h"
+#include "entry/module/ModuleLifetime.h"
+#include "model/GAttributeComposite.h"
+#include "model/GFeatureIds.h"
+#include "model/GValueAttribute.h"
+#include "printer/GDriverServer.h"
+#include "printer/PrinterIdentity.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cwchar>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace PrinterDataTest {
+
+// The module's services, with the stand-ins' folder as the module's and no
+// registration program run.
+struct StandinServices : GUIOSFactory {
+    void GetModuleDirectory(RWWString& path) override { path = RWWString(DmcStandin::Folder().c_str()); }
+    uint32_t RunCommand(const RWWString&, int) override { return 33; }
+};
+
+// What the test puts into each settings tree the object loads; -1 leaves a value out.
+struct Injection {
+    int installer = -1;    // 1025 under 364; with both -1 no 364 at all
+    int plugins = -1;      // 306 under 364
+    int configInUse = -1;  // 1100
+    bool failMerge = false;
+};
+
+class InjectingDriverUI : public GDriverUI {
+public:
+    // The virtual base is the most derived class's to make: with the printer's names.
+    explicit InjectingDriverUI(const PrinterIdentity& identity)
+        : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()),
+          GDriverUI(identity)
+    {
+    }
+    static inline Injection injection;
+    static inline uint32_t lastTicket = 0;
+
+    GObjectBase* LoadStoredSettings() override
+    {
+        GObjectBase* tree = GDriverUI::LoadStoredSettings();
+        Inject(tree);
+        return tree;
+    }
+    int MergeDevModeIntoSettings(const DEVMODEW* devMode) override
+    {
+        return injection.failMerge ? 0 : GDriverUI::MergeDevModeIntoSettings(devMode);
+    }
+    void SetCacheTicket(uint32_t ticket) override
+    {
+        lastTicket = ticket;
+        GDriverUI::SetCacheTicket(ticket);
+    }
+    static void Inject(GObjectBase* tree)
+    {
+        if (!tree)
+            return;
+        delete tree->RemoveById(FeatureId::kInitializationOptions);
+        delete tree->RemoveById(FeatureId::kDeviceConfigInUse);
+        if (injection.installer >= 0 || injection.plugins >= 0) {
+            auto* options = new GAttributeComposite(FeatureId::kInitializationOptions);
+            if (injection.installer >= 0)
+                options->Add(new GValueAttribute(uint16_t(injection.installer), FeatureId::kRunMiniInstaller));
+            if (injection.plugins >= 0)
+                options->Add(new GValueAttribute(uint16_t(injection.plugins), FeatureId::kPluginConfigImport));
+            tree->Add(options);
+        }
+        if (injection.configInUse >= 0)
+            tree->Add(new GValueAttribute(uint16_t(injection.configInUse), FeatureId::kDeviceConfigInUse));
+    }
+};
+
+inline const GDriverUIMaker kInjectingMaker = {
+    [](const PrinterIdentity& identity) -> GDriverObject* { return new InjectingDriverUI(identity); },
+    [](GDriverObject* driver) -> void* {
+        GDriverUI* ui = dynamic_cast<GDriverUI*>(driver);
+        return ui ? ui->GetPrinterHandle() : nullptr;
+    },
+};
+
+// The values of one registry key, to be put back as they were.
+class KeySnapshot {
+public:
+    explicit KeySnapshot(const std::wstring& path) : path_(path)
+    {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+            return;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[256];
+            std::vector<uint8_t> bytes(1 << 16);
+            DWORD length = 256, size = DWORD(bytes.size()), type = 0;
+            if (RegEnumValueW(key, i, name, &length, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS)
+                break;
+            bytes.resize(size);
+            values_[std::wstring(name, length)] = {type, bytes};
+        }
+        RegCloseKey(key);
+    }
+    void Restore() const
+    {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path_.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            return;
+        std::vector<std::wstring> added;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[256];
+            DWORD length = 256;
+            if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+                break;
+            if (!values_.count(std::wstring(name, length)))
+                added.emplace_back(name, length);
+        }
+        for (const std::wstring& name : added)
+            RegDeleteValueW(key, name.c_str());
+        for (const auto& value : values_)
+            RegSetValueExW(key, value.first.c_str(), 0, value.second.first, value.second.second.data(),
+                           DWORD(value.second.second.size()));
+        RegCloseKey(key);
+    }
+
+private:
+    std::wstring path_;
+    std::map<std::wstring, std::pair<DWORD, std::vector<uint8_t>>> values_;
+};
+
+// Printer data read and written through the registry, as the spooler keeps it.
+inline std::wstring DataKey() { return TestPrinter::Shared().RegistryKey() + L"\\PrinterDriverData"; }
+
+inline bool ReadValue(const std::wstring& keyPath, const wchar_t* name, DWORD& type, std::vector<uint8_t>& bytes)
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    bytes.assign(1 << 16, 0);
+    DWORD size = DWORD(bytes.size());
+    const bool found = RegQueryValueExW(key, name, nullptr, &type, bytes.data(), &size) == ERROR_SUCCESS;
+    bytes.resize(found ? size : 0);
+    RegCloseKey(key);
+    return found;
+}
+
+inline std::wstring DataString(const wchar_t* name)
+{
+    DWORD type = 0;
+    std::vector<uint8_t> bytes;
+    if (!ReadValue(DataKey(), name, type, bytes) || type != REG_SZ)
+        return L"<absent>";
+    std::wstring text(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    return text.substr(0, text.find(L'\0'));
+}
+
+inline int64_t DataDword(const wchar_t* name)
+{
+    DWORD type = 0;
+    std::vector<uint8_t> bytes;
+    if (!ReadValue(DataKey(), name, type, bytes) || type != REG_DWORD || bytes.size() != 4)
+        return -1;
+    return *reinterpret_cast<const DWORD*>(bytes.data());
+}
+
+inline void WriteValue(const wchar_t* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DataKey().c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+inline void WriteDword(const wchar_t* name, DWORD value) { WriteValue(name, REG_DWORD, &value, sizeof value); }
+
+inline void WriteString(const wchar_t* name, const std::wstring& text)
+{
+    WriteValue(name, REG_SZ, text.c_str(), DWORD((text.size() + 1) * sizeof(wchar_t)));
+}
+
+// Every value of the printer data whose name is the stored object's: "name" and
+// "name:n". The spooler's DeletePrinterDataW ends the process on Wine.
+inline void DeleteStored(const std::wstring& object)
+{
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DataKey().c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+        return;
+    std::vector<std::wstring> names;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD length = 256;
+        if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        const std::wstring text(name, length);
+        if (text == object || text.compare(0, object.size() + 1, object + L":") == 0)
+            names.push_back(text);
+    }
+    for (const std::wstring& name : names)
+        RegDeleteValueW(key, name.c_str());
+    RegCloseKey(key);
+}
+
+inline void DeleteValue(const wchar_t* name) { DeleteStored(name); }
+
+// The chunks of a stored object, in order, joined: empty when none is stored.
+inline std::vector<uint8_t> StoredBytes(const std::wstring& object)
+{
+    std::vector<uint8_t> all;
+    for (int chunk = 0;; ++chunk) {
+        DWORD type = 0;
+        std::vector<uint8_t> bytes;
+        const std::wstring name = object + L":" + std::to_wstring(chunk);
+        if (!ReadValue(DataKey(), name.c_str(), type, bytes))
+            break;
+        all.insert(all.end(), bytes.begin(), bytes.end());
+    }
+    return all;
+}
+
+// The printer's default DEVMODE as the spooler gives it, without the bytes it leaves
+// after the device name's terminator; empty without one.
+inline std::vector<uint8_t> SpoolerDevMode(HANDLE printer)
+{
+    DWORD needed = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &needed);
+    std::vector<uint8_t> bytes(needed);
+    if (!needed || !GetPrinterW(printer, 2, bytes.data(), needed, &needed))
+        return {};
+    const DEVMODEW* devMode = reinterpret_cast<PRINTER_INFO_2W*>(bytes.data())->pDevMode;
+    if (!devMode)
+        return {};
+    const uint8_t* begin = reinterpret_cast<const uint8_t*>(devMode);
+    std::vector<uint8_t> copy(begin, begin + devMode->dmSize + devMode->dmDriverExtra);
+    auto* name = reinterpret_cast<wchar_t*>(copy.data() + offsetof(DEVMODEW, dmDeviceName));
+    for (size_t i = wcsnlen(name, CCHDEVICENAME); i < CCHDEVICENAME; ++i)
+        name[i] = 0;
+    return copy;
+}
+
+inline std::wstring Today()
+{
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    wchar_t text[32];
+    swprintf(text, 32, L"%2.2d/ %2.2d/ %4.4d", now.wMonth, now.wDay, now.wYear);
+    return text;
+}
+
+// Each test: the stand-in services and library, the injecting maker, a fresh driver
+// server, the printer's data and DEVMODE put back at the end.
+class PrinterDataFixture : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\QZSKORN.DLL",
+                                     DmcStandin::Folder() + L"\\QZSKORN.DLL");
+        new StandinServices;  // replaces (and deletes) the services before
+    }
+    static void TearDownTestSuite()
+    {
+        new GUIOSFactory;  // plain services again for the suites after this one
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.Installed()) << printer.Failure();
+        ASSERT_TRUE(standin.Loaded());
+        printerKey = std::make_unique<KeySnapshot>(printer.RegistryKey());
+        dataKey = std::make_unique<KeySnapshot>(DataKey());
+        InjectingDriverUI::injection = Injection();
+        InjectingDriverUI::lastTicket = 0;
+        GDriverUI::SetInitializePauseForTesting(0);
+        ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
+        previous = GUIOSFactory::GetDriverUIMaker();
+        GUIOSFactory::SetDriverUIMaker(kInjectingMaker);
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        ASSERT_TRUE(OpenPrinterW(&name[0], &handle, &defaults));
+    }
+    void TearDown() override
+    {
+        if (handle)
+            ClosePrinter(handle);
+        ReleaseHeld();
+        GUIOSFactory::SetDriverUIMaker(previous);
+        ModuleLifetime::Detach(false);
+        GDriverUI::SetInitializePauseForTesting(GDriverUI::kInitializePause);
+        dataKey->Restore();
+        printerKey->Restore();
+    }
+    // The object the entry points reach for the printer by name, held for the test.
+    InjectingDriverUI* HoldObject()
+    {
+        uint32_t ticket = 0;
+        GDriverObject* object =
+            ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(nullptr, name.c_str(), 0), ticket);
+        held.push_back(ticket);
+        return dynamic_cast<InjectingDriverUI*>(object);
+    }
+    void ReleaseHeld()
+    {
+        for (uint32_t ticket : held)
+            ModuleLifetime::DriverServer()->Release(ticket);
+        held.clear();
+    }
+
+    const TestPrinter& printer = TestPrinter::Shared();
+    std::wstring name = printer.Name();
+    DmcStandin standin;
+    GDriverUIMaker previous{};
+    HANDLE handle = nullptr;
+    std::vector<uint32_t> held;
+    std::unique_ptr<KeySnapshot> printerKey, dataKey;
+};
+
+} // namespace PrinterDataTest
