@@ -3,7 +3,6 @@
 // with the mini-installer and configuration library stand-ins really loaded.
 #include "PrinterDataFixture.h"
 
-#include "model/GConfiguration.h"
 #include "settings/devmode/GDriverDevMode.h"
 
 #include <cstring>
@@ -41,18 +40,6 @@ protected:
         WriteDword(L"QzrdbUpdateRequest", 1);
     }
     BOOL Initialize() { return DrvPrinterEvent(&name[0], PRINTER_EVENT_INITIALIZE, 0, 0); }
-    // Configuration node 313 under 228 of the object the events reach (held for the test).
-    void SetAutoUpdateMode(uint16_t mode)
-    {
-        if (held.empty())
-            HoldObject();
-        auto* ui = dynamic_cast<InjectingDriverUI*>(ModuleLifetime::DriverServer()->LookUp(held.front()));
-        GConfiguration* configuration = ui ? ui->GetPrinterConfiguration() : nullptr;
-        GObjectBase* path = configuration ? configuration->FindById(FeatureId::kPaperPath) : nullptr;
-        auto* value = GDriverObject::Feature<GValueAttribute>(path, FeatureId::kAutoUpdateMode);
-        ASSERT_NE(nullptr, value) << "the model holds 313 under 228";
-        value->SetValue(mode);
-    }
 };
 
 bool IsUuid(const std::wstring& text)
@@ -137,11 +124,12 @@ TEST_F(PrinterEvents, InitializeStoresTheNodesAndTheCurrentDevModeAsThePrintersD
 {
     for (const wchar_t* node : {L"365", L"366", L"368"})
         DeleteStored(node);
-    InjectingDriverUI* ui = HoldObject();
-    ASSERT_NE(nullptr, ui);
     ASSERT_TRUE(Initialize());
     for (const wchar_t* node : {L"365", L"366", L"368"})
         EXPECT_FALSE(StoredBytes(node).empty()) << node;
+    // The event's object, kept by the server and reused for the same printer.
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_NE(nullptr, ui);
     ASSERT_NE(nullptr, ui->GetDevModeObject());
     std::vector<uint8_t> current(1172, 0);
     ASSERT_TRUE(ui->GetDevModeObject()->CopyOut(reinterpret_cast<DEVMODEW*>(current.data())));
@@ -180,15 +168,15 @@ TEST_F(PrinterEvents, StampsFollowTheUpdateModeAndTheInstallersState)
         {"installer failed to start", 1, 0, 2, L"Default", false, L"ERROR", {"InitializeMiniInstaller"}},
         {"failed installer, update configured", 1, 2, 2, L"Auto", true, nullptr, {"InitializeMiniInstaller"}},
     };
-    HoldObject();
     for (const auto& row : rows) {
+        FreshServer();
         for (const wchar_t* stamp : {L"LastUpdated", L"LastUpdateType", L"EACLastUpdate"})
             DeleteValue(stamp);
         g_installerCalls.clear();
         g_installerAnswer = row.answer;
         InjectingDriverUI::injection.installer = row.installer;
         InjectingDriverUI::injection.plugins = 0;
-        SetAutoUpdateMode(row.mode);
+        InjectingDriverUI::injection.autoUpdateMode = row.mode;
         ASSERT_TRUE(Initialize()) << row.name;
         EXPECT_EQ(Today(), DataString(L"LastUpdated")) << row.name;
         EXPECT_EQ(std::wstring(row.type), DataString(L"LastUpdateType")) << row.name;
@@ -209,6 +197,7 @@ TEST_F(PrinterEvents, TheDeviceConfigurationInUseIsUpdatedOnceAndMarkedFresh)
         size_t updates;
     } rows[] = {{0, L"<absent>", 0}, {1, L"FALSE", 1}};
     for (const auto& row : rows) {
+        FreshServer();
         DeleteValue(L"Stale");
         standin.Reset();
         InjectingDriverUI::injection.configInUse = row.inUse;

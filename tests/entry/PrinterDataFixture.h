@@ -13,6 +13,7 @@
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "model/GAttributeComposite.h"
+#include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverServer.h"
@@ -41,6 +42,7 @@ struct Injection {
     int installer = -1;    // 1025 under 364; with both -1 no 364 at all
     int plugins = -1;      // 306 under 364
     int configInUse = -1;  // 1100
+    int autoUpdateMode = -1;  // 313 under 228 of the printer's configuration
     bool failMerge = false;
 };
 
@@ -63,6 +65,11 @@ public:
     }
     int MergeDevModeIntoSettings(const DEVMODEW* devMode) override
     {
+        GConfiguration* configuration = GetPrinterConfiguration();
+        GObjectBase* path = configuration ? configuration->FindById(FeatureId::kPaperPath) : nullptr;
+        auto* mode = GDriverObject::Feature<GValueAttribute>(path, FeatureId::kAutoUpdateMode);
+        if (mode && injection.autoUpdateMode >= 0)
+            mode->SetValue(uint16_t(injection.autoUpdateMode));
         return injection.failMerge ? 0 : GDriverUI::MergeDevModeIntoSettings(devMode);
     }
     void SetCacheTicket(uint32_t ticket) override
@@ -310,6 +317,14 @@ protected:
             ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(nullptr, name.c_str(), 0), ticket);
         held.push_back(ticket);
         return dynamic_cast<InjectingDriverUI*>(object);
+    }
+    // A new driver server: the next entry call makes a new object, which loads its
+    // settings afresh.
+    void FreshServer()
+    {
+        ReleaseHeld();
+        ModuleLifetime::Detach(false);
+        ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
     }
     void ReleaseHeld()
     {
