@@ -308,11 +308,14 @@ void PressCancelWhenShown(std::atomic<bool>& stop, std::atomic<bool>& pressed)
 TEST_F(PrinterPropertiesSheet, TheRealCommonSheetClosesOnCancelAndReleasesTheObjectOnce)
 {
     WriteDword(L"ExportConfig", 0);
+    InjectingDriverUI::injection.modulePages = true;
     std::atomic<bool> stop{false}, pressed{false};
     std::thread canceller(PressCancelWhenShown, std::ref(stop), std::ref(pressed));
-    RunPrinterProperties(nullptr, handle);
+    const BOOL result = RunPrinterProperties(nullptr, handle);
     stop = true;
     canceller.join();
+    EXPECT_TRUE(pressed) << "the sheet showed";
+    EXPECT_FALSE(result) << "cancelled";
     EXPECT_EQ(1, DataDword(L"ExportConfig")) << "cancelled: the export stays pending";
     const uint32_t ticket = InjectingDriverUI::lastTicket;
     ASSERT_NE(0u, ticket) << "the sheet's INIT acquired the object";

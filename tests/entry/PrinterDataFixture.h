@@ -15,6 +15,7 @@
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
+#include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverServer.h"
 #include "printer/PrinterIdentity.h"
@@ -43,6 +44,7 @@ struct Injection {
     int plugins = -1;      // 306 under 364
     int configInUse = -1;  // 1100
     int autoUpdateMode = -1;  // 313 under 228 of the printer's configuration
+    bool modulePages = false; // the plug-in list (63) names the module, whose pages the sheet shows
     bool failMerge = false;
 };
 
@@ -93,6 +95,12 @@ public:
         }
         if (injection.configInUse >= 0)
             tree->Add(new GValueAttribute(uint16_t(injection.configInUse), FeatureId::kDeviceConfigInUse));
+        if (injection.modulePages) {
+            delete tree->RemoveById(FeatureId::kUIPlugInNames);
+            auto* list = new GAttributeComposite(FeatureId::kUIPlugInNames);
+            list->Add(new GStringAttribute("qzui32.dll", 0));
+            tree->Add(list);
+        }
     }
 };
 
