@@ -3,6 +3,7 @@
 // with the mini-installer and configuration library stand-ins really loaded.
 #include "PrinterDataFixture.h"
 
+#include "model/GConfiguration.h"
 #include "settings/devmode/GDriverDevMode.h"
 
 #include <cstring>
@@ -208,6 +209,22 @@ TEST_F(PrinterEvents, TheDeviceConfigurationInUseIsUpdatedOnceAndMarkedFresh)
             updates += line.compare(0, 15, L"DMCStartConfig ") == 0;
         EXPECT_EQ(row.updates, updates) << row.inUse;
     }
+}
+
+TEST_F(PrinterEvents, TheConfigurationsFeatureStringIsStoredWithThePrinterWhenItHasOne)
+{
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_NE(nullptr, ui);
+    ASSERT_EQ(1, ui->OpenOwnPrinter());
+    ui->UseOwnPrinter(1);
+    DeleteValue(L"445");
+    EXPECT_EQ(0, ui->StoreFeatureString()) << "the model holds none";
+    EXPECT_EQ(L"<absent>", DataString(L"445"));
+    ui->GetPrinterConfiguration()->Add(new GStringAttribute("QZ features 1.0", FeatureId::kFeatureString));
+    EXPECT_EQ(1, ui->StoreFeatureString());
+    EXPECT_EQ(L"QZ features 1.0", DataString(L"445"));
+    delete ui->GetPrinterConfiguration()->RemoveById(FeatureId::kFeatureString);
+    ui->CloseOwnPrinter();
 }
 
 // Sound behaviour: when the first merge fails there are no current settings; the rest
