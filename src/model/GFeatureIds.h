@@ -223,6 +223,10 @@ constexpr uint16_t kJobNameChoice = 287;         // in kJobSettings
 constexpr uint16_t kJobNameText = 1031;          // in kJobSettings
 constexpr uint16_t kJobNameFromRenderer = 1035;  // in kJobSettings: 0 takes the rendering module's name
 constexpr uint16_t kJobNameNumbered = 1232;      // in kJobSettings: 1 appends "(01-99)"
+constexpr uint16_t kJobNotification = 434;       // the keystroke job's option: show the job id
+constexpr uint16_t kFeatureString = 445;         // the configuration's text kept with the printer
+constexpr uint16_t kFontCards = 317;             // in the configuration: font cards installed
+constexpr uint16_t kDeviceModelConfig = 1100;    // in the settings: 1 the device-model configuration is in use
 // Watermarks drawn at the end of a page: the selection in kWatermarkDefinition and the
 // fields of one watermark of kWatermarkList.
 constexpr uint16_t kWatermarkGate = 381;         // must hold 0 for a watermark to print
