@@ -924,6 +924,9 @@ TEST_F(DocumentEvents, EndDocSendsTheManualDuplexEscapeOnlyWithBothFeatures)
     for (const auto& row : rows) {
         DEVMODEW* copy = nullptr;
         ASSERT_EQ(1, CreatePre(nullptr, copy));
+        // The server may hand out the same object again: its records start afresh.
+        g_last->escapes.clear();
+        g_last->duplexDialogs = 0;
         GObjectBase* settings = g_last->GetSettings();
         ASSERT_NE(nullptr, settings);
         Drop(settings, FeatureId::kDuplex);
@@ -981,6 +984,7 @@ TEST_F(DocumentEvents, RegistryTextsAreBoundedAndTerminated)
     DWORD savedSize = sizeof(saved) - sizeof(wchar_t), savedType = 0;
     const bool hadValue = RegQueryValueExW(key, L"CachePrimaryDomain", nullptr, &savedType,
                                            reinterpret_cast<BYTE*>(saved), &savedSize) == ERROR_SUCCESS;
+    const std::wstring shortText(255, L'D');
     const std::wstring fullText(256, L'D');
     const std::wstring longText(3000, L'D');
     const DWORD number = 7;
@@ -993,6 +997,7 @@ TEST_F(DocumentEvents, RegistryTextsAreBoundedAndTerminated)
         size_t sent;
     } rows[] = {
         // 256 characters with no terminator: all of them, terminated.
+        {REG_SZ, reinterpret_cast<const BYTE*>(shortText.data()), DWORD(shortText.size() * sizeof(wchar_t)), 256},
         {REG_SZ, reinterpret_cast<const BYTE*>(fullText.data()), DWORD(fullText.size() * sizeof(wchar_t)), 257},
         {REG_SZ, reinterpret_cast<const BYTE*>(longText.data()), DWORD(longText.size() * sizeof(wchar_t)), 0},
         {REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number, 0},
@@ -1001,6 +1006,7 @@ TEST_F(DocumentEvents, RegistryTextsAreBoundedAndTerminated)
         ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"CachePrimaryDomain", 0, row.type, row.data, row.size));
         DEVMODEW* copy = nullptr;
         ASSERT_EQ(1, CreatePre(nullptr, copy));
+        g_last->escapes.clear();
         EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTDOC));
         const Escape* domain = Find(g_last->escapes, 0x303EB8EB);
         ASSERT_NE(nullptr, domain);

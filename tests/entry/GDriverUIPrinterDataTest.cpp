@@ -40,15 +40,15 @@ protected:
         ClosePrinter(handle);
         ModuleLifetime::Detach(false);
     }
+    // Wine's spooler has no DeletePrinterDataW: the values go from the printer's key.
+    void Delete(const wchar_t* value)
+    {
+        RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, (printer.RegistryKey() + L"\\PrinterDriverData").c_str(), value);
+    }
     void Forget()
     {
-        HANDLE full = nullptr;
-        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-        if (!OpenPrinterW(&name[0], &full, &defaults))
-            return;
         for (const wchar_t* value : {L"FeatureString", L"FontCards", L"Stale"})
-            DeletePrinterDataW(full, const_cast<wchar_t*>(value));
-        ClosePrinter(full);
+            Delete(value);
     }
     // The printer-data value: its type and bytes; type 0 when absent.
     std::pair<DWORD, std::vector<BYTE>> Data(const wchar_t* value)
@@ -127,15 +127,16 @@ TEST_F(DriverUIPrinterData, AStaleDefaultIsMarkedOnlyWithTheDeviceModelConfigura
     ui->UseOwnPrinter(1);
     EXPECT_EQ(1, ui->RefreshStaleDefaults(&tree));
     ui->CloseOwnPrinter();
-    HANDLE full = nullptr;
-    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
-    ASSERT_TRUE(OpenPrinterW(&name[0], &full, &defaults));
-    if (stamp.first)
+    if (stamp.first) {
+        HANDLE full = nullptr;
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        ASSERT_TRUE(OpenPrinterW(&name[0], &full, &defaults));
         SetPrinterDataW(full, const_cast<wchar_t*>(L"DMCLastUpdate"), stamp.first, const_cast<BYTE*>(stamp.second.data()),
                         DWORD(stamp.second.size()));
-    else
-        DeletePrinterDataW(full, const_cast<wchar_t*>(L"DMCLastUpdate"));
-    ClosePrinter(full);
+        ClosePrinter(full);
+    } else {
+        Delete(L"DMCLastUpdate");
+    }
     EXPECT_EQ(L"FALSE", Text(L"Stale"));
     EXPECT_EQ(7, GDriverObject::Feature<GValueAttribute>(&tree, FeatureId::kWatermarkList)->GetValue());
 }

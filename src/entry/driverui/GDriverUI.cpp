@@ -1126,9 +1126,11 @@ std::wstring MachineText(const wchar_t* path, const wchar_t* value)
     HKEY key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return std::wstring();
-    wchar_t text[kRegistryTextChars + 1] = {};
+    // Room for one character more than is kept: a value of exactly the kept length
+    // fits whether or not it was stored with its terminator.
+    wchar_t text[kRegistryTextChars + 2] = {};
     DWORD type = 0;
-    DWORD bytes = DWORD(kRegistryTextChars * sizeof(wchar_t));
+    DWORD bytes = DWORD((kRegistryTextChars + 1) * sizeof(wchar_t));
     const LONG status = RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
