@@ -1159,3 +1159,31 @@ TEST(KeystrokeHolder, TheDescriptionReadsTheSettingsAndTheConfiguration)
 }
 
 } // namespace
+
+namespace {
+
+// A fresh object holds no settings tree: STARTDOC first makes sure the printer's data can
+// be written (the probe value appears), and closes the own handle it may have opened.
+TEST_F(DocumentEvents, StartDocWithoutSettingsProbesThePrinterDataAndClosesTheOwnHandle)
+{
+    const std::wstring dataKey = printer.RegistryKey() + L"\\PrinterDriverData";
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, dataKey.c_str(), L"RegWriteTestStr");
+    std::wstring name = printer.Name();
+    RecordingUI ui(PrinterIdentity(handle, name.c_str(), 1));
+    ASSERT_EQ(nullptr, ui.GetCurrentSettings());
+    DOCINFOW info = {sizeof info, L"Report", nullptr, nullptr, 0};
+    DOCINFOW* infoPointer = &info;
+    EXPECT_EQ(1, ui.DocumentEvent(handle, dc, DOCUMENTEVENT_STARTDOC, sizeof infoPointer, &infoPointer, 0, nullptr));
+    EXPECT_EQ(nullptr, ui.GetOwnHandle());
+    DWORD type = 0, needed = 0;
+    wchar_t text[64] = {};
+    EXPECT_EQ(DWORD(ERROR_SUCCESS), GetPrinterDataW(handle, const_cast<wchar_t*>(L"RegWriteTestStr"), &type,
+                                                    reinterpret_cast<BYTE*>(text), sizeof(text) - sizeof(wchar_t),
+                                                    &needed));
+    EXPECT_STREQ(L"RegWriteTestStr", text);
+    EXPECT_NE(nullptr, Find(ui.escapes, 0x303EB8E8)) << "the document's escapes still follow";
+    EXPECT_EQ(0, ui.DocumentEvent(handle, dc, DOCUMENTEVENT_ABORTDOC, 0, nullptr, 0, nullptr));
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, dataKey.c_str(), L"RegWriteTestStr");
+}
+
+} // namespace
