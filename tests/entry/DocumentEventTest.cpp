@@ -939,8 +939,9 @@ TEST_F(DocumentEvents, EndDocSendsTheManualDuplexEscapeOnlyWithBothFeatures)
         EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOC));
         const Escape* escape = Find(g_last->escapes, 0x303EB8EE);
         EXPECT_EQ(row.escape, escape != nullptr) << row.duplex << row.manual;
-        if (escape)
+        if (escape) {
             EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), escape->input);
+        }
         EXPECT_EQ(row.dialog ? 1 : 0, g_last->duplexDialogs) << row.duplex << row.manual << row.turns;
         EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
     }
@@ -1010,10 +1011,11 @@ TEST_F(DocumentEvents, RegistryTextsAreBoundedAndTerminated)
         EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTDOC));
         const Escape* domain = Find(g_last->escapes, 0x303EB8EB);
         ASSERT_NE(nullptr, domain);
-        if (row.sent)
+        if (row.sent) {
             EXPECT_EQ(row.sent, domain->input.size());
-        else
+        } else {
             EXPECT_LE(domain->input.size(), 257u);
+        }
         ASSERT_FALSE(domain->input.empty());
         EXPECT_EQ(0, domain->input.back());
         EXPECT_EQ(domain->input.size() - 1, strlen(reinterpret_cast<const char*>(domain->input.data())));

@@ -19,9 +19,8 @@
 #include "printer/GMediaPool.h"
 #include "printer/GOSFactory.h"
 #include "printer/GTray.h"
-#include "settings/devmode/GDriverDevMode.h"
 #include "graphics/GDeviceFontListComposite.h"
-#include "settings/devmode/GKsJobPlugin.h"
+#include "settings/devmode/GDriverDevMode.h"
 
 #include <rpc.h>
 #include <time.h>

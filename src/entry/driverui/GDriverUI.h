@@ -306,7 +306,7 @@ private:
     JobNotice notice_;
     RWWString noticeKey_;
     uint32_t jobStorageMode_ = 0;
-    class GKsJobPluginHolder* ksHolder_ = nullptr;
+    GKsJobPluginHolder* ksHolder_ = nullptr;
 
     // Closes the handle opened on demand for one entry call.
     struct CallScope {

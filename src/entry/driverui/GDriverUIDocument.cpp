@@ -116,6 +116,8 @@ int GDriverUI::StartDocPost(HDC dc)
                 name = name + kNumberedSuffix;
             jobName_ = name;
             if (!JobNoticeDismissed()) {
+                // An earlier notice still reads the record: it ends before the record changes.
+                JoinJobNotice();
                 PrepareJobNotice();
                 StartJobNotice();
             }
