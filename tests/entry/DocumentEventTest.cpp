@@ -900,6 +900,24 @@ TEST_F(JobStorage, ModeOneKeepsLocalJobStorageWhichEndsTheNotices)
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
 }
 
+// Without "LocalJobStorage" the settings are made afresh for the document; with it the
+// object's settings stay as they were.
+TEST_F(JobStorage, StartDocPostMakesTheSettingsAfreshOnlyWithoutLocalJobStorage)
+{
+    const long marker = 0x4000F00D;
+    for (bool local : {false, true}) {
+        if (local)
+            SetUserValue(L"LocalJobStorage", 0);
+        GObjectBase* settings = g_last->GetSettings();
+        ASSERT_NE(nullptr, settings);
+        settings->Add(new GValueAttribute(1, marker));
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+        EXPECT_EQ(local, g_last->GetSettings()->FindById(marker) != nullptr) << "LocalJobStorage " << local;
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
+    }
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
 TEST_F(JobStorage, ModeZeroWritesNothing)
 {
     EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
