@@ -223,6 +223,10 @@ constexpr uint16_t kJobNameChoice = 287;         // in kJobSettings
 constexpr uint16_t kJobNameText = 1031;          // in kJobSettings
 constexpr uint16_t kJobNameFromRenderer = 1035;  // in kJobSettings: 0 takes the rendering module's name
 constexpr uint16_t kJobNameNumbered = 1232;      // in kJobSettings: 1 appends "(01-99)"
+constexpr uint16_t kJobNotification = 434;       // the keystroke job's option: show the job id
+constexpr uint16_t kFeatureString = 445;         // the configuration's text kept with the printer
+constexpr uint16_t kFontCards = 317;             // in the configuration: font cards installed
+constexpr uint16_t kDeviceModelConfig = 1100;    // in the settings: 1 the device-model configuration is in use
 // Watermarks drawn at the end of a page: the selection in kWatermarkDefinition and the
 // fields of one watermark of kWatermarkList.
 constexpr uint16_t kWatermarkGate = 381;         // must hold 0 for a watermark to print
@@ -313,8 +317,6 @@ constexpr uint16_t kPdlWriterGroup = 98;         // in the configuration: holds 
 constexpr uint16_t kPluginConfigImport = 306;    // under 364: 1 lets the UI plug-ins import the configuration
 constexpr uint16_t kAutoUpdateMode = 313;        // under 228 of the configuration: 2 configured, 0 not
 constexpr uint16_t kInitializationOptions = 364;
-constexpr uint16_t kFeatureString = 445;         // in the configuration: text stored with the printer
 constexpr uint16_t kRunMiniInstaller = 1025;     // under 364: 1 runs the mini-installer
-constexpr uint16_t kDeviceConfigInUse = 1100;    // in the settings: 1 the device-model configuration is in use
 
 }  // namespace FeatureId

@@ -9,6 +9,10 @@
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "entry/module/OpenDocumentTable.h"
+#include "model/GAttributeComposite.h"
+#include "model/GFeatureIds.h"
+#include "model/GStringAttribute.h"
+#include "model/GValueAttribute.h"
 #include "printer/PrinterIdentity.h"
 #include "printer/GDriverServer.h"
 
@@ -27,6 +31,34 @@ struct Escape {
     int code;
     std::vector<uint8_t> input;
 };
+
+// Sets the value of a member of the holder, adding it when missing.
+void SetFeature(GObjectBase* holder, long id, uint16_t value)
+{
+    ASSERT_NE(nullptr, holder);
+    if (GValueAttribute* attribute = GDriverObject::Feature<GValueAttribute>(holder, id))
+        attribute->SetValue(value);
+    else
+        holder->Add(new GValueAttribute(value, id));
+}
+
+// Removes every member with the id, at any depth.
+void Drop(GObjectBase* holder, long id)
+{
+    while (GObjectBase* removed = holder->RemoveById(id))
+        delete removed;
+}
+
+// The group of the settings with the id, added when missing.
+GObjectBase* Group(GObjectBase* settings, long id)
+{
+    GObjectBase* group = settings ? settings->FindById(id) : nullptr;
+    if (!group && settings) {
+        group = new GAttributeComposite(id);
+        settings->Add(group);
+    }
+    return group;
+}
 
 // Records every escape and dialog; its job notice waits for the test's event when set.
 class RecordingUI : public GDriverUI {
@@ -54,11 +86,37 @@ public:
             WaitForSingleObject(holdNotice, INFINITE);
         ++noticesShown;
     }
+    int ShowManualDuplexDialog() override
+    {
+        ++duplexDialogs;
+        return 1;
+    }
+    // The settings made afresh hold a stored job named by the settings' own text, and
+    // the job-storage user name, unless the test turns that off.
+    GObjectBase* CreateSettings() override
+    {
+        GObjectBase* settings = GDriverUI::CreateSettings();
+        if (settings && storedJob) {
+            GObjectBase* job = Group(settings, FeatureId::kJobSettings);
+            SetFeature(job, FeatureId::kJobNameChoice, 1);
+            SetFeature(job, FeatureId::kJobNameFromRenderer, 1);
+            job->Add(new GStringAttribute("Quarterly", FeatureId::kJobNameText));
+            job->Add(new GStringAttribute("Tester", FeatureId::kJobUserNameText));
+        }
+        return settings;
+    }
+    HFONT CreateWatermarkFont(const LOGFONTW& font) override
+    {
+        return failFont ? nullptr : GDriverUI::CreateWatermarkFont(font);
+    }
     RWWString KsJobPluginPath() override { return pluginPath; }
     std::vector<Escape> escapes;
     RWWString pluginPath = RWWString(L"qzplom32.dll");
     HANDLE holdNotice = nullptr;
     std::atomic<int> noticesShown{0};
+    int duplexDialogs = 0;
+    bool storedJob = true;
+    bool failFont = false;
 };
 
 std::atomic<int> g_made{0};
@@ -685,11 +743,19 @@ TEST_F(DocumentEvents, TwoHandlesOnTwoThreadsNeverHang)
 // The keystroke stand-in reports each call here: begin, a page each, end.
 std::vector<std::string> g_ksCalls;
 std::vector<uint32_t> g_ksEndFlags;
+std::vector<uint32_t> g_ksBeginWords;
+std::vector<std::wstring> g_ksBeginTexts;
 
 extern "C" __declspec(dllexport) uint32_t __cdecl QzTestKsJobCall(const char* entry, const uint32_t* words,
                                                                   uint32_t count, const void*, uint32_t)
 {
     g_ksCalls.push_back(entry);
+    if (std::string(entry) == "ksBeginJobEx" && count == 6) {
+        g_ksBeginWords.assign(words, words + count);
+        const wchar_t* output = reinterpret_cast<const wchar_t*>(uintptr_t(words[3]));
+        const wchar_t* document = reinterpret_cast<const wchar_t*>(uintptr_t(words[4]));
+        g_ksBeginTexts = {output ? output : L"(null)", document ? document : L"(null)"};
+    }
     if (std::string(entry) == "ksEndJob" && count == 2)
         g_ksEndFlags.push_back(words[1]);
     return std::strncmp(entry, "ksBeginJob", 10) == 0 ? 0x5150 : 0;
@@ -732,6 +798,412 @@ TEST_F(KeystrokeJob, AbortedAfterAbortDoc)
 {
     Document(DOCUMENTEVENT_ABORTDOC);
     EXPECT_EQ(std::vector<uint32_t>{1}, g_ksEndFlags);
+}
+
+} // namespace
+
+namespace {
+
+// The per-user values of the test printer's job storage, removed before and after each
+// test that touches them.
+class JobStorage : public DocumentEvents {
+protected:
+    void SetUp() override
+    {
+        DocumentEvents::SetUp();
+        DEVMODEW* copy = nullptr;
+        ASSERT_EQ(1, CreatePre(nullptr, copy));
+        ASSERT_NE(nullptr, g_last);
+        RWWString key;
+        g_last->GetJobStorageKey(key);
+        keyPath = key.Data();
+        Clear();
+    }
+    void TearDown() override
+    {
+        Clear();
+        DocumentEvents::TearDown();
+    }
+    void Clear()
+    {
+        for (const wchar_t* value : {L"LocalJobStorage", L"DontShowJobName"})
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, keyPath.c_str(), value);
+    }
+    void SetUserValue(const wchar_t* value, DWORD data)
+    {
+        HKEY key = nullptr;
+        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                                                 &key, nullptr));
+        RegSetValueExW(key, value, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);
+        RegCloseKey(key);
+    }
+    std::wstring keyPath;
+};
+
+TEST_F(JobStorage, AStoredJobIsNamedAndItsNoticeShown)
+{
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
+    EXPECT_EQ(1, g_last->noticesShown.load());
+    EXPECT_STREQ(L"Quarterly", g_last->GetJobName().Data());
+    const GDriverUI::JobNotice& notice = g_last->GetJobNotice();
+    EXPECT_STREQ(L"Tester", notice.userName.Data()) << "the job-storage user name comes first";
+    EXPECT_STREQ(L"Quarterly", notice.jobName.Data());
+    EXPECT_EQ(printer.Name(), std::wstring(notice.printerName.Data()));
+    EXPECT_NE(0u, notice.resourceLibrary.Length());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+TEST_F(JobStorage, NoStoredJobStartsNoNotice)
+{
+    g_last->storedJob = false;
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+    EXPECT_FALSE(g_last->JobNoticeRunning());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
+    EXPECT_EQ(0, g_last->noticesShown.load());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+TEST_F(JobStorage, DontShowJobNameStartsNoNotice)
+{
+    SetUserValue(L"DontShowJobName", 1);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+    EXPECT_FALSE(g_last->JobNoticeRunning());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
+    EXPECT_EQ(0, g_last->noticesShown.load());
+    EXPECT_STREQ(L"Quarterly", g_last->GetJobName().Data()) << "the job is still named";
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// Mode 1 keeps "LocalJobStorage" = 1 at the end of the document; once it exists, the
+// next document neither names the job nor shows the notice.
+TEST_F(JobStorage, ModeOneKeepsLocalJobStorageWhichEndsTheNotices)
+{
+    EXPECT_FALSE(g_last->LocalJobStorageExists());
+    g_last->SetJobStorageMode(1);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
+    EXPECT_EQ(1, g_last->noticesShown.load());
+    EXPECT_TRUE(g_last->LocalJobStorageExists());
+    HKEY key = nullptr;
+    DWORD value = 0, size = sizeof value, type = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &key));
+    EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"LocalJobStorage", nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                                              &size));
+    RegCloseKey(key);
+    EXPECT_EQ(DWORD(REG_DWORD), type);
+    EXPECT_EQ(1u, value);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+    EXPECT_FALSE(g_last->JobNoticeRunning());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
+    EXPECT_EQ(1, g_last->noticesShown.load());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// Without "LocalJobStorage" the settings are made afresh for the document; with it the
+// object's settings stay as they were.
+TEST_F(JobStorage, StartDocPostMakesTheSettingsAfreshOnlyWithoutLocalJobStorage)
+{
+    const long marker = 0x4000F00D;
+    for (bool local : {false, true}) {
+        if (local)
+            SetUserValue(L"LocalJobStorage", 0);
+        GObjectBase* settings = g_last->GetSettings();
+        ASSERT_NE(nullptr, settings);
+        settings->Add(new GValueAttribute(1, marker));
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+        EXPECT_EQ(local, g_last->GetSettings()->FindById(marker) != nullptr) << "LocalJobStorage " << local;
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
+    }
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+TEST_F(JobStorage, ModeZeroWritesNothing)
+{
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
+    EXPECT_FALSE(g_last->LocalJobStorageExists());
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// ENDDOC sends {0xCFC14711, 1, 0} only with duplex (253) and manual duplex (245) both on,
+// and shows the instructions only when the printer does not turn the pages (no 1010).
+TEST_F(DocumentEvents, EndDocSendsTheManualDuplexEscapeOnlyWithBothFeatures)
+{
+    const struct {
+        uint16_t duplex, manual;
+        bool turns;
+        bool escape, dialog;
+    } rows[] = {
+        {0, 0, false, false, false}, {1, 0, false, false, false}, {0, 1, false, false, false},
+        {1, 1, false, true, true},   {1, 1, true, true, false},
+    };
+    const uint8_t expected[] = {0x11, 0x47, 0xC1, 0xCF, 0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00};
+    for (const auto& row : rows) {
+        DEVMODEW* copy = nullptr;
+        ASSERT_EQ(1, CreatePre(nullptr, copy));
+        // The server may hand out the same object again: its records start afresh.
+        g_last->escapes.clear();
+        g_last->duplexDialogs = 0;
+        GObjectBase* settings = g_last->GetSettings();
+        ASSERT_NE(nullptr, settings);
+        Drop(settings, FeatureId::kDuplex);
+        Drop(settings, FeatureId::kDuplexFallback);
+        Drop(settings, FeatureId::kManualDuplexMarker);
+        SetFeature(settings, FeatureId::kDuplex, row.duplex);
+        SetFeature(settings, FeatureId::kDuplexFallback, row.manual);
+        if (row.turns)
+            SetFeature(settings, FeatureId::kManualDuplexMarker, 1);
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOC));
+        const Escape* escape = Find(g_last->escapes, 0x303EB8EE);
+        EXPECT_EQ(row.escape, escape != nullptr) << row.duplex << row.manual;
+        if (escape) {
+            EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), escape->input);
+        }
+        EXPECT_EQ(row.dialog ? 1 : 0, g_last->duplexDialogs) << row.duplex << row.manual << row.turns;
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    }
+}
+
+// Sound behaviour: without an expected page count nothing is divided by it; the decision
+// then goes on only through booklet printing (279).
+TEST_F(DocumentEvents, NoExpectedPageCountIsNeverDividedBy)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    GObjectBase* settings = g_last->GetSettings();
+    ASSERT_NE(nullptr, settings);
+    SetFeature(settings, FeatureId::kManualDuplexMarker, 1);
+    Drop(settings, FeatureId::kBookletPrinting);
+    SetFeature(settings, FeatureId::kBookletPrinting, 0);
+    const struct {
+        uint32_t ended, expected;
+        uint16_t booklet;
+        int wanted;
+    } rows[] = {
+        {5, 0, 0, 0}, {0, 0, 0, 0}, {5, 0, 1, 1}, {5, 2, 0, 1}, {2, 2, 0, 0}, {1, 0, 0, 0},
+    };
+    for (const auto& row : rows) {
+        SetFeature(settings, FeatureId::kBookletPrinting, row.booklet);
+        EXPECT_EQ(row.wanted, g_last->ManualDuplexWanted(row.ended, row.expected))
+            << row.ended << "/" << row.expected << " booklet " << row.booklet;
+    }
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// Sound behaviour: a registry text of any length or type reaches the escape bounded and
+// terminated; a value that is not a string is sent empty.
+TEST_F(DocumentEvents, RegistryTextsAreBoundedAndTerminated)
+{
+    const wchar_t* const path = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &key, nullptr));
+    wchar_t saved[512] = {};
+    DWORD savedSize = sizeof(saved) - sizeof(wchar_t), savedType = 0;
+    const bool hadValue = RegQueryValueExW(key, L"CachePrimaryDomain", nullptr, &savedType,
+                                           reinterpret_cast<BYTE*>(saved), &savedSize) == ERROR_SUCCESS;
+    const std::wstring shortText(255, L'D');
+    const std::wstring fullText(256, L'D');
+    const std::wstring longText(3000, L'D');
+    const DWORD number = 7;
+    // sent: the exact escape size, or 0 for any size up to 257 (the value is left out and
+    // the default domain, if any, is sent instead).
+    const struct {
+        DWORD type;
+        const BYTE* data;
+        DWORD size;
+        size_t sent;
+    } rows[] = {
+        // 256 characters with no terminator: all of them, terminated.
+        {REG_SZ, reinterpret_cast<const BYTE*>(shortText.data()), DWORD(shortText.size() * sizeof(wchar_t)), 256},
+        {REG_SZ, reinterpret_cast<const BYTE*>(fullText.data()), DWORD(fullText.size() * sizeof(wchar_t)), 257},
+        {REG_SZ, reinterpret_cast<const BYTE*>(longText.data()), DWORD(longText.size() * sizeof(wchar_t)), 0},
+        {REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number, 0},
+    };
+    for (const auto& row : rows) {
+        ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, L"CachePrimaryDomain", 0, row.type, row.data, row.size));
+        DEVMODEW* copy = nullptr;
+        ASSERT_EQ(1, CreatePre(nullptr, copy));
+        g_last->escapes.clear();
+        EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTDOC));
+        const Escape* domain = Find(g_last->escapes, 0x303EB8EB);
+        ASSERT_NE(nullptr, domain);
+        if (row.sent) {
+            EXPECT_EQ(row.sent, domain->input.size());
+        } else {
+            EXPECT_LE(domain->input.size(), 257u);
+        }
+        ASSERT_FALSE(domain->input.empty());
+        EXPECT_EQ(0, domain->input.back());
+        EXPECT_EQ(domain->input.size() - 1, strlen(reinterpret_cast<const char*>(domain->input.data())));
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_ABORTDOC));
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    }
+    if (hadValue)
+        RegSetValueExW(key, L"CachePrimaryDomain", 0, savedType, reinterpret_cast<const BYTE*>(saved), savedSize);
+    else
+        RegDeleteValueW(key, L"CachePrimaryDomain");
+    RegCloseKey(key);
+}
+
+// Sound behaviour: a watermark name that the list does not hold leaves mode 0, so the
+// last job's watermark is not printed, and the page still ends with 1.
+TEST_F(DocumentEvents, AWatermarkNameNotInTheListDrawsNothing)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    GDriverUI::WatermarkRecord last;
+    last.text = RWWString(L"LAST JOB");
+    last.length = 8;
+    last.size = 40;
+    g_last->UseWatermark(last, 2);
+    GObjectBase* settings = g_last->GetSettings();
+    ASSERT_NE(nullptr, settings);
+    GObjectBase* selection = Group(Group(settings, FeatureId::kDocumentSettings), FeatureId::kWatermarkDefinition);
+    SetFeature(selection, FeatureId::kWatermarkPageRule, 0);
+    SetFeature(selection, FeatureId::kWatermarkGate, 0);
+    Drop(selection, FeatureId::kWatermarkSelected);
+    selection->Add(new GStringAttribute("No Such Watermark", FeatureId::kWatermarkSelected));
+    EXPECT_EQ(1, g_last->PrepareWatermark());
+    EXPECT_EQ(0u, g_last->WatermarkMode());
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+    EXPECT_EQ(nullptr, Find(g_last->escapes, 0x303EB8ED));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// Sound behaviour: a font GDI cannot make skips the drawing, answers 1 and leaves the
+// DC as it was.
+TEST_F(DocumentEvents, AFailedFontDrawsNothingAndKeepsTheDc)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    GDriverUI::WatermarkRecord record;
+    record.text = RWWString(L"DRAFT");
+    record.length = 5;
+    record.size = 72;
+    record.color = RGB(255, 0, 0);
+    g_last->UseWatermark(record, 2);
+    g_last->failFont = true;
+    const COLORREF color = GetTextColor(dc);
+    const int mapMode = GetMapMode(dc);
+    const int background = GetBkMode(dc);
+    const int extra = GetTextCharacterExtra(dc);
+    const HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
+    EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
+    EXPECT_EQ(nullptr, Find(g_last->escapes, 0x303EB8ED));
+    EXPECT_EQ(color, GetTextColor(dc));
+    EXPECT_EQ(mapMode, GetMapMode(dc));
+    EXPECT_EQ(background, GetBkMode(dc));
+    EXPECT_EQ(extra, GetTextCharacterExtra(dc));
+    EXPECT_EQ(font, GetCurrentObject(dc, OBJ_FONT));
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+} // namespace
+
+namespace {
+
+// The job begins with the copies of the document settings (291 under 364), option 434 and
+// the document's output, or the port when it names none.
+TEST_F(KeystrokeJob, BeginsWithTheCopiesTheOptionAndTheOutput)
+{
+    const struct {
+        const wchar_t* output;
+        const wchar_t* sent;
+    } rows[] = {{nullptr, L"FILE:"}, {L"C:\\out.prn", L"C:\\out.prn"}};
+    for (const auto& row : rows) {
+        g_ksCalls.clear();
+        g_ksBeginWords.clear();
+        g_ksBeginTexts.clear();
+        DEVMODEW* copy = nullptr;
+        ASSERT_EQ(1, CreatePre(nullptr, copy));
+        g_last->pluginPath = RWWString((DmcStandin::ProgramFolder() + L"\\qzplom32-whole\\qzplom32.dll").c_str());
+        GObjectBase* settings = g_last->GetSettings();
+        ASSERT_NE(nullptr, settings);
+        GObjectBase* options = Group(settings, FeatureId::kDocumentSettings);
+        Drop(options, FeatureId::kCopies);
+        SetFeature(options, FeatureId::kCopies, 3);
+        Drop(settings, FeatureId::kJobNotification);
+        SetFeature(settings, FeatureId::kJobNotification, 1);
+        DOCINFOW info = {sizeof info, L"Report", row.output, nullptr, 0};
+        DOCINFOW* infoPointer = &info;
+        EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTDOC, sizeof infoPointer, &infoPointer));
+        ASSERT_EQ(6u, g_ksBeginWords.size());
+        EXPECT_EQ(3u, g_ksBeginWords[1]) << "copies";
+        EXPECT_EQ(1u, g_ksBeginWords[2]) << "option 434";
+        ASSERT_EQ(2u, g_ksBeginTexts.size());
+        EXPECT_EQ(std::wstring(row.sent), g_ksBeginTexts[0]);
+        EXPECT_EQ(std::wstring(L"Report"), g_ksBeginTexts[1]);
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_ABORTDOC));
+        EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    }
+}
+
+TEST(KeystrokeHolder, AMissingLibraryBeginsNothingAndEndsNothing)
+{
+    GKsJobPluginHolder holder;
+    GKsJobPluginHolder::JobDescription job;
+    job.output = RWWString(L"FILE:");
+    job.document = RWWString(L"Report");
+    EXPECT_EQ(0, holder.Begin(RWWString(L"C:\\no\\such\\qzplom32.dll"), job));
+    EXPECT_FALSE(holder.HasJob());
+    EXPECT_EQ(0, holder.Page());
+    EXPECT_EQ(0, holder.End());
+    EXPECT_EQ(0, holder.Abort());
+}
+
+TEST(KeystrokeHolder, TheDescriptionReadsTheSettingsAndTheConfiguration)
+{
+    GAttributeComposite settings(0);
+    auto* options = new GAttributeComposite(FeatureId::kDocumentSettings);
+    options->Add(new GValueAttribute(5, FeatureId::kCopies));
+    settings.Add(options);
+    settings.Add(new GValueAttribute(0, FeatureId::kJobNotification));
+    GAttributeComposite configuration(0);
+    configuration.Add(new GValueAttribute(1, FeatureId::kJobNotification));
+    DOCINFOW info = {sizeof info, L"Report", nullptr, nullptr, 0};
+    GKsJobPluginHolder::JobDescription job =
+        GDriverUI::KsJobDescription(&settings, &configuration, &info, RWWString(L"LPT1:"));
+    EXPECT_EQ(5u, job.copies);
+    EXPECT_EQ(1u, job.option434) << "the configuration's option comes first";
+    EXPECT_STREQ(L"LPT1:", job.output.Data());
+    EXPECT_STREQ(L"Report", job.document.Data());
+    job = GDriverUI::KsJobDescription(&settings, nullptr, nullptr, RWWString(L"LPT1:"));
+    EXPECT_EQ(0u, job.option434);
+    EXPECT_STREQ(L"", job.document.Data());
+    job = GDriverUI::KsJobDescription(nullptr, nullptr, nullptr, RWWString(L"LPT1:"));
+    EXPECT_EQ(0u, job.copies);
+}
+
+} // namespace
+
+namespace {
+
+// A fresh object holds no settings tree: STARTDOC first makes sure the printer's data can
+// be written (the probe value appears), and closes the own handle it may have opened.
+TEST_F(DocumentEvents, StartDocWithoutSettingsProbesThePrinterDataAndClosesTheOwnHandle)
+{
+    const std::wstring dataKey = printer.RegistryKey() + L"\\PrinterDriverData";
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, dataKey.c_str(), L"RegWriteTestStr");
+    std::wstring name = printer.Name();
+    RecordingUI ui(PrinterIdentity(handle, name.c_str(), 1));
+    ASSERT_EQ(nullptr, ui.GetCurrentSettings());
+    DOCINFOW info = {sizeof info, L"Report", nullptr, nullptr, 0};
+    DOCINFOW* infoPointer = &info;
+    EXPECT_EQ(1, ui.DocumentEvent(handle, dc, DOCUMENTEVENT_STARTDOC, sizeof infoPointer, &infoPointer, 0, nullptr));
+    EXPECT_EQ(nullptr, ui.GetOwnHandle());
+    DWORD type = 0, needed = 0;
+    wchar_t text[64] = {};
+    EXPECT_EQ(DWORD(ERROR_SUCCESS), GetPrinterDataW(handle, const_cast<wchar_t*>(L"RegWriteTestStr"), &type,
+                                                    reinterpret_cast<BYTE*>(text), sizeof(text) - sizeof(wchar_t),
+                                                    &needed));
+    EXPECT_STREQ(L"RegWriteTestStr", text);
+    EXPECT_NE(nullptr, Find(ui.escapes, 0x303EB8E8)) << "the document's escapes still follow";
+    EXPECT_EQ(0, ui.DocumentEvent(handle, dc, DOCUMENTEVENT_ABORTDOC, 0, nullptr, 0, nullptr));
+    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, dataKey.c_str(), L"RegWriteTestStr");
 }
 
 } // namespace

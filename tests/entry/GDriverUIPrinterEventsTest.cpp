@@ -217,12 +217,12 @@ TEST_F(PrinterEvents, TheConfigurationsFeatureStringIsStoredWithThePrinterWhenIt
     ASSERT_NE(nullptr, ui);
     ASSERT_EQ(1, ui->OpenOwnPrinter());
     ui->UseOwnPrinter(1);
-    DeleteValue(L"445");
+    DeleteValue(L"FeatureString");
     EXPECT_EQ(0, ui->StoreFeatureString()) << "the model holds none";
-    EXPECT_EQ(L"<absent>", DataString(L"445"));
+    EXPECT_EQ(L"<absent>", DataString(L"FeatureString"));
     ui->GetPrinterConfiguration()->Add(new GStringAttribute("QZ features 1.0", FeatureId::kFeatureString));
     EXPECT_EQ(1, ui->StoreFeatureString());
-    EXPECT_EQ(L"QZ features 1.0", DataString(L"445"));
+    EXPECT_EQ(L"QZ features 1.0", DataString(L"FeatureString"));
     delete ui->GetPrinterConfiguration()->RemoveById(FeatureId::kFeatureString);
     ui->CloseOwnPrinter();
 }

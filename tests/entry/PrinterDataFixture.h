@@ -84,7 +84,7 @@ public:
         if (!tree)
             return;
         delete tree->RemoveById(FeatureId::kInitializationOptions);
-        delete tree->RemoveById(FeatureId::kDeviceConfigInUse);
+        delete tree->RemoveById(FeatureId::kDeviceModelConfig);
         if (injection.installer >= 0 || injection.plugins >= 0) {
             auto* options = new GAttributeComposite(FeatureId::kInitializationOptions);
             if (injection.installer >= 0)
@@ -94,7 +94,7 @@ public:
             tree->Add(options);
         }
         if (injection.configInUse >= 0)
-            tree->Add(new GValueAttribute(uint16_t(injection.configInUse), FeatureId::kDeviceConfigInUse));
+            tree->Add(new GValueAttribute(uint16_t(injection.configInUse), FeatureId::kDeviceModelConfig));
         if (injection.modulePages) {
             delete tree->RemoveById(FeatureId::kUIPlugInNames);
             auto* list = new GAttributeComposite(FeatureId::kUIPlugInNames);

@@ -19,8 +19,8 @@
 #include "printer/GMediaPool.h"
 #include "printer/GOSFactory.h"
 #include "printer/GTray.h"
+#include "graphics/GDeviceFontListComposite.h"
 #include "settings/devmode/GDriverDevMode.h"
-#include "settings/devmode/GKsJobPlugin.h"
 
 #include <rpc.h>
 #include <time.h>
@@ -135,6 +135,7 @@ GDriverUI::GDriverUI(const PrinterIdentity& identity)
       pageCount_(0), drawMode_(0), drawSuppressed_(0), ownedString_(nullptr), ticket_(0)
 {
     GetModuleFileNameW(nullptr, hostPath_, MAX_PATH);
+    ksHolder_ = new (std::nothrow) GKsJobPluginHolder();
     InitAppFlags();
 }
 
@@ -147,7 +148,7 @@ GDriverUI::~GDriverUI()
     DestroyUIContext(uiContext_);
     delete ownedString_;
     JoinJobNotice();
-    delete plugin_;
+    delete ksHolder_;
     FreeOwnCopies();
     delete watermark_;
 }
@@ -584,6 +585,8 @@ BOOL GDriverUI::ConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW ou
 
     if (!devMode->LoadPrinterDevMode(printer)) {
         std::unique_ptr<GObjectBase> tree(LoadStoredSettings());
+        if (tree)
+            RefreshStaleDefaults(tree.get());
         if (tree && CommitSettings(tree.get(), 0))
             WritePrinterDefaultDevMode();
         else
@@ -1056,8 +1059,6 @@ bool GDriverUI::IsPlainFileName(const wchar_t* name)
     return !std::wcspbrk(name, L"\\/:");
 }
 
-RWWString GDriverUI::CachedFilePath(int) { return RWWString(); }
-
 int GDriverUI::CopyFilesFromServer()
 {
     // A handle of its own: the caller's handle field is left as it is.
@@ -1119,9 +1120,11 @@ std::wstring MachineText(const wchar_t* path, const wchar_t* value)
     HKEY key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
         return std::wstring();
-    wchar_t text[kRegistryTextChars + 1] = {};
+    // Room for one character more than is kept: a value of exactly the kept length
+    // fits whether or not it was stored with its terminator.
+    wchar_t text[kRegistryTextChars + 2] = {};
     DWORD type = 0;
-    DWORD bytes = DWORD(kRegistryTextChars * sizeof(wchar_t));
+    DWORD bytes = DWORD((kRegistryTextChars + 1) * sizeof(wchar_t));
     const LONG status = RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
@@ -1207,6 +1210,7 @@ bool AbsentOrNonZero(GObjectBase* holder, long id)
 
 uint32_t GDriverUI::PagesEnded() { return g_pagesEnded; }
 uint32_t GDriverUI::ExpectedPages() { return g_expectedPages; }
+void GDriverUI::SetExpectedPages(uint32_t pages) { g_expectedPages = pages; }
 
 int GDriverUI::SendEscape(HDC dc, int code, int inputSize, const void* input, int outputSize, void* output)
 {
@@ -1388,28 +1392,15 @@ void GDriverUI::SendHostInformation(HDC dc)
 
 void GDriverUI::BeginPluginJob(const DOCINFOW* document)
 {
-    delete plugin_;
-    plugin_ = new (std::nothrow) GKsJobPlugin(KsJobPluginPath());
-    if (!plugin_)
-        return;
-    const uint32_t os = GKsJobPlugin::CurrentOSVersion();
-    const uint32_t copies = 0;
-    const uint32_t option = 0;
-    const wchar_t* output = document && document->lpszOutput ? document->lpszOutput : GetThirdName().Data();
-    const wchar_t* name = document && document->lpszDocName ? document->lpszDocName : L"";
-    if (!plugin_->BeginJob(os, copies, option, output, name, L"Application")) {
-        delete plugin_;
-        plugin_ = nullptr;
-    }
+    if (ksHolder_)
+        ksHolder_->Begin(KsJobPluginPath(),
+                         KsJobDescription(GetSettings(), GetPrinterConfiguration(), document, GetThirdName()));
 }
 
 void GDriverUI::EndPluginJob(uint32_t aborted)
 {
-    if (!plugin_)
-        return;
-    plugin_->EndJob(aborted);
-    delete plugin_;
-    plugin_ = nullptr;
+    if (ksHolder_)
+        aborted == 1 ? ksHolder_->Abort() : ksHolder_->End();
 }
 
 int GDriverUI::ManualDuplexEscape(HDC dc, uint32_t flag)
@@ -1644,7 +1635,7 @@ int GDriverUI::DrawWatermarkText(HDC dc)
         r.font.lfOrientation = angle;
         r.font.lfHeight = -MulDiv(r.size, GetDeviceCaps(dc, LOGPIXELSY), 72);
     }
-    HFONT font = CreateFontIndirectW(&r.font);
+    HFONT font = CreateWatermarkFont(r.font);
     // A font that cannot be made skips the drawing; the DC is restored by the caller.
     if (!font)
         return 1;
@@ -1753,6 +1744,10 @@ INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID 
     case DOCUMENTEVENT_STARTDOC: {
         g_pagesEnded = 0;
         g_expectedPages = 0;
+        if (!GetCurrentSettings())
+            EnsurePrinterDataWritable();
+        // The mass-storage fonts are brought up to date; the list itself is not kept.
+        delete LoadAddedFonts();
         SendHostInformation(dc);
         SendHostFileName(dc, hostPath_);
         const std::vector<char> port = NarrowText(GetThirdName().Data(), MAX_PATH);
@@ -1776,8 +1771,8 @@ INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID 
     case DOCUMENTEVENT_ENDPAGE: {
         ++g_pagesEnded;
         const int drawn = DrawWatermark(dc);
-        if (plugin_)
-            plugin_->EndPage();
+        if (ksHolder_)
+            ksHolder_->Page();
         return drawn ? 1 : -1;
     }
     case DOCUMENTEVENT_ENDDOC:
@@ -1789,41 +1784,16 @@ INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID 
         return 0;
     case DOCUMENTEVENT_ENDDOCPOST:
         JoinJobNotice();
+        if (jobStorageMode_ == 1)
+            SetLocalJobStorage(1);
         EndPluginJob(0);
         if (ManualDuplexWanted(g_pagesEnded, g_expectedPages))
             ShowManualDuplexDialog();
         g_pagesEnded = 0;
         g_expectedPages = 0;
         return 0;
-    case DOCUMENTEVENT_STARTDOCPOST: {
-        PrepareWatermark();
-        // The job name: the rendering module's when the settings ask for it, else the
-        // settings' own text.
-        if (GObjectBase* settings = GetSettings()) {
-            GObjectBase* job = settings->FindById(kJobSettings);
-            int32_t choice = 0;
-            int32_t fromRenderer = 0;
-            if (job && ValueOf(job, kJobNameChoice, choice) && choice && ValueOf(job, kJobNameFromRenderer, fromRenderer)) {
-                RWWString name(L"");
-                if (fromRenderer == 0)
-                    QueryRenderJobName(dc, name);
-                else if (GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(job, kJobNameText))
-                    name = RWWString(text->GetString().Data(), RWWString::multiByte);
-                int32_t numbered = 0;
-                if (ValueOf(job, kJobNameNumbered, numbered) && numbered == 1)
-                    name = name + L"(01-99)";
-                jobName_ = name;
-            }
-        }
-        StartJobNotice();
-        pageCount_ = 0;
-        watermarkPage_ = 0;
-        int32_t expected = 0;
-        GObjectBase* settings = GetSettings();
-        ValueOf(settings ? settings->FindById(kPageCountGroup) : nullptr, kExpectedPageCount, expected);
-        g_expectedPages = uint32_t(std::max(expected, int32_t(0)));
-        return 0;
-    }
+    case DOCUMENTEVENT_STARTDOCPOST:
+        return StartDocPost(dc);
     case DOCUMENTEVENT_DELETEDC:
         JoinJobNotice();
         EndPluginJob(1);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "entry/driverui/GDriverUIBase.h"
+#include "entry/driverui/GKsJobPluginHolder.h"
 #include "entry/module/GDriverUIOperations.h"
 #include "entry/sheet/UIContextRecord.h"
 #include "settings/translators/GPaperCodeSource.h"
@@ -119,11 +120,23 @@ public:
     int DeleteCachedFiles();
     // The cached file of slot 0 to 9, a full local path; empty when the slot is unused.
     virtual RWWString CachedFilePath(int slot);
+    // The cached files of a printer connection: the driver's files as the spooler names
+    // them (driver, data, configuration, help, then the dependent files), each a full path
+    // of a plain file under the driver folder, without repeats, at most 10.
+    static std::vector<RWWString> CachedFileList(const std::vector<const wchar_t*>& paths, const wchar_t* folder);
+    static constexpr size_t kCachedFileSlots = 10;
+    // Writes the configuration's text (445) with the printer as "FeatureString" and, when
+    // font cards are installed (317 non-zero), "FontCards" = 1: 1 when the text was written.
+    int StoreFeatureString();
+    // For a default made afresh while the device-model configuration is in use (1100 = 1):
+    // 378 takes the value of 366 when both are plain values, "Stale" = "FALSE" is written
+    // and the configuration update runs. 1 when it ran.
+    int RefreshStaleDefaults(GObjectBase* tree);
     // 1 when the name is a plain file name that may be joined to a folder.
     static bool IsPlainFileName(const wchar_t* name);
     // Shows the manual duplex instructions through the sheet glue when duplex printing
     // (253) and manual duplex (245) are both on, then closes the own handle. 1.
-    int ShowManualDuplexDialog();
+    virtual int ShowManualDuplexDialog();
     // The core's query; when it answers 0 for argument 0, the plug-ins copy the device
     // configuration into the settings: 1 when they answered non-zero.
     uint32_t PluginConfigToSettings(uint32_t argument);
@@ -164,8 +177,9 @@ public:
     bool JobNoticeRunning() const { return noticeThread_ != nullptr; }
     // The keystroke job plug-in library a document's job is told about.
     virtual RWWString KsJobPluginPath() { return RWWString(L"qzplom32.dll"); }
-    // What the notice thread shows; nothing until the timed dialog exists.
-    virtual void ShowJobNotice() {}
+    // What the notice thread shows: the notice prepared at STARTDOCPOST through the
+    // registered shower; a tick in its check box is kept as "DontShowJobName".
+    virtual void ShowJobNotice();
     // The job name rules in place: at most 16 characters, a-z upper-cased, characters
     // outside 0x20-0x7E and '"' removed; an empty result with useDefault takes the
     // default name (given), cleaned, or the fallback when the default holds a removed
@@ -195,6 +209,7 @@ public:
     // The document counters, module-wide.
     static uint32_t PagesEnded();
     static uint32_t ExpectedPages();
+    static void SetExpectedPages(uint32_t pages);
     uint32_t PageCount() const { return pageCount_; }
 
     // Watermark angle in degrees of an angle mode on a page of horz x vert dots: 1 the
@@ -229,6 +244,8 @@ public:
     void BuildWatermarkRecord(GObjectBase* watermark);
     // 0 without a record, else 1 (a font that cannot be made draws nothing).
     int DrawWatermarkText(HDC dc);
+    // The font of a watermark's text; null when GDI cannot make it.
+    virtual HFONT CreateWatermarkFont(const LOGFONTW& font) { return CreateFontIndirectW(&font); }
     uint32_t WatermarkMode() const { return watermarkMode_; }
     // Takes a ready record and mode for the job, as a preview does with a watermark it
     // shows before the settings hold it.
@@ -244,8 +261,6 @@ public:
     int OnCacheRefresh(const wchar_t* printerName, DWORD flags);
     int OnCacheDelete(const wchar_t* printerName, DWORD flags);
     int OnOtherPrinterEvent(const wchar_t* printerName, DWORD flags);
-    // Writes the configuration's feature string (445) with the printer: 1 when written.
-    int StoreFeatureString();
     // The update stamps' date text, "MM/ DD/ YYYY"; the text of the services' local date,
     // empty when they give none.
     static RWWString FormatUpdateDate(int year, int month, int day);
@@ -266,6 +281,41 @@ public:
     static constexpr int kFirstUpgradedDevice = 6;
     static constexpr int kLastUpgradedDevice = 9;
 
+    // ---- Job storage, the job notice and the keystroke job (GDriverUIDocument.cpp) ----
+    // What the job-storage notice shows.
+    struct JobNotice {
+        RWWString userName;
+        RWWString jobName;
+        RWWString printerName;
+        RWWString location;
+        RWWString resourceLibrary;
+    };
+    // Shows a notice and waits for it to close: 1 when it was shown; dontShowAgain when
+    // the user asked not to see it again. The user-interface layer registers it.
+    typedef int (*JobNoticeShower)(const JobNotice& notice, bool& dontShowAgain);
+    // Registers the shower: the one it replaces.
+    static JobNoticeShower SetJobNoticeShower(JobNoticeShower shower);
+    static JobNoticeShower GetJobNoticeShower();
+    // The STARTDOCPOST steps: the watermark, the job name and notice of a stored job,
+    // the page counts. 0.
+    int StartDocPost(HDC dc);
+    // 1 when the per-user "LocalJobStorage" of this printer exists.
+    bool LocalJobStorageExists();
+    // 1 when the user asked not to see the job-storage notice again.
+    bool JobNoticeDismissed();
+    // The notice of the current job: user name (1026 under 362, else the thread's user),
+    // job name, printer, its location and the resource library.
+    void PrepareJobNotice();
+    const JobNotice& GetJobNotice() const { return notice_; }
+    // What a document's keystroke job begins with: the system version, the copies (291
+    // under 364 of the settings), option 434 (the configuration's, else the settings'),
+    // the document's output (else the port) and its name.
+    static GKsJobPluginHolder::JobDescription KsJobDescription(GObjectBase* settings, GObjectBase* configuration,
+                                                                const DOCINFOW* document, const RWWString& port);
+    // The core's job-storage mode word: 1 makes ENDDOCPOST keep "LocalJobStorage" = 1.
+    uint32_t GetJobStorageMode() const { return jobStorageMode_; }
+    void SetJobStorageMode(uint32_t mode) { jobStorageMode_ = mode; }
+
 private:
     INT DevModeCopy(const DEVMODEW* devMode, bool stamp, PVOID output);
     INT DevModeMerge(const DEVMODEW* copy);
@@ -282,7 +332,10 @@ private:
     uint32_t watermarkSkip_ = 0;
     uint32_t watermarkGrey_ = 0;
     WatermarkRecord* watermark_ = nullptr;
-    class GKsJobPlugin* plugin_ = nullptr;
+    JobNotice notice_;
+    RWWString noticeKey_;
+    uint32_t jobStorageMode_ = 0;
+    GKsJobPluginHolder* ksHolder_ = nullptr;
 
     // Closes the handle opened on demand for one entry call.
     struct CallScope {

@@ -102,7 +102,7 @@ LONG GDriverUI::DeviceSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DEVI
         if (set->Result == CPSUI_OK && settings && !(uiContext_->modeFlags & kSheetReadOnly) && services &&
             CommitSettings(settings, 1)) {
             const uint32_t exportPending = services->GetPrinterDataDword(driver, L"ExportConfig", 0);
-            if (WordOf(settings, kDeviceConfigInUse) == 1 && exportPending) {
+            if (WordOf(settings, kDeviceModelConfig) == 1 && exportPending) {
                 if (HostIsExplorer()) {
                     GDriverDMCConfig config(settings, driver);
                     config.ExportFactory(GetPrinterName());

@@ -119,17 +119,6 @@ RWWString GDriverUI::UpdateDateText()
     return FormatUpdateDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
 }
 
-int GDriverUI::StoreFeatureString()
-{
-    GOSFactory* services = GOSFactory::Instance();
-    GStringAttribute* text = Feature<GStringAttribute>(GetPrinterConfiguration(), kFeatureString);
-    if (!services || !text)
-        return 0;
-    char name[16];
-    std::snprintf(name, sizeof name, "%u", unsigned(kFeatureString));
-    const RWWString value(text->GetString().Data(), RWWString::multiByte);
-    return services->SetPrinterDataString(this, RWWString(name), value) == 1 ? 1 : 0;
-}
 
 int GDriverUI::OnPrinterInitialize(const wchar_t*, DWORD)
 {
@@ -188,7 +177,7 @@ int GDriverUI::OnPrinterInitialize(const wchar_t*, DWORD)
     UseOwnPrinter(1);
 
     // Without settings (the first merge failed) there is nothing to update or commit.
-    if (settings && WordOf(settings, kDeviceConfigInUse) == 1) {
+    if (settings && WordOf(settings, kDeviceModelConfig) == 1) {
         services->SetPrinterDataString(driver, L"Stale", L"FALSE");
         GDriverDMCConfig config(settings, driver);
         config.Update(GetPrinterName(), 0);

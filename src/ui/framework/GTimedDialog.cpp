@@ -13,12 +13,17 @@ HANDLE GTimedDialog::Start()
 
 DWORD WINAPI GTimedDialog::ThreadMain(void* self)
 {
-    auto* dialog = static_cast<GTimedDialog*>(self);
-    HMODULE library = ResourceLibrary::GetResourceLibrary();
-    dialog->result_ = library ? DialogBoxParamW(library, MAKEINTRESOURCEW(dialog->templateId_), nullptr,
-                                                &GTimedDialog::DialogProc, reinterpret_cast<LPARAM>(dialog))
-                              : -1;
+    static_cast<GTimedDialog*>(self)->Run();
     return 0;
+}
+
+INT_PTR GTimedDialog::Run()
+{
+    HMODULE library = library_ ? library_ : ResourceLibrary::GetResourceLibrary();
+    result_ = library ? DialogBoxParamW(library, MAKEINTRESOURCEW(templateId_), nullptr, &GTimedDialog::DialogProc,
+                                        reinterpret_cast<LPARAM>(this))
+                      : -1;
+    return result_;
 }
 
 void GTimedDialog::Close(HWND window, INT_PTR result)
@@ -33,6 +38,8 @@ INT_PTR CALLBACK GTimedDialog::DialogProc(HWND window, UINT message, WPARAM wPar
     if (message == WM_INITDIALOG) {
         SetWindowLongPtrW(window, DWLP_USER, lParam);
         auto* dialog = reinterpret_cast<GTimedDialog*>(lParam);
+        for (const auto& text : dialog->texts_)
+            SetDlgItemTextW(window, text.first, text.second.Data());
         if (dialog->timeout_)
             SetTimer(window, kTimer, dialog->timeout_ * 1000, nullptr);
         return TRUE;

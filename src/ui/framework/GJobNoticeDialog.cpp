@@ -1,0 +1,39 @@
+#include "ui/framework/GJobNoticeDialog.h"
+
+#include "ui/framework/GTimedDialog.h"
+
+namespace {
+// The driver UI object shows its notices through this dialog from the start.
+const bool kShowerRegistered = (GDriverUI::SetJobNoticeShower(&GJobNoticeDialog::Show), true);
+} // namespace
+
+RWWString GJobNoticeDialog::StoredAt(const GDriverUI::JobNotice& notice)
+{
+    RWWString text = notice.printerName;
+    if (notice.location.Length()) {
+        text += L"\r\n";
+        text += notice.location;
+    }
+    return text;
+}
+
+int GJobNoticeDialog::Show(const GDriverUI::JobNotice& notice, bool& dontShowAgain)
+{
+    dontShowAgain = false;
+    // A library of this thread's own: the user interface's counted one belongs to the
+    // sheet's thread.
+    HMODULE library = notice.resourceLibrary.Length() ? LoadLibraryW(notice.resourceLibrary.Data()) : nullptr;
+    if (!library)
+        return 0;
+    GTimedDialog dialog(GTimedDialog::kJobStorageNotice, kTimeoutSeconds);
+    dialog.SetLibrary(library);
+    dialog.SetItemText(GTimedDialog::kUserNameItem, notice.userName);
+    dialog.SetItemText(GTimedDialog::kJobNameItem, notice.jobName);
+    dialog.SetItemText(GTimedDialog::kStoredAtItem, StoredAt(notice));
+    const INT_PTR result = dialog.Run();
+    FreeLibrary(library);
+    if (result == -1)
+        return 0;
+    dontShowAgain = dialog.DontShowAgain();
+    return 1;
+}

@@ -1,0 +1,138 @@
+// The job-storage notice as the user sees it: shown through the shower the user
+// interface registers with the driver UI object, its texts in place, its check box kept
+// as the user's "DontShowJobName".
+#include "TestPrinter.h"
+#include "entry/driverui/GDriverUI.h"
+#include "entry/module/ModuleLifetime.h"
+#include "printer/GDriverServer.h"
+#include "printer/PrinterIdentity.h"
+#include "ui/framework/GJobNoticeDialog.h"
+#include "ui/framework/GTimedDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+std::wstring LibraryPath() { return TestPrinter::ProgramFolder() + L"\\qzres32.dll"; }
+
+// Waits for the notice on another thread, reads its texts, ticks the check box when
+// asked and presses OK.
+struct NoticeUser {
+    bool tick = false;
+    std::wstring user, job, storedAt;
+    bool found = false;
+
+    static DWORD WINAPI Run(void* parameter)
+    {
+        auto* self = static_cast<NoticeUser*>(parameter);
+        for (int tries = 0; tries < 600; ++tries) {
+            HWND window = FindWindowW(nullptr, L"Job Storage Identification");
+            if (window && IsWindowVisible(window)) {
+                wchar_t text[256];
+                GetDlgItemTextW(window, GTimedDialog::kUserNameItem, text, 256);
+                self->user = text;
+                GetDlgItemTextW(window, GTimedDialog::kJobNameItem, text, 256);
+                self->job = text;
+                GetDlgItemTextW(window, GTimedDialog::kStoredAtItem, text, 256);
+                self->storedAt = text;
+                if (self->tick)
+                    SendMessageW(GetDlgItem(window, GTimedDialog::kDontShowItem), BM_CLICK, 0, 0);
+                PostMessageW(window, WM_COMMAND, IDOK, 0);
+                self->found = true;
+                return 0;
+            }
+            Sleep(50);
+        }
+        return 0;
+    }
+};
+
+GDriverUI::JobNotice Notice()
+{
+    GDriverUI::JobNotice notice;
+    notice.userName = RWWString(L"TESTER");
+    notice.jobName = RWWString(L"QUARTERLY(01-99)");
+    notice.printerName = RWWString(L"Colour Laser");
+    notice.location = RWWString(L"Second floor");
+    notice.resourceLibrary = RWWString(LibraryPath().c_str());
+    return notice;
+}
+
+TEST(JobNotice, TheUserInterfaceRegistersItsDialog)
+{
+    EXPECT_EQ(&GJobNoticeDialog::Show, GDriverUI::GetJobNoticeShower());
+}
+
+TEST(JobNotice, TheDialogShowsTheUserTheJobAndWhereItIsKept)
+{
+    for (bool tick : {false, true}) {
+        NoticeUser user;
+        user.tick = tick;
+        HANDLE thread = CreateThread(nullptr, 0, &NoticeUser::Run, &user, 0, nullptr);
+        bool dontShowAgain = !tick;
+        EXPECT_EQ(1, GJobNoticeDialog::Show(Notice(), dontShowAgain));
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        ASSERT_TRUE(user.found);
+        EXPECT_EQ(L"TESTER", user.user);
+        EXPECT_EQ(L"QUARTERLY(01-99)", user.job);
+        EXPECT_EQ(L"Colour Laser\r\nSecond floor", user.storedAt);
+        EXPECT_EQ(tick, dontShowAgain);
+    }
+}
+
+TEST(JobNotice, WithoutItsLibraryNothingIsShown)
+{
+    GDriverUI::JobNotice notice = Notice();
+    notice.resourceLibrary = RWWString(L"C:\\no\\such\\qzres32.dll");
+    bool dontShowAgain = true;
+    EXPECT_EQ(0, GJobNoticeDialog::Show(notice, dontShowAgain));
+    EXPECT_FALSE(dontShowAgain);
+    notice.resourceLibrary = RWWString(L"");
+    EXPECT_EQ(0, GJobNoticeDialog::Show(notice, dontShowAgain));
+}
+
+TEST(JobNotice, StoredAtNamesThePrinterAndItsLocation)
+{
+    GDriverUI::JobNotice notice = Notice();
+    EXPECT_STREQ(L"Colour Laser\r\nSecond floor", GJobNoticeDialog::StoredAt(notice).Data());
+    notice.location = RWWString(L"");
+    EXPECT_STREQ(L"Colour Laser", GJobNoticeDialog::StoredAt(notice).Data());
+}
+
+// The driver UI object's notice: a tick in the check box is kept for the user, and the
+// next document's notice is then not started.
+TEST(JobNotice, ATickIsKeptAsDontShowJobName)
+{
+    const TestPrinter& printer = TestPrinter::Shared();
+    ASSERT_TRUE(printer.Installed()) << printer.Failure();
+    ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
+    const std::wstring name = printer.Name();
+    uint32_t ticket = 0;
+    GDriverUI* ui = dynamic_cast<GDriverUI*>(
+        ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(nullptr, name.c_str(), 1), ticket));
+    ASSERT_NE(nullptr, ui);
+    RWWString key;
+    ui->GetJobStorageKey(key);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, key.Data(), L"DontShowJobName");
+    EXPECT_FALSE(ui->JobNoticeDismissed());
+    ui->PrepareJobNotice();
+    EXPECT_EQ(name, std::wstring(ui->GetJobNotice().printerName.Data()));
+    EXPECT_NE(0u, ui->GetJobNotice().resourceLibrary.Length());
+    NoticeUser user;
+    user.tick = true;
+    HANDLE thread = CreateThread(nullptr, 0, &NoticeUser::Run, &user, 0, nullptr);
+    ui->ShowJobNotice();
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    EXPECT_TRUE(user.found);
+    EXPECT_TRUE(ui->JobNoticeDismissed());
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, key.Data(), L"DontShowJobName");
+    EXPECT_FALSE(ui->JobNoticeDismissed());
+    ModuleLifetime::DriverServer()->Release(ticket);
+    ModuleLifetime::Detach(false);
+}
+
+} // namespace
