@@ -27,7 +27,6 @@
 #include "model/GState.h"
 
 #include <cstdio>
-#include <cwchar>
 #include <ctime>
 #include <new>
 

@@ -695,3 +695,50 @@ TEST_F(ProducerSettings, UnicodeJobNamesKeepToThePrintersCharacterRanges)
         EXPECT_STREQ(c.text, producer->MakeJobName(c.document).Data());
     }
 }
+
+TEST_F(ProducerSettings, JobNameInputsAreReadWithinTheirBounds)
+{
+    // A range table is read to its 4096th character: an entry ending there counts, one
+    // pushed a character further is cut and the table restricts to what is left.
+    const std::string head = "0061-007A";
+    const std::string tail = "0041-005A";
+    const std::string fits = head + std::string(4096 - head.size() - tail.size(), ' ') + tail;
+    const std::string cut = head + std::string(4096 - head.size() - tail.size() + 1, ' ') + tail;
+    const struct {
+        const std::string* table;
+        const char* text;
+    } cases[] = {{&fits, "aB"}, {&cut, "20261207090503"}};
+    for (const auto& c : cases) {
+        PageDrawProducer* producer = Make();
+        Put(*producer, kJobSettings, kJobNameUnicode, 1);
+        configuration_->Add(new GStringAttribute(c.table->c_str(), kJobNameRanges));
+        EXPECT_STREQ(c.text, producer->MakeJobName(L"aB").Data()) << c.table->size();
+    }
+
+    // A title far longer than any job name gives its start; an application prefix past
+    // the converted part is not looked for.
+    PageDrawProducer* producer = Make();
+    const std::wstring longTitle = L"Long" + std::wstring(100000, L'x');
+    EXPECT_STREQ("LONGXXXXXXXXXXXX", producer->MakeJobName(longTitle.c_str()).Data());
+    const std::wstring lateMatch = std::wstring(4096, L'y') + L"Microsoft Abc - Report";
+    EXPECT_STREQ("YYYYYYYYYYYYYYYY", producer->MakeJobName(lateMatch.c_str()).Data());
+    const std::wstring lastMatch = std::wstring(4096 - 22, L'y') + L"Microsoft Abc - Report";
+    EXPECT_STREQ("REPORT", producer->MakeJobName(lastMatch.c_str()).Data());
+}
+
+// Settings read from a stored tree may hold the job's sub-state as a plain composite: the
+// job state is still a state holding its settings.
+TEST_F(ProducerSettings, AJobStateIsMadeFromAPlainCompositeOfTheJobsSettings)
+{
+    PageDrawProducer* producer = Make();
+    delete producer->GetSettings()->RemoveById(kJobSettings);
+    GAttributeComposite* job = new GAttributeComposite(kJobSettings);
+    job->Add(new GValueAttribute(5, kPaperSize));
+    job->Add(new GStringAttribute("kept", 1031));
+    producer->GetSettings()->Add(job);
+    std::unique_ptr<GState> state(producer->BuildJobState());
+    ASSERT_NE(nullptr, state);
+    EXPECT_EQ(5u, ValueIn(state.get(), kPaperSize));
+    EXPECT_NE(nullptr, state->FindById(1031));
+    EXPECT_EQ(1u, ValueIn(job, kSpoolCopies)) << "the settings' own composite is the one the copies rule sets";
+}
