@@ -276,7 +276,7 @@ GState* GCommandProducer::BuildJobState()
             ? 1
             : 3,
         kPortKind));
-    if (ValueIs(JobSetting(kDeviceRulesChoice), kDeviceRulesChoice, 1) && ValueIs(state, kJobPaperChoice, 0))
+    if (ValueIs(JobSettings(), kDeviceRulesChoice, 1) && ValueIs(state, kJobPaperChoice, 0))
         ApplyCapabilityRules(*state);
 
     CopySetting(device, kLetterheadRule, state);

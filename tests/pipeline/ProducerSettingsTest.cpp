@@ -742,3 +742,42 @@ TEST_F(ProducerSettings, AJobStateIsMadeFromAPlainCompositeOfTheJobsSettings)
     EXPECT_NE(nullptr, state->FindById(1031));
     EXPECT_EQ(1u, ValueIn(job, kSpoolCopies)) << "the settings' own composite is the one the copies rule sets";
 }
+
+// A whole job through the page-drawing stand-in: the document start and each page start
+// reach the writer with their media and the transform at its imageable origin.
+TEST_F(ProducerSettings, AJobsStartsReachTheWriterWithTheirMedia)
+{
+    struct MediaWriter : MarkingWriter {
+        int16_t OnDocumentStart(GDocumentStart& c) override
+        {
+            Keep(c.GetState());
+            return MarkingWriter::OnDocumentStart(c);
+        }
+        int16_t OnPageStart(GPageStart& c) override
+        {
+            Keep(c.GetState());
+            return MarkingWriter::OnPageStart(c);
+        }
+        void Keep(GState* state)
+        {
+            const GMedia* media = GDriverObject::Feature<GMedia>(state, kDocumentMedia);
+            const auto* transform =
+                state ? dynamic_cast<GTransformAttribute*>(state->FindByClassId(GTransformAttribute::kClassId)) : nullptr;
+            origins.push_back(media && transform ? transform->GetOriginX() : -1);
+            types.push_back(media ? media->GetSecondString().Data() : "");
+        }
+        std::vector<int> origins;
+        std::vector<std::string> types;
+    };
+    MediaWriter* writer = new MediaWriter;
+    PageDrawProducer* producer = Make(writer);
+    AddPool();
+    Put(*producer, kJobSettings, kPaperSize, 1);
+    Put(*producer, kPageSettings, kPaperSize, 1);
+    Put(*producer, kJobControl, new GStringAttribute("Bond", kMediaName));
+    PageDrawJob job;
+    job.pages = 2;
+    EXPECT_EQ(0, job.Run(*producer));
+    EXPECT_EQ((std::vector<int>{100, 100, 100}), writer->origins);
+    EXPECT_EQ((std::vector<std::string>{"Bond", "Bond", "Bond"}), writer->types);
+}
