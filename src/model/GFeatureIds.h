@@ -302,6 +302,32 @@ constexpr uint16_t kLastPageMediaType = 1213;
 constexpr uint16_t kFaceUpOutput = 1229;          // 1 on
 constexpr uint16_t kLetterheadRule = 1240;
 constexpr uint16_t kMarkedPage = 1246;
+// The producer's own reads: job settings, the writer's configuration and the device's
+// capability set (112: one capability set per id, whose bits the producer tests).
+constexpr uint16_t kCapabilitySet = 112;         // in the printer configuration
+constexpr uint16_t kFlagCCapability = 113;       // bit 1: flag C
+constexpr uint16_t kFlagDCapability = 120;       // bit 9: flag D
+constexpr uint16_t kScalingCapability = 135;     // bit 1 (raster mode 1) or 4 (other modes): no page scaling
+constexpr uint16_t kRasterCapability = 136;      // bits 1 and 2: the raster modes the flag word may not force
+constexpr uint16_t kRasterModeChoice = 255;      // the raster mode: 3, 2, else 1
+constexpr uint16_t kJobPaperChoice = 270;        // 1: the job's paper is the code of 272
+constexpr uint16_t kJobPaperCode = 272;
+constexpr uint16_t kJobPaperMedia = 273;         // the media of 272 in the job state
+constexpr uint16_t kCoverPaperCode = 280;
+constexpr uint16_t kCoverMedia = 281;            // the media of 280 in the job state
+constexpr uint16_t kColourOptionsChoice = 295;   // present: 304 and 295 go into the job state
+constexpr uint16_t kWriterLanguageName = 560;    // in the printer configuration: text
+constexpr uint16_t kWriterLanguageLevel = 561;   // in the printer configuration
+constexpr uint16_t kWriterLanguageMode = 562;    // in the printer configuration
+constexpr uint16_t kPassThroughCapability = 565; // bit 0: no pass-through bytes to a writer other than PCL XL
+constexpr uint16_t kPostScriptModeA = 570;       // 0 by attribute 958, 1 mode 1 with flag A, 2 mode 2
+constexpr uint16_t kPostScriptModeB = 571;       // 0, 1 or 2
+constexpr uint16_t kColourConversionChoice = 910; // 22: the colour table of mode 1
+constexpr uint16_t kColourConversionPart = 911;
+constexpr uint16_t kDeviceRulesChoice = 915;     // 1: the device's capability rules apply to the job
+constexpr uint16_t kJobNameRanges = 1026;        // in the printer configuration: the characters of Unicode job names
+constexpr uint16_t kColourRenderMode = 1228;     // in the job state: 0 or 4 from the colour adjustment
+constexpr uint16_t kColourRenderChoice = 1304;
 
 // Property sheets and the UI plug-ins.
 constexpr uint16_t kUIPlugInNames = 63;          // in the settings: the list of plug-in module names

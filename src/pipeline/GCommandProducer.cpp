@@ -27,7 +27,6 @@
 #include "model/GState.h"
 
 #include <cstdio>
-#include <cwchar>
 #include <ctime>
 #include <new>
 
@@ -83,72 +82,6 @@ bool StartsWith(const RWWString& text, const wchar_t* prefix)
             return false;
     }
     return true;
-}
-
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
-
-void AppendUtf8(RWCString& out, uint32_t code)
-{
-    char bytes[4];
-    size_t n = 0;
-    if (code < 0x80) {
-        bytes[n++] = char(code);
-    } else if (code < 0x800) {
-        bytes[n++] = char(0xC0 | (code >> 6));
-        bytes[n++] = char(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        bytes[n++] = char(0xE0 | (code >> 12));
-        bytes[n++] = char(0x80 | ((code >> 6) & 0x3F));
-        bytes[n++] = char(0x80 | (code & 0x3F));
-    } else {
-        bytes[n++] = char(0xF0 | (code >> 18));
-        bytes[n++] = char(0x80 | ((code >> 12) & 0x3F));
-        bytes[n++] = char(0x80 | ((code >> 6) & 0x3F));
-        bytes[n++] = char(0x80 | (code & 0x3F));
-    }
-    out.Append(bytes, n);
-}
-
-// UTF-8 of UTF-16 text: pairs joined, a lone surrogate becomes U+FFFD.
-RWCString ToUtf8(const RWWString& text)
-{
-    RWCString out;
-    const wchar_t* data = text.Data();
-    const size_t length = text.Length();
-    for (size_t i = 0; i < length; ++i) {
-        const wchar_t c = data[i];
-        if (IsHighSurrogate(c) && i + 1 < length && IsLowSurrogate(data[i + 1])) {
-            AppendUtf8(out, 0x10000 + ((uint32_t(c) - 0xD800) << 10) + (uint32_t(data[i + 1]) - 0xDC00));
-            ++i;
-        } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-            AppendUtf8(out, 0xFFFD);
-        } else {
-            AppendUtf8(out, c);
-        }
-    }
-    return out;
-}
-
-// Where the text after the first "Microsoft <letters> - " starts; 0 without a match.
-size_t AfterApplicationPrefix(const RWWString& text)
-{
-    static const wchar_t kWord[] = L"Microsoft ";
-    const wchar_t* data = text.Data();
-    const size_t length = text.Length();
-    const size_t word = sizeof(kWord) / sizeof(kWord[0]) - 1;
-    for (size_t start = 0; start + word <= length; ++start) {
-        if (std::wmemcmp(data + start, kWord, word) != 0)
-            continue;
-        size_t i = start + word;
-        const size_t letters = i;
-        while (i < length && ((data[i] >= L'A' && data[i] <= L'Z') || (data[i] >= L'a' && data[i] <= L'z') ||
-                              data[i] == L','))
-            ++i;
-        if (i > letters && i + 3 <= length && data[i] == L' ' && data[i + 1] == L'-' && data[i + 2] == L' ')
-            return i + 3;
-    }
-    return 0;
 }
 
 // Every error command in the answer: the answer itself and the members of in-memory
@@ -231,18 +164,22 @@ void GCommandProducer::ConfigureFromSettings()
                                 : 255;
     const GValueAttribute* allow = Value(job, kPassThroughAllowed);
     passThrough_ = allow && ((allow->GetValue() == 0 && stored == 1) || (allow->GetValue() == 1 && stored != 0));
-    if (writer && !writer->IsKindOf(kPclXlWriterClass))
-        passThrough_ = 1;
+    ConfigureWriter(writer);
+    ConfigurePostScriptModes();
+    ConfigureRasterMode();
+    ConfigurePageScaling();
 
     const uint32_t value296 = ValueOr(job, kProducerModeSetting, 0xFFFF);
     mode296_ = value296 == 0 ? 1 : value296 == 3 ? 2 : 0;
+    ConfigureFlagsCAndD(writer);
 
     // Flag E: spooled covers or manual duplex on a PostScript writer.
     flagE_ = 0;
-    if ((GetAppFlags() & 0x20000) && postScript_) {
+    if ((GetAppFlags() & kFlagsFlagE) && postScript_) {
         GObjectBase* pages = SubState(kPageLayout);
         flagE_ = ValueOr(job, kFrontCoverMode, 0) != 0 || ValueOr(pages, kPagesPerSheet, 0) != 0;
     }
+    scalingJobState_.Set(nullptr);
     DropPaths();
     savedStates_.clear();
     clip_.Set(nullptr);
@@ -318,21 +255,61 @@ GState* GCommandProducer::BuildJobState()
         if (pages)
             SetValue(pages, kPageCopies, collate ? 1 : copies);
     }
-    GState* state = document ? dynamic_cast<GState*>(document->DeepCopy()) : nullptr;
-    if (!state)
-        state = new GState(0);
-    CopySetting(job, kMediaRebuild, state);
+    // The job state is a state of the job's settings even where the settings hold them
+    // in a plain composite: their members are copied one by one then.
+    GObjectBase* copy = document ? document->DeepCopy() : nullptr;
+    GState* state = copy && copy->IsKindOf(GState::kClassId) ? dynamic_cast<GState*>(copy) : nullptr;
+    if (!state) {
+        state = new GState(document ? document->GetId() : 0);
+        if (GObjectIterator* it = copy ? copy->CreateIterator() : nullptr) {
+            while (it->Next())
+                if (GObjectBase* member = it->Current())
+                    state->Add(member->DeepCopy());
+            delete it;
+        }
+        GObjectBase::Drop(copy);
+    }
+    CopySetting(JobSettings(), kMediaRebuild, state);
     state->Add(new GValueAttribute(
         StartsWith(GetThirdName(), L"LPT") || StartsWith(GetThirdName(), L"USB") ||
                 StartsWith(GetThirdName(), L"DOT4")
             ? 1
             : 3,
         kPortKind));
+    if (ValueIs(JobSettings(), kDeviceRulesChoice, 1) && ValueIs(state, kJobPaperChoice, 0))
+        ApplyCapabilityRules(*state);
+
     CopySetting(device, kLetterheadRule, state);
-    static const long kCopied[] = {293, 296, 297, 405, 208, 227, 911, 1301, 1302, 263, 262};
+    PlaceMedia(*state);
+    AddJobPaperMedia(*state);
+    AddCoverMedia(*state);
+
+    static const long kCopied[] = {293, 296, 297, 405};
     for (long id : kCopied)
-        CopySetting(job, id, state);
+        CopySetting(JobSettings(), id, state);
+    if (JobSetting(kColourOptionsChoice)) {
+        CopySetting(JobSettings(), kColourOptionsMode, state);
+        CopySetting(JobSettings(), kColourOptionsChoice, state);
+    }
+    for (long id : {208L, 227L})
+        CopySetting(JobSettings(), id, state);
+    ApplyColourRules(*state);
+    if (postScript_) {
+        static const long kPostScriptCopied[] = {582, 584, 583, 570, 571, 605, 608};
+        for (long id : kPostScriptCopied)
+            CopySetting(JobSettings(), id, state);
+    }
+    for (long id : {1301L, 1302L})
+        CopySetting(JobSettings(), id, state);
+    // The page-drawing module's own values, when it makes any.
+    GObjectBase* values = MakeValueComposite(0);
+    if (values && values->Entries() > 0)
+        state->Add(values);
+    else
+        GObjectBase::Drop(values);
     state->Add(new GValueAttribute(uint16_t(clearedWord2_), kClearedWordSetting));
+    for (long id : {263L, 262L})
+        CopySetting(JobSettings(), id, state);
     return state;
 }
 
@@ -357,8 +334,12 @@ GPageStart* GCommandProducer::StartPage()
                          {364, 253}, {364, 279}, {329, 266}, {0, 263},   {0, 258}};
     for (const auto& setting : kPageSettings)
         CopySetting(setting.subState ? SubState(setting.subState) : JobSettings(), setting.id, state);
+    PlaceMedia(*state);
+    ApplyLetterhead(*state);
     scaledPage_ = 0;
     ++pageMark_;
+    if (scalingEnabled_)
+        TakePageScale(*state);
     return new GPageStart(state, 0);
 }
 
@@ -371,13 +352,6 @@ GPageEnd* GCommandProducer::EndPage()
     mark_ = 32768;
     return new GPageEnd(state, 0);
 }
-
-GMedia* GCommandProducer::FindMediaForCode(uint16_t) { return nullptr; }
-GMedia* GCommandProducer::FindMediaForCode(uint16_t code, uint32_t, uint32_t, uint32_t)
-{
-    return FindMediaForCode(code);
-}
-GMedia* GCommandProducer::RebuildMedia(GMedia* media) { return media ? new GMedia(*media) : nullptr; }
 
 uint16_t GCommandProducer::SendPendingPageStart()
 {
@@ -496,9 +470,11 @@ void GCommandProducer::CloseFontPool()
     GPageSpoolFilter::RemoveSpoolFolder(this);
 }
 
+// A pending page start has no scale yet, the job's first page included (its page mark
+// and the cleared scale mark are both 0 until it starts).
 uint16_t GCommandProducer::SendNoCommand()
 {
-    if (!scalingEnabled_ || scaleMark_ == pageMark_)
+    if (!scalingEnabled_ || (scaleMark_ == pageMark_ && !pagePending_))
         return 0;
     return Send(new GNoCommand(0));
 }
@@ -669,70 +645,6 @@ RWWString GCommandProducer::TimeStamp() const
     for (const char* c = text; *c; ++c)
         stamp.Append(wchar_t(*c));
     return stamp;
-}
-
-RWCString GCommandProducer::MakeJobName(const RWWString& documentName)
-{
-    GObjectBase* document = SubState(kJobSettings);
-    const bool ranged = ValueIs(document, kJobNameUnicode, 1);
-    RWWString name;
-    if (documentName.Length() == 0) {
-        const GStringAttribute* fallback = Feature<GStringAttribute>(document, kJobNameFallback);
-        if (fallback && fallback->GetString().Length() > 0) {
-            for (size_t i = 0; i < fallback->GetString().Length(); ++i)
-                name.Append(wchar_t(uint8_t(fallback->GetString().Data()[i])));
-        } else {
-            name = TimeStamp();
-        }
-    } else {
-        const wchar_t* data = documentName.Data();
-        size_t start = 0;
-        for (size_t i = 0; i < documentName.Length(); ++i)
-            if (data[i] == L'/')
-                start = i + 1;
-        for (size_t i = start; i < documentName.Length(); ++i)
-            if (data[i] == L'\\')
-                start = i + 1;
-        RWWString base(data + start, documentName.Length() - start);
-        const size_t after = AfterApplicationPrefix(base);
-        name = RWWString(base.Data() + after, base.Length() - after);
-    }
-    // The cut never leaves half of a surrogate pair behind.
-    size_t keep = name.Length() < kJobNameLength ? name.Length() : kJobNameLength;
-    if (keep == kJobNameLength && keep < name.Length() && IsHighSurrogate(name.Data()[keep - 1]) &&
-        IsLowSurrogate(name.Data()[keep]))
-        --keep;
-    name = RWWString(name.Data(), keep);
-
-    bool passes = true;
-    RWWString checked;
-    if (ranged) {
-        checked = name;
-    } else {
-        for (size_t i = 0; i < name.Length() && passes; ++i) {
-            wchar_t c = name.Data()[i];
-            if (c >= L'a' && c <= L'z')
-                c = wchar_t(c - L'a' + L'A');
-            if (c < 32 || c > 126 || c == L'"')
-                passes = false;
-            checked.Append(c);
-        }
-    }
-    if (!passes)
-        checked = TimeStamp();
-    jobName_ = checked;
-    if (ranged) {
-        jobText_ = ToUtf8(checked);
-    } else {
-        jobText_ = RWCString();
-        for (size_t i = 0; i < checked.Length(); ++i)
-            jobText_.Append(char(checked.Data()[i]));
-    }
-    if (GStringAttribute* stored = Feature<GStringAttribute>(document, kJobNameSetting))
-        stored->SetString(jobText_);
-    else
-        jobName_ = RWWString();
-    return jobText_;
 }
 
 void GCommandProducer::DropPaths()

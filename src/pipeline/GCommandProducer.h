@@ -97,9 +97,15 @@ public:
     virtual GDocumentEnd* MakeDocumentEnd();
     virtual GPageStart* StartPage();
     virtual GPageEnd* EndPage();
-    // 17 to 19: media look-ups; a new media the caller owns, or null.
+    // 17, 18: a new media for the paper code, owned by the caller, or null. Codes 16384
+    // to 17383 are the custom sizes of setting 276, built with the printer configuration's
+    // margins; other codes come from the configuration's media pool. With setting 442 at 1
+    // the media found is rebuilt (19). The first look-up takes the orientation and the
+    // resolution from the job's settings, the second is given them.
     virtual GMedia* FindMediaForCode(uint16_t code);
-    virtual GMedia* FindMediaForCode(uint16_t code, uint32_t, uint32_t, uint32_t);
+    virtual GMedia* FindMediaForCode(uint16_t code, uint32_t orientation, uint32_t xResolution,
+                                     uint32_t yResolution);
+    // 19. Takes the media and gives a new one built from its values in its place.
     virtual GMedia* RebuildMedia(GMedia* media);
     // 20. Delivers a pending page start.
     virtual uint16_t SendPendingPageStart();
@@ -156,6 +162,9 @@ public:
     GFontDatabase* GetFontPool() override { return fontPool_; }
     // The colour conversion: red, green and blue to a device value.
     uint32_t ConvertColor(uint8_t red, uint8_t green, uint8_t blue) const;
+    // The scale the chain gave the current page. With page scaling on, each page start
+    // asks the chain head's GetScale with (the page state, the job state built for
+    // scaling once per job, a pointer to the 32-bit page mark, the kind word at 0).
     std::pair<float, float> GetPageScale() const { return {scaleX_, scaleY_}; }
     int UsesRasterMode(uint32_t value) const;
     // The chain head: the printer, composite of the filters and the printer's stages.
@@ -173,6 +182,15 @@ public:
     uint32_t GetFlagB() const { return flagB_; }
     uint32_t GetFlagC() const { return flagC_; }
     uint32_t GetFlagE() const { return flagE_; }
+    uint32_t GetFlagA() const { return flagA_; }
+    uint32_t GetFlagD() const { return flagD_; }
+    uint16_t GetRasterMode() const { return rasterMode_; }
+    uint16_t GetPostScriptModeA() const { return mode570_; }
+    uint16_t GetPostScriptModeB() const { return mode571_; }
+    uint32_t IsScalingEnabled() const { return scalingEnabled_; }
+    uint32_t IsPageScaled() const { return scaledPage_; }
+    // The job state the page scale was last asked with; null until a page asked for it.
+    GObjectBase* GetScalingJobState() const { return scalingJobState_.Get(); }
     uint16_t GetWriterClassId() const { return writerClassId_; }
     const RWWString& GetJobName() const { return jobName_; }
     const RWCString& GetJobText() const { return jobText_; }
@@ -188,8 +206,51 @@ protected:
     // The driver object's settings and one of its sub-states; null when missing.
     GObjectBase* JobSettings();
     GObjectBase* SubState(long id);
+    // A setting the job's rules name without a sub-state: the first of that id in the
+    // settings, searched depth first; null when missing.
+    GObjectBase* JobSetting(long id);
+    // The device's capability rules for a job state, applied when setting 915 is 1 and
+    // the job state's 270 is 0. This module knows no rules: a concrete producer may.
+    virtual void ApplyCapabilityRules(GState& jobState) {}
+    // The capability of that id in the capability set (112) of the printer configuration,
+    // and whether it has the bit; a missing capability has no bits.
+    bool HasCapability(long capability);
+    bool CapabilityHasBit(long capability, uint32_t bit);
 
 private:
+    // Bits of the driver object's flag word that the configuration reads.
+    static constexpr uint32_t kFlagsNoWriterFlags = 0x8;       // a PCL XL writer: flags C and D stay 0
+    static constexpr uint32_t kFlagsFlagE = 0x20000;
+    static constexpr uint32_t kFlagsRasterMode3 = 0x200000;    // without setting 255
+    static constexpr uint32_t kFlagsRasterMode2 = 0x400000;    // without setting 255
+    static constexpr uint32_t kFlagsFlagDNeedsC = 0x800000;
+    static constexpr uint32_t kFlagsForceRaster1 = 0x4000000;  // mode 3 unless capability 136 has bit 1
+    static constexpr uint32_t kFlagsForceRaster2 = 0x8000000;  // mode 3 unless capability 136 has bit 2
+
+    // The steps of ConfigureFromSettings past the pass-through value: the writer's
+    // configuration, the PostScript modes, the raster mode, page scaling, flags C and D.
+    void ConfigureWriter(GObjectBase* writer);
+    void ConfigurePostScriptModes();
+    void ConfigureRasterMode();
+    void ConfigurePageScaling();
+    void ConfigureFlagsCAndD(GObjectBase* writer);
+    // The job state's media steps: the paper of 270/272 and the cover of 279/280.
+    void AddJobPaperMedia(GState& state);
+    void AddCoverMedia(GState& state);
+    // The job state's colour rules: the colour adjustment's render mode and the colour
+    // conversion of setting 910.
+    void ApplyColourRules(GState& state);
+    // The state's media (259): the one it holds, else the media of its paper code (260)
+    // added under 259. The state's transform then takes the media's imageable origin and
+    // the media the media-type text of setting 261. Null without a media.
+    GMedia* PlaceMedia(GState& state);
+    // With letterhead handling on (365, 1240), a page on letterhead or preprinted paper
+    // takes the device's media for its paper.
+    void ApplyLetterhead(GState& page);
+    // Asks the chain head for the page's scale with the job's scaling state.
+    void TakePageScale(GState& page);
+    // The orientation and resolution of a look-up: the holder's, else the settings'.
+    void LookUpContext(GObjectBase* holder, uint32_t& orientation, uint32_t& xResolution, uint32_t& yResolution);
     // The fourteen-digit local time stamp.
     RWWString TimeStamp() const;
     void DropPaths();
@@ -236,6 +297,8 @@ private:
     float scaleY_ = 1.0f;
     uint32_t scaledPage_ = 0;
     uint32_t scaleMark_ = 0;
+    // The job state built for the scale questions of the job's pages.
+    GCountedRef scalingJobState_;
     uint32_t mode296_ = 0;
     uint16_t writerClassId_ = 765;
     uint32_t mark_ = 32768;

@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,9 +80,16 @@ struct Services : TestOSFactory {
         bias = 0;
         return 1;
     }
+    // A converter of the test's own when set (the process keeps the one it makes until
+    // DiscardTextConverter).
+    GTextConverter* CreateTextConverter() override
+    {
+        return makeConverter ? makeConverter() : TestOSFactory::CreateTextConverter();
+    }
     TempPath model{"producer-model"};
     std::string temp;
     std::tm clockTime{};
+    std::function<GTextConverter*()> makeConverter;
 };
 
 // The writer of the tests: records each rectangle's left edge (the page's number) and

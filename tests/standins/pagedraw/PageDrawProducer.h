@@ -22,6 +22,8 @@ public:
     uint16_t PaintPath(uint32_t value) override;
     // A non-zero value closes the figure.
     int ClosesFigure(uint32_t value) override { return value != 0; }
+    // Counts the job states the device's capability rules were asked for.
+    void ApplyCapabilityRules(GState&) override { ++capabilityRuleRuns; }
 
     // A fixed key in place of the ticket when set.
     bool fixedKey = false;
@@ -29,6 +31,7 @@ public:
     // What the continue check answers.
     uint16_t continueStatus = 0;
     int paints = 0;
+    int capabilityRuleRuns = 0;
 
 private:
     mutable uint32_t key_ = 0;
