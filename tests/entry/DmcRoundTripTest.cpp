@@ -5,6 +5,7 @@
 
 #include "DmcStandin.h"
 #include "TestPrinter.h"
+#include "WholeModelTree.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "model/GAttributeComposite.h"
@@ -161,53 +162,6 @@ std::wstring SpoolerString(const std::wstring& printerName, const wchar_t* name)
 }
 
 
-// The attribute paths of the translators that carry no description of their own; each
-// leads to the 16-bit value the class reads (settings root side first).
-const std::vector<std::vector<uint32_t>> kOwnPaths = {
-    {364, 291}, {365, 202}, {362, 1133}, {362, 253}, {365, 925}, {362, 248}, {362, 260}, {364, 296},
-    {364, 304}, {362, 269}, {365, 915},  {362, 278}, {362, 289}, {362, 901}, {362, 249, 323}, {362, 249, 324},
-    {362, 258}, {362, 249, 325}, {364, 379, 1112},
-};
-// The texts some classes read: the media name and the selected watermark's name.
-const std::vector<std::vector<uint32_t>> kOwnTexts = {{364, 261}, {364, 379, 383}};
-
-// Adds what is missing of the path: composites, then a value attribute of value 0 (or an
-// empty text).
-void EnsurePath(GObjectBase* root, const uint32_t* ids, size_t count, bool text = false)
-{
-    GObjectBase* node = root;
-    for (size_t i = 0; i < count && node; ++i) {
-        GObjectBase* found = node->FindById(ids[i]);
-        if (!found) {
-            if (i + 1 < count)
-                found = new GAttributeComposite(ids[i]);
-            else if (text)
-                found = new GStringAttribute("", ids[i]);
-            else
-                found = new GValueAttribute(uint16_t(0), ids[i]);
-            node->Add(found);
-            found = node->FindById(ids[i]);
-        }
-        node = found;
-    }
-}
-
-// The generated model's default settings hold few of the translators' attributes: the
-// tree gains every described translator's attribute, and those of the other classes
-// that read a plain value, so that each feature of the model has somewhere to go.
-void CompleteTree(GObjectBase* tree, GDMCConfig& config)
-{
-    for (size_t row = 0; row < GDMCConfig::kFeatureKeys.count; ++row) {
-        std::unique_ptr<FeatureTranslator> made(config.MapFeatureKeys(GDMCConfig::kFeatureKeys.rows[row].key));
-        if (auto* described = dynamic_cast<DescribedTranslator*>(made.get()))
-            EnsurePath(tree, described->Description().idPath, described->Description().idCount);
-    }
-    for (const auto& path : kOwnPaths)
-        EnsurePath(tree, path.data(), path.size());
-    for (const auto& path : kOwnTexts)
-        EnsurePath(tree, path.data(), path.size(), true);
-}
-
 class WholeModel : public testing::Test {
 protected:
     void SetUp() override
@@ -336,7 +290,7 @@ TEST_F(WholeModel, UpdateImportsEveryKeyAndTheFactoryExportGivesTheKeywordsBack)
     {
         std::unique_ptr<GDriverDMCConfig> config = MakeConfig();
         ASSERT_EQ(1u, config->Library().IsLoaded());
-        CompleteTree(tree, *config);
+        WholeModelTree::Complete(tree, *config);
         EXPECT_EQ(1, config->Update(name.c_str(), 0));
         EXPECT_TRUE(config->PhysicalChanged());
         EXPECT_TRUE(config->PrintingChanged());
@@ -492,7 +446,7 @@ TEST_F(WholeModel, EveryFactoryKeyBuildsItsClassWhichReadsItsFeatureFromTheImpor
     ASSERT_EQ(GDMCConfig::kFeatureKeys.count, sizeof rows / sizeof rows[0]);
     GOSFactory::Instance()->SetPrinterDataString(object, L"Stale", L"FALSE");
     std::unique_ptr<GDriverDMCConfig> config = MakeConfig();
-    CompleteTree(tree, *config);
+    WholeModelTree::Complete(tree, *config);
     ASSERT_EQ(1, config->Update(name.c_str(), 0));
     for (size_t i = 0; i < sizeof rows / sizeof rows[0]; ++i) {
         const auto& row = rows[i];
