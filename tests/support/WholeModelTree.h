@@ -6,10 +6,15 @@
 #pragma once
 
 #include "model/GAttributeComposite.h"
+#include "model/GChromafitBase.h"
+#include "model/GConfiguration.h"
+#include "model/GFeatureIds.h"
+#include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "settings/dmc/FeatureTranslator.h"
 #include "settings/dmc/GDMCConfig.h"
+#include "printer/GDriverObject.h"
 
 #include <cstdint>
 #include <memory>
@@ -48,9 +53,29 @@ inline void EnsurePath(GObjectBase* root, const uint32_t* ids, size_t count, boo
     }
 }
 
+// The colour classes read and write the bytes of a colour object among the document
+// settings: a copy of the printer's configured one (208) when the settings hold none.
+inline void AddColourObject(GObjectBase* tree, GDriverObject* driver)
+{
+    GObjectBase* document = tree ? tree->FindById(FeatureId::kDocumentSettings) : nullptr;
+    GConfiguration* configuration = driver ? driver->GetPrinterConfiguration() : nullptr;
+    GObjectBase* configured = configuration ? configuration->FindById(FeatureId::kColourAdjustment) : nullptr;
+    if (!document || !configured || !GChromafitBase::IsChromafit(configured))
+        return;
+    bool held = false;
+    if (GObjectIterator* it = document->CreateIterator()) {
+        while (!held && it->Next())
+            held = GChromafitBase::IsChromafit(it->Current());
+        delete it;
+    }
+    if (!held)
+        document->Add(configured->Copy());
+}
+
 // The generated model's default settings hold few of the translators' attributes: the
-// tree gains every described translator's attribute, and those of the other classes
-// that read a plain value, so that each feature of the model has somewhere to go.
+// tree gains every described translator's attribute, those of the other classes that
+// read a plain value or a text, and a colour object, so that each feature of the model
+// has somewhere to go.
 inline void Complete(GObjectBase* tree, GDMCConfig& config)
 {
     for (size_t row = 0; row < GDMCConfig::kFeatureKeys.count; ++row) {
@@ -62,6 +87,7 @@ inline void Complete(GObjectBase* tree, GDMCConfig& config)
         EnsurePath(tree, path.data(), path.size());
     for (const auto& path : kOwnTexts)
         EnsurePath(tree, path.data(), path.size(), true);
+    AddColourObject(tree, config.GetDriverObject());
 }
 
 } // namespace WholeModelTree
