@@ -12,8 +12,10 @@
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
+#include "pdl/pjl_xl/GCheetah.h"
 #include "printer/GDriverObject.h"
 #include "printer/GOSFactory.h"
+#include "printer/GPrinter.h"
 #include "ExtensionStandIn.h"
 #include "TestPrinter.h"
 
@@ -56,6 +58,32 @@ GAttributeComposite* SheetRoot(std::initializer_list<const char*> plugIns, GAttr
     container->Add(list);
     root->Add(container);
     return root;
+}
+
+// The settings list (997 under 367) with one entry for index 0.
+void AddSettings(GAttributeComposite* root, const std::string& bytes)
+{
+    GAttributeComposite* entry = new GAttributeComposite(0);
+    entry->Add(new GStringAttribute(RWCString(bytes.data(), bytes.size()), FeatureId::kExtensionSettingsBytes));
+    entry->Add(new GValueAttribute(0, FeatureId::kExtensionIndex));
+    GAttributeComposite* list = new GAttributeComposite(FeatureId::kExtensionSettingsList);
+    list->Add(entry);
+    GAttributeComposite* node = new GAttributeComposite(FeatureId::kExtensionSettingsNode);
+    node->Add(list);
+    root->Add(node);
+}
+
+std::vector<std::string> StoredSettings(GObjectBase* root)
+{
+    std::vector<std::string> out;
+    GObjectBase* list =
+        ExtensionTree::FindList(root, FeatureId::kExtensionSettingsNode, FeatureId::kExtensionSettingsList);
+    std::unique_ptr<GObjectIterator> it(list ? list->CreateIterator() : nullptr);
+    while (it && it->Next()) {
+        const RWCString text = ExtensionTree::TextOf(it->Current(), FeatureId::kExtensionSettingsBytes);
+        out.push_back(std::string(text.Data(), text.Length()));
+    }
+    return out;
 }
 
 std::vector<std::string> Registered(GObjectBase* root)
@@ -133,6 +161,43 @@ TEST_F(ExtensionGlue, ADevicesSheetGetsNoExtensionPagesAndLoadsNoModule)
     EXPECT_EQ(1u, glue.PlugInCount()) << "the host itself is loaded";
     glue.ReleasePages(&data);
     EXPECT_EQ("", standIn.Log());
+}
+
+// The pages the glue collected, shown in a real property sheet: the stand-in's page asks
+// for value 10 through the table its EnumPages got and writes its settings, which land in
+// the sheet's tree.
+TEST_F(ExtensionGlue, TheCollectedPageInARealPropertySheetReadsValueTenAndWritesItsSettings)
+{
+    standIn.SetPages(1);
+    std::unique_ptr<GAttributeComposite> root(SheetRoot({"GExtensionUIManager"}, Entry("qzext", 0, 0x4)));
+    AddSettings(root.get(), "before");
+    GPrinter* printer = new GPrinter("printer", nullptr, nullptr, 8);
+    GCheetah().ApplyTo(*printer);
+    driver.SetPrinter(printer);
+    GUIData data = Sheet(root.get(), kPageSetDocumentPages);
+    GCPSOSUI glue;
+    ASSERT_EQ(1, glue.CollectPages(&data));
+
+    using Show = INT_PTR(WINAPI*)(LPCPROPSHEETHEADERW);
+    HMODULE controls = LoadLibraryW(L"comctl32.dll");
+    Show show = reinterpret_cast<Show>(reinterpret_cast<void*>(GetProcAddress(controls, "PropertySheetW")));
+    ASSERT_NE(nullptr, show);
+    PROPSHEETHEADERW header = {};
+    header.dwSize = sizeof header;
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW;
+    header.pszCaption = L"Extension";
+    header.nPages = data.pageCount;
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEW>(data.pages);
+    show(&header);
+
+    uint16_t valueStatus = 0, value = 0, writeStatus = 0;
+    standIn.PageResult(valueStatus, value, writeStatus);
+    EXPECT_EQ(0, valueStatus);
+    EXPECT_EQ(12, value) << "the printer writes PCL XL";
+    EXPECT_EQ(0, writeStatus);
+    EXPECT_EQ((std::vector<std::string>{std::string("page\0!", 6)}), StoredSettings(root.get()));
+    glue.ReleasePages(&data);
+    FreeLibrary(controls);
 }
 
 // The printer's data value the container is stored under; absent: empty.
