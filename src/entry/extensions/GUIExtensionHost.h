@@ -24,12 +24,12 @@ public:
     ~GUIExtensionHost() override;
 
     // The plug-in roles: the page count (null page array) or the filling of the entries
-    // from the first free index; the release of every module; two conversions that do
-    // nothing.
+    // from the first free index; the release of every module.
     uint16_t AddPages(GUIData* data, uint16_t firstIndex);
     uint16_t ReleaseAll(GUIData* data);
 
-    // The same roles as the sheet glue calls them, in place of a plug-in library's exports.
+    // The four roles as the sheet glue calls them, in place of a plug-in library's
+    // exports; the two conversions do nothing.
     int16_t Initialize(GUIData* data, uint16_t firstIndex) override { return int16_t(AddPages(data, firstIndex)); }
     int16_t Destroy(GUIData* data) override { return int16_t(ReleaseAll(data)); }
     int16_t ConfigToSettings(GUIData*) override { return 0; }
