@@ -163,6 +163,22 @@ TEST_F(ExtensionGlue, ADevicesSheetGetsNoExtensionPagesAndLoadsNoModule)
     EXPECT_EQ("", standIn.Log());
 }
 
+// A program that lacks the host (no maker registered) loads nothing for the name, and
+// never looks for it on disk.
+TEST_F(ExtensionGlue, WithoutTheHostsMakerTheNameStaysUnloaded)
+{
+    const GBuiltInPlugIn::Maker maker = GBuiltInPlugIn::ExtensionHostMaker();
+    ASSERT_NE(nullptr, maker) << "the host's library registers its maker";
+    GBuiltInPlugIn::SetExtensionHostMaker(nullptr);
+    GUIPlugIn plugIn(L"GExtensionUIManager");
+    EXPECT_FALSE(plugIn.IsLoaded());
+    EXPECT_EQ(0, plugIn.Initialize(nullptr, 0));
+    GBuiltInPlugIn::SetExtensionHostMaker(maker);
+    GUIPlugIn host(L"GExtensionUIManager");
+    EXPECT_TRUE(host.IsLoaded());
+    EXPECT_EQ(0u, host.GetVersion());
+}
+
 // The pages the glue collected, shown in a real property sheet: the stand-in's page asks
 // for value 10 through the table its EnumPages got and writes its settings, which land in
 // the sheet's tree.
