@@ -15,6 +15,7 @@
 #include "settings/translators/PrinterHardDiskTranslator.h"
 #include "settings/translators/ScaleFromLargePaperTranslator.h"
 
+#include <cwchar>
 #include <memory>
 #include <string>
 
@@ -88,6 +89,31 @@ TEST_F(InstalledOptions, FinisherCodeIsStoredSetsBothFlagsAndCountsItsDevice)
     EXPECT_EQ(1u, driver.CountOf("W1908"));
     EXPECT_EQ(0u, driver.CountOf("Tray 3"));
     EXPECT_TRUE(Members(&changes).empty());
+}
+
+TEST_F(InstalledOptions, EveryStaplerCodeMarksTheStaplerAndOnlyTheFinisherBoth)
+{
+    ASSERT_EQ(6u, sizeof AccessoryOutputBinsTranslator::kStaplers / sizeof AccessoryOutputBinsTranslator::kStaplers[0]);
+    const struct {
+        const wchar_t* code;
+        int stapler;
+        int finisher;
+    } rows[] = {{L"K5931", 1, 0}, {L"W1905", 1, 0},  {L"W1908", 1, 1}, {L"K6375A", 1, 0},
+                {L"K6375", 1, 0}, {L"K2817", 1, 0},  {L"K5930", 0, 0}, {L"K6375B", 0, 0}};
+    for (const auto& row : rows) {
+        Standin().Reset();
+        DeviceDriver driver;
+        std::unique_ptr<GObjectBase> tree = Physical();
+        Standin().SetFeature(L"physical/AccessoryOutputBins", row.code);
+        AccessoryOutputBinsTranslator translator(Library(), &driver);
+        const std::string code(row.code, row.code + std::wcslen(row.code));
+        EXPECT_EQ(1, translator.ToAttributes(tree.get(), nullptr)) << code;
+        EXPECT_EQ(code, TextOf(tree.get(), 316));
+        EXPECT_EQ(row.stapler, ValueOf(tree.get(), 311)) << code;
+        EXPECT_EQ(row.finisher, ValueOf(tree.get(), 981)) << code;
+        EXPECT_EQ(1, translator.FromAttributes(tree.get())) << code;
+        EXPECT_EQ(row.code, Exported(Standin(), L"physical/AccessoryOutputBins"));
+    }
 }
 
 TEST_F(InstalledOptions, DeviceOfModeZeroKeepsItsCount)

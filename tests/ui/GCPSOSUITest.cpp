@@ -121,7 +121,6 @@ TEST_F(SheetGlue, PlugInsThatCannotServeAreDropped)
         {"..\\tests\\qzuiplug.dll", "2"},  // a path
         {"sub/qzuiplug.dll", "2"},
         {"C:qzuiplug.dll", "2"},
-        {"GExtensionUIManager", "2"},      // built in, never looked for on disk
         {"qznothere.dll", "2"},
     };
     for (const DroppedCase& c : cases) {
@@ -137,7 +136,13 @@ TEST_F(SheetGlue, PlugInsThatCannotServeAreDropped)
     GCPSOSUI glue;
     GUIData data = {};
     data.settings = Root();
-    EXPECT_EQ(1u, glue.LoadPlugIns(&data));
+    EXPECT_EQ(2u, glue.LoadPlugIns(&data)) << "the extension host is built in, never looked for on disk";
+    // Only the exact name makes the host; anything else is a file name.
+    for (const char* similar : {"GExtensionUIManager.dll", "gextensionuimanager", "GExtensionUIManager "}) {
+        SetPlugIns({similar});
+        GCPSOSUI other;
+        EXPECT_EQ(0u, other.LoadPlugIns(&data)) << similar;
+    }
 }
 
 TEST_F(SheetGlue, TheSavedTitleSelectsItsPageExactly)

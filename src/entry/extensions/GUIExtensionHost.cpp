@@ -15,10 +15,20 @@
 #include <memory>
 #include <vector>
 
+namespace {
+
+GBuiltInPlugIn* MakeHost() { return new GUIExtensionHost; }
+
+// The sheet glue makes a host for the plug-in name "GExtensionUIManager".
+const bool kHostMakerRegistered = (GBuiltInPlugIn::SetExtensionHostMaker(&MakeHost), true);
+
+} // namespace
+
 GUIExtensionHost::GUIExtensionHost()
     : context_(new UIExtensionCallContext), tables_{}, modules_{}, descriptors_{},
       queryFunction_(reinterpret_cast<void*>(&QZDrv_QueryInterface)), count_(0)
 {
+    (void)kHostMakerRegistered;
     ExtensionContextRegistry::Enter(this, ExtensionContextRegistry::kUIHost);
 }
 

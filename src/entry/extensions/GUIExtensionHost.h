@@ -6,6 +6,7 @@
 
 #include "entry/extensions/ExtensionInterface.h"
 #include "entry/extensions/UIExtensionCallContext.h"
+#include "entry/sheet/GBuiltInPlugIn.h"
 
 #include <windows.h>
 
@@ -14,21 +15,25 @@
 class GObjectBase;
 struct GUIData;
 
-class GUIExtensionHost {
+class GUIExtensionHost : public GBuiltInPlugIn {
 public:
     GUIExtensionHost();
     GUIExtensionHost(const GUIExtensionHost&) = delete;
     GUIExtensionHost& operator=(const GUIExtensionHost&) = delete;
     // Frees what ReleaseAll did not.
-    ~GUIExtensionHost();
+    ~GUIExtensionHost() override;
 
     // The plug-in roles: the page count (null page array) or the filling of the entries
-    // from the first free index; the release of every module; two conversions that do
-    // nothing.
+    // from the first free index; the release of every module.
     uint16_t AddPages(GUIData* data, uint16_t firstIndex);
     uint16_t ReleaseAll(GUIData* data);
-    uint16_t ConfigToSettings(void*) { return 0; }
-    uint16_t SettingsToConfig(void*) { return 0; }
+
+    // The four roles as the sheet glue calls them, in place of a plug-in library's
+    // exports; the two conversions do nothing.
+    int16_t Initialize(GUIData* data, uint16_t firstIndex) override { return int16_t(AddPages(data, firstIndex)); }
+    int16_t Destroy(GUIData* data) override { return int16_t(ReleaseAll(data)); }
+    int16_t ConfigToSettings(GUIData*) override { return 0; }
+    int16_t SettingsToConfig(uint32_t) override { return 0; }
 
     // The settings write of a page: the bytes replace the settings text of the named
     // extension in the sheet's tree and its copy. 15 above 50 bytes, 1 when no entry

@@ -44,12 +44,15 @@ int GUIPlugIn::Load(const wchar_t* name)
 {
     Unload();
     name_ = name ? name : L"";
-    // The extension host is built in and never looked for on disk; it makes no object
-    // until the extension host exists, so such a plug-in stays unloaded.
+    // The extension host is built in and never looked for on disk; without its maker
+    // (a program that lacks the host) such a plug-in stays unloaded.
     char narrow[32] = {};
     if (name && WideCharToMultiByte(CP_ACP, 0, name, -1, narrow, sizeof narrow, nullptr, nullptr) > 0 &&
-        std::strcmp(narrow, kExtensionHostName) == 0)
-        return 0;
+        std::strcmp(narrow, kExtensionHostName) == 0) {
+        if (GBuiltInPlugIn::Maker maker = GBuiltInPlugIn::ExtensionHostMaker())
+            builtIn_ = maker();
+        return builtIn_ ? 1 : 0;
+    }
     // The names come from settings an application may hand in: only a bare file name,
     // and only from this module's own folder.
     if (!IsBareFileName(name))
@@ -80,6 +83,7 @@ void GUIPlugIn::Unload()
     if (module_)
         FreeLibrary(module_);
     module_ = nullptr;
+    delete builtIn_;
     builtIn_ = nullptr;
     version_ = 0;
     interfaceVersion_ = nullptr;
@@ -91,11 +95,28 @@ void GUIPlugIn::Unload()
 
 int16_t GUIPlugIn::Initialize(GUIData* data, uint16_t firstIndexOrMode)
 {
+    if (builtIn_)
+        return builtIn_->Initialize(data, firstIndexOrMode);
     return initialize_ ? initialize_(data, firstIndexOrMode) : 0;
 }
 
-int16_t GUIPlugIn::Destroy(GUIData* data) { return destroy_ ? destroy_(data) : 0; }
+int16_t GUIPlugIn::Destroy(GUIData* data)
+{
+    if (builtIn_)
+        return builtIn_->Destroy(data);
+    return destroy_ ? destroy_(data) : 0;
+}
 
-int16_t GUIPlugIn::ConfigToSettings(GUIData* data) { return configToSettings_ ? configToSettings_(data) : 0; }
+int16_t GUIPlugIn::ConfigToSettings(GUIData* data)
+{
+    if (builtIn_)
+        return builtIn_->ConfigToSettings(data);
+    return configToSettings_ ? configToSettings_(data) : 0;
+}
 
-int16_t GUIPlugIn::SettingsToConfig(uint32_t value) { return settingsToConfig_ ? settingsToConfig_(value) : 0; }
+int16_t GUIPlugIn::SettingsToConfig(uint32_t value)
+{
+    if (builtIn_)
+        return builtIn_->SettingsToConfig(value);
+    return settingsToConfig_ ? settingsToConfig_(value) : 0;
+}

@@ -2,6 +2,7 @@
 // version and resolves the page functions it exports.
 #pragma once
 
+#include "entry/sheet/GBuiltInPlugIn.h"
 #include "entry/sheet/GUIData.h"
 
 #include <string>
@@ -42,7 +43,7 @@ private:
     std::wstring name_;
     HMODULE module_ = nullptr;
     uint32_t version_ = 0;
-    void* builtIn_ = nullptr;  // the extension host, once it exists
+    GBuiltInPlugIn* builtIn_ = nullptr;  // the extension host, owned
     InterfaceVersionFn interfaceVersion_ = nullptr;
     InitializeFn initialize_ = nullptr;
     DataFn destroy_ = nullptr;

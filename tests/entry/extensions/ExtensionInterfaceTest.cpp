@@ -605,6 +605,69 @@ TEST_F(ExtensionTest, AFailedTrayListFailsTheRegistrationAfterTheEntryIsStored)
     EXPECT_EQ(std::string::npos, standIn.Log().find("OnRegistered"));
 }
 
+// Services whose stored "DEK*" objects are all of another kind than their readers take:
+// a composite holding a text for the device pool, texts for the three maps. What is saved
+// is only recorded.
+struct WrongKindStore : GUIOSFactory {
+    std::vector<std::string> saved;
+    std::vector<std::string> loaded;
+    GObjectBase* LoadObjectFromPrinterData(GDriverObject*, const RWWString& name, int) override
+    {
+        const std::string text = name.ToMultiByte().Data();
+        if (text.compare(0, 3, "DEK") != 0)
+            return nullptr;
+        loaded.push_back(text);
+        if (text == "DEKBinPool") {
+            GAttributeComposite* pool = new GAttributeComposite(FeatureId::kInputDevices);
+            pool->Add(new GStringAttribute("not a device", 0));
+            return pool;
+        }
+        return new GStringAttribute("not a map", 0);
+    }
+    int SaveObjectToPrinterData(GDriverObject*, const RWWString& name, const GObjectBase*) override
+    {
+        saved.push_back(name.ToMultiByte().Data());
+        return 1;
+    }
+};
+
+TEST_F(ExtensionTest, StoredPaperObjectsOfAnotherKindCountAsAbsent)
+{
+    const int16_t trays[] = {0};
+    const uint16_t codes[] = {4};
+    const int16_t bins[] = {2};
+    standIn.SetPaper(false, "Feeder", 1, trays, codes);
+    standIn.SetPaper(true, "Stacker", 1, bins, nullptr);
+    standIn.SetFlags(0x1 | 0x2 | 0x8);
+    WrongKindStore* store = new WrongKindStore;
+    {
+        PaperDriver driver;
+        GResourceMappingList* osMap = driver.GetSubObject3();
+        EXPECT_EQ(0, driver.Manager().Register(RWWString(L"qzext.dll")));
+        EXPECT_EQ((std::vector<std::string>{"DEKBinPool", "DEKOSTrayMap", "DEKPDLTrayMap", "DEKPJLBinMap"}),
+                  store->loaded);
+        // The printer's own containers took the devices instead.
+        EXPECT_EQ((std::vector<std::string>{"Feeder", "Stacker"}), DeviceNames(driver.Container()));
+        EXPECT_NE(nullptr, osMap->FindByFirstCode(256 + 32));
+        GValueAttribute slot(32, 0);
+        EXPECT_NE(nullptr, driver.Map(FeatureId::kPdlWriter, FeatureId::kPdlTrayMap)->Find(&slot));
+        GValueAttribute bin(32, 0);
+        EXPECT_NE(nullptr, driver.Map(FeatureId::kPjlWriter, FeatureId::kPjlBinMap)->Find(&bin));
+        EXPECT_EQ((std::vector<std::string>{"368", "DEKBinPool", "DEKOSTrayMap", "DEKPDLTrayMap", "DEKPJLBinMap"}),
+                  store->saved);
+
+        // Applying the stored maps replaces nothing with them.
+        store->loaded.clear();
+        EXPECT_EQ(1, driver.ApplyStoredMaps(driver.GetSettings()));
+        EXPECT_EQ(4u, store->loaded.size());
+        EXPECT_EQ(osMap, driver.GetSubObject3());
+        EXPECT_EQ((std::vector<std::string>{"Feeder", "Stacker"}), DeviceNames(driver.Container()));
+        EXPECT_NE(nullptr, driver.Map(FeatureId::kPdlWriter, FeatureId::kPdlTrayMap)->Find(&slot));
+        EXPECT_NE(nullptr, driver.Map(FeatureId::kPjlWriter, FeatureId::kPjlBinMap)->Find(&bin));
+    }
+    new GUIOSFactory;
+}
+
 // ---- Both sides ----
 
 TEST_F(ExtensionTest, ARegisteredExtensionIsLoadedAtDocumentStartAndReadsItsSettings)
