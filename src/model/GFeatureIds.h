@@ -327,6 +327,9 @@ constexpr uint16_t kColourConversionPart = 911;
 constexpr uint16_t kDeviceRulesChoice = 915;     // 1: the device's capability rules apply to the job
 constexpr uint16_t kJobNameRanges = 1026;        // in the printer configuration: the characters of Unicode job names
 constexpr uint16_t kColourRenderMode = 1228;     // in the job state: 0 or 4 from the colour adjustment
+constexpr uint16_t kDeviceListSelector = 1243;  // under 365: the key of the device list map
+constexpr uint16_t kDeviceListMap = 1244;       // in the job state: 1243's key to a list id
+constexpr uint16_t kJobDeviceList = 330;         // in the job state: the list the writers send
 constexpr uint16_t kColourRenderChoice = 1304;
 
 // Property sheets and the UI plug-ins.

@@ -107,6 +107,15 @@ public:
                                      uint32_t yResolution);
     // 19. Takes the media and gives a new one built from its values in its place.
     virtual GMedia* RebuildMedia(GMedia* media);
+    // For the filters and writers that meet a media of another paper: when the media's
+    // paper is not mediaId, fills it from the second look-up with its own orientation
+    // and resolution, keeping its attribute id. 1 when it was filled, 0 when it already
+    // was that paper or the look-up found none (the media unchanged).
+    int ResolveMedia(GMedia& media, uint16_t mediaId);
+    // The writers' device list at document start: the job state's association list
+    // (1244) maps the device setting 1243 to the id of one of the job state's lists,
+    // whose members then replace those of the job state's list 330. 1 when copied.
+    int CopyDeviceListToJob(GObjectBase* jobState);
     // 20. Delivers a pending page start.
     virtual uint16_t SendPendingPageStart();
     // 21. Supplied: 0 when the job may go on.

@@ -16,6 +16,7 @@
 #include "model/GState.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
+#include "model/MAssociationList.h"
 #include "printer/GCustomMediaSize.h"
 #include "printer/GMedia.h"
 #include "printer/GMediaPool.h"
@@ -403,4 +404,50 @@ void GCommandProducer::TakePageScale(GState& page)
     scaleY_ = scale.second;
     scaleMark_ = pageMark_;
     scaledPage_ = !(scale.first == 1.0f && scale.second == 1.0f) && !(scale.first == 0.0f && scale.second == 0.0f);
+}
+
+int GCommandProducer::ResolveMedia(GMedia& media, uint16_t mediaId)
+{
+    if (media.GetMediaId() == mediaId)
+        return 0;
+    std::unique_ptr<GMedia> found(
+        FindMediaForCode(mediaId, media.GetOrientation(), media.GetUnitsX(), media.GetUnitsY()));
+    if (!found)
+        return 0;
+    const long id = media.GetId();
+    media = *found;
+    media.SetId(id);
+    return 1;
+}
+
+int GCommandProducer::CopyDeviceListToJob(GObjectBase* jobState)
+{
+    GObjectBase* map = jobState ? jobState->FindById(kDeviceListMap) : nullptr;
+    const GValueAttribute* selector = Value(SubState(kDeviceSettings), kDeviceListSelector);
+    if (!map || !map->IsKindOf(MAssociationList::kClassId) || !selector)
+        return 0;
+    // Keys are the selector's values: a value attribute of any id with the same value.
+    const GValueAttribute* listId = nullptr;
+    std::unique_ptr<GObjectIterator> it(map->CreateIterator());
+    while (it && !listId && it->Next()) {
+        const GObjectBase* member = it->Current();
+        if (!member || !member->IsKindOf(MPersistentAssociation::kClassId))
+            continue;
+        const auto* association = static_cast<const MPersistentAssociation*>(member);
+        const GObjectBase* key = association->GetKey();
+        const GObjectBase* value = association->GetValue();
+        if (key && key->IsKindOf(GValueAttribute::kClassId) && value && value->IsKindOf(GValueAttribute::kClassId) &&
+            static_cast<const GValueAttribute*>(key)->GetValue() == selector->GetValue())
+            listId = static_cast<const GValueAttribute*>(value);
+    }
+    GObjectBase* source = listId ? jobState->FindById(listId->GetValue()) : nullptr;
+    GObjectBase* target = jobState->FindById(kJobDeviceList);
+    if (!source || !target || source == target || listId->GetValue() == kDeviceListMap)
+        return 0;
+    target->RemoveAll();
+    std::unique_ptr<GObjectIterator> members(source->CreateIterator());
+    while (members && members->Next())
+        if (const GObjectBase* member = members->Current())
+            target->Add(member->DeepCopy());
+    return 1;
 }

@@ -12,6 +12,8 @@
 #include "model/GConfiguration.h"
 #include "model/GStringAttribute.h"
 #include "model/GTextConverter.h"
+#include "model/MAssociationList.h"
+#include "model/MPersistentComposite.h"
 #include "pdl/pjl_xl/GCheetah.h"
 #include "pdl/postscript/GPostScript.h"
 #include "pipeline/GPageStart.h"
@@ -634,6 +636,80 @@ TEST_F(ProducerSettings, SettingMediaRebuildGivesANewMediaOfTheSameValues)
     ASSERT_NE(nullptr, rebuilt);
     EXPECT_TRUE(rebuilt->IsSame(plain.get()));
     EXPECT_EQ(nullptr, producer->RebuildMedia(nullptr));
+}
+
+TEST_F(ProducerSettings, ResolveMediaFillsAMediaOfAnotherPaperAndKeepsItsId)
+{
+    PageDrawProducer* producer = Make();
+    AddPool();
+    const struct {
+        uint16_t startPaper;
+        uint32_t orientation, resolution;
+        uint16_t asked;
+        int filled, width; // the answer and the paper width after it
+    } cases[] = {
+        {1, 0, 600, 1, 0, 1000},      // already that paper: untouched
+        {7, 0, 600, 1, 1, 5100},      // from the pool at the media's own resolution
+        {7, 0, 300, 1, 1, 2550},
+        {7, 90, 600, 1, 1, 6600},     // and its own orientation
+        {7, 0, 600, 2, 0, 1000},      // no such paper: untouched
+        {7, 0, 600, 16384, 0, 1000},  // no custom sizes in the settings
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.startPaper << " " << c.asked << " " << c.resolution);
+        GMedia media("Mine", {1000, 2000}, {900, 1900}, {50, 50}, c.orientation, c.startPaper, c.resolution,
+                     c.resolution, kDocumentMedia, 0, nullptr, nullptr);
+        EXPECT_EQ(c.filled, producer->ResolveMedia(media, c.asked));
+        EXPECT_EQ(c.width, int(media.GetPaperSize().x));
+        EXPECT_EQ(long(kDocumentMedia), media.GetId());
+        if (c.filled) {
+            EXPECT_EQ(c.asked, media.GetMediaId());
+        }
+    }
+}
+
+TEST_F(ProducerSettings, TheDeviceListOfTheSelectorReplacesTheJobsList)
+{
+    PageDrawProducer* producer = Make();
+    // The map: selector 5 names list 901, selector 6 a list that is missing. The job
+    // state's holder takes the map, which is no attribute, as a plain composite.
+    auto makeJob = [] {
+        MPersistentComposite* job = new MPersistentComposite(kJobSettings);
+        MAssociationList* map = new MAssociationList(kDeviceListMap);
+        map->Add(new MPersistentAssociation(new GValueAttribute(5, 0), new GValueAttribute(901, 0)));
+        map->Add(new MPersistentAssociation(new GValueAttribute(6, 0), new GValueAttribute(902, 0)));
+        job->Add(map);
+        GAttributeComposite* chosen = new GAttributeComposite(901);
+        chosen->Add(new GValueAttribute(11, 1));
+        chosen->Add(new GValueAttribute(12, 2));
+        job->Add(chosen);
+        GAttributeComposite* sent = new GAttributeComposite(kJobDeviceList);
+        sent->Add(new GValueAttribute(99, 9));
+        job->Add(sent);
+        return std::unique_ptr<MPersistentComposite>(job);
+    };
+    auto sentValues = [this](GObjectBase* job) {
+        std::vector<uint32_t> values;
+        GObjectBase* sent = job->FindById(kJobDeviceList);
+        for (long id : {1, 2, 9})
+            if (ValueIn(sent, id) != 0xFFFFFFFF)
+                values.push_back(ValueIn(sent, id));
+        return values;
+    };
+    auto job = makeJob();
+    EXPECT_EQ(0, producer->CopyDeviceListToJob(job.get())) << "no selector";
+    EXPECT_EQ(0, producer->CopyDeviceListToJob(nullptr));
+    Put(*producer, kDeviceSettings, kDeviceListSelector, 6);
+    EXPECT_EQ(0, producer->CopyDeviceListToJob(job.get())) << "the list named is missing";
+    EXPECT_EQ(std::vector<uint32_t>{99}, sentValues(job.get()));
+    delete producer->GetSettings()->FindById(kDeviceSettings)->RemoveById(kDeviceListSelector);
+    Put(*producer, kDeviceSettings, kDeviceListSelector, 5);
+    EXPECT_EQ(1, producer->CopyDeviceListToJob(job.get()));
+    EXPECT_EQ((std::vector<uint32_t>{11, 12}), sentValues(job.get()));
+    EXPECT_EQ(12u, ValueIn(job->FindById(901), 2)) << "the chosen list keeps its members";
+    auto withoutMap = makeJob();
+    delete withoutMap->RemoveById(kDeviceListMap);
+    EXPECT_EQ(0, producer->CopyDeviceListToJob(withoutMap.get()));
 }
 
 // ---- Job names ----
