@@ -659,16 +659,31 @@ int GDriverObject::SaveObject(const RWWString& name, const GObjectBase* object)
     return services ? services->SaveObjectToPrinterData(this, name, object) : 0;
 }
 
+bool GDriverObject::NumberOf(GObjectBase* holder, long id, int32_t& number)
+{
+    if (GValueAttribute* value = Feature<GValueAttribute>(holder, id))
+        return number = value->GetValue(), true;
+    if (GRangeAttribute* range = Feature<GRangeAttribute>(holder, id))
+        return number = range->GetValue(), true;
+    return false;
+}
+
+int32_t GDriverObject::NumberOr(GObjectBase* holder, long id, int32_t fallback)
+{
+    int32_t number = 0;
+    return NumberOf(holder, id, number) ? number : fallback;
+}
+
 namespace {
 
 // The 16-bit value of a value or range attribute of the holder.
 bool ReadWord(GObjectBase* holder, long id, uint16_t& word)
 {
-    if (GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(holder, id))
-        return word = value->GetValue(), true;
-    if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id))
-        return word = uint16_t(range->GetValue()), true;
-    return false;
+    int32_t number = 0;
+    if (!GDriverObject::NumberOf(holder, id, number))
+        return false;
+    word = uint16_t(number);
+    return true;
 }
 
 // Sets a value attribute, or a range attribute within its bounds.

@@ -275,6 +275,11 @@ public:
         GObjectBase* found = holder ? holder->FindById(id) : nullptr;
         return found && found->IsKindOf(T::kClassId) ? static_cast<T*>(found) : nullptr;
     }
+    // The number a setting holds, as a value (0 to 65535) or a range (signed) attribute:
+    // true and the number, or false when the holder has neither under the id.
+    static bool NumberOf(GObjectBase* holder, long id, int32_t& number);
+    // The number, or the fallback when there is none.
+    static int32_t NumberOr(GObjectBase* holder, long id, int32_t fallback);
 
     const RWWString& GetPrinterName() const { return printerName_; }
     const RWWString& GetSecondName() const { return secondName_; }

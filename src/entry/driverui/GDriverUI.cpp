@@ -1186,24 +1186,11 @@ int16_t TimeZoneBias()
     return int16_t(_timezone / 60);
 }
 
-bool ValueOf(GObjectBase* holder, long id, int32_t& value)
-{
-    if (GValueAttribute* attribute = GDriverObject::Feature<GValueAttribute>(holder, id)) {
-        value = int32_t(attribute->GetValue());
-        return true;
-    }
-    if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id)) {
-        value = range->GetValue();
-        return true;
-    }
-    return false;
-}
-
 // Absent counts as non-zero, as the decision reads it.
 bool AbsentOrNonZero(GObjectBase* holder, long id)
 {
     int32_t value = 0;
-    return !ValueOf(holder, id, value) || value != 0;
+    return !GDriverObject::NumberOf(holder, id, value) || value != 0;
 }
 
 } // namespace
@@ -1408,7 +1395,7 @@ int GDriverUI::ManualDuplexEscape(HDC dc, uint32_t flag)
     GObjectBase* settings = GetSettings();
     int32_t duplex = 0;
     int32_t fallback = 0;
-    if (ValueOf(settings, kDuplex, duplex) && ValueOf(settings, kDuplexFallback, fallback) && duplex && fallback) {
+    if (GDriverObject::NumberOf(settings, kDuplex, duplex) && GDriverObject::NumberOf(settings, kDuplexFallback, fallback) && duplex && fallback) {
         const uint32_t record[3] = {kManualDuplexMark, flag, 0};
         const int answer = SendEscape(dc, kEscapeManualDuplex, int(sizeof(record)), record, 0, nullptr);
         if (flag == 1 && answer == 1 && !(settings && settings->FindById(kManualDuplexMarker)))
@@ -1423,7 +1410,7 @@ int GDriverUI::ManualDuplexWanted(uint32_t pagesEnded, uint32_t expectedPages)
     if (!settings || !settings->FindById(kManualDuplexMarker))
         return 0;
     int32_t booklet = 0;
-    ValueOf(settings, kBookletPrinting, booklet);
+    GDriverObject::NumberOf(settings, kBookletPrinting, booklet);
     // Without an expected page count the pages decide nothing.
     const bool morePages = expectedPages != 0 && pagesEnded != 1 && pagesEnded > expectedPages;
     if (!morePages && booklet == 0)
@@ -1435,7 +1422,7 @@ int GDriverUI::ManualDuplexWanted(uint32_t pagesEnded, uint32_t expectedPages)
     if (AbsentOrNonZero(settings, kManualDuplexCheckA) && AbsentOrNonZero(settings, kManualDuplexCheckB))
         return 1;
     int32_t media = 0;
-    if (ValueOf(settings, kPaperSize, media))
+    if (GDriverObject::NumberOf(settings, kPaperSize, media))
         for (uint16_t selfTurning : kSelfTurningMedia)
             if (media == selfTurning)
                 return 0;
@@ -1501,7 +1488,7 @@ namespace {
 int32_t ValueOr(GObjectBase* holder, long id, int32_t fallback)
 {
     int32_t value = fallback;
-    ValueOf(holder, id, value);
+    GDriverObject::NumberOf(holder, id, value);
     return value;
 }
 
@@ -1525,14 +1512,14 @@ int GDriverUI::PrepareWatermark()
     if (!selection)
         return 1;
     int32_t rule = 0;
-    if (ValueOf(selection, kWatermarkPageRule, rule)) {
+    if (GDriverObject::NumberOf(selection, kWatermarkPageRule, rule)) {
         watermarkMode_ = rule == 0 ? 2 : rule == 1 ? 1 : 0;
         watermarkGrey_ = ValueOr(settings, kWatermarkGrey, 0) == 1 ? 1 : 0;
     }
     if (!watermarkMode_)
         return 1;
     int32_t gate = 1;
-    if (ValueOf(selection, kWatermarkGate, gate) && gate == 0)
+    if (GDriverObject::NumberOf(selection, kWatermarkGate, gate) && gate == 0)
         watermarkSkip_ = 0;
     else
         watermarkMode_ = 0;

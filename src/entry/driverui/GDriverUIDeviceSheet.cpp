@@ -31,15 +31,6 @@ const WORD kHeaderNoPermission = 1;
 
 std::atomic<GDriverUI::SheetRunner> g_sheetRunner{nullptr};
 
-int32_t WordOf(GObjectBase* holder, long id)
-{
-    if (GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(holder, id))
-        return value->GetValue();
-    if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id))
-        return range->GetValue();
-    return -1;
-}
-
 } // namespace
 
 void GDriverUI::SetSheetRunnerForTesting(SheetRunner runner) { g_sheetRunner = runner; }
@@ -102,7 +93,7 @@ LONG GDriverUI::DeviceSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DEVI
         if (set->Result == CPSUI_OK && settings && !(uiContext_->modeFlags & kSheetReadOnly) && services &&
             CommitSettings(settings, 1)) {
             const uint32_t exportPending = services->GetPrinterDataDword(driver, L"ExportConfig", 0);
-            if (WordOf(settings, kDeviceModelConfig) == 1 && exportPending) {
+            if (NumberOr(settings, kDeviceModelConfig, -1) == 1 && exportPending) {
                 if (HostIsExplorer()) {
                     GDriverDMCConfig config(settings, driver);
                     config.ExportFactory(GetPrinterName());

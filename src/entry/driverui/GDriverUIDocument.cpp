@@ -23,19 +23,6 @@ const wchar_t kNumberedSuffix[] = L"(01-99)";
 
 std::atomic<GDriverUI::JobNoticeShower> g_shower{nullptr};
 
-bool ValueOf(GObjectBase* holder, long id, int32_t& value)
-{
-    if (GValueAttribute* attribute = GDriverObject::Feature<GValueAttribute>(holder, id)) {
-        value = int32_t(attribute->GetValue());
-        return true;
-    }
-    if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id)) {
-        value = range->GetValue();
-        return true;
-    }
-    return false;
-}
-
 RWWString WideText(GObjectBase* holder, long id)
 {
     GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(holder, id);
@@ -105,14 +92,14 @@ int GDriverUI::StartDocPost(HDC dc)
         int32_t fromRenderer = 0;
         // A stored job: its name is the rendering module's or the settings' own text, and
         // the user is told under which name and where it is kept.
-        if (job && ValueOf(job, kJobNameChoice, stored) && stored && ValueOf(job, kJobNameFromRenderer, fromRenderer)) {
+        if (job && GDriverObject::NumberOf(job, kJobNameChoice, stored) && stored && GDriverObject::NumberOf(job, kJobNameFromRenderer, fromRenderer)) {
             RWWString name(L"");
             if (fromRenderer == 0)
                 QueryRenderJobName(dc, name);
             else
                 name = WideText(job, kJobNameText);
             int32_t numbered = 0;
-            if (ValueOf(job, kJobNameNumbered, numbered) && numbered == 1)
+            if (GDriverObject::NumberOf(job, kJobNameNumbered, numbered) && numbered == 1)
                 name = name + kNumberedSuffix;
             jobName_ = name;
             if (!JobNoticeDismissed()) {
@@ -127,7 +114,7 @@ int GDriverUI::StartDocPost(HDC dc)
     watermarkPage_ = 0;
     int32_t expected = 0;
     GObjectBase* settings = GetSettings();
-    ValueOf(settings ? settings->FindById(kPageCountGroup) : nullptr, kExpectedPageCount, expected);
+    GDriverObject::NumberOf(settings ? settings->FindById(kPageCountGroup) : nullptr, kExpectedPageCount, expected);
     SetExpectedPages(uint32_t(std::max(expected, int32_t(0))));
     return 0;
 }
@@ -138,10 +125,10 @@ GKsJobPluginHolder::JobDescription GDriverUI::KsJobDescription(GObjectBase* sett
     GKsJobPluginHolder::JobDescription job;
     job.osVersion = GKsJobPlugin::CurrentOSVersion();
     int32_t value = 0;
-    if (ValueOf(settings ? settings->FindById(kDocumentSettings) : nullptr, kCopies, value))
+    if (GDriverObject::NumberOf(settings ? settings->FindById(kDocumentSettings) : nullptr, kCopies, value))
         job.copies = uint32_t(value);
     value = 0;
-    if (ValueOf(configuration, kJobNotification, value) || ValueOf(settings, kJobNotification, value))
+    if (GDriverObject::NumberOf(configuration, kJobNotification, value) || GDriverObject::NumberOf(settings, kJobNotification, value))
         job.option434 = uint32_t(value);
     job.output = document && document->lpszOutput ? RWWString(document->lpszOutput) : port;
     job.document = RWWString(document && document->lpszDocName ? document->lpszDocName : L"");

@@ -25,19 +25,6 @@ const wchar_t kStaleValue[] = L"Stale";
 const size_t kLargestFeatureString = 1024;
 const DWORD kLargestDriverInfo = 1u << 20;
 
-bool ValueOf(GObjectBase* holder, long id, int32_t& value)
-{
-    if (GValueAttribute* attribute = GDriverObject::Feature<GValueAttribute>(holder, id)) {
-        value = int32_t(attribute->GetValue());
-        return true;
-    }
-    if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id)) {
-        value = range->GetValue();
-        return true;
-    }
-    return false;
-}
-
 bool SameText(const wchar_t* a, const wchar_t* b)
 {
     for (; *a && *b; ++a, ++b)
@@ -58,7 +45,7 @@ int GDriverUI::StoreFeatureString()
     const int stored =
         services->SetPrinterDataString(this, kFeatureStringValue, RWWString(text->GetString().Data(), RWWString::multiByte));
     int32_t cards = 0;
-    if (ValueOf(configuration, kFontCards, cards) && cards != 0)
+    if (GDriverObject::NumberOf(configuration, kFontCards, cards) && cards != 0)
         services->SetPrinterDataDword(this, kFontCardsValue, 1);
     return stored == 1 ? 1 : 0;
 }
@@ -66,7 +53,7 @@ int GDriverUI::StoreFeatureString()
 int GDriverUI::RefreshStaleDefaults(GObjectBase* tree)
 {
     int32_t inUse = 0;
-    if (!tree || !ValueOf(tree, kDeviceModelConfig, inUse) || inUse != 1)
+    if (!tree || !GDriverObject::NumberOf(tree, kDeviceModelConfig, inUse) || inUse != 1)
         return 0;
     GValueAttribute* target = Feature<GValueAttribute>(tree, kWatermarkList);
     GValueAttribute* source = Feature<GValueAttribute>(tree, kPrinterLists);

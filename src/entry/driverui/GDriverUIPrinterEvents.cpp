@@ -42,17 +42,6 @@ const struct {
     {PRINTER_EVENT_CACHE_DELETE, &GDriverUI::OnCacheDelete},
 };
 
-// The 16-bit value of a value or range attribute anywhere below the holder; -1 when
-// there is none.
-int32_t WordOf(GObjectBase* holder, long id)
-{
-    if (GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(holder, id))
-        return value->GetValue();
-    if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id))
-        return range->GetValue();
-    return -1;
-}
-
 const wchar_t kLastUpdated[] = L"LastUpdated";
 const wchar_t kLastUpdateType[] = L"LastUpdateType";
 const wchar_t kAutoUpdateStamp[] = L"EACLastUpdate";
@@ -138,10 +127,10 @@ int GDriverUI::OnPrinterInitialize(const wchar_t*, DWORD)
         GetUIFont();
         if (GObjectBase* options = Feature<GAttributeComposite>(settings, kInitializationOptions)) {
             std::unique_ptr<GPrinterLibrary> installer;
-            if (WordOf(options, kRunMiniInstaller) == 1)
+            if (NumberOr(options, kRunMiniInstaller, -1) == 1)
                 installer.reset(services->CreateMiniInstaller(
                     GetPrinterName(), uint32_t(reinterpret_cast<uintptr_t>(GetOwnHandle())), 0));
-            if (WordOf(options, kPluginConfigImport) == 1)
+            if (NumberOr(options, kPluginConfigImport, -1) == 1)
                 PluginConfigToSettings(0);
 
             const RWWString date = UpdateDateText();
@@ -149,7 +138,8 @@ int GDriverUI::OnPrinterInitialize(const wchar_t*, DWORD)
             services->SetPrinterDataString(driver, kLastUpdateType, L"Default");
 
             GConfiguration* configuration = GetPrinterConfiguration();
-            const int32_t mode = WordOf(configuration ? configuration->FindById(kPaperPath) : nullptr, kAutoUpdateMode);
+            GObjectBase* paperPath = configuration ? configuration->FindById(kPaperPath) : nullptr;
+            const int32_t mode = NumberOr(paperPath, kAutoUpdateMode, -1);
             if (mode == kAutoUpdateConfigured) {
                 services->SetPrinterDataString(driver, kAutoUpdateStamp, date);
                 services->SetPrinterDataString(driver, kLastUpdateType, L"Auto");
@@ -177,7 +167,7 @@ int GDriverUI::OnPrinterInitialize(const wchar_t*, DWORD)
     UseOwnPrinter(1);
 
     // Without settings (the first merge failed) there is nothing to update or commit.
-    if (settings && WordOf(settings, kDeviceModelConfig) == 1) {
+    if (settings && NumberOr(settings, kDeviceModelConfig, -1) == 1) {
         services->SetPrinterDataString(driver, L"Stale", L"FALSE");
         GDriverDMCConfig config(settings, driver);
         config.Update(GetPrinterName(), 0);
