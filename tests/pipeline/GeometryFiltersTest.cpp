@@ -92,6 +92,7 @@ TEST(ScalePageFilter, PercentagesActAboveZeroAndOtherThanHundred)
         SCOPED_TRACE(row.percent);
         GScalePageFilter filter(0);
         GState* state = row.percent >= 0 ? StateWith({{FeatureId::kScalePercent, row.percent}}) : StateWith({});
+        GCountedRef held(state);
         Start(filter, state);
         EXPECT_EQ(row.acts, filter.IsActive());
         EXPECT_EQ(row.acts ? 10u : 0u, filter.QueryFlags());
@@ -115,6 +116,7 @@ TEST(ScalePageFilter, PagesAndDrawingsTakeTheScale)
     EXPECT_EQ(200, out.sent.GetOriginY());
     GGraphicBundle* bundle = new GGraphicBundle;
     bundle->Add(new GTransformAttribute(0, 10, 20, 1.0f, 1.0f));
+    GCountedRef keep(bundle);
     GCountedRef drawing(new GRectangleGraphic({0, 0, 1, 1}, bundle, 0));
     const GTransformAttribute t = TransformOf(filter.ProcessCommand(drawing).Get());
     EXPECT_EQ(5, t.GetOriginX());
@@ -169,6 +171,7 @@ TEST(FitToSizeFilter, PagesOnTheTargetPassAndOthersAreFitted)
     GFitToSizeFilter filter(0);
     GState* job = StateWith({{FeatureId::kFitToPaper, 1}, {FeatureId::kFitScaleToFit, 1}},
                             {Media(5100, 6600, 100, 100, 4900, 6400), Media(9000, 6600, 100, 100, 8800, 6400, FeatureId::kFitTargetMedia)});
+    GCountedRef held(job);
     Start(filter, job);
     EXPECT_TRUE(filter.IsActive());
     EXPECT_EQ(10u, filter.QueryFlags());
@@ -223,10 +226,10 @@ TEST(EmulateMarginsFilter, EmulationTransformsByMargins)
 
 TEST_F(ProducerTest, EmulatedMarginsComeFromTheDevicePoolAndCustomSizesFromTheTemplate)
 {
-    PageDrawProducer* producer = MakeProducer(L"FILE:", {}, nullptr);
-    GMediaPool* pool = producer->GetAttribute189();
-    if (!pool)
-        GTEST_SKIP() << "no media pool in this configuration";
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {}, new MarkingWriter);
+    GMediaPool* pool = new GMediaPool(FeatureId::kMediaPool);
+    producer->GetPrinterConfiguration()->Add(pool);
+    ASSERT_EQ(pool, producer->GetAttribute189());
     pool->Add(Media(5100, 6600, 200, 200, 4700, 6200, 0, 1));
     pool->Add(Media(6000, 6000, 150, 150, 5700, 5700, 0, FeatureId::kLargestMedia));
     const struct {
@@ -283,7 +286,7 @@ TEST(SymetricalDuplexFilter, CentringByMarginDifference)
 
 TEST_F(ProducerTest, SymmetricalDuplexActsOnTwoSidedPagesOnly)
 {
-    PageDrawProducer* producer = MakeProducer(L"FILE:", {}, nullptr);
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {}, new MarkingWriter);
     producer->GetPrinterConfiguration()->Add(new GValueAttribute(1, FeatureId::kSymmetricalDuplexCapable));
     for (int duplex : {0, 1}) {
         SCOPED_TRACE(duplex);

@@ -236,6 +236,7 @@ TEST(NupTransform, DrawingsTakeTheCellTransformInFrontOfTheirOwn)
     GGraphicBundle* bundle = new GGraphicBundle;
     bundle->Add(new GTransformAttribute(0, 10, 20, 2.0f, 2.0f));
     bundle->Add(new GClipToPage(177));
+    GCountedRef keep(bundle);
     GCountedRef drawing(new GRectangleGraphic(GRect{0, 0, 10, 10}, bundle, 0));
     GCountedRef out = filter.ProcessCommand(drawing);
     GState* now = static_cast<GCommand*>(out.Get())->GetState();

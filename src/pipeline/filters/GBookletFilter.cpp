@@ -86,7 +86,7 @@ void SetPaper(GObjectBase* state, const Paper& paper)
 Paper PagePaper(GObjectBase* page)
 {
     if (page->ClassId() == kOnDiskPageClass) {
-        GCountedRef start = page->FindRecordByClassId(kPageStartClass);
+        GCountedRef start = page->FindPtrByClassId(kPageStartClass);
         GCommand* command = dynamic_cast<GCommand*>(start.Get());
         return PaperOf(command ? command->GetState() : nullptr);
     }
@@ -100,7 +100,7 @@ void SetPagePaper(GObjectBase* page, const Paper& paper)
         return;
     if (page->ClassId() == kOnDiskPageClass) {
         GCommandCompositeOnDisk* onDisk = static_cast<GCommandCompositeOnDisk*>(page);
-        GCountedRef start = onDisk->FindRecordByClassId(kPageStartClass);
+        GCountedRef start = onDisk->FindPtrByClassId(kPageStartClass);
         GCommand* command = dynamic_cast<GCommand*>(start.Get());
         if (command) {
             GState* state = command->GetState();

@@ -52,7 +52,8 @@ RWWString WideText(GObjectBase* state, long id)
 GWatermarkFilter::GWatermarkFilter() {}
 GWatermarkFilter::GWatermarkFilter(const long& id) : GPersistent(id) {}
 GWatermarkFilter::GWatermarkFilter(const GWatermarkFilter& other) : GPersistent(other) {}
-GWatermarkFilter::~GWatermarkFilter() { ReleaseWatermark(); }
+// The producer may be going already (it owns the chain): nothing is asked of it here.
+GWatermarkFilter::~GWatermarkFilter() {}
 
 void GWatermarkFilter::ShadeColor(uint16_t& shade, uint16_t& red, uint16_t& green, uint16_t& blue)
 {
