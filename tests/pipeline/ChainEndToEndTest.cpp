@@ -4,7 +4,11 @@
 #include "PageDrawChain.h"
 
 #include "graphics/GGraphicBundle.h"
+#include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
+#include "model/GSelectionString.h"
+#include "model/MAssociationList.h"
+#include "model/MPersistentAssociation.h"
 #include "model/GValueAttribute.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GJobAbort.h"
@@ -198,4 +202,24 @@ TEST_F(ChainTest, AChannelThatFailsToOpenUnderReverseFailsTheDocumentEnd)
     job.pages = 3;
     EXPECT_EQ(601, job.Run(*producer));
     EXPECT_EQ(601, job.statuses.back());
+}
+
+
+// The booklet's imposed sheets are whole pages to the spooling filters after it.
+TEST_F(ChainTest, ReverseAndCopiesActOnTheBookletsSheets)
+{
+    ChainWriter* writer = new ChainWriter;
+    PageDrawProducer* producer = MakeChained(writer);
+    Put(Job(producer), FeatureId::kBookletPrinting, 1);
+    Put(Job(producer), FeatureId::kReverseOrder, 1);
+    Job(producer)->Add(Letter());
+    MAssociationList* options = new MAssociationList(FeatureId::kCopyOptionModes);
+    options->Add(new MPersistentAssociation(new GValueAttribute(5, 0), new GSelectionString("LOW", 0)));
+    producer->GetPrinterConfiguration()->Add(options);
+    Put(Job(producer), FeatureId::kCopyOption, 5);
+    Put(producer->GetSettings()->FindById(FeatureId::kJobControl), FeatureId::kCopiesRequested, 2);
+    PageDrawJob job;
+    job.pages = 4;
+    EXPECT_EQ(0, job.Run(*producer));
+    EXPECT_EQ((std::vector<std::vector<int>>{{2, 3}, {2, 3}, {4, 1}, {4, 1}}), Sheets(writer->Events()));
 }
