@@ -8,6 +8,7 @@
 #include "model/GCommandComposite.h"
 #include "model/GFeatureIds.h"
 #include "model/GValueAttribute.h"
+#include "pipeline/GJobAbort.h"
 #include "pipeline/GNullCommand.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
@@ -345,4 +346,18 @@ TEST_F(ProducerTest, FourUpJobsLoseNoPage)
         }
         EXPECT_EQ(expected, Sheets(writer->Events()));
     }
+}
+
+TEST(NupTransform, AnAbortLeavesNoHalfSheetForTheNextJob)
+{
+    GNupFilter filter(0);
+    GCountedRef state(LayoutState(4));
+    filter.Configure(static_cast<GState*>(state.Get()));
+    GState* pageState = new GState(0);
+    pageState->Add(Letter());
+    filter.ProcessCommand(GCountedRef(new GPageStart(pageState, 0)));
+    filter.ProcessCommand(GCountedRef(new GPageEnd(nullptr, 0)));
+    EXPECT_EQ(1, filter.GetCellCounter());
+    filter.ProcessCommand(GCountedRef(new GJobAbort(0)));
+    EXPECT_EQ(0, filter.GetCellCounter());
 }

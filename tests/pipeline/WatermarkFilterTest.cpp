@@ -84,7 +84,40 @@ struct ColourProducer : GCommandProducer {
     GRGBColor seen;
 };
 
+// A page start of the other kind (class 711), which the factory does not know.
+class OtherPageStart : public GKindOfLevel<GCommand, 711> {
+public:
+    static constexpr RWClassID kClassId = 711;
+    explicit OtherPageStart(GState* state) { AdoptState(state); }
+    RWClassID ClassId() const override { return kClassId; }
+    OtherPageStart* CreateNew() const override { return nullptr; }
+    OtherPageStart* Copy() const override { return nullptr; }
+    int16_t Execute(GCommandHandler&) override { return 0; }
+};
+
 } // namespace
+
+TEST(WatermarkFilter, FirstPageOnlyCountsPageStartsOfBothKinds)
+{
+    ColourProducer producer;
+    GWatermarkFilter filter(0);
+    GState* job = new GState(0);
+    job->Add(WatermarkSettings(1));
+    job->Add(Letter());
+    filter.ProcessCommand(GCountedRef(new GDocumentStart(L"doc", "", L"FILE:", &producer, job, 0)));
+    const struct {
+        bool other;
+        bool marked;
+    } pages[] = {{true, true}, {false, false}, {true, false}};
+    for (const auto& page : pages) {
+        GState* state = new GState(0);
+        GCountedRef start(page.other ? static_cast<GCommand*>(new OtherPageStart(state)) : new GPageStart(state, 0));
+        filter.ProcessCommand(start);
+        GCountedRef end(new GPageEnd(nullptr, 0));
+        EXPECT_EQ(page.marked, filter.ProcessCommand(end).Get() != end.Get());
+    }
+    EXPECT_EQ(3u, filter.GetPageCount());
+}
 
 TEST(WatermarkFilter, ShadeAndPresencesGiveTheColour)
 {
