@@ -162,6 +162,7 @@ void GBookletFilter::ResetFilterFlags()
     coverPages_ = 0;
     blankState_.Set(nullptr);
     coverState_.Set(nullptr);
+    jobState_.Set(nullptr);
 }
 
 int GBookletFilter::CoverCheck(GObjectBase* jobState, GCommandProducer* producer)
