@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 using namespace testbed;
@@ -210,5 +211,37 @@ TEST_F(ProducerTest, TheBookletLockIsFreeAfterAbortAndResetAndAnotherThreadSpool
         GCountedRef end(second.ReceiveCommand(new GJobAbort(0)));
     });
     other.join();
+    GPageSpoolFilter::RemoveSpoolFolder(producer);
+}
+
+TEST_F(ProducerTest, ABreakSendsTheBookletAndTheDocumentEndFollowsIt)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {new GBookletFilter(0)}, writer);
+    BookletJob(producer, 1);
+    PageDrawJob job;
+    job.pages = 6;
+    job.breakBeforeEnd = true;
+    EXPECT_EQ(0, job.Run(*producer));
+    EXPECT_EQ(ExpectedSides(6, 0, 1), Sides(writer->Events()));
+    const std::vector<std::string> events = writer->Events();
+    EXPECT_EQ(1, std::count(events.begin(), events.end(), "OnDocumentEnd 706"));
+}
+
+TEST_F(ProducerTest, TheBookletAnswersTheWholeChainsScaleFromItsTwoUpSheet)
+{
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {}, nullptr);
+    GBookletFilter booklet(0);
+    uint32_t kind = 0;
+    EXPECT_EQ(std::make_pair(0.0f, 0.0f), booklet.GetScale(nullptr, nullptr, nullptr, &kind)) << "no job yet";
+    GState* state = new GState(0);
+    state->Add(new GValueAttribute(1, FeatureId::kBookletPrinting));
+    state->Add(Letter());
+    GCountedRef started(booklet.ReceiveCommand(new GDocumentStart(L"doc", "", L"FILE:", producer, state, 0)));
+    const std::pair<float, float> scale = booklet.GetScale(nullptr, nullptr, nullptr, &kind);
+    EXPECT_FLOAT_EQ(3181.0f / 5100.0f, scale.first);
+    EXPECT_EQ(3u, kind);
+    EXPECT_EQ(GBookletFilter::kFlags, booklet.QueryFlags());
+    GCountedRef aborted(booklet.ReceiveCommand(new GJobAbort(0)));
     GPageSpoolFilter::RemoveSpoolFolder(producer);
 }
