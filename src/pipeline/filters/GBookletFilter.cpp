@@ -240,13 +240,13 @@ int GBookletFilter::Acts(GDocumentStart& command)
     return 1;
 }
 
-std::pair<float, float> GBookletFilter::GetScale(void* context, void*, void* page, uint32_t* mode)
+// The booklet answers for the whole chain: the scale of its two-up sheet for the kept job.
+std::pair<float, float> GBookletFilter::GetScale(void*, void*, void* page, uint32_t* mode)
 {
     if ((mode && *mode == 3) || !jobState_)
         return {0.0f, 0.0f};
     GNupFilter inner(kInnerFilterName, new GState(0), new GConfiguration, GNupFilter::kClassId, GetProducer());
     const std::pair<float, float> scale = inner.GetScale(jobState_.Get(), jobState_.Get(), page, mode);
-    (void)context;
     if (mode)
         *mode = 3;
     return scale;
