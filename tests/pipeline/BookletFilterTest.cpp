@@ -152,9 +152,10 @@ TEST_F(ProducerTest, ACoverSourceWrapsTheBookletInACoverSheet)
     const struct {
         const char* type;
         bool cover;
-    } rows[] = {{"Plain", true}, {"Transparency", false}, {"Labels", false}};
+        uint32_t pages;
+    } rows[] = {{"Plain", true, 6}, {"Transparency", false, 6}, {"Labels", false, 6}, {"Plain", true, 0}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.type);
+        SCOPED_TRACE(testing::Message() << row.type << " " << row.pages);
         MarkingWriter* writer = new MarkingWriter;
         GBookletFilter* booklet = new GBookletFilter(0);
         PageDrawProducer* producer = MakeProducer(L"FILE:", {booklet}, writer);
@@ -164,10 +165,13 @@ TEST_F(ProducerTest, ACoverSourceWrapsTheBookletInACoverSheet)
         Put(job, FeatureId::kBookletCoverTray, 5);
         job->Add(new GStringAttribute(row.type, FeatureId::kBookletCoverMediaType));
         PageDrawJob run;
-        run.pages = 6;
+        run.pages = row.pages;
         EXPECT_EQ(0, run.Run(*producer));
         const std::vector<std::vector<int>> sides = Sides(writer->Events());
-        if (row.cover) {
+        if (row.pages == 0) {
+            // No page, no booklet: no cover sheet wraps nothing.
+            EXPECT_TRUE(sides.empty());
+        } else if (row.cover) {
             // 6 pages padded to 8, and 4 cover pages: the outer sheet is the cover's.
             ASSERT_EQ(6u, sides.size());
             EXPECT_TRUE(sides[0].empty() && sides[1].empty());

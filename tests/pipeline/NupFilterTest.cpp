@@ -361,3 +361,16 @@ TEST(NupTransform, AnAbortLeavesNoHalfSheetForTheNextJob)
     filter.ProcessCommand(GCountedRef(new GJobAbort(0)));
     EXPECT_EQ(0, filter.GetCellCounter());
 }
+
+TEST(NupTransform, APageStartWithoutAStateStillOpensItsSheet)
+{
+    GNupFilter filter(0);
+    GCountedRef state(LayoutState(2));
+    filter.Configure(static_cast<GState*>(state.Get()));
+    GCountedRef start(new GPageStart(nullptr, 0));
+    GCountedRef placed = filter.ProcessCommand(start);
+    ASSERT_EQ(605u, placed->ClassId());
+    EXPECT_EQ(start.Get(), placed->AsComposite()->FindByClassId(709));
+    // The page is on the document's media: it gets the first cell's transform.
+    EXPECT_EQ(164, filter.GetCellTransform().GetOriginX());
+}
