@@ -332,6 +332,29 @@ constexpr uint16_t kDeviceListMap = 1244;       // in the job state: 1243's key 
 constexpr uint16_t kJobDeviceList = 330;         // in the job state: the list the writers send
 constexpr uint16_t kColourRenderChoice = 1304;
 
+// Page geometry, booklet and watermark filters.
+constexpr uint16_t kNupFrame = 267;              // under kPageLayout: a frame round each cell
+constexpr uint16_t kNupPageOrder = 268;          // under kPageLayout: 0 to 3
+constexpr uint16_t kScalePercent = 269;          // % of normal size
+constexpr uint16_t kFitToPaper = 270;            // 1 fits the pages to kFitTargetMedia
+constexpr uint16_t kFitScaleToFit = 271;         // 0 centres at full size
+constexpr uint16_t kFitTargetMedia = 273;        // a GMedia
+constexpr uint16_t kBookletSheetOrder = 281;     // 1 innermost sheet first
+constexpr uint16_t kBookletSheetMedia = 288;     // a GMedia: the booklet's sheet
+constexpr uint16_t kBookletKeptSetting = 248;
+constexpr uint16_t kBookletCoverTray = 1214;
+constexpr uint16_t kBookletCoverMediaType = 1215; // a GStringAttribute
+constexpr uint16_t kBookletCoverSource = 1218;
+constexpr uint16_t kNupSheetOrientation = 1235;
+constexpr uint16_t kEmulateMargins = 711;        // 1 scales pages into the device's margins
+constexpr uint16_t kEmulateMarginsSymmetric = 712;
+constexpr uint16_t kDeviceMediaOnly = 713;       // 1 moves pages to the device media unscaled
+constexpr uint16_t kSymmetricalDuplexCapable = 204; // in the printer configuration
+constexpr uint16_t kSymmetricalNoScaling = 983;
+constexpr uint16_t kWatermarkSettings = 379;
+constexpr uint16_t kWatermarkFaceName = 386;
+constexpr uint16_t kWatermarkShade = 403;
+
 // Property sheets and the UI plug-ins.
 constexpr uint16_t kUIPlugInNames = 63;          // in the settings: the list of plug-in module names
 constexpr uint16_t kLastPageTitle = 1118;        // under 364: the title of the page left last

@@ -212,6 +212,8 @@ public:
     RWCString MakeJobName(const RWWString& documentName);
 
 protected:
+    // For a concrete producer whose writer takes the job as flag E's jobs are taken.
+    void SetFlagE(uint32_t value) { flagE_ = value; }
     // The driver object's settings and one of its sub-states; null when missing.
     GObjectBase* JobSettings();
     GObjectBase* SubState(long id);

@@ -85,6 +85,14 @@
 #include "pipeline/filters/GFaceUpFilter.h"
 #include "pipeline/filters/GLastPageFilter.h"
 #include "pipeline/filters/GReverseFilter.h"
+#include "pipeline/filters/GBookletFilter.h"
+#include "printer/GMedia.h"
+#include "pipeline/filters/GEmulateMarginsFilter.h"
+#include "pipeline/filters/GFitToSizeFilter.h"
+#include "pipeline/filters/GNupFilter.h"
+#include "pipeline/filters/GScalePageFilter.h"
+#include "pipeline/filters/GSymetricalDuplexFilter.h"
+#include "pipeline/filters/GWatermarkFilter.h"
 #include "pipeline/GCommandCompositeOnDisk.h"
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDownloadHeaderCommand.h"
@@ -422,6 +430,21 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GFaceUpFilter", [] { return new GFaceUpFilter(7); }},
         {"GCopyPageFilter", [] { return new GCopyPageFilter(8); }},
         {"GLastPageFilter", [] { return new GLastPageFilter(9); }},
+        // The N-up filter stores its layout settings and two media.
+        {"GNupFilter", [] { return Filled(new GNupFilter(10), [](GNupFilter& f) {
+             GState state(0);
+             GState* layout = new GState(329);
+             layout->Add(new GValueAttribute(4, 266));
+             state.Add(layout);
+             state.Add(new GMedia("Letter", {5100, 6600}, {4900, 6400}, {100, 100}, 0, 1, 600, 600, 259, 0, nullptr, "Plain"));
+             f.Configure(&state);
+         }); }},
+        {"GBookletFilter", [] { return new GBookletFilter(11); }},
+        {"GScalePageFilter", [] { return new GScalePageFilter(12); }},
+        {"GFitToSizeFilter", [] { return new GFitToSizeFilter(13); }},
+        {"GEmulateMarginsFilter", [] { return new GEmulateMarginsFilter(14); }},
+        {"GSymetricalDuplexFilter", [] { return new GSymetricalDuplexFilter(15); }},
+        {"GWatermarkFilter", [] { return new GWatermarkFilter(16); }},
         {"GPrinter", [] { return Filled(new GPrinter("printer", nullptr, nullptr, 8), [](GPrinter& p) {
              GCheetah().ApplyTo(p);
              GPJL().ApplyTo(p);

@@ -78,10 +78,37 @@ void FindPageFrame(GObjectBase* member, bool& start, bool& end)
     if (member->ClassId() == kOnDiskPageClass) {
         start = bool(member->FindPtrByClassId(kPageStartClass));
         end = bool(member->FindPtrByClassId(kPageEndClass));
+        // A page that an imposing filter (N-up, booklet) rewrote holds its frame inside
+        // the composites that took the page start's and the page end's places.
+        if (start && end)
+            return;
+        GObjectIterator* it = member->CreateIterator();
+        while (it && it->Next()) {
+            GCountedRef record = it->CurrentRef();
+            if (!record || record->ClassId() != kCommandCompositeClass)
+                continue;
+            start = start || record->FindByClassId(kPageStartClass) != nullptr;
+            end = end || record->FindByClassId(kPageEndClass) != nullptr;
+        }
+        delete it;
         return;
     }
     start = member->FindByClassId(kPageStartClass) != nullptr;
     end = member->FindByClassId(kPageEndClass) != nullptr;
+    if ((start && end) || member->ClassId() != kCommandCompositeClass)
+        return;
+    // A sheet put together from the parts of an imposed page holds them on disk.
+    GObjectIterator* it = member->CreateIterator();
+    while (it && it->Next()) {
+        GCountedRef part = it->CurrentRef();
+        if (!part || part->ClassId() != kOnDiskPageClass)
+            continue;
+        bool partStart = false, partEnd = false;
+        FindPageFrame(part.Get(), partStart, partEnd);
+        start = start || partStart;
+        end = end || partEnd;
+    }
+    delete it;
 }
 
 } // namespace
@@ -217,8 +244,10 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
                 page->Add(object);
             } else if (partial) {
                 partial->Add(object);
+                // A sheet put together from the parts of an imposed page is a page too.
                 if (end) {
-                    AppendPage(partial);
+                    for (uint32_t copies = CopiesOfWholePage(partial.Get()), i = 0; i < copies; ++i)
+                        AppendPage(partial);
                     partial.Set(nullptr);
                 }
             } else {

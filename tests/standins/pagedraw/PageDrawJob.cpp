@@ -2,6 +2,7 @@
 
 #include "graphics/GRectangleGraphic.h"
 #include "pipeline/GCommandProducer.h"
+#include "pipeline/GDocumentBreak.h"
 #include "pipeline/GDocumentEnd.h"
 #include "graphics/GGraphicBundle.h"
 
@@ -21,6 +22,8 @@ uint16_t PageDrawJob::Run(GCommandProducer& producer)
         statuses.push_back(draw ? draw(producer, page) : MarkPage(producer, page));
         statuses.push_back(producer.FinishPage());
     }
+    if (breakBeforeEnd)
+        statuses.push_back(producer.Send(new GDocumentBreak(0)));
     const uint16_t status = producer.Send(producer.MakeDocumentEnd());
     statuses.push_back(status);
     if (!keepFontPool)

@@ -19,6 +19,8 @@ struct PageDrawJob {
     std::function<uint16_t(GCommandProducer&, uint32_t)> draw;
     // Leaves the font pool open after the document end.
     bool keepFontPool = false;
+    // Sends a document break (718) before the document end.
+    bool breakBeforeEnd = false;
 
     // The statuses of each call, in order; the job's result is the document end's.
     std::vector<uint16_t> statuses;
