@@ -172,8 +172,9 @@ public:
     // The colour conversion: red, green and blue to a device value.
     uint32_t ConvertColor(uint8_t red, uint8_t green, uint8_t blue) const;
     // The scale the chain gave the current page. With page scaling on, each page start
-    // asks the chain head's GetScale with (the page state, the job state built for
-    // scaling once per job, a pointer to the 32-bit page mark, the kind word at 0).
+    // asks the chain head's GetScale with (the job state built for scaling once per job,
+    // which carries the layout settings, the page state with the page's media, the page
+    // mark as the page number, the kind word at 0).
     std::pair<float, float> GetPageScale() const { return {scaleX_, scaleY_}; }
     int UsesRasterMode(uint32_t value) const;
     // The chain head: the printer, composite of the filters and the printer's stages.

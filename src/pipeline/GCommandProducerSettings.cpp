@@ -67,15 +67,16 @@ void CopySetting(GObjectBase* source, long id, GObjectBase* into)
         into->Add(found->DeepCopy());
 }
 
-// Puts the media under the id into the state (which takes it) and answers the member the
-// state holds then.
+// Adds the media under the id; the media added, which the state owns now. Another
+// setting may already hold the id (the booklet's sheet order shares 281 with the cover
+// media), so the media is not looked up again by it.
 GMedia* AddMedia(GState& state, GMedia* media, long id)
 {
     if (!media)
         return nullptr;
     media->SetId(id);
     state.Add(media);
-    return GDriverObject::Feature<GMedia>(&state, id);
+    return media;
 }
 
 // The PostScript writer's first mode from setting 570: each value's mode and flag A;
@@ -388,8 +389,8 @@ void GCommandProducer::ApplyLetterhead(GState& page)
     AddMedia(page, replacement, kDocumentMedia);
 }
 
-// The scale question's arguments: the page state, the job state built for scaling once
-// per job, a pointer to the page mark and the in-out kind word (0 going in).
+// The scale question's arguments: the job state built for scaling once per job, the
+// page state, the page mark as the page number and the in-out kind word (0 going in).
 void GCommandProducer::TakePageScale(GState& page)
 {
     GPeripheral* head = GetChainHead();
@@ -397,9 +398,9 @@ void GCommandProducer::TakePageScale(GState& page)
         return;
     if (!scalingJobState_)
         scalingJobState_.Set(BuildJobState());
-    uint32_t mark = pageMark_;
     uint32_t kind = 0;
-    const std::pair<float, float> scale = head->GetScale(&page, scalingJobState_.Get(), &mark, &kind);
+    void* pageNumber = reinterpret_cast<void*>(uintptr_t(pageMark_));
+    const std::pair<float, float> scale = head->GetScale(scalingJobState_.Get(), &page, pageNumber, &kind);
     scaleX_ = scale.first;
     scaleY_ = scale.second;
     scaleMark_ = pageMark_;

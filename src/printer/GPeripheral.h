@@ -114,7 +114,8 @@ public:
     virtual bool InDocument() const;
     virtual bool InPage() const;
     virtual bool IsReady();
-    // The page scale (x, y) for the producer's context; 1.0 each here.
+    // The page scale (x, y) for the producer's context: the job's state, the page's
+    // state, the page number (a number, not an address) and the in-out kind; 1.0 each here.
     virtual std::pair<float, float> GetScale(void* context, void* device, void* page, uint32_t* mode);
     // What the concrete peripheral can do; each one defines it.
     virtual uint32_t QueryFlags() = 0;

@@ -38,6 +38,7 @@ GObjectBase* BookletJob(PageDrawProducer* producer, int binding, int sheetOrder 
     Put(job, FeatureId::kBookletPrinting, uint16_t(binding));
     Put(job, FeatureId::kBookletSheetOrder, uint16_t(sheetOrder));
     job->Add(Letter());
+    testbed::GiveBookletPaper(*producer, job);
     return job;
 }
 

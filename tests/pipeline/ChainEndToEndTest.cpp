@@ -112,6 +112,7 @@ TEST_F(ChainTest, ABookletOfSixWritesItsPassThroughMarkersInBookletOrder)
     ChainWriter* writer = new ChainWriter;
     PageDrawProducer* producer = MakeChained(writer);
     Put(Job(producer), FeatureId::kBookletPrinting, 1);
+    GiveBookletPaper(*producer, Job(producer));
     Job(producer)->Add(Letter());
     PageDrawJob job;
     job.pages = 6;
@@ -165,6 +166,7 @@ TEST_F(ChainTest, ASpoolFailureAtPageThreeEndsTheBookletOnce)
     PageDrawProducer* producer = MakeChained(writer);
     producer->fixedKey = true, producer->key = 0;
     Put(Job(producer), FeatureId::kBookletPrinting, 1);
+    GiveBookletPaper(*producer, Job(producer));
     Job(producer)->Add(Letter());
     const RWWString folder = GPageSpoolFilter::SpoolFolder(producer);
     services_->MakeFolder(folder);
@@ -211,6 +213,7 @@ TEST_F(ChainTest, ReverseAndCopiesActOnTheBookletsSheets)
     ChainWriter* writer = new ChainWriter;
     PageDrawProducer* producer = MakeChained(writer);
     Put(Job(producer), FeatureId::kBookletPrinting, 1);
+    GiveBookletPaper(*producer, Job(producer));
     Put(Job(producer), FeatureId::kReverseOrder, 1);
     Job(producer)->Add(Letter());
     MAssociationList* options = new MAssociationList(FeatureId::kCopyOptionModes);

@@ -49,12 +49,12 @@ struct ScalingStage : GPersistent<ScalingStage, GPeripheral, 4211> {
     auto StoredForm() { return GNoFields(); }
     uint32_t QueryFlags() override { return 0; }
     int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
-    std::pair<float, float> GetScale(void* page, void* job, void* mark, uint32_t* kind) override
+    std::pair<float, float> GetScale(void* job, void* page, void* number, uint32_t* kind) override
     {
         ++asked;
-        pageState = static_cast<GObjectBase*>(page);
         jobState = static_cast<GObjectBase*>(job);
-        pageMark = mark ? *static_cast<uint32_t*>(mark) : 0;
+        pageState = static_cast<GObjectBase*>(page);
+        pageMark = uint32_t(reinterpret_cast<uintptr_t>(number));
         kindIn = kind ? *kind : 99;
         return scale;
     }

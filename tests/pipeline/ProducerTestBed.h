@@ -19,6 +19,8 @@
 #include "model/GFeatureIds.h"
 #include "model/GValueAttribute.h"
 #include "model/GState.h"
+#include "model/GAttributeComposite.h"
+#include "printer/GCustomMediaSize.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +31,17 @@
 #include <vector>
 
 namespace testbed {
+
+// The producer keeps a booklet (279 of 1 or 2) on only when the booklet's paper (280)
+// is found: the job names a custom Letter size of its settings.
+inline void GiveBookletPaper(GCommandProducer& producer, GObjectBase* job)
+{
+    GAttributeComposite* sizes = new GAttributeComposite(FeatureId::kCustomSizeList);
+    sizes->Add(new GCustomMediaSize(16384, "Letter", GCustomMediaSize::kHundredthInch, 850, 1100, 0));
+    producer.GetSettings()->Add(sizes);
+    GObjectBase::Drop(job->RemoveById(FeatureId::kCoverPaperCode));
+    job->Add(new GValueAttribute(16384, FeatureId::kCoverPaperCode));
+}
 
 inline RWWString Wide(const std::string& text) { return std::wstring(text.begin(), text.end()).c_str(); }
 inline std::string Narrow(const RWWString& text)
