@@ -209,6 +209,7 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
             if (classId == kOnDiskPageClass && !static_cast<GCommandCompositeOnDisk*>(object)->HasFailed())
                 static_cast<GCommandCompositeOnDisk*>(object)->Close();
             if (start && end) {
+                TakingWholePage(object);
                 for (uint32_t copies = CopiesOfWholePage(object), i = 0; i < copies; ++i)
                     AppendPage(member);
             } else if (start) {
@@ -218,6 +219,7 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
             } else if (partial) {
                 partial->Add(object);
                 if (end) {
+                    TakingWholePage(partial.Get());
                     AppendPage(partial);
                     partial.Set(nullptr);
                 }
@@ -240,6 +242,21 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
         held_ = 0;
     }
     return result;
+}
+
+int GPageSpoolFilter::RoomForPages(uint64_t more)
+{
+    if (uint64_t(pages_.size()) + more <= kMostHeldPages)
+        return 1;
+    ClearSpool();
+    return 0;
+}
+
+void GPageSpoolFilter::ReleaseDocument()
+{
+    pages_.clear();
+    producer_ = nullptr;
+    held_ = 0;
 }
 
 void GPageSpoolFilter::AppendPage(const GCountedRef& page)
