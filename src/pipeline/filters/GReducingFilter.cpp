@@ -212,9 +212,12 @@ bool GReducingFilter::Resolve(Record& added)
             }
             const std::vector<Record> heldPieces = PiecesOutside(*h, cut);
             const std::vector<Record> addedPieces = PiecesOutside(p, cut);
+            // The held record gives way to its pieces, in its place.
+            held_.insert(next, heldPieces.begin(), heldPieces.end());
+            held_.erase(h);
             if (kind == Interaction::kTrim) {
-                if (addedPieces.empty() && p.left >= cut.left && p.right <= cut.right && p.top >= cut.top &&
-                    p.bottom <= cut.bottom)
+                // Wholly inside the overlap, it meets nothing further: it goes last at once.
+                if (addedPieces.empty())
                     held_.push_back(p);
                 else
                     onward.push_back(p);
@@ -229,9 +232,6 @@ bool GReducingFilter::Resolve(Record& added)
                     held_.push_back(overlap);
                 }
             }
-            // The held record gives way to its pieces, in its place.
-            held_.insert(next, heldPieces.begin(), heldPieces.end());
-            held_.erase(h);
             replaced = true;
         }
         pending.swap(onward);

@@ -20,7 +20,7 @@ public:
     GReducingFilter* Copy() const override { return new GReducingFilter(*this); }
 
     // The most records and pieces held back at once.
-    static constexpr int32_t kMostHeld = 1000;
+    static constexpr int32_t kMostHeld = 999;
 
     GReducingFilter();
     explicit GReducingFilter(const long& id);
