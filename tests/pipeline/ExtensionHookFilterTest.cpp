@@ -17,6 +17,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
+#include <string>
 
 using namespace testbed;
 
@@ -50,10 +52,14 @@ private:
     {
         if (!(flags & bit))
             return command;
+        // The command refers to the bytes: they stay for the whole test program.
+        static std::map<uint32_t, std::string> texts;
         char text[16];
-        const int length = std::snprintf(text, sizeof text, "x%x", unsigned(bit));
+        std::snprintf(text, sizeof text, "x%x", unsigned(bit));
+        const std::string& kept = texts[bit] = text;
         GCommandComposite* composite = new GCommandComposite(0);
-        GPassThroughCommand* bytes = new GPassThroughCommand(reinterpret_cast<const uint8_t*>(text), uint16_t(length), 767, 0);
+        GPassThroughCommand* bytes =
+            new GPassThroughCommand(reinterpret_cast<const uint8_t*>(kept.data()), uint16_t(kept.size()), 767, 0);
         if (after)
             composite->Add(command), composite->Add(bytes);
         else
