@@ -50,7 +50,7 @@ using Clock = std::chrono::steady_clock;
 RWWString Wide(const std::string& text) { return std::wstring(text.begin(), text.end()).c_str(); }
 
 // The root stage of the server's printer model, replaced by each job's chain.
-struct ModelStage : GPersistent<ModelStage, GPeripheral, 4202> {
+struct ModelStage : GPersistent<ModelStage, GPeripheral, 4290> {
     static constexpr const char* kClassName = "BenchModelStage";
     ModelStage* CreateNew() const override { return new ModelStage; }
     ModelStage* Copy() const override { return new ModelStage(*this); }
@@ -109,7 +109,7 @@ struct Bench {
         services->model = services->temp + "-model";
         CreateDirectoryA(services->temp.c_str(), nullptr);
         MPersistentComposite root;
-        root.Add(new ModelStage), root.FindByClassId(4202)->SetId(353);
+        root.Add(new ModelStage), root.FindByClassId(4290)->SetId(353);
         *std::unique_ptr<GOutStreamHolder>(services->OpenFileOutputStream(Wide(services->model), 1))->GetStream()
             << &root;
         server.reset(new GDriverServer);
