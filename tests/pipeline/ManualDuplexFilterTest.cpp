@@ -139,6 +139,15 @@ protected:
         return producer;
     }
 
+    // The copies the spooling filters make: the job's copies, collated by the device.
+    static void Copies(PageDrawProducer& producer, uint16_t copies)
+    {
+        GObjectBase* device = producer.GetSettings()->FindById(365);
+        Put(device, kCollationInstalled, 1);
+        Put(device, kCollationDevice, 1);
+        Put(producer.GetSettings()->FindById(kJobControl), kCopiesRequested, copies);
+    }
+
     GObjectBase* job_ = nullptr;
 };
 
@@ -215,6 +224,10 @@ TEST_F(ManualDuplexTest, TheDecisionTableOfMediaUnitAndMode)
         Put(job_, kLetterheadOverride, uint16_t(c.forbidden));
         GState* copy = static_cast<GState*>(producer->BuildJobState());
         EXPECT_EQ(c.acts, GManualDuplexFilter::WouldTakeOver(copy, producer));
+        const GManualDuplexFilter::Decision d = GManualDuplexFilter::Decide(copy, producer);
+        EXPECT_EQ(c.duplexAfter == 0, d.clearsDuplex != 0);
+        EXPECT_EQ(c.markAfter == 1, d.marksTakenOver != 0);
+        EXPECT_EQ(1, ValueIn(copy, kDuplexMode)) << "deciding changes nothing";
         delete copy;
         producer->ConfigureFromSettings();
         producer->SetDocument(L"doc", L"FILE:");
@@ -271,12 +284,12 @@ TEST_F(ManualDuplexTest, CopiesRepeatEachPass)
     DuplexWriter* writer = nullptr;
     GManualDuplexFilter* filter = new GManualDuplexFilter(0);
     PageDrawProducer* producer = Make(filter, true, writer);
-    Put(job_, kSpoolCopies, 3);
+    Copies(*producer, 3);
     RunJob(*producer, 5, true);
     EXPECT_EQ((std::vector<int>{2, 4, 0, 2, 4, 0, 2, 4, 0, 1, 3, 5, 1, 3, 5, 1, 3, 5}), PageSequence(writer->Events()));
     // A count below one makes one copy.
     writer->log.clear();
-    Put(job_, kSpoolCopies, 0);
+    Copies(*producer, 0);
     RunJob(*producer, 2, true);
     EXPECT_EQ((std::vector<int>{2, 1}), PageSequence(writer->Events()));
 }
@@ -351,7 +364,7 @@ TEST_F(ManualDuplexTest, AHugeCopyCountEndsTheHeldDocumentWithStatusTwo)
     DuplexWriter* writer = nullptr;
     GManualDuplexFilter* filter = new GManualDuplexFilter(0);
     PageDrawProducer* producer = Make(filter, true, writer);
-    Put(job_, kSpoolCopies, 65535);
+    Copies(*producer, 65535);
     AllocationWatch::ResetLargest();
     const std::vector<uint16_t> statuses = RunJob(*producer, 5, true);
     EXPECT_EQ(2, statuses[statuses.size() - 2]) << "the break fails";
