@@ -14,7 +14,15 @@
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/filters/GAAFilter1.h"
+#include "pipeline/filters/GAAFilter2.h"
+#include "pipeline/filters/GBackCoverFilter.h"
 #include "pipeline/filters/GChromafitFilter.h"
+#include "pipeline/filters/GFrontCoverFilter.h"
+#include "pipeline/filters/GLetterheadFilter.h"
+#include "pipeline/filters/GManualDuplexFilter.h"
+#include "pipeline/filters/GReducingFilter.h"
+#include "pipeline/filters/GReverseFilter.h"
 
 #include <gtest/gtest.h>
 
@@ -158,4 +166,25 @@ TEST(ChromafitStoredForm, VersionThreeHoldsTheModeAndAnOlderStreamKeepsIt)
     const GChromafitFilter* kept = dynamic_cast<const GChromafitFilter*>(older.get());
     ASSERT_NE(nullptr, kept);
     EXPECT_EQ(0, kept->GetMode());
+}
+
+TEST(PageFilterStoredForms, EachFilterStoresTheBasePartItsVersionAndItsFields)
+{
+    const uint32_t base = GReverseFilter(0).BinaryStoreSize() - 4;
+    const struct {
+        const char* name;
+        uint32_t size;
+        uint32_t expected;
+    } rows[] = {
+        {"GManualDuplexFilter", GManualDuplexFilter(0, 5).BinaryStoreSize(), base + 6},
+        {"GFrontCoverFilter", GFrontCoverFilter(0).BinaryStoreSize(), base + 4},
+        {"GBackCoverFilter", GBackCoverFilter(0).BinaryStoreSize(), base + 4},
+        {"GLetterheadFilter", GLetterheadFilter(0).BinaryStoreSize(), base + 4},
+        {"GReducingFilter", GReducingFilter(0).BinaryStoreSize(), base + 4},
+        {"GChromafitFilter", GChromafitFilter(0).BinaryStoreSize(), base + 6},
+        {"GAAFilter1", GAAFilter1(0).BinaryStoreSize(), 0},
+        {"GAAFilter2", GAAFilter2(0).BinaryStoreSize(), 0},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.expected, row.size) << row.name;
 }
