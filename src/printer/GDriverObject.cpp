@@ -356,12 +356,12 @@ GMedia* GDriverObject::FindMediaForPaper(uint16_t paperId, GObjectBase* tree)
     const uint16_t yResolution = uint16_t(FlagValue(resolution, FeatureId::kYResolution));
     if (GMedia* media = pool->FindMedia(paperId, orientation, xResolution, yResolution))
         return media;
-    return BuildCustomMedia(paperId, tree, pool, orientation, xResolution, yResolution);
+    return MediaForUserForm(paperId, tree, pool, orientation, xResolution, yResolution);
 }
 
 // A user form of the tree's custom sizes (276) becomes a media on the pool's custom-size
 // template: its margins, the form's size. The driver object keeps the last one built.
-GMedia* GDriverObject::BuildCustomMedia(uint16_t paperId, GObjectBase* tree, GMediaPool* pool, uint16_t orientation,
+GMedia* GDriverObject::MediaForUserForm(uint16_t paperId, GObjectBase* tree, GMediaPool* pool, uint16_t orientation,
                                         uint16_t xResolution, uint16_t yResolution)
 {
     if (paperId < kFirstUserForm || paperId > kLastCustomId || !tree)

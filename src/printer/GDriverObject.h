@@ -299,7 +299,7 @@ protected:
     }
 
 private:
-    GMedia* BuildCustomMedia(uint16_t paperId, GObjectBase* tree, GMediaPool* pool, uint16_t orientation,
+    GMedia* MediaForUserForm(uint16_t paperId, GObjectBase* tree, GMediaPool* pool, uint16_t orientation,
                              uint16_t xResolution, uint16_t yResolution);
 
     RWWString printerName_;
