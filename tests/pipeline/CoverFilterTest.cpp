@@ -113,11 +113,13 @@ protected:
         producer.GetPrinterConfiguration()->Add(list);
     }
     // Letterhead mode on, one page per sheet, one-sided.
-    void LetterheadMode(PageDrawProducer& producer)
+    void LetterheadMode(PageDrawProducer&)
     {
         Put(job_, kLetterheadRule, 1);
         Put(job_, kDuplexMode, 0);
-        Put(producer.GetSettings()->FindById(kPageLayout), kPagesPerSheet, 1);
+        GAttributeComposite* layout = new GAttributeComposite(kPageLayout);
+        layout->Add(new GValueAttribute(1, kPagesPerSheet));
+        job_->Add(layout);
     }
     uint16_t Run(PageDrawProducer& producer, uint32_t pages)
     {

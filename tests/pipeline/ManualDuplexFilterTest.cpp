@@ -288,9 +288,13 @@ TEST_F(ManualDuplexTest, CopiesRepeatEachPass)
     RunJob(*producer, 5, true);
     EXPECT_EQ((std::vector<int>{2, 4, 0, 2, 4, 0, 2, 4, 0, 1, 3, 5, 1, 3, 5, 1, 3, 5}), PageSequence(writer->Events()));
     // A count below one makes one copy.
-    writer->log.clear();
+    DuplexWriter* second = nullptr;
+    filter = new GManualDuplexFilter(0);
+    producer = Make(filter, true, second);
     Copies(*producer, 0);
     RunJob(*producer, 2, true);
+    EXPECT_EQ(1, filter->GetCopies());
+    writer = second;
     EXPECT_EQ((std::vector<int>{2, 1}), PageSequence(writer->Events()));
 }
 
@@ -352,8 +356,8 @@ TEST_F(ManualDuplexTest, TheEndMarkGoesOnlyWithoutAFixedTray)
         PageDrawProducer* producer = Make(new GManualDuplexFilter(0, fixed), true, writer);
         RunJob(*producer, 2, true);
         EXPECT_EQ(fixed == 0 ? 1 : -1, writer->endMark);
-        // A fixed tray is every first page's tray.
-        EXPECT_EQ((std::vector<int>{2, 2}), writer->pageTrays);
+        // A fixed tray is the tray the second pass is fed from.
+        EXPECT_EQ((std::vector<int>{2, fixed ? 3 : 2}), writer->pageTrays);
     }
 }
 
