@@ -13,7 +13,11 @@
 #include "model/MAssociationList.h"
 #include "model/MPersistentAssociation.h"
 #include "pipeline/GDocumentBreak.h"
+#include "graphics/GGraphicBundle.h"
+#include "graphics/GRectangleGraphic.h"
+#include "model/GCommandComposite.h"
 #include "pipeline/GDocumentEnd.h"
+#include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageStart.h"
 #include "pipeline/filters/GCopyPageFilter.h"
 #include "pipeline/filters/GLastPageFilter.h"
@@ -327,6 +331,36 @@ TEST_F(ManualDuplexTest, WithoutABreakEveryPageGoesWithTheStartFirst)
     ASSERT_FALSE(events.empty());
     EXPECT_EQ("OnDocumentStart 705", events.front());
     EXPECT_EQ(1, std::count(events.begin(), events.end(), "OnDocumentStart 705"));
+}
+
+// A whole document from an earlier stage, its break and its end inside: each page is
+// prepared as it is taken, and both passes go on.
+TEST_F(ManualDuplexTest, AWholeDocumentWithItsBreakAndEndSendsBothPasses)
+{
+    DuplexWriter* writer = nullptr;
+    PageDrawProducer* producer = Make(new GManualDuplexFilter(0), true, writer);
+    producer->ConfigureFromSettings();
+    GDocumentStart* start = new GDocumentStart(L"doc", L"FILE:", producer, 0);
+    start->AdoptState(producer->BuildJobState());
+    GCommandComposite* whole = new GCommandComposite(0);
+    whole->Add(start);
+    for (int n = 1; n <= 3; ++n) {
+        GCommandComposite* page = new GCommandComposite(0);
+        GState* state = new GState(256);
+        state->Add(new GValueAttribute(2, kPageTray));
+        page->Add(new GPageStart(state, 0));
+        page->Add(new GRectangleGraphic(GRect{int16_t(n), 10, int16_t(n + 100), 110}, new GGraphicBundle(0), 0));
+        page->Add(new GPageEnd(0));
+        whole->Add(page);
+    }
+    whole->Add(new GDocumentBreak(0));
+    whole->Add(new GDocumentEnd(0));
+    EXPECT_EQ(0, producer->Deliver(whole));
+    producer->CloseFontPool();
+    EXPECT_EQ((std::vector<int>{2, 0, 1, 3}), PageSequence(writer->Events()));
+    const std::vector<std::string> events = writer->Events();
+    EXPECT_EQ(1, std::count(events.begin(), events.end(), "OnDocumentEvent 718"));
+    EXPECT_EQ(1, std::count(events.begin(), events.end(), "OnDocumentEnd 706"));
 }
 
 TEST_F(ManualDuplexTest, PageCountsPassWholeWithAnEmptyFolder)

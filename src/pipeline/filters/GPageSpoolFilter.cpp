@@ -231,8 +231,18 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
         } else if (classId == kDocumentEndClass || classId == kJobAbortClass ||
                    (classId == kDocumentBreakClass && ReplaysOnBreak())) {
             GCountedRef answer = ProcessCommand(member);
-            if (classId != kDocumentBreakClass || answer.Get() != member.Get())
+            if (classId == kDocumentBreakClass && answer.Get() == member.Get())
+                continue;
+            if (result.Get() != command.Get() && answer.Get() != result.Get()) {
+                // A break sent the first part already: both parts go on, in order.
+                GCommandComposite* both = new GCommandComposite(0);
+                GCountedRef parts(both);
+                both->Add(result.Get());
+                both->Add(answer.Get());
+                result = parts;
+            } else {
                 result = answer;
+            }
         }
     }
     delete it;
