@@ -168,14 +168,17 @@ TEST(ExtensionHookFilters, ADocumentWithoutAProducerKeepsNoContext)
 {
     GAAFilter1 first(0);
     GAAFilter2 second(0);
-    for (GAAFilter1* filter : {&first, static_cast<GAAFilter1*>(&second)}) {
-        delete filter->ReceiveCommand(new GDocumentStart(L"doc", L"FILE:", nullptr, 0));
-        EXPECT_EQ(nullptr, filter->GetExtensionContext());
+    auto check = [](auto& filter) {
+        delete filter.ReceiveCommand(new GDocumentStart(L"doc", L"FILE:", nullptr, 0));
+        EXPECT_EQ(nullptr, filter.GetExtensionContext());
         GPageStart* page = new GPageStart(new GState(256), 0);
-        GCommand* out = filter->ReceiveCommand(page);
+        GCommand* out = filter.ReceiveCommand(page);
         EXPECT_EQ(page, out);
         delete out;
-    }
+    };
+    check(first);
+    check(second);
+    EXPECT_FALSE(second.IsKindOf(GAAFilter1::kClassId)) << "each is a peripheral of its own";
 }
 
 TEST(ExtensionHookFilters, NothingIsStored)

@@ -21,13 +21,13 @@ GAAFilter1::~GAAFilter1() {}
 
 bool GAAFilter1::IsSame(const GObjectBase* other) const { return other && other->ClassId() == ClassId(); }
 
-void GAAFilter1::TakeContext(GCommand& documentStart)
+void GExtensionHookLink::Take(GCommand& documentStart)
 {
     producer_ = static_cast<GDocumentStart&>(documentStart).GetProducer();
     context_ = producer_ ? producer_->GetExtensionContext() : nullptr;
 }
 
-GCountedRef GAAFilter1::PageHook(const GCountedRef& command, uint16_t selector)
+GCountedRef GExtensionHookLink::PageHook(const GCountedRef& command, uint16_t selector) const
 {
     GCommand* target = static_cast<GCommand*>(command.Get());
     if (!context_ || !target)
@@ -44,13 +44,13 @@ GCountedRef GAAFilter1::ProcessCommand(const GCountedRef& command)
         return command;
     switch (target->ClassId()) {
     case kDocumentStartClass:
-        TakeContext(*target);
-        if (context_)
-            context_->LoadForDocument(static_cast<GDocumentStart&>(*target));
+        link_.Take(*target);
+        if (GExtensionContext* context = link_.Context())
+            context->LoadForDocument(static_cast<GDocumentStart&>(*target));
         return command;
     case kPageStartClass:
     case kPageEndClass:
-        return PageHook(command, kEarly);
+        return link_.PageHook(command, kEarly);
     default:
         return command;
     }

@@ -11,6 +11,21 @@
 class GCommandProducer;
 class GExtensionContext;
 
+// What both hook filters keep of a job: its producer and the producer's extension
+// context, taken at the document start.
+class GExtensionHookLink {
+public:
+    // The producer and its context from the document start; none without a producer.
+    void Take(GCommand& documentStart);
+    // The context's answer for a page start or end with the selector (0 early, 1 late).
+    GCountedRef PageHook(const GCountedRef& command, uint16_t selector) const;
+    GExtensionContext* Context() const { return context_; }
+
+private:
+    GCommandProducer* producer_ = nullptr;
+    GExtensionContext* context_ = nullptr;
+};
+
 class GAAFilter1 : public GPersistent<GAAFilter1, GPeripheral, 1115> {
 public:
     static constexpr const char* kClassName = "GAAFilter1";
@@ -35,16 +50,10 @@ public:
     void AbsorbState(GState*) override {}
     uint32_t QueryFlags() override { return 0; }
 
-    GExtensionContext* GetExtensionContext() const { return context_; }
+    GExtensionContext* GetExtensionContext() const { return link_.Context(); }
 
     auto StoredForm() { return GNoFields(); }
 
-protected:
-    // The producer and its context from the document start; none without a producer.
-    void TakeContext(GCommand& documentStart);
-    // The page hook's answer for a page start or end with the selector (0 early, 1 late).
-    GCountedRef PageHook(const GCountedRef& command, uint16_t selector);
-
-    GCommandProducer* producer_ = nullptr;
-    GExtensionContext* context_ = nullptr;
+private:
+    GExtensionHookLink link_;
 };

@@ -30,6 +30,8 @@ GAAFilter2::GAAFilter2(const long& id) : GPersistent(id) {}
 GAAFilter2::GAAFilter2(const GAAFilter2& other) : GPersistent(other) {}
 GAAFilter2::~GAAFilter2() {}
 
+bool GAAFilter2::IsSame(const GObjectBase* other) const { return other && other->ClassId() == ClassId(); }
+
 // The page start and end records are read without taking them out of the spooled page,
 // and the results written back in their places.
 void GAAFilter2::ProcessSpooledPage(GObjectBase* page)
@@ -78,15 +80,15 @@ GCountedRef GAAFilter2::ProcessCommand(const GCountedRef& command)
         return command;
     switch (target->ClassId()) {
     case kDocumentStartClass:
-        TakeContext(*target);
+        link_.Take(*target);
         return command;
     case kDocumentEndClass:
-        if (context_)
-            context_->EndDocument(static_cast<GDocumentEnd&>(*target));
+        if (GExtensionContext* context = link_.Context())
+            context->EndDocument(static_cast<GDocumentEnd&>(*target));
         return command;
     case kPageStartClass:
     case kPageEndClass:
-        return PageHook(command, kLate);
+        return link_.PageHook(command, kLate);
     default:
         return command;
     }
