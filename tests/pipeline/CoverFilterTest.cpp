@@ -357,3 +357,32 @@ TEST_F(CoverTest, LetterheadTurnsTwoSidedLetterheadJobsAndMarksThemForReversing)
         EXPECT_EQ(45, second.orientation);
     }
 }
+
+// Without the job's media there is no media to give the cover's paper: no cover.
+TEST_F(CoverTest, NoBackCoverWithoutTheJobsMedia)
+{
+    PageWriter* writer = nullptr;
+    GBackCoverFilter* filter = new GBackCoverFilter(0);
+    PageDrawProducer* producer = Make({filter}, writer);
+    Put(job_, kBackCoverMode, 2);
+    Put(job_, kBackCoverTray, 4);
+    delete job_->RemoveById(kDocumentMedia);
+    job_->Add(new GValueAttribute(23, kDocumentMedia));
+    EXPECT_EQ(0, Run(*producer, 2));
+    EXPECT_EQ((std::vector<int>{1, 2}), writer->Marks());
+    EXPECT_FALSE(filter->IsActive());
+}
+
+TEST_F(CoverTest, LetterheadStaysOffOnAPrinterNotConfiguredForIt)
+{
+    PageWriter* writer = nullptr;
+    GLetterheadFilter* filter = new GLetterheadFilter(0);
+    PageDrawProducer* producer = Make({filter}, writer);
+    delete job_->RemoveById(kDocumentMedia);
+    job_->Add(MediaOf("Letterhead"));
+    Put(job_, kDuplexMode, 1);
+    Put(job_, kReverseOrder, 0);
+    EXPECT_EQ(0, Run(*producer, 1));
+    EXPECT_FALSE(filter->IsActive());
+    EXPECT_EQ(0, filter->IsActing());
+}
