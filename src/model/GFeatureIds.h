@@ -355,6 +355,22 @@ constexpr uint16_t kWatermarkSettings = 379;
 constexpr uint16_t kWatermarkFaceName = 386;
 constexpr uint16_t kWatermarkShade = 403;
 
+// Manual duplex, covers, letterhead, reducing and colour-adjustment filters.
+constexpr uint16_t kDuplexMediaIds = 188;        // in the printer configuration: media ids the duplex unit takes
+constexpr uint16_t kDuplexUnitFitted = 204;      // in the printer configuration: absent counts as fitted
+constexpr uint16_t kBookletJob = 279;            // positive: the job is printed as a booklet
+constexpr uint16_t kChromafitChoices = 295;      // the job's colour-adjustment attribute
+constexpr uint16_t kJobEndText = 800;            // on the document end after a manual duplex job
+constexpr uint16_t kJobEndMark = 801;
+constexpr uint16_t kBackCoverMode = 920;         // 0 none, 1 the first page's paper, 2 921 and 973
+constexpr uint16_t kBackCoverTray = 921;
+constexpr uint16_t kBackCoverMediaType = 973;
+constexpr uint16_t kDuplexTakenOver = 1123;      // 1 once the driver decided the sides itself
+constexpr uint16_t kFrontCoverTray = 1214;
+constexpr uint16_t kFrontCoverMediaType = 1215;
+constexpr uint16_t kFrontCover = 1218;           // 0: no front cover
+constexpr uint16_t kTrayKindSwitch = 1226;       // in the printer configuration
+
 // Property sheets and the UI plug-ins.
 constexpr uint16_t kUIPlugInNames = 63;          // in the settings: the list of plug-in module names
 constexpr uint16_t kLastPageTitle = 1118;        // under 364: the title of the page left last

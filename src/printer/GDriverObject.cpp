@@ -64,6 +64,7 @@ void ForEachMember(GObjectBase* holder, F f)
 
 const uint16_t kFirstCustomId = 16385;
 const uint16_t kLastCustomId = 17383;
+const uint16_t kFirstUserForm = 16384;
 
 } // namespace
 
@@ -85,6 +86,7 @@ GDriverObject::~GDriverObject()
     delete subObject3_;
     delete idMap_;
     delete extensionContext_;
+    delete builtMedia_;
 }
 
 uint32_t GDriverObject::QueryProvider()
@@ -349,9 +351,45 @@ GMedia* GDriverObject::FindMediaForPaper(uint16_t paperId, GObjectBase* tree)
     if (!pool)
         return nullptr;
     GObjectBase* resolution = tree ? tree->FindById(FeatureId::kResolutionNode) : nullptr;
-    return pool->FindMedia(paperId, uint16_t(FlagValue(tree, FeatureId::kOrientation)),
-                           uint16_t(FlagValue(resolution, FeatureId::kXResolution)),
-                           uint16_t(FlagValue(resolution, FeatureId::kYResolution)));
+    const uint16_t orientation = uint16_t(FlagValue(tree, FeatureId::kOrientation));
+    const uint16_t xResolution = uint16_t(FlagValue(resolution, FeatureId::kXResolution));
+    const uint16_t yResolution = uint16_t(FlagValue(resolution, FeatureId::kYResolution));
+    if (GMedia* media = pool->FindMedia(paperId, orientation, xResolution, yResolution))
+        return media;
+    return MediaForUserForm(paperId, tree, pool, orientation, xResolution, yResolution);
+}
+
+// A user form of the tree's custom sizes (276) becomes a media on the pool's custom-size
+// template: its margins, the form's size. The driver object keeps the last one built.
+GMedia* GDriverObject::MediaForUserForm(uint16_t paperId, GObjectBase* tree, GMediaPool* pool, uint16_t orientation,
+                                        uint16_t xResolution, uint16_t yResolution)
+{
+    if (paperId < kFirstUserForm || paperId > kLastCustomId || !tree)
+        return nullptr;
+    GCustomMediaSize* size = nullptr;
+    ForEachMember(tree->FindById(FeatureId::kCustomSizeList), [&](GObjectBase* member) {
+        if (member->IsKindOf(GCustomMediaSize::kClassId) && static_cast<GCustomMediaSize*>(member)->GetId() == paperId)
+            size = static_cast<GCustomMediaSize*>(member);
+        return size == nullptr;
+    });
+    if (!size)
+        return nullptr;
+    const GMedia* model = pool->FindMedia(FeatureId::kLargestCustomMedia, orientation, xResolution, yResolution);
+    GMedia* built = model ? new GMedia(*model) : new GMedia;
+    built->SetMediaId(paperId);
+    const uint16_t unitsX = built->GetUnitsX() ? built->GetUnitsX() : 600;
+    const uint16_t unitsY = built->GetUnitsY() ? built->GetUnitsY() : 600;
+    const GSizePair pixels = size->GetSizeInPixels(unitsX, unitsY);
+    const auto fit = [](uint32_t value) { return uint16_t(value > 32767 ? 32767 : value); };
+    const GMediaPair paper{fit(pixels.width), fit(pixels.height)};
+    const GMediaPair origin = model ? model->GetImageableOrigin() : GMediaPair{0, 0};
+    const GMediaPair farMargins = model ? model->GetFarMargins() : GMediaPair{0, 0};
+    const auto inside = [](int32_t length, int32_t a, int32_t b) { return uint16_t(length > a + b ? length - a - b : 0); };
+    built->SetPaperSize(paper);
+    built->SetImageableArea(origin, GMediaPair{inside(paper.x, origin.x, farMargins.x), inside(paper.y, origin.y, farMargins.y)});
+    delete builtMedia_;
+    builtMedia_ = built;
+    return built;
 }
 
 int GDriverObject::ForEachPoolEntry(GEntryCallback callback, void* context, int mapCheck, int32_t& counter)

@@ -256,7 +256,9 @@ public:
     // symmetric margins, as the settings' flags 711 and 713 choose.
     GMediaPool* GetMediaAttribute();
     // The media of the pool for a paper value at the tree's orientation (265) and
-    // resolution (323 and 324 of 249), borrowed; null without a pool or such a media.
+    // resolution (323 and 324 of 249), borrowed; a user form (16384 to 17383) of the
+    // tree's custom sizes (276) is built into a media the object keeps until the next
+    // one. Null without a pool or such a media.
     GMedia* FindMediaForPaper(uint16_t paperId, GObjectBase* tree);
     // The walkers: each answers 1 when a visited entry matched, else -1. A null context
     // calls nothing and counts every visited entry as matched.
@@ -302,6 +304,9 @@ protected:
     }
 
 private:
+    GMedia* MediaForUserForm(uint16_t paperId, GObjectBase* tree, GMediaPool* pool, uint16_t orientation,
+                             uint16_t xResolution, uint16_t yResolution);
+
     RWWString printerName_;
     RWWString secondName_;
     RWWString thirdName_;
@@ -318,6 +323,8 @@ private:
     uint16_t defaultPaper_ = 0;
     GExtensionContext* extensionContext_ = nullptr;
     uint32_t lastWord_ = 0;
+    // The media last built for a user form.
+    GMedia* builtMedia_ = nullptr;
 };
 
 // The driver object's own answers, shared by the user-interface object and the command

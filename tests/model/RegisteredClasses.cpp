@@ -93,6 +93,14 @@
 #include "pipeline/filters/GScalePageFilter.h"
 #include "pipeline/filters/GSymetricalDuplexFilter.h"
 #include "pipeline/filters/GWatermarkFilter.h"
+#include "pipeline/filters/GAAFilter1.h"
+#include "pipeline/filters/GAAFilter2.h"
+#include "pipeline/filters/GBackCoverFilter.h"
+#include "pipeline/filters/GChromafitFilter.h"
+#include "pipeline/filters/GFrontCoverFilter.h"
+#include "pipeline/filters/GLetterheadFilter.h"
+#include "pipeline/filters/GManualDuplexFilter.h"
+#include "pipeline/filters/GReducingFilter.h"
 #include "pipeline/GCommandCompositeOnDisk.h"
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDownloadHeaderCommand.h"
@@ -445,6 +453,15 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"GEmulateMarginsFilter", [] { return new GEmulateMarginsFilter(14); }},
         {"GSymetricalDuplexFilter", [] { return new GSymetricalDuplexFilter(15); }},
         {"GWatermarkFilter", [] { return new GWatermarkFilter(16); }},
+        {"GManualDuplexFilter", [] { return new GManualDuplexFilter(10, 3); }},
+        {"GFrontCoverFilter", [] { return new GFrontCoverFilter(11); }},
+        {"GBackCoverFilter", [] { return new GBackCoverFilter(12); }},
+        {"GLetterheadFilter", [] { return new GLetterheadFilter(13); }},
+        {"GReducingFilter", [] { return new GReducingFilter(14); }},
+        {"GChromafitFilter", [] { return new GChromafitFilter("chromafit", nullptr, nullptr, 15, 3); }},
+        // The extension filters store nothing, not even their id: the rows are default-made.
+        {"GAAFilter1", [] { return new GAAFilter1; }},
+        {"GAAFilter2", [] { return new GAAFilter2; }},
         {"GPrinter", [] { return Filled(new GPrinter("printer", nullptr, nullptr, 8), [](GPrinter& p) {
              GCheetah().ApplyTo(p);
              GPJL().ApplyTo(p);

@@ -647,3 +647,35 @@ TEST(DriverObjectWalkers, TheMediaForAPaperFollowsTheTreesOrientationAndResoluti
     }
     EXPECT_EQ(nullptr, driver.FindMediaForPaper(7, nullptr)) << "no tree: orientation 0 at resolution 0";
 }
+
+TEST(DriverObjectWalkers, AUserFormOfTheTreeBecomesAMediaOnTheCustomTemplate)
+{
+    ModelDriver driver;
+    GAttributeComposite tree(360);
+    auto* resolution = new GAttributeComposite(249);
+    resolution->Add(new GValueAttribute(600, 323)), resolution->Add(new GValueAttribute(600, 324));
+    tree.Add(new GValueAttribute(0, 265)), tree.Add(resolution);
+    auto* sizes = new GAttributeComposite(276);
+    // 5 by 7 inches.
+    sizes->Add(new GCustomMediaSize(16390, "card", GCustomMediaSize::kHundredthInch, 500, 700, 0));
+    sizes->Add(new GCustomMediaSize(17383, "last", GCustomMediaSize::kHundredthInch, 400, 400, 0));
+    tree.Add(sizes);
+    auto* pool = new GMediaPool(189);
+    // The template: margins of 100 dots all round.
+    pool->Add(new GMedia("custom", {5000, 5000}, {4800, 4800}, {100, 100}, 0, 17384, 600, 600, 0, 0, nullptr, nullptr));
+    driver.GetPrinterConfiguration()->Add(pool);
+
+    GMedia* card = driver.FindMediaForPaper(16390, &tree);
+    ASSERT_NE(nullptr, card);
+    EXPECT_EQ(16390, card->GetMediaId());
+    EXPECT_EQ(3000, card->GetPaperSize().x);
+    EXPECT_EQ(4200, card->GetPaperSize().y);
+    EXPECT_EQ(2800, card->GetImageableExtent().x);
+    EXPECT_EQ(100, card->GetImageableOrigin().x);
+    GMedia* last = driver.FindMediaForPaper(17383, &tree);
+    ASSERT_NE(nullptr, last);
+    EXPECT_EQ(2400, last->GetPaperSize().x);
+    EXPECT_EQ(nullptr, driver.FindMediaForPaper(16391, &tree)) << "no such form";
+    EXPECT_EQ(nullptr, driver.FindMediaForPaper(17384 + 1, &tree)) << "beyond the user forms";
+    EXPECT_EQ(nullptr, driver.FindMediaForPaper(16390, nullptr)) << "no tree";
+}

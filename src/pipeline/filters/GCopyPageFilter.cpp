@@ -80,11 +80,14 @@ int16_t GCopyPageFilter::OnPageEnd(GPageEnd& command)
     copies = AtLeastOne(copies);
     const size_t before = Pages().size();
     const int16_t status = GPageSpoolFilter::OnPageEnd(command);
-    if (Pages().size() == before + 1)
-        for (uint16_t i = 1; i < copies; ++i) {
-            Pages().push_back(PageNode{Pages().back().page, {}});
-            ++extraCopies_;
-        }
+    if (Pages().size() != before + 1)
+        return status;
+    if (!RoomForPages(copies - 1u))
+        return kSpoolFailed;
+    for (uint16_t i = 1; i < copies; ++i) {
+        Pages().push_back(PageNode{Pages().back().page, {}});
+        ++extraCopies_;
+    }
     return status;
 }
 
@@ -95,6 +98,8 @@ uint32_t GCopyPageFilter::CopiesOfWholePage(GObjectBase* page)
     GCommand* pageEnd = dynamic_cast<GCommand*>(endCommand);
     const GValueAttribute* own = pageEnd ? Value(pageEnd->GetState(), kPageCopies) : nullptr;
     const uint16_t copies = AtLeastOne(own ? own->GetValue() : copyCount_);
+    if (!RoomForPages(copies))
+        return 0;
     extraCopies_ += copies - 1u;
     return copies;
 }

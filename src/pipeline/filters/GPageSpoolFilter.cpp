@@ -236,6 +236,7 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
             if (classId == kOnDiskPageClass && !static_cast<GCommandCompositeOnDisk*>(object)->HasFailed())
                 static_cast<GCommandCompositeOnDisk*>(object)->Close();
             if (start && end) {
+                TakingWholePage(object);
                 for (uint32_t copies = CopiesOfWholePage(object), i = 0; i < copies; ++i)
                     AppendPage(member);
             } else if (start) {
@@ -246,6 +247,7 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
                 partial->Add(object);
                 // A sheet put together from the parts of an imposed page is a page too.
                 if (end) {
+                    TakingWholePage(partial.Get());
                     for (uint32_t copies = CopiesOfWholePage(partial.Get()), i = 0; i < copies; ++i)
                         AppendPage(partial);
                     partial.Set(nullptr);
@@ -258,8 +260,18 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
         } else if (classId == kDocumentEndClass || classId == kJobAbortClass ||
                    (classId == kDocumentBreakClass && ReplaysOnBreak())) {
             GCountedRef answer = ProcessCommand(member);
-            if (classId != kDocumentBreakClass || answer.Get() != member.Get())
+            if (classId == kDocumentBreakClass && answer.Get() == member.Get())
+                continue;
+            if (result.Get() != command.Get() && answer.Get() != result.Get()) {
+                // A break sent the first part already: both parts go on, in order.
+                GCommandComposite* both = new GCommandComposite(0);
+                GCountedRef parts(both);
+                both->Add(result.Get());
+                both->Add(answer.Get());
+                result = parts;
+            } else {
                 result = answer;
+            }
         }
     }
     delete it;
@@ -269,6 +281,21 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
         held_ = 0;
     }
     return result;
+}
+
+int GPageSpoolFilter::RoomForPages(uint64_t more)
+{
+    if (uint64_t(pages_.size()) + more <= kMostHeldPages)
+        return 1;
+    ClearSpool();
+    return 0;
+}
+
+void GPageSpoolFilter::ReleaseDocument()
+{
+    pages_.clear();
+    producer_ = nullptr;
+    held_ = 0;
 }
 
 void GPageSpoolFilter::AppendPage(const GCountedRef& page)

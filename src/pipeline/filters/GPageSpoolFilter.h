@@ -31,6 +31,10 @@ class GPageSpoolFilter : public GPeripheral {
 public:
     // The handlers' spool failure status.
     static constexpr int16_t kSpoolFailed = 2;
+    // The most pages, copies included, that one held document may send: a copy count
+    // read from the job may not make the filter ask for memory without end (the
+    // module's new handler would end the host process).
+    static constexpr uint32_t kMostHeldPages = 1u << 18;
 
     GPageSpoolFilter();
     explicit GPageSpoolFilter(const long& id);
@@ -106,6 +110,15 @@ protected:
     virtual uint32_t CopiesOfWholePage(GObjectBase*) { return 1; }
     // The last-page filter counts pages at their end; the others at their start.
     virtual int CountsAtPageEnd() const { return 0; }
+    // Called for each whole page of an earlier filter's document before it joins the
+    // page list; nothing here.
+    virtual void TakingWholePage(GObjectBase*) {}
+
+    // 1 when the document may hold that many pages more; otherwise the held document
+    // is dropped (spool files, folder) and the filter goes idle: 0.
+    int RoomForPages(uint64_t more);
+    // The document went on: the filter forgets it and its producer.
+    void ReleaseDocument();
 
     // The common document end: the pages replayed and the command appended.
     int16_t FinishDocument(GCommand& command);

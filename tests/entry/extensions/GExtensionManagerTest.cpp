@@ -14,7 +14,10 @@
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/GCommandProducer.h"
 #include "pipeline/GPassThroughCommand.h"
+#include "pipeline/filters/GAAFilter1.h"
+#include "pipeline/filters/GAAFilter2.h"
 #include "printer/GDriverObject.h"
 #include "printer/GPrinter.h"
 #include "model/GState.h"
@@ -117,6 +120,36 @@ public:
         return root;
     }
     GExtensionManager& Manager() { return *static_cast<GExtensionManager*>(GetExtensionContext()); }
+
+private:
+    std::vector<GAttributeComposite*> entries_;
+};
+
+// The same as a job's producer, for the extension hook filters.
+class ExtensionProducer : public GCommandProducer {
+public:
+    explicit ExtensionProducer(std::vector<GAttributeComposite*> entries)
+        : GDriverObject(RWWString(L"ext")), entries_(entries)
+    {
+        GPrinter* printer = new GPrinter("printer", nullptr, nullptr, 8);
+        GCheetah().ApplyTo(*printer);
+        SetPrinter(printer);
+    }
+    GObjectBase* CreateSettings() override
+    {
+        GAttributeComposite* root = new GAttributeComposite(1);
+        GAttributeComposite* container = new GAttributeComposite(FeatureId::kExtensionContainer);
+        GAttributeComposite* list = new GAttributeComposite(FeatureId::kExtensionDescriptorList);
+        for (GAttributeComposite* entry : entries_)
+            list->Add(entry);
+        container->Add(list);
+        root->Add(container);
+        return root;
+    }
+    uint16_t CheckContinue() override { return 0; }
+    uint16_t PaintPath(uint32_t) override { return 0; }
+    int ClosesFigure(uint32_t) override { return 0; }
+    uint32_t GetProducerKey() const override { return 0; }
 
 private:
     std::vector<GAttributeComposite*> entries_;
@@ -304,4 +337,37 @@ TEST_F(GExtensionManagerTest, FailedInitializeOrNoRenderingModuleSuppliesNothing
     EXPECT_EQ("", second.Log());
     GDocumentEnd end(3);
     manager.EndDocument(end);
+}
+
+// The hook filters in a job's order with the stand-in module: the early filter adds the
+// bytes of the early events, the late one those of the late events, and the document
+// end unloads the module.
+TEST_F(GExtensionManagerTest, TheHookFiltersPutTheModulesBytesBesideThePageCommands)
+{
+    first.Kinds(0x200 | 0x1000);
+    first.Data(0x200, "early");
+    first.Data(0x1000, "late");
+    ExtensionProducer producer({Entry("one", "qzext.dll", 0)});
+    GAAFilter1 early(0);
+    GAAFilter2 late(0);
+    // Each filter's answer goes to the next; the last answer is the caller's.
+    auto through = [&](GCommand* command) {
+        GCommand* out = late.ReceiveCommand(early.ReceiveCommand(command));
+        return GCountedRef(out);
+    };
+    GDocumentStart* start = new GDocumentStart(L"doc", L"FILE:", &producer, 0);
+    start->AdoptState(new GState(246));
+    GCountedRef started = through(start);
+    EXPECT_EQ(start, started.Get());
+    EXPECT_EQ(producer.GetExtensionContext(), early.GetExtensionContext());
+    EXPECT_EQ(producer.GetExtensionContext(), late.GetExtensionContext());
+    EXPECT_TRUE(static_cast<GExtensionManager*>(producer.GetExtensionContext())->IsModuleLoaded(0));
+
+    GCountedRef page = through(new GPageStart(new GState(256), 0));
+    EXPECT_EQ((std::vector<std::string>{"709", "608:767:early"}), Members(static_cast<GCommand*>(page.Get())));
+    GCountedRef pageEnd = through(new GPageEnd(new GState(256), 0));
+    EXPECT_EQ((std::vector<std::string>{"608:767:late", "710"}), Members(static_cast<GCommand*>(pageEnd.Get())));
+    through(new GDocumentEnd(0));
+    EXPECT_FALSE(static_cast<GExtensionManager*>(producer.GetExtensionContext())->IsModuleLoaded(0));
+    EXPECT_EQ(0u, first.OpenBlocks());
 }
