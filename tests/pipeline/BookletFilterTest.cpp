@@ -2,6 +2,7 @@
 // sheet, when it stays idle, and its spool lock.
 #include "ProducerTestBed.h"
 
+#include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
@@ -154,9 +155,14 @@ TEST_F(ProducerTest, ACoverSourceWrapsTheBookletInACoverSheet)
         const char* type;
         bool cover;
         uint32_t pages;
-    } rows[] = {{"Plain", true, 6}, {"Transparency", false, 6}, {"Labels", false, 6}, {"Plain", true, 0}};
+        bool manualDuplex; // the printer turns the sheets by hand: manual duplex takes the job
+    } rows[] = {{"Plain", true, 6, false},
+                {"Transparency", false, 6, false},
+                {"Labels", false, 6, false},
+                {"Plain", true, 0, false},
+                {"Plain", false, 6, true}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.type << " " << row.pages);
+        SCOPED_TRACE(testing::Message() << row.type << " " << row.pages << " " << row.manualDuplex);
         MarkingWriter* writer = new MarkingWriter;
         GBookletFilter* booklet = new GBookletFilter(0);
         PageDrawProducer* producer = MakeProducer(L"FILE:", {booklet}, writer);
@@ -165,6 +171,10 @@ TEST_F(ProducerTest, ACoverSourceWrapsTheBookletInACoverSheet)
         Put(job, FeatureId::kBookletCoverSource, 1);
         Put(job, FeatureId::kBookletCoverTray, 5);
         job->Add(new GStringAttribute(row.type, FeatureId::kBookletCoverMediaType));
+        if (row.manualDuplex) {
+            producer->GetPrinterConfiguration()->Add(new GValueAttribute(2, FeatureId::kManualDuplexPrinter));
+            producer->GetPrinterConfiguration()->Add(new GValueAttribute(0, FeatureId::kDuplexUnitFitted));
+        }
         PageDrawJob run;
         run.pages = row.pages;
         EXPECT_EQ(0, run.Run(*producer));

@@ -199,6 +199,7 @@ TEST_F(CoverTest, NoFrontCoverOnABookletTheManualDuplexFilterWouldTakeOver)
         Put(job_, kFrontCover, 1);
         Put(job_, kFrontCoverTray, 5);
         Put(job_, kBookletJob, 1);
+        testbed::GiveBookletPaper(*producer, job_);
         Put(job_, kDuplexMode, 1);
         Put(producer->GetPrinterConfiguration(), kManualDuplexPrinter, takesOver ? 2 : 0);
         Put(producer->GetPrinterConfiguration(), kDuplexUnitFitted, 0);

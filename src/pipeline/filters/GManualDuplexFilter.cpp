@@ -473,3 +473,10 @@ void GManualDuplexFilter::ResetFilterFlags()
     mediaType_ = RWCString();
     copies_ = 1;
 }
+
+int GManualDuplexFilter::WouldTakeOver(GObjectBase* jobState, GCommandProducer* producer,
+                                       const std::vector<RWCString>&)
+{
+    GState* state = jobState && jobState->IsKindOf(GState::kClassId) ? static_cast<GState*>(jobState) : nullptr;
+    return WouldTakeOver(state, producer);
+}

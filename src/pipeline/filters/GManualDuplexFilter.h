@@ -9,12 +9,13 @@
 #include "foundation/RWCString.h"
 #include "model/GCountedRef.h"
 #include "pipeline/filters/GPageSpoolFilter.h"
+#include "pipeline/filters/GTakeOverCheck.h"
 
 class GConfiguration;
 class GDriverObject;
 class GState;
 
-class GManualDuplexFilter : public GPersistent<GManualDuplexFilter, GPageSpoolFilter, 1110> {
+class GManualDuplexFilter : public GPersistent<GManualDuplexFilter, GPageSpoolFilter, 1110>, public GTakeOverCheck {
 public:
     static constexpr const char* kClassName = "GManualDuplexFilter";
     GManualDuplexFilter* CreateNew() const override { return new GManualDuplexFilter; }
@@ -50,6 +51,11 @@ public:
     // printer (the media texts, the duplex unit and the configured manual mode decide);
     // nothing changes. The front cover and booklet filters ask it.
     static int WouldTakeOver(GState* jobState, GDriverObject* driver) { return Decide(jobState, driver).takesOver; }
+    // The same question as the booklet filter asks it through the class factory. The
+    // media types it names are the job state's own cover texts, which the decision reads
+    // from the state itself.
+    int WouldTakeOver(GObjectBase* jobState, GCommandProducer* producer,
+                      const std::vector<RWCString>& mediaTypes) override;
 
     // The replay orders: odd pages ascending, odd descending, even ascending, even
     // descending.
