@@ -309,4 +309,8 @@ constexpr uint16_t kJobStorageEnabled = 520;
 constexpr uint16_t kColorPageOption = 339;       // in the configuration: 1 offers the Color page
 constexpr uint16_t kPdlWriterGroup = 98;         // in the configuration: holds the writer 101
 
+// The document sheet and its pages.
+constexpr uint16_t kJobNotification = 1033;      // 1 shows the job's id when it prints
+constexpr uint16_t kConfigurationExport = 1100;  // 1: a committed sheet writes the update record
+
 }  // namespace FeatureId
