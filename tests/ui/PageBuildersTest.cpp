@@ -15,6 +15,8 @@
 #include "ui/pages/PageControls.h"
 
 #include <algorithm>
+#include <cwchar>
+#include <malloc.h>
 #include <functional>
 #include <memory>
 
@@ -310,6 +312,21 @@ TEST(AboutBox, ListsEveryExtensionWhenThePrinterTakesThem)
                  L"   Extension support: full\r\n   Example Ltd\r\n",
                  text.Data());
     EXPECT_TRUE(GAboutFeature::ExtensionText(nullptr, &settings).IsNull());
+}
+
+TEST_F(PageBuilding, TitlesAreHeapBlocksOfTheAllocatorTheGlueFreesWith)
+{
+    // The glue releases every title of our pages with free(): a title must be a block of
+    // that heap, of (length * 2 + 2) bytes.
+    wchar_t* title = PageBuilders::CopyTitle(1053);
+    ASSERT_NE(nullptr, title);
+    EXPECT_STREQ(L"Paper", title);
+    EXPECT_EQ(std::wcslen(title) * 2 + 2, _msize(title));
+    std::free(title);
+    wchar_t* missing = PageBuilders::CopyTitle(59999);
+    ASSERT_NE(nullptr, missing) << "a missing string gives an empty title, not none";
+    EXPECT_STREQ(L"", missing);
+    std::free(missing);
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ struct Template {
 // resource's size.
 class TemplateReader {
 public:
-    TemplateReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) {}
+    TemplateReader(const uint8_t* bytes, size_t size) : bytes_(bytes), size_(size) { }
 
     Template Read()
     {
@@ -150,16 +150,15 @@ TEST_F(Templates, TheAboutBoxHasItsTwoTextsAndOk)
 {
     const Template about = Read(GAboutFeature::kAboutDialog);
     ASSERT_TRUE(about.read);
-    EXPECT_EQ(std::set<int32_t>({GAboutFeature::kDriverTextItem, GAboutFeature::kExtensionsItem, IDOK}),
-              about.items);
+    EXPECT_EQ(std::set<int32_t>({GAboutFeature::kDriverTextItem, GAboutFeature::kExtensionsItem, IDOK}), about.items);
 }
 
 TEST(TemplateReading, TruncatedTemplatesAreRefused)
 {
     // A one-item template cut at every length: only the whole one reads.
     const uint16_t whole[] = {
-        1, 0xFFFF, 0, 0, 0, 0, 0x40, 0x80C8, 1, 0, 0, 10, 10, 0, 0, 'A', 0, 8, 400, 0, 'M', 0,  // the dialog
-        0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 7, 0, 0xFFFF, 0x82, 0, 0,                                  // the item
+        1, 0xFFFF, 0, 0, 0, 0, 0x40, 0x80C8, 1, 0, 0, 10, 10,     0,    0, 'A', 0, 8, 400, 0, 'M', 0,  // the dialog
+        0, 0,      0, 0, 0, 0, 0,    0,      0, 0, 7, 0,  0xFFFF, 0x82, 0, 0,  // the item
     };
     const auto* bytes = reinterpret_cast<const uint8_t*>(whole);
     EXPECT_TRUE(TemplateReader(bytes, sizeof whole).Read().read);

@@ -38,7 +38,8 @@ void Line(RWWString& out, const RWWString& first, const wchar_t* between = nullp
 RWWString GAboutFeature::ExtensionText(GObjectBase* configuration, GObjectBase* settings)
 {
     RWWString text;
-    const GValueAttribute* support = GDriverObject::Feature<GValueAttribute>(configuration, FeatureId::kExtensionEnable);
+    const GValueAttribute* support =
+        GDriverObject::Feature<GValueAttribute>(configuration, FeatureId::kExtensionEnable);
     if (!support || support->GetValue() == 0)
         return text;
     GObjectBase* container = settings ? settings->FindById(FeatureId::kExtensionContainer) : nullptr;
@@ -80,8 +81,7 @@ INT_PTR CALLBACK GAboutFeature::AboutBoxProc(HWND window, UINT message, WPARAM w
         auto* printer = data ? dynamic_cast<GPeripheral*>(data->printer) : nullptr;
         GObjectBase* configuration = printer ? printer->GetConfiguration() : nullptr;
         SetDlgItemTextW(window, kDriverTextItem, DriverText().Data());
-        SetDlgItemTextW(window, kExtensionsItem,
-                        ExtensionText(configuration, data ? data->settings : nullptr).Data());
+        SetDlgItemTextW(window, kExtensionsItem, ExtensionText(configuration, data ? data->settings : nullptr).Data());
         return TRUE;
     }
     case WM_COMMAND:

@@ -17,7 +17,7 @@ public:
     static constexpr int kExtensionsItem = 11512;
     static constexpr const wchar_t* kVersionSuffix = L" (VAZ 2.0)";
 
-    explicit GAboutFeature(GSheetContext* context) : GFeature(context) {}
+    explicit GAboutFeature(GSheetContext* context) : GFeature(context) { }
 
     // The lines the box lists for the extensions: per extension a line of dashes,
     // "name   text", "   text1", "   Extension support: text3" and "   text4", each

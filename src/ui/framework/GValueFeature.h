@@ -6,7 +6,7 @@
 
 class GValueFeature : public GFeature {
 public:
-    GValueFeature(GSheetContext* context, uint16_t featureId) : GFeature(context, featureId) {}
+    GValueFeature(GSheetContext* context, uint16_t featureId) : GFeature(context, featureId) { }
 
     // 1 with the value; 0 (value 0) when the feature is absent or there is no context.
     int Read(uint16_t& value) const;

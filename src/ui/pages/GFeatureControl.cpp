@@ -102,6 +102,8 @@ int GFeatureControl::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         return 0;
     const int id = LOWORD(wParam);
     const UINT code = HIWORD(wParam);
+    if (id == IDOK || id == IDCANCEL)
+        return 0;
     const std::vector<int> items = RoleItems(dialog);
     for (size_t i = 0; i < items.size(); ++i) {
         if (items[i] != id)
@@ -132,7 +134,9 @@ int GFeatureControl::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM)
             }
             return 1;
         case kButton:
-            if (code == BN_CLICKED && i == 0)
+            if (id != (opener_ ? opener_ : items[0]))
+                return 0;
+            if (code == BN_CLICKED)
                 OnButton(dialog);
             return 1;
         default:

@@ -1,9 +1,10 @@
 // The control of one feature's group of items, by kind: a check box writes 0 or 1, a
 // radio group the index of the chosen button, an edit field its number, a list its
 // selection (the lists are not filled yet), a button opens its sub-dialog; the rest is
-// inert. The items of each role are found by their window class and style, so a label
-// in the table is passed over. Works without a binding (it then reads 0 and writes
-// nothing) and owns its sub-dialog.
+// inert. OK and Cancel are never taken: they close the dialog the control sits on. The
+// items of each role are found by their window class and style, so a label in the table
+// is passed over. Works without a binding (it then reads 0 and writes nothing) and owns
+// its sub-dialog.
 #pragma once
 
 #include "ui/framework/GDialogControl.h"
@@ -20,6 +21,8 @@ public:
     GFeatureControl(GFeature* binding, const DialogItem* items, GModalDialog* dialog);
 
     Kind GetKind() const { return kind_; }
+    // The button that opens the sub-dialog when it is not the first of the table.
+    void SetOpener(int itemId) { opener_ = itemId; }
     GModalDialog* GetDialog() const { return dialog_.get(); }
     int OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
 
@@ -35,6 +38,7 @@ private:
     void Show(HWND dialog);
 
     Kind kind_;
+    int opener_ = 0;
     std::unique_ptr<GModalDialog> dialog_;
 };
 

@@ -32,6 +32,7 @@ struct ControlRow {
     WriterCondition condition;
     const SubDialogSpec* opens;
     bool afterHelpTable;
+    int32_t opener;  // the item that opens the sub-dialog; 0: the row's first button
 };
 
 // A sub-dialog: dialog id (0: chosen by the writer), help id and rows.
@@ -126,20 +127,25 @@ const DialogItem kQualityDetailsItems3[] = {{6044, 346}, {0, 0}};
 const DialogItem kQualityDetailsItems4[] = {{7074, -1}, {0, 0}};
 const DialogItem kQualityDetailsItems5[] = {{3021, 313}, {9003, -1}, {0, 0}};
 const DialogItem kQualityDetailsItems6[] = {{3023, -1}, {0, 0}};
-const DialogItem kQualityDetailsItems7[] = {{9020, 334}, {9021, 335}, {9022, 336}, {9023, 337}, {9024, 338}, {9004, -1}, {0, 0}};
+const DialogItem kQualityDetailsItems7[] = {{9020, 334}, {9021, 335}, {9022, 336}, {9023, 337},
+                                            {9024, 338}, {9004, -1},  {0, 0}};
 const DialogItem kQualityDetailsItems8[] = {{9033, -1}, {0, 0}};
 const DialogItem kQualityDetailsItems9[] = {{9034, -1}, {0, 0}};
 const DialogItem kQualityDetailsItems10[] = {{1002, 327}, {1005, 327}, {9010, -1}, {0, 0}};
-const DialogItem kWatermarkItems1[] = {{5012, 515}, {5014, 516}, {5019, 517}, {5027, 523}, {5011, 515}, {5026, 523}, {5013, 516}, {5018, 517}, {5010, -1}, {9, 1300}, {0, 0}};
+const DialogItem kWatermarkItems1[] = {{5012, 515}, {5014, 516}, {5019, 517}, {5027, 523}, {5011, 515}, {5026, 523},
+                                       {5013, 516}, {5018, 517}, {5010, -1},  {9, 1300},   {0, 0}};
 const DialogItem kWatermarkItems2[] = {{6533, -1}, {0, 0}};
-const DialogItem kWatermarkItems3[] = {{5002, 510}, {5003, 511}, {5004, 512}, {5006, 521}, {5001, -1}, {5005, -1}, {0, 0}};
+const DialogItem kWatermarkItems3[] = {{5002, 510}, {5003, 511}, {5004, 512}, {5006, 521},
+                                       {5001, -1},  {5005, -1},  {0, 0}};
 const DialogItem kWatermarkItems4[] = {{5016, 518}, {5017, 518}, {5015, 518}, {0, 0}};
-const DialogItem kWatermarkItems5[] = {{5008, 513}, {5009, 514}, {5021, 519}, {5022, 520}, {5028, 524}, {5007, -1}, {0, 0}};
+const DialogItem kWatermarkItems5[] = {{5008, 513}, {5009, 514}, {5021, 519}, {5022, 520},
+                                       {5028, 524}, {5007, -1},  {0, 0}};
 const DialogItem kWatermarkItems6[] = {{5020, -1}, {0, 0}};
 const DialogItem kWatermarkItems7[] = {{1070, 901}, {0, 0}};
 const DialogItem kCustomPaperItems1[] = {{2050, 218}, {2051, 217}, {8, 221}, {2049, -1}, {9, 1300}, {0, 0}};
 const DialogItem kCustomPaperItems2[] = {{11421, 211}, {11422, 211}, {11431, -1}, {11433, -1}, {2054, 211}, {0, 0}};
-const DialogItem kCustomPaperItems3[] = {{11411, 212}, {11412, 212}, {11430, -1}, {11432, -1}, {2053, 212}, {11413, -1}, {11414, -1}, {11423, -1}, {11424, -1}, {2055, -1}, {0, 0}};
+const DialogItem kCustomPaperItems3[] = {{11411, 212}, {11412, 212}, {11430, -1}, {11432, -1}, {2053, 212}, {11413, -1},
+                                         {11414, -1},  {11423, -1},  {11424, -1}, {2055, -1},  {0, 0}};
 const DialogItem kCustomPaperItems4[] = {{2052, 213}, {0, 0}};
 const DialogItem kColorSettingsItems1[] = {{13508, 1208}, {13507, 1208}, {13520, -1}, {0, 0}};
 const DialogItem kColorSettingsItems2[] = {{13708, 1215}, {13705, 1215}, {0, 0}};
@@ -161,8 +167,11 @@ const DialogItem kMoreOptionsItems9[] = {{7071, -1}, {7047, 614}, {7048, 615}, {
 const DialogItem kMoreOptionsItems10[] = {{7069, 633}, {7068, -1}, {0, 0}};
 const DialogItem kMoreOptionsItems11[] = {{7073, -1}, {0, 0}};
 const DialogItem kFontCardErrorItems1[] = {{7303, -1}, {7306, -1}, {7309, -1}, {1, 1302}, {0, 0}};
-const DialogItem kAddFontCardItems1[] = {{7204, 626}, {7205, 624}, {7201, 625}, {1, 1302}, {7203, 626}, {7206, 624}, {0, 0}};
-const DialogItem kConfigureFontCardsItems1[] = {{7105, 620}, {7106, 623}, {7109, 621}, {7107, 622}, {7110, 619}, {1, 1302}, {2, 1301}, {7104, 620}, {7108, 621}, {7102, -1}, {7103, -1}, {7101, -1}, {9, 1300}, {0, 0}};
+const DialogItem kAddFontCardItems1[] = {{7204, 626}, {7205, 624}, {7201, 625}, {1, 1302},
+                                         {7203, 626}, {7206, 624}, {0, 0}};
+const DialogItem kConfigureFontCardsItems1[] = {{7105, 620}, {7106, 623}, {7109, 621}, {7107, 622}, {7110, 619},
+                                                {1, 1302},   {2, 1301},   {7104, 620}, {7108, 621}, {7102, -1},
+                                                {7103, -1},  {7101, -1},  {9, 1300},   {0, 0}};
 const DialogItem kBasicsItems1[] = {{1021, 101}, {1022, 101}, {1024, 101}, {1023, 101}, {1020, -1}, {0, 0}};
 const DialogItem kBasicsItems2[] = {{1031, 102}, {1032, 103}, {1033, 104}, {1030, -1}, {0, 0}};
 const DialogItem kBasicsItems3[] = {{1050, 105}, {0, 0}};
@@ -201,13 +210,18 @@ const DialogItem kOutputItems3[] = {{3028, -1}, {0, 0}};
 const DialogItem kOutputItems4[] = {{2021, 401}, {0, 0}};
 const DialogItem kJobStorageItems1[] = {{5417, 434}, {0, 0}};
 const DialogItem kJobStorageItems2[] = {{18023, 436}, {18022, 436}, {0, 0}};
-const DialogItem kJobStorageItems3[] = {{18003, 413}, {18008, 421}, {18004, 415}, {18007, 416}, {18005, 417}, {18018, 420}, {18011, 418}, {18012, 419}, {18013, 419}, {18019, -1}, {18014, -1}, {18006, 414}, {5410, 430}, {5411, 431}, {5415, -1}, {5412, 432}, {5413, 433}, {5414, -1}, {18002, -1}, {18001, -1}, {5416, -1}, {18016, -1}, {0, 0}};
+const DialogItem kJobStorageItems3[] = {
+    {18003, 413}, {18008, 421}, {18004, 415}, {18007, 416}, {18005, 417}, {18018, 420}, {18011, 418}, {18012, 419},
+    {18013, 419}, {18019, -1},  {18014, -1},  {18006, 414}, {5410, 430},  {5411, 431},  {5415, -1},   {5412, 432},
+    {5413, 433},  {5414, -1},   {18002, -1},  {18001, -1},  {5416, -1},   {18016, -1},  {0, 0}};
 const DialogItem kColorItems1[] = {{14002, 1205}, {14003, 1206}, {14005, -1}, {0, 0}};
 const DialogItem kColorItems2[] = {{14004, 1207}, {0, 0}};
 const DialogItem kColorItems3[] = {{14116, 1211}, {0, 0}};
 const DialogItem kColorItems4[] = {{14118, -1}, {0, 0}};
 const DialogItem kColorItems5[] = {{13531, 1217}, {13702, 1217}, {0, 0}};
-const DialogItem kNTFormsItems1[] = {{12003, 701}, {12006, 702}, {12008, 703}, {12009, 704}, {12002, 701}, {12005, 702}, {12007, 703}, {12001, -1}, {12010, -1}, {12004, -1}, {12011, -1}, {12012, -1}, {0, 0}};
+const DialogItem kNTFormsItems1[] = {{12003, 701}, {12006, 702}, {12008, 703}, {12009, 704}, {12002, 701},
+                                     {12005, 702}, {12007, 703}, {12001, -1},  {12010, -1},  {12004, -1},
+                                     {12011, -1},  {12012, -1},  {0, 0}};
 const DialogItem kConfigureItems1[] = {{7013, 612}, {7010, -1}, {0, 0}};
 const DialogItem kConfigureItems2[] = {{7026, 607}, {7020, -1}, {0, 0}};
 const DialogItem kConfigureItems3[] = {{7023, 630}, {0, 0}};
@@ -220,7 +234,8 @@ const DialogItem kConfigureItems9[] = {{7052, 605}, {7050, -1}, {0, 0}};
 const DialogItem kConfigureItems10[] = {{2021, 606}, {0, 0}};
 
 const ControlRow kQualityDetailsRows[] = {
-    {kQualityDetailsItems1, Bind<GQualityCurrentSettingFeature>, Own<GQualityCurrentSettingControl>, kAnyWriter, nullptr, false},
+    {kQualityDetailsItems1, Bind<GQualityCurrentSettingFeature>, Own<GQualityCurrentSettingControl>, kAnyWriter,
+     nullptr, false},
     {kQualityDetailsItems2, Bind<GWysiwygPatternsFeature>, Own<GWysiwygPatternsControl>, kAnyWriter, nullptr, false},
     {kQualityDetailsItems3, Bind<GScalePatternsFeature>, Own<GScalePatternsControl>, kAnyWriter, nullptr, false},
     {kQualityDetailsItems4, Notice<0x400000A7, 0x400000A8>, NoticeButton<0>, kPcl5eOnly, nullptr, false},
@@ -229,7 +244,8 @@ const ControlRow kQualityDetailsRows[] = {
     {kQualityDetailsItems7, Bind<GSendAsRasterFeature>, Own<GSendAsRasterControl>, kPcl5eOnly, nullptr, false},
     {kQualityDetailsItems8, Notice<0x400000A3, 0x400000A4>, NoticeButton<0>, kPcl5eOnly, nullptr, false},
     {kQualityDetailsItems9, Notice<0x400000A5, 0x400000A6>, NoticeButton<0>, kPcl5eOnly, nullptr, true},
-    {kQualityDetailsItems10, Bind<GRasterCompressionFeature>, Own<GRasterCompressionControl>, kNotPcl5e, nullptr, false},
+    {kQualityDetailsItems10, Bind<GRasterCompressionFeature>, Own<GRasterCompressionControl>, kNotPcl5e, nullptr,
+     false},
 };
 
 const ControlRow kWatermarkRows[] = {
@@ -257,7 +273,8 @@ const ControlRow kColorSettingsRows[] = {
     {kColorSettingsItems5, ColorOption<532, 2, 1>, Own<GColorOptionControl>, kAnyWriter, nullptr, false},
     {kColorSettingsItems6, ColorOption<542, 2, 0>, Own<GColorOptionControl>, kAnyWriter, nullptr, false},
     {kColorSettingsItems7, ColorOption<544, 3, 2>, Own<GColorOptionControl>, kAnyWriter, nullptr, false},
-    {kColorSettingsItems8, Bind<GColorModeFeature>, OwnKind<GColorModeControl, GFeatureControl::kInert>, kAnyWriter, nullptr, false},
+    {kColorSettingsItems8, Bind<GColorModeFeature>, OwnKind<GColorModeControl, GFeatureControl::kInert>, kAnyWriter,
+     nullptr, false},
 };
 
 const ControlRow kMoreOptionsRows[] = {
@@ -265,7 +282,8 @@ const ControlRow kMoreOptionsRows[] = {
     {kMoreOptionsItems2, Bind<GTotalMemoryFeature>, Own<GTotalMemoryControl>, kAnyWriter, nullptr, false},
     {kMoreOptionsItems3, Bind<GHardDiskFeature>, Own<GHardDiskControl>, kAnyWriter, nullptr, false},
     {kMoreOptionsItems4, Notice<0x4000007A, 0x4000006E>, NoticeButton<0>, kAnyWriter, nullptr, false},
-    {kMoreOptionsItems5, Bind<GScaleFromLargePaperFeature>, Own<GScaleFromLargePaperControl>, kAnyWriter, nullptr, false},
+    {kMoreOptionsItems5, Bind<GScaleFromLargePaperFeature>, Own<GScaleFromLargePaperControl>, kAnyWriter, nullptr,
+     false},
     {kMoreOptionsItems6, Bind<GLetterheadModeFeature>, Own<GLetterheadModeControl>, kAnyWriter, nullptr, false},
     {kMoreOptionsItems7, Notice<0x400000BF, 0x400000C0>, NoticeButton<0>, kAnyWriter, nullptr, false},
     {kMoreOptionsItems8, Bind<GIgnoreCollationFeature>, Own<GIgnoreCollationControl>, kAnyWriter, nullptr, false},
@@ -275,7 +293,8 @@ const ControlRow kMoreOptionsRows[] = {
 };
 
 const ControlRow kFontCardErrorRows[] = {
-    {kFontCardErrorItems1, Bind<GFeature>, OwnKind<GFeatureControl, GFeatureControl::kInert>, kAnyWriter, nullptr, false},
+    {kFontCardErrorItems1, Bind<GFeature>, OwnKind<GFeatureControl, GFeatureControl::kInert>, kAnyWriter, nullptr,
+     false},
 };
 
 const ControlRow kAddFontCardRows[] = {
@@ -283,17 +302,23 @@ const ControlRow kAddFontCardRows[] = {
 };
 
 const ControlRow kConfigureFontCardsRows[] = {
-    {kConfigureFontCardsItems1, Bind<GConfigureFontCardsFeature>, Own<GConfigureFontCardsControl>, kAnyWriter, &kAddFontCard, false},
+    {kConfigureFontCardsItems1, Bind<GConfigureFontCardsFeature>, Own<GConfigureFontCardsControl>, kAnyWriter,
+     &kAddFontCard, false, 7110},
 };
 
-const SubDialogSpec kQualityDetails = {0, 332, kQualityDetailsRows, sizeof kQualityDetailsRows / sizeof kQualityDetailsRows[0]};
+const SubDialogSpec kQualityDetails = {0, 332, kQualityDetailsRows,
+                                       sizeof kQualityDetailsRows / sizeof kQualityDetailsRows[0]};
 const SubDialogSpec kWatermarkDetails = {5000, 522, kWatermarkRows, sizeof kWatermarkRows / sizeof kWatermarkRows[0]};
-const SubDialogSpec kCustomPaperSize = {8000, 219, kCustomPaperRows, sizeof kCustomPaperRows / sizeof kCustomPaperRows[0]};
-const SubDialogSpec kColorSettings = {14501, 1212, kColorSettingsRows, sizeof kColorSettingsRows / sizeof kColorSettingsRows[0]};
+const SubDialogSpec kCustomPaperSize = {8000, 219, kCustomPaperRows,
+                                        sizeof kCustomPaperRows / sizeof kCustomPaperRows[0]};
+const SubDialogSpec kColorSettings = {14501, 1212, kColorSettingsRows,
+                                      sizeof kColorSettingsRows / sizeof kColorSettingsRows[0]};
 const SubDialogSpec kMoreOptions = {7500, 618, kMoreOptionsRows, sizeof kMoreOptionsRows / sizeof kMoreOptionsRows[0]};
-const SubDialogSpec kFontCardError = {7300, 0, kFontCardErrorRows, sizeof kFontCardErrorRows / sizeof kFontCardErrorRows[0]};
+const SubDialogSpec kFontCardError = {7300, 0, kFontCardErrorRows,
+                                      sizeof kFontCardErrorRows / sizeof kFontCardErrorRows[0]};
 const SubDialogSpec kAddFontCard = {7200, 0, kAddFontCardRows, sizeof kAddFontCardRows / sizeof kAddFontCardRows[0]};
-const SubDialogSpec kConfigureFontCards = {7100, 616, kConfigureFontCardsRows, sizeof kConfigureFontCardsRows / sizeof kConfigureFontCardsRows[0]};
+const SubDialogSpec kConfigureFontCards = {7100, 616, kConfigureFontCardsRows,
+                                           sizeof kConfigureFontCardsRows / sizeof kConfigureFontCardsRows[0]};
 
 const ControlRow kBasicsRows[] = {
     {kBasicsItems1, Bind<GCopiesFeature>, Own<GCopiesControl>, kAnyWriter, nullptr, false},
@@ -310,7 +335,8 @@ const ControlRow kFinishingRows[] = {
     {kFinishingItems6, Bind<GPageBordersOrderFeature>, Own<GPageBordersOrderControl>, kAnyWriter, nullptr, false},
     {kFinishingItems7, Notice<0x40000023, 0x40000024>, NoticeButton<0>, kAnyWriter, nullptr, false},
     {kFinishingItems8, Bind<GDefaultCustomFeature>, Own<GDefaultCustomControl>, kAnyWriter, nullptr, false},
-    {kFinishingItems9, Bind<GQualityCurrentSettingFeature>, Own<GQualityCurrentSettingControl>, kAnyWriter, &kQualityDetails, false},
+    {kFinishingItems9, Bind<GQualityCurrentSettingFeature>, Own<GQualityCurrentSettingControl>, kAnyWriter,
+     &kQualityDetails, false},
 };
 
 const ControlRow kEffectsRows[] = {
@@ -387,7 +413,10 @@ const DialogItem kNotice1015Items[] = {{1015, -1}, {0, 0}};
 constexpr uint32_t kTailRule = 0x4000009D;
 constexpr uint32_t kTailMessage = 0x4000009E;
 
-bool IsWriter(GObjectBase* writer, RWClassID classId) { return writer && writer->IsKindOf(classId); }
+bool IsWriter(GObjectBase* writer, RWClassID classId)
+{
+    return writer && writer->IsKindOf(classId);
+}
 
 bool Applies(WriterCondition condition, GObjectBase* writer)
 {
@@ -401,10 +430,10 @@ void AddTail(GDialogBase* page, GSheetContext* context, bool preview)
     if (preview)
         page->AddControl(new GPagePreviewControl(new GPagePreviewFeature(context), kPreviewItems));
     page->AddControl(new GQuicksetControl(new GQuicksetFeature(context), kQuicksetItems));
-    page->AddControl(new GConflictNoticeButton(new GConflictNoticeFeature(context, kTailRule, kTailMessage),
-                                               kNotice1013Items, 1));
-    page->AddControl(new GConflictNoticeButton(new GConflictNoticeFeature(context, kTailRule, kTailMessage),
-                                               kNotice1015Items, 1));
+    page->AddControl(
+        new GConflictNoticeButton(new GConflictNoticeFeature(context, kTailRule, kTailMessage), kNotice1013Items, 1));
+    page->AddControl(
+        new GConflictNoticeButton(new GConflictNoticeFeature(context, kTailRule, kTailMessage), kNotice1015Items, 1));
 }
 
 GModalDialog* BuildSubDialog(const SubDialogSpec& spec, GSheetContext* context, bool hasHelp, GObjectBase* writer);
@@ -427,7 +456,11 @@ void AddRows(GDialogBase* dialog, const ControlRow* rows, size_t count, GSheetCo
             if (row.afterHelpTable != (pass == 1) || !Applies(row.condition, writer))
                 continue;
             GModalDialog* opened = row.opens ? BuildSubDialog(*row.opens, context, hasHelp, writer) : nullptr;
-            dialog->AddControl(row.control(row.binding(context), row.items, opened, row.opens != nullptr));
+            GDialogControl* control = row.control(row.binding(context), row.items, opened, row.opens != nullptr);
+            if (auto* button = dynamic_cast<GFeatureControl*>(control))
+                if (row.opener)
+                    button->SetOpener(row.opener);
+            dialog->AddControl(control);
         }
         if (pass == 0) {
             if (tail && !tailAdded)
@@ -480,8 +513,8 @@ GPropertyPage* Build(const PageSpec& spec, QZPageEntry* entry, GSheetContext* co
         return nullptr;
     if (spec.titleId)
         entry->pszTitle = CopyTitle(spec.titleId);
-    auto* page = new GPropertyPage(entry, ResourceLibrary::GetResourceLibrary(), spec.dialogId, context, hasHelp,
-                                   spec.helpId);
+    auto* page =
+        new GPropertyPage(entry, ResourceLibrary::GetResourceLibrary(), spec.dialogId, context, hasHelp, spec.helpId);
     AddRows(page, spec.rows, spec.count, context, hasHelp, writer, spec.documentPage, preview, helpTable);
     if (!spec.documentPage)
         page->AddControl(new GAboutButton(new GAboutFeature(context), kAboutItems));
@@ -502,8 +535,8 @@ const PageSpec kNTForms = {12000, 0, 700, QZ_ROWS(kNTFormsRows), false};
 const PageSpec kConfigure = {7000, 0, 600, QZ_ROWS(kConfigureRows), false};
 #undef QZ_ROWS
 
-void CollectItems(std::vector<DialogItem>& items, const ControlRow* rows, size_t count, GObjectBase* writer,
-                  bool tail, bool preview)
+void CollectItems(std::vector<DialogItem>& items, const ControlRow* rows, size_t count, GObjectBase* writer, bool tail,
+                  bool preview)
 {
     for (size_t i = 0; i < count; ++i) {
         const ControlRow& row = rows[i];
@@ -587,8 +620,8 @@ GPropertyPage* BuildConfigure(QZPageEntry* entry, GSheetContext* context, bool h
 std::vector<TemplateItems> Templates()
 {
     std::vector<TemplateItems> templates;
-    for (const PageSpec* spec : {&kBasics, &kFinishing, &kEffects, &kPaper, &kOutput, &kJobStorage, &kColor,
-                                 &kNTForms, &kConfigure}) {
+    for (const PageSpec* spec :
+         {&kBasics, &kFinishing, &kEffects, &kPaper, &kOutput, &kJobStorage, &kColor, &kNTForms, &kConfigure}) {
         TemplateItems page{spec->dialogId, {}};
         CollectItems(page.items, spec->rows, spec->count, nullptr, spec->documentPage, spec != &kJobStorage);
         if (!spec->documentPage)

@@ -104,7 +104,10 @@ public:
 
 class GFitToPaperFeature : public GValueFeature {
 public:
-    explicit GFitToPaperFeature(GSheetContext* context) : GValueFeature(context, 270), held_(new GPaperSizeFeature(context)) {}
+    explicit GFitToPaperFeature(GSheetContext* context)
+        : GValueFeature(context, 270), held_(new GPaperSizeFeature(context))
+    {
+    }
     GPaperSizeFeature* GetHeld() const { return held_.get(); }
 
 private:
@@ -123,7 +126,10 @@ public:
 
 class GPageLayoutFeature : public GValueFeature {
 public:
-    explicit GPageLayoutFeature(GSheetContext* context) : GValueFeature(context, 0), held_(new GWatermarkFontFeature(context)) {}
+    explicit GPageLayoutFeature(GSheetContext* context)
+        : GValueFeature(context, 0), held_(new GWatermarkFontFeature(context))
+    {
+    }
     GWatermarkFontFeature* GetHeld() const { return held_.get(); }
 
 private:
@@ -147,7 +153,10 @@ public:
 
 class GPaperSizeChoiceFeature : public GValueFeature {
 public:
-    explicit GPaperSizeChoiceFeature(GSheetContext* context) : GValueFeature(context, 260), held_(new GPaperSizeFeature(context)) {}
+    explicit GPaperSizeChoiceFeature(GSheetContext* context)
+        : GValueFeature(context, 260), held_(new GPaperSizeFeature(context))
+    {
+    }
     GPaperSizeFeature* GetHeld() const { return held_.get(); }
 
 private:
@@ -224,7 +233,10 @@ private:
 
 class GFormTrayAssignmentFeature : public GValueFeature {
 public:
-    explicit GFormTrayAssignmentFeature(GSheetContext* context) : GValueFeature(context, 0), held_(new GMediaTypeFeature(context)) {}
+    explicit GFormTrayAssignmentFeature(GSheetContext* context)
+        : GValueFeature(context, 0), held_(new GMediaTypeFeature(context))
+    {
+    }
     GMediaTypeFeature* GetHeld() const { return held_.get(); }
 
 private:
@@ -233,7 +245,10 @@ private:
 
 class GModelNameFeature : public GValueFeature {
 public:
-    explicit GModelNameFeature(GSheetContext* context) : GValueFeature(context, 927), held_(new GAutoConfigFeature(context)) {}
+    explicit GModelNameFeature(GSheetContext* context)
+        : GValueFeature(context, 927), held_(new GAutoConfigFeature(context))
+    {
+    }
     GAutoConfigFeature* GetHeld() const { return held_.get(); }
 
 private:
