@@ -323,6 +323,9 @@ TEST_F(PageWindows, ACheckBoxWritesItsFeature)
         HWND page = Create(entry);
         ASSERT_NE(nullptr, page);
         EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page, 6012));
+        for (int notice : {6025, 6026, 1013, 1015})
+            EXPECT_FALSE(GetWindowLongW(GetDlgItem(page, notice), GWL_STYLE) & WS_VISIBLE)
+                << "notice " << notice << " stays hidden while no rule locks";
         SendMessageW(GetDlgItem(page, 6012), BM_CLICK, 0, 0);
         EXPECT_EQ(1, Value(382));
         SendMessageW(GetDlgItem(page, 6012), BM_CLICK, 0, 0);
@@ -391,6 +394,22 @@ TEST_F(DriverSheet, WithoutTheModulesExportTheObjectRunsItsOwnSheet)
     EXPECT_EQ(0, ui->AdvancedDocumentProperties(nullptr, nullptr, &name[0],
                                                 reinterpret_cast<DEVMODEW*>(output.data()), nullptr));
     EXPECT_EQ(2, hook.sheets);
+}
+
+TEST_F(PageWindows, TheAboutBoxNamesTheDriverWithItsSuffix)
+{
+    Build(3);
+    std::wstring driver, extensions;
+    ActivationHook hook([&](HWND dialog) {
+        wchar_t text[256] = {};
+        GetDlgItemTextW(dialog, GAboutFeature::kDriverTextItem, text, 256);
+        driver = text;
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    GAboutFeature about(data.sheetContext);
+    EXPECT_EQ(IDOK, about.Show(owner));
+    EXPECT_EQ(1, hook.dialogs);
+    EXPECT_EQ(L"Colour Laser (VAZ 2.0)", driver);
 }
 
 }  // namespace
