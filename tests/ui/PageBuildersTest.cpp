@@ -4,6 +4,7 @@
 #include "SheetFixture.h"
 
 #include "model/GFeatureIds.h"
+#include "model/GRangeAttribute.h"
 #include "pdl/pcl5e/GPcl5e.h"
 #include "pdl/pjl_xl/GCheetah.h"
 #include "pdl/postscript/GPostScript.h"
@@ -327,6 +328,32 @@ TEST_F(PageBuilding, TitlesAreHeapBlocksOfTheAllocatorTheGlueFreesWith)
     ASSERT_NE(nullptr, missing) << "a missing string gives an empty title, not none";
     EXPECT_STREQ(L"", missing);
     std::free(missing);
+}
+
+TEST(SettingsView, RangeSettingsAreReadWrittenWithinTheirBoundsAndRolledBack)
+{
+    GAttributeComposite tree(0);
+    tree.Add(new GRangeAttribute(1, 999, 1, 1, 291));
+    tree.Add(new GValueAttribute(0, 382));
+    GSettingsView view(&tree);
+    uint16_t value = 0;
+    EXPECT_EQ(1, view.GetValue(291, value));
+    EXPECT_EQ(1, value);
+    view.BeginTransaction();
+    EXPECT_EQ(1, view.SetValue(291, 5));
+    EXPECT_EQ(1, view.SetValue(382, 1));
+    EXPECT_EQ(1, view.SetValue(291, 1000)) << "the range keeps its bound";
+    view.GetValue(291, value);
+    EXPECT_EQ(999, value);
+    EXPECT_EQ(3u, view.PendingChanges());
+    view.Rollback();
+    view.GetValue(291, value);
+    EXPECT_EQ(1, value) << "the first old value comes back";
+    view.GetValue(382, value);
+    EXPECT_EQ(0, value);
+    EXPECT_EQ(0, view.SetValue(292, 1)) << "absent";
+    EXPECT_EQ(0, view.GetValue(292, value));
+    EXPECT_EQ(0, value);
 }
 
 }  // namespace
