@@ -8,6 +8,7 @@
 #include "pdl/pcl5e/GPcl5e.h"
 #include "pdl/pjl_xl/GCheetah.h"
 #include "pdl/postscript/GPostScript.h"
+#include "printer/GFormToTrayDatabase.h"
 #include "printer/GOSFactory.h"
 #include "ui/framework/GPropertyPage.h"
 #include "ui/framework/GSheetContext.h"
@@ -50,6 +51,11 @@ protected:
         SheetFixture::TearDown();
     }
 
+    void FreeTitle()
+    {
+        std::free(const_cast<wchar_t*>(entry.pszTitle));
+        entry.pszTitle = nullptr;
+    }
     // Every control of the dialog and of the sub-dialogs its buttons open, depth first.
     static void ForEachControl(const GDialogBase* dialog, const std::function<void(GDialogControl*)>& visit)
     {
@@ -191,6 +197,36 @@ TEST_F(PageBuilding, TheDocumentTailEndsWithTwoNoticesOfKindOneOnTheSameRule)
     }
     EXPECT_EQ(1013, page->GetControl(n - 2)->GetItems()[0].itemId);
     EXPECT_EQ(1015, page->GetControl(n - 1)->GetItems()[0].itemId);
+}
+
+TEST_F(PageBuilding, TrayPicturesAnswerClicksUnlessTheFormTableHoldsTheUsersOwn)
+{
+    auto flagOf = [](const GDialogBase* page) {
+        for (size_t i = 0; i < page->ControlCount(); ++i)
+            if (auto* picture = dynamic_cast<GClickableBitmapControl*>(page->GetControl(i)))
+                return int(picture->GetFlag());
+        return -1;
+    };
+    delete Root()->RemoveById(FeatureId::kFormToTrayDatabase);
+    FreeTitle();
+    page.reset(PageBuilders::BuildPaper(&entry, context.get(), true));
+    EXPECT_EQ(1, flagOf(page.get())) << "no form table";
+    auto* table = new GFormToTrayDatabase(FeatureId::kFormToTrayDatabase);
+    Root()->Add(table);
+    FreeTitle();
+    page.reset(PageBuilders::BuildPaper(&entry, context.get(), true));
+    EXPECT_EQ(1, flagOf(page.get())) << "only default assignments";
+    table->SetAssociation(1, 2, 3);
+    FreeTitle();
+    page.reset(PageBuilders::BuildPaper(&entry, context.get(), true));
+    EXPECT_EQ(0, flagOf(page.get())) << "the user's own assignment";
+    FreeTitle();
+    page.reset(PageBuilders::BuildOutput(&entry, context.get(), true));
+    EXPECT_EQ(1, flagOf(page.get()));
+    FreeTitle();
+    page.reset(PageBuilders::BuildConfigure(&entry, context.get(), true));
+    EXPECT_EQ(0, flagOf(page.get()));
+    delete Root()->RemoveById(FeatureId::kFormToTrayDatabase);
 }
 
 class LocalJobStorage : public PageBuilding {
