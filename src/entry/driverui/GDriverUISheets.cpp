@@ -170,7 +170,8 @@ LONG GDriverUI::DocumentSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DO
         if (!CommitSettings(uiContext_->settings, (uiContext_->modeFlags & 3) == 0 ? 1 : 0))
             return 1;
         WriteSheetOutput(header);
-        const GValueAttribute* exportSwitch = Feature<GValueAttribute>(uiContext_->settings, FeatureId::kConfigurationExport);
+        const GValueAttribute* exportSwitch =
+            Feature<GValueAttribute>(uiContext_->settings, FeatureId::kConfigurationExport);
         const uint32_t exportPrinting = services ? services->GetPrinterDataDword(driver, L"ExportPrinting", 0) : 0;
         if (exportSwitch && exportSwitch->GetValue() == 1 && exportPrinting != 0 && HostIsExplorer())
             WriteConfigurationUpdate();
