@@ -1,12 +1,14 @@
 // What an application sees of the driver: installs the driver and a printer in the Wine
 // prefix (the test printer's steps), asks the spooler for every device capability, the
-// DEVMODE size and the default DEVMODE, prints the answers and removes the printer.
+// DEVMODE size and the default DEVMODE, prints the answers and removes the printer. With
+// --sheet it first shows the document sheet and prints the DEVMODE it handed back.
 #include "TestPrinter.h"
 
 #include <windows.h>
 #include <winspool.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -62,8 +64,9 @@ void PrintDevMode(const DEVMODEW& dm)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    const bool sheet = argc > 1 && std::strcmp(argv[1], "--sheet") == 0;
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     const wchar_t kDemoPrinter[] = L"QZ Demo Printer";
     // A printer left by an interrupted run goes first.
@@ -123,6 +126,20 @@ int main()
                 out.dmSize, out.dmDriverExtra);
     if (filled == IDOK)
         PrintDevMode(out);
+
+    if (sheet) {
+        // The sheet the printing preferences show: modal, until the user closes it.
+        std::vector<BYTE> chosen(1172);
+        DEVMODEW& result = *reinterpret_cast<DEVMODEW*>(chosen.data());
+        result.dmSize = sizeof(DEVMODEW);
+        std::printf("\nShowing the document sheet; close it to go on\n");
+        const LONG answer =
+            DocumentPropertiesW(nullptr, handle, &name[0], &result, nullptr, DM_IN_PROMPT | DM_OUT_BUFFER);
+        std::printf("DocumentPropertiesW(DM_IN_PROMPT | DM_OUT_BUFFER) gives %ld (%s):\n", answer,
+                    answer == IDOK ? "OK" : answer == IDCANCEL ? "Cancel" : "failed");
+        if (answer == IDOK || answer == IDCANCEL)
+            PrintDevMode(result);
+    }
 
     // The papers and bins, as an application lists them.
     const DWORD papers = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERS, nullptr, nullptr);

@@ -387,4 +387,7 @@ constexpr uint16_t kAutoUpdateMode = 313;        // under 228 of the configurati
 constexpr uint16_t kInitializationOptions = 364;
 constexpr uint16_t kRunMiniInstaller = 1025;     // under 364: 1 runs the mini-installer
 
+// The document sheet and its pages.
+constexpr uint16_t kJobStorageFirstUse = 1033;   // 1 until the user has a local job storage
+
 }  // namespace FeatureId

@@ -3,6 +3,11 @@
 #include "SheetFixture.h"
 
 #include "entry/module/DriverPlatform.h"
+#include "printer/GOSFactory.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -33,39 +38,251 @@ TEST(DocumentSheetModeFlags, FollowPermissionAdvancedDefaultsAndTheHost)
             << c.explorer;
 }
 
-using DocumentSheet = SheetFixture;
+// A sheet's header and info over the test printer, with the recording sheet callback.
+class DocumentSheet : public SheetFixture {
+protected:
+    void SetUp() override
+    {
+        SheetFixture::SetUp();
+        name = printer.Name();
+        header.cbSize = sizeof header;
+        header.pszPrinterName = &name[0];
+        info.cbSize = sizeof info;
+        info.lParamInit = reinterpret_cast<LPARAM>(&header);
+        info.hComPropSheet = reinterpret_cast<HANDLE>(0x55);
+        info.pfnComPropSheet = reinterpret_cast<PFNCOMPROPSHEET>(&RecordingComPropSheet::Callback);
+    }
+    void TearDown() override
+    {
+        if (open)
+            Reason(PROPSHEETUI_REASON_DESTROY);
+        SheetFixture::TearDown();
+    }
+    LONG Reason(WORD reason, LPARAM parameter = 0)
+    {
+        info.Reason = reason;
+        const LONG result = ui->DocumentPropertySheets(&info, parameter);
+        open = reason == PROPSHEETUI_REASON_INIT ? true : reason == PROPSHEETUI_REASON_DESTROY ? false : open;
+        return result;
+    }
+    LONG Init(DWORD mode)
+    {
+        header.fMode = mode;
+        info.Result = 7;
+        return Reason(PROPSHEETUI_REASON_INIT);
+    }
+    // The record every page added at INIT carries.
+    GUIData* AddedData()
+    {
+        const auto added = Sheet().Of(1);
+        if (added.empty())
+            return nullptr;
+        auto* entry = reinterpret_cast<QZPageEntry*>(added[0].first);
+        return reinterpret_cast<PageLink*>(entry->lParam)->guiData;
+    }
+    LONG SetResult(LRESULT result)
+    {
+        SETRESULT_INFO set = {};
+        set.cbSize = sizeof set;
+        set.Result = result;
+        return Reason(PROPSHEETUI_REASON_SET_RESULT, reinterpret_cast<LPARAM>(&set));
+    }
 
-TEST_F(DocumentSheet, InitWithoutPagesAnswersZeroAndDestroyFreesTheContext)
-{
-    std::wstring name = printer.Name();
+    std::wstring name;
     DOCUMENTPROPERTYHEADER header = {};
-    header.cbSize = sizeof header;
-    header.pszPrinterName = &name[0];
-    header.fMode = DM_USER_DEFAULT;
     PROPSHEETUI_INFO info = {};
-    info.cbSize = sizeof info;
-    info.lParamInit = reinterpret_cast<LPARAM>(&header);
-    info.hComPropSheet = reinterpret_cast<HANDLE>(0x55);
-    info.pfnComPropSheet = reinterpret_cast<PFNCOMPROPSHEET>(&RecordingComPropSheet::Callback);
-    info.Reason = PROPSHEETUI_REASON_INIT;
-    info.Result = 7;
-    EXPECT_EQ(0, ui->DocumentPropertySheets(&info, 0)) << "the model lists no plug-in: no pages";
-    EXPECT_EQ(0u, info.Result);
+    bool open = false;
+};
 
-    PROPSHEETUI_INFO_HEADER title = {};
-    title.cbSize = sizeof title;
-    info.Reason = PROPSHEETUI_REASON_GET_INFO_HEADER;
-    EXPECT_EQ(1, ui->DocumentPropertySheets(&info, reinterpret_cast<LPARAM>(&title)));
-    EXPECT_EQ(0x16, title.Flags);
-    EXPECT_STREQ(name.c_str(), title.pTitle);
+TEST_F(DocumentSheet, InitAddsTheModulesOwnPagesAndSetsResultZero)
+{
+    EXPECT_EQ(1, Init(DM_USER_DEFAULT)) << "the glue counts the pages it added negated: any is a sheet";
+    EXPECT_EQ(0, info.Result);
+    const auto added = Sheet().Of(1);
+    ASSERT_GE(added.size(), 4u) << "Finishing, Effects, Paper and Basics at least";
+    for (const auto& call : added)
+        EXPECT_EQ(reinterpret_cast<HANDLE>(0x55), call.sheet);
+    auto* first = reinterpret_cast<QZPageEntry*>(added[0].first);
+    EXPECT_STREQ(L"Finishing", first->pszTitle);
+    GUIData* data = AddedData();
+    ASSERT_NE(nullptr, data);
+    EXPECT_EQ(3u, data->pageSet);
+    EXPECT_EQ(nullptr, GDriverObject::Feature<GAttributeComposite>(data->settings, 63))
+        << "the plug-in list offered for the module's own pages does not stay in the settings";
+}
 
-    info.Reason = PROPSHEETUI_REASON_DESTROY;
-    EXPECT_EQ(1, ui->DocumentPropertySheets(&info, 0));
-    info.Reason = PROPSHEETUI_REASON_GET_ICON;
-    EXPECT_EQ(0, ui->DocumentPropertySheets(&info, 0));
+TEST_F(DocumentSheet, ModeFlagsFollowTheHeadersMode)
+{
+    // Flags 4 and 8 belong to systems of major version 5 and later; the classifier may
+    // not know the version Wine reports, and then reads it as 0.
+    uint32_t kind = 0, version = 0, build = 0;
+    GOSFactory::Instance()->GetOSVersion(kind, version, build);
+    const uint32_t newSystem = (version >> 16) >= 5 ? 4 | 8 : 0;
+    const struct {
+        DWORD mode;
+        uint32_t flags;
+    } cases[] = {{DM_NOPERMISSION, 1 | newSystem}, {DM_ADVANCED, 2}, {DM_NOPERMISSION | DM_ADVANCED, 1 | newSystem}};
+    for (const auto& c : cases) {
+        Sheet().Reset();
+        ASSERT_EQ(1, Init(c.mode)) << std::hex << c.mode;
+        ASSERT_NE(nullptr, AddedData());
+        EXPECT_EQ(c.flags, AddedData()->modeFlags) << std::hex << c.mode;
+        EXPECT_EQ(1, Reason(PROPSHEETUI_REASON_DESTROY));
+    }
+}
+
+TEST_F(DocumentSheet, ALoadedTreeOutsideTheShellIsReadOnly)
+{
+    ASSERT_EQ(1, Init(DM_USER_DEFAULT));
+    EXPECT_EQ(1, Reason(PROPSHEETUI_REASON_DESTROY));
+    ASSERT_NE(nullptr, ui->GetCurrentSettings()) << "the first sheet loaded the tree";
+    Sheet().Reset();
+    ASSERT_EQ(1, Init(0));
+    ASSERT_NE(nullptr, AddedData());
+    EXPECT_EQ(2u, AddedData()->modeFlags) << "the test program is not the shell";
+}
+
+TEST_F(DocumentSheet, TheInfoHeaderNamesThePrinterAndAsksForDefaultsOnlyWhenTheModeDoes)
+{
+    for (const auto& c : {std::make_pair(DWORD(0), DWORD(6)), std::make_pair(DWORD(DM_USER_DEFAULT), DWORD(0x16))}) {
+        header.fMode = c.first;
+        PROPSHEETUI_INFO_HEADER title = {};
+        title.cbSize = sizeof title;
+        EXPECT_EQ(1, Reason(PROPSHEETUI_REASON_GET_INFO_HEADER, reinterpret_cast<LPARAM>(&title)));
+        EXPECT_EQ(c.second, title.Flags);
+        EXPECT_STREQ(name.c_str(), title.pTitle);
+        EXPECT_EQ(0u, title.IconID);
+    }
+    EXPECT_EQ(0, Reason(PROPSHEETUI_REASON_GET_INFO_HEADER)) << "no info header";
+}
+
+TEST_F(DocumentSheet, TheOutputHoldsTheMergedInputFromInitOnAndTheCommittedSettingsAfterOk)
+{
+    std::vector<uint8_t> output(1172, 0xCC);
+    header.pdmOut = reinterpret_cast<DEVMODEW*>(output.data());
+    ASSERT_EQ(1, Init(DM_COPY));
+    const DEVMODEW* devMode = header.pdmOut;
+    EXPECT_EQ(220, devMode->dmSize);
+    EXPECT_EQ(952, devMode->dmDriverExtra);
+    EXPECT_TRUE(IsValidDevmodeW(header.pdmOut, output.size()));
+
+    std::fill(output.begin(), output.end(), 0);
+    EXPECT_EQ(1, SetResult(CPSUI_CANCEL));
+    EXPECT_EQ(0, devMode->dmSize) << "a cancelled sheet writes nothing";
+    EXPECT_EQ(1, SetResult(CPSUI_OK));
+    EXPECT_EQ(220, devMode->dmSize);
+    EXPECT_EQ(952, devMode->dmDriverExtra);
+    EXPECT_TRUE(IsValidDevmodeW(header.pdmOut, output.size()));
+}
+
+TEST_F(DocumentSheet, WithoutACopyModeTheOutputIsLeftAlone)
+{
+    std::vector<uint8_t> output(1172, 0xCC);
+    header.pdmOut = reinterpret_cast<DEVMODEW*>(output.data());
+    ASSERT_EQ(1, Init(DM_USER_DEFAULT));
+    EXPECT_EQ(1, SetResult(CPSUI_OK));
+    EXPECT_EQ(std::vector<uint8_t>(1172, 0xCC), output);
+}
+
+// The printer data value that holds the stored device settings, read and written in the
+// registry directly: the spooler cannot delete printer data under Wine.
+class StoredDeviceSettings {
+public:
+    explicit StoredDeviceSettings(const std::wstring& printerName)
+        : key_(L"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + printerName + L"\\PrinterDriverData")
+    {
+        present_ = Read(original_);
+    }
+    ~StoredDeviceSettings()
+    {
+        if (present_)
+            Write(original_);
+        else
+            Delete();
+    }
+    bool Read(std::vector<uint8_t>& bytes) const
+    {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+            return false;
+        DWORD size = 0;
+        bool found = RegQueryValueExW(key, kValue, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
+        bytes.assign(size, 0);
+        found = found && RegQueryValueExW(key, kValue, nullptr, nullptr, bytes.data(), &size) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        return found;
+    }
+    bool Write(const std::vector<uint8_t>& bytes) const
+    {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+            return false;
+        const bool written =
+            RegSetValueExW(key, kValue, 0, REG_BINARY, bytes.data(), DWORD(bytes.size())) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        return written;
+    }
+    void Delete() const
+    {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+            return;
+        RegDeleteValueW(key, kValue);
+        RegCloseKey(key);
+    }
+
+private:
+    static constexpr const wchar_t* kValue = L"365:0";
+    std::wstring key_;
+    bool present_ = false;
+    std::vector<uint8_t> original_;
+};
+
+TEST_F(DocumentSheet, ACommittedSheetStoresTheDeviceSettingsOnlyWhenItMayWrite)
+{
+    StoredDeviceSettings stored(name);
+    const std::vector<uint8_t> marked = {'m', 'a', 'r', 'k', 'e', 'd'};
+    const struct {
+        DWORD mode;
+        bool stored;
+    } cases[] = {{DM_ADVANCED, false}, {0, true}};
+    for (const auto& c : cases) {
+        ASSERT_TRUE(stored.Write(marked));
+        // A fresh object: no tree loaded yet, so mode 0 may write.
+        Reason(PROPSHEETUI_REASON_DESTROY);
+        ModuleLifetime::DriverServer()->Release(ticket);
+        ticket = 0;
+        ui->DestroyUIContext(record);
+        record = nullptr;
+        ModuleLifetime::Detach(false);
+        ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
+        ui = dynamic_cast<GDriverUI*>(
+            ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(nullptr, name.c_str(), 1), ticket));
+        ASSERT_NE(nullptr, ui);
+        record = ui->CreateUIContext();
+        ASSERT_EQ(1, Init(c.mode));
+        ASSERT_NE(nullptr, AddedData());
+        EXPECT_EQ(c.stored ? 0u : 2u, AddedData()->modeFlags & 3);
+        EXPECT_EQ(1, SetResult(CPSUI_OK));
+        std::vector<uint8_t> after;
+        EXPECT_TRUE(stored.Read(after));
+        EXPECT_EQ(c.stored, after != marked) << std::hex << c.mode;
+        Sheet().Reset();
+    }
+}
+
+TEST_F(DocumentSheet, DestroyFreesTheSheetOnceAndOtherReasonsAnswerZero)
+{
+    ASSERT_EQ(1, Init(DM_USER_DEFAULT));
+    EXPECT_EQ(1, Reason(PROPSHEETUI_REASON_DESTROY));
+    EXPECT_EQ(1, Reason(PROPSHEETUI_REASON_DESTROY)) << "a second DESTROY finds nothing to free";
+    EXPECT_EQ(1, SetResult(CPSUI_OK)) << "SET_RESULT after DESTROY commits nothing";
+    EXPECT_EQ(0, Reason(PROPSHEETUI_REASON_GET_ICON));
+    EXPECT_EQ(0, Reason(99));
+    Sheet().Reset();
+    EXPECT_EQ(1, Init(DM_USER_DEFAULT)) << "a new sheet on the same object";
     info.lParamInit = 0;
-    info.Reason = PROPSHEETUI_REASON_INIT;
-    EXPECT_EQ(-1, ui->DocumentPropertySheets(&info, 0)) << "no header";
+    EXPECT_EQ(-1, Reason(PROPSHEETUI_REASON_INIT)) << "no header";
 }
 
 }  // namespace

@@ -449,8 +449,8 @@ LONG GDriverUI::AdvancedDocumentProperties(HWND window, HANDLE printer, LPWSTR d
                : 0;
 }
 
-LONG GDriverUI::DocumentPropertiesCore(HWND, HANDLE printer, LPWSTR deviceName, PDEVMODEW output, PDEVMODEW input,
-                                       DWORD mode)
+LONG GDriverUI::DocumentPropertiesCore(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output,
+                                       PDEVMODEW input, DWORD mode)
 {
     DOCUMENTPROPERTYHEADER header = {};
     header.cbSize = sizeof header;
@@ -459,9 +459,8 @@ LONG GDriverUI::DocumentPropertiesCore(HWND, HANDLE printer, LPWSTR deviceName, 
     header.pdmIn = input;
     header.pdmOut = output;
     header.fMode = mode;
-    // The sheet needs the page glue, which this object does not carry yet.
     if (mode & DM_PROMPT)
-        return kRefused;
+        return RunDocumentSheet(window, header);
     return DocumentPropertiesNoUI(header);
 }
 

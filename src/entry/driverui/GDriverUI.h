@@ -151,6 +151,18 @@ public:
     static uint32_t DocumentModeFlags(uint32_t mode, uint32_t major, int readOnly, bool treeLoaded, bool explorer);
     // Frees an open sheet's glue and UI context.
     void ReleaseSheet();
+    // The document sheet itself (GDriverUIDocumentSheet.cpp): the common property sheet
+    // run over the header with the module's sheet entry, its result starting at cancel;
+    // the output DEVMODE written from the current settings when the mode asks for a copy
+    // (1, or 0 when it could not be); the device-configuration update record after a
+    // committed sheet (nothing yet); and the module's own pages offered as the one plug-in
+    // of a UI context whose settings name none (the list is taken out again once the pages
+    // are collected, so it never reaches the stored settings).
+    LONG RunDocumentSheet(HWND window, DOCUMENTPROPERTYHEADER& header);
+    int WriteSheetOutput(const DOCUMENTPROPERTYHEADER& header);
+    void WriteConfigurationUpdate() {}
+    int16_t AddDocumentPages(GCPSOSUI& glue, UIContextRecord* record);
+    static constexpr const char* kOwnPlugInName = "qzui32.dll";
     // 1 when the host executable's name holds "EXPLORER.EXE", in any case.
     bool HostIsExplorer() const;
 

@@ -3,6 +3,7 @@
 #include "entry/driverui/GDriverUI.h"
 
 #include "entry/sheet/GCPSOSUI.h"
+#include "model/GFeatureIds.h"
 #include "model/GRangeAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GOSFactory.h"
@@ -129,6 +130,8 @@ LONG GDriverUI::DocumentSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DO
             services->SetPrinterDataDword(driver, L"ExportPrinting", 1);
         const bool treeLoaded = GetCurrentSettings() != nullptr;
         MergeDevModeIntoSettings((header.fMode & DM_MODIFY) ? header.pdmIn : nullptr);
+        // The caller's output holds the merged input from now on, whatever the sheet does.
+        WriteSheetOutput(header);
         // A sheet still open on this object is closed first: one sheet per object.
         ReleaseSheet();
         uiContext_ = CreateUIContext();
@@ -140,7 +143,8 @@ LONG GDriverUI::DocumentSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DO
         uiContext_->pfnComPropSheet = reinterpret_cast<void*>(info->pfnComPropSheet);
         uiContext_->pageSet = 3;
         uiContext_->modeFlags = DocumentModeFlags(header.fMode, major, readOnly, treeLoaded, HostIsExplorer());
-        return sheetGlue_->AddPage(uiContext_, 0) != 0 ? 1 : 0;
+        // The glue answers the pages it added negated: any but zero is a sheet.
+        return AddDocumentPages(*sheetGlue_, uiContext_) != 0 ? 1 : 0;
     }
     case PROPSHEETUI_REASON_GET_INFO_HEADER: {
         auto* infoHeader = reinterpret_cast<PPROPSHEETUI_INFO_HEADER>(parameter);
@@ -161,8 +165,16 @@ LONG GDriverUI::DocumentSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DO
         return 1;
     case PROPSHEETUI_REASON_SET_RESULT: {
         auto* set = reinterpret_cast<PSETRESULT_INFO>(parameter);
-        if (set && set->Result == CPSUI_OK && uiContext_)
-            CommitSettings(uiContext_->settings, (uiContext_->modeFlags & 3) == 0 ? 1 : 0);
+        if (!set || set->Result != CPSUI_OK || !uiContext_)
+            return 1;
+        if (!CommitSettings(uiContext_->settings, (uiContext_->modeFlags & 3) == 0 ? 1 : 0))
+            return 1;
+        WriteSheetOutput(header);
+        const GValueAttribute* exportSwitch =
+            Feature<GValueAttribute>(uiContext_->settings, FeatureId::kDeviceModelConfig);
+        const uint32_t exportPrinting = services ? services->GetPrinterDataDword(driver, L"ExportPrinting", 0) : 0;
+        if (exportSwitch && exportSwitch->GetValue() == 1 && exportPrinting != 0 && HostIsExplorer())
+            WriteConfigurationUpdate();
         return 1;
     }
     default:

@@ -6,6 +6,12 @@ void GDialogBase::AddControl(GDialogControl* control)
         controls_.emplace_back(control);
 }
 
+void GDialogBase::AddSubDialog(GDialogBase* dialog)
+{
+    if (dialog)
+        subDialogs_.emplace_back(dialog);
+}
+
 void GDialogBase::BuildHelpIdTable()
 {
     helpIds_.clear();

@@ -21,11 +21,22 @@ public:
 
     // Takes ownership.
     void AddControl(GDialogControl* control);
+    // A dialog this one owns without a control that opens it; takes ownership.
+    void AddSubDialog(GDialogBase* dialog);
+    size_t SubDialogCount() const { return subDialogs_.size(); }
+    GDialogBase* GetSubDialog(size_t index) const
+    {
+        return index < subDialogs_.size() ? subDialogs_[index].get() : nullptr;
+    }
     // The pairs {item, help id} of every control with a help id, then {0, 0}, as the
     // context help wants them.
     void BuildHelpIdTable();
     const std::vector<DWORD>& GetHelpIdTable() const { return helpIds_; }
     size_t ControlCount() const { return controls_.size(); }
+    GDialogControl* GetControl(size_t index) const
+    {
+        return index < controls_.size() ? controls_[index].get() : nullptr;
+    }
 
     uint16_t GetDialogId() const { return dialogId_; }
     GSheetContext* GetContext() const { return context_; }
@@ -46,4 +57,5 @@ private:
     uint32_t helpId_;
     std::vector<std::unique_ptr<GDialogControl>> controls_;
     std::vector<DWORD> helpIds_;
+    std::vector<std::unique_ptr<GDialogBase>> subDialogs_;
 };

@@ -1,5 +1,6 @@
-// A writable view of a sheet's settings tree by feature id. Changes made while a
-// transaction is open are journaled so that a cancelled dialog can take them back.
+// A writable view of a sheet's settings tree by feature id: a value or a range setting
+// (whose value is kept within its bounds). Changes made while a transaction is open are
+// journaled so that a cancelled dialog can take them back.
 #pragma once
 
 #include "foundation/RWWString.h"
@@ -8,7 +9,7 @@
 #include <vector>
 
 class GObjectBase;
-class GValueAttribute;
+class GAttribute;
 
 class GSettingsView {
 public:
@@ -17,7 +18,7 @@ public:
     GObjectBase* GetTree() const { return settings_; }
     // 1 with the value; 0 (and value 0) when the feature is absent.
     int GetValue(uint16_t featureId, uint16_t& value) const;
-    // 1 when the feature exists and now holds the value.
+    // 1 when the feature exists (a range takes the value within its bounds).
     int SetValue(uint16_t featureId, uint16_t value);
     // 1 with the string; "" when absent.
     int GetStringW(uint16_t featureId, RWWString& text) const;
@@ -30,9 +31,10 @@ public:
 
 private:
     struct Change {
-        GValueAttribute* attribute;
+        GAttribute* attribute;
         uint16_t before;
     };
+    static void Put(GAttribute* attribute, uint16_t value);
     GObjectBase* settings_;
     bool open_ = false;
     std::vector<Change> journal_;

@@ -22,6 +22,14 @@ void GSheetContext::AddRule(GConflictRule* rule)
         rules_.emplace_back(rule);
 }
 
+bool GSheetContext::IsRuleLocking(uint32_t key) const
+{
+    for (const auto& rule : rules_)
+        if (rule->GetKey() == key && rule->IsLocking())
+            return true;
+    return false;
+}
+
 void GSheetContext::OpenTransaction(HWND owner)
 {
     owner_ = owner;

@@ -26,6 +26,8 @@ public:
     // Takes ownership; a null rule is ignored.
     void AddRule(GConflictRule* rule);
     size_t RuleCount() const { return rules_.size(); }
+    // 1 when the rule with the key has locked something.
+    bool IsRuleLocking(uint32_t key) const;
     uint32_t Evaluations() const { return evaluations_; }
 
     void OpenTransaction(HWND owner);

@@ -17,6 +17,7 @@
 #include "ui/framework/GPropertyPage.h"
 #include "ui/framework/GSheetContext.h"
 #include "ui/framework/ResourceLibrary.h"
+#include "ui/pages/PageBuilders.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -36,6 +37,13 @@ constexpr uint16_t kLastOutputBin = 17;
 
 enum Condition { kDocument, kOutput, kJobStorage, kColor, kDevice };
 
+// The builders that take the writer and those that do not, alike for the table.
+template <GPropertyPage* (*Builder)(QZPageEntry*, GSheetContext*, bool)>
+GPropertyPage* WithoutWriter(QZPageEntry* entry, GSheetContext* context, bool hasHelp, GObjectBase*)
+{
+    return Builder(entry, context, hasHelp);
+}
+
 struct PageRow {
     int order;
     const char* page;
@@ -43,18 +51,19 @@ struct PageRow {
     uint16_t dialogId;
     uint32_t helpId;
     Condition builtWhen;
+    PageBuilder build;
 };
 
 const PageRow kPages[] = {
-    {1, "Finishing", 1051, 3000, 300, kDocument},
-    {2, "Effects", 1052, 6000, 500, kDocument},
-    {3, "Paper", 1053, 2000, 200, kDocument},
-    {4, "Output", 11600, 16000, 950, kOutput},
-    {5, "Job Storage", 11041, 15000, 1000, kJobStorage},
-    {6, "Basics", 1055, 1000, 100, kDocument},
-    {7, "Color", 1056, 14000, 900, kColor},
-    {8, "NT Forms", 0, 12000, 700, kDevice},
-    {9, "Configure", 0, 7000, 600, kDevice},
+    {1, "Finishing", 1051, 3000, 300, kDocument, &PageBuilders::BuildFinishing},
+    {2, "Effects", 1052, 6000, 500, kDocument, &WithoutWriter<PageBuilders::BuildEffects>},
+    {3, "Paper", 1053, 2000, 200, kDocument, &WithoutWriter<PageBuilders::BuildPaper>},
+    {4, "Output", 11600, 16000, 950, kOutput, &WithoutWriter<PageBuilders::BuildOutput>},
+    {5, "Job Storage", 11041, 15000, 1000, kJobStorage, &WithoutWriter<PageBuilders::BuildJobStorage>},
+    {6, "Basics", 1055, 1000, 100, kDocument, &WithoutWriter<PageBuilders::BuildBasics>},
+    {7, "Color", 1056, 14000, 900, kColor, &PageBuilders::BuildColor},
+    {8, "NT Forms", 0, 12000, 700, kDevice, &WithoutWriter<PageBuilders::BuildNTForms>},
+    {9, "Configure", 0, 7000, 600, kDevice, &WithoutWriter<PageBuilders::BuildConfigure>},
 };
 
 const DialogItem kDuplexItems[] = {{2070, -1}, {2071, -1}, {2072, -1}, {7405, -1}, {1, 1302}, {0, 0}};
@@ -108,27 +117,13 @@ int LoadLibraryForPages(GUIData* data)
     return path.Length() && ResourceLibrary::LoadResourceLibrary(path.Data());
 }
 
-wchar_t* HeapTitle(uint32_t id)
+// The page of the row with its controls; the Output page's help-id table is built here.
+GPropertyPage* BuildPage(const PageRow& row, QZPageEntry* entry, GSheetContext* context, bool hasHelp,
+                         GObjectBase* writer)
 {
-    RWWString text;
-    ResourceLibrary::LoadResourceString(id, text);
-    auto* copy = static_cast<wchar_t*>(std::malloc(text.Length() * 2 + 2));
-    if (copy) {
-        if (text.Length())
-            std::memcpy(copy, text.Data(), text.Length() * 2);
-        copy[text.Length()] = L'\0';
-    }
-    return copy;
-}
-
-// The page with its title and help id; its controls come with the page builders.
-GPropertyPage* BuildPage(const PageRow& row, QZPageEntry* entry, GSheetContext* context, bool hasHelp)
-{
-    if (row.titleId)
-        entry->pszTitle = HeapTitle(row.titleId);
-    auto* page = new GPropertyPage(entry, ResourceLibrary::GetResourceLibrary(), row.dialogId, context, hasHelp,
-                                   row.helpId);
-    page->BuildHelpIdTable();
+    GPropertyPage* page = row.build(entry, context, hasHelp, writer);
+    if (page && row.builtWhen == kOutput)
+        page->BuildHelpIdTable();
     return page;
 }
 
@@ -194,7 +189,7 @@ int16_t Initialize(GUIData* data, uint16_t firstIndexOrMode)
         // Never past the array the host made from the counting pass.
         if (!built || next >= data->pageCount)
             continue;
-        BuildPage(row, &data->pages[next++], context, true);
+        BuildPage(row, &data->pages[next++], context, true, writer);
         if (row.order == 1)
             context->AddRule(new GConflictRule(context, kFinishingRuleKey));
     }

@@ -1,0 +1,356 @@
+// The bindings of the pages' features: each reads and writes its feature (where it has
+// one) through the sheet context. A binding that works with another one holds it.
+#pragma once
+
+#include "ui/framework/GValueFeature.h"
+
+#include <memory>
+
+// The size limits of a custom paper size: the device's smallest and largest media.
+constexpr uint16_t kSmallestMediaId = 17385;
+constexpr uint16_t kLargestMediaId = 17384;
+
+class GPaperSizeFeature : public GValueFeature {
+public:
+    explicit GPaperSizeFeature(GSheetContext* context) : GValueFeature(context, 260) {}
+    uint16_t GetSmallestMedia() const { return kSmallestMediaId; }
+    uint16_t GetLargestMedia() const { return kLargestMediaId; }
+};
+
+class GAutoConfigFeature : public GValueFeature {
+public:
+    explicit GAutoConfigFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GMediaTypeFeature : public GValueFeature {
+public:
+    explicit GMediaTypeFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GWatermarkFontFeature : public GValueFeature {
+public:
+    explicit GWatermarkFontFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GCopiesFeature : public GValueFeature {
+public:
+    explicit GCopiesFeature(GSheetContext* context) : GValueFeature(context, 291) {}
+};
+
+class GOrientationFeature : public GValueFeature {
+public:
+    explicit GOrientationFeature(GSheetContext* context) : GValueFeature(context, 265) {}
+};
+
+class GDocumentOptionsFeature : public GValueFeature {
+public:
+    explicit GDocumentOptionsFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GBothSidesFeature : public GValueFeature {
+public:
+    explicit GBothSidesFeature(GSheetContext* context) : GValueFeature(context, 253) {}
+};
+
+class GBookletFeature : public GValueFeature {
+public:
+    explicit GBookletFeature(GSheetContext* context) : GValueFeature(context, 279) {}
+};
+
+class GPageBordersOrderFeature : public GValueFeature {
+public:
+    explicit GPageBordersOrderFeature(GSheetContext* context) : GValueFeature(context, 266) {}
+};
+
+class GDefaultCustomFeature : public GValueFeature {
+public:
+    explicit GDefaultCustomFeature(GSheetContext* context) : GValueFeature(context, 910) {}
+};
+
+class GQualityCurrentSettingFeature : public GValueFeature {
+public:
+    explicit GQualityCurrentSettingFeature(GSheetContext* context) : GValueFeature(context, 910) {}
+};
+
+class GWysiwygPatternsFeature : public GValueFeature {
+public:
+    explicit GWysiwygPatternsFeature(GSheetContext* context) : GValueFeature(context, 277) {}
+};
+
+class GScalePatternsFeature : public GValueFeature {
+public:
+    explicit GScalePatternsFeature(GSheetContext* context) : GValueFeature(context, 585) {}
+};
+
+class GTrueTypeAsBitmapFeature : public GValueFeature {
+public:
+    explicit GTrueTypeAsBitmapFeature(GSheetContext* context) : GValueFeature(context, 293) {}
+};
+
+class GSendAsRasterFeature : public GValueFeature {
+public:
+    explicit GSendAsRasterFeature(GSheetContext* context) : GValueFeature(context, 255) {}
+};
+
+class GRasterCompressionFeature : public GValueFeature {
+public:
+    explicit GRasterCompressionFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GScalePercentFeature : public GValueFeature {
+public:
+    explicit GScalePercentFeature(GSheetContext* context) : GValueFeature(context, 269) {}
+};
+
+class GFitToPaperFeature : public GValueFeature {
+public:
+    explicit GFitToPaperFeature(GSheetContext* context)
+        : GValueFeature(context, 270), held_(new GPaperSizeFeature(context))
+    {
+    }
+    GPaperSizeFeature* GetHeld() const { return held_.get(); }
+
+private:
+    std::unique_ptr<GPaperSizeFeature> held_;
+};
+
+class GFirstPageOnlyFeature : public GValueFeature {
+public:
+    explicit GFirstPageOnlyFeature(GSheetContext* context) : GValueFeature(context, 382) {}
+};
+
+class GWatermarkListFeature : public GValueFeature {
+public:
+    explicit GWatermarkListFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GPageLayoutFeature : public GValueFeature {
+public:
+    explicit GPageLayoutFeature(GSheetContext* context)
+        : GValueFeature(context, 0), held_(new GWatermarkFontFeature(context))
+    {
+    }
+    GWatermarkFontFeature* GetHeld() const { return held_.get(); }
+
+private:
+    std::unique_ptr<GWatermarkFontFeature> held_;
+};
+
+class GDifferentPaperFeature : public GValueFeature {
+public:
+    explicit GDifferentPaperFeature(GSheetContext* context) : GValueFeature(context, 264) {}
+};
+
+class GPaperOption11553Feature : public GValueFeature {
+public:
+    explicit GPaperOption11553Feature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GCoverPagesFeature : public GValueFeature {
+public:
+    explicit GCoverPagesFeature(GSheetContext* context) : GValueFeature(context, 920) {}
+};
+
+class GPaperSizeChoiceFeature : public GValueFeature {
+public:
+    explicit GPaperSizeChoiceFeature(GSheetContext* context)
+        : GValueFeature(context, 260), held_(new GPaperSizeFeature(context))
+    {
+    }
+    GPaperSizeFeature* GetHeld() const { return held_.get(); }
+
+private:
+    std::unique_ptr<GPaperSizeFeature> held_;
+};
+
+class GPaperTypeSourceFeature : public GValueFeature {
+public:
+    explicit GPaperTypeSourceFeature(GSheetContext* context) : GValueFeature(context, 258) {}
+};
+
+class GInstallableTraysFeature : public GValueFeature {
+public:
+    explicit GInstallableTraysFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GOutputOptionsFeature : public GValueFeature {
+public:
+    explicit GOutputOptionsFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GStapleFeature : public GValueFeature {
+public:
+    explicit GStapleFeature(GSheetContext* context) : GValueFeature(context, 1200) {}
+};
+
+class GOutputBinsFeature : public GValueFeature {
+public:
+    explicit GOutputBinsFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GJobNotificationFeature : public GValueFeature {
+public:
+    explicit GJobNotificationFeature(GSheetContext* context) : GValueFeature(context, 1033) {}
+};
+
+class GJobNameExistsFeature : public GValueFeature {
+public:
+    explicit GJobNameExistsFeature(GSheetContext* context) : GValueFeature(context, 1232) {}
+};
+
+class GJobStorageModeFeature : public GValueFeature {
+public:
+    explicit GJobStorageModeFeature(GSheetContext* context) : GValueFeature(context, 287) {}
+};
+
+class GColorModeFeature : public GValueFeature {
+public:
+    explicit GColorModeFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GGrayscaleFeature : public GValueFeature {
+public:
+    explicit GGrayscaleFeature(GSheetContext* context) : GValueFeature(context, 296) {}
+};
+
+// A colour option of one object class (0 text, 1 graphics, 2 photographs, 3 general) and
+// kind (1 halftone, 0 neutral greys, 2 edge control, 3 RGB colour) under its parents.
+class GColorOptionFeature : public GValueFeature {
+public:
+    GColorOptionFeature(GSheetContext* context, uint16_t option, uint16_t object, uint16_t kind,
+                        uint16_t parent = 364, uint16_t group = 295)
+        : GValueFeature(context, option), object_(object), kind_(kind), parent_(parent), group_(group)
+    {
+    }
+    uint16_t GetObjectIndex() const { return object_; }
+    uint16_t GetOptionKind() const { return kind_; }
+    uint16_t GetParent() const { return parent_; }
+    uint16_t GetGroup() const { return group_; }
+
+private:
+    uint16_t object_, kind_, parent_, group_;
+};
+
+class GFormTrayAssignmentFeature : public GValueFeature {
+public:
+    explicit GFormTrayAssignmentFeature(GSheetContext* context)
+        : GValueFeature(context, 0), held_(new GMediaTypeFeature(context))
+    {
+    }
+    GMediaTypeFeature* GetHeld() const { return held_.get(); }
+
+private:
+    std::unique_ptr<GMediaTypeFeature> held_;
+};
+
+class GModelNameFeature : public GValueFeature {
+public:
+    explicit GModelNameFeature(GSheetContext* context)
+        : GValueFeature(context, 927), held_(new GAutoConfigFeature(context))
+    {
+    }
+    GAutoConfigFeature* GetHeld() const { return held_.get(); }
+
+private:
+    std::unique_ptr<GAutoConfigFeature> held_;
+};
+
+class GPrinterModelFeature : public GValueFeature {
+public:
+    explicit GPrinterModelFeature(GSheetContext* context) : GValueFeature(context, 308) {}
+};
+
+class GManualDuplexFeature : public GValueFeature {
+public:
+    explicit GManualDuplexFeature(GSheetContext* context) : GValueFeature(context, 245) {}
+};
+
+class GZadidiFeature : public GValueFeature {
+public:
+    explicit GZadidiFeature(GSheetContext* context) : GValueFeature(context, 310) {}
+};
+
+class GPaperDestinationsFeature : public GValueFeature {
+public:
+    explicit GPaperDestinationsFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GPaperSourcesFeature : public GValueFeature {
+public:
+    explicit GPaperSourcesFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GMemorySizeFeature : public GValueFeature {
+public:
+    explicit GMemorySizeFeature(GSheetContext* context) : GValueFeature(context, 307) {}
+};
+
+class GTotalMemoryFeature : public GValueFeature {
+public:
+    explicit GTotalMemoryFeature(GSheetContext* context) : GValueFeature(context, 925) {}
+};
+
+class GHardDiskFeature : public GValueFeature {
+public:
+    explicit GHardDiskFeature(GSheetContext* context) : GValueFeature(context, 239) {}
+};
+
+class GScaleFromLargePaperFeature : public GValueFeature {
+public:
+    explicit GScaleFromLargePaperFeature(GSheetContext* context) : GValueFeature(context, 915) {}
+};
+
+class GLetterheadModeFeature : public GValueFeature {
+public:
+    explicit GLetterheadModeFeature(GSheetContext* context) : GValueFeature(context, 1240) {}
+};
+
+class GIgnoreCollationFeature : public GValueFeature {
+public:
+    explicit GIgnoreCollationFeature(GSheetContext* context) : GValueFeature(context, 451) {}
+};
+
+class GFontCardsFeature : public GValueFeature {
+public:
+    explicit GFontCardsFeature(GSheetContext* context) : GValueFeature(context, 317) {}
+};
+
+class GIncludeTypesFeature : public GValueFeature {
+public:
+    explicit GIncludeTypesFeature(GSheetContext* context) : GValueFeature(context, 197) {}
+};
+
+class GAddFontCardFeature : public GValueFeature {
+public:
+    explicit GAddFontCardFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GConfigureFontCardsFeature : public GValueFeature {
+public:
+    explicit GConfigureFontCardsFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+// The shared bindings of every document page's tail.
+class GPagePreviewFeature : public GValueFeature {
+public:
+    explicit GPagePreviewFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+class GQuicksetFeature : public GValueFeature {
+public:
+    explicit GQuicksetFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+};
+
+// A notice's binding: the key of the rule it watches and the key of its message.
+class GConflictNoticeFeature : public GFeature {
+public:
+    GConflictNoticeFeature(GSheetContext* context, uint32_t ruleKey, uint32_t messageKey)
+        : GFeature(context), ruleKey_(ruleKey), messageKey_(messageKey)
+    {
+    }
+    uint32_t GetRuleKey() const { return ruleKey_; }
+    uint32_t GetMessageKey() const { return messageKey_; }
+
+private:
+    uint32_t ruleKey_, messageKey_;
+};

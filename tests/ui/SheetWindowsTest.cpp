@@ -1,0 +1,415 @@
+// The document sheet on the display (xvfb-run): through the platform's DocumentPropertiesW
+// and the driver's own entry points, closed by a hook that presses OK; every page and
+// sub-dialog the builders make is created from its template; a check box writes its
+// feature and a cancelled sub-dialog takes its change back.
+#include "SheetFixture.h"
+
+#include "entry/module/DriverPlatform.h"
+#include "pdl/pcl5e/GPcl5e.h"
+#include "pdl/pjl_xl/GCheetah.h"
+#include "printer/GOSFactory.h"
+#include "ui/framework/GPropertyPage.h"
+#include "ui/framework/GSheetContext.h"
+#include "ui/framework/ResourceLibrary.h"
+#include "ui/pages/ModulePlugIn.h"
+#include "ui/pages/PageBuilders.h"
+#include "ui/pages/PageControls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+
+namespace {
+
+// A hook on this thread that acts on every window activated while it is set: a property
+// sheet has each of its pages selected (so that each is created), its tab texts noted,
+// and is closed with OK; any other dialog gets the test's action.
+class ActivationHook {
+public:
+    explicit ActivationHook(std::function<void(HWND)> onDialog = nullptr) : onDialog_(std::move(onDialog))
+    {
+        current_ = this;
+        hook_ = SetWindowsHookExW(WH_CBT, &ActivationHook::Proc, nullptr, GetCurrentThreadId());
+    }
+    ~ActivationHook()
+    {
+        UnhookWindowsHookEx(hook_);
+        current_ = nullptr;
+    }
+    bool Set() const { return hook_ != nullptr; }
+
+    std::vector<std::wstring> tabs;
+    int sheets = 0;
+    int dialogs = 0;
+
+private:
+    static LRESULT CALLBACK Proc(int code, WPARAM wParam, LPARAM lParam)
+    {
+        if (code == HCBT_ACTIVATE && current_)
+            current_->Activated(reinterpret_cast<HWND>(wParam));
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    void Activated(HWND window)
+    {
+        auto tab = reinterpret_cast<HWND>(SendMessageW(window, PSM_GETTABCONTROL, 0, 0));
+        if (tab) {
+            ++sheets;
+            const int count = int(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0));
+            for (int i = 0; i < count; ++i) {
+                wchar_t text[64] = {};
+                TCITEMW item = {};
+                item.mask = TCIF_TEXT;
+                item.pszText = text;
+                item.cchTextMax = 64;
+                SendMessageW(tab, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+                tabs.push_back(text);
+                PostMessageW(window, PSM_SETCURSEL, i, 0);
+            }
+            PostMessageW(window, PSM_PRESSBUTTON, PSBTN_OK, 0);
+            return;
+        }
+        wchar_t name[16] = {};
+        GetClassNameW(window, name, 16);
+        if (std::wstring(name) != L"#32770")
+            return;
+        ++dialogs;
+        if (onDialog_)
+            onDialog_(window);
+        else
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    }
+
+    static ActivationHook* current_;
+    HHOOK hook_ = nullptr;
+    std::function<void(HWND)> onDialog_;
+};
+ActivationHook* ActivationHook::current_ = nullptr;
+
+bool Contains(const std::vector<std::wstring>& texts, const wchar_t* text)
+{
+    return std::find(texts.begin(), texts.end(), std::wstring(text)) != texts.end();
+}
+
+// The printer's own module, as the spooler loads it, reached through its exports.
+class DriverModule : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.Installed()) << printer.Failure();
+        module = LoadLibraryW((TestPrinter::ProgramFolder() + L"\\qzui32.dll").c_str());
+        ASSERT_NE(nullptr, module);
+        documentProperties = reinterpret_cast<DocumentPropertiesFn>(
+            reinterpret_cast<void*>(GetProcAddress(module, "DrvDocumentProperties")));
+        advanced = reinterpret_cast<AdvancedFn>(
+            reinterpret_cast<void*>(GetProcAddress(module, "DrvAdvancedDocumentProperties")));
+        ASSERT_NE(nullptr, documentProperties);
+        ASSERT_NE(nullptr, advanced);
+        name = printer.Name();
+    }
+    void TearDown() override { FreeLibrary(module); }
+
+    typedef LONG(WINAPI* DocumentPropertiesFn)(HWND, HANDLE, LPWSTR, PDEVMODEW, PDEVMODEW, DWORD);
+    typedef LONG(WINAPI* AdvancedFn)(HWND, HANDLE, LPWSTR, PDEVMODEW, PDEVMODEW);
+    const TestPrinter& printer = TestPrinter::Shared();
+    HMODULE module = nullptr;
+    DocumentPropertiesFn documentProperties = nullptr;
+    AdvancedFn advanced = nullptr;
+    std::wstring name;
+};
+
+TEST_F(DriverModule, ModeZeroAndANullOutputAnswerTheSize)
+{
+    std::vector<uint8_t> output(1172, 0);
+    EXPECT_EQ(1172,
+              documentProperties(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), nullptr, 0));
+    EXPECT_EQ(1172, documentProperties(nullptr, nullptr, &name[0], nullptr, nullptr, DM_COPY));
+    EXPECT_EQ(1172, advanced(nullptr, nullptr, &name[0], nullptr, nullptr));
+}
+
+TEST_F(DriverModule, APromptShowsTheSheetAndUnderWineAnswersCancel)
+{
+    ActivationHook hook;
+    ASSERT_TRUE(hook.Set());
+    std::vector<uint8_t> output(1172, 0);
+    // Wine's compstui hands back the Result set at INIT (0, cancel) whichever button
+    // closed the sheet; on Windows OK gives 1 (IDOK).
+    EXPECT_EQ(IDCANCEL,
+              documentProperties(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), nullptr,
+                                 DM_PROMPT | DM_COPY));
+    EXPECT_EQ(1, hook.sheets);
+    EXPECT_TRUE(Contains(hook.tabs, L"Finishing"));
+    EXPECT_TRUE(IsValidDevmodeW(reinterpret_cast<DEVMODEW*>(output.data()), output.size()))
+        << "the output holds the merged input from INIT on";
+}
+
+TEST_F(DriverModule, TheAdvancedSheetAnswersZeroForCancel)
+{
+    ActivationHook hook;
+    std::vector<uint8_t> output(1172, 0);
+    EXPECT_EQ(0, advanced(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), nullptr));
+    EXPECT_EQ(1, hook.sheets);
+}
+
+TEST_F(DriverModule, AnUnknownPrinterHasNoObjectAndAnswersZero)
+{
+    ActivationHook hook;
+    std::vector<uint8_t> output(1172, 0);
+    std::wstring unknown = L"QZ No Such Printer";
+    EXPECT_EQ(0, documentProperties(nullptr, nullptr, &unknown[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                                    nullptr, DM_PROMPT | DM_COPY));
+    EXPECT_EQ(0, hook.sheets);
+}
+
+TEST(PlatformSheet, DocumentPropertiesShowsTheModulesPagesAndHandsBackAValidDevMode)
+{
+    const TestPrinter& printer = TestPrinter::Shared();
+    ASSERT_TRUE(printer.Installed()) << printer.Failure();
+    std::wstring name = printer.Name();
+    HANDLE handle = nullptr;
+    ASSERT_TRUE(OpenPrinterW(&name[0], &handle, nullptr));
+    const LONG size = DocumentPropertiesW(nullptr, handle, &name[0], nullptr, nullptr, 0);
+    ASSERT_EQ(1172, size);
+    std::vector<uint8_t> output(size_t(size), 0);
+    ActivationHook hook;
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(IDOK,
+              DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), nullptr,
+                                  DM_IN_PROMPT | DM_OUT_BUFFER));
+    ClosePrinter(handle);
+    EXPECT_EQ(1, hook.sheets);
+    for (const wchar_t* page : {L"Finishing", L"Effects", L"Paper", L"Basics"})
+        EXPECT_TRUE(Contains(hook.tabs, page)) << std::string(page, page + wcslen(page));
+    EXPECT_TRUE(IsValidDevmodeW(reinterpret_cast<DEVMODEW*>(output.data()), output.size()));
+    EXPECT_EQ(220, reinterpret_cast<DEVMODEW*>(output.data())->dmSize);
+}
+
+// The module's pages built in this process over the test printer's settings, each created
+// from its template under a hidden top-level window.
+class PageWindows : public SheetFixture {
+protected:
+    void SetUp() override
+    {
+        SheetFixture::SetUp();
+        data.size = 60;
+        data.driverUI = record->driverUI;
+        data.settings = record->settings;
+        data.printer = record->printer;
+        data.hook = &GCPSOSUI::DlgProcHook;
+        data.request = record;
+        owner = CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 400, 400, nullptr, nullptr, nullptr,
+                                nullptr);
+        ASSERT_NE(nullptr, owner);
+    }
+    void TearDown() override
+    {
+        for (HWND page : pages)
+            DestroyWindow(page);
+        ModulePlugIn::Destroy(&data);
+        for (uint16_t i = 0; data.pages && i < data.pageCount; ++i) {
+            free(const_cast<wchar_t*>(data.pages[i].pszTitle));
+            delete reinterpret_cast<PageLink*>(data.pages[i].lParam);
+        }
+        delete[] data.pages;
+        DestroyWindow(owner);
+        SheetFixture::TearDown();
+    }
+    // Both passes of the module's plug-in for the page set.
+    void Build(uint32_t pageSet)
+    {
+        data.pageSet = pageSet;
+        const int16_t count = ModulePlugIn::Initialize(&data, 0);
+        ASSERT_GT(count, 0);
+        data.pageCount = uint16_t(count);
+        data.pages = new QZPageEntry[size_t(count)]();
+        for (int16_t i = 0; i < count; ++i) {
+            data.pages[i].dwSize = 40;
+            data.pages[i].lParam = reinterpret_cast<LPARAM>(new PageLink{28, nullptr, nullptr, &data, 0, 0, nullptr});
+        }
+        ModulePlugIn::Initialize(&data, 0);
+    }
+    HWND Create(QZPageEntry& entry)
+    {
+        HWND page = CreateDialogParamW(entry.hInstance, entry.pszTemplate, owner, entry.pfnDlgProc,
+                                       reinterpret_cast<LPARAM>(&entry));
+        if (page)
+            pages.push_back(page);
+        return page;
+    }
+    GPropertyPage* PageOf(QZPageEntry& entry) { return reinterpret_cast<PageLink*>(entry.lParam)->page; }
+
+    GUIData data = {};
+    HWND owner = nullptr;
+    std::vector<HWND> pages;
+};
+
+// Every sub-dialog the controls of the dialog open, depth first.
+void SubDialogs(const GDialogBase* dialog, std::vector<GModalDialog*>& found)
+{
+    for (size_t i = 0; i < dialog->ControlCount(); ++i)
+        if (auto* control = dynamic_cast<GFeatureControl*>(dialog->GetControl(i)))
+            if (GModalDialog* sub = control->GetDialog()) {
+                found.push_back(sub);
+                SubDialogs(sub, found);
+            }
+    for (size_t i = 0; i < dialog->SubDialogCount(); ++i)
+        if (auto* sub = dynamic_cast<GModalDialog*>(dialog->GetSubDialog(i))) {
+            found.push_back(sub);
+            SubDialogs(sub, found);
+        }
+}
+
+TEST_F(PageWindows, EveryPageAndSubDialogIsCreatedWithTheItemsOfItsControls)
+{
+    SetString(316, "Stapler");
+    SetValue(520, 1);
+    SetValue(339, 1);
+    Build(3 | 4);
+    std::vector<GModalDialog*> subDialogs;
+    int created = 0;
+    for (uint16_t i = 0; i < data.pageCount; ++i) {
+        QZPageEntry& entry = data.pages[i];
+        if (!entry.pszTemplate)
+            continue;
+        HWND page = Create(entry);
+        ASSERT_NE(nullptr, page) << "dialog " << reinterpret_cast<uintptr_t>(entry.pszTemplate);
+        ++created;
+        GPropertyPage* object = PageOf(entry);
+        for (size_t c = 0; c < object->ControlCount(); ++c)
+            for (const DialogItem& item : object->GetControl(c)->GetItems())
+                EXPECT_NE(nullptr, GetDlgItem(page, item.itemId)) << item.itemId;
+        SubDialogs(object, subDialogs);
+    }
+    EXPECT_GE(created, 8) << "seven document pages (the test model may leave out Color) and two device pages";
+    // The test model keeps no writer where the pages look for it (98/101): the details
+    // dialogs of both writers come from Finishing pages built here.
+    GCheetah cheetah;
+    GPcl5e pcl5e;
+    std::vector<std::unique_ptr<GPropertyPage>> finishing;
+    for (GObjectBase* writer : {static_cast<GObjectBase*>(&cheetah), static_cast<GObjectBase*>(&pcl5e)}) {
+        QZPageEntry entry = {};
+        entry.dwSize = 40;
+        finishing.emplace_back(PageBuilders::BuildFinishing(&entry, data.sheetContext, true, writer));
+        free(const_cast<wchar_t*>(entry.pszTitle));
+        SubDialogs(finishing.back().get(), subDialogs);
+    }
+    std::set<uint16_t> ids;
+    for (GModalDialog* dialog : subDialogs)
+        ids.insert(dialog->GetDialogId());
+    const std::set<uint16_t> expected = {9000, 13001, 5000, 8000, 7500, 7300, 7200, 7100};
+    std::string named;
+    for (uint16_t id : ids)
+        named += std::to_string(id) + " ";
+    EXPECT_TRUE(std::includes(ids.begin(), ids.end(), expected.begin(), expected.end())) << named;
+    EXPECT_EQ(ids.size(), subDialogs.size()) << "each sub-dialog is made once";
+    ActivationHook hook;
+    for (GModalDialog* dialog : subDialogs)
+        EXPECT_EQ(IDCANCEL, dialog->Run(owner, 0)) << "dialog " << dialog->GetDialogId();
+    EXPECT_EQ(int(subDialogs.size()), hook.dialogs);
+}
+
+TEST_F(PageWindows, ACheckBoxWritesItsFeature)
+{
+    SetValue(382, 0);
+    Build(3);
+    for (uint16_t i = 0; i < data.pageCount; ++i) {
+        QZPageEntry& entry = data.pages[i];
+        if (reinterpret_cast<uintptr_t>(entry.pszTemplate) != 6000)
+            continue;
+        HWND page = Create(entry);
+        ASSERT_NE(nullptr, page);
+        EXPECT_EQ(BST_UNCHECKED, IsDlgButtonChecked(page, 6012));
+        for (int notice : {6025, 6026, 1013, 1015})
+            EXPECT_FALSE(GetWindowLongW(GetDlgItem(page, notice), GWL_STYLE) & WS_VISIBLE)
+                << "notice " << notice << " stays hidden while no rule locks";
+        SendMessageW(GetDlgItem(page, 6012), BM_CLICK, 0, 0);
+        EXPECT_EQ(1, Value(382));
+        SendMessageW(GetDlgItem(page, 6012), BM_CLICK, 0, 0);
+        EXPECT_EQ(0, Value(382));
+        return;
+    }
+    FAIL() << "no Effects page";
+}
+
+TEST_F(PageWindows, ACancelledSubDialogTakesItsChangeBackAndOkKeepsIt)
+{
+    SetValue(239, 0);
+    Build(4);
+    GModalDialog* more = nullptr;
+    for (uint16_t i = 0; i < data.pageCount && !more; ++i) {
+        if (reinterpret_cast<uintptr_t>(data.pages[i].pszTemplate) != 7000)
+            continue;
+        std::vector<GModalDialog*> found;
+        SubDialogs(PageOf(data.pages[i]), found);
+        for (GModalDialog* dialog : found)
+            if (dialog->GetDialogId() == 7500)
+                more = dialog;
+    }
+    ASSERT_NE(nullptr, more);
+    for (const auto& close : {std::make_pair(IDCANCEL, uint16_t(0)), std::make_pair(IDOK, uint16_t(1))}) {
+        ActivationHook hook([&](HWND dialog) {
+            PostMessageW(GetDlgItem(dialog, 7046), BM_CLICK, 0, 0);
+            PostMessageW(dialog, WM_COMMAND, close.first, 0);
+        });
+        EXPECT_EQ(close.first, more->Run(owner, 0));
+        EXPECT_EQ(close.second, Value(239)) << close.first;
+    }
+}
+
+using DriverSheet = SheetFixture;
+
+TEST_F(DriverSheet, ASheetWhoseInitFailsAnswersMinusOne)
+{
+    // The sheet's entry is the module's export: the printer's module, whose own object
+    // for the header's printer cannot be had when no printer has that name.
+    HMODULE module = LoadLibraryW((TestPrinter::ProgramFolder() + L"\\qzui32.dll").c_str());
+    ASSERT_NE(nullptr, module);
+    GOSFactory* services = GOSFactory::Instance();
+    const uint32_t own = services->GetModuleHandle();
+    services->SetModuleHandle(uint32_t(reinterpret_cast<uintptr_t>(module)));
+    ActivationHook hook;
+    std::vector<uint8_t> output(1172, 0);
+    std::wstring unknown = L"QZ No Such Printer";
+    EXPECT_EQ(-1, ui->DocumentProperties(nullptr, nullptr, &unknown[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                                         nullptr, DM_PROMPT | DM_COPY));
+    EXPECT_EQ(0, hook.sheets);
+    services->SetModuleHandle(own);
+    FreeLibrary(module);
+}
+
+TEST_F(DriverSheet, WithoutTheModulesExportTheObjectRunsItsOwnSheet)
+{
+    ActivationHook hook;
+    std::vector<uint8_t> output(1172, 0);
+    std::wstring name = printer.Name();
+    // Under Wine the sheet hands back the Result set at INIT: cancel.
+    EXPECT_EQ(IDCANCEL, ui->DocumentProperties(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                                               nullptr, DM_PROMPT | DM_COPY));
+    EXPECT_EQ(1, hook.sheets);
+    EXPECT_TRUE(Contains(hook.tabs, L"Basics"));
+    EXPECT_EQ(0, ui->AdvancedDocumentProperties(nullptr, nullptr, &name[0],
+                                                reinterpret_cast<DEVMODEW*>(output.data()), nullptr));
+    EXPECT_EQ(2, hook.sheets);
+}
+
+TEST_F(PageWindows, TheAboutBoxNamesTheDriverWithItsSuffix)
+{
+    Build(3);
+    std::wstring driver, extensions;
+    ActivationHook hook([&](HWND dialog) {
+        wchar_t text[256] = {};
+        GetDlgItemTextW(dialog, GAboutFeature::kDriverTextItem, text, 256);
+        driver = text;
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    GAboutFeature about(data.sheetContext);
+    EXPECT_EQ(IDOK, about.Show(owner));
+    EXPECT_EQ(1, hook.dialogs);
+    EXPECT_EQ(L"Colour Laser (VAZ 2.0)", driver);
+}
+
+}  // namespace
