@@ -243,7 +243,11 @@ protected:
     }
     void TearDown() override
     {
-        services->SetUserDword(key, L"LocalJobStorage", previous == 0xFFFF ? 0 : previous);
+        // An absent value is not the same as 0 to the document events: take it away again.
+        if (previous == 0xFFFF)
+            RegDeleteKeyValueW(HKEY_CURRENT_USER, key.Data(), L"LocalJobStorage");
+        else
+            services->SetUserDword(key, L"LocalJobStorage", previous);
         PageBuilding::TearDown();
     }
     RWWString key;
