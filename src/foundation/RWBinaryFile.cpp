@@ -44,6 +44,8 @@ void RWBinaryFile::SetMode(const char* mode)
 // Binary and not appending: every byte read or written moves the position by one.
 bool RWBinaryFile::Tracked() const { return std::strchr(mode_, 'b') && !std::strchr(mode_, 'a'); }
 
+bool RWBinaryFile::Readable() const { return std::strchr(mode_, 'r') || std::strchr(mode_, '+'); }
+
 bool RWBinaryFile::Exists() const { return Exists(name_, 0); }
 bool RWBinaryFile::Exists(const char* name) { return Exists(name, 0); }
 bool RWBinaryFile::Exists(const char* name, int accessMode) { return name && _access(name, accessMode) == 0; }
@@ -177,6 +179,19 @@ bool RWBinaryFile::SeekTo(long offset)
     // writing still gets the runtime's flush or seek.
     if (file_ && offset >= 0 && offset == position_)
         return true;
+    // A little way ahead of a read (the length word before a record that was not read):
+    // read over the gap, mostly out of what the runtime has read ahead already. When
+    // the gap cannot be read the real seek follows.
+    if (file_ && position_ >= 0 && offset > position_ && offset - position_ <= long(kReadOverLimit) &&
+        lastOp_ != LastOp::Write && Readable()) {
+        char gap[kReadOverLimit];
+        const size_t n = size_t(offset - position_);
+        lastOp_ = LastOp::Read;
+        if (std::fread(gap, 1, n, file_) == n) {
+            position_ = offset;
+            return true;
+        }
+    }
     if (!file_ || std::fseek(file_, offset, SEEK_SET) != 0) {
         position_ = -1;
         return false;
