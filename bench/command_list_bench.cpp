@@ -13,6 +13,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -118,9 +119,15 @@ int main(int argc, char** argv)
     const int commands = argc > 2 ? std::atoi(argv[2]) : 50;
     if (pages <= 0 || commands < 2)
         Fail("arguments");
-    const double spooled = RunPageFiles(pages, commands);
-    const double plain = RunPlainFiles(pages, commands);
-    std::printf("%d pages of %d commands, spooled and replayed\n", pages, commands);
+    // Three trials taken in turn; the fastest of each counts, as file work on a shared
+    // machine is slowed by whatever else runs.
+    const int trials = 3;
+    double spooled = 1e9, plain = 1e9;
+    for (int trial = 0; trial < trials; ++trial) {
+        spooled = std::min(spooled, RunPageFiles(pages, commands));
+        plain = std::min(plain, RunPlainFiles(pages, commands));
+    }
+    std::printf("%d pages of %d commands, spooled and replayed, best of %d trials\n", pages, commands, trials);
     std::printf("page files:  %.3f s (%.0f pages/s)\n", spooled, pages / spooled);
     std::printf("plain files: %.3f s (%.0f pages/s)\n", plain, pages / plain);
     std::printf("page files are %.2f times slower than plain files\n", spooled / plain);

@@ -5,6 +5,7 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -12,7 +13,7 @@ static_assert(sizeof(short) == 2 && sizeof(int) == 4 && sizeof(long) == 4, "stor
 static_assert(sizeof(float) == 4 && sizeof(double) == 8, "stored widths");
 
 RWBinaryFile::RWBinaryFile(const char* name, const char* mode)
-    : name_(RWDuplicateText(name)), mode_(), file_(nullptr), lastOp_(LastOp::None)
+    : name_(RWDuplicateText(name)), mode_(), file_(nullptr), lastOp_(LastOp::None), position_(-1)
 {
     if (mode) {
         file_ = std::fopen(name_, mode);
@@ -40,9 +41,21 @@ void RWBinaryFile::SetMode(const char* mode)
     mode_[sizeof mode_ - 1] = 0;
 }
 
+// Binary and not appending: every byte read or written moves the position by one.
+bool RWBinaryFile::Tracked() const { return std::strchr(mode_, 'b') && !std::strchr(mode_, 'a'); }
+
+bool RWBinaryFile::Readable() const { return std::strchr(mode_, 'r') || std::strchr(mode_, '+'); }
+
 bool RWBinaryFile::Exists() const { return Exists(name_, 0); }
 bool RWBinaryFile::Exists(const char* name) { return Exists(name, 0); }
 bool RWBinaryFile::Exists(const char* name, int accessMode) { return name && _access(name, accessMode) == 0; }
+
+void RWBinaryFile::Advance(bool done, size_t n)
+{
+    if (position_ < 0)
+        return;
+    position_ = done && n <= size_t(LONG_MAX - position_) ? position_ + long(n) : -1;
+}
 
 bool RWBinaryFile::ReadBytes(void* data, size_t size, size_t count)
 {
@@ -53,7 +66,9 @@ bool RWBinaryFile::ReadBytes(void* data, size_t size, size_t count)
     lastOp_ = LastOp::Read;
     if (count == 0)
         return true;
-    return std::fread(data, size, count, file_) == count;
+    const bool done = std::fread(data, size, count, file_) == count;
+    Advance(done, size * count);
+    return done;
 }
 
 bool RWBinaryFile::WriteBytes(const void* data, size_t size, size_t count)
@@ -65,7 +80,9 @@ bool RWBinaryFile::WriteBytes(const void* data, size_t size, size_t count)
     lastOp_ = LastOp::Write;
     if (count == 0)
         return true;
-    return std::fwrite(data, size, count, file_) == count;
+    const bool done = std::fwrite(data, size, count, file_) == count;
+    Advance(done, size * count);
+    return done;
 }
 
 bool RWBinaryFile::Read(char& v) { return ReadBytes(&v, 1, 1); }
@@ -90,6 +107,8 @@ bool RWBinaryFile::ReadString(char* buffer, size_t size)
 {
     if (!buffer || size == 0 || !ReadBytes(nullptr, 1, 0))
         return false;
+    // Read a char at a time: where it stops is left to the runtime.
+    position_ = -1;
     size_t n = 0;
     for (;;) {
         if (n + 1 == size) {
@@ -150,19 +169,41 @@ bool RWBinaryFile::SeekToBegin()
         return false;
     std::rewind(file_);
     lastOp_ = LastOp::None;
+    position_ = Tracked() ? 0 : -1;
     return true;
 }
 
 bool RWBinaryFile::SeekTo(long offset)
 {
-    if (!file_ || std::fseek(file_, offset, SEEK_SET) != 0)
+    // Already there: the last operation is kept, so that a switch between reading and
+    // writing still gets the runtime's flush or seek.
+    if (file_ && offset >= 0 && offset == position_)
+        return true;
+    // A little way ahead of a read (the length word before a record that was not read):
+    // read over the gap, mostly out of what the runtime has read ahead already. When
+    // the gap cannot be read the real seek follows.
+    if (file_ && position_ >= 0 && offset > position_ && offset - position_ <= long(kReadOverLimit) &&
+        lastOp_ != LastOp::Write && Readable()) {
+        char gap[kReadOverLimit];
+        const size_t n = size_t(offset - position_);
+        lastOp_ = LastOp::Read;
+        if (std::fread(gap, 1, n, file_) == n) {
+            position_ = offset;
+            return true;
+        }
+    }
+    if (!file_ || std::fseek(file_, offset, SEEK_SET) != 0) {
+        position_ = -1;
         return false;
+    }
     lastOp_ = LastOp::None;
+    position_ = Tracked() ? offset : -1;
     return true;
 }
 
 bool RWBinaryFile::SeekToEnd()
 {
+    position_ = -1;
     if (!file_ || std::fseek(file_, 0, SEEK_END) != 0)
         return false;
     lastOp_ = LastOp::None;
@@ -174,6 +215,9 @@ bool RWBinaryFile::Error() const { return file_ && std::ferror(file_); }
 
 bool RWBinaryFile::Flush()
 {
+    // The runtime may drop what it had read ahead and leave the system's position
+    // beyond the stream's: the next seek goes to the system.
+    position_ = -1;
     if (!file_ || std::fflush(file_) != 0)
         return false;
     lastOp_ = LastOp::None;
@@ -193,6 +237,7 @@ bool RWBinaryFile::IsEmpty()
 
 bool RWBinaryFile::Erase()
 {
+    position_ = -1;
     if (file_ && std::fclose(file_) != 0) {
         file_ = nullptr;
         return false;

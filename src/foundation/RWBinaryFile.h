@@ -88,12 +88,25 @@ private:
     bool ReadBytes(void* data, size_t size, size_t count);
     bool WriteBytes(const void* data, size_t size, size_t count);
     void SetMode(const char* mode);
+    bool Tracked() const;
+    bool Readable() const;
+    // The widest gap a seek ahead of a read reads over rather than seeks.
+    static const size_t kReadOverLimit = 256;
+
+    // The position after a read or write of n bytes; unknown after a short one.
+    void Advance(bool done, size_t n);
 
     char* name_;
     char mode_[9];
     FILE* file_;
     // The C runtime needs a seek or flush between a write and a read on one stream.
     LastOp lastOp_;
+    // The stream's position when this object knows it (binary modes that do not
+    // append), else -1. A seek to where the stream already is is left out, and one a
+    // short way ahead of a read reads over the gap: a real seek drops the runtime's
+    // buffer and asks the system, and a records file seeks before every item it reads
+    // or writes, most often to where the last one ended or just behind it.
+    long position_;
 };
 
 // Heap-allocating readers: each allocates one item, stores its address and reads into

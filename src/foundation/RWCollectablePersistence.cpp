@@ -22,6 +22,7 @@
 
 #include <atomic>
 #include <new>
+#include <optional>
 
 namespace {
 
@@ -114,12 +115,13 @@ void Save(const RWCollectable& obj, Writer writer)
     writer.Guts(obj);
 }
 
-// One reference as read, up to the object's fields.
+// One reference as read, up to the object's fields. The name is made only for a new
+// name: every other reference, most of a graph, reads without making a string.
 struct Reference {
     bool isBackReference = false;
     uint32_t number = 0;   // of the object a back-reference names
     uint16_t tag = 0;      // class id, kNewName or kNameReference
-    RWStringID name;       // for kNewName
+    std::optional<RWStringID> name; // for kNewName
     uint32_t nameNumber = 0; // for kNameReference
 };
 
@@ -156,7 +158,7 @@ public:
             RWCString name;
             if (!name.RestoreFrom(file_))
                 return false;
-            ref.name = RWStringID(name);
+            ref.name.emplace(name);
         }
         return true;
     }
@@ -219,7 +221,7 @@ public:
             RWCString name;
             if (!name.RestoreFrom(stream_))
                 return Failed();
-            ref.name = RWStringID(name);
+            ref.name.emplace(name);
         }
         return true;
     }
@@ -302,7 +304,7 @@ bool StoredClass(const Reference& ref, const RWReadTable& table, RWClassID& id)
 {
     if (ref.tag == kNameReference)
         return table.ClassIdAt(ref.nameNumber, id);
-    id = ref.tag == kNewName ? RWFactoryClassId(ref.name) : ref.tag;
+    id = ref.tag == kNewName ? RWFactoryClassId(*ref.name) : ref.tag;
     return true;
 }
 
@@ -310,14 +312,14 @@ bool StoredClass(const Reference& ref, const RWReadTable& table, RWClassID& id)
 // class the restore would make), anything else by the id.
 RWKindAnswer StoredKind(const Reference& ref, RWClassID stored, RWClassID expected)
 {
-    return ref.tag == kNewName ? RWFactoryIsKindOf(ref.name, expected) : RWFactoryIsKindOf(stored, expected);
+    return ref.tag == kNewName ? RWFactoryIsKindOf(*ref.name, expected) : RWFactoryIsKindOf(stored, expected);
 }
 
 // True when an object read in place into p is of the class the reference stores.
 bool FitsInPlace(const Reference& ref, RWClassID stored, const RWCollectable& p)
 {
     if (ref.tag == kNewName)
-        return RWFactoryStringId(p.ClassId()) == ref.name;
+        return RWFactoryStringId(p.ClassId()) == *ref.name;
     return stored == p.ClassId();
 }
 
@@ -383,7 +385,7 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
     }
     RWCollectable* obj = p;
     if (!obj)
-        obj = ref.tag == kNewName ? RWFactoryCreate(ref.name) : RWFactoryCreate(stored);
+        obj = ref.tag == kNewName ? RWFactoryCreate(*ref.name) : RWFactoryCreate(stored);
     if (!obj) {
         const unsigned tag = ref.tag == kNameReference ? stored : ref.tag;
         RWRaiseInternal(RWMessageNoCreate(), tag, tag);

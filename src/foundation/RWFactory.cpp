@@ -65,6 +65,8 @@ public:
         return g_factory ? g_factory->FindEntry(key) : nullptr;
     }
 
+    static const RWFactoryEntry* Find(RWClassID id) { return g_factory ? g_factory->FindById(id) : nullptr; }
+
     static std::vector<RWFactoryClass> Classes()
     {
         SharedUse use;
@@ -101,6 +103,14 @@ void RWFactory::AddEntries(RWCreateFunction create, RWClassID id, const RWString
     for (RWFactoryEntry* entry : entries)
         if (entry && Insert(entry) != entry)
             delete entry;
+    // The index follows the set: it names the entry the set kept for the id.
+    if (const RWFactoryEntry* kept = FindEntry(KeyOf(id))) {
+        try {
+            byId_[id] = kept;
+        } catch (const std::bad_alloc&) {
+            // Without its index entry the id is still found through the set.
+        }
+    }
 }
 
 const RWFactoryEntry* RWFactory::FindEntry(const RWFactoryEntry& key) const
@@ -108,7 +118,22 @@ const RWFactoryEntry* RWFactory::FindEntry(const RWFactoryEntry& key) const
     return static_cast<const RWFactoryEntry*>(Find(&key));
 }
 
-void RWFactory::RemoveEntry(const RWFactoryEntry& key) { delete Remove(&key); }
+const RWFactoryEntry* RWFactory::FindById(RWClassID id) const
+{
+    const auto at = byId_.find(id);
+    return at != byId_.end() ? at->second : FindEntry(KeyOf(id));
+}
+
+void RWFactory::RemoveEntry(const RWFactoryEntry& key)
+{
+    RWCollectable* removed = Remove(&key);
+    if (const RWFactoryEntryById* entry = dynamic_cast<const RWFactoryEntryById*>(removed)) {
+        const auto at = byId_.find(entry->Id());
+        if (at != byId_.end() && at->second == entry)
+            byId_.erase(at);
+    }
+    delete removed;
+}
 
 std::vector<RWFactoryClass> RWFactory::ListClasses() const
 {
@@ -144,7 +169,7 @@ void RWFactory::RemoveFunction(const RWStringID& name)
 RWCreateFunction RWFactory::GetFunction(RWClassID id) const
 {
     SharedUse use;
-    const RWFactoryEntry* entry = FindEntry(KeyOf(id));
+    const RWFactoryEntry* entry = FindById(id);
     return entry ? entry->Function() : nullptr;
 }
 
@@ -170,7 +195,7 @@ RWCollectable* RWFactory::Create(const RWStringID& name) const
 RWStringID RWFactory::StringId(RWClassID id) const
 {
     SharedUse use;
-    const RWFactoryEntry* entry = FindEntry(KeyOf(id));
+    const RWFactoryEntry* entry = FindById(id);
     return entry ? entry->Name() : RWStringID();
 }
 
@@ -217,7 +242,7 @@ RWCollectable* RWFactoryCreate(RWClassID id)
     RWCreateFunction create = nullptr;
     {
         SharedUse use;
-        if (const RWFactoryEntry* entry = RWFactoryAccess::Find(KeyOf(id)))
+        if (const RWFactoryEntry* entry = RWFactoryAccess::Find(id))
             create = entry->Function();
     }
     return create ? create() : nullptr;
@@ -237,7 +262,7 @@ RWCollectable* RWFactoryCreate(const RWStringID& name)
 RWStringID RWFactoryStringId(RWClassID id)
 {
     SharedUse use;
-    const RWFactoryEntry* entry = RWFactoryAccess::Find(KeyOf(id));
+    const RWFactoryEntry* entry = RWFactoryAccess::Find(id);
     return entry ? entry->Name() : RWStringID();
 }
 
@@ -252,7 +277,8 @@ std::vector<RWFactoryClass> RWFactoryClasses() { return RWFactoryAccess::Classes
 
 namespace {
 
-RWKindAnswer KindOfEntry(const RWFactoryEntry& key, RWClassID kind)
+template <class Key>
+RWKindAnswer KindOfEntry(const Key& key, RWClassID kind)
 {
     RWKindOfFunction kindOf = nullptr;
     {
@@ -267,7 +293,7 @@ RWKindAnswer KindOfEntry(const RWFactoryEntry& key, RWClassID kind)
 
 } // namespace
 
-RWKindAnswer RWFactoryIsKindOf(RWClassID id, RWClassID kind) { return KindOfEntry(KeyOf(id), kind); }
+RWKindAnswer RWFactoryIsKindOf(RWClassID id, RWClassID kind) { return KindOfEntry(id, kind); }
 RWKindAnswer RWFactoryIsKindOf(const RWStringID& name, RWClassID kind) { return KindOfEntry(KeyOf(name), kind); }
 
 RWFactoryRegistration::RWFactoryRegistration(RWCreateFunction create, RWClassID id, const char* name,

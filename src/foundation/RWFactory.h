@@ -14,6 +14,7 @@
 #include "foundation/RWStringID.h"
 
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 // Makes a new object of one class; the caller owns it. May answer null.
@@ -125,8 +126,14 @@ private:
     // The caller holds the factory lock.
     void AddEntries(RWCreateFunction create, RWClassID id, const RWStringID& name, RWKindOfFunction kindOf);
     const RWFactoryEntry* FindEntry(const RWFactoryEntry& key) const;
+    // The by-id entry of the id, found without making a key: a restore asks once per
+    // object.
+    const RWFactoryEntry* FindById(RWClassID id) const;
     void RemoveEntry(const RWFactoryEntry& key);
     std::vector<RWFactoryClass> ListClasses() const;
+
+    // The by-id entries of the set, indexed by their id.
+    std::unordered_map<RWClassID, const RWFactoryEntry*> byId_;
 };
 
 // The process-wide factory, created on the first call; null only when it cannot be

@@ -8,12 +8,14 @@
 namespace {
 
 const uint32_t kInitialCapacity = 30;
+// Slots of the span table to begin with; a power of two, doubled whenever half are used.
+const size_t kInitialSpanSlots = 64;
 
 } // namespace
 
 RWReadTable::RWReadTable()
-    : entries_(new Entry[kInitialCapacity]), count_(0), capacity_(kInitialCapacity), depth_(0), failed_(false),
-      cutShort_(false)
+    : entries_(new Entry[kInitialCapacity]), count_(0), capacity_(kInitialCapacity), depth_(0),
+      spans_(kInitialSpanSlots, Span{nullptr, 0, 0}), spanCount_(0), failed_(false), cutShort_(false)
 {
     AppendObject(&RWNilObject, false);
 }
@@ -45,7 +47,7 @@ void RWReadTable::AppendObject(RWCollectable* obj, bool inPlace, RWHolding holdi
     if (count_ == number)
         return;
     if (obj != &RWNilObject)
-        spans_[obj] = {number, number + 1};
+        PutSpan(obj, number, number + 1);
     if (inPlace)
         inPlace_.push_back(obj);
 }
@@ -58,13 +60,77 @@ void RWReadTable::Vacate(uint32_t n)
         entries_[n] = {nullptr, RWNoClassId, Kind::Vacant, RWHolding::Borrowed};
 }
 
+size_t RWReadTable::HomeOf(const RWCollectable* obj) const
+{
+    // Fibonacci hashing of the address, its well-mixed high half folded onto the low.
+    const uint32_t h = uint32_t(reinterpret_cast<uintptr_t>(obj)) * 2654435769u;
+    return size_t(h ^ (h >> 16)) & (spans_.size() - 1);
+}
+
+RWReadTable::Span* RWReadTable::FindSpan(const RWCollectable* obj)
+{
+    const size_t mask = spans_.size() - 1;
+    for (size_t i = HomeOf(obj);; i = (i + 1) & mask) {
+        Span& slot = spans_[i];
+        if (slot.obj == obj)
+            return &slot;
+        if (!slot.obj)
+            return nullptr;
+    }
+}
+
+void RWReadTable::PutSpan(const RWCollectable* obj, uint32_t first, uint32_t end)
+{
+    if (Span* span = FindSpan(obj)) {
+        span->first = first;
+        span->end = end;
+        return;
+    }
+    if ((spanCount_ + 1) * 2 > spans_.size()) {
+        std::vector<Span> old(spans_.size() * 2, Span{nullptr, 0, 0});
+        old.swap(spans_);
+        const size_t mask = spans_.size() - 1;
+        for (const Span& span : old)
+            if (span.obj) {
+                size_t i = HomeOf(span.obj);
+                while (spans_[i].obj)
+                    i = (i + 1) & mask;
+                spans_[i] = span;
+            }
+    }
+    const size_t mask = spans_.size() - 1;
+    size_t i = HomeOf(obj);
+    while (spans_[i].obj)
+        i = (i + 1) & mask;
+    spans_[i] = {obj, first, end};
+    ++spanCount_;
+}
+
+// Frees the slot and moves up the slots behind it that probing would no longer reach.
+void RWReadTable::EraseSpan(Span* span)
+{
+    const size_t mask = spans_.size() - 1;
+    size_t hole = size_t(span - spans_.data());
+    for (size_t i = (hole + 1) & mask; spans_[i].obj; i = (i + 1) & mask) {
+        const size_t home = HomeOf(spans_[i].obj);
+        // The slot stays when its home lies cyclically in (hole, i].
+        const bool stays = hole <= i ? (hole < home && home <= i) : (hole < home || home <= i);
+        if (stays)
+            continue;
+        spans_[hole] = spans_[i];
+        hole = i;
+    }
+    spans_[hole] = {nullptr, 0, 0};
+    --spanCount_;
+}
+
 void RWReadTable::Forget(const RWCollectable* obj)
 {
-    auto at = spans_.find(obj);
-    if (at == spans_.end())
+    Span* at = FindSpan(obj);
+    if (!at)
         return;
-    const Span span = at->second;
-    spans_.erase(at);
+    const Span span = *at;
+    EraseSpan(at);
     const uint32_t end = span.end == kOpen || span.end > count_ ? count_ : span.end;
     for (uint32_t n = span.first; n < end; ++n)
         if (entries_[n].kind == Kind::Object)
@@ -115,9 +181,8 @@ bool RWReadTable::Begin(RWCollectable* obj)
     if (depth_ == kMaxDepth)
         return false;
     inProgress_[depth_++] = obj;
-    auto at = spans_.find(obj);
-    if (at != spans_.end())
-        at->second.end = kOpen;
+    if (Span* span = FindSpan(obj))
+        span->end = kOpen;
     return true;
 }
 
@@ -125,9 +190,8 @@ void RWReadTable::End()
 {
     if (!depth_)
         return;
-    auto at = spans_.find(inProgress_[--depth_]);
-    if (at != spans_.end())
-        at->second.end = count_;
+    if (Span* span = FindSpan(inProgress_[--depth_]))
+        span->end = count_;
 }
 
 bool RWReadTable::IsInProgress(const RWCollectable* obj) const

@@ -21,7 +21,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 class RWReadTable {
@@ -82,12 +81,22 @@ private:
     void Append(const Entry& entry);
 
     // The numbers an object's read gave out: [first, end); end is kOpen while its
-    // RestoreGuts runs.
+    // RestoreGuts runs. Kept by the object's address in an open-addressed table of
+    // linear probing (a null object marks a free slot), so that recording and finding
+    // a span allocates nothing per object.
     struct Span {
+        const RWCollectable* obj;
         uint32_t first;
         uint32_t end;
     };
     static const uint32_t kOpen = UINT32_MAX;
+
+    // The span of obj, or null.
+    Span* FindSpan(const RWCollectable* obj);
+    // Records the span of obj, replacing one it had.
+    void PutSpan(const RWCollectable* obj, uint32_t first, uint32_t end);
+    void EraseSpan(Span* span);
+    size_t HomeOf(const RWCollectable* obj) const;
 
     Entry* entries_;
     uint32_t count_;
@@ -97,7 +106,8 @@ private:
     size_t depth_;
     // The few objects read in place, apart, so that asking about them stays cheap.
     std::vector<const RWCollectable*> inPlace_;
-    std::unordered_map<const RWCollectable*, Span> spans_;
+    std::vector<Span> spans_;
+    size_t spanCount_;
     bool failed_;
     bool cutShort_;
 };

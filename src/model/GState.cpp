@@ -1,5 +1,6 @@
 #include "model/GState.h"
 
+#include "model/GHeldMembers.h"
 #include "model/GObjectIterator.h"
 
 #include <vector>
@@ -57,15 +58,10 @@ int32_t GState::Assign(const GAttribute* other)
 
     // The incoming members, held while they are merged: merging may change the trees
     // they sit in.
-    std::vector<GCountedRef> members;
-    if (GObjectIterator* it = incoming->CreateIterator()) {
-        while (it->Next())
-            members.push_back(it->CurrentRef());
-        delete it;
-    }
+    const GHeldMembers members(incoming);
     int32_t changed = 0;
-    for (const GCountedRef& member : members)
-        if (GAttribute* attribute = dynamic_cast<GAttribute*>(member.Get()))
+    for (uint32_t i = 0; i < members.Count(); ++i)
+        if (GAttribute* attribute = dynamic_cast<GAttribute*>(members.At(i)))
             changed |= MergeMember(attribute);
     return changed;
 }

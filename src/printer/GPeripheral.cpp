@@ -10,7 +10,9 @@
 #include "model/GStoredCounts.h"
 #include "model/MPersistentCompositeOnDisk.h"
 #include "model/GCommand.h"
+#include "model/GAttributeComposite.h"
 #include "model/GErrorCommand.h"
+#include "model/GHeldMembers.h"
 #include "model/GState.h"
 
 #include <algorithm>
@@ -46,17 +48,6 @@ GState* CurrentStateOf(GState* state)
     return state;
 }
 
-// The members of a composite, each held, so that applying one may change the tree.
-std::vector<GCountedRef> HeldMembers(GObjectBase* composite)
-{
-    std::vector<GCountedRef> members;
-    if (GObjectIterator* it = composite->CreateIterator()) {
-        while (it->Next())
-            members.push_back(it->CurrentRef());
-        delete it;
-    }
-    return members;
-}
 
 } // namespace
 
@@ -197,8 +188,10 @@ int16_t GPeripheral::ApplyTo(GAttributeVisitor& target)
     if (!current)
         return 0;
     int16_t result = 0;
-    for (const GCountedRef& member : HeldMembers(current))
-        if (GAttribute* attribute = dynamic_cast<GAttribute*>(member.Get()))
+    // Held, so that applying one may change the tree.
+    const GHeldMembers members(current);
+    for (uint32_t i = 0; i < members.Count(); ++i)
+        if (GAttribute* attribute = dynamic_cast<GAttribute*>(members.At(i)))
             if (const int16_t status = attribute->ApplyTo(target))
                 result = status;
     SetStateWord(0);
@@ -364,8 +357,10 @@ void GPeripheral::ApplyState(const long& id)
             transform->SetStateWord(0);
         }
     }
-    for (const GCountedRef& member : HeldMembers(state))
-        if (GAttribute* attribute = dynamic_cast<GAttribute*>(member.Get()))
+    // Held, so that applying one may change the tree.
+    const GHeldMembers members(state);
+    for (uint32_t i = 0; i < members.Count(); ++i)
+        if (GAttribute* attribute = dynamic_cast<GAttribute*>(members.At(i)))
             if (attribute->GetStateWord() != 0)
                 attribute->ApplyTo(*this);
 }
@@ -410,21 +405,37 @@ GState** GPeripheral::SubStateSlot(const long& id)
 
 namespace {
 
+GState* FindStateById(GObjectBase* tree, const long& id);
+
+// The test of one member of the walk below: the member itself, or the first state with
+// the id inside it.
+GState* StateInMember(GObjectBase* member, const long& id)
+{
+    if (!member)
+        return nullptr;
+    GState* found = nullptr;
+    if (member->GetId() == id)
+        found = AsState(member);
+    if (!found && member->AsComposite())
+        found = FindStateById(member, id);
+    return found;
+}
+
 // The first state with the id in the tree, depth first; members of other classes with
-// that id are passed over.
+// that id are passed over. A state's members are read by index: every command on its
+// way through the chain asks this several times.
 GState* FindStateById(GObjectBase* tree, const long& id)
 {
+    if (GAttributeComposite* plain = GHeldMembers::AsPlainComposite(tree)) {
+        for (uint32_t i = 0; i < plain->Entries(); ++i)
+            if (GState* found = StateInMember(plain->At(i), id))
+                return found;
+        return nullptr;
+    }
     GState* found = nullptr;
     if (GObjectIterator* it = tree->CreateIterator()) {
-        while (!found && it->Next()) {
-            GObjectBase* member = it->Current();
-            if (!member)
-                continue;
-            if (member->GetId() == id)
-                found = AsState(member);
-            if (!found && member->AsComposite())
-                found = FindStateById(member, id);
-        }
+        while (!found && it->Next())
+            found = StateInMember(it->Current(), id);
         delete it;
     }
     return found;

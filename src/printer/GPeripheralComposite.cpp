@@ -1,6 +1,7 @@
 #include "printer/GPeripheralComposite.h"
 
 #include "model/GConfiguration.h"
+#include "model/GHeldMembers.h"
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "model/GTextConverter.h"
@@ -251,16 +252,17 @@ GCommand* GPeripheralComposite::ReceiveCommand(GCommand* command)
         }
         return command;
     }
-    std::vector<GCountedRef> active;
+    // Held for the walk: a stage may change the list.
+    GHeldMembers active;
     for (uint32_t i = 0; i < activeChildren_.Entries(); ++i)
-        active.emplace_back(activeChildren_.At(i));
+        active.Add(activeChildren_.At(i));
     // An abort after the document left (a stage sent the whole document on at once, and a
     // later stage failed on it) still reaches every stage that is active.
-    if (active.empty() && Is(command, kJobAbortId))
+    if (active.Count() == 0 && Is(command, kJobAbortId))
         for (const GCountedRef& child : HeldChildren())
-            active.push_back(child);
-    for (const GCountedRef& child : active) {
-        GPeripheral* peripheral = AsPeripheral(child.Get());
+            active.Add(child.Get());
+    for (uint32_t i = 0; i < active.Count(); ++i) {
+        GPeripheral* peripheral = AsPeripheral(active.At(i));
         if (!peripheral || !peripheral->IsActive())
             continue;
         command = peripheral->ReceiveCommand(command);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -134,4 +135,59 @@ TEST(RWBinaryFile, RemainingCountsBytesToTheEndIncludingUnflushedWrites)
     EXPECT_EQ(2, file.Remaining());
     RWBinaryFile closed(TempPath("nowhere/none.bin").c_str(), "rb");
     EXPECT_EQ(-1, closed.Remaining());
+}
+
+// Seeks to where the stream already is are left out, and a short way ahead of a read
+// read over; reads, writes, flushes, seeks and short reads in any order must still see
+// exactly the bytes a plain model holds.
+TEST(RWBinaryFile, SeeksToTheCurrentPlaceKeepEveryByteInStep)
+{
+    TempPath path("inplace.bin");
+    RWBinaryFile file(path.c_str(), "wb+");
+    ASSERT_TRUE(file.IsValid());
+    std::vector<char> model;
+    long at = 0;
+    uint32_t seed = 7;
+    auto next = [&seed](uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536u % n; };
+    ASSERT_TRUE(file.SeekTo(0));
+    for (int step = 0; step < 4000; ++step) {
+        const uint32_t what = next(12);
+        if (what < 4) {
+            // Mostly to the current place or a little ahead, as a records file does.
+            const long ahead = std::min(long(model.size()), at + long(next(300)));
+            const long to = what < 2 ? at : what == 2 ? ahead : long(next(uint32_t(model.size()) + 1));
+            ASSERT_TRUE(file.SeekTo(to)) << step;
+            at = to;
+        } else if (what < 7) {
+            const uint32_t n = 1 + next(40);
+            std::vector<char> bytes(n);
+            for (char& c : bytes)
+                c = char(next(256));
+            ASSERT_TRUE(file.Write(bytes.data(), n)) << step;
+            if (model.size() < size_t(at) + n)
+                model.resize(size_t(at) + n);
+            std::copy(bytes.begin(), bytes.end(), model.begin() + at);
+            at += long(n);
+        } else if (what < 11) {
+            const uint32_t n = 1 + next(40);
+            std::vector<char> bytes(n);
+            const bool fits = size_t(at) + n <= model.size();
+            ASSERT_EQ(fits, file.Read(bytes.data(), n)) << step;
+            if (fits) {
+                ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), model.begin() + at)) << step;
+                at += long(n);
+            } else {
+                // A short read leaves the place to the runtime: seek back to a known one.
+                ASSERT_TRUE(file.SeekTo(at)) << step;
+            }
+        } else {
+            // After reading, the runtime's flush drops what it read ahead and moves the
+            // place: the seek that follows must go to the system.
+            ASSERT_TRUE(file.Flush()) << step;
+            ASSERT_TRUE(file.SeekTo(at)) << step;
+        }
+        ASSERT_EQ(at, file.CurOffset()) << step;
+    }
+    ASSERT_TRUE(file.Flush());
+    EXPECT_EQ(std::vector<uint8_t>(model.begin(), model.end()), FileBytes(path.str()));
 }

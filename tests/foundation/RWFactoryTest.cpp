@@ -96,6 +96,33 @@ TEST(RWFactory, EntriesByIdAndByNameNeverAnswerForEachOther)
     EXPECT_TRUE(factory.IsEmpty());
 }
 
+// Lookups by id answer from an index beside the set: it follows every removal and
+// every registration that comes after one.
+TEST(RWFactory, IdLookupsFollowRemovalAndANewRegistration)
+{
+    RWFactory factory;
+    factory.AddFunction(MakeOne, kTestId, "First");
+    factory.RemoveFunction(kTestId);
+    EXPECT_EQ(nullptr, factory.GetFunction(kTestId));
+    EXPECT_EQ(nullptr, factory.Create(kTestId));
+    EXPECT_EQ(MakeOne, factory.GetFunction(RWStringID("First")));
+    factory.AddFunction(MakeTwo, kTestId, "Second");
+    EXPECT_EQ(MakeTwo, factory.GetFunction(kTestId));
+    EXPECT_EQ(RWStringID("Second"), factory.StringId(kTestId));
+
+    RWFactoryRegister(MakeOne, kTestId, RWStringID("ProcessWide"));
+    RWFactoryUnregister(kTestId);
+    EXPECT_EQ(nullptr, RWFactoryCreate(kTestId));
+    RWFactoryRegister(MakeTwo, kTestId, RWStringID("ProcessWideAgain"));
+    std::unique_ptr<RWCollectable> made(RWFactoryCreate(kTestId));
+    EXPECT_EQ(2, ValueOf(made.get()));
+    EXPECT_EQ(RWStringID("ProcessWideAgain"), RWFactoryStringId(kTestId));
+    RWFactoryUnregister(kTestId);
+    RWFactoryUnregister(RWStringID("ProcessWide"));
+    RWFactoryUnregister(RWStringID("ProcessWideAgain"));
+    EXPECT_EQ(nullptr, RWFactoryCreate(kTestId));
+}
+
 TEST(RWFactoryRegistry, TheRootTheCollectionsAndTheAssociationsRegisterThemselves)
 {
     const struct {
