@@ -17,7 +17,7 @@ namespace {
 
 enum WriterCondition { kAnyWriter, kPcl5eOnly, kNotPcl5e };
 
-struct SubDialogSpec;
+struct SubDialogTable;
 
 typedef GFeature* (*BindingMaker)(GSheetContext* context);
 typedef GDialogControl* (*ControlMaker)(GFeature* binding, const DialogItem* items, GModalDialog* dialog, bool opens);
@@ -30,13 +30,13 @@ struct ControlRow {
     BindingMaker binding;
     ControlMaker control;
     WriterCondition condition;
-    const SubDialogSpec* opens;
+    const SubDialogTable* opens;
     bool afterHelpTable;
     int32_t opener;  // the item that opens the sub-dialog; 0: the row's first button
 };
 
 // A sub-dialog: dialog id (0: chosen by the writer), help id and rows.
-struct SubDialogSpec {
+struct SubDialogTable {
     uint16_t dialogId;
     uint32_t helpId;
     const ControlRow* rows;
@@ -112,14 +112,14 @@ GDialogControl* TrayPicture(GFeature* binding, const DialogItem* items, GModalDi
     return new GClickableBitmapControl(binding, items, !table || !table->IsCustomized() ? 1 : 0);
 }
 
-extern const SubDialogSpec kQualityDetails;
-extern const SubDialogSpec kWatermarkDetails;
-extern const SubDialogSpec kCustomPaperSize;
-extern const SubDialogSpec kColorSettings;
-extern const SubDialogSpec kMoreOptions;
-extern const SubDialogSpec kFontCardError;
-extern const SubDialogSpec kAddFontCard;
-extern const SubDialogSpec kConfigureFontCards;
+extern const SubDialogTable kQualityDetails;
+extern const SubDialogTable kWatermarkDetails;
+extern const SubDialogTable kCustomPaperSize;
+extern const SubDialogTable kColorSettings;
+extern const SubDialogTable kMoreOptions;
+extern const SubDialogTable kFontCardError;
+extern const SubDialogTable kAddFontCard;
+extern const SubDialogTable kConfigureFontCards;
 
 const DialogItem kQualityDetailsItems1[] = {{9002, -1}, {9001, -1}, {0, 0}};
 const DialogItem kQualityDetailsItems2[] = {{9015, 331}, {9007, -1}, {9, 1300}, {0, 0}};
@@ -306,18 +306,18 @@ const ControlRow kConfigureFontCardsRows[] = {
      &kAddFontCard, false, 7110},
 };
 
-const SubDialogSpec kQualityDetails = {0, 332, kQualityDetailsRows,
+const SubDialogTable kQualityDetails = {0, 332, kQualityDetailsRows,
                                        sizeof kQualityDetailsRows / sizeof kQualityDetailsRows[0]};
-const SubDialogSpec kWatermarkDetails = {5000, 522, kWatermarkRows, sizeof kWatermarkRows / sizeof kWatermarkRows[0]};
-const SubDialogSpec kCustomPaperSize = {8000, 219, kCustomPaperRows,
+const SubDialogTable kWatermarkDetails = {5000, 522, kWatermarkRows, sizeof kWatermarkRows / sizeof kWatermarkRows[0]};
+const SubDialogTable kCustomPaperSize = {8000, 219, kCustomPaperRows,
                                         sizeof kCustomPaperRows / sizeof kCustomPaperRows[0]};
-const SubDialogSpec kColorSettings = {14501, 1212, kColorSettingsRows,
+const SubDialogTable kColorSettings = {14501, 1212, kColorSettingsRows,
                                       sizeof kColorSettingsRows / sizeof kColorSettingsRows[0]};
-const SubDialogSpec kMoreOptions = {7500, 618, kMoreOptionsRows, sizeof kMoreOptionsRows / sizeof kMoreOptionsRows[0]};
-const SubDialogSpec kFontCardError = {7300, 0, kFontCardErrorRows,
+const SubDialogTable kMoreOptions = {7500, 618, kMoreOptionsRows, sizeof kMoreOptionsRows / sizeof kMoreOptionsRows[0]};
+const SubDialogTable kFontCardError = {7300, 0, kFontCardErrorRows,
                                       sizeof kFontCardErrorRows / sizeof kFontCardErrorRows[0]};
-const SubDialogSpec kAddFontCard = {7200, 0, kAddFontCardRows, sizeof kAddFontCardRows / sizeof kAddFontCardRows[0]};
-const SubDialogSpec kConfigureFontCards = {7100, 616, kConfigureFontCardsRows,
+const SubDialogTable kAddFontCard = {7200, 0, kAddFontCardRows, sizeof kAddFontCardRows / sizeof kAddFontCardRows[0]};
+const SubDialogTable kConfigureFontCards = {7100, 616, kConfigureFontCardsRows,
                                            sizeof kConfigureFontCardsRows / sizeof kConfigureFontCardsRows[0]};
 
 const ControlRow kBasicsRows[] = {
@@ -436,7 +436,7 @@ void AddTail(GDialogBase* page, GSheetContext* context, bool preview)
         new GConflictNoticeButton(new GConflictNoticeFeature(context, kTailRule, kTailMessage), kNotice1015Items, 1));
 }
 
-GModalDialog* BuildSubDialog(const SubDialogSpec& spec, GSheetContext* context, bool hasHelp, GObjectBase* writer);
+GModalDialog* BuildSubDialog(const SubDialogTable& table, GSheetContext* context, bool hasHelp, GObjectBase* writer);
 
 // Adds the rows' controls to the dialog; rows after the help-id table wait for it.
 void AddRows(GDialogBase* dialog, const ControlRow* rows, size_t count, GSheetContext* context, bool hasHelp,
@@ -471,10 +471,10 @@ void AddRows(GDialogBase* dialog, const ControlRow* rows, size_t count, GSheetCo
     }
 }
 
-uint16_t DialogIdFor(const SubDialogSpec& spec, GObjectBase* writer)
+uint16_t DialogIdFor(const SubDialogTable& table, GObjectBase* writer)
 {
-    if (spec.dialogId)
-        return spec.dialogId;
+    if (table.dialogId)
+        return table.dialogId;
     if (IsWriter(writer, GPcl5e::kClassId))
         return kPcl5eDetailsDialog;
     if (IsWriter(writer, GCheetah::kClassId))
@@ -484,20 +484,20 @@ uint16_t DialogIdFor(const SubDialogSpec& spec, GObjectBase* writer)
 
 // The sub-dialog complete with its controls and help-id table; null when the writer has
 // none.
-GModalDialog* BuildSubDialog(const SubDialogSpec& spec, GSheetContext* context, bool hasHelp, GObjectBase* writer)
+GModalDialog* BuildSubDialog(const SubDialogTable& table, GSheetContext* context, bool hasHelp, GObjectBase* writer)
 {
-    const uint16_t dialogId = DialogIdFor(spec, writer);
+    const uint16_t dialogId = DialogIdFor(table, writer);
     if (!dialogId)
         return nullptr;
-    auto* dialog = new GModalDialog(dialogId, context, hasHelp && spec.helpId != 0, spec.helpId);
+    auto* dialog = new GModalDialog(dialogId, context, hasHelp && table.helpId != 0, table.helpId);
     // The font-card error dialog is made before the rows that may show it.
-    if (&spec == &kMoreOptions)
+    if (&table == &kMoreOptions)
         dialog->AddSubDialog(BuildSubDialog(kFontCardError, context, hasHelp, writer));
-    AddRows(dialog, spec.rows, spec.count, context, hasHelp, writer, false, false, true);
+    AddRows(dialog, table.rows, table.count, context, hasHelp, writer, false, false, true);
     return dialog;
 }
 
-struct PageSpec {
+struct PageTable {
     uint16_t dialogId;
     uint32_t titleId;  // 0: a device page, titled by its dialog's caption
     uint32_t helpId;
@@ -506,33 +506,33 @@ struct PageSpec {
     bool documentPage;
 };
 
-GPropertyPage* Build(const PageSpec& spec, QZPageEntry* entry, GSheetContext* context, bool hasHelp,
+GPropertyPage* Build(const PageTable& table, QZPageEntry* entry, GSheetContext* context, bool hasHelp,
                      GObjectBase* writer, bool preview = true, bool helpTable = true)
 {
     if (!entry)
         return nullptr;
-    if (spec.titleId)
-        entry->pszTitle = CopyTitle(spec.titleId);
+    if (table.titleId)
+        entry->pszTitle = CopyTitle(table.titleId);
     auto* page =
-        new GPropertyPage(entry, ResourceLibrary::GetResourceLibrary(), spec.dialogId, context, hasHelp, spec.helpId);
-    AddRows(page, spec.rows, spec.count, context, hasHelp, writer, spec.documentPage, preview, helpTable);
-    if (!spec.documentPage)
+        new GPropertyPage(entry, ResourceLibrary::GetResourceLibrary(), table.dialogId, context, hasHelp, table.helpId);
+    AddRows(page, table.rows, table.count, context, hasHelp, writer, table.documentPage, preview, helpTable);
+    if (!table.documentPage)
         page->AddControl(new GAboutButton(new GAboutFeature(context), kAboutItems));
-    if (!spec.documentPage && helpTable)
+    if (!table.documentPage && helpTable)
         page->BuildHelpIdTable();
     return page;
 }
 
 #define QZ_ROWS(rows) rows, sizeof rows / sizeof rows[0]
-const PageSpec kBasics = {1000, 1055, 100, QZ_ROWS(kBasicsRows), true};
-const PageSpec kFinishing = {3000, 1051, 300, QZ_ROWS(kFinishingRows), true};
-const PageSpec kEffects = {6000, 1052, 500, QZ_ROWS(kEffectsRows), true};
-const PageSpec kPaper = {2000, 1053, 200, QZ_ROWS(kPaperRows), true};
-const PageSpec kOutput = {16000, 11600, 950, QZ_ROWS(kOutputRows), true};
-const PageSpec kJobStorage = {15000, 11041, 1000, QZ_ROWS(kJobStorageRows), true};
-const PageSpec kColor = {14000, 1056, 900, QZ_ROWS(kColorRows), true};
-const PageSpec kNTForms = {12000, 0, 700, QZ_ROWS(kNTFormsRows), false};
-const PageSpec kConfigure = {7000, 0, 600, QZ_ROWS(kConfigureRows), false};
+const PageTable kBasics = {1000, 1055, 100, QZ_ROWS(kBasicsRows), true};
+const PageTable kFinishing = {3000, 1051, 300, QZ_ROWS(kFinishingRows), true};
+const PageTable kEffects = {6000, 1052, 500, QZ_ROWS(kEffectsRows), true};
+const PageTable kPaper = {2000, 1053, 200, QZ_ROWS(kPaperRows), true};
+const PageTable kOutput = {16000, 11600, 950, QZ_ROWS(kOutputRows), true};
+const PageTable kJobStorage = {15000, 11041, 1000, QZ_ROWS(kJobStorageRows), true};
+const PageTable kColor = {14000, 1056, 900, QZ_ROWS(kColorRows), true};
+const PageTable kNTForms = {12000, 0, 700, QZ_ROWS(kNTFormsRows), false};
+const PageTable kConfigure = {7000, 0, 600, QZ_ROWS(kConfigureRows), false};
 #undef QZ_ROWS
 
 void CollectItems(std::vector<DialogItem>& items, const ControlRow* rows, size_t count, GObjectBase* writer, bool tail,
@@ -620,18 +620,18 @@ GPropertyPage* BuildConfigure(QZPageEntry* entry, GSheetContext* context, bool h
 std::vector<TemplateItems> Templates()
 {
     std::vector<TemplateItems> templates;
-    for (const PageSpec* spec :
+    for (const PageTable* table :
          {&kBasics, &kFinishing, &kEffects, &kPaper, &kOutput, &kJobStorage, &kColor, &kNTForms, &kConfigure}) {
-        TemplateItems page{spec->dialogId, {}};
-        CollectItems(page.items, spec->rows, spec->count, nullptr, spec->documentPage, spec != &kJobStorage);
-        if (!spec->documentPage)
+        TemplateItems page{table->dialogId, {}};
+        CollectItems(page.items, table->rows, table->count, nullptr, table->documentPage, table != &kJobStorage);
+        if (!table->documentPage)
             page.items.push_back(kAboutItems[0]);
         templates.push_back(page);
     }
-    for (const SubDialogSpec* spec : {&kWatermarkDetails, &kCustomPaperSize, &kColorSettings, &kMoreOptions,
+    for (const SubDialogTable* table : {&kWatermarkDetails, &kCustomPaperSize, &kColorSettings, &kMoreOptions,
                                       &kFontCardError, &kAddFontCard, &kConfigureFontCards}) {
-        TemplateItems dialog{spec->dialogId, {}};
-        CollectItems(dialog.items, spec->rows, spec->count, nullptr, false, false);
+        TemplateItems dialog{table->dialogId, {}};
+        CollectItems(dialog.items, table->rows, table->count, nullptr, false, false);
         templates.push_back(dialog);
     }
     // The details dialogs: the PCL XL one without the PCL5e rows, the PCL5e one with them.
