@@ -294,7 +294,9 @@ GCountedRef GPeripheral::ProcessComposite(const GCountedRef& command)
     const bool onDisk = composite->ClassId() == kCommandCompositeOnDiskId;
     // A spooled page whose records cannot be read back is a failed page, not an empty one.
     const bool spooledPage = command->ClassId() == kCommandCompositeOnDiskId;
-    GObjectIterator* it = composite->CreateIterator();
+    // A spooled page is walked through its own iterator, which reloads the fonts its
+    // records refer to before reading them; its records' store alone would not.
+    GObjectIterator* it = spooledPage ? command->CreateIterator() : composite->CreateIterator();
     if (!it || (spooledPage && PageUnreadable(composite))) {
         delete it;
         return spooledPage ? GCountedRef(new GErrorCommand(kSpoolReadFailed, static_cast<GCommand*>(command.Get()), 0))

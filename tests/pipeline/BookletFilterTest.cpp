@@ -1,7 +1,10 @@
 // The booklet filter: its page order, whole jobs folded into two-up sheets, the cover
 // sheet, when it stays idle, and its spool lock.
+#include "../graphics/TestFonts.h"
 #include "ProducerTestBed.h"
 
+#include "graphics/GGraphicBundle.h"
+#include "graphics/GTextStringGraphic.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GStringAttribute.h"
@@ -15,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <thread>
 
 using namespace testbed;
@@ -73,6 +77,21 @@ std::vector<std::vector<int>> ExpectedSides(uint32_t pages, uint16_t sheetOrder,
     }
     return sides;
 }
+
+// Records, for each text it draws, the face name and id of the font its reference holds
+// then, or "none" when the reference came back without its font.
+class FontNamingWriter : public MarkingWriter {
+public:
+    int16_t DrawTextString(GTextStringGraphic& text) override
+    {
+        GFontReference* reference = text.GetFont();
+        GFont* font = reference ? reference->GetFont() : nullptr;
+        texts.push_back(font ? std::string(font->GetFaceName().Data()) + " " + std::to_string(font->GetFontId())
+                             : std::string("none"));
+        return MarkingWriter::DrawTextString(text);
+    }
+    std::vector<std::string> texts;
+};
 
 } // namespace
 
@@ -259,4 +278,43 @@ TEST_F(ProducerTest, TheBookletAnswersTheWholeChainsScaleFromItsTwoUpSheet)
     EXPECT_EQ(GBookletFilter::kFlags, booklet.QueryFlags());
     GCountedRef aborted(booklet.ReceiveCommand(new GJobAbort(0)));
     GPageSpoolFilter::RemoveSpoolFolder(producer);
+}
+
+// Page 1 and page 4 write text in fonts of the producer's pool; the booklet sends them out
+// of order (page 1 after the padding page 8, or after 6, 3, 4, 5 and 8 innermost first),
+// and each replayed page finds its own font again from its font spool file.
+TEST_F(ProducerTest, EachBookletPageFindsItsFontsWhenReplayedOutOfOrder)
+{
+    const struct {
+        uint16_t sheetOrder;
+        std::vector<int> textPages; // the pages whose text the writer gets, in order
+    } rows[] = {{0, {1, 4}}, {1, {4, 1}}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.sheetOrder);
+        FontNamingWriter* writer = new FontNamingWriter;
+        GBookletFilter* booklet = new GBookletFilter(0);
+        PageDrawProducer* producer = MakeProducer(L"FILE:", {booklet}, writer);
+        BookletJob(producer, 1, row.sheetOrder);
+        std::map<int, std::string> fonts; // page, its font's face name and id
+        static uint16_t characters[] = {'o', 'k'};
+        static const GPoint at[] = {{5, 6}, {15, 6}};
+        PageDrawJob job;
+        job.pages = 6;
+        job.draw = [&](GCommandProducer& p, uint32_t page) -> uint16_t {
+            const uint16_t status = PageDrawJob::MarkPage(p, page);
+            if (status != 0 || (page != 1 && page != 4))
+                return status;
+            TestFont* font = new TestFont(page, page == 1 ? "First" : "Fourth");
+            fonts[int(page)] = std::string(font->GetFaceName().Data()) + " " + std::to_string(font->GetFontId());
+            return p.Send(new GTextStringGraphic(new TestFontReference(font, &p), characters, 0, GEncoding::kUnicode,
+                                                 at, 0, 2, new GGraphicBundle(0)));
+        };
+        EXPECT_EQ(0, job.Run(*producer));
+        EXPECT_EQ(ExpectedSides(6, row.sheetOrder, 1), Sides(writer->Events()));
+        std::vector<std::string> expected;
+        for (int page : row.textPages)
+            expected.push_back(fonts[page]);
+        EXPECT_EQ(expected, writer->texts);
+        EXPECT_FALSE(booklet->HoldsSpoolLock());
+    }
 }

@@ -18,6 +18,10 @@
 #include "pipeline/GPassThroughCommand.h"
 #include "pipeline/filters/GAAFilter1.h"
 #include "pipeline/filters/GAAFilter2.h"
+#include "pipeline/filters/GReverseFilter.h"
+#include "graphics/GGraphicBundle.h"
+#include "graphics/GRectangleGraphic.h"
+#include "model/GObjectIterator.h"
 #include "printer/GDriverObject.h"
 #include "printer/GPrinter.h"
 #include "model/GState.h"
@@ -26,6 +30,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -370,4 +376,93 @@ TEST_F(GExtensionManagerTest, TheHookFiltersPutTheModulesBytesBesideThePageComma
     through(new GDocumentEnd(0));
     EXPECT_FALSE(static_cast<GExtensionManager*>(producer.GetExtensionContext())->IsModuleLoaded(0));
     EXPECT_EQ(0u, first.OpenBlocks());
+}
+
+namespace {
+
+// The commands a filter chain handed on, members of composites and of spooled pages read
+// back in order: page frames as their class ids, the module's bytes as "608:target:bytes",
+// rectangles as "mark <left edge>"; null and empty commands (712, 715) are left out.
+void Flatten(const GCountedRef& command, std::vector<std::string>& out)
+{
+    GCommand* target = static_cast<GCommand*>(command.Get());
+    if (!target)
+        return;
+    if (GObjectBase* composite = target->AsComposite()) {
+        std::unique_ptr<GObjectIterator> it(composite->CreateIterator());
+        ASSERT_TRUE(it) << target->ClassId();
+        while (it->Next())
+            Flatten(it->CurrentRef(), out);
+        return;
+    }
+    if (GPassThroughCommand* bytes = dynamic_cast<GPassThroughCommand*>(target))
+        out.push_back("608:" + std::to_string(bytes->GetTargetClassId()) + ":" +
+                      std::string(reinterpret_cast<const char*>(bytes->GetData()), bytes->GetLength()));
+    else if (GRectangleGraphic* mark = dynamic_cast<GRectangleGraphic*>(target))
+        out.push_back("mark " + std::to_string(mark->GetBounds().left));
+    else if (target->ClassId() != 712 && target->ClassId() != 715)
+        out.push_back(std::to_string(target->ClassId()));
+}
+
+} // namespace
+
+// The module hooks a job that the reverse filter spools: the early filter's bytes are
+// spooled with their page, the late filter's are added to the page read back, and after
+// the replay every page (last first) has its own bytes beside its page start and end.
+TEST_F(GExtensionManagerTest, ASpooledPageKeepsTheModulesBytesBesideItsPageCommandsAfterReplay)
+{
+    first.Kinds(0x200 | 0x400 | 0x800 | 0x1000);
+    first.Data(0x200, "early start");
+    first.Data(0x400, "early end");
+    first.Data(0x800, "late start");
+    first.Data(0x1000, "late end");
+    ExtensionProducer producer({Entry("one", "qzext.dll", 0)});
+    GAAFilter1 early(0);
+    GReverseFilter reverse(0);
+    GAAFilter2 late(0);
+    std::vector<std::string> sent;
+    auto through = [&](GCommand* command) {
+        GCountedRef out(late.ReceiveCommand(reverse.ReceiveCommand(early.ReceiveCommand(command))));
+        Flatten(out, sent);
+    };
+    GState* job = new GState(246);
+    job->Add(new GValueAttribute(1, FeatureId::kReverseOrder));
+    GDocumentStart* start = new GDocumentStart(L"doc", L"FILE:", &producer, 0);
+    start->AdoptState(job);
+    through(start);
+    ASSERT_TRUE(reverse.IsActive());
+    for (int16_t page = 1; page <= 2; ++page) {
+        through(new GPageStart(new GState(256), 0));
+        through(new GRectangleGraphic(GRect{page, 10, int16_t(page + 100), 110}, new GGraphicBundle(0), 0));
+        through(new GPageEnd(new GState(256), 0));
+    }
+    EXPECT_TRUE(std::find(sent.begin(), sent.end(), "709") == sent.end()) << "the pages are held until the end";
+    through(new GDocumentEnd(0));
+
+    const std::vector<std::string> page = {"709", "608:767:late start", "608:767:early start", "mark ",
+                                           "608:767:early end", "608:767:late end", "710"};
+    std::vector<std::string> expected = {"705"};
+    for (const char* mark : {"2", "1"})
+        for (const std::string& entry : page)
+            expected.push_back(entry == "mark " ? entry + mark : entry);
+    expected.push_back("706");
+    EXPECT_EQ(expected, sent);
+    EXPECT_FALSE(static_cast<GExtensionManager*>(producer.GetExtensionContext())->IsModuleLoaded(0));
+    EXPECT_EQ(0u, first.OpenBlocks());
+
+    // The spooled pages are gone with the job, their font files with the job's font pool.
+    producer.CloseFontPool();
+    WIN32_FIND_DATAW found;
+    const RWWString folder = GPageSpoolFilter::SpoolFolder(&producer);
+    HANDLE search = FindFirstFileW((std::wstring(folder.Data()) + L"\\*.*").c_str(), &found);
+    std::string left;
+    if (search != INVALID_HANDLE_VALUE) {
+        do
+            if (std::wstring(found.cFileName) != L"." && std::wstring(found.cFileName) != L"..")
+                left += std::string(found.cFileName, found.cFileName + wcslen(found.cFileName)) + " ";
+        while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ("", left);
+    GPageSpoolFilter::RemoveSpoolFolder(&producer);
 }
