@@ -89,7 +89,8 @@ int main(int argc, char** argv)
             const double s = Seconds(start);
             const uint64_t n = uint64_t(glyphs) * kReaders;
             std::printf("GetGlyphData %-6s %-15s %.0f glyphs/s, %.1f x copying the same bytes\n", pass,
-                        kept ? "(kept buffer):" : "(new record):", n / s, s / CopySeconds(font, bytes, bytes / (n ? n : 1) + 1));
+                        kept ? "(kept buffer):" : "(new record):", n / s,
+                        s / CopySeconds(font, bytes, bytes / (n ? n : 1) + 1));
         }
     }
     return 0;

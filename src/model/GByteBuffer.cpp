@@ -4,7 +4,10 @@
 #include <cstring>
 #include <new>
 
-GByteBuffer::GByteBuffer(uint8_t* data, uint32_t length, uint32_t owns) : data_(data), length_(length), owns_(owns ? 1 : 0) {}
+GByteBuffer::GByteBuffer(uint8_t* data, uint32_t length, uint32_t owns)
+    : data_(data), length_(length), owns_(owns ? 1 : 0)
+{
+}
 
 namespace {
 

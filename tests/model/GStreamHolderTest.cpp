@@ -79,8 +79,9 @@ TEST(GByteBufferOwnership, CopiesMadeAndFreedOnManyThreadsKeepTheirOwnBytes)
                 std::fill(source.begin(), source.begin() + length, uint8_t(round + t));
                 std::unique_ptr<GByteBuffer> a(GByteBuffer::NewCopy(source.data(), length));
                 std::unique_ptr<GByteBuffer> b(new GByteBuffer(nullptr, 0, 1));
+                const uint8_t mark = uint8_t(round + t);
                 if (!a || a->GetLength() != length ||
-                    (length && (a->GetData()[0] != uint8_t(round + t) || a->GetData()[length - 1] != uint8_t(round + t))))
+                    (length && (a->GetData()[0] != mark || a->GetData()[length - 1] != mark)))
                     ++wrong;
             }
         });
