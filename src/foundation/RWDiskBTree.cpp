@@ -402,7 +402,7 @@ bool RWDiskBTree::ReadNode(uint32_t offset, RWDiskBTreeNode& node, uint32_t dept
         return false;
     }
     node.offset = offset;
-    if (!cache_->Read(offset, node.Data())) {
+    if (!cache_->Read(offset, node.Data(), depth)) {
         RWRaiseFileError(file_, 2);
         return false;
     }

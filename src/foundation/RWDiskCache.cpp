@@ -57,6 +57,7 @@ bool RWDiskCache::TakeBuffer(uint32_t& index)
         if (offsets_.size() < used_) {
             offsets_.push_back(kEmpty);
             stamps_.push_back(0);
+            levels_.push_back(kDeepest);
             buffers_.resize(static_cast<size_t>(used_) * blockSize_);
         } else {
             // A buffer dropped by Forget: what it held is no longer found.
@@ -68,7 +69,7 @@ bool RWDiskCache::TakeBuffer(uint32_t& index)
         return false;
     index = 0;
     for (uint32_t i = 1; i < used_; ++i)
-        if (stamps_[i] < stamps_[index])
+        if (levels_[i] > levels_[index] || (levels_[i] == levels_[index] && stamps_[i] < stamps_[index]))
             index = i;
     return true;
 }
@@ -86,7 +87,7 @@ bool RWDiskCache::WriteFile(uint32_t offset, const void* src)
            file_.Write(static_cast<const char*>(src), blockSize_);
 }
 
-bool RWDiskCache::Read(uint32_t offset, void* dst)
+bool RWDiskCache::Read(uint32_t offset, void* dst, uint32_t level)
 {
     if (capacity_ == 0)
         return ReadFile(offset, dst);
@@ -103,6 +104,7 @@ bool RWDiskCache::Read(uint32_t offset, void* dst)
         Assign(index, offset);
     }
     std::memcpy(dst, Buffer(index), blockSize_);
+    levels_[index] = level;
     Touch(index);
     return true;
 }
@@ -112,8 +114,11 @@ bool RWDiskCache::Write(uint32_t offset, const void* src)
     if (capacity_ == 0)
         return WriteFile(offset, src);
     uint32_t index = Lookup(offset);
-    if (index == capacity_ && !TakeBuffer(index))
-        return false;
+    if (index == capacity_) {
+        if (!TakeBuffer(index))
+            return false;
+        levels_[index] = kDeepest;
+    }
     std::memcpy(Buffer(index), src, blockSize_);
     Assign(index, offset);
     Touch(index);

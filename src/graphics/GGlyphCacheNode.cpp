@@ -21,6 +21,21 @@ GGlyphCacheNode::GGlyphCacheNode(const GGlyphCacheNode& other) : GPersistent(oth
         second_.length = other.second_.length;
 }
 
+GGlyphCacheNode* GGlyphCacheNode::WithFirstCopy(const uint8_t* bytes, uint32_t length)
+{
+    uint8_t* copy = GCopyBlock(bytes, length);
+    if (length != 0 && !copy)
+        return nullptr;
+    GGlyphCacheNode* node = new (std::nothrow) GGlyphCacheNode;
+    if (!node) {
+        delete[] copy;
+        return nullptr;
+    }
+    node->first_.data = copy;
+    node->first_.length = copy ? length : 0;
+    return node;
+}
+
 GGlyphCacheNode::~GGlyphCacheNode()
 {
     delete[] first_.data;

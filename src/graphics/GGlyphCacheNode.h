@@ -17,6 +17,9 @@ public:
     // and deletes the record; either may be null.
     GGlyphCacheNode(GByteBuffer* first, GByteBuffer* second);
     GGlyphCacheNode(const GGlyphCacheNode& other);
+    // A new node holding a copy of length bytes as its first block (empty for 0); null
+    // when out of memory.
+    static GGlyphCacheNode* WithFirstCopy(const uint8_t* bytes, uint32_t length);
     GGlyphCacheNode& operator=(const GGlyphCacheNode&) = delete;
     ~GGlyphCacheNode() override;
 

@@ -159,6 +159,12 @@ uint32_t GTTFontFile::GetGlyphData(uint32_t fontKey, int mayCache, uint16_t glyp
     return Locked([&](GTTFontFileReader& r) { return r.GetGlyphData(fontKey, mayCache, glyph, out); });
 }
 
+uint32_t GTTFontFile::GetGlyphData(uint32_t fontKey, int mayCache, uint16_t glyph, std::vector<uint8_t>& into)
+{
+    into.clear();
+    return Locked([&](GTTFontFileReader& r) { return r.GetGlyphData(fontKey, mayCache, glyph, into); });
+}
+
 uint32_t GTTFontFile::GetGlyphOffset(uint32_t fontKey, uint16_t glyph)
 {
     return Locked([&](GTTFontFileReader& r) { return r.GetGlyphOffset(fontKey, glyph); });

@@ -8,6 +8,7 @@
 #include "model/GPersistent.h"
 
 #include <cstdint>
+#include <vector>
 
 class GTTFontFilePool;
 
@@ -49,6 +50,8 @@ public:
     GTTFontFilePool* GetPool() const { return pool_; }
 
     uint32_t GetGlyphData(uint32_t fontKey, int mayCache, uint16_t glyph, GByteBuffer*& out);
+    // The same into a buffer the caller keeps from glyph to glyph.
+    uint32_t GetGlyphData(uint32_t fontKey, int mayCache, uint16_t glyph, std::vector<uint8_t>& into);
     uint32_t GetGlyphOffset(uint32_t fontKey, uint16_t glyph);
     int GetBoundingBox(uint32_t fontKey, int16_t box[4]);
     int GetGlyphCount(uint32_t fontKey, uint16_t& count);

@@ -447,57 +447,77 @@ bool GlyphRange(GTTFontFileReader& reader, uint32_t fontKey, uint8_t format, uin
 
 } // namespace
 
+bool GTTFontFileReader::GlyphExtent(uint32_t fontKey, uint16_t glyph, uint32_t& start, uint32_t& length)
+{
+    const uint8_t format = GetLocationFormat(fontKey);
+    uint32_t next = 0;
+    start = 0;
+    if (format == 255 || !GlyphRange(*this, fontKey, format, glyph, start, next))
+        return false;
+    length = next > start ? next - start : 0;
+    // The offsets come from the font: a range that glyf cannot hold is refused before
+    // anything is allocated for it.
+    const uint64_t glyf = GetTableLength(fontKey, kTagGlyf);
+    return GSizeFromDataFits(length, start <= glyf ? glyf - start : 0, kMaxGlyphBytes);
+}
+
+void GTTFontFileReader::KeepGlyph(uint16_t glyph, const uint8_t* bytes, uint32_t length)
+{
+    // The cache keeps bytes of its own, copied in one piece straight into its node.
+    if (GGlyphCacheNode* node = GGlyphCacheNode::WithFirstCopy(bytes, length))
+        StoreGlyph(glyph, node);
+}
+
 uint32_t GTTFontFileReader::GetGlyphData(uint32_t fontKey, int mayCache, uint16_t glyph, GByteBuffer*& out)
 {
     out = nullptr;
     if (glyphs_) {
         if (GGlyphCacheNode* node = glyphs_->Find(glyph)) {
-            // A hit is one lookup and a copy into the caller's own record.
+            // A hit is one lookup and a copy into one allocation holding record and bytes.
             if (const uint32_t length = node->GetFirstLength()) {
-                uint8_t* bytes = new (std::nothrow) uint8_t[length];
-                if (bytes)
-                    std::memcpy(bytes, node->FirstData(), length);
-                out = new (std::nothrow) GByteBuffer(bytes, length, 1);
-                if (!out)
-                    delete[] bytes;
-                return out ? out->GetLength() : 0;
+                out = GByteBuffer::NewCopy(node->FirstData(), length);
+                return out ? length : 0;
             }
         }
     }
-    const uint8_t format = GetLocationFormat(fontKey);
-    uint32_t start = 0, next = 0;
-    if (format == 255 || !GlyphRange(*this, fontKey, format, glyph, start, next))
+    uint32_t start = 0, length = 0;
+    if (!GlyphExtent(fontKey, glyph, start, length))
         return 0;
-    const uint32_t length = next > start ? next - start : 0;
-    // The offsets come from the font: a range that glyf cannot hold is refused before
-    // anything is allocated for it.
-    const uint64_t glyf = GetTableLength(fontKey, kTagGlyf);
-    if (!GSizeFromDataFits(length, start <= glyf ? glyf - start : 0, kMaxGlyphBytes))
+    out = GByteBuffer::NewCopy(nullptr, length);
+    if (!out)
         return 0;
-    uint8_t* bytes = nullptr;
-    if (length != 0) {
-        bytes = new (std::nothrow) uint8_t[length];
-        if (!bytes || ReadTableBytes(fontKey, kTagGlyf, start, 1, bytes, length) != length) {
-            delete[] bytes;
-            return 0;
+    if (length != 0 && ReadTableBytes(fontKey, kTagGlyf, start, 1, out->GetData(), length) != length) {
+        delete out;
+        out = nullptr;
+        return 0;
+    }
+    if (mayCache)
+        KeepGlyph(glyph, out->GetData(), length);
+    return length;
+}
+
+uint32_t GTTFontFileReader::GetGlyphData(uint32_t fontKey, int mayCache, uint16_t glyph, std::vector<uint8_t>& into)
+{
+    if (glyphs_) {
+        if (GGlyphCacheNode* node = glyphs_->Find(glyph)) {
+            if (const uint32_t length = node->GetFirstLength()) {
+                into.assign(node->FirstData(), node->FirstData() + length);
+                return length;
+            }
         }
     }
-    out = new (std::nothrow) GByteBuffer(bytes, length, 1);
-    if (!out) {
-        delete[] bytes;
+    uint32_t start = 0, length = 0;
+    if (!GlyphExtent(fontKey, glyph, start, length)) {
+        into.clear();
         return 0;
     }
-    if (mayCache) {
-        // The cache keeps bytes of its own, copied in one piece and handed over whole.
-        uint8_t* kept = length ? new (std::nothrow) uint8_t[length] : nullptr;
-        if (kept)
-            std::memcpy(kept, bytes, length);
-        GByteBuffer* copy = kept || length == 0 ? new (std::nothrow) GByteBuffer(kept, length, 1) : nullptr;
-        if (copy)
-            StoreGlyph(glyph, new (std::nothrow) GGlyphCacheNode(copy, nullptr));
-        else
-            delete[] kept;
+    into.resize(length);
+    if (length != 0 && ReadTableBytes(fontKey, kTagGlyf, start, 1, into.data(), length) != length) {
+        into.clear();
+        return 0;
     }
+    if (mayCache)
+        KeepGlyph(glyph, into.data(), length);
     return length;
 }
 

@@ -96,6 +96,9 @@ public:
     virtual uint32_t ForwardThird(uint32_t a) = 0;
 
     virtual uint32_t GetGlyphData(uint32_t fontKey, int mayCache, uint16_t glyph, GByteBuffer*& out);
+    // The same bytes and answer, copied into a buffer the caller keeps from glyph to
+    // glyph (emptied when the answer is 0): a cached glyph costs a lookup and a copy.
+    uint32_t GetGlyphData(uint32_t fontKey, int mayCache, uint16_t glyph, std::vector<uint8_t>& into);
     virtual uint32_t GetGlyphOffset(uint32_t fontKey, uint16_t glyph);
     // Takes the subtable for the character set from the whole cmap table; found 0 when
     // it has none of the platform.
@@ -152,6 +155,11 @@ public:
     static uint16_t GSUBSubstitute(const uint8_t* gsub, uint32_t length, uint16_t glyph);
 
 private:
+    // Where the glyph's bytes lie in glyf; false when the font gives no range glyf holds.
+    bool GlyphExtent(uint32_t fontKey, uint16_t glyph, uint32_t& start, uint32_t& length);
+    // A cache copy of a glyph just read.
+    void KeepGlyph(uint16_t glyph, const uint8_t* bytes, uint32_t length);
+
     struct CachedValue {
         int32_t known = 0;
         uint16_t value = 0;

@@ -2,7 +2,9 @@
 // between the system services and their callers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <new>
 
 class GByteBuffer {
 public:
@@ -11,6 +13,17 @@ public:
     GByteBuffer(const GByteBuffer&) = delete;
     GByteBuffer& operator=(const GByteBuffer&) = delete;
     ~GByteBuffer();
+    // A new owning record holding a copy of length bytes (data null: bytes left unset),
+    // the bytes kept in the record's own allocation, which a freed record of about the
+    // same size hands on: copying out of a cache again and again takes nothing from the
+    // heap. Null when out of memory. Release and Clone on such a record hand out a copy,
+    // since its bytes cannot be freed apart from it.
+    static GByteBuffer* NewCopy(const uint8_t* data, uint32_t length);
+    // Every record, made by new or by NewCopy, is made and freed through these.
+    static void* operator new(std::size_t size);
+    static void* operator new(std::size_t size, const std::nothrow_t&) noexcept;
+    static void operator delete(void* record);
+    static void operator delete(void* record, const std::nothrow_t&) noexcept;
 
     uint8_t* GetData() const { return data_; }
     uint32_t GetLength() const { return length_; }
@@ -29,6 +42,7 @@ public:
 private:
     uint8_t* data_;
     uint32_t length_;
+    // 0: borrowed, 1: owned and freed with delete[], 2: owned inside the record.
     uint32_t owns_;
 };
 

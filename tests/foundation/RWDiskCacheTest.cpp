@@ -82,6 +82,42 @@ TEST(RWDiskCache, FullCacheEvictsTheBufferUntouchedLongest)
     EXPECT_EQ(Block('Y'), ReadThrough(cache, 1 * kBlock));
 }
 
+std::string ReadAtLevel(RWDiskCache& cache, uint32_t offset, uint32_t level)
+{
+    std::string out(kBlock, '?');
+    return cache.Read(offset, &out[0], level) ? out : "failed";
+}
+
+// Blocks read nearer the top of a walk stay while deeper ones take turns: a full cache
+// gives up the buffer untouched longest among those of the deepest level it holds.
+TEST(RWDiskCache, FullCacheGivesUpTheDeepestLevelFirst)
+{
+    CacheFile f("levels.bin", 8);
+    RWDiskCache cache(f.file, kBlock, 4);
+    ReadAtLevel(cache, 0, 1);
+    ReadAtLevel(cache, 1 * kBlock, 2);
+    ReadAtLevel(cache, 2 * kBlock, 3);
+    ReadAtLevel(cache, 3 * kBlock, 3);
+    // Block 2 is the older of the deepest two and goes; block 0 is older still but stays.
+    ReadAtLevel(cache, 4 * kBlock, 3);
+    // Block 3 makes room for block 5; block 5, read with no level, counts as deepest and
+    // is the first to make room for block 6.
+    ReadThrough(cache, 5 * kBlock);
+    ReadAtLevel(cache, 6 * kBlock, 2);
+    EXPECT_EQ(7u, cache.FileReads());
+    for (uint32_t i = 0; i < 7; ++i)
+        f.Overwrite(i * kBlock, 'Z');
+    const uint64_t before = cache.FileReads();
+    EXPECT_EQ(Block('a'), ReadAtLevel(cache, 0, 1));
+    EXPECT_EQ(Block('b'), ReadAtLevel(cache, 1 * kBlock, 2));
+    EXPECT_EQ(Block('g'), ReadAtLevel(cache, 6 * kBlock, 2));
+    EXPECT_EQ(before, cache.FileReads());
+    EXPECT_EQ(Block('e'), ReadAtLevel(cache, 4 * kBlock, 3));
+    EXPECT_EQ(Block('Z'), ReadAtLevel(cache, 3 * kBlock, 3));
+    EXPECT_EQ(Block('Z'), ReadAtLevel(cache, 2 * kBlock, 3));
+    EXPECT_EQ(Block('Z'), ReadAtLevel(cache, 5 * kBlock, 3));
+}
+
 TEST(RWDiskCache, FailedReadLeavesNothingCached)
 {
     CacheFile f("fail.bin", 2);

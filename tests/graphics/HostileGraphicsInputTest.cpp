@@ -93,6 +93,34 @@ TEST_F(HostileFonts, TheBudgetCountsEveryGlyphVisited)
 
 // A glyph that ends with glyf reads; one byte past it is refused before anything is
 // allocated, as are the offsets of the damaged fonts.
+// The buffer the caller keeps gets what a new record gets, from the font and from the
+// cache alike, and is emptied where the record form answers 0.
+TEST_F(HostileFonts, AKeptBufferGetsTheRecordsBytesAndAnswers)
+{
+    std::vector<uint8_t> font = GlyphFont({Simple(), Composite({0}), {}, BE().U16(1).Zeros(10).b});
+    const size_t locaEnd = font.size() - 6 - 20 + 16; // maxp is last; loca ends 0, 10, 26, 26, 38
+    ASSERT_EQ(38u, GBigEndian32(&font[locaEnd]));
+    for (int damaged : {0, 1}) {
+        if (damaged)
+            font[locaEnd + 3] += 1; // glyf's end one past the table: the last glyph is refused
+        GTTMemoryFontFileReader records(font, 1, 1), kept(font, 1, 1);
+        std::vector<uint8_t> into(3, 0xEE);
+        for (int pass = 0; pass < 2; ++pass) {
+            for (uint16_t glyph = 0; glyph < 5; ++glyph) {
+                GByteBuffer* out = nullptr;
+                const uint32_t length = records.GetGlyphData(0, 1, glyph, out);
+                std::unique_ptr<GByteBuffer> held(out);
+                EXPECT_EQ(length, kept.GetGlyphData(0, 1, glyph, into)) << glyph;
+                const std::vector<uint8_t> expected =
+                    held && held->GetLength() ? std::vector<uint8_t>(held->GetData(), held->GetData() + length)
+                                              : std::vector<uint8_t>();
+                EXPECT_EQ(expected, into) << glyph << " pass " << pass;
+                EXPECT_EQ(glyph < 4 && !(damaged && glyph == 3), held != nullptr) << glyph;
+            }
+        }
+    }
+}
+
 TEST_F(HostileFonts, GlyphRangesMustLieInsideGlyf)
 {
     std::vector<uint8_t> font = GlyphFont({Simple(), Simple()});

@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <memory>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -29,6 +34,60 @@ TEST(GByteBufferOwnership, ReleaseCloneAndMakeOwned)
     EXPECT_EQ(7, borrowed.GetData()[0]);
     std::unique_ptr<GByteBuffer> clone(borrowed.Clone());
     EXPECT_TRUE(clone->Owns() && !borrowed.Owns() && clone->GetData() == borrowed.GetData());
+}
+
+// A copy made in one allocation: its bytes go with the record, so Release and Clone hand
+// out copies of their own and the record stays whole.
+TEST(GByteBufferOwnership, NewCopyHoldsItsOwnBytesAndReleaseGivesACopy)
+{
+    uint8_t source[4] = {1, 2, 3, 4};
+    std::unique_ptr<GByteBuffer> copy(GByteBuffer::NewCopy(source, 4));
+    ASSERT_TRUE(copy);
+    source[0] = 9;
+    EXPECT_TRUE(copy->Owns());
+    EXPECT_EQ(4u, copy->GetLength());
+    EXPECT_EQ(0, std::memcmp(copy->GetData(), "\x01\x02\x03\x04", 4));
+    std::unique_ptr<uint8_t[]> released(copy->Release());
+    EXPECT_NE(copy->GetData(), released.get());
+    EXPECT_EQ(0, std::memcmp(copy->GetData(), released.get(), 4));
+    EXPECT_TRUE(copy->Owns());
+    EXPECT_EQ(1, copy->MakeOwned());
+    std::unique_ptr<GByteBuffer> clone(copy->Clone());
+    ASSERT_TRUE(clone);
+    EXPECT_NE(copy->GetData(), clone->GetData());
+    EXPECT_EQ(0, std::memcmp(copy->GetData(), clone->GetData(), 4));
+
+    std::unique_ptr<GByteBuffer> empty(GByteBuffer::NewCopy(nullptr, 0));
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(nullptr, empty->GetData());
+    EXPECT_EQ(0u, empty->GetLength());
+    EXPECT_EQ(nullptr, empty->Release());
+    EXPECT_EQ(nullptr, GByteBuffer::NewCopy(source, 0xFFFFFFFFu));
+}
+
+// Freed copies hand their room on to the next copies of about the same size, on any
+// thread: every record still holds exactly its own bytes.
+TEST(GByteBufferOwnership, CopiesMadeAndFreedOnManyThreadsKeepTheirOwnBytes)
+{
+    std::vector<std::thread> threads;
+    std::atomic<int> wrong{0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([t, &wrong] {
+            std::vector<uint8_t> source(1500);
+            for (int round = 0; round < 4000; ++round) {
+                const uint32_t length = uint32_t(round * 37 + t * 101) % 1500;
+                std::fill(source.begin(), source.begin() + length, uint8_t(round + t));
+                std::unique_ptr<GByteBuffer> a(GByteBuffer::NewCopy(source.data(), length));
+                std::unique_ptr<GByteBuffer> b(new GByteBuffer(nullptr, 0, 1));
+                const uint8_t mark = uint8_t(round + t);
+                if (!a || a->GetLength() != length ||
+                    (length && (a->GetData()[0] != mark || a->GetData()[length - 1] != mark)))
+                    ++wrong;
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(0, wrong.load());
 }
 
 TEST(GStreamHolderKinds, UnknownKindGivesNoStreamAndInputStartsAtZero)
