@@ -10,6 +10,7 @@
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "pipeline/filters/GFrontCoverFilter.h"
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
@@ -17,27 +18,12 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
 constexpr RWClassID kDocumentStartClass = 705;
 constexpr RWClassID kDocumentEndClass = 706;
 constexpr RWClassID kPageStartClass = 709;
 constexpr RWClassID kJobAbortClass = 713;
-
-GValueAttribute* Value(GObjectBase* holder, long id) { return GDriverObject::Feature<GValueAttribute>(holder, id); }
-
-uint16_t ValueOr(GObjectBase* holder, long id, uint16_t fallback)
-{
-    const GValueAttribute* value = Value(holder, id);
-    return value ? value->GetValue() : fallback;
-}
-
-void SetValue(GObjectBase* holder, long id, uint16_t value)
-{
-    if (GValueAttribute* found = Value(holder, id))
-        found->SetValue(value);
-    else if (holder)
-        holder->Add(new GValueAttribute(value, id));
-}
 
 } // namespace
 

@@ -10,14 +10,14 @@
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "printer/GDriverObject.h"
 #include "model/GState.h"
 
 namespace {
 
 using namespace FeatureId;
-
-GValueAttribute* Value(GObjectBase* state, long id) { return GDriverObject::Feature<GValueAttribute>(state, id); }
+using namespace SettingValues;
 
 constexpr RWClassID kPageEndClass = 710;
 

@@ -9,6 +9,7 @@
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
 #include "model/GState.h"
@@ -19,12 +20,11 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
 constexpr RWClassID kOnDiskPageClass = 606;
 constexpr RWClassID kPageStartClass = 709;
 constexpr uint16_t kNoTray = 19;
-
-GValueAttribute* Value(GObjectBase* state, long id) { return GDriverObject::Feature<GValueAttribute>(state, id); }
 
 // A media-type text: a media's second string, or a string setting's text.
 const RWCString* MediaType(GObjectBase* state, long id)
@@ -35,14 +35,6 @@ const RWCString* MediaType(GObjectBase* state, long id)
     if (const GStringAttribute* text = dynamic_cast<const GStringAttribute*>(found))
         return &text->GetString();
     return nullptr;
-}
-
-void SetValue(GObjectBase* holder, long id, uint16_t value)
-{
-    if (GValueAttribute* found = Value(holder, id))
-        found->SetValue(value);
-    else if (holder)
-        holder->Add(new GValueAttribute(value, id));
 }
 
 // The page start of a spooled page, read back; null for any other page.
