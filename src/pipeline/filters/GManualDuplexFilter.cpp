@@ -3,6 +3,7 @@
 #include "model/GCommandComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
+#include "model/ForEachMember.h"
 #include "model/GObjectIterator.h"
 #include "model/GState.h"
 #include "model/GStringAttribute.h"
@@ -33,16 +34,6 @@ constexpr uint16_t kNoTray = 19;
 constexpr uint16_t kManualFeedTray = 18;
 constexpr uint16_t kManualFeedStandIn = 6;
 constexpr uint16_t kFirstUserForm = 16384;
-
-template <class F>
-void ForEachMember(GObjectBase* holder, F f)
-{
-    std::unique_ptr<GObjectIterator> it(holder ? holder->CreateIterator() : nullptr);
-    while (it && it->Next())
-        if (GObjectBase* member = it->Current())
-            if (!f(member))
-                return;
-}
 
 // Each member of the paper-handling devices of the type (0 trays, 1 bins) with a
 // non-zero count, until f answers false.
