@@ -1,5 +1,6 @@
 // The cover and letterhead filters in stand-in jobs: the blank sheets they add, from
 // which tray and on which paper, and the pages the letterhead filter turns.
+#include "FilterTestHelpers.h"
 #include "ProducerTestBed.h"
 
 #include "model/GAttributeComposite.h"
@@ -17,37 +18,11 @@
 #include <gtest/gtest.h>
 
 using namespace testbed;
+using namespace filtertest;
 
 namespace {
 
 using namespace FeatureId;
-
-void Put(GObjectBase* holder, long id, uint16_t value)
-{
-    delete holder->RemoveById(id);
-    holder->Add(new GValueAttribute(value, id));
-}
-
-void PutText(GObjectBase* holder, long id, const char* text)
-{
-    delete holder->RemoveById(id);
-    holder->Add(new GStringAttribute(text, id));
-}
-
-int ValueIn(GObjectBase* holder, long id)
-{
-    const GValueAttribute* value = dynamic_cast<const GValueAttribute*>(holder ? holder->FindById(id) : nullptr);
-    return value ? value->GetValue() : -1;
-}
-
-GMedia* MediaOf(const char* type, uint16_t mediaId = 23)
-{
-    GMedia* media = new GMedia;
-    media->SetId(kDocumentMedia);
-    media->SetMediaId(mediaId);
-    media->SetSecondString(type);
-    return media;
-}
 
 // What each page start carried: the mark of the page (0 blank), its tray, its media
 // type, its two-sided value and its orientation.
