@@ -130,8 +130,9 @@ TEST_F(ProducerTest, CopyGoesOnAfterABreakFromWhereTheBreakCame)
         producer->BeginPage();
         PageDrawJob::MarkPage(*producer, n);
         producer->FinishPage();
-        if (n == 1)
+        if (n == 1) {
             EXPECT_EQ(0, producer->Send(new GDocumentBreak(0)));
+        }
     }
     EXPECT_EQ(Repeated({1}, 2), PageSequence(writer->Events()));
     EXPECT_EQ(0, producer->Send(producer->MakeDocumentEnd()));
