@@ -14,6 +14,7 @@
 #include "pipeline/GCommandProducer.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "pipeline/filters/GNupFilter.h"
 #include "pipeline/filters/GNupCell.h"
 #include "pipeline/filters/GTakeOverCheck.h"
@@ -25,6 +26,7 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
 constexpr RWClassID kPageStartClass = 709;
 constexpr RWClassID kDocumentStartClass = 705;
@@ -39,23 +41,6 @@ RWCriticalSection& SpoolLock()
 {
     static RWCriticalSection lock;
     return lock;
-}
-
-const GValueAttribute* Value(GObjectBase* state, long id)
-{
-    return GDriverObject::Feature<GValueAttribute>(state, id);
-}
-
-RWCString Text(GObjectBase* state, long id)
-{
-    const GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(state, id);
-    return text ? text->GetString() : RWCString();
-}
-
-void PutValue(GObjectBase* state, long id, uint16_t value)
-{
-    GObjectBase::Drop(state->RemoveById(id));
-    state->Add(new GValueAttribute(value, id));
 }
 
 // A page's paper: its tray (258) and its media type (the second string of its media).
