@@ -1,5 +1,6 @@
 #include "pipeline/filters/GBackCoverFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GCommandComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
@@ -20,10 +21,6 @@ namespace {
 using namespace FeatureId;
 using namespace SettingValues;
 
-constexpr RWClassID kDocumentStartClass = 705;
-constexpr RWClassID kDocumentEndClass = 706;
-constexpr RWClassID kPageStartClass = 709;
-constexpr RWClassID kJobAbortClass = 713;
 
 } // namespace
 
@@ -145,21 +142,21 @@ GCountedRef GBackCoverFilter::ProcessCommand(const GCountedRef& command)
     if (!target)
         return command;
     const RWClassID classId = target->ClassId();
-    if (classId == kDocumentStartClass) {
+    if (classId == kDocumentStartClassId) {
         target->Execute(*this);
         return command;
     }
     if (!IsActive())
         return command;
-    if (classId == kPageStartClass) {
+    if (classId == kPageStartClassId) {
         SeePage(target->GetState());
         return command;
     }
-    if (classId == kJobAbortClass) {
+    if (classId == kJobAbortClassId) {
         lastPageState_.Set(nullptr);
         return command;
     }
-    if (classId != kDocumentEndClass)
+    if (classId != kDocumentEndClassId)
         return command;
     // A document without pages gets no cover.
     if (pagesSeen_ == 0)

@@ -1,5 +1,6 @@
 #include "pipeline/filters/GFrontCoverFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GCommandComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
@@ -23,9 +24,6 @@ namespace {
 using namespace FeatureId;
 using namespace SettingValues;
 
-constexpr RWClassID kDocumentStartClass = 705;
-constexpr RWClassID kDocumentEndClass = 706;
-constexpr RWClassID kPageStartClass = 709;
 constexpr uint16_t kFirstUserForm = 16384;
 
 } // namespace
@@ -172,17 +170,17 @@ GCountedRef GFrontCoverFilter::ProcessCommand(const GCountedRef& command)
     if (!target)
         return command;
     const RWClassID classId = target->ClassId();
-    if (classId == kDocumentStartClass) {
+    if (classId == kDocumentStartClassId) {
         target->Execute(*this);
         return command;
     }
     if (!IsActive())
         return command;
-    if (classId == kDocumentEndClass) {
+    if (classId == kDocumentEndClassId) {
         Deactivate();
         return command;
     }
-    if (classId != kPageStartClass)
+    if (classId != kPageStartClassId)
         return command;
     ++pageCount_;
     if (pageCount_ > 1 || !coverOn_) {

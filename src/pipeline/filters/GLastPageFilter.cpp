@@ -1,5 +1,6 @@
 #include "pipeline/filters/GLastPageFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GStringAttribute.h"
@@ -23,7 +24,6 @@ using namespace FeatureId;
 using namespace SettingValues;
 
 constexpr RWClassID kOnDiskPageClass = 606;
-constexpr RWClassID kPageStartClass = 709;
 constexpr uint16_t kNoTray = 19;
 
 // A media-type text: a media's second string, or a string setting's text.
@@ -40,7 +40,7 @@ const RWCString* MediaType(GObjectBase* state, long id)
 // The page start of a spooled page, read back; null for any other page.
 GCountedRef SpooledPageStart(GObjectBase* page)
 {
-    return page && page->ClassId() == kOnDiskPageClass ? page->FindPtrByClassId(kPageStartClass) : GCountedRef();
+    return page && page->ClassId() == kOnDiskPageClass ? page->FindPtrByClassId(kPageStartClassId) : GCountedRef();
 }
 
 GState* StateOf(const GCountedRef& command)
@@ -106,7 +106,7 @@ void GLastPageFilter::ApplyLastPageMedia(GObjectBase* page)
     if (GMedia* media = GDriverObject::Feature<GMedia>(state, kDocumentMedia))
         media->SetSecondString(lastMediaType_);
     SetValue(state, kPageTray, lastTray_);
-    page->ReplaceRecordByClassId(kPageStartClass, start.Get());
+    page->ReplaceRecordByClassId(kPageStartClassId, start.Get());
 }
 
 int GLastPageFilter::IsBlankMarked(GObjectBase* page)
@@ -126,7 +126,7 @@ void GLastPageFilter::SetPageDuplex(GObjectBase* page, uint16_t value)
     if (duplex && duplex->GetValue() == value)
         return;
     SetValue(state, kDuplexMode, value);
-    page->ReplaceRecordByClassId(kPageStartClass, start.Get());
+    page->ReplaceRecordByClassId(kPageStartClassId, start.Get());
 }
 
 void GLastPageFilter::ReplayPages()

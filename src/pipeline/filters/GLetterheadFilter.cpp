@@ -1,5 +1,6 @@
 #include "pipeline/filters/GLetterheadFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GState.h"
@@ -15,8 +16,6 @@ namespace {
 using namespace FeatureId;
 using namespace SettingValues;
 
-constexpr RWClassID kDocumentStartClass = 705;
-constexpr RWClassID kPageStartClass = 709;
 
 } // namespace
 
@@ -59,12 +58,12 @@ GCountedRef GLetterheadFilter::ProcessCommand(const GCountedRef& command)
     if (!target)
         return command;
     const RWClassID classId = target->ClassId();
-    if (classId == kDocumentStartClass) {
+    if (classId == kDocumentStartClassId) {
         GState* state = target->DetachState();
         producer_ = static_cast<GDocumentStart*>(target)->GetProducer();
         Decide(state);
         target->AdoptState(state);
-    } else if (classId == kPageStartClass) {
+    } else if (classId == kPageStartClassId) {
         GState* state = target->DetachState();
         TurnOrientationHalfRound(state);
         target->AdoptState(state);

@@ -1,5 +1,6 @@
 #include "pipeline/filters/GManualDuplexFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GCommandComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
@@ -29,7 +30,6 @@ using namespace FeatureId;
 using namespace SettingValues;
 
 constexpr RWClassID kOnDiskPageClass = 606;
-constexpr RWClassID kPageStartClass = 709;
 constexpr uint16_t kNoTray = 19;
 constexpr uint16_t kManualFeedTray = 18;
 constexpr uint16_t kManualFeedStandIn = 6;
@@ -80,15 +80,15 @@ GCountedRef PageStartOf(GObjectBase* page)
     if (!page)
         return GCountedRef();
     if (page->ClassId() == kOnDiskPageClass)
-        return page->FindPtrByClassId(kPageStartClass);
-    return GCountedRef(page->FindByClassId(kPageStartClass));
+        return page->FindPtrByClassId(kPageStartClassId);
+    return GCountedRef(page->FindByClassId(kPageStartClassId));
 }
 
 // Writes a changed page start back into a spooled page; a page in memory holds it already.
 void WriteBack(GObjectBase* page, const GCountedRef& start)
 {
     if (page && start && page->ClassId() == kOnDiskPageClass)
-        page->ReplaceRecordByClassId(kPageStartClass, start.Get());
+        page->ReplaceRecordByClassId(kPageStartClassId, start.Get());
 }
 
 GState* StateOf(const GCountedRef& command)
