@@ -7,6 +7,7 @@
 
 #include "DmcStandin.h"
 #include "StandinFolderServices.h"
+#include "RealDriverUIMaker.h"
 #include "TestPrinter.h"
 #include "WholeModelTree.h"
 #include "entry/module/GUIOSFactory.h"
@@ -96,14 +97,6 @@
 #include <vector>
 
 namespace {
-
-const GDriverUIMaker kRealMaker = {
-    [](const PrinterIdentity& identity) -> GDriverObject* { return new GDriverUI(identity); },
-    [](GDriverObject* driver) -> void* {
-        GDriverUI* ui = dynamic_cast<GDriverUI*>(driver);
-        return ui ? ui->GetPrinterHandle() : nullptr;
-    },
-};
 
 // The model file's features in file order: path and keyword.
 std::vector<std::pair<std::wstring, std::wstring>> ModelFeatures()

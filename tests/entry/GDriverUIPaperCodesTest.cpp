@@ -6,6 +6,7 @@
 #include "../settings/TranslatorFixture.h"
 #include "DmcStandin.h"
 #include "StandinFolderServices.h"
+#include "RealDriverUIMaker.h"
 #include "TestPrinter.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
@@ -24,14 +25,6 @@
 #include <vector>
 
 namespace {
-
-const GDriverUIMaker kRealMaker = {
-    [](const PrinterIdentity& identity) -> GDriverObject* { return new GDriverUI(identity); },
-    [](GDriverObject* driver) -> void* {
-        GDriverUI* ui = dynamic_cast<GDriverUI*>(driver);
-        return ui ? ui->GetPrinterHandle() : nullptr;
-    },
-};
 
 std::wstring Exported(DmcStandin& standin, const wchar_t* path)
 {

@@ -5,6 +5,7 @@
 
 #include "GuardedBytes.h"
 #include "PrinterDataFixture.h"
+#include "RealDriverUIMaker.h"
 #include "TestPrinter.h"
 #include "entry/module/EntryPoints.h"
 #include "entry/module/GUIOSFactory.h"
@@ -27,14 +28,6 @@
 #include <vector>
 
 namespace {
-
-const GDriverUIMaker kRealMaker = {
-    [](const PrinterIdentity& identity) -> GDriverObject* { return new GDriverUI(identity); },
-    [](GDriverObject* driver) -> void* {
-        GDriverUI* ui = dynamic_cast<GDriverUI*>(driver);
-        return ui ? ui->GetPrinterHandle() : nullptr;
-    },
-};
 
 // Every value of the printer's data, names and bytes.
 std::vector<uint8_t> AllData() { return TestPrinter::Shared().AllData(); }
