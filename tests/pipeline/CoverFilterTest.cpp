@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace testbed;
 using namespace filtertest;
 
@@ -100,6 +102,18 @@ protected:
     {
         PageDrawJob job;
         job.pages = pages;
+        return job.Run(producer);
+    }
+    // A run whose page n comes from the tray trayOf(n).
+    uint16_t Run(PageDrawProducer& producer, uint32_t pages, std::function<uint16_t(uint32_t)> trayOf)
+    {
+        GObjectBase* root = producer.GetSettings();
+        PageDrawJob job;
+        job.pages = pages;
+        job.draw = [&](GCommandProducer& p, uint32_t n) {
+            Put(root, kPageTray, trayOf(n));
+            return PageDrawJob::MarkPage(p, n);
+        };
         return job.Run(producer);
     }
 
@@ -209,14 +223,7 @@ TEST_F(CoverTest, BackCoverModeOneTakesTheFirstPagesPaper)
     PageWriter* writer = nullptr;
     PageDrawProducer* producer = Make({new GBackCoverFilter(0)}, writer);
     Put(job_, kBackCoverMode, 1);
-    GObjectBase* root = producer->GetSettings();
-    PageDrawJob job;
-    job.pages = 2;
-    job.draw = [&](GCommandProducer& p, uint32_t n) {
-        Put(root, kPageTray, n == 1 ? 3 : 1);
-        return PageDrawJob::MarkPage(p, n);
-    };
-    EXPECT_EQ(0, job.Run(*producer));
+    EXPECT_EQ(0, Run(*producer, 2, [](uint32_t n) { return uint16_t(n == 1 ? 3 : 1); }));
     EXPECT_EQ((std::vector<int>{1, 2, 0}), writer->Marks());
     EXPECT_EQ((std::vector<int>{3, 1, 3}), writer->Trays());
     EXPECT_EQ("Plain", writer->pages.back().type);
@@ -230,14 +237,7 @@ TEST_F(CoverTest, APaperChangeStartsANewSheetBeforeTheBackCover)
     Put(job_, kBackCoverMode, 2);
     Put(job_, kBackCoverTray, 4);
     Put(job_, kDuplexMode, 1);
-    GObjectBase* root = producer->GetSettings();
-    PageDrawJob job;
-    job.pages = 4;
-    job.draw = [&](GCommandProducer& p, uint32_t n) {
-        Put(root, kPageTray, n == 4 ? 2 : 1);
-        return PageDrawJob::MarkPage(p, n);
-    };
-    EXPECT_EQ(0, job.Run(*producer));
+    EXPECT_EQ(0, Run(*producer, 4, [](uint32_t n) { return uint16_t(n == 4 ? 2 : 1); }));
     EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 0, 0}), writer->Marks());
 }
 
