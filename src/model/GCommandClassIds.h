@@ -1,6 +1,6 @@
-// The class ids of the job commands, for the code below the pipeline that tells commands
-// apart by class (the extension values, the printer). The command classes carry the same ids;
-// the pipeline's tests hold them to these.
+// The class ids of the job commands, for the code that tells commands apart by class: below
+// the pipeline (the extension values, the printer) and the page filters. The command classes
+// carry the same ids; the pipeline's tests hold them to these.
 #pragma once
 
 #include "foundation/RWCollectable.h"

@@ -19,6 +19,7 @@
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
 #include "pipeline/GPassThroughCommand.h"
+#include "pipeline/SettingValues.h"
 #include "pipeline/filters/GPageSpoolFilter.h"
 #include "graphics/GGraphicBundle.h"
 #include "printer/GMedia.h"
@@ -33,41 +34,11 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
 // The writers' class ids that the producer tells apart.
 constexpr RWClassID kPclXlWriterClass = 767;
 constexpr RWClassID kPostScriptWriterClass = 768;
-
-GValueAttribute* Value(GObjectBase* holder, long id) { return GDriverObject::Feature<GValueAttribute>(holder, id); }
-
-// The value of the setting, or the fallback when it is missing.
-uint32_t ValueOr(GObjectBase* holder, long id, uint32_t fallback)
-{
-    const GValueAttribute* value = Value(holder, id);
-    return value ? value->GetValue() : fallback;
-}
-
-bool ValueIs(GObjectBase* holder, long id, uint16_t wanted)
-{
-    const GValueAttribute* value = Value(holder, id);
-    return value && value->GetValue() == wanted;
-}
-
-// Adds a deep copy of the setting when the source holds it.
-void CopySetting(GObjectBase* source, long id, GObjectBase* into)
-{
-    GObjectBase* found = source ? source->FindById(id) : nullptr;
-    if (found && into)
-        into->Add(found->DeepCopy());
-}
-
-void SetValue(GObjectBase* holder, long id, uint16_t value)
-{
-    if (GValueAttribute* found = Value(holder, id))
-        found->SetValue(value);
-    else if (holder)
-        holder->Add(new GValueAttribute(value, id));
-}
 
 bool StartsWith(const RWWString& text, const wchar_t* prefix)
 {

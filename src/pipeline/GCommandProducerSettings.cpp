@@ -17,6 +17,7 @@
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "model/MAssociationList.h"
+#include "pipeline/SettingValues.h"
 #include "printer/GCustomMediaSize.h"
 #include "printer/GMedia.h"
 #include "printer/GMediaPool.h"
@@ -28,6 +29,7 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
 constexpr RWClassID kPclXlWriterClass = 767;
 // The pass-through flag at its fullest lets the PCL XL writer's language level up to this.
@@ -36,36 +38,6 @@ constexpr uint16_t kPassThroughLanguageLevel = 3;
 constexpr uint16_t kFirstCustomCode = 16384;
 constexpr uint16_t kLastCustomCode = 17383;
 constexpr uint32_t kDefaultUnits = 600;
-
-GValueAttribute* Value(GObjectBase* holder, long id) { return GDriverObject::Feature<GValueAttribute>(holder, id); }
-
-bool ValueIs(GObjectBase* holder, long id, uint16_t wanted)
-{
-    const GValueAttribute* value = Value(holder, id);
-    return value && value->GetValue() == wanted;
-}
-
-// Sets a value the holder has; a missing one stays missing.
-void SetExisting(GObjectBase* holder, long id, uint16_t value)
-{
-    if (GValueAttribute* found = Value(holder, id))
-        found->SetValue(value);
-}
-
-void SetOrAdd(GObjectBase* holder, long id, uint16_t value)
-{
-    if (GValueAttribute* found = Value(holder, id))
-        found->SetValue(value);
-    else if (holder)
-        holder->Add(new GValueAttribute(value, id));
-}
-
-void CopySetting(GObjectBase* source, long id, GObjectBase* into)
-{
-    GObjectBase* found = source ? source->FindById(id) : nullptr;
-    if (found && into)
-        into->Add(found->DeepCopy());
-}
 
 // Adds the media under the id; the media added, which the state owns now. Another
 // setting may already hold the id (the booklet's sheet order shares 281 with the cover
@@ -265,7 +237,7 @@ void GCommandProducer::ApplyColourRules(GState& state)
                     if (zero.choice == choice &&
                         (!zero.needsChoice1304 || ValueIs(JobSettings(), kColourRenderChoice, 1)))
                         mode = 0;
-            SetOrAdd(&state, kColourRenderMode, mode);
+            SetValue(&state, kColourRenderMode, mode);
         }
         break;
     }

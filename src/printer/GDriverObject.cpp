@@ -10,6 +10,7 @@
 #include "printer/GMassStorageFonts.h"
 #include "printer/GObjectSerializer.h"
 #include "model/GAttributeComposite.h"
+#include "model/ForEachMember.h"
 #include "model/GObjectIterator.h"
 #include "model/GRangeAttribute.h"
 #include "model/GResourceMapping.h"
@@ -49,17 +50,6 @@ void Replace(T*& field, T* object)
     T* old = field;
     field = object;
     delete old;
-}
-
-// Calls f for each member of the holder, in order, until f answers false.
-template <class F>
-void ForEachMember(GObjectBase* holder, F f)
-{
-    std::unique_ptr<GObjectIterator> it(holder ? holder->CreateIterator() : nullptr);
-    while (it && it->Next())
-        if (GObjectBase* member = it->Current())
-            if (!f(member))
-                return;
 }
 
 const uint16_t kFirstCustomId = 16385;

@@ -6,6 +6,8 @@
 #include "entry/driverui/GDriverUI.h"
 
 #include "DmcStandin.h"
+#include "StandinFolderServices.h"
+#include "RealDriverUIMaker.h"
 #include "TestPrinter.h"
 #include "WholeModelTree.h"
 #include "entry/module/GUIOSFactory.h"
@@ -95,31 +97,6 @@
 #include <vector>
 
 namespace {
-
-// The module's services, except that the configuration library is looked for in the
-// stand-in's folder and its registration command is not run.
-struct StandinFolderServices : GUIOSFactory {
-    void GetModuleDirectory(RWWString& path) override
-    {
-        if (binding)
-            path = RWWString(DmcStandin::Folder().c_str());
-        else
-            GUIOSFactory::GetModuleDirectory(path);
-    }
-    uint32_t RunCommand(const RWWString& command, int show) override
-    {
-        return binding ? 33 : GUIOSFactory::RunCommand(command, show);
-    }
-    bool binding = false;
-};
-
-const GDriverUIMaker kRealMaker = {
-    [](const PrinterIdentity& identity) -> GDriverObject* { return new GDriverUI(identity); },
-    [](GDriverObject* driver) -> void* {
-        GDriverUI* ui = dynamic_cast<GDriverUI*>(driver);
-        return ui ? ui->GetPrinterHandle() : nullptr;
-    },
-};
 
 // The model file's features in file order: path and keyword.
 std::vector<std::pair<std::wstring, std::wstring>> ModelFeatures()

@@ -142,8 +142,9 @@ TEST_F(DriverDataFile, AcquireLoadsTheModelWithEveryFeatureInItsClass)
     EXPECT_EQ(0, driver->SelectFromList(L"cardstock", nullptr));
     // Every media the media-type translator names under our brand is a media type.
     for (const MediaRow& row : MediaTypeTranslator::kMedia)
-        if (std::strncmp(row.name, "QZ ", 3) == 0 || std::strcmp(row.name, "PhotoGloss") == 0)
+        if (std::strncmp(row.name, "QZ ", 3) == 0 || std::strcmp(row.name, "PhotoGloss") == 0) {
             EXPECT_EQ(1, driver->SelectFromList(RWWString(row.name), nullptr)) << row.name;
+        }
     EXPECT_EQ(RWWString(L"qzres32.dll"), driver->GetDisplayName());
     server->Release(ticket);
 }

@@ -5,6 +5,8 @@
 
 #include "../settings/TranslatorFixture.h"
 #include "DmcStandin.h"
+#include "StandinFolderServices.h"
+#include "RealDriverUIMaker.h"
 #include "TestPrinter.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
@@ -23,31 +25,6 @@
 #include <vector>
 
 namespace {
-
-// The module's services, except that while a binding is made the configuration library
-// is looked for in the stand-in's folder and its registration command is not run.
-struct StandinFolderServices : GUIOSFactory {
-    bool binding = false;
-    void GetModuleDirectory(RWWString& path) override
-    {
-        if (binding)
-            path = RWWString(DmcStandin::Folder().c_str());
-        else
-            GUIOSFactory::GetModuleDirectory(path);
-    }
-    uint32_t RunCommand(const RWWString& command, int show) override
-    {
-        return binding ? 33 : GUIOSFactory::RunCommand(command, show);
-    }
-};
-
-const GDriverUIMaker kRealMaker = {
-    [](const PrinterIdentity& identity) -> GDriverObject* { return new GDriverUI(identity); },
-    [](GDriverObject* driver) -> void* {
-        GDriverUI* ui = dynamic_cast<GDriverUI*>(driver);
-        return ui ? ui->GetPrinterHandle() : nullptr;
-    },
-};
 
 std::wstring Exported(DmcStandin& standin, const wchar_t* path)
 {

@@ -4,6 +4,8 @@
 #include "entry/driverui/GDriverUI.h"
 
 #include "GuardedBytes.h"
+#include "PrinterDataFixture.h"
+#include "RealDriverUIMaker.h"
 #include "TestPrinter.h"
 #include "entry/module/EntryPoints.h"
 #include "entry/module/GUIOSFactory.h"
@@ -27,38 +29,10 @@
 
 namespace {
 
-const GDriverUIMaker kRealMaker = {
-    [](const PrinterIdentity& identity) -> GDriverObject* { return new GDriverUI(identity); },
-    [](GDriverObject* driver) -> void* {
-        GDriverUI* ui = dynamic_cast<GDriverUI*>(driver);
-        return ui ? ui->GetPrinterHandle() : nullptr;
-    },
-};
-
 // Every value of the printer's data, names and bytes.
 std::vector<uint8_t> AllData() { return TestPrinter::Shared().AllData(); }
 
-std::vector<uint8_t> PrinterDefaultDevMode(HANDLE printer)
-{
-    DWORD needed = 0;
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
-    std::vector<uint8_t> bytes(needed);
-    if (!needed || !GetPrinterW(printer, 2, bytes.data(), needed, &needed))
-        return {};
-    const DEVMODEW* devMode = reinterpret_cast<PRINTER_INFO_2W*>(bytes.data())->pDevMode;
-    if (!devMode)
-        return {};
-    const uint8_t* begin = reinterpret_cast<const uint8_t*>(devMode);
-    std::vector<uint8_t> copy(begin, begin + devMode->dmSize + devMode->dmDriverExtra);
-    // Wine's spooler writes the printer name into dmDeviceName with lstrcpynW and keeps
-    // whatever its buffer held after the terminator, and it may make the default afresh
-    // on each read: what follows the name's terminator is no part of the DEVMODE's value.
-    auto* name = reinterpret_cast<wchar_t*>(copy.data() + offsetof(DEVMODEW, dmDeviceName));
-    const size_t length = wcsnlen(name, CCHDEVICENAME);
-    for (size_t i = length; i < CCHDEVICENAME; ++i)
-        name[i] = 0;
-    return copy;
-}
+using PrinterDataTest::SpoolerDevMode;
 
 class DriverUI : public testing::Test {
 protected:
@@ -128,7 +102,7 @@ TEST_F(DriverUI, AnOutputBufferGetsAValidDevModeAndAFreshPrinterItsNodes)
     } else {
         ADD_FAILURE() << "the fresh printer has no printer data";
     }
-    const std::vector<uint8_t> stored = PrinterDefaultDevMode(fresh);
+    const std::vector<uint8_t> stored = SpoolerDevMode(fresh);
     EXPECT_EQ(1172u, stored.size()) << "AddPrinterW keeps 220 + 952 bytes";
     DeletePrinter(fresh);
     ClosePrinter(fresh);
@@ -158,7 +132,7 @@ TEST_F(DriverUI, AnInputDevModesOrientationComesOutUnchanged)
 
 TEST_F(DriverUI, TheAddedPrintersDefaultDevModeIsTheModulesWholeDevMode)
 {
-    const std::vector<uint8_t> stored = PrinterDefaultDevMode(handle);
+    const std::vector<uint8_t> stored = SpoolerDevMode(handle);
     ASSERT_EQ(1172u, stored.size());
     EXPECT_EQ(220, reinterpret_cast<const DEVMODEW*>(stored.data())->dmSize);
 }
@@ -194,7 +168,7 @@ TEST_F(DriverUI, MalformedDevModesAreRefusedAndChangeNothing)
 {
     ModuleDevMode();  // the nodes exist before the rows run
     const std::vector<uint8_t> data = AllData();
-    const std::vector<uint8_t> defaults = PrinterDefaultDevMode(handle);
+    const std::vector<uint8_t> defaults = SpoolerDevMode(handle);
     const struct {
         WORD size;
         WORD extra;
@@ -224,7 +198,7 @@ TEST_F(DriverUI, MalformedDevModesAreRefusedAndChangeNothing)
         EXPECT_EQ(std::vector<uint8_t>(1172, 0x77), output) << row.size;
     }
     EXPECT_EQ(data, AllData());
-    EXPECT_EQ(defaults, PrinterDefaultDevMode(handle));
+    EXPECT_EQ(defaults, SpoolerDevMode(handle));
 }
 
 // DEVMODEs that are sound but not ours to read: only their public fields are taken, and
@@ -233,7 +207,7 @@ TEST_F(DriverUI, ForeignOldAndDamagedDevModesGiveOnlyTheirPublicFields)
 {
     const std::vector<uint8_t> ours = ModuleDevMode();
     const std::vector<uint8_t> data = AllData();
-    const std::vector<uint8_t> defaults = PrinterDefaultDevMode(handle);
+    const std::vector<uint8_t> defaults = SpoolerDevMode(handle);
     std::vector<std::vector<uint8_t>> rows;
     std::vector<uint8_t> foreign = ours;  // another driver's name in the private header
     std::memcpy(foreign.data() + 224, "Another Driver\0", 15);
@@ -262,7 +236,7 @@ TEST_F(DriverUI, ForeignOldAndDamagedDevModesGiveOnlyTheirPublicFields)
         EXPECT_TRUE(IsValidDevmodeW(const_cast<DEVMODEW*>(out), 1172)) << r;
     }
     EXPECT_EQ(data, AllData());
-    EXPECT_EQ(defaults, PrinterDefaultDevMode(handle));
+    EXPECT_EQ(defaults, SpoolerDevMode(handle));
 }
 
 TEST_F(DriverUI, TheNarrowSizeIsTheWideOneLessTheTwoNames)
@@ -288,7 +262,7 @@ TEST_F(DriverUI, DriverDefaultReportsTheSizeThenGivesThePrintersDefault)
     EXPECT_EQ(1172, needed);
     EXPECT_EQ(220, out->dmSize);
     EXPECT_EQ(952, out->dmDriverExtra);
-    EXPECT_EQ(PrinterDefaultDevMode(handle), bytes) << "the printer's default";
+    EXPECT_EQ(SpoolerDevMode(handle), bytes) << "the printer's default";
 
     std::vector<uint8_t> again(1172, 0);
     needed = 1172;
@@ -566,7 +540,7 @@ TEST_F(DriverUIObject, WritingThePrinterDefaultStoresTheCurrentDevMode)
     ui->CloseOwnPrinter();
     std::vector<uint8_t> current(1172);
     ASSERT_EQ(1, ui->GetDevModeObject()->CopyOut(reinterpret_cast<DEVMODEW*>(current.data())));
-    EXPECT_EQ(current, PrinterDefaultDevMode(handle));
+    EXPECT_EQ(current, SpoolerDevMode(handle));
 }
 
 TEST_F(DriverUIObject, PublicOnlyApplicationsGetThePublicPartOnly)

@@ -262,6 +262,9 @@ inline std::vector<uint8_t> SpoolerDevMode(HANDLE printer)
         return {};
     const uint8_t* begin = reinterpret_cast<const uint8_t*>(devMode);
     std::vector<uint8_t> copy(begin, begin + devMode->dmSize + devMode->dmDriverExtra);
+    // Wine's spooler writes the printer name into dmDeviceName with lstrcpynW and keeps
+    // whatever its buffer held after the terminator, and it may make the default afresh
+    // on each read: what follows the name's terminator is no part of the DEVMODE's value.
     auto* name = reinterpret_cast<wchar_t*>(copy.data() + offsetof(DEVMODEW, dmDeviceName));
     for (size_t i = wcsnlen(name, CCHDEVICENAME); i < CCHDEVICENAME; ++i)
         name[i] = 0;

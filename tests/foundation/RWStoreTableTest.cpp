@@ -64,8 +64,9 @@ TEST(RWReadTable, ForgettingObjectsAmongManyVacatesExactlyTheirNumbers)
             RWCollectable* obj = nullptr;
             const bool found = table.ObjectAt(i + 1, obj);
             EXPECT_EQ(present(i), found) << i;
-            if (found)
+            if (found) {
                 EXPECT_EQ(&pool[i], obj) << i;
+            }
         }
     };
     for (uint32_t i = 0; i < count; i += 3)

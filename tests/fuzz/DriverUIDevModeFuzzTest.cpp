@@ -63,8 +63,9 @@ TEST(DriverUIDevModeFuzz, DamagedDevModesThroughTheNoSheetRoadAndTheConversion)
         header.fMode = DM_IN_BUFFER | DM_OUT_BUFFER;
         const LONG result = ui.DocumentPropertiesNoUI(header);
         EXPECT_EQ(sound ? 1 : -1, result) << n;
-        if (!sound)
+        if (!sound) {
             EXPECT_EQ(Bytes(1172, 0x77), output) << n;
+        }
 
         Bytes converted(1172, 0x55);
         LONG needed = 1172;

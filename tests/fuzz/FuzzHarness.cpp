@@ -245,11 +245,13 @@ bool FuzzCase::Finish(bool firstRun)
     g_inCase = false;
     const long live = AllocationWatch::Live();
     const size_t largest = AllocationWatch::Largest();
-    if (!firstRun)
+    if (!firstRun) {
         EXPECT_EQ(liveBefore_, live) << name_ << ": blocks left allocated after the case";
+    }
     EXPECT_LE(largest, kFuzzLargestRequest) << name_ << ": a request sized by the data";
-    if (foreignRead_)
+    if (foreignRead_) {
         EXPECT_NE(readsBefore_, RWForeignRead::Count()) << name_ << ": the read did not run under the foreign-byte capture";
+    }
     if (g_notified)
         EXPECT_EQ(moduleEventsBefore_, g_moduleEvents.load()) << name_ << ": a library was loaded or unloaded";
     else

@@ -215,8 +215,9 @@ TEST(GPdlWriterDocumentStart, NoUsableChannelGives601WithoutACallThroughIt)
         GDocumentStart start(L"doc", L"FILE:", nullptr, 0);
         EXPECT_EQ(601, writer.OnDocumentStart(start)) << supply;
         EXPECT_EQ(nullptr, start.GetOutputChannel()) << supply;
-        if (provider.last)
+        if (provider.last) {
             EXPECT_EQ(0, provider.last->opens);
+        }
         EXPECT_EQ(GDeviceMemoryBudget::kDefaultTotal, writer.GetMemoryBudget().GetTotal()) << supply;
     }
 }

@@ -1,5 +1,6 @@
 // Whole jobs through the chain the page-drawing module builds: the filters by class name
 // in the module's order, then the printer with a recording writer.
+#include "FilterTestHelpers.h"
 #include "ProducerTestBed.h"
 #include "PageDrawChain.h"
 
@@ -22,20 +23,9 @@
 #include <thread>
 
 using namespace testbed;
+using namespace filtertest;
 
 namespace {
-
-GMedia* Letter()
-{
-    return new GMedia("Letter", {5100, 6600}, {4900, 6400}, {100, 100}, 0, 1, 600, 600, FeatureId::kDocumentMedia, 0,
-                      nullptr, "Plain");
-}
-
-void Put(GObjectBase* holder, long id, uint16_t value)
-{
-    GObjectBase::Drop(holder->RemoveById(id));
-    holder->Add(new GValueAttribute(value, id));
-}
 
 // Records the pass-through text it gets and the transform each mark is drawn with.
 class ChainWriter : public MarkingWriter {
@@ -59,21 +49,6 @@ public:
     int originX = 0;
     std::vector<std::pair<int, int>> drawnAt;
 };
-
-std::vector<std::vector<int>> Sheets(const std::vector<std::string>& events)
-{
-    std::vector<std::vector<int>> sheets;
-    std::vector<int> sheet;
-    for (const std::string& e : events) {
-        if (e == "OnPageStart 709")
-            sheet.clear();
-        else if (e.compare(0, 5, "Mark ") == 0)
-            sheet.push_back(std::stoi(e.substr(5)));
-        else if (e == "OnPageEnd 710")
-            sheets.push_back(sheet);
-    }
-    return sheets;
-}
 
 } // namespace
 

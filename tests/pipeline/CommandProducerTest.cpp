@@ -38,12 +38,6 @@ struct FailingStage : GPersistent<FailingStage, GPeripheral, 4202> {
     std::vector<uint16_t> codes;
 };
 
-GValueAttribute* Setting(GCommandProducer& producer, long subState, long id)
-{
-    GObjectBase* level = producer.GetSettings()->FindById(subState);
-    return dynamic_cast<GValueAttribute*>(level ? level->FindById(id) : nullptr);
-}
-
 void Put(GCommandProducer& producer, long subState, long id, uint16_t value)
 {
     producer.GetSettings()->FindById(subState)->Add(new GValueAttribute(value, id));

@@ -1,5 +1,6 @@
 // The copy-page filter in stand-in jobs: when it acts, the copies it sends, a page's own
 // count, a document break, and counts at the edges.
+#include "FilterTestHelpers.h"
 #include "ProducerTestBed.h"
 
 #include "model/GConfiguration.h"
@@ -15,29 +16,9 @@
 #include <gtest/gtest.h>
 
 using namespace testbed;
+using namespace filtertest;
 
 namespace {
-
-std::vector<int> PageSequence(const std::vector<std::string>& events)
-{
-    std::vector<int> pages;
-    int mark = 0;
-    for (const std::string& e : events) {
-        if (e == "OnPageStart 709")
-            mark = 0;
-        else if (e.compare(0, 5, "Mark ") == 0)
-            mark = std::stoi(e.substr(5));
-        else if (e == "OnPageEnd 710")
-            pages.push_back(mark);
-    }
-    return pages;
-}
-
-void Put(GObjectBase* holder, long id, uint16_t value)
-{
-    delete holder->RemoveById(id);
-    holder->Add(new GValueAttribute(value, id));
-}
 
 // The printer's option 5 means the text given; the job asks for option 5 and the copies.
 void Configure(PageDrawProducer& producer, const char* mode, uint16_t copies)
@@ -149,8 +130,9 @@ TEST_F(ProducerTest, CopyGoesOnAfterABreakFromWhereTheBreakCame)
         producer->BeginPage();
         PageDrawJob::MarkPage(*producer, n);
         producer->FinishPage();
-        if (n == 1)
+        if (n == 1) {
             EXPECT_EQ(0, producer->Send(new GDocumentBreak(0)));
+        }
     }
     EXPECT_EQ(Repeated({1}, 2), PageSequence(writer->Events()));
     EXPECT_EQ(0, producer->Send(producer->MakeDocumentEnd()));

@@ -1,5 +1,6 @@
 // The cover and letterhead filters in stand-in jobs: the blank sheets they add, from
 // which tray and on which paper, and the pages the letterhead filter turns.
+#include "FilterTestHelpers.h"
 #include "ProducerTestBed.h"
 
 #include "model/GAttributeComposite.h"
@@ -16,38 +17,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace testbed;
+using namespace filtertest;
 
 namespace {
 
 using namespace FeatureId;
-
-void Put(GObjectBase* holder, long id, uint16_t value)
-{
-    delete holder->RemoveById(id);
-    holder->Add(new GValueAttribute(value, id));
-}
-
-void PutText(GObjectBase* holder, long id, const char* text)
-{
-    delete holder->RemoveById(id);
-    holder->Add(new GStringAttribute(text, id));
-}
-
-int ValueIn(GObjectBase* holder, long id)
-{
-    const GValueAttribute* value = dynamic_cast<const GValueAttribute*>(holder ? holder->FindById(id) : nullptr);
-    return value ? value->GetValue() : -1;
-}
-
-GMedia* MediaOf(const char* type, uint16_t mediaId = 23)
-{
-    GMedia* media = new GMedia;
-    media->SetId(kDocumentMedia);
-    media->SetMediaId(mediaId);
-    media->SetSecondString(type);
-    return media;
-}
 
 // What each page start carried: the mark of the page (0 blank), its tray, its media
 // type, its two-sided value and its orientation.
@@ -125,6 +102,18 @@ protected:
     {
         PageDrawJob job;
         job.pages = pages;
+        return job.Run(producer);
+    }
+    // A run whose page n comes from the tray trayOf(n).
+    uint16_t Run(PageDrawProducer& producer, uint32_t pages, std::function<uint16_t(uint32_t)> trayOf)
+    {
+        GObjectBase* root = producer.GetSettings();
+        PageDrawJob job;
+        job.pages = pages;
+        job.draw = [&](GCommandProducer& p, uint32_t n) {
+            Put(root, kPageTray, trayOf(n));
+            return PageDrawJob::MarkPage(p, n);
+        };
         return job.Run(producer);
     }
 
@@ -234,14 +223,7 @@ TEST_F(CoverTest, BackCoverModeOneTakesTheFirstPagesPaper)
     PageWriter* writer = nullptr;
     PageDrawProducer* producer = Make({new GBackCoverFilter(0)}, writer);
     Put(job_, kBackCoverMode, 1);
-    GObjectBase* root = producer->GetSettings();
-    PageDrawJob job;
-    job.pages = 2;
-    job.draw = [&](GCommandProducer& p, uint32_t n) {
-        Put(root, kPageTray, n == 1 ? 3 : 1);
-        return PageDrawJob::MarkPage(p, n);
-    };
-    EXPECT_EQ(0, job.Run(*producer));
+    EXPECT_EQ(0, Run(*producer, 2, [](uint32_t n) { return uint16_t(n == 1 ? 3 : 1); }));
     EXPECT_EQ((std::vector<int>{1, 2, 0}), writer->Marks());
     EXPECT_EQ((std::vector<int>{3, 1, 3}), writer->Trays());
     EXPECT_EQ("Plain", writer->pages.back().type);
@@ -255,14 +237,7 @@ TEST_F(CoverTest, APaperChangeStartsANewSheetBeforeTheBackCover)
     Put(job_, kBackCoverMode, 2);
     Put(job_, kBackCoverTray, 4);
     Put(job_, kDuplexMode, 1);
-    GObjectBase* root = producer->GetSettings();
-    PageDrawJob job;
-    job.pages = 4;
-    job.draw = [&](GCommandProducer& p, uint32_t n) {
-        Put(root, kPageTray, n == 4 ? 2 : 1);
-        return PageDrawJob::MarkPage(p, n);
-    };
-    EXPECT_EQ(0, job.Run(*producer));
+    EXPECT_EQ(0, Run(*producer, 4, [](uint32_t n) { return uint16_t(n == 4 ? 2 : 1); }));
     EXPECT_EQ((std::vector<int>{1, 2, 3, 4, 0, 0}), writer->Marks());
 }
 

@@ -83,8 +83,9 @@ TEST_F(KindBeforeReader, AStoredProxyInACommandListIsRefusedAtItsReference)
     TestErrorCapture capture;
     std::unique_ptr<RWCollectable> back(StreamRestored(StreamKind::Binary, bytes));
     auto* restored = dynamic_cast<GCommandComposite*>(back.get());
-    if (restored)
+    if (restored) {
         EXPECT_EQ(0u, restored->Entries());
+    }
     EXPECT_NE(std::string::npos, capture.Last().find("[ID] Unexpected class ID " + Hex(proxy_.ClassId())))
         << capture.Last();
 }

@@ -1,5 +1,6 @@
 // The last-page filter in stand-in jobs: which pages take the last-page tray, when it
 // does not act, and the blank last page of its alternative mode.
+#include "FilterTestHelpers.h"
 #include "ProducerTestBed.h"
 
 #include "model/GConfiguration.h"
@@ -11,20 +12,9 @@
 #include <gtest/gtest.h>
 
 using namespace testbed;
+using namespace filtertest;
 
 namespace {
-
-void Put(GObjectBase* holder, long id, uint16_t value)
-{
-    delete holder->RemoveById(id);
-    holder->Add(new GValueAttribute(value, id));
-}
-
-void PutText(GObjectBase* holder, long id, const char* text)
-{
-    delete holder->RemoveById(id);
-    holder->Add(new GStringAttribute(text, id));
-}
 
 // Other pages from tray 1 on "Plain", the last from the tray given on the type given.
 void Configure(PageDrawProducer& producer, uint16_t lastTray, const char* lastType, uint16_t duplex)

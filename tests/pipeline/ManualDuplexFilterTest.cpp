@@ -1,5 +1,6 @@
 // The manual duplex filter in stand-in jobs: when it takes a job over, the two passes it
 // sends with their trays and orientations, and what a job without a break keeps.
+#include "FilterTestHelpers.h"
 #include "ProducerTestBed.h"
 
 #include "../model/StoredForms.h"
@@ -31,47 +32,11 @@
 #include <gtest/gtest.h>
 
 using namespace testbed;
+using namespace filtertest;
 
 namespace {
 
 using namespace FeatureId;
-
-// Each page the writer got, by its mark; 0 for a blank page.
-std::vector<int> PageSequence(const std::vector<std::string>& events)
-{
-    std::vector<int> pages;
-    int mark = 0;
-    for (const std::string& e : events) {
-        if (e == "OnPageStart 709")
-            mark = 0;
-        else if (e.compare(0, 5, "Mark ") == 0)
-            mark = std::stoi(e.substr(5));
-        else if (e == "OnPageEnd 710")
-            pages.push_back(mark);
-    }
-    return pages;
-}
-
-void Put(GObjectBase* holder, long id, uint16_t value)
-{
-    delete holder->RemoveById(id);
-    holder->Add(new GValueAttribute(value, id));
-}
-
-int ValueIn(GObjectBase* holder, long id)
-{
-    const GValueAttribute* value = dynamic_cast<const GValueAttribute*>(holder ? holder->FindById(id) : nullptr);
-    return value ? value->GetValue() : -1;
-}
-
-GMedia* MediaOf(const char* type, uint16_t mediaId = 23)
-{
-    GMedia* media = new GMedia;
-    media->SetId(kDocumentMedia);
-    media->SetMediaId(mediaId);
-    media->SetSecondString(type);
-    return media;
-}
 
 // Records the orientation of each page start as well.
 class DuplexWriter : public MarkingWriter {

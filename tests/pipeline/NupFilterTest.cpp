@@ -1,6 +1,7 @@
 // The N-up filter: the grid, the cells and the page transforms worked out for Letter
 // (5100 x 6600 units, margins of 100, gaps of 30), what it makes of hostile layouts,
 // and whole jobs placed four to a sheet.
+#include "FilterTestHelpers.h"
 #include "ProducerTestBed.h"
 
 #include "graphics/GGraphicBundle.h"
@@ -18,14 +19,9 @@
 #include <gtest/gtest.h>
 
 using namespace testbed;
+using namespace filtertest;
 
 namespace {
-
-GMedia* Letter(uint16_t margin = 100, long id = FeatureId::kDocumentMedia)
-{
-    return new GMedia("Letter", {5100, 6600}, {uint16_t(5100 - 2 * margin), uint16_t(6600 - 2 * margin)},
-                      {margin, margin}, 0, 1, 600, 600, id, 0, nullptr, "Plain");
-}
 
 GState* LayoutState(int n, int order = 0, int frame = 0, GMedia* media = Letter(), int orientation = 0)
 {
@@ -299,22 +295,6 @@ TEST(NupCell, TurnedPlacesFollowTheSecondRotation)
 }
 
 namespace {
-
-// Each sheet the writer got: the marks drawn on it.
-std::vector<std::vector<int>> Sheets(const std::vector<std::string>& events)
-{
-    std::vector<std::vector<int>> sheets;
-    std::vector<int> sheet;
-    for (const std::string& e : events) {
-        if (e == "OnPageStart 709")
-            sheet.clear();
-        else if (e.compare(0, 5, "Mark ") == 0)
-            sheet.push_back(std::stoi(e.substr(5)));
-        else if (e == "OnPageEnd 710")
-            sheets.push_back(sheet);
-    }
-    return sheets;
-}
 
 void PutLayout(PageDrawProducer* producer, int n, int order = 0)
 {

@@ -200,8 +200,9 @@ TEST_F(ProducerTest, PassThroughStaysWithItsPageOrAfterTheLastPage)
         if (page == 2)
             producer->SendPassThrough(bytes, 2, 2, 0, 0, 0);
         producer->FinishPage();
-        if (page == 1)
+        if (page == 1) {
             EXPECT_EQ(0, producer->Deliver(new GPassThroughCommand(bytes, 3, 3, 0)));
+        }
     }
     EXPECT_EQ(0, producer->Send(producer->MakeDocumentEnd()));
     producer->CloseFontPool();

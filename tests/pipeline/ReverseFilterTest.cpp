@@ -1,5 +1,6 @@
 // The reverse-order and face-up filters in stand-in jobs: when they act, the order they
 // send, and the blank pages of letterhead and of sheets printed on both sides.
+#include "FilterTestHelpers.h"
 #include "ProducerTestBed.h"
 
 #include "model/GConfiguration.h"
@@ -12,30 +13,9 @@
 #include <gtest/gtest.h>
 
 using namespace testbed;
+using namespace filtertest;
 
 namespace {
-
-// Each page the writer got, by its mark; 0 for a blank page.
-std::vector<int> PageSequence(const std::vector<std::string>& events)
-{
-    std::vector<int> pages;
-    int mark = 0;
-    for (const std::string& e : events) {
-        if (e == "OnPageStart 709")
-            mark = 0;
-        else if (e.compare(0, 5, "Mark ") == 0)
-            mark = std::stoi(e.substr(5));
-        else if (e == "OnPageEnd 710")
-            pages.push_back(mark);
-    }
-    return pages;
-}
-
-void Put(GObjectBase* holder, long id, uint16_t value)
-{
-    delete holder->RemoveById(id);
-    holder->Add(new GValueAttribute(value, id));
-}
 
 GMedia* Letterhead()
 {

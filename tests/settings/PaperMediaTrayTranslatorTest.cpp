@@ -269,7 +269,8 @@ namespace {
 TEST_F(MediaType, HelperAnsweringNonZeroSkipsTheKeywordButKeepsTheLock)
 {
     GDMCLibrary library;
-    library.SetHelper(reinterpret_cast<DMCHelperProc>(&QzTestMediaHelper), nullptr);
+    // Through the generic function pointer type: the helper's own type is not the binding's.
+    library.SetHelper(reinterpret_cast<DMCHelperProc>(reinterpret_cast<void (*)()>(&QzTestMediaHelper)), nullptr);
     g_answer = 1, g_calls = 0;
     Standin().SetFeature(L"printing/MediaType", L"BOND");
     Standin().SetFeature(L"printing/MediaType@lock", L"true");

@@ -3,6 +3,7 @@
 #include "entry/module/ModuleLifetime.h"
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
+#include "model/ForEachMember.h"
 #include "model/GObjectIterator.h"
 #include "model/GFeatureIds.h"
 #include "model/GRangeAttribute.h"
@@ -144,16 +145,6 @@ uint16_t WordOf(GObjectBase* holder, long id, uint16_t fallback)
     if (GRangeAttribute* range = Member<GRangeAttribute>(holder, id))
         return uint16_t(range->GetValue());
     return fallback;
-}
-
-template <class F>
-void ForEachMember(GObjectBase* holder, F f)
-{
-    std::unique_ptr<GObjectIterator> it(holder ? holder->CreateIterator() : nullptr);
-    while (it && it->Next())
-        if (GObjectBase* member = it->Current())
-            if (!f(member))
-                return;
 }
 
 // Dots to thousandths of a millimetre; 0 for no resolution.

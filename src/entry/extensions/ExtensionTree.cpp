@@ -2,6 +2,7 @@
 
 #include "model/GAttributeComposite.h"
 #include "model/GFeatureIds.h"
+#include "model/ForEachMember.h"
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
@@ -19,15 +20,6 @@ T* Member(GObjectBase* holder, long id)
 {
     GObjectBase* found = holder ? holder->FindById(id) : nullptr;
     return found && found->IsKindOf(T::kClassId) ? static_cast<T*>(found) : nullptr;
-}
-
-template <class F>
-void ForEachMember(GObjectBase* holder, F f)
-{
-    std::unique_ptr<GObjectIterator> it(holder ? holder->CreateIterator() : nullptr);
-    while (it && it->Next())
-        if (GObjectBase* member = it->Current())
-            f(member);
 }
 
 void CopyText(GObjectBase* entry, long id, char* field, size_t size)

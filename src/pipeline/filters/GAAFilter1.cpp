@@ -1,15 +1,13 @@
 #include "pipeline/filters/GAAFilter1.h"
 
 #include "model/GCommand.h"
+#include "model/GCommandClassIds.h"
 #include "pipeline/GCommandProducer.h"
 #include "pipeline/GDocumentStart.h"
 #include "printer/GExtensionContext.h"
 
 namespace {
 
-constexpr RWClassID kDocumentStartClass = 705;
-constexpr RWClassID kPageStartClass = 709;
-constexpr RWClassID kPageEndClass = 710;
 constexpr uint16_t kEarly = 0;
 
 } // namespace
@@ -32,8 +30,8 @@ GCountedRef GExtensionHookLink::PageHook(const GCountedRef& command, uint16_t se
     GCommand* target = static_cast<GCommand*>(command.Get());
     if (!context_ || !target)
         return command;
-    GCommand* result = target->ClassId() == kPageStartClass ? context_->StartHook(target, selector)
-                                                            : context_->EndHook(target, selector);
+    GCommand* result = target->ClassId() == kPageStartClassId ? context_->StartHook(target, selector)
+                                                              : context_->EndHook(target, selector);
     return result ? GCountedRef(result) : command;
 }
 
@@ -43,13 +41,13 @@ GCountedRef GAAFilter1::ProcessCommand(const GCountedRef& command)
     if (!target)
         return command;
     switch (target->ClassId()) {
-    case kDocumentStartClass:
+    case kDocumentStartClassId:
         link_.Take(*target);
         if (GExtensionContext* context = link_.Context())
             context->LoadForDocument(static_cast<GDocumentStart&>(*target));
         return command;
-    case kPageStartClass:
-    case kPageEndClass:
+    case kPageStartClassId:
+    case kPageEndClassId:
         return link_.PageHook(command, kEarly);
     default:
         return command;

@@ -1,6 +1,7 @@
 #include "pipeline/filters/GAAFilter2.h"
 
 #include "model/GCommand.h"
+#include "model/GCommandClassIds.h"
 #include "pipeline/GDocumentEnd.h"
 #include "printer/GExtensionContext.h"
 
@@ -8,10 +9,6 @@ namespace {
 
 constexpr RWClassID kCommandCompositeClass = 605;
 constexpr RWClassID kOnDiskPageClass = 606;
-constexpr RWClassID kDocumentStartClass = 705;
-constexpr RWClassID kDocumentEndClass = 706;
-constexpr RWClassID kPageStartClass = 709;
-constexpr RWClassID kPageEndClass = 710;
 constexpr uint16_t kLate = 1;
 
 // The caller takes the result over: the hold ends without deleting it.
@@ -36,7 +33,7 @@ bool GAAFilter2::IsSame(const GObjectBase* other) const { return other && other-
 // and the results written back in their places.
 void GAAFilter2::ProcessSpooledPage(GObjectBase* page)
 {
-    for (RWClassID classId : {kPageStartClass, kPageEndClass}) {
+    for (RWClassID classId : {kPageStartClassId, kPageEndClassId}) {
         GCountedRef record = page->FindPtrByClassId(classId);
         if (!record)
             continue;
@@ -60,10 +57,10 @@ GCommand* GAAFilter2::ReceiveCommand(GCommand* command)
     case kOnDiskPageClass:
         ProcessSpooledPage(command);
         break;
-    case kDocumentStartClass:
-    case kDocumentEndClass:
-    case kPageStartClass:
-    case kPageEndClass:
+    case kDocumentStartClassId:
+    case kDocumentEndClassId:
+    case kPageStartClassId:
+    case kPageEndClassId:
         result = ProcessCommand(held);
         break;
     default:
@@ -79,15 +76,15 @@ GCountedRef GAAFilter2::ProcessCommand(const GCountedRef& command)
     if (!target)
         return command;
     switch (target->ClassId()) {
-    case kDocumentStartClass:
+    case kDocumentStartClassId:
         link_.Take(*target);
         return command;
-    case kDocumentEndClass:
+    case kDocumentEndClassId:
         if (GExtensionContext* context = link_.Context())
             context->EndDocument(static_cast<GDocumentEnd&>(*target));
         return command;
-    case kPageStartClass:
-    case kPageEndClass:
+    case kPageStartClassId:
+    case kPageEndClassId:
         return link_.PageHook(command, kLate);
     default:
         return command;

@@ -1,5 +1,6 @@
 #include "pipeline/filters/GBackCoverFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GCommandComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
@@ -10,6 +11,7 @@
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "pipeline/filters/GFrontCoverFilter.h"
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
@@ -17,27 +19,8 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
-constexpr RWClassID kDocumentStartClass = 705;
-constexpr RWClassID kDocumentEndClass = 706;
-constexpr RWClassID kPageStartClass = 709;
-constexpr RWClassID kJobAbortClass = 713;
-
-GValueAttribute* Value(GObjectBase* holder, long id) { return GDriverObject::Feature<GValueAttribute>(holder, id); }
-
-uint16_t ValueOr(GObjectBase* holder, long id, uint16_t fallback)
-{
-    const GValueAttribute* value = Value(holder, id);
-    return value ? value->GetValue() : fallback;
-}
-
-void SetValue(GObjectBase* holder, long id, uint16_t value)
-{
-    if (GValueAttribute* found = Value(holder, id))
-        found->SetValue(value);
-    else if (holder)
-        holder->Add(new GValueAttribute(value, id));
-}
 
 } // namespace
 
@@ -159,21 +142,21 @@ GCountedRef GBackCoverFilter::ProcessCommand(const GCountedRef& command)
     if (!target)
         return command;
     const RWClassID classId = target->ClassId();
-    if (classId == kDocumentStartClass) {
+    if (classId == kDocumentStartClassId) {
         target->Execute(*this);
         return command;
     }
     if (!IsActive())
         return command;
-    if (classId == kPageStartClass) {
+    if (classId == kPageStartClassId) {
         SeePage(target->GetState());
         return command;
     }
-    if (classId == kJobAbortClass) {
+    if (classId == kJobAbortClassId) {
         lastPageState_.Set(nullptr);
         return command;
     }
-    if (classId != kDocumentEndClass)
+    if (classId != kDocumentEndClassId)
         return command;
     // A document without pages gets no cover.
     if (pagesSeen_ == 0)

@@ -2,6 +2,7 @@
 
 #include "foundation/RWCriticalSection.h"
 #include "foundation/RWFactory.h"
+#include "model/GCommandClassIds.h"
 #include "model/GCommandComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GErrorCommand.h"
@@ -14,6 +15,7 @@
 #include "pipeline/GCommandProducer.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "pipeline/filters/GNupFilter.h"
 #include "pipeline/filters/GNupCell.h"
 #include "pipeline/filters/GTakeOverCheck.h"
@@ -25,9 +27,8 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
-constexpr RWClassID kPageStartClass = 709;
-constexpr RWClassID kDocumentStartClass = 705;
 constexpr RWClassID kErrorClass = 714;
 constexpr RWClassID kOnDiskPageClass = 606;
 
@@ -39,23 +40,6 @@ RWCriticalSection& SpoolLock()
 {
     static RWCriticalSection lock;
     return lock;
-}
-
-const GValueAttribute* Value(GObjectBase* state, long id)
-{
-    return GDriverObject::Feature<GValueAttribute>(state, id);
-}
-
-RWCString Text(GObjectBase* state, long id)
-{
-    const GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(state, id);
-    return text ? text->GetString() : RWCString();
-}
-
-void PutValue(GObjectBase* state, long id, uint16_t value)
-{
-    GObjectBase::Drop(state->RemoveById(id));
-    state->Add(new GValueAttribute(value, id));
 }
 
 // A page's paper: its tray (258) and its media type (the second string of its media).
@@ -86,11 +70,11 @@ void SetPaper(GObjectBase* state, const Paper& paper)
 Paper PagePaper(GObjectBase* page)
 {
     if (page->ClassId() == kOnDiskPageClass) {
-        GCountedRef start = page->FindPtrByClassId(kPageStartClass);
+        GCountedRef start = page->FindPtrByClassId(kPageStartClassId);
         GCommand* command = dynamic_cast<GCommand*>(start.Get());
         return PaperOf(command ? command->GetState() : nullptr);
     }
-    GCommand* command = dynamic_cast<GCommand*>(page->FindByClassId(kPageStartClass));
+    GCommand* command = dynamic_cast<GCommand*>(page->FindByClassId(kPageStartClassId));
     return PaperOf(command ? command->GetState() : nullptr);
 }
 
@@ -100,19 +84,19 @@ void SetPagePaper(GObjectBase* page, const Paper& paper)
         return;
     if (page->ClassId() == kOnDiskPageClass) {
         GCommandCompositeOnDisk* onDisk = static_cast<GCommandCompositeOnDisk*>(page);
-        GCountedRef start = onDisk->FindPtrByClassId(kPageStartClass);
+        GCountedRef start = onDisk->FindPtrByClassId(kPageStartClassId);
         GCommand* command = dynamic_cast<GCommand*>(start.Get());
         if (command) {
             GState* state = command->GetState();
             if (!state)
                 command->AdoptState(state = new GState(0));
             SetPaper(state, paper);
-            onDisk->ReplaceRecordByClassId(kPageStartClass, command);
+            onDisk->ReplaceRecordByClassId(kPageStartClassId, command);
         }
         onDisk->Close();
         return;
     }
-    GCommand* command = dynamic_cast<GCommand*>(page->FindByClassId(kPageStartClass));
+    GCommand* command = dynamic_cast<GCommand*>(page->FindByClassId(kPageStartClassId));
     if (!command)
         return;
     GState* state = command->GetState();
@@ -386,7 +370,7 @@ int16_t GBookletFilter::Impose(GCommandProducer* producer)
         return 0;
     while (it->Next()) {
         GCountedRef member = it->CurrentRef();
-        if (member && member->ClassId() == kDocumentStartClass) {
+        if (member && member->ClassId() == kDocumentStartClassId) {
             if (GState* state = static_cast<GCommand*>(member.Get())->GetState())
                 GObjectBase::Drop(state->RemoveById(kPageLayout));
             break;

@@ -5,6 +5,7 @@
 #include "model/GChromafitEnhancedAttribute.h"
 #include "model/GChromafitEnhancedAttributeVer2.h"
 #include "model/GColorMap.h"
+#include "model/GCommandClassIds.h"
 #include "model/GErrorCommand.h"
 #include "model/GFeatureIds.h"
 #include "model/GHalftone.h"
@@ -15,10 +16,6 @@
 
 namespace {
 
-constexpr RWClassID kDocumentStartClass = 705;
-constexpr RWClassID kDocumentEndClass = 706;
-constexpr RWClassID kPageStartClass = 709;
-constexpr RWClassID kJobAbortClass = 713;
 constexpr RWClassID kDocumentBreakClass = 718;
 constexpr RWClassID kRasterClass = 604;
 constexpr RWClassID kTextClasses[] = {801, 804};
@@ -131,13 +128,13 @@ GCountedRef GChromafitFilter::ProcessCommand(const GCountedRef& command)
     if (!target)
         return command;
     const RWClassID classId = target->ClassId();
-    if (classId == kDocumentStartClass || classId == kDocumentEndClass) {
+    if (classId == kDocumentStartClassId || classId == kDocumentEndClassId) {
         const int16_t status = target->Execute(*this);
         if (status != 0)
             return GCountedRef(new GErrorCommand(uint16_t(status), target, 0));
         return command;
     }
-    if (classId == kDocumentBreakClass || classId == kJobAbortClass)
+    if (classId == kDocumentBreakClass || classId == kJobAbortClassId)
         ResetSettings();
     if (mode_ == 1) {
         if (IsVector(classId))
@@ -147,7 +144,7 @@ GCountedRef GChromafitFilter::ProcessCommand(const GCountedRef& command)
         else if (IsText(classId))
             AddObjectOptions(*target, 0);
     }
-    if (classId == kPageStartClass && (mode_ == 3 || mode_ == 4)) {
+    if (classId == kPageStartClassId && (mode_ == 3 || mode_ == 4)) {
         GState* state = target->DetachState();
         if (!state)
             state = new GState(256);

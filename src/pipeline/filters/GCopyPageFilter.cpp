@@ -1,5 +1,6 @@
 #include "pipeline/filters/GCopyPageFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GSelectionString.h"
@@ -10,16 +11,15 @@
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "printer/GDriverObject.h"
 #include "model/GState.h"
 
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
-GValueAttribute* Value(GObjectBase* state, long id) { return GDriverObject::Feature<GValueAttribute>(state, id); }
-
-constexpr RWClassID kPageEndClass = 710;
 
 // A count below 1 makes one copy.
 uint16_t AtLeastOne(uint16_t count) { return count < 1 ? 1 : count; }
@@ -93,8 +93,8 @@ int16_t GCopyPageFilter::OnPageEnd(GPageEnd& command)
 
 uint32_t GCopyPageFilter::CopiesOfWholePage(GObjectBase* page)
 {
-    GCountedRef end = page->ClassId() == 606 ? page->FindPtrByClassId(kPageEndClass) : GCountedRef();
-    GObjectBase* endCommand = end ? end.Get() : page->FindByClassId(kPageEndClass);
+    GCountedRef end = page->ClassId() == 606 ? page->FindPtrByClassId(kPageEndClassId) : GCountedRef();
+    GObjectBase* endCommand = end ? end.Get() : page->FindByClassId(kPageEndClassId);
     GCommand* pageEnd = dynamic_cast<GCommand*>(endCommand);
     const GValueAttribute* own = pageEnd ? Value(pageEnd->GetState(), kPageCopies) : nullptr;
     const uint16_t copies = AtLeastOne(own ? own->GetValue() : copyCount_);

@@ -14,13 +14,6 @@ namespace {
 
 using namespace FeatureId;
 
-int64_t Trunc(double value) { return int64_t(value); }
-
-int16_t Clamp16(int64_t value)
-{
-    return int16_t(std::min<int64_t>(32767, std::max<int64_t>(-32768, value)));
-}
-
 } // namespace
 
 GEmulateMarginsFilter::GEmulateMarginsFilter() {}
@@ -43,22 +36,7 @@ GTransformAttribute GEmulateMarginsFilter::EmulationTransform(const GMedia& page
     }
     const int64_t Aw = Pw - Dl - Dr, Ah = Ph - Dt - Db;
     // Margins that leave no printable area, or a page that used none, give nothing to fit.
-    if (Aw <= 0 || Ah <= 0 || Sw <= 0 || Sh <= 0)
-        return GTransformAttribute();
-    double s = 0;
-    int64_t x = 0, y = 0;
-    if (Aw * Sh <= Ah * Sw) {
-        s = double(Aw) / double(Sw);
-        x = Dl - Trunc(double(Ox) * s);
-        const int64_t d = std::min((Ph - Trunc(double(Ph) * s)) >> 1, Ah - Trunc(double(Sh) * s));
-        y = Dt - Trunc(double(Oy) * s) + d;
-    } else {
-        s = double(Ah) / double(Sh);
-        const int64_t d = std::min((Pw - Trunc(double(Pw) * s)) >> 1, Aw - Trunc(double(Sw) * s));
-        x = Dl - Trunc(double(Ox) * s) + d;
-        y = Dt - Trunc(double(Oy) * s);
-    }
-    return GTransformAttribute(0, Clamp16(x), Clamp16(y), float(s), float(s));
+    return FitArea({Pw, Ph, Ox, Oy, Sw, Sh}, {Pw, Ph, Dl, Dt, Aw, Ah});
 }
 
 void GEmulateMarginsFilter::ComputeDeviceMedia(const GMedia& media)

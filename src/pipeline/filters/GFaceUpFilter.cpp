@@ -6,6 +6,7 @@
 #include "pipeline/GCommandProducer.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "printer/GDriverObject.h"
 #include "model/GState.h"
 
@@ -14,11 +15,7 @@
 namespace {
 
 using namespace FeatureId;
-
-const GValueAttribute* Value(GObjectBase* state, long id)
-{
-    return GDriverObject::Feature<GValueAttribute>(state, id);
-}
+using namespace SettingValues;
 
 } // namespace
 

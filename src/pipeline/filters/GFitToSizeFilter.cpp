@@ -7,18 +7,9 @@
 #include "pipeline/GDocumentStart.h"
 #include "printer/GDriverObject.h"
 
-#include <algorithm>
-
 namespace {
 
 using namespace FeatureId;
-
-int64_t Trunc(double value) { return int64_t(value); }
-
-int16_t Clamp16(int64_t value)
-{
-    return int16_t(std::min<int64_t>(32767, std::max<int64_t>(-32768, value)));
-}
 
 } // namespace
 
@@ -38,25 +29,10 @@ GTransformAttribute GFitToSizeFilter::FitTransform(const GMedia& source, const G
     if (!scaleToFit) {
         const int64_t x = (tPw - sPw) / 2 - tOx + sOx;
         const int64_t y = (tPh - sPh) / 2 - tOy + sOy;
-        return GTransformAttribute(0, Clamp16(x), Clamp16(y), 1.0f, 1.0f);
+        return GTransformAttribute(0, Clamped16(x), Clamped16(y), 1.0f, 1.0f);
     }
     // A page or a target without a printable area has nothing to fit.
-    if (sEw <= 0 || sEh <= 0 || tEw <= 0 || tEh <= 0)
-        return GTransformAttribute();
-    double s = 0;
-    int64_t x = 0, y = 0;
-    if (tEw * sEh <= tEh * sEw) {
-        s = double(tEw) / double(sEw);
-        x = tOx - Trunc(double(sOx) * s);
-        const int64_t d = std::min((tPh - Trunc(double(sPh) * s)) >> 1, tEh - Trunc(double(sEh) * s));
-        y = d - Trunc(double(sOy) * s) + tOy;
-    } else {
-        s = double(tEh) / double(sEh);
-        const int64_t d = std::min((tPw - Trunc(double(sPw) * s)) >> 1, tEw - Trunc(double(sEw) * s));
-        x = tOx - Trunc(double(sOx) * s) + d;
-        y = tOy - Trunc(double(sOy) * s);
-    }
-    return GTransformAttribute(0, Clamp16(x), Clamp16(y), float(s), float(s));
+    return FitArea({sPw, sPh, sOx, sOy, sEw, sEh}, {tPw, tPh, tOx, tOy, tEw, tEh});
 }
 
 GCountedRef GFitToSizeFilter::ProcessCommand(const GCountedRef& command)

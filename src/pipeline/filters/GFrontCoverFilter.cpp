@@ -1,5 +1,6 @@
 #include "pipeline/filters/GFrontCoverFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GCommandComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
@@ -11,6 +12,7 @@
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "pipeline/filters/GManualDuplexFilter.h"
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
@@ -20,27 +22,9 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
-constexpr RWClassID kDocumentStartClass = 705;
-constexpr RWClassID kDocumentEndClass = 706;
-constexpr RWClassID kPageStartClass = 709;
 constexpr uint16_t kFirstUserForm = 16384;
-
-GValueAttribute* Value(GObjectBase* holder, long id) { return GDriverObject::Feature<GValueAttribute>(holder, id); }
-
-uint16_t ValueOr(GObjectBase* holder, long id, uint16_t fallback)
-{
-    const GValueAttribute* value = Value(holder, id);
-    return value ? value->GetValue() : fallback;
-}
-
-void SetValue(GObjectBase* holder, long id, uint16_t value)
-{
-    if (GValueAttribute* found = Value(holder, id))
-        found->SetValue(value);
-    else if (holder)
-        holder->Add(new GValueAttribute(value, id));
-}
 
 } // namespace
 
@@ -186,17 +170,17 @@ GCountedRef GFrontCoverFilter::ProcessCommand(const GCountedRef& command)
     if (!target)
         return command;
     const RWClassID classId = target->ClassId();
-    if (classId == kDocumentStartClass) {
+    if (classId == kDocumentStartClassId) {
         target->Execute(*this);
         return command;
     }
     if (!IsActive())
         return command;
-    if (classId == kDocumentEndClass) {
+    if (classId == kDocumentEndClassId) {
         Deactivate();
         return command;
     }
-    if (classId != kPageStartClass)
+    if (classId != kPageStartClassId)
         return command;
     ++pageCount_;
     if (pageCount_ > 1 || !coverOn_) {

@@ -1,5 +1,6 @@
 #include "pipeline/filters/GLastPageFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GStringAttribute.h"
@@ -9,6 +10,7 @@
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageEnd.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
 #include "model/GState.h"
@@ -19,12 +21,10 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
 constexpr RWClassID kOnDiskPageClass = 606;
-constexpr RWClassID kPageStartClass = 709;
 constexpr uint16_t kNoTray = 19;
-
-GValueAttribute* Value(GObjectBase* state, long id) { return GDriverObject::Feature<GValueAttribute>(state, id); }
 
 // A media-type text: a media's second string, or a string setting's text.
 const RWCString* MediaType(GObjectBase* state, long id)
@@ -37,18 +37,10 @@ const RWCString* MediaType(GObjectBase* state, long id)
     return nullptr;
 }
 
-void SetValue(GObjectBase* holder, long id, uint16_t value)
-{
-    if (GValueAttribute* found = Value(holder, id))
-        found->SetValue(value);
-    else if (holder)
-        holder->Add(new GValueAttribute(value, id));
-}
-
 // The page start of a spooled page, read back; null for any other page.
 GCountedRef SpooledPageStart(GObjectBase* page)
 {
-    return page && page->ClassId() == kOnDiskPageClass ? page->FindPtrByClassId(kPageStartClass) : GCountedRef();
+    return page && page->ClassId() == kOnDiskPageClass ? page->FindPtrByClassId(kPageStartClassId) : GCountedRef();
 }
 
 GState* StateOf(const GCountedRef& command)
@@ -114,7 +106,7 @@ void GLastPageFilter::ApplyLastPageMedia(GObjectBase* page)
     if (GMedia* media = GDriverObject::Feature<GMedia>(state, kDocumentMedia))
         media->SetSecondString(lastMediaType_);
     SetValue(state, kPageTray, lastTray_);
-    page->ReplaceRecordByClassId(kPageStartClass, start.Get());
+    page->ReplaceRecordByClassId(kPageStartClassId, start.Get());
 }
 
 int GLastPageFilter::IsBlankMarked(GObjectBase* page)
@@ -134,7 +126,7 @@ void GLastPageFilter::SetPageDuplex(GObjectBase* page, uint16_t value)
     if (duplex && duplex->GetValue() == value)
         return;
     SetValue(state, kDuplexMode, value);
-    page->ReplaceRecordByClassId(kPageStartClass, start.Get());
+    page->ReplaceRecordByClassId(kPageStartClassId, start.Get());
 }
 
 void GLastPageFilter::ReplayPages()

@@ -1,34 +1,21 @@
 #include "pipeline/filters/GLetterheadFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GState.h"
 #include "model/GValueAttribute.h"
 #include "pipeline/GCommandProducer.h"
 #include "pipeline/GDocumentStart.h"
+#include "pipeline/SettingValues.h"
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
 
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
-constexpr RWClassID kDocumentStartClass = 705;
-constexpr RWClassID kPageStartClass = 709;
-
-GValueAttribute* Value(GObjectBase* holder, long id) { return GDriverObject::Feature<GValueAttribute>(holder, id); }
-
-// Half round; other values stay.
-uint16_t TurnedHalfRound(uint16_t degrees)
-{
-    static const struct {
-        uint16_t from, to;
-    } turns[] = {{0, 180}, {90, 270}, {180, 0}, {270, 90}};
-    for (const auto& turn : turns)
-        if (turn.from == degrees)
-            return turn.to;
-    return degrees;
-}
 
 } // namespace
 
@@ -71,15 +58,14 @@ GCountedRef GLetterheadFilter::ProcessCommand(const GCountedRef& command)
     if (!target)
         return command;
     const RWClassID classId = target->ClassId();
-    if (classId == kDocumentStartClass) {
+    if (classId == kDocumentStartClassId) {
         GState* state = target->DetachState();
         producer_ = static_cast<GDocumentStart*>(target)->GetProducer();
         Decide(state);
         target->AdoptState(state);
-    } else if (classId == kPageStartClass) {
+    } else if (classId == kPageStartClassId) {
         GState* state = target->DetachState();
-        if (GValueAttribute* orientation = Value(state, kOrientation))
-            orientation->SetValue(TurnedHalfRound(orientation->GetValue()));
+        TurnOrientationHalfRound(state);
         target->AdoptState(state);
     }
     return command;

@@ -1,8 +1,10 @@
 #include "pipeline/filters/GManualDuplexFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GCommandComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
+#include "model/ForEachMember.h"
 #include "model/GObjectIterator.h"
 #include "model/GState.h"
 #include "model/GStringAttribute.h"
@@ -12,6 +14,7 @@
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageFilterLock.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "printer/GBin.h"
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
@@ -24,45 +27,13 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
 constexpr RWClassID kOnDiskPageClass = 606;
-constexpr RWClassID kPageStartClass = 709;
 constexpr uint16_t kNoTray = 19;
 constexpr uint16_t kManualFeedTray = 18;
 constexpr uint16_t kManualFeedStandIn = 6;
 constexpr uint16_t kFirstUserForm = 16384;
-
-GValueAttribute* Value(GObjectBase* holder, long id) { return GDriverObject::Feature<GValueAttribute>(holder, id); }
-
-uint16_t ValueOr(GObjectBase* holder, long id, uint16_t fallback)
-{
-    const GValueAttribute* value = Value(holder, id);
-    return value ? value->GetValue() : fallback;
-}
-
-void SetValue(GObjectBase* holder, long id, uint16_t value)
-{
-    if (GValueAttribute* found = Value(holder, id))
-        found->SetValue(value);
-    else if (holder)
-        holder->Add(new GValueAttribute(value, id));
-}
-
-RWCString Text(GObjectBase* holder, long id)
-{
-    const GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(holder, id);
-    return text ? text->GetString() : RWCString();
-}
-
-template <class F>
-void ForEachMember(GObjectBase* holder, F f)
-{
-    std::unique_ptr<GObjectIterator> it(holder ? holder->CreateIterator() : nullptr);
-    while (it && it->Next())
-        if (GObjectBase* member = it->Current())
-            if (!f(member))
-                return;
-}
 
 // Each member of the paper-handling devices of the type (0 trays, 1 bins) with a
 // non-zero count, until f answers false.
@@ -109,33 +80,21 @@ GCountedRef PageStartOf(GObjectBase* page)
     if (!page)
         return GCountedRef();
     if (page->ClassId() == kOnDiskPageClass)
-        return page->FindPtrByClassId(kPageStartClass);
-    return GCountedRef(page->FindByClassId(kPageStartClass));
+        return page->FindPtrByClassId(kPageStartClassId);
+    return GCountedRef(page->FindByClassId(kPageStartClassId));
 }
 
 // Writes a changed page start back into a spooled page; a page in memory holds it already.
 void WriteBack(GObjectBase* page, const GCountedRef& start)
 {
     if (page && start && page->ClassId() == kOnDiskPageClass)
-        page->ReplaceRecordByClassId(kPageStartClass, start.Get());
+        page->ReplaceRecordByClassId(kPageStartClassId, start.Get());
 }
 
 GState* StateOf(const GCountedRef& command)
 {
     GCommand* start = dynamic_cast<GCommand*>(command.Get());
     return start ? start->GetState() : nullptr;
-}
-
-// Turned half round for the other side of the sheet; other values stay.
-uint16_t TurnedHalfRound(uint16_t degrees)
-{
-    static const struct {
-        uint16_t from, to;
-    } turns[] = {{0, 180}, {90, 270}, {180, 0}, {270, 90}};
-    for (const auto& turn : turns)
-        if (turn.from == degrees)
-            return turn.to;
-    return degrees;
 }
 
 } // namespace
@@ -294,8 +253,7 @@ void GManualDuplexFilter::PreparePage(GState* state)
             if (tray->GetValue() == kManualFeedTray)
                 tray->SetValue(PassTray(kManualFeedTray));
         if (duplexMode_ != 1)
-            if (GValueAttribute* orientation = Value(state, kOrientation))
-                orientation->SetValue(TurnedHalfRound(orientation->GetValue()));
+            TurnOrientationHalfRound(state);
     } else if (!(firstPassPages_ != 0 && uint32_t(firstPassPages_) == before)) {
         SetValue(state, kPageTray, trayInUse_);
     }

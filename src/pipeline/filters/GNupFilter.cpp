@@ -20,6 +20,7 @@
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GNullCommand.h"
 #include "pipeline/GPageEnd.h"
+#include "pipeline/SettingValues.h"
 #include "printer/GDriverObject.h"
 
 #include <cmath>
@@ -28,6 +29,7 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
 constexpr RWClassID kTransformClass = 103;
 constexpr RWClassID kClipToPageClass = 503;
@@ -35,24 +37,10 @@ constexpr RWClassID kDocumentBreakClass = 718;
 constexpr long kClipSlot = 177;
 constexpr uint16_t kSheetRasterOperation = 240;
 
-const GValueAttribute* Value(GObjectBase* state, long id)
-{
-    return GDriverObject::Feature<GValueAttribute>(state, id);
-}
-
-// Replaces the value of the id in the state (added when missing).
-void PutValue(GObjectBase* state, long id, uint16_t value)
-{
-    if (!state)
-        return;
-    GObjectBase::Drop(state->RemoveById(id));
-    state->Add(new GValueAttribute(value, id));
-}
-
 // Both sides: 1 becomes 2, any other non-zero value 1, 0 stays.
 void FlipDuplex(GObjectBase* state)
 {
-    GValueAttribute* duplex = const_cast<GValueAttribute*>(Value(state, kDuplexMode));
+    GValueAttribute* duplex = Value(state, kDuplexMode);
     if (duplex && duplex->GetValue() != 0)
         duplex->SetValue(duplex->GetValue() == 1 ? 2 : 1);
 }

@@ -1,5 +1,6 @@
 #include "pipeline/filters/GPageSpoolFilter.h"
 
+#include "model/GCommandClassIds.h"
 #include "model/GFeatureIds.h"
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
@@ -31,12 +32,7 @@ constexpr RWClassID kCommandCompositeClass = 605;
 constexpr RWClassID kOnDiskPageClass = 606;
 constexpr RWClassID kPassThroughClass = 608;
 constexpr RWClassID kDownloadHeaderClass = 610;
-constexpr RWClassID kDocumentStartClass = 705;
-constexpr RWClassID kDocumentEndClass = 706;
-constexpr RWClassID kPageStartClass = 709;
-constexpr RWClassID kPageEndClass = 710;
 constexpr RWClassID kNullCommandClass = 712;
-constexpr RWClassID kJobAbortClass = 713;
 constexpr RWClassID kErrorClass = 714;
 constexpr RWClassID kNoCommandClass = 715;
 constexpr RWClassID kDocumentBreakClass = 718;
@@ -76,8 +72,8 @@ GCommand* HandOver(GCountedRef& held)
 void FindPageFrame(GObjectBase* member, bool& start, bool& end)
 {
     if (member->ClassId() == kOnDiskPageClass) {
-        start = bool(member->FindPtrByClassId(kPageStartClass));
-        end = bool(member->FindPtrByClassId(kPageEndClass));
+        start = bool(member->FindPtrByClassId(kPageStartClassId));
+        end = bool(member->FindPtrByClassId(kPageEndClassId));
         // A page that an imposing filter (N-up, booklet) rewrote holds its frame inside
         // the composites that took the page start's and the page end's places.
         if (start && end)
@@ -87,14 +83,14 @@ void FindPageFrame(GObjectBase* member, bool& start, bool& end)
             GCountedRef record = it->CurrentRef();
             if (!record || record->ClassId() != kCommandCompositeClass)
                 continue;
-            start = start || record->FindByClassId(kPageStartClass) != nullptr;
-            end = end || record->FindByClassId(kPageEndClass) != nullptr;
+            start = start || record->FindByClassId(kPageStartClassId) != nullptr;
+            end = end || record->FindByClassId(kPageEndClassId) != nullptr;
         }
         delete it;
         return;
     }
-    start = member->FindByClassId(kPageStartClass) != nullptr;
-    end = member->FindByClassId(kPageEndClass) != nullptr;
+    start = member->FindByClassId(kPageStartClassId) != nullptr;
+    end = member->FindByClassId(kPageEndClassId) != nullptr;
     if ((start && end) || member->ClassId() != kCommandCompositeClass)
         return;
     // A sheet put together from the parts of an imposed page holds them on disk.
@@ -228,7 +224,7 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
         if (!object)
             continue;
         const RWClassID classId = object->ClassId();
-        if (classId == kDocumentStartClass) {
+        if (classId == kDocumentStartClassId) {
             ProcessCommand(member);
         } else if (classId == kCommandCompositeClass || classId == kOnDiskPageClass) {
             bool start = false, end = false;
@@ -257,7 +253,7 @@ GCountedRef GPageSpoolFilter::TakeWholeDocument(const GCountedRef& command)
             }
         } else if (!ActsOnWholeDocumentEnd()) {
             continue;
-        } else if (classId == kDocumentEndClass || classId == kJobAbortClass ||
+        } else if (classId == kDocumentEndClassId || classId == kJobAbortClassId ||
                    (classId == kDocumentBreakClass && ReplaysOnBreak())) {
             GCountedRef answer = ProcessCommand(member);
             if (classId == kDocumentBreakClass && answer.Get() == member.Get())
@@ -356,7 +352,7 @@ GCountedRef GPageSpoolFilter::ProcessCommand(const GCountedRef& command)
     }
     if (!IsActive())
         return command;
-    if (classId == kDocumentEndClass || (classId == kDocumentBreakClass && ReplaysOnBreak())) {
+    if (classId == kDocumentEndClassId || (classId == kDocumentBreakClass && ReplaysOnBreak())) {
         if (replay_) {
             GCountedRef whole;
             whole.Swap(replay_);

@@ -8,8 +8,12 @@
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
 
+#include <algorithm>
+
 namespace {
 constexpr RWClassID kTransformClass = 103;
+
+int64_t Trunc(double value) { return int64_t(value); }
 } // namespace
 
 GPageTransformFilter::GPageTransformFilter() {}
@@ -27,6 +31,33 @@ int32_t GPageTransformFilter::SettingOr(GObjectBase* state, long id, int32_t fal
 {
     const GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(state, id);
     return value ? value->GetValue() : fallback;
+}
+
+int16_t GPageTransformFilter::Clamped16(int64_t value)
+{
+    return int16_t(std::min<int64_t>(32767, std::max<int64_t>(-32768, value)));
+}
+
+GTransformAttribute GPageTransformFilter::FitArea(const PageArea& source, const PageArea& target)
+{
+    if (source.width <= 0 || source.height <= 0 || target.width <= 0 || target.height <= 0)
+        return GTransformAttribute();
+    double s = 0;
+    int64_t x = 0, y = 0;
+    if (target.width * source.height <= target.height * source.width) {
+        s = double(target.width) / double(source.width);
+        x = target.left - Trunc(double(source.left) * s);
+        const int64_t d = std::min((target.paperHeight - Trunc(double(source.paperHeight) * s)) >> 1,
+                                   target.height - Trunc(double(source.height) * s));
+        y = target.top - Trunc(double(source.top) * s) + d;
+    } else {
+        s = double(target.height) / double(source.height);
+        const int64_t d = std::min((target.paperWidth - Trunc(double(source.paperWidth) * s)) >> 1,
+                                   target.width - Trunc(double(source.width) * s));
+        x = target.left - Trunc(double(source.left) * s) + d;
+        y = target.top - Trunc(double(source.top) * s);
+    }
+    return GTransformAttribute(0, Clamped16(x), Clamped16(y), float(s), float(s));
 }
 
 GState* GPageTransformFilter::OwnState(GCommand& command)

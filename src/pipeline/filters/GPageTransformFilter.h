@@ -32,6 +32,19 @@ public:
     // The value of a 16-bit setting, or the fallback.
     static int32_t SettingOr(GObjectBase* state, long id, int32_t fallback);
 
+    // A page's paper and an area on it (its printable area, or the area a page used), in
+    // the media's units.
+    struct PageArea {
+        int64_t paperWidth, paperHeight;
+        int64_t left, top, width, height;
+    };
+    // The transform that scales the source area to fill the target area one way, keeping
+    // its proportions, and centres it the other way as far as the target area lets; the
+    // identity when either area is empty. Origins are kept within 16 bits.
+    static GTransformAttribute FitArea(const PageArea& source, const PageArea& target);
+    // The value within the signed 16-bit range.
+    static int16_t Clamped16(int64_t value);
+
 protected:
     // The command's state as a copy of its own (a new state when it had none).
     static GState* OwnState(GCommand& command);

@@ -9,6 +9,7 @@
 #include "graphics/GRGBColor.h"
 #include "graphics/GRasterOperation.h"
 #include "graphics/GRectangleGraphic.h"
+#include "model/GCommandClassIds.h"
 #include "model/GCommandComposite.h"
 #include "pipeline/GNoCommand.h"
 
@@ -19,7 +20,6 @@ namespace {
 
 using Record = GReducingFilter::Record;
 
-constexpr RWClassID kDocumentStartClass = 705;
 constexpr RWClassID kRectangleClass = 659;
 constexpr RWClassID kPatternPaintClass = 153;
 constexpr RWClassID kColorPaintClass = 152;
@@ -262,7 +262,7 @@ GCountedRef GReducingFilter::ProcessCommand(const GCountedRef& command)
     GCommand* target = static_cast<GCommand*>(command.Get());
     if (!target)
         return command;
-    if (target->ClassId() == kDocumentStartClass) {
+    if (target->ClassId() == kDocumentStartClassId) {
         Activate();
         flags_ = 0;
         held_.clear();

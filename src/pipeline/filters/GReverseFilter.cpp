@@ -6,6 +6,7 @@
 #include "pipeline/GCommandProducer.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/SettingValues.h"
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
 #include "model/GState.h"
@@ -13,19 +14,9 @@
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
 const char kLetterhead[] = "Letterhead";
-
-const GValueAttribute* Value(GObjectBase* state, long id)
-{
-    return GDriverObject::Feature<GValueAttribute>(state, id);
-}
-
-uint16_t ValueOr(GObjectBase* state, long id, uint16_t fallback)
-{
-    const GValueAttribute* value = Value(state, id);
-    return value ? value->GetValue() : fallback;
-}
 
 } // namespace
 
@@ -101,7 +92,7 @@ void GReverseFilter::AddClosingPages()
 {
     GState* model = static_cast<GState*>(firstPageState_.Get());
     if (letterhead_ && model && (GetPageCount() & 1)) {
-        if (GValueAttribute* tray = const_cast<GValueAttribute*>(Value(model, kPageTray)))
+        if (GValueAttribute* tray = Value(model, kPageTray))
             if (tray->GetValue() != lastTray_)
                 tray->SetValue(lastTray_);
         if (GMedia* media = GDriverObject::Feature<GMedia>(model, kDocumentMedia))

@@ -11,11 +11,13 @@
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GJobAbort.h"
+#include "pipeline/SettingValues.h"
 #include "printer/GDriverObject.h"
 
 namespace {
 
 using namespace FeatureId;
+using namespace SettingValues;
 
 constexpr RWClassID kAltPageStartClass = 711;
 constexpr RWClassID kDocumentBreakClass = 718;
@@ -24,17 +26,6 @@ constexpr RWClassID kDocumentBreakClass = 718;
 static_assert(sizeof(void*) == sizeof(uint32_t), "the watermark operations pass objects as 32-bit words");
 
 uint32_t Word(const void* object) { return uint32_t(reinterpret_cast<uintptr_t>(object)); }
-
-const GValueAttribute* Value(GObjectBase* state, long id)
-{
-    return GDriverObject::Feature<GValueAttribute>(state, id);
-}
-
-uint16_t ValueOr(GObjectBase* state, long id, uint16_t fallback)
-{
-    const GValueAttribute* value = Value(state, id);
-    return value ? value->GetValue() : fallback;
-}
 
 RWWString WideText(GObjectBase* state, long id)
 {

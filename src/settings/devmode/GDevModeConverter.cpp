@@ -2,6 +2,7 @@
 
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
+#include "model/ForEachMember.h"
 #include "model/GObjectIterator.h"
 #include "model/GRangeAttribute.h"
 #include "model/GResourceMapping.h"
@@ -143,17 +144,6 @@ bool InRange(GObjectBase* holder, long id, int32_t value)
 {
     GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id);
     return !range || (value >= range->GetMinimum() && value <= range->GetMaximum());
-}
-
-// Calls f for each member of the holder, in order, until f answers false.
-template <class F>
-void ForEachMember(GObjectBase* holder, F f)
-{
-    std::unique_ptr<GObjectIterator> it(holder ? holder->CreateIterator() : nullptr);
-    while (it && it->Next())
-        if (GObjectBase* member = it->Current())
-            if (!f(member))
-                return;
 }
 
 // The composite under the root whose own member carries the id.

@@ -32,7 +32,7 @@ struct ControlRow {
     WriterCondition condition;
     const SubDialogTable* opens;
     bool afterHelpTable;
-    int32_t opener;  // the item that opens the sub-dialog; 0: the row's first button
+    int32_t opener = 0;  // the item that opens the sub-dialog; 0: the row's first button
 };
 
 // A sub-dialog: dialog id (0: chosen by the writer), help id and rows.

@@ -139,11 +139,7 @@ class ExtensionTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        RWWString folder;
-        if (GOSFactory* services = GOSFactory::Instance())
-            services->GetModuleDirectory(folder);
-        if (folder.CompareTo(RWWString(ExtensionStandIn::ProgramFolder().c_str())) != 0)
-            new GUIOSFactory;
+        ExtensionStandIn::UseServicesThatFindIt();
         ASSERT_TRUE(standIn.Loaded());
     }
 

@@ -104,11 +104,7 @@ class ExtensionGlue : public testing::Test {
 protected:
     void SetUp() override
     {
-        RWWString folder;
-        if (GOSFactory* services = GOSFactory::Instance())
-            services->GetModuleDirectory(folder);
-        if (folder.CompareTo(RWWString(ExtensionStandIn::ProgramFolder().c_str())) != 0)
-            new GUIOSFactory;
+        ExtensionStandIn::UseServicesThatFindIt();
         ASSERT_TRUE(standIn.Loaded());
     }
     GUIData Sheet(GObjectBase* root, uint32_t pageSet)

@@ -4,6 +4,9 @@
 #pragma once
 
 #include "entry/extensions/ExtensionInterface.h"
+#include "entry/module/GUIOSFactory.h"
+#include "foundation/RWWString.h"
+#include "printer/GOSFactory.h"
 
 #include <windows.h>
 
@@ -18,6 +21,17 @@ public:
         const DWORD length = GetModuleFileNameW(nullptr, name, MAX_PATH);
         std::wstring path(name, length);
         return path.substr(0, path.find_last_of(L'\\'));
+    }
+
+    // Puts the module's own system services in place unless those in place already look
+    // for modules beside the tests, where the stand-in lies.
+    static void UseServicesThatFindIt()
+    {
+        RWWString folder;
+        if (GOSFactory* services = GOSFactory::Instance())
+            services->GetModuleDirectory(folder);
+        if (folder.CompareTo(RWWString(ProgramFolder().c_str())) != 0)
+            new GUIOSFactory;
     }
 
     // Another extension: a copy of the stand-in under the file name, beside the tests.

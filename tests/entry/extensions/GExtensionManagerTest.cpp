@@ -104,27 +104,36 @@ GAttributeComposite* Entry(const std::string& name, const std::string& module, u
     return entry;
 }
 
+// Settings whose extension list holds the entries.
+GObjectBase* SettingsWith(const std::vector<GAttributeComposite*>& entries)
+{
+    GAttributeComposite* root = new GAttributeComposite(1);
+    GAttributeComposite* container = new GAttributeComposite(FeatureId::kExtensionContainer);
+    GAttributeComposite* list = new GAttributeComposite(FeatureId::kExtensionDescriptorList);
+    for (GAttributeComposite* entry : entries)
+        list->Add(entry);
+    container->Add(list);
+    root->Add(container);
+    return root;
+}
+
+// A printer that writes PCL XL.
+GPrinter* PclXlPrinter()
+{
+    GPrinter* printer = new GPrinter("printer", nullptr, nullptr, 8);
+    GCheetah().ApplyTo(*printer);
+    return printer;
+}
+
 // A driver object whose settings hold the given extension entries and whose printer
 // writes PCL XL.
 class ExtensionDriver : public GDriverObject {
 public:
     explicit ExtensionDriver(std::vector<GAttributeComposite*> entries) : GDriverObject(RWWString(L"ext")), entries_(entries)
     {
-        GPrinter* printer = new GPrinter("printer", nullptr, nullptr, 8);
-        GCheetah().ApplyTo(*printer);
-        SetPrinter(printer);
+        SetPrinter(PclXlPrinter());
     }
-    GObjectBase* CreateSettings() override
-    {
-        GAttributeComposite* root = new GAttributeComposite(1);
-        GAttributeComposite* container = new GAttributeComposite(FeatureId::kExtensionContainer);
-        GAttributeComposite* list = new GAttributeComposite(FeatureId::kExtensionDescriptorList);
-        for (GAttributeComposite* entry : entries_)
-            list->Add(entry);
-        container->Add(list);
-        root->Add(container);
-        return root;
-    }
+    GObjectBase* CreateSettings() override { return SettingsWith(entries_); }
     GExtensionManager& Manager() { return *static_cast<GExtensionManager*>(GetExtensionContext()); }
 
 private:
@@ -137,21 +146,9 @@ public:
     explicit ExtensionProducer(std::vector<GAttributeComposite*> entries)
         : GDriverObject(RWWString(L"ext")), entries_(entries)
     {
-        GPrinter* printer = new GPrinter("printer", nullptr, nullptr, 8);
-        GCheetah().ApplyTo(*printer);
-        SetPrinter(printer);
+        SetPrinter(PclXlPrinter());
     }
-    GObjectBase* CreateSettings() override
-    {
-        GAttributeComposite* root = new GAttributeComposite(1);
-        GAttributeComposite* container = new GAttributeComposite(FeatureId::kExtensionContainer);
-        GAttributeComposite* list = new GAttributeComposite(FeatureId::kExtensionDescriptorList);
-        for (GAttributeComposite* entry : entries_)
-            list->Add(entry);
-        container->Add(list);
-        root->Add(container);
-        return root;
-    }
+    GObjectBase* CreateSettings() override { return SettingsWith(entries_); }
     uint16_t CheckContinue() override { return 0; }
     uint16_t PaintPath(uint32_t) override { return 0; }
     int ClosesFigure(uint32_t) override { return 0; }
