@@ -663,7 +663,7 @@ uint32_t GDriverUI::PluginConfigToSettings(uint32_t argument)
     return result != 0 ? 1 : 0;
 }
 
-// ---- The entry points its roles answer ----
+// ---- The entry points ----
 
 LONG GDriverUI::DocumentProperties(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output,
                                    PDEVMODEW input, DWORD mode)

@@ -8,6 +8,7 @@
 #include "entry/driverui/GDriverUI.h"
 #include "entry/module/DocumentEventRecord.h"
 #include "entry/sheet/GCPSOSUI.h"
+#include "graphics/GDeviceFontListComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GObjectIterator.h"
