@@ -7,6 +7,8 @@
 
 namespace {
 
+const size_t kFirstRecord = 8192;
+
 bool SameText(const RWWString& a, const RWWString& b)
 {
     if (a.Length() != b.Length())
@@ -39,16 +41,21 @@ PrinterIdentity::PrinterIdentity(void* printerHandle, const RWWString& printerNa
         }
     }
     if (handle_) {
+        // One call when the record fits a first buffer, as it does but for odd printers; a
+        // larger one is asked for again at its size.
         DWORD needed = 0;
-        if (GetPrinterW(handle_, 2, nullptr, 0, &needed) || GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            std::vector<BYTE> buffer(needed ? needed : 1);
-            if (needed && GetPrinterW(handle_, 2, buffer.data(), needed, &needed)) {
-                const PRINTER_INFO_2W* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
-                if (info->pPrinterName && (printerName_.IsNull() || printerName_.CompareTo(info->pPrinterName) != 0))
-                    printerName_ = info->pPrinterName;
-                driverName_ = info->pDriverName ? info->pDriverName : L"";
-                portName_ = info->pPortName ? info->pPortName : L"";
-            }
+        std::vector<BYTE> buffer(kFirstRecord);
+        bool read = GetPrinterW(handle_, 2, buffer.data(), DWORD(buffer.size()), &needed) != 0;
+        if (!read && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > buffer.size()) {
+            buffer.assign(needed, 0);
+            read = GetPrinterW(handle_, 2, buffer.data(), needed, &needed) != 0;
+        }
+        if (read && needed) {
+            const PRINTER_INFO_2W* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+            if (info->pPrinterName && (printerName_.IsNull() || printerName_.CompareTo(info->pPrinterName) != 0))
+                printerName_ = info->pPrinterName;
+            driverName_ = info->pDriverName ? info->pDriverName : L"";
+            portName_ = info->pPortName ? info->pPortName : L"";
         }
     }
     if (opened) {

@@ -188,8 +188,11 @@ int GDriverUI::SetIdentity(const PrinterIdentity& identity)
     const RWWString& mine = GetPrinterName();
     const bool same = name.Length() == mine.Length() &&
                       (name.Length() == 0 || std::wmemcmp(name.Data(), mine.Data(), name.Length()) == 0);
-    if (!same)
+    if (!same) {
         DropDevModeObject();
+        ownHandleOpens_ = -1;
+        customSizeNameRead_ = false;
+    }
     SetIdentityStrings(name, identity.GetDriverName(), identity.GetPortName());
     return RefreshHostProcess();
 }
@@ -505,9 +508,12 @@ LONG GDriverUI::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
         if (EnsurePrinterDataWritable())
             readOnly = 0;
     } else if (!ownHandle_) {
-        if (OpenOwnPrinter())
+        if (ownHandleOpens_ < 0) {
+            ownHandleOpens_ = OpenOwnPrinter() ? 1 : 0;
+            CloseOwnPrinter();
+        }
+        if (ownHandleOpens_ == 1)
             readOnly = 0;
-        CloseOwnPrinter();
     } else {
         readOnly = 0;
     }
@@ -960,7 +966,11 @@ DWORD GDriverUI::EnumPapers(wchar_t* names, WORD* codes, POINT* sizes)
             // No forms: only the custom size, which is counted but not listed.
             ++paperCount_;
         } else {
-            const RWWString custom = LoadResourceString(kCustomSizeString);
+            if (!customSizeNameRead_) {
+                customSizeName_ = LoadResourceString(kCustomSizeString);
+                customSizeNameRead_ = true;
+            }
+            const RWWString& custom = customSizeName_;
             if (custom.Data())
                 std::wcsncpy(&paperNames_[paperCount_ * kPaperNameChars], custom.Data(), kPaperNameChars);
             paperCodes_[paperCount_] = DMPAPER_USER;
