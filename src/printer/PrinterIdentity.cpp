@@ -1,13 +1,13 @@
 #include "printer/PrinterIdentity.h"
 
+#include "printer/PrinterRecordScope.h"
+
 #include <windows.h>
 #include <winspool.h>
 
 #include <vector>
 
 namespace {
-
-const size_t kFirstRecord = 8192;
 
 bool SameText(const RWWString& a, const RWWString& b)
 {
@@ -41,16 +41,9 @@ PrinterIdentity::PrinterIdentity(void* printerHandle, const RWWString& printerNa
         }
     }
     if (handle_) {
-        // One call when the record fits a first buffer, as it does but for odd printers; a
-        // larger one is asked for again at its size.
-        DWORD needed = 0;
-        std::vector<BYTE> buffer(kFirstRecord);
-        bool read = GetPrinterW(handle_, 2, buffer.data(), DWORD(buffer.size()), &needed) != 0;
-        if (!read && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > buffer.size()) {
-            buffer.assign(needed, 0);
-            read = GetPrinterW(handle_, 2, buffer.data(), needed, &needed) != 0;
-        }
-        if (read && needed) {
+        std::vector<uint8_t> buffer;
+        const bool read = PrinterRecordScope::Read(handle_, printerName_.IsNull() ? nullptr : printerName_.Data(), buffer);
+        if (read) {
             const PRINTER_INFO_2W* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
             if (info->pPrinterName && (printerName_.IsNull() || printerName_.CompareTo(info->pPrinterName) != 0))
                 printerName_ = info->pPrinterName;

@@ -1,4 +1,5 @@
 #include "entry/driverui/GDriverUI.h"
+#include "printer/PrinterRecordScope.h"
 
 #include "entry/module/DocumentEventRecord.h"
 #include "entry/module/GUIOSFactory.h"
@@ -425,7 +426,9 @@ int GDriverUI::WritePrinterDefaultDevMode()
     info->pDevMode = reinterpret_cast<DEVMODEW*>(bytes.data());
     info->pSecurityDescriptor = nullptr;
     SetLastError(0);
-    return ::SetPrinterW(printer, 2, record.data(), 0) ? 1 : 0;
+    const BOOL written = ::SetPrinterW(printer, 2, record.data(), 0);
+    PrinterRecordScope::Forget();
+    return written ? 1 : 0;
 }
 
 // ---- Document properties without a sheet ----

@@ -4,6 +4,7 @@
 #include "model/GFeatureIds.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverObject.h"
+#include "printer/PrinterRecordScope.h"
 
 #include <cstddef>
 #include <cstring>
@@ -26,7 +27,6 @@ const size_t kFormFieldsEnd = kFormNameAt + kFormNameChars * sizeof(wchar_t);
 const uint32_t kPublicOnlyApplications = 0x40100;
 // A printer record larger than this is not a printer record.
 const DWORD kLargestPrinterInfo = 1u << 20;
-const size_t kFirstPrinterInfo = 8192;
 const wchar_t kEmfDatatype[] = L"NT EMF 1.003";
 
 GValueAttribute* ValueIn(GObjectBase* holder, long id)
@@ -136,20 +136,12 @@ int GDriverDevMode::FromDevMode(const DEVMODEW* devMode, GObjectBase* tree)
 
 int GDriverDevMode::LoadPrinterDevMode(HANDLE printer)
 {
-    // One call when the record fits a first buffer, as it does but for odd printers; a
-    // larger one is asked for again at its size.
-    std::vector<uint8_t> record(kFirstPrinterInfo);
-    DWORD needed = 0;
-    if (!GetPrinterW(printer, 2, record.data(), DWORD(record.size()), &needed)) {
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= record.size() || needed > kLargestPrinterInfo)
-            return 0;
-        record.assign(needed, 0);
-        if (!GetPrinterW(printer, 2, record.data(), needed, &needed))
-            return 0;
-    }
-    if (needed < sizeof(PRINTER_INFO_2W) || needed > record.size())
+    std::vector<uint8_t> record;
+    const RWWString* printerName = owner_ ? &owner_->GetPrinterName() : nullptr;
+    if (!PrinterRecordScope::Read(printer, printerName && !printerName->IsNull() ? printerName->Data() : nullptr,
+                                  record) ||
+        record.size() > kLargestPrinterInfo)
         return 0;
-    record.resize(needed);
     const uint8_t* begin = record.data();
     const uint8_t* end = begin + record.size();
     const PRINTER_INFO_2W* info = reinterpret_cast<const PRINTER_INFO_2W*>(begin);
