@@ -32,7 +32,12 @@ PrinterIdentity::PrinterIdentity(void* printerHandle, const RWWString& printerNa
 PrinterIdentity::PrinterIdentity(void* printerHandle, const RWWString& printerName, uint32_t flag)
     : handle_(printerHandle), printerName_(printerName), flag_(flag)
 {
-    bool opened = false;
+    bool opened = false, shared = false;
+    if (!handle_ && !printerName_.IsNull()) {
+        // Within an entry call the printer is opened by name once for the whole call.
+        handle_ = PrinterRecordScope::SharedHandle(printerName_.Data());
+        shared = handle_ != nullptr;
+    }
     if (!handle_) {
         HANDLE handle = nullptr;
         if (OpenPrinterW(const_cast<wchar_t*>(printerName_.Data()), &handle, nullptr) == 1) {
@@ -51,10 +56,10 @@ PrinterIdentity::PrinterIdentity(void* printerHandle, const RWWString& printerNa
             portName_ = info->pPortName ? info->pPortName : L"";
         }
     }
-    if (opened) {
+    if (opened)
         ClosePrinter(handle_);
+    if (opened || shared)
         handle_ = nullptr;
-    }
 }
 
 PrinterIdentity::~PrinterIdentity() = default;

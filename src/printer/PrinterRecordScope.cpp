@@ -4,6 +4,7 @@
 #include <winspool.h>
 
 #include <cwchar>
+#include <string>
 #include <new>
 #include <type_traits>
 
@@ -13,6 +14,11 @@ struct PrinterRecordScope::Kept {
         std::vector<uint8_t> record;
     };
     std::vector<Entry> entries;
+    struct Opened {
+        std::wstring name;
+        HANDLE printer;
+    };
+    std::vector<Opened> opened;
 };
 
 namespace {
@@ -98,6 +104,8 @@ PrinterRecordScope::~PrinterRecordScope()
 {
     if (kept_) {
         t_kept = nullptr;
+        for (const Kept::Opened& opened : kept_->opened)
+            ClosePrinter(opened.printer);
         delete kept_;
     }
 }
@@ -134,4 +142,21 @@ void PrinterRecordScope::Forget()
 {
     if (t_kept)
         t_kept->entries.clear();
+}
+
+void* PrinterRecordScope::SharedHandle(const wchar_t* printerName)
+{
+    Kept* kept = t_kept;
+    if (!kept || !printerName || !*printerName)
+        return nullptr;
+    for (const Kept::Opened& opened : kept->opened)
+        if (opened.name == printerName)
+            return opened.printer;
+    if (kept->opened.size() >= kMostKept)
+        return nullptr;
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(const_cast<wchar_t*>(printerName), &printer, nullptr) || !printer)
+        return nullptr;
+    kept->opened.push_back(Kept::Opened{printerName, printer});
+    return printer;
 }

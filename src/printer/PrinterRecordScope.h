@@ -4,7 +4,9 @@
 // (the entry prologue opens one around each call), a record read through Read is kept
 // and a second read for the same handle and printer name gets the kept bytes. Nothing
 // outlives the call: the next call reads the spooler again. Writing the record
-// (SetPrinter) within the call must be followed by Forget.
+// (SetPrinter) within the call must be followed by Forget. A printer opened by name for
+// the call (default access) is opened once: every part of the call that asks for such a
+// handle gets the same one, closed when the scope ends.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +25,12 @@ public:
     // whose expected printer name (non-empty) is the record's own. False when the
     // spooler gives no record; record is then empty.
     static bool Read(void* printer, const wchar_t* expectedName, std::vector<uint8_t>& record);
-    // Drops what this thread's scope keeps.
+    // Drops the records this thread's scope keeps.
     static void Forget();
+    // The printer opened by name with default access for the rest of this thread's
+    // scope, the same handle for every ask; the caller never closes it. Null without a
+    // scope, or when the printer does not open (the caller then opens its own).
+    static void* SharedHandle(const wchar_t* printerName);
 
     // The bound of a record taken at all.
     static constexpr uint32_t kLargestRecord = 1u << 20;

@@ -359,9 +359,13 @@ HANDLE GDriverUI::GetPrinterHandle()
     // Without a handle nothing stored could be read: the printer is opened by name, for
     // the length of the entry call.
     const RWWString& name = GetPrinterName();
-    if (!onDemandHandle_ && name.Length())
+    if (!onDemandHandle_ && name.Length()) {
+        // Within an entry call, the handle the call opened by name for the identity.
+        if (HANDLE shared = PrinterRecordScope::SharedHandle(name.Data()))
+            return shared;
         if (!OpenPrinterW(const_cast<wchar_t*>(name.Data()), &onDemandHandle_, nullptr))
             onDemandHandle_ = nullptr;
+    }
     return onDemandHandle_;
 }
 
