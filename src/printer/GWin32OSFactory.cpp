@@ -5,6 +5,7 @@
 #include "model/GStreamHolder.h"
 #include "printer/GDriverObject.h"
 #include "printer/GDriverServicesAdapter.h"
+#include "printer/PrinterRecordScope.h"
 
 #include <winspool.h>
 
@@ -86,11 +87,21 @@ HKEY OpenDriverDataKey(GDriverObject* driver, void* printer)
     const RWWString& name = driver->GetPrinterName();
     if (name.IsNull() || name.Length() == 0 || std::wcschr(name.Data(), L'\\'))
         return nullptr;
+    const RWWString path = PrinterKeyPath(driver, kDriverDataKey);
+    // Within an entry call the key stays open for the whole call.
+    if (void* shared = PrinterRecordScope::SharedReadKey(path.Data()))
+        return static_cast<HKEY>(shared);
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, PrinterKeyPath(driver, kDriverDataKey).Data(), 0, KEY_READ, &key) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return nullptr;
     return key;
+}
+
+// Closes a key this code opened; the entry call's shared key stays open.
+void CloseReadKey(HKEY key)
+{
+    if (key && !PrinterRecordScope::IsSharedKey(key))
+        RegCloseKey(key);
 }
 
 // Text of a REG_SZ value of the given size read into a buffer with room to spare, so
@@ -523,7 +534,7 @@ uint32_t GWin32OSFactory::GetPrinterDataDword(GDriverObject* driver, const RWWSt
         uint32_t value = fallback;
         if (!ReadKeyDword(key, name.Data(), value))
             value = fallback;
-        RegCloseKey(key);
+        CloseReadKey(key);
         return value;
     }
     PrinterHandle printer(*this, driver, PrinterHandle::kRead);
@@ -537,8 +548,7 @@ void GWin32OSFactory::GetPrinterDataString(RWWString& result, GDriverObject* dri
         HKEY key;
         ~KeyCloser()
         {
-            if (key)
-                RegCloseKey(key);
+            CloseReadKey(key);
         }
     } direct = {OpenDriverDataKey(driver, GetPrinterHandle(driver))};
     std::unique_ptr<PrinterHandle> printer;
@@ -592,8 +602,7 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
         HKEY key;
         ~KeyCloser()
         {
-            if (key)
-                RegCloseKey(key);
+            CloseReadKey(key);
         }
     } closer = {key};
 

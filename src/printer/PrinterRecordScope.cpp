@@ -19,6 +19,11 @@ struct PrinterRecordScope::Kept {
         HANDLE printer;
     };
     std::vector<Opened> opened;
+    struct Key {
+        std::wstring path;
+        HKEY key;
+    };
+    std::vector<Key> keys;
 };
 
 namespace {
@@ -106,6 +111,8 @@ PrinterRecordScope::~PrinterRecordScope()
         t_kept = nullptr;
         for (const Kept::Opened& opened : kept_->opened)
             ClosePrinter(opened.printer);
+        for (const Kept::Key& key : kept_->keys)
+            RegCloseKey(key.key);
         delete kept_;
     }
 }
@@ -159,4 +166,30 @@ void* PrinterRecordScope::SharedHandle(const wchar_t* printerName)
         return nullptr;
     kept->opened.push_back(Kept::Opened{printerName, printer});
     return printer;
+}
+
+void* PrinterRecordScope::SharedReadKey(const wchar_t* path)
+{
+    Kept* kept = t_kept;
+    if (!kept || !path || !*path)
+        return nullptr;
+    for (const Kept::Key& key : kept->keys)
+        if (key.path == path)
+            return key.key;
+    if (kept->keys.size() >= kMostKept)
+        return nullptr;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS || !key)
+        return nullptr;
+    kept->keys.push_back(Kept::Key{path, key});
+    return key;
+}
+
+bool PrinterRecordScope::IsSharedKey(void* key)
+{
+    if (Kept* kept = t_kept)
+        for (const Kept::Key& shared : kept->keys)
+            if (shared.key == key)
+                return true;
+    return false;
 }

@@ -6,7 +6,8 @@
 // outlives the call: the next call reads the spooler again. Writing the record
 // (SetPrinter) within the call must be followed by Forget. A printer opened by name for
 // the call (default access) is opened once: every part of the call that asks for such a
-// handle gets the same one, closed when the scope ends.
+// handle gets the same one, closed when the scope ends; so is the registry key the
+// printer's data is read from.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +32,11 @@ public:
     // scope, the same handle for every ask; the caller never closes it. Null without a
     // scope, or when the printer does not open (the caller then opens its own).
     static void* SharedHandle(const wchar_t* printerName);
+    // The registry key below HKEY_LOCAL_MACHINE opened for reading for the rest of this
+    // thread's scope, the same key for every ask; null without a scope or when it does
+    // not open. IsSharedKey tells a caller not to close it.
+    static void* SharedReadKey(const wchar_t* path);
+    static bool IsSharedKey(void* key);
 
     // The bound of a record taken at all.
     static constexpr uint32_t kLargestRecord = 1u << 20;
