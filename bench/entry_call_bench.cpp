@@ -53,9 +53,52 @@ double SecondsPerCall(int rounds, F f)
     return best;
 }
 
-// A printer on Wine's own PostScript driver, when the prefix offers one; empty otherwise.
+// A small PostScript printer description for Wine's PostScript driver: two papers.
+const char kDescription[] =
+    "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n"
+    "*ModelName: \"QZ Bench PostScript\"\n*ShortNickName: \"QZ Bench PostScript\"\n"
+    "*NickName: \"QZ Bench PostScript\"\n*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n"
+    "*ColorDevice: True\n*DefaultColorSpace: RGB\n*TTRasterizer: Type42\n*DefaultResolution: 600dpi\n"
+    "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n*DefaultPageSize: Letter\n"
+    "*PageSize Letter/US Letter: \"<</PageSize[612 792]>>setpagedevice\"\n"
+    "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageSize\n"
+    "*DefaultImageableArea: Letter\n*ImageableArea Letter/US Letter: \"18 36 594 756\"\n"
+    "*ImageableArea A4/A4: \"18 36 577 806\"\n*DefaultPaperDimension: Letter\n"
+    "*PaperDimension Letter/US Letter: \"612 792\"\n*PaperDimension A4/A4: \"595 842\"\n";
+
+// Installs Wine's PostScript driver under its usual name with the description above,
+// as Wine's own set-up does for a printer it finds; false when it cannot be.
+bool InstallPostScriptDriver()
+{
+    wchar_t system[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    if (!GetSystemDirectoryW(system, MAX_PATH) || !GetTempPathW(MAX_PATH, temp))
+        return false;
+    const std::wstring engine = std::wstring(system) + L"\\wineps.drv";
+    const std::wstring description = std::wstring(temp) + L"qzbench.ppd";
+    HANDLE file = CreateFileW(description.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    WriteFile(file, kDescription, DWORD(sizeof kDescription - 1), &written, nullptr);
+    CloseHandle(file);
+    DRIVER_INFO_3W info = {};
+    info.cVersion = 3;
+    info.pName = const_cast<wchar_t*>(L"Wine PostScript Driver");
+    info.pEnvironment = const_cast<wchar_t*>(L"Windows NT x86");
+    info.pDriverPath = const_cast<wchar_t*>(engine.c_str());
+    info.pDataFile = const_cast<wchar_t*>(description.c_str());
+    info.pConfigFile = const_cast<wchar_t*>(engine.c_str());
+    return AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_ALL_FILES | 0x10) != 0;
+}
+
+// A printer on Wine's own PostScript driver, installed when the prefix has none; empty
+// when none can be added.
 std::wstring AddPostScriptPrinter()
 {
+    static bool installed = false;
+    if (!installed)
+        installed = true, InstallPostScriptDriver();
+
     static const wchar_t* const drivers[] = {L"Generic PostScript Printer", L"Wine PostScript Driver"};
     for (const wchar_t* driver : drivers) {
         std::wstring name = L"QZ Entry Bench PostScript " + std::to_wstring(GetCurrentProcessId());
@@ -247,6 +290,17 @@ int main(int argc, char** argv)
         OutputDebugStringA("qz-trace: DC_PAPERNAMES begins\n");
         application.PaperNames();
         OutputDebugStringA("qz-trace: DC_PAPERNAMES ends\n");
+        // A driver object made afresh in this process (its model read from the data file).
+        if (ModuleLifetime::Attach(GetModuleHandleW(nullptr), false)) {
+            uint32_t first = 0, second = 0;
+            EntryPrologue::Acquire(nullptr, printer.Name().c_str(), first);
+            OutputDebugStringA("qz-trace: one more driver object begins\n");
+            GDriverUIOperations* more = EntryPrologue::Acquire(nullptr, printer.Name().c_str(), second);
+            OutputDebugStringA("qz-trace: one more driver object ends\n");
+            if (more)
+                EntryPrologue::Release(second);
+            EntryPrologue::Release(first);
+        }
         return 0;
     }
 
