@@ -13,6 +13,7 @@
 //   entry_call_bench.exe [rounds] [seconds per thread row]   (built beside the tests: build/tests/)
 //   entry_call_bench.exe trace    one call of each kind between OutputDebugString marks, for
 //                                 a WINEDEBUG=+server,+debugstr trace of what one call asks
+//   entry_call_bench.exe objects [seconds]   driver objects made afresh in a loop, for a profiler
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
 #include "entry/module/EntryPrologue.h"
@@ -276,6 +277,27 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    if (argc > 1 && std::strcmp(argv[1], "objects") == 0) {
+        // Driver objects made afresh for some seconds, for a profiler to watch.
+        if (!ModuleLifetime::Attach(GetModuleHandleW(nullptr), false))
+            return 2;
+        uint32_t first = 0;
+        EntryPrologue::Acquire(nullptr, printer.Name().c_str(), first);
+        const Clock::time_point end = Clock::now() + std::chrono::seconds(argc > 2 ? std::atoi(argv[2]) : 10);
+        long made = 0;
+        // Two held at once: the second is always made, the first taken from the kept slot.
+        while (Clock::now() < end) {
+            uint32_t second = 0, third = 0;
+            GDriverUIOperations* kept = EntryPrologue::Acquire(nullptr, printer.Name().c_str(), second);
+            if (EntryPrologue::Acquire(nullptr, printer.Name().c_str(), third))
+                EntryPrologue::Release(third), ++made;
+            if (kept)
+                EntryPrologue::Release(second);
+        }
+        EntryPrologue::Release(first);
+        std::printf("%ld driver objects made\n", made);
+        return 0;
+    }
     if (argc > 1 && std::strcmp(argv[1], "trace") == 0) {
         Application application(printer.Name());
         application.SizeAndCopy();
