@@ -24,6 +24,7 @@
 #include "printer/GMediaPool.h"
 #include "printer/GOSFactory.h"
 #include "printer/PrinterIdentity.h"
+#include "printer/PrinterRecordScope.h"
 #include "settings/devmode/GDriverDevMode.h"
 #include "settings/dmc/GDriverDMCConfig.h"
 
@@ -139,8 +140,11 @@ int GDriverUI::SetIdentity(const PrinterIdentity& identity)
     const RWWString& mine = GetPrinterName();
     const bool same = name.Length() == mine.Length() &&
                       (name.Length() == 0 || std::wmemcmp(name.Data(), mine.Data(), name.Length()) == 0);
-    if (!same)
+    if (!same) {
         DropDevModeObject();
+        ownHandleOpens_ = -1;
+        capabilities_->ForgetCustomSizeName();
+    }
     SetIdentityStrings(name, identity.GetDriverName(), identity.GetPortName());
     return RefreshHostProcess();
 }
@@ -307,9 +311,13 @@ HANDLE GDriverUI::GetPrinterHandle()
     // Without a handle nothing stored could be read: the printer is opened by name, for
     // the length of the entry call.
     const RWWString& name = GetPrinterName();
-    if (!onDemandHandle_ && name.Length())
+    if (!onDemandHandle_ && name.Length()) {
+        // Within an entry call, the handle the call opened by name for the identity.
+        if (HANDLE shared = PrinterRecordScope::SharedHandle(name.Data()))
+            return shared;
         if (!OpenPrinterW(const_cast<wchar_t*>(name.Data()), &onDemandHandle_, nullptr))
             onDemandHandle_ = nullptr;
+    }
     return onDemandHandle_;
 }
 
@@ -374,7 +382,18 @@ int GDriverUI::WritePrinterDefaultDevMode()
     info->pDevMode = reinterpret_cast<DEVMODEW*>(bytes.data());
     info->pSecurityDescriptor = nullptr;
     SetLastError(0);
-    return ::SetPrinterW(printer, 2, record.data(), 0) ? 1 : 0;
+    const BOOL written = ::SetPrinterW(printer, 2, record.data(), 0);
+    PrinterRecordScope::Forget();
+    return written ? 1 : 0;
+}
+
+int GDriverUI::OwnHandleOpens()
+{
+    if (ownHandleOpens_ < 0) {
+        ownHandleOpens_ = OpenOwnPrinter() ? 1 : 0;
+        CloseOwnPrinter();
+    }
+    return ownHandleOpens_;
 }
 
 

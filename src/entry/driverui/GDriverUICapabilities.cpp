@@ -336,7 +336,11 @@ DWORD GDriverUICapabilities::EnumPapers(wchar_t* names, WORD* codes, POINT* size
             // No forms: only the custom size, which is counted but not listed.
             ++paperCount_;
         } else {
-            const RWWString custom = ui_.LoadResourceString(kCustomSizeString);
+            if (!customSizeNameRead_) {
+                customSizeName_ = ui_.LoadResourceString(kCustomSizeString);
+                customSizeNameRead_ = true;
+            }
+            const RWWString& custom = customSizeName_;
             if (custom.Data())
                 std::wcsncpy(&paperNames_[paperCount_ * kPaperNameChars], custom.Data(), kPaperNameChars);
             paperCodes_[paperCount_] = DMPAPER_USER;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "entry/module/GDriverUIOperations.h"
+#include "foundation/RWWString.h"
 
 #include <cstdint>
 #include <vector>
@@ -29,6 +30,8 @@ public:
     // The signed value of a value or range member of the holder; the fallback when it
     // has neither.
     static int16_t SignedOf(GObjectBase* holder, long id, int16_t fallback);
+    // The custom size's paper name is read again at its next use: for another printer.
+    void ForgetCustomSizeName() { customSizeNameRead_ = false; }
 
 private:
     DWORD Capability(WORD capability, PVOID output);
@@ -43,4 +46,8 @@ private:
     std::vector<wchar_t> paperNames_;
     std::vector<WORD> paperCodes_;
     std::vector<POINT> paperSizes_;
+    // The custom size's paper name from the resource library, learnt once for the
+    // printer (loading the library is a file mapping each time).
+    bool customSizeNameRead_ = false;
+    RWWString customSizeName_;
 };

@@ -116,9 +116,8 @@ LONG GDriverUIDocumentSheet::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPAR
         if (ui_.EnsurePrinterDataWritable())
             readOnly = 0;
     } else if (!ui_.GetOwnHandle()) {
-        if (ui_.OpenOwnPrinter())
+        if (ui_.OwnHandleOpens() == 1)
             readOnly = 0;
-        ui_.CloseOwnPrinter();
     } else {
         readOnly = 0;
     }
