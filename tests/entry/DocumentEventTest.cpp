@@ -274,9 +274,9 @@ TEST_F(DocumentEvents, EscapeAnswersZeroAndOnlyLowWordCounts)
     DEVMODEW* copy = nullptr;
     ASSERT_EQ(1, CreatePre(nullptr, copy));
     EXPECT_EQ(0, Event(DOCUMENTEVENT_ESCAPE));
-    const uint32_t ended = GDriverUI::PagesEnded();
+    const uint32_t ended = g_last->PagesEnded();
     EXPECT_EQ(1, Event(0x10000 | DOCUMENTEVENT_ENDPAGE));
-    EXPECT_EQ(ended + 1, GDriverUI::PagesEnded());
+    EXPECT_EQ(ended + 1, g_last->PagesEnded());
     EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
     EXPECT_EQ(1u, g_last->PageCount());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
