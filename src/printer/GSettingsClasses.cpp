@@ -8,6 +8,7 @@
 #include "model/GChromafitEnhancedAttribute.h"
 #include "model/GChromafitEnhancedAttributeVer2.h"
 #include "model/GColorMap.h"
+#include "model/GConfiguration.h"
 #include "model/GDisplayString.h"
 #include "model/GDisplayStringAttribute.h"
 #include "model/GEdgeControl.h"
@@ -29,9 +30,14 @@
 #include "model/MAssociationList.h"
 #include "model/MPersistentAssociation.h"
 #include "model/MPersistentComposite.h"
+#include "printer/GBin.h"
 #include "printer/GCustomMediaSize.h"
 #include "printer/GFormToTrayAssociation.h"
 #include "printer/GFormToTrayDatabase.h"
+#include "printer/GMedia.h"
+#include "printer/GMediaPool.h"
+#include "printer/GPaperHandlingDevice.h"
+#include "printer/GTray.h"
 
 const RWClassList& GSettingsClasses::List()
 {
@@ -44,6 +50,8 @@ const RWClassList& GSettingsClasses::List()
         MAssociationList::kClassId,
         GResourceMappingList::kClassId,
         GDeviceFontListComposite::kClassId,
+        GConfiguration::kClassId,
+        GMediaPool::kClassId,
         // Attributes.
         GAttribute::kClassId,
         GRangeAttribute::kClassId,
@@ -54,6 +62,11 @@ const RWClassList& GSettingsClasses::List()
         GCustomMediaSize::kClassId,
         GFormToTrayDatabase::kClassId,
         GFormToTrayAssociation::kClassId,
+        // The paper handling of the installed options.
+        GPaperHandlingDevice::kClassId,
+        GTray::kClassId,
+        GBin::kClassId,
+        GMedia::kClassId,
         GChromafitAttribute::kClassId,
         GChromafitEnhancedAttribute::kClassId,
         GChromafitEnhancedAttributeVer2::kClassId,

@@ -10,6 +10,7 @@
 #include "FileBytes.h"
 #include "FuzzHarness.h"
 #include "StoreSizeChecks.h"
+#include "SpoolTempFolder.h"
 #include "TempPath.h"
 #include "../model/RegisteredClasses.h"
 
@@ -356,6 +357,7 @@ void ReadFontListCase(const std::string& bytes, uint32_t)
 
 std::vector<std::string> RecordsSeeds()
 {
+    AllowTempSpoolFolder();
     TempPath path("fuzz-records-seed.rec");
     {
         MPersistentCompositeOnDisk store(RWCString(path.c_str()), 0, 1);
@@ -370,6 +372,7 @@ std::vector<std::string> RecordsSeeds()
 
 void OpenRecords(const std::string& bytes, uint32_t)
 {
+    AllowTempSpoolFolder();
     TempPath path("fuzz-records-case.rec");
     if (!WriteFileBytes(path.str(), AsBytes(bytes)))
         return;

@@ -8,6 +8,7 @@
 #include "model/MPersistentCompositeOnDiskImp.h"
 #include "FileBytes.h"
 #include "Registered.h"
+#include "SpoolTempFolder.h"
 #include "TempPath.h"
 #include "TestErrorCapture.h"
 
@@ -65,6 +66,7 @@ bool Exists(const TempPath& path) { return !FileBytes(path.str()).empty(); }
 
 TEST(RecordsStoreFile, KeepsOneObjectAndItsIndexAcrossClosing)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-layout.rec");
     std::string key;
     {
@@ -108,6 +110,7 @@ TEST(RecordsStoreFile, KeepsOneObjectAndItsIndexAcrossClosing)
 
 TEST(RecordsStoreFile, ReadsCompositesBackInOrderAndForwardsThroughProxies)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-composite.rec"), inner("records-inner.rec");
     Store store(RWCString(path.c_str()), 1, 1);
     MPersistentComposite* composite = new MPersistentComposite(10);
@@ -155,6 +158,7 @@ TEST(RecordsStoreFile, ReadsCompositesBackInOrderAndForwardsThroughProxies)
 
 TEST(RecordsStoreSharing, StoresOfOneNameShareTheFileAndTheDeleteRuleWaitsForTheLast)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-shared.rec");
     {
     Store* first = new Store(RWCString(path.c_str()), 1, 1);
@@ -176,7 +180,8 @@ TEST(RecordsStoreSharing, StoresOfOneNameShareTheFileAndTheDeleteRuleWaitsForThe
     second->AddRecord(new Store(*second));
     const GCountedRef readBack = second->FindRecordByClassId(Store::kClassId);
     ASSERT_TRUE(readBack);
-    EXPECT_TRUE(static_cast<Store*>(readBack.Get())->IsOpen());
+    EXPECT_FALSE(static_cast<Store*>(readBack.Get())->IsOpen()) << "a store read from bytes stays closed";
+    EXPECT_EQ(0u, static_cast<Store*>(readBack.Get())->Entries());
     delete second;
     EXPECT_TRUE(Exists(path));
     assigned.Close();
@@ -187,6 +192,7 @@ TEST(RecordsStoreSharing, StoresOfOneNameShareTheFileAndTheDeleteRuleWaitsForThe
 
 TEST(RecordsStoreFailures, DuplicateKeysAndUnopenablePathsFailCleanly)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-duplicate.rec");
     {
         Store store(RWCString(path.c_str()), 1, 1);
@@ -207,6 +213,7 @@ TEST(RecordsStoreFailures, DuplicateKeysAndUnopenablePathsFailCleanly)
 
 TEST(RecordsStoreFailures, DamagedFilesGiveAFailureNotACrash)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-damaged.rec");
     struct Damage {
         const char* what;
@@ -241,6 +248,7 @@ TEST(RecordsStoreFailures, DamagedFilesGiveAFailureNotACrash)
 
 TEST(RecordsStoreThreads, TwoThreadsFillTwoStores)
 {
+    AllowTempSpoolFolder();
     TempPath a("records-thread-a.rec"), b("records-thread-b.rec");
     Store storeA(RWCString(a.c_str()), 1, 1), storeB(RWCString(b.c_str()), 1, 2);
     auto fill = [](Store* store) {
@@ -292,6 +300,7 @@ uint32_t IndexBlock(const TempPath& path)
 // record is there again.
 TEST(RecordsStoreFailures, ARefusedIndexFailsAndIsNeverWrittenBack)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-index-count.rec");
     {
         Store store(RWCString(path.c_str()), 0, 1);
