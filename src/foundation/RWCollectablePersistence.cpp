@@ -378,6 +378,7 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
     if (!p) {
         const RWClassList* list = RWClassList::Current();
         if (list && !list->Holds(stored)) {
+            table.SetRefused();
             RaiseUnexpectedClass(stored, expected);
             reader.Fail(false);
             return nullptr;
@@ -425,7 +426,7 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
         if (!outermost && reader.Ended() && !table.Failed())
             table.SetCutShort();
         reader.Close();
-        if (!outermost || !table.CutShort())
+        if (!outermost || (!table.CutShort() && !table.Refused()))
             return obj;
         RWRaiseExternal(RWMessageReadError());
         reader.Fail(false);
