@@ -3,14 +3,18 @@
 // DrvConvertDevMode and DevQueryPrintEx called directly in this process.
 #include "entry/driverui/GDriverUI.h"
 
+#include "FileBytes.h"
 #include "GuardedBytes.h"
+#include "HostileSettingsBytes.h"
 #include "PrinterDataFixture.h"
 #include "RealDriverUIMaker.h"
+#include "ScratchDirectory.h"
 #include "TestPrinter.h"
 #include "entry/module/EntryPoints.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "printer/PrinterIdentity.h"
+#include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "printer/GFormToTrayDatabase.h"
 #include "model/GValueAttribute.h"
@@ -202,9 +206,17 @@ TEST_F(DriverUI, MalformedDevModesAreRefusedAndChangeNothing)
 }
 
 // DEVMODEs that are sound but not ours to read: only their public fields are taken, and
-// nothing stored changes.
+// nothing stored changes. The table runs in an empty scratch folder as the current
+// directory: bytes that name files (a records store, relative names and one absolute
+// name of a file placed there first, each with its delete flag set) make and remove
+// nothing there.
 TEST_F(DriverUI, ForeignOldAndDamagedDevModesGiveOnlyTheirPublicFields)
 {
+    ScratchDirectory scratch("damaged-devmodes");
+    ASSERT_TRUE(scratch.Entered());
+    const std::string placedName = scratch.Path() + "\\placed.rec";
+    const std::vector<uint8_t> placedBytes = {'p', 'l', 'a', 'c', 'e', 'd'};
+    ASSERT_TRUE(WriteFileBytes(placedName, placedBytes));
     const std::vector<uint8_t> ours = ModuleDevMode();
     const std::vector<uint8_t> data = AllData();
     const std::vector<uint8_t> defaults = SpoolerDevMode(handle);
@@ -222,6 +234,36 @@ TEST_F(DriverUI, ForeignOldAndDamagedDevModesGiveOnlyTheirPublicFields)
     for (size_t i = 272; i < 1172; ++i)
         damaged[i] = uint8_t(i * 7);
     rows.push_back(damaged);
+    for (const std::string& named : {placedName, std::string("210 x 297"), std::string("210"), std::string("$")})
+        for (int depth : {1, 3}) {
+            const HostileSettings::Bytes tree =
+                HostileSettings::TreeHolding(HostileSettings::StoreNaming(named), depth);
+            ASSERT_FALSE(tree.empty());
+            {
+                // The bytes are sound: read without the settings list they make a store
+                // of that name (closed for good).
+                GInStreamHolder holder(tree.data(), uint32_t(tree.size()), 1);
+                GObjectBase* read = nullptr;
+                *holder.GetStream() >> read;
+                std::unique_ptr<GObjectBase> owned(read);
+                const MPersistentCompositeOnDisk* store = nullptr;
+                for (GObjectBase* node = read; node && !store;) {
+                    GObjectIterator* it = node->CreateIterator();
+                    GObjectBase* next = nullptr;
+                    while (it && it->Next() && !store)
+                        if (!(store = dynamic_cast<const MPersistentCompositeOnDisk*>(it->Current())))
+                            next = it->Current()->AsComposite() ? it->Current() : next;
+                    delete it;
+                    node = next;
+                }
+                ASSERT_NE(nullptr, store) << named;
+                EXPECT_EQ(named, std::string(store->GetFileName().Data()));
+                EXPECT_TRUE(store->IsFromBytes());
+            }
+            rows.push_back(HostileSettings::Carrying(ours, HostileSettings::Zlib(tree)));
+            rows.push_back(HostileSettings::Carrying(ours, HostileSettings::Lzw(tree)));
+            ASSERT_FALSE(rows.back().empty());
+        }
     for (size_t r = 0; r < rows.size(); ++r) {
         std::vector<uint8_t> input = rows[r];
         input.resize(1172);
@@ -234,6 +276,8 @@ TEST_F(DriverUI, ForeignOldAndDamagedDevModesGiveOnlyTheirPublicFields)
         EXPECT_EQ(952, out->dmDriverExtra) << r;
         EXPECT_EQ(0, std::memcmp(output.data() + 224, ours.data() + 224, 32)) << "our driver name " << r;
         EXPECT_TRUE(IsValidDevmodeW(const_cast<DEVMODEW*>(out), 1172)) << r;
+        EXPECT_EQ(std::vector<std::string>{"placed.rec"}, scratch.Names()) << "nothing made or removed " << r;
+        EXPECT_EQ(placedBytes, FileBytes(placedName)) << r;
     }
     EXPECT_EQ(data, AllData());
     EXPECT_EQ(defaults, SpoolerDevMode(handle));
