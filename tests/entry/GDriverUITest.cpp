@@ -316,6 +316,54 @@ TEST_F(DriverUI, DriverDefaultReportsTheSizeThenGivesThePrintersDefault)
     EXPECT_EQ(0, std::memcmp(bytes.data(), again.data(), 220));
 }
 
+// A driver UI object that may only use the printer: every open asking for more is
+// refused, as the spooler refuses a standard user.
+class UseOnlyUI : public GDriverUI {
+public:
+    explicit UseOnlyUI(const PrinterIdentity& identity)
+        : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()),
+          GDriverUI(identity)
+    {
+    }
+    HANDLE OpenPrinterWithAccess(const RWWString& name, DWORD access) override
+    {
+        asked.push_back(access);
+        return access == PRINTER_ACCESS_USE ? GDriverUI::OpenPrinterWithAccess(name, access) : nullptr;
+    }
+    static inline std::vector<DWORD> asked;
+};
+
+TEST_F(DriverUI, ConversionOnAPrinterItMayOnlyUseSucceeds)
+{
+    ModuleDevMode();
+    const std::vector<uint8_t> defaults = SpoolerDevMode(handle);
+    GUIOSFactory::SetDriverUIMaker({[](const PrinterIdentity& identity) -> GDriverObject* {
+                                        return new UseOnlyUI(identity);
+                                    },
+                                    kRealMaker.printerHandle});
+    const struct {
+        DWORD mode;
+        bool withInput;
+    } rows[] = {{CDM_DRIVER_DEFAULT, false}, {CDM_CONVERT351, false}, {CDM_CONVERT351, true}, {CDM_CONVERT, true}};
+    for (const auto& row : rows) {
+        UseOnlyUI::asked.clear();
+        std::vector<uint8_t> input = defaults;
+        input.resize(1172);
+        std::vector<uint8_t> output = input;
+        LONG needed = 1172;
+        SetLastError(0xdeadbeef);
+        EXPECT_TRUE(DrvConvertDevMode(&name[0], row.withInput ? reinterpret_cast<DEVMODEW*>(input.data()) : nullptr,
+                                      reinterpret_cast<DEVMODEW*>(output.data()), &needed, row.mode))
+            << row.mode << " " << GetLastError();
+        EXPECT_EQ(1172, needed) << row.mode;
+        ASSERT_FALSE(UseOnlyUI::asked.empty()) << row.mode;
+        EXPECT_EQ(DWORD(PRINTER_ACCESS_USE), UseOnlyUI::asked.front()) << "the conversion's own handle";
+        EXPECT_EQ(0, std::memcmp(output.data(), defaults.data(), 220)) << row.mode;
+    }
+    GUIOSFactory::SetDriverUIMaker(kRealMaker);
+    EXPECT_EQ(defaults, SpoolerDevMode(handle));
+}
+
 TEST_F(DriverUI, ConvertChecksBothDevModesAndTheSizePointer)
 {
     std::vector<uint8_t> input = ModuleDevMode();
