@@ -142,10 +142,6 @@ bool IsSpoolName(const RWCString& name)
     return false;
 }
 
-} // namespace
-
-namespace {
-
 // The folder's narrow name without trailing separators.
 RWCString FolderName(const RWWString& folder)
 {

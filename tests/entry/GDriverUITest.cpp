@@ -360,6 +360,37 @@ TEST_F(DriverUI, ConversionOnAPrinterItMayOnlyUseSucceeds)
         EXPECT_EQ(DWORD(PRINTER_ACCESS_USE), UseOnlyUI::asked.front()) << "the conversion's own handle";
         EXPECT_EQ(0, std::memcmp(output.data(), defaults.data(), 220)) << row.mode;
     }
+
+    // A printer whose stored default is not the driver's: the default is made afresh and
+    // its writes ask for more access, which is refused; the conversion still succeeds.
+    HANDLE admin = nullptr;
+    PRINTER_DEFAULTSW full = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    ASSERT_TRUE(OpenPrinterW(&name[0], &admin, &full));
+    std::vector<uint8_t> foreign = defaults;
+    foreign.resize(sizeof(DEVMODEW));
+    reinterpret_cast<DEVMODEW*>(foreign.data())->dmDriverExtra = 0;
+    DWORD size = 0;
+    GetPrinterW(admin, 2, nullptr, 0, &size);
+    std::vector<uint8_t> info(size);
+    ASSERT_TRUE(GetPrinterW(admin, 2, info.data(), size, &size));
+    reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pDevMode = reinterpret_cast<DEVMODEW*>(foreign.data());
+    reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pSecurityDescriptor = nullptr;
+    if (SetPrinterW(admin, 2, info.data(), 0) && SpoolerDevMode(handle).size() == sizeof(DEVMODEW)) {
+        UseOnlyUI::asked.clear();
+        std::vector<uint8_t> output(1172, 0);
+        LONG needed = 1172;
+        EXPECT_TRUE(DrvConvertDevMode(&name[0], nullptr, reinterpret_cast<DEVMODEW*>(output.data()), &needed,
+                                      CDM_DRIVER_DEFAULT));
+        EXPECT_EQ((std::vector<DWORD>{PRINTER_ACCESS_USE, PRINTER_ALL_ACCESS}), UseOnlyUI::asked)
+            << "more access only around the writes";
+        EXPECT_EQ(952, reinterpret_cast<DEVMODEW*>(output.data())->dmDriverExtra);
+    } else {
+        ADD_FAILURE() << "the printer's default could not be replaced";
+    }
+    std::vector<uint8_t> restored = defaults;
+    reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pDevMode = reinterpret_cast<DEVMODEW*>(restored.data());
+    EXPECT_TRUE(SetPrinterW(admin, 2, info.data(), 0));
+    ClosePrinter(admin);
     GUIOSFactory::SetDriverUIMaker(kRealMaker);
     EXPECT_EQ(defaults, SpoolerDevMode(handle));
 }
