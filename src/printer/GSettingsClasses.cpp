@@ -4,6 +4,9 @@
 #include "graphics/GDeviceFontListComposite.h"
 #include "model/GAttribute.h"
 #include "model/GAttributeComposite.h"
+#include "model/GBinaryData.h"
+#include "model/GBookletComposite.h"
+#include "model/GCapabilities.h"
 #include "model/GChromafitAttribute.h"
 #include "model/GChromafitEnhancedAttribute.h"
 #include "model/GChromafitEnhancedAttributeVer2.h"
@@ -15,6 +18,9 @@
 #include "model/GEnumAttribute.h"
 #include "model/GHalftone.h"
 #include "model/GNeutralGrays.h"
+#include "model/GOptMediaComposite.h"
+#include "model/GPMDVersionInfo.h"
+#include "model/GPMLDescriptor.h"
 #include "model/GPersistableLong.h"
 #include "model/GPersistableULong.h"
 #include "model/GRangeAttribute.h"
@@ -34,6 +40,7 @@
 #include "printer/GCustomMediaSize.h"
 #include "printer/GFormToTrayAssociation.h"
 #include "printer/GFormToTrayDatabase.h"
+#include "printer/GMarginPool.h"
 #include "printer/GMedia.h"
 #include "printer/GMediaPool.h"
 #include "printer/GPaperHandlingDevice.h"
@@ -52,6 +59,8 @@ const RWClassList& GSettingsClasses::List()
         GDeviceFontListComposite::kClassId,
         GConfiguration::kClassId,
         GMediaPool::kClassId,
+        GOptMediaComposite::kClassId,
+        GBookletComposite::kClassId,
         // Attributes.
         GAttribute::kClassId,
         GRangeAttribute::kClassId,
@@ -85,6 +94,12 @@ const RWClassList& GSettingsClasses::List()
         GPersistableULong::kClassId,
         GResourceMapping::kClassId,
         GDeviceFontList::kClassId,
+        // The records of the printer's configuration.
+        GCapabilities::kClassId,
+        GMarginPool::kClassId,
+        GBinaryData::kClassId,
+        GPMDVersionInfo::kClassId,
+        GPMLDescriptor::kClassId,
     };
     return list;
 }
