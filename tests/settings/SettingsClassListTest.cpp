@@ -257,10 +257,12 @@ TEST(SettingsClassList, EveryReaderRefusesForeignClassesAtTheRootAndThreeLevelsD
                 std::unique_ptr<GObjectBase> tree(MakeTree(leaf.leaf, depth));
                 Bytes bytes = reader.encode(tree.get());
                 ASSERT_FALSE(bytes.empty()) << row;
-                if (leaf.leaf == Leaf::Unregistered)
+                if (leaf.leaf == Leaf::Unregistered) {
                     ASSERT_TRUE(PatchMarker(bytes, kUnregisteredClass)) << row;
-                if (leaf.leaf == Leaf::RecordsStore)
+                }
+                if (leaf.leaf == Leaf::RecordsStore) {
                     ASSERT_TRUE(PatchMarker(bytes, MPersistentCompositeOnDisk::kClassId)) << row;
+                }
                 GObjectBase* found = nullptr;
                 std::unique_ptr<GObjectBase> read = reader.read(bytes, found);
                 EXPECT_EQ(nullptr, read.get()) << row;
