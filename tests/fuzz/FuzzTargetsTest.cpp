@@ -1,7 +1,9 @@
 // The fuzz driver's targets beside the stored forms: TrueType files, font spool streams,
-// bitmap run streams (ending on a guard page), LZW and zlib streams, font-list files and
-// records-store files. Each target damages its seeds case by case and pushes the result
-// through the module's own reader, under the harness (FuzzHarness.h). CI runs a fixed
+// bitmap run streams (ending on a guard page), LZW and zlib streams, font-list files,
+// records-store files, DEVMODEs merged in every coding the merge tries and the compact
+// form of the settings. Each target damages its seeds case by case and pushes the result
+// through the module's own reader, under the harness (FuzzHarness.h), in a scratch
+// folder as the current directory that must stay as it was. CI runs a fixed
 // seed for a bounded number of cases per target; a long run sets the environment, e.g.
 //   QZ_FUZZ_SEED=7 QZ_FUZZ_CASES=20000 QZ_FUZZ_TARGET=spool scripts/wine-run.sh build/tests/fuzz_tests.exe
 // The inputs once found fatal (findings/, see its README) run as fixed cases.
