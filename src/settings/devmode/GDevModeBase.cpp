@@ -8,6 +8,7 @@
 #include "model/GValueAttribute.h"
 #include "model/GZlibCodec.h"
 #include "printer/GDriverObject.h"
+#include "printer/GSettingsClasses.h"
 
 #include <cstddef>
 #include <cstring>
@@ -342,9 +343,13 @@ GObjectBase* GDevModeBase::UnpackSettings(const DEVMODEW* devMode, uint32_t flag
             serializer_.Load(*stream, &holder, driver_, GSettingsTreeSerializer::kPortable));
         return capture.Empty() ? tree.release() : nullptr;
     }
-    // Only a composite is taken: another class is refused before its fields are read.
+    // Only a composite of the classes settings are made of is taken: another class, at
+    // the root or anywhere below, is refused before it is made and fails the read.
     GAttributeComposite* tree = nullptr;
-    *stream >> tree;
+    {
+        GSettingsClasses::Scope settingsOnly;
+        *stream >> tree;
+    }
     if (!capture.Empty() || stream->Fail() || !tree) {
         GObjectBase::Drop(tree);
         return nullptr;
