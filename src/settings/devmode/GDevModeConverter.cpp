@@ -119,17 +119,6 @@ int32_t ReadOr(GObjectBase* holder, long id, int32_t fallback)
     return Read(holder, id, value) ? value : fallback;
 }
 
-// Whether the driver's physical settings offer two-sided printing: the duplex unit
-// installed (308) or the device's own two-sided path (245). Without physical settings to
-// judge by it counts as offered.
-bool TwoSidedOffered(GDriverObject* driver)
-{
-    GObjectBase* settings = driver ? driver->GetSettings() : nullptr;
-    GObjectBase* physical = settings ? settings->FindById(FeatureId::kDeviceSettings) : nullptr;
-    return !physical || ReadOr(physical, FeatureId::kDuplexUnit, 0) != 0 ||
-           ReadOr(physical, FeatureId::kDuplexFallback, 0) != 0;
-}
-
 bool Write(GObjectBase* holder, long id, int32_t value)
 {
     GObjectBase* found = holder ? holder->FindById(id) : nullptr;
@@ -597,9 +586,13 @@ int GDevModeConverter::FromDevMode(const DEVMODEW* devMode, GObjectBase* tree)
         }
     }
 
-    // Copies.
-    if (fields & DM_COPIES)
-        Write(tree, FeatureId::kCopies, field(kCopiesAt) > 0 ? field(kCopiesAt) : 1);
+    // Copies: at least 1, and no more than the device's copy range takes.
+    if (fields & DM_COPIES) {
+        int32_t copies = field(kCopiesAt) > 0 ? field(kCopiesAt) : 1;
+        if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(configuration, FeatureId::kCopiesRange))
+            copies = Clamp(copies, range->GetMinimum() > 0 ? range->GetMinimum() : 1, range->GetMaximum());
+        Write(tree, FeatureId::kCopies, copies);
+    }
 
     // Colour.
     if ((fields & DM_COLOR) && ReadOr(tree, FeatureId::kColourEnable, 0) == 1 &&
@@ -783,9 +776,7 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
     check(DM_COLOR, [&] { return field(kColorAt) == DMCOLOR_MONOCHROME || field(kColorAt) == DMCOLOR_COLOR; },
           DM_COLOR);
 
-    // Duplex, by the object's own orientation. Two-sided printing also needs the printer
-    // to offer it: without the duplex unit a job asking for it does not print one-sided
-    // unannounced.
+    // Duplex, by the object's own orientation, within the values the device accepts.
     if ((fields & DM_DUPLEX) && !(mask && checkAll != 1)) {
         const bool ownLandscape = int16_t(Word(buffer_, kOrientationAt)) == DMORIENT_LANDSCAPE;
         const int16_t duplex = field(kDuplexAt);
@@ -796,8 +787,7 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
             value = ownLandscape ? 1 : 2;
         else if (duplex == DMDUP_HORIZONTAL)
             value = ownLandscape ? 2 : 1;
-        if (value < 0 || !InRange(configuration, FeatureId::kDuplexRange, value) ||
-            (value > 0 && !TwoSidedOffered(driver_)))
+        if (value < 0 || !InRange(configuration, FeatureId::kDuplexRange, value))
             mask |= DM_DUPLEX;
     }
 
