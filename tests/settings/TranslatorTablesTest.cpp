@@ -7,6 +7,12 @@
 #include "printer/GTray.h"
 #include "printer/GPaperHandlingDevice.h"
 #include "settings/translators/BackCoverChoiceTranslator.h"
+#include "settings/translators/BinderUnitTranslator.h"
+#include "settings/translators/CollationUnitTranslator.h"
+#include "settings/translators/ManualDuplexTranslator.h"
+#include "settings/translators/MonoChromeChoiceTranslator.h"
+#include "settings/translators/ScannerChoiceTranslator.h"
+#include "settings/translators/Tray1Translator.h"
 #include "settings/translators/BinderChoiceTranslator.h"
 #include "settings/translators/BookletPrintingChoiceTranslator.h"
 #include "settings/translators/BookletTargetSizeTranslator.h"
@@ -224,6 +230,26 @@ TEST_F(TranslatorTables, InstalledOptionOutputAndGreyTablesEveryRowBothWays)
          false},
         {"PrintColorAsGray", Plain<PrintColorAsGrayTranslator>(), &PrintColorAsGrayTranslator::kDescription,
          {{0, L"Disable"}, {1, L"Enable"}, {0, L"FALSE"}, {1, L"TRUE"}}, false},
+    };
+    for (const DescribedCase& c : cases)
+        CheckEveryRow(c);
+}
+
+TEST_F(TranslatorTables, PhysicalSectionTablesEveryRowBothWays)
+{
+    const DescribedCase cases[] = {
+        {"ManualDuplex", Plain<ManualDuplexTranslator>(), &ManualDuplexTranslator::kDescription,
+         {{0, L"Disabled"}, {3, L"Enabled"}}, false},
+        {"Tray1", Plain<Tray1Translator>(), &Tray1Translator::kDescription, {{0, L"NotInstalled"}, {1, L"Installed"}},
+         false},
+        {"MonoChromeChoice", Plain<MonoChromeChoiceTranslator>(), &MonoChromeChoiceTranslator::kDescription,
+         {{0, L"OFF"}, {1, L"ON"}}, false},
+        {"CollationUnit", Plain<CollationUnitTranslator>(), &CollationUnitTranslator::kDescription,
+         {{0, L"FALSE"}, {1, L"TRUE"}}, false},
+        {"ScannerChoice", Plain<ScannerChoiceTranslator>(), &ScannerChoiceTranslator::kDescription,
+         {{0, L"NotInstalled"}, {1, L"Installed"}}, false},
+        {"BinderUnit", Plain<BinderUnitTranslator>(), &BinderUnitTranslator::kDescription,
+         {{0, L"NotInstalled"}, {1, L"Installed"}}, false},
     };
     for (const DescribedCase& c : cases)
         CheckEveryRow(c);
