@@ -204,6 +204,23 @@ TEST_F(DevModeRoundTrip, WhatAnApplicationSetsComesBackAsTheCapabilitiesOfferIt)
              EXPECT_EQ(b.dmDuplex, a.dmDuplex) << "nothing asked for another duplex";
          },
          [](DevModeRoundTrip& t) { return t.Paper(DMPAPER_A4); }},
+        {"A4 landscape, two-sided, with another driver's private part", kTotal,
+         [](DEVMODEW& d) {
+             std::memcpy(reinterpret_cast<uint8_t*>(&d) + 224, "Another Driver\0", 15);
+             d.dmPaperSize = DMPAPER_A4, d.dmOrientation = DMORIENT_LANDSCAPE, d.dmDuplex = DMDUP_HORIZONTAL;
+         },
+         [](const DEVMODEW&, const DEVMODEW& a) {
+             EXPECT_EQ(DMORIENT_LANDSCAPE, a.dmOrientation);
+             EXPECT_EQ(DMDUP_HORIZONTAL, a.dmDuplex) << "the duplex asked for, whatever the orientation";
+         },
+         [](DevModeRoundTrip& t) { return t.Capability(DC_DUPLEX) == 1; }},
+        {"landscape and two-sided, whole", kTotal,
+         [](DEVMODEW& d) { d.dmOrientation = DMORIENT_LANDSCAPE, d.dmDuplex = DMDUP_HORIZONTAL; },
+         [](const DEVMODEW&, const DEVMODEW& a) {
+             EXPECT_EQ(DMORIENT_LANDSCAPE, a.dmOrientation);
+             EXPECT_EQ(DMDUP_HORIZONTAL, a.dmDuplex);
+         },
+         [](DevModeRoundTrip& t) { return t.Capability(DC_DUPLEX) == 1; }},
         // The cases that came back already, from whole, public-only and short DEVMODEs.
         {"A4, whole", kTotal, [](DEVMODEW& d) { d.dmPaperSize = DMPAPER_A4; },
          [](const DEVMODEW&, const DEVMODEW& a) { EXPECT_EQ(DMPAPER_A4, a.dmPaperSize); },
