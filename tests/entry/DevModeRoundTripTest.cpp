@@ -150,7 +150,8 @@ TEST_F(DevModeRoundTrip, WhatAnApplicationSetsComesBackAsTheCapabilitiesOfferIt)
              EXPECT_EQ(0u, a.dmFields & DM_SCALE);
          },
          [](DevModeRoundTrip& t) { return (t.Capability(DC_FIELDS) & DM_SCALE) == 0; }},
-        {"collated copies", kTotal, [](DEVMODEW& d) { d.dmCollate = DMCOLLATE_TRUE, d.dmCopies = 3, d.dmFields |= DM_COLLATE; },
+        {"collated copies", kTotal,
+         [](DEVMODEW& d) { d.dmCollate = DMCOLLATE_TRUE, d.dmCopies = 3, d.dmFields |= DM_COLLATE; },
          [](const DEVMODEW&, const DEVMODEW& a) {
              EXPECT_EQ(DMCOLLATE_TRUE, a.dmCollate);
              EXPECT_EQ(3, a.dmCopies);
@@ -273,8 +274,8 @@ TEST_F(DevModeRoundTrip, WhatAnApplicationSetsComesBackAsTheCapabilitiesOfferIt)
             }
         }
         // What the answer flags lies inside what the driver reports it takes.
-        EXPECT_EQ(0u, after.dmFields & ~DWORD(Capability(DC_FIELDS)) & ~DWORD(DM_FORMNAME | DM_PAPERWIDTH | DM_PAPERLENGTH))
-            << row.what;
+        const DWORD sized = DM_FORMNAME | DM_PAPERWIDTH | DM_PAPERLENGTH;
+        EXPECT_EQ(0u, after.dmFields & ~DWORD(Capability(DC_FIELDS)) & ~sized) << row.what;
     }
 }
 

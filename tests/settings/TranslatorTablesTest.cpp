@@ -7,30 +7,6 @@
 #include "printer/GTray.h"
 #include "printer/GPaperHandlingDevice.h"
 #include "settings/translators/BackCoverChoiceTranslator.h"
-#include "settings/translators/BinderUnitTranslator.h"
-#include "settings/translators/CollationUnitTranslator.h"
-#include "settings/translators/ManualDuplexTranslator.h"
-#include "settings/translators/MonoChromeChoiceTranslator.h"
-#include "settings/translators/ScannerChoiceTranslator.h"
-#include "settings/translators/Tray1Translator.h"
-#include "settings/translators/BinderChoiceTranslator.h"
-#include "settings/translators/BookletPrintingChoiceTranslator.h"
-#include "settings/translators/BookletTargetSizeTranslator.h"
-#include "settings/translators/EdgeToEdgeTranslator.h"
-#include "settings/translators/FoldingTranslator.h"
-#include "settings/translators/IgnoreCollationChoiceTranslator.h"
-#include "settings/translators/JobRetentionModeChoiceTranslator.h"
-#include "settings/translators/MetChoiceTranslator.h"
-#include "settings/translators/PageOrderTranslator.h"
-#include "settings/translators/PatternScalingChoiceTranslator.h"
-#include "settings/translators/PunchingTranslator.h"
-#include "settings/translators/QZEmulateTXMarginsTranslator.h"
-#include "settings/translators/QZImageShiftTranslator.h"
-#include "settings/translators/QZSymmetricalMarginsTranslator.h"
-#include "settings/translators/RasterizationChoiceTranslator.h"
-#include "settings/translators/RetChoiceTranslator.h"
-#include "settings/translators/TTAsBitmapSettingTranslator.h"
-#include "settings/translators/TransparencyInterleaveTranslator.h"
 #include "settings/translators/DeviceIsZadidiTranslator.h"
 #include "settings/translators/DuplexUnitTranslator.h"
 #include "settings/translators/EnvFeederTranslator.h"
@@ -235,113 +211,6 @@ TEST_F(TranslatorTables, InstalledOptionOutputAndGreyTablesEveryRowBothWays)
         CheckEveryRow(c);
 }
 
-TEST_F(TranslatorTables, PhysicalSectionTablesEveryRowBothWays)
-{
-    const DescribedCase cases[] = {
-        {"ManualDuplex", Plain<ManualDuplexTranslator>(), &ManualDuplexTranslator::kDescription,
-         {{0, L"Disabled"}, {3, L"Enabled"}}, false},
-        {"Tray1", Plain<Tray1Translator>(), &Tray1Translator::kDescription, {{0, L"NotInstalled"}, {1, L"Installed"}},
-         false},
-        {"MonoChromeChoice", Plain<MonoChromeChoiceTranslator>(), &MonoChromeChoiceTranslator::kDescription,
-         {{0, L"OFF"}, {1, L"ON"}}, false},
-        {"CollationUnit", Plain<CollationUnitTranslator>(), &CollationUnitTranslator::kDescription,
-         {{0, L"FALSE"}, {1, L"TRUE"}}, false},
-        {"ScannerChoice", Plain<ScannerChoiceTranslator>(), &ScannerChoiceTranslator::kDescription,
-         {{0, L"NotInstalled"}, {1, L"Installed"}}, false},
-        {"BinderUnit", Plain<BinderUnitTranslator>(), &BinderUnitTranslator::kDescription,
-         {{0, L"NotInstalled"}, {1, L"Installed"}}, false},
-    };
-    for (const DescribedCase& c : cases)
-        CheckEveryRow(c);
-}
-
-TEST_F(TranslatorTables, PrintingSectionFirstGroupTablesEveryRowBothWays)
-{
-    const DescribedCase cases[] = {
-        {"TransparencyInterleave", Plain<TransparencyInterleaveTranslator>(),
-         &TransparencyInterleaveTranslator::kDescription, {{0, L"OFF"}, {1, L"BLANK"}, {2, L"PRINTED"}}, false},
-        {"QZImageShift", Plain<QZImageShiftTranslator>(), &QZImageShiftTranslator::kDescription,
-         {{1, L"Installed"}, {0, L"NotInstalled"}}, false},
-        {"Folding", Plain<FoldingTranslator>(), &FoldingTranslator::kDescription,
-         {{0, L"None"},
-          {1, L"TriFoldInward"},
-          {2, L"TriFoldOutward "},
-          {4, L"HalfFoldInward"},
-          {5, L"HalfFoldOutward"},
-          {3, L"ZFold"},
-          {6, L"FoldAndStitch"}},
-         false},
-        {"Punching", Plain<PunchingTranslator>(), &PunchingTranslator::kDescription,
-         {{0, L"none"}, {1, L"Left"}, {2, L"Right"}, {3, L"Top"}}, false},
-        {"QZSymmetricalMargins", Plain<QZSymmetricalMarginsTranslator>(),
-         &QZSymmetricalMarginsTranslator::kDescription, {{0, L"FALSE"}, {1, L"TRUE"}}, false},
-        {"QZEmulateTXMargins", Plain<QZEmulateTXMarginsTranslator>(), &QZEmulateTXMarginsTranslator::kDescription,
-         {{0, L"FALSE"}, {1, L"TRUE"}}, false},
-        {"PageOrder", Plain<PageOrderTranslator>(), &PageOrderTranslator::kDescription,
-         {{0, L"FrontToBack"}, {1, L"BackToFront"}}, false},
-        {"IgnoreCollationChoice", Plain<IgnoreCollationChoiceTranslator>(),
-         &IgnoreCollationChoiceTranslator::kDescription, {{0, L"OFF"}, {1, L"ON"}}, false},
-        {"BinderChoice", Plain<BinderChoiceTranslator>(), &BinderChoiceTranslator::kDescription,
-         {{0, L"DontBindThisJob"}, {1, L"BindThisJob"}, {3, L"BindStacker"}}, false},
-        {"PatternScalingChoice", Plain<PatternScalingChoiceTranslator>(),
-         &PatternScalingChoiceTranslator::kDescription, {{0, L"NeverScalePatterns"}, {1, L"AlwaysScalePatterns"}},
-         false},
-        {"RetChoice", Plain<RetChoiceTranslator>(), &RetChoiceTranslator::kDescription,
-         {{65535, L"NotSupported"},
-          {0, L"OFF"},
-          {1, L"Light"},
-          {2, L"Medium"},
-          {3, L"Dark"},
-          {4, L"ON"},
-          {65535, L"MinValue"},
-          {4, L"MaxValue"}},
-         false},
-        {"MetChoice", Plain<MetChoiceTranslator>(), &MetChoiceTranslator::kDescription,
-         {{65535, L"NotSupported"},
-          {1, L"ON"},
-          {0, L"OFF"},
-          {2, L"PageProtOff"},
-          {3, L"PageProtLetter"},
-          {4, L"PageProtLegal"},
-          {5, L"PageProtA4"},
-          {65535, L"MinValue"},
-          {5, L"MaxValue"}},
-         false},
-        {"RasterizationChoice", Plain<RasterizationChoiceTranslator>(), &RasterizationChoiceTranslator::kDescription,
-         {{0, L"RasterizationAuto"},
-          {1, L"RasterizationVector"},
-          {2, L"RasterizationGRaster"},
-          {3, L"RasterizationRaster"}},
-         false},
-        {"JobRetentionModeChoice", Plain<JobRetentionModeChoiceTranslator>(),
-         &JobRetentionModeChoiceTranslator::kDescription,
-         {{65535, L"NotSupported"},
-          {0, L"OFF"},
-          {1, L"QuickCopy"},
-          {2, L"ProofNHold"},
-          {3, L"StoreJob"},
-          {4, L"PrivatePrint"}},
-         false},
-        {"EdgeToEdge", Plain<EdgeToEdgeTranslator>(), &EdgeToEdgeTranslator::kDescription,
-         {{65535, L"NotSupported"}, {2, L"Supported"}, {0, L"OFF"}, {1, L"ON"}}, false},
-        {"BookletTargetSize", Plain<BookletTargetSizeTranslator>(), &BookletTargetSizeTranslator::kDescription,
-         {{1, L"LETTER"},
-          {21, L"11X17"},
-          {6, L"LEGAL"},
-          {23, L"A4"},
-          {22, L"A3"},
-          {39, L"B4_JIS"},
-          {40, L"B5_JIS"}},
-         false},
-        {"TTAsBitmapSetting", Plain<TTAsBitmapSettingTranslator>(), &TTAsBitmapSettingTranslator::kDescription,
-         {{0, L"TTModeOutline"}, {1, L"TTModeBitmap"}}, false},
-        {"BookletPrintingChoice", Plain<BookletPrintingChoiceTranslator>(),
-         &BookletPrintingChoiceTranslator::kDescription, {{0, L"OFF"}, {1, L"LeftEdge"}, {2, L"RightEdge"}}, false},
-    };
-    for (const DescribedCase& c : cases)
-        CheckEveryRow(c);
-}
-
 TEST_F(TranslatorTables, WatermarkColourEveryRowBothWays)
 {
     // Red in the low byte, green in the next, blue in the third.
@@ -413,7 +282,8 @@ TEST_F(TranslatorTables, PaperSizeEightyRowsBothWaysInEachMode)
         for (uint16_t row = 0; row < 80; ++row) {
             const uint16_t code = kPaperCodes[row];
             // The module's own keyword stands for the one row not written out.
-            const wchar_t* keyword = kPaperKeywords[row] ? kPaperKeywords[row] : PaperSizeTranslator::kPapers[row].keyword;
+            const wchar_t* keyword =
+                kPaperKeywords[row] ? kPaperKeywords[row] : PaperSizeTranslator::kPapers[row].keyword;
             uint16_t first = 0;
             while (kPaperCodes[first] != code)
                 ++first;

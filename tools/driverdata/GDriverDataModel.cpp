@@ -426,7 +426,7 @@ const Setting kJobSettings[] = {
     {277, 0},    {278, 0},  {279, 0}, {280, 0}, {287, 0}, {289, 0}, {410, 0}, {442, 0},
     {585, 0},    // text as black
     {612, 0},    {710, 0},  {711, 0}, {713, 0},
-    {901, 1},    // the media's resolution rule: the finer resolution for every media
+    {901, 1},    // print quality: "Best", the finer resolution for every media
     {905, 0},    {920, 0},  {983, 0}, {1133, 0}, {1201, 0}, {1202, 0}, {1204, 0}, {1209, 0},
     {263, 1},    // the other pages' tray
     {921, 1},    // the back cover's tray

@@ -611,7 +611,8 @@ void GDevModeConverter::FieldRules::OutPaper(FieldWalk& w)
     if (hasPaper && driver && driver->GetPoolValue(uint16_t(paper), code))
         w.Put(kPaperSizeAt, DM_PAPERSIZE, code);
     GObjectBase* resolution = w.tree ? w.tree->FindById(FeatureId::kResolutionNode) : nullptr;
-    const int32_t x = ReadOr(resolution, FeatureId::kXResolution, 0), y = ReadOr(resolution, FeatureId::kYResolution, 0);
+    const int32_t x = ReadOr(resolution, FeatureId::kXResolution, 0);
+    const int32_t y = ReadOr(resolution, FeatureId::kYResolution, 0);
     if (hasPaper && uint16_t(paper) == kCustomPaper) {
         if (Read(w.tree, FeatureId::kCustomWidth, value))
             w.Put(kPaperWidthAt, DM_PAPERWIDTH, value);
