@@ -388,6 +388,9 @@ int GDevModeBase::MergeDevMode(const DEVMODEW* devMode)
         return 0;
     GObjectBase* fresh = nullptr;
     if (IsCompatible(devMode)) {
+        // A DEVMODE of this driver brings its stamps, whether or not its settings read.
+        SetAppFlagsStamp(DoubleWord(devMode, kAppFlagsAt));
+        SetTimeBias(int16_t(Word(devMode, kTimeBiasAt)));
         // The given DEVMODE in every coding first, so that a document of an older coding
         // keeps its own settings; the object's own buffer only after it.
         static const uint32_t kOlderCodings[] = {kNativeCoding, kNativeCoding | kLzwCodec};
@@ -395,12 +398,6 @@ int GDevModeBase::MergeDevMode(const DEVMODEW* devMode)
         for (uint32_t flags : kOlderCodings)
             if (!fresh && (fresh = UnpackSettings(devMode, flags)) != nullptr)
                 fresh = ToCurrentForm(fresh);
-        // The stamps come only with a DEVMODE whose settings were taken: a refused one
-        // changes nothing.
-        if (fresh) {
-            SetAppFlagsStamp(DoubleWord(devMode, kAppFlagsAt));
-            SetTimeBias(int16_t(Word(devMode, kTimeBiasAt)));
-        }
         for (uint32_t flags : kOlderCodings)
             if (!fresh && (fresh = UnpackSettings(GetDevMode(), flags)) != nullptr)
                 fresh = ToCurrentForm(fresh);
