@@ -195,7 +195,10 @@ void GFeatureControl::DisableDeadItems(HWND dialog, bool featurePresent)
             const bool live = kind_ == kButton && Opens() && item.itemId == opener;
             if (!live)
                 EnableWindow(window, FALSE);
-        } else if (!featurePresent && role != kNoRole && (role == RoleOfKind(kind_) || role == kSpinRole)) {
+        } else if (role == kNoRole || role == kSpinRole) {
+            if (role == kSpinRole && !featurePresent)
+                EnableWindow(window, FALSE);
+        } else if (role != RoleOfKind(kind_) ? !DrivesItem(item.itemId) : !featurePresent) {
             EnableWindow(window, FALSE);
         }
     }

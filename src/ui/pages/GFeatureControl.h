@@ -5,8 +5,9 @@
 // the current one selected and writes the chosen one's value; a button opens its
 // sub-dialog. OK and Cancel are never taken: they close the dialog the control sits on.
 // The items of each role are found by their window class and style, so a label in the
-// table is passed over. Items whose feature the settings lack are disabled, and so is a
-// push button of the table that opens nothing. Works without a binding (it then reads 0
+// table is passed over. Items whose feature the settings lack are disabled, and so are a
+// push button of the table that opens nothing and an item of another kind that the
+// control does not drive. Works without a binding (it then reads 0
 // and writes nothing) and owns its sub-dialog.
 #pragma once
 
@@ -60,6 +61,8 @@ protected:
     virtual void OnButton(HWND dialog);
     // Whether a click on the opener does something.
     virtual bool Opens() const { return dialog_ != nullptr; }
+    // Whether the control drives the item although it is not of the control's kind.
+    virtual bool DrivesItem(int itemId) const { return false; }
     // Shows the feature's value in the items (WM_INITDIALOG).
     virtual void Show(HWND dialog);
     // A command of one of the table's items: 1 when the control took it.
@@ -75,7 +78,8 @@ protected:
     // setting, else any 16-bit value.
     void Bounds(int32_t& minimum, int32_t& maximum) const;
     // Disables the items of the kinds this control drives when its feature is absent,
-    // and the push buttons of the table that open nothing.
+    // the push buttons of the table that open nothing and the items of other kinds that
+    // it does not drive.
     void DisableDeadItems(HWND dialog, bool featurePresent);
 
 private:

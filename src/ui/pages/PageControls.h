@@ -10,9 +10,27 @@
 
 #include <algorithm>
 
+// A custom paper size's width or length, kept in tenths of a millimetre (1260, 1261) and
+// shown in inches, or in millimetres while "Use Millimeters" is checked; each stays
+// within the device's smallest and largest custom paper.
 class GPaperSizeControl : public GKindControl<GFeatureControl::kEdit> {
 public:
     using GKindControl::GKindControl;
+    // The width or the length: its items and the setting that keeps it.
+    struct Dimension;
+
+protected:
+    bool DrivesItem(int itemId) const override { return itemId == kUseMillimetersItem; }
+    void Show(HWND dialog) override;
+    int OnCommand(HWND dialog, int id, UINT code) override;
+
+private:
+    static constexpr int kUseMillimetersItem = 2052;
+    // The dimension whose edit field this control's table holds; null when none.
+    const Dimension* Find(HWND dialog) const;
+    void ShowSize(HWND dialog, const Dimension& dimension);
+    // Set while the control writes its own field, whose change notices it then ignores.
+    bool showing_ = false;
 };
 
 class GAutoConfigControl : public GKindControl<GFeatureControl::kButton> {
@@ -50,6 +68,7 @@ public:
     using GKindControl::GKindControl;
 
 protected:
+    bool DrivesItem(int itemId) const override { return true; }  // the rotate box
     void Show(HWND dialog) override
     {
         GFeatureControl::Show(dialog);
