@@ -130,7 +130,8 @@ void GFeatureControl::Bounds(int32_t& minimum, int32_t& maximum) const
     maximum = 0xFFFF;
 }
 
-void GFeatureControl::FillList(HWND dialog, int itemId, const std::vector<FeatureChoice>& choices, uint16_t value)
+void GFeatureControl::FillList(HWND dialog, int itemId, const std::vector<FeatureChoice>& choices, uint16_t value,
+                               bool enable)
 {
     HWND list = GetDlgItem(dialog, itemId);
     if (!list)
@@ -148,7 +149,7 @@ void GFeatureControl::FillList(HWND dialog, int itemId, const std::vector<Featur
             selected = at;
     }
     SendMessageW(list, combo ? CB_SETCURSEL : LB_SETCURSEL, WPARAM(selected), 0);
-    EnableWindow(list, !choices.empty());
+    EnableWindow(list, enable && !choices.empty());
 }
 
 int GFeatureControl::SelectedValue(HWND dialog, int itemId, uint16_t& value)
@@ -216,7 +217,17 @@ void GFeatureControl::Show(HWND dialog)
     const bool present = kind_ == kButton || kind_ == kInert || ReadValue(value);
     DisableDeadItems(dialog, present);
     const std::vector<int> items = RoleItems(dialog);
-    if (items.empty() || !present)
+    if (items.empty())
+        return;
+    if (kind_ == kList) {
+        // The choices show even while the feature is absent; the list is then disabled.
+        std::vector<FeatureChoice> choices;
+        if (GValueFeature* feature = Value())
+            feature->GetChoices(choices);
+        FillList(dialog, items[0], choices, present ? value : uint16_t(0xFFFF), present);
+        return;
+    }
+    if (!present)
         return;
     switch (kind_) {
     case kCheck:
@@ -234,13 +245,6 @@ void GFeatureControl::Show(HWND dialog)
             if (!spin && RoleOf(GetDlgItem(dialog, item.itemId)) == kSpinRole)
                 spin = item.itemId;
         ShowNumber(dialog, items[0], spin, minimum < 0 ? int16_t(value) : int32_t(value), minimum, maximum);
-        break;
-    }
-    case kList: {
-        std::vector<FeatureChoice> choices;
-        if (GValueFeature* feature = Value())
-            feature->GetChoices(choices);
-        FillList(dialog, items[0], choices, value);
         break;
     }
     default:

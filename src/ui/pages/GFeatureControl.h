@@ -48,8 +48,10 @@ public:
     // The items of the table that have the role, in table order.
     std::vector<int> ItemsOfKind(HWND dialog, Kind kind) const;
     // Fills a list (combo box or list box) with the choices and selects the one of the
-    // value; none is selected when no choice has it.
-    static void FillList(HWND dialog, int itemId, const std::vector<FeatureChoice>& choices, uint16_t value);
+    // value; none is selected when no choice has it. The list is enabled when asked and
+    // it has choices.
+    static void FillList(HWND dialog, int itemId, const std::vector<FeatureChoice>& choices, uint16_t value,
+                         bool enable = true);
     // The value of the list's selected choice: 1 with it, 0 when nothing is selected.
     static int SelectedValue(HWND dialog, int itemId, uint16_t& value);
     // The number of the edit field kept within the bounds, its spin control (0: none)

@@ -118,9 +118,13 @@ void GPaperSizeControl::ShowSize(HWND dialog, const Dimension& dimension)
 
 void GPaperSizeControl::Show(HWND dialog)
 {
-    GFeatureControl::Show(dialog);
-    if (const Dimension* dimension = Find(dialog))
-        ShowSize(dialog, *dimension);
+    const Dimension* dimension = Find(dialog);
+    if (!dimension) {
+        GFeatureControl::Show(dialog);
+        return;
+    }
+    DisableDeadItems(dialog, true);
+    ShowSize(dialog, *dimension);
 }
 
 int GPaperSizeControl::OnCommand(HWND dialog, int id, UINT code)

@@ -166,9 +166,9 @@ protected:
             return;
         uint16_t value = 0;
         std::vector<FeatureChoice> choices;
-        if (order->Read(value))
-            order->GetChoices(choices);
-        FillList(dialog, lists[1], choices, value);
+        const bool present = order->Read(value) != 0;
+        order->GetChoices(choices);
+        FillList(dialog, lists[1], choices, present ? value : uint16_t(0xFFFF), present);
     }
     int OnCommand(HWND dialog, int id, UINT code) override
     {
