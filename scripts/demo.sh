@@ -40,7 +40,7 @@ cmake --build "$build" -j "$jobs" --target qzui32 qzres32 qz_driver_data qzdemo
 # information stays beside each library for debuggers (found through its debug link).
 dist="$build/demo-bin"
 mkdir -p "$dist"
-cp "$build/tests/qzdemo.exe" "$dist/"
+i686-w64-mingw32-objcopy --strip-debug "$build/tests/qzdemo.exe" "$dist/qzdemo.exe"
 for dll in qzui32.dll qzres32.dll; do
   i686-w64-mingw32-objcopy --only-keep-debug "$build/tests/$dll" "$dist/$dll.debug"
   (cd "$dist" && i686-w64-mingw32-objcopy --strip-debug --add-gnu-debuglink="$dll.debug" "$build/tests/$dll" "$dll")

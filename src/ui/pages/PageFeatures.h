@@ -2,6 +2,7 @@
 // one) through the sheet context. A binding that works with another one holds it.
 #pragma once
 
+#include "model/GFeatureIds.h"
 #include "ui/framework/GValueFeature.h"
 
 #include <memory>
@@ -26,7 +27,7 @@ public:
 // printer model offers, and the value of a choice is its place among them.
 class GMediaTypeFeature : public GValueFeature {
 public:
-    explicit GMediaTypeFeature(GSheetContext* context) : GValueFeature(context, 261) {}
+    explicit GMediaTypeFeature(GSheetContext* context) : GValueFeature(context, FeatureId::kMediaName) {}
     // The place of the current name among the choices.
     int Read(uint16_t& value) const override;
     // Takes the name of the choice with that place.
@@ -68,7 +69,7 @@ public:
 // The order of the pages on a sheet (268); held by the pages-per-sheet binding.
 class GPageOrderFeature : public GValueFeature {
 public:
-    explicit GPageOrderFeature(GSheetContext* context) : GValueFeature(context, 268) {}
+    explicit GPageOrderFeature(GSheetContext* context) : GValueFeature(context, FeatureId::kNupPageOrder) {}
     void GetChoices(std::vector<FeatureChoice>& choices) const override;
 };
 
