@@ -90,6 +90,7 @@ void GSettingsView::BeginTransaction()
 {
     journal_.clear();
     open_ = true;
+    revisionAtBegin_ = revision_;
 }
 
 void GSettingsView::Commit()
@@ -109,4 +110,6 @@ void GSettingsView::Rollback()
     }
     journal_.clear();
     open_ = false;
+    // What the transaction changed is undone: the view counts as it was before it.
+    revision_ = revisionAtBegin_;
 }

@@ -29,7 +29,7 @@ public:
     // 1 with the bounds when the feature is a range setting.
     int GetBounds(uint16_t featureId, int32_t& minimum, int32_t& maximum) const;
     // Counts the changes made through the view, so that a page can tell that a message
-    // changed something.
+    // changed something; a rollback brings back the count of its transaction's start.
     uint32_t Revision() const { return revision_; }
 
     void BeginTransaction();
@@ -49,5 +49,6 @@ private:
     GObjectBase* settings_;
     bool open_ = false;
     uint32_t revision_ = 0;
+    uint32_t revisionAtBegin_ = 0;
     std::vector<Change> journal_;
 };
