@@ -454,6 +454,7 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
     SetValue(266, 4);
     SetValue(268, 1);
     SetValue(279, 0);
+    SetString(261, "Glossy");
     Build(3);
     const struct {
         uint16_t page;
@@ -466,6 +467,7 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
         {3000, 3015, 4, {{1, L"1 Page per Sheet"}, {4, L"4 Pages per Sheet"}, {16, L"16 Pages per Sheet"}}},
         {3000, 3041, 1, {{0, L"Right, then Down"}, {3, L"Down, then Left"}}},
         {3000, 3025, 0, {{0, L"Off"}, {2, L"Right Edge Binding"}}},
+        {2000, 11582, 13, {{0, L"Plain"}, {6, L"Bond"}, {13, L"Glossy"}}},  // the named media types, by place
     };
     for (const auto& row : cases) {
         HWND page = PageWindow(*this, pages, data, row.page, [&](QZPageEntry& entry) { return Create(entry); });
@@ -479,6 +481,12 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
             << row.item;
         EXPECT_EQ(row.selected != -1, IsWindowEnabled(GetDlgItem(page, row.item)) != FALSE)
             << row.item << ": a list whose feature the settings lack is disabled";
+        if (row.item == 11582) {
+            // A media type is kept as its name.
+            SendDlgItemMessageW(page, row.item, CB_SETCURSEL, 1, 0);
+            SendMessageW(page, WM_COMMAND, MAKEWPARAM(row.item, CBN_SELCHANGE), 0);
+            EXPECT_EQ("Preprinted", String(261));
+        }
     }
 }
 
