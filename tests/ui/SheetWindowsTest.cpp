@@ -468,6 +468,7 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
         {3000, 3041, 1, {{0, L"Right, then Down"}, {3, L"Down, then Left"}}},
         {3000, 3025, 0, {{0, L"Off"}, {2, L"Right Edge Binding"}}},
         {2000, 11582, 13, {{0, L"Plain"}, {6, L"Bond"}, {13, L"Glossy"}}},  // the named media types, by place
+        {6000, 6011, -1, {{0, L"(none)"}}},  // the watermarks by name; no setting holds the choice
     };
     for (const auto& row : cases) {
         HWND page = PageWindow(*this, pages, data, row.page, [&](QZPageEntry& entry) { return Create(entry); });

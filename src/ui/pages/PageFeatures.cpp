@@ -28,6 +28,8 @@ const LabelledValue kPagesPerSheetChoices[] = {{1, 10711}, {2, 10712}, {4, 10714
                                                {6, 10716}, {9, 10719}, {16, 10726}};
 const LabelledValue kPageOrderChoices[] = {{0, 10730}, {1, 10731}, {2, 10732}, {3, 10733}};
 const LabelledValue kJobNameExistsChoices[] = {{0, 10740}, {1, 10741}};
+// The first choice of the watermark list: no watermark.
+const LabelledValue kNoWatermark = {0, 10750};
 // The tray id that stands for automatic selection, and its label.
 const LabelledValue kAutomaticTray = {19, 10600};
 
@@ -147,4 +149,16 @@ void GPageBordersOrderFeature::GetChoices(std::vector<FeatureChoice>& choices) c
 void GJobNameExistsFeature::GetChoices(std::vector<FeatureChoice>& choices) const
 {
     Fill(choices, kJobNameExistsChoices);
+}
+
+void GWatermarkListFeature::GetChoices(std::vector<FeatureChoice>& choices) const
+{
+    choices.clear();
+    choices.push_back({kNoWatermark.value, Label(kNoWatermark.stringId)});
+    GObjectBase* tree = context_ ? context_->GetSettings().GetTree() : nullptr;
+    ForEachMember(tree ? tree->FindById(FeatureId::kWatermarkList) : nullptr, [&](GObjectBase* watermark) {
+        auto* name = GDriverObject::Feature<GStringAttribute>(watermark, FeatureId::kWatermarkName);
+        if (name && choices.size() < 0xFFFF)
+            choices.push_back({uint16_t(choices.size()), RWWString(name->GetString())});
+    });
 }

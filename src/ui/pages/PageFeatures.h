@@ -143,9 +143,12 @@ public:
     explicit GFirstPageOnlyFeature(GSheetContext* context) : GValueFeature(context, 382) {}
 };
 
+// The watermarks of the printer's list, by name after "(none)"; no setting of the job
+// holds the choice yet, so the list only shows them.
 class GWatermarkListFeature : public GValueFeature {
 public:
     explicit GWatermarkListFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
 };
 
 class GPageLayoutFeature : public GValueFeature {
