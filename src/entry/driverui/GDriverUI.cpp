@@ -431,36 +431,29 @@ BOOL GDriverUI::ConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW ou
     DWORD error = 0;
     bool failed = false;
     const HANDLE caller = callerHandle_;
-    HANDLE printer = nullptr;
+    // Converting only reads: any user may use the printer. More access is asked only
+    // around the writes of a default made afresh, and a refusal means that nothing is
+    // stored, not that the conversion failed.
     const RWWString name = printerName ? RWWString(printerName) : GetPrinterName();
-    if (name.Length() && OpenPrinterW(const_cast<wchar_t*>(name.Data()), &printer, nullptr)) {
-        DWORD size = 0;
-        ::GetPrinterW(printer, 2, nullptr, 0, &size);
-        bool local = true;
-        if (size >= sizeof(PRINTER_INFO_2W) && size <= kLargestPrinterInfo) {
-            std::vector<uint8_t> record(size);
-            if (::GetPrinterW(printer, 2, record.data(), size, &size))
-                local = reinterpret_cast<PRINTER_INFO_2W*>(record.data())->pServerName == nullptr;
-        }
-        ClosePrinter(printer);
-        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, local ? kFullAccess : 0};
-        if (!OpenPrinterW(const_cast<wchar_t*>(name.Data()), &printer, &defaults))
-            printer = nullptr;
-    } else {
-        printer = nullptr;
-    }
+    HANDLE printer = name.Length() ? OpenPrinterWithAccess(name, PRINTER_ACCESS_USE) : nullptr;
     if (!printer)
         failed = true;
     callerHandle_ = printer;
 
     if (!devMode->LoadPrinterDevMode(printer)) {
         std::unique_ptr<GObjectBase> tree(LoadStoredSettings());
+        HANDLE writer = printer ? OpenPrinterWithAccess(name, kFullAccess) : nullptr;
+        if (writer)
+            callerHandle_ = writer;
         if (tree)
             RefreshStaleDefaults(tree.get());
         if (tree && CommitSettings(tree.get(), 0))
             WritePrinterDefaultDevMode();
         else
             failed = true;
+        callerHandle_ = printer;
+        if (writer)
+            ClosePrinter(writer);
     }
     if (input && (mode == CDM_CONVERT || mode == CDM_CONVERT351) && !MergeIntoCurrent(input)) {
         failed = true;
@@ -479,6 +472,15 @@ BOOL GDriverUI::ConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW ou
     if (failed && error)
         SetLastError(error);
     return failed ? FALSE : TRUE;
+}
+
+HANDLE GDriverUI::OpenPrinterWithAccess(const RWWString& name, DWORD access)
+{
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, access};
+    if (!OpenPrinterW(const_cast<wchar_t*>(name.Data()), &printer, &defaults))
+        return nullptr;
+    return printer;
 }
 
 // ---- The print-time query ----

@@ -90,6 +90,8 @@ public:
     int EnsurePrinterDataWritable();
     // The current DEVMODE as the printer's default (SetPrinterW level 2): 1 when written.
     int WritePrinterDefaultDevMode();
+    // Opens the named printer asking for the access given; null when refused.
+    virtual HANDLE OpenPrinterWithAccess(const RWWString& name, DWORD access);
 
     // The driver object's current settings, loaded again when stale or missing (always
     // with reload).

@@ -107,10 +107,6 @@ const uint16_t kSelfTurningMedia[] = {0x15, 0x16, 0x27, 0x2C};
 const uint16_t kManualDuplexNames[] = {kMediaName, kManualDuplexName5, kManualDuplexName3, kManualDuplexName4,
                                        kMediaRest};
 
-// Module-wide document counters: pages ended and the expected page count.
-uint32_t g_pagesEnded = 0;
-uint32_t g_expectedPages = 0;
-
 int16_t TimeZoneBias()
 {
     TIME_ZONE_INFORMATION zone;
@@ -143,9 +139,20 @@ GDriverUIDocumentEvents::~GDriverUIDocumentEvents()
     delete watermark_;
 }
 
-uint32_t GDriverUIDocumentEvents::PagesEnded() { return g_pagesEnded; }
-uint32_t GDriverUIDocumentEvents::ExpectedPages() { return g_expectedPages; }
-void GDriverUIDocumentEvents::SetExpectedPages(uint32_t pages) { g_expectedPages = pages; }
+uint32_t GDriverUIDocumentEvents::PagesEnded() const { return pagesEnded_.load(std::memory_order_relaxed); }
+
+uint32_t GDriverUIDocumentEvents::ExpectedPages() const { return expectedPages_.load(std::memory_order_relaxed); }
+
+void GDriverUIDocumentEvents::SetExpectedPages(uint32_t pages)
+{
+    expectedPages_.store(pages, std::memory_order_relaxed);
+}
+
+void GDriverUIDocumentEvents::ClearDocumentCounters()
+{
+    pagesEnded_.store(0, std::memory_order_relaxed);
+    expectedPages_.store(0, std::memory_order_relaxed);
+}
 
 int GDriverUIDocumentEvents::SendEscape(HDC dc, int code, int inputSize, const void* input, int outputSize,
                                         void* output)
@@ -680,8 +687,7 @@ INT GDriverUIDocumentEvents::DocumentEvent(HDC dc, INT escape, ULONG inputSize, 
     case DOCUMENTEVENT_RESETDCPOST:
         return DevModeMerge(*static_cast<DEVMODEW* const*>(input));
     case DOCUMENTEVENT_STARTDOC: {
-        g_pagesEnded = 0;
-        g_expectedPages = 0;
+        ClearDocumentCounters();
         if (!ui_.GetCurrentSettings())
             ui_.EnsurePrinterDataWritable();
         // The mass-storage fonts are brought up to date; the list itself is not kept.
@@ -707,7 +713,7 @@ INT GDriverUIDocumentEvents::DocumentEvent(HDC dc, INT escape, ULONG inputSize, 
         ++watermarkPage_;
         return 1;
     case DOCUMENTEVENT_ENDPAGE: {
-        ++g_pagesEnded;
+        pagesEnded_.fetch_add(1, std::memory_order_relaxed);
         const int drawn = DrawWatermark(dc);
         if (ksHolder_)
             ksHolder_->Page();
@@ -725,10 +731,9 @@ INT GDriverUIDocumentEvents::DocumentEvent(HDC dc, INT escape, ULONG inputSize, 
         if (jobStorageMode_ == 1)
             ui_.SetLocalJobStorage(1);
         EndPluginJob(0);
-        if (ManualDuplexWanted(g_pagesEnded, g_expectedPages))
+        if (ManualDuplexWanted(PagesEnded(), ExpectedPages()))
             ShowManualDuplexDialog();
-        g_pagesEnded = 0;
-        g_expectedPages = 0;
+        ClearDocumentCounters();
         return 0;
     case DOCUMENTEVENT_STARTDOCPOST:
         return StartDocPost(dc);

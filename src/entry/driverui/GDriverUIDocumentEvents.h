@@ -10,6 +10,7 @@
 #include "entry/module/GDriverUIOperations.h"
 #include "foundation/RWWString.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -73,10 +74,12 @@ public:
     // The stamped copies this object made and has not freed.
     size_t OwnDevModeCopies() const { return ownCopies_.size(); }
 
-    // The document counters, module-wide.
-    static uint32_t PagesEnded();
-    static uint32_t ExpectedPages();
-    static void SetExpectedPages(uint32_t pages);
+    // The counters of the document this object's device context prints: pages ended
+    // and the expected page count. Each document counts its own.
+    uint32_t PagesEnded() const;
+    uint32_t ExpectedPages() const;
+    void SetExpectedPages(uint32_t pages);
+    void ClearDocumentCounters();
     uint32_t PageCount() const { return pageCount_; }
 
     // Watermark angle in degrees of an angle mode on a page of horz x vert dots: 1 the
@@ -179,4 +182,8 @@ private:
     GKsJobPluginHolder* ksHolder_ = nullptr;
     RWWString jobName_;
     uint32_t pageCount_ = 0;
+    // The document's counters: its own, so that documents printing at once on other
+    // threads never clear or count each other's pages.
+    std::atomic<uint32_t> pagesEnded_{0};
+    std::atomic<uint32_t> expectedPages_{0};
 };
