@@ -18,6 +18,12 @@ const uint32_t kBuffers = 10;
 const uint32_t kKeyLength = 16;
 const uint32_t kHalfOrder = 10;
 const uint32_t kMinFill = 10;
+// The records file is held in memory in chunks of this size, read whole as they are
+// first needed, and written back in order when the store closes (or flushes) and when
+// more than kChunks would be held: a page's records and tree nodes go to the disk in a
+// few large writes, and a page is read back in a few large reads.
+const size_t kChunkBytes = 64 * 1024;
+const size_t kChunks = 32;
 // More top-level records than this and new objects are dropped, except those that end
 // a job or a page, so that the end of a job still gets through.
 const uint32_t kMaxTopLevel = 0x3FFFFFEF;
@@ -132,8 +138,13 @@ public:
     }
     ~Session()
     {
-        if (entered_)
-            store_.busy_ = false;
+        if (!entered_)
+            return;
+        store_.busy_ = false;
+        // A store that has just failed writes nothing more: what it holds in memory of
+        // the file goes to the disk now.
+        if (store_.failed_ && !store_.broken_ && store_.file_)
+            store_.file_->Flush();
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -178,7 +189,7 @@ void MPersistentCompositeOnDiskImp::OpenFile()
 {
     index_.ClearMembers();
     RWErrorCapture capture;
-    file_.reset(new (std::nothrow) RWDiskFileManager(name_.Data()));
+    file_.reset(new (std::nothrow) RWDiskFileManager(name_.Data(), nullptr, kChunkBytes, kChunks));
     if (!file_ || !file_->IsValid() || !file_->HasFreeList() || !Clean(capture, *file_)) {
         Broken();
         return;
@@ -196,7 +207,9 @@ void MPersistentCompositeOnDiskImp::OpenFile()
         if (tree_->FindKeyAndValue(kIndexKey, key, offset) && Clean(capture, *file_))
             ReadIndex(offset);
     }
-    if (!Clean(capture, *file_))
+    // An open store's file is on disk as opening left it: a new file with its header,
+    // free list and tree, a reopened one without its index.
+    if (!Clean(capture, *file_) || !file_->Flush())
         Broken();
 }
 
@@ -246,8 +259,6 @@ void MPersistentCompositeOnDiskImp::CloseFile()
         }
         if (ok)
             ok = tree_->InsertKeyAndValue(kIndexKey, block) && Clean(capture, *file_);
-        if (ok)
-            file_->Flush();
         if (!Clean(capture, *file_))
             Broken();
     }
@@ -256,9 +267,23 @@ void MPersistentCompositeOnDiskImp::CloseFile()
         // once more.
         RWErrorCapture capture;
         tree_.reset();
+        // Every byte the store changed reaches the disk now: a write that fails here
+        // fails the store, which its last holder reports as the close's result.
+        if (file_ && !broken_ && (!file_->Flush() || !Clean(capture, *file_)))
+            Broken();
         file_.reset();
     }
     index_.ClearMembers();
+}
+
+uint32_t MPersistentCompositeOnDiskImp::Finish()
+{
+    GRecordsStoreGuard guard;
+    CloseFile();
+    const uint32_t failed = failed_;
+    // Closed for good: nothing more is read or written.
+    Broken();
+    return failed;
 }
 
 bool MPersistentCompositeOnDiskImp::StoreObject(GRecord& record, const GObjectBase& object)

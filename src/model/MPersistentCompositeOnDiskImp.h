@@ -66,6 +66,10 @@ public:
     GObjectIterator* CreateIterator() override;
 
     uint32_t HasFailed() const { return failed_; }
+    // Writes the index back and closes the file now, as the destructor would, and
+    // answers whether the store failed, that close included. For the last holder: the
+    // implementation does nothing more afterwards.
+    uint32_t Finish();
     const RWCString& GetFileName() const { return name_; }
 
     // For the records: reads the object a record stands for (take: out of the file) with
