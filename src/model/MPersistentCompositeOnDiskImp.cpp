@@ -188,6 +188,8 @@ void MPersistentCompositeOnDiskImp::Broken()
 void MPersistentCompositeOnDiskImp::OpenFile()
 {
     index_.ClearMembers();
+    indexBytes_.clear();
+    indexClean_ = false;
     RWErrorCapture capture;
     file_.reset(new (std::nothrow) RWDiskFileManager(name_.Data(), nullptr, kChunkBytes, kChunks));
     if (!file_ || !file_->IsValid() || !file_->HasFreeList() || !Clean(capture, *file_)) {
@@ -234,6 +236,15 @@ void MPersistentCompositeOnDiskImp::ReadIndex(uint32_t offset)
     else
         Broken();
     delete read;
+    // The bytes just read, kept for a close that finds the index unchanged.
+    const long end = broken_ ? -1 : file_->CurOffset();
+    if (end > long(offset)) {
+        indexBytes_.resize(size_t(end - long(offset)));
+        indexClean_ = file_->SeekTo(long(offset)) && file_->Read(indexBytes_.data(), indexBytes_.size()) &&
+                      Clean(capture, *file_);
+        if (!indexClean_)
+            indexBytes_.clear();
+    }
     if (!broken_) {
         RWCString key;
         uint32_t removed = RWDiskBTree::kNone;
@@ -250,11 +261,17 @@ void MPersistentCompositeOnDiskImp::CloseFile()
 {
     if (file_ && tree_ && !broken_) {
         RWErrorCapture capture;
-        const uint32_t size = index_.RecursiveStoreSize();
+        // An index that nothing changed since it was read goes back as the bytes it was
+        // read from: writing it anew would give the same bytes.
+        const bool unchanged = indexClean_ && !indexBytes_.empty();
+        const uint32_t size = unchanged ? uint32_t(indexBytes_.size()) : index_.RecursiveStoreSize();
         const uint32_t block = file_->Allocate(size);
         bool ok = block != RWDiskFileManager::kNone && Clean(capture, *file_) && file_->SeekTo(long(block));
         if (ok) {
-            index_.RecursiveSaveOn(*file_);
+            if (unchanged)
+                file_->Write(indexBytes_.data(), indexBytes_.size());
+            else
+                index_.RecursiveSaveOn(*file_);
             ok = Clean(capture, *file_);
         }
         if (ok)
@@ -274,6 +291,8 @@ void MPersistentCompositeOnDiskImp::CloseFile()
         file_.reset();
     }
     index_.ClearMembers();
+    indexBytes_.clear();
+    indexClean_ = false;
 }
 
 uint32_t MPersistentCompositeOnDiskImp::Finish()
@@ -445,9 +464,11 @@ void MPersistentCompositeOnDiskImp::AddRecord(GObjectBase* object)
 {
     {
         Session session(*this);
-        if (session.Entered() && object)
+        if (session.Entered() && object) {
+            indexClean_ = false;
             if (const GRecordRef record = WriteRecord(object, 0))
                 index_.AddMember(record.Get());
+        }
     }
     GObjectBase::Drop(object);
 }
@@ -459,6 +480,8 @@ GCountedRef MPersistentCompositeOnDiskImp::Take(const GRecordKey& key, bool take
     Session session(*this);
     if (!session.Entered())
         return GCountedRef();
+    if (take)
+        indexClean_ = false;
     return index_.Search(key, take, *this);
 }
 
@@ -467,6 +490,7 @@ int MPersistentCompositeOnDiskImp::ReplaceFirst(const GRecordKey& key, const GOb
     Session session(*this);
     if (!session.Entered() || !newObject)
         return 0;
+    indexClean_ = false;
     return index_.Replace(key, newObject, *this);
 }
 

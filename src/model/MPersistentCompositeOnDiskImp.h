@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class RWDiskBTree;
 class RWDiskFileManager;
@@ -106,6 +107,10 @@ private:
     std::unique_ptr<RWDiskFileManager> file_;
     std::unique_ptr<RWDiskBTree> tree_;
     GRecordComposite index_;
+    // The index as it was read from the file while nothing has changed it since: closing
+    // then writes these bytes back instead of writing the index anew.
+    std::vector<char> indexBytes_;
+    bool indexClean_ = false;
     RWCString name_;
     uint32_t failed_;
     bool broken_;
