@@ -33,10 +33,16 @@ struct RWBinaryFile::Image {
     // when it cannot be had (the file refused a read or a write back).
     Chunk* Get(FILE* file, size_t number)
     {
+        // Most reads and writes fall in the chunk of the one before.
+        if (last && lastNumber == number) {
+            last->touched = ++clock;
+            return last;
+        }
         const auto found = chunks.find(number);
         if (found != chunks.end()) {
             found->second.touched = ++clock;
-            return &found->second;
+            last = &found->second, lastNumber = number;
+            return last;
         }
         if (chunks.size() >= most) {
             // Every changed byte goes out in order before a chunk is let go.
@@ -47,6 +53,7 @@ struct RWBinaryFile::Image {
                 if (it->second.touched < oldest->second.touched)
                     oldest = it;
             chunks.erase(oldest);
+            last = nullptr;
         }
         Chunk chunk;
         chunk.bytes.assign(chunkBytes, 0);
@@ -60,7 +67,8 @@ struct RWBinaryFile::Image {
             }
         }
         chunk.touched = ++clock;
-        return &chunks.emplace(number, std::move(chunk)).first->second;
+        last = &chunks.emplace(number, std::move(chunk)).first->second, lastNumber = number;
+        return last;
     }
 
     // Writes the changed bytes of every chunk, in ascending order of offset.
@@ -135,6 +143,9 @@ struct RWBinaryFile::Image {
     bool eof = false;
     bool failed = false;
     uint64_t clock = 0;
+    // The chunk used last (std::map keeps its elements in place).
+    Chunk* last = nullptr;
+    size_t lastNumber = 0;
     size_t reads = 0;
     size_t writes = 0;
 };
