@@ -1,16 +1,15 @@
-// The lock the system services hand out: a binary lock over a semaphore. Any thread may
-// release what another took; it is not re-entrant.
+// The lock the system services hand out: a semaphore of count 1. Any thread may release
+// what another took; it is not re-entrant.
 //
-// Taking a free lock and releasing one that nobody waits for only change a count in
-// this process: the semaphore, a kernel object whose every wait and release is a call to
-// the system, is waited on only when the lock is busy, and released only when someone
-// waits. The records store takes this lock for every record it writes or reads.
+// The count lives in the process: a lock taken while nobody holds it, and released while
+// nobody waits, never reaches the kernel (on Wine each kernel wait and release is a
+// server round trip). Only a thread that finds the lock held waits on the kernel
+// semaphore, which the holder's release signals once for each such waiter.
 #pragma once
 
 #include "model/GLock.h"
 
 #include <atomic>
-#include <cstdint>
 
 class GSemaphoreLock : public GLock {
 public:
@@ -19,12 +18,15 @@ public:
     GSemaphoreLock& operator=(const GSemaphoreLock&) = delete;
     ~GSemaphoreLock() override;
 
+    // 0, or -2 when the lock was not held (nothing changes then).
     int32_t Release() override;
+    // 0, or -1 when the waiting failed (no semaphore could be made).
     int32_t Acquire() override;
+    // 0 when taken at once, else -1.
     int32_t TryAcquire() override;
 
 private:
     void* semaphore_;
-    // 0 free; 1 held; each further one a thread waiting (or about to) for the semaphore.
-    std::atomic<int32_t> state_;
+    // The holder plus the threads waiting for it: 0 when free.
+    std::atomic<long> users_;
 };
