@@ -7,7 +7,8 @@
 // free-list block at offset 12, then the blocks. Every block begins with a 32-bit length
 // word (its whole size, a multiple of 4, at least 8); its data offset is 4 bytes on.
 //
-// Every change reaches the file as it is made. Damaged header or list bytes raise an
+// Every change reaches the file as it is made, or, for a manager made buffered, the
+// file's bytes held in memory (RWBinaryFile::Buffer). Damaged header or list bytes raise an
 // error through the foundation handler and make the operation fail: Allocate then
 // answers kNone and Deallocate frees nothing.
 #pragma once
