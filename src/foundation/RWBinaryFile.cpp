@@ -158,8 +158,12 @@ RWBinaryFile::RWBinaryFile(const char* name, const char* mode)
         SetMode(mode);
         return;
     }
-    file_ = std::fopen(name_, "rb+");
-    SetMode("rb+");
+    // A file that is not there is made at once: asking whether it exists is cheaper on
+    // the system than an open that fails.
+    if (Exists(name_, 0)) {
+        file_ = std::fopen(name_, "rb+");
+        SetMode("rb+");
+    }
     if (!file_) {
         file_ = std::fopen(name_, "wb+");
         SetMode("wb+");
