@@ -186,17 +186,21 @@ bool RWBinaryFile::Buffer(size_t chunkBytes, size_t chunks)
     // Only a binary file opened for reading and writing ("r+", "w+") can be held in memory.
     if (!file_ || chunkBytes == 0 || chunks == 0 || !Tracked() || !std::strchr(mode_, '+'))
         return false;
-    struct _stat info;
-    if (std::fflush(file_) != 0 || _fstat(_fileno(file_), &info) != 0 || info.st_size < 0)
+    // The size from the end of the file: a seek stays in the process where asking the
+    // system about the file would not.
+    const long offset = std::fflush(file_) == 0 ? std::ftell(file_) : -1;
+    if (offset < 0 || std::fseek(file_, 0, SEEK_END) != 0)
         return false;
-    const long offset = std::ftell(file_);
+    const long size = std::ftell(file_);
+    if (std::fseek(file_, offset, SEEK_SET) != 0 || size < 0)
+        return false;
     std::unique_ptr<Image> image(new (std::nothrow) Image(chunkBytes, chunks));
-    if (!image || offset < 0)
+    if (!image)
         return false;
     // Whole chunks go to and from the system in one call each: the runtime's own buffer
     // would only copy them once more.
     std::setvbuf(file_, nullptr, _IONBF, 0);
-    image->size = image->disk = long(info.st_size);
+    image->size = image->disk = size;
     image->pos = offset;
     image_ = std::move(image);
     return true;
