@@ -35,7 +35,9 @@ void RWReadTable::Reset()
     count_ = 0;
     depth_ = 0;
     inPlace_.clear();
-    if (spans_.size() > 64 * kInitialSpanSlots)
+    // A grown span table is made small again: clearing it whole would cost every later
+    // restore of one object as much as the large one.
+    if (spans_.size() > kInitialSpanSlots)
         std::vector<Span>(kInitialSpanSlots, Span{nullptr, 0, 0}).swap(spans_);
     else
         std::fill(spans_.begin(), spans_.end(), Span{nullptr, 0, 0});

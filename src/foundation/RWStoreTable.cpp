@@ -28,12 +28,13 @@ RWStoreTable::RWStoreTable()
 
 void RWStoreTable::Reset()
 {
-    // A large save's tables are let go rather than kept at their size.
-    if (objects_.size() > 64 * kFirstObjectSlots)
+    // A grown table is made small again: clearing it whole would cost every later save
+    // of one object as much as the large one.
+    if (objects_.size() > kFirstObjectSlots)
         std::vector<ObjectSlot>(kFirstObjectSlots, ObjectSlot{nullptr, 0}).swap(objects_);
     else
         std::fill(objects_.begin(), objects_.end(), ObjectSlot{nullptr, 0});
-    if (names_.size() > 64 * kFirstNameSlots)
+    if (names_.size() > kFirstNameSlots)
         std::vector<NameSlot>(kFirstNameSlots, NameSlot{0, 0, 0, false}).swap(names_);
     else
         std::fill(names_.begin(), names_.end(), NameSlot{0, 0, 0, false});
