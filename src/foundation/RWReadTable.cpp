@@ -44,6 +44,7 @@ void RWReadTable::Reset()
     spanCount_ = 0;
     failed_ = false;
     cutShort_ = false;
+    refused_ = false;
     AppendObject(&RWNilObject, false);
 }
 

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+class RWClassList;
 class RWCollectable;
 class RWErrorCapture;
 class RWReadTable;
@@ -45,6 +46,9 @@ public:
     bool IsShared() const;
     // Deletes the spare tables.
     void DropSpares();
+    // The classes the restores of this thread may make (RWClassListScope), or null for
+    // any registered class.
+    const RWClassList* classList = nullptr;
 
     // The innermost error capture, or null.
     RWErrorCapture* capture = nullptr;

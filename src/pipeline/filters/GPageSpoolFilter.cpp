@@ -146,6 +146,10 @@ RWWString GPageSpoolFilter::SpoolFolder(GDriverObject* driver)
         return RWWString();
     RWWString folder;
     services->GetTempDirectory(folder, driver);
+    // A folder relative to whatever the current directory is would put the spool files
+    // among the application's own: no folder at all then.
+    if (!MPersistentCompositeOnDisk::IsAbsoluteFolder(folder))
+        return RWWString();
     if (folder.Length() > 0 && folder.Data()[folder.Length() - 1] != L'\\')
         folder.Append(L'\\');
     folder.Append(Hex(services->ProcessId()));
@@ -158,7 +162,7 @@ RWWString GPageSpoolFilter::JobSpoolFolder(GCommandProducer* producer)
         return producer->GetSpoolFolder();
     const RWWString folder = SpoolFolder(producer);
     GOSFactory* services = GOSFactory::Instance();
-    if (services && services->MakeFolder(folder) && producer)
+    if (services && !folder.IsNull() && services->MakeFolder(folder) && producer)
         producer->SetSpoolFolder(folder);
     return folder;
 }
@@ -170,7 +174,8 @@ void GPageSpoolFilter::RemoveSpoolFolder(GDriverObject* driver)
         producer && !producer->GetSpoolFolder().IsNull() ? producer->GetSpoolFolder() : SpoolFolder(driver);
     if (producer)
         producer->SetSpoolFolder(RWWString());
-    if (GOSFactory* services = GOSFactory::Instance())
+    GOSFactory* services = GOSFactory::Instance();
+    if (services && !folder.IsNull())
         services->RemoveFolder(folder);
 }
 
@@ -413,6 +418,12 @@ int16_t GPageSpoolFilter::OnDocumentStart(GDocumentStart& command)
     }
     paths_ = SpoolPaths();
     paths_.folder = JobSpoolFolder(producer_);
+    // Without an absolute temporary folder the filter does not start: the job start
+    // fails as a spool failure does.
+    if (!MPersistentCompositeOnDisk::AddSpoolFolder(paths_.folder)) {
+        ClearSpool();
+        return kSpoolFailed;
+    }
     paths_.pageExtension = PageExtension();
     paths_.fontExtension = FontExtension();
     replay_.Set(new GCommandComposite(0));
