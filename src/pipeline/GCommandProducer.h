@@ -131,6 +131,10 @@ public:
     virtual uint16_t BeginDocument();
     // 27.
     virtual void CloseFontPool();
+    // The folder the job's spooling filters write into once the first of them made it;
+    // empty before and again once the folder was let go.
+    const RWWString& GetSpoolFolder() const { return spoolFolder_; }
+    void SetSpoolFolder(const RWWString& folder) { spoolFolder_ = folder; }
     // 28.
     virtual uint16_t SendNoCommand();
     // 29. A composite of value attributes under the id, added to every job state.
@@ -271,6 +275,7 @@ private:
 
     uint32_t systemValue_ = 0;
     GFontDatabase* fontPool_ = nullptr;
+    RWWString spoolFolder_;
     uint32_t documentPending_ = 0;
     uint32_t documentOpen_ = 0;
     RWWString documentName_;
