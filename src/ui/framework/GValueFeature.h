@@ -11,5 +11,5 @@ public:
     // 1 with the value; 0 (value 0) when the feature is absent or there is no context.
     int Read(uint16_t& value) const;
     // 1 when the feature exists and now holds the value.
-    int Write(uint16_t value);
+    virtual int Write(uint16_t value);
 };
