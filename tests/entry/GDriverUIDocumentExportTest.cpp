@@ -86,20 +86,10 @@ TEST(DocumentSheetInTheShell, OnlyACommittedSheetExportsOnce)
     const std::string program = ThisProgram();
     const std::string shell = program.substr(0, program.rfind('\\')) + "\\doc-explorer.exe";
     ASSERT_TRUE(CopyFileA(program.c_str(), shell.c_str(), FALSE));
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    std::string command = "\"" + shell +
-                          "\" --gtest_also_run_disabled_tests "
-                          "--gtest_filter=DocumentSheetExport.DISABLED_InTheShell*";
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exitCode = ~0u;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const ChildResult child = RunChildTest("DocumentSheetExport.DISABLED_InTheShell*", shell);
     DeleteFileA(shell.c_str());
-    EXPECT_EQ(0u, exitCode) << "the child test in the shell's name passed";
+    EXPECT_EQ(0u, child.exitCode) << child.output;
+    EXPECT_NE(std::string::npos, child.output.find("[  PASSED  ] 1 test")) << child.output;
 }
 
 } // namespace

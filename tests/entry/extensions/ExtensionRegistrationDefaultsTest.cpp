@@ -25,26 +25,36 @@ namespace {
 const char kDefaults[] = "dflt\0!";
 const wchar_t kPrinterVariable[] = L"QZ_TEST_EXTENSION_PRINTER";
 
-// The printer's default DEVMODE as the spooler keeps it; empty when it has none.
-std::vector<uint8_t> DefaultDevMode(const std::wstring& printerName)
+// The printer's PRINTER_INFO_2 record, with its default DEVMODE; empty when unreadable.
+std::vector<uint8_t> PrinterRecord(const wchar_t* printerName)
 {
     HANDLE printer = nullptr;
-    if (!OpenPrinterW(const_cast<wchar_t*>(printerName.c_str()), &printer, nullptr))
+    if (!OpenPrinterW(const_cast<wchar_t*>(printerName), &printer, nullptr))
         return {};
     DWORD needed = 0;
     GetPrinterW(printer, 2, nullptr, 0, &needed);
-    std::vector<uint8_t> info(needed);
-    std::vector<uint8_t> bytes;
-    if (needed && GetPrinterW(printer, 2, info.data(), needed, &needed)) {
-        const DEVMODEW* devMode = reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pDevMode;
-        if (devMode) {
-            const uint8_t* begin = reinterpret_cast<const uint8_t*>(devMode);
-            // Only the driver's part: the spooler may leave anything after the name's end.
-            bytes.assign(begin + offsetof(DEVMODEW, dmSpecVersion), begin + devMode->dmSize + devMode->dmDriverExtra);
-        }
-    }
+    std::vector<uint8_t> record(needed);
+    if (!needed || !GetPrinterW(printer, 2, record.data(), needed, &needed))
+        record.clear();
     ClosePrinter(printer);
-    return bytes;
+    return record;
+}
+
+const DEVMODEW* DevModeOf(std::vector<uint8_t>& record)
+{
+    return record.empty() ? nullptr : reinterpret_cast<PRINTER_INFO_2W*>(record.data())->pDevMode;
+}
+
+// The driver's part of the printer's default DEVMODE (the spooler may leave anything
+// after the device name's end).
+std::vector<uint8_t> DefaultDevMode(const std::wstring& printerName)
+{
+    std::vector<uint8_t> record = PrinterRecord(printerName.c_str());
+    const DEVMODEW* devMode = DevModeOf(record);
+    if (!devMode)
+        return {};
+    const uint8_t* begin = reinterpret_cast<const uint8_t*>(devMode);
+    return std::vector<uint8_t>(begin + offsetof(DEVMODEW, dmSpecVersion), begin + devMode->dmSize + devMode->dmDriverExtra);
 }
 
 // The settings texts (998) of list 997 under 367 with their indexes (995).
@@ -94,18 +104,12 @@ TEST(ExtensionRegistrationChild, DISABLED_FindsTheDefaultsInTheDefaultDevMode)
     wchar_t name[256] = {};
     ASSERT_NE(0u, GetEnvironmentVariableW(kPrinterVariable, name, 256));
     ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
-    HANDLE printer = nullptr;
-    ASSERT_TRUE(OpenPrinterW(name, &printer, nullptr));
-    DWORD needed = 0;
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
-    std::vector<uint8_t> info(needed);
-    ASSERT_TRUE(needed && GetPrinterW(printer, 2, info.data(), needed, &needed));
-    const DEVMODEW* devMode = reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pDevMode;
+    std::vector<uint8_t> record = PrinterRecord(name);
+    const DEVMODEW* devMode = DevModeOf(record);
     ASSERT_NE(nullptr, devMode);
-
     uint32_t ticket = 0;
     GDriverUI* ui =
-        dynamic_cast<GDriverUI*>(ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(printer, name, 1), ticket));
+        dynamic_cast<GDriverUI*>(ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(nullptr, name, 1), ticket));
     ASSERT_NE(nullptr, ui);
     EXPECT_EQ(1, ui->MergeDevModeIntoSettings(devMode));
     std::unique_ptr<GObjectBase> settings(ui->CreateSettings());
@@ -113,7 +117,6 @@ TEST(ExtensionRegistrationChild, DISABLED_FindsTheDefaultsInTheDefaultDevMode)
     EXPECT_EQ((std::vector<std::string>{std::string(kDefaults, sizeof kDefaults - 1) + ":0"}),
               StoredDefaults(settings.get()));
     ModuleLifetime::DriverServer()->Release(ticket);
-    ClosePrinter(printer);
     ModuleLifetime::Detach(false);
 }
 
