@@ -92,8 +92,8 @@ TEST(ExtensionRegistrationChild, DISABLED_FindsTheDefaultsInTheDefaultDevMode)
     const DEVMODEW* devMode = DevModeOf(record);
     ASSERT_NE(nullptr, devMode);
     uint32_t ticket = 0;
-    GDriverUI* ui =
-        dynamic_cast<GDriverUI*>(ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(nullptr, name, 1), ticket));
+    GDriverObject* object = ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(nullptr, name, 1), ticket);
+    GDriverUI* ui = dynamic_cast<GDriverUI*>(object);
     ASSERT_NE(nullptr, ui);
     EXPECT_EQ(1, ui->MergeDevModeIntoSettings(devMode));
     std::unique_ptr<GObjectBase> settings(ui->CreateSettings());
