@@ -90,7 +90,7 @@ int32_t OutputBinTranslator::ToAttributes(GObjectBase* settings, GAttributeCompo
         ApplyLock(kDescription, settings);
         return 1;
     }
-    GValueAttribute* bin = FindAttribute(kDescription, settings);
+    FeatureSetting bin = FindAttribute(kDescription, settings);
     if (!bin)
         return 0;
     std::vector<wchar_t> keyword(kDescription.bufferChars, wchar_t(0x2020));

@@ -29,7 +29,7 @@ PrintColorAsGrayTranslator::PrintColorAsGrayTranslator(GDMCLibrary& library)
 
 int32_t PrintColorAsGrayTranslator::ToAttributes(GObjectBase* settings, GAttributeComposite* changes)
 {
-    GValueAttribute* grey = FindAttribute(kDescription, settings);
+    FeatureSetting grey = FindAttribute(kDescription, settings);
     if (!grey)
         return 0;
     std::vector<wchar_t> keyword(kDescription.bufferChars, wchar_t(0x2020));

@@ -34,7 +34,7 @@ int32_t StaplerChoiceTranslator::ToAttributes(GObjectBase* settings, GAttributeC
     GValueAttribute* present = GDriverObject::Feature<GValueAttribute>(device, FeatureId::kStaplerPresent);
     if (!present || present->GetValue() == 0)
         return 0;
-    GValueAttribute* choice = FindAttribute(kDescription, settings);
+    FeatureSetting choice = FindAttribute(kDescription, settings);
     if (!choice)
         return 0;
     std::vector<wchar_t> keyword(kDescription.bufferChars, wchar_t(0x2020));

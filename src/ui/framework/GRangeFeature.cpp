@@ -6,20 +6,16 @@
 #include "printer/GDriverObject.h"
 #include "ui/framework/GSheetContext.h"
 
-bool GRangeFeature::GetBounds(int32_t& minimum, int32_t& maximum) const
+int GRangeFeature::GetBounds(int32_t& minimum, int32_t& maximum) const
 {
-    if (!context_ || !rangeId_)
-        return false;
-    const GUIData* data = context_->GetGUIData();
+    const GUIData* data = context_ ? context_->GetGUIData() : nullptr;
     GObjectBase* configuration = data && data->driverUI ? data->driverUI->GetPrinterConfiguration() : nullptr;
-    GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(configuration, rangeId_);
+    GRangeAttribute* range = rangeId_ ? GDriverObject::Feature<GRangeAttribute>(configuration, rangeId_) : nullptr;
     if (!range)
-        range = GDriverObject::Feature<GRangeAttribute>(context_->GetSettings().GetTree(), rangeId_);
-    if (!range)
-        return false;
+        return GValueFeature::GetBounds(minimum, maximum);
     minimum = range->GetMinimum();
     maximum = range->GetMaximum();
-    return true;
+    return 1;
 }
 
 uint16_t GRangeFeature::Clamp(uint16_t value) const
@@ -27,10 +23,9 @@ uint16_t GRangeFeature::Clamp(uint16_t value) const
     int32_t minimum = 0, maximum = 0;
     if (!GetBounds(minimum, maximum))
         return value;
-    // A range below zero still leaves no negative value to a 16-bit setting.
-    minimum = minimum < 0 ? 0 : minimum;
+    // A range that reaches below zero holds signed values.
     maximum = maximum < minimum ? minimum : maximum;
-    const int32_t v = value;
+    const int32_t v = minimum < 0 ? int32_t(int16_t(value)) : int32_t(value);
     return uint16_t(v < minimum ? minimum : v > maximum ? maximum : v);
 }
 

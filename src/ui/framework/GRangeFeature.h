@@ -1,7 +1,7 @@
 // A binding over a 16-bit setting that the device bounds by a range: what it writes is
 // kept within the range's minimum and maximum. The range is the printer configuration's
-// (what the device accepts), else one of the sheet's own settings; without either the
-// value goes through as it is.
+// (what the device accepts), else the setting's own range; without either the value goes
+// through as it is.
 #pragma once
 
 #include "ui/framework/GValueFeature.h"
@@ -14,8 +14,8 @@ public:
     }
 
     uint16_t GetRangeId() const { return rangeId_; }
-    // True with the range's bounds.
-    bool GetBounds(int32_t& minimum, int32_t& maximum) const;
+    // 1 with the device's bounds, else those of the setting's own range; 0 without either.
+    int GetBounds(int32_t& minimum, int32_t& maximum) const override;
     // The value within the bounds (unchanged without a range).
     uint16_t Clamp(uint16_t value) const;
     // Writes the value within the bounds.
