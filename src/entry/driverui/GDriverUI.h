@@ -143,8 +143,10 @@ public:
     // The core's query; when it answers 0 for argument 0, the plug-ins copy the device
     // configuration into the settings: 1 when they answered non-zero.
     uint32_t PluginConfigToSettings(uint32_t argument);
-    // The sheet callback of a dialog shown without a sheet: accepts every call.
-    static LONG_PTR CALLBACK NonPropPageSheet(HANDLE sheet, UINT function, LPARAM first, LPARAM second);
+    // Points a UI context at the sheet callback of a dialog shown without a sheet (the
+    // module's exported NonPropPageSheet), with the module handle as the sheet handle
+    // and the document pages.
+    static void UseNonPropPageSheet(UIContextRecord* record);
 
     // The document sheet's reasons (INIT, GET_INFO_HEADER, DESTROY, SET_RESULT) for the
     // header's request; readOnly and the OS major version come from the permission test.
@@ -157,13 +159,15 @@ public:
     // The document sheet itself (GDriverUIDocumentSheet.cpp): the common property sheet
     // run over the header with the module's sheet entry, its result starting at cancel;
     // the output DEVMODE written from the current settings when the mode asks for a copy
-    // (1, or 0 when it could not be); the device-configuration update record after a
-    // committed sheet (nothing yet); and the module's own pages offered as the one plug-in
+    // (1, or 0 when it could not be); the device-configuration update after a committed
+    // sheet (the sheet's settings exported into the configuration's factory sections);
+    // and the module's own pages offered as the one plug-in
     // of a UI context whose settings name none (the list is taken out again once the pages
     // are collected, so it never reaches the stored settings).
     LONG RunDocumentSheet(HWND window, DOCUMENTPROPERTYHEADER& header);
     int WriteSheetOutput(const DOCUMENTPROPERTYHEADER& header);
-    void WriteConfigurationUpdate() {}
+    // 1 when both factory sections were exported.
+    int WriteConfigurationUpdate();
     int16_t AddDocumentPages(GCPSOSUI& glue, UIContextRecord* record);
     static constexpr const char* kOwnPlugInName = "qzui32.dll";
     // 1 when the host executable's name holds "EXPLORER.EXE", in any case.

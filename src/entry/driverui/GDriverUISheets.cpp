@@ -7,6 +7,7 @@
 #include "model/GRangeAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GOSFactory.h"
+#include "settings/dmc/GDriverDMCConfig.h"
 
 #include <cstdlib>
 #include <cwchar>
@@ -29,15 +30,25 @@ bool IsOn(GObjectBase* settings, uint16_t id)
 
 }  // namespace
 
-LONG_PTR CALLBACK GDriverUI::NonPropPageSheet(HANDLE, UINT, LPARAM, LPARAM) { return 1; }
+// The exported stand-in for the common property sheet's callback when the module's pages
+// are shown in a dialog of its own: every call answers its first argument and does
+// nothing else.
+extern "C" LONG_PTR CALLBACK NonPropPageSheet(HANDLE, UINT, LPARAM first, LPARAM) { return first; }
+
+void GDriverUI::UseNonPropPageSheet(UIContextRecord* record)
+{
+    if (!record)
+        return;
+    record->pfnComPropSheet = reinterpret_cast<void*>(&::NonPropPageSheet);
+    record->hComPropSheet = reinterpret_cast<HANDLE>(uintptr_t(record->moduleHandle));
+    record->pageSet = 3;
+}
 
 int GDriverUI::ShowManualDuplexDialog()
 {
     if (UIContextRecord* record = CreateUIContext()) {
         if (IsOn(record->settings, kDuplexPrinting) && IsOn(record->settings, kManualDuplex)) {
-            record->pfnComPropSheet = reinterpret_cast<void*>(&GDriverUI::NonPropPageSheet);
-            record->hComPropSheet = reinterpret_cast<HANDLE>(uintptr_t(record->moduleHandle));
-            record->pageSet = 3;
+            UseNonPropPageSheet(record);
             GCPSOSUI glue;
             glue.AddPage(record, GCPSOSUI::kModalMode);
             glue.FreePage(record);
@@ -79,6 +90,15 @@ uint32_t GDriverUI::PluginConfigToSettings(uint32_t argument)
 }
 
 // ---- The document sheet ----
+
+int GDriverUI::WriteConfigurationUpdate()
+{
+    GObjectBase* settings = uiContext_ ? uiContext_->settings : nullptr;
+    if (!settings)
+        return 0;
+    GDriverDMCConfig config(settings, static_cast<GDriverObjectImp*>(this));
+    return config.ExportFactory(GetPrinterName());
+}
 
 bool GDriverUI::HostIsExplorer() const
 {
