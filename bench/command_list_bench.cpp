@@ -6,6 +6,7 @@
 //   command_list_bench.exe [pages] [commands per page]
 #include "foundation/RWBinaryFile.h"
 #include "model/GObjectIterator.h"
+#include "model/MPersistentCompositeOnDisk.h"
 #include "pipeline/GCommandCompositeOnDisk.h"
 #include "pipeline/GNullCommand.h"
 #include "pipeline/GPageEnd.h"
@@ -119,6 +120,12 @@ int main(int argc, char** argv)
     const int commands = argc > 2 ? std::atoi(argv[2]) : 50;
     if (pages <= 0 || commands < 2)
         Fail("arguments");
+    // The page files go straight into the temporary folder: the records store takes
+    // names only inside a folder named to it as a spool folder.
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    if (!MPersistentCompositeOnDisk::AddSpoolFolder(RWWString(folder)))
+        Fail("the temporary folder");
     // Three trials taken in turn; the fastest of each counts, as file work on a shared
     // machine is slowed by whatever else runs.
     const int trials = 3;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <memory>
 
 class RWBinaryFile {
 public:
@@ -13,6 +14,21 @@ public:
     ~RWBinaryFile();
     RWBinaryFile(const RWBinaryFile&) = delete;
     RWBinaryFile& operator=(const RWBinaryFile&) = delete;
+
+    // Keeps the file's bytes in memory from now on, in chunks of chunkBytes read whole
+    // from the file as they are first needed: reads and writes are served from memory,
+    // and changed bytes reach the file in ascending order of offset at Flush, when
+    // the file is destroyed, and whenever a chunk more than the bound would be held (the
+    // chunk touched longest ago then goes). A file that cannot be read and written
+    // stays unbuffered: false. A failed write back sets the error flag (Error) for good.
+    bool Buffer(size_t chunkBytes, size_t chunks);
+    bool IsBuffered() const { return image_ != nullptr; }
+    // Writes the changed chunks back without flushing the runtime's stream; false when
+    // a write failed. Without buffering, true.
+    bool WriteBack();
+    // Calls to the system that read or wrote the file's bytes since it was buffered.
+    size_t FileReads() const;
+    size_t FileWrites() const;
 
     const char* GetName() const { return name_; }
     // The mode the file was opened with: the given one, "rb+" or "wb+".
@@ -84,6 +100,7 @@ public:
 
 private:
     enum class LastOp { None, Read, Write };
+    struct Image;
 
     bool ReadBytes(void* data, size_t size, size_t count);
     bool WriteBytes(const void* data, size_t size, size_t count);
@@ -107,6 +124,8 @@ private:
     // buffer and asks the system, and a records file seeks before every item it reads
     // or writes, most often to where the last one ended or just behind it.
     long position_;
+    // The bytes in memory while the file is buffered.
+    std::unique_ptr<Image> image_;
 };
 
 // Heap-allocating readers: each allocates one item, stores its address and reads into

@@ -3,6 +3,7 @@
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWErrorHandler.h"
 #include "foundation/RWRefCount.h"
+#include "foundation/RWTextLocale.h"
 
 #include <algorithm>
 #include <cctype>
@@ -165,17 +166,15 @@ const RWCStringSpan RWCString::Strip(StripType which, char c) const
     return const_cast<RWCString&>(*this).Strip(which, c);
 }
 
-int RWCString::Collate(const char* s) const { return std::strcoll(Data(), s ? s : ""); }
+int RWCString::Collate(const char* s) const { return RWTextLocale::Collate(Data(), s ? s : ""); }
 
 size_t RWCString::MbLength() const
 {
     const char* p = Data();
     size_t left = Length();
-    const size_t widest = static_cast<size_t>(MB_CUR_MAX);
     size_t count = 0;
-    std::mblen(nullptr, 0);
     while (left > 0) {
-        int n = std::mblen(p, std::min(left, widest));
+        int n = RWTextLocale::CharLength(p, left);
         if (n < 0)
             return RW_NPOS;
         if (n == 0) // an embedded NUL is one character

@@ -12,6 +12,26 @@ static_assert(sizeof(RWDiskBTree::Info) == 40, "info block layout");
 namespace {
 
 constexpr uint32_t kNone = RWDiskBTree::kNone;
+
+// A key's bytes: on the stack for the short keys of the records store, else on the heap.
+class KeyBuffer {
+public:
+    explicit KeyBuffer(uint32_t length) : data_(small_)
+    {
+        if (length > sizeof small_) {
+            large_.resize(length);
+            data_ = large_.data();
+        }
+    }
+    KeyBuffer(const KeyBuffer&) = delete;
+    KeyBuffer& operator=(const KeyBuffer&) = delete;
+    char* data() { return data_; }
+
+private:
+    char small_[64] = {};
+    std::vector<char> large_;
+    char* data_;
+};
 // Largest node the tree accepts: far above any sensible order and key length, and small
 // enough that no offset computation inside a node can wrap.
 constexpr uint64_t kMaxNodeSize = 1u << 20;
@@ -440,9 +460,12 @@ int RWDiskBTree::FindKeyAndValue(const char* key, RWCString& keyOut, uint32_t& v
     value = kNone;
     if (!usable_ || !key || info_.root == kNone)
         return 0;
-    std::vector<char> probe(info_.keyLength);
+    KeyBuffer probe(info_.keyLength);
     MakeProbe(key, probe.data());
-    RWDiskBTreeNode below(info_.halfOrder, info_.keyLength);
+    // Lookups are many: the node a walk reads into is made once.
+    if (!scratch_)
+        scratch_.reset(new RWDiskBTreeNode(info_.halfOrder, info_.keyLength));
+    RWDiskBTreeNode& below = *scratch_;
     const RWDiskBTreeNode* node = root_.get();
     for (uint32_t depth = 1;; ++depth) {
         const uint32_t i = LowerBound(*node, probe.data());
@@ -462,12 +485,12 @@ int RWDiskBTree::InsertKeyAndValue(const char* key, uint32_t value)
 {
     if (!usable_ || !key)
         return 0;
-    std::vector<char> probe(info_.keyLength);
+    KeyBuffer probe(info_.keyLength);
     MakeProbe(key, probe.data());
     Pending up;
     Step step;
     if (info_.root == kNone) {
-        up.key = probe;
+        up.key.assign(probe.data(), probe.data() + info_.keyLength);
         up.value = value;
         step = Step::Promote;
     } else {
@@ -587,7 +610,7 @@ int RWDiskBTree::RemoveKeyAndValue(const char* key, RWCString& keyOut, uint32_t&
     value = kNone;
     if (!usable_ || !key || info_.root == kNone)
         return 0;
-    std::vector<char> probe(info_.keyLength), removed(info_.keyLength);
+    KeyBuffer probe(info_.keyLength), removed(info_.keyLength);
     MakeProbe(key, probe.data());
     uint32_t removedValue = kNone;
     Step step = Remove(*root_, 0, probe.data(), removed.data(), removedValue);

@@ -136,6 +136,8 @@ private:
     RWDiskFileManager& file_;
     std::unique_ptr<RWDiskCache> cache_;
     std::unique_ptr<RWDiskBTreeNode> root_;
+    // The node a lookup reads into below the root.
+    std::unique_ptr<RWDiskBTreeNode> scratch_;
     RWDiskKeyCompare compare_;
     uint32_t buffers_;
     uint32_t infoOffset_;

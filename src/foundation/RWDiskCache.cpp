@@ -65,7 +65,8 @@ bool RWDiskCache::TakeBuffer(uint32_t& index)
         }
         return true;
     }
-    if (!file_.Flush())
+    // A file held in memory serves the dropped block from there: nothing to flush.
+    if (!file_.IsBuffered() && !file_.Flush())
         return false;
     index = 0;
     for (uint32_t i = 1; i < used_; ++i)

@@ -20,6 +20,18 @@ void RWRaiseFileError(RWBinaryFile& file, uint32_t kind)
 RWDiskFileManager::RWDiskFileManager(const char* name, const char* mode)
     : RWBinaryFile(name, mode), start_(kNone), end_(kNone), blockSize_(0)
 {
+    Open();
+}
+
+RWDiskFileManager::RWDiskFileManager(const char* name, const char* mode, size_t chunkBytes, size_t chunks)
+    : RWBinaryFile(name, mode), start_(kNone), end_(kNone), blockSize_(0)
+{
+    Buffer(chunkBytes, chunks);
+    Open();
+}
+
+void RWDiskFileManager::Open()
+{
     if (!IsValid())
         return;
     if (IsEmpty())

@@ -7,7 +7,8 @@
 // free-list block at offset 12, then the blocks. Every block begins with a 32-bit length
 // word (its whole size, a multiple of 4, at least 8); its data offset is 4 bytes on.
 //
-// Every change reaches the file as it is made. Damaged header or list bytes raise an
+// Every change reaches the file as it is made, or, for a manager made buffered, the
+// file's bytes held in memory (RWBinaryFile::Buffer). Damaged header or list bytes raise an
 // error through the foundation handler and make the operation fail: Allocate then
 // answers kNone and Deallocate frees nothing.
 #pragma once
@@ -32,6 +33,10 @@ public:
     // When the file cannot be opened or its header is damaged, the manager has no free
     // list: every allocation fails.
     explicit RWDiskFileManager(const char* name, const char* mode = nullptr);
+    // The same with the file's bytes held in memory from the start (RWBinaryFile::Buffer):
+    // header, lists and blocks reach the file at Flush, at close, or when more than the
+    // bound of chunks would be held.
+    RWDiskFileManager(const char* name, const char* mode, size_t chunkBytes, size_t chunks);
     ~RWDiskFileManager();
 
     // Room for n bytes: the data offset of a block of (n + 7) & ~3 bytes (at least 8) or
@@ -66,6 +71,7 @@ public:
     bool SetEnd(uint32_t end);
 
 private:
+    void Open();
     bool Initialise();
     bool ReadHeader();
     bool WriteHeaderWord(uint32_t offset, uint32_t value);

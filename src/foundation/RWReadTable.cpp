@@ -3,6 +3,7 @@
 #include "foundation/RWCollectionHelpers.h"
 #include "foundation/RWThreadContext.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -21,6 +22,31 @@ RWReadTable::RWReadTable()
 }
 
 RWReadTable::~RWReadTable() { delete[] entries_; }
+
+void RWReadTable::Reset()
+{
+    // A large restore's tables are let go rather than kept at their size.
+    if (capacity_ > 64 * kInitialCapacity) {
+        Entry* entries = new Entry[kInitialCapacity];
+        delete[] entries_;
+        entries_ = entries;
+        capacity_ = kInitialCapacity;
+    }
+    count_ = 0;
+    depth_ = 0;
+    inPlace_.clear();
+    // A grown span table is made small again: clearing it whole would cost every later
+    // restore of one object as much as the large one.
+    if (spans_.size() > kInitialSpanSlots)
+        std::vector<Span>(kInitialSpanSlots, Span{nullptr, 0, 0}).swap(spans_);
+    else
+        std::fill(spans_.begin(), spans_.end(), Span{nullptr, 0, 0});
+    spanCount_ = 0;
+    failed_ = false;
+    cutShort_ = false;
+    refused_ = false;
+    AppendObject(&RWNilObject, false);
+}
 
 void RWReadTable::Append(const Entry& entry)
 {
@@ -206,16 +232,29 @@ RWReadTable* RWReadTable::Current() { return RWThreadContext::Current().readTabl
 
 RWReadTableGuard::RWReadTableGuard() : table_(RWThreadContext::Current().readTable), created_(false)
 {
-    if (!table_) {
-        table_ = RWThreadContext::Current().readTable = new RWReadTable;
-        created_ = true;
+    if (table_)
+        return;
+    RWThreadContext& context = RWThreadContext::Current();
+    if (!context.IsShared() && context.spareReadTable) {
+        table_ = context.spareReadTable;
+        context.spareReadTable = nullptr;
+    } else {
+        table_ = new RWReadTable;
     }
+    context.readTable = table_;
+    created_ = true;
 }
 
 RWReadTableGuard::~RWReadTableGuard()
 {
-    if (created_) {
-        RWThreadContext::Current().readTable = nullptr;
+    if (!created_)
+        return;
+    RWThreadContext& context = RWThreadContext::Current();
+    context.readTable = nullptr;
+    if (!context.IsShared() && !context.spareReadTable) {
+        table_->Reset();
+        context.spareReadTable = table_;
+    } else {
         delete table_;
     }
 }

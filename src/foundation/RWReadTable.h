@@ -30,6 +30,8 @@ public:
 
     RWReadTable();
     ~RWReadTable();
+    // Empties the table for another restore: only the nil object is left.
+    void Reset();
     RWReadTable(const RWReadTable&) = delete;
     RWReadTable& operator=(const RWReadTable&) = delete;
 

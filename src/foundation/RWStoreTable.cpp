@@ -2,102 +2,144 @@
 
 #include "foundation/RWThreadContext.h"
 
-#include <typeinfo>
+#include <algorithm>
 
 namespace {
 
-// An entry: an object or a name with its number. Entries of the two kinds never equal
-// each other.
-class StoreEntry : public RWCollectable {
-public:
-    explicit StoreEntry(uint32_t number) : number_(number) {}
-    uint32_t Number() const { return number_; }
+const size_t kFirstObjectSlots = 32;
+const size_t kFirstNameSlots = 16;
 
-private:
-    uint32_t number_;
-};
-
-class ObjectEntry : public StoreEntry {
-public:
-    ObjectEntry(const RWCollectable* obj, uint32_t number) : StoreEntry(number), obj_(obj) {}
-    uint32_t Hash() const override { return RWAddressHash(obj_); }
-    bool IsEqual(const RWCollectable* other) const override
-    {
-        return other && typeid(*other) == typeid(ObjectEntry) && static_cast<const ObjectEntry*>(other)->obj_ == obj_;
-    }
-
-private:
-    const RWCollectable* obj_;
-};
-
-class NameEntry : public StoreEntry {
-public:
-    NameEntry(const RWStringID& name, uint32_t number) : StoreEntry(number), name_(name) {}
-    uint32_t Hash() const override { return name_.Hash(); }
-    bool IsEqual(const RWCollectable* other) const override
-    {
-        return other && typeid(*other) == typeid(NameEntry) && static_cast<const NameEntry*>(other)->name_ == name_;
-    }
-
-private:
-    RWStringID name_;
-};
-
-// Finds the entry equal to probe, or enters a heap copy of it under the next number.
-template <class Entry>
-bool AddEntry(RWStoreTable& table, const Entry& probe, uint32_t& number)
+size_t HomeOf(const RWCollectable* obj, size_t mask)
 {
-    if (const StoreEntry* found = static_cast<const StoreEntry*>(table.Find(&probe))) {
-        number = found->Number();
-        return false;
-    }
-    number = probe.Number();
-    // Known to be new: the set's own search before inserting is not needed.
-    table.RWHashTable::Insert(new Entry(probe));
-    // A large save keeps its bucket lists short.
-    if (table.Entries() > 2 * table.Buckets())
-        table.Resize(table.Buckets() * 4);
-    return true;
+    // Fibonacci hashing of the address, its well-mixed high half folded onto the low.
+    const uint32_t h = uint32_t(reinterpret_cast<uintptr_t>(obj)) * 2654435769u;
+    return size_t(h ^ (h >> 16)) & mask;
 }
 
 } // namespace
 
 RWStoreTable::RWStoreTable()
+    : objects_(kFirstObjectSlots, ObjectSlot{nullptr, 0}), objectCount_(0),
+      names_(kFirstNameSlots, NameSlot{0, 0, 0, false}), next_(0)
 {
     uint32_t number;
     Add(&RWNilObject, number);
 }
 
-RWStoreTable::~RWStoreTable()
+void RWStoreTable::Reset()
 {
-    Apply([](RWCollectable* entry, void*) { delete entry; }, nullptr);
-    Clear();
+    // A grown table is made small again: clearing it whole would cost every later save
+    // of one object as much as the large one.
+    if (objects_.size() > kFirstObjectSlots)
+        std::vector<ObjectSlot>(kFirstObjectSlots, ObjectSlot{nullptr, 0}).swap(objects_);
+    else
+        std::fill(objects_.begin(), objects_.end(), ObjectSlot{nullptr, 0});
+    if (names_.size() > kFirstNameSlots)
+        std::vector<NameSlot>(kFirstNameSlots, NameSlot{0, 0, 0, false}).swap(names_);
+    else
+        std::fill(names_.begin(), names_.end(), NameSlot{0, 0, 0, false});
+    nameList_.clear();
+    objectCount_ = 0;
+    next_ = 0;
+    uint32_t number;
+    Add(&RWNilObject, number);
 }
 
 bool RWStoreTable::Add(const RWCollectable* obj, uint32_t& number)
 {
-    return AddEntry(*this, ObjectEntry(obj, uint32_t(Entries())), number);
+    const size_t mask = objects_.size() - 1;
+    size_t i = HomeOf(obj, mask);
+    for (; objects_[i].obj; i = (i + 1) & mask)
+        if (objects_[i].obj == obj) {
+            number = objects_[i].number;
+            return false;
+        }
+    number = next_++;
+    objects_[i] = ObjectSlot{obj, number};
+    // Half full: doubled, so that probes stay short.
+    if (++objectCount_ * 2 > objects_.size())
+        GrowObjects();
+    return true;
 }
 
 bool RWStoreTable::Add(const RWStringID& name, uint32_t& number)
 {
-    return AddEntry(*this, NameEntry(name, uint32_t(Entries())), number);
+    const unsigned hash = name.Hash();
+    const size_t mask = names_.size() - 1;
+    size_t i = hash & mask;
+    for (; names_[i].used; i = (i + 1) & mask)
+        if (names_[i].hash == hash && nameList_[names_[i].name] == name) {
+            number = names_[i].number;
+            return false;
+        }
+    number = next_++;
+    names_[i] = NameSlot{hash, number, uint32_t(nameList_.size()), true};
+    nameList_.push_back(name);
+    if (nameList_.size() * 2 > names_.size())
+        GrowNames();
+    return true;
+}
+
+void RWStoreTable::GrowObjects()
+{
+    std::vector<ObjectSlot> old(objects_.size() * 2, ObjectSlot{nullptr, 0});
+    old.swap(objects_);
+    const size_t mask = objects_.size() - 1;
+    for (const ObjectSlot& slot : old)
+        if (slot.obj) {
+            size_t i = HomeOf(slot.obj, mask);
+            while (objects_[i].obj)
+                i = (i + 1) & mask;
+            objects_[i] = slot;
+        }
+}
+
+void RWStoreTable::GrowNames()
+{
+    std::vector<NameSlot> old(names_.size() * 2, NameSlot{0, 0, 0, false});
+    old.swap(names_);
+    const size_t mask = names_.size() - 1;
+    for (const NameSlot& slot : old)
+        if (slot.used) {
+            size_t i = slot.hash & mask;
+            while (names_[i].used)
+                i = (i + 1) & mask;
+            names_[i] = slot;
+        }
 }
 
 RWStoreTableGuard::RWStoreTableGuard(Use use)
     : slot_(use == kSave ? RWThreadContext::Current().saveTable : RWThreadContext::Current().sizeTable),
       table_(slot_), created_(false)
 {
-    if (!table_) {
-        table_ = slot_ = new RWStoreTable;
-        created_ = true;
-    }
+    if (table_)
+        return;
+    RWThreadContext& context = RWThreadContext::Current();
+    if (!context.IsShared())
+        for (RWStoreTable*& spare : context.spareStoreTables)
+            if (spare) {
+                table_ = spare;
+                spare = nullptr;
+                break;
+            }
+    if (!table_)
+        table_ = new RWStoreTable;
+    slot_ = table_;
+    created_ = true;
 }
 
 RWStoreTableGuard::~RWStoreTableGuard()
 {
-    if (created_) {
-        slot_ = nullptr;
-        delete table_;
-    }
+    if (!created_)
+        return;
+    slot_ = nullptr;
+    RWThreadContext& context = RWThreadContext::Current();
+    if (!context.IsShared())
+        for (RWStoreTable*& spare : context.spareStoreTables)
+            if (!spare) {
+                table_->Reset();
+                spare = table_;
+                return;
+            }
+    delete table_;
 }

@@ -7,16 +7,17 @@
 // save never marks objects as written that the save has not written.
 #pragma once
 
-#include "foundation/RWSet.h"
+#include "foundation/RWCollectable.h"
 #include "foundation/RWStringID.h"
 
 #include <cstdint>
+#include <vector>
 
-class RWStoreTable : public RWSet {
+// Objects and names are kept in two open-addressed tables of linear probing that hold
+// their entries in place: entering one allocates nothing but the odd doubling.
+class RWStoreTable {
 public:
     RWStoreTable();
-    // Deletes the entries.
-    ~RWStoreTable() override;
     RWStoreTable(const RWStoreTable&) = delete;
     RWStoreTable& operator=(const RWStoreTable&) = delete;
 
@@ -25,6 +26,31 @@ public:
     bool Add(const RWCollectable* obj, uint32_t& number);
     // The same for a class name, in the same numbering.
     bool Add(const RWStringID& name, uint32_t& number);
+    // Objects and names entered, the nil object included.
+    uint32_t Entries() const { return next_; }
+    // Empties the table for another save: only the nil object, number 0, is left.
+    void Reset();
+
+private:
+    struct ObjectSlot {
+        const RWCollectable* obj;
+        uint32_t number;
+    };
+    // A used slot names its entry in the list of names.
+    struct NameSlot {
+        unsigned hash;
+        uint32_t number;
+        uint32_t name;
+        bool used;
+    };
+    void GrowObjects();
+    void GrowNames();
+
+    std::vector<ObjectSlot> objects_;
+    size_t objectCount_;
+    std::vector<NameSlot> names_;
+    std::vector<RWStringID> nameList_;
+    uint32_t next_;
 };
 
 // Fetches the calling thread's table of one use, creating it when there is none; the

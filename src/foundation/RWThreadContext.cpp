@@ -1,5 +1,8 @@
 #include "foundation/RWThreadContext.h"
 
+#include "foundation/RWReadTable.h"
+#include "foundation/RWStoreTable.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -26,6 +29,7 @@ RWThreadContext g_shared;
 void WINAPI FreeContext(void* data)
 {
     if (data) {
+        static_cast<RWThreadContext*>(data)->DropSpares();
         delete static_cast<RWThreadContext*>(data);
         --g_alive;
     }
@@ -81,6 +85,18 @@ RWThreadContext& RWThreadContext::Current()
     }
     ++g_alive;
     return *context;
+}
+
+bool RWThreadContext::IsShared() const { return this == &g_shared; }
+
+void RWThreadContext::DropSpares()
+{
+    for (RWStoreTable*& table : spareStoreTables) {
+        delete table;
+        table = nullptr;
+    }
+    delete spareReadTable;
+    spareReadTable = nullptr;
 }
 
 RWThreadContext* RWThreadContext::Peek()

@@ -37,6 +37,15 @@ public:
     RWStoreTable* saveTable = nullptr;
     RWStoreTable* sizeTable = nullptr;
     RWReadTable* readTable = nullptr;
+    // Tables that finished saves, size counts and restores left, emptied, for the next
+    // ones of this thread: a spooled page saves and restores one object at a time. The
+    // context owns them; the shared context keeps none.
+    RWStoreTable* spareStoreTables[2] = {};
+    RWReadTable* spareReadTable = nullptr;
+    // True for the context that callers share.
+    bool IsShared() const;
+    // Deletes the spare tables.
+    void DropSpares();
     // The classes the restores of this thread may make (RWClassListScope), or null for
     // any registered class.
     const RWClassList* classList = nullptr;

@@ -3,6 +3,7 @@
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWErrorHandler.h"
 #include "foundation/RWRefCount.h"
+#include "foundation/RWTextLocale.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -62,7 +63,7 @@ RWWString::Core Converted(const char* terminated, size_t n)
         out = large.get();
     }
     // A character takes at least one byte, so n + 1 units always hold the result.
-    const size_t count = std::mbstowcs(out, terminated, n + 1);
+    const size_t count = RWTextLocale::ToWide(out, terminated, n + 1);
     if (count == static_cast<size_t>(-1))
         return RWWString::Core();
     return RWWString::Core::OfText(out, count, count);
@@ -229,17 +230,18 @@ const RWWStringSpan RWWString::Strip(StripType which, wchar_t c) const
     return const_cast<RWWString&>(*this).Strip(which, c);
 }
 
-int RWWString::Collate(const wchar_t* s) const { return std::wcscoll(Data(), s ? s : L""); }
+int RWWString::Collate(const wchar_t* s) const { return RWTextLocale::Collate(Data(), s ? s : L""); }
 
 RWCString RWWString::ToMultiByte() const
 {
-    const size_t widest = static_cast<size_t>(MB_CUR_MAX);
-    if (Length() > (SIZE_MAX - 1) / widest)
+    // The bytes the text takes in the code page, asked first: no guess of the widest
+    // character can fall short.
+    const size_t needed = RWTextLocale::ToNarrow(nullptr, Data(), 0);
+    if (needed == static_cast<size_t>(-1) || needed >= SIZE_MAX - 1)
         return RWCString();
-    const size_t size = Length() * widest + 1;
-    std::unique_ptr<char[]> buffer(new char[size]);
-    const size_t n = std::wcstombs(buffer.get(), Data(), size);
-    if (n == static_cast<size_t>(-1))
+    std::unique_ptr<char[]> buffer(new char[needed + 1]);
+    const size_t n = RWTextLocale::ToNarrow(buffer.get(), Data(), needed + 1);
+    if (n == static_cast<size_t>(-1) || n > needed)
         return RWCString();
     return RWCString(buffer.get(), n);
 }

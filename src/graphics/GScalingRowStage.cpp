@@ -127,6 +127,20 @@ uint32_t GScalingRowStage::ScaleRow(const uint8_t* in, uint8_t* out) const
     const uint32_t dw = destinationWidth_, sw = sourceWidth_;
     if (dw == 0 || sw == 0)
         return 0;
+    if (bits <= 8) {
+        // Packed pixels follow the 16.16 stepping rule; the bits past the last pixel stay 0.
+        if (bits < 8)
+            std::memset(out, 0, destinationRowBytes_);
+        const uint32_t written = StepPixels(sw, dw, [&](uint32_t x, uint32_t index) {
+            if (bits == 8) {
+                out[x] = in[index];
+                return;
+            }
+            const uint32_t bit = x * bits;
+            out[bit / 8] = uint8_t(out[bit / 8] | PackedPixel(in, index, bits) << (8 - bits - bit % 8));
+        });
+        return (written * bits + 7) / 8;
+    }
     // Source index = floor(x * sw / dw), stepped with a remainder so no product is taken.
     uint32_t index = 0, rest = 0;
     auto advance = [&] {
@@ -134,16 +148,7 @@ uint32_t GScalingRowStage::ScaleRow(const uint8_t* in, uint8_t* out) const
         while (rest >= dw)
             rest -= dw, ++index;
     };
-    if (bits < 8) {
-        std::memset(out, 0, destinationRowBytes_);
-        for (uint32_t x = 0; x < dw; ++x, advance()) {
-            const uint32_t bit = x * bits;
-            out[bit / 8] = uint8_t(out[bit / 8] | PackedPixel(in, index, bits) << (8 - bits - bit % 8));
-        }
-    } else if (bits == 8) {
-        for (uint32_t x = 0; x < dw; ++x, advance())
-            out[x] = in[index];
-    } else if (bits == 24) {
+    if (bits == 24) {
         for (uint32_t x = 0; x < dw; ++x, advance()) {
             const uint8_t* p = in + 3 * index;
             out[3 * x] = p[0], out[3 * x + 1] = p[1], out[3 * x + 2] = p[2];

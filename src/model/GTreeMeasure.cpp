@@ -12,7 +12,8 @@ namespace {
 bool RestoredTreeWithinBounds(RWCollectable* obj)
 {
     GObjectBase* root = dynamic_cast<GObjectBase*>(obj);
-    if (!root || GTreeMeasure().Within(root))
+    // A leaf is one object on one level: within any bounds, with nothing to walk.
+    if (!root || !root->AsComposite() || GTreeMeasure().Within(root))
         return true;
     // Read in place, the root stays its caller's: it keeps none of the data.
     root->RemoveAll();

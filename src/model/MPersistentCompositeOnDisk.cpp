@@ -298,14 +298,17 @@ void MPersistentCompositeOnDisk::Close()
     if (state_ != kOpen)
         return;
     state_ = kClosed;
-    if (imp_)
-        failed_ = static_cast<MPersistentCompositeOnDiskImp*>(imp_.Get())->HasFailed();
     std::vector<OpenEntry>& open = Tables().open;
     for (size_t i = 0; i < open.size(); ++i)
         if (SameName(open[i].name, name_)) {
             open.erase(open.begin() + i);
             break;
         }
+    if (MPersistentCompositeOnDiskImp* imp = static_cast<MPersistentCompositeOnDiskImp*>(imp_.Get())) {
+        // The last holder closes the file itself, so that a write that fails there
+        // fails this close: what the file holds is then on disk, or the store failed.
+        failed_ = imp_->References() == 0 ? imp->Finish() : imp->HasFailed();
+    }
     imp_.Set(nullptr);
 }
 

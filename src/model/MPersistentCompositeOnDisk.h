@@ -59,7 +59,9 @@ public:
     // that name.
     void Open(const RWCString& name);
     void Open() { Open(name_); }
-    // Lets go of the implementation; the next forwarded operation opens again.
+    // Lets go of the implementation; the next forwarded operation opens again. The last
+    // holder of the implementation closes the file here: when a write there fails, the
+    // store has failed (HasFailed).
     void Close();
     uint32_t IsOpen() const { return state_ == kOpen; }
     // The implementation's failure flag (kept from when the store was last open).

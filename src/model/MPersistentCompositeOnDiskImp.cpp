@@ -18,6 +18,12 @@ const uint32_t kBuffers = 10;
 const uint32_t kKeyLength = 16;
 const uint32_t kHalfOrder = 10;
 const uint32_t kMinFill = 10;
+// The records file is held in memory in chunks of this size, read whole as they are
+// first needed, and written back in order when the store closes (or flushes) and when
+// more than kChunks would be held: a page's records and tree nodes go to the disk in a
+// few large writes, and a page is read back in a few large reads.
+const size_t kChunkBytes = 64 * 1024;
+const size_t kChunks = 32;
 // More top-level records than this and new objects are dropped, except those that end
 // a job or a page, so that the end of a job still gets through.
 const uint32_t kMaxTopLevel = 0x3FFFFFEF;
@@ -132,8 +138,13 @@ public:
     }
     ~Session()
     {
-        if (entered_)
-            store_.busy_ = false;
+        if (!entered_)
+            return;
+        store_.busy_ = false;
+        // A store that has just failed writes nothing more: what it holds in memory of
+        // the file goes to the disk now.
+        if (store_.failed_ && !store_.broken_ && store_.file_)
+            store_.file_->Flush();
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -177,8 +188,10 @@ void MPersistentCompositeOnDiskImp::Broken()
 void MPersistentCompositeOnDiskImp::OpenFile()
 {
     index_.ClearMembers();
+    indexBytes_.clear();
+    indexClean_ = false;
     RWErrorCapture capture;
-    file_.reset(new (std::nothrow) RWDiskFileManager(name_.Data()));
+    file_.reset(new (std::nothrow) RWDiskFileManager(name_.Data(), nullptr, kChunkBytes, kChunks));
     if (!file_ || !file_->IsValid() || !file_->HasFreeList() || !Clean(capture, *file_)) {
         Broken();
         return;
@@ -196,7 +209,9 @@ void MPersistentCompositeOnDiskImp::OpenFile()
         if (tree_->FindKeyAndValue(kIndexKey, key, offset) && Clean(capture, *file_))
             ReadIndex(offset);
     }
-    if (!Clean(capture, *file_))
+    // An open store's file is on disk as opening left it: a new file with its header,
+    // free list and tree, a reopened one without its index.
+    if (!Clean(capture, *file_) || !file_->Flush())
         Broken();
 }
 
@@ -221,6 +236,15 @@ void MPersistentCompositeOnDiskImp::ReadIndex(uint32_t offset)
     else
         Broken();
     delete read;
+    // The bytes just read, kept for a close that finds the index unchanged.
+    const long end = broken_ ? -1 : file_->CurOffset();
+    if (end > long(offset)) {
+        indexBytes_.resize(size_t(end - long(offset)));
+        indexClean_ = file_->SeekTo(long(offset)) && file_->Read(indexBytes_.data(), indexBytes_.size()) &&
+                      Clean(capture, *file_);
+        if (!indexClean_)
+            indexBytes_.clear();
+    }
     if (!broken_) {
         RWCString key;
         uint32_t removed = RWDiskBTree::kNone;
@@ -237,17 +261,21 @@ void MPersistentCompositeOnDiskImp::CloseFile()
 {
     if (file_ && tree_ && !broken_) {
         RWErrorCapture capture;
-        const uint32_t size = index_.RecursiveStoreSize();
+        // An index that nothing changed since it was read goes back as the bytes it was
+        // read from: writing it anew would give the same bytes.
+        const bool unchanged = indexClean_ && !indexBytes_.empty();
+        const uint32_t size = unchanged ? uint32_t(indexBytes_.size()) : index_.RecursiveStoreSize();
         const uint32_t block = file_->Allocate(size);
         bool ok = block != RWDiskFileManager::kNone && Clean(capture, *file_) && file_->SeekTo(long(block));
         if (ok) {
-            index_.RecursiveSaveOn(*file_);
+            if (unchanged)
+                file_->Write(indexBytes_.data(), indexBytes_.size());
+            else
+                index_.RecursiveSaveOn(*file_);
             ok = Clean(capture, *file_);
         }
         if (ok)
             ok = tree_->InsertKeyAndValue(kIndexKey, block) && Clean(capture, *file_);
-        if (ok)
-            file_->Flush();
         if (!Clean(capture, *file_))
             Broken();
     }
@@ -256,9 +284,25 @@ void MPersistentCompositeOnDiskImp::CloseFile()
         // once more.
         RWErrorCapture capture;
         tree_.reset();
+        // Every byte the store changed reaches the disk now: a write that fails here
+        // fails the store, which its last holder reports as the close's result.
+        if (file_ && !broken_ && (!file_->Flush() || !Clean(capture, *file_)))
+            Broken();
         file_.reset();
     }
     index_.ClearMembers();
+    indexBytes_.clear();
+    indexClean_ = false;
+}
+
+uint32_t MPersistentCompositeOnDiskImp::Finish()
+{
+    GRecordsStoreGuard guard;
+    CloseFile();
+    const uint32_t failed = failed_;
+    // Closed for good: nothing more is read or written.
+    Broken();
+    return failed;
 }
 
 bool MPersistentCompositeOnDiskImp::StoreObject(GRecord& record, const GObjectBase& object)
@@ -420,9 +464,11 @@ void MPersistentCompositeOnDiskImp::AddRecord(GObjectBase* object)
 {
     {
         Session session(*this);
-        if (session.Entered() && object)
+        if (session.Entered() && object) {
+            indexClean_ = false;
             if (const GRecordRef record = WriteRecord(object, 0))
                 index_.AddMember(record.Get());
+        }
     }
     GObjectBase::Drop(object);
 }
@@ -434,6 +480,8 @@ GCountedRef MPersistentCompositeOnDiskImp::Take(const GRecordKey& key, bool take
     Session session(*this);
     if (!session.Entered())
         return GCountedRef();
+    if (take)
+        indexClean_ = false;
     return index_.Search(key, take, *this);
 }
 
@@ -442,6 +490,7 @@ int MPersistentCompositeOnDiskImp::ReplaceFirst(const GRecordKey& key, const GOb
     Session session(*this);
     if (!session.Entered() || !newObject)
         return 0;
+    indexClean_ = false;
     return index_.Replace(key, newObject, *this);
 }
 

@@ -15,6 +15,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class RWDiskBTree;
 class RWDiskFileManager;
@@ -66,6 +67,10 @@ public:
     GObjectIterator* CreateIterator() override;
 
     uint32_t HasFailed() const { return failed_; }
+    // Writes the index back and closes the file now, as the destructor would, and
+    // answers whether the store failed, that close included. For the last holder: the
+    // implementation does nothing more afterwards.
+    uint32_t Finish();
     const RWCString& GetFileName() const { return name_; }
 
     // For the records: reads the object a record stands for (take: out of the file) with
@@ -102,6 +107,10 @@ private:
     std::unique_ptr<RWDiskFileManager> file_;
     std::unique_ptr<RWDiskBTree> tree_;
     GRecordComposite index_;
+    // The index as it was read from the file while nothing has changed it since: closing
+    // then writes these bytes back instead of writing the index anew.
+    std::vector<char> indexBytes_;
+    bool indexClean_ = false;
     RWCString name_;
     uint32_t failed_;
     bool broken_;

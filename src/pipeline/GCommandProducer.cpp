@@ -121,6 +121,8 @@ void GCommandProducer::ConfigureFromSettings()
     jobStatus_ = 0;
     clearedWord1_ = clearedWord2_ = 0;
     documentOpen_ = 0;
+    workingColor_ = configuredColor_;
+    workingWords_ = configuredWords_;
     GObjectBase* job = SubState(kJobControl);
     flagA_ = ValueIs(job, kProducerFlagA, 1);
     flagB_ = ValueIs(job, kProducerFlagB, 1);
@@ -514,17 +516,21 @@ int GCommandProducer::SetClip(uint32_t kind, uint32_t mode)
     return kind == 3 ? 1 : 0;
 }
 
-void GCommandProducer::SaveGraphicState() { savedStates_.push_back(SavedState{clip_}); }
+void GCommandProducer::SaveGraphicState() { savedStates_.push_back(SavedState{workingWords_, clipWord_, clip_}); }
 
 void GCommandProducer::RestoreGraphicState()
 {
-    if (savedStates_.empty() || !savedStates_.back().clip) {
+    if (savedStates_.empty()) {
         clip_.Set(new GClipToPage(0));
-        if (!savedStates_.empty())
-            savedStates_.pop_back();
         return;
     }
-    clip_ = savedStates_.back().clip;
+    const SavedState& saved = savedStates_.back();
+    workingWords_ = saved.words;
+    clipWord_ = saved.clipWord;
+    if (saved.clip)
+        clip_ = saved.clip;
+    else
+        clip_.Set(new GClipToPage(0));
     savedStates_.pop_back();
 }
 

@@ -14,6 +14,7 @@
 #include "foundation/RWCString.h"
 #include "foundation/RWWString.h"
 #include "graphics/GFontOwner.h"
+#include "graphics/GRGBColor.h"
 #include "model/GCountedRef.h"
 #include "printer/GDriverObject.h"
 
@@ -131,6 +132,10 @@ public:
     virtual uint16_t BeginDocument();
     // 27.
     virtual void CloseFontPool();
+    // The folder the job's spooling filters write into once the first of them made it;
+    // empty before and again once the folder was let go.
+    const RWWString& GetSpoolFolder() const { return spoolFolder_; }
+    void SetSpoolFolder(const RWWString& folder) { spoolFolder_ = folder; }
     // 28.
     virtual uint16_t SendNoCommand();
     // 29. A composite of value attributes under the id, added to every job state.
@@ -209,6 +214,25 @@ public:
     GObjectBase* GetClip() const { return clip_.Get(); }
     GJobPluginGate& GetPluginGate() { return gate_; }
 
+    // The drawing words of the graphic state: two 32-bit words and a float. The configured
+    // colour and words are what a job starts from: configuring copies them into the
+    // working ones; saving the graphic state keeps the working words (not the colour) and
+    // restoring puts them back.
+    struct GraphicWords {
+        uint32_t first = 0;
+        uint32_t second = 1;
+        float third = 10.0f;
+    };
+    const GRGBColor& GetConfiguredColor() const { return configuredColor_; }
+    void SetConfiguredColor(const GRGBColor& color) { configuredColor_ = color; }
+    const GraphicWords& GetConfiguredWords() const { return configuredWords_; }
+    void SetConfiguredWords(const GraphicWords& words) { configuredWords_ = words; }
+    const GRGBColor& GetWorkingColor() const { return workingColor_; }
+    void SetWorkingColor(const GRGBColor& color) { workingColor_ = color; }
+    const GraphicWords& GetWorkingWords() const { return workingWords_; }
+    void SetWorkingWords(const GraphicWords& words) { workingWords_ = words; }
+    size_t SavedGraphicStates() const { return savedStates_.size(); }
+
     // The job text for a document name (see the definition); also keeps the wide name.
     RWCString MakeJobName(const RWWString& documentName);
 
@@ -271,6 +295,7 @@ private:
 
     uint32_t systemValue_ = 0;
     GFontDatabase* fontPool_ = nullptr;
+    RWWString spoolFolder_;
     uint32_t documentPending_ = 0;
     uint32_t documentOpen_ = 0;
     RWWString documentName_;
@@ -297,7 +322,13 @@ private:
     uint32_t flagC_ = 0;
     uint32_t flagD_ = 0;
     uint32_t flagE_ = 0;
+    GRGBColor configuredColor_{255, 255, 255, 255};
+    GraphicWords configuredWords_;
+    GRGBColor workingColor_{255, 255, 255, 255};
+    GraphicWords workingWords_;
     struct SavedState {
+        GraphicWords words;
+        uint32_t clipWord;
         GCountedRef clip;
     };
     std::vector<SavedState> savedStates_;

@@ -12,6 +12,7 @@
 #include "entry/module/OpenDocumentTable.h"
 #include "model/GAttributeComposite.h"
 #include "model/GFeatureIds.h"
+#include "model/GLock.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/PrinterIdentity.h"
@@ -310,6 +311,50 @@ TEST_F(DocumentEvents, EscapeAnswersZeroAndOnlyLowWordCounts)
     EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
     EXPECT_EQ(1u, g_last->DocumentEvents().PageCount());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
+// A lock whose wait or release fails, and the reports the table makes of it.
+struct FailingLock : GLock {
+    bool failWait = false, failRelease = false;
+    int32_t Acquire() override { return failWait ? -1 : 0; }
+    int32_t Release() override { return failRelease ? -2 : 0; }
+};
+std::vector<std::pair<int32_t, uint16_t>> g_lockReports;
+std::string g_lockSource;
+void RecordLockFailure(int32_t severity, uint16_t id, RWCString source, int32_t, RWCString text)
+{
+    g_lockReports.push_back({severity, id});
+    g_lockSource = source.Data();
+    EXPECT_EQ(0u, text.Length());
+}
+
+TEST_F(DocumentEvents, ALockFailureIsReportedOnceAndTheEventStillCompletes)
+{
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    OpenDocumentTable* table = ModuleLifetime::DocumentTable();
+    OpenDocumentTable::SetLockFailureReporterForTesting(&RecordLockFailure);
+    const struct {
+        bool failWait, failRelease;
+        uint16_t reported;
+    } rows[] = {{true, false, 301}, {false, true, 302}};
+    for (const auto& row : rows) {
+        FailingLock lock;
+        lock.failWait = row.failWait;
+        lock.failRelease = row.failRelease;
+        table->SetLock(&lock);
+        g_lockReports.clear();
+        const uint32_t pages = g_last->DocumentEvents().PageCount();
+        // STARTPAGE takes the table's lock once, to find the printer's entry.
+        EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE)) << row.reported;
+        EXPECT_EQ(pages + 1, g_last->DocumentEvents().PageCount());
+        EXPECT_EQ((std::vector<std::pair<int32_t, uint16_t>>{{2, row.reported}}), g_lockReports);
+        EXPECT_EQ(".\\winnt40\\nt40qddi", g_lockSource);
+        table->SetLock(ModuleLifetime::DocumentTableLock());
+    }
+    OpenDocumentTable::SetLockFailureReporterForTesting(nullptr);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+    EXPECT_EQ(0u, Entries());
 }
 
 // Sound behaviour: a second CREATEDCPRE on one handle gives back the object it replaces.

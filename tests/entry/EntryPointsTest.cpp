@@ -2,6 +2,7 @@
 
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIDocumentEvents.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "printer/PrinterIdentity.h"
@@ -261,6 +262,22 @@ TEST_F(EntryPoints, NonPropertyPageSheetHandsBackItsFirstParameter)
 {
     EXPECT_EQ(1234, NonPropPageSheet(nullptr, 7, 1234, 99));
     EXPECT_EQ(0, NonPropPageSheet(nullptr, 0, 0, 0));
+}
+
+// The manual-duplex instructions run in a dialog of the module's own, whose sheet callback
+// is the exported NonPropPageSheet with the module handle as the sheet.
+TEST(ManualDuplexDialog, RunsWithTheExportedNonPropPageSheet)
+{
+    UIContextRecord record = {};
+    record.size = sizeof record;
+    record.moduleHandle = 0x1230000;
+    GDriverUIDocumentEvents::UseNonPropPageSheet(&record);
+    EXPECT_EQ(reinterpret_cast<void*>(&NonPropPageSheet), record.pfnComPropSheet);
+    EXPECT_EQ(reinterpret_cast<HANDLE>(0x1230000), record.hComPropSheet);
+    EXPECT_EQ(3u, record.pageSet);
+    auto sheet = reinterpret_cast<LONG_PTR(CALLBACK*)(HANDLE, UINT, LPARAM, LPARAM)>(record.pfnComPropSheet);
+    EXPECT_EQ(0x5678, sheet(record.hComPropSheet, 7, 0x5678, 1)) << "a page added answers its own entry";
+    GDriverUIDocumentEvents::UseNonPropPageSheet(nullptr);
 }
 
 // A CREATEDCPRE without its creation record is refused before any object is acquired.

@@ -13,10 +13,13 @@
 #include "RealDriverUIMaker.h"
 #include "ScratchDirectory.h"
 #include "TestPrinter.h"
+#include "agent/AgentStandin.h"
+#include "entry/agent/GNRAProvider.h"
 #include "entry/module/EntryPoints.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "printer/PrinterIdentity.h"
+#include "model/GFeatureIds.h"
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "printer/GFormToTrayDatabase.h"
@@ -656,6 +659,32 @@ TEST_F(DriverUIObject, TheUIContextRecordIs60BytesWithKind2AndNoAgent)
     EXPECT_EQ(0, agent->GetValue());
     ui->DestroyUIContext(record);
     ui->DestroyUIContext(nullptr);
+}
+
+TEST_F(DriverUIObject, TheUIContextsAgentFlagFollowsTheAgent)
+{
+    // The module's provider is registered at attach; 313 says whether the agent answers.
+    ASSERT_NE(nullptr, ModuleLifetime::AgentProvider());
+    const struct {
+        bool agentRunning;
+        uint16_t expected;
+    } rows[] = {{true, 1}, {false, 0}, {true, 1}};
+    for (const auto& row : rows) {
+        std::unique_ptr<AgentStandin> agent(row.agentRunning ? new AgentStandin({}) : nullptr);
+        if (agent) {
+            ASSERT_TRUE(agent->Running());
+        }
+        UIContextRecord* record = ui->CreateUIContext();
+        ASSERT_NE(nullptr, record);
+        auto* flag = GDriverObject::Feature<GValueAttribute>(record->settings, FeatureId::kAgentAvailable);
+        ASSERT_NE(nullptr, flag);
+        EXPECT_EQ(row.expected, flag->GetValue()) << "agent running: " << row.agentRunning;
+        ui->DestroyUIContext(record);
+        agent.reset();
+        // The provider keeps a window it found; a closed agent is looked up afresh.
+        if (auto* provider = dynamic_cast<GNRAProvider*>(ModuleLifetime::AgentProvider()))
+            provider->Disconnect();
+    }
 }
 
 TEST_F(DriverUIObject, WritingThePrinterDefaultStoresTheCurrentDevMode)

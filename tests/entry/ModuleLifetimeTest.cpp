@@ -5,6 +5,9 @@
 #include "entry/module/LocaleRule.h"
 #include "entry/module/ModuleKeepAlive.h"
 #include "entry/module/OpenDocumentTable.h"
+#include "foundation/RWCString.h"
+#include "foundation/RWTextLocale.h"
+#include "foundation/RWWString.h"
 #include "printer/GDriverServer.h"
 #include "model/GLock.h"
 #include "printer/GNewHandler.h"
@@ -121,6 +124,42 @@ TEST(ModuleLifetime, AttachLeavesTheHostsLocaleAlone)
     ModuleLifetime::Detach(false);
 }
 
+// The module's conversions follow the system code page from attach to detach, while the
+// host's locale stays as the host set it.
+TEST(ModuleLifetime, TheModulesConversionsTakeThePrivateLocaleOfTheSystemCodePage)
+{
+    CPINFO info = {};
+    ASSERT_TRUE(GetCPInfo(CP_ACP, &info));
+    if (info.MaxCharSize != 1)
+        GTEST_SKIP() << "a single-byte system code page is compared byte by byte";
+    std::string bytes;
+    for (int b = 0xA0; b <= 0xFF; ++b)
+        bytes.push_back(char(b));
+    bytes.push_back(char(0x80));
+    std::wstring system(bytes.size(), L'\0');
+    ASSERT_EQ(int(bytes.size()),
+              MultiByteToWideChar(CP_ACP, 0, bytes.data(), int(bytes.size()), &system[0], int(system.size())));
+    const std::string host = std::setlocale(LC_ALL, nullptr);
+
+    ASSERT_TRUE(ModuleLifetime::Attach(ThisProgram(), false));
+    EXPECT_TRUE(RWTextLocale::InUse());
+    const RWWString wide(bytes.c_str(), RWWString::multiByte);
+    EXPECT_EQ(system, std::wstring(wide.Data(), wide.Length()));
+    const RWCString narrow = wide.ToMultiByte();
+    EXPECT_EQ(bytes, std::string(narrow.Data(), narrow.Length()));
+    EXPECT_EQ(bytes.size(), RWCString(bytes.c_str()).MbLength());
+    EXPECT_EQ(host, std::setlocale(LC_ALL, nullptr)) << "the host's locale is untouched";
+    ModuleLifetime::Detach(false);
+
+    EXPECT_FALSE(RWTextLocale::InUse());
+    // The process's own "C" locale widens byte for byte again.
+    if (host == "C") {
+        const RWWString plain(bytes.c_str(), RWWString::multiByte);
+        ASSERT_EQ(bytes.size(), plain.Length());
+        EXPECT_EQ(wchar_t(0x80), plain.Data()[bytes.size() - 1]);
+    }
+}
+
 TEST(LocaleRule, ChineseJapaneseAndKoreanTakeEveryCategory)
 {
     const struct {
@@ -205,9 +244,17 @@ TEST(OpenDocumentTable, EveryOperationRunsUnderTheLock)
     table.Entries();
     EXPECT_EQ(4, lock.acquired);
     EXPECT_EQ(4, lock.released);
+    // A failed wait is reported (error 301, recorded here instead of ending the process)
+    // and the operation goes on without the lock, which is not released.
+    static int reports;
+    reports = 0;
+    OpenDocumentTable::SetLockFailureReporterForTesting(
+        [](int32_t severity, uint16_t id, RWCString, int32_t, RWCString) { reports += severity == 2 && id == 301; });
     lock.failWait = true;
     EXPECT_TRUE(table.Insert(Handle(2), 6)) << "a failed wait is not released";
     EXPECT_EQ(4, lock.released);
+    EXPECT_EQ(1, reports);
+    OpenDocumentTable::SetLockFailureReporterForTesting(nullptr);
 }
 
 } // namespace

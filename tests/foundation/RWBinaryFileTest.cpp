@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
 TEST(RWBinaryFile, OpensMissingFileByCreatingIt)
@@ -190,4 +194,137 @@ TEST(RWBinaryFile, SeeksToTheCurrentPlaceKeepEveryByteInStep)
     }
     ASSERT_TRUE(file.Flush());
     EXPECT_EQ(std::vector<uint8_t>(model.begin(), model.end()), FileBytes(path.str()));
+}
+
+// Held in memory: nothing reaches the file until a chunk more than the bound would be
+// held; then every changed byte goes out in ascending order, and the chunk touched
+// longest ago is let go (read back whole when it is needed again).
+TEST(RWBinaryFile, BufferedWritesReachTheFileInOrderWhenTheBoundIsReached)
+{
+    TempPath path("buffered-bound.bin");
+    RWBinaryFile file(path.c_str(), "wb+");
+    ASSERT_TRUE(file.Buffer(16, 2));
+    EXPECT_TRUE(file.IsBuffered());
+    const std::string a(16, 'a'), b(16, 'b'), c(16, 'c');
+    ASSERT_TRUE(file.SeekTo(16));
+    ASSERT_TRUE(file.Write(b.data(), 16));
+    ASSERT_TRUE(file.SeekTo(0));
+    ASSERT_TRUE(file.Write(a.data(), 16));
+    EXPECT_TRUE(FileBytes(path.str()).empty()) << "two chunks are held";
+    EXPECT_EQ(0u, file.FileWrites());
+    EXPECT_EQ(16, file.Remaining()) << "the file is 32 bytes long";
+    ASSERT_TRUE(file.SeekTo(32));
+    ASSERT_TRUE(file.Write(c.data(), 16));
+    const std::string ab = a + b, abc = ab + c;
+    EXPECT_EQ(std::vector<uint8_t>(ab.begin(), ab.end()), FileBytes(path.str()))
+        << "a third chunk sends the first two out, lowest offset first";
+    EXPECT_EQ(2u, file.FileWrites());
+    EXPECT_EQ(0u, file.FileReads());
+    char first[16] = {};
+    ASSERT_TRUE(file.SeekTo(16));
+    ASSERT_TRUE(file.Read(first, 16));
+    EXPECT_EQ(b, std::string(first, 16)) << "the chunk let go is read back";
+    EXPECT_EQ(1u, file.FileReads());
+    ASSERT_TRUE(file.Flush());
+    EXPECT_EQ(std::vector<uint8_t>(abc.begin(), abc.end()), FileBytes(path.str()));
+    EXPECT_FALSE(file.Error());
+}
+
+// A file written before is read in whole chunks, however small the reads asked for;
+// past its end a read fails and sets the end flag, as without buffering.
+TEST(RWBinaryFile, BufferedReadsTakeWholeChunks)
+{
+    TempPath path("buffered-read.bin");
+    std::vector<uint8_t> bytes(100);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = uint8_t(i);
+    ASSERT_TRUE(WriteFileBytes(path.str(), bytes));
+    RWBinaryFile file(path.c_str());
+    ASSERT_STREQ("rb+", file.Mode());
+    ASSERT_TRUE(file.Buffer(64, 4));
+    EXPECT_FALSE(file.IsEmpty());
+    EXPECT_EQ(100, file.Remaining());
+    for (int i = 0; i < 25; ++i) {
+        uint32_t word = 0;
+        ASSERT_TRUE(file.Read(word)) << i;
+        EXPECT_EQ(uint32_t(4 * i) | uint32_t(4 * i + 1) << 8 | uint32_t(4 * i + 2) << 16 | uint32_t(4 * i + 3) << 24,
+                  word);
+    }
+    EXPECT_EQ(2u, file.FileReads()) << "100 bytes in chunks of 64";
+    EXPECT_EQ(100, file.CurOffset());
+    char c = 0;
+    EXPECT_FALSE(file.Read(c));
+    EXPECT_TRUE(file.Eof());
+    ASSERT_TRUE(file.SeekTo(99));
+    EXPECT_FALSE(file.Eof());
+    ASSERT_TRUE(file.Read(c));
+    EXPECT_EQ(99, c);
+    EXPECT_EQ(0u, file.FileWrites()) << "nothing changed, nothing written";
+    RWBinaryFile readOnly(path.c_str(), "rb");
+    EXPECT_FALSE(readOnly.Buffer(64, 4)) << "a file that cannot be written stays unbuffered";
+}
+
+// The same walk of seeks, reads, writes and flushes as above through a small buffer
+// that must let chunks go all the time: every byte stays in step with a plain model,
+// on disk after the flush too.
+TEST(RWBinaryFile, BufferedFileKeepsEveryByteInStepWhileChunksComeAndGo)
+{
+    TempPath path("buffered-walk.bin");
+    RWBinaryFile file(path.c_str(), "wb+");
+    ASSERT_TRUE(file.Buffer(64, 3));
+    std::vector<char> model;
+    long at = 0;
+    uint32_t seed = 11;
+    auto next = [&seed](uint32_t n) { return (seed = seed * 1103515245u + 12345u) / 65536u % n; };
+    for (int step = 0; step < 4000; ++step) {
+        const uint32_t what = next(12);
+        if (what < 4) {
+            const long to = long(next(uint32_t(model.size()) + 1));
+            ASSERT_TRUE(file.SeekTo(to)) << step;
+            at = to;
+        } else if (what < 7) {
+            const uint32_t n = 1 + next(150);
+            std::vector<char> bytes(n);
+            for (char& c : bytes)
+                c = char(next(256));
+            ASSERT_TRUE(file.Write(bytes.data(), n)) << step;
+            if (model.size() < size_t(at) + n)
+                model.resize(size_t(at) + n);
+            std::copy(bytes.begin(), bytes.end(), model.begin() + at);
+            at += long(n);
+        } else if (what < 11) {
+            const uint32_t n = 1 + next(150);
+            std::vector<char> bytes(n);
+            const bool fits = size_t(at) + n <= model.size();
+            ASSERT_EQ(fits, file.Read(bytes.data(), n)) << step;
+            const size_t got = fits ? n : model.size() - size_t(at);
+            ASSERT_TRUE(std::equal(bytes.begin(), bytes.begin() + got, model.begin() + at)) << step;
+            at += long(got);
+        } else {
+            ASSERT_TRUE(file.Flush()) << step;
+        }
+        ASSERT_EQ(at, file.CurOffset()) << step;
+        ASSERT_EQ(long(model.size()) - at, file.Remaining()) << step;
+    }
+    ASSERT_TRUE(file.Flush());
+    EXPECT_EQ(std::vector<uint8_t>(model.begin(), model.end()), FileBytes(path.str()));
+    EXPECT_GT(file.FileReads(), 0u);
+}
+
+// A write back that the system refuses sets the error flag for good and fails the flush.
+TEST(RWBinaryFile, BufferedWriteBackThatFailsSetsTheErrorFlag)
+{
+    TempPath path("buffered-refused.bin");
+    RWBinaryFile file(path.c_str(), "wb+");
+    ASSERT_TRUE(file.Buffer(64, 4));
+    ASSERT_TRUE(file.Write("abcdef", 6));
+    // The descriptor now holds a handle that may only read the file.
+    const int readOnly = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    ASSERT_GE(readOnly, 0);
+    ASSERT_EQ(0, _dup2(readOnly, _fileno(file.Handle())));
+    _close(readOnly);
+    EXPECT_FALSE(file.Error()) << "held in memory: nothing was refused yet";
+    EXPECT_FALSE(file.Flush());
+    EXPECT_TRUE(file.Error());
+    EXPECT_TRUE(FileBytes(path.str()).empty());
 }

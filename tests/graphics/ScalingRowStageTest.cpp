@@ -31,6 +31,48 @@ Bytes NearestNeighbour(const Bytes& row, uint32_t sw, uint32_t dw, uint32_t bits
     return out;
 }
 
+// The 16.16 rule of packed rows, source pixel by source pixel: the step is
+// ceil((dw << 16) / sw); a pixel is written once, and again for every unit the upper 16
+// bits of the running sum moved past one; a pixel whose sum did not move them is followed
+// by pixels passed over until they move. At most dw pixels.
+Bytes SixteenSixteen(const Bytes& row, uint32_t sw, uint32_t dw, uint32_t bits)
+{
+    Bytes out((dw * bits + 7) / 8, 0);
+    const uint64_t step = ((uint64_t(dw) << 16) + sw - 1) / sw;
+    uint64_t sum = 0;
+    uint32_t x = 0, i = 0;
+    auto upper = [&] { return sum >> 16; };
+    while (i < sw && x < dw) {
+        const uint64_t was = upper();
+        sum += step;
+        const uint64_t moved = upper() - was;
+        const uint64_t copies = moved == 0 ? 1 : moved;
+        for (uint64_t k = 0; k < copies && x < dw; ++k)
+            PutPixel(out, x++, bits, PixelAt(row, i, bits));
+        ++i;
+        bool changed = moved != 0;
+        while (!changed && i < sw) {
+            const uint64_t before = upper();
+            sum += step;
+            ++i;
+            changed = upper() != before;
+        }
+    }
+    return out;
+}
+
+// One row through a stage from sw to dw pixels.
+Bytes ScaledRow(const Bytes& row, uint32_t sw, uint32_t dw, uint32_t bits)
+{
+    RowSourceStub source(int16_t(sw), bits, {row});
+    GScalingRowStage stage(Destination(int(dw), 1));
+    stage.SetSource(&source);
+    if (stage.Begin() != 1)
+        return {};
+    auto out = ReadAllRows(stage);
+    return out.size() == 1 ? out[0].bytes : Bytes();
+}
+
 } // namespace
 
 TEST(ScalingRowStage, RepeatsAddUpToTheHeightAndEndThere)
@@ -69,6 +111,36 @@ TEST(ScalingRowStage, RepeatsAddUpToTheHeightAndEndThere)
     }
 }
 
+TEST(ScalingRowStage, PackedRowsStepInSixteenSixteen)
+{
+    // 3 to 7, 7 to 3 and 100 to 300 pixels at 1, 4 and 8 bits.
+    const struct {
+        uint32_t bits, sw, dw;
+        Bytes in, out;
+    } rows[] = {
+        {8, 3, 7, {0x0A, 0x14, 0x1E}, {0x0A, 0x0A, 0x14, 0x14, 0x1E, 0x1E, 0x1E}},
+        {1, 3, 7, {0xA0}, {0xCE}},
+        {4, 3, 7, {0x12, 0x30}, {0x11, 0x22, 0x33, 0x30}},
+        // Reducing writes source pixels 0, 3 and 5.
+        {8, 7, 3, {0x0A, 0x14, 0x1E, 0x28, 0x32, 0x3C, 0x46}, {0x0A, 0x28, 0x3C}},
+        {1, 7, 3, {0xB2}, {0xC0}},
+        {4, 7, 3, {0x12, 0x34, 0x56, 0x70}, {0x14, 0x60}},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(ScaledRow(r.in, r.sw, r.dw, r.bits), r.out) << r.bits << ": " << r.sw << " to " << r.dw;
+
+    // 100 to 300: a step of exactly 3, every pixel three times.
+    for (uint32_t bits : {1u, 4u, 8u}) {
+        Bytes in((100 * bits + 7) / 8), tripled((300 * bits + 7) / 8, 0);
+        for (size_t i = 0; i < in.size(); ++i)
+            in[i] = uint8_t(i * 37 + 11);
+        for (uint32_t x = 0; x < 300; ++x)
+            PutPixel(tripled, x, bits, PixelAt(in, x / 3, bits));
+        EXPECT_EQ(ScaledRow(in, 100, 300, bits), tripled) << bits;
+        EXPECT_EQ(SixteenSixteen(in, 100, 300, bits), tripled) << bits;
+    }
+}
+
 TEST(ScalingRowStage, ScalesRowsAsTheNearestNeighbour)
 {
     // One 1-bit row of 8 pixels to 16: every bit doubled.
@@ -95,8 +167,11 @@ TEST(ScalingRowStage, ScalesRowsAsTheNearestNeighbour)
             EXPECT_EQ(stage.GetMaxRowSize(), (dw * depth + 7) / 8);
             auto scaled = ReadAllRows(stage);
             ASSERT_EQ(scaled.size(), 3u);
+            // Packed rows take the 16.16 rule, wider pixels the nearest neighbour.
             for (size_t r = 0; r < 3; ++r)
-                EXPECT_EQ(scaled[r].bytes, NearestNeighbour(rows[r], sw, dw, depth)) << depth << ": " << sw << " to " << dw;
+                EXPECT_EQ(scaled[r].bytes, depth <= 8 ? SixteenSixteen(rows[r], sw, dw, depth)
+                                                      : NearestNeighbour(rows[r], sw, dw, depth))
+                    << depth << ": " << sw << " to " << dw;
         }
     }
 }

@@ -340,6 +340,47 @@ TEST(RecordsStoreFailures, ARefusedIndexFailsAndIsNeverWrittenBack)
     }
 }
 
+// A store reopened only to look (peeks and a walk) leaves its file as it found it, byte
+// for byte; one that took a record out writes its index anew.
+TEST(RecordsStoreFile, ReopeningOnlyToLookLeavesTheFileAsItWas)
+{
+    TempPath path("records-look.rec");
+    {
+        Store store(RWCString(path.c_str()), 0, 1);
+        for (uint16_t i = 0; i < 30; ++i)
+            store.AddRecord(Value(i, 100 + i));
+        MPersistentComposite* composite = new MPersistentComposite(20);
+        for (uint16_t i = 0; i < 3; ++i)
+            composite->Add(Value(i, 21 + i));
+        store.AddRecord(composite);
+    }
+    const std::vector<uint8_t> before = FileBytes(path.str());
+    ASSERT_FALSE(before.empty());
+    for (int round = 0; round < 2; ++round) {
+        Store store(RWCString(path.c_str()), 0, 1);
+        EXPECT_EQ(ValueOf(store.FindPtrById(105)), 5);
+        EXPECT_EQ(ValueOf(store.FindPtrById(22)), 1);
+        GObjectIterator* it = store.CreateIterator();
+        uint32_t walked = 0;
+        while (it->Next())
+            walked += it->CurrentRef() ? 1 : 0;
+        delete it;
+        EXPECT_EQ(31u, walked);
+        store.Close();
+        EXPECT_FALSE(store.HasFailed());
+        EXPECT_EQ(before, FileBytes(path.str())) << round;
+    }
+    {
+        Store store(RWCString(path.c_str()), 0, 1);
+        EXPECT_EQ(ValueOf(store.FindRecordById(105)), 5);
+    }
+    EXPECT_NE(before, FileBytes(path.str()));
+    Store store(RWCString(path.c_str()), 1, 1);
+    EXPECT_EQ(store.Entries(), 32u);
+    EXPECT_FALSE(store.FindPtrById(105));
+    EXPECT_EQ(ValueOf(store.FindPtrById(129)), 29);
+}
+
 namespace {
 
 std::vector<uint8_t> StoredBytes(const GObjectBase& object)

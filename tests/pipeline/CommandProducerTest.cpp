@@ -210,6 +210,51 @@ TEST_F(ProducerTest, AClipWithoutAPathIsAClipToThePage)
     EXPECT_EQ(nullptr, producer->GetOpenPath());
 }
 
+// The four bytes of a colour.
+std::vector<int> Bytes(const GRGBColor& color)
+{
+    return {color.GetRed(), color.GetGreen(), color.GetBlue(), color.GetFourthByte()};
+}
+
+TEST_F(ProducerTest, ConfiguringCopiesTheConfiguredColourAndWordsAndARestoreTakesTheWordsBack)
+{
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {}, nullptr);
+    EXPECT_EQ((std::vector<int>{255, 255, 255, 255}), Bytes(producer->GetConfiguredColor()));
+    const GCommandProducer::GraphicWords start = producer->GetConfiguredWords();
+    EXPECT_EQ(0u, start.first);
+    EXPECT_EQ(1u, start.second);
+    EXPECT_EQ(10.0f, start.third);
+
+    // A job that drew in another colour starts the next one from the configured colour.
+    producer->SetWorkingColor(GRGBColor(1, 2, 3, 255));
+    producer->SetWorkingWords({7, 8, 2.5f});
+    producer->SetConfiguredColor(GRGBColor(10, 20, 30, 255));
+    producer->ConfigureFromSettings();
+    EXPECT_EQ((std::vector<int>{10, 20, 30, 255}), Bytes(producer->GetWorkingColor()));
+    EXPECT_EQ(0u, producer->GetWorkingWords().first);
+    EXPECT_EQ(10.0f, producer->GetWorkingWords().third);
+
+    // Save, change, restore: the words come back; the colour is not part of the saved state.
+    producer->SetWorkingWords({4, 5, 6.0f});
+    EXPECT_EQ(0, producer->SetClip(0, 0));
+    EXPECT_EQ(1u, producer->SavedGraphicStates());
+    producer->SetWorkingWords({9, 9, 9.0f});
+    producer->SetWorkingColor(GRGBColor(40, 50, 60, 255));
+    EXPECT_EQ(0, producer->SetClip(1, 0));
+    EXPECT_EQ(0u, producer->SavedGraphicStates());
+    EXPECT_EQ(4u, producer->GetWorkingWords().first);
+    EXPECT_EQ(5u, producer->GetWorkingWords().second);
+    EXPECT_EQ(6.0f, producer->GetWorkingWords().third);
+    EXPECT_EQ((std::vector<int>{40, 50, 60, 255}), Bytes(producer->GetWorkingColor()));
+    ASSERT_NE(nullptr, producer->GetClip());
+    EXPECT_EQ(GClipToPage::kClassId, producer->GetClip()->ClassId()) << "nothing was clipped when saved";
+
+    // A restore with nothing saved leaves the words and clips to the page.
+    producer->RestoreGraphicState();
+    EXPECT_EQ(4u, producer->GetWorkingWords().first);
+    EXPECT_EQ(GClipToPage::kClassId, producer->GetClip()->ClassId());
+}
+
 TEST_F(ProducerTest, NestedPathsCloseIntoTheirEnclosingPathAndPaintAtTheOuterEnd)
 {
     PageDrawProducer* producer = MakeProducer(L"FILE:", {}, nullptr);

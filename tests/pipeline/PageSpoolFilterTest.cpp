@@ -13,7 +13,13 @@
 #include "pipeline/GPageFilterLock.h"
 #include "pipeline/GPassThroughCommand.h"
 
+#include "model/GErrorCommand.h"
+
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <thread>
 
@@ -60,6 +66,28 @@ struct MarkingStage : GPersistent<MarkingStage, GPeripheral, 4204> {
         return 0;
     }
 };
+
+// Makes the open file refuse every further write, as a full disk would: the runtime's
+// descriptor that holds it open now holds a handle that may only read it.
+bool RefuseWrites(const std::string& path)
+{
+    const int readOnly = _open(path.c_str(), _O_RDONLY | _O_BINARY);
+    if (readOnly < 0)
+        return false;
+    BY_HANDLE_FILE_INFORMATION wanted = {};
+    bool done = false;
+    if (GetFileInformationByHandle(reinterpret_cast<HANDLE>(_get_osfhandle(readOnly)), &wanted))
+        for (int fd = 3; fd < 256 && !done; ++fd) {
+            const intptr_t handle = fd == readOnly ? -1 : _get_osfhandle(fd);
+            BY_HANDLE_FILE_INFORMATION info = {};
+            if (handle != -1 && GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle), &info) &&
+                info.nFileIndexLow == wanted.nFileIndexLow && info.nFileIndexHigh == wanted.nFileIndexHigh &&
+                info.dwVolumeSerialNumber == wanted.dwVolumeSerialNumber)
+                done = _dup2(readOnly, fd) == 0;
+        }
+    _close(readOnly);
+    return done;
+}
 
 std::vector<int> Marks(int from, int to)
 {
@@ -290,6 +318,67 @@ TEST_F(ProducerTest, ADocumentEndAfterABreakSentTheDocumentGoesOnUnchanged)
     EXPECT_EQ(0, producer->Send(producer->MakeDocumentEnd()));
     EXPECT_EQ("OnDocumentEnd 706", writer->Events().back());
     producer->CloseFontPool();
+}
+
+// A page is written as it goes and made durable at its end: a write that the page's file
+// refuses there fails that page end at once with status 2, never a success.
+TEST_F(ProducerTest, AWriteRefusedAtThePageEndFailsThatPageEnd)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    ReverseTestFilter* filter = new ReverseTestFilter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
+    GPeripheral* head = producer->GetChainHead();
+    auto submit = [&](GCommand* command) {
+        GCountedRef back(head->ReceiveCommand(command));
+        return back.Get() ? back->ClassId() : 0;
+    };
+    EXPECT_EQ(715, submit(producer->StartDocument(L"doc", L"FILE:")));
+    EXPECT_EQ(715, submit(producer->StartPage()));
+    EXPECT_EQ(715, submit(new GRectangleGraphic({1, 0, 9, 9}, new GGraphicBundle(0), 0)));
+    ASSERT_TRUE(RefuseWrites(Narrow(filter->GetPageFileName())));
+    EXPECT_EQ(715, submit(new GRectangleGraphic({2, 0, 9, 9}, new GGraphicBundle(0), 0)))
+        << "held in memory: nothing was refused yet";
+    GCountedRef failed(head->ReceiveCommand(producer->EndPage()));
+    ASSERT_TRUE(failed);
+    ASSERT_EQ(714, failed->ClassId());
+    EXPECT_EQ(2, static_cast<GErrorCommand*>(failed.Get())->GetCode());
+    EXPECT_EQ(0u, filter->IsHoldingDocument());
+    EXPECT_FALSE(GPageFilterLock::IsHeld());
+    EXPECT_EQ(0, producer->Deliver(new GJobAbort(0)));
+    EXPECT_TRUE(TempFiles().empty()) << "the failed page's file went";
+}
+
+// A page is held in memory only up to a bound: a larger page reaches its file as it
+// goes, and replays whole.
+TEST_F(ProducerTest, APageLargerThanTheBoundReachesItsFileBeforeItEnds)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    ReverseTestFilter* filter = new ReverseTestFilter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
+    GPeripheral* head = producer->GetChainHead();
+    auto submit = [&](GCommand* command) {
+        GCountedRef back(head->ReceiveCommand(command));
+        return back.Get() ? back->ClassId() : 0;
+    };
+    EXPECT_EQ(715, submit(producer->StartDocument(L"doc", L"FILE:")));
+    EXPECT_EQ(715, submit(producer->StartPage()));
+    const std::string page = Narrow(filter->GetPageFileName());
+    const size_t opened = FileBytes(page).size();
+    const std::vector<uint8_t> bytes(60000, 0x5A);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(715, submit(new GPassThroughCommand(bytes.data(), uint16_t(bytes.size()), 0, 0)));
+    EXPECT_EQ(opened, FileBytes(page).size()) << "a small page stays in memory";
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(715, submit(new GPassThroughCommand(bytes.data(), uint16_t(bytes.size()), 0, 0)));
+    EXPECT_GT(FileBytes(page).size(), size_t(2) << 20) << "past two megabytes the page goes to its file";
+    EXPECT_EQ(715, submit(producer->EndPage()));
+    EXPECT_GT(FileBytes(page).size(), size_t(44) * 60000);
+    EXPECT_EQ(0, producer->Deliver(producer->MakeDocumentEnd()));
+    producer->CloseFontPool();
+    const std::vector<std::string> events = writer->Events();
+    EXPECT_EQ(1, std::count(events.begin(), events.end(), "OnPageEnd 710"));
+    EXPECT_EQ(44, std::count_if(events.begin(), events.end(),
+                                [](const std::string& e) { return e.rfind("OnPassThrough", 0) == 0; }));
 }
 
 // Without an absolute temporary folder the filter does not start: the document start

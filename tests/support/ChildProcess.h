@@ -22,7 +22,8 @@ inline std::string ThisProgram()
     return path;
 }
 
-inline ChildResult RunChildTest(const std::string& test)
+// The program is this one unless another is named (a copy under another name).
+inline ChildResult RunChildTest(const std::string& test, const std::string& program = ThisProgram())
 {
     ChildResult result = {~0u, ""};
     char folder[MAX_PATH];
@@ -35,7 +36,7 @@ inline ChildResult RunChildTest(const std::string& test)
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = startup.hStdError = output;
-    std::string command = "\"" + ThisProgram() + "\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
+    std::string command = "\"" + program + "\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
     PROCESS_INFORMATION process = {};
     if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         WaitForSingleObject(process.hProcess, INFINITE);

@@ -40,7 +40,6 @@ namespace {
 
 using namespace FeatureId;
 
-const uint32_t kExtensionUnsupported = 5;
 const DWORD kFullAccess = 0xF000C;  // PRINTER_ALL_ACCESS
 const DWORD kLargestPrinterInfo = 1u << 20;
 const size_t kQueryTextChars = 256;
@@ -559,8 +558,7 @@ UIContextRecord* GDriverUI::CreateUIContext()
     if (record->osVersion)
         services->GetOSVersion(record->osVersion[0], record->osVersion[1], record->osVersion[2]);
     record->settings = LoadStoredSettings();
-    if (GValueAttribute* agent = Feature<GValueAttribute>(record->settings, kAgentAvailable))
-        agent->SetValue(0);  // no registered provider answers the agent's capability yet
+    NoteAgentAvailability(record->settings);
     record->printer = GetPrinter();
     record->moduleHandle = services->GetModuleHandle();
     record->applied = 2;
@@ -740,4 +738,24 @@ INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID 
     return documentEvents_->DocumentEvent(dc, escape, inputSize, input, outputSize, output);
 }
 
-uint32_t GDriverUI::RegisterExtension(const char*, uint32_t) { return kExtensionUnsupported; }
+// Registers (flags 0) or unregisters an extension module with the printer: the core's
+// registration works on fresh settings made from the defaults, and what it changed is
+// committed (printer data and DEVMODE) and made the printer's default DEVMODE, so that the
+// extension's default settings and paper handling outlive this process.
+uint32_t GDriverUI::RegisterExtension(const char* moduleName, uint32_t flags)
+{
+    CallScope scope(*this);
+    if (!GetCurrentSettings())
+        EnsurePrinterDataWritable();
+    MergeDevModeIntoSettings(nullptr);
+    SetSettings(CreateSettings());
+    const RWWString name(moduleName ? moduleName : "", RWWString::multiByte);
+    const int status = GDriverObject::RegisterExtension(name, flags);
+    if (name.Length() != 0 && status == 0 && CommitSettings(GetSettings(), 1))
+        WritePrinterDefaultDevMode();
+    if (ownHandle_) {
+        UseOwnPrinter(0);
+        CloseOwnPrinter();
+    }
+    return uint32_t(status) & 0xFFFF;
+}

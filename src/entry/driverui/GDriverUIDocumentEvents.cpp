@@ -766,15 +766,25 @@ bool IsOn(GObjectBase* settings, uint16_t id)
 
 }  // namespace
 
-LONG_PTR CALLBACK GDriverUIDocumentEvents::NonPropPageSheet(HANDLE, UINT, LPARAM, LPARAM) { return 1; }
+// The exported stand-in for the common property sheet's callback when the module's pages
+// are shown in a dialog of its own: every call answers its first argument and does
+// nothing else.
+extern "C" LONG_PTR CALLBACK NonPropPageSheet(HANDLE, UINT, LPARAM first, LPARAM) { return first; }
+
+void GDriverUIDocumentEvents::UseNonPropPageSheet(UIContextRecord* record)
+{
+    if (!record)
+        return;
+    record->pfnComPropSheet = reinterpret_cast<void*>(&::NonPropPageSheet);
+    record->hComPropSheet = reinterpret_cast<HANDLE>(uintptr_t(record->moduleHandle));
+    record->pageSet = 3;
+}
 
 int GDriverUIDocumentEvents::ShowManualDuplexDialog()
 {
     if (UIContextRecord* record = ui_.CreateUIContext()) {
         if (IsOn(record->settings, kDuplexPrinting) && IsOn(record->settings, kManualDuplex)) {
-            record->pfnComPropSheet = reinterpret_cast<void*>(&GDriverUIDocumentEvents::NonPropPageSheet);
-            record->hComPropSheet = reinterpret_cast<HANDLE>(uintptr_t(record->moduleHandle));
-            record->pageSet = 3;
+            UseNonPropPageSheet(record);
             GCPSOSUI glue;
             glue.AddPage(record, GCPSOSUI::kModalMode);
             glue.FreePage(record);

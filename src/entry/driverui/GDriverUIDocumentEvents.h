@@ -8,6 +8,7 @@
 
 #include "entry/driverui/GKsJobPluginHolder.h"
 #include "entry/module/GDriverUIOperations.h"
+#include "entry/sheet/UIContextRecord.h"
 #include "foundation/RWWString.h"
 
 #include <atomic>
@@ -36,8 +37,10 @@ public:
     // Shows the manual duplex instructions through the sheet glue when duplex printing
     // (253) and manual duplex (245) are both on, then closes the own handle. 1.
     virtual int ShowManualDuplexDialog();
-    // The sheet callback of a dialog shown without a sheet: accepts every call.
-    static LONG_PTR CALLBACK NonPropPageSheet(HANDLE sheet, UINT function, LPARAM first, LPARAM second);
+    // Points a UI context at the sheet callback of a dialog shown without a sheet (the
+    // module's exported NonPropPageSheet), with the module handle as the sheet handle
+    // and the document pages.
+    static void UseNonPropPageSheet(UIContextRecord* record);
     // The job-storage notice of a document: started at STARTDOCPOST on a thread of its
     // own and joined (handle closed once) at ENDDOCPOST, ABORTDOC and DELETEDC.
     int StartJobNotice();

@@ -13,6 +13,7 @@
 #include "model/GValueAttribute.h"
 #include "printer/GOSFactory.h"
 #include "settings/devmode/GDriverDevMode.h"
+#include "settings/dmc/GDriverDMCConfig.h"
 
 #include <compstui.h>
 
@@ -137,6 +138,16 @@ LONG GDriverUIDocumentSheet::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPAR
 }
 
 // ---- The document sheet ----
+
+int GDriverUIDocumentSheet::WriteConfigurationUpdate()
+{
+    UIContextRecord* const context = ui_.SheetContext();
+    GObjectBase* settings = context ? context->settings : nullptr;
+    if (!settings)
+        return 0;
+    GDriverDMCConfig config(settings, static_cast<GDriverObjectImp*>(&ui_));
+    return config.ExportFactory(ui_.GetPrinterName());
+}
 
 uint32_t GDriverUIDocumentSheet::DocumentModeFlags(uint32_t mode, uint32_t major, int readOnly, bool treeLoaded,
                                                    bool explorer)

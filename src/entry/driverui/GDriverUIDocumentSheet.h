@@ -36,13 +36,15 @@ public:
     // The document sheet itself: the common property sheet run over the header with the
     // module's sheet entry, its result starting at cancel; the output DEVMODE written from
     // the current settings when the mode asks for a copy (1, or 0 when it could not be);
-    // the device-configuration update record after a committed sheet (nothing yet); and
-    // the module's own pages offered as the one plug-in of a UI context whose settings
-    // name none (the list is taken out again once the pages are collected, so it never
-    // reaches the stored settings).
+    // the device-configuration update after a committed sheet (the sheet's settings
+    // exported into the configuration's factory sections); and the module's own pages
+    // offered as the one plug-in of a UI context whose settings name none (the list is
+    // taken out again once the pages are collected, so it never reaches the stored
+    // settings).
     LONG RunDocumentSheet(HWND window, DOCUMENTPROPERTYHEADER& header);
     int WriteSheetOutput(const DOCUMENTPROPERTYHEADER& header);
-    void WriteConfigurationUpdate() {}
+    // 1 when both factory sections were exported.
+    int WriteConfigurationUpdate();
     int16_t AddDocumentPages(GCPSOSUI& glue, UIContextRecord* record);
     static constexpr const char* kOwnPlugInName = "qzui32.dll";
 

@@ -247,8 +247,6 @@ extern "C" INT WINAPI DrvDocumentEvent(HANDLE printer, HDC dc, INT escape, ULONG
     return result;
 }
 
-extern "C" LONG_PTR CALLBACK NonPropPageSheet(HANDLE, UINT, LPARAM first, LPARAM) { return first; }
-
 extern "C" uint32_t QZDrv_RegisterExtension(const char* printerName, uint32_t, const char* moduleName,
                                             uint32_t flags)
 {
@@ -259,13 +257,7 @@ extern "C" uint32_t QZDrv_RegisterExtension(const char* printerName, uint32_t, c
     GDriverUIOperations* ui = EntryPrologue::Acquire(nullptr, name.Data(), ticket);
     if (!ui)
         return kExtensionBadArgument;
-    // The registration is the driver object's: its extension-support setting first,
-    // then its extension manager.
-    GDriverObject* driver = dynamic_cast<GDriverObject*>(ui);
-    const uint32_t status =
-        (driver ? uint32_t(driver->RegisterExtension(RWWString(moduleName, RWWString::multiByte), flags))
-                : ui->RegisterExtension(moduleName, flags)) &
-        0xFFFF;
+    const uint32_t status = ui->RegisterExtension(moduleName, flags) & 0xFFFF;
     EntryPrologue::Release(ticket);
     return status;
 }

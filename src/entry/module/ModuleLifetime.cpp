@@ -2,6 +2,7 @@
 
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/LocaleRule.h"
+#include "foundation/RWTextLocale.h"
 #include "entry/module/ModuleKeepAlive.h"
 #include "entry/module/OpenDocumentTable.h"
 #include "graphics/GTTFontFilePool.h"
@@ -120,8 +121,10 @@ BOOL ModuleLifetime::Attach(HMODULE module, bool startKeepAlive)
     services->EnsureLock(&g_documentsLock);
     g_documents->SetLock(g_documentsLock);
     MakeAgentProvider();
-    // No process-wide setlocale: the C runtime, and with it the locale, is the host's.
+    // No process-wide setlocale: the C runtime, and with it the locale, is the host's. The
+    // module's own conversions take a private locale of the system code page instead.
     g_localeCategory = LocaleCategoryFor(GetSystemDefaultLangID());
+    RWTextLocale::Use(g_localeCategory);
     if (startKeepAlive)
         ModuleKeepAlive::Module().Start(module);
     g_appFlags = ReadAppFlags(module);
@@ -145,6 +148,7 @@ BOOL ModuleLifetime::Detach(bool processEnd)
         g_server = nullptr;
     }
     DeleteAgentProvider();
+    RWTextLocale::Release();
     g_module = nullptr;
     RemoveNewHandler();
     return TRUE;

@@ -32,7 +32,8 @@ public:
     static GLock* DocumentTableLock();
     // The word the sibling library's "GetAppFlags" gave at attach; 0 without it.
     static uint32_t AppFlags();
-    // LC_ALL or LC_CTYPE: the categories a private locale of the system code page takes.
+    // LC_ALL or LC_CTYPE: the categories the private locale of the system code page takes,
+    // which the module's text conversions use from attach to detach (RWTextLocale).
     static int LocaleCategory();
     static ModuleKeepAlive& KeepAlive();
 

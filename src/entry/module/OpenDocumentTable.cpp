@@ -1,17 +1,42 @@
 #include "entry/module/OpenDocumentTable.h"
 
+#include "model/GCriticalError.h"
 #include "model/GLock.h"
+
+#include <atomic>
 
 #include <cstdint>
 #include <new>
 
+namespace {
+
+std::atomic<OpenDocumentTable::LockFailureReporter> g_reporter{nullptr};
+
+void ReportLockFailure(uint16_t errorId)
+{
+    OpenDocumentTable::LockFailureReporter reporter = g_reporter.load();
+    (reporter ? reporter : &ReportCriticalError)(2, errorId, OpenDocumentTable::kLockSource, 0, "");
+}
+
+} // namespace
+
+void OpenDocumentTable::SetLockFailureReporterForTesting(LockFailureReporter reporter) { g_reporter = reporter; }
+
+// Holds the table's lock for one operation. A lock that could not be taken is reported
+// and not released: the operation goes on without it.
 class OpenDocumentTable::Guard {
 public:
-    explicit Guard(GLock* lock) : lock_(lock && lock->Acquire() == 0 ? lock : nullptr) {}
+    explicit Guard(GLock* lock) : lock_(lock)
+    {
+        if (lock_ && lock_->Acquire() != 0) {
+            lock_ = nullptr;
+            ReportLockFailure(kLockFailed);
+        }
+    }
     ~Guard()
     {
-        if (lock_)
-            lock_->Release();
+        if (lock_ && lock_->Release() == -2)
+            ReportLockFailure(kUnlockFailed);
     }
     Guard(const Guard&) = delete;
     Guard& operator=(const Guard&) = delete;

@@ -2,9 +2,12 @@
 // server's release ticket of the driver object the document holds. Sixteen buckets of
 // singly linked lists, a bucket made on first use; the bucket of a handle is its value
 // modulo the bucket count. Every operation runs under the lock the module hands it (the
-// table works unlocked when there is none).
+// table works unlocked when there is none). A wait on the lock that fails is reported as
+// critical error 301 and the operation goes on unlocked (nothing is released then); a
+// release that fails (-2) is reported as critical error 302.
 #pragma once
 
+#include "foundation/RWCString.h"
 #include "foundation/RWSlistBase.h"
 
 #include <cstdint>
@@ -33,6 +36,15 @@ public:
 
     // The key's own value, as the bucket rule reads it.
     static uint32_t Hash(void* const* key);
+
+    // Where lock failures go: the critical-error reporter (severity 2), or for a test a
+    // recorder of its own; null puts the reporter back.
+    typedef void (*LockFailureReporter)(int32_t severity, uint16_t errorId, RWCString source, int32_t line,
+                                        RWCString text);
+    static void SetLockFailureReporterForTesting(LockFailureReporter reporter);
+    static constexpr uint16_t kLockFailed = 301;
+    static constexpr uint16_t kUnlockFailed = 302;
+    static constexpr const char* kLockSource = ".\\winnt40\\nt40qddi";
 
 private:
     struct Link : RWSlistLink {

@@ -51,11 +51,12 @@ RWCString NarrowHex(uint32_t value)
     return RWCString(text);
 }
 
-RWWString Joined(const RWWString& a, const RWWString& b, const RWWString& c)
+RWWString Joined(const RWWString& folder, const RWWString& number, const RWWString& extension)
 {
-    RWWString out(a);
-    out.Append(b);
-    out.Append(c);
+    RWWString out(folder);
+    out.Append(L'\\');
+    out.Append(number);
+    out.Append(extension);
     return out;
 }
 
@@ -109,6 +110,13 @@ void FindPageFrame(GObjectBase* member, bool& start, bool& end)
 
 } // namespace
 
+void SpoolPaths::Name(const RWWString& number)
+{
+    numberText = number;
+    pageFile = Joined(folder, numberText, pageExtension);
+    fontFile = Joined(folder, numberText, fontExtension);
+}
+
 GPageSpoolFilter::GPageSpoolFilter() {}
 GPageSpoolFilter::GPageSpoolFilter(const long& id) : GPeripheral(id) {}
 GPageSpoolFilter::GPageSpoolFilter(const GPageSpoolFilter& other) : GPeripheral(other) {}
@@ -148,9 +156,24 @@ RWWString GPageSpoolFilter::SpoolFolder(GDriverObject* driver)
     return folder;
 }
 
+RWWString GPageSpoolFilter::JobSpoolFolder(GCommandProducer* producer)
+{
+    if (producer && !producer->GetSpoolFolder().IsNull())
+        return producer->GetSpoolFolder();
+    const RWWString folder = SpoolFolder(producer);
+    GOSFactory* services = GOSFactory::Instance();
+    if (services && !folder.IsNull() && services->MakeFolder(folder) && producer)
+        producer->SetSpoolFolder(folder);
+    return folder;
+}
+
 void GPageSpoolFilter::RemoveSpoolFolder(GDriverObject* driver)
 {
-    const RWWString folder = SpoolFolder(driver);
+    GCommandProducer* producer = dynamic_cast<GCommandProducer*>(driver);
+    const RWWString folder =
+        producer && !producer->GetSpoolFolder().IsNull() ? producer->GetSpoolFolder() : SpoolFolder(driver);
+    if (producer)
+        producer->SetSpoolFolder(RWWString());
     GOSFactory* services = GOSFactory::Instance();
     if (services && !folder.IsNull())
         services->RemoveFolder(folder);
@@ -393,18 +416,16 @@ int16_t GPageSpoolFilter::OnDocumentStart(GDocumentStart& command)
         GPageFilterGuard guard;
         DropHeld();
     }
-    tempDirectory_ = SpoolFolder(producer_);
+    paths_ = SpoolPaths();
+    paths_.folder = JobSpoolFolder(producer_);
     // Without an absolute temporary folder the filter does not start: the job start
     // fails as a spool failure does.
-    if (!MPersistentCompositeOnDisk::AddSpoolFolder(tempDirectory_)) {
+    if (!MPersistentCompositeOnDisk::AddSpoolFolder(paths_.folder)) {
         ClearSpool();
         return kSpoolFailed;
     }
-    if (GOSFactory* services = GOSFactory::Instance())
-        services->MakeFolder(tempDirectory_);
-    separator_ = L"\\";
-    pageExtension_ = PageExtension();
-    fontExtension_ = FontExtension();
+    paths_.pageExtension = PageExtension();
+    paths_.fontExtension = FontExtension();
     replay_.Set(new GCommandComposite(0));
     replay_->Add(&command);
     return 0;
@@ -413,13 +434,10 @@ int16_t GPageSpoolFilter::OnDocumentStart(GDocumentStart& command)
 void GPageSpoolFilter::NamePage()
 {
     const uint32_t key = producer_ ? producer_->GetProducerKey() : 0;
-    pageNumberText_ = Hex(key ^ pageCount_);
-    directoryCopy_ = tempDirectory_;
-    pageFileName_ = Joined(directoryCopy_, separator_, Joined(pageNumberText_, pageExtension_, RWWString()));
-    fontFileName_ = Joined(directoryCopy_, separator_, Joined(pageNumberText_, fontExtension_, RWWString()));
+    paths_.Name(Hex(key ^ pageCount_));
     if (GOSFactory* services = GOSFactory::Instance()) {
-        services->RemoveFile(pageFileName_);
-        services->RemoveFile(fontFileName_);
+        services->RemoveFile(paths_.pageFile);
+        services->RemoveFile(paths_.fontFile);
     }
 }
 
@@ -433,10 +451,10 @@ int16_t GPageSpoolFilter::OnPageStart(GPageStart& command)
         if (!CountsAtPageEnd())
             ++pageCount_;
         NamePage();
-        GCommandCompositeOnDisk* spool = new GCommandCompositeOnDisk(pageFileName_, 1, 0);
+        GCommandCompositeOnDisk* spool = new GCommandCompositeOnDisk(paths_.pageFile, 1, 0);
         spool_.Set(spool);
         RWCString fontName;
-        ToNarrowString(fontFileName_, fontName);
+        ToNarrowString(paths_.fontFile, fontName);
         GGraphicBundle* bundle = new GGraphicBundle(0);
         bundle->Add(new GStringAttribute(fontName, FeatureId::kSpoolFontFile));
         bundle->Add(new GStringAttribute(NarrowHex(producer_ ? producer_->GetProducerKey() : 0),
@@ -480,7 +498,7 @@ int16_t GPageSpoolFilter::OnPageEnd(GPageEnd& command)
             if (CountsAtPageEnd())
                 ++pageCount_;
             GFontDatabase* fonts = producer_ ? producer_->GetFontPool() : nullptr;
-            if (fonts && !fonts->SaveToFile(fontFileName_))
+            if (fonts && !fonts->SaveToFile(paths_.fontFile))
                 status = kSpoolFailed;
         }
     }

@@ -27,6 +27,21 @@ class GCommandCompositeOnDisk;
 class GCommandProducer;
 class GDriverObject;
 
+// Where a held document's spool files go and what the current page's files are called:
+// "<folder>\<number text><extension>" for the page and for its fonts.
+struct SpoolPaths {
+    RWWString folder;
+    RWWString pageExtension;
+    RWWString fontExtension;
+    // The current page's number text and its two files.
+    RWWString numberText;
+    RWWString pageFile;
+    RWWString fontFile;
+
+    // Names the page whose number text is given.
+    void Name(const RWWString& number);
+};
+
 class GPageSpoolFilter : public GPeripheral {
 public:
     // The handlers' spool failure status.
@@ -65,13 +80,16 @@ public:
 
     // The folder of this process's spool files for the driver object.
     static RWWString SpoolFolder(GDriverObject* driver);
-    // Removes that folder when it is empty.
+    // That folder for a job: made by the first of the job's filters that spools, then
+    // taken as it is by the others.
+    static RWWString JobSpoolFolder(GCommandProducer* producer);
+    // Removes that folder when it is empty; the job makes it again when it spools again.
     static void RemoveSpoolFolder(GDriverObject* driver);
 
     uint32_t IsHoldingDocument() const { return held_; }
     uint32_t GetPageCount() const { return pageCount_; }
-    const RWWString& GetPageFileName() const { return pageFileName_; }
-    const RWWString& GetFontFileName() const { return fontFileName_; }
+    const RWWString& GetPageFileName() const { return paths_.pageFile; }
+    const RWWString& GetFontFileName() const { return paths_.fontFile; }
     GCommandProducer* GetProducer() const { return producer_; }
 
 protected:
@@ -143,14 +161,7 @@ private:
     void DropHeld();
     void NamePage();
 
-    RWWString tempDirectory_;
-    RWWString directoryCopy_;
-    RWWString pageNumberText_;
-    RWWString pageFileName_;
-    RWWString fontExtension_;
-    RWWString fontFileName_;
-    RWWString separator_;
-    RWWString pageExtension_;
+    SpoolPaths paths_;
     std::list<PageNode> pages_;
     // The replay composite and the page spool, held by the filter.
     GCountedRef replay_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/GFeatureIds.h"
+#include "ui/framework/GRangeFeature.h"
 #include "ui/framework/GValueFeature.h"
 
 #include <memory>
@@ -40,9 +41,12 @@ public:
     explicit GWatermarkFontFeature(GSheetContext* context) : GValueFeature(context, 0) {}
 };
 
-class GCopiesFeature : public GValueFeature {
+class GCopiesFeature : public GRangeFeature {
 public:
-    explicit GCopiesFeature(GSheetContext* context) : GValueFeature(context, 291) {}
+    explicit GCopiesFeature(GSheetContext* context)
+        : GRangeFeature(context, FeatureId::kCopies, FeatureId::kCopiesRange)
+    {
+    }
 };
 
 class GOrientationFeature : public GValueFeature {
@@ -121,9 +125,12 @@ public:
     explicit GRasterCompressionFeature(GSheetContext* context) : GValueFeature(context, 0) {}
 };
 
-class GScalePercentFeature : public GValueFeature {
+class GScalePercentFeature : public GRangeFeature {
 public:
-    explicit GScalePercentFeature(GSheetContext* context) : GValueFeature(context, 269) {}
+    explicit GScalePercentFeature(GSheetContext* context)
+        : GRangeFeature(context, FeatureId::kScalePercent, FeatureId::kScaleRange)
+    {
+    }
 };
 
 class GFitToPaperFeature : public GValueFeature {
