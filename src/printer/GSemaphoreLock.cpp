@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-GSemaphoreLock::GSemaphoreLock() : semaphore_(CreateSemaphoreW(nullptr, 1, 1, nullptr)) {}
+// The kernel semaphore starts empty: each release that finds a waiter posts one count.
+GSemaphoreLock::GSemaphoreLock() : semaphore_(CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr)), users_(0) {}
 
 GSemaphoreLock::~GSemaphoreLock()
 {
@@ -10,6 +11,33 @@ GSemaphoreLock::~GSemaphoreLock()
         CloseHandle(semaphore_);
 }
 
-int32_t GSemaphoreLock::Release() { return ReleaseSemaphore(semaphore_, 1, nullptr) ? 0 : -2; }
-int32_t GSemaphoreLock::Acquire() { return WaitForSingleObject(semaphore_, INFINITE) == WAIT_FAILED ? -1 : 0; }
-int32_t GSemaphoreLock::TryAcquire() { return WaitForSingleObject(semaphore_, 0) == WAIT_OBJECT_0 ? 0 : -1; }
+int32_t GSemaphoreLock::Release()
+{
+    long users = users_.load();
+    do {
+        if (users <= 0)
+            return -2;
+    } while (!users_.compare_exchange_weak(users, users - 1));
+    if (users > 1 && !ReleaseSemaphore(semaphore_, 1, nullptr))
+        return -2;
+    return 0;
+}
+
+int32_t GSemaphoreLock::Acquire()
+{
+    if (!semaphore_)
+        return -1;
+    if (users_.fetch_add(1) == 0)
+        return 0;
+    if (WaitForSingleObject(semaphore_, INFINITE) == WAIT_OBJECT_0)
+        return 0;
+    // Given up: no longer counted as a waiter.
+    users_.fetch_sub(1);
+    return -1;
+}
+
+int32_t GSemaphoreLock::TryAcquire()
+{
+    long expected = 0;
+    return semaphore_ && users_.compare_exchange_strong(expected, 1) ? 0 : -1;
+}

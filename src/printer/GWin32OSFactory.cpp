@@ -5,6 +5,7 @@
 #include "model/GStreamHolder.h"
 #include "printer/GDriverObject.h"
 #include "printer/GDriverServicesAdapter.h"
+#include "printer/PrinterRecordScope.h"
 
 #include <winspool.h>
 
@@ -70,6 +71,37 @@ RWWString PrinterKeyPath(GDriverObject* driver, const wchar_t* below)
         path.Append(driver->GetPrinterName());
     path.Append(below);
     return path;
+}
+
+// The printer's driver-data key, opened for reading: where the local spooler keeps the
+// values its printer-data calls answer from. Read directly, a value is one registry
+// request instead of opening the printer and its keys again for each (one stored object
+// is many chunk values). Null for a name that is no local printer's key (a connection
+// to another machine holds backslashes), which then goes the spooler's way. Taken only
+// with a printer handle already held: without one, a read opens the printer (asking for
+// use only) as the spooler's way always did.
+HKEY OpenDriverDataKey(GDriverObject* driver, void* printer)
+{
+    if (!driver || !printer)
+        return nullptr;
+    const RWWString& name = driver->GetPrinterName();
+    if (name.IsNull() || name.Length() == 0 || std::wcschr(name.Data(), L'\\'))
+        return nullptr;
+    const RWWString path = PrinterKeyPath(driver, kDriverDataKey);
+    // Within an entry call the key stays open for the whole call.
+    if (void* shared = PrinterRecordScope::SharedReadKey(path.Data()))
+        return static_cast<HKEY>(shared);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return nullptr;
+    return key;
+}
+
+// Closes a key this code opened; the entry call's shared key stays open.
+void CloseReadKey(HKEY key)
+{
+    if (key && !PrinterRecordScope::IsSharedKey(key))
+        RegCloseKey(key);
 }
 
 // Text of a REG_SZ value of the given size read into a buffer with room to spare, so
@@ -498,6 +530,13 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
 
 uint32_t GWin32OSFactory::GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback)
 {
+    if (HKEY key = OpenDriverDataKey(driver, GetPrinterHandle(driver))) {
+        uint32_t value = fallback;
+        if (!ReadKeyDword(key, name.Data(), value))
+            value = fallback;
+        CloseReadKey(key);
+        return value;
+    }
     PrinterHandle printer(*this, driver, PrinterHandle::kRead);
     return ReadPrinterDword(printer.Get(), name, fallback);
 }
@@ -505,19 +544,30 @@ uint32_t GWin32OSFactory::GetPrinterDataDword(GDriverObject* driver, const RWWSt
 void GWin32OSFactory::GetPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
                                            const RWWString& fallback)
 {
-    PrinterHandle printer(*this, driver, PrinterHandle::kRead);
+    struct KeyCloser {
+        HKEY key;
+        ~KeyCloser()
+        {
+            CloseReadKey(key);
+        }
+    } direct = {OpenDriverDataKey(driver, GetPrinterHandle(driver))};
+    std::unique_ptr<PrinterHandle> printer;
+    if (!direct.key)
+        printer.reset(new PrinterHandle(*this, driver, PrinterHandle::kRead));
     DWORD type = 0, needed = 0;
     wchar_t* valueName = const_cast<wchar_t*>(name.Data());
-    const DWORD query = printer.Get() ? GetPrinterDataW(printer.Get(), valueName, &type, nullptr, 0, &needed)
-                                      : DWORD(ERROR_INVALID_HANDLE);
+    const DWORD query = direct.key ? DWORD(RegQueryValueExW(direct.key, valueName, nullptr, &type, nullptr, &needed))
+                        : printer->Get() ? GetPrinterDataW(printer->Get(), valueName, &type, nullptr, 0, &needed)
+                                         : DWORD(ERROR_INVALID_HANDLE);
     if ((query != ERROR_MORE_DATA && query != ERROR_SUCCESS) || type != REG_SZ || needed == 0) {
         result = fallback;
         return;
     }
     std::vector<BYTE> bytes(needed + 6, 0);
-    DWORD size = needed;
-    if (GetPrinterDataW(printer.Get(), valueName, &type, bytes.data(), needed + 2, &size) != ERROR_SUCCESS ||
-        type != REG_SZ || size > needed + 2) {
+    DWORD size = needed + 2;
+    const DWORD status = direct.key ? DWORD(RegQueryValueExW(direct.key, valueName, nullptr, &type, bytes.data(), &size))
+                                    : GetPrinterDataW(printer->Get(), valueName, &type, bytes.data(), needed + 2, &size);
+    if (status != ERROR_SUCCESS || type != REG_SZ || size > needed + 2) {
         result = fallback;
         return;
     }
@@ -542,6 +592,8 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
             RegOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
             return 0;
         ReadKeyDword(key, value.Data(), count);
+    } else if ((key = OpenDriverDataKey(driver, GetPrinterHandle(driver))) != nullptr) {
+        ReadKeyDword(key, value.Data(), count);
     } else {
         printer.reset(new PrinterHandle(*this, driver, PrinterHandle::kRead));
         count = ReadPrinterDword(printer->Get(), value, 0);
@@ -550,8 +602,7 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
         HKEY key;
         ~KeyCloser()
         {
-            if (key)
-                RegCloseKey(key);
+            CloseReadKey(key);
         }
     } closer = {key};
 

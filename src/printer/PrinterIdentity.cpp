@@ -1,5 +1,7 @@
 #include "printer/PrinterIdentity.h"
 
+#include "printer/PrinterRecordScope.h"
+
 #include <windows.h>
 #include <winspool.h>
 
@@ -30,7 +32,12 @@ PrinterIdentity::PrinterIdentity(void* printerHandle, const RWWString& printerNa
 PrinterIdentity::PrinterIdentity(void* printerHandle, const RWWString& printerName, uint32_t flag)
     : handle_(printerHandle), printerName_(printerName), flag_(flag)
 {
-    bool opened = false;
+    bool opened = false, shared = false;
+    if (!handle_ && !printerName_.IsNull()) {
+        // Within an entry call the printer is opened by name once for the whole call.
+        handle_ = PrinterRecordScope::SharedHandle(printerName_.Data());
+        shared = handle_ != nullptr;
+    }
     if (!handle_) {
         HANDLE handle = nullptr;
         if (OpenPrinterW(const_cast<wchar_t*>(printerName_.Data()), &handle, nullptr) == 1) {
@@ -39,22 +46,20 @@ PrinterIdentity::PrinterIdentity(void* printerHandle, const RWWString& printerNa
         }
     }
     if (handle_) {
-        DWORD needed = 0;
-        if (GetPrinterW(handle_, 2, nullptr, 0, &needed) || GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
-            std::vector<BYTE> buffer(needed ? needed : 1);
-            if (needed && GetPrinterW(handle_, 2, buffer.data(), needed, &needed)) {
-                const PRINTER_INFO_2W* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
-                if (info->pPrinterName && (printerName_.IsNull() || printerName_.CompareTo(info->pPrinterName) != 0))
-                    printerName_ = info->pPrinterName;
-                driverName_ = info->pDriverName ? info->pDriverName : L"";
-                portName_ = info->pPortName ? info->pPortName : L"";
-            }
+        std::vector<uint8_t> buffer;
+        const bool read = PrinterRecordScope::Read(handle_, printerName_.IsNull() ? nullptr : printerName_.Data(), buffer);
+        if (read) {
+            const PRINTER_INFO_2W* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+            if (info->pPrinterName && (printerName_.IsNull() || printerName_.CompareTo(info->pPrinterName) != 0))
+                printerName_ = info->pPrinterName;
+            driverName_ = info->pDriverName ? info->pDriverName : L"";
+            portName_ = info->pPortName ? info->pPortName : L"";
         }
     }
-    if (opened) {
+    if (opened)
         ClosePrinter(handle_);
+    if (opened || shared)
         handle_ = nullptr;
-    }
 }
 
 PrinterIdentity::~PrinterIdentity() = default;

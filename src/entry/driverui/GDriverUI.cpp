@@ -1,4 +1,5 @@
 #include "entry/driverui/GDriverUI.h"
+#include "printer/PrinterRecordScope.h"
 
 #include "entry/module/DocumentEventRecord.h"
 #include "entry/module/GUIOSFactory.h"
@@ -188,8 +189,11 @@ int GDriverUI::SetIdentity(const PrinterIdentity& identity)
     const RWWString& mine = GetPrinterName();
     const bool same = name.Length() == mine.Length() &&
                       (name.Length() == 0 || std::wmemcmp(name.Data(), mine.Data(), name.Length()) == 0);
-    if (!same)
+    if (!same) {
         DropDevModeObject();
+        ownHandleOpens_ = -1;
+        customSizeNameRead_ = false;
+    }
     SetIdentityStrings(name, identity.GetDriverName(), identity.GetPortName());
     return RefreshHostProcess();
 }
@@ -355,9 +359,13 @@ HANDLE GDriverUI::GetPrinterHandle()
     // Without a handle nothing stored could be read: the printer is opened by name, for
     // the length of the entry call.
     const RWWString& name = GetPrinterName();
-    if (!onDemandHandle_ && name.Length())
+    if (!onDemandHandle_ && name.Length()) {
+        // Within an entry call, the handle the call opened by name for the identity.
+        if (HANDLE shared = PrinterRecordScope::SharedHandle(name.Data()))
+            return shared;
         if (!OpenPrinterW(const_cast<wchar_t*>(name.Data()), &onDemandHandle_, nullptr))
             onDemandHandle_ = nullptr;
+    }
     return onDemandHandle_;
 }
 
@@ -422,7 +430,9 @@ int GDriverUI::WritePrinterDefaultDevMode()
     info->pDevMode = reinterpret_cast<DEVMODEW*>(bytes.data());
     info->pSecurityDescriptor = nullptr;
     SetLastError(0);
-    return ::SetPrinterW(printer, 2, record.data(), 0) ? 1 : 0;
+    const BOOL written = ::SetPrinterW(printer, 2, record.data(), 0);
+    PrinterRecordScope::Forget();
+    return written ? 1 : 0;
 }
 
 // ---- Document properties without a sheet ----
@@ -505,9 +515,12 @@ LONG GDriverUI::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
         if (EnsurePrinterDataWritable())
             readOnly = 0;
     } else if (!ownHandle_) {
-        if (OpenOwnPrinter())
+        if (ownHandleOpens_ < 0) {
+            ownHandleOpens_ = OpenOwnPrinter() ? 1 : 0;
+            CloseOwnPrinter();
+        }
+        if (ownHandleOpens_ == 1)
             readOnly = 0;
-        CloseOwnPrinter();
     } else {
         readOnly = 0;
     }
@@ -960,7 +973,11 @@ DWORD GDriverUI::EnumPapers(wchar_t* names, WORD* codes, POINT* sizes)
             // No forms: only the custom size, which is counted but not listed.
             ++paperCount_;
         } else {
-            const RWWString custom = LoadResourceString(kCustomSizeString);
+            if (!customSizeNameRead_) {
+                customSizeName_ = LoadResourceString(kCustomSizeString);
+                customSizeNameRead_ = true;
+            }
+            const RWWString& custom = customSizeName_;
             if (custom.Data())
                 std::wcsncpy(&paperNames_[paperCount_ * kPaperNameChars], custom.Data(), kPaperNameChars);
             paperCodes_[paperCount_] = DMPAPER_USER;

@@ -382,4 +382,10 @@ private:
     uint32_t drawSuppressed_;
     RWWString* ownedString_;
     uint32_t ticket_;
+    // Learnt once for the printer this object serves, not at every call: whether an own
+    // handle with full access opens (-1 not yet tried), and the custom size's paper name
+    // from the resource library (loading the library is a file mapping each time).
+    int32_t ownHandleOpens_ = -1;
+    bool customSizeNameRead_ = false;
+    RWWString customSizeName_;
 };

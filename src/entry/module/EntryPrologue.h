@@ -7,6 +7,7 @@
 #pragma once
 
 #include "entry/module/GDriverUIOperations.h"
+#include "printer/PrinterRecordScope.h"
 
 #include <cstdint>
 
@@ -35,6 +36,8 @@ public:
                 SetLastError(refusedError);
             return refusedValue;
         }
+        // The printer's record, read for the identity, serves the operation too.
+        PrinterRecordScope records;
         uint32_t ticket = 0;
         // Finding the printer's identity calls the spooler; the caller's last error
         // stays what it was for the operations that set none.

@@ -27,6 +27,13 @@ void GUIOSFactory::SetDriverUIMaker(const GDriverUIMaker& maker)
 
 GDriverUIMaker GUIOSFactory::GetDriverUIMaker() { return {g_create.load(), g_printerHandle.load()}; }
 
+namespace {
+
+const size_t kFirstDriverRecord = 4096;
+const DWORD kLargestDriverRecord = 1u << 20;
+
+} // namespace
+
 GDriverObject* GUIOSFactory::CreateDriverObject(const PrinterIdentity& identity)
 {
     GDriverObject* (*create)(const PrinterIdentity&) = g_create;
@@ -52,15 +59,20 @@ void GUIOSFactory::GetDriverDataFile(RWWString& path, GDriverObject* driver)
             return;
         opened = true;
     }
+    // One call when the record fits a first buffer, as a driver's paths do; a larger one
+    // is asked for again at its size.
     DWORD needed = 0;
-    GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed);
-    if (needed >= sizeof(DRIVER_INFO_2W)) {
-        std::vector<BYTE> bytes(needed);
-        if (GetPrinterDriverW(printer, nullptr, 2, bytes.data(), needed, &needed)) {
-            const DRIVER_INFO_2W* info = reinterpret_cast<const DRIVER_INFO_2W*>(bytes.data());
-            if (info->pDataFile)
-                path = info->pDataFile;
-        }
+    std::vector<BYTE> bytes(kFirstDriverRecord);
+    bool read = GetPrinterDriverW(printer, nullptr, 2, bytes.data(), DWORD(bytes.size()), &needed) != 0;
+    if (!read && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > bytes.size() &&
+        needed <= kLargestDriverRecord) {
+        bytes.assign(needed, 0);
+        read = GetPrinterDriverW(printer, nullptr, 2, bytes.data(), needed, &needed) != 0;
+    }
+    if (read && needed >= sizeof(DRIVER_INFO_2W)) {
+        const DRIVER_INFO_2W* info = reinterpret_cast<const DRIVER_INFO_2W*>(bytes.data());
+        if (info->pDataFile)
+            path = info->pDataFile;
     }
     if (opened)
         ClosePrinter(printer);

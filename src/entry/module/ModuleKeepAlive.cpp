@@ -6,18 +6,13 @@ const DWORD kWorkerStack = 4096;
 } // namespace
 
 ModuleKeepAlive::ModuleKeepAlive(uint32_t periodMs)
-    : selfReference_(nullptr), lock_(nullptr), activity_(0), documentOpen_(0), watchedThread_(nullptr),
+    : selfReference_(nullptr), activity_(0), documentOpen_(0), watchedThread_(nullptr),
       workerId_(0), period_(periodMs ? periodMs : kStandardPeriod)
 {
     path_[0] = L'\0';
-    lock_ = CreateSemaphoreW(nullptr, 1, 1, nullptr);
 }
 
-ModuleKeepAlive::~ModuleKeepAlive()
-{
-    if (lock_)
-        CloseHandle(lock_);
-}
+ModuleKeepAlive::~ModuleKeepAlive() = default;
 
 namespace {
 // Built by the runtime's static initialisation, before the loader's first call.
@@ -26,9 +21,9 @@ ModuleKeepAlive g_module(kStandardPeriod);
 
 ModuleKeepAlive& ModuleKeepAlive::Module() { return g_module; }
 
-bool ModuleKeepAlive::Lock() { return lock_ && WaitForSingleObject(lock_, INFINITE) == WAIT_OBJECT_0; }
+bool ModuleKeepAlive::Lock() { return lock_.Acquire() == 0; }
 
-void ModuleKeepAlive::Unlock() { ReleaseSemaphore(lock_, 1, nullptr); }
+void ModuleKeepAlive::Unlock() { lock_.Release(); }
 
 int ModuleKeepAlive::Start(HMODULE module)
 {

@@ -7,6 +7,8 @@
 // that frees it under a running call does not unload it.
 #pragma once
 
+#include "printer/GSemaphoreLock.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -45,7 +47,9 @@ private:
 
     wchar_t path_[MAX_PATH];
     HMODULE selfReference_;
-    HANDLE lock_;
+    // A count-1 semaphore whose uncontended use stays in the process: every entry point
+    // takes it once.
+    GSemaphoreLock lock_;
     int32_t activity_;
     uint32_t documentOpen_;
     HANDLE watchedThread_;

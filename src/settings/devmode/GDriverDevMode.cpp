@@ -4,6 +4,7 @@
 #include "model/GFeatureIds.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverObject.h"
+#include "printer/PrinterRecordScope.h"
 
 #include <cstddef>
 #include <cstring>
@@ -135,12 +136,11 @@ int GDriverDevMode::FromDevMode(const DEVMODEW* devMode, GObjectBase* tree)
 
 int GDriverDevMode::LoadPrinterDevMode(HANDLE printer)
 {
-    DWORD needed = 0;
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
-    if (needed < sizeof(PRINTER_INFO_2W) || needed > kLargestPrinterInfo)
-        return 0;
-    std::vector<uint8_t> record(needed);
-    if (!GetPrinterW(printer, 2, record.data(), needed, &needed))
+    std::vector<uint8_t> record;
+    const RWWString* printerName = owner_ ? &owner_->GetPrinterName() : nullptr;
+    if (!PrinterRecordScope::Read(printer, printerName && !printerName->IsNull() ? printerName->Data() : nullptr,
+                                  record) ||
+        record.size() > kLargestPrinterInfo)
         return 0;
     const uint8_t* begin = record.data();
     const uint8_t* end = begin + record.size();

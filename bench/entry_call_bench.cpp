@@ -1,0 +1,468 @@
+// Entry calls as a plain application makes them, on the printer installed for the run:
+//   - DocumentPropertiesW size query followed by DM_OUT_BUFFER (one "call" is the pair),
+//   - the same with a DM_IN_BUFFER merge of the printer's own DEVMODE,
+//   - DeviceCapabilitiesW DC_PAPERNAMES,
+// single-threaded against the same calls on a printer of Wine's own PostScript driver
+// (installed with a small printer description when the prefix has none), and the merge
+// call against the module's merge of the same DEVMODE made in this process. Where the
+// time goes: the driver object's own operations in this process (no spooler between),
+// the prologue's identity and kept object, and one more object made afresh. Then the
+// first and third calls from 1, 4 and 16 threads
+// (each thread with its own printer handle), in calls a second. Last, MergeDevMode in
+// this process against one inflate plus one deflate of the DEVMODE's packed settings
+// through zlib streams kept between calls. Every ratio is of two rates measured in this
+// run.
+//
+//   entry_call_bench.exe [rounds] [seconds per thread row]   (built beside the tests: build/tests/)
+//   entry_call_bench.exe trace    one call of each kind between OutputDebugString marks, for
+//                                 a WINEDEBUG=+server,+debugstr trace of what one call asks
+//   entry_call_bench.exe objects [seconds]   driver objects made afresh in a loop, for a profiler
+#include "TestPrinter.h"
+#include "entry/driverui/GDriverUI.h"
+#include "entry/module/EntryPrologue.h"
+#include "entry/module/ModuleLifetime.h"
+#include "settings/devmode/GDevModeBase.h"
+#include "settings/devmode/GDriverDevMode.h"
+
+#include <windows.h>
+#include <winspool.h>
+#include <zlib.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Seconds a call, the best of three runs of the rounds (the machine is shared).
+template <class F>
+double SecondsPerCall(int rounds, F f)
+{
+    double best = 0;
+    for (int run = 0; run < 3; ++run) {
+        const Clock::time_point start = Clock::now();
+        for (int i = 0; i < rounds; ++i)
+            f();
+        const double each = std::chrono::duration<double>(Clock::now() - start).count() / rounds;
+        if (run == 0 || each < best)
+            best = each;
+    }
+    return best;
+}
+
+// A small PostScript printer description for Wine's PostScript driver: two papers.
+const char kDescription[] =
+    "*PPD-Adobe: \"4.3\"\n*FormatVersion: \"4.3\"\n*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n"
+    "*ModelName: \"QZ Bench PostScript\"\n*ShortNickName: \"QZ Bench PostScript\"\n"
+    "*NickName: \"QZ Bench PostScript\"\n*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n"
+    "*ColorDevice: True\n*DefaultColorSpace: RGB\n*TTRasterizer: Type42\n*DefaultResolution: 600dpi\n"
+    "*OpenUI *PageSize/Media Size: PickOne\n*OrderDependency: 10 AnySetup *PageSize\n*DefaultPageSize: Letter\n"
+    "*PageSize Letter/US Letter: \"<</PageSize[612 792]>>setpagedevice\"\n"
+    "*PageSize A4/A4: \"<</PageSize[595 842]>>setpagedevice\"\n*CloseUI: *PageSize\n"
+    "*DefaultImageableArea: Letter\n*ImageableArea Letter/US Letter: \"18 36 594 756\"\n"
+    "*ImageableArea A4/A4: \"18 36 577 806\"\n*DefaultPaperDimension: Letter\n"
+    "*PaperDimension Letter/US Letter: \"612 792\"\n*PaperDimension A4/A4: \"595 842\"\n";
+
+// Installs Wine's PostScript driver under its usual name with the description above,
+// as Wine's own set-up does for a printer it finds; false when it cannot be.
+bool InstallPostScriptDriver()
+{
+    wchar_t system[MAX_PATH] = {}, temp[MAX_PATH] = {};
+    if (!GetSystemDirectoryW(system, MAX_PATH) || !GetTempPathW(MAX_PATH, temp))
+        return false;
+    const std::wstring engine = std::wstring(system) + L"\\wineps.drv";
+    const std::wstring description = std::wstring(temp) + L"qzbench.ppd";
+    HANDLE file = CreateFileW(description.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    WriteFile(file, kDescription, DWORD(sizeof kDescription - 1), &written, nullptr);
+    CloseHandle(file);
+    DRIVER_INFO_3W info = {};
+    info.cVersion = 3;
+    info.pName = const_cast<wchar_t*>(L"Wine PostScript Driver");
+    info.pEnvironment = const_cast<wchar_t*>(L"Windows NT x86");
+    info.pDriverPath = const_cast<wchar_t*>(engine.c_str());
+    info.pDataFile = const_cast<wchar_t*>(description.c_str());
+    info.pConfigFile = const_cast<wchar_t*>(engine.c_str());
+    return AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&info), APD_COPY_ALL_FILES | 0x10) != 0;
+}
+
+// A printer on Wine's own PostScript driver, installed when the prefix has none; empty
+// when none can be added.
+std::wstring AddPostScriptPrinter()
+{
+    static bool installed = false;
+    if (!installed)
+        installed = true, InstallPostScriptDriver();
+
+    static const wchar_t* const drivers[] = {L"Generic PostScript Printer", L"Wine PostScript Driver"};
+    for (const wchar_t* driver : drivers) {
+        std::wstring name = L"QZ Entry Bench PostScript " + std::to_wstring(GetCurrentProcessId());
+        PRINTER_INFO_2W info = {};
+        info.pPrinterName = &name[0];
+        info.pPortName = const_cast<wchar_t*>(L"FILE:");
+        info.pDriverName = const_cast<wchar_t*>(driver);
+        info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
+        info.pDatatype = const_cast<wchar_t*>(L"RAW");
+        if (HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info))) {
+            ClosePrinter(printer);
+            return name;
+        }
+    }
+    return std::wstring();
+}
+
+// One application's view of a printer: its handle, name and the DEVMODE it keeps.
+class Application {
+public:
+    explicit Application(const std::wstring& name) : name_(name)
+    {
+        OpenPrinterW(const_cast<wchar_t*>(name_.c_str()), &handle_, nullptr);
+        const LONG size = DocumentPropertiesW(nullptr, handle_, Name(), nullptr, nullptr, 0);
+        in_.assign(size > 0 ? size_t(size) : GDevModeBase::kTotalSize, 0);
+        out_ = in_;
+        DocumentPropertiesW(nullptr, handle_, Name(), reinterpret_cast<DEVMODEW*>(in_.data()), nullptr, DM_OUT_BUFFER);
+        const DWORD count = DeviceCapabilitiesW(name_.c_str(), L"FILE:", DC_PAPERNAMES, nullptr, nullptr);
+        names_.assign((count == DWORD(-1) ? 1 : count + 1) * 64, 0);
+    }
+    ~Application()
+    {
+        if (handle_)
+            ClosePrinter(handle_);
+    }
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    bool Ready() const { return handle_ != nullptr; }
+    const std::vector<uint8_t>& DevMode() const { return in_; }
+
+    // The size query and the copy out.
+    bool SizeAndCopy()
+    {
+        const LONG size = DocumentPropertiesW(nullptr, handle_, Name(), nullptr, nullptr, 0);
+        if (size <= 0 || size_t(size) > out_.size())
+            return false;
+        return DocumentPropertiesW(nullptr, handle_, Name(), Out(), nullptr, DM_OUT_BUFFER) == LONG(IDOK);
+    }
+    // The size query and the copy out of the kept DEVMODE merged in.
+    bool SizeAndMerge()
+    {
+        const LONG size = DocumentPropertiesW(nullptr, handle_, Name(), nullptr, nullptr, 0);
+        if (size <= 0 || size_t(size) > out_.size())
+            return false;
+        return DocumentPropertiesW(nullptr, handle_, Name(), Out(), reinterpret_cast<DEVMODEW*>(in_.data()),
+                                   DM_IN_BUFFER | DM_OUT_BUFFER) == LONG(IDOK);
+    }
+    bool PaperNames()
+    {
+        return DeviceCapabilitiesW(name_.c_str(), L"FILE:", DC_PAPERNAMES, names_.data(), nullptr) != -1;
+    }
+
+private:
+    wchar_t* Name() { return const_cast<wchar_t*>(name_.c_str()); }
+    DEVMODEW* Out() { return reinterpret_cast<DEVMODEW*>(out_.data()); }
+
+    std::wstring name_;
+    HANDLE handle_ = nullptr;
+    std::vector<uint8_t> in_, out_;
+    std::vector<wchar_t> names_;
+};
+
+struct Row {
+    double sizeAndCopy, sizeAndMerge, paperNames;
+};
+
+Row MeasureCalls(const std::wstring& name, int rounds, bool& failed)
+{
+    Application application(name);
+    failed = !application.Ready();
+    Row row = {};
+    if (failed)
+        return row;
+    row.sizeAndCopy = SecondsPerCall(rounds, [&] { failed |= !application.SizeAndCopy(); });
+    row.sizeAndMerge = SecondsPerCall(rounds, [&] { failed |= !application.SizeAndMerge(); });
+    row.paperNames = SecondsPerCall(rounds, [&] { failed |= !application.PaperNames(); });
+    return row;
+}
+
+// Calls a second from the given number of threads, each an application of its own,
+// each round one size query + copy out and one paper-name query (three calls).
+double CallsPerSecond(const std::wstring& name, int threads, double seconds, bool& failed)
+{
+    std::atomic<long> calls{0};
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false}, stop{false}, bad{false};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&] {
+            Application application(name);
+            ++ready;
+            while (!go)
+                std::this_thread::yield();
+            long mine = 0;
+            while (!stop) {
+                if (!application.SizeAndCopy() || !application.PaperNames())
+                    bad = true;
+                mine += 3;
+            }
+            calls += mine;
+        });
+    while (ready < threads)
+        std::this_thread::yield();
+    const Clock::time_point start = Clock::now();
+    go = true;
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    stop = true;
+    for (std::thread& worker : workers)
+        worker.join();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    failed |= bad;
+    return elapsed > 0 ? calls / elapsed : 0;
+}
+
+// One inflate and one deflate of the packed settings through streams kept between
+// calls; false when the bytes deflated again differ from the packed ones.
+class KeptStreams {
+public:
+    KeptStreams()
+    {
+        inflateInit(&inflater_);
+        deflateInit(&deflater_, Z_DEFAULT_COMPRESSION);
+    }
+    ~KeptStreams()
+    {
+        inflateEnd(&inflater_);
+        deflateEnd(&deflater_);
+    }
+    bool RoundTrip(const uint8_t* packed, uint32_t length)
+    {
+        inflateReset(&inflater_);
+        inflater_.next_in = const_cast<Bytef*>(packed);
+        inflater_.avail_in = length;
+        inflater_.next_out = plain_;
+        inflater_.avail_out = sizeof plain_;
+        if (inflate(&inflater_, Z_FINISH) != Z_STREAM_END)
+            return false;
+        deflateReset(&deflater_);
+        deflater_.next_in = plain_;
+        deflater_.avail_in = uInt(sizeof plain_ - inflater_.avail_out);
+        deflater_.next_out = again_;
+        deflater_.avail_out = sizeof again_;
+        if (deflate(&deflater_, Z_FINISH) != Z_STREAM_END)
+            return false;
+        return sizeof again_ - deflater_.avail_out == length && std::memcmp(again_, packed, length) == 0;
+    }
+
+private:
+    z_stream inflater_ = {};
+    z_stream deflater_ = {};
+    Bytef plain_[GDevModeBase::kSerializeRoom];
+    Bytef again_[GDevModeBase::kSerializeRoom];
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 300;
+    const double threadSeconds = argc > 2 ? std::atof(argv[2]) : 2.0;
+    TestPrinter& printer = TestPrinter::Shared();
+    if (!printer.Installed()) {
+        std::fprintf(stderr, "error: %s\n", printer.Failure().c_str());
+        return 2;
+    }
+
+    if (argc > 1 && std::strcmp(argv[1], "objects") == 0) {
+        // Driver objects made afresh for some seconds, for a profiler to watch.
+        if (!ModuleLifetime::Attach(GetModuleHandleW(nullptr), false))
+            return 2;
+        uint32_t first = 0;
+        EntryPrologue::Acquire(nullptr, printer.Name().c_str(), first);
+        const Clock::time_point end = Clock::now() + std::chrono::seconds(argc > 2 ? std::atoi(argv[2]) : 10);
+        long made = 0;
+        // Two held at once: the second is always made, the first taken from the kept slot.
+        while (Clock::now() < end) {
+            uint32_t second = 0, third = 0;
+            GDriverUIOperations* kept = EntryPrologue::Acquire(nullptr, printer.Name().c_str(), second);
+            if (EntryPrologue::Acquire(nullptr, printer.Name().c_str(), third))
+                EntryPrologue::Release(third), ++made;
+            if (kept)
+                EntryPrologue::Release(second);
+        }
+        EntryPrologue::Release(first);
+        std::printf("%ld driver objects made\n", made);
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "trace") == 0) {
+        Application application(printer.Name());
+        application.SizeAndCopy();
+        OutputDebugStringA("qz-trace: size query + DM_OUT_BUFFER begins\n");
+        application.SizeAndCopy();
+        OutputDebugStringA("qz-trace: size query + DM_OUT_BUFFER ends\n");
+        application.SizeAndMerge();
+        OutputDebugStringA("qz-trace: size query + DM_IN_BUFFER merge begins\n");
+        application.SizeAndMerge();
+        OutputDebugStringA("qz-trace: size query + DM_IN_BUFFER merge ends\n");
+        application.PaperNames();
+        OutputDebugStringA("qz-trace: DC_PAPERNAMES begins\n");
+        application.PaperNames();
+        OutputDebugStringA("qz-trace: DC_PAPERNAMES ends\n");
+        // A driver object made afresh in this process (its model read from the data file).
+        if (ModuleLifetime::Attach(GetModuleHandleW(nullptr), false)) {
+            uint32_t first = 0, second = 0;
+            EntryPrologue::Acquire(nullptr, printer.Name().c_str(), first);
+            OutputDebugStringA("qz-trace: one more driver object begins\n");
+            GDriverUIOperations* more = EntryPrologue::Acquire(nullptr, printer.Name().c_str(), second);
+            OutputDebugStringA("qz-trace: one more driver object ends\n");
+            if (more)
+                EntryPrologue::Release(second);
+            EntryPrologue::Release(first);
+        }
+        return 0;
+    }
+
+    bool failed = false;
+    const Row ours = MeasureCalls(printer.Name(), rounds, failed);
+    if (failed) {
+        std::fprintf(stderr, "error: a call on the installed printer failed\n");
+        return 2;
+    }
+
+    // The module's own merge of the same DEVMODE, in this process, on the object its
+    // entry points would use.
+    std::vector<uint8_t> devMode;
+    {
+        Application application(printer.Name());
+        devMode = application.DevMode();
+    }
+    if (!ModuleLifetime::Attach(GetModuleHandleW(nullptr), false)) {
+        std::fprintf(stderr, "error: the module did not attach in this process\n");
+        return 2;
+    }
+    HANDLE handle = nullptr;
+    OpenPrinterW(const_cast<wchar_t*>(printer.Name().c_str()), &handle, nullptr);
+    uint32_t ticket = 0;
+    GDriverUI* ui = dynamic_cast<GDriverUI*>(EntryPrologue::Acquire(handle, nullptr, ticket));
+    if (!ui || !ui->MergeDevModeIntoSettings(nullptr) || !ui->GetDevModeObject()) {
+        std::fprintf(stderr, "error: no driver object in this process\n");
+        return 2;
+    }
+    GDriverDevMode* object = ui->GetDevModeObject();
+    const DEVMODEW* given = reinterpret_cast<const DEVMODEW*>(devMode.data());
+    const double merge = SecondsPerCall(rounds * 4, [&] { failed |= object->MergeDevMode(given) == 0; });
+
+    // MergeDevMode's two halves on their own: the settings unpacked from the DEVMODE
+    // (inflate and the tree read), and the tree packed again (tree written and deflate).
+    const double unpack = SecondsPerCall(rounds * 4, [&] { delete object->UnpackSettings(given, 0); });
+    std::vector<uint8_t> room(GDevModeBase::kTotalSize);
+    const double pack = SecondsPerCall(rounds * 4, [&] {
+        failed |= object->PackSettings(room.data(), object->GetSettingsTree()) == 0;
+    });
+
+    const uint8_t* packed = devMode.data() + GDevModeBase::kPackedAt;
+    uint16_t packedLength = 0;
+    std::memcpy(&packedLength, devMode.data() + GDevModeBase::kPackedLengthAt, sizeof packedLength);
+    KeptStreams streams;
+    bool identical = packedLength > 0 && packedLength <= GDevModeBase::kPackedCapacity;
+    const double zlib = SecondsPerCall(rounds * 4, [&] { identical &= streams.RoundTrip(packed, packedLength); });
+
+    // Where a call's time goes, in this process: the object's own operations on the kept
+    // object (no spooler between), the prologue's acquisition of the kept object, and of
+    // a new one for an identity the kept one does not match (the driver model read again).
+    std::vector<uint8_t> out(devMode.size());
+    std::vector<wchar_t> names(256 * 64);
+    wchar_t* printerName = const_cast<wchar_t*>(printer.Name().c_str());
+    const double objectCopy = SecondsPerCall(rounds, [&] {
+        ui->DocumentProperties(nullptr, handle, printerName, nullptr, nullptr, 0);
+        ui->DocumentProperties(nullptr, handle, printerName, reinterpret_cast<DEVMODEW*>(out.data()), nullptr,
+                               DM_OUT_BUFFER);
+    });
+    const double objectPapers = SecondsPerCall(rounds, [&] {
+        ui->DeviceCapabilities(nullptr, printerName, DC_PAPERNAMES, names.data(), nullptr);
+    });
+    EntryPrologue::Release(ticket);
+    const double keptAcquire = SecondsPerCall(rounds, [&] {
+        uint32_t again = 0;
+        if (EntryPrologue::Acquire(handle, nullptr, again))
+            EntryPrologue::Release(again);
+    });
+    const double newAcquire = SecondsPerCall(rounds / 4 + 1, [&] {
+        uint32_t first = 0, second = 0;
+        GDriverUIOperations* a = EntryPrologue::Acquire(handle, nullptr, first);
+        GDriverUIOperations* b = EntryPrologue::Acquire(handle, nullptr, second);
+        if (a)
+            EntryPrologue::Release(first);
+        if (b)
+            EntryPrologue::Release(second);
+    });
+    ClosePrinter(handle);
+
+    std::printf("single thread, one application                         us a call\n");
+    std::printf("  %-52s %10.1f\n", "DocumentPropertiesW size query + DM_OUT_BUFFER", 1e6 * ours.sizeAndCopy);
+    std::printf("  %-52s %10.1f\n", "the same + DM_IN_BUFFER merge", 1e6 * ours.sizeAndMerge);
+    std::printf("  %-52s %10.1f\n", "DeviceCapabilitiesW DC_PAPERNAMES", 1e6 * ours.paperNames);
+    std::printf("  %-52s %10.1f\n", "MergeDevMode in this process", 1e6 * merge);
+    std::printf("  %-52s %10.1f\n", "  of which unpacking the settings (inflate + read)", 1e6 * unpack);
+    std::printf("  %-52s %10.1f\n", "  of which packing the settings (write + deflate)", 1e6 * pack);
+    std::printf("  %-52s %10.1f%s\n", "zlib inflate + deflate, streams kept", 1e6 * zlib,
+                identical ? "" : "  (bytes differ!)");
+
+    std::printf("\nwhere the time goes, in this process                    us a call\n");
+    std::printf("  %-52s %10.1f\n", "object: size query + DM_OUT_BUFFER, no spooler", 1e6 * objectCopy);
+    std::printf("  %-52s %10.1f\n", "object: DC_PAPERNAMES, no spooler", 1e6 * objectPapers);
+    std::printf("  %-52s %10.1f\n", "prologue: identity + kept object, released", 1e6 * keptAcquire);
+    std::printf("  %-52s %10.1f\n", "prologue: one more object (model read), released",
+                1e6 * (newAcquire - keptAcquire));
+
+    const std::wstring postScript = AddPostScriptPrinter();
+    Row theirs = {};
+    bool theirsFailed = postScript.empty();
+    if (!theirsFailed)
+        theirs = MeasureCalls(postScript, rounds * 10, theirsFailed);
+
+    std::printf("\nthreads (size query + DM_OUT_BUFFER, DC_PAPERNAMES)      calls/s\n");
+    const int counts[] = {1, 4, 16};
+    double rates[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        rates[i] = CallsPerSecond(printer.Name(), counts[i], threadSeconds, failed);
+        std::printf("  %2d thread%-42s %10.0f\n", counts[i], counts[i] == 1 ? "" : "s", rates[i]);
+    }
+
+    std::printf("\nratios (goal)                                              ratio\n");
+    if (theirsFailed) {
+        std::printf("  Wine's PostScript driver: no printer could be added; no ratio against it\n");
+    } else {
+        std::printf("  %-52s %10.1f\n", "size + DM_OUT_BUFFER / Wine's driver (<= 100)",
+                    ours.sizeAndCopy / theirs.sizeAndCopy);
+        std::printf("  %-52s %10.1f\n", "DC_PAPERNAMES / Wine's driver (<= 100)", ours.paperNames / theirs.paperNames);
+        std::printf("  %-52s %10.1f\n", "(+ merge / Wine's driver, for reference)",
+                    ours.sizeAndMerge / theirs.sizeAndMerge);
+        std::printf("  Wine's driver: %.2f us, %.2f us, %.2f us a call\n", 1e6 * theirs.sizeAndCopy,
+                    1e6 * theirs.sizeAndMerge, 1e6 * theirs.paperNames);
+    }
+    std::printf("  %-52s %10.2f\n", "+ merge / in-process MergeDevMode (<= 2)", ours.sizeAndMerge / merge);
+    std::printf("  %-52s %10.2f\n", "4 threads / 1 thread, calls/s (>= 2)", rates[1] / rates[0]);
+    std::printf("  %-52s %10.2f\n", "16 threads / 1 thread, calls/s (>= 1)", rates[2] / rates[0]);
+    std::printf("  %-52s %10.2f\n", "MergeDevMode / kept zlib streams (<= 2)", merge / zlib);
+
+    if (!postScript.empty()) {
+        HANDLE other = nullptr;
+        if (OpenPrinterW(const_cast<wchar_t*>(postScript.c_str()), &other, nullptr)) {
+            DeletePrinter(other);
+            ClosePrinter(other);
+        }
+    }
+    if (failed) {
+        std::fprintf(stderr, "error: a call failed during the run\n");
+        return 1;
+    }
+    return 0;
+}

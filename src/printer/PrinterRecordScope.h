@@ -1,0 +1,49 @@
+// The printer's level-2 record (PRINTER_INFO_2) as one entry call sees it. Building the
+// printer's identity and loading the printer's DEVMODE both read that record, and on
+// Wine each read is a score of server requests. While a scope is open on the thread
+// (the entry prologue opens one around each call), a record read through Read is kept
+// and a second read for the same handle and printer name gets the kept bytes. Nothing
+// outlives the call: the next call reads the spooler again. Writing the record
+// (SetPrinter) within the call must be followed by Forget. A printer opened by name for
+// the call (default access) is opened once: every part of the call that asks for such a
+// handle gets the same one, closed when the scope ends; so is the registry key the
+// printer's data is read from.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+class PrinterRecordScope {
+public:
+    // Opens a scope on this thread; a scope opened inside another one shares it.
+    PrinterRecordScope();
+    ~PrinterRecordScope();
+    PrinterRecordScope(const PrinterRecordScope&) = delete;
+    PrinterRecordScope& operator=(const PrinterRecordScope&) = delete;
+
+    // The record of the printer, whole (its strings and DEVMODE point into it), sized
+    // as the spooler answered. A kept record serves only a read for the same handle
+    // whose expected printer name (non-empty) is the record's own. False when the
+    // spooler gives no record; record is then empty.
+    static bool Read(void* printer, const wchar_t* expectedName, std::vector<uint8_t>& record);
+    // Drops the records this thread's scope keeps.
+    static void Forget();
+    // The printer opened by name with default access for the rest of this thread's
+    // scope, the same handle for every ask; the caller never closes it. Null without a
+    // scope, or when the printer does not open (the caller then opens its own).
+    static void* SharedHandle(const wchar_t* printerName);
+    // The registry key below HKEY_LOCAL_MACHINE opened for reading for the rest of this
+    // thread's scope, the same key for every ask; null without a scope or when it does
+    // not open. IsSharedKey tells a caller not to close it.
+    static void* SharedReadKey(const wchar_t* path);
+    static bool IsSharedKey(void* key);
+
+    // The bound of a record taken at all.
+    static constexpr uint32_t kLargestRecord = 1u << 20;
+
+    // What a scope keeps (defined with the scope's code).
+    struct Kept;
+
+private:
+    Kept* kept_;
+};
