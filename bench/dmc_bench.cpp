@@ -272,8 +272,9 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "error: the binding did not load the stand-in\n");
             return 1;
         }
-        // Somewhere for every feature of the model to go, as the round-trip test has it.
-        WholeModelTree::Complete(tree, config);
+        // The model gives every feature somewhere to go, as the round-trip test checks.
+        if (!WholeModelTree::MissingPaths(tree, config).empty())
+            std::fprintf(stderr, "warning: the model lacks some translators' attributes\n");
         auto round = [&] {
             config.Update(name.c_str(), 0);
             config.ExportFactory(name.c_str());

@@ -68,7 +68,8 @@ int main(int argc, char** argv)
 {
     const bool sheet = argc > 1 && std::strcmp(argv[1], "--sheet") == 0;
     std::setvbuf(stdout, nullptr, _IONBF, 0);
-    const wchar_t kDemoPrinter[] = L"QZ Demo Printer";
+    // Named as a user's printer of this model would be, driver and printer alike.
+    const wchar_t kDemoPrinter[] = L"QZ Colour Laser 5900";
     // A printer left by an interrupted run goes first.
     PRINTER_DEFAULTSW all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
     HANDLE leftover = nullptr;
@@ -76,7 +77,7 @@ int main(int argc, char** argv)
         DeletePrinter(leftover);
         ClosePrinter(leftover);
     }
-    TestPrinter printer(kDemoPrinter);
+    TestPrinter printer(kDemoPrinter, kDemoPrinter);
     if (!printer.Installed()) {
         std::printf("installing the printer failed: %s\n", printer.Failure().c_str());
         return 1;
@@ -92,6 +93,10 @@ int main(int argc, char** argv)
         const int answer = DeviceCapabilitiesW(name.c_str(), L"FILE:", capability.index, nullptr, nullptr);
         if (capability.index == DC_VERSION)
             std::printf("  %2u %-22s 0x%x\n", capability.index, capability.name, answer);
+        else if ((capability.index == DC_MINEXTENT || capability.index == DC_MAXEXTENT) && answer != -1)
+            // Width and length in tenths of a millimetre, packed in one number.
+            std::printf("  %2u %-22s %u x %u (tenths of a millimetre)\n", capability.index, capability.name,
+                        unsigned(LOWORD(DWORD(answer))), unsigned(HIWORD(DWORD(answer))));
         else
             std::printf("  %2u %-22s %d\n", capability.index, capability.name, answer);
     }

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Shows what a printing application sees of the driver. On Debian 12, as root: installs
-# what the build needs, builds the module, the printer model and the demo program, then
-# in a Wine prefix of its own under the build folder installs the driver and a printer,
-# prints the printer's answers (every device capability, the DEVMODE size, the default
-# DEVMODE), removes the printer and stops the prefix's Wine server. With --sheet it also
-# opens the printer's document sheet on the user's display (DISPLAY) through the
-# platform's DocumentPropertiesW, waits for it to be closed and prints the DEVMODE the
-# sheet handed back.
+# what the build needs, builds the module, the resource library, the printer model and
+# the demo program (no test, stand-in or benchmark), then in a Wine prefix of its own
+# under the build folder installs the driver (its module stripped of debug information)
+# and a printer named as a user's printer would be, prints the printer's answers (every
+# device capability, the DEVMODE size, the default DEVMODE), removes the printer and
+# stops the prefix's Wine server. With --sheet it also opens the printer's document
+# sheet on the user's display (DISPLAY) through the platform's DocumentPropertiesW,
+# waits for it to be closed and prints the DEVMODE the sheet handed back.
 #
 #   scripts/demo.sh             build in ./build
 #   scripts/demo.sh --sheet     and show the document sheet
@@ -27,10 +28,25 @@ done
 
 "$root/scripts/install-deps.sh"
 "$root/scripts/build-jpeg.sh" "$build" "$jobs"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$jobs"
+# Only what the demo needs: a fresh folder is configured without the tests and the
+# benchmarks, and only the module, the resource library, the printer model and the demo
+# program are built (a folder the tests configured keeps its configuration).
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_TESTS=OFF -DQZ_BUILD_BENCH=OFF >/dev/null
+fi
+cmake --build "$build" -j "$jobs" --target qzui32 qzres32 qz_driver_data qzdemo
+
+# The program and the libraries it installs, without debug information; the debug
+# information stays beside each library for debuggers (found through its debug link).
+dist="$build/demo-bin"
+mkdir -p "$dist"
+i686-w64-mingw32-objcopy --strip-debug "$build/tests/qzdemo.exe" "$dist/qzdemo.exe"
+for dll in qzui32.dll qzres32.dll; do
+  i686-w64-mingw32-objcopy --only-keep-debug "$build/tests/$dll" "$dist/$dll.debug"
+  (cd "$dist" && i686-w64-mingw32-objcopy --strip-debug --add-gnu-debuglink="$dll.debug" "$build/tests/$dll" "$dll")
+done
 
 export WINEPREFIX="$build/demo-wineprefix"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 "$root/scripts/wine-prefix.sh"
-QZ_BUILD_DIR="$build" QZ_TEST_NAME=demo "$root/scripts/wine-run.sh" "$build/tests/qzdemo.exe" ${args[@]+"${args[@]}"}
+QZ_BUILD_DIR="$build" QZ_TEST_NAME=demo "$root/scripts/wine-run.sh" "$dist/qzdemo.exe" ${args[@]+"${args[@]}"}

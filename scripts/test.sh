@@ -17,7 +17,7 @@ jobs=${JOBS:-$(nproc)}
 "$root/scripts/install-deps.sh"
 "$root/scripts/build-jpeg.sh" "$build" "$jobs"
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQZ_BUILD_TESTS=ON -DQZ_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 
 export WINEPREFIX="$build/wineprefix"

@@ -11,6 +11,7 @@
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWCollectable.h"
 #include "foundation/RWCString.h"
+#include "foundation/RWClassList.h"
 #include "foundation/RWCollectableAssociation.h"
 #include "foundation/RWCollection.h"
 #include "foundation/RWDataInStream.h"
@@ -371,6 +372,18 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
     }
     if (!reader.Open())
         return nullptr;
+    // A read under a closed list of classes makes none other: the stored class is
+    // looked up before anything is made, so a class that may open, load or delete
+    // something never runs a line of its own.
+    if (!p) {
+        const RWClassList* list = RWClassList::Current();
+        if (list && !list->Holds(stored)) {
+            table.SetRefused();
+            RaiseUnexpectedClass(stored, expected);
+            reader.Fail(false);
+            return nullptr;
+        }
+    }
     // A restore that expects a kind decides it from the stored class before the object
     // is made: a refused object's constructor and reader never run.
     if (!p && accept && expected != RWNoClassId && StoredKind(ref, stored, expected) == RWKindAnswer::No) {
@@ -413,7 +426,7 @@ RWCollectable* Restore(Reader&& reader, RWReadTable& table, bool outermost, RWCo
         if (!outermost && reader.Ended() && !table.Failed())
             table.SetCutShort();
         reader.Close();
-        if (!outermost || !table.CutShort())
+        if (!outermost || (!table.CutShort() && !table.Refused()))
             return obj;
         RWRaiseExternal(RWMessageReadError());
         reader.Fail(false);

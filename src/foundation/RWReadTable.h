@@ -64,6 +64,10 @@ public:
     // Set when the data ended inside a member: the outermost restore then fails.
     bool CutShort() const { return cutShort_; }
     void SetCutShort() { cutShort_ = true; }
+    // Set when a class the open list does not hold was met: the outermost restore then
+    // fails whatever its members' readers made of the refusal.
+    bool Refused() const { return refused_; }
+    void SetRefused() { refused_ = true; }
 
     // The calling thread's table, or null outside a restore.
     static RWReadTable* Current();
@@ -110,6 +114,7 @@ private:
     size_t spanCount_;
     bool failed_;
     bool cutShort_;
+    bool refused_ = false;
 };
 
 // Fetches the calling thread's read table, creating it when there is none; the guard

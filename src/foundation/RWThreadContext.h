@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+class RWClassList;
 class RWCollectable;
 class RWErrorCapture;
 class RWReadTable;
@@ -36,6 +37,9 @@ public:
     RWStoreTable* saveTable = nullptr;
     RWStoreTable* sizeTable = nullptr;
     RWReadTable* readTable = nullptr;
+    // The classes the restores of this thread may make (RWClassListScope), or null for
+    // any registered class.
+    const RWClassList* classList = nullptr;
 
     // The innermost error capture, or null.
     RWErrorCapture* capture = nullptr;

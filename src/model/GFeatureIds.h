@@ -49,6 +49,7 @@ constexpr uint16_t kAlternateResolutionList = 1300;
 constexpr uint16_t kNoUpdateContainer = 63;      // a stored container whose children are never kept
 constexpr uint16_t kTrayList = 193;              // the trays a source name is looked up in
 constexpr uint16_t kCopiesRange = 199;           // range of copies the device accepts
+constexpr uint16_t kScaleRange = 200;            // range of scale percentages the device accepts
 constexpr uint16_t kDuplexRange = 203;           // range of duplex values the device accepts
 constexpr uint16_t kOrientationList = 205;       // orientations the device supports
 constexpr uint16_t kCollationAvailable = 231;

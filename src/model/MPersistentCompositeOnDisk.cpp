@@ -1,6 +1,5 @@
 #include "model/MPersistentCompositeOnDisk.h"
 
-#include "foundation/RWBinaryFile.h"
 #include "model/GRecordsStoreLock.h"
 #include "model/GTextConverter.h"
 #include "model/MPersistentCompositeOnDiskImp.h"
@@ -71,7 +70,110 @@ bool UntrackName(const RWCString& name)
     return false;
 }
 
+// The folders the module made for its spool files. Few: one per temporary directory
+// the printers of the process name.
+const size_t kMostSpoolFolders = 64;
+
+std::vector<RWCString>& SpoolFolders()
+{
+    static std::vector<RWCString> folders;
+    return folders;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+bool SameFolder(const char* a, size_t aLength, const RWCString& b)
+{
+    if (aLength != b.Length())
+        return false;
+    for (size_t i = 0; i < aLength; ++i)
+        if (Lower(a[i]) != Lower(b.Data()[i]))
+            return false;
+    return true;
+}
+
+// An absolute name of the file system: a drive's root ("C:\") or a share
+// ("\\server\share"), with no device or verbatim prefix, no forward slashes, no stream
+// suffix and no "." or ".." step, so that what it names is exactly what it says.
+bool IsPlainAbsolute(const RWCString& name)
+{
+    const char* text = name.Data();
+    const size_t length = name.Length();
+    if (length < 3 || std::strlen(text) != length)
+        return false;
+    size_t start = 0;
+    if (((text[0] >= 'A' && text[0] <= 'Z') || (text[0] >= 'a' && text[0] <= 'z')) && text[1] == ':' &&
+        text[2] == '\\')
+        start = 3;
+    else if (text[0] == '\\' && text[1] == '\\' && text[2] != '\\' && text[2] != '?' && text[2] != '.')
+        start = 2;
+    else
+        return false;
+    size_t step = start;
+    for (size_t i = start; i <= length; ++i) {
+        if (i < length && (text[i] == '/' || text[i] == ':'))
+            return false;
+        if (i == length || text[i] == '\\') {
+            const size_t size = i - step;
+            if (size == 0 && i < length)
+                return false;
+            if ((size == 1 && text[step] == '.') || (size == 2 && text[step] == '.' && text[step + 1] == '.'))
+                return false;
+            step = i + 1;
+        }
+    }
+    return true;
+}
+
+// A name the module made for a records file: absolute, directly inside a spool folder.
+bool IsSpoolName(const RWCString& name)
+{
+    if (!IsPlainAbsolute(name))
+        return false;
+    const char* text = name.Data();
+    size_t cut = name.Length();
+    while (cut > 0 && text[cut - 1] != '\\')
+        --cut;
+    if (cut < 2 || cut == name.Length())
+        return false;
+    for (const RWCString& folder : SpoolFolders())
+        if (SameFolder(text, cut - 1, folder))
+            return true;
+    return false;
+}
+
+// The folder's narrow name without trailing separators.
+RWCString FolderName(const RWWString& folder)
+{
+    RWCString narrow;
+    ToNarrowString(folder, narrow);
+    while (narrow.Length() > 3 && narrow.Data()[narrow.Length() - 1] == '\\')
+        narrow = RWCString(narrow.Data(), narrow.Length() - 1);
+    return narrow;
+}
+
 } // namespace
+
+bool MPersistentCompositeOnDisk::IsAbsoluteFolder(const RWWString& folder)
+{
+    return !folder.IsNull() && IsPlainAbsolute(FolderName(folder));
+}
+
+bool MPersistentCompositeOnDisk::AddSpoolFolder(const RWWString& folder)
+{
+    if (!IsAbsoluteFolder(folder))
+        return false;
+    const RWCString narrow = FolderName(folder);
+    GRecordsStoreGuard guard;
+    std::vector<RWCString>& folders = SpoolFolders();
+    for (const RWCString& known : folders)
+        if (SameFolder(narrow.Data(), narrow.Length(), known))
+            return true;
+    if (folders.size() == kMostSpoolFolders)
+        folders.erase(folders.begin());
+    folders.push_back(narrow);
+    return true;
+}
 
 MPersistentCompositeOnDisk::MPersistentCompositeOnDisk() : state_(kClosed), deleteFlag_(0), failed_(0) {}
 
@@ -81,16 +183,25 @@ MPersistentCompositeOnDisk::MPersistentCompositeOnDisk(const RWWString& name, co
 {
     RWCString narrow;
     ToNarrowString(name, narrow);
-    GRecordsStoreGuard guard;
-    Rename(narrow, deleteFlag);
-    Open();
+    TakeName(narrow, deleteFlag);
 }
 
 MPersistentCompositeOnDisk::MPersistentCompositeOnDisk(const RWCString& name, const uint32_t& deleteFlag,
                                                        const long& id)
     : GPersistent(id), state_(kClosed), deleteFlag_(0), failed_(0)
 {
+    TakeName(name, deleteFlag);
+}
+
+// A name that is not one of the module's spool files leaves the store without a file:
+// failed, and nothing is opened or created.
+void MPersistentCompositeOnDisk::TakeName(const RWCString& name, uint32_t deleteFlag)
+{
     GRecordsStoreGuard guard;
+    if (!IsSpoolName(name)) {
+        failed_ = 1;
+        return;
+    }
     Rename(name, deleteFlag);
     Open();
 }
@@ -99,8 +210,13 @@ MPersistentCompositeOnDisk::MPersistentCompositeOnDisk(const MPersistentComposit
     : GPersistent(other), state_(kClosed), deleteFlag_(0), failed_(other.failed_)
 {
     GRecordsStoreGuard guard;
+    if (other.fromBytes_) {
+        Restored(other.name_);
+        return;
+    }
     Rename(other.name_, other.deleteFlag_);
-    Open();
+    if (other.state_ == kOpen)
+        Open();
 }
 
 MPersistentCompositeOnDisk& MPersistentCompositeOnDisk::operator=(const MPersistentCompositeOnDisk& other)
@@ -112,6 +228,10 @@ MPersistentCompositeOnDisk& MPersistentCompositeOnDisk::operator=(const MPersist
     if (imp_ && imp_.Get() == other.imp_.Get() && deleteFlag_ == other.deleteFlag_)
         return *this;
     Close();
+    if (other.fromBytes_) {
+        Restored(other.name_);
+        return *this;
+    }
     Rename(other.name_, other.deleteFlag_);
     failed_ = other.failed_;
     if (other.state_ == kOpen)
@@ -124,14 +244,17 @@ MPersistentCompositeOnDisk::~MPersistentCompositeOnDisk()
     GRecordsStoreGuard guard;
     Close();
     imp_.Set(nullptr);
-    if (UntrackName(name_))
+    if (!fromBytes_ && UntrackName(name_))
         std::remove(name_.Data());
 }
 
+// Only a name this object was given by code is tracked, and only such a name's file is
+// ever removed.
 void MPersistentCompositeOnDisk::Rename(const RWCString& name, uint32_t deleteFlag)
 {
-    if (UntrackName(name_))
+    if (!fromBytes_ && UntrackName(name_))
         std::remove(name_.Data());
+    fromBytes_ = false;
     name_ = name;
     deleteFlag_ = deleteFlag;
     TrackName(name_, deleteFlag_);
@@ -147,11 +270,13 @@ bool MPersistentCompositeOnDisk::IsSame(const GObjectBase* other) const
 void MPersistentCompositeOnDisk::Open(const RWCString& name)
 {
     GRecordsStoreGuard guard;
-    if (state_ == kOpen)
+    if (state_ == kOpen || fromBytes_)
         return;
-    if (!SameName(name, name_))
+    if (!SameName(name, name_)) {
+        if (!IsSpoolName(name))
+            return;
         Rename(name, deleteFlag_);
-    missing_ = false;
+    }
     if (name_.IsNull())
         return;
     state_ = kOpen;
@@ -192,21 +317,23 @@ uint32_t MPersistentCompositeOnDisk::HasFailed()
     return failed_;
 }
 
-void MPersistentCompositeOnDisk::Restored(const RWCString& name, uint32_t deleteFlag)
+// A store read from bytes is closed for good: the name it carries is only kept to tell
+// it apart; no file of that name is opened, made, renamed or removed through it, and its
+// delete flag is never taken from the bytes.
+void MPersistentCompositeOnDisk::Restored(const RWCString& name)
 {
     GRecordsStoreGuard guard;
     Close();
-    Rename(name, deleteFlag);
-    missing_ = !name_.IsNull() && !RWBinaryFile::Exists(name_.Data());
-    if (missing_)
-        failed_ = 1;
-    else
-        Open();
+    Rename(RWCString(), 0);
+    name_ = name;
+    deleteFlag_ = 0;
+    fromBytes_ = true;
+    failed_ = 1;
 }
 
 MPersistentCompositeOnDiskImp* MPersistentCompositeOnDisk::Imp()
 {
-    if (missing_)
+    if (fromBytes_)
         return nullptr;
     if (state_ != kOpen)
         Open();

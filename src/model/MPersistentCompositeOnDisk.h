@@ -4,8 +4,12 @@
 // implementation that owns the file.
 //
 // The file is deleted when the last live store object of its name goes, provided one of
-// the store objects of that name carried the delete flag; copies and stores read back
-// from a file keep a file that another store object still uses.
+// the store objects of that name carried the delete flag; copies keep a file that
+// another store object still uses.
+//
+// A store takes only a name the module made for a spool file: absolute and directly
+// inside a folder named by AddSpoolFolder. A store read back from bytes is closed for
+// good: it never opens, makes, renames or removes a file, whatever the bytes name.
 #pragma once
 
 #include "foundation/RWCString.h"
@@ -22,13 +26,22 @@ public:
     static constexpr uint32_t kOpen = 1;
     static constexpr uint32_t kClosed = 2;
 
+    // Names a folder the module made for its spool files; the stores then take the names
+    // of files directly inside it. False, and nothing named, for a folder that is not
+    // absolute.
+    static bool AddSpoolFolder(const RWWString& folder);
+    // True for an absolute folder name of the file system (a drive's or a share's), with
+    // no "." or ".." step.
+    static bool IsAbsoluteFolder(const RWWString& folder);
+
     // Closed, without a name.
     MPersistentCompositeOnDisk();
     // Open on the named file (created when missing); deleteFlag 1 asks for the file to
-    // be deleted once no store object of its name is left.
+    // be deleted once no store object of its name is left. A name that is no spool
+    // file's leaves the store failed, without a file.
     MPersistentCompositeOnDisk(const RWWString& name, const uint32_t& deleteFlag, const long& id);
     MPersistentCompositeOnDisk(const RWCString& name, const uint32_t& deleteFlag, const long& id);
-    // Shares the other's implementation and opens.
+    // Shares the other's implementation; open only when the other is.
     MPersistentCompositeOnDisk(const MPersistentCompositeOnDisk& other);
     // Takes the other's name and flag, and is open when the other is.
     MPersistentCompositeOnDisk& operator=(const MPersistentCompositeOnDisk& other);
@@ -41,8 +54,9 @@ public:
     // Same file name, state, implementation and delete flag.
     bool IsSame(const GObjectBase* other) const override;
 
-    // Opens on the name (a closed store only); the store then shares the implementation
-    // of any open store of that name.
+    // Opens on the name (a closed store only, never one read from bytes, and only on a
+    // spool file's name); the store then shares the implementation of any open store of
+    // that name.
     void Open(const RWCString& name);
     void Open() { Open(name_); }
     // Lets go of the implementation; the next forwarded operation opens again.
@@ -52,6 +66,8 @@ public:
     uint32_t HasFailed();
     const RWCString& GetFileName() const { return name_; }
     uint32_t GetDeleteFlag() const { return deleteFlag_; }
+    // True for a store read from bytes, which stays closed.
+    bool IsFromBytes() const { return fromBytes_; }
 
     // The record operations, forwarded to the implementation.
     void AddRecord(GObjectBase* object) override;
@@ -74,8 +90,8 @@ public:
     virtual void ReservedRecordOperation(const GObjectBase*, const GObjectBase*) {}
 
     auto StoredForm() { return GFields(state_, name_, deleteFlag_); }
-    // A restored store is open on the file it names (failed, and closed, when that file
-    // is gone).
+    // A restored store is closed and stays closed; the stored state and delete flag are
+    // read past and never used.
     template <class In>
     void ReadForm(In& in)
     {
@@ -83,13 +99,15 @@ public:
         RWCString name;
         uint32_t deleteFlag = 0;
         if (GReadForm(in, GFields(state, name, deleteFlag)))
-            Restored(name, deleteFlag);
+            Restored(name);
     }
 
 private:
     // The implementation, opening the store first when it is closed; null without a name.
     MPersistentCompositeOnDiskImp* Imp();
-    void Restored(const RWCString& name, uint32_t deleteFlag);
+    void Restored(const RWCString& name);
+    // Takes a name given by code: opens on it when it is a spool file's.
+    void TakeName(const RWCString& name, uint32_t deleteFlag);
     // Moves this object's entry in the table of names in use to another name and flag.
     void Rename(const RWCString& name, uint32_t deleteFlag);
 
@@ -98,7 +116,6 @@ private:
     GCountedRef imp_;
     uint32_t deleteFlag_;
     uint32_t failed_;
-    // Restored naming a file that is gone: nothing to read, and no empty file is made
-    // in its place until the store is opened by name again.
-    bool missing_ = false;
+    // Read from bytes: closed for good, its name never tracked.
+    bool fromBytes_ = false;
 };

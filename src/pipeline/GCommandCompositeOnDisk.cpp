@@ -177,6 +177,9 @@ GObjectIterator* GCommandCompositeOnDisk::CreateIterator()
 
 void GCommandCompositeOnDisk::ReloadFonts()
 {
+    // A page read from bytes has no file of the module's: it names no font file either.
+    if (store_.IsFromBytes())
+        return;
     GState* state = GCommand::GetState();
     const RWCString* file = state ? Text(*state, kFontFileId) : nullptr;
     const RWCString* keyText = state ? Text(*state, kProducerKeyId) : nullptr;

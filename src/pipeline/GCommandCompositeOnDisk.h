@@ -82,8 +82,8 @@ public:
     // one was replaced.
     virtual int ReplaceRecordSame(const GObjectBase* object, const GObjectBase* newObject);
 
-    // The command part, then the file's name and delete flag; a restored page is open
-    // on its file again. The commands never travel with the page.
+    // The command part, then the file's name and delete flag; a restored page is closed
+    // for good and opens no file. The commands never travel with the page.
     auto StoredForm() { return GFields(GEmbedded(store_)); }
 
 private:

@@ -11,6 +11,7 @@
 #include "model/OSVersionRecord.h"
 #include "model/GCriticalError.h"
 #include "printer/GDriverObject.h"
+#include "printer/GSettingsClasses.h"
 #include "printer/GObjectSerializer.h"
 #include "model/GLock.h"
 
@@ -279,6 +280,8 @@ GObjectBase* GOSFactory::LoadObjectFromPrinterData(GDriverObject* driver, const 
         if (compact) {
             object.reset(serializer_->Load(*stream, holder.get(), driver, 1));
         } else {
+            // Printer data holds settings: the bytes make nothing else.
+            GSettingsClasses::Scope settingsOnly;
             GObjectBase* read = nullptr;
             *stream >> read;
             object.reset(read);

@@ -14,6 +14,7 @@
 #include "model/GErrorCommand.h"
 #include "model/GHeldMembers.h"
 #include "model/GState.h"
+#include "printer/GSettingsClasses.h"
 
 #include <algorithm>
 
@@ -661,9 +662,13 @@ template <class In>
 bool GPeripheral::ReadStored(In& in)
 {
     GCountedRef initial, current, configuration;
-    if (!ReadHeld(in, initial, GState::kClassId) || !ReadHeld(in, current, GState::kClassId) ||
-        !ReadHeld(in, configuration, GConfiguration::kClassId))
-        return false;
+    {
+        // The states and the configuration are settings: the bytes make nothing else.
+        GSettingsClasses::Scope settingsOnly;
+        if (!ReadHeld(in, initial, GState::kClassId) || !ReadHeld(in, current, GState::kClassId) ||
+            !ReadHeld(in, configuration, GConfiguration::kClassId))
+            return false;
+    }
     std::vector<GPeripheral*> listeners;
     bool keep = false;
     if (!ReadListeners(in, listeners, keep))

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -274,9 +275,9 @@ TEST_F(DocumentEvents, EscapeAnswersZeroAndOnlyLowWordCounts)
     DEVMODEW* copy = nullptr;
     ASSERT_EQ(1, CreatePre(nullptr, copy));
     EXPECT_EQ(0, Event(DOCUMENTEVENT_ESCAPE));
-    const uint32_t ended = GDriverUI::PagesEnded();
+    const uint32_t ended = g_last->PagesEnded();
     EXPECT_EQ(1, Event(0x10000 | DOCUMENTEVENT_ENDPAGE));
-    EXPECT_EQ(ended + 1, GDriverUI::PagesEnded());
+    EXPECT_EQ(ended + 1, g_last->PagesEnded());
     EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
     EXPECT_EQ(1u, g_last->PageCount());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
@@ -1207,3 +1208,78 @@ TEST_F(DocumentEvents, StartDocWithoutSettingsProbesThePrinterDataAndClosesTheOw
 }
 
 } // namespace
+
+// Two documents printing at once in one process, each on its own device context: the
+// pages each counts and the manual-duplex decision each makes are its own, whatever the
+// other does in between or on another thread at the same time.
+TEST_F(DocumentEvents, TwoDocumentsOnTwoThreadsCountAndDecideTheirOwn)
+{
+    std::wstring name = printer.Name();
+    HANDLE secondHandle = nullptr;
+    ASSERT_TRUE(OpenPrinterW(&name[0], &secondHandle, nullptr));
+    HDC secondDc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(nullptr, secondDc);
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, CreatePre(nullptr, copy));
+    RecordingUI* first = g_last;
+    DOCEVENT_CREATEDCPRE record = {nullptr, nullptr, nullptr, FALSE};
+    DEVMODEW* secondCopy = nullptr;
+    ASSERT_EQ(1, DrvDocumentEvent(secondHandle, secondDc, DOCUMENTEVENT_CREATEDCPRE, sizeof record, &record,
+                                  sizeof secondCopy, &secondCopy));
+    RecordingUI* second = g_last;
+    ASSERT_NE(first, second);
+    for (RecordingUI* ui : {first, second}) {
+        GObjectBase* settings = ui->GetSettings();
+        ASSERT_NE(nullptr, settings);
+        SetFeature(settings, FeatureId::kManualDuplexMarker, 1);
+        Drop(settings, FeatureId::kBookletPrinting);
+    }
+    struct Document {
+        HANDLE handle;
+        HDC dc;
+        RecordingUI* ui;
+        uint32_t pages, expected;
+        int dialogs;
+    };
+    const Document documents[] = {{handle, dc, first, 400, 2, 1}, {secondHandle, secondDc, second, 2, 2, 0}};
+    auto event = [](const Document& d, int escape) { return DrvDocumentEvent(d.handle, d.dc, escape, 0, nullptr, 0, nullptr); };
+
+    // In turn on one thread: the second document's start clears nothing of the first's.
+    EXPECT_EQ(1, event(documents[0], DOCUMENTEVENT_STARTDOC));
+    EXPECT_EQ(1, event(documents[0], DOCUMENTEVENT_ENDPAGE));
+    EXPECT_EQ(1, event(documents[1], DOCUMENTEVENT_STARTDOC));
+    EXPECT_EQ(1u, first->PagesEnded());
+    EXPECT_EQ(0u, second->PagesEnded());
+    EXPECT_EQ(1, event(documents[0], DOCUMENTEVENT_STARTDOC));
+    for (const Document& d : documents)
+        d.ui->SetExpectedPages(d.expected);
+
+    // At once on two threads.
+    std::atomic<int> ready{0};
+    auto print = [&](const Document& d) {
+        ++ready;
+        while (ready.load() < 2)
+            std::this_thread::yield();
+        for (uint32_t page = 0; page < d.pages; ++page)
+            event(d, DOCUMENTEVENT_ENDPAGE);
+    };
+    std::thread one(print, std::cref(documents[0])), two(print, std::cref(documents[1]));
+    one.join();
+    two.join();
+    for (const Document& d : documents) {
+        EXPECT_EQ(d.pages, d.ui->PagesEnded());
+        EXPECT_EQ(d.expected, d.ui->ExpectedPages());
+    }
+    std::thread endOne([&] { event(documents[0], DOCUMENTEVENT_ENDDOCPOST); });
+    std::thread endTwo([&] { event(documents[1], DOCUMENTEVENT_ENDDOCPOST); });
+    endOne.join();
+    endTwo.join();
+    for (const Document& d : documents) {
+        EXPECT_EQ(d.dialogs, d.ui->duplexDialogs) << d.pages << " pages of " << d.expected;
+        EXPECT_EQ(0u, d.ui->PagesEnded());
+    }
+    EXPECT_EQ(0, event(documents[1], DOCUMENTEVENT_DELETEDC));
+    EXPECT_EQ(0, event(documents[0], DOCUMENTEVENT_DELETEDC));
+    DeleteDC(secondDc);
+    ClosePrinter(secondHandle);
+}

@@ -91,6 +91,10 @@ const struct {
     {414, GDeviceFontListComposite::kClassId}, {958, GValueAttribute::kClassId}, {984, GValueAttribute::kClassId},
     {1025, GValueAttribute::kClassId},    {1114, GAttributeComposite::kClassId}, {1132, GAttributeComposite::kClassId},
     {940, GValueAttribute::kClassId},
+    // What the DEVMODE converter and the capability queries read, and the UI plug-in list.
+    {199, GRangeAttribute::kClassId},     {203, GRangeAttribute::kClassId},     {205, GAttributeComposite::kClassId},
+    {231, GValueAttribute::kClassId},     {310, GValueAttribute::kClassId},     {339, GValueAttribute::kClassId},
+    {63, GAttributeComposite::kClassId},
 };
 
 TEST_F(DriverDataFile, AcquireLoadsTheModelWithEveryFeatureInItsClass)
@@ -101,7 +105,7 @@ TEST_F(DriverDataFile, AcquireLoadsTheModelWithEveryFeatureInItsClass)
     ASSERT_TRUE(driver->GetPrinter() && driver->GetPrinter()->IsKindOf(GPeripheral::kClassId));
     EXPECT_TRUE(driver->GetPrinter()->FindById(76)->IsKindOf(GPrinter::kClassId));
     ASSERT_TRUE(driver->GetIdPool() && driver->GetSubObject3() && driver->GetIdMap());
-    EXPECT_EQ(9u, driver->GetIdPool()->Entries());
+    EXPECT_EQ(10u, driver->GetIdPool()->Entries()); // nine papers and the custom size
     EXPECT_EQ(4u, driver->GetSubObject3()->Entries());
     EXPECT_EQ(2u, driver->GetIdMap()->Entries());
 

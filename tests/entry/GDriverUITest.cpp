@@ -3,16 +3,21 @@
 // DrvConvertDevMode and DevQueryPrintEx called directly in this process.
 #include "entry/driverui/GDriverUI.h"
 
+#include "FileBytes.h"
 #include "GuardedBytes.h"
+#include "HostileSettingsBytes.h"
 #include "PrinterDataFixture.h"
 #include "RealDriverUIMaker.h"
+#include "ScratchDirectory.h"
 #include "TestPrinter.h"
 #include "entry/module/EntryPoints.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "printer/PrinterIdentity.h"
+#include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "printer/GFormToTrayDatabase.h"
+#include "model/GRangeAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverServer.h"
 #include "settings/devmode/GDriverDevMode.h"
@@ -202,9 +207,17 @@ TEST_F(DriverUI, MalformedDevModesAreRefusedAndChangeNothing)
 }
 
 // DEVMODEs that are sound but not ours to read: only their public fields are taken, and
-// nothing stored changes.
+// nothing stored changes. The table runs in an empty scratch folder as the current
+// directory: bytes that name files (a records store, relative names and one absolute
+// name of a file placed there first, each with its delete flag set) make and remove
+// nothing there.
 TEST_F(DriverUI, ForeignOldAndDamagedDevModesGiveOnlyTheirPublicFields)
 {
+    ScratchDirectory scratch("damaged-devmodes");
+    ASSERT_TRUE(scratch.Entered());
+    const std::string placedName = scratch.Path() + "\\placed.rec";
+    const std::vector<uint8_t> placedBytes = {'p', 'l', 'a', 'c', 'e', 'd'};
+    ASSERT_TRUE(WriteFileBytes(placedName, placedBytes));
     const std::vector<uint8_t> ours = ModuleDevMode();
     const std::vector<uint8_t> data = AllData();
     const std::vector<uint8_t> defaults = SpoolerDevMode(handle);
@@ -222,6 +235,36 @@ TEST_F(DriverUI, ForeignOldAndDamagedDevModesGiveOnlyTheirPublicFields)
     for (size_t i = 272; i < 1172; ++i)
         damaged[i] = uint8_t(i * 7);
     rows.push_back(damaged);
+    for (const std::string& named : {placedName, std::string("210 x 297"), std::string("210"), std::string("$")})
+        for (int depth : {1, 3}) {
+            const HostileSettings::Bytes tree =
+                HostileSettings::TreeHolding(HostileSettings::StoreNaming(named), depth);
+            ASSERT_FALSE(tree.empty());
+            {
+                // The bytes are sound: read without the settings list they make a store
+                // of that name (closed for good).
+                GInStreamHolder holder(tree.data(), uint32_t(tree.size()), 1);
+                GObjectBase* read = nullptr;
+                *holder.GetStream() >> read;
+                std::unique_ptr<GObjectBase> owned(read);
+                const MPersistentCompositeOnDisk* store = nullptr;
+                for (GObjectBase* node = read; node && !store;) {
+                    GObjectIterator* it = node->CreateIterator();
+                    GObjectBase* next = nullptr;
+                    while (it && it->Next() && !store)
+                        if (!(store = dynamic_cast<const MPersistentCompositeOnDisk*>(it->Current())))
+                            next = it->Current()->AsComposite() ? it->Current() : next;
+                    delete it;
+                    node = next;
+                }
+                ASSERT_NE(nullptr, store) << named;
+                EXPECT_EQ(named, std::string(store->GetFileName().Data()));
+                EXPECT_TRUE(store->IsFromBytes());
+            }
+            rows.push_back(HostileSettings::Carrying(ours, HostileSettings::Zlib(tree)));
+            rows.push_back(HostileSettings::Carrying(ours, HostileSettings::Lzw(tree)));
+            ASSERT_FALSE(rows.back().empty());
+        }
     for (size_t r = 0; r < rows.size(); ++r) {
         std::vector<uint8_t> input = rows[r];
         input.resize(1172);
@@ -234,6 +277,8 @@ TEST_F(DriverUI, ForeignOldAndDamagedDevModesGiveOnlyTheirPublicFields)
         EXPECT_EQ(952, out->dmDriverExtra) << r;
         EXPECT_EQ(0, std::memcmp(output.data() + 224, ours.data() + 224, 32)) << "our driver name " << r;
         EXPECT_TRUE(IsValidDevmodeW(const_cast<DEVMODEW*>(out), 1172)) << r;
+        EXPECT_EQ(std::vector<std::string>{"placed.rec"}, scratch.Names()) << "nothing made or removed " << r;
+        EXPECT_EQ(placedBytes, FileBytes(placedName)) << r;
     }
     EXPECT_EQ(data, AllData());
     EXPECT_EQ(defaults, SpoolerDevMode(handle));
@@ -270,6 +315,85 @@ TEST_F(DriverUI, DriverDefaultReportsTheSizeThenGivesThePrintersDefault)
                                   CDM_CONVERT351))
         << "a null input gives the printer's default";
     EXPECT_EQ(0, std::memcmp(bytes.data(), again.data(), 220));
+}
+
+// A driver UI object that may only use the printer: every open asking for more is
+// refused, as the spooler refuses a standard user.
+class UseOnlyUI : public GDriverUI {
+public:
+    explicit UseOnlyUI(const PrinterIdentity& identity)
+        : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()),
+          GDriverUI(identity)
+    {
+    }
+    HANDLE OpenPrinterWithAccess(const RWWString& name, DWORD access) override
+    {
+        asked.push_back(access);
+        return access == PRINTER_ACCESS_USE ? GDriverUI::OpenPrinterWithAccess(name, access) : nullptr;
+    }
+    static inline std::vector<DWORD> asked;
+};
+
+TEST_F(DriverUI, ConversionOnAPrinterItMayOnlyUseSucceeds)
+{
+    ModuleDevMode();
+    const std::vector<uint8_t> defaults = SpoolerDevMode(handle);
+    GUIOSFactory::SetDriverUIMaker({[](const PrinterIdentity& identity) -> GDriverObject* {
+                                        return new UseOnlyUI(identity);
+                                    },
+                                    kRealMaker.printerHandle});
+    const struct {
+        DWORD mode;
+        bool withInput;
+    } rows[] = {{CDM_DRIVER_DEFAULT, false}, {CDM_CONVERT351, false}, {CDM_CONVERT351, true}, {CDM_CONVERT, true}};
+    for (const auto& row : rows) {
+        UseOnlyUI::asked.clear();
+        std::vector<uint8_t> input = defaults;
+        input.resize(1172);
+        std::vector<uint8_t> output = input;
+        LONG needed = 1172;
+        SetLastError(0xdeadbeef);
+        EXPECT_TRUE(DrvConvertDevMode(&name[0], row.withInput ? reinterpret_cast<DEVMODEW*>(input.data()) : nullptr,
+                                      reinterpret_cast<DEVMODEW*>(output.data()), &needed, row.mode))
+            << row.mode << " " << GetLastError();
+        EXPECT_EQ(1172, needed) << row.mode;
+        ASSERT_FALSE(UseOnlyUI::asked.empty()) << row.mode;
+        EXPECT_EQ(DWORD(PRINTER_ACCESS_USE), UseOnlyUI::asked.front()) << "the conversion's own handle";
+        EXPECT_EQ(0, std::memcmp(output.data(), defaults.data(), 220)) << row.mode;
+    }
+
+    // A printer whose stored default is not the driver's: the default is made afresh and
+    // its writes ask for more access, which is refused; the conversion still succeeds.
+    HANDLE admin = nullptr;
+    PRINTER_DEFAULTSW full = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    ASSERT_TRUE(OpenPrinterW(&name[0], &admin, &full));
+    std::vector<uint8_t> foreign = defaults;
+    foreign.resize(sizeof(DEVMODEW));
+    reinterpret_cast<DEVMODEW*>(foreign.data())->dmDriverExtra = 0;
+    DWORD size = 0;
+    GetPrinterW(admin, 2, nullptr, 0, &size);
+    std::vector<uint8_t> info(size);
+    ASSERT_TRUE(GetPrinterW(admin, 2, info.data(), size, &size));
+    reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pDevMode = reinterpret_cast<DEVMODEW*>(foreign.data());
+    reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pSecurityDescriptor = nullptr;
+    if (SetPrinterW(admin, 2, info.data(), 0) && SpoolerDevMode(handle).size() == sizeof(DEVMODEW)) {
+        UseOnlyUI::asked.clear();
+        std::vector<uint8_t> output(1172, 0);
+        LONG needed = 1172;
+        EXPECT_TRUE(DrvConvertDevMode(&name[0], nullptr, reinterpret_cast<DEVMODEW*>(output.data()), &needed,
+                                      CDM_DRIVER_DEFAULT));
+        EXPECT_EQ((std::vector<DWORD>{PRINTER_ACCESS_USE, PRINTER_ALL_ACCESS}), UseOnlyUI::asked)
+            << "more access only around the writes";
+        EXPECT_EQ(952, reinterpret_cast<DEVMODEW*>(output.data())->dmDriverExtra);
+    } else {
+        ADD_FAILURE() << "the printer's default could not be replaced";
+    }
+    std::vector<uint8_t> restored = defaults;
+    reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pDevMode = reinterpret_cast<DEVMODEW*>(restored.data());
+    EXPECT_TRUE(SetPrinterW(admin, 2, info.data(), 0));
+    ClosePrinter(admin);
+    GUIOSFactory::SetDriverUIMaker(kRealMaker);
+    EXPECT_EQ(defaults, SpoolerDevMode(handle));
 }
 
 TEST_F(DriverUI, ConvertChecksBothDevModesAndTheSizePointer)
@@ -646,30 +770,26 @@ TEST_F(DriverUIObject, ADeviceAskingForItGetsTheBinsOfThePoolRebuiltFromTheState
     ui->SetStateWord(-1);
 }
 
-TEST_F(DriverUIObject, DuplexWithoutTheDuplexUnitGivesItsMessageCutToTheCallersBuffer)
+TEST_F(DriverUIObject, DuplexTheDeviceDoesNotAcceptGivesItsMessageCutToTheCallersBuffer)
 {
     const std::wstring message = L"Mismatch: User selected duplexing when duplex unit not installed.";
     std::vector<uint8_t> devMode = ModuleDevMode();
     auto* asked = reinterpret_cast<DEVMODEW*>(devMode.data());
     ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
-    std::unique_ptr<GObjectBase> stored(ui->LoadSettingsTree(365));
-    ASSERT_NE(nullptr, stored);
-    std::unique_ptr<GObjectBase> withoutUnit(stored->DeepCopy());
-    auto* unit = GDriverObject::Feature<GValueAttribute>(withoutUnit.get(), 308);
-    ASSERT_NE(nullptr, unit);
-    unit->SetValue(0);
-    if (auto* fallback = GDriverObject::Feature<GValueAttribute>(withoutUnit.get(), 245))
-        fallback->SetValue(0);
+    // The values the device accepts (203) judge two-sided printing, whatever the
+    // installed options say.
+    auto* accepted = GDriverObject::Feature<GRangeAttribute>(ui->GetPrinterConfiguration(), 203);
+    ASSERT_NE(nullptr, accepted);
+    const int16_t largest = accepted->GetMaximum();
 
     const struct {
         short duplex;
-        bool unitInstalled;
+        bool twoSided;
         bool prints;
     } rows[] = {{DMDUP_VERTICAL, false, false}, {DMDUP_HORIZONTAL, false, false}, {DMDUP_SIMPLEX, false, true},
                 {DMDUP_VERTICAL, true, true},   {DMDUP_HORIZONTAL, true, true}};
     for (const auto& row : rows) {
-        ASSERT_EQ(1, ui->SaveSettingsTree(row.unitInstalled ? stored.get() : withoutUnit.get()));
-        ui->SetStateWord(-1);
+        accepted->SetMaximum(row.twoSided ? largest : 0);
         asked->dmFields |= DM_DUPLEX;
         asked->dmDuplex = row.duplex;
         wchar_t text[64];
@@ -681,15 +801,14 @@ TEST_F(DriverUIObject, DuplexWithoutTheDuplexUnitGivesItsMessageCutToTheCallersB
         info.pDevMode = asked;
         info.pszErrorStr = text;
         info.cchErrorStr = 10;
-        EXPECT_EQ(row.prints ? TRUE : FALSE, ui->DevQueryPrintEx(&info)) << row.duplex << " " << row.unitInstalled;
+        EXPECT_EQ(row.prints ? TRUE : FALSE, ui->DevQueryPrintEx(&info)) << row.duplex << " " << row.twoSided;
         if (row.prints)
             continue;
         EXPECT_EQ(message.size() + 1, info.cchNeeded) << row.duplex;
         EXPECT_EQ(message.substr(0, 9), std::wstring(text)) << row.duplex;
         EXPECT_EQ(L'#', text[10]) << "nothing past the terminator";
     }
-    ASSERT_EQ(1, ui->SaveSettingsTree(stored.get()));
-    ui->SetStateWord(-1);
+    accepted->SetMaximum(largest);
 }
 
 TEST_F(DriverUIObject, EveryMediaNameLoadsFromTheResourceLibrary)

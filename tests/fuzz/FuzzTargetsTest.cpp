@@ -1,7 +1,9 @@
 // The fuzz driver's targets beside the stored forms: TrueType files, font spool streams,
-// bitmap run streams (ending on a guard page), LZW and zlib streams, font-list files and
-// records-store files. Each target damages its seeds case by case and pushes the result
-// through the module's own reader, under the harness (FuzzHarness.h). CI runs a fixed
+// bitmap run streams (ending on a guard page), LZW and zlib streams, font-list files,
+// records-store files, DEVMODEs merged in every coding the merge tries and the compact
+// form of the settings. Each target damages its seeds case by case and pushes the result
+// through the module's own reader, under the harness (FuzzHarness.h), in a scratch
+// folder as the current directory that must stay as it was. CI runs a fixed
 // seed for a bounded number of cases per target; a long run sets the environment, e.g.
 //   QZ_FUZZ_SEED=7 QZ_FUZZ_CASES=20000 QZ_FUZZ_TARGET=spool scripts/wine-run.sh build/tests/fuzz_tests.exe
 // The inputs once found fatal (findings/, see its README) run as fixed cases.
@@ -10,8 +12,12 @@
 #include "FileBytes.h"
 #include "FuzzHarness.h"
 #include "StoreSizeChecks.h"
+#include "HostileSettingsBytes.h"
+#include "ScratchDirectory.h"
+#include "SpoolTempFolder.h"
 #include "TempPath.h"
 #include "../model/RegisteredClasses.h"
+#include "../settings/SettingsTestDriver.h"
 
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWErrorCapture.h"
@@ -31,7 +37,11 @@
 #include "model/GValueAttribute.h"
 #include "model/GZlibCodec.h"
 #include "model/MPersistentComposite.h"
+#include "model/MAssociationList.h"
+#include "model/MPersistentAssociation.h"
 #include "model/MPersistentCompositeOnDisk.h"
+#include "settings/devmode/GDriverDevMode.h"
+#include "settings/serializer/GSettingsTreeSerializer.h"
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -356,6 +366,7 @@ void ReadFontListCase(const std::string& bytes, uint32_t)
 
 std::vector<std::string> RecordsSeeds()
 {
+    AllowTempSpoolFolder();
     TempPath path("fuzz-records-seed.rec");
     {
         MPersistentCompositeOnDisk store(RWCString(path.c_str()), 0, 1);
@@ -370,6 +381,7 @@ std::vector<std::string> RecordsSeeds()
 
 void OpenRecords(const std::string& bytes, uint32_t)
 {
+    AllowTempSpoolFolder();
     TempPath path("fuzz-records-case.rec");
     if (!WriteFileBytes(path.str(), AsBytes(bytes)))
         return;
@@ -392,6 +404,115 @@ void OpenRecords(const std::string& bytes, uint32_t)
     store.Close();
 }
 
+// ---- DEVMODE merges and the compact form ---------------------------------------------
+
+// The folder the fuzz driver runs in as the current directory, and the file placed
+// there first: no case may make, change or remove anything in it.
+std::string ScratchLeaf() { return "fuzz-scratch"; }
+std::string PlacedName() { return TempPath::Folder() + "\\" + ScratchLeaf() + "\\placed.rec"; }
+const std::vector<uint8_t> kPlacedBytes = {'p', 'l', 'a', 'c', 'e', 'd'};
+
+// The document settings as a DEVMODE packs them.
+GObjectBase* DocumentTree()
+{
+    GObjectBase* tree = SettingsTest::DefaultDocument();
+    for (long id : {365, 366, 368, 283})
+        delete tree->RemoveById(id);
+    return tree;
+}
+
+std::string CompactBytes(const GObjectBase* tree)
+{
+    std::vector<uint8_t> buffer(8192);
+    GOutStreamHolder holder(buffer.data(), uint32_t(buffer.size()), 1);
+    GSettingsTreeSerializer serializer;
+    if (!serializer.Save(tree, *holder.GetStream(), &holder, GSettingsTreeSerializer::kPortable))
+        return std::string();
+    holder.GetStream()->Flush();
+    buffer.resize(size_t(holder.Tell()));
+    return AsText(buffer);
+}
+
+// A list whose association holds a settings tree as its value (kind 9), and one whose
+// value is a records store naming a file.
+std::string CompactListBytes(const HostileSettings::Bytes& valueBytes)
+{
+    std::unique_ptr<GValue32Attribute> marker(new GValue32Attribute(0x5A5A5A5A, 977));
+    const std::string markerBytes = AsText(HostileSettings::Native(marker.get()));
+    MAssociationList list(377);
+    list.Add(new MPersistentAssociation(new GValueAttribute(1, 0), marker.release(), 0));
+    std::string bytes = CompactBytes(&list);
+    const size_t at = bytes.find(markerBytes);
+    if (at == std::string::npos)
+        return std::string();
+    return bytes.replace(at, markerBytes.size(), AsText(valueBytes));
+}
+
+// A seed is a mark for the coding and the settings tree as serialized: 'P' the compact
+// form, 'N' the native coding, both packed with zlib, 'L' the native coding packed with
+// the older LZW. A case packs the damaged tree into a DEVMODE of the driver and merges
+// it, so that every coding the merge tries reads it.
+std::vector<std::string> DevModeSeeds()
+{
+    std::unique_ptr<GObjectBase> tree(DocumentTree());
+    const std::string native = AsText(HostileSettings::Native(tree.get()));
+    std::vector<std::string> seeds = {"P" + CompactBytes(tree.get()), "N" + native, "L" + native};
+    for (const std::string& name : {PlacedName(), std::string("210 x 297"), std::string("$")})
+        for (int depth : {1, 3}) {
+            const std::string hostile =
+                AsText(HostileSettings::TreeHolding(HostileSettings::StoreNaming(name), depth));
+            seeds.push_back("N" + hostile);
+            seeds.push_back("L" + hostile);
+        }
+    return seeds;
+}
+
+void MergeDevModeCase(const std::string& bytes, uint32_t)
+{
+    if (bytes.empty())
+        return;
+    static SettingsTest::TestDriver driver(1);
+    static const HostileSettings::Bytes good = [] {
+        GDriverDevMode packed(&driver, nullptr);
+        std::unique_ptr<GObjectBase> tree(DocumentTree());
+        packed.Pack(tree.get());
+        const uint8_t* begin = reinterpret_cast<const uint8_t*>(packed.GetDevMode());
+        return HostileSettings::Bytes(begin, begin + GDevModeBase::kTotalSize);
+    }();
+    const HostileSettings::Bytes tree = AsBytes(bytes.substr(1));
+    const HostileSettings::Bytes packed = bytes[0] == 'L' ? HostileSettings::Lzw(tree) : HostileSettings::Zlib(tree);
+    const HostileSettings::Bytes devMode = HostileSettings::Carrying(good, packed);
+    if (devMode.empty())
+        return;
+    GDriverDevMode merged(&driver, nullptr);
+    merged.MergeDevMode(reinterpret_cast<const DEVMODEW*>(devMode.data()));
+    HostileSettings::Bytes out(GDevModeBase::kTotalSize);
+    merged.CopyOut(reinterpret_cast<DEVMODEW*>(out.data()));
+}
+
+// The compact form as it stands, with its list records.
+std::vector<std::string> CompactSeeds()
+{
+    std::unique_ptr<GObjectBase> tree(DocumentTree());
+    std::vector<std::string> seeds = {CompactBytes(tree.get()), CompactListBytes(HostileSettings::Native(tree.get()))};
+    for (const std::string& name : {PlacedName(), std::string("210")})
+        seeds.push_back(CompactListBytes(HostileSettings::StoreNaming(name)));
+    return seeds;
+}
+
+void ReadCompactCase(const std::string& bytes, uint32_t)
+{
+    static SettingsTest::TestDriver driver(1);
+    GInStreamHolder holder(reinterpret_cast<const uint8_t*>(bytes.data()), uint32_t(bytes.size()), 1);
+    if (!holder.GetStream())
+        return;
+    GSettingsTreeSerializer serializer;
+    std::unique_ptr<GObjectBase> read(
+        serializer.Load(*holder.GetStream(), &holder, &driver, GSettingsTreeSerializer::kPortable));
+    if (read)
+        std::unique_ptr<GObjectBase> copy(read->DeepCopy());
+}
+
 // ---- The targets --------------------------------------------------------------------
 
 struct FuzzTarget {
@@ -405,11 +526,11 @@ struct FuzzTarget {
 
 std::string Generic(const std::string& seed, std::mt19937& random) { return MutateBytes(seed, random); }
 
-// Keeps the medium mark of a font-list seed.
+// Keeps the medium mark of a font-list seed and the coding mark of a DEVMODE seed.
 std::string KeepMark(const std::string& seed, std::mt19937& random)
 {
-    if (!seed.empty() && seed[0] == 'P')
-        return "P" + MutateBytes(seed.substr(1), random);
+    if (!seed.empty() && (seed[0] == 'P' || seed[0] == 'N' || seed[0] == 'L'))
+        return seed.substr(0, 1) + MutateBytes(seed.substr(1), random);
     return MutateBytes(seed, random);
 }
 
@@ -421,6 +542,8 @@ const FuzzTarget kTargets[] = {
     {"zlib", 2000, ZlibSeeds, Generic, DecodeZlib, false},
     {"fontlist", 500, FontListSeeds, KeepMark, ReadFontListCase, true},
     {"records", 200, RecordsSeeds, Generic, OpenRecords, false},
+    {"devmodemerge", 400, DevModeSeeds, KeepMark, MergeDevModeCase, false},
+    {"compact", 400, CompactSeeds, Generic, ReadCompactCase, false},
 };
 
 class FuzzTargets : public testing::TestWithParam<FuzzTarget> {
@@ -437,8 +560,15 @@ TEST_P(FuzzTargets, DamagedInputsFailCleanly)
     const FuzzSettings settings = ReadFuzzSettings(target.ciCases);
     if (!settings.only.empty() && settings.only != target.name)
         GTEST_SKIP() << "QZ_FUZZ_TARGET names another target";
+    // Every target runs in an empty scratch folder as the current directory, beside a
+    // file placed there first; no case may make, change or remove anything there.
+    ScratchDirectory scratch(ScratchLeaf());
+    ASSERT_TRUE(scratch.Entered());
+    ASSERT_TRUE(WriteFileBytes(PlacedName(), kPlacedBytes));
     const std::vector<std::string> seeds = target.seeds();
     ASSERT_FALSE(seeds.empty());
+    for (const std::string& seed : seeds)
+        ASSERT_FALSE(seed.size() <= 1) << target.name << ": a seed could not be made";
     // Once each, unchecked: what a first use makes for good (the pool, the factory's
     // tables, the temporary folder) is made before any case counts allocations.
     for (const std::string& seed : seeds) {
@@ -456,6 +586,8 @@ TEST_P(FuzzTargets, DamagedInputsFailCleanly)
         if (HasFailure())
             break;
     }
+    EXPECT_EQ(std::vector<std::string>{"placed.rec"}, scratch.Names()) << target.name;
+    EXPECT_EQ(kPlacedBytes, FileBytes(PlacedName())) << target.name;
 }
 
 INSTANTIATE_TEST_SUITE_P(Driver, FuzzTargets, testing::ValuesIn(kTargets),

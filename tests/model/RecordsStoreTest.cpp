@@ -3,11 +3,13 @@
 #include "foundation/RWDiskBTree.h"
 #include "model/GObjectIterator.h"
 #include "model/GRecordComposite.h"
+#include "model/GStreamHolder.h"
 #include "model/GValueAttribute.h"
 #include "model/MPersistentComposite.h"
 #include "model/MPersistentCompositeOnDiskImp.h"
 #include "FileBytes.h"
 #include "Registered.h"
+#include "SpoolTempFolder.h"
 #include "TempPath.h"
 #include "TestErrorCapture.h"
 
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,6 +68,7 @@ bool Exists(const TempPath& path) { return !FileBytes(path.str()).empty(); }
 
 TEST(RecordsStoreFile, KeepsOneObjectAndItsIndexAcrossClosing)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-layout.rec");
     std::string key;
     {
@@ -108,6 +112,7 @@ TEST(RecordsStoreFile, KeepsOneObjectAndItsIndexAcrossClosing)
 
 TEST(RecordsStoreFile, ReadsCompositesBackInOrderAndForwardsThroughProxies)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-composite.rec"), inner("records-inner.rec");
     Store store(RWCString(path.c_str()), 1, 1);
     MPersistentComposite* composite = new MPersistentComposite(10);
@@ -155,6 +160,7 @@ TEST(RecordsStoreFile, ReadsCompositesBackInOrderAndForwardsThroughProxies)
 
 TEST(RecordsStoreSharing, StoresOfOneNameShareTheFileAndTheDeleteRuleWaitsForTheLast)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-shared.rec");
     {
     Store* first = new Store(RWCString(path.c_str()), 1, 1);
@@ -176,7 +182,8 @@ TEST(RecordsStoreSharing, StoresOfOneNameShareTheFileAndTheDeleteRuleWaitsForThe
     second->AddRecord(new Store(*second));
     const GCountedRef readBack = second->FindRecordByClassId(Store::kClassId);
     ASSERT_TRUE(readBack);
-    EXPECT_TRUE(static_cast<Store*>(readBack.Get())->IsOpen());
+    EXPECT_FALSE(static_cast<Store*>(readBack.Get())->IsOpen()) << "a store read from bytes stays closed";
+    EXPECT_EQ(0u, static_cast<Store*>(readBack.Get())->Entries());
     delete second;
     EXPECT_TRUE(Exists(path));
     assigned.Close();
@@ -187,6 +194,7 @@ TEST(RecordsStoreSharing, StoresOfOneNameShareTheFileAndTheDeleteRuleWaitsForThe
 
 TEST(RecordsStoreFailures, DuplicateKeysAndUnopenablePathsFailCleanly)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-duplicate.rec");
     {
         Store store(RWCString(path.c_str()), 1, 1);
@@ -207,6 +215,7 @@ TEST(RecordsStoreFailures, DuplicateKeysAndUnopenablePathsFailCleanly)
 
 TEST(RecordsStoreFailures, DamagedFilesGiveAFailureNotACrash)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-damaged.rec");
     struct Damage {
         const char* what;
@@ -241,6 +250,7 @@ TEST(RecordsStoreFailures, DamagedFilesGiveAFailureNotACrash)
 
 TEST(RecordsStoreThreads, TwoThreadsFillTwoStores)
 {
+    AllowTempSpoolFolder();
     TempPath a("records-thread-a.rec"), b("records-thread-b.rec");
     Store storeA(RWCString(a.c_str()), 1, 1), storeB(RWCString(b.c_str()), 1, 2);
     auto fill = [](Store* store) {
@@ -292,6 +302,7 @@ uint32_t IndexBlock(const TempPath& path)
 // record is there again.
 TEST(RecordsStoreFailures, ARefusedIndexFailsAndIsNeverWrittenBack)
 {
+    AllowTempSpoolFolder();
     TempPath path("records-index-count.rec");
     {
         Store store(RWCString(path.c_str()), 0, 1);
@@ -327,4 +338,139 @@ TEST(RecordsStoreFailures, ARefusedIndexFailsAndIsNeverWrittenBack)
         for (long id = 70; id < 75; ++id)
             EXPECT_EQ(ValueOf(store.FindPtrById(id)), uint16_t(id)) << damaged;
     }
+}
+
+namespace {
+
+std::vector<uint8_t> StoredBytes(const GObjectBase& object)
+{
+    std::vector<uint8_t> buffer(4096);
+    GOutStreamHolder holder(buffer.data(), uint32_t(buffer.size()), 1);
+    *holder.GetStream() << static_cast<const RWCollectable*>(&object);
+    holder.GetStream()->Flush();
+    buffer.resize(size_t(holder.Tell()));
+    return buffer;
+}
+
+GObjectBase* ReadBack(const std::vector<uint8_t>& bytes)
+{
+    GInStreamHolder holder(bytes.data(), uint32_t(bytes.size()), 1);
+    GObjectBase* read = nullptr;
+    *holder.GetStream() >> read;
+    return read;
+}
+
+} // namespace
+
+// Bytes naming a file and asking for its deletion make a store that is closed for good:
+// whatever is done with it, its copies and its assignments, the file named is neither
+// made nor opened nor removed.
+TEST(RecordsStoreFromBytes, StaysClosedAndNeverMakesOrRemovesTheFileItNames)
+{
+    AllowTempSpoolFolder();
+    TempPath victim("records-victim.rec"), absent("records-absent.rec");
+    std::vector<uint8_t> naming[2];
+    {
+        Store made(RWCString(victim.c_str()), 1, 1);
+        made.Close();
+        naming[0] = StoredBytes(made);
+        Store other(RWCString(absent.c_str()), 1, 1);
+        other.Close();
+        naming[1] = StoredBytes(other);
+    }
+    ASSERT_FALSE(Exists(victim)) << "the code's own delete flag removed its file";
+    const std::vector<uint8_t> placed = {'k', 'e', 'e', 'p'};
+    ASSERT_TRUE(WriteFileBytes(victim.str(), placed));
+    const struct {
+        const char* what;
+        void (*use)(Store& store);
+    } uses[] = {
+        {"nothing", [](Store&) {}},
+        {"an added record", [](Store& s) { s.AddRecord(Value(1, 1)); }},
+        {"a search", [](Store& s) { s.FindRecordById(1); }},
+        {"an opening", [](Store& s) { s.Open(); }},
+        {"an opening by its name", [](Store& s) { s.Open(RWCString(s.GetFileName())); }},
+        {"a copy used", [](Store& s) { Store copy(s); copy.AddRecord(Value(1, 1)); }},
+        {"an assignment used", [](Store& s) { Store assigned; assigned = s; assigned.FindPtrById(1); }},
+        {"emptying", [](Store& s) { s.RemoveAll(); }},
+    };
+    for (const std::vector<uint8_t>& bytes : naming)
+        for (const auto& use : uses) {
+            {
+                std::unique_ptr<GObjectBase> read(ReadBack(bytes));
+                Store* store = dynamic_cast<Store*>(read.get());
+                ASSERT_NE(nullptr, store) << use.what;
+                EXPECT_TRUE(store->IsFromBytes()) << use.what;
+                use.use(*store);
+                EXPECT_FALSE(store->IsOpen()) << use.what;
+                EXPECT_EQ(0u, store->GetDeleteFlag()) << use.what;
+                EXPECT_EQ(0u, store->Entries()) << use.what;
+                EXPECT_TRUE(store->HasFailed()) << use.what;
+            }
+            EXPECT_EQ(placed, FileBytes(victim.str())) << use.what;
+            EXPECT_FALSE(Exists(absent)) << use.what;
+        }
+}
+
+TEST(RecordsStoreCopies, AreOpenOnlyWhenTheirSourceIs)
+{
+    AllowTempSpoolFolder();
+    TempPath path("records-copies.rec");
+    Store store(RWCString(path.c_str()), 1, 1);
+    ASSERT_TRUE(store.IsOpen());
+    Store openCopy(store);
+    EXPECT_TRUE(openCopy.IsOpen());
+    store.Close();
+    Store closedCopy(store);
+    EXPECT_FALSE(closedCopy.IsOpen());
+    Store assigned;
+    assigned = store;
+    EXPECT_FALSE(assigned.IsOpen());
+}
+
+// A store takes only the name of a file directly inside a folder the module made for
+// its spool files, written out in full; any other name leaves it failed with no file.
+TEST(RecordsStoreNames, OnlyAbsoluteNamesInsideASpoolFolderAreTaken)
+{
+    AllowTempSpoolFolder();
+    const std::string folder = TempPath::Folder();
+    const std::string leaf = "records-name.rec";
+    std::string forward = folder + "\\" + leaf;
+    for (char& c : forward)
+        c = c == '\\' ? '/' : c;
+    const struct {
+        std::string name;
+        bool taken;
+    } rows[] = {
+        {folder + "\\" + leaf, true},
+        {"records-name.rec", false},
+        {"210 x 297", false},
+        {"$", false},
+        {".\\" + leaf, false},
+        {folder + "\\.\\" + leaf, false},
+        {folder + "\\sub\\..\\" + leaf, false},
+        {folder + "\\" + leaf + ":stream", false},
+        {folder.substr(0, 2) + leaf, false},
+        {"\\\\?\\" + folder + "\\" + leaf, false},
+        {"\\\\.\\" + folder + "\\" + leaf, false},
+        {forward, false},
+        {folder + "\\deeper\\" + leaf, false},
+        {folder + "x\\" + leaf, false},
+        {"", false},
+    };
+    for (const auto& row : rows) {
+        {
+            Store store(RWCString(row.name.c_str()), 1, 1);
+            EXPECT_EQ(row.taken, !store.HasFailed()) << row.name;
+            EXPECT_EQ(row.taken, bool(store.IsOpen())) << row.name;
+            store.AddRecord(Value(1, 1));
+            EXPECT_EQ(row.taken ? 1u : 0u, store.Entries()) << row.name;
+        }
+        EXPECT_TRUE(FileBytes(folder + "\\" + leaf).empty()) << row.name;
+        EXPECT_TRUE(FileBytes(leaf).empty()) << row.name;
+    }
+    EXPECT_FALSE(Store::AddSpoolFolder(RWWString(L"relative\\spool")));
+    EXPECT_FALSE(Store::AddSpoolFolder(RWWString(L"\\SystemRoot\\System32\\Spool\\Printers")));
+    EXPECT_FALSE(Store::AddSpoolFolder(RWWString(L"C:\\spool\\..\\elsewhere")));
+    EXPECT_FALSE(Store::AddSpoolFolder(RWWString()));
 }

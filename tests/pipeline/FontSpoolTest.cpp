@@ -4,6 +4,7 @@
 #include "../graphics/TestFonts.h"
 #include "../model/StoredForms.h"
 #include "../printer/TestOSFactory.h"
+#include "SpoolTempFolder.h"
 #include "TempPath.h"
 
 #include "printer/PrinterIdentity.h"
@@ -130,6 +131,7 @@ TEST_F(FontSpool, ASavedReferenceComesBackOnItsProducersFont)
 
 TEST_F(FontSpool, AReplayedPageReloadsItsFontsThroughTheDatabase)
 {
+    AllowTempSpoolFolder();
     TempPath pagePath("font-page.rpg"), fontPath("font-page.rft");
     uint32_t fontId = 0;
     const RWCString key = (std::stringstream() << std::hex << producer_key_).str().c_str();

@@ -1,6 +1,7 @@
 #include "pipeline/GCommandCompositeOnDisk.h"
 
 #include "../printer/TestOSFactory.h"
+#include "SpoolTempFolder.h"
 #include "TempPath.h"
 #include "printer/PrinterIdentity.h"
 #include "foundation/RWBinaryFile.h"
@@ -92,6 +93,7 @@ std::vector<uint32_t> Replay(GCommandCompositeOnDisk& page)
 
 TEST(GCommandCompositeOnDisk, TakesCommandsOnlyAndKeepsItsStateApart)
 {
+    AllowTempSpoolFolder();
     TempPath path("page-state");
     GCommandCompositeOnDisk page(ProducerServices::Wide(path), 1, 0);
     page.AddRecord(new GStringAttribute("a", 6));
@@ -108,6 +110,7 @@ TEST(GCommandCompositeOnDisk, TakesCommandsOnlyAndKeepsItsStateApart)
 
 TEST(GCommandCompositeOnDisk, ReplaysTwiceKeepsReplacementsAndGoesWithTheLastHolder)
 {
+    AllowTempSpoolFolder();
     TempPath path("page-replay");
     std::unique_ptr<GCommandCompositeOnDisk> page(SpooledPage(path));
     EXPECT_EQ(std::vector<uint32_t>({709, 712, 11, 12, 13, 710}), Replay(*page));
@@ -142,6 +145,7 @@ TEST(GCommandCompositeOnDisk, ReplayReloadsTheProducersFontsOnceUnderTheLock)
         producer->fonts.loads = producer->fonts.underLock = 0;
         GGraphicBundle* state = new GGraphicBundle;
         state->Add(new GStringAttribute(c.fonts, 407)), state->Add(new GStringAttribute(c.key, 408));
+        AllowTempSpoolFolder();
         TempPath path("page-fonts");
         std::unique_ptr<GCommandCompositeOnDisk> page(SpooledPage(path, state));
         EXPECT_EQ(6u, Replay(*page).size());

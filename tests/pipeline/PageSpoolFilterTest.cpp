@@ -4,6 +4,7 @@
 // downstream of a replay.
 #include "ProducerTestBed.h"
 #include "FileBytes.h"
+#include "ScratchDirectory.h"
 
 #include "model/GValueAttribute.h"
 #include "graphics/GGraphicBundle.h"
@@ -289,4 +290,34 @@ TEST_F(ProducerTest, ADocumentEndAfterABreakSentTheDocumentGoesOnUnchanged)
     EXPECT_EQ(0, producer->Send(producer->MakeDocumentEnd()));
     EXPECT_EQ("OnDocumentEnd 706", writer->Events().back());
     producer->CloseFontPool();
+}
+
+// Without an absolute temporary folder the filter does not start: the document start
+// fails as a spool failure does, and nothing is made in the current directory, which the
+// folder would otherwise be taken relative to.
+TEST_F(ProducerTest, WithoutAnAbsoluteTemporaryFolderTheDocumentStartFails)
+{
+    const std::string absolute = services_->temp;
+    ScratchDirectory scratch("spool-relative");
+    ASSERT_TRUE(scratch.Entered());
+    const std::string rows[] = {"", "relative", ".\\here", "\\SystemRoot\\System32\\Spool\\Printers", "C:spool",
+                                absolute + "\\..\\elsewhere"};
+    for (const std::string& temp : rows) {
+        services_->temp = temp;
+        MarkingWriter* writer = new MarkingWriter;
+        ReverseTestFilter* filter = new ReverseTestFilter;
+        PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
+        ASSERT_NE(nullptr, producer);
+        EXPECT_TRUE(GPageSpoolFilter::SpoolFolder(producer).IsNull()) << temp;
+        GCountedRef started(producer->GetChainHead()->ReceiveCommand(producer->StartDocument(L"doc", L"FILE:")));
+        ASSERT_NE(nullptr, started.Get()) << temp;
+        EXPECT_EQ(714, started->ClassId()) << temp;
+        EXPECT_EQ(GPageSpoolFilter::kSpoolFailed, static_cast<GErrorCommand*>(started.Get())->GetCode()) << temp;
+        EXPECT_FALSE(filter->IsHoldingDocument()) << temp;
+        EXPECT_FALSE(GPageFilterLock::IsHeld());
+        GCountedRef aborted(producer->GetChainHead()->ReceiveCommand(new GJobAbort(0)));
+        producer->CloseFontPool();
+        EXPECT_TRUE(scratch.Names().empty()) << temp;
+    }
+    services_->temp = absolute;
 }

@@ -1,5 +1,6 @@
 #include "model/MPersistentCompositeOnDisk.h"
 
+#include "SpoolTempFolder.h"
 #include "TempPath.h"
 #include "TestOSFactory.h"
 #include "model/GValueAttribute.h"
@@ -11,6 +12,7 @@
 TEST(RecordsStoreLock, ComesFromTheServicesAndIsTakenAgainByForwardedSearches)
 {
     TestOSFactory* services = new TestOSFactory;
+    AllowTempSpoolFolder();
     TempPath outerPath("records-lock-outer.rec"), innerPath("records-lock-inner.rec");
     {
         MPersistentCompositeOnDisk outer(RWCString(outerPath.c_str()), 1, 1);

@@ -1,5 +1,6 @@
 #include "TranslatorFixture.h"
 
+#include "model/GRangeAttribute.h"
 #include "settings/dmc/FeatureTranslator.h"
 #include "settings/dmc/GDriverDMCConfig.h"
 #include "settings/translators/FeatureKeys.h"
@@ -294,6 +295,49 @@ TEST_F(FeatureTranslatorBase, NumericImportTakesTheRangeAndExportsDecimal)
     EXPECT_EQ(std::vector<std::wstring>{L"printing/TestFeature=65535"}, Standin().Exports(L""));
     Standin().Set(L"FailSetExport", kPath);
     EXPECT_EQ(0, number.FromAttributes(tree.get()));
+}
+
+// A feature held as a range: both algorithms reach it, and a value outside its bounds is
+// taken clamped, as a DEVMODE field is.
+TEST_F(FeatureTranslatorBase, AFeatureHeldAsARangeImportsClampedAndExports)
+{
+    const struct {
+        const wchar_t* keyword;
+        bool numeric;
+        int32_t result;
+        int value;
+    } cases[] = {
+        {L"Best", false, 1, 3},   // 1 is below the range's 3
+        {L"Normal", false, 1, 3}, // 2 too
+        {L"4", true, 1, 4},       {L"8", true, 1, 8},
+        {L"500", true, 1, 8},     // above the range's 8
+        {L"0", true, 0, 5},       // refused by the class: the range keeps its value
+    };
+    for (const auto& c : cases) {
+        tree = Tree(new GRangeAttribute(3, 8, 1, 5, kLeaf));
+        changes.RemoveAll();
+        Standin().SetFeature(kPath, c.keyword);
+        int32_t result = 0;
+        if (c.numeric)
+            result = TestNumber(Library()).ToAttributes(tree.get(), &changes);
+        else
+            result = TestTranslator(Library(), kCopyOne).ToAttributes(tree.get(), &changes);
+        EXPECT_EQ(c.result, result) << c.keyword;
+        auto* range = GDriverObject::Feature<GRangeAttribute>(tree.get(), kLeaf);
+        ASSERT_NE(nullptr, range);
+        EXPECT_EQ(c.value, range->GetValue()) << c.keyword;
+        // The record is a copy of the range itself.
+        if (c.result) {
+            EXPECT_EQ(1u, changes.Entries()) << c.keyword;
+            EXPECT_NE(nullptr, GDriverObject::Feature<GRangeAttribute>(&changes, kLeaf)) << c.keyword;
+        }
+    }
+    tree = Tree(new GRangeAttribute(0, 8, 1, 2, kLeaf));
+    Standin().Reset();
+    EXPECT_EQ(1, TestTranslator(Library(), kCopyOne).FromAttributes(tree.get()));
+    EXPECT_EQ(std::vector<std::wstring>{L"printing/TestFeature=Normal"}, Standin().Exports(L""));
+    EXPECT_EQ(1, TestNumber(Library()).FromAttributes(tree.get()));
+    EXPECT_EQ(std::vector<std::wstring>{L"printing/TestFeature=2"}, Standin().Exports(L""));
 }
 
 // The factory.

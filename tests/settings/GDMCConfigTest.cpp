@@ -11,6 +11,9 @@ using namespace TranslatorTest;
 namespace {
 
 const wchar_t kPrinter[] = L"Colour Laser";
+// The print registry root the machine's printers and connections live under.
+const std::wstring kMachinePrinters = L"System\\CurrentControlSet\\Control\\Print\\Printers\\";
+const std::wstring kMachineConnections = kMachinePrinters + L"Connections\\";
 
 // The test program's answer to the helper library, and what it was handed.
 uint32_t g_helperRecord[5];
@@ -118,15 +121,21 @@ TEST_F(ConfigReader, MachineConnectionsReadStaleByShortNameThenByFullName)
 {
     GDriverDMCConfig config(tree.get(), &driver);
     config.SetPrinterName(L"\\\\srv\\p");
+    // Under the print registry root: the same keys at the registry's root are not read.
     services->machineKeys = {L"Printers\\Connections\\p"};
-    EXPECT_EQ(0, config.IsConnectionStale());
     services->registry[L"p\\PrinterDriverData\\Stale"] = L"TRUE";
-    EXPECT_EQ(1, config.IsConnectionStale());
-    services->machineKeys = {L"Printers\\Connections\\,,srv,p"};
+    EXPECT_EQ(0, config.IsConnectionStale()); // a local printer, not stale by its own data
+    services->machineKeys = {kMachineConnections + L"p"};
     EXPECT_EQ(0, config.IsConnectionStale());
-    services->registry[L"\\\\srv\\p\\PrinterDriverData\\Stale"] = L"TRUE";
+    services->registry.clear();
+    EXPECT_EQ(0, config.IsConnectionStale());
+    services->registry[kMachinePrinters + L"p\\PrinterDriverData\\Stale"] = L"TRUE";
     EXPECT_EQ(1, config.IsConnectionStale());
-    services->registry[L"\\\\srv\\p\\PrinterDriverData\\Stale"] = L"true";
+    services->machineKeys = {kMachineConnections + L",,srv,p"};
+    EXPECT_EQ(0, config.IsConnectionStale());
+    services->registry[kMachinePrinters + L"\\\\srv\\p\\PrinterDriverData\\Stale"] = L"TRUE";
+    EXPECT_EQ(1, config.IsConnectionStale());
+    services->registry[kMachinePrinters + L"\\\\srv\\p\\PrinterDriverData\\Stale"] = L"true";
     EXPECT_EQ(0, config.IsConnectionStale());
 }
 

@@ -311,7 +311,8 @@ TEST(ConverterFromDevMode, OrientationKeepsTheRotationTheDeviceLists)
 TEST(ConverterFromDevMode, CopiesCustomSizesAndDuplex)
 {
     Fixture f;
-    for (auto row : {std::make_pair(0, 1), {-5, 1}, {7, 7}}) {
+    // At least one copy, and no more than the device's copy range (1 to 999) takes.
+    for (auto row : {std::make_pair(0, 1), {-5, 1}, {7, 7}, {999, 999}, {1000, 999}, {5000, 999}, {32767, 999}}) {
         DEVMODEW in = Blank();
         in.dmFields = DM_COPIES;
         in.dmCopies = short(row.first);
@@ -591,31 +592,30 @@ TEST(ConverterCheckDevMode, EachFaultAloneGivesItsBits)
     }
 }
 
-TEST(ConverterCheckDevMode, TwoSidedNeedsTheDuplexUnitOrTheDevicesOwnPath)
+TEST(ConverterCheckDevMode, TwoSidedIsJudgedByTheDevicesDuplexRangeNotByTheInstalledUnit)
 {
     Fixture f;
+    auto* range = GDriverObject::Feature<GRangeAttribute>(f.Configuration(), 203);
+    ASSERT_NE(nullptr, range);
     const struct {
-        uint16_t unit, ownPath;
+        int16_t largest;
+        uint16_t unit;
         short duplex;
         uint32_t mask;
-    } rows[] = {{0, 0, DMDUP_VERTICAL, DM_DUPLEX}, {0, 0, DMDUP_HORIZONTAL, DM_DUPLEX}, {0, 0, DMDUP_SIMPLEX, 0},
-                {1, 0, DMDUP_VERTICAL, 0},         {0, 1, DMDUP_HORIZONTAL, 0}};
+    } rows[] = {{2, 0, DMDUP_VERTICAL, 0},         {2, 0, DMDUP_HORIZONTAL, 0}, {2, 1, DMDUP_VERTICAL, 0},
+                {0, 1, DMDUP_VERTICAL, DM_DUPLEX}, {0, 1, DMDUP_SIMPLEX, 0},    {1, 0, DMDUP_VERTICAL, DM_DUPLEX},
+                {1, 0, DMDUP_HORIZONTAL, 0}};
     for (const auto& row : rows) {
-        f.driver.SetSettings(Composite(0, {Composite(365, {Value(row.unit, 308), Value(row.ownPath, 245)})}));
+        range->SetMaximum(row.largest);
+        f.driver.SetSettings(Composite(0, {Composite(365, {Value(row.unit, 308), Value(0, 245)})}));
         DEVMODEW d = Blank();
         d.dmFields = DM_DUPLEX;
         d.dmDuplex = row.duplex;
         uint32_t mask = 0;
-        EXPECT_EQ(row.mask ? 0 : 1, f.devMode.CheckDevMode(nullptr, &d, 1, mask)) << row.unit << row.ownPath;
-        EXPECT_EQ(row.mask, mask) << row.unit << row.ownPath << " " << row.duplex;
+        EXPECT_EQ(row.mask ? 0 : 1, f.devMode.CheckDevMode(nullptr, &d, 1, mask)) << row.largest << row.unit;
+        EXPECT_EQ(row.mask, mask) << row.largest << row.unit << " " << row.duplex;
     }
-    // Settings without the physical part do not say the unit is missing.
-    f.driver.SetSettings(Composite(0, {}));
-    DEVMODEW d = Blank();
-    d.dmFields = DM_DUPLEX;
-    d.dmDuplex = DMDUP_VERTICAL;
-    uint32_t mask = 0;
-    EXPECT_EQ(1, f.devMode.CheckDevMode(nullptr, &d, 1, mask));
+    range->SetMaximum(2);
 }
 
 TEST(ConverterCheckDevMode, StopsAtTheFirstFaultUnlessAllAreAsked)

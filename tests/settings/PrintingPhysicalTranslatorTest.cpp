@@ -40,6 +40,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <vector>
 #include <string>
 
 using namespace TranslatorTest;
@@ -121,7 +122,7 @@ struct TableCase {
     const char* name;
     std::function<FeatureTranslator*(GDMCLibrary&, GDriverObject*)> make;
     const TranslatorDescription* description;
-    uint16_t rows;
+    std::vector<TranslatorOption> rows; // value = keyword, in stored order, written out as the table stands
 };
 
 template <class T>
@@ -135,17 +136,17 @@ protected:
     void CheckEveryRow(const TableCase& c)
     {
         const TranslatorDescription& d = *c.description;
-        ASSERT_EQ(c.rows, d.optionCount) << c.name;
+        ASSERT_EQ(c.rows.size(), d.optionCount) << c.name;
         Driver driver;
-        for (uint16_t row = 0; row < d.optionCount; ++row) {
-            const TranslatorOption& option = d.options[row];
+        for (size_t row = 0; row < c.rows.size(); ++row) {
+            const TranslatorOption& option = c.rows[row];
             const TranslatorOption* firstByKeyword = nullptr;
             const TranslatorOption* firstByValue = nullptr;
-            for (uint16_t i = 0; i < d.optionCount; ++i) {
-                if (!firstByKeyword && std::wcscmp(d.options[i].keyword, option.keyword) == 0)
-                    firstByKeyword = &d.options[i];
-                if (!firstByValue && d.options[i].value == option.value)
-                    firstByValue = &d.options[i];
+            for (const TranslatorOption& other : c.rows) {
+                if (!firstByKeyword && std::wcscmp(other.keyword, option.keyword) == 0)
+                    firstByKeyword = &other;
+                if (!firstByValue && other.value == option.value)
+                    firstByValue = &other;
             }
             Standin().Reset();
             std::unique_ptr<GObjectBase> tree = PathTree(d, 0xBEEF);
@@ -167,39 +168,65 @@ TEST_F(PrintingTables, TwentyTwoPrintingTablesEveryRowBothWays)
 {
     const TableCase cases[] = {
         {"TransparencyInterleave", Plain<TransparencyInterleaveTranslator>(),
-         &TransparencyInterleaveTranslator::kDescription, 3},
-        {"QZImageShift", Plain<QZImageShiftTranslator>(), &QZImageShiftTranslator::kDescription, 2},
-        {"Folding", Plain<FoldingTranslator>(), &FoldingTranslator::kDescription, 7},
-        {"Punching", Plain<PunchingTranslator>(), &PunchingTranslator::kDescription, 4},
+         &TransparencyInterleaveTranslator::kDescription,
+         {{0, L"OFF"}, {1, L"BLANK"}, {2, L"PRINTED"}}},
+        {"QZImageShift", Plain<QZImageShiftTranslator>(), &QZImageShiftTranslator::kDescription,
+         {{1, L"Installed"}, {0, L"NotInstalled"}}},
+        {"Folding", Plain<FoldingTranslator>(), &FoldingTranslator::kDescription,
+         {{0, L"None"}, {1, L"TriFoldInward"}, {2, L"TriFoldOutward "}, {4, L"HalfFoldInward"},
+          {5, L"HalfFoldOutward"}, {3, L"ZFold"}, {6, L"FoldAndStitch"}}},
+        {"Punching", Plain<PunchingTranslator>(), &PunchingTranslator::kDescription,
+         {{0, L"none"}, {1, L"Left"}, {2, L"Right"}, {3, L"Top"}}},
         {"QZAutoDuplexScaling", Plain<QZAutoDuplexScalingTranslator>(), &QZAutoDuplexScalingTranslator::kDescription,
-         2},
+         {{1, L"FALSE"}, {0, L"TRUE"}}},
         {"QZSymmetricalMargins", Plain<QZSymmetricalMarginsTranslator>(),
-         &QZSymmetricalMarginsTranslator::kDescription, 2},
-        {"QZEmulateTXMargins", Plain<QZEmulateTXMarginsTranslator>(), &QZEmulateTXMarginsTranslator::kDescription, 2},
-        {"StraightPaperPath", Plain<StraightPaperPathTranslator>(), &StraightPaperPathTranslator::kDescription, 2},
-        {"PageOrder", Plain<PageOrderTranslator>(), &PageOrderTranslator::kDescription, 2},
+         &QZSymmetricalMarginsTranslator::kDescription,
+         {{0, L"FALSE"}, {1, L"TRUE"}}},
+        {"QZEmulateTXMargins", Plain<QZEmulateTXMarginsTranslator>(), &QZEmulateTXMarginsTranslator::kDescription,
+         {{0, L"FALSE"}, {1, L"TRUE"}}},
+        {"StraightPaperPath", Plain<StraightPaperPathTranslator>(), &StraightPaperPathTranslator::kDescription,
+         {{0, L"OFF"}, {1, L"ON"}}},
+        {"PageOrder", Plain<PageOrderTranslator>(), &PageOrderTranslator::kDescription,
+         {{0, L"FrontToBack"}, {1, L"BackToFront"}}},
         {"IgnoreCollationChoice", Plain<IgnoreCollationChoiceTranslator>(),
-         &IgnoreCollationChoiceTranslator::kDescription, 2},
-        {"BinderChoice", Plain<BinderChoiceTranslator>(), &BinderChoiceTranslator::kDescription, 3},
+         &IgnoreCollationChoiceTranslator::kDescription,
+         {{0, L"OFF"}, {1, L"ON"}}},
+        {"BinderChoice", Plain<BinderChoiceTranslator>(), &BinderChoiceTranslator::kDescription,
+         {{0, L"DontBindThisJob"}, {1, L"BindThisJob"}, {3, L"BindStacker"}}},
         {"UseDiffFirstPageChoice",
          [](GDMCLibrary& library, GDriverObject* driver) {
              return new UseDiffFirstPageChoiceTranslator(library, driver);
          },
-         &UseDiffFirstPageChoiceTranslator::kDescription, 2},
+         &UseDiffFirstPageChoiceTranslator::kDescription,
+         {{0, L"SameFirstPage"}, {1, L"DifferentFirstPage"}}},
         {"PatternScalingChoice", Plain<PatternScalingChoiceTranslator>(),
-         &PatternScalingChoiceTranslator::kDescription, 2},
-        {"RetChoice", Plain<RetChoiceTranslator>(), &RetChoiceTranslator::kDescription, 8},
-        {"MetChoice", Plain<MetChoiceTranslator>(), &MetChoiceTranslator::kDescription, 9},
+         &PatternScalingChoiceTranslator::kDescription,
+         {{0, L"NeverScalePatterns"}, {1, L"AlwaysScalePatterns"}}},
+        {"RetChoice", Plain<RetChoiceTranslator>(), &RetChoiceTranslator::kDescription,
+         {{65535, L"NotSupported"}, {0, L"OFF"}, {1, L"Light"}, {2, L"Medium"}, {3, L"Dark"}, {4, L"ON"},
+          {65535, L"MinValue"}, {4, L"MaxValue"}}},
+        {"MetChoice", Plain<MetChoiceTranslator>(), &MetChoiceTranslator::kDescription,
+         {{65535, L"NotSupported"}, {1, L"ON"}, {0, L"OFF"}, {2, L"PageProtOff"}, {3, L"PageProtLetter"},
+          {4, L"PageProtLegal"}, {5, L"PageProtA4"}, {65535, L"MinValue"}, {5, L"MaxValue"}}},
         {"RasterizationChoice", Plain<RasterizationChoiceTranslator>(), &RasterizationChoiceTranslator::kDescription,
-         4},
+         {{0, L"RasterizationAuto"}, {1, L"RasterizationVector"}, {2, L"RasterizationGRaster"},
+          {3, L"RasterizationRaster"}}},
         {"JobRetentionModeChoice", Plain<JobRetentionModeChoiceTranslator>(),
-         &JobRetentionModeChoiceTranslator::kDescription, 6},
-        {"EdgeToEdge", Plain<EdgeToEdgeTranslator>(), &EdgeToEdgeTranslator::kDescription, 4},
-        {"Resolution", Plain<ResolutionTranslator>(), &ResolutionTranslator::kDescription, 7},
-        {"BookletTargetSize", Plain<BookletTargetSizeTranslator>(), &BookletTargetSizeTranslator::kDescription, 7},
-        {"TTAsBitmapSetting", Plain<TTAsBitmapSettingTranslator>(), &TTAsBitmapSettingTranslator::kDescription, 2},
+         &JobRetentionModeChoiceTranslator::kDescription,
+         {{65535, L"NotSupported"}, {0, L"OFF"}, {1, L"QuickCopy"}, {2, L"ProofNHold"}, {3, L"StoreJob"},
+          {4, L"PrivatePrint"}}},
+        {"EdgeToEdge", Plain<EdgeToEdgeTranslator>(), &EdgeToEdgeTranslator::kDescription,
+         {{65535, L"NotSupported"}, {2, L"Supported"}, {0, L"OFF"}, {1, L"ON"}}},
+        {"Resolution", Plain<ResolutionTranslator>(), &ResolutionTranslator::kDescription,
+         {{2, L"600dpi"}, {3, L"300dpi"}, {0, L"SOLVANE_1200"}, {1, L"MIRVEL_1200"}, {4, L"MIRVEL_1200_141"},
+          {5, L"MIRVEL_1200_180"}, {6, L"MIRVEL_1200_212"}}},
+        {"BookletTargetSize", Plain<BookletTargetSizeTranslator>(), &BookletTargetSizeTranslator::kDescription,
+         {{1, L"LETTER"}, {21, L"11X17"}, {6, L"LEGAL"}, {23, L"A4"}, {22, L"A3"}, {39, L"B4_JIS"}, {40, L"B5_JIS"}}},
+        {"TTAsBitmapSetting", Plain<TTAsBitmapSettingTranslator>(), &TTAsBitmapSettingTranslator::kDescription,
+         {{0, L"TTModeOutline"}, {1, L"TTModeBitmap"}}},
         {"BookletPrintingChoice", Plain<BookletPrintingChoiceTranslator>(),
-         &BookletPrintingChoiceTranslator::kDescription, 3},
+         &BookletPrintingChoiceTranslator::kDescription,
+         {{0, L"OFF"}, {1, L"LeftEdge"}, {2, L"RightEdge"}}},
     };
     for (const TableCase& c : cases)
         CheckEveryRow(c);
@@ -208,15 +235,24 @@ TEST_F(PrintingTables, TwentyTwoPrintingTablesEveryRowBothWays)
 TEST_F(PrintingTables, PhysicalTablesAndQualityRowsEveryRowBothWays)
 {
     const TableCase cases[] = {
-        {"ManualDuplex", Plain<ManualDuplexTranslator>(), &ManualDuplexTranslator::kDescription, 2},
-        {"Tray1", Plain<Tray1Translator>(), &Tray1Translator::kDescription, 2},
-        {"MonoChromeChoice", Plain<MonoChromeChoiceTranslator>(), &MonoChromeChoiceTranslator::kDescription, 2},
-        {"CollationUnit", Plain<CollationUnitTranslator>(), &CollationUnitTranslator::kDescription, 2},
-        {"ScannerChoice", Plain<ScannerChoiceTranslator>(), &ScannerChoiceTranslator::kDescription, 2},
-        {"BinderUnit", Plain<BinderUnitTranslator>(), &BinderUnitTranslator::kDescription, 2},
+        {"ManualDuplex", Plain<ManualDuplexTranslator>(), &ManualDuplexTranslator::kDescription,
+         {{0, L"Disabled"}, {3, L"Enabled"}}},
+        {"Tray1", Plain<Tray1Translator>(), &Tray1Translator::kDescription,
+         {{0, L"NotInstalled"}, {1, L"Installed"}}},
+        {"MonoChromeChoice", Plain<MonoChromeChoiceTranslator>(), &MonoChromeChoiceTranslator::kDescription,
+         {{0, L"OFF"}, {1, L"ON"}}},
+        {"CollationUnit", Plain<CollationUnitTranslator>(), &CollationUnitTranslator::kDescription,
+         {{0, L"FALSE"}, {1, L"TRUE"}}},
+        {"ScannerChoice", Plain<ScannerChoiceTranslator>(), &ScannerChoiceTranslator::kDescription,
+         {{0, L"NotInstalled"}, {1, L"Installed"}}},
+        {"BinderUnit", Plain<BinderUnitTranslator>(), &BinderUnitTranslator::kDescription,
+         {{0, L"NotInstalled"}, {1, L"Installed"}}},
         {"PrintQuality",
-         [](GDMCLibrary& library, GDriverObject* driver) { return new PrintQualityTranslator(library, driver); },
-         &PrintQualityTranslator::kDescription, 5},
+         [](GDMCLibrary& library, GDriverObject* driver) {
+             return new PrintQualityTranslator(library, driver);
+         },
+         &PrintQualityTranslator::kDescription,
+         {{65534, L"Fast"}, {65535, L"FastNormal"}, {0, L"Normal"}, {1, L"Best"}, {99, L"Custom"}}},
     };
     for (const TableCase& c : cases)
         CheckEveryRow(c);
@@ -232,8 +268,14 @@ TEST_F(PrintingTables, ExportPathsOfTheRenamedFeatures)
 
 TEST_F(PrintingTables, DryTimeTenStepsBothWays)
 {
+    // The steps written out: the value 1 to 10 stands for -15 to 30 seconds in fives; 0
+    // seconds (step 4) is the value the tree starts with, so importing it changes nothing.
+    const struct {
+        int number;
+        uint16_t value;
+    } steps[] = {{-15, 1}, {-10, 2}, {-5, 3}, {0, 4}, {5, 5}, {10, 6}, {15, 7}, {20, 8}, {25, 9}, {30, 10}};
     ASSERT_EQ(10u, sizeof DryTimeTranslator::kSteps / sizeof DryTimeTranslator::kSteps[0]);
-    for (const DryTimeStep& step : DryTimeTranslator::kSteps) {
+    for (const auto& step : steps) {
         Standin().Reset();
         const std::wstring number = std::to_wstring(step.number);
         std::unique_ptr<GObjectBase> tree = PathTree(DryTimeTranslator::kDescription, 4);

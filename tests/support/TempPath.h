@@ -16,7 +16,7 @@ public:
     const char* c_str() const { return path_.c_str(); }
     const std::string& str() const { return path_; }
 
-private:
+    // The folder of the test run's temporary files.
     static std::string Folder()
     {
         static const std::string folder = [] {
@@ -33,5 +33,6 @@ private:
         return folder;
     }
 
+private:
     std::string path_;
 };

@@ -94,11 +94,11 @@ bool TestPrinter::InstallDriverFiles(const std::wstring& folder)
     return done;
 }
 
-TestPrinter::TestPrinter(const std::wstring& printerName)
+TestPrinter::TestPrinter(const std::wstring& printerName, const std::wstring& driverName)
 {
     const std::wstring id = std::to_wstring(GetCurrentProcessId());
     name_ = printerName.empty() ? L"QZ Test Printer " + id : printerName;
-    driver_ = L"QZ Test Driver " + id;
+    driver_ = driverName.empty() ? L"QZ Test Driver " + id : driverName;
 
     wchar_t folder[MAX_PATH];
     DWORD needed = 0;

@@ -14,8 +14,9 @@
 class TestPrinter {
 public:
     // An explicit name installs a printer of that name (the demo's); the default one
-    // carries the process id.
-    explicit TestPrinter(const std::wstring& printerName = std::wstring());
+    // carries the process id, and so does the default driver name.
+    explicit TestPrinter(const std::wstring& printerName = std::wstring(),
+                         const std::wstring& driverName = std::wstring());
     ~TestPrinter();
     TestPrinter(const TestPrinter&) = delete;
     TestPrinter& operator=(const TestPrinter&) = delete;

@@ -1,8 +1,6 @@
-// The settings tree of the test printer completed for the whole configuration model: the
-// generated model's default settings hold few of the translators' attributes, so the
-// update of the whole model would have nowhere to put most features. The tree gains
+// What the settings tree of the test printer must hold for the whole configuration model:
 // each described translator's attribute path and those of the other classes that read a
-// plain value or a text; what the tree holds already stays.
+// plain value or a text, as the generated printer model gives them.
 #pragma once
 
 #include "model/GAttributeComposite.h"
@@ -10,6 +8,7 @@
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GObjectIterator.h"
+#include "model/GRangeAttribute.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "settings/dmc/FeatureTranslator.h"
@@ -18,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace WholeModelTree {
@@ -32,62 +32,68 @@ inline const std::vector<std::vector<uint32_t>> kOwnPaths = {
 // The texts some classes read: the media name and the selected watermark's name.
 inline const std::vector<std::vector<uint32_t>> kOwnTexts = {{364, 261}, {364, 379, 383}};
 
-// Adds what is missing of the path: composites, then a value attribute of value 0 (or an
-// empty text).
-inline void EnsurePath(GObjectBase* root, const uint32_t* ids, size_t count, bool text = false)
+// The path as text, "364/379/383", for a message.
+inline std::string PathText(const uint32_t* ids, size_t count)
+{
+    std::string text;
+    for (size_t i = 0; i < count; ++i)
+        text += (i ? "/" : "") + std::to_string(ids[i]);
+    return text;
+}
+
+// Whether the tree holds the path: composites down to a leaf of the kind the class reads
+// (a value or a range, or a text).
+inline bool Holds(GObjectBase* root, const uint32_t* ids, size_t count, bool text = false)
 {
     GObjectBase* node = root;
     for (size_t i = 0; i < count && node; ++i) {
-        GObjectBase* found = node->FindById(ids[i]);
-        if (!found) {
-            if (i + 1 < count)
-                found = new GAttributeComposite(ids[i]);
-            else if (text)
-                found = new GStringAttribute("", ids[i]);
-            else
-                found = new GValueAttribute(uint16_t(0), ids[i]);
-            node->Add(found);
-            found = node->FindById(ids[i]);
-        }
-        node = found;
+        node = node->FindById(ids[i]);
+        if (node && i + 1 < count && !node->IsKindOf(GAttributeComposite::kClassId))
+            return false;
     }
+    if (!node)
+        return false;
+    if (text)
+        return node->IsKindOf(GStringAttribute::kClassId);
+    return node->IsKindOf(GValueAttribute::kClassId) || node->IsKindOf(GRangeAttribute::kClassId);
 }
 
-// The colour classes read and write the bytes of a colour object among the document
-// settings: a copy of the printer's configured one (208) when the settings hold none.
-inline void AddColourObject(GObjectBase* tree, GDriverObject* driver)
+// Whether the document settings hold a colour object for the colour classes.
+inline bool HoldsColourObject(GObjectBase* tree)
 {
     GObjectBase* document = tree ? tree->FindById(FeatureId::kDocumentSettings) : nullptr;
-    GConfiguration* configuration = driver ? driver->GetPrinterConfiguration() : nullptr;
-    GObjectBase* configured = configuration ? configuration->FindById(FeatureId::kColourAdjustment) : nullptr;
-    if (!document || !configured || !GChromafitBase::IsChromafit(configured))
-        return;
     bool held = false;
-    if (GObjectIterator* it = document->CreateIterator()) {
+    if (GObjectIterator* it = document ? document->CreateIterator() : nullptr) {
         while (!held && it->Next())
             held = GChromafitBase::IsChromafit(it->Current());
         delete it;
     }
-    if (!held)
-        document->Add(configured->Copy());
+    return held;
 }
 
-// The generated model's default settings hold few of the translators' attributes: the
-// tree gains every described translator's attribute, those of the other classes that
-// read a plain value or a text, and a colour object, so that each feature of the model
-// has somewhere to go.
-inline void Complete(GObjectBase* tree, GDMCConfig& config)
+// The attribute paths of every described translator of the factory and those of the
+// other classes that read a plain value or a text, that the tree lacks: each feature of
+// the model must have somewhere to go in the printer's own settings.
+inline std::vector<std::string> MissingPaths(GObjectBase* tree, GDMCConfig& config)
 {
+    std::vector<std::string> missing;
     for (size_t row = 0; row < GDMCConfig::kFeatureKeys.count; ++row) {
         std::unique_ptr<FeatureTranslator> made(config.MapFeatureKeys(GDMCConfig::kFeatureKeys.rows[row].key));
-        if (auto* described = dynamic_cast<DescribedTranslator*>(made.get()))
-            EnsurePath(tree, described->Description().idPath, described->Description().idCount);
+        if (auto* described = dynamic_cast<DescribedTranslator*>(made.get())) {
+            const TranslatorDescription& d = described->Description();
+            if (!Holds(tree, d.idPath, d.idCount))
+                missing.push_back(PathText(d.idPath, d.idCount));
+        }
     }
     for (const auto& path : kOwnPaths)
-        EnsurePath(tree, path.data(), path.size());
+        if (!Holds(tree, path.data(), path.size()))
+            missing.push_back(PathText(path.data(), path.size()));
     for (const auto& path : kOwnTexts)
-        EnsurePath(tree, path.data(), path.size(), true);
-    AddColourObject(tree, config.GetDriverObject());
+        if (!Holds(tree, path.data(), path.size(), true))
+            missing.push_back(PathText(path.data(), path.size()) + " (text)");
+    if (!HoldsColourObject(tree))
+        missing.push_back("364: a colour object");
+    return missing;
 }
 
 } // namespace WholeModelTree

@@ -107,8 +107,11 @@ TEST_F(DocumentSheet, InitAddsTheModulesOwnPagesAndSetsResultZero)
     GUIData* data = AddedData();
     ASSERT_NE(nullptr, data);
     EXPECT_EQ(3u, data->pageSet);
-    EXPECT_EQ(nullptr, GDriverObject::Feature<GAttributeComposite>(data->settings, 63))
-        << "the plug-in list offered for the module's own pages does not stay in the settings";
+    // The printer's own plug-in list stays as its model gives it: the module's pages, then
+    // the registered extensions' pages.
+    GObjectBase* plugIns = GDriverObject::Feature<GAttributeComposite>(data->settings, 63);
+    ASSERT_NE(nullptr, plugIns);
+    EXPECT_EQ(2u, plugIns->Entries());
 }
 
 TEST_F(DocumentSheet, ModeFlagsFollowTheHeadersMode)

@@ -3,6 +3,8 @@
 #include "TestPrinter.h"
 #include "entry/sheet/GCPSOSUI.h"
 #include "model/GAttributeComposite.h"
+#include "model/GRangeAttribute.h"
+#include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "ui/framework/GModalDialog.h"
 #include "ui/framework/GPropertyPage.h"
@@ -251,3 +253,34 @@ TEST(TimedDialogs, WithoutTheResourceLibraryNothingIsShown)
 }
 
 }  // namespace
+
+TEST(SettingsView, TextsAndBoundsAreReadWrittenCountedAndRolledBack)
+{
+    GAttributeComposite tree(0);
+    tree.Add(new GStringAttribute("Plain", 261));
+    tree.Add(new GRangeAttribute(10, 400, 1, 100, 269));
+    tree.Add(new GValueAttribute(1, 291));
+    GSettingsView view(&tree);
+    int32_t minimum = 0, maximum = 0;
+    EXPECT_EQ(1, view.GetBounds(269, minimum, maximum));
+    EXPECT_EQ(10, minimum);
+    EXPECT_EQ(400, maximum);
+    EXPECT_EQ(0, view.GetBounds(291, minimum, maximum)) << "a plain value has no bounds";
+    const uint32_t start = view.Revision();
+    view.BeginTransaction();
+    EXPECT_EQ(1, view.SetStringW(261, RWWString(L"Glossy")));
+    EXPECT_EQ(1, view.SetValue(291, 1)) << "the same value";
+    EXPECT_EQ(1, view.SetValue(269, 500)) << "kept at the bound";
+    EXPECT_EQ(0, view.SetStringW(262, RWWString(L"Bond"))) << "absent";
+    EXPECT_EQ(0, view.SetStringW(291, RWWString(L"Bond"))) << "not a text";
+    EXPECT_EQ(start + 2, view.Revision()) << "only changes count";
+    RWWString text;
+    view.GetStringW(261, text);
+    EXPECT_EQ(0, text.CompareTo(L"Glossy"));
+    view.Rollback();
+    view.GetStringW(261, text);
+    EXPECT_EQ(0, text.CompareTo(L"Plain"));
+    uint16_t value = 0;
+    view.GetValue(269, value);
+    EXPECT_EQ(100, value);
+}

@@ -66,17 +66,18 @@ protected:
     GUIData data = {};
 };
 
-TEST_F(ModulePages, ADocumentSheetWithoutOutputOptionsOrJobStorageCountsSixAndFillsFour)
+// The test printer is a colour device: its sheet has the Color page after Basics.
+TEST_F(ModulePages, ADocumentSheetWithoutOutputOptionsOrJobStorageCountsSevenAndFillsFive)
 {
     SetString(316, "");
     SetValue(520, 0);
-    EXPECT_EQ(6, ModulePlugIn::Initialize(&data, 0)) << "the counting pass";
+    EXPECT_EQ(7, ModulePlugIn::Initialize(&data, 0)) << "the counting pass";
     EXPECT_EQ(nullptr, data.sheetContext) << "the counting pass makes no context";
-    MakePages(6);
-    EXPECT_EQ(5, ModulePlugIn::Initialize(&data, 0)) << "the page pass lowers the count for job storage";
-    const wchar_t* titles[] = {L"Finishing", L"Effects", L"Paper", L"Basics"};
-    const uintptr_t dialogs[] = {3000, 6000, 2000, 1000};
-    for (uint16_t i = 0; i < 4; ++i) {
+    MakePages(7);
+    EXPECT_EQ(6, ModulePlugIn::Initialize(&data, 0)) << "the page pass lowers the count for job storage";
+    const wchar_t* titles[] = {L"Finishing", L"Effects", L"Paper", L"Basics", L"Color"};
+    const uintptr_t dialogs[] = {3000, 6000, 2000, 1000, 14000};
+    for (uint16_t i = 0; i < 5; ++i) {
         EXPECT_EQ(titles[i], Title(i));
         EXPECT_EQ(dialogs[i], Template(i));
         EXPECT_EQ(ResourceLibrary::GetResourceLibrary(), data.pages[i].hInstance);
@@ -84,8 +85,8 @@ TEST_F(ModulePages, ADocumentSheetWithoutOutputOptionsOrJobStorageCountsSixAndFi
         EXPECT_TRUE(data.pages[i].dwFlags & PSP_HASHELP);
         ASSERT_NE(nullptr, reinterpret_cast<PageLink*>(data.pages[i].lParam)->page);
     }
-    EXPECT_EQ(0u, Template(4)) << "unfilled entries stay empty";
-    EXPECT_EQ(0u, Template(5));
+    EXPECT_EQ(0u, Template(5)) << "unfilled entries stay empty";
+    EXPECT_EQ(0u, Template(6));
     ASSERT_NE(nullptr, data.sheetContext);
     EXPECT_EQ(21u, data.sheetContext->RuleCount()) << "the Finishing rule and the set of 20";
 }
@@ -94,13 +95,14 @@ TEST_F(ModulePages, OutputOptionsAndJobStorageAddTheirPages)
 {
     SetString(316, "Stapler");
     SetValue(520, 1);
-    EXPECT_EQ(7, ModulePlugIn::Initialize(&data, 0));
-    MakePages(7);
-    EXPECT_EQ(7, ModulePlugIn::Initialize(&data, 0));
+    EXPECT_EQ(8, ModulePlugIn::Initialize(&data, 0)) << "with the Color page";
+    MakePages(8);
+    EXPECT_EQ(8, ModulePlugIn::Initialize(&data, 0));
     EXPECT_EQ(L"Output", Title(3));
     EXPECT_EQ(16000u, Template(3));
     EXPECT_EQ(L"Job Retention", Title(4));
     EXPECT_EQ(L"Basics", Title(5));
+    EXPECT_EQ(L"Color", Title(6));
 }
 
 TEST_F(ModulePages, DevicePagesAloneAreNTFormsThenConfigure)
@@ -121,7 +123,7 @@ TEST_F(ModulePages, ThePagePassStopsAtTheEndOfTheArray)
     SetValue(520, 0);
     MakePages(5);
     // From index 3 only two entries remain: nothing is written past them.
-    EXPECT_EQ(5, ModulePlugIn::Initialize(&data, 3));
+    EXPECT_EQ(6, ModulePlugIn::Initialize(&data, 3));
     EXPECT_EQ(3000u, Template(3));
     EXPECT_EQ(6000u, Template(4));
     EXPECT_EQ(0u, Template(0));

@@ -413,3 +413,166 @@ TEST_F(PageWindows, TheAboutBoxNamesTheDriverWithItsSuffix)
 }
 
 }  // namespace
+
+namespace {
+
+// The window of the page built from the template; null when the page set has none.
+HWND PageWindow(PageWindows& fixture, std::vector<HWND>& made, GUIData& data, uint16_t dialogId,
+                const std::function<HWND(QZPageEntry&)>& create)
+{
+    for (uint16_t i = 0; i < data.pageCount; ++i)
+        if (reinterpret_cast<uintptr_t>(data.pages[i].pszTemplate) == dialogId)
+            return create(data.pages[i]);
+    return nullptr;
+}
+
+std::wstring ItemText(HWND dialog, int item)
+{
+    wchar_t text[64] = {};
+    GetDlgItemTextW(dialog, item, text, 64);
+    return text;
+}
+
+// The choices a list holds: item data and text, in order.
+std::vector<std::pair<int, std::wstring>> ListChoices(HWND dialog, int item)
+{
+    std::vector<std::pair<int, std::wstring>> choices;
+    const LRESULT count = SendDlgItemMessageW(dialog, item, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[64] = {};
+        if (SendDlgItemMessageW(dialog, item, CB_GETLBTEXTLEN, WPARAM(i), 0) < 64)
+            SendDlgItemMessageW(dialog, item, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        choices.emplace_back(int(SendDlgItemMessageW(dialog, item, CB_GETITEMDATA, WPARAM(i), 0)), text);
+    }
+    return choices;
+}
+
+}  // namespace
+
+TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
+{
+    SetValue(266, 4);
+    SetValue(268, 1);
+    SetValue(279, 0);
+    SetString(261, "Glossy");
+    Build(3);
+    const struct {
+        uint16_t page;
+        int item;
+        int selected;
+        std::vector<std::pair<int, std::wstring>> includes;
+    } cases[] = {
+        {2000, 2015, 1, {{1, L"Letter"}, {23, L"A4"}, {8, L"Envelope #10"}}},
+        {2000, 11584, -1, {{19, L"Automatically Select"}, {1, L"Tray 1"}, {2, L"Tray 2"}}},
+        {3000, 3015, 4, {{1, L"1 Page per Sheet"}, {4, L"4 Pages per Sheet"}, {16, L"16 Pages per Sheet"}}},
+        {3000, 3041, 1, {{0, L"Right, then Down"}, {3, L"Down, then Left"}}},
+        {3000, 3025, 0, {{0, L"Off"}, {2, L"Right Edge Binding"}}},
+        {2000, 11582, 13, {{0, L"Plain"}, {6, L"Bond"}, {13, L"Glossy"}}},  // the named media types, by place
+        {6000, 6011, -1, {{0, L"(none)"}}},  // the watermarks by name; no setting holds the choice
+    };
+    for (const auto& row : cases) {
+        HWND page = PageWindow(*this, pages, data, row.page, [&](QZPageEntry& entry) { return Create(entry); });
+        ASSERT_NE(nullptr, page) << row.page;
+        const auto choices = ListChoices(page, row.item);
+        for (const auto& wanted : row.includes)
+            EXPECT_NE(choices.end(), std::find(choices.begin(), choices.end(), wanted))
+                << row.item << " lacks " << wanted.first;
+        const LRESULT at = SendDlgItemMessageW(page, row.item, CB_GETCURSEL, 0, 0);
+        EXPECT_EQ(row.selected, at < 0 ? -1 : int(SendDlgItemMessageW(page, row.item, CB_GETITEMDATA, WPARAM(at), 0)))
+            << row.item;
+        EXPECT_EQ(row.selected != -1, IsWindowEnabled(GetDlgItem(page, row.item)) != FALSE)
+            << row.item << ": a list whose feature the settings lack is disabled";
+        if (row.item == 11582) {
+            // A media type is kept as its name.
+            SendDlgItemMessageW(page, row.item, CB_SETCURSEL, 1, 0);
+            SendMessageW(page, WM_COMMAND, MAKEWPARAM(row.item, CBN_SELCHANGE), 0);
+            EXPECT_EQ("Preprinted", String(261));
+        }
+    }
+}
+
+TEST_F(PageWindows, ButtonsThatOpenNothingAndItemsNoControlDrivesAreDisabled)
+{
+    Build(3 | 4);
+    const struct {
+        uint16_t page;
+        int item;
+        bool enabled;
+    } cases[] = {
+        {1000, 1050, true},   // About
+        {2000, 2016, true},   // Custom paper size
+        {6000, 6013, true},   // Watermark details
+        {7000, 7049, true},   // More configuration options
+        {3000, 3034, false},  // Details: the test model keeps no writer where the page looks
+        {1000, 1012, false},  // quick sets are not kept
+        {7000, 7052, false},  // Update Now
+        {12000, 12009, false},  // Clear All
+        {6000, 6024, false},  // the fit-to paper list: no control writes it
+        {3000, 3019, false},  // page borders: no feature holds them
+    };
+    for (const auto& row : cases) {
+        HWND page = PageWindow(*this, pages, data, row.page, [&](QZPageEntry& entry) { return Create(entry); });
+        ASSERT_NE(nullptr, page) << row.page;
+        EXPECT_EQ(row.enabled, IsWindowEnabled(GetDlgItem(page, row.item)) != FALSE) << row.item;
+    }
+}
+
+TEST_F(PageWindows, TheCustomSizeShowsInchesOrMillimetresAndKeepsTheDevicesLimits)
+{
+    Build(3);
+    GModalDialog* custom = nullptr;
+    for (uint16_t i = 0; i < data.pageCount && !custom; ++i) {
+        std::vector<GModalDialog*> found;
+        if (PageOf(data.pages[i]))
+            SubDialogs(PageOf(data.pages[i]), found);
+        for (GModalDialog* dialog : found)
+            if (dialog->GetDialogId() == 8000)
+                custom = dialog;
+    }
+    ASSERT_NE(nullptr, custom);
+    // Width 2159 and length 2794 tenths of a millimetre; the limits are 3 x 5 to
+    // 8.5 x 14 inches.
+    std::vector<std::wstring> shown;
+    bool done = false;
+    ActivationHook hook([&](HWND dialog) {
+        if (done)
+            return;
+        done = true;
+        shown.push_back(ItemText(dialog, 11411));
+        shown.push_back(ItemText(dialog, 11421));
+        SendDlgItemMessageW(dialog, 2052, BM_CLICK, 0, 0);
+        shown.push_back(ItemText(dialog, 11411));
+        shown.push_back(ItemText(dialog, 11413));
+        SetDlgItemTextW(dialog, 11411, L"100");
+        shown.push_back(std::to_wstring(Value(1260)));
+        SetDlgItemTextW(dialog, 11421, L"10");
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(11421, EN_KILLFOCUS), 0);
+        shown.push_back(ItemText(dialog, 11421));
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    EXPECT_EQ(IDOK, custom->Run(owner, 0));
+    const std::vector<std::wstring> expected = {L"8.50", L"11.00", L"215.9", L"76.2 to 215.9", L"1000", L"127.0"};
+    EXPECT_EQ(expected, shown);
+    EXPECT_EQ(1000, Value(1260));
+    EXPECT_EQ(1270, Value(1261)) << "below the smallest paper the length keeps the smallest";
+}
+
+TEST_F(PageWindows, TheAboutBoxListsThePrinterTheDriverAndNoExtension)
+{
+    Build(3);
+    std::wstring printerName = printer.Name(), driverName = printer.DriverName();
+    data.printerName = &printerName[0];
+    data.driverName = &driverName[0];
+    std::wstring lines;
+    ActivationHook hook([&](HWND dialog) {
+        wchar_t text[512] = {};
+        GetDlgItemTextW(dialog, GAboutFeature::kExtensionsItem, text, 512);
+        lines = text;
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+    });
+    GAboutFeature about(data.sheetContext);
+    EXPECT_EQ(IDOK, about.Show(owner));
+    EXPECT_EQ(0u, lines.find(L"Printer: " + printerName + L"\r\nDriver: " + driverName + L"\r\n"));
+    EXPECT_NE(std::wstring::npos, lines.find(L"No extensions are registered.")) << "the test printer has none";
+    data.printerName = data.driverName = nullptr;
+}

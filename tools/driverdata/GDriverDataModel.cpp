@@ -178,7 +178,7 @@ const uint16_t kPresetResolution[2][3] = {{0, 0, 2}, {2, 2, 1}};  // "Best", "No
 const long kDuplexUnit = 201;
 const long kHardDisk = 1011;
 const long kDetectedOptions = 204;
-const long kTrayLock = 231;
+const long kCollation = 231;  // the printer collates; the device query may say otherwise
 const long kManualFeed = 226;
 // Memory in megabytes: the range the paper path shares with the page writer.
 const int16_t kMemory[] = {256, 768, 128, 256};  // minimum, maximum, step, installed
@@ -300,8 +300,9 @@ GAttributeComposite* MakePaperPath()
     GAttributeComposite* devices = MakeDevices();
     path->Add(devices);
     path->Add(new GRangeAttribute(kMemory[0], kMemory[1], uint16_t(kMemory[2]), kMemory[3], FeatureId::kSharedRange));
-    for (long id : {kDuplexUnit, kHardDisk, kDetectedOptions, kTrayLock, kManualFeed})
+    for (long id : {kDuplexUnit, kHardDisk, kDetectedOptions, kManualFeed})
         path->Add(new GValueAttribute(0, id));
+    path->Add(new GValueAttribute(1, kCollation));
     // The device query's own members.
     path->Add(new GStringAttribute("", FeatureId::kReportedModel));
     auto* accepted = new GAttributeComposite(FeatureId::kAcceptedModels);
@@ -401,19 +402,105 @@ const char* const kSharedWatermarks[] = {"Confidential", "Draft"};
 // The custom paper size the factory settings start from, in tenths of a millimetre.
 const uint16_t kCustomPaper[] = {2159, 2794};
 
+// ---- The settings a document and the device carry, each where the configuration
+// translators, the DEVMODE converter, the capability queries and the sheet look for it,
+// with the value a new printer starts from. A feature held as a range keeps its bounds.
+struct Setting {
+    uint16_t id;
+    uint16_t value;
+};
+
+// The job settings (362).
+const Setting kJobSettings[] = {
+    {248, 1},    // output bin: automatic
+    {250, 0},    {251, 0},   {252, 0}, // econo mode off
+    {253, 0},    // duplex: one-sided; 1 short edge, 2 long edge
+    {255, 0},
+    {258, 1},    // paper source: the tray id of Tray 1
+    {265, 0},    // orientation in degrees
+    {266, 1},    // pages per sheet
+    {267, 0},    {268, 0},
+    {269, 100},  // scale in percent
+    {270, 0},    {271, 0},
+    {272, 1},    // the paper a job is fitted to: Letter
+    {277, 0},    {278, 0},  {279, 0}, {280, 0}, {287, 0}, {289, 0}, {410, 0}, {442, 0},
+    {585, 0},    // text as black
+    {612, 0},    {710, 0},  {711, 0}, {713, 0},
+    {901, 1},    // print quality: "Best", the finer resolution for every media
+    {905, 0},    {920, 0},  {983, 0}, {1133, 0}, {1201, 0}, {1202, 0}, {1204, 0}, {1209, 0},
+    {263, 1},    // the other pages' tray
+    {921, 1},    // the back cover's tray
+};
+// The document settings (364).
+const Setting kDocumentSettings[] = {
+    {264, 0},  // every page on the job's media and tray
+    {291, 1},  // copies
+    {292, 0},  // collate
+    {293, 0},
+    {294, 1},  // colour offered
+    {296, 0},  // colour mode: colour; 1 monochrome
+    {304, 0},  {451, 0},
+};
+// The selected watermark's look (364 / 379), as the watermark translators start it: no
+// pages, regular, shade 224, diagonal, colour 224 224 224, in "Arial" (386, a text).
+const Setting kWatermarkSelection[] = {{382, 2}, {387, 0}, {388, 0}, {393, 1},   {394, 0},
+                                       {398, 224}, {399, 224}, {400, 224}, {403, 224}, {1112, 0}};
+// Media names of the document (364): the job's, the other pages' and the back cover's.
+const uint16_t kMediaTexts[] = {261, 262, 973};
+// The device settings (365): installed options and device switches.
+const Setting kDeviceSettings[] = {
+    {197, 0},                          // bins from the tray pool
+    {FeatureId::kDuplexFallback, 0},   // 245
+    {239, 0},                          // hard disk
+    {275, 0},                          // envelope feeder
+    {FeatureId::kDuplexUnit, 1},       // 308: the duplex unit is installed
+    {310, 1},                          // the printer collates
+    {311, 0},                          // stapler present
+    {307, 0},
+    {FeatureId::kAgentAvailable, 0},   // 313
+    {441, 0},  {518, 0}, {520, 0}, {613, 0},
+    {915, 0},                          // papers must fit strictly
+    {918, 0},
+    {925, 256},                        // installed memory in megabytes
+    {974, 1},                          // Tray 1 installed
+    {981, 0},
+};
+
+GAttributeComposite* Holding(GAttributeComposite* node, const Setting* settings, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        node->Add(new GValueAttribute(settings[i].value, settings[i].id));
+    return node;
+}
+
 GAttributeComposite* MakeDeviceSettings()
 {
     auto* device = new GState(FeatureId::kDeviceSettings);
     device->Add(new GFormToTrayDatabase(FeatureId::kFormToTrayTable));
-    device->Add(new GValueAttribute(0, 197));
-    device->Add(new GValueAttribute(0, FeatureId::kDuplexFallback));
+    Holding(device, kDeviceSettings, sizeof kDeviceSettings / sizeof *kDeviceSettings);
     // Installed memory in megabytes, as the paper path's shared range holds it.
     device->Add(new GRangeAttribute(256, 768, 128, 256, FeatureId::kSharedRange));
-    device->Add(new GValueAttribute(0, FeatureId::kDuplexUnit));
-    device->Add(new GValueAttribute(0, FeatureId::kAgentAvailable));
     device->Add(new GStringAttribute("", 315));
     device->Add(new GStringAttribute("Colour Laser", 316));
     return device;
+}
+
+// The document settings, with the selected watermark and the colour options as the
+// printer is configured with them.
+GAttributeComposite* MakeDocumentSettings(GConfiguration& configuration)
+{
+    auto* document = new GAttributeComposite(FeatureId::kDocumentSettings);
+    Holding(document, kDocumentSettings, sizeof kDocumentSettings / sizeof *kDocumentSettings);
+    for (uint16_t id : kMediaTexts)
+        document->Add(new GStringAttribute("Plain", id));
+    auto* watermark = new GAttributeComposite(FeatureId::kWatermarkDefinition);
+    Holding(watermark, kWatermarkSelection, sizeof kWatermarkSelection / sizeof *kWatermarkSelection);
+    watermark->Add(new GStringAttribute("Arial", FeatureId::kWatermarkFaceName));
+    watermark->Add(new GStringAttribute("", FeatureId::kWatermarkSelected));
+    document->Add(watermark);
+    if (GObjectBase* colour = configuration.FindById(FeatureId::kColourAdjustment))
+        document->Add(colour->Copy());
+    return document;
 }
 
 GAttributeComposite* MakeWatermarkList()
@@ -428,21 +515,27 @@ GAttributeComposite* MakeWatermarkList()
     return list;
 }
 
+// The UI plug-ins a document sheet collects its pages from: the module's own pages, then
+// the pages of the registered extensions' UI modules.
+GAttributeComposite* MakePlugInList()
+{
+    auto* list = new GAttributeComposite(FeatureId::kUIPlugInNames);
+    list->Add(new GStringAttribute("qzui32.dll", 0));
+    list->Add(new GStringAttribute("GExtensionUIManager", 0));
+    return list;
+}
+
 // Fills the settings group 359 (which already holds 366 with the stored-form choice)
 // and adds the overlay list 950 and the base-configuration switch 1122.
 void AddDriverUIModel(GConfiguration& configuration)
 {
     GObjectBase* group = configuration.FindById(FeatureId::kStoredFormGroup);
     group->Add(MakeDeviceSettings());
+    group->Add(MakeDocumentSettings(configuration));
     group->FindById(FeatureId::kPrinterLists)->Add(MakeWatermarkList());
     group->Add(new GState(FeatureId::kExtensionData));
     group->Add(new GAttributeComposite(FeatureId::kCustomSizeList));
-    auto* resolution = new GAttributeComposite(FeatureId::kResolutionGroup);
-    resolution->Add(new GValueAttribute(600, FeatureId::kXResolution));
-    resolution->Add(new GValueAttribute(600, FeatureId::kYResolution));
-    group->Add(resolution);
-    group->Add(new GValueAttribute(0, FeatureId::kOrientationDegrees));
-    group->Add(new GValueAttribute(0, FeatureId::kLooseFormFit));
+    group->Add(MakePlugInList());
     group->Add(new GValueAttribute(kCustomPaper[0], FeatureId::kCustomWidth));
     group->Add(new GValueAttribute(kCustomPaper[1], FeatureId::kCustomLength));
 
@@ -454,15 +547,19 @@ void AddDriverUIModel(GConfiguration& configuration)
     configuration.Add(new GValueAttribute(1, FeatureId::kBaseFromModelName));
 }
 
-// The printer's default state: the document defaults (with their paper node) and the
-// page defaults.
+// The printer's default state: the document defaults (with their paper node, the
+// resolution and the job settings) and the page defaults.
 GState* MakeDefaultState()
 {
     auto* state = new GState(GState::kCurrentStateId);
     auto* document = new GState(FeatureId::kDocumentDefaults);
     document->Add(new GValueAttribute(1, FeatureId::kDefaultPaperNode));
-    document->Add(new GValueAttribute(1, 291));
-    document->Add(new GRangeAttribute(1, 999, 1, 1, 253));
+    Holding(document, kJobSettings, sizeof kJobSettings / sizeof *kJobSettings);
+    auto* resolution = new GAttributeComposite(FeatureId::kResolutionGroup);
+    resolution->Add(new GValueAttribute(600, FeatureId::kXResolution));
+    resolution->Add(new GValueAttribute(600, FeatureId::kYResolution));
+    resolution->Add(new GValueAttribute(1, FeatureId::kResolutionBits));
+    document->Add(resolution);
     state->Add(document);
     auto* page = new GState(FeatureId::kPageDefaults);
     page->Add(new GValueAttribute(1, 257));
@@ -472,30 +569,26 @@ GState* MakeDefaultState()
 
 // ---- What the capability queries and the print-time query read. ----
 
-// The copy range, the collation and colour switches, the orientations the device prints
-// (a DEVMODE's orientation is taken only when the list holds it), and the duplex unit in
-// the device settings.
+// The copy range, the duplex values the device accepts (0 one-sided, 1 short edge, 2 long
+// edge), the collation and colour switches and the orientations the device prints (a
+// DEVMODE's orientation is taken only when the list holds it).
 void AddCapabilityModel(GConfiguration& configuration)
 {
     configuration.Add(new GRangeAttribute(1, 999, 1, 1, FeatureId::kCopiesRange));
+    configuration.Add(new GRangeAttribute(0, 2, 1, 0, FeatureId::kDuplexRange));
     auto* orientations = new GAttributeComposite(FeatureId::kOrientationList);
     for (uint16_t degrees : {0, 90, 180, 270})
         orientations->Add(new GValueAttribute(degrees, 0));
     configuration.Add(orientations);
     configuration.Add(new GValueAttribute(1, FeatureId::kCollationSwitch));
     configuration.Add(new GValueAttribute(1, FeatureId::kColorDevice));
-    GObjectBase* group = configuration.FindById(FeatureId::kStoredFormGroup);
-    GObjectBase* device = group ? group->FindById(FeatureId::kDeviceSettings) : nullptr;
-    if (device) {
-        delete device->RemoveById(FeatureId::kDuplexUnit);
-        device->Add(new GValueAttribute(1, FeatureId::kDuplexUnit));
-    }
 }
 
 GConfiguration* MakePrinterConfiguration()
 {
     auto* configuration = new GConfiguration(GState::kConfigurationPartId);
     configuration->Add(MakePaperPath());
+    AddCapabilityModel(*configuration);
     configuration->Add(MakePool(FeatureId::kMediaPool, kMarginDivisor));
     configuration->Add(MakePool(FeatureId::kAlternateMediaPool, kAlternateMargin));
     configuration->Add(MakeKnownPapers());
@@ -529,7 +622,6 @@ GConfiguration* MakePrinterConfiguration()
     group->Add(part);
     configuration->Add(group);
     AddDriverUIModel(*configuration);
-    AddCapabilityModel(*configuration);
     return configuration;
 }
 
@@ -609,6 +701,11 @@ uint16_t FormPositionOf(uint16_t code)
     return code;
 }
 
+// The string of the custom size's name.
+const uint32_t kCustomSizeString = 10120;
+// A DEVMODE's paper code of a custom size.
+const uint16_t kDevModeCustomPaper = 256;
+
 // Each offered paper's built-in form position paired with the media id that offers it
 // (its code).
 GResourceMappingList* MakeIdPool()
@@ -617,6 +714,8 @@ GResourceMappingList* MakeIdPool()
     for (const auto& paper : kPapers)
         if (paper.code < 17384)
             AddMapping(*pool, 10000 + paper.code, FormPositionOf(paper.code), paper.code);
+    // A DEVMODE's custom size is the custom paper value.
+    AddMapping(*pool, kCustomSizeString, kDevModeCustomPaper, FeatureId::kCustomPaperCode);
     return pool;
 }
 
@@ -664,7 +763,8 @@ MPersistentComposite* GDriverDataModel::Build()
     printer->Add(WithOwnPart(new GPJL, WriterMaps(MakeBinMap())));
 
     auto* own = new GConfiguration(GState::kConfigurationPartId);
-    own->Add(new GValueAttribute(0, FeatureId::kCachedValue));
+    // The device's colour mode: 1, a colour device.
+    own->Add(new GValueAttribute(1, FeatureId::kCachedValue));
     auto* peripheral =
         WithOwnPart(new GPeripheralComposite("QZ Colour Laser", nullptr, nullptr, FeatureId::kPrinterRoot), own);
     peripheral->Add(printer);

@@ -573,36 +573,29 @@ BOOL GDriverUI::ConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW ou
     DWORD error = 0;
     bool failed = false;
     const HANDLE caller = callerHandle_;
-    HANDLE printer = nullptr;
+    // Converting only reads: any user may use the printer. More access is asked only
+    // around the writes of a default made afresh, and a refusal means that nothing is
+    // stored, not that the conversion failed.
     const RWWString name = printerName ? RWWString(printerName) : GetPrinterName();
-    if (name.Length() && OpenPrinterW(const_cast<wchar_t*>(name.Data()), &printer, nullptr)) {
-        DWORD size = 0;
-        ::GetPrinterW(printer, 2, nullptr, 0, &size);
-        bool local = true;
-        if (size >= sizeof(PRINTER_INFO_2W) && size <= kLargestPrinterInfo) {
-            std::vector<uint8_t> record(size);
-            if (::GetPrinterW(printer, 2, record.data(), size, &size))
-                local = reinterpret_cast<PRINTER_INFO_2W*>(record.data())->pServerName == nullptr;
-        }
-        ClosePrinter(printer);
-        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, local ? kFullAccess : 0};
-        if (!OpenPrinterW(const_cast<wchar_t*>(name.Data()), &printer, &defaults))
-            printer = nullptr;
-    } else {
-        printer = nullptr;
-    }
+    HANDLE printer = name.Length() ? OpenPrinterWithAccess(name, PRINTER_ACCESS_USE) : nullptr;
     if (!printer)
         failed = true;
     callerHandle_ = printer;
 
     if (!devMode->LoadPrinterDevMode(printer)) {
         std::unique_ptr<GObjectBase> tree(LoadStoredSettings());
+        HANDLE writer = printer ? OpenPrinterWithAccess(name, kFullAccess) : nullptr;
+        if (writer)
+            callerHandle_ = writer;
         if (tree)
             RefreshStaleDefaults(tree.get());
         if (tree && CommitSettings(tree.get(), 0))
             WritePrinterDefaultDevMode();
         else
             failed = true;
+        callerHandle_ = printer;
+        if (writer)
+            ClosePrinter(writer);
     }
     if (input && (mode == CDM_CONVERT || mode == CDM_CONVERT351) && !MergeIntoCurrent(input)) {
         failed = true;
@@ -621,6 +614,15 @@ BOOL GDriverUI::ConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW ou
     if (failed && error)
         SetLastError(error);
     return failed ? FALSE : TRUE;
+}
+
+HANDLE GDriverUI::OpenPrinterWithAccess(const RWWString& name, DWORD access)
+{
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, access};
+    if (!OpenPrinterW(const_cast<wchar_t*>(name.Data()), &printer, &defaults))
+        return nullptr;
+    return printer;
 }
 
 // ---- The print-time query ----
@@ -1189,10 +1191,6 @@ const uint16_t kSelfTurningMedia[] = {0x15, 0x16, 0x27, 0x2C};
 const uint16_t kManualDuplexNames[] = {kMediaName, kManualDuplexName5, kManualDuplexName3, kManualDuplexName4,
                                        kMediaRest};
 
-// Module-wide document counters: pages ended and the expected page count.
-uint32_t g_pagesEnded = 0;
-uint32_t g_expectedPages = 0;
-
 int16_t TimeZoneBias()
 {
     TIME_ZONE_INFORMATION zone;
@@ -1211,9 +1209,15 @@ bool AbsentOrNonZero(GObjectBase* holder, long id)
 
 } // namespace
 
-uint32_t GDriverUI::PagesEnded() { return g_pagesEnded; }
-uint32_t GDriverUI::ExpectedPages() { return g_expectedPages; }
-void GDriverUI::SetExpectedPages(uint32_t pages) { g_expectedPages = pages; }
+uint32_t GDriverUI::PagesEnded() const { return pagesEnded_.load(std::memory_order_relaxed); }
+uint32_t GDriverUI::ExpectedPages() const { return expectedPages_.load(std::memory_order_relaxed); }
+void GDriverUI::SetExpectedPages(uint32_t pages) { expectedPages_.store(pages, std::memory_order_relaxed); }
+
+void GDriverUI::ClearDocumentCounters()
+{
+    pagesEnded_.store(0, std::memory_order_relaxed);
+    expectedPages_.store(0, std::memory_order_relaxed);
+}
 
 int GDriverUI::SendEscape(HDC dc, int code, int inputSize, const void* input, int outputSize, void* output)
 {
@@ -1745,8 +1749,7 @@ INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID 
     case DOCUMENTEVENT_RESETDCPOST:
         return DevModeMerge(*static_cast<DEVMODEW* const*>(input));
     case DOCUMENTEVENT_STARTDOC: {
-        g_pagesEnded = 0;
-        g_expectedPages = 0;
+        ClearDocumentCounters();
         if (!GetCurrentSettings())
             EnsurePrinterDataWritable();
         // The mass-storage fonts are brought up to date; the list itself is not kept.
@@ -1772,7 +1775,7 @@ INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID 
         ++watermarkPage_;
         return 1;
     case DOCUMENTEVENT_ENDPAGE: {
-        ++g_pagesEnded;
+        pagesEnded_.fetch_add(1, std::memory_order_relaxed);
         const int drawn = DrawWatermark(dc);
         if (ksHolder_)
             ksHolder_->Page();
@@ -1790,10 +1793,9 @@ INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID 
         if (jobStorageMode_ == 1)
             SetLocalJobStorage(1);
         EndPluginJob(0);
-        if (ManualDuplexWanted(g_pagesEnded, g_expectedPages))
+        if (ManualDuplexWanted(PagesEnded(), ExpectedPages()))
             ShowManualDuplexDialog();
-        g_pagesEnded = 0;
-        g_expectedPages = 0;
+        ClearDocumentCounters();
         return 0;
     case DOCUMENTEVENT_STARTDOCPOST:
         return StartDocPost(dc);

@@ -11,6 +11,7 @@
 #include "entry/sheet/UIContextRecord.h"
 #include "settings/translators/GPaperCodeSource.h"
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -137,6 +138,8 @@ public:
     // Shows the manual duplex instructions through the sheet glue when duplex printing
     // (253) and manual duplex (245) are both on, then closes the own handle. 1.
     virtual int ShowManualDuplexDialog();
+    // Opens the named printer asking for the access given; null when refused.
+    virtual HANDLE OpenPrinterWithAccess(const RWWString& name, DWORD access);
     // The core's query; when it answers 0 for argument 0, the plug-ins copy the device
     // configuration into the settings: 1 when they answered non-zero.
     uint32_t PluginConfigToSettings(uint32_t argument);
@@ -218,10 +221,12 @@ public:
     // The stamped copies this object made and has not freed.
     size_t OwnDevModeCopies() const { return ownCopies_.size(); }
 
-    // The document counters, module-wide.
-    static uint32_t PagesEnded();
-    static uint32_t ExpectedPages();
-    static void SetExpectedPages(uint32_t pages);
+    // The counters of the document this object's device context prints: pages ended
+    // and the expected page count. Each document counts its own.
+    uint32_t PagesEnded() const;
+    uint32_t ExpectedPages() const;
+    void SetExpectedPages(uint32_t pages);
+    void ClearDocumentCounters();
     uint32_t PageCount() const { return pageCount_; }
 
     // Watermark angle in degrees of an angle mode on a page of horz x vert dots: 1 the
@@ -378,6 +383,10 @@ private:
     UIContextRecord* uiContext_;
     GCPSOSUI* sheetGlue_;
     uint32_t pageCount_;
+    // The document's counters: its own, so that documents printing at once on other
+    // threads never clear or count each other's pages.
+    std::atomic<uint32_t> pagesEnded_{0};
+    std::atomic<uint32_t> expectedPages_{0};
     uint32_t drawMode_;
     uint32_t drawSuppressed_;
     RWWString* ownedString_;

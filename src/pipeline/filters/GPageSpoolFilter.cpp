@@ -138,6 +138,10 @@ RWWString GPageSpoolFilter::SpoolFolder(GDriverObject* driver)
         return RWWString();
     RWWString folder;
     services->GetTempDirectory(folder, driver);
+    // A folder relative to whatever the current directory is would put the spool files
+    // among the application's own: no folder at all then.
+    if (!MPersistentCompositeOnDisk::IsAbsoluteFolder(folder))
+        return RWWString();
     if (folder.Length() > 0 && folder.Data()[folder.Length() - 1] != L'\\')
         folder.Append(L'\\');
     folder.Append(Hex(services->ProcessId()));
@@ -146,8 +150,10 @@ RWWString GPageSpoolFilter::SpoolFolder(GDriverObject* driver)
 
 void GPageSpoolFilter::RemoveSpoolFolder(GDriverObject* driver)
 {
-    if (GOSFactory* services = GOSFactory::Instance())
-        services->RemoveFolder(SpoolFolder(driver));
+    const RWWString folder = SpoolFolder(driver);
+    GOSFactory* services = GOSFactory::Instance();
+    if (services && !folder.IsNull())
+        services->RemoveFolder(folder);
 }
 
 GCommandComposite* GPageSpoolFilter::ReplayComposite() const
@@ -388,6 +394,12 @@ int16_t GPageSpoolFilter::OnDocumentStart(GDocumentStart& command)
         DropHeld();
     }
     tempDirectory_ = SpoolFolder(producer_);
+    // Without an absolute temporary folder the filter does not start: the job start
+    // fails as a spool failure does.
+    if (!MPersistentCompositeOnDisk::AddSpoolFolder(tempDirectory_)) {
+        ClearSpool();
+        return kSpoolFailed;
+    }
     if (GOSFactory* services = GOSFactory::Instance())
         services->MakeFolder(tempDirectory_);
     separator_ = L"\\";

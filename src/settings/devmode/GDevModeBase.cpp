@@ -8,6 +8,7 @@
 #include "model/GValueAttribute.h"
 #include "model/GZlibCodec.h"
 #include "printer/GDriverObject.h"
+#include "printer/GSettingsClasses.h"
 
 #include <cstddef>
 #include <cstring>
@@ -342,9 +343,13 @@ GObjectBase* GDevModeBase::UnpackSettings(const DEVMODEW* devMode, uint32_t flag
             serializer_.Load(*stream, &holder, driver_, GSettingsTreeSerializer::kPortable));
         return capture.Empty() ? tree.release() : nullptr;
     }
-    // Only a composite is taken: another class is refused before its fields are read.
+    // Only a composite of the classes settings are made of is taken: another class, at
+    // the root or anywhere below, is refused before it is made and fails the read.
     GAttributeComposite* tree = nullptr;
-    *stream >> tree;
+    {
+        GSettingsClasses::Scope settingsOnly;
+        *stream >> tree;
+    }
     if (!capture.Empty() || stream->Fail() || !tree) {
         GObjectBase::Drop(tree);
         return nullptr;
@@ -383,6 +388,9 @@ int GDevModeBase::MergeDevMode(const DEVMODEW* devMode)
         return 0;
     GObjectBase* fresh = nullptr;
     if (IsCompatible(devMode)) {
+        // A DEVMODE of this driver brings its stamps, whether or not its settings read.
+        SetAppFlagsStamp(DoubleWord(devMode, kAppFlagsAt));
+        SetTimeBias(int16_t(Word(devMode, kTimeBiasAt)));
         // The given DEVMODE in every coding first, so that a document of an older coding
         // keeps its own settings; the object's own buffer only after it.
         static const uint32_t kOlderCodings[] = {kNativeCoding, kNativeCoding | kLzwCodec};
@@ -390,12 +398,6 @@ int GDevModeBase::MergeDevMode(const DEVMODEW* devMode)
         for (uint32_t flags : kOlderCodings)
             if (!fresh && (fresh = UnpackSettings(devMode, flags)) != nullptr)
                 fresh = ToCurrentForm(fresh);
-        // The stamps come only with a DEVMODE whose settings were taken: a refused one
-        // changes nothing.
-        if (fresh) {
-            SetAppFlagsStamp(DoubleWord(devMode, kAppFlagsAt));
-            SetTimeBias(int16_t(Word(devMode, kTimeBiasAt)));
-        }
         for (uint32_t flags : kOlderCodings)
             if (!fresh && (fresh = UnpackSettings(GetDevMode(), flags)) != nullptr)
                 fresh = ToCurrentForm(fresh);

@@ -119,17 +119,6 @@ int32_t ReadOr(GObjectBase* holder, long id, int32_t fallback)
     return Read(holder, id, value) ? value : fallback;
 }
 
-// Whether the driver's physical settings offer two-sided printing: the duplex unit
-// installed (308) or the device's own two-sided path (245). Without physical settings to
-// judge by it counts as offered.
-bool TwoSidedOffered(GDriverObject* driver)
-{
-    GObjectBase* settings = driver ? driver->GetSettings() : nullptr;
-    GObjectBase* physical = settings ? settings->FindById(FeatureId::kDeviceSettings) : nullptr;
-    return !physical || ReadOr(physical, FeatureId::kDuplexUnit, 0) != 0 ||
-           ReadOr(physical, FeatureId::kDuplexFallback, 0) != 0;
-}
-
 bool Write(GObjectBase* holder, long id, int32_t value)
 {
     GObjectBase* found = holder ? holder->FindById(id) : nullptr;
@@ -314,6 +303,593 @@ void GDevModeConverter::CustomLimits(GObjectBase* tree, int32_t smallest[2], int
     }
 }
 
+// ---- The public fields as one table ----
+//
+// Each row names a field's dmFields bits, where it lies in the DEVMODE and the feature it
+// maps to, and how it goes into the tree (FromDevMode), out of it (ToDevMode) and through
+// the check (CheckDevMode). The three walks read the same rows in the same order: the
+// orientation before the duplex that depends on it, the resolution before the custom
+// size that is converted at it.
+
+// What one walk over the fields works on.
+struct GDevModeConverter::FieldWalk {
+    GDevModeConverter& self;
+    uint8_t* bytes;     // the DEVMODE: written by ToDevMode, only read by the other walks
+    uint16_t size;      // its dmSize: nothing past it is read or written
+    uint32_t fields;    // ToDevMode: the dmFields being built; else the flagged fields present
+    GObjectBase* tree;  // the settings; the object's own tree in the check
+    GObjectBase* configuration;
+
+    int16_t Field(size_t at) const { return int16_t(GDevModeConverter::Word(bytes, at)); }
+    bool Inside(size_t at, size_t width) const { return at + width <= size; }
+    void Clear(uint32_t bits) { fields &= ~bits; }
+    // Writes a field inside the DEVMODE's size and sets its bits (none for 0).
+    void Put(size_t at, uint32_t bit, int32_t value)
+    {
+        if (Inside(at, 2))
+            GDevModeConverter::PutWord(bytes, at, uint16_t(value)), fields |= bit;
+    }
+    void PutLong(size_t at, uint32_t bit, uint32_t value)
+    {
+        if (Inside(at, 4))
+            GDevModeConverter::PutDoubleWord(bytes, at, value), fields |= bit;
+    }
+    // The check's orientation angle: 90 for an asked landscape, else 0.
+    uint32_t Angle() const
+    {
+        return (fields & DM_ORIENTATION) && Field(kOrientationAt) == DMORIENT_LANDSCAPE ? 90 : 0;
+    }
+    // The newer public parts carry collation and the form name.
+    bool Newer() const
+    {
+        const uint16_t spec = GDevModeConverter::Word(bytes, kSpecVersionAt);
+        return (spec == 0x400 || spec == 0x401) && size > 219;
+    }
+};
+
+struct GDevModeConverter::FieldRules {
+    struct Row;
+    static const Row kRows[];
+
+    static void IntoOrientation(FieldWalk& w);
+    static void OutOrientation(FieldWalk& w);
+    static uint32_t CheckOrientation(FieldWalk& w);
+    static void IntoQuality(FieldWalk& w);
+    static void OutQuality(FieldWalk& w);
+    static uint32_t CheckQuality(FieldWalk& w);
+    static uint32_t CheckWidth(FieldWalk& w);
+    static uint32_t CheckLength(FieldWalk& w);
+    static void IntoPaper(FieldWalk& w);
+    static void OutPaper(FieldWalk& w);
+    static uint32_t CheckPaper(FieldWalk& w);
+    static void IntoSource(FieldWalk& w);
+    static void OutSource(FieldWalk& w);
+    static uint32_t CheckSource(FieldWalk& w);
+    static void IntoCopies(FieldWalk& w);
+    static void OutCopies(FieldWalk& w);
+    static uint32_t CheckCopies(FieldWalk& w);
+    static void IntoColour(FieldWalk& w);
+    static void OutColour(FieldWalk& w);
+    static uint32_t CheckColour(FieldWalk& w);
+    static void IntoIcmMethod(FieldWalk& w);
+    static void IntoIcmIntent(FieldWalk& w);
+    static void OutIcm(FieldWalk& w);
+    static void IntoDuplex(FieldWalk& w);
+    static void OutDuplex(FieldWalk& w);
+    static uint32_t CheckDuplex(FieldWalk& w);
+    static void IntoCollate(FieldWalk& w);
+    static void OutCollate(FieldWalk& w);
+    static uint32_t CheckCollate(FieldWalk& w);
+    static uint32_t CheckFormName(FieldWalk& w);
+};
+
+struct GDevModeConverter::FieldRules::Row {
+    uint32_t bits;                    // the dmFields bits the row answers for
+    size_t at;                        // where the field lies in DEVMODEW
+    uint16_t feature;                 // the setting the field maps to
+    void (*into)(FieldWalk&);         // into the tree, when the field is flagged (or always)
+    void (*out)(FieldWalk&);          // out of the tree into the DEVMODE
+    uint32_t (*check)(FieldWalk&);    // the mismatch bits of a flagged field; 0 when it can print
+    bool intoAlways;                  // read whether or not the field is flagged
+};
+
+const GDevModeConverter::FieldRules::Row GDevModeConverter::FieldRules::kRows[] = {
+    {DM_ORIENTATION, kOrientationAt, FeatureId::kOrientation, &FieldRules::IntoOrientation,
+     &FieldRules::OutOrientation, &FieldRules::CheckOrientation, false},
+    {DM_PRINTQUALITY, kPrintQualityAt, FeatureId::kResolutionNode, &FieldRules::IntoQuality,
+     &FieldRules::OutQuality, &FieldRules::CheckQuality, false},
+    {DM_PAPERWIDTH, kPaperWidthAt, FeatureId::kCustomWidth, nullptr, nullptr, &FieldRules::CheckWidth, false},
+    {DM_PAPERLENGTH, kPaperLengthAt, FeatureId::kCustomLength, nullptr, nullptr, &FieldRules::CheckLength, false},
+    {DM_PAPERSIZE, kPaperSizeAt, FeatureId::kPaperSize, &FieldRules::IntoPaper, &FieldRules::OutPaper,
+     &FieldRules::CheckPaper, false},
+    {DM_DEFAULTSOURCE, kDefaultSourceAt, FeatureId::kPaperSource, &FieldRules::IntoSource, &FieldRules::OutSource,
+     &FieldRules::CheckSource, false},
+    {DM_COPIES, kCopiesAt, FeatureId::kCopies, &FieldRules::IntoCopies, &FieldRules::OutCopies,
+     &FieldRules::CheckCopies, false},
+    {DM_COLOR, kColorAt, FeatureId::kColourMode, &FieldRules::IntoColour, &FieldRules::OutColour,
+     &FieldRules::CheckColour, false},
+    {kIcmMethodFlag, kIcmMethodAt, FeatureId::kIcmMethod, &FieldRules::IntoIcmMethod, &FieldRules::OutIcm, nullptr,
+     false},
+    {kIcmIntentFlag, kIcmIntentAt, FeatureId::kIcmIntent, &FieldRules::IntoIcmIntent, nullptr, nullptr, false},
+    {DM_DUPLEX, kDuplexAt, FeatureId::kDuplex, &FieldRules::IntoDuplex, &FieldRules::OutDuplex,
+     &FieldRules::CheckDuplex, false},
+    {DM_COLLATE, kCollateAt, FeatureId::kCollate, &FieldRules::IntoCollate, &FieldRules::OutCollate,
+     &FieldRules::CheckCollate, true},
+    {DM_FORMNAME, kFormNameAt, 0, nullptr, nullptr, &FieldRules::CheckFormName, false},
+};
+
+// Orientation: a rotated page stays rotated when the device lists the rotated value.
+void GDevModeConverter::FieldRules::IntoOrientation(FieldWalk& w)
+{
+    int32_t degrees = 0;
+    const int16_t wanted = w.Field(kOrientationAt);
+    if (!Read(w.tree, FeatureId::kOrientation, degrees) ||
+        (wanted != DMORIENT_PORTRAIT && wanted != DMORIENT_LANDSCAPE))
+        return;
+    const bool toPortrait = wanted == DMORIENT_PORTRAIT;
+    const bool wasLandscape = degrees == 90 || degrees == 270;
+    const bool rotated = degrees == 180 || degrees == 270 ||
+                         (ReadOr(w.configuration, FeatureId::kRotatedOrientation, 0) != 0 &&
+                          toPortrait == wasLandscape);
+    const int32_t plain = toPortrait ? 0 : 90;
+    const int32_t chosen = rotated ? plain + 180 : plain;
+    bool listed = false, plainListed = false;
+    ForEachMember(w.configuration ? w.configuration->FindById(FeatureId::kOrientationList) : nullptr,
+                  [&](GObjectBase* member) {
+                      if (member->IsKindOf(GValueAttribute::kClassId)) {
+                          const int32_t offered = static_cast<GValueAttribute*>(member)->GetValue();
+                          listed = listed || offered == chosen;
+                          plainListed = plainListed || offered == plain;
+                      }
+                      return true;
+                  });
+    if (listed)
+        Write(w.tree, FeatureId::kOrientation, chosen);
+    else if (plainListed)
+        Write(w.tree, FeatureId::kOrientation, plain);
+}
+
+void GDevModeConverter::FieldRules::OutOrientation(FieldWalk& w)
+{
+    int32_t value = 0;
+    w.Clear(DM_ORIENTATION);
+    if (!Read(w.tree, FeatureId::kOrientation, value) || !w.Inside(kOrientationAt, 2))
+        return;
+    w.fields |= DM_ORIENTATION;
+    for (const auto& row : kOrientations)
+        if (row.degrees == uint16_t(value))
+            GDevModeConverter::PutWord(w.bytes, kOrientationAt, uint16_t(row.orientation));
+}
+
+uint32_t GDevModeConverter::FieldRules::CheckOrientation(FieldWalk& w)
+{
+    const int16_t orientation = w.Field(kOrientationAt);
+    return orientation == DMORIENT_PORTRAIT || orientation == DMORIENT_LANDSCAPE ? 0 : DM_ORIENTATION;
+}
+
+// Quality: a DMRES_ code through the presets or the list, or a listed resolution; the
+// bits follow an entry of that resolution unless one has the node's own.
+void GDevModeConverter::FieldRules::IntoQuality(FieldWalk& w)
+{
+    GObjectBase* resolution = w.tree->FindById(FeatureId::kResolutionNode);
+    const int16_t quality = w.Field(kPrintQualityAt);
+    if (!resolution || (!(w.fields & DM_YRESOLUTION) && quality >= 0))
+        return;
+    const int32_t currentX = ReadOr(resolution, FeatureId::kXResolution, 0);
+    const int32_t currentY = ReadOr(resolution, FeatureId::kYResolution, 0);
+    uint16_t x = uint16_t(currentX), y = uint16_t(currentY), bits = 0;
+    GDriverObject* driver = w.self.driver_;
+    // A DMRES_ code the device does not know leaves x and y as they are.
+    if (quality < 0) {
+        if (w.self.MapPrintQuality(quality, x, y, bits, w.tree))
+            Write(resolution, FeatureId::kResolutionBits, bits);
+    } else if (quality > 0) {
+        const uint16_t wantedY = uint16_t(w.Field(kYResolutionAt));
+        if (driver && driver->IsResolutionListed(uint16_t(quality), wantedY))
+            x = uint16_t(quality), y = wantedY;
+        int32_t key = 0;
+        int16_t found = 0;
+        if (Read(resolution, FeatureId::kQualityKey, key) &&
+            (w.self.ResolutionToQuality(w.tree, x, y, found) ||
+             w.self.ResolutionToQuality(w.tree, uint16_t(currentX), uint16_t(currentY), found)))
+            Write(resolution, FeatureId::kQualityKey, found);
+    }
+    Write(resolution, FeatureId::kXResolution, x);
+    Write(resolution, FeatureId::kYResolution, y);
+    const int32_t ownBits = ReadOr(resolution, FeatureId::kResolutionBits, 1);
+    int32_t entryBits = -1;
+    bool kept = false;
+    ForEachMember(w.self.ResolutionList(), [&](GObjectBase* entry) {
+        if (ReadOr(entry, FeatureId::kXResolution, -1) != x || ReadOr(entry, FeatureId::kYResolution, -1) != y)
+            return true;
+        const int32_t bitsOfEntry = ReadOr(entry, FeatureId::kResolutionBits, 1);
+        kept = kept || bitsOfEntry == ownBits;
+        if (entryBits < 0)
+            entryBits = bitsOfEntry;
+        return !kept;
+    });
+    if (!kept && entryBits >= 0)
+        Write(resolution, FeatureId::kResolutionBits, entryBits);
+}
+
+void GDevModeConverter::FieldRules::OutQuality(FieldWalk& w)
+{
+    GObjectBase* resolution = w.tree ? w.tree->FindById(FeatureId::kResolutionNode) : nullptr;
+    int32_t x = 0, y = 0, key = 0;
+    if (!Read(resolution, FeatureId::kXResolution, x) || !Read(resolution, FeatureId::kYResolution, y)) {
+        w.Clear(DM_PRINTQUALITY | DM_YRESOLUTION);
+    } else if (!Read(resolution, FeatureId::kQualityKey, key) || key > 0) {
+        w.Put(kPrintQualityAt, DM_PRINTQUALITY, x);
+        w.Put(kYResolutionAt, DM_YRESOLUTION, y);
+    } else {
+        int16_t quality = 0;
+        if (w.self.ResolutionToQuality(w.tree, uint16_t(x), uint16_t(y), quality)) {
+            w.Put(kPrintQualityAt, DM_PRINTQUALITY, quality);
+            w.Put(kYResolutionAt, 0, y);
+            w.Clear(DM_YRESOLUTION);
+        }
+    }
+}
+
+// A DMRES_ code or key must be known, a resolution listed. No tree is given, so checking
+// changes no setting.
+uint32_t GDevModeConverter::FieldRules::CheckQuality(FieldWalk& w)
+{
+    const int16_t quality = w.Field(kPrintQualityAt);
+    uint16_t mappedX = 0, mappedY = 0, bits = 0;
+    GDriverObject* driver = w.self.driver_;
+    if (quality < 1 || !(w.fields & DM_YRESOLUTION))
+        return w.self.MapPrintQuality(quality, mappedX, mappedY, bits, nullptr)
+                   ? 0
+                   : w.fields & (DM_PRINTQUALITY | DM_YRESOLUTION);
+    if (!driver || !driver->IsResolutionListed(uint16_t(quality), uint16_t(w.Field(kYResolutionAt))))
+        return DM_PRINTQUALITY | DM_YRESOLUTION;
+    return 0;
+}
+
+// Custom width and length within the device's smallest and largest custom sizes.
+uint32_t GDevModeConverter::FieldRules::CheckWidth(FieldWalk& w)
+{
+    int32_t smallest[2], largest[2];
+    w.self.CustomLimits(w.tree, smallest, largest);
+    const int16_t width = w.Field(kPaperWidthAt);
+    return width >= smallest[0] && width <= largest[0] ? 0 : DM_PAPERWIDTH;
+}
+
+uint32_t GDevModeConverter::FieldRules::CheckLength(FieldWalk& w)
+{
+    int32_t smallest[2], largest[2];
+    w.self.CustomLimits(w.tree, smallest, largest);
+    const int16_t length = w.Field(kPaperLengthAt);
+    return length >= smallest[1] && length <= largest[1] ? 0 : DM_PAPERLENGTH;
+}
+
+// Paper size, and the custom size within the device's limits.
+void GDevModeConverter::FieldRules::IntoPaper(FieldWalk& w)
+{
+    GDriverObject* driver = w.self.driver_;
+    if (!driver)
+        return;
+    uint16_t paper = 0;
+    if (!driver->GetPoolKey(uint16_t(w.Field(kPaperSizeAt)), paper))
+        paper = driver->DefaultPaperCode();
+    Write(w.tree, FeatureId::kPaperSize, paper);
+    if (paper != kCustomPaper)
+        return;
+    int32_t smallest[2], largest[2];
+    w.self.CustomLimits(w.tree, smallest, largest);
+    int32_t width = 0, length = 0;
+    bool hasWidth = (w.fields & DM_PAPERWIDTH) != 0, hasLength = (w.fields & DM_PAPERLENGTH) != 0;
+    if (hasWidth)
+        width = w.Field(kPaperWidthAt);
+    if (hasLength)
+        length = w.Field(kPaperLengthAt);
+    if (!hasWidth || !hasLength) {
+        GObjectBase* node = w.tree->FindById(FeatureId::kResolutionNode);
+        const int32_t x = ReadOr(node, FeatureId::kXResolution, 0), y = ReadOr(node, FeatureId::kYResolution, 0);
+        GMedia* media = x > 0 && y > 0 ? driver->FindMediaForPaper(paper, w.tree) : nullptr;
+        if (media && !hasWidth)
+            width = Tenths(media->GetPaperSize().x, x), hasWidth = true;
+        if (media && !hasLength)
+            length = Tenths(media->GetPaperSize().y, y), hasLength = true;
+    }
+    if (hasWidth && hasLength) {
+        WriteOrAdd(w.tree, FeatureId::kCustomWidth, Clamp(width, smallest[0], largest[0]));
+        WriteOrAdd(w.tree, FeatureId::kCustomLength, Clamp(length, smallest[1], largest[1]));
+    }
+}
+
+// Paper size through the paper map, with the custom size's width and length, or the
+// media's size in tenths of a millimetre for an application that asks for it.
+void GDevModeConverter::FieldRules::OutPaper(FieldWalk& w)
+{
+    GDriverObject* driver = w.self.driver_;
+    w.Clear(DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH);
+    int32_t paper = 0, value = 0;
+    uint16_t code = 0;
+    const bool hasPaper = Read(w.tree, FeatureId::kPaperSize, paper);
+    if (hasPaper && driver && driver->GetPoolValue(uint16_t(paper), code))
+        w.Put(kPaperSizeAt, DM_PAPERSIZE, code);
+    GObjectBase* resolution = w.tree ? w.tree->FindById(FeatureId::kResolutionNode) : nullptr;
+    const int32_t x = ReadOr(resolution, FeatureId::kXResolution, 0);
+    const int32_t y = ReadOr(resolution, FeatureId::kYResolution, 0);
+    if (hasPaper && uint16_t(paper) == kCustomPaper) {
+        if (Read(w.tree, FeatureId::kCustomWidth, value))
+            w.Put(kPaperWidthAt, DM_PAPERWIDTH, value);
+        if (Read(w.tree, FeatureId::kCustomLength, value))
+            w.Put(kPaperLengthAt, DM_PAPERLENGTH, value);
+    } else if (hasPaper && driver && (driver->GetAppFlags() & kReportPaperSize) && driver->GetMediaAttribute() &&
+               x > 0 && y > 0) {
+        if (GMedia* media = driver->FindMediaForPaper(uint16_t(paper), w.tree)) {
+            w.Put(kPaperWidthAt, DM_PAPERWIDTH, Tenths(media->GetPaperSize().x, x));
+            w.Put(kPaperLengthAt, DM_PAPERLENGTH, Tenths(media->GetPaperSize().y, y));
+        }
+    }
+}
+
+// Paper size: strictly, then loosely when the device allows it.
+uint32_t GDevModeConverter::FieldRules::CheckPaper(FieldWalk& w)
+{
+    GDriverObject* driver = w.self.driver_;
+    const uint16_t paper = uint16_t(w.Field(kPaperSizeAt));
+    const int16_t x = int16_t(w.self.GetXResolution()), y = int16_t(w.self.GetYResolution());
+    const bool fits = driver && (driver->FindMedia(w.Angle(), x, y, 1, paper) ||
+                                 (ReadOr(w.configuration, FeatureId::kLooseFormFit, 0) != 0 &&
+                                  driver->FindMedia(w.Angle(), x, y, 0, paper)));
+    return fits ? 0 : DM_PAPERSIZE;
+}
+
+// Source: a tray of the OS tray map, else the name of an extra source.
+void GDevModeConverter::FieldRules::IntoSource(FieldWalk& w)
+{
+    GDriverObject* driver = w.self.driver_;
+    const int16_t bin = w.Field(kDefaultSourceAt);
+    GResourceMapping* mapping =
+        driver && driver->GetSubObject3() ? driver->GetSubObject3()->FindByFirstCode(uint16_t(bin)) : nullptr;
+    RWCString name;
+    if (mapping)
+        Write(w.tree, FeatureId::kPaperSource, mapping->GetSecondCode());
+    else if (w.self.SourceName(bin, name))
+        if (GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(w.tree, FeatureId::kPaperSourceName))
+            text->SetString(name);
+}
+
+// Source: the tray's code, or the code of the source name.
+void GDevModeConverter::FieldRules::OutSource(FieldWalk& w)
+{
+    GDriverObject* driver = w.self.driver_;
+    int32_t value = 0;
+    int16_t bin = 0;
+    w.Clear(DM_DEFAULTSOURCE);
+    GResourceMapping* mapping = nullptr;
+    if (Read(w.tree, FeatureId::kPaperSource, value) && driver && driver->GetSubObject3() &&
+        (mapping = driver->GetSubObject3()->FindBySecondCode(uint16_t(value))) != nullptr)
+        w.Put(kDefaultSourceAt, DM_DEFAULTSOURCE, mapping->GetFirstCode());
+    GStringAttribute* sourceName = GDriverObject::Feature<GStringAttribute>(w.tree, FeatureId::kPaperSourceName);
+    if (sourceName && w.self.SourceFromName(w.tree, sourceName->GetString(), bin))
+        w.Put(kDefaultSourceAt, DM_DEFAULTSOURCE, bin);
+}
+
+// Source: the form source only while forms are assigned to trays, a tray only while
+// they are not.
+uint32_t GDevModeConverter::FieldRules::CheckSource(FieldWalk& w)
+{
+    GDriverObject* driver = w.self.driver_;
+    const int16_t bin = w.Field(kDefaultSourceAt);
+    GFormToTrayDatabase* forms =
+        GDriverObject::Feature<GFormToTrayDatabase>(w.configuration, FeatureId::kFormToTrayDatabase);
+    const bool customized = forms && forms->IsCustomized();
+    bool known = false;
+    if (bin == DMBIN_FORMSOURCE)
+        known = customized;
+    else if (!customized && driver)
+        known = driver->ContainsPoolCode(uint16_t(bin)) ||
+                (driver->GetSubObject3() && driver->GetSubObject3()->FindByFirstCode(uint16_t(bin)));
+    return known ? 0 : DM_DEFAULTSOURCE;
+}
+
+// Copies: at least 1, and no more than the device's copy range takes.
+void GDevModeConverter::FieldRules::IntoCopies(FieldWalk& w)
+{
+    int32_t copies = w.Field(kCopiesAt) > 0 ? w.Field(kCopiesAt) : 1;
+    if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(w.configuration, FeatureId::kCopiesRange))
+        copies = Clamp(copies, range->GetMinimum() > 0 ? range->GetMinimum() : 1, range->GetMaximum());
+    Write(w.tree, FeatureId::kCopies, copies);
+}
+
+void GDevModeConverter::FieldRules::OutCopies(FieldWalk& w)
+{
+    int32_t value = 0;
+    w.Clear(DM_COPIES);
+    if (Read(w.tree, FeatureId::kCopies, value))
+        w.Put(kCopiesAt, DM_COPIES, value);
+}
+
+uint32_t GDevModeConverter::FieldRules::CheckCopies(FieldWalk& w)
+{
+    return InRange(w.configuration, FeatureId::kCopiesRange, w.Field(kCopiesAt)) ? 0 : DM_COPIES;
+}
+
+// Colour, by the device's colour mode.
+void GDevModeConverter::FieldRules::IntoColour(FieldWalk& w)
+{
+    int32_t value = 0;
+    if (ReadOr(w.tree, FeatureId::kColourEnable, 0) != 1 || !Read(w.tree, FeatureId::kColourMode, value))
+        return;
+    const int32_t deviceMode = w.self.driver_ ? w.self.driver_->GetCachedFeature339() : 0;
+    const int16_t colour = w.Field(kColorAt);
+    if (colour == DMCOLOR_MONOCHROME)
+        Write(w.tree, FeatureId::kColourMode, deviceMode == 2 ? 3 : 1);
+    else if (colour == DMCOLOR_COLOR)
+        Write(w.tree, FeatureId::kColourMode, deviceMode == 1 ? 0 : deviceMode == 0 ? 1 : 3);
+}
+
+void GDevModeConverter::FieldRules::OutColour(FieldWalk& w)
+{
+    int32_t value = 0;
+    const int32_t deviceMode = w.self.driver_ ? w.self.driver_->GetCachedFeature339() : 0;
+    if (ReadOr(w.tree, FeatureId::kColourEnable, 0) == 0) {
+        w.Put(kColorAt, DM_COLOR, DMCOLOR_COLOR);
+    } else if (!Read(w.tree, FeatureId::kColourMode, value)) {
+        w.Clear(DM_COLOR);
+    } else {
+        w.Put(kColorAt, DM_COLOR, value == 3 || value == 1 ? DMCOLOR_MONOCHROME : DMCOLOR_COLOR);
+        if (deviceMode != 0 && deviceMode != 1)
+            w.Clear(DM_COLOR);
+    }
+}
+
+uint32_t GDevModeConverter::FieldRules::CheckColour(FieldWalk& w)
+{
+    const int16_t colour = w.Field(kColorAt);
+    return colour == DMCOLOR_MONOCHROME || colour == DMCOLOR_COLOR ? 0 : DM_COLOR;
+}
+
+// ICM method and intent, taken only while the tree's ICM is on.
+void GDevModeConverter::FieldRules::IntoIcmMethod(FieldWalk& w)
+{
+    if (ReadOr(w.tree, FeatureId::kIcmEnable, 0) != 1)
+        return;
+    const uint32_t method = GDevModeConverter::DoubleWord(w.bytes, kIcmMethodAt);
+    Write(w.tree, FeatureId::kIcmMethod, method >= 2 && method <= 4 ? 1 : 0);
+}
+
+void GDevModeConverter::FieldRules::IntoIcmIntent(FieldWalk& w)
+{
+    if (ReadOr(w.tree, FeatureId::kIcmEnable, 0) != 1)
+        return;
+    const uint32_t intent = GDevModeConverter::DoubleWord(w.bytes, kIcmIntentAt);
+    int32_t choice = 0;
+    for (const auto& row : kIntents)
+        if (row.intent == intent)
+            choice = row.choice;
+    Write(w.tree, FeatureId::kIcmIntent, choice);
+}
+
+// The method and the intent together: an intent the table lacks, or none, takes the
+// method's flag away.
+void GDevModeConverter::FieldRules::OutIcm(FieldWalk& w)
+{
+    int32_t icm = 0, value = 0;
+    if (!Read(w.tree, FeatureId::kIcmEnable, icm)) {
+        w.Clear(kIcmMethodFlag);
+        return;
+    }
+    if (icm != 1) {
+        w.PutLong(kIcmMethodAt, kIcmMethodFlag, 1);
+        return;
+    }
+    const int32_t method = ReadOr(w.tree, FeatureId::kIcmMethod, 0);
+    if (method == 0) {
+        w.PutLong(kIcmMethodAt, kIcmMethodFlag, 1);
+    } else if (method >= 1 && method <= 3) {
+        w.PutLong(kIcmMethodAt, kIcmMethodFlag, 2);
+        w.PutLong(kIcmIntentAt, 0, 2);
+    } else {
+        w.Clear(kIcmMethodFlag);
+    }
+    bool known = false;
+    if (Read(w.tree, FeatureId::kIcmIntent, value)) {
+        w.fields |= w.Inside(kIcmIntentAt, 4) ? kIcmIntentFlag : 0;
+        for (const auto& row : kIntents)
+            if (row.choice == value)
+                w.PutLong(kIcmIntentAt, kIcmIntentFlag, row.intent), known = true;
+    }
+    if (!known)
+        w.Clear(kIcmMethodFlag);
+}
+
+// Duplex, by the tree's orientation: vertical and horizontal name the edge relative to
+// the page.
+void GDevModeConverter::FieldRules::IntoDuplex(FieldWalk& w)
+{
+    const int32_t orientation = ReadOr(w.tree, FeatureId::kOrientation, 0);
+    const bool landscape = orientation == 90 || orientation == 270;
+    const int16_t duplex = w.Field(kDuplexAt);
+    int32_t result = 0;
+    if (duplex == DMDUP_VERTICAL)
+        result = landscape ? 1 : 2;
+    else if (duplex == DMDUP_HORIZONTAL)
+        result = landscape ? 2 : 1;
+    Write(w.tree, FeatureId::kDuplex, result);
+    if (result != 0)
+        Write(w.tree, FeatureId::kDuplexMargins, ReadOr(w.tree, FeatureId::kDuplexMarginsWanted, 0) == 1 ? 1 : 0);
+}
+
+// Duplex by the orientation the DEVMODE was given.
+void GDevModeConverter::FieldRules::OutDuplex(FieldWalk& w)
+{
+    int32_t value = 0;
+    w.Clear(DM_DUPLEX);
+    if (!Read(w.tree, FeatureId::kDuplex, value))
+        return;
+    const bool landscape = w.Inside(kOrientationAt, 2) && w.Field(kOrientationAt) == DMORIENT_LANDSCAPE;
+    int16_t duplex = DMDUP_SIMPLEX;
+    for (const auto& row : kDuplexes)
+        if (row.duplex == value)
+            duplex = landscape ? row.landscape : row.portrait;
+    w.Put(kDuplexAt, DM_DUPLEX, duplex);
+}
+
+// Duplex, by the object's own orientation, within the values the device accepts.
+uint32_t GDevModeConverter::FieldRules::CheckDuplex(FieldWalk& w)
+{
+    const bool ownLandscape =
+        int16_t(GDevModeConverter::Word(w.self.buffer_, kOrientationAt)) == DMORIENT_LANDSCAPE;
+    const int16_t duplex = w.Field(kDuplexAt);
+    int32_t value = -1;
+    if (duplex == DMDUP_SIMPLEX)
+        value = 0;
+    else if (duplex == DMDUP_VERTICAL)
+        value = ownLandscape ? 1 : 2;
+    else if (duplex == DMDUP_HORIZONTAL)
+        value = ownLandscape ? 2 : 1;
+    return value >= 0 && InRange(w.configuration, FeatureId::kDuplexRange, value) ? 0 : DM_DUPLEX;
+}
+
+// Collation, read whether or not flagged, but never past the DEVMODE's size.
+void GDevModeConverter::FieldRules::IntoCollate(FieldWalk& w)
+{
+    if (w.size < kCollateAt + 2)
+        return;
+    const int16_t collate = w.Field(kCollateAt);
+    if (!(w.fields & DM_COLLATE) || collate == DMCOLLATE_FALSE)
+        Write(w.tree, FeatureId::kCollate, 0);
+    else if (collate == DMCOLLATE_TRUE)
+        Write(w.tree, FeatureId::kCollate, ReadOr(w.configuration, FeatureId::kCollationAvailable, 0) != 0 ? 1 : 0);
+}
+
+void GDevModeConverter::FieldRules::OutCollate(FieldWalk& w)
+{
+    int32_t collate = 0;
+    if (ReadOr(w.configuration, FeatureId::kCollationAvailable, 0) != 0 && Read(w.tree, FeatureId::kCollate, collate)) {
+        w.Put(kCollateAt, DM_COLLATE, collate == 1 ? DMCOLLATE_TRUE : DMCOLLATE_FALSE);
+    } else {
+        w.Clear(DM_COLLATE);
+        w.Put(kCollateAt, 0, DMCOLLATE_FALSE);
+    }
+}
+
+// Collation and the form name exist only in the newer public parts.
+uint32_t GDevModeConverter::FieldRules::CheckCollate(FieldWalk& w)
+{
+    const int16_t collate = w.Field(kCollateAt);
+    const bool offered = ReadOr(w.configuration, FeatureId::kCollationAvailable, 0) != 0;
+    return !w.Newer() || collate == 0 || (collate == DMCOLLATE_TRUE && offered) ? 0 : DM_COLLATE;
+}
+
+uint32_t GDevModeConverter::FieldRules::CheckFormName(FieldWalk& w)
+{
+    if (!w.Newer())
+        return 0;
+    // At most 32 characters, whether or not the DEVMODE ends its name.
+    wchar_t name[kFormNameChars + 1] = {};
+    std::memcpy(name, w.bytes + kFormNameAt, kFormNameChars * sizeof(wchar_t));
+    uint32_t index = 0;
+    const uint16_t x = w.self.GetXResolution(), y = w.self.GetYResolution();
+    return w.self.IsFormSupported(name, index, x, y, w.Angle()) == 1 ? 0 : DM_FORMNAME;
+}
+
 int GDevModeConverter::ToDevMode(GObjectBase* tree, DEVMODEW* devMode)
 {
     if (!devMode)
@@ -322,153 +898,12 @@ int GDevModeConverter::ToDevMode(GObjectBase* tree, DEVMODEW* devMode)
     const uint16_t size = Word(bytes, kSizeAt);
     if (size < kFieldsAt + 4)
         return 1;
-    uint32_t fields = DoubleWord(bytes, kFieldsAt);
     // Each field is written only inside the DEVMODE's own size.
-    auto inside = [&](size_t at, size_t width) { return at + width <= size; };
-    auto put = [&](size_t at, uint32_t bit, int32_t value) {
-        if (!inside(at, 2))
-            return;
-        PutWord(bytes, at, uint16_t(value));
-        fields |= bit;
-    };
-    auto putLong = [&](size_t at, uint32_t bit, uint32_t value) {
-        if (!inside(at, 4))
-            return;
-        PutDoubleWord(bytes, at, value);
-        fields |= bit;
-    };
-    auto clear = [&](uint32_t bits) { fields &= ~bits; };
-    GObjectBase* configuration = Configuration();
-    int32_t value = 0;
-
-    // Orientation.
-    clear(DM_ORIENTATION);
-    if (Read(tree, FeatureId::kOrientation, value) && inside(kOrientationAt, 2)) {
-        fields |= DM_ORIENTATION;
-        for (const auto& row : kOrientations)
-            if (row.degrees == uint16_t(value))
-                PutWord(bytes, kOrientationAt, uint16_t(row.orientation));
-    }
-    const bool landscape =
-        inside(kOrientationAt, 2) && int16_t(Word(bytes, kOrientationAt)) == DMORIENT_LANDSCAPE;
-
-    // Paper size, and its width and length.
-    clear(DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH);
-    int32_t paper = 0;
-    const bool hasPaper = Read(tree, FeatureId::kPaperSize, paper);
-    uint16_t code = 0;
-    if (hasPaper && driver_ && driver_->GetPoolValue(uint16_t(paper), code))
-        put(kPaperSizeAt, DM_PAPERSIZE, code);
-    GObjectBase* resolution = tree ? tree->FindById(FeatureId::kResolutionNode) : nullptr;
-    int32_t x = 0, y = 0;
-    const bool hasX = Read(resolution, FeatureId::kXResolution, x), hasY = Read(resolution, FeatureId::kYResolution, y);
-    if (hasPaper && uint16_t(paper) == kCustomPaper) {
-        if (Read(tree, FeatureId::kCustomWidth, value))
-            put(kPaperWidthAt, DM_PAPERWIDTH, value);
-        if (Read(tree, FeatureId::kCustomLength, value))
-            put(kPaperLengthAt, DM_PAPERLENGTH, value);
-    } else if (hasPaper && driver_ && (driver_->GetAppFlags() & kReportPaperSize) && driver_->GetMediaAttribute() &&
-               x > 0 && y > 0) {
-        if (GMedia* media = driver_->FindMediaForPaper(uint16_t(paper), tree)) {
-            put(kPaperWidthAt, DM_PAPERWIDTH, Tenths(media->GetPaperSize().x, x));
-            put(kPaperLengthAt, DM_PAPERLENGTH, Tenths(media->GetPaperSize().y, y));
-        }
-    }
-
-    // Copies.
-    clear(DM_COPIES);
-    if (Read(tree, FeatureId::kCopies, value))
-        put(kCopiesAt, DM_COPIES, value);
-
-    // Source: the tray's code, or the code of the source name.
-    clear(DM_DEFAULTSOURCE);
-    GResourceMapping* mapping = nullptr;
-    if (Read(tree, FeatureId::kPaperSource, value) && driver_ && driver_->GetSubObject3() &&
-        (mapping = driver_->GetSubObject3()->FindBySecondCode(uint16_t(value))) != nullptr)
-        put(kDefaultSourceAt, DM_DEFAULTSOURCE, mapping->GetFirstCode());
-    GStringAttribute* sourceName = GDriverObject::Feature<GStringAttribute>(tree, FeatureId::kPaperSourceName);
-    int16_t bin = 0;
-    if (sourceName && SourceFromName(tree, sourceName->GetString(), bin))
-        put(kDefaultSourceAt, DM_DEFAULTSOURCE, bin);
-
-    // Print quality and y resolution.
-    if (!hasX || !hasY) {
-        clear(DM_PRINTQUALITY | DM_YRESOLUTION);
-    } else {
-        int32_t key = 0;
-        if (!Read(resolution, FeatureId::kQualityKey, key) || key > 0) {
-            put(kPrintQualityAt, DM_PRINTQUALITY, x);
-            put(kYResolutionAt, DM_YRESOLUTION, y);
-        } else {
-            int16_t quality = 0;
-            if (ResolutionToQuality(tree, uint16_t(x), uint16_t(y), quality)) {
-                put(kPrintQualityAt, DM_PRINTQUALITY, quality);
-                put(kYResolutionAt, 0, y);
-                clear(DM_YRESOLUTION);
-            }
-        }
-    }
-
-    // Colour.
-    const int32_t deviceMode = driver_ ? driver_->GetCachedFeature339() : 0;
-    if (ReadOr(tree, FeatureId::kColourEnable, 0) == 0) {
-        put(kColorAt, DM_COLOR, DMCOLOR_COLOR);
-    } else if (!Read(tree, FeatureId::kColourMode, value)) {
-        clear(DM_COLOR);
-    } else {
-        put(kColorAt, DM_COLOR, value == 3 || value == 1 ? DMCOLOR_MONOCHROME : DMCOLOR_COLOR);
-        if (deviceMode != 0 && deviceMode != 1)
-            clear(DM_COLOR);
-    }
-
-    // ICM method and intent.
-    int32_t icm = 0;
-    if (!Read(tree, FeatureId::kIcmEnable, icm)) {
-        clear(kIcmMethodFlag);
-    } else if (icm != 1) {
-        putLong(kIcmMethodAt, kIcmMethodFlag, 1);
-    } else {
-        const int32_t method = ReadOr(tree, FeatureId::kIcmMethod, 0);
-        if (method == 0) {
-            putLong(kIcmMethodAt, kIcmMethodFlag, 1);
-        } else if (method >= 1 && method <= 3) {
-            putLong(kIcmMethodAt, kIcmMethodFlag, 2);
-            putLong(kIcmIntentAt, 0, 2);
-        } else {
-            clear(kIcmMethodFlag);
-        }
-        // An intent the table lacks, or none, takes the method's flag away.
-        bool known = false;
-        if (Read(tree, FeatureId::kIcmIntent, value)) {
-            fields |= inside(kIcmIntentAt, 4) ? kIcmIntentFlag : 0;
-            for (const auto& row : kIntents)
-                if (row.choice == value)
-                    putLong(kIcmIntentAt, kIcmIntentFlag, row.intent), known = true;
-        }
-        if (!known)
-            clear(kIcmMethodFlag);
-    }
-
-    // Duplex.
-    clear(DM_DUPLEX);
-    if (Read(tree, FeatureId::kDuplex, value)) {
-        int16_t duplex = DMDUP_SIMPLEX;
-        for (const auto& row : kDuplexes)
-            if (row.duplex == value)
-                duplex = landscape ? row.landscape : row.portrait;
-        put(kDuplexAt, DM_DUPLEX, duplex);
-    }
-
-    // Collation.
-    int32_t collate = 0;
-    if (ReadOr(configuration, FeatureId::kCollationAvailable, 0) != 0 && Read(tree, FeatureId::kCollate, collate)) {
-        put(kCollateAt, DM_COLLATE, collate == 1 ? DMCOLLATE_TRUE : DMCOLLATE_FALSE);
-    } else {
-        clear(DM_COLLATE);
-        put(kCollateAt, 0, DMCOLLATE_FALSE);
-    }
-
-    PutDoubleWord(bytes, kFieldsAt, fields);
+    FieldWalk walk{*this, bytes, size, DoubleWord(bytes, kFieldsAt), tree, Configuration()};
+    for (const FieldRules::Row& row : FieldRules::kRows)
+        if (row.out)
+            row.out(walk);
+    PutDoubleWord(bytes, kFieldsAt, walk.fields);
     return 1;
 }
 
@@ -476,180 +911,12 @@ int GDevModeConverter::FromDevMode(const DEVMODEW* devMode, GObjectBase* tree)
 {
     if (!devMode || !tree)
         return 1;
-    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(devMode);
-    const uint32_t fields = PresentFields(bytes);
-    auto field = [&](size_t at) { return int16_t(Word(bytes, at)); };
-    GObjectBase* configuration = Configuration();
-    int32_t value = 0;
-
-    // Orientation: a rotated page stays rotated when the device lists the rotated value.
-    int32_t degrees = 0;
-    if ((fields & DM_ORIENTATION) && Read(tree, FeatureId::kOrientation, degrees)) {
-        const int16_t wanted = field(kOrientationAt);
-        if (wanted == DMORIENT_PORTRAIT || wanted == DMORIENT_LANDSCAPE) {
-            const bool toPortrait = wanted == DMORIENT_PORTRAIT;
-            const bool wasLandscape = degrees == 90 || degrees == 270;
-            const bool rotated = degrees == 180 || degrees == 270 ||
-                                 (ReadOr(configuration, FeatureId::kRotatedOrientation, 0) != 0 &&
-                                  toPortrait == wasLandscape);
-            const int32_t plain = toPortrait ? 0 : 90;
-            const int32_t chosen = rotated ? plain + 180 : plain;
-            bool listed = false, plainListed = false;
-            ForEachMember(configuration ? configuration->FindById(FeatureId::kOrientationList) : nullptr,
-                          [&](GObjectBase* member) {
-                              if (member->IsKindOf(GValueAttribute::kClassId)) {
-                                  const int32_t offered = static_cast<GValueAttribute*>(member)->GetValue();
-                                  listed = listed || offered == chosen;
-                                  plainListed = plainListed || offered == plain;
-                              }
-                              return true;
-                          });
-            if (listed)
-                Write(tree, FeatureId::kOrientation, chosen);
-            else if (plainListed)
-                Write(tree, FeatureId::kOrientation, plain);
-        }
-    }
-
-    // Source: a tray of the OS tray map, else the name of an extra source.
-    if (fields & DM_DEFAULTSOURCE) {
-        const int16_t bin = field(kDefaultSourceAt);
-        GResourceMapping* mapping =
-            driver_ && driver_->GetSubObject3() ? driver_->GetSubObject3()->FindByFirstCode(uint16_t(bin)) : nullptr;
-        RWCString name;
-        if (mapping)
-            Write(tree, FeatureId::kPaperSource, mapping->GetSecondCode());
-        else if (SourceName(bin, name))
-            if (GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(tree, FeatureId::kPaperSourceName))
-                text->SetString(name);
-    }
-
-    // Print quality.
-    GObjectBase* resolution = tree->FindById(FeatureId::kResolutionNode);
-    const int16_t quality = (fields & DM_PRINTQUALITY) ? field(kPrintQualityAt) : 0;
-    if (resolution && (fields & DM_PRINTQUALITY) && ((fields & DM_YRESOLUTION) || quality < 0)) {
-        const int32_t currentX = ReadOr(resolution, FeatureId::kXResolution, 0);
-        const int32_t currentY = ReadOr(resolution, FeatureId::kYResolution, 0);
-        uint16_t x = uint16_t(currentX), y = uint16_t(currentY), bits = 0;
-        // A DMRES_ code the device does not know leaves x and y as they are.
-        if (quality < 0) {
-            if (MapPrintQuality(quality, x, y, bits, tree))
-                Write(resolution, FeatureId::kResolutionBits, bits);
-        } else if (quality > 0) {
-            const uint16_t wantedY = uint16_t(field(kYResolutionAt));
-            if (driver_ && driver_->IsResolutionListed(uint16_t(quality), wantedY))
-                x = uint16_t(quality), y = wantedY;
-            int32_t key = 0;
-            int16_t found = 0;
-            if (Read(resolution, FeatureId::kQualityKey, key) &&
-                (ResolutionToQuality(tree, x, y, found) ||
-                 ResolutionToQuality(tree, uint16_t(currentX), uint16_t(currentY), found)))
-                Write(resolution, FeatureId::kQualityKey, found);
-        }
-        Write(resolution, FeatureId::kXResolution, x);
-        Write(resolution, FeatureId::kYResolution, y);
-        // The bits stay when an entry of that resolution has them, else follow the entry.
-        const int32_t ownBits = ReadOr(resolution, FeatureId::kResolutionBits, 1);
-        int32_t entryBits = -1;
-        bool kept = false;
-        ForEachMember(ResolutionList(), [&](GObjectBase* entry) {
-            if (ReadOr(entry, FeatureId::kXResolution, -1) != x || ReadOr(entry, FeatureId::kYResolution, -1) != y)
-                return true;
-            const int32_t bitsOfEntry = ReadOr(entry, FeatureId::kResolutionBits, 1);
-            kept = kept || bitsOfEntry == ownBits;
-            if (entryBits < 0)
-                entryBits = bitsOfEntry;
-            return !kept;
-        });
-        if (!kept && entryBits >= 0)
-            Write(resolution, FeatureId::kResolutionBits, entryBits);
-    }
-
-    // Paper size, and the custom size within the device's limits.
-    if ((fields & DM_PAPERSIZE) && driver_) {
-        uint16_t paper = 0;
-        if (!driver_->GetPoolKey(uint16_t(field(kPaperSizeAt)), paper))
-            paper = driver_->DefaultPaperCode();
-        Write(tree, FeatureId::kPaperSize, paper);
-        if (paper == kCustomPaper) {
-            int32_t smallest[2], largest[2];
-            CustomLimits(tree, smallest, largest);
-            int32_t width = 0, length = 0;
-            bool hasWidth = (fields & DM_PAPERWIDTH) != 0, hasLength = (fields & DM_PAPERLENGTH) != 0;
-            if (hasWidth)
-                width = field(kPaperWidthAt);
-            if (hasLength)
-                length = field(kPaperLengthAt);
-            if (!hasWidth || !hasLength) {
-                GObjectBase* node = tree->FindById(FeatureId::kResolutionNode);
-                const int32_t x = ReadOr(node, FeatureId::kXResolution, 0),
-                              y = ReadOr(node, FeatureId::kYResolution, 0);
-                GMedia* media = x > 0 && y > 0 ? driver_->FindMediaForPaper(paper, tree) : nullptr;
-                if (media && !hasWidth)
-                    width = Tenths(media->GetPaperSize().x, x), hasWidth = true;
-                if (media && !hasLength)
-                    length = Tenths(media->GetPaperSize().y, y), hasLength = true;
-            }
-            if (hasWidth && hasLength) {
-                WriteOrAdd(tree, FeatureId::kCustomWidth, Clamp(width, smallest[0], largest[0]));
-                WriteOrAdd(tree, FeatureId::kCustomLength, Clamp(length, smallest[1], largest[1]));
-            }
-        }
-    }
-
-    // Copies.
-    if (fields & DM_COPIES)
-        Write(tree, FeatureId::kCopies, field(kCopiesAt) > 0 ? field(kCopiesAt) : 1);
-
-    // Colour.
-    if ((fields & DM_COLOR) && ReadOr(tree, FeatureId::kColourEnable, 0) == 1 &&
-        Read(tree, FeatureId::kColourMode, value)) {
-        const int32_t deviceMode = driver_ ? driver_->GetCachedFeature339() : 0;
-        const int16_t colour = field(kColorAt);
-        if (colour == DMCOLOR_MONOCHROME)
-            Write(tree, FeatureId::kColourMode, deviceMode == 2 ? 3 : 1);
-        else if (colour == DMCOLOR_COLOR)
-            Write(tree, FeatureId::kColourMode, deviceMode == 1 ? 0 : deviceMode == 0 ? 1 : 3);
-    }
-
-    // ICM method and intent.
-    const bool icm = ReadOr(tree, FeatureId::kIcmEnable, 0) == 1;
-    if ((fields & kIcmMethodFlag) && icm) {
-        const uint32_t method = DoubleWord(bytes, kIcmMethodAt);
-        Write(tree, FeatureId::kIcmMethod, method >= 2 && method <= 4 ? 1 : 0);
-    }
-    if ((fields & kIcmIntentFlag) && icm) {
-        const uint32_t intent = DoubleWord(bytes, kIcmIntentAt);
-        int32_t choice = 0;
-        for (const auto& row : kIntents)
-            if (row.intent == intent)
-                choice = row.choice;
-        Write(tree, FeatureId::kIcmIntent, choice);
-    }
-
-    // Duplex, by the tree's orientation.
-    if (fields & DM_DUPLEX) {
-        const int32_t orientation = ReadOr(tree, FeatureId::kOrientation, 0);
-        const bool landscape = orientation == 90 || orientation == 270;
-        const int16_t duplex = field(kDuplexAt);
-        int32_t result = 0;
-        if (duplex == DMDUP_VERTICAL)
-            result = landscape ? 1 : 2;
-        else if (duplex == DMDUP_HORIZONTAL)
-            result = landscape ? 2 : 1;
-        Write(tree, FeatureId::kDuplex, result);
-        if (result != 0)
-            Write(tree, FeatureId::kDuplexMargins, ReadOr(tree, FeatureId::kDuplexMarginsWanted, 0) == 1 ? 1 : 0);
-    }
-
-    // Collation, read whether or not flagged, but never past the DEVMODE's size.
-    if (Word(bytes, kSizeAt) >= kCollateAt + 2) {
-        const int16_t collate = field(kCollateAt);
-        if (!(fields & DM_COLLATE) || collate == DMCOLLATE_FALSE)
-            Write(tree, FeatureId::kCollate, 0);
-        else if (collate == DMCOLLATE_TRUE)
-            Write(tree, FeatureId::kCollate, ReadOr(configuration, FeatureId::kCollationAvailable, 0) != 0 ? 1 : 0);
-    }
+    // The walk only reads the DEVMODE.
+    uint8_t* bytes = const_cast<uint8_t*>(reinterpret_cast<const uint8_t*>(devMode));
+    FieldWalk walk{*this, bytes, Word(bytes, kSizeAt), PresentFields(bytes), tree, Configuration()};
+    for (const FieldRules::Row& row : FieldRules::kRows)
+        if (row.into && (row.intoAlways || (walk.fields & row.bits)))
+            row.into(walk);
     return 1;
 }
 
@@ -710,114 +977,12 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
     const uint16_t size = Word(bytes, kSizeAt);
     if (size < kSmallestCheckedSize || Word(bytes, kSpecVersionAt) < kOldestCheckedSpec)
         return 0;
-    const uint16_t specVersion = Word(bytes, kSpecVersionAt);
-    const uint32_t fields = PresentFields(bytes);
-    auto field = [&](size_t at) { return int16_t(Word(bytes, at)); };
-    // A check reads its field only when the field is flagged and present.
-    auto check = [&](uint32_t bits, auto passes, uint32_t failing) {
-        if (!(fields & bits) || (mask && checkAll != 1))
-            return;
-        if (!passes())
-            mask |= failing;
-    };
-    GObjectBase* configuration = Configuration();
-    const uint16_t x = GetXResolution(), y = GetYResolution();
-    const bool landscapeAsked = (fields & DM_ORIENTATION) && field(kOrientationAt) == DMORIENT_LANDSCAPE;
-    const uint32_t angle = landscapeAsked ? 90 : 0;
-
-    // Orientation.
-    check(DM_ORIENTATION,
-          [&] { return field(kOrientationAt) == DMORIENT_PORTRAIT || field(kOrientationAt) == DMORIENT_LANDSCAPE; },
-          DM_ORIENTATION);
-
-    // Quality: a DMRES_ code or key must be known, a resolution listed. No tree is
-    // given, so checking changes no setting.
-    if ((fields & DM_PRINTQUALITY) && !(mask && checkAll != 1)) {
-        const int16_t quality = field(kPrintQualityAt);
-        uint16_t mappedX = 0, mappedY = 0, bits = 0;
-        if (quality < 1 || !(fields & DM_YRESOLUTION)) {
-            if (!MapPrintQuality(quality, mappedX, mappedY, bits, nullptr))
-                mask |= fields & (DM_PRINTQUALITY | DM_YRESOLUTION);
-        } else if (!driver_ || !driver_->IsResolutionListed(uint16_t(quality), uint16_t(field(kYResolutionAt)))) {
-            mask |= DM_PRINTQUALITY | DM_YRESOLUTION;
-        }
-    }
-
-    // Custom width and length.
-    int32_t smallest[2], largest[2];
-    CustomLimits(tree_, smallest, largest);
-    check(DM_PAPERWIDTH, [&] { return field(kPaperWidthAt) >= smallest[0] && field(kPaperWidthAt) <= largest[0]; },
-          DM_PAPERWIDTH);
-    check(DM_PAPERLENGTH, [&] { return field(kPaperLengthAt) >= smallest[1] && field(kPaperLengthAt) <= largest[1]; },
-          DM_PAPERLENGTH);
-
-    // Paper size: strictly, then loosely when the device allows it.
-    if ((fields & DM_PAPERSIZE) && !(mask && checkAll != 1)) {
-        const uint16_t paper = uint16_t(field(kPaperSizeAt));
-        const bool fits = driver_ && (driver_->FindMedia(angle, int16_t(x), int16_t(y), 1, paper) ||
-                                      (ReadOr(configuration, FeatureId::kLooseFormFit, 0) != 0 &&
-                                       driver_->FindMedia(angle, int16_t(x), int16_t(y), 0, paper)));
-        if (!fits)
-            mask |= DM_PAPERSIZE;
-    }
-
-    // Source: the form source only while forms are assigned to trays, a tray only
-    // while they are not.
-    if ((fields & DM_DEFAULTSOURCE) && !(mask && checkAll != 1)) {
-        const int16_t bin = field(kDefaultSourceAt);
-        GFormToTrayDatabase* forms =
-            GDriverObject::Feature<GFormToTrayDatabase>(configuration, FeatureId::kFormToTrayDatabase);
-        const bool customized = forms && forms->IsCustomized();
-        bool known = false;
-        if (bin == DMBIN_FORMSOURCE)
-            known = customized;
-        else if (!customized && driver_)
-            known = driver_->ContainsPoolCode(uint16_t(bin)) ||
-                    (driver_->GetSubObject3() && driver_->GetSubObject3()->FindByFirstCode(uint16_t(bin)));
-        if (!known)
-            mask |= DM_DEFAULTSOURCE;
-    }
-
-    // Copies, colour.
-    check(DM_COPIES, [&] { return InRange(configuration, FeatureId::kCopiesRange, field(kCopiesAt)); }, DM_COPIES);
-    check(DM_COLOR, [&] { return field(kColorAt) == DMCOLOR_MONOCHROME || field(kColorAt) == DMCOLOR_COLOR; },
-          DM_COLOR);
-
-    // Duplex, by the object's own orientation. Two-sided printing also needs the printer
-    // to offer it: without the duplex unit a job asking for it does not print one-sided
-    // unannounced.
-    if ((fields & DM_DUPLEX) && !(mask && checkAll != 1)) {
-        const bool ownLandscape = int16_t(Word(buffer_, kOrientationAt)) == DMORIENT_LANDSCAPE;
-        const int16_t duplex = field(kDuplexAt);
-        int32_t value = -1;
-        if (duplex == DMDUP_SIMPLEX)
-            value = 0;
-        else if (duplex == DMDUP_VERTICAL)
-            value = ownLandscape ? 1 : 2;
-        else if (duplex == DMDUP_HORIZONTAL)
-            value = ownLandscape ? 2 : 1;
-        if (value < 0 || !InRange(configuration, FeatureId::kDuplexRange, value) ||
-            (value > 0 && !TwoSidedOffered(driver_)))
-            mask |= DM_DUPLEX;
-    }
-
-    // Collation and form name exist only in the newer public parts.
-    if ((specVersion == 0x400 || specVersion == 0x401) && size > 219) {
-        check(DM_COLLATE,
-              [&] {
-                  return field(kCollateAt) == 0 || (field(kCollateAt) == DMCOLLATE_TRUE &&
-                                                    ReadOr(configuration, FeatureId::kCollationAvailable, 0) != 0);
-              },
-              DM_COLLATE);
-        if ((fields & DM_FORMNAME) && !(mask && checkAll != 1)) {
-            // At most 32 characters, whether or not the DEVMODE ends its name.
-            wchar_t name[kFormNameChars + 1] = {};
-            std::memcpy(name, bytes + kFormNameAt, kFormNameChars * sizeof(wchar_t));
-            uint32_t index = 0;
-            if (IsFormSupported(name, index, x, y, angle) != 1)
-                mask |= DM_FORMNAME;
-        }
-    }
+    // A check reads its field only when the field is flagged and present; after the
+    // first fault only a check of everything goes on. The walk only reads the DEVMODE.
+    FieldWalk walk{*this, const_cast<uint8_t*>(bytes), size, PresentFields(bytes), tree_, Configuration()};
+    for (const FieldRules::Row& row : FieldRules::kRows)
+        if (row.check && (walk.fields & row.bits) && !(mask && checkAll != 1))
+            mask |= row.check(walk);
     return mask == 0 ? 1 : 0;
 }
 

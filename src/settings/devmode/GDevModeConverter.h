@@ -67,4 +67,10 @@ protected:
     void CustomLimits(GObjectBase* tree, int32_t smallest[2], int32_t largest[2]);
     // dmDeviceName := the printer name, at most 31 characters and a 0.
     void WriteDeviceName(uint8_t* devMode);
+
+private:
+    // The public fields as one table of rows (bits, place, feature, into the tree, out of
+    // it, check) that ToDevMode, FromDevMode and CheckDevMode each walk.
+    struct FieldWalk;
+    struct FieldRules;
 };

@@ -89,10 +89,13 @@ int GDriverDevMode::CopyOut(DEVMODEW* devMode)
 int GDriverDevMode::ToDevMode(GObjectBase* tree, DEVMODEW* devMode)
 {
     const int result = GDevModeConverter::ToDevMode(tree, devMode);
-    if (!devMode || Word(devMode, kSizeAt) < kFormFieldsEnd ||
-        int16_t(Word(devMode, kDefaultSourceAt)) != DMBIN_FORMSOURCE)
+    if (!devMode || Word(devMode, kSizeAt) < kFormFieldsEnd)
         return result;
+    // The form name always names the paper the DEVMODE gives, the form source's paper
+    // included: the spooler's form of the paper when it has one, else no name at all, so
+    // that the DEVMODE never contradicts itself.
     uint8_t* bytes = reinterpret_cast<uint8_t*>(devMode);
+    wchar_t name[kFormNameChars] = {};
     bool named = false;
     uint32_t index = 0;
     GValueAttribute* paper = ValueIn(tree, FeatureId::kPaperSize);
@@ -100,13 +103,12 @@ int GDriverDevMode::ToDevMode(GObjectBase* tree, DEVMODEW* devMode)
         uint32_t count = 0;
         FORM_INFO_1W* forms = owner_->EnumForms(count);
         if (forms && index <= count && forms[index - 1].pName) {
-            wchar_t name[kFormNameChars] = {};
             wcsncpy(name, forms[index - 1].pName, kFormNameChars - 1);
-            std::memcpy(bytes + kFormNameAt, name, sizeof name);
             named = true;
         }
         owner_->FreeForms(forms);
     }
+    std::memcpy(bytes + kFormNameAt, name, sizeof name);
     const uint32_t fields = DoubleWord(bytes, kFieldsAt);
     PutDoubleWord(bytes, kFieldsAt, named ? fields | DM_FORMNAME : fields & ~uint32_t(DM_FORMNAME));
     return result;
@@ -115,8 +117,12 @@ int GDriverDevMode::ToDevMode(GObjectBase* tree, DEVMODEW* devMode)
 int GDriverDevMode::FromDevMode(const DEVMODEW* devMode, GObjectBase* tree)
 {
     const int result = GDevModeConverter::FromDevMode(devMode, tree);
-    if (!devMode || !tree || Word(devMode, kSizeAt) < kFormFieldsEnd ||
-        int16_t(Word(devMode, kDefaultSourceAt)) != DMBIN_FORMSOURCE || !(DoubleWord(devMode, kFieldsAt) & DM_FORMNAME))
+    if (!devMode || !tree || Word(devMode, kSizeAt) < kFormFieldsEnd || !(PresentFields(devMode) & DM_FORMNAME))
+        return result;
+    // The form name chooses the paper for the form source, and whenever the DEVMODE
+    // names a form without a paper size.
+    const bool formSource = int16_t(Word(devMode, kDefaultSourceAt)) == DMBIN_FORMSOURCE;
+    if (!formSource && (PresentFields(devMode) & DM_PAPERSIZE))
         return result;
     GValueAttribute* paper = ValueIn(tree, FeatureId::kPaperSize);
     if (!paper || !driver_)
@@ -128,9 +134,10 @@ int GDriverDevMode::FromDevMode(const DEVMODEW* devMode, GObjectBase* tree)
     const int strict = loose && loose->GetValue() ? 0 : 1;
     uint32_t index = 0;
     uint16_t code = 0;
-    if (!FindFormIndex(name, index, strict) || !owner_ || !owner_->FormIndexToPaperCode(index, code))
-        code = driver_->DefaultPaperCode();
-    paper->SetValue(code);
+    if (FindFormIndex(name, index, strict) && owner_ && owner_->FormIndexToPaperCode(index, code))
+        paper->SetValue(code);
+    else if (formSource)
+        paper->SetValue(driver_->DefaultPaperCode());
     return result;
 }
 

@@ -3,6 +3,7 @@
 #include "model/GAttributeComposite.h"
 #include "model/GFeatureIds.h"
 #include "model/GObjectIterator.h"
+#include "model/GRangeAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverObject.h"
 #include "settings/dmc/GDMCLibrary.h"
@@ -55,7 +56,34 @@ int16_t FeatureTranslator::ParseNumber(const char* text, size_t length)
     return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(static_cast<int32_t>(number)) & 0xFFFF));
 }
 
-GValueAttribute* FeatureTranslator::FindAttribute(const TranslatorDescription& description, GObjectBase* settings)
+FeatureSetting::FeatureSetting(GValueAttribute* value) : value_(value) {}
+FeatureSetting::FeatureSetting(GRangeAttribute* range) : range_(range) {}
+
+uint16_t FeatureSetting::GetValue() const
+{
+    return value_ ? value_->GetValue() : range_ ? uint16_t(range_->GetValue()) : 0;
+}
+
+void FeatureSetting::SetValue(uint16_t value)
+{
+    if (value_)
+        value_->SetValue(value);
+    else if (range_)
+        range_->SetValue(int16_t(value));
+}
+
+GAttribute* FeatureSetting::Attribute() const
+{
+    return value_ ? static_cast<GAttribute*>(value_) : static_cast<GAttribute*>(range_);
+}
+
+GAttribute* FeatureSetting::Copy() const
+{
+    GAttribute* attribute = Attribute();
+    return attribute ? attribute->Copy() : nullptr;
+}
+
+FeatureSetting FeatureTranslator::FindAttribute(const TranslatorDescription& description, GObjectBase* settings)
 {
     if (!settings || description.idCount == 0)
         return nullptr;
@@ -66,7 +94,10 @@ GValueAttribute* FeatureTranslator::FindAttribute(const TranslatorDescription& d
             return nullptr;
     }
     GObjectBase* from = description.leafFromRoot ? settings : node;
-    return GDriverObject::Feature<GValueAttribute>(from, long(description.idPath[description.idCount - 1]));
+    const long leaf = long(description.idPath[description.idCount - 1]);
+    if (GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(from, leaf))
+        return value;
+    return GDriverObject::Feature<GRangeAttribute>(from, leaf);
 }
 
 const TranslatorOption* FeatureTranslator::FindKeyword(const TranslatorDescription& description,
@@ -78,7 +109,7 @@ const TranslatorOption* FeatureTranslator::FindKeyword(const TranslatorDescripti
     return nullptr;
 }
 
-void FeatureTranslator::AddRecord(const TranslatorDescription& description, const GValueAttribute* attribute,
+void FeatureTranslator::AddRecord(const TranslatorDescription& description, FeatureSetting attribute,
                                   GAttributeComposite* changes)
 {
     if (!changes || !attribute)
@@ -96,7 +127,7 @@ void FeatureTranslator::AddRecord(const TranslatorDescription& description, cons
     }
 }
 
-void FeatureTranslator::TakeValue(const TranslatorDescription& description, GValueAttribute* attribute,
+void FeatureTranslator::TakeValue(const TranslatorDescription& description, FeatureSetting attribute,
                                   uint16_t value, GAttributeComposite* changes)
 {
     attribute->SetValue(value);
@@ -142,7 +173,7 @@ int32_t FeatureTranslator::ImportKeywordFirst(const TranslatorDescription& descr
     if (!Library().SetContext(description.featurePath))
         return 0;
     Library().Get(nullptr, buffer.data(), buffer.size());
-    GValueAttribute* attribute = FindAttribute(description, settings);
+    FeatureSetting attribute = FindAttribute(description, settings);
     if (!attribute)
         return 0;
     const TranslatorOption* row = FindKeyword(description, buffer.data());
@@ -157,7 +188,7 @@ int32_t FeatureTranslator::ImportEnumerated(const TranslatorDescription& descrip
 {
     if (matched)
         *matched = nullptr;
-    GValueAttribute* attribute = FindAttribute(description, settings);
+    FeatureSetting attribute = FindAttribute(description, settings);
     if (!attribute)
         return 0;
     std::vector<wchar_t> buffer = KeywordBuffer(description.bufferChars);
@@ -184,7 +215,7 @@ int32_t FeatureTranslator::ExportEnumerated(const TranslatorDescription& descrip
 {
     if (exported)
         *exported = nullptr;
-    GValueAttribute* attribute = FindAttribute(description, settings);
+    FeatureSetting attribute = FindAttribute(description, settings);
     if (!attribute)
         return 0;
     const uint16_t value = attribute->GetValue();
@@ -205,7 +236,7 @@ int32_t FeatureTranslator::ExportEnumerated(const TranslatorDescription& descrip
 int32_t FeatureTranslator::ImportNumeric(const TranslatorDescription& description, GObjectBase* settings,
                                          GAttributeComposite* changes, bool (*accept)(int16_t))
 {
-    GValueAttribute* attribute = FindAttribute(description, settings);
+    FeatureSetting attribute = FindAttribute(description, settings);
     if (!attribute)
         return 0;
     std::vector<wchar_t> buffer = KeywordBuffer(description.bufferChars);
@@ -226,7 +257,7 @@ int32_t FeatureTranslator::ImportNumeric(const TranslatorDescription& descriptio
 
 int32_t FeatureTranslator::ExportNumeric(const TranslatorDescription& description, GObjectBase* settings)
 {
-    GValueAttribute* attribute = FindAttribute(description, settings);
+    FeatureSetting attribute = FindAttribute(description, settings);
     if (!attribute)
         return 0;
     char narrow[kNumberBytes] = {};

@@ -9,10 +9,38 @@
 #include <cstddef>
 #include <cstdint>
 
+class GAttribute;
 class GAttributeComposite;
 class GDMCLibrary;
 class GObjectBase;
+class GRangeAttribute;
 class GValueAttribute;
+
+// The attribute a feature's value lives in: a plain value, or a range whose value is
+// read as its 16-bit word and set clamped to its bounds, as the DEVMODE fields take it.
+// Used like a pointer to the attribute; empty when the tree holds neither.
+class FeatureSetting {
+public:
+    FeatureSetting() = default;
+    FeatureSetting(std::nullptr_t) {}
+    FeatureSetting(GValueAttribute* value);
+    FeatureSetting(GRangeAttribute* range);
+
+    explicit operator bool() const { return value_ || range_; }
+    bool operator!() const { return !value_ && !range_; }
+    FeatureSetting* operator->() { return this; }
+    const FeatureSetting* operator->() const { return this; }
+
+    uint16_t GetValue() const;
+    void SetValue(uint16_t value);
+    // A copy of the attribute itself, for the change list.
+    GAttribute* Copy() const;
+    GAttribute* Attribute() const;
+
+private:
+    GValueAttribute* value_ = nullptr;
+    GRangeAttribute* range_ = nullptr;
+};
 
 // One row of an option table: the attribute's value and the configuration's keyword.
 struct TranslatorOption {
@@ -75,9 +103,9 @@ public:
     static int16_t ParseNumber(const char* text, size_t length);
 
 protected:
-    // The feature's value attribute: every node on the id path must be a composite and the
-    // leaf a value attribute; a node of another class counts as missing.
-    static GValueAttribute* FindAttribute(const TranslatorDescription& description, GObjectBase* settings);
+    // The feature's attribute: every node on the id path must be a composite and the leaf
+    // a value or a range attribute; a node of another class counts as missing.
+    static FeatureSetting FindAttribute(const TranslatorDescription& description, GObjectBase* settings);
 
     // The enumerated import; the matched row (or null) through matched.
     int32_t ImportEnumerated(const TranslatorDescription& description, GObjectBase* settings,
@@ -95,9 +123,9 @@ protected:
     int32_t ExportNumeric(const TranslatorDescription& description, GObjectBase* settings);
 
     // Sets the value and adds the description's record of it.
-    static void TakeValue(const TranslatorDescription& description, GValueAttribute* attribute, uint16_t value,
+    static void TakeValue(const TranslatorDescription& description, FeatureSetting attribute, uint16_t value,
                           GAttributeComposite* changes);
-    static void AddRecord(const TranslatorDescription& description, const GValueAttribute* attribute,
+    static void AddRecord(const TranslatorDescription& description, FeatureSetting attribute,
                           GAttributeComposite* changes);
     // Asks for the feature's lock and, when it locks, adds the marker to the lock list
     // (1102 under 366) unless the list holds that marker already. True when the feature is
@@ -114,7 +142,7 @@ protected:
     }
     // After the scan, before the record that is added either way and the lock: a class's
     // refinements of the value and its sub-features. Non-zero counts as taken over.
-    virtual int32_t AfterScan(const TranslatorDescription&, GObjectBase*, GAttributeComposite*, GValueAttribute*,
+    virtual int32_t AfterScan(const TranslatorDescription&, GObjectBase*, GAttributeComposite*, FeatureSetting,
                               const wchar_t*)
     {
         return 0;

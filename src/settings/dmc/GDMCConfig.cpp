@@ -24,6 +24,9 @@ const wchar_t kPhysical[] = L"physical";
 const wchar_t kPrinting[] = L"printing";
 const wchar_t kFactoryPhysical[] = L"factory/physical";
 const wchar_t kConnections[] = L"Printers\\Connections\\";
+// The machine's printer keys, and its connections, live under the print registry root.
+const wchar_t kMachinePrintRoot[] = L"System\\CurrentControlSet\\Control\\Print\\Printers\\";
+const wchar_t kMachineConnections[] = L"System\\CurrentControlSet\\Control\\Print\\Printers\\Connections\\";
 const wchar_t kDriverData[] = L"\\PrinterDriverData";
 const wchar_t kStale[] = L"Stale";
 
@@ -260,10 +263,12 @@ int32_t GDMCConfig::IsConnectionStale()
     switch (updateMode_) {
     case 0:
     case 1:
-        if (services->MachineKeyExists((connections + shortName_.Data()).c_str())) {
-            services->GetMachineString(text, (std::wstring(shortName_.Data()) + kDriverData).c_str(), kStale, L"FALSE");
-        } else if (services->MachineKeyExists((connections + commaForm_.Data()).c_str())) {
-            services->GetMachineString(text, (std::wstring(fullName_.Data()) + kDriverData).c_str(), kStale, L"FALSE");
+        if (services->MachineKeyExists((kMachineConnections + std::wstring(shortName_.Data())).c_str())) {
+            services->GetMachineString(text, (kMachinePrintRoot + std::wstring(shortName_.Data()) + kDriverData).c_str(),
+                                       kStale, L"FALSE");
+        } else if (services->MachineKeyExists((kMachineConnections + std::wstring(commaForm_.Data())).c_str())) {
+            services->GetMachineString(text, (kMachinePrintRoot + std::wstring(fullName_.Data()) + kDriverData).c_str(),
+                                       kStale, L"FALSE");
         } else {
             // A local printer: its own printer data says whether its configuration is
             // stale; the printer-event code writes "FALSE" there before it updates.

@@ -27,6 +27,7 @@
 #include "printer/GDriverObject.h"
 #include "printer/GFormToTrayAssociation.h"
 #include "printer/GFormToTrayDatabase.h"
+#include "printer/GSettingsClasses.h"
 #include "model/GState.h"
 
 #include <memory>
@@ -527,6 +528,7 @@ GObjectBase* ReadFontList(RWDataInStream& in, bool portable)
     if (!GetWord(in, version, portable) || version != kFontListVersion)
         return nullptr;
     RWErrorCapture capture;
+    GSettingsClasses::Scope settingsOnly;
     GDeviceFontList* list = nullptr;
     in >> list;
     if (!capture.Empty() || !in.Good() || !list) {
@@ -563,7 +565,9 @@ GObjectBase* ReadAssociation(RWDataInStream& in, bool portable)
         value = new GSelectionString(text.Data(), key, 0);
         break;
     case kObjectValue: {
+        // The value is a setting: the bytes make only the classes settings are made of.
         RWErrorCapture capture;
+        GSettingsClasses::Scope settingsOnly;
         value = GObjectBase::RestoreHeld(in);
         if (!capture.Empty() || !in.Good()) {
             GObjectBase::Drop(value);

@@ -20,7 +20,7 @@ const TranslatorDescription BookletPrintingChoiceTranslator::kDescription = {
 int32_t BookletPrintingChoiceTranslator::ToAttributes(GObjectBase* settings, GAttributeComposite* changes)
 {
     const int32_t result = ImportEnumerated(kDescription, settings, changes);
-    GValueAttribute* booklet = FindAttribute(kDescription, settings);
+    FeatureSetting booklet = FindAttribute(kDescription, settings);
     if (!booklet || booklet->GetValue() == 0)
         return result;
     GAttributeComposite* job = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kJobSettings);

@@ -38,7 +38,7 @@ const TranslatorDescription DryTimeTranslator::kDescription = {
 
 int32_t DryTimeTranslator::ToAttributes(GObjectBase* settings, GAttributeComposite* changes)
 {
-    GValueAttribute* attribute = FindAttribute(kDescription, settings);
+    FeatureSetting attribute = FindAttribute(kDescription, settings);
     if (!attribute)
         return 0;
     std::vector<wchar_t> buffer(kDescription.bufferChars, wchar_t(0x2020));
@@ -61,7 +61,7 @@ int32_t DryTimeTranslator::ToAttributes(GObjectBase* settings, GAttributeComposi
 
 int32_t DryTimeTranslator::FromAttributes(GObjectBase* settings)
 {
-    GValueAttribute* attribute = FindAttribute(kDescription, settings);
+    FeatureSetting attribute = FindAttribute(kDescription, settings);
     if (!attribute)
         return 0;
     char narrow[kNumberBytes] = {};

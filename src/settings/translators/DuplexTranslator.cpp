@@ -51,7 +51,7 @@ int32_t DuplexTranslator::ToAttributes(GObjectBase* settings, GAttributeComposit
             std::fill(keyword.begin(), keyword.end() - 1, wchar_t(0x2020));
             Library().Get(nullptr, keyword.data(), keyword.size());
         }
-        GValueAttribute* duplex = FindAttribute(kDescription, settings);
+        FeatureSetting duplex = FindAttribute(kDescription, settings);
         if (!duplex)
             return 0;
         if (const TranslatorOption* row = FindKeyword(kDescription, keyword.data())) {
@@ -82,7 +82,7 @@ int32_t DuplexTranslator::ToAttributes(GObjectBase* settings, GAttributeComposit
 
 int32_t DuplexTranslator::FromAttributes(GObjectBase* settings)
 {
-    GValueAttribute* duplex = FindAttribute(kDescription, settings);
+    FeatureSetting duplex = FindAttribute(kDescription, settings);
     if (!duplex)
         return 0;
     int32_t result = 0;

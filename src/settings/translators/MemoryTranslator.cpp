@@ -26,7 +26,7 @@ uint16_t MemoryTranslator::AdjustDependent(uint16_t dependent, uint16_t oldMemor
 
 int32_t MemoryTranslator::ToAttributes(GObjectBase* settings, GAttributeComposite* changes)
 {
-    GValueAttribute* memory = FindAttribute(kDescription, settings);
+    FeatureSetting memory = FindAttribute(kDescription, settings);
     if (!memory)
         return 0;
     const uint16_t before = memory->GetValue();

@@ -39,7 +39,7 @@ int32_t NUpChoiceTranslator::ToAttributes(GObjectBase* settings, GAttributeCompo
 
 int32_t NUpChoiceTranslator::FromAttributes(GObjectBase* settings)
 {
-    GValueAttribute* attribute = FindAttribute(kDescription, settings);
+    FeatureSetting attribute = FindAttribute(kDescription, settings);
     const int32_t result = ExportEnumerated(kDescription, settings);
     if (attribute && attribute->GetValue() != kOneUp) {
         NUpPageOrderChoiceTranslator(Library()).FromAttributes(settings);

@@ -89,7 +89,7 @@ int32_t OutputBinTranslator::Ahead(GObjectBase* settings, Direction direction)
 }
 
 int32_t OutputBinTranslator::AfterScan(const TranslatorDescription&, GObjectBase* settings, GAttributeComposite*,
-                                       GValueAttribute* bin, const wchar_t* keyword)
+                                       FeatureSetting bin, const wchar_t* keyword)
 {
     GAttributeComposite* device = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kDeviceSettings);
     if (GStringAttribute* model = GDriverObject::Feature<GStringAttribute>(device, FeatureId::kAccessoryModel)) {

@@ -30,5 +30,5 @@ protected:
     int32_t Ahead(GObjectBase* settings, Direction direction) override;
     // The accessory's refinement of the bin.
     int32_t AfterScan(const TranslatorDescription& description, GObjectBase* settings, GAttributeComposite* changes,
-                      GValueAttribute* bin, const wchar_t* keyword) override;
+                      FeatureSetting bin, const wchar_t* keyword) override;
 };

@@ -114,7 +114,7 @@ PaperSizeTranslator::PaperSizeTranslator(GDMCLibrary& library, GDriverObject* dr
 
 int32_t PaperSizeTranslator::ToAttributes(GObjectBase* settings, GAttributeComposite* changes)
 {
-    GValueAttribute* attribute = FindAttribute(description_, settings);
+    FeatureSetting attribute = FindAttribute(description_, settings);
     if (!attribute)
         return 0;
     std::vector<wchar_t> buffer(kKeywordChars, wchar_t(0x2020));
@@ -141,7 +141,7 @@ int32_t PaperSizeTranslator::ToAttributes(GObjectBase* settings, GAttributeCompo
 
 int32_t PaperSizeTranslator::FromAttributes(GObjectBase* settings)
 {
-    GValueAttribute* attribute = FindAttribute(description_, settings);
+    FeatureSetting attribute = FindAttribute(description_, settings);
     if (!attribute)
         return 0;
     uint16_t code = attribute->GetValue();

@@ -20,7 +20,7 @@ const TranslatorDescription PrintColorAsGrayTranslator::kDescription = {
     TranslatorLock::kNonZero, 296, true, kOptions, CountOf(kOptions), false};
 
 int32_t PrintColorAsGrayTranslator::AfterScan(const TranslatorDescription&, GObjectBase* settings,
-                                              GAttributeComposite* changes, GValueAttribute* grey, const wchar_t*)
+                                              GAttributeComposite* changes, FeatureSetting grey, const wchar_t*)
 {
     return grey->GetValue() == 1 && PrintColorAsGrayOptionsTranslator(Library()).ToAttributes(settings, changes);
 }

@@ -14,6 +14,6 @@ public:
 protected:
     // The grey options, in when grey printing is on, out always.
     int32_t AfterScan(const TranslatorDescription& description, GObjectBase* settings, GAttributeComposite* changes,
-                      GValueAttribute* grey, const wchar_t* keyword) override;
+                      FeatureSetting grey, const wchar_t* keyword) override;
     int32_t AfterExport(GObjectBase* settings, int32_t exported) override;
 };

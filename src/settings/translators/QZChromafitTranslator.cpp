@@ -134,7 +134,7 @@ int32_t QZChromafitTranslator::ToAttributes(GObjectBase* settings, GAttributeCom
 {
     settings_ = settings;
     changes_ = changes;
-    GValueAttribute* mode = FindAttribute(kDescription, settings);
+    FeatureSetting mode = FindAttribute(kDescription, settings);
     if (!mode)
         return 0;
     std::vector<wchar_t> keyword = Buffer(kDescription.bufferChars);
@@ -200,7 +200,7 @@ bool QZChromafitTranslator::IsSameAsConfigured(const GChromafitBase* attribute) 
 int32_t QZChromafitTranslator::FromAttributes(GObjectBase* settings)
 {
     settings_ = settings;
-    GValueAttribute* mode = FindAttribute(kDescription, settings);
+    FeatureSetting mode = FindAttribute(kDescription, settings);
     if (!mode)
         return 0;
     if (mode->GetValue() != kManual) {

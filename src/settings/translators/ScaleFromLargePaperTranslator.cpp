@@ -22,7 +22,7 @@ const TranslatorDescription ScaleFromLargePaperTranslator::kDescription = {
 
 int32_t ScaleFromLargePaperTranslator::ToAttributes(GObjectBase* settings, GAttributeComposite*)
 {
-    GValueAttribute* attribute = FindAttribute(kDescription, settings);
+    FeatureSetting attribute = FindAttribute(kDescription, settings);
     if (!attribute)
         return 0;
     std::vector<wchar_t> buffer(kDescription.bufferChars, wchar_t(0x2020));
@@ -36,7 +36,7 @@ int32_t ScaleFromLargePaperTranslator::ToAttributes(GObjectBase* settings, GAttr
 
 int32_t ScaleFromLargePaperTranslator::FromAttributes(GObjectBase* settings)
 {
-    GValueAttribute* attribute = FindAttribute(kDescription, settings);
+    FeatureSetting attribute = FindAttribute(kDescription, settings);
     if (!attribute)
         return 0;
     Library().SetExport(kDescription.featurePath, attribute->GetValue() == 1 ? kOptions[0].keyword : kOptions[1].keyword);

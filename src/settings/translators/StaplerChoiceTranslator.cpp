@@ -46,7 +46,7 @@ const TranslatorOption* StaplerChoiceTranslator::ChooseRow(const TranslatorDescr
 }
 
 int32_t StaplerChoiceTranslator::AfterScan(const TranslatorDescription&, GObjectBase* settings,
-                                           GAttributeComposite* changes, GValueAttribute*, const wchar_t*)
+                                           GAttributeComposite* changes, FeatureSetting, const wchar_t*)
 {
     StaplingTranslator(Library()).ToAttributes(settings, changes);
     return 0;

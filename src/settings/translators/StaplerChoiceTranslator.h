@@ -18,6 +18,6 @@ protected:
     const TranslatorOption* ChooseRow(const TranslatorDescription& description, const wchar_t* keyword) override;
     // The stapling option, whose result does not count.
     int32_t AfterScan(const TranslatorDescription& description, GObjectBase* settings, GAttributeComposite* changes,
-                      GValueAttribute* choice, const wchar_t* keyword) override;
+                      FeatureSetting choice, const wchar_t* keyword) override;
     int32_t AfterExport(GObjectBase* settings, int32_t exported) override;
 };

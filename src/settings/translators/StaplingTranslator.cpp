@@ -47,7 +47,7 @@ StaplingTranslator::StaplingTranslator(GDMCLibrary& library)
 
 int32_t StaplingTranslator::ToAttributes(GObjectBase* settings, GAttributeComposite* changes)
 {
-    GValueAttribute* stapling = FindAttribute(kDescription, settings);
+    FeatureSetting stapling = FindAttribute(kDescription, settings);
     if (!stapling)
         return 0;
     GAttributeComposite* job = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kJobSettings);
@@ -63,7 +63,7 @@ int32_t StaplingTranslator::ToAttributes(GObjectBase* settings, GAttributeCompos
         return 1;
     }
     Library().Get(nullptr, keyword.data(), keyword.size());
-    GValueAttribute* target = stapling;
+    FeatureSetting target = stapling;
     if (GDMCLibrary::KeywordEquals(keyword.data(), kStitching)) {
         target = GDriverObject::Feature<GValueAttribute>(job, FeatureId::kStitching);
         if (!target)
@@ -84,7 +84,7 @@ int32_t StaplingTranslator::ToAttributes(GObjectBase* settings, GAttributeCompos
 
 int32_t StaplingTranslator::FromAttributes(GObjectBase* settings)
 {
-    GValueAttribute* stapling = FindAttribute(kDescription, settings);
+    FeatureSetting stapling = FindAttribute(kDescription, settings);
     if (!stapling)
         return 0;
     GAttributeComposite* job = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kJobSettings);

@@ -21,7 +21,7 @@ const TranslatorDescription Tray1Translator::kDescription = {
 
 int32_t Tray1Translator::ToAttributes(GObjectBase* settings, GAttributeComposite* changes)
 {
-    GValueAttribute* installed = FindAttribute(kDescription, settings);
+    FeatureSetting installed = FindAttribute(kDescription, settings);
     if (!installed)
         return 0;
     std::vector<wchar_t> buffer(kDescription.bufferChars, wchar_t(0x2020));

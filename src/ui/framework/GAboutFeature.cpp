@@ -64,6 +64,22 @@ RWWString GAboutFeature::DriverText()
     return text;
 }
 
+RWWString GAboutFeature::BoxText(const GUIData* data, const RWWString& extensions)
+{
+    RWWString text;
+    if (data && data->printerName)
+        Line(text, L"Printer: ", L"", RWWString(data->printerName));
+    if (data && data->driverName)
+        Line(text, L"Driver: ", L"", RWWString(data->driverName));
+    if (extensions.Length()) {
+        Line(text, L"Extensions:");
+        text += extensions;
+    } else {
+        Line(text, L"No extensions are registered.");
+    }
+    return text;
+}
+
 INT_PTR GAboutFeature::Show(HWND owner)
 {
     HMODULE library = ResourceLibrary::GetResourceLibrary();
@@ -81,7 +97,8 @@ INT_PTR CALLBACK GAboutFeature::AboutBoxProc(HWND window, UINT message, WPARAM w
         auto* printer = data ? dynamic_cast<GPeripheral*>(data->printer) : nullptr;
         GObjectBase* configuration = printer ? printer->GetConfiguration() : nullptr;
         SetDlgItemTextW(window, kDriverTextItem, DriverText().Data());
-        SetDlgItemTextW(window, kExtensionsItem, ExtensionText(configuration, data ? data->settings : nullptr).Data());
+        SetDlgItemTextW(window, kExtensionsItem,
+                        BoxText(data, ExtensionText(configuration, data ? data->settings : nullptr)).Data());
         return TRUE;
     }
     case WM_COMMAND:

@@ -9,6 +9,7 @@
 #include "ui/framework/GFeature.h"
 
 class GObjectBase;
+struct GUIData;
 
 class GAboutFeature : public GFeature {
 public:
@@ -25,6 +26,9 @@ public:
     static RWWString ExtensionText(GObjectBase* configuration, GObjectBase* settings);
     // The driver's line: the product string of the resource library and the suffix.
     static RWWString DriverText();
+    // What the box's text field lists: the printer and driver names of the sheet, then
+    // the extensions' lines, or a line saying that none is registered.
+    static RWWString BoxText(const GUIData* data, const RWWString& extensions);
     // Shows the box modally over the owner: IDOK, or -1 when it cannot be shown.
     INT_PTR Show(HWND owner);
 

@@ -1,11 +1,13 @@
 #include "ui/framework/GModalDialog.h"
 
+#include "ui/framework/GPropertyPage.h"
 #include "ui/framework/GSheetContext.h"
 #include "ui/framework/ResourceLibrary.h"
 
 INT_PTR GModalDialog::Run(HWND owner, uint32_t flag)
 {
     HMODULE library = ResourceLibrary::GetResourceLibrary();
+    GPropertyPage::RegisterCommonControls();
     GSheetContext* context = GetContext();
     if (context && !context->GetSettings().InTransaction())
         context->GetSettings().BeginTransaction();

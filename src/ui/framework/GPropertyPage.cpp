@@ -2,10 +2,13 @@
 
 #include "ui/framework/GSheetContext.h"
 
+#include <commctrl.h>
+
 GPropertyPage::GPropertyPage(QZPageEntry* entry, HINSTANCE instance, uint16_t dialogId, GSheetContext* context,
                              bool hasHelp, uint32_t helpId)
     : GDialogBase(dialogId, context, hasHelp, helpId), entry_(entry)
 {
+    RegisterCommonControls();
     if (!entry)
         return;
     entry->hInstance = instance;
@@ -32,12 +35,24 @@ INT_PTR CALLBACK GPropertyPage::PropertyPageProc(HWND window, UINT message, WPAR
     return page->HandleMessage(window, message, wParam, lParam);
 }
 
+void GPropertyPage::RegisterCommonControls()
+{
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&classes);
+}
+
 INT_PTR GPropertyPage::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG)
         window_ = window;
+    GSheetContext* context = GetContext();
+    const uint32_t before = context ? context->GetSettings().Revision() : 0;
     const int handled = DispatchToControls(window, message, wParam, lParam);
-    if (GSheetContext* context = GetContext())
+    // A setting the user changed on the page (or in a sub-dialog it opened) lights the
+    // sheet's Apply button.
+    if (context && message != WM_INITDIALOG && context->GetSettings().Revision() != before)
+        SendMessageW(GetParent(window), PSM_CHANGED, WPARAM(window), 0);
+    if (context)
         context->OnPageMessage(window, message, wParam, lParam);
     return message == WM_INITDIALOG ? TRUE : handled;
 }

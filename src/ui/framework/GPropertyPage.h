@@ -16,6 +16,9 @@ public:
     // The page procedure of every page. It keeps the entry in DWLP_USER before anything
     // handles WM_INITDIALOG, so the hook finds it from then on.
     static INT_PTR CALLBACK PropertyPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Registers the common-control classes the templates use (the spin controls) before
+    // a page or dialog is made from a template.
+    static void RegisterCommonControls();
 
 private:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

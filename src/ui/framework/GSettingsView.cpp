@@ -44,8 +44,38 @@ int GSettingsView::SetValue(uint16_t featureId, uint16_t value)
     if (!attribute)
         return 0;
     if (open_ && before != value)
-        journal_.push_back({attribute, before});
+        journal_.push_back({attribute, before, false, RWCString()});
     Put(attribute, value);
+    uint16_t after = 0;
+    Setting(settings_, featureId, after);
+    if (after != before)
+        ++revision_;
+    return 1;
+}
+
+int GSettingsView::SetStringW(uint16_t featureId, const RWWString& text)
+{
+    GStringAttribute* attribute = GDriverObject::Feature<GStringAttribute>(settings_, featureId);
+    if (!attribute)
+        return 0;
+    const RWCString narrow = text.ToAscii();
+    const RWCString before = attribute->GetString();
+    if (before == narrow)
+        return 1;
+    if (open_)
+        journal_.push_back({attribute, 0, true, before});
+    attribute->SetString(narrow);
+    ++revision_;
+    return 1;
+}
+
+int GSettingsView::GetBounds(uint16_t featureId, int32_t& minimum, int32_t& maximum) const
+{
+    const GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(settings_, featureId);
+    if (!range)
+        return 0;
+    minimum = range->GetMinimum();
+    maximum = range->GetMaximum();
     return 1;
 }
 
@@ -60,6 +90,7 @@ void GSettingsView::BeginTransaction()
 {
     journal_.clear();
     open_ = true;
+    revisionAtBegin_ = revision_;
 }
 
 void GSettingsView::Commit()
@@ -71,8 +102,14 @@ void GSettingsView::Commit()
 void GSettingsView::Rollback()
 {
     // Newest first, so a value changed twice gets its first old value back.
-    for (auto it = journal_.rbegin(); it != journal_.rend(); ++it)
-        Put(it->attribute, it->before);
+    for (auto it = journal_.rbegin(); it != journal_.rend(); ++it) {
+        if (it->text)
+            static_cast<GStringAttribute*>(it->attribute)->SetString(it->textBefore);
+        else
+            Put(it->attribute, it->before);
+    }
     journal_.clear();
     open_ = false;
+    // What the transaction changed is undone: the view counts as it was before it.
+    revision_ = revisionAtBegin_;
 }

@@ -3,6 +3,7 @@
 // journaled so that a cancelled dialog can take them back.
 #pragma once
 
+#include "foundation/RWCString.h"
 #include "foundation/RWWString.h"
 
 #include <cstdint>
@@ -22,6 +23,14 @@ public:
     int SetValue(uint16_t featureId, uint16_t value);
     // 1 with the string; "" when absent.
     int GetStringW(uint16_t featureId, RWWString& text) const;
+    // 1 when the feature is a text setting and now holds the text (narrowed to its low
+    // bytes, as the settings keep names).
+    int SetStringW(uint16_t featureId, const RWWString& text);
+    // 1 with the bounds when the feature is a range setting.
+    int GetBounds(uint16_t featureId, int32_t& minimum, int32_t& maximum) const;
+    // Counts the changes made through the view, so that a page can tell that a message
+    // changed something; a rollback brings back the count of its transaction's start.
+    uint32_t Revision() const { return revision_; }
 
     void BeginTransaction();
     void Commit();
@@ -33,9 +42,13 @@ private:
     struct Change {
         GAttribute* attribute;
         uint16_t before;
+        bool text;
+        RWCString textBefore;
     };
     static void Put(GAttribute* attribute, uint16_t value);
     GObjectBase* settings_;
     bool open_ = false;
+    uint32_t revision_ = 0;
+    uint32_t revisionAtBegin_ = 0;
     std::vector<Change> journal_;
 };

@@ -1,32 +1,73 @@
 #include "ui/pages/GFeatureControl.h"
 
-#include "ui/framework/GValueFeature.h"
+#include "model/GConfiguration.h"
+#include "model/GRangeAttribute.h"
+#include "printer/GDriverObject.h"
+#include "ui/framework/GSheetContext.h"
+
+#include <commctrl.h>
 
 #include <cwchar>
 
 namespace {
 
-bool ItemHasRole(HWND item, GFeatureControl::Kind kind)
+enum Role { kNoRole, kCheckRole, kRadioRole, kEditRole, kListRole, kPushRole, kSpinRole };
+
+Role RoleOf(HWND item)
 {
     wchar_t name[32] = {};
     if (!item || !GetClassNameW(item, name, 32))
-        return false;
-    const LONG type = GetWindowLongW(item, GWL_STYLE) & BS_TYPEMASK;
-    const bool button = _wcsicmp(name, L"Button") == 0;
+        return kNoRole;
+    if (_wcsicmp(name, L"Edit") == 0)
+        return kEditRole;
+    if (_wcsicmp(name, L"ComboBox") == 0 || _wcsicmp(name, L"ListBox") == 0)
+        return kListRole;
+    if (_wcsicmp(name, UPDOWN_CLASSW) == 0)
+        return kSpinRole;
+    if (_wcsicmp(name, L"Button") != 0)
+        return kNoRole;
+    switch (GetWindowLongW(item, GWL_STYLE) & BS_TYPEMASK) {
+    case BS_AUTOCHECKBOX:
+    case BS_CHECKBOX:
+        return kCheckRole;
+    case BS_AUTORADIOBUTTON:
+    case BS_RADIOBUTTON:
+        return kRadioRole;
+    case BS_PUSHBUTTON:
+    case BS_DEFPUSHBUTTON:
+        return kPushRole;
+    default:
+        return kNoRole;
+    }
+}
+
+Role RoleOfKind(GFeatureControl::Kind kind)
+{
     switch (kind) {
     case GFeatureControl::kCheck:
-        return button && (type == BS_AUTOCHECKBOX || type == BS_CHECKBOX);
+        return kCheckRole;
     case GFeatureControl::kRadio:
-        return button && (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON);
+        return kRadioRole;
     case GFeatureControl::kEdit:
-        return _wcsicmp(name, L"Edit") == 0;
+        return kEditRole;
     case GFeatureControl::kList:
-        return _wcsicmp(name, L"ComboBox") == 0 || _wcsicmp(name, L"ListBox") == 0;
+        return kListRole;
     case GFeatureControl::kButton:
-        return button && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON);
+        return kPushRole;
     default:
-        return false;
+        return kNoRole;
     }
+}
+
+bool IsComboBox(HWND item)
+{
+    wchar_t name[32] = {};
+    return item && GetClassNameW(item, name, 32) && _wcsicmp(name, L"ComboBox") == 0;
+}
+
+int32_t Clamp(int32_t value, int32_t minimum, int32_t maximum)
+{
+    return value < minimum ? minimum : value > maximum ? maximum : value;
 }
 
 }  // namespace
@@ -41,46 +82,171 @@ GFeatureControl::GFeatureControl(GFeature* binding, const DialogItem* items, GMo
 {
 }
 
-std::vector<int> GFeatureControl::RoleItems(HWND dialog) const
+std::vector<int> GFeatureControl::ItemsOfKind(HWND dialog, Kind kind) const
 {
+    const Role role = RoleOfKind(kind);
     std::vector<int> found;
     for (const DialogItem& item : GetItems())
-        if (ItemHasRole(GetDlgItem(dialog, item.itemId), kind_))
+        if (role != kNoRole && RoleOf(GetDlgItem(dialog, item.itemId)) == role)
             found.push_back(item.itemId);
     return found;
+}
+
+int GFeatureControl::ReadValue(uint16_t& value) const
+{
+    value = 0;
+    GValueFeature* feature = Value();
+    return feature ? feature->Read(value) : 0;
 }
 
 uint16_t GFeatureControl::ReadValue() const
 {
     uint16_t value = 0;
-    if (auto* feature = dynamic_cast<GValueFeature*>(GetBinding()))
-        feature->Read(value);
+    ReadValue(value);
     return value;
 }
 
 void GFeatureControl::WriteValue(uint16_t value)
 {
-    if (auto* feature = dynamic_cast<GValueFeature*>(GetBinding()))
+    if (GValueFeature* feature = Value())
         feature->Write(value);
+}
+
+void GFeatureControl::Bounds(int32_t& minimum, int32_t& maximum) const
+{
+    GValueFeature* feature = Value();
+    if (feature && feature->GetBounds(minimum, maximum) && minimum <= maximum)
+        return;
+    GSheetContext* context = feature ? feature->GetContext() : nullptr;
+    GUIData* data = context ? context->GetGUIData() : nullptr;
+    GObjectBase* configuration = data && data->driverUI ? data->driverUI->GetPrinterConfiguration() : nullptr;
+    auto* range = rangeFeature_ ? GDriverObject::Feature<GRangeAttribute>(configuration, rangeFeature_) : nullptr;
+    if (range && range->GetMinimum() <= range->GetMaximum()) {
+        minimum = range->GetMinimum();
+        maximum = range->GetMaximum();
+        return;
+    }
+    minimum = 0;
+    maximum = 0xFFFF;
+}
+
+void GFeatureControl::FillList(HWND dialog, int itemId, const std::vector<FeatureChoice>& choices, uint16_t value,
+                               bool enable)
+{
+    HWND list = GetDlgItem(dialog, itemId);
+    if (!list)
+        return;
+    const bool combo = IsComboBox(list);
+    SendMessageW(list, combo ? CB_RESETCONTENT : LB_RESETCONTENT, 0, 0);
+    LRESULT selected = -1;
+    for (const FeatureChoice& choice : choices) {
+        const LRESULT at = SendMessageW(list, combo ? CB_ADDSTRING : LB_ADDSTRING, 0,
+                                        reinterpret_cast<LPARAM>(choice.label.Data()));
+        if (at < 0)
+            continue;
+        SendMessageW(list, combo ? CB_SETITEMDATA : LB_SETITEMDATA, WPARAM(at), LPARAM(choice.value));
+        if (choice.value == value && selected < 0)
+            selected = at;
+    }
+    SendMessageW(list, combo ? CB_SETCURSEL : LB_SETCURSEL, WPARAM(selected), 0);
+    EnableWindow(list, enable && !choices.empty());
+}
+
+int GFeatureControl::SelectedValue(HWND dialog, int itemId, uint16_t& value)
+{
+    HWND list = GetDlgItem(dialog, itemId);
+    if (!list)
+        return 0;
+    const bool combo = IsComboBox(list);
+    const LRESULT at = SendMessageW(list, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0);
+    if (at < 0)
+        return 0;
+    const LRESULT data = SendMessageW(list, combo ? CB_GETITEMDATA : LB_GETITEMDATA, WPARAM(at), 0);
+    if (data < 0 || data > 0xFFFF)
+        return 0;
+    value = uint16_t(data);
+    return 1;
+}
+
+void GFeatureControl::ShowNumber(HWND dialog, int editId, int spinId, int32_t value, int32_t minimum,
+                                 int32_t maximum)
+{
+    value = Clamp(value, minimum, maximum);
+    if (HWND spin = spinId ? GetDlgItem(dialog, spinId) : nullptr) {
+        SendMessageW(spin, UDM_SETBUDDY, WPARAM(GetDlgItem(dialog, editId)), 0);
+        SendMessageW(spin, UDM_SETRANGE32, WPARAM(minimum), LPARAM(maximum));
+        SendMessageW(spin, UDM_SETPOS32, 0, LPARAM(value));
+    }
+    BOOL ok = FALSE;
+    const int shown = int(GetDlgItemInt(dialog, editId, &ok, TRUE));
+    if (!ok || shown != value)
+        SetDlgItemInt(dialog, editId, UINT(value), TRUE);
+}
+
+void GFeatureControl::DisableDeadItems(HWND dialog, bool featurePresent)
+{
+    for (const DialogItem& item : GetItems()) {
+        HWND window = GetDlgItem(dialog, item.itemId);
+        const Role role = RoleOf(window);
+        if (role == kPushRole) {
+            if (item.itemId == IDOK || item.itemId == IDCANCEL)
+                continue;
+            const std::vector<int> buttons = RoleItems(dialog);
+            const int opener = opener_ ? opener_ : buttons.empty() ? 0 : buttons[0];
+            const bool live = kind_ == kButton && Opens() && item.itemId == opener;
+            if (!live)
+                EnableWindow(window, FALSE);
+        } else if (role == kNoRole || role == kSpinRole) {
+            if (role == kSpinRole && !featurePresent)
+                EnableWindow(window, FALSE);
+        } else if (role != RoleOfKind(kind_) ? !DrivesItem(item.itemId) : !featurePresent) {
+            EnableWindow(window, FALSE);
+        }
+    }
+    // Radio buttons beyond the group's values stand for settings no binding holds.
+    if (kind_ == kRadio && !radioValues_.empty()) {
+        const std::vector<int> radios = RoleItems(dialog);
+        for (size_t i = radioValues_.size(); i < radios.size(); ++i)
+            EnableWindow(GetDlgItem(dialog, radios[i]), FALSE);
+    }
 }
 
 void GFeatureControl::Show(HWND dialog)
 {
+    uint16_t value = 0;
+    const bool present = kind_ == kButton || kind_ == kInert || ReadValue(value);
+    DisableDeadItems(dialog, present);
     const std::vector<int> items = RoleItems(dialog);
     if (items.empty())
         return;
-    const uint16_t value = ReadValue();
+    if (kind_ == kList) {
+        // The choices show even while the feature is absent; the list is then disabled.
+        std::vector<FeatureChoice> choices;
+        if (GValueFeature* feature = Value())
+            feature->GetChoices(choices);
+        FillList(dialog, items[0], choices, present ? value : uint16_t(0xFFFF), present);
+        return;
+    }
+    if (!present)
+        return;
     switch (kind_) {
     case kCheck:
         CheckDlgButton(dialog, items[0], value ? BST_CHECKED : BST_UNCHECKED);
         break;
     case kRadio:
-        for (size_t i = 0; i < items.size(); ++i)
-            CheckDlgButton(dialog, items[i], i == value ? BST_CHECKED : BST_UNCHECKED);
+        for (size_t i = 0; i < items.size() && InGroup(i); ++i)
+            CheckDlgButton(dialog, items[i], RadioValue(i) == value ? BST_CHECKED : BST_UNCHECKED);
         break;
-    case kEdit:
-        SetDlgItemInt(dialog, items[0], value, FALSE);
+    case kEdit: {
+        int32_t minimum = 0, maximum = 0;
+        Bounds(minimum, maximum);
+        int spin = 0;
+        for (const DialogItem& item : GetItems())
+            if (!spin && RoleOf(GetDlgItem(dialog, item.itemId)) == kSpinRole)
+                spin = item.itemId;
+        ShowNumber(dialog, items[0], spin, minimum < 0 ? int16_t(value) : int32_t(value), minimum, maximum);
         break;
+    }
     default:
         break;
     }
@@ -92,18 +258,8 @@ void GFeatureControl::OnButton(HWND dialog)
         dialog_->Run(dialog, 0);
 }
 
-int GFeatureControl::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+int GFeatureControl::OnCommand(HWND dialog, int id, UINT code)
 {
-    if (message == WM_INITDIALOG) {
-        Show(dialog);
-        return 0;
-    }
-    if (message != WM_COMMAND || kind_ == kInert)
-        return 0;
-    const int id = LOWORD(wParam);
-    const UINT code = HIWORD(wParam);
-    if (id == IDOK || id == IDCANCEL)
-        return 0;
     const std::vector<int> items = RoleItems(dialog);
     for (size_t i = 0; i < items.size(); ++i) {
         if (items[i] != id)
@@ -114,29 +270,42 @@ int GFeatureControl::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM)
                 WriteValue(IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0);
             return 1;
         case kRadio:
-            if (code == BN_CLICKED)
-                WriteValue(uint16_t(i));
+            if (code == BN_CLICKED && InGroup(i) && IsDlgButtonChecked(dialog, id) == BST_CHECKED)
+                WriteValue(RadioValue(i));
             return 1;
         case kEdit: {
-            if (code != EN_CHANGE || i != 0)
+            if (i != 0)
                 return 0;
-            BOOL ok = FALSE;
-            const UINT value = GetDlgItemInt(dialog, id, &ok, FALSE);
-            if (ok && value <= 0xFFFF)
-                WriteValue(uint16_t(value));
+            int32_t minimum = 0, maximum = 0;
+            Bounds(minimum, maximum);
+            if (code == EN_CHANGE) {
+                BOOL ok = FALSE;
+                const int value = int(GetDlgItemInt(dialog, id, &ok, TRUE));
+                if (ok)
+                    WriteValue(uint16_t(Clamp(value, minimum, maximum)));
+            } else if (code == EN_KILLFOCUS) {
+                // What was typed beyond the bounds shows the value the feature took.
+                uint16_t value = 0;
+                if (ReadValue(value)) {
+                    const int32_t shown = minimum < 0 ? int16_t(value) : int32_t(value);
+                    BOOL ok = FALSE;
+                    if (int(GetDlgItemInt(dialog, id, &ok, TRUE)) != shown || !ok)
+                        SetDlgItemInt(dialog, id, UINT(shown), TRUE);
+                }
+            }
             return 1;
         }
         case kList:
-            if (code == CBN_SELCHANGE) {
-                const LRESULT selection = SendDlgItemMessageW(dialog, id, CB_GETCURSEL, 0, 0);
-                if (selection >= 0 && selection <= 0xFFFF)
-                    WriteValue(uint16_t(selection));
+            if (i == 0 && code == CBN_SELCHANGE) {  // LBN_SELCHANGE has the same code
+                uint16_t value = 0;
+                if (SelectedValue(dialog, id, value))
+                    WriteValue(value);
             }
             return 1;
         case kButton:
             if (id != (opener_ ? opener_ : items[0]))
                 return 0;
-            if (code == BN_CLICKED)
+            if (code == BN_CLICKED && Opens())
                 OnButton(dialog);
             return 1;
         default:
@@ -144,4 +313,18 @@ int GFeatureControl::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM)
         }
     }
     return 0;
+}
+
+int GFeatureControl::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        Show(dialog);
+        return 0;
+    }
+    if (message != WM_COMMAND || kind_ == kInert)
+        return 0;
+    const int id = LOWORD(wParam);
+    if (id == IDOK || id == IDCANCEL)
+        return 0;
+    return OnCommand(dialog, id, HIWORD(wParam));
 }

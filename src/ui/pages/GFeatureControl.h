@@ -1,15 +1,21 @@
-// The control of one feature's group of items, by kind: a check box writes 0 or 1, a
-// radio group the index of the chosen button, an edit field its number, a list its
-// selection (the lists are not filled yet), a button opens its sub-dialog; the rest is
-// inert. OK and Cancel are never taken: they close the dialog the control sits on. The
-// items of each role are found by their window class and style, so a label in the table
-// is passed over. Works without a binding (it then reads 0 and writes nothing) and owns
-// its sub-dialog.
+// The control of one feature's group of items, by kind, each showing and writing the
+// feature's own value: a check box writes 0 or 1; a radio group the value its chosen
+// button stands for; an edit field its number, kept within the feature's bounds, with
+// the spin control of the table attached to it; a list holds the feature's choices with
+// the current one selected and writes the chosen one's value; a button opens its
+// sub-dialog. OK and Cancel are never taken: they close the dialog the control sits on.
+// The items of each role are found by their window class and style, so a label in the
+// table is passed over. Items whose feature the settings lack are disabled, and so are a
+// push button of the table that opens nothing and an item of another kind that the
+// control does not drive. Works without a binding (it then reads 0
+// and writes nothing) and owns its sub-dialog.
 #pragma once
 
 #include "ui/framework/GDialogControl.h"
 #include "ui/framework/GModalDialog.h"
+#include "ui/framework/GValueFeature.h"
 
+#include <initializer_list>
 #include <memory>
 
 class GFeatureControl : public GDialogControl {
@@ -17,29 +23,73 @@ public:
     enum Kind { kInert, kCheck, kRadio, kEdit, kList, kButton };
 
     GFeatureControl(GFeature* binding, const DialogItem* items, Kind kind);
-    // A button that opens the dialog (null: the button does nothing).
+    // A button that opens the dialog (null: the button does nothing and is disabled).
     GFeatureControl(GFeature* binding, const DialogItem* items, GModalDialog* dialog);
 
     Kind GetKind() const { return kind_; }
     // The button that opens the sub-dialog when it is not the first of the table.
     void SetOpener(int itemId) { opener_ = itemId; }
     GModalDialog* GetDialog() const { return dialog_.get(); }
+    // The values the radio buttons stand for, in table order; without them a button
+    // stands for its position in the group.
+    void SetRadioValues(std::initializer_list<uint16_t> values) { radioValues_.assign(values); }
+    uint16_t RadioValue(size_t index) const
+    {
+        return index < radioValues_.size() ? radioValues_[index] : uint16_t(index);
+    }
+    // The range setting of the printer configuration that bounds the number when the
+    // binding has no bounds of its own.
+    void SetRangeFeature(uint16_t featureId) { rangeFeature_ = featureId; }
+    // Whether the radio button at the index belongs to the group of the feature: every
+    // one without a values table, else those the table names.
+    bool InGroup(size_t index) const { return radioValues_.empty() || index < radioValues_.size(); }
     int OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // The items of the table that have the role, in table order.
+    std::vector<int> ItemsOfKind(HWND dialog, Kind kind) const;
+    // Fills a list (combo box or list box) with the choices and selects the one of the
+    // value; none is selected when no choice has it. The list is enabled when asked and
+    // it has choices.
+    static void FillList(HWND dialog, int itemId, const std::vector<FeatureChoice>& choices, uint16_t value,
+                         bool enable = true);
+    // The value of the list's selected choice: 1 with it, 0 when nothing is selected.
+    static int SelectedValue(HWND dialog, int itemId, uint16_t& value);
+    // The number of the edit field kept within the bounds, its spin control (0: none)
+    // given the same bounds and position.
+    static void ShowNumber(HWND dialog, int editId, int spinId, int32_t value, int32_t minimum, int32_t maximum);
 
 protected:
     // What a click on the button does: runs the sub-dialog over the page.
     virtual void OnButton(HWND dialog);
-    // The items of the table that have the role of the kind, in table order.
-    std::vector<int> RoleItems(HWND dialog) const;
+    // Whether a click on the opener does something.
+    virtual bool Opens() const { return dialog_ != nullptr; }
+    // Whether the control drives the item although it is not of the control's kind.
+    virtual bool DrivesItem(int itemId) const { return false; }
+    // Shows the feature's value in the items (WM_INITDIALOG).
+    virtual void Show(HWND dialog);
+    // A command of one of the table's items: 1 when the control took it.
+    virtual int OnCommand(HWND dialog, int id, UINT code);
+    // The items of the kind of this control, in table order.
+    std::vector<int> RoleItems(HWND dialog) const { return ItemsOfKind(dialog, kind_); }
+    GValueFeature* Value() const { return dynamic_cast<GValueFeature*>(GetBinding()); }
+    // 1 with the value; 0 when the feature is absent (or there is no binding).
+    int ReadValue(uint16_t& value) const;
     uint16_t ReadValue() const;
     void WriteValue(uint16_t value);
+    // The bounds of the number: the binding's, else those of the configuration's range
+    // setting, else any 16-bit value.
+    void Bounds(int32_t& minimum, int32_t& maximum) const;
+    // Disables the items of the kinds this control drives when its feature is absent,
+    // the push buttons of the table that open nothing and the items of other kinds that
+    // it does not drive.
+    void DisableDeadItems(HWND dialog, bool featurePresent);
 
 private:
-    void Show(HWND dialog);
-
     Kind kind_;
     int opener_ = 0;
     std::unique_ptr<GModalDialog> dialog_;
+    std::vector<uint16_t> radioValues_;
+    uint16_t rangeFeature_ = 0;
 };
 
 // A control of a named feature whose kind is fixed unless the builder gives another.

@@ -2,14 +2,35 @@
 // for (see GFeatureControl), and the shared controls of the pages' tails.
 #pragma once
 
+#include "model/GFeatureIds.h"
 #include "ui/framework/GAboutFeature.h"
 #include "ui/framework/GSheetContext.h"
 #include "ui/pages/GFeatureControl.h"
 #include "ui/pages/PageFeatures.h"
 
+#include <algorithm>
+
+// A custom paper size's width or length, kept in tenths of a millimetre (1260, 1261) and
+// shown in inches, or in millimetres while "Use Millimeters" is checked; each stays
+// within the device's smallest and largest custom paper.
 class GPaperSizeControl : public GKindControl<GFeatureControl::kEdit> {
 public:
     using GKindControl::GKindControl;
+    // The width or the length: its items and the setting that keeps it.
+    struct Dimension;
+
+protected:
+    bool DrivesItem(int itemId) const override { return itemId == kUseMillimetersItem; }
+    void Show(HWND dialog) override;
+    int OnCommand(HWND dialog, int id, UINT code) override;
+
+private:
+    static constexpr int kUseMillimetersItem = 2052;
+    // The dimension whose edit field this control's table holds; null when none.
+    const Dimension* Find(HWND dialog) const;
+    void ShowSize(HWND dialog, const Dimension& dimension);
+    // Set while the control writes its own field, whose change notices it then ignores.
+    bool showing_ = false;
 };
 
 class GAutoConfigControl : public GKindControl<GFeatureControl::kButton> {
@@ -27,14 +48,57 @@ public:
     using GKindControl::GKindControl;
 };
 
+// Copies within the range the device accepts.
 class GCopiesControl : public GKindControl<GFeatureControl::kEdit> {
 public:
-    using GKindControl::GKindControl;
+    GCopiesControl(GFeature* binding, const DialogItem* items, Kind kind = kEdit) : GKindControl(binding, items, kind)
+    {
+        SetRangeFeature(FeatureId::kCopiesRange);
+    }
+    GCopiesControl(GFeature* binding, const DialogItem* items, GModalDialog* dialog)
+        : GKindControl(binding, items, dialog)
+    {
+    }
 };
 
+// Orientation in degrees (265): Portrait (0) or Landscape (90), each turned by 180
+// degrees while the rotate box is checked.
 class GOrientationControl : public GKindControl<GFeatureControl::kRadio> {
 public:
     using GKindControl::GKindControl;
+
+protected:
+    bool DrivesItem(int itemId) const override { return true; }  // the rotate box
+    void Show(HWND dialog) override
+    {
+        GFeatureControl::Show(dialog);
+        uint16_t degrees = 0;
+        const bool present = ReadValue(degrees) != 0;
+        const std::vector<int> radios = RoleItems(dialog), checks = ItemsOfKind(dialog, kCheck);
+        for (int check : checks)
+            EnableWindow(GetDlgItem(dialog, check), present);
+        if (!present || radios.size() < 2)
+            return;
+        const bool landscape = degrees == 90 || degrees == 270;
+        CheckDlgButton(dialog, radios[0], landscape ? BST_UNCHECKED : BST_CHECKED);
+        CheckDlgButton(dialog, radios[1], landscape ? BST_CHECKED : BST_UNCHECKED);
+        if (!checks.empty())
+            CheckDlgButton(dialog, checks[0], degrees >= 180 ? BST_CHECKED : BST_UNCHECKED);
+    }
+    int OnCommand(HWND dialog, int id, UINT code) override
+    {
+        const std::vector<int> radios = RoleItems(dialog), checks = ItemsOfKind(dialog, kCheck);
+        const bool ours = std::find(radios.begin(), radios.end(), id) != radios.end() ||
+                          std::find(checks.begin(), checks.end(), id) != checks.end();
+        if (!ours)
+            return 0;
+        if (code == BN_CLICKED && radios.size() >= 2) {
+            const bool landscape = IsDlgButtonChecked(dialog, radios[1]) == BST_CHECKED;
+            const bool rotated = !checks.empty() && IsDlgButtonChecked(dialog, checks[0]) == BST_CHECKED;
+            WriteValue(uint16_t((landscape ? 90 : 0) + (rotated ? 180 : 0)));
+        }
+        return 1;
+    }
 };
 
 class GDocumentOptionsControl : public GKindControl<GFeatureControl::kInert> {
@@ -42,9 +106,38 @@ public:
     using GKindControl::GKindControl;
 };
 
+// Both-sides printing (253): off (0), or on along the long edge (1) or, with the pages
+// flipped up, the short edge (2).
 class GBothSidesControl : public GKindControl<GFeatureControl::kCheck> {
 public:
     using GKindControl::GKindControl;
+
+protected:
+    void Show(HWND dialog) override
+    {
+        GFeatureControl::Show(dialog);
+        uint16_t value = 0;
+        const bool present = ReadValue(value) != 0;
+        const std::vector<int> checks = RoleItems(dialog);
+        if (checks.size() < 2)
+            return;
+        EnableWindow(GetDlgItem(dialog, checks[1]), present && value != 0);
+        CheckDlgButton(dialog, checks[1], value == 2 ? BST_CHECKED : BST_UNCHECKED);
+    }
+    int OnCommand(HWND dialog, int id, UINT code) override
+    {
+        const std::vector<int> checks = RoleItems(dialog);
+        if (std::find(checks.begin(), checks.end(), id) == checks.end())
+            return 0;
+        if (code == BN_CLICKED) {
+            const bool both = IsDlgButtonChecked(dialog, checks[0]) == BST_CHECKED;
+            const bool flip = checks.size() > 1 && IsDlgButtonChecked(dialog, checks[1]) == BST_CHECKED;
+            WriteValue(uint16_t(both ? (flip ? 2 : 1) : 0));
+            if (checks.size() > 1)
+                EnableWindow(GetDlgItem(dialog, checks[1]), both);
+        }
+        return 1;
+    }
 };
 
 class GBookletControl : public GKindControl<GFeatureControl::kList> {
@@ -52,9 +145,42 @@ public:
     using GKindControl::GKindControl;
 };
 
+// Pages per sheet (266) in the first list and, in the second, the order of the pages
+// on the sheet (268).
 class GPageBordersOrderControl : public GKindControl<GFeatureControl::kList> {
 public:
     using GKindControl::GKindControl;
+
+protected:
+    GPageOrderFeature* Order() const
+    {
+        auto* feature = dynamic_cast<GPageBordersOrderFeature*>(GetBinding());
+        return feature ? feature->GetOrder() : nullptr;
+    }
+    void Show(HWND dialog) override
+    {
+        GFeatureControl::Show(dialog);
+        const std::vector<int> lists = RoleItems(dialog);
+        GPageOrderFeature* order = Order();
+        if (lists.size() < 2 || !order)
+            return;
+        uint16_t value = 0;
+        std::vector<FeatureChoice> choices;
+        const bool present = order->Read(value) != 0;
+        order->GetChoices(choices);
+        FillList(dialog, lists[1], choices, present ? value : uint16_t(0xFFFF), present);
+    }
+    int OnCommand(HWND dialog, int id, UINT code) override
+    {
+        const std::vector<int> lists = RoleItems(dialog);
+        if (lists.size() >= 2 && id == lists[1]) {
+            uint16_t value = 0;
+            if (code == CBN_SELCHANGE && Order() && SelectedValue(dialog, id, value))
+                Order()->Write(value);
+            return 1;
+        }
+        return GFeatureControl::OnCommand(dialog, id, code);
+    }
 };
 
 class GDefaultCustomControl : public GKindControl<GFeatureControl::kRadio> {
@@ -92,9 +218,18 @@ public:
     using GKindControl::GKindControl;
 };
 
+// The scale percentage within the range the device accepts.
 class GScalePercentControl : public GKindControl<GFeatureControl::kEdit> {
 public:
-    using GKindControl::GKindControl;
+    GScalePercentControl(GFeature* binding, const DialogItem* items, Kind kind = kEdit)
+        : GKindControl(binding, items, kind)
+    {
+        SetRangeFeature(FeatureId::kScaleRange);
+    }
+    GScalePercentControl(GFeature* binding, const DialogItem* items, GModalDialog* dialog)
+        : GKindControl(binding, items, dialog)
+    {
+    }
 };
 
 class GFitToPaperControl : public GKindControl<GFeatureControl::kCheck> {
@@ -172,9 +307,19 @@ public:
     using GKindControl::GKindControl;
 };
 
+// The job storage mode (287) by its five buttons: Off 0, Proof and Hold 2, Stored Job 3,
+// Private Job 4, Quick Copy 1, in the table's order.
 class GJobStorageModeControl : public GKindControl<GFeatureControl::kRadio> {
 public:
-    using GKindControl::GKindControl;
+    GJobStorageModeControl(GFeature* binding, const DialogItem* items, Kind kind = kRadio)
+        : GKindControl(binding, items, kind)
+    {
+        SetRadioValues({0, 2, 3, 4, 1});
+    }
+    GJobStorageModeControl(GFeature* binding, const DialogItem* items, GModalDialog* dialog)
+        : GKindControl(binding, items, dialog)
+    {
+    }
 };
 
 class GColorModeControl : public GKindControl<GFeatureControl::kRadio> {
@@ -283,6 +428,7 @@ public:
     GAboutButton(GFeature* binding, const DialogItem* items) : GFeatureControl(binding, items, kButton) {}
 
 protected:
+    bool Opens() const override { return true; }
     void OnButton(HWND dialog) override
     {
         if (auto* about = dynamic_cast<GAboutFeature*>(GetBinding()))

@@ -2,6 +2,7 @@
 // one) through the sheet context. A binding that works with another one holds it.
 #pragma once
 
+#include "model/GFeatureIds.h"
 #include "ui/framework/GValueFeature.h"
 
 #include <memory>
@@ -22,9 +23,16 @@ public:
     explicit GAutoConfigFeature(GSheetContext* context) : GValueFeature(context, 0) {}
 };
 
+// The media type, kept as the device's media name (261): a list shows the names the
+// printer model offers, and the value of a choice is its place among them.
 class GMediaTypeFeature : public GValueFeature {
 public:
-    explicit GMediaTypeFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+    explicit GMediaTypeFeature(GSheetContext* context) : GValueFeature(context, FeatureId::kMediaName) {}
+    // The place of the current name among the choices.
+    int Read(uint16_t& value) const override;
+    // Takes the name of the choice with that place.
+    int Write(uint16_t value) override;
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
 };
 
 class GWatermarkFontFeature : public GValueFeature {
@@ -55,11 +63,27 @@ public:
 class GBookletFeature : public GValueFeature {
 public:
     explicit GBookletFeature(GSheetContext* context) : GValueFeature(context, 279) {}
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
+};
+
+// The order of the pages on a sheet (268); held by the pages-per-sheet binding.
+class GPageOrderFeature : public GValueFeature {
+public:
+    explicit GPageOrderFeature(GSheetContext* context) : GValueFeature(context, FeatureId::kNupPageOrder) {}
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
 };
 
 class GPageBordersOrderFeature : public GValueFeature {
 public:
-    explicit GPageBordersOrderFeature(GSheetContext* context) : GValueFeature(context, 266) {}
+    explicit GPageBordersOrderFeature(GSheetContext* context)
+        : GValueFeature(context, 266), order_(new GPageOrderFeature(context))
+    {
+    }
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
+    GPageOrderFeature* GetOrder() const { return order_.get(); }
+
+private:
+    std::unique_ptr<GPageOrderFeature> order_;
 };
 
 class GDefaultCustomFeature : public GValueFeature {
@@ -119,9 +143,12 @@ public:
     explicit GFirstPageOnlyFeature(GSheetContext* context) : GValueFeature(context, 382) {}
 };
 
+// The watermarks of the printer's list, by name after "(none)"; no setting of the job
+// holds the choice yet, so the list only shows them.
 class GWatermarkListFeature : public GValueFeature {
 public:
     explicit GWatermarkListFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
 };
 
 class GPageLayoutFeature : public GValueFeature {
@@ -151,21 +178,26 @@ public:
     explicit GCoverPagesFeature(GSheetContext* context) : GValueFeature(context, 920) {}
 };
 
+// The paper size (260): a list shows the papers of the printer's media pool.
 class GPaperSizeChoiceFeature : public GValueFeature {
 public:
     explicit GPaperSizeChoiceFeature(GSheetContext* context)
         : GValueFeature(context, 260), held_(new GPaperSizeFeature(context))
     {
     }
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
     GPaperSizeFeature* GetHeld() const { return held_.get(); }
 
 private:
     std::unique_ptr<GPaperSizeFeature> held_;
 };
 
+// The paper source (258, a tray id): a list shows automatic selection and the printer's
+// trays.
 class GPaperTypeSourceFeature : public GValueFeature {
 public:
     explicit GPaperTypeSourceFeature(GSheetContext* context) : GValueFeature(context, 258) {}
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
 };
 
 class GInstallableTraysFeature : public GValueFeature {
@@ -196,6 +228,7 @@ public:
 class GJobNameExistsFeature : public GValueFeature {
 public:
     explicit GJobNameExistsFeature(GSheetContext* context) : GValueFeature(context, 1232) {}
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
 };
 
 class GJobStorageModeFeature : public GValueFeature {
