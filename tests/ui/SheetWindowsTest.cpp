@@ -455,6 +455,7 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
     SetValue(268, 1);
     SetValue(279, 0);
     SetString(261, "Glossy");
+    SetValue(258, 2);
     Build(3);
     const struct {
         uint16_t page;
@@ -463,7 +464,7 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
         std::vector<std::pair<int, std::wstring>> includes;
     } cases[] = {
         {2000, 2015, 1, {{1, L"Letter"}, {23, L"A4"}, {8, L"Envelope #10"}}},
-        {2000, 11584, -1, {{19, L"Automatically Select"}, {1, L"Tray 1"}, {2, L"Tray 2"}}},
+        {2000, 11584, 2, {{19, L"Automatically Select"}, {1, L"Tray 1"}, {2, L"Tray 2"}}},
         {3000, 3015, 4, {{1, L"1 Page per Sheet"}, {4, L"4 Pages per Sheet"}, {16, L"16 Pages per Sheet"}}},
         {3000, 3041, 1, {{0, L"Right, then Down"}, {3, L"Down, then Left"}}},
         {3000, 3025, 0, {{0, L"Off"}, {2, L"Right Edge Binding"}}},
