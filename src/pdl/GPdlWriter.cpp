@@ -287,10 +287,9 @@ void GPdlWriter::ReadForm(In& in)
 template void GPdlWriter::ReadForm(RWBinaryFile&);
 template void GPdlWriter::ReadForm(RWDataInStream&);
 
-int16_t GPdlWriter::WriteStringMembers(GObjectBase* state, long compositeId)
+int16_t GPdlWriter::WriteStringMembers(GObjectBase* state, long compositeId, GOutputChannel* channel)
 {
     GObjectBase* composite = state ? state->FindById(compositeId) : nullptr;
-    GOutputChannel* channel = GetOutputChannel();
     if (!composite || !channel)
         return 0;
     std::unique_ptr<GObjectIterator> it(composite->CreateIterator());

@@ -132,12 +132,14 @@ public:
     template <class In>
     void ReadForm(In& in);
 
+    // Writes the bytes of each string attribute of the state's composite with the id, in
+    // order, to the channel: the job data extension modules add to a document command's
+    // state. The first failing write's status; 0 without the composite or the channel.
+    static int16_t WriteStringMembers(GObjectBase* state, long compositeId, GOutputChannel* channel);
+
 protected:
     // What a concrete writer clears at document end and abort.
     void ClearJobFields();
-    // Writes the bytes of each string attribute of the state's composite with the id, in
-    // order: the job data extension modules add to a document command's state.
-    int16_t WriteStringMembers(GObjectBase* state, long compositeId);
 
 private:
     void CopyJobFields(const GPdlWriter& other);

@@ -88,6 +88,16 @@ GObjectBase* UsableList(GObjectBase* node, long listId)
     return fresh;
 }
 
+// Gives each entry of the list whose index is greater than the one removed one less.
+void CloseIndexGap(GObjectBase* list, uint16_t index)
+{
+    ForEachMember(list, [&](GObjectBase* entry) {
+        GValueAttribute* value = Member<GValueAttribute>(entry, FeatureId::kExtensionIndex);
+        if (value && value->GetValue() > index && value->GetValue() != 0xFFFF)
+            value->SetValue(uint16_t(value->GetValue() - 1));
+    });
+}
+
 // Removes every entry of the list carrying the index and gives each greater index one
 // less; answers how many were removed.
 int RemoveIndex(GObjectBase* list, uint16_t index)
@@ -101,12 +111,28 @@ int RemoveIndex(GObjectBase* list, uint16_t index)
     for (GObjectBase* entry : doomed)
         if (GObjectBase* removed = list->Remove(entry))
             removed->RemoveReference();
-    ForEachMember(list, [&](GObjectBase* entry) {
-        GValueAttribute* value = Member<GValueAttribute>(entry, FeatureId::kExtensionIndex);
-        if (value && value->GetValue() > index && value->GetValue() != 0xFFFF)
-            value->SetValue(uint16_t(value->GetValue() - 1));
-    });
+    CloseIndexGap(list, index);
     return int(doomed.size());
+}
+
+// Asks a module that offers default settings for them, once its registration went well
+// so far; status takes the module's answer. True when the settings tree is there and the
+// answer is bytes to act on; more bytes than an entry holds set kExtensionSettingsTooLong.
+bool AskDefaultSettings(const ExtensionRegistrationTable& table, bool withSettings, uint16_t& status,
+                        const uint8_t*& bytes, uint16_t& length)
+{
+    if (status != kExtensionOk || !table.GetDefaultSettings)
+        return false;
+    bytes = nullptr;
+    length = 0;
+    status = table.GetDefaultSettings(&bytes, &length);
+    if (!withSettings || status != kExtensionOk)
+        return false;
+    if (length > kExtensionSettingsLimit) {
+        status = kExtensionSettingsTooLong;
+        return false;
+    }
+    return true;
 }
 
 
@@ -214,31 +240,26 @@ int GExtensionManager::Register(const RWWString& name)
             SaveContainer(container);
         }
     }
-    if (status == kExtensionOk && r.table.GetDefaultSettings) {
-        const uint8_t* bytes = nullptr;
-        uint16_t length = 0;
-        status = r.table.GetDefaultSettings(&bytes, &length);
-        if (settings && status == kExtensionOk) {
-            if (length > kExtensionSettingsLimit) {
-                status = kExtensionSettingsTooLong;
-            } else if (length != 0 && !bytes) {
-                status = kExtensionUnavailable;
-            } else {
-                GObjectBase* node = ExtensionTree::FindComposite(settings, FeatureId::kExtensionSettingsNode);
-                if (!node) {
-                    node = new GAttributeComposite(FeatureId::kExtensionSettingsNode);
-                    settings->Add(node);
-                }
-                GObjectBase* list = UsableList(node, FeatureId::kExtensionSettingsList);
-                if (list->Entries() < uint32_t(kSlots)) {
-                    GAttributeComposite* entry = new GAttributeComposite(0);
-                    entry->Add(new GStringAttribute(
-                        RWCString(reinterpret_cast<const char*>(bytes ? bytes : reinterpret_cast<const uint8_t*>("")),
-                                  length),
-                        FeatureId::kExtensionSettingsBytes));
-                    entry->Add(new GValueAttribute(index, FeatureId::kExtensionIndex));
-                    list->Add(entry);
-                }
+    const uint8_t* bytes = nullptr;
+    uint16_t length = 0;
+    if (AskDefaultSettings(r.table, settings != nullptr, status, bytes, length)) {
+        if (length != 0 && !bytes) {
+            status = kExtensionUnavailable;
+        } else {
+            GObjectBase* node = ExtensionTree::FindComposite(settings, FeatureId::kExtensionSettingsNode);
+            if (!node) {
+                node = new GAttributeComposite(FeatureId::kExtensionSettingsNode);
+                settings->Add(node);
+            }
+            GObjectBase* list = UsableList(node, FeatureId::kExtensionSettingsList);
+            if (list->Entries() < uint32_t(kSlots)) {
+                GAttributeComposite* entry = new GAttributeComposite(0);
+                entry->Add(new GStringAttribute(
+                    RWCString(reinterpret_cast<const char*>(bytes ? bytes : reinterpret_cast<const uint8_t*>("")),
+                              length),
+                    FeatureId::kExtensionSettingsBytes));
+                entry->Add(new GValueAttribute(index, FeatureId::kExtensionIndex));
+                list->Add(entry);
             }
         }
     }
@@ -274,27 +295,16 @@ int GExtensionManager::Unregister(const RWWString& name)
             removedIndex = ExtensionTree::ValueOf(match, FeatureId::kExtensionIndex, 0xFFFF);
             if (GObjectBase* removed = list->Remove(match))
                 removed->RemoveReference();
-            ForEachMember(list, [&](GObjectBase* entry) {
-                GValueAttribute* value = Member<GValueAttribute>(entry, FeatureId::kExtensionIndex);
-                if (value && value->GetValue() > removedIndex && value->GetValue() != 0xFFFF)
-                    value->SetValue(uint16_t(value->GetValue() - 1));
-            });
+            CloseIndexGap(list, removedIndex);
             SaveContainer(container);
         }
     }
-    if (status == kExtensionOk && r.table.GetDefaultSettings) {
-        const uint8_t* bytes = nullptr;
-        uint16_t length = 0;
-        status = r.table.GetDefaultSettings(&bytes, &length);
-        if (settings && status == kExtensionOk) {
-            if (length > kExtensionSettingsLimit)
-                status = kExtensionSettingsTooLong;
-            else
-                RemoveIndex(ExtensionTree::FindList(settings, FeatureId::kExtensionSettingsNode,
-                                                    FeatureId::kExtensionSettingsList),
-                            removedIndex);
-        }
-    }
+    const uint8_t* bytes = nullptr;
+    uint16_t length = 0;
+    if (AskDefaultSettings(r.table, settings != nullptr, status, bytes, length))
+        RemoveIndex(
+            ExtensionTree::FindList(settings, FeatureId::kExtensionSettingsNode, FeatureId::kExtensionSettingsList),
+            removedIndex);
     if (status == kExtensionOk)
         status = RemovePaperHandling(r.table, r.descriptor.flags);
     if (status == kExtensionOk && r.table.OnUnregistered)
@@ -541,24 +551,39 @@ void GExtensionManager::EndDocument(GDocumentEnd& command)
     context_.currentCommand = nullptr;
 }
 
+namespace {
+
+// Hands each block of the kind that a loaded module delivers to take, in slot order, and
+// lets the module free it afterwards: take copies what it keeps.
+template <class Take>
+void ForEachDataBlock(const ExtensionDescriptor* const* descriptors, const ExtensionRenderTable* tables,
+                      const uint32_t* kinds, uint32_t kind, void* context, Take take)
+{
+    for (int slot = 0; slot < GExtensionManager::kSlots; ++slot) {
+        const ExtensionRenderTable& table = tables[slot];
+        if (!descriptors[slot] || !table.GetData || !(kinds[slot] & kind))
+            continue;
+        uint8_t* bytes = nullptr;
+        uint16_t length = 0;
+        if (table.GetData(kind, &bytes, &length, context) != kExtensionOk)
+            continue;
+        take(bytes, length);
+        if (table.FreeData)
+            table.FreeData(bytes, context);
+    }
+}
+
+} // namespace
+
 // The bytes are copied into the attribute before the module may free or reuse them.
 void GExtensionManager::CollectJobData(uint32_t kind, uint16_t compositeId, GState* state)
 {
     std::unique_ptr<GAttributeComposite> composite(new GAttributeComposite(compositeId));
-    for (int slot = 0; slot < kSlots; ++slot) {
-        const ExtensionRenderTable& table = tables_[slot];
-        if (!descriptors_[slot] || !table.GetData || !(kinds_[slot] & kind))
-            continue;
-        uint8_t* bytes = nullptr;
-        uint16_t length = 0;
-        if (table.GetData(kind, &bytes, &length, this) != kExtensionOk)
-            continue;
+    ForEachDataBlock(descriptors_, tables_, kinds_, kind, this, [&](uint8_t* bytes, uint16_t length) {
         composite->Add(new GStringAttribute(RWCString(bytes ? reinterpret_cast<const char*>(bytes) : "",
                                                       bytes ? length : 0),
                                             0));
-        if (table.FreeData)
-            table.FreeData(bytes, this);
-    }
+    });
     if (composite->Entries() != 0 && state)
         state->Add(composite.release());
 }
@@ -569,22 +594,13 @@ int GExtensionManager::CollectPageData(uint32_t kind, GObjectBase& composite)
 {
     const uint16_t target = WriterTarget();
     int appended = 0;
-    for (int slot = 0; slot < kSlots; ++slot) {
-        const ExtensionRenderTable& table = tables_[slot];
-        if (!descriptors_[slot] || !table.GetData || !(kinds_[slot] & kind))
-            continue;
-        uint8_t* bytes = nullptr;
-        uint16_t length = 0;
-        if (table.GetData(kind, &bytes, &length, this) != kExtensionOk)
-            continue;
+    ForEachDataBlock(descriptors_, tables_, kinds_, kind, this, [&](uint8_t* bytes, uint16_t length) {
         std::unique_ptr<GPassThroughCommand> command(new GPassThroughCommand(bytes, length, target, 0));
         if (command->MakeDataOwned()) {
             composite.Add(command.release());
             ++appended;
         }
-        if (table.FreeData)
-            table.FreeData(bytes, this);
-    }
+    });
     return appended;
 }
 

@@ -1,42 +1,17 @@
 // The PCL XL page writer, as far as the printer needs it: its name, its class, and the
-// installation of a copy of itself in the printer it is applied to.
+// installation of a copy of itself in the printer it is applied to (GWriterShell).
 #pragma once
 
-#include "pdl/GPdlWriter.h"
+#include "pdl/GWriterShell.h"
 
-class GCheetah : public GPersistent<GCheetah, GPdlWriter, 767> {
+class GCheetah : public GPageWriterShell<GCheetah, 767> {
 public:
     static constexpr const char* kClassName = "GCheetah";
-    static constexpr const char* kWriterName = "PCL XL";
-    // The kind of add-on library that serves this writer.
-    static constexpr int32_t kAddOnKind = 1;
+    static constexpr GWriterData kData = {"PCL XL", 1, GPdlWriter::kWriterId, true};
+    static constexpr int16_t (GPeripheral::*kInstall)(GCheetah&) = &GPeripheral::SetPdlWriter;
 
-    GCheetah();
-    // Takes add-ons in the given mode, listed by the configuration member with the id.
-    explicit GCheetah(int32_t addOnMode, uint32_t addOnListId = 64);
-    GCheetah(const GCheetah& other) = default;
-    ~GCheetah() override;
+    using GPageWriterShell::GPageWriterShell;
 
     GCheetah* CreateNew() const override { return new GCheetah; }
     GCheetah* Copy() const override { return new GCheetah(*this); }
-    // Installs a copy of this writer in the target printer.
-    int16_t ApplyTo(GAttributeVisitor& target) override;
-
-    // The base's document start first; end and abort clear the job's fields.
-    int16_t OnDocumentStart(GDocumentStart& command) override;
-    int16_t OnDocumentEnd(GDocumentEnd& command) override;
-    int16_t OnJobAbort(GJobAbort& command) override;
-    // Writes the bytes of pass-through commands aimed at this writer's class; the job data
-    // of extension modules (composite 986) is written at document start and end.
-    int16_t OnPassThrough(GPassThroughCommand& command) override;
-
-    // This writer downloads no fonts yet, so there is none to delete.
-    void RemoveDownloadedFont(const RWCString&) override {}
-    // It sets no colours of its own yet.
-    int16_t SetPenColor(GObjectBase&) override { return 0; }
-    int16_t SetPenColor(GColorPaint&) override { return 0; }
-    int16_t SetBrushColor(GObjectBase&) override { return 0; }
-    int16_t SetBrushColor(GColorPaint&) override { return 0; }
-
-    auto StoredForm() { return GFields(); }
 };

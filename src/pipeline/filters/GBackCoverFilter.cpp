@@ -24,16 +24,6 @@ using namespace SettingValues;
 
 } // namespace
 
-GBackCoverFilter::GBackCoverFilter() {}
-GBackCoverFilter::GBackCoverFilter(const long& id) : GPersistent(id) {}
-GBackCoverFilter::GBackCoverFilter(const GBackCoverFilter& other) : GPersistent(other) {}
-GBackCoverFilter::~GBackCoverFilter() {}
-
-bool GBackCoverFilter::IsSame(const GObjectBase* other) const
-{
-    return other && other->ClassId() == ClassId() && GPeripheral::IsSame(other);
-}
-
 int16_t GBackCoverFilter::OnDocumentStart(GDocumentStart& command)
 {
     producer_ = command.GetProducer();
@@ -136,30 +126,16 @@ GCountedRef GBackCoverFilter::CoverPages(GCommand& documentEnd)
     return held;
 }
 
-GCountedRef GBackCoverFilter::ProcessCommand(const GCountedRef& command)
+// A document without pages gets no cover.
+GCountedRef GBackCoverFilter::Work(GCommand& documentEnd, const GCountedRef& held)
 {
-    GCommand* target = static_cast<GCommand*>(command.Get());
-    if (!target)
-        return command;
-    const RWClassID classId = target->ClassId();
-    if (classId == kDocumentStartClassId) {
-        target->Execute(*this);
-        return command;
-    }
-    if (!IsActive())
-        return command;
-    if (classId == kPageStartClassId) {
-        SeePage(target->GetState());
-        return command;
-    }
-    if (classId == kJobAbortClassId) {
+    return pagesSeen_ == 0 ? held : CoverPages(documentEnd);
+}
+
+void GBackCoverFilter::See(GCommand& command)
+{
+    if (command.ClassId() == kPageStartClassId)
+        SeePage(command.GetState());
+    else if (command.ClassId() == kJobAbortClassId)
         lastPageState_.Set(nullptr);
-        return command;
-    }
-    if (classId != kDocumentEndClassId)
-        return command;
-    // A document without pages gets no cover.
-    if (pagesSeen_ == 0)
-        return command;
-    return CoverPages(*target);
 }

@@ -4,28 +4,22 @@
 #pragma once
 
 #include "foundation/RWCString.h"
-#include "model/GCountedRef.h"
-#include "printer/GPeripheral.h"
+#include "pipeline/filters/GCoverFilter.h"
 
 class GCommandProducer;
 
-class GBackCoverFilter : public GPersistent<GBackCoverFilter, GPeripheral, 1111> {
+// Its work starts at the document end.
+class GBackCoverFilter : public GCoverFilter<GBackCoverFilter, 1111, kDocumentEndClassId> {
 public:
     static constexpr const char* kClassName = "GBackCoverFilter";
     GBackCoverFilter* CreateNew() const override { return new GBackCoverFilter; }
     GBackCoverFilter* Copy() const override { return new GBackCoverFilter(*this); }
 
-    GBackCoverFilter();
-    explicit GBackCoverFilter(const long& id);
-    GBackCoverFilter(const GBackCoverFilter& other);
-    ~GBackCoverFilter() override;
+    using GCoverFilter::GCoverFilter;
+    GBackCoverFilter() = default;
+    // The peripheral part only: nothing of a job in progress.
+    GBackCoverFilter(const GBackCoverFilter& other) : GCoverFilter(other) {}
 
-    bool IsSame(const GObjectBase* other) const override;
-    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
-    GCountedRef ProcessCommand(const GCountedRef& command) override;
-    void AbsorbState(GState*) override {}
-    void ApplyState(const long&) override {}
-    uint32_t QueryFlags() override { return 0; }
     int16_t OnDocumentStart(GDocumentStart& command) override;
 
     uint16_t GetCoverMode() const { return coverMode_; }
@@ -33,7 +27,9 @@ public:
     uint16_t GetCoverTray() const { return coverTray_; }
     const RWCString& GetCoverMediaType() const { return coverMediaType_; }
 
-    auto StoredForm() { return GFields(); }
+protected:
+    GCountedRef Work(GCommand& documentEnd, const GCountedRef& held) override;
+    void See(GCommand& command) override;
 
 private:
     void SeePage(GState* state);

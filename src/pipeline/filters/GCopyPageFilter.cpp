@@ -26,11 +26,6 @@ uint16_t AtLeastOne(uint16_t count) { return count < 1 ? 1 : count; }
 
 } // namespace
 
-GCopyPageFilter::GCopyPageFilter() {}
-GCopyPageFilter::GCopyPageFilter(const long& id) : GPersistent(id) {}
-GCopyPageFilter::GCopyPageFilter(const GCopyPageFilter& other) : GPersistent(other) {}
-GCopyPageFilter::~GCopyPageFilter() {}
-
 int GCopyPageFilter::Acts(GDocumentStart& command)
 {
     GState* state = command.GetState();
@@ -48,7 +43,7 @@ int GCopyPageFilter::Acts(GDocumentStart& command)
     const GValueAttribute* made = Value(state, kSpoolCopies);
     if (!asked || !made || asked->GetValue() < 2 || asked->GetValue() == made->GetValue())
         return 0;
-    copyCount_ = asked->GetValue();
+    job_.copyCount = asked->GetValue();
     asked->SetValue(1);
     if (GValueAttribute* perPage = Value(state, kPageCopies))
         perPage->SetValue(1);
@@ -61,7 +56,7 @@ int16_t GCopyPageFilter::OnPageStart(GPageStart& command)
     if (IsHoldingDocument())
         if (GValueAttribute* copies = Value(command.GetState(), kPageCopies))
             if (copies->GetValue() > 1) {
-                copyCount_ = copies->GetValue();
+                job_.copyCount = copies->GetValue();
                 copies->SetValue(1);
             }
     return GPageSpoolFilter::OnPageStart(command);
@@ -71,7 +66,7 @@ int16_t GCopyPageFilter::OnPageEnd(GPageEnd& command)
 {
     if (!IsHoldingDocument())
         return GPageSpoolFilter::OnPageEnd(command);
-    uint16_t copies = copyCount_;
+    uint16_t copies = job_.copyCount;
     if (GValueAttribute* own = Value(command.GetState(), kPageCopies)) {
         copies = own->GetValue();
         if (copies > 1)
@@ -86,7 +81,7 @@ int16_t GCopyPageFilter::OnPageEnd(GPageEnd& command)
         return kSpoolFailed;
     for (uint16_t i = 1; i < copies; ++i) {
         Pages().push_back(PageNode{Pages().back().page, {}});
-        ++extraCopies_;
+        ++job_.extraCopies;
     }
     return status;
 }
@@ -97,15 +92,9 @@ uint32_t GCopyPageFilter::CopiesOfWholePage(GObjectBase* page)
     GObjectBase* endCommand = end ? end.Get() : page->FindByClassId(kPageEndClassId);
     GCommand* pageEnd = dynamic_cast<GCommand*>(endCommand);
     const GValueAttribute* own = pageEnd ? Value(pageEnd->GetState(), kPageCopies) : nullptr;
-    const uint16_t copies = AtLeastOne(own ? own->GetValue() : copyCount_);
+    const uint16_t copies = AtLeastOne(own ? own->GetValue() : job_.copyCount);
     if (!RoomForPages(copies))
         return 0;
-    extraCopies_ += copies - 1u;
+    job_.extraCopies += copies - 1u;
     return copies;
-}
-
-void GCopyPageFilter::ResetFilterFlags()
-{
-    extraCopies_ = 0;
-    copyCount_ = 1;
 }

@@ -4,37 +4,30 @@
 // after the other (page 1 n times, then page 2 n times ...).
 #pragma once
 
-#include "pipeline/filters/GPageSpoolFilter.h"
+#include "pipeline/filters/GPageSpoolFilterOf.h"
 
-class GCopyPageFilter : public GPersistent<GCopyPageFilter, GPageSpoolFilter, 1113> {
+// What the filter keeps of the document at hand.
+struct GCopyPageJob {
+    uint32_t extraCopies = 0;
+    uint16_t copyCount = 1;
+};
+
+// A break sends the copies made so far on; the pages after it stay held.
+inline constexpr GSpoolFilterData kCopyPageSpool = {L".cpg", L".cft", 1, 1};
+
+class GCopyPageFilter : public GPageSpoolFilterOf<GCopyPageFilter, 1113, GCopyPageJob, kCopyPageSpool> {
 public:
     static constexpr const char* kClassName = "GCopyPageFilter";
     GCopyPageFilter* CreateNew() const override { return new GCopyPageFilter; }
     GCopyPageFilter* Copy() const override { return new GCopyPageFilter(*this); }
 
-    GCopyPageFilter();
-    explicit GCopyPageFilter(const long& id);
-    GCopyPageFilter(const GCopyPageFilter& other);
-    ~GCopyPageFilter() override;
+    using GPageSpoolFilterOf::GPageSpoolFilterOf;
 
-    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
     int16_t OnPageStart(GPageStart& command) override;
     int16_t OnPageEnd(GPageEnd& command) override;
-
-    uint16_t GetCopyCount() const { return copyCount_; }
-
-    auto StoredForm() { return GFields(); }
+    uint16_t GetCopyCount() const { return job_.copyCount; }
 
 protected:
     int Acts(GDocumentStart& command) override;
-    const wchar_t* PageExtension() const override { return L".cpg"; }
-    const wchar_t* FontExtension() const override { return L".cft"; }
-    void ResetFilterFlags() override;
-    int ReplaysOnBreak() const override { return 1; }
-    int KeepsDocumentAfterBreak() const override { return 1; }
     uint32_t CopiesOfWholePage(GObjectBase* page) override;
-
-private:
-    uint32_t extraCopies_ = 0;
-    uint16_t copyCount_ = 1;
 };

@@ -28,16 +28,6 @@ constexpr uint16_t kFirstUserForm = 16384;
 
 } // namespace
 
-GFrontCoverFilter::GFrontCoverFilter() {}
-GFrontCoverFilter::GFrontCoverFilter(const long& id) : GPersistent(id) {}
-GFrontCoverFilter::GFrontCoverFilter(const GFrontCoverFilter& other) : GPersistent(other) {}
-GFrontCoverFilter::~GFrontCoverFilter() {}
-
-bool GFrontCoverFilter::IsSame(const GObjectBase* other) const
-{
-    return other && other->ClassId() == ClassId() && GPeripheral::IsSame(other);
-}
-
 int GFrontCoverFilter::LetterheadHandling(GState* state)
 {
     GObjectBase* layout = state ? state->FindById(kPageLayout) : nullptr;
@@ -164,28 +154,19 @@ GCountedRef GFrontCoverFilter::CoverPages(GCommand& pageStart)
     return held;
 }
 
-GCountedRef GFrontCoverFilter::ProcessCommand(const GCountedRef& command)
+// Only the first page gets a cover: any page start after it ends the filter's work.
+GCountedRef GFrontCoverFilter::Work(GCommand& pageStart, const GCountedRef& held)
 {
-    GCommand* target = static_cast<GCommand*>(command.Get());
-    if (!target)
-        return command;
-    const RWClassID classId = target->ClassId();
-    if (classId == kDocumentStartClassId) {
-        target->Execute(*this);
-        return command;
-    }
-    if (!IsActive())
-        return command;
-    if (classId == kDocumentEndClassId) {
-        Deactivate();
-        return command;
-    }
-    if (classId != kPageStartClassId)
-        return command;
     ++pageCount_;
     if (pageCount_ > 1 || !coverOn_) {
         Deactivate();
-        return command;
+        return held;
     }
-    return CoverPages(*target);
+    return CoverPages(pageStart);
+}
+
+void GFrontCoverFilter::See(GCommand& command)
+{
+    if (command.ClassId() == kDocumentEndClassId)
+        Deactivate();
 }

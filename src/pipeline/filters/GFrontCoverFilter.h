@@ -5,30 +5,24 @@
 #pragma once
 
 #include "foundation/RWCString.h"
-#include "model/GCountedRef.h"
-#include "printer/GPeripheral.h"
+#include "pipeline/filters/GCoverFilter.h"
 
 class GCommandProducer;
 class GDriverObject;
 class GMedia;
 
-class GFrontCoverFilter : public GPersistent<GFrontCoverFilter, GPeripheral, 1118> {
+// Its work starts at the first page start.
+class GFrontCoverFilter : public GCoverFilter<GFrontCoverFilter, 1118, kPageStartClassId> {
 public:
     static constexpr const char* kClassName = "GFrontCoverFilter";
     GFrontCoverFilter* CreateNew() const override { return new GFrontCoverFilter; }
     GFrontCoverFilter* Copy() const override { return new GFrontCoverFilter(*this); }
 
-    GFrontCoverFilter();
-    explicit GFrontCoverFilter(const long& id);
-    GFrontCoverFilter(const GFrontCoverFilter& other);
-    ~GFrontCoverFilter() override;
+    using GCoverFilter::GCoverFilter;
+    GFrontCoverFilter() = default;
+    // The peripheral part only: nothing of a job in progress.
+    GFrontCoverFilter(const GFrontCoverFilter& other) : GCoverFilter(other) {}
 
-    bool IsSame(const GObjectBase* other) const override;
-    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
-    GCountedRef ProcessCommand(const GCountedRef& command) override;
-    void AbsorbState(GState*) override {}
-    void ApplyState(const long&) override {}
-    uint32_t QueryFlags() override { return 0; }
     int16_t OnDocumentStart(GDocumentStart& command) override;
 
     // What both cover filters decide alike.
@@ -48,7 +42,9 @@ public:
     uint16_t IsCoverOn() const { return coverOn_; }
     int32_t InLetterheadHandling() const { return letterheadHandling_; }
 
-    auto StoredForm() { return GFields(); }
+protected:
+    GCountedRef Work(GCommand& pageStart, const GCountedRef& held) override;
+    void See(GCommand& command) override;
 
 private:
     GCountedRef CoverPages(GCommand& pageStart);

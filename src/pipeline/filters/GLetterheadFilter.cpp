@@ -19,16 +19,6 @@ using namespace SettingValues;
 
 } // namespace
 
-GLetterheadFilter::GLetterheadFilter() {}
-GLetterheadFilter::GLetterheadFilter(const long& id) : GPersistent(id) {}
-GLetterheadFilter::GLetterheadFilter(const GLetterheadFilter& other) : GPersistent(other) {}
-GLetterheadFilter::~GLetterheadFilter() {}
-
-bool GLetterheadFilter::IsSame(const GObjectBase* other) const
-{
-    return other && other->ClassId() == ClassId() && GPeripheral::IsSame(other);
-}
-
 void GLetterheadFilter::Decide(GState* state)
 {
     acting_ = 0;
@@ -52,21 +42,19 @@ void GLetterheadFilter::Decide(GState* state)
     Deactivate();
 }
 
-GCountedRef GLetterheadFilter::ProcessCommand(const GCountedRef& command)
+int16_t GLetterheadFilter::OnDocumentStart(GDocumentStart& command)
 {
-    GCommand* target = static_cast<GCommand*>(command.Get());
-    if (!target)
-        return command;
-    const RWClassID classId = target->ClassId();
-    if (classId == kDocumentStartClassId) {
-        GState* state = target->DetachState();
-        producer_ = static_cast<GDocumentStart*>(target)->GetProducer();
-        Decide(state);
-        target->AdoptState(state);
-    } else if (classId == kPageStartClassId) {
-        GState* state = target->DetachState();
-        TurnOrientationHalfRound(state);
-        target->AdoptState(state);
-    }
-    return command;
+    GState* state = command.DetachState();
+    producer_ = command.GetProducer();
+    Decide(state);
+    command.AdoptState(state);
+    return 0;
+}
+
+GCountedRef GLetterheadFilter::Work(GCommand& pageStart, const GCountedRef& held)
+{
+    GState* state = pageStart.DetachState();
+    TurnOrientationHalfRound(state);
+    pageStart.AdoptState(state);
+    return held;
 }

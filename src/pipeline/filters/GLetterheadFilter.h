@@ -3,31 +3,29 @@
 // come out right through the two-sided path.
 #pragma once
 
-#include "printer/GPeripheral.h"
+#include "pipeline/filters/GCoverFilter.h"
 
 class GCommandProducer;
 
-class GLetterheadFilter : public GPersistent<GLetterheadFilter, GPeripheral, 1114> {
+// Its work is at each page start.
+class GLetterheadFilter : public GCoverFilter<GLetterheadFilter, 1114, kPageStartClassId> {
 public:
     static constexpr const char* kClassName = "GLetterheadFilter";
     GLetterheadFilter* CreateNew() const override { return new GLetterheadFilter; }
     GLetterheadFilter* Copy() const override { return new GLetterheadFilter(*this); }
 
-    GLetterheadFilter();
-    explicit GLetterheadFilter(const long& id);
-    GLetterheadFilter(const GLetterheadFilter& other);
-    ~GLetterheadFilter() override;
+    using GCoverFilter::GCoverFilter;
+    GLetterheadFilter() = default;
+    // The peripheral part only: nothing of a job in progress.
+    GLetterheadFilter(const GLetterheadFilter& other) : GCoverFilter(other) {}
 
-    bool IsSame(const GObjectBase* other) const override;
-    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
-    GCountedRef ProcessCommand(const GCountedRef& command) override;
-    void AbsorbState(GState*) override {}
-    void ApplyState(const long&) override {}
-    uint32_t QueryFlags() override { return 0; }
+    // The decision, on the job state taken from the command and given back.
+    int16_t OnDocumentStart(GDocumentStart& command) override;
 
     int32_t IsActing() const { return acting_; }
 
-    auto StoredForm() { return GFields(); }
+protected:
+    GCountedRef Work(GCommand& pageStart, const GCountedRef& held) override;
 
 private:
     void Decide(GState* jobState);

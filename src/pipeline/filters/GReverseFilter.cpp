@@ -20,11 +20,6 @@ const char kLetterhead[] = "Letterhead";
 
 } // namespace
 
-GReverseFilter::GReverseFilter() {}
-GReverseFilter::GReverseFilter(const long& id) : GPersistent(id) {}
-GReverseFilter::GReverseFilter(const GReverseFilter& other) : GPersistent(other) {}
-GReverseFilter::~GReverseFilter() {}
-
 // Printed on both sides with 1116 on, the sense of 710 turns round.
 int GReverseFilter::Acts(GDocumentStart& command)
 {
@@ -45,7 +40,7 @@ int GReverseFilter::Acts(GDocumentStart& command)
         const GValueAttribute* duplex = Value(state, kDuplexMode);
         if (media && media->GetSecondString() == kLetterhead && duplex && duplex->GetValue() != 0 &&
             ValueOr(state, kLetterheadOverride, 0) == 0)
-            letterhead_ = 1;
+            job_.letterhead = 1;
     }
     return 1;
 }
@@ -55,20 +50,20 @@ int16_t GReverseFilter::OnPageStart(GPageStart& command)
     if (IsHoldingDocument()) {
         GState* state = command.GetState();
         const uint32_t before = GetPageCount();
-        if (letterhead_ && before == 0 && state)
-            firstPageState_.Set(state->DeepCopy());
+        if (job_.letterhead && before == 0 && state)
+            job_.firstPageState.Set(state->DeepCopy());
         if (const GMedia* media = GDriverObject::Feature<GMedia>(state, kDocumentMedia)) {
             const RWCString& type = media->GetSecondString();
             if (type.Length() > 0) {
-                if ((before & 1) && letterhead_ && !(type == kLetterhead) && !(type == lastMediaType_))
-                    blankNeeded_ = 1;
-                lastMediaType_ = type;
+                if ((before & 1) && job_.letterhead && !(type == kLetterhead) && !(type == job_.lastMediaType))
+                    job_.blankNeeded = 1;
+                job_.lastMediaType = type;
             }
         }
         if (const GValueAttribute* tray = Value(state, kPageTray)) {
-            if ((before & 1) && letterhead_ && tray->GetValue() != lastTray_)
-                blankNeeded_ = 1;
-            lastTray_ = tray->GetValue();
+            if ((before & 1) && job_.letterhead && tray->GetValue() != job_.lastTray)
+                job_.blankNeeded = 1;
+            job_.lastTray = tray->GetValue();
         }
     }
     return GPageSpoolFilter::OnPageStart(command);
@@ -76,45 +71,35 @@ int16_t GReverseFilter::OnPageStart(GPageStart& command)
 
 void GReverseFilter::BeforePageAppended()
 {
-    if (blankNeeded_)
-        AppendBlankPage(static_cast<GState*>(firstPageState_.Get()));
+    if (job_.blankNeeded)
+        AppendBlankPage(static_cast<GState*>(job_.firstPageState.Get()));
 }
 
 int16_t GReverseFilter::OnPageEnd(GPageEnd& command)
 {
     const int16_t status = GPageSpoolFilter::OnPageEnd(command);
-    blankNeeded_ = 0;
+    job_.blankNeeded = 0;
     return status;
 }
 
 // An odd letterhead document ends on a front: a blank back on the last page's paper.
 void GReverseFilter::AddClosingPages()
 {
-    GState* model = static_cast<GState*>(firstPageState_.Get());
-    if (letterhead_ && model && (GetPageCount() & 1)) {
+    GState* model = static_cast<GState*>(job_.firstPageState.Get());
+    if (job_.letterhead && model && (GetPageCount() & 1)) {
         if (GValueAttribute* tray = Value(model, kPageTray))
-            if (tray->GetValue() != lastTray_)
-                tray->SetValue(lastTray_);
+            if (tray->GetValue() != job_.lastTray)
+                tray->SetValue(job_.lastTray);
         if (GMedia* media = GDriverObject::Feature<GMedia>(model, kDocumentMedia))
-            if (media->GetSecondString() == kLetterhead && !(lastMediaType_ == kLetterhead))
-                media->SetSecondString(lastMediaType_);
+            if (media->GetSecondString() == kLetterhead && !(job_.lastMediaType == kLetterhead))
+                media->SetSecondString(job_.lastMediaType);
         AppendBlankPage(model);
     }
-    firstPageState_.Set(nullptr);
+    job_.firstPageState.Set(nullptr);
 }
 
 void GReverseFilter::ReplayPages()
 {
     for (auto node = Pages().rbegin(); node != Pages().rend(); ++node)
         ReplayNode(*node);
-}
-
-// Each document decides again: nothing of the last one's letterhead handling stays.
-void GReverseFilter::ResetFilterFlags()
-{
-    letterhead_ = 0;
-    firstPageState_.Set(nullptr);
-    lastTray_ = 0;
-    blankNeeded_ = 0;
-    lastMediaType_ = RWCString();
 }

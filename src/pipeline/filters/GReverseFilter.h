@@ -5,41 +5,37 @@
 
 #include "foundation/RWCString.h"
 #include "model/GCountedRef.h"
-#include "pipeline/filters/GPageSpoolFilter.h"
+#include "pipeline/filters/GPageSpoolFilterOf.h"
 
-class GReverseFilter : public GPersistent<GReverseFilter, GPageSpoolFilter, 1109> {
+// What the filter keeps of the document at hand: each document decides its letterhead
+// handling again.
+struct GReverseJob {
+    uint32_t letterhead = 0;
+    GCountedRef firstPageState;
+    uint16_t lastTray = 0;
+    uint32_t blankNeeded = 0;
+    RWCString lastMediaType;
+};
+
+// A break sends the document held so far on, reversed.
+inline constexpr GSpoolFilterData kReverseSpool = {L".rpg", L".rft", 1, 0};
+
+class GReverseFilter : public GPageSpoolFilterOf<GReverseFilter, 1109, GReverseJob, kReverseSpool> {
 public:
     static constexpr const char* kClassName = "GReverseFilter";
     GReverseFilter* CreateNew() const override { return new GReverseFilter; }
     GReverseFilter* Copy() const override { return new GReverseFilter(*this); }
 
-    GReverseFilter();
-    explicit GReverseFilter(const long& id);
-    GReverseFilter(const GReverseFilter& other);
-    ~GReverseFilter() override;
+    using GPageSpoolFilterOf::GPageSpoolFilterOf;
 
-    int16_t ApplyTo(GAttributeVisitor&) override { return 0; }
+    uint32_t InLetterheadMode() const { return job_.letterhead; }
+    // The letterhead handling's bookkeeping of the pages' paper.
     int16_t OnPageStart(GPageStart& command) override;
     int16_t OnPageEnd(GPageEnd& command) override;
 
-    uint32_t InLetterheadMode() const { return letterhead_; }
-
-    auto StoredForm() { return GFields(); }
-
 protected:
     int Acts(GDocumentStart& command) override;
-    const wchar_t* PageExtension() const override { return L".rpg"; }
-    const wchar_t* FontExtension() const override { return L".rft"; }
     void ReplayPages() override;
     void BeforePageAppended() override;
     void AddClosingPages() override;
-    void ResetFilterFlags() override;
-    int ReplaysOnBreak() const override { return 1; }
-
-private:
-    uint32_t letterhead_ = 0;
-    GCountedRef firstPageState_;
-    uint16_t lastTray_ = 0;
-    uint32_t blankNeeded_ = 0;
-    RWCString lastMediaType_;
 };

@@ -196,12 +196,14 @@ int32_t FeatureTranslator::ImportEnumerated(const TranslatorDescription& descrip
         return 0;
     library_.Get(nullptr, buffer.data(), buffer.size());
     int32_t result = 0;
-    if (const TranslatorOption* row = FindKeyword(description, buffer.data())) {
+    if (const TranslatorOption* row = ChooseRow(description, buffer.data())) {
         TakeValue(description, attribute, row->value, changes);
         if (matched)
             *matched = row;
         result = 1;
     }
+    if (AfterScan(description, settings, changes, attribute, buffer.data()))
+        result = 1;
     if (description.record == TranslatorRecord::kCopyAlways)
         AddRecord(description, attribute, changes);
     ApplyLock(description, settings);

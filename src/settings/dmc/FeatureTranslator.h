@@ -134,6 +134,20 @@ protected:
     // The first row holding the keyword; null when none does.
     static const TranslatorOption* FindKeyword(const TranslatorDescription& description, const wchar_t* keyword);
 
+    // The steps a class adds to the enumerated import at their places. The row the
+    // keyword read selects: the first row holding it.
+    virtual const TranslatorOption* ChooseRow(const TranslatorDescription& description, const wchar_t* keyword)
+    {
+        return FindKeyword(description, keyword);
+    }
+    // After the scan, before the record that is added either way and the lock: a class's
+    // refinements of the value and its sub-features. Non-zero counts as taken over.
+    virtual int32_t AfterScan(const TranslatorDescription&, GObjectBase*, GAttributeComposite*, FeatureSetting,
+                              const wchar_t*)
+    {
+        return 0;
+    }
+
     GDMCLibrary& Library() { return library_; }
 
 private:
@@ -149,12 +163,28 @@ public:
     }
     int32_t ToAttributes(GObjectBase* settings, GAttributeComposite* changes) override
     {
-        return ImportEnumerated(description_, settings, changes);
+        const int32_t ahead = Ahead(settings, kToAttributes);
+        return ahead != kGoOn ? ahead : ImportEnumerated(description_, settings, changes);
     }
-    int32_t FromAttributes(GObjectBase* settings) override { return ExportEnumerated(description_, settings); }
+    int32_t FromAttributes(GObjectBase* settings) override
+    {
+        const int32_t ahead = Ahead(settings, kFromAttributes);
+        return ahead != kGoOn ? ahead : AfterExport(settings, ExportEnumerated(description_, settings));
+    }
 
     const TranslatorDescription& Description() const { return description_; }
     uint16_t OptionCount() const { return optionCount_; }
+
+protected:
+    // The directions, numbered as the helper library counts them.
+    enum Direction : uint32_t { kToAttributes = 0, kFromAttributes = 1 };
+    static constexpr int32_t kGoOn = -1;
+
+    // Before the generic body, in each direction: kGoOn lets it run; any other value is
+    // the call's result and the body does not run.
+    virtual int32_t Ahead(GObjectBase*, Direction) { return kGoOn; }
+    // After the export's scan, with its result: the sub-features' exports.
+    virtual int32_t AfterExport(GObjectBase*, int32_t exported) { return exported; }
 
 private:
     const TranslatorDescription& description_;

@@ -76,6 +76,26 @@ typedef ContractBuffer<char, DMCAbi::kNarrowBytes> NarrowBuffer;
 
 uint32_t Word(const void* pointer) { return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(pointer)); }
 
+// The entry point's answer; 0 without the entry point.
+template <class Proc, class... Args>
+int32_t CallOrZero(Proc call, Args... args)
+{
+    return call ? call(args...) : 0;
+}
+
+// Lets the entry point fill a private buffer of the contract's size, then copies what
+// fits into the caller's buffer: 0 without the entry point, the caller's buffer untouched.
+template <class Buffer, class Char, class Proc, class Fill>
+int32_t ThroughBuffer(Proc call, Char* destination, size_t capacity, Fill fill)
+{
+    if (!call)
+        return 0;
+    Buffer buffer;
+    const int32_t result = fill(call, buffer.text);
+    buffer.CopyTo(destination, capacity);
+    return result;
+}
+
 } // namespace
 
 const char* const GDMCLibrary::kEntryNames[GDMCLibrary::kEntryCount] = {
@@ -126,110 +146,87 @@ void GDMCLibrary::Load()
 
 int32_t GDMCLibrary::StartConfig(const wchar_t* printer, uint32_t mode, const wchar_t* context, uint32_t reserved)
 {
-    DMCStartConfigProc call = Entry<DMCStartConfigProc>(kStartConfig);
-    return call ? call(printer, mode, context, reserved) : 0;
+    return CallOrZero(Entry<DMCStartConfigProc>(kStartConfig), printer, mode, context, reserved);
 }
 
 int32_t GDMCLibrary::StartExport(const wchar_t* printer, const wchar_t* context, uint32_t flag)
 {
     entries_[kStartExport] = bound_ ? library_.GetExport(kEntryNames[kStartExport]) : nullptr;
-    DMCStartExportProc call = Entry<DMCStartExportProc>(kStartExport);
-    return call ? call(printer, context, flag) : 0;
+    return CallOrZero(Entry<DMCStartExportProc>(kStartExport), printer, context, flag);
 }
 
 int32_t GDMCLibrary::SetListSeparator(uint32_t a)
 {
-    DMCSetListSeparatorProc call = Entry<DMCSetListSeparatorProc>(kSetListSeparator);
-    return call ? call(a) : 0;
+    return CallOrZero(Entry<DMCSetListSeparatorProc>(kSetListSeparator), a);
 }
 
 int32_t GDMCLibrary::SetContextRelative(uint32_t a)
 {
-    DMCSetContextRelativeProc call = Entry<DMCSetContextRelativeProc>(kSetContextRelative);
-    return call ? call(a) : 0;
+    return CallOrZero(Entry<DMCSetContextRelativeProc>(kSetContextRelative), a);
 }
 
 int32_t GDMCLibrary::SetContext(const wchar_t* path)
 {
-    DMCSetContextProc call = Entry<DMCSetContextProc>(kSetContext);
-    return call ? call(path) : 0;
+    return CallOrZero(Entry<DMCSetContextProc>(kSetContext), path);
 }
 
 int32_t GDMCLibrary::SetExport(const wchar_t* path, const wchar_t* keyword)
 {
-    DMCSetExportProc call = Entry<DMCSetExportProc>(kSetExport);
-    return call ? call(path, keyword) : 0;
+    return CallOrZero(Entry<DMCSetExportProc>(kSetExport), path, keyword);
 }
 
 int32_t GDMCLibrary::GetOptionAttributes(uint32_t a, uint32_t b)
 {
-    DMCGetOptionAttributesProc call = Entry<DMCGetOptionAttributesProc>(kGetOptionAttributes);
-    return call ? call(a, b) : 0;
+    return CallOrZero(Entry<DMCGetOptionAttributesProc>(kGetOptionAttributes), a, b);
 }
 
 int32_t GDMCLibrary::GetNamedOptionAttribute(uint32_t a, uint32_t b, uint32_t c)
 {
-    DMCGetNamedOptionAttributeProc call = Entry<DMCGetNamedOptionAttributeProc>(kGetNamedOptionAttribute);
-    return call ? call(a, b, c) : 0;
+    return CallOrZero(Entry<DMCGetNamedOptionAttributeProc>(kGetNamedOptionAttribute), a, b, c);
 }
 
 int32_t GDMCLibrary::GetNamedFeatureAttribute(const wchar_t* path, const wchar_t* attribute, wchar_t* text,
                                               size_t capacity)
 {
-    DMCGetNamedFeatureAttributeProc call = Entry<DMCGetNamedFeatureAttributeProc>(kGetNamedFeatureAttribute);
-    if (!call)
-        return 0;
-    KeywordBuffer buffer;
-    const int32_t result = call(path, attribute, buffer.text);
-    buffer.CopyTo(text, capacity);
-    return result;
+    return ThroughBuffer<KeywordBuffer>(
+        Entry<DMCGetNamedFeatureAttributeProc>(kGetNamedFeatureAttribute), text, capacity,
+        [&](DMCGetNamedFeatureAttributeProc call, wchar_t* buffer) { return call(path, attribute, buffer); });
 }
 
 int32_t GDMCLibrary::GetListSeparator(uint32_t a)
 {
-    DMCGetListSeparatorProc call = Entry<DMCGetListSeparatorProc>(kGetListSeparator);
-    return call ? call(a) : 0;
+    return CallOrZero(Entry<DMCGetListSeparatorProc>(kGetListSeparator), a);
 }
 
 int32_t GDMCLibrary::GetFeatureAttributes(uint32_t a, uint32_t b)
 {
-    DMCGetFeatureAttributesProc call = Entry<DMCGetFeatureAttributesProc>(kGetFeatureAttributes);
-    return call ? call(a, b) : 0;
+    return CallOrZero(Entry<DMCGetFeatureAttributesProc>(kGetFeatureAttributes), a, b);
 }
 
 int32_t GDMCLibrary::GetContext(uint32_t a)
 {
-    DMCGetContextProc call = Entry<DMCGetContextProc>(kGetContext);
-    return call ? call(a) : 0;
+    return CallOrZero(Entry<DMCGetContextProc>(kGetContext), a);
 }
 
 int32_t GDMCLibrary::Get(const wchar_t* path, wchar_t* keyword, size_t capacity)
 {
-    DMCGetProc call = Entry<DMCGetProc>(kGet);
-    if (!call)
-        return 0;
-    KeywordBuffer buffer;
-    const int32_t result = call(path, buffer.text);
-    buffer.CopyTo(keyword, capacity);
-    return result;
+    return ThroughBuffer<KeywordBuffer>(Entry<DMCGetProc>(kGet), keyword, capacity,
+                                        [&](DMCGetProc call, wchar_t* buffer) { return call(path, buffer); });
 }
 
 int32_t GDMCLibrary::GetPRV(uint32_t a, uint32_t b)
 {
-    DMCGetPRVProc call = Entry<DMCGetPRVProc>(kGetPRV);
-    return call ? call(a, b) : 0;
+    return CallOrZero(Entry<DMCGetPRVProc>(kGetPRV), a, b);
 }
 
 int32_t GDMCLibrary::EnumOptions(uint32_t a, uint32_t b)
 {
-    DMCEnumOptionsProc call = Entry<DMCEnumOptionsProc>(kEnumOptions);
-    return call ? call(a, b) : 0;
+    return CallOrZero(Entry<DMCEnumOptionsProc>(kEnumOptions), a, b);
 }
 
 int32_t GDMCLibrary::EnumOptionAttributes(uint32_t a, uint32_t b)
 {
-    DMCEnumOptionAttributesProc call = Entry<DMCEnumOptionAttributesProc>(kEnumOptionAttributes);
-    return call ? call(a, b) : 0;
+    return CallOrZero(Entry<DMCEnumOptionAttributesProc>(kEnumOptionAttributes), a, b);
 }
 
 int32_t GDMCLibrary::EnumListToken(wchar_t* token, size_t tokenCapacity, wchar_t* list, size_t listCapacity)
@@ -248,53 +245,35 @@ int32_t GDMCLibrary::EnumListToken(wchar_t* token, size_t tokenCapacity, wchar_t
 
 int32_t GDMCLibrary::EnumFeatures(const wchar_t* section, wchar_t* list, size_t capacity)
 {
-    DMCEnumFeaturesProc call = Entry<DMCEnumFeaturesProc>(kEnumFeatures);
-    if (!call)
-        return 0;
-    ListBuffer buffer;
-    const int32_t result = call(section, buffer.text);
-    buffer.CopyTo(list, capacity);
-    return result;
+    return ThroughBuffer<ListBuffer>(Entry<DMCEnumFeaturesProc>(kEnumFeatures), list, capacity,
+                                     [&](DMCEnumFeaturesProc call, wchar_t* buffer) { return call(section, buffer); });
 }
 
 int32_t GDMCLibrary::EnumFeatureAttributes(uint32_t a, uint32_t b)
 {
-    DMCEnumFeatureAttributesProc call = Entry<DMCEnumFeatureAttributesProc>(kEnumFeatureAttributes);
-    return call ? call(a, b) : 0;
+    return CallOrZero(Entry<DMCEnumFeatureAttributesProc>(kEnumFeatureAttributes), a, b);
 }
 
 int32_t GDMCLibrary::CharToWide(wchar_t* wide, size_t capacity, const char* narrow)
 {
-    DMCCharToWideProc call = Entry<DMCCharToWideProc>(kCharToWide);
-    if (!call)
-        return 0;
-    KeywordBuffer buffer;
-    const int32_t result = call(buffer.text, narrow);
-    buffer.CopyTo(wide, capacity);
-    return result;
+    return ThroughBuffer<KeywordBuffer>(Entry<DMCCharToWideProc>(kCharToWide), wide, capacity,
+                                        [&](DMCCharToWideProc call, wchar_t* buffer) { return call(buffer, narrow); });
 }
 
 int32_t GDMCLibrary::WideToChar(char* narrow, size_t capacity, const wchar_t* wide)
 {
-    DMCWideToCharProc call = Entry<DMCWideToCharProc>(kWideToChar);
-    if (!call)
-        return 0;
-    NarrowBuffer buffer;
-    const int32_t result = call(buffer.text, wide);
-    buffer.CopyTo(narrow, capacity);
-    return result;
+    return ThroughBuffer<NarrowBuffer>(Entry<DMCWideToCharProc>(kWideToChar), narrow, capacity,
+                                       [&](DMCWideToCharProc call, char* buffer) { return call(buffer, wide); });
 }
 
 int32_t GDMCLibrary::EndConfig()
 {
-    DMCEndConfigProc call = Entry<DMCEndConfigProc>(kEndConfig);
-    return call ? call() : 0;
+    return CallOrZero(Entry<DMCEndConfigProc>(kEndConfig));
 }
 
 int32_t GDMCLibrary::EndExport()
 {
-    DMCEndExportProc call = Entry<DMCEndExportProc>(kEndExport);
-    return call ? call() : 0;
+    return CallOrZero(Entry<DMCEndExportProc>(kEndExport));
 }
 
 void GDMCLibrary::SetHelper(DMCHelperProc entry, GDMCConfig* config)

@@ -8,7 +8,6 @@
 #include "settings/dmc/GDMCLibrary.h"
 
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -79,49 +78,28 @@ const TranslatorDescription OutputBinTranslator::kDescription = {
     L"printing/OutputBin", nullptr, kIdPath, CountOf(kIdPath), TranslatorRecord::kCopyAlways, 255,
     TranslatorLock::kExactlyOne, 248, false, kBins, CountOf(kBins), false};
 
-OutputBinTranslator::OutputBinTranslator(GDMCLibrary& library)
-    : FeatureTranslator(library), optionCount_(kDescription.optionCount)
+// Handled by the helper, an import still asks for the lock.
+int32_t OutputBinTranslator::Ahead(GObjectBase* settings, Direction direction)
 {
+    if (Library().CallHelper(kHelperFeature, this, direction, 0) == 0)
+        return kGoOn;
+    if (direction == kToAttributes)
+        ApplyLock(kDescription, settings);
+    return 1;
 }
 
-int32_t OutputBinTranslator::ToAttributes(GObjectBase* settings, GAttributeComposite* changes)
+int32_t OutputBinTranslator::AfterScan(const TranslatorDescription&, GObjectBase* settings, GAttributeComposite*,
+                                       FeatureSetting bin, const wchar_t* keyword)
 {
-    if (Library().CallHelper(kHelperFeature, this, 0, 0) != 0) {
-        ApplyLock(kDescription, settings);
-        return 1;
-    }
-    FeatureSetting bin = FindAttribute(kDescription, settings);
-    if (!bin)
-        return 0;
-    std::vector<wchar_t> keyword(kDescription.bufferChars, wchar_t(0x2020));
-    keyword.back() = 0;
-    if (!Library().SetContext(kDescription.featurePath))
-        return 0;
-    Library().Get(nullptr, keyword.data(), keyword.size());
-    int32_t result = 0;
-    if (const TranslatorOption* row = FindKeyword(kDescription, keyword.data())) {
-        bin->SetValue(row->value);
-        result = 1;
-    }
     GAttributeComposite* device = GDriverObject::Feature<GAttributeComposite>(settings, FeatureId::kDeviceSettings);
     if (GStringAttribute* model = GDriverObject::Feature<GStringAttribute>(device, FeatureId::kAccessoryModel)) {
         const RWCString& code = model->GetString();
         for (const OutputBinRule& rule : kRules) {
-            if (GDMCLibrary::KeywordEquals(keyword.data(), rule.keyword) &&
-                ModelIn(code.Data(), code.Length(), rule.models)) {
+            if (GDMCLibrary::KeywordEquals(keyword, rule.keyword) && ModelIn(code.Data(), code.Length(), rule.models)) {
                 bin->SetValue(rule.value);
                 break;
             }
         }
     }
-    AddRecord(kDescription, bin, changes);
-    ApplyLock(kDescription, settings);
-    return result;
-}
-
-int32_t OutputBinTranslator::FromAttributes(GObjectBase* settings)
-{
-    if (Library().CallHelper(kHelperFeature, this, 1, 0) != 0)
-        return 1;
-    return ExportEnumerated(kDescription, settings);
+    return 0;
 }

@@ -16,19 +16,19 @@ struct OutputBinRule {
     uint16_t value;
 };
 
-class OutputBinTranslator : public FeatureTranslator {
+class OutputBinTranslator : public DescribedTranslator {
 public:
     static const TranslatorDescription kDescription;
     static const OutputBinRule kRules[];
     static const uint16_t kRuleCount;
     static constexpr uint32_t kHelperFeature = 248;
 
-    explicit OutputBinTranslator(GDMCLibrary& library);
-    int32_t ToAttributes(GObjectBase* settings, GAttributeComposite* changes) override;
-    int32_t FromAttributes(GObjectBase* settings) override;
+    explicit OutputBinTranslator(GDMCLibrary& library) : DescribedTranslator(library, kDescription) {}
 
-    uint16_t OptionCount() const { return optionCount_; }
-
-private:
-    uint16_t optionCount_;
+protected:
+    // The helper library handles the feature when it answers non-zero.
+    int32_t Ahead(GObjectBase* settings, Direction direction) override;
+    // The accessory's refinement of the bin.
+    int32_t AfterScan(const TranslatorDescription& description, GObjectBase* settings, GAttributeComposite* changes,
+                      FeatureSetting bin, const wchar_t* keyword) override;
 };

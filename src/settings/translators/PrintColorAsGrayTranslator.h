@@ -5,16 +5,15 @@
 
 #include "settings/dmc/FeatureTranslator.h"
 
-class PrintColorAsGrayTranslator : public FeatureTranslator {
+class PrintColorAsGrayTranslator : public DescribedTranslator {
 public:
     static const TranslatorDescription kDescription;
 
-    explicit PrintColorAsGrayTranslator(GDMCLibrary& library);
-    int32_t ToAttributes(GObjectBase* settings, GAttributeComposite* changes) override;
-    int32_t FromAttributes(GObjectBase* settings) override;
+    explicit PrintColorAsGrayTranslator(GDMCLibrary& library) : DescribedTranslator(library, kDescription) {}
 
-    uint16_t OptionCount() const { return optionCount_; }
-
-private:
-    uint16_t optionCount_;
+protected:
+    // The grey options, in when grey printing is on, out always.
+    int32_t AfterScan(const TranslatorDescription& description, GObjectBase* settings, GAttributeComposite* changes,
+                      FeatureSetting grey, const wchar_t* keyword) override;
+    int32_t AfterExport(GObjectBase* settings, int32_t exported) override;
 };

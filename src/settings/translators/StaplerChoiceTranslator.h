@@ -5,16 +5,19 @@
 
 #include "settings/dmc/FeatureTranslator.h"
 
-class StaplerChoiceTranslator : public FeatureTranslator {
+class StaplerChoiceTranslator : public DescribedTranslator {
 public:
     static const TranslatorDescription kDescription;
 
-    explicit StaplerChoiceTranslator(GDMCLibrary& library);
-    int32_t ToAttributes(GObjectBase* settings, GAttributeComposite* changes) override;
-    int32_t FromAttributes(GObjectBase* settings) override;
+    explicit StaplerChoiceTranslator(GDMCLibrary& library) : DescribedTranslator(library, kDescription) {}
 
-    uint16_t OptionCount() const { return optionCount_; }
-
-private:
-    uint16_t optionCount_;
+protected:
+    // An import only with a stapler.
+    int32_t Ahead(GObjectBase* settings, Direction direction) override;
+    // No row while the stapling option is "Stitching".
+    const TranslatorOption* ChooseRow(const TranslatorDescription& description, const wchar_t* keyword) override;
+    // The stapling option, whose result does not count.
+    int32_t AfterScan(const TranslatorDescription& description, GObjectBase* settings, GAttributeComposite* changes,
+                      FeatureSetting choice, const wchar_t* keyword) override;
+    int32_t AfterExport(GObjectBase* settings, int32_t exported) override;
 };
