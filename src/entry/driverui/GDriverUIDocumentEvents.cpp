@@ -337,8 +337,8 @@ void GDriverUIDocumentEvents::SendHostInformation(HDC dc)
 void GDriverUIDocumentEvents::BeginPluginJob(const DOCINFOW* document)
 {
     if (ksHolder_)
-        ksHolder_->Begin(KsJobPluginPath(),
-                         KsJobDescription(ui_.GetSettings(), ui_.GetPrinterConfiguration(), document, ui_.GetThirdName()));
+        ksHolder_->Begin(KsJobPluginPath(), KsJobDescription(ui_.GetSettings(), ui_.GetPrinterConfiguration(), document,
+                                                             ui_.GetThirdName()));
 }
 
 void GDriverUIDocumentEvents::EndPluginJob(uint32_t aborted)
