@@ -5,6 +5,7 @@
 //   document_event_bench.exe [rounds]    (built beside the tests: build/tests/)
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIDocumentEvents.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "printer/PrinterIdentity.h"
@@ -83,7 +84,7 @@ int main(int argc, char** argv)
     };
     const double off = PerSecond(rounds, page);
 
-    GDriverUI::WatermarkRecord watermark;
+    GDriverUIDocumentEvents::WatermarkRecord watermark;
     watermark.text = RWWString(L"CONFIDENTIAL");
     watermark.length = 12;
     wcscpy(watermark.font.lfFaceName, L"Arial");
@@ -91,7 +92,7 @@ int main(int argc, char** argv)
     watermark.size = 72;
     watermark.color = RGB(232, 232, 232);
     watermark.angleMode = 1;
-    g_object->UseWatermark(watermark, 2);
+    g_object->DocumentEvents().UseWatermark(watermark, 2);
     const double on = PerSecond(rounds, page);
 
     LOGFONTW logical = watermark.font;

@@ -4,6 +4,7 @@
 #include "DmcStandin.h"
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIDocumentEvents.h"
 #include "entry/module/DocumentEventRecord.h"
 #include "entry/module/EntryPoints.h"
 #include "entry/module/GUIOSFactory.h"
@@ -22,6 +23,7 @@
 #include <atomic>
 #include <thread>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,7 +64,24 @@ GObjectBase* Group(GObjectBase* settings, long id)
     return group;
 }
 
-// Records every escape and dialog; its job notice waits for the test's event when set.
+class RecordingUI;
+
+// The document events of a RecordingUI: every escape and dialog goes to the object's
+// records, and its job notice waits for the test's event when set.
+class RecordingEvents : public GDriverUIDocumentEvents {
+public:
+    explicit RecordingEvents(RecordingUI& ui);
+    int SendEscape(HDC, int code, int inputSize, const void* input, int outputSize, void* output) override;
+    void ShowJobNotice() override;
+    int ShowManualDuplexDialog() override;
+    HFONT CreateWatermarkFont(const LOGFONTW& font) override;
+    RWWString KsJobPluginPath() override;
+
+private:
+    RecordingUI& owner_;
+};
+
+// Records every escape and dialog through its document events.
 class RecordingUI : public GDriverUI {
 public:
     // The driver object is a virtual base: the most derived class names its printer.
@@ -70,29 +89,10 @@ public:
         : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()),
           GDriverUI(identity)
     {
+        SetDocumentEventsForTesting(std::make_unique<RecordingEvents>(*this));
     }
-    int SendEscape(HDC, int code, int inputSize, const void* input, int outputSize, void* output) override
-    {
-        // The rendering module's job name: a full buffer with no terminating zero.
-        if (uint32_t(code) == 0x303EB8E7 && output && outputSize > 0) {
-            memset(output, 'J', size_t(outputSize));
-            return 1;
-        }
-        const uint8_t* bytes = static_cast<const uint8_t*>(input);
-        escapes.push_back({code, bytes ? std::vector<uint8_t>(bytes, bytes + inputSize) : std::vector<uint8_t>()});
-        return 1;
-    }
-    void ShowJobNotice() override
-    {
-        if (holdNotice)
-            WaitForSingleObject(holdNotice, INFINITE);
-        ++noticesShown;
-    }
-    int ShowManualDuplexDialog() override
-    {
-        ++duplexDialogs;
-        return 1;
-    }
+    // A notice still shown reads the records below: it ends before they go.
+    ~RecordingUI() override { DocumentEvents().JoinJobNotice(); }
     // The settings made afresh hold a stored job named by the settings' own text, and
     // the job-storage user name, unless the test turns that off.
     GObjectBase* CreateSettings() override
@@ -107,11 +107,6 @@ public:
         }
         return settings;
     }
-    HFONT CreateWatermarkFont(const LOGFONTW& font) override
-    {
-        return failFont ? nullptr : GDriverUI::CreateWatermarkFont(font);
-    }
-    RWWString KsJobPluginPath() override { return pluginPath; }
     std::vector<Escape> escapes;
     RWWString pluginPath = RWWString(L"qzplom32.dll");
     HANDLE holdNotice = nullptr;
@@ -120,6 +115,40 @@ public:
     bool storedJob = true;
     bool failFont = false;
 };
+
+RecordingEvents::RecordingEvents(RecordingUI& ui) : GDriverUIDocumentEvents(ui), owner_(ui) {}
+
+int RecordingEvents::SendEscape(HDC, int code, int inputSize, const void* input, int outputSize, void* output)
+{
+    // The rendering module's job name: a full buffer with no terminating zero.
+    if (uint32_t(code) == 0x303EB8E7 && output && outputSize > 0) {
+        memset(output, 'J', size_t(outputSize));
+        return 1;
+    }
+    const uint8_t* bytes = static_cast<const uint8_t*>(input);
+    owner_.escapes.push_back({code, bytes ? std::vector<uint8_t>(bytes, bytes + inputSize) : std::vector<uint8_t>()});
+    return 1;
+}
+
+void RecordingEvents::ShowJobNotice()
+{
+    if (owner_.holdNotice)
+        WaitForSingleObject(owner_.holdNotice, INFINITE);
+    ++owner_.noticesShown;
+}
+
+int RecordingEvents::ShowManualDuplexDialog()
+{
+    ++owner_.duplexDialogs;
+    return 1;
+}
+
+HFONT RecordingEvents::CreateWatermarkFont(const LOGFONTW& font)
+{
+    return owner_.failFont ? nullptr : GDriverUIDocumentEvents::CreateWatermarkFont(font);
+}
+
+RWWString RecordingEvents::KsJobPluginPath() { return owner_.pluginPath; }
 
 std::atomic<int> g_made{0};
 RecordingUI* g_last = nullptr;
@@ -209,9 +238,9 @@ TEST_F(DocumentEvents, CreateDcCopiesSmallDevModeIntoStampedCopy)
     EXPECT_EQ(g_last->GetAppFlags(), flags);
     EXPECT_EQ(ExpectedBias(), bias);
     EXPECT_EQ(1u, Entries());
-    EXPECT_EQ(1u, g_last->OwnDevModeCopies());
+    EXPECT_EQ(1u, g_last->DocumentEvents().OwnDevModeCopies());
     Event(DOCUMENTEVENT_CREATEDCPOST, sizeof copy, &copy);
-    EXPECT_EQ(0u, g_last->OwnDevModeCopies()) << "POST frees the copy it was handed";
+    EXPECT_EQ(0u, g_last->DocumentEvents().OwnDevModeCopies()) << "POST frees the copy it was handed";
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
     EXPECT_EQ(0u, Entries());
 }
@@ -236,9 +265,9 @@ TEST_F(DocumentEvents, DeleteDcFreesCopiesLeftBehind)
     DEVMODEW* devMode = reinterpret_cast<DEVMODEW*>(bytes.data());
     DEVMODEW* second = nullptr;
     ASSERT_EQ(1, Event(DOCUMENTEVENT_RESETDCPRE, sizeof devMode, &devMode, sizeof second, &second));
-    EXPECT_EQ(2u, g_last->OwnDevModeCopies());
+    EXPECT_EQ(2u, g_last->DocumentEvents().OwnDevModeCopies());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
-    EXPECT_EQ(0u, g_last->OwnDevModeCopies());
+    EXPECT_EQ(0u, g_last->DocumentEvents().OwnDevModeCopies());
 }
 
 // Sound behaviour: a POST event handed memory the object did not allocate frees nothing.
@@ -251,7 +280,7 @@ TEST_F(DocumentEvents, PostNeverFreesTheApplicationsDevMode)
     DEVMODEW* application = reinterpret_cast<DEVMODEW*>(bytes.data());
     EXPECT_EQ(-1, Event(DOCUMENTEVENT_RESETDCPOST, sizeof application, &application));
     EXPECT_EQ(before, bytes);
-    EXPECT_EQ(1u, g_last->OwnDevModeCopies());
+    EXPECT_EQ(1u, g_last->DocumentEvents().OwnDevModeCopies());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
 }
 
@@ -276,11 +305,11 @@ TEST_F(DocumentEvents, EscapeAnswersZeroAndOnlyLowWordCounts)
     DEVMODEW* copy = nullptr;
     ASSERT_EQ(1, CreatePre(nullptr, copy));
     EXPECT_EQ(0, Event(DOCUMENTEVENT_ESCAPE));
-    const uint32_t ended = g_last->PagesEnded();
+    const uint32_t ended = g_last->DocumentEvents().PagesEnded();
     EXPECT_EQ(1, Event(0x10000 | DOCUMENTEVENT_ENDPAGE));
-    EXPECT_EQ(ended + 1, g_last->PagesEnded());
+    EXPECT_EQ(ended + 1, g_last->DocumentEvents().PagesEnded());
     EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
-    EXPECT_EQ(1u, g_last->PageCount());
+    EXPECT_EQ(1u, g_last->DocumentEvents().PageCount());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
 }
 
@@ -315,10 +344,10 @@ TEST_F(DocumentEvents, ALockFailureIsReportedOnceAndTheEventStillCompletes)
         lock.failRelease = row.failRelease;
         table->SetLock(&lock);
         g_lockReports.clear();
-        const uint32_t pages = g_last->PageCount();
+        const uint32_t pages = g_last->DocumentEvents().PageCount();
         // STARTPAGE takes the table's lock once, to find the printer's entry.
         EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE)) << row.reported;
-        EXPECT_EQ(pages + 1, g_last->PageCount());
+        EXPECT_EQ(pages + 1, g_last->DocumentEvents().PageCount());
         EXPECT_EQ((std::vector<std::pair<int32_t, uint16_t>>{{2, row.reported}}), g_lockReports);
         EXPECT_EQ(".\\winnt40\\nt40qddi", g_lockSource);
         table->SetLock(ModuleLifetime::DocumentTableLock());
@@ -383,7 +412,7 @@ TEST_F(DocumentEvents, HostileRecordsFailAndChangeNothing)
     EXPECT_EQ(-1, Event(DOCUMENTEVENT_RESETDCPRE, sizeof bad, nullptr, sizeof copy, &copy));
     EXPECT_EQ(-1, Event(DOCUMENTEVENT_RESETDCPOST, 0, &bad));
     EXPECT_EQ(-1, Event(DOCUMENTEVENT_CREATEDCPOST, sizeof bad, nullptr));
-    EXPECT_EQ(0u, g_last->OwnDevModeCopies());
+    EXPECT_EQ(0u, g_last->DocumentEvents().OwnDevModeCopies());
     EXPECT_EQ(1u, Entries());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
 }
@@ -441,7 +470,7 @@ TEST_F(DocumentEvents, StartDocSendsHostInformation)
     ASSERT_NE(nullptr, file);
     wchar_t path[MAX_PATH];
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    const std::vector<char> expected = GDriverUI::NarrowText(wcsrchr(path, L'\\') + 1);
+    const std::vector<char> expected = GDriverUIDocumentEvents::NarrowText(wcsrchr(path, L'\\') + 1);
     EXPECT_EQ(std::string(expected.data(), expected.size()), Text(*file));
     const Escape* port = Find(escapes, 0x303EB8E8);
     ASSERT_NE(nullptr, port);
@@ -459,11 +488,11 @@ TEST_F(DocumentEvents, AbortDocJoinsTheHeldNoticeThread)
     HANDLE hold = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     g_last->holdNotice = hold;
     EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
-    EXPECT_TRUE(g_last->JobNoticeRunning());
+    EXPECT_TRUE(g_last->DocumentEvents().JobNoticeRunning());
     EXPECT_EQ(0, g_last->noticesShown.load());
     HANDLE releaser = CreateThread(nullptr, 0, &ReleaseLater, hold, 0, nullptr);
     EXPECT_EQ(0, Event(DOCUMENTEVENT_ABORTDOC));
-    EXPECT_FALSE(g_last->JobNoticeRunning());
+    EXPECT_FALSE(g_last->DocumentEvents().JobNoticeRunning());
     EXPECT_EQ(1, g_last->noticesShown.load());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
     WaitForSingleObject(releaser, INFINITE);
@@ -481,7 +510,7 @@ TEST_F(DocumentEvents, DeleteDcJoinsANoticeStillRunning)
     EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
     HANDLE releaser = CreateThread(nullptr, 0, &ReleaseLater, hold, 0, nullptr);
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
-    EXPECT_FALSE(object->JobNoticeRunning());
+    EXPECT_FALSE(object->DocumentEvents().JobNoticeRunning());
     EXPECT_EQ(1, object->noticesShown.load());
     WaitForSingleObject(releaser, INFINITE);
     CloseHandle(releaser);
@@ -503,12 +532,12 @@ TEST(JobText, CleaningRules)
     };
     for (const auto& c : cases) {
         RWWString text(c.in);
-        GDriverUI::CleanJobText(text, c.useDefault, RWWString(L"Untitled"), RWWString(L"UNTITLED"));
+        GDriverUIDocumentEvents::CleanJobText(text, c.useDefault, RWWString(L"Untitled"), RWWString(L"UNTITLED"));
         EXPECT_STREQ(c.out, text.Data()) << "from " << RWWString(c.in).Length() << " characters";
     }
     // A default name holding a removed character gives way to the fallback.
     RWWString empty(L"");
-    GDriverUI::CleanJobText(empty, true, RWWString(L"Ohne \"Titel\""), RWWString(L"UNTITLED"));
+    GDriverUIDocumentEvents::CleanJobText(empty, true, RWWString(L"Ohne \"Titel\""), RWWString(L"UNTITLED"));
     EXPECT_STREQ(L"UNTITLED", empty.Data());
 }
 
@@ -518,7 +547,7 @@ TEST_F(DocumentEvents, RenderJobNameEndsAtByte511)
     DEVMODEW* copy = nullptr;
     ASSERT_EQ(1, CreatePre(nullptr, copy));
     RWWString name;
-    EXPECT_EQ(1, g_last->QueryRenderJobName(dc, name));
+    EXPECT_EQ(1, g_last->DocumentEvents().QueryRenderJobName(dc, name));
     EXPECT_EQ(511u, name.Length());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
 }
@@ -536,7 +565,7 @@ TEST(JobText, CheckRules)
     };
     for (const auto& c : cases) {
         RWWString text(c.in);
-        GDriverUI::CheckJobText(text, RWWString(L"Untitled"), RWWString(L"UNTITLED"));
+        GDriverUIDocumentEvents::CheckJobText(text, RWWString(L"Untitled"), RWWString(L"UNTITLED"));
         EXPECT_STREQ(c.out, text.Data());
     }
 }
@@ -544,7 +573,7 @@ TEST(JobText, CheckRules)
 TEST(JobText, UserNameIsAtMostSixteenCharacters)
 {
     RWWString name;
-    GDriverUI::ReadUserName(name);
+    GDriverUIDocumentEvents::ReadUserName(name);
     EXPECT_LE(name.Length(), 16u);
 }
 
@@ -578,20 +607,21 @@ TEST(Watermark, AngleOfEachMode)
         {4, 30, 4800, 6600, 30}, {0, 30, 4800, 6600, 0}, {1, 0, 0, 0, 0},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.angle, GDriverUI::WatermarkAngle(c.mode, c.custom, c.horz, c.vert)) << "mode " << c.mode;
+        EXPECT_EQ(c.angle, GDriverUIDocumentEvents::WatermarkAngle(c.mode, c.custom, c.horz, c.vert))
+            << "mode " << c.mode;
 }
 
 TEST(Watermark, Colours)
 {
-    EXPECT_EQ(RGB(255, 232, 232), GDriverUI::WatermarkColor(255, false, true, false, false));
-    EXPECT_EQ(RGB(232, 232, 232), GDriverUI::WatermarkColor(255, true, true, false, false));
-    EXPECT_EQ(RGB(100, 100, 100), GDriverUI::WatermarkColor(100, false, true, true, true));
-    EXPECT_EQ(RGB(100, 255, 255), GDriverUI::WatermarkColor(100, false, false, true, true));
+    EXPECT_EQ(RGB(255, 232, 232), GDriverUIDocumentEvents::WatermarkColor(255, false, true, false, false));
+    EXPECT_EQ(RGB(232, 232, 232), GDriverUIDocumentEvents::WatermarkColor(255, true, true, false, false));
+    EXPECT_EQ(RGB(100, 100, 100), GDriverUIDocumentEvents::WatermarkColor(100, false, true, true, true));
+    EXPECT_EQ(RGB(100, 255, 255), GDriverUIDocumentEvents::WatermarkColor(100, false, false, true, true));
 }
 
-GDriverUI::WatermarkRecord Draft(int angleMode)
+GDriverUIDocumentEvents::WatermarkRecord Draft(int angleMode)
 {
-    GDriverUI::WatermarkRecord record;
+    GDriverUIDocumentEvents::WatermarkRecord record;
     record.text = RWWString(L"DRAFT");
     record.length = 5;
     wcscpy(record.font.lfFaceName, L"Arial");
@@ -620,7 +650,7 @@ TEST_F(WatermarkDrawing, DibSectionPixelsChangeAndDcStateIsKept)
     ASSERT_NE(nullptr, bitmap);
     HGDIOBJ old = SelectObject(dc, bitmap);
     memset(bits, 0xFF, 600 * 800 * 4);
-    g_last->UseWatermark(Draft(1), 2);
+    g_last->DocumentEvents().UseWatermark(Draft(1), 2);
     const COLORREF color = GetTextColor(dc);
     const int mapMode = GetMapMode(dc);
     const int background = GetBkMode(dc);
@@ -659,7 +689,7 @@ TEST_F(WatermarkDrawing, FirstPageOnlyDrawsOnPageOne)
 {
     DEVMODEW* copy = nullptr;
     ASSERT_EQ(1, CreatePre(nullptr, copy));
-    g_last->UseWatermark(Draft(0), 1);
+    g_last->DocumentEvents().UseWatermark(Draft(0), 1);
     for (int page = 0; page < 3; ++page) {
         EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
         EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
@@ -699,9 +729,9 @@ TEST_F(WatermarkDrawing, MetafileHoldsTheFontAndOneText)
     dc = metafile;
     DEVMODEW* copy = nullptr;
     ASSERT_EQ(1, CreatePre(nullptr, copy));
-    g_last->UseWatermark(Draft(1), 2);
-    const int angle =
-        GDriverUI::WatermarkAngle(1, 0, GetDeviceCaps(metafile, HORZRES), GetDeviceCaps(metafile, VERTRES));
+    g_last->DocumentEvents().UseWatermark(Draft(1), 2);
+    const int angle = GDriverUIDocumentEvents::WatermarkAngle(1, 0, GetDeviceCaps(metafile, HORZRES),
+                                                              GetDeviceCaps(metafile, VERTRES));
     const int height = -MulDiv(72, GetDeviceCaps(metafile, LOGPIXELSY), 72);
     EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
     EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
@@ -724,10 +754,10 @@ TEST_F(WatermarkDrawing, EmptyTextDrawsNothing)
 {
     DEVMODEW* copy = nullptr;
     ASSERT_EQ(1, CreatePre(nullptr, copy));
-    GDriverUI::WatermarkRecord empty = Draft(0);
+    GDriverUIDocumentEvents::WatermarkRecord empty = Draft(0);
     empty.text = RWWString(L"");
     empty.length = 0;
-    g_last->UseWatermark(empty, 2);
+    g_last->DocumentEvents().UseWatermark(empty, 2);
     EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
     EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
     EXPECT_EQ(nullptr, Find(g_last->escapes, 0x303EB8ED));
@@ -891,8 +921,8 @@ TEST_F(JobStorage, AStoredJobIsNamedAndItsNoticeShown)
     EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
     EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
     EXPECT_EQ(1, g_last->noticesShown.load());
-    EXPECT_STREQ(L"Quarterly", g_last->GetJobName().Data());
-    const GDriverUI::JobNotice& notice = g_last->GetJobNotice();
+    EXPECT_STREQ(L"Quarterly", g_last->DocumentEvents().GetJobName().Data());
+    const GDriverUIDocumentEvents::JobNotice& notice = g_last->DocumentEvents().GetJobNotice();
     EXPECT_STREQ(L"Tester", notice.userName.Data()) << "the job-storage user name comes first";
     EXPECT_STREQ(L"Quarterly", notice.jobName.Data());
     EXPECT_EQ(printer.Name(), std::wstring(notice.printerName.Data()));
@@ -904,7 +934,7 @@ TEST_F(JobStorage, NoStoredJobStartsNoNotice)
 {
     g_last->storedJob = false;
     EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
-    EXPECT_FALSE(g_last->JobNoticeRunning());
+    EXPECT_FALSE(g_last->DocumentEvents().JobNoticeRunning());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
     EXPECT_EQ(0, g_last->noticesShown.load());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
@@ -914,10 +944,10 @@ TEST_F(JobStorage, DontShowJobNameStartsNoNotice)
 {
     SetUserValue(L"DontShowJobName", 1);
     EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
-    EXPECT_FALSE(g_last->JobNoticeRunning());
+    EXPECT_FALSE(g_last->DocumentEvents().JobNoticeRunning());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
     EXPECT_EQ(0, g_last->noticesShown.load());
-    EXPECT_STREQ(L"Quarterly", g_last->GetJobName().Data()) << "the job is still named";
+    EXPECT_STREQ(L"Quarterly", g_last->DocumentEvents().GetJobName().Data()) << "the job is still named";
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
 }
 
@@ -925,12 +955,12 @@ TEST_F(JobStorage, DontShowJobNameStartsNoNotice)
 // next document neither names the job nor shows the notice.
 TEST_F(JobStorage, ModeOneKeepsLocalJobStorageWhichEndsTheNotices)
 {
-    EXPECT_FALSE(g_last->LocalJobStorageExists());
-    g_last->SetJobStorageMode(1);
+    EXPECT_FALSE(g_last->DocumentEvents().LocalJobStorageExists());
+    g_last->DocumentEvents().SetJobStorageMode(1);
     EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
     EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
     EXPECT_EQ(1, g_last->noticesShown.load());
-    EXPECT_TRUE(g_last->LocalJobStorageExists());
+    EXPECT_TRUE(g_last->DocumentEvents().LocalJobStorageExists());
     HKEY key = nullptr;
     DWORD value = 0, size = sizeof value, type = 0;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, keyPath.c_str(), 0, KEY_READ, &key));
@@ -940,7 +970,7 @@ TEST_F(JobStorage, ModeOneKeepsLocalJobStorageWhichEndsTheNotices)
     EXPECT_EQ(DWORD(REG_DWORD), type);
     EXPECT_EQ(1u, value);
     EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
-    EXPECT_FALSE(g_last->JobNoticeRunning());
+    EXPECT_FALSE(g_last->DocumentEvents().JobNoticeRunning());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
     EXPECT_EQ(1, g_last->noticesShown.load());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
@@ -968,7 +998,7 @@ TEST_F(JobStorage, ModeZeroWritesNothing)
 {
     EXPECT_EQ(0, Event(DOCUMENTEVENT_STARTDOCPOST));
     EXPECT_EQ(0, Event(DOCUMENTEVENT_ENDDOCPOST));
-    EXPECT_FALSE(g_last->LocalJobStorageExists());
+    EXPECT_FALSE(g_last->DocumentEvents().LocalJobStorageExists());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
 }
 
@@ -1031,7 +1061,7 @@ TEST_F(DocumentEvents, NoExpectedPageCountIsNeverDividedBy)
     };
     for (const auto& row : rows) {
         SetFeature(settings, FeatureId::kBookletPrinting, row.booklet);
-        EXPECT_EQ(row.wanted, g_last->ManualDuplexWanted(row.ended, row.expected))
+        EXPECT_EQ(row.wanted, g_last->DocumentEvents().ManualDuplexWanted(row.ended, row.expected))
             << row.ended << "/" << row.expected << " booklet " << row.booklet;
     }
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
@@ -1099,11 +1129,11 @@ TEST_F(DocumentEvents, AWatermarkNameNotInTheListDrawsNothing)
 {
     DEVMODEW* copy = nullptr;
     ASSERT_EQ(1, CreatePre(nullptr, copy));
-    GDriverUI::WatermarkRecord last;
+    GDriverUIDocumentEvents::WatermarkRecord last;
     last.text = RWWString(L"LAST JOB");
     last.length = 8;
     last.size = 40;
-    g_last->UseWatermark(last, 2);
+    g_last->DocumentEvents().UseWatermark(last, 2);
     GObjectBase* settings = g_last->GetSettings();
     ASSERT_NE(nullptr, settings);
     GObjectBase* selection = Group(Group(settings, FeatureId::kDocumentSettings), FeatureId::kWatermarkDefinition);
@@ -1111,8 +1141,8 @@ TEST_F(DocumentEvents, AWatermarkNameNotInTheListDrawsNothing)
     SetFeature(selection, FeatureId::kWatermarkGate, 0);
     Drop(selection, FeatureId::kWatermarkSelected);
     selection->Add(new GStringAttribute("No Such Watermark", FeatureId::kWatermarkSelected));
-    EXPECT_EQ(1, g_last->PrepareWatermark());
-    EXPECT_EQ(0u, g_last->WatermarkMode());
+    EXPECT_EQ(1, g_last->DocumentEvents().PrepareWatermark());
+    EXPECT_EQ(0u, g_last->DocumentEvents().WatermarkMode());
     EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
     EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
     EXPECT_EQ(nullptr, Find(g_last->escapes, 0x303EB8ED));
@@ -1125,12 +1155,12 @@ TEST_F(DocumentEvents, AFailedFontDrawsNothingAndKeepsTheDc)
 {
     DEVMODEW* copy = nullptr;
     ASSERT_EQ(1, CreatePre(nullptr, copy));
-    GDriverUI::WatermarkRecord record;
+    GDriverUIDocumentEvents::WatermarkRecord record;
     record.text = RWWString(L"DRAFT");
     record.length = 5;
     record.size = 72;
     record.color = RGB(255, 0, 0);
-    g_last->UseWatermark(record, 2);
+    g_last->DocumentEvents().UseWatermark(record, 2);
     g_last->failFont = true;
     const COLORREF color = GetTextColor(dc);
     const int mapMode = GetMapMode(dc);
@@ -1212,15 +1242,15 @@ TEST(KeystrokeHolder, TheDescriptionReadsTheSettingsAndTheConfiguration)
     configuration.Add(new GValueAttribute(1, FeatureId::kJobNotification));
     DOCINFOW info = {sizeof info, L"Report", nullptr, nullptr, 0};
     GKsJobPluginHolder::JobDescription job =
-        GDriverUI::KsJobDescription(&settings, &configuration, &info, RWWString(L"LPT1:"));
+        GDriverUIDocumentEvents::KsJobDescription(&settings, &configuration, &info, RWWString(L"LPT1:"));
     EXPECT_EQ(5u, job.copies);
     EXPECT_EQ(1u, job.option434) << "the configuration's option comes first";
     EXPECT_STREQ(L"LPT1:", job.output.Data());
     EXPECT_STREQ(L"Report", job.document.Data());
-    job = GDriverUI::KsJobDescription(&settings, nullptr, nullptr, RWWString(L"LPT1:"));
+    job = GDriverUIDocumentEvents::KsJobDescription(&settings, nullptr, nullptr, RWWString(L"LPT1:"));
     EXPECT_EQ(0u, job.option434);
     EXPECT_STREQ(L"", job.document.Data());
-    job = GDriverUI::KsJobDescription(nullptr, nullptr, nullptr, RWWString(L"LPT1:"));
+    job = GDriverUIDocumentEvents::KsJobDescription(nullptr, nullptr, nullptr, RWWString(L"LPT1:"));
     EXPECT_EQ(0u, job.copies);
 }
 
@@ -1293,11 +1323,11 @@ TEST_F(DocumentEvents, TwoDocumentsOnTwoThreadsCountAndDecideTheirOwn)
     EXPECT_EQ(1, event(documents[0], DOCUMENTEVENT_STARTDOC));
     EXPECT_EQ(1, event(documents[0], DOCUMENTEVENT_ENDPAGE));
     EXPECT_EQ(1, event(documents[1], DOCUMENTEVENT_STARTDOC));
-    EXPECT_EQ(1u, first->PagesEnded());
-    EXPECT_EQ(0u, second->PagesEnded());
+    EXPECT_EQ(1u, first->DocumentEvents().PagesEnded());
+    EXPECT_EQ(0u, second->DocumentEvents().PagesEnded());
     EXPECT_EQ(1, event(documents[0], DOCUMENTEVENT_STARTDOC));
     for (const Document& d : documents)
-        d.ui->SetExpectedPages(d.expected);
+        d.ui->DocumentEvents().SetExpectedPages(d.expected);
 
     // At once on two threads.
     std::atomic<int> ready{0};
@@ -1312,8 +1342,8 @@ TEST_F(DocumentEvents, TwoDocumentsOnTwoThreadsCountAndDecideTheirOwn)
     one.join();
     two.join();
     for (const Document& d : documents) {
-        EXPECT_EQ(d.pages, d.ui->PagesEnded());
-        EXPECT_EQ(d.expected, d.ui->ExpectedPages());
+        EXPECT_EQ(d.pages, d.ui->DocumentEvents().PagesEnded());
+        EXPECT_EQ(d.expected, d.ui->DocumentEvents().ExpectedPages());
     }
     std::thread endOne([&] { event(documents[0], DOCUMENTEVENT_ENDDOCPOST); });
     std::thread endTwo([&] { event(documents[1], DOCUMENTEVENT_ENDDOCPOST); });
@@ -1321,7 +1351,7 @@ TEST_F(DocumentEvents, TwoDocumentsOnTwoThreadsCountAndDecideTheirOwn)
     endTwo.join();
     for (const Document& d : documents) {
         EXPECT_EQ(d.dialogs, d.ui->duplexDialogs) << d.pages << " pages of " << d.expected;
-        EXPECT_EQ(0u, d.ui->PagesEnded());
+        EXPECT_EQ(0u, d.ui->DocumentEvents().PagesEnded());
     }
     EXPECT_EQ(0, event(documents[1], DOCUMENTEVENT_DELETEDC));
     EXPECT_EQ(0, event(documents[0], DOCUMENTEVENT_DELETEDC));

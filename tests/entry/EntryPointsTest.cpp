@@ -2,6 +2,7 @@
 
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIDocumentEvents.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "printer/PrinterIdentity.h"
@@ -270,13 +271,13 @@ TEST(ManualDuplexDialog, RunsWithTheExportedNonPropPageSheet)
     UIContextRecord record = {};
     record.size = sizeof record;
     record.moduleHandle = 0x1230000;
-    GDriverUI::UseNonPropPageSheet(&record);
+    GDriverUIDocumentEvents::UseNonPropPageSheet(&record);
     EXPECT_EQ(reinterpret_cast<void*>(&NonPropPageSheet), record.pfnComPropSheet);
     EXPECT_EQ(reinterpret_cast<HANDLE>(0x1230000), record.hComPropSheet);
     EXPECT_EQ(3u, record.pageSet);
     auto sheet = reinterpret_cast<LONG_PTR(CALLBACK*)(HANDLE, UINT, LPARAM, LPARAM)>(record.pfnComPropSheet);
     EXPECT_EQ(0x5678, sheet(record.hComPropSheet, 7, 0x5678, 1)) << "a page added answers its own entry";
-    GDriverUI::UseNonPropPageSheet(nullptr);
+    GDriverUIDocumentEvents::UseNonPropPageSheet(nullptr);
 }
 
 // A CREATEDCPRE without its creation record is refused before any object is acquired.

@@ -4,6 +4,7 @@
 #include "PrinterDataFixture.h"
 
 #include "ChildProcess.h"
+#include "entry/driverui/GDriverUIDeviceSheet.h"
 #include "entry/module/EntryPoints.h"
 #include "RecordingComPropSheet.h"
 #include "printer/GOSFactory.h"
@@ -246,7 +247,7 @@ class PrinterPropertiesSheet : public PrinterDataFixture {
 protected:
     void TearDown() override
     {
-        GDriverUI::SetSheetRunnerForTesting(nullptr);
+        GDriverUIDeviceSheet::SetSheetRunnerForTesting(nullptr);
         PrinterDataFixture::TearDown();
     }
 };
@@ -256,7 +257,7 @@ TEST_F(PrinterPropertiesSheet, OnlyASheetThatEndsWithAPositiveResultIsTrue)
 {
     const struct {
         const char* name;
-        GDriverUI::SheetRunner runner;
+        GDriverUIDeviceSheet::SheetRunner runner;
         BOOL expected;
     } rows[] = {
         {"failing sheet", &FailingSheet, FALSE},
@@ -265,7 +266,7 @@ TEST_F(PrinterPropertiesSheet, OnlyASheetThatEndsWithAPositiveResultIsTrue)
         {"ok", &SheetClosedWithOk, TRUE},
     };
     for (const auto& row : rows) {
-        GDriverUI::SetSheetRunnerForTesting(row.runner);
+        GDriverUIDeviceSheet::SetSheetRunnerForTesting(row.runner);
         EXPECT_EQ(row.expected, RunPrinterProperties(nullptr, handle)) << row.name;
     }
 }

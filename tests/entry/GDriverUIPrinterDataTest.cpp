@@ -3,6 +3,7 @@
 // files of a printer connection.
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIPrinterEvents.h"
 #include "entry/module/ModuleLifetime.h"
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
@@ -79,19 +80,19 @@ TEST_F(DriverUIPrinterData, TheFeatureStringIsKeptAndFontCardsMarked)
     GConfiguration* configuration = ui->GetPrinterConfiguration();
     ASSERT_NE(nullptr, configuration);
     ASSERT_EQ(nullptr, configuration->FindById(FeatureId::kFeatureString));
-    EXPECT_EQ(0, ui->StoreFeatureString()) << "no text, nothing written";
+    EXPECT_EQ(0, ui->PrinterEvents().StoreFeatureString()) << "no text, nothing written";
     EXPECT_EQ(0u, Data(L"FeatureString").first);
 
     configuration->Add(new GStringAttribute("QZ Colour 4600", FeatureId::kFeatureString));
     const bool hadCards = configuration->FindById(FeatureId::kFontCards) != nullptr;
     if (!hadCards)
         configuration->Add(new GValueAttribute(0, FeatureId::kFontCards));
-    EXPECT_EQ(1, ui->StoreFeatureString());
+    EXPECT_EQ(1, ui->PrinterEvents().StoreFeatureString());
     EXPECT_EQ(L"QZ Colour 4600", Text(L"FeatureString"));
     EXPECT_EQ(0u, Data(L"FontCards").first) << "no font cards";
 
     GDriverObject::Feature<GValueAttribute>(configuration, FeatureId::kFontCards)->SetValue(1);
-    EXPECT_EQ(1, ui->StoreFeatureString());
+    EXPECT_EQ(1, ui->PrinterEvents().StoreFeatureString());
     const auto cards = Data(L"FontCards");
     ASSERT_EQ(DWORD(REG_DWORD), cards.first);
     ASSERT_EQ(4u, cards.second.size());
@@ -100,7 +101,7 @@ TEST_F(DriverUIPrinterData, TheFeatureStringIsKeptAndFontCardsMarked)
     // Sound behaviour: a text past the bound is not written.
     delete configuration->RemoveById(FeatureId::kFeatureString);
     configuration->Add(new GStringAttribute(std::string(1025, 'x').c_str(), FeatureId::kFeatureString));
-    EXPECT_EQ(0, ui->StoreFeatureString());
+    EXPECT_EQ(0, ui->PrinterEvents().StoreFeatureString());
     EXPECT_EQ(L"QZ Colour 4600", Text(L"FeatureString"));
 
     delete configuration->RemoveById(FeatureId::kFeatureString);
@@ -155,7 +156,7 @@ TEST(CachedFiles, OnlyPlainFilesUnderTheDriverFolderAtMostTenWithoutRepeats)
         nullptr,
         L"C:\\spool\\drivers\\w32x86\\3\\qzres32.dll",
     };
-    const std::vector<RWWString> list = GDriverUI::CachedFileList(paths, folder);
+    const std::vector<RWWString> list = GDriverUIPrinterEvents::CachedFileList(paths, folder);
     ASSERT_EQ(3u, list.size());
     EXPECT_STREQ(L"C:\\spool\\drivers\\w32x86\\3\\qzui32.dll", list[0].Data());
     EXPECT_STREQ(L"c:\\SPOOL\\drivers\\w32x86\\3\\qzdrv.dat", list[1].Data());
@@ -167,11 +168,11 @@ TEST(CachedFiles, OnlyPlainFilesUnderTheDriverFolderAtMostTenWithoutRepeats)
     std::vector<const wchar_t*> manyPaths;
     for (const std::wstring& path : many)
         manyPaths.push_back(path.c_str());
-    const std::vector<RWWString> ten = GDriverUI::CachedFileList(manyPaths, folder);
-    ASSERT_EQ(GDriverUI::kCachedFileSlots, ten.size());
+    const std::vector<RWWString> ten = GDriverUIPrinterEvents::CachedFileList(manyPaths, folder);
+    ASSERT_EQ(GDriverUIPrinterEvents::kCachedFileSlots, ten.size());
     EXPECT_STREQ(many[9].c_str(), ten[9].Data());
-    EXPECT_TRUE(GDriverUI::CachedFileList(manyPaths, L"").empty());
-    EXPECT_TRUE(GDriverUI::CachedFileList(manyPaths, nullptr).empty());
+    EXPECT_TRUE(GDriverUIPrinterEvents::CachedFileList(manyPaths, L"").empty());
+    EXPECT_TRUE(GDriverUIPrinterEvents::CachedFileList(manyPaths, nullptr).empty());
 }
 
 // Sound behaviour: a local printer's driver files are its own, never cached copies, so
@@ -179,8 +180,8 @@ TEST(CachedFiles, OnlyPlainFilesUnderTheDriverFolderAtMostTenWithoutRepeats)
 TEST_F(DriverUIPrinterData, ALocalPrinterCachesNoFiles)
 {
     for (int slot = -1; slot <= 10; ++slot)
-        EXPECT_EQ(0u, ui->CachedFilePath(slot).Length()) << slot;
-    EXPECT_EQ(0, ui->DeleteCachedFiles());
+        EXPECT_EQ(0u, ui->PrinterEvents().CachedFilePath(slot).Length()) << slot;
+    EXPECT_EQ(0, ui->PrinterEvents().DeleteCachedFiles());
 }
 
 } // namespace

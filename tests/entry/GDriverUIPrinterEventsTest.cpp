@@ -3,6 +3,7 @@
 // with the mini-installer and configuration library stand-ins really loaded.
 #include "PrinterDataFixture.h"
 
+#include "entry/driverui/GDriverUIPrinterEvents.h"
 #include "model/GConfiguration.h"
 #include "settings/devmode/GDriverDevMode.h"
 
@@ -67,13 +68,14 @@ TEST(PrinterEventDate, FormatsMonthDayAndYearWithSlashBlankSeparators)
         {999, 1, 10, L"01/ 10/ 0999"},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(std::wstring(row.text), std::wstring(GDriverUI::FormatUpdateDate(row.year, row.month, row.day).Data()))
+        EXPECT_EQ(std::wstring(row.text),
+                  std::wstring(GDriverUIPrinterEvents::FormatUpdateDate(row.year, row.month, row.day).Data()))
             << row.text;
 }
 
 TEST(PrinterEventDate, ThePauseBeforeReopeningIsThreeSeconds)
 {
-    EXPECT_EQ(3000u, GDriverUI::kInitializePause);
+    EXPECT_EQ(3000u, GDriverUIPrinterEvents::kInitializePause);
 }
 
 // ---- The events without work of their own ----
@@ -110,11 +112,11 @@ TEST_F(PrinterEvents, InitializingAPrinterThatCannotBeOpenedGivesZeroAndWritesNo
 // At the full pause: every initialize makes a new identity.
 TEST_F(PrinterEvents, EachInitializeWritesANewPrinterUuid)
 {
-    GDriverUI::SetInitializePauseForTesting(GDriverUI::kInitializePause);
+    GDriverUIPrinterEvents::SetInitializePauseForTesting(GDriverUIPrinterEvents::kInitializePause);
     ASSERT_TRUE(Initialize());
     const std::wstring first = DataString(L"PrinterUUID");
     EXPECT_TRUE(IsUuid(first)) << first;
-    GDriverUI::SetInitializePauseForTesting(0);
+    GDriverUIPrinterEvents::SetInitializePauseForTesting(0);
     ASSERT_TRUE(Initialize());
     const std::wstring second = DataString(L"PrinterUUID");
     EXPECT_TRUE(IsUuid(second)) << second;
@@ -218,10 +220,10 @@ TEST_F(PrinterEvents, TheConfigurationsFeatureStringIsStoredWithThePrinterWhenIt
     ASSERT_EQ(1, ui->OpenOwnPrinter());
     ui->UseOwnPrinter(1);
     DeleteValue(L"FeatureString");
-    EXPECT_EQ(0, ui->StoreFeatureString()) << "the model holds none";
+    EXPECT_EQ(0, ui->PrinterEvents().StoreFeatureString()) << "the model holds none";
     EXPECT_EQ(L"<absent>", DataString(L"FeatureString"));
     ui->GetPrinterConfiguration()->Add(new GStringAttribute("QZ features 1.0", FeatureId::kFeatureString));
-    EXPECT_EQ(1, ui->StoreFeatureString());
+    EXPECT_EQ(1, ui->PrinterEvents().StoreFeatureString());
     EXPECT_EQ(L"QZ features 1.0", DataString(L"FeatureString"));
     delete ui->GetPrinterConfiguration()->RemoveById(FeatureId::kFeatureString);
     ui->CloseOwnPrinter();

@@ -2,6 +2,9 @@
 // and DeviceCapabilitiesW on the test printer (the module loaded by Wine's spooler), and
 // DrvConvertDevMode and DevQueryPrintEx called directly in this process.
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUICapabilities.h"
+#include "entry/driverui/GDriverUIDocumentSheet.h"
+#include "entry/driverui/GDriverUIPrinterEvents.h"
 
 #include "FileBytes.h"
 #include "GuardedBytes.h"
@@ -584,13 +587,13 @@ TEST(DriverUIAnswers, OrientationAndExtentRules)
     const uint16_t rotations[] = {0, 90, 180, 270};
     const DWORD answers[] = {90, 90, 270, 270};
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(answers[i], GDriverUI::OrientationAnswer(&rotations[i])) << rotations[i];
-    EXPECT_EQ(0u, GDriverUI::OrientationAnswer(nullptr));
+        EXPECT_EQ(answers[i], GDriverUICapabilities::OrientationAnswer(&rotations[i])) << rotations[i];
+    EXPECT_EQ(0u, GDriverUICapabilities::OrientationAnswer(nullptr));
     // 8.5 x 14 in at 600 dpi: 2159 x 3556 tenths of a millimetre.
-    EXPECT_EQ(DWORD(2159 | 3556 << 16), GDriverUI::PackExtent(5100, 8400, 600, 600));
-    EXPECT_EQ(0u, GDriverUI::PackExtent(65535, 100, 254, 254)) << "65535 or more gives 0 x 0";
-    EXPECT_EQ(DWORD(65534 | 100 << 16), GDriverUI::PackExtent(65534, 100, 254, 254));
-    EXPECT_EQ(DWORD(GDI_ERROR), GDriverUI::PackExtent(100, 100, 0, 600)) << "no units: no extent";
+    EXPECT_EQ(DWORD(2159 | 3556 << 16), GDriverUICapabilities::PackExtent(5100, 8400, 600, 600));
+    EXPECT_EQ(0u, GDriverUICapabilities::PackExtent(65535, 100, 254, 254)) << "65535 or more gives 0 x 0";
+    EXPECT_EQ(DWORD(65534 | 100 << 16), GDriverUICapabilities::PackExtent(65534, 100, 254, 254));
+    EXPECT_EQ(DWORD(GDI_ERROR), GDriverUICapabilities::PackExtent(100, 100, 0, 600)) << "no units: no extent";
 }
 
 } // namespace
@@ -719,7 +722,7 @@ TEST_F(DriverUIObject, PublicOnlyApplicationsGetThePublicPartOnly)
     header.pszPrinterName = &name[0];
     header.pdmOut = out;
     header.fMode = 0x100A;
-    EXPECT_EQ(1, ui->DocumentPropertiesNoUI(header));
+    EXPECT_EQ(1, ui->DocumentSheet().DocumentPropertiesNoUI(header));
     EXPECT_EQ(220, out->dmSize);
     EXPECT_EQ(0, out->dmDriverExtra);
     ui->SetAppFlags(0);
@@ -857,16 +860,16 @@ TEST(DriverUIRules, OnlyPlainCachedFileNamesAreCopied)
         {nullptr, false},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(row.plain, GDriverUI::IsPlainFileName(row.name)) << (row.name ? row.name : L"(null)");
+        EXPECT_EQ(row.plain, GDriverUIPrinterEvents::IsPlainFileName(row.name)) << (row.name ? row.name : L"(null)");
 }
 
 // A printer name without a server part copies nothing and leaves the caller's handle.
 TEST_F(DriverUIObject, CopyingFromAServerNeedsAServerAndKeepsTheCallersHandle)
 {
     ui->SetIdentity(PrinterIdentity(handle, name.c_str(), 1));
-    EXPECT_EQ(0, ui->CopyFilesFromServer());
+    EXPECT_EQ(0, ui->PrinterEvents().CopyFilesFromServer());
     EXPECT_EQ(handle, ui->GetPrinterHandle());
-    EXPECT_EQ(0, ui->DeleteCachedFiles());
+    EXPECT_EQ(0, ui->PrinterEvents().DeleteCachedFiles());
     ui->SetIdentity(PrinterIdentity(nullptr, name.c_str(), 1));
 }
 

@@ -10,6 +10,7 @@
 #include "DmcStandin.h"
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIPrinterEvents.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "model/GAttributeComposite.h"
@@ -302,7 +303,7 @@ protected:
         dataKey = std::make_unique<KeySnapshot>(DataKey());
         InjectingDriverUI::injection = Injection();
         InjectingDriverUI::lastTicket = 0;
-        GDriverUI::SetInitializePauseForTesting(0);
+        GDriverUIPrinterEvents::SetInitializePauseForTesting(0);
         ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
         previous = GUIOSFactory::GetDriverUIMaker();
         GUIOSFactory::SetDriverUIMaker(kInjectingMaker);
@@ -316,7 +317,7 @@ protected:
         ReleaseHeld();
         GUIOSFactory::SetDriverUIMaker(previous);
         ModuleLifetime::Detach(false);
-        GDriverUI::SetInitializePauseForTesting(GDriverUI::kInitializePause);
+        GDriverUIPrinterEvents::SetInitializePauseForTesting(GDriverUIPrinterEvents::kInitializePause);
         dataKey->Restore();
         printerKey->Restore();
     }

@@ -8,6 +8,7 @@
 #include "FuzzMutation.h"
 
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIDocumentSheet.h"
 #include "printer/PrinterIdentity.h"
 #include "foundation/RWErrorCapture.h"
 #include "settings/devmode/GDriverDevMode.h"
@@ -61,7 +62,7 @@ TEST(DriverUIDevModeFuzz, DamagedDevModesThroughTheNoSheetRoadAndTheConversion)
         header.pdmIn = input.DevMode();
         header.pdmOut = reinterpret_cast<DEVMODEW*>(output.data());
         header.fMode = DM_IN_BUFFER | DM_OUT_BUFFER;
-        const LONG result = ui.DocumentPropertiesNoUI(header);
+        const LONG result = ui.DocumentSheet().DocumentPropertiesNoUI(header);
         EXPECT_EQ(sound ? 1 : -1, result) << n;
         if (!sound) {
             EXPECT_EQ(Bytes(1172, 0x77), output) << n;

@@ -1,6 +1,7 @@
 // The document sheet's road through the driver UI object: the mode flags of its UI
 // context and the sheet reasons with a recording sheet callback.
 #include "SheetFixture.h"
+#include "entry/driverui/GDriverUIDocumentSheet.h"
 
 #include "entry/module/DriverPlatform.h"
 #include "printer/GOSFactory.h"
@@ -33,7 +34,8 @@ TEST(DocumentSheetModeFlags, FollowPermissionAdvancedDefaultsAndTheHost)
         {0, 4, 1, false, false, 2},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(c.expected, GDriverUI::DocumentModeFlags(c.mode, c.major, c.readOnly, c.loaded, c.explorer))
+        EXPECT_EQ(c.expected,
+                  GDriverUIDocumentSheet::DocumentModeFlags(c.mode, c.major, c.readOnly, c.loaded, c.explorer))
             << std::hex << c.mode << std::dec << ' ' << c.major << ' ' << c.readOnly << ' ' << c.loaded << ' '
             << c.explorer;
 }

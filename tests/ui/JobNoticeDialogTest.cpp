@@ -3,6 +3,7 @@
 // as the user's "DontShowJobName".
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIDocumentEvents.h"
 #include "entry/module/ModuleLifetime.h"
 #include "printer/GDriverServer.h"
 #include "printer/PrinterIdentity.h"
@@ -49,9 +50,9 @@ struct NoticeUser {
     }
 };
 
-GDriverUI::JobNotice Notice()
+GDriverUIDocumentEvents::JobNotice Notice()
 {
-    GDriverUI::JobNotice notice;
+    GDriverUIDocumentEvents::JobNotice notice;
     notice.userName = RWWString(L"TESTER");
     notice.jobName = RWWString(L"QUARTERLY(01-99)");
     notice.printerName = RWWString(L"Colour Laser");
@@ -62,7 +63,7 @@ GDriverUI::JobNotice Notice()
 
 TEST(JobNotice, TheUserInterfaceRegistersItsDialog)
 {
-    EXPECT_EQ(&GJobNoticeDialog::Show, GDriverUI::GetJobNoticeShower());
+    EXPECT_EQ(&GJobNoticeDialog::Show, GDriverUIDocumentEvents::GetJobNoticeShower());
 }
 
 TEST(JobNotice, TheDialogShowsTheUserTheJobAndWhereItIsKept)
@@ -85,7 +86,7 @@ TEST(JobNotice, TheDialogShowsTheUserTheJobAndWhereItIsKept)
 
 TEST(JobNotice, WithoutItsLibraryNothingIsShown)
 {
-    GDriverUI::JobNotice notice = Notice();
+    GDriverUIDocumentEvents::JobNotice notice = Notice();
     notice.resourceLibrary = RWWString(L"C:\\no\\such\\qzres32.dll");
     bool dontShowAgain = true;
     EXPECT_EQ(0, GJobNoticeDialog::Show(notice, dontShowAgain));
@@ -96,7 +97,7 @@ TEST(JobNotice, WithoutItsLibraryNothingIsShown)
 
 TEST(JobNotice, StoredAtNamesThePrinterAndItsLocation)
 {
-    GDriverUI::JobNotice notice = Notice();
+    GDriverUIDocumentEvents::JobNotice notice = Notice();
     EXPECT_STREQ(L"Colour Laser\r\nSecond floor", GJobNoticeDialog::StoredAt(notice).Data());
     notice.location = RWWString(L"");
     EXPECT_STREQ(L"Colour Laser", GJobNoticeDialog::StoredAt(notice).Data());
@@ -117,20 +118,20 @@ TEST(JobNotice, ATickIsKeptAsDontShowJobName)
     RWWString key;
     ui->GetJobStorageKey(key);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, key.Data(), L"DontShowJobName");
-    EXPECT_FALSE(ui->JobNoticeDismissed());
-    ui->PrepareJobNotice();
-    EXPECT_EQ(name, std::wstring(ui->GetJobNotice().printerName.Data()));
-    EXPECT_NE(0u, ui->GetJobNotice().resourceLibrary.Length());
+    EXPECT_FALSE(ui->DocumentEvents().JobNoticeDismissed());
+    ui->DocumentEvents().PrepareJobNotice();
+    EXPECT_EQ(name, std::wstring(ui->DocumentEvents().GetJobNotice().printerName.Data()));
+    EXPECT_NE(0u, ui->DocumentEvents().GetJobNotice().resourceLibrary.Length());
     NoticeUser user;
     user.tick = true;
     HANDLE thread = CreateThread(nullptr, 0, &NoticeUser::Run, &user, 0, nullptr);
-    ui->ShowJobNotice();
+    ui->DocumentEvents().ShowJobNotice();
     WaitForSingleObject(thread, INFINITE);
     CloseHandle(thread);
     EXPECT_TRUE(user.found);
-    EXPECT_TRUE(ui->JobNoticeDismissed());
+    EXPECT_TRUE(ui->DocumentEvents().JobNoticeDismissed());
     RegDeleteKeyValueW(HKEY_CURRENT_USER, key.Data(), L"DontShowJobName");
-    EXPECT_FALSE(ui->JobNoticeDismissed());
+    EXPECT_FALSE(ui->DocumentEvents().JobNoticeDismissed());
     ModuleLifetime::DriverServer()->Release(ticket);
     ModuleLifetime::Detach(false);
 }

@@ -1,12 +1,17 @@
+// The driver UI object itself: its identity and handles, the settings it converts and
+// judges, the UI context and the open sheet, and the entry points handed to its roles.
 #include "entry/driverui/GDriverUI.h"
-#include "printer/PrinterRecordScope.h"
 
-#include "entry/module/DocumentEventRecord.h"
+#include "entry/driverui/DriverResourceLibrary.h"
+#include "entry/driverui/GDriverUICapabilities.h"
+#include "entry/driverui/GDriverUIDeviceSheet.h"
+#include "entry/driverui/GDriverUIDocumentEvents.h"
+#include "entry/driverui/GDriverUIDocumentSheet.h"
+#include "entry/driverui/GDriverUIPrinterEvents.h"
+#include "entry/driverui/GDriverUIUpgrade.h"
 #include "entry/module/GUIOSFactory.h"
-#include "printer/PrinterIdentity.h"
+#include "entry/sheet/GCPSOSUI.h"
 #include "model/GAttributeComposite.h"
-#include "model/GConfiguration.h"
-#include "model/GDisplayString.h"
 #include "model/GFeatureIds.h"
 #include "model/GObjectIterator.h"
 #include "model/GProviderRegistry.h"
@@ -15,22 +20,16 @@
 #include "model/GResourceMappingList.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
-#include "printer/GFormToTrayDatabase.h"
 #include "printer/GMedia.h"
 #include "printer/GMediaPool.h"
 #include "printer/GOSFactory.h"
-#include "printer/GTray.h"
-#include "graphics/GDeviceFontListComposite.h"
+#include "printer/PrinterIdentity.h"
+#include "printer/PrinterRecordScope.h"
 #include "settings/devmode/GDriverDevMode.h"
-
-#include <rpc.h>
-#include <time.h>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
+#include "settings/dmc/GDriverDMCConfig.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <memory>
@@ -41,24 +40,10 @@ namespace {
 
 using namespace FeatureId;
 
-const LONG kRefused = -1;
-const uint32_t kPublicOnlyApplications = 0x40100;
 const DWORD kFullAccess = 0xF000C;  // PRINTER_ALL_ACCESS
 const DWORD kLargestPrinterInfo = 1u << 20;
-// The private mode of the no-sheet road that leaves a marked area after the public part.
-const DWORD kMarkedCopyMode = 0x100A;
-const uint32_t kMarkedAreaSize = 152;
-const uint32_t kMarker = 0x515A515A;
-// The private capability index and its record.
-const WORD kHelpRecordIndex = 0x5A51;
-const uint32_t kHelpRecordSize = 1538;
-const size_t kHelpTextSize = 512;
-const uint16_t kFormSourceBin = 15;
-const wchar_t kFormSelect[] = L"Form Select";
-const size_t kPaperNameChars = 64;
-const size_t kBinNameChars = 24;
-const uint32_t kCustomSizeString = 10120;
 const size_t kQueryTextChars = 256;
+const wchar_t kStaleValue[] = L"Stale";
 
 // Mismatch code -> message id of the print-time query.
 const struct {
@@ -86,56 +71,18 @@ void* DriverUIPrinterHandle(GDriverObject* driver)
 // The module makes its driver objects through this maker from the start.
 const bool g_makerRegistered = (GUIOSFactory::SetDriverUIMaker({&MakeDriverUI, &DriverUIPrinterHandle}), true);
 
-int16_t SignedOf(GObjectBase* holder, long id, int16_t fallback)
-{
-    if (GValueAttribute* value = GDriverObject::Feature<GValueAttribute>(holder, id))
-        return int16_t(value->GetValue());
-    if (GRangeAttribute* range = GDriverObject::Feature<GRangeAttribute>(holder, id))
-        return range->GetValue();
-    return fallback;
-}
-
-// The resource library, loaded as data for the length of one answer.
-class ResourceLibrary {
-public:
-    explicit ResourceLibrary(GDriverUIBase& ui)
-    {
-        RWWString path;
-        ui.GetResourceLibraryPath(path);
-        module_ = path.Length() ? LoadLibraryExW(path.Data(), nullptr, LOAD_LIBRARY_AS_DATAFILE) : nullptr;
-    }
-    ~ResourceLibrary()
-    {
-        if (module_)
-            FreeLibrary(module_);
-    }
-    ResourceLibrary(const ResourceLibrary&) = delete;
-    ResourceLibrary& operator=(const ResourceLibrary&) = delete;
-    HMODULE Get() const { return module_; }
-    // The string into the room, at most room - 1 characters and terminated: its length,
-    // 0 when it cannot be loaded (the room then empty).
-    int Load(uint32_t id, wchar_t* room, int chars) const
-    {
-        if (!room || chars <= 0)
-            return 0;
-        room[0] = 0;
-        return module_ ? LoadStringW(module_, id, room, chars) : 0;
-    }
-
-private:
-    HMODULE module_;
-};
-
 } // namespace
 
 GDriverUI::GDriverUI(const PrinterIdentity& identity)
     : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()), GDriverUIBase(),
       GDriverObjectImp(), callerHandle_(identity.GetPrinterHandle()), ownHandle_(nullptr), useOwn_(0),
-      onDemandHandle_(nullptr), paperCount_(0), hostPath_(), uiContext_(nullptr), sheetGlue_(nullptr),
-      pageCount_(0), drawMode_(0), drawSuppressed_(0), ownedString_(nullptr), ticket_(0)
+      onDemandHandle_(nullptr), hostPath_(), uiContext_(nullptr), sheetGlue_(nullptr), drawMode_(0),
+      drawSuppressed_(0), ownedString_(nullptr), ticket_(0), documentSheet_(new GDriverUIDocumentSheet(*this)),
+      deviceSheet_(new GDriverUIDeviceSheet(*this)), documentEvents_(new GDriverUIDocumentEvents(*this)),
+      printerEvents_(new GDriverUIPrinterEvents(*this)), capabilities_(new GDriverUICapabilities(*this)),
+      upgrade_(new GDriverUIUpgrade(*this))
 {
     GetModuleFileNameW(nullptr, hostPath_, MAX_PATH);
-    ksHolder_ = new (std::nothrow) GKsJobPluginHolder();
     InitAppFlags();
 }
 
@@ -147,10 +94,14 @@ GDriverUI::~GDriverUI()
     ReleaseSheet();
     DestroyUIContext(uiContext_);
     delete ownedString_;
-    JoinJobNotice();
-    delete ksHolder_;
-    FreeOwnCopies();
-    delete watermark_;
+    // The document events end their notice thread and free their copies while the
+    // object they serve is whole.
+    documentEvents_.reset();
+}
+
+void GDriverUI::SetDocumentEventsForTesting(std::unique_ptr<GDriverUIDocumentEvents> events)
+{
+    documentEvents_ = std::move(events);
 }
 
 GDriverUI::CallScope::~CallScope()
@@ -191,7 +142,7 @@ int GDriverUI::SetIdentity(const PrinterIdentity& identity)
     if (!same) {
         DropDevModeObject();
         ownHandleOpens_ = -1;
-        customSizeNameRead_ = false;
+        capabilities_->ForgetCustomSizeName();
     }
     SetIdentityStrings(name, identity.GetDriverName(), identity.GetPortName());
     return RefreshHostProcess();
@@ -261,7 +212,8 @@ int GDriverUI::QueryFeatureValue(uint16_t featureId, uint16_t& value)
                 papers.push_back({uint32_t(MulDiv(media->GetPaperSize().x, 25400, media->GetUnitsX())),
                                   uint32_t(MulDiv(media->GetPaperSize().y, 25400, media->GetUnitsY()))});
     GObjectBase* tree = devMode->GetSettingsTree();
-    const uint16_t index = MatchPaperSize(papers, size, uint32_t(SignedOf(tree, kOrientationDegrees, 0)));
+    const uint32_t orientation = uint32_t(GDriverUICapabilities::SignedOf(tree, kOrientationDegrees, 0));
+    const uint16_t index = MatchPaperSize(papers, size, orientation);
     if (!index)
         return 0;
     value = index;
@@ -321,7 +273,7 @@ GObjectBase* GDriverUI::GetUIFont()
         return nullptr;
     if (GObjectBase* group = Feature<GAttributeComposite>(settings, kUIFontGroup))
         return group;
-    ResourceLibrary library(*this);
+    DriverResourceLibrary library(*this);
     wchar_t text[kQueryTextChars] = {};
     RWCString face = library.Load(kFaceString, text, int(kQueryTextChars)) ? RWWString(text).ToMultiByte()
                                                                             : RWCString("Arial");
@@ -434,109 +386,15 @@ int GDriverUI::WritePrinterDefaultDevMode()
     return written ? 1 : 0;
 }
 
-// ---- Document properties without a sheet ----
-
-LONG GDriverUI::DocumentProperties(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output,
-                                   PDEVMODEW input, DWORD mode)
+int GDriverUI::OwnHandleOpens()
 {
-    CallScope scope(*this);
-    if (mode && output) {
-        const LONG result = DocumentPropertiesCore(window, printer, deviceName, output, input, mode);
-        return result > 0 ? IDOK : result == 0 ? IDCANCEL : result;
-    }
-    return LONG(GetDevModeSize(1));
-}
-
-LONG GDriverUI::AdvancedDocumentProperties(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output,
-                                           PDEVMODEW input)
-{
-    CallScope scope(*this);
-    if (!output)
-        return LONG(GetDevModeSize(1));
-    return DocumentPropertiesCore(window, printer, deviceName, output, input, DM_COPY | DM_PROMPT | DM_ADVANCED) > 0
-               ? 1
-               : 0;
-}
-
-LONG GDriverUI::DocumentPropertiesCore(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output,
-                                       PDEVMODEW input, DWORD mode)
-{
-    DOCUMENTPROPERTYHEADER header = {};
-    header.cbSize = sizeof header;
-    header.hPrinter = printer;
-    header.pszPrinterName = deviceName;
-    header.pdmIn = input;
-    header.pdmOut = output;
-    header.fMode = mode;
-    if (mode & DM_PROMPT)
-        return RunDocumentSheet(window, header);
-    return DocumentPropertiesNoUI(header);
-}
-
-LONG GDriverUI::DocumentPropertiesNoUI(const DOCUMENTPROPERTYHEADER& header)
-{
-    const DWORD mode = header.fMode;
-    DEVMODEW* output = header.pdmOut;
-    if (mode == 0 || !output)
-        return LONG(GetDevModeSize(1));
-    // A DEVMODE whose header does not hold together is refused, not read.
-    if (!MergeDevModeIntoSettings((mode & (DM_PROMPT | DM_MODIFY)) ? header.pdmIn : nullptr))
-        return kRefused;
-    LONG result = 1;
-    if (mode & (DM_UPDATE | DM_COPY))
-        if (!GetDevModeObject() || !GetDevModeObject()->CopyOut(output))
-            result = 0;
-    // The marked area: only after a good copy, never for a public-only copy (the buffer
-    // may hold 220 bytes), and only inside a DEVMODE of this driver's size.
-    if (mode == kMarkedCopyMode && result == 1 && !(GetAppFlags() & kPublicOnlyApplications) &&
-        uint32_t(output->dmSize) + kMarkedAreaSize <= GDevModeBase::kTotalSize) {
-        uint8_t* bytes = reinterpret_cast<uint8_t*>(output);
-        const uint32_t size = output->dmSize;
-        output->dmDriverExtra = WORD(std::max(GDevModeBase::kTotalSize - size, kMarkedAreaSize));
-        std::memset(bytes + size, 0, kMarkedAreaSize);
-        const uint16_t length = uint16_t(kMarkedAreaSize);
-        std::memcpy(bytes + size, &kMarker, sizeof kMarker);
-        std::memcpy(bytes + size + sizeof kMarker, &length, sizeof length);
-    }
-    return result;
-}
-
-LONG GDriverUI::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
-{
-    CallScope scope(*this);
-    const DOCUMENTPROPERTYHEADER* header = reinterpret_cast<const DOCUMENTPROPERTYHEADER*>(
-        info ? info->lParamInit : parameter);
-    if (!header || header->cbSize < sizeof(DOCUMENTPROPERTYHEADER))
-        return kRefused;
-
-    int readOnly = 1;
-    if (!GetCurrentSettings()) {
-        if (EnsurePrinterDataWritable())
-            readOnly = 0;
-    } else if (!ownHandle_) {
-        if (ownHandleOpens_ < 0) {
-            ownHandleOpens_ = OpenOwnPrinter() ? 1 : 0;
-            CloseOwnPrinter();
-        }
-        if (ownHandleOpens_ == 1)
-            readOnly = 0;
-    } else {
-        readOnly = 0;
-    }
-    uint32_t kind = 0, version = 0, build = 0;
-    if (GOSFactory* services = GOSFactory::Instance())
-        services->GetOSVersion(kind, version, build);
-    SetUserWatermarkSwitch(readOnly == 1 && (version >> 16) >= 5 ? 1 : 0);
-    if (info)
-        return DocumentSheet(info, parameter, *header, readOnly, version >> 16);
-
-    const LONG result = DocumentPropertiesNoUI(*header);
-    if (ownHandle_) {
-        UseOwnPrinter(0);
+    if (ownHandleOpens_ < 0) {
+        ownHandleOpens_ = OpenOwnPrinter() ? 1 : 0;
         CloseOwnPrinter();
     }
-    return result;
+    return ownHandleOpens_;
 }
+
 
 // ---- Conversion ----
 
@@ -636,7 +494,7 @@ uint16_t GDriverUI::MismatchMessageId(uint32_t mismatch)
 
 RWWString GDriverUI::LoadResourceString(uint32_t id)
 {
-    ResourceLibrary library(*this);
+    DriverResourceLibrary library(*this);
     wchar_t text[kQueryTextChars] = {};
     library.Load(id, text, int(kQueryTextChars));
     return RWWString(text);
@@ -664,7 +522,7 @@ BOOL GDriverUI::DevQueryPrintEx(PDEVQUERYPRINT_INFO info)
     // The message goes through a fixed work buffer, then into the caller's, cut to fit
     // and always terminated.
     wchar_t text[kQueryTextChars] = {};
-    ResourceLibrary library(*this);
+    DriverResourceLibrary library(*this);
     const int length = library.Load(MismatchMessageId(mismatch), text, int(kQueryTextChars));
     info->cchNeeded = length > 0 ? DWORD(length) + 1 : 2;
     const DWORD room = info->cchErrorStr & 0x7FFFFFFF;
@@ -676,85 +534,6 @@ BOOL GDriverUI::DevQueryPrintEx(PDEVQUERYPRINT_INFO info)
     return FALSE;
 }
 
-// ---- Device capabilities ----
-
-DWORD GDriverUI::DeviceCapabilities(HANDLE, LPWSTR, WORD capability, PVOID output, PDEVMODEW devMode)
-{
-    CallScope scope(*this);
-    if (!MergeDevModeIntoSettings(devMode) || !GetDevModeObject())
-        return GDI_ERROR;
-    return Capability(capability, output);
-}
-
-DWORD GDriverUI::Capability(WORD capability, PVOID output)
-{
-    const DEVMODEW* held = GetDevModeObject()->GetDevMode();
-    GConfiguration* configuration = GetPrinterConfiguration();
-    switch (capability) {
-    case DC_FIELDS:
-        return held->dmFields;
-    case DC_PAPERS:
-        return EnumPapers(nullptr, static_cast<WORD*>(output), nullptr);
-    case DC_PAPERSIZE:
-        return EnumPapers(nullptr, nullptr, static_cast<POINT*>(output));
-    case DC_PAPERNAMES:
-        return EnumPapers(static_cast<wchar_t*>(output), nullptr, nullptr);
-    case DC_MINEXTENT:
-        return Extent(kSmallestMedia);
-    case DC_MAXEXTENT:
-        return Extent(kLargestMedia);
-    case DC_BINS:
-        return Bins(static_cast<WORD*>(output), nullptr);
-    case DC_BINNAMES:
-        return Bins(nullptr, static_cast<wchar_t*>(output));
-    case DC_DUPLEX:
-        return Duplex();
-    case DC_SIZE:
-        return held->dmSize;
-    case DC_EXTRA:
-        return GetAppFlags() & kPublicOnlyApplications ? 0 : held->dmDriverExtra;
-    case DC_VERSION:
-        return held->dmSpecVersion;
-    case DC_DRIVER:
-        return held->dmDriverVersion;
-    case DC_ENUMRESOLUTIONS:
-        return Resolutions(static_cast<LONG*>(output));
-    case DC_FILEDEPENDENCIES:
-        if (output)
-            static_cast<wchar_t*>(output)[0] = 0;
-        return 0;
-    case DC_TRUETYPE:
-        return 0;
-    case DC_ORIENTATION: {
-        GObjectBase* tree = GetDevModeObject()->GetSettingsTree();
-        GObjectBase* node = tree ? tree->FindById(kOrientationDegrees) : nullptr;
-        const uint16_t value = node ? uint16_t(SignedOf(tree, kOrientationDegrees, 0)) : 0;
-        return OrientationAnswer(node ? &value : nullptr);
-    }
-    case DC_COPIES: {
-        GRangeAttribute* copies = Feature<GRangeAttribute>(configuration, kCopiesRange);
-        return copies ? DWORD(int32_t(copies->GetMaximum())) : 0;
-    }
-    case DC_COLLATE:
-        return SignedOf(configuration, kCollationSwitch, 0) == 1 ? 1 : 0;
-    case DC_COLORDEVICE:
-        return SignedOf(configuration, kColorDevice, 0) == 1 ? 1 : 0;
-    case kHelpRecordIndex:
-        if (output) {
-            uint8_t* record = static_cast<uint8_t*>(output);
-            std::memset(record, 0, kHelpRecordSize);
-            const uint16_t tag = kHelpRecordIndex + 1;
-            std::memcpy(record, &tag, sizeof tag);
-            std::strncpy(reinterpret_cast<char*>(record + 2), "QZGDI6", kHelpTextSize - 1);
-            std::strncpy(reinterpret_cast<char*>(record + 2 + kHelpTextSize), "syshnts.hlp", kHelpTextSize - 1);
-            std::strncpy(reinterpret_cast<char*>(record + 2 + 2 * kHelpTextSize), "hints_system", kHelpTextSize - 1);
-        }
-        return kHelpRecordSize;
-    default:
-        return GDI_ERROR;
-    }
-}
-
 GObjectBase* GDriverUI::CurrentSettings(bool reload)
 {
     if (reload || !GetSettings() || (GetStateWord() & kSettingsStale))
@@ -762,242 +541,6 @@ GObjectBase* GDriverUI::CurrentSettings(bool reload)
     return GetSettings();
 }
 
-DWORD GDriverUI::OrientationAnswer(const uint16_t* value)
-{
-    if (!value)
-        return 0;
-    return *value == 270 || *value == 180 ? 270 : 90;
-}
-
-DWORD GDriverUI::PackExtent(uint16_t width, uint16_t length, uint16_t xUnits, uint16_t yUnits)
-{
-    if (!xUnits || !yUnits)
-        return GDI_ERROR;
-    const int x = MulDiv(width, 254, xUnits), y = MulDiv(length, 254, yUnits);
-    if (x < 0 || y < 0 || x >= 65535 || y >= 65535)
-        return 0;
-    return DWORD(uint16_t(x)) | DWORD(uint16_t(y)) << 16;
-}
-
-DWORD GDriverUI::Extent(uint16_t mediaId)
-{
-    GMediaPool* pool = GetMediaAttribute();
-    GDriverDevMode* devMode = GetDevModeObject();
-    GMedia* media = pool ? pool->FindMedia(mediaId, 0, devMode->GetXResolution(), devMode->GetYResolution()) : nullptr;
-    if (!media)
-        return GDI_ERROR;
-    return PackExtent(media->GetPaperSize().x, media->GetPaperSize().y, media->GetUnitsX(), media->GetUnitsY());
-}
-
-DWORD GDriverUI::Duplex()
-{
-    GObjectBase* tree = CurrentSettings(true);
-    GObjectBase* device = tree ? tree->FindById(kDeviceSettings) : nullptr;
-    if (!device)
-        return 0;
-    if (SignedOf(device, kDuplexUnit, 0))
-        return 1;
-    return SignedOf(device, kDuplexFallback, 0) ? 1 : 0;
-}
-
-DWORD GDriverUI::Resolutions(LONG* pairs)
-{
-    GConfiguration* configuration = GetPrinterConfiguration();
-    if (!configuration)
-        return GDI_ERROR;
-    const bool alternate = SignedOf(CurrentSettings(), kResolutionChoice, 0) == 2;
-    GObjectBase* list = configuration->FindById(alternate ? kAlternateResolutionList : kResolutionList);
-    if (!list)
-        return GDI_ERROR;
-    std::unique_ptr<GObjectIterator> it(list->CreateIterator());
-    LONG lastX = 0, lastY = 0;
-    DWORD count = 0;
-    while (it && it->Next()) {
-        GObjectBase* entry = it->Current();
-        if (!entry)
-            continue;
-        LONG x, y;
-        if (entry->FindById(kSingleResolution)) {
-            if (GetAppFlags() & 0x20000000)
-                return GDI_ERROR;
-            x = y = SignedOf(entry, kSingleResolution, 0);
-        } else {
-            x = SignedOf(entry, kResolutionX, 0);
-            y = SignedOf(entry, kResolutionY, 0);
-        }
-        if (x == lastX && y == lastY)
-            continue;
-        lastX = x, lastY = y;
-        if (pairs)
-            pairs[2 * count] = x, pairs[2 * count + 1] = y;
-        ++count;
-    }
-    return count;
-}
-
-namespace {
-
-struct BinWalk {
-    WORD* numbers;
-    wchar_t* names;
-    DWORD count;
-    const ResourceLibrary* library;
-};
-
-int WriteBin(GObjectBase* entry, GResourceMapping* mapping, int32_t, void* context, int32_t* matched)
-{
-    auto* walk = static_cast<BinWalk*>(context);
-    if (!entry || !entry->IsKindOf(GTray::kClassId))
-        return 1;
-    GTray* tray = static_cast<GTray*>(entry);
-    if (walk->numbers)
-        walk->numbers[walk->count] = mapping ? WORD(mapping->GetFirstCode()) : WORD(tray->GetTrayId());
-    if (walk->names) {
-        // A blank, then the name cut to fill the 24-character slot.
-        wchar_t* slot = walk->names + walk->count * kBinNameChars;
-        std::memset(slot, 0, kBinNameChars * sizeof(wchar_t));
-        slot[0] = L' ';
-        const GDisplayString& display = tray->GetDisplayString();
-        if (display.GetText().Length()) {
-            const RWWString name(display.GetText());
-            std::wcsncpy(slot + 1, name.Data(), kBinNameChars - 1);
-        } else if (walk->library) {
-            // The name from the resource library, terminated only when shorter.
-            wchar_t text[kBinNameChars + 1] = {};
-            walk->library->Load(display.GetStringId(), text, int(kBinNameChars));
-            std::wcsncpy(slot + 1, text, kBinNameChars - 1);
-        }
-    }
-    ++walk->count;
-    *matched = 1;
-    return 1;
-}
-
-// The rebuilt pool's entries: the mapping's first code, and its resource string (or the
-// entry's own name) from the slot's first character.
-int WriteMappedBin(GResourceMapping* mapping, int32_t, void* context, int32_t* matched, const RWWString* text)
-{
-    auto* walk = static_cast<BinWalk*>(context);
-    if (walk->numbers)
-        walk->numbers[walk->count] = mapping ? WORD(mapping->GetFirstCode()) : 0;
-    if (walk->names) {
-        wchar_t* slot = walk->names + walk->count * kBinNameChars;
-        std::memset(slot, 0, kBinNameChars * sizeof(wchar_t));
-        if (mapping && mapping->GetResource()) {
-            wchar_t loaded[kBinNameChars] = {};
-            walk->library->Load(mapping->GetResource(), loaded, int(kBinNameChars));
-            std::wcsncpy(slot, loaded, kBinNameChars - 1);
-        } else if (text && text->Data()) {
-            std::wcsncpy(slot, text->Data(), kBinNameChars);
-        }
-    }
-    ++walk->count;
-    *matched = 1;
-    return 1;
-}
-
-} // namespace
-
-DWORD GDriverUI::Bins(WORD* numbers, wchar_t* names)
-{
-    GObjectBase* settings = CurrentSettings();
-    GFormToTrayDatabase* table = Feature<GFormToTrayDatabase>(settings, kFormToTrayTable);
-    if (table && table->IsCustomized()) {
-        if (numbers)
-            numbers[0] = kFormSourceBin;
-        if (names) {
-            std::memset(names, 0, kBinNameChars * sizeof(wchar_t));
-            std::wcsncpy(names, kFormSelect, kBinNameChars - 1);
-        }
-        return 1;
-    }
-    ApplyStoredMaps(nullptr);
-    ResourceLibrary library(*this);
-    if (names && !library.Get())
-        return GDI_ERROR;
-    BinWalk walk = {numbers, names, 0, &library};
-    int32_t counter = 0;
-    // A device that asks for it gets its pool rebuilt from the state instead.
-    if (SignedOf(settings ? settings->FindById(kDeviceSettings) : nullptr, kRebuildBinPool, 0) == 1)
-        BuildPool(&WriteMappedBin, &walk, 1, counter);
-    else
-        ForEachPoolEntry(&WriteBin, &walk, 1, counter);
-    return walk.count ? walk.count : GDI_ERROR;
-}
-
-void GDriverUI::FreePaperCache()
-{
-    paperCount_ = 0;
-    paperNames_.clear();
-    paperCodes_.clear();
-    paperSizes_.clear();
-}
-
-DWORD GDriverUI::EnumPapers(wchar_t* names, WORD* codes, POINT* sizes)
-{
-    if (GetStateWord() & kPaperCacheStale) {
-        SetStateWord(GetStateWord() & ~kPaperCacheStale);
-        FreePaperCache();
-        GDriverDevMode* devMode = GetDevModeObject();
-        const uint16_t x = devMode->GetXResolution(), y = devMode->GetYResolution();
-        const uint32_t angle = devMode->GetDevMode()->dmOrientation == DMORIENT_PORTRAIT ? 0 : 90;
-        uint32_t formCount = 0;
-        FORM_INFO_1W* forms = EnumForms(formCount);
-        GObjectBase* settings = CurrentSettings();
-        const int check = SignedOf(settings, kLooseFormFit, 0) == 0 ? 1 : 0;
-        GFormToTrayDatabase* table = Feature<GFormToTrayDatabase>(settings, kFormToTrayTable);
-        const bool customized = table && table->IsCustomized();
-        if (forms) {
-            paperNames_.assign((formCount + 1) * kPaperNameChars, 0);
-            paperCodes_.assign(formCount + 1, 0);
-            paperSizes_.assign(formCount + 1, POINT{0, 0});
-        }
-        for (uint32_t i = 0; forms && i < formCount; ++i) {
-            const FORM_INFO_1W& form = forms[i];
-            if (!SizeFitsDevice(angle, x, y, check, uint32_t(form.Size.cx), uint32_t(form.Size.cy)))
-                continue;
-            if (form.Flags == FORM_BUILTIN) {
-                uint16_t code = 0;
-                if (!GetPoolKey(uint16_t(i + 1), code) || (customized && !table->ContainsFirstValue(code)))
-                    continue;
-            } else if (customized && !table->ContainsFirstValue(uint16_t(kCustomPaperCode + i))) {
-                continue;
-            }
-            if (form.pName)
-                std::wcsncpy(&paperNames_[paperCount_ * kPaperNameChars], form.pName, kPaperNameChars);
-            paperCodes_[paperCount_] = WORD(i + 1);
-            paperSizes_[paperCount_] = POINT{form.Size.cx / 100, form.Size.cy / 100};
-            ++paperCount_;
-        }
-        FreeForms(forms);
-        if (paperCodes_.empty()) {
-            // No forms: only the custom size, which is counted but not listed.
-            ++paperCount_;
-        } else {
-            if (!customSizeNameRead_) {
-                customSizeName_ = LoadResourceString(kCustomSizeString);
-                customSizeNameRead_ = true;
-            }
-            const RWWString& custom = customSizeName_;
-            if (custom.Data())
-                std::wcsncpy(&paperNames_[paperCount_ * kPaperNameChars], custom.Data(), kPaperNameChars);
-            paperCodes_[paperCount_] = DMPAPER_USER;
-            const int16_t width = SignedOf(settings, kCustomWidth, -1), length = SignedOf(settings, kCustomLength, -1);
-            paperSizes_[paperCount_] =
-                width >= 0 && length >= 0 ? POINT{width, length} : POINT{0, 0};
-            ++paperCount_;
-        }
-    }
-    if (!paperCodes_.empty()) {
-        if (names)
-            std::memcpy(names, paperNames_.data(), paperCount_ * kPaperNameChars * sizeof(wchar_t));
-        if (codes)
-            std::memcpy(codes, paperCodes_.data(), paperCount_ * sizeof(WORD));
-        if (sizes)
-            std::memcpy(sizes, paperSizes_.data(), paperCount_ * sizeof(POINT));
-    }
-    return paperCount_ ? paperCount_ : GDI_ERROR;
-}
 
 // ---- The UI context and the rest ----
 
@@ -1037,7 +580,7 @@ void GDriverUI::DestroyUIContext(UIContextRecord* record)
 
 int GDriverUI::CheckMediaNames()
 {
-    ResourceLibrary library(*this);
+    DriverResourceLibrary library(*this);
     if (!library.Get())
         return 0;
     GResourceMappingList* pool = GetIdPool();
@@ -1066,746 +609,135 @@ RWWString GDriverUI::GetResourceModuleName()
     return RWWString(slash ? slash + 1 : path);
 }
 
-// ---- Cached files ----
-
-bool GDriverUI::IsPlainFileName(const wchar_t* name)
+UIContextRecord* GDriverUI::OpenSheet()
 {
-    if (!name || !*name || std::wcsstr(name, L".."))
-        return false;
-    return !std::wcspbrk(name, L"\\/:");
+    ReleaseSheet();
+    uiContext_ = CreateUIContext();
+    if (uiContext_)
+        sheetGlue_ = new GCPSOSUI();
+    return uiContext_;
 }
 
-int GDriverUI::CopyFilesFromServer()
+void GDriverUI::ReleaseSheet()
 {
-    // A handle of its own: the caller's handle field is left as it is.
-    const RWWString& printerName = GetPrinterName();
-    HANDLE printer = nullptr;
-    if (!printerName.Length() || !OpenPrinterW(const_cast<wchar_t*>(printerName.Data()), &printer, nullptr))
+    if (sheetGlue_) {
+        sheetGlue_->FreePage(uiContext_);
+        delete sheetGlue_;
+        sheetGlue_ = nullptr;
+    }
+    DestroyUIContext(uiContext_);
+    uiContext_ = nullptr;
+}
+
+bool GDriverUI::HostIsExplorer() const
+{
+    wchar_t upper[MAX_PATH] = {};
+    for (size_t i = 0; i + 1 < MAX_PATH && hostPath_[i]; ++i)
+        upper[i] = wchar_t(towupper(hostPath_[i]));
+    return std::wcsstr(upper, L"EXPLORER.EXE") != nullptr;
+}
+
+// ---- What the object keeps with the printer ----
+
+int GDriverUI::RefreshStaleDefaults(GObjectBase* tree)
+{
+    int32_t inUse = 0;
+    if (!tree || !GDriverObject::NumberOf(tree, kDeviceModelConfig, inUse) || inUse != 1)
         return 0;
-    const wchar_t* name = printerName.Data();
-    const wchar_t* lastSlash = std::wcsrchr(name, L'\\');
-    int copied = 0;
-    if (lastSlash && lastSlash != name) {
-        const std::wstring server(name, size_t(lastSlash - name));
-        for (int slot = 0; slot < 10; ++slot) {
-            const RWWString local = CachedFilePath(slot);
-            if (!local.Length())
-                continue;
-            const wchar_t* slash = std::wcsrchr(local.Data(), L'\\');
-            const wchar_t* file = slash ? slash + 1 : local.Data();
-            if (!IsPlainFileName(file))
-                continue;
-            const std::wstring second = server + L"\\print$\\w32x86\\2\\" + file;
-            const std::wstring third = server + L"\\print$\\w32x86\\3\\" + file;
-            if (CopyFileW(second.c_str(), local.Data(), FALSE) || CopyFileW(third.c_str(), local.Data(), FALSE))
-                ++copied;
-        }
-    }
-    ClosePrinter(printer);
-    return copied;
-}
-
-int GDriverUI::DeleteCachedFiles()
-{
-    int deleted = 0;
-    for (int slot = 0; slot < 10; ++slot) {
-        const RWWString path = CachedFilePath(slot);
-        if (path.Length() && DeleteFileW(path.Data()))
-            ++deleted;
-    }
-    return deleted;
-}
-
-namespace {
-
-const int kEscapeManualDuplex = 0x303EB8EE;
-const int kEscapeHostFile = 0x303EB8F9;
-const int kEscapePort = 0x303EB8E8;
-const int kEscapeRenderJobName = 0x303EB8E7;
-const int kEscapeJobUser = 0x303EB8EF;
-const int kEscapeJobId = 0x303EB8F1;
-const int kEscapeOSInfo = 0x303EB8F0;
-const int kEscapeComputer = 0x303EB8EC;
-const int kEscapeDomain = 0x303EB8EB;
-const int kEscapeApplication = 0x303EB8E9;
-const size_t kRegistryTextChars = 256;
-
-// A string value under HKLM, bounded and terminated; empty when missing or not a string.
-std::wstring MachineText(const wchar_t* path, const wchar_t* value)
-{
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return std::wstring();
-    // Room for one character more than is kept: a value of exactly the kept length
-    // fits whether or not it was stored with its terminator.
-    wchar_t text[kRegistryTextChars + 2] = {};
-    DWORD type = 0;
-    DWORD bytes = DWORD((kRegistryTextChars + 1) * sizeof(wchar_t));
-    const LONG status = RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
-        return std::wstring();
-    text[std::min<size_t>(bytes / sizeof(wchar_t), kRegistryTextChars)] = 0;
-    return text;
-}
-
-// One string of the first translation of a file's version resource; empty when none.
-std::wstring VersionText(const std::vector<BYTE>& block, const wchar_t* field)
-{
-    struct Translation {
-        WORD language, codePage;
-    }* translation = nullptr;
-    UINT size = 0;
-    if (block.empty() || !VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation",
-                                         reinterpret_cast<void**>(&translation), &size) ||
-        size < sizeof(Translation))
-        return std::wstring();
-    wchar_t path[96];
-    swprintf(path, 96, L"\\StringFileInfo\\%04x%04x\\%ls", translation->language, translation->codePage, field);
-    wchar_t* text = nullptr;
-    if (!VerQueryValueW(block.data(), path, reinterpret_cast<void**>(&text), &size) || !text || !size)
-        return std::wstring();
-    return std::wstring(text, wcsnlen(text, size));
-}
-
-std::vector<BYTE> VersionBlock(const wchar_t* file)
-{
-    DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeW(file, &ignored);
-    std::vector<BYTE> block;
-    if (size == 0 || size > (1u << 20))
-        return block;
-    block.resize(size);
-    if (!GetFileVersionInfoW(file, 0, size, block.data()))
-        block.clear();
-    return block;
-}
-const uint32_t kManualDuplexMark = 0xCFC14711;
-const size_t kJobTextChars = 16;
-const size_t kRenderJobNameBytes = 512;
-// The media of feature 260 whose manual duplex needs no instructions.
-const uint16_t kSelfTurningMedia[] = {0x15, 0x16, 0x27, 0x2C};
-// The configuration names that rule the manual-duplex instructions out.
-const uint16_t kManualDuplexNames[] = {kMediaName, kManualDuplexName5, kManualDuplexName3, kManualDuplexName4,
-                                       kMediaRest};
-
-int16_t TimeZoneBias()
-{
-    TIME_ZONE_INFORMATION zone;
-    if (GetTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID)
-        return int16_t(zone.Bias);
-    _tzset();
-    return int16_t(_timezone / 60);
-}
-
-// Absent counts as non-zero, as the decision reads it.
-bool AbsentOrNonZero(GObjectBase* holder, long id)
-{
-    int32_t value = 0;
-    return !GDriverObject::NumberOf(holder, id, value) || value != 0;
-}
-
-} // namespace
-
-uint32_t GDriverUI::PagesEnded() const { return pagesEnded_.load(std::memory_order_relaxed); }
-uint32_t GDriverUI::ExpectedPages() const { return expectedPages_.load(std::memory_order_relaxed); }
-void GDriverUI::SetExpectedPages(uint32_t pages) { expectedPages_.store(pages, std::memory_order_relaxed); }
-
-void GDriverUI::ClearDocumentCounters()
-{
-    pagesEnded_.store(0, std::memory_order_relaxed);
-    expectedPages_.store(0, std::memory_order_relaxed);
-}
-
-int GDriverUI::SendEscape(HDC dc, int code, int inputSize, const void* input, int outputSize, void* output)
-{
-    return ExtEscape(dc, code, inputSize, static_cast<LPCSTR>(input), outputSize, static_cast<LPSTR>(output));
-}
-
-std::vector<char> GDriverUI::NarrowText(const wchar_t* text, size_t limit)
-{
-    std::vector<char> narrow(1, 0);
-    if (!text || limit < 2)
-        return narrow;
-    const int chars = int(std::min(wcslen(text), limit - 1));
-    const int bytes = WideCharToMultiByte(CP_ACP, 0, text, chars, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0)
-        return narrow;
-    narrow.assign(size_t(bytes) + 1, 0);
-    WideCharToMultiByte(CP_ACP, 0, text, chars, narrow.data(), bytes, nullptr, nullptr);
-    // A multi-byte code page may need more bytes than characters: cut at the limit.
-    if (narrow.size() > limit) {
-        narrow.resize(limit);
-        narrow.back() = 0;
-    }
-    return narrow;
-}
-
-void GDriverUI::CleanJobText(RWWString& text, bool useDefault, const RWWString& defaultName,
-                             const RWWString& fallback)
-{
-    auto clean = [](const RWWString& from, bool& removed) {
-        std::wstring kept;
-        removed = false;
-        for (size_t i = 0; i < from.Length(); ++i) {
-            wchar_t c = from.Data()[i];
-            if (!CheckJobCharacter(c)) {
-                removed = true;
-                continue;
-            }
-            if (c >= L'a' && c <= L'z')
-                c = wchar_t(c - L'a' + L'A');
-            if (kept.size() < kJobTextChars)
-                kept.push_back(c);
-        }
-        return kept;
-    };
-    bool removed = false;
-    std::wstring result = clean(text, removed);
-    if (result.empty() && useDefault) {
-        result = clean(defaultName, removed);
-        if (removed || result.empty())
-            result = clean(fallback, removed);
-    }
-    text = RWWString(result.c_str());
-}
-
-void GDriverUI::ReadUserName(RWWString& name)
-{
-    DWORD chars = 0;
-    GetUserNameW(nullptr, &chars);
-    if (chars == 0 || chars > 1024) {
-        name = RWWString(L"");
-        return;
-    }
-    std::vector<wchar_t> buffer(size_t(chars) + 1, 0);
-    if (!GetUserNameW(buffer.data(), &chars))
-        buffer[0] = 0;
-    buffer.back() = 0;
-    if (wcslen(buffer.data()) > kJobTextChars)
-        buffer[kJobTextChars] = 0;
-    name = RWWString(buffer.data());
-}
-
-void GDriverUI::ReadPrinterLocation(RWWString& location)
-{
-    location = RWWString(L"");
-    HANDLE printer = GetPrinterHandle();
-    DWORD needed = 0;
-    if (!printer || ::GetPrinterW(printer, 2, nullptr, 0, &needed) || needed == 0 || needed > kLargestPrinterInfo)
-        return;
-    std::vector<BYTE> buffer(needed);
-    if (!::GetPrinterW(printer, 2, buffer.data(), needed, &needed))
-        return;
-    const PRINTER_INFO_2W* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
-    if (info->pLocation)
-        location = RWWString(info->pLocation);
-}
-
-void GDriverUI::CheckJobText(RWWString& text, const RWWString& defaultName, const RWWString& fallback)
-{
-    if (text.Length() == 0)
-        text = defaultName;
-    bool any = false;
-    for (size_t i = 0; i < text.Length(); ++i)
-        any = any || CheckJobCharacter(text.Data()[i]);
-    if (!any)
-        text = fallback;
-    if (text.Length() > kJobTextChars)
-        text = RWWString(std::wstring(text.Data(), kJobTextChars).c_str());
-}
-
-int GDriverUI::SendHostFileName(HDC dc, const wchar_t* path)
-{
-    if (!path)
-        return 0;
-    const wchar_t* slash = wcsrchr(path, L'\\');
-    const std::vector<char> name = NarrowText(slash ? slash + 1 : path, MAX_PATH);
-    return SendEscape(dc, kEscapeHostFile, int(name.size()), name.data(), 0, nullptr);
-}
-
-int GDriverUI::QueryRenderJobName(HDC dc, RWWString& name)
-{
-    char answer[kRenderJobNameBytes] = {};
-    if (SendEscape(dc, kEscapeRenderJobName, 0, nullptr, int(sizeof(answer)), answer) <= 0)
-        return 0;
-    answer[kRenderJobNameBytes - 1] = 0;
-    name = RWWString(answer, RWWString::multiByte);
+    GValueAttribute* target = Feature<GValueAttribute>(tree, kWatermarkList);
+    GValueAttribute* source = Feature<GValueAttribute>(tree, kPrinterLists);
+    if (target && source)
+        target->SetValue(source->GetValue());
+    if (GOSFactory* services = GOSFactory::Instance())
+        services->SetPrinterDataString(this, kStaleValue, L"FALSE");
+    GDriverDMCConfig update(tree, this);
+    update.Update(GetPrinterName(), 0);
     return 1;
 }
 
-void GDriverUI::SendHostInformation(HDC dc)
+uint32_t GDriverUI::PluginConfigToSettings(uint32_t argument)
 {
-    // Job user: the thread's user, cut to the job-name rules.
-    wchar_t user[257] = {};
-    DWORD chars = DWORD(sizeof(user) / sizeof(user[0]));
-    if (!GetUserNameW(user, &chars))
-        user[0] = 0;
-    user[256] = 0;
-    RWWString userName(user);
-    CleanJobText(userName, true, LoadResourceString(11029), RWWString(L"UNTITLED"));
-    CheckJobText(userName, LoadResourceString(11029), RWWString(L"UNTITLED"));
-    const std::vector<char> narrowUser = NarrowText(userName.Data(), kJobTextChars + 1);
-    SendEscape(dc, kEscapeJobUser, int(narrowUser.size()), narrowUser.data(), 0, nullptr);
-
-    const std::vector<char> computer = NarrowText(
-        MachineText(L"System\\CurrentControlSet\\Control\\ComputerName\\ComputerName", L"ComputerName").c_str());
-    SendEscape(dc, kEscapeComputer, int(computer.size()), computer.data(), 0, nullptr);
-    const wchar_t* const winlogon = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-    std::wstring domain = MachineText(winlogon, L"CachePrimaryDomain");
-    if (domain.empty())
-        domain = MachineText(winlogon, L"DefaultDomainName");
-    const std::vector<char> narrowDomain = NarrowText(domain.c_str());
-    SendEscape(dc, kEscapeDomain, int(narrowDomain.size()), narrowDomain.data(), 0, nullptr);
-
-    // Job identifier: a new UUID as its 36-character text.
-    UUID id;
-    RPC_CSTR text = nullptr;
-    if (UuidCreate(&id) == RPC_S_OK && UuidToStringA(&id, &text) == RPC_S_OK && text) {
-        char record[37] = {};
-        strncpy(record, reinterpret_cast<const char*>(text), 36);
-        RpcStringFreeA(&text);
-        SendEscape(dc, kEscapeJobId, int(sizeof(record)), record, 0, nullptr);
+    const uint32_t answer = QueryTwo(argument, 0);
+    if (answer != 0 || argument != 0)
+        return answer;
+    GDriverObject* driver = static_cast<GDriverObjectImp*>(this);
+    GOSFactory* services = GOSFactory::Instance();
+    GUIData data = {};
+    data.size = sizeof(GUIData);
+    data.driverUI = driver;
+    data.settings = driver->GetSettings();
+    data.printer = GetPrinter();
+    data.moduleHandle = services ? services->GetModuleHandle() : 0;
+    data.printerName = GCPSOSUI::CopyName(GetPrinterName().Data());
+    data.driverName = GCPSOSUI::CopyName(GetSecondName().Data());
+    data.portName = GCPSOSUI::CopyName(GetThirdName().Data());
+    int16_t result = 0;
+    {
+        GCPSOSUI glue;
+        result = glue.ConfigToSettings(&data);
     }
-
-    // Operating system: kernel family and version numbers.
-    OSVERSIONINFOW version = {};
-    version.dwOSVersionInfoSize = sizeof(version);
-    if (GetVersionExW(&version)) {
-        char os[96];
-        snprintf(os, sizeof(os), "OS Info: WinNT Kernel;%lu;%lu;%lu", static_cast<unsigned long>(version.dwMajorVersion),
-                 static_cast<unsigned long>(version.dwMinorVersion), static_cast<unsigned long>(version.dwBuildNumber));
-        SendEscape(dc, kEscapeOSInfo, int(strlen(os) + 1), os, 0, nullptr);
-    }
-
-    // Application: its product name (else the file name) and its version texts.
-    const std::vector<BYTE> block = VersionBlock(hostPath_);
-    std::wstring product = VersionText(block, L"ProductName");
-    if (product.empty()) {
-        const wchar_t* slash = wcsrchr(hostPath_, L'\\');
-        product = slash ? slash + 1 : hostPath_;
-    }
-    const std::vector<char> narrowProduct = NarrowText(product.c_str());
-    SendEscape(dc, kEscapeRenderJobName, int(narrowProduct.size()), narrowProduct.data(), 0, nullptr);
-    std::wstring application = L"Application Context not Available";
-    if (!block.empty())
-        application = L"Application Info: " + VersionText(block, L"ProductName") + L";" +
-                      VersionText(block, L"ProductVersion") + L";" + VersionText(block, L"FileDescription");
-    const std::vector<char> narrowApplication = NarrowText(application.c_str());
-    SendEscape(dc, kEscapeApplication, int(narrowApplication.size()), narrowApplication.data(), 0, nullptr);
+    std::free(data.printerName);
+    std::free(data.driverName);
+    std::free(data.portName);
+    return result != 0 ? 1 : 0;
 }
 
-void GDriverUI::BeginPluginJob(const DOCINFOW* document)
+// ---- The entry points ----
+
+LONG GDriverUI::DocumentProperties(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output,
+                                   PDEVMODEW input, DWORD mode)
 {
-    if (ksHolder_)
-        ksHolder_->Begin(KsJobPluginPath(),
-                         KsJobDescription(GetSettings(), GetPrinterConfiguration(), document, GetThirdName()));
+    CallScope scope(*this);
+    return documentSheet_->DocumentProperties(window, printer, deviceName, output, input, mode);
 }
 
-void GDriverUI::EndPluginJob(uint32_t aborted)
+LONG GDriverUI::AdvancedDocumentProperties(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output,
+                                           PDEVMODEW input)
 {
-    if (ksHolder_)
-        aborted == 1 ? ksHolder_->Abort() : ksHolder_->End();
+    CallScope scope(*this);
+    return documentSheet_->AdvancedDocumentProperties(window, printer, deviceName, output, input);
 }
 
-int GDriverUI::ManualDuplexEscape(HDC dc, uint32_t flag)
+LONG GDriverUI::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
 {
-    GObjectBase* settings = GetSettings();
-    int32_t duplex = 0;
-    int32_t fallback = 0;
-    if (GDriverObject::NumberOf(settings, kDuplex, duplex) && GDriverObject::NumberOf(settings, kDuplexFallback, fallback) && duplex && fallback) {
-        const uint32_t record[3] = {kManualDuplexMark, flag, 0};
-        const int answer = SendEscape(dc, kEscapeManualDuplex, int(sizeof(record)), record, 0, nullptr);
-        if (flag == 1 && answer == 1 && !(settings && settings->FindById(kManualDuplexMarker)))
-            ShowManualDuplexDialog();
-    }
-    return 1;
+    CallScope scope(*this);
+    return documentSheet_->DocumentPropertySheets(info, parameter);
 }
 
-int GDriverUI::ManualDuplexWanted(uint32_t pagesEnded, uint32_t expectedPages)
+LONG GDriverUI::DevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
 {
-    GObjectBase* settings = GetSettings();
-    if (!settings || !settings->FindById(kManualDuplexMarker))
-        return 0;
-    int32_t booklet = 0;
-    GDriverObject::NumberOf(settings, kBookletPrinting, booklet);
-    // Without an expected page count the pages decide nothing.
-    const bool morePages = expectedPages != 0 && pagesEnded != 1 && pagesEnded > expectedPages;
-    if (!morePages && booklet == 0)
-        return 0;
-    for (uint16_t id : kManualDuplexNames)
-        if (GStringAttribute* name = GDriverObject::Feature<GStringAttribute>(settings, id))
-            if (!IsNameUnused(name->GetString().Data()))
-                return 0;
-    if (AbsentOrNonZero(settings, kManualDuplexCheckA) && AbsentOrNonZero(settings, kManualDuplexCheckB))
-        return 1;
-    int32_t media = 0;
-    if (GDriverObject::NumberOf(settings, kPaperSize, media))
-        for (uint16_t selfTurning : kSelfTurningMedia)
-            if (media == selfTurning)
-                return 0;
-    return 1;
+    CallScope scope(*this);
+    return deviceSheet_->DevicePropertySheets(info, parameter);
 }
 
-DWORD WINAPI GDriverUI::JobNoticeThread(void* self)
+BOOL GDriverUI::PrinterProperties(HWND window, HANDLE printer)
 {
-    static_cast<GDriverUI*>(self)->ShowJobNotice();
-    return 0;
+    return deviceSheet_->PrinterProperties(window, printer);
 }
 
-int GDriverUI::StartJobNotice()
+DWORD GDriverUI::DeviceCapabilities(HANDLE, LPWSTR, WORD capability, PVOID output, PDEVMODEW devMode)
 {
-    JoinJobNotice();
-    noticeThread_ = CreateThread(nullptr, 0, &GDriverUI::JobNoticeThread, this, 0, nullptr);
-    return noticeThread_ ? 1 : 0;
+    CallScope scope(*this);
+    return capabilities_->DeviceCapabilities(capability, output, devMode);
 }
 
-void GDriverUI::JoinJobNotice()
+BOOL GDriverUI::UpgradePrinter(DWORD level, LPBYTE info)
 {
-    if (!noticeThread_)
-        return;
-    WaitForSingleObject(noticeThread_, INFINITE);
-    CloseHandle(noticeThread_);
-    noticeThread_ = nullptr;
+    CallScope scope(*this);
+    return upgrade_->UpgradePrinter(level, info);
 }
 
-int GDriverUI::WatermarkAngle(int mode, int customAngle, int horz, int vert)
+BOOL GDriverUI::PrinterEvent(LPWSTR printerName, INT event, DWORD flags, LPARAM)
 {
-    switch (mode) {
-    case 1:
-    case 3: {
-        if (horz <= 0 || vert <= 0)
-            return 0;
-        double degrees = atan2(double(vert), double(horz)) * 180.0 / 3.14159265358979323846;
-        if (mode == 3)
-            degrees = -degrees;
-        if (degrees < 0)
-            degrees += 360.0;
-        return int(degrees);
-    }
-    case 2:
-        return 90;
-    case 4:
-        return customAngle;
-    default:
-        return 0;
-    }
-}
-
-COLORREF GDriverUI::WatermarkColor(int level, bool grey, bool red, bool green, bool blue)
-{
-    const int l = level == 255 ? 232 : level;
-    const BYTE low = BYTE(std::min(std::max(l, 0), 255));
-    if (grey || (red && green && blue))
-        return RGB(low, low, low);
-    return RGB(red ? 255 : low, green ? 255 : low, blue ? 255 : low);
-}
-
-namespace {
-
-int32_t ValueOr(GObjectBase* holder, long id, int32_t fallback)
-{
-    int32_t value = fallback;
-    GDriverObject::NumberOf(holder, id, value);
-    return value;
-}
-
-const RWCString* TextOf(GObjectBase* holder, long id)
-{
-    GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(holder, id);
-    return text ? &text->GetString() : nullptr;
-}
-
-const uint32_t kWatermarkMark = 0xCFC14712;
-const int kEscapeWatermark = 0x303EB8ED;
-
-} // namespace
-
-int GDriverUI::PrepareWatermark()
-{
-    watermarkMode_ = 0;
-    GObjectBase* settings = GetSettings();
-    GObjectBase* options = settings ? settings->FindById(kDocumentSettings) : nullptr;
-    GObjectBase* selection = options ? options->FindById(kWatermarkDefinition) : nullptr;
-    if (!selection)
-        return 1;
-    int32_t rule = 0;
-    if (GDriverObject::NumberOf(selection, kWatermarkPageRule, rule)) {
-        watermarkMode_ = rule == 0 ? 2 : rule == 1 ? 1 : 0;
-        watermarkGrey_ = ValueOr(settings, kWatermarkGrey, 0) == 1 ? 1 : 0;
-    }
-    if (!watermarkMode_)
-        return 1;
-    int32_t gate = 1;
-    if (GDriverObject::NumberOf(selection, kWatermarkGate, gate) && gate == 0)
-        watermarkSkip_ = 0;
-    else
-        watermarkMode_ = 0;
-    const RWCString* name = TextOf(selection, kWatermarkSelected);
-    if (!name || name->Length() == 0)
-        watermarkMode_ = 0;
-    if (!watermarkMode_)
-        return 1;
-    GObjectBase* lists = settings->FindById(kPrinterLists);
-    GObjectBase* list = lists ? lists->FindById(kWatermarkList) : nullptr;
-    GObjectBase* found = nullptr;
-    std::unique_ptr<GObjectIterator> it(list ? list->CreateIterator() : nullptr);
-    while (!found && it && it->Next()) {
-        const RWCString* candidate = TextOf(it->Current(), kWatermarkName);
-        if (candidate && candidate->Length() == name->Length() &&
-            memcmp(candidate->Data(), name->Data(), name->Length()) == 0)
-            found = it->Current();
-    }
-    // A name the list does not hold prints nothing, rather than the last job's watermark.
-    if (!found) {
-        watermarkMode_ = 0;
-        return 1;
-    }
-    BuildWatermarkRecord(found);
-    return 1;
-}
-
-void GDriverUI::BuildWatermarkRecord(GObjectBase* watermark)
-{
-    if (!watermark_)
-        watermark_ = new WatermarkRecord();
-    WatermarkRecord& r = *watermark_;
-    r.positioned = 0;
-    r.font = LOGFONTW();
-    r.font.lfCharSet = 1;
-    r.font.lfOutPrecision = OUT_TT_PRECIS;
-    const RWCString* text = TextOf(watermark, kWatermarkText);
-    r.text = text ? RWWString(text->Data(), RWWString::multiByte) : RWWString();
-    r.length = uint32_t(r.text.Length());
-    if (const RWCString* face = TextOf(watermark, kWatermarkFont)) {
-        const RWWString wide(face->Data(), RWWString::multiByte);
-        wcsncpy(r.font.lfFaceName, wide.Data(), LF_FACESIZE - 1);
-    }
-    r.font.lfCharSet = BYTE(ValueOr(watermark, kWatermarkCharacterSet, 1));
-    const int32_t style = ValueOr(watermark, kWatermarkStyle, 0);
-    r.font.lfWeight = (style & 1) ? FW_BOLD : 0;
-    r.font.lfItalic = BYTE((style >> 1) & 1);
-    r.font.lfUnderline = BYTE((style >> 2) & 1);
-    r.font.lfStrikeOut = BYTE((style >> 3) & 1);
-    r.font.lfWidth = ValueOr(watermark, kWatermarkWidth, 0);
-    r.size = ValueOr(watermark, kWatermarkSize, 0);
-    r.value1 = ValueOr(watermark, kWatermarkValue1, 0);
-    r.value2 = ValueOr(watermark, kWatermarkValue2, 0);
-    r.level = ValueOr(watermark, kWatermarkLevel, 0);
-    r.color = WatermarkColor(r.level, watermarkGrey_ != 0, ValueOr(watermark, kWatermarkRed, 0) != 0,
-                             ValueOr(watermark, kWatermarkGreen, 0) != 0, ValueOr(watermark, kWatermarkBlue, 0) != 0);
-    r.angleMode = ValueOr(watermark, kWatermarkEscapement, 0);
-    r.customAngle = int16_t(ValueOr(watermark, kWatermarkAngle, 0));
-}
-
-void GDriverUI::UseWatermark(const WatermarkRecord& record, uint32_t mode)
-{
-    if (!watermark_)
-        watermark_ = new WatermarkRecord();
-    *watermark_ = record;
-    watermarkMode_ = mode;
-    watermarkSkip_ = 0;
-}
-
-int GDriverUI::DrawWatermark(HDC dc)
-{
-    const bool due = watermarkMode_ == 2 || (watermarkMode_ == 1 && watermarkPage_ == 1);
-    if (!due || !watermark_)
-        return 1;
-    const int saved = SaveDC(dc);
-    SetGraphicsMode(dc, GM_COMPATIBLE);
-    SetViewportOrgEx(dc, 0, 0, nullptr);
-    SetWindowOrgEx(dc, 0, 0, nullptr);
-    SetTextAlign(dc, 0);
-    int result = 1;
-    if (!watermarkSkip_)
-        result = DrawWatermarkText(dc);
-    RestoreDC(dc, saved);
-    return result;
-}
-
-int GDriverUI::DrawWatermarkText(HDC dc)
-{
-    if (!watermark_)
-        return 0;
-    WatermarkRecord& r = *watermark_;
-    // Empty text draws nothing.
-    if (r.length == 0)
-        return 1;
-    const int horz = GetDeviceCaps(dc, HORZRES);
-    const int vert = GetDeviceCaps(dc, VERTRES);
-    const int angle = WatermarkAngle(r.angleMode, r.customAngle, horz, vert);
-    if (!r.positioned) {
-        r.font.lfEscapement = angle * 10;
-        r.font.lfOrientation = angle;
-        r.font.lfHeight = -MulDiv(r.size, GetDeviceCaps(dc, LOGPIXELSY), 72);
-    }
-    HFONT font = CreateWatermarkFont(r.font);
-    // A font that cannot be made skips the drawing; the DC is restored by the caller.
-    if (!font)
-        return 1;
-    const int extra = GetTextCharacterExtra(dc);
-    const int mapMode = GetMapMode(dc);
-    const COLORREF textColor = GetTextColor(dc);
-    const int background = GetBkMode(dc);
-    SetMapMode(dc, MM_TEXT);
-    HGDIOBJ oldFont = SelectObject(dc, font);
-    SetTextColor(dc, r.color);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextCharacterExtra(dc, 0);
-    SIZE extent = {};
-    GetTextExtentPoint32W(dc, r.text.Data(), int(r.length), &extent);
-    const double a = angle * 3.14159265358979323846 / 180.0;
-    const double w = extent.cx / 2.0;
-    const double h = extent.cy / 2.0;
-    r.x = int32_t(horz / 2 - h * sin(a) - w * cos(a));
-    r.y = int32_t(vert / 2 + w * sin(a) - h * cos(a));
-    const int saved = SaveDC(dc);
-    IntersectClipRect(dc, 0, 0, horz, vert);
-    uint32_t record[3] = {kWatermarkMark, 1, r.color};
-    SendEscape(dc, kEscapeWatermark, int(sizeof(record)), record, 0, nullptr);
-    ExtTextOutW(dc, r.x, r.y, 0, nullptr, r.text.Data(), UINT(r.length), nullptr);
-    SelectObject(dc, oldFont);
-    SetTextColor(dc, textColor);
-    SetMapMode(dc, mapMode);
-    SetTextCharacterExtra(dc, extra);
-    SetBkMode(dc, background);
-    record[1] = 0;
-    SendEscape(dc, kEscapeWatermark, int(sizeof(record)), record, 0, nullptr);
-    RestoreDC(dc, saved);
-    DeleteObject(font);
-    r.positioned = 0;
-    return 1;
-}
-
-INT GDriverUI::DevModeCopy(const DEVMODEW* devMode, bool stamp, PVOID output)
-{
-    DEVMODEW** answer = static_cast<DEVMODEW**>(output);
-    if (!DocumentEventRecord::DevModeAcceptable(devMode))
-        return -1;
-    if (!devMode) {
-        *answer = nullptr;
-        return 1;
-    }
-    const uint32_t total = uint32_t(devMode->dmSize) + devMode->dmDriverExtra;
-    const uint32_t size = DocumentEventRecord::CopySize(devMode);
-    // Zero-filled, so that nothing past the copied bytes is left undefined.
-    uint8_t* copy = static_cast<uint8_t*>(calloc(size, 1));
-    if (!copy)
-        return -1;
-    memcpy(copy, devMode, total);
-    if (stamp) {
-        const uint32_t flags = GetAppFlags();
-        const int16_t bias = TimeZoneBias();
-        memcpy(copy + DocumentEventRecord::kStampFlagsOffset, &flags, sizeof(flags));
-        memcpy(copy + DocumentEventRecord::kStampBiasOffset, &bias, sizeof(bias));
-    }
-    ownCopies_.push_back(reinterpret_cast<DEVMODEW*>(copy));
-    *answer = reinterpret_cast<DEVMODEW*>(copy);
-    return 1;
-}
-
-INT GDriverUI::DevModeMerge(const DEVMODEW* copy)
-{
-    const auto own = std::find(ownCopies_.begin(), ownCopies_.end(), copy);
-    // Only a copy this object made and still lists is read and freed; anything else is
-    // the application's own memory.
-    if (own == ownCopies_.end())
-        return -1;
-    INT result = -1;
-    if (MergeDevModeIntoSettings(copy)) {
-        // GetSettings makes the settings object when the core has none.
-        if (GetStateWord() & kSettingsStale)
-            SetSettings(CreateSettings());
-        result = GetSettings() ? 1 : -1;
-    }
-    free(*own);
-    ownCopies_.erase(own);
-    return result;
-}
-
-void GDriverUI::FreeOwnCopies()
-{
-    for (DEVMODEW* copy : ownCopies_)
-        free(copy);
-    ownCopies_.clear();
+    CallScope scope(*this);
+    return printerEvents_->PrinterEvent(printerName, event, flags);
 }
 
 INT GDriverUI::DocumentEvent(HANDLE, HDC dc, INT escape, ULONG inputSize, PVOID input, ULONG outputSize, PVOID output)
 {
-    const int event = escape & 0xFFFF;
-    if (!DocumentEventRecord::ArgumentsValid(event, inputSize, input, outputSize, output))
-        return -1;
-    switch (event) {
-    case DOCUMENTEVENT_CREATEDCPRE: {
-        const DOCEVENT_CREATEDCPRE* record = static_cast<const DOCEVENT_CREATEDCPRE*>(input);
-        return DevModeCopy(record->pdm, record->bIC == 0, output);
-    }
-    case DOCUMENTEVENT_RESETDCPRE:
-        return DevModeCopy(*static_cast<DEVMODEW* const*>(input), true, output);
-    case DOCUMENTEVENT_CREATEDCPOST:
-    case DOCUMENTEVENT_RESETDCPOST:
-        return DevModeMerge(*static_cast<DEVMODEW* const*>(input));
-    case DOCUMENTEVENT_STARTDOC: {
-        ClearDocumentCounters();
-        if (!GetCurrentSettings())
-            EnsurePrinterDataWritable();
-        // The mass-storage fonts are brought up to date; the list itself is not kept.
-        delete LoadAddedFonts();
-        SendHostInformation(dc);
-        SendHostFileName(dc, hostPath_);
-        const std::vector<char> port = NarrowText(GetThirdName().Data(), MAX_PATH);
-        SendEscape(dc, kEscapePort, int(port.size()), port.data(), 0, nullptr);
-        if (ownHandle_) {
-            UseOwnPrinter(0);
-            CloseOwnPrinter();
-        }
-        const DOCINFOW* document = nullptr;
-        // The document information only when the input really holds it.
-        if (input && inputSize >= sizeof(DOCINFOW *) && *static_cast<DOCINFOW* const*>(input) &&
-            !IsBadReadPtr(*static_cast<DOCINFOW* const*>(input), sizeof(DOCINFOW)))
-            document = *static_cast<DOCINFOW* const*>(input);
-        BeginPluginJob(document);
-        return 1;
-    }
-    case DOCUMENTEVENT_STARTPAGE:
-        ++pageCount_;
-        ++watermarkPage_;
-        return 1;
-    case DOCUMENTEVENT_ENDPAGE: {
-        pagesEnded_.fetch_add(1, std::memory_order_relaxed);
-        const int drawn = DrawWatermark(dc);
-        if (ksHolder_)
-            ksHolder_->Page();
-        return drawn ? 1 : -1;
-    }
-    case DOCUMENTEVENT_ENDDOC:
-        ManualDuplexEscape(dc, 1);
-        return 0;
-    case DOCUMENTEVENT_ABORTDOC:
-        JoinJobNotice();
-        EndPluginJob(1);
-        return 0;
-    case DOCUMENTEVENT_ENDDOCPOST:
-        JoinJobNotice();
-        if (jobStorageMode_ == 1)
-            SetLocalJobStorage(1);
-        EndPluginJob(0);
-        if (ManualDuplexWanted(PagesEnded(), ExpectedPages()))
-            ShowManualDuplexDialog();
-        ClearDocumentCounters();
-        return 0;
-    case DOCUMENTEVENT_STARTDOCPOST:
-        return StartDocPost(dc);
-    case DOCUMENTEVENT_DELETEDC:
-        JoinJobNotice();
-        EndPluginJob(1);
-        FreeOwnCopies();
-        return 0;
-    default:
-        return 0;
-    }
+    return documentEvents_->DocumentEvent(dc, escape, inputSize, input, outputSize, output);
 }
+
 // Registers (flags 0) or unregisters an extension module with the printer: the core's
 // registration works on fresh settings made from the defaults, and what it changed is
 // committed (printer data and DEVMODE) and made the printer's default DEVMODE, so that the

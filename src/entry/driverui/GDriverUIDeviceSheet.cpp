@@ -3,8 +3,10 @@
 // ("PhySetting") and marks a factory export pending; OK commits the device settings,
 // exports the factory configuration when the sheet runs in the shell, and stamps the
 // update as the user's when the physical settings changed.
-#include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIDeviceSheet.h"
 
+#include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIPrinterEvents.h"
 #include "entry/module/EntryPrologue.h"
 #include "entry/sheet/GCPSOSUI.h"
 #include "model/GFeatureIds.h"
@@ -29,46 +31,43 @@ const uint32_t kSheetReadOnly = 1;
 const uint32_t kSheetWritable = 2;
 const WORD kHeaderNoPermission = 1;
 
-std::atomic<GDriverUI::SheetRunner> g_sheetRunner{nullptr};
+std::atomic<GDriverUIDeviceSheet::SheetRunner> g_sheetRunner{nullptr};
 
 } // namespace
 
-void GDriverUI::SetSheetRunnerForTesting(SheetRunner runner) { g_sheetRunner = runner; }
+void GDriverUIDeviceSheet::SetSheetRunnerForTesting(SheetRunner runner) { g_sheetRunner = runner; }
 
-LONG GDriverUI::DevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
+LONG GDriverUIDeviceSheet::DevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
 {
-    CallScope scope(*this);
     const DEVICEPROPERTYHEADER* header =
         info ? reinterpret_cast<const DEVICEPROPERTYHEADER*>(info->lParamInit) : nullptr;
     if (!header)
         return kRefused;
-    return DeviceSheet(info, parameter, *header);
+    return SheetReason(info, parameter, *header);
 }
 
-LONG GDriverUI::DeviceSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DEVICEPROPERTYHEADER& header)
+LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter, const DEVICEPROPERTYHEADER& header)
 {
     GOSFactory* services = GOSFactory::Instance();
-    GDriverObject* driver = static_cast<GDriverObjectImp*>(this);
+    GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {
-        MergeDevModeIntoSettings(nullptr);
+        ui_.MergeDevModeIntoSettings(nullptr);
         // One sheet per object: a sheet still open on it is closed first.
-        ReleaseSheet();
         info->Result = 0;
-        uiContext_ = CreateUIContext();
-        if (!uiContext_)
+        UIContextRecord* const context = ui_.OpenSheet();
+        if (!context)
             return 0;
-        sheetGlue_ = new GCPSOSUI();
-        uiContext_->hComPropSheet = info->hComPropSheet;
-        uiContext_->pfnComPropSheet = reinterpret_cast<void*>(info->pfnComPropSheet);
-        uiContext_->pageSet = kDevicePages;
-        uiContext_->modeFlags =
-            (header.Flags & kHeaderNoPermission) ? kSheetReadOnly : uiContext_->modeFlags | kSheetWritable;
-        sheetGlue_->AddPage(uiContext_, 0);
+        context->hComPropSheet = info->hComPropSheet;
+        context->pfnComPropSheet = reinterpret_cast<void*>(info->pfnComPropSheet);
+        context->pageSet = kDevicePages;
+        context->modeFlags =
+            (header.Flags & kHeaderNoPermission) ? kSheetReadOnly : context->modeFlags | kSheetWritable;
+        ui_.SheetGlue()->AddPage(context, 0);
         if (services)
             services->SetPrinterDataDword(driver, L"ExportConfig", 1);
-        if (GObjectBase* device = uiContext_->settings ? uiContext_->settings->FindById(kDeviceSettings) : nullptr)
-            SaveObject(L"PhySetting", device);
+        if (GObjectBase* device = context->settings ? context->settings->FindById(kDeviceSettings) : nullptr)
+            ui_.SaveObject(L"PhySetting", device);
         return 1;
     }
     case PROPSHEETUI_REASON_GET_INFO_HEADER: {
@@ -83,29 +82,30 @@ LONG GDriverUI::DeviceSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DEVI
         return 1;
     }
     case PROPSHEETUI_REASON_DESTROY:
-        ReleaseSheet();
+        ui_.ReleaseSheet();
         return 1;
     case PROPSHEETUI_REASON_SET_RESULT: {
         auto* set = reinterpret_cast<PSETRESULT_INFO>(parameter);
         if (!set)
             return 1;
-        GObjectBase* settings = uiContext_ ? uiContext_->settings : nullptr;
-        if (set->Result == CPSUI_OK && settings && !(uiContext_->modeFlags & kSheetReadOnly) && services &&
-            CommitSettings(settings, 1)) {
+        UIContextRecord* const context = ui_.SheetContext();
+        GObjectBase* settings = context ? context->settings : nullptr;
+        if (set->Result == CPSUI_OK && settings && !(context->modeFlags & kSheetReadOnly) && services &&
+            ui_.CommitSettings(settings, 1)) {
             const uint32_t exportPending = services->GetPrinterDataDword(driver, L"ExportConfig", 0);
-            if (NumberOr(settings, kDeviceModelConfig, -1) == 1 && exportPending) {
-                if (HostIsExplorer()) {
+            if (GDriverObject::NumberOr(settings, kDeviceModelConfig, -1) == 1 && exportPending) {
+                if (ui_.HostIsExplorer()) {
                     GDriverDMCConfig config(settings, driver);
-                    config.ExportFactory(GetPrinterName());
+                    config.ExportFactory(ui_.GetPrinterName());
                 }
                 services->SetPrinterDataDword(driver, L"ExportConfig", 0);
             }
             GObjectBase* device = settings->FindById(kDeviceSettings);
-            if (device && IsPhysicalSettingCurrent(device) == 0) {
-                services->SetPrinterDataString(driver, L"LastUpdated", UpdateDateText());
+            if (device && ui_.IsPhysicalSettingCurrent(device) == 0) {
+                services->SetPrinterDataString(driver, L"LastUpdated", GDriverUIPrinterEvents::UpdateDateText());
                 services->SetPrinterDataString(driver, L"LastUpdateType", L"User");
             }
-            WritePrinterDefaultDevMode();
+            ui_.WritePrinterDefaultDevMode();
         }
         info->Result = set->Result;
         return 1;
@@ -115,7 +115,7 @@ LONG GDriverUI::DeviceSheet(PPROPSHEETUI_INFO info, LPARAM parameter, const DEVI
     }
 }
 
-BOOL GDriverUI::PrinterProperties(HWND window, HANDLE printer)
+BOOL GDriverUIDeviceSheet::PrinterProperties(HWND window, HANDLE printer)
 {
     DEVICEPROPERTYHEADER header = {};
     header.cbSize = sizeof header;

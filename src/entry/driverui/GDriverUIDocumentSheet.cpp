@@ -1,18 +1,33 @@
-// The document sheet run by the driver itself (DrvDocumentProperties with DM_PROMPT), the
-// output DEVMODE the sheet road hands back, and the module's own pages offered when the
-// settings name no plug-in.
-#include "entry/driverui/GDriverUI.h"
+// The document properties: the road without a sheet that merges the caller's DEVMODE
+// and copies the current one out (with the marked area of the private copy mode), the
+// document sheet run by the driver itself (DrvDocumentProperties with DM_PROMPT), the
+// sheet's reasons as the common property sheet raises them, the output DEVMODE the sheet
+// road hands back, and the module's own pages offered when the settings name no plug-in.
+#include "entry/driverui/GDriverUIDocumentSheet.h"
 
+#include "entry/driverui/GDriverUI.h"
 #include "entry/sheet/GCPSOSUI.h"
 #include "model/GAttributeComposite.h"
 #include "model/GFeatureIds.h"
 #include "model/GStringAttribute.h"
+#include "model/GValueAttribute.h"
 #include "printer/GOSFactory.h"
 #include "settings/devmode/GDriverDevMode.h"
+#include "settings/dmc/GDriverDMCConfig.h"
 
 #include <compstui.h>
 
+#include <algorithm>
+#include <cstring>
+
 namespace {
+
+const LONG kRefused = -1;
+const uint32_t kPublicOnlyApplications = 0x40100;
+// The private mode of the no-sheet road that leaves a marked area after the public part.
+const DWORD kMarkedCopyMode = 0x100A;
+const uint32_t kMarkedAreaSize = 152;
+const uint32_t kMarker = 0x515A515A;
 
 typedef LONG(WINAPI* CommonPropertySheetUIFn)(HWND, QZPropSheetUIProc, LPARAM, LPDWORD);
 
@@ -27,7 +42,197 @@ LONG WINAPI OwnerSheetEntry(PPROPSHEETUI_INFO info, LPARAM parameter)
 
 }  // namespace
 
-LONG GDriverUI::RunDocumentSheet(HWND window, DOCUMENTPROPERTYHEADER& header)
+LONG GDriverUIDocumentSheet::DocumentProperties(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output,
+                                               PDEVMODEW input, DWORD mode)
+{
+    if (mode && output) {
+        const LONG result = DocumentPropertiesCore(window, printer, deviceName, output, input, mode);
+        return result > 0 ? IDOK : result == 0 ? IDCANCEL : result;
+    }
+    return LONG(ui_.GetDevModeSize(1));
+}
+
+LONG GDriverUIDocumentSheet::AdvancedDocumentProperties(HWND window, HANDLE printer, LPWSTR deviceName,
+                                                       PDEVMODEW output, PDEVMODEW input)
+{
+    if (!output)
+        return LONG(ui_.GetDevModeSize(1));
+    return DocumentPropertiesCore(window, printer, deviceName, output, input, DM_COPY | DM_PROMPT | DM_ADVANCED) > 0
+               ? 1
+               : 0;
+}
+
+LONG GDriverUIDocumentSheet::DocumentPropertiesCore(HWND window, HANDLE printer, LPWSTR deviceName,
+                                                   PDEVMODEW output, PDEVMODEW input, DWORD mode)
+{
+    DOCUMENTPROPERTYHEADER header = {};
+    header.cbSize = sizeof header;
+    header.hPrinter = printer;
+    header.pszPrinterName = deviceName;
+    header.pdmIn = input;
+    header.pdmOut = output;
+    header.fMode = mode;
+    if (mode & DM_PROMPT)
+        return RunDocumentSheet(window, header);
+    return DocumentPropertiesNoUI(header);
+}
+
+LONG GDriverUIDocumentSheet::DocumentPropertiesNoUI(const DOCUMENTPROPERTYHEADER& header)
+{
+    const DWORD mode = header.fMode;
+    DEVMODEW* output = header.pdmOut;
+    if (mode == 0 || !output)
+        return LONG(ui_.GetDevModeSize(1));
+    // A DEVMODE whose header does not hold together is refused, not read.
+    if (!ui_.MergeDevModeIntoSettings((mode & (DM_PROMPT | DM_MODIFY)) ? header.pdmIn : nullptr))
+        return kRefused;
+    LONG result = 1;
+    if (mode & (DM_UPDATE | DM_COPY))
+        if (!ui_.GetDevModeObject() || !ui_.GetDevModeObject()->CopyOut(output))
+            result = 0;
+    // The marked area: only after a good copy, never for a public-only copy (the buffer
+    // may hold 220 bytes), and only inside a DEVMODE of this driver's size.
+    if (mode == kMarkedCopyMode && result == 1 && !(ui_.GetAppFlags() & kPublicOnlyApplications) &&
+        uint32_t(output->dmSize) + kMarkedAreaSize <= GDevModeBase::kTotalSize) {
+        uint8_t* bytes = reinterpret_cast<uint8_t*>(output);
+        const uint32_t size = output->dmSize;
+        output->dmDriverExtra = WORD(std::max(GDevModeBase::kTotalSize - size, kMarkedAreaSize));
+        std::memset(bytes + size, 0, kMarkedAreaSize);
+        const uint16_t length = uint16_t(kMarkedAreaSize);
+        std::memcpy(bytes + size, &kMarker, sizeof kMarker);
+        std::memcpy(bytes + size + sizeof kMarker, &length, sizeof length);
+    }
+    return result;
+}
+
+LONG GDriverUIDocumentSheet::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
+{
+    const DOCUMENTPROPERTYHEADER* header = reinterpret_cast<const DOCUMENTPROPERTYHEADER*>(
+        info ? info->lParamInit : parameter);
+    if (!header || header->cbSize < sizeof(DOCUMENTPROPERTYHEADER))
+        return kRefused;
+
+    int readOnly = 1;
+    if (!ui_.GetCurrentSettings()) {
+        if (ui_.EnsurePrinterDataWritable())
+            readOnly = 0;
+    } else if (!ui_.GetOwnHandle()) {
+        if (ui_.OwnHandleOpens() == 1)
+            readOnly = 0;
+    } else {
+        readOnly = 0;
+    }
+    uint32_t kind = 0, version = 0, build = 0;
+    if (GOSFactory* services = GOSFactory::Instance())
+        services->GetOSVersion(kind, version, build);
+    GDriverUIBase::SetUserWatermarkSwitch(readOnly == 1 && (version >> 16) >= 5 ? 1 : 0);
+    if (info)
+        return SheetReason(info, parameter, *header, readOnly, version >> 16);
+
+    const LONG result = DocumentPropertiesNoUI(*header);
+    if (ui_.GetOwnHandle()) {
+        ui_.UseOwnPrinter(0);
+        ui_.CloseOwnPrinter();
+    }
+    return result;
+}
+
+// ---- The document sheet ----
+
+int GDriverUIDocumentSheet::WriteConfigurationUpdate()
+{
+    UIContextRecord* const context = ui_.SheetContext();
+    GObjectBase* settings = context ? context->settings : nullptr;
+    if (!settings)
+        return 0;
+    GDriverDMCConfig config(settings, static_cast<GDriverObjectImp*>(&ui_));
+    return config.ExportFactory(ui_.GetPrinterName());
+}
+
+uint32_t GDriverUIDocumentSheet::DocumentModeFlags(uint32_t mode, uint32_t major, int readOnly, bool treeLoaded,
+                                                   bool explorer)
+{
+    constexpr uint32_t kNoPermission = 1, kReadOnly = 2, kNewSystem = 4 | 8;
+    const bool newSystem = major >= 5;
+    if (mode & DM_NOPERMISSION)
+        return kNoPermission | (newSystem ? kNewSystem : 0);
+    if (mode & DM_ADVANCED)
+        return kReadOnly;
+    uint32_t flags = readOnly && newSystem ? kNewSystem : 0;
+    if (mode & DM_USER_DEFAULT)
+        return flags;
+    if (treeLoaded && !newSystem)
+        flags |= kReadOnly;
+    if (treeLoaded && (major <= 4 || !explorer))
+        return flags | kReadOnly;
+    if (readOnly)
+        flags |= kReadOnly | (newSystem ? kNewSystem : 0);
+    return flags;
+}
+
+LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
+                                         const DOCUMENTPROPERTYHEADER& header, int readOnly, uint32_t major)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
+    switch (info->Reason) {
+    case PROPSHEETUI_REASON_INIT: {
+        if (services)
+            services->SetPrinterDataDword(driver, L"ExportPrinting", 1);
+        const bool treeLoaded = ui_.GetCurrentSettings() != nullptr;
+        ui_.MergeDevModeIntoSettings((header.fMode & DM_MODIFY) ? header.pdmIn : nullptr);
+        // The caller's output holds the merged input from now on, whatever the sheet does.
+        WriteSheetOutput(header);
+        // A sheet still open on this object is closed first: one sheet per object.
+        UIContextRecord* const context = ui_.OpenSheet();
+        info->Result = 0;
+        if (!context)
+            return 0;
+        context->hComPropSheet = info->hComPropSheet;
+        context->pfnComPropSheet = reinterpret_cast<void*>(info->pfnComPropSheet);
+        context->pageSet = 3;
+        context->modeFlags = DocumentModeFlags(header.fMode, major, readOnly, treeLoaded, ui_.HostIsExplorer());
+        // The glue answers the pages it added negated: any but zero is a sheet.
+        return AddDocumentPages(*ui_.SheetGlue(), context) != 0 ? 1 : 0;
+    }
+    case PROPSHEETUI_REASON_GET_INFO_HEADER: {
+        auto* infoHeader = reinterpret_cast<PPROPSHEETUI_INFO_HEADER>(parameter);
+        if (!infoHeader)
+            return 0;
+        infoHeader->Flags = (header.fMode & DM_USER_DEFAULT) ? 0x16 : 0x06;
+        infoHeader->pTitle = header.pszPrinterName;
+        infoHeader->hInst = reinterpret_cast<HINSTANCE>(uintptr_t(services ? services->GetModuleHandle() : 0));
+        infoHeader->IconID = 0;
+        return 1;
+    }
+    case PROPSHEETUI_REASON_DESTROY:
+        ui_.ReleaseSheet();
+        if (ui_.GetOwnHandle()) {
+            ui_.UseOwnPrinter(0);
+            ui_.CloseOwnPrinter();
+        }
+        return 1;
+    case PROPSHEETUI_REASON_SET_RESULT: {
+        auto* set = reinterpret_cast<PSETRESULT_INFO>(parameter);
+        UIContextRecord* const context = ui_.SheetContext();
+        if (!set || set->Result != CPSUI_OK || !context)
+            return 1;
+        if (!ui_.CommitSettings(context->settings, (context->modeFlags & 3) == 0 ? 1 : 0))
+            return 1;
+        WriteSheetOutput(header);
+        const GValueAttribute* exportSwitch =
+            GDriverObject::Feature<GValueAttribute>(context->settings, FeatureId::kDeviceModelConfig);
+        const uint32_t exportPrinting = services ? services->GetPrinterDataDword(driver, L"ExportPrinting", 0) : 0;
+        if (exportSwitch && exportSwitch->GetValue() == 1 && exportPrinting != 0 && ui_.HostIsExplorer())
+            WriteConfigurationUpdate();
+        return 1;
+    }
+    default:
+        return 0;
+    }
+}
+
+LONG GDriverUIDocumentSheet::RunDocumentSheet(HWND window, DOCUMENTPROPERTYHEADER& header)
 {
     // compstui has no import library: its entry is found at run time.
     HMODULE compstui = LoadLibraryW(L"compstui.dll");
@@ -41,7 +246,7 @@ LONG GDriverUI::RunDocumentSheet(HWND window, DOCUMENTPROPERTYHEADER& header)
                         : nullptr;
     GDriverUI* previous = sheetOwner;
     if (!entry) {
-        sheetOwner = this;
+        sheetOwner = &ui_;
         entry = &OwnerSheetEntry;
     }
     // The sheet writes its result; a sheet that never gets that far was cancelled.
@@ -53,15 +258,15 @@ LONG GDriverUI::RunDocumentSheet(HWND window, DOCUMENTPROPERTYHEADER& header)
     return answer < 0 ? -1 : LONG(result);
 }
 
-int GDriverUI::WriteSheetOutput(const DOCUMENTPROPERTYHEADER& header)
+int GDriverUIDocumentSheet::WriteSheetOutput(const DOCUMENTPROPERTYHEADER& header)
 {
     if (!(header.fMode & (DM_UPDATE | DM_COPY)) || !header.pdmOut)
         return 1;
-    GDriverDevMode* devMode = GetDevModeObject();
+    GDriverDevMode* devMode = ui_.GetDevModeObject();
     return devMode && devMode->CopyOut(header.pdmOut) ? 1 : 0;
 }
 
-int16_t GDriverUI::AddDocumentPages(GCPSOSUI& glue, UIContextRecord* record)
+int16_t GDriverUIDocumentSheet::AddDocumentPages(GCPSOSUI& glue, UIContextRecord* record)
 {
     GObjectBase* settings = record ? record->settings : nullptr;
     GObjectBase* offered = nullptr;

@@ -2,6 +2,8 @@
 // objects an older version stored are brought into the current form, the mass-storage
 // device switches are carried over, and the printer is left with a DEVMODE and stored
 // settings the new version can read.
+#include "entry/driverui/GDriverUIUpgrade.h"
+
 #include "entry/driverui/GDriverUI.h"
 
 #include "model/GFeatureIds.h"
@@ -30,42 +32,41 @@ const struct {
 
 } // namespace
 
-BOOL GDriverUI::UpgradePrinter(DWORD level, LPBYTE info)
+BOOL GDriverUIUpgrade::UpgradePrinter(DWORD level, LPBYTE info)
 {
-    CallScope scope(*this);
     GOSFactory* services = GOSFactory::Instance();
-    GDriverObject* driver = static_cast<GDriverObjectImp*>(this);
+    GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     // The stored objects are read and written through the own handle, opened with full
     // access: the upgrade is given only the printer's name, and without a handle that
     // may write every store would fail and the settings would count as incomplete.
-    if (!services || !OpenOwnPrinter()) {
+    if (!services || !ui_.OpenOwnPrinter()) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    UseOwnPrinter(1);
+    ui_.UseOwnPrinter(1);
 
     bool complete = false;
-    if (UpgradeStoredObject(kStoredNodes[0].name)) {
+    if (ui_.UpgradeStoredObject(kStoredNodes[0].name)) {
         const uint32_t disabled = services->GetPrinterDataDword(driver, L"DisabledMSDs", 0);
         for (int device = kFirstUpgradedDevice; device <= kLastUpgradedDevice; ++device)
             if (!(disabled & (1u << device)))
                 SetMassStorageDeviceState(driver, device, 1);
-        const bool lists = UpgradeStoredObject(kStoredNodes[1].name) != 0;
-        const bool extension = UpgradeStoredObject(kStoredNodes[2].name) != 0;
+        const bool lists = ui_.UpgradeStoredObject(kStoredNodes[1].name) != 0;
+        const bool extension = ui_.UpgradeStoredObject(kStoredNodes[2].name) != 0;
         complete = lists && extension;
-        UpgradeStoredObject("QuicksetPool");
+        ui_.UpgradeStoredObject("QuicksetPool");
     }
     if (level != 1 || !info) {
-        CloseOwnPrinter();
+        ui_.CloseOwnPrinter();
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
 
     int result = 0;
-    if (ReplaceDevModeObject() && (GetDevModeObject()->IsLoaded() || complete)) {
+    if (ui_.ReplaceDevModeObject() && (ui_.GetDevModeObject()->IsLoaded() || complete)) {
         result = 1;
     } else {
-        HANDLE printer = GetOwnHandle();
+        HANDLE printer = ui_.GetOwnHandle();
         DWORD needed = 0;
         ::GetPrinterW(printer, 2, nullptr, 0, &needed);
         std::vector<uint8_t> record;
@@ -74,28 +75,28 @@ BOOL GDriverUI::UpgradePrinter(DWORD level, LPBYTE info)
             if (!::GetPrinterW(printer, 2, record.data(), needed, &needed))
                 record.clear();
         }
-        std::unique_ptr<GObjectBase> defaults(CreateDefaultSettings());
+        std::unique_ptr<GObjectBase> defaults(ui_.CreateDefaultSettings());
         if (defaults && !complete) {
             // Only what does not load is replaced by the factory's: a node the user's
             // settings still hold is kept.
             for (const auto& node : kStoredNodes) {
-                std::unique_ptr<GObjectBase> stored(LoadSettingsTree(node.id));
+                std::unique_ptr<GObjectBase> stored(ui_.LoadSettingsTree(node.id));
                 if (!stored)
-                    SaveSettingsTree(defaults->FindById(node.id));
+                    ui_.SaveSettingsTree(defaults->FindById(node.id));
             }
-            CommitSettings(defaults.get(), 0);
+            ui_.CommitSettings(defaults.get(), 0);
         }
-        if (!record.empty() && GetDevModeObject()) {
+        if (!record.empty() && ui_.GetDevModeObject()) {
             const auto* printerInfo = reinterpret_cast<const PRINTER_INFO_2W*>(record.data());
             const uint8_t* devMode = reinterpret_cast<const uint8_t*>(printerInfo->pDevMode);
             // The DEVMODE is taken only whole inside the record the spooler gave.
             if (devMode && devMode >= record.data() && devMode + sizeof(DEVMODEW) <= record.data() + record.size()) {
                 const auto* header = reinterpret_cast<const DEVMODEW*>(devMode);
                 if (uint32_t(header->dmSize) + header->dmDriverExtra <= size_t(record.data() + record.size() - devMode))
-                    MergeIntoCurrent(header);
+                    ui_.MergeIntoCurrent(header);
             }
         }
     }
-    CloseOwnPrinter();
+    ui_.CloseOwnPrinter();
     return result ? TRUE : FALSE;
 }

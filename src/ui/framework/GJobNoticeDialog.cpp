@@ -4,10 +4,10 @@
 
 namespace {
 // The driver UI object shows its notices through this dialog from the start.
-const bool kShowerRegistered = (GDriverUI::SetJobNoticeShower(&GJobNoticeDialog::Show), true);
+const bool kShowerRegistered = (GDriverUIDocumentEvents::SetJobNoticeShower(&GJobNoticeDialog::Show), true);
 } // namespace
 
-RWWString GJobNoticeDialog::StoredAt(const GDriverUI::JobNotice& notice)
+RWWString GJobNoticeDialog::StoredAt(const GDriverUIDocumentEvents::JobNotice& notice)
 {
     RWWString text = notice.printerName;
     if (notice.location.Length()) {
@@ -17,7 +17,7 @@ RWWString GJobNoticeDialog::StoredAt(const GDriverUI::JobNotice& notice)
     return text;
 }
 
-int GJobNoticeDialog::Show(const GDriverUI::JobNotice& notice, bool& dontShowAgain)
+int GJobNoticeDialog::Show(const GDriverUIDocumentEvents::JobNotice& notice, bool& dontShowAgain)
 {
     dontShowAgain = false;
     // A library of this thread's own: the user interface's counted one belongs to the

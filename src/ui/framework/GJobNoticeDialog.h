@@ -4,7 +4,7 @@
 // entry layer needs no dialog of its own.
 #pragma once
 
-#include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIDocumentEvents.h"
 
 #include <cstdint>
 
@@ -16,8 +16,8 @@ public:
     // Shows the notice from the notice's resource library on the calling thread and
     // returns when it closed: 1 when shown, with the check box's answer; 0 when the
     // library or the dialog could not be had.
-    static int Show(const GDriverUI::JobNotice& notice, bool& dontShowAgain);
+    static int Show(const GDriverUIDocumentEvents::JobNotice& notice, bool& dontShowAgain);
     // The text under "This print job will be stored at:": the printer, and its
     // location on a line of its own when it has one.
-    static RWWString StoredAt(const GDriverUI::JobNotice& notice);
+    static RWWString StoredAt(const GDriverUIDocumentEvents::JobNotice& notice);
 };

@@ -1,0 +1,28 @@
+// The printer's own property sheet of the driver UI object (installed options and device
+// settings): the sheet's reasons as the common property sheet raises them, and the sheet
+// run for the printer-properties entry point.
+#pragma once
+
+#include "entry/module/GDriverUIOperations.h"
+
+class GDriverUI;
+
+class GDriverUIDeviceSheet {
+public:
+    explicit GDriverUIDeviceSheet(GDriverUI& ui) : ui_(ui) {}
+    GDriverUIDeviceSheet(const GDriverUIDeviceSheet&) = delete;
+    GDriverUIDeviceSheet& operator=(const GDriverUIDeviceSheet&) = delete;
+
+    LONG DevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter);
+    BOOL PrinterProperties(HWND window, HANDLE printer);
+    // The sheet's reasons (INIT, GET_INFO_HEADER, DESTROY, SET_RESULT) for the header.
+    LONG SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter, const DEVICEPROPERTYHEADER& header);
+
+    // The common property sheet's entry, looked up at run time; a test may put its own
+    // in place (null: the platform's again).
+    typedef LONG(WINAPI* SheetRunner)(HWND window, void* callback, LPARAM parameter, LPDWORD result);
+    static void SetSheetRunnerForTesting(SheetRunner runner);
+
+private:
+    GDriverUI& ui_;
+};
