@@ -16,14 +16,6 @@ using namespace PrinterDataTest;
 
 namespace {
 
-size_t CountLines(const std::vector<std::wstring>& log, const std::wstring& prefix)
-{
-    size_t count = 0;
-    for (const std::wstring& line : log)
-        count += line.compare(0, prefix.size(), prefix) == 0;
-    return count;
-}
-
 class DocumentSheetExport : public PrinterDataFixture {
 protected:
     void SetUp() override

@@ -210,6 +210,15 @@ inline void WriteString(const wchar_t* name, const std::wstring& text)
     WriteValue(name, REG_SZ, text.c_str(), DWORD((text.size() + 1) * sizeof(wchar_t)));
 }
 
+// The lines of a stand-in's call log that start with the prefix.
+inline size_t CountLines(const std::vector<std::wstring>& log, const std::wstring& prefix)
+{
+    size_t count = 0;
+    for (const std::wstring& line : log)
+        count += line.compare(0, prefix.size(), prefix) == 0;
+    return count;
+}
+
 // Every value of the printer data whose name is the stored object's: "name" and
 // "name:n". The spooler's DeletePrinterDataW ends the process on Wine.
 inline void DeleteStored(const std::wstring& object)

@@ -342,8 +342,8 @@ struct GDevModeConverter::FieldWalk {
     // The newer public parts carry collation and the form name.
     bool Newer() const
     {
-        const uint16_t spec = GDevModeConverter::Word(bytes, kSpecVersionAt);
-        return (spec == 0x400 || spec == 0x401) && size > 219;
+        const uint16_t version = GDevModeConverter::Word(bytes, kSpecVersionAt);
+        return (version == 0x400 || version == 0x401) && size > 219;
     }
 };
 
