@@ -5,6 +5,7 @@
 // against the same call to that driver, all in one run.
 //
 //   driverui_bench.exe [rounds]    (built beside the tests: build/tests/)
+#include "PostScriptPrinter.h"
 #include "TestPrinter.h"
 
 #include <windows.h>
@@ -29,26 +30,6 @@ double PerSecond(int rounds, F f)
         f();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return seconds > 0 ? rounds / seconds : 0;
-}
-
-// A printer on Wine's own PostScript driver, when the prefix offers one; empty otherwise.
-std::wstring AddPostScriptPrinter()
-{
-    static const wchar_t* const drivers[] = {L"Generic PostScript Printer", L"Wine PostScript Driver"};
-    for (const wchar_t* driver : drivers) {
-        std::wstring name = L"QZ Bench PostScript " + std::to_wstring(GetCurrentProcessId());
-        PRINTER_INFO_2W info = {};
-        info.pPrinterName = &name[0];
-        info.pPortName = const_cast<wchar_t*>(L"FILE:");
-        info.pDriverName = const_cast<wchar_t*>(driver);
-        info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
-        info.pDatatype = const_cast<wchar_t*>(L"RAW");
-        if (HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info))) {
-            ClosePrinter(printer);
-            return name;
-        }
-    }
-    return std::wstring();
 }
 
 struct Rates {
@@ -109,7 +90,7 @@ int main(int argc, char** argv)
     std::printf("%-34s %12.0f %14.6f\n", "DeviceCapabilitiesW DC_PAPERNAMES", ours.paperNames,
                 ours.paperNames / listRate);
 
-    const std::wstring postScript = AddPostScriptPrinter();
+    const std::wstring postScript = AddPostScriptPrinter(L"QZ Bench PostScript ");
     if (postScript.empty()) {
         std::printf("Wine's PostScript driver: no printer could be added; no ratio against it\n");
         return 0;

@@ -17,6 +17,7 @@
 //   entry_call_bench.exe trace    one call of each kind between OutputDebugString marks, for
 //                                 a WINEDEBUG=+server,+debugstr trace of what one call asks
 //   entry_call_bench.exe objects [seconds]   driver objects made afresh in a loop, for a profiler
+#include "PostScriptPrinter.h"
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
 #include "entry/module/EntryPrologue.h"
@@ -97,27 +98,12 @@ bool InstallPostScriptDriver()
 
 // A printer on Wine's own PostScript driver, installed when the prefix has none; empty
 // when none can be added.
-std::wstring AddPostScriptPrinter()
+std::wstring AddEntryBenchPostScriptPrinter()
 {
     static bool installed = false;
     if (!installed)
         installed = true, InstallPostScriptDriver();
-
-    static const wchar_t* const drivers[] = {L"Generic PostScript Printer", L"Wine PostScript Driver"};
-    for (const wchar_t* driver : drivers) {
-        std::wstring name = L"QZ Entry Bench PostScript " + std::to_wstring(GetCurrentProcessId());
-        PRINTER_INFO_2W info = {};
-        info.pPrinterName = &name[0];
-        info.pPortName = const_cast<wchar_t*>(L"FILE:");
-        info.pDriverName = const_cast<wchar_t*>(driver);
-        info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
-        info.pDatatype = const_cast<wchar_t*>(L"RAW");
-        if (HANDLE printer = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info))) {
-            ClosePrinter(printer);
-            return name;
-        }
-    }
-    return std::wstring();
+    return AddPostScriptPrinter(L"QZ Entry Bench PostScript ");
 }
 
 // One application's view of a printer: its handle, name and the DEVMODE it keeps.
@@ -422,7 +408,7 @@ int main(int argc, char** argv)
     std::printf("  %-52s %10.1f\n", "prologue: one more object (model read), released",
                 1e6 * (newAcquire - keptAcquire));
 
-    const std::wstring postScript = AddPostScriptPrinter();
+    const std::wstring postScript = AddEntryBenchPostScriptPrinter();
     Row theirs = {};
     bool theirsFailed = postScript.empty();
     if (!theirsFailed)

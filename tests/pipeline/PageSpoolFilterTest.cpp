@@ -97,6 +97,13 @@ std::vector<int> Marks(int from, int to)
     return marks;
 }
 
+// The class id of what the chain answers a command with; 0 for no answer.
+uint16_t AnswerClass(GPeripheral* head, GCommand* command)
+{
+    GCountedRef back(head->ReceiveCommand(command));
+    return back.Get() ? back->ClassId() : 0;
+}
+
 } // namespace
 
 TEST_F(ProducerTest, SpoolingReplaysTheDocumentInTheFiltersOrder)
@@ -156,10 +163,7 @@ TEST_F(ProducerTest, ASpoolFailureGives2LetsLaterCommandsPassAndLeavesTheLockFre
     ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
 
     GPeripheral* head = producer->GetChainHead();
-    auto submit = [&](GCommand* command) {
-        GCountedRef back(head->ReceiveCommand(command));
-        return back.Get() ? back->ClassId() : 0;
-    };
+    auto submit = [&](GCommand* command) { return AnswerClass(head, command); };
     EXPECT_EQ(715, submit(producer->StartDocument(L"doc", L"FILE:")));
     for (int page = 1; page <= 2; ++page) {
         EXPECT_EQ(715, submit(producer->StartPage()));
@@ -328,10 +332,7 @@ TEST_F(ProducerTest, AWriteRefusedAtThePageEndFailsThatPageEnd)
     ReverseTestFilter* filter = new ReverseTestFilter;
     PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
     GPeripheral* head = producer->GetChainHead();
-    auto submit = [&](GCommand* command) {
-        GCountedRef back(head->ReceiveCommand(command));
-        return back.Get() ? back->ClassId() : 0;
-    };
+    auto submit = [&](GCommand* command) { return AnswerClass(head, command); };
     EXPECT_EQ(715, submit(producer->StartDocument(L"doc", L"FILE:")));
     EXPECT_EQ(715, submit(producer->StartPage()));
     EXPECT_EQ(715, submit(new GRectangleGraphic({1, 0, 9, 9}, new GGraphicBundle(0), 0)));
@@ -356,10 +357,7 @@ TEST_F(ProducerTest, APageLargerThanTheBoundReachesItsFileBeforeItEnds)
     ReverseTestFilter* filter = new ReverseTestFilter;
     PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
     GPeripheral* head = producer->GetChainHead();
-    auto submit = [&](GCommand* command) {
-        GCountedRef back(head->ReceiveCommand(command));
-        return back.Get() ? back->ClassId() : 0;
-    };
+    auto submit = [&](GCommand* command) { return AnswerClass(head, command); };
     EXPECT_EQ(715, submit(producer->StartDocument(L"doc", L"FILE:")));
     EXPECT_EQ(715, submit(producer->StartPage()));
     const std::string page = Narrow(filter->GetPageFileName());

@@ -1,5 +1,6 @@
 #include "settings/devmode/GDriverDevMode.h"
 
+#include "PackedSettingsBytes.h"
 #include "SettingsTestDriver.h"
 #include "model/GLZWCodec.h"
 
@@ -43,25 +44,6 @@ GObjectBase* DocumentOnly()
     for (long id : {365, 366, 368, 283})
         delete tree->RemoveById(id);
     return tree;
-}
-
-Bytes Zlib(const Bytes& data)
-{
-    uLongf size = compressBound(uLong(data.size()));
-    Bytes packed(size);
-    EXPECT_EQ(Z_OK, compress2(packed.data(), &size, data.data(), uLong(data.size()), Z_DEFAULT_COMPRESSION));
-    packed.resize(size);
-    return packed;
-}
-
-Bytes Lzw(const Bytes& data)
-{
-    std::istringstream in(std::string(data.begin(), data.end()));
-    std::ostringstream out;
-    GLZWCodec codec;
-    EXPECT_EQ(1u, codec.Compress(in, out));
-    const std::string text = out.str();
-    return Bytes(text.begin(), text.end());
 }
 
 Bytes NativeBytes(const GObjectBase* tree)

@@ -3,6 +3,7 @@
 // root or three levels down, fails the read as a whole; a tree of settings classes only
 // is read whole. One row per reader and tree.
 #include "../model/RegisteredClasses.h"
+#include "PackedSettingsBytes.h"
 #include "SettingsTestDriver.h"
 #include "SettingsTestServices.h"
 #include "TestErrorCapture.h"
@@ -111,22 +112,7 @@ Bytes InPeripheral(GObjectBase* tree)
     return Native(&peripheral);
 }
 
-Bytes Packed(const Bytes& data, bool lzw)
-{
-    if (lzw) {
-        std::istringstream in(std::string(data.begin(), data.end()));
-        std::ostringstream out;
-        GLZWCodec codec;
-        EXPECT_EQ(1u, codec.Compress(in, out));
-        const std::string text = out.str();
-        return Bytes(text.begin(), text.end());
-    }
-    uLongf size = compressBound(uLong(data.size()));
-    Bytes packed(size);
-    EXPECT_EQ(Z_OK, compress2(packed.data(), &size, data.data(), uLong(data.size()), Z_DEFAULT_COMPRESSION));
-    packed.resize(size);
-    return packed;
-}
+Bytes Packed(const Bytes& data, bool lzw) { return lzw ? Lzw(data) : Zlib(data); }
 
 // A DEVMODE of the driver carrying the packed bytes.
 Bytes Carrying(const Bytes& packed)
