@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <cstddef>
+#include <cstring>
 #include <cwchar>
 #include <string>
 #include <new>
@@ -37,27 +39,97 @@ const size_t kMostKept = 4;
 // A first buffer large enough for the records of nearly every printer: one call.
 const size_t kFirstRecord = 8192;
 
+bool SpoolerRead(void* printer, uint8_t* buffer, uint32_t size, uint32_t* needed)
+{
+    DWORD asked = 0;
+    const bool read = GetPrinterW(static_cast<HANDLE>(printer), 2, buffer, size, &asked) != 0;
+    *needed = asked;
+    return read;
+}
+
+PrinterRecordScope::Reader g_reader = SpoolerRead;
+
+// The texts of the level-2 record.
+LPWSTR PRINTER_INFO_2W::*const kTexts[] = {
+    &PRINTER_INFO_2W::pServerName,  &PRINTER_INFO_2W::pPrinterName,    &PRINTER_INFO_2W::pShareName,
+    &PRINTER_INFO_2W::pPortName,    &PRINTER_INFO_2W::pDriverName,     &PRINTER_INFO_2W::pComment,
+    &PRINTER_INFO_2W::pLocation,    &PRINTER_INFO_2W::pSepFile,        &PRINTER_INFO_2W::pPrintProcessor,
+    &PRINTER_INFO_2W::pDatatype,    &PRINTER_INFO_2W::pParameters,
+};
+
+// The offset of what a member points to within the record, or false when it points
+// outside it. The spooler aligns nothing it promises, so everything is read as bytes.
+bool OffsetInside(const std::vector<uint8_t>& record, const void* pointer, size_t& offset)
+{
+    const uintptr_t at = reinterpret_cast<uintptr_t>(pointer);
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(record.data());
+    if (at < begin || at - begin >= record.size())
+        return false;
+    offset = at - begin;
+    return true;
+}
+
+bool TextInside(const std::vector<uint8_t>& record, const wchar_t* text)
+{
+    size_t at = 0;
+    if (!OffsetInside(record, text, at))
+        return false;
+    for (; at + 1 < record.size(); at += sizeof(wchar_t))
+        if (record[at] == 0 && record[at + 1] == 0)
+            return true;
+    return false;
+}
+
+// The DEVMODE's header and the dmSize + dmDriverExtra bytes it claims lie inside.
+bool DevModeInside(const std::vector<uint8_t>& record, const DEVMODEW* devMode)
+{
+    size_t at = 0;
+    if (!OffsetInside(record, devMode, at))
+        return false;
+    const size_t room = record.size() - at;
+    if (room < offsetof(DEVMODEW, dmDriverExtra) + sizeof(WORD))
+        return false;
+    WORD size = 0, extra = 0;
+    std::memcpy(&size, &record[at + offsetof(DEVMODEW, dmSize)], sizeof size);
+    std::memcpy(&extra, &record[at + offsetof(DEVMODEW, dmDriverExtra)], sizeof extra);
+    return size_t(size) + extra <= room;
+}
+
+// Every pointer of the record points inside it: texts end inside it, the DEVMODE fits
+// inside it, and the security descriptor's fixed part does.
+bool HoldsTogether(const std::vector<uint8_t>& record)
+{
+    if (record.size() < sizeof(PRINTER_INFO_2W))
+        return false;
+    const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(record.data());
+    for (LPWSTR PRINTER_INFO_2W::*text : kTexts)
+        if (info->*text && !TextInside(record, info->*text))
+            return false;
+    if (info->pDevMode && !DevModeInside(record, info->pDevMode))
+        return false;
+    size_t at = 0;
+    return !info->pSecurityDescriptor || (OffsetInside(record, info->pSecurityDescriptor, at) &&
+                                          record.size() - at >= SECURITY_DESCRIPTOR_MIN_LENGTH);
+}
+
 bool ReadRecord(HANDLE printer, std::vector<uint8_t>& record)
 {
-    record.assign(kFirstRecord, 0);
-    DWORD needed = 0;
-    if (!GetPrinterW(printer, 2, record.data(), DWORD(record.size()), &needed)) {
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= record.size() ||
-            needed > PrinterRecordScope::kLargestRecord) {
-            record.clear();
+    record.clear();
+    std::vector<uint8_t> buffer(kFirstRecord, 0);
+    uint32_t needed = 0;
+    if (!g_reader(printer, buffer.data(), uint32_t(buffer.size()), &needed)) {
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size() ||
+            needed > PrinterRecordScope::kLargestRecord)
             return false;
-        }
-        record.assign(needed, 0);
-        if (!GetPrinterW(printer, 2, record.data(), needed, &needed)) {
-            record.clear();
+        buffer.assign(needed, 0);
+        if (!g_reader(printer, buffer.data(), needed, &needed))
             return false;
-        }
     }
-    if (needed < sizeof(PRINTER_INFO_2W) || needed > record.size()) {
-        record.clear();
+    // The record is the whole buffer the spooler was given, wherever in it the spooler
+    // put the strings and the DEVMODE; moving the buffer keeps its pointers good.
+    if (needed < sizeof(PRINTER_INFO_2W) || needed > buffer.size() || !HoldsTogether(buffer))
         return false;
-    }
-    record.resize(needed);
+    record.swap(buffer);
     return true;
 }
 
@@ -67,32 +139,29 @@ bool NamesRecord(const std::vector<uint8_t>& record, const wchar_t* expected)
     if (!expected || !*expected || record.size() < sizeof(PRINTER_INFO_2W))
         return false;
     const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(record.data());
-    const auto* begin = reinterpret_cast<const uint8_t*>(record.data());
-    const auto* name = reinterpret_cast<const uint8_t*>(info->pPrinterName);
-    if (!name || name < begin || name >= begin + record.size())
-        return false;
-    const size_t room = (begin + record.size() - name) / sizeof(wchar_t);
-    const size_t length = wcsnlen(info->pPrinterName, room);
-    return length < room && std::wcscmp(info->pPrinterName, expected) == 0;
+    return TextInside(record, info->pPrinterName) && std::wcscmp(info->pPrinterName, expected) == 0;
 }
 
-// A copy of the record whose pointers point into the copy.
-void Rebase(const std::vector<uint8_t>& from, std::vector<uint8_t>& to)
+// A copy of the record whose pointers point into the copy; false, and nothing copied,
+// for a record whose pointers do not all point inside it.
+bool Rebase(const std::vector<uint8_t>& from, std::vector<uint8_t>& to)
 {
+    to.clear();
+    if (!HoldsTogether(from))
+        return false;
     to = from;
     auto* info = reinterpret_cast<PRINTER_INFO_2W*>(to.data());
-    const uintptr_t oldBegin = reinterpret_cast<uintptr_t>(from.data());
-    const uintptr_t oldEnd = oldBegin + from.size();
-    const uintptr_t newBegin = reinterpret_cast<uintptr_t>(to.data());
-    auto move = [&](auto*& pointer) {
-        const uintptr_t at = reinterpret_cast<uintptr_t>(pointer);
-        if (pointer && at >= oldBegin && at < oldEnd)
-            pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(newBegin + (at - oldBegin));
+    const uintptr_t shift = reinterpret_cast<uintptr_t>(to.data()) - reinterpret_cast<uintptr_t>(from.data());
+    auto move = [shift](auto*& pointer) {
+        if (pointer)
+            pointer = reinterpret_cast<std::remove_reference_t<decltype(pointer)>>(
+                reinterpret_cast<uintptr_t>(pointer) + shift);
     };
-    move(info->pServerName), move(info->pPrinterName), move(info->pShareName), move(info->pPortName);
-    move(info->pDriverName), move(info->pComment), move(info->pLocation), move(info->pDevMode);
-    move(info->pSepFile), move(info->pPrintProcessor), move(info->pDatatype), move(info->pParameters);
+    for (LPWSTR PRINTER_INFO_2W::*text : kTexts)
+        move(info->*text);
+    move(info->pDevMode);
     move(info->pSecurityDescriptor);
+    return true;
 }
 
 } // namespace
@@ -124,10 +193,8 @@ bool PrinterRecordScope::Read(void* printer, const wchar_t* expectedName, std::v
         return false;
     if (Kept* kept = t_kept) {
         for (const Kept::Entry& entry : kept->entries)
-            if (entry.printer == printer && NamesRecord(entry.record, expectedName)) {
-                Rebase(entry.record, record);
-                return true;
-            }
+            if (entry.printer == printer && NamesRecord(entry.record, expectedName))
+                return Rebase(entry.record, record);
     }
     if (!ReadRecord(static_cast<HANDLE>(printer), record))
         return false;
@@ -143,6 +210,13 @@ bool PrinterRecordScope::Read(void* printer, const wchar_t* expectedName, std::v
         }
     }
     return true;
+}
+
+PrinterRecordScope::Reader PrinterRecordScope::SetReaderForTesting(Reader reader)
+{
+    const Reader previous = g_reader;
+    g_reader = reader ? reader : SpoolerRead;
+    return previous;
 }
 
 void PrinterRecordScope::Forget()

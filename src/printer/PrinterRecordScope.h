@@ -21,10 +21,12 @@ public:
     PrinterRecordScope(const PrinterRecordScope&) = delete;
     PrinterRecordScope& operator=(const PrinterRecordScope&) = delete;
 
-    // The record of the printer, whole (its strings and DEVMODE point into it), sized
-    // as the spooler answered. A kept record serves only a read for the same handle
-    // whose expected printer name (non-empty) is the record's own. False when the
-    // spooler gives no record; record is then empty.
+    // The record of the printer, whole: the spooler may put its strings and DEVMODE
+    // anywhere in the buffer it was given, so the record is the whole buffer, and every
+    // pointer of it points inside it, every text ends inside it and the DEVMODE
+    // (dmSize + dmDriverExtra) lies inside it. A kept record serves only a read for the
+    // same handle whose expected printer name (non-empty) is the record's own. False when
+    // the spooler gives no record or one that breaks those rules; record is then empty.
     static bool Read(void* printer, const wchar_t* expectedName, std::vector<uint8_t>& record);
     // Drops the records this thread's scope keeps.
     static void Forget();
@@ -40,6 +42,14 @@ public:
 
     // The bound of a record taken at all.
     static constexpr uint32_t kLargestRecord = 1u << 20;
+
+    // The spooler's level-2 read, as GetPrinterW answers: true when the record was
+    // written into the buffer; else false with the last error set and, for a buffer too
+    // small, the size needed.
+    using Reader = bool (*)(void* printer, uint8_t* buffer, uint32_t size, uint32_t* needed);
+    // Puts a stand-in spooler in place of GetPrinterW (null: GetPrinterW again); the
+    // reader it replaces comes back.
+    static Reader SetReaderForTesting(Reader reader);
 
     // What a scope keeps (defined with the scope's code).
     struct Kept;

@@ -10,6 +10,7 @@
 #include "GuardedBytes.h"
 #include "HostileSettingsBytes.h"
 #include "PrinterDataFixture.h"
+#include "RecordPackingSpooler.h"
 #include "RealDriverUIMaker.h"
 #include "ScratchDirectory.h"
 #include "TestPrinter.h"
@@ -697,6 +698,107 @@ TEST_F(DriverUIObject, WritingThePrinterDefaultStoresTheCurrentDevMode)
     std::vector<uint8_t> current(1172);
     ASSERT_EQ(1, ui->GetDevModeObject()->CopyOut(reinterpret_cast<DEVMODEW*>(current.data())));
     EXPECT_EQ(current, SpoolerDevMode(handle));
+}
+
+// A spooler whose record does not hold together: the object refuses it instead of
+// starting from the defaults, and neither the printer's nodes nor its default DEVMODE are
+// made afresh over what the printer holds. The same record packed whole at the end of the
+// buffer gives the printer's DEVMODE.
+TEST_F(DriverUIObject, ARefusedPrinterRecordStoresNothingAndOnePackedAtTheEndIsRead)
+{
+    ModuleDevMode();
+    PrinterDataTest::KeySnapshot data(PrinterDataTest::DataKey());
+    const std::vector<uint8_t> defaults = SpoolerDevMode(handle);
+    // Without its nodes the printer looks fresh: a read taken for "no DEVMODE" would
+    // store the factory's nodes.
+    for (const wchar_t* node : {L"365", L"366", L"368"})
+        PrinterDataTest::DeleteStored(node);
+    const std::vector<uint8_t> before = AllData();
+    for (auto packing : {RecordPackingSpooler::kNameOutside, RecordPackingSpooler::kTextUnended,
+                         RecordPackingSpooler::kDevModePastEnd}) {
+        const char* what = RecordPackingSpooler::Name(packing);
+        RecordPackingSpooler spooler(packing);
+        EXPECT_EQ(0, ui->MergeDevModeIntoSettings(nullptr)) << what;
+        EXPECT_EQ(0, ui->MergeDevModeIntoSettings(nullptr)) << what << ", again";
+        ASSERT_NE(nullptr, ui->GetDevModeObject());
+        EXPECT_TRUE(ui->GetDevModeObject()->PrinterRecordUnread()) << what;
+        EXPECT_EQ(0, ui->WritePrinterDefaultDevMode()) << what;
+        std::vector<uint8_t> output(1172, 0);
+        LONG needed = 1172;
+        EXPECT_FALSE(DrvConvertDevMode(&name[0], nullptr, reinterpret_cast<DEVMODEW*>(output.data()), &needed,
+                                       CDM_DRIVER_DEFAULT))
+            << what;
+        EXPECT_EQ(before, AllData()) << what;
+        EXPECT_EQ(defaults, SpoolerDevMode(handle)) << what;
+    }
+    {
+        RecordPackingSpooler spooler(RecordPackingSpooler::kAtEnd);
+        EXPECT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        ASSERT_NE(nullptr, ui->GetDevModeObject());
+        EXPECT_TRUE(ui->GetDevModeObject()->IsLoaded()) << "the printer's DEVMODE found";
+        EXPECT_EQ(before, AllData()) << "a loaded DEVMODE stores nothing";
+    }
+    data.Restore();
+}
+
+// A driver UI object for a caller that may or may not write to the printer: full
+// access is refused to a standard user.
+class CallerUI : public GDriverUI {
+public:
+    explicit CallerUI(const PrinterIdentity& identity)
+        : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()),
+          GDriverUI(identity)
+    {
+    }
+    HANDLE OpenPrinterWithAccess(const RWWString& name, DWORD access) override
+    {
+        if (access == PRINTER_ACCESS_USE)
+            return GDriverUI::OpenPrinterWithAccess(name, access);
+        ++fullAccessAsked;
+        return standardUser ? nullptr : GDriverUI::OpenPrinterWithAccess(name, access);
+    }
+    static inline bool standardUser = false;
+    static inline int fullAccessAsked = 0;
+};
+
+// The server hands the printer's one object to each caller in turn: each caller's
+// document properties learn what that caller may do, never what the one before could.
+TEST_F(DriverUI, TheOwnHandleTestIsMadeForEachCaller)
+{
+    GUIOSFactory::SetDriverUIMaker({[](const PrinterIdentity& identity) -> GDriverObject* {
+                                        return new CallerUI(identity);
+                                    },
+                                    kRealMaker.printerHandle});
+    uint32_t kind = 0, version = 0, build = 0;
+    GOSFactory::Instance()->GetOSVersion(kind, version, build);
+    const int readOnly = (version >> 16) >= 5 ? 1 : 0;
+    const struct {
+        const char* caller;
+        bool standardUser;
+        int asked;  // -1: not looked at
+        int watermarkSwitch;
+    } calls[] = {
+        {"the first caller, no settings loaded yet", false, -1, 0},
+        {"an administrator", false, 1, 0},
+        {"a standard user", true, 1, readOnly},
+        {"an administrator again", false, 1, 0},
+    };
+    for (const auto& call : calls) {
+        CallerUI::standardUser = call.standardUser;
+        CallerUI::fullAccessAsked = 0;
+        std::vector<uint8_t> output(1172, 0);
+        DOCUMENTPROPERTYHEADER header = {};
+        header.cbSize = sizeof header;
+        header.hPrinter = handle;
+        header.pszPrinterName = &name[0];
+        header.pdmOut = reinterpret_cast<DEVMODEW*>(output.data());
+        header.fMode = DM_OUT_BUFFER;
+        EXPECT_EQ(1, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header))) << call.caller;
+        if (call.asked >= 0)
+            EXPECT_EQ(call.asked, CallerUI::fullAccessAsked) << call.caller;
+        EXPECT_EQ(call.watermarkSwitch, GDriverUIBase::GetUserWatermarkSwitch()) << call.caller;
+    }
+    GDriverUIBase::SetUserWatermarkSwitch(0);
 }
 
 TEST_F(DriverUIObject, PublicOnlyApplicationsGetThePublicPartOnly)

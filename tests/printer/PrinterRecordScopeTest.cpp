@@ -2,6 +2,7 @@
 // and the driver-data key, each only while a scope is open on the thread.
 #include "printer/PrinterRecordScope.h"
 
+#include "RecordPackingSpooler.h"
 #include "TestPrinter.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +10,9 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <cstddef>
 #include <cstring>
+#include <cwchar>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +40,25 @@ void SetComment(HANDLE printer, const wchar_t* comment)
     info->pComment = const_cast<wchar_t*>(comment);
     info->pSecurityDescriptor = nullptr;
     ASSERT_TRUE(SetPrinterW(printer, 2, record.data(), 0));
+}
+
+// Every pointer of the record points inside it, and the DEVMODE lies whole inside it.
+bool PointsInsideItself(const std::vector<uint8_t>& record)
+{
+    const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(record.data());
+    const uint8_t* begin = record.data();
+    const uint8_t* end = begin + record.size();
+    auto inside = [&](const void* pointer, size_t bytes) {
+        const auto* at = static_cast<const uint8_t*>(pointer);
+        return !pointer || (at >= begin && at <= end && bytes <= size_t(end - at));
+    };
+    for (const wchar_t* text : {info->pServerName, info->pPrinterName, info->pShareName, info->pPortName,
+                                info->pDriverName, info->pComment, info->pLocation, info->pSepFile,
+                                info->pPrintProcessor, info->pDatatype, info->pParameters})
+        if (!inside(text, text ? (wcslen(text) + 1) * sizeof(wchar_t) : 0))
+            return false;
+    return inside(info->pDevMode, info->pDevMode ? info->pDevMode->dmSize + info->pDevMode->dmDriverExtra : 0) &&
+           inside(info->pSecurityDescriptor, 0);
 }
 
 class PrinterRecordScopeTest : public testing::Test {
@@ -163,4 +185,54 @@ TEST_F(PrinterRecordScopeTest, AReadKeyIsOpenedOnceAndClosedWithTheScope)
                                                   nullptr, &values, nullptr, nullptr, nullptr, nullptr));
     }
     EXPECT_FALSE(PrinterRecordScope::IsSharedKey(key));
+}
+
+// One row per way a spooler may fill the buffer: a record packed anywhere in it is kept
+// whole, read again from the kept copy, its names read and its DEVMODE found; one whose
+// pointer leaves it is refused, in a scope and out of one.
+TEST_F(PrinterRecordScopeTest, ARecordPackedAnywhereIsKeptWholeAndOneLeavingItsBufferIsRefused)
+{
+    DWORD size = 0;
+    GetPrinterW(printer, 2, nullptr, 0, &size);
+    std::vector<uint8_t> real(size);
+    ASSERT_TRUE(GetPrinterW(printer, 2, real.data(), size, &size));
+    const auto* realInfo = reinterpret_cast<const PRINTER_INFO_2W*>(real.data());
+    ASSERT_NE(nullptr, realInfo->pDevMode);
+    const size_t devModeSize = realInfo->pDevMode->dmSize + realInfo->pDevMode->dmDriverExtra;
+    using Spooler = RecordPackingSpooler;
+    const struct {
+        Spooler::Packing packing;
+        bool read;
+        int calls;
+    } rows[] = {
+        {Spooler::kAtStart, true, 1},     {Spooler::kAtEnd, true, 1},       {Spooler::kAtEndOfALargerBuffer, true, 2},
+        {Spooler::kNameOutside, false, 1}, {Spooler::kTextUnended, false, 1}, {Spooler::kDevModePastEnd, false, 1},
+    };
+    for (const auto& row : rows)
+        for (bool scoped : {false, true}) {
+            const std::string what = std::string(Spooler::Name(row.packing)) + (scoped ? ", in a scope" : "");
+            Spooler spooler(row.packing);
+            std::unique_ptr<PrinterRecordScope> scope(scoped ? new PrinterRecordScope : nullptr);
+            std::vector<uint8_t> first, second;
+            EXPECT_EQ(row.read, PrinterRecordScope::Read(printer, Name(), first)) << what;
+            EXPECT_EQ(row.read, PrinterRecordScope::Read(printer, Name(), second)) << what;
+            EXPECT_EQ(row.calls * (scoped && row.read ? 1 : 2), Spooler::Calls()) << what;
+            if (!row.read) {
+                EXPECT_TRUE(first.empty() && second.empty()) << what;
+                continue;
+            }
+            for (const std::vector<uint8_t>* record : {&first, &second}) {
+                ASSERT_TRUE(PointsInsideItself(*record)) << what;
+                const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(record->data());
+                EXPECT_STREQ(Name(), info->pPrinterName) << what;
+                EXPECT_STREQ(realInfo->pDriverName, info->pDriverName) << what;
+                EXPECT_STREQ(realInfo->pPortName, info->pPortName) << what;
+                ASSERT_NE(nullptr, info->pDevMode) << what;
+                // The spooler's device name may carry other bytes after its end.
+                const size_t from = offsetof(DEVMODEW, dmSpecVersion);
+                EXPECT_EQ(0, std::memcmp(reinterpret_cast<const uint8_t*>(realInfo->pDevMode) + from,
+                                         reinterpret_cast<const uint8_t*>(info->pDevMode) + from, devModeSize - from))
+                    << what;
+            }
+        }
 }

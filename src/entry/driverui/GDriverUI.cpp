@@ -141,7 +141,6 @@ int GDriverUI::SetIdentity(const PrinterIdentity& identity)
                       (name.Length() == 0 || std::wmemcmp(name.Data(), mine.Data(), name.Length()) == 0);
     if (!same) {
         DropDevModeObject();
-        ownHandleOpens_ = -1;
         capabilities_->ForgetCustomSizeName();
     }
     SetIdentityStrings(name, identity.GetDriverName(), identity.GetPortName());
@@ -325,13 +324,9 @@ HANDLE GDriverUI::GetPrinterHandle()
 int GDriverUI::OpenOwnPrinter()
 {
     CloseOwnPrinter();
-    PRINTER_DEFAULTSW defaults = {nullptr, nullptr, kFullAccess};
     const RWWString& name = GetPrinterName();
-    if (!name.Length() || !OpenPrinterW(const_cast<wchar_t*>(name.Data()), &ownHandle_, &defaults)) {
-        ownHandle_ = nullptr;
-        return 0;
-    }
-    return 1;
+    ownHandle_ = name.Length() ? OpenPrinterWithAccess(name, kFullAccess) : nullptr;
+    return ownHandle_ ? 1 : 0;
 }
 
 int GDriverUI::CloseOwnPrinter()
@@ -364,8 +359,11 @@ int GDriverUI::EnsurePrinterDataWritable()
 int GDriverUI::WritePrinterDefaultDevMode()
 {
     GDriverDevMode* devMode = GetDevModeObject();
+    // Defaults taken because the printer's record could not be read are not its default.
+    if (!devMode || devMode->PrinterRecordUnread())
+        return 0;
     HANDLE printer = GetPrinterHandle();
-    if (!devMode || !printer)
+    if (!printer)
         return 0;
     DWORD needed = 0;
     ::GetPrinterW(printer, 2, nullptr, 0, &needed);
@@ -385,16 +383,6 @@ int GDriverUI::WritePrinterDefaultDevMode()
     PrinterRecordScope::Forget();
     return written ? 1 : 0;
 }
-
-int GDriverUI::OwnHandleOpens()
-{
-    if (ownHandleOpens_ < 0) {
-        ownHandleOpens_ = OpenOwnPrinter() ? 1 : 0;
-        CloseOwnPrinter();
-    }
-    return ownHandleOpens_;
-}
-
 
 // ---- Conversion ----
 
@@ -439,7 +427,12 @@ BOOL GDriverUI::ConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW ou
         failed = true;
     callerHandle_ = printer;
 
-    if (!devMode->LoadPrinterDevMode(printer)) {
+    // A default is made afresh and stored only for a printer read and found to hold
+    // none of this driver's; one that could not be opened or read keeps its own.
+    const bool loaded = devMode->LoadPrinterDevMode(printer) != 0;
+    if (!loaded && (!printer || devMode->PrinterRecordUnread())) {
+        failed = true;
+    } else if (!loaded) {
         std::unique_ptr<GObjectBase> tree(LoadStoredSettings());
         HANDLE writer = printer ? OpenPrinterWithAccess(name, kFullAccess) : nullptr;
         if (writer)

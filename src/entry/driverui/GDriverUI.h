@@ -83,9 +83,6 @@ public:
     int CloseOwnPrinter();
     void UseOwnPrinter(uint32_t flag);
     HANDLE GetOwnHandle() const { return ownHandle_; }
-    // 1 when an own handle with full access opens: tried once for the printer this
-    // object serves (the handle closed again), not at every call.
-    int OwnHandleOpens();
     // 1 when printer data can be written, opening the own handle when needed.
     int EnsurePrinterDataWritable();
     // The current DEVMODE as the printer's default (SetPrinterW level 2): 1 when written.
@@ -173,9 +170,6 @@ private:
     uint32_t drawSuppressed_;
     RWWString* ownedString_;
     uint32_t ticket_;
-    // Learnt once for the printer this object serves, not at every call: whether an own
-    // handle with full access opens (-1 not yet tried).
-    int32_t ownHandleOpens_ = -1;
 
     std::unique_ptr<GDriverUIDocumentSheet> documentSheet_;
     std::unique_ptr<GDriverUIDeviceSheet> deviceSheet_;

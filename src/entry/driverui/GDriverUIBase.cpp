@@ -282,7 +282,7 @@ int GDriverUIBase::MergeDevModeIntoSettings(const DEVMODEW* devMode)
             return 0;
         const uint32_t claimed = uint32_t(Word(devMode, kSizeAt)) + Word(devMode, kDriverExtraAt);
         if (devMode_) {
-            if (devMode_->PublicEquals(devMode))
+            if (devMode_->PublicEquals(devMode) && !devMode_->PrinterRecordUnread())
                 return 1;
             toggle_ = 0;
         }
@@ -293,7 +293,7 @@ int GDriverUIBase::MergeDevModeIntoSettings(const DEVMODEW* devMode)
             delete devMode_;
             devMode_ = new (std::nothrow) GDriverDevMode(this, GetPrinterHandle());
             state_ |= kPaperCacheStale;
-            return devMode_ ? 1 : 0;
+            return devMode_ && !devMode_->PrinterRecordUnread() ? 1 : 0;
         }
         toggle_ = 1;
     }
@@ -304,8 +304,11 @@ int GDriverUIBase::MergeDevModeIntoSettings(const DEVMODEW* devMode)
     devMode_ = new (std::nothrow) GDriverDevMode(this, GetPrinterHandle());
     if (!devMode_)
         return 0;
+    // A printer whose record could not be read has not been seen to hold nothing: its
+    // stores keep what they hold, and the merge fails after taking the given DEVMODE.
+    const bool unread = devMode_->PrinterRecordUnread();
     if (!devMode_->IsLoaded()) {
-        std::unique_ptr<GObjectBase> tree(CreateDefaultSettings());
+        std::unique_ptr<GObjectBase> tree(unread ? nullptr : CreateDefaultSettings());
         if (tree)
             CommitSettings(tree.get(), 1);
     } else if (GObjectBase* stored = LoadSettingsTree(kDeviceSettings)) {
@@ -313,7 +316,7 @@ int GDriverUIBase::MergeDevModeIntoSettings(const DEVMODEW* devMode)
         delete stored;
     }
     if (!given)
-        return 1;
+        return unread ? 0 : 1;
     const bool ours = devMode_->IsCompatible(given) != 0;
     int result = devMode_->MergeDevMode(given);
     if (result == 0)
@@ -326,7 +329,7 @@ int GDriverUIBase::MergeDevModeIntoSettings(const DEVMODEW* devMode)
             services->SetTimeBias(int16_t(Word(given, kTimeBiasAt)));
     if (devMode_->IsLoaded())
         emf_ = devMode_->IsEmfDatatype() == 1 ? 1 : 0;
-    return result;
+    return unread ? 0 : result;
 }
 
 int GDriverUIBase::CommitSettings(GObjectBase* tree, int mode)
@@ -347,7 +350,11 @@ int GDriverUIBase::CommitSettings(GObjectBase* tree, int mode)
     int result = 1;
     if (g_userWatermarkSwitch)
         SaveUserWatermarks(stored[1]);
-    if (mode == 1)
+    // Settings that began from the defaults because the printer's record could not be
+    // read never replace the printer's stores.
+    if (mode == 1 && devMode_ && devMode_->PrinterRecordUnread())
+        result = 0;
+    else if (mode == 1)
         for (GObjectBase* node : stored)
             if (!SaveSettingsTree(node))
                 result = 0;

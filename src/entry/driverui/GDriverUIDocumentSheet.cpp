@@ -117,8 +117,11 @@ LONG GDriverUIDocumentSheet::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPAR
         if (ui_.EnsurePrinterDataWritable())
             readOnly = 0;
     } else if (!ui_.GetOwnHandle()) {
-        if (ui_.OwnHandleOpens() == 1)
+        // Asked at every call: the server hands this object to every caller of the
+        // printer, and what one caller may do says nothing of the next.
+        if (ui_.OpenOwnPrinter())
             readOnly = 0;
+        ui_.CloseOwnPrinter();
     } else {
         readOnly = 0;
     }

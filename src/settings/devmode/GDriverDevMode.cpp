@@ -145,10 +145,12 @@ int GDriverDevMode::LoadPrinterDevMode(HANDLE printer)
 {
     std::vector<uint8_t> record;
     const RWWString* printerName = owner_ ? &owner_->GetPrinterName() : nullptr;
+    recordUnread_ = printer != nullptr;
     if (!PrinterRecordScope::Read(printer, printerName && !printerName->IsNull() ? printerName->Data() : nullptr,
                                   record) ||
         record.size() > kLargestPrinterInfo)
         return 0;
+    recordUnread_ = false;
     const uint8_t* begin = record.data();
     const uint8_t* end = begin + record.size();
     const PRINTER_INFO_2W* info = reinterpret_cast<const PRINTER_INFO_2W*>(begin);

@@ -30,6 +30,11 @@ public:
     // The printer's default DEVMODE (GetPrinterW level 2) into the buffer when it is
     // valid and whole: 1 when taken. Sets the EMF flag from the printer's datatype.
     virtual int LoadPrinterDevMode(HANDLE printer);
+    // True when the last LoadPrinterDevMode could not read the printer's record (the
+    // spooler failed, or gave a record that does not hold together): the object then
+    // holds the driver's defaults, which say nothing of what the printer stores and must
+    // never be stored over it. A printer with no DEVMODE, or another driver's, is read.
+    bool PrinterRecordUnread() const { return recordUnread_; }
     // The eight tests of the driver's own DEVMODE, in order, reading nothing the sizes
     // have not vouched for.
     virtual int IsValidDevMode(const DEVMODEW* devMode);
@@ -47,4 +52,5 @@ private:
     void ReadStartingTree();
 
     GDriverObject* owner_;
+    bool recordUnread_ = false;
 };
