@@ -28,7 +28,7 @@ RWThreadContext g_shared;
 // module releases the slot.
 void WINAPI FreeContext(void* data)
 {
-    if (data) {
+    if (data && data != &g_shared) {
         static_cast<RWThreadContext*>(data)->DropSpares();
         delete static_cast<RWThreadContext*>(data);
         --g_alive;
@@ -76,9 +76,13 @@ RWThreadContext& RWThreadContext::Current()
         return g_shared;
     if (void* data = FlsGetValue(index))
         return *static_cast<RWThreadContext*>(data);
+    // A thread whose own context cannot be made shares one from now on: every later
+    // call, and Peek, answers the shared context, never a context made later.
     RWThreadContext* context = new (std::nothrow) RWThreadContext;
-    if (!context)
+    if (!context) {
+        FlsSetValue(index, &g_shared);
         return g_shared;
+    }
     if (!FlsSetValue(index, context)) {
         delete context;
         return g_shared;
@@ -110,6 +114,16 @@ RWThreadContext* RWThreadContext::Peek()
 }
 
 long RWThreadContext::Alive() { return g_alive.load(); }
+
+void RWThreadContext::ShareOnThisThread()
+{
+    const DWORD index = Slot();
+    if (index == kReleased)
+        return;
+    void* own = FlsGetValue(index);
+    if (FlsSetValue(index, &g_shared))
+        FreeContext(own);
+}
 
 unsigned RWThreadContext::TakeExtension()
 {
