@@ -51,6 +51,16 @@ DWORD Slot()
     return made;
 }
 
+// The calling thread's value of the slot. Reading it sets the thread's last error on
+// success; the caller's last error (an operation's answer) is kept as it was.
+void* SlotValue(DWORD index)
+{
+    const DWORD error = GetLastError();
+    void* data = FlsGetValue(index);
+    SetLastError(error);
+    return data;
+}
+
 // Allocates the slot when the module loads and releases it when the module unloads,
 // which frees the contexts of the threads still alive: no thread that ends later calls
 // back into an unloaded module.
@@ -74,7 +84,7 @@ RWThreadContext& RWThreadContext::Current()
     const DWORD index = Slot();
     if (index == kReleased)
         return g_shared;
-    if (void* data = FlsGetValue(index))
+    if (void* data = SlotValue(index))
         return *static_cast<RWThreadContext*>(data);
     // A thread whose own context cannot be made shares one from now on: every later
     // call, and Peek, answers the shared context, never a context made later.
@@ -110,7 +120,7 @@ RWThreadContext* RWThreadContext::Peek()
         return &g_shared;
     if (index == kUnallocated)
         return nullptr;
-    return static_cast<RWThreadContext*>(FlsGetValue(index));
+    return static_cast<RWThreadContext*>(SlotValue(index));
 }
 
 long RWThreadContext::Alive() { return g_alive.load(); }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <memory>
 #include <sstream>
 #include <string>
@@ -79,4 +81,15 @@ TEST(RWThreadContext, AClassListScopeOnTheSharedContextFailsTheRead)
     ownOnly.Set(&value);
     EXPECT_EQ(&value, ownOnly.Get());
     ownOnly.Set(nullptr);
+}
+
+// The context is reached while an operation's answer waits in the last error: reading it
+// leaves that error as it was.
+TEST(RWThreadContext, ReachingTheContextKeepsTheLastError)
+{
+    RWThreadContext::Current();
+    SetLastError(1234);
+    RWThreadContext::Current();
+    RWThreadContext::Peek();
+    EXPECT_EQ(1234u, GetLastError());
 }
