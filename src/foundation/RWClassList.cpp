@@ -3,6 +3,7 @@
 #include "foundation/RWThreadContext.h"
 
 #include <algorithm>
+#include <atomic>
 
 RWClassList::RWClassList(std::initializer_list<RWClassID> ids) : ids_(ids)
 {
@@ -12,15 +13,41 @@ RWClassList::RWClassList(std::initializer_list<RWClassID> ids) : ids_(ids)
 
 bool RWClassList::Holds(RWClassID id) const { return std::binary_search(ids_.begin(), ids_.end(), id); }
 
+namespace {
+
+// The scopes open on the shared context, and the list that is in force there while any is.
+std::atomic<unsigned> g_sharedScopes{0};
+const RWClassList kNoClass = {};
+
+} // namespace
+
 const RWClassList* RWClassList::Current()
 {
     const RWThreadContext* context = RWThreadContext::Peek();
-    return context ? context->classList : nullptr;
+    if (context && !context->IsShared())
+        return context->classList;
+    return g_sharedScopes.load() ? &kNoClass : nullptr;
 }
 
-RWClassListScope::RWClassListScope(const RWClassList& list) : previous_(RWThreadContext::Current().classList)
+RWClassListScope::RWClassListScope(const RWClassList& list) : previous_(nullptr), shared_(false)
 {
-    RWThreadContext::Current().classList = &list;
+    RWThreadContext& context = RWThreadContext::Current();
+    if (context.IsShared()) {
+        shared_ = true;
+        ++g_sharedScopes;
+        return;
+    }
+    previous_ = context.classList;
+    context.classList = &list;
 }
 
-RWClassListScope::~RWClassListScope() { RWThreadContext::Current().classList = previous_; }
+RWClassListScope::~RWClassListScope()
+{
+    if (shared_) {
+        --g_sharedScopes;
+        return;
+    }
+    RWThreadContext& context = RWThreadContext::Current();
+    if (!context.IsShared())
+        context.classList = previous_;
+}

@@ -31,6 +31,10 @@ private:
 
 // Opens a list for the restores of the calling thread until it goes; an inner scope's
 // list replaces the outer one's while the inner scope is open.
+//
+// Threads without a context of their own share one, where their scopes could not be
+// told apart: while any scope is open there, every read of those threads that would
+// make an object is refused (the list is one that holds no class).
 class RWClassListScope {
 public:
     explicit RWClassListScope(const RWClassList& list);
@@ -40,4 +44,5 @@ public:
 
 private:
     const RWClassList* previous_;
+    bool shared_;
 };

@@ -28,7 +28,7 @@ RWThreadContext g_shared;
 // module releases the slot.
 void WINAPI FreeContext(void* data)
 {
-    if (data) {
+    if (data && data != &g_shared) {
         static_cast<RWThreadContext*>(data)->DropSpares();
         delete static_cast<RWThreadContext*>(data);
         --g_alive;
@@ -49,6 +49,16 @@ DWORD Slot()
         return index;
     }
     return made;
+}
+
+// The calling thread's value of the slot. Reading it sets the thread's last error on
+// success; the caller's last error (an operation's answer) is kept as it was.
+void* SlotValue(DWORD index)
+{
+    const DWORD error = GetLastError();
+    void* data = FlsGetValue(index);
+    SetLastError(error);
+    return data;
 }
 
 // Allocates the slot when the module loads and releases it when the module unloads,
@@ -74,11 +84,15 @@ RWThreadContext& RWThreadContext::Current()
     const DWORD index = Slot();
     if (index == kReleased)
         return g_shared;
-    if (void* data = FlsGetValue(index))
+    if (void* data = SlotValue(index))
         return *static_cast<RWThreadContext*>(data);
+    // A thread whose own context cannot be made shares one from now on: every later
+    // call, and Peek, answers the shared context, never a context made later.
     RWThreadContext* context = new (std::nothrow) RWThreadContext;
-    if (!context)
+    if (!context) {
+        FlsSetValue(index, &g_shared);
         return g_shared;
+    }
     if (!FlsSetValue(index, context)) {
         delete context;
         return g_shared;
@@ -106,10 +120,20 @@ RWThreadContext* RWThreadContext::Peek()
         return &g_shared;
     if (index == kUnallocated)
         return nullptr;
-    return static_cast<RWThreadContext*>(FlsGetValue(index));
+    return static_cast<RWThreadContext*>(SlotValue(index));
 }
 
 long RWThreadContext::Alive() { return g_alive.load(); }
+
+void RWThreadContext::ShareOnThisThread()
+{
+    const DWORD index = Slot();
+    if (index == kReleased)
+        return;
+    void* own = FlsGetValue(index);
+    if (FlsSetValue(index, &g_shared))
+        FreeContext(own);
+}
 
 unsigned RWThreadContext::TakeExtension()
 {

@@ -17,11 +17,12 @@ class RWStoreTable;
 class RWThreadContext {
 public:
     // Slots for the layers above the foundation (see RWThreadSlot).
-    static const unsigned kExtensions = 4;
+    static const unsigned kExtensions = 8;
 
     // The calling thread's context, made on first use. After the module has released
     // its slot (late in unload, when one thread runs), or when a thread's own context
-    // cannot be made, the callers share one context.
+    // cannot be made, the callers share one context; a thread that once shares it keeps
+    // sharing it.
     static RWThreadContext& Current();
     // The calling thread's context when it has one; never makes one (for paths such as
     // destructors that run on any thread and need only look).
@@ -47,7 +48,7 @@ public:
     // Deletes the spare tables.
     void DropSpares();
     // The classes the restores of this thread may make (RWClassListScope), or null for
-    // any registered class.
+    // any registered class. Never set on the shared context (see RWClassListScope).
     const RWClassList* classList = nullptr;
 
     // The innermost error capture, or null.
@@ -75,6 +76,9 @@ private:
     friend class RWThreadContextProbe;
     // Contexts made and not yet freed, for tests of the thread-end path.
     static long Alive();
+    // Frees the calling thread's own context and puts the thread onto the shared one, as
+    // when its own cannot be made; for tests of the shared context.
+    static void ShareOnThisThread();
     // The index of the next free extension slot.
     template <class T>
     friend class RWThreadSlot;
@@ -85,19 +89,44 @@ private:
 
 // A per-thread pointer for code above the foundation, kept in one of the context's
 // extension slots. What it points at is the user's; the context never frees it.
+//
+// On the shared context a slot is shared by every thread that uses it. A slot made
+// with ownThreadOnly keeps nothing there instead: it reads null and ignores writes, so
+// a thread never sees another thread's value (its user then works without it).
 template <class T>
 class RWThreadSlot {
 public:
-    RWThreadSlot() : index_(RWThreadContext::TakeExtension()) {}
+    explicit RWThreadSlot(bool ownThreadOnly = false)
+        : index_(RWThreadContext::TakeExtension()), ownThreadOnly_(ownThreadOnly)
+    {
+    }
     RWThreadSlot(const RWThreadSlot&) = delete;
     RWThreadSlot& operator=(const RWThreadSlot&) = delete;
 
-    T* Get() const { return static_cast<T*>(RWThreadContext::Current().Extension(index_)); }
+    T* Get() const
+    {
+        RWThreadContext& context = RWThreadContext::Current();
+        if (ownThreadOnly_ && context.IsShared())
+            return nullptr;
+        return static_cast<T*>(context.Extension(index_));
+    }
     void Set(T* value) const
     {
-        RWThreadContext::Current().Extension(index_) = const_cast<void*>(static_cast<const void*>(value));
+        RWThreadContext& context = RWThreadContext::Current();
+        if (!(ownThreadOnly_ && context.IsShared()))
+            context.Extension(index_) = const_cast<void*>(static_cast<const void*>(value));
+    }
+
+    // Read and written like a per-thread pointer.
+    operator T*() const { return Get(); }
+    T* operator->() const { return Get(); }
+    const RWThreadSlot& operator=(T* value) const
+    {
+        Set(value);
+        return *this;
     }
 
 private:
     unsigned index_;
+    bool ownThreadOnly_;
 };

@@ -210,7 +210,9 @@ int GFontDatabase::SaveToFile(const RWWString& name)
     RWBinaryFile file(Narrow(name).Data(), "wb");
     if (!file.IsValid())
         return 0;
-    const int saved = SaveToBinaryFile(file);
+    // The runtime holds the last bytes until the flush: a save is whole only when they
+    // reached the file too.
+    const int saved = SaveToBinaryFile(file) && file.Flush() ? 1 : 0;
     writtenFiles_.push_back(name);
     return saved;
 }

@@ -1,5 +1,7 @@
 #include "printer/PrinterRecordScope.h"
 
+#include "foundation/RWThreadContext.h"
+
 #include <windows.h>
 #include <winspool.h>
 
@@ -30,8 +32,9 @@ struct PrinterRecordScope::Kept {
 
 namespace {
 
-// The open scope of this thread: owned by the outermost PrinterRecordScope.
-thread_local PrinterRecordScope::Kept* t_kept = nullptr;
+// The open scope of this thread: owned by the outermost PrinterRecordScope. Threads
+// without a context of their own keep nothing: they never share printer handles.
+RWThreadSlot<PrinterRecordScope::Kept> t_kept(true);
 
 // One call reads the records of one or two handles.
 const size_t kMostKept = 4;

@@ -322,6 +322,30 @@ TEST_F(DriverUIBase, TheFactoryTreeHasTheDefaultStateAndThePaperList)
     EXPECT_EQ(279400u, custom->GetSize().height);
 }
 
+// The resource library is looked for only in the module's folder: a name that holds a
+// path of its own gives no path at all, so nothing is looked for elsewhere.
+TEST_F(DriverUIBase, TheResourceLibraryPathRefusesANameWithAPathOfItsOwn)
+{
+    auto* name = GDriverObject::Feature<GStringAttribute>(ui->GetPrinterConfiguration(), 401);
+    ASSERT_NE(nullptr, name);
+    const RWCString original = name->GetString();
+    RWWString folder;
+    services->GetModuleDirectory(folder);
+    const struct {
+        const char* name;
+        const wchar_t* path;  // after the module's folder; null: none
+    } rows[] = {{"qzres32.dll", L"\\qzres32.dll"}, {"..\\qzres32.dll", nullptr}, {"sub/qzres32.dll", nullptr},
+                {"C:qzres32.dll", nullptr},       {"\\\\srv\\share\\qzres32.dll", nullptr}, {"", nullptr}};
+    for (const auto& row : rows) {
+        name->SetString(row.name);
+        RWWString path(L"before");
+        ui->GetResourceLibraryPath(path);
+        EXPECT_EQ(row.path ? std::wstring(folder.Data()) + row.path : std::wstring(), std::wstring(path.Data()))
+            << row.name;
+    }
+    name->SetString(original);
+}
+
 TEST(DriverUIBaseName, TheBaseConfigurationNameComesFromTheDriverName)
 {
     const struct {

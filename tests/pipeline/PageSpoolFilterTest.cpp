@@ -3,6 +3,7 @@
 // filter, commands outside pages, aborts, pages damaged on disk and edits made
 // downstream of a replay.
 #include "ProducerTestBed.h"
+#include "../graphics/TestFonts.h"
 #include "FileBytes.h"
 #include "ScratchDirectory.h"
 
@@ -88,6 +89,19 @@ bool RefuseWrites(const std::string& path)
     _close(readOnly);
     return done;
 }
+
+// A font whose save makes the font spool file it is written to refuse every further
+// write: what it wrote is still with the runtime, which writes it at the save's end.
+struct RefusingFont : TestFont {
+    using TestFont::TestFont;
+    void SaveGuts(RWBinaryFile& out) const override
+    {
+        TestFont::SaveGuts(out);
+        if (!file.empty())
+            RefuseWrites(file);
+    }
+    std::string file;
+};
 
 std::vector<int> Marks(int from, int to)
 {
@@ -347,6 +361,30 @@ TEST_F(ProducerTest, AWriteRefusedAtThePageEndFailsThatPageEnd)
     EXPECT_FALSE(GPageFilterLock::IsHeld());
     EXPECT_EQ(0, producer->Deliver(new GJobAbort(0)));
     EXPECT_TRUE(TempFiles().empty()) << "the failed page's file went";
+}
+
+// The page's fonts are saved at its end: a font spool file that refuses the save's last
+// bytes fails that page end with status 2, never a success.
+TEST_F(ProducerTest, AFontSpoolFileThatRefusesTheLastBytesFailsThePageEnd)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    ReverseTestFilter* filter = new ReverseTestFilter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
+    GPeripheral* head = producer->GetChainHead();
+    EXPECT_EQ(715, AnswerClass(head, producer->StartDocument(L"doc", L"FILE:")));
+    EXPECT_EQ(715, AnswerClass(head, producer->StartPage()));
+    RefusingFont* font = new RefusingFont(9, "Refused");
+    font->file = Narrow(filter->GetFontFileName());
+    uint16_t chars[] = {'o', 'k'};
+    GPoint at[] = {{5, 6}, {15, 6}};
+    EXPECT_EQ(715, AnswerClass(head, new GTextStringGraphic(new TestFontReference(font, producer), chars, 0,
+                                                           GEncoding::kUnicode, at, 0, 2, nullptr)));
+    GCountedRef failed(head->ReceiveCommand(producer->EndPage()));
+    ASSERT_TRUE(failed);
+    ASSERT_EQ(714, failed->ClassId());
+    EXPECT_EQ(2, static_cast<GErrorCommand*>(failed.Get())->GetCode());
+    EXPECT_EQ(0, producer->Deliver(new GJobAbort(0)));
+    producer->CloseFontPool();
 }
 
 // A page is held in memory only up to a bound: a larger page reaches its file as it

@@ -1,5 +1,6 @@
 #include "SettingsTestServices.h"
 #include "DmcStandin.h"
+#include "ScratchDirectory.h"
 #include "settings/dmc/GDMCLibrary.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +18,11 @@ namespace {
 
 const wchar_t kPrinter[] = L"\\\\srv\\Colour";
 
-std::wstring Quoted(const std::wstring& folder) { return L"regsvr32 /s \"" + folder + L"\\QZVRTA32.dll\""; }
+// The registration command: the system folder's program, with the library's path.
+std::wstring Command(const std::wstring& system, const std::wstring& folder)
+{
+    return L"\"" + system + L"\\regsvr32.exe\" /s \"" + folder + L"\\QZVRTA32.dll\"";
+}
 
 // Every token of a list, taken through the binding.
 std::vector<std::wstring> Tokens(GDMCLibrary& library, const wchar_t* list)
@@ -61,11 +66,41 @@ TEST(DMCLibraryBinding, RegistersTheLibraryBesideTheModuleWithItsPathQuoted)
 {
     SettingsTestServices& services = SettingsTestServices::Make();
     services.moduleFolder = DmcStandin::ProgramFolder() + L"\\a folder with blanks";
+    services.systemFolder = L"C:\\Sys Folder\\system32";
     GDMCLibrary library;
     ASSERT_EQ(1u, services.commands.size());
-    EXPECT_EQ(Quoted(services.moduleFolder), services.commands[0]);
+    EXPECT_EQ(Command(services.systemFolder, services.moduleFolder), services.commands[0]);
     EXPECT_EQ(5, services.shows[0]);
     EXPECT_EQ(services.moduleFolder + L"\\QZVRTA32.dll", std::wstring(library.GetPath().Data()));
+}
+
+// The registration program is taken from the system folder only: one of that name in the
+// current folder never starts (by a bare name it would), and without a system folder
+// nothing starts at all.
+TEST(DMCLibraryBinding, RegistrationNeverStartsAProgramOfTheCurrentFolder)
+{
+    ScratchDirectory current("dmc-current-folder");
+    ASSERT_TRUE(current.Entered());
+    const std::wstring here(current.Path().begin(), current.Path().end());
+    ASSERT_TRUE(CopyFileW((DmcStandin::ProgramFolder() + L"\\qzmarkerprog.exe").c_str(),
+                          (here + L"\\regsvr32.exe").c_str(), FALSE));
+    const std::wstring noProgram = here + L"\\system";
+    ASSERT_TRUE(CreateDirectoryW(noProgram.c_str(), nullptr));
+
+    SettingsTestServices& services = SettingsTestServices::Make();
+    services.moduleFolder = DmcStandin::Folder();
+    services.systemFolder = noProgram;
+    services.runCommands = true;
+    { GDMCLibrary library; }
+    ASSERT_EQ(1u, services.commands.size());
+    EXPECT_EQ(Command(noProgram, services.moduleFolder), services.commands[0]);
+    EXPECT_LE(services.results[0], 31u) << "nothing started";
+    EXPECT_GT(services.GOSFactory::RunCommand(L"regsvr32 /s x", 0), 31u) << "the bare name finds the marker";
+
+    services.systemFolder.clear();
+    { GDMCLibrary library; }
+    EXPECT_EQ(1u, services.commands.size()) << "no system folder, no command";
+    RemoveDirectoryW(noProgram.c_str());
 }
 
 TEST(DMCLibraryBinding, CompleteLibraryIsLoadedAndBoundAndPassesCallsThrough)
@@ -414,6 +449,7 @@ TEST(DMCLibraryRegistration, ALibraryInAFolderWithBlanksIsRegistered)
 
     SettingsTestServices& services = SettingsTestServices::Make();
     services.moduleFolder = folder;
+    services.systemFolder = services.RealSystemFolder();
     services.runCommands = true;
     {
         GDMCLibrary library;

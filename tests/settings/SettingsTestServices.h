@@ -12,6 +12,7 @@ struct SettingsTestServices : TestOSFactory {
     bool runCommands = false;
     std::vector<std::wstring> commands;
     std::vector<int> shows;
+    std::vector<uint32_t> results;
 
     void GetModuleDirectory(RWWString& path) override { path = RWWString(moduleFolder.c_str()); }
     void GetSystemFolder(RWWString& path) override { path = RWWString(systemFolder.c_str()); }
@@ -19,7 +20,15 @@ struct SettingsTestServices : TestOSFactory {
     {
         commands.push_back(command.Data());
         shows.push_back(show);
-        return runCommands ? GOSFactory::RunCommand(command, show) : 33;
+        results.push_back(runCommands ? GOSFactory::RunCommand(command, show) : 33);
+        return results.back();
+    }
+    // The machine's own system folder, as the module's services give it.
+    std::wstring RealSystemFolder()
+    {
+        RWWString path;
+        GOSFactory::GetSystemFolder(path);
+        return path.Data();
     }
 
     // A new instance, which replaces (and deletes) the one before it.

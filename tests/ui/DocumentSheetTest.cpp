@@ -1,7 +1,10 @@
 // The document sheet's road through the driver UI object: the mode flags of its UI
 // context and the sheet reasons with a recording sheet callback.
 #include "SheetFixture.h"
+#include "../settings/PackedSettingsBytes.h"
 #include "entry/driverui/GDriverUIDocumentSheet.h"
+#include "model/GStreamHolder.h"
+#include "settings/devmode/GDriverDevMode.h"
 
 #include "entry/module/DriverPlatform.h"
 #include "printer/GOSFactory.h"
@@ -274,6 +277,50 @@ TEST_F(DocumentSheet, ACommittedSheetStoresTheDeviceSettingsOnlyWhenItMayWrite)
         EXPECT_EQ(c.stored, after != marked) << std::hex << c.mode;
         Sheet().Reset();
     }
+}
+
+// A DEVMODE of this driver whose private part carries the tree in the older native
+// coding, with the current public part but for one more copy (so that it is merged).
+std::vector<uint8_t> NativeDevMode(GDriverUI& ui, const GObjectBase& tree)
+{
+    std::vector<uint8_t> native(8192);
+    GOutStreamHolder holder(native.data(), uint32_t(native.size()), 1);
+    *holder.GetStream() << static_cast<const RWCollectable*>(&tree);
+    holder.GetStream()->Flush();
+    native.resize(size_t(holder.Tell()));
+    const std::vector<uint8_t> packed = SettingsTest::Zlib(native);
+
+    std::vector<uint8_t> bytes(GDevModeBase::kTotalSize, 0);
+    auto* devMode = reinterpret_cast<DEVMODEW*>(bytes.data());
+    EXPECT_TRUE(ui.GetDevModeObject() && ui.GetDevModeObject()->CopyOut(devMode));
+    devMode->dmCopies = WORD(devMode->dmCopies + 1);
+    EXPECT_LE(packed.size(), size_t(GDevModeBase::kPackedCapacity));
+    bytes[GDevModeBase::kPackedLengthAt] = uint8_t(packed.size());
+    bytes[GDevModeBase::kPackedLengthAt + 1] = uint8_t(packed.size() >> 8);
+    std::copy(packed.begin(), packed.end(), bytes.begin() + GDevModeBase::kPackedAt);
+    return bytes;
+}
+
+// The plug-in list is the printer's: a document's settings that name another module of
+// the module's folder load nothing (the marker's attach would say so), and the sheet
+// gets the configuration's list.
+TEST_F(DocumentSheet, ADocumentsPlugInListLoadsNothing)
+{
+    SetEnvironmentVariableW(L"QZ_MARKER_LOADED", nullptr);
+    ASSERT_TRUE(ui->MergeDevModeIntoSettings(nullptr));
+    GAttributeComposite tree(360);
+    auto* list = new GAttributeComposite(63);
+    list->Add(new GStringAttribute("qzmarker.dll", 0));
+    tree.Add(list);
+    std::vector<uint8_t> devMode = NativeDevMode(*ui, tree);
+    header.pdmIn = reinterpret_cast<DEVMODEW*>(devMode.data());
+    const LONG result = Init(DM_MODIFY);
+    EXPECT_EQ(0u, GetEnvironmentVariableW(L"QZ_MARKER_LOADED", nullptr, 0)) << "the marker was loaded";
+    ASSERT_EQ(1, result);
+    ASSERT_NE(nullptr, AddedData());
+    GObjectBase* plugIns = GDriverObject::Feature<GAttributeComposite>(AddedData()->settings, 63);
+    ASSERT_NE(nullptr, plugIns);
+    EXPECT_EQ(2u, plugIns->Entries()) << "the module's pages and the extensions' pages";
 }
 
 TEST_F(DocumentSheet, DestroyFreesTheSheetOnceAndOtherReasonsAnswerZero)

@@ -232,6 +232,24 @@ void PutNode(GObjectBase* holder, GObjectBase* node)
     holder->Add(node);
 }
 
+// The plug-in list is the printer's own: settings that came with a document (a DEVMODE's
+// private part) never choose which modules a sheet loads. Every list the readers of the
+// tree could find goes, and a copy of the configuration's takes its place; without one
+// the tree holds none.
+void TakePrinterPlugIns(GObjectBase* tree, GObjectBase* configuration)
+{
+    while (GAttributeComposite* list = Member<GAttributeComposite>(tree, kUIPlugInNames)) {
+        GObjectBase* removed = tree->Remove(list);
+        if (!removed)
+            break;
+        delete removed;
+    }
+    GObjectBase* group = Member<GAttributeComposite>(configuration, kPrinterSettingsGroup);
+    GObjectBase* own = Member<GAttributeComposite>(group, kUIPlugInNames);
+    if (GObjectBase* copy = own ? own->DeepCopy() : nullptr)
+        tree->Add(copy);
+}
+
 int g_userWatermarkSwitch = 0;
 
 } // namespace
@@ -575,6 +593,8 @@ GObjectBase* GDriverUIBase::LoadStoredSettings()
     }
     if (!tree)
         tree = CreateDefaultSettings();
+    if (tree)
+        TakePrinterPlugIns(tree, GetPrinterConfiguration());
     state_ &= ~kSettingsStale;
     return tree;
 }
@@ -1023,21 +1043,8 @@ uint16_t GDriverUIBase::NormalizePaperCode(uint16_t code)
 
 void GDriverUIBase::GetResourceLibraryPath(RWWString& path)
 {
-    path = RWWString();
-    GOSFactory* services = GOSFactory::Instance();
-    GStringAttribute* file = Member<GStringAttribute>(GetPrinterConfiguration(), kDisplayName);
-    if (!services || !file)
-        return;
-    wchar_t module[MAX_PATH] = {};
-    const DWORD length =
-        GetModuleFileNameW(reinterpret_cast<HMODULE>(uintptr_t(services->GetModuleHandle())), module, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return;
-    wchar_t* slash = std::wcsrchr(module, L'\\');
-    if (slash)
-        slash[1] = 0;
-    path = RWWString(slash ? module : L"");
-    path += RWWString(file->GetString());
+    // One checked builder: a name that holds a path of its own gives none.
+    path = GDriverObject::GetResourceLibraryPath();
 }
 
 void GDriverUIBase::EnumBuiltinForms(FormNameCallback callback, void* context)

@@ -7,6 +7,7 @@
 
 #include "entry/driverui/GDriverUI.h"
 #include "entry/sheet/GCPSOSUI.h"
+#include "foundation/RWThreadContext.h"
 #include "model/GAttributeComposite.h"
 #include "model/GFeatureIds.h"
 #include "model/GStringAttribute.h"
@@ -33,7 +34,7 @@ typedef LONG(WINAPI* CommonPropertySheetUIFn)(HWND, QZPropSheetUIProc, LPARAM, L
 
 // The object that runs a sheet on this thread, for the entry used when the module's own
 // export cannot be found (the classes linked into a program of their own).
-thread_local GDriverUI* sheetOwner = nullptr;
+RWThreadSlot<GDriverUI> sheetOwner(true);
 
 LONG WINAPI OwnerSheetEntry(PPROPSHEETUI_INFO info, LPARAM parameter)
 {

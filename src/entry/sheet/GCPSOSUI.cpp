@@ -262,17 +262,20 @@ void GCPSOSUI::ReleasePages(GUIData* data)
 {
     if (!data)
         return;
+    // Titles are ours only where our own page builders made the page: they allocate
+    // those, other plug-ins keep their own. Those entries are known by the page object
+    // their link holds until the plug-ins' destroy deletes it.
+    std::vector<bool> ours(data->pages ? data->pageCount : 0, false);
+    for (size_t i = 0; i < ours.size(); ++i) {
+        const auto* link = reinterpret_cast<const PageLink*>(data->pages[i].lParam);
+        ours[i] = link && link->page;
+    }
     for (uint32_t i = 0; i < count_; ++i)
         plugIns_[i]->Destroy(data);
     if (data->pages) {
-        // Titles are ours only where the page came from our resource library: the builders
-        // allocate those, other plug-ins keep their own.
-        const RWWString path =
-            data->driverUI ? data->driverUI->GetResourceLibraryPath() : RWWString();
-        HMODULE library = path.Length() ? GetModuleHandleW(path.Data()) : nullptr;
         for (uint16_t i = 0; i < data->pageCount; ++i) {
             QZPageEntry& entry = data->pages[i];
-            if (library && entry.hInstance == library && entry.pszTitle && !IS_INTRESOURCE(entry.pszTitle))
+            if (ours[i] && entry.pszTitle && !IS_INTRESOURCE(entry.pszTitle))
                 std::free(const_cast<wchar_t*>(entry.pszTitle));
             entry.pszTitle = nullptr;
             delete reinterpret_cast<PageLink*>(entry.lParam);
@@ -335,7 +338,8 @@ uint16_t WINAPI GCPSOSUI::DlgProcHook(HWND window, UINT message, WPARAM, LPARAM 
     } else if (message == WM_INITDIALOG) {
         if (!titleSuffixAdded && data && data->driverUI) {
             const RWWString path = data->driverUI->GetResourceLibraryPath();
-            HMODULE library = path.Length() ? LoadLibraryW(path.Data()) : nullptr;
+            // Only a string is read: the library is loaded as data.
+            HMODULE library = path.Length() ? LoadLibraryExW(path.Data(), nullptr, LOAD_LIBRARY_AS_DATAFILE) : nullptr;
             if (library) {
                 // 80 characters of suffix, " - ", 80 of title and the terminating zero.
                 wchar_t suffix[81] = {};

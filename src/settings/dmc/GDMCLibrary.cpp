@@ -126,10 +126,15 @@ void GDMCLibrary::Load()
     path.Append(L'\\');
     path.Append(kLibraryName);
 
-    // The library registers itself before use. The path is quoted: unquoted, a folder
-    // with a blank in its name would make the command name another file.
+    // The library registers itself before use. The program is named by its full path in
+    // the system folder: a bare name is looked for first in the application's folder and
+    // the current folder. Both paths are quoted: unquoted, a folder with a blank in its
+    // name would make the command name another file. Without a system folder nothing runs.
+    RWWString system;
     if (services)
-        services->RunCommand(RWWString(L"regsvr32 /s \"") + path + L"\"", kShowNormal);
+        services->GetSystemFolder(system);
+    if (services && system.Length())
+        services->RunCommand(RWWString(L"\"") + system + L"\\regsvr32.exe\" /s \"" + path + L"\"", kShowNormal);
 
     library_ = GDynamicLibrary(path);
     loaded_ = library_.Load();

@@ -21,8 +21,10 @@ int GJobNoticeDialog::Show(const GDriverUIDocumentEvents::JobNotice& notice, boo
 {
     dontShowAgain = false;
     // A library of this thread's own: the user interface's counted one belongs to the
-    // sheet's thread.
-    HMODULE library = notice.resourceLibrary.Length() ? LoadLibraryW(notice.resourceLibrary.Data()) : nullptr;
+    // sheet's thread. Only its dialog and strings are read: it is loaded as data.
+    HMODULE library = notice.resourceLibrary.Length()
+                          ? LoadLibraryExW(notice.resourceLibrary.Data(), nullptr, LOAD_LIBRARY_AS_DATAFILE)
+                          : nullptr;
     if (!library)
         return 0;
     GTimedDialog dialog(GTimedDialog::kJobStorageNotice, kTimeoutSeconds);

@@ -17,7 +17,8 @@ int LoadResourceLibrary(const wchar_t* path)
     }
     if (!path || !*path)
         return 0;
-    library = LoadLibraryW(path);
+    // Only its resources are read: loaded as data, no code of it ever runs.
+    library = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!library)
         return 0;
     references = 1;

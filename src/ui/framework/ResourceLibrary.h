@@ -13,7 +13,8 @@ namespace ResourceLibrary {
 
 // The loaded library, or null.
 HMODULE GetResourceLibrary();
-// The first load loads the library at the path, later loads count; 1 when loaded.
+// The first load loads the library at the path (as data: only its resources are read),
+// later loads count; 1 when loaded.
 int LoadResourceLibrary(const wchar_t* path);
 // One release; the last frees the library.
 void ReleaseResourceLibrary();
