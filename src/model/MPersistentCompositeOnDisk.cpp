@@ -70,8 +70,8 @@ bool UntrackName(const RWCString& name)
     return false;
 }
 
-// The folders the module made for its spool files. Few: one per temporary directory
-// the printers of the process name.
+// The folders the module made for its spool files. Few: one per job that spools, until
+// the job removes it.
 const size_t kMostSpoolFolders = 64;
 
 std::vector<RWCString>& SpoolFolders()
@@ -173,6 +173,18 @@ bool MPersistentCompositeOnDisk::AddSpoolFolder(const RWWString& folder)
         folders.erase(folders.begin());
     folders.push_back(narrow);
     return true;
+}
+
+void MPersistentCompositeOnDisk::ForgetSpoolFolder(const RWWString& folder)
+{
+    const RWCString narrow = FolderName(folder);
+    GRecordsStoreGuard guard;
+    std::vector<RWCString>& folders = SpoolFolders();
+    for (size_t i = 0; i < folders.size(); ++i)
+        if (SameFolder(narrow.Data(), narrow.Length(), folders[i])) {
+            folders.erase(folders.begin() + i);
+            return;
+        }
 }
 
 MPersistentCompositeOnDisk::MPersistentCompositeOnDisk() : state_(kClosed), deleteFlag_(0), failed_(0) {}

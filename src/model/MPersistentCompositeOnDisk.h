@@ -30,6 +30,8 @@ public:
     // of files directly inside it. False, and nothing named, for a folder that is not
     // absolute.
     static bool AddSpoolFolder(const RWWString& folder);
+    // Forgets a spool folder that was removed: its name may be anyone's again.
+    static void ForgetSpoolFolder(const RWWString& folder);
     // True for an absolute folder name of the file system (a drive's or a share's), with
     // no "." or ".." step.
     static bool IsAbsoluteFolder(const RWWString& folder);

@@ -310,10 +310,7 @@ void GOSFactory::GetSystemFolder(RWWString& path)
 }
 int32_t GOSFactory::Reserved4() { return -1; }
 
-int GOSFactory::MakeFolder(const RWWString& path)
-{
-    return CreateDirectoryW(path.Data(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
-}
+int GOSFactory::MakeFolder(const RWWString& path) { return CreateDirectoryW(path.Data(), nullptr) != 0; }
 
 int GOSFactory::RemoveFolder(const RWWString& path) { return RemoveDirectoryW(path.Data()) != 0; }
 

@@ -129,7 +129,7 @@ public:
     // The system folder without a trailing separator; empty when unknown.
     virtual void GetSystemFolder(RWWString& path);
     // Files and folders of the spooling filters, by wide name: 1 on success (a folder
-    // that is there already counts as made; a folder is removed only when empty).
+    // is made only when it is not there yet, and removed only when empty).
     virtual int MakeFolder(const RWWString& path);
     virtual int RemoveFolder(const RWWString& path);
     virtual int RemoveFile(const RWWString& path);

@@ -15,6 +15,7 @@
 #include <cwchar>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -56,6 +57,62 @@ const LocaleText kLocaleTexts[] = {
     {GLocaleInfo::kSShortDate, "sShortDate", "M/d/yy"}, {GLocaleInfo::kSThousand, "sThousand", ","},
     {GLocaleInfo::kSTime, "sTime", ":"},
 };
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+bool IsDriveLetter(wchar_t c) { return (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z'); }
+
+// The system root's name, which only the kernel's name space knows, in front of a folder.
+const wchar_t kSystemRoot[] = L"\\SystemRoot";
+// The verbatim prefix, and the one of a verbatim share.
+const wchar_t kVerbatim[] = L"\\\\?\\";
+const wchar_t kVerbatimShare[] = L"UNC\\";
+// The longest name the file system takes, in characters.
+const DWORD kLongestPath = 32767;
+
+// A folder name in the form the spool folder's check takes: the system root's name as
+// the Windows folder, a name rooted in a drive ("C:/Temp") or a share in its full form
+// with no "." or ".." step, and a verbatim name ("\\?\C:\Temp") as the plain name it
+// stands for when resolving leaves it as it is. A relative or drive-relative name, or any
+// other form, stays as named, so that the check refuses it: resolved against whatever the
+// current directory is, the spool files would land among the application's own.
+RWWString FullFolderName(const RWWString& named)
+{
+    std::wstring name(named.Data(), named.Length());
+    const size_t rootLength = std::wcslen(kSystemRoot);
+    if (name.size() >= rootLength && _wcsnicmp(name.c_str(), kSystemRoot, rootLength) == 0 &&
+        (name.size() == rootLength || IsSeparator(name[rootLength]))) {
+        wchar_t windows[MAX_PATH] = {};
+        const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH)
+            return named;
+        name.replace(0, rootLength, windows, length);
+    }
+    bool verbatim = false;
+    if (name.compare(0, 4, kVerbatim) == 0) {
+        verbatim = true;
+        name.erase(0, 4);
+        if (name.size() >= 4 && _wcsnicmp(name.c_str(), kVerbatimShare, 4) == 0)
+            name.replace(0, 4, L"\\\\");
+    }
+    const bool onDrive = name.size() >= 3 && IsDriveLetter(name[0]) && name[1] == L':' && IsSeparator(name[2]);
+    const bool onShare = name.size() >= 3 && IsSeparator(name[0]) && IsSeparator(name[1]) && !IsSeparator(name[2]) &&
+                         name[2] != L'?' && name[2] != L'.';
+    if (!onDrive && !onShare)
+        return named;
+    const DWORD needed = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (needed == 0 || needed > kLongestPath + 1)
+        return named;
+    std::vector<wchar_t> full(needed + 1, 0);
+    const DWORD length = GetFullPathNameW(name.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed)
+        return named;
+    // A verbatim name means exactly its characters: one that resolving would change
+    // names another folder than the plain form does.
+    if (verbatim && name.compare(0, std::wstring::npos, full.data(), length) != 0)
+        return named;
+    return RWWString(full.data(), length);
+}
 
 RWWString ChunkName(const RWWString& name, uint32_t index)
 {
@@ -363,19 +420,21 @@ GLocaleInfo* GWin32OSFactory::CreateLocaleInfo()
 void GWin32OSFactory::GetTempDirectory(RWWString& path, GDriverObject* driver)
 {
     GetPrinterDataString(path, driver, L"TempDirectoryLocation", L"");
-    if (!path.IsNull())
+    if (!path.IsNull()) {
+        path = FullFolderName(path);
         return;
+    }
     for (const wchar_t* variable : {L"TMP", L"TEMP"}) {
         const DWORD needed = GetEnvironmentVariableW(variable, nullptr, 0);
         if (needed <= 1)
             continue;
         std::vector<wchar_t> text(needed + 1, 0);
         if (GetEnvironmentVariableW(variable, text.data(), needed) > 0) {
-            path = RWWString(text.data());
+            path = FullFolderName(RWWString(text.data()));
             return;
         }
     }
-    path = L"\\SystemRoot\\System32\\Spool\\Printers";
+    path = FullFolderName(RWWString(L"\\SystemRoot\\System32\\Spool\\Printers"));
 }
 
 void GWin32OSFactory::GetModuleDirectory(RWWString& path)

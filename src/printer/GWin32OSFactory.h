@@ -38,7 +38,9 @@ public:
     void GetDriverDataFile(RWWString& path, GDriverObject* driver) override;
     // The user's international settings over the record's own defaults.
     GLocaleInfo* CreateLocaleInfo() override;
-    // The printer's "TempDirectoryLocation", else TMP, else TEMP, else the spool folder.
+    // The printer's "TempDirectoryLocation", else TMP, else TEMP, else the spool folder
+    // under the Windows folder; a name rooted in a drive or a share in its full form, a
+    // relative one as named.
     void GetTempDirectory(RWWString& path, GDriverObject* driver) override;
     // The module's folder without a trailing separator, found once.
     void GetModuleDirectory(RWWString& path) override;

@@ -177,6 +177,45 @@ TEST_F(DevModeRoundTrip, WhatAnApplicationSetsComesBackAsTheCapabilitiesOfferIt)
              return t.Paper(DMPAPER_USER) && LOWORD(smallest) <= 1500 && HIWORD(smallest) <= 2000 &&
                     LOWORD(largest) >= 1500 && HIWORD(largest) >= 2000;
          }},
+        // A width and a length without a paper size ask for the custom size; one of them
+        // alone asks for nothing new.
+        {"paper 0 with 150 x 200 mm", kTotal,
+         [](DEVMODEW& d) {
+             d.dmPaperSize = 0, d.dmPaperWidth = 1500, d.dmPaperLength = 2000;
+             d.dmFields |= DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH;
+         },
+         [](const DEVMODEW&, const DEVMODEW& a) {
+             EXPECT_EQ(DMPAPER_USER, a.dmPaperSize);
+             EXPECT_EQ(1500, a.dmPaperWidth);
+             EXPECT_EQ(2000, a.dmPaperLength);
+         },
+         [](DevModeRoundTrip& t) { return t.Paper(DMPAPER_USER); }},
+        {"150 x 200 mm without a paper size, the form name left as it was", kTotal,
+         [](DEVMODEW& d) {
+             d.dmPaperWidth = 1500, d.dmPaperLength = 2000;
+             d.dmFields = (d.dmFields | DM_PAPERWIDTH | DM_PAPERLENGTH) & ~DWORD(DM_PAPERSIZE);
+         },
+         [](const DEVMODEW&, const DEVMODEW& a) {
+             EXPECT_EQ(DMPAPER_USER, a.dmPaperSize);
+             EXPECT_EQ(1500, a.dmPaperWidth);
+             EXPECT_EQ(2000, a.dmPaperLength);
+             EXPECT_EQ(0u, a.dmFields & DM_FORMNAME);
+         },
+         [](DevModeRoundTrip& t) { return t.Paper(DMPAPER_USER); }},
+        {"paper 0 with a width only", kTotal,
+         [](DEVMODEW& d) { d.dmPaperSize = 0, d.dmPaperWidth = 1500, d.dmFields |= DM_PAPERSIZE | DM_PAPERWIDTH; },
+         [](const DEVMODEW& b, const DEVMODEW& a) {
+             EXPECT_EQ(b.dmPaperSize, a.dmPaperSize) << "the default paper, as for any unknown paper";
+             EXPECT_EQ(0u, a.dmFields & DM_PAPERWIDTH);
+         },
+         [](DevModeRoundTrip& t) { return t.Paper(DMPAPER_LETTER); }},
+        {"a length only without a paper size", kTotal,
+         [](DEVMODEW& d) {
+             d.dmPaperLength = 2000;
+             d.dmFields = (d.dmFields | DM_PAPERLENGTH) & ~DWORD(DM_PAPERSIZE | DM_FORMNAME);
+         },
+         [](const DEVMODEW& b, const DEVMODEW& a) { EXPECT_EQ(b.dmPaperSize, a.dmPaperSize); },
+         [](DevModeRoundTrip& t) { return t.Paper(DMPAPER_LETTER); }},
         {"form name A4 alone", kTotal,
          [](DEVMODEW& d) { Name(d, L"A4"), d.dmFields = (d.dmFields | DM_FORMNAME) & ~DWORD(DM_PAPERSIZE); },
          [](const DEVMODEW&, const DEVMODEW& a) {
@@ -276,6 +315,37 @@ TEST_F(DevModeRoundTrip, WhatAnApplicationSetsComesBackAsTheCapabilitiesOfferIt)
         // What the answer flags lies inside what the driver reports it takes.
         const DWORD sized = DM_FORMNAME | DM_PAPERWIDTH | DM_PAPERLENGTH;
         EXPECT_EQ(0u, after.dmFields & ~DWORD(Capability(DC_FIELDS)) & ~sized) << row.what;
+    }
+}
+
+// A custom size asked by width and length alone is kept within the device's custom
+// limits as DC_MINEXTENT and DC_MAXEXTENT report them: at each limit it stands, one
+// tenth of a millimetre past it is brought back to it.
+TEST_F(DevModeRoundTrip, ACustomSizeByWidthAndLengthStaysWithinTheExtents)
+{
+    const long smallest = Capability(DC_MINEXTENT), largest = Capability(DC_MAXEXTENT);
+    ASSERT_GT(smallest, 0);
+    ASSERT_GT(largest, smallest);
+    const int minWidth = LOWORD(smallest), minLength = HIWORD(smallest);
+    const int maxWidth = LOWORD(largest), maxLength = HIWORD(largest);
+    const struct {
+        const char* what;
+        int width, length, wantWidth, wantLength;
+    } rows[] = {
+        {"at the smallest", minWidth, minLength, minWidth, minLength},
+        {"below the smallest", minWidth - 1, minLength - 1, minWidth, minLength},
+        {"at the largest", maxWidth, maxLength, maxWidth, maxLength},
+        {"above the largest", maxWidth + 1, maxLength + 1, maxWidth, maxLength},
+    };
+    for (const auto& row : rows) {
+        Bytes in = defaults;
+        DEVMODEW& d = As(in);
+        d.dmPaperSize = 0, d.dmPaperWidth = short(row.width), d.dmPaperLength = short(row.length);
+        d.dmFields |= DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH;
+        const Bytes out = Ask(&in);
+        EXPECT_EQ(DMPAPER_USER, As(out).dmPaperSize) << row.what;
+        EXPECT_EQ(row.wantWidth, As(out).dmPaperWidth) << row.what;
+        EXPECT_EQ(row.wantLength, As(out).dmPaperLength) << row.what;
     }
 }
 

@@ -515,3 +515,23 @@ TEST(RecordsStoreNames, OnlyAbsoluteNamesInsideASpoolFolderAreTaken)
     EXPECT_FALSE(Store::AddSpoolFolder(RWWString(L"C:\\spool\\..\\elsewhere")));
     EXPECT_FALSE(Store::AddSpoolFolder(RWWString()));
 }
+
+// A spool folder the module removed is forgotten: a name inside it is no longer taken.
+TEST(RecordsStoreNames, AForgottenSpoolFolderIsNoLongerTaken)
+{
+    const std::string folder = TempPath::Folder() + "\\forgotten-spool";
+    const RWWString wide(folder.c_str(), RWWString::multiByte);
+    const RWCString name((folder + "\\page.rec").c_str());
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    ASSERT_TRUE(Store::AddSpoolFolder(wide));
+    {
+        Store store(name, 1, 1);
+        EXPECT_FALSE(store.HasFailed());
+    }
+    Store::ForgetSpoolFolder(wide);
+    {
+        Store store(name, 1, 1);
+        EXPECT_TRUE(store.HasFailed());
+    }
+    EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
+}

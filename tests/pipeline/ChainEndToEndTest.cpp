@@ -143,8 +143,7 @@ TEST_F(ChainTest, ASpoolFailureAtPageThreeEndsTheBookletOnce)
     Put(Job(producer), FeatureId::kBookletPrinting, 1);
     GiveBookletPaper(*producer, Job(producer));
     Job(producer)->Add(Letter());
-    const RWWString folder = GPageSpoolFilter::SpoolFolder(producer);
-    services_->MakeFolder(folder);
+    const RWWString folder = GPageSpoolFilter::JobSpoolFolder(producer);
     const std::string blocker = Narrow(folder) + "\\3.pg";
     ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
     PageDrawJob job;

@@ -146,8 +146,7 @@ TEST_F(ProducerTest, KeyZeroNamesThe26thPage1aAndAStaleFileIsReplaced)
     ReverseTestFilter* filter = new ReverseTestFilter;
     PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
     producer->fixedKey = true, producer->key = 0;
-    const RWWString folder = GPageSpoolFilter::SpoolFolder(producer);
-    services_->MakeFolder(folder);
+    const RWWString folder = GPageSpoolFilter::JobSpoolFolder(producer);
     const std::string stale = Narrow(folder) + "\\1a.rpg";
     ASSERT_TRUE(WriteFileBytes(stale, {1, 2, 3}));
     PageDrawJob job;
@@ -170,9 +169,8 @@ TEST_F(ProducerTest, ASpoolFailureGives2LetsLaterCommandsPassAndLeavesTheLockFre
     ReverseTestFilter* filter = new ReverseTestFilter;
     PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
     producer->fixedKey = true, producer->key = 0;
-    const RWWString folder = GPageSpoolFilter::SpoolFolder(producer);
+    const RWWString folder = GPageSpoolFilter::JobSpoolFolder(producer);
     // A folder where page 3's file must go: the page cannot be spooled.
-    services_->MakeFolder(folder);
     const std::string blocker = Narrow(folder) + "\\3.rpg";
     ASSERT_TRUE(CreateDirectoryA(blocker.c_str(), nullptr));
 
@@ -415,6 +413,49 @@ TEST_F(ProducerTest, APageLargerThanTheBoundReachesItsFileBeforeItEnds)
     EXPECT_EQ(1, std::count(events.begin(), events.end(), "OnPageEnd 710"));
     EXPECT_EQ(44, std::count_if(events.begin(), events.end(),
                                 [](const std::string& e) { return e.rfind("OnPassThrough", 0) == 0; }));
+}
+
+// A folder that is there before the job may be anyone's: the job spools into one it made
+// under the next free name, leaves the other as it found it, and fails to start when
+// every name is taken.
+TEST_F(ProducerTest, ASpoolFolderThatIsThereBeforehandIsNotUsed)
+{
+    MarkingWriter* writer = new MarkingWriter;
+    ReverseTestFilter* filter = new ReverseTestFilter;
+    PageDrawProducer* producer = MakeProducer(L"FILE:", {filter}, writer);
+    const std::string first = Narrow(GPageSpoolFilter::SpoolFolder(producer));
+    const std::string leaf = first.substr(first.rfind('\\') + 1);
+    ASSERT_TRUE(CreateDirectoryA(first.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(first + "\\keep", {1}));
+    PageDrawJob job;
+    job.pages = 2;
+    job.draw = [&](GCommandProducer& p, uint32_t n) {
+        const uint16_t status = PageDrawJob::MarkPage(p, n);
+        EXPECT_EQ(first + ".1\\", Narrow(filter->GetPageFileName()).substr(0, first.size() + 3));
+        return status;
+    };
+    EXPECT_EQ(0, job.Run(*producer));
+    EXPECT_EQ(Marks(2, 1), writer->marks);
+    EXPECT_EQ((std::vector<std::string>{leaf, "keep"}), TempFiles()) << "the job's own folder is gone";
+
+    // The first name and the next 63 are taken.
+    std::vector<std::string> taken;
+    for (int n = 1; n < 64; ++n) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%x", n);
+        taken.push_back(first + suffix);
+        ASSERT_TRUE(CreateDirectoryA(taken.back().c_str(), nullptr));
+    }
+    GCountedRef started(producer->GetChainHead()->ReceiveCommand(producer->StartDocument(L"doc", L"FILE:")));
+    ASSERT_NE(nullptr, started.Get());
+    ASSERT_EQ(714, started->ClassId());
+    EXPECT_EQ(GPageSpoolFilter::kSpoolFailed, static_cast<GErrorCommand*>(started.Get())->GetCode());
+    GCountedRef aborted(producer->GetChainHead()->ReceiveCommand(new GJobAbort(0)));
+    producer->CloseFontPool();
+    for (const std::string& folder : taken)
+        EXPECT_TRUE(RemoveDirectoryA(folder.c_str())) << folder;
+    EXPECT_EQ(0, std::remove((first + "\\keep").c_str()));
+    EXPECT_TRUE(RemoveDirectoryA(first.c_str()));
 }
 
 // Without an absolute temporary folder the filter does not start: the document start

@@ -2,6 +2,7 @@
 
 #include "TestPrinter.h"
 #include "model/GLocaleInfo.h"
+#include "model/MPersistentCompositeOnDisk.h"
 #include "printer/GDriverObject.h"
 
 #include <gtest/gtest.h>
@@ -264,7 +265,7 @@ TEST(Win32Locale, MissingKeyGivesDefaultsAndMissingValuesTheirOwn)
 }
 
 // The environment is put back by the last steps, as far as the test changed it.
-TEST(Win32TempDirectory, PrinterSettingThenTmpThenTempThenSpoolFolder)
+TEST(Win32TempDirectory, PrinterSettingThenTmpThenTempThenTheSpoolFolderInTheWindowsFolder)
 {
     ASSERT_TRUE(TestPrinter::Shared().Installed()) << TestPrinter::Shared().Failure();
     Win32Services* services = new Win32Services;
@@ -275,8 +276,10 @@ TEST(Win32TempDirectory, PrinterSettingThenTmpThenTempThenSpoolFolder)
     SetEnvironmentVariableW(L"TMP", L"C:\\from-tmp");
     SetEnvironmentVariableW(L"TEMP", L"C:\\from-temp");
     ASSERT_EQ(1, services->SetPrinterDataString(&driver, L"TempDirectoryLocation", L"C:\\from-printer"));
-    const wchar_t* expected[] = {L"C:\\from-printer", L"C:\\from-tmp", L"C:\\from-temp",
-                                 L"\\SystemRoot\\System32\\Spool\\Printers"};
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring spool = std::wstring(windows) + L"\\System32\\Spool\\Printers";
+    const wchar_t* expected[] = {L"C:\\from-printer", L"C:\\from-tmp", L"C:\\from-temp", spool.c_str()};
     for (int step = 0; step < 4; ++step) {
         RWWString path;
         services->GetTempDirectory(path, &driver);
@@ -288,6 +291,43 @@ TEST(Win32TempDirectory, PrinterSettingThenTmpThenTempThenSpoolFolder)
     }
     for (int i = 0; i < 2; ++i)
         SetEnvironmentVariableW(i ? L"TEMP" : L"TMP", lengths[i] && lengths[i] < 1024 ? saved[i] : nullptr);
+}
+
+// A folder rooted in a drive or a share comes in the full form the spool folder's check
+// takes; a relative one stays as named, and the check refuses it.
+TEST(Win32TempDirectory, AFolderRootedInADriveOrAShareIsMadeFullARelativeOneIsNot)
+{
+    ASSERT_TRUE(TestPrinter::Shared().Installed()) << TestPrinter::Shared().Failure();
+    Win32Services* services = new Win32Services;
+    GDriverObject driver(TestPrinter::Shared().Name().c_str());
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    const std::wstring inWindows = std::wstring(windows) + L"\\Temp";
+    const struct {
+        const wchar_t* named;
+        const wchar_t* given;
+        bool taken;
+    } rows[] = {
+        {L"C:/Temp", L"C:\\Temp", true},
+        {L"\\\\?\\C:\\Temp", L"C:\\Temp", true},
+        {L"\\\\?\\UNC\\server\\share\\Temp", L"\\\\server\\share\\Temp", true},
+        {L"C:\\Temp\\..\\Spool", L"C:\\Spool", true},
+        {L"\\SystemRoot\\Temp", inWindows.c_str(), true},
+        // A verbatim name whose plain form would name another folder.
+        {L"\\\\?\\C:\\Temp\\..\\Spool", L"\\\\?\\C:\\Temp\\..\\Spool", false},
+        {L"Temp", L"Temp", false},
+        {L"C:Temp", L"C:Temp", false},
+        {L"\\Temp", L"\\Temp", false},
+        {L"\\\\.\\C:\\Temp", L"\\\\.\\C:\\Temp", false},
+    };
+    for (const auto& row : rows) {
+        ASSERT_EQ(1, services->SetPrinterDataString(&driver, L"TempDirectoryLocation", row.named));
+        RWWString path;
+        services->GetTempDirectory(path, &driver);
+        EXPECT_STREQ(row.given, path.Data()) << row.named;
+        EXPECT_EQ(row.taken, MPersistentCompositeOnDisk::IsAbsoluteFolder(path)) << row.named;
+    }
+    EXPECT_EQ(1, services->DeletePrinterDriverDataValue(&driver, L"TempDirectoryLocation"));
 }
 
 } // namespace

@@ -36,6 +36,8 @@ constexpr RWClassID kNullCommandClass = 712;
 constexpr RWClassID kErrorClass = 714;
 constexpr RWClassID kNoCommandClass = 715;
 constexpr RWClassID kDocumentBreakClass = 718;
+// How many names a job tries for its spool folder before the job fails.
+constexpr uint32_t kMostFolderNames = 64;
 
 RWWString Hex(uint32_t value)
 {
@@ -156,27 +158,40 @@ RWWString GPageSpoolFilter::SpoolFolder(GDriverObject* driver)
     return folder;
 }
 
+// A folder that is there already may be anyone's, open to anyone or leading elsewhere:
+// the job's files go only into a folder the job made itself, under the first free name.
 RWWString GPageSpoolFilter::JobSpoolFolder(GCommandProducer* producer)
 {
     if (producer && !producer->GetSpoolFolder().IsNull())
         return producer->GetSpoolFolder();
-    const RWWString folder = SpoolFolder(producer);
+    const RWWString first = SpoolFolder(producer);
     GOSFactory* services = GOSFactory::Instance();
-    if (services && !folder.IsNull() && services->MakeFolder(folder) && producer)
-        producer->SetSpoolFolder(folder);
-    return folder;
+    if (!services || first.IsNull())
+        return RWWString();
+    for (uint32_t attempt = 0; attempt < kMostFolderNames; ++attempt) {
+        RWWString folder(first);
+        if (attempt > 0)
+            folder.Append(L'.').Append(Hex(attempt));
+        if (services->MakeFolder(folder)) {
+            if (producer)
+                producer->SetSpoolFolder(folder);
+            return folder;
+        }
+    }
+    return RWWString();
 }
 
+// The folder stays the job's while another of its filters still has files in it: the
+// last removal takes it.
 void GPageSpoolFilter::RemoveSpoolFolder(GDriverObject* driver)
 {
     GCommandProducer* producer = dynamic_cast<GCommandProducer*>(driver);
-    const RWWString folder =
-        producer && !producer->GetSpoolFolder().IsNull() ? producer->GetSpoolFolder() : SpoolFolder(driver);
-    if (producer)
-        producer->SetSpoolFolder(RWWString());
     GOSFactory* services = GOSFactory::Instance();
-    if (services && !folder.IsNull())
-        services->RemoveFolder(folder);
+    if (!producer || producer->GetSpoolFolder().IsNull() || !services ||
+        !services->RemoveFolder(producer->GetSpoolFolder()))
+        return;
+    MPersistentCompositeOnDisk::ForgetSpoolFolder(producer->GetSpoolFolder());
+    producer->SetSpoolFolder(RWWString());
 }
 
 GCommandComposite* GPageSpoolFilter::ReplayComposite() const

@@ -78,12 +78,16 @@ public:
     int16_t OnPageEnd(GPageEnd& command) override;
     int16_t OnJobAbort(GJobAbort& command) override;
 
-    // The folder of this process's spool files for the driver object.
+    // The first name of this process's spool folders for the driver object: inside the
+    // temporary folder, named after the process; empty without an absolute temporary
+    // folder.
     static RWWString SpoolFolder(GDriverObject* driver);
-    // That folder for a job: made by the first of the job's filters that spools, then
-    // taken as it is by the others.
+    // The job's own spool folder: made afresh, under the first of the process's names
+    // that is not there yet, by the first of the job's filters that spools, then taken as
+    // it is by the others; empty when no folder could be made.
     static RWWString JobSpoolFolder(GCommandProducer* producer);
-    // Removes that folder when it is empty; the job makes it again when it spools again.
+    // Removes the job's folder when it is empty; the job makes a new one when it spools
+    // again.
     static void RemoveSpoolFolder(GDriverObject* driver);
 
     uint32_t IsHoldingDocument() const { return held_; }

@@ -303,6 +303,17 @@ void GDevModeConverter::CustomLimits(GObjectBase* tree, int32_t smallest[2], int
     }
 }
 
+bool GDevModeConverter::AsksSizeByDimensions(const void* devMode)
+{
+    const uint32_t fields = PresentFields(devMode);
+    const uint32_t sized = DM_PAPERWIDTH | DM_PAPERLENGTH;
+    uint16_t code = 0;
+    return (fields & sized) == sized && int16_t(Word(devMode, kPaperWidthAt)) > 0 &&
+           int16_t(Word(devMode, kPaperLengthAt)) > 0 &&
+           (!(fields & DM_PAPERSIZE) || Word(devMode, kPaperSizeAt) == 0) && driver_ &&
+           driver_->GetPoolValue(kCustomPaper, code);
+}
+
 // ---- The public fields as one table ----
 //
 // Each row names a field's dmFields bits, where it lies in the DEVMODE and the feature it
@@ -401,7 +412,7 @@ const GDevModeConverter::FieldRules::Row GDevModeConverter::FieldRules::kRows[] 
     {DM_PAPERWIDTH, kPaperWidthAt, FeatureId::kCustomWidth, nullptr, nullptr, &FieldRules::CheckWidth, false},
     {DM_PAPERLENGTH, kPaperLengthAt, FeatureId::kCustomLength, nullptr, nullptr, &FieldRules::CheckLength, false},
     {DM_PAPERSIZE, kPaperSizeAt, FeatureId::kPaperSize, &FieldRules::IntoPaper, &FieldRules::OutPaper,
-     &FieldRules::CheckPaper, false},
+     &FieldRules::CheckPaper, true},
     {DM_DEFAULTSOURCE, kDefaultSourceAt, FeatureId::kPaperSource, &FieldRules::IntoSource, &FieldRules::OutSource,
      &FieldRules::CheckSource, false},
     {DM_COPIES, kCopiesAt, FeatureId::kCopies, &FieldRules::IntoCopies, &FieldRules::OutCopies,
@@ -564,15 +575,20 @@ uint32_t GDevModeConverter::FieldRules::CheckLength(FieldWalk& w)
     return length >= smallest[1] && length <= largest[1] ? 0 : DM_PAPERLENGTH;
 }
 
-// Paper size, and the custom size within the device's limits.
+// Paper size, and the custom size within the device's limits. A width and a length
+// without a paper size ask for the custom size, as the platform documents it.
 void GDevModeConverter::FieldRules::IntoPaper(FieldWalk& w)
 {
     GDriverObject* driver = w.self.driver_;
     if (!driver)
         return;
-    uint16_t paper = 0;
-    if (!driver->GetPoolKey(uint16_t(w.Field(kPaperSizeAt)), paper))
-        paper = driver->DefaultPaperCode();
+    uint16_t paper = kCustomPaper;
+    if (!w.self.AsksSizeByDimensions(w.bytes)) {
+        if (!(w.fields & DM_PAPERSIZE))
+            return;
+        if (!driver->GetPoolKey(uint16_t(w.Field(kPaperSizeAt)), paper))
+            paper = driver->DefaultPaperCode();
+    }
     Write(w.tree, FeatureId::kPaperSize, paper);
     if (paper != kCustomPaper)
         return;
@@ -627,10 +643,14 @@ void GDevModeConverter::FieldRules::OutPaper(FieldWalk& w)
     }
 }
 
-// Paper size: strictly, then loosely when the device allows it.
+// Paper size: strictly, then loosely when the device allows it. A paper size of 0 with
+// a width and a length asks for the custom size, whose limits the width and length rows
+// judge.
 uint32_t GDevModeConverter::FieldRules::CheckPaper(FieldWalk& w)
 {
     GDriverObject* driver = w.self.driver_;
+    if (w.self.AsksSizeByDimensions(w.bytes))
+        return 0;
     const uint16_t paper = uint16_t(w.Field(kPaperSizeAt));
     const int16_t x = int16_t(w.self.GetXResolution()), y = int16_t(w.self.GetYResolution());
     const bool fits = driver && (driver->FindMedia(w.Angle(), x, y, 1, paper) ||

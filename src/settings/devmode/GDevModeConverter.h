@@ -65,6 +65,10 @@ protected:
     // The smallest and largest custom size in tenths of a millimetre at the tree's
     // resolution; 0 to 32767 without a media pool or a positive resolution.
     void CustomLimits(GObjectBase* tree, int32_t smallest[2], int32_t largest[2]);
+    // True when a DEVMODE from outside asks for a custom size by its width and length
+    // alone: both flagged and positive, with no paper size (unflagged or 0), on a device
+    // that offers the custom size.
+    bool AsksSizeByDimensions(const void* devMode);
     // dmDeviceName := the printer name, at most 31 characters and a 0.
     void WriteDeviceName(uint8_t* devMode);
 

@@ -120,9 +120,9 @@ int GDriverDevMode::FromDevMode(const DEVMODEW* devMode, GObjectBase* tree)
     if (!devMode || !tree || Word(devMode, kSizeAt) < kFormFieldsEnd || !(PresentFields(devMode) & DM_FORMNAME))
         return result;
     // The form name chooses the paper for the form source, and whenever the DEVMODE
-    // names a form without a paper size.
+    // names a form without a paper size or a custom size's width and length.
     const bool formSource = int16_t(Word(devMode, kDefaultSourceAt)) == DMBIN_FORMSOURCE;
-    if (!formSource && (PresentFields(devMode) & DM_PAPERSIZE))
+    if (!formSource && ((PresentFields(devMode) & DM_PAPERSIZE) || AsksSizeByDimensions(devMode)))
         return result;
     GValueAttribute* paper = ValueIn(tree, FeatureId::kPaperSize);
     if (!paper || !driver_)
