@@ -256,6 +256,29 @@ TEST_F(DocumentEvents, InformationContextCopyIsNotStamped)
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
 }
 
+// RESETDCPRE stamps its copy as CREATEDCPRE does for a DC, here on an information
+// context whose own copy has no stamp.
+TEST_F(DocumentEvents, ResetDcCopyIsStamped)
+{
+    std::vector<uint8_t> bytes = DevModeBytes(200);
+    DEVMODEW* first = nullptr;
+    ASSERT_EQ(1, CreatePre(reinterpret_cast<DEVMODEW*>(bytes.data()), first, TRUE));
+    g_last->SetAppFlags(0x00C0FFEE);
+    DEVMODEW* devMode = reinterpret_cast<DEVMODEW*>(bytes.data());
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, Event(DOCUMENTEVENT_RESETDCPRE, sizeof devMode, &devMode, sizeof copy, &copy));
+    ASSERT_NE(nullptr, copy);
+    const uint8_t* copied = reinterpret_cast<const uint8_t*>(copy);
+    EXPECT_EQ(0, memcmp(bytes.data(), copied, 200));
+    uint32_t flags = 0;
+    int16_t bias = 0;
+    memcpy(&flags, copied + 256, 4);
+    memcpy(&bias, copied + 260, 2);
+    EXPECT_EQ(0x00C0FFEEu, flags);
+    EXPECT_EQ(ExpectedBias(), bias);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
 // Sound behaviour: copies never handed back through POST are freed at DELETEDC.
 TEST_F(DocumentEvents, DeleteDcFreesCopiesLeftBehind)
 {

@@ -9,6 +9,7 @@
 
 struct RegisteredSample {
     const char* name; // the name the class is registered under
+    RWClassID classId; // the class id, written out as the class's own description gives it
     std::function<RWCollectable*()> make; // empty: the factory makes none; it is stored inside its holder
 };
 

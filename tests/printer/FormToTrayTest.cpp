@@ -47,6 +47,34 @@ TEST(GFormToTrayDatabaseRows, DefaultsAnswerForMissingRowsAndDoNotCustomize)
     EXPECT_EQ(0, database.IsCustomized());
 }
 
+// Stored data may hold two rows for one key: the first answers, and setting or removing
+// the key leaves no row of it behind.
+TEST(GFormToTrayDatabaseRows, AKeyWithTwoRowsLosesBoth)
+{
+    for (bool reset : {false, true}) {
+        SCOPED_TRACE(reset);
+        GFormToTrayDatabase database(510);
+        database.GetAssociations().Add(new GFormToTrayAssociation(4, 1, 20));
+        database.SetAssociation(5, 3, 30);
+        database.GetAssociations().Add(new GFormToTrayAssociation(4, 2, 40));
+        EXPECT_EQ(1, database.GetFirstValue(4));
+        EXPECT_EQ(20, database.GetSecondValue(4));
+        std::vector<uint16_t> keys;
+        if (reset) {
+            database.SetAssociation(4, 6, 60);
+            database.ListKeys(keys);
+            EXPECT_EQ((std::vector<uint16_t>{5, 4}), keys);
+            EXPECT_EQ(6, database.GetFirstValue(4));
+            EXPECT_EQ(0, database.ContainsFirstValue(2));
+        } else {
+            database.RemoveAssociation(4);
+            database.ListKeys(keys);
+            EXPECT_EQ(std::vector<uint16_t>{5}, keys);
+            EXPECT_EQ(0, database.HasKey(4));
+        }
+    }
+}
+
 TEST(GFormToTrayDatabaseStore, DefaultsAreNeverStoredAndComeBackFromTheConstructor)
 {
     GFormToTrayDatabase database(510);

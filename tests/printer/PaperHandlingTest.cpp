@@ -85,6 +85,13 @@ TEST(GPaperHandlingDeviceOptions, ModeCountAndSelectionRules)
     EXPECT_EQ(2u, removed->Entries());
     EXPECT_EQ(17, device.GetSelectedOption());
     EXPECT_EQ(nullptr, device.RemoveOption(0));
+    // Removing an option that is not selected leaves the selection alone, even one
+    // without a configuration before options that have one.
+    EXPECT_EQ(1, device.SelectOption(1));
+    removed.reset(device.RemoveOption(17));
+    ASSERT_NE(nullptr, removed);
+    EXPECT_EQ(1, device.GetSelectedOption());
+    EXPECT_EQ((std::vector<uint16_t>{1, 2}), Options(device));
 
     std::unique_ptr<GPaperHandlingDevice> copy(device.Copy());
     EXPECT_EQ(device.FindOption(2), copy->FindOption(2));

@@ -59,6 +59,8 @@ TEST(GNRAProviderLink, ARunningAgentIsFoundCountedAndAnswers)
     EXPECT_EQ(agent.Window(), provider.GetAgentWindow());
     EXPECT_EQ(RegisterWindowMessageW(L"QZNRA_CLIENT_REQUEST"), provider.GetRequestMessage());
     EXPECT_TRUE(provider.Request(6));
+    // An error left from before the request is not the request's.
+    SetLastError(0xdeadbeef);
     EXPECT_TRUE(provider.Request(1));
     EXPECT_EQ(2, agent.Requests());
     // Any other mask is no service of this provider, agent or not.
