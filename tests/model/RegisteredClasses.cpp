@@ -356,6 +356,7 @@ const std::vector<RegisteredSample>& RegisteredSamples()
         {"RWHashTable", 0x805E, [] { return new RWHashTable; }},
         {"RWSet", 0x802B, [] { return new RWSet; }},
         {"RWIdentitySet", 0x8025, [] { return new RWIdentitySet; }},
+        // The concrete font file reader is the program's own: its id is the one the class chose.
         {"GTTWin32FontFileReader", 857, [] { return new GTTWin32FontFileReader(RWWString(L"font.ttf"), 7); }},
         {"GTTTableCache", 872, [] { return new GTTTableCache; }},
         {"GGlyphCache", 869, [] { return new GGlyphCache; }},

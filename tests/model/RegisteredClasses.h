@@ -1,5 +1,6 @@
 // One sample object for every class registered with the class factory, filled where the
-// class has members. A class added later adds its row to RegisteredClasses.cpp.
+// class has members, with its class id written out. A class added later adds its row to
+// RegisteredClasses.cpp.
 #pragma once
 
 #include "foundation/RWCollectable.h"

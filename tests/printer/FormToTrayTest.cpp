@@ -1,5 +1,6 @@
 // The form-to-tray database: answers for missing and default rows, one row per key, and
 // a stored form without the defaults.
+#include "model/GCountedRef.h"
 #include "model/GValueAttribute.h"
 #include "printer/GFormToTrayAssociation.h"
 #include "printer/GFormToTrayDatabase.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 TEST(GFormToTrayDatabaseRows, DefaultsAnswerForMissingRowsAndDoNotCustomize)
 {
@@ -73,6 +75,22 @@ TEST(GFormToTrayDatabaseRows, AKeyWithTwoRowsLosesBoth)
             EXPECT_EQ(0, database.HasKey(4));
         }
     }
+}
+
+// The rows' composite lives inside the database, as made, as read and as copied: a
+// counted holder that lets it go never deletes it.
+TEST(GFormToTrayDatabaseRows, TheRowCompositeIsDeletedByItsDatabaseOnly)
+{
+    GFormToTrayDatabase made(510), read;
+    made.SetAssociation(1, 2, 3);
+    std::unique_ptr<GFormToTrayDatabase> copy(made.Copy());
+    for (GFormToTrayDatabase* database : {&made, &read, copy.get()}) {
+        GAttributeComposite& rows = database->GetAssociations();
+        ASSERT_TRUE(rows.IsEmbedded());
+        { GCountedRef holder(&rows); }
+        EXPECT_EQ(-1, rows.References());
+    }
+    EXPECT_EQ(2, copy->GetFirstValue(1));
 }
 
 TEST(GFormToTrayDatabaseStore, DefaultsAreNeverStoredAndComeBackFromTheConstructor)
