@@ -1162,10 +1162,16 @@ TEST_F(DocumentEvents, AWatermarkNameNotInTheListDrawsNothing)
     GObjectBase* selection = Group(Group(settings, FeatureId::kDocumentSettings), FeatureId::kWatermarkDefinition);
     SetFeature(selection, FeatureId::kWatermarkPageRule, 0);
     SetFeature(selection, FeatureId::kWatermarkGate, 0);
-    Drop(selection, FeatureId::kWatermarkSelected);
-    selection->Add(new GStringAttribute("No Such Watermark", FeatureId::kWatermarkSelected));
-    EXPECT_EQ(1, g_last->DocumentEvents().PrepareWatermark());
-    EXPECT_EQ(0u, g_last->DocumentEvents().WatermarkMode());
+    // A listed name that only starts with the selected name is not that name.
+    GAttributeComposite* listed = new GAttributeComposite(0);
+    listed->Add(new GStringAttribute("Quarterly Draft", FeatureId::kWatermarkName));
+    Group(Group(settings, FeatureId::kPrinterLists), FeatureId::kWatermarkList)->Add(listed);
+    for (const char* name : {"No Such Watermark", "Quarterly"}) {
+        Drop(selection, FeatureId::kWatermarkSelected);
+        selection->Add(new GStringAttribute(name, FeatureId::kWatermarkSelected));
+        EXPECT_EQ(1, g_last->DocumentEvents().PrepareWatermark()) << name;
+        EXPECT_EQ(0u, g_last->DocumentEvents().WatermarkMode()) << name;
+    }
     EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
     EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
     EXPECT_EQ(nullptr, Find(g_last->escapes, 0x303EB8ED));
