@@ -256,6 +256,29 @@ TEST_F(DocumentEvents, InformationContextCopyIsNotStamped)
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
 }
 
+// RESETDCPRE stamps its copy as CREATEDCPRE does for a DC, here on an information
+// context whose own copy has no stamp.
+TEST_F(DocumentEvents, ResetDcCopyIsStamped)
+{
+    std::vector<uint8_t> bytes = DevModeBytes(200);
+    DEVMODEW* first = nullptr;
+    ASSERT_EQ(1, CreatePre(reinterpret_cast<DEVMODEW*>(bytes.data()), first, TRUE));
+    g_last->SetAppFlags(0x00C0FFEE);
+    DEVMODEW* devMode = reinterpret_cast<DEVMODEW*>(bytes.data());
+    DEVMODEW* copy = nullptr;
+    ASSERT_EQ(1, Event(DOCUMENTEVENT_RESETDCPRE, sizeof devMode, &devMode, sizeof copy, &copy));
+    ASSERT_NE(nullptr, copy);
+    const uint8_t* copied = reinterpret_cast<const uint8_t*>(copy);
+    EXPECT_EQ(0, memcmp(bytes.data(), copied, 200));
+    uint32_t flags = 0;
+    int16_t bias = 0;
+    memcpy(&flags, copied + 256, 4);
+    memcpy(&bias, copied + 260, 2);
+    EXPECT_EQ(0x00C0FFEEu, flags);
+    EXPECT_EQ(ExpectedBias(), bias);
+    EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
+}
+
 // Sound behaviour: copies never handed back through POST are freed at DELETEDC.
 TEST_F(DocumentEvents, DeleteDcFreesCopiesLeftBehind)
 {
@@ -1139,10 +1162,16 @@ TEST_F(DocumentEvents, AWatermarkNameNotInTheListDrawsNothing)
     GObjectBase* selection = Group(Group(settings, FeatureId::kDocumentSettings), FeatureId::kWatermarkDefinition);
     SetFeature(selection, FeatureId::kWatermarkPageRule, 0);
     SetFeature(selection, FeatureId::kWatermarkGate, 0);
-    Drop(selection, FeatureId::kWatermarkSelected);
-    selection->Add(new GStringAttribute("No Such Watermark", FeatureId::kWatermarkSelected));
-    EXPECT_EQ(1, g_last->DocumentEvents().PrepareWatermark());
-    EXPECT_EQ(0u, g_last->DocumentEvents().WatermarkMode());
+    // A listed name that only starts with the selected name is not that name.
+    GAttributeComposite* listed = new GAttributeComposite(0);
+    listed->Add(new GStringAttribute("Quarterly Draft", FeatureId::kWatermarkName));
+    Group(Group(settings, FeatureId::kPrinterLists), FeatureId::kWatermarkList)->Add(listed);
+    for (const char* name : {"No Such Watermark", "Quarterly"}) {
+        Drop(selection, FeatureId::kWatermarkSelected);
+        selection->Add(new GStringAttribute(name, FeatureId::kWatermarkSelected));
+        EXPECT_EQ(1, g_last->DocumentEvents().PrepareWatermark()) << name;
+        EXPECT_EQ(0u, g_last->DocumentEvents().WatermarkMode()) << name;
+    }
     EXPECT_EQ(1, Event(DOCUMENTEVENT_STARTPAGE));
     EXPECT_EQ(1, Event(DOCUMENTEVENT_ENDPAGE));
     EXPECT_EQ(nullptr, Find(g_last->escapes, 0x303EB8ED));

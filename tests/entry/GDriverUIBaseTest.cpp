@@ -687,7 +687,8 @@ TEST_F(DriverUIBase, WithAUuidTheUsersWatermarkReplacesThePrintersOfTheSameName)
     // What the user keeps: scope 2 only goes back.
     std::unique_ptr<GObjectBase> lists(new GAttributeComposite(366));
     auto* list = new GAttributeComposite(378);
-    for (auto [text, scope] : {std::pair<const char*, uint16_t>{"Draft", 2}, {"Shared", 1}}) {
+    // "Dra" only starts the printer's "Draft": it replaces nothing and is added.
+    for (auto [text, scope] : {std::pair<const char*, uint16_t>{"Draft", 2}, {"Shared", 1}, {"Dra", 2}}) {
         auto* mark = new GAttributeComposite(0);
         mark->Add(new GStringAttribute(text, 384));
         mark->Add(new GValueAttribute(7, 999));  // the user's own content
@@ -698,7 +699,7 @@ TEST_F(DriverUIBase, WithAUuidTheUsersWatermarkReplacesThePrintersOfTheSameName)
     ASSERT_EQ(1, ui->SaveUserWatermarks(lists.get()));
     std::unique_ptr<GObjectBase> saved(ui->LoadObject(name));
     ASSERT_NE(nullptr, saved);
-    EXPECT_EQ(1u, saved->Entries());
+    EXPECT_EQ(2u, saved->Entries());
 
     // Merged into the printer's list: "Draft" replaced, scope 2.
     std::unique_ptr<GObjectBase> stored(ui->CreateDefaultSettings());
@@ -707,7 +708,7 @@ TEST_F(DriverUIBase, WithAUuidTheUsersWatermarkReplacesThePrintersOfTheSameName)
     ui->MergeUserWatermarks(printerLists);
     GObjectBase* merged = printerLists->FindById(378);
     ASSERT_NE(nullptr, merged);
-    EXPECT_EQ(2u, merged->Entries());
+    EXPECT_EQ(3u, merged->Entries());
     int drafts = 0;
     std::unique_ptr<GObjectIterator> it(merged->CreateIterator());
     while (it->Next()) {

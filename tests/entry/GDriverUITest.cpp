@@ -635,6 +635,13 @@ TEST_F(DriverUIObject, SetIdentityKeepsTheDevModeForTheSameNameAndDropsItForAnot
     EXPECT_EQ(nullptr, ui->GetDevModeObject());
     EXPECT_EQ(RWWString((name + L"x").c_str()), ui->GetPrinterName());
     ui->SetIdentity(PrinterIdentity(nullptr, name.c_str(), 1));
+    // A name that the held one only starts with names another printer too.
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    ASSERT_NE(nullptr, ui->GetDevModeObject());
+    const std::wstring shorter = name.substr(0, name.size() - 1);
+    ui->SetIdentity(PrinterIdentity(nullptr, shorter.c_str(), 1));
+    EXPECT_EQ(nullptr, ui->GetDevModeObject());
+    ui->SetIdentity(PrinterIdentity(nullptr, name.c_str(), 1));
 }
 
 TEST_F(DriverUIObject, UsingTheOwnHandleNeedsOneOpen)

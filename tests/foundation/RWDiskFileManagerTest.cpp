@@ -298,8 +298,10 @@ TEST(RWDiskFileManagerDamage, CraftedHeadersAndListBlocksAreRejected)
         {{0xFF, 0xFF, 0xFF, 0xFF, 0x18}, {}, "[READERR] Read error"},
         {ten, {{8, 100}}, "[FLIST] Free list size error: expected 268, got 100"},
         {ten, {{12, 0x1235}}, "[MAGIC] Bad magic number: 4661 (should be 4660)"},
-        // A block count above the capacity of 32.
+        // A block count above the capacity of 32, or of 10, by one and by more.
+        {fresh, {{12 + 260, 33}}, "[FLIST] Free list size error: expected 32, got 33"},
         {fresh, {{12 + 260, 40}}, "[FLIST] Free list size error: expected 32, got 40"},
+        {ten, {{12 + 84, 11}}, "[FLIST] Free list size error: expected 10, got 11"},
         // Header words outside the file or not on a block boundary.
         {fresh, {{4, 100}}, "[LONGINDEX] Long index (100) out of range [0->2147483647]"},
         {fresh, {{4, 282}}, "[LONGINDEX] Long index (282) out of range [0->2147483647]"},
@@ -316,6 +318,10 @@ TEST(RWDiskFileManagerDamage, CraftedHeadersAndListBlocksAreRejected)
         {four,
          {{16, 296}, {20, 288}, {144, 8}, {148, 8}, {272, 2}},
          "[LONGINDEX] Long index (288) out of range [0->312]"},
+        // Two extents that overlap by one word.
+        {four,
+         {{16, 288}, {20, 292}, {144, 8}, {148, 8}, {272, 2}},
+         "[LONGINDEX] Long index (292) out of range [0->312]"},
     };
     for (const auto& c : cases) {
         TempPath path("crafted.dfm");
@@ -329,6 +335,31 @@ TEST(RWDiskFileManagerDamage, CraftedHeadersAndListBlocksAreRejected)
         EXPECT_TRUE(c.message[1] == 'R' ? capture.LastIs<RWFileError>() : capture.LastIs<RWExternalError>());
         EXPECT_FALSE(file.HasFreeList()) << c.message;
         EXPECT_EQ(kNone, file.Allocate(4)) << c.message;
+    }
+}
+
+// A first list block at its bounds opens: as many entries as it holds, extents that
+// touch each other, the first one at the end of the block itself.
+TEST(RWDiskFileManagerDamage, ListBlocksAtTheirBoundsAreAccepted)
+{
+    for (uint32_t capacity : {32u, 10u}) {
+        const uint32_t first = 12 + 4 + 8 * capacity + 8;
+        std::vector<uint8_t> bytes = capacity == 32 ? ManagedFile(0) : TenEntryFile();
+        std::vector<Patch> patches = {{4, first + 8 * capacity}, {12 + 4 + 8 * capacity, capacity}};
+        for (uint32_t i = 0; i < capacity; ++i) {
+            patches.push_back({16 + 4 * i, first + 8 * i});
+            patches.push_back({16 + 4 * capacity + 4 * i, 8});
+        }
+        PatchWords(bytes, patches);
+        bytes.resize(first + 8 * capacity);
+        TempPath path("bounds.dfm");
+        WriteFileBytes(path.str(), bytes);
+        TestErrorCapture capture;
+        RWDiskFileManager file(path.c_str());
+        EXPECT_TRUE(capture.Empty()) << capture.Last();
+        ASSERT_TRUE(file.HasFreeList()) << capacity;
+        EXPECT_EQ(capacity, Lists(file).extents.size());
+        EXPECT_EQ(first + 4, file.Allocate(4)) << capacity;
     }
 }
 
@@ -399,6 +430,34 @@ TEST(RWDiskFileManagerDamage, OffsetsOfNoBlockInUseAreNotFreed)
         EXPECT_EQ(1u, capture.Count()) << offset;
     }
     EXPECT_EQ(std::vector<Extent>({{288, 12}}), Lists(t.file).extents);
+}
+
+// A block whose length word was made to reach one word into its free neighbour, or
+// whose free extent so reaches into the block freed next, is given back twice in part:
+// refused, while a block that only touches a free extent joins it.
+TEST(RWDiskFileManagerDamage, AFreedBlockMayTouchAFreeExtentButNotOverlapIt)
+{
+    const struct {
+        uint32_t firstLength; // the length word of the first of the three neighbours
+        int freedFirst, freedSecond;
+        unsigned errors;
+        std::vector<Extent> extents;
+    } cases[] = {
+        {12, 1, 0, 0, {{288, 24}}},
+        {16, 1, 0, 1, {{300, 12}}},
+        {12, 0, 1, 0, {{288, 24}}},
+        {16, 0, 1, 1, {{288, 16}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.firstLength << " freed " << c.freedFirst << " first");
+        ThreeNeighbours t("overlap.dfm");
+        t.file.WriteAt(t.blocks[0] - 4, &c.firstLength, 4);
+        t.file.Deallocate(t.blocks[c.freedFirst]);
+        TestErrorCapture capture;
+        t.file.Deallocate(t.blocks[c.freedSecond]);
+        EXPECT_EQ(c.errors, capture.Count());
+        EXPECT_EQ(c.extents, Lists(t.file).extents);
+    }
 }
 
 TEST(RWDiskFileManagerDamage, RequestsTooLargeForTheFileFailWithoutWrapping)

@@ -165,6 +165,26 @@ TEST(RWEndianInStream, BadHeaderRaisesForEachByteAndReadingGoesOn)
     EXPECT_TRUE(none.Fail());
 }
 
+// Each of the five width bytes takes 1, 2, 4 or 8; a width between or past them raises
+// once and fails the stream, whichever field holds it.
+TEST(RWEndianInStream, EachHeaderWidthIsOneTwoFourOrEightBytes)
+{
+    const uint8_t good[] = {0x65, 0x73, 0x01, 0x00, 0x02, 0x04, 0x04, 0x02, 0x04};
+    for (size_t field = 4; field < RWEndianHeader::kSize; ++field) {
+        for (uint8_t width : {1, 2, 4, 8, 0, 3, 7, 9}) {
+            SCOPED_TRACE(testing::Message() << "byte " << field << " width " << int(width));
+            std::string header(good, good + sizeof good);
+            header[field] = char(width);
+            const bool supported = width == 1 || width == 2 || width == 4 || width == 8;
+            TestErrorCapture capture;
+            std::stringbuf buffer(header);
+            RWEndianInStream in(&buffer);
+            EXPECT_EQ(supported ? 0u : 1u, capture.Count());
+            EXPECT_EQ(!supported, in.Fail() != 0);
+        }
+    }
+}
+
 TEST(RWEndianInStream, UnsupportedStoredSizeFailsWithoutReading)
 {
     for (uint8_t size : {0, 3, 5, 16, 255}) {

@@ -182,6 +182,18 @@ TEST(RWHashTable, EqualityNeedsTheSameClassAndTheSameCounts)
     y.Insert(&a);
     EXPECT_TRUE(x != y); // same size, but b is missing
 
+    // Each member at most as often as in the other, both ways: {a, a, b} and {a, b, b}
+    // hold the same members the same number of times in all, but not each as often.
+    RWHashTable twiceA, twiceB;
+    InsertEach(twiceA, {&a, &a2, &b});
+    InsertEach(twiceB, {&a, &b, &b});
+    EXPECT_FALSE(twiceA.IsEqual(&twiceB));
+    EXPECT_FALSE(twiceB.IsEqual(&twiceA));
+    twiceB.Remove(&b);
+    twiceB.Insert(&a2);
+    EXPECT_TRUE(twiceA.IsEqual(&twiceB));
+    EXPECT_TRUE(twiceB.IsEqual(&twiceA));
+
     RWSet set, other;
     RWHashTable table;
     set.Insert(&a);

@@ -1,8 +1,17 @@
 #include "model/GPMLDescriptor.h"
 
+#include "foundation/RWFactory.h"
+
 #include "StoredForms.h"
 
 #include <gtest/gtest.h>
+
+TEST(GPMLDescriptorClass, IsClass956ByObjectAndByName)
+{
+    EXPECT_EQ(956, GPMLDescriptor().ClassId());
+    EXPECT_EQ(956, RWFactoryClassId(RWStringID("GPMLDescriptor")));
+    EXPECT_TRUE(GPMLDescriptor().IsKindOf(956));
+}
 
 TEST(GPMLDescriptorCompare, SameNameAndIdAreSameWhateverValueAndText)
 {

@@ -113,7 +113,8 @@ TEST(RecordsStoreFile, KeepsOneObjectAndItsIndexAcrossClosing)
 TEST(RecordsStoreFile, ReadsCompositesBackInOrderAndForwardsThroughProxies)
 {
     AllowTempSpoolFolder();
-    TempPath path("records-composite.rec"), inner("records-inner.rec");
+    // The inner file's name starts with the outer one's: it is still another store.
+    TempPath path("records-composite.rec"), inner("records-composite.rec2");
     Store store(RWCString(path.c_str()), 1, 1);
     MPersistentComposite* composite = new MPersistentComposite(10);
     for (uint16_t i = 0; i < 3; ++i)

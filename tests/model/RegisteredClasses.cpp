@@ -234,212 +234,213 @@ MPersistentComposite* SampleTree()
 const std::vector<RegisteredSample>& RegisteredSamples()
 {
     static const std::vector<RegisteredSample> samples = {
-        {"GValueAttribute", [] { return new GValueAttribute(0x1234, 10); }},
-        {"GValue32Attribute", [] { return new GValue32Attribute(0x89ABCDEF, 11); }},
-        {"GRangeAttribute", [] { return new GRangeAttribute(-3, 300, 5, 150, 12); }},
-        {"GStringAttribute", [] { return new GStringAttribute("name", 13); }},
-        {"GDisplayString", [] { return new GDisplayString(7, "text", "alt"); }},
-        {"GDisplayStringAttribute",
+        {"GValueAttribute", 763, [] { return new GValueAttribute(0x1234, 10); }},
+        {"GValue32Attribute", 789, [] { return new GValue32Attribute(0x89ABCDEF, 11); }},
+        {"GRangeAttribute", 762, [] { return new GRangeAttribute(-3, 300, 5, 150, 12); }},
+        {"GStringAttribute", 776, [] { return new GStringAttribute("name", 13); }},
+        {"GDisplayString", 786, [] { return new GDisplayString(7, "text", "alt"); }},
+        {"GDisplayStringAttribute", 787,
          [] { return new GDisplayStringAttribute(14, 2001, "Letter", "8.5 x 11"); }},
-        {"GEnumAttribute", [] { return Paper(15); }},
-        {"GAttributeComposite", [] { return Filled(new GAttributeComposite(2), [](GAttributeComposite& c) {
+        {"GEnumAttribute", 764, [] { return Paper(15); }},
+        {"GAttributeComposite", 757, [] { return Filled(new GAttributeComposite(2), [](GAttributeComposite& c) {
              c.Add(new GValueAttribute(1, 3));
              c.Add(Paper(4));
          }); }},
-        {"MPersistentComposite", [] { return SampleTree(); }},
-        {"GConfiguration", [] { return Filled(new GConfiguration(3), [](GConfiguration& c) {
+        {"MPersistentComposite", 752, [] { return SampleTree(); }},
+        {"GConfiguration", 759, [] { return Filled(new GConfiguration(3), [](GConfiguration& c) {
              c.Add(new GValueAttribute(1, 4));
              c.Add(new GConfiguration(5));
          }); }},
-        {"GBinaryData", [] { return new GBinaryData(new uint8_t[3]{1, 2, 3}, 3, 1, 6); }},
-        {"GCapabilities", [] { return new GCapabilities(5, 10, kCapabilityBits, 2); }},
-        {"GLocaleInfo", [] { return new GLocaleInfo(6); }},
-        {"GPMDVersionInfo", [] { return Filled(new GPMDVersionInfo(0x01020304, 0x05060708, 2, 9), [](GPMDVersionInfo& v) {
+        {"GBinaryData", 4, [] { return new GBinaryData(new uint8_t[3]{1, 2, 3}, 3, 1, 6); }},
+        {"GCapabilities", 1003, [] { return new GCapabilities(5, 10, kCapabilityBits, 2); }},
+        {"GLocaleInfo", 3, [] { return new GLocaleInfo(6); }},
+        {"GPMDVersionInfo", 1051, [] { return Filled(new GPMDVersionInfo(0x01020304, 0x05060708, 2, 9), [](GPMDVersionInfo& v) {
              v.AddString("a");
              v.AddString("bc");
          }); }},
-        {"GPMLDescriptor",
+        {"GPMLDescriptor", 956,
          [] { return Filled(new GPMLDescriptor(L"name", 42, 3), [](GPMLDescriptor& d) { d.SetText("t"); }); }},
-        {"GSelectionString", [] { return new GSelectionString("sel", 2, 4); }},
-        {"GResourceMapping", [] { return new GResourceMapping(100, 65, 66, 5); }},
-        {"GResourceMappingList", [] { return Filled(new GResourceMappingList(6), [](GResourceMappingList& l) {
+        {"GSelectionString", 1008, [] { return new GSelectionString("sel", 2, 4); }},
+        {"GResourceMapping", 1004, [] { return new GResourceMapping(100, 65, 66, 5); }},
+        {"GResourceMappingList", 1005, [] { return Filled(new GResourceMappingList(6), [](GResourceMappingList& l) {
              l.Add(new GResourceMapping(100, 65, 66, 7));
              l.Add(new GResourceMapping(101, 67, -1, 8));
          }); }},
-        {"MPersistentAssociation",
+        {"MPersistentAssociation", 771,
          [] { return new MPersistentAssociation(new GValueAttribute(1, 2), new GStringAttribute("v", 3), 4); }},
-        {"MAssociationList", [] { return Filled(new MAssociationList(40), [](MAssociationList& l) {
+        {"MAssociationList", 772, [] { return Filled(new MAssociationList(40), [](MAssociationList& l) {
              l.Add(new MPersistentAssociation(new GPersistableLong(1, 5), new GSelectionString("one", 1), 2));
              l.Add(new MPersistentAssociation(new GPersistableULong(2), new GBinaryData(nullptr, 0, 0)));
              l.Add(new MPersistentAssociation(nullptr, new GSelectionString("keyless", 3)));
          }); }},
-        {"GDynamicLibrary", [] { return new GDynamicLibrary(RWWString(L"ab")); }},
-        {"GBookletComposite",
+        {"GDynamicLibrary", 780, [] { return new GDynamicLibrary(RWWString(L"ab")); }},
+        {"GBookletComposite", 794,
          [] { return Filled(new GBookletComposite(1, 2), [](GBookletComposite& b) { b.AddPair(3, 4); }); }},
-        {"GOptMediaComposite",
+        {"GOptMediaComposite", 796,
          [] { return Filled(new GOptMediaComposite(1, 2), [](GOptMediaComposite& o) { o.AddValue(5); }); }},
-        {"GPersistableLong", [] { return new GPersistableLong(-5, 2); }},
-        {"GPersistableULong", [] { return new GPersistableULong(0xFFFFFFF0, 3); }},
-        {"GCountedPtr", nullptr},
-        {"GState", [] { return Filled(new GState(GState::kCurrentStateId), [](GState& s) {
+        {"GPersistableLong", 777, [] { return new GPersistableLong(-5, 2); }},
+        {"GPersistableULong", 778, [] { return new GPersistableULong(0xFFFFFFF0, 3); }},
+        {"GCountedPtr", 773, nullptr},
+        {"GState", 758, [] { return Filled(new GState(GState::kCurrentStateId), [](GState& s) {
              s.Add(new GValueAttribute(2, 10));
              s.Add(new GStringAttribute("tray", 11));
              s.Add(Filled(new GState(GState::kDocumentStateId), [](GState& d) { d.Add(new GValueAttribute(1, 30)); }));
              s.Add(Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }));
          }); }},
-        {"GChromafitAttribute", [] { return new GChromafitAttribute(21, 1, 2, 3, 4, 5, 6); }},
-        {"GChromafitEnhancedAttribute", [] { return new GChromafitEnhancedAttribute(22, 1, 2, 3, 4, 5, 6, 7, 8); }},
-        {"GChromafitEnhancedAttributeVer2",
+        {"GChromafitAttribute", 792, [] { return new GChromafitAttribute(21, 1, 2, 3, 4, 5, 6); }},
+        {"GChromafitEnhancedAttribute", 797, [] { return new GChromafitEnhancedAttribute(22, 1, 2, 3, 4, 5, 6, 7, 8); }},
+        {"GChromafitEnhancedAttributeVer2", 1201,
          [] { return new GChromafitEnhancedAttributeVer2(23, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10); }},
-        {"GColorMap", [] { return new GColorMap(0x1234, 9); }},
+        {"GColorMap", 791, [] { return new GColorMap(0x1234, 9); }},
         // Id 790 makes the enhanced halftone; the plain one is known by name only.
-        {"GHalftoneEnhanced", [] { return new GHalftoneEnhanced(0x1234, 9); }},
-        {"GNeutralGrays", [] { return new GNeutralGrays(0x1234, 9); }},
-        {"GEdgeControl", [] { return new GEdgeControl(0x1234, 9); }},
-        {"GSRGBColor", [] { return new GSRGBColor(0x1234, 9); }},
-        {"GSRGBExtension", [] { return new GSRGBExtension(0x1234, 9); }},
-        {"GDocumentStart", [] { return new GDocumentStart(L"doc", L"LPT1:", nullptr, 4); }},
-        {"GDocumentEnd", [] { return new GDocumentEnd(L"doc", L"file:", 5); }},
-        {"GPageStart", [] { return new GPageStart(new GState, 6); }},
-        {"GPageEnd", [] { return new GPageEnd(7); }},
-        {"GJobAbort", [] { return new GJobAbort(8); }},
+        {"GHalftoneEnhanced", 790, [] { return new GHalftoneEnhanced(0x1234, 9); }},
+        {"GNeutralGrays", 798, [] { return new GNeutralGrays(0x1234, 9); }},
+        {"GEdgeControl", 799, [] { return new GEdgeControl(0x1234, 9); }},
+        {"GSRGBColor", 800, [] { return new GSRGBColor(0x1234, 9); }},
+        {"GSRGBExtension", 1202, [] { return new GSRGBExtension(0x1234, 9); }},
+        {"GDocumentStart", 705, [] { return new GDocumentStart(L"doc", L"LPT1:", nullptr, 4); }},
+        {"GDocumentEnd", 706, [] { return new GDocumentEnd(L"doc", L"file:", 5); }},
+        {"GPageStart", 709, [] { return new GPageStart(new GState, 6); }},
+        {"GPageEnd", 710, [] { return new GPageEnd(7); }},
+        {"GJobAbort", 713, [] { return new GJobAbort(8); }},
         // Error commands are the same only with the very same failed command, which a read
         // makes anew: the row holds none.
-        {"GErrorCommand", [] { return new GErrorCommand(5, nullptr, 3); }},
-        {"GNoCommand", [] { return new GNoCommand(9); }},
+        {"GErrorCommand", 714, [] { return new GErrorCommand(5, nullptr, 3); }},
+        {"GNoCommand", 715, [] { return new GNoCommand(9); }},
         // A read-back command owns its bytes: the sample owns its own.
-        {"GPassThroughCommand", [] {
+        {"GPassThroughCommand", 608, [] {
              static const uint8_t bytes[] = {0x1B, 0x45, 0x00, 0xFF, 0x7F};
              return Filled(new GPassThroughCommand(bytes, 5, 767, 4), [](GPassThroughCommand& c) {
                  c.AdoptState(new GState(256));
                  c.MakeDataOwned();
              });
          }},
-        {"GDownloadHeaderCommand", [] { return new GDownloadHeaderCommand(-3, 5); }},
-        {"GNullCommand", [] { return new GNullCommand(new GState(256), 9); }},
-        {"GCommandCompositeOnDisk", [] { return Filled(new GCommandCompositeOnDisk, [](GCommandCompositeOnDisk& c) {
+        {"GDownloadHeaderCommand", 610, [] { return new GDownloadHeaderCommand(-3, 5); }},
+        {"GNullCommand", 712, [] { return new GNullCommand(new GState(256), 9); }},
+        {"GCommandCompositeOnDisk", 606, [] { return Filled(new GCommandCompositeOnDisk, [](GCommandCompositeOnDisk& c) {
              c.AdoptState(new GState(246));
          }); }},
-        {"GCommandComposite", [] { return Filled(new GCommandComposite(7), [](GCommandComposite& c) {
+        {"GCommandComposite", 605, [] { return Filled(new GCommandComposite(7), [](GCommandComposite& c) {
              c.Add(new GPageStart(1));
              c.Add(new GJobAbort(2));
          }); }},
-        {"GMedia", [] { return SampleMedia(1); }},
-        {"GMediaPool", [] { return Filled(new GMediaPool(190), [](GMediaPool& p) {
+        {"GMedia", 1002, [] { return SampleMedia(1); }},
+        {"GMediaPool", 1006, [] { return Filled(new GMediaPool(190), [](GMediaPool& p) {
              p.Add(SampleMedia(1));
              p.Add(SampleMedia(2));
          }); }},
-        {"GCustomMediaSize", [] { return new GCustomMediaSize(300, "Mine", 1, 210, 297, 192); }},
-        {"GMarginPool", [] { return Filled(new GMarginPool(959), [](GMarginPool& p) {
+        {"GCustomMediaSize", 775, [] { return new GCustomMediaSize(300, "Mine", 1, 210, 297, 192); }},
+        {"GMarginPool", 1014, [] { return Filled(new GMarginPool(959), [](GMarginPool& p) {
              GMarginEntry entry = {};
              entry.byOrientation[3] = {1, 2, 3, 4};
              p.AddEntry(&entry);
              p.AddEntry(&entry);
          }); }},
-        {"GPaperHandlingDevice", SampleDevice},
-        {"GTray", [] { return new GTray(3, "T", 3, 1, 2, 500, 20, SampleMedia(4), "T", "U", 92); }},
-        {"GBin", [] { return new GBin(5, "Top", 1, 1, 2, 250, 3, 1, 6, "Top", "Up", 93); }},
-        {"GFormToTrayDatabase", [] { return Filled(new GFormToTrayDatabase(510), [](GFormToTrayDatabase& d) {
+        {"GPaperHandlingDevice", 1010, SampleDevice},
+        {"GTray", 1001, [] { return new GTray(3, "T", 3, 1, 2, 500, 20, SampleMedia(4), "T", "U", 92); }},
+        {"GBin", 1009, [] { return new GBin(5, "Top", 1, 1, 2, 250, 3, 1, 6, "Top", "Up", 93); }},
+        {"GFormToTrayDatabase", 1012, [] { return Filled(new GFormToTrayDatabase(510), [](GFormToTrayDatabase& d) {
              d.SetAssociationNamed(1, 2, 3, L"Letter");
              d.SetAssociation(9, 0, 11913);
          }); }},
-        {"GFormToTrayAssociation", [] { return new GFormToTrayAssociation(1, 2, 3, L"A4"); }},
+        {"GFormToTrayAssociation", 1013, [] { return new GFormToTrayAssociation(1, 2, 3, L"A4"); }},
         // A store names no file here: one read back opens only an existing records file.
-        {"MPersistentCompositeOnDisk", [] { return new MPersistentCompositeOnDisk; }},
-        {"MPersistentCompositeOnDiskImp", [] { return new MPersistentCompositeOnDiskImp; }},
-        {"GRecord", [] { return new GRecord; }},
-        {"GRecordProxy", [] { return new GRecordProxy; }},
-        {"GRecordComposite", [] { return Filled(new GRecordComposite, [](GRecordComposite& c) { c.AddMember(new GRecord); }); }},
+        {"MPersistentCompositeOnDisk", 781, [] { return new MPersistentCompositeOnDisk; }},
+        {"MPersistentCompositeOnDiskImp", 782, [] { return new MPersistentCompositeOnDiskImp; }},
+        {"GRecord", 783, [] { return new GRecord; }},
+        {"GRecordProxy", 784, [] { return new GRecordProxy; }},
+        {"GRecordComposite", 785, [] { return Filled(new GRecordComposite, [](GRecordComposite& c) { c.AddMember(new GRecord); }); }},
         // The foundation's own tests cover its collections filled.
-        {"RWCollectable", [] { return new RWCollectable; }},
-        {"RWSlistCollectables", [] { return new RWSlistCollectables; }},
-        {"RWHashTable", [] { return new RWHashTable; }},
-        {"RWSet", [] { return new RWSet; }},
-        {"RWIdentitySet", [] { return new RWIdentitySet; }},
-        {"GTTWin32FontFileReader", [] { return new GTTWin32FontFileReader(RWWString(L"font.ttf"), 7); }},
-        {"GTTTableCache", [] { return new GTTTableCache; }},
-        {"GGlyphCache", [] { return new GGlyphCache; }},
-        {"GGlyphCacheNode", [] { return new GGlyphCacheNode; }},
+        {"RWCollectable", 0x8007, [] { return new RWCollectable; }},
+        {"RWSlistCollectables", 0x8033, [] { return new RWSlistCollectables; }},
+        {"RWHashTable", 0x805E, [] { return new RWHashTable; }},
+        {"RWSet", 0x802B, [] { return new RWSet; }},
+        {"RWIdentitySet", 0x8025, [] { return new RWIdentitySet; }},
+        // The concrete font file reader is the program's own: its id is the one the class chose.
+        {"GTTWin32FontFileReader", 857, [] { return new GTTWin32FontFileReader(RWWString(L"font.ttf"), 7); }},
+        {"GTTTableCache", 872, [] { return new GTTTableCache; }},
+        {"GGlyphCache", 869, [] { return new GGlyphCache; }},
+        {"GGlyphCacheNode", 870, [] { return new GGlyphCacheNode; }},
         // A handle on no reader; one on a pooled reader is covered with the pool.
-        {"GTTFontFile", [] { return new GTTFontFile; }},
-        {"GRGBColor", [] { return new GRGBColor(10, 20, 30, 40); }},
-        {"GPaletteTable", [] { return Filled(new GPaletteTable, [](GPaletteTable& p) { p.AddColor(new GRGBColor(1, 2, 3, 4)); }); }},
-        {"GBitmapImp", [] { return new GBitmapImp(SampleBitmap()); }},
-        {"GBitmap", [] { return new GBitmap(SampleBitmap()); }},
-        {"GPen", [] { return new GPen(3, new GColorPaint, 160); }},
-        {"GNoPen", [] { return new GNoPen(160); }},
-        {"GDashedPen", [] { return new GDashedPen(new uint16_t[3]{4, 2, 1}, 3, 2, new GColorPaint, -1, 160); }},
-        {"GBrush", [] { return new GBrush(new GColorPaint, 154); }},
-        {"GNoBrush", [] { return new GNoBrush(154); }},
-        {"GCap", [] { return new GCap(2, 166); }},
-        {"GJoint", [] { return new GJoint(1, 172); }},
-        {"GMiterJoint", [] { return new GMiterJoint(2.5f, 172); }},
-        {"GFillMode", [] { return new GFillMode(1, 182); }},
-        {"GRasterOperation", [] { return new GRasterOperation(0xCC, 3, 183); }},
-        {"GTransformAttribute", [] { return new GTransformAttribute(90, -3, 7, 0.5f, 2.0f); }},
-        {"GClipToPage", [] { return new GClipToPage(177); }},
-        {"GClipToPath", [] { return new GClipToPath(nullptr, 1, 0, 177); }},
-        {"GClipToRectangle", [] { return Filled(new GClipToRectangle({-5, 1, 9, 4}, 0, 1, 177), [](GClipToRectangle& c) {
+        {"GTTFontFile", 859, [] { return new GTTFontFile; }},
+        {"GRGBColor", 53, [] { return new GRGBColor(10, 20, 30, 40); }},
+        {"GPaletteTable", 553, [] { return Filled(new GPaletteTable, [](GPaletteTable& p) { p.AddColor(new GRGBColor(1, 2, 3, 4)); }); }},
+        {"GBitmapImp", 552, [] { return new GBitmapImp(SampleBitmap()); }},
+        {"GBitmap", 551, [] { return new GBitmap(SampleBitmap()); }},
+        {"GPen", 201, [] { return new GPen(3, new GColorPaint, 160); }},
+        {"GNoPen", 202, [] { return new GNoPen(160); }},
+        {"GDashedPen", 203, [] { return new GDashedPen(new uint16_t[3]{4, 2, 1}, 3, 2, new GColorPaint, -1, 160); }},
+        {"GBrush", 251, [] { return new GBrush(new GColorPaint, 154); }},
+        {"GNoBrush", 252, [] { return new GNoBrush(154); }},
+        {"GCap", 301, [] { return new GCap(2, 166); }},
+        {"GJoint", 351, [] { return new GJoint(1, 172); }},
+        {"GMiterJoint", 352, [] { return new GMiterJoint(2.5f, 172); }},
+        {"GFillMode", 102, [] { return new GFillMode(1, 182); }},
+        {"GRasterOperation", 401, [] { return new GRasterOperation(0xCC, 3, 183); }},
+        {"GTransformAttribute", 103, [] { return new GTransformAttribute(90, -3, 7, 0.5f, 2.0f); }},
+        {"GClipToPage", 503, [] { return new GClipToPage(177); }},
+        {"GClipToPath", 502, [] { return new GClipToPath(nullptr, 1, 0, 177); }},
+        {"GClipToRectangle", 501, [] { return Filled(new GClipToRectangle({-5, 1, 9, 4}, 0, 1, 177), [](GClipToRectangle& c) {
              c.AddRectangle({2, -8, 3, 12});
          }); }},
-        {"GClipToSingleRectangle", [] { return new GClipToSingleRectangle({1, 2, 30, 40}, 1, 0, 177); }},
-        {"GColorPaint", [] { return new GColorPaint(new GRGBColor(5, 6, 7, 8)); }},
-        {"GRectangleGraphic", [] { return new GRectangleGraphic({-3, 1, 9, 4}, new GGraphicBundle, 5); }},
-        {"GPolygonGraphic", [] { return new GPolygonGraphic(SamplePoints(), new GGraphicBundle, 6); }},
-        {"GPolyBezierGraphic", [] { return new GPolyBezierGraphic(SamplePoints(), nullptr, 7); }},
-        {"GRasterGraphic", [] { return new GRasterGraphic(GBitmap(SampleBitmap()), {0, 0, 2, 2}, {-4, 1, 60, 9},
+        {"GClipToSingleRectangle", 504, [] { return new GClipToSingleRectangle({1, 2, 30, 40}, 1, 0, 177); }},
+        {"GColorPaint", 152, [] { return new GColorPaint(new GRGBColor(5, 6, 7, 8)); }},
+        {"GRectangleGraphic", 659, [] { return new GRectangleGraphic({-3, 1, 9, 4}, new GGraphicBundle, 5); }},
+        {"GPolygonGraphic", 657, [] { return new GPolygonGraphic(SamplePoints(), new GGraphicBundle, 6); }},
+        {"GPolyBezierGraphic", 653, [] { return new GPolyBezierGraphic(SamplePoints(), nullptr, 7); }},
+        {"GRasterGraphic", 604, [] { return new GRasterGraphic(GBitmap(SampleBitmap()), {0, 0, 2, 2}, {-4, 1, 60, 9},
                                                           GBitmap(SampleBitmap()), new GGraphicBundle, 10); }},
-        {"GPreScaledRasterGraphic", [] { return new GPreScaledRasterGraphic(GBitmap(SampleBitmap()), nullptr,
+        {"GPreScaledRasterGraphic", 609, [] { return new GPreScaledRasterGraphic(GBitmap(SampleBitmap()), nullptr,
                                                                             {1, 0, 2, 2}, {3, 4, 5, 6}, GBitmap()); }},
-        {"GGraphicComposite", [] { return Filled(new GGraphicComposite(new GGraphicBundle, 8), [](GGraphicComposite& c) {
+        {"GGraphicComposite", 607, [] { return Filled(new GGraphicComposite(new GGraphicBundle, 8), [](GGraphicComposite& c) {
              c.Add(new GRectangleGraphic({0, 0, 5, 5}, nullptr, 1));
              c.Add(new GPolygonGraphic(SamplePoints(), nullptr, 2));
          }); }},
-        {"GPathGraphic", [] { return Filled(new GPathGraphic(nullptr, 9), [](GPathGraphic& p) {
+        {"GPathGraphic", 603, [] { return Filled(new GPathGraphic(nullptr, 9), [](GPathGraphic& p) {
              p.SetClosed(1);
              p.Add(new GPolyBezierGraphic(SamplePoints(), nullptr, 1));
          }); }},
-        {"GTextString", [] {
+        {"GTextString", 802, [] {
              static uint16_t chars[] = {0x41, 0x4E00, 0xE000};
              return new GTextString(GSharedArray(chars, 3, 0), 3, 2, ToEncoding(17));
          }},
-        {"GTextEscapements", [] {
+        {"GTextEscapements", 803, [] {
              static int16_t advances[] = {10, 20, -3};
              return new GTextEscapements(30.0f, GSharedArray(advances, 3, 0));
          }},
         // A font reference restores only through its producer's database, which a sweep
         // has none of: the rows hold no font (the font tests cover references).
-        {"GTextStringGraphic", [] {
+        {"GTextStringGraphic", 804, [] {
              static uint16_t chars[] = {'a', 'b'};
              static GPoint at[] = {{1, 2}, {9, -4}};
              return new GTextStringGraphic(nullptr, chars, 0, GEncoding::kUnicode, at, 7, 2, new GGraphicBundle, 11);
          }},
-        {"GDownloadFace", [] { return new GDownloadFace(nullptr, 0x1234); }},
-        {"GDitherMatrix", [] {
+        {"GDownloadFace", 806, [] { return new GDownloadFace(nullptr, 0x1234); }},
+        {"GDitherMatrix", 774, [] {
              const uint8_t bytes[6] = {1, 2, 3, 4, 5, 6};
              return Filled(new GDitherMatrix(3, 2, bytes, 600, 300, 1, 2, 65535, 9), [](GDitherMatrix& m) { m.SetExtra(7); });
          }},
-        {"GDeviceFontDescription", [] { return new GDeviceFontDescription(SampleFont(4)); }},
-        {"GDeviceFontList", [] { return SampleFontList(416); }},
-        {"GDeviceFontListComposite", [] { return Filled(new GDeviceFontListComposite, [](GDeviceFontListComposite& c) {
+        {"GDeviceFontDescription", 855, [] { return new GDeviceFontDescription(SampleFont(4)); }},
+        {"GDeviceFontList", 856, [] { return SampleFontList(416); }},
+        {"GDeviceFontListComposite", 873, [] { return Filled(new GDeviceFontListComposite, [](GDeviceFontListComposite& c) {
              c.Add(SampleFontList(416));
              c.Add(new GDeviceFontList(420));
          }); }},
-        {"GGraphicBundle", [] { return Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }); }},
+        {"GGraphicBundle", 101, [] { return Filled(new GGraphicBundle, [](GGraphicBundle& g) { g.Add(new GValueAttribute(7, 160)); }); }},
         // A library that never loads (mode 2); children name their composite as listener,
         // which a read makes anew, so the composite row has none.
-        {"GPeripheralProxy", [] { return new GPeripheralProxy(RWWString(L"qz-no-addon.dll"), 1, 2); }},
-        {"GPeripheralComposite", [] { return new GPeripheralComposite("chain", nullptr, nullptr, 5, 64, 1, 2); }},
-        {"GCheetah", [] { return new GCheetah(1, 70); }},
-        {"GPostScript", [] { return new GPostScript; }},
-        {"GPcl5e", [] { return new GPcl5e; }},
-        {"GPJL", [] { return new GPJL; }},
-        {"GReverseFilter", [] { return new GReverseFilter(6); }},
-        {"GFaceUpFilter", [] { return new GFaceUpFilter(7); }},
-        {"GCopyPageFilter", [] { return new GCopyPageFilter(8); }},
-        {"GLastPageFilter", [] { return new GLastPageFilter(9); }},
+        {"GPeripheralProxy", 779, [] { return new GPeripheralProxy(RWWString(L"qz-no-addon.dll"), 1, 2); }},
+        {"GPeripheralComposite", 770, [] { return new GPeripheralComposite("chain", nullptr, nullptr, 5, 64, 1, 2); }},
+        {"GCheetah", 767, [] { return new GCheetah(1, 70); }},
+        {"GPostScript", 768, [] { return new GPostScript; }},
+        {"GPcl5e", 788, [] { return new GPcl5e; }},
+        {"GPJL", 769, [] { return new GPJL; }},
+        {"GReverseFilter", 1109, [] { return new GReverseFilter(6); }},
+        {"GFaceUpFilter", 1120, [] { return new GFaceUpFilter(7); }},
+        {"GCopyPageFilter", 1113, [] { return new GCopyPageFilter(8); }},
+        {"GLastPageFilter", 1119, [] { return new GLastPageFilter(9); }},
         // The N-up filter stores its layout settings and two media.
-        {"GNupFilter", [] { return Filled(new GNupFilter(10), [](GNupFilter& f) {
+        {"GNupFilter", 1101, [] { return Filled(new GNupFilter(10), [](GNupFilter& f) {
              GState state(0);
              GState* layout = new GState(329);
              layout->Add(new GValueAttribute(4, 266));
@@ -447,28 +448,28 @@ const std::vector<RegisteredSample>& RegisteredSamples()
              state.Add(new GMedia("Letter", {5100, 6600}, {4900, 6400}, {100, 100}, 0, 1, 600, 600, 259, 0, nullptr, "Plain"));
              f.Configure(&state);
          }); }},
-        {"GBookletFilter", [] { return new GBookletFilter(11); }},
-        {"GScalePageFilter", [] { return new GScalePageFilter(12); }},
-        {"GFitToSizeFilter", [] { return new GFitToSizeFilter(13); }},
-        {"GEmulateMarginsFilter", [] { return new GEmulateMarginsFilter(14); }},
-        {"GSymetricalDuplexFilter", [] { return new GSymetricalDuplexFilter(15); }},
-        {"GWatermarkFilter", [] { return new GWatermarkFilter(16); }},
-        {"GManualDuplexFilter", [] { return new GManualDuplexFilter(10, 3); }},
-        {"GFrontCoverFilter", [] { return new GFrontCoverFilter(11); }},
-        {"GBackCoverFilter", [] { return new GBackCoverFilter(12); }},
-        {"GLetterheadFilter", [] { return new GLetterheadFilter(13); }},
-        {"GReducingFilter", [] { return new GReducingFilter(14); }},
-        {"GChromafitFilter", [] { return new GChromafitFilter("chromafit", nullptr, nullptr, 15, 3); }},
+        {"GBookletFilter", 1105, [] { return new GBookletFilter(11); }},
+        {"GScalePageFilter", 1104, [] { return new GScalePageFilter(12); }},
+        {"GFitToSizeFilter", 1103, [] { return new GFitToSizeFilter(13); }},
+        {"GEmulateMarginsFilter", 1108, [] { return new GEmulateMarginsFilter(14); }},
+        {"GSymetricalDuplexFilter", 1117, [] { return new GSymetricalDuplexFilter(15); }},
+        {"GWatermarkFilter", 1102, [] { return new GWatermarkFilter(16); }},
+        {"GManualDuplexFilter", 1110, [] { return new GManualDuplexFilter(10, 3); }},
+        {"GFrontCoverFilter", 1118, [] { return new GFrontCoverFilter(11); }},
+        {"GBackCoverFilter", 1111, [] { return new GBackCoverFilter(12); }},
+        {"GLetterheadFilter", 1114, [] { return new GLetterheadFilter(13); }},
+        {"GReducingFilter", 1112, [] { return new GReducingFilter(14); }},
+        {"GChromafitFilter", 1107, [] { return new GChromafitFilter("chromafit", nullptr, nullptr, 15, 3); }},
         // The extension filters store nothing, not even their id: the rows are default-made.
-        {"GAAFilter1", [] { return new GAAFilter1; }},
-        {"GAAFilter2", [] { return new GAAFilter2; }},
-        {"GPrinter", [] { return Filled(new GPrinter("printer", nullptr, nullptr, 8), [](GPrinter& p) {
+        {"GAAFilter1", 1115, [] { return new GAAFilter1; }},
+        {"GAAFilter2", 1116, [] { return new GAAFilter2; }},
+        {"GPrinter", 761, [] { return Filled(new GPrinter("printer", nullptr, nullptr, 8), [](GPrinter& p) {
              GCheetah().ApplyTo(p);
              GPJL().ApplyTo(p);
              p.GetCurrentState()->Add(new GValueAttribute(3, 20));
          }); }},
         // The agent link is never stored: only the two lists of agent objects.
-        {"GNRAProvider", [] { return Filled(new GNRAProvider, [](GNRAProvider& p) {
+        {"GNRAProvider", 957, [] { return Filled(new GNRAProvider, [](GNRAProvider& p) {
              p.FirstList().Add(new GPMLDescriptor(L"agent", 42, 3));
              p.FirstList().Add(new GBinaryData(new uint8_t[2]{1, 2}, 2, 1, 6));
              p.SecondList().Add(new GStringAttribute("value", 13));

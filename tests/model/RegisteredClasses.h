@@ -1,5 +1,6 @@
 // One sample object for every class registered with the class factory, filled where the
-// class has members. A class added later adds its row to RegisteredClasses.cpp.
+// class has members, with its class id written out. A class added later adds its row to
+// RegisteredClasses.cpp.
 #pragma once
 
 #include "foundation/RWCollectable.h"
@@ -9,6 +10,7 @@
 
 struct RegisteredSample {
     const char* name; // the name the class is registered under
+    RWClassID classId; // the class id, written out as the class's own description gives it
     std::function<RWCollectable*()> make; // empty: the factory makes none; it is stored inside its holder
 };
 

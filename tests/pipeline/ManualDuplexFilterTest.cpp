@@ -20,6 +20,7 @@
 #include "pipeline/GDocumentEnd.h"
 #include "pipeline/GDocumentStart.h"
 #include "pipeline/GPageStart.h"
+#include "pipeline/GPassThroughCommand.h"
 #include "pipeline/filters/GCopyPageFilter.h"
 #include "pipeline/filters/GLastPageFilter.h"
 #include "pipeline/filters/GManualDuplexFilter.h"
@@ -281,6 +282,35 @@ TEST_F(ManualDuplexTest, FirstPassPagesAreTurnedHalfRoundInModeTwo)
         ASSERT_EQ((std::vector<int>{2, 1}), PageSequence(writer->Events()));
         EXPECT_EQ((std::vector<int>{mode == 2 ? 270 : 90, 90}), writer->orientations);
     }
+}
+
+// A command that arrives after a page, outside any page, is held with that page and
+// replayed right behind it, in whichever pass the page goes.
+TEST_F(ManualDuplexTest, CommandsHeldAfterAPageFollowItInItsPass)
+{
+    DuplexWriter* writer = nullptr;
+    PageDrawProducer* producer = Make(new GManualDuplexFilter(0), true, writer);
+    const uint8_t bytes[] = {1, 2, 3};
+    producer->ConfigureFromSettings();
+    producer->SetDocument(L"Report", L"FILE:");
+    ASSERT_EQ(0, producer->BeginDocument());
+    for (uint16_t page = 1; page <= 4; ++page) {
+        producer->BeginPage();
+        PageDrawJob::MarkPage(*producer, page);
+        producer->FinishPage();
+        if (page <= 2)
+            EXPECT_EQ(0, producer->Deliver(new GPassThroughCommand(bytes, page, page, 0)));
+    }
+    EXPECT_EQ(0, producer->Send(new GDocumentBreak(0)));
+    EXPECT_EQ(0, producer->Send(producer->MakeDocumentEnd()));
+    producer->CloseFontPool();
+    std::vector<std::string> order;
+    for (const std::string& e : writer->Events())
+        if (e.compare(0, 5, "Mark ") == 0 || e == "OnPassThrough 608" || e == "OnDocumentEvent 718")
+            order.push_back(e);
+    EXPECT_EQ((std::vector<std::string>{"Mark 2", "OnPassThrough 608", "Mark 4", "OnDocumentEvent 718", "Mark 1",
+                                        "OnPassThrough 608", "Mark 3"}),
+              order);
 }
 
 // Without a break the document start and the first pass would have gone with the output

@@ -1,5 +1,6 @@
 // The form-to-tray database: answers for missing and default rows, one row per key, and
 // a stored form without the defaults.
+#include "model/GCountedRef.h"
 #include "model/GValueAttribute.h"
 #include "printer/GFormToTrayAssociation.h"
 #include "printer/GFormToTrayDatabase.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
 TEST(GFormToTrayDatabaseRows, DefaultsAnswerForMissingRowsAndDoNotCustomize)
 {
@@ -45,6 +47,50 @@ TEST(GFormToTrayDatabaseRows, DefaultsAnswerForMissingRowsAndDoNotCustomize)
     database.GetAssociations().Add(new GValueAttribute(7, 0));
     EXPECT_EQ(nullptr, database.FindByKey(0));
     EXPECT_EQ(0, database.IsCustomized());
+}
+
+// Stored data may hold two rows for one key: the first answers, and setting or removing
+// the key leaves no row of it behind.
+TEST(GFormToTrayDatabaseRows, AKeyWithTwoRowsLosesBoth)
+{
+    for (bool reset : {false, true}) {
+        SCOPED_TRACE(reset);
+        GFormToTrayDatabase database(510);
+        database.GetAssociations().Add(new GFormToTrayAssociation(4, 1, 20));
+        database.SetAssociation(5, 3, 30);
+        database.GetAssociations().Add(new GFormToTrayAssociation(4, 2, 40));
+        EXPECT_EQ(1, database.GetFirstValue(4));
+        EXPECT_EQ(20, database.GetSecondValue(4));
+        std::vector<uint16_t> keys;
+        if (reset) {
+            database.SetAssociation(4, 6, 60);
+            database.ListKeys(keys);
+            EXPECT_EQ((std::vector<uint16_t>{5, 4}), keys);
+            EXPECT_EQ(6, database.GetFirstValue(4));
+            EXPECT_EQ(0, database.ContainsFirstValue(2));
+        } else {
+            database.RemoveAssociation(4);
+            database.ListKeys(keys);
+            EXPECT_EQ(std::vector<uint16_t>{5}, keys);
+            EXPECT_EQ(0, database.HasKey(4));
+        }
+    }
+}
+
+// The rows' composite lives inside the database, as made, as read and as copied: a
+// counted holder that lets it go never deletes it.
+TEST(GFormToTrayDatabaseRows, TheRowCompositeIsDeletedByItsDatabaseOnly)
+{
+    GFormToTrayDatabase made(510), read;
+    made.SetAssociation(1, 2, 3);
+    std::unique_ptr<GFormToTrayDatabase> copy(made.Copy());
+    for (GFormToTrayDatabase* database : {&made, &read, copy.get()}) {
+        GAttributeComposite& rows = database->GetAssociations();
+        ASSERT_TRUE(rows.IsEmbedded());
+        { GCountedRef holder(&rows); }
+        EXPECT_EQ(-1, rows.References());
+    }
+    EXPECT_EQ(2, copy->GetFirstValue(1));
 }
 
 TEST(GFormToTrayDatabaseStore, DefaultsAreNeverStoredAndComeBackFromTheConstructor)

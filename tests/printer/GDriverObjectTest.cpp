@@ -5,6 +5,7 @@
 #include "graphics/GDeviceFontListComposite.h"
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
+#include "model/GFeatureIds.h"
 #include "model/GLocaleInfo.h"
 #include "model/GObjectIterator.h"
 #include "model/GProvider.h"
@@ -423,6 +424,25 @@ TEST(DriverObjectLists, ResolutionListAndNamedListIgnoringCase)
     EXPECT_EQ(0, driver.SelectFromList(L"legal", &target));
     EXPECT_EQ(1, driver.SelectFromList(L"lETTER", &target));
     EXPECT_EQ(360, target.GetId());
+}
+
+// A name is used only when a text of the used-names list is the whole name: a longer
+// stored name that starts with it, a shorter one and another case do not count.
+TEST(DriverObjectLists, UsedNamesMatchWholeNamesOnly)
+{
+    ModelDriver driver;
+    EXPECT_EQ(1, driver.IsNameUnused("Report 2")) << "no list";
+    auto* used = new GAttributeComposite(FeatureId::kUsedNames);
+    used->Add(new GValueAttribute(7, 1));
+    used->Add(new GStringAttribute("Report 2", 2));
+    driver.GetPrinterConfiguration()->Add(used);
+    const struct {
+        const char* name;
+        int unused;
+    } rows[] = {{"Report 2", 0}, {"Report ", 1}, {"Report", 1}, {"Report 22", 1},
+                {"report 2", 1}, {"", 1}, {nullptr, 1}};
+    for (const auto& row : rows)
+        EXPECT_EQ(row.unused, driver.IsNameUnused(row.name)) << (row.name ? row.name : "null");
 }
 
 // Records what the driver object registers and unregisters, answering from a table.

@@ -154,6 +154,24 @@ TEST_P(Win32PrinterData, ForeignLayoutsFailAndLeaveTheBuffer)
     }
 }
 
+// The size a chunk count gives must fit 32 bits: 17318416 chunks of 248 bytes do,
+// one chunk more does not, and is never answered as the wrapped-round size.
+TEST_P(Win32PrinterData, ChunkCountsAreBoundByTheLargest32BitSize)
+{
+    const struct {
+        DWORD count;
+        int result;
+        uint32_t length;
+    } cases[] = {{17318416, 1, 4294967168u}, {17318417, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.count);
+        Put(L"Foreign", REG_DWORD, &c.count, sizeof c.count);
+        uint32_t length = 7;
+        EXPECT_EQ(c.result, services->GetPrinterDataBinary(driver.get(), Name(L"Foreign"), nullptr, 0, length));
+        EXPECT_EQ(c.length, length);
+    }
+}
+
 // Texts stored without a terminator or with an odd byte count end where their bytes
 // end: printer data, and a value of the user's key.
 TEST_P(Win32PrinterData, UnterminatedAndOddSizedTextsEnd)

@@ -90,10 +90,16 @@ TEST(GCustomMediaSizeUnits, ScaledConstructorAndUnitChanges)
 TEST(BuildCustomMedia, MarginsComeFromThePoolElseTheGroupElseNone)
 {
     // Orientation 90 of entry 0: 60 dots left and right, 120 top and bottom at 600 dpi.
+    // Orientation 270: 120 dots left and right, 60 top and bottom. Entry 1 has margins
+    // for 0 degrees, which no orientation of entry 0 may reach.
     GMarginEntry entry = {};
     entry.byOrientation[1] = {2540, 5080, 2540, 5080};
+    entry.byOrientation[3] = {5080, 2540, 5080, 2540};
+    GMarginEntry next = {};
+    next.byOrientation[0] = {2540, 2540, 2540, 2540};
     GMarginPool* pool = new GMarginPool(959);
     pool->AddEntry(&entry);
+    pool->AddEntry(&next);
     auto group = [](uint16_t margin) {
         GAttributeComposite* margins = new GAttributeComposite(331);
         for (long id = 332; id <= 335; ++id)
@@ -116,6 +122,9 @@ TEST(BuildCustomMedia, MarginsComeFromThePoolElseTheGroupElseNone)
         {nullptr, 0, {5100, 6600}, {0, 0}, {5100, 6600}},
         {&withPool, 90, {6600, 5100}, {60, 120}, {6480, 4860}},
         {&withPool, 45, {5100, 6600}, {0, 0}, {5100, 6600}},
+        {&withPool, 270, {6600, 5100}, {120, 60}, {6360, 4980}},
+        {&withPool, 360, {5100, 6600}, {0, 0}, {5100, 6600}},
+        {&withPool, 450, {5100, 6600}, {0, 0}, {5100, 6600}},
         {&withGroup, 0, {5100, 6600}, {60, 60}, {4980, 6480}},
         {&notAPool, 270, {6600, 5100}, {60, 60}, {6480, 4980}},
         {&wide, 0, {5100, 6600}, {3600, 3600}, {0, 0}},

@@ -1,6 +1,7 @@
 // The paper-handling devices with their options, trays and bins: selection rules, the
 // versions of the stored forms, and damaged data.
 #include "model/GAttributeComposite.h"
+#include "model/GCountedRef.h"
 #include "model/GObjectIterator.h"
 #include "model/GValueAttribute.h"
 #include "model/MPersistentComposite.h"
@@ -85,10 +86,46 @@ TEST(GPaperHandlingDeviceOptions, ModeCountAndSelectionRules)
     EXPECT_EQ(2u, removed->Entries());
     EXPECT_EQ(17, device.GetSelectedOption());
     EXPECT_EQ(nullptr, device.RemoveOption(0));
+    // Removing an option that is not selected leaves the selection alone, even one
+    // without a configuration before options that have one.
+    EXPECT_EQ(1, device.SelectOption(1));
+    removed.reset(device.RemoveOption(17));
+    ASSERT_NE(nullptr, removed);
+    EXPECT_EQ(1, device.GetSelectedOption());
+    EXPECT_EQ((std::vector<uint16_t>{1, 2}), Options(device));
 
     std::unique_ptr<GPaperHandlingDevice> copy(device.Copy());
     EXPECT_EQ(device.FindOption(2), copy->FindOption(2));
     EXPECT_TRUE(copy->IsSame(&device));
+}
+
+// The display string of a tray, a bin and a device lives inside it, as made, as read
+// (a default object) and as copied: a counted holder that lets it go never deletes it.
+TEST(GPaperHandlingDeviceOptions, EmbeddedDisplayStringsAreDeletedByTheirOwnerOnly)
+{
+    const GTray tray, fullTray(3, "Tray 3", 3, 1, 2, 500, 20, nullptr, "Tray 3", "Alt", 92);
+    const GBin bin, fullBin(5, "Top", 1, 1, 2, 250, 3, 1, 6, "Top", "Up", 93);
+    const GPaperHandlingDevice device,
+        fullDevice(12, "Feeder", GPaperHandlingDevice::kInput, 1, 1, 3, 1, "Feeder", "Alt", 90);
+    const std::unique_ptr<GTray> trayCopy(fullTray.Copy());
+    const std::unique_ptr<GBin> binCopy(fullBin.Copy());
+    const std::unique_ptr<GPaperHandlingDevice> deviceCopy(fullDevice.Copy());
+    const struct {
+        const char* what;
+        const GDisplayString& display;
+    } rows[] = {
+        {"tray", tray.GetDisplayString()},     {"tray copy", trayCopy->GetDisplayString()},
+        {"bin", bin.GetDisplayString()},       {"bin copy", binCopy->GetDisplayString()},
+        {"device", device.GetDisplayString()}, {"device copy", deviceCopy->GetDisplayString()},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        GDisplayString* display = const_cast<GDisplayString*>(&row.display);
+        ASSERT_TRUE(display->IsEmbedded());
+        GObjectBase::Drop(display);
+        { GCountedRef holder(display); }
+        EXPECT_EQ(-1, display->References());
+    }
 }
 
 TEST(GPaperHandlingDeviceStore, OlderVersionsTakeDefaultsAndNewerOnesAreNotRead)

@@ -148,18 +148,24 @@ TEST_F(InstalledOptions, NotInstalledAndEmptyTextTravelBothWays)
     EXPECT_EQ(L"None", Exported(Standin(), L"physical/OptionalPaperSources"));
 }
 
+// Codes that name no device, also those that only start a device's name.
 TEST_F(InstalledOptions, UnknownCodeIsStoredAndNoCountChanges)
 {
-    DeviceDriver driver;
-    std::unique_ptr<GObjectBase> tree = Physical();
-    Standin().SetFeature(L"physical/OptionalPaperSources", L"X9999");
-    OptionalPaperSourcesTranslator translator(Library(), &driver);
-    EXPECT_EQ(1, translator.ToAttributes(tree.get(), nullptr));
-    EXPECT_EQ("X9999", TextOf(tree.get(), 315));
-    EXPECT_EQ(0u, driver.CountOf("W1908"));
-    EXPECT_EQ(0u, driver.CountOf("Tray 3"));
-    EXPECT_EQ(1, translator.FromAttributes(tree.get()));
-    EXPECT_EQ(L"X9999", Exported(Standin(), L"physical/OptionalPaperSources"));
+    for (const wchar_t* code : {L"X9999", L"Tray", L"W190"}) {
+        const std::string narrow(code, code + std::wcslen(code));
+        SCOPED_TRACE(narrow);
+        Standin().Reset();
+        DeviceDriver driver;
+        std::unique_ptr<GObjectBase> tree = Physical();
+        Standin().SetFeature(L"physical/OptionalPaperSources", code);
+        OptionalPaperSourcesTranslator translator(Library(), &driver);
+        EXPECT_EQ(1, translator.ToAttributes(tree.get(), nullptr));
+        EXPECT_EQ(narrow, TextOf(tree.get(), 315));
+        EXPECT_EQ(0u, driver.CountOf("W1908"));
+        EXPECT_EQ(0u, driver.CountOf("Tray 3"));
+        EXPECT_EQ(1, translator.FromAttributes(tree.get()));
+        EXPECT_EQ(code, Exported(Standin(), L"physical/OptionalPaperSources"));
+    }
 }
 
 TEST_F(InstalledOptions, WithoutADriverTheCodeIsStillStored)

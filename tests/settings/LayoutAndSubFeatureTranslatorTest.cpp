@@ -260,4 +260,14 @@ TEST_F(SubFeatures, LongFaceNameNeitherMatchesNorOverruns)
     EXPECT_TRUE(Standin().Exports(L"").empty());
 }
 
+// A face that only starts a listed face, or no face at all, is not listed.
+TEST_F(SubFeatures, AFaceThatOnlyStartsAListedFaceIsNotListed)
+{
+    for (const char* face : {"Times", "Courier", "A", ""}) {
+        std::unique_ptr<GObjectBase> tree(Watermark({Text(386, face)}));
+        EXPECT_EQ(0, WMFontTranslator(Library()).FromAttributes(tree->FindById(379))) << face;
+    }
+    EXPECT_TRUE(Standin().Exports(L"").empty());
+}
+
 } // namespace

@@ -185,6 +185,16 @@ TEST_F(MediaType, FailedExportTriesTheNextRowWithThatName)
               tried);
 }
 
+TEST_F(MediaType, ANameThatOnlyStartsAListedNameExportsNothing)
+{
+    MediaTypeTranslator translator(Library(), 0);
+    for (const char* name : {"QZ Laser Paper", "Card", "Pl"}) {
+        tree.reset(Group(360, {Group(364, {Text(261, name)})}));
+        EXPECT_EQ(0, translator.FromAttributes(tree.get())) << name;
+    }
+    EXPECT_EQ(L"<none>", Exported(Standin(), L"printing/MediaType"));
+}
+
 TEST_F(MediaType, RecordAlreadyInTheChangeListIsUpdatedNotAdded)
 {
     changes.Add(Text(261, "Old"));

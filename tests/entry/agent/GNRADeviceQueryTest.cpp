@@ -300,6 +300,21 @@ TEST_F(DeviceQuery, AnAgentThatRefusesTheRequestGivesNoAnswer)
     EXPECT_EQ(nullptr, provider_.GetAgentWindow()) << "the link is dropped after a request";
 }
 
+// The link was made while the agent ran; the agent went before the query: the request
+// never reaches a window, so nothing answers it and it is withdrawn.
+TEST_F(DeviceQuery, ARequestThatNeverReachedTheAgentIsWithdrawnUnanswered)
+{
+    AgentStandin agent({AgentStandin::Text("MODEL_NAME", kModel)});
+    ASSERT_TRUE(agent.Running());
+    ASSERT_TRUE(provider_.Connect());
+    ASSERT_TRUE(agent.Close());
+    EXPECT_EQ(GNRADeviceQuery::kAgentNotAsked, RunQuery());
+    EXPECT_EQ(StoredDword(0), Stored(L"QzrdbUpdateRequest").second);
+    EXPECT_EQ(StoredText(" "), Stored(L"MODEL_NAME").second);
+    EXPECT_EQ(0, ValueOf(Query(), FeatureId::kAgentUpdateState));
+    EXPECT_EQ(nullptr, provider_.GetAgentWindow());
+}
+
 TEST_F(DeviceQuery, TheAgentLeavesValuesItDoesNotListAlone)
 {
     AgentStandin agent({AgentStandin::Text("MODEL_NAME", kModel)});

@@ -9,6 +9,7 @@
 #include "entry/driverui/GDriverUI.h"
 #include "entry/module/ModuleLifetime.h"
 #include "model/GAttributeComposite.h"
+#include "model/GCountedRef.h"
 #include "model/GFeatureIds.h"
 #include "model/GProviderRegistry.h"
 #include "model/GStringAttribute.h"
@@ -59,6 +60,8 @@ TEST(GNRAProviderLink, ARunningAgentIsFoundCountedAndAnswers)
     EXPECT_EQ(agent.Window(), provider.GetAgentWindow());
     EXPECT_EQ(RegisterWindowMessageW(L"QZNRA_CLIENT_REQUEST"), provider.GetRequestMessage());
     EXPECT_TRUE(provider.Request(6));
+    // An error left from before the request is not the request's.
+    SetLastError(0xdeadbeef);
     EXPECT_TRUE(provider.Request(1));
     EXPECT_EQ(2, agent.Requests());
     // Any other mask is no service of this provider, agent or not.
@@ -169,6 +172,13 @@ TEST(GNRAProviderStore, ACopySharesTheListsAndIsTheSame)
     EXPECT_EQ(provider.FirstList().At(0), copy->FirstList().At(0));
     copy->SecondList().Add(new GValueAttribute(3, 4));
     EXPECT_FALSE(copy->IsSame(&provider));
+    // The lists live inside the provider and its copy: only their owner deletes them.
+    for (MPersistentComposite* list :
+         {&provider.FirstList(), &provider.SecondList(), &copy->FirstList(), &copy->SecondList()}) {
+        ASSERT_TRUE(list->IsEmbedded());
+        { GCountedRef holder(list); }
+        EXPECT_EQ(-1, list->References());
+    }
 }
 
 // The provider's own version word follows the root part (12 bytes) and the provider
