@@ -121,6 +121,20 @@ TEST(ModuleLifetime, AttachLeavesTheHostsLocaleAlone)
     const char* after = std::setlocale(LC_ALL, nullptr);
     EXPECT_EQ(saved, after ? after : "");
     EXPECT_EQ(LocaleCategoryFor(GetSystemDefaultLangID()), ModuleLifetime::LocaleCategory());
+    // Names compare by the module's collation, in order both ways round, narrow and wide.
+    const struct {
+        const char* less;
+        const char* more;
+    } ordered[] = {{"a", "b"}, {"ab", "abc"}, {"", "z"}};
+    for (const auto& o : ordered) {
+        const RWWString less(o.less, RWWString::multiByte), more(o.more, RWWString::multiByte);
+        EXPECT_LT(RWCString(o.less).Collate(o.more), 0) << o.less << " " << o.more;
+        EXPECT_GT(RWCString(o.more).Collate(o.less), 0) << o.more << " " << o.less;
+        EXPECT_EQ(0, RWCString(o.more).Collate(o.more)) << o.more;
+        EXPECT_LT(less.Collate(more.Data()), 0) << o.less << " " << o.more;
+        EXPECT_GT(more.Collate(less.Data()), 0) << o.more << " " << o.less;
+        EXPECT_EQ(0, more.Collate(more.Data())) << o.more;
+    }
     ModuleLifetime::Detach(false);
 }
 

@@ -133,14 +133,41 @@ TEST(TableCache, AFormWithFewerEntriesReadsTheRestAsAbsentAndWritesThemAll)
 }
 
 // Damaged stored forms: the cache keeps what it held and the medium reports the failure.
+// Complete forms at the counts' bounds read; one entry, page or slot more is refused.
 TEST(FontCaches, OversizedCountsAndLengthsFailTheRestoreAndKeepTheCache)
 {
     const auto root = StoredBytes().Root(0, 0);
+    // Complete forms of absent entries, pages, or slots of one present page.
+    auto entries = [&](uint8_t n) {
+        StoredBytes b = StoredBytes(root).U32(1).U8(n).U32(0);
+        for (uint32_t i = 0; i < n; ++i)
+            b.U32(0);
+        return b.Get();
+    };
+    auto pages = [&](uint16_t n) {
+        StoredBytes b = StoredBytes(root).U32(1).U16(n).U16(256).U32(0);
+        for (uint32_t i = 0; i < n; ++i)
+            b.U32(0);
+        return b.Get();
+    };
+    auto slots = [&](uint16_t n) {
+        StoredBytes b = StoredBytes(root).U32(1).U16(1).U16(n).U32(0).U32(1);
+        for (uint32_t i = 0; i < n; ++i)
+            b.U32(0);
+        return b.Get();
+    };
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
         bool glyph;
+        bool refused = true;
     } cases[] = {
+        {"26 absent table entries", entries(26), false, false},
+        {"27 absent table entries", entries(27), false},
+        {"256 absent pages", pages(256), true, false},
+        {"257 absent pages", pages(257), true},
+        {"256 absent slots", slots(256), true, false},
+        {"257 absent slots", slots(257), true},
         {"27 table entries", StoredBytes(root).U32(1).U8(27).U32(0).Get(), false},
         {"huge table length", StoredBytes(root).U32(1).U8(1).U32(0).U32(1).U32(0xFFFFFFF0).Get(), false},
         {"255 pages is fine but the slots run out", StoredBytes(root).U32(1).U16(255).U16(256).U32(0).U32(1).Get(), true},
@@ -157,6 +184,14 @@ TEST(FontCaches, OversizedCountsAndLengthsFailTheRestoreAndKeepTheCache)
         const std::vector<uint8_t> before = GutsBytes(target);
         TestErrorCapture capture;
         const FileEnd end = RestoreGutsAndMeasure(target, c.bytes);
+        if (!c.refused) {
+            // Read whole: the held entry gives way to the stored form's absent ones.
+            EXPECT_FALSE(end.eof) << c.what;
+            EXPECT_EQ(0, end.left) << c.what;
+            EXPECT_NE(before, GutsBytes(target)) << c.what;
+            EXPECT_TRUE(capture.Messages().empty()) << c.what;
+            continue;
+        }
         EXPECT_TRUE(end.eof) << c.what;
         EXPECT_EQ(before, GutsBytes(target)) << c.what;
     }

@@ -83,12 +83,15 @@ TEST_F(HostileFonts, TheBudgetCountsEveryGlyphVisited)
         const std::vector<uint8_t> font = GlyphFont({Composite(std::vector<uint16_t>(components, 1)), Simple()});
         EXPECT_EQ(components < budget ? 1 : 0, LoadGlyph(font, 0)) << components << " components";
     }
-    // Sharing is what costs: a deep but narrow glyph loads.
-    std::vector<std::vector<uint8_t>> chain;
-    for (uint16_t g = 0; g < 16; ++g)
-        chain.push_back(Composite({uint16_t(g + 1)}));
-    chain.push_back(Simple());
-    EXPECT_EQ(1, LoadGlyph(GlyphFont(chain), 0));
+    // Sharing is what costs: a deep but narrow glyph loads, down to 16 composites over a
+    // simple glyph; one level more is refused.
+    for (uint16_t depth : {16, 17}) {
+        std::vector<std::vector<uint8_t>> chain;
+        for (uint16_t g = 0; g < depth; ++g)
+            chain.push_back(Composite({uint16_t(g + 1)}));
+        chain.push_back(Simple());
+        EXPECT_EQ(depth == 16 ? 1 : 0, LoadGlyph(GlyphFont(chain), 0)) << depth << " levels";
+    }
 }
 
 // A glyph that ends with glyf reads; one byte past it is refused before anything is

@@ -201,6 +201,15 @@ TEST_F(FontReader, CharacterMapsOfBuiltFonts)
     f2.U16(2).U16(0).U16(0).Zeros(512);
     f2.Put(6 + 2 * 0x81, 8);
     f2.U16(0x41).U16(2).U16(0).U16(10).U16(0x40).U16(2).U16(10).U16(10).U16(5).U16(6).U16(0).U16(0).U16(7).U16(8);
+    // The same one byte short: its last glyph entry lies past the table.
+    std::vector<uint8_t> f2Cut = f2.b;
+    f2Cut.pop_back();
+    // Format 4: codes 0x41..0x43 through the glyph array {5, 0, 7} with delta 100 (the
+    // array ends the table), then the end segment that maps 0xFFFF to the missing glyph.
+    const std::vector<uint8_t> g4 = BE().U16(4).U16(38).U16(0).U16(4).U16(4).U16(1).U16(0).U16(0x43).U16(0xFFFF)
+        .U16(0).U16(0x41).U16(0xFFFF).U16(100).U16(1).U16(4).U16(0).U16(5).U16(0).U16(7).b;
+    std::vector<uint8_t> g4Cut = g4;
+    g4Cut.pop_back();
     const uint32_t os4 = 4 << 16, os5 = 5 << 16;
     struct Case {
         const char* what;
@@ -218,6 +227,14 @@ TEST_F(FontReader, CharacterMapsOfBuiltFonts)
         {"format 2 single byte", {{3, 2, f2.b}}, 0, 0, os5, 0, 0x42, 6},
         {"format 2 two bytes", {{3, 2, f2.b}}, 0, 0, os5, 0, 0x8141, 18},
         {"format 2 lead byte alone", {{3, 2, f2.b}}, 0, 0, os5, 0, 0x81, 0},
+        {"format 2 one byte short, the entry before the last", {{3, 2, f2Cut}}, 0, 0, os5, 0, 0x8140, 17},
+        {"format 2 one byte short, the last entry", {{3, 2, f2Cut}}, 0, 0, os5, 0, 0x8141, 0},
+        {"format 4 array, first code", {{3, 1, g4}}, 0x20, 0x7E, os5, 16, 0x41, 105},
+        {"format 4 array entry 0 is the missing glyph", {{3, 1, g4}}, 0x20, 0x7E, os5, 16, 0x42, 0},
+        {"format 4 array, last entry ends the table", {{3, 1, g4}}, 0x20, 0x7E, os5, 16, 0x43, 107},
+        {"format 4 array one byte short", {{3, 1, g4Cut}}, 0x20, 0x7E, os5, 16, 0x43, 0},
+        {"format 4 between segments", {{3, 1, g4}}, 0x20, 0x7E, os5, 16, 0x44, 0},
+        {"format 4 end segment", {{3, 1, g4}}, 0x20, 0x7E, os5, 16, 0xFFFF, 0},
         {"set 1 below numGlyphs", {{3, 1, f4}}, 0x20, 0x7E, os5, 1, 299, 299},
     };
     for (const Case& c : cases) {
@@ -235,15 +252,24 @@ TEST_F(FontReader, CharacterMapsOfBuiltFonts)
         GTTMemoryFontFileReader({}, 0).SelectCharacterMap(rows.data(), uint32_t(rows.size()), p.set, choice);
         EXPECT_EQ(p.encoding, choice.encoding) << p.set;
     }
+    // An encoding record whose 32-bit offset ends the table is read; one byte short, not.
+    const std::vector<uint8_t> oneRecord = BE().U16(0).U16(1).U16(3).U16(1).U32(0).b;
+    for (uint32_t cut : {0u, 1u}) {
+        GTTMemoryFontFileReader({}, 0).SelectCharacterMap(oneRecord.data(), uint32_t(oneRecord.size()) - cut, 0, choice);
+        EXPECT_EQ(cut == 0 ? 1 : 0, choice.found) << cut;
+    }
 }
 
 TEST_F(FontReader, VerticalSubstitutesComeFromMortOrElseGSUB)
 {
-    auto mort = [](uint32_t length, uint16_t units) {
+    // The units are {glyph, substitute} pairs; by default the one unit {36, 99}.
+    auto mort = [](uint32_t length, uint16_t units, std::vector<uint16_t> pairs = {36, 99}) {
         BE m;
         m.U32(0x00010000).U32(1).U32(1).U32(0).U16(3).U16(1);
         m.U16(3).U16(0).U32(1).U32(0xFFFFFFFF).U16(3).U16(1).U32(0).U32(0xFFFFFFFE).U16(8).U16(0).U32(0).U32(0);
-        m.U16(0).U16(0x8004).U32(1).U16(6).U16(4).U16(units).U16(0).U16(0).U16(0).U16(36).U16(99);
+        m.U16(0).U16(0x8004).U32(1).U16(6).U16(4).U16(units).U16(0).U16(0).U16(0);
+        for (uint16_t v : pairs)
+            m.U16(v);
         m.b.resize(length);
         return m.b;
     };
@@ -258,6 +284,19 @@ TEST_F(FontReader, VerticalSubstitutesComeFromMortOrElseGSUB)
             g.U16(2).U16(8).U16(1).U16(99).U16(2).U16(1).U16(30).U16(40).U16(6); // ranges start at index 6
         return g.b;
     };
+    // Format 2 with a coverage of one range start..end from startIndex, and the
+    // substitutes 200, 201, ...; the coverage's range record ends the table.
+    auto gsub2 = [](uint16_t start, uint16_t end, uint16_t startIndex, uint16_t substitutes) {
+        BE g;
+        g.U32(0x00010000).U16(0).U16(10).U16(24);
+        g.U16(1).Tag("vert").U16(8).U16(0).U16(1).U16(0);
+        g.U16(1).U16(4).U16(1).U16(0).U16(1).U16(8);
+        g.U16(2).U16(6 + 2 * uint32_t(substitutes)).U16(substitutes);
+        for (uint16_t i = 0; i < substitutes; ++i)
+            g.U16(200u + i);
+        g.U16(2).U16(1).U16(start).U16(end).U16(startIndex);
+        return g.b;
+    };
     const std::vector<uint8_t> cmap = Cmap({{3, 1, Format4(0x20, 0x7E, 0)}});
     struct Case {
         const char* what;
@@ -268,8 +307,17 @@ TEST_F(FontReader, VerticalSubstitutesComeFromMortOrElseGSUB)
         {"mort of 77 bytes", {{"mort", mort(77, 0)}}, 36, 36},
         {"mort of 76 bytes", {{"mort", mort(76, 1)}}, 36, 36},
         {"mort with no units", {{"mort", mort(80, 0)}}, 36, 36},
+        {"mort one byte short of its unit", {{"mort", mort(79, 1)}}, 36, 36},
+        {"mort's last unit ends the table", {{"mort", mort(84, 2, {35, 98, 36, 99})}}, 36, 99},
+        {"mort one byte short of its last unit", {{"mort", mort(83, 2, {35, 98, 36, 99})}}, 36, 36},
         {"GSUB format 1", {{"GSUB", gsub(1)}}, 36, 99},
         {"GSUB format 2 past its substitutes", {{"GSUB", gsub(2)}}, 36, 36},
+        {"GSUB format 2 range start", {{"GSUB", gsub2(0x30, 0x40, 0, 17)}}, 0x30, 200},
+        {"GSUB format 2 range end", {{"GSUB", gsub2(0x30, 0x40, 0, 17)}}, 0x40, 216},
+        {"GSUB format 2 before the range", {{"GSUB", gsub2(0x30, 0x40, 0, 17)}}, 0x2F, 0x2F},
+        {"GSUB format 2 after the range", {{"GSUB", gsub2(0x30, 0x40, 0, 17)}}, 0x41, 0x41},
+        {"GSUB format 2 last substitute", {{"GSUB", gsub2(0x30, 0x40, 1, 17)}}, 0x3F, 216},
+        {"GSUB format 2 one past the substitutes", {{"GSUB", gsub2(0x30, 0x40, 1, 17)}}, 0x40, 0x40},
         {"mort wins over GSUB", {{"mort", mort(76, 1)}, {"GSUB", gsub(1)}}, 36, 36},
     };
     for (const Case& c : cases) {
@@ -279,6 +327,13 @@ TEST_F(FontReader, VerticalSubstitutesComeFromMortOrElseGSUB)
         GTTMemoryFontFileReader r(BuildFont(tables), 1);
         EXPECT_EQ(c.glyph, r.MapCharacter(0, 1, c.code, 16)) << c.what;
         EXPECT_EQ(c.code, r.MapCharacter(0, 0, c.code, 16)) << c.what;
+    }
+    // The last unit of mort and the coverage's range record of GSUB end their tables: a
+    // length one byte short leaves them unread, though the bytes lie there.
+    const std::vector<uint8_t> units = mort(84, 2, {35, 98, 36, 99}), ranges = gsub2(0x30, 0x40, 0, 17);
+    for (uint32_t cut : {0u, 1u}) {
+        EXPECT_EQ(cut == 0 ? 99 : 36, GTTFontFileReader::MortSubstitute(units.data(), uint32_t(units.size()) - cut, 36)) << cut;
+        EXPECT_EQ(cut == 0 ? 200 : 0x30, GTTFontFileReader::GSUBSubstitute(ranges.data(), uint32_t(ranges.size()) - cut, 0x30)) << cut;
     }
 }
 

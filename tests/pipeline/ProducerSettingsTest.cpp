@@ -756,6 +756,11 @@ TEST_F(ProducerSettings, UnicodeJobNamesKeepToThePrintersCharacterRanges)
         {"0000-FFFF", L"say \"hi\"", "20261207090503"},
         {"0000-FFFF", L"tab\there", "20261207090503"},
         {nullptr, L"\u65e5\u672c", "\xE6\x97\xA5\xE6\x9C\xAC"},
+        // Each length of UTF-8 at both of its ends: U+007F one byte, U+0080 and U+07FF two,
+        // U+0800 and U+FFFF three, U+10000 four.
+        {nullptr, L"\x007F\x0080", "\x7F\xC2\x80"},
+        {nullptr, L"\x07FF\x0800", "\xDF\xBF\xE0\xA0\x80"},
+        {nullptr, L"\xFFFF\xD800\xDC00", "\xEF\xBF\xBF\xF0\x90\x80\x80"},
         {nullptr, L"say \"hi\"", "20261207090503"},
         {"zz-yy,7E-20,110000", L"\u65e5", "\xE6\x97\xA5"},
         {"0041-005A,zz,0061-007A", L"Ab", "Ab"},

@@ -160,13 +160,14 @@ TEST_F(MassStorageFonts, HostileFilesGiveWhatCanBeReadAndNoMore)
         {patched(4, uint32_t(sound.size() + 1)), -1},
         {patched(4, 20), -1},
         {patched(28, 0x40000000), -1},
+        {patched(28, 3), -1}, // a third offset would lie past the 40 bytes of directory
         {patched(36, 0xFFFFFFF0), 1},
         {patched(second + 6, 0xFFFFFFF0), 1},
         {patched(second + 4, 0x0000FFFF), 1},
         {unterminated, 1},
         {FontFile({good, many}), 2},
         {[&] { auto b = FontFile({good, many}); b.resize(b.size() - 20); return b; }(), 1},
-        {sound, 2},
+        {sound, 2}, // two offsets fill the 40 bytes of directory exactly
     };
     for (size_t i = 0; i < sizeof(cases) / sizeof(cases[0]); ++i) {
         SCOPED_TRACE(i);
