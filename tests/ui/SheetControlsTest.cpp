@@ -351,7 +351,6 @@ const WorkRow kWork[] = {
      DMDUP_HORIZONTAL},
     {"radio: Landscape writes 90 degrees, not its place", kRadioButton, kPortrait, 1000, 1032, {}, 0, {}, 265, 90,
      {}, 0},
-    {"radio: Private Job writes 4, not its place", kRadioButton, kPortrait, 15000, 18005, {}, 0, {}, 287, 4, {}, 0},
     {"a sheet whose pages only initialise", kOpenOnly, kPortrait, 1000, 0, {}, 0, {}, 0, 0, {}, 0},
 };
 
@@ -490,10 +489,6 @@ TEST_F(DocumentSheetWork, CustomSizesScaleTwoSidedAndRadioGroupsReachTheSettings
         ui->DocumentProperties(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), in,
                                DM_PROMPT | DM_COPY | DM_MODIFY);
         EXPECT_EQ(1, driver.sheets);
-        if (!seen.found && row.page == 15000) {
-            std::printf("note: the printer's sheet has no Job Retention page; row not checked: %s\n", row.name);
-            continue;
-        }
         ASSERT_TRUE(seen.found) << "page " << row.page << " item " << row.item;
         EXPECT_EQ(row.work == kCustomSize ? 1 : 0, driver.dialogs);
         for (int i = 0; i < 3; ++i)
