@@ -303,7 +303,8 @@ struct WorkRow {
     uint16_t page;
     int item;                 // the field typed into or the button clicked
     const wchar_t* typed[2];  // custom size: width and length; a number field: the number, then its largest value
-    int option;               // custom size: 1 in millimetres; two-sided: 1 the duplex unit installed, 2 flipped up
+    int option;               // custom size: 1 in millimetres; two-sided: 1 the duplex unit installed, 2 flipped
+                              // up; a sheet only opened: the scale its settings hold
     const wchar_t* shown[3];  // custom size: width, length and the length's bounds; a number field: the number
     uint16_t feature;
     int held;
@@ -351,7 +352,9 @@ const WorkRow kWork[] = {
      DMDUP_HORIZONTAL},
     {"radio: Landscape writes 90 degrees, not its place", kRadioButton, kPortrait, 1000, 1032, {}, 0, {}, 265, 90,
      {}, 0},
-    {"a sheet whose pages only initialise", kOpenOnly, kPortrait, 1000, 0, {}, 0, {}, 0, 0, {}, 0},
+    // The settings hold a scale below the range when the pages first show: the field
+    // shows 25, and that is no change of the user's. The first page is Finishing.
+    {"a sheet whose pages only initialise", kOpenOnly, kPortrait, 3000, 0, {}, 5, {}, 269, 25, {}, 0},
 };
 
 struct WorkSeen {
@@ -435,6 +438,9 @@ void SheetWork(HWND sheet, const WorkRow& row, WorkSeen& seen, const Confirm& co
                 SendDlgItemMessageW(page, 3012, BM_CLICK, 0, 0);
             break;
         case kOpenOnly: {
+            // A scale below the range, as settings from elsewhere may hold it, before the
+            // Effects page first shows it.
+            settings.SetValue(FeatureId::kScalePercent, uint16_t(row.option));
             auto tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
             for (int i = 0, count = int(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0)); i < count; ++i)
                 SendMessageW(sheet, PSM_SETCURSEL, WPARAM(i), 0);
