@@ -522,4 +522,35 @@ TEST_F(DocumentSheetWork, CustomSizesScaleTwoSidedAndRadioGroupsReachTheSettings
     }
 }
 
+// What the sheet hands back comes in again when the application prints with it: a custom
+// size keeps the paper's own limits in either orientation (3 x 5 to 8.5 x 14 inches).
+TEST(SheetWork, ACustomSizeComesBackInAsThePapersOwnInEitherOrientation)
+{
+    const TestPrinter& printer = TestPrinter::Shared();
+    ASSERT_TRUE(printer.Installed()) << printer.Failure();
+    std::wstring name = printer.Name();
+    HANDLE handle = nullptr;
+    ASSERT_TRUE(OpenPrinterW(&name[0], &handle, nullptr));
+    const struct {
+        short width, length, keptWidth, keptLength;
+    } sizes[] = {{1000, 2500, 1000, 2500}, {2160, 3557, 2159, 3556}, {761, 1269, 762, 1270}};
+    for (short orientation : {kPortrait, kLandscape})
+        for (const auto& row : sizes) {
+            std::vector<uint8_t> input = InputDevMode(handle, name), output(input.size(), 0);
+            ASSERT_FALSE(input.empty());
+            auto* in = reinterpret_cast<DEVMODEW*>(input.data());
+            in->dmOrientation = orientation;
+            in->dmPaperSize = DMPAPER_USER;
+            in->dmPaperWidth = row.width, in->dmPaperLength = row.length;
+            in->dmFields |= DM_PAPERWIDTH | DM_PAPERLENGTH;
+            ASSERT_EQ(IDOK, DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                                                in, DM_IN_BUFFER | DM_OUT_BUFFER));
+            const auto* out = reinterpret_cast<const DEVMODEW*>(output.data());
+            EXPECT_EQ(DMPAPER_USER, out->dmPaperSize);
+            EXPECT_EQ(row.keptWidth, out->dmPaperWidth) << "orientation " << orientation << ", width " << row.width;
+            EXPECT_EQ(row.keptLength, out->dmPaperLength) << "orientation " << orientation << ", length " << row.length;
+        }
+    ClosePrinter(handle);
+}
+
 }  // namespace
