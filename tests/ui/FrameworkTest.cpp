@@ -146,7 +146,7 @@ TEST(PropertyPages, ThePageProcedureKeepsTheEntryBeforeInitialisingAndFeedsTheHo
     page->AddControl(check);
     EXPECT_EQ(page, link.page);
     EXPECT_EQ(reinterpret_cast<LPCWSTR>(2000), entry.pszTemplate);
-    EXPECT_TRUE(entry.dwFlags & PSP_HASHELP);
+    EXPECT_FALSE(entry.dwFlags & PSP_HASHELP) << "no help file beside the module: the sheet offers no Help";
     hookCalls = hookInitDialogs = 0;
     // Page templates are child dialogs: they need a parent.
     HWND parent = CreateWindowExW(0, L"#32770", L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
@@ -283,4 +283,26 @@ TEST(SettingsView, TextsAndBoundsAreReadWrittenCountedAndRolledBack)
     uint16_t value = 0;
     view.GetValue(269, value);
     EXPECT_EQ(100, value);
+}
+
+TEST(PropertyPages, ThePageOffersHelpOnlyWhileItsHelpFileIsThere)
+{
+    LibraryReference library;
+    ASSERT_TRUE(library.loaded);
+    GUIData data = {};
+    data.size = 60;
+    const std::wstring helpFile = GSheetContext(&data).GetHelpFileName().Data();
+    ASSERT_FALSE(helpFile.empty());
+    for (bool present : {true, false}) {
+        if (present)
+            CloseHandle(CreateFileW(helpFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        GSheetContext context(&data);
+        DeleteFileW(helpFile.c_str());
+        EXPECT_EQ(present, context.HasHelpFile());
+        QZPageEntry entry = {};
+        entry.dwSize = 40;
+        entry.dwFlags = PSP_HASHELP;
+        GPropertyPage page(&entry, ResourceLibrary::GetResourceLibrary(), 2000, &context, true, 200);
+        EXPECT_EQ(present, (entry.dwFlags & PSP_HASHELP) != 0) << present;
+    }
 }

@@ -82,7 +82,7 @@ TEST_F(ModulePages, ADocumentSheetWithoutOutputOptionsOrJobStorageCountsSevenAnd
         EXPECT_EQ(dialogs[i], Template(i));
         EXPECT_EQ(ResourceLibrary::GetResourceLibrary(), data.pages[i].hInstance);
         EXPECT_EQ(&GPropertyPage::PropertyPageProc, data.pages[i].pfnDlgProc);
-        EXPECT_TRUE(data.pages[i].dwFlags & PSP_HASHELP);
+        EXPECT_FALSE(data.pages[i].dwFlags & PSP_HASHELP) << "no help file beside the module";
         ASSERT_NE(nullptr, reinterpret_cast<PageLink*>(data.pages[i].lParam)->page);
     }
     EXPECT_EQ(0u, Template(5)) << "unfilled entries stay empty";

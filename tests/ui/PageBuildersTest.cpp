@@ -287,7 +287,7 @@ TEST_F(PageBuilding, EntriesNameTheResourceLibraryTheTemplateHelpAndTheTitle)
         page.reset(c.build());
         EXPECT_EQ(ResourceLibrary::GetResourceLibrary(), entry.hInstance);
         EXPECT_EQ(c.dialog, reinterpret_cast<uintptr_t>(entry.pszTemplate));
-        EXPECT_TRUE(entry.dwFlags & PSP_HASHELP);
+        EXPECT_FALSE(entry.dwFlags & PSP_HASHELP) << "no help file beside the module";
         EXPECT_EQ(page.get(), link.page);
         if (c.title)
             EXPECT_STREQ(c.title, entry.pszTitle);

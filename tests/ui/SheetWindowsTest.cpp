@@ -510,6 +510,7 @@ TEST_F(PageWindows, ButtonsThatOpenNothingAndItemsNoControlDrivesAreDisabled)
         {12000, 12009, false},  // Clear All
         {6000, 6024, false},  // the fit-to paper list: no control writes it
         {3000, 3019, false},  // page borders: no feature holds them
+        {14000, 14004, false},  // Color Settings: none of its settings is there to show
     };
     for (const auto& row : cases) {
         HWND page = PageWindow(*this, pages, data, row.page, [&](QZPageEntry& entry) { return Create(entry); });
@@ -576,4 +577,90 @@ TEST_F(PageWindows, TheAboutBoxListsThePrinterTheDriverAndNoExtension)
     EXPECT_EQ(0u, lines.find(L"Printer: " + printerName + L"\r\nDriver: " + driverName + L"\r\n"));
     EXPECT_NE(std::wstring::npos, lines.find(L"No extensions are registered.")) << "the test printer has none";
     data.printerName = data.driverName = nullptr;
+}
+
+TEST_F(PageWindows, RadioButtonsWriteTheirValuesAndADialogWithNothingToConfirmOffersNoOk)
+{
+    SetValue(520, 1);
+    SetValue(287, 0);
+    Build(3 | 4);
+    HWND storage = PageWindow(*this, pages, data, 15000, [&](QZPageEntry& entry) { return Create(entry); });
+    ASSERT_NE(nullptr, storage);
+    for (const auto& row : {std::make_pair(18005, 4), std::make_pair(18006, 1), std::make_pair(18004, 2)}) {
+        SendDlgItemMessageW(storage, row.first, BM_CLICK, 0, 0);
+        EXPECT_EQ(row.second, Value(287)) << row.first << ": the button's value, not its place";
+    }
+    GModalDialog* addFontCard = nullptr;
+    for (uint16_t i = 0; i < data.pageCount; ++i) {
+        std::vector<GModalDialog*> found;
+        if (PageOf(data.pages[i]))
+            SubDialogs(PageOf(data.pages[i]), found);
+        for (GModalDialog* dialog : found)
+            if (dialog->GetDialogId() == 7200)
+                addFontCard = dialog;
+    }
+    ASSERT_NE(nullptr, addFontCard);
+    int ok = -1;
+    ActivationHook hook([&](HWND dialog) {
+        ok = IsWindowEnabled(GetDlgItem(dialog, IDOK)) ? 1 : 0;
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    });
+    EXPECT_EQ(IDCANCEL, addFontCard->Run(owner, 0));
+    EXPECT_EQ(0, ok) << "Add Font Card's fields are disabled: its OK confirms nothing";
+}
+
+namespace {
+
+// A dialog procedure that only lets the template be shown.
+INT_PTR CALLBACK TemplateOnly(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// The items of the window whose text does not fit it at the dialog's font: a label wraps
+// within its height, a button's text stays on one line beside its box.
+std::vector<int> ClippedItems(HWND dialog)
+{
+    std::vector<int> clipped;
+    for (HWND item = GetWindow(dialog, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+        wchar_t text[256] = {}, name[32] = {};
+        GetClassNameW(item, name, 32);
+        if (!GetWindowTextW(item, text, 256) || !(GetWindowLongW(item, GWL_STYLE) & WS_VISIBLE))
+            continue;
+        const LONG style = GetWindowLongW(item, GWL_STYLE);
+        const bool button = _wcsicmp(name, L"Button") == 0, label = _wcsicmp(name, L"Static") == 0;
+        if (!button && !label)
+            continue;
+        RECT client = {};
+        GetClientRect(item, &client);
+        HDC dc = GetDC(item);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(item, WM_GETFONT, 0, 0)));
+        const LONG kind = style & BS_TYPEMASK;
+        const bool box = button && kind != BS_PUSHBUTTON && kind != BS_DEFPUSHBUTTON && kind != BS_GROUPBOX;
+        const bool wraps = label || (style & BS_MULTILINE);
+        // A check box's text starts beside its box; a push button's and a group's keep a margin.
+        const LONG margin = box ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : button ? 8 : 0;
+        RECT need = {0, 0, client.right - margin, 0};
+        DrawTextW(dc, text, -1, &need, DT_CALCRECT | (wraps ? DT_WORDBREAK : DT_SINGLELINE));
+        SelectObject(dc, old);
+        ReleaseDC(item, dc);
+        if (need.right > client.right - margin || (wraps && need.bottom > client.bottom))
+            clipped.push_back(GetDlgCtrlID(item));
+    }
+    return clipped;
+}
+
+}  // namespace
+
+TEST_F(PageWindows, TheDocumentSheetsTextsFitTheirControlsAtTheDefaultFont)
+{
+    Build(3);
+    HMODULE library = ResourceLibrary::GetResourceLibrary();
+    ASSERT_NE(nullptr, library);
+    for (uint16_t id : {1000, 2000, 3000, 6000, 14000, 15000, 16000, 5000, 8000, 9000, 13001, 14501}) {
+        HWND dialog = CreateDialogParamW(library, MAKEINTRESOURCEW(id), owner, &TemplateOnly, 0);
+        ASSERT_NE(nullptr, dialog) << id;
+        std::string named;
+        for (int item : ClippedItems(dialog))
+            named += std::to_string(item) + " ";
+        EXPECT_EQ("", named) << "dialog " << id;
+        DestroyWindow(dialog);
+    }
 }

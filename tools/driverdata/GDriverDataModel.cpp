@@ -569,12 +569,13 @@ GState* MakeDefaultState()
 
 // ---- What the capability queries and the print-time query read. ----
 
-// The copy range, the duplex values the device accepts (0 one-sided, 1 short edge, 2 long
-// edge), the collation and colour switches and the orientations the device prints (a
+// The copy and scale ranges, the duplex values the device accepts (0 one-sided, 1 short
+// edge, 2 long edge), the collation and colour switches and the orientations the device prints (a
 // DEVMODE's orientation is taken only when the list holds it).
 void AddCapabilityModel(GConfiguration& configuration)
 {
     configuration.Add(new GRangeAttribute(1, 999, 1, 1, FeatureId::kCopiesRange));
+    configuration.Add(new GRangeAttribute(25, 400, 1, 100, FeatureId::kScaleRange));
     configuration.Add(new GRangeAttribute(0, 2, 1, 0, FeatureId::kDuplexRange));
     auto* orientations = new GAttributeComposite(FeatureId::kOrientationList);
     for (uint16_t degrees : {0, 90, 180, 270})

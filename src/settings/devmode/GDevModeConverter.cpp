@@ -13,6 +13,7 @@
 #include "printer/GDriverObject.h"
 #include "printer/GFormToTrayDatabase.h"
 #include "printer/GMedia.h"
+#include "printer/GMediaPool.h"
 #include "printer/GTray.h"
 
 #include <cstring>
@@ -293,11 +294,16 @@ void GDevModeConverter::CustomLimits(GObjectBase* tree, int32_t smallest[2], int
     // device's sizes cannot be converted and the widest range stands.
     if (!driver_ || x <= 0 || y <= 0)
         return;
-    if (GMedia* media = driver_->FindMediaForPaper(FeatureId::kSmallestCustomMedia, tree)) {
+    // dmPaperWidth and dmPaperLength are the paper's own whichever way the page is turned:
+    // the limits are the sheet's as it stands in the printer (orientation 0).
+    GMediaPool* pool = driver_->GetMediaAttribute();
+    if (!pool)
+        return;
+    if (GMedia* media = pool->FindMedia(FeatureId::kSmallestCustomMedia, 0, uint16_t(x), uint16_t(y))) {
         smallest[0] = Tenths(media->GetPaperSize().x, x);
         smallest[1] = Tenths(media->GetPaperSize().y, y);
     }
-    if (GMedia* media = driver_->FindMediaForPaper(FeatureId::kLargestCustomMedia, tree)) {
+    if (GMedia* media = pool->FindMedia(FeatureId::kLargestCustomMedia, 0, uint16_t(x), uint16_t(y))) {
         largest[0] = Tenths(media->GetPaperSize().x, x);
         largest[1] = Tenths(media->GetPaperSize().y, y);
     }

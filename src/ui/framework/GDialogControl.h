@@ -15,6 +15,10 @@ struct DialogItem {
     int32_t helpId;  // -1: none
 };
 
+// Sent to a dialog or page so that every control shows the settings again: a change one
+// control made (a sub-dialog confirmed with OK) may concern the items of another.
+constexpr UINT kShowSettingsMessage = WM_APP + 0x2A0;
+
 class GDialogControl {
 public:
     GDialogControl(GFeature* binding, const DialogItem* items);

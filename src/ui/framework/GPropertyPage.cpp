@@ -15,8 +15,11 @@ GPropertyPage::GPropertyPage(QZPageEntry* entry, HINSTANCE instance, uint16_t di
     entry->pszTemplate = MAKEINTRESOURCEW(dialogId);
     entry->pfnDlgProc = &GPropertyPage::PropertyPageProc;
     entry->dwFlags &= ~DWORD(PSP_DLGINDIRECT);
-    if (hasHelp)
+    // The sheet's Help button is offered only where there is help to show.
+    if (hasHelp && context && context->HasHelpFile())
         entry->dwFlags |= PSP_HASHELP;
+    else
+        entry->dwFlags &= ~DWORD(PSP_HASHELP);
     if (entry->pszTitle)
         entry->dwFlags |= PSP_USETITLE;
     if (auto* link = reinterpret_cast<PageLink*>(entry->lParam))
@@ -46,11 +49,20 @@ INT_PTR GPropertyPage::HandleMessage(HWND window, UINT message, WPARAM wParam, L
     if (message == WM_INITDIALOG)
         window_ = window;
     GSheetContext* context = GetContext();
+    if (context && message == WM_NOTIFY && lParam &&
+        reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(PSN_HELP) && context->HasHelpFile())
+        WinHelpW(window, context->GetHelpFileName().Data(), HELP_CONTEXT, GetHelpId());
     const uint32_t before = context ? context->GetSettings().Revision() : 0;
+    // What the controls write while the page shows the settings for the first time (a
+    // value brought within its bounds, the text of a field) is no change of the user's.
+    const bool initialising = initialising_;
+    if (message == WM_INITDIALOG)
+        initialising_ = true;
     const int handled = DispatchToControls(window, message, wParam, lParam);
+    initialising_ = initialising;
     // A setting the user changed on the page (or in a sub-dialog it opened) lights the
     // sheet's Apply button.
-    if (context && message != WM_INITDIALOG && context->GetSettings().Revision() != before)
+    if (context && message != WM_INITDIALOG && !initialising_ && context->GetSettings().Revision() != before)
         SendMessageW(GetParent(window), PSM_CHANGED, WPARAM(window), 0);
     if (context)
         context->OnPageMessage(window, message, wParam, lParam);

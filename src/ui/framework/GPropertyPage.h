@@ -24,4 +24,5 @@ private:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     QZPageEntry* entry_;
+    bool initialising_ = false;  // within WM_INITDIALOG, nested messages included
 };

@@ -10,6 +10,7 @@ GSheetContext::GSheetContext(GUIData* data) : data_(data), settings_(data ? data
     if (!folder.empty())
         helpFile_ = RWWString((folder + kHelpFileName).c_str());
     GOSFactory* services = GOSFactory::Instance();
+    helpFound_ = services && helpFile_.Length() && services->FileExists(helpFile_);
     if (services && data && data->driverUI)
         quicksets_.reset(services->LoadObjectFromPrinterData(data->driverUI, L"DMCQuickset", 0));
 }

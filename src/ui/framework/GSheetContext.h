@@ -13,7 +13,8 @@
 
 class GSheetContext {
 public:
-    // The help file beside the module; none is shipped, so help finds nothing.
+    // The help file beside the module; none is shipped, so help is offered only where one
+    // has been put.
     static constexpr const wchar_t* kHelpFileName = L"qzui32.hlp";
 
     explicit GSheetContext(GUIData* data);
@@ -34,6 +35,9 @@ public:
     HWND GetTransactionOwner() const { return owner_; }
 
     const RWWString& GetHelpFileName() const { return helpFile_; }
+    // Whether the help file was found when the sheet was made: without it no page or
+    // dialog offers help.
+    bool HasHelpFile() const { return helpFound_; }
     // The device quick sets read back from the printer data, owned; null when none.
     GObjectBase* GetQuicksets() const { return quicksets_.get(); }
 
@@ -48,5 +52,6 @@ private:
     uint32_t evaluations_ = 0;
     HWND owner_ = nullptr;
     RWWString helpFile_;
+    bool helpFound_ = false;
     std::unique_ptr<GObjectBase> quicksets_;
 };

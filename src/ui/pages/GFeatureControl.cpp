@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cwchar>
 
 namespace {
@@ -68,6 +69,15 @@ bool IsComboBox(HWND item)
 int32_t Clamp(int32_t value, int32_t minimum, int32_t maximum)
 {
     return value < minimum ? minimum : value > maximum ? maximum : value;
+}
+
+// The characters the number takes, its sign included.
+size_t Digits(int32_t value)
+{
+    size_t count = value < 0 ? 2 : 1;
+    for (int64_t rest = value < 0 ? -int64_t(value) : value; rest >= 10; rest /= 10)
+        ++count;
+    return count;
 }
 
 }  // namespace
@@ -172,8 +182,13 @@ void GFeatureControl::ShowNumber(HWND dialog, int editId, int spinId, int32_t va
                                  int32_t maximum)
 {
     value = Clamp(value, minimum, maximum);
+    HWND edit = GetDlgItem(dialog, editId);
+    // The field takes as many characters as the widest number within the bounds.
+    SendMessageW(edit, EM_SETLIMITTEXT, WPARAM(std::max(Digits(minimum), Digits(maximum))), 0);
     if (HWND spin = spinId ? GetDlgItem(dialog, spinId) : nullptr) {
-        SendMessageW(spin, UDM_SETBUDDY, WPARAM(GetDlgItem(dialog, editId)), 0);
+        // A spin control aligned to its field narrows the field each time it is attached.
+        if (reinterpret_cast<HWND>(SendMessageW(spin, UDM_GETBUDDY, 0, 0)) != edit)
+            SendMessageW(spin, UDM_SETBUDDY, WPARAM(edit), 0);
         SendMessageW(spin, UDM_SETRANGE32, WPARAM(minimum), LPARAM(maximum));
         SendMessageW(spin, UDM_SETPOS32, 0, LPARAM(value));
     }
@@ -189,6 +204,8 @@ void GFeatureControl::DisableDeadItems(HWND dialog, bool featurePresent)
         HWND window = GetDlgItem(dialog, item.itemId);
         const Role role = RoleOf(window);
         if (role == kPushRole) {
+            if (item.itemId == IDOK && !featurePresent && kind_ != kButton && kind_ != kInert)
+                EnableWindow(window, FALSE);
             if (item.itemId == IDOK || item.itemId == IDCANCEL)
                 continue;
             const std::vector<int> buttons = RoleItems(dialog);
@@ -204,11 +221,37 @@ void GFeatureControl::DisableDeadItems(HWND dialog, bool featurePresent)
         }
     }
     // Radio buttons beyond the group's values stand for settings no binding holds.
-    if (kind_ == kRadio && !radioValues_.empty()) {
+    if (kind_ == kRadio) {
         const std::vector<int> radios = RoleItems(dialog);
         for (size_t i = radioValues_.size(); i < radios.size(); ++i)
             EnableWindow(GetDlgItem(dialog, radios[i]), FALSE);
     }
+}
+
+bool GFeatureControl::IsLive() const
+{
+    if (kind_ == kInert)
+        return false;
+    if (kind_ == kButton)
+        return Opens() && (!dialog_ || HasLiveControl(dialog_.get()));
+    uint16_t value = 0;
+    if (!ReadValue(value))
+        return false;
+    if (kind_ == kRadio)
+        return !radioValues_.empty();
+    std::vector<FeatureChoice> choices;
+    if (kind_ == kList && Value())
+        Value()->GetChoices(choices);
+    return kind_ != kList || !choices.empty();
+}
+
+bool GFeatureControl::HasLiveControl(const GDialogBase* dialog)
+{
+    for (size_t i = 0; dialog && i < dialog->ControlCount(); ++i)
+        if (auto* control = dynamic_cast<GFeatureControl*>(dialog->GetControl(i)))
+            if (control->IsLive())
+                return true;
+    return false;
 }
 
 void GFeatureControl::Show(HWND dialog)
@@ -317,7 +360,7 @@ int GFeatureControl::OnCommand(HWND dialog, int id, UINT code)
 
 int GFeatureControl::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
-    if (message == WM_INITDIALOG) {
+    if (message == WM_INITDIALOG || message == kShowSettingsMessage) {
         Show(dialog);
         return 0;
     }

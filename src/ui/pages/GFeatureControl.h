@@ -3,7 +3,9 @@
 // button stands for; an edit field its number, kept within the feature's bounds, with
 // the spin control of the table attached to it; a list holds the feature's choices with
 // the current one selected and writes the chosen one's value; a button opens its
-// sub-dialog. OK and Cancel are never taken: they close the dialog the control sits on.
+// sub-dialog. OK and Cancel are never taken: they close the dialog the control sits on;
+// an OK in the table of a control whose feature is absent is disabled, as there is
+// nothing to confirm.
 // The items of each role are found by their window class and style, so a label in the
 // table is passed over. Items whose feature the settings lack are disabled, and so are a
 // push button of the table that opens nothing and an item of another kind that the
@@ -30,19 +32,21 @@ public:
     // The button that opens the sub-dialog when it is not the first of the table.
     void SetOpener(int itemId) { opener_ = itemId; }
     GModalDialog* GetDialog() const { return dialog_.get(); }
-    // The values the radio buttons stand for, in table order; without them a button
-    // stands for its position in the group.
+    // The values the radio buttons stand for, in table order. A button stands for no
+    // position: one without a value writes nothing and is disabled.
     void SetRadioValues(std::initializer_list<uint16_t> values) { radioValues_.assign(values); }
-    uint16_t RadioValue(size_t index) const
-    {
-        return index < radioValues_.size() ? radioValues_[index] : uint16_t(index);
-    }
+    uint16_t RadioValue(size_t index) const { return index < radioValues_.size() ? radioValues_[index] : 0; }
     // The range setting of the printer configuration that bounds the number when the
     // binding has no bounds of its own.
     void SetRangeFeature(uint16_t featureId) { rangeFeature_ = featureId; }
-    // Whether the radio button at the index belongs to the group of the feature: every
-    // one without a values table, else those the table names.
-    bool InGroup(size_t index) const { return radioValues_.empty() || index < radioValues_.size(); }
+    // Whether the radio button at the index belongs to the group of the feature: those
+    // the values table names.
+    bool InGroup(size_t index) const { return index < radioValues_.size(); }
+    // Whether the control has something to do: its feature is present and, for a list,
+    // offers a choice; a button opens a dialog with such a control.
+    virtual bool IsLive() const;
+    // Whether a control of the dialog has something to do.
+    static bool HasLiveControl(const GDialogBase* dialog);
     int OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // The items of the table that have the role, in table order.

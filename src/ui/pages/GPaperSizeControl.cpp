@@ -2,6 +2,7 @@
 #include "model/GFeatureIds.h"
 #include "printer/GDriverObject.h"
 #include "printer/GMedia.h"
+#include "printer/GMediaPool.h"
 #include "ui/pages/PageControls.h"
 
 #include <cmath>
@@ -67,23 +68,28 @@ bool Parse(const wchar_t* text, bool millimetres, int32_t& tenths)
 }
 
 // The bounds of the dimension: the device's smallest and largest custom paper at the
-// settings' resolution; any positive size when the model has neither.
+// settings' resolution, taken as the sheet stands in the printer (orientation 0), so that
+// the width and length are the paper's own whichever way the page is turned; any
+// positive size when the model has neither.
 void SizeBounds(GSheetContext* context, bool length, int32_t& minimum, int32_t& maximum)
 {
     minimum = 1;
     maximum = 0x7FFF;
     GUIData* data = context ? context->GetGUIData() : nullptr;
     GDriverObject* driver = data ? data->driverUI : nullptr;
+    GMediaPool* pool = driver ? driver->GetMediaAttribute() : nullptr;
     GObjectBase* tree = context ? context->GetSettings().GetTree() : nullptr;
     GObjectBase* resolution = tree ? tree->FindById(FeatureId::kResolutionNode) : nullptr;
-    const int32_t dpi =
-        GDriverObject::NumberOr(resolution, length ? FeatureId::kYResolution : FeatureId::kXResolution, 0);
-    if (!driver || dpi <= 0)
+    const int32_t x = GDriverObject::NumberOr(resolution, FeatureId::kXResolution, 0);
+    const int32_t y = GDriverObject::NumberOr(resolution, FeatureId::kYResolution, 0);
+    const int32_t dpi = length ? y : x;
+    if (!pool || x <= 0 || y <= 0)
         return;
-    GMedia* smallest = driver->FindMediaForPaper(FeatureId::kSmallestCustomMedia, tree);
-    const int32_t low = smallest ? (length ? smallest->GetPaperSize().y : smallest->GetPaperSize().x) : 0;
-    GMedia* largest = driver->FindMediaForPaper(FeatureId::kLargestCustomMedia, tree);
-    const int32_t high = largest ? (length ? largest->GetPaperSize().y : largest->GetPaperSize().x) : 0;
+    const auto side = [&](uint16_t mediaId) -> int32_t {
+        GMedia* media = pool->FindMedia(mediaId, 0, uint16_t(x), uint16_t(y));
+        return media ? (length ? media->GetPaperSize().y : media->GetPaperSize().x) : 0;
+    };
+    const int32_t low = side(FeatureId::kSmallestCustomMedia), high = side(FeatureId::kLargestCustomMedia);
     if (low > 0 && high >= low) {
         minimum = low * kTenthsPerInch / dpi;
         maximum = high * kTenthsPerInch / dpi;
@@ -153,4 +159,14 @@ int GPaperSizeControl::OnCommand(HWND dialog, int id, UINT code)
         ShowSize(dialog, *dimension);
     }
     return 1;
+}
+
+void GPaperSizeControl::OnButton(HWND dialog)
+{
+    GModalDialog* custom = GetDialog();
+    if (!custom || custom->Run(dialog, 0) != IDOK)
+        return;
+    // The size confirmed with OK is the paper of the job, whatever paper was chosen before.
+    WriteValue(FeatureId::kCustomPaperCode);
+    SendMessageW(dialog, kShowSettingsMessage, 0, 0);
 }

@@ -11,8 +11,10 @@
 #include <algorithm>
 
 // A custom paper size's width or length, kept in tenths of a millimetre (1260, 1261) and
-// shown in inches, or in millimetres while "Use Millimeters" is checked; each stays
-// within the device's smallest and largest custom paper.
+// shown in inches, or in millimetres while "Use Millimeters" is checked; each is the
+// paper's own in every orientation and stays within the device's smallest and largest
+// custom paper. As the button that opens the dialog, OK there makes the custom size the
+// job's paper (260).
 class GPaperSizeControl : public GKindControl<GFeatureControl::kEdit> {
 public:
     using GKindControl::GKindControl;
@@ -21,6 +23,7 @@ public:
 
 protected:
     bool DrivesItem(int itemId) const override { return itemId == kUseMillimetersItem; }
+    void OnButton(HWND dialog) override;
     void Show(HWND dialog) override;
     int OnCommand(HWND dialog, int id, UINT code) override;
 
@@ -31,6 +34,21 @@ private:
     void ShowSize(HWND dialog, const Dimension& dimension);
     // Set while the control writes its own field, whose change notices it then ignores.
     bool showing_ = false;
+};
+
+// A radio group whose buttons stand for the values, in table order.
+template <uint16_t... Values>
+class GRadioValuesControl : public GKindControl<GFeatureControl::kRadio> {
+public:
+    GRadioValuesControl(GFeature* binding, const DialogItem* items, Kind kind = kRadio)
+        : GKindControl(binding, items, kind)
+    {
+        SetRadioValues({Values...});
+    }
+    GRadioValuesControl(GFeature* binding, const DialogItem* items, GModalDialog* dialog)
+        : GKindControl(binding, items, dialog)
+    {
+    }
 };
 
 class GAutoConfigControl : public GKindControl<GFeatureControl::kButton> {
@@ -63,9 +81,9 @@ public:
 
 // Orientation in degrees (265): Portrait (0) or Landscape (90), each turned by 180
 // degrees while the rotate box is checked.
-class GOrientationControl : public GKindControl<GFeatureControl::kRadio> {
+class GOrientationControl : public GRadioValuesControl<0, 90> {
 public:
-    using GKindControl::GKindControl;
+    using GRadioValuesControl::GRadioValuesControl;
 
 protected:
     bool DrivesItem(int itemId) const override { return true; }  // the rotate box
@@ -106,33 +124,47 @@ public:
     using GKindControl::GKindControl;
 };
 
-// Both-sides printing (253): off (0), or on along the long edge (1) or, with the pages
-// flipped up, the short edge (2).
+// Both-sides printing (253): off (0), bound along the side of the page (2, the long edge
+// of a portrait page) or, with the pages flipped up, along its top (1). Offered only
+// while the printer prints on both sides: its duplex unit is installed (308) or manual
+// duplexing is allowed (245), as the device capabilities answer.
 class GBothSidesControl : public GKindControl<GFeatureControl::kCheck> {
 public:
     using GKindControl::GKindControl;
 
 protected:
+    static constexpr uint16_t kSideEdge = 2;
+    static constexpr uint16_t kTopEdge = 1;
+    bool Offered() const
+    {
+        GSheetContext* context = GetBinding() ? GetBinding()->GetContext() : nullptr;
+        uint16_t unit = 0, manual = 0;
+        return context && ((context->GetSettings().GetValue(FeatureId::kDuplexUnit, unit) && unit != 0) ||
+                           (context->GetSettings().GetValue(FeatureId::kDuplexFallback, manual) && manual != 0));
+    }
     void Show(HWND dialog) override
     {
         GFeatureControl::Show(dialog);
         uint16_t value = 0;
-        const bool present = ReadValue(value) != 0;
+        const bool offered = ReadValue(value) != 0 && Offered();
         const std::vector<int> checks = RoleItems(dialog);
+        if (checks.empty())
+            return;
+        EnableWindow(GetDlgItem(dialog, checks[0]), offered);
         if (checks.size() < 2)
             return;
-        EnableWindow(GetDlgItem(dialog, checks[1]), present && value != 0);
-        CheckDlgButton(dialog, checks[1], value == 2 ? BST_CHECKED : BST_UNCHECKED);
+        EnableWindow(GetDlgItem(dialog, checks[1]), offered && value != 0);
+        CheckDlgButton(dialog, checks[1], value == kTopEdge ? BST_CHECKED : BST_UNCHECKED);
     }
     int OnCommand(HWND dialog, int id, UINT code) override
     {
         const std::vector<int> checks = RoleItems(dialog);
         if (std::find(checks.begin(), checks.end(), id) == checks.end())
             return 0;
-        if (code == BN_CLICKED) {
+        if (code == BN_CLICKED && Offered()) {
             const bool both = IsDlgButtonChecked(dialog, checks[0]) == BST_CHECKED;
             const bool flip = checks.size() > 1 && IsDlgButtonChecked(dialog, checks[1]) == BST_CHECKED;
-            WriteValue(uint16_t(both ? (flip ? 2 : 1) : 0));
+            WriteValue(uint16_t(both ? (flip ? kTopEdge : kSideEdge) : 0));
             if (checks.size() > 1)
                 EnableWindow(GetDlgItem(dialog, checks[1]), both);
         }
@@ -183,6 +215,8 @@ protected:
     }
 };
 
+// Default or custom print quality (910): the values the buttons stand for are the
+// model's, which names none, so the group writes nothing.
 class GDefaultCustomControl : public GKindControl<GFeatureControl::kRadio> {
 public:
     using GKindControl::GKindControl;
@@ -208,9 +242,10 @@ public:
     using GKindControl::GKindControl;
 };
 
-class GSendAsRasterControl : public GKindControl<GFeatureControl::kRadio> {
+// The rendering mode (255): automatic 0, vector 1, graphics as raster 2, page as raster 3.
+class GSendAsRasterControl : public GRadioValuesControl<0, 1, 2, 3> {
 public:
-    using GKindControl::GKindControl;
+    using GRadioValuesControl::GRadioValuesControl;
 };
 
 class GRasterCompressionControl : public GKindControl<GFeatureControl::kList> {
@@ -247,9 +282,10 @@ public:
     using GKindControl::GKindControl;
 };
 
-class GPageLayoutControl : public GKindControl<GFeatureControl::kRadio> {
+// The watermark's angle: diagonal 1, horizontal 0, a custom angle 4.
+class GPageLayoutControl : public GRadioValuesControl<1, 0, 4> {
 public:
-    using GKindControl::GKindControl;
+    using GRadioValuesControl::GRadioValuesControl;
 };
 
 class GDifferentPaperControl : public GKindControl<GFeatureControl::kCheck> {
@@ -309,22 +345,19 @@ public:
 
 // The job storage mode (287) by its five buttons: Off 0, Proof and Hold 2, Stored Job 3,
 // Private Job 4, Quick Copy 1, in the table's order.
-class GJobStorageModeControl : public GKindControl<GFeatureControl::kRadio> {
+class GJobStorageModeControl : public GRadioValuesControl<0, 2, 3, 4, 1> {
 public:
-    GJobStorageModeControl(GFeature* binding, const DialogItem* items, Kind kind = kRadio)
-        : GKindControl(binding, items, kind)
-    {
-        SetRadioValues({0, 2, 3, 4, 1});
-    }
-    GJobStorageModeControl(GFeature* binding, const DialogItem* items, GModalDialog* dialog)
-        : GKindControl(binding, items, dialog)
-    {
-    }
+    using GRadioValuesControl::GRadioValuesControl;
 };
 
+// The colour themes; as the button that opens Color Settings it is offered only while
+// that dialog has a setting to show.
 class GColorModeControl : public GKindControl<GFeatureControl::kRadio> {
 public:
     using GKindControl::GKindControl;
+
+protected:
+    bool Opens() const override { return GetDialog() && HasLiveControl(GetDialog()); }
 };
 
 class GGrayscaleControl : public GKindControl<GFeatureControl::kCheck> {
@@ -478,7 +511,7 @@ public:
     }
     int OnMessage(HWND dialog, UINT message, WPARAM, LPARAM) override
     {
-        if (message == WM_INITDIALOG)
+        if (message == WM_INITDIALOG || message == kShowSettingsMessage)
             for (const DialogItem& item : GetItems())
                 ShowWindow(GetDlgItem(dialog, item.itemId), IsShown() ? SW_SHOW : SW_HIDE);
         return 0;
