@@ -432,6 +432,13 @@ int GDriverObject::ForEachPoolEntry(GEntryCallback callback, void* context, int 
     return result;
 }
 
+int GDriverObject::ForEachInstalledBin(GEntryCallback callback, void* context, GObjectBase* settings)
+{
+    ApplyStoredMaps(settings);
+    int32_t counter = 0;
+    return ForEachPoolEntry(callback, context, 1, counter);
+}
+
 int GDriverObject::MapEntries(GEntryCallback callback, void* context, uint32_t orientation, int16_t xResolution,
                               int16_t yResolution, int poolCheck, int limit, int32_t& counter)
 {
