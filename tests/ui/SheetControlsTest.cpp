@@ -138,146 +138,9 @@ void Choose(HWND page, const ControlCase& row)
     }
 }
 
-// Runs the cases inside the sheet's own message loop once the sheet is up: a posted
-// message to the sheet, seen by a message hook of this thread, does the work and closes
-// the sheet.
-class SheetDriver {
-public:
-    explicit SheetDriver(std::vector<Seen>& seen) : seen_(seen)
-    {
-        current_ = this;
-        activation_ = SetWindowsHookExW(WH_CBT, &SheetDriver::Activation, nullptr, GetCurrentThreadId());
-        messages_ = SetWindowsHookExW(WH_GETMESSAGE, &SheetDriver::Message, nullptr, GetCurrentThreadId());
-    }
-    ~SheetDriver()
-    {
-        UnhookWindowsHookEx(activation_);
-        UnhookWindowsHookEx(messages_);
-        current_ = nullptr;
-    }
-    bool Set() const { return activation_ && messages_; }
-    int sheets = 0;
-
-private:
-    static constexpr UINT kRun = WM_APP + 59;
-
-    static LRESULT CALLBACK Activation(int code, WPARAM wParam, LPARAM lParam)
-    {
-        auto window = reinterpret_cast<HWND>(wParam);
-        if (code == HCBT_ACTIVATE && current_ && SendMessageW(window, PSM_GETTABCONTROL, 0, 0)) {
-            ++current_->sheets;
-            PostMessageW(window, kRun, 0, 0);
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    static LRESULT CALLBACK Message(int code, WPARAM wParam, LPARAM lParam)
-    {
-        auto* message = reinterpret_cast<MSG*>(lParam);
-        if (code == HC_ACTION && wParam == PM_REMOVE && current_ && message->message == kRun) {
-            message->message = WM_NULL;
-            current_->Run(message->hwnd);
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-    void Run(HWND sheet)
-    {
-        HWND apply = GetDlgItem(sheet, 0x3021);  // the sheet's Apply button
-        for (size_t i = 0; i < std::size(kCases); ++i) {
-            const ControlCase& row = kCases[i];
-            Seen& seen = seen_[i];
-            HWND page = SelectPage(sheet, row.page);
-            GPropertyPage* object = page ? PageObject(page) : nullptr;
-            seen.found = object && GetDlgItem(page, row.item) && object->GetContext();
-            if (!seen.found)
-                continue;
-            GSettingsView& settings = object->GetContext()->GetSettings();
-            uint16_t value = 0;
-            int32_t minimum = 0, maximum = 0;
-            seen.present = settings.GetValue(row.feature, value) != 0 &&
-                           (!settings.GetBounds(row.feature, minimum, maximum) ||
-                            (minimum <= row.written && row.written <= maximum));
-            seen.shown = Shown(page, row);
-            SendMessageW(sheet, PSM_UNCHANGED, WPARAM(page), 0);
-            seen.applyBefore = IsWindowEnabled(apply) != FALSE;
-            Choose(page, row);
-            seen.applyAfter = IsWindowEnabled(apply) != FALSE;
-            if (settings.GetValue(row.feature, value))
-                seen.written = value;
-            SendMessageW(sheet, PSM_UNCHANGED, WPARAM(page), 0);
-        }
-        PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
-    }
-
-    static SheetDriver* current_;
-    std::vector<Seen>& seen_;
-    HHOOK activation_ = nullptr;
-    HHOOK messages_ = nullptr;
-};
-SheetDriver* SheetDriver::current_ = nullptr;
-
-// The printer's default DEVMODE from the module, with the public fields of the cases.
-std::vector<uint8_t> InputDevMode(HANDLE printer, std::wstring& name)
-{
-    const LONG size = DocumentPropertiesW(nullptr, printer, &name[0], nullptr, nullptr, 0);
-    std::vector<uint8_t> bytes(size > 0 ? size_t(size) : 0, 0);
-    if (bytes.empty() ||
-        DocumentPropertiesW(nullptr, printer, &name[0], reinterpret_cast<DEVMODEW*>(bytes.data()), nullptr,
-                            DM_OUT_BUFFER) != IDOK)
-        return {};
-    auto* devMode = reinterpret_cast<DEVMODEW*>(bytes.data());
-    devMode->dmOrientation = DMORIENT_LANDSCAPE;
-    devMode->dmPaperSize = DMPAPER_A4;
-    devMode->dmDefaultSource = 258;  // tray 2 in the printer's tray map
-    devMode->dmCopies = 3;
-    devMode->dmScale = 50;
-    devMode->dmDuplex = DMDUP_VERTICAL;  // two-sided along the long edge of a landscape page
-    devMode->dmFields |= DM_ORIENTATION | DM_PAPERSIZE | DM_DEFAULTSOURCE | DM_COPIES | DM_SCALE | DM_DUPLEX;
-    return bytes;
-}
-
-TEST(SheetControls, ShowTheInputDevModeWriteTheFeaturesOwnValuesAndLightApply)
-{
-    const TestPrinter& printer = TestPrinter::Shared();
-    ASSERT_TRUE(printer.Installed()) << printer.Failure();
-    std::wstring name = printer.Name();
-    HANDLE handle = nullptr;
-    ASSERT_TRUE(OpenPrinterW(&name[0], &handle, nullptr));
-    std::vector<uint8_t> input = InputDevMode(handle, name);
-    ASSERT_FALSE(input.empty());
-    std::vector<uint8_t> output(input.size(), 0);
-    std::vector<Seen> seen(std::size(kCases));
-    {
-        SheetDriver driver(seen);
-        ASSERT_TRUE(driver.Set());
-        DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
-                            reinterpret_cast<DEVMODEW*>(input.data()), DM_IN_BUFFER | DM_IN_PROMPT | DM_OUT_BUFFER);
-        EXPECT_EQ(1, driver.sheets);
-    }
-    ClosePrinter(handle);
-    for (size_t i = 0; i < std::size(kCases); ++i) {
-        const ControlCase& row = kCases[i];
-        SCOPED_TRACE(row.name);
-        ASSERT_TRUE(seen[i].found) << "page " << row.page << " item " << row.item;
-        // A printer model without the feature (or with one that cannot hold the value)
-        // leaves the row unchecked; the row names it.
-        if (!seen[i].present) {
-            std::printf("note: the printer model lacks feature %u as this row needs it; row not checked: %s\n",
-                        unsigned(row.feature), row.name);
-            continue;
-        }
-        EXPECT_EQ(row.shown, seen[i].shown);
-        EXPECT_EQ(row.written, seen[i].written);
-        EXPECT_FALSE(seen[i].applyBefore) << "Apply is grey while no page has changed";
-        EXPECT_TRUE(seen[i].applyAfter) << "a change lights Apply";
-    }
-}
-
-// ---- The device sheet as a user works it: the installed module's own PrinterProperties
-// (Wine's spooler has none), each choice confirmed with OK, then the sheet opened again,
-// the capability queries and the document sheet's source list. ----
-
-// Runs one sheet session inside the sheet's own message loop: the sheet's work once it
-// first shows, and the work of a modal dialog the sheet opens.
+// Runs one sheet session inside the sheet's own message loop: a posted message to the
+// sheet, seen by a message hook of this thread, does the sheet's work once it first shows;
+// a modal dialog the sheet opens gets the dialog's work the same way.
 class SessionDriver {
 public:
     using Work = std::function<void(HWND)>;
@@ -333,6 +196,98 @@ private:
     HHOOK messages_ = nullptr;
 };
 SessionDriver* SessionDriver::current_ = nullptr;
+
+// Runs the cases on the open sheet, then closes it.
+void RunCases(HWND sheet, std::vector<Seen>& seenAll)
+{
+    HWND apply = GetDlgItem(sheet, 0x3021);  // the sheet's Apply button
+    for (size_t i = 0; i < std::size(kCases); ++i) {
+        const ControlCase& row = kCases[i];
+        Seen& seen = seenAll[i];
+        HWND page = SelectPage(sheet, row.page);
+        GPropertyPage* object = page ? PageObject(page) : nullptr;
+        seen.found = object && GetDlgItem(page, row.item) && object->GetContext();
+        if (!seen.found)
+            continue;
+        GSettingsView& settings = object->GetContext()->GetSettings();
+        uint16_t value = 0;
+        int32_t minimum = 0, maximum = 0;
+        seen.present = settings.GetValue(row.feature, value) != 0 &&
+                       (!settings.GetBounds(row.feature, minimum, maximum) ||
+                        (minimum <= row.written && row.written <= maximum));
+        seen.shown = Shown(page, row);
+        SendMessageW(sheet, PSM_UNCHANGED, WPARAM(page), 0);
+        seen.applyBefore = IsWindowEnabled(apply) != FALSE;
+        Choose(page, row);
+        seen.applyAfter = IsWindowEnabled(apply) != FALSE;
+        if (settings.GetValue(row.feature, value))
+            seen.written = value;
+        SendMessageW(sheet, PSM_UNCHANGED, WPARAM(page), 0);
+    }
+    PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+}
+
+// The printer's default DEVMODE from the module, with the public fields of the cases.
+std::vector<uint8_t> InputDevMode(HANDLE printer, std::wstring& name)
+{
+    const LONG size = DocumentPropertiesW(nullptr, printer, &name[0], nullptr, nullptr, 0);
+    std::vector<uint8_t> bytes(size > 0 ? size_t(size) : 0, 0);
+    if (bytes.empty() ||
+        DocumentPropertiesW(nullptr, printer, &name[0], reinterpret_cast<DEVMODEW*>(bytes.data()), nullptr,
+                            DM_OUT_BUFFER) != IDOK)
+        return {};
+    auto* devMode = reinterpret_cast<DEVMODEW*>(bytes.data());
+    devMode->dmOrientation = DMORIENT_LANDSCAPE;
+    devMode->dmPaperSize = DMPAPER_A4;
+    devMode->dmDefaultSource = 258;  // tray 2 in the printer's tray map
+    devMode->dmCopies = 3;
+    devMode->dmScale = 50;
+    devMode->dmDuplex = DMDUP_VERTICAL;  // two-sided along the long edge of a landscape page
+    devMode->dmFields |= DM_ORIENTATION | DM_PAPERSIZE | DM_DEFAULTSOURCE | DM_COPIES | DM_SCALE | DM_DUPLEX;
+    return bytes;
+}
+
+TEST(SheetControls, ShowTheInputDevModeWriteTheFeaturesOwnValuesAndLightApply)
+{
+    const TestPrinter& printer = TestPrinter::Shared();
+    ASSERT_TRUE(printer.Installed()) << printer.Failure();
+    std::wstring name = printer.Name();
+    HANDLE handle = nullptr;
+    ASSERT_TRUE(OpenPrinterW(&name[0], &handle, nullptr));
+    std::vector<uint8_t> input = InputDevMode(handle, name);
+    ASSERT_FALSE(input.empty());
+    std::vector<uint8_t> output(input.size(), 0);
+    std::vector<Seen> seen(std::size(kCases));
+    {
+        SessionDriver driver([&](HWND sheet) { RunCases(sheet, seen); }, nullptr);
+        ASSERT_TRUE(driver.Set());
+        DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                            reinterpret_cast<DEVMODEW*>(input.data()), DM_IN_BUFFER | DM_IN_PROMPT | DM_OUT_BUFFER);
+        EXPECT_TRUE(driver.sheetShown);
+    }
+    ClosePrinter(handle);
+    for (size_t i = 0; i < std::size(kCases); ++i) {
+        const ControlCase& row = kCases[i];
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(seen[i].found) << "page " << row.page << " item " << row.item;
+        // A printer model without the feature (or with one that cannot hold the value)
+        // leaves the row unchecked; the row names it.
+        if (!seen[i].present) {
+            std::printf("note: the printer model lacks feature %u as this row needs it; row not checked: %s\n",
+                        unsigned(row.feature), row.name);
+            continue;
+        }
+        EXPECT_EQ(row.shown, seen[i].shown);
+        EXPECT_EQ(row.written, seen[i].written);
+        EXPECT_FALSE(seen[i].applyBefore) << "Apply is grey while no page has changed";
+        EXPECT_TRUE(seen[i].applyAfter) << "a change lights Apply";
+    }
+}
+
+// ---- The device sheet as a user works it: the installed module's own PrinterProperties
+// (Wine's spooler has none), each choice confirmed with OK, then the sheet opened again,
+// the capability queries and the document sheet's source list. ----
+
 
 // Selects the list entry whose item data (or, with text, whose text) matches, as a click
 // does: 1 when found.
@@ -406,11 +361,9 @@ struct DeviceSeen {
     std::vector<std::pair<int, std::wstring>> sources;  // the document sheet's source list
 };
 
-HWND ShowPage(HWND sheet, uint16_t dialogId) { return SelectPage(sheet, dialogId); }
-
 void ReadDeviceSheet(HWND sheet, DeviceSeen& seen)
 {
-    HWND forms = ShowPage(sheet, kNTForms);
+    HWND forms = SelectPage(sheet, kNTForms);
     GPropertyPage* object = forms ? PageObject(forms) : nullptr;
     if (object && object->GetContext()) {
         GSettingsView& settings = object->GetContext()->GetSettings();
@@ -429,7 +382,7 @@ void ReadDeviceSheet(HWND sheet, DeviceSeen& seen)
             seen.shownType = ListValue(forms, kTypes);
         }
     }
-    if (HWND configure = ShowPage(sheet, kConfigure)) {
+    if (HWND configure = SelectPage(sheet, kConfigure)) {
         HWND list = GetDlgItem(configure, kSources);
         for (LRESULT i = 0, count = SendMessageW(list, LB_GETCOUNT, 0, 0); i < count; ++i) {
             wchar_t label[64] = {};
@@ -495,7 +448,7 @@ protected:
             return sources;
         SessionDriver driver(
             [&](HWND sheet) {
-                if (HWND page = ShowPage(sheet, 2000)) {
+                if (HWND page = SelectPage(sheet, 2000)) {
                     sources = ListEntries(page, 11584);
                     papers = ListEntries(page, 2015);
                 }
@@ -521,17 +474,6 @@ protected:
             return -1;
         return reinterpret_cast<DEVMODEW*>(output.data())->dmDefaultSource;
     }
-    std::vector<std::wstring> PaperNames()
-    {
-        const DWORD count = DeviceCapabilitiesW(name.c_str(), nullptr, DC_PAPERNAMES, nullptr, nullptr);
-        std::vector<wchar_t> slots(count == DWORD(GDI_ERROR) ? 0 : count * 64);
-        if (!slots.empty())
-            DeviceCapabilitiesW(name.c_str(), nullptr, DC_PAPERNAMES, slots.data(), nullptr);
-        std::vector<std::wstring> names;
-        for (size_t at = 0; at < slots.size(); at += 64)
-            names.push_back(std::wstring(&slots[at], 64).substr(0, std::wstring(&slots[at], 64).find(L'\0')));
-        return names;
-    }
     std::vector<WORD> Bins()
     {
         const DWORD count = DeviceCapabilitiesW(name.c_str(), nullptr, DC_BINS, nullptr, nullptr);
@@ -540,15 +482,16 @@ protected:
             DeviceCapabilitiesW(name.c_str(), nullptr, DC_BINS, reinterpret_cast<wchar_t*>(bins.data()), nullptr);
         return bins;
     }
-    std::vector<std::wstring> BinNames()
+    // The names a capability answers in slots of the width, each without a blank before it.
+    std::vector<std::wstring> SlotNames(WORD capability, size_t width)
     {
-        const DWORD count = DeviceCapabilitiesW(name.c_str(), nullptr, DC_BINNAMES, nullptr, nullptr);
-        std::vector<wchar_t> slots(count == DWORD(GDI_ERROR) ? 0 : count * 24);
+        const DWORD count = DeviceCapabilitiesW(name.c_str(), nullptr, capability, nullptr, nullptr);
+        std::vector<wchar_t> slots(count == DWORD(GDI_ERROR) ? 0 : count * width);
         if (!slots.empty())
-            DeviceCapabilitiesW(name.c_str(), nullptr, DC_BINNAMES, slots.data(), nullptr);
+            DeviceCapabilitiesW(name.c_str(), nullptr, capability, slots.data(), nullptr);
         std::vector<std::wstring> names;
-        for (size_t at = 0; at < slots.size(); at += 24) {
-            std::wstring slot(&slots[at], 24);
+        for (size_t at = 0; at < slots.size(); at += width) {
+            std::wstring slot(&slots[at], width);
             slot = slot.substr(0, slot.find(L'\0'));
             names.push_back(!slot.empty() && slot[0] == L' ' ? slot.substr(1) : slot);
         }
@@ -574,23 +517,23 @@ TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumen
     const DeviceCase cases[] = {
         {"A4 and Transparency in tray 2: the single form-source bin",
          [](HWND sheet) {
-             HWND page = ShowPage(sheet, kNTForms);
+             HWND page = SelectPage(sheet, kNTForms);
              PickListEntry(page, kTrays, 2);
              PickListEntry(page, kForms, kA4);
              PickListEntry(page, kTypes, kTransparency);
          },
          false, kA4, kTransparency, false, false, {15}, {L"Form Select"}, 1},
         {"Clear All: the trays again",
-         [](HWND sheet) { SendDlgItemMessageW(ShowPage(sheet, kNTForms), kClearAll, BM_CLICK, 0, 0); }, false,
+         [](HWND sheet) { SendDlgItemMessageW(SelectPage(sheet, kNTForms), kClearAll, BM_CLICK, 0, 0); }, false,
          kNoForm, kUnspecified, false, false, {257, 258}, {L"Tray 1", L"Tray 2"}, 1},
         {"Tray 3 installed",
-         [](HWND sheet) { PickListEntry(ShowPage(sheet, kConfigure), kSources, 0, L"Tray 3"); }, false, kNoForm,
+         [](HWND sheet) { PickListEntry(SelectPage(sheet, kConfigure), kSources, 0, L"Tray 3"); }, false, kNoForm,
          kUnspecified, true, false, {257, 258, 259}, {L"Tray 1", L"Tray 2", L"Tray 3"}, 1},
         {"a hard disk with job storage",
-         [](HWND sheet) { SendDlgItemMessageW(ShowPage(sheet, kConfigure), kMore, BM_CLICK, 0, 0); }, true,
+         [](HWND sheet) { SendDlgItemMessageW(SelectPage(sheet, kConfigure), kMore, BM_CLICK, 0, 0); }, true,
          kNoForm, kUnspecified, true, true, {257, 258, 259}, {L"Tray 1", L"Tray 2", L"Tray 3"}, 1},
         {"no duplexing unit",
-         [](HWND sheet) { SendDlgItemMessageW(ShowPage(sheet, kConfigure), kDuplexUnit, BM_CLICK, 0, 0); }, false,
+         [](HWND sheet) { SendDlgItemMessageW(SelectPage(sheet, kConfigure), kDuplexUnit, BM_CLICK, 0, 0); }, false,
          kNoForm, kUnspecified, true, true, {257, 258, 259}, {L"Tray 1", L"Tray 2", L"Tray 3"}, 0},
     };
     std::vector<std::pair<int, std::wstring>> papers;
@@ -625,7 +568,7 @@ TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumen
         EXPECT_EQ(row.jobStorage, seen.jobStorage);
 
         EXPECT_EQ(row.bins, Bins());
-        EXPECT_EQ(row.binNames, BinNames());
+        EXPECT_EQ(row.binNames, SlotNames(DC_BINNAMES, 24));
         EXPECT_EQ(row.duplex, DeviceCapabilitiesW(name.c_str(), nullptr, DC_DUPLEX, nullptr, nullptr));
         // The document sheet offers the bins an application finds: the trays by their bin
         // names, or automatic selection alone while forms are assigned to trays.
@@ -638,7 +581,7 @@ TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumen
         EXPECT_EQ(row.tray3, ValidatedSource(259) == 259);
     }
     // Each paper of the sheet has the name the paper names query gives it.
-    const std::vector<std::wstring> names = PaperNames();
+    const std::vector<std::wstring> names = SlotNames(DC_PAPERNAMES, 64);
     ASSERT_FALSE(papers.empty());
     for (const auto& paper : papers)
         EXPECT_NE(names.end(), std::find(names.begin(), names.end(), paper.second)) << paper.first;

@@ -673,8 +673,8 @@ void GDevModeConverter::FieldRules::OutSource(FieldWalk& w)
         w.Put(kDefaultSourceAt, DM_DEFAULTSOURCE, bin);
 }
 
-// Source: the form source only while forms are assigned to trays, an installed tray only
-// while they are not.
+// Source: the form source only while forms are assigned to trays, a tray only while
+// they are not.
 uint32_t GDevModeConverter::FieldRules::CheckSource(FieldWalk& w)
 {
     GDriverObject* driver = w.self.driver_;
@@ -686,7 +686,8 @@ uint32_t GDevModeConverter::FieldRules::CheckSource(FieldWalk& w)
     if (bin == DMBIN_FORMSOURCE)
         known = customized;
     else if (!customized && driver)
-        known = driver->ContainsPoolCode(uint16_t(bin));
+        known = driver->ContainsPoolCode(uint16_t(bin)) ||
+                (driver->GetSubObject3() && driver->GetSubObject3()->FindByFirstCode(uint16_t(bin)));
     return known ? 0 : DM_DEFAULTSOURCE;
 }
 

@@ -234,6 +234,16 @@ void GPaperTypeSourceFeature::GetChoices(std::vector<FeatureChoice>& choices) co
     choices = InstalledTrays(context_);
 }
 
+int GPaperTypeSourceFeature::Read(uint16_t& value) const
+{
+    if (!GValueFeature::Read(value))
+        return 0;
+    GFormToTrayDatabase* table = FormTable(context_);
+    if (table && table->IsCustomized())
+        value = kAutomaticTray.value;
+    return 1;
+}
+
 int GFormTrayAssignmentFeature::Read(uint16_t& value) const
 {
     value = 0;

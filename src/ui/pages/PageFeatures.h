@@ -199,11 +199,12 @@ private:
     std::unique_ptr<GPaperSizeFeature> held_;
 };
 
-// The paper source (258, a tray id): a list shows automatic selection and the printer's
-// trays.
+// The paper source (258, a tray id): a list shows the bins an application finds.
 class GPaperTypeSourceFeature : public GValueFeature {
 public:
     explicit GPaperTypeSourceFeature(GSheetContext* context) : GValueFeature(context, 258) {}
+    // Automatic selection while forms are assigned to trays: the tray follows the form.
+    int Read(uint16_t& value) const override;
     void GetChoices(std::vector<FeatureChoice>& choices) const override;
 };
 
