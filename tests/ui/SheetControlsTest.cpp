@@ -438,8 +438,10 @@ protected:
         properties(nullptr, handle);
         EXPECT_TRUE(driver.sheetShown);
     }
-    // The document sheet's source list; its paper list into papers.
-    std::vector<std::pair<int, std::wstring>> DocumentSheetSources(std::vector<std::pair<int, std::wstring>>& papers)
+    // The document sheet's source list; its paper list into papers, and whether it has
+    // the Job Storage page.
+    std::vector<std::pair<int, std::wstring>> DocumentSheetSources(std::vector<std::pair<int, std::wstring>>& papers,
+                                                                   bool& jobStoragePage)
     {
         std::vector<std::pair<int, std::wstring>> sources;
         const LONG size = DocumentPropertiesW(nullptr, handle, &name[0], nullptr, nullptr, 0);
@@ -452,6 +454,7 @@ protected:
                     sources = ListEntries(page, 11584);
                     papers = ListEntries(page, 2015);
                 }
+                jobStoragePage = SelectPage(sheet, 15000) != nullptr;
                 PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
             },
             nullptr);
@@ -573,8 +576,10 @@ TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumen
         // The document sheet offers the bins an application finds: the trays by their bin
         // names, or automatic selection alone while forms are assigned to trays.
         std::vector<std::wstring> offered;
-        for (const auto& source : DocumentSheetSources(papers))
+        bool jobStoragePage = false;
+        for (const auto& source : DocumentSheetSources(papers, jobStoragePage))
             offered.push_back(source.second);
+        EXPECT_EQ(row.jobStorage, jobStoragePage);
         EXPECT_EQ(row.bins == std::vector<WORD>{15} ? std::vector<std::wstring>{L"Automatically Select"} : row.binNames,
                   offered);
         // A DEVMODE keeps Tray 3's bin only while the tray is installed.

@@ -456,7 +456,7 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
     SetValue(279, 0);
     SetString(261, "Glossy");
     SetValue(258, 2);
-    Build(3);
+    Build(3 | 4);
     const struct {
         uint16_t page;
         int item;
@@ -470,6 +470,11 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
         {3000, 3025, 0, {{0, L"Off"}, {2, L"Right Edge Binding"}}},
         {2000, 11582, 13, {{0, L"Plain"}, {6, L"Bond"}, {13, L"Glossy"}}},  // the named media types, by place
         {6000, 6011, -1, {{0, L"(none)"}}},  // the watermarks by name; no setting holds the choice
+        // The model bundle whose device settings the settings hold (duplex unit, tray 1).
+        {7000, 7013, 2, {{1, L"QZColourLaser"}, {2, L"QZColourLaser dn"}, {3, L"QZColourLaser dtn"}}},
+        // Tray 1's form and media type: none yet; the spooler's forms and the types by code.
+        {12000, 12006, 0, {{0, L"(none)"}, {23, L"A4"}, {40, L"B5 (JIS)"}}},
+        {12000, 12008, 11913, {{11913, L"(none)"}, {89, L"Plain"}, {94, L"Transparency"}}},
     };
     for (const auto& row : cases) {
         HWND page = PageWindow(*this, pages, data, row.page, [&](QZPageEntry& entry) { return Create(entry); });
@@ -488,6 +493,13 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
             SendDlgItemMessageW(page, row.item, CB_SETCURSEL, 1, 0);
             SendMessageW(page, WM_COMMAND, MAKEWPARAM(row.item, CBN_SELCHANGE), 0);
             EXPECT_EQ("Preprinted", String(261));
+        }
+        if (row.item == 7013) {
+            // A bundle is taken as the device settings it stands for: no duplex unit.
+            SendDlgItemMessageW(page, row.item, CB_SETCURSEL, 0, 0);
+            SendMessageW(page, WM_COMMAND, MAKEWPARAM(row.item, CBN_SELCHANGE), 0);
+            EXPECT_EQ(0, Value(308));
+            EXPECT_EQ(1, Value(974));
         }
     }
 }

@@ -121,28 +121,19 @@ void GHardDiskControl::Show(HWND dialog)
     GValueFeature* storage = JobStorage();
     if (checks.size() < 2)
         return;
-    uint16_t disk = 0, enabled = 0;
-    const bool offered = ReadValue(disk) && disk != 0 && storage && storage->Read(enabled);
-    EnableWindow(GetDlgItem(dialog, checks[1]), offered);
-    CheckDlgButton(dialog, checks[1], offered && enabled ? BST_CHECKED : BST_UNCHECKED);
+    uint16_t enabled = 0;
+    const bool present = storage && storage->Read(enabled);
+    EnableWindow(GetDlgItem(dialog, checks[1]), present);
+    CheckDlgButton(dialog, checks[1], present && enabled ? BST_CHECKED : BST_UNCHECKED);
 }
 
 int GHardDiskControl::OnCommand(HWND dialog, int id, UINT code)
 {
     const std::vector<int> checks = RoleItems(dialog);
     GValueFeature* storage = JobStorage();
-    if (checks.size() < 2 || !Holds(checks, id))
+    if (checks.size() < 2 || id != checks[1])
         return GFeatureControl::OnCommand(dialog, id, code);
-    if (code == BN_CLICKED) {
-        if (id == checks[0]) {
-            const bool disk = IsDlgButtonChecked(dialog, id) == BST_CHECKED;
-            WriteValue(disk ? 1 : 0);
-            if (!disk && storage)
-                storage->Write(0);
-        } else if (storage) {
-            storage->Write(IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0);
-        }
-        Show(dialog);
-    }
+    if (code == BN_CLICKED && storage)
+        storage->Write(IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0);
     return 1;
 }

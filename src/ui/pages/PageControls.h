@@ -408,8 +408,8 @@ public:
     using GKindControl::GKindControl;
 };
 
-// The printer hard disk in the first check box and job storage in the second, offered
-// only while the disk is installed (a disk taken out takes job storage with it).
+// The printer hard disk in the first check box and job storage in the second (the
+// printer may keep stored jobs in its memory as well as on a disk).
 class GHardDiskControl : public GKindControl<GFeatureControl::kCheck> {
 public:
     using GKindControl::GKindControl;

@@ -380,8 +380,7 @@ public:
     explicit GTotalMemoryFeature(GSheetContext* context) : GValueFeature(context, 925) {}
 };
 
-// The printer hard disk (239), holding the job storage switch (520) that only a disk
-// makes possible.
+// The printer hard disk (239), holding the job storage switch (520) of the same group.
 class GHardDiskFeature : public GValueFeature {
 public:
     explicit GHardDiskFeature(GSheetContext* context)
