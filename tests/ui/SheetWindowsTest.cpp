@@ -504,6 +504,40 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
     }
 }
 
+// A device selected in an optional devices list is installed: its own switch (the
+// envelope feeder) or its name in the settings; taken out, a name gives way to the
+// printer model's own value.
+TEST_F(PageWindows, OptionalDevicesAreInstalledBySelection)
+{
+    Build(4);
+    const struct {
+        int item;
+        const wchar_t* device;
+        uint16_t feature;
+        const char* installed;
+        const char* removed;
+    } cases[] = {
+        {7037, L"Tray 3", 315, "Tray 3", ""},
+        {7037, L"Envelope Feeder", 275, "1", "0"},
+        {7033, L"W1908", 316, "W1908", "Colour Laser"},
+    };
+    HWND page = PageWindow(*this, pages, data, 7000, [&](QZPageEntry& entry) { return Create(entry); });
+    ASSERT_NE(nullptr, page);
+    for (const auto& row : cases) {
+        HWND list = GetDlgItem(page, row.item);
+        const LRESULT at = SendMessageW(list, LB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(row.device));
+        ASSERT_GE(at, 0) << row.installed;
+        EXPECT_EQ(0, SendMessageW(list, LB_GETSEL, WPARAM(at), 0)) << row.installed << ": not installed at first";
+        for (bool selected : {true, false}) {
+            SendMessageW(list, LB_SETSEL, selected, LPARAM(at));
+            SendMessageW(page, WM_COMMAND, MAKEWPARAM(row.item, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+            const std::string held = row.feature == 275 ? std::to_string(Value(275)) : String(row.feature);
+            EXPECT_EQ(selected ? row.installed : row.removed, held);
+            EXPECT_EQ(selected ? 1 : 0, SendMessageW(list, LB_GETSEL, WPARAM(at), 0)) << row.installed;
+        }
+    }
+}
+
 TEST_F(PageWindows, ButtonsThatOpenNothingAndItemsNoControlDrivesAreDisabled)
 {
     Build(3 | 4);

@@ -373,10 +373,20 @@ int GOptionalDevicesFeature::SetInstalled(uint16_t value, bool installed)
     const RWWString name(device->GetName());
     if (installed)
         return settings.SetStringW(nameId, name);
-    // Only the device's own name is taken away: the setting may name something else.
+    // Only the device's own name is taken away (the setting may name something else), and
+    // the setting gets back the printer model's own value unless that names the device.
     RWWString current;
     settings.GetStringW(nameId, current);
-    return current.CompareTo(name) == 0 ? settings.SetStringW(nameId, RWWString()) : 1;
+    if (current.CompareTo(name) != 0)
+        return 1;
+    GDriverObject* driver = DriverOf(context_);
+    GConfiguration* configuration = driver ? driver->GetPrinterConfiguration() : nullptr;
+    // The factory settings group holds the model's own device settings.
+    GObjectBase* group = configuration ? configuration->FindById(FeatureId::kStoredFormGroup) : nullptr;
+    GObjectBase* defaults = group ? group->FindById(FeatureId::kDeviceSettings) : nullptr;
+    auto* factory = GDriverObject::Feature<GStringAttribute>(defaults, nameId);
+    const RWWString restored = factory ? RWWString(factory->GetString()) : RWWString();
+    return settings.SetStringW(nameId, restored.CompareTo(name) == 0 ? RWWString() : restored);
 }
 
 int GMediaTypeFeature::Read(uint16_t& value) const
