@@ -837,7 +837,7 @@ int GDriverObject::ApplyStoredMaps(GObjectBase* settings)
                     device->SelectOption(inputOption);
                 inputName = nullptr, useInputOption = false;
             }
-            if (useTray5 && tray5 == 1 && FirstTrayId(device) == 5) {
+            if (useTray5 && tray5 == 1 && FirstTrayId(device) == kEnvelopeFeederTray) {
                 device->SetCount(1);
                 useTray5 = false;
             }

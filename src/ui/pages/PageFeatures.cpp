@@ -38,6 +38,8 @@ const LabelledValue kPageOrderChoices[] = {{0, 10730}, {1, 10731}, {2, 10732}, {
 const LabelledValue kJobNameExistsChoices[] = {{0, 10740}, {1, 10741}};
 // The first choice of the watermark list: no watermark.
 const LabelledValue kNoWatermark = {0, 10750};
+// The label "(none)": no form in a tray, no media type given for it.
+const uint32_t kNoneString = kNoWatermark.stringId;
 // The tray id that stands for automatic selection, and its label.
 const LabelledValue kAutomaticTray = {19, 10600};
 
@@ -134,10 +136,6 @@ std::vector<FeatureChoice> InstalledTrays(GSheetContext* context)
         driver->ForEachInstalledBin(&AddTray, &trays, TreeOf(context));
     return trays;
 }
-
-// The envelope feeder is installed by its own switch (275), every other optional input
-// device by its name (315).
-const uint16_t kEnvelopeFeederTray = 5;
 
 const GTray* FirstTray(GPaperHandlingDevice* device)
 {
@@ -258,7 +256,7 @@ void GFormTrayAssignmentFeature::GetChoices(std::vector<FeatureChoice>& choices)
 void GFormTrayAssignmentFeature::GetForms(std::vector<FeatureChoice>& forms) const
 {
     forms.clear();
-    forms.push_back({kNoForm, Label(kNoWatermark.stringId)});
+    forms.push_back({kNoForm, Label(kNoneString)});
     GDriverObject* driver = DriverOf(context_);
     GObjectBase* tree = TreeOf(context_);
     if (!driver || !tree)
@@ -278,7 +276,7 @@ void GFormTrayAssignmentFeature::GetForms(std::vector<FeatureChoice>& forms) con
 void GFormTrayAssignmentFeature::GetTypes(std::vector<FeatureChoice>& types) const
 {
     types.clear();
-    types.push_back({kUnspecifiedType, Label(kNoWatermark.stringId)});
+    types.push_back({kUnspecifiedType, Label(kNoneString)});
     GDriverObject* driver = DriverOf(context_);
     GConfiguration* configuration = driver ? driver->GetPrinterConfiguration() : nullptr;
     ForEachMember(configuration ? configuration->FindById(FeatureId::kNamedList) : nullptr, [&](GObjectBase* entry) {
@@ -367,7 +365,7 @@ int GOptionalDevicesFeature::SetInstalled(uint16_t value, bool installed)
     GPaperHandlingDevice* device = devices[value];
     GSettingsView& settings = context_->GetSettings();
     const GTray* tray = type_ == 0 ? FirstTray(device) : nullptr;
-    if (tray && tray->GetTrayId() == kEnvelopeFeederTray)
+    if (tray && tray->GetTrayId() == GDriverObject::kEnvelopeFeederTray)
         return settings.SetValue(FeatureId::kEnvelopeFeeder, installed ? 1 : 0);
     const uint16_t nameId = type_ == 0 ? FeatureId::kOptionalSourcesModel : FeatureId::kAccessoryModel;
     const RWWString name(device->GetName());
