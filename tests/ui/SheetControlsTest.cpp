@@ -288,10 +288,9 @@ TEST(SheetControls, ShowTheInputDevModeWriteTheFeaturesOwnValuesAndLightApply)
 // (Wine's spooler has none), each choice confirmed with OK, then the sheet opened again,
 // the capability queries and the document sheet's source list. ----
 
-
-// Selects the list entry whose item data (or, with text, whose text) matches, as a click
-// does: 1 when found.
-bool PickListEntry(HWND page, int item, int data, const wchar_t* text = nullptr)
+// Selects the list entry whose item data matches (in a list of several selections, adds
+// it), as a click does: 1 when found.
+bool PickListEntry(HWND page, int item, int data)
 {
     HWND list = GetDlgItem(page, item);
     wchar_t name[64] = {};
@@ -299,12 +298,7 @@ bool PickListEntry(HWND page, int item, int data, const wchar_t* text = nullptr)
     const bool combo = std::wstring(name) == L"ComboBox";
     const LRESULT count = SendMessageW(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        wchar_t label[64] = {};
-        if (!combo && SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0) < 64)
-            SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(label));
-        const bool match = text ? std::wstring(label) == text
-                                : SendMessageW(list, combo ? CB_GETITEMDATA : LB_GETITEMDATA, WPARAM(i), 0) == data;
-        if (!match)
+        if (SendMessageW(list, combo ? CB_GETITEMDATA : LB_GETITEMDATA, WPARAM(i), 0) != data)
             continue;
         if (combo)
             SendMessageW(list, CB_SETCURSEL, WPARAM(i), 0);
@@ -317,6 +311,12 @@ bool PickListEntry(HWND page, int item, int data, const wchar_t* text = nullptr)
         return true;
     }
     return false;
+}
+
+// The place of Tray 3 in the Configure page's optional sources.
+LRESULT Tray3(HWND configure)
+{
+    return SendDlgItemMessageW(configure, 7037, LB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(L"Tray 3"));
 }
 
 // The entries of a list: item data and text.
@@ -358,7 +358,6 @@ struct DeviceSeen {
     uint16_t form = 0xFFFF, type = 0xFFFF;  // as the settings hold it
     int shownForm = -1, shownType = -1;     // as the NT Forms page shows it for tray 2
     bool tray3 = false, tray3Setting = false, jobStorage = false, jobStorageSetting = false;
-    std::vector<std::pair<int, std::wstring>> sources;  // the document sheet's source list
 };
 
 void ReadDeviceSheet(HWND sheet, DeviceSeen& seen)
@@ -383,14 +382,7 @@ void ReadDeviceSheet(HWND sheet, DeviceSeen& seen)
         }
     }
     if (HWND configure = SelectPage(sheet, kConfigure)) {
-        HWND list = GetDlgItem(configure, kSources);
-        for (LRESULT i = 0, count = SendMessageW(list, LB_GETCOUNT, 0, 0); i < count; ++i) {
-            wchar_t label[64] = {};
-            if (SendMessageW(list, LB_GETTEXTLEN, WPARAM(i), 0) < 64)
-                SendMessageW(list, LB_GETTEXT, WPARAM(i), reinterpret_cast<LPARAM>(label));
-            if (std::wstring(label) == L"Tray 3")
-                seen.tray3 = SendMessageW(list, LB_GETSEL, WPARAM(i), 0) > 0;
-        }
+        seen.tray3 = SendDlgItemMessageW(configure, kSources, LB_GETSEL, WPARAM(Tray3(configure)), 0) > 0;
         SendDlgItemMessageW(configure, kMore, BM_CLICK, 0, 0);
     }
     PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
@@ -530,7 +522,11 @@ TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumen
          [](HWND sheet) { SendDlgItemMessageW(SelectPage(sheet, kNTForms), kClearAll, BM_CLICK, 0, 0); }, false,
          kNoForm, kUnspecified, false, false, {257, 258}, {L"Tray 1", L"Tray 2"}, 1},
         {"Tray 3 installed",
-         [](HWND sheet) { PickListEntry(SelectPage(sheet, kConfigure), kSources, 0, L"Tray 3"); }, false, kNoForm,
+         [](HWND sheet) {
+             HWND page = SelectPage(sheet, kConfigure);
+             PickListEntry(page, kSources, int(SendDlgItemMessageW(page, kSources, LB_GETITEMDATA, Tray3(page), 0)));
+         },
+         false, kNoForm,
          kUnspecified, true, false, {257, 258, 259}, {L"Tray 1", L"Tray 2", L"Tray 3"}, 1},
         {"a hard disk with job storage",
          [](HWND sheet) { SendDlgItemMessageW(SelectPage(sheet, kConfigure), kMore, BM_CLICK, 0, 0); }, true,
