@@ -432,6 +432,13 @@ int GDriverObject::ForEachPoolEntry(GEntryCallback callback, void* context, int 
     return result;
 }
 
+int GDriverObject::ForEachInstalledBin(GEntryCallback callback, void* context, GObjectBase* settings)
+{
+    ApplyStoredMaps(settings);
+    int32_t counter = 0;
+    return ForEachPoolEntry(callback, context, 1, counter);
+}
+
 int GDriverObject::MapEntries(GEntryCallback callback, void* context, uint32_t orientation, int16_t xResolution,
                               int16_t yResolution, int poolCheck, int limit, int32_t& counter)
 {
@@ -830,7 +837,7 @@ int GDriverObject::ApplyStoredMaps(GObjectBase* settings)
                     device->SelectOption(inputOption);
                 inputName = nullptr, useInputOption = false;
             }
-            if (useTray5 && tray5 == 1 && FirstTrayId(device) == 5) {
+            if (useTray5 && tray5 == 1 && FirstTrayId(device) == kEnvelopeFeederTray) {
                 device->SetCount(1);
                 useTray5 = false;
             }

@@ -266,6 +266,14 @@ public:
     int MapEntries(GEntryCallback callback, void* context, uint32_t orientation, int16_t xResolution,
                    int16_t yResolution, int poolCheck, int limit, int32_t& counter);
     int BuildPool(GMappingCallback callback, void* context, int flag, int32_t& counter);
+    // The tray of the input device that the envelope feeder switch (275) of the device
+    // settings installs; every other optional input device is installed by its name (315).
+    static constexpr uint16_t kEnvelopeFeederTray = 5;
+    // The bins an application finds through the bin query and a sheet offers as paper
+    // sources: the trays of the installed input devices that the OS tray map names (the
+    // mapping hands out the bin number), after the installed state of the settings (null:
+    // the object's own) is applied to the model. Answers as ForEachPoolEntry.
+    int ForEachInstalledBin(GEntryCallback callback, void* context, GObjectBase* settings);
     // 1 when the custom size of that id lies within the pool's custom-size limits.
     int IsCustomSizeInRange(uint16_t paperId, GObjectBase* settings);
 

@@ -1,5 +1,7 @@
-// Per form, the input tray it is loaded in and the media type it carries: one row per
-// form key. Rows that hold the defaults (tray 0, media type "Unspecified") answer like
+// Which form is loaded in which input tray, with the media type it carries: one row per
+// key. The sheets key each row by its tray id, with the paper code of the form as the
+// first value (the paper lists keep to the codes the table holds) and the media type as
+// the second. Rows that hold the defaults (0, media type "Unspecified") answer like
 // missing rows; the defaults themselves are never stored.
 #pragma once
 

@@ -6,13 +6,17 @@
 // behind the page) and light the sheet's Apply button. Then the sheet as a user works it,
 // one sheet per row confirmed with OK: custom sizes, number fields at their ranges' ends,
 // two-sided printing with and without the duplex unit, a radio button's value, and pages
-// that only initialise.
+// that only initialise. Last, the device sheet: form-to-tray rows and installed options,
+// each confirmed with OK and read back, against the bin queries and the document sheet.
 #include "SheetFixture.h"
 #include "TestPrinter.h"
 #include "entry/module/DriverPlatform.h"
 #include "entry/sheet/GUIData.h"
-#include "ui/framework/GPropertyPage.h"
 #include "model/GFeatureIds.h"
+#include "model/GStringAttribute.h"
+#include "printer/GDriverObject.h"
+#include "printer/GFormToTrayDatabase.h"
+#include "ui/framework/GPropertyPage.h"
 #include "ui/framework/GDialogControl.h"
 #include "ui/framework/GSheetContext.h"
 
@@ -20,6 +24,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <functional>
@@ -542,6 +547,310 @@ TEST(SheetWork, ACustomSizeComesBackInAsThePapersOwnInEitherOrientation)
             EXPECT_EQ(row.keptLength, out->dmPaperLength) << "orientation " << orientation << ", length " << row.length;
         }
     ClosePrinter(handle);
+}
+
+// ---- The device sheet as a user works it: the installed module's own PrinterProperties
+// (Wine's spooler has none), each choice confirmed with OK, then the sheet opened again,
+// the capability queries and the document sheet's source list. ----
+
+// Selects the list entry whose item data matches (in a list of several selections, adds
+// it), as a click does: 1 when found.
+bool PickListEntry(HWND page, int item, int data)
+{
+    HWND list = GetDlgItem(page, item);
+    wchar_t name[64] = {};
+    GetClassNameW(list, name, 64);
+    const bool combo = std::wstring(name) == L"ComboBox";
+    const LRESULT count = SendMessageW(list, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        if (SendMessageW(list, combo ? CB_GETITEMDATA : LB_GETITEMDATA, WPARAM(i), 0) != data)
+            continue;
+        if (combo)
+            SendMessageW(list, CB_SETCURSEL, WPARAM(i), 0);
+        else if (GetWindowLongW(list, GWL_STYLE) & LBS_MULTIPLESEL)
+            SendMessageW(list, LB_SETSEL, TRUE, LPARAM(i));
+        else
+            SendMessageW(list, LB_SETCURSEL, WPARAM(i), 0);
+        SendMessageW(page, WM_COMMAND, MAKEWPARAM(item, combo ? CBN_SELCHANGE : LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+        return true;
+    }
+    return false;
+}
+
+// The place of Tray 3 in the Configure page's optional sources.
+LRESULT Tray3(HWND configure)
+{
+    return SendDlgItemMessageW(configure, 7037, LB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(L"Tray 3"));
+}
+
+// The entries of a list: item data and text.
+std::vector<std::pair<int, std::wstring>> ListEntries(HWND page, int item)
+{
+    std::vector<std::pair<int, std::wstring>> entries;
+    const LRESULT count = SendDlgItemMessageW(page, item, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[64] = {};
+        if (SendDlgItemMessageW(page, item, CB_GETLBTEXTLEN, WPARAM(i), 0) < 64)
+            SendDlgItemMessageW(page, item, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        entries.emplace_back(int(SendDlgItemMessageW(page, item, CB_GETITEMDATA, WPARAM(i), 0)), text);
+    }
+    return entries;
+}
+
+const uint16_t kNTForms = 12000, kConfigure = 7000;
+const int kTrays = 12003, kForms = 12006, kTypes = 12008, kClearAll = 12009;
+const int kDuplexUnit = 7026, kSources = 7037, kMore = 7049, kHardDisk = 7046, kJobStorage = 7061;
+const uint16_t kA4 = 23, kTransparency = 94, kNoForm = 0, kUnspecified = 11913;
+
+// One choice made on the device sheet and confirmed with OK, then what must hold: tray
+// 2's row of the form-to-tray table as the reopened sheet reads it, whether Tray 3 and
+// job storage show installed, and the bins, bin names and duplex answer (the bin names
+// without the blank before each tray's name). The choices build on each other.
+struct DeviceCase {
+    const char* name;
+    std::function<void(HWND sheet)> choose;
+    bool moreOptions;  // the choice is made in the More Configuration Options dialog
+    uint16_t form, type;
+    bool tray3, jobStorage;
+    std::vector<WORD> bins;
+    std::vector<std::wstring> binNames;
+    DWORD duplex;
+};
+
+// What the reopened sheets and the queries showed.
+struct DeviceSeen {
+    uint16_t form = 0xFFFF, type = 0xFFFF;  // as the settings hold it
+    int shownForm = -1, shownType = -1;     // as the NT Forms page shows it for tray 2
+    bool tray3 = false, tray3Setting = false, jobStorage = false, jobStorageSetting = false;
+};
+
+void ReadDeviceSheet(HWND sheet, DeviceSeen& seen)
+{
+    HWND forms = SelectPage(sheet, kNTForms);
+    GPropertyPage* object = forms ? PageObject(forms) : nullptr;
+    if (object && object->GetContext()) {
+        GSettingsView& settings = object->GetContext()->GetSettings();
+        GObjectBase* tree = settings.GetTree();
+        if (auto* table = GDriverObject::Feature<GFormToTrayDatabase>(tree, FeatureId::kFormToTrayTable)) {
+            seen.form = table->GetFirstValue(2);
+            seen.type = table->GetSecondValue(2);
+        }
+        RWWString model;
+        settings.GetStringW(FeatureId::kOptionalSourcesModel, model);
+        seen.tray3Setting = model.CompareTo(RWWString(L"Tray 3")) == 0;
+        uint16_t storage = 0;
+        seen.jobStorageSetting = settings.GetValue(FeatureId::kJobStorageEnabled, storage) && storage == 1;
+        if (PickListEntry(forms, kTrays, 2)) {
+            seen.shownForm = ListValue(forms, kForms);
+            seen.shownType = ListValue(forms, kTypes);
+        }
+    }
+    if (HWND configure = SelectPage(sheet, kConfigure)) {
+        seen.tray3 = SendDlgItemMessageW(configure, kSources, LB_GETSEL, WPARAM(Tray3(configure)), 0) > 0;
+        SendDlgItemMessageW(configure, kMore, BM_CLICK, 0, 0);
+    }
+    PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+}
+
+class DeviceSheetControls : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(printer.Installed()) << printer.Failure();
+        name = printer.Name();
+        ASSERT_TRUE(OpenPrinterW(&name[0], &handle, nullptr));
+        module = LoadLibraryW(printer.ConfigFile().c_str());
+        ASSERT_NE(nullptr, module);
+        properties = reinterpret_cast<BOOL(WINAPI*)(HWND, HANDLE)>(
+            reinterpret_cast<void*>(GetProcAddress(module, "PrinterProperties")));
+        ASSERT_NE(nullptr, properties);
+        stored = StoredDeviceSettings();
+        ASSERT_FALSE(stored.empty());
+    }
+    void TearDown() override
+    {
+        // The printer's installed options as they were, for the tests after this one.
+        if (!stored.empty())
+            SetPrinterDataW(handle, DeviceSettingsValue(), REG_BINARY, stored.data(), DWORD(stored.size()));
+        if (module)
+            FreeLibrary(module);
+        if (handle)
+            ClosePrinter(handle);
+    }
+    std::vector<uint8_t> StoredDeviceSettings()
+    {
+        DWORD type = 0, needed = 0;
+        GetPrinterDataW(handle, DeviceSettingsValue(), &type, nullptr, 0, &needed);
+        std::vector<uint8_t> bytes(needed);
+        if (!needed || GetPrinterDataW(handle, DeviceSettingsValue(), &type, bytes.data(), needed, &needed) !=
+                           ERROR_SUCCESS)
+            bytes.clear();
+        return bytes;
+    }
+    void RunDeviceSheet(std::function<void(HWND)> onSheet, std::function<void(HWND)> onDialog)
+    {
+        SheetDriver driver(std::move(onSheet), std::move(onDialog));
+        ASSERT_TRUE(driver.Set());
+        properties(nullptr, handle);
+        EXPECT_EQ(1, driver.sheets);
+    }
+    // The document sheet's source list; its paper list into papers, and whether it has
+    // the Job Storage page.
+    std::vector<std::pair<int, std::wstring>> DocumentSheetSources(std::vector<std::pair<int, std::wstring>>& papers,
+                                                                   bool& jobStoragePage)
+    {
+        std::vector<std::pair<int, std::wstring>> sources;
+        const LONG size = DocumentPropertiesW(nullptr, handle, &name[0], nullptr, nullptr, 0);
+        std::vector<uint8_t> output(size > 0 ? size_t(size) : 0);
+        if (output.empty())
+            return sources;
+        SheetDriver driver(
+            [&](HWND sheet) {
+                if (HWND page = SelectPage(sheet, 2000)) {
+                    sources = ListEntries(page, 11584);
+                    papers = ListEntries(page, 2015);
+                }
+                jobStoragePage = SelectPage(sheet, 15000) != nullptr;
+                PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            },
+            nullptr);
+        DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), nullptr,
+                            DM_IN_PROMPT | DM_OUT_BUFFER);
+        return sources;
+    }
+    // The source a DEVMODE asking for the bin keeps once the module took it in.
+    int ValidatedSource(int16_t bin)
+    {
+        const LONG size = DocumentPropertiesW(nullptr, handle, &name[0], nullptr, nullptr, 0);
+        std::vector<uint8_t> input(size > 0 ? size_t(size) : 0), output(input.size());
+        auto* devMode = reinterpret_cast<DEVMODEW*>(input.data());
+        if (input.empty() || DocumentPropertiesW(nullptr, handle, &name[0], devMode, nullptr, DM_OUT_BUFFER) != IDOK)
+            return -1;
+        devMode->dmDefaultSource = bin;
+        devMode->dmFields |= DM_DEFAULTSOURCE;
+        if (DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), devMode,
+                                DM_IN_BUFFER | DM_OUT_BUFFER) != IDOK)
+            return -1;
+        return reinterpret_cast<DEVMODEW*>(output.data())->dmDefaultSource;
+    }
+    std::vector<WORD> Bins()
+    {
+        const DWORD count = DeviceCapabilitiesW(name.c_str(), nullptr, DC_BINS, nullptr, nullptr);
+        std::vector<WORD> bins(count == DWORD(GDI_ERROR) ? 0 : count);
+        if (!bins.empty())
+            DeviceCapabilitiesW(name.c_str(), nullptr, DC_BINS, reinterpret_cast<wchar_t*>(bins.data()), nullptr);
+        return bins;
+    }
+    // The names a capability answers in slots of the width, each without a blank before it.
+    std::vector<std::wstring> SlotNames(WORD capability, size_t width)
+    {
+        const DWORD count = DeviceCapabilitiesW(name.c_str(), nullptr, capability, nullptr, nullptr);
+        std::vector<wchar_t> slots(count == DWORD(GDI_ERROR) ? 0 : count * width);
+        if (!slots.empty())
+            DeviceCapabilitiesW(name.c_str(), nullptr, capability, slots.data(), nullptr);
+        std::vector<std::wstring> names;
+        for (size_t at = 0; at < slots.size(); at += width) {
+            std::wstring slot(&slots[at], width);
+            slot = slot.substr(0, slot.find(L'\0'));
+            names.push_back(!slot.empty() && slot[0] == L' ' ? slot.substr(1) : slot);
+        }
+        return names;
+    }
+
+    // The printer data value that keeps the device settings.
+    static wchar_t* DeviceSettingsValue()
+    {
+        static wchar_t value[] = L"365";
+        return value;
+    }
+    const TestPrinter& printer = TestPrinter::Shared();
+    std::wstring name;
+    HANDLE handle = nullptr;
+    HMODULE module = nullptr;
+    BOOL(WINAPI* properties)(HWND, HANDLE) = nullptr;
+    std::vector<uint8_t> stored;
+};
+
+TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumentSheetOffer)
+{
+    const DeviceCase cases[] = {
+        {"A4 and Transparency in tray 2: the single form-source bin",
+         [](HWND sheet) {
+             HWND page = SelectPage(sheet, kNTForms);
+             PickListEntry(page, kTrays, 2);
+             PickListEntry(page, kForms, kA4);
+             PickListEntry(page, kTypes, kTransparency);
+         },
+         false, kA4, kTransparency, false, false, {15}, {L"Form Select"}, 1},
+        {"Clear All: the trays again",
+         [](HWND sheet) { SendDlgItemMessageW(SelectPage(sheet, kNTForms), kClearAll, BM_CLICK, 0, 0); }, false,
+         kNoForm, kUnspecified, false, false, {257, 258}, {L"Tray 1", L"Tray 2"}, 1},
+        {"Tray 3 installed",
+         [](HWND sheet) {
+             HWND page = SelectPage(sheet, kConfigure);
+             PickListEntry(page, kSources, int(SendDlgItemMessageW(page, kSources, LB_GETITEMDATA, Tray3(page), 0)));
+         },
+         false, kNoForm,
+         kUnspecified, true, false, {257, 258, 259}, {L"Tray 1", L"Tray 2", L"Tray 3"}, 1},
+        {"a hard disk with job storage",
+         [](HWND sheet) { SendDlgItemMessageW(SelectPage(sheet, kConfigure), kMore, BM_CLICK, 0, 0); }, true,
+         kNoForm, kUnspecified, true, true, {257, 258, 259}, {L"Tray 1", L"Tray 2", L"Tray 3"}, 1},
+        {"no duplexing unit",
+         [](HWND sheet) { SendDlgItemMessageW(SelectPage(sheet, kConfigure), kDuplexUnit, BM_CLICK, 0, 0); }, false,
+         kNoForm, kUnspecified, true, true, {257, 258, 259}, {L"Tray 1", L"Tray 2", L"Tray 3"}, 0},
+    };
+    std::vector<std::pair<int, std::wstring>> papers;
+    for (const DeviceCase& row : cases) {
+        SCOPED_TRACE(row.name);
+        RunDeviceSheet(
+            [&](HWND sheet) {
+                row.choose(sheet);
+                PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+            },
+            [&](HWND dialog) {
+                if (!row.moreOptions)
+                    return;
+                if (IsDlgButtonChecked(dialog, kHardDisk) != BST_CHECKED)
+                    SendDlgItemMessageW(dialog, kHardDisk, BM_CLICK, 0, 0);
+                SendDlgItemMessageW(dialog, kJobStorage, BM_CLICK, 0, 0);
+                PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+            });
+        DeviceSeen seen;
+        RunDeviceSheet([&](HWND sheet) { ReadDeviceSheet(sheet, seen); },
+                       [&](HWND dialog) {
+                           seen.jobStorage = IsDlgButtonChecked(dialog, kJobStorage) == BST_CHECKED;
+                           PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                       });
+        EXPECT_EQ(row.form, seen.form);
+        EXPECT_EQ(row.type, seen.type);
+        EXPECT_EQ(row.form, seen.shownForm);
+        EXPECT_EQ(row.type, seen.shownType);
+        EXPECT_EQ(row.tray3, seen.tray3Setting);
+        EXPECT_EQ(row.tray3, seen.tray3);
+        EXPECT_EQ(row.jobStorage, seen.jobStorageSetting);
+        EXPECT_EQ(row.jobStorage, seen.jobStorage);
+
+        EXPECT_EQ(row.bins, Bins());
+        EXPECT_EQ(row.binNames, SlotNames(DC_BINNAMES, 24));
+        EXPECT_EQ(row.duplex, DeviceCapabilitiesW(name.c_str(), nullptr, DC_DUPLEX, nullptr, nullptr));
+        // The document sheet offers the bins an application finds: the trays by their bin
+        // names, or automatic selection alone while forms are assigned to trays.
+        std::vector<std::wstring> offered;
+        bool jobStoragePage = false;
+        for (const auto& source : DocumentSheetSources(papers, jobStoragePage))
+            offered.push_back(source.second);
+        EXPECT_EQ(row.jobStorage, jobStoragePage);
+        EXPECT_EQ(row.bins == std::vector<WORD>{15} ? std::vector<std::wstring>{L"Automatically Select"} : row.binNames,
+                  offered);
+        // A DEVMODE keeps Tray 3's bin only while the tray is installed.
+        EXPECT_EQ(row.tray3, ValidatedSource(259) == 259);
+    }
+    // Each paper of the sheet has the name the paper names query gives it.
+    const std::vector<std::wstring> names = SlotNames(DC_PAPERNAMES, 64);
+    ASSERT_FALSE(papers.empty());
+    for (const auto& paper : papers)
+        EXPECT_NE(names.end(), std::find(names.begin(), names.end(), paper.second)) << paper.first;
 }
 
 }  // namespace

@@ -456,7 +456,7 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
     SetValue(279, 0);
     SetString(261, "Glossy");
     SetValue(258, 2);
-    Build(3);
+    Build(3 | 4);
     const struct {
         uint16_t page;
         int item;
@@ -464,12 +464,17 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
         std::vector<std::pair<int, std::wstring>> includes;
     } cases[] = {
         {2000, 2015, 1, {{1, L"Letter"}, {23, L"A4"}, {8, L"Envelope #10"}}},
-        {2000, 11584, 2, {{19, L"Automatically Select"}, {1, L"Tray 1"}, {2, L"Tray 2"}}},
+        {2000, 11584, 2, {{1, L"Tray 1"}, {2, L"Tray 2"}}},  // the installed trays, as the bin query gives them
         {3000, 3015, 4, {{1, L"1 Page per Sheet"}, {4, L"4 Pages per Sheet"}, {16, L"16 Pages per Sheet"}}},
         {3000, 3041, 1, {{0, L"Right, then Down"}, {3, L"Down, then Left"}}},
         {3000, 3025, 0, {{0, L"Off"}, {2, L"Right Edge Binding"}}},
         {2000, 11582, 13, {{0, L"Plain"}, {6, L"Bond"}, {13, L"Glossy"}}},  // the named media types, by place
         {6000, 6011, -1, {{0, L"(none)"}}},  // the watermarks by name; no setting holds the choice
+        // The model bundle whose device settings the settings hold (duplex unit, tray 1).
+        {7000, 7013, 2, {{1, L"QZColourLaser"}, {2, L"QZColourLaser dn"}, {3, L"QZColourLaser dtn"}}},
+        // Tray 1's form and media type: none yet; the spooler's forms and the types by code.
+        {12000, 12006, 0, {{0, L"(none)"}, {23, L"A4"}, {40, L"B5 (JIS)"}}},
+        {12000, 12008, 11913, {{11913, L"(none)"}, {89, L"Plain"}, {94, L"Transparency"}}},
     };
     for (const auto& row : cases) {
         HWND page = PageWindow(*this, pages, data, row.page, [&](QZPageEntry& entry) { return Create(entry); });
@@ -489,6 +494,47 @@ TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
             SendMessageW(page, WM_COMMAND, MAKEWPARAM(row.item, CBN_SELCHANGE), 0);
             EXPECT_EQ("Preprinted", String(261));
         }
+        if (row.item == 7013) {
+            // A bundle is taken as the device settings it stands for: no duplex unit.
+            SendDlgItemMessageW(page, row.item, CB_SETCURSEL, 0, 0);
+            SendMessageW(page, WM_COMMAND, MAKEWPARAM(row.item, CBN_SELCHANGE), 0);
+            EXPECT_EQ(0, Value(308));
+            EXPECT_EQ(1, Value(974));
+        }
+    }
+}
+
+// A device selected in an optional devices list is installed: its own switch (the
+// envelope feeder) or its name in the settings; taken out, a name gives way to the
+// printer model's own value.
+TEST_F(PageWindows, OptionalDevicesAreInstalledBySelection)
+{
+    Build(4);
+    const struct {
+        int item;
+        const wchar_t* device;
+        uint16_t feature;
+        const char* installed;
+        const char* removed;
+    } cases[] = {
+        {7037, L"Tray 3", 315, "Tray 3", ""},
+        {7037, L"Envelope Feeder", 275, "1", "0"},
+        {7033, L"W1908", 316, "W1908", "Colour Laser"},
+    };
+    HWND page = PageWindow(*this, pages, data, 7000, [&](QZPageEntry& entry) { return Create(entry); });
+    ASSERT_NE(nullptr, page);
+    for (const auto& row : cases) {
+        HWND list = GetDlgItem(page, row.item);
+        const LRESULT at = SendMessageW(list, LB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(row.device));
+        ASSERT_GE(at, 0) << row.installed;
+        EXPECT_EQ(0, SendMessageW(list, LB_GETSEL, WPARAM(at), 0)) << row.installed << ": not installed at first";
+        for (bool selected : {true, false}) {
+            SendMessageW(list, LB_SETSEL, selected, LPARAM(at));
+            SendMessageW(page, WM_COMMAND, MAKEWPARAM(row.item, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+            const std::string held = row.feature == 275 ? std::to_string(Value(275)) : String(row.feature);
+            EXPECT_EQ(selected ? row.installed : row.removed, held);
+            EXPECT_EQ(selected ? 1 : 0, SendMessageW(list, LB_GETSEL, WPARAM(at), 0)) << row.installed;
+        }
     }
 }
 
@@ -507,7 +553,7 @@ TEST_F(PageWindows, ButtonsThatOpenNothingAndItemsNoControlDrivesAreDisabled)
         {3000, 3034, false},  // Details: the test model keeps no writer where the page looks
         {1000, 1012, false},  // quick sets are not kept
         {7000, 7052, false},  // Update Now
-        {12000, 12009, false},  // Clear All
+        {12000, 12009, true},   // Clear All: the printer has trays to clear
         {6000, 6024, false},  // the fit-to paper list: no control writes it
         {3000, 3019, false},  // page borders: no feature holds them
         {14000, 14004, false},  // Color Settings: none of its settings is there to show

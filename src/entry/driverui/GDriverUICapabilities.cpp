@@ -273,17 +273,18 @@ DWORD GDriverUICapabilities::Bins(WORD* numbers, wchar_t* names)
         }
         return 1;
     }
-    ui_.ApplyStoredMaps(nullptr);
     DriverResourceLibrary library(ui_);
     if (names && !library.Get())
         return GDI_ERROR;
     BinWalk walk = {numbers, names, 0, &library};
-    int32_t counter = 0;
     // A device that asks for it gets its pool rebuilt from the state instead.
-    if (SignedOf(settings ? settings->FindById(kDeviceSettings) : nullptr, kRebuildBinPool, 0) == 1)
+    if (SignedOf(settings ? settings->FindById(kDeviceSettings) : nullptr, kRebuildBinPool, 0) == 1) {
+        ui_.ApplyStoredMaps(nullptr);
+        int32_t counter = 0;
         ui_.BuildPool(&WriteMappedBin, &walk, 1, counter);
-    else
-        ui_.ForEachPoolEntry(&WriteBin, &walk, 1, counter);
+    } else {
+        ui_.ForEachInstalledBin(&WriteBin, &walk, nullptr);
+    }
     return walk.count ? walk.count : GDI_ERROR;
 }
 

@@ -2,7 +2,8 @@
 // the common property sheet. Opening it records the device settings as they were
 // ("PhySetting") and marks a factory export pending; OK commits the device settings,
 // exports the factory configuration when the sheet runs in the shell, and stamps the
-// update as the user's when the physical settings changed.
+// update as the user's when the physical settings changed. A host that reports no result
+// (Wine's) gets the same commit when the sheet goes, once a page was applied.
 #include "entry/driverui/GDriverUIDeviceSheet.h"
 
 #include "entry/driverui/GDriverUI.h"
@@ -30,6 +31,8 @@ const uint32_t kDevicePages = 4;
 const uint32_t kSheetReadOnly = 1;
 const uint32_t kSheetWritable = 2;
 const WORD kHeaderNoPermission = 1;
+// The context record's mark once a page took PSN_APPLY (OK).
+const uint16_t kPagesApplied = 1;
 
 std::atomic<GDriverUIDeviceSheet::SheetRunner> g_sheetRunner{nullptr};
 
@@ -53,6 +56,7 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {
         ui_.MergeDevModeIntoSettings(nullptr);
+        resultReported_ = false;
         // One sheet per object: a sheet still open on it is closed first.
         info->Result = 0;
         UIContextRecord* const context = ui_.OpenSheet();
@@ -81,38 +85,50 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         infoHeader->IconID = kPrinterIcon;
         return 1;
     }
-    case PROPSHEETUI_REASON_DESTROY:
+    case PROPSHEETUI_REASON_DESTROY: {
+        const UIContextRecord* context = ui_.SheetContext();
+        if (context && context->applied == kPagesApplied && !resultReported_)
+            CommitOk();
         ui_.ReleaseSheet();
         return 1;
+    }
     case PROPSHEETUI_REASON_SET_RESULT: {
         auto* set = reinterpret_cast<PSETRESULT_INFO>(parameter);
         if (!set)
             return 1;
-        UIContextRecord* const context = ui_.SheetContext();
-        GObjectBase* settings = context ? context->settings : nullptr;
-        if (set->Result == CPSUI_OK && settings && !(context->modeFlags & kSheetReadOnly) && services &&
-            ui_.CommitSettings(settings, 1)) {
-            const uint32_t exportPending = services->GetPrinterDataDword(driver, L"ExportConfig", 0);
-            if (GDriverObject::NumberOr(settings, kDeviceModelConfig, -1) == 1 && exportPending) {
-                if (ui_.HostIsExplorer()) {
-                    GDriverDMCConfig config(settings, driver);
-                    config.ExportFactory(ui_.GetPrinterName());
-                }
-                services->SetPrinterDataDword(driver, L"ExportConfig", 0);
-            }
-            GObjectBase* device = settings->FindById(kDeviceSettings);
-            if (device && ui_.IsPhysicalSettingCurrent(device) == 0) {
-                services->SetPrinterDataString(driver, L"LastUpdated", GDriverUIPrinterEvents::UpdateDateText());
-                services->SetPrinterDataString(driver, L"LastUpdateType", L"User");
-            }
-            ui_.WritePrinterDefaultDevMode();
-        }
+        resultReported_ = true;
+        if (set->Result == CPSUI_OK)
+            CommitOk();
         info->Result = set->Result;
         return 1;
     }
     default:
         return 0;
     }
+}
+
+void GDriverUIDeviceSheet::CommitOk()
+{
+    GOSFactory* services = GOSFactory::Instance();
+    GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
+    UIContextRecord* const context = ui_.SheetContext();
+    GObjectBase* settings = context ? context->settings : nullptr;
+    if (!settings || (context->modeFlags & kSheetReadOnly) || !services || !ui_.CommitSettings(settings, 1))
+        return;
+    const uint32_t exportPending = services->GetPrinterDataDword(driver, L"ExportConfig", 0);
+    if (GDriverObject::NumberOr(settings, kDeviceModelConfig, -1) == 1 && exportPending) {
+        if (ui_.HostIsExplorer()) {
+            GDriverDMCConfig config(settings, driver);
+            config.ExportFactory(ui_.GetPrinterName());
+        }
+        services->SetPrinterDataDword(driver, L"ExportConfig", 0);
+    }
+    GObjectBase* device = settings->FindById(kDeviceSettings);
+    if (device && ui_.IsPhysicalSettingCurrent(device) == 0) {
+        services->SetPrinterDataString(driver, L"LastUpdated", GDriverUIPrinterEvents::UpdateDateText());
+        services->SetPrinterDataString(driver, L"LastUpdateType", L"User");
+    }
+    ui_.WritePrinterDefaultDevMode();
 }
 
 BOOL GDriverUIDeviceSheet::PrinterProperties(HWND window, HANDLE printer)

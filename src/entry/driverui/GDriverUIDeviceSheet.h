@@ -24,5 +24,12 @@ public:
     static void SetSheetRunnerForTesting(SheetRunner runner);
 
 private:
+    // OK's work: commits the device settings, exports the factory configuration when
+    // due and stamps a user's change of the physical settings.
+    void CommitOk();
+
     GDriverUI& ui_;
+    // Whether the sheet host reported the sheet's result; a host that never does (Wine's)
+    // still applied the pages on OK, and the sheet commits when it goes.
+    bool resultReported_ = false;
 };

@@ -665,7 +665,9 @@ uint32_t GDevModeConverter::FieldRules::CheckPaper(FieldWalk& w)
     return fits ? 0 : DM_PAPERSIZE;
 }
 
-// Source: a tray of the OS tray map, else the name of an extra source.
+// Source: an installed tray of the OS tray map, else the name of an extra source. A
+// tray that is not installed is no bin an application finds, so the settings keep their
+// source.
 void GDevModeConverter::FieldRules::IntoSource(FieldWalk& w)
 {
     GDriverObject* driver = w.self.driver_;
@@ -673,9 +675,10 @@ void GDevModeConverter::FieldRules::IntoSource(FieldWalk& w)
     GResourceMapping* mapping =
         driver && driver->GetSubObject3() ? driver->GetSubObject3()->FindByFirstCode(uint16_t(bin)) : nullptr;
     RWCString name;
-    if (mapping)
-        Write(w.tree, FeatureId::kPaperSource, mapping->GetSecondCode());
-    else if (w.self.SourceName(bin, name))
+    if (mapping) {
+        if (driver->ContainsPoolCode(uint16_t(bin)))
+            Write(w.tree, FeatureId::kPaperSource, mapping->GetSecondCode());
+    } else if (w.self.SourceName(bin, name))
         if (GStringAttribute* text = GDriverObject::Feature<GStringAttribute>(w.tree, FeatureId::kPaperSourceName))
             text->SetString(name);
 }

@@ -31,6 +31,9 @@ public:
     // Counts the changes made through the view, so that a page can tell that a message
     // changed something; a rollback brings back the count of its transaction's start.
     uint32_t Revision() const { return revision_; }
+    // Counts a change made to an object of the tree that is not a value or a text (a
+    // table's rows), so that its page lights Apply; such a change is not journaled.
+    void NoteChange() { ++revision_; }
 
     void BeginTransaction();
     void Commit();

@@ -370,9 +370,21 @@ public:
     using GKindControl::GKindControl;
 };
 
+// Form-to-tray assignment: the installed trays in the first list; for the selected tray
+// its form in the second and its media type in the third, a choice in either writing the
+// tray's row; the push button clears every row.
 class GFormTrayAssignmentControl : public GKindControl<GFeatureControl::kList> {
 public:
     using GKindControl::GKindControl;
+
+protected:
+    void Show(HWND dialog) override;
+    int OnCommand(HWND dialog, int id, UINT code) override;
+
+private:
+    GFormTrayAssignmentFeature* Table() const { return dynamic_cast<GFormTrayAssignmentFeature*>(GetBinding()); }
+    // The form and type of the selected tray; both lists disabled while none is.
+    void ShowRow(HWND dialog);
 };
 
 class GModelNameControl : public GKindControl<GFeatureControl::kList> {
@@ -395,14 +407,28 @@ public:
     using GKindControl::GKindControl;
 };
 
-class GPaperDestinationsControl : public GKindControl<GFeatureControl::kList> {
+// The optional devices of a kind in a list of several selections: a selected device is
+// installed. A change is shown as the settings took it.
+class GOptionalDevicesControl : public GKindControl<GFeatureControl::kList> {
 public:
     using GKindControl::GKindControl;
+
+protected:
+    void Show(HWND dialog) override;
+    int OnCommand(HWND dialog, int id, UINT code) override;
+
+private:
+    GOptionalDevicesFeature* Devices() const { return dynamic_cast<GOptionalDevicesFeature*>(GetBinding()); }
 };
 
-class GPaperSourcesControl : public GKindControl<GFeatureControl::kList> {
+class GPaperDestinationsControl : public GOptionalDevicesControl {
 public:
-    using GKindControl::GKindControl;
+    using GOptionalDevicesControl::GOptionalDevicesControl;
+};
+
+class GPaperSourcesControl : public GOptionalDevicesControl {
+public:
+    using GOptionalDevicesControl::GOptionalDevicesControl;
 };
 
 class GMemorySizeControl : public GKindControl<GFeatureControl::kEdit> {
@@ -415,9 +441,22 @@ public:
     using GKindControl::GKindControl;
 };
 
+// The printer hard disk in the first check box and job storage in the second (the
+// printer may keep stored jobs in its memory as well as on a disk).
 class GHardDiskControl : public GKindControl<GFeatureControl::kCheck> {
 public:
     using GKindControl::GKindControl;
+
+protected:
+    void Show(HWND dialog) override;
+    int OnCommand(HWND dialog, int id, UINT code) override;
+
+private:
+    GValueFeature* JobStorage() const
+    {
+        auto* disk = dynamic_cast<GHardDiskFeature*>(GetBinding());
+        return disk ? disk->GetJobStorage() : nullptr;
+    }
 };
 
 class GScaleFromLargePaperControl : public GKindControl<GFeatureControl::kCheck> {

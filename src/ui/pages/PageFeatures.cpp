@@ -1,19 +1,27 @@
-// The choices the pages' lists offer: the papers of the printer's media pool, its trays,
-// its media types by name, and the fixed choices of the layout features, each labelled
-// by a string of the resource library.
+// The choices the pages' lists offer: the papers of the printer's media pool, its
+// installed trays, its media types by name, and the fixed choices of the layout features,
+// each labelled by a string of the resource library or the spooler's form name; and the
+// device sheet's own lists: the form-to-tray rows, the optional devices and the model
+// bundles.
 #include "ui/pages/PageFeatures.h"
 
 #include "model/ForEachMember.h"
 #include "model/GConfiguration.h"
+#include "model/GDisplayString.h"
 #include "model/GFeatureIds.h"
 #include "model/GResourceMapping.h"
 #include "model/GResourceMappingList.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverObject.h"
+#include "printer/GFormToTrayDatabase.h"
+#include "printer/GPaperHandlingDevice.h"
 #include "printer/GPeripheral.h"
+#include "printer/GTray.h"
 #include "ui/framework/GSheetContext.h"
 #include "ui/framework/ResourceLibrary.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -30,6 +38,8 @@ const LabelledValue kPageOrderChoices[] = {{0, 10730}, {1, 10731}, {2, 10732}, {
 const LabelledValue kJobNameExistsChoices[] = {{0, 10740}, {1, 10741}};
 // The first choice of the watermark list: no watermark.
 const LabelledValue kNoWatermark = {0, 10750};
+// The label "(none)": no form in a tray, no media type given for it.
+const uint32_t kNoneString = kNoWatermark.stringId;
 // The tray id that stands for automatic selection, and its label.
 const LabelledValue kAutomaticTray = {19, 10600};
 
@@ -89,21 +99,292 @@ std::vector<RWWString> MediaTypeNames(GSheetContext* context)
     return names;
 }
 
+GObjectBase* TreeOf(GSheetContext* context) { return context ? context->GetSettings().GetTree() : nullptr; }
+
+GFormToTrayDatabase* FormTable(GSheetContext* context)
+{
+    return GDriverObject::Feature<GFormToTrayDatabase>(TreeOf(context), FeatureId::kFormToTrayTable);
+}
+
+// A tray's or device's name: its display text, else its display string from the resource
+// library, else its own name.
+RWWString DisplayName(const GDisplayString& display, const RWCString& name)
+{
+    if (display.GetText().Length())
+        return RWWString(display.GetText());
+    RWWString label = display.GetStringId() ? Label(display.GetStringId()) : RWWString();
+    return label.Length() ? label : RWWString(name);
+}
+
+int AddTray(GObjectBase* entry, GResourceMapping*, int32_t, void* context, int32_t* matched)
+{
+    if (!entry || !entry->IsKindOf(GTray::kClassId))
+        return 1;
+    const GTray& tray = *static_cast<GTray*>(entry);
+    static_cast<std::vector<FeatureChoice>*>(context)->push_back(
+        {tray.GetTrayId(), DisplayName(tray.GetDisplayString(), *tray.GetName())});
+    *matched = 1;
+    return 1;
+}
+
+// The installed trays with the sheet's installed options, in the order and by the walk
+// that the bin query answers them.
+std::vector<FeatureChoice> InstalledTrays(GSheetContext* context)
+{
+    std::vector<FeatureChoice> trays;
+    if (GDriverObject* driver = DriverOf(context))
+        driver->ForEachInstalledBin(&AddTray, &trays, TreeOf(context));
+    return trays;
+}
+
+const GTray* FirstTray(GPaperHandlingDevice* device)
+{
+    const GTray* first = nullptr;
+    ForEachMember(device, [&](GObjectBase* member) {
+        if (member->IsKindOf(GTray::kClassId))
+            first = static_cast<GTray*>(member);
+        return first == nullptr;
+    });
+    return first;
+}
+
+// The optional devices of the kind (0 input, 1 output), in the printer model's order.
+// Applying the stored maps may replace the device list: the pointers hold until then.
+std::vector<GPaperHandlingDevice*> OptionalDevices(GSheetContext* context, uint32_t type)
+{
+    std::vector<GPaperHandlingDevice*> devices;
+    GDriverObject* driver = DriverOf(context);
+    GConfiguration* configuration = driver ? driver->GetPrinterConfiguration() : nullptr;
+    ForEachMember(configuration ? configuration->FindById(FeatureId::kInputDevices) : nullptr,
+                  [&](GObjectBase* member) {
+                      if (!member->IsKindOf(GPaperHandlingDevice::kClassId))
+                          return;
+                      auto* device = static_cast<GPaperHandlingDevice*>(member);
+                      if (device->GetType() == type && device->GetMode() == 1)
+                          devices.push_back(device);
+                  });
+    return devices;
+}
+
+// The device settings (365) of each model bundle of the named list, by its index.
+std::vector<std::pair<uint16_t, GObjectBase*>> Bundles(GSheetContext* context, std::vector<FeatureChoice>* names)
+{
+    std::vector<std::pair<uint16_t, GObjectBase*>> bundles;
+    GDriverObject* driver = DriverOf(context);
+    GConfiguration* configuration = driver ? driver->GetPrinterConfiguration() : nullptr;
+    ForEachMember(configuration ? configuration->FindById(FeatureId::kNamedList) : nullptr, [&](GObjectBase* entry) {
+        auto* index = GDriverObject::Feature<GValueAttribute>(entry, FeatureId::kBundleIndex);
+        auto* name = GDriverObject::Feature<GStringAttribute>(entry, FeatureId::kNamedListName);
+        GObjectBase* values = entry->FindById(FeatureId::kNamedListValue);
+        GObjectBase* device = values ? values->FindById(FeatureId::kDeviceSettings) : nullptr;
+        if (!index || !device)
+            return;
+        bundles.push_back({index->GetValue(), device});
+        if (names)
+            names->push_back({index->GetValue(), name ? RWWString(name->GetString()) : RWWString()});
+    });
+    return bundles;
+}
+
+int AddForm(uint16_t code, const wchar_t* name, void* context)
+{
+    static_cast<std::vector<FeatureChoice>*>(context)->push_back({code, RWWString(name)});
+    return 1;
+}
+
 }  // namespace
 
+// A paper that is one of the spooler's built-in forms has the form's name, as the paper
+// names query gives it; any other paper keeps its resource string.
 void GPaperSizeChoiceFeature::GetChoices(std::vector<FeatureChoice>& choices) const
 {
     choices.clear();
     GDriverObject* driver = DriverOf(context_);
-    MappingChoices(driver ? driver->GetIdPool() : nullptr, choices);
+    if (!driver)
+        return;
+    uint32_t count = 0;
+    FORM_INFO_1W* forms = driver->EnumForms(count);
+    ForEachMember(driver->GetIdPool(), [&](GObjectBase* member) {
+        if (!member->IsKindOf(GResourceMapping::kClassId))
+            return;
+        auto* mapping = static_cast<GResourceMapping*>(member);
+        // The mapping's first code is the 1-based position of the paper's built-in form.
+        const uint32_t position = mapping->GetFirstCode();
+        const FORM_INFO_1W* form = forms && position >= 1 && position <= count ? &forms[position - 1] : nullptr;
+        RWWString label = form && form->Flags == FORM_BUILTIN && form->pName ? RWWString(form->pName)
+                                                                              : Label(mapping->GetResource());
+        if (label.Length())
+            choices.push_back({uint16_t(mapping->GetSecondCode()), label});
+    });
+    driver->FreeForms(forms);
 }
 
+// The bins an application finds: the installed trays, or, while forms are assigned to
+// trays, automatic selection alone (the tray follows the form).
 void GPaperTypeSourceFeature::GetChoices(std::vector<FeatureChoice>& choices) const
 {
     choices.clear();
-    choices.push_back({kAutomaticTray.value, Label(kAutomaticTray.stringId)});
+    GFormToTrayDatabase* table = FormTable(context_);
+    if (table && table->IsCustomized()) {
+        choices.push_back({kAutomaticTray.value, Label(kAutomaticTray.stringId)});
+        return;
+    }
+    choices = InstalledTrays(context_);
+}
+
+int GPaperTypeSourceFeature::Read(uint16_t& value) const
+{
+    if (!GValueFeature::Read(value))
+        return 0;
+    GFormToTrayDatabase* table = FormTable(context_);
+    if (table && table->IsCustomized())
+        value = kAutomaticTray.value;
+    return 1;
+}
+
+int GFormTrayAssignmentFeature::Read(uint16_t& value) const
+{
+    value = 0;
+    return FormTable(context_) ? 1 : 0;
+}
+
+void GFormTrayAssignmentFeature::GetChoices(std::vector<FeatureChoice>& choices) const
+{
+    choices = InstalledTrays(context_);
+}
+
+void GFormTrayAssignmentFeature::GetForms(std::vector<FeatureChoice>& forms) const
+{
+    forms.clear();
+    forms.push_back({kNoForm, Label(kNoneString)});
     GDriverObject* driver = DriverOf(context_);
-    MappingChoices(driver ? driver->GetSubObject3() : nullptr, choices);
+    GObjectBase* tree = TreeOf(context_);
+    if (!driver || !tree)
+        return;
+    const int strict = GDriverObject::NumberOr(tree, FeatureId::kLooseFormFit, 0) == 0 ? 1 : 0;
+    driver->EnumDeviceFormsUnfiltered(tree, &AddForm, &forms, strict);
+    std::vector<FeatureChoice> papers;
+    MappingChoices(driver->GetIdPool(), papers);
+    for (const FeatureChoice& paper : papers) {
+        const bool listed = std::any_of(forms.begin(), forms.end(),
+                                        [&](const FeatureChoice& form) { return form.value == paper.value; });
+        if (!listed && paper.value < FeatureId::kCustomPaperCode)
+            forms.push_back(paper);
+    }
+}
+
+void GFormTrayAssignmentFeature::GetTypes(std::vector<FeatureChoice>& types) const
+{
+    types.clear();
+    types.push_back({kUnspecifiedType, Label(kNoneString)});
+    GDriverObject* driver = DriverOf(context_);
+    GConfiguration* configuration = driver ? driver->GetPrinterConfiguration() : nullptr;
+    ForEachMember(configuration ? configuration->FindById(FeatureId::kNamedList) : nullptr, [&](GObjectBase* entry) {
+        auto* name = GDriverObject::Feature<GStringAttribute>(entry, FeatureId::kNamedListName);
+        auto* code = GDriverObject::Feature<GValueAttribute>(entry, FeatureId::kNamedListValue);
+        if (!name || !code)
+            return;
+        // Names that share a code (the model's own brands) are one type: the first names it.
+        const uint16_t value = code->GetValue();
+        if (std::none_of(types.begin(), types.end(), [&](const FeatureChoice& type) { return type.value == value; }))
+            types.push_back({value, RWWString(name->GetString())});
+    });
+}
+
+void GFormTrayAssignmentFeature::ReadRow(uint16_t tray, uint16_t& form, uint16_t& type) const
+{
+    GFormToTrayDatabase* table = FormTable(context_);
+    form = table ? table->GetFirstValue(tray) : kNoForm;
+    type = table ? table->GetSecondValue(tray) : kUnspecifiedType;
+}
+
+int GFormTrayAssignmentFeature::WriteRow(uint16_t tray, uint16_t form, uint16_t type)
+{
+    GFormToTrayDatabase* table = FormTable(context_);
+    if (!table)
+        return 0;
+    if (form == kNoForm && type == kUnspecifiedType) {
+        table->RemoveAssociation(tray);
+    } else {
+        // The row keeps the form's name too, so that a form is known by its name as well.
+        std::vector<FeatureChoice> forms;
+        GetForms(forms);
+        RWWString name;
+        for (const FeatureChoice& choice : forms)
+            if (choice.value == form && form != kNoForm)
+                name = choice.label;
+        table->SetAssociationNamed(tray, form, type, name);
+    }
+    context_->GetSettings().NoteChange();
+    return 1;
+}
+
+int GFormTrayAssignmentFeature::ClearAll()
+{
+    GFormToTrayDatabase* table = FormTable(context_);
+    if (!table)
+        return 0;
+    table->RemoveAll();
+    context_->GetSettings().NoteChange();
+    return 1;
+}
+
+int GOptionalDevicesFeature::Read(uint16_t& value) const
+{
+    value = 0;
+    return OptionalDevices(context_, type_).empty() ? 0 : 1;
+}
+
+void GOptionalDevicesFeature::GetChoices(std::vector<FeatureChoice>& choices) const
+{
+    choices.clear();
+    for (GPaperHandlingDevice* device : OptionalDevices(context_, type_)) {
+        const GTray* tray = type_ == 0 ? FirstTray(device) : nullptr;
+        RWWString name = tray ? DisplayName(tray->GetDisplayString(), *tray->GetName())
+                              : DisplayName(device->GetDisplayString(), device->GetName());
+        choices.push_back({uint16_t(choices.size()), name});
+    }
+}
+
+bool GOptionalDevicesFeature::IsInstalled(uint16_t value) const
+{
+    GDriverObject* driver = DriverOf(context_);
+    if (!driver)
+        return false;
+    // The model's installed counts, as the settings of the sheet make them.
+    driver->ApplyStoredMaps(TreeOf(context_));
+    const std::vector<GPaperHandlingDevice*> devices = OptionalDevices(context_, type_);
+    return value < devices.size() && devices[value]->GetCount() != 0;
+}
+
+int GOptionalDevicesFeature::SetInstalled(uint16_t value, bool installed)
+{
+    const std::vector<GPaperHandlingDevice*> devices = OptionalDevices(context_, type_);
+    if (!context_ || value >= devices.size())
+        return 0;
+    GPaperHandlingDevice* device = devices[value];
+    GSettingsView& settings = context_->GetSettings();
+    const GTray* tray = type_ == 0 ? FirstTray(device) : nullptr;
+    if (tray && tray->GetTrayId() == GDriverObject::kEnvelopeFeederTray)
+        return settings.SetValue(FeatureId::kEnvelopeFeeder, installed ? 1 : 0);
+    const uint16_t nameId = type_ == 0 ? FeatureId::kOptionalSourcesModel : FeatureId::kAccessoryModel;
+    const RWWString name(device->GetName());
+    if (installed)
+        return settings.SetStringW(nameId, name);
+    // Only the device's own name is taken away (the setting may name something else), and
+    // the setting gets back the printer model's own value unless that names the device.
+    RWWString current;
+    settings.GetStringW(nameId, current);
+    if (current.CompareTo(name) != 0)
+        return 1;
+    GDriverObject* driver = DriverOf(context_);
+    GConfiguration* configuration = driver ? driver->GetPrinterConfiguration() : nullptr;
+    // The factory settings group holds the model's own device settings.
+    GObjectBase* group = configuration ? configuration->FindById(FeatureId::kStoredFormGroup) : nullptr;
+    GObjectBase* defaults = group ? group->FindById(FeatureId::kDeviceSettings) : nullptr;
+    auto* factory = GDriverObject::Feature<GStringAttribute>(defaults, nameId);
+    const RWWString restored = factory ? RWWString(factory->GetString()) : RWWString();
+    return settings.SetStringW(nameId, restored.CompareTo(name) == 0 ? RWWString() : restored);
 }
 
 int GMediaTypeFeature::Read(uint16_t& value) const
@@ -161,4 +442,53 @@ void GWatermarkListFeature::GetChoices(std::vector<FeatureChoice>& choices) cons
         if (name && choices.size() < 0xFFFF)
             choices.push_back({uint16_t(choices.size()), RWWString(name->GetString())});
     });
+}
+
+void GModelNameFeature::GetChoices(std::vector<FeatureChoice>& choices) const
+{
+    choices.clear();
+    Bundles(context_, &choices);
+}
+
+int GModelNameFeature::Read(uint16_t& value) const
+{
+    value = 0xFFFF;
+    const auto bundles = Bundles(context_, nullptr);
+    if (bundles.empty() || !context_)
+        return 0;
+    if (GValueFeature::Read(value))
+        return 1;
+    GSettingsView& settings = context_->GetSettings();
+    for (const auto& bundle : bundles) {
+        bool same = true;
+        ForEachMember(bundle.second, [&](GObjectBase* member) {
+            uint16_t held = 0;
+            if (member->IsKindOf(GValueAttribute::kClassId) && member->GetId() != FeatureId::kBundleIndex)
+                same = same && settings.GetValue(uint16_t(member->GetId()), held) &&
+                       held == static_cast<GValueAttribute*>(member)->GetValue();
+        });
+        if (same) {
+            value = bundle.first;
+            break;
+        }
+    }
+    return 1;
+}
+
+int GModelNameFeature::Write(uint16_t value)
+{
+    if (!context_)
+        return 0;
+    GSettingsView& settings = context_->GetSettings();
+    for (const auto& bundle : Bundles(context_, nullptr)) {
+        if (bundle.first != value)
+            continue;
+        GValueFeature::Write(value);
+        ForEachMember(bundle.second, [&](GObjectBase* member) {
+            if (member->IsKindOf(GValueAttribute::kClassId) && member->GetId() != FeatureId::kBundleIndex)
+                settings.SetValue(uint16_t(member->GetId()), static_cast<GValueAttribute*>(member)->GetValue());
+        });
+        return 1;
+    }
+    return 0;
 }

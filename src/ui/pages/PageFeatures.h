@@ -199,11 +199,12 @@ private:
     std::unique_ptr<GPaperSizeFeature> held_;
 };
 
-// The paper source (258, a tray id): a list shows automatic selection and the printer's
-// trays.
+// The paper source (258, a tray id): a list shows the bins an application finds.
 class GPaperTypeSourceFeature : public GValueFeature {
 public:
     explicit GPaperTypeSourceFeature(GSheetContext* context) : GValueFeature(context, 258) {}
+    // Automatic selection while forms are assigned to trays: the tray follows the form.
+    int Read(uint16_t& value) const override;
     void GetChoices(std::vector<FeatureChoice>& choices) const override;
 };
 
@@ -271,25 +272,55 @@ private:
     uint16_t object_, kind_, parent_, group_;
 };
 
+// The form-to-tray table (510): one row per installed tray, keyed by the tray id, whose
+// first value is the paper code of the form loaded in it (0: none) and whose second value
+// is the media type's code (11913: unspecified). The choices are the installed trays.
 class GFormTrayAssignmentFeature : public GValueFeature {
 public:
+    static constexpr uint16_t kNoForm = 0;
+    static constexpr uint16_t kUnspecifiedType = 11913;
+
     explicit GFormTrayAssignmentFeature(GSheetContext* context)
-        : GValueFeature(context, 0), held_(new GMediaTypeFeature(context))
+        : GValueFeature(context, FeatureId::kFormToTrayTable), held_(new GMediaTypeFeature(context))
     {
     }
     GMediaTypeFeature* GetHeld() const { return held_.get(); }
+    // 1 while the settings hold the table.
+    int Read(uint16_t& value) const override;
+    int Write(uint16_t) override { return 0; }
+    // The installed trays, as the bin query answers them (value: the tray id).
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
+    // "(none)", then the spooler's forms that fit the device and the model's papers that
+    // no form stands for (value: the paper code the paper lists give).
+    void GetForms(std::vector<FeatureChoice>& forms) const;
+    // "(none)" for unspecified, then the model's media types (value: the type's code).
+    void GetTypes(std::vector<FeatureChoice>& types) const;
+    // The tray's form and media type; none and unspecified without a row.
+    void ReadRow(uint16_t tray, uint16_t& form, uint16_t& type) const;
+    // Gives the tray its form and type: 1 when the settings hold the table.
+    int WriteRow(uint16_t tray, uint16_t form, uint16_t type);
+    // Empties the table, so that no tray has a form: 1 when the settings hold it.
+    int ClearAll();
 
 private:
     std::unique_ptr<GMediaTypeFeature> held_;
 };
 
+// The printer model as one of the model bundles of the named list (927, its index): each
+// bundle stands for the device settings it holds (duplex unit, tray 1). Without the
+// setting, the bundle whose device settings the settings hold is the current one.
 class GModelNameFeature : public GValueFeature {
 public:
     explicit GModelNameFeature(GSheetContext* context)
-        : GValueFeature(context, 927), held_(new GAutoConfigFeature(context))
+        : GValueFeature(context, FeatureId::kBundleIndex), held_(new GAutoConfigFeature(context))
     {
     }
     GAutoConfigFeature* GetHeld() const { return held_.get(); }
+    // 1 while the printer model has bundles; 0xFFFF when no bundle matches.
+    int Read(uint16_t& value) const override;
+    // Takes the bundle's device settings.
+    int Write(uint16_t value) override;
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
 
 private:
     std::unique_ptr<GAutoConfigFeature> held_;
@@ -310,14 +341,33 @@ public:
     explicit GZadidiFeature(GSheetContext* context) : GValueFeature(context, 310) {}
 };
 
-class GPaperDestinationsFeature : public GValueFeature {
+// The optional paper-handling devices of one kind (input or output) of the printer
+// model, and whether each is installed as the device settings (365) say. A choice's value
+// is the device's place among the optional devices of its kind.
+class GOptionalDevicesFeature : public GValueFeature {
 public:
-    explicit GPaperDestinationsFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+    GOptionalDevicesFeature(GSheetContext* context, uint32_t type) : GValueFeature(context, 0), type_(type) {}
+    // 1 while the printer model has such devices.
+    int Read(uint16_t& value) const override;
+    int Write(uint16_t) override { return 0; }
+    void GetChoices(std::vector<FeatureChoice>& choices) const override;
+    // Whether the device is installed with the settings as they are now.
+    bool IsInstalled(uint16_t value) const;
+    // Marks the device installed or not: 1 when the settings took it.
+    int SetInstalled(uint16_t value, bool installed);
+
+private:
+    uint32_t type_;
 };
 
-class GPaperSourcesFeature : public GValueFeature {
+class GPaperDestinationsFeature : public GOptionalDevicesFeature {
 public:
-    explicit GPaperSourcesFeature(GSheetContext* context) : GValueFeature(context, 0) {}
+    explicit GPaperDestinationsFeature(GSheetContext* context) : GOptionalDevicesFeature(context, 1) {}
+};
+
+class GPaperSourcesFeature : public GOptionalDevicesFeature {
+public:
+    explicit GPaperSourcesFeature(GSheetContext* context) : GOptionalDevicesFeature(context, 0) {}
 };
 
 class GMemorySizeFeature : public GValueFeature {
@@ -330,9 +380,18 @@ public:
     explicit GTotalMemoryFeature(GSheetContext* context) : GValueFeature(context, 925) {}
 };
 
+// The printer hard disk (239), holding the job storage switch (520) of the same group.
 class GHardDiskFeature : public GValueFeature {
 public:
-    explicit GHardDiskFeature(GSheetContext* context) : GValueFeature(context, 239) {}
+    explicit GHardDiskFeature(GSheetContext* context)
+        : GValueFeature(context, FeatureId::kHardDisk),
+          jobStorage_(new GValueFeature(context, FeatureId::kJobStorageEnabled))
+    {
+    }
+    GValueFeature* GetJobStorage() const { return jobStorage_.get(); }
+
+private:
+    std::unique_ptr<GValueFeature> jobStorage_;
 };
 
 class GScaleFromLargePaperFeature : public GValueFeature {
