@@ -597,6 +597,32 @@ TEST(ConverterCheckDevMode, EachFaultAloneGivesItsBits)
     }
 }
 
+// The form source can print while the settings' form-to-tray table (the one the device
+// sheet writes and the bin query reads) is customized; a tray is judged as before.
+TEST(ConverterCheckDevMode, TheFormSourceFollowsTheSettingsFormToTrayTable)
+{
+    Fixture f;
+    auto* table = new GFormToTrayDatabase(510);
+    f.tree->Add(table);
+    const struct {
+        bool customized;
+        short bin;
+        uint32_t mask;
+    } rows[] = {{false, DMBIN_FORMSOURCE, DM_DEFAULTSOURCE}, {false, DMBIN_UPPER, 0},
+                {true, DMBIN_FORMSOURCE, 0},                 {true, DMBIN_UPPER, 0}};
+    for (const auto& row : rows) {
+        table->RemoveAll();
+        if (row.customized)
+            table->SetAssociation(2, DMPAPER_A4, 94);
+        DEVMODEW d = Blank();
+        d.dmFields = DM_DEFAULTSOURCE;
+        d.dmDefaultSource = row.bin;
+        uint32_t mask = 0;
+        EXPECT_EQ(row.mask ? 0 : 1, f.devMode.CheckDevMode(nullptr, &d, 1, mask)) << row.customized << row.bin;
+        EXPECT_EQ(row.mask, mask) << row.customized << " " << row.bin;
+    }
+}
+
 TEST(ConverterCheckDevMode, TwoSidedIsJudgedByTheDevicesDuplexRangeNotByTheInstalledUnit)
 {
     Fixture f;

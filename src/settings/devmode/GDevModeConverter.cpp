@@ -708,9 +708,13 @@ uint32_t GDevModeConverter::FieldRules::CheckSource(FieldWalk& w)
     GFormToTrayDatabase* forms =
         GDriverObject::Feature<GFormToTrayDatabase>(w.configuration, FeatureId::kFormToTrayDatabase);
     const bool customized = forms && forms->IsCustomized();
+    // The device sheet writes its table into the settings, and the bin query offers the
+    // form source alone while that table is customized: a DEVMODE that took the one bin
+    // it was offered can print.
+    GFormToTrayDatabase* assigned = GDriverObject::Feature<GFormToTrayDatabase>(w.tree, FeatureId::kFormToTrayDatabase);
     bool known = false;
     if (bin == DMBIN_FORMSOURCE)
-        known = customized;
+        known = customized || (assigned && assigned->IsCustomized());
     else if (!customized && driver)
         known = driver->ContainsPoolCode(uint16_t(bin)) ||
                 (driver->GetSubObject3() && driver->GetSubObject3()->FindByFirstCode(uint16_t(bin)));
