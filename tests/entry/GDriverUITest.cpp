@@ -31,6 +31,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cwchar>
 
@@ -324,11 +325,12 @@ TEST_F(DriverUI, DriverDefaultReportsTheSizeThenGivesThePrintersDefault)
     EXPECT_EQ(0, std::memcmp(bytes.data(), again.data(), 220));
 }
 
-// A driver UI object that may only use the printer: every open asking for more is
-// refused, as the spooler refuses a standard user.
-class UseOnlyUI : public GDriverUI {
+// A driver UI object for a caller that may or may not write to the printer: full
+// access is refused to a standard user, as the spooler refuses it. Every access asked is
+// noted.
+class CallerUI : public GDriverUI {
 public:
-    explicit UseOnlyUI(const PrinterIdentity& identity)
+    explicit CallerUI(const PrinterIdentity& identity)
         : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()),
           GDriverUI(identity)
     {
@@ -336,8 +338,15 @@ public:
     HANDLE OpenPrinterWithAccess(const RWWString& name, DWORD access) override
     {
         asked.push_back(access);
-        return access == PRINTER_ACCESS_USE ? GDriverUI::OpenPrinterWithAccess(name, access) : nullptr;
+        if (access != PRINTER_ACCESS_USE && standardUser)
+            return nullptr;
+        return GDriverUI::OpenPrinterWithAccess(name, access);
     }
+    static int FullAccessAsked()
+    {
+        return int(asked.size()) - int(std::count(asked.begin(), asked.end(), DWORD(PRINTER_ACCESS_USE)));
+    }
+    static inline bool standardUser = true;
     static inline std::vector<DWORD> asked;
 };
 
@@ -345,8 +354,9 @@ TEST_F(DriverUI, ConversionOnAPrinterItMayOnlyUseSucceeds)
 {
     ModuleDevMode();
     const std::vector<uint8_t> defaults = SpoolerDevMode(handle);
+    CallerUI::standardUser = true;
     GUIOSFactory::SetDriverUIMaker({[](const PrinterIdentity& identity) -> GDriverObject* {
-                                        return new UseOnlyUI(identity);
+                                        return new CallerUI(identity);
                                     },
                                     kRealMaker.printerHandle});
     const struct {
@@ -354,7 +364,7 @@ TEST_F(DriverUI, ConversionOnAPrinterItMayOnlyUseSucceeds)
         bool withInput;
     } rows[] = {{CDM_DRIVER_DEFAULT, false}, {CDM_CONVERT351, false}, {CDM_CONVERT351, true}, {CDM_CONVERT, true}};
     for (const auto& row : rows) {
-        UseOnlyUI::asked.clear();
+        CallerUI::asked.clear();
         std::vector<uint8_t> input = defaults;
         input.resize(1172);
         std::vector<uint8_t> output = input;
@@ -364,8 +374,8 @@ TEST_F(DriverUI, ConversionOnAPrinterItMayOnlyUseSucceeds)
                                       reinterpret_cast<DEVMODEW*>(output.data()), &needed, row.mode))
             << row.mode << " " << GetLastError();
         EXPECT_EQ(1172, needed) << row.mode;
-        ASSERT_FALSE(UseOnlyUI::asked.empty()) << row.mode;
-        EXPECT_EQ(DWORD(PRINTER_ACCESS_USE), UseOnlyUI::asked.front()) << "the conversion's own handle";
+        ASSERT_FALSE(CallerUI::asked.empty()) << row.mode;
+        EXPECT_EQ(DWORD(PRINTER_ACCESS_USE), CallerUI::asked.front()) << "the conversion's own handle";
         EXPECT_EQ(0, std::memcmp(output.data(), defaults.data(), 220)) << row.mode;
     }
 
@@ -384,12 +394,12 @@ TEST_F(DriverUI, ConversionOnAPrinterItMayOnlyUseSucceeds)
     reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pDevMode = reinterpret_cast<DEVMODEW*>(foreign.data());
     reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pSecurityDescriptor = nullptr;
     if (SetPrinterW(admin, 2, info.data(), 0) && SpoolerDevMode(handle).size() == sizeof(DEVMODEW)) {
-        UseOnlyUI::asked.clear();
+        CallerUI::asked.clear();
         std::vector<uint8_t> output(1172, 0);
         LONG needed = 1172;
         EXPECT_TRUE(DrvConvertDevMode(&name[0], nullptr, reinterpret_cast<DEVMODEW*>(output.data()), &needed,
                                       CDM_DRIVER_DEFAULT));
-        EXPECT_EQ((std::vector<DWORD>{PRINTER_ACCESS_USE, PRINTER_ALL_ACCESS}), UseOnlyUI::asked)
+        EXPECT_EQ((std::vector<DWORD>{PRINTER_ACCESS_USE, PRINTER_ALL_ACCESS}), CallerUI::asked)
             << "more access only around the writes";
         EXPECT_EQ(952, reinterpret_cast<DEVMODEW*>(output.data())->dmDriverExtra);
     } else {
@@ -748,26 +758,6 @@ TEST_F(DriverUIObject, ARefusedPrinterRecordStoresNothingAndOnePackedAtTheEndIsR
     data.Restore();
 }
 
-// A driver UI object for a caller that may or may not write to the printer: full
-// access is refused to a standard user.
-class CallerUI : public GDriverUI {
-public:
-    explicit CallerUI(const PrinterIdentity& identity)
-        : GDriverObject(identity.GetPrinterName(), identity.GetDriverName(), identity.GetPortName()),
-          GDriverUI(identity)
-    {
-    }
-    HANDLE OpenPrinterWithAccess(const RWWString& name, DWORD access) override
-    {
-        if (access == PRINTER_ACCESS_USE)
-            return GDriverUI::OpenPrinterWithAccess(name, access);
-        ++fullAccessAsked;
-        return standardUser ? nullptr : GDriverUI::OpenPrinterWithAccess(name, access);
-    }
-    static inline bool standardUser = false;
-    static inline int fullAccessAsked = 0;
-};
-
 // The server hands the printer's one object to each caller in turn: each caller's
 // document properties learn what that caller may do, never what the one before could.
 TEST_F(DriverUI, TheOwnHandleTestIsMadeForEachCaller)
@@ -792,7 +782,7 @@ TEST_F(DriverUI, TheOwnHandleTestIsMadeForEachCaller)
     };
     for (const auto& call : calls) {
         CallerUI::standardUser = call.standardUser;
-        CallerUI::fullAccessAsked = 0;
+        CallerUI::asked.clear();
         std::vector<uint8_t> output(1172, 0);
         DOCUMENTPROPERTYHEADER header = {};
         header.cbSize = sizeof header;
@@ -802,7 +792,7 @@ TEST_F(DriverUI, TheOwnHandleTestIsMadeForEachCaller)
         header.fMode = DM_OUT_BUFFER;
         EXPECT_EQ(1, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header))) << call.caller;
         if (call.asked >= 0)
-            EXPECT_EQ(call.asked, CallerUI::fullAccessAsked) << call.caller;
+            EXPECT_EQ(call.asked, CallerUI::FullAccessAsked()) << call.caller;
         EXPECT_EQ(call.watermarkSwitch, GDriverUIBase::GetUserWatermarkSwitch()) << call.caller;
     }
     GDriverUIBase::SetUserWatermarkSwitch(0);
