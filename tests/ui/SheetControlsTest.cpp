@@ -584,20 +584,6 @@ LRESULT Tray3(HWND configure)
     return SendDlgItemMessageW(configure, 7037, LB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(L"Tray 3"));
 }
 
-// The entries of a list: item data and text.
-std::vector<std::pair<int, std::wstring>> ListEntries(HWND page, int item)
-{
-    std::vector<std::pair<int, std::wstring>> entries;
-    const LRESULT count = SendDlgItemMessageW(page, item, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t text[64] = {};
-        if (SendDlgItemMessageW(page, item, CB_GETLBTEXTLEN, WPARAM(i), 0) < 64)
-            SendDlgItemMessageW(page, item, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
-        entries.emplace_back(int(SendDlgItemMessageW(page, item, CB_GETITEMDATA, WPARAM(i), 0)), text);
-    }
-    return entries;
-}
-
 const uint16_t kNTForms = 12000, kConfigure = 7000;
 const int kTrays = 12003, kForms = 12006, kTypes = 12008, kClearAll = 12009;
 const int kDuplexUnit = 7026, kSources = 7037, kMore = 7049, kHardDisk = 7046, kJobStorage = 7061;
@@ -708,8 +694,8 @@ protected:
         SheetDriver driver(
             [&](HWND sheet) {
                 if (HWND page = SelectPage(sheet, 2000)) {
-                    sources = ListEntries(page, 11584);
-                    papers = ListEntries(page, 2015);
+                    sources = ListChoices(page, 11584);
+                    papers = ListChoices(page, 2015);
                 }
                 jobStoragePage = SelectPage(sheet, 15000) != nullptr;
                 PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);

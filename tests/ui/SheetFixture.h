@@ -19,6 +19,8 @@
 #include <cstdlib>
 #include <initializer_list>
 #include <string>
+#include <utility>
+#include <vector>
 
 class SheetFixture : public testing::Test {
 protected:
@@ -127,3 +129,17 @@ protected:
     UIContextRecord* record = nullptr;
     HMODULE plugIn = nullptr;
 };
+
+// The choices a drop-down list of a dialog or page holds: item data and text, in order.
+inline std::vector<std::pair<int, std::wstring>> ListChoices(HWND dialog, int item)
+{
+    std::vector<std::pair<int, std::wstring>> choices;
+    const LRESULT count = SendDlgItemMessageW(dialog, item, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[64] = {};
+        if (SendDlgItemMessageW(dialog, item, CB_GETLBTEXTLEN, WPARAM(i), 0) < 64)
+            SendDlgItemMessageW(dialog, item, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+        choices.emplace_back(int(SendDlgItemMessageW(dialog, item, CB_GETITEMDATA, WPARAM(i), 0)), text);
+    }
+    return choices;
+}

@@ -433,20 +433,6 @@ std::wstring ItemText(HWND dialog, int item)
     return text;
 }
 
-// The choices a list holds: item data and text, in order.
-std::vector<std::pair<int, std::wstring>> ListChoices(HWND dialog, int item)
-{
-    std::vector<std::pair<int, std::wstring>> choices;
-    const LRESULT count = SendDlgItemMessageW(dialog, item, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t text[64] = {};
-        if (SendDlgItemMessageW(dialog, item, CB_GETLBTEXTLEN, WPARAM(i), 0) < 64)
-            SendDlgItemMessageW(dialog, item, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
-        choices.emplace_back(int(SendDlgItemMessageW(dialog, item, CB_GETITEMDATA, WPARAM(i), 0)), text);
-    }
-    return choices;
-}
-
 }  // namespace
 
 TEST_F(PageWindows, ListsHoldTheModelsChoicesWithTheCurrentOneSelected)
