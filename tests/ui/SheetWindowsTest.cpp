@@ -681,12 +681,14 @@ std::vector<int> ClippedItems(HWND dialog)
 
 }  // namespace
 
-TEST_F(PageWindows, TheDocumentSheetsTextsFitTheirControlsAtTheDefaultFont)
+TEST_F(PageWindows, EverySheetsTextsFitTheirControlsAtTheDefaultFont)
 {
     Build(3);
     HMODULE library = ResourceLibrary::GetResourceLibrary();
     ASSERT_NE(nullptr, library);
-    for (uint16_t id : {1000, 2000, 3000, 6000, 14000, 15000, 16000, 5000, 8000, 9000, 13001, 14501}) {
+    // The document sheet's pages and dialogs, then the device sheet's.
+    for (uint16_t id : {1000, 2000, 3000, 6000, 14000, 15000, 16000, 5000, 8000, 9000, 13001, 14501, 12000, 7000,
+                        7100, 7200, 7300, 7400, 7500, 11510, 11540}) {
         HWND dialog = CreateDialogParamW(library, MAKEINTRESOURCEW(id), owner, &TemplateOnly, 0);
         ASSERT_NE(nullptr, dialog) << id;
         std::string named;
