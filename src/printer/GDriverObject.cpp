@@ -22,6 +22,7 @@
 #include "printer/GCustomMediaSize.h"
 #include "printer/GDriverServicesAdapter.h"
 #include "printer/GExtensionContext.h"
+#include "printer/GFormToTrayDatabase.h"
 #include "printer/GForwardTarget.h"
 #include "printer/GProviderService.h"
 #include "printer/GMedia.h"
@@ -71,6 +72,7 @@ GDriverObject::~GDriverObject()
 {
     delete adjustedPool_;
     delete settings_;
+    delete installed_;
     delete printer_;
     delete idPool_;
     delete subObject3_;
@@ -134,6 +136,35 @@ GObjectBase* GDriverObject::GetSettings()
     if (!settings_)
         settings_ = CreateSettings();
     return settings_;
+}
+
+GObjectBase* GDriverObject::GetInstalledState()
+{
+    if (installed_)
+        return installed_;
+    GObjectBase* settings = GetSettings();
+    return settings ? settings->FindById(FeatureId::kDeviceSettings) : nullptr;
+}
+
+void GDriverObject::SetInstalledState(GObjectBase* deviceSettings)
+{
+    if (deviceSettings != installed_)
+        delete installed_;
+    installed_ = deviceSettings;
+}
+
+GFormToTrayDatabase* GDriverObject::CustomizedFormTable()
+{
+    GFormToTrayDatabase* table = Feature<GFormToTrayDatabase>(GetInstalledState(), FeatureId::kFormToTrayTable);
+    return table && table->IsCustomized() ? table : nullptr;
+}
+
+int GDriverObject::BothSidesPossible()
+{
+    GObjectBase* installed = GetInstalledState();
+    return NumberOr(installed, FeatureId::kDuplexUnit, 0) != 0 || NumberOr(installed, FeatureId::kDuplexFallback, 0) != 0
+               ? 1
+               : 0;
 }
 
 int32_t GDriverObject::GetCachedFeature339()
@@ -434,7 +465,7 @@ int GDriverObject::ForEachPoolEntry(GEntryCallback callback, void* context, int 
 
 int GDriverObject::ForEachInstalledBin(GEntryCallback callback, void* context, GObjectBase* settings)
 {
-    ApplyStoredMaps(settings);
+    ApplyStoredMaps(settings ? settings : GetInstalledState());
     int32_t counter = 0;
     return ForEachPoolEntry(callback, context, 1, counter);
 }

@@ -21,6 +21,7 @@ class GConfiguration;
 class GCustomMediaSize;
 class GDeviceFontListComposite;
 class GExtensionContext;
+class GFormToTrayDatabase;
 class GMedia;
 class GMediaPool;
 class GResourceMapping;
@@ -272,10 +273,30 @@ public:
     // The bins an application finds through the bin query and a sheet offers as paper
     // sources: the trays of the installed input devices that the OS tray map names (the
     // mapping hands out the bin number), after the installed state of the settings (null:
-    // the object's own) is applied to the model. Answers as ForEachPoolEntry.
+    // the printer's, GetInstalledState) is applied to the model. Answers as
+    // ForEachPoolEntry.
     int ForEachInstalledBin(GEntryCallback callback, void* context, GObjectBase* settings);
     // 1 when the custom size of that id lies within the pool's custom-size limits.
     int IsCustomSizeInRange(uint16_t paperId, GObjectBase* settings);
+
+    // The device settings (365) as the printer holds them: the installed options and the
+    // form-to-tray table that every answer about bins, papers and two-sided printing
+    // follows. The object's own copy once one was taken, else the settings object's node;
+    // borrowed, null when neither has one.
+    GObjectBase* GetInstalledState();
+    // Takes the node (null forgets the copy).
+    void SetInstalledState(GObjectBase* deviceSettings);
+    // The installed form-to-tray table (510) while it is customized, else null: the forms
+    // then choose the tray, the form source is the one bin, and only the papers the table
+    // holds are offered. FormTableCustomized answers 1 then.
+    GFormToTrayDatabase* CustomizedFormTable();
+    // The one bin there is then, and its name.
+    static constexpr uint16_t kFormSourceBin = 15;
+    static constexpr const wchar_t* kFormSourceName = L"Form Select";
+    int FormTableCustomized() { return CustomizedFormTable() ? 1 : 0; }
+    // 1 when pages can be printed on both sides: a duplex unit is installed (308) or the
+    // printer is turned by hand (245).
+    int BothSidesPossible();
 
     // The member of the holder with the id when it is of the class; null otherwise, a
     // member of another class counting as absent.
@@ -325,6 +346,7 @@ private:
     GResourceMappingList* subObject3_ = nullptr;
     GResourceMappingList* idMap_ = nullptr;
     GObjectBase* settings_ = nullptr;
+    GObjectBase* installed_ = nullptr;
     uint32_t reload_ = 1;
     int32_t cached339_ = 0;
     GMediaPool* adjustedPool_ = nullptr;

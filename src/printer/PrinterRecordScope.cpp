@@ -120,13 +120,14 @@ bool ReadRecord(HANDLE printer, std::vector<uint8_t>& record)
     record.clear();
     std::vector<uint8_t> buffer(kFirstRecord, 0);
     uint32_t needed = 0;
-    if (!g_reader(printer, buffer.data(), uint32_t(buffer.size()), &needed)) {
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size() ||
+    // A record that grew between the size the spooler gave and the read (another caller
+    // changed the printer) is asked for once more, at its new size.
+    const int kLastTry = 2;
+    for (int tried = 0; !g_reader(printer, buffer.data(), uint32_t(buffer.size()), &needed); ++tried) {
+        if (tried == kLastTry || GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size() ||
             needed > PrinterRecordScope::kLargestRecord)
             return false;
         buffer.assign(needed, 0);
-        if (!g_reader(printer, buffer.data(), needed, &needed))
-            return false;
     }
     // The record is the whole buffer the spooler was given, wherever in it the spooler
     // put the strings and the DEVMODE; moving the buffer keeps its pointers good.

@@ -486,6 +486,7 @@ int Collect(uint16_t code, const wchar_t*, void* context)
     return 1;
 }
 
+// The table the printer holds filters the walk, whatever tree is walked.
 TEST_F(DriverUIBase, ACustomizedFormToTrayTableFiltersTheDeviceFormsWalk)
 {
     std::unique_ptr<GObjectBase> tree(ui->CreateDefaultSettings());
@@ -499,6 +500,10 @@ TEST_F(DriverUIBase, ACustomizedFormToTrayTableFiltersTheDeviceFormsWalk)
     ASSERT_NE(nullptr, table);
     table->SetAssociation(1, 23, 2);  // A4 into tray 2
     ASSERT_TRUE(table->IsCustomized());
+    ui->EnumDeviceForms(tree.get(), &Collect, &filtered, 1);
+    EXPECT_EQ(all.codes, filtered.codes) << "the printer's own table is not customized";
+    filtered.codes.clear();
+    ui->SetInstalledState(tree->FindById(365)->DeepCopy());
     ui->EnumDeviceFormsUnfiltered(tree.get(), &Collect, &unfiltered, 1);
     EXPECT_EQ(all.codes, unfiltered.codes);
     ui->EnumDeviceForms(tree.get(), &Collect, &filtered, 1);

@@ -21,7 +21,10 @@
 #include "entry/module/ModuleLifetime.h"
 #include "printer/PrinterIdentity.h"
 #include "model/GFeatureIds.h"
+#include "model/GAttributeComposite.h"
 #include "model/GObjectIterator.h"
+#include "model/GState.h"
+#include "model/MAssociationList.h"
 #include "model/GStringAttribute.h"
 #include "printer/GFormToTrayDatabase.h"
 #include "model/GRangeAttribute.h"
@@ -740,11 +743,26 @@ TEST_F(DriverUIObject, ARefusedPrinterRecordStoresNothingAndOnePackedAtTheEndIsR
         ASSERT_NE(nullptr, ui->GetDevModeObject());
         EXPECT_TRUE(ui->GetDevModeObject()->PrinterRecordUnread()) << what;
         EXPECT_EQ(0, ui->WritePrinterDefaultDevMode()) << what;
+        // What only reads answers from the driver's defaults; the sheet, which could
+        // store nothing on OK, does not open.
         std::vector<uint8_t> output(1172, 0);
         LONG needed = 1172;
-        EXPECT_FALSE(DrvConvertDevMode(&name[0], nullptr, reinterpret_cast<DEVMODEW*>(output.data()), &needed,
-                                       CDM_DRIVER_DEFAULT))
+        EXPECT_TRUE(DrvConvertDevMode(&name[0], nullptr, reinterpret_cast<DEVMODEW*>(output.data()), &needed,
+                                      CDM_DRIVER_DEFAULT))
             << what;
+        EXPECT_TRUE(IsValidDevmodeW(reinterpret_cast<DEVMODEW*>(output.data()), 1172)) << what;
+        EXPECT_LT(0, LONG(ui->DeviceCapabilities(nullptr, nullptr, DC_BINS, nullptr, nullptr))) << what;
+        std::vector<uint8_t> job = ModuleDevMode();
+        DEVQUERYPRINT_INFO query = {sizeof query, 1, handle, reinterpret_cast<DEVMODEW*>(job.data()), nullptr, 0, 0};
+        EXPECT_TRUE(DevQueryPrintEx(&query)) << what;
+        DOCUMENTPROPERTYHEADER header = {sizeof header, 0, handle, &name[0], nullptr, nullptr, 0, DM_PROMPT};
+        PROPSHEETUI_INFO sheet = {};
+        sheet.cbSize = sizeof sheet;
+        sheet.lParamInit = reinterpret_cast<LPARAM>(&header);
+        sheet.Reason = PROPSHEETUI_REASON_INIT;
+        EXPECT_GE(0, DrvDocumentPropertySheets(&sheet, 0)) << what;
+        sheet.Reason = PROPSHEETUI_REASON_DESTROY;
+        DrvDocumentPropertySheets(&sheet, 0);
         EXPECT_EQ(before, AllData()) << what;
         EXPECT_EQ(defaults, SpoolerDevMode(handle)) << what;
     }
@@ -756,6 +774,39 @@ TEST_F(DriverUIObject, ARefusedPrinterRecordStoresNothingAndOnePackedAtTheEndIsR
         EXPECT_EQ(before, AllData()) << "a loaded DEVMODE stores nothing";
     }
     data.Restore();
+}
+
+// A record that grows between the size the spooler gives and the read is asked for once
+// more; one that grows again is refused.
+TEST_F(DriverUIObject, APrinterRecordThatGrewIsReadOnceMore)
+{
+    static int calls, growths;
+    auto growing = [](void* printer, uint8_t* buffer, uint32_t size, uint32_t* needed) -> bool {
+        DWORD real = 0;
+        GetPrinterW(printer, 2, nullptr, 0, &real);
+        if (++calls <= growths) {
+            *needed = std::max<uint32_t>(real, size) + 64;
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return false;
+        }
+        DWORD got = 0;
+        const bool read = GetPrinterW(printer, 2, buffer, size, &got) != 0;
+        *needed = got;
+        return read;
+    };
+    const struct {
+        int growths;
+        bool read;
+    } rows[] = {{1, true}, {2, true}, {3, false}};
+    const PrinterRecordScope::Reader previous = PrinterRecordScope::SetReaderForTesting(growing);
+    for (const auto& row : rows) {
+        calls = 0;
+        growths = row.growths;
+        ui->MergeDevModeIntoSettings(nullptr);
+        ASSERT_NE(nullptr, ui->GetDevModeObject());
+        EXPECT_EQ(!row.read, ui->GetDevModeObject()->PrinterRecordUnread()) << row.growths;
+    }
+    PrinterRecordScope::SetReaderForTesting(previous);
 }
 
 // The server hands the printer's one object to each caller in turn: each caller's
@@ -899,6 +950,216 @@ TEST_F(DriverUIObject, ADeviceAskingForItGetsTheBinsOfThePoolRebuiltFromTheState
 
     ASSERT_EQ(1, ui->SaveSettingsTree(stored.get()));
     ui->SetStateWord(-1);
+}
+
+// ---- What the printer holds: installed options, the form-to-tray table, two-sided ----
+
+// The device settings as the device sheet leaves them, and the printer's own DEVMODE as
+// the spooler keeps it; both put back by the caller's snapshots.
+class InstalledState : public DriverUIObject {
+protected:
+    void SetUp() override
+    {
+        DriverUIObject::SetUp();
+        data = std::make_unique<PrinterDataTest::KeySnapshot>(PrinterDataTest::DataKey());
+        record = std::make_unique<PrinterDataTest::KeySnapshot>(printer.RegistryKey());
+        ours = ModuleDevMode();
+    }
+    void TearDown() override
+    {
+        data->Restore();
+        record->Restore();
+        DriverUIObject::TearDown();
+    }
+    // The stored 365 with Tray 3 installed or not, the duplex unit in or out, and A4
+    // assigned to tray 2 or no form assigned.
+    void Install(bool tray3, bool duplexUnit, bool formsAssigned)
+    {
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        std::unique_ptr<GObjectBase> device(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
+        ASSERT_NE(nullptr, device);
+        auto* sources = GDriverObject::Feature<GStringAttribute>(device.get(), FeatureId::kOptionalSourcesModel);
+        auto* unit = GDriverObject::Feature<GValueAttribute>(device.get(), FeatureId::kDuplexUnit);
+        auto* table = GDriverObject::Feature<GFormToTrayDatabase>(device.get(), FeatureId::kFormToTrayTable);
+        ASSERT_TRUE(sources && unit && table);
+        sources->SetString(tray3 ? "Tray 3" : "");
+        unit->SetValue(duplexUnit ? 1 : 0);
+        table->RemoveAll();
+        if (formsAssigned)
+            table->SetAssociation(2, DMPAPER_A4, 94);
+        ASSERT_EQ(1, ui->SaveSettingsTree(device.get()));
+    }
+    // The printer's default DEVMODE, as SetPrinterW level 2 stores it.
+    void SetPrinterDevMode(std::vector<uint8_t> bytes)
+    {
+        DWORD needed = 0;
+        GetPrinterW(handle, 2, nullptr, 0, &needed);
+        std::vector<uint8_t> info(needed);
+        ASSERT_TRUE(GetPrinterW(handle, 2, info.data(), needed, &needed));
+        auto* fields = reinterpret_cast<PRINTER_INFO_2W*>(info.data());
+        fields->pDevMode = reinterpret_cast<DEVMODEW*>(bytes.data());
+        fields->pSecurityDescriptor = nullptr;
+        ASSERT_TRUE(SetPrinterW(handle, 2, info.data(), 0));
+    }
+    std::vector<WORD> Bins()
+    {
+        std::vector<WORD> bins(16, 0);
+        const DWORD count = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_BINS,
+                                                reinterpret_cast<LPWSTR>(bins.data()), nullptr);
+        bins.resize(count == DWORD(GDI_ERROR) ? 0 : std::min<DWORD>(count, 16));
+        return bins;
+    }
+    DWORD TwoSided() { return DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_DUPLEX, nullptr, nullptr); }
+    // The DEVMODE a merge of the input hands back (none: the printer's default).
+    std::vector<uint8_t> Merged(const std::vector<uint8_t>* input)
+    {
+        std::vector<uint8_t> in = input ? *input : std::vector<uint8_t>(), out(1172, 0);
+        EXPECT_EQ(IDOK, DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(out.data()),
+                                            input ? reinterpret_cast<DEVMODEW*>(in.data()) : nullptr,
+                                            DM_OUT_BUFFER | (input ? DM_IN_BUFFER : 0)));
+        return out;
+    }
+    bool Prints(std::vector<uint8_t> devMode)
+    {
+        wchar_t text[128] = {};
+        DEVQUERYPRINT_INFO info = {};
+        info.cbSize = sizeof info;
+        info.Level = 1;
+        info.hPrinter = handle;
+        info.pDevMode = reinterpret_cast<DEVMODEW*>(devMode.data());
+        info.pszErrorStr = text;
+        info.cchErrorStr = 128;
+        const bool prints = DevQueryPrintEx(&info) != FALSE;
+        EXPECT_TRUE(prints || text[0]) << "a job held says why";
+        return prints;
+    }
+
+    std::unique_ptr<PrinterDataTest::KeySnapshot> data, record;
+    std::vector<uint8_t> ours;
+};
+
+TEST_F(InstalledState, APrinterDevModeNotOfThisDriverKeepsTheStoredOptions)
+{
+    Install(true, false, false);
+    ASSERT_EQ((std::vector<WORD>{257, 258, 259}), Bins());
+    ASSERT_EQ(0u, TwoSided());
+    std::vector<uint8_t> publicOnly(ours.begin(), ours.begin() + 220);
+    reinterpret_cast<DEVMODEW*>(publicOnly.data())->dmDriverExtra = 0;
+    std::vector<uint8_t> another(ours.begin(), ours.begin() + 220 + 64);
+    reinterpret_cast<DEVMODEW*>(another.data())->dmDriverExtra = 64;
+    std::memcpy(another.data() + 224, "Another Driver\0", 15);
+    const struct {
+        const char* what;
+        const std::vector<uint8_t>& devMode;
+    } rows[] = {{"the public part only", publicOnly}, {"another driver's", another}};
+    for (const auto& row : rows) {
+        SetPrinterDevMode(row.devMode);
+        // The first merge on a fresh object and the quick one after it.
+        ui->SetIdentity(PrinterIdentity(nullptr, (name + L"x").c_str(), 1));
+        ui->SetIdentity(PrinterIdentity(nullptr, name.c_str(), 1));
+        EXPECT_EQ(1, ui->MergeDevModeIntoSettings(nullptr)) << row.what;
+        EXPECT_EQ(1, ui->MergeDevModeIntoSettings(nullptr)) << row.what;
+        EXPECT_EQ(DMDUP_SIMPLEX, reinterpret_cast<const DEVMODEW*>(Merged(nullptr).data())->dmDuplex) << row.what;
+        EXPECT_EQ((std::vector<WORD>{257, 258, 259}), Bins()) << row.what;
+        EXPECT_EQ(0u, TwoSided()) << row.what;
+    }
+}
+
+// Two-sided printing needs the duplex unit (manual duplexing is off in the model).
+TEST_F(InstalledState, TwoSidedComesBackOnlyWithTheDuplexUnit)
+{
+    const struct {
+        bool unit;
+        short asked, given;
+    } rows[] = {{true, DMDUP_VERTICAL, DMDUP_VERTICAL},
+                {true, DMDUP_HORIZONTAL, DMDUP_HORIZONTAL},
+                {false, DMDUP_VERTICAL, DMDUP_SIMPLEX},
+                {false, DMDUP_HORIZONTAL, DMDUP_SIMPLEX}};
+    for (const auto& row : rows) {
+        Install(false, row.unit, false);
+        std::vector<uint8_t> input = ours;
+        auto* in = reinterpret_cast<DEVMODEW*>(input.data());
+        in->dmFields |= DM_DUPLEX;
+        in->dmDuplex = row.asked;
+        EXPECT_EQ(row.given, reinterpret_cast<const DEVMODEW*>(Merged(&input).data())->dmDuplex)
+            << row.unit << " " << row.asked;
+        EXPECT_EQ(row.unit ? 1u : 0u, TwoSided());
+        // The printer's own default asking for both sides gives one without the unit.
+        SetPrinterDevMode(input);
+        EXPECT_EQ(row.given, reinterpret_cast<const DEVMODEW*>(Merged(nullptr).data())->dmDuplex)
+            << "the default " << row.unit << " " << row.asked;
+    }
+}
+
+// While forms are assigned to trays the form source is the one bin: a merged and the
+// default DEVMODE name it, and every DEVMODE a merge hands back prints, whatever the
+// options installed.
+TEST_F(InstalledState, EveryDevModeAMergeHandsBackPassesThePrintTimeCheck)
+{
+    for (bool assigned : {false, true})
+        for (bool unit : {false, true}) {
+            Install(false, unit, assigned);
+            const std::string state = std::string(assigned ? "forms assigned" : "no form assigned") +
+                                      (unit ? ", duplex unit" : ", no duplex unit");
+            EXPECT_EQ(assigned ? std::vector<WORD>{15} : (std::vector<WORD>{257, 258}), Bins()) << state;
+            const std::vector<uint8_t> byDefault = Merged(nullptr);
+            EXPECT_EQ(assigned ? 15 : 257, reinterpret_cast<const DEVMODEW*>(byDefault.data())->dmDefaultSource)
+                << state;
+            EXPECT_TRUE(Prints(byDefault)) << state << ", the default";
+            for (short source : {short(15), short(257), short(258), short(259)})
+                for (short duplex : {short(DMDUP_SIMPLEX), short(DMDUP_VERTICAL), short(DMDUP_HORIZONTAL)}) {
+                    std::vector<uint8_t> input = ours;
+                    auto* in = reinterpret_cast<DEVMODEW*>(input.data());
+                    in->dmFields |= DM_DEFAULTSOURCE | DM_DUPLEX;
+                    in->dmDefaultSource = source;
+                    in->dmDuplex = duplex;
+                    const std::vector<uint8_t> merged = Merged(&input);
+                    const auto* out = reinterpret_cast<const DEVMODEW*>(merged.data());
+                    if (assigned) {
+                        EXPECT_EQ(15, out->dmDefaultSource) << state << ", source " << source;
+                    }
+                    EXPECT_TRUE(Prints(merged)) << state << ", source " << source << ", duplex " << duplex;
+                }
+        }
+}
+
+// A packed tree whose root is not the settings composite is no settings tree: the public
+// fields are taken, the settings stay whole, and the stores keep their members.
+TEST_F(InstalledState, APackedTreeOfAnotherRootGivesOnlyThePublicFields)
+{
+    const std::vector<uint8_t> stored365 = PrinterDataTest::StoredBytes(L"365");
+    const std::vector<uint8_t> stored366 = PrinterDataTest::StoredBytes(L"366");
+    MAssociationList noAssociations(FeatureId::kDefaultTreeRoot);
+    GAttributeComposite otherId(FeatureId::kDefaultTreeRoot + 1);
+    otherId.Add(new GValueAttribute(1, FeatureId::kDuplex));
+    GState otherClass(FeatureId::kDefaultTreeRoot);
+    const struct {
+        const char* what;
+        const RWCollectable* root;
+    } rows[] = {{"an empty association list", &noAssociations},
+                {"a composite of another id", &otherId},
+                {"a state of the settings id", &otherClass}};
+    for (const auto& row : rows) {
+        std::vector<uint8_t> input = HostileSettings::Carrying(ours, HostileSettings::Zlib(HostileSettings::Native(row.root)));
+        ASSERT_FALSE(input.empty()) << row.what;
+        auto* in = reinterpret_cast<DEVMODEW*>(input.data());
+        in->dmFields |= DM_ORIENTATION;
+        in->dmOrientation = DMORIENT_LANDSCAPE;
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(in)) << row.what;
+        GObjectBase* settings = ui->GetCurrentSettings();
+        ASSERT_TRUE(GDevModeBase::IsSettingsRoot(settings)) << row.what;
+        EXPECT_EQ(90, GDriverObject::NumberOr(settings, FeatureId::kOrientationDegrees, 0)) << row.what;
+        EXPECT_EQ(DMORIENT_LANDSCAPE, reinterpret_cast<const DEVMODEW*>(Merged(&input).data())->dmOrientation);
+        std::unique_ptr<GObjectBase> sheet(ui->LoadStoredSettings());
+        ASSERT_NE(nullptr, sheet);
+        EXPECT_NE(nullptr, sheet->FindById(FeatureId::kDeviceSettings)) << row.what;
+        EXPECT_NE(nullptr, sheet->FindById(FeatureId::kPrinterLists)) << row.what;
+    }
+    // A tree that never held the stored nodes stores none of them.
+    GAttributeComposite bare(FeatureId::kDefaultTreeRoot);
+    EXPECT_EQ(1, ui->CommitSettings(&bare, 1));
+    EXPECT_EQ(stored365, PrinterDataTest::StoredBytes(L"365"));
+    EXPECT_EQ(stored366, PrinterDataTest::StoredBytes(L"366"));
 }
 
 TEST_F(DriverUIObject, DuplexTheDeviceDoesNotAcceptGivesItsMessageCutToTheCallersBuffer)

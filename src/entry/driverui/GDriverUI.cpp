@@ -428,11 +428,12 @@ BOOL GDriverUI::ConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW ou
     callerHandle_ = printer;
 
     // A default is made afresh and stored only for a printer read and found to hold
-    // none of this driver's; one that could not be opened or read keeps its own.
+    // none of this driver's. One whose record could not be read keeps its own, and the
+    // conversion answers from the driver's defaults.
     const bool loaded = devMode->LoadPrinterDevMode(printer) != 0;
-    if (!loaded && (!printer || devMode->PrinterRecordUnread())) {
+    if (!printer) {
         failed = true;
-    } else if (!loaded) {
+    } else if (!loaded && !devMode->PrinterRecordUnread()) {
         std::unique_ptr<GObjectBase> tree(LoadStoredSettings());
         HANDLE writer = printer ? OpenPrinterWithAccess(name, kFullAccess) : nullptr;
         if (writer)
@@ -500,12 +501,15 @@ BOOL GDriverUI::DevQueryPrintEx(PDEVQUERYPRINT_INFO info)
         return FALSE;
     if (!info->pDevMode)
         return TRUE;
-    if (!MergeDevModeIntoSettings(nullptr) || !CurrentSettings())
-        return FALSE;
-    ApplyStoredMaps(nullptr);
+    // A printer whose record could not be read is judged by the driver's defaults and the
+    // device settings it stores. A job that cannot be judged at all is held as invalid:
+    // never without a message.
+    const bool judged = MergeForReading(nullptr) && CurrentSettings();
+    if (judged)
+        ApplyStoredMaps(nullptr);
     uint32_t mismatch = 0;
     // A DEVMODE whose header does not hold together is never read: it is invalid.
-    if (IsHeaderSound(info->pDevMode)) {
+    if (judged && IsHeaderSound(info->pDevMode)) {
         std::vector<uint8_t> local(GDevModeBase::kTotalSize + 0x10000, 0);
         const uint32_t claimed = uint32_t(info->pDevMode->dmSize) + info->pDevMode->dmDriverExtra;
         std::memcpy(local.data(), info->pDevMode, claimed);

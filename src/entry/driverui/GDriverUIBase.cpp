@@ -265,12 +265,7 @@ int GDriverUIBase::GetUserWatermarkSwitch() { return g_userWatermarkSwitch; }
 
 bool GDriverUIBase::IsHeaderSound(const DEVMODEW* devMode) { return devMode && HeaderHoldsTogether(devMode); }
 
-int GDriverUIBase::ReplaceDevModeObject()
-{
-    delete devMode_;
-    devMode_ = new (std::nothrow) GDriverDevMode(this, GetPrinterHandle());
-    return devMode_ ? 1 : 0;
-}
+int GDriverUIBase::ReplaceDevModeObject() { return RenewDevModeObject(false) ? 1 : 0; }
 
 void GDriverUIBase::DropDevModeObject()
 {
@@ -308,37 +303,26 @@ int GDriverUIBase::MergeDevModeIntoSettings(const DEVMODEW* devMode)
         std::memcpy(local.data(), devMode, claimed);
     } else if (devMode_) {
         if (toggle_) {
-            delete devMode_;
-            devMode_ = new (std::nothrow) GDriverDevMode(this, GetPrinterHandle());
             state_ |= kPaperCacheStale;
-            return devMode_ && !devMode_->PrinterRecordUnread() ? 1 : 0;
+            return RenewDevModeObject(false) && !devMode_->PrinterRecordUnread() ? 1 : 0;
         }
         toggle_ = 1;
     }
     const DEVMODEW* given = devMode ? reinterpret_cast<const DEVMODEW*>(local.data()) : nullptr;
 
     state_ = -1;
-    delete devMode_;
-    devMode_ = new (std::nothrow) GDriverDevMode(this, GetPrinterHandle());
-    if (!devMode_)
+    if (!RenewDevModeObject(true))
         return 0;
     // A printer whose record could not be read has not been seen to hold nothing: its
     // stores keep what they hold, and the merge fails after taking the given DEVMODE.
     const bool unread = devMode_->PrinterRecordUnread();
-    if (!devMode_->IsLoaded()) {
-        std::unique_ptr<GObjectBase> tree(unread ? nullptr : CreateDefaultSettings());
-        if (tree)
-            CommitSettings(tree.get(), 1);
-    } else if (GObjectBase* stored = LoadSettingsTree(kDeviceSettings)) {
-        ApplyStoredMaps(stored);
-        delete stored;
-    }
     if (!given)
         return unread ? 0 : 1;
     const bool ours = devMode_->IsCompatible(given) != 0;
     int result = devMode_->MergeDevMode(given);
     if (result == 0)
         result = 1;
+    devMode_->FollowInstalledState();
     // The bias is this driver's private word: only a DEVMODE of this driver that
     // reaches past it carries one.
     const uint32_t claimed = uint32_t(Word(given, kSizeAt)) + Word(given, kDriverExtraAt);
@@ -350,7 +334,45 @@ int GDriverUIBase::MergeDevModeIntoSettings(const DEVMODEW* devMode)
     return unread ? 0 : result;
 }
 
+bool GDriverUIBase::RenewDevModeObject(bool full)
+{
+    delete devMode_;
+    devMode_ = new (std::nothrow) GDriverDevMode(this, GetPrinterHandle());
+    if (!devMode_)
+        return false;
+    if (!devMode_->IsLoaded()) {
+        // No DEVMODE of this driver (none, a foreign one, or only its public part): the
+        // document starts from the factory's defaults the object holds, but of the
+        // printer's stores only the nodes its data cannot give are made from them, so an
+        // administrator's settings stay.
+        GObjectBase* defaults = devMode_->GetSettingsTree();
+        std::unique_ptr<GObjectBase> tree(defaults ? defaults->DeepCopy() : nullptr);
+        if (tree && full && !devMode_->PrinterRecordUnread())
+            StoreMissingNodes(tree.get());
+        if (tree)
+            PackTree(tree.get(), 0);
+    }
+    // The options another caller installed since count from now on; and packing the
+    // defaults made the model follow the factory's options, which it must not.
+    RefreshInstalledState();
+    // No DEVMODE handed out is one that the printer as installed refuses at print time.
+    devMode_->FollowInstalledState();
+    return true;
+}
+
+int GDriverUIBase::MergeForReading(const DEVMODEW* devMode)
+{
+    if (devMode && !HeaderHoldsTogether(devMode))
+        return 0;
+    return MergeDevModeIntoSettings(devMode) || (devMode_ && devMode_->PrinterRecordUnread()) ? 1 : 0;
+}
+
 int GDriverUIBase::CommitSettings(GObjectBase* tree, int mode)
+{
+    return PackTree(tree, (mode == 1 ? kStoreNodes : 0) | kStoreUserWatermarks);
+}
+
+int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
 {
     if (!tree)
         return 0;
@@ -361,20 +383,25 @@ int GDriverUIBase::CommitSettings(GObjectBase* tree, int mode)
     GObjectBase* lockTable = tree->RemoveById(kLockTable);
     const long kStored[] = {kExtensionData, kPrinterLists, kDeviceSettings};
     GObjectBase* stored[3] = {};
+    bool held[3] = {};
     for (int i = 0; i < 3; ++i)
-        if (!(stored[i] = tree->RemoveById(kStored[i])))
+        if (!(held[i] = (stored[i] = tree->RemoveById(kStored[i])) != nullptr))
             stored[i] = new GState(kStored[i]);
 
-    int result = 1;
-    if (g_userWatermarkSwitch)
-        SaveUserWatermarks(stored[1]);
     // Settings that began from the defaults because the printer's record could not be
-    // read never replace the printer's stores.
-    if (mode == 1 && devMode_ && devMode_->PrinterRecordUnread())
+    // read never replace what the printer or its users store; and a node the tree never
+    // held is stored empty only where the printer holds none: its empty stand-in would
+    // wipe what the store holds.
+    const bool readable = !(devMode_ && devMode_->PrinterRecordUnread());
+    int result = 1;
+    if ((stores & kStoreUserWatermarks) && g_userWatermarkSwitch && readable && held[1])
+        SaveUserWatermarks(stored[1]);
+    if ((stores & kStoreNodes) && !readable)
         result = 0;
-    else if (mode == 1)
-        for (GObjectBase* node : stored)
-            if (!SaveSettingsTree(node))
+    else if (stores & kStoreNodes)
+        for (int i = 0; i < 3; ++i)
+            if ((held[i] || !std::unique_ptr<GObjectBase>(LoadSettingsTree(kStored[i]))) &&
+                !SaveSettingsTree(stored[i]))
                 result = 0;
 
     tree->ClearSerials();
@@ -405,7 +432,34 @@ int GDriverUIBase::SaveSettingsTree(GObjectBase* node)
         return 0;
     char text[100];
     std::snprintf(text, sizeof text, "%ld", long(node->GetId()));
-    return SaveObject(RWWString(text), node);
+    if (!SaveObject(RWWString(text), node))
+        return 0;
+    // What the printer now holds is what the bin, paper and two-sided answers follow.
+    if (node->GetId() == kDeviceSettings)
+        SetInstalledState(node->DeepCopy());
+    return 1;
+}
+
+void GDriverUIBase::StoreMissingNodes(GObjectBase* defaults)
+{
+    for (long id : {kDeviceSettings, kPrinterLists, kExtensionData}) {
+        std::unique_ptr<GObjectBase> stored(LoadSettingsTree(id));
+        if (!stored)
+            SaveSettingsTree(defaults ? defaults->FindById(id) : nullptr);
+    }
+}
+
+void GDriverUIBase::RefreshInstalledState()
+{
+    GObjectBase* installed = LoadSettingsTree(kDeviceSettings);
+    if (!installed) {
+        // Nothing stored that reads: the printer behaves as the factory made it.
+        std::unique_ptr<GObjectBase> defaults(CreateDefaultSettings());
+        installed = defaults ? defaults->RemoveById(kDeviceSettings) : nullptr;
+    }
+    if (installed)
+        ApplyStoredMaps(installed);
+    SetInstalledState(installed);
 }
 
 void GDriverUIBase::ApplyModelDefaults(GObjectBase* tree)
@@ -953,8 +1007,8 @@ int GDriverUIBase::WalkDeviceForms(GObjectBase* tree, FormCallback callback, voi
     GObjectBase* resolution = tree->FindById(kResolutionGroup);
     const uint16_t x = WordOf(resolution, kXResolution, 0), y = WordOf(resolution, kYResolution, 0);
     const uint32_t angle = WordOf(tree, kOrientationDegrees, 0);
-    GFormToTrayDatabase* table = filtered ? Member<GFormToTrayDatabase>(tree, kFormToTrayTable) : nullptr;
-    const bool customized = table && table->IsCustomized();
+    GFormToTrayDatabase* table = filtered ? CustomizedFormTable() : nullptr;
+    const bool customized = table != nullptr;
     FormList forms(*this);
     int reported = 0;
     for (uint32_t i = 0; i < forms.Count(); ++i) {

@@ -30,8 +30,13 @@ public:
     // Makes the current DEVMODE object reflect the DEVMODE (null: the defaults). 0 for a
     // DEVMODE whose header does not hold together, and then nothing changes.
     virtual int MergeDevModeIntoSettings(const DEVMODEW* devMode);
-    // Packs the tree into the DEVMODE object; mode 1 also stores 368, 366 and 365. 1 on
-    // success, 0 when packing or a store failed; the tree is whole again either way.
+    // The merge for an operation that only reads: a printer whose record could not be
+    // read still leaves the driver's defaults and the caller's DEVMODE to answer from,
+    // and then 1 too. Nothing is stored either way.
+    int MergeForReading(const DEVMODEW* devMode);
+    // Packs the tree into the DEVMODE object; mode 1 also stores those of 368, 366 and 365
+    // the tree holds. 1 on success, 0 when packing or a store failed, or when the printer's
+    // record could not be read and mode 1 would store; the tree is whole again either way.
     virtual int CommitSettings(GObjectBase* tree, int mode);
     // The node stored under the id in decimal, owned by the caller, when it is a
     // composite; else null.
@@ -108,6 +113,13 @@ public:
     // this driver's size: the object's answer, 0 when refused or without an object.
     int MergeIntoCurrent(const DEVMODEW* devMode);
 
+    // Stores each of 365, 366 and 368 that the printer's data cannot give from the
+    // defaults; a node that loads is kept.
+    void StoreMissingNodes(GObjectBase* defaults);
+    // Reads the printer's device settings (365) again, the factory's when none load, and
+    // makes the model and the installed-state answers follow them.
+    void RefreshInstalledState();
+
     GDriverDevMode* GetDevModeObject() const { return devMode_; }
     int32_t GetStateWord() const { return state_; }
     void SetStateWord(int32_t state) { state_ = state; }
@@ -115,11 +127,23 @@ public:
     int GetEmfFlag() const { return emf_; }
 
 protected:
-    // A fresh DEVMODE object for this printer in place of the current one: 1, or 0 when
-    // none could be made.
+    // A fresh DEVMODE object for this printer in place of the current one, storing
+    // nothing (RenewDevModeObject without full): 1, or 0 when none could be made.
     int ReplaceDevModeObject();
+    // A new DEVMODE object for the printer in place of the current one, packed from the
+    // printer's DEVMODE or the defaults, after the printer's device settings are read
+    // again, and never contradicting the installed options; full also makes the
+    // printer's missing stores. False when none could be made.
+    bool RenewDevModeObject(bool full);
     // Forgets the current DEVMODE object: the next merge starts afresh.
     void DropDevModeObject();
+    // What PackTree stores besides packing: the nodes 368, 366 and 365 the tree holds,
+    // and the user's own watermarks.
+    static constexpr int kStoreNodes = 1;
+    static constexpr int kStoreUserWatermarks = 2;
+    // The tree without its stored nodes and lock table packed into the DEVMODE object,
+    // with what the flags ask stored.
+    int PackTree(GObjectBase* tree, int stores);
     // The fit rule on a form's size in thousandths of a millimetre.
     int SizeFitsDevice(uint32_t angle, uint16_t xResolution, uint16_t yResolution, int check, uint32_t width,
                        uint32_t length);

@@ -31,8 +31,6 @@ const uint32_t kPublicOnlyApplications = 0x40100;
 const WORD kHelpRecordIndex = 0x5A51;
 const uint32_t kHelpRecordSize = 1538;
 const size_t kHelpTextSize = 512;
-const uint16_t kFormSourceBin = 15;
-const wchar_t kFormSelect[] = L"Form Select";
 const size_t kPaperNameChars = 64;
 const size_t kBinNameChars = 24;
 const uint32_t kCustomSizeString = 10120;
@@ -50,7 +48,7 @@ int16_t GDriverUICapabilities::SignedOf(GObjectBase* holder, long id, int16_t fa
 
 DWORD GDriverUICapabilities::DeviceCapabilities(WORD capability, PVOID output, PDEVMODEW devMode)
 {
-    if (!ui_.MergeDevModeIntoSettings(devMode) || !ui_.GetDevModeObject())
+    if (!ui_.MergeForReading(devMode) || !ui_.GetDevModeObject())
         return GDI_ERROR;
     return Capability(capability, output);
 }
@@ -151,16 +149,7 @@ DWORD GDriverUICapabilities::Extent(uint16_t mediaId)
     return PackExtent(media->GetPaperSize().x, media->GetPaperSize().y, media->GetUnitsX(), media->GetUnitsY());
 }
 
-DWORD GDriverUICapabilities::Duplex()
-{
-    GObjectBase* tree = ui_.CurrentSettings(true);
-    GObjectBase* device = tree ? tree->FindById(kDeviceSettings) : nullptr;
-    if (!device)
-        return 0;
-    if (SignedOf(device, kDuplexUnit, 0))
-        return 1;
-    return SignedOf(device, kDuplexFallback, 0) ? 1 : 0;
-}
+DWORD GDriverUICapabilities::Duplex() { return ui_.BothSidesPossible() ? 1 : 0; }
 
 DWORD GDriverUICapabilities::Resolutions(LONG* pairs)
 {
@@ -263,13 +252,12 @@ int WriteMappedBin(GResourceMapping* mapping, int32_t, void* context, int32_t* m
 DWORD GDriverUICapabilities::Bins(WORD* numbers, wchar_t* names)
 {
     GObjectBase* settings = ui_.CurrentSettings();
-    GFormToTrayDatabase* table = GDriverObject::Feature<GFormToTrayDatabase>(settings, kFormToTrayTable);
-    if (table && table->IsCustomized()) {
+    if (ui_.FormTableCustomized()) {
         if (numbers)
-            numbers[0] = kFormSourceBin;
+            numbers[0] = GDriverObject::kFormSourceBin;
         if (names) {
             std::memset(names, 0, kBinNameChars * sizeof(wchar_t));
-            std::wcsncpy(names, kFormSelect, kBinNameChars - 1);
+            std::wcsncpy(names, GDriverObject::kFormSourceName, kBinNameChars - 1);
         }
         return 1;
     }
@@ -308,8 +296,8 @@ DWORD GDriverUICapabilities::EnumPapers(wchar_t* names, WORD* codes, POINT* size
         FORM_INFO_1W* forms = ui_.EnumForms(formCount);
         GObjectBase* settings = ui_.CurrentSettings();
         const int check = SignedOf(settings, kLooseFormFit, 0) == 0 ? 1 : 0;
-        GFormToTrayDatabase* table = GDriverObject::Feature<GFormToTrayDatabase>(settings, kFormToTrayTable);
-        const bool customized = table && table->IsCustomized();
+        GFormToTrayDatabase* table = ui_.CustomizedFormTable();
+        const bool customized = table != nullptr;
         if (forms) {
             paperNames_.assign((formCount + 1) * kPaperNameChars, 0);
             paperCodes_.assign(formCount + 1, 0);

@@ -181,10 +181,15 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
     GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {
-        if (services)
-            services->SetPrinterDataDword(driver, L"ExportPrinting", 1);
         const bool treeLoaded = ui_.GetCurrentSettings() != nullptr;
         ui_.MergeDevModeIntoSettings((header.fMode & DM_MODIFY) ? header.pdmIn : nullptr);
+        // Without the printer's record the sheet would show the driver's defaults as the
+        // printer's and could store nothing on OK: it does not open, and the caller learns
+        // that it failed.
+        if (ui_.GetDevModeObject() && ui_.GetDevModeObject()->PrinterRecordUnread())
+            return 0;
+        if (services)
+            services->SetPrinterDataDword(driver, L"ExportPrinting", 1);
         // The caller's output holds the merged input from now on, whatever the sheet does.
         WriteSheetOutput(header);
         // A sheet still open on this object is closed first: one sheet per object.

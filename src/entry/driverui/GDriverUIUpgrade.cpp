@@ -21,14 +21,7 @@ using namespace FeatureId;
 const DWORD kLargestPrinterInfo = 1u << 20;
 
 // The per-printer settings nodes stored whole under their ids.
-const struct {
-    const char* name;
-    long id;
-} kStoredNodes[] = {
-    {"365", kDeviceSettings},
-    {"366", kPrinterLists},
-    {"368", kExtensionData},
-};
+const char* const kStoredNodes[] = {"365", "366", "368"};
 
 } // namespace
 
@@ -46,13 +39,13 @@ BOOL GDriverUIUpgrade::UpgradePrinter(DWORD level, LPBYTE info)
     ui_.UseOwnPrinter(1);
 
     bool complete = false;
-    if (ui_.UpgradeStoredObject(kStoredNodes[0].name)) {
+    if (ui_.UpgradeStoredObject(kStoredNodes[0])) {
         const uint32_t disabled = services->GetPrinterDataDword(driver, L"DisabledMSDs", 0);
         for (int device = kFirstUpgradedDevice; device <= kLastUpgradedDevice; ++device)
             if (!(disabled & (1u << device)))
                 SetMassStorageDeviceState(driver, device, 1);
-        const bool lists = ui_.UpgradeStoredObject(kStoredNodes[1].name) != 0;
-        const bool extension = ui_.UpgradeStoredObject(kStoredNodes[2].name) != 0;
+        const bool lists = ui_.UpgradeStoredObject(kStoredNodes[1]) != 0;
+        const bool extension = ui_.UpgradeStoredObject(kStoredNodes[2]) != 0;
         complete = lists && extension;
         ui_.UpgradeStoredObject("QuicksetPool");
     }
@@ -79,11 +72,7 @@ BOOL GDriverUIUpgrade::UpgradePrinter(DWORD level, LPBYTE info)
         if (defaults && !complete) {
             // Only what does not load is replaced by the factory's: a node the user's
             // settings still hold is kept.
-            for (const auto& node : kStoredNodes) {
-                std::unique_ptr<GObjectBase> stored(ui_.LoadSettingsTree(node.id));
-                if (!stored)
-                    ui_.SaveSettingsTree(defaults->FindById(node.id));
-            }
+            ui_.StoreMissingNodes(defaults.get());
             ui_.CommitSettings(defaults.get(), 0);
         }
         if (!record.empty() && ui_.GetDevModeObject()) {

@@ -341,7 +341,7 @@ GObjectBase* GDevModeBase::UnpackSettings(const DEVMODEW* devMode, uint32_t flag
     if (portable && !(flags & kNativeCoding)) {
         std::unique_ptr<GObjectBase> tree(
             serializer_.Load(*stream, &holder, driver_, GSettingsTreeSerializer::kPortable));
-        return capture.Empty() ? tree.release() : nullptr;
+        return capture.Empty() && IsSettingsRoot(tree.get()) ? tree.release() : nullptr;
     }
     // Only a composite of the classes settings are made of is taken: another class, at
     // the root or anywhere below, is refused before it is made and fails the read.
@@ -350,11 +350,16 @@ GObjectBase* GDevModeBase::UnpackSettings(const DEVMODEW* devMode, uint32_t flag
         GSettingsClasses::Scope settingsOnly;
         *stream >> tree;
     }
-    if (!capture.Empty() || stream->Fail() || !tree) {
+    if (!capture.Empty() || stream->Fail() || !IsSettingsRoot(tree)) {
         GObjectBase::Drop(tree);
         return nullptr;
     }
     return tree;
+}
+
+bool GDevModeBase::IsSettingsRoot(const GObjectBase* tree)
+{
+    return tree && tree->ClassId() == GAttributeComposite::kClassId && tree->GetId() == FeatureId::kDefaultTreeRoot;
 }
 
 GObjectBase* GDevModeBase::ToCurrentForm(GObjectBase* old)

@@ -11,7 +11,6 @@
 #include "model/GTextConverter.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverObject.h"
-#include "printer/GFormToTrayDatabase.h"
 #include "printer/GMedia.h"
 #include "printer/GMediaPool.h"
 #include "printer/GTray.h"
@@ -356,6 +355,9 @@ struct GDevModeConverter::FieldWalk {
     {
         return (fields & DM_ORIENTATION) && Field(kOrientationAt) == DMORIENT_LANDSCAPE ? 90 : 0;
     }
+    // Two-sided printing needs a duplex unit or manual duplexing; a DEVMODE code without
+    // a driver object judges nothing.
+    bool BothSides() const { return !self.driver_ || self.driver_->BothSidesPossible(); }
     // The newer public parts carry collation and the form name.
     bool Newer() const
     {
@@ -690,6 +692,11 @@ void GDevModeConverter::FieldRules::OutSource(FieldWalk& w)
     int32_t value = 0;
     int16_t bin = 0;
     w.Clear(DM_DEFAULTSOURCE);
+    // While forms choose the tray, the form source is the one bin there is.
+    if (driver && driver->FormTableCustomized()) {
+        w.Put(kDefaultSourceAt, DM_DEFAULTSOURCE, DMBIN_FORMSOURCE);
+        return;
+    }
     GResourceMapping* mapping = nullptr;
     if (Read(w.tree, FeatureId::kPaperSource, value) && driver && driver->GetSubObject3() &&
         (mapping = driver->GetSubObject3()->FindBySecondCode(uint16_t(value))) != nullptr)
@@ -705,16 +712,12 @@ uint32_t GDevModeConverter::FieldRules::CheckSource(FieldWalk& w)
 {
     GDriverObject* driver = w.self.driver_;
     const int16_t bin = w.Field(kDefaultSourceAt);
-    GFormToTrayDatabase* forms =
-        GDriverObject::Feature<GFormToTrayDatabase>(w.configuration, FeatureId::kFormToTrayDatabase);
-    const bool customized = forms && forms->IsCustomized();
-    // The device sheet writes its table into the settings, and the bin query offers the
-    // form source alone while that table is customized: a DEVMODE that took the one bin
-    // it was offered can print.
-    GFormToTrayDatabase* assigned = GDriverObject::Feature<GFormToTrayDatabase>(w.tree, FeatureId::kFormToTrayDatabase);
+    // The table the printer holds, as the bin query reads it: a DEVMODE that took the one
+    // bin it was offered can print.
+    const bool customized = driver && driver->FormTableCustomized();
     bool known = false;
     if (bin == DMBIN_FORMSOURCE)
-        known = customized || (assigned && assigned->IsCustomized());
+        known = customized;
     else if (!customized && driver)
         known = driver->ContainsPoolCode(uint16_t(bin)) ||
                 (driver->GetSubObject3() && driver->GetSubObject3()->FindByFirstCode(uint16_t(bin)));
@@ -838,7 +841,7 @@ void GDevModeConverter::FieldRules::IntoDuplex(FieldWalk& w)
 {
     const int32_t orientation = ReadOr(w.tree, FeatureId::kOrientation, 0);
     const bool landscape = orientation == 90 || orientation == 270;
-    const int16_t duplex = w.Field(kDuplexAt);
+    const int16_t duplex = w.BothSides() ? w.Field(kDuplexAt) : int16_t(DMDUP_SIMPLEX);
     int32_t result = 0;
     if (duplex == DMDUP_VERTICAL)
         result = landscape ? 1 : 2;
@@ -859,7 +862,7 @@ void GDevModeConverter::FieldRules::OutDuplex(FieldWalk& w)
     const bool landscape = w.Inside(kOrientationAt, 2) && w.Field(kOrientationAt) == DMORIENT_LANDSCAPE;
     int16_t duplex = DMDUP_SIMPLEX;
     for (const auto& row : kDuplexes)
-        if (row.duplex == value)
+        if (row.duplex == value && w.BothSides())
             duplex = landscape ? row.landscape : row.portrait;
     w.Put(kDuplexAt, DM_DUPLEX, duplex);
 }
@@ -1017,6 +1020,18 @@ int GDevModeConverter::CheckDevMode(void*, const DEVMODEW* devMode, int checkAll
         if (row.check && (walk.fields & row.bits) && !(mask && checkAll != 1))
             mask |= row.check(walk);
     return mask == 0 ? 1 : 0;
+}
+
+int GDevModeConverter::FollowInstalledState()
+{
+    if (!driver_ || !tree_ || bufferSize_ < kTotalSize)
+        return 0;
+    uint32_t mask = 0;
+    CheckDevMode(nullptr, reinterpret_cast<const DEVMODEW*>(buffer_), 1, mask);
+    const bool sourceRefused = (mask & DM_DEFAULTSOURCE) != 0;
+    const bool twoSidedRefused =
+        int16_t(Word(buffer_, kDuplexAt)) != DMDUP_SIMPLEX && !driver_->BothSidesPossible();
+    return sourceRefused || twoSidedRefused ? Pack(nullptr) : 0;
 }
 
 int GDevModeConverter::PublicEquals(const DEVMODEW* devMode)

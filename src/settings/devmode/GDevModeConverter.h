@@ -35,6 +35,10 @@ public:
     // checkAll 1 collects every fault, otherwise the first ends the check. Changes no
     // setting.
     virtual int CheckDevMode(void* unused, const DEVMODEW* devMode, int checkAll, uint32_t& mask);
+    // The object's own DEVMODE made again from its tree when the printer as now installed
+    // would refuse its source (forms assigned to trays, a tray taken out) or its
+    // two-sided printing (no duplex unit): 1 when it was, 0 when nothing needed it.
+    virtual int FollowInstalledState();
     // Same sizes and the same dmSize + dmDriverExtra bytes as the object's own.
     virtual int PublicEquals(const DEVMODEW* devMode);
     virtual int IsEmfDatatype();

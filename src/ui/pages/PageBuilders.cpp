@@ -5,7 +5,7 @@
 #include "pdl/pcl5e/GPcl5e.h"
 #include "pdl/pjl_xl/GCheetah.h"
 #include "printer/GDriverObject.h"
-#include "printer/GFormToTrayDatabase.h"
+#include "entry/sheet/GUIData.h"
 #include "printer/GOSFactory.h"
 #include "ui/framework/GModalDialog.h"
 #include "ui/framework/GPropertyPage.h"
@@ -107,9 +107,9 @@ GDialogControl* BitmapPicture(GFeature* binding, const DialogItem* items, GModal
 GDialogControl* TrayPicture(GFeature* binding, const DialogItem* items, GModalDialog*, bool)
 {
     GSheetContext* context = binding ? binding->GetContext() : nullptr;
-    GObjectBase* settings = context ? context->GetSettings().GetTree() : nullptr;
-    auto* table = GDriverObject::Feature<GFormToTrayDatabase>(settings, FeatureId::kFormToTrayDatabase);
-    return new GClickableBitmapControl(binding, items, !table || !table->IsCustomized() ? 1 : 0);
+    GUIData* data = context ? context->GetGUIData() : nullptr;
+    GDriverObject* driver = data ? data->driverUI : nullptr;
+    return new GClickableBitmapControl(binding, items, !driver || !driver->FormTableCustomized() ? 1 : 0);
 }
 
 extern const SubDialogTable kQualityDetails;

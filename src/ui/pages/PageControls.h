@@ -150,6 +150,9 @@ protected:
         const std::vector<int> checks = RoleItems(dialog);
         if (checks.empty())
             return;
+        // A printer that cannot print both sides prints one, whatever the settings held.
+        if (!offered)
+            value = 0, CheckDlgButton(dialog, checks[0], BST_UNCHECKED);
         EnableWindow(GetDlgItem(dialog, checks[0]), offered);
         if (checks.size() < 2)
             return;

@@ -106,6 +106,13 @@ GFormToTrayDatabase* FormTable(GSheetContext* context)
     return GDriverObject::Feature<GFormToTrayDatabase>(TreeOf(context), FeatureId::kFormToTrayTable);
 }
 
+// The printer's form-to-tray table is customized: the forms choose the tray.
+bool FormsChooseTray(GSheetContext* context)
+{
+    GDriverObject* driver = DriverOf(context);
+    return driver && driver->FormTableCustomized();
+}
+
 // A tray's or device's name: its display text, else its display string from the resource
 // library, else its own name.
 RWWString DisplayName(const GDisplayString& display, const RWCString& name)
@@ -195,19 +202,24 @@ int AddForm(uint16_t code, const wchar_t* name, void* context)
 }  // namespace
 
 // A paper that is one of the spooler's built-in forms has the form's name, as the paper
-// names query gives it; any other paper keeps its resource string.
+// names query gives it; any other paper keeps its resource string. While forms are
+// assigned to trays, only the papers the table holds are offered, as the paper query
+// offers them.
 void GPaperSizeChoiceFeature::GetChoices(std::vector<FeatureChoice>& choices) const
 {
     choices.clear();
     GDriverObject* driver = DriverOf(context_);
     if (!driver)
         return;
+    GFormToTrayDatabase* assigned = driver->CustomizedFormTable();
     uint32_t count = 0;
     FORM_INFO_1W* forms = driver->EnumForms(count);
     ForEachMember(driver->GetIdPool(), [&](GObjectBase* member) {
         if (!member->IsKindOf(GResourceMapping::kClassId))
             return;
         auto* mapping = static_cast<GResourceMapping*>(member);
+        if (assigned && !assigned->ContainsFirstValue(uint16_t(mapping->GetSecondCode())))
+            return;
         // The mapping's first code is the 1-based position of the paper's built-in form.
         const uint32_t position = mapping->GetFirstCode();
         const FORM_INFO_1W* form = forms && position >= 1 && position <= count ? &forms[position - 1] : nullptr;
@@ -220,13 +232,13 @@ void GPaperSizeChoiceFeature::GetChoices(std::vector<FeatureChoice>& choices) co
 }
 
 // The bins an application finds: the installed trays, or, while forms are assigned to
-// trays, automatic selection alone (the tray follows the form).
+// trays, the form source alone under the name the bin query gives it (the tray follows
+// the form).
 void GPaperTypeSourceFeature::GetChoices(std::vector<FeatureChoice>& choices) const
 {
     choices.clear();
-    GFormToTrayDatabase* table = FormTable(context_);
-    if (table && table->IsCustomized()) {
-        choices.push_back({kAutomaticTray.value, Label(kAutomaticTray.stringId)});
+    if (FormsChooseTray(context_)) {
+        choices.push_back({kAutomaticTray.value, RWWString(GDriverObject::kFormSourceName)});
         return;
     }
     choices = InstalledTrays(context_);
@@ -236,8 +248,7 @@ int GPaperTypeSourceFeature::Read(uint16_t& value) const
 {
     if (!GValueFeature::Read(value))
         return 0;
-    GFormToTrayDatabase* table = FormTable(context_);
-    if (table && table->IsCustomized())
+    if (FormsChooseTray(context_))
         value = kAutomaticTray.value;
     return 1;
 }
