@@ -161,7 +161,10 @@ GFormToTrayDatabase* GDriverObject::CustomizedFormTable()
 
 int GDriverObject::BothSidesPossible()
 {
+    // Without device settings nothing is known to be missing.
     GObjectBase* installed = GetInstalledState();
+    if (!installed)
+        return 1;
     return NumberOr(installed, FeatureId::kDuplexUnit, 0) != 0 || NumberOr(installed, FeatureId::kDuplexFallback, 0) != 0
                ? 1
                : 0;

@@ -597,19 +597,23 @@ TEST(ConverterCheckDevMode, EachFaultAloneGivesItsBits)
     }
 }
 
-// The form source can print while the settings' form-to-tray table (the one the device
-// sheet writes and the bin query reads) is customized; a tray is judged as before.
-TEST(ConverterCheckDevMode, TheFormSourceFollowsTheSettingsFormToTrayTable)
+// The form source can print while the printer's form-to-tray table (the one the device
+// sheet stores and the bin query reads) is customized, and a tray only while it is not;
+// a table in the document's settings counts for nothing.
+TEST(ConverterCheckDevMode, TheFormSourceFollowsThePrintersFormToTrayTable)
 {
     Fixture f;
     auto* table = new GFormToTrayDatabase(510);
-    f.tree->Add(table);
+    f.driver.SetInstalledState(Composite(365, {table}));
+    auto* documents = new GFormToTrayDatabase(510);
+    documents->SetAssociation(2, DMPAPER_A4, 94);
+    f.tree->Add(documents);
     const struct {
         bool customized;
         short bin;
         uint32_t mask;
     } rows[] = {{false, DMBIN_FORMSOURCE, DM_DEFAULTSOURCE}, {false, DMBIN_UPPER, 0},
-                {true, DMBIN_FORMSOURCE, 0},                 {true, DMBIN_UPPER, 0}};
+                {true, DMBIN_FORMSOURCE, 0},                 {true, DMBIN_UPPER, DM_DEFAULTSOURCE}};
     for (const auto& row : rows) {
         table->RemoveAll();
         if (row.customized)

@@ -7,7 +7,9 @@
 #include "SettingsTestDriver.h"
 #include "SettingsTestServices.h"
 #include "TestErrorCapture.h"
+#include "model/GAttributeComposite.h"
 #include "model/GLZWCodec.h"
+#include "model/GObjectIterator.h"
 #include "foundation/RWClassList.h"
 #include "model/GStreamHolder.h"
 #include "model/GValue32Attribute.h"
@@ -149,6 +151,14 @@ struct Reader {
     std::unique_ptr<GObjectBase> (*read)(const Bytes& bytes, GObjectBase*& tree);
 };
 
+// A DEVMODE carries settings only under their root (360): the tree goes in as its member.
+Bytes UnderSettingsRoot(GObjectBase* tree)
+{
+    GAttributeComposite root(360);
+    root.Add(tree->DeepCopy());
+    return Native(&root);
+}
+
 std::unique_ptr<GObjectBase> ReadDevMode(const Bytes& bytes, GObjectBase*& tree, bool lzw)
 {
     TestDriver driver;
@@ -156,7 +166,12 @@ std::unique_ptr<GObjectBase> ReadDevMode(const Bytes& bytes, GObjectBase*& tree,
     const Bytes devModeBytes = Carrying(Packed(bytes, lzw));
     const uint32_t flags = GDevModeBase::kNativeCoding | (lzw ? GDevModeBase::kLzwCodec : 0);
     std::unique_ptr<GObjectBase> read(devMode.UnpackSettings(reinterpret_cast<const DEVMODEW*>(devModeBytes.data()), flags));
-    tree = read.get();
+    tree = nullptr;
+    if (GObjectIterator* it = read ? read->CreateIterator() : nullptr) {
+        if (it->Next())
+            tree = it->Current();
+        delete it;
+    }
     return read;
 }
 
@@ -181,9 +196,9 @@ std::unique_ptr<GObjectBase> ReadPrinterData(const Bytes& bytes, uint16_t stored
 }
 
 const Reader kReaders[] = {
-    {"DEVMODE, zlib and the native coding", [](GObjectBase* t) { return Native(t); },
+    {"DEVMODE, zlib and the native coding", UnderSettingsRoot,
      [](const Bytes& b, GObjectBase*& t) { return ReadDevMode(b, t, false); }},
-    {"DEVMODE, LZW and the native coding", [](GObjectBase* t) { return Native(t); },
+    {"DEVMODE, LZW and the native coding", UnderSettingsRoot,
      [](const Bytes& b, GObjectBase*& t) { return ReadDevMode(b, t, true); }},
     {"compact form, association of kind 9", [](GObjectBase* t) { return Compact(t, GSettingsTreeSerializer::kPortable); },
      [](const Bytes& b, GObjectBase*& t) { return ReadCompact(b, GSettingsTreeSerializer::kPortable, t); }},

@@ -207,12 +207,19 @@ TEST_F(PageBuilding, TrayPicturesAnswerClicksUnlessTheFormTableHoldsTheUsersOwn)
                 return int(picture->GetFlag());
         return -1;
     };
+    // The printer's device settings hold the table; one in the sheet's tree counts for
+    // nothing.
+    auto* installed = new GState(FeatureId::kDeviceSettings);
+    data.driverUI->SetInstalledState(installed);
+    auto* own = new GFormToTrayDatabase(FeatureId::kFormToTrayDatabase);
+    own->SetAssociation(1, 2, 3);
     delete Root()->RemoveById(FeatureId::kFormToTrayDatabase);
+    Root()->Add(own);
     FreeTitle();
     page.reset(PageBuilders::BuildPaper(&entry, context.get(), true));
     EXPECT_EQ(1, flagOf(page.get())) << "no form table";
     auto* table = new GFormToTrayDatabase(FeatureId::kFormToTrayDatabase);
-    Root()->Add(table);
+    installed->Add(table);
     FreeTitle();
     page.reset(PageBuilders::BuildPaper(&entry, context.get(), true));
     EXPECT_EQ(1, flagOf(page.get())) << "only default assignments";
@@ -227,6 +234,7 @@ TEST_F(PageBuilding, TrayPicturesAnswerClicksUnlessTheFormTableHoldsTheUsersOwn)
     page.reset(PageBuilders::BuildConfigure(&entry, context.get(), true));
     EXPECT_EQ(0, flagOf(page.get()));
     delete Root()->RemoveById(FeatureId::kFormToTrayDatabase);
+    data.driverUI->SetInstalledState(nullptr);
 }
 
 class LocalJobStorage : public PageBuilding {

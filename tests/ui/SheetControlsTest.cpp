@@ -820,15 +820,14 @@ TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumen
         EXPECT_EQ(row.bins, Bins());
         EXPECT_EQ(row.binNames, SlotNames(DC_BINNAMES, 24));
         EXPECT_EQ(row.duplex, DeviceCapabilitiesW(name.c_str(), nullptr, DC_DUPLEX, nullptr, nullptr));
-        // The document sheet offers the bins an application finds: the trays by their bin
-        // names, or automatic selection alone while forms are assigned to trays.
+        // The document sheet offers the bins an application finds by their bin names: the
+        // trays, or the form source alone while forms are assigned to trays.
         std::vector<std::wstring> offered;
         bool jobStoragePage = false;
         for (const auto& source : DocumentSheetSources(papers, jobStoragePage))
             offered.push_back(source.second);
         EXPECT_EQ(row.jobStorage, jobStoragePage);
-        EXPECT_EQ(row.bins == std::vector<WORD>{15} ? std::vector<std::wstring>{L"Automatically Select"} : row.binNames,
-                  offered);
+        EXPECT_EQ(row.binNames, offered);
         // A DEVMODE keeps Tray 3's bin only while the tray is installed.
         EXPECT_EQ(row.tray3, ValidatedSource(259) == 259);
     }
