@@ -178,7 +178,7 @@ TEST_F(DevModeRoundTrip, WhatAnApplicationSetsComesBackAsTheCapabilitiesOfferIt)
                     LOWORD(largest) >= 1500 && HIWORD(largest) >= 2000;
          }},
         // A width and a length without a paper size ask for the custom size; one of them
-        // alone asks for nothing new.
+        // alone, or with the other 0, asks for nothing new.
         {"paper 0 with 150 x 200 mm", kTotal,
          [](DEVMODEW& d) {
              d.dmPaperSize = 0, d.dmPaperWidth = 1500, d.dmPaperLength = 2000;
@@ -208,6 +208,20 @@ TEST_F(DevModeRoundTrip, WhatAnApplicationSetsComesBackAsTheCapabilitiesOfferIt)
              EXPECT_EQ(b.dmPaperSize, a.dmPaperSize) << "the default paper, as for any unknown paper";
              EXPECT_EQ(0u, a.dmFields & DM_PAPERWIDTH);
          },
+         [](DevModeRoundTrip& t) { return t.Paper(DMPAPER_LETTER); }},
+        {"paper 0 with a width and a length of 0", kTotal,
+         [](DEVMODEW& d) {
+             d.dmPaperSize = 0, d.dmPaperWidth = 1500, d.dmPaperLength = 0;
+             d.dmFields |= DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH;
+         },
+         [](const DEVMODEW& b, const DEVMODEW& a) { EXPECT_EQ(b.dmPaperSize, a.dmPaperSize); },
+         [](DevModeRoundTrip& t) { return t.Paper(DMPAPER_LETTER); }},
+        {"paper 0 with a width of 0 and a length", kTotal,
+         [](DEVMODEW& d) {
+             d.dmPaperSize = 0, d.dmPaperWidth = 0, d.dmPaperLength = 2000;
+             d.dmFields |= DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH;
+         },
+         [](const DEVMODEW& b, const DEVMODEW& a) { EXPECT_EQ(b.dmPaperSize, a.dmPaperSize); },
          [](DevModeRoundTrip& t) { return t.Paper(DMPAPER_LETTER); }},
         {"a length only without a paper size", kTotal,
          [](DEVMODEW& d) {
@@ -332,6 +346,7 @@ TEST_F(DevModeRoundTrip, ACustomSizeByWidthAndLengthStaysWithinTheExtents)
         const char* what;
         int width, length, wantWidth, wantLength;
     } rows[] = {
+        {"one by one", 1, 1, minWidth, minLength},
         {"at the smallest", minWidth, minLength, minWidth, minLength},
         {"below the smallest", minWidth - 1, minLength - 1, minWidth, minLength},
         {"at the largest", maxWidth, maxLength, maxWidth, maxLength},

@@ -189,7 +189,9 @@ TEST_F(PrinterRecordScopeTest, AReadKeyIsOpenedOnceAndClosedWithTheScope)
 
 // One row per way a spooler may fill the buffer: a record packed anywhere in it is kept
 // whole, read again from the kept copy, its names read and its DEVMODE found; one whose
-// pointer leaves it is refused, in a scope and out of one.
+// pointer leaves it is refused, in a scope and out of one. A DEVMODE (dmSize plus
+// dmDriverExtra) or a security descriptor's fixed part may end at the buffer's last byte,
+// not one byte past it.
 TEST_F(PrinterRecordScopeTest, ARecordPackedAnywhereIsKeptWholeAndOneLeavingItsBufferIsRefused)
 {
     DWORD size = 0;
@@ -207,6 +209,8 @@ TEST_F(PrinterRecordScopeTest, ARecordPackedAnywhereIsKeptWholeAndOneLeavingItsB
     } rows[] = {
         {Spooler::kAtStart, true, 1},     {Spooler::kAtEnd, true, 1},       {Spooler::kAtEndOfALargerBuffer, true, 2},
         {Spooler::kNameOutside, false, 1}, {Spooler::kTextUnended, false, 1}, {Spooler::kDevModePastEnd, false, 1},
+        {Spooler::kDevModeEndsAtEnd, true, 1},  {Spooler::kDevModeOneBytePast, false, 1},
+        {Spooler::kSecurityEndsAtEnd, true, 1}, {Spooler::kSecurityOneBytePast, false, 1},
     };
     for (const auto& row : rows)
         for (bool scoped : {false, true}) {
@@ -222,6 +226,7 @@ TEST_F(PrinterRecordScopeTest, ARecordPackedAnywhereIsKeptWholeAndOneLeavingItsB
                 continue;
             }
             for (const std::vector<uint8_t>* record : {&first, &second}) {
+                ASSERT_LE(sizeof(PRINTER_INFO_2W), record->size()) << what;
                 ASSERT_TRUE(PointsInsideItself(*record)) << what;
                 const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(record->data());
                 EXPECT_STREQ(Name(), info->pPrinterName) << what;

@@ -2,8 +2,9 @@
 // printer's real record packed again into the caller's buffer, its DEVMODE and texts
 // right after the structure (as Wine packs them) or from the end of the buffer backwards
 // (as Windows does); or packed after the structure with one pointer that leaves the
-// buffer, a text not ended inside it, or a DEVMODE that runs past its end. While one
-// lives, PrinterRecordScope reads every record through it.
+// buffer, a text not ended inside it, or a DEVMODE that runs past its end; or with a
+// DEVMODE or a security descriptor's fixed part moved to end exactly at the buffer's end,
+// or one byte past it. While one lives, PrinterRecordScope reads every record through it.
 #pragma once
 
 #include "printer/PrinterRecordScope.h"
@@ -18,7 +19,18 @@
 
 class RecordPackingSpooler {
 public:
-    enum Packing { kAtStart, kAtEnd, kAtEndOfALargerBuffer, kNameOutside, kTextUnended, kDevModePastEnd };
+    enum Packing {
+        kAtStart,
+        kAtEnd,
+        kAtEndOfALargerBuffer,
+        kNameOutside,
+        kTextUnended,
+        kDevModePastEnd,
+        kDevModeEndsAtEnd,
+        kDevModeOneBytePast,
+        kSecurityEndsAtEnd,
+        kSecurityOneBytePast,
+    };
 
     explicit RecordPackingSpooler(Packing packing)
     {
@@ -34,7 +46,10 @@ public:
     static const char* Name(Packing packing)
     {
         static const char* const names[] = {"at the start", "at the end", "at the end of a larger buffer",
-                                            "a name outside", "a text not ended", "a DEVMODE past the end"};
+                                            "a name outside", "a text not ended", "a DEVMODE past the end",
+                                            "a DEVMODE ending at the end", "a DEVMODE one byte past the end",
+                                            "a security descriptor ending at the end",
+                                            "a security descriptor one byte past the end"};
         return names[packing];
     }
 
@@ -56,7 +71,7 @@ private:
         };
         const size_t devModeSize = info.pDevMode ? info.pDevMode->dmSize + info.pDevMode->dmDriverExtra : 0;
         // Room for every piece with its alignment, and for the broken pieces at the end.
-        size_t total = sizeof(PRINTER_INFO_2W) + devModeSize + 4 + kBrokenRoom;
+        size_t total = sizeof(PRINTER_INFO_2W) + 2 * devModeSize + 4 + kBrokenRoom;
         for (LPWSTR PRINTER_INFO_2W::*text : texts)
             if (info.*text)
                 total += (std::wcslen(info.*text) + 1) * sizeof(wchar_t) + 2;
@@ -106,13 +121,30 @@ private:
                 out->pDevMode = reinterpret_cast<DEVMODEW*>(buffer + size - kBrokenRoom);
             }
             break;
+        case kDevModeEndsAtEnd:
+        case kDevModeOneBytePast:
+            // The whole DEVMODE claims dmSize + dmDriverExtra bytes from where it starts.
+            if (info.pDevMode) {
+                const size_t past = packing_ == kDevModeOneBytePast ? 1 : 0;
+                std::memcpy(buffer + size - devModeSize + past, info.pDevMode, devModeSize - past);
+                out->pDevMode = reinterpret_cast<DEVMODEW*>(buffer + size - devModeSize + past);
+            }
+            break;
+        case kSecurityEndsAtEnd:
+        case kSecurityOneBytePast: {
+            const size_t past = packing_ == kSecurityOneBytePast ? 1 : 0;
+            std::memset(buffer + size - SECURITY_DESCRIPTOR_MIN_LENGTH, 0, SECURITY_DESCRIPTOR_MIN_LENGTH);
+            out->pSecurityDescriptor = buffer + size - SECURITY_DESCRIPTOR_MIN_LENGTH + past;
+            break;
+        }
         default:
             break;
         }
         return true;
     }
 
-    // Past the DEVMODE's header, short of its whole.
+    // Past the DEVMODE's header, short of its whole; the room after the packed pieces
+    // also takes a whole DEVMODE.
     static constexpr size_t kBrokenRoom = 600;
     static inline Packing packing_ = kAtStart;
     static inline int calls_ = 0;

@@ -14,7 +14,11 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -160,6 +164,70 @@ TEST(PropertyPages, ThePageProcedureKeepsTheEntryBeforeInitialisingAndFeedsTheHo
     SendMessageW(window, WM_USER + 6, 0, 0);
     EXPECT_EQ(before + 1, hookCalls) << "every page message reaches the hook";
     EXPECT_EQ(2u, context.Evaluations()) << "the rules are evaluated once, at the first message";
+    DestroyWindow(window);
+    DestroyWindow(parent);
+}
+
+// A control that changes a setting on a message of its own, and sends that message to its
+// page at WM_INITDIALOG, as a field's notice of its first text arrives.
+const UINT kChangeMessage = WM_USER + 7;
+struct ChangeOnMessage : GDialogControl {
+    explicit ChangeOnMessage(GSheetContext* context) : GDialogControl(nullptr, nullptr), context(context) {}
+    int OnMessage(HWND window, UINT message, WPARAM, LPARAM) override
+    {
+        if (message == WM_INITDIALOG)
+            SendMessageW(window, kChangeMessage, 0, 0);
+        if (message == kChangeMessage)
+            context->GetSettings().SetValue(253, next++);
+        return 0;
+    }
+    GSheetContext* context;
+    uint16_t next = 10;
+};
+
+// The sheet's part: the pages whose changes it was told of. Wine's sheet ignores
+// PSM_CHANGED while it makes a page, so the test is the page's parent itself.
+std::vector<HWND> changedPages;
+LRESULT CALLBACK RecordingParent(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == PSM_CHANGED)
+        changedPages.push_back(reinterpret_cast<HWND>(wParam));
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(PropertyPages, AChangeNestedInInitialisationIsNotReportedOneAfterIs)
+{
+    LibraryReference library;
+    ASSERT_TRUE(library.loaded);
+    auto tree = Tree();
+    GUIData data = {};
+    data.size = 60;
+    data.settings = tree.get();
+    GSheetContext context(&data);
+    QZPageEntry entry = {};
+    entry.dwSize = 40;
+    PageLink link = {28, nullptr, nullptr, &data, 0, 0, nullptr};
+    entry.lParam = reinterpret_cast<LPARAM>(&link);
+    std::unique_ptr<GPropertyPage> page(
+        new GPropertyPage(&entry, ResourceLibrary::GetResourceLibrary(), 2000, &context, false, 200));
+    page->AddControl(new ChangeOnMessage(&context));
+    WNDCLASSW parentClass = {};
+    parentClass.lpfnWndProc = &RecordingParent;
+    parentClass.hInstance = GetModuleHandleW(nullptr);
+    parentClass.lpszClassName = L"QzRecordingSheet";
+    RegisterClassW(&parentClass);
+    HWND parent = CreateWindowExW(0, L"QzRecordingSheet", L"", WS_OVERLAPPED, 0, 0, 100, 100, nullptr, nullptr,
+                                  nullptr, nullptr);
+    ASSERT_NE(nullptr, parent);
+    changedPages.clear();
+    const uint32_t before = context.GetSettings().Revision();
+    HWND window = CreateDialogParamW(ResourceLibrary::GetResourceLibrary(), entry.pszTemplate, parent,
+                                     entry.pfnDlgProc, reinterpret_cast<LPARAM>(&entry));
+    ASSERT_NE(nullptr, window);
+    EXPECT_NE(before, context.GetSettings().Revision()) << "the page changed the setting as it opened";
+    EXPECT_TRUE(changedPages.empty());
+    SendMessageW(window, kChangeMessage, 0, 0);
+    EXPECT_EQ(std::vector<HWND>{window}, changedPages);
     DestroyWindow(window);
     DestroyWindow(parent);
 }

@@ -3,15 +3,18 @@
 #include "SheetFixture.h"
 
 #include "model/GConfiguration.h"
+#include "model/GFeatureIds.h"
 #include "model/GObjectIterator.h"
 #include "printer/GBin.h"
 #include "printer/GPaperHandlingDevice.h"
+#include "ui/framework/GJobNoticeDialog.h"
 #include "ui/framework/GPropertyPage.h"
 #include "ui/framework/GSheetContext.h"
 #include "ui/framework/ResourceLibrary.h"
 #include "ui/pages/ModulePlugIn.h"
 
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -160,6 +163,93 @@ TEST_F(ModulePages, DestroyDeletesOurPagesAndReleasesTheLibraryOnce)
     // A second call (a plug-in destroyed after an overclaim) releases nothing more.
     EXPECT_EQ(0, ModulePlugIn::Destroy(&data));
     EXPECT_EQ(references - 1, ResourceLibrary::ReferenceCount());
+}
+
+// The printer's resource library named as the stand-in that marks the running of its code,
+// for the life of this object: the driver object is shared by the tests of this process.
+class MarkingResourceLibrary {
+public:
+    explicit MarkingResourceLibrary(GDriverObject* driver)
+        : name_(GDriverObject::Feature<GStringAttribute>(driver->GetPrinterConfiguration(), FeatureId::kDisplayName))
+    {
+        if (name_) {
+            old_ = name_->GetString();
+            name_->SetString("qzresmark.dll");
+        }
+        DeleteFileW(Mark().c_str());
+    }
+    ~MarkingResourceLibrary()
+    {
+        if (name_)
+            name_->SetString(old_);
+        DeleteFileW(Mark().c_str());
+    }
+    bool Named() const { return name_ != nullptr; }
+    static std::wstring Path() { return TestPrinter::ProgramFolder() + L"\\qzresmark.dll"; }
+    static bool Marked() { return GetFileAttributesW(Mark().c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+private:
+    static std::wstring Mark()
+    {
+        return TestPrinter::ProgramFolder() + L"\\qzresmark-" + std::to_wstring(GetCurrentProcessId()) + L".ran";
+    }
+    GStringAttribute* name_;
+    RWCString old_;
+};
+
+// Presses OK on the job-storage notice once it shows.
+DWORD WINAPI CloseNotice(void*)
+{
+    for (int tries = 0; tries < 600; ++tries) {
+        HWND window = FindWindowW(nullptr, L"Job Storage Identification");
+        if (window && IsWindowVisible(window)) {
+            PostMessageW(window, WM_COMMAND, IDOK, 0);
+            return 0;
+        }
+        Sleep(50);
+    }
+    return 0;
+}
+
+// Only its resources are read: no code of the resource library runs when the sheet opens,
+// the job notice shows or the sheet's title is read, and the stand-in marks it when it does.
+TEST_F(ModulePages, TheResourceLibraryIsLoadedAsDataByThePagesTheNoticeAndTheTitle)
+{
+    ASSERT_EQ(0u, ResourceLibrary::ReferenceCount()) << "no sheet holds the library";
+    MarkingResourceLibrary library(record->driverUI);
+    ASSERT_TRUE(library.Named());
+    ASSERT_EQ(MarkingResourceLibrary::Path(), std::wstring(record->driverUI->GetResourceLibraryPath().Data()));
+
+    MakePages(8);
+    EXPECT_LT(0, ModulePlugIn::Initialize(&data, 0)) << "the pages are made from the stand-in";
+    EXPECT_FALSE(MarkingResourceLibrary::Marked()) << "the sheet opened";
+
+    GDriverUIDocumentEvents::JobNotice notice;
+    notice.resourceLibrary = record->driverUI->GetResourceLibraryPath();
+    HANDLE closer = CreateThread(nullptr, 0, &CloseNotice, nullptr, 0, nullptr);
+    bool dontShowAgain = false;
+    EXPECT_EQ(1, GJobNoticeDialog::Show(notice, dontShowAgain));
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
+    EXPECT_FALSE(MarkingResourceLibrary::Marked()) << "the notice showed";
+
+    GCPSOSUI glue;
+    HWND parent = CreateWindowExW(0, L"#32770", L"Printing Preferences", WS_OVERLAPPED, 0, 0, 100, 100, nullptr,
+                                  nullptr, nullptr, nullptr);
+    HWND page = CreateWindowExW(0, L"#32770", L"", WS_CHILD, 0, 0, 50, 50, parent, nullptr, nullptr, nullptr);
+    GCPSOSUI::DlgProcHook(page, WM_INITDIALOG, 0, 0, &data);
+    wchar_t title[64] = {};
+    GetWindowTextW(parent, title, 64);
+    EXPECT_STREQ(L"Printing Preferences - Colour Laser", title) << "the title's suffix is the stand-in's";
+    DestroyWindow(page);
+    DestroyWindow(parent);
+    EXPECT_FALSE(MarkingResourceLibrary::Marked()) << "the title was read";
+
+    // The stand-in marks its running.
+    HMODULE code = LoadLibraryW(MarkingResourceLibrary::Path().c_str());
+    ASSERT_NE(nullptr, code);
+    FreeLibrary(code);
+    EXPECT_TRUE(MarkingResourceLibrary::Marked());
 }
 
 // The device configuration's values for one case; restored afterwards, since the driver

@@ -313,7 +313,8 @@ struct WorkRow {
     const wchar_t* typed[2];  // custom size: width and length; a number field: the number, then its largest value
     int option;               // custom size: 1 in millimetres; two-sided: 1 the duplex unit installed, 2 flipped
                               // up; a sheet only opened: the scale its settings hold
-    const wchar_t* shown[3];  // custom size: width, length and the length's bounds; a number field: the number
+    const wchar_t* shown[3];  // custom size: width, length and the length's bounds; a number field: the number;
+                              // a sheet only opened: the scale field
     uint16_t feature;
     int held;
     short paper[3];           // dmPaperSize, dmPaperWidth, dmPaperLength
@@ -348,9 +349,12 @@ const WorkRow kWork[] = {
      DMDUP_HORIZONTAL},
     {"radio: Landscape writes 90 degrees, not its place", kRadioButton, kPortrait, 1000, 1032, {}, 0, {}, 265, 90,
      {}, 0},
-    // The settings hold a scale below the range when the pages first show: the field
-    // shows 25, and that is no change of the user's. The first page is Finishing.
-    {"a sheet whose pages only initialise", kOpenOnly, kPortrait, 3000, 0, {}, 5, {}, 269, 25, {}, 0},
+    // The settings hold a scale out of the range when the pages first show: the field
+    // shows the nearest bound and the settings take it, and that is no change of the
+    // user's. The first page is Finishing.
+    {"a sheet whose pages only initialise", kOpenOnly, kPortrait, 3000, 0, {}, 5, {L"25"}, 269, 25, {}, 0},
+    {"a sheet whose pages only initialise, the scale above the range", kOpenOnly, kPortrait, 3000, 0, {}, 500,
+     {L"400"}, 269, 400, {}, 0},
 };
 
 struct WorkSeen {
@@ -440,6 +444,9 @@ void SheetWork(HWND sheet, const WorkRow& row, WorkSeen& seen, const Confirm& co
             auto tab = reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0));
             for (int i = 0, count = int(SendMessageW(tab, TCM_GETITEMCOUNT, 0, 0)); i < count; ++i)
                 SendMessageW(sheet, PSM_SETCURSEL, WPARAM(i), 0);
+            // The scale field of the Effects page.
+            if (HWND effects = SelectPage(sheet, 6000))
+                seen.shown[0] = ItemText(effects, 6021);
             HWND help = GetDlgItem(sheet, IDHELP);
             seen.help = help && IsWindowVisible(help) && IsWindowEnabled(help);
             seen.apply = IsWindowEnabled(GetDlgItem(sheet, 0x3021)) != FALSE;

@@ -524,6 +524,54 @@ TEST_F(PageWindows, OptionalDevicesAreInstalledBySelection)
     }
 }
 
+// Tray 3 installed and removed again, as the Configure page writes it (the test above):
+// the Paper page's source list follows the sheet's settings whatever the model last took
+// in, and with the device settings stored as the device sheet's OK stores them the bin
+// queries answer the same trays.
+TEST_F(PageWindows, TheSourceListAndTheBinQueriesFollowTrayThreeInAndOut)
+{
+    std::unique_ptr<GObjectBase> stored(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
+    ASSERT_NE(nullptr, stored);
+    Build(3);
+    HWND paper = PageWindow(*this, pages, data, 2000, [&](QZPageEntry& entry) { return Create(entry); });
+    ASSERT_NE(nullptr, paper);
+    const struct {
+        const char* model;
+        std::vector<WORD> bins;
+        std::vector<std::wstring> names;
+    } rows[] = {
+        {"Tray 3", {257, 258, 259}, {L"Tray 1", L"Tray 2", L"Tray 3"}},
+        {"", {257, 258}, {L"Tray 1", L"Tray 2"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.model);
+        SetString(FeatureId::kOptionalSourcesModel, row.model);
+        SendMessageW(paper, kShowSettingsMessage, 0, 0);
+        std::vector<std::wstring> sources;
+        for (const auto& choice : ListChoices(paper, 11584))
+            sources.push_back(choice.second);
+        EXPECT_EQ(row.names, sources);
+
+        std::unique_ptr<GObjectBase> device(Root()->FindById(FeatureId::kDeviceSettings)->DeepCopy());
+        ASSERT_EQ(1, ui->SaveSettingsTree(device.get()));
+        ui->SetStateWord(-1);
+        ASSERT_EQ(row.bins.size(), ui->DeviceCapabilities(nullptr, nullptr, DC_BINS, nullptr, nullptr));
+        std::vector<WORD> bins(row.bins.size());
+        ui->DeviceCapabilities(nullptr, nullptr, DC_BINS, bins.data(), nullptr);
+        EXPECT_EQ(row.bins, bins);
+        std::vector<wchar_t> slots(bins.size() * 24);
+        ui->DeviceCapabilities(nullptr, nullptr, DC_BINNAMES, slots.data(), nullptr);
+        std::vector<std::wstring> names;
+        for (size_t i = 0; i < bins.size(); ++i) {
+            const std::wstring name(&slots[i * 24]);
+            names.push_back(!name.empty() && name[0] == L' ' ? name.substr(1) : name);
+        }
+        EXPECT_EQ(row.names, names);
+    }
+    ui->SaveSettingsTree(stored.get());
+    ui->SetStateWord(-1);
+}
+
 TEST_F(PageWindows, ButtonsThatOpenNothingAndItemsNoControlDrivesAreDisabled)
 {
     Build(3 | 4);
