@@ -743,6 +743,13 @@ TEST_F(DriverUIObject, ARefusedPrinterRecordStoresNothingAndOnePackedAtTheEndIsR
         ASSERT_NE(nullptr, ui->GetDevModeObject());
         EXPECT_TRUE(ui->GetDevModeObject()->PrinterRecordUnread()) << what;
         EXPECT_EQ(0, ui->WritePrinterDefaultDevMode()) << what;
+        // A commit packs the defaults in any mode, and the one that would store fails.
+        for (int mode : {0, 1}) {
+            std::unique_ptr<GObjectBase> tree(ui->CreateDefaultSettings());
+            ASSERT_NE(nullptr, tree);
+            EXPECT_EQ(mode == 1 ? 0 : 1, ui->CommitSettings(tree.get(), mode)) << what << ", mode " << mode;
+            EXPECT_EQ(before, AllData()) << what << ", mode " << mode;
+        }
         // What only reads answers from the driver's defaults; the sheet, which could
         // store nothing on OK, does not open.
         std::vector<uint8_t> output(1172, 0);
