@@ -310,7 +310,12 @@ void GOSFactory::GetSystemFolder(RWWString& path)
 }
 int32_t GOSFactory::Reserved4() { return -1; }
 
-int GOSFactory::MakeFolder(const RWWString& path) { return CreateDirectoryW(path.Data(), nullptr) != 0; }
+int GOSFactory::MakeFolder(const RWWString& path)
+{
+    if (CreateDirectoryW(path.Data(), nullptr))
+        return kFolderMade;
+    return GetLastError() == ERROR_ALREADY_EXISTS ? kFolderExists : kFolderFailed;
+}
 
 int GOSFactory::RemoveFolder(const RWWString& path) { return RemoveDirectoryW(path.Data()) != 0; }
 

@@ -129,7 +129,11 @@ public:
     // The system folder without a trailing separator; empty when unknown.
     virtual void GetSystemFolder(RWWString& path);
     // Files and folders of the spooling filters, by wide name: 1 on success (a folder
-    // is made only when it is not there yet, and removed only when empty).
+    // is made only when it is not there yet, and removed only when empty). Making a
+    // folder tells a name that is taken from any other failure.
+    static constexpr int kFolderFailed = 0;
+    static constexpr int kFolderMade = 1;
+    static constexpr int kFolderExists = 2;
     virtual int MakeFolder(const RWWString& path);
     virtual int RemoveFolder(const RWWString& path);
     virtual int RemoveFile(const RWWString& path);

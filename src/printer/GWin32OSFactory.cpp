@@ -3,6 +3,7 @@
 #include "printer/GSemaphoreLock.h"
 #include "model/GLocaleInfo.h"
 #include "model/GStreamHolder.h"
+#include "model/GTextConverter.h"
 #include "printer/GDriverObject.h"
 #include "printer/GDriverServicesAdapter.h"
 #include "printer/PrinterRecordScope.h"
@@ -112,6 +113,37 @@ RWWString FullFolderName(const RWWString& named)
     if (verbatim && name.compare(0, std::wstring::npos, full.data(), length) != 0)
         return named;
     return RWWString(full.data(), length);
+}
+
+// Whether the name comes back whole from the narrow form the spool files are opened by
+// (the code page's): a character outside it would name no folder there.
+bool SurvivesNarrowing(const RWWString& name)
+{
+    if (name.Length() == 0)
+        return true;
+    RWCString narrow;
+    ToNarrowString(name, narrow);
+    return narrow.Length() > 0 && RWWString(narrow, RWWString::multiByte) == name;
+}
+
+// The folder by its wide name when the spool files can use that, else by its short name
+// when that serves; false when neither does, and the next candidate is asked.
+bool UsableFolderName(RWWString& path)
+{
+    if (SurvivesNarrowing(path))
+        return true;
+    const DWORD needed = GetShortPathNameW(path.Data(), nullptr, 0);
+    if (needed == 0 || needed > kLongestPath + 1)
+        return false;
+    std::vector<wchar_t> shortName(needed + 1, 0);
+    const DWORD length = GetShortPathNameW(path.Data(), shortName.data(), needed);
+    if (length == 0 || length >= needed)
+        return false;
+    const RWWString candidate(shortName.data(), length);
+    if (!SurvivesNarrowing(candidate))
+        return false;
+    path = candidate;
+    return true;
 }
 
 RWWString ChunkName(const RWWString& name, uint32_t index)
@@ -419,10 +451,13 @@ GLocaleInfo* GWin32OSFactory::CreateLocaleInfo()
 
 void GWin32OSFactory::GetTempDirectory(RWWString& path, GDriverObject* driver)
 {
+    // The candidates in order: the printer's setting, TMP, TEMP and the spool folder. One
+    // whose name the spool files cannot use gives way to the next.
     GetPrinterDataString(path, driver, L"TempDirectoryLocation", L"");
     if (!path.IsNull()) {
         path = FullFolderName(path);
-        return;
+        if (UsableFolderName(path))
+            return;
     }
     for (const wchar_t* variable : {L"TMP", L"TEMP"}) {
         const DWORD needed = GetEnvironmentVariableW(variable, nullptr, 0);
@@ -431,7 +466,8 @@ void GWin32OSFactory::GetTempDirectory(RWWString& path, GDriverObject* driver)
         std::vector<wchar_t> text(needed + 1, 0);
         if (GetEnvironmentVariableW(variable, text.data(), needed) > 0) {
             path = FullFolderName(RWWString(text.data()));
-            return;
+            if (UsableFolderName(path))
+                return;
         }
     }
     path = FullFolderName(RWWString(L"\\SystemRoot\\System32\\Spool\\Printers"));

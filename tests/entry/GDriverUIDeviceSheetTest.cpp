@@ -5,6 +5,7 @@
 
 #include "ChildProcess.h"
 #include "entry/driverui/GDriverUIDeviceSheet.h"
+#include "entry/sheet/GCPSOSUI.h"
 #include "entry/module/EntryPoints.h"
 #include "RecordingComPropSheet.h"
 #include "printer/GOSFactory.h"
@@ -18,6 +19,19 @@
 using namespace PrinterDataTest;
 
 namespace {
+
+// A host that delivers the result a page asks for to the sheet's callback, as the
+// platform's common property sheet does, and counts the callbacks it reached.
+PROPSHEETUI_INFO* reportedTo = nullptr;
+LONG_PTR CALLBACK ReportingSheet(HANDLE sheet, UINT function, LPARAM first, LPARAM second)
+{
+    if (function != CPSFUNC_SET_RESULT || !reportedTo)
+        return RecordingComPropSheet::Callback(sheet, function, first, second);
+    SETRESULT_INFO set = {sizeof set, 0, reinterpret_cast<HANDLE>(first), second};
+    reportedTo->Reason = PROPSHEETUI_REASON_SET_RESULT;
+    DrvDevicePropertySheets(reportedTo, reinterpret_cast<LPARAM>(&set));
+    return 1;
+}
 
 class DeviceSheet : public PrinterDataFixture {
 protected:
@@ -62,9 +76,69 @@ protected:
         ASSERT_NE(0, ui->SaveObject(L"PhySetting", stored.get()));
     }
 
+    // The context of the sheet INIT opened, on the object it acquired.
+    UIContextRecord* OpenContext()
+    {
+        auto* ui = dynamic_cast<GDriverUI*>(reinterpret_cast<GDriverUIOperations*>(info.UserData));
+        return ui ? ui->SheetContext() : nullptr;
+    }
+    // A page's PSN_APPLY as the pages hand it to the sheet glue.
+    void ApplyPages()
+    {
+        UIContextRecord* context = OpenContext();
+        ASSERT_NE(nullptr, context);
+        NMHDR apply = {nullptr, 0, UINT(PSN_APPLY)};
+        GCPSOSUI::DlgProcHook(nullptr, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply), context->guiData);
+    }
+    // Turns the duplex unit round in the settings the open sheet edits.
+    void EditDuplexUnit()
+    {
+        UIContextRecord* context = OpenContext();
+        ASSERT_NE(nullptr, context);
+        auto* duplex = GDriverObject::Feature<GValueAttribute>(context->settings, FeatureId::kDuplexUnit);
+        ASSERT_NE(nullptr, duplex);
+        duplex->SetValue(duplex->GetValue() ? 0 : 1);
+    }
+
     DEVICEPROPERTYHEADER header{};
     PROPSHEETUI_INFO info{};
 };
+
+// One OK, one commit: reported by the host at the apply, or made by the apply when the
+// result it asked for reached no one; the sheet's going commits nothing more.
+TEST_F(DeviceSheet, EachOkCommitsOnceWhetherTheHostReportsItOrNot)
+{
+    for (const bool reported : {true, false}) {
+        InjectingDriverUI::commits = 0;
+        if (reported)
+            info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(&ReportingSheet);
+        reportedTo = reported ? &info : nullptr;
+        ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT)) << reported;
+        ApplyPages();
+        EXPECT_EQ(1, InjectingDriverUI::commits) << reported;
+        EXPECT_EQ(1, Call(PROPSHEETUI_REASON_DESTROY));
+        EXPECT_EQ(1, InjectingDriverUI::commits) << reported;
+        reportedTo = nullptr;
+    }
+}
+
+// Without a reported result: Apply commits the edits before it; edits after it and then
+// Cancel leave the stores as the Apply wrote them.
+TEST_F(DeviceSheet, CancelAfterAnUnreportedApplyLeavesTheStoresAsTheApplyWroteThem)
+{
+    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
+    const std::vector<uint8_t> before = StoredBytes(L"365");
+    EditDuplexUnit();
+    ApplyPages();
+    const std::vector<uint8_t> applied = StoredBytes(L"365");
+    const std::vector<uint8_t> devMode = SpoolerDevMode(handle);
+    EXPECT_NE(before, applied) << "the apply committed the edit";
+    EditDuplexUnit();
+    EXPECT_EQ(1, Call(PROPSHEETUI_REASON_DESTROY));
+    EXPECT_EQ(applied, StoredBytes(L"365"));
+    EXPECT_EQ(devMode, SpoolerDevMode(handle));
+    EXPECT_EQ(1, InjectingDriverUI::commits);
+}
 
 TEST_F(DeviceSheet, InitMarksTheExportPendingAndRecordsTheDeviceSettings)
 {

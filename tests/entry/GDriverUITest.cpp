@@ -849,8 +849,9 @@ TEST_F(DriverUI, TheOwnHandleTestIsMadeForEachCaller)
         header.pdmOut = reinterpret_cast<DEVMODEW*>(output.data());
         header.fMode = DM_OUT_BUFFER;
         EXPECT_EQ(1, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header))) << call.caller;
-        if (call.asked >= 0)
+        if (call.asked >= 0) {
             EXPECT_EQ(call.asked, CallerUI::FullAccessAsked()) << call.caller;
+        }
         EXPECT_EQ(call.watermarkSwitch, GDriverUIBase::GetUserWatermarkSwitch()) << call.caller;
     }
     GDriverUIBase::SetUserWatermarkSwitch(0);

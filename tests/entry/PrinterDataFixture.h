@@ -59,6 +59,13 @@ public:
     }
     static inline Injection injection;
     static inline uint32_t lastTicket = 0;
+    static inline int commits = 0;  // the settings commits of every object the maker made
+
+    int CommitSettings(GObjectBase* tree, int mode) override
+    {
+        ++commits;
+        return GDriverUI::CommitSettings(tree, mode);
+    }
 
     GObjectBase* LoadStoredSettings() override
     {
@@ -312,6 +319,7 @@ protected:
         dataKey = std::make_unique<KeySnapshot>(DataKey());
         InjectingDriverUI::injection = Injection();
         InjectingDriverUI::lastTicket = 0;
+        InjectingDriverUI::commits = 0;
         GDriverUIPrinterEvents::SetInitializePauseForTesting(0);
         ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
         previous = GUIOSFactory::GetDriverUIMaker();

@@ -298,8 +298,9 @@ TEST_F(ManualDuplexTest, CommandsHeldAfterAPageFollowItInItsPass)
         producer->BeginPage();
         PageDrawJob::MarkPage(*producer, page);
         producer->FinishPage();
-        if (page <= 2)
+        if (page <= 2) {
             EXPECT_EQ(0, producer->Deliver(new GPassThroughCommand(bytes, page, page, 0)));
+        }
     }
     EXPECT_EQ(0, producer->Send(new GDocumentBreak(0)));
     EXPECT_EQ(0, producer->Send(producer->MakeDocumentEnd()));

@@ -487,3 +487,44 @@ TEST_F(ProducerTest, WithoutAnAbsoluteTemporaryFolderTheDocumentStartFails)
     }
     services_->temp = absolute;
 }
+
+namespace {
+
+// The spool folder under a temp folder of the test's, and every folder it is asked to make
+// counted.
+struct JobFolderServices : TestOSFactory {
+    void GetTempDirectory(RWWString& path, GDriverObject*) override { path = temp; }
+    int MakeFolder(const RWWString& path) override
+    {
+        ++asked;
+        return TestOSFactory::MakeFolder(path);
+    }
+    RWWString temp;
+    int asked = 0;
+};
+
+// Only a name that is taken moves on to the next job-folder name: any other failure (here
+// a temp folder that is not there) fails the job at its first name.
+TEST(JobSpoolFolder, OnlyATakenNameMovesOnToTheNextName)
+{
+    ScratchDirectory scratch("job-folders");
+    ASSERT_TRUE(scratch.Entered());
+    auto* services = new JobFolderServices;
+    services->temp = RWWString(scratch.Path().c_str());
+    const RWWString first = GPageSpoolFilter::JobSpoolFolder(nullptr);
+    ASSERT_FALSE(first.IsNull());
+    EXPECT_EQ(1, services->asked);
+    const RWWString second = GPageSpoolFilter::JobSpoolFolder(nullptr);
+    EXPECT_EQ(0, second.CompareTo(first + L".1")) << "the first name is taken";
+    EXPECT_EQ(3, services->asked);
+
+    services->temp = RWWString((scratch.Path() + "\\missing").c_str());
+    services->asked = 0;
+    EXPECT_TRUE(GPageSpoolFilter::JobSpoolFolder(nullptr).IsNull());
+    EXPECT_EQ(1, services->asked);
+    RemoveDirectoryW(second.Data());
+    RemoveDirectoryW(first.Data());
+    new TestOSFactory;
+}
+
+} // namespace

@@ -2,6 +2,7 @@
 
 #include "TestPrinter.h"
 #include "model/GLocaleInfo.h"
+#include "model/GTextConverter.h"
 #include "model/MPersistentCompositeOnDisk.h"
 #include "printer/GDriverObject.h"
 
@@ -337,6 +338,10 @@ TEST(Win32TempDirectory, AFolderRootedInADriveOrAShareIsMadeFullARelativeOneIsNo
         {L"C:Temp", L"C:Temp", false},
         {L"\\Temp", L"\\Temp", false},
         {L"\\\\.\\C:\\Temp", L"\\\\.\\C:\\Temp", false},
+        // Names that only start like the system root's or a verbatim share's.
+        {L"\\SystemRootX\\Temp", L"\\SystemRootX\\Temp", false},
+        {L"\\\\?\\UNCX\\server\\share\\Temp", L"\\\\?\\UNCX\\server\\share\\Temp", false},
+        {L"\\\\?\\UNCXserver\\share\\Temp", L"\\\\?\\UNCXserver\\share\\Temp", false},
     };
     for (const auto& row : rows) {
         ASSERT_EQ(1, services->SetPrinterDataString(&driver, L"TempDirectoryLocation", row.named));
@@ -346,6 +351,39 @@ TEST(Win32TempDirectory, AFolderRootedInADriveOrAShareIsMadeFullARelativeOneIsNo
         EXPECT_EQ(row.taken, MPersistentCompositeOnDisk::IsAbsoluteFolder(path)) << row.named;
     }
     EXPECT_EQ(1, services->DeletePrinterDriverDataValue(&driver, L"TempDirectoryLocation"));
+}
+
+// The spool files are opened by the folder's narrow name: a folder whose name the code
+// page cannot hold is taken by a short name it can, or gives way to the next candidate.
+TEST(Win32TempDirectory, ANameOutsideTheCodePageIsTakenByAShortNameOrGivesWay)
+{
+    ASSERT_TRUE(TestPrinter::Shared().Installed()) << TestPrinter::Shared().Failure();
+    Win32Services* services = new Win32Services;
+    GDriverObject driver(TestPrinter::Shared().Name().c_str());
+    auto survives = [](const RWWString& name) {
+        RWCString narrow;
+        ToNarrowString(name, narrow);
+        return narrow.Length() > 0 && RWWString(narrow, RWWString::multiByte) == name;
+    };
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring outside = std::wstring(temp) + L"qz-\x0416\x4E2D\x03A9";
+    ASSERT_FALSE(survives(RWWString(outside.c_str())));
+    ASSERT_TRUE(CreateDirectoryW(outside.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    wchar_t saved[1024];
+    const DWORD length = GetEnvironmentVariableW(L"TMP", saved, 1024);
+    SetEnvironmentVariableW(L"TMP", L"C:\\from-tmp");
+    ASSERT_EQ(1, services->SetPrinterDataString(&driver, L"TempDirectoryLocation", outside.c_str()));
+    RWWString path;
+    services->GetTempDirectory(path, &driver);
+    EXPECT_TRUE(survives(path)) << path.ToMultiByte().Data();
+    wchar_t full[MAX_PATH] = {};
+    const DWORD fullLength = GetLongPathNameW(path.Data(), full, MAX_PATH);
+    EXPECT_TRUE(path == L"C:\\from-tmp" || (fullLength > 0 && _wcsicmp(full, outside.c_str()) == 0))
+        << path.ToMultiByte().Data();
+    EXPECT_EQ(1, services->DeletePrinterDriverDataValue(&driver, L"TempDirectoryLocation"));
+    SetEnvironmentVariableW(L"TMP", length && length < 1024 ? saved : nullptr);
+    RemoveDirectoryW(outside.c_str());
 }
 
 } // namespace

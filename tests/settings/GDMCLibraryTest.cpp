@@ -74,6 +74,19 @@ TEST(DMCLibraryBinding, RegistersTheLibraryBesideTheModuleWithItsPathQuoted)
     EXPECT_EQ(services.moduleFolder + L"\\QZVRTA32.dll", std::wstring(library.GetPath().Data()));
 }
 
+// Without the module's folder the library's name would be a root's ("\\QZVRTA32.dll"):
+// nothing is registered or loaded.
+TEST(DMCLibraryBinding, AnEmptyModuleFolderRegistersAndLoadsNothing)
+{
+    SettingsTestServices& services = SettingsTestServices::Make();
+    services.moduleFolder = L"";
+    services.systemFolder = L"C:\\windows\\system32";
+    GDMCLibrary library;
+    EXPECT_TRUE(services.commands.empty());
+    EXPECT_EQ(0u, library.IsLoaded());
+    EXPECT_EQ(0u, library.IsBound());
+}
+
 // The registration program is taken from the system folder only: one of that name in the
 // current folder never starts (by a bare name it would), and without a system folder
 // nothing starts at all.

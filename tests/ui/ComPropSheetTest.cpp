@@ -1,7 +1,7 @@
 // A sheet shown by the platform's common property sheet (Wine's compstui): the test's
 // top-level callback builds the UI context from the acquired driver UI object at INIT
 // and lets the glue add the pages with the sheet's own handle and callback. Wine sends
-// no SET_RESULT; the pages report their apply through the hook.
+// no SET_RESULT; the pages report their apply through the hook, and OK's commit runs there.
 #include "SheetFixture.h"
 
 #include "entry/module/DriverPlatform.h"
@@ -61,6 +61,8 @@ TEST_F(CommonSheet, ThePlugInsPageAndOursAreCreatedAndApplied)
     Env("QZUIPLUG_PAGES", "1");
     Env("QZUIPLUG_PRESSOK", "2");
     GCPSOSUI glue;
+    int commits = 0;
+    glue.SetUnreportedApply([&commits] { ++commits; });
     SheetRun state = {record, &glue, 0, {}, 0};
     run = &state;
     DWORD result = 0;
@@ -71,6 +73,7 @@ TEST_F(CommonSheet, ThePlugInsPageAndOursAreCreatedAndApplied)
     EXPECT_EQ(1u, state.created[0]) << "the stand-in's page";
     EXPECT_EQ(1u, state.created[1]) << "our first page";
     EXPECT_EQ(1, state.applied);
+    EXPECT_EQ(1, commits) << "the result asked for at OK reached no one: OK's commit ran once";
     FreeLibrary(compstui);
 }
 

@@ -3,6 +3,8 @@
 #include "SheetFixture.h"
 #include "../settings/PackedSettingsBytes.h"
 #include "entry/driverui/GDriverUIDocumentSheet.h"
+#include "model/ForEachMember.h"
+#include "model/GFeatureIds.h"
 #include "model/GStreamHolder.h"
 #include "settings/devmode/GDriverDevMode.h"
 
@@ -321,6 +323,40 @@ TEST_F(DocumentSheet, ADocumentsPlugInListLoadsNothing)
     GObjectBase* plugIns = GDriverObject::Feature<GAttributeComposite>(AddedData()->settings, 63);
     ASSERT_NE(nullptr, plugIns);
     EXPECT_EQ(2u, plugIns->Entries()) << "the module's pages and the extensions' pages";
+}
+
+// The members of the id at any depth, whatever their class.
+size_t CountWithId(GObjectBase* holder, long id)
+{
+    size_t count = 0;
+    ForEachMember(holder, [&](GObjectBase* member) { count += (member->GetId() == id) + CountWithId(member, id); });
+    return count;
+}
+
+// Every member with the plug-in list's id goes from a document's settings: a leaf ahead
+// of the lists must not hide them, and a list nested deeper goes too.
+TEST_F(DocumentSheet, NoMemberWithThePlugInListsIdReachesTheSheetFromADocument)
+{
+    SetEnvironmentVariableW(L"QZ_MARKER_LOADED", nullptr);
+    ASSERT_TRUE(ui->MergeDevModeIntoSettings(nullptr));
+    GAttributeComposite tree(360);
+    tree.Add(new GValueAttribute(1, 63));
+    auto* job = new GAttributeComposite(FeatureId::kJobSettings);
+    for (GObjectBase* holder : {static_cast<GObjectBase*>(job), static_cast<GObjectBase*>(&tree)}) {
+        auto* list = new GAttributeComposite(63);
+        list->Add(new GStringAttribute("qzmarker.dll", 0));
+        holder->Add(list);
+    }
+    tree.Add(job);
+    std::vector<uint8_t> devMode = NativeDevMode(*ui, tree);
+    header.pdmIn = reinterpret_cast<DEVMODEW*>(devMode.data());
+    ASSERT_EQ(1, Init(DM_MODIFY));
+    EXPECT_EQ(0u, GetEnvironmentVariableW(L"QZ_MARKER_LOADED", nullptr, 0)) << "the marker was loaded";
+    ASSERT_NE(nullptr, AddedData());
+    EXPECT_EQ(1u, CountWithId(AddedData()->settings, 63)) << "the printer's list alone";
+    GObjectBase* plugIns = GDriverObject::Feature<GAttributeComposite>(AddedData()->settings, 63);
+    ASSERT_NE(nullptr, plugIns);
+    EXPECT_EQ(2u, plugIns->Entries());
 }
 
 TEST_F(DocumentSheet, DestroyFreesTheSheetOnceAndOtherReasonsAnswerZero)

@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include <memory>
+
 namespace {
 
 constexpr UINT kAddPage = 1;        // CPSFUNC_ADD_PROPSHEETPAGEW
@@ -271,6 +273,34 @@ TEST_F(SheetGlue, ApplyReportsResultOneForThePageAndKillActiveStoresItsTitle)
     NMHDR leave = {page.window, 0, UINT(PSN_KILLACTIVE)};
     GCPSOSUI::DlgProcHook(page.window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&leave), data);
     EXPECT_EQ("Plug-in", String(1118));
+    glue.FreePage(record);
+}
+
+// The sheet sends the apply to each page it made, in order: the result is asked for once,
+// at the last page made, and when it reached no one OK's commit runs there, once.
+TEST_F(SheetGlue, ARoundOfAppliesAsksForTheResultOnceAndCommitsWhenItReachedNoOne)
+{
+    SetPlugIns({"qzuiplug.dll"});
+    Env("QZUIPLUG_PAGES", "3");
+    GCPSOSUI glue;
+    int commits = 0;
+    glue.SetUnreportedApply([&commits] { ++commits; });
+    ASSERT_EQ(-3, glue.AddPage(record, 0));
+    GUIData* data = record->guiData;
+    std::vector<std::unique_ptr<PageWindow>> pages;
+    for (uint16_t i = 0; i < 2; ++i) {  // the third page was never shown
+        pages.push_back(std::make_unique<PageWindow>(&data->pages[i]));
+        LinkOf(data->pages[i])->hwnd = pages.back()->window;
+    }
+    Sheet().Reset();
+    for (const auto& page : pages) {
+        NMHDR apply = {page->window, 0, UINT(PSN_APPLY)};
+        GCPSOSUI::DlgProcHook(page->window, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply), data);
+    }
+    const auto results = Sheet().Of(kSetResult);
+    ASSERT_EQ(1u, results.size());
+    EXPECT_EQ(0x1001, results[0].first) << "the last page made";
+    EXPECT_EQ(1, commits) << "the recording sheet reached no one";
     glue.FreePage(record);
 }
 

@@ -500,15 +500,20 @@ TEST_F(DocumentSheetWork, CustomSizesScaleTwoSidedAndRadioGroupsReachTheSettings
         EXPECT_EQ(1, driver.sheets);
         ASSERT_TRUE(seen.found) << "page " << row.page << " item " << row.item;
         EXPECT_EQ(row.work == kCustomSize ? 1 : 0, driver.dialogs);
-        for (int i = 0; i < 3; ++i)
-            if (row.shown[i])
+        for (int i = 0; i < 3; ++i) {
+            if (row.shown[i]) {
                 EXPECT_EQ(std::wstring(row.shown[i]), seen.shown[i]) << i;
-        if (row.feature)
+            }
+        }
+        if (row.feature) {
             EXPECT_EQ(row.held, seen.held);
-        if (row.work == kNumberField)
+        }
+        if (row.work == kNumberField) {
             EXPECT_TRUE(seen.fits) << "the field takes its largest value whole";
-        if (row.work == kTwoSided)
+        }
+        if (row.work == kTwoSided) {
             EXPECT_EQ((row.option & 1) != 0, seen.offered);
+        }
         if (row.work == kOpenOnly) {
             EXPECT_FALSE(seen.apply) << "pages that only initialised change nothing";
             EXPECT_FALSE(seen.help) << "no help file: no Help";
@@ -520,8 +525,9 @@ TEST_F(DocumentSheetWork, CustomSizesScaleTwoSidedAndRadioGroupsReachTheSettings
             EXPECT_EQ(row.paper[1], out->dmPaperWidth);
             EXPECT_EQ(row.paper[2], out->dmPaperLength);
         }
-        if (row.duplex)
+        if (row.duplex) {
             EXPECT_EQ(row.duplex, out->dmDuplex);
+        }
     }
 }
 

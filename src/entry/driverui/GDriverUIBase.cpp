@@ -233,17 +233,14 @@ void PutNode(GObjectBase* holder, GObjectBase* node)
 }
 
 // The plug-in list is the printer's own: settings that came with a document (a DEVMODE's
-// private part) never choose which modules a sheet loads. Every list the readers of the
-// tree could find goes, and a copy of the configuration's takes its place; without one
-// the tree holds none.
+// private part) never choose which modules a sheet loads. Every member of the list's id
+// goes, at any depth and of any class (one of another class ahead of a list must not hide
+// the list), and a copy of the configuration's takes its place; without one the tree
+// holds none.
 void TakePrinterPlugIns(GObjectBase* tree, GObjectBase* configuration)
 {
-    while (GAttributeComposite* list = Member<GAttributeComposite>(tree, kUIPlugInNames)) {
-        GObjectBase* removed = tree->Remove(list);
-        if (!removed)
-            break;
+    while (GObjectBase* removed = tree->RemoveById(kUIPlugInNames))
         delete removed;
-    }
     GObjectBase* group = Member<GAttributeComposite>(configuration, kPrinterSettingsGroup);
     GObjectBase* own = Member<GAttributeComposite>(group, kUIPlugInNames);
     if (GObjectBase* copy = own ? own->DeepCopy() : nullptr)

@@ -2,8 +2,9 @@
 // the common property sheet. Opening it records the device settings as they were
 // ("PhySetting") and marks a factory export pending; OK commits the device settings,
 // exports the factory configuration when the sheet runs in the shell, and stamps the
-// update as the user's when the physical settings changed. A host that reports no result
-// (Wine's) gets the same commit when the sheet goes, once a page was applied.
+// update as the user's when the physical settings changed. With a host that reports no
+// result (Wine's) the pages' apply commits, when the result it asked for reached no one;
+// nothing commits when the sheet goes, so edits cancelled after an apply stay uncommitted.
 #include "entry/driverui/GDriverUIDeviceSheet.h"
 
 #include "entry/driverui/GDriverUI.h"
@@ -31,8 +32,6 @@ const uint32_t kDevicePages = 4;
 const uint32_t kSheetReadOnly = 1;
 const uint32_t kSheetWritable = 2;
 const WORD kHeaderNoPermission = 1;
-// The context record's mark once a page took PSN_APPLY (OK).
-const uint16_t kPagesApplied = 1;
 
 std::atomic<GDriverUIDeviceSheet::SheetRunner> g_sheetRunner{nullptr};
 
@@ -56,7 +55,6 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {
         ui_.MergeDevModeIntoSettings(nullptr);
-        resultReported_ = false;
         // One sheet per object: a sheet still open on it is closed first.
         info->Result = 0;
         UIContextRecord* const context = ui_.OpenSheet();
@@ -67,6 +65,7 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         context->pageSet = kDevicePages;
         context->modeFlags =
             (header.Flags & kHeaderNoPermission) ? kSheetReadOnly : context->modeFlags | kSheetWritable;
+        ui_.SheetGlue()->SetUnreportedApply([this] { CommitOk(); });
         ui_.SheetGlue()->AddPage(context, 0);
         if (services)
             services->SetPrinterDataDword(driver, L"ExportConfig", 1);
@@ -85,18 +84,13 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         infoHeader->IconID = kPrinterIcon;
         return 1;
     }
-    case PROPSHEETUI_REASON_DESTROY: {
-        const UIContextRecord* context = ui_.SheetContext();
-        if (context && context->applied == kPagesApplied && !resultReported_)
-            CommitOk();
+    case PROPSHEETUI_REASON_DESTROY:
         ui_.ReleaseSheet();
         return 1;
-    }
     case PROPSHEETUI_REASON_SET_RESULT: {
         auto* set = reinterpret_cast<PSETRESULT_INFO>(parameter);
         if (!set)
             return 1;
-        resultReported_ = true;
         if (set->Result == CPSUI_OK)
             CommitOk();
         info->Result = set->Result;

@@ -29,7 +29,4 @@ private:
     void CommitOk();
 
     GDriverUI& ui_;
-    // Whether the sheet host reported the sheet's result; a host that never does (Wine's)
-    // still applied the pages on OK, and the sheet commits when it goes.
-    bool resultReported_ = false;
 };

@@ -201,6 +201,9 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
         context->pfnComPropSheet = reinterpret_cast<void*>(info->pfnComPropSheet);
         context->pageSet = 3;
         context->modeFlags = DocumentModeFlags(header.fMode, major, readOnly, treeLoaded, ui_.HostIsExplorer());
+        // The header is the caller's and outlives the sheet.
+        const DOCUMENTPROPERTYHEADER* const caller = &header;
+        ui_.SheetGlue()->SetUnreportedApply([this, caller] { CommitOk(*caller); });
         // The glue answers the pages it added negated: any but zero is a sheet.
         return AddDocumentPages(*ui_.SheetGlue(), context) != 0 ? 1 : 0;
     }
@@ -223,22 +226,28 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
         return 1;
     case PROPSHEETUI_REASON_SET_RESULT: {
         auto* set = reinterpret_cast<PSETRESULT_INFO>(parameter);
-        UIContextRecord* const context = ui_.SheetContext();
-        if (!set || set->Result != CPSUI_OK || !context)
-            return 1;
-        if (!ui_.CommitSettings(context->settings, (context->modeFlags & 3) == 0 ? 1 : 0))
-            return 1;
-        WriteSheetOutput(header);
-        const GValueAttribute* exportSwitch =
-            GDriverObject::Feature<GValueAttribute>(context->settings, FeatureId::kDeviceModelConfig);
-        const uint32_t exportPrinting = services ? services->GetPrinterDataDword(driver, L"ExportPrinting", 0) : 0;
-        if (exportSwitch && exportSwitch->GetValue() == 1 && exportPrinting != 0 && ui_.HostIsExplorer())
-            WriteConfigurationUpdate();
+        if (set && set->Result == CPSUI_OK)
+            CommitOk(header);
         return 1;
     }
     default:
         return 0;
     }
+}
+
+void GDriverUIDocumentSheet::CommitOk(const DOCUMENTPROPERTYHEADER& header)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
+    UIContextRecord* const context = ui_.SheetContext();
+    if (!context || !ui_.CommitSettings(context->settings, (context->modeFlags & 3) == 0 ? 1 : 0))
+        return;
+    WriteSheetOutput(header);
+    const GValueAttribute* exportSwitch =
+        GDriverObject::Feature<GValueAttribute>(context->settings, FeatureId::kDeviceModelConfig);
+    const uint32_t exportPrinting = services ? services->GetPrinterDataDword(driver, L"ExportPrinting", 0) : 0;
+    if (exportSwitch && exportSwitch->GetValue() == 1 && exportPrinting != 0 && ui_.HostIsExplorer())
+        WriteConfigurationUpdate();
 }
 
 LONG GDriverUIDocumentSheet::RunDocumentSheet(HWND window, DOCUMENTPROPERTYHEADER& header)

@@ -49,5 +49,10 @@ public:
     static constexpr const char* kOwnPlugInName = "qzui32.dll";
 
 private:
+    // OK's work, whether the host reported it or the pages' apply found no one to report
+    // it to: commits the sheet's settings, writes the caller's output and the
+    // configuration update when due.
+    void CommitOk(const DOCUMENTPROPERTYHEADER& header);
+
     GDriverUI& ui_;
 };

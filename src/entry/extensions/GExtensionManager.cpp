@@ -55,11 +55,15 @@ bool IsPlainModuleName(const RWWString& name)
     return true;
 }
 
+// The module of the name in the module's folder; empty without that folder, where the
+// name would be a root's.
 RWWString ModulePath(const RWWString& name)
 {
     RWWString path;
     if (GOSFactory* services = GOSFactory::Instance())
         services->GetModuleDirectory(path);
+    if (path.Length() == 0)
+        return RWWString();
     path += L"\\";
     path += name;
     return path;
@@ -178,9 +182,10 @@ struct GExtensionManager::Registration {
 // export, which would read as success.
 uint16_t GExtensionManager::Describe(const RWWString& name, Registration& r)
 {
-    if (!IsPlainModuleName(name))
+    const RWWString path = IsPlainModuleName(name) ? ModulePath(name) : RWWString();
+    if (path.Length() == 0)
         return kExtensionUnavailable;
-    r.module.reset(new GDynamicLibrary(ModulePath(name)));
+    r.module.reset(new GDynamicLibrary(path));
     if (!r.module->Load() || !r.module->HasExport(kExtensionEntryPoint))
         return kExtensionUnavailable;
     const int32_t tableAddress = int32_t(reinterpret_cast<intptr_t>(&r.table));
@@ -502,6 +507,9 @@ void GExtensionManager::LoadModules()
     RWWString folder;
     if (GOSFactory* services = GOSFactory::Instance())
         services->GetModuleDirectory(folder);
+    // Without the module's folder the names would be a root's: nothing is loaded.
+    if (folder.Length() == 0)
+        return;
     for (int slot = 0; slot < kSlots; ++slot) {
         const ExtensionDescriptor* d = descriptors_[slot];
         if (!d || !(d->flags & kExtensionHasRenderModule) || !ExtensionTree::IsPlainModuleName(d->renderModule))

@@ -74,6 +74,9 @@ void GUIExtensionHost::LoadModule(int slot)
     RWWString path;
     if (GOSFactory* services = GOSFactory::Instance())
         services->GetModuleDirectory(path);
+    // Without the module's folder the name would be a root's: nothing is loaded.
+    if (path.Length() == 0)
+        return;
     path += L"\\";
     path += RWWString(d->uiModule, RWWString::multiByte);
     modules_[slot] = LoadLibraryExW(path.Data(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);

@@ -12,7 +12,9 @@
 #include <cstring>
 #include <cwchar>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -70,11 +72,49 @@ bool IsFilled(const QZPageEntry& entry) { return entry.pszTemplate != nullptr ||
 
 PageLink* NewLink(GUIData* data) { return new PageLink{sizeof(PageLink), nullptr, nullptr, data, 0, 0, nullptr}; }
 
+// The glue object that made each record the pages carry: the pages' hook reaches its
+// owner through it. Sheets may run on several threads of one process.
+std::mutex* const g_ownersLock = new std::mutex;
+std::vector<std::pair<const GUIData*, GCPSOSUI*>>& Owners()
+{
+    static auto* owners = new std::vector<std::pair<const GUIData*, GCPSOSUI*>>;
+    return *owners;
+}
+
+void Forget(const GUIData* data, const GCPSOSUI* glue)
+{
+    std::lock_guard<std::mutex> hold(*g_ownersLock);
+    auto& owners = Owners();
+    for (size_t i = owners.size(); i-- > 0;)
+        if (owners[i].first == data || owners[i].second == glue)
+            owners.erase(owners.begin() + long(i));
+}
+
+// Whether a page after the link's in the record was made: the sheet sends the apply to
+// the pages it made in their order, so only the last of them ends a round of applies.
+bool LaterPageMade(const GUIData* data, const PageLink* link)
+{
+    if (!data->pages || !link)
+        return false;
+    bool after = false;
+    for (uint16_t i = 0; i < data->pageCount; ++i) {
+        const auto* other = reinterpret_cast<const PageLink*>(data->pages[i].lParam);
+        if (after && other && other->hwnd)
+            return true;
+        after = after || other == link;
+    }
+    return false;
+}
+
 }  // namespace
 
 GCPSOSUI::GCPSOSUI() { titleSuffixAdded = false; }
 
-GCPSOSUI::~GCPSOSUI() { ClearExtensions(); }
+GCPSOSUI::~GCPSOSUI()
+{
+    Forget(nullptr, this);
+    ClearExtensions();
+}
 
 bool GCPSOSUI::TitleSuffixAdded() { return titleSuffixAdded; }
 
@@ -119,6 +159,10 @@ int16_t GCPSOSUI::AddPage(UIContextRecord* request, uint16_t mode)
         data->portName = CopyName(request->driverUI->GetThirdName().Data());
     }
     request->guiData = data;
+    {
+        std::lock_guard<std::mutex> hold(*g_ownersLock);
+        Owners().emplace_back(data, this);
+    }
     const int16_t n = mode == kModalMode ? CollectModalPage(data, mode) : CollectPages(data);
     if (n <= 0)
         return n;
@@ -165,6 +209,7 @@ int16_t GCPSOSUI::FreePage(UIContextRecord* request)
 {
     if (!request)
         return 0;
+    Forget(request->guiData, nullptr);
     ReleasePages(request->guiData);
     FreeGUIData(request->guiData);
     request->guiData = nullptr;
@@ -319,6 +364,30 @@ UINT WINAPI GCPSOSUI::PropPageCallback(HWND, UINT message, QZPageEntry* page)
     }
 }
 
+void GCPSOSUI::OnApply(const PageLink* link, GUIData* data)
+{
+    UIContextRecord* const request = data->request;
+    request->applied = 1;
+    if (LaterPageMade(data, link))
+        return;
+    // The host delivers the result to the sheet's callbacks and counts those it reached.
+    LONG_PTR reached = 0;
+    if (auto sheet = reinterpret_cast<ComPropSheetFn>(request->pfnComPropSheet))
+        reached = sheet(request->hComPropSheet, CPSFUNC_SET_RESULT,
+                        reinterpret_cast<LPARAM>(link ? link->handle : nullptr), CPSUI_OK);
+    if (reached > 0)
+        return;
+    std::function<void()> commit;
+    {
+        std::lock_guard<std::mutex> hold(*g_ownersLock);
+        for (const auto& owner : Owners())
+            if (owner.first == data)
+                commit = owner.second->unreportedApply_;
+    }
+    if (commit)
+        commit();
+}
+
 uint16_t WINAPI GCPSOSUI::DlgProcHook(HWND window, UINT message, WPARAM, LPARAM lParam, GUIData* data)
 {
     // Messages before WM_INITDIALOG (WM_SETFONT) come before the page procedure stored
@@ -328,10 +397,7 @@ uint16_t WINAPI GCPSOSUI::DlgProcHook(HWND window, UINT message, WPARAM, LPARAM 
     if (message == WM_NOTIFY && lParam && data) {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->code == UINT(PSN_APPLY) && data->request) {
-            data->request->applied = 1;
-            if (auto sheet = reinterpret_cast<ComPropSheetFn>(data->request->pfnComPropSheet))
-                sheet(data->request->hComPropSheet, CPSFUNC_SET_RESULT,
-                      reinterpret_cast<LPARAM>(link ? link->handle : nullptr), 1);
+            OnApply(link, data);
         } else if (header->code == UINT(PSN_KILLACTIVE) && page && page->pszTitle && !IS_INTRESOURCE(page->pszTitle)) {
             StoreLastTitle(data->settings, page->pszTitle);
         }

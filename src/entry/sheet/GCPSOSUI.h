@@ -6,6 +6,8 @@
 #include "entry/sheet/GUIData.h"
 #include "entry/sheet/GUIPlugIn.h"
 
+#include <functional>
+
 class GCPSOSUI {
 public:
     // The mode of AddPage that shows the manual duplex instructions instead of pages.
@@ -31,6 +33,11 @@ public:
 
     uint32_t PlugInCount() const { return count_; }
 
+    // What OK does when the sheet's host delivers no result: run at the apply that asked
+    // for the result, when that request reached no one. The sheet commits there, never
+    // when it goes, so that edits cancelled after an apply stay uncommitted.
+    void SetUnreportedApply(std::function<void()> commit) { unreportedApply_ = std::move(commit); }
+
     static UINT WINAPI PropPageCallback(HWND window, UINT message, QZPageEntry* page);
     static uint16_t WINAPI DlgProcHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, GUIData* data);
 
@@ -41,6 +48,10 @@ public:
     static bool TitleSuffixAdded();
 
 private:
+    // The pages' apply: asks the host for the result once per round of applies.
+    static void OnApply(const PageLink* link, GUIData* data);
+
     uint32_t count_ = 0;
+    std::function<void()> unreportedApply_;
     GUIPlugIn** plugIns_ = nullptr;
 };

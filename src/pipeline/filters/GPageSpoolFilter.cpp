@@ -160,6 +160,8 @@ RWWString GPageSpoolFilter::SpoolFolder(GDriverObject* driver)
 
 // A folder that is there already may be anyone's, open to anyone or leading elsewhere:
 // the job's files go only into a folder the job made itself, under the first free name.
+// Only a name that is taken moves on to the next: any other failure (a share that does
+// not answer, no right to write) would fail for every name alike.
 RWWString GPageSpoolFilter::JobSpoolFolder(GCommandProducer* producer)
 {
     if (producer && !producer->GetSpoolFolder().IsNull())
@@ -172,11 +174,14 @@ RWWString GPageSpoolFilter::JobSpoolFolder(GCommandProducer* producer)
         RWWString folder(first);
         if (attempt > 0)
             folder.Append(L'.').Append(Hex(attempt));
-        if (services->MakeFolder(folder)) {
+        const int made = services->MakeFolder(folder);
+        if (made == GOSFactory::kFolderMade) {
             if (producer)
                 producer->SetSpoolFolder(folder);
             return folder;
         }
+        if (made != GOSFactory::kFolderExists)
+            break;
     }
     return RWWString();
 }

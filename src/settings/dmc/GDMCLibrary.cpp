@@ -123,6 +123,10 @@ void GDMCLibrary::Load()
     RWWString path;
     if (services)
         services->GetModuleDirectory(path);
+    // Without the module's folder the name would be a root's ("\\name"): nothing is
+    // registered or loaded then.
+    if (path.Length() == 0)
+        return;
     path.Append(L'\\');
     path.Append(kLibraryName);
 

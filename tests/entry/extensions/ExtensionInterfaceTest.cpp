@@ -856,6 +856,38 @@ TEST_F(ExtensionTest, StoredModuleNamesOutsideTheDriverFolderAreNotLoaded)
     EXPECT_EQ("", standIn.Log());
 }
 
+// Without the module's folder a module's name would be one at the root of the current
+// drive: nothing is registered or loaded, even with the stand-in there.
+TEST_F(ExtensionTest, AnEmptyModuleFolderRegistersAndLoadsNothing)
+{
+    struct NoModuleFolder : GUIOSFactory {
+        void GetModuleDirectory(RWWString& path) override { path = RWWString(); }
+    };
+    wchar_t current[MAX_PATH] = {};
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
+    ASSERT_TRUE(CopyFileW((ExtensionStandIn::ProgramFolder() + L"\\qzext.dll").c_str(), L"C:\\qzext.dll", FALSE));
+    new NoModuleFolder;
+    standIn.SetPages(1);
+    GAttributeComposite* root = Root({Entry("qzext", 0, 0x4 | 0x8)}, {});
+    ExtensionDriver driver(root);
+    GUIExtensionHost host;
+    GUIData sheet = Sheet(root, &driver);
+    EXPECT_EQ(0, host.AddPages(&sheet, 0));
+    EXPECT_FALSE(host.IsModuleLoaded(0));
+    GDocumentStart start(L"doc", L"FILE:", nullptr, 0);
+    driver.Manager().LoadForDocument(start);
+    EXPECT_FALSE(driver.Manager().IsModuleLoaded(0));
+    GDocumentEnd end(2);
+    driver.Manager().EndDocument(end);
+    EXPECT_NE(0, driver.Manager().Register(RWWString(L"qzext.dll")));
+    host.ReleaseAll(&sheet);
+    new GUIOSFactory;
+    SetCurrentDirectoryW(current);
+    DeleteFileW(L"C:\\qzext.dll");
+    EXPECT_EQ("", standIn.Log());
+}
+
 TEST_F(ExtensionTest, ReleaseAllWithoutReleaseAnswersOne)
 {
     standIn.SetPages(1);
