@@ -762,14 +762,21 @@ TEST_F(DriverUIObject, ARefusedPrinterRecordStoresNothingAndOnePackedAtTheEndIsR
         std::vector<uint8_t> job = ModuleDevMode();
         DEVQUERYPRINT_INFO query = {sizeof query, 1, handle, reinterpret_cast<DEVMODEW*>(job.data()), nullptr, 0, 0};
         EXPECT_TRUE(DevQueryPrintEx(&query)) << what;
-        DOCUMENTPROPERTYHEADER header = {sizeof header, 0, handle, &name[0], nullptr, nullptr, 0, DM_PROMPT};
-        PROPSHEETUI_INFO sheet = {};
-        sheet.cbSize = sizeof sheet;
-        sheet.lParamInit = reinterpret_cast<LPARAM>(&header);
-        sheet.Reason = PROPSHEETUI_REASON_INIT;
-        EXPECT_GE(0, DrvDocumentPropertySheets(&sheet, 0)) << what;
-        sheet.Reason = PROPSHEETUI_REASON_DESTROY;
-        DrvDocumentPropertySheets(&sheet, 0);
+        DOCUMENTPROPERTYHEADER document = {sizeof document, 0, handle, &name[0], nullptr, nullptr, 0, DM_PROMPT};
+        DEVICEPROPERTYHEADER device = {sizeof device, 0, handle, &name[0]};
+        const struct {
+            LONG(WINAPI* open)(PPROPSHEETUI_INFO, LPARAM);
+            const void* header;
+        } sheets[] = {{DrvDocumentPropertySheets, &document}, {DrvDevicePropertySheets, &device}};
+        for (const auto& row : sheets) {
+            PROPSHEETUI_INFO sheet = {};
+            sheet.cbSize = sizeof sheet;
+            sheet.lParamInit = reinterpret_cast<LPARAM>(row.header);
+            sheet.Reason = PROPSHEETUI_REASON_INIT;
+            EXPECT_GE(0, row.open(&sheet, 0)) << what;
+            sheet.Reason = PROPSHEETUI_REASON_DESTROY;
+            row.open(&sheet, 0);
+        }
         EXPECT_EQ(before, AllData()) << what;
         EXPECT_EQ(defaults, SpoolerDevMode(handle)) << what;
     }

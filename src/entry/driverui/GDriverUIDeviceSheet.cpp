@@ -15,6 +15,7 @@
 #include "model/GRangeAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GOSFactory.h"
+#include "settings/devmode/GDriverDevMode.h"
 #include "settings/dmc/GDriverDMCConfig.h"
 
 #include <atomic>
@@ -55,6 +56,10 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {
         ui_.MergeDevModeIntoSettings(nullptr);
+        // Without the printer's record the sheet would show the driver's defaults as the
+        // printer's and its OK could store nothing: it does not open.
+        if (ui_.GetDevModeObject() && ui_.GetDevModeObject()->PrinterRecordUnread())
+            return 0;
         // One sheet per object: a sheet still open on it is closed first.
         info->Result = 0;
         UIContextRecord* const context = ui_.OpenSheet();
