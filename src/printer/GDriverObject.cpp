@@ -138,6 +138,19 @@ GObjectBase* GDriverObject::GetSettings()
     return settings_;
 }
 
+bool GDriverObject::CustomSizeLimit(uint16_t mediaId, int32_t xResolution, int32_t yResolution, int32_t size[2])
+{
+    const int32_t kTenthsPerInch = 254;
+    GMediaPool* pool = xResolution > 0 && yResolution > 0 ? GetMediaAttribute() : nullptr;
+    GMedia* media = pool ? pool->FindMedia(mediaId, 0, uint16_t(xResolution), uint16_t(yResolution)) : nullptr;
+    if (!media)
+        return false;
+    const auto tenths = [&](uint16_t dots, int32_t dpi) { return (int32_t(dots) * kTenthsPerInch + dpi / 2) / dpi; };
+    size[0] = tenths(media->GetPaperSize().x, xResolution);
+    size[1] = tenths(media->GetPaperSize().y, yResolution);
+    return true;
+}
+
 GObjectBase* GDriverObject::GetInstalledState()
 {
     if (installed_)

@@ -278,6 +278,13 @@ public:
     int ForEachInstalledBin(GEntryCallback callback, void* context, GObjectBase* settings);
     // 1 when the custom size of that id lies within the pool's custom-size limits.
     int IsCustomSizeInRange(uint16_t paperId, GObjectBase* settings);
+    // One limit of the custom size (the pool's media 17385, the smallest, or 17384, the
+    // largest) at the resolution, as the sheet stands in the printer (orientation 0):
+    // the paper's own width and length whichever way the page is turned, in tenths of a
+    // millimetre rounded to the nearest. The bounds of the document sheet, the DEVMODE's
+    // custom size and the extents an application asks for all come from here. False
+    // without a pool, a positive resolution or the media.
+    bool CustomSizeLimit(uint16_t mediaId, int32_t xResolution, int32_t yResolution, int32_t size[2]);
 
     // The device settings (365) as the printer holds them: the installed options and the
     // form-to-tray table that every answer about bins, papers and two-sided printing

@@ -603,11 +603,10 @@ TEST(DriverUIAnswers, OrientationAndExtentRules)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(answers[i], GDriverUICapabilities::OrientationAnswer(&rotations[i])) << rotations[i];
     EXPECT_EQ(0u, GDriverUICapabilities::OrientationAnswer(nullptr));
-    // 8.5 x 14 in at 600 dpi: 2159 x 3556 tenths of a millimetre.
-    EXPECT_EQ(DWORD(2159 | 3556 << 16), GDriverUICapabilities::PackExtent(5100, 8400, 600, 600));
-    EXPECT_EQ(0u, GDriverUICapabilities::PackExtent(65535, 100, 254, 254)) << "65535 or more gives 0 x 0";
-    EXPECT_EQ(DWORD(65534 | 100 << 16), GDriverUICapabilities::PackExtent(65534, 100, 254, 254));
-    EXPECT_EQ(DWORD(GDI_ERROR), GDriverUICapabilities::PackExtent(100, 100, 0, 600)) << "no units: no extent";
+    EXPECT_EQ(DWORD(2159 | 3556 << 16), GDriverUICapabilities::PackExtent(2159, 3556));
+    EXPECT_EQ(0u, GDriverUICapabilities::PackExtent(65535, 100)) << "65535 or more gives 0 x 0";
+    EXPECT_EQ(0u, GDriverUICapabilities::PackExtent(100, 65535)) << "65535 or more gives 0 x 0";
+    EXPECT_EQ(DWORD(65534 | 100 << 16), GDriverUICapabilities::PackExtent(65534, 100));
 }
 
 } // namespace

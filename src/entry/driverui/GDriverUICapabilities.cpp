@@ -129,24 +129,20 @@ DWORD GDriverUICapabilities::OrientationAnswer(const uint16_t* value)
     return *value == 270 || *value == 180 ? 270 : 90;
 }
 
-DWORD GDriverUICapabilities::PackExtent(uint16_t width, uint16_t length, uint16_t xUnits, uint16_t yUnits)
+DWORD GDriverUICapabilities::PackExtent(int32_t width, int32_t length)
 {
-    if (!xUnits || !yUnits)
-        return GDI_ERROR;
-    const int x = MulDiv(width, 254, xUnits), y = MulDiv(length, 254, yUnits);
-    if (x < 0 || y < 0 || x >= 65535 || y >= 65535)
+    if (width < 0 || length < 0 || width >= 65535 || length >= 65535)
         return 0;
-    return DWORD(uint16_t(x)) | DWORD(uint16_t(y)) << 16;
+    return DWORD(uint16_t(width)) | DWORD(uint16_t(length)) << 16;
 }
 
 DWORD GDriverUICapabilities::Extent(uint16_t mediaId)
 {
-    GMediaPool* pool = ui_.GetMediaAttribute();
     GDriverDevMode* devMode = ui_.GetDevModeObject();
-    GMedia* media = pool ? pool->FindMedia(mediaId, 0, devMode->GetXResolution(), devMode->GetYResolution()) : nullptr;
-    if (!media)
+    int32_t size[2] = {};
+    if (!ui_.CustomSizeLimit(mediaId, devMode->GetXResolution(), devMode->GetYResolution(), size))
         return GDI_ERROR;
-    return PackExtent(media->GetPaperSize().x, media->GetPaperSize().y, media->GetUnitsX(), media->GetUnitsY());
+    return PackExtent(size[0], size[1]);
 }
 
 DWORD GDriverUICapabilities::Duplex() { return ui_.BothSidesPossible() ? 1 : 0; }

@@ -25,8 +25,9 @@ public:
     DWORD EnumPapers(wchar_t* names, WORD* codes, POINT* sizes);
     // The orientation answer of a settings value.
     static DWORD OrientationAnswer(const uint16_t* value);
-    // One extent packed as the capability answers it: size x 254 / units per inch.
-    static DWORD PackExtent(uint16_t width, uint16_t length, uint16_t xUnits, uint16_t yUnits);
+    // One extent in tenths of a millimetre packed as the capability answers it: width in
+    // the low word, length in the high one; 0 when either is 65535 or more.
+    static DWORD PackExtent(int32_t width, int32_t length);
     // The signed value of a value or range member of the holder; the fallback when it
     // has neither.
     static int16_t SignedOf(GObjectBase* holder, long id, int16_t fallback);

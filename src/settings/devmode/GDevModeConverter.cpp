@@ -290,22 +290,12 @@ void GDevModeConverter::CustomLimits(GObjectBase* tree, int32_t smallest[2], int
     const int32_t x = ReadOr(resolution, FeatureId::kXResolution, 0),
                   y = ReadOr(resolution, FeatureId::kYResolution, 0);
     // A tree read from a DEVMODE may hold any resolution: without a positive one the
-    // device's sizes cannot be converted and the widest range stands.
-    if (!driver_ || x <= 0 || y <= 0)
+    // device's sizes cannot be converted and the widest range stands. dmPaperWidth and
+    // dmPaperLength are the paper's own whichever way the page is turned.
+    if (!driver_)
         return;
-    // dmPaperWidth and dmPaperLength are the paper's own whichever way the page is turned:
-    // the limits are the sheet's as it stands in the printer (orientation 0).
-    GMediaPool* pool = driver_->GetMediaAttribute();
-    if (!pool)
-        return;
-    if (GMedia* media = pool->FindMedia(FeatureId::kSmallestCustomMedia, 0, uint16_t(x), uint16_t(y))) {
-        smallest[0] = Tenths(media->GetPaperSize().x, x);
-        smallest[1] = Tenths(media->GetPaperSize().y, y);
-    }
-    if (GMedia* media = pool->FindMedia(FeatureId::kLargestCustomMedia, 0, uint16_t(x), uint16_t(y))) {
-        largest[0] = Tenths(media->GetPaperSize().x, x);
-        largest[1] = Tenths(media->GetPaperSize().y, y);
-    }
+    driver_->CustomSizeLimit(FeatureId::kSmallestCustomMedia, x, y, smallest);
+    driver_->CustomSizeLimit(FeatureId::kLargestCustomMedia, x, y, largest);
 }
 
 bool GDevModeConverter::AsksSizeByDimensions(const void* devMode)

@@ -77,22 +77,17 @@ void SizeBounds(GSheetContext* context, bool length, int32_t& minimum, int32_t& 
     maximum = 0x7FFF;
     GUIData* data = context ? context->GetGUIData() : nullptr;
     GDriverObject* driver = data ? data->driverUI : nullptr;
-    GMediaPool* pool = driver ? driver->GetMediaAttribute() : nullptr;
     GObjectBase* tree = context ? context->GetSettings().GetTree() : nullptr;
     GObjectBase* resolution = tree ? tree->FindById(FeatureId::kResolutionNode) : nullptr;
     const int32_t x = GDriverObject::NumberOr(resolution, FeatureId::kXResolution, 0);
     const int32_t y = GDriverObject::NumberOr(resolution, FeatureId::kYResolution, 0);
-    const int32_t dpi = length ? y : x;
-    if (!pool || x <= 0 || y <= 0)
-        return;
-    const auto side = [&](uint16_t mediaId) -> int32_t {
-        GMedia* media = pool->FindMedia(mediaId, 0, uint16_t(x), uint16_t(y));
-        return media ? (length ? media->GetPaperSize().y : media->GetPaperSize().x) : 0;
-    };
-    const int32_t low = side(FeatureId::kSmallestCustomMedia), high = side(FeatureId::kLargestCustomMedia);
-    if (low > 0 && high >= low) {
-        minimum = low * kTenthsPerInch / dpi;
-        maximum = high * kTenthsPerInch / dpi;
+    int32_t low[2] = {}, high[2] = {};
+    const int side = length ? 1 : 0;
+    if (driver && driver->CustomSizeLimit(FeatureId::kSmallestCustomMedia, x, y, low) &&
+        driver->CustomSizeLimit(FeatureId::kLargestCustomMedia, x, y, high) && low[side] > 0 &&
+        high[side] >= low[side]) {
+        minimum = low[side];
+        maximum = high[side];
     }
 }
 
