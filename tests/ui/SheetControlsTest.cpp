@@ -843,12 +843,16 @@ TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumen
         EXPECT_EQ(row.binNames, offered);
         // A DEVMODE keeps Tray 3's bin only while the tray is installed.
         EXPECT_EQ(row.tray3, ValidatedSource(259) == 259);
+        // The sheet offers the papers the paper query offers (its last, the custom size,
+        // has a control of its own), each under the query's name.
+        const std::vector<std::wstring> names = SlotNames(DC_PAPERNAMES, 64);
+        ASSERT_FALSE(papers.empty());
+        for (const auto& paper : papers)
+            EXPECT_NE(names.end(), std::find(names.begin(), names.end(), paper.second)) << paper.first;
+        for (size_t i = 0; i + 1 < names.size(); ++i)
+            EXPECT_TRUE(std::any_of(papers.begin(), papers.end(), [&](const auto& p) { return p.second == names[i]; }))
+                << "the sheet lacks " << std::string(names[i].begin(), names[i].end());
     }
-    // Each paper of the sheet has the name the paper names query gives it.
-    const std::vector<std::wstring> names = SlotNames(DC_PAPERNAMES, 64);
-    ASSERT_FALSE(papers.empty());
-    for (const auto& paper : papers)
-        EXPECT_NE(names.end(), std::find(names.begin(), names.end(), paper.second)) << paper.first;
 }
 
 }  // namespace

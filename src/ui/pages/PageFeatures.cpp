@@ -201,16 +201,19 @@ int AddForm(uint16_t code, const wchar_t* name, void* context)
 
 }  // namespace
 
-// A paper that is one of the spooler's built-in forms has the form's name, as the paper
-// names query gives it; any other paper keeps its resource string. While forms are
-// assigned to trays, only the papers the table holds are offered, as the paper query
-// offers them.
+// The papers the paper query offers, by the same walk of the spooler's forms that fit the
+// device (only those the form-to-tray table holds while it is customized), each under
+// its form's name; then the model's papers that are no spooler form, under their
+// resource strings.
 void GPaperSizeChoiceFeature::GetChoices(std::vector<FeatureChoice>& choices) const
 {
     choices.clear();
     GDriverObject* driver = DriverOf(context_);
-    if (!driver)
+    GObjectBase* tree = TreeOf(context_);
+    if (!driver || !tree)
         return;
+    const int check = GDriverObject::NumberOr(tree, FeatureId::kLooseFormFit, 0) == 0 ? 1 : 0;
+    driver->EnumDeviceForms(tree, &AddForm, &choices, check);
     GFormToTrayDatabase* assigned = driver->CustomizedFormTable();
     uint32_t count = 0;
     FORM_INFO_1W* forms = driver->EnumForms(count);
@@ -218,15 +221,15 @@ void GPaperSizeChoiceFeature::GetChoices(std::vector<FeatureChoice>& choices) co
         if (!member->IsKindOf(GResourceMapping::kClassId))
             return;
         auto* mapping = static_cast<GResourceMapping*>(member);
-        if (assigned && !assigned->ContainsFirstValue(uint16_t(mapping->GetSecondCode())))
-            return;
         // The mapping's first code is the 1-based position of the paper's built-in form.
         const uint32_t position = mapping->GetFirstCode();
-        const FORM_INFO_1W* form = forms && position >= 1 && position <= count ? &forms[position - 1] : nullptr;
-        RWWString label = form && form->Flags == FORM_BUILTIN && form->pName ? RWWString(form->pName)
-                                                                              : Label(mapping->GetResource());
+        const bool isForm = forms && position >= 1 && position <= count && forms[position - 1].Flags == FORM_BUILTIN;
+        const uint16_t code = uint16_t(mapping->GetSecondCode());
+        if (isForm || (assigned && !assigned->ContainsFirstValue(code)))
+            return;
+        RWWString label = Label(mapping->GetResource());
         if (label.Length())
-            choices.push_back({uint16_t(mapping->GetSecondCode()), label});
+            choices.push_back({code, label});
     });
     driver->FreeForms(forms);
 }
