@@ -1036,13 +1036,7 @@ protected:
     bool Prints(std::vector<uint8_t> devMode)
     {
         wchar_t text[128] = {};
-        DEVQUERYPRINT_INFO info = {};
-        info.cbSize = sizeof info;
-        info.Level = 1;
-        info.hPrinter = handle;
-        info.pDevMode = reinterpret_cast<DEVMODEW*>(devMode.data());
-        info.pszErrorStr = text;
-        info.cchErrorStr = 128;
+        DEVQUERYPRINT_INFO info = {sizeof info, 1, handle, reinterpret_cast<DEVMODEW*>(devMode.data()), text, 128, 0};
         const bool prints = DevQueryPrintEx(&info) != FALSE;
         EXPECT_TRUE(prints || text[0]) << "a job held says why";
         return prints;
