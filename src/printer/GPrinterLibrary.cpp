@@ -17,6 +17,8 @@ typedef uint32_t(WINAPI* EntryPoint)(uint32_t handle, const wchar_t* name, uint3
 
 int GPrinterLibrary::Load()
 {
+    if (libraryPath_.IsNull())
+        return 0;
     HMODULE module = LoadLibraryW(libraryPath_.Data());
     if (!module)
         return 0;
@@ -85,7 +87,10 @@ GMiniInstaller::GMiniInstaller(const RWWString& printerName, uint32_t printerHan
     GOSFactory* services = GOSFactory::Instance();
     if (!services)
         return;
+    // Without this module's folder there is no installer to load.
     services->GetModuleDirectory(libraryPath_);
+    if (libraryPath_.IsNull() || libraryPath_.Length() == 0)
+        return;
     libraryPath_ += RWWString(L"\\QZSKORN.DLL");
     LaunchIfRequested();
 }

@@ -73,6 +73,33 @@ TEST(MiniInstaller, UndecidedLoadsOnceThenOnlyWhileRequestedAndStartResultsDecid
     }
 }
 
+// Without the module's folder the installer's name would be one at the root of the
+// current drive: nothing loads, even with an installer there.
+TEST(MiniInstaller, AnEmptyModuleFolderLoadsNothing)
+{
+    struct NoModuleFolder : LibraryServices {
+        void GetModuleDirectory(RWWString& path) override { path = RWWString(); }
+    };
+    NoModuleFolder& services = *new NoModuleFolder; // the services instance owns it
+    services.registry[kRequest] = L"1";
+    wchar_t file[MAX_PATH] = {}, current[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, file, MAX_PATH);
+    const std::wstring program(file);
+    ASSERT_TRUE(CopyFileW((program.substr(0, program.rfind(L'\\')) + L"\\QZSKORN.DLL").c_str(), L"C:\\QZSKORN.DLL",
+                          FALSE));
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 0u);
+    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
+    calls.clear();
+    {
+        GMiniInstaller installer(L"\\\\srv\\p", 0x1234);
+        EXPECT_EQ(0u, installer.GetState());
+    }
+    SetCurrentDirectoryW(current);
+    DeleteFileW(L"C:\\QZSKORN.DLL");
+    EXPECT_TRUE(calls.empty());
+    EXPECT_FALSE(Loaded());
+}
+
 // The printer handle a call was given.
 HANDLE CallHandle(const std::wstring& call)
 {

@@ -49,7 +49,8 @@ RWWString GKsJobPlugin::ResolvePath() const
     services->GetModuleDirectory(folders[0]);
     services->GetSystemFolder(folders[1]);
     for (const RWWString& folder : folders) {
-        if (folder.IsNull())
+        // No folder would make the name one at the root of the current drive.
+        if (folder.IsNull() || folder.Length() == 0)
             continue;
         const RWWString candidate = folder + L"\\" + path_;
         if (services->FileExists(candidate) == 1)
