@@ -361,6 +361,7 @@ struct WorkSeen {
     bool found = false;
     std::wstring shown[3];
     bool offered = false;  // two-sided: the check box is enabled
+    bool checked = false;  // two-sided: the check box shows two sides
     int held = -1;
     bool fits = false;     // a number field: takes its largest value whole
     bool apply = true;     // the sheet's Apply button once every page is up
@@ -431,8 +432,15 @@ void SheetWork(HWND sheet, const WorkRow& row, WorkSeen& seen, const Confirm& co
             // The installed options as the printer's settings hold them.
             settings.SetValue(FeatureId::kDuplexUnit, row.option & 1);
             settings.SetValue(FeatureId::kDuplexFallback, 0);
+            // Settings from elsewhere may ask for two sides the printer cannot print; the
+            // row's own value is put back once the box was seen.
+            if (!(row.option & 1))
+                settings.SetValue(FeatureId::kDuplex, 2);
             SendMessageW(page, kShowSettingsMessage, 0, 0);
             seen.offered = IsWindowEnabled(GetDlgItem(page, row.item)) != FALSE;
+            seen.checked = IsDlgButtonChecked(page, row.item) == BST_CHECKED;
+            if (!(row.option & 1))
+                settings.SetValue(FeatureId::kDuplex, 0);
             SendDlgItemMessageW(page, row.item, BM_CLICK, 0, 0);
             if (row.option & 2)
                 SendDlgItemMessageW(page, 3012, BM_CLICK, 0, 0);
@@ -513,6 +521,9 @@ TEST_F(DocumentSheetWork, CustomSizesScaleTwoSidedAndRadioGroupsReachTheSettings
         }
         if (row.work == kTwoSided) {
             EXPECT_EQ((row.option & 1) != 0, seen.offered);
+            if (!seen.offered) {
+                EXPECT_FALSE(seen.checked) << "one side is what the printer prints";
+            }
         }
         if (row.work == kOpenOnly) {
             EXPECT_FALSE(seen.apply) << "pages that only initialised change nothing";
