@@ -297,8 +297,7 @@ public:
     // then choose the tray, the form source is the one bin, and only the papers the table
     // holds are offered. FormTableCustomized answers 1 then.
     GFormToTrayDatabase* CustomizedFormTable();
-    // The one bin there is then, and its name.
-    static constexpr uint16_t kFormSourceBin = 15;
+    // The name of the one bin there is then, the form source (DMBIN_FORMSOURCE).
     static constexpr const wchar_t* kFormSourceName = L"Form Select";
     int FormTableCustomized() { return CustomizedFormTable() ? 1 : 0; }
     // 1 when pages can be printed on both sides: a duplex unit is installed (308) or the

@@ -188,6 +188,8 @@ TEST(PlatformSheet, DocumentPropertiesShowsTheModulesPagesAndHandsBackAValidDevM
     EXPECT_EQ(220, reinterpret_cast<DEVMODEW*>(output.data())->dmSize);
 }
 
+void SubDialogs(const GDialogBase* dialog, std::vector<GModalDialog*>& found);
+
 // The module's pages built in this process over the test printer's settings, each created
 // from its template under a hidden top-level window.
 class PageWindows : public SheetFixture {
@@ -241,6 +243,19 @@ protected:
         return page;
     }
     GPropertyPage* PageOf(QZPageEntry& entry) { return reinterpret_cast<PageLink*>(entry.lParam)->page; }
+    // The first sub-dialog of that id the built pages open, in page order; null when none.
+    GModalDialog* SubDialogById(int id)
+    {
+        for (uint16_t i = 0; i < data.pageCount; ++i) {
+            std::vector<GModalDialog*> found;
+            if (PageOf(data.pages[i]))
+                SubDialogs(PageOf(data.pages[i]), found);
+            for (GModalDialog* dialog : found)
+                if (dialog->GetDialogId() == id)
+                    return dialog;
+        }
+        return nullptr;
+    }
 
     GUIData data = {};
     HWND owner = nullptr;
@@ -339,16 +354,7 @@ TEST_F(PageWindows, ACancelledSubDialogTakesItsChangeBackAndOkKeepsIt)
 {
     SetValue(239, 0);
     Build(4);
-    GModalDialog* more = nullptr;
-    for (uint16_t i = 0; i < data.pageCount && !more; ++i) {
-        if (reinterpret_cast<uintptr_t>(data.pages[i].pszTemplate) != 7000)
-            continue;
-        std::vector<GModalDialog*> found;
-        SubDialogs(PageOf(data.pages[i]), found);
-        for (GModalDialog* dialog : found)
-            if (dialog->GetDialogId() == 7500)
-                more = dialog;
-    }
+    GModalDialog* more = SubDialogById(7500);
     ASSERT_NE(nullptr, more);
     for (const auto& close : {std::make_pair(IDCANCEL, uint16_t(0)), std::make_pair(IDOK, uint16_t(1))}) {
         ActivationHook hook([&](HWND dialog) {
@@ -602,15 +608,7 @@ TEST_F(PageWindows, ButtonsThatOpenNothingAndItemsNoControlDrivesAreDisabled)
 TEST_F(PageWindows, TheCustomSizeShowsInchesOrMillimetresAndKeepsTheDevicesLimits)
 {
     Build(3);
-    GModalDialog* custom = nullptr;
-    for (uint16_t i = 0; i < data.pageCount && !custom; ++i) {
-        std::vector<GModalDialog*> found;
-        if (PageOf(data.pages[i]))
-            SubDialogs(PageOf(data.pages[i]), found);
-        for (GModalDialog* dialog : found)
-            if (dialog->GetDialogId() == 8000)
-                custom = dialog;
-    }
+    GModalDialog* custom = SubDialogById(8000);
     ASSERT_NE(nullptr, custom);
     // Width 2159 and length 2794 tenths of a millimetre; the limits are 3 x 5 to
     // 8.5 x 14 inches.
@@ -670,15 +668,7 @@ TEST_F(PageWindows, RadioButtonsWriteTheirValuesAndADialogWithNothingToConfirmOf
         SendDlgItemMessageW(storage, row.first, BM_CLICK, 0, 0);
         EXPECT_EQ(row.second, Value(287)) << row.first << ": the button's value, not its place";
     }
-    GModalDialog* addFontCard = nullptr;
-    for (uint16_t i = 0; i < data.pageCount; ++i) {
-        std::vector<GModalDialog*> found;
-        if (PageOf(data.pages[i]))
-            SubDialogs(PageOf(data.pages[i]), found);
-        for (GModalDialog* dialog : found)
-            if (dialog->GetDialogId() == 7200)
-                addFontCard = dialog;
-    }
+    GModalDialog* addFontCard = SubDialogById(7200);
     ASSERT_NE(nullptr, addFontCard);
     int ok = -1;
     ActivationHook hook([&](HWND dialog) {

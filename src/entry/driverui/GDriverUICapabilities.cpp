@@ -13,8 +13,6 @@
 #include "model/GResourceMapping.h"
 #include "model/GValueAttribute.h"
 #include "printer/GFormToTrayDatabase.h"
-#include "printer/GMedia.h"
-#include "printer/GMediaPool.h"
 #include "printer/GTray.h"
 #include "settings/devmode/GDriverDevMode.h"
 
@@ -250,7 +248,7 @@ DWORD GDriverUICapabilities::Bins(WORD* numbers, wchar_t* names)
     GObjectBase* settings = ui_.CurrentSettings();
     if (ui_.FormTableCustomized()) {
         if (numbers)
-            numbers[0] = GDriverObject::kFormSourceBin;
+            numbers[0] = DMBIN_FORMSOURCE;
         if (names) {
             std::memset(names, 0, kBinNameChars * sizeof(wchar_t));
             std::wcsncpy(names, GDriverObject::kFormSourceName, kBinNameChars - 1);

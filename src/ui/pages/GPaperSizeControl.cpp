@@ -1,8 +1,6 @@
 // The custom paper size's width and length fields of the Custom Paper Size dialog.
 #include "model/GFeatureIds.h"
 #include "printer/GDriverObject.h"
-#include "printer/GMedia.h"
-#include "printer/GMediaPool.h"
 #include "ui/pages/PageControls.h"
 
 #include <cmath>
