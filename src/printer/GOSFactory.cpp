@@ -289,6 +289,24 @@ GObjectBase* GOSFactory::LoadObjectFromPrinterData(GDriverObject* driver, const 
         return stream->Fail() ? nullptr : object.release();
     });
 }
+
+// Services that cannot ask the spooler take a value whose size query finds nothing as
+// absent.
+bool GOSFactory::IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name)
+{
+    uint32_t length = 0;
+    return GetPrinterDataBinary(driver, name, nullptr, 0, length) != 1 && length == 0;
+}
+
+GObjectBase* GOSFactory::LoadStoredObject(GDriverObject* driver, const RWWString& name, StoredRead& outcome)
+{
+    GObjectBase* object = LoadObjectFromPrinterData(driver, name, 0);
+    outcome = object                              ? StoredRead::kRead
+              : IsPrinterDataAbsent(driver, name) ? StoredRead::kAbsent
+                                                  : StoredRead::kUnreadable;
+    return object;
+}
+
 int GOSFactory::IsPassThroughDisabled() { return 0; }
 
 uint32_t GOSFactory::RunCommand(const RWWString& command, int show)

@@ -139,6 +139,16 @@ public:
     virtual int RemoveFile(const RWWString& path);
     // The number of this process.
     virtual uint32_t ProcessId();
+    // True only when the printer's data is known to hold no value of the name (the
+    // spooler says so): a value that is there, or a question that failed, is not absent.
+    virtual bool IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name);
+
+    // What reading an object stored as printer data found.
+    enum class StoredRead { kRead, kAbsent, kUnreadable };
+    // LoadObjectFromPrinterData (not portable), telling a value that is absent from one
+    // that is there but does not read (a failed read, damaged bytes): only an absent
+    // one may be made afresh without losing what the printer holds.
+    GObjectBase* LoadStoredObject(GDriverObject* driver, const RWWString& name, StoredRead& outcome);
 
     uint16_t GetStoredFormFlag() const { return storedForm_; }
     GObjectSerializer* GetSerializer() const { return serializer_; }

@@ -731,6 +731,31 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
     return 1;
 }
 
+bool GWin32OSFactory::IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name)
+{
+    if (IsMarkedValueName(name)) {
+        HKEY root = nullptr, key = nullptr;
+        RWWString path, value;
+        if (!SplitMarkedName(name, root, path, value))
+            return false;
+        const LONG opened = RegOpenKeyExW(root, path.Data(), 0, KEY_READ, &key);
+        if (opened != ERROR_SUCCESS)
+            return opened == ERROR_FILE_NOT_FOUND;
+        const LONG status = RegQueryValueExW(key, value.Data(), nullptr, nullptr, nullptr, nullptr);
+        RegCloseKey(key);
+        return status == ERROR_FILE_NOT_FOUND;
+    }
+    if (HKEY key = OpenDriverDataKey(driver, GetPrinterHandle(driver))) {
+        const LONG status = RegQueryValueExW(key, name.Data(), nullptr, nullptr, nullptr, nullptr);
+        CloseReadKey(key);
+        return status == ERROR_FILE_NOT_FOUND;
+    }
+    PrinterHandle printer(*this, driver, PrinterHandle::kRead);
+    DWORD type = 0, needed = 0;
+    return printer.Get() && GetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), &type, nullptr, 0,
+                                            &needed) == ERROR_FILE_NOT_FOUND;
+}
+
 int GWin32OSFactory::SetPrinterKeyString(GDriverObject* driver, const RWWString& subkey, const RWWString& name,
                                          const RWWString& text)
 {

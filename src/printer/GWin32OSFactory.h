@@ -64,6 +64,8 @@ public:
     // (length the bound when the buffer is too small).
     int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
                              uint32_t& length) override;
+    // The value's count (or, for a marked name, the key or the count) reported not found.
+    bool IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name) override;
     int SetPrinterKeyString(GDriverObject* driver, const RWWString& subkey, const RWWString& name,
                             const RWWString& text) override;
     void GetPrinterKeyString(RWWString& result, GDriverObject* driver, const RWWString& subkey,

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 #include <cwchar>
@@ -13,6 +14,7 @@
 #include <type_traits>
 
 struct PrinterRecordScope::Kept {
+    uint32_t call = 0;
     struct Entry {
         HANDLE printer;
         std::vector<uint8_t> record;
@@ -51,6 +53,9 @@ bool SpoolerRead(void* printer, uint8_t* buffer, uint32_t size, uint32_t* needed
 }
 
 PrinterRecordScope::Reader g_reader = SpoolerRead;
+
+// The number of the last scope opened in the process; 0 is never a scope's.
+std::atomic<uint32_t> g_lastCall{0};
 
 // The texts of the level-2 record.
 LPWSTR PRINTER_INFO_2W::*const kTexts[] = {
@@ -174,6 +179,12 @@ PrinterRecordScope::PrinterRecordScope() : kept_(nullptr)
 {
     if (!t_kept) {
         kept_ = new (std::nothrow) Kept;
+        if (kept_) {
+            uint32_t call = ++g_lastCall;
+            if (call == 0)
+                call = ++g_lastCall;
+            kept_->call = call;
+        }
         t_kept = kept_;
     }
 }
@@ -227,6 +238,12 @@ void PrinterRecordScope::Forget()
 {
     if (t_kept)
         t_kept->entries.clear();
+}
+
+uint32_t PrinterRecordScope::CurrentCall()
+{
+    const Kept* kept = t_kept;
+    return kept ? kept->call : 0;
 }
 
 void* PrinterRecordScope::SharedHandle(const wchar_t* printerName)

@@ -39,6 +39,10 @@ public:
     // not open. IsSharedKey tells a caller not to close it.
     static void* SharedReadKey(const wchar_t* path);
     static bool IsSharedKey(void* key);
+    // A number that names this thread's open scope, the same for every part of one entry
+    // call and different for every call; 0 without a scope. What a call may keep about the
+    // printer (its stored settings) is kept under this number.
+    static uint32_t CurrentCall();
 
     // The bound of a record taken at all.
     static constexpr uint32_t kLargestRecord = 1u << 20;

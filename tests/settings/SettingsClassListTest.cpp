@@ -152,10 +152,12 @@ struct Reader {
 };
 
 // A DEVMODE carries settings only under their root (360): the tree goes in as its member.
+// The settings' root holding the tree, then the resolution that makes it settings.
 Bytes UnderSettingsRoot(GObjectBase* tree)
 {
     GAttributeComposite root(360);
     root.Add(tree->DeepCopy());
+    root.Add(Composite(249, {Value(600, 323), Value(600, 324)}));
     return Native(&root);
 }
 

@@ -12,6 +12,8 @@
 #include "printer/GOSFactory.h"
 
 #include <algorithm>
+#include <map>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -194,70 +196,68 @@ TEST_F(DocumentSheet, WithoutACopyModeTheOutputIsLeftAlone)
     EXPECT_EQ(std::vector<uint8_t>(1172, 0xCC), output);
 }
 
-// The printer data value that holds the stored device settings, read and written in the
-// registry directly: the spooler cannot delete printer data under Wine.
+// The printer data values that hold the stored device settings (the count "365" and its
+// chunks "365:N"), read and written in the registry directly: the spooler cannot delete
+// printer data under Wine. All are put back as they were when the object goes.
 class StoredDeviceSettings {
 public:
     explicit StoredDeviceSettings(const std::wstring& printerName)
         : key_(L"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\" + printerName + L"\\PrinterDriverData")
     {
-        present_ = Read(original_);
+        original_ = Values();
     }
-    ~StoredDeviceSettings()
+    ~StoredDeviceSettings() { Put(original_); }
+    // The count and every chunk, by name.
+    std::map<std::wstring, std::vector<uint8_t>> Values() const
     {
-        if (present_)
-            Write(original_);
-        else
-            Delete();
-    }
-    bool Read(std::vector<uint8_t>& bytes) const
-    {
+        std::map<std::wstring, std::vector<uint8_t>> values;
         HKEY key;
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-            return false;
-        DWORD size = 0;
-        bool found = RegQueryValueExW(key, kValue, nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS;
-        bytes.assign(size, 0);
-        found = found && RegQueryValueExW(key, kValue, nullptr, nullptr, bytes.data(), &size) == ERROR_SUCCESS;
+            return values;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[256];
+            std::vector<uint8_t> bytes(1 << 16);
+            DWORD length = 256, size = DWORD(bytes.size());
+            if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, bytes.data(), &size) != ERROR_SUCCESS)
+                break;
+            const std::wstring text(name, length);
+            if (text == L"365" || text.compare(0, 4, L"365:") == 0)
+                values[text].assign(bytes.begin(), bytes.begin() + size);
+        }
         RegCloseKey(key);
-        return found;
+        return values;
     }
-    bool Write(const std::vector<uint8_t>& bytes) const
-    {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-            return false;
-        const bool written =
-            RegSetValueExW(key, kValue, 0, REG_BINARY, bytes.data(), DWORD(bytes.size())) == ERROR_SUCCESS;
-        RegCloseKey(key);
-        return written;
-    }
-    void Delete() const
+    // Nothing of the store left: the printer holds no device settings.
+    void Remove() const { Put({}); }
+
+private:
+    void Put(const std::map<std::wstring, std::vector<uint8_t>>& values) const
     {
         HKEY key;
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
             return;
-        RegDeleteValueW(key, kValue);
+        for (const auto& value : Values())
+            RegDeleteValueW(key, value.first.c_str());
+        for (const auto& value : values)
+            RegSetValueExW(key, value.first.c_str(), 0, value.first == L"365" ? REG_DWORD : REG_BINARY,
+                           value.second.data(), DWORD(value.second.size()));
         RegCloseKey(key);
     }
 
-private:
-    static constexpr const wchar_t* kValue = L"365:0";
     std::wstring key_;
-    bool present_ = false;
-    std::vector<uint8_t> original_;
+    std::map<std::wstring, std::vector<uint8_t>> original_;
 };
 
 TEST_F(DocumentSheet, ACommittedSheetStoresTheDeviceSettingsOnlyWhenItMayWrite)
 {
+    // The printer holds no device settings: a sheet that may write stores them at OK.
     StoredDeviceSettings stored(name);
-    const std::vector<uint8_t> marked = {'m', 'a', 'r', 'k', 'e', 'd'};
     const struct {
         DWORD mode;
         bool stored;
     } cases[] = {{DM_ADVANCED, false}, {0, true}};
     for (const auto& c : cases) {
-        ASSERT_TRUE(stored.Write(marked));
+        stored.Remove();
         // A fresh object: no tree loaded yet, so mode 0 may write.
         Reason(PROPSHEETUI_REASON_DESTROY);
         ModuleLifetime::DriverServer()->Release(ticket);
@@ -274,9 +274,7 @@ TEST_F(DocumentSheet, ACommittedSheetStoresTheDeviceSettingsOnlyWhenItMayWrite)
         ASSERT_NE(nullptr, AddedData());
         EXPECT_EQ(c.stored ? 0u : 2u, AddedData()->modeFlags & 3);
         EXPECT_EQ(1, SetResult(CPSUI_OK));
-        std::vector<uint8_t> after;
-        EXPECT_TRUE(stored.Read(after));
-        EXPECT_EQ(c.stored, after != marked) << std::hex << c.mode;
+        EXPECT_EQ(c.stored, !stored.Values().empty()) << std::hex << c.mode;
         Sheet().Reset();
     }
 }

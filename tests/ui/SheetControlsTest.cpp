@@ -682,18 +682,20 @@ protected:
     {
         // The printer's installed options as they were, for the tests after this one.
         if (!stored.empty())
-            SetPrinterDataW(handle, DeviceSettingsValue(), REG_BINARY, stored.data(), DWORD(stored.size()));
+            SetPrinterDataW(handle, DeviceSettingsValue(), storedType, stored.data(), DWORD(stored.size()));
         if (module)
             FreeLibrary(module);
         if (handle)
             ClosePrinter(handle);
     }
+    // The value as stored, its type (the count of the store's chunks is a DWORD) in
+    // storedType.
     std::vector<uint8_t> StoredDeviceSettings()
     {
-        DWORD type = 0, needed = 0;
-        GetPrinterDataW(handle, DeviceSettingsValue(), &type, nullptr, 0, &needed);
+        DWORD needed = 0;
+        GetPrinterDataW(handle, DeviceSettingsValue(), &storedType, nullptr, 0, &needed);
         std::vector<uint8_t> bytes(needed);
-        if (!needed || GetPrinterDataW(handle, DeviceSettingsValue(), &type, bytes.data(), needed, &needed) !=
+        if (!needed || GetPrinterDataW(handle, DeviceSettingsValue(), &storedType, bytes.data(), needed, &needed) !=
                            ERROR_SUCCESS)
             bytes.clear();
         return bytes;
@@ -780,6 +782,7 @@ protected:
     HMODULE module = nullptr;
     BOOL(WINAPI* properties)(HWND, HANDLE) = nullptr;
     std::vector<uint8_t> stored;
+    DWORD storedType = REG_BINARY;
 };
 
 TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumentSheetOffer)

@@ -9,6 +9,7 @@
 #include "entry/driverui/GDriverUIDocumentSheet.h"
 #include "entry/driverui/GDriverUIPrinterEvents.h"
 #include "entry/driverui/GDriverUIUpgrade.h"
+#include "entry/extensions/ExtensionInterface.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/sheet/GCPSOSUI.h"
 #include "model/GAttributeComposite.h"
@@ -431,6 +432,10 @@ BOOL GDriverUI::ConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW ou
     // none of this driver's. One whose record could not be read keeps its own, and the
     // conversion answers from the driver's defaults.
     const bool loaded = devMode->LoadPrinterDevMode(printer) != 0;
+    // The printer's default as stored may predate what is installed now, or carry fields
+    // another tool wrote: what is handed out passes the print-time check.
+    if (loaded)
+        devMode->FollowInstalledState();
     if (!printer) {
         failed = true;
     } else if (!loaded && !devMode->PrinterRecordUnread()) {
@@ -747,9 +752,14 @@ uint32_t GDriverUI::RegisterExtension(const char* moduleName, uint32_t flags)
     MergeDevModeIntoSettings(nullptr);
     SetSettings(CreateSettings());
     const RWWString name(moduleName ? moduleName : "", RWWString::multiByte);
-    const int status = GDriverObject::RegisterExtension(name, flags);
-    if (name.Length() != 0 && status == 0 && CommitSettings(GetSettings(), 1))
-        WritePrinterDefaultDevMode();
+    int status = GDriverObject::RegisterExtension(name, flags);
+    // A registration that the printer's stores did not take did not happen.
+    if (name.Length() != 0 && status == 0) {
+        if (CommitSettings(GetSettings(), 1))
+            WritePrinterDefaultDevMode();
+        else
+            status = kExtensionUnavailable;
+    }
     if (ownHandle_) {
         UseOwnPrinter(0);
         CloseOwnPrinter();

@@ -1,5 +1,6 @@
 #include "entry/driverui/GDriverUIBase.h"
 
+#include "entry/driverui/GPrinterStores.h"
 #include "entry/module/ModuleLifetime.h"
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
@@ -225,13 +226,6 @@ void SetScope(GObjectBase* watermark, uint16_t scope)
     watermark->Add(new GValueAttribute(scope, kWatermarkScope));
 }
 
-// Replaces the holder's member of the node's id with the node (taken).
-void PutNode(GObjectBase* holder, GObjectBase* node)
-{
-    delete holder->RemoveById(node->GetId());
-    holder->Add(node);
-}
-
 // The plug-in list is the printer's own: settings that came with a document (a DEVMODE's
 // private part) never choose which modules a sheet loads. Every member of the list's id
 // goes, at any depth and of any class (one of another class ahead of a list must not hide
@@ -251,7 +245,10 @@ int g_userWatermarkSwitch = 0;
 
 } // namespace
 
-GDriverUIBase::GDriverUIBase() : devMode_(nullptr), state_(-1), toggle_(0), emf_(0) {}
+GDriverUIBase::GDriverUIBase()
+    : devMode_(nullptr), state_(-1), toggle_(0), emf_(0), stores_(new GPrinterStores(*this))
+{
+}
 
 GDriverUIBase::~GDriverUIBase() { delete devMode_; }
 
@@ -371,48 +368,44 @@ int GDriverUIBase::CommitSettings(GObjectBase* tree, int mode)
 
 int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
 {
-    if (!tree)
+    if (!tree || !devMode_)
         return 0;
     if (GObjectBase* papers = tree->FindById(kCustomSizeList))
         papers->RemoveAll();
     ApplyStoredMaps(tree);
 
     GObjectBase* lockTable = tree->RemoveById(kLockTable);
-    const long kStored[] = {kExtensionData, kPrinterLists, kDeviceSettings};
-    GObjectBase* stored[3] = {};
-    bool held[3] = {};
-    for (int i = 0; i < 3; ++i)
-        if (!(held[i] = (stored[i] = tree->RemoveById(kStored[i])) != nullptr))
-            stored[i] = new GState(kStored[i]);
-
-    // Settings that began from the defaults because the printer's record could not be
-    // read never replace what the printer or its users store; and a node the tree never
-    // held is stored empty only where the printer holds none: its empty stand-in would
-    // wipe what the store holds.
-    const bool readable = !(devMode_ && devMode_->PrinterRecordUnread());
-    int result = 1;
-    if ((stores & kStoreUserWatermarks) && g_userWatermarkSwitch && readable && held[1])
-        SaveUserWatermarks(stored[1]);
-    if ((stores & kStoreNodes) && !readable)
-        result = 0;
-    else if (stores & kStoreNodes)
-        for (int i = 0; i < 3; ++i)
-            if ((held[i] || !std::unique_ptr<GObjectBase>(LoadSettingsTree(kStored[i]))) &&
-                !SaveSettingsTree(stored[i]))
-                result = 0;
+    GObjectBase* held[GPrinterStores::kCount] = {};
+    for (int i = 0; i < GPrinterStores::kCount; ++i)
+        held[i] = tree->RemoveById(GPrinterStores::kIds[i]);
 
     tree->ClearSerials();
-    const int packed = devMode_ ? devMode_->Pack(tree) : 0;
+    const int packed = devMode_->Pack(tree);
+
+    // Nothing is stored unless the settings packed, and only what the tree holds: a node
+    // it lacks is one the printer's store keeps. Settings that began from the defaults
+    // because the printer's record could not be read never replace what the printer or
+    // its users store.
+    const bool readable = !devMode_->PrinterRecordUnread();
+    GObjectBase* lists = held[1];
+    int result = packed ? 1 : 0;
+    if (packed && (stores & kStoreUserWatermarks) && g_userWatermarkSwitch && readable && lists)
+        SaveUserWatermarks(lists);
+    if (packed && (stores & kStoreNodes))
+        result = readable ? stores_->Store(held) : 0;
 
     if (lockTable)
         tree->Add(lockTable);
-    for (GObjectBase* node : stored)
-        tree->Add(node);
-    return packed ? result : 0;
+    for (GObjectBase* node : held)
+        if (node)
+            tree->Add(node);
+    return result;
 }
 
 GObjectBase* GDriverUIBase::LoadSettingsTree(long id)
 {
+    if (GPrinterStores::IsStoreId(id))
+        return stores_->Load(id);
     char text[100];
     std::snprintf(text, sizeof text, "%ld", id);
     GObjectBase* loaded = LoadObject(RWWString(text));
@@ -427,24 +420,14 @@ int GDriverUIBase::SaveSettingsTree(GObjectBase* node)
 {
     if (!node)
         return 0;
+    if (GPrinterStores::IsStoreId(node->GetId()))
+        return stores_->Save(node);
     char text[100];
     std::snprintf(text, sizeof text, "%ld", long(node->GetId()));
-    if (!SaveObject(RWWString(text), node))
-        return 0;
-    // What the printer now holds is what the bin, paper and two-sided answers follow.
-    if (node->GetId() == kDeviceSettings)
-        SetInstalledState(node->DeepCopy());
-    return 1;
+    return SaveObject(RWWString(text), node) ? 1 : 0;
 }
 
-void GDriverUIBase::StoreMissingNodes(GObjectBase* defaults)
-{
-    for (long id : {kDeviceSettings, kPrinterLists, kExtensionData}) {
-        std::unique_ptr<GObjectBase> stored(LoadSettingsTree(id));
-        if (!stored)
-            SaveSettingsTree(defaults ? defaults->FindById(id) : nullptr);
-    }
-}
+void GDriverUIBase::StoreMissingNodes(GObjectBase* defaults) { stores_->StoreMissing(defaults); }
 
 void GDriverUIBase::RefreshInstalledState()
 {
@@ -615,39 +598,36 @@ GObjectBase* GDriverUIBase::CreateDefaultSettings()
     return root;
 }
 
+// The document's settings with the printer's stores put in, store by store: the
+// factory's node only where the printer holds none, and none where a store does not
+// read. A document's own nodes of the stores' ids never stand for the printer's.
 GObjectBase* GDriverUIBase::LoadStoredSettings()
 {
-    std::unique_ptr<GObjectBase> device(LoadSettingsTree(kDeviceSettings));
-    if (device)
-        ApplyStoredMaps(device.get());
-    GObjectBase* tree = nullptr;
     GObjectBase* current = GetCurrentSettings();
-    if (current && device) {
-        std::unique_ptr<GObjectBase> lists(LoadSettingsTree(kPrinterLists));
-        std::unique_ptr<GObjectBase> extension(LoadSettingsTree(kExtensionData));
-        std::unique_ptr<GObjectBase> copy(current->DeepCopy());
-        if (lists && extension && copy) {
-            if (g_userWatermarkSwitch) {
-                ForEachMember(lists->FindById(kWatermarkList), [](GObjectBase* watermark) {
-                    if (!watermark->FindById(kWatermarkScope))
-                        SetScope(watermark, 1);
-                    return true;
-                });
-                MergeUserWatermarks(lists.get());
-            }
-            PutNode(copy.get(), device.release());
-            PutNode(copy.get(), lists.release());
-            PutNode(copy.get(), extension.release());
-            RebuildPaperList(copy.get());
-            tree = copy.release();
+    bool anyAbsent = false;
+    for (long id : GPrinterStores::kIds)
+        anyAbsent = anyAbsent || stores_->StateOf(id) == GPrinterStores::State::kAbsent;
+    std::unique_ptr<GObjectBase> defaults(anyAbsent || !current ? CreateDefaultSettings() : nullptr);
+    GObjectBase* source = current ? current : defaults.get();
+    std::unique_ptr<GObjectBase> tree(source ? source->DeepCopy() : nullptr);
+    if (tree) {
+        stores_->PutInto(tree.get(), defaults.get());
+        if (GObjectBase* device = Member<GAttributeComposite>(tree.get(), kDeviceSettings))
+            ApplyStoredMaps(device);
+        GObjectBase* lists = Member<GAttributeComposite>(tree.get(), kPrinterLists);
+        if (lists && g_userWatermarkSwitch) {
+            ForEachMember(lists->FindById(kWatermarkList), [](GObjectBase* watermark) {
+                if (!watermark->FindById(kWatermarkScope))
+                    SetScope(watermark, 1);
+                return true;
+            });
+            MergeUserWatermarks(lists);
         }
+        RebuildPaperList(tree.get());
+        TakePrinterPlugIns(tree.get(), GetPrinterConfiguration());
     }
-    if (!tree)
-        tree = CreateDefaultSettings();
-    if (tree)
-        TakePrinterPlugIns(tree, GetPrinterConfiguration());
     state_ &= ~kSettingsStale;
-    return tree;
+    return tree.release();
 }
 
 GObjectBase* GDriverUIBase::GetCurrentSettings() { return devMode_ ? devMode_->GetSettingsTree() : nullptr; }

@@ -10,9 +10,11 @@
 #include "printer/GDriverObject.h"
 
 #include <cstdint>
+#include <memory>
 
 class GDriverDevMode;
 class GMedia;
+class GPrinterStores;
 
 class GDriverUIBase : public virtual GDriverObject {
 public:
@@ -34,12 +36,13 @@ public:
     // read still leaves the driver's defaults and the caller's DEVMODE to answer from,
     // and then 1 too. Nothing is stored either way.
     int MergeForReading(const DEVMODEW* devMode);
-    // Packs the tree into the DEVMODE object; mode 1 also stores those of 368, 366 and 365
-    // the tree holds. 1 on success, 0 when packing or a store failed, or when the printer's
-    // record could not be read and mode 1 would store; the tree is whole again either way.
+    // Packs the tree into the DEVMODE object; after a good pack, mode 1 also stores those
+    // of 368, 366 and 365 the tree holds. 1 on success; 0 when packing or a store failed,
+    // or when mode 1 would store while the printer's record or one of its stores does not
+    // read (then nothing is stored). The tree holds what it held either way.
     virtual int CommitSettings(GObjectBase* tree, int mode);
     // The node stored under the id in decimal, owned by the caller, when it is a
-    // composite; else null.
+    // composite; else null. The printer's stores are read through their reader.
     virtual GObjectBase* LoadSettingsTree(long id);
     virtual int SaveSettingsTree(GObjectBase* node);
     // Overlays the printer-data values the model names onto node 365 and sets the
@@ -113,8 +116,8 @@ public:
     // this driver's size: the object's answer, 0 when refused or without an object.
     int MergeIntoCurrent(const DEVMODEW* devMode);
 
-    // Stores each of 365, 366 and 368 that the printer's data cannot give from the
-    // defaults; a node that loads is kept.
+    // Stores from the defaults each of 365, 366 and 368 the printer holds no value of; a
+    // value that is there, read or not, is kept.
     void StoreMissingNodes(GObjectBase* defaults);
     // Reads the printer's device settings (365) again, the factory's when none load, and
     // makes the model and the installed-state answers follow them.
@@ -155,4 +158,5 @@ private:
     int32_t state_;
     int32_t toggle_;
     int32_t emf_;
+    std::unique_ptr<GPrinterStores> stores_;
 };

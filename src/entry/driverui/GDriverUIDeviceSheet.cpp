@@ -55,10 +55,10 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
     GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {
-        ui_.MergeDevModeIntoSettings(nullptr);
         // Without the printer's record the sheet would show the driver's defaults as the
         // printer's and its OK could store nothing: it does not open.
-        if (ui_.GetDevModeObject() && ui_.GetDevModeObject()->PrinterRecordUnread())
+        if (!ui_.MergeDevModeIntoSettings(nullptr) || !ui_.GetDevModeObject() ||
+            ui_.GetDevModeObject()->PrinterRecordUnread())
             return 0;
         // One sheet per object: a sheet still open on it is closed first.
         info->Result = 0;

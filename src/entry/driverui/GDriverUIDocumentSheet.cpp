@@ -182,11 +182,11 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {
         const bool treeLoaded = ui_.GetCurrentSettings() != nullptr;
-        ui_.MergeDevModeIntoSettings((header.fMode & DM_MODIFY) ? header.pdmIn : nullptr);
-        // Without the printer's record the sheet would show the driver's defaults as the
-        // printer's and could store nothing on OK: it does not open, and the caller learns
-        // that it failed.
-        if (ui_.GetDevModeObject() && ui_.GetDevModeObject()->PrinterRecordUnread())
+        // A DEVMODE the merge refuses leaves nothing to show. Without the printer's record
+        // the sheet would show the driver's defaults as the printer's and could store
+        // nothing on OK. Either way it does not open, and the caller learns that it failed.
+        const int merged = ui_.MergeDevModeIntoSettings((header.fMode & DM_MODIFY) ? header.pdmIn : nullptr);
+        if (!merged || !ui_.GetDevModeObject() || ui_.GetDevModeObject()->PrinterRecordUnread())
             return 0;
         if (services)
             services->SetPrinterDataDword(driver, L"ExportPrinting", 1);

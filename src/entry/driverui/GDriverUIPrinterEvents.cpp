@@ -165,8 +165,8 @@ int GDriverUIPrinterEvents::OnPrinterInitialize(const wchar_t*, DWORD)
                 services->SetPrinterDataString(driver, kAutoUpdateStamp, L"ERROR");
             }
         }
-        ui_.CommitSettings(settings, 1);
-        result = 1;
+        // Settings the printer's stores did not take leave the printer uninitialised.
+        result = ui_.CommitSettings(settings, 1) ? 1 : 0;
     }
 
     // A new identity on every initialize: per-user stores of a re-created printer start
@@ -192,6 +192,8 @@ int GDriverUIPrinterEvents::OnPrinterInitialize(const wchar_t*, DWORD)
     }
     if (settings && ui_.CommitSettings(settings, 1))
         ui_.WritePrinterDefaultDevMode();
+    else
+        result = 0;
     ui_.CloseOwnPrinter();
     return result;
 }

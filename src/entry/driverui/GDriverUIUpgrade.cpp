@@ -56,7 +56,13 @@ BOOL GDriverUIUpgrade::UpgradePrinter(DWORD level, LPBYTE info)
     }
 
     int result = 0;
-    if (ui_.ReplaceDevModeObject() && (ui_.GetDevModeObject()->IsLoaded() || complete)) {
+    const bool loaded = ui_.ReplaceDevModeObject() && ui_.GetDevModeObject()->IsLoaded();
+    // Stores the printer holds no value of are made from the factory's, whatever its
+    // DEVMODE; a store that is there, read or not, is kept.
+    std::unique_ptr<GObjectBase> defaults(loaded && complete ? nullptr : ui_.CreateDefaultSettings());
+    if (defaults && !complete)
+        ui_.StoreMissingNodes(defaults.get());
+    if (loaded || complete) {
         result = 1;
     } else {
         HANDLE printer = ui_.GetOwnHandle();
@@ -68,13 +74,8 @@ BOOL GDriverUIUpgrade::UpgradePrinter(DWORD level, LPBYTE info)
             if (!::GetPrinterW(printer, 2, record.data(), needed, &needed))
                 record.clear();
         }
-        std::unique_ptr<GObjectBase> defaults(ui_.CreateDefaultSettings());
-        if (defaults && !complete) {
-            // Only what does not load is replaced by the factory's: a node the user's
-            // settings still hold is kept.
-            ui_.StoreMissingNodes(defaults.get());
+        if (defaults)
             ui_.CommitSettings(defaults.get(), 0);
-        }
         if (!record.empty() && ui_.GetDevModeObject()) {
             const auto* printerInfo = reinterpret_cast<const PRINTER_INFO_2W*>(record.data());
             const uint8_t* devMode = reinterpret_cast<const uint8_t*>(printerInfo->pDevMode);

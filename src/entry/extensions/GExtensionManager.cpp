@@ -228,6 +228,9 @@ int GExtensionManager::Register(const RWWString& name)
     GObjectBase* settings = owner_ ? owner_->GetSettings() : nullptr;
     uint16_t index = 0;
     if (settings && status == kExtensionOk) {
+        // A container the settings lacked stands for a printer store that did not read:
+        // it is never written over that store here, only by a commit that may store.
+        const bool held = ExtensionTree::FindComposite(settings, FeatureId::kExtensionContainer) != nullptr;
         GObjectBase* container = Container(settings);
         GObjectBase* list = UsableList(container, FeatureId::kExtensionDescriptorList);
         index = uint16_t(list->Entries());
@@ -242,7 +245,8 @@ int GExtensionManager::Register(const RWWString& name)
             status = kExtensionNameTaken;
         } else {
             list->Add(ExtensionTree::EntryFromDescriptor(r.descriptor, index));
-            SaveContainer(container);
+            if (held)
+                SaveContainer(container);
         }
     }
     const uint8_t* bytes = nullptr;

@@ -359,7 +359,13 @@ GObjectBase* GDevModeBase::UnpackSettings(const DEVMODEW* devMode, uint32_t flag
 
 bool GDevModeBase::IsSettingsRoot(const GObjectBase* tree)
 {
-    return tree && tree->ClassId() == GAttributeComposite::kClassId && tree->GetId() == FeatureId::kDefaultTreeRoot;
+    if (!tree || tree->ClassId() != GAttributeComposite::kClassId || tree->GetId() != FeatureId::kDefaultTreeRoot)
+        return false;
+    // The settings' own members, at least a resolution to print at: a root without them
+    // is no settings a job could print with.
+    GObjectBase* resolution = const_cast<GObjectBase*>(tree)->FindById(FeatureId::kResolutionNode);
+    return resolution && TreeValue(resolution, FeatureId::kXResolution) != 0 &&
+           TreeValue(resolution, FeatureId::kYResolution) != 0;
 }
 
 GObjectBase* GDevModeBase::ToCurrentForm(GObjectBase* old)

@@ -96,8 +96,9 @@ public:
     virtual uint16_t PackSettings(uint8_t* devMode, const GObjectBase* tree);
     // The tree packed in a DEVMODE (this object's buffer, or one that passed
     // IsCompatible), a new object owned by the caller; null when none can be read.
-    // Only a tree whose root is the settings composite (360) is settings: any other root
-    // counts as a private part that does not read.
+    // Only a tree whose root is the settings composite (360) holding a resolution node
+    // (249) with both resolutions is settings: any other tree counts as a private part
+    // that does not read.
     virtual GObjectBase* UnpackSettings(const DEVMODEW* devMode, uint32_t flags);
     static bool IsSettingsRoot(const GObjectBase* tree);
     virtual int CopyPublicOut(DEVMODEW* devMode);

@@ -1016,12 +1016,27 @@ int GDevModeConverter::FollowInstalledState()
 {
     if (!driver_ || !tree_ || bufferSize_ < kTotalSize)
         return 0;
-    uint32_t mask = 0;
-    CheckDevMode(nullptr, reinterpret_cast<const DEVMODEW*>(buffer_), 1, mask);
-    const bool sourceRefused = (mask & DM_DEFAULTSOURCE) != 0;
-    const bool twoSidedRefused =
-        int16_t(Word(buffer_, kDuplexAt)) != DMDUP_SIMPLEX && !driver_->BothSidesPossible();
-    return sourceRefused || twoSidedRefused ? Pack(nullptr) : 0;
+    // Without a duplex unit or manual duplexing every job prints one side: the settings
+    // say so too, for the extensions that read them.
+    bool changed = false;
+    int32_t sides = 0;
+    if (!driver_->BothSidesPossible() && Read(tree_, FeatureId::kDuplex, sides) && sides != 0) {
+        Write(tree_, FeatureId::kDuplex, 0);
+        changed = true;
+    }
+    const DEVMODEW* own = reinterpret_cast<const DEVMODEW*>(buffer_);
+    uint32_t refused = 0;
+    CheckDevMode(nullptr, own, 1, refused);
+    const bool twoSidedRefused = int16_t(Word(buffer_, kDuplexAt)) != DMDUP_SIMPLEX && !driver_->BothSidesPossible();
+    if (!changed && !refused && !twoSidedRefused)
+        return 0;
+    // Every refused field is written again from the settings; one the settings cannot
+    // make printable either is no longer claimed.
+    Pack(nullptr);
+    CheckDevMode(nullptr, own, 1, refused);
+    if (refused)
+        PutDoubleWord(buffer_, kFieldsAt, DoubleWord(buffer_, kFieldsAt) & ~refused);
+    return 1;
 }
 
 int GDevModeConverter::PublicEquals(const DEVMODEW* devMode)

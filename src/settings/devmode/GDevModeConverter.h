@@ -35,9 +35,11 @@ public:
     // checkAll 1 collects every fault, otherwise the first ends the check. Changes no
     // setting.
     virtual int CheckDevMode(void* unused, const DEVMODEW* devMode, int checkAll, uint32_t& mask);
-    // The object's own DEVMODE made again from its tree when the printer as now installed
-    // would refuse its source (forms assigned to trays, a tray taken out) or its
-    // two-sided printing (no duplex unit): 1 when it was, 0 when nothing needed it.
+    // The object's own DEVMODE made again from its tree when its own check refuses any
+    // field (a source the printer as now installed does not offer, a paper, copies) or
+    // the printer cannot print two sides it asks for; without a duplex unit or manual
+    // duplexing the tree asks one side. A field still refused then is no longer flagged.
+    // 1 when it was made again, 0 when nothing needed it.
     virtual int FollowInstalledState();
     // Same sizes and the same dmSize + dmDriverExtra bytes as the object's own.
     virtual int PublicEquals(const DEVMODEW* devMode);
