@@ -373,6 +373,9 @@ int GDriverUI::WritePrinterDefaultDevMode()
     std::vector<uint8_t> record(needed);
     if (!::GetPrinterW(printer, 2, record.data(), needed, &needed))
         return 0;
+    // While forms are assigned to trays, the printer's default names a paper it offers.
+    if (OfferAssignedPaper(devMode->GetSettingsTree()))
+        devMode->Pack(nullptr);
     std::vector<uint8_t> bytes(GDevModeBase::kTotalSize, 0);
     if (!devMode->CopyOut(reinterpret_cast<DEVMODEW*>(bytes.data())))
         return 0;

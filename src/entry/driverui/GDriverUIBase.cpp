@@ -259,7 +259,11 @@ int GDriverUIBase::GetUserWatermarkSwitch() { return g_userWatermarkSwitch; }
 
 bool GDriverUIBase::IsHeaderSound(const DEVMODEW* devMode) { return devMode && HeaderHoldsTogether(devMode); }
 
-int GDriverUIBase::ReplaceDevModeObject() { return RenewDevModeObject(false) ? 1 : 0; }
+int GDriverUIBase::ReplaceDevModeObject()
+{
+    SetSettings(nullptr);
+    return RenewDevModeObject(false) ? 1 : 0;
+}
 
 void GDriverUIBase::DropDevModeObject()
 {
@@ -304,7 +308,10 @@ int GDriverUIBase::MergeDevModeIntoSettings(const DEVMODEW* devMode)
     }
     const DEVMODEW* given = devMode ? reinterpret_cast<const DEVMODEW*>(local.data()) : nullptr;
 
+    // The settings the driver object keeps were the old DEVMODE object's: the checks of
+    // the new one (its paper among them) read its own.
     state_ = -1;
+    SetSettings(nullptr);
     if (!RenewDevModeObject(true))
         return 0;
     // A printer whose record could not be read has not been seen to hold nothing: its
@@ -334,23 +341,49 @@ bool GDriverUIBase::RenewDevModeObject(bool full)
     devMode_ = new (std::nothrow) GDriverDevMode(this, GetPrinterHandle());
     if (!devMode_)
         return false;
+    // The options another caller installed since count from now on.
+    RefreshInstalledState();
     if (!devMode_->IsLoaded()) {
         // No DEVMODE of this driver (none, a foreign one, or only its public part): the
-        // document starts from the factory's defaults the object holds, but of the
-        // printer's stores only the nodes its data cannot give are made from them, so an
-        // administrator's settings stay.
+        // document starts from the factory's defaults the object holds, on a paper the
+        // printer offers, but of the printer's stores only those its data holds no value
+        // of are made from them, so an administrator's settings stay.
         GObjectBase* defaults = devMode_->GetSettingsTree();
         std::unique_ptr<GObjectBase> tree(defaults ? defaults->DeepCopy() : nullptr);
         if (tree && full && !devMode_->PrinterRecordUnread())
             StoreMissingNodes(tree.get());
-        if (tree)
+        if (tree) {
+            OfferAssignedPaper(tree.get());
             PackTree(tree.get(), 0);
+        }
+        // Packing the defaults made the model follow the factory's options, which it
+        // must not.
+        if (GObjectBase* installed = GetInstalledState())
+            ApplyStoredMaps(installed);
     }
-    // The options another caller installed since count from now on; and packing the
-    // defaults made the model follow the factory's options, which it must not.
-    RefreshInstalledState();
     // No DEVMODE handed out is one that the printer as installed refuses at print time.
     devMode_->FollowInstalledState();
+    return true;
+}
+
+bool GDriverUIBase::OfferAssignedPaper(GObjectBase* tree)
+{
+    GValueAttribute* paper = Member<GValueAttribute>(tree, kPaperSize);
+    GFormToTrayDatabase* table = CustomizedFormTable();
+    if (!paper || !table || table->ContainsFirstValue(paper->GetValue()))
+        return false;
+    uint16_t first = 0;
+    const int check = WordOf(tree, kLooseFormFit, 0) == 0 ? 1 : 0;
+    EnumDeviceForms(
+        tree,
+        [](uint16_t code, const wchar_t*, void* context) {
+            *static_cast<uint16_t*>(context) = code;
+            return 0;
+        },
+        &first, check);
+    if (!first)
+        return false;
+    paper->SetValue(first);
     return true;
 }
 

@@ -119,6 +119,9 @@ public:
     // Stores from the defaults each of 365, 366 and 368 the printer holds no value of; a
     // value that is there, read or not, is kept.
     void StoreMissingNodes(GObjectBase* defaults);
+    // While forms are assigned to trays only the assigned papers are offered: a default
+    // tree naming another paper takes the first one offered. True when it changed.
+    bool OfferAssignedPaper(GObjectBase* tree);
     // Reads the printer's device settings (365) again, the factory's when none load, and
     // makes the model and the installed-state answers follow them.
     void RefreshInstalledState();
@@ -131,7 +134,8 @@ public:
 
 protected:
     // A fresh DEVMODE object for this printer in place of the current one, storing
-    // nothing (RenewDevModeObject without full): 1, or 0 when none could be made.
+    // nothing (RenewDevModeObject without full), and the settings kept for the old one
+    // dropped: 1, or 0 when none could be made.
     int ReplaceDevModeObject();
     // A new DEVMODE object for the printer in place of the current one, packed from the
     // printer's DEVMODE or the defaults, after the printer's device settings are read

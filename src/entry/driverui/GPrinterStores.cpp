@@ -119,7 +119,14 @@ void GPrinterStores::PutInto(GObjectBase* tree, GObjectBase* defaults)
 int GPrinterStores::Save(const GObjectBase* node)
 {
     const int index = node ? IndexOf(node->GetId()) : -1;
-    if (index < 0 || !driver_.SaveObject(ValueName(node->GetId()), node))
+    if (index < 0)
+        return 0;
+    // Without the serial numbers of this process, equal settings store as equal bytes.
+    std::unique_ptr<GObjectBase> stored(CopyOf(node));
+    if (!stored)
+        return 0;
+    stored->ClearSerials();
+    if (!driver_.SaveObject(ValueName(node->GetId()), stored.get()))
         return 0;
     // What the printer now holds is what the rest of the call reads, and what the bin,
     // paper and two-sided answers follow.

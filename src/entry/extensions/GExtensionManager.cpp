@@ -212,13 +212,6 @@ GObjectBase* GExtensionManager::Container(GObjectBase* settings)
     return container;
 }
 
-void GExtensionManager::SaveContainer(GObjectBase* container)
-{
-    if (GOSFactory* services = GOSFactory::Instance())
-        if (container && owner_)
-            services->SaveObjectToPrinterData(owner_, RWWString(L"368"), container);
-}
-
 int GExtensionManager::Register(const RWWString& name)
 {
     Registration r;
@@ -228,9 +221,6 @@ int GExtensionManager::Register(const RWWString& name)
     GObjectBase* settings = owner_ ? owner_->GetSettings() : nullptr;
     uint16_t index = 0;
     if (settings && status == kExtensionOk) {
-        // A container the settings lacked stands for a printer store that did not read:
-        // it is never written over that store here, only by a commit that may store.
-        const bool held = ExtensionTree::FindComposite(settings, FeatureId::kExtensionContainer) != nullptr;
         GObjectBase* container = Container(settings);
         GObjectBase* list = UsableList(container, FeatureId::kExtensionDescriptorList);
         index = uint16_t(list->Entries());
@@ -245,8 +235,6 @@ int GExtensionManager::Register(const RWWString& name)
             status = kExtensionNameTaken;
         } else {
             list->Add(ExtensionTree::EntryFromDescriptor(r.descriptor, index));
-            if (held)
-                SaveContainer(container);
         }
     }
     const uint8_t* bytes = nullptr;
@@ -305,7 +293,6 @@ int GExtensionManager::Unregister(const RWWString& name)
             if (GObjectBase* removed = list->Remove(match))
                 removed->RemoveReference();
             CloseIndexGap(list, removedIndex);
-            SaveContainer(container);
         }
     }
     const uint8_t* bytes = nullptr;

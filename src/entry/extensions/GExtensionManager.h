@@ -41,8 +41,10 @@ public:
     // Unloads whatever a document left loaded.
     ~GExtensionManager() override;
 
-    // Register or unregister the module of the file name (in the driver's folder): a
-    // status of the extension interface.
+    // Register or unregister the module of the file name (in the driver's folder) in the
+    // driver's settings: a status of the extension interface. The settings' extension
+    // container reaches the printer's store only with the settings' commit, so that a
+    // registration the printer did not take leaves nothing behind.
     int Register(const RWWString& name) override;
     int Unregister(const RWWString& name) override;
 
@@ -75,8 +77,6 @@ private:
     uint16_t Describe(const RWWString& name, Registration& registration);
     // The settings root of the driver and its extension container, made when missing.
     GObjectBase* Container(GObjectBase* settings);
-    // Stores node 368 in the printer's data after the list changed.
-    void SaveContainer(GObjectBase* container);
     // The input trays (flag 1) and output bins (flag 2) a module supplies, entered into
     // or taken out of the printer's paper handling and written back to its data.
     uint16_t ApplyPaperHandling(const ExtensionRegistrationTable& table, uint32_t flags);

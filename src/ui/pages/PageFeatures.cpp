@@ -232,6 +232,22 @@ void GPaperSizeChoiceFeature::GetChoices(std::vector<FeatureChoice>& choices) co
             choices.push_back({code, label});
     });
     driver->FreeForms(forms);
+
+    // A paper the settings hold that the table does not offer is the document's own
+    // choice: it stays listed, under the name the unfiltered walk gives it, so that it
+    // shows as the chosen size.
+    const int32_t current = GDriverObject::NumberOr(tree, FeatureId::kPaperSize, -1);
+    const auto holds = [](const std::vector<FeatureChoice>& list, int32_t value) {
+        return std::find_if(list.begin(), list.end(), [&](const FeatureChoice& c) { return c.value == value; });
+    };
+    if (!assigned || current < 0 || current == FeatureId::kCustomPaperCode || holds(choices, current) != choices.end())
+        return;
+    std::vector<FeatureChoice> every;
+    driver->EnumDeviceFormsUnfiltered(tree, &AddForm, &every, check);
+    MappingChoices(driver->GetIdPool(), every);
+    const auto own = holds(every, current);
+    if (own != every.end())
+        choices.push_back(*own);
 }
 
 // The bins an application finds: the installed trays, or, while forms are assigned to

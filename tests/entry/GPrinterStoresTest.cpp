@@ -1,0 +1,331 @@
+// The printer's stores (365, 366, 368) through every road that writes them: a store the
+// printer holds no value of is made from the factory's, one that is there but does not
+// read is never written over, a document's own nodes of the stores' ids never reach
+// them, and one call reads each store once.
+#include "PrinterDataFixture.h"
+
+#include "RecordingComPropSheet.h"
+#include "entry/driverui/GDriverUIPrinterEvents.h"
+#include "entry/module/EntryPoints.h"
+#include "model/GState.h"
+#include "printer/GFormToTrayDatabase.h"
+#include "settings/devmode/GDriverDevMode.h"
+
+#include <functional>
+#include <map>
+#include <random>
+
+using namespace PrinterDataTest;
+
+namespace {
+
+const wchar_t* const kStores[] = {L"365", L"366", L"368"};
+using Stored = std::map<std::wstring, std::vector<uint8_t>>;
+
+// The module's services, counting the reads of each stored object and failing those of
+// one name, as a spooler that cannot answer would.
+struct SeamServices : StandinServices {
+    std::map<std::wstring, int> reads;
+    std::wstring failing;
+    int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
+                             uint32_t& length) override
+    {
+        const std::wstring text(name.Data(), name.Length());
+        ++reads[text];
+        if (text == failing)
+            return length = 0, 0;
+        return StandinServices::GetPrinterDataBinary(driver, name, buffer, size, length);
+    }
+};
+
+class PrinterStores : public PrinterDataFixture {
+protected:
+    void SetUp() override
+    {
+        PrinterDataFixture::SetUp();
+        TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzext.dll", DmcStandin::Folder() + L"\\qzext.dll");
+        // Tray 3 installed and the duplex unit out, as the device sheet stores them.
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_NE(nullptr, ui);
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        std::unique_ptr<GObjectBase> device(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
+        ASSERT_NE(nullptr, device);
+        GDriverObject::Feature<GStringAttribute>(device.get(), FeatureId::kOptionalSourcesModel)->SetString("Tray 3");
+        GDriverObject::Feature<GValueAttribute>(device.get(), FeatureId::kDuplexUnit)->SetValue(0);
+        ASSERT_EQ(1, ui->SaveSettingsTree(device.get()));
+        ours = std::vector<uint8_t>(GDevModeBase::kTotalSize, 0);
+        ASSERT_EQ(1, ui->GetDevModeObject()->CopyOut(reinterpret_cast<DEVMODEW*>(ours.data())));
+        FreshServer();
+        installed = Snapshot();
+        for (const wchar_t* store : kStores)
+            ASSERT_FALSE(installed[store].empty()) << store;
+    }
+    void TearDown() override
+    {
+        new StandinServices;
+        PrinterDataFixture::TearDown();
+    }
+    Stored Snapshot()
+    {
+        Stored stored;
+        for (const wchar_t* store : kStores)
+            stored[store] = StoredBytes(store);
+        return stored;
+    }
+    // The stores as SetUp left them, before a row of the test.
+    void Reinstall()
+    {
+        FreshServer();
+        for (const wchar_t* store : kStores)
+            DeleteStored(store);
+        for (const auto& store : installed)
+            WriteStore(store.first, store.second);
+    }
+    // The bytes as one chunk and its count, as the store keeps a value of this size.
+    static void WriteStore(const std::wstring& store, const std::vector<uint8_t>& bytes)
+    {
+        DeleteStored(store);
+        for (size_t at = 0, chunk = 0; at < bytes.size() || chunk == 0; at += 248, ++chunk) {
+            const size_t size = std::min<size_t>(248, bytes.size() - at);
+            WriteValue((store + L":" + std::to_wstring(chunk)).c_str(), REG_BINARY, bytes.data() + at, DWORD(size));
+            WriteDword(store.c_str(), DWORD(chunk + 1));
+        }
+    }
+    std::vector<WORD> Bins()
+    {
+        std::vector<WORD> bins(16, 0);
+        const DWORD count =
+            DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_BINS, reinterpret_cast<LPWSTR>(bins.data()), nullptr);
+        bins.resize(count == DWORD(GDI_ERROR) ? 0 : std::min<DWORD>(count, 16));
+        return bins;
+    }
+    DWORD TwoSided() { return DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_DUPLEX, nullptr, nullptr); }
+
+    // The device sheet: INIT, then OK and DESTROY.
+    void DeviceSheetOk()
+    {
+        DEVICEPROPERTYHEADER header = {sizeof header, 0, handle, &name[0]};
+        PROPSHEETUI_INFO info = SheetInfo(&header);
+        info.Reason = PROPSHEETUI_REASON_INIT;
+        ASSERT_EQ(1, DrvDevicePropertySheets(&info, 0));
+        SETRESULT_INFO set = {sizeof set, 0, nullptr, CPSUI_OK};
+        info.Reason = PROPSHEETUI_REASON_SET_RESULT;
+        DrvDevicePropertySheets(&info, reinterpret_cast<LPARAM>(&set));
+        info.Reason = PROPSHEETUI_REASON_DESTROY;
+        DrvDevicePropertySheets(&info, 0);
+    }
+    // The document sheet over the DEVMODE in store mode; the orientation its settings show
+    // goes out. OK when ok, else it is only opened and closed.
+    void DocumentSheet(std::vector<uint8_t> devMode, bool ok, int32_t* shownOrientation = nullptr)
+    {
+        std::vector<uint8_t> output(GDevModeBase::kTotalSize, 0);
+        DOCUMENTPROPERTYHEADER header = {sizeof header, 0, handle, &name[0],
+                                         reinterpret_cast<DEVMODEW*>(devMode.data()),
+                                         reinterpret_cast<DEVMODEW*>(output.data()), DWORD(output.size()),
+                                         DM_MODIFY | DM_COPY};
+        PROPSHEETUI_INFO info = SheetInfo(&header);
+        info.Reason = PROPSHEETUI_REASON_INIT;
+        DrvDocumentPropertySheets(&info, 0);
+        auto* ui = dynamic_cast<GDriverUI*>(reinterpret_cast<GDriverUIOperations*>(info.UserData));
+        ASSERT_NE(nullptr, ui);
+        ASSERT_NE(nullptr, ui->SheetContext());
+        EXPECT_EQ(0u, ui->SheetContext()->modeFlags & 3) << "store mode";
+        if (shownOrientation)
+            *shownOrientation = GDriverObject::NumberOr(ui->SheetContext()->settings, FeatureId::kOrientationDegrees, -1);
+        SETRESULT_INFO set = {sizeof set, 0, nullptr, ok ? CPSUI_OK : CPSUI_CANCEL};
+        info.Reason = PROPSHEETUI_REASON_SET_RESULT;
+        DrvDocumentPropertySheets(&info, reinterpret_cast<LPARAM>(&set));
+        info.Reason = PROPSHEETUI_REASON_DESTROY;
+        DrvDocumentPropertySheets(&info, 0);
+    }
+    PROPSHEETUI_INFO SheetInfo(void* header)
+    {
+        RecordingComPropSheet::Current().Reset();
+        PROPSHEETUI_INFO info = {};
+        info.cbSize = sizeof info;
+        info.hComPropSheet = reinterpret_cast<HANDLE>(0x77);
+        info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(&RecordingComPropSheet::Callback);
+        info.lParamInit = reinterpret_cast<LPARAM>(header);
+        return info;
+    }
+    uint32_t Register()
+    {
+        const std::string narrow(name.begin(), name.end());
+        return QZDrv_RegisterExtension(narrow.c_str(), 0, "qzext.dll", 0);
+    }
+    std::vector<uint8_t> ours;
+    Stored installed;
+};
+
+// Each road that commits, with stores deleted: the deleted ones are made from the
+// factory's, the others keep their bytes, and the installed options hold.
+TEST_F(PrinterStores, AMissingStoreIsMadeAndTheOthersKeepTheirBytesOnEveryRoad)
+{
+    std::vector<uint8_t> landscape = ours;
+    reinterpret_cast<DEVMODEW*>(landscape.data())->dmOrientation = DMORIENT_LANDSCAPE;
+    const struct {
+        const char* road;
+        std::function<void()> run;
+        const wchar_t* changes;  // the store the road itself changes
+    } roads[] = {
+        {"the device sheet", [&] { DeviceSheetOk(); }, nullptr},
+        {"printer initialisation", [&] { EXPECT_TRUE(DrvPrinterEvent(&name[0], PRINTER_EVENT_INITIALIZE, 0, 0)); },
+         nullptr},
+        {"the document sheet",
+         [&] {
+             int32_t shown = -1;
+             DocumentSheet(landscape, true, &shown);
+             EXPECT_EQ(90, shown) << "the document's own orientation";
+         },
+         nullptr},
+        {"registering an extension", [&] { EXPECT_EQ(0u, Register()); }, L"368"},
+    };
+    const std::vector<std::vector<const wchar_t*>> deletions = {{L"368"}, {L"366"}, {L"366", L"368"}};
+    for (const auto& road : roads)
+        for (const auto& deleted : deletions) {
+            Reinstall();
+            for (const wchar_t* store : deleted)
+                DeleteStored(store);
+            const std::string row = std::string(road.road) + ", " + std::to_string(deleted.size()) + " deleted from " +
+                                    std::string(deleted[0], deleted[0] + 3);
+            road.run();
+            const Stored after = Snapshot();
+            for (const wchar_t* store : kStores) {
+                const bool wasDeleted = std::find(deleted.begin(), deleted.end(), std::wstring(store)) != deleted.end();
+                if (wasDeleted) {
+                    EXPECT_FALSE(after.at(store).empty()) << row << ": " << store << " made";
+                } else if (!road.changes || std::wstring(store) != road.changes) {
+                    EXPECT_EQ(installed[store], after.at(store)) << row << ": " << store << " kept";
+                }
+            }
+            EXPECT_EQ((std::vector<WORD>{257, 258, 259}), Bins()) << row;
+            EXPECT_EQ(0u, TwoSided()) << row;
+        }
+}
+
+// A store that is there but does not read, damaged or by a failed read: no road writes
+// over it, and a commit that would store fails.
+TEST_F(PrinterStores, AStoreThatDoesNotReadIsNeverWrittenOverAndTheCommitFails)
+{
+    std::vector<uint8_t> damaged = installed[L"366"];
+    damaged[damaged.size() / 2] ^= 0x5A;
+    damaged.resize(damaged.size() - 3);
+    const struct {
+        const char* what;
+        bool atTheSeam;
+    } rows[] = {{"damaged bytes", false}, {"a failed read", true}};
+    for (const auto& row : rows) {
+        Reinstall();
+        if (!row.atTheSeam)
+            WriteStore(L"366", damaged);
+        auto* seam = new SeamServices;
+        seam->failing = row.atTheSeam ? L"366" : L"";
+        const Stored before = Snapshot();
+
+        DeviceSheetOk();
+        EXPECT_EQ(before, Snapshot()) << row.what << ", the device sheet";
+        EXPECT_EQ(1u, Register()) << row.what << ": a registration that was not stored failed";
+        EXPECT_EQ(before, Snapshot()) << row.what << ", registering";
+        EXPECT_FALSE(DrvPrinterEvent(&name[0], PRINTER_EVENT_INITIALIZE, 0, 0)) << row.what;
+        EXPECT_EQ(before, Snapshot()) << row.what << ", initialising";
+
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+        ASSERT_NE(nullptr, tree);
+        EXPECT_EQ(nullptr, tree->FindById(FeatureId::kPrinterLists)) << row.what << ": nothing stands for it";
+        EXPECT_NE(nullptr, tree->FindById(FeatureId::kDeviceSettings)) << row.what << ": the others are there";
+        EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1)) << row.what;
+        EXPECT_EQ(1, ui->CommitSettings(tree.get(), 0)) << row.what << ": packing alone stores nothing";
+        EXPECT_EQ(before, Snapshot()) << row.what;
+        new StandinServices;
+    }
+}
+
+// Nodes of the stores' ids in a document's settings, one nested deeper and one at the
+// top, of any class, are not the printer's: the settings a sheet edits hold only the
+// stores' own, and a commit in store mode keeps the stores' bytes.
+TEST_F(PrinterStores, ADocumentsNodesOfTheStoresIdsNeverReachTheStores)
+{
+    const struct {
+        const char* what;
+        std::function<GObjectBase*()> nested, top;
+    } rows[] = {
+        {"a state of id 365", [] { return new GState(FeatureId::kDeviceSettings); },
+         [] { return new GState(FeatureId::kDeviceSettings); }},
+        {"an empty 366 and a leaf of id 366", [] { return new GAttributeComposite(FeatureId::kPrinterLists); },
+         [] { return new GValueAttribute(1, FeatureId::kPrinterLists); }},
+        {"an empty 368", [] { return new GAttributeComposite(FeatureId::kExtensionData); },
+         [] { return new GAttributeComposite(FeatureId::kExtensionData); }},
+    };
+    for (const auto& row : rows) {
+        Reinstall();
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(reinterpret_cast<DEVMODEW*>(ours.data()))) << row.what;
+        GObjectBase* document = ui->GetCurrentSettings();
+        auto* outer = new GAttributeComposite(901);
+        outer->Add(row.nested());
+        document->Prepend(outer);
+        document->Add(row.top());
+        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+        ASSERT_NE(nullptr, tree) << row.what;
+        EXPECT_EQ(1, ui->CommitSettings(tree.get(), 1)) << row.what;
+        EXPECT_EQ(installed, Snapshot()) << row.what;
+    }
+}
+
+// Settings that do not pack store nothing, whatever their stores hold.
+TEST_F(PrinterStores, APackThatFailsStoresNothing)
+{
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+    ASSERT_NE(nullptr, tree);
+    GDriverObject::Feature<GValueAttribute>(tree.get(), FeatureId::kDuplexUnit)->SetValue(1);
+    std::string noise(4096, ' ');
+    std::mt19937 random(7);
+    for (char& c : noise)
+        c = char('!' + random() % 90);
+    tree->Add(new GStringAttribute(noise.c_str(), 902));
+    EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
+    EXPECT_EQ(installed, Snapshot());
+}
+
+// One entry call reads each store at most once.
+TEST_F(PrinterStores, OneCallReadsEachStoreAtMostOnce)
+{
+    auto* seam = new SeamServices;
+    std::vector<uint8_t> output(GDevModeBase::kTotalSize, 0), input = ours;
+    reinterpret_cast<DEVMODEW*>(input.data())->dmCopies = 2;
+    std::vector<wchar_t> names(64 * 64);
+    DOCUMENTPROPERTYHEADER size = {sizeof size, 0, handle, &name[0], nullptr, nullptr, 0, 0};
+    DOCUMENTPROPERTYHEADER merge = {sizeof merge,
+                                    0,
+                                    handle,
+                                    &name[0],
+                                    reinterpret_cast<DEVMODEW*>(input.data()),
+                                    reinterpret_cast<DEVMODEW*>(output.data()),
+                                    DWORD(output.size()),
+                                    DM_IN_BUFFER | DM_OUT_BUFFER};
+    const struct {
+        const char* call;
+        std::function<bool()> run;
+    } calls[] = {
+        {"the size query", [&] { return DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&size)) > 0; }},
+        {"a merge", [&] { return DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&merge)) > 0; }},
+        {"the paper names",
+         [&] {
+             const DWORD count = DrvDeviceCapabilities(handle, &name[0], DC_PAPERNAMES, names.data(), nullptr);
+             return count != DWORD(GDI_ERROR) && count > 0;
+         }},
+    };
+    for (const auto& call : calls) {
+        FreshServer();
+        seam->reads.clear();
+        EXPECT_TRUE(call.run()) << call.call;
+        for (const wchar_t* store : kStores)
+            EXPECT_GE(1, seam->reads[store]) << call.call << ": " << std::string(store, store + 3);
+    }
+}
+
+} // namespace
