@@ -2,6 +2,7 @@
 // the exported calls and their statuses, the settings reads and writes, the value
 // switch from a page and from a rendering module, registration and unregistration in
 // the settings tree, and the UI host filling a sheet's page entries.
+#include "ModuleAtDriveRoot.h"
 #include "entry/extensions/ExtensionContextRegistry.h"
 #include "entry/extensions/ExtensionExports.h"
 #include "entry/extensions/ExtensionTree.h"
@@ -863,10 +864,12 @@ TEST_F(ExtensionTest, AnEmptyModuleFolderRegistersAndLoadsNothing)
     struct NoModuleFolder : GUIOSFactory {
         void GetModuleDirectory(RWWString& path) override { path = RWWString(); }
     };
-    wchar_t current[MAX_PATH] = {};
-    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 0u);
-    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
-    ASSERT_TRUE(CopyFileW((ExtensionStandIn::ProgramFolder() + L"\\qzext.dll").c_str(), L"C:\\qzext.dll", FALSE));
+    // The module's own services come back however the test ends.
+    struct ServicesBack {
+        ~ServicesBack() { new GUIOSFactory; }
+    } servicesBack;
+    ModuleAtDriveRoot placed(ExtensionStandIn::ProgramFolder() + L"\\qzext.dll", L"qzext.dll");
+    ASSERT_TRUE(placed.Ready());
     new NoModuleFolder;
     standIn.SetPages(1);
     GAttributeComposite* root = Root({Entry("qzext", 0, 0x4 | 0x8)}, {});
@@ -882,9 +885,6 @@ TEST_F(ExtensionTest, AnEmptyModuleFolderRegistersAndLoadsNothing)
     driver.Manager().EndDocument(end);
     EXPECT_NE(0, driver.Manager().Register(RWWString(L"qzext.dll")));
     host.ReleaseAll(&sheet);
-    new GUIOSFactory;
-    SetCurrentDirectoryW(current);
-    DeleteFileW(L"C:\\qzext.dll");
     EXPECT_EQ("", standIn.Log());
 }
 
