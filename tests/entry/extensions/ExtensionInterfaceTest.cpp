@@ -858,7 +858,7 @@ TEST_F(ExtensionTest, StoredModuleNamesOutsideTheDriverFolderAreNotLoaded)
 }
 
 // Without the module's folder a module's name would be one at the root of the current
-// drive: nothing is registered or loaded, even with the stand-in there.
+// drive: nothing is registered, looked for or loaded, even with the stand-in there.
 TEST_F(ExtensionTest, AnEmptyModuleFolderRegistersAndLoadsNothing)
 {
     struct NoModuleFolder : GUIOSFactory {
@@ -880,6 +880,7 @@ TEST_F(ExtensionTest, AnEmptyModuleFolderRegistersAndLoadsNothing)
     EXPECT_FALSE(host.IsModuleLoaded(0));
     GDocumentStart start(L"doc", L"FILE:", nullptr, 0);
     driver.Manager().LoadForDocument(start);
+    EXPECT_FALSE(driver.Manager().IsModuleSought(0)) << "no rendering module is looked for";
     EXPECT_FALSE(driver.Manager().IsModuleLoaded(0));
     GDocumentEnd end(2);
     driver.Manager().EndDocument(end);
