@@ -1180,6 +1180,8 @@ TEST_F(InstalledState, EveryDevModeAMergeHandsBackPassesThePrintTimeCheck)
 // public fields are taken, the settings stay whole, and the stores keep their bytes.
 TEST_F(InstalledState, APackedTreeOfAnotherRootGivesOnlyThePublicFields)
 {
+    // Stores that are not the factory's, so that stores made afresh would show.
+    Install(true, false, true);
     const std::vector<uint8_t> stored365 = PrinterDataTest::StoredBytes(L"365");
     const std::vector<uint8_t> stored366 = PrinterDataTest::StoredBytes(L"366");
     MAssociationList noAssociations(FeatureId::kDefaultTreeRoot);
