@@ -134,18 +134,22 @@ TEST_F(DriverModule, ModeZeroAndANullOutputAnswerTheSize)
 
 TEST_F(DriverModule, APromptShowsTheSheetAndUnderWineAnswersCancel)
 {
-    ActivationHook hook;
-    ASSERT_TRUE(hook.Set());
-    std::vector<uint8_t> output(1172, 0);
     // Wine's compstui hands back the Result set at INIT (0, cancel) whichever button
     // closed the sheet; on Windows OK gives 1 (IDOK).
-    EXPECT_EQ(IDCANCEL,
-              documentProperties(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), nullptr,
-                                 DM_PROMPT | DM_COPY));
-    EXPECT_EQ(1, hook.sheets);
-    EXPECT_TRUE(Contains(hook.tabs, L"Finishing"));
-    EXPECT_TRUE(IsValidDevmodeW(reinterpret_cast<DEVMODEW*>(output.data()), output.size()))
-        << "the output holds the merged input from INIT on";
+    for (int button : {PSBTN_OK, PSBTN_CANCEL}) {
+        ActivationHook hook;
+        ASSERT_TRUE(hook.Set());
+        hook.button = button;
+        std::vector<uint8_t> output(1172, 0);
+        EXPECT_EQ(IDCANCEL,
+                  documentProperties(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), nullptr,
+                                     DM_PROMPT | DM_COPY))
+            << "button " << button;
+        EXPECT_EQ(1, hook.sheets) << "button " << button;
+        EXPECT_TRUE(Contains(hook.tabs, L"Finishing"));
+        EXPECT_TRUE(IsValidDevmodeW(reinterpret_cast<DEVMODEW*>(output.data()), output.size()))
+            << "the output holds the merged input from INIT on";
+    }
 }
 
 TEST_F(DriverModule, TheAdvancedSheetAnswersZeroForCancel)
