@@ -328,11 +328,11 @@ void GOSFactory::GetSystemFolder(RWWString& path)
 }
 int32_t GOSFactory::Reserved4() { return -1; }
 
-int GOSFactory::MakeFolder(const RWWString& path)
+GOSFactory::FolderMade GOSFactory::MakeFolder(const RWWString& path)
 {
     if (CreateDirectoryW(path.Data(), nullptr))
-        return kFolderMade;
-    return GetLastError() == ERROR_ALREADY_EXISTS ? kFolderExists : kFolderFailed;
+        return FolderMade::kMade;
+    return GetLastError() == ERROR_ALREADY_EXISTS ? FolderMade::kExists : FolderMade::kFailed;
 }
 
 int GOSFactory::RemoveFolder(const RWWString& path) { return RemoveDirectoryW(path.Data()) != 0; }

@@ -128,13 +128,11 @@ public:
     virtual uint32_t RunCommand(const RWWString& command, int show);
     // The system folder without a trailing separator; empty when unknown.
     virtual void GetSystemFolder(RWWString& path);
-    // Files and folders of the spooling filters, by wide name: 1 on success (a folder
-    // is made only when it is not there yet, and removed only when empty). Making a
-    // folder tells a name that is taken from any other failure.
-    static constexpr int kFolderFailed = 0;
-    static constexpr int kFolderMade = 1;
-    static constexpr int kFolderExists = 2;
-    virtual int MakeFolder(const RWWString& path);
+    // Making a folder of the spooling filters, by wide name: made only when it is not
+    // there yet, and a name that is taken told from any other failure.
+    enum class FolderMade { kMade, kExists, kFailed };
+    virtual FolderMade MakeFolder(const RWWString& path);
+    // Removing a folder (only when empty) or a file, by wide name: 1 on success.
     virtual int RemoveFolder(const RWWString& path);
     virtual int RemoveFile(const RWWString& path);
     // The number of this process.

@@ -4,6 +4,7 @@
 #include "model/GLocaleInfo.h"
 #include "model/GStreamHolder.h"
 #include "model/GTextConverter.h"
+#include "model/MPersistentCompositeOnDisk.h"
 #include "printer/GDriverObject.h"
 #include "printer/GDriverServicesAdapter.h"
 #include "printer/PrinterRecordScope.h"
@@ -452,11 +453,16 @@ GLocaleInfo* GWin32OSFactory::CreateLocaleInfo()
 void GWin32OSFactory::GetTempDirectory(RWWString& path, GDriverObject* driver)
 {
     // The candidates in order: the printer's setting, TMP, TEMP and the spool folder. One
-    // whose name the spool files cannot use gives way to the next.
+    // whose name the spool files cannot use gives way to the next, and so does one that
+    // is not a whole folder name (relative or blank): it would name a folder under
+    // whatever the current directory is, or none, and the job would fail with it.
+    auto usable = [](RWWString& candidate) {
+        return UsableFolderName(candidate) && MPersistentCompositeOnDisk::IsAbsoluteFolder(candidate);
+    };
     GetPrinterDataString(path, driver, L"TempDirectoryLocation", L"");
     if (!path.IsNull()) {
         path = FullFolderName(path);
-        if (UsableFolderName(path))
+        if (usable(path))
             return;
     }
     for (const wchar_t* variable : {L"TMP", L"TEMP"}) {
@@ -466,7 +472,7 @@ void GWin32OSFactory::GetTempDirectory(RWWString& path, GDriverObject* driver)
         std::vector<wchar_t> text(needed + 1, 0);
         if (GetEnvironmentVariableW(variable, text.data(), needed) > 0) {
             path = FullFolderName(RWWString(text.data()));
-            if (UsableFolderName(path))
+            if (usable(path))
                 return;
         }
     }

@@ -11,6 +11,7 @@
 #include "HostileSettingsBytes.h"
 #include "PrinterDataFixture.h"
 #include "RecordPackingSpooler.h"
+#include "RecordingComPropSheet.h"
 #include "RealDriverUIMaker.h"
 #include "ScratchDirectory.h"
 #include "TestPrinter.h"
@@ -31,6 +32,7 @@
 #include "model/GValueAttribute.h"
 #include "printer/GDriverServer.h"
 #include "settings/devmode/GDriverDevMode.h"
+#include "settings/serializer/GSettingsTreeSerializer.h"
 
 #include <gtest/gtest.h>
 
@@ -549,6 +551,9 @@ TEST_F(DriverUI, FixedAnswersDescribeTheModulesDevModeAndModel)
         {DC_SIZE, 220},   {DC_EXTRA, 952},   {DC_VERSION, 0x401}, {DC_COPIES, 999}, {DC_COLLATE, 1},
         {DC_COLORDEVICE, 1}, {DC_DUPLEX, 1}, {DC_ORIENTATION, 90}, {DC_TRUETYPE, 0}, {33, DWORD(GDI_ERROR)},
         {0x5A51, 1538},
+        // The model's custom-size limits, 3 x 5 and 8.5 x 14 inches, in tenths of a
+        // millimetre: the width in the low word, the length in the high word.
+        {DC_MINEXTENT, MAKELONG(762, 1270)}, {DC_MAXEXTENT, MAKELONG(2159, 3556)},
     };
     for (const auto& row : rows)
         EXPECT_EQ(row.answer, DeviceCapabilitiesW(name.c_str(), L"FILE:", row.capability, nullptr, nullptr))
@@ -721,8 +726,8 @@ TEST_F(DriverUIObject, WritingThePrinterDefaultStoresTheCurrentDevMode)
 
 // A spooler whose record does not hold together: the object refuses it instead of
 // starting from the defaults, and neither the printer's nodes nor its default DEVMODE are
-// made afresh over what the printer holds. The same record packed whole at the end of the
-// buffer gives the printer's DEVMODE.
+// made afresh over what the printer holds; what only reads still answers. The same record
+// packed whole at the end of the buffer gives the printer's DEVMODE.
 TEST_F(DriverUIObject, ARefusedPrinterRecordStoresNothingAndOnePackedAtTheEndIsRead)
 {
     ModuleDevMode();
@@ -768,14 +773,44 @@ TEST_F(DriverUIObject, ARefusedPrinterRecordStoresNothingAndOnePackedAtTheEndIsR
             const void* header;
         } sheets[] = {{DrvDocumentPropertySheets, &document}, {DrvDevicePropertySheets, &device}};
         for (const auto& row : sheets) {
+            // A sheet that takes every page offered: only the refusal keeps them out.
+            RecordingComPropSheet::Current().Reset();
             PROPSHEETUI_INFO sheet = {};
             sheet.cbSize = sizeof sheet;
+            sheet.hComPropSheet = reinterpret_cast<HANDLE>(0x66);
+            sheet.pfnComPropSheet = reinterpret_cast<decltype(sheet.pfnComPropSheet)>(&RecordingComPropSheet::Callback);
             sheet.lParamInit = reinterpret_cast<LPARAM>(row.header);
             sheet.Reason = PROPSHEETUI_REASON_INIT;
             EXPECT_GE(0, row.open(&sheet, 0)) << what;
+            EXPECT_EQ(0u, RecordingComPropSheet::Current().calls.size()) << what;
             sheet.Reason = PROPSHEETUI_REASON_DESTROY;
             row.open(&sheet, 0);
         }
+        // The document properties without a sheet only read: the size, then the DEVMODE
+        // out, as the platform's DocumentPropertiesW asks for them.
+        DOCUMENTPROPERTYHEADER noSheet = {sizeof noSheet, 0, handle, &name[0], nullptr, nullptr, 0, 0};
+        EXPECT_EQ(1172, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&noSheet))) << what;
+        std::vector<uint8_t> handed(1172, 0);
+        noSheet.pdmOut = reinterpret_cast<DEVMODEW*>(handed.data());
+        noSheet.cbOut = DWORD(handed.size());
+        noSheet.fMode = DM_OUT_BUFFER;
+        EXPECT_EQ(1, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&noSheet))) << what;
+        EXPECT_TRUE(IsValidDevmodeW(reinterpret_cast<DEVMODEW*>(handed.data()), 1172)) << what;
+        // A device context reads its settings at its POST events, and stores none.
+        DOCEVENT_CREATEDCPRE create = {nullptr, nullptr, reinterpret_cast<DEVMODEW*>(job.data()), FALSE};
+        DEVMODEW* copy = nullptr;
+        ASSERT_EQ(1, DrvDocumentEvent(handle, nullptr, DOCUMENTEVENT_CREATEDCPRE, sizeof create, &create, sizeof copy,
+                                      &copy))
+            << what;
+        EXPECT_EQ(1, DrvDocumentEvent(handle, nullptr, DOCUMENTEVENT_CREATEDCPOST, sizeof copy, &copy, 0, nullptr))
+            << what;
+        DEVMODEW* reset = reinterpret_cast<DEVMODEW*>(job.data());
+        EXPECT_EQ(1, DrvDocumentEvent(handle, nullptr, DOCUMENTEVENT_RESETDCPRE, sizeof reset, &reset, sizeof copy,
+                                      &copy))
+            << what;
+        EXPECT_EQ(1, DrvDocumentEvent(handle, nullptr, DOCUMENTEVENT_RESETDCPOST, sizeof copy, &copy, 0, nullptr))
+            << what;
+        EXPECT_EQ(0, DrvDocumentEvent(handle, nullptr, DOCUMENTEVENT_DELETEDC, 0, nullptr, 0, nullptr)) << what;
         EXPECT_EQ(before, AllData()) << what;
         EXPECT_EQ(defaults, SpoolerDevMode(handle)) << what;
     }
@@ -985,9 +1020,9 @@ protected:
         record->Restore();
         DriverUIObject::TearDown();
     }
-    // The stored 365 with Tray 3 installed or not, the duplex unit in or out, and A4
-    // assigned to tray 2 or no form assigned.
-    void Install(bool tray3, bool duplexUnit, bool formsAssigned)
+    // The stored 365 with Tray 3 installed or not, the duplex unit in or out, A4 assigned
+    // to tray 2 or no form assigned, and manual duplexing on or off.
+    void Install(bool tray3, bool duplexUnit, bool formsAssigned, bool manualDuplex = false)
     {
         ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
         std::unique_ptr<GObjectBase> device(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
@@ -995,9 +1030,11 @@ protected:
         auto* sources = GDriverObject::Feature<GStringAttribute>(device.get(), FeatureId::kOptionalSourcesModel);
         auto* unit = GDriverObject::Feature<GValueAttribute>(device.get(), FeatureId::kDuplexUnit);
         auto* table = GDriverObject::Feature<GFormToTrayDatabase>(device.get(), FeatureId::kFormToTrayTable);
-        ASSERT_TRUE(sources && unit && table);
+        auto* manual = GDriverObject::Feature<GValueAttribute>(device.get(), FeatureId::kDuplexFallback);
+        ASSERT_TRUE(sources && unit && table && manual);
         sources->SetString(tray3 ? "Tray 3" : "");
         unit->SetValue(duplexUnit ? 1 : 0);
+        manual->SetValue(manualDuplex ? 1 : 0);
         table->RemoveAll();
         if (formsAssigned)
             table->SetAssociation(2, DMPAPER_A4, 94);
@@ -1073,35 +1110,38 @@ TEST_F(InstalledState, APrinterDevModeNotOfThisDriverKeepsTheStoredOptions)
     }
 }
 
-// Two-sided printing needs the duplex unit (manual duplexing is off in the model).
-TEST_F(InstalledState, TwoSidedComesBackOnlyWithTheDuplexUnit)
+// Two-sided printing needs the duplex unit, or manual duplexing (the user turns the
+// sheets) switched on in the device settings.
+TEST_F(InstalledState, TwoSidedComesBackOnlyWithTheDuplexUnitOrManualDuplexing)
 {
     const struct {
-        bool unit;
+        bool unit, manual;
         short asked, given;
-    } rows[] = {{true, DMDUP_VERTICAL, DMDUP_VERTICAL},
-                {true, DMDUP_HORIZONTAL, DMDUP_HORIZONTAL},
-                {false, DMDUP_VERTICAL, DMDUP_SIMPLEX},
-                {false, DMDUP_HORIZONTAL, DMDUP_SIMPLEX}};
+    } rows[] = {{true, false, DMDUP_VERTICAL, DMDUP_VERTICAL},
+                {true, false, DMDUP_HORIZONTAL, DMDUP_HORIZONTAL},
+                {false, false, DMDUP_VERTICAL, DMDUP_SIMPLEX},
+                {false, false, DMDUP_HORIZONTAL, DMDUP_SIMPLEX},
+                {false, true, DMDUP_VERTICAL, DMDUP_VERTICAL},
+                {false, true, DMDUP_HORIZONTAL, DMDUP_HORIZONTAL}};
     for (const auto& row : rows) {
-        Install(false, row.unit, false);
+        Install(false, row.unit, false, row.manual);
         std::vector<uint8_t> input = ours;
         auto* in = reinterpret_cast<DEVMODEW*>(input.data());
         in->dmFields |= DM_DUPLEX;
         in->dmDuplex = row.asked;
         EXPECT_EQ(row.given, reinterpret_cast<const DEVMODEW*>(Merged(&input).data())->dmDuplex)
-            << row.unit << " " << row.asked;
-        EXPECT_EQ(row.unit ? 1u : 0u, TwoSided());
-        // The printer's own default asking for both sides gives one without the unit.
+            << row.unit << " " << row.manual << " " << row.asked;
+        EXPECT_EQ(row.unit || row.manual ? 1u : 0u, TwoSided()) << row.unit << " " << row.manual;
+        // The printer's own default asking for both sides gives one without either.
         SetPrinterDevMode(input);
         EXPECT_EQ(row.given, reinterpret_cast<const DEVMODEW*>(Merged(nullptr).data())->dmDuplex)
-            << "the default " << row.unit << " " << row.asked;
+            << "the default " << row.unit << " " << row.manual << " " << row.asked;
     }
 }
 
 // While forms are assigned to trays the form source is the one bin: a merged and the
 // default DEVMODE name it, and every DEVMODE a merge hands back prints, whatever the
-// options installed.
+// options installed, and asks for two sides only where DC_DUPLEX offers them.
 TEST_F(InstalledState, EveryDevModeAMergeHandsBackPassesThePrintTimeCheck)
 {
     for (bool assigned : {false, true})
@@ -1110,6 +1150,8 @@ TEST_F(InstalledState, EveryDevModeAMergeHandsBackPassesThePrintTimeCheck)
             const std::string state = std::string(assigned ? "forms assigned" : "no form assigned") +
                                       (unit ? ", duplex unit" : ", no duplex unit");
             EXPECT_EQ(assigned ? std::vector<WORD>{15} : (std::vector<WORD>{257, 258}), Bins()) << state;
+            const bool twoSided = TwoSided() == 1;
+            EXPECT_EQ(unit, twoSided) << state;
             const std::vector<uint8_t> byDefault = Merged(nullptr);
             EXPECT_EQ(assigned ? 15 : 257, reinterpret_cast<const DEVMODEW*>(byDefault.data())->dmDefaultSource)
                 << state;
@@ -1126,43 +1168,76 @@ TEST_F(InstalledState, EveryDevModeAMergeHandsBackPassesThePrintTimeCheck)
                     if (assigned) {
                         EXPECT_EQ(15, out->dmDefaultSource) << state << ", source " << source;
                     }
+                    EXPECT_EQ(twoSided ? duplex : short(DMDUP_SIMPLEX), out->dmDuplex)
+                        << state << ", source " << source << ", duplex " << duplex;
                     EXPECT_TRUE(Prints(merged)) << state << ", source " << source << ", duplex " << duplex;
                 }
         }
 }
 
-// A packed tree whose root is not the settings composite is no settings tree: the public
-// fields are taken, the settings stay whole, and the stores keep their members.
+// A packed tree whose root is not the settings composite is no settings tree, in the
+// object-graph coding and in the compact one a printer may choose for its DEVMODEs: the
+// public fields are taken, the settings stay whole, and the stores keep their bytes.
 TEST_F(InstalledState, APackedTreeOfAnotherRootGivesOnlyThePublicFields)
 {
+    // Stores that are not the factory's, so that stores made afresh would show.
+    Install(true, false, true);
     const std::vector<uint8_t> stored365 = PrinterDataTest::StoredBytes(L"365");
     const std::vector<uint8_t> stored366 = PrinterDataTest::StoredBytes(L"366");
     MAssociationList noAssociations(FeatureId::kDefaultTreeRoot);
     GAttributeComposite otherId(FeatureId::kDefaultTreeRoot + 1);
     otherId.Add(new GValueAttribute(1, FeatureId::kDuplex));
     GState otherClass(FeatureId::kDefaultTreeRoot);
+    // Each DEVMODE object reads the printer's coding afresh; the printer data keep the
+    // form the services took first. The choice is put back however the test ends.
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    GObjectBase* choiceNode = ui->GetPrinterConfiguration();
+    for (long id : {FeatureId::kPrinterSettingsGroup, FeatureId::kPrinterLists, FeatureId::kStoredFormChoice})
+        choiceNode = choiceNode ? choiceNode->FindById(id) : nullptr;
+    auto* choice = dynamic_cast<GValueAttribute*>(choiceNode);
+    ASSERT_NE(nullptr, choice);
+    struct ChoiceBack {
+        GValueAttribute* choice;
+        uint16_t value;
+        ~ChoiceBack() { choice->SetValue(value); }
+    } back{choice, choice->GetValue()};
+    auto portable = [](const RWCollectable* root) {
+        std::vector<uint8_t> buffer(8192);
+        GOutStreamHolder holder(buffer.data(), uint32_t(buffer.size()), 1);
+        GSettingsTreeSerializer serializer;
+        const int written = serializer.Save(static_cast<const GObjectBase*>(root), *holder.GetStream(), &holder,
+                                            GSettingsTreeSerializer::kPortable);
+        holder.GetStream()->Flush();
+        buffer.resize(written ? size_t(holder.Tell()) : 0);
+        return buffer;
+    };
     const struct {
         const char* what;
         const RWCollectable* root;
     } rows[] = {{"an empty association list", &noAssociations},
                 {"a composite of another id", &otherId},
                 {"a state of the settings id", &otherClass}};
-    for (const auto& row : rows) {
-        std::vector<uint8_t> input = HostileSettings::Carrying(ours, HostileSettings::Zlib(HostileSettings::Native(row.root)));
-        ASSERT_FALSE(input.empty()) << row.what;
-        auto* in = reinterpret_cast<DEVMODEW*>(input.data());
-        in->dmFields |= DM_ORIENTATION;
-        in->dmOrientation = DMORIENT_LANDSCAPE;
-        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(in)) << row.what;
-        GObjectBase* settings = ui->GetCurrentSettings();
-        ASSERT_TRUE(GDevModeBase::IsSettingsRoot(settings)) << row.what;
-        EXPECT_EQ(90, GDriverObject::NumberOr(settings, FeatureId::kOrientationDegrees, 0)) << row.what;
-        EXPECT_EQ(DMORIENT_LANDSCAPE, reinterpret_cast<const DEVMODEW*>(Merged(&input).data())->dmOrientation);
-        std::unique_ptr<GObjectBase> sheet(ui->LoadStoredSettings());
-        ASSERT_NE(nullptr, sheet);
-        EXPECT_NE(nullptr, sheet->FindById(FeatureId::kDeviceSettings)) << row.what;
-        EXPECT_NE(nullptr, sheet->FindById(FeatureId::kPrinterLists)) << row.what;
-    }
+    for (uint16_t coding : {0, 1})
+        for (const auto& row : rows) {
+            const std::string what = std::string(row.what) + (coding ? ", compact coding" : ", object graph");
+            choice->SetValue(coding);
+            const std::vector<uint8_t> packed = coding ? portable(row.root) : HostileSettings::Native(row.root);
+            ASSERT_FALSE(packed.empty()) << what;
+            std::vector<uint8_t> input = HostileSettings::Carrying(ours, HostileSettings::Zlib(packed));
+            ASSERT_FALSE(input.empty()) << what;
+            auto* in = reinterpret_cast<DEVMODEW*>(input.data());
+            in->dmFields |= DM_ORIENTATION;
+            in->dmOrientation = DMORIENT_LANDSCAPE;
+            ASSERT_EQ(1, ui->MergeDevModeIntoSettings(in)) << what;
+            GObjectBase* settings = ui->GetCurrentSettings();
+            ASSERT_TRUE(GDevModeBase::IsSettingsRoot(settings)) << what;
+            EXPECT_EQ(90, GDriverObject::NumberOr(settings, FeatureId::kOrientationDegrees, 0)) << what;
+            EXPECT_EQ(DMORIENT_LANDSCAPE, reinterpret_cast<const DEVMODEW*>(Merged(&input).data())->dmOrientation)
+                << what;
+            EXPECT_EQ(stored365, PrinterDataTest::StoredBytes(L"365")) << what;
+            EXPECT_EQ(stored366, PrinterDataTest::StoredBytes(L"366")) << what;
+        }
+    choice->SetValue(back.value);
     // A tree that never held the stored nodes stores none of them.
     GAttributeComposite bare(FeatureId::kDefaultTreeRoot);
     EXPECT_EQ(1, ui->CommitSettings(&bare, 1));

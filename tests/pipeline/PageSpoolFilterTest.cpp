@@ -15,6 +15,7 @@
 #include "pipeline/GPassThroughCommand.h"
 
 #include "model/GErrorCommand.h"
+#include "printer/GWin32OSFactory.h"
 
 #include <gtest/gtest.h>
 
@@ -494,7 +495,7 @@ namespace {
 // counted.
 struct JobFolderServices : TestOSFactory {
     void GetTempDirectory(RWWString& path, GDriverObject*) override { path = temp; }
-    int MakeFolder(const RWWString& path) override
+    FolderMade MakeFolder(const RWWString& path) override
     {
         ++asked;
         return TestOSFactory::MakeFolder(path);
@@ -525,6 +526,64 @@ TEST(JobSpoolFolder, OnlyATakenNameMovesOnToTheNextName)
     RemoveDirectoryW(second.Data());
     RemoveDirectoryW(first.Data());
     new TestOSFactory;
+}
+
+// The system's own services with no printer behind them: the temp folder comes from the
+// environment alone.
+struct EnvironmentTempServices : GWin32OSFactory {
+    void* GetPrinterHandle(GDriverObject*) override { return nullptr; }
+    void GetPrinterDataString(RWWString& result, GDriverObject*, const RWWString&, const RWWString& fallback) override
+    {
+        result = fallback;
+    }
+};
+
+// Puts an environment variable and the test services back as they were, whatever the test
+// ended with.
+class TempEnvironment {
+public:
+    TempEnvironment()
+    {
+        for (int i = 0; i < 2; ++i) {
+            wchar_t text[1024] = {};
+            const DWORD length = GetEnvironmentVariableW(kNames[i], text, 1024);
+            had_[i] = length > 0 && length < 1024;
+            saved_[i] = had_[i] ? text : L"";
+        }
+    }
+    ~TempEnvironment()
+    {
+        for (int i = 0; i < 2; ++i)
+            SetEnvironmentVariableW(kNames[i], had_[i] ? saved_[i].c_str() : nullptr);
+        new TestOSFactory;
+    }
+    TempEnvironment(const TempEnvironment&) = delete;
+    TempEnvironment& operator=(const TempEnvironment&) = delete;
+
+private:
+    static constexpr const wchar_t* kNames[2] = {L"TMP", L"TEMP"};
+    std::wstring saved_[2];
+    bool had_[2] = {};
+};
+
+// A TMP that names no whole folder (relative to the current one, on a drive's current
+// folder, or blank) gives way to TEMP: the job's folder is made there.
+TEST(JobSpoolFolder, ATmpThatIsNoWholeFolderGivesWayToTemp)
+{
+    ScratchDirectory scratch("temp-candidates");
+    ASSERT_TRUE(scratch.Entered());
+    TempEnvironment environment;
+    const std::wstring temp(scratch.Path().begin(), scratch.Path().end());
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", temp.c_str()));
+    new EnvironmentTempServices;
+    for (const wchar_t* tmp : {L"relative", L"C:relative", L"   "}) {
+        ASSERT_TRUE(SetEnvironmentVariableW(L"TMP", tmp));
+        const RWWString folder = GPageSpoolFilter::JobSpoolFolder(nullptr);
+        const std::wstring made(folder.Data(), folder.Length());
+        EXPECT_EQ(temp + L"\\", made.substr(0, temp.size() + 1)) << std::string(tmp, tmp + wcslen(tmp));
+        if (!folder.IsNull())
+            RemoveDirectoryW(folder.Data());
+    }
 }
 
 } // namespace

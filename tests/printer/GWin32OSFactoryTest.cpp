@@ -313,44 +313,48 @@ TEST(Win32TempDirectory, PrinterSettingThenTmpThenTempThenTheSpoolFolderInTheWin
 }
 
 // A folder rooted in a drive or a share comes in the full form the spool folder's check
-// takes; a relative one stays as named, and the check refuses it.
-TEST(Win32TempDirectory, AFolderRootedInADriveOrAShareIsMadeFullARelativeOneIsNot)
+// takes; one that is not a whole folder name gives way to the next candidate (TMP).
+TEST(Win32TempDirectory, AFolderRootedInADriveOrAShareIsMadeFullARelativeOneGivesWay)
 {
     ASSERT_TRUE(TestPrinter::Shared().Installed()) << TestPrinter::Shared().Failure();
     Win32Services* services = new Win32Services;
     GDriverObject driver(TestPrinter::Shared().Name().c_str());
+    wchar_t saved[1024];
+    const DWORD length = GetEnvironmentVariableW(L"TMP", saved, 1024);
+    SetEnvironmentVariableW(L"TMP", L"C:\\from-tmp");
     wchar_t windows[MAX_PATH] = {};
     ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
     const std::wstring inWindows = std::wstring(windows) + L"\\Temp";
     const struct {
         const wchar_t* named;
+        // The folder taken; null: the name gives way to TMP.
         const wchar_t* given;
-        bool taken;
     } rows[] = {
-        {L"C:/Temp", L"C:\\Temp", true},
-        {L"\\\\?\\C:\\Temp", L"C:\\Temp", true},
-        {L"\\\\?\\UNC\\server\\share\\Temp", L"\\\\server\\share\\Temp", true},
-        {L"C:\\Temp\\..\\Spool", L"C:\\Spool", true},
-        {L"\\SystemRoot\\Temp", inWindows.c_str(), true},
+        {L"C:/Temp", L"C:\\Temp"},
+        {L"\\\\?\\C:\\Temp", L"C:\\Temp"},
+        {L"\\\\?\\UNC\\server\\share\\Temp", L"\\\\server\\share\\Temp"},
+        {L"C:\\Temp\\..\\Spool", L"C:\\Spool"},
+        {L"\\SystemRoot\\Temp", inWindows.c_str()},
         // A verbatim name whose plain form would name another folder.
-        {L"\\\\?\\C:\\Temp\\..\\Spool", L"\\\\?\\C:\\Temp\\..\\Spool", false},
-        {L"Temp", L"Temp", false},
-        {L"C:Temp", L"C:Temp", false},
-        {L"\\Temp", L"\\Temp", false},
-        {L"\\\\.\\C:\\Temp", L"\\\\.\\C:\\Temp", false},
+        {L"\\\\?\\C:\\Temp\\..\\Spool", nullptr},
+        {L"Temp", nullptr},
+        {L"C:Temp", nullptr},
+        {L"\\Temp", nullptr},
+        {L"\\\\.\\C:\\Temp", nullptr},
         // Names that only start like the system root's or a verbatim share's.
-        {L"\\SystemRootX\\Temp", L"\\SystemRootX\\Temp", false},
-        {L"\\\\?\\UNCX\\server\\share\\Temp", L"\\\\?\\UNCX\\server\\share\\Temp", false},
-        {L"\\\\?\\UNCXserver\\share\\Temp", L"\\\\?\\UNCXserver\\share\\Temp", false},
+        {L"\\SystemRootX\\Temp", nullptr},
+        {L"\\\\?\\UNCX\\server\\share\\Temp", nullptr},
+        {L"\\\\?\\UNCXserver\\share\\Temp", nullptr},
     };
     for (const auto& row : rows) {
         ASSERT_EQ(1, services->SetPrinterDataString(&driver, L"TempDirectoryLocation", row.named));
         RWWString path;
         services->GetTempDirectory(path, &driver);
-        EXPECT_STREQ(row.given, path.Data()) << row.named;
-        EXPECT_EQ(row.taken, MPersistentCompositeOnDisk::IsAbsoluteFolder(path)) << row.named;
+        EXPECT_STREQ(row.given ? row.given : L"C:\\from-tmp", path.Data()) << row.named;
+        EXPECT_TRUE(MPersistentCompositeOnDisk::IsAbsoluteFolder(path)) << row.named;
     }
     EXPECT_EQ(1, services->DeletePrinterDriverDataValue(&driver, L"TempDirectoryLocation"));
+    SetEnvironmentVariableW(L"TMP", length && length < 1024 ? saved : nullptr);
 }
 
 // The spool files are opened by the folder's narrow name: a folder whose name the code

@@ -1,3 +1,4 @@
+#include "ModuleAtDriveRoot.h"
 #include "TestOSFactory.h"
 #include "TestPrinter.h"
 #include "printer/GPrinterLibrary.h"
@@ -82,20 +83,16 @@ TEST(MiniInstaller, AnEmptyModuleFolderLoadsNothing)
     };
     NoModuleFolder& services = *new NoModuleFolder; // the services instance owns it
     services.registry[kRequest] = L"1";
-    wchar_t file[MAX_PATH] = {}, current[MAX_PATH] = {};
+    wchar_t file[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, file, MAX_PATH);
     const std::wstring program(file);
-    ASSERT_TRUE(CopyFileW((program.substr(0, program.rfind(L'\\')) + L"\\QZSKORN.DLL").c_str(), L"C:\\QZSKORN.DLL",
-                          FALSE));
-    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 0u);
-    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
+    ModuleAtDriveRoot placed(program.substr(0, program.rfind(L'\\')) + L"\\QZSKORN.DLL", L"QZSKORN.DLL");
+    ASSERT_TRUE(placed.Ready());
     calls.clear();
     {
         GMiniInstaller installer(L"\\\\srv\\p", 0x1234);
         EXPECT_EQ(0u, installer.GetState());
     }
-    SetCurrentDirectoryW(current);
-    DeleteFileW(L"C:\\QZSKORN.DLL");
     EXPECT_TRUE(calls.empty());
     EXPECT_FALSE(Loaded());
 }

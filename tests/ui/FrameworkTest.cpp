@@ -1,6 +1,7 @@
 // The property-sheet framework on its own: the counted resource library, the settings
 // view's transactions, controls and help tables, the page procedure, the modal dialog.
 #include "TestPrinter.h"
+#include "entry/module/ModuleLifetime.h"
 #include "entry/sheet/GCPSOSUI.h"
 #include "model/GAttributeComposite.h"
 #include "model/GRangeAttribute.h"
@@ -353,8 +354,19 @@ TEST(SettingsView, TextsAndBoundsAreReadWrittenCountedAndRolledBack)
     EXPECT_EQ(100, value);
 }
 
+// The help file lies beside the module the system services name: the module's lifetime is
+// begun for the test, whatever ran before it, and ended after it.
 TEST(PropertyPages, ThePageOffersHelpOnlyWhileItsHelpFileIsThere)
 {
+    struct Attached {
+        const BOOL attached = ModuleLifetime::Attach(GetModuleHandleW(nullptr), false);
+        ~Attached()
+        {
+            if (attached)
+                ModuleLifetime::Detach(false);
+        }
+    } module;
+    ASSERT_TRUE(module.attached);
     LibraryReference library;
     ASSERT_TRUE(library.loaded);
     GUIData data = {};

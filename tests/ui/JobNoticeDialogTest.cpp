@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 
 namespace {
@@ -19,17 +20,27 @@ namespace {
 std::wstring LibraryPath() { return TestPrinter::ProgramFolder() + L"\\qzres32.dll"; }
 
 // Waits for the notice on another thread, reads its texts, ticks the check box when
-// asked and presses OK.
+// asked and presses OK. A notice that does not show in time is not waited for: whatever
+// the showing thread has open is closed until its Show returns, so that the test fails
+// instead of hanging; and a Show that returns without showing ends the wait at once.
 struct NoticeUser {
     bool tick = false;
     std::wstring user, job, storedAt;
     bool found = false;
+    const DWORD shower = GetCurrentThreadId();
+    std::atomic<bool> returned{false};
 
+    static BOOL CALLBACK Close(HWND window, LPARAM)
+    {
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        return TRUE;
+    }
     static DWORD WINAPI Run(void* parameter)
     {
         auto* self = static_cast<NoticeUser*>(parameter);
-        for (int tries = 0; tries < 600; ++tries) {
-            HWND window = FindWindowW(nullptr, L"Job Storage Identification");
+        for (int tries = 0; !self->returned; ++tries) {
+            HWND window = tries < kTries ? FindWindowW(nullptr, L"Job Storage Identification") : nullptr;
             if (window && IsWindowVisible(window)) {
                 wchar_t text[256];
                 GetDlgItemTextW(window, GTimedDialog::kUserNameItem, text, 256);
@@ -44,10 +55,21 @@ struct NoticeUser {
                 self->found = true;
                 return 0;
             }
+            if (tries >= kTries)
+                EnumThreadWindows(self->shower, &Close, 0);
             Sleep(50);
         }
         return 0;
     }
+    // Marks the showing as over and waits for the user's thread: true when it ended.
+    bool Join(HANDLE thread)
+    {
+        returned = true;
+        const bool ended = WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
+        CloseHandle(thread);
+        return ended;
+    }
+    static constexpr int kTries = 600;
 };
 
 GDriverUIDocumentEvents::JobNotice Notice()
@@ -72,10 +94,10 @@ TEST(JobNotice, TheDialogShowsTheUserTheJobAndWhereItIsKept)
         NoticeUser user;
         user.tick = tick;
         HANDLE thread = CreateThread(nullptr, 0, &NoticeUser::Run, &user, 0, nullptr);
+        ASSERT_NE(nullptr, thread);
         bool dontShowAgain = !tick;
         EXPECT_EQ(1, GJobNoticeDialog::Show(Notice(), dontShowAgain));
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
+        ASSERT_TRUE(user.Join(thread));
         ASSERT_TRUE(user.found);
         EXPECT_EQ(L"TESTER", user.user);
         EXPECT_EQ(L"QUARTERLY(01-99)", user.job);
@@ -125,9 +147,9 @@ TEST(JobNotice, ATickIsKeptAsDontShowJobName)
     NoticeUser user;
     user.tick = true;
     HANDLE thread = CreateThread(nullptr, 0, &NoticeUser::Run, &user, 0, nullptr);
+    ASSERT_NE(nullptr, thread);
     ui->DocumentEvents().ShowJobNotice();
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    EXPECT_TRUE(user.Join(thread));
     EXPECT_TRUE(user.found);
     EXPECT_TRUE(ui->DocumentEvents().JobNoticeDismissed());
     RegDeleteKeyValueW(HKEY_CURRENT_USER, key.Data(), L"DontShowJobName");

@@ -652,7 +652,9 @@ INT GDriverUIDocumentEvents::DevModeMerge(const DEVMODEW* copy)
     if (own == ownCopies_.end())
         return -1;
     INT result = -1;
-    if (ui_.MergeDevModeIntoSettings(copy)) {
+    // The DC reads its settings and stores none: a printer record that could not be read
+    // leaves the driver's defaults with the copy merged to answer from.
+    if (ui_.MergeForReading(copy)) {
         // GetSettings makes the settings object when the core has none.
         if (ui_.GetStateWord() & GDriverUIBase::kSettingsStale)
             ui_.SetSettings(ui_.CreateSettings());

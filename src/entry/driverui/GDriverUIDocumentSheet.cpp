@@ -84,8 +84,10 @@ LONG GDriverUIDocumentSheet::DocumentPropertiesNoUI(const DOCUMENTPROPERTYHEADER
     DEVMODEW* output = header.pdmOut;
     if (mode == 0 || !output)
         return LONG(ui_.GetDevModeSize(1));
-    // A DEVMODE whose header does not hold together is refused, not read.
-    if (!ui_.MergeDevModeIntoSettings((mode & (DM_PROMPT | DM_MODIFY)) ? header.pdmIn : nullptr))
+    // A DEVMODE whose header does not hold together is refused, not read. A printer
+    // record that could not be read refuses only storing: this road stores nothing, and
+    // answers from the driver's defaults with the caller's DEVMODE merged.
+    if (!ui_.MergeForReading((mode & (DM_PROMPT | DM_MODIFY)) ? header.pdmIn : nullptr))
         return kRefused;
     LONG result = 1;
     if (mode & (DM_UPDATE | DM_COPY))

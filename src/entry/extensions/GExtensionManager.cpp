@@ -462,6 +462,8 @@ bool GExtensionManager::IsModuleLoaded(int slot) const
     return slot >= 0 && slot < kSlots && modules_[slot] && modules_[slot]->IsLoaded();
 }
 
+bool GExtensionManager::IsModuleSought(int slot) const { return slot >= 0 && slot < kSlots && modules_[slot]; }
+
 void GExtensionManager::ClearSlots()
 {
     for (int slot = 0; slot < kSlots; ++slot) {

@@ -70,6 +70,8 @@ public:
     uint16_t GetCount() const { return count_; }
     // Whether the slot holds a loaded rendering module.
     bool IsModuleLoaded(int slot) const;
+    // Whether a rendering module was looked for in the slot, loaded or not.
+    bool IsModuleSought(int slot) const;
 
 private:
     // Loads the named module and asks it for its registration table and descriptor.

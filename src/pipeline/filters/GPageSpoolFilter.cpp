@@ -174,13 +174,13 @@ RWWString GPageSpoolFilter::JobSpoolFolder(GCommandProducer* producer)
         RWWString folder(first);
         if (attempt > 0)
             folder.Append(L'.').Append(Hex(attempt));
-        const int made = services->MakeFolder(folder);
-        if (made == GOSFactory::kFolderMade) {
+        const GOSFactory::FolderMade made = services->MakeFolder(folder);
+        if (made == GOSFactory::FolderMade::kMade) {
             if (producer)
                 producer->SetSpoolFolder(folder);
             return folder;
         }
-        if (made != GOSFactory::kFolderExists)
+        if (made != GOSFactory::FolderMade::kExists)
             break;
     }
     return RWWString();

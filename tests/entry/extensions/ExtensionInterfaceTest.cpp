@@ -2,6 +2,7 @@
 // the exported calls and their statuses, the settings reads and writes, the value
 // switch from a page and from a rendering module, registration and unregistration in
 // the settings tree, and the UI host filling a sheet's page entries.
+#include "ModuleAtDriveRoot.h"
 #include "entry/extensions/ExtensionContextRegistry.h"
 #include "entry/extensions/ExtensionExports.h"
 #include "entry/extensions/ExtensionTree.h"
@@ -858,16 +859,18 @@ TEST_F(ExtensionTest, StoredModuleNamesOutsideTheDriverFolderAreNotLoaded)
 }
 
 // Without the module's folder a module's name would be one at the root of the current
-// drive: nothing is registered or loaded, even with the stand-in there.
+// drive: nothing is registered, looked for or loaded, even with the stand-in there.
 TEST_F(ExtensionTest, AnEmptyModuleFolderRegistersAndLoadsNothing)
 {
     struct NoModuleFolder : GUIOSFactory {
         void GetModuleDirectory(RWWString& path) override { path = RWWString(); }
     };
-    wchar_t current[MAX_PATH] = {};
-    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, current), 0u);
-    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
-    ASSERT_TRUE(CopyFileW((ExtensionStandIn::ProgramFolder() + L"\\qzext.dll").c_str(), L"C:\\qzext.dll", FALSE));
+    // The module's own services come back however the test ends.
+    struct ServicesBack {
+        ~ServicesBack() { new GUIOSFactory; }
+    } servicesBack;
+    ModuleAtDriveRoot placed(ExtensionStandIn::ProgramFolder() + L"\\qzext.dll", L"qzext.dll");
+    ASSERT_TRUE(placed.Ready());
     new NoModuleFolder;
     standIn.SetPages(1);
     GAttributeComposite* root = Root({Entry("qzext", 0, 0x4 | 0x8)}, {});
@@ -878,14 +881,12 @@ TEST_F(ExtensionTest, AnEmptyModuleFolderRegistersAndLoadsNothing)
     EXPECT_FALSE(host.IsModuleLoaded(0));
     GDocumentStart start(L"doc", L"FILE:", nullptr, 0);
     driver.Manager().LoadForDocument(start);
+    EXPECT_FALSE(driver.Manager().IsModuleSought(0)) << "no rendering module is looked for";
     EXPECT_FALSE(driver.Manager().IsModuleLoaded(0));
     GDocumentEnd end(2);
     driver.Manager().EndDocument(end);
     EXPECT_NE(0, driver.Manager().Register(RWWString(L"qzext.dll")));
     host.ReleaseAll(&sheet);
-    new GUIOSFactory;
-    SetCurrentDirectoryW(current);
-    DeleteFileW(L"C:\\qzext.dll");
     EXPECT_EQ("", standIn.Log());
 }
 
