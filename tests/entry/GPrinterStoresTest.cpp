@@ -48,6 +48,8 @@ protected:
         InjectingDriverUI* ui = HoldObject();
         ASSERT_NE(nullptr, ui);
         ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        std::unique_ptr<GObjectBase> defaults(ui->CreateDefaultSettings());
+        ui->StoreMissingNodes(defaults.get());
         std::unique_ptr<GObjectBase> device(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
         ASSERT_NE(nullptr, device);
         GDriverObject::Feature<GStringAttribute>(device.get(), FeatureId::kOptionalSourcesModel)->SetString("Tray 3");

@@ -637,10 +637,7 @@ GObjectBase* GDriverUIBase::CreateDefaultSettings()
 GObjectBase* GDriverUIBase::LoadStoredSettings()
 {
     GObjectBase* current = GetCurrentSettings();
-    bool anyAbsent = false;
-    for (long id : GPrinterStores::kIds)
-        anyAbsent = anyAbsent || stores_->StateOf(id) == GPrinterStores::State::kAbsent;
-    std::unique_ptr<GObjectBase> defaults(anyAbsent || !current ? CreateDefaultSettings() : nullptr);
+    std::unique_ptr<GObjectBase> defaults(stores_->AnyAbsent() || !current ? CreateDefaultSettings() : nullptr);
     GObjectBase* source = current ? current : defaults.get();
     std::unique_ptr<GObjectBase> tree(source ? source->DeepCopy() : nullptr);
     if (tree) {

@@ -18,6 +18,8 @@
 #include "settings/devmode/GDriverDevMode.h"
 #include "settings/dmc/GDriverDMCConfig.h"
 
+#include <memory>
+
 #include <atomic>
 
 namespace {
@@ -74,8 +76,12 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         ui_.SheetGlue()->AddPage(context, 0);
         if (services)
             services->SetPrinterDataDword(driver, L"ExportConfig", 1);
-        if (GObjectBase* device = context->settings ? context->settings->FindById(kDeviceSettings) : nullptr)
-            ui_.SaveObject(L"PhySetting", device);
+        // Stored as the device settings are, without this process's serial numbers.
+        GObjectBase* device = context->settings ? context->settings->FindById(kDeviceSettings) : nullptr;
+        if (std::unique_ptr<GObjectBase> asStored{device ? device->DeepCopy() : nullptr}) {
+            asStored->ClearSerials();
+            ui_.SaveObject(L"PhySetting", asStored.get());
+        }
         return 1;
     }
     case PROPSHEETUI_REASON_GET_INFO_HEADER: {

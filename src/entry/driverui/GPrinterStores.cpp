@@ -85,6 +85,14 @@ GPrinterStores::State GPrinterStores::StateOf(long id)
     return index < 0 ? State::kAbsent : Read(index).state;
 }
 
+bool GPrinterStores::AnyAbsent()
+{
+    for (int i = 0; i < kCount; ++i)
+        if (Read(i).state == State::kAbsent)
+            return true;
+    return false;
+}
+
 GObjectBase* GPrinterStores::Load(long id)
 {
     const int index = IndexOf(id);

@@ -32,6 +32,8 @@ public:
     static bool IsStoreId(long id);
     // Whether the id's store reads, is absent or is there but does not read.
     State StateOf(long id);
+    // True when the printer holds no value of one of the stores.
+    bool AnyAbsent();
     // A copy of the printer's node of the store, owned by the caller: null unless it reads
     // and is a composite (a node of another class counts as absent).
     GObjectBase* Load(long id);
