@@ -24,6 +24,7 @@
 #include "PostScriptPrinter.h"
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
+#include "entry/module/DriverPlatform.h"
 #include "entry/module/EntryPrologue.h"
 #include "entry/module/ModuleLifetime.h"
 #include "settings/devmode/GDevModeBase.h"
@@ -539,6 +540,30 @@ int main(int argc, char** argv)
     const Allocations pair = CountAllocations(acquirePair);
     const Allocations kept = CountAllocations(acquireKept);
     const Allocations newObject = {pair.count - kept.count, pair.bytes - kept.bytes};
+    // The size query as an application's new handle brings it to the export, in this
+    // process: the identity of the new handle is not the kept object's.
+    auto exportSizeQuery = [&](bool counted) {
+        HANDLE fresh = nullptr;
+        OpenPrinterW(printerName, &fresh, nullptr);
+        DOCUMENTPROPERTYHEADER header = {};
+        header.cbSize = sizeof header;
+        header.hPrinter = fresh;
+        header.pszPrinterName = printerName;
+        Allocations made = {};
+        if (counted)
+            made = CountAllocations([&] { DrvDocumentPropertySheets(nullptr, LPARAM(&header)); });
+        else
+            DrvDocumentPropertySheets(nullptr, LPARAM(&header));
+        ClosePrinter(fresh);
+        return made;
+    };
+    exportSizeQuery(false);
+    const Allocations exportSize = exportSizeQuery(true);
+    // DC_PAPERNAMES through the export as the spooler brings it (no handle), right after
+    // a call with a handle, as in an application's round.
+    exportSizeQuery(false);
+    const Allocations exportPaperNames = CountAllocations(
+        [&] { DrvDeviceCapabilities(nullptr, printerName, DC_PAPERNAMES, names.data(), nullptr); });
     const double keptAcquire = SecondsPerCall(rounds, [&] {
         uint32_t again = 0;
         if (EntryPrologue::Acquire(handle, nullptr, again))
@@ -583,9 +608,11 @@ int main(int argc, char** argv)
         const char* what;
         Allocations made;
     } counted[] = {{"one more driver object (model read)", newObject},
-                   {"size query (DocumentProperties, no buffers)", sizeQuery},
+                   {"size query, kept object (no buffers)", sizeQuery},
+                   {"size query through the export, a new handle", exportSize},
                    {"MergeDevMode", mergeCount},
-                   {"DC_PAPERNAMES", paperNamesCount}};
+                   {"DC_PAPERNAMES, kept object", paperNamesCount},
+                   {"DC_PAPERNAMES through the export, after a handle", exportPaperNames}};
     for (const auto& row : counted)
         std::printf("  %-46s %10ld %10lld\n", row.what, row.made.count, row.made.bytes);
 
