@@ -510,7 +510,11 @@ int main(int argc, char** argv)
         ui->DeviceCapabilities(nullptr, printerName, DC_PAPERNAMES, names.data(), nullptr);
     });
     // What one call allocates in this process, each counted after one call beforehand.
-    std::vector<uint8_t> mergeOut(devMode.size());
+    // The calls above may have replaced the object's DEVMODE object: take it again.
+    if (!ui->MergeDevModeIntoSettings(nullptr) || !(object = ui->GetDevModeObject())) {
+        std::fprintf(stderr, "error: no DEVMODE object in this process\n");
+        return 2;
+    }
     ui->DocumentProperties(nullptr, handle, printerName, nullptr, nullptr, 0);
     const Allocations sizeQuery =
         CountAllocations([&] { ui->DocumentProperties(nullptr, handle, printerName, nullptr, nullptr, 0); });
