@@ -26,6 +26,7 @@
 #include "entry/driverui/GDriverUI.h"
 #include "entry/module/DriverPlatform.h"
 #include "entry/module/EntryPrologue.h"
+#include "printer/GThreadHeaps.h"
 #include "entry/module/ModuleLifetime.h"
 #include "settings/devmode/GDevModeBase.h"
 #include "settings/devmode/GDriverDevMode.h"
@@ -45,7 +46,8 @@
 #include <vector>
 
 // Every allocation of this process's own code (the module's classes are linked in) is
-// counted while counting is on; the blocks come from the C runtime as usual.
+// counted while counting is on; the blocks come from the module's own allocator, as in
+// the module, which also tells how many of them were heap calls (arena blocks are not).
 namespace {
 std::atomic<bool> g_counting{false};
 std::atomic<long> g_allocations{0};
@@ -57,7 +59,7 @@ void* CountedAllocation(std::size_t size) noexcept
         g_allocations.fetch_add(1, std::memory_order_relaxed);
         g_bytes.fetch_add(static_cast<long long>(size), std::memory_order_relaxed);
     }
-    return std::malloc(size ? size : 1);
+    return GThreadHeaps::Allocate(size ? size : 1);
 }
 
 void* CountedOrHandled(std::size_t size)
@@ -77,12 +79,12 @@ void* operator new(std::size_t size) { return CountedOrHandled(size); }
 void* operator new[](std::size_t size) { return CountedOrHandled(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete(void* block) noexcept { GThreadHeaps::Free(block); }
+void operator delete[](void* block) noexcept { GThreadHeaps::Free(block); }
+void operator delete(void* block, std::size_t) noexcept { GThreadHeaps::Free(block); }
+void operator delete[](void* block, std::size_t) noexcept { GThreadHeaps::Free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { GThreadHeaps::Free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { GThreadHeaps::Free(block); }
 
 namespace {
 
@@ -90,6 +92,7 @@ namespace {
 struct Allocations {
     long count;
     long long bytes;
+    long heapBlocks;
 };
 
 template <class F>
@@ -97,10 +100,11 @@ Allocations CountAllocations(F f)
 {
     g_allocations = 0;
     g_bytes = 0;
+    const unsigned long taken = GThreadHeaps::HeapBlocksTaken();
     g_counting = true;
     f();
     g_counting = false;
-    return {g_allocations.load(), g_bytes.load()};
+    return {g_allocations.load(), g_bytes.load(), long(GThreadHeaps::HeapBlocksTaken() - taken)};
 }
 
 using Clock = std::chrono::steady_clock;
@@ -263,6 +267,7 @@ double CallsPerSecond(const std::wstring& name, int threads, double seconds, boo
                 mine += 3;
             }
             calls += mine;
+            GThreadHeaps::ThreadEnds();
         });
     while (ready < threads)
         std::this_thread::yield();
@@ -335,6 +340,7 @@ double NewApplicationRoundsPerSecond(const std::wstring& name, const std::vector
                 ++mine;
             }
             rounds += mine;
+            GThreadHeaps::ThreadEnds();
         });
     while (ready < threads)
         std::this_thread::yield();
@@ -543,7 +549,8 @@ int main(int argc, char** argv)
     acquireKept();
     const Allocations pair = CountAllocations(acquirePair);
     const Allocations kept = CountAllocations(acquireKept);
-    const Allocations newObject = {pair.count - kept.count, pair.bytes - kept.bytes};
+    const Allocations newObject = {pair.count - kept.count, pair.bytes - kept.bytes,
+                                   pair.heapBlocks - kept.heapBlocks};
     // The size query as an application's new handle brings it to the export, in this
     // process: the identity of the new handle is not the kept object's.
     auto exportSizeQuery = [&](bool counted) {
@@ -607,7 +614,7 @@ int main(int argc, char** argv)
     if (!theirsFailed)
         theirs = MeasureCalls(postScript, rounds * 10, theirsFailed);
 
-    std::printf("\nallocations in this process, one call                 count      bytes\n");
+    std::printf("\nallocations in this process, one call         count      bytes heap calls\n");
     const struct {
         const char* what;
         Allocations made;
@@ -618,7 +625,7 @@ int main(int argc, char** argv)
                    {"DC_PAPERNAMES, kept object", paperNamesCount},
                    {"DC_PAPERNAMES through the export, after a handle", exportPaperNames}};
     for (const auto& row : counted)
-        std::printf("  %-46s %10ld %10lld\n", row.what, row.made.count, row.made.bytes);
+        std::printf("  %-38s %10ld %10lld %10ld\n", row.what, row.made.count, row.made.bytes, row.made.heapBlocks);
 
     std::printf("\nthreads (size query + DM_OUT_BUFFER, DC_PAPERNAMES)      calls/s\n");
     const int counts[] = {1, 4, 16};

@@ -11,11 +11,27 @@ namespace {
 
 // One private heap. refs counts its live blocks plus one while the pool holds it; the
 // count that falls to zero destroys the heap. A heap is leased to at most one thread.
+struct ArenaChunk;
+
 struct HeapRecord {
     HANDLE heap;
     std::atomic<long> refs;
     bool leased;
+    // Read and written only by the thread that leases the heap.
+    unsigned long taken;
+    int arenaDepth;
+    ArenaChunk* arena;
 };
+
+// A chunk of an arena: a block of its heap whose blocks follow it. refs counts its live
+// blocks plus one while it is the arena's current chunk.
+struct ArenaChunk {
+    std::atomic<long> refs;
+    char* next;
+    char* end;
+    uint32_t padding;
+};
+static_assert(sizeof(ArenaChunk) % 8 == 0, "blocks after the chunk stay 8-byte aligned");
 
 // Before each block: the heap record it came from (null for the process heap). Eight
 // bytes keep the block as aligned as the heap's own.
@@ -25,6 +41,7 @@ struct BlockHeader {
 };
 static_assert(sizeof(BlockHeader) == 8, "the header keeps blocks 8-byte aligned");
 constexpr uint32_t kCheck = 0x51485448;
+constexpr uint32_t kArenaCheck = 0x51485441;
 
 HeapRecord g_records[GThreadHeaps::kMaxHeaps];
 // Guards the records' heap and leased fields and the TLS index; never held while a
@@ -84,6 +101,9 @@ HeapRecord* LeaseLocked()
         if (heap) {
             empty->heap = heap;
             empty->refs.store(1);
+            empty->taken = 0;
+            empty->arenaDepth = 0;
+            empty->arena = nullptr;
             idle = empty;
         }
     }
@@ -136,13 +156,11 @@ uint32_t NumberOf(const HeapRecord* record)
 
 } // namespace
 
-void* GThreadHeaps::Allocate(std::size_t size) noexcept
+namespace {
+
+// A block of the thread's heap (or the process heap without one).
+void* HeapBlock(HeapRecord* record, std::size_t size)
 {
-    if (size > SIZE_MAX - sizeof(BlockHeader))
-        return nullptr;
-    HeapRecord* record = Current();
-    if (record == &g_shared)
-        record = nullptr;
     HANDLE heap = record ? record->heap : GetProcessHeap();
     if (record)
         record->refs.fetch_add(1, std::memory_order_relaxed);
@@ -152,10 +170,80 @@ void* GThreadHeaps::Allocate(std::size_t size) noexcept
             Unreference(record);
         return nullptr;
     }
+    if (record)
+        ++record->taken;
     BlockHeader* header = static_cast<BlockHeader*>(raw);
     header->owner = record;
     header->check = kCheck;
     return header + 1;
+}
+
+void ReleaseChunk(ArenaChunk* chunk)
+{
+    if (chunk->refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+        GThreadHeaps::Free(chunk);
+}
+
+// A block cut from the arena's current chunk, a new chunk when it has no room left.
+void* ArenaBlock(HeapRecord* record, std::size_t size)
+{
+    const std::size_t need = (size + sizeof(BlockHeader) + 7) & ~std::size_t(7);
+    ArenaChunk* chunk = record->arena;
+    if (!chunk || std::size_t(chunk->end - chunk->next) < need) {
+        void* raw = HeapBlock(record, GThreadHeaps::kChunkSize);
+        if (!raw)
+            return nullptr;
+        if (chunk)
+            ReleaseChunk(chunk);
+        chunk = static_cast<ArenaChunk*>(raw);
+        chunk->refs.store(1);
+        chunk->next = reinterpret_cast<char*>(chunk + 1);
+        chunk->end = static_cast<char*>(raw) + GThreadHeaps::kChunkSize;
+        record->arena = chunk;
+    }
+    BlockHeader* header = reinterpret_cast<BlockHeader*>(chunk->next);
+    chunk->next += need;
+    chunk->refs.fetch_add(1, std::memory_order_relaxed);
+    header->owner = reinterpret_cast<HeapRecord*>(chunk);
+    header->check = kArenaCheck;
+    return header + 1;
+}
+
+} // namespace
+
+GThreadHeaps::ArenaScope::ArenaScope() noexcept : open_(false)
+{
+    HeapRecord* record = Current();
+    if (record && record != &g_shared) {
+        ++record->arenaDepth;
+        open_ = true;
+    }
+}
+
+GThreadHeaps::ArenaScope::~ArenaScope()
+{
+    if (!open_)
+        return;
+    // The thread still leases the same heap: a scope lives on one thread's stack.
+    HeapRecord* record = Current();
+    if (!record || record == &g_shared || --record->arenaDepth > 0)
+        return;
+    if (ArenaChunk* chunk = record->arena) {
+        record->arena = nullptr;
+        ReleaseChunk(chunk);
+    }
+}
+
+void* GThreadHeaps::Allocate(std::size_t size) noexcept
+{
+    if (size > SIZE_MAX - kChunkSize)
+        return nullptr;
+    HeapRecord* record = Current();
+    if (record == &g_shared)
+        record = nullptr;
+    if (record && record->arenaDepth > 0 && size <= kArenaLargest)
+        return ArenaBlock(record, size);
+    return HeapBlock(record, size);
 }
 
 void GThreadHeaps::Free(void* block) noexcept
@@ -164,6 +252,11 @@ void GThreadHeaps::Free(void* block) noexcept
         return;
     BlockHeader* header = HeaderOf(block);
     HeapRecord* owner = header->owner;
+    if (header->check == kArenaCheck) {
+        header->check = 0;
+        ReleaseChunk(reinterpret_cast<ArenaChunk*>(owner));
+        return;
+    }
     header->check = 0;
     if (!owner) {
         HeapFree(GetProcessHeap(), 0, header);
@@ -222,7 +315,18 @@ void GThreadHeaps::Close() noexcept
 
 uint32_t GThreadHeaps::HeapOf(const void* block) noexcept
 {
-    return block ? NumberOf(HeaderOf(block)->owner) : 0;
+    if (!block)
+        return 0;
+    const BlockHeader* header = HeaderOf(block);
+    if (header->check == kArenaCheck)
+        return HeapOf(header->owner);
+    return NumberOf(header->owner);
+}
+
+unsigned long GThreadHeaps::HeapBlocksTaken() noexcept
+{
+    HeapRecord* record = Current();
+    return record && record != &g_shared ? record->taken : 0;
 }
 
 uint32_t GThreadHeaps::CurrentHeap() noexcept

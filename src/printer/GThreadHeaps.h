@@ -6,6 +6,12 @@
 // thread that needs a heap takes it over, so no heap with live blocks is ever lost. When
 // the module closes the pool, an empty heap is destroyed at once and one with live
 // blocks when its last block is freed; allocations after that use the process heap.
+//
+// While an ArenaScope is open on a thread, its small blocks are cut from chunks of the
+// thread's heap instead (one heap call a chunk, not one a block): for trees of many small
+// objects made together, such as the driver model read from its file. A chunk counts its
+// live blocks and goes back to its heap with the last, whichever thread frees it, so a
+// block that outlives its tree keeps only its own chunk.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +24,22 @@ public:
     static constexpr uint32_t kMaxHeaps = 64;
     // Idle heaps without a live block beyond this many are destroyed as threads end.
     static constexpr uint32_t kMaxIdleEmpty = 8;
+
+    // Blocks cut from a chunk are at most this large; larger ones come from the heap.
+    static constexpr std::size_t kArenaLargest = 1024;
+    static constexpr std::size_t kChunkSize = 64 * 1024;
+
+    // Opens an arena on the calling thread for its lifetime (nested scopes share one).
+    class ArenaScope {
+    public:
+        ArenaScope() noexcept;
+        ~ArenaScope();
+        ArenaScope(const ArenaScope&) = delete;
+        ArenaScope& operator=(const ArenaScope&) = delete;
+
+    private:
+        bool open_;
+    };
 
     // A block of the given size from the calling thread's heap (leased on first use);
     // null when the heap has no room. Blocks are aligned to 8 bytes.
@@ -37,6 +59,9 @@ public:
     static uint32_t CurrentHeap() noexcept;
     static long LiveBlocks(uint32_t heap) noexcept;
     static uint32_t HeapCount() noexcept;
+    // Blocks the calling thread's heap has handed out (chunks counted once, their blocks
+    // not), since the thread leased it.
+    static unsigned long HeapBlocksTaken() noexcept;
     static uint32_t LeasedCount() noexcept;
     // Whether the pool is closed (after Close, until the module is loaded again).
     static bool Closed() noexcept;

@@ -238,6 +238,106 @@ TEST(GThreadHeaps, SixteenThreadsSharingBlocksLeaveEveryHeapAsItWas)
         EXPECT_EQ(before[heap], GThreadHeaps::LiveBlocks(heap)) << heap;
 }
 
+// Small blocks made under an arena scope come from chunks: one heap call a chunk.
+TEST(GThreadHeapsArena, SmallBlocksShareAChunkAndLargeOnesComeFromTheHeap)
+{
+    const struct {
+        size_t size;
+        int blocks;
+        unsigned long heapCalls;
+    } rows[] = {
+        {1, 100, 1},
+        {24, 1000, 1},
+        {GThreadHeaps::kArenaLargest, 50, 1},
+        {GThreadHeaps::kArenaLargest + 1, 5, 5},
+        {1000, 200, 4}, // 1008 bytes a block: 65 to a chunk
+    };
+    for (const auto& row : rows) {
+        OnEndingThread([&] {
+            std::vector<void*> blocks;
+            uint32_t heap = 0;
+            unsigned long before = 0;
+            long live = 0;
+            {
+                GThreadHeaps::Free(GThreadHeaps::Allocate(8)); // leases the heap
+                heap = GThreadHeaps::CurrentHeap();
+                live = GThreadHeaps::LiveBlocks(heap);
+                before = GThreadHeaps::HeapBlocksTaken();
+                GThreadHeaps::ArenaScope arena;
+                for (int i = 0; i < row.blocks; ++i) {
+                    void* block = GThreadHeaps::Allocate(row.size);
+                    ASSERT_NE(nullptr, block);
+                    EXPECT_EQ(0u, reinterpret_cast<uintptr_t>(block) % 8);
+                    EXPECT_EQ(heap, GThreadHeaps::HeapOf(block));
+                    std::memset(block, 0x5A, row.size);
+                    blocks.push_back(block);
+                }
+                EXPECT_EQ(row.heapCalls, GThreadHeaps::HeapBlocksTaken() - before) << row.size;
+            }
+            for (void* block : blocks)
+                GThreadHeaps::Free(block);
+            EXPECT_EQ(live, GThreadHeaps::LiveBlocks(heap)) << row.size;
+        });
+    }
+}
+
+TEST(GThreadHeapsArena, NestedScopesShareOneArena)
+{
+    OnEndingThread([] {
+        GThreadHeaps::Free(GThreadHeaps::Allocate(8));
+        const unsigned long before = GThreadHeaps::HeapBlocksTaken();
+        std::vector<void*> blocks;
+        {
+            GThreadHeaps::ArenaScope outer;
+            blocks.push_back(GThreadHeaps::Allocate(16));
+            {
+                GThreadHeaps::ArenaScope inner;
+                blocks.push_back(GThreadHeaps::Allocate(16));
+            }
+            blocks.push_back(GThreadHeaps::Allocate(16));
+        }
+        EXPECT_EQ(1u, GThreadHeaps::HeapBlocksTaken() - before);
+        // After the scope, blocks come from the heap again.
+        blocks.push_back(GThreadHeaps::Allocate(16));
+        EXPECT_EQ(2u, GThreadHeaps::HeapBlocksTaken() - before);
+        for (void* block : blocks)
+            GThreadHeaps::Free(block);
+    });
+}
+
+// A tree's blocks freed on another thread, in any order, give the chunk back with the
+// last; one block that outlives the tree keeps only its own chunk.
+TEST(GThreadHeapsArena, AChunkGoesBackWithItsLastBlockOnWhicheverThread)
+{
+    const struct {
+        int blocks;
+        int survivors;
+        long chunksLeft;
+    } rows[] = {{10, 0, 0}, {10, 1, 1}, {2000, 1, 1}, {2000, 0, 0}};
+    for (const auto& row : rows) {
+        std::vector<void*> blocks;
+        uint32_t heap = 0;
+        long live = 0;
+        OnEndingThread([&] {
+            GThreadHeaps::Free(GThreadHeaps::Allocate(8));
+            heap = GThreadHeaps::CurrentHeap();
+            live = GThreadHeaps::LiveBlocks(heap);
+            GThreadHeaps::ArenaScope arena;
+            for (int i = 0; i < row.blocks; ++i)
+                blocks.push_back(GThreadHeaps::Allocate(48));
+        });
+        std::vector<void*> survivors(blocks.begin(), blocks.begin() + row.survivors);
+        OnEndingThread([&] {
+            for (size_t i = blocks.size(); i-- > size_t(row.survivors);)
+                GThreadHeaps::Free(blocks[i]);
+        });
+        EXPECT_EQ(live + row.chunksLeft, GThreadHeaps::LiveBlocks(heap)) << row.blocks;
+        for (void* block : survivors)
+            GThreadHeaps::Free(block);
+        EXPECT_EQ(live, GThreadHeaps::LiveBlocks(heap)) << row.blocks;
+    }
+}
+
 // Closing the pool destroys the empty heaps at once and a heap with live blocks when its
 // last block goes; allocations after that come from the process heap.
 TEST(GThreadHeaps, AClosedPoolLetsEachHeapGoWithItsLastBlock)
