@@ -620,10 +620,10 @@ int main(int argc, char** argv)
         Allocations made;
     } counted[] = {{"one more driver object (model read)", newObject},
                    {"size query, kept object (no buffers)", sizeQuery},
-                   {"size query through the export, a new handle", exportSize},
+                   {"size query, export, a new handle", exportSize},
                    {"MergeDevMode", mergeCount},
                    {"DC_PAPERNAMES, kept object", paperNamesCount},
-                   {"DC_PAPERNAMES through the export, after a handle", exportPaperNames}};
+                   {"DC_PAPERNAMES, export, after a handle", exportPaperNames}};
     for (const auto& row : counted)
         std::printf("  %-38s %10ld %10lld %10ld\n", row.what, row.made.count, row.made.bytes, row.made.heapBlocks);
 
