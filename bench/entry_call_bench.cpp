@@ -8,10 +8,14 @@
 // time goes: the driver object's own operations in this process (no spooler between),
 // the prologue's identity and kept object, and one more object made afresh. Then the
 // first and third calls from 1, 4 and 16 threads
-// (each thread with its own printer handle), in calls a second. Last, MergeDevMode in
-// this process against one inflate plus one deflate of the DEVMODE's packed settings
-// through zlib streams kept between calls. Every ratio is of two rates measured in this
-// run.
+// (each thread with its own printer handle), in calls a second, and whole rounds of a new
+// application (its own handle opened and closed each round, the size query, DM_OUT_BUFFER,
+// a merge, DC_PAPERS, DC_BINS, DC_PAPERNAMES) from 1, 4 and 16 threads, in rounds a
+// second. The allocations the module makes in this process for one new driver object,
+// one size query, one merge and one DC_PAPERNAMES are counted by this program's own
+// operator new. Last, MergeDevMode in this process against one inflate plus one deflate
+// of the DEVMODE's packed settings through zlib streams kept between calls. Every ratio
+// is of two rates measured in this run.
 //
 //   entry_call_bench.exe [rounds] [seconds per thread row]   (built beside the tests: build/tests/)
 //   entry_call_bench.exe trace    one call of each kind between OutputDebugString marks, for
@@ -20,7 +24,9 @@
 #include "PostScriptPrinter.h"
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
+#include "entry/module/DriverPlatform.h"
 #include "entry/module/EntryPrologue.h"
+#include "printer/GThreadHeaps.h"
 #include "entry/module/ModuleLifetime.h"
 #include "settings/devmode/GDevModeBase.h"
 #include "settings/devmode/GDriverDevMode.h"
@@ -35,10 +41,71 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <new>
 #include <thread>
 #include <vector>
 
+// Every allocation of this process's own code (the module's classes are linked in) is
+// counted while counting is on; the blocks come from the module's own allocator, as in
+// the module, which also tells how many of them were heap calls (arena blocks are not).
 namespace {
+std::atomic<bool> g_counting{false};
+std::atomic<long> g_allocations{0};
+std::atomic<long long> g_bytes{0};
+
+void* CountedAllocation(std::size_t size) noexcept
+{
+    if (g_counting.load(std::memory_order_relaxed)) {
+        g_allocations.fetch_add(1, std::memory_order_relaxed);
+        g_bytes.fetch_add(static_cast<long long>(size), std::memory_order_relaxed);
+    }
+    return GThreadHeaps::Allocate(size ? size : 1);
+}
+
+void* CountedOrHandled(std::size_t size)
+{
+    for (;;) {
+        if (void* block = CountedAllocation(size))
+            return block;
+        std::new_handler handler = std::get_new_handler();
+        if (!handler)
+            throw std::bad_alloc();
+        handler();
+    }
+}
+} // namespace
+
+void* operator new(std::size_t size) { return CountedOrHandled(size); }
+void* operator new[](std::size_t size) { return CountedOrHandled(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
+void operator delete(void* block) noexcept { GThreadHeaps::Free(block); }
+void operator delete[](void* block) noexcept { GThreadHeaps::Free(block); }
+void operator delete(void* block, std::size_t) noexcept { GThreadHeaps::Free(block); }
+void operator delete[](void* block, std::size_t) noexcept { GThreadHeaps::Free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { GThreadHeaps::Free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { GThreadHeaps::Free(block); }
+
+namespace {
+
+// Allocations and bytes of one run of f, counted in this thread's run only.
+struct Allocations {
+    long count;
+    long long bytes;
+    long heapBlocks;
+};
+
+template <class F>
+Allocations CountAllocations(F f)
+{
+    g_allocations = 0;
+    g_bytes = 0;
+    const unsigned long taken = GThreadHeaps::HeapBlocksTaken();
+    g_counting = true;
+    f();
+    g_counting = false;
+    return {g_allocations.load(), g_bytes.load(), long(GThreadHeaps::HeapBlocksTaken() - taken)};
+}
 
 using Clock = std::chrono::steady_clock;
 
@@ -200,6 +267,7 @@ double CallsPerSecond(const std::wstring& name, int threads, double seconds, boo
                 mine += 3;
             }
             calls += mine;
+            GThreadHeaps::ThreadEnds();
         });
     while (ready < threads)
         std::this_thread::yield();
@@ -212,6 +280,79 @@ double CallsPerSecond(const std::wstring& name, int threads, double seconds, boo
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     failed |= bad;
     return elapsed > 0 ? calls / elapsed : 0;
+}
+
+// One new application's round: its own printer handle opened, the size query,
+// DM_OUT_BUFFER, a merge of the given DEVMODE, DC_PAPERS, DC_BINS, DC_PAPERNAMES, the
+// handle closed. False when any call failed.
+bool NewApplicationRound(const std::wstring& name, const std::vector<uint8_t>& given, std::vector<uint8_t>& out,
+                         std::vector<wchar_t>& names)
+{
+    HANDLE handle = nullptr;
+    wchar_t* printerName = const_cast<wchar_t*>(name.c_str());
+    if (!OpenPrinterW(printerName, &handle, nullptr))
+        return false;
+    bool good = true;
+    const LONG size = DocumentPropertiesW(nullptr, handle, printerName, nullptr, nullptr, 0);
+    good &= size > 0 && size_t(size) <= out.size();
+    if (good) {
+        DEVMODEW* target = reinterpret_cast<DEVMODEW*>(out.data());
+        good &= DocumentPropertiesW(nullptr, handle, printerName, target, nullptr, DM_OUT_BUFFER) == LONG(IDOK);
+        good &= DocumentPropertiesW(nullptr, handle, printerName, target,
+                                    reinterpret_cast<DEVMODEW*>(const_cast<uint8_t*>(given.data())),
+                                    DM_IN_BUFFER | DM_OUT_BUFFER) == LONG(IDOK);
+    }
+    std::vector<WORD> papers(256);
+    const DWORD paperCount = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERS, nullptr, nullptr);
+    const DWORD binCount = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_BINS, nullptr, nullptr);
+    good &= paperCount != DWORD(-1) && paperCount <= papers.size() && paperCount * 64 <= names.size();
+    good &= binCount != DWORD(-1) && binCount <= papers.size();
+    if (good) {
+        good &= DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERS, reinterpret_cast<wchar_t*>(papers.data()),
+                                    nullptr) != -1;
+        good &= DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_BINS, reinterpret_cast<wchar_t*>(papers.data()),
+                                    nullptr) != -1;
+        good &= DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERNAMES, names.data(), nullptr) != -1;
+    }
+    ClosePrinter(handle);
+    return good;
+}
+
+// Rounds a second from the given number of threads, each round a new application.
+double NewApplicationRoundsPerSecond(const std::wstring& name, const std::vector<uint8_t>& given, int threads,
+                                     double seconds, bool& failed)
+{
+    std::atomic<long> rounds{0};
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false}, stop{false}, bad{false};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&] {
+            std::vector<uint8_t> out(given.size() + 4096);
+            std::vector<wchar_t> names(256 * 64);
+            ++ready;
+            while (!go)
+                std::this_thread::yield();
+            long mine = 0;
+            while (!stop) {
+                if (!NewApplicationRound(name, given, out, names))
+                    bad = true;
+                ++mine;
+            }
+            rounds += mine;
+            GThreadHeaps::ThreadEnds();
+        });
+    while (ready < threads)
+        std::this_thread::yield();
+    const Clock::time_point start = Clock::now();
+    go = true;
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    stop = true;
+    for (std::thread& worker : workers)
+        worker.join();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    failed |= bad;
+    return elapsed > 0 ? rounds / elapsed : 0;
 }
 
 // One inflate and one deflate of the packed settings through streams kept between
@@ -374,7 +515,66 @@ int main(int argc, char** argv)
     const double objectPapers = SecondsPerCall(rounds, [&] {
         ui->DeviceCapabilities(nullptr, printerName, DC_PAPERNAMES, names.data(), nullptr);
     });
+    // What one call allocates in this process, each counted after one call beforehand.
+    // The calls above may have replaced the object's DEVMODE object: take it again.
+    if (!ui->MergeDevModeIntoSettings(nullptr) || !(object = ui->GetDevModeObject())) {
+        std::fprintf(stderr, "error: no DEVMODE object in this process\n");
+        return 2;
+    }
+    ui->DocumentProperties(nullptr, handle, printerName, nullptr, nullptr, 0);
+    const Allocations sizeQuery =
+        CountAllocations([&] { ui->DocumentProperties(nullptr, handle, printerName, nullptr, nullptr, 0); });
+    object->MergeDevMode(given);
+    const Allocations mergeCount = CountAllocations([&] { failed |= object->MergeDevMode(given) == 0; });
+    const Allocations paperNamesCount = CountAllocations(
+        [&] { ui->DeviceCapabilities(nullptr, printerName, DC_PAPERNAMES, names.data(), nullptr); });
     EntryPrologue::Release(ticket);
+    // One more driver object: a second acquisition while the first is held makes one
+    // (the kept object's own acquisition counted apart and taken off).
+    auto acquirePair = [&] {
+        uint32_t first = 0, second = 0;
+        GDriverUIOperations* a = EntryPrologue::Acquire(handle, nullptr, first);
+        GDriverUIOperations* b = EntryPrologue::Acquire(handle, nullptr, second);
+        if (a)
+            EntryPrologue::Release(first);
+        if (b)
+            EntryPrologue::Release(second);
+    };
+    auto acquireKept = [&] {
+        uint32_t again = 0;
+        if (EntryPrologue::Acquire(handle, nullptr, again))
+            EntryPrologue::Release(again);
+    };
+    acquirePair();
+    acquireKept();
+    const Allocations pair = CountAllocations(acquirePair);
+    const Allocations kept = CountAllocations(acquireKept);
+    const Allocations newObject = {pair.count - kept.count, pair.bytes - kept.bytes,
+                                   pair.heapBlocks - kept.heapBlocks};
+    // The size query as an application's new handle brings it to the export, in this
+    // process: the identity of the new handle is not the kept object's.
+    auto exportSizeQuery = [&](bool counted) {
+        HANDLE fresh = nullptr;
+        OpenPrinterW(printerName, &fresh, nullptr);
+        DOCUMENTPROPERTYHEADER header = {};
+        header.cbSize = sizeof header;
+        header.hPrinter = fresh;
+        header.pszPrinterName = printerName;
+        Allocations made = {};
+        if (counted)
+            made = CountAllocations([&] { DrvDocumentPropertySheets(nullptr, LPARAM(&header)); });
+        else
+            DrvDocumentPropertySheets(nullptr, LPARAM(&header));
+        ClosePrinter(fresh);
+        return made;
+    };
+    exportSizeQuery(false);
+    const Allocations exportSize = exportSizeQuery(true);
+    // DC_PAPERNAMES through the export as the spooler brings it (no handle), right after
+    // a call with a handle, as in an application's round.
+    exportSizeQuery(false);
+    const Allocations exportPaperNames = CountAllocations(
+        [&] { DrvDeviceCapabilities(nullptr, printerName, DC_PAPERNAMES, names.data(), nullptr); });
     const double keptAcquire = SecondsPerCall(rounds, [&] {
         uint32_t again = 0;
         if (EntryPrologue::Acquire(handle, nullptr, again))
@@ -414,12 +614,33 @@ int main(int argc, char** argv)
     if (!theirsFailed)
         theirs = MeasureCalls(postScript, rounds * 10, theirsFailed);
 
+    std::printf("\nallocations in this process, one call         count      bytes heap calls\n");
+    const struct {
+        const char* what;
+        Allocations made;
+    } counted[] = {{"one more driver object (model read)", newObject},
+                   {"size query, kept object (no buffers)", sizeQuery},
+                   {"size query, export, a new handle", exportSize},
+                   {"MergeDevMode", mergeCount},
+                   {"DC_PAPERNAMES, kept object", paperNamesCount},
+                   {"DC_PAPERNAMES, export, after a handle", exportPaperNames}};
+    for (const auto& row : counted)
+        std::printf("  %-38s %10ld %10lld %10ld\n", row.what, row.made.count, row.made.bytes, row.made.heapBlocks);
+
     std::printf("\nthreads (size query + DM_OUT_BUFFER, DC_PAPERNAMES)      calls/s\n");
     const int counts[] = {1, 4, 16};
     double rates[3] = {};
     for (int i = 0; i < 3; ++i) {
         rates[i] = CallsPerSecond(printer.Name(), counts[i], threadSeconds, failed);
         std::printf("  %2d thread%-42s %10.0f\n", counts[i], counts[i] == 1 ? "" : "s", rates[i]);
+    }
+
+    std::printf("\nthreads, a new application each round (open, size query,  rounds/s\n"
+                "  DM_OUT_BUFFER, merge, DC_PAPERS, DC_BINS, DC_PAPERNAMES, close)\n");
+    double roundRates[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        roundRates[i] = NewApplicationRoundsPerSecond(printer.Name(), devMode, counts[i], threadSeconds, failed);
+        std::printf("  %2d thread%-42s %10.1f\n", counts[i], counts[i] == 1 ? "" : "s", roundRates[i]);
     }
 
     std::printf("\nratios (goal)                                              ratio\n");
@@ -438,6 +659,8 @@ int main(int argc, char** argv)
     std::printf("  %-52s %10.2f\n", "4 threads / 1 thread, calls/s (>= 2)", rates[1] / rates[0]);
     std::printf("  %-52s %10.2f\n", "16 threads / 1 thread, calls/s (>= 1)", rates[2] / rates[0]);
     std::printf("  %-52s %10.2f\n", "MergeDevMode / kept zlib streams (<= 2)", merge / zlib);
+    std::printf("  %-52s %10.2f\n", "new application: 4 threads / 1 thread (>= 2)", roundRates[1] / roundRates[0]);
+    std::printf("  %-52s %10.2f\n", "new application: 16 threads / 1 thread (>= 1)", roundRates[2] / roundRates[0]);
 
     if (!postScript.empty()) {
         HANDLE other = nullptr;

@@ -9,6 +9,7 @@
 #include "model/GZlibCodec.h"
 #include "printer/GDriverObject.h"
 #include "printer/GSettingsClasses.h"
+#include "printer/GThreadHeaps.h"
 
 #include <cstddef>
 #include <cstring>
@@ -397,6 +398,9 @@ int GDevModeBase::MergeDevMode(const DEVMODEW* devMode)
 {
     if (!devMode)
         return 0;
+    // The tree read, its copies and the packing's scratch are many small objects made
+    // together: they are cut from arena chunks rather than asked of the heap one by one.
+    GThreadHeaps::ArenaScope arena;
     GObjectBase* fresh = nullptr;
     if (IsCompatible(devMode)) {
         // A DEVMODE of this driver brings its stamps, whether or not its settings read.
