@@ -1,5 +1,7 @@
 #include "printer/GThreadHeaps.h"
 
+#include <cstdlib>
+
 #include <windows.h>
 
 #include <atomic>
@@ -255,6 +257,12 @@ void GThreadHeaps::Free(void* block) noexcept
     if (header->check == kArenaCheck) {
         header->check = 0;
         ReleaseChunk(reinterpret_cast<ArenaChunk*>(owner));
+        return;
+    }
+    if (header->check != kCheck) {
+        // Not one of these heaps' blocks: an object made by a host that links the same
+        // classes with the runtime's allocator and handed across. It goes back there.
+        std::free(block);
         return;
     }
     header->check = 0;

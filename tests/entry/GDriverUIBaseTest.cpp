@@ -4,6 +4,7 @@
 #include "entry/driverui/GDriverUIBase.h"
 
 #include "GuardedBytes.h"
+#include "PrinterDataFixture.h"
 #include "TestPrinter.h"
 #include "entry/module/GUIOSFactory.h"
 #include "printer/PrinterIdentity.h"
@@ -126,6 +127,7 @@ protected:
         ASSERT_TRUE(printer.Installed()) << printer.Failure();
         previous = GUIOSFactory::GetDriverUIMaker();
         GUIOSFactory::SetDriverUIMaker(kTestUIMaker);
+        data = std::make_unique<PrinterDataTest::KeySnapshot>(PrinterDataTest::DataKey());
         ForgetStoredNodes();
         GDriverObject* object = server->Acquire(new PrinterIdentity(nullptr, printer.Name().c_str(), 1), ticket);
         ui = dynamic_cast<TestUI*>(object);
@@ -135,10 +137,8 @@ protected:
     {
         server.reset();
         GUIOSFactory::SetDriverUIMaker(previous);
-        ForgetStoredNodes();
-        DeleteDataValues(L"Base");
-        DeleteDataValues(L"PrinterUUID");
-        DeleteDataValues(L"QZ");
+        // The printer's data as it was, stores included, for the suites after this one.
+        data->Restore();
         GDriverUIBase::SetUserWatermarkSwitch(0);
     }
     static void ForgetStoredNodes()
@@ -154,6 +154,7 @@ protected:
     GDriverUIMaker previous{};
     uint32_t ticket = 0;
     TestUI* ui = nullptr;
+    std::unique_ptr<PrinterDataTest::KeySnapshot> data;
 };
 
 // ---- Merge and commit ----

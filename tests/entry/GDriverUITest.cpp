@@ -39,6 +39,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cwchar>
+#include <functional>
 
 #include <cstring>
 #include <memory>
@@ -1173,6 +1174,105 @@ TEST_F(InstalledState, EveryDevModeAMergeHandsBackPassesThePrintTimeCheck)
                     EXPECT_TRUE(Prints(merged)) << state << ", source " << source << ", duplex " << duplex;
                 }
         }
+}
+
+// Whatever DEVMODE the printer holds, what the module hands back passes its own check and
+// the print-time query: the default, the driver default of a conversion and a merge, on
+// every installed state; without a duplex unit the settings handed back ask one side.
+TEST_F(InstalledState, EveryDevModeHandedBackPassesItsOwnCheckWhateverThePrinterHolds)
+{
+    std::vector<uint8_t> publicOnly(ours.begin(), ours.begin() + 220);
+    reinterpret_cast<DEVMODEW*>(publicOnly.data())->dmDriverExtra = 0;
+    std::vector<uint8_t> another(ours.begin(), ours.begin() + 220 + 64);
+    reinterpret_cast<DEVMODEW*>(another.data())->dmDriverExtra = 64;
+    const auto refused = [&](uint32_t field, const std::function<void(DEVMODEW*)>& change) {
+        std::vector<uint8_t> copy = ours;
+        auto* devMode = reinterpret_cast<DEVMODEW*>(copy.data());
+        devMode->dmFields = (devMode->dmFields | field) & ~(field == DM_PAPERSIZE ? DM_FORMNAME : 0);
+        change(devMode);
+        return copy;
+    };
+    GAttributeComposite bare(FeatureId::kDefaultTreeRoot);
+    const struct {
+        const char* what;
+        std::vector<uint8_t> devMode;
+    } printerDevModes[] = {
+        {"the public part only", publicOnly},
+        {"another driver's", another},
+        {"no copies", refused(DM_COPIES, [](DEVMODEW* d) { d->dmCopies = 0; })},
+        {"an unknown paper", refused(DM_PAPERSIZE, [](DEVMODEW* d) { d->dmPaperSize = 999; })},
+        {"orientation 0", refused(DM_ORIENTATION, [](DEVMODEW* d) { d->dmOrientation = 0; })},
+        {"collate 2", refused(DM_COLLATE, [](DEVMODEW* d) { d->dmCollate = 2; })},
+        {"a form the printer does not offer",
+         refused(DM_FORMNAME, [](DEVMODEW* d) { std::wcscpy(d->dmFormName, L"No Such Form"); })},
+        {"a bare settings tree", HostileSettings::Carrying(ours, HostileSettings::Zlib(HostileSettings::Native(&bare)))},
+    };
+    std::vector<uint8_t> twoSided = ours;
+    reinterpret_cast<DEVMODEW*>(twoSided.data())->dmFields |= DM_DUPLEX;
+    reinterpret_cast<DEVMODEW*>(twoSided.data())->dmDuplex = DMDUP_VERTICAL;
+    const auto ownCheck = [&](std::vector<uint8_t> devMode) {
+        uint32_t mask = 0;
+        return ui->GetDevModeObject()->CheckDevMode(nullptr, reinterpret_cast<DEVMODEW*>(devMode.data()), 1, mask) == 1;
+    };
+    for (bool assigned : {false, true})
+        for (bool unit : {false, true}) {
+            Install(false, unit, assigned);
+            for (const auto& row : printerDevModes) {
+                const std::string what = std::string(row.what) + (assigned ? ", forms assigned" : "") +
+                                         (unit ? ", duplex unit" : ", no duplex unit");
+                ASSERT_FALSE(row.devMode.empty()) << what;
+                SetPrinterDevMode(row.devMode);
+                ui->SetIdentity(PrinterIdentity(nullptr, (name + L"x").c_str(), 1));
+                ui->SetIdentity(PrinterIdentity(nullptr, name.c_str(), 1));
+                ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr)) << what;
+                std::vector<uint8_t> converted(1172, 0);
+                LONG needed = 1172;
+                ASSERT_TRUE(DrvConvertDevMode(&name[0], nullptr, reinterpret_cast<DEVMODEW*>(converted.data()), &needed,
+                                              CDM_DRIVER_DEFAULT))
+                    << what;
+                const struct {
+                    const char* road;
+                    std::vector<uint8_t> devMode;
+                } handed[] = {{"the default", Merged(nullptr)},
+                              {"the driver default", converted},
+                              {"a merge", Merged(&ours)},
+                              {"a two-sided merge", Merged(&twoSided)}};
+                for (const auto& out : handed) {
+                    EXPECT_TRUE(ownCheck(out.devMode)) << what << ", " << out.road;
+                    EXPECT_TRUE(Prints(out.devMode)) << what << ", " << out.road;
+                }
+                std::unique_ptr<GObjectBase> sides(ui->GetDevModeObject()->UnpackSettings(
+                    reinterpret_cast<const DEVMODEW*>(handed[3].devMode.data()), 0));
+                ASSERT_NE(nullptr, sides) << what;
+                EXPECT_EQ(unit ? 2 : 0, GDriverObject::NumberOr(sides.get(), FeatureId::kDuplex, -1)) << what;
+            }
+        }
+}
+
+// After a printer DEVMODE whose settings tree is bare, the same object judges a custom
+// size as the print-time query does: inside the device's limits it prints, below them not.
+TEST_F(InstalledState, ACustomSizeIsJudgedAlikeByTheObjectAndThePrintTimeQuery)
+{
+    GAttributeComposite bare(FeatureId::kDefaultTreeRoot);
+    SetPrinterDevMode(HostileSettings::Carrying(ours, HostileSettings::Zlib(HostileSettings::Native(&bare))));
+    ui->SetIdentity(PrinterIdentity(nullptr, (name + L"x").c_str(), 1));
+    ui->SetIdentity(PrinterIdentity(nullptr, name.c_str(), 1));
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    const struct {
+        short width, length;
+        bool prints;
+    } rows[] = {{2000, 2800, true}, {100, 100, false}};
+    for (const auto& row : rows) {
+        std::vector<uint8_t> asked = ours;
+        auto* devMode = reinterpret_cast<DEVMODEW*>(asked.data());
+        devMode->dmFields = (devMode->dmFields | DM_PAPERSIZE | DM_PAPERWIDTH | DM_PAPERLENGTH) & ~DM_FORMNAME;
+        devMode->dmPaperSize = DMPAPER_USER;
+        devMode->dmPaperWidth = row.width;
+        devMode->dmPaperLength = row.length;
+        uint32_t mask = 0;
+        EXPECT_EQ(row.prints, ui->GetDevModeObject()->CheckDevMode(nullptr, devMode, 1, mask) == 1) << row.width;
+        EXPECT_EQ(row.prints, Prints(asked)) << row.width;
+    }
 }
 
 // A packed tree whose root is not the settings composite is no settings tree, in the

@@ -15,6 +15,16 @@ namespace {
 
 class Upgrade : public PrinterDataFixture {
 protected:
+    // The printer holds its three stores, as an installed printer does.
+    void SetUp() override
+    {
+        PrinterDataFixture::SetUp();
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_NE(nullptr, ui);
+        std::unique_ptr<GObjectBase> defaults(ui->CreateDefaultSettings());
+        ui->StoreMissingNodes(defaults.get());
+        ReleaseHeld();
+    }
     BOOL Run()
     {
         wchar_t folder[] = L"C:\\old";

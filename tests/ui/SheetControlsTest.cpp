@@ -731,6 +731,36 @@ protected:
                             DM_IN_PROMPT | DM_OUT_BUFFER);
         return sources;
     }
+    // The paper a DEVMODE asking for it keeps once the module took it in (none: the
+    // printer's default), and the size the document sheet shows chosen for it.
+    int KeptPaper(short paper, std::wstring& shown)
+    {
+        std::vector<uint8_t> input(1172, 0), output(1172, 0);
+        auto* devMode = reinterpret_cast<DEVMODEW*>(input.data());
+        if (DocumentPropertiesW(nullptr, handle, &name[0], devMode, nullptr, DM_OUT_BUFFER) != IDOK)
+            return -1;
+        if (paper) {
+            devMode->dmPaperSize = paper;
+            devMode->dmFields = (devMode->dmFields | DM_PAPERSIZE) & ~DM_FORMNAME;
+        }
+        SheetDriver driver(
+            [&](HWND sheet) {
+                HWND page = SelectPage(sheet, 2000);
+                const LRESULT at = page ? SendDlgItemMessageW(page, 2015, CB_GETCURSEL, 0, 0) : CB_ERR;
+                wchar_t text[64] = {};
+                if (at >= 0 && SendDlgItemMessageW(page, 2015, CB_GETLBTEXTLEN, WPARAM(at), 0) < 64)
+                    SendDlgItemMessageW(page, 2015, CB_GETLBTEXT, WPARAM(at), LPARAM(text));
+                shown = text;
+                PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            },
+            nullptr);
+        DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), devMode,
+                            DM_IN_BUFFER | DM_IN_PROMPT | DM_OUT_BUFFER);
+        if (DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), devMode,
+                                DM_IN_BUFFER | DM_OUT_BUFFER) != IDOK)
+            return -1;
+        return reinterpret_cast<DEVMODEW*>(output.data())->dmPaperSize;
+    }
     // The source a DEVMODE asking for the bin keeps once the module took it in.
     int ValidatedSource(int16_t bin)
     {
@@ -857,6 +887,15 @@ TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumen
         EXPECT_EQ(row.binNames, offered);
         // A DEVMODE keeps Tray 3's bin only while the tray is installed.
         EXPECT_EQ(row.tray3, ValidatedSource(259) == 259);
+        // While A4 alone is assigned, the printer's default names it; a document asking
+        // for Legal keeps it, and the sheet shows it chosen.
+        if (row.form == kA4) {
+            std::wstring shown;
+            EXPECT_EQ(DMPAPER_A4, KeptPaper(0, shown));
+            EXPECT_EQ(L"A4", shown);
+            EXPECT_EQ(DMPAPER_LEGAL, KeptPaper(DMPAPER_LEGAL, shown));
+            EXPECT_EQ(L"Legal", shown);
+        }
         // The sheet offers the papers the paper query offers (its last, the custom size,
         // has a control of its own), each under the query's name.
         const std::vector<std::wstring> names = SlotNames(DC_PAPERNAMES, 64);
