@@ -246,6 +246,54 @@ Row MeasureCalls(const std::wstring& name, int rounds, bool& failed)
     return row;
 }
 
+// The printer's stores of settings ("365", "366", "368" and their chunks), taken out of
+// its data for the life of the object and put back as they were.
+class StoresTakenOut {
+public:
+    explicit StoresTakenOut(const TestPrinter& printer)
+        : key_(printer.RegistryKey() + L"\\PrinterDriverData")
+    {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+            return;
+        for (DWORD i = 0;; ++i) {
+            wchar_t name[256];
+            std::vector<uint8_t> bytes(1 << 16);
+            DWORD length = 256, size = DWORD(bytes.size()), type = 0;
+            if (RegEnumValueW(key, i, name, &length, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS)
+                break;
+            const std::wstring text(name, length);
+            for (const wchar_t* store : {L"365", L"366", L"368"})
+                if (text == store || text.compare(0, 4, std::wstring(store) + L":") == 0)
+                    taken_.push_back({text, type, std::vector<uint8_t>(bytes.begin(), bytes.begin() + size)});
+        }
+        for (const Value& value : taken_)
+            RegDeleteValueW(key, value.name.c_str());
+        RegCloseKey(key);
+    }
+    ~StoresTakenOut()
+    {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+            return;
+        for (const Value& value : taken_)
+            RegSetValueExW(key, value.name.c_str(), 0, value.type, value.bytes.data(), DWORD(value.bytes.size()));
+        RegCloseKey(key);
+    }
+    StoresTakenOut(const StoresTakenOut&) = delete;
+    StoresTakenOut& operator=(const StoresTakenOut&) = delete;
+    bool Any() const { return !taken_.empty(); }
+
+private:
+    struct Value {
+        std::wstring name;
+        DWORD type;
+        std::vector<uint8_t> bytes;
+    };
+    std::wstring key_;
+    std::vector<Value> taken_;
+};
+
 // Calls a second from the given number of threads, each an application of its own,
 // each round one size query + copy out and one paper-name query (three calls).
 double CallsPerSecond(const std::wstring& name, int threads, double seconds, bool& failed)
@@ -462,6 +510,14 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "error: a call on the installed printer failed\n");
         return 2;
     }
+    // The same calls on the printer without stored settings: what reading the stores costs.
+    Row unstored = {};
+    bool storesTaken = false;
+    {
+        StoresTakenOut out(printer);
+        storesTaken = out.Any();
+        unstored = MeasureCalls(printer.Name(), rounds, failed);
+    }
 
     // The module's own merge of the same DEVMODE, in this process, on the object its
     // entry points would use.
@@ -654,6 +710,13 @@ int main(int argc, char** argv)
                     ours.sizeAndMerge / theirs.sizeAndMerge);
         std::printf("  Wine's driver: %.2f us, %.2f us, %.2f us a call\n", 1e6 * theirs.sizeAndCopy,
                     1e6 * theirs.sizeAndMerge, 1e6 * theirs.paperNames);
+    }
+    if (storesTaken) {
+        std::printf("  %-52s %10.2f\n", "size + DM_OUT_BUFFER, stored / none stored", ours.sizeAndCopy / unstored.sizeAndCopy);
+        std::printf("  %-52s %10.2f\n", "+ merge, stored / none stored", ours.sizeAndMerge / unstored.sizeAndMerge);
+        std::printf("  %-52s %10.2f\n", "DC_PAPERNAMES, stored / none stored", ours.paperNames / unstored.paperNames);
+    } else {
+        std::printf("  the printer holds no stored settings: no ratio against none stored\n");
     }
     std::printf("  %-52s %10.2f\n", "+ merge / in-process MergeDevMode (<= 2)", ours.sizeAndMerge / merge);
     std::printf("  %-52s %10.2f\n", "4 threads / 1 thread, calls/s (>= 2)", rates[1] / rates[0]);
