@@ -420,7 +420,7 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
     // because the printer's record could not be read never replace what the printer or
     // its users store.
     const bool readable = !devMode_->PrinterRecordUnread();
-    GObjectBase* lists = held[1];
+    GObjectBase* lists = held[1];  // 366, whose watermarks of this user go to the user's store
     int result = packed ? 1 : 0;
     if (packed && (stores & kStoreUserWatermarks) && g_userWatermarkSwitch && readable && lists)
         SaveUserWatermarks(lists);

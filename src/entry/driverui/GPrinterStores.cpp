@@ -6,7 +6,6 @@
 #include "printer/PrinterRecordScope.h"
 
 #include <cstdio>
-#include <new>
 
 static_assert(GPrinterStores::kIds[0] == FeatureId::kExtensionData && GPrinterStores::kIds[1] == FeatureId::kPrinterLists &&
                   GPrinterStores::kIds[2] == FeatureId::kDeviceSettings,
