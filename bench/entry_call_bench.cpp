@@ -41,6 +41,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <memory>
 #include <new>
 #include <thread>
 #include <vector>
@@ -294,27 +295,32 @@ private:
     std::vector<Value> taken_;
 };
 
-// Calls a second from the given number of threads, each an application of its own,
-// each round one size query + copy out and one paper-name query (three calls).
-double CallsPerSecond(const std::wstring& name, int threads, double seconds, bool& failed)
+// Runs a worker on each of the threads for the seconds, all starting together: what the
+// workers counted, a second. Each thread makes its own worker (makeWorker()), whose
+// step(ok) does one round and answers what it counts, clearing ok when a call failed.
+template <class MakeWorker>
+double CountedPerSecond(int threads, double seconds, bool& failed, MakeWorker makeWorker)
 {
-    std::atomic<long> calls{0};
+    std::atomic<long> counted{0};
     std::atomic<int> ready{0};
     std::atomic<bool> go{false}, stop{false}, bad{false};
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t)
         workers.emplace_back([&] {
-            Application application(name);
-            ++ready;
-            while (!go)
-                std::this_thread::yield();
-            long mine = 0;
-            while (!stop) {
-                if (!application.SizeAndCopy() || !application.PaperNames())
-                    bad = true;
-                mine += 3;
+            {
+                auto step = makeWorker();
+                ++ready;
+                while (!go)
+                    std::this_thread::yield();
+                long mine = 0;
+                while (!stop) {
+                    bool ok = true;
+                    mine += step(ok);
+                    if (!ok)
+                        bad = true;
+                }
+                counted += mine;
             }
-            calls += mine;
             GThreadHeaps::ThreadEnds();
         });
     while (ready < threads)
@@ -327,7 +333,19 @@ double CallsPerSecond(const std::wstring& name, int threads, double seconds, boo
         worker.join();
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     failed |= bad;
-    return elapsed > 0 ? calls / elapsed : 0;
+    return elapsed > 0 ? counted / elapsed : 0;
+}
+
+// Calls a second from the given number of threads, each an application of its own,
+// each round one size query + copy out and one paper-name query (three calls).
+double CallsPerSecond(const std::wstring& name, int threads, double seconds, bool& failed)
+{
+    return CountedPerSecond(threads, seconds, failed, [&] {
+        return [application = std::make_unique<Application>(name)](bool& ok) {
+            ok = application->SizeAndCopy() && application->PaperNames();
+            return 3L;
+        };
+    });
 }
 
 // One new application's round: its own printer handle opened, the size query,
@@ -370,37 +388,13 @@ bool NewApplicationRound(const std::wstring& name, const std::vector<uint8_t>& g
 double NewApplicationRoundsPerSecond(const std::wstring& name, const std::vector<uint8_t>& given, int threads,
                                      double seconds, bool& failed)
 {
-    std::atomic<long> rounds{0};
-    std::atomic<int> ready{0};
-    std::atomic<bool> go{false}, stop{false}, bad{false};
-    std::vector<std::thread> workers;
-    for (int t = 0; t < threads; ++t)
-        workers.emplace_back([&] {
-            std::vector<uint8_t> out(given.size() + 4096);
-            std::vector<wchar_t> names(256 * 64);
-            ++ready;
-            while (!go)
-                std::this_thread::yield();
-            long mine = 0;
-            while (!stop) {
-                if (!NewApplicationRound(name, given, out, names))
-                    bad = true;
-                ++mine;
-            }
-            rounds += mine;
-            GThreadHeaps::ThreadEnds();
-        });
-    while (ready < threads)
-        std::this_thread::yield();
-    const Clock::time_point start = Clock::now();
-    go = true;
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
-    stop = true;
-    for (std::thread& worker : workers)
-        worker.join();
-    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-    failed |= bad;
-    return elapsed > 0 ? rounds / elapsed : 0;
+    return CountedPerSecond(threads, seconds, failed, [&] {
+        return [&name, &given, out = std::vector<uint8_t>(given.size() + 4096),
+                names = std::vector<wchar_t>(256 * 64)](bool& ok) mutable {
+            ok = NewApplicationRound(name, given, out, names);
+            return 1L;
+        };
+    });
 }
 
 // One inflate and one deflate of the packed settings through streams kept between
