@@ -630,15 +630,7 @@ int main(int argc, char** argv)
         if (EntryPrologue::Acquire(handle, nullptr, again))
             EntryPrologue::Release(again);
     });
-    const double newAcquire = SecondsPerCall(rounds / 4 + 1, [&] {
-        uint32_t first = 0, second = 0;
-        GDriverUIOperations* a = EntryPrologue::Acquire(handle, nullptr, first);
-        GDriverUIOperations* b = EntryPrologue::Acquire(handle, nullptr, second);
-        if (a)
-            EntryPrologue::Release(first);
-        if (b)
-            EntryPrologue::Release(second);
-    });
+    const double newAcquire = SecondsPerCall(rounds / 4 + 1, acquirePair);
     ClosePrinter(handle);
 
     std::printf("single thread, one application                         us a call\n");
