@@ -11,7 +11,8 @@
 // (each thread with its own printer handle), in calls a second, and whole rounds of a new
 // application (its own handle opened and closed each round, the size query, DM_OUT_BUFFER,
 // a merge, DC_PAPERS, DC_BINS, DC_PAPERNAMES) from 1, 4 and 16 threads, in rounds a
-// second. The allocations the module makes in this process for one new driver object,
+// second, and the module loaded, asked and let go 30 times (heaps and committed bytes).
+// The allocations the module makes in this process for one new driver object,
 // one size query, one merge and one DC_PAPERNAMES are counted by this program's own
 // operator new. Last, MergeDevMode in this process against one inflate plus one deflate
 // of the DEVMODE's packed settings through zlib streams kept between calls. Every ratio
@@ -26,12 +27,12 @@
 #include "entry/driverui/GDriverUI.h"
 #include "entry/module/DriverPlatform.h"
 #include "entry/module/EntryPrologue.h"
-#include "printer/GThreadHeaps.h"
 #include "entry/module/ModuleLifetime.h"
 #include "settings/devmode/GDevModeBase.h"
 #include "settings/devmode/GDriverDevMode.h"
 
 #include <windows.h>
+#include <psapi.h>
 #include <winspool.h>
 #include <zlib.h>
 
@@ -47,8 +48,8 @@
 #include <vector>
 
 // Every allocation of this process's own code (the module's classes are linked in) is
-// counted while counting is on; the blocks come from the module's own allocator, as in
-// the module, which also tells how many of them were heap calls (arena blocks are not).
+// counted while counting is on; the blocks come from the runtime's heap, as in the
+// module.
 namespace {
 std::atomic<bool> g_counting{false};
 std::atomic<long> g_allocations{0};
@@ -60,7 +61,7 @@ void* CountedAllocation(std::size_t size) noexcept
         g_allocations.fetch_add(1, std::memory_order_relaxed);
         g_bytes.fetch_add(static_cast<long long>(size), std::memory_order_relaxed);
     }
-    return GThreadHeaps::Allocate(size ? size : 1);
+    return std::malloc(size ? size : 1);
 }
 
 void* CountedOrHandled(std::size_t size)
@@ -80,12 +81,12 @@ void* operator new(std::size_t size) { return CountedOrHandled(size); }
 void* operator new[](std::size_t size) { return CountedOrHandled(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return CountedAllocation(size); }
-void operator delete(void* block) noexcept { GThreadHeaps::Free(block); }
-void operator delete[](void* block) noexcept { GThreadHeaps::Free(block); }
-void operator delete(void* block, std::size_t) noexcept { GThreadHeaps::Free(block); }
-void operator delete[](void* block, std::size_t) noexcept { GThreadHeaps::Free(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { GThreadHeaps::Free(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { GThreadHeaps::Free(block); }
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block, const std::nothrow_t&) noexcept { std::free(block); }
+void operator delete[](void* block, const std::nothrow_t&) noexcept { std::free(block); }
 
 namespace {
 
@@ -93,7 +94,6 @@ namespace {
 struct Allocations {
     long count;
     long long bytes;
-    long heapBlocks;
 };
 
 template <class F>
@@ -101,11 +101,10 @@ Allocations CountAllocations(F f)
 {
     g_allocations = 0;
     g_bytes = 0;
-    const unsigned long taken = GThreadHeaps::HeapBlocksTaken();
     g_counting = true;
     f();
     g_counting = false;
-    return {g_allocations.load(), g_bytes.load(), long(GThreadHeaps::HeapBlocksTaken() - taken)};
+    return {g_allocations.load(), g_bytes.load()};
 }
 
 using Clock = std::chrono::steady_clock;
@@ -307,21 +306,18 @@ double CountedPerSecond(int threads, double seconds, bool& failed, MakeWorker ma
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t)
         workers.emplace_back([&] {
-            {
-                auto step = makeWorker();
-                ++ready;
-                while (!go)
-                    std::this_thread::yield();
-                long mine = 0;
-                while (!stop) {
-                    bool ok = true;
-                    mine += step(ok);
-                    if (!ok)
-                        bad = true;
-                }
-                counted += mine;
+            auto step = makeWorker();
+            ++ready;
+            while (!go)
+                std::this_thread::yield();
+            long mine = 0;
+            while (!stop) {
+                bool ok = true;
+                mine += step(ok);
+                if (!ok)
+                    bad = true;
             }
-            GThreadHeaps::ThreadEnds();
+            counted += mine;
         });
     while (ready < threads)
         std::this_thread::yield();
@@ -438,6 +434,39 @@ private:
 };
 
 } // namespace
+
+// The process's heaps and its committed private bytes.
+struct ProcessUse {
+    DWORD heaps;
+    double committedKB;
+};
+
+ProcessUse MeasureProcess()
+{
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                            sizeof counters);
+    return {GetProcessHeaps(0, nullptr), double(counters.PrivateUsage) / 1024};
+}
+
+// A long-running application's use of the driver: the module loaded, DC_PAPERS asked once
+// through its export, the module let go, and the keep-alive's own reference waited out
+// until the module is unmapped. False when a step failed.
+bool LoadAskAndLetGo(const std::wstring& module, std::wstring printerName)
+{
+    typedef DWORD(WINAPI * Capabilities)(HANDLE, LPWSTR, WORD, PVOID, PDEVMODEW);
+    HMODULE loaded = LoadLibraryW(module.c_str());
+    if (!loaded)
+        return false;
+    auto capabilities =
+        reinterpret_cast<Capabilities>(reinterpret_cast<void*>(GetProcAddress(loaded, "DrvDeviceCapabilities")));
+    const DWORD papers = capabilities ? capabilities(nullptr, &printerName[0], DC_PAPERS, nullptr, nullptr) : 0;
+    FreeLibrary(loaded);
+    for (int i = 0; i < 100 && GetModuleHandleW(module.c_str()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return papers != 0 && papers != DWORD(-1) && !GetModuleHandleW(module.c_str());
+}
 
 int main(int argc, char** argv)
 {
@@ -599,8 +628,7 @@ int main(int argc, char** argv)
     acquireKept();
     const Allocations pair = CountAllocations(acquirePair);
     const Allocations kept = CountAllocations(acquireKept);
-    const Allocations newObject = {pair.count - kept.count, pair.bytes - kept.bytes,
-                                   pair.heapBlocks - kept.heapBlocks};
+    const Allocations newObject = {pair.count - kept.count, pair.bytes - kept.bytes};
     // The size query as an application's new handle brings it to the export, in this
     // process: the identity of the new handle is not the kept object's.
     auto exportSizeQuery = [&](bool counted) {
@@ -656,7 +684,7 @@ int main(int argc, char** argv)
     if (!theirsFailed)
         theirs = MeasureCalls(postScript, rounds * 10, theirsFailed);
 
-    std::printf("\nallocations in this process, one call         count      bytes heap calls\n");
+    std::printf("\nallocations in this process, one call         count      bytes\n");
     const struct {
         const char* what;
         Allocations made;
@@ -667,7 +695,7 @@ int main(int argc, char** argv)
                    {"DC_PAPERNAMES, kept object", paperNamesCount},
                    {"DC_PAPERNAMES, export, after a handle", exportPaperNames}};
     for (const auto& row : counted)
-        std::printf("  %-38s %10ld %10lld %10ld\n", row.what, row.made.count, row.made.bytes, row.made.heapBlocks);
+        std::printf("  %-38s %10ld %10lld\n", row.what, row.made.count, row.made.bytes);
 
     std::printf("\nthreads (size query + DM_OUT_BUFFER, DC_PAPERNAMES)      calls/s\n");
     const int counts[] = {1, 4, 16};
@@ -684,6 +712,26 @@ int main(int argc, char** argv)
         roundRates[i] = NewApplicationRoundsPerSecond(printer.Name(), devMode, counts[i], threadSeconds, failed);
         std::printf("  %2d thread%-42s %10.1f\n", counts[i], counts[i] == 1 ? "" : "s", roundRates[i]);
     }
+
+    // Load and unload cycles: growth from the start, after the first cycle and after 30.
+    const std::wstring module = printer.ConfigFile();
+    bool cyclesFailed = false;
+    for (int i = 0; i < 100 && GetModuleHandleW(module.c_str()); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const ProcessUse start = MeasureProcess();
+    cyclesFailed |= !LoadAskAndLetGo(module, printer.Name());
+    const ProcessUse afterOne = MeasureProcess();
+    for (int cycle = 1; cycle < 30; ++cycle)
+        cyclesFailed |= !LoadAskAndLetGo(module, printer.Name());
+    const ProcessUse afterThirty = MeasureProcess();
+    std::printf("\nload, DC_PAPERS, unload (the module unmapped each time)    heaps committed KB\n");
+    std::printf("  %-44s %10lu %12.0f\n", "before", start.heaps, 0.0);
+    std::printf("  %-44s %10lu %+12.0f\n", "after 1 cycle", afterOne.heaps, afterOne.committedKB - start.committedKB);
+    std::printf("  %-44s %10lu %+12.0f\n", "after 30 cycles", afterThirty.heaps,
+                afterThirty.committedKB - start.committedKB);
+    if (cyclesFailed)
+        std::printf("  a cycle failed: the module did not load, answer or unmap\n");
+    failed |= cyclesFailed;
 
     std::printf("\nratios (goal)                                              ratio\n");
     if (theirsFailed) {
@@ -710,6 +758,9 @@ int main(int argc, char** argv)
     std::printf("  %-52s %10.2f\n", "MergeDevMode / kept zlib streams (<= 2)", merge / zlib);
     std::printf("  %-52s %10.2f\n", "new application: 4 threads / 1 thread (>= 2)", roundRates[1] / roundRates[0]);
     std::printf("  %-52s %10.2f\n", "new application: 16 threads / 1 thread (>= 1)", roundRates[2] / roundRates[0]);
+    std::printf("  %-52s %10.0f\n", "heaps after 30 cycles - after 1 (0)", double(afterThirty.heaps) - afterOne.heaps);
+    std::printf("  %-52s %10.0f\n", "committed KB after 30 cycles - after 1 (<= 512)",
+                afterThirty.committedKB - afterOne.committedKB);
 
     if (!postScript.empty()) {
         HANDLE other = nullptr;

@@ -1,6 +1,7 @@
 #include "model/GObjectBase.h"
 
 #include "foundation/RWReadTable.h"
+#include "foundation/RWThreadContext.h"
 #include "model/GMemberKey.h"
 #include "model/GNullIterator.h"
 #include "model/GStoredFields.h"
@@ -74,7 +75,22 @@ bool ReadTableFailed()
     return table && table->Failed();
 }
 
+// How many SerialsOmitted scopes the calling thread has open.
+const RWThreadSlot<void> t_serialsOmitted;
+
+uintptr_t SerialsOmittedDepth() { return reinterpret_cast<uintptr_t>(t_serialsOmitted.Get()); }
+
 } // namespace
+
+GObjectBase::SerialsOmitted::SerialsOmitted()
+{
+    t_serialsOmitted.Set(reinterpret_cast<void*>(SerialsOmittedDepth() + 1));
+}
+
+GObjectBase::SerialsOmitted::~SerialsOmitted()
+{
+    t_serialsOmitted.Set(reinterpret_cast<void*>(SerialsOmittedDepth() - 1));
+}
 
 GObjectBase::GObjectBase() : references_(-1), id_(0), serial_(0), embedded_(false) { TakeNextSerial(); }
 
@@ -124,7 +140,8 @@ void GObjectBase::ReadFields(In& in)
 template <class Out>
 void GObjectBase::WriteFields(Out& out) const
 {
-    GWriteFields(out, id_, serial_);
+    const int32_t serial = SerialsOmittedDepth() ? 0 : serial_;
+    GWriteFields(out, id_, serial);
 }
 
 void GObjectBase::RestoreGuts(RWDataInStream& stream)

@@ -117,6 +117,17 @@ public:
     // Gives this object the next serial number of the process.
     void TakeNextSerial();
 
+    // While one is open on a thread, the objects that thread saves are written with
+    // serial 0, as ClearSerials would leave them, without touching the live tree: equal
+    // settings then pack to equal bytes, and a reader gives them fresh serials.
+    class SerialsOmitted {
+    public:
+        SerialsOmitted();
+        ~SerialsOmitted();
+        SerialsOmitted(const SerialsOmitted&) = delete;
+        SerialsOmitted& operator=(const SerialsOmitted&) = delete;
+    };
+
     // The count of counted holders minus one.
     int32_t References() const { return references_.load(std::memory_order_relaxed); }
     void AddReference();

@@ -10,7 +10,6 @@
 #include "model/GLock.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
-#include "printer/GThreadHeaps.h"
 
 #include <memory>
 #include <new>
@@ -109,10 +108,6 @@ bool LoadDriverModel(GDriverObject& object)
     services->GetDriverDataFile(path, &object);
     if (path.IsNull())
         return false;
-    // The model is a tree of many small objects made together and dropped together with
-    // the driver object: they are cut from chunks of this thread's heap, not asked of the
-    // heap one by one.
-    GThreadHeaps::ArenaScope arena;
     // A damaged file is a failed load, never a fatal error: the capture is open before
     // the holder checks the stream's header.
     std::unique_ptr<GObjectBase> root(RWForeignRead::Make<GObjectBase>([&]() -> GObjectBase* {

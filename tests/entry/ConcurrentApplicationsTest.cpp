@@ -1,6 +1,6 @@
 // Many applications calling the module at once through the spooler, each round with a
 // printer handle of its own (so each round makes and drops driver objects and their
-// settings trees on its own thread's heap): every answer is the one a single application
+// settings trees): every answer is the one a single application
 // gets alone.
 #include "TestPrinter.h"
 
@@ -25,15 +25,12 @@ struct Answers {
     std::vector<wchar_t> paperNames;
     bool complete = false;
 
-    // The private part of a merged DEVMODE is not the same from one merge to the next,
-    // even on one thread, so of the merge only the public part is compared.
+    // Whole DEVMODEs, private parts included: equal settings pack to equal bytes.
     bool operator==(const Answers& other) const
     {
-        const size_t publicPart = sizeof(DEVMODEW);
         return complete == other.complete && size == other.size && defaults == other.defaults &&
-               merged.size() == other.merged.size() && merged.size() >= publicPart &&
-               std::equal(merged.begin(), merged.begin() + publicPart, other.merged.begin()) &&
-               papers == other.papers && bins == other.bins && paperNames == other.paperNames;
+               merged == other.merged && papers == other.papers && bins == other.bins &&
+               paperNames == other.paperNames;
     }
 };
 

@@ -201,6 +201,27 @@ TEST(DevModePacking, BothChoicesRoundTripTheDocumentSettings)
     }
 }
 
+// Trees made apart carry other serial numbers; the packed bytes must not show them.
+TEST(DevModePacking, EqualSettingsPackToEqualBytesInBothChoices)
+{
+    for (uint16_t choice : {1, 0}) {
+        TestDriver driver(choice);
+        std::unique_ptr<GObjectBase> first(DocumentOnly());
+        std::unique_ptr<GObjectBase> second(DocumentOnly());
+        ASSERT_NE(first->GetSerial(), second->GetSerial());
+        GDriverDevMode one(&driver, nullptr);
+        GDriverDevMode other(&driver, nullptr);
+        ASSERT_EQ(1, one.Pack(first.get())) << choice;
+        ASSERT_EQ(1, other.Pack(second.get())) << choice;
+        EXPECT_EQ(Own(one), Own(other)) << choice;
+        EXPECT_NE(0, one.GetSettingsTree()->GetSerial()) << "the live tree keeps its serials";
+
+        GDriverDevMode merged(&driver, nullptr);
+        ASSERT_EQ(1, merged.MergeDevMode(one.GetDevMode()));
+        EXPECT_EQ(Own(one), Own(merged)) << choice << ": a merge of the bytes packs them again";
+    }
+}
+
 TEST(DevModePacking, WhatDoesNotFitLeavesTheOldPackedBytes)
 {
     TestDriver driver(1);

@@ -13,7 +13,6 @@
 #include "model/GResourceMapping.h"
 #include "model/GValueAttribute.h"
 #include "printer/GFormToTrayDatabase.h"
-#include "printer/GThreadHeaps.h"
 #include "printer/GTray.h"
 #include "settings/devmode/GDriverDevMode.h"
 
@@ -47,9 +46,6 @@ int16_t GDriverUICapabilities::SignedOf(GObjectBase* holder, long id, int16_t fa
 
 DWORD GDriverUICapabilities::DeviceCapabilities(WORD capability, PVOID output, PDEVMODEW devMode)
 {
-    // A query makes settings trees and the paper lists, and drops most of it at once:
-    // its small blocks come from arena chunks of this thread's heap.
-    GThreadHeaps::ArenaScope arena;
     if (!ui_.MergeForReading(devMode) || !ui_.GetDevModeObject())
         return GDI_ERROR;
     return Capability(capability, output);

@@ -13,7 +13,6 @@
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GOSFactory.h"
-#include "printer/GThreadHeaps.h"
 #include "settings/devmode/GDriverDevMode.h"
 #include "settings/dmc/GDriverDMCConfig.h"
 
@@ -85,9 +84,6 @@ LONG GDriverUIDocumentSheet::DocumentPropertiesNoUI(const DOCUMENTPROPERTYHEADER
     DEVMODEW* output = header.pdmOut;
     if (mode == 0 || !output)
         return LONG(ui_.GetDevModeSize(1));
-    // The merge makes settings trees and drops most of them at once: their small blocks
-    // come from arena chunks of this thread's heap.
-    GThreadHeaps::ArenaScope arena;
     // A DEVMODE whose header does not hold together is refused, not read. A printer
     // record that could not be read refuses only storing: this road stores nothing, and
     // answers from the driver's defaults with the caller's DEVMODE merged.

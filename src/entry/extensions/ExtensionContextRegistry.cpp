@@ -1,30 +1,39 @@
 #include "entry/extensions/ExtensionContextRegistry.h"
 
+#include "foundation/RWLastingObject.h"
+
+#include <windows.h>
+
 #include <map>
-#include <mutex>
 
 namespace {
 
-// Made when the module loads and never destroyed: hosts owned by objects that outlive
-// the module's static destructors still leave the registry safely.
-std::mutex* const g_lock = new std::mutex;
-std::map<const void*, ExtensionContextRegistry::Kind>* const g_live =
-    new std::map<const void*, ExtensionContextRegistry::Kind>;
+// Never destroyed: hosts owned by objects that outlive the module's static destructors
+// still leave the registry safely. An empty map holds no block.
+SRWLOCK g_lock = SRWLOCK_INIT;
+RWLastingObject<std::map<const void*, ExtensionContextRegistry::Kind>> g_live;
 
-std::mutex& Lock() { return *g_lock; }
-std::map<const void*, ExtensionContextRegistry::Kind>& Live() { return *g_live; }
+class RegistryLock {
+public:
+    RegistryLock() { AcquireSRWLockExclusive(&g_lock); }
+    ~RegistryLock() { ReleaseSRWLockExclusive(&g_lock); }
+    RegistryLock(const RegistryLock&) = delete;
+    RegistryLock& operator=(const RegistryLock&) = delete;
+};
+
+std::map<const void*, ExtensionContextRegistry::Kind>& Live() { return g_live.Get(); }
 
 } // namespace
 
 void ExtensionContextRegistry::Enter(const void* context, Kind kind)
 {
-    std::lock_guard<std::mutex> hold(Lock());
+    RegistryLock hold;
     Live()[context] = kind;
 }
 
 void ExtensionContextRegistry::Leave(const void* context)
 {
-    std::lock_guard<std::mutex> hold(Lock());
+    RegistryLock hold;
     Live().erase(context);
 }
 
@@ -32,7 +41,7 @@ bool ExtensionContextRegistry::IsLive(const void* context, Kind kind)
 {
     if (!context)
         return false;
-    std::lock_guard<std::mutex> hold(Lock());
+    RegistryLock hold;
     auto found = Live().find(context);
     return found != Live().end() && found->second == kind;
 }

@@ -33,6 +33,8 @@ int g_localeCategory = LC_CTYPE;
 GProvider* (*g_agentMaker)() = nullptr;
 const char* g_agentName = nullptr;
 GProvider* g_agent = nullptr;
+// The system services when this module's attach made them (a host may have its own).
+GOSFactory* g_madeServices = nullptr;
 
 // Makes the agent provider and registers it, unless an earlier attach did; a provider
 // the registry refuses (its name is taken) is not kept.
@@ -105,7 +107,7 @@ BOOL ModuleLifetime::Attach(HMODULE module, bool startKeepAlive)
 {
     g_module = module;
     if (!GOSFactory::Instance())
-        new (std::nothrow) GUIOSFactory;
+        g_madeServices = new (std::nothrow) GUIOSFactory;
     GOSFactory* services = GOSFactory::Instance();
     if (!services)
         return FALSE;
@@ -149,6 +151,10 @@ BOOL ModuleLifetime::Detach(bool processEnd)
     }
     DeleteAgentProvider();
     RWTextLocale::Release();
+    // The services go last: what the server held may have used them until now.
+    if (g_madeServices && GOSFactory::Instance() == g_madeServices)
+        delete g_madeServices;
+    g_madeServices = nullptr;
     g_module = nullptr;
     RemoveNewHandler();
     return TRUE;

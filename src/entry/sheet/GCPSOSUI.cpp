@@ -1,5 +1,6 @@
 #include "entry/sheet/GCPSOSUI.h"
 
+#include "foundation/RWLastingObject.h"
 #include "model/GAttributeComposite.h"
 #include "model/GFeatureIds.h"
 #include "model/GObjectIterator.h"
@@ -12,7 +13,6 @@
 #include <cstring>
 #include <cwchar>
 #include <memory>
-#include <mutex>
 #include <new>
 #include <utility>
 #include <vector>
@@ -74,20 +74,29 @@ PageLink* NewLink(GUIData* data) { return new PageLink{sizeof(PageLink), nullptr
 
 // The glue object that made each record the pages carry: the pages' hook reaches its
 // owner through it. Sheets may run on several threads of one process.
-std::mutex* const g_ownersLock = new std::mutex;
-std::vector<std::pair<const GUIData*, GCPSOSUI*>>& Owners()
-{
-    static auto* owners = new std::vector<std::pair<const GUIData*, GCPSOSUI*>>;
-    return *owners;
-}
+// The list outlasts the static destructors and lets its block go once no sheet is open.
+SRWLOCK g_ownersLock = SRWLOCK_INIT;
+RWLastingObject<std::vector<std::pair<const GUIData*, GCPSOSUI*>>> g_owners;
+
+class OwnersLock {
+public:
+    OwnersLock() { AcquireSRWLockExclusive(&g_ownersLock); }
+    ~OwnersLock() { ReleaseSRWLockExclusive(&g_ownersLock); }
+    OwnersLock(const OwnersLock&) = delete;
+    OwnersLock& operator=(const OwnersLock&) = delete;
+};
+
+std::vector<std::pair<const GUIData*, GCPSOSUI*>>& Owners() { return g_owners.Get(); }
 
 void Forget(const GUIData* data, const GCPSOSUI* glue)
 {
-    std::lock_guard<std::mutex> hold(*g_ownersLock);
+    OwnersLock hold;
     auto& owners = Owners();
     for (size_t i = owners.size(); i-- > 0;)
         if (owners[i].first == data || owners[i].second == glue)
             owners.erase(owners.begin() + long(i));
+    if (owners.empty())
+        owners.shrink_to_fit();
 }
 
 // Whether a page after the link's in the record was made: the sheet sends the apply to
@@ -160,7 +169,7 @@ int16_t GCPSOSUI::AddPage(UIContextRecord* request, uint16_t mode)
     }
     request->guiData = data;
     {
-        std::lock_guard<std::mutex> hold(*g_ownersLock);
+        OwnersLock hold;
         Owners().emplace_back(data, this);
     }
     const int16_t n = mode == kModalMode ? CollectModalPage(data, mode) : CollectPages(data);
@@ -379,7 +388,7 @@ void GCPSOSUI::OnApply(const PageLink* link, GUIData* data)
         return;
     std::function<void()> commit;
     {
-        std::lock_guard<std::mutex> hold(*g_ownersLock);
+        OwnersLock hold;
         for (const auto& owner : Owners())
             if (owner.first == data)
                 commit = owner.second->unreportedApply_;

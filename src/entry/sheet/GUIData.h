@@ -1,5 +1,20 @@
 // The record every UI plug-in and every page callback receives, and the link each page
 // entry carries in its lParam. Both layouts are fixed: plug-in modules read them.
+//
+// What crosses modules here, and who frees it:
+// - The record, its names, its pages array and the links belong to this module's sheet
+//   glue, which frees them when the sheet goes. A plug-in fills the entries it claimed
+//   and frees none of it.
+// - The settings tree, the printer and the driver object belong to this module. A plug-in
+//   changes the tree only through the objects' own operations (Add takes ownership of
+//   what it is given; what Remove... hands back is the caller's) and frees an object only
+//   through its virtual destructor (delete through GObjectBase*, or the counted holders),
+//   so every object goes back to the allocator of the module whose code made it, whoever
+//   frees it. This module frees what a plug-in added the same way.
+// - Counted strings and other values shared between the two sides may be let go by
+//   either: this module allocates with the C runtime's heap (msvcrt.dll's malloc) and
+//   nothing else, so a plug-in must use the same runtime, or copy such values at the
+//   boundary instead of sharing them.
 #pragma once
 
 #include "entry/sheet/UIContextRecord.h"

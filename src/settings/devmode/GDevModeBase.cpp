@@ -9,7 +9,6 @@
 #include "model/GZlibCodec.h"
 #include "printer/GDriverObject.h"
 #include "printer/GSettingsClasses.h"
-#include "printer/GThreadHeaps.h"
 
 #include <cstddef>
 #include <cstring>
@@ -277,8 +276,10 @@ uint16_t GDevModeBase::PackSettings(uint8_t* devMode, const GObjectBase* tree)
         RWDataOutStream* stream = holder.GetStream();
         if (!stream)
             return 0;
-        // A tree too large for the room is a failed pack, never a reported error.
+        // A tree too large for the room is a failed pack, never a reported error. The
+        // process's serial numbers stay out, so equal settings pack to equal bytes.
         RWErrorCapture capture;
+        GObjectBase::SerialsOmitted serialsOmitted;
         const int written = portable ? serializer_.Save(tree, *stream, &holder, GSettingsTreeSerializer::kPortable)
                                      : (*stream << static_cast<const RWCollectable*>(tree), 1);
         stream->Flush();
@@ -398,9 +399,6 @@ int GDevModeBase::MergeDevMode(const DEVMODEW* devMode)
 {
     if (!devMode)
         return 0;
-    // The tree read, its copies and the packing's scratch are many small objects made
-    // together: they are cut from arena chunks rather than asked of the heap one by one.
-    GThreadHeaps::ArenaScope arena;
     GObjectBase* fresh = nullptr;
     if (IsCompatible(devMode)) {
         // A DEVMODE of this driver brings its stamps, whether or not its settings read.

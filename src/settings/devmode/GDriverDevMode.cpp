@@ -3,7 +3,6 @@
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
 #include "model/GValueAttribute.h"
-#include "printer/GThreadHeaps.h"
 #include "printer/GDriverObject.h"
 #include "printer/PrinterRecordScope.h"
 
@@ -63,8 +62,6 @@ GDriverDevMode::~GDriverDevMode() {}
 
 void GDriverDevMode::ReadStartingTree()
 {
-    // The starting tree's many small objects come from arena chunks.
-    GThreadHeaps::ArenaScope arena;
     GObjectBase* tree = UnpackSettings(GetDevMode(), 0);
     if (!tree) {
         ForceMonochromeForApplication();
