@@ -361,3 +361,40 @@ TEST_F(ModulePages, ConfigToSettingsListsTheOutputDevicesBins4To17InOrder)
 }
 
 }  // namespace
+
+// The module loaded beside this program is another module with its own copies of the
+// classes; this program allocates with the runtime's heap. The module changes this
+// program's tree as a plug-in host's would be changed: it lets go of this program's
+// strings and objects and adds objects of its own, which this program then frees. Every
+// heap of the process still holds together afterwards.
+TEST_F(ModulePages, TheLoadedModuleAndItsHostFreeEachOthersBlocks)
+{
+    HMODULE module = LoadLibraryW((TestPrinter::ProgramFolder() + L"\\qzui32.dll").c_str());
+    ASSERT_NE(nullptr, module);
+    typedef int16_t(WINAPI * ConfigToSettingsFn)(GUIData*);
+    auto configToSettings =
+        reinterpret_cast<ConfigToSettingsFn>(reinterpret_cast<void*>(GetProcAddress(module, "UI_CONFIGTOSETTINGS")));
+    ASSERT_NE(nullptr, configToSettings);
+    {
+        DeviceConfiguration device(record->driverUI);
+        ASSERT_NE(nullptr, device.device);
+        device.Set(313, 2);
+        device.Set(201, 192);
+        device.Set(1211, 0);
+        device.Set(226, 0);
+        device.Set(231, 3);
+        GObjectBase* options = GDriverObject::Feature<GAttributeComposite>(Root(), FeatureId::kDeviceSettings);
+        ASSERT_NE(nullptr, options);
+        delete options->RemoveById(925);
+        SetString(315, "a string of this program's heap, let go by the module");
+        EXPECT_EQ(0, configToSettings(&data));
+        EXPECT_EQ("", String(315));
+        EXPECT_EQ(192, Value(925)) << "the module added the memory size";
+        delete options->RemoveById(925);
+    }
+    std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
+    heaps.resize(GetProcessHeaps(DWORD(heaps.size()), heaps.data()));
+    for (HANDLE heap : heaps)
+        EXPECT_TRUE(HeapValidate(heap, 0, nullptr)) << heap;
+    FreeLibrary(module);
+}
