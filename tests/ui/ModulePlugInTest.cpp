@@ -386,9 +386,11 @@ TEST_F(ModulePages, TheLoadedModuleAndItsHostFreeEachOthersBlocks)
         GObjectBase* options = GDriverObject::Feature<GAttributeComposite>(Root(), FeatureId::kDeviceSettings);
         ASSERT_NE(nullptr, options);
         delete options->RemoveById(925);
-        SetString(315, "a string of this program's heap, let go by the module");
+        auto* text = new GStringAttribute("a string of this program's heap, let go by the module", 315);
+        delete options->RemoveById(315);
+        options->Add(text);
         EXPECT_EQ(0, configToSettings(&data));
-        EXPECT_EQ("", String(315));
+        EXPECT_EQ(0u, text->GetString().Length());
         EXPECT_EQ(192, Value(925)) << "the module added the memory size";
         delete options->RemoveById(925);
     }
