@@ -386,13 +386,20 @@ TEST_F(ModulePages, TheLoadedModuleAndItsHostFreeEachOthersBlocks)
         GObjectBase* options = GDriverObject::Feature<GAttributeComposite>(Root(), FeatureId::kDeviceSettings);
         ASSERT_NE(nullptr, options);
         delete options->RemoveById(925);
-        auto* text = new GStringAttribute("a string of this program's heap, let go by the module", 315);
-        delete options->RemoveById(315);
-        options->Add(text);
+        // The module replaces the host's font list by a copy of the device's, deleting
+        // the host's object, and adds the memory size as an object of its own.
+        const bool deviceHadFonts = device.device->FindById(701) != nullptr;
+        if (!deviceHadFonts)
+            device.device->Add(new GAttributeComposite(701));
+        delete options->RemoveById(701);
+        GObjectBase* hostFonts = new GAttributeComposite(701);
+        options->Add(hostFonts);
         EXPECT_EQ(0, configToSettings(&data));
-        EXPECT_EQ(0u, text->GetString().Length());
+        EXPECT_NE(hostFonts, options->FindById(701)) << "the host's list was replaced";
         EXPECT_EQ(192, Value(925)) << "the module added the memory size";
         delete options->RemoveById(925);
+        if (!deviceHadFonts)
+            delete device.device->RemoveById(701);
     }
     std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 16);
     heaps.resize(GetProcessHeaps(DWORD(heaps.size()), heaps.data()));
