@@ -640,9 +640,17 @@ GObjectBase* GDriverUIBase::CreateDefaultSettings()
 // factory's node only where the printer holds none (or, for settings that only answer,
 // where a store does not read), and none where a store does not read. A document's own
 // nodes of the stores' ids never stand for the printer's.
-GObjectBase* GDriverUIBase::LoadStoredSettings() { return StoredSettings(true); }
+GObjectBase* GDriverUIBase::LoadStoredSettings() { return StoredSettings(standIns_); }
 
-GObjectBase* GDriverUIBase::LoadSheetSettings() { return StoredSettings(false); }
+GObjectBase* GDriverUIBase::LoadSheetSettings()
+{
+    // Through the operation itself, so that an object that adds to the stored tree adds
+    // to the sheet's too.
+    standIns_ = false;
+    GObjectBase* tree = LoadStoredSettings();
+    standIns_ = true;
+    return tree;
+}
 
 GObjectBase* GDriverUIBase::StoredSettings(bool standIns)
 {

@@ -174,4 +174,7 @@ private:
     int32_t toggle_;
     int32_t emf_;
     std::unique_ptr<GPrinterStores> stores_;
+    // Whether the stored tree takes the factory's node for a store that does not read:
+    // off only while a sheet's tree is read.
+    bool standIns_ = true;
 };

@@ -251,10 +251,11 @@ int GPrinterStores::Upgrade(long id)
     if (index < 0 || !services)
         return 0;
     std::unique_ptr<GObjectBase> node(services->LoadObjectFromPrinterData(&driver_, ValueName(id), kOlderForm));
-    if (!node && Read(index).state == State::kRead)
-        node.reset(Take(Read(index)));
+    // A store that reads in the current form is kept as it is.
+    if (!node)
+        return Read(index).state == State::kRead ? 1 : 0;
     // Only a settings node of the store's id is one this version may write again.
-    if (!node || !node->IsKindOf(GAttributeComposite::kClassId) || node->GetId() != id)
+    if (!node->IsKindOf(GAttributeComposite::kClassId) || node->GetId() != id)
         return 0;
     std::unique_ptr<GObjectBase> current(driver_.ToCurrentStoredForm(node.release()));
     if (!current || !current->IsKindOf(GAttributeComposite::kClassId))

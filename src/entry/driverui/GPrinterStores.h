@@ -56,8 +56,9 @@ public:
     // Stores from the defaults each store the printer holds no value of.
     void StoreMissing(GObjectBase* defaults);
     // Brings the store an older version wrote into the current form: the node read in
-    // the older form (or, failing that, in the current one) stored again. 1 when stored;
-    // 0 when the store is absent or holds no composite, and then nothing is written.
+    // the older form is stored again in the current one. 1 when stored, or when the store
+    // reads in the current form already (it is kept); 0 when the store is absent or holds
+    // no settings node of its id, and then nothing is written.
     int Upgrade(long id);
 
 private:
