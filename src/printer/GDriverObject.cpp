@@ -925,38 +925,7 @@ const long kStoredListId = 0x4000005C;
 
 int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
 {
-    std::unique_ptr<GObjectBase> owned(object);
-    GOSFactory* services = GOSFactory::Instance();
-    if (!object || !services)
-        return 0;
-    // A serializer of its own: its defaults come from this driver object, not from
-    // whichever object first loaded through the shared one.
-    std::unique_ptr<GObjectSerializer> serializer(GObjectSerializer::Make());
-    if (!serializer)
-        return 0;
-    // A form that does not fit is written again into a larger buffer: a cut form would
-    // read back as a damaged object and be saved over the stored one.
-    std::vector<uint8_t> buffer;
-    for (uint32_t size = kUpgradeBuffer;; size *= 2) {
-        if (size > kLargestUpgradeBuffer)
-            return 0;
-        buffer.assign(size, 0);
-        std::unique_ptr<GOutStreamHolder> out(services->OpenMemoryOutputStream(buffer.data(), size, 1));
-        RWDataOutStream* stream = out ? out->GetStream() : nullptr;
-        if (!stream)
-            return 0;
-        const int saved = serializer->Save(object, *stream, out.get(), 1);
-        stream->Flush();
-        if (saved == 1 && stream->Good())
-            break;
-        // Refused with room to spare: a larger buffer would not help.
-        if (stream->Good())
-            return 0;
-    }
-    owned.reset();
-    std::unique_ptr<GInStreamHolder> in(services->OpenMemoryInputStream(buffer.data(), uint32_t(buffer.size()), 1));
-    std::unique_ptr<GObjectBase> back(in && in->GetStream() ? serializer->Load(*in->GetStream(), in.get(), this, 1)
-                                                             : nullptr);
+    std::unique_ptr<GObjectBase> back(ToCurrentStoredForm(object));
     if (!back)
         return 0;
     if (back->GetId() == kStoredListId) {
@@ -967,6 +936,41 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
     }
     const RWWString numbered = name ? RWWString() : GDriverServicesAdapter::NumberedName(uint32_t(back->GetId()));
     return SaveObject(name ? *name : numbered, back.get()) ? 1 : 0;
+}
+
+GObjectBase* GDriverObject::ToCurrentStoredForm(GObjectBase* object)
+{
+    std::unique_ptr<GObjectBase> owned(object);
+    GOSFactory* services = GOSFactory::Instance();
+    if (!object || !services)
+        return nullptr;
+    // A serializer of its own: its defaults come from this driver object, not from
+    // whichever object first loaded through the shared one.
+    std::unique_ptr<GObjectSerializer> serializer(GObjectSerializer::Make());
+    if (!serializer)
+        return nullptr;
+    // A form that does not fit is written again into a larger buffer: a cut form would
+    // read back as a damaged object and be saved over the stored one.
+    std::vector<uint8_t> buffer;
+    for (uint32_t size = kUpgradeBuffer;; size *= 2) {
+        if (size > kLargestUpgradeBuffer)
+            return nullptr;
+        buffer.assign(size, 0);
+        std::unique_ptr<GOutStreamHolder> out(services->OpenMemoryOutputStream(buffer.data(), size, 1));
+        RWDataOutStream* stream = out ? out->GetStream() : nullptr;
+        if (!stream)
+            return nullptr;
+        const int saved = serializer->Save(object, *stream, out.get(), 1);
+        stream->Flush();
+        if (saved == 1 && stream->Good())
+            break;
+        // Refused with room to spare: a larger buffer would not help.
+        if (stream->Good())
+            return nullptr;
+    }
+    owned.reset();
+    std::unique_ptr<GInStreamHolder> in(services->OpenMemoryInputStream(buffer.data(), uint32_t(buffer.size()), 1));
+    return in && in->GetStream() ? serializer->Load(*in->GetStream(), in.get(), this, 1) : nullptr;
 }
 
 int GDriverObject::ConvertStoredList(GObjectBase* oldList, GObjectBase* newList)

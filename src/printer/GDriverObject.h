@@ -249,6 +249,9 @@ public:
     int UpgradeStoredObject(const char* name);
     // Takes the object; saves it under the name, or under its id as a number when null.
     int UpgradeObject(GObjectBase* object, const RWWString* name);
+    // Takes the object: the same rebuilt in the current stored form, owned by the caller;
+    // null when it cannot be.
+    GObjectBase* ToCurrentStoredForm(GObjectBase* object);
     // Rebuilds each entry of the old list on the configuration's entry template into the
     // new one: 1; 0 and nothing added without a template.
     int ConvertStoredList(GObjectBase* oldList, GObjectBase* newList);

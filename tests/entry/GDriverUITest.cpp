@@ -755,8 +755,8 @@ TEST_F(DriverUIObject, ARefusedPrinterRecordStoresNothingAndOnePackedAtTheEndIsR
             EXPECT_EQ(mode == 1 ? 0 : 1, ui->CommitSettings(tree.get(), mode)) << what << ", mode " << mode;
             EXPECT_EQ(before, AllData()) << what << ", mode " << mode;
         }
-        // What only reads answers from the driver's defaults; the sheet, which could
-        // store nothing on OK, does not open.
+        // What only reads answers from the driver's defaults; the sheets open with
+        // storing off, and their OK stores nothing.
         std::vector<uint8_t> output(1172, 0);
         LONG needed = 1172;
         EXPECT_TRUE(DrvConvertDevMode(&name[0], nullptr, reinterpret_cast<DEVMODEW*>(output.data()), &needed,
@@ -774,7 +774,6 @@ TEST_F(DriverUIObject, ARefusedPrinterRecordStoresNothingAndOnePackedAtTheEndIsR
             const void* header;
         } sheets[] = {{DrvDocumentPropertySheets, &document}, {DrvDevicePropertySheets, &device}};
         for (const auto& row : sheets) {
-            // A sheet that takes every page offered: only the refusal keeps them out.
             RecordingComPropSheet::Current().Reset();
             PROPSHEETUI_INFO sheet = {};
             sheet.cbSize = sizeof sheet;
@@ -782,8 +781,11 @@ TEST_F(DriverUIObject, ARefusedPrinterRecordStoresNothingAndOnePackedAtTheEndIsR
             sheet.pfnComPropSheet = reinterpret_cast<decltype(sheet.pfnComPropSheet)>(&RecordingComPropSheet::Callback);
             sheet.lParamInit = reinterpret_cast<LPARAM>(row.header);
             sheet.Reason = PROPSHEETUI_REASON_INIT;
-            EXPECT_GE(0, row.open(&sheet, 0)) << what;
-            EXPECT_EQ(0u, RecordingComPropSheet::Current().calls.size()) << what;
+            EXPECT_EQ(1, row.open(&sheet, 0)) << what;
+            EXPECT_LT(0u, RecordingComPropSheet::Current().calls.size()) << what;
+            SETRESULT_INFO set = {sizeof set, 0, nullptr, CPSUI_OK};
+            sheet.Reason = PROPSHEETUI_REASON_SET_RESULT;
+            row.open(&sheet, reinterpret_cast<LPARAM>(&set));
             sheet.Reason = PROPSHEETUI_REASON_DESTROY;
             row.open(&sheet, 0);
         }
@@ -1272,6 +1274,56 @@ TEST_F(InstalledState, ACustomSizeIsJudgedAlikeByTheObjectAndThePrintTimeQuery)
         uint32_t mask = 0;
         EXPECT_EQ(row.prints, ui->GetDevModeObject()->CheckDevMode(nullptr, devMode, 1, mask) == 1) << row.width;
         EXPECT_EQ(row.prints, Prints(asked)) << row.width;
+    }
+}
+
+// A packed settings tree without a resolution to print at (none, or one whose y is 0) is
+// completed from the defaults: the document's own paper stays, and the DEVMODE prints.
+TEST_F(InstalledState, APackedTreeWithoutAUsableResolutionIsCompletedAndKeepsItsPaper)
+{
+    std::vector<uint8_t> a4 = ours;
+    auto* asked = reinterpret_cast<DEVMODEW*>(a4.data());
+    asked->dmFields = (asked->dmFields | DM_PAPERSIZE) & ~DM_FORMNAME;
+    asked->dmPaperSize = DMPAPER_A4;
+    ASSERT_NE(DMPAPER_A4, reinterpret_cast<const DEVMODEW*>(Merged(&ours).data())->dmPaperSize)
+        << "the defaults name another paper";
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(asked));
+    ASSERT_NE(nullptr, ui->GetCurrentSettings());
+    const struct {
+        const char* what;
+        std::function<void(GObjectBase*)> spoil;
+    } rows[] = {
+        {"no resolution node",
+         [](GObjectBase* tree) {
+             while (GObjectBase* removed = tree->RemoveById(FeatureId::kResolutionNode))
+                 delete removed;
+         }},
+        {"x set and y 0",
+         [](GObjectBase* tree) {
+             auto* y = GDriverObject::Feature<GValueAttribute>(tree, FeatureId::kYResolution);
+             ASSERT_NE(nullptr, y);
+             ASSERT_NE(0, GDriverObject::NumberOr(tree, FeatureId::kXResolution, 0));
+             y->SetValue(0);
+         }},
+    };
+    for (const auto& row : rows) {
+        std::unique_ptr<GObjectBase> tree(ui->GetCurrentSettings()->DeepCopy());
+        row.spoil(tree.get());
+        // Only the tree names the paper: the public part names none.
+        std::vector<uint8_t> bare = ours;
+        reinterpret_cast<DEVMODEW*>(bare.data())->dmFields &= ~(DM_PAPERSIZE | DM_FORMNAME);
+        std::vector<uint8_t> input =
+            HostileSettings::Carrying(bare, HostileSettings::Zlib(HostileSettings::Native(tree.get())));
+        ASSERT_FALSE(input.empty()) << row.what;
+        const std::vector<uint8_t> merged = Merged(&input);
+        EXPECT_EQ(DMPAPER_A4, reinterpret_cast<const DEVMODEW*>(merged.data())->dmPaperSize) << row.what;
+        EXPECT_EQ(std::wstring(L"A4"), reinterpret_cast<const DEVMODEW*>(merged.data())->dmFormName) << row.what;
+        EXPECT_TRUE(Prints(merged)) << row.what;
+        std::unique_ptr<GObjectBase> read(
+            ui->GetDevModeObject()->UnpackSettings(reinterpret_cast<const DEVMODEW*>(input.data()), 1));
+        ASSERT_NE(nullptr, read) << row.what;
+        EXPECT_NE(0, GDriverObject::NumberOr(read.get(), FeatureId::kXResolution, 0)) << row.what;
+        EXPECT_NE(0, GDriverObject::NumberOr(read.get(), FeatureId::kYResolution, 0)) << row.what;
     }
 }
 

@@ -6,8 +6,11 @@
 
 #include "RecordingComPropSheet.h"
 #include "entry/driverui/GDriverUIPrinterEvents.h"
+#include "entry/driverui/GPrinterStores.h"
 #include "entry/module/EntryPoints.h"
+#include "model/ForEachMember.h"
 #include "model/GState.h"
+#include "printer/PrinterRecordScope.h"
 #include "printer/GFormToTrayDatabase.h"
 #include "settings/devmode/GDriverDevMode.h"
 
@@ -20,13 +23,32 @@ using namespace PrinterDataTest;
 namespace {
 
 const wchar_t* const kStores[] = {L"365", L"366", L"368"};
+
+// The members of the id in the tree, at any depth.
+int MembersOf(GObjectBase* tree, long id)
+{
+    int count = 0;
+    ForEachMember(tree, [&](GObjectBase* member) {
+        count += member->GetId() == id;
+        if (member->IsKindOf(GAttributeComposite::kClassId))
+            count += MembersOf(member, id);
+    });
+    return count;
+}
 using Stored = std::map<std::wstring, std::vector<uint8_t>>;
 
 // The module's services, counting the reads of each stored object and failing those of
 // one name, as a spooler that cannot answer would.
 struct SeamServices : StandinServices {
     std::map<std::wstring, int> reads;
-    std::wstring failing;
+    std::wstring failing, failingWrite;
+    int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
+                             uint32_t length) override
+    {
+        if (std::wstring(name.Data(), name.Length()) == failingWrite)
+            return 0;
+        return StandinServices::SetPrinterDataBinary(driver, name, data, length);
+    }
     int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
                              uint32_t& length) override
     {
@@ -103,22 +125,32 @@ protected:
     }
     DWORD TwoSided() { return DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_DUPLEX, nullptr, nullptr); }
 
-    // The device sheet: INIT, then OK and DESTROY.
-    void DeviceSheetOk()
+    // The device sheet: INIT, then OK and DESTROY; what the sheet reported goes out.
+    void DeviceSheetOk(LRESULT* reported = nullptr, uint32_t* modeFlags = nullptr)
     {
         DEVICEPROPERTYHEADER header = {sizeof header, 0, handle, &name[0]};
         PROPSHEETUI_INFO info = SheetInfo(&header);
         info.Reason = PROPSHEETUI_REASON_INIT;
         ASSERT_EQ(1, DrvDevicePropertySheets(&info, 0));
+        if (modeFlags) {
+            auto* ui = dynamic_cast<GDriverUI*>(reinterpret_cast<GDriverUIOperations*>(info.UserData));
+            ASSERT_TRUE(ui && ui->SheetContext());
+            *modeFlags = ui->SheetContext()->modeFlags;
+        }
         SETRESULT_INFO set = {sizeof set, 0, nullptr, CPSUI_OK};
         info.Reason = PROPSHEETUI_REASON_SET_RESULT;
         DrvDevicePropertySheets(&info, reinterpret_cast<LPARAM>(&set));
+        if (reported)
+            *reported = info.Result;
         info.Reason = PROPSHEETUI_REASON_DESTROY;
         DrvDevicePropertySheets(&info, 0);
     }
     // The document sheet over the DEVMODE in store mode; the orientation its settings show
-    // goes out. OK when ok, else it is only opened and closed.
-    void DocumentSheet(std::vector<uint8_t> devMode, bool ok, int32_t* shownOrientation = nullptr)
+    // goes out. OK when ok, else it is only opened and closed. With choose, the user
+    // chooses the orientation before OK; the DEVMODE handed back and the answer to OK go
+    // out.
+    void DocumentSheet(std::vector<uint8_t> devMode, bool ok, int32_t* shownOrientation = nullptr,
+                       int choose = -1, std::vector<uint8_t>* handedBack = nullptr, LONG* answer = nullptr)
     {
         std::vector<uint8_t> output(GDevModeBase::kTotalSize, 0);
         DOCUMENTPROPERTYHEADER header = {sizeof header, 0, handle, &name[0],
@@ -134,9 +166,19 @@ protected:
         EXPECT_EQ(0u, ui->SheetContext()->modeFlags & 3) << "store mode";
         if (shownOrientation)
             *shownOrientation = GDriverObject::NumberOr(ui->SheetContext()->settings, FeatureId::kOrientationDegrees, -1);
+        if (choose >= 0) {
+            auto* orientation =
+                GDriverObject::Feature<GValueAttribute>(ui->SheetContext()->settings, FeatureId::kOrientationDegrees);
+            ASSERT_NE(nullptr, orientation);
+            orientation->SetValue(uint16_t(choose));
+        }
         SETRESULT_INFO set = {sizeof set, 0, nullptr, ok ? CPSUI_OK : CPSUI_CANCEL};
         info.Reason = PROPSHEETUI_REASON_SET_RESULT;
-        DrvDocumentPropertySheets(&info, reinterpret_cast<LPARAM>(&set));
+        const LONG answered = DrvDocumentPropertySheets(&info, reinterpret_cast<LPARAM>(&set));
+        if (answer)
+            *answer = answered;
+        if (handedBack)
+            *handedBack = output;
         info.Reason = PROPSHEETUI_REASON_DESTROY;
         DrvDocumentPropertySheets(&info, 0);
     }
@@ -233,10 +275,15 @@ TEST_F(PrinterStores, AStoreThatDoesNotReadIsNeverWrittenOverAndTheCommitFails)
 
         InjectingDriverUI* ui = HoldObject();
         ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
-        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+        std::unique_ptr<GObjectBase> tree(ui->LoadSheetSettings());
         ASSERT_NE(nullptr, tree);
         EXPECT_EQ(nullptr, tree->FindById(FeatureId::kPrinterLists)) << row.what << ": nothing stands for it";
         EXPECT_NE(nullptr, tree->FindById(FeatureId::kDeviceSettings)) << row.what << ": the others are there";
+        // Settings that only answer take the factory's node in its place.
+        std::unique_ptr<GObjectBase> answering(ui->LoadStoredSettings());
+        ASSERT_NE(nullptr, answering);
+        EXPECT_NE(nullptr, answering->FindById(FeatureId::kPrinterLists)) << row.what << ": the factory's answers";
+        EXPECT_EQ(0, ui->CommitSettings(answering.get(), 1)) << row.what << ": and is never stored";
         EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1)) << row.what;
         EXPECT_EQ(1, ui->CommitSettings(tree.get(), 0)) << row.what << ": packing alone stores nothing";
         EXPECT_EQ(before, Snapshot()) << row.what;
@@ -255,6 +302,8 @@ TEST_F(PrinterStores, ADocumentsNodesOfTheStoresIdsNeverReachTheStores)
     } rows[] = {
         {"a state of id 365", [] { return new GState(FeatureId::kDeviceSettings); },
          [] { return new GState(FeatureId::kDeviceSettings); }},
+        {"a composite and a leaf of id 365", [] { return new GAttributeComposite(FeatureId::kDeviceSettings); },
+         [] { return new GValueAttribute(1, FeatureId::kDeviceSettings); }},
         {"an empty 366 and a leaf of id 366", [] { return new GAttributeComposite(FeatureId::kPrinterLists); },
          [] { return new GValueAttribute(1, FeatureId::kPrinterLists); }},
         {"an empty 368", [] { return new GAttributeComposite(FeatureId::kExtensionData); },
@@ -271,6 +320,19 @@ TEST_F(PrinterStores, ADocumentsNodesOfTheStoresIdsNeverReachTheStores)
         document->Add(row.top());
         std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
         ASSERT_NE(nullptr, tree) << row.what;
+        // The reader itself over settings holding both of the document's nodes: one member
+        // of each id is left, at any depth, the store's own.
+        GAttributeComposite settings(FeatureId::kDefaultTreeRoot);
+        auto* holder = new GAttributeComposite(901);
+        holder->Add(row.nested());
+        settings.Add(holder);
+        settings.Add(row.top());
+        GPrinterStores stores(*ui);
+        stores.PutInto(&settings, nullptr, false);
+        for (long id : {FeatureId::kDeviceSettings, FeatureId::kPrinterLists, FeatureId::kExtensionData}) {
+            EXPECT_EQ(1, MembersOf(tree.get(), id)) << row.what << ": " << id;
+            EXPECT_EQ(1, MembersOf(&settings, id)) << row.what << ": " << id;
+        }
         EXPECT_EQ(1, ui->CommitSettings(tree.get(), 1)) << row.what;
         EXPECT_EQ(installed, Snapshot()) << row.what;
     }
@@ -328,6 +390,224 @@ TEST_F(PrinterStores, OneCallReadsEachStoreAtMostOnce)
         for (const wchar_t* store : kStores)
             EXPECT_GE(1, seam->reads[store]) << call.call << ": " << std::string(store, store + 3);
     }
+}
+
+} // namespace
+
+namespace {
+
+// A store damaged or holding a node of another class: the device sheet opens with
+// storing off, reports cancel for OK and keeps every store byte for byte; the document
+// sheet in store mode hands back the user's landscape; registration and initialisation
+// still fail.
+TEST_F(PrinterStores, ASheetOnAStoreThatDoesNotReadOpensWithStoringOffAndKeepsEveryByte)
+{
+    GValueAttribute otherClass(1, FeatureId::kPrinterLists);
+    const struct {
+        const wchar_t* store;
+        bool anotherClass;
+    } rows[] = {{L"365", false}, {L"366", false}, {L"368", false}, {L"366", true}};
+    std::vector<uint8_t> portrait = ours;
+    reinterpret_cast<DEVMODEW*>(portrait.data())->dmOrientation = DMORIENT_PORTRAIT;
+    for (const auto& row : rows) {
+        const std::string what = std::string(row.store, row.store + 3) + (row.anotherClass ? ", another class" : "");
+        Reinstall();
+        if (row.anotherClass) {
+            ASSERT_EQ(1, HoldObject()->SaveObject(row.store, &otherClass)) << what;
+            FreshServer();
+        } else {
+            std::vector<uint8_t> damaged = installed[row.store];
+            damaged[damaged.size() / 2] ^= 0x5A;
+            damaged.resize(damaged.size() - 3);
+            WriteStore(row.store, damaged);
+        }
+        const Stored before = Snapshot();
+
+        LRESULT reported = -1;
+        uint32_t modeFlags = 0;
+        DeviceSheetOk(&reported, &modeFlags);
+        EXPECT_NE(0u, modeFlags & kModeStoringOff) << what;
+        EXPECT_EQ(LRESULT(CPSUI_CANCEL), reported) << what << ": OK saved nothing";
+        EXPECT_EQ(before, Snapshot()) << what << ", the device sheet";
+
+        // A new object: one that has shown settings opens its document sheet read-only.
+        FreshServer();
+        std::vector<uint8_t> handedBack;
+        LONG answer = 0;
+        DocumentSheet(portrait, true, nullptr, 90, &handedBack, &answer);
+        ASSERT_EQ(GDevModeBase::kTotalSize, handedBack.size()) << what;
+        EXPECT_EQ(DMORIENT_LANDSCAPE, reinterpret_cast<DEVMODEW*>(handedBack.data())->dmOrientation) << what;
+        EXPECT_EQ(1, answer) << what;
+        EXPECT_EQ(before, Snapshot()) << what << ", the document sheet";
+
+        EXPECT_EQ(1u, Register()) << what;
+        EXPECT_FALSE(DrvPrinterEvent(&name[0], PRINTER_EVENT_INITIALIZE, 0, 0)) << what;
+        EXPECT_EQ(before, Snapshot()) << what;
+    }
+    // Every store reads: storing is on, and OK reports OK.
+    Reinstall();
+    LRESULT reported = -1;
+    uint32_t modeFlags = 0;
+    DeviceSheetOk(&reported, &modeFlags);
+    EXPECT_EQ(0u, modeFlags & kModeStoringOff);
+    EXPECT_EQ(LRESULT(CPSUI_OK), reported);
+}
+
+// A store whose write fails after others were written: those are put back, the commit
+// fails, and the user's own watermarks, written only once the stores are, stay unwritten.
+TEST_F(PrinterStores, AStoreThatFailsPutsBackTheOnesWrittenAndNoWatermarkIsWritten)
+{
+    GDriverUIBase::SetUserWatermarkSwitch(1);
+    int uuid = 0;
+    const wchar_t* const rows[] = {L"365", L"366", L"368", L""};
+    for (const wchar_t* failing : rows) {
+        const std::string what = std::string("failing ") + std::string(failing, failing + wcslen(failing));
+        Reinstall();
+        // A printer of its own for each row: the user's store starts empty.
+        WriteString(L"PrinterUUID", L"{qz-stores-" + std::to_wstring(++uuid) + L"}");
+        InjectingDriverUI* ui = HoldObject();
+        const RWWString user = ui->UserWatermarkValueName();
+        ASSERT_LT(0u, user.Length());
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr)) << what;
+        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+        ASSERT_NE(nullptr, tree) << what;
+        // Each store changed, and a watermark of this user's own.
+        GObjectBase* lists = tree->FindById(FeatureId::kPrinterLists);
+        GObjectBase* extension = tree->FindById(FeatureId::kExtensionData);
+        ASSERT_TRUE(lists && extension) << what;
+        GObjectBase* marks = lists->FindById(FeatureId::kWatermarkList);
+        if (!marks) {
+            marks = new GAttributeComposite(FeatureId::kWatermarkList);
+            lists->Add(marks);
+        }
+        auto* mark = new GAttributeComposite(0);
+        mark->Add(new GStringAttribute("Mine", FeatureId::kWatermarkName));
+        mark->Add(new GValueAttribute(2, FeatureId::kWatermarkScope));
+        marks->Add(mark);
+        extension->Add(new GValueAttribute(7, 901));
+        GDriverObject::Feature<GValueAttribute>(tree.get(), FeatureId::kDuplexUnit)->SetValue(1);
+
+        auto* seam = new SeamServices;
+        seam->failingWrite = failing;
+        const int committed = ui->CommitSettings(tree.get(), 1);
+        const Stored after = Snapshot();
+        std::unique_ptr<GObjectBase> userMarks(ui->LoadObject(user));
+        new StandinServices;
+        if (!*failing) {
+            EXPECT_EQ(1, committed);
+            for (const wchar_t* store : kStores)
+                EXPECT_NE(installed[store], after.at(store)) << std::string(store, store + 3) << " written";
+            EXPECT_NE(nullptr, userMarks) << "the user's watermark goes once the stores are written";
+            continue;
+        }
+        EXPECT_EQ(0, committed) << what;
+        EXPECT_EQ(installed, after) << what << ": every store as it was";
+        EXPECT_EQ(nullptr, userMarks) << what << ": no watermark written";
+    }
+    GDriverUIBase::SetUserWatermarkSwitch(0);
+}
+
+// The slips every other row survives: a store absent while another does not read, a
+// store written then read in one call, a commit on an object never merged, and the base
+// services' absent check with the value there.
+TEST_F(PrinterStores, SlipsAtTheEdgesOfReadingAndStoring)
+{
+    {
+        SCOPED_TRACE("one store absent and another unreadable");
+        Reinstall();
+        DeleteStored(L"368");
+        std::vector<uint8_t> damaged = installed[L"366"];
+        damaged.resize(damaged.size() / 2);
+        WriteStore(L"366", damaged);
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(reinterpret_cast<DEVMODEW*>(ours.data())));
+        EXPECT_FALSE(ui->CanStore());
+        std::unique_ptr<GObjectBase> sheet(ui->LoadSheetSettings()), answering(ui->LoadStoredSettings());
+        ASSERT_TRUE(sheet && answering);
+        EXPECT_NE(nullptr, sheet->FindById(FeatureId::kExtensionData)) << "the absent one: the factory's";
+        EXPECT_EQ(nullptr, sheet->FindById(FeatureId::kPrinterLists)) << "the unreadable one: none";
+        EXPECT_NE(nullptr, answering->FindById(FeatureId::kPrinterLists)) << "answers: the factory's";
+        EXPECT_EQ(0, ui->CommitSettings(sheet.get(), 1));
+        EXPECT_EQ(damaged, StoredBytes(L"366"));
+    }
+    {
+        SCOPED_TRACE("a store written, then read in the same call");
+        Reinstall();
+        InjectingDriverUI* ui = HoldObject();
+        auto* seam = new SeamServices;
+        PrinterRecordScope call;
+        std::unique_ptr<GObjectBase> device(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
+        ASSERT_NE(nullptr, device);
+        GDriverObject::Feature<GValueAttribute>(device.get(), FeatureId::kDuplexUnit)->SetValue(1);
+        ASSERT_EQ(1, ui->SaveSettingsTree(device.get()));
+        const int reads = seam->reads[L"365"];
+        std::unique_ptr<GObjectBase> again(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
+        ASSERT_NE(nullptr, again);
+        EXPECT_EQ(1, GDriverObject::NumberOr(again.get(), FeatureId::kDuplexUnit, -1)) << "what was written";
+        EXPECT_EQ(reads, seam->reads[L"365"]) << "read from what the call wrote";
+        new StandinServices;
+    }
+    {
+        SCOPED_TRACE("a commit on an object never merged");
+        Reinstall();
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_EQ(nullptr, ui->GetDevModeObject());
+        std::unique_ptr<GObjectBase> tree(ui->CreateDefaultSettings());
+        ASSERT_NE(nullptr, tree);
+        EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
+        EXPECT_EQ(0, ui->CommitSettings(tree.get(), 0));
+        EXPECT_EQ(installed, Snapshot());
+    }
+    {
+        SCOPED_TRACE("the base services' absent check");
+        Reinstall();
+        InjectingDriverUI* ui = HoldObject();
+        GOSFactory* services = GOSFactory::Instance();
+        EXPECT_FALSE(services->GOSFactory::IsPrinterDataAbsent(ui, L"365")) << "present";
+        DeleteStored(L"365");
+        EXPECT_TRUE(services->GOSFactory::IsPrinterDataAbsent(ui, L"365")) << "absent";
+    }
+}
+
+// With the device settings unreadable, the resolutions answer from the factory's node:
+// its choice of list, never the one a tree without device settings falls to.
+TEST_F(PrinterStores, TheResolutionsOfAnUnreadableStoreComeFromTheFactorysNode)
+{
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    // The factory's device settings choose the alternate list.
+    GObjectBase* factory = ui->GetPrinterConfiguration();
+    for (long id : {FeatureId::kPrinterSettingsGroup, FeatureId::kDeviceSettings})
+        factory = factory ? factory->FindById(id) : nullptr;
+    ASSERT_NE(nullptr, factory);
+    auto* choice = GDriverObject::Feature<GValueAttribute>(factory, FeatureId::kResolutionListChoice);
+    if (!choice) {
+        choice = new GValueAttribute(0, FeatureId::kResolutionListChoice);
+        factory->Add(choice);
+    }
+    const uint16_t was = choice->GetValue();
+    auto resolutions = [&] {
+        ui->SetStateWord(-1);
+        ui->SetSettings(nullptr);
+        std::vector<LONG> pairs(64, 0);
+        const DWORD count = ui->DeviceCapabilities(nullptr, nullptr, DC_ENUMRESOLUTIONS,
+                                                   reinterpret_cast<LPWSTR>(pairs.data()), nullptr);
+        pairs.resize(count == DWORD(GDI_ERROR) ? 0 : std::min<DWORD>(count, 32) * 2);
+        return pairs;
+    };
+    choice->SetValue(0);
+    const std::vector<LONG> primary = resolutions();
+    choice->SetValue(2);
+    std::vector<uint8_t> damaged = installed[L"365"];
+    damaged.resize(damaged.size() / 2);
+    WriteStore(L"365", damaged);
+    const std::vector<LONG> standIn = resolutions();
+    DeleteStored(L"365");
+    const std::vector<LONG> absent = resolutions();
+    choice->SetValue(was);
+    EXPECT_FALSE(standIn.empty());
+    EXPECT_EQ(absent, standIn) << "the factory's node answers";
+    EXPECT_NE(primary, standIn) << "the alternate list";
 }
 
 } // namespace

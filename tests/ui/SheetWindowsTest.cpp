@@ -746,3 +746,50 @@ TEST_F(PageWindows, EverySheetsTextsFitTheirControlsAtTheDefaultFont)
         DestroyWindow(dialog);
     }
 }
+
+// A sheet that stores nothing says so on its first page, in a line of text, and nothing
+// on its device pages can change: every item but About is disabled. Its document pages
+// stay as they are: the user's document choices still go back to the caller.
+TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnItsFirstPageAndItsDevicePagesChangeNothing)
+{
+    data.modeFlags = kModeStoringOff;
+    Build(3 | 4);
+    bool first = true;
+    for (uint16_t i = 0; i < data.pageCount; ++i) {
+        QZPageEntry& entry = data.pages[i];
+        if (!entry.pszTemplate)
+            continue;
+        const uint16_t dialogId = uint16_t(reinterpret_cast<uintptr_t>(entry.pszTemplate));
+        HWND page = Create(entry);
+        ASSERT_NE(nullptr, page) << dialogId;
+        HWND line = GetDlgItem(page, GPropertyPage::kStoringOffLine);
+        EXPECT_EQ(first, line != nullptr) << dialogId << ": the line is on the first page only";
+        first = false;
+        if (line) {
+            wchar_t text[128] = {};
+            GetWindowTextW(line, text, 128);
+            EXPECT_STREQ(L"The printer's settings cannot be read. Changes to them will not be saved.", text);
+            EXPECT_NE(0, GetWindowLongW(line, GWL_STYLE) & WS_VISIBLE);
+        }
+        const bool devicePage = dialogId == 12000 || dialogId == 7000;
+        int enabled = 0;
+        for (HWND item = GetWindow(page, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT))
+            if (IsWindowEnabled(item) && GetDlgCtrlID(item) != GPropertyPage::kStoringOffLine &&
+                GetDlgCtrlID(item) != PageBuilders::kAboutItem)
+                ++enabled;
+        if (devicePage) {
+            EXPECT_EQ(0, enabled) << dialogId << ": nothing changes";
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, PageBuilders::kAboutItem))) << dialogId;
+            // A control that enables its items again as it refreshes leaves them disabled.
+            SendMessageW(page, WM_COMMAND, MAKEWPARAM(0, 0), 0);
+            for (HWND item = GetWindow(page, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+                const int id = GetDlgCtrlID(item);
+                const bool open = IsWindowEnabled(item) && id != PageBuilders::kAboutItem &&
+                                  id != GPropertyPage::kStoringOffLine;
+                EXPECT_FALSE(open) << dialogId << ": " << id;
+            }
+        } else {
+            EXPECT_LT(0, enabled) << dialogId << ": the document's choices stay open";
+        }
+    }
+}

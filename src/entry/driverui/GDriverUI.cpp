@@ -562,7 +562,7 @@ UIContextRecord* GDriverUI::CreateUIContext()
     record->osVersion = new (std::nothrow) uint32_t[3];
     if (record->osVersion)
         services->GetOSVersion(record->osVersion[0], record->osVersion[1], record->osVersion[2]);
-    record->settings = LoadStoredSettings();
+    record->settings = LoadSheetSettings();
     NoteAgentAvailability(record->settings);
     record->printer = GetPrinter();
     record->moduleHandle = services->GetModuleHandle();

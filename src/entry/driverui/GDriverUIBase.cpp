@@ -418,14 +418,15 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
     // Nothing is stored unless the settings packed, and only what the tree holds: a node
     // it lacks is one the printer's store keeps. Settings that began from the defaults
     // because the printer's record could not be read never replace what the printer or
-    // its users store.
-    const bool readable = !devMode_->PrinterRecordUnread();
+    // its users store, and nothing is stored while one of the stores does not read. The
+    // user's own watermarks go only once the stores asked for were written.
+    const bool storable = CanStore();
     GObjectBase* lists = held[1];  // 366, whose watermarks of this user go to the user's store
     int result = packed ? 1 : 0;
-    if (packed && (stores & kStoreUserWatermarks) && g_userWatermarkSwitch && readable && lists)
-        SaveUserWatermarks(lists);
     if (packed && (stores & kStoreNodes))
-        result = readable ? stores_->Store(held) : 0;
+        result = storable ? stores_->Store(held) : 0;
+    if (result && (stores & kStoreUserWatermarks) && g_userWatermarkSwitch && storable && lists)
+        SaveUserWatermarks(lists);
 
     if (lockTable)
         tree->Add(lockTable);
@@ -461,6 +462,10 @@ int GDriverUIBase::SaveSettingsTree(GObjectBase* node)
 }
 
 void GDriverUIBase::StoreMissingNodes(GObjectBase* defaults) { stores_->StoreMissing(defaults); }
+
+bool GDriverUIBase::CanStore() { return devMode_ && !devMode_->PrinterRecordUnread() && stores_->Storable(); }
+
+int GDriverUIBase::UpgradeStore(long id) { return stores_->Upgrade(id); }
 
 void GDriverUIBase::RefreshInstalledState()
 {
@@ -632,16 +637,30 @@ GObjectBase* GDriverUIBase::CreateDefaultSettings()
 }
 
 // The document's settings with the printer's stores put in, store by store: the
-// factory's node only where the printer holds none, and none where a store does not
-// read. A document's own nodes of the stores' ids never stand for the printer's.
-GObjectBase* GDriverUIBase::LoadStoredSettings()
+// factory's node only where the printer holds none (or, for settings that only answer,
+// where a store does not read), and none where a store does not read. A document's own
+// nodes of the stores' ids never stand for the printer's.
+GObjectBase* GDriverUIBase::LoadStoredSettings() { return StoredSettings(standIns_); }
+
+GObjectBase* GDriverUIBase::LoadSheetSettings()
+{
+    // Through the operation itself, so that an object that adds to the stored tree adds
+    // to the sheet's too.
+    standIns_ = false;
+    GObjectBase* tree = LoadStoredSettings();
+    standIns_ = true;
+    return tree;
+}
+
+GObjectBase* GDriverUIBase::StoredSettings(bool standIns)
 {
     GObjectBase* current = GetCurrentSettings();
-    std::unique_ptr<GObjectBase> defaults(stores_->AnyAbsent() || !current ? CreateDefaultSettings() : nullptr);
+    const bool needDefaults = !current || stores_->AnyAbsent() || (standIns && !stores_->Storable());
+    std::unique_ptr<GObjectBase> defaults(needDefaults ? CreateDefaultSettings() : nullptr);
     GObjectBase* source = current ? current : defaults.get();
     std::unique_ptr<GObjectBase> tree(source ? source->DeepCopy() : nullptr);
     if (tree) {
-        stores_->PutInto(tree.get(), defaults.get());
+        stores_->PutInto(tree.get(), defaults.get(), standIns);
         if (GObjectBase* device = Member<GAttributeComposite>(tree.get(), kDeviceSettings))
             ApplyStoredMaps(device);
         GObjectBase* lists = Member<GAttributeComposite>(tree.get(), kPrinterLists);

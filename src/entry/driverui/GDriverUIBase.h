@@ -119,6 +119,14 @@ public:
     // Stores from the defaults each of 365, 366 and 368 the printer holds no value of; a
     // value that is there, read or not, is kept.
     void StoreMissingNodes(GObjectBase* defaults);
+    // True when a commit may store: the printer's record read and each of its stores
+    // reads or is absent. A sheet opened without it stores nothing and says so.
+    bool CanStore();
+    // The store of the id brought into the current form (see GPrinterStores::Upgrade).
+    int UpgradeStore(long id);
+    // The stored tree for a sheet: as LoadStoredSettings, but a store that does not read
+    // is left out rather than shown as the factory's.
+    GObjectBase* LoadSheetSettings();
     // While forms are assigned to trays only the assigned papers are offered: a default
     // tree naming another paper takes the first one offered. True when it changed.
     bool OfferAssignedPaper(GObjectBase* tree);
@@ -154,6 +162,9 @@ protected:
     // The fit rule on a form's size in thousandths of a millimetre.
     int SizeFitsDevice(uint32_t angle, uint16_t xResolution, uint16_t yResolution, int check, uint32_t width,
                        uint32_t length);
+    // The stored tree; with standIns the factory's node stands in for a store that does
+    // not read (never stored: storing is refused while a store does not read).
+    GObjectBase* StoredSettings(bool standIns);
     // The walk behind both EnumDeviceForms operations.
     int WalkDeviceForms(GObjectBase* tree, FormCallback callback, void* context, int check, bool filtered);
 
@@ -163,4 +174,7 @@ private:
     int32_t toggle_;
     int32_t emf_;
     std::unique_ptr<GPrinterStores> stores_;
+    // Whether the stored tree takes the factory's node for a store that does not read:
+    // off only while a sheet's tree is read.
+    bool standIns_ = true;
 };

@@ -5,6 +5,8 @@
 // update as the user's when the physical settings changed. With a host that reports no
 // result (Wine's) the pages' apply commits, when the result it asked for reached no one;
 // nothing commits when the sheet goes, so edits cancelled after an apply stay uncommitted.
+// On a printer whose record or stores do not read the sheet opens with storing off: it
+// writes nothing, its pages change nothing, and OK reports cancel.
 #include "entry/driverui/GDriverUIDeviceSheet.h"
 
 #include "entry/driverui/GDriverUI.h"
@@ -57,11 +59,12 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
     GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {
-        // Without the printer's record the sheet would show the driver's defaults as the
-        // printer's and its OK could store nothing: it does not open.
-        if (!ui_.MergeDevModeIntoSettings(nullptr) || !ui_.GetDevModeObject() ||
-            ui_.GetDevModeObject()->PrinterRecordUnread())
+        // A printer whose record or stores do not read still opens its sheet, showing
+        // what reads: storing is off, the pages say so and change nothing, and OK
+        // reports cancel.
+        if (!ui_.MergeForReading(nullptr) || !ui_.GetDevModeObject())
             return 0;
+        const bool storing = ui_.CanStore();
         // One sheet per object: a sheet still open on it is closed first.
         info->Result = 0;
         UIContextRecord* const context = ui_.OpenSheet();
@@ -72,8 +75,12 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         context->pageSet = kDevicePages;
         context->modeFlags =
             (header.Flags & kHeaderNoPermission) ? kSheetReadOnly : context->modeFlags | kSheetWritable;
+        if (!storing)
+            context->modeFlags |= kModeStoringOff;
         ui_.SheetGlue()->SetUnreportedApply([this] { CommitOk(); });
         ui_.SheetGlue()->AddPage(context, 0);
+        if (!storing)
+            return 1;
         if (services)
             services->SetPrinterDataDword(driver, L"ExportConfig", 1);
         // Stored as the device settings are, without this process's serial numbers.
@@ -102,9 +109,12 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         auto* set = reinterpret_cast<PSETRESULT_INFO>(parameter);
         if (!set)
             return 1;
-        if (set->Result == CPSUI_OK)
+        // A sheet that could store nothing was not applied, whatever closed it.
+        const UIContextRecord* context = ui_.SheetContext();
+        const bool storingOff = context && (context->modeFlags & kModeStoringOff);
+        if (set->Result == CPSUI_OK && !storingOff)
             CommitOk();
-        info->Result = set->Result;
+        info->Result = storingOff ? CPSUI_CANCEL : set->Result;
         return 1;
     }
     default:
@@ -118,7 +128,8 @@ void GDriverUIDeviceSheet::CommitOk()
     GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     UIContextRecord* const context = ui_.SheetContext();
     GObjectBase* settings = context ? context->settings : nullptr;
-    if (!settings || (context->modeFlags & kSheetReadOnly) || !services || !ui_.CommitSettings(settings, 1))
+    if (!settings || (context->modeFlags & (kSheetReadOnly | kModeStoringOff)) || !services ||
+        !ui_.CommitSettings(settings, 1))
         return;
     const uint32_t exportPending = services->GetPrinterDataDword(driver, L"ExportConfig", 0);
     if (GDriverObject::NumberOr(settings, kDeviceModelConfig, -1) == 1 && exportPending) {

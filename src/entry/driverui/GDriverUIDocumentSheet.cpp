@@ -184,13 +184,15 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {
         const bool treeLoaded = ui_.GetCurrentSettings() != nullptr;
-        // A DEVMODE the merge refuses leaves nothing to show. Without the printer's record
-        // the sheet would show the driver's defaults as the printer's and could store
-        // nothing on OK. Either way it does not open, and the caller learns that it failed.
-        const int merged = ui_.MergeDevModeIntoSettings((header.fMode & DM_MODIFY) ? header.pdmIn : nullptr);
-        if (!merged || !ui_.GetDevModeObject() || ui_.GetDevModeObject()->PrinterRecordUnread())
+        // A DEVMODE the merge refuses leaves nothing to show: the sheet does not open,
+        // and the caller learns that it failed. A printer whose record or stores do not
+        // read opens it with storing off: the user's document choices still go back to
+        // the caller, and the printer is written nothing.
+        const int merged = ui_.MergeForReading((header.fMode & DM_MODIFY) ? header.pdmIn : nullptr);
+        if (!merged || !ui_.GetDevModeObject())
             return 0;
-        if (services)
+        const bool storing = ui_.CanStore();
+        if (services && storing)
             services->SetPrinterDataDword(driver, L"ExportPrinting", 1);
         // The caller's output holds the merged input from now on, whatever the sheet does.
         WriteSheetOutput(header);
@@ -202,7 +204,8 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
         context->hComPropSheet = info->hComPropSheet;
         context->pfnComPropSheet = reinterpret_cast<void*>(info->pfnComPropSheet);
         context->pageSet = 3;
-        context->modeFlags = DocumentModeFlags(header.fMode, major, readOnly, treeLoaded, ui_.HostIsExplorer());
+        context->modeFlags = DocumentModeFlags(header.fMode, major, readOnly, treeLoaded, ui_.HostIsExplorer()) |
+                             (storing ? 0 : kModeStoringOff);
         // The header is the caller's and outlives the sheet.
         const DOCUMENTPROPERTYHEADER* const caller = &header;
         ui_.SheetGlue()->SetUnreportedApply([this, caller] { CommitOk(*caller); });
@@ -242,9 +245,13 @@ void GDriverUIDocumentSheet::CommitOk(const DOCUMENTPROPERTYHEADER& header)
     GOSFactory* services = GOSFactory::Instance();
     GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     UIContextRecord* const context = ui_.SheetContext();
-    if (!context || !ui_.CommitSettings(context->settings, (context->modeFlags & 3) == 0 ? 1 : 0))
+    // With storing off the commit only packs: the document's choices, never the printer's.
+    const bool storingOff = context && (context->modeFlags & kModeStoringOff);
+    if (!context || !ui_.CommitSettings(context->settings, (context->modeFlags & 3) == 0 && !storingOff ? 1 : 0))
         return;
     WriteSheetOutput(header);
+    if (storingOff)
+        return;
     const GValueAttribute* exportSwitch =
         GDriverObject::Feature<GValueAttribute>(context->settings, FeatureId::kDeviceModelConfig);
     const uint32_t exportPrinting = services ? services->GetPrinterDataDword(driver, L"ExportPrinting", 0) : 0;

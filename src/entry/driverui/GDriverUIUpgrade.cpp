@@ -20,9 +20,6 @@ using namespace FeatureId;
 
 const DWORD kLargestPrinterInfo = 1u << 20;
 
-// The per-printer settings nodes stored whole under their ids.
-const char* const kStoredNodes[] = {"365", "366", "368"};
-
 } // namespace
 
 BOOL GDriverUIUpgrade::UpgradePrinter(DWORD level, LPBYTE info)
@@ -39,13 +36,15 @@ BOOL GDriverUIUpgrade::UpgradePrinter(DWORD level, LPBYTE info)
     ui_.UseOwnPrinter(1);
 
     bool complete = false;
-    if (ui_.UpgradeStoredObject(kStoredNodes[0])) {
+    // The printer's stores are brought up through their one reader and writer: a store
+    // holding what this version does not understand is left as it is.
+    if (ui_.UpgradeStore(kDeviceSettings)) {
         const uint32_t disabled = services->GetPrinterDataDword(driver, L"DisabledMSDs", 0);
         for (int device = kFirstUpgradedDevice; device <= kLastUpgradedDevice; ++device)
             if (!(disabled & (1u << device)))
                 SetMassStorageDeviceState(driver, device, 1);
-        const bool lists = ui_.UpgradeStoredObject(kStoredNodes[1]) != 0;
-        const bool extension = ui_.UpgradeStoredObject(kStoredNodes[2]) != 0;
+        const bool lists = ui_.UpgradeStore(kPrinterLists) != 0;
+        const bool extension = ui_.UpgradeStore(kExtensionData) != 0;
         complete = lists && extension;
         ui_.UpgradeStoredObject("QuicksetPool");
     }

@@ -4,15 +4,18 @@
 //
 // The reader takes the stores node by node: the printer's node where it reads, the
 // factory's where the spooler reports no value, and nothing where a value is there but
-// does not read (a failed read, damaged bytes): such a store is never written over, and
-// storing is refused until it reads again. Within one entry call each store is read once;
-// what the call writes is what the call reads afterwards.
+// does not read (a failed read, damaged bytes, a node of another class, as a newer
+// version may store): such a store is never written over, and storing is refused until it
+// reads again. Within one entry call each store is read once; what the call writes is
+// what the call reads afterwards. Storing is all or nothing: a write that fails puts back
+// the stores written before it.
 #pragma once
 
 #include "printer/GOSFactory.h"
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class GDriverObject;
 class GObjectBase;
@@ -34,21 +37,29 @@ public:
     State StateOf(long id);
     // True when the printer holds no value of one of the stores.
     bool AnyAbsent();
+    // True when every store reads or is absent: only then may anything be stored.
+    bool Storable();
     // A copy of the printer's node of the store, owned by the caller: null unless it reads
-    // and is a composite (a node of another class counts as absent).
+    // as a composite.
     GObjectBase* Load(long id);
 
     // Every member of the stores' ids goes from the tree, at any depth and of any class;
     // then each store's node is added: the printer's where it reads, the defaults' where
-    // the printer holds none. A store that does not read is left out.
-    void PutInto(GObjectBase* tree, GObjectBase* defaults);
-    // The node stored under its id: 1 when written.
+    // the printer holds none. A store that does not read is left out, or, with standIns
+    // (for settings that only answer questions), the defaults' node stands in for it.
+    void PutInto(GObjectBase* tree, GObjectBase* defaults, bool standIns);
+    // The node stored under its id: 1 when written; 0 over a store that does not read.
     int Save(const GObjectBase* node);
     // Stores the nodes given (by kIds' order; null: not held), only while every store
     // reads or is absent: 1 when each was written, 0 when refused or a write failed.
     int Store(GObjectBase* const nodes[kCount]);
     // Stores from the defaults each store the printer holds no value of.
     void StoreMissing(GObjectBase* defaults);
+    // Brings the store an older version wrote into the current form: the node read in
+    // the older form is stored again in the current one. 1 when stored, or when the store
+    // reads in the current form already (it is kept); 0 when the store is absent or holds
+    // no settings node of its id, and then nothing is written.
+    int Upgrade(long id);
 
 private:
     struct Kept;
@@ -57,6 +68,12 @@ private:
     Kept& Read(int index);
     // The node of a store read, owned by the caller.
     GObjectBase* Take(Kept& kept);
+    // Writes the node over the store, whatever the store held.
+    int Write(int index, const GObjectBase* node);
+    // The store's bytes as the printer holds them: false when they cannot be read.
+    bool ReadBytes(int index, std::vector<uint8_t>& bytes);
+    // The store's bytes written back, or the value removed when it had none.
+    void PutBack(int index, bool had, const std::vector<uint8_t>& bytes);
 
     GDriverObject& driver_;
     std::unique_ptr<Kept[]> kept_;

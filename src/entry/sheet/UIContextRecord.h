@@ -11,6 +11,10 @@ class GDriverObject;
 class GObjectBase;
 struct GUIData;
 
+// A mode flag of the record: the printer's settings cannot be read, so the sheet stores
+// nothing; its pages say so, and the device pages change nothing.
+constexpr uint32_t kModeStoringOff = 0x10;
+
 struct UIContextRecord {
     uint32_t size;               // 60; anything else is refused
     GDriverObject* driverUI;     // the object's cache interface

@@ -1,6 +1,7 @@
 #include "settings/devmode/GDevModeBase.h"
 
 #include "foundation/RWErrorCapture.h"
+#include "model/ForEachMember.h"
 #include "model/GAttributeComposite.h"
 #include "model/GFeatureIds.h"
 #include "model/GLZWCodec.h"
@@ -216,6 +217,28 @@ uint16_t TreeValue(GObjectBase* tree, long id)
     return found && found->IsKindOf(GValueAttribute::kClassId) ? static_cast<GValueAttribute*>(found)->GetValue() : 0;
 }
 
+// The resolution node with both resolutions: what a job needs first to print.
+bool HoldsResolution(GObjectBase* tree)
+{
+    GObjectBase* resolution = tree ? tree->FindById(FeatureId::kResolutionNode) : nullptr;
+    return resolution && TreeValue(resolution, FeatureId::kXResolution) != 0 &&
+           TreeValue(resolution, FeatureId::kYResolution) != 0;
+}
+
+// The composite that holds a member of the id, at any depth; null when none does.
+GObjectBase* HolderOf(GObjectBase* holder, long id)
+{
+    GObjectBase* found = nullptr;
+    ForEachMember(holder, [&](GObjectBase* member) {
+        if (member->GetId() == id)
+            found = holder;
+        else if (member->IsKindOf(GAttributeComposite::kClassId))
+            found = HolderOf(member, id);
+        return !found;
+    });
+    return found;
+}
+
 } // namespace
 
 uint16_t GDevModeBase::GetXResolution() { return TreeValue(tree_, FeatureId::kXResolution); }
@@ -343,7 +366,10 @@ GObjectBase* GDevModeBase::UnpackSettings(const DEVMODEW* devMode, uint32_t flag
     if (portable && !(flags & kNativeCoding)) {
         std::unique_ptr<GObjectBase> tree(
             serializer_.Load(*stream, &holder, driver_, GSettingsTreeSerializer::kPortable));
-        return capture.Empty() && IsSettingsRoot(tree.get()) ? tree.release() : nullptr;
+        if (!capture.Empty() || !IsSettingsRoot(tree.get()))
+            return nullptr;
+        CompleteSettings(tree.get());
+        return tree.release();
     }
     // Only a composite of the classes settings are made of is taken: another class, at
     // the root or anywhere below, is refused before it is made and fails the read.
@@ -356,18 +382,42 @@ GObjectBase* GDevModeBase::UnpackSettings(const DEVMODEW* devMode, uint32_t flag
         GObjectBase::Drop(tree);
         return nullptr;
     }
+    CompleteSettings(tree);
     return tree;
 }
 
 bool GDevModeBase::IsSettingsRoot(const GObjectBase* tree)
 {
-    if (!tree || tree->ClassId() != GAttributeComposite::kClassId || tree->GetId() != FeatureId::kDefaultTreeRoot)
-        return false;
-    // The settings' own members, at least a resolution to print at: a root without them
-    // is no settings a job could print with.
-    GObjectBase* resolution = const_cast<GObjectBase*>(tree)->FindById(FeatureId::kResolutionNode);
-    return resolution && TreeValue(resolution, FeatureId::kXResolution) != 0 &&
-           TreeValue(resolution, FeatureId::kYResolution) != 0;
+    return tree && tree->ClassId() == GAttributeComposite::kClassId && tree->GetId() == FeatureId::kDefaultTreeRoot;
+}
+
+void GDevModeBase::CompleteSettings(GObjectBase* tree)
+{
+    if (!tree || HoldsResolution(tree) || !driver_)
+        return;
+    std::unique_ptr<GObjectBase> defaults(driver_->CreateDefaultSettings());
+    GObjectBase* holder = defaults ? HolderOf(defaults.get(), FeatureId::kResolutionNode) : nullptr;
+    if (!holder)
+        return;
+    // The resolution first: the defaults' takes the place of one without both values,
+    // under the member that holds it in the defaults (the root when the tree lacks it).
+    while (GObjectBase* removed = tree->RemoveById(FeatureId::kResolutionNode))
+        delete removed;
+    GObjectBase* target = holder == defaults.get() ? tree : tree->FindById(holder->GetId());
+    if (!target || !target->IsKindOf(GAttributeComposite::kClassId))
+        target = tree;
+    if (GObjectBase* resolution = holder->FindById(FeatureId::kResolutionNode))
+        target->Add(resolution->DeepCopy());
+    // Then each of the defaults' own members that the tree holds nowhere; what the
+    // document holds stays as it is.
+    std::vector<GObjectBase*> missing;
+    ForEachMember(defaults.get(), [&](GObjectBase* member) {
+        if (!tree->FindById(member->GetId()))
+            missing.push_back(member);
+    });
+    for (GObjectBase* member : missing)
+        if (GObjectBase* copy = member->DeepCopy())
+            tree->Add(copy);
 }
 
 GObjectBase* GDevModeBase::ToCurrentForm(GObjectBase* old)

@@ -96,11 +96,15 @@ public:
     virtual uint16_t PackSettings(uint8_t* devMode, const GObjectBase* tree);
     // The tree packed in a DEVMODE (this object's buffer, or one that passed
     // IsCompatible), a new object owned by the caller; null when none can be read.
-    // Only a tree whose root is the settings composite (360) holding a resolution node
-    // (249) with both resolutions is settings: any other tree counts as a private part
-    // that does not read.
+    // Only a tree whose root is the settings composite (360) is settings: any other tree
+    // counts as a private part that does not read. A root without a resolution node (249)
+    // holding both resolutions is completed from the driver's defaults.
     virtual GObjectBase* UnpackSettings(const DEVMODEW* devMode, uint32_t flags);
     static bool IsSettingsRoot(const GObjectBase* tree);
+    // The settings take from the driver's defaults what a job needs to print and they
+    // lack: the resolution node first (in place of one without both values), then each of
+    // the defaults' top members held nowhere in the tree. The rest stays as it is.
+    void CompleteSettings(GObjectBase* tree);
     virtual int CopyPublicOut(DEVMODEW* devMode);
     virtual int CopyPublicIn(const DEVMODEW* devMode);
 

@@ -1,6 +1,7 @@
 #include "ui/framework/GPropertyPage.h"
 
 #include "ui/framework/GSheetContext.h"
+#include "ui/framework/ResourceLibrary.h"
 
 #include <commctrl.h>
 
@@ -60,6 +61,11 @@ INT_PTR GPropertyPage::HandleMessage(HWND window, UINT message, WPARAM wParam, L
         initialising_ = true;
     const int handled = DispatchToControls(window, message, wParam, lParam);
     initialising_ = initialising;
+    if (message == WM_INITDIALOG && storingOffText_)
+        AddStoringOffLine(window);
+    // The controls enable their items as their features say, on any of these messages.
+    if (frozen_ && (message == WM_INITDIALOG || message == WM_COMMAND || message == WM_NOTIFY))
+        DisableItems(window);
     // A setting the user changed on the page (or in a sub-dialog it opened) lights the
     // sheet's Apply button.
     if (context && message != WM_INITDIALOG && !initialising_ && context->GetSettings().Revision() != before)
@@ -67,4 +73,30 @@ INT_PTR GPropertyPage::HandleMessage(HWND window, UINT message, WPARAM wParam, L
     if (context)
         context->OnPageMessage(window, message, wParam, lParam);
     return message == WM_INITDIALOG ? TRUE : handled;
+}
+
+void GPropertyPage::AddStoringOffLine(HWND window)
+{
+    RWWString text;
+    if (!ResourceLibrary::LoadResourceString(storingOffText_, text) || !text.Length())
+        return;
+    // Two lines of the dialog's font across the foot of the page, within its side margins
+    // (in dialog units: the side margin, the two lines' height, the margin below).
+    RECT page = {}, units = {7, 18, 0, 3};
+    GetClientRect(window, &page);
+    MapDialogRect(window, &units);
+    HWND line = CreateWindowExW(0, L"STATIC", text.Data(), WS_CHILD | WS_VISIBLE | SS_LEFT, units.left,
+                                page.bottom - units.top - units.bottom, page.right - 2 * units.left, units.top,
+                                window, reinterpret_cast<HMENU>(kStoringOffLine), nullptr, nullptr);
+    if (line)
+        SendMessageW(line, WM_SETFONT, WPARAM(SendMessageW(window, WM_GETFONT, 0, 0)), TRUE);
+}
+
+void GPropertyPage::DisableItems(HWND window)
+{
+    for (HWND item = ::GetWindow(window, GW_CHILD); item; item = ::GetWindow(item, GW_HWNDNEXT)) {
+        const int id = GetDlgCtrlID(item);
+        if (id != kStoringOffLine && (!keptItem_ || id != keptItem_))
+            EnableWindow(item, FALSE);
+    }
 }

@@ -13,6 +13,18 @@ public:
 
     QZPageEntry* GetEntry() const { return entry_; }
 
+    // The item of the line that tells the user that the printer's settings cannot be read.
+    static constexpr int kStoringOffLine = 0x7F10;
+    // The page shows that line, a string of the resource library, at its foot.
+    void ShowStoringOffLine(uint32_t stringId) { storingOffText_ = stringId; }
+    // Every item of the page but the one kept (and the line) stays disabled: nothing on
+    // the page can change.
+    void FreezeItems(int keptItem)
+    {
+        frozen_ = true;
+        keptItem_ = keptItem;
+    }
+
     // The page procedure of every page. It keeps the entry in DWLP_USER before anything
     // handles WM_INITDIALOG, so the hook finds it from then on.
     static INT_PTR CALLBACK PropertyPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -22,7 +34,12 @@ public:
 
 private:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void AddStoringOffLine(HWND window);
+    void DisableItems(HWND window);
 
     QZPageEntry* entry_;
     bool initialising_ = false;  // within WM_INITDIALOG, nested messages included
+    uint32_t storingOffText_ = 0;
+    bool frozen_ = false;
+    int keptItem_ = 0;
 };

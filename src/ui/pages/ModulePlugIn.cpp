@@ -26,6 +26,8 @@
 namespace ModulePlugIn {
 namespace {
 
+// "The printer's settings cannot be read. Changes to them will not be saved."
+constexpr uint32_t kStoringOffText = 12030;
 constexpr uint32_t kCheetahClass = 767;
 constexpr uint32_t kPostScriptClass = 768;
 constexpr uint32_t kPcl5eClass = 788;
@@ -173,6 +175,7 @@ int16_t Initialize(GUIData* data, uint16_t firstIndexOrMode)
         settings.GetStringW(FeatureId::kOutputOptionsName, output);
     }
     uint32_t next = firstIndexOrMode;
+    bool told = false;
     for (const PageRow& row : kPages) {
         bool built = false;
         switch (row.builtWhen) {
@@ -189,7 +192,16 @@ int16_t Initialize(GUIData* data, uint16_t firstIndexOrMode)
         // Never past the array the host made from the counting pass.
         if (!built || next >= data->pageCount)
             continue;
-        BuildPage(row, &data->pages[next++], context, true, writer);
+        GPropertyPage* page = BuildPage(row, &data->pages[next++], context, true, writer);
+        // A sheet that stores nothing says so on its first page; the device pages change
+        // nothing but the printer's stores, so nothing on them can change.
+        if (page && (data->modeFlags & kModeStoringOff)) {
+            if (!told)
+                page->ShowStoringOffLine(kStoringOffText);
+            told = true;
+            if (row.builtWhen == kDevice)
+                page->FreezeItems(PageBuilders::kAboutItem);
+        }
         if (row.order == 1)
             context->AddRule(new GConflictRule(context, kFinishingRuleKey));
     }

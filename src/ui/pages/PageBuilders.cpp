@@ -405,7 +405,7 @@ const ControlRow kConfigureRows[] = {
 };
 
 // The common tail of the document pages.
-const DialogItem kAboutItems[] = {{11525, -1}, {0, 0}};
+const DialogItem kAboutItems[] = {{kAboutItem, -1}, {0, 0}};
 const DialogItem kPreviewItems[] = {{1070, 901}, {0, 0}};
 const DialogItem kQuicksetItems[] = {{1011, 902}, {1012, 903}, {1014, 904}, {1010, -1}, {0, 0}};
 const DialogItem kNotice1013Items[] = {{1013, -1}, {0, 0}};

@@ -20,6 +20,8 @@ namespace PageBuilders {
 // The Print Quality Details dialog for each writer; the other writers have none.
 constexpr uint16_t kCheetahDetailsDialog = 9000;
 constexpr uint16_t kPcl5eDetailsDialog = 13001;
+// The About hotspot of every page.
+constexpr uint16_t kAboutItem = 11525;
 
 GPropertyPage* BuildBasics(QZPageEntry* entry, GSheetContext* context, bool hasHelp);
 GPropertyPage* BuildFinishing(QZPageEntry* entry, GSheetContext* context, bool hasHelp, GObjectBase* writer);
