@@ -2,7 +2,6 @@
 
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWErrorHandler.h"
-#include "foundation/RWRefCount.h"
 #include "foundation/RWTextLocale.h"
 
 #include <algorithm>
@@ -14,9 +13,6 @@
 static_assert(sizeof(RWCString) == sizeof(char*), "a string is one pointer to its characters");
 static_assert(sizeof(RWCStringSpan) == 12, "a span is the string, a start and a length");
 
-// Created on first use; destroyed after every string of default priority, so statics
-// that hold strings can still release them.
-RWCriticalSection RWStringTraits<char>::lock __attribute__((init_priority(101)));
 RWStringSettings RWStringTraits<char>::settings = {15, 16, 15};
 RWStringEmptyRep<char> RWStringTraits<char>::empty = {{0, 0, 0}, {0, 0}};
 

@@ -4,7 +4,7 @@
 #include "foundation/RWReadTable.h"
 #include "foundation/RWThreadContext.h"
 
-#include <windows.h>
+#include <atomic>
 
 namespace {
 const RWClassRegistration<RWCollectable> g_collectableRegistration("RWCollectable");
@@ -13,35 +13,17 @@ const RWClassRegistration<RWCollectable> g_collectableRegistration("RWCollectabl
 // Constant-initialised, so it exists before any static constructor runs.
 RWCollectable RWNilObject;
 
-namespace {
-
-// The id generator's own lock, created on first use.
-class ClassIdGenerator {
-public:
-    ClassIdGenerator() { InitializeCriticalSection(&lock_); }
-    ~ClassIdGenerator() { DeleteCriticalSection(&lock_); }
-
-    RWClassID Next()
-    {
-        EnterCriticalSection(&lock_);
-        RWClassID id = RWNoClassId;
-        if (next_ <= RWLastStringClassId)
-            id = RWClassID(next_++);
-        LeaveCriticalSection(&lock_);
-        return id;
-    }
-
-private:
-    CRITICAL_SECTION lock_;
-    uint32_t next_ = RWFirstStringClassId;
-};
-
-} // namespace
-
+// Ids are drawn by an interlocked compare, so registrations on several threads get
+// distinct ids without waiting for each other; past the last one every draw answers none.
 RWClassID RWGenerateClassId()
 {
-    static ClassIdGenerator generator;
-    return generator.Next();
+    static std::atomic<uint32_t> next{RWFirstStringClassId};
+    uint32_t id = next.load();
+    do {
+        if (id > RWLastStringClassId)
+            return RWNoClassId;
+    } while (!next.compare_exchange_weak(id, id + 1));
+    return RWClassID(id);
 }
 
 RWCollectable* RWCollectable::CreateNew() const { return new RWCollectable; }

@@ -65,10 +65,7 @@ Char* RWStringCore<Char>::NewRep(size_t capacity, size_t length)
     // A capacity no block can hold asks for everything, which fails as exhausted memory
     // instead of wrapping to a small block.
     const size_t bytes = capacity > kMaxLength ? SIZE_MAX : sizeof(Rep) + (capacity + 1) * sizeof(Char);
-    Rep* rep = static_cast<Rep*>(::operator new(bytes));
-    rep->refs = 0;
-    rep->capacity = static_cast<uint32_t>(capacity);
-    rep->length = static_cast<uint32_t>(length);
+    Rep* rep = new (::operator new(bytes)) Rep{{0}, static_cast<uint32_t>(capacity), static_cast<uint32_t>(length)};
     Char* text = reinterpret_cast<Char*>(rep + 1);
     text[length] = 0;
     return text;
@@ -77,7 +74,7 @@ Char* RWStringCore<Char>::NewRep(size_t capacity, size_t length)
 template <class Char>
 void RWStringCore<Char>::AddReference(Char* data)
 {
-    RWRefCount::AddReference(RepOf(data)->refs, Traits::lock);
+    RWRefCount::AddReference(RepOf(data)->refs);
 }
 
 template <class Char>
@@ -86,8 +83,10 @@ void RWStringCore<Char>::Release(Char* data)
     if (!data)
         return;
     Rep* rep = RepOf(data);
-    if (RWRefCount::RemoveReference(rep->refs, Traits::lock) == 0 && data != EmptyText())
+    if (RWRefCount::RemoveReference(rep->refs) == 0 && data != EmptyText()) {
+        rep->~Rep();
         ::operator delete(rep);
+    }
 }
 
 template <class Char>
@@ -187,9 +186,10 @@ RWStringCore<Char> RWStringCore<Char>::Transformed(const Char* s)
 template <class Char>
 bool RWStringCore<Char>::IsSoleOwner() const
 {
-    // Only the owner itself can raise a count of 0, so an unlocked read is enough; a
-    // stale non-zero value merely costs an extra copy.
-    return data_ != EmptyText() && *static_cast<volatile uint32_t*>(&RepOf(data_)->refs) == 0;
+    // Only the owner itself can raise a count of 0, so one read is enough; a stale
+    // non-zero value merely costs an extra copy. Acquire, so that the reads of holders
+    // that let go before come before this owner's writes.
+    return data_ != EmptyText() && RepOf(data_)->refs.load(std::memory_order_acquire) == 0;
 }
 
 template <class Char>

@@ -3,20 +3,21 @@
 // A string is one pointer to the characters of a heap representation; the three words
 // just before the characters hold the reference count (owners minus one), the capacity
 // and the length, and a NUL always follows the last character. Copies share one
-// representation; every write first makes sure its string is the sole owner. Each
-// character type has its own empty representation, lock and capacity settings
-// (RWStringTraits), so the two string classes never share counts.
+// representation; every write first makes sure its string is the sole owner. Counts change
+// by interlocked operations, so threads copying their own strings never wait on each
+// other. Each character type has its own empty representation and capacity settings
+// (RWStringTraits).
 #pragma once
 
 #include "foundation/RWDefs.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
 
 class RWBinaryFile;
-class RWCriticalSection;
 
 enum RWCaseCompare { RWExact = 0, RWIgnoreCase = 1 };
 enum RWStripType { RWStripLeading = 1, RWStripTrailing = 2, RWStripBoth = 3 };
@@ -24,11 +25,12 @@ enum RWStripType { RWStripLeading = 1, RWStripTrailing = 2, RWStripBoth = 3 };
 // The words in front of a representation's characters.
 template <class Char>
 struct RWStringRepOf {
-    uint32_t refs;     // owners minus one: 0 = exactly one owner
+    std::atomic<uint32_t> refs; // owners minus one: 0 = exactly one owner
     uint32_t capacity; // characters that fit, not counting the terminator
     uint32_t length;
 };
 static_assert(sizeof(RWStringRepOf<char>) == 12, "representation header");
+static_assert(std::atomic<uint32_t>::is_always_lock_free, "a count is one interlocked word");
 
 // The static empty representation: it is its own first owner, so it is never freed.
 template <class Char>
@@ -51,7 +53,6 @@ struct RWStringTraits;
 
 template <>
 struct RWStringTraits<char> {
-    static RWCriticalSection lock;
     static RWStringSettings settings;
     static RWStringEmptyRep<char> empty;
 
@@ -70,7 +71,6 @@ struct RWStringTraits<char> {
 
 template <>
 struct RWStringTraits<wchar_t> {
-    static RWCriticalSection lock;
     static RWStringSettings settings;
     static RWStringEmptyRep<wchar_t> empty;
 

@@ -2,7 +2,6 @@
 
 #include "foundation/RWBinaryFile.h"
 #include "foundation/RWErrorHandler.h"
-#include "foundation/RWRefCount.h"
 #include "foundation/RWTextLocale.h"
 
 #include <algorithm>
@@ -15,8 +14,6 @@
 static_assert(sizeof(RWWString) == sizeof(wchar_t*), "a string is one pointer to its characters");
 static_assert(sizeof(RWWStringSpan) == 12, "a span is the string, a start and a length");
 
-// As the 8-bit string's lock: created on first use, destroyed after default-priority statics.
-RWCriticalSection RWStringTraits<wchar_t>::lock __attribute__((init_priority(101)));
 RWStringSettings RWStringTraits<wchar_t>::settings = {15, 16, 15};
 RWStringEmptyRep<wchar_t> RWStringTraits<wchar_t>::empty = {{0, 0, 0}, {0, 0}};
 

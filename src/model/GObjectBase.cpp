@@ -1,6 +1,7 @@
 #include "model/GObjectBase.h"
 
 #include "foundation/RWReadTable.h"
+#include "foundation/RWRefCount.h"
 #include "foundation/RWThreadContext.h"
 #include "model/GMemberKey.h"
 #include "model/GNullIterator.h"
@@ -285,10 +286,8 @@ void GObjectBase::TakeNextSerial() { serial_ = int32_t(NextSerial()); }
 uint32_t GObjectBase::PeekNextSerial() { return g_nextSerial.load(std::memory_order_relaxed); }
 void GObjectBase::SetNextSerial(uint32_t next) { g_nextSerial.store(next, std::memory_order_relaxed); }
 
-void GObjectBase::AddReference() { references_.fetch_add(1, std::memory_order_relaxed); }
-// Acquire-release, so that the holder which deletes the object sees every write the
-// other holders made before they let go.
-int32_t GObjectBase::RemoveReference() { return references_.fetch_sub(1, std::memory_order_acq_rel); }
+void GObjectBase::AddReference() { RWRefCount::AddReference(references_); }
+int32_t GObjectBase::RemoveReference() { return RWRefCount::RemoveReference(references_); }
 
 void GObjectBase::Hold(GObjectBase* object)
 {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include "foundation/RWCollectable.h"
+#include "foundation/RWRefCount.h"
 #include "model/GCountedRef.h"
 
 #include <atomic>
@@ -105,9 +106,9 @@ public:
     // hexadecimal; at most 8 characters and the terminator.
     void Key(char (&key)[9]) const;
 
-    void AddReference() { references_.fetch_add(1, std::memory_order_relaxed); }
+    void AddReference() { RWRefCount::AddReference(references_); }
     // The count before the release: 0 means the caller held the last reference.
-    int32_t RemoveReference() { return references_.fetch_sub(1, std::memory_order_acq_rel); }
+    int32_t RemoveReference() { return RWRefCount::RemoveReference(references_); }
 
 private:
     template <class In>

@@ -11,6 +11,7 @@
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -42,6 +43,16 @@ struct InstanceOwner {
 
 const char kSource[] = "drvrsrvr";
 const uint32_t kBuckets = 64;
+// Spares per table: twice the processors, so that every thread of a busy host finds one,
+// within these bounds.
+const uint32_t kFewestSpares = 2;
+const uint32_t kMostSpares = 128;
+
+uint32_t SpareBoundFor(GOSFactory* services)
+{
+    const uint32_t processors = std::min(services ? services->ProcessorCount() : 1u, kMostSpares / 2);
+    return std::max(2 * processors, kFewestSpares);
+}
 
 // Root members of the driver's data file.
 const long kPrinterId = 353;
@@ -139,13 +150,20 @@ bool LoadDriverModel(GDriverObject& object)
     return true;
 }
 
-GDriverServer::GDriverServer() : shuttingDown_(0)
+GDriverServer::GDriverServer() : spareBound_(0), shuttingDown_(0)
 {
     secondary_.secondary = true;
-    if (GOSFactory* services = GOSFactory::Instance()) {
+    GOSFactory* services = GOSFactory::Instance();
+    if (services) {
         services->EnsureLock(&primary_.lock);
         services->EnsureLock(&secondary_.lock);
     }
+    const uint32_t bound = SpareBoundFor(services);
+    primary_.spares.reset(new (std::nothrow) Spare[bound]);
+    secondary_.spares.reset(new (std::nothrow) Spare[bound]);
+    // Without room for spares every release deletes its object.
+    if (primary_.spares && secondary_.spares)
+        spareBound_ = bound;
     delete g_instance.exchange(nullptr);
     g_instance = this;
     SetDriverServerHooks({&HookBeginShutdown, &HookFreeMemory});
@@ -196,33 +214,79 @@ GDriverServer::Entry* GDriverServer::Unlink(Table& table, uint32_t ticket)
     return nullptr;
 }
 
-// The kept object, taken out of its slot, when it serves the same printer. Its identity
-// is asked for outside the lock (making it allocates); an object that does not match
-// goes back, unless a newer release or the teardown filled the slot meanwhile.
-GDriverObject* GDriverServer::TakeKeptIfSame(Table& table, const GCacheKey& identity)
+// The newest spare that serves the same printer, taken out of the spares.
+GDriverObject* GDriverServer::TakeSpareIfSame(Table& table, const GCacheKey& identity)
 {
-    const int32_t acquireLine = table.secondary ? 952 : 687;
-    const int32_t releaseLine = table.secondary ? 969 : 704;
-    GDriverObject* kept;
+    Spare taken = {nullptr, nullptr};
     {
-        TableGuard guard(table.lock, acquireLine, releaseLine);
-        kept = table.kept;
-        table.kept = nullptr;
-    }
-    if (!kept)
-        return nullptr;
-    std::unique_ptr<GCacheKey> keptIdentity(kept->GetIdentity());
-    if (keptIdentity && keptIdentity->Equals(identity))
-        return kept;
-    {
-        TableGuard guard(table.lock, acquireLine, releaseLine);
-        if (!table.kept && !IsShuttingDown()) {
-            table.kept = kept;
-            kept = nullptr;
+        TableGuard guard(table.lock, table.secondary ? 952 : 687, table.secondary ? 969 : 704);
+        Spare* const spares = table.spares.get();
+        for (uint32_t i = table.spareCount; i-- > 0;) {
+            if (spares[i].identity->Equals(identity)) {
+                taken = spares[i];
+                std::copy(spares + i + 1, spares + table.spareCount, spares + i);
+                --table.spareCount;
+                break;
+            }
         }
     }
-    delete kept;
-    return nullptr;
+    delete taken.identity;
+    return taken.object;
+}
+
+GDriverServer::Spare GDriverServer::KeepSpare(Table& table, Spare spare)
+{
+    if (!spare.identity || spareBound_ == 0)
+        return spare;
+    TableGuard guard(table.lock, 369, 410);
+    if (IsShuttingDown())
+        return spare;
+    Spare* const spares = table.spares.get();
+    Spare oldest = {nullptr, nullptr};
+    if (table.spareCount == spareBound_) {
+        oldest = spares[0];
+        std::copy(spares + 1, spares + table.spareCount, spares);
+        --table.spareCount;
+    }
+    spares[table.spareCount++] = spare;
+    return oldest;
+}
+
+GDriverServer::Spare GDriverServer::TakeNewestSpare(Table& table, bool wait)
+{
+    const int32_t releaseLine = table.secondary ? 610 : 601;
+    Spare spare = {nullptr, nullptr};
+    if (wait) {
+        TableGuard guard(table.lock, table.secondary ? 603 : 594, releaseLine);
+        if (table.spareCount)
+            spare = table.spares[--table.spareCount];
+        return spare;
+    }
+    if (!table.lock || table.lock->TryAcquire() != 0)
+        return spare;
+    if (table.spareCount)
+        spare = table.spares[--table.spareCount];
+    if (table.lock->Release() == -2)
+        ReportCriticalError(2, 302, kSource, releaseLine, "");
+    return spare;
+}
+
+void GDriverServer::Delete(const Spare& spare)
+{
+    delete spare.object;
+    delete spare.identity;
+}
+
+int GDriverServer::DeleteSpares(bool wait)
+{
+    int deleted = 0;
+    for (Table* table : {&primary_, &secondary_}) {
+        for (Spare spare = TakeNewestSpare(*table, wait); spare.object; spare = TakeNewestSpare(*table, wait)) {
+            Delete(spare);
+            deleted = 1;
+        }
+    }
+    return deleted;
 }
 
 GDriverObject* GDriverServer::AcquireIn(Table& table, PrinterIdentity* identity, uint32_t& ticket)
@@ -235,7 +299,7 @@ GDriverObject* GDriverServer::AcquireIn(Table& table, PrinterIdentity* identity,
     std::unique_ptr<Entry> entry(new (std::nothrow) Entry{0, nullptr, nullptr});
     if (!entry)
         return nullptr;
-    GDriverObject* object = TakeKeptIfSame(table, *key);
+    GDriverObject* object = TakeSpareIfSame(table, *key);
     if (object) {
         object->ResetForReuse(*key);
     } else {
@@ -281,18 +345,14 @@ bool GDriverServer::ReleaseIn(Table& table, uint32_t ticket)
             ReportCriticalError(1, 501, kSource, 432, "");
         return false;
     }
-    GDriverObject* doomed = entry->object;
+    GDriverObject* released = entry->object;
     delete entry;
+    Spare doomed = {released, nullptr};
     if (!IsShuttingDown()) {
-        GDriverObject* released = doomed;
         released->OnRelease();
-        TableGuard guard(table.lock, 369, 410);
-        if (!IsShuttingDown()) {
-            doomed = table.kept;
-            table.kept = released;
-        }
+        doomed = KeepSpare(table, {released, released->GetIdentity()});
     }
-    delete doomed;
+    Delete(doomed);
     return true;
 }
 
@@ -392,21 +452,7 @@ void GDriverServer::Shutdown()
     }
 }
 
-GDriverObject* GDriverServer::TakeKept(Table& table)
-{
-    TableGuard guard(table.lock, table.secondary ? 603 : 594, table.secondary ? 610 : 601);
-    GDriverObject* kept = table.kept;
-    table.kept = nullptr;
-    return kept;
-}
-
-int GDriverServer::FlushKept()
-{
-    GDriverObject* kept[] = {TakeKept(primary_), TakeKept(secondary_)};
-    delete kept[0];
-    delete kept[1];
-    return kept[0] || kept[1];
-}
+int GDriverServer::FlushKept() { return DeleteSpares(true); }
 
 void GDriverServer::BeginShutdown()
 {
@@ -431,20 +477,7 @@ int GDriverServer::FreeLiveObjects(Table& table)
 
 int GDriverServer::FreeMemory()
 {
-    GDriverObject* kept[2] = {};
-    Table* tables[] = {&primary_, &secondary_};
-    for (int i = 0; i < 2; ++i) {
-        Table& table = *tables[i];
-        if (!table.lock || table.lock->TryAcquire() != 0)
-            continue;
-        kept[i] = table.kept;
-        table.kept = nullptr;
-        if (table.lock->Release() == -2)
-            ReportCriticalError(2, 302, kSource, table.secondary ? 610 : 601, "");
-    }
-    delete kept[0];
-    delete kept[1];
-    if (kept[0] || kept[1])
+    if (DeleteSpares(false))
         return 1;
     return FreeLiveObjects(primary_) || FreeLiveObjects(secondary_);
 }

@@ -1,17 +1,21 @@
 // The module-wide registry of live driver objects. Entry points hand it a printer
 // identity and get the printer's driver object and a ticket, which they hand back when
-// done. The most recently released object of each kind is kept, so that the next call
-// for the same printer finds it ready instead of reading the printer model again.
+// done. Released objects are kept as spares, a bounded number per kind (twice the
+// processors, at least 2; the oldest goes when a new one comes), so that calls for the
+// same printer on several threads at once find objects ready instead of reading the
+// printer model again.
 //
-// Each table has its own lock (ticket -> object, 64 buckets by ticket). No object code
-// runs and nothing is allocated or deleted while a table lock is held, apart from an
-// object's FreeMemory, which the out-of-memory path calls only on a table whose lock it
-// could take at once (a thread that runs out of memory never waits for the server), and
-// the font-file closer, which runs when the last secondary object goes.
+// Each table has its own lock (ticket -> object, 64 buckets by ticket, and the spares
+// with their identities). No object code runs and nothing is allocated or deleted while
+// a table lock is held, apart from comparing a spare's identity with the one asked for,
+// an object's FreeMemory, which the out-of-memory path calls only on a table whose lock
+// it could take at once (a thread that runs out of memory never waits for the server),
+// and the font-file closer, which runs when the last secondary object goes.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 class GCacheKey;
 class GDriverObject;
@@ -25,7 +29,7 @@ public:
     GDriverServer();
     GDriverServer(const GDriverServer&) = delete;
     GDriverServer& operator=(const GDriverServer&) = delete;
-    // Deletes every object, kept ones included, and the locks; clears the hooks.
+    // Deletes every object, spares included, and the locks; clears the hooks.
     virtual ~GDriverServer();
 
     static GDriverServer* Instance();
@@ -35,13 +39,14 @@ public:
     // False when a lock could not be made: such a server must not be used.
     bool IsUsable() const;
 
-    // The driver object for the printer, taken from the kept slot when its identity is
-    // the same, else made by the system services with its printer model read from the
+    // The driver object for the printer: the newest spare whose identity is the same,
+    // else one made by the system services with its printer model read from the
     // driver's data file. Takes the identity. Null and ticket 0 when no object could
     // be had.
     GDriverObject* Acquire(PrinterIdentity* identity, uint32_t& ticket);
-    // The object becomes the kept one (the one kept before is deleted). An unknown
-    // ticket ends the process (error 501) unless the server is shutting down.
+    // The object becomes the newest spare (the oldest is deleted when the spares are
+    // full). An unknown ticket ends the process (error 501) unless the server is
+    // shutting down.
     void Release(uint32_t ticket);
     GDriverObject* LookUp(uint32_t ticket);
     // The same for objects of the second kind.
@@ -52,10 +57,12 @@ public:
     int FindTicket(uint32_t& ticket, const GDriverObject* object);
     int FindSecondaryTicket(uint32_t& ticket, const GDriverObject* object);
 
-    // 1 when a kept object was deleted.
+    // Deletes every spare; 1 when there was one.
     int FlushKept();
-    // Kept objects first, then each live object's own FreeMemory until one frees
-    // something; a table that is busy is passed over. 1 when something was freed.
+    // The most spares a table keeps.
+    uint32_t SpareBound() const { return spareBound_; }
+    // Spares first, then each live object's own FreeMemory until one frees something;
+    // a table that is busy is passed over. 1 when something was freed.
     int FreeMemory();
     // From now on releases delete their objects and unknown tickets are no error.
     void BeginShutdown();
@@ -69,27 +76,44 @@ public:
 
 private:
     struct Entry;
+    // A released object and the identity it answered when released.
+    struct Spare {
+        GDriverObject* object;
+        GCacheKey* identity;
+    };
     struct Table {
         Entry* buckets[64] = {};
         uint32_t count = 0;
         GLock* lock = nullptr;
-        GDriverObject* kept = nullptr;
+        // Oldest first; room for the bound is made with the table, so that keeping a
+        // spare allocates nothing under the lock.
+        std::unique_ptr<Spare[]> spares;
+        uint32_t spareCount = 0;
         bool secondary = false;
     };
 
     GDriverObject* AcquireIn(Table& table, PrinterIdentity* identity, uint32_t& ticket);
     bool ReleaseIn(Table& table, uint32_t ticket);
-    GDriverObject* TakeKeptIfSame(Table& table, const GCacheKey& identity);
+    GDriverObject* TakeSpareIfSame(Table& table, const GCacheKey& identity);
+    // Keeps the released object as the newest spare; answers what must be deleted
+    // instead (the oldest spare, or the object itself when none can be kept).
+    Spare KeepSpare(Table& table, Spare spare);
+    // The newest spare taken out, or none; with wait false a busy table gives none.
+    static Spare TakeNewestSpare(Table& table, bool wait);
+    static void Delete(const Spare& spare);
+    // Deletes the spares of both tables; with wait false a busy table keeps its own.
+    // 1 when one was deleted.
+    int DeleteSpares(bool wait);
     Entry* Unlink(Table& table, uint32_t ticket);
     Entry* FindEntry(Table& table, uint32_t ticket);
     int FindTicketIn(Table& table, uint32_t& ticket, const GDriverObject* object, int line301, int line302);
     Entry* DetachAll(Table& table);
-    GDriverObject* TakeKept(Table& table);
     int FreeLiveObjects(Table& table);
     static GDriverObject* InterfaceOf(const Table& table, GDriverObject* object);
 
     Table primary_;
     Table secondary_;
+    uint32_t spareBound_;
     std::atomic<uint32_t> shuttingDown_;
 };
 

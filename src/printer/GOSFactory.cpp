@@ -345,3 +345,10 @@ int GOSFactory::RemoveFile(const RWWString& path)
 }
 
 uint32_t GOSFactory::ProcessId() { return GetCurrentProcessId(); }
+
+uint32_t GOSFactory::ProcessorCount()
+{
+    SYSTEM_INFO info = {};
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors ? info.dwNumberOfProcessors : 1;
+}

@@ -137,6 +137,8 @@ public:
     virtual int RemoveFile(const RWWString& path);
     // The number of this process.
     virtual uint32_t ProcessId();
+    // The number of processors the system runs this process on (at least 1).
+    virtual uint32_t ProcessorCount();
     // True only when the printer's data is known to hold no value of the name (the
     // spooler says so): a value that is there, or a question that failed, is not absent.
     virtual bool IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name);

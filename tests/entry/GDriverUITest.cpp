@@ -37,6 +37,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cwchar>
 #include <functional>
@@ -44,6 +45,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -587,6 +589,59 @@ TEST_F(DriverUI, BinsAreTheInstalledTraysWithShortNames)
     EXPECT_EQ(count, DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_BINNAMES, names.data(), nullptr));
     EXPECT_EQ(257, bins[0]);
     EXPECT_EQ(std::wstring(L" Tray 1"), std::wstring(&names[0], wcsnlen(&names[0], 24)));
+}
+
+// The common property sheet's callback for sheets on several threads: every page added
+// gets a handle of its own.
+LONG_PTR CALLBACK CountingComPropSheet(HANDLE, UINT function, LPARAM, LPARAM)
+{
+    static std::atomic<LONG_PTR> pages{0x1000};
+    return function == 1 ? ++pages : 0;  // CPSFUNC_ADD_PROPSHEETPAGEW
+}
+
+// Two applications open a document sheet each at once, on threads of their own, and close
+// them at once: each sheet gets an object of its own and gives it back.
+TEST_F(DriverUI, TwoDocumentSheetsOpenAndCloseAtOnceOnTwoThreads)
+{
+    std::atomic<int> open{0}, closed{0};
+    std::vector<std::string> failures[2];
+    std::vector<ULONG_PTR> objects(2);
+    std::wstring names[2] = {name, name};
+    HANDLE handles[2] = {};
+    for (int t = 0; t < 2; ++t)
+        ASSERT_TRUE(OpenPrinterW(&names[t][0], &handles[t], nullptr));
+    auto sheet = [&](int t) {
+        for (int round = 0; round < 5; ++round) {
+            DOCUMENTPROPERTYHEADER header = {sizeof header, 0, handles[t], &names[t][0], nullptr, nullptr, 0, 0};
+            PROPSHEETUI_INFO info = {};
+            info.cbSize = sizeof info;
+            info.hComPropSheet = reinterpret_cast<HANDLE>(0x66);
+            info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(&CountingComPropSheet);
+            info.lParamInit = reinterpret_cast<LPARAM>(&header);
+            info.Reason = PROPSHEETUI_REASON_INIT;
+            if (DrvDocumentPropertySheets(&info, 0) != 1 || info.UserData == 0)
+                failures[t].push_back("init, round " + std::to_string(round));
+            objects[t] = info.UserData;
+            ++open;
+            while (open < 2 * (round + 1))
+                std::this_thread::yield();
+            if (objects[0] == objects[1])
+                failures[t].push_back("one object for two sheets, round " + std::to_string(round));
+            info.Reason = PROPSHEETUI_REASON_DESTROY;
+            if (DrvDocumentPropertySheets(&info, 0) != 1 || info.UserData != 0)
+                failures[t].push_back("destroy, round " + std::to_string(round));
+            ++closed;
+            while (closed < 2 * (round + 1))
+                std::this_thread::yield();
+        }
+    };
+    std::thread first(sheet, 0), second(sheet, 1);
+    first.join(), second.join();
+    for (HANDLE own : handles)
+        ClosePrinter(own);
+    for (const auto& list : failures)
+        for (const std::string& failure : list)
+            ADD_FAILURE() << failure;
 }
 
 TEST_F(DriverUI, ThePrivateIndexHandsOutTheHelpRecord)

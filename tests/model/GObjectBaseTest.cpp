@@ -46,19 +46,20 @@ TEST(GObjectBaseCount, AssignmentNeverCopiesTheCount)
     EXPECT_EQ(source.GetSerial(), target.GetSerial());
 }
 
-TEST(GObjectBaseCount, FourThreadsReleasingTogetherDeleteExactlyOnce)
+TEST(GObjectBaseCount, SixteenThreadsReleasingTogetherDeleteExactlyOnce)
 {
+    const int kThreads = 16;
     for (int round = 0; round < 20; ++round) {
         int deletions = 0;
         TrackedObject* object = new TrackedObject(1, &deletions);
-        std::vector<GCountedRef> refs(4, GCountedRef(object));
+        std::vector<GCountedRef> refs(kThreads, GCountedRef(object));
         std::atomic<int> ready{0};
         std::vector<std::thread> threads;
-        for (int t = 0; t < 4; ++t) {
+        for (int t = 0; t < kThreads; ++t) {
             threads.emplace_back([&, t] {
                 GCountedRef mine(std::move(refs[t]));
                 ++ready;
-                while (ready < 4)
+                while (ready < kThreads)
                     std::this_thread::yield();
                 for (int i = 0; i < 2000; ++i) {
                     GCountedRef churn(mine);
@@ -71,6 +72,36 @@ TEST(GObjectBaseCount, FourThreadsReleasingTogetherDeleteExactlyOnce)
             thread.join();
         EXPECT_EQ(1, deletions) << "round " << round;
     }
+}
+
+// Sixteen threads take and drop holds on one object a million times in all: the count ends
+// at the one hold left, which deletes the object once.
+TEST(GObjectBaseCount, SixteenThreadsHoldingOneObjectEndAtItsCount)
+{
+    const int kThreads = 16, kHolds = 1000000 / kThreads;
+    int deletions = 0;
+    TrackedObject* object = new TrackedObject(1, &deletions);
+    GCountedRef kept(object);
+    std::atomic<int> ready{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&] {
+            GCountedRef mine(kept);
+            ++ready;
+            while (ready < kThreads)
+                std::this_thread::yield();
+            for (int i = 0; i < kHolds; ++i) {
+                GCountedPtr churn(mine.Get());
+                GCountedRef other;
+                other = mine;
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(0, object->References());
+    EXPECT_EQ(0, deletions);
+    kept.Set(nullptr);
+    EXPECT_EQ(1, deletions);
 }
 
 // Tests that move the process-wide serial counter put it back afterwards.

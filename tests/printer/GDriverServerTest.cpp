@@ -53,8 +53,15 @@ struct ServerServices : TestOSFactory {
     GDriverObject* CreateDriverObject(const PrinterIdentity& id) override { return ++made, new TestDriver(id, &deleted, probe); }
     GDriverObject* CreateSecondaryDriverObject(const PrinterIdentity& id) override { return CreateDriverObject(id); }
     void GetDriverDataFile(RWWString& path, GDriverObject*) override { path = dataFile.c_str(); }
+    // Every read of a printer model opens the data file.
+    GInStreamHolder* OpenFileInputStream(const RWWString& p, int k) override
+    {
+        return ++modelReads, TestOSFactory::OpenFileInputStream(p, k);
+    }
+    uint32_t ProcessorCount() override { return processors; }
     std::wstring dataFile;
-    std::atomic<int> made{0}, deleted{0};
+    std::atomic<int> made{0}, deleted{0}, modelReads{0};
+    uint32_t processors = 1;
     std::function<void()> probe = [] {};
 };
 
@@ -84,7 +91,7 @@ protected:
     GDriverServer* server = new GDriverServer;
 };
 
-TEST_F(GDriverServerTest, KeepsTheLastReleasedObjectForTheSamePrinter)
+TEST_F(GDriverServerTest, SparesServeTheSamePrinterOnly)
 {
     uint32_t first = 0, second = 0, third = 0, other = 0;
     TestDriver* a = static_cast<TestDriver*>(server->Acquire(Identity(L"P"), first));
@@ -97,13 +104,50 @@ TEST_F(GDriverServerTest, KeepsTheLastReleasedObjectForTheSamePrinter)
     EXPECT_NE(a, b);
     EXPECT_NE(second, third);
     server->Release(second), server->Release(third);
-    EXPECT_EQ(1, services->deleted) << "the second release deletes the kept object";
-    EXPECT_NE(b, server->Acquire(Identity(L"Q"), other));
-    EXPECT_EQ(b, server->Acquire(Identity(L"P"), second)) << "another printer leaves the kept object kept";
-    server->Release(other), server->Release(second);
-    EXPECT_EQ(2, services->deleted);
+    EXPECT_EQ(0, services->deleted) << "both wait as spares";
+    GDriverObject* q = server->Acquire(Identity(L"Q"), other);
+    EXPECT_NE(a, q);
+    EXPECT_NE(b, q) << "another printer's spare is never taken";
+    EXPECT_EQ(b, server->Acquire(Identity(L"P"), second)) << "the newest spare of the printer";
+    EXPECT_EQ(a, server->Acquire(Identity(L"P"), third));
+    server->Release(other), server->Release(second), server->Release(third);
     EXPECT_EQ(3, services->made);
+    EXPECT_EQ(3, services->modelReads);
     EXPECT_EQ(1, server->FlushKept());
+    EXPECT_EQ(3, services->deleted);
+    EXPECT_EQ(0, server->FlushKept());
+}
+
+// Twice the processors, at least 2 and at most 128; the largest number of spares is kept,
+// and one more release deletes the oldest.
+TEST_F(GDriverServerTest, SparesAreBoundedAndTheOldestGoesFirst)
+{
+    const struct {
+        uint32_t processors, bound;
+    } rows[] = {{0, 2}, {1, 2}, {2, 4}, {8, 16}, {64, 128}, {65, 128}, {0xFFFFFFFFu, 128}};
+    for (const auto& row : rows) {
+        delete server;
+        services->processors = row.processors;
+        server = new GDriverServer;
+        ASSERT_EQ(row.bound, server->SpareBound()) << row.processors;
+        const int deletedBefore = services->deleted;
+        std::vector<uint32_t> tickets(row.bound + 1);
+        std::vector<GDriverObject*> objects;
+        for (uint32_t& ticket : tickets)
+            objects.push_back(server->Acquire(Identity(L"P"), ticket));
+        for (uint32_t i = 0; i < row.bound; ++i)
+            server->Release(tickets[i]);
+        EXPECT_EQ(deletedBefore, services->deleted) << row.processors << ": the bound is kept";
+        server->Release(tickets[row.bound]);
+        EXPECT_EQ(deletedBefore + 1, services->deleted) << row.processors << ": one more evicts one";
+        // The spares come back newest first, and the first one released is gone.
+        const int madeBefore = services->made;
+        for (uint32_t i = row.bound; i >= 1; --i)
+            EXPECT_EQ(objects[i], server->Acquire(Identity(L"P"), tickets[i])) << row.processors << " " << i;
+        EXPECT_EQ(madeBefore, services->made) << row.processors;
+        for (uint32_t i = 1; i <= row.bound; ++i)
+            server->Release(tickets[i]);
+    }
 }
 
 TEST_F(GDriverServerTest, ModelFromTheDataFileOrNoObject)
@@ -210,6 +254,76 @@ TEST_F(GDriverServerTest, ThreadsAcquireAndRelease)
     delete server, server = nullptr;
     EXPECT_EQ(services->made, services->deleted);
     EXPECT_EQ(0, g_livePrinters);
+}
+
+// Sixteen threads hold an object each at once, give them back, and take them again: the
+// second pass finds every object as a spare and reads no model.
+TEST_F(GDriverServerTest, SixteenThreadsFindSparesOnTheSecondPass)
+{
+    const int kThreads = 16;
+    delete server;
+    services->processors = 8;
+    server = new GDriverServer;
+    std::atomic<int> arrived{0};
+    auto together = [&](int round) {
+        ++arrived;
+        while (arrived < round * kThreads)
+            std::this_thread::yield();
+    };
+    std::atomic<int> secondPassReads{-1}, failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&] {
+            for (int pass = 0; pass < 2; ++pass) {
+                uint32_t ticket = 0;
+                if (!server->Acquire(Identity(L"P"), ticket))
+                    ++failures;
+                together(3 * pass + 1);
+                server->Release(ticket);
+                together(3 * pass + 2);
+                if (pass == 0)
+                    secondPassReads.exchange(services->modelReads);
+                together(3 * pass + 3);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(0, failures.load());
+    EXPECT_EQ(kThreads, secondPassReads.load()) << "the first pass reads one model per object";
+    EXPECT_EQ(kThreads, services->modelReads.load()) << "the second pass reads none";
+    EXPECT_EQ(kThreads, services->made.load());
+    EXPECT_EQ(0, services->deleted.load());
+}
+
+// Clear, the start of shutdown and the server's end each delete the spares waiting.
+TEST_F(GDriverServerTest, ClearAndShutdownDeleteTheSparesWaiting)
+{
+    const struct {
+        const char* name;
+        std::function<void()> end;
+    } rows[] = {
+        {"clear", [&] { EXPECT_EQ(1, server->FlushKept()); }},
+        {"shutdown begins", [] { GetDriverServerHooks().beginShutdown(); }},
+        {"server deleted", [&] { delete server, server = nullptr; }},
+    };
+    services->processors = 2;
+    for (const auto& row : rows) {
+        delete server;
+        server = new GDriverServer;
+        const int made = services->made;
+        uint32_t tickets[3] = {};
+        for (uint32_t& ticket : tickets)
+            server->Acquire(Identity(L"P"), ticket);
+        uint32_t live = 0;
+        server->Acquire(Identity(L"Q"), live);
+        for (uint32_t ticket : tickets)
+            server->Release(ticket);
+        EXPECT_EQ(made, services->deleted) << row.name << ": the spares wait";
+        row.end();
+        EXPECT_EQ(made + (server ? 3 : 4), services->deleted) << row.name;
+        if (server)
+            server->Release(live);
+    }
 }
 
 } // namespace

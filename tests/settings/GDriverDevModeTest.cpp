@@ -222,6 +222,22 @@ TEST(DevModePacking, EqualSettingsPackToEqualBytesInBothChoices)
     }
 }
 
+// A tree handed over packs to the bytes a copy of it packs to, and is kept itself.
+TEST(DevModePacking, AHandedOverTreePacksAsItsCopyAndIsKept)
+{
+    TestDriver driver(1);
+    GDriverDevMode copied(&driver, nullptr), handed(&driver, nullptr);
+    std::unique_ptr<GObjectBase> tree(DocumentOnly());
+    tree->ClearSerials();
+    ASSERT_EQ(1, copied.Pack(tree.get()));
+    GObjectBase* own = tree->DeepCopy();
+    ASSERT_EQ(1, handed.PackOwn(own));
+    EXPECT_EQ(own, handed.GetSettingsTree());
+    EXPECT_EQ(Own(copied), Own(handed));
+    EXPECT_EQ(0, handed.PackOwn(nullptr));
+    EXPECT_EQ(own, handed.GetSettingsTree()) << "nothing handed over keeps the tree";
+}
+
 TEST(DevModePacking, WhatDoesNotFitLeavesTheOldPackedBytes)
 {
     TestDriver driver(1);

@@ -18,7 +18,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -56,6 +58,31 @@ TEST(ResourceLibraryService, LoadsAreCountedAndTheLastReleaseFrees)
         EXPECT_EQ(0u, ResourceLibrary::ReferenceCount());
     }
     EXPECT_EQ(0, before == 0 ? ResourceLibrary::LoadResourceLibrary(L"Z:\\no\\such.dll") : 0);
+}
+
+// Sheets on several threads load and release at once: every load is counted, the library
+// stays while one is held, and the count ends where it began.
+TEST(ResourceLibraryService, ThreadsLoadingAndReleasingAtOnceKeepTheCount)
+{
+    const uint32_t before = ResourceLibrary::ReferenceCount();
+    const std::wstring path = LibraryPath();
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 16; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 200; ++i) {
+                if (ResourceLibrary::LoadResourceLibrary(path.c_str()) != 1 || !ResourceLibrary::GetResourceLibrary()) {
+                    ++failures;
+                    continue;
+                }
+                ResourceLibrary::ReleaseResourceLibrary();
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(0, failures.load());
+    EXPECT_EQ(before, ResourceLibrary::ReferenceCount());
+    EXPECT_EQ(before != 0, ResourceLibrary::GetResourceLibrary() != nullptr);
 }
 
 std::unique_ptr<GAttributeComposite> Tree()

@@ -354,7 +354,7 @@ bool GDriverUIBase::RenewDevModeObject(bool full)
             StoreMissingNodes(tree.get());
         if (tree) {
             OfferAssignedPaper(tree.get());
-            PackTree(tree.get(), 0);
+            PackTree(tree.release(), kHandOverTree);
         }
         // Packing the defaults made the model follow the factory's options, which it
         // must not.
@@ -401,8 +401,11 @@ int GDriverUIBase::CommitSettings(GObjectBase* tree, int mode)
 
 int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
 {
-    if (!tree || !devMode_)
+    if (!tree || !devMode_) {
+        if (stores & kHandOverTree)
+            delete tree;
         return 0;
+    }
     if (GObjectBase* papers = tree->FindById(kCustomSizeList))
         papers->RemoveAll();
     ApplyStoredMaps(tree);
@@ -413,7 +416,8 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
         held[i] = tree->RemoveById(GPrinterStores::kIds[i]);
 
     tree->ClearSerials();
-    const int packed = devMode_->Pack(tree);
+    const bool handOver = (stores & kHandOverTree) != 0;
+    const int packed = handOver ? devMode_->PackOwn(tree) : devMode_->Pack(tree);
 
     // Nothing is stored unless the settings packed, and only what the tree holds: a node
     // it lacks is one the printer's store keeps. Settings that began from the defaults
@@ -428,6 +432,12 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
     if (result && (stores & kStoreUserWatermarks) && g_userWatermarkSwitch && storable && lists)
         SaveUserWatermarks(lists);
 
+    if (handOver) {
+        delete lockTable;
+        for (GObjectBase* node : held)
+            delete node;
+        return result;
+    }
     if (lockTable)
         tree->Add(lockTable);
     for (GObjectBase* node : held)

@@ -156,6 +156,9 @@ protected:
     // and the user's own watermarks.
     static constexpr int kStoreNodes = 1;
     static constexpr int kStoreUserWatermarks = 2;
+    // The tree itself becomes the DEVMODE object's (no copy): the caller gives it up, and
+    // its stored nodes and lock table go with it.
+    static constexpr int kHandOverTree = 4;
     // The tree without its stored nodes and lock table packed into the DEVMODE object,
     // with what the flags ask stored.
     int PackTree(GObjectBase* tree, int stores);

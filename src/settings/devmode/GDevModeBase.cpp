@@ -475,6 +475,14 @@ int GDevModeBase::MergeDevMode(const DEVMODEW* devMode)
     return 1;
 }
 
+int GDevModeBase::PackOwn(GObjectBase* tree)
+{
+    if (!tree)
+        return 0;
+    SetTree(tree);
+    return Pack(nullptr);
+}
+
 int GDevModeBase::Pack(const GObjectBase* tree)
 {
     if (tree) {

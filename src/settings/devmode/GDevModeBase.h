@@ -69,6 +69,8 @@ public:
     // the public part was filled and the tree packed; 0 leaves the packed length word and
     // the old packed bytes as they were.
     virtual int Pack(const GObjectBase* tree);
+    // Pack of a tree the object takes as its own instead of a copy of it.
+    int PackOwn(GObjectBase* tree);
     virtual int ToDevMode(GObjectBase* tree, DEVMODEW* devMode) = 0;
     virtual int FromDevMode(const DEVMODEW* devMode, GObjectBase* tree) = 0;
     virtual RWWString GetDeviceName() = 0;

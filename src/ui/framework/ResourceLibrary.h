@@ -1,6 +1,7 @@
 // The resource library service of the user interface: one counted load of the library
-// that holds the dialogs and strings, and the module instance the pages belong to. The
-// count has no lock: pages are built on the sheet's thread.
+// that holds the dialogs and strings, and the module instance the pages belong to. Sheets
+// of several threads load and release it at once: the count and the library change
+// together under one lock.
 #pragma once
 
 #include <windows.h>
