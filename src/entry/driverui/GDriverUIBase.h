@@ -131,6 +131,10 @@ public:
     void SetStateWord(int32_t state) { state_ = state; }
     int GetDefaultsToggle() const { return toggle_; }
     int GetEmfFlag() const { return emf_; }
+    // The printer's resource library loaded as data, taken at the first ask and held
+    // while this object lives and its printer names the same library; null when it
+    // does not load.
+    HMODULE ResourceModule();
 
 protected:
     // A fresh DEVMODE object for this printer in place of the current one, storing
@@ -163,4 +167,6 @@ private:
     int32_t toggle_;
     int32_t emf_;
     std::unique_ptr<GPrinterStores> stores_;
+    RWWString resourcePath_;
+    HMODULE resourceModule_;
 };

@@ -6,7 +6,8 @@
 // factory's where the spooler reports no value, and nothing where a value is there but
 // does not read (a failed read, damaged bytes): such a store is never written over, and
 // storing is refused until it reads again. Within one entry call each store is read once;
-// what the call writes is what the call reads afterwards.
+// what the call writes is what the call reads afterwards. A later call takes a store as
+// read before while the services tell that the printer's data has not changed since.
 #pragma once
 
 #include "printer/GOSFactory.h"
