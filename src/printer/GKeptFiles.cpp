@@ -10,10 +10,7 @@ struct GKeptFiles::File {
     Bytes bytes;
 };
 
-namespace {
-
-// Size and last write time of a file as the file system tells them without opening it.
-bool Describe(const std::wstring& path, uint64_t& size, uint64_t& lastWrite)
+bool GKeptFiles::Describe(const std::wstring& path, uint64_t& size, uint64_t& lastWrite)
 {
     WIN32_FILE_ATTRIBUTE_DATA info = {};
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info) ||
@@ -23,6 +20,8 @@ bool Describe(const std::wstring& path, uint64_t& size, uint64_t& lastWrite)
     lastWrite = (uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
     return true;
 }
+
+namespace {
 
 // The whole file, of the size expected: a file that changed size meanwhile is not read.
 GKeptFiles::Bytes ReadWhole(const std::wstring& path, uint64_t size)

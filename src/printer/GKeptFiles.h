@@ -31,6 +31,11 @@ public:
     // bytes stay good whatever happens to the kept ones afterwards.
     Bytes Read(const RWWString& path);
 
+    // The size and last write time of a file, as the file system tells them without
+    // opening it: what tells whether a file is still the one read. False for a folder
+    // or a name that is not there.
+    static bool Describe(const std::wstring& path, uint64_t& size, uint64_t& lastWrite);
+
 private:
     struct File;
     std::vector<std::unique_ptr<File>> files_;

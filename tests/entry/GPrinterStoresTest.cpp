@@ -295,43 +295,6 @@ TEST_F(PrinterStores, APackThatFailsStoresNothing)
     EXPECT_EQ(installed, Snapshot());
 }
 
-// One entry call reads each store at most once.
-TEST_F(PrinterStores, OneCallReadsEachStoreAtMostOnce)
-{
-    auto* seam = new SeamServices;
-    std::vector<uint8_t> output(GDevModeBase::kTotalSize, 0), input = ours;
-    reinterpret_cast<DEVMODEW*>(input.data())->dmCopies = 2;
-    std::vector<wchar_t> names(64 * 64);
-    DOCUMENTPROPERTYHEADER size = {sizeof size, 0, handle, &name[0], nullptr, nullptr, 0, 0};
-    DOCUMENTPROPERTYHEADER merge = {sizeof merge,
-                                    0,
-                                    handle,
-                                    &name[0],
-                                    reinterpret_cast<DEVMODEW*>(input.data()),
-                                    reinterpret_cast<DEVMODEW*>(output.data()),
-                                    DWORD(output.size()),
-                                    DM_IN_BUFFER | DM_OUT_BUFFER};
-    const struct {
-        const char* call;
-        std::function<bool()> run;
-    } calls[] = {
-        {"the size query", [&] { return DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&size)) > 0; }},
-        {"a merge", [&] { return DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&merge)) > 0; }},
-        {"the paper names",
-         [&] {
-             const DWORD count = DrvDeviceCapabilities(handle, &name[0], DC_PAPERNAMES, names.data(), nullptr);
-             return count != DWORD(GDI_ERROR) && count > 0;
-         }},
-    };
-    for (const auto& call : calls) {
-        FreshServer();
-        seam->reads.clear();
-        EXPECT_TRUE(call.run()) << call.call;
-        for (const wchar_t* store : kStores)
-            EXPECT_GE(1, seam->reads[store]) << call.call << ": " << std::string(store, store + 3);
-    }
-}
-
 // The size query, a merge and DC_PAPERNAMES through the exports on a printer handle.
 struct ExportCalls {
     std::wstring name;
@@ -362,18 +325,35 @@ struct ExportCalls {
     }
 };
 
+// The calls of a new application's round, each made by its member.
+const struct {
+    const char* call;
+    bool (ExportCalls::*run)(HANDLE);
+} kExportCalls[] = {{"the size query", &ExportCalls::SizeQuery},
+                    {"a merge", &ExportCalls::Merge},
+                    {"the paper names", &ExportCalls::PaperNames}};
+
+// One entry call reads each store at most once.
+TEST_F(PrinterStores, OneCallReadsEachStoreAtMostOnce)
+{
+    auto* seam = new SeamServices;
+    ExportCalls exports{name, ours};
+    reinterpret_cast<DEVMODEW*>(exports.input.data())->dmCopies = 2;
+    for (const auto& call : kExportCalls) {
+        FreshServer();
+        seam->reads.clear();
+        EXPECT_TRUE((exports.*call.run)(handle)) << call.call;
+        for (const wchar_t* store : kStores)
+            EXPECT_GE(1, seam->reads[store]) << call.call << ": " << std::string(store, store + 3);
+    }
+}
+
 // After a first call, the same call opens no file: neither on the object the first call
 // left nor on a new object for a new handle (a new application's).
 TEST_F(PrinterStores, AWarmCallOpensNoFile)
 {
     ExportCalls exports{name, ours};
-    const struct {
-        const char* call;
-        bool (ExportCalls::*run)(HANDLE);
-    } calls[] = {{"the size query", &ExportCalls::SizeQuery},
-                 {"a merge", &ExportCalls::Merge},
-                 {"the paper names", &ExportCalls::PaperNames}};
-    for (const auto& call : calls) {
+    for (const auto& call : kExportCalls) {
         for (bool newHandle : {false, true}) {
             FreshServer();
             ASSERT_TRUE((exports.*call.run)(handle)) << call.call;

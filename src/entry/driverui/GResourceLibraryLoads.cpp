@@ -1,5 +1,6 @@
 #include "entry/driverui/GResourceLibraryLoads.h"
 
+#include "printer/GKeptFiles.h"
 #include "printer/GPlatformCalls.h"
 
 #include <string>
@@ -18,16 +19,6 @@ struct Loaded {
     uint32_t loads;
     bool current;
 };
-
-bool Describe(const std::wstring& path, uint64_t& size, uint64_t& lastWrite)
-{
-    WIN32_FILE_ATTRIBUTE_DATA info = {};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info))
-        return false;
-    size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    lastWrite = (uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
-    return true;
-}
 
 struct Table {
     SRWLOCK lock = SRWLOCK_INIT;
@@ -48,7 +39,7 @@ HMODULE GResourceLibraryLoads::Acquire(const RWWString& name)
         return nullptr;
     const std::wstring path(name.Data(), name.Length());
     uint64_t size = 0, lastWrite = 0;
-    if (!Describe(path, size, lastWrite))
+    if (!GKeptFiles::Describe(path, size, lastWrite))
         return nullptr;
     HMODULE stale = nullptr;
     // Loaded under the lock: two first users load it once.
