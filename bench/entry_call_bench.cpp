@@ -15,10 +15,14 @@
 // The allocations the module makes in this process for one new driver object,
 // one size query, one merge and one DC_PAPERNAMES are counted by this program's own
 // operator new. Last, MergeDevMode in this process against one inflate plus one deflate
-// of the DEVMODE's packed settings through zlib streams kept between calls. Every ratio
-// is of two rates measured in this run.
+// of the DEVMODE's packed settings through zlib streams kept between calls. Then the
+// same rounds warm, a fixed number a thread from 1, 4 and 16 threads after a first round
+// each, and what the module asks the platform (registry value reads, key opens, file
+// opens, lock waits) for each warm call of such a round, counted by its system services
+// in this process. Every ratio is of two rates measured in this run.
 //
-//   entry_call_bench.exe [rounds] [seconds per thread row]   (built beside the tests: build/tests/)
+//   entry_call_bench.exe [rounds] [seconds per thread row] [warm rounds a thread]
+//                                 (built beside the tests: build/tests/)
 //   entry_call_bench.exe trace    one call of each kind between OutputDebugString marks, for
 //                                 a WINEDEBUG=+server,+debugstr trace of what one call asks
 //   entry_call_bench.exe objects [seconds]   driver objects made afresh in a loop, for a profiler
@@ -27,6 +31,7 @@
 #include "entry/driverui/GDriverUI.h"
 #include "entry/module/DriverPlatform.h"
 #include "entry/module/EntryPrologue.h"
+#include "printer/GPlatformCalls.h"
 #include "entry/module/ModuleLifetime.h"
 #include "settings/devmode/GDevModeBase.h"
 #include "settings/devmode/GDriverDevMode.h"
@@ -393,6 +398,51 @@ double NewApplicationRoundsPerSecond(const std::wstring& name, const std::vector
     });
 }
 
+// Warm rounds a second from the given number of threads: each thread makes one round
+// first, then all start together and each makes the given rounds, a new application
+// each; the rate is of all rounds over the time until the last thread ends.
+double WarmRoundsPerSecond(const std::wstring& name, const std::vector<uint8_t>& given, int threads, int rounds,
+                           bool& failed)
+{
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false}, bad{false};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&] {
+            {
+                std::vector<uint8_t> out(given.size() + 4096);
+                std::vector<wchar_t> names(256 * 64);
+                if (!NewApplicationRound(name, given, out, names))
+                    bad = true;
+                ++ready;
+                while (!go)
+                    std::this_thread::yield();
+                for (int round = 0; round < rounds; ++round)
+                    if (!NewApplicationRound(name, given, out, names))
+                        bad = true;
+            }
+            GThreadHeaps::ThreadEnds();
+        });
+    while (ready < threads)
+        std::this_thread::yield();
+    const Clock::time_point start = Clock::now();
+    go = true;
+    for (std::thread& worker : workers)
+        worker.join();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    failed |= bad;
+    return elapsed > 0 ? double(threads) * rounds / elapsed : 0;
+}
+
+// What one call asked the platform through the module's system services.
+template <class F>
+GPlatformCalls::Totals PlatformCallsOf(F f)
+{
+    const GPlatformCalls::Totals before = GPlatformCalls::Now();
+    f();
+    return GPlatformCalls::Now().Since(before);
+}
+
 // One inflate and one deflate of the packed settings through streams kept between
 // calls; false when the bytes deflated again differ from the packed ones.
 class KeptStreams {
@@ -655,6 +705,36 @@ int main(int argc, char** argv)
     exportSizeQuery(false);
     const Allocations exportPaperNames = CountAllocations(
         [&] { DrvDeviceCapabilities(nullptr, printerName, DC_PAPERNAMES, names.data(), nullptr); });
+    // What each warm call of a new application's round asks the platform, in this
+    // process: a round through the exports with a new handle, made a few times first; then
+    // the size query, the merge and DC_PAPERNAMES of one more round, each counted.
+    std::vector<uint8_t> warmOut(devMode.size() + 4096);
+    std::vector<uint8_t> warmIn = devMode;
+    GPlatformCalls::Totals warmCounts[3] = {};
+    auto warmRound = [&](bool counted) {
+        HANDLE fresh = nullptr;
+        OpenPrinterW(printerName, &fresh, nullptr);
+        DOCUMENTPROPERTYHEADER size = {sizeof size, 0, fresh, printerName, nullptr, nullptr, 0, 0};
+        DOCUMENTPROPERTYHEADER merge = {sizeof merge, 0, fresh, printerName,
+                                        reinterpret_cast<DEVMODEW*>(warmIn.data()),
+                                        reinterpret_cast<DEVMODEW*>(warmOut.data()), DWORD(warmOut.size()),
+                                        DM_IN_BUFFER | DM_OUT_BUFFER};
+        const GPlatformCalls::Totals sizeCalls =
+            PlatformCallsOf([&] { failed |= DrvDocumentPropertySheets(nullptr, LPARAM(&size)) <= 0; });
+        const GPlatformCalls::Totals mergeCalls =
+            PlatformCallsOf([&] { failed |= DrvDocumentPropertySheets(nullptr, LPARAM(&merge)) <= 0; });
+        const GPlatformCalls::Totals namesCalls = PlatformCallsOf(
+            [&] { DrvDeviceCapabilities(nullptr, printerName, DC_PAPERNAMES, names.data(), nullptr); });
+        ClosePrinter(fresh);
+        if (counted) {
+            warmCounts[0] = sizeCalls;
+            warmCounts[1] = mergeCalls;
+            warmCounts[2] = namesCalls;
+        }
+    };
+    for (int i = 0; i < 3; ++i)
+        warmRound(false);
+    warmRound(true);
     const double keptAcquire = SecondsPerCall(rounds, [&] {
         uint32_t again = 0;
         if (EntryPrologue::Acquire(handle, nullptr, again))
@@ -715,6 +795,27 @@ int main(int argc, char** argv)
         std::printf("  %2d thread%-42s %10.1f\n", counts[i], counts[i] == 1 ? "" : "s", roundRates[i]);
     }
 
+    const int warmRounds = argc > 3 ? std::atoi(argv[3]) : 300;
+    std::printf("\nthreads, warm: %d rounds a thread after a first one, a   rounds/s  ratio to 1\n"
+                "  new application each round (the round above)\n",
+                warmRounds);
+    double warmRates[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        warmRates[i] = WarmRoundsPerSecond(printer.Name(), devMode, counts[i], warmRounds, failed);
+        std::printf("  %2d thread%-42s %10.1f %10.2f\n", counts[i], counts[i] == 1 ? "" : "s", warmRates[i],
+                    warmRates[0] > 0 ? warmRates[i] / warmRates[0] : 0.0);
+    }
+
+    std::printf("\nthe module's platform calls, one warm call   value reads  key opens file opens lock waits\n");
+    const char* warmCalls[] = {"size query, a new handle", "merge (DM_IN_BUFFER | DM_OUT_BUFFER)",
+                               "DC_PAPERNAMES, after a handle"};
+    for (int i = 0; i < 3; ++i)
+        std::printf("  %-38s %10llu %10llu %10llu %10llu\n", warmCalls[i],
+                    static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kValueRead]),
+                    static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kKeyOpen]),
+                    static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kFileOpen]),
+                    static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kLockWait]));
+
     // Load and unload cycles: growth from the start, after the first cycle and after 30,
     // on a copy of the module in a folder of its own (the spooler may keep the driver
     // folder's copy loaded).
@@ -769,6 +870,8 @@ int main(int argc, char** argv)
     std::printf("  %-52s %10.0f\n", "heaps after 30 cycles - after 1 (0)", double(afterThirty.heaps) - afterOne.heaps);
     std::printf("  %-52s %10.0f\n", "committed KB after 30 cycles - after 1 (<= 512)",
                 afterThirty.committedKB - afterOne.committedKB);
+    std::printf("  %-52s %10.2f\n", "warm: 4 threads / 1 thread (>= 2)", warmRates[1] / warmRates[0]);
+    std::printf("  %-52s %10.2f\n", "warm: 16 threads / 1 thread (>= 2)", warmRates[2] / warmRates[0]);
 
     if (!postScript.empty()) {
         HANDLE other = nullptr;

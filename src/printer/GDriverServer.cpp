@@ -122,7 +122,8 @@ bool LoadDriverModel(GDriverObject& object)
     // A damaged file is a failed load, never a fatal error: the capture is open before
     // the holder checks the stream's header.
     std::unique_ptr<GObjectBase> root(RWForeignRead::Make<GObjectBase>([&]() -> GObjectBase* {
-        std::unique_ptr<GInStreamHolder> holder(services->OpenFileInputStream(path, 1));
+        std::shared_ptr<const void> bytes;
+        std::unique_ptr<GInStreamHolder> holder(services->OpenDriverDataStream(path, bytes));
         RWDataInStream* stream = holder ? holder->GetStream() : nullptr;
         if (!stream || !stream->Good())
             return nullptr;

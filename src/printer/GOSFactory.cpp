@@ -11,6 +11,7 @@
 #include "model/OSVersionRecord.h"
 #include "model/GCriticalError.h"
 #include "printer/GDriverObject.h"
+#include "printer/GPlatformCalls.h"
 #include "printer/GSettingsClasses.h"
 #include "printer/GObjectSerializer.h"
 #include "model/GLock.h"
@@ -307,6 +308,14 @@ GObjectBase* GOSFactory::LoadStoredObject(GDriverObject* driver, const RWWString
     return object;
 }
 
+uint64_t GOSFactory::PrinterDataVersion(GDriverObject*) { return 0; }
+
+GInStreamHolder* GOSFactory::OpenDriverDataStream(const RWWString& path, std::shared_ptr<const void>& keep)
+{
+    keep.reset();
+    return OpenFileInputStream(path, 1);
+}
+
 int GOSFactory::IsPassThroughDisabled() { return 0; }
 
 uint32_t GOSFactory::RunCommand(const RWWString& command, int show)
@@ -330,6 +339,7 @@ int32_t GOSFactory::Reserved4() { return -1; }
 
 GOSFactory::FolderMade GOSFactory::MakeFolder(const RWWString& path)
 {
+    GPlatformCalls::Count(GPlatformCalls::kFolderMade);
     if (CreateDirectoryW(path.Data(), nullptr))
         return FolderMade::kMade;
     return GetLastError() == ERROR_ALREADY_EXISTS ? FolderMade::kExists : FolderMade::kFailed;

@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <memory>
 
 class GDriverObject;
 class GDriverServicesAdapter;
@@ -59,6 +60,10 @@ public:
     virtual void SetModuleHandle(uint32_t handle);
     virtual uint32_t GetModuleHandle();
     virtual void GetDriverDataFile(RWWString& path, GDriverObject* driver) = 0;
+    // The driver's data file as a binary stream, for reading a printer model. The stream
+    // may read bytes kept in memory: keep holds them for as long as the stream is read.
+    // These services open the file for each read.
+    virtual GInStreamHolder* OpenDriverDataStream(const RWWString& path, std::shared_ptr<const void>& keep);
     virtual GLocaleInfo* CreateLocaleInfo() = 0;
     virtual void GetTempDirectory(RWWString& path, GDriverObject* driver) = 0;
     virtual void GetModuleDirectory(RWWString& path) = 0;
@@ -142,6 +147,10 @@ public:
     // True only when the printer's data is known to hold no value of the name (the
     // spooler says so): a value that is there, or a question that failed, is not absent.
     virtual bool IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name);
+    // A number that stays the same while the printer's data does, so that what was read
+    // of it may be kept between calls; 0 when nothing may be kept (these services keep
+    // nothing).
+    virtual uint64_t PrinterDataVersion(GDriverObject* driver);
 
     // What reading an object stored as printer data found.
     enum class StoredRead { kRead, kAbsent, kUnreadable };

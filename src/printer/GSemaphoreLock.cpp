@@ -1,5 +1,7 @@
 #include "printer/GSemaphoreLock.h"
 
+#include "printer/GPlatformCalls.h"
+
 #include <windows.h>
 
 // The kernel semaphore starts empty: each release that finds a waiter posts one count.
@@ -29,6 +31,7 @@ int32_t GSemaphoreLock::Acquire()
         return -1;
     if (users_.fetch_add(1) == 0)
         return 0;
+    GPlatformCalls::Count(GPlatformCalls::kLockWait);
     if (WaitForSingleObject(semaphore_, INFINITE) == WAIT_OBJECT_0)
         return 0;
     // Given up: no longer counted as a waiter.

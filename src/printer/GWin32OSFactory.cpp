@@ -7,6 +7,8 @@
 #include "model/MPersistentCompositeOnDisk.h"
 #include "printer/GDriverObject.h"
 #include "printer/GDriverServicesAdapter.h"
+#include "printer/GPlatformCalls.h"
+#include "printer/GPrinterDataCache.h"
 #include "printer/PrinterRecordScope.h"
 
 #include <winspool.h>
@@ -21,6 +23,51 @@
 #include <vector>
 
 namespace {
+
+// The registry and printer-data calls of these services, each counted as what it asks the
+// platform.
+LONG CountedOpenKeyExW(HKEY root, LPCWSTR path, DWORD options, REGSAM access, PHKEY key)
+{
+    GPlatformCalls::Count(GPlatformCalls::kKeyOpen);
+    return RegOpenKeyExW(root, path, options, access, key);
+}
+
+LONG CountedOpenKeyW(HKEY root, LPCWSTR path, PHKEY key)
+{
+    GPlatformCalls::Count(GPlatformCalls::kKeyOpen);
+    return RegOpenKeyW(root, path, key);
+}
+
+LONG CountedOpenKeyA(HKEY root, LPCSTR path, PHKEY key)
+{
+    GPlatformCalls::Count(GPlatformCalls::kKeyOpen);
+    return RegOpenKeyA(root, path, key);
+}
+
+LONG CountedCreateKeyExW(HKEY root, LPCWSTR path, DWORD reserved, LPWSTR kind, DWORD options, REGSAM access,
+                         LPSECURITY_ATTRIBUTES security, PHKEY key, LPDWORD disposition)
+{
+    GPlatformCalls::Count(GPlatformCalls::kKeyOpen);
+    return RegCreateKeyExW(root, path, reserved, kind, options, access, security, key, disposition);
+}
+
+LONG CountedQueryValueExW(HKEY key, LPCWSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size)
+{
+    GPlatformCalls::Count(GPlatformCalls::kValueRead);
+    return RegQueryValueExW(key, name, reserved, type, data, size);
+}
+
+LONG CountedQueryValueExA(HKEY key, LPCSTR name, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size)
+{
+    GPlatformCalls::Count(GPlatformCalls::kValueRead);
+    return RegQueryValueExA(key, name, reserved, type, data, size);
+}
+
+DWORD CountedGetPrinterDataW(HANDLE printer, LPWSTR name, LPDWORD type, LPBYTE data, DWORD size, LPDWORD needed)
+{
+    GPlatformCalls::Count(GPlatformCalls::kValueRead);
+    return GetPrinterDataW(printer, name, type, data, size, needed);
+}
 
 const wchar_t kPrintersKey[] = L"SYSTEM\\CurrentControlSet\\Control\\Print\\Printers\\";
 const wchar_t kDriverDataKey[] = L"\\PrinterDriverData";
@@ -170,28 +217,101 @@ RWWString PrinterKeyPath(GDriverObject* driver, const wchar_t* below)
 // to another machine holds backslashes), which then goes the spooler's way. Taken only
 // with a printer handle already held: without one, a read opens the printer (asking for
 // use only) as the spooler's way always did.
-HKEY OpenDriverDataKey(GDriverObject* driver, void* printer)
-{
-    if (!driver || !printer)
-        return nullptr;
-    const RWWString& name = driver->GetPrinterName();
-    if (name.IsNull() || name.Length() == 0 || std::wcschr(name.Data(), L'\\'))
-        return nullptr;
-    const RWWString path = PrinterKeyPath(driver, kDriverDataKey);
-    // Within an entry call the key stays open for the whole call.
-    if (void* shared = PrinterRecordScope::SharedReadKey(path.Data()))
-        return static_cast<HKEY>(shared);
+//
+// Within an entry call the key stays open for the whole call, and the values read
+// through it are kept between calls: the key's stamp, asked once a call, tells whether
+// the kept ones are still the printer's (version 0: nothing is kept, every value is read).
+struct DriverDataKey {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return nullptr;
-    return key;
+    std::wstring path;
+    uint64_t version = 0;
+
+    DriverDataKey(GDriverObject* driver, void* printer, GPrinterDataCache& cache)
+    {
+        if (!driver || !printer)
+            return;
+        const RWWString& name = driver->GetPrinterName();
+        if (name.IsNull() || name.Length() == 0 || std::wcschr(name.Data(), L'\\'))
+            return;
+        const RWWString full = PrinterKeyPath(driver, kDriverDataKey);
+        path.assign(full.Data(), full.Length());
+        if (void* shared = PrinterRecordScope::SharedReadKey(path.c_str())) {
+            key = static_cast<HKEY>(shared);
+            version = PrinterRecordScope::KeyTag(shared);
+            if (version == 0) {
+                GPrinterDataCache::Stamp stamp;
+                if (ReadStamp(stamp)) {
+                    version = cache.Validate(path, stamp);
+                    PrinterRecordScope::SetKeyTag(shared, version);
+                }
+            }
+            return;
+        }
+        if (CountedOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            key = nullptr;
+    }
+    // Closes a key this opened; the entry call's shared key stays open.
+    ~DriverDataKey()
+    {
+        if (key && !PrinterRecordScope::IsSharedKey(key))
+            RegCloseKey(key);
+    }
+    DriverDataKey(const DriverDataKey&) = delete;
+    DriverDataKey& operator=(const DriverDataKey&) = delete;
+
+    // The key's last write time and number of values: any write to the printer's data
+    // changes one of them.
+    bool ReadStamp(GPrinterDataCache::Stamp& stamp) const
+    {
+        FILETIME written = {};
+        DWORD values = 0;
+        GPlatformCalls::Count(GPlatformCalls::kValueRead);
+        if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                             nullptr, &written) != ERROR_SUCCESS)
+            return false;
+        stamp.lastWrite = (uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+        stamp.values = values;
+        return true;
+    }
+};
+
+// A value whole, as one read of the registry answers it: a value larger than a first
+// buffer is asked for again at its size, within the bound; a larger one, or one that
+// grew again meanwhile, reads as not fitting (ERROR_MORE_DATA).
+void ReadWholeValue(HKEY key, const wchar_t* name, GPrinterDataCache::Value& value)
+{
+    const DWORD kFirstRead = 512;
+    value.bytes.assign(kFirstRead, 0);
+    DWORD type = 0, size = kFirstRead;
+    LONG status = CountedQueryValueExW(key, name, nullptr, &type, value.bytes.data(), &size);
+    if (status == ERROR_MORE_DATA && size > kFirstRead && size <= GPrinterDataCache::kLargestValue) {
+        value.bytes.assign(size, 0);
+        status = CountedQueryValueExW(key, name, nullptr, &type, value.bytes.data(), &size);
+    }
+    value.status = status;
+    value.type = status == ERROR_SUCCESS ? type : 0;
+    value.bytes.resize(status == ERROR_SUCCESS && size <= value.bytes.size() ? size : 0);
 }
 
-// Closes a key this code opened; the entry call's shared key stays open.
-void CloseReadKey(HKEY key)
+// A value of the printer's data through its key: the one kept for this version when
+// there is one, else read and kept.
+const GPrinterDataCache::Value& ReadDriverValue(GPrinterDataCache& cache, const DriverDataKey& data,
+                                                const wchar_t* name, GPrinterDataCache::Value& value)
 {
-    if (key && !PrinterRecordScope::IsSharedKey(key))
-        RegCloseKey(key);
+    if (cache.Find(data.path, data.version, name, value))
+        return value;
+    ReadWholeValue(data.key, name, value);
+    cache.Keep(data.path, data.version, name, value);
+    return value;
+}
+
+// The DWORD a value holds: exactly four bytes of REG_DWORD.
+bool DwordOf(const GPrinterDataCache::Value& value, uint32_t& result)
+{
+    if (value.status != ERROR_SUCCESS || value.type != REG_DWORD || value.bytes.size() != sizeof(DWORD))
+        return false;
+    std::memcpy(&result, value.bytes.data(), sizeof(DWORD));
+    return true;
 }
 
 // Text of a REG_SZ value of the given size read into a buffer with room to spare, so
@@ -205,14 +325,14 @@ RWWString TerminatedText(const std::vector<BYTE>& bytes, DWORD size)
 bool ReadRegistryString(HKEY root, const RWWString& path, const RWWString& name, RWWString& result)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (CountedOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     DWORD type = 0, size = 0;
     bool found = false;
-    if (RegQueryValueExW(key, name.Data(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ &&
+    if (CountedQueryValueExW(key, name.Data(), nullptr, &type, nullptr, &size) == ERROR_SUCCESS && type == REG_SZ &&
         size > 0) {
         std::vector<BYTE> bytes(size + 6, 0);
-        if (RegQueryValueExW(key, name.Data(), nullptr, &type, bytes.data(), &size) == ERROR_SUCCESS &&
+        if (CountedQueryValueExW(key, name.Data(), nullptr, &type, bytes.data(), &size) == ERROR_SUCCESS &&
             type == REG_SZ) {
             result = TerminatedText(bytes, size);
             found = true;
@@ -225,7 +345,7 @@ bool ReadRegistryString(HKEY root, const RWWString& path, const RWWString& name,
 bool ReadKeyDword(HKEY key, const wchar_t* name, uint32_t& value)
 {
     DWORD type = 0, data = 0, size = sizeof data;
-    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
+    if (CountedQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) != ERROR_SUCCESS ||
         type != REG_DWORD || size != sizeof data)
         return false;
     value = data;
@@ -235,7 +355,7 @@ bool ReadKeyDword(HKEY key, const wchar_t* name, uint32_t& value)
 uint32_t ReadRegistryDword(HKEY root, const RWWString& path, const RWWString& name, uint32_t fallback)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (CountedOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return fallback;
     uint32_t value = fallback;
     ReadKeyDword(key, name.Data(), value);
@@ -246,7 +366,7 @@ uint32_t ReadRegistryDword(HKEY root, const RWWString& path, const RWWString& na
 bool KeyExists(HKEY root, const RWWString& path)
 {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    if (CountedOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return false;
     RegCloseKey(key);
     return true;
@@ -331,7 +451,7 @@ uint32_t ReadPrinterDword(HANDLE printer, const RWWString& name, uint32_t fallba
 {
     DWORD type = 0, data = 0, needed = 0;
     if (!printer ||
-        GetPrinterDataW(printer, const_cast<wchar_t*>(name.Data()), &type, reinterpret_cast<BYTE*>(&data),
+        CountedGetPrinterDataW(printer, const_cast<wchar_t*>(name.Data()), &type, reinterpret_cast<BYTE*>(&data),
                         sizeof data, &needed) != ERROR_SUCCESS ||
         type != REG_DWORD || needed != sizeof data)
         return fallback;
@@ -411,6 +531,7 @@ GInStreamHolder* GWin32OSFactory::OpenMemoryInputStream(const void* data, uint32
 
 GInStreamHolder* GWin32OSFactory::OpenFileInputStream(const RWWString& path, int kind)
 {
+    GPlatformCalls::Count(GPlatformCalls::kFileOpen);
     return new (std::nothrow) GInStreamHolder(path, kind);
 }
 
@@ -421,23 +542,33 @@ GOutStreamHolder* GWin32OSFactory::OpenMemoryOutputStream(void* buffer, uint32_t
 
 GOutStreamHolder* GWin32OSFactory::OpenFileOutputStream(const RWWString& path, int kind)
 {
+    GPlatformCalls::Count(GPlatformCalls::kFileOpen);
     return new (std::nothrow) GOutStreamHolder(path, kind);
 }
 
 void GWin32OSFactory::GetDriverDataFile(RWWString& path, GDriverObject*) { path = RWWString(); }
 
+GInStreamHolder* GWin32OSFactory::OpenDriverDataStream(const RWWString& path, std::shared_ptr<const void>& keep)
+{
+    const GKeptFiles::Bytes bytes = keptFiles_.Read(path);
+    keep = bytes;
+    if (!bytes)
+        return OpenFileInputStream(path, 1);
+    return OpenMemoryInputStream(bytes->data(), uint32_t(bytes->size()), 1);
+}
+
 GLocaleInfo* GWin32OSFactory::CreateLocaleInfo()
 {
     GLocaleInfo* info = new (std::nothrow) GLocaleInfo;
     HKEY key = nullptr;
-    if (!info || RegOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\International", &key) != ERROR_SUCCESS)
+    if (!info || CountedOpenKeyA(HKEY_CURRENT_USER, "Control Panel\\International", &key) != ERROR_SUCCESS)
         return info;
     // Each value as text of at most 127 characters; a longer or non-text value counts
     // as missing.
     auto read = [key](const char* name, char (&text)[129]) {
         DWORD type = 0, size = 128;
         std::memset(text, 0, sizeof text);
-        return RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) ==
+        return CountedQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(text), &size) ==
                    ERROR_SUCCESS &&
                type == REG_SZ;
     };
@@ -481,6 +612,11 @@ void GWin32OSFactory::GetTempDirectory(RWWString& path, GDriverObject* driver)
 
 void GWin32OSFactory::GetModuleDirectory(RWWString& path)
 {
+    // Once found, the folder never changes: every later ask reads it without the lock.
+    if (moduleFolderKnown_.load(std::memory_order_acquire)) {
+        path = moduleFolder_;
+        return;
+    }
     GLock* lock = GlobalLock();
     const bool locked = lock && lock->Acquire() == 0;
     if (moduleFolder_.IsNull()) {
@@ -491,6 +627,7 @@ void GWin32OSFactory::GetModuleDirectory(RWWString& path)
         while (cut > 0 && name[cut - 1] != PathSeparator())
             --cut;
         moduleFolder_ = cut > 0 ? RWWString(name, cut - 1) : RWWString();
+        moduleFolderKnown_.store(!moduleFolder_.IsNull(), std::memory_order_release);
     }
     path = moduleFolder_;
     if (locked)
@@ -515,6 +652,7 @@ int GWin32OSFactory::Random() { return std::rand(); }
 // violation then.
 int GWin32OSFactory::FileExists(const RWWString& path)
 {
+    GPlatformCalls::Count(GPlatformCalls::kFileOpen);
     HANDLE file = CreateFileW(path.Data(), 0, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return GetLastError() == ERROR_SHARING_VIOLATION;
@@ -524,6 +662,7 @@ int GWin32OSFactory::FileExists(const RWWString& path)
 
 int GWin32OSFactory::CreateNewFile(const RWWString& path)
 {
+    GPlatformCalls::Count(GPlatformCalls::kFileOpen);
     HANDLE file = CreateFileW(path.Data(), 0, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
@@ -540,18 +679,22 @@ int GWin32OSFactory::SetPrinterDataDword(GDriverObject* driver, const RWWString&
 {
     PrinterHandle printer(*this, driver, PrinterHandle::kWrite);
     DWORD data = value;
-    return printer.Get() && SetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), REG_DWORD,
-                                            reinterpret_cast<BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+    const bool written = printer.Get() && SetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), REG_DWORD,
+                                                          reinterpret_cast<BYTE*>(&data), sizeof data) == ERROR_SUCCESS;
+    ForgetPrinterData(driver);
+    return written;
 }
 
 // The text is stored without its terminator, as the readers expect.
 int GWin32OSFactory::SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text)
 {
     PrinterHandle printer(*this, driver, PrinterHandle::kWrite);
-    return printer.Get() &&
-           SetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), REG_SZ,
-                           reinterpret_cast<BYTE*>(const_cast<wchar_t*>(text.Data())),
-                           static_cast<DWORD>(2 * text.Length())) == ERROR_SUCCESS;
+    const bool written = printer.Get() &&
+                         SetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), REG_SZ,
+                                         reinterpret_cast<BYTE*>(const_cast<wchar_t*>(text.Data())),
+                                         static_cast<DWORD>(2 * text.Length())) == ERROR_SUCCESS;
+    ForgetPrinterData(driver);
+    return written;
 }
 
 int GWin32OSFactory::WriteChunk(const ChunkTarget& target, const RWWString& chunkName, const void* data,
@@ -626,17 +769,18 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
     }
     if (key)
         RegCloseKey(key);
+    else
+        ForgetPrinterData(driver);
     return result;
 }
 
 uint32_t GWin32OSFactory::GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback)
 {
-    if (HKEY key = OpenDriverDataKey(driver, GetPrinterHandle(driver))) {
+    DriverDataKey data(driver, GetPrinterHandle(driver), dataCache_);
+    if (data.key) {
+        GPrinterDataCache::Value read;
         uint32_t value = fallback;
-        if (!ReadKeyDword(key, name.Data(), value))
-            value = fallback;
-        CloseReadKey(key);
-        return value;
+        return DwordOf(ReadDriverValue(dataCache_, data, name.Data(), read), value) ? value : fallback;
     }
     PrinterHandle printer(*this, driver, PrinterHandle::kRead);
     return ReadPrinterDword(printer.Get(), name, fallback);
@@ -645,29 +789,31 @@ uint32_t GWin32OSFactory::GetPrinterDataDword(GDriverObject* driver, const RWWSt
 void GWin32OSFactory::GetPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
                                            const RWWString& fallback)
 {
-    struct KeyCloser {
-        HKEY key;
-        ~KeyCloser()
-        {
-            CloseReadKey(key);
+    DriverDataKey data(driver, GetPrinterHandle(driver), dataCache_);
+    if (data.key) {
+        GPrinterDataCache::Value read;
+        ReadDriverValue(dataCache_, data, name.Data(), read);
+        if (read.status != ERROR_SUCCESS || read.type != REG_SZ || read.bytes.empty()) {
+            result = fallback;
+            return;
         }
-    } direct = {OpenDriverDataKey(driver, GetPrinterHandle(driver))};
-    std::unique_ptr<PrinterHandle> printer;
-    if (!direct.key)
-        printer.reset(new PrinterHandle(*this, driver, PrinterHandle::kRead));
+        const DWORD size = DWORD(read.bytes.size());
+        read.bytes.resize(size + 6, 0);
+        result = TerminatedText(read.bytes, size);
+        return;
+    }
+    PrinterHandle printer(*this, driver, PrinterHandle::kRead);
     DWORD type = 0, needed = 0;
     wchar_t* valueName = const_cast<wchar_t*>(name.Data());
-    const DWORD query = direct.key ? DWORD(RegQueryValueExW(direct.key, valueName, nullptr, &type, nullptr, &needed))
-                        : printer->Get() ? GetPrinterDataW(printer->Get(), valueName, &type, nullptr, 0, &needed)
-                                         : DWORD(ERROR_INVALID_HANDLE);
+    const DWORD query = printer.Get() ? CountedGetPrinterDataW(printer.Get(), valueName, &type, nullptr, 0, &needed)
+                                      : DWORD(ERROR_INVALID_HANDLE);
     if ((query != ERROR_MORE_DATA && query != ERROR_SUCCESS) || type != REG_SZ || needed == 0) {
         result = fallback;
         return;
     }
     std::vector<BYTE> bytes(needed + 6, 0);
     DWORD size = needed + 2;
-    const DWORD status = direct.key ? DWORD(RegQueryValueExW(direct.key, valueName, nullptr, &type, bytes.data(), &size))
-                                    : GetPrinterDataW(printer->Get(), valueName, &type, bytes.data(), needed + 2, &size);
+    const DWORD status = CountedGetPrinterDataW(printer.Get(), valueName, &type, bytes.data(), needed + 2, &size);
     if (status != ERROR_SUCCESS || type != REG_SZ || size > needed + 2) {
         result = fallback;
         return;
@@ -682,30 +828,36 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
                                           uint32_t size, uint32_t& length)
 {
     length = 0;
-    HKEY key = nullptr;
+    HKEY marked = nullptr;
     RWWString value = name;
+    std::unique_ptr<DriverDataKey> data;
     std::unique_ptr<PrinterHandle> printer;
     uint32_t count = 0;
+    GPrinterDataCache::Value read;
     if (IsMarkedValueName(name)) {
         HKEY root = nullptr;
         RWWString path;
         if (!SplitMarkedName(name, root, path, value) ||
-            RegOpenKeyExW(root, path.Data(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+            CountedOpenKeyExW(root, path.Data(), 0, KEY_READ, &marked) != ERROR_SUCCESS)
             return 0;
-        ReadKeyDword(key, value.Data(), count);
-    } else if ((key = OpenDriverDataKey(driver, GetPrinterHandle(driver))) != nullptr) {
-        ReadKeyDword(key, value.Data(), count);
+        ReadKeyDword(marked, value.Data(), count);
     } else {
-        printer.reset(new PrinterHandle(*this, driver, PrinterHandle::kRead));
-        count = ReadPrinterDword(printer->Get(), value, 0);
+        data.reset(new DriverDataKey(driver, GetPrinterHandle(driver), dataCache_));
+        if (data->key) {
+            DwordOf(ReadDriverValue(dataCache_, *data, value.Data(), read), count);
+        } else {
+            printer.reset(new PrinterHandle(*this, driver, PrinterHandle::kRead));
+            count = ReadPrinterDword(printer->Get(), value, 0);
+        }
     }
     struct KeyCloser {
         HKEY key;
         ~KeyCloser()
         {
-            CloseReadKey(key);
+            if (key)
+                RegCloseKey(key);
         }
-    } closer = {key};
+    } closer = {marked};
 
     const uint64_t bound = uint64_t(count) * kChunkSize;
     if (count == 0 || bound > 0xFFFFFFFFu)
@@ -721,10 +873,22 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
     for (uint32_t i = 0; i < count; ++i) {
         const RWWString chunk = ChunkName(value, i);
         DWORD type = 0, got = kChunkSize;
-        const LONG status =
-            key ? RegQueryValueExW(key, chunk.Data(), nullptr, &type, bytes.data() + filled, &got)
-                : LONG(GetPrinterDataW(printer->Get(), const_cast<wchar_t*>(chunk.Data()), &type,
-                                       bytes.data() + filled, kChunkSize, &got));
+        LONG status;
+        if (data && data->key) {
+            ReadDriverValue(dataCache_, *data, chunk.Data(), read);
+            status = read.status;
+            type = read.type;
+            got = DWORD(read.bytes.size());
+            if (status == ERROR_SUCCESS && got <= kChunkSize)
+                std::memcpy(bytes.data() + filled, read.bytes.data(), got);
+            else if (status == ERROR_SUCCESS)
+                status = ERROR_MORE_DATA;
+        } else if (marked) {
+            status = CountedQueryValueExW(marked, chunk.Data(), nullptr, &type, bytes.data() + filled, &got);
+        } else {
+            status = LONG(CountedGetPrinterDataW(printer->Get(), const_cast<wchar_t*>(chunk.Data()), &type,
+                                                 bytes.data() + filled, kChunkSize, &got));
+        }
         const bool last = i + 1 == count;
         if (status != ERROR_SUCCESS || type != REG_BINARY || (last ? got >= kChunkSize : got != kChunkSize)) {
             length = 0;
@@ -737,6 +901,20 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
     return 1;
 }
 
+uint64_t GWin32OSFactory::PrinterDataVersion(GDriverObject* driver)
+{
+    DriverDataKey data(driver, GetPrinterHandle(driver), dataCache_);
+    return data.key ? data.version : 0;
+}
+
+void GWin32OSFactory::ForgetPrinterData(GDriverObject* driver)
+{
+    if (!driver)
+        return;
+    const RWWString path = PrinterKeyPath(driver, kDriverDataKey);
+    dataCache_.Drop(std::wstring(path.Data(), path.Length()));
+}
+
 bool GWin32OSFactory::IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name)
 {
     if (IsMarkedValueName(name)) {
@@ -744,22 +922,22 @@ bool GWin32OSFactory::IsPrinterDataAbsent(GDriverObject* driver, const RWWString
         RWWString path, value;
         if (!SplitMarkedName(name, root, path, value))
             return false;
-        const LONG opened = RegOpenKeyExW(root, path.Data(), 0, KEY_READ, &key);
+        const LONG opened = CountedOpenKeyExW(root, path.Data(), 0, KEY_READ, &key);
         if (opened != ERROR_SUCCESS)
             return opened == ERROR_FILE_NOT_FOUND;
-        const LONG status = RegQueryValueExW(key, value.Data(), nullptr, nullptr, nullptr, nullptr);
+        const LONG status = CountedQueryValueExW(key, value.Data(), nullptr, nullptr, nullptr, nullptr);
         RegCloseKey(key);
         return status == ERROR_FILE_NOT_FOUND;
     }
-    if (HKEY key = OpenDriverDataKey(driver, GetPrinterHandle(driver))) {
-        const LONG status = RegQueryValueExW(key, name.Data(), nullptr, nullptr, nullptr, nullptr);
-        CloseReadKey(key);
-        return status == ERROR_FILE_NOT_FOUND;
+    DriverDataKey data(driver, GetPrinterHandle(driver), dataCache_);
+    if (data.key) {
+        GPrinterDataCache::Value read;
+        return ReadDriverValue(dataCache_, data, name.Data(), read).status == ERROR_FILE_NOT_FOUND;
     }
     PrinterHandle printer(*this, driver, PrinterHandle::kRead);
     DWORD type = 0, needed = 0;
-    return printer.Get() && GetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), &type, nullptr, 0,
-                                            &needed) == ERROR_FILE_NOT_FOUND;
+    return printer.Get() && CountedGetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), &type, nullptr,
+                                                   0, &needed) == ERROR_FILE_NOT_FOUND;
 }
 
 int GWin32OSFactory::SetPrinterKeyString(GDriverObject* driver, const RWWString& subkey, const RWWString& name,
@@ -768,7 +946,7 @@ int GWin32OSFactory::SetPrinterKeyString(GDriverObject* driver, const RWWString&
     RWWString path = PrinterKeyPath(driver, L"\\");
     path.Append(subkey);
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.Data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+    if (CountedCreateKeyExW(HKEY_LOCAL_MACHINE, path.Data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
         return 0;
     const bool written = text.IsNull() ||
@@ -793,11 +971,12 @@ int GWin32OSFactory::DeletePrinterDriverDataValue(GDriverObject* driver, const R
     if (!driver || driver->GetPrinterName().IsNull())
         return 0;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, PrinterKeyPath(driver, kDriverDataKey).Data(), 0, KEY_ALL_ACCESS, &key) !=
+    if (CountedOpenKeyExW(HKEY_LOCAL_MACHINE, PrinterKeyPath(driver, kDriverDataKey).Data(), 0, KEY_ALL_ACCESS, &key) !=
         ERROR_SUCCESS)
         return 0;
     const bool deleted = RegDeleteValueW(key, name.Data()) == ERROR_SUCCESS;
     RegCloseKey(key);
+    ForgetPrinterData(driver);
     return deleted;
 }
 
@@ -816,10 +995,10 @@ uint32_t GWin32OSFactory::GetMachineDword(const RWWString& keyPath, const RWWStr
 uint32_t GWin32OSFactory::SetMachineDwordIfMissing(const RWWString& keyPath, const RWWString& name, uint32_t value)
 {
     HKEY key = nullptr;
-    LONG status = RegOpenKeyW(HKEY_LOCAL_MACHINE, keyPath.Data(), &key);
+    LONG status = CountedOpenKeyW(HKEY_LOCAL_MACHINE, keyPath.Data(), &key);
     if (status != ERROR_SUCCESS)
         return static_cast<uint32_t>(status);
-    status = RegQueryValueExW(key, name.Data(), nullptr, nullptr, nullptr, nullptr);
+    status = CountedQueryValueExW(key, name.Data(), nullptr, nullptr, nullptr, nullptr);
     if (status == ERROR_FILE_NOT_FOUND) {
         DWORD data = value;
         status = RegSetValueExW(key, name.Data(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&data), sizeof data);
@@ -847,7 +1026,7 @@ int GWin32OSFactory::UserKeyExists(const RWWString& keyPath) { return KeyExists(
 int GWin32OSFactory::SetUserDword(const RWWString& keyPath, const RWWString& name, uint32_t value)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath.Data(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+    if (CountedCreateKeyExW(HKEY_CURRENT_USER, keyPath.Data(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
         return 0;
     DWORD data = value;
@@ -867,7 +1046,7 @@ int GWin32OSFactory::CreateRegistryKeyPath(const RWWString& markedName, HKEY& ke
     if (!SplitMarkedName(markedName, root, path, value))
         return 0;
     HKEY created = nullptr;
-    if (RegCreateKeyExW(root, path.Data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr) !=
+    if (CountedCreateKeyExW(root, path.Data(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &created, nullptr) !=
         ERROR_SUCCESS)
         return 0;
     key = created;

@@ -10,7 +10,10 @@
 #pragma once
 
 #include "printer/GOSFactory.h"
+#include "printer/GKeptFiles.h"
+#include "printer/GPrinterDataCache.h"
 
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 
@@ -36,6 +39,8 @@ public:
     GOutStreamHolder* OpenFileOutputStream(const RWWString& path, int kind) override;
     // Only the user-interface module knows the driver's data file: empty here.
     void GetDriverDataFile(RWWString& path, GDriverObject* driver) override;
+    // Read from the file once and kept while the file stays as it was.
+    GInStreamHolder* OpenDriverDataStream(const RWWString& path, std::shared_ptr<const void>& keep) override;
     // The user's international settings over the record's own defaults.
     GLocaleInfo* CreateLocaleInfo() override;
     // The printer's "TempDirectoryLocation", else TMP, else TEMP, else the spool folder
@@ -66,6 +71,10 @@ public:
                              uint32_t& length) override;
     // The value's count (or, for a marked name, the key or the count) reported not found.
     bool IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name) override;
+    // Within an entry call, the version of the printer's data the call reads (the same
+    // between calls while the printer's data stays as it was); 0 outside a call or for
+    // a printer read through the spooler.
+    uint64_t PrinterDataVersion(GDriverObject* driver) override;
     int SetPrinterKeyString(GDriverObject* driver, const RWWString& subkey, const RWWString& name,
                             const RWWString& text) override;
     void GetPrinterKeyString(RWWString& result, GDriverObject* driver, const RWWString& subkey,
@@ -111,5 +120,11 @@ private:
     // printer name and closed when this goes.
     class PrinterHandle;
 
+    // After a write: what was kept of the printer's data is read again.
+    void ForgetPrinterData(GDriverObject* driver);
+
     int16_t timeBias_;
+    std::atomic<bool> moduleFolderKnown_{false};
+    GPrinterDataCache dataCache_;
+    GKeptFiles keptFiles_;
 };

@@ -1,6 +1,7 @@
 #include "printer/PrinterRecordScope.h"
 
 #include "foundation/RWThreadContext.h"
+#include "printer/GPlatformCalls.h"
 
 #include <windows.h>
 #include <winspool.h>
@@ -28,6 +29,7 @@ struct PrinterRecordScope::Kept {
     struct Key {
         std::wstring path;
         HKEY key;
+        uint64_t tag;
     };
     std::vector<Key> keys;
 };
@@ -274,9 +276,10 @@ void* PrinterRecordScope::SharedReadKey(const wchar_t* path)
     if (kept->keys.size() >= kMostKept)
         return nullptr;
     HKEY key = nullptr;
+    GPlatformCalls::Count(GPlatformCalls::kKeyOpen);
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS || !key)
         return nullptr;
-    kept->keys.push_back(Kept::Key{path, key});
+    kept->keys.push_back(Kept::Key{path, key, 0});
     return key;
 }
 
@@ -287,4 +290,21 @@ bool PrinterRecordScope::IsSharedKey(void* key)
             if (shared.key == key)
                 return true;
     return false;
+}
+
+uint64_t PrinterRecordScope::KeyTag(void* key)
+{
+    if (Kept* kept = t_kept)
+        for (const Kept::Key& shared : kept->keys)
+            if (shared.key == key)
+                return shared.tag;
+    return 0;
+}
+
+void PrinterRecordScope::SetKeyTag(void* key, uint64_t tag)
+{
+    if (Kept* kept = t_kept)
+        for (Kept::Key& shared : kept->keys)
+            if (shared.key == key)
+                shared.tag = tag;
 }

@@ -39,6 +39,10 @@ public:
     // not open. IsSharedKey tells a caller not to close it.
     static void* SharedReadKey(const wchar_t* path);
     static bool IsSharedKey(void* key);
+    // A number the reader of a shared key keeps with it for the rest of the scope (the
+    // version of the values read through it): 0 until set, and for a key not shared.
+    static uint64_t KeyTag(void* key);
+    static void SetKeyTag(void* key, uint64_t tag);
     // A number that names this thread's open scope, the same for every part of one entry
     // call and different for every call; 0 without a scope. What a call may keep about the
     // printer (its stored settings) is kept under this number.

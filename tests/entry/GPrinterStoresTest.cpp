@@ -1,7 +1,8 @@
 // The printer's stores (365, 366, 368) through every road that writes them: a store the
 // printer holds no value of is made from the factory's, one that is there but does not
 // read is never written over, a document's own nodes of the stores' ids never reach
-// them, and one call reads each store once.
+// them, one call reads each store once, and a later call reads them again only after the
+// printer's data changed.
 #include "PrinterDataFixture.h"
 
 #include "RecordingComPropSheet.h"
@@ -12,6 +13,7 @@
 #include "model/GState.h"
 #include "printer/PrinterRecordScope.h"
 #include "printer/GFormToTrayDatabase.h"
+#include "printer/GPlatformCalls.h"
 #include "settings/devmode/GDriverDevMode.h"
 
 #include <functional>
@@ -355,40 +357,116 @@ TEST_F(PrinterStores, APackThatFailsStoresNothing)
     EXPECT_EQ(installed, Snapshot());
 }
 
+// The size query, a merge and DC_PAPERNAMES through the exports on a printer handle.
+struct ExportCalls {
+    std::wstring name;
+    std::vector<uint8_t> input, output = std::vector<uint8_t>(GDevModeBase::kTotalSize, 0);
+    std::vector<wchar_t> names = std::vector<wchar_t>(64 * 64);
+
+    bool SizeQuery(HANDLE printer)
+    {
+        DOCUMENTPROPERTYHEADER size = {sizeof size, 0, printer, &name[0], nullptr, nullptr, 0, 0};
+        return DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&size)) > 0;
+    }
+    bool Merge(HANDLE printer)
+    {
+        DOCUMENTPROPERTYHEADER merge = {sizeof merge,
+                                        0,
+                                        printer,
+                                        &name[0],
+                                        reinterpret_cast<DEVMODEW*>(input.data()),
+                                        reinterpret_cast<DEVMODEW*>(output.data()),
+                                        DWORD(output.size()),
+                                        DM_IN_BUFFER | DM_OUT_BUFFER};
+        return DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&merge)) > 0;
+    }
+    bool PaperNames(HANDLE printer)
+    {
+        const DWORD count = DrvDeviceCapabilities(printer, &name[0], DC_PAPERNAMES, names.data(), nullptr);
+        return count != DWORD(GDI_ERROR) && count > 0;
+    }
+};
+
+// The calls of a new application's round, each made by its member.
+const struct {
+    const char* call;
+    bool (ExportCalls::*run)(HANDLE);
+} kExportCalls[] = {{"the size query", &ExportCalls::SizeQuery},
+                    {"a merge", &ExportCalls::Merge},
+                    {"the paper names", &ExportCalls::PaperNames}};
+
 // One entry call reads each store at most once.
 TEST_F(PrinterStores, OneCallReadsEachStoreAtMostOnce)
 {
     auto* seam = new SeamServices;
-    std::vector<uint8_t> output(GDevModeBase::kTotalSize, 0), input = ours;
-    reinterpret_cast<DEVMODEW*>(input.data())->dmCopies = 2;
-    std::vector<wchar_t> names(64 * 64);
-    DOCUMENTPROPERTYHEADER size = {sizeof size, 0, handle, &name[0], nullptr, nullptr, 0, 0};
-    DOCUMENTPROPERTYHEADER merge = {sizeof merge,
-                                    0,
-                                    handle,
-                                    &name[0],
-                                    reinterpret_cast<DEVMODEW*>(input.data()),
-                                    reinterpret_cast<DEVMODEW*>(output.data()),
-                                    DWORD(output.size()),
-                                    DM_IN_BUFFER | DM_OUT_BUFFER};
-    const struct {
-        const char* call;
-        std::function<bool()> run;
-    } calls[] = {
-        {"the size query", [&] { return DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&size)) > 0; }},
-        {"a merge", [&] { return DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&merge)) > 0; }},
-        {"the paper names",
-         [&] {
-             const DWORD count = DrvDeviceCapabilities(handle, &name[0], DC_PAPERNAMES, names.data(), nullptr);
-             return count != DWORD(GDI_ERROR) && count > 0;
-         }},
-    };
-    for (const auto& call : calls) {
+    ExportCalls exports{name, ours};
+    reinterpret_cast<DEVMODEW*>(exports.input.data())->dmCopies = 2;
+    for (const auto& call : kExportCalls) {
         FreshServer();
         seam->reads.clear();
-        EXPECT_TRUE(call.run()) << call.call;
+        EXPECT_TRUE((exports.*call.run)(handle)) << call.call;
         for (const wchar_t* store : kStores)
             EXPECT_GE(1, seam->reads[store]) << call.call << ": " << std::string(store, store + 3);
+    }
+}
+
+// After a first call, the same call opens no file: neither on the object the first call
+// left nor on a new object for a new handle (a new application's).
+TEST_F(PrinterStores, AWarmCallOpensNoFile)
+{
+    ExportCalls exports{name, ours};
+    for (const auto& call : kExportCalls) {
+        for (bool newHandle : {false, true}) {
+            FreshServer();
+            ASSERT_TRUE((exports.*call.run)(handle)) << call.call;
+            HANDLE fresh = nullptr;
+            ASSERT_TRUE(!newHandle || OpenPrinterW(&name[0], &fresh, nullptr));
+            const GPlatformCalls::Totals before = GPlatformCalls::Now();
+            EXPECT_TRUE((exports.*call.run)(newHandle ? fresh : handle)) << call.call;
+            const GPlatformCalls::Totals made = GPlatformCalls::Now().Since(before);
+            EXPECT_EQ(0u, made[GPlatformCalls::kFileOpen]) << call.call << (newHandle ? ", a new handle" : "");
+            EXPECT_EQ(0u, made[GPlatformCalls::kFolderMade]) << call.call;
+            if (fresh)
+                ClosePrinter(fresh);
+        }
+    }
+}
+
+// A later call takes the stores as the earlier one read them, until the printer's data is
+// written: by anyone through the spooler, or by the module's own services.
+TEST_F(PrinterStores, AWriteToThePrinterDataMakesTheNextCallReadTheStoresAgain)
+{
+    auto* seam = new SeamServices;
+    ExportCalls exports{name, ours};
+    GDriverObject* held = HoldObject();
+    ASSERT_NE(nullptr, held);
+    DWORD mark = 0;
+    const struct {
+        const char* write;
+        std::function<bool()> run;
+        bool readAgain;
+    } rows[] = {
+        {"no write", [] { return true; }, false},
+        {"a value through the spooler",
+         [&] {
+             ++mark;
+             return SetPrinterDataW(handle, const_cast<wchar_t*>(L"QzWarmMark"), REG_DWORD,
+                                    reinterpret_cast<BYTE*>(&mark), sizeof mark) == ERROR_SUCCESS;
+         },
+         true},
+        {"no write again", [] { return true; }, false},
+        {"a value through the services", [&] { return seam->SetPrinterDataDword(held, L"QzWarmMark", ++mark) == 1; },
+         true},
+        {"a value deleted through the services",
+         [&] { return seam->DeletePrinterDriverDataValue(held, L"QzWarmMark") == 1; }, true},
+    };
+    ASSERT_TRUE(exports.Merge(handle));
+    for (const auto& row : rows) {
+        ASSERT_TRUE(row.run()) << row.write;
+        seam->reads.clear();
+        ASSERT_TRUE(exports.Merge(handle)) << row.write;
+        for (const wchar_t* store : kStores)
+            EXPECT_EQ(row.readAgain, seam->reads[store] > 0) << row.write << ": " << std::string(store, store + 3);
     }
 }
 

@@ -1,22 +1,13 @@
-// The printer's resource library, loaded as data for the length of one answer: the
-// strings of the driver UI object's answers (messages, bin and paper names, job texts).
+// The printer's resource library for one answer: the strings of the driver UI object's
+// answers (messages, bin and paper names, job texts). The library is the one the driver
+// object holds loaded as data for its life.
 #pragma once
 
 #include "entry/driverui/GDriverUIBase.h"
 
 class DriverResourceLibrary {
 public:
-    explicit DriverResourceLibrary(GDriverUIBase& ui)
-    {
-        RWWString path;
-        ui.GetResourceLibraryPath(path);
-        module_ = path.Length() ? LoadLibraryExW(path.Data(), nullptr, LOAD_LIBRARY_AS_DATAFILE) : nullptr;
-    }
-    ~DriverResourceLibrary()
-    {
-        if (module_)
-            FreeLibrary(module_);
-    }
+    explicit DriverResourceLibrary(GDriverUIBase& ui) : module_(ui.ResourceModule()) {}
     DriverResourceLibrary(const DriverResourceLibrary&) = delete;
     DriverResourceLibrary& operator=(const DriverResourceLibrary&) = delete;
     HMODULE Get() const { return module_; }

@@ -1,6 +1,7 @@
 #include "entry/driverui/GDriverUIBase.h"
 
 #include "entry/driverui/GPrinterStores.h"
+#include "entry/driverui/GResourceLibraryLoads.h"
 #include "entry/module/ModuleLifetime.h"
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
@@ -246,11 +247,28 @@ int g_userWatermarkSwitch = 0;
 } // namespace
 
 GDriverUIBase::GDriverUIBase()
-    : devMode_(nullptr), state_(-1), toggle_(0), emf_(0), stores_(new GPrinterStores(*this))
+    : devMode_(nullptr), state_(-1), toggle_(0), emf_(0), stores_(new GPrinterStores(*this)),
+      resourceModule_(nullptr)
 {
 }
 
-GDriverUIBase::~GDriverUIBase() { delete devMode_; }
+GDriverUIBase::~GDriverUIBase()
+{
+    delete devMode_;
+    GResourceLibraryLoads::Release(resourceModule_);
+}
+
+HMODULE GDriverUIBase::ResourceModule()
+{
+    RWWString path;
+    GetResourceLibraryPath(path);
+    if (resourceModule_ && path == resourcePath_)
+        return resourceModule_;
+    GResourceLibraryLoads::Release(resourceModule_);
+    resourcePath_ = path;
+    resourceModule_ = GResourceLibraryLoads::Acquire(path);
+    return resourceModule_;
+}
 
 void GDriverUIBase::SetUserWatermarkSwitch(int on) { g_userWatermarkSwitch = on; }
 int GDriverUIBase::GetUserWatermarkSwitch() { return g_userWatermarkSwitch; }

@@ -139,6 +139,10 @@ public:
     void SetStateWord(int32_t state) { state_ = state; }
     int GetDefaultsToggle() const { return toggle_; }
     int GetEmfFlag() const { return emf_; }
+    // The printer's resource library loaded as data, taken at the first ask and held
+    // while this object lives and its printer names the same library; null when it
+    // does not load.
+    HMODULE ResourceModule();
 
 protected:
     // A fresh DEVMODE object for this printer in place of the current one, storing
@@ -180,4 +184,6 @@ private:
     // Whether the stored tree takes the factory's node for a store that does not read:
     // off only while a sheet's tree is read.
     bool standIns_ = true;
+    RWWString resourcePath_;
+    HMODULE resourceModule_;
 };

@@ -12,9 +12,11 @@ static_assert(GPrinterStores::kIds[0] == FeatureId::kExtensionData && GPrinterSt
                   GPrinterStores::kIds[2] == FeatureId::kDeviceSettings,
               "the stores are written extension data first, device settings last");
 
-// One store as the current call knows it: call 0 means not read in any call.
+// One store as the current call knows it: call 0 means not read in any call. The version
+// is that of the printer's data it was read from (0: none known, not kept past the call).
 struct GPrinterStores::Kept {
     uint32_t call = 0;
+    uint64_t version = 0;
     State state = State::kAbsent;
     std::unique_ptr<GObjectBase> node;
 };
@@ -68,10 +70,17 @@ GPrinterStores::Kept& GPrinterStores::Read(int index)
     const uint32_t call = PrinterRecordScope::CurrentCall();
     if (call != 0 && kept.call == call)
         return kept;
+    GOSFactory* services = GOSFactory::Instance();
+    // A later call takes the store as an earlier one read it while the printer's data is
+    // still the same.
+    const uint64_t version = call != 0 && services ? services->PrinterDataVersion(&driver_) : 0;
+    const bool same = version != 0 && kept.version == version && kept.call != 0;
     kept.call = call;
+    if (same)
+        return kept;
+    kept.version = version;
     kept.node.reset();
     kept.state = State::kUnreadable;
-    GOSFactory* services = GOSFactory::Instance();
     if (!services)
         return kept;
     GObjectBase* loaded = services->LoadStoredObject(&driver_, ValueName(kIds[index]), kept.state);
@@ -160,6 +169,7 @@ int GPrinterStores::Write(int index, const GObjectBase* node)
     // paper and two-sided answers follow.
     Kept& kept = kept_[index];
     kept.call = PrinterRecordScope::CurrentCall();
+    kept.version = 0;
     kept.state = State::kRead;
     kept.node = kept.call ? CopyOf(node) : nullptr;
     if (kIds[index] == FeatureId::kDeviceSettings)

@@ -7,8 +7,9 @@
 // does not read (a failed read, damaged bytes, a node of another class, as a newer
 // version may store): such a store is never written over, and storing is refused until it
 // reads again. Within one entry call each store is read once; what the call writes is
-// what the call reads afterwards. Storing is all or nothing: a write that fails puts back
-// the stores written before it.
+// what the call reads afterwards. A later call takes a store as read before while the
+// services tell that the printer's data has not changed since. Storing is all or
+// nothing: a write that fails puts back the stores written before it.
 #pragma once
 
 #include "printer/GOSFactory.h"

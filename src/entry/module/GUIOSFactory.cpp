@@ -1,6 +1,7 @@
 #include "entry/module/GUIOSFactory.h"
 
 #include "printer/GDriverObject.h"
+#include "printer/GPlatformCalls.h"
 #include "printer/GPrinterLibrary.h"
 
 #include <winspool.h>
@@ -16,7 +17,7 @@ std::atomic<void* (*)(GDriverObject*)> g_printerHandle{nullptr};
 
 } // namespace
 
-GUIOSFactory::GUIOSFactory() = default;
+GUIOSFactory::GUIOSFactory() { InitializeSRWLock(&knownLock_); }
 GUIOSFactory::~GUIOSFactory() = default;
 
 void GUIOSFactory::SetDriverUIMaker(const GDriverUIMaker& maker)
@@ -47,6 +48,42 @@ void* GUIOSFactory::GetPrinterHandle(GDriverObject* driver)
 }
 
 void GUIOSFactory::GetDriverDataFile(RWWString& path, GDriverObject* driver)
+{
+    path = RWWString();
+    if (!driver)
+        return;
+    const RWWString& printerName = driver->GetPrinterName();
+    const RWWString& driverName = driver->GetSecondName();
+    // Without the driver's name there is nothing to tell a changed driver by.
+    if (printerName.IsNull() || driverName.IsNull() || driverName.Length() == 0) {
+        AskDriverDataFile(path, driver);
+        return;
+    }
+    const std::wstring printer(printerName.Data(), printerName.Length());
+    const std::wstring name(driverName.Data(), driverName.Length());
+    {
+        GPlatformCalls::LockGuard guard(knownLock_, true);
+        for (const KnownFile& known : knownFiles_)
+            if (known.printer == printer && known.driver == name)
+                path = known.path;
+    }
+    if (!path.IsNull() && GetFileAttributesW(path.Data()) != INVALID_FILE_ATTRIBUTES)
+        return;
+    AskDriverDataFile(path, driver);
+    GPlatformCalls::LockGuard guard(knownLock_, false);
+    for (auto it = knownFiles_.begin(); it != knownFiles_.end(); ++it)
+        if (it->printer == printer) {
+            knownFiles_.erase(it);
+            break;
+        }
+    if (path.IsNull())
+        return;
+    if (knownFiles_.size() >= kMostKnownFiles)
+        knownFiles_.erase(knownFiles_.begin());
+    knownFiles_.push_back(KnownFile{printer, name, path});
+}
+
+void GUIOSFactory::AskDriverDataFile(RWWString& path, GDriverObject* driver)
 {
     path = RWWString();
     if (!driver)

@@ -1,0 +1,93 @@
+#include "printer/GKeptFiles.h"
+
+#include "printer/GPlatformCalls.h"
+
+struct GKeptFiles::File {
+    std::wstring path;
+    uint64_t size = 0;
+    uint64_t lastWrite = 0;
+    uint64_t used = 0;
+    Bytes bytes;
+};
+
+bool GKeptFiles::Describe(const std::wstring& path, uint64_t& size, uint64_t& lastWrite)
+{
+    WIN32_FILE_ATTRIBUTE_DATA info = {};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    lastWrite = (uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
+namespace {
+
+// The whole file, of the size expected: a file that changed size meanwhile is not read.
+GKeptFiles::Bytes ReadWhole(const std::wstring& path, uint64_t size)
+{
+    GPlatformCalls::Count(GPlatformCalls::kFileOpen);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return nullptr;
+    std::shared_ptr<std::vector<uint8_t>> bytes = std::make_shared<std::vector<uint8_t>>(size_t(size));
+    DWORD read = 0;
+    uint8_t probe = 0;
+    const bool whole = (size == 0 || (ReadFile(file, bytes->data(), DWORD(size), &read, nullptr) && read == size)) &&
+                       ReadFile(file, &probe, 1, &read, nullptr) && read == 0;
+    CloseHandle(file);
+    return whole ? bytes : nullptr;
+}
+
+} // namespace
+
+GKeptFiles::GKeptFiles() : lastUse_(0) { InitializeSRWLock(&lock_); }
+
+GKeptFiles::~GKeptFiles() = default;
+
+GKeptFiles::Bytes GKeptFiles::Read(const RWWString& name)
+{
+    if (name.IsNull() || name.Length() == 0)
+        return nullptr;
+    const std::wstring path(name.Data(), name.Length());
+    uint64_t size = 0, lastWrite = 0;
+    if (!Describe(path, size, lastWrite) || size > kLargestFile)
+        return nullptr;
+    {
+        GPlatformCalls::LockGuard guard(lock_, false);
+        for (const std::unique_ptr<File>& file : files_)
+            if (file->path == path && file->size == size && file->lastWrite == lastWrite) {
+                file->used = ++lastUse_;
+                return file->bytes;
+            }
+    }
+
+    // Read outside the lock: other threads find their files meanwhile.
+    Bytes bytes = ReadWhole(path, size);
+    uint64_t sizeAfter = 0, writeAfter = 0;
+    // Kept only when the file did not change while it was read.
+    if (!bytes || !Describe(path, sizeAfter, writeAfter) || sizeAfter != size || writeAfter != lastWrite)
+        return bytes;
+    GPlatformCalls::LockGuard guard(lock_, false);
+    for (auto it = files_.begin(); it != files_.end(); ++it)
+        if ((*it)->path == path) {
+            files_.erase(it);
+            break;
+        }
+    if (files_.size() >= kMostFiles) {
+        auto oldest = files_.begin();
+        for (auto it = files_.begin(); it != files_.end(); ++it)
+            if ((*it)->used < (*oldest)->used)
+                oldest = it;
+        files_.erase(oldest);
+    }
+    std::unique_ptr<File> file(new File);
+    file->path = path;
+    file->size = size;
+    file->lastWrite = lastWrite;
+    file->used = ++lastUse_;
+    file->bytes = bytes;
+    files_.push_back(std::move(file));
+    return bytes;
+}

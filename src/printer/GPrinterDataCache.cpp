@@ -1,0 +1,86 @@
+#include "printer/GPrinterDataCache.h"
+
+#include "printer/GPlatformCalls.h"
+
+#include <unordered_map>
+
+struct GPrinterDataCache::Printer {
+    std::wstring path;
+    Stamp stamp;
+    uint64_t version = 0;
+    uint64_t used = 0;
+    std::unordered_map<std::wstring, Value> values;
+};
+
+GPrinterDataCache::GPrinterDataCache() : lastVersion_(0), lastUse_(0) { InitializeSRWLock(&lock_); }
+
+GPrinterDataCache::~GPrinterDataCache() = default;
+
+GPrinterDataCache::Printer* GPrinterDataCache::FindPrinter(const std::wstring& path) const
+{
+    for (const std::unique_ptr<Printer>& printer : printers_)
+        if (printer->path == path)
+            return printer.get();
+    return nullptr;
+}
+
+uint64_t GPrinterDataCache::Validate(const std::wstring& path, const Stamp& stamp)
+{
+    GPlatformCalls::LockGuard guard(lock_, false);
+    Printer* printer = FindPrinter(path);
+    if (!printer) {
+        if (printers_.size() >= kMostPrinters) {
+            auto oldest = printers_.begin();
+            for (auto it = printers_.begin(); it != printers_.end(); ++it)
+                if ((*it)->used < (*oldest)->used)
+                    oldest = it;
+            printers_.erase(oldest);
+        }
+        printers_.push_back(std::unique_ptr<Printer>(new Printer));
+        printer = printers_.back().get();
+        printer->path = path;
+    } else if (printer->stamp == stamp) {
+        printer->used = ++lastUse_;
+        return printer->version;
+    }
+    printer->stamp = stamp;
+    printer->values.clear();
+    printer->version = ++lastVersion_;
+    printer->used = ++lastUse_;
+    return printer->version;
+}
+
+bool GPrinterDataCache::Find(const std::wstring& path, uint64_t version, const wchar_t* name, Value& value) const
+{
+    if (!version || !name)
+        return false;
+    GPlatformCalls::LockGuard guard(lock_, true);
+    const Printer* printer = FindPrinter(path);
+    if (!printer || printer->version != version)
+        return false;
+    const auto found = printer->values.find(name);
+    if (found == printer->values.end())
+        return false;
+    value = found->second;
+    return true;
+}
+
+void GPrinterDataCache::Keep(const std::wstring& path, uint64_t version, const wchar_t* name, const Value& value)
+{
+    if (!version || !name || value.bytes.size() > kLargestValue)
+        return;
+    GPlatformCalls::LockGuard guard(lock_, false);
+    Printer* printer = FindPrinter(path);
+    if (printer && printer->version == version && printer->values.size() < kMostValues)
+        printer->values[name] = value;
+}
+
+void GPrinterDataCache::Drop(const std::wstring& path)
+{
+    GPlatformCalls::LockGuard guard(lock_, false);
+    for (auto it = printers_.begin(); it != printers_.end(); ++it)
+        if ((*it)->path == path) {
+            printers_.erase(it);
+            return;
+        }
+}

@@ -1,0 +1,66 @@
+// The values of printers' driver data as this process last read them, so that a warm
+// call asks the registry for none it already read. Each printer's values are kept under
+// a version: a new version begins whenever the printer's key shows another stamp (its
+// last write time and value count) than the one the kept values were read under, or
+// after this process wrote to the printer (Drop). A reader learns the version once per
+// entry call and finds and keeps values only under it, so a value read before a change
+// is never kept after it.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class GPrinterDataCache {
+public:
+    // One value as a registry read answered it: the status, and the type and bytes when
+    // the read succeeded.
+    struct Value {
+        long status = 0;
+        uint32_t type = 0;
+        std::vector<uint8_t> bytes;
+    };
+    // What tells one state of a printer's values from another.
+    struct Stamp {
+        uint64_t lastWrite = 0;
+        uint32_t values = 0;
+        bool operator==(const Stamp& other) const { return lastWrite == other.lastWrite && values == other.values; }
+    };
+
+    // Printers kept at once; the one validated longest ago goes first.
+    static constexpr size_t kMostPrinters = 8;
+    // Values kept of one printer, and bytes of one value: a printer holding more is read
+    // as before for the rest.
+    static constexpr size_t kMostValues = 4096;
+    static constexpr size_t kLargestValue = 64 * 1024;
+
+    GPrinterDataCache();
+    ~GPrinterDataCache();
+    GPrinterDataCache(const GPrinterDataCache&) = delete;
+    GPrinterDataCache& operator=(const GPrinterDataCache&) = delete;
+
+    // The version of the printer's values for this stamp: the kept one when the stamp is
+    // the one they were read under, else a new one with nothing kept. Never 0.
+    uint64_t Validate(const std::wstring& path, const Stamp& stamp);
+    // The value kept under the version; false when none is (or the version is no longer
+    // the printer's).
+    bool Find(const std::wstring& path, uint64_t version, const wchar_t* name, Value& value) const;
+    // Keeps a value read under the version; nothing when the version has ended meanwhile.
+    void Keep(const std::wstring& path, uint64_t version, const wchar_t* name, const Value& value);
+    // Forgets the printer's values: the next reader reads them again.
+    void Drop(const std::wstring& path);
+
+private:
+    struct Printer;
+
+    Printer* FindPrinter(const std::wstring& path) const;
+
+    // Taken shared by finds, exclusive by the rest.
+    mutable SRWLOCK lock_;
+    std::vector<std::unique_ptr<Printer>> printers_;
+    uint64_t lastVersion_;
+    uint64_t lastUse_;
+};
