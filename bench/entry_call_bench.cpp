@@ -409,19 +409,16 @@ double WarmRoundsPerSecond(const std::wstring& name, const std::vector<uint8_t>&
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t)
         workers.emplace_back([&] {
-            {
-                std::vector<uint8_t> out(given.size() + 4096);
-                std::vector<wchar_t> names(256 * 64);
+            std::vector<uint8_t> out(given.size() + 4096);
+            std::vector<wchar_t> names(256 * 64);
+            if (!NewApplicationRound(name, given, out, names))
+                bad = true;
+            ++ready;
+            while (!go)
+                std::this_thread::yield();
+            for (int round = 0; round < rounds; ++round)
                 if (!NewApplicationRound(name, given, out, names))
                     bad = true;
-                ++ready;
-                while (!go)
-                    std::this_thread::yield();
-                for (int round = 0; round < rounds; ++round)
-                    if (!NewApplicationRound(name, given, out, names))
-                        bad = true;
-            }
-            GThreadHeaps::ThreadEnds();
         });
     while (ready < threads)
         std::this_thread::yield();
