@@ -411,7 +411,7 @@ TEST_F(DriverSheet, WithoutTheModulesExportTheObjectRunsItsOwnSheet)
     std::wstring name = printer.Name();
     // The hook closes the sheets with OK.
     EXPECT_EQ(IDOK, ui->DocumentProperties(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
-                                               nullptr, DM_PROMPT | DM_COPY));
+                                           nullptr, DM_PROMPT | DM_COPY));
     EXPECT_EQ(1, hook.sheets);
     EXPECT_TRUE(Contains(hook.tabs, L"Basics"));
     EXPECT_EQ(1, ui->AdvancedDocumentProperties(nullptr, nullptr, &name[0],
