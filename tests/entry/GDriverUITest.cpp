@@ -1197,6 +1197,41 @@ TEST_F(InstalledState, TwoSidedComesBackOnlyWithTheDuplexUnitOrManualDuplexing)
     }
 }
 
+// A DEVMODE the module handed back asking for two sides, saved as the printer's default,
+// then read through the merge once the duplex unit is gone: it comes back one-sided, its
+// settings ask one side and the duplex field is no longer offered; with the unit still
+// in, or manual duplexing, it keeps its two sides.
+TEST_F(InstalledState, ASavedTwoSidedDevModeComesBackOneSidedOnceTheUnitIsRemoved)
+{
+    const struct {
+        bool unit, manual;
+        short duplex;
+        uint32_t flagged;
+        int32_t sides;
+    } rows[] = {{true, false, DMDUP_VERTICAL, DM_DUPLEX, 2},
+                {false, true, DMDUP_VERTICAL, DM_DUPLEX, 2},
+                {false, false, DMDUP_SIMPLEX, 0, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.unit) + " " + std::to_string(row.manual));
+        Install(false, true, false);
+        std::vector<uint8_t> input = ours;
+        reinterpret_cast<DEVMODEW*>(input.data())->dmFields |= DM_DUPLEX;
+        reinterpret_cast<DEVMODEW*>(input.data())->dmDuplex = DMDUP_VERTICAL;
+        const std::vector<uint8_t> saved = Merged(&input);
+        ASSERT_EQ(DMDUP_VERTICAL, reinterpret_cast<const DEVMODEW*>(saved.data())->dmDuplex);
+        SetPrinterDevMode(saved);
+        Install(false, row.unit, false, row.manual);
+        const std::vector<uint8_t> merged = Merged(nullptr);
+        const auto* out = reinterpret_cast<const DEVMODEW*>(merged.data());
+        EXPECT_EQ(row.duplex, out->dmDuplex);
+        EXPECT_EQ(row.flagged, out->dmFields & DM_DUPLEX);
+        std::unique_ptr<GObjectBase> settings(ui->GetDevModeObject()->UnpackSettings(out, 0));
+        ASSERT_NE(nullptr, settings);
+        EXPECT_EQ(row.sides, GDriverObject::NumberOr(settings.get(), FeatureId::kDuplex, -1));
+        EXPECT_TRUE(Prints(merged));
+    }
+}
+
 // While forms are assigned to trays the form source is the one bin: a merged and the
 // default DEVMODE name it, and every DEVMODE a merge hands back prints, whatever the
 // options installed, and asks for two sides only where DC_DUPLEX offers them.

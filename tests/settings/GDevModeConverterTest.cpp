@@ -653,6 +653,52 @@ TEST(ConverterCheckDevMode, TwoSidedIsJudgedByTheDevicesDuplexRangeNotByTheInsta
     range->SetMaximum(2);
 }
 
+// A DEVMODE saved asking for two sides as the printer's default, read by a DEVMODE object
+// of its own once the duplex unit is gone: what it holds then asks one side, unflagged,
+// and so do its settings; with the unit, or manual duplexing, the two sides stay.
+TEST(ConverterFollowInstalledState, ASavedTwoSidedDefaultIsOneSidedWithoutTheUnit)
+{
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    ASSERT_TRUE(TestPrinter::Shared().Installed()) << TestPrinter::Shared().Failure();
+    ASSERT_TRUE(OpenPrinterW(const_cast<wchar_t*>(TestPrinter::Shared().Name().c_str()), &printer, &access));
+    const struct {
+        uint16_t unit, manual;
+        short duplex;
+        uint32_t flagged;
+        uint16_t sides;
+    } rows[] = {{1, 0, DMDUP_VERTICAL, DM_DUPLEX, 2}, {0, 1, DMDUP_VERTICAL, DM_DUPLEX, 2}, {0, 0, DMDUP_SIMPLEX, 0, 0}};
+    for (const auto& row : rows) {
+        Fixture f(0, printer);
+        f.driver.SetInstalledState(Composite(365, {Value(1, 308), Value(0, 245)}));
+        Set(f.tree, 253, 2);
+        ASSERT_EQ(1, f.devMode.Pack(nullptr));
+        std::vector<uint8_t> saved(f.devMode.GetTotalSize(), 0);
+        ASSERT_EQ(1, f.devMode.CopyOut(reinterpret_cast<DEVMODEW*>(saved.data())));
+        ASSERT_EQ(DMDUP_VERTICAL, reinterpret_cast<DEVMODEW*>(saved.data())->dmDuplex);
+        DWORD needed = 0;
+        GetPrinterW(printer, 2, nullptr, 0, &needed);
+        std::vector<BYTE> record(needed);
+        ASSERT_TRUE(needed && GetPrinterW(printer, 2, record.data(), needed, &needed));
+        auto* info = reinterpret_cast<PRINTER_INFO_2W*>(record.data());
+        info->pDevMode = reinterpret_cast<DEVMODEW*>(saved.data());
+        info->pSecurityDescriptor = nullptr;
+        ASSERT_TRUE(SetPrinterW(printer, 2, record.data(), 0));
+
+        f.driver.SetInstalledState(Composite(365, {Value(row.unit, 308), Value(row.manual, 245)}));
+        GDriverDevMode again(&f.driver, printer);
+        ASSERT_EQ(1, again.IsLoaded());
+        again.FollowInstalledState();
+        const DEVMODEW* out = again.GetDevMode();
+        EXPECT_EQ(row.duplex, out->dmDuplex) << row.unit << row.manual;
+        EXPECT_EQ(row.flagged, out->dmFields & DM_DUPLEX) << row.unit << row.manual;
+        EXPECT_EQ(row.sides, Get(again.GetSettingsTree(), 253)) << row.unit << row.manual;
+        uint32_t mask = 0;
+        EXPECT_EQ(1, again.CheckDevMode(nullptr, out, 1, mask)) << std::hex << mask;
+    }
+    ClosePrinter(printer);
+}
+
 TEST(ConverterCheckDevMode, StopsAtTheFirstFaultUnlessAllAreAsked)
 {
     Fixture f;

@@ -1,6 +1,7 @@
 // The job-storage notice as the user sees it: shown through the shower the user
 // interface registers with the driver UI object, its texts in place, its check box kept
 // as the user's "DontShowJobName".
+#include "NoticeUser.h"
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
 #include "entry/driverui/GDriverUIDocumentEvents.h"
@@ -8,69 +9,14 @@
 #include "printer/GDriverServer.h"
 #include "printer/PrinterIdentity.h"
 #include "ui/framework/GJobNoticeDialog.h"
-#include "ui/framework/GTimedDialog.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 
 namespace {
 
 std::wstring LibraryPath() { return TestPrinter::ProgramFolder() + L"\\qzres32.dll"; }
-
-// Waits for the notice on another thread, reads its texts, ticks the check box when
-// asked and presses OK. A notice that does not show in time is not waited for: whatever
-// the showing thread has open is closed until its Show returns, so that the test fails
-// instead of hanging; and a Show that returns without showing ends the wait at once.
-struct NoticeUser {
-    bool tick = false;
-    std::wstring user, job, storedAt;
-    bool found = false;
-    const DWORD shower = GetCurrentThreadId();
-    std::atomic<bool> returned{false};
-
-    static BOOL CALLBACK Close(HWND window, LPARAM)
-    {
-        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
-        PostMessageW(window, WM_CLOSE, 0, 0);
-        return TRUE;
-    }
-    static DWORD WINAPI Run(void* parameter)
-    {
-        auto* self = static_cast<NoticeUser*>(parameter);
-        for (int tries = 0; !self->returned; ++tries) {
-            HWND window = tries < kTries ? FindWindowW(nullptr, L"Job Storage Identification") : nullptr;
-            if (window && IsWindowVisible(window)) {
-                wchar_t text[256];
-                GetDlgItemTextW(window, GTimedDialog::kUserNameItem, text, 256);
-                self->user = text;
-                GetDlgItemTextW(window, GTimedDialog::kJobNameItem, text, 256);
-                self->job = text;
-                GetDlgItemTextW(window, GTimedDialog::kStoredAtItem, text, 256);
-                self->storedAt = text;
-                if (self->tick)
-                    SendMessageW(GetDlgItem(window, GTimedDialog::kDontShowItem), BM_CLICK, 0, 0);
-                PostMessageW(window, WM_COMMAND, IDOK, 0);
-                self->found = true;
-                return 0;
-            }
-            if (tries >= kTries)
-                EnumThreadWindows(self->shower, &Close, 0);
-            Sleep(50);
-        }
-        return 0;
-    }
-    // Marks the showing as over and waits for the user's thread: true when it ended.
-    bool Join(HANDLE thread)
-    {
-        returned = true;
-        const bool ended = WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0;
-        CloseHandle(thread);
-        return ended;
-    }
-    static constexpr int kTries = 600;
-};
 
 GDriverUIDocumentEvents::JobNotice Notice()
 {
@@ -91,17 +37,15 @@ TEST(JobNotice, TheUserInterfaceRegistersItsDialog)
 TEST(JobNotice, TheDialogShowsTheUserTheJobAndWhereItIsKept)
 {
     for (bool tick : {false, true}) {
-        NoticeUser user;
-        user.tick = tick;
-        HANDLE thread = CreateThread(nullptr, 0, &NoticeUser::Run, &user, 0, nullptr);
-        ASSERT_NE(nullptr, thread);
+        NoticeUser user(tick);
+        ASSERT_TRUE(user.Started());
         bool dontShowAgain = !tick;
         EXPECT_EQ(1, GJobNoticeDialog::Show(Notice(), dontShowAgain));
-        ASSERT_TRUE(user.Join(thread));
-        ASSERT_TRUE(user.found);
-        EXPECT_EQ(L"TESTER", user.user);
-        EXPECT_EQ(L"QUARTERLY(01-99)", user.job);
-        EXPECT_EQ(L"Colour Laser\r\nSecond floor", user.storedAt);
+        ASSERT_TRUE(user.Join());
+        ASSERT_TRUE(user.Saw().found);
+        EXPECT_EQ(L"TESTER", user.Saw().user);
+        EXPECT_EQ(L"QUARTERLY(01-99)", user.Saw().job);
+        EXPECT_EQ(L"Colour Laser\r\nSecond floor", user.Saw().storedAt);
         EXPECT_EQ(tick, dontShowAgain);
     }
 }
@@ -144,13 +88,11 @@ TEST(JobNotice, ATickIsKeptAsDontShowJobName)
     ui->DocumentEvents().PrepareJobNotice();
     EXPECT_EQ(name, std::wstring(ui->DocumentEvents().GetJobNotice().printerName.Data()));
     EXPECT_NE(0u, ui->DocumentEvents().GetJobNotice().resourceLibrary.Length());
-    NoticeUser user;
-    user.tick = true;
-    HANDLE thread = CreateThread(nullptr, 0, &NoticeUser::Run, &user, 0, nullptr);
-    ASSERT_NE(nullptr, thread);
+    NoticeUser user(true);
+    ASSERT_TRUE(user.Started());
     ui->DocumentEvents().ShowJobNotice();
-    EXPECT_TRUE(user.Join(thread));
-    EXPECT_TRUE(user.found);
+    EXPECT_TRUE(user.Join());
+    EXPECT_TRUE(user.Saw().found);
     EXPECT_TRUE(ui->DocumentEvents().JobNoticeDismissed());
     RegDeleteKeyValueW(HKEY_CURRENT_USER, key.Data(), L"DontShowJobName");
     EXPECT_FALSE(ui->DocumentEvents().JobNoticeDismissed());

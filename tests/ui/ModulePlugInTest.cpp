@@ -1,5 +1,6 @@
 // The module's own plug-in on the test printer's settings: the counting and page passes,
 // the page order and conditions, the job-storage fix-up, the rules, and UI_DESTROY.
+#include "NoticeUser.h"
 #include "SheetFixture.h"
 
 #include "model/GConfiguration.h"
@@ -197,20 +198,6 @@ private:
     RWCString old_;
 };
 
-// Presses OK on the job-storage notice once it shows.
-DWORD WINAPI CloseNotice(void*)
-{
-    for (int tries = 0; tries < 600; ++tries) {
-        HWND window = FindWindowW(nullptr, L"Job Storage Identification");
-        if (window && IsWindowVisible(window)) {
-            PostMessageW(window, WM_COMMAND, IDOK, 0);
-            return 0;
-        }
-        Sleep(50);
-    }
-    return 0;
-}
-
 // Only its resources are read: no code of the resource library runs when the sheet opens,
 // the job notice shows or the sheet's title is read, and the stand-in marks it when it does.
 TEST_F(ModulePages, TheResourceLibraryIsLoadedAsDataByThePagesTheNoticeAndTheTitle)
@@ -226,11 +213,12 @@ TEST_F(ModulePages, TheResourceLibraryIsLoadedAsDataByThePagesTheNoticeAndTheTit
 
     GDriverUIDocumentEvents::JobNotice notice;
     notice.resourceLibrary = record->driverUI->GetResourceLibraryPath();
-    HANDLE closer = CreateThread(nullptr, 0, &CloseNotice, nullptr, 0, nullptr);
+    NoticeUser user;
+    ASSERT_TRUE(user.Started());
     bool dontShowAgain = false;
     EXPECT_EQ(1, GJobNoticeDialog::Show(notice, dontShowAgain));
-    WaitForSingleObject(closer, INFINITE);
-    CloseHandle(closer);
+    ASSERT_TRUE(user.Join()) << "the notice's user ends in time";
+    EXPECT_TRUE(user.Saw().found);
     EXPECT_FALSE(MarkingResourceLibrary::Marked()) << "the notice showed";
 
     GCPSOSUI glue;

@@ -34,12 +34,13 @@
 
 namespace {
 
-enum ControlKind { kRadio, kCheck, kList, kNumber };
+enum ControlKind { kRadio, kCheck, kList, kNumber, kTyped };
 
 // One control: the page (template) and item it sits on, the value it must show for the
 // input DEVMODE (a radio group's or check box's checked state, a list's selected value,
 // an edit field's number), the choice the test makes (the button clicked, the list value
-// chosen, the number typed) and the value the feature must then hold.
+// chosen, the number typed, and left unless only typed) and the value the feature must
+// then hold, which a number only typed must show.
 struct ControlCase {
     const char* name;
     uint16_t page;
@@ -59,9 +60,15 @@ const ControlCase kCases[] = {
     {"paper source: tray 2 selected, tray 1 writes its id", 2000, 11584, kList, 2, 1, 258, 1},
     {"copies: 3 shown, 5 typed", 1000, 1021, kNumber, 3, 5, 291, 5},
     {"copies: above the range keeps the largest", 1000, 1021, kNumber, 5, 5000, 291, 999},
+    // A number typed out of the range that no further digit brings within it shows the
+    // value kept at once and lights Apply, though that is the value held before.
+    {"copies: 999 shown, 1 typed", 1000, 1021, kNumber, 999, 1, 291, 1},
+    {"copies: 0 typed at 1 is kept as 1", 1000, 1021, kTyped, 1, 0, 291, 1},
     // dmScale is none of the DEVMODE fields the settings take (the private part carries
     // the scale): the field shows the settings' 100.
     {"scale: 100 shown, 75 typed", 6000, 6021, kNumber, 100, 75, 269, 75},
+    {"scale: 75 shown, 400 typed", 6000, 6021, kNumber, 75, 400, 269, 400},
+    {"scale: 500 typed at 400 is kept as 400", 6000, 6021, kTyped, 400, 500, 269, 400},
     {"two-sided: checked, a click writes off", 3000, 3011, kCheck, 1, 3011, 253, 0},
 };
 
@@ -73,6 +80,7 @@ struct Seen {
     int written = -1;
     bool applyBefore = true;      // Apply enabled before the choice
     bool applyAfter = false;      // and after it
+    int shownAfter = -1;          // what the control shows after it
 };
 
 // The page object behind a page window of the module: the page entry the page procedure
@@ -113,7 +121,8 @@ int Shown(HWND page, const ControlCase& row)
         return IsDlgButtonChecked(page, row.item) == BST_CHECKED ? 1 : 0;
     case kList:
         return ListValue(page, row.item);
-    case kNumber: {
+    case kNumber:
+    case kTyped: {
         BOOL ok = FALSE;
         const int value = int(GetDlgItemInt(page, row.item, &ok, TRUE));
         return ok ? value : -1;
@@ -143,6 +152,9 @@ void Choose(HWND page, const ControlCase& row)
         SetDlgItemInt(page, row.item, UINT(row.choice), TRUE);
         SendMessageW(page, WM_COMMAND, MAKEWPARAM(row.item, EN_KILLFOCUS),
                      reinterpret_cast<LPARAM>(GetDlgItem(page, row.item)));
+        break;
+    case kTyped:
+        SetDlgItemInt(page, row.item, UINT(row.choice), TRUE);
         break;
     }
 }
@@ -233,6 +245,7 @@ void RunCases(HWND sheet, std::vector<Seen>& seenAll)
         seen.applyBefore = IsWindowEnabled(apply) != FALSE;
         Choose(page, row);
         seen.applyAfter = IsWindowEnabled(apply) != FALSE;
+        seen.shownAfter = Shown(page, row);
         if (settings.GetValue(row.feature, value))
             seen.written = value;
         SendMessageW(sheet, PSM_UNCHANGED, WPARAM(page), 0);
@@ -294,12 +307,15 @@ TEST(SheetControls, ShowTheInputDevModeWriteTheFeaturesOwnValuesAndLightApply)
         EXPECT_EQ(row.written, seen[i].written);
         EXPECT_FALSE(seen[i].applyBefore) << "Apply is grey while no page has changed";
         EXPECT_TRUE(seen[i].applyAfter) << "a change lights Apply";
+        if (row.kind == kTyped) {
+            EXPECT_EQ(row.written, seen[i].shownAfter) << "the number kept shows at once";
+        }
     }
 }
 
 // ---- The document sheet as a user works it: one sheet per row, closed with OK ----
 
-enum Work { kCustomSize, kNumberField, kTwoSided, kRadioButton, kOpenOnly };
+enum Work { kCustomSize, kNumberField, kTypedOnly, kTwoSided, kRadioButton, kOpenOnly };
 
 // One piece of work on a sheet opened over a one-sided Letter DEVMODE of the orientation,
 // and what must come of it: the texts the fields show once left, the setting that must
@@ -310,7 +326,8 @@ struct WorkRow {
     short orientation;
     uint16_t page;
     int item;                 // the field typed into or the button clicked
-    const wchar_t* typed[2];  // custom size: width and length; a number field: the number, then its largest value
+    const wchar_t* typed[2];  // custom size: width and length; a number field: the number, then its largest value;
+                              // a number only typed: the number the field starts at, then the number typed
     int option;               // custom size: 1 in millimetres; two-sided: 1 the duplex unit installed, 2 flipped
                               // up; a sheet only opened: the scale its settings hold
     const wchar_t* shown[3];  // custom size: width, length and the length's bounds; a number field: the number;
@@ -339,6 +356,15 @@ const WorkRow kWork[] = {
     {"scale: 400", kNumberField, kPortrait, 6000, 6021, {L"400", L"400"}, 0, {L"400"}, 269, 400, {}, 0},
     {"scale: 401 is lowered to 400", kNumberField, kPortrait, 6000, 6021, {L"401", L"400"}, 0, {L"400"}, 269, 400,
      {}, 0},
+    // A number no further digit brings within the range shows at once as the value kept,
+    // though the field has not been left; one that more digits may still bring within it
+    // stays as typed.
+    {"copies: 0 typed at 1 shows 1 at once", kTypedOnly, kPortrait, 1000, 1021, {L"1", L"0"}, 0, {L"1"}, 291, 1, {},
+     0},
+    {"scale: 500 typed at 400 shows 400 at once", kTypedOnly, kPortrait, 6000, 6021, {L"400", L"500"}, 0, {L"400"},
+     269, 400, {}, 0},
+    {"scale: 3 typed at 25 on the way to 30 stays", kTypedOnly, kPortrait, 6000, 6021, {L"25", L"3"}, 0, {L"3"}, 269,
+     25, {}, 0},
     {"two-sided: without the duplex unit not offered", kTwoSided, kPortrait, 3000, 3011, {}, 0, {}, 253, 0, {},
      DMDUP_SIMPLEX},
     {"two-sided: bound at the side of a portrait page", kTwoSided, kPortrait, 3000, 3011, {}, 1, {}, 253, 2, {},
@@ -426,6 +452,11 @@ void SheetWork(HWND sheet, const WorkRow& row, WorkSeen& seen, const Confirm& co
         case kNumberField:
             seen.fits = Fits(GetDlgItem(page, row.item), row.typed[1]);
             TypeAndLeave(page, row.item, row.typed[0]);
+            seen.shown[0] = ItemText(page, row.item);
+            break;
+        case kTypedOnly:
+            SetDlgItemTextW(page, row.item, row.typed[0]);
+            SetDlgItemTextW(page, row.item, row.typed[1]);
             seen.shown[0] = ItemText(page, row.item);
             break;
         case kTwoSided:
@@ -540,6 +571,46 @@ TEST_F(DocumentSheetWork, CustomSizesScaleTwoSidedAndRadioGroupsReachTheSettings
             EXPECT_EQ(row.duplex, out->dmDuplex);
         }
     }
+}
+
+// The module's own DrvDocumentProperties runs the sheet itself and answers the button that
+// closed it: OK hands back the landscape the user chose, Cancel the portrait the sheet
+// opened on.
+TEST(DriverDocumentProperties, AnswersOkWithTheUsersChoiceAndCancelWithout)
+{
+    const TestPrinter& printer = TestPrinter::Shared();
+    ASSERT_TRUE(printer.Installed()) << printer.Failure();
+    std::wstring name = printer.Name();
+    HMODULE module = LoadLibraryW((TestPrinter::ProgramFolder() + L"\\qzui32.dll").c_str());
+    ASSERT_NE(nullptr, module);
+    typedef LONG(WINAPI * DocumentPropertiesFn)(HWND, HANDLE, LPWSTR, PDEVMODEW, PDEVMODEW, DWORD);
+    const auto documentProperties = reinterpret_cast<DocumentPropertiesFn>(
+        reinterpret_cast<void*>(GetProcAddress(module, "DrvDocumentProperties")));
+    ASSERT_NE(nullptr, documentProperties);
+    const struct {
+        int button;
+        LONG answer;
+        short orientation;
+    } rows[] = {{PSBTN_OK, IDOK, kLandscape}, {PSBTN_CANCEL, IDCANCEL, kPortrait}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.button);
+        std::vector<uint8_t> input(1172, 0), output(1172, 0);
+        auto* in = reinterpret_cast<DEVMODEW*>(input.data());
+        auto* out = reinterpret_cast<DEVMODEW*>(output.data());
+        ASSERT_EQ(IDOK, documentProperties(nullptr, nullptr, &name[0], in, nullptr, DM_COPY));
+        in->dmOrientation = kPortrait;
+        in->dmFields |= DM_ORIENTATION;
+        SheetDriver driver([&](HWND sheet) {
+            if (HWND basics = SelectPage(sheet, 1000))
+                SendDlgItemMessageW(basics, 1032, BM_CLICK, 0, 0);  // Landscape
+            PostMessageW(sheet, PSM_PRESSBUTTON, row.button, 0);
+        });
+        ASSERT_TRUE(driver.Set());
+        EXPECT_EQ(row.answer, documentProperties(nullptr, nullptr, &name[0], out, in, DM_PROMPT | DM_COPY | DM_MODIFY));
+        EXPECT_EQ(1, driver.sheets);
+        EXPECT_EQ(row.orientation, out->dmOrientation);
+    }
+    FreeLibrary(module);
 }
 
 // What the sheet hands back comes in again when the application prints with it: a custom
@@ -877,6 +948,9 @@ TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumen
         EXPECT_EQ(row.bins, Bins());
         EXPECT_EQ(row.binNames, SlotNames(DC_BINNAMES, 24));
         EXPECT_EQ(row.duplex, DeviceCapabilitiesW(name.c_str(), nullptr, DC_DUPLEX, nullptr, nullptr));
+        // The fields a DEVMODE of the printer offers: the duplex field only with two sides.
+        EXPECT_EQ(row.duplex ? DWORD(DM_DUPLEX) : 0,
+                  DeviceCapabilitiesW(name.c_str(), nullptr, DC_FIELDS, nullptr, nullptr) & DM_DUPLEX);
         // The document sheet offers the bins an application finds by their bin names: the
         // trays, or the form source alone while forms are assigned to trays.
         std::vector<std::wstring> offered;
@@ -896,13 +970,13 @@ TEST_F(DeviceSheetControls, ChoicesSurviveOkAndAreWhatTheBinQueriesAndTheDocumen
             EXPECT_EQ(DMPAPER_LEGAL, KeptPaper(DMPAPER_LEGAL, shown));
             EXPECT_EQ(L"Legal", shown);
         }
-        // The sheet offers the papers the paper query offers (its last, the custom size,
-        // has a control of its own), each under the query's name.
+        // The sheet offers the papers the paper query offers, the custom size among them
+        // whatever the table holds, each under the query's name.
         const std::vector<std::wstring> names = SlotNames(DC_PAPERNAMES, 64);
         ASSERT_FALSE(papers.empty());
         for (const auto& paper : papers)
             EXPECT_NE(names.end(), std::find(names.begin(), names.end(), paper.second)) << paper.first;
-        for (size_t i = 0; i + 1 < names.size(); ++i)
+        for (size_t i = 0; i < names.size(); ++i)
             EXPECT_TRUE(std::any_of(papers.begin(), papers.end(), [&](const auto& p) { return p.second == names[i]; }))
                 << "the sheet lacks " << std::string(names[i].begin(), names[i].end());
     }

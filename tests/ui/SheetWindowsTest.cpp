@@ -132,32 +132,39 @@ TEST_F(DriverModule, ModeZeroAndANullOutputAnswerTheSize)
     EXPECT_EQ(1172, advanced(nullptr, nullptr, &name[0], nullptr, nullptr));
 }
 
-TEST_F(DriverModule, APromptShowsTheSheetAndUnderWineAnswersCancel)
+TEST_F(DriverModule, APromptShowsTheSheetAndAnswersTheButtonThatClosedIt)
 {
-    // Wine's compstui hands back the Result set at INIT (0, cancel) whichever button
-    // closed the sheet; on Windows OK gives 1 (IDOK).
-    for (int button : {PSBTN_OK, PSBTN_CANCEL}) {
+    // Wine's sheet reports no result: the module knows OK from the apply it committed.
+    const struct {
+        int button;
+        LONG answer;
+    } rows[] = {{PSBTN_OK, IDOK}, {PSBTN_CANCEL, IDCANCEL}};
+    for (const auto& row : rows) {
         ActivationHook hook;
         ASSERT_TRUE(hook.Set());
-        hook.button = button;
+        hook.button = row.button;
         std::vector<uint8_t> output(1172, 0);
-        EXPECT_EQ(IDCANCEL,
+        EXPECT_EQ(row.answer,
                   documentProperties(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), nullptr,
                                      DM_PROMPT | DM_COPY))
-            << "button " << button;
-        EXPECT_EQ(1, hook.sheets) << "button " << button;
+            << "button " << row.button;
+        EXPECT_EQ(1, hook.sheets) << "button " << row.button;
         EXPECT_TRUE(Contains(hook.tabs, L"Finishing"));
         EXPECT_TRUE(IsValidDevmodeW(reinterpret_cast<DEVMODEW*>(output.data()), output.size()))
             << "the output holds the merged input from INIT on";
     }
 }
 
-TEST_F(DriverModule, TheAdvancedSheetAnswersZeroForCancel)
+TEST_F(DriverModule, TheAdvancedSheetAnswersOneForOkAndZeroForCancel)
 {
-    ActivationHook hook;
-    std::vector<uint8_t> output(1172, 0);
-    EXPECT_EQ(0, advanced(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), nullptr));
-    EXPECT_EQ(1, hook.sheets);
+    for (const auto& row : {std::make_pair(PSBTN_OK, 1), std::make_pair(PSBTN_CANCEL, 0)}) {
+        ActivationHook hook;
+        hook.button = row.first;
+        std::vector<uint8_t> output(1172, 0);
+        EXPECT_EQ(row.second, advanced(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()), nullptr))
+            << "button " << row.first;
+        EXPECT_EQ(1, hook.sheets);
+    }
 }
 
 TEST_F(DriverModule, AnUnknownPrinterHasNoObjectAndAnswersZero)
@@ -402,12 +409,12 @@ TEST_F(DriverSheet, WithoutTheModulesExportTheObjectRunsItsOwnSheet)
     ActivationHook hook;
     std::vector<uint8_t> output(1172, 0);
     std::wstring name = printer.Name();
-    // Under Wine the sheet hands back the Result set at INIT: cancel.
-    EXPECT_EQ(IDCANCEL, ui->DocumentProperties(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
-                                               nullptr, DM_PROMPT | DM_COPY));
+    // The hook closes the sheets with OK.
+    EXPECT_EQ(IDOK, ui->DocumentProperties(nullptr, nullptr, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                                           nullptr, DM_PROMPT | DM_COPY));
     EXPECT_EQ(1, hook.sheets);
     EXPECT_TRUE(Contains(hook.tabs, L"Basics"));
-    EXPECT_EQ(0, ui->AdvancedDocumentProperties(nullptr, nullptr, &name[0],
+    EXPECT_EQ(1, ui->AdvancedDocumentProperties(nullptr, nullptr, &name[0],
                                                 reinterpret_cast<DEVMODEW*>(output.data()), nullptr));
     EXPECT_EQ(2, hook.sheets);
 }
@@ -598,7 +605,7 @@ TEST_F(PageWindows, ButtonsThatOpenNothingAndItemsNoControlDrivesAreDisabled)
     } cases[] = {
         {1000, 1050, true},   // About
         {2000, 2016, true},   // Custom paper size
-        {6000, 6013, true},   // Watermark details
+        {6000, 6013, false},  // Watermark details: none of its settings is there to edit
         {7000, 7049, true},   // More configuration options
         {3000, 3034, false},  // Details: the test model keeps no writer where the page looks
         {1000, 1012, false},  // quick sets are not kept
@@ -612,6 +619,23 @@ TEST_F(PageWindows, ButtonsThatOpenNothingAndItemsNoControlDrivesAreDisabled)
         HWND page = PageWindow(*this, pages, data, row.page, [&](QZPageEntry& entry) { return Create(entry); });
         ASSERT_NE(nullptr, page) << row.page;
         EXPECT_EQ(row.enabled, IsWindowEnabled(GetDlgItem(page, row.item)) != FALSE) << row.item;
+    }
+    // The same inside a sub-dialog: the font cards' Add opens a card with nothing to fill.
+    const struct {
+        uint16_t dialog;
+        int item;
+        int enabled;
+    } inDialogs[] = {{7100, 7110, 0}};
+    for (const auto& row : inDialogs) {
+        GModalDialog* dialog = SubDialogById(row.dialog);
+        ASSERT_NE(nullptr, dialog) << row.dialog;
+        int enabled = -1;
+        ActivationHook hook([&](HWND window) {
+            enabled = IsWindowEnabled(GetDlgItem(window, row.item)) ? 1 : 0;
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(IDCANCEL, dialog->Run(owner, 0));
+        EXPECT_EQ(row.enabled, enabled) << row.item;
     }
 }
 

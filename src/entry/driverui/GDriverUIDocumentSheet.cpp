@@ -198,7 +198,8 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
         WriteSheetOutput(header);
         // A sheet still open on this object is closed first: one sheet per object.
         UIContextRecord* const context = ui_.OpenSheet();
-        info->Result = 0;
+        info->Result = CPSUI_CANCEL;
+        accepted_ = false;
         if (!context)
             return 0;
         context->hComPropSheet = info->hComPropSheet;
@@ -223,6 +224,10 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
         return 1;
     }
     case PROPSHEETUI_REASON_DESTROY:
+        // The sheet's result is what it was when it went: OK once an OK or an Apply was
+        // committed into the caller's output, whichever host reported it.
+        info->Result = accepted_ ? CPSUI_OK : CPSUI_CANCEL;
+        accepted_ = false;
         ui_.ReleaseSheet();
         if (ui_.GetOwnHandle()) {
             ui_.UseOwnPrinter(0);
@@ -233,6 +238,7 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
         auto* set = reinterpret_cast<PSETRESULT_INFO>(parameter);
         if (set && set->Result == CPSUI_OK)
             CommitOk(header);
+        info->Result = accepted_ ? CPSUI_OK : CPSUI_CANCEL;
         return 1;
     }
     default:
@@ -249,7 +255,8 @@ void GDriverUIDocumentSheet::CommitOk(const DOCUMENTPROPERTYHEADER& header)
     const bool storingOff = context && (context->modeFlags & kModeStoringOff);
     if (!context || !ui_.CommitSettings(context->settings, (context->modeFlags & 3) == 0 && !storingOff ? 1 : 0))
         return;
-    WriteSheetOutput(header);
+    if (WriteSheetOutput(header))
+        accepted_ = true;
     if (storingOff)
         return;
     const GValueAttribute* exportSwitch =

@@ -55,4 +55,7 @@ private:
     void CommitOk(const DOCUMENTPROPERTYHEADER& header);
 
     GDriverUI& ui_;
+    // Set when the open sheet's OK or Apply was committed and the output written: the
+    // sheet then answers OK when it goes.
+    bool accepted_ = false;
 };

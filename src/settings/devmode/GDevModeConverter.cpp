@@ -849,10 +849,17 @@ void GDevModeConverter::FieldRules::OutDuplex(FieldWalk& w)
     w.Clear(DM_DUPLEX);
     if (!Read(w.tree, FeatureId::kDuplex, value))
         return;
+    // A printer that prints one side only has no duplex field to offer, as its
+    // capabilities answer: the field says one side, unflagged.
+    if (!w.BothSides()) {
+        if (w.Inside(kDuplexAt, 2))
+            GDevModeConverter::PutWord(w.bytes, kDuplexAt, DMDUP_SIMPLEX);
+        return;
+    }
     const bool landscape = w.Inside(kOrientationAt, 2) && w.Field(kOrientationAt) == DMORIENT_LANDSCAPE;
     int16_t duplex = DMDUP_SIMPLEX;
     for (const auto& row : kDuplexes)
-        if (row.duplex == value && w.BothSides())
+        if (row.duplex == value)
             duplex = landscape ? row.landscape : row.portrait;
     w.Put(kDuplexAt, DM_DUPLEX, duplex);
 }
@@ -1027,7 +1034,10 @@ int GDevModeConverter::FollowInstalledState()
     const DEVMODEW* own = reinterpret_cast<const DEVMODEW*>(buffer_);
     uint32_t refused = 0;
     CheckDevMode(nullptr, own, 1, refused);
-    const bool twoSidedRefused = int16_t(Word(buffer_, kDuplexAt)) != DMDUP_SIMPLEX && !driver_->BothSidesPossible();
+    // Without two sides the duplex field is neither asked nor offered.
+    const bool twoSidedRefused =
+        !driver_->BothSidesPossible() &&
+        (int16_t(Word(buffer_, kDuplexAt)) != DMDUP_SIMPLEX || (DoubleWord(buffer_, kFieldsAt) & DM_DUPLEX));
     if (!changed && !refused && !twoSidedRefused)
         return 0;
     // Every refused field is written again from the settings; one the settings cannot

@@ -71,6 +71,22 @@ int32_t Clamp(int32_t value, int32_t minimum, int32_t maximum)
     return value < minimum ? minimum : value > maximum ? maximum : value;
 }
 
+// Whether more digits typed after the number can still bring it within the bounds: more
+// digits only take a number further from zero, and a 0 grows into no other number.
+bool CanGrowIntoRange(int32_t value, int32_t minimum, int32_t maximum)
+{
+    int64_t low = value, high = value;
+    for (int digits = 0; value != 0 && digits < 10; ++digits) {
+        low = low * 10 - (value < 0 ? 9 : 0);
+        high = high * 10 + (value < 0 ? 0 : 9);
+        if (high >= minimum && low <= maximum)
+            return true;
+        if (value > 0 ? low > maximum : high < minimum)
+            return false;
+    }
+    return false;
+}
+
 // The characters the number takes, its sign included.
 size_t Digits(int32_t value)
 {
@@ -210,7 +226,8 @@ void GFeatureControl::DisableDeadItems(HWND dialog, bool featurePresent)
                 continue;
             const std::vector<int> buttons = RoleItems(dialog);
             const int opener = opener_ ? opener_ : buttons.empty() ? 0 : buttons[0];
-            const bool live = kind_ == kButton && Opens() && item.itemId == opener;
+            // The opener is live only while what it opens has something to change.
+            const bool live = kind_ == kButton && item.itemId == opener && IsLive();
             if (!live)
                 EnableWindow(window, FALSE);
         } else if (role == kNoRole || role == kSpinRole) {
@@ -324,8 +341,16 @@ int GFeatureControl::OnCommand(HWND dialog, int id, UINT code)
             if (code == EN_CHANGE) {
                 BOOL ok = FALSE;
                 const int value = int(GetDlgItemInt(dialog, id, &ok, TRUE));
+                const int32_t kept = Clamp(value, minimum, maximum);
                 if (ok)
-                    WriteValue(uint16_t(Clamp(value, minimum, maximum)));
+                    WriteValue(uint16_t(kept));
+                // A number that more typing cannot bring within the bounds shows at once
+                // as the value the feature took, and counts as the user's change.
+                if (ok && kept != value && !CanGrowIntoRange(value, minimum, maximum)) {
+                    SetDlgItemInt(dialog, id, UINT(kept), TRUE);
+                    if (GSheetContext* context = Value() ? Value()->GetContext() : nullptr)
+                        context->GetSettings().NoteChange();
+                }
             } else if (code == EN_KILLFOCUS) {
                 // What was typed beyond the bounds shows the value the feature took.
                 uint16_t value = 0;
@@ -348,7 +373,7 @@ int GFeatureControl::OnCommand(HWND dialog, int id, UINT code)
         case kButton:
             if (id != (opener_ ? opener_ : items[0]))
                 return 0;
-            if (code == BN_CLICKED && Opens())
+            if (code == BN_CLICKED && IsLive())
                 OnButton(dialog);
             return 1;
         default:

@@ -225,7 +225,8 @@ void GPaperSizeChoiceFeature::GetChoices(std::vector<FeatureChoice>& choices) co
         const uint32_t position = mapping->GetFirstCode();
         const bool isForm = forms && position >= 1 && position <= count && forms[position - 1].Flags == FORM_BUILTIN;
         const uint16_t code = uint16_t(mapping->GetSecondCode());
-        if (isForm || (assigned && !assigned->ContainsFirstValue(code)))
+        // The custom size is offered whatever the table holds, as the paper query offers it.
+        if (isForm || (assigned && code != FeatureId::kCustomPaperCode && !assigned->ContainsFirstValue(code)))
             return;
         RWWString label = Label(mapping->GetResource());
         if (label.Length())
