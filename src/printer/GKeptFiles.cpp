@@ -2,6 +2,8 @@
 
 #include "printer/GPlatformCalls.h"
 
+#include <algorithm>
+
 struct GKeptFiles::File {
     std::wstring path;
     uint64_t size = 0;
@@ -76,11 +78,8 @@ GKeptFiles::Bytes GKeptFiles::Read(const RWWString& name)
             break;
         }
     if (files_.size() >= kMostFiles) {
-        auto oldest = files_.begin();
-        for (auto it = files_.begin(); it != files_.end(); ++it)
-            if ((*it)->used < (*oldest)->used)
-                oldest = it;
-        files_.erase(oldest);
+        files_.erase(std::min_element(files_.begin(), files_.end(),
+                                      [](const auto& a, const auto& b) { return a->used < b->used; }));
     }
     std::unique_ptr<File> file(new File);
     file->path = path;

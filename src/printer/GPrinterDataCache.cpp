@@ -2,6 +2,7 @@
 
 #include "printer/GPlatformCalls.h"
 
+#include <algorithm>
 #include <unordered_map>
 
 struct GPrinterDataCache::Printer {
@@ -29,13 +30,9 @@ uint64_t GPrinterDataCache::Validate(const std::wstring& path, const Stamp& stam
     GPlatformCalls::LockGuard guard(lock_, false);
     Printer* printer = FindPrinter(path);
     if (!printer) {
-        if (printers_.size() >= kMostPrinters) {
-            auto oldest = printers_.begin();
-            for (auto it = printers_.begin(); it != printers_.end(); ++it)
-                if ((*it)->used < (*oldest)->used)
-                    oldest = it;
-            printers_.erase(oldest);
-        }
+        if (printers_.size() >= kMostPrinters)
+            printers_.erase(std::min_element(printers_.begin(), printers_.end(),
+                                             [](const auto& a, const auto& b) { return a->used < b->used; }));
         printers_.push_back(std::unique_ptr<Printer>(new Printer));
         printer = printers_.back().get();
         printer->path = path;

@@ -1,8 +1,7 @@
 #include "entry/extensions/ExtensionContextRegistry.h"
 
 #include "foundation/RWLastingObject.h"
-
-#include <windows.h>
+#include "printer/GPlatformCalls.h"
 
 #include <map>
 
@@ -13,27 +12,19 @@ namespace {
 SRWLOCK g_lock = SRWLOCK_INIT;
 RWLastingObject<std::map<const void*, ExtensionContextRegistry::Kind>> g_live;
 
-class RegistryLock {
-public:
-    RegistryLock() { AcquireSRWLockExclusive(&g_lock); }
-    ~RegistryLock() { ReleaseSRWLockExclusive(&g_lock); }
-    RegistryLock(const RegistryLock&) = delete;
-    RegistryLock& operator=(const RegistryLock&) = delete;
-};
-
 std::map<const void*, ExtensionContextRegistry::Kind>& Live() { return g_live.Get(); }
 
 } // namespace
 
 void ExtensionContextRegistry::Enter(const void* context, Kind kind)
 {
-    RegistryLock hold;
+    GPlatformCalls::LockGuard hold(g_lock, false);
     Live()[context] = kind;
 }
 
 void ExtensionContextRegistry::Leave(const void* context)
 {
-    RegistryLock hold;
+    GPlatformCalls::LockGuard hold(g_lock, false);
     Live().erase(context);
 }
 
@@ -41,7 +32,7 @@ bool ExtensionContextRegistry::IsLive(const void* context, Kind kind)
 {
     if (!context)
         return false;
-    RegistryLock hold;
+    GPlatformCalls::LockGuard hold(g_lock, false);
     auto found = Live().find(context);
     return found != Live().end() && found->second == kind;
 }

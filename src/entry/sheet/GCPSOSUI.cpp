@@ -6,6 +6,7 @@
 #include "model/GObjectIterator.h"
 #include "model/GStringAttribute.h"
 #include "printer/GDriverObject.h"
+#include "printer/GPlatformCalls.h"
 
 #include <compstui.h>
 
@@ -78,19 +79,11 @@ PageLink* NewLink(GUIData* data) { return new PageLink{sizeof(PageLink), nullptr
 SRWLOCK g_ownersLock = SRWLOCK_INIT;
 RWLastingObject<std::vector<std::pair<const GUIData*, GCPSOSUI*>>> g_owners;
 
-class OwnersLock {
-public:
-    OwnersLock() { AcquireSRWLockExclusive(&g_ownersLock); }
-    ~OwnersLock() { ReleaseSRWLockExclusive(&g_ownersLock); }
-    OwnersLock(const OwnersLock&) = delete;
-    OwnersLock& operator=(const OwnersLock&) = delete;
-};
-
 std::vector<std::pair<const GUIData*, GCPSOSUI*>>& Owners() { return g_owners.Get(); }
 
 void Forget(const GUIData* data, const GCPSOSUI* glue)
 {
-    OwnersLock hold;
+    GPlatformCalls::LockGuard hold(g_ownersLock, false);
     auto& owners = Owners();
     for (size_t i = owners.size(); i-- > 0;)
         if (owners[i].first == data || owners[i].second == glue)
@@ -169,7 +162,7 @@ int16_t GCPSOSUI::AddPage(UIContextRecord* request, uint16_t mode)
     }
     request->guiData = data;
     {
-        OwnersLock hold;
+        GPlatformCalls::LockGuard hold(g_ownersLock, false);
         Owners().emplace_back(data, this);
     }
     const int16_t n = mode == kModalMode ? CollectModalPage(data, mode) : CollectPages(data);
@@ -388,7 +381,7 @@ void GCPSOSUI::OnApply(const PageLink* link, GUIData* data)
         return;
     std::function<void()> commit;
     {
-        OwnersLock hold;
+        GPlatformCalls::LockGuard hold(g_ownersLock, false);
         for (const auto& owner : Owners())
             if (owner.first == data)
                 commit = owner.second->unreportedApply_;
