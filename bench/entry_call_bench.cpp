@@ -576,6 +576,37 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    if (argc > 1 && std::strcmp(argv[1], "warm") == 0) {
+        // "warm [rounds] [threads]": the warm rows alone, ours beside Wine's PostScript
+        // driver making the same rounds; a thread count runs that row of ours alone, for a
+        // profiler to watch.
+        const int warm = argc > 2 ? std::atoi(argv[2]) : 300;
+        const int only = argc > 3 ? std::atoi(argv[3]) : 0;
+        const std::wstring postScript = only ? std::wstring() : AddEntryBenchPostScriptPrinter();
+        bool bad = false;
+        for (const std::wstring& name : {printer.Name(), postScript}) {
+            if (name.empty())
+                continue;
+            std::vector<uint8_t> given;
+            {
+                Application application(name);
+                given = application.DevMode();
+            }
+            std::printf("warm rounds a second, %ls                      ratio to 1\n", name.c_str());
+            double one = 0;
+            for (int threads : {1, 4, 16}) {
+                if (only && threads != only)
+                    continue;
+                const double rate = WarmRoundsPerSecond(name, given, threads, warm, bad);
+                one = threads == 1 ? rate : one;
+                std::printf("  %2d thread%-42s %10.1f %10.2f\n", threads, threads == 1 ? "" : "s", rate,
+                            one > 0 ? rate / one : 0.0);
+                std::fflush(stdout);
+            }
+        }
+        return bad ? 2 : 0;
+    }
+
     bool failed = false;
     const Row ours = MeasureCalls(printer.Name(), rounds, failed);
     if (failed) {

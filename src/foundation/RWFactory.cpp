@@ -6,7 +6,8 @@ namespace {
 
 // Shared for lookups, exclusive for registration, removal and the instance's life.
 SRWLOCK g_lock = SRWLOCK_INIT;
-RWFactory* g_factory = nullptr;
+// Written under the lock; read without it by the lookups by id.
+std::atomic<RWFactory*> g_factory{nullptr};
 
 class SharedUse {
 public:
@@ -32,7 +33,7 @@ RWFactory* EnsureFactory()
 {
     if (!g_factory)
         g_factory = new (std::nothrow) RWFactory;
-    return g_factory;
+    return g_factory.load();
 }
 
 } // namespace
@@ -53,26 +54,91 @@ public:
         ExclusiveUse use;
         if (!g_factory)
             return;
-        g_factory->RemoveEntry(key);
-        if (g_factory->IsEmpty()) {
-            delete g_factory;
+        RWFactory* factory = g_factory.load();
+        factory->RemoveEntry(key);
+        if (factory->IsEmpty()) {
             g_factory = nullptr;
+            delete factory;
         }
     }
 
     static const RWFactoryEntry* Find(const RWFactoryEntry& key)
     {
-        return g_factory ? g_factory->FindEntry(key) : nullptr;
+        RWFactory* factory = g_factory.load();
+        return factory ? factory->FindEntry(key) : nullptr;
     }
 
-    static const RWFactoryEntry* Find(RWClassID id) { return g_factory ? g_factory->FindById(id) : nullptr; }
+    static const RWFactoryEntry* Find(RWClassID id)
+    {
+        RWFactory* factory = g_factory.load();
+        return factory ? factory->FindById(id) : nullptr;
+    }
+
+    // Without the lock.
+    static const RWClassIndex::Answer* Answer(RWClassID id)
+    {
+        RWFactory* factory = g_factory.load(std::memory_order_acquire);
+        return factory ? factory->byId_.Find(id) : nullptr;
+    }
 
     static std::vector<RWFactoryClass> Classes()
     {
         SharedUse use;
-        return g_factory ? g_factory->ListClasses() : std::vector<RWFactoryClass>();
+        RWFactory* factory = g_factory.load();
+        return factory ? factory->ListClasses() : std::vector<RWFactoryClass>();
     }
 };
+
+RWClassIndex::~RWClassIndex()
+{
+    for (std::atomic<Page*>& page : pages_) {
+        if (Page* made = page.load()) {
+            for (std::atomic<const Answer*>& slot : made->slots)
+                delete slot.load();
+            delete made;
+        }
+    }
+    while (Answer* answer = withdrawn_) {
+        withdrawn_ = answer->withdrawn;
+        delete answer;
+    }
+}
+
+const RWClassIndex::Answer* RWClassIndex::Find(RWClassID id) const
+{
+    const Page* page = pages_[id / kPageSlots].load(std::memory_order_acquire);
+    return page ? page->slots[id % kPageSlots].load(std::memory_order_acquire) : nullptr;
+}
+
+bool RWClassIndex::Publish(RWClassID id, RWCreateFunction create, RWKindOfFunction kindOf)
+{
+    std::atomic<Page*>& page = pages_[id / kPageSlots];
+    if (!page.load()) {
+        Page* made = new (std::nothrow) Page();
+        if (!made)
+            return false;
+        page.store(made, std::memory_order_release);
+    }
+    std::atomic<const Answer*>& slot = page.load()->slots[id % kPageSlots];
+    if (slot.load())
+        return true;
+    Answer* answer = new (std::nothrow) Answer{create, kindOf, nullptr};
+    if (!answer)
+        return false;
+    slot.store(answer, std::memory_order_release);
+    return true;
+}
+
+void RWClassIndex::Withdraw(RWClassID id)
+{
+    Page* page = pages_[id / kPageSlots].load();
+    const Answer* answer = page ? page->slots[id % kPageSlots].exchange(nullptr) : nullptr;
+    if (answer) {
+        Answer* kept = const_cast<Answer*>(answer);
+        kept->withdrawn = withdrawn_;
+        withdrawn_ = kept;
+    }
+}
 
 RWFactoryEntryById::~RWFactoryEntryById() {}
 uint32_t RWFactoryEntryById::Hash() const { return Id(); }
@@ -103,14 +169,10 @@ void RWFactory::AddEntries(RWCreateFunction create, RWClassID id, const RWString
     for (RWFactoryEntry* entry : entries)
         if (entry && Insert(entry) != entry)
             delete entry;
-    // The index follows the set: it names the entry the set kept for the id.
-    if (const RWFactoryEntry* kept = FindEntry(KeyOf(id))) {
-        try {
-            byId_[id] = kept;
-        } catch (const std::bad_alloc&) {
-            // Without its index entry the id is still found through the set.
-        }
-    }
+    // The index follows the set: it answers as the entry the set kept for the id. Without
+    // its index entry (no memory) the id is still found through the set.
+    if (const RWFactoryEntry* kept = FindEntry(KeyOf(id)))
+        byId_.Publish(id, kept->Function(), kept->KindOf());
 }
 
 const RWFactoryEntry* RWFactory::FindEntry(const RWFactoryEntry& key) const
@@ -118,20 +180,13 @@ const RWFactoryEntry* RWFactory::FindEntry(const RWFactoryEntry& key) const
     return static_cast<const RWFactoryEntry*>(Find(&key));
 }
 
-const RWFactoryEntry* RWFactory::FindById(RWClassID id) const
-{
-    const auto at = byId_.find(id);
-    return at != byId_.end() ? at->second : FindEntry(KeyOf(id));
-}
+const RWFactoryEntry* RWFactory::FindById(RWClassID id) const { return FindEntry(KeyOf(id)); }
 
 void RWFactory::RemoveEntry(const RWFactoryEntry& key)
 {
     RWCollectable* removed = Remove(&key);
-    if (const RWFactoryEntryById* entry = dynamic_cast<const RWFactoryEntryById*>(removed)) {
-        const auto at = byId_.find(entry->Id());
-        if (at != byId_.end() && at->second == entry)
-            byId_.erase(at);
-    }
+    if (const RWFactoryEntryById* entry = dynamic_cast<const RWFactoryEntryById*>(removed))
+        byId_.Withdraw(entry->Id());
     delete removed;
 }
 
@@ -168,6 +223,8 @@ void RWFactory::RemoveFunction(const RWStringID& name)
 
 RWCreateFunction RWFactory::GetFunction(RWClassID id) const
 {
+    if (const RWClassIndex::Answer* answer = byId_.Find(id))
+        return answer->create;
     SharedUse use;
     const RWFactoryEntry* entry = FindById(id);
     return entry ? entry->Function() : nullptr;
@@ -221,7 +278,7 @@ RWFactory* GetFactory()
 RWFactory* RWFactoryInstance()
 {
     SharedUse use;
-    return g_factory;
+    return g_factory.load();
 }
 
 void RWFactoryRegister(RWCreateFunction create, RWClassID id, const RWStringID& name, RWKindOfFunction kindOf)
@@ -240,7 +297,9 @@ void RWFactoryUnregister(const RWStringID& name) { RWFactoryAccess::Remove(KeyOf
 RWCollectable* RWFactoryCreate(RWClassID id)
 {
     RWCreateFunction create = nullptr;
-    {
+    if (const RWClassIndex::Answer* answer = RWFactoryAccess::Answer(id)) {
+        create = answer->create;
+    } else {
         SharedUse use;
         if (const RWFactoryEntry* entry = RWFactoryAccess::Find(id))
             create = entry->Function();
@@ -278,22 +337,34 @@ std::vector<RWFactoryClass> RWFactoryClasses() { return RWFactoryAccess::Classes
 namespace {
 
 template <class Key>
-RWKindAnswer KindOfEntry(const Key& key, RWClassID kind)
+RWKindOfFunction KindOfFunction(const Key& key)
 {
-    RWKindOfFunction kindOf = nullptr;
-    {
-        SharedUse use;
-        if (const RWFactoryEntry* entry = RWFactoryAccess::Find(key))
-            kindOf = entry->KindOf();
-    }
+    SharedUse use;
+    const RWFactoryEntry* entry = RWFactoryAccess::Find(key);
+    return entry ? entry->KindOf() : nullptr;
+}
+
+RWKindAnswer KindOfAnswer(RWKindOfFunction kindOf, RWClassID kind)
+{
     if (!kindOf)
         return RWKindAnswer::Unknown;
     return kindOf(kind) ? RWKindAnswer::Yes : RWKindAnswer::No;
 }
 
+template <class Key>
+RWKindAnswer KindOfEntry(const Key& key, RWClassID kind)
+{
+    return KindOfAnswer(KindOfFunction(key), kind);
+}
+
 } // namespace
 
-RWKindAnswer RWFactoryIsKindOf(RWClassID id, RWClassID kind) { return KindOfEntry(id, kind); }
+RWKindAnswer RWFactoryIsKindOf(RWClassID id, RWClassID kind)
+{
+    const RWClassIndex::Answer* answer = RWFactoryAccess::Answer(id);
+    return KindOfAnswer(answer ? answer->kindOf : KindOfFunction(id), kind);
+}
+
 RWKindAnswer RWFactoryIsKindOf(const RWStringID& name, RWClassID kind) { return KindOfEntry(KeyOf(name), kind); }
 
 RWFactoryRegistration::RWFactoryRegistration(RWCreateFunction create, RWClassID id, const char* name,

@@ -5,16 +5,19 @@
 // Every persistable class registers itself from a static RWFactoryRegistration when the
 // module loads and unregisters when it unloads; the last unregistration destroys the
 // factory. One read-mostly lock guards the process-wide instance's life and its
-// contents: lookups share it, registration and removal take it alone, so a restore
-// takes it once, shared, per object. The lock is constant-initialised and needs no
-// destruction, so any static constructor or destructor of the module may use it.
+// contents: lookups by name share it, registration and removal take it alone. Making an
+// object by id and asking its kind, which a restore does for every object, read the
+// by-id index without the lock; they must not race the last unregistration, which only
+// the module's unload makes. The lock is constant-initialised and needs no destruction,
+// so any static constructor or destructor of the module may use it.
 #pragma once
 
 #include "foundation/RWSet.h"
 #include "foundation/RWStringID.h"
 
+#include <atomic>
+#include <cstdint>
 #include <new>
-#include <unordered_map>
 #include <vector>
 
 // Makes a new object of one class; the caller owns it. May answer null.
@@ -92,6 +95,40 @@ struct RWFactoryClass {
     RWKindOfFunction kindOf;
 };
 
+// A factory's by-id answers, read without a lock, so that threads restoring trees at
+// once never meet on the factory for each object they make. 256 pages of 256 slots, a
+// page made when the first class of its range is entered. A published answer never
+// changes; one withdrawn is kept until the index ends, so a reader that read its slot
+// before the withdrawal still reads a live answer. Writers hold the factory lock.
+class RWClassIndex {
+public:
+    struct Answer {
+        RWCreateFunction create;
+        RWKindOfFunction kindOf;
+        Answer* withdrawn;
+    };
+
+    RWClassIndex() = default;
+    ~RWClassIndex();
+    RWClassIndex(const RWClassIndex&) = delete;
+    RWClassIndex& operator=(const RWClassIndex&) = delete;
+
+    // The answer for the id; null when none is published.
+    const Answer* Find(RWClassID id) const;
+    // Publishes the answer for an id that has none (one that has keeps its own); false when there was no memory.
+    bool Publish(RWClassID id, RWCreateFunction create, RWKindOfFunction kindOf);
+    void Withdraw(RWClassID id);
+
+private:
+    static const uint32_t kPageSlots = 256;
+    struct Page {
+        std::atomic<const Answer*> slots[kPageSlots];
+    };
+
+    std::atomic<Page*> pages_[65536 / kPageSlots] = {};
+    Answer* withdrawn_ = nullptr;
+};
+
 class RWFactory : public RWSet {
 public:
     RWFactory();
@@ -132,8 +169,8 @@ private:
     void RemoveEntry(const RWFactoryEntry& key);
     std::vector<RWFactoryClass> ListClasses() const;
 
-    // The by-id entries of the set, indexed by their id.
-    std::unordered_map<RWClassID, const RWFactoryEntry*> byId_;
+    // The create and kind functions of the by-id entries of the set, by their id.
+    RWClassIndex byId_;
 };
 
 // The process-wide factory, created on the first call; null only when it cannot be

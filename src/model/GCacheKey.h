@@ -4,12 +4,15 @@
 #include <cstdint>
 
 // The key of a cached driver object: equal keys share an object, keys of the same
-// driver may reuse a spare one.
+// printer may reuse a spare one, which takes the new key.
 class GCacheKey {
 public:
     virtual ~GCacheKey();
     // 0 unless a derived key says otherwise.
     virtual int Equals(const GCacheKey& other) const;
+    // The same printer, whatever handle each came with; Equals unless a derived key says
+    // otherwise.
+    virtual int SamePrinter(const GCacheKey& other) const;
     virtual int SameDriver(const GCacheKey& other) const = 0;
 };
 

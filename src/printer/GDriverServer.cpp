@@ -215,20 +215,26 @@ GDriverServer::Entry* GDriverServer::Unlink(Table& table, uint32_t ticket)
     return nullptr;
 }
 
-// The newest spare that serves the same printer, taken out of the spares.
+// The newest spare released with the same identity, else the newest that serves the same
+// printer through another handle (an application opens a new one for each use), taken
+// out of the spares.
 GDriverObject* GDriverServer::TakeSpareIfSame(Table& table, const GCacheKey& identity)
 {
     Spare taken = {nullptr, nullptr};
     {
         TableGuard guard(table.lock, table.secondary ? 952 : 687, table.secondary ? 969 : 704);
         Spare* const spares = table.spares.get();
-        for (uint32_t i = table.spareCount; i-- > 0;) {
-            if (spares[i].identity->Equals(identity)) {
-                taken = spares[i];
-                std::copy(spares + i + 1, spares + table.spareCount, spares + i);
-                --table.spareCount;
-                break;
-            }
+        uint32_t found = table.spareCount;
+        for (uint32_t i = table.spareCount; i-- > 0 && found == table.spareCount;)
+            if (spares[i].identity->Equals(identity))
+                found = i;
+        for (uint32_t i = table.spareCount; i-- > 0 && found == table.spareCount;)
+            if (spares[i].identity->SamePrinter(identity))
+                found = i;
+        if (found != table.spareCount) {
+            taken = spares[found];
+            std::copy(spares + found + 1, spares + table.spareCount, spares + found);
+            --table.spareCount;
         }
     }
     delete taken.identity;

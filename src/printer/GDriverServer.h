@@ -40,7 +40,8 @@ public:
     bool IsUsable() const;
 
     // The driver object for the printer: the newest spare whose identity is the same,
-    // else one made by the system services with its printer model read from the
+    // else the newest of the same printer through another handle (reset to the new
+    // identity), else one made by the system services with its printer model read from the
     // driver's data file. Takes the identity. Null and ticket 0 when no object could
     // be had.
     GDriverObject* Acquire(PrinterIdentity* identity, uint32_t& ticket);

@@ -67,9 +67,14 @@ PrinterIdentity::~PrinterIdentity() = default;
 int PrinterIdentity::Equals(const GCacheKey& other) const
 {
     const PrinterIdentity* identity = dynamic_cast<const PrinterIdentity*>(&other);
-    return identity && identity->handle_ == handle_ && SameText(identity->printerName_, printerName_) &&
-           identity->flag_ == flag_ && SameText(identity->driverName_, driverName_) &&
-           SameText(identity->portName_, portName_);
+    return identity && identity->handle_ == handle_ && SamePrinter(other);
+}
+
+int PrinterIdentity::SamePrinter(const GCacheKey& other) const
+{
+    const PrinterIdentity* identity = dynamic_cast<const PrinterIdentity*>(&other);
+    return identity && SameText(identity->printerName_, printerName_) && identity->flag_ == flag_ &&
+           SameText(identity->driverName_, driverName_) && SameText(identity->portName_, portName_);
 }
 
 int PrinterIdentity::SameDriver(const GCacheKey& other) const

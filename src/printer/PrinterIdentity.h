@@ -20,6 +20,8 @@ public:
 
     // Handle, printer name, flag, driver name and port name all equal (names exactly).
     int Equals(const GCacheKey& other) const override;
+    // All of them equal but the handle.
+    int SamePrinter(const GCacheKey& other) const override;
     // The driver names are equal.
     int SameDriver(const GCacheKey& other) const override;
 

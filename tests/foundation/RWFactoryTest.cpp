@@ -123,6 +123,35 @@ TEST(RWFactory, IdLookupsFollowRemovalAndANewRegistration)
     EXPECT_EQ(nullptr, RWFactoryCreate(kTestId));
 }
 
+bool IsTestValue(RWClassID kind) { return kind == TestValue::kClassId; }
+
+// The id index is paged by the id's high byte: ids at each edge of a page answer alone,
+// their kind included, and answer nothing once withdrawn.
+TEST(RWFactory, IdsAtThePageEdgesAnswerAloneUntilWithdrawn)
+{
+    const RWClassID ids[] = {0x0000, 0x00FF, 0x0100, 0x7AFF, 0xFFFF};
+    RWFactory factory;
+    for (RWClassID id : ids)
+        factory.AddFunction(id == 0x0100 ? MakeTwo : MakeOne, id, ("Edge" + std::to_string(id)).c_str(),
+                            IsTestValue);
+    for (RWClassID id : ids)
+        EXPECT_EQ(id == 0x0100 ? MakeTwo : MakeOne, factory.GetFunction(id)) << id;
+    EXPECT_EQ(nullptr, factory.GetFunction(0x0101));
+    EXPECT_EQ(nullptr, factory.GetFunction(0xFFFE));
+    for (RWClassID id : ids) {
+        factory.RemoveFunction(id);
+        EXPECT_EQ(nullptr, factory.GetFunction(id)) << id;
+    }
+
+    const RWClassID edge = 0x7AFF;
+    RWFactoryRegister(MakeOne, edge, RWStringID("EdgeProcessWide"), IsTestValue);
+    EXPECT_EQ(RWKindAnswer::Yes, RWFactoryIsKindOf(edge, TestValue::kClassId));
+    EXPECT_EQ(RWKindAnswer::No, RWFactoryIsKindOf(edge, RWClassID(edge + 1)));
+    RWFactoryUnregister(edge);
+    EXPECT_EQ(RWKindAnswer::Unknown, RWFactoryIsKindOf(edge, TestValue::kClassId));
+    RWFactoryUnregister(RWStringID("EdgeProcessWide"));
+}
+
 TEST(RWFactoryRegistry, TheRootTheCollectionsAndTheAssociationsRegisterThemselves)
 {
     const struct {

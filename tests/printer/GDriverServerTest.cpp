@@ -118,6 +118,25 @@ TEST_F(GDriverServerTest, SparesServeTheSamePrinterOnly)
     EXPECT_EQ(0, server->FlushKept());
 }
 
+// A spare released under the handle asked for goes first; else the newest spare of the
+// printer through another handle serves, reset to the new identity.
+TEST_F(GDriverServerTest, SparesOfThePrinterServeAnotherHandleAfterTheSameOne)
+{
+    auto withHandle = [](uintptr_t handle) {
+        return new PrinterIdentity(reinterpret_cast<void*>(handle), L"P", L"Driver", L"FILE:", 0);
+    };
+    uint32_t first = 0, second = 0;
+    TestDriver* a = static_cast<TestDriver*>(server->Acquire(withHandle(0x11), first));
+    TestDriver* b = static_cast<TestDriver*>(server->Acquire(withHandle(0x22), second));
+    ASSERT_TRUE(a && b);
+    server->Release(first), server->Release(second);
+    EXPECT_EQ(a, server->Acquire(withHandle(0x11), first)) << "the same handle's, though not the newest";
+    EXPECT_EQ(b, server->Acquire(withHandle(0x33), second)) << "the printer's through another handle";
+    EXPECT_EQ(1, b->resets);
+    server->Release(first), server->Release(second);
+    EXPECT_EQ(2, services->modelReads);
+}
+
 // Twice the processors, at least 2 and at most 128; the largest number of spares is kept,
 // and one more release deletes the oldest.
 TEST_F(GDriverServerTest, SparesAreBoundedAndTheOldestGoesFirst)

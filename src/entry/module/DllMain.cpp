@@ -1,7 +1,11 @@
 // Module entry: the loader's process notifications run the module's attach and detach
-// sequences. The module allocates through the runtime's heap only, so nothing it made
-// outlives an unload once detach has emptied the module's tables and shut the driver
-// server down.
+// sequences. The module allocates through the runtime's heap only, each thread keeping a
+// few freed blocks for its next allocations: a thread that ends gives its kept blocks
+// back, and an unload that is not the process's end gives back every thread's, so
+// nothing the module made outlives it once detach has emptied the module's tables and
+// shut the driver server down (the runtime's static destructors free theirs after this
+// returns, straight to the heap).
+#include "entry/module/ModuleBlockCache.h"
 #include "entry/module/ModuleLifetime.h"
 
 #include <windows.h>
@@ -10,9 +14,17 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
+        ModuleBlockCache::Open();
         return ModuleLifetime::Attach(instance);
-    case DLL_PROCESS_DETACH:
-        return ModuleLifetime::Detach(reserved != nullptr);
+    case DLL_PROCESS_DETACH: {
+        const BOOL detached = ModuleLifetime::Detach(reserved != nullptr);
+        if (!reserved)
+            ModuleBlockCache::Close();
+        return detached;
+    }
+    case DLL_THREAD_DETACH:
+        ModuleBlockCache::ThreadEnds();
+        return TRUE;
     default:
         return TRUE;
     }
