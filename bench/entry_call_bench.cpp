@@ -41,6 +41,7 @@
 #include <winspool.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -592,7 +593,7 @@ int main(int argc, char** argv)
                 Application application(name);
                 given = application.DevMode();
             }
-            std::printf("warm rounds a second, %ls                      ratio to 1\n", name.c_str());
+            std::printf("%ls, warm%*s rounds/s  ratio to 1\n", name.c_str(), int(std::max<size_t>(1, 48 - name.size())), "");
             double one = 0;
             for (int threads : {1, 4, 16}) {
                 if (only && threads != only)
