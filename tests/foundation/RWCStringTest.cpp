@@ -10,6 +10,7 @@
 #include <cstring>
 #include <functional>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -479,15 +480,17 @@ TEST(RWStringStore, ALengthBeyondTheFileOrBeyondAnyBlockIsRefusedAndTheStringKep
 
 namespace {
 
-// Two threads copy and assign one string and the empty one; the count must come back to a
-// sole owner, so a write needs no private copy.
+// Sixteen threads copy and drop one string and the empty one a million times in all; the
+// count must come back to a sole owner, so a write needs no private copy.
 template <class String, class Char>
-void CopyFromTwoThreads(const Char* text)
+void CopyFromSixteenThreads(const Char* text)
 {
+    const int kThreads = 16;
+    const int kRounds = 1000000 / kThreads;
     String shared(text);
     String empty;
     auto work = [&shared, &empty] {
-        for (int i = 0; i < 20000; ++i) {
+        for (int i = 0; i < kRounds; ++i) {
             String a(shared);
             String b = a;
             String c(empty);
@@ -495,10 +498,11 @@ void CopyFromTwoThreads(const Char* text)
             c = a;
         }
     };
-    std::thread first(work);
-    std::thread second(work);
-    first.join();
-    second.join();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back(work);
+    for (std::thread& thread : threads)
+        thread.join();
     const auto* before = shared.Data();
     shared[0] = shared[1];
     EXPECT_EQ(before, shared.Data());
@@ -507,8 +511,8 @@ void CopyFromTwoThreads(const Char* text)
 
 } // namespace
 
-TEST(RWStringThreads, TwoThreadsCopyingOneStringKeepTheCountExact)
+TEST(RWStringThreads, SixteenThreadsCopyingOneStringKeepTheCountExact)
 {
-    CopyFromTwoThreads<RWCString>("shared between threads");
-    CopyFromTwoThreads<RWWString>(L"wide and shared");
+    CopyFromSixteenThreads<RWCString>("shared between threads");
+    CopyFromSixteenThreads<RWWString>(L"wide and shared");
 }
