@@ -4,7 +4,8 @@
 
 namespace {
 
-// Shared for lookups, exclusive for registration, removal and the instance's life.
+// Shared for lookups (by id only when the index has no answer), exclusive for registration,
+// removal and the instance's life.
 SRWLOCK g_lock = SRWLOCK_INIT;
 // Written under the lock; read without it by the lookups by id.
 std::atomic<RWFactory*> g_factory{nullptr};
