@@ -352,12 +352,6 @@ RWKindAnswer KindOfAnswer(RWKindOfFunction kindOf, RWClassID kind)
     return kindOf(kind) ? RWKindAnswer::Yes : RWKindAnswer::No;
 }
 
-template <class Key>
-RWKindAnswer KindOfEntry(const Key& key, RWClassID kind)
-{
-    return KindOfAnswer(KindOfFunction(key), kind);
-}
-
 } // namespace
 
 RWKindAnswer RWFactoryIsKindOf(RWClassID id, RWClassID kind)
@@ -366,7 +360,10 @@ RWKindAnswer RWFactoryIsKindOf(RWClassID id, RWClassID kind)
     return KindOfAnswer(answer ? answer->kindOf : KindOfFunction(id), kind);
 }
 
-RWKindAnswer RWFactoryIsKindOf(const RWStringID& name, RWClassID kind) { return KindOfEntry(KeyOf(name), kind); }
+RWKindAnswer RWFactoryIsKindOf(const RWStringID& name, RWClassID kind)
+{
+    return KindOfAnswer(KindOfFunction(KeyOf(name)), kind);
+}
 
 RWFactoryRegistration::RWFactoryRegistration(RWCreateFunction create, RWClassID id, const char* name,
                                              RWKindOfFunction kindOf)

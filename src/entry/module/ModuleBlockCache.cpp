@@ -1,5 +1,7 @@
 #include "entry/module/ModuleBlockCache.h"
 
+#include "printer/GPlatformCalls.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -35,12 +37,9 @@ DWORD g_slot = TLS_OUT_OF_INDEXES;
 SRWLOCK g_listLock = SRWLOCK_INIT;
 ThreadCache* g_caches = nullptr;
 
-class ListGuard {
-public:
-    ListGuard() { AcquireSRWLockExclusive(&g_listLock); }
-    ~ListGuard() { ReleaseSRWLockExclusive(&g_listLock); }
-    ListGuard(const ListGuard&) = delete;
-    ListGuard& operator=(const ListGuard&) = delete;
+// The list lock held for a scope.
+struct ListGuard : GPlatformCalls::LockGuard {
+    ListGuard() : LockGuard(g_listLock, false) {}
 };
 
 bool Keepable(std::size_t size)
