@@ -835,15 +835,18 @@ int main(int argc, char** argv)
                     warmRates[0] > 0 ? warmRates[i] / warmRates[0] : 0.0);
     }
 
-    std::printf("\nthe module's platform calls, one warm call   value reads  key opens file opens lock waits\n");
+    std::printf("\nthe module's platform calls, one warm call   value reads  key opens file opens lock waits"
+                " file looks driver records\n");
     const char* warmCalls[] = {"size query, a new handle", "merge (DM_IN_BUFFER | DM_OUT_BUFFER)",
                                "DC_PAPERNAMES, after a handle"};
     for (int i = 0; i < 3; ++i)
-        std::printf("  %-38s %10llu %10llu %10llu %10llu\n", warmCalls[i],
+        std::printf("  %-38s %10llu %10llu %10llu %10llu %10llu %14llu\n", warmCalls[i],
                     static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kValueRead]),
                     static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kKeyOpen]),
                     static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kFileOpen]),
-                    static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kLockWait]));
+                    static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kLockWait]),
+                    static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kFileLook]),
+                    static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kDriverRecord]));
 
     // Load and unload cycles: growth from the start, after the first cycle and after 30,
     // on a copy of the module in a folder of its own (the spooler may keep the driver

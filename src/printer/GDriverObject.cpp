@@ -53,6 +53,13 @@ void Replace(T*& field, T* object)
     delete old;
 }
 
+template <class T>
+void Replace(std::unique_ptr<T>& field, T* object)
+{
+    if (field.get() != object)
+        field.reset(object);
+}
+
 const uint16_t kFirstCustomId = 16385;
 const uint16_t kLastCustomId = 17383;
 const uint16_t kFirstUserForm = 16384;
@@ -73,10 +80,11 @@ GDriverObject::~GDriverObject()
     delete adjustedPool_;
     delete settings_;
     delete installed_;
-    delete printer_;
-    delete idPool_;
-    delete subObject3_;
-    delete idMap_;
+    {
+        // The model goes before the extension context, as the object was made.
+        GDriverModel gone;
+        model_.Swap(gone);
+    }
     delete extensionContext_;
     delete builtMedia_;
 }
@@ -106,14 +114,14 @@ int GDriverObject::RegisterExtension(const RWWString& name, uint32_t enable)
     return enable == 0 ? extensionContext_->Register(name) : extensionContext_->Unregister(name);
 }
 
-void GDriverObject::SetPrinter(GObjectBase* printer) { Replace(printer_, printer); }
-void GDriverObject::SetIdPool(GResourceMappingList* pool) { Replace(idPool_, pool); }
-void GDriverObject::SetSubObject3(GResourceMappingList* map) { Replace(subObject3_, map); }
-void GDriverObject::SetIdMap(GResourceMappingList* map) { Replace(idMap_, map); }
+void GDriverObject::SetPrinter(GObjectBase* printer) { Replace(model_.printer, printer); }
+void GDriverObject::SetIdPool(GResourceMappingList* pool) { Replace(model_.idPool, pool); }
+void GDriverObject::SetSubObject3(GResourceMappingList* map) { Replace(model_.osTrayMap, map); }
+void GDriverObject::SetIdMap(GResourceMappingList* map) { Replace(model_.idMap, map); }
 
 GConfiguration* GDriverObject::GetPrinterConfiguration() const
 {
-    GObjectBase* holder = printer_ ? printer_->FindById(FeatureId::kPrinterHolder) : nullptr;
+    GObjectBase* holder = model_.printer ? model_.printer->FindById(FeatureId::kPrinterHolder) : nullptr;
     return holder && holder->IsKindOf(GPeripheral::kClassId) ? static_cast<GPeripheral*>(holder)->GetConfiguration()
                                                               : nullptr;
 }
@@ -186,8 +194,9 @@ int GDriverObject::BothSidesPossible()
 int32_t GDriverObject::GetCachedFeature339()
 {
     if (reload_) {
+        GObjectBase* model = model_.printer.get();
         GPeripheral* printer =
-            printer_ && printer_->IsKindOf(GPeripheral::kClassId) ? static_cast<GPeripheral*>(printer_) : nullptr;
+            model && model->IsKindOf(GPeripheral::kClassId) ? static_cast<GPeripheral*>(model) : nullptr;
         GConfiguration* own = printer ? printer->GetConfiguration() : nullptr;
         if (GValueAttribute* value = Feature<GValueAttribute>(own, FeatureId::kCachedValue))
             cached339_ = int16_t(value->GetValue());
@@ -198,7 +207,7 @@ int32_t GDriverObject::GetCachedFeature339()
 
 int GDriverObject::GetPoolKey(uint16_t firstCode, uint16_t& secondCode)
 {
-    GResourceMapping* mapping = idPool_ ? idPool_->FindByFirstCode(firstCode) : nullptr;
+    GResourceMapping* mapping = model_.idPool ? model_.idPool->FindByFirstCode(firstCode) : nullptr;
     if (!mapping)
         return 0;
     secondCode = uint16_t(mapping->GetSecondCode());
@@ -207,7 +216,7 @@ int GDriverObject::GetPoolKey(uint16_t firstCode, uint16_t& secondCode)
 
 int GDriverObject::GetPoolValue(uint16_t secondCode, uint16_t& firstCode)
 {
-    GResourceMapping* mapping = idPool_ ? idPool_->FindBySecondCode(secondCode) : nullptr;
+    GResourceMapping* mapping = model_.idPool ? model_.idPool->FindBySecondCode(secondCode) : nullptr;
     if (!mapping)
         return 0;
     firstCode = mapping->GetFirstCode();
@@ -303,7 +312,7 @@ GObjectBase* GDriverObject::FillIdMap(GResourceMappingList& map)
 
 int GDriverObject::HasIdInMap(uint16_t id)
 {
-    if (idMap_ && idMap_->FindByFirstCode(id))
+    if (model_.idMap && model_.idMap->FindByFirstCode(id))
         return 1;
     GResourceMappingList filled;
     FillIdMap(filled);
@@ -452,7 +461,8 @@ int GDriverObject::ForEachPoolEntry(GEntryCallback callback, void* context, int 
                 if (only && tray->GetTrayId() != *only)
                     return true;
                 GResourceMapping* mapping = nullptr;
-                if (mapCheck && !(mapping = subObject3_ ? subObject3_->FindBySecondCode(tray->GetTrayId()) : nullptr))
+                if (mapCheck &&
+                    !(mapping = model_.osTrayMap ? model_.osTrayMap->FindBySecondCode(tray->GetTrayId()) : nullptr))
                     return true;
                 int32_t matched = context ? 0 : 1;
                 if (context)
@@ -508,7 +518,7 @@ int GDriverObject::MapEntries(GEntryCallback callback, void* context, uint32_t o
         if (!media)
             continue;
         GResourceMapping* mapping = nullptr;
-        if (poolCheck && !(mapping = idPool_ ? idPool_->FindBySecondCode(media->GetMediaId()) : nullptr))
+        if (poolCheck && !(mapping = model_.idPool ? model_.idPool->FindBySecondCode(media->GetMediaId()) : nullptr))
             continue;
         int32_t matched = context ? 0 : 1;
         const bool goOn = !context || callback(media, mapping, counter, context, &matched) == 1;
@@ -524,7 +534,7 @@ int GDriverObject::MapEntries(GEntryCallback callback, void* context, uint32_t o
 int GDriverObject::BuildPool(GMappingCallback callback, void* context, int flag, int32_t& counter)
 {
     int result = -1;
-    ForEachMember(idMap_, [&](GObjectBase* member) {
+    ForEachMember(model_.idMap.get(), [&](GObjectBase* member) {
         if (!member->IsKindOf(GResourceMapping::kClassId))
             return true;
         int32_t matched = context ? 0 : 1;
@@ -819,8 +829,8 @@ int GDriverObject::ApplyStoredMaps(GObjectBase* settings)
         settings->GetId() == FeatureId::kDeviceSettings ? settings : settings->FindById(FeatureId::kDeviceSettings);
     GConfiguration* c = GetPrinterConfiguration();
     GObjectBase* x = c ? c->FindById(FeatureId::kPaperPath) : nullptr;
-    GConfiguration* p1 = ComponentConfiguration(printer_, FeatureId::kPdlWriter);
-    GConfiguration* p2 = ComponentConfiguration(printer_, FeatureId::kPjlWriter);
+    GConfiguration* p1 = ComponentConfiguration(model_.printer.get(), FeatureId::kPdlWriter);
+    GConfiguration* p2 = ComponentConfiguration(model_.printer.get(), FeatureId::kPjlWriter);
 
     // The shared range: the component takes the paper-path holder's own object.
     GObjectBase* shared = x ? x->FindById(FeatureId::kSharedRange) : nullptr;
@@ -1104,7 +1114,7 @@ GMediaPool* GDriverObject::GetAttribute189()
 }
 
 // The writer classes share the kind 765 and each answer a class id of their own.
-GObjectBase* GDriverObject::GetAttribute765() { return printer_ ? printer_->FindKindOf(765) : nullptr; }
+GObjectBase* GDriverObject::GetAttribute765() { return model_.printer ? model_.printer->FindKindOf(765) : nullptr; }
 
 GObjectBase* GDriverObject::CopyAttributeTable(GObjectBase* source, GObjectBase* target)
 {

@@ -7,6 +7,8 @@
 
 #include "foundation/RWWString.h"
 #include "model/GObjectBase.h"
+#include "model/GResourceMappingList.h"
+#include "printer/GDriverModel.h"
 
 #include <cstdint>
 
@@ -198,10 +200,15 @@ public:
     void SetIdPool(GResourceMappingList* pool);
     void SetSubObject3(GResourceMappingList* map);
     void SetIdMap(GResourceMappingList* map);
-    GObjectBase* GetPrinter() const { return printer_; }
-    GResourceMappingList* GetIdPool() const { return idPool_; }
-    GResourceMappingList* GetSubObject3() const { return subObject3_; }
-    GResourceMappingList* GetIdMap() const { return idMap_; }
+    GObjectBase* GetPrinter() const { return model_.printer.get(); }
+    GResourceMappingList* GetIdPool() const { return model_.idPool.get(); }
+    GResourceMappingList* GetSubObject3() const { return model_.osTrayMap.get(); }
+    GResourceMappingList* GetIdMap() const { return model_.idMap.get(); }
+    // The data file the model was read from, as it was then.
+    const GSourceStamp& GetModelSource() const { return model_.source; }
+    void SetModelSource(const GSourceStamp& source) { model_.source = source; }
+    // Exchanges the whole model with the one given: a new object takes a spare's model so.
+    void ExchangeModel(GDriverModel& model) { model_.Swap(model); }
 
     // The configuration of the printer's member 76; null without a printer.
     GConfiguration* GetPrinterConfiguration() const;
@@ -350,10 +357,7 @@ private:
     RWWString thirdName_;
     RWWString fourthName_;
     uint32_t appFlags_ = 0;
-    GObjectBase* printer_ = nullptr;
-    GResourceMappingList* idPool_ = nullptr;
-    GResourceMappingList* subObject3_ = nullptr;
-    GResourceMappingList* idMap_ = nullptr;
+    GDriverModel model_;
     GObjectBase* settings_ = nullptr;
     GObjectBase* installed_ = nullptr;
     uint32_t reload_ = 1;

@@ -10,6 +10,7 @@
 #include "model/GLock.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
+#include "printer/GPrinterSnapshot.h"
 
 #include <algorithm>
 #include <memory>
@@ -119,6 +120,9 @@ bool LoadDriverModel(GDriverObject& object)
     services->GetDriverDataFile(path, &object);
     if (path.IsNull())
         return false;
+    // Taken before the read: a file that changes while it is read is read again by the
+    // next call, which sees another stamp.
+    const GSourceStamp source = GPrinterSnapshot::File(path);
     // A damaged file is a failed load, never a fatal error: the capture is open before
     // the holder checks the stream's header.
     std::unique_ptr<GObjectBase> root(RWForeignRead::Make<GObjectBase>([&]() -> GObjectBase* {
@@ -148,7 +152,13 @@ bool LoadDriverModel(GDriverObject& object)
     object.SetIdPool(idPool.release());
     object.SetSubObject3(subObject3.release());
     object.SetIdMap(idMap.release());
+    object.SetModelSource(source);
     return true;
+}
+
+bool IsModelCurrent(GDriverObject& object)
+{
+    return object.GetModelSource().Answers(GPrinterSnapshot::DataFile(object));
 }
 
 GDriverServer::GDriverServer() : spareBound_(0), shuttingDown_(0)
@@ -218,8 +228,9 @@ GDriverServer::Entry* GDriverServer::Unlink(Table& table, uint32_t ticket)
 // The newest spare released with the same identity, else the newest that serves the same
 // printer through another handle (an application opens a new one for each use), taken
 // out of the spares.
-GDriverObject* GDriverServer::TakeSpareIfSame(Table& table, const GCacheKey& identity)
+GDriverObject* GDriverServer::TakeSpareIfSame(Table& table, const GCacheKey& identity, bool& sameIdentity)
 {
+    sameIdentity = false;
     Spare taken = {nullptr, nullptr};
     {
         TableGuard guard(table.lock, table.secondary ? 952 : 687, table.secondary ? 969 : 704);
@@ -228,6 +239,7 @@ GDriverObject* GDriverServer::TakeSpareIfSame(Table& table, const GCacheKey& ide
         for (uint32_t i = table.spareCount; i-- > 0 && found == table.spareCount;)
             if (spares[i].identity->Equals(identity))
                 found = i;
+        sameIdentity = found != table.spareCount;
         for (uint32_t i = table.spareCount; i-- > 0 && found == table.spareCount;)
             if (spares[i].identity->SamePrinter(identity))
                 found = i;
@@ -306,19 +318,37 @@ GDriverObject* GDriverServer::AcquireIn(Table& table, PrinterIdentity* identity,
     std::unique_ptr<Entry> entry(new (std::nothrow) Entry{0, nullptr, nullptr});
     if (!entry)
         return nullptr;
-    GDriverObject* object = TakeSpareIfSame(table, *key);
-    if (object) {
-        object->ResetForReuse(*key);
-    } else {
+    // A spare of the same identity is the caller's own object again; one released under
+    // another handle gives only its model to an object made afresh for this one. Either
+    // serves only while its model's data file is the one the driver names now.
+    bool sameIdentity = false;
+    std::unique_ptr<GDriverObject> spare(TakeSpareIfSame(table, *key, sameIdentity));
+    GDriverObject* object = nullptr;
+    if (spare && sameIdentity) {
+        spare->ResetForReuse(*key);
+        if (IsModelCurrent(*spare))
+            object = spare.release();
+        else
+            spare.reset();
+    }
+    if (!object) {
         GOSFactory* services = GOSFactory::Instance();
+        std::unique_ptr<GDriverObject> made;
         if (services)
-            object = table.secondary ? services->CreateSecondaryDriverObject(*identity)
-                                     : services->CreateDriverObject(*identity);
-        if (!object || !LoadDriverModel(*object)) {
-            delete object;
+            made.reset(table.secondary ? services->CreateSecondaryDriverObject(*identity)
+                                       : services->CreateDriverObject(*identity));
+        if (!made)
+            return nullptr;
+        if (spare && spare->GetModelSource().Answers(GPrinterSnapshot::DataFile(*made))) {
+            GDriverModel model;
+            spare->ExchangeModel(model);
+            made->ExchangeModel(model);
+        } else if (!LoadDriverModel(*made)) {
             return nullptr;
         }
+        object = made.release();
     }
+    spare.reset();
     key.reset();
 
     entry->object = object;

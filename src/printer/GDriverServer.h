@@ -39,11 +39,13 @@ public:
     // False when a lock could not be made: such a server must not be used.
     bool IsUsable() const;
 
-    // The driver object for the printer: the newest spare whose identity is the same,
-    // else the newest of the same printer through another handle (reset to the new
-    // identity), else one made by the system services with its printer model read from the
-    // driver's data file. Takes the identity. Null and ticket 0 when no object could
-    // be had.
+    // The driver object for the printer: the newest spare whose identity is the same;
+    // else one made by the system services, with the printer model of the newest spare
+    // of the same printer released through another handle, or read from the driver's data
+    // file when there is none. A spare's model serves only while the data file the
+    // printer's driver names is the one it was read from, as it was then; a spare whose
+    // model does not is deleted. Takes the identity. Null and ticket 0 when no object
+    // could be had.
     GDriverObject* Acquire(PrinterIdentity* identity, uint32_t& ticket);
     // The object becomes the newest spare (the oldest is deleted when the spares are
     // full). An unknown ticket ends the process (error 501) unless the server is
@@ -95,7 +97,8 @@ private:
 
     GDriverObject* AcquireIn(Table& table, PrinterIdentity* identity, uint32_t& ticket);
     bool ReleaseIn(Table& table, uint32_t ticket);
-    GDriverObject* TakeSpareIfSame(Table& table, const GCacheKey& identity);
+    // The spare taken, and whether it was released under the very identity asked for.
+    GDriverObject* TakeSpareIfSame(Table& table, const GCacheKey& identity, bool& sameIdentity);
     // Keeps the released object as the newest spare; answers what must be deleted
     // instead (the oldest spare, or the object itself when none can be kept).
     Spare KeepSpare(Table& table, Spare spare);
@@ -121,3 +124,6 @@ private:
 // Reads the printer model from the driver's data file into a new driver object: false
 // when the file is missing, unreadable or does not hold the model.
 bool LoadDriverModel(GDriverObject& object);
+// True while the data file the object's model was read from is, as this entry call sees
+// it, the one the printer's driver names now, as it was then.
+bool IsModelCurrent(GDriverObject& object);

@@ -1,27 +1,15 @@
 #include "printer/GKeptFiles.h"
 
 #include "printer/GPlatformCalls.h"
+#include "printer/GPrinterSnapshot.h"
 
 #include <algorithm>
 
 struct GKeptFiles::File {
-    std::wstring path;
-    uint64_t size = 0;
-    uint64_t lastWrite = 0;
+    GSourceStamp stamp;
     uint64_t used = 0;
     Bytes bytes;
 };
-
-bool GKeptFiles::Describe(const std::wstring& path, uint64_t& size, uint64_t& lastWrite)
-{
-    WIN32_FILE_ATTRIBUTE_DATA info = {};
-    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return false;
-    size = (uint64_t(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    lastWrite = (uint64_t(info.ftLastWriteTime.dwHighDateTime) << 32) | info.ftLastWriteTime.dwLowDateTime;
-    return true;
-}
 
 namespace {
 
@@ -53,27 +41,27 @@ GKeptFiles::Bytes GKeptFiles::Read(const RWWString& name)
     if (name.IsNull() || name.Length() == 0)
         return nullptr;
     const std::wstring path(name.Data(), name.Length());
-    uint64_t size = 0, lastWrite = 0;
-    if (!Describe(path, size, lastWrite) || size > kLargestFile)
+    // The file as this entry call sees it: the stamp a model read from it records.
+    const GSourceStamp seen = GPrinterSnapshot::File(path);
+    if (!seen.IsKnown() || seen.Size() > kLargestFile)
         return nullptr;
     {
         GPlatformCalls::LockGuard guard(lock_, false);
         for (const std::unique_ptr<File>& file : files_)
-            if (file->path == path && file->size == size && file->lastWrite == lastWrite) {
+            if (file->stamp.Answers(seen)) {
                 file->used = ++lastUse_;
                 return file->bytes;
             }
     }
 
     // Read outside the lock: other threads find their files meanwhile.
-    Bytes bytes = ReadWhole(path, size);
-    uint64_t sizeAfter = 0, writeAfter = 0;
+    Bytes bytes = ReadWhole(path, seen.Size());
     // Kept only when the file did not change while it was read.
-    if (!bytes || !Describe(path, sizeAfter, writeAfter) || sizeAfter != size || writeAfter != lastWrite)
+    if (!bytes || !seen.Answers(GSourceStamp::OfFile(path)))
         return bytes;
     GPlatformCalls::LockGuard guard(lock_, false);
     for (auto it = files_.begin(); it != files_.end(); ++it)
-        if ((*it)->path == path) {
+        if ((*it)->stamp.Path() == path) {
             files_.erase(it);
             break;
         }
@@ -82,9 +70,7 @@ GKeptFiles::Bytes GKeptFiles::Read(const RWWString& name)
                                       [](const auto& a, const auto& b) { return a->used < b->used; }));
     }
     std::unique_ptr<File> file(new File);
-    file->path = path;
-    file->size = size;
-    file->lastWrite = lastWrite;
+    file->stamp = seen;
     file->used = ++lastUse_;
     file->bytes = bytes;
     files_.push_back(std::move(file));

@@ -1,7 +1,8 @@
 // Files read whole and kept in memory while they stay as they were: the driver's data
 // file, which every new driver object reads its printer model from. A file is opened
-// again only when its size or last write time differ from those it was read with, so
-// that making another driver object asks the platform for no file.
+// again only when its size or last write time, as the entry call sees them, differ from
+// those it was read with, so that making another driver object asks the platform for no
+// file.
 #pragma once
 
 #include "foundation/RWWString.h"
@@ -30,11 +31,6 @@ public:
     // now; null when the file cannot be read or is larger than the bound. The caller's
     // bytes stay good whatever happens to the kept ones afterwards.
     Bytes Read(const RWWString& path);
-
-    // The size and last write time of a file, as the file system tells them without
-    // opening it: what tells whether a file is still the one read. False for a folder
-    // or a name that is not there.
-    static bool Describe(const std::wstring& path, uint64_t& size, uint64_t& lastWrite);
 
 private:
     struct File;

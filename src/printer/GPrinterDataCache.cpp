@@ -3,6 +3,7 @@
 #include "printer/GPlatformCalls.h"
 
 #include <algorithm>
+#include <atomic>
 #include <unordered_map>
 
 struct GPrinterDataCache::Printer {
@@ -10,8 +11,28 @@ struct GPrinterDataCache::Printer {
     Stamp stamp;
     uint64_t version = 0;
     uint64_t used = 0;
+    // The stamp was too new to tell writes apart when it was validated.
+    bool fresh = false;
     std::unordered_map<std::wstring, Value> values;
 };
+
+namespace {
+
+uint64_t SystemNow()
+{
+    FILETIME now = {};
+    GetSystemTimeAsFileTime(&now);
+    return (uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+std::atomic<GPrinterDataCache::Clock> g_clock{SystemNow};
+
+} // namespace
+
+GPrinterDataCache::Clock GPrinterDataCache::SetClockForTesting(Clock clock)
+{
+    return g_clock.exchange(clock ? clock : SystemNow);
+}
 
 GPrinterDataCache::GPrinterDataCache() : lastVersion_(0), lastUse_(0) { InitializeSRWLock(&lock_); }
 
@@ -27,6 +48,9 @@ GPrinterDataCache::Printer* GPrinterDataCache::FindPrinter(const std::wstring& p
 
 uint64_t GPrinterDataCache::Validate(const std::wstring& path, const Stamp& stamp)
 {
+    const uint64_t now = g_clock.load()();
+    // A write time ahead of the clock is as new as can be.
+    const bool fresh = stamp.lastWrite > now || now - stamp.lastWrite < kFreshSpan;
     GPlatformCalls::LockGuard guard(lock_, false);
     Printer* printer = FindPrinter(path);
     if (!printer) {
@@ -36,11 +60,12 @@ uint64_t GPrinterDataCache::Validate(const std::wstring& path, const Stamp& stam
         printers_.push_back(std::unique_ptr<Printer>(new Printer));
         printer = printers_.back().get();
         printer->path = path;
-    } else if (printer->stamp == stamp) {
+    } else if (printer->stamp == stamp && !printer->fresh && !fresh) {
         printer->used = ++lastUse_;
         return printer->version;
     }
     printer->stamp = stamp;
+    printer->fresh = fresh;
     printer->values.clear();
     printer->version = ++lastVersion_;
     printer->used = ++lastUse_;

@@ -4,7 +4,10 @@
 // last write time and value count) than the one the kept values were read under, or
 // after this process wrote to the printer (Drop). A reader learns the version once per
 // entry call and finds and keeps values only under it, so a value read before a change
-// is never kept after it.
+// is never kept after it. A stamp whose write time is within two ticks of the system
+// clock of now is not trusted to tell writes apart (the key's time steps with the clock,
+// so two writes in one tick can leave one stamp): each validation under it begins a new
+// version, and what one call reads under it is read again by the next.
 #pragma once
 
 #include <windows.h>
@@ -36,6 +39,14 @@ public:
     // as before for the rest.
     static constexpr size_t kMostValues = 4096;
     static constexpr size_t kLargestValue = 64 * 1024;
+    // Two ticks of the system clock, in the 100-nanosecond units of a key's write time.
+    static constexpr uint64_t kFreshSpan = 2 * 156250;
+
+    // The system time now, in the units of a key's write time.
+    using Clock = uint64_t (*)();
+    // Puts a stand-in clock in place of the system's (null: the system's again); the
+    // clock it replaces comes back.
+    static Clock SetClockForTesting(Clock clock);
 
     GPrinterDataCache();
     ~GPrinterDataCache();

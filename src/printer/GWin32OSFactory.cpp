@@ -913,6 +913,8 @@ void GWin32OSFactory::ForgetPrinterData(GDriverObject* driver)
         return;
     const RWWString path = PrinterKeyPath(driver, kDriverDataKey);
     dataCache_.Drop(std::wstring(path.Data(), path.Length()));
+    // The rest of the call reads the printer's data under the version after the write.
+    PrinterRecordScope::ClearKeyTag(path.Data());
 }
 
 bool GWin32OSFactory::IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name)

@@ -13,6 +13,7 @@
 #include <string>
 #include <new>
 #include <type_traits>
+#include <utility>
 
 struct PrinterRecordScope::Kept {
     uint32_t call = 0;
@@ -32,6 +33,8 @@ struct PrinterRecordScope::Kept {
         uint64_t tag;
     };
     std::vector<Key> keys;
+    std::vector<std::pair<std::wstring, GSourceStamp>> stamps;
+    std::vector<std::pair<std::wstring, RWWString>> texts;
 };
 
 namespace {
@@ -42,6 +45,31 @@ RWThreadSlot<PrinterRecordScope::Kept> t_kept(true);
 
 // One call reads the records of one or two handles.
 const size_t kMostKept = 4;
+// One call asks of a few files and drivers.
+const size_t kMostNotes = 16;
+
+template <class T>
+bool FindNote(const std::vector<std::pair<std::wstring, T>>& notes, const std::wstring& name, T& found)
+{
+    for (const auto& note : notes)
+        if (note.first == name) {
+            found = note.second;
+            return true;
+        }
+    return false;
+}
+
+template <class T>
+void KeepNote(std::vector<std::pair<std::wstring, T>>& notes, const std::wstring& name, const T& value)
+{
+    for (auto& note : notes)
+        if (note.first == name) {
+            note.second = value;
+            return;
+        }
+    if (notes.size() < kMostNotes)
+        notes.emplace_back(name, value);
+}
 
 // A first buffer large enough for the records of nearly every printer: one call.
 const size_t kFirstRecord = 8192;
@@ -307,4 +335,36 @@ void PrinterRecordScope::SetKeyTag(void* key, uint64_t tag)
         for (Kept::Key& shared : kept->keys)
             if (shared.key == key)
                 shared.tag = tag;
+}
+
+void PrinterRecordScope::ClearKeyTag(const wchar_t* path)
+{
+    if (Kept* kept = t_kept)
+        for (Kept::Key& shared : kept->keys)
+            if (path && shared.path == path)
+                shared.tag = 0;
+}
+
+bool PrinterRecordScope::FindStamp(const std::wstring& name, GSourceStamp& stamp)
+{
+    const Kept* kept = t_kept;
+    return kept && FindNote(kept->stamps, name, stamp);
+}
+
+void PrinterRecordScope::KeepStamp(const std::wstring& name, const GSourceStamp& stamp)
+{
+    if (Kept* kept = t_kept)
+        KeepNote(kept->stamps, name, stamp);
+}
+
+bool PrinterRecordScope::FindAnswer(const std::wstring& name, RWWString& text)
+{
+    const Kept* kept = t_kept;
+    return kept && FindNote(kept->texts, name, text);
+}
+
+void PrinterRecordScope::KeepAnswer(const std::wstring& name, const RWWString& text)
+{
+    if (Kept* kept = t_kept)
+        KeepNote(kept->texts, name, text);
 }

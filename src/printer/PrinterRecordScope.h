@@ -7,10 +7,16 @@
 // (SetPrinter) within the call must be followed by Forget. A printer opened by name for
 // the call (default access) is opened once: every part of the call that asks for such a
 // handle gets the same one, closed when the scope ends; so is the registry key the
-// printer's data is read from.
+// printer's data is read from. The scope also keeps what the call found of the sources
+// it keeps things from (a file's stamp, the spooler's answer about a driver's files), so
+// that each is asked once a call.
 #pragma once
 
+#include "foundation/RWWString.h"
+#include "printer/GSourceStamp.h"
+
 #include <cstdint>
+#include <string>
 #include <vector>
 
 class PrinterRecordScope {
@@ -43,6 +49,16 @@ public:
     // version of the values read through it): 0 until set, and for a key not shared.
     static uint64_t KeyTag(void* key);
     static void SetKeyTag(void* key, uint64_t tag);
+    // Sets the tag of the shared key of the path back to 0, when the scope has one: the
+    // next reader asks again.
+    static void ClearKeyTag(const wchar_t* path);
+    // What this thread's scope found of a source under a name its asker chooses (a file's
+    // stamp, a text the spooler answered), for the rest of the scope. Find is false
+    // without a scope or a note of the name; a scope keeps a bounded number of notes.
+    static bool FindStamp(const std::wstring& name, GSourceStamp& stamp);
+    static void KeepStamp(const std::wstring& name, const GSourceStamp& stamp);
+    static bool FindAnswer(const std::wstring& name, RWWString& text);
+    static void KeepAnswer(const std::wstring& name, const RWWString& text);
     // A number that names this thread's open scope, the same for every part of one entry
     // call and different for every call; 0 without a scope. What a call may keep about the
     // printer (its stored settings) is kept under this number.

@@ -8,6 +8,7 @@
 #include "TestPrinter.h"
 #include "entry/module/GUIOSFactory.h"
 #include "printer/PrinterIdentity.h"
+#include "printer/PrinterRecordScope.h"
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GObjectIterator.h"
@@ -36,13 +37,18 @@ struct TestUI : GDriverUIBase, GDriverObjectImp {
         : GDriverObject(id.GetPrinterName(), id.GetDriverName(), id.GetPortName())
     {
     }
-    HANDLE GetPrinterHandle() override { return nullptr; }
+    HANDLE GetPrinterHandle() override { return handle; }
     using GDriverUIBase::SizeFitsDevice;
+    // None unless a test gives one.
+    HANDLE handle = nullptr;
 };
 
 const GDriverUIMaker kTestUIMaker = {
     [](const PrinterIdentity& identity) -> GDriverObject* { return new TestUI(identity); },
-    [](GDriverObject*) -> void* { return nullptr; },
+    [](GDriverObject* driver) -> void* {
+        TestUI* ui = dynamic_cast<TestUI*>(driver);
+        return ui ? ui->handle : nullptr;
+    },
 };
 
 const wchar_t kAppFlagKey[] = L"SOFTWARE\\Prenovant\\QZ FA Drivers";
@@ -176,23 +182,44 @@ TEST_F(DriverUIBase, FirstMergeOnAFreshPrinterStoresTheThreeNodes)
     EXPECT_EQ(2u, lists->FindById(378)->Entries());
 }
 
+// The same DEVMODE again keeps the object while the printer's data is as it was when the
+// object was made; a change to that data, a call that cannot tell (outside an entry call)
+// and another DEVMODE each make it anew.
 TEST_F(DriverUIBase, TheSameDevModeTwiceKeepsTheObjectAndAnotherReplacesIt)
 {
-    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    PrinterDataTest::SettledClock settled;
+    PRINTER_DEFAULTSW all = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+    ASSERT_TRUE(OpenPrinterW(const_cast<wchar_t*>(printer.Name().c_str()), &ui->handle, &all));
+    // Each merge as one entry call.
+    auto merge = [&](const DEVMODEW* devMode) {
+        PrinterRecordScope call;
+        return ui->MergeDevModeIntoSettings(devMode);
+    };
+    ASSERT_EQ(1, merge(nullptr));
     std::vector<uint8_t> bytes(1172);
     ASSERT_EQ(1, ui->GetDevModeObject()->CopyOut(reinterpret_cast<DEVMODEW*>(bytes.data())));
     auto* devMode = reinterpret_cast<DEVMODEW*>(bytes.data());
-    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(devMode));
+    ASSERT_EQ(1, merge(devMode));
     GDriverDevMode* held = ui->GetDevModeObject();
     ui->SetStateWord(0);
-    EXPECT_EQ(1, ui->MergeDevModeIntoSettings(devMode));
+    EXPECT_EQ(1, merge(devMode));
     EXPECT_EQ(held, ui->GetDevModeObject());
     EXPECT_EQ(0, ui->GetStateWord());
 
-    devMode->dmCopies = 3;
+    SetDataDword(L"QzOtherProcess", 1);
+    EXPECT_EQ(1, merge(devMode));
+    EXPECT_EQ(-1, ui->GetStateWord()) << "the printer's data changed";
+    ui->SetStateWord(0);
     EXPECT_EQ(1, ui->MergeDevModeIntoSettings(devMode));
+    EXPECT_EQ(-1, ui->GetStateWord()) << "outside an entry call";
+
+    devMode->dmCopies = 3;
+    ui->SetStateWord(0);
+    EXPECT_EQ(1, merge(devMode));
     EXPECT_EQ(-1, ui->GetStateWord());
     EXPECT_EQ(0, ui->GetDefaultsToggle());
+    ClosePrinter(ui->handle);
+    ui->handle = nullptr;
 }
 
 TEST_F(DriverUIBase, MergesWithoutADevModeToggleBetweenFullAndQuick)

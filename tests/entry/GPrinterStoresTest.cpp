@@ -44,6 +44,11 @@ using Stored = std::map<std::wstring, std::vector<uint8_t>>;
 struct SeamServices : StandinServices {
     std::map<std::wstring, int> reads;
     std::wstring failing, failingWrite;
+    bool keepNothing = false;
+    uint64_t PrinterDataVersion(GDriverObject* driver) override
+    {
+        return keepNothing ? 0 : StandinServices::PrinterDataVersion(driver);
+    }
     int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                              uint32_t length) override
     {
@@ -436,6 +441,7 @@ TEST_F(PrinterStores, AWarmCallOpensNoFile)
 // written: by anyone through the spooler, or by the module's own services.
 TEST_F(PrinterStores, AWriteToThePrinterDataMakesTheNextCallReadTheStoresAgain)
 {
+    SettledClock settled;
     auto* seam = new SeamServices;
     ExportCalls exports{name, ours};
     GDriverObject* held = HoldObject();
@@ -468,6 +474,186 @@ TEST_F(PrinterStores, AWriteToThePrinterDataMakesTheNextCallReadTheStoresAgain)
         for (const wchar_t* store : kStores)
             EXPECT_EQ(row.readAgain, seam->reads[store] > 0) << row.write << ": " << std::string(store, store + 3);
     }
+}
+
+// What a store read in one call is worth in the rest of the call and in the next: each
+// rule of the printer's snapshot is a row, counted in reads of 365.
+TEST_F(PrinterStores, AStoreIsReadAgainWheneverThePrintersDataMayHaveChanged)
+{
+    static uint64_t clock = 0;
+    auto* seam = new SeamServices;
+    GDriverObject* held = HoldObject();
+    ASSERT_NE(nullptr, held);
+    // The key's write time: a clock standing there finds every stamp too new.
+    auto keyWritten = [&] {
+        HKEY key = nullptr;
+        FILETIME written = {};
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DataKey().c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, &written);
+            RegCloseKey(key);
+        }
+        return (uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    };
+    const struct {
+        const char* rule;
+        bool secondCall;       // the second read in a call of its own
+        bool writeBetween;     // 365 written again through the services between the reads
+        bool keepNothing;      // services that keep nothing of the printer's data
+        bool tooNew;           // the clock within two ticks of the last write
+        int reads;
+    } rows[] = {
+        {"the same call", false, false, false, false, 1},
+        {"the same call, a write through the services", false, true, false, false, 2},
+        {"the next call", true, false, false, false, 1},
+        {"the next call, a write through the services", true, true, false, false, 2},
+        {"the next call, services that keep nothing", true, false, true, false, 2},
+        {"the next call, the printer's data too new to tell", true, false, false, true, 2},
+    };
+    for (const auto& row : rows) {
+        clock = row.tooNew ? keyWritten() : uint64_t(1) << 62;
+        const GPrinterDataCache::Clock previous = GPrinterDataCache::SetClockForTesting([] { return clock; });
+        seam->keepNothing = row.keepNothing;
+        GPrinterStores stores(*held);
+        seam->reads.clear();
+        {
+            std::unique_ptr<PrinterRecordScope> call(new PrinterRecordScope);
+            EXPECT_EQ(GPrinterStores::State::kRead, stores.StateOf(FeatureId::kDeviceSettings)) << row.rule;
+            if (row.writeBetween) {
+                ASSERT_EQ(1, seam->SetPrinterDataBinary(held, L"365", installed[L"365"].data(),
+                                                        uint32_t(installed[L"365"].size())));
+            }
+            if (row.secondCall) {
+                call.reset();
+                call.reset(new PrinterRecordScope);
+            }
+            EXPECT_EQ(GPrinterStores::State::kRead, stores.StateOf(FeatureId::kDeviceSettings)) << row.rule;
+        }
+        EXPECT_EQ(row.reads, seam->reads[L"365"]) << row.rule;
+        GPrinterDataCache::SetClockForTesting(previous);
+    }
+}
+
+// An application that stays open holds its DEVMODE while another process installs Tray 3
+// and takes the duplex unit out: its next calls with the same DEVMODE answer as a fresh
+// process does. With no change between two calls the held DEVMODE object serves as it is.
+TEST_F(PrinterStores, AnotherProcessesChangeReachesTheHeldDevModesNextCall)
+{
+    SettledClock settled;
+    ExportCalls exports{name, ours};
+    // The factory's device settings: no Tray 3, the duplex unit in.
+    {
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_NE(nullptr, ui);
+        std::unique_ptr<GObjectBase> defaults(ui->CreateDefaultSettings());
+        ASSERT_EQ(1, ui->SaveSettingsTree(defaults->FindById(FeatureId::kDeviceSettings)));
+    }
+    FreshServer();
+    // The application's DEVMODE asks for both sides.
+    ASSERT_TRUE(exports.Merge(handle));
+    exports.input = exports.output;
+    auto* asked = reinterpret_cast<DEVMODEW*>(exports.input.data());
+    asked->dmDuplex = DMDUP_VERTICAL;
+    asked->dmFields |= DM_DUPLEX;
+    // From now on the application hands in what the module handed back.
+    ASSERT_TRUE(exports.Merge(handle));
+    exports.input = exports.output;
+    struct Answer {
+        std::vector<WORD> bins;
+        DWORD twoSided;
+        short duplex;
+        bool operator==(const Answer& other) const
+        {
+            return bins == other.bins && twoSided == other.twoSided && duplex == other.duplex;
+        }
+    };
+    auto answer = [&] {
+        Answer got;
+        got.bins.assign(16, 0);
+        const DWORD count = DrvDeviceCapabilities(handle, &name[0], DC_BINS, reinterpret_cast<LPWSTR>(got.bins.data()),
+                                                  reinterpret_cast<DEVMODEW*>(exports.input.data()));
+        got.bins.resize(count <= 16 ? count : 0);
+        got.twoSided = DrvDeviceCapabilities(handle, &name[0], DC_DUPLEX, nullptr,
+                                             reinterpret_cast<DEVMODEW*>(exports.input.data()));
+        EXPECT_TRUE(exports.Merge(handle));
+        const auto* merged = reinterpret_cast<const DEVMODEW*>(exports.output.data());
+        got.duplex = (merged->dmFields & DM_DUPLEX) ? merged->dmDuplex : 0;
+        return got;
+    };
+    // The state word of the object the calls reach, set to 0 before a call: a renewed
+    // DEVMODE object marks everything stale in it.
+    auto stateWord = [&](int32_t set) {
+        uint32_t ticket = 0;
+        auto* ui = dynamic_cast<GDriverUI*>(
+            ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(handle, name.c_str(), 0), ticket));
+        const int32_t state = ui ? ui->GetStateWord() : 99;
+        if (ui)
+            ui->SetStateWord(set);
+        ModuleLifetime::DriverServer()->Release(ticket);
+        return state;
+    };
+    const Answer before = answer();
+    EXPECT_EQ(DMDUP_VERTICAL, before.duplex);
+    EXPECT_EQ(1u, before.twoSided);
+    stateWord(0);
+    EXPECT_EQ(before, answer()) << "no change";
+    EXPECT_EQ(0, stateWord(0)) << "no change renews nothing";
+
+    // Another process writes the installed options.
+    WriteStore(L"365", installed[L"365"]);
+    const Answer after = answer();
+    EXPECT_NE(0, stateWord(0)) << "renewed";
+    FreshServer();
+    const Answer fresh = answer();
+    EXPECT_EQ(fresh, after);
+    EXPECT_EQ(0u, after.twoSided);
+    EXPECT_NE(DMDUP_VERTICAL, after.duplex);
+    EXPECT_EQ(before.bins.size() + 1, after.bins.size()) << "Tray 3";
+}
+
+// A spare that one handle released gives another handle only its model: the document
+// sheet through the other handle opens as on a fresh object, with the same mode and the
+// same DEVMODE handed back.
+TEST_F(PrinterStores, ASpareThroughAnotherHandleOpensItsSheetAsAFreshObject)
+{
+    HANDLE plain = nullptr;
+    ASSERT_TRUE(OpenPrinterW(&name[0], &plain, nullptr));
+    struct Sheet {
+        uint32_t modeFlags = 0;
+        std::vector<uint8_t> handedBack;
+    };
+    auto sheetThrough = [&](HANDLE printer) {
+        Sheet sheet;
+        std::vector<uint8_t> input = ours;
+        sheet.handedBack.assign(GDevModeBase::kTotalSize, 0);
+        DOCUMENTPROPERTYHEADER header = {sizeof header, 0, printer, &name[0],
+                                         reinterpret_cast<DEVMODEW*>(input.data()),
+                                         reinterpret_cast<DEVMODEW*>(sheet.handedBack.data()),
+                                         DWORD(sheet.handedBack.size()), DM_MODIFY | DM_COPY};
+        PROPSHEETUI_INFO info = SheetInfo(&header);
+        info.Reason = PROPSHEETUI_REASON_INIT;
+        DrvDocumentPropertySheets(&info, 0);
+        auto* ui = dynamic_cast<GDriverUI*>(reinterpret_cast<GDriverUIOperations*>(info.UserData));
+        EXPECT_TRUE(ui && ui->SheetContext());
+        if (ui && ui->SheetContext())
+            sheet.modeFlags = ui->SheetContext()->modeFlags;
+        info.Reason = PROPSHEETUI_REASON_DESTROY;
+        DrvDocumentPropertySheets(&info, 0);
+        return sheet;
+    };
+    ExportCalls exports{name, ours};
+    for (HANDLE first : {handle, plain}) {
+        HANDLE second = first == handle ? plain : handle;
+        FreshServer();
+        const Sheet fresh = sheetThrough(second);
+        FreshServer();
+        exports.Merge(first);
+        sheetThrough(first);
+        const Sheet afterSpare = sheetThrough(second);
+        EXPECT_EQ(fresh.modeFlags, afterSpare.modeFlags) << (first == handle ? "all access first" : "use first");
+        EXPECT_EQ(fresh.handedBack, afterSpare.handedBack) << (first == handle ? "all access first" : "use first");
+    }
+    ClosePrinter(plain);
 }
 
 } // namespace

@@ -19,6 +19,7 @@
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverServer.h"
+#include "printer/GPrinterDataCache.h"
 #include "printer/PrinterIdentity.h"
 
 #include <gtest/gtest.h>
@@ -296,6 +297,19 @@ inline std::wstring Today()
     swprintf(text, 32, L"%2.2d/ %2.2d/ %4.4d", now.wMonth, now.wDay, now.wYear);
     return text;
 }
+
+// The clock far past every write while it lives: no stamp of the printer's data is then
+// too new to keep what was read under it, for tests that count what a later call reads.
+class SettledClock {
+public:
+    SettledClock() : previous_(GPrinterDataCache::SetClockForTesting([] { return uint64_t(1) << 62; })) {}
+    ~SettledClock() { GPrinterDataCache::SetClockForTesting(previous_); }
+    SettledClock(const SettledClock&) = delete;
+    SettledClock& operator=(const SettledClock&) = delete;
+
+private:
+    GPrinterDataCache::Clock previous_;
+};
 
 // Each test: the stand-in services and library, the injecting maker, a fresh driver
 // server, the printer's data and DEVMODE put back at the end.

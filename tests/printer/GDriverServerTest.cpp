@@ -118,8 +118,9 @@ TEST_F(GDriverServerTest, SparesServeTheSamePrinterOnly)
     EXPECT_EQ(0, server->FlushKept());
 }
 
-// A spare released under the handle asked for goes first; else the newest spare of the
-// printer through another handle serves, reset to the new identity.
+// A spare released under the handle asked for goes first, as it is; else an object made
+// afresh for the new handle takes the model of the printer's newest spare through another
+// handle, and the spare goes: no model is read again.
 TEST_F(GDriverServerTest, SparesOfThePrinterServeAnotherHandleAfterTheSameOne)
 {
     auto withHandle = [](uintptr_t handle) {
@@ -129,12 +130,92 @@ TEST_F(GDriverServerTest, SparesOfThePrinterServeAnotherHandleAfterTheSameOne)
     TestDriver* a = static_cast<TestDriver*>(server->Acquire(withHandle(0x11), first));
     TestDriver* b = static_cast<TestDriver*>(server->Acquire(withHandle(0x22), second));
     ASSERT_TRUE(a && b);
+    const GObjectBase* model = b->GetPrinter();
     server->Release(first), server->Release(second);
     EXPECT_EQ(a, server->Acquire(withHandle(0x11), first)) << "the same handle's, though not the newest";
-    EXPECT_EQ(b, server->Acquire(withHandle(0x33), second)) << "the printer's through another handle";
-    EXPECT_EQ(1, b->resets);
+    EXPECT_EQ(1, a->resets);
+    TestDriver* c = static_cast<TestDriver*>(server->Acquire(withHandle(0x33), second));
+    ASSERT_NE(nullptr, c);
+    EXPECT_EQ(model, c->GetPrinter()) << "the spare's model";
+    EXPECT_EQ(0, c->resets) << "a fresh object";
+    EXPECT_EQ(1, services->deleted) << "the spare whose model was taken";
     server->Release(first), server->Release(second);
+    EXPECT_EQ(3, services->made);
     EXPECT_EQ(2, services->modelReads);
+}
+
+// A spare's model serves, through the same handle or another, only while the data file
+// the driver names is the one it was read from, of the same size and write time; else
+// the model is read again and the spare goes.
+TEST_F(GDriverServerTest, ASparesModelServesOnlyWhileItsDataFileIsAsItWas)
+{
+    TempPath other{"model-other"};
+    auto writeTime = [](const std::string& path, FILETIME* get, const FILETIME* set) {
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        if (get)
+            GetFileTime(file, nullptr, nullptr, get);
+        if (set)
+            SetFileTime(file, nullptr, nullptr, set);
+        CloseHandle(file);
+    };
+    const std::wstring original = services->dataFile;
+    const struct {
+        const char* change;
+        std::function<void()> make;
+        bool readAgain;
+    } rows[] = {
+        {"nothing", [] {}, false},
+        {"a later write time",
+         [&] {
+             FILETIME time = {};
+             writeTime(file.str(), &time, nullptr);
+             time.dwLowDateTime += 10000000;
+             time.dwHighDateTime += time.dwLowDateTime < 10000000;
+             writeTime(file.str(), nullptr, &time);
+         },
+         true},
+        {"another size at the same write time",
+         [&] {
+             FILETIME time = {};
+             writeTime(file.str(), &time, nullptr);
+             WriteModel(*services, {{353, new ModelPrinter}, {191, new GResourceMappingList},
+                                    {84, new GResourceMappingList}, {194, new GResourceMappingList},
+                                    {195, new GResourceMappingList}});
+             writeTime(file.str(), nullptr, &time);
+         },
+         true},
+        {"another file of the same bytes and write time",
+         [&] {
+             ASSERT_TRUE(CopyFileA(file.c_str(), other.c_str(), FALSE));
+             services->dataFile.assign(other.str().begin(), other.str().end());
+         },
+         true},
+    };
+    for (bool sameHandle : {true, false}) {
+        for (const auto& row : rows) {
+            services->dataFile = original;
+            WriteModel(*services, {{353, new ModelPrinter}, {191, new GResourceMappingList},
+                                   {84, new GResourceMappingList}, {194, new GResourceMappingList}});
+            server->FlushKept();
+            uint32_t ticket = 0;
+            ASSERT_NE(nullptr, server->Acquire(Identity(L"P"), ticket));
+            server->Release(ticket);
+            row.make();
+            const int reads = services->modelReads, deleted = services->deleted;
+            PrinterIdentity* identity = sameHandle ? Identity(L"P")
+                                                   : new PrinterIdentity(reinterpret_cast<void*>(0x44), L"P",
+                                                                         L"Driver", L"FILE:", 0);
+            GDriverObject* answered = server->Acquire(identity, ticket);
+            ASSERT_NE(nullptr, answered) << row.change;
+            EXPECT_EQ(row.readAgain ? 1 : 0, services->modelReads - reads) << row.change << sameHandle;
+            EXPECT_EQ(sameHandle && !row.readAgain ? 1 : 0, static_cast<TestDriver*>(answered)->resets)
+                << row.change << sameHandle << " (1: the spare itself)";
+            EXPECT_EQ(sameHandle && !row.readAgain ? 0 : 1, services->deleted - deleted) << row.change << sameHandle;
+            server->Release(ticket);
+        }
+    }
 }
 
 // Twice the processors, at least 2 and at most 128; the largest number of spares is kept,

@@ -1,13 +1,18 @@
 // What the system services keep of what they read from the platform: printer data values
-// under a version that ends with any change, and files whole while they stay as they were.
+// under a version that ends with any change (and is not kept while the change is too new
+// to tell from the next), files whole while they stay as they were, and the one rule by
+// which a kept thing still answers for its source.
 #include "printer/GKeptFiles.h"
 #include "printer/GPlatformCalls.h"
 #include "printer/GPrinterDataCache.h"
+#include "printer/GPrinterSnapshot.h"
+#include "printer/PrinterRecordScope.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 namespace {
@@ -100,6 +105,73 @@ TEST(PrinterDataCache, ThePrinterValidatedLongestAgoGoesWhenOneMoreComes)
         EXPECT_TRUE(cache.Find(L"P" + std::to_wstring(i), versions[i], L"A", found)) << i;
 }
 
+// A write time within two ticks of the clock does not tell two writes apart: every
+// validation under it begins a new version. From two ticks on, the next validation begins
+// the version that is then kept.
+TEST(PrinterDataCache, AStampWithinTwoTicksOfNowKeepsNothing)
+{
+    static uint64_t now = 0;
+    const GPrinterDataCache::Clock previous = GPrinterDataCache::SetClockForTesting([] { return now; });
+    const uint64_t written = 5000000000ull, span = GPrinterDataCache::kFreshSpan;
+    const GPrinterDataCache::Stamp stamp = {written, 2};
+    const struct {
+        const char* when;
+        uint64_t clock;
+        bool kept;
+    } rows[] = {
+        {"the clock behind the write", written - 1, false},
+        {"at the write", written, false},
+        {"the last moment within two ticks", written + span - 1, false},
+        {"two ticks on", written + span, true},
+        {"long after", written + 1000 * span, true},
+    };
+    GPrinterDataCache::Value found;
+    for (const auto& row : rows) {
+        GPrinterDataCache cache;
+        now = row.clock;
+        const uint64_t first = cache.Validate(kPrinter, stamp);
+        cache.Keep(kPrinter, first, L"A", DwordValue(1));
+        const uint64_t second = cache.Validate(kPrinter, stamp);
+        EXPECT_EQ(row.kept, first == second) << row.when;
+        EXPECT_EQ(row.kept, cache.Find(kPrinter, second, L"A", found)) << row.when;
+    }
+    // What was read while the stamp was new is read again once it is not, then kept.
+    GPrinterDataCache cache;
+    now = written + span - 1;
+    const uint64_t fresh = cache.Validate(kPrinter, stamp);
+    cache.Keep(kPrinter, fresh, L"A", DwordValue(1));
+    now = written + span;
+    const uint64_t settled = cache.Validate(kPrinter, stamp);
+    EXPECT_NE(fresh, settled);
+    EXPECT_FALSE(cache.Find(kPrinter, settled, L"A", found));
+    EXPECT_EQ(settled, cache.Validate(kPrinter, stamp));
+    GPrinterDataCache::SetClockForTesting(previous);
+}
+
+// A kept thing answers only under a known stamp of the same source in the same state:
+// each part of the rule is a row, so that dropping one fails.
+TEST(SourceStamp, AKeptThingAnswersOnlyUnderTheSameKnownSource)
+{
+    const GSourceStamp file = GSourceStamp::OfFile(L"C:\\model.dat", 10, 20);
+    const struct {
+        const char* rule;
+        GSourceStamp made, now;
+        bool answers;
+    } rows[] = {
+        {"the same version", GSourceStamp::OfVersion(7), GSourceStamp::OfVersion(7), true},
+        {"another version", GSourceStamp::OfVersion(7), GSourceStamp::OfVersion(8), false},
+        {"version 0 keeps nothing", GSourceStamp::OfVersion(0), GSourceStamp::OfVersion(0), false},
+        {"nothing known now", GSourceStamp::OfVersion(7), GSourceStamp(), false},
+        {"the same file as it was", file, GSourceStamp::OfFile(L"C:\\model.dat", 10, 20), true},
+        {"another path", file, GSourceStamp::OfFile(L"C:\\other.dat", 10, 20), false},
+        {"another size", file, GSourceStamp::OfFile(L"C:\\model.dat", 11, 20), false},
+        {"another write time", file, GSourceStamp::OfFile(L"C:\\model.dat", 10, 21), false},
+        {"a version against a file", GSourceStamp::OfVersion(7), file, false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.answers, row.made.Answers(row.now)) << row.rule;
+}
+
 class KeptFiles : public testing::Test {
 protected:
     void SetUp() override
@@ -165,6 +237,34 @@ TEST_F(KeptFiles, AFileThatIsNotThereReadsAsNone)
     uint64_t opened = 0;
     EXPECT_EQ("<none>", Read(kept, opened));
     EXPECT_EQ(0u, opened);
+}
+
+// Within an entry call a file is looked at once, and the call goes on seeing it as it was
+// then; outside a call every ask looks again. A folder or a missing name is unknown.
+TEST_F(KeptFiles, AFileIsLookedAtOnceAnEntryCall)
+{
+    auto looks = [](const std::function<void()>& run) {
+        const GPlatformCalls::Totals before = GPlatformCalls::Now();
+        run();
+        return GPlatformCalls::Now().Since(before)[GPlatformCalls::kFileLook];
+    };
+    Write("model", 1);
+    GSourceStamp first, second;
+    {
+        PrinterRecordScope call;
+        EXPECT_EQ(1u, looks([&] { first = GPrinterSnapshot::File(path); }));
+        Write("models", 2);
+        EXPECT_EQ(0u, looks([&] { second = GPrinterSnapshot::File(path); }));
+        EXPECT_TRUE(first.Answers(second)) << "the call's view";
+        EXPECT_EQ(5u, second.Size());
+    }
+    EXPECT_EQ(1u, looks([&] { second = GPrinterSnapshot::File(path); }));
+    EXPECT_FALSE(first.Answers(second)) << "the next call sees the change";
+    EXPECT_EQ(6u, second.Size());
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    EXPECT_FALSE(GPrinterSnapshot::File(std::wstring(folder)).IsKnown());
+    EXPECT_FALSE(GPrinterSnapshot::File(path + L".none").IsKnown());
 }
 
 } // namespace

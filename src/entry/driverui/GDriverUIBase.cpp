@@ -19,6 +19,7 @@
 #include "printer/GMediaPool.h"
 #include "printer/GOSFactory.h"
 #include "printer/GPeripheral.h"
+#include "printer/GPrinterSnapshot.h"
 #include "model/GState.h"
 #include "settings/devmode/GDriverDevMode.h"
 
@@ -262,10 +263,11 @@ HMODULE GDriverUIBase::ResourceModule()
 {
     RWWString path;
     GetResourceLibraryPath(path);
-    if (resourceModule_ && path == resourcePath_)
+    const GSourceStamp now = GPrinterSnapshot::File(path);
+    if (resourceModule_ && resourceSource_.Answers(now))
         return resourceModule_;
     GResourceLibraryLoads::Release(resourceModule_);
-    resourcePath_ = path;
+    resourceSource_ = now;
     resourceModule_ = GResourceLibraryLoads::Acquire(path);
     return resourceModule_;
 }
@@ -311,7 +313,8 @@ int GDriverUIBase::MergeDevModeIntoSettings(const DEVMODEW* devMode)
             return 0;
         const uint32_t claimed = uint32_t(Word(devMode, kSizeAt)) + Word(devMode, kDriverExtraAt);
         if (devMode_) {
-            if (devMode_->PublicEquals(devMode) && !devMode_->PrinterRecordUnread())
+            if (devMode_->PublicEquals(devMode) && !devMode_->PrinterRecordUnread() &&
+                devModeSource_.Answers(GPrinterSnapshot::PrinterData(*this)))
                 return 1;
             toggle_ = 0;
         }
@@ -381,6 +384,7 @@ bool GDriverUIBase::RenewDevModeObject(bool full)
     }
     // No DEVMODE handed out is one that the printer as installed refuses at print time.
     devMode_->FollowInstalledState();
+    devModeSource_ = GPrinterSnapshot::PrinterData(*this);
     return true;
 }
 

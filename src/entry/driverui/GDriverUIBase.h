@@ -8,6 +8,7 @@
 
 #include "printer/GCustomMediaSize.h"
 #include "printer/GDriverObject.h"
+#include "printer/GSourceStamp.h"
 
 #include <cstdint>
 #include <memory>
@@ -184,6 +185,10 @@ private:
     // Whether the stored tree takes the factory's node for a store that does not read:
     // off only while a sheet's tree is read.
     bool standIns_ = true;
-    RWWString resourcePath_;
+    // The printer's data as it was when the DEVMODE object was made: the object answers
+    // for a DEVMODE equal to its own only while the printer's data is still the same.
+    GSourceStamp devModeSource_;
+    // The resource library held, as its file was when it was loaded.
+    GSourceStamp resourceSource_;
     HMODULE resourceModule_;
 };

@@ -3,6 +3,7 @@
 #include "model/GAttributeComposite.h"
 #include "model/GFeatureIds.h"
 #include "printer/GDriverObject.h"
+#include "printer/GPrinterSnapshot.h"
 #include "printer/PrinterRecordScope.h"
 
 #include <cstdio>
@@ -12,11 +13,11 @@ static_assert(GPrinterStores::kIds[0] == FeatureId::kExtensionData && GPrinterSt
                   GPrinterStores::kIds[2] == FeatureId::kDeviceSettings,
               "the stores are written extension data first, device settings last");
 
-// One store as the current call knows it: call 0 means not read in any call. The version
-// is that of the printer's data it was read from (0: none known, not kept past the call).
+// One store as the current call knows it: call 0 means not read in any call. The source
+// is the printer's data as it was read or written (unknown: not kept past the call).
 struct GPrinterStores::Kept {
     uint32_t call = 0;
-    uint64_t version = 0;
+    GSourceStamp source;
     State state = State::kAbsent;
     std::unique_ptr<GObjectBase> node;
 };
@@ -68,17 +69,17 @@ GPrinterStores::Kept& GPrinterStores::Read(int index)
     Kept& kept = kept_[index];
     // Outside an entry call nothing is kept: the printer's data may change between calls.
     const uint32_t call = PrinterRecordScope::CurrentCall();
-    if (call != 0 && kept.call == call)
-        return kept;
     GOSFactory* services = GOSFactory::Instance();
-    // A later call takes the store as an earlier one read it while the printer's data is
-    // still the same.
-    const uint64_t version = call != 0 && services ? services->PrinterDataVersion(&driver_) : 0;
-    const bool same = version != 0 && kept.version == version && kept.call != 0;
+    const GSourceStamp now = call != 0 ? GPrinterSnapshot::PrinterData(driver_) : GSourceStamp();
+    // The call takes the store as it read or wrote it while the printer's data is at the
+    // version it had then (a write through the services moves it); a later call takes it
+    // only under a version known to be the same.
+    const bool same = call != 0 && kept.call != 0 &&
+                      (kept.call == call ? kept.source.Version() == now.Version() : kept.source.Answers(now));
     kept.call = call;
     if (same)
         return kept;
-    kept.version = version;
+    kept.source = now;
     kept.node.reset();
     kept.state = State::kUnreadable;
     if (!services)
@@ -169,7 +170,7 @@ int GPrinterStores::Write(int index, const GObjectBase* node)
     // paper and two-sided answers follow.
     Kept& kept = kept_[index];
     kept.call = PrinterRecordScope::CurrentCall();
-    kept.version = 0;
+    kept.source = kept.call ? GPrinterSnapshot::PrinterData(driver_) : GSourceStamp();
     kept.state = State::kRead;
     kept.node = kept.call ? CopyOf(node) : nullptr;
     if (kIds[index] == FeatureId::kDeviceSettings)

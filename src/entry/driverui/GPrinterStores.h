@@ -6,9 +6,10 @@
 // factory's where the spooler reports no value, and nothing where a value is there but
 // does not read (a failed read, damaged bytes, a node of another class, as a newer
 // version may store): such a store is never written over, and storing is refused until it
-// reads again. Within one entry call each store is read once; what the call writes is
-// what the call reads afterwards. A later call takes a store as read before while the
-// services tell that the printer's data has not changed since. Storing is all or
+// reads again. Within one entry call each store is read once, and again only after the
+// printer's data was written through the services; what the call writes is what the call
+// reads afterwards. A later call takes a store as read before while the services tell
+// that the printer's data has not changed since. Storing is all or
 // nothing: a write that fails puts back the stores written before it.
 #pragma once
 

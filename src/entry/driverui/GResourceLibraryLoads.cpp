@@ -1,7 +1,7 @@
 #include "entry/driverui/GResourceLibraryLoads.h"
 
-#include "printer/GKeptFiles.h"
 #include "printer/GPlatformCalls.h"
+#include "printer/GPrinterSnapshot.h"
 
 #include <string>
 #include <vector>
@@ -12,9 +12,7 @@ namespace {
 // library whose loads all ended stays loaded, so that the next driver object finds it;
 // one whose file changed is no longer found by its path and goes with its last load.
 struct Loaded {
-    std::wstring path;
-    uint64_t size;
-    uint64_t lastWrite;
+    GSourceStamp stamp;
     HMODULE module;
     uint32_t loads;
     bool current;
@@ -38,16 +36,16 @@ HMODULE GResourceLibraryLoads::Acquire(const RWWString& name)
     if (name.IsNull() || name.Length() == 0)
         return nullptr;
     const std::wstring path(name.Data(), name.Length());
-    uint64_t size = 0, lastWrite = 0;
-    if (!GKeptFiles::Describe(path, size, lastWrite))
+    const GSourceStamp seen = GPrinterSnapshot::File(path);
+    if (!seen.IsKnown())
         return nullptr;
     HMODULE stale = nullptr;
     // Loaded under the lock: two first users load it once.
     GPlatformCalls::LockGuard guard(g_table.lock, false);
     for (auto it = g_table.loaded.begin(); it != g_table.loaded.end(); ++it) {
-        if (!it->current || it->path != path)
+        if (!it->current || it->stamp.Path() != path)
             continue;
-        if (it->size == size && it->lastWrite == lastWrite) {
+        if (it->stamp.Answers(seen)) {
             ++it->loads;
             return it->module;
         }
@@ -65,7 +63,7 @@ HMODULE GResourceLibraryLoads::Acquire(const RWWString& name)
     HMODULE module = LoadLibraryExW(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!module)
         return nullptr;
-    g_table.loaded.push_back(Loaded{path, size, lastWrite, module, 1, true});
+    g_table.loaded.push_back(Loaded{seen, module, 1, true});
     return module;
 }
 

@@ -3,11 +3,13 @@
 #include "printer/GDriverObject.h"
 #include "printer/GPlatformCalls.h"
 #include "printer/GPrinterLibrary.h"
+#include "printer/PrinterRecordScope.h"
 
 #include <winspool.h>
 
 #include <atomic>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace {
@@ -17,7 +19,7 @@ std::atomic<void* (*)(GDriverObject*)> g_printerHandle{nullptr};
 
 } // namespace
 
-GUIOSFactory::GUIOSFactory() { InitializeSRWLock(&knownLock_); }
+GUIOSFactory::GUIOSFactory() = default;
 GUIOSFactory::~GUIOSFactory() = default;
 
 void GUIOSFactory::SetDriverUIMaker(const GDriverUIMaker& maker)
@@ -54,33 +56,16 @@ void GUIOSFactory::GetDriverDataFile(RWWString& path, GDriverObject* driver)
         return;
     const RWWString& printerName = driver->GetPrinterName();
     const RWWString& driverName = driver->GetSecondName();
-    // Without the driver's name there is nothing to tell a changed driver by.
-    if (printerName.IsNull() || driverName.IsNull() || driverName.Length() == 0) {
-        AskDriverDataFile(path, driver);
-        return;
-    }
-    const std::wstring printer(printerName.Data(), printerName.Length());
-    const std::wstring name(driverName.Data(), driverName.Length());
-    {
-        GPlatformCalls::LockGuard guard(knownLock_, true);
-        for (const KnownFile& known : knownFiles_)
-            if (known.printer == printer && known.driver == name)
-                path = known.path;
-    }
-    if (!path.IsNull() && GetFileAttributesW(path.Data()) != INVALID_FILE_ATTRIBUTES)
+    std::wstring note = L"data file:";
+    if (!printerName.IsNull())
+        note.append(printerName.Data(), printerName.Length());
+    note += L'|';
+    if (!driverName.IsNull())
+        note.append(driverName.Data(), driverName.Length());
+    if (PrinterRecordScope::FindAnswer(note, path))
         return;
     AskDriverDataFile(path, driver);
-    GPlatformCalls::LockGuard guard(knownLock_, false);
-    for (auto it = knownFiles_.begin(); it != knownFiles_.end(); ++it)
-        if (it->printer == printer) {
-            knownFiles_.erase(it);
-            break;
-        }
-    if (path.IsNull())
-        return;
-    if (knownFiles_.size() >= kMostKnownFiles)
-        knownFiles_.erase(knownFiles_.begin());
-    knownFiles_.push_back(KnownFile{printer, name, path});
+    PrinterRecordScope::KeepAnswer(note, path);
 }
 
 void GUIOSFactory::AskDriverDataFile(RWWString& path, GDriverObject* driver)
@@ -100,6 +85,7 @@ void GUIOSFactory::AskDriverDataFile(RWWString& path, GDriverObject* driver)
     // is asked for again at its size.
     DWORD needed = 0;
     std::vector<BYTE> bytes(kFirstDriverRecord);
+    GPlatformCalls::Count(GPlatformCalls::kDriverRecord);
     bool read = GetPrinterDriverW(printer, nullptr, 2, bytes.data(), DWORD(bytes.size()), &needed) != 0;
     if (!read && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed > bytes.size() &&
         needed <= kLargestDriverRecord) {

@@ -9,8 +9,6 @@
 
 #include "printer/GWin32OSFactory.h"
 
-#include <string>
-#include <vector>
 
 struct GDriverUIMaker {
     // A new driver object for the identity, or null.
@@ -26,9 +24,10 @@ public:
 
     // The registered maker's object, or null.
     GDriverObject* CreateDriverObject(const PrinterIdentity& identity) override;
-    // The data file of the printer's driver, as the spooler reports it; empty when the
-    // printer cannot be opened or asked. The spooler is asked once for a printer and its
-    // driver: again only when the driver the printer names changes or the file is gone.
+    // The data file of the printer's driver, as the spooler reports it now; empty when the
+    // printer cannot be opened or asked. Within an entry call the spooler is asked once
+    // for a printer and its driver; a later call asks again, so that a driver added again
+    // with another data file is seen at once.
     void GetDriverDataFile(RWWString& path, GDriverObject* driver) override;
     void* GetPrinterHandle(GDriverObject* driver) override;
     // A new mini-installer for the printer, loaded at once when the printer asks for it.
@@ -42,14 +41,4 @@ public:
 private:
     // The spooler's answer for the printer.
     void AskDriverDataFile(RWWString& path, GDriverObject* driver);
-
-    // The data file found for each printer and driver.
-    struct KnownFile {
-        std::wstring printer;
-        std::wstring driver;
-        RWWString path;
-    };
-    static constexpr size_t kMostKnownFiles = 16;
-    std::vector<KnownFile> knownFiles_;
-    SRWLOCK knownLock_;
 };
