@@ -20,6 +20,7 @@
 #include "printer/GPaperHandlingDevice.h"
 #include "printer/GPeripheral.h"
 #include "printer/GPrinter.h"
+#include "printer/PrinterRecordScope.h"
 #include "settings/translators/MediaTypeTranslator.h"
 
 #include <gtest/gtest.h>
@@ -151,6 +152,71 @@ TEST_F(DriverDataFile, AcquireLoadsTheModelWithEveryFeatureInItsClass)
         }
     EXPECT_EQ(RWWString(L"qzres32.dll"), driver->GetDisplayName());
     server->Release(ticket);
+}
+
+// A driver object the server keeps as a spare for the same printer.
+struct KeptModelDriver : GDriverObjectImp {
+    explicit KeptModelDriver(const PrinterIdentity& id)
+        : GDriverObject(id.GetPrinterName(), id.GetDriverName(), id.GetPortName())
+    {
+    }
+    GCacheKey* GetIdentity() const override
+    {
+        return new PrinterIdentity(nullptr, GetPrinterName(), GetSecondName(), GetThirdName(), 1);
+    }
+};
+
+// The driver added again with its data file under another name, or its data file given a
+// new write time: the next call's object reads the model from the file as it is now
+// instead of taking the spare's.
+TEST_F(DriverDataFile, AReplacedDataFileReachesTheNextCall)
+{
+    GUIOSFactory::SetDriverUIMaker({[](const PrinterIdentity& identity) -> GDriverObject* {
+                                        return new KeptModelDriver(identity);
+                                    },
+                                    [](GDriverObject*) -> void* { return nullptr; }});
+    const std::wstring moved = printer.DataFile() + L".moved";
+    ASSERT_TRUE(CopyFileW(printer.DataFile().c_str(), moved.c_str(), FALSE));
+    auto addDriver = [&](const std::wstring& dataFile) {
+        std::wstring driverName = printer.DriverName(), config = printer.ConfigFile(), data = dataFile;
+        DRIVER_INFO_3W driver = {};
+        driver.cVersion = 3;
+        driver.pName = &driverName[0];
+        driver.pEnvironment = const_cast<wchar_t*>(L"Windows NT x86");
+        driver.pDriverPath = &config[0];
+        driver.pDataFile = &data[0];
+        driver.pConfigFile = &config[0];
+        return AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES) != 0;
+    };
+    // The source of the model the call's object holds.
+    auto callsModel = [&] {
+        PrinterRecordScope call;
+        uint32_t ticket = 0;
+        GDriverObject* driver = server->Acquire(new PrinterIdentity(nullptr, printer.Name().c_str(), 1), ticket);
+        const GSourceStamp source = driver ? driver->GetModelSource() : GSourceStamp();
+        server->Release(ticket);
+        return source;
+    };
+    const GSourceStamp first = callsModel();
+    ASSERT_TRUE(first.IsKnown());
+    EXPECT_TRUE(first.Answers(callsModel())) << "nothing changed";
+
+    HANDLE file = CreateFileW(printer.DataFile().c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    FILETIME later = {DWORD(first.LastWrite() + 10000000), DWORD((first.LastWrite() + 10000000) >> 32)};
+    SetFileTime(file, nullptr, nullptr, &later);
+    CloseHandle(file);
+    const GSourceStamp touched = callsModel();
+    EXPECT_EQ(first.Path(), touched.Path());
+    EXPECT_EQ(first.LastWrite() + 10000000, touched.LastWrite()) << "a new write time";
+
+    ASSERT_TRUE(addDriver(moved));
+    const GSourceStamp another = callsModel();
+    addDriver(printer.DataFile());
+    EXPECT_EQ(0, lstrcmpiW(moved.c_str(), another.Path().c_str())) << "the file the driver names now";
+    EXPECT_TRUE(callsModel().Path() == touched.Path()) << "and back";
+    DeleteFileW(moved.c_str());
 }
 
 } // namespace
