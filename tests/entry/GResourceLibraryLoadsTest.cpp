@@ -3,7 +3,7 @@
 // load through the same table. The handler must never run while the table is held.
 #include "entry/driverui/GResourceLibraryLoads.h"
 
-#include "AllocationWatch.h"
+#include "FailingAllocation.h"
 #include "ModuleCopy.h"
 
 #include <gtest/gtest.h>
@@ -23,21 +23,6 @@ void ReleaseSpareLoad()
 {
     ++g_handled;
     GResourceLibraryLoads::Release(g_spareLoad.exchange(nullptr));
-}
-
-struct AcquireCall {
-    RWWString path;
-    long failAfter;
-    HMODULE module = nullptr;
-};
-
-DWORD WINAPI AcquireFailingOnce(void* parameter)
-{
-    auto* call = static_cast<AcquireCall*>(parameter);
-    AllocationWatch::FailOnThisThread(call->failAfter);
-    call->module = GResourceLibraryLoads::Acquire(call->path);
-    AllocationWatch::FailOnThisThread(-1);
-    return 0;
 }
 
 // A later last write time, so that the next acquire loads the library afresh.
@@ -75,14 +60,12 @@ TEST(GResourceLibraryLoads, OutOfMemoryInsideAnAcquireRunsTheHandlerOutsideTheTa
         g_spareLoad = GResourceLibraryLoads::Acquire(sparePath);
         ASSERT_NE(nullptr, g_spareLoad.load());
         ASSERT_TRUE(Touch(path, int(failAfter))) << failAfter;
-        AcquireCall call{RWWString(path.c_str()), failAfter};
-        HANDLE thread = CreateThread(nullptr, 0, AcquireFailingOnce, &call, 0, nullptr);
-        ASSERT_NE(nullptr, thread);
-        const DWORD waited = WaitForSingleObject(thread, 30000);
-        CloseHandle(thread);
-        ASSERT_EQ(WAIT_OBJECT_0, waited) << failAfter << ": the acquire never returned";
-        EXPECT_NE(nullptr, call.module) << failAfter;
-        GResourceLibraryLoads::Release(call.module);
+        const RWWString name(path.c_str());
+        HMODULE module = nullptr;
+        ASSERT_TRUE(FailingAllocation::RunFailingOnce(failAfter, [&] { module = GResourceLibraryLoads::Acquire(name); }))
+            << failAfter << ": the acquire never returned";
+        EXPECT_NE(nullptr, module) << failAfter;
+        GResourceLibraryLoads::Release(module);
         GResourceLibraryLoads::Release(g_spareLoad.exchange(nullptr));
     }
     std::set_new_handler(previous);
