@@ -900,7 +900,7 @@ int main(int argc, char** argv)
     std::printf("  %-52s %10.2f\n", "new application: 4 threads / 1 thread (>= 2)", roundRates[1] / roundRates[0]);
     std::printf("  %-52s %10.2f\n", "new application: 16 threads / 1 thread (>= 1)", roundRates[2] / roundRates[0]);
     std::printf("  %-52s %10.0f\n", "heaps after 30 cycles - after 1 (0)", double(afterThirty.heaps) - afterOne.heaps);
-    std::printf("  %-52s %10.0f\n", "committed KB after 30 cycles - after 1 (<= 512)",
+    std::printf("  %-52s %10.0f\n", "committed KB after 30 cycles - after 1 (<= 64)",
                 afterThirty.committedKB - afterOne.committedKB);
     std::printf("  %-52s %10.2f\n", "warm: 4 threads / 1 thread (>= 2)", warmRates[1] / warmRates[0]);
     std::printf("  %-52s %10.2f\n", "warm: 16 threads / 1 thread (>= 2)", warmRates[2] / warmRates[0]);

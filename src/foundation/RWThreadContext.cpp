@@ -143,3 +143,32 @@ unsigned RWThreadContext::TakeExtension()
         std::abort();
     return index;
 }
+
+// The slot is kept as its index plus one, so that 0, the value before the constructor
+// runs, and the platform's "no index" both mean no slot.
+RWThreadNumber::RWThreadNumber() : slot_(TlsAlloc() + 1) {}
+
+RWThreadNumber::~RWThreadNumber()
+{
+    const unsigned long slot = slot_;
+    slot_ = 0;
+    if (slot != 0)
+        TlsFree(slot - 1);
+}
+
+// Reading the slot sets the thread's last error on success; the caller's is kept.
+uintptr_t RWThreadNumber::Get() const
+{
+    if (slot_ == 0)
+        return 0;
+    const DWORD error = GetLastError();
+    const uintptr_t value = reinterpret_cast<uintptr_t>(TlsGetValue(slot_ - 1));
+    SetLastError(error);
+    return value;
+}
+
+void RWThreadNumber::Set(uintptr_t value) const
+{
+    if (slot_ != 0)
+        TlsSetValue(slot_ - 1, reinterpret_cast<void*>(value));
+}

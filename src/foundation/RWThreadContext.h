@@ -130,3 +130,22 @@ private:
     unsigned index_;
     bool ownThreadOnly_;
 };
+
+// A per-thread number that stays each thread's own when threads share the context: the
+// number itself sits in a thread-local slot of the platform's, so nothing is allocated
+// for a thread and nothing is left when a thread ends or the module goes. The slot is
+// taken when the module loads and given back when it unloads; without one (the process
+// has none left, or the module is going) every thread reads 0 and writes are dropped.
+class RWThreadNumber {
+public:
+    RWThreadNumber();
+    ~RWThreadNumber();
+    RWThreadNumber(const RWThreadNumber&) = delete;
+    RWThreadNumber& operator=(const RWThreadNumber&) = delete;
+
+    uintptr_t Get() const;
+    void Set(uintptr_t value) const;
+
+private:
+    unsigned long slot_;
+};

@@ -76,21 +76,22 @@ bool ReadTableFailed()
     return table && table->Failed();
 }
 
-// How many SerialsOmitted scopes the calling thread has open.
-const RWThreadSlot<void> t_serialsOmitted;
+// How many SerialsOmitted scopes the calling thread has open: the thread's own count even
+// when it shares the foundation's context with other threads.
+const RWThreadNumber t_serialsOmitted;
 
-uintptr_t SerialsOmittedDepth() { return reinterpret_cast<uintptr_t>(t_serialsOmitted.Get()); }
+uintptr_t SerialsOmittedDepth() { return t_serialsOmitted.Get(); }
 
 } // namespace
 
 GObjectBase::SerialsOmitted::SerialsOmitted()
 {
-    t_serialsOmitted.Set(reinterpret_cast<void*>(SerialsOmittedDepth() + 1));
+    t_serialsOmitted.Set(SerialsOmittedDepth() + 1);
 }
 
 GObjectBase::SerialsOmitted::~SerialsOmitted()
 {
-    t_serialsOmitted.Set(reinterpret_cast<void*>(SerialsOmittedDepth() - 1));
+    t_serialsOmitted.Set(SerialsOmittedDepth() - 1);
 }
 
 GObjectBase::GObjectBase() : references_(-1), id_(0), serial_(0), embedded_(false) { TakeNextSerial(); }

@@ -183,6 +183,32 @@ TEST_F(DriverUI, TheMarkedCopyLeavesItsAreaAfterThePublicPart)
         ASSERT_EQ(0xEE, bytes[i]) << i;
 }
 
+// The size query answers in the header too; a copy never reads the header's output size,
+// which callers leave unset: the whole DEVMODE is written, and nothing past it.
+TEST_F(DriverUI, TheSizeQueryFillsTheHeaderAndACopyIgnoresItsOutputSize)
+{
+    DOCUMENTPROPERTYHEADER query = {};
+    query.cbSize = sizeof query;
+    query.hPrinter = handle;
+    query.pszPrinterName = &name[0];
+    query.cbOut = 0xDEADBEEF;
+    EXPECT_EQ(1172, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&query)));
+    EXPECT_EQ(1172u, query.cbOut);
+
+    for (DWORD unset : {DWORD(0), DWORD(220), DWORD(0xDEADBEEF)}) {
+        std::vector<uint8_t> bytes(1172 + 16, 0xEE);
+        DOCUMENTPROPERTYHEADER header = query;
+        header.pdmOut = reinterpret_cast<DEVMODEW*>(bytes.data());
+        header.cbOut = unset;
+        header.fMode = DM_OUT_BUFFER;
+        EXPECT_EQ(1, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header))) << unset;
+        EXPECT_TRUE(IsValidDevmodeW(header.pdmOut, 1172)) << unset;
+        EXPECT_EQ(952, header.pdmOut->dmDriverExtra) << unset;
+        EXPECT_NE(0xEE, bytes[1171]) << unset << ": the private part was written to its end";
+        EXPECT_EQ(std::vector<uint8_t>(16, 0xEE), std::vector<uint8_t>(bytes.begin() + 1172, bytes.end())) << unset;
+    }
+}
+
 // Refused DEVMODEs through the no-sheet road: -1, the output, the printer data and the
 // printer's default DEVMODE untouched.
 TEST_F(DriverUI, MalformedDevModesAreRefusedAndChangeNothing)
@@ -1137,6 +1163,35 @@ protected:
         return prints;
     }
 
+    // The printer's choice of coding for its DEVMODEs' settings, in this process's object.
+    GValueAttribute* CodingChoice()
+    {
+        EXPECT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        GObjectBase* node = ui->GetPrinterConfiguration();
+        for (long id : {FeatureId::kPrinterSettingsGroup, FeatureId::kPrinterLists, FeatureId::kStoredFormChoice})
+            node = node ? node->FindById(id) : nullptr;
+        return dynamic_cast<GValueAttribute*>(node);
+    }
+    // A tree in the compact coding; empty when it cannot be written.
+    static std::vector<uint8_t> Compact(const RWCollectable* root)
+    {
+        std::vector<uint8_t> buffer(8192);
+        GOutStreamHolder holder(buffer.data(), uint32_t(buffer.size()), 1);
+        GSettingsTreeSerializer serializer;
+        const int written = serializer.Save(static_cast<const GObjectBase*>(root), *holder.GetStream(), &holder,
+                                            GSettingsTreeSerializer::kPortable);
+        holder.GetStream()->Flush();
+        buffer.resize(written ? size_t(holder.Tell()) : 0);
+        return buffer;
+    }
+
+    // Puts a coding choice back however a test ends.
+    struct ChoiceBack {
+        GValueAttribute* choice;
+        uint16_t value;
+        ~ChoiceBack() { choice->SetValue(value); }
+    };
+
     std::unique_ptr<PrinterDataTest::KeySnapshot> data, record;
     std::vector<uint8_t> ours;
 };
@@ -1414,6 +1469,24 @@ TEST_F(InstalledState, APackedTreeWithoutAUsableResolutionIsCompletedAndKeepsIts
         ASSERT_NE(nullptr, read) << row.what;
         EXPECT_NE(0, GDriverObject::NumberOr(read.get(), FeatureId::kXResolution, 0)) << row.what;
         EXPECT_NE(0, GDriverObject::NumberOr(read.get(), FeatureId::kYResolution, 0)) << row.what;
+
+        // The compact coding a printer may choose is completed too (read in this process,
+        // whose object takes the switched choice).
+        GValueAttribute* choice = CodingChoice();
+        ASSERT_NE(nullptr, choice);
+        ChoiceBack back{choice, choice->GetValue()};
+        choice->SetValue(1);
+        std::vector<uint8_t> compact = HostileSettings::Carrying(bare, HostileSettings::Zlib(Compact(tree.get())));
+        ASSERT_FALSE(compact.empty()) << row.what;
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(reinterpret_cast<DEVMODEW*>(compact.data()))) << row.what;
+        std::vector<uint8_t> out(1172, 0);
+        ASSERT_EQ(1, ui->GetDevModeObject()->CopyOut(reinterpret_cast<DEVMODEW*>(out.data()))) << row.what;
+        EXPECT_EQ(DMPAPER_A4, reinterpret_cast<const DEVMODEW*>(out.data())->dmPaperSize) << row.what;
+        std::unique_ptr<GObjectBase> readCompact(
+            ui->GetDevModeObject()->UnpackSettings(reinterpret_cast<const DEVMODEW*>(compact.data()), 0));
+        ASSERT_NE(nullptr, readCompact) << row.what;
+        EXPECT_NE(0, GDriverObject::NumberOr(readCompact.get(), FeatureId::kXResolution, 0)) << row.what;
+        EXPECT_NE(0, GDriverObject::NumberOr(readCompact.get(), FeatureId::kYResolution, 0)) << row.what;
     }
 }
 
@@ -1432,27 +1505,9 @@ TEST_F(InstalledState, APackedTreeOfAnotherRootGivesOnlyThePublicFields)
     GState otherClass(FeatureId::kDefaultTreeRoot);
     // Each DEVMODE object reads the printer's coding afresh; the printer data keep the
     // form the services took first. The choice is put back however the test ends.
-    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
-    GObjectBase* choiceNode = ui->GetPrinterConfiguration();
-    for (long id : {FeatureId::kPrinterSettingsGroup, FeatureId::kPrinterLists, FeatureId::kStoredFormChoice})
-        choiceNode = choiceNode ? choiceNode->FindById(id) : nullptr;
-    auto* choice = dynamic_cast<GValueAttribute*>(choiceNode);
+    GValueAttribute* choice = CodingChoice();
     ASSERT_NE(nullptr, choice);
-    struct ChoiceBack {
-        GValueAttribute* choice;
-        uint16_t value;
-        ~ChoiceBack() { choice->SetValue(value); }
-    } back{choice, choice->GetValue()};
-    auto portable = [](const RWCollectable* root) {
-        std::vector<uint8_t> buffer(8192);
-        GOutStreamHolder holder(buffer.data(), uint32_t(buffer.size()), 1);
-        GSettingsTreeSerializer serializer;
-        const int written = serializer.Save(static_cast<const GObjectBase*>(root), *holder.GetStream(), &holder,
-                                            GSettingsTreeSerializer::kPortable);
-        holder.GetStream()->Flush();
-        buffer.resize(written ? size_t(holder.Tell()) : 0);
-        return buffer;
-    };
+    ChoiceBack back{choice, choice->GetValue()};
     const struct {
         const char* what;
         const RWCollectable* root;
@@ -1463,7 +1518,7 @@ TEST_F(InstalledState, APackedTreeOfAnotherRootGivesOnlyThePublicFields)
         for (const auto& row : rows) {
             const std::string what = std::string(row.what) + (coding ? ", compact coding" : ", object graph");
             choice->SetValue(coding);
-            const std::vector<uint8_t> packed = coding ? portable(row.root) : HostileSettings::Native(row.root);
+            const std::vector<uint8_t> packed = coding ? Compact(row.root) : HostileSettings::Native(row.root);
             ASSERT_FALSE(packed.empty()) << what;
             std::vector<uint8_t> input = HostileSettings::Carrying(ours, HostileSettings::Zlib(packed));
             ASSERT_FALSE(input.empty()) << what;

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved);
+
 namespace {
 
 // This program keeps the runtime's operator new: only the calls made here go through the
@@ -149,6 +151,25 @@ TEST_F(ModuleBlockCacheTest, EndingThreadsAndCloseGiveEveryKeptBlockBack)
     running.join();
     EXPECT_EQ(0, failures.load());
     EXPECT_GE(kept, closed + kBlocks * ModuleBlockCache::kLargestKept) << "Close gave the running thread's blocks back";
+}
+
+// The loader's notice that a thread ends reaches the module's entry, which gives that
+// thread's kept blocks back.
+TEST_F(ModuleBlockCacheTest, AThreadsDetachGivesItsBlocksBack)
+{
+    const int kBlocks = 64;
+    const size_t start = BusyBytes();
+    uint32_t kept = 0, left = 0;
+    std::thread([&] {
+        for (int i = 0; i < kBlocks; ++i)
+            ModuleBlockCache::Free(std::malloc(ModuleBlockCache::kLargestKept), ModuleBlockCache::kLargestKept);
+        kept = ModuleBlockCache::KeptBlocks();
+        DllMain(nullptr, DLL_THREAD_DETACH, nullptr);
+        left = ModuleBlockCache::KeptBlocks();
+    }).join();
+    EXPECT_EQ(uint32_t(kBlocks), kept);
+    EXPECT_EQ(0u, left);
+    EXPECT_LT(BusyBytes(), start + kBlocks * ModuleBlockCache::kLargestKept / 2);
 }
 
 // An allocation between a failed call and its caller's GetLastError leaves the error.

@@ -8,6 +8,8 @@
 #include "model/GOptMediaComposite.h"
 #include "model/MAssociationList.h"
 #include "model/MPersistentComposite.h"
+#include "foundation/RWBinaryOutStream.h"
+#include "foundation/RWThreadContext.h"
 #include "GSerialCounterProbe.h"
 #include "ModelTestObjects.h"
 
@@ -17,8 +19,16 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
+
+// Puts a thread onto the context that threads without their own share.
+class RWThreadContextProbe {
+public:
+    static void ShareOnThisThread() { RWThreadContext::ShareOnThisThread(); }
+};
 
 TEST(GObjectBaseCount, GoesFromNoHolderToZeroAndIsDeletedWithItsLastHolder)
 {
@@ -170,6 +180,56 @@ TEST_F(GObjectBaseSerial, ClearSerialsReachesEveryMember)
     EXPECT_EQ(0, leaf->GetSerial());
     leaf->TakeNextSerial();
     EXPECT_NE(0, leaf->GetSerial());
+}
+
+// The bytes an object saves as.
+std::string Saved(const GObjectBase& object)
+{
+    std::stringbuf bytes;
+    {
+        RWBinaryOutStream out(&bytes);
+        out << static_cast<const RWCollectable*>(&object);
+    }
+    return bytes.str();
+}
+
+// A thread's scope that leaves serials out ends with that scope, whatever other threads
+// hold open, and on the context that threads share too: after its pack, a thread saves
+// its serials again while another thread's scope is still open.
+TEST_F(GObjectBaseSerial, OmittingSerialsLastsOnlyForTheThreadsOwnScope)
+{
+    GObjectBase object(9);
+    GObjectBase cleared(9);
+    cleared.SetSerial(0);
+    ASSERT_NE(Saved(cleared), Saved(object));
+    for (bool shared : {false, true}) {
+        std::atomic<int> stage{0};
+        bool otherOmitted = false;
+        std::thread other([&] {
+            if (shared)
+                RWThreadContextProbe::ShareOnThisThread();
+            GObjectBase::SerialsOmitted scope;
+            stage = 1;
+            while (stage != 2)
+                std::this_thread::yield();
+            otherOmitted = Saved(object) == Saved(cleared);
+        });
+        std::thread packing([&] {
+            if (shared)
+                RWThreadContextProbe::ShareOnThisThread();
+            while (stage != 1)
+                std::this_thread::yield();
+            {
+                GObjectBase::SerialsOmitted scope;
+                EXPECT_EQ(Saved(cleared), Saved(object)) << shared;
+            }
+            EXPECT_NE(Saved(cleared), Saved(object)) << shared << ": a later save keeps the serial";
+            stage = 2;
+        });
+        packing.join();
+        other.join();
+        EXPECT_TRUE(otherOmitted) << shared << ": the other thread's scope still held";
+    }
 }
 
 TEST(GObjectBaseLeaf, FindsOnlyItselfCountsOneAndIteratesNothing)

@@ -363,6 +363,31 @@ TEST(ConverterFromDevMode, CopiesCustomSizesAndDuplex)
     }
 }
 
+// A DEVMODE asking for two sides, read by the converter alone into a tree that asks two
+// sides: without a duplex unit or manual duplexing the tree asks one side and its duplex
+// margins stay as they were; with either, the two sides and the margins are taken.
+TEST(ConverterFromDevMode, TwoSidesNeedTheUnitOrManualDuplexing)
+{
+    const struct {
+        uint16_t unit, manual;
+        uint16_t sides, margins;
+    } rows[] = {{0, 0, 0, 7}, {1, 0, 2, 1}, {0, 1, 2, 1}};
+    for (const auto& row : rows) {
+        Fixture f;
+        f.driver.SetInstalledState(Composite(365, {Value(row.unit, 308), Value(row.manual, 245)}));
+        Set(f.tree, 265, 0);
+        Set(f.tree, 253, 2);
+        Set(f.tree, 983, 1);
+        Set(f.tree, 713, 7);
+        DEVMODEW in = Blank();
+        in.dmFields = DM_DUPLEX;
+        in.dmDuplex = DMDUP_VERTICAL;
+        f.devMode.FromDevMode(&in, f.tree);
+        EXPECT_EQ(row.sides, Get(f.tree, 253)) << row.unit << row.manual;
+        EXPECT_EQ(row.margins, Get(f.tree, 713)) << row.unit << row.manual;
+    }
+}
+
 TEST(ConverterFromDevMode, SourceColourIcmAndCollation)
 {
     Fixture f;

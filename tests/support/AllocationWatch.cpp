@@ -1,6 +1,8 @@
 // Replaces the global allocation functions of the test executable with counting ones.
 #include "AllocationWatch.h"
 
+#include <windows.h>
+
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -10,9 +12,15 @@ namespace {
 std::atomic<long> g_live{0};
 std::atomic<size_t> g_largest{0};
 std::atomic<void (*)(void*)> g_onFree{nullptr};
+std::atomic<DWORD> g_failingThread{0};
+std::atomic<long> g_failAfter{0};
 
 void* Allocate(size_t size) noexcept
 {
+    if (g_failingThread.load() != 0 && g_failingThread.load() == GetCurrentThreadId() && g_failAfter-- == 0) {
+        g_failingThread = 0;
+        return nullptr;
+    }
     size_t seen = g_largest.load();
     while (size > seen && !g_largest.compare_exchange_weak(seen, size)) {
     }
@@ -50,6 +58,14 @@ long AllocationWatch::Live() { return g_live.load(); }
 size_t AllocationWatch::Largest() { return g_largest.load(); }
 void AllocationWatch::ResetLargest() { g_largest = 0; }
 void AllocationWatch::OnFree(void (*hook)(void*)) { g_onFree = hook; }
+
+void AllocationWatch::FailOnThisThread(long after)
+{
+    g_failingThread = 0;
+    g_failAfter = after;
+    if (after >= 0)
+        g_failingThread = GetCurrentThreadId();
+}
 
 void* operator new(size_t size) { return AllocateOrThrow(size); }
 void* operator new[](size_t size) { return AllocateOrThrow(size); }

@@ -78,12 +78,17 @@ LONG GDriverUIDocumentSheet::DocumentPropertiesCore(HWND window, HANDLE printer,
     return DocumentPropertiesNoUI(header);
 }
 
-LONG GDriverUIDocumentSheet::DocumentPropertiesNoUI(const DOCUMENTPROPERTYHEADER& header)
+LONG GDriverUIDocumentSheet::DocumentPropertiesNoUI(DOCUMENTPROPERTYHEADER& header)
 {
     const DWORD mode = header.fMode;
     DEVMODEW* output = header.pdmOut;
-    if (mode == 0 || !output)
-        return LONG(ui_.GetDevModeSize(1));
+    // The size query answers in the header as well as in the result: the caller compares
+    // the two. The header's output size is only ever written, never read: callers pass
+    // it unset, and the output buffer holds a whole DEVMODE of the size answered here.
+    if (mode == 0 || !output) {
+        header.cbOut = ui_.GetDevModeSize(1);
+        return LONG(header.cbOut);
+    }
     // A DEVMODE whose header does not hold together is refused, not read. A printer
     // record that could not be read refuses only storing: this road stores nothing, and
     // answers from the driver's defaults with the caller's DEVMODE merged.
@@ -110,8 +115,8 @@ LONG GDriverUIDocumentSheet::DocumentPropertiesNoUI(const DOCUMENTPROPERTYHEADER
 
 LONG GDriverUIDocumentSheet::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
 {
-    const DOCUMENTPROPERTYHEADER* header = reinterpret_cast<const DOCUMENTPROPERTYHEADER*>(
-        info ? info->lParamInit : parameter);
+    // The caller's header: the no-sheet road writes the size it answers into it.
+    DOCUMENTPROPERTYHEADER* header = reinterpret_cast<DOCUMENTPROPERTYHEADER*>(info ? info->lParamInit : parameter);
     if (!header || header->cbSize < sizeof(DOCUMENTPROPERTYHEADER))
         return kRefused;
 

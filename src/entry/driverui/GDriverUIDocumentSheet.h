@@ -24,8 +24,9 @@ public:
     LONG DocumentPropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter);
     LONG DocumentPropertiesCore(HWND window, HANDLE printer, LPWSTR deviceName, PDEVMODEW output, PDEVMODEW input,
                                 DWORD mode);
-    // Merges and copies out without a sheet: 1, 0 on failure, -1 for a refused DEVMODE.
-    LONG DocumentPropertiesNoUI(const DOCUMENTPROPERTYHEADER& header);
+    // Merges and copies out without a sheet: 1, 0 on failure, -1 for a refused DEVMODE;
+    // without a mode or an output DEVMODE, the DEVMODE size, also written into cbOut.
+    LONG DocumentPropertiesNoUI(DOCUMENTPROPERTYHEADER& header);
 
     // The sheet's reasons (INIT, GET_INFO_HEADER, DESTROY, SET_RESULT) for the header's
     // request; readOnly and the OS major version come from the permission test.

@@ -16,10 +16,18 @@ std::map<const void*, ExtensionContextRegistry::Kind>& Live() { return g_live.Ge
 
 } // namespace
 
+// The entry is made before the lock: an allocation that failed under it would run the
+// out-of-memory handler, which deletes spare driver objects, whose hosts leave this
+// registry through the same lock.
 void ExtensionContextRegistry::Enter(const void* context, Kind kind)
 {
+    std::map<const void*, Kind> made;
+    made.emplace(context, kind);
+    auto entry = made.extract(context);
     GPlatformCalls::LockGuard hold(g_lock, false);
-    Live()[context] = kind;
+    const auto inserted = Live().insert(std::move(entry));
+    if (!inserted.inserted)
+        inserted.position->second = kind;
 }
 
 void ExtensionContextRegistry::Leave(const void* context)

@@ -5,10 +5,20 @@
 // nothing the module made outlives it once detach has emptied the module's tables and
 // shut the driver server down (the runtime's static destructors free theirs after this
 // returns, straight to the heap).
+//
+// The C++ runtime linked into the module keeps a pool for exceptions thrown while memory
+// is short, made at each load and never freed by the runtime itself: an unload frees it
+// last. At the process's end nothing is freed: the process's memory goes as a whole, and
+// other threads may still be running.
 #include "entry/module/ModuleBlockCache.h"
 #include "entry/module/ModuleLifetime.h"
 
 #include <windows.h>
+
+namespace __gnu_cxx {
+// The runtime's release of its own lasting blocks (the emergency exception pool).
+void __freeres();
+} // namespace __gnu_cxx
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
@@ -18,8 +28,10 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved
         return ModuleLifetime::Attach(instance);
     case DLL_PROCESS_DETACH: {
         const BOOL detached = ModuleLifetime::Detach(reserved != nullptr);
-        if (!reserved)
+        if (!reserved) {
             ModuleBlockCache::Close();
+            __gnu_cxx::__freeres();
+        }
         return detached;
     }
     case DLL_THREAD_DETACH:

@@ -154,7 +154,7 @@ void ModuleBlockCache::ThreadEnds()
         return;
     {
         ListGuard guard;
-        // Close may have freed every cache since the slot was read.
+        // A Close since the slot was read has freed every cache already.
         if (g_state.load(std::memory_order_relaxed) != kOpen)
             return;
         Unlist(cache);

@@ -6,13 +6,21 @@
 // again or given back to free, so a block the host made and the module frees, or the
 // reverse, stays the runtime's to free. A block is kept only when the size its delete
 // names is a multiple of the grain and within the largest kept size: such a block holds
-// at least that many bytes whoever made it. The module's operator new asks for sizes
-// rounded up to the grain, so its own blocks always qualify when freed with their size.
+// at least that many bytes whoever made it. Not every block of the module's is kept: the
+// module's operator new asks for sizes rounded up to the grain, but a block is judged by
+// the size its delete names, so one freed without a size (arrays, some of the runtime's
+// own), freed with a size that is no multiple of the grain, larger than the largest kept
+// size, or past a thread's bounds goes straight back to the runtime.
 //
 // A thread keeps at most a bounded number of bytes and blocks per size; what a thread
-// keeps goes back to the runtime when the thread ends, when it runs out of memory, and
-// for every thread when the module is unloaded (Close), after which every call goes
-// straight to the runtime.
+// keeps goes back to the runtime when the thread ends (its detach) and when it runs out
+// of memory. Close gives back every thread's kept blocks at once and from then on every
+// call goes straight to the runtime. It runs only in an unload's detach, where no thread
+// may be inside the module: the loader holds its lock, so no thread's detach runs at the
+// same time, and a thread still running the module's code would lose that code with the
+// unmapping. A Close that only marked the caches, each thread freeing its own later,
+// would leave the blocks of every thread that never calls the module again: after the
+// unload none does, and no detach of theirs reaches the module.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +36,7 @@ public:
     // From now on threads keep blocks; false when no thread slot could be had.
     static bool Open();
     // Every thread's kept blocks go back to the runtime, and from now on nothing is kept.
+    // No other thread may be inside Allocate, Free or ThreadEnds meanwhile (see above).
     static void Close();
     // The calling thread's kept blocks go back to the runtime; its cache goes too.
     static void ThreadEnds();
