@@ -749,8 +749,9 @@ TEST_F(PrinterStores, ARefusedPartOfAnyStoreLeavesEveryStoreAsItWasInACommitAndA
 }
 
 // The slips every other row survives: a store absent while another does not read, a
-// store written then read in one call, a commit on an object never merged, and the base
-// services' absent check with the value there.
+// store written then read in one call, a commit on an object never merged, the base
+// services' absent check with the value there and with a length reported, a store put
+// back that had no value, and a failing write that changed its store.
 TEST_F(PrinterStores, SlipsAtTheEdgesOfReadingAndStoring)
 {
     {

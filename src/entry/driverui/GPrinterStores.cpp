@@ -212,7 +212,6 @@ bool GPrinterStores::PutBack(int index, const Former& former)
                                     : services->RemovePrinterDataBinary(&driver_, name) == 1;
     // The store is read afresh by whoever asks next.
     kept_[index].call = 0;
-    kept_[index].version = 0;
     kept_[index].node.reset();
     bool back = written;
     if (!back) {
