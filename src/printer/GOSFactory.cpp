@@ -299,6 +299,11 @@ bool GOSFactory::IsPrinterDataAbsent(GDriverObject* driver, const RWWString& nam
     return GetPrinterDataBinary(driver, name, nullptr, 0, length) != 1 && length == 0;
 }
 
+int GOSFactory::RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name)
+{
+    return DeletePrinterDriverDataValue(driver, name) == 1 || IsPrinterDataAbsent(driver, name) ? 1 : 0;
+}
+
 GObjectBase* GOSFactory::LoadStoredObject(GDriverObject* driver, const RWWString& name, StoredRead& outcome)
 {
     GObjectBase* object = LoadObjectFromPrinterData(driver, name, 0);

@@ -101,6 +101,9 @@ public:
     virtual void GetPrinterKeyString(RWWString& result, GDriverObject* driver, const RWWString& subkey,
                                      const RWWString& name, const RWWString& fallback) = 0;
     virtual int DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name) = 0;
+    // Removes a value SetPrinterDataBinary wrote, whole: 1 when none of it reads any more
+    // (also when there was none). These services remove the value of the name.
+    virtual int RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name);
     // Reads an object stored as binary printer data, owned by the caller; null when none
     // is stored or it cannot be read.
     virtual GObjectBase* LoadObjectFromPrinterData(GDriverObject* driver, const RWWString& name, int portable);

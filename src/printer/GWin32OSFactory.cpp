@@ -697,19 +697,58 @@ int GWin32OSFactory::SetPrinterDataString(GDriverObject* driver, const RWWString
     return written;
 }
 
-int GWin32OSFactory::WriteChunk(const ChunkTarget& target, const RWWString& chunkName, const void* data,
-                                uint32_t length)
+int GWin32OSFactory::WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
+                               uint32_t length)
 {
     BYTE* bytes = static_cast<BYTE*>(const_cast<void*>(data));
     if (target.key)
-        return RegSetValueExW(target.key, chunkName.Data(), 0, REG_BINARY, bytes, length) == ERROR_SUCCESS;
-    return SetPrinterDataW(target.printer, const_cast<wchar_t*>(chunkName.Data()), REG_BINARY, bytes, length) ==
-           ERROR_SUCCESS;
+        return RegSetValueExW(target.key, name.Data(), 0, type, bytes, length) == ERROR_SUCCESS;
+    return SetPrinterDataW(target.printer, const_cast<wchar_t*>(name.Data()), type, bytes, length) == ERROR_SUCCESS;
 }
 
-// Chunks first and the count last: a reader never finds a count whose chunks are not
-// all there. Surplus chunks of a longer old value go afterwards; when a chunk fails,
-// the count and every chunk of both values go, so the failure cannot read back.
+namespace {
+
+// What a chunk's place held before a write: a chunk whose bytes go back should a later
+// step fail, nothing (what the write puts there goes again), or a value longer than any
+// chunk, which no reader takes and which is left as the write leaves it.
+struct FormerChunk {
+    enum Kind { kKept, kNone, kForeign } kind = kNone;
+    DWORD type = 0;
+    std::vector<uint8_t> bytes;
+};
+
+// The chunk's place read: false when the read failed, and nothing may be written.
+bool ReadFormerChunk(HKEY key, HANDLE printer, const RWWString& chunk, FormerChunk& former)
+{
+    former.bytes.assign(GWin32OSFactory::kChunkSize, 0);
+    DWORD type = 0, size = GWin32OSFactory::kChunkSize;
+    const LONG status =
+        key ? CountedQueryValueExW(key, chunk.Data(), nullptr, &type, former.bytes.data(), &size)
+            : LONG(CountedGetPrinterDataW(printer, const_cast<wchar_t*>(chunk.Data()), &type, former.bytes.data(),
+                                          size, &size));
+    if (status == ERROR_FILE_NOT_FOUND) {
+        former.kind = FormerChunk::kNone;
+    } else if (status == ERROR_MORE_DATA) {
+        former.kind = FormerChunk::kForeign;
+    } else if (status == ERROR_SUCCESS && size <= GWin32OSFactory::kChunkSize) {
+        former.kind = FormerChunk::kKept;
+        former.type = type;
+        former.bytes.resize(size);
+        return true;
+    } else {
+        return false;
+    }
+    former.bytes.clear();
+    return true;
+}
+
+} // namespace
+
+// Every step keeps the old value readable: the chunks' places are read first, then the
+// new chunks written, then the count, and only then the old value's surplus chunks go.
+// When a step fails, the chunks written go back to what their places held (an old
+// chunk's bytes, or nothing where the old value had none); the count and the chunks not
+// yet written were never touched.
 int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                                           uint32_t length)
 {
@@ -734,27 +773,29 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
         return key ? RegDeleteValueW(key, removed.Data()) == ERROR_SUCCESS
                    : DeletePrinterDriverDataValue(driver, removed) == 1;
     };
+    const ChunkTarget target = {key, printer ? printer->Get() : nullptr};
 
     uint32_t oldCount = 0;
     if (key)
         ReadKeyDword(key, value.Data(), oldCount);
     else
-        oldCount = ReadPrinterDword(printer->Get(), value, 0);
+        oldCount = ReadPrinterDword(target.printer, value, 0);
 
-    const ChunkTarget target = {key, printer ? printer->Get() : nullptr};
-    int result = 1;
+    std::vector<FormerChunk> former(count);
+    bool readable = true;
+    for (uint32_t i = 0; i < count && readable; ++i)
+        readable = ReadFormerChunk(key, target.printer, ChunkName(value, i), former[i]);
+
+    int result = readable ? 1 : 0;
     uint32_t written = 0;
     for (; written < count && result; ++written) {
         const uint32_t offset = written * kChunkSize;
         const uint32_t piece = length - offset < kChunkSize ? length - offset : kChunkSize;
-        result = WriteChunk(target, ChunkName(value, written), bytes + (piece ? offset : 0), piece);
+        result = WritePart(target, ChunkName(value, written), REG_BINARY, bytes + (piece ? offset : 0), piece);
     }
     if (result) {
         DWORD stored = count;
-        result = key ? RegSetValueExW(key, value.Data(), 0, REG_DWORD, reinterpret_cast<BYTE*>(&stored),
-                                      sizeof stored) == ERROR_SUCCESS
-                     : SetPrinterDataW(printer->Get(), const_cast<wchar_t*>(value.Data()), REG_DWORD,
-                                       reinterpret_cast<BYTE*>(&stored), sizeof stored) == ERROR_SUCCESS;
+        result = WritePart(target, value, REG_DWORD, &stored, sizeof stored);
     }
     if (result) {
         // Chunks are contiguous: the first one missing ends the surplus, whatever a
@@ -762,10 +803,14 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
         for (uint32_t i = count; i < oldCount && remove(ChunkName(value, i)); ++i) {
         }
     } else {
-        remove(value);
-        const uint32_t last = oldCount > written ? oldCount : written;
-        for (uint32_t i = 0; i < last; ++i)
-            remove(ChunkName(value, i));
+        // A refused chunk may still have been written: it goes back as well.
+        for (uint32_t i = 0; i < written; ++i) {
+            const FormerChunk& was = former[i];
+            if (was.kind == FormerChunk::kKept)
+                WritePart(target, ChunkName(value, i), was.type, was.bytes.data(), uint32_t(was.bytes.size()));
+            else if (was.kind == FormerChunk::kNone)
+                remove(ChunkName(value, i));
+        }
     }
     if (key)
         RegCloseKey(key);
@@ -927,19 +972,24 @@ bool GWin32OSFactory::IsPrinterDataAbsent(GDriverObject* driver, const RWWString
         const LONG opened = CountedOpenKeyExW(root, path.Data(), 0, KEY_READ, &key);
         if (opened != ERROR_SUCCESS)
             return opened == ERROR_FILE_NOT_FOUND;
-        const LONG status = CountedQueryValueExW(key, value.Data(), nullptr, nullptr, nullptr, nullptr);
+        DWORD size = 0;
+        const LONG status = CountedQueryValueExW(key, value.Data(), nullptr, nullptr, nullptr, &size);
         RegCloseKey(key);
-        return status == ERROR_FILE_NOT_FOUND;
+        return status == ERROR_FILE_NOT_FOUND && size == 0;
     }
     DriverDataKey data(driver, GetPrinterHandle(driver), dataCache_);
     if (data.key) {
         GPrinterDataCache::Value read;
         return ReadDriverValue(dataCache_, data, name.Data(), read).status == ERROR_FILE_NOT_FOUND;
     }
+    // The size query: a length reported is a value there, whatever the answer says
+    // besides.
     PrinterHandle printer(*this, driver, PrinterHandle::kRead);
     DWORD type = 0, needed = 0;
-    return printer.Get() && CountedGetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), &type, nullptr,
-                                                   0, &needed) == ERROR_FILE_NOT_FOUND;
+    return printer.Get() &&
+           CountedGetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), &type, nullptr, 0, &needed) ==
+               ERROR_FILE_NOT_FOUND &&
+           needed == 0;
 }
 
 int GWin32OSFactory::SetPrinterKeyString(GDriverObject* driver, const RWWString& subkey, const RWWString& name,
@@ -980,6 +1030,36 @@ int GWin32OSFactory::DeletePrinterDriverDataValue(GDriverObject* driver, const R
     RegCloseKey(key);
     ForgetPrinterData(driver);
     return deleted;
+}
+
+// The count first, so that the value reads as absent at once, then the chunks up to the
+// first one missing. Through the registry, as DeletePrinterDriverDataValue.
+int GWin32OSFactory::RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name)
+{
+    const bool marked = IsMarkedValueName(name) != 0;
+    HKEY root = HKEY_LOCAL_MACHINE;
+    RWWString path, value = name;
+    if (marked) {
+        if (!SplitMarkedName(name, root, path, value))
+            return 0;
+    } else {
+        if (!driver || driver->GetPrinterName().IsNull())
+            return 0;
+        path = PrinterKeyPath(driver, kDriverDataKey);
+    }
+    HKEY key = nullptr;
+    const LONG opened = CountedOpenKeyExW(root, path.Data(), 0, KEY_ALL_ACCESS, &key);
+    if (opened != ERROR_SUCCESS)
+        return opened == ERROR_FILE_NOT_FOUND;
+    const LONG status = RegDeleteValueW(key, value.Data());
+    const bool gone = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+    if (gone)
+        for (uint32_t i = 0; RegDeleteValueW(key, ChunkName(value, i).Data()) == ERROR_SUCCESS; ++i) {
+        }
+    RegCloseKey(key);
+    if (!marked)
+        ForgetPrinterData(driver);
+    return gone ? 1 : 0;
 }
 
 void GWin32OSFactory::GetMachineString(RWWString& result, const RWWString& keyPath, const RWWString& name,

@@ -57,8 +57,9 @@ public:
     GDriverServicesAdapter* CreateServicesAdapter(GDriverObject* client) override;
     int SetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t value) override;
     int SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text) override;
-    // 1 when every chunk and the count were written. When a chunk cannot be written the
-    // count is removed, so a half-written value never reads back.
+    // 1 when every chunk and the count were written. When a step fails the old value
+    // reads as it did: nothing of it is removed, and what the write put in place of its
+    // chunks goes back.
     int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                              uint32_t length) override;
     uint32_t GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback) override;
@@ -69,7 +70,8 @@ public:
     // (length the bound when the buffer is too small).
     int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
                              uint32_t& length) override;
-    // The value's count (or, for a marked name, the key or the count) reported not found.
+    // The value's count (or, for a marked name, the key or the count) reported not found,
+    // with no length.
     bool IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name) override;
     // Within an entry call, the version of the printer's data the call reads (the same
     // between calls while the printer's data stays as it was); 0 outside a call or for
@@ -80,6 +82,7 @@ public:
     void GetPrinterKeyString(RWWString& result, GDriverObject* driver, const RWWString& subkey,
                              const RWWString& name, const RWWString& fallback) override;
     int DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name) override;
+    int RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name) override;
     void GetMachineString(RWWString& result, const RWWString& keyPath, const RWWString& name,
                           const RWWString& fallback) override;
     uint32_t GetMachineDword(const RWWString& keyPath, const RWWString& name, uint32_t fallback) override;
@@ -111,9 +114,10 @@ protected:
         HKEY key;
         HANDLE printer;
     };
-    // Writes one chunk: the only place chunk bytes are stored.
-    virtual int WriteChunk(const ChunkTarget& target, const RWWString& chunkName, const void* data,
-                           uint32_t length);
+    // Writes one value of a binary write (a chunk, a chunk put back, the count): the only
+    // place a binary write stores anything. Type: the registry's value type.
+    virtual int WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
+                          uint32_t length);
 
 private:
     // A printer handle for one operation: the driver object's, else one opened on its

@@ -3,7 +3,6 @@
 // factory's, the mass-storage switches carried over.
 #include "PrinterDataFixture.h"
 
-#include "model/GStreamHolder.h"
 #include "printer/GOSFactory.h"
 
 #include <array>
@@ -48,22 +47,6 @@ protected:
         RegCloseKey(key);
         const std::vector<uint8_t> stored = SpoolerDevMode(handle);
         ASSERT_EQ(sizeof foreign, stored.size()) << "the spooler gives the foreign DEVMODE back";
-    }
-    // The node in the older, portable object form, its serial numbers cleared: two trees
-    // that hold the same settings give the same bytes.
-    std::vector<uint8_t> PortableForm(GObjectBase* node)
-    {
-        node->ClearSerials();
-        std::vector<uint8_t> buffer(1 << 20);
-        GOutStreamHolder out(buffer.data(), uint32_t(buffer.size()), 0);
-        if (!out.GetStream())
-            return {};
-        *out.GetStream() << static_cast<const GObjectBase*>(node);
-        out.GetStream()->Flush();
-        if (!out.GetStream()->Good())
-            return {};
-        buffer.resize(size_t(out.Tell()));
-        return buffer;
     }
     // The stored node's tree; null when it does not load.
     std::unique_ptr<GObjectBase> Tree(long id)

@@ -67,6 +67,55 @@ struct SeamServices : StandinServices {
     }
 };
 
+// The module's services refusing one part of the first write of one store's value: its
+// first chunk, its middle one (chunk count / 2; a value of one chunk has only its first)
+// or its count.
+struct RefusingServices : StandinServices {
+    enum Step { kFirstChunk, kMiddleChunk, kCount };
+    std::wstring store, refused;
+    Step step = kFirstChunk;
+    int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
+                             uint32_t length) override
+    {
+        if (!store.empty() && store == std::wstring(name.Data(), name.Length())) {
+            const uint32_t chunks = length / kChunkSize + 1;
+            refused = step == kCount ? store
+                                     : store + L":" + std::to_wstring(step == kFirstChunk ? 0 : chunks / 2);
+            store.clear();
+        }
+        return StandinServices::SetPrinterDataBinary(driver, name, data, length);
+    }
+    int WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
+                  uint32_t length) override
+    {
+        if (!refused.empty() && refused == std::wstring(name.Data(), name.Length())) {
+            refused.clear();
+            return 0;
+        }
+        return StandinServices::WritePart(target, name, type, data, length);
+    }
+};
+
+// The module's services writing one store's value and then answering that the write
+// failed, as a spooler whose answer is lost would; the writes after it (the put-back)
+// refused as many times as asked.
+struct ChangingServices : StandinServices {
+    std::wstring failing;
+    int putBacksRefused = 0;
+    int writes = 0;
+    int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
+                             uint32_t length) override
+    {
+        if (failing != std::wstring(name.Data(), name.Length()))
+            return StandinServices::SetPrinterDataBinary(driver, name, data, length);
+        if (writes++ == 0) {
+            StandinServices::SetPrinterDataBinary(driver, name, data, length);
+            return 0;
+        }
+        return writes - 1 <= putBacksRefused ? 0 : StandinServices::SetPrinterDataBinary(driver, name, data, length);
+    }
+};
+
 class PrinterStores : public PrinterDataFixture {
 protected:
     void SetUp() override
@@ -771,9 +820,123 @@ TEST_F(PrinterStores, AStoreThatFailsPutsBackTheOnesWrittenAndNoWatermarkIsWritt
     GDriverUIBase::SetUserWatermarkSwitch(0);
 }
 
+// Every store whole: its count and its chunks as the printer's data holds them.
+std::map<std::wstring, std::pair<int64_t, std::vector<uint8_t>>> Whole()
+{
+    std::map<std::wstring, std::pair<int64_t, std::vector<uint8_t>>> whole;
+    for (const wchar_t* store : kStores)
+        whole[store] = {DataDword(store), StoredBytes(store)};
+    return whole;
+}
+
+// The first text at any depth of the node, or null.
+GStringAttribute* FirstText(GObjectBase* node)
+{
+    GStringAttribute* found = nullptr;
+    ForEachMember(node, [&](GObjectBase* member) {
+        if (member->IsKindOf(GStringAttribute::kClassId))
+            found = static_cast<GStringAttribute*>(member);
+        else if (member->IsKindOf(GAttributeComposite::kClassId))
+            found = FirstText(member);
+        return found == nullptr;
+    });
+    return found;
+}
+
+// The services refusing the first chunk, a middle chunk or the count of each store, in
+// a commit and in an upgrade (each store then in the older form it brings up): the road
+// fails and every store reads as before, count and bytes. Without a refusal both go
+// through and change every store.
+TEST_F(PrinterStores, ARefusedPartOfAnyStoreLeavesEveryStoreAsItWasInACommitAndAnUpgrade)
+{
+    {
+        ASSERT_EQ(0u, Register());
+        FreshServer();
+        InjectingDriverUI* ui = HoldObject();
+        for (long id : {FeatureId::kDeviceSettings, FeatureId::kPrinterLists, FeatureId::kExtensionData}) {
+            std::unique_ptr<GObjectBase> node(ui->LoadSettingsTree(id));
+            ASSERT_NE(nullptr, node) << id;
+            GStringAttribute* text = FirstText(node.get());
+            ASSERT_NE(nullptr, text) << id;
+            text->SetString(std::string(1000, 'a').c_str());
+            ASSERT_EQ(1, ui->SaveSettingsTree(node.get())) << id;
+        }
+        FreshServer();
+        installed = Snapshot();
+        for (const wchar_t* store : kStores)
+            ASSERT_LE(2 * 248u, installed[store].size()) << std::string(store, store + 3);
+    }
+    using Step = RefusingServices::Step;
+    const struct {
+        const wchar_t* store;  // "" refuses nothing
+        Step step;
+    } rows[] = {
+        {L"365", Step::kFirstChunk}, {L"365", Step::kMiddleChunk}, {L"365", Step::kCount},
+        {L"366", Step::kFirstChunk}, {L"366", Step::kMiddleChunk}, {L"366", Step::kCount},
+        {L"368", Step::kFirstChunk}, {L"368", Step::kMiddleChunk}, {L"368", Step::kCount},
+        {L"", Step::kCount},
+    };
+    const char* const steps[] = {"first chunk", "middle chunk", "count"};
+    for (bool upgrade : {false, true}) {
+        for (const auto& row : rows) {
+            const std::string what = std::string(upgrade ? "an upgrade, " : "a commit, ") +
+                                     (*row.store ? std::string(row.store, row.store + 3) + ", " + steps[row.step]
+                                                 : std::string("nothing refused"));
+            Reinstall();
+            InjectingDriverUI* ui = HoldObject();
+            ASSERT_NE(nullptr, ui) << what;
+            std::unique_ptr<GObjectBase> tree;
+            if (upgrade) {
+                for (long id : {FeatureId::kDeviceSettings, FeatureId::kPrinterLists, FeatureId::kExtensionData}) {
+                    std::unique_ptr<GObjectBase> node(ui->LoadSettingsTree(id));
+                    ASSERT_NE(nullptr, node) << what;
+                    const std::vector<uint8_t> older = PortableForm(node.get());
+                    ASSERT_EQ(1, GOSFactory::Instance()->SetPrinterDataBinary(
+                                     ui, RWWString(std::to_wstring(id).c_str()), older.data(), uint32_t(older.size())))
+                        << what;
+                }
+                FreshServer();
+            } else {
+                ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr)) << what;
+                tree.reset(ui->LoadStoredSettings());
+                ASSERT_NE(nullptr, tree) << what;
+                for (long id : {FeatureId::kDeviceSettings, FeatureId::kPrinterLists, FeatureId::kExtensionData}) {
+                    GStringAttribute* text = FirstText(tree->FindById(id));
+                    ASSERT_NE(nullptr, text) << what;
+                    text->SetString(std::string(1000, 'b').c_str());
+                }
+            }
+            const auto before = Whole();
+            auto* seam = new RefusingServices;
+            seam->store = row.store;
+            seam->step = row.step;
+            bool done = false;
+            if (upgrade) {
+                wchar_t folder[] = L"C:\\old";
+                DRIVER_UPGRADE_INFO_1W info = {&name[0], folder};
+                done = DrvUpgradePrinter(1, reinterpret_cast<LPBYTE>(&info)) != FALSE;
+            } else {
+                done = ui->CommitSettings(tree.get(), 1) == 1;
+            }
+            EXPECT_TRUE(seam->store.empty() && seam->refused.empty()) << what << ": the part was asked for";
+            new StandinServices;
+            const auto after = Whole();
+            EXPECT_EQ(!*row.store, done) << what;
+            for (const wchar_t* store : kStores) {
+                const std::string named = what + ": " + std::string(store, store + 3);
+                if (*row.store)
+                    EXPECT_TRUE(before.at(store) == after.at(store)) << named << " as it was";
+                else
+                    EXPECT_NE(before.at(store).second, after.at(store).second) << named << " written";
+            }
+        }
+    }
+}
+
 // The slips every other row survives: a store absent while another does not read, a
-// store written then read in one call, a commit on an object never merged, and the base
-// services' absent check with the value there.
+// store written then read in one call, a commit on an object never merged, the base
+// services' absent check with the value there, a store put back that had no value, and
+// a failing write that changed its store.
 TEST_F(PrinterStores, SlipsAtTheEdgesOfReadingAndStoring)
 {
     {
@@ -830,6 +993,52 @@ TEST_F(PrinterStores, SlipsAtTheEdgesOfReadingAndStoring)
         EXPECT_FALSE(services->GOSFactory::IsPrinterDataAbsent(ui, L"365")) << "present";
         DeleteStored(L"365");
         EXPECT_TRUE(services->GOSFactory::IsPrinterDataAbsent(ui, L"365")) << "absent";
+    }
+    {
+        SCOPED_TRACE("a store that had no value, put back");
+        Reinstall();
+        DeleteStored(L"368");
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+        ASSERT_TRUE(tree && tree->FindById(FeatureId::kExtensionData));
+        auto* seam = new RefusingServices;
+        seam->store = L"366";
+        EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
+        new StandinServices;
+        EXPECT_EQ(-1, DataDword(L"368")) << "no count";
+        EXPECT_TRUE(StoredBytes(L"368").empty()) << "no chunk";
+        EXPECT_EQ(installed.at(L"366"), StoredBytes(L"366"));
+    }
+    {
+        SCOPED_TRACE("a failing write that changed its store, put back and not");
+        const struct {
+            int putBacksRefused;
+            GPrinterStores::Outcome outcome;
+        } rows[] = {{0, GPrinterStores::Outcome::kNotStored}, {1, GPrinterStores::Outcome::kNotPutBack}};
+        for (const auto& row : rows) {
+            Reinstall();
+            InjectingDriverUI* ui = HoldObject();
+            ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+            std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+            ASSERT_NE(nullptr, tree);
+            GStringAttribute* text = FirstText(tree->FindById(FeatureId::kPrinterLists));
+            ASSERT_NE(nullptr, text);
+            text->SetString("changed");
+            GObjectBase* nodes[GPrinterStores::kCount] = {};
+            for (int i = 0; i < GPrinterStores::kCount; ++i)
+                nodes[i] = tree->FindById(GPrinterStores::kIds[i]);
+            auto* seam = new ChangingServices;
+            seam->failing = L"366";
+            seam->putBacksRefused = row.putBacksRefused;
+            GPrinterStores stores(*ui);
+            EXPECT_EQ(row.outcome, stores.Store(nodes)) << row.putBacksRefused;
+            new StandinServices;
+            if (!row.putBacksRefused)
+                EXPECT_EQ(installed, Snapshot()) << "the failing store too";
+            else
+                EXPECT_NE(installed.at(L"366"), StoredBytes(L"366")) << "what the failed write left";
+        }
     }
 }
 

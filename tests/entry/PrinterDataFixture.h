@@ -16,6 +16,7 @@
 #include "model/GAttributeComposite.h"
 #include "model/GConfiguration.h"
 #include "model/GFeatureIds.h"
+#include "model/GStreamHolder.h"
 #include "model/GStringAttribute.h"
 #include "model/GValueAttribute.h"
 #include "printer/GDriverServer.h"
@@ -264,6 +265,24 @@ inline std::vector<uint8_t> StoredBytes(const std::wstring& object)
         all.insert(all.end(), bytes.begin(), bytes.end());
     }
     return all;
+}
+
+// The node in the older, portable object form, its serial numbers cleared: two trees
+// that hold the same settings give the same bytes. An upgrade brings it into the current
+// form.
+inline std::vector<uint8_t> PortableForm(GObjectBase* node)
+{
+    node->ClearSerials();
+    std::vector<uint8_t> buffer(1 << 20);
+    GOutStreamHolder out(buffer.data(), uint32_t(buffer.size()), 0);
+    if (!out.GetStream())
+        return {};
+    *out.GetStream() << static_cast<const GObjectBase*>(node);
+    out.GetStream()->Flush();
+    if (!out.GetStream()->Good())
+        return {};
+    buffer.resize(size_t(out.Tell()));
+    return buffer;
 }
 
 // The printer's default DEVMODE as the spooler gives it, without the bytes it leaves

@@ -16,19 +16,21 @@
 namespace {
 
 // The Windows services with no driver user-interface object (every printer-data call
-// opens the printer by name) and a chunk writer that can be told to fail.
+// opens the printer by name) and a writer of a binary value's parts (its chunks and its
+// count) that can be told to refuse one.
 class Win32Services : public GWin32OSFactory {
 public:
     void* GetPrinterHandle(GDriverObject*) override { return nullptr; }
-    // The number of chunk writes that succeed before one fails; -1: none fails.
+    // The number of parts written before one is refused; -1: none is.
     int writesBeforeFailure = -1;
 
 protected:
-    int WriteChunk(const ChunkTarget& target, const RWWString& chunk, const void* data, uint32_t length) override
+    int WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
+                  uint32_t length) override
     {
         if (writesBeforeFailure >= 0 && writesBeforeFailure-- == 0)
             return 0;
-        return GWin32OSFactory::WriteChunk(target, chunk, data, length);
+        return GWin32OSFactory::WritePart(target, name, type, data, length);
     }
 };
 
@@ -110,19 +112,64 @@ TEST_P(Win32PrinterData, LengthsRoundTripInWholeChunksWithoutSurplus)
     }
 }
 
-TEST_P(Win32PrinterData, FailedChunkNeverReadsBack)
+// A write refused at its first chunk, a middle one or its count, over a value of three
+// chunks (or none): the old value reads back whole, and no chunk past its own is left.
+TEST_P(Win32PrinterData, AFailedWriteLeavesTheOldValueReadable)
 {
-    const std::vector<uint8_t> first = Pattern(600, 3), second = Pattern(600, 4);
-    for (int writesBefore : {0, 1, 2}) {
-        SCOPED_TRACE(writesBefore);
-        ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), first.data(), 600));
-        services->writesBeforeFailure = writesBefore;
-        EXPECT_EQ(0, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), second.data(), 600));
+    const struct {
+        uint32_t oldLength, newLength;
+        int refused;  // parts written before the refused one: chunks, then the count
+        const char* what;
+    } rows[] = {
+        {600, 600, 0, "first chunk, as many chunks"},  {600, 600, 1, "middle chunk, as many chunks"},
+        {600, 600, 3, "count, as many chunks"},        {600, 1000, 2, "middle chunk, more chunks"},
+        {600, 1000, 5, "count, more chunks"},          {600, 100, 1, "count, fewer chunks"},
+        {0, 600, 1, "middle chunk, no old value"},     {0, 600, 3, "count, no old value"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        for (int i = -1; i < 8; ++i)
+            RegDeleteValueW(key, (i < 0 ? std::wstring(L"Torn") : L"Torn:" + std::to_wstring(i)).c_str());
+        const std::vector<uint8_t> before = Pattern(row.oldLength, 3), after = Pattern(row.newLength, 4);
+        if (row.oldLength) {
+            ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), row.oldLength));
+        }
+        services->writesBeforeFailure = row.refused;
+        EXPECT_EQ(0, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), after.data(), row.newLength));
         services->writesBeforeFailure = -1;
-        std::vector<uint8_t> buffer(744);
+        std::vector<uint8_t> buffer(1240, 0xEE);
         uint32_t length = 0;
-        EXPECT_EQ(0, services->GetPrinterDataBinary(driver.get(), Name(L"Torn"), buffer.data(), 744, length));
-        EXPECT_FALSE(Stored(L"Torn:0"));
+        const int read = services->GetPrinterDataBinary(driver.get(), Name(L"Torn"), buffer.data(), 1240, length);
+        if (row.oldLength) {
+            ASSERT_EQ(1, read);
+            EXPECT_EQ(before, std::vector<uint8_t>(buffer.begin(), buffer.begin() + length));
+            EXPECT_FALSE(Stored(L"Torn:3"));
+        } else {
+            EXPECT_EQ(0, read);
+            EXPECT_FALSE(Stored(L"Torn") || Stored(L"Torn:0") || Stored(L"Torn:1"));
+        }
+    }
+}
+
+// The absent check of a value the spooler reports a length of (a count, and a value of
+// no bytes), and of one it finds nothing of.
+TEST_P(Win32PrinterData, IsPrinterDataAbsentWithAReportedLength)
+{
+    const DWORD count = 1;
+    const struct {
+        const char* what;
+        DWORD type;
+        const void* data;
+        DWORD size;
+        bool absent;
+    } rows[] = {{"a count", REG_DWORD, &count, sizeof count, false},
+                {"no bytes", REG_BINARY, &count, 0, false},
+                {"nothing", REG_NONE, nullptr, 0, true}};
+    for (const auto& row : rows) {
+        RegDeleteValueW(key, L"Foreign");
+        if (row.data)
+            Put(L"Foreign", row.type, row.data, row.size);
+        EXPECT_EQ(row.absent, services->IsPrinterDataAbsent(driver.get(), Name(L"Foreign"))) << row.what;
     }
 }
 

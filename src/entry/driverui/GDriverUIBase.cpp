@@ -450,7 +450,7 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
     GObjectBase* lists = held[1];  // 366, whose watermarks of this user go to the user's store
     int result = packed ? 1 : 0;
     if (packed && (stores & kStoreNodes))
-        result = storable ? stores_->Store(held) : 0;
+        result = storable && stores_->Store(held) == GPrinterStores::Outcome::kStored ? 1 : 0;
     if (result && (stores & kStoreUserWatermarks) && g_userWatermarkSwitch && storable && lists)
         SaveUserWatermarks(lists);
 
@@ -497,7 +497,16 @@ void GDriverUIBase::StoreMissingNodes(GObjectBase* defaults) { stores_->StoreMis
 
 bool GDriverUIBase::CanStore() { return devMode_ && !devMode_->PrinterRecordUnread() && stores_->Storable(); }
 
-int GDriverUIBase::UpgradeStore(long id) { return stores_->Upgrade(id); }
+int GDriverUIBase::UpgradeStores(int& deviceSettings, int& lists, int& extension)
+{
+    int upgraded[GPrinterStores::kCount] = {};
+    const GPrinterStores::Outcome outcome = stores_->Upgrade(upgraded);
+    for (int i = 0; i < GPrinterStores::kCount; ++i) {
+        const long id = GPrinterStores::kIds[i];
+        (id == kDeviceSettings ? deviceSettings : id == kPrinterLists ? lists : extension) = upgraded[i];
+    }
+    return outcome == GPrinterStores::Outcome::kStored ? 1 : 0;
+}
 
 void GDriverUIBase::RefreshInstalledState()
 {

@@ -123,8 +123,10 @@ public:
     // True when a commit may store: the printer's record read and each of its stores
     // reads or is absent. A sheet opened without it stores nothing and says so.
     bool CanStore();
-    // The store of the id brought into the current form (see GPrinterStores::Upgrade).
-    int UpgradeStore(long id);
+    // The stores brought into the current form, all or nothing (see
+    // GPrinterStores::Upgrade): upgraded answers 365, 366 and 368; 1 when nothing failed
+    // to be written.
+    int UpgradeStores(int& deviceSettings, int& lists, int& extension);
     // The stored tree for a sheet: as LoadStoredSettings, but a store that does not read
     // is left out rather than shown as the factory's.
     GObjectBase* LoadSheetSettings();

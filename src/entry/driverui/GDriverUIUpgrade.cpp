@@ -36,15 +36,16 @@ BOOL GDriverUIUpgrade::UpgradePrinter(DWORD level, LPBYTE info)
     ui_.UseOwnPrinter(1);
 
     bool complete = false;
-    // The printer's stores are brought up through their one reader and writer: a store
-    // holding what this version does not understand is left as it is.
-    if (ui_.UpgradeStore(kDeviceSettings)) {
+    // The printer's stores are brought up through their one reader and writer, all or
+    // nothing: a store holding what this version does not understand is left as it is,
+    // and a write that fails puts back what the upgrade wrote, and the upgrade fails.
+    int deviceSettings = 0, lists = 0, extension = 0;
+    const bool stored = ui_.UpgradeStores(deviceSettings, lists, extension) != 0;
+    if (deviceSettings) {
         const uint32_t disabled = services->GetPrinterDataDword(driver, L"DisabledMSDs", 0);
         for (int device = kFirstUpgradedDevice; device <= kLastUpgradedDevice; ++device)
             if (!(disabled & (1u << device)))
                 SetMassStorageDeviceState(driver, device, 1);
-        const bool lists = ui_.UpgradeStore(kPrinterLists) != 0;
-        const bool extension = ui_.UpgradeStore(kExtensionData) != 0;
         complete = lists && extension;
         ui_.UpgradeStoredObject("QuicksetPool");
     }
@@ -87,5 +88,5 @@ BOOL GDriverUIUpgrade::UpgradePrinter(DWORD level, LPBYTE info)
         }
     }
     ui_.CloseOwnPrinter();
-    return result ? TRUE : FALSE;
+    return result && stored ? TRUE : FALSE;
 }

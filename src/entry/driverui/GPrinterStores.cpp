@@ -201,49 +201,67 @@ bool GPrinterStores::ReadBytes(int index, std::vector<uint8_t>& bytes)
     return true;
 }
 
-void GPrinterStores::PutBack(int index, bool had, const std::vector<uint8_t>& bytes)
+bool GPrinterStores::PutBack(int index, const Former& former)
 {
     GOSFactory* services = GOSFactory::Instance();
     if (!services)
-        return;
+        return false;
     const RWWString name = ValueName(kIds[index]);
-    if (had)
-        services->SetPrinterDataBinary(&driver_, name, bytes.data(), uint32_t(bytes.size()));
-    else
-        services->DeletePrinterDriverDataValue(&driver_, name);
+    // A store that had no value is removed, chunks and all: never left empty.
+    const bool written = former.had ? services->SetPrinterDataBinary(&driver_, name, former.bytes.data(),
+                                                                     uint32_t(former.bytes.size())) == 1
+                                    : services->RemovePrinterDataBinary(&driver_, name) == 1;
     // The store is read afresh by whoever asks next.
     kept_[index].call = 0;
     kept_[index].node.reset();
+    bool back = written;
+    if (!back) {
+        // A write refused before it changed anything leaves the store as it was: only
+        // a store that no longer reads so is one not put back.
+        std::vector<uint8_t> now;
+        back = former.had ? ReadBytes(index, now) && now == former.bytes : services->IsPrinterDataAbsent(&driver_, name);
+    }
+    return back;
 }
 
-int GPrinterStores::Store(GObjectBase* const nodes[kCount])
+GPrinterStores::Outcome GPrinterStores::WriteAll(const GObjectBase* const nodes[kCount], const Former former[kCount])
+{
+    // The device settings go last: the installed options, which follow a written 365,
+    // never follow one that is put back.
+    for (int i = 0; i < kCount; ++i) {
+        if (!nodes[i] || Write(i, nodes[i]))
+            continue;
+        // The failing store too: its write may have changed it before it failed.
+        bool allBack = true;
+        for (int j = 0; j <= i; ++j)
+            if (nodes[j] && !PutBack(j, former[j]))
+                allBack = false;
+        return allBack ? Outcome::kNotStored : Outcome::kNotPutBack;
+    }
+    return Outcome::kStored;
+}
+
+bool GPrinterStores::Remember(int index, Former& former)
+{
+    // The bytes as the printer holds them, in whatever form they read; a store whose
+    // bytes cannot be had is not written.
+    former.had = Read(index).state != State::kAbsent;
+    return !former.had || ReadBytes(index, former.bytes);
+}
+
+GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
 {
     // A store that is there but does not read keeps its bytes, and the call learns that
     // nothing was stored: what it holds in that store's place came from elsewhere.
     if (!Storable())
-        return 0;
-    // What each store to be written holds now, to be put back should a later write
-    // fail: the caller then learns that nothing was stored, and nothing was.
-    struct Before {
-        bool had = false;
-        std::vector<uint8_t> bytes;
-    } before[kCount];
-    for (int i = 0; i < kCount; ++i) {
-        if (!nodes[i])
-            continue;
-        before[i].had = Read(i).state == State::kRead;
-        if (before[i].had && !ReadBytes(i, before[i].bytes))
-            return 0;
-    }
-    for (int i = 0; i < kCount; ++i) {
-        if (!nodes[i] || Write(i, nodes[i]))
-            continue;
-        for (int j = 0; j < i; ++j)
-            if (nodes[j])
-                PutBack(j, before[j].had, before[j].bytes);
-        return 0;
-    }
-    return 1;
+        return Outcome::kNotStored;
+    // What each store to be written holds now, to be put back should a write fail: the
+    // caller then learns that nothing was stored, and nothing was.
+    Former former[kCount];
+    for (int i = 0; i < kCount; ++i)
+        if (nodes[i] && !Remember(i, former[i]))
+            return Outcome::kNotStored;
+    return WriteAll(nodes, former);
 }
 void GPrinterStores::StoreMissing(GObjectBase* defaults)
 {
@@ -255,21 +273,51 @@ void GPrinterStores::StoreMissing(GObjectBase* defaults)
                 Save(node);
 }
 
-int GPrinterStores::Upgrade(long id)
+GObjectBase* GPrinterStores::UpgradedNode(int index, int& result)
 {
-    const int index = IndexOf(id);
     GOSFactory* services = GOSFactory::Instance();
-    if (index < 0 || !services)
-        return 0;
-    std::unique_ptr<GObjectBase> node(services->LoadObjectFromPrinterData(&driver_, ValueName(id), kOlderForm));
+    const long id = kIds[index];
+    result = 0;
+    std::unique_ptr<GObjectBase> node(services ? services->LoadObjectFromPrinterData(&driver_, ValueName(id), kOlderForm)
+                                               : nullptr);
     // A store that reads in the current form is kept as it is.
-    if (!node)
-        return Read(index).state == State::kRead ? 1 : 0;
+    if (!node) {
+        result = services && Read(index).state == State::kRead ? 1 : 0;
+        return nullptr;
+    }
     // Only a settings node of the store's id is one this version may write again.
     if (!node->IsKindOf(GAttributeComposite::kClassId) || node->GetId() != id)
-        return 0;
+        return nullptr;
     std::unique_ptr<GObjectBase> current(driver_.ToCurrentStoredForm(node.release()));
     if (!current || !current->IsKindOf(GAttributeComposite::kClassId))
-        return 0;
-    return Write(index, current.get());
+        return nullptr;
+    result = 1;
+    return current.release();
+}
+
+GPrinterStores::Outcome GPrinterStores::Upgrade(int upgraded[kCount])
+{
+    std::unique_ptr<GObjectBase> nodes[kCount];
+    for (int i = 0; i < kCount; ++i)
+        upgraded[i] = 0;
+    // The device settings first: without them the others are left as they are.
+    nodes[kCount - 1].reset(UpgradedNode(kCount - 1, upgraded[kCount - 1]));
+    if (upgraded[kCount - 1])
+        for (int i = 0; i < kCount - 1; ++i)
+            nodes[i].reset(UpgradedNode(i, upgraded[i]));
+    const GObjectBase* written[kCount] = {};
+    Former former[kCount];
+    for (int i = 0; i < kCount; ++i) {
+        written[i] = nodes[i].get();
+        if (written[i] && !Remember(i, former[i])) {
+            for (int j = 0; j < kCount; ++j)
+                upgraded[j] = 0;
+            return Outcome::kNotStored;
+        }
+    }
+    const Outcome outcome = WriteAll(written, former);
+    if (outcome != Outcome::kStored)
+        for (int i = 0; i < kCount; ++i)
+            upgraded[i] = 0;
+    return outcome;
 }

@@ -9,8 +9,12 @@
 // reads again. Within one entry call each store is read once, and again only after the
 // printer's data was written through the services; what the call writes is what the call
 // reads afterwards. A later call takes a store as read before while the services tell
-// that the printer's data has not changed since. Storing is all or
-// nothing: a write that fails puts back the stores written before it.
+// that the printer's data has not changed since. Storing is all or nothing: a write that
+// fails puts back every store written, itself too (its old bytes, or removed when it had
+// none), and tells whether each went back. A store not put back is told to the caller,
+// not to the critical-error reporter: that reporter ends the process, and a refused
+// registry write is no reason to end an application; the store is read afresh, and one
+// left unreadable turns storing off as any damaged store does.
 #pragma once
 
 #include "printer/GOSFactory.h"
@@ -28,6 +32,10 @@ public:
     static constexpr long kIds[] = {368, 366, 365};
     static constexpr int kCount = 3;
     using State = GOSFactory::StoredRead;
+    // What a write of the stores came to: every store written; nothing stored and every
+    // store as it was; or nothing stored and a store that could not be put back (it
+    // holds what the failed write left).
+    enum class Outcome { kStored, kNotStored, kNotPutBack };
 
     explicit GPrinterStores(GDriverObject& driver);
     ~GPrinterStores();
@@ -53,15 +61,17 @@ public:
     // The node stored under its id: 1 when written; 0 over a store that does not read.
     int Save(const GObjectBase* node);
     // Stores the nodes given (by kIds' order; null: not held), only while every store
-    // reads or is absent: 1 when each was written, 0 when refused or a write failed.
-    int Store(GObjectBase* const nodes[kCount]);
+    // reads or is absent: kStored when each was written.
+    Outcome Store(GObjectBase* const nodes[kCount]);
     // Stores from the defaults each store the printer holds no value of.
     void StoreMissing(GObjectBase* defaults);
-    // Brings the store an older version wrote into the current form: the node read in
-    // the older form is stored again in the current one. 1 when stored, or when the store
-    // reads in the current form already (it is kept); 0 when the store is absent or holds
-    // no settings node of its id, and then nothing is written.
-    int Upgrade(long id);
+    // Brings the stores an older version wrote into the current form, all or nothing:
+    // each node read in the older form is stored again in the current one, the others
+    // only when the device settings (365) were. upgraded (by kIds' order) answers 1 for
+    // a store stored, or kept because it reads in the current form already; 0 for one
+    // absent or holding no settings node of its id, which is left as it is, and for
+    // every store when a write failed.
+    Outcome Upgrade(int upgraded[kCount]);
 
 private:
     struct Kept;
@@ -74,8 +84,23 @@ private:
     int Write(int index, const GObjectBase* node);
     // The store's bytes as the printer holds them: false when they cannot be read.
     bool ReadBytes(int index, std::vector<uint8_t>& bytes);
-    // The store's bytes written back, or the value removed when it had none.
-    void PutBack(int index, bool had, const std::vector<uint8_t>& bytes);
+    // What a store held before a write.
+    struct Former {
+        bool had = false;
+        std::vector<uint8_t> bytes;
+    };
+    // The store's bytes as they are now: false when the store is there and its bytes
+    // cannot be read.
+    bool Remember(int index, Former& former);
+    // The nodes written (null: left as it is); when one fails, every one written and
+    // the failing one go back.
+    Outcome WriteAll(const GObjectBase* const nodes[kCount], const Former former[kCount]);
+    // The store's former bytes written back, or the value removed when it had none:
+    // true when the store holds what it held before.
+    bool PutBack(int index, const Former& former);
+    // The store's node read in the older form, in the current form (owned by the
+    // caller); result as Upgrade's for that store.
+    GObjectBase* UpgradedNode(int index, int& result);
 
     GDriverObject& driver_;
     std::unique_ptr<Kept[]> kept_;
