@@ -96,13 +96,3 @@ void GPrinterDataCache::Keep(const std::wstring& path, uint64_t version, const w
     if (printer && printer->version == version && printer->values.size() < kMostValues)
         printer->values[name] = value;
 }
-
-void GPrinterDataCache::Drop(const std::wstring& path)
-{
-    GPlatformCalls::LockGuard guard(lock_, false);
-    for (auto it = printers_.begin(); it != printers_.end(); ++it)
-        if ((*it)->path == path) {
-            printers_.erase(it);
-            return;
-        }
-}

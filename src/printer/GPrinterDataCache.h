@@ -1,8 +1,8 @@
 // The values of printers' driver data as this process last read them, so that a warm
 // call asks the registry for none it already read. Each printer's values are kept under
 // a version: a new version begins whenever the printer's key shows another stamp (its
-// last write time and value count) than the one the kept values were read under, or
-// after this process wrote to the printer (Drop). A reader learns the version once per
+// last write time and value count) than the one the kept values were read under; a write
+// of this process changes it as any other does. A reader learns the version once per
 // entry call and finds and keeps values only under it, so a value read before a change
 // is never kept after it. A stamp whose write time is within two ticks of the system
 // clock of now is not trusted to tell writes apart (the key's time steps with the clock,
@@ -61,8 +61,6 @@ public:
     bool Find(const std::wstring& path, uint64_t version, const wchar_t* name, Value& value) const;
     // Keeps a value read under the version; nothing when the version has ended meanwhile.
     void Keep(const std::wstring& path, uint64_t version, const wchar_t* name, const Value& value);
-    // Forgets the printer's values: the next reader reads them again.
-    void Drop(const std::wstring& path);
 
 private:
     struct Printer;

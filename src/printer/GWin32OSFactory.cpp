@@ -956,9 +956,11 @@ void GWin32OSFactory::ForgetPrinterData(GDriverObject* driver)
 {
     if (!driver)
         return;
+    // The rest of the call asks the key's stamp again and reads under the version it
+    // tells. A write that changed anything changed the stamp: the last one was validated
+    // at least two ticks after its own write time (an earlier stamp begins a new version
+    // at every validation), so this write's time differs from it.
     const RWWString path = PrinterKeyPath(driver, kDriverDataKey);
-    dataCache_.Drop(std::wstring(path.Data(), path.Length()));
-    // The rest of the call reads the printer's data under the version after the write.
     PrinterRecordScope::ClearKeyTag(path.Data());
 }
 

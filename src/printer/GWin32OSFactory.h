@@ -124,7 +124,8 @@ private:
     // printer name and closed when this goes.
     class PrinterHandle;
 
-    // After a write: what was kept of the printer's data is read again.
+    // After a write: the rest of the call reads the printer's data under the version
+    // the key's stamp tells now.
     void ForgetPrinterData(GDriverObject* driver);
 
     int16_t timeBias_;

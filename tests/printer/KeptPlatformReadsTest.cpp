@@ -55,21 +55,6 @@ TEST(PrinterDataCache, AValueIsFoundOnlyUnderTheVersionItWasKeptUnder)
     }
 }
 
-TEST(PrinterDataCache, ADropEndsTheVersionEvenWithTheSameStamp)
-{
-    GPrinterDataCache cache;
-    const GPrinterDataCache::Stamp stamp = {5, 1};
-    const uint64_t version = cache.Validate(kPrinter, stamp);
-    cache.Keep(kPrinter, version, L"A", DwordValue(1));
-    cache.Drop(kPrinter);
-    GPrinterDataCache::Value found;
-    EXPECT_FALSE(cache.Find(kPrinter, version, L"A", found));
-    cache.Keep(kPrinter, version, L"A", DwordValue(1));
-    const uint64_t again = cache.Validate(kPrinter, stamp);
-    EXPECT_NE(version, again);
-    EXPECT_FALSE(cache.Find(kPrinter, again, L"A", found));
-}
-
 TEST(PrinterDataCache, TheLargestValueIsKeptAndOneByteMoreIsNot)
 {
     GPrinterDataCache cache;
