@@ -166,11 +166,13 @@ struct KeptModelDriver : GDriverObjectImp {
     }
 };
 
-// The driver added again with its data file under another name, or its data file given a
-// new write time: the next call's object reads the model from the file as it is now
-// instead of taking the spare's.
+// The data file given a new write time: the next call's object reads the model from the
+// file as it is now instead of taking the spare's. The driver added again with a data
+// file of another name: once the spooler's answer is older than its age.
 TEST_F(DriverDataFile, AReplacedDataFileReachesTheNextCall)
 {
+    static uint64_t clock = 1000000;
+    const GUIOSFactory::Clock previous = GUIOSFactory::SetAnswerClockForTesting([] { return clock; });
     GUIOSFactory::SetDriverUIMaker({[](const PrinterIdentity& identity) -> GDriverObject* {
                                         return new KeptModelDriver(identity);
                                     },
@@ -212,11 +214,18 @@ TEST_F(DriverDataFile, AReplacedDataFileReachesTheNextCall)
     EXPECT_EQ(first.LastWrite() + 10000000, touched.LastWrite()) << "a new write time";
 
     ASSERT_TRUE(addDriver(moved));
+    clock += GUIOSFactory::kAnswerAge - 1;
+    const GSourceStamp within = callsModel();
+    clock += 1;
     const GSourceStamp another = callsModel();
     addDriver(printer.DataFile());
-    EXPECT_EQ(0, lstrcmpiW(moved.c_str(), another.Path().c_str())) << "the file the driver names now";
-    EXPECT_TRUE(callsModel().Path() == touched.Path()) << "and back";
+    clock += GUIOSFactory::kAnswerAge;
+    const GSourceStamp back = callsModel();
+    GUIOSFactory::SetAnswerClockForTesting(previous);
     DeleteFileW(moved.c_str());
+    EXPECT_TRUE(touched.Answers(within)) << "the answer within its age";
+    EXPECT_EQ(0, lstrcmpiW(moved.c_str(), another.Path().c_str())) << "the file the driver names now";
+    EXPECT_TRUE(touched.Answers(back)) << "and back";
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "printer/GDriverObject.h"
 #include "printer/GPlatformCalls.h"
 #include "printer/GPrinterLibrary.h"
+#include "printer/GPrinterSnapshot.h"
 #include "printer/PrinterRecordScope.h"
 
 #include <winspool.h>
@@ -17,9 +18,13 @@ namespace {
 std::atomic<GDriverObject* (*)(const PrinterIdentity&)> g_create{nullptr};
 std::atomic<void* (*)(GDriverObject*)> g_printerHandle{nullptr};
 
+uint64_t SystemMilliseconds() { return GetTickCount64(); }
+
+std::atomic<GUIOSFactory::Clock> g_clock{SystemMilliseconds};
+
 } // namespace
 
-GUIOSFactory::GUIOSFactory() = default;
+GUIOSFactory::GUIOSFactory() { InitializeSRWLock(&knownLock_); }
 GUIOSFactory::~GUIOSFactory() = default;
 
 void GUIOSFactory::SetDriverUIMaker(const GDriverUIMaker& maker)
@@ -29,6 +34,11 @@ void GUIOSFactory::SetDriverUIMaker(const GDriverUIMaker& maker)
 }
 
 GDriverUIMaker GUIOSFactory::GetDriverUIMaker() { return {g_create.load(), g_printerHandle.load()}; }
+
+GUIOSFactory::Clock GUIOSFactory::SetAnswerClockForTesting(Clock clock)
+{
+    return g_clock.exchange(clock ? clock : SystemMilliseconds);
+}
 
 namespace {
 
@@ -54,17 +64,44 @@ void GUIOSFactory::GetDriverDataFile(RWWString& path, GDriverObject* driver)
     path = RWWString();
     if (!driver)
         return;
-    const RWWString& printerName = driver->GetPrinterName();
-    const RWWString& driverName = driver->GetSecondName();
-    std::wstring note = L"data file:";
-    if (!printerName.IsNull())
-        note.append(printerName.Data(), printerName.Length());
-    note += L'|';
-    if (!driverName.IsNull())
-        note.append(driverName.Data(), driverName.Length());
+    auto text = [](const RWWString& name) {
+        return name.IsNull() ? std::wstring() : std::wstring(name.Data(), name.Length());
+    };
+    const std::wstring printer = text(driver->GetPrinterName()), name = text(driver->GetSecondName());
+    const std::wstring note = L"data file:" + printer + L'|' + name;
     if (PrinterRecordScope::FindAnswer(note, path))
         return;
-    AskDriverDataFile(path, driver);
+    // Without the driver's name there is nothing to tell a changed driver by.
+    const bool keepable = !name.empty();
+    const uint64_t now = g_clock.load()();
+    KnownFile known;
+    bool found = false;
+    if (keepable) {
+        GPlatformCalls::LockGuard guard(knownLock_, true);
+        for (const KnownFile& file : knownFiles_)
+            if (file.printer == printer && file.driver == name) {
+                known = file;
+                found = true;
+            }
+    }
+    if (found && now - known.asked < kAnswerAge && known.stamp.Answers(GPrinterSnapshot::File(known.path))) {
+        path = known.path;
+    } else {
+        AskDriverDataFile(path, driver);
+        if (keepable) {
+            const GSourceStamp stamp = GPrinterSnapshot::File(path);
+            GPlatformCalls::LockGuard guard(knownLock_, false);
+            for (auto it = knownFiles_.begin(); it != knownFiles_.end(); ++it)
+                if (it->printer == printer && it->driver == name) {
+                    knownFiles_.erase(it);
+                    break;
+                }
+            if (knownFiles_.size() >= kMostKnownFiles)
+                knownFiles_.erase(knownFiles_.begin());
+            if (!path.IsNull())
+                knownFiles_.push_back(KnownFile{printer, name, path, stamp, now});
+        }
+    }
     PrinterRecordScope::KeepAnswer(note, path);
 }
 

@@ -7,7 +7,11 @@
 // no handle is known.
 #pragma once
 
+#include "printer/GSourceStamp.h"
 #include "printer/GWin32OSFactory.h"
+
+#include <string>
+#include <vector>
 
 
 struct GDriverUIMaker {
@@ -24,11 +28,19 @@ public:
 
     // The registered maker's object, or null.
     GDriverObject* CreateDriverObject(const PrinterIdentity& identity) override;
-    // The data file of the printer's driver, as the spooler reports it now; empty when the
-    // printer cannot be opened or asked. Within an entry call the spooler is asked once
-    // for a printer and its driver; a later call asks again, so that a driver added again
-    // with another data file is seen at once.
+    // The data file of the printer's driver, as the spooler names it; empty when the
+    // printer cannot be opened or asked. The answer is kept for the printer and its driver
+    // and asked for again, at most once an entry call, when the file is no longer as it
+    // was when named (changed or gone) or the answer is older than kAnswerAge: a driver
+    // added again with its data file replaced is seen at the next call, one that names a
+    // data file of another name within that age.
     void GetDriverDataFile(RWWString& path, GDriverObject* driver) override;
+    // Milliseconds an answer about a driver's data file is taken without asking again.
+    static constexpr uint64_t kAnswerAge = 1000;
+    // Puts a stand-in millisecond clock in place of the system's (null: the system's
+    // again); the clock it replaces comes back.
+    using Clock = uint64_t (*)();
+    static Clock SetAnswerClockForTesting(Clock clock);
     void* GetPrinterHandle(GDriverObject* driver) override;
     // A new mini-installer for the printer, loaded at once when the printer asks for it.
     GPrinterLibrary* CreateMiniInstaller(const RWWString& printerName, uint32_t printerHandle, uint32_t) override;
@@ -41,4 +53,17 @@ public:
 private:
     // The spooler's answer for the printer.
     void AskDriverDataFile(RWWString& path, GDriverObject* driver);
+
+    // The data file named for each printer and driver, the file as it was then and when
+    // it was named.
+    struct KnownFile {
+        std::wstring printer;
+        std::wstring driver;
+        RWWString path;
+        GSourceStamp stamp;
+        uint64_t asked;
+    };
+    static constexpr size_t kMostKnownFiles = 16;
+    std::vector<KnownFile> knownFiles_;
+    SRWLOCK knownLock_;
 };
