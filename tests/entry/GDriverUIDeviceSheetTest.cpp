@@ -250,17 +250,173 @@ TEST_F(DeviceSheet, TheUpdateIsStampedAsTheUsersOnlyWhenThePhysicalSettingsChang
     }
 }
 
-TEST_F(DeviceSheet, AReadOnlySheetNeverCommits)
+// The module's services, counting every write of the printer's data and the user's
+// values, refusing the binary writes of the values whose names begin with one text, and
+// failing the reads of one stored object, as a spooler that cannot answer would.
+struct CountingServices : StandinServices {
+    std::vector<std::wstring> written;  // the names of the values written, in order
+    std::wstring refused, unreadable;
+
+    static std::wstring Text(const RWWString& name) { return std::wstring(name.Data(), name.Length()); }
+    int SetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t value) override
+    {
+        written.push_back(Text(name));
+        return StandinServices::SetPrinterDataDword(driver, name, value);
+    }
+    int SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text) override
+    {
+        written.push_back(Text(name));
+        return StandinServices::SetPrinterDataString(driver, name, text);
+    }
+    int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length) override
+    {
+        written.push_back(Text(name));
+        if (!refused.empty() && Text(name).compare(0, refused.size(), refused) == 0)
+            return 0;
+        return StandinServices::SetPrinterDataBinary(driver, name, data, length);
+    }
+    int SetPrinterKeyString(GDriverObject* driver, const RWWString& subkey, const RWWString& name,
+                            const RWWString& text) override
+    {
+        written.push_back(Text(name));
+        return StandinServices::SetPrinterKeyString(driver, subkey, name, text);
+    }
+    int DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name) override
+    {
+        written.push_back(Text(name));
+        return StandinServices::DeletePrinterDriverDataValue(driver, name);
+    }
+    int SetUserDword(const RWWString& keyPath, const RWWString& name, uint32_t value) override
+    {
+        written.push_back(Text(name));
+        return StandinServices::SetUserDword(keyPath, name, value);
+    }
+    int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
+                             uint32_t& length) override
+    {
+        if (!unreadable.empty() && Text(name) == unreadable)
+            return length = 0, 0;
+        return StandinServices::GetPrinterDataBinary(driver, name, buffer, size, length);
+    }
+};
+
+class DeviceSheetWrites : public DeviceSheet {
+protected:
+    void SetUp() override
+    {
+        DeviceSheet::SetUp();
+        WriteDword(L"ExportConfig", 0);
+        DeleteValue(L"PhySetting");
+        seam = new CountingServices;
+    }
+    void TearDown() override
+    {
+        new StandinServices;
+        DeviceSheet::TearDown();
+    }
+    CountingServices* seam = nullptr;
+};
+
+// A sheet that can change nothing, because the user may not change the printer or its
+// settings do not read, writes nothing from INIT to DESTROY, whatever applies or OK the
+// user gives, shows its pages so, and reports cancel.
+TEST_F(DeviceSheetWrites, ASheetThatCanChangeNothingWritesNothingAndReportsCancel)
 {
-    InjectingDriverUI::injection.configInUse = 1;
-    header.Flags = 1;  // the user may not change the printer
-    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
-    ChangeStoredPhysicalSetting();
-    const std::vector<uint8_t> devMode = SpoolerDevMode(handle);
-    EXPECT_EQ(CPSUI_OK, Close(CPSUI_OK));
-    EXPECT_EQ(1, DataDword(L"ExportConfig"));
-    EXPECT_EQ(L"Default", DataString(L"LastUpdateType"));
-    EXPECT_EQ(devMode, SpoolerDevMode(handle));
+    const struct {
+        const char* what;
+        WORD headerFlags;
+        const wchar_t* unreadable;
+        uint32_t modeFlag;
+    } rows[] = {
+        {"the user may not change the printer", 1, L"", kModeNoPermission},
+        {"a store does not read", 0, L"366", kModeStoringOff},
+    };
+    for (const auto& row : rows) {
+        FreshServer();
+        header.Flags = row.headerFlags;
+        seam->unreadable = row.unreadable;
+        const std::vector<uint8_t> data = printer.AllData(), devMode = SpoolerDevMode(handle);
+        seam->written.clear();
+        InjectingDriverUI::commits = 0;
+        ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT)) << row.what;
+        EXPECT_EQ(std::vector<std::wstring>(), seam->written) << row.what << ": nothing written at INIT";
+        ASSERT_NE(nullptr, OpenContext());
+        EXPECT_EQ(row.modeFlag, OpenContext()->modeFlags & row.modeFlag) << row.what;
+        EditDuplexUnit();
+        ApplyPages();
+        EXPECT_EQ(LRESULT(CPSUI_CANCEL), Close(CPSUI_OK)) << row.what;
+        EXPECT_EQ(LRESULT(CPSUI_CANCEL), info.Result) << row.what << ": after DESTROY";
+        EXPECT_EQ(std::vector<std::wstring>(), seam->written) << row.what;
+        EXPECT_EQ(0, InjectingDriverUI::commits) << row.what;
+        EXPECT_EQ(data, printer.AllData()) << row.what;
+        EXPECT_EQ(devMode, SpoolerDevMode(handle)) << row.what;
+        ReleaseHeld();
+    }
+}
+
+// The document sheet on a printer whose settings do not read writes nothing at INIT,
+// "ExportPrinting" included; only the document road's test of whether the printer's data
+// may be written, made before the reason is looked at, writes its own value.
+TEST_F(DeviceSheetWrites, TheDocumentSheetWithStoringOffWritesNothingAtInit)
+{
+    seam->unreadable = L"366";
+    DOCUMENTPROPERTYHEADER document = {sizeof document, 0, handle, &name[0], nullptr, nullptr, 0, 0};
+    info.lParamInit = reinterpret_cast<LPARAM>(&document);
+    info.Reason = PROPSHEETUI_REASON_INIT;
+    DeleteValue(L"ExportPrinting");
+    seam->written.clear();
+    ASSERT_EQ(1, DrvDocumentPropertySheets(&info, 0));
+    const std::vector<std::wstring> probe = {L"RegWriteTestStr"};
+    EXPECT_TRUE(seam->written.empty() || seam->written == probe);
+    EXPECT_EQ(-1, DataDword(L"ExportPrinting"));
+    ASSERT_NE(nullptr, OpenContext());
+    EXPECT_NE(0u, OpenContext()->modeFlags & kModeStoringOff);
+    info.Reason = PROPSHEETUI_REASON_DESTROY;
+    EXPECT_EQ(1, DrvDocumentPropertySheets(&info, 0));
+}
+
+// OK is reported only when the commit went through, whether the host reports the
+// apply's result or the apply commits unreported; a refused store write reports cancel
+// and neither stamps the update nor writes the printer's DEVMODE.
+TEST_F(DeviceSheetWrites, OkIsReportedOnlyWhenTheCommitWentThrough)
+{
+    const struct {
+        const wchar_t* refused;
+        bool reported;
+        LRESULT result;
+    } rows[] = {
+        {L"365", true, CPSUI_CANCEL},
+        {L"365", false, CPSUI_CANCEL},
+        {L"", true, CPSUI_OK},
+        {L"", false, CPSUI_OK},
+    };
+    for (const auto& row : rows) {
+        const std::string what = (row.refused[0] ? std::string("365 refused") : std::string("stored")) +
+                                 (row.reported ? ", reported" : ", unreported");
+        FreshServer();
+        WriteString(L"LastUpdateType", L"Default");
+        seam->refused = L"";
+        info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(
+            row.reported ? &ReportingSheet : &RecordingComPropSheet::Callback);
+        ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT)) << what;
+        ChangeStoredPhysicalSetting();
+        seam->refused = row.refused;
+        const std::vector<uint8_t> devMode = SpoolerDevMode(handle);
+        reportedTo = row.reported ? &info : nullptr;
+        ApplyPages();
+        reportedTo = nullptr;
+        if (row.reported) {
+            EXPECT_EQ(row.result, info.Result) << what << ": at the reported apply";
+        }
+        EXPECT_EQ(1, Call(PROPSHEETUI_REASON_DESTROY));
+        EXPECT_EQ(row.result, info.Result) << what;
+        const bool committed = row.result == CPSUI_OK;
+        EXPECT_EQ(committed ? L"User" : L"Default", DataString(L"LastUpdateType")) << what;
+        if (!committed) {
+            EXPECT_EQ(devMode, SpoolerDevMode(handle)) << what;
+        }
+        ReleaseHeld();
+    }
 }
 
 // Run in a copy of this program whose name holds "EXPLORER.EXE", as the shell's.
@@ -334,6 +490,40 @@ TEST_F(PrinterPropertiesSheet, OnlyASheetThatEndsWithAPositiveResultIsTrue)
     for (const auto& row : rows) {
         GDriverUIDeviceSheet::SetSheetRunnerForTesting(row.runner);
         EXPECT_EQ(row.expected, RunPrinterProperties(nullptr, handle)) << row.name;
+    }
+}
+
+// A sheet that runs the callback as the common sheet does when the user presses OK at
+// once: INIT, the result OK, DESTROY; the result is the callback's.
+LONG WINAPI SheetPressingOk(HWND, void* callback, LPARAM header, LPDWORD result)
+{
+    auto run = reinterpret_cast<QZPropSheetUIProc>(callback);
+    PROPSHEETUI_INFO info = {};
+    info.cbSize = sizeof info;
+    info.hComPropSheet = reinterpret_cast<HANDLE>(0x77);
+    info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(&RecordingComPropSheet::Callback);
+    info.lParamInit = header;
+    info.Reason = PROPSHEETUI_REASON_INIT;
+    if (run(&info, 0) <= 0)
+        return -1;
+    SETRESULT_INFO set = {sizeof set, 0, nullptr, CPSUI_OK};
+    info.Reason = PROPSHEETUI_REASON_SET_RESULT;
+    run(&info, reinterpret_cast<LPARAM>(&set));
+    info.Reason = PROPSHEETUI_REASON_DESTROY;
+    run(&info, 0);
+    *result = DWORD(info.Result);
+    return 1;
+}
+
+// OK gives TRUE only when its commit went through: a store the spooler refuses gives FALSE.
+TEST_F(PrinterPropertiesSheet, OkIsTrueOnlyWhenTheCommitWentThrough)
+{
+    GDriverUIDeviceSheet::SetSheetRunnerForTesting(&SheetPressingOk);
+    for (const wchar_t* refused : {L"365", L""}) {
+        auto* seam = new CountingServices;
+        seam->refused = refused;
+        EXPECT_EQ(refused[0] ? FALSE : TRUE, RunPrinterProperties(nullptr, handle)) << (refused[0] ? "refused" : "");
+        new StandinServices;
     }
 }
 
