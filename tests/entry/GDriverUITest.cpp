@@ -1232,6 +1232,57 @@ TEST_F(InstalledState, ASavedTwoSidedDevModeComesBackOneSidedOnceTheUnitIsRemove
     }
 }
 
+// A default DEVMODE saved while the printer printed one side, read once it prints two:
+// the duplex unit installed since, or its device settings no longer read, so that the
+// factory's options (with the unit) answer. DC_FIELDS offers the duplex field whenever
+// DC_DUPLEX answers 1, and the default handed back flags it, still one-sided.
+TEST_F(InstalledState, TheDuplexFieldIsOfferedExactlyWhenTwoSidesAre)
+{
+    const struct {
+        const char* what;
+        bool unit, unreadable;
+        DWORD twoSided;
+    } rows[] = {
+        {"still no duplex unit", false, false, 0},
+        {"the duplex unit installed", true, false, 1},
+        {"the device settings unreadable", false, true, 1},
+    };
+    for (const auto& row : rows) {
+        Install(false, false, false);
+        const std::vector<uint8_t> oneSided = Merged(nullptr);
+        ASSERT_EQ(0u, reinterpret_cast<const DEVMODEW*>(oneSided.data())->dmFields & DM_DUPLEX) << row.what;
+        SetPrinterDevMode(oneSided);
+        if (row.unit)
+            Install(false, true, false);
+        const std::vector<uint8_t> device = PrinterDataTest::StoredBytes(L"365");
+        if (row.unreadable) {
+            std::vector<uint8_t> damaged = device;
+            damaged[damaged.size() / 2] ^= 0x5A;
+            damaged.resize(damaged.size() - 3);
+            PrinterDataTest::DeleteStored(L"365");
+            for (size_t at = 0, chunk = 0; at < damaged.size(); at += 248, ++chunk)
+                PrinterDataTest::WriteValue((L"365:" + std::to_wstring(chunk)).c_str(), REG_BINARY,
+                                            damaged.data() + at, DWORD(std::min<size_t>(248, damaged.size() - at)));
+            PrinterDataTest::WriteDword(L"365", DWORD((damaged.size() + 247) / 248));
+        }
+        EXPECT_EQ(row.twoSided, TwoSided()) << row.what;
+        const DWORD fields = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_FIELDS, nullptr, nullptr);
+        EXPECT_EQ(row.twoSided ? DWORD(DM_DUPLEX) : 0u, fields & DM_DUPLEX) << row.what;
+        const std::vector<uint8_t> handedBack = Merged(nullptr);
+        const auto* out = reinterpret_cast<const DEVMODEW*>(handedBack.data());
+        EXPECT_EQ(fields, out->dmFields) << row.what;
+        EXPECT_EQ(DMDUP_SIMPLEX, out->dmDuplex) << row.what;
+        EXPECT_TRUE(Prints(handedBack)) << row.what;
+        if (row.unreadable) {
+            PrinterDataTest::DeleteStored(L"365");
+            for (size_t at = 0, chunk = 0; at < device.size(); at += 248, ++chunk)
+                PrinterDataTest::WriteValue((L"365:" + std::to_wstring(chunk)).c_str(), REG_BINARY,
+                                            device.data() + at, DWORD(std::min<size_t>(248, device.size() - at)));
+            PrinterDataTest::WriteDword(L"365", DWORD((device.size() + 247) / 248));
+        }
+    }
+}
+
 // While forms are assigned to trays the form source is the one bin: a merged and the
 // default DEVMODE name it, and every DEVMODE a merge hands back prints, whatever the
 // options installed, and asks for two sides only where DC_DUPLEX offers them.
