@@ -647,6 +647,59 @@ TEST_F(PageWindows, ButtonsThatOpenNothingAndItemsNoControlDrivesAreDisabled)
     }
 }
 
+// Font Card(s) says whether the printer has font cards; while it has, cards can be
+// configured and Configure... opens Configure Font Cards. A printer without the setting
+// offers neither.
+TEST_F(PageWindows, FontCardsCanBeConfiguredWhileThePrinterHasThem)
+{
+    const struct {
+        const char* what;
+        int cards;  // -1: the settings lack font cards
+        bool box, configure;
+    } rows[] = {
+        {"no font-card setting", -1, false, false},
+        {"no font cards", 0, true, false},
+        {"font cards", 1, true, true},
+    };
+    for (const auto& row : rows) {
+        delete Node(365)->RemoveById(FeatureId::kFontCards);
+        if (row.cards >= 0)
+            SetValue(FeatureId::kFontCards, uint16_t(row.cards));
+        Build(3 | 4);
+        GModalDialog* more = SubDialogById(7500);
+        ASSERT_NE(nullptr, more) << row.what;
+        int box = -1, configure = -1, opened = 0, turnedOn = -1;
+        ActivationHook hook([&](HWND dialog) {
+            wchar_t caption[64] = {};
+            GetWindowTextW(dialog, caption, 64);
+            if (std::wstring(caption) == L"Configure Font Cards") {
+                ++opened;
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                return;
+            }
+            // Once: it is activated again when what it opened closes.
+            if (box >= 0)
+                return;
+            box = IsWindowEnabled(GetDlgItem(dialog, 7047)) ? 1 : 0;
+            configure = IsWindowEnabled(GetDlgItem(dialog, 7048)) ? 1 : 0;
+            SendDlgItemMessageW(dialog, 7048, BM_CLICK, 0, 0);
+            if (box == 1 && row.cards == 0) {
+                // Checking the box offers Configure...
+                SendDlgItemMessageW(dialog, 7047, BM_CLICK, 0, 0);
+                turnedOn = IsWindowEnabled(GetDlgItem(dialog, 7048)) ? 1 : 0;
+            }
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(IDCANCEL, more->Run(owner, 0)) << row.what;
+        EXPECT_EQ(row.box ? 1 : 0, box) << row.what;
+        EXPECT_EQ(row.configure ? 1 : 0, configure) << row.what;
+        EXPECT_EQ(row.configure ? 1 : 0, opened) << row.what << ": Configure Font Cards opened";
+        EXPECT_EQ(row.cards == 0 ? 1 : -1, turnedOn) << row.what;
+        Unbuild();
+    }
+    delete Node(365)->RemoveById(FeatureId::kFontCards);
+}
+
 TEST_F(PageWindows, TheCustomSizeShowsInchesOrMillimetresAndKeepsTheDevicesLimits)
 {
     Build(3);
