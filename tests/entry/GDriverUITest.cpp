@@ -1119,6 +1119,15 @@ protected:
         return bins;
     }
     DWORD TwoSided() { return DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_DUPLEX, nullptr, nullptr); }
+    // The bytes as the store of the name, in chunks of 248 with their count.
+    static void WriteStore(const std::wstring& store, const std::vector<uint8_t>& bytes)
+    {
+        PrinterDataTest::DeleteStored(store);
+        for (size_t at = 0, chunk = 0; at < bytes.size(); at += 248, ++chunk)
+            PrinterDataTest::WriteValue((store + L":" + std::to_wstring(chunk)).c_str(), REG_BINARY, bytes.data() + at,
+                                        DWORD(std::min<size_t>(248, bytes.size() - at)));
+        PrinterDataTest::WriteDword(store.c_str(), DWORD((bytes.size() + 247) / 248));
+    }
     // The DEVMODE a merge of the input hands back (none: the printer's default).
     std::vector<uint8_t> Merged(const std::vector<uint8_t>* input)
     {
@@ -1259,11 +1268,7 @@ TEST_F(InstalledState, TheDuplexFieldIsOfferedExactlyWhenTwoSidesAre)
             std::vector<uint8_t> damaged = device;
             damaged[damaged.size() / 2] ^= 0x5A;
             damaged.resize(damaged.size() - 3);
-            PrinterDataTest::DeleteStored(L"365");
-            for (size_t at = 0, chunk = 0; at < damaged.size(); at += 248, ++chunk)
-                PrinterDataTest::WriteValue((L"365:" + std::to_wstring(chunk)).c_str(), REG_BINARY,
-                                            damaged.data() + at, DWORD(std::min<size_t>(248, damaged.size() - at)));
-            PrinterDataTest::WriteDword(L"365", DWORD((damaged.size() + 247) / 248));
+            WriteStore(L"365", damaged);
         }
         EXPECT_EQ(row.twoSided, TwoSided()) << row.what;
         const DWORD fields = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_FIELDS, nullptr, nullptr);
@@ -1273,13 +1278,8 @@ TEST_F(InstalledState, TheDuplexFieldIsOfferedExactlyWhenTwoSidesAre)
         EXPECT_EQ(fields, out->dmFields) << row.what;
         EXPECT_EQ(DMDUP_SIMPLEX, out->dmDuplex) << row.what;
         EXPECT_TRUE(Prints(handedBack)) << row.what;
-        if (row.unreadable) {
-            PrinterDataTest::DeleteStored(L"365");
-            for (size_t at = 0, chunk = 0; at < device.size(); at += 248, ++chunk)
-                PrinterDataTest::WriteValue((L"365:" + std::to_wstring(chunk)).c_str(), REG_BINARY,
-                                            device.data() + at, DWORD(std::min<size_t>(248, device.size() - at)));
-            PrinterDataTest::WriteDword(L"365", DWORD((device.size() + 247) / 248));
-        }
+        if (row.unreadable)
+            WriteStore(L"365", device);
     }
 }
 
