@@ -250,17 +250,171 @@ TEST_F(DeviceSheet, TheUpdateIsStampedAsTheUsersOnlyWhenThePhysicalSettingsChang
     }
 }
 
-TEST_F(DeviceSheet, AReadOnlySheetNeverCommits)
+// The module's services, counting every write of the printer's data and the user's
+// values, refusing the writes of the values whose names begin with one text, and failing
+// the reads of one stored object, as a spooler that cannot answer would.
+struct CountingServices : StandinServices {
+    std::vector<std::wstring> written;  // the names of the values written, in order
+    std::wstring refused, unreadable;
+
+    static std::wstring Text(const RWWString& name) { return std::wstring(name.Data(), name.Length()); }
+    // Notes the write; false when it is to be refused.
+    bool Note(const RWWString& name)
+    {
+        written.push_back(Text(name));
+        return refused.empty() || Text(name).compare(0, refused.size(), refused) != 0;
+    }
+    int SetPrinterDataDword(GDriverObject* d, const RWWString& name, uint32_t value) override
+    {
+        return Note(name) ? StandinServices::SetPrinterDataDword(d, name, value) : 0;
+    }
+    int SetPrinterDataString(GDriverObject* d, const RWWString& name, const RWWString& text) override
+    {
+        return Note(name) ? StandinServices::SetPrinterDataString(d, name, text) : 0;
+    }
+    int SetPrinterDataBinary(GDriverObject* d, const RWWString& name, const void* data, uint32_t length) override
+    {
+        return Note(name) ? StandinServices::SetPrinterDataBinary(d, name, data, length) : 0;
+    }
+    int SetPrinterKeyString(GDriverObject* d, const RWWString& key, const RWWString& name,
+                            const RWWString& text) override
+    {
+        return Note(name) ? StandinServices::SetPrinterKeyString(d, key, name, text) : 0;
+    }
+    int DeletePrinterDriverDataValue(GDriverObject* d, const RWWString& name) override
+    {
+        return Note(name) ? StandinServices::DeletePrinterDriverDataValue(d, name) : 0;
+    }
+    int SetUserDword(const RWWString& key, const RWWString& name, uint32_t value) override
+    {
+        return Note(name) ? StandinServices::SetUserDword(key, name, value) : 0;
+    }
+    int GetPrinterDataBinary(GDriverObject* d, const RWWString& name, void* buffer, uint32_t size,
+                             uint32_t& length) override
+    {
+        if (!unreadable.empty() && Text(name) == unreadable)
+            return length = 0, 0;
+        return StandinServices::GetPrinterDataBinary(d, name, buffer, size, length);
+    }
+};
+
+class DeviceSheetWrites : public DeviceSheet {
+protected:
+    void SetUp() override
+    {
+        DeviceSheet::SetUp();
+        WriteDword(L"ExportConfig", 0);
+        DeleteValue(L"PhySetting");
+        seam = new CountingServices;
+    }
+    void TearDown() override
+    {
+        new StandinServices;
+        DeviceSheet::TearDown();
+    }
+    CountingServices* seam = nullptr;
+};
+
+// A sheet that can change nothing, because the user may not change the printer or its
+// settings do not read, writes nothing from INIT to DESTROY, whatever applies or OK the
+// user gives, shows its pages so, and reports cancel.
+TEST_F(DeviceSheetWrites, ASheetThatCanChangeNothingWritesNothingAndReportsCancel)
 {
-    InjectingDriverUI::injection.configInUse = 1;
-    header.Flags = 1;  // the user may not change the printer
-    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
-    ChangeStoredPhysicalSetting();
-    const std::vector<uint8_t> devMode = SpoolerDevMode(handle);
-    EXPECT_EQ(CPSUI_OK, Close(CPSUI_OK));
-    EXPECT_EQ(1, DataDword(L"ExportConfig"));
-    EXPECT_EQ(L"Default", DataString(L"LastUpdateType"));
-    EXPECT_EQ(devMode, SpoolerDevMode(handle));
+    const struct {
+        const char* what;
+        WORD headerFlags;
+        const wchar_t* unreadable;
+        uint32_t modeFlag;
+    } rows[] = {
+        {"the user may not change the printer", 1, L"", kModeNoPermission},
+        {"a store does not read", 0, L"366", kModeStoringOff},
+    };
+    for (const auto& row : rows) {
+        FreshServer();
+        header.Flags = row.headerFlags;
+        seam->unreadable = row.unreadable;
+        const std::vector<uint8_t> data = printer.AllData(), devMode = SpoolerDevMode(handle);
+        seam->written.clear();
+        InjectingDriverUI::commits = 0;
+        ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT)) << row.what;
+        EXPECT_EQ(std::vector<std::wstring>(), seam->written) << row.what << ": nothing written at INIT";
+        ASSERT_NE(nullptr, OpenContext());
+        EXPECT_EQ(row.modeFlag, OpenContext()->modeFlags & row.modeFlag) << row.what;
+        EditDuplexUnit();
+        ApplyPages();
+        EXPECT_EQ(LRESULT(CPSUI_CANCEL), Close(CPSUI_OK)) << row.what;
+        EXPECT_EQ(LRESULT(CPSUI_CANCEL), info.Result) << row.what << ": after DESTROY";
+        EXPECT_EQ(std::vector<std::wstring>(), seam->written) << row.what;
+        EXPECT_EQ(0, InjectingDriverUI::commits) << row.what;
+        EXPECT_EQ(data, printer.AllData()) << row.what;
+        EXPECT_EQ(devMode, SpoolerDevMode(handle)) << row.what;
+        ReleaseHeld();
+    }
+}
+
+// The document sheet on a printer whose settings do not read writes nothing at INIT,
+// "ExportPrinting" included; only the document road's test of whether the printer's data
+// may be written, made before the reason is looked at, writes its own value.
+TEST_F(DeviceSheetWrites, TheDocumentSheetWithStoringOffWritesNothingAtInit)
+{
+    seam->unreadable = L"366";
+    DOCUMENTPROPERTYHEADER document = {sizeof document, 0, handle, &name[0], nullptr, nullptr, 0, 0};
+    info.lParamInit = reinterpret_cast<LPARAM>(&document);
+    info.Reason = PROPSHEETUI_REASON_INIT;
+    DeleteValue(L"ExportPrinting");
+    seam->written.clear();
+    ASSERT_EQ(1, DrvDocumentPropertySheets(&info, 0));
+    const std::vector<std::wstring> probe = {L"RegWriteTestStr"};
+    EXPECT_TRUE(seam->written.empty() || seam->written == probe);
+    EXPECT_EQ(-1, DataDword(L"ExportPrinting"));
+    ASSERT_NE(nullptr, OpenContext());
+    EXPECT_NE(0u, OpenContext()->modeFlags & kModeStoringOff);
+    info.Reason = PROPSHEETUI_REASON_DESTROY;
+    EXPECT_EQ(1, DrvDocumentPropertySheets(&info, 0));
+}
+
+// OK is reported only when the commit went through, whether the host reports the
+// apply's result or the apply commits unreported; a refused store write reports cancel
+// and neither stamps the update nor writes the printer's DEVMODE.
+TEST_F(DeviceSheetWrites, OkIsReportedOnlyWhenTheCommitWentThrough)
+{
+    const struct {
+        const wchar_t* refused;
+        bool reported;
+        LRESULT result;
+    } rows[] = {
+        {L"365", true, CPSUI_CANCEL},
+        {L"365", false, CPSUI_CANCEL},
+        {L"", true, CPSUI_OK},
+        {L"", false, CPSUI_OK},
+    };
+    for (const auto& row : rows) {
+        const std::string what = (row.refused[0] ? std::string("365 refused") : std::string("stored")) +
+                                 (row.reported ? ", reported" : ", unreported");
+        FreshServer();
+        WriteString(L"LastUpdateType", L"Default");
+        seam->refused = L"";
+        info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(
+            row.reported ? &ReportingSheet : &RecordingComPropSheet::Callback);
+        ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT)) << what;
+        ChangeStoredPhysicalSetting();
+        seam->refused = row.refused;
+        const std::vector<uint8_t> devMode = SpoolerDevMode(handle);
+        reportedTo = row.reported ? &info : nullptr;
+        ApplyPages();
+        reportedTo = nullptr;
+        if (row.reported) {
+            EXPECT_EQ(row.result, info.Result) << what << ": at the reported apply";
+        }
+        EXPECT_EQ(1, Call(PROPSHEETUI_REASON_DESTROY));
+        EXPECT_EQ(row.result, info.Result) << what;
+        const bool committed = row.result == CPSUI_OK;
+        EXPECT_EQ(committed ? L"User" : L"Default", DataString(L"LastUpdateType")) << what;
+        if (!committed) {
+            EXPECT_EQ(devMode, SpoolerDevMode(handle)) << what;
+        }
+        ReleaseHeld();
+    }
 }
 
 // Run in a copy of this program whose name holds "EXPLORER.EXE", as the shell's.

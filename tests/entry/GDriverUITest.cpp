@@ -1145,6 +1145,15 @@ protected:
         return bins;
     }
     DWORD TwoSided() { return DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_DUPLEX, nullptr, nullptr); }
+    // The bytes as the store of the name, in chunks of 248 with their count.
+    static void WriteStore(const std::wstring& store, const std::vector<uint8_t>& bytes)
+    {
+        PrinterDataTest::DeleteStored(store);
+        for (size_t at = 0, chunk = 0; at < bytes.size(); at += 248, ++chunk)
+            PrinterDataTest::WriteValue((store + L":" + std::to_wstring(chunk)).c_str(), REG_BINARY, bytes.data() + at,
+                                        DWORD(std::min<size_t>(248, bytes.size() - at)));
+        PrinterDataTest::WriteDword(store.c_str(), DWORD((bytes.size() + 247) / 248));
+    }
     // The DEVMODE a merge of the input hands back (none: the printer's default).
     std::vector<uint8_t> Merged(const std::vector<uint8_t>* input)
     {
@@ -1284,6 +1293,48 @@ TEST_F(InstalledState, ASavedTwoSidedDevModeComesBackOneSidedOnceTheUnitIsRemove
         ASSERT_NE(nullptr, settings);
         EXPECT_EQ(row.sides, GDriverObject::NumberOr(settings.get(), FeatureId::kDuplex, -1));
         EXPECT_TRUE(Prints(merged));
+    }
+}
+
+// A default DEVMODE saved while the printer printed one side, read once it prints two:
+// the duplex unit installed since, or its device settings no longer read, so that the
+// factory's options (with the unit) answer. DC_FIELDS offers the duplex field whenever
+// DC_DUPLEX answers 1, and the default handed back flags it, still one-sided.
+TEST_F(InstalledState, TheDuplexFieldIsOfferedExactlyWhenTwoSidesAre)
+{
+    const struct {
+        const char* what;
+        bool unit, unreadable;
+        DWORD twoSided;
+    } rows[] = {
+        {"still no duplex unit", false, false, 0},
+        {"the duplex unit installed", true, false, 1},
+        {"the device settings unreadable", false, true, 1},
+    };
+    for (const auto& row : rows) {
+        Install(false, false, false);
+        const std::vector<uint8_t> oneSided = Merged(nullptr);
+        ASSERT_EQ(0u, reinterpret_cast<const DEVMODEW*>(oneSided.data())->dmFields & DM_DUPLEX) << row.what;
+        SetPrinterDevMode(oneSided);
+        if (row.unit)
+            Install(false, true, false);
+        const std::vector<uint8_t> device = PrinterDataTest::StoredBytes(L"365");
+        if (row.unreadable) {
+            std::vector<uint8_t> damaged = device;
+            damaged[damaged.size() / 2] ^= 0x5A;
+            damaged.resize(damaged.size() - 3);
+            WriteStore(L"365", damaged);
+        }
+        EXPECT_EQ(row.twoSided, TwoSided()) << row.what;
+        const DWORD fields = DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_FIELDS, nullptr, nullptr);
+        EXPECT_EQ(row.twoSided ? DWORD(DM_DUPLEX) : 0u, fields & DM_DUPLEX) << row.what;
+        const std::vector<uint8_t> handedBack = Merged(nullptr);
+        const auto* out = reinterpret_cast<const DEVMODEW*>(handedBack.data());
+        EXPECT_EQ(fields, out->dmFields) << row.what;
+        EXPECT_EQ(DMDUP_SIMPLEX, out->dmDuplex) << row.what;
+        EXPECT_TRUE(Prints(handedBack)) << row.what;
+        if (row.unreadable)
+            WriteStore(L"365", device);
     }
 }
 

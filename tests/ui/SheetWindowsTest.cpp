@@ -226,16 +226,24 @@ protected:
     }
     void TearDown() override
     {
+        Unbuild();
+        DestroyWindow(owner);
+        SheetFixture::TearDown();
+    }
+    // The pages' windows and the plug-in's pages gone, for another Build.
+    void Unbuild()
+    {
         for (HWND page : pages)
             DestroyWindow(page);
+        pages.clear();
         ModulePlugIn::Destroy(&data);
         for (uint16_t i = 0; data.pages && i < data.pageCount; ++i) {
             free(const_cast<wchar_t*>(data.pages[i].pszTitle));
             delete reinterpret_cast<PageLink*>(data.pages[i].lParam);
         }
         delete[] data.pages;
-        DestroyWindow(owner);
-        SheetFixture::TearDown();
+        data.pages = nullptr;
+        data.pageCount = 0;
     }
     // Both passes of the module's plug-in for the page set.
     void Build(uint32_t pageSet)
@@ -639,6 +647,59 @@ TEST_F(PageWindows, ButtonsThatOpenNothingAndItemsNoControlDrivesAreDisabled)
     }
 }
 
+// Font Card(s) says whether the printer has font cards; while it has, cards can be
+// configured and Configure... opens Configure Font Cards. A printer without the setting
+// offers neither.
+TEST_F(PageWindows, FontCardsCanBeConfiguredWhileThePrinterHasThem)
+{
+    const struct {
+        const char* what;
+        int cards;  // -1: the settings lack font cards
+        bool box, configure;
+    } rows[] = {
+        {"no font-card setting", -1, false, false},
+        {"no font cards", 0, true, false},
+        {"font cards", 1, true, true},
+    };
+    for (const auto& row : rows) {
+        delete Node(365)->RemoveById(FeatureId::kFontCards);
+        if (row.cards >= 0)
+            SetValue(FeatureId::kFontCards, uint16_t(row.cards));
+        Build(3 | 4);
+        GModalDialog* more = SubDialogById(7500);
+        ASSERT_NE(nullptr, more) << row.what;
+        int box = -1, configure = -1, opened = 0, turnedOn = -1;
+        ActivationHook hook([&](HWND dialog) {
+            wchar_t caption[64] = {};
+            GetWindowTextW(dialog, caption, 64);
+            if (std::wstring(caption) == L"Configure Font Cards") {
+                ++opened;
+                PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+                return;
+            }
+            // Once: it is activated again when what it opened closes.
+            if (box >= 0)
+                return;
+            box = IsWindowEnabled(GetDlgItem(dialog, 7047)) ? 1 : 0;
+            configure = IsWindowEnabled(GetDlgItem(dialog, 7048)) ? 1 : 0;
+            SendDlgItemMessageW(dialog, 7048, BM_CLICK, 0, 0);
+            if (box == 1 && row.cards == 0) {
+                // Checking the box offers Configure...
+                SendDlgItemMessageW(dialog, 7047, BM_CLICK, 0, 0);
+                turnedOn = IsWindowEnabled(GetDlgItem(dialog, 7048)) ? 1 : 0;
+            }
+            PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        });
+        EXPECT_EQ(IDCANCEL, more->Run(owner, 0)) << row.what;
+        EXPECT_EQ(row.box ? 1 : 0, box) << row.what;
+        EXPECT_EQ(row.configure ? 1 : 0, configure) << row.what;
+        EXPECT_EQ(row.configure ? 1 : 0, opened) << row.what << ": Configure Font Cards opened";
+        EXPECT_EQ(row.cards == 0 ? 1 : -1, turnedOn) << row.what;
+        Unbuild();
+    }
+    delete Node(365)->RemoveById(FeatureId::kFontCards);
+}
+
 TEST_F(PageWindows, TheCustomSizeShowsInchesOrMillimetresAndKeepsTheDevicesLimits)
 {
     Build(3);
@@ -771,49 +832,78 @@ TEST_F(PageWindows, EverySheetsTextsFitTheirControlsAtTheDefaultFont)
     }
 }
 
-// A sheet that stores nothing says so on its first page, in a line of text, and nothing
-// on its device pages can change: every item but About is disabled. Its document pages
-// stay as they are: the user's document choices still go back to the caller.
-TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnItsFirstPageAndItsDevicePagesChangeNothing)
+// The line that tells why nothing will be stored covers none of the page's items.
+bool CoversAnItem(HWND page, HWND line)
 {
-    data.modeFlags = kModeStoringOff;
-    Build(3 | 4);
-    bool first = true;
-    for (uint16_t i = 0; i < data.pageCount; ++i) {
-        QZPageEntry& entry = data.pages[i];
-        if (!entry.pszTemplate)
-            continue;
-        const uint16_t dialogId = uint16_t(reinterpret_cast<uintptr_t>(entry.pszTemplate));
-        HWND page = Create(entry);
-        ASSERT_NE(nullptr, page) << dialogId;
-        HWND line = GetDlgItem(page, GPropertyPage::kStoringOffLine);
-        EXPECT_EQ(first, line != nullptr) << dialogId << ": the line is on the first page only";
-        first = false;
-        if (line) {
-            wchar_t text[128] = {};
-            GetWindowTextW(line, text, 128);
-            EXPECT_STREQ(L"The printer's settings cannot be read. Changes to them will not be saved.", text);
-            EXPECT_NE(0, GetWindowLongW(line, GWL_STYLE) & WS_VISIBLE);
-        }
-        const bool devicePage = dialogId == 12000 || dialogId == 7000;
-        int enabled = 0;
-        for (HWND item = GetWindow(page, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT))
-            if (IsWindowEnabled(item) && GetDlgCtrlID(item) != GPropertyPage::kStoringOffLine &&
-                GetDlgCtrlID(item) != PageBuilders::kAboutItem)
-                ++enabled;
-        if (devicePage) {
-            EXPECT_EQ(0, enabled) << dialogId << ": nothing changes";
-            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, PageBuilders::kAboutItem))) << dialogId;
-            // A control that enables its items again as it refreshes leaves them disabled.
-            SendMessageW(page, WM_COMMAND, MAKEWPARAM(0, 0), 0);
-            for (HWND item = GetWindow(page, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
-                const int id = GetDlgCtrlID(item);
-                const bool open = IsWindowEnabled(item) && id != PageBuilders::kAboutItem &&
-                                  id != GPropertyPage::kStoringOffLine;
-                EXPECT_FALSE(open) << dialogId << ": " << id;
+    RECT placed = {};
+    GetWindowRect(line, &placed);
+    for (HWND item = GetWindow(page, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+        RECT bounds = {}, common = {};
+        GetWindowRect(item, &bounds);
+        if (item != line && IntersectRect(&common, &placed, &bounds))
+            return true;
+    }
+    return false;
+}
+
+// A sheet that stores nothing says so on every page, and a device page the user may not
+// change says that, in a line of text that covers no item; nothing on those device pages
+// can change: every item but About is disabled. The document pages stay as they are: the
+// user's document choices still go back to the caller.
+TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesChangeNothing)
+{
+    const struct {
+        const char* what;
+        uint32_t modeFlags;
+        const wchar_t* text;
+        bool onDocumentPages;
+    } rows[] = {
+        {"storing off", kModeStoringOff,
+         L"The printer's settings cannot be read. Changes to them will not be saved.", true},
+        {"no permission", kModeNoPermission,
+         L"You may not change this printer's settings. Changes to them will not be saved.", false},
+    };
+    for (const auto& row : rows) {
+        data.modeFlags = row.modeFlags;
+        Build(3 | 4);
+        for (uint16_t i = 0; i < data.pageCount; ++i) {
+            QZPageEntry& entry = data.pages[i];
+            if (!entry.pszTemplate)
+                continue;
+            const uint16_t dialogId = uint16_t(reinterpret_cast<uintptr_t>(entry.pszTemplate));
+            const std::string at = std::string(row.what) + ", page " + std::to_string(dialogId);
+            HWND page = Create(entry);
+            ASSERT_NE(nullptr, page) << at;
+            const bool devicePage = dialogId == 12000 || dialogId == 7000;
+            HWND line = GetDlgItem(page, GPropertyPage::kStoringOffLine);
+            ASSERT_EQ(devicePage || row.onDocumentPages, line != nullptr) << at;
+            if (line) {
+                wchar_t text[128] = {};
+                GetWindowTextW(line, text, 128);
+                EXPECT_STREQ(row.text, text) << at;
+                EXPECT_NE(0, GetWindowLongW(line, GWL_STYLE) & WS_VISIBLE) << at;
+                EXPECT_FALSE(CoversAnItem(page, line)) << at;
             }
-        } else {
-            EXPECT_LT(0, enabled) << dialogId << ": the document's choices stay open";
+            int enabled = 0;
+            for (HWND item = GetWindow(page, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT))
+                if (IsWindowEnabled(item) && GetDlgCtrlID(item) != GPropertyPage::kStoringOffLine &&
+                    GetDlgCtrlID(item) != PageBuilders::kAboutItem)
+                    ++enabled;
+            if (devicePage) {
+                EXPECT_EQ(0, enabled) << at << ": nothing changes";
+                EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, PageBuilders::kAboutItem))) << at;
+                // A control that enables its items again as it refreshes leaves them disabled.
+                SendMessageW(page, WM_COMMAND, MAKEWPARAM(0, 0), 0);
+                for (HWND item = GetWindow(page, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+                    const int id = GetDlgCtrlID(item);
+                    const bool open = IsWindowEnabled(item) && id != PageBuilders::kAboutItem &&
+                                      id != GPropertyPage::kStoringOffLine;
+                    EXPECT_FALSE(open) << at << ": " << id;
+                }
+            } else {
+                EXPECT_LT(0, enabled) << at << ": the document's choices stay open";
+            }
         }
+        Unbuild();
     }
 }

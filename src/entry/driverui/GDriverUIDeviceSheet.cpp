@@ -5,8 +5,10 @@
 // update as the user's when the physical settings changed. With a host that reports no
 // result (Wine's) the pages' apply commits, when the result it asked for reached no one;
 // nothing commits when the sheet goes, so edits cancelled after an apply stay uncommitted.
-// On a printer whose record or stores do not read the sheet opens with storing off: it
-// writes nothing, its pages change nothing, and OK reports cancel.
+// The sheet reports OK only once a commit went through; a commit that failed reports
+// cancel. On a printer whose record or stores do not read the sheet opens with storing
+// off, and for a user who may not change the printer it opens read-only: either way it
+// writes nothing, its pages change nothing and say why, and OK reports cancel.
 #include "entry/driverui/GDriverUIDeviceSheet.h"
 
 #include "entry/driverui/GDriverUI.h"
@@ -34,7 +36,6 @@ const LONG kRefused = -1;
 const DWORD kDeviceHeaderFlags = PSUIHDRF_NOAPPLYNOW | PSUIHDRF_PROPTITLE;
 const ULONG_PTR kPrinterIcon = 64082;
 const uint32_t kDevicePages = 4;
-const uint32_t kSheetReadOnly = 1;
 const uint32_t kSheetWritable = 2;
 const WORD kHeaderNoPermission = 1;
 
@@ -65,21 +66,23 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         if (!ui_.MergeForReading(nullptr) || !ui_.GetDevModeObject())
             return 0;
         const bool storing = ui_.CanStore();
+        const bool readOnly = (header.Flags & kHeaderNoPermission) != 0;
         // One sheet per object: a sheet still open on it is closed first.
-        info->Result = 0;
+        info->Result = CPSUI_CANCEL;
+        accepted_ = false;
         UIContextRecord* const context = ui_.OpenSheet();
         if (!context)
             return 0;
         context->hComPropSheet = info->hComPropSheet;
         context->pfnComPropSheet = reinterpret_cast<void*>(info->pfnComPropSheet);
         context->pageSet = kDevicePages;
-        context->modeFlags =
-            (header.Flags & kHeaderNoPermission) ? kSheetReadOnly : context->modeFlags | kSheetWritable;
+        context->modeFlags = readOnly ? kModeNoPermission : context->modeFlags | kSheetWritable;
         if (!storing)
             context->modeFlags |= kModeStoringOff;
         ui_.SheetGlue()->SetUnreportedApply([this] { CommitOk(); });
         ui_.SheetGlue()->AddPage(context, 0);
-        if (!storing)
+        // A sheet that can change nothing records nothing and marks no export pending.
+        if (!storing || readOnly)
             return 1;
         if (services)
             services->SetPrinterDataDword(driver, L"ExportConfig", 1);
@@ -103,18 +106,25 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         return 1;
     }
     case PROPSHEETUI_REASON_DESTROY:
+        // A commit that went through, reported or made by an unreported apply, is the
+        // sheet's OK, whichever host ran it.
+        if (accepted_)
+            info->Result = CPSUI_OK;
+        accepted_ = false;
         ui_.ReleaseSheet();
         return 1;
     case PROPSHEETUI_REASON_SET_RESULT: {
         auto* set = reinterpret_cast<PSETRESULT_INFO>(parameter);
         if (!set)
             return 1;
-        // A sheet that could store nothing was not applied, whatever closed it.
+        // A sheet that could change nothing was not applied, whatever closed it; OK is
+        // OK only when its commit went through.
         const UIContextRecord* context = ui_.SheetContext();
-        const bool storingOff = context && (context->modeFlags & kModeStoringOff);
-        if (set->Result == CPSUI_OK && !storingOff)
-            CommitOk();
-        info->Result = storingOff ? CPSUI_CANCEL : set->Result;
+        const bool unchangeable = !context || (context->modeFlags & (kModeNoPermission | kModeStoringOff));
+        if (set->Result == CPSUI_OK)
+            info->Result = !unchangeable && CommitOk() ? CPSUI_OK : CPSUI_CANCEL;
+        else
+            info->Result = unchangeable ? CPSUI_CANCEL : set->Result;
         return 1;
     }
     default:
@@ -122,15 +132,16 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
     }
 }
 
-void GDriverUIDeviceSheet::CommitOk()
+bool GDriverUIDeviceSheet::CommitOk()
 {
     GOSFactory* services = GOSFactory::Instance();
     GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     UIContextRecord* const context = ui_.SheetContext();
     GObjectBase* settings = context ? context->settings : nullptr;
-    if (!settings || (context->modeFlags & (kSheetReadOnly | kModeStoringOff)) || !services ||
-        !ui_.CommitSettings(settings, 1))
-        return;
+    accepted_ = settings && !(context->modeFlags & (kModeNoPermission | kModeStoringOff)) && services &&
+                ui_.CommitSettings(settings, 1);
+    if (!accepted_)
+        return false;
     const uint32_t exportPending = services->GetPrinterDataDword(driver, L"ExportConfig", 0);
     if (GDriverObject::NumberOr(settings, kDeviceModelConfig, -1) == 1 && exportPending) {
         if (ui_.HostIsExplorer()) {
@@ -145,6 +156,7 @@ void GDriverUIDeviceSheet::CommitOk()
         services->SetPrinterDataString(driver, L"LastUpdateType", L"User");
     }
     ui_.WritePrinterDefaultDevMode();
+    return true;
 }
 
 BOOL GDriverUIDeviceSheet::PrinterProperties(HWND window, HANDLE printer)

@@ -25,8 +25,12 @@ public:
 
 private:
     // OK's work: commits the device settings, exports the factory configuration when
-    // due and stamps a user's change of the physical settings.
-    void CommitOk();
+    // due and stamps a user's change of the physical settings. True when the commit went
+    // through; a sheet the user may not change, or one that stores nothing, commits
+    // nothing and gives false.
+    bool CommitOk();
 
     GDriverUI& ui_;
+    // The last commit of the open sheet went through: the sheet reports OK.
+    bool accepted_ = false;
 };

@@ -14,6 +14,10 @@ struct GUIData;
 // A mode flag of the record: the printer's settings cannot be read, so the sheet stores
 // nothing; its pages say so, and the device pages change nothing.
 constexpr uint32_t kModeStoringOff = 0x10;
+// A mode flag of the record: the user may not change the printer (a device sheet opened
+// read-only, a document sheet without permission). The device pages change nothing and
+// say so.
+constexpr uint32_t kModeNoPermission = 0x1;
 
 struct UIContextRecord {
     uint32_t size;               // 60; anything else is refused

@@ -1034,11 +1034,16 @@ int GDevModeConverter::FollowInstalledState()
     const DEVMODEW* own = reinterpret_cast<const DEVMODEW*>(buffer_);
     uint32_t refused = 0;
     CheckDevMode(nullptr, own, 1, refused);
-    // Without two sides the duplex field is neither asked nor offered.
+    // Without two sides the duplex field is neither asked nor offered; with them it is
+    // offered, as the device capabilities answer, though the DEVMODE was stored while the
+    // printer had none.
+    const bool twoSided = driver_->BothSidesPossible() != 0;
+    const bool duplexFlagged = (DoubleWord(buffer_, kFieldsAt) & DM_DUPLEX) != 0;
     const bool twoSidedRefused =
-        !driver_->BothSidesPossible() &&
-        (int16_t(Word(buffer_, kDuplexAt)) != DMDUP_SIMPLEX || (DoubleWord(buffer_, kFieldsAt) & DM_DUPLEX));
-    if (!changed && !refused && !twoSidedRefused)
+        !twoSided && (int16_t(Word(buffer_, kDuplexAt)) != DMDUP_SIMPLEX || duplexFlagged);
+    int32_t asked = 0;
+    const bool twoSidedUnoffered = twoSided && !duplexFlagged && Read(tree_, FeatureId::kDuplex, asked);
+    if (!changed && !refused && !twoSidedRefused && !twoSidedUnoffered)
         return 0;
     // Every refused field is written again from the settings; one the settings cannot
     // make printable either is no longer claimed.

@@ -36,9 +36,10 @@ public:
     // setting.
     virtual int CheckDevMode(void* unused, const DEVMODEW* devMode, int checkAll, uint32_t& mask);
     // The object's own DEVMODE made again from its tree when its own check refuses any
-    // field (a source the printer as now installed does not offer, a paper, copies) or
-    // the printer cannot print two sides it asks for; without a duplex unit or manual
-    // duplexing the tree asks one side. A field still refused then is no longer flagged.
+    // field (a source the printer as now installed does not offer, a paper, copies), when
+    // the printer cannot print two sides it asks for, or when it can and the duplex field
+    // is not offered; without a duplex unit or manual duplexing the tree asks one side. A
+    // field still refused then is no longer flagged.
     // 1 when it was made again, 0 when nothing needed it.
     virtual int FollowInstalledState();
     // Same sizes and the same dmSize + dmDriverExtra bytes as the object's own.

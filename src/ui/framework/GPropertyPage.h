@@ -13,9 +13,11 @@ public:
 
     QZPageEntry* GetEntry() const { return entry_; }
 
-    // The item of the line that tells the user that the printer's settings cannot be read.
+    // The item of the line that tells the user why nothing on the page will be stored (the
+    // printer's settings cannot be read, or the user may not change them).
     static constexpr int kStoringOffLine = 0x7F10;
-    // The page shows that line, a string of the resource library, at its foot.
+    // The page shows that line, a string of the resource library, where it covers none
+    // of the page's items.
     void ShowStoringOffLine(uint32_t stringId) { storingOffText_ = stringId; }
     // Every item of the page but the one kept (and the line) stays disabled: nothing on
     // the page can change.

@@ -28,6 +28,8 @@ namespace {
 
 // "The printer's settings cannot be read. Changes to them will not be saved."
 constexpr uint32_t kStoringOffText = 12030;
+// "You may not change this printer's settings. Changes to them will not be saved."
+constexpr uint32_t kNoPermissionText = 12031;
 constexpr uint32_t kCheetahClass = 767;
 constexpr uint32_t kPostScriptClass = 768;
 constexpr uint32_t kPcl5eClass = 788;
@@ -175,7 +177,6 @@ int16_t Initialize(GUIData* data, uint16_t firstIndexOrMode)
         settings.GetStringW(FeatureId::kOutputOptionsName, output);
     }
     uint32_t next = firstIndexOrMode;
-    bool told = false;
     for (const PageRow& row : kPages) {
         bool built = false;
         switch (row.builtWhen) {
@@ -193,13 +194,14 @@ int16_t Initialize(GUIData* data, uint16_t firstIndexOrMode)
         if (!built || next >= data->pageCount)
             continue;
         GPropertyPage* page = BuildPage(row, &data->pages[next++], context, true, writer);
-        // A sheet that stores nothing says so on its first page; the device pages change
-        // nothing but the printer's stores, so nothing on them can change.
-        if (page && (data->modeFlags & kModeStoringOff)) {
-            if (!told)
-                page->ShowStoringOffLine(kStoringOffText);
-            told = true;
-            if (row.builtWhen == kDevice)
+        // A sheet that stores nothing, or a device page the user may not change, says so
+        // on every page; the device pages change nothing but the printer's stores, so
+        // then nothing on them can change.
+        const bool devicePage = row.builtWhen == kDevice;
+        const bool noPermission = devicePage && (data->modeFlags & kModeNoPermission);
+        if (page && (noPermission || (data->modeFlags & kModeStoringOff))) {
+            page->ShowStoringOffLine(noPermission ? kNoPermissionText : kStoringOffText);
+            if (devicePage)
                 page->FreezeItems(PageBuilders::kAboutItem);
         }
         if (row.order == 1)

@@ -477,9 +477,48 @@ public:
     using GKindControl::GKindControl;
 };
 
+// Font cards (317): the check box says whether the printer has font cards, and the
+// button that opens Configure Font Cards is offered while it has: cards can then be
+// configured.
 class GFontCardsControl : public GKindControl<GFeatureControl::kCheck> {
 public:
     using GKindControl::GKindControl;
+    // Live while cards can be configured, whatever Configure Font Cards holds yet.
+    bool IsLive() const override { return Opens(); }
+
+protected:
+    bool Opens() const override { return GetDialog() && CardsOn(); }
+    bool DrivesItem(int itemId) const override { return itemId == kCardsItem; }
+    void Show(HWND dialog) override
+    {
+        GFeatureControl::Show(dialog);
+        uint16_t cards = 0;
+        const bool present = ReadValue(cards) != 0;
+        EnableWindow(GetDlgItem(dialog, kCardsItem), present);
+        EnableWindow(GetDlgItem(dialog, kConfigureItem), IsLive());
+        if (present)
+            CheckDlgButton(dialog, kCardsItem, cards ? BST_CHECKED : BST_UNCHECKED);
+    }
+    int OnCommand(HWND dialog, int id, UINT code) override
+    {
+        if (id != kCardsItem)
+            return GFeatureControl::OnCommand(dialog, id, code);
+        if (code == BN_CLICKED) {
+            WriteValue(IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0);
+            // The button follows the box.
+            Show(dialog);
+        }
+        return 1;
+    }
+
+private:
+    static constexpr int kCardsItem = 7047;
+    static constexpr int kConfigureItem = 7048;
+    bool CardsOn() const
+    {
+        uint16_t cards = 0;
+        return ReadValue(cards) && cards != 0;
+    }
 };
 
 class GIncludeTypesControl : public GKindControl<GFeatureControl::kCheck> {
