@@ -21,6 +21,7 @@
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
 #include "printer/PrinterIdentity.h"
+#include "printer/PrinterRecordScope.h"
 #include "model/GFeatureIds.h"
 #include "model/GAttributeComposite.h"
 #include "model/GObjectIterator.h"
@@ -1638,6 +1639,45 @@ TEST_F(DriverUIObject, EveryMediaNameLoadsFromTheResourceLibrary)
 {
     EXPECT_EQ(1, ui->CheckMediaNames());
     EXPECT_NE(0u, ui->GetResourceModuleName().Length());
+}
+
+// The resource library the object holds serves while its file is as it was when loaded:
+// within one call the call's view holds; the next call after the file changed loads it
+// again.
+TEST_F(DriverUIObject, TheHeldResourceLibraryIsLoadedAgainOnceItsFileChanged)
+{
+    RWWString path;
+    ui->GetResourceLibraryPath(path);
+    auto writeTime = [&](FILETIME* get, const FILETIME* set) {
+        HANDLE file = CreateFileW(path.Data(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        if (get)
+            GetFileTime(file, nullptr, nullptr, get);
+        if (set)
+            SetFileTime(file, nullptr, nullptr, set);
+        CloseHandle(file);
+    };
+    FILETIME was = {};
+    writeTime(&was, nullptr);
+    FILETIME later = was;
+    later.dwHighDateTime += 1;
+    HMODULE first = nullptr, sameCall = nullptr, second = nullptr;
+    {
+        PrinterRecordScope call;
+        first = ui->ResourceModule();
+        writeTime(nullptr, &later);
+        sameCall = ui->ResourceModule();
+    }
+    {
+        PrinterRecordScope call;
+        second = ui->ResourceModule();
+    }
+    writeTime(nullptr, &was);
+    ASSERT_NE(nullptr, first);
+    EXPECT_EQ(first, sameCall) << "the call's view";
+    EXPECT_NE(first, second) << "loaded again";
+    EXPECT_EQ(1, ui->CheckMediaNames());
 }
 
 TEST(DriverUIRules, OnlyPlainCachedFileNamesAreCopied)
