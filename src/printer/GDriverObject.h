@@ -7,7 +7,6 @@
 
 #include "foundation/RWWString.h"
 #include "model/GObjectBase.h"
-#include "model/GResourceMappingList.h"
 #include "printer/GDriverModel.h"
 
 #include <cstdint>
