@@ -3,6 +3,7 @@
 // that finds every part of the model it reads in the class it reads it as.
 #include "entry/module/GUIOSFactory.h"
 
+#include "FileWriteTime.h"
 #include "TestPrinter.h"
 #include "printer/PrinterIdentity.h"
 #include "graphics/GDeviceFontListComposite.h"
@@ -203,12 +204,8 @@ TEST_F(DriverDataFile, AReplacedDataFileReachesTheNextCall)
     ASSERT_TRUE(first.IsKnown());
     EXPECT_TRUE(first.Answers(callsModel())) << "nothing changed";
 
-    HANDLE file = CreateFileW(printer.DataFile().c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, file);
     FILETIME later = {DWORD(first.LastWrite() + 10000000), DWORD((first.LastWrite() + 10000000) >> 32)};
-    SetFileTime(file, nullptr, nullptr, &later);
-    CloseHandle(file);
+    ASSERT_TRUE(FileWriteTime(printer.DataFile(), later, true));
     const GSourceStamp touched = callsModel();
     EXPECT_EQ(first.Path(), touched.Path());
     EXPECT_EQ(first.LastWrite() + 10000000, touched.LastWrite()) << "a new write time";

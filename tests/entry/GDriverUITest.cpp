@@ -7,6 +7,7 @@
 #include "entry/driverui/GDriverUIPrinterEvents.h"
 
 #include "FileBytes.h"
+#include "FileWriteTime.h"
 #include "GuardedBytes.h"
 #include "HostileSettingsBytes.h"
 #include "PrinterDataFixture.h"
@@ -1648,32 +1649,23 @@ TEST_F(DriverUIObject, TheHeldResourceLibraryIsLoadedAgainOnceItsFileChanged)
 {
     RWWString path;
     ui->GetResourceLibraryPath(path);
-    auto writeTime = [&](FILETIME* get, const FILETIME* set) {
-        HANDLE file = CreateFileW(path.Data(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, file);
-        if (get)
-            GetFileTime(file, nullptr, nullptr, get);
-        if (set)
-            SetFileTime(file, nullptr, nullptr, set);
-        CloseHandle(file);
-    };
+    const std::wstring library(path.Data(), path.Length());
     FILETIME was = {};
-    writeTime(&was, nullptr);
+    ASSERT_TRUE(FileWriteTime(library, was));
     FILETIME later = was;
     later.dwHighDateTime += 1;
     HMODULE first = nullptr, sameCall = nullptr, second = nullptr;
     {
         PrinterRecordScope call;
         first = ui->ResourceModule();
-        writeTime(nullptr, &later);
+        FileWriteTime(library, later, true);
         sameCall = ui->ResourceModule();
     }
     {
         PrinterRecordScope call;
         second = ui->ResourceModule();
     }
-    writeTime(nullptr, &was);
+    FileWriteTime(library, was, true);
     ASSERT_NE(nullptr, first);
     EXPECT_EQ(first, sameCall) << "the call's view";
     EXPECT_NE(first, second) << "loaded again";

@@ -1,6 +1,7 @@
 #include "printer/GDriverServer.h"
 
 #include "ChildProcess.h"
+#include "FileWriteTime.h"
 #include "TempPath.h"
 #include "TestOSFactory.h"
 #include "printer/PrinterIdentity.h"
@@ -150,16 +151,7 @@ TEST_F(GDriverServerTest, SparesOfThePrinterServeAnotherHandleAfterTheSameOne)
 TEST_F(GDriverServerTest, ASparesModelServesOnlyWhileItsDataFileIsAsItWas)
 {
     TempPath other{"model-other"};
-    auto writeTime = [](const std::string& path, FILETIME* get, const FILETIME* set) {
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(INVALID_HANDLE_VALUE, file);
-        if (get)
-            GetFileTime(file, nullptr, nullptr, get);
-        if (set)
-            SetFileTime(file, nullptr, nullptr, set);
-        CloseHandle(file);
-    };
+    const std::wstring model(file.str().begin(), file.str().end());
     const std::wstring original = services->dataFile;
     const struct {
         const char* change;
@@ -170,20 +162,19 @@ TEST_F(GDriverServerTest, ASparesModelServesOnlyWhileItsDataFileIsAsItWas)
         {"a later write time",
          [&] {
              FILETIME time = {};
-             writeTime(file.str(), &time, nullptr);
-             time.dwLowDateTime += 10000000;
-             time.dwHighDateTime += time.dwLowDateTime < 10000000;
-             writeTime(file.str(), nullptr, &time);
+             ASSERT_TRUE(FileWriteTime(model, time));
+             time.dwHighDateTime += 1;
+             ASSERT_TRUE(FileWriteTime(model, time, true));
          },
          true},
         {"another size at the same write time",
          [&] {
              FILETIME time = {};
-             writeTime(file.str(), &time, nullptr);
+             ASSERT_TRUE(FileWriteTime(model, time));
              WriteModel(*services, {{353, new ModelPrinter}, {191, new GResourceMappingList},
                                     {84, new GResourceMappingList}, {194, new GResourceMappingList},
                                     {195, new GResourceMappingList}});
-             writeTime(file.str(), nullptr, &time);
+             ASSERT_TRUE(FileWriteTime(model, time, true));
          },
          true},
         {"another file of the same bytes and write time",
