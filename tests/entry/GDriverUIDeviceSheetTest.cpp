@@ -417,6 +417,30 @@ TEST_F(DeviceSheetWrites, OkIsReportedOnlyWhenTheCommitWentThrough)
     }
 }
 
+// A sheet whose Apply committed changed the printer: a later OK whose commit fails still
+// reports OK, whether the host reported the apply or not, and the Apply's settings hold.
+TEST_F(DeviceSheetWrites, AnApplyThatCommittedIsReportedThoughALaterOkFails)
+{
+    for (const bool reported : {true, false}) {
+        FreshServer();
+        seam->refused = L"";
+        info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(
+            reported ? &ReportingSheet : &RecordingComPropSheet::Callback);
+        ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT)) << reported;
+        EditDuplexUnit();
+        reportedTo = reported ? &info : nullptr;
+        ApplyPages();
+        reportedTo = nullptr;
+        const std::vector<uint8_t> applied = StoredBytes(L"365");
+        EditDuplexUnit();
+        seam->refused = L"365";
+        EXPECT_EQ(LRESULT(CPSUI_OK), Close(CPSUI_OK)) << reported;
+        EXPECT_EQ(LRESULT(CPSUI_OK), info.Result) << reported << ": after DESTROY";
+        EXPECT_EQ(applied, StoredBytes(L"365")) << reported;
+        ReleaseHeld();
+    }
+}
+
 // Run in a copy of this program whose name holds "EXPLORER.EXE", as the shell's.
 TEST_F(DeviceSheet, DISABLED_OkInTheShellExportsTheFactoryConfigurationOnce)
 {
@@ -511,14 +535,15 @@ BOOL CALLBACK FindShownSheet(HWND window, LPARAM parameter)
     return TRUE;
 }
 
-// Presses Cancel on this process's sheet once it shows; gives up after 30 seconds.
-void PressCancelWhenShown(std::atomic<bool>& stop, std::atomic<bool>& pressed)
+// Presses the button (Cancel unless told) on this process's sheet once it shows; gives up
+// after 30 seconds.
+void PressCancelWhenShown(std::atomic<bool>& stop, std::atomic<bool>& pressed, int button = PSBTN_CANCEL)
 {
     for (int i = 0; i < 600 && !stop; ++i) {
         ShownSheet found = {GetCurrentProcessId(), nullptr};
         EnumWindows(&FindShownSheet, reinterpret_cast<LPARAM>(&found));
         if (found.window) {
-            PostMessageW(found.window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+            PostMessageW(found.window, PSM_PRESSBUTTON, button, 0);
             pressed = true;
             return;
         }
@@ -531,7 +556,7 @@ TEST_F(PrinterPropertiesSheet, TheRealCommonSheetClosesOnCancelAndReleasesTheObj
     WriteDword(L"ExportConfig", 0);
     InjectingDriverUI::injection.modulePages = true;
     std::atomic<bool> stop{false}, pressed{false};
-    std::thread canceller(PressCancelWhenShown, std::ref(stop), std::ref(pressed));
+    std::thread canceller(PressCancelWhenShown, std::ref(stop), std::ref(pressed), int(PSBTN_CANCEL));
     const BOOL result = RunPrinterProperties(nullptr, handle);
     stop = true;
     canceller.join();
@@ -541,6 +566,26 @@ TEST_F(PrinterPropertiesSheet, TheRealCommonSheetClosesOnCancelAndReleasesTheObj
     const uint32_t ticket = InjectingDriverUI::lastTicket;
     ASSERT_NE(0u, ticket) << "the sheet's INIT acquired the object";
     EXPECT_EQ(nullptr, ModuleLifetime::DriverServer()->LookUp(ticket)) << "DESTROY released it";
+}
+
+// The module's own document sheet answers IDOK only once its commit went through: OK
+// whose store write is refused answers cancel, and the sheet's choices are not handed out.
+TEST_F(DeviceSheetWrites, DocumentPropertiesAnswersOkOnlyForACommitThatWentThrough)
+{
+    InjectingDriverUI::injection.modulePages = true;
+    for (const auto& row : {std::make_pair(L"365", LONG(IDCANCEL)), std::make_pair(L"", LONG(IDOK))}) {
+        FreshServer();
+        seam->refused = row.first;
+        std::vector<uint8_t> output(1172, 0);
+        std::atomic<bool> stop{false}, pressed{false};
+        std::thread presser(PressCancelWhenShown, std::ref(stop), std::ref(pressed), int(PSBTN_OK));
+        const LONG answer = DrvDocumentProperties(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                                                  nullptr, DM_PROMPT | DM_COPY);
+        stop = true;
+        presser.join();
+        EXPECT_TRUE(pressed);
+        EXPECT_EQ(row.second, answer) << (row.first[0] ? "refused" : "stored");
+    }
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "entry/driverui/GDriverUICapabilities.h"
 #include "entry/driverui/GDriverUIDocumentSheet.h"
 #include "entry/driverui/GDriverUIPrinterEvents.h"
+#include "entry/driverui/GDriverUIUpgrade.h"
 
 #include "FileBytes.h"
 #include "FileWriteTime.h"
@@ -1374,6 +1375,59 @@ TEST_F(InstalledState, EveryDevModeAMergeHandsBackPassesThePrintTimeCheck)
                     EXPECT_TRUE(Prints(merged)) << state << ", source " << source << ", duplex " << duplex;
                 }
         }
+}
+
+// A form-to-tray table restored with the printer's data (A4 to Tray 2 alone, no sheet
+// opened since) over a default that names Letter: every road that makes a default hands
+// out a paper DC_PAPERS offers.
+TEST_F(InstalledState, EveryDefaultNamesAPaperThePrinterOffers)
+{
+    Install(false, false, false);
+    std::vector<uint8_t> letter = Merged(nullptr);
+    auto* stored = reinterpret_cast<DEVMODEW*>(letter.data());
+    stored->dmPaperSize = DMPAPER_LETTER;
+    std::vector<uint8_t> input = letter;
+    letter = Merged(&input);
+    ASSERT_EQ(DMPAPER_LETTER, reinterpret_cast<DEVMODEW*>(letter.data())->dmPaperSize);
+    SetPrinterDevMode(letter);
+    // The table as restored: A4 (by the driver's own paper code) to Tray 2 alone.
+    uint16_t a4 = 0;
+    ASSERT_EQ(1, ui->GetPoolKey(DMPAPER_A4, a4));
+    std::unique_ptr<GObjectBase> device(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
+    auto* table = GDriverObject::Feature<GFormToTrayDatabase>(device.get(), FeatureId::kFormToTrayTable);
+    ASSERT_NE(nullptr, table);
+    table->RemoveAll();
+    table->SetAssociation(2, a4, 94);
+    ASSERT_EQ(1, ui->SaveSettingsTree(device.get()));
+    std::vector<WORD> papers(64, 0);
+    const DWORD count =
+        DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_PAPERS, reinterpret_cast<LPWSTR>(papers.data()), nullptr);
+    ASSERT_NE(DWORD(GDI_ERROR), count);
+    papers.resize(std::min<DWORD>(count, 64));
+    ASSERT_EQ((std::vector<WORD>{DMPAPER_A4, DMPAPER_USER}), papers);
+
+    const auto offered = [&](const std::vector<uint8_t>& devMode) {
+        const WORD paper = WORD(reinterpret_cast<const DEVMODEW*>(devMode.data())->dmPaperSize);
+        return std::find(papers.begin(), papers.end(), paper) != papers.end();
+    };
+    std::wstring printerName = name;
+    EXPECT_TRUE(offered(Merged(nullptr))) << "the printer's default";
+    std::vector<uint8_t> added(1172, 0);
+    DOCUMENTPROPERTYHEADER header = {sizeof header, 0, nullptr, &printerName[0], nullptr,
+                                     reinterpret_cast<DEVMODEW*>(added.data()), 1172, DM_OUT_BUFFER};
+    EXPECT_EQ(1, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header)));
+    EXPECT_TRUE(offered(added)) << "the default of a printer added";
+    std::vector<uint8_t> converted(1172, 0);
+    LONG needed = 1172;
+    EXPECT_TRUE(DrvConvertDevMode(&printerName[0], nullptr, reinterpret_cast<DEVMODEW*>(converted.data()), &needed,
+                                  CDM_DRIVER_DEFAULT));
+    EXPECT_TRUE(offered(converted)) << "the driver default";
+    DRIVER_UPGRADE_INFO_1W upgrade = {&printerName[0], nullptr};
+    ui->Upgrade().UpgradePrinter(1, reinterpret_cast<LPBYTE>(&upgrade));
+    std::vector<uint8_t> upgraded(1172, 0);
+    ASSERT_NE(nullptr, ui->GetDevModeObject());
+    ASSERT_EQ(1, ui->GetDevModeObject()->CopyOut(reinterpret_cast<DEVMODEW*>(upgraded.data())));
+    EXPECT_TRUE(offered(upgraded)) << "the upgrade's";
 }
 
 // Whatever DEVMODE the printer holds, what the module hands back passes its own check and

@@ -182,9 +182,9 @@ protected:
     DWORD TwoSided() { return DeviceCapabilitiesW(name.c_str(), L"FILE:", DC_DUPLEX, nullptr, nullptr); }
 
     // The device sheet: INIT, then OK and DESTROY; what the sheet reported goes out.
-    void DeviceSheetOk(LRESULT* reported = nullptr, uint32_t* modeFlags = nullptr)
+    void DeviceSheetOk(LRESULT* reported = nullptr, uint32_t* modeFlags = nullptr, WORD headerFlags = 0)
     {
-        DEVICEPROPERTYHEADER header = {sizeof header, 0, handle, &name[0]};
+        DEVICEPROPERTYHEADER header = {sizeof header, headerFlags, handle, &name[0]};
         PROPSHEETUI_INFO info = SheetInfo(&header);
         info.Reason = PROPSHEETUI_REASON_INIT;
         ASSERT_EQ(1, DrvDevicePropertySheets(&info, 0));
@@ -331,15 +331,12 @@ TEST_F(PrinterStores, AStoreThatDoesNotReadIsNeverWrittenOverAndTheCommitFails)
 
         InjectingDriverUI* ui = HoldObject();
         ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
-        std::unique_ptr<GObjectBase> tree(ui->LoadSheetSettings());
+        // The factory's node stands in for it, in a sheet's settings as in those that
+        // only answer, and is never stored.
+        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
         ASSERT_NE(nullptr, tree);
-        EXPECT_EQ(nullptr, tree->FindById(FeatureId::kPrinterLists)) << row.what << ": nothing stands for it";
+        EXPECT_NE(nullptr, tree->FindById(FeatureId::kPrinterLists)) << row.what << ": the factory's answers";
         EXPECT_NE(nullptr, tree->FindById(FeatureId::kDeviceSettings)) << row.what << ": the others are there";
-        // Settings that only answer take the factory's node in its place.
-        std::unique_ptr<GObjectBase> answering(ui->LoadStoredSettings());
-        ASSERT_NE(nullptr, answering);
-        EXPECT_NE(nullptr, answering->FindById(FeatureId::kPrinterLists)) << row.what << ": the factory's answers";
-        EXPECT_EQ(0, ui->CommitSettings(answering.get(), 1)) << row.what << ": and is never stored";
         EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1)) << row.what;
         EXPECT_EQ(1, ui->CommitSettings(tree.get(), 0)) << row.what << ": packing alone stores nothing";
         EXPECT_EQ(before, Snapshot()) << row.what;
@@ -955,11 +952,10 @@ TEST_F(PrinterStores, SlipsAtTheEdgesOfReadingAndStoring)
         InjectingDriverUI* ui = HoldObject();
         ASSERT_EQ(1, ui->MergeDevModeIntoSettings(reinterpret_cast<DEVMODEW*>(ours.data())));
         EXPECT_FALSE(ui->CanStore());
-        std::unique_ptr<GObjectBase> sheet(ui->LoadSheetSettings()), answering(ui->LoadStoredSettings());
-        ASSERT_TRUE(sheet && answering);
+        std::unique_ptr<GObjectBase> sheet(ui->LoadStoredSettings());
+        ASSERT_TRUE(sheet);
         EXPECT_NE(nullptr, sheet->FindById(FeatureId::kExtensionData)) << "the absent one: the factory's";
-        EXPECT_EQ(nullptr, sheet->FindById(FeatureId::kPrinterLists)) << "the unreadable one: none";
-        EXPECT_NE(nullptr, answering->FindById(FeatureId::kPrinterLists)) << "answers: the factory's";
+        EXPECT_NE(nullptr, sheet->FindById(FeatureId::kPrinterLists)) << "the unreadable one: the factory's";
         EXPECT_EQ(0, ui->CommitSettings(sheet.get(), 1));
         EXPECT_EQ(damaged, StoredBytes(L"366"));
     }
@@ -1087,6 +1083,89 @@ TEST_F(PrinterStores, TheResolutionsOfAnUnreadableStoreComeFromTheFactorysNode)
     EXPECT_FALSE(standIn.empty());
     EXPECT_EQ(absent, standIn) << "the factory's node answers";
     EXPECT_NE(primary, standIn) << "the alternate list";
+}
+
+// The way back from a store that does not read: on the device sheet, a user who may
+// change the printer is asked, and a yes makes OK replace the stores that do not read
+// with the factory's and keep the others; every store then reads and storing is on. A
+// no writes nothing and reports cancel; a user without rights is never asked.
+TEST_F(PrinterStores, AConfirmedOkOfAnAdministratorReplacesTheStoresThatDoNotRead)
+{
+    const uint32_t kBoth = kModeReplaceable | kModeMayReplace;
+    const struct {
+        const char* what;
+        WORD headerFlags;
+        bool refuseFullAccess;
+        int answer, asked;
+        uint32_t modeFlags;
+        LRESULT reported;
+    } rows[] = {
+        {"confirmed", 0, false, IDYES, 1, kBoth, CPSUI_OK},
+        {"not confirmed", 0, false, IDNO, 1, kBoth, CPSUI_CANCEL},
+        {"the header says no permission", 1, false, IDYES, 0, kModeReplaceable, CPSUI_CANCEL},
+        {"no full access", 0, true, IDYES, 0, kModeReplaceable, CPSUI_CANCEL},
+    };
+    // The question is the resource library's.
+    const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
+    ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
+    for (const auto& row : rows) {
+        Reinstall();
+        std::vector<uint8_t> damaged = installed[L"366"];
+        damaged.resize(damaged.size() / 2);
+        WriteStore(L"366", damaged);
+        const Stored before = Snapshot();
+        ReplaceQuestion::answer = row.answer;
+        ReplaceQuestion::asked = 0;
+        InjectingDriverUI::injection.refuseFullAccess = row.refuseFullAccess;
+        LRESULT reported = -1;
+        uint32_t modeFlags = 0;
+        DeviceSheetOk(&reported, &modeFlags, row.headerFlags);
+        EXPECT_EQ(row.modeFlags, modeFlags & kBoth) << row.what;
+        EXPECT_EQ(row.asked, ReplaceQuestion::asked) << row.what;
+        EXPECT_EQ(row.reported, reported) << row.what;
+        if (row.reported != CPSUI_OK) {
+            EXPECT_EQ(before, Snapshot()) << row.what << ": nothing written";
+            continue;
+        }
+        EXPECT_NE(damaged, StoredBytes(L"366")) << row.what;
+        EXPECT_EQ(installed[L"365"], StoredBytes(L"365")) << row.what << ": a store that read keeps its bytes";
+        FreshServer();
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        EXPECT_TRUE(ui->CanStore()) << row.what;
+        std::unique_ptr<GObjectBase> lists(ui->LoadSettingsTree(FeatureId::kPrinterLists));
+        std::unique_ptr<GObjectBase> factory(ui->CreateDefaultSettings());
+        ASSERT_TRUE(lists && factory) << row.what;
+        EXPECT_EQ(PortableForm(factory->FindById(FeatureId::kPrinterLists)), PortableForm(lists.get())) << row.what;
+        DeviceSheetOk(&reported, &modeFlags);
+        EXPECT_EQ(0u, modeFlags & (kModeStoringOff | kBoth)) << row.what << ": storing is on";
+        EXPECT_EQ(LRESULT(CPSUI_OK), reported) << row.what;
+        EXPECT_EQ(1, ReplaceQuestion::asked) << row.what << ": asked once only";
+    }
+    FreshServer();
+    DeleteFileW(resources.c_str());
+}
+
+// With the device settings unreadable, the Configure page shows the factory's model and
+// duplex unit, as the capabilities answer them.
+TEST_F(PrinterStores, TheSheetShowsTheFactorysNodeWhereAStoreDoesNotRead)
+{
+    std::vector<uint8_t> damaged = installed[L"365"];
+    damaged.resize(damaged.size() / 2);
+    WriteStore(L"365", damaged);
+    DEVICEPROPERTYHEADER header = {sizeof header, 0, handle, &name[0]};
+    PROPSHEETUI_INFO info = SheetInfo(&header);
+    info.Reason = PROPSHEETUI_REASON_INIT;
+    ASSERT_EQ(1, DrvDevicePropertySheets(&info, 0));
+    auto* ui = dynamic_cast<GDriverUI*>(reinterpret_cast<GDriverUIOperations*>(info.UserData));
+    ASSERT_TRUE(ui && ui->SheetContext());
+    GObjectBase* shown = ui->SheetContext()->settings;
+    EXPECT_NE(0u, ui->SheetContext()->modeFlags & kModeStoringOff);
+    EXPECT_NE(nullptr, shown->FindById(FeatureId::kDeviceSettings)) << "the model follows the device settings";
+    EXPECT_EQ(1u, TwoSided()) << "the factory's options";
+    EXPECT_EQ(1, GDriverObject::NumberOr(shown, FeatureId::kDuplexUnit, -1)) << "as the capabilities answer";
+    info.Reason = PROPSHEETUI_REASON_DESTROY;
+    DrvDevicePropertySheets(&info, 0);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "DmcStandin.h"
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIDeviceSheet.h"
 #include "entry/driverui/GDriverUIPrinterEvents.h"
 #include "entry/module/GUIOSFactory.h"
 #include "entry/module/ModuleLifetime.h"
@@ -49,6 +50,15 @@ struct Injection {
     int autoUpdateMode = -1;  // 313 under 228 of the printer's configuration
     bool modulePages = false; // the plug-in list (63) names the module, whose pages the sheet shows
     bool failMerge = false;
+    bool refuseFullAccess = false;  // the user may not change the printer: no full-access handle
+};
+
+// The question before stores that do not read are replaced: answered as the test says
+// (no, unless told), and counted.
+struct ReplaceQuestion {
+    static inline int answer = IDNO;
+    static inline int asked = 0;
+    static int Answer(HWND, const wchar_t*, const wchar_t*) { return ++asked, answer; }
 };
 
 class InjectingDriverUI : public GDriverUI {
@@ -69,6 +79,11 @@ public:
         return GDriverUI::CommitSettings(tree, mode);
     }
 
+    HANDLE OpenPrinterWithAccess(const RWWString& name, DWORD access) override
+    {
+        return injection.refuseFullAccess && access == PRINTER_ALL_ACCESS ? nullptr
+                                                                          : GDriverUI::OpenPrinterWithAccess(name, access);
+    }
     GObjectBase* LoadStoredSettings() override
     {
         GObjectBase* tree = GDriverUI::LoadStoredSettings();
@@ -353,6 +368,9 @@ protected:
         InjectingDriverUI::injection = Injection();
         InjectingDriverUI::lastTicket = 0;
         InjectingDriverUI::commits = 0;
+        ReplaceQuestion::answer = IDNO;
+        ReplaceQuestion::asked = 0;
+        GDriverUIDeviceSheet::SetConfirmerForTesting(&ReplaceQuestion::Answer);
         GDriverUIPrinterEvents::SetInitializePauseForTesting(0);
         ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
         previous = GUIOSFactory::GetDriverUIMaker();
@@ -368,6 +386,7 @@ protected:
         GUIOSFactory::SetDriverUIMaker(previous);
         ModuleLifetime::Detach(false);
         GDriverUIPrinterEvents::SetInitializePauseForTesting(GDriverUIPrinterEvents::kInitializePause);
+        GDriverUIDeviceSheet::SetConfirmerForTesting(nullptr);
         dataKey->Restore();
         printerKey->Restore();
     }

@@ -852,16 +852,22 @@ bool CoversAnItem(HWND page, HWND line)
 // user's document choices still go back to the caller.
 TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesChangeNothing)
 {
+    const wchar_t* const kStoringOff = L"The printer's settings cannot be read. Changes to them will not be saved.";
     const struct {
         const char* what;
         uint32_t modeFlags;
         const wchar_t* text;
         bool onDocumentPages;
+        const wchar_t* deviceText;  // null: the text
     } rows[] = {
-        {"storing off", kModeStoringOff,
-         L"The printer's settings cannot be read. Changes to them will not be saved.", true},
+        {"storing off", kModeStoringOff, kStoringOff, true, nullptr},
         {"no permission", kModeNoPermission,
-         L"You may not change this printer's settings. Changes to them will not be saved.", false},
+         L"You may not change this printer's settings. Changes to them will not be saved.", false, nullptr},
+        {"storing off, the user may replace the stores", kModeStoringOff | kModeReplaceable | kModeMayReplace,
+         kStoringOff, true,
+         L"The printer's settings cannot be read. Press OK to replace them with the factory settings."},
+        {"storing off, the stores replaceable by another", kModeStoringOff | kModeReplaceable, kStoringOff, true,
+         L"The printer's settings cannot be read. An administrator can replace them with the factory settings here."},
     };
     for (const auto& row : rows) {
         data.modeFlags = row.modeFlags;
@@ -880,7 +886,7 @@ TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesCha
             if (line) {
                 wchar_t text[128] = {};
                 GetWindowTextW(line, text, 128);
-                EXPECT_STREQ(row.text, text) << at;
+                EXPECT_STREQ(devicePage && row.deviceText ? row.deviceText : row.text, text) << at;
                 EXPECT_NE(0, GetWindowLongW(line, GWL_STYLE) & WS_VISIBLE) << at;
                 EXPECT_FALSE(CoversAnItem(page, line)) << at;
             }

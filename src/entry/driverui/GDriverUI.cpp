@@ -341,6 +341,15 @@ int GDriverUI::CloseOwnPrinter()
 
 void GDriverUI::UseOwnPrinter(uint32_t flag) { useOwn_ = flag == 1 && ownHandle_ ? 1 : 0; }
 
+bool GDriverUI::MayChangePrinter()
+{
+    const RWWString& name = GetPrinterName();
+    HANDLE probe = name.Length() ? OpenPrinterWithAccess(name, kFullAccess) : nullptr;
+    if (probe)
+        ClosePrinter(probe);
+    return probe != nullptr;
+}
+
 int GDriverUI::EnsurePrinterDataWritable()
 {
     GOSFactory* services = GOSFactory::Instance();
@@ -374,8 +383,7 @@ int GDriverUI::WritePrinterDefaultDevMode()
     if (!::GetPrinterW(printer, 2, record.data(), needed, &needed))
         return 0;
     // While forms are assigned to trays, the printer's default names a paper it offers.
-    if (OfferAssignedPaper(devMode->GetSettingsTree()))
-        devMode->Pack(nullptr);
+    OfferAssignedPaper();
     std::vector<uint8_t> bytes(GDevModeBase::kTotalSize, 0);
     if (!devMode->CopyOut(reinterpret_cast<DEVMODEW*>(bytes.data())))
         return 0;
@@ -437,8 +445,10 @@ BOOL GDriverUI::ConvertDevMode(LPWSTR printerName, PDEVMODEW input, PDEVMODEW ou
     const bool loaded = devMode->LoadPrinterDevMode(printer) != 0;
     // The printer's default as stored may predate what is installed now, or carry fields
     // another tool wrote: what is handed out passes the print-time check.
-    if (loaded)
+    if (loaded) {
+        OfferAssignedPaper();
         devMode->FollowInstalledState();
+    }
     if (!printer) {
         failed = true;
     } else if (!loaded && !devMode->PrinterRecordUnread()) {
@@ -562,7 +572,7 @@ UIContextRecord* GDriverUI::CreateUIContext()
     record->osVersion = new (std::nothrow) uint32_t[3];
     if (record->osVersion)
         services->GetOSVersion(record->osVersion[0], record->osVersion[1], record->osVersion[2]);
-    record->settings = LoadSheetSettings();
+    record->settings = LoadStoredSettings();
     NoteAgentAvailability(record->settings);
     record->printer = GetPrinter();
     record->moduleHandle = services->GetModuleHandle();

@@ -85,6 +85,9 @@ public:
     HANDLE GetOwnHandle() const { return ownHandle_; }
     // 1 when printer data can be written, opening the own handle when needed.
     int EnsurePrinterDataWritable();
+    // True when the user may change the printer: it opens with full access. Nothing is
+    // written to find out.
+    bool MayChangePrinter();
     // The current DEVMODE as the printer's default (SetPrinterW level 2): 1 when written.
     int WritePrinterDefaultDevMode();
     // Opens the named printer asking for the access given; null when refused.

@@ -364,7 +364,11 @@ bool GDriverUIBase::RenewDevModeObject(bool full)
         return false;
     // The options another caller installed since count from now on.
     RefreshInstalledState();
-    if (!devMode_->IsLoaded()) {
+    if (devMode_->IsLoaded()) {
+        // The printer's default, stored before forms were assigned to trays (or restored
+        // with a table of them), names a paper the printer offers.
+        OfferAssignedPaper();
+    } else {
         // No DEVMODE of this driver (none, a foreign one, or only its public part): the
         // document starts from the factory's defaults the object holds, on a paper the
         // printer offers, but of the printer's stores only those its data holds no value
@@ -394,18 +398,35 @@ bool GDriverUIBase::OfferAssignedPaper(GObjectBase* tree)
     GFormToTrayDatabase* table = CustomizedFormTable();
     if (!paper || !table || table->ContainsFirstValue(paper->GetValue()))
         return false;
-    uint16_t first = 0;
+    // The papers offered are those the capabilities answer: the locale's default among
+    // them, else the first of them.
+    struct Offered {
+        uint16_t wanted, first;
+        bool found;
+    } offered = {DefaultPaperCode(), 0, false};
     const int check = WordOf(tree, kLooseFormFit, 0) == 0 ? 1 : 0;
     EnumDeviceForms(
         tree,
         [](uint16_t code, const wchar_t*, void* context) {
-            *static_cast<uint16_t*>(context) = code;
-            return 0;
+            auto* seen = static_cast<Offered*>(context);
+            if (!seen->first)
+                seen->first = code;
+            seen->found = code == seen->wanted;
+            return seen->found ? 0 : 1;
         },
-        &first, check);
-    if (!first)
+        &offered, check);
+    const uint16_t chosen = offered.found ? offered.wanted : offered.first;
+    if (!chosen)
         return false;
-    paper->SetValue(first);
+    paper->SetValue(chosen);
+    return true;
+}
+
+bool GDriverUIBase::OfferAssignedPaper()
+{
+    if (!devMode_ || !OfferAssignedPaper(devMode_->GetSettingsTree()))
+        return false;
+    devMode_->Pack(nullptr);
     return true;
 }
 
@@ -446,10 +467,14 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
     // because the printer's record could not be read never replace what the printer or
     // its users store, and nothing is stored while one of the stores does not read. The
     // user's own watermarks go only once the stores asked for were written.
+    // The way back from stores that do not read writes over them, only for a printer
+    // whose record read.
     const bool storable = CanStore();
     GObjectBase* lists = held[1];  // 366, whose watermarks of this user go to the user's store
     int result = packed ? 1 : 0;
-    if (packed && (stores & kStoreNodes))
+    if (packed && (stores & kStoreNodes) && (stores & kReplaceUnreadable))
+        result = !devMode_->PrinterRecordUnread() && stores_->Replace(held) == GPrinterStores::Outcome::kStored ? 1 : 0;
+    else if (packed && (stores & kStoreNodes))
         result = storable && stores_->Store(held) == GPrinterStores::Outcome::kStored ? 1 : 0;
     if (result && (stores & kStoreUserWatermarks) && g_userWatermarkSwitch && storable && lists)
         SaveUserWatermarks(lists);
@@ -496,6 +521,31 @@ int GDriverUIBase::SaveSettingsTree(GObjectBase* node)
 void GDriverUIBase::StoreMissingNodes(GObjectBase* defaults) { stores_->StoreMissing(defaults); }
 
 bool GDriverUIBase::CanStore() { return devMode_ && !devMode_->PrinterRecordUnread() && stores_->Storable(); }
+
+bool GDriverUIBase::StoresReplaceable()
+{
+    return devMode_ && !devMode_->PrinterRecordUnread() && !stores_->Storable();
+}
+
+int GDriverUIBase::ReplaceUnreadableStores(GObjectBase* tree)
+{
+    if (!tree || !StoresReplaceable())
+        return 0;
+    // The factory's nodes, as the tree's stand-ins were made: the stores are written as
+    // the sheet's OK wrote them before their damage could be told.
+    std::unique_ptr<GObjectBase> defaults(CreateDefaultSettings());
+    for (long id : GPrinterStores::kIds) {
+        if (stores_->StateOf(id) != GPrinterStores::State::kUnreadable)
+            continue;
+        GObjectBase* factory = defaults ? defaults->RemoveById(id) : nullptr;
+        if (!factory)
+            return 0;
+        while (GObjectBase* shown = tree->RemoveById(id))
+            delete shown;
+        tree->Add(factory);
+    }
+    return PackTree(tree, kStoreNodes | kReplaceUnreadable);
+}
 
 int GDriverUIBase::UpgradeStores(int& deviceSettings, int& lists, int& extension)
 {
@@ -678,30 +728,19 @@ GObjectBase* GDriverUIBase::CreateDefaultSettings()
 }
 
 // The document's settings with the printer's stores put in, store by store: the
-// factory's node only where the printer holds none (or, for settings that only answer,
-// where a store does not read), and none where a store does not read. A document's own
-// nodes of the stores' ids never stand for the printer's.
-GObjectBase* GDriverUIBase::LoadStoredSettings() { return StoredSettings(standIns_); }
-
-GObjectBase* GDriverUIBase::LoadSheetSettings()
-{
-    // Through the operation itself, so that an object that adds to the stored tree adds
-    // to the sheet's too.
-    standIns_ = false;
-    GObjectBase* tree = LoadStoredSettings();
-    standIns_ = true;
-    return tree;
-}
-
-GObjectBase* GDriverUIBase::StoredSettings(bool standIns)
+// factory's node where the printer holds none or where a store does not read (never
+// stored: storing is refused while a store does not read), so that a sheet shows what
+// applications are told. A document's own nodes of the stores' ids never stand for the
+// printer's.
+GObjectBase* GDriverUIBase::LoadStoredSettings()
 {
     GObjectBase* current = GetCurrentSettings();
-    const bool needDefaults = !current || stores_->AnyAbsent() || (standIns && !stores_->Storable());
+    const bool needDefaults = !current || stores_->AnyAbsent() || !stores_->Storable();
     std::unique_ptr<GObjectBase> defaults(needDefaults ? CreateDefaultSettings() : nullptr);
     GObjectBase* source = current ? current : defaults.get();
     std::unique_ptr<GObjectBase> tree(source ? source->DeepCopy() : nullptr);
     if (tree) {
-        stores_->PutInto(tree.get(), defaults.get(), standIns);
+        stores_->PutInto(tree.get(), defaults.get(), true);
         if (GObjectBase* device = Member<GAttributeComposite>(tree.get(), kDeviceSettings))
             ApplyStoredMaps(device);
         GObjectBase* lists = Member<GAttributeComposite>(tree.get(), kPrinterLists);

@@ -123,16 +123,23 @@ public:
     // True when a commit may store: the printer's record read and each of its stores
     // reads or is absent. A sheet opened without it stores nothing and says so.
     bool CanStore();
+    // True when storing is off only because stores are there but do not read, and the
+    // printer's record read: the factory's settings may replace those stores.
+    bool StoresReplaceable();
+    // The way back from stores that do not read: each such store takes the factory's
+    // node in the tree, and the tree is committed as CommitSettings with mode 1 does,
+    // over those stores too. 1 when every store was written; then each reads again.
+    int ReplaceUnreadableStores(GObjectBase* tree);
     // The stores brought into the current form, all or nothing (see
     // GPrinterStores::Upgrade): upgraded answers 365, 366 and 368; 1 when nothing failed
     // to be written.
     int UpgradeStores(int& deviceSettings, int& lists, int& extension);
-    // The stored tree for a sheet: as LoadStoredSettings, but a store that does not read
-    // is left out rather than shown as the factory's.
-    GObjectBase* LoadSheetSettings();
     // While forms are assigned to trays only the assigned papers are offered: a default
-    // tree naming another paper takes the first one offered. True when it changed.
+    // tree naming another paper takes the locale's default paper when it is offered, else
+    // the first one offered. True when it changed.
     bool OfferAssignedPaper(GObjectBase* tree);
+    // The same for the current DEVMODE object, packed again when its paper changed.
+    bool OfferAssignedPaper();
     // Reads the printer's device settings (365) again, the factory's when none load, and
     // makes the model and the installed-state answers follow them.
     void RefreshInstalledState();
@@ -166,15 +173,14 @@ protected:
     // The tree itself becomes the DEVMODE object's (no copy): the caller gives it up, and
     // its stored nodes and lock table go with it.
     static constexpr int kHandOverTree = 4;
+    // The stores are written over those that do not read too (with kStoreNodes).
+    static constexpr int kReplaceUnreadable = 8;
     // The tree without its stored nodes and lock table packed into the DEVMODE object,
     // with what the flags ask stored.
     int PackTree(GObjectBase* tree, int stores);
     // The fit rule on a form's size in thousandths of a millimetre.
     int SizeFitsDevice(uint32_t angle, uint16_t xResolution, uint16_t yResolution, int check, uint32_t width,
                        uint32_t length);
-    // The stored tree; with standIns the factory's node stands in for a store that does
-    // not read (never stored: storing is refused while a store does not read).
-    GObjectBase* StoredSettings(bool standIns);
     // The walk behind both EnumDeviceForms operations.
     int WalkDeviceForms(GObjectBase* tree, FormCallback callback, void* context, int check, bool filtered);
 
@@ -184,9 +190,6 @@ private:
     int32_t toggle_;
     int32_t emf_;
     std::unique_ptr<GPrinterStores> stores_;
-    // Whether the stored tree takes the factory's node for a store that does not read:
-    // off only while a sheet's tree is read.
-    bool standIns_ = true;
     // The printer's data as it was when the DEVMODE object was made: the object answers
     // for a DEVMODE equal to its own only while the printer's data is still the same.
     GSourceStamp devModeSource_;

@@ -5,10 +5,13 @@
 // update as the user's when the physical settings changed. With a host that reports no
 // result (Wine's) the pages' apply commits, when the result it asked for reached no one;
 // nothing commits when the sheet goes, so edits cancelled after an apply stay uncommitted.
-// The sheet reports OK only once a commit went through; a commit that failed reports
-// cancel. On a printer whose record or stores do not read the sheet opens with storing
-// off, and for a user who may not change the printer it opens read-only: either way it
-// writes nothing, its pages change nothing and say why, and OK reports cancel.
+// The sheet reports OK once a commit went through, even when a later one failed; a sheet
+// none of whose commits went through reports cancel. On a printer whose record or stores
+// do not read the sheet opens with storing off, and for a user who may not change the
+// printer it opens read-only: either way it writes nothing, its pages change nothing and
+// say why, and OK reports cancel. The one way out of storing off: where stores are there
+// but do not read and the user may change the printer, OK offers to replace them with
+// the factory's settings, and does only when the user says yes.
 #include "entry/driverui/GDriverUIDeviceSheet.h"
 
 #include "entry/driverui/GDriverUI.h"
@@ -39,11 +42,18 @@ const uint32_t kDevicePages = 4;
 const uint32_t kSheetWritable = 2;
 const WORD kHeaderNoPermission = 1;
 
+// "The printer's settings cannot be read. Replace them with the factory settings? What
+// they held will be lost."
+const uint32_t kReplaceQuestion = 12034;
+
 std::atomic<GDriverUIDeviceSheet::SheetRunner> g_sheetRunner{nullptr};
+std::atomic<GDriverUIDeviceSheet::Confirmer> g_confirmer{nullptr};
 
 } // namespace
 
 void GDriverUIDeviceSheet::SetSheetRunnerForTesting(SheetRunner runner) { g_sheetRunner = runner; }
+
+void GDriverUIDeviceSheet::SetConfirmerForTesting(Confirmer confirmer) { g_confirmer = confirmer; }
 
 LONG GDriverUIDeviceSheet::DevicePropertySheets(PPROPSHEETUI_INFO info, LPARAM parameter)
 {
@@ -79,6 +89,10 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         context->modeFlags = readOnly ? kModeNoPermission : context->modeFlags | kSheetWritable;
         if (!storing)
             context->modeFlags |= kModeStoringOff;
+        // Stores there but unreadable may give way to the factory's, at the word of a
+        // user who may change the printer.
+        if (!storing && ui_.StoresReplaceable())
+            context->modeFlags |= kModeReplaceable | (!readOnly && ui_.MayChangePrinter() ? kModeMayReplace : 0);
         ui_.SheetGlue()->SetUnreportedApply([this] { CommitOk(); });
         ui_.SheetGlue()->AddPage(context, 0);
         // A sheet that can change nothing records nothing and marks no export pending.
@@ -120,11 +134,12 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         // A sheet that could change nothing was not applied, whatever closed it; OK is
         // OK only when its commit went through.
         const UIContextRecord* context = ui_.SheetContext();
-        const bool unchangeable = !context || (context->modeFlags & (kModeNoPermission | kModeStoringOff));
+        const bool unchangeable = !context || ((context->modeFlags & (kModeNoPermission | kModeStoringOff)) &&
+                                               !(context->modeFlags & kModeMayReplace));
         if (set->Result == CPSUI_OK)
-            info->Result = !unchangeable && CommitOk() ? CPSUI_OK : CPSUI_CANCEL;
+            info->Result = (!unchangeable && CommitOk()) || accepted_ ? CPSUI_OK : CPSUI_CANCEL;
         else
-            info->Result = unchangeable ? CPSUI_CANCEL : set->Result;
+            info->Result = unchangeable && !accepted_ ? CPSUI_CANCEL : set->Result;
         return 1;
     }
     default:
@@ -138,10 +153,17 @@ bool GDriverUIDeviceSheet::CommitOk()
     GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     UIContextRecord* const context = ui_.SheetContext();
     GObjectBase* settings = context ? context->settings : nullptr;
-    accepted_ = settings && !(context->modeFlags & (kModeNoPermission | kModeStoringOff)) && services &&
-                ui_.CommitSettings(settings, 1);
-    if (!accepted_)
+    if (!settings || !services)
         return false;
+    if (context->modeFlags & kModeMayReplace) {
+        if (!ConfirmReplace() || !ui_.ReplaceUnreadableStores(settings))
+            return false;
+        // Every store reads again: storing is on.
+        context->modeFlags &= ~(kModeStoringOff | kModeReplaceable | kModeMayReplace);
+    } else if ((context->modeFlags & (kModeNoPermission | kModeStoringOff)) || !ui_.CommitSettings(settings, 1)) {
+        return false;
+    }
+    accepted_ = true;
     const uint32_t exportPending = services->GetPrinterDataDword(driver, L"ExportConfig", 0);
     if (GDriverObject::NumberOr(settings, kDeviceModelConfig, -1) == 1 && exportPending) {
         if (ui_.HostIsExplorer()) {
@@ -157,6 +179,21 @@ bool GDriverUIDeviceSheet::CommitOk()
     }
     ui_.WritePrinterDefaultDevMode();
     return true;
+}
+
+bool GDriverUIDeviceSheet::ConfirmReplace()
+{
+    const RWWString text = ui_.LoadResourceString(kReplaceQuestion);
+    if (!text.Length())
+        return false;
+    const RWWString& caption = ui_.GetPrinterName();
+    const wchar_t* title = caption.Length() ? caption.Data() : L"";
+    // The sheet is the active window of this thread while its OK runs.
+    HWND owner = GetActiveWindow();
+    Confirmer confirm = g_confirmer;
+    const int answer = confirm ? confirm(owner, text.Data(), title)
+                               : MessageBoxW(owner, text.Data(), title, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+    return answer == IDYES;
 }
 
 BOOL GDriverUIDeviceSheet::PrinterProperties(HWND window, HANDLE printer)

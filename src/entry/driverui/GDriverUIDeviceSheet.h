@@ -22,15 +22,22 @@ public:
     // in place (null: the platform's again).
     typedef LONG(WINAPI* SheetRunner)(HWND window, void* callback, LPARAM parameter, LPDWORD result);
     static void SetSheetRunnerForTesting(SheetRunner runner);
+    // The question put to the user before the stores that do not read are replaced: the
+    // button the user pressed (IDYES replaces). A test may answer it (null: a message box).
+    typedef int (*Confirmer)(HWND owner, const wchar_t* text, const wchar_t* caption);
+    static void SetConfirmerForTesting(Confirmer confirmer);
 
 private:
     // OK's work: commits the device settings, exports the factory configuration when
     // due and stamps a user's change of the physical settings. True when the commit went
     // through; a sheet the user may not change, or one that stores nothing, commits
-    // nothing and gives false.
+    // nothing and gives false. On a sheet whose user may replace the stores that do not
+    // read, the commit replaces them with the factory's, once the user confirms.
     bool CommitOk();
+    bool ConfirmReplace();
 
     GDriverUI& ui_;
-    // The last commit of the open sheet went through: the sheet reports OK.
+    // A commit of the open sheet went through: the printer changed, and the sheet reports
+    // OK whatever a later commit comes to.
     bool accepted_ = false;
 };

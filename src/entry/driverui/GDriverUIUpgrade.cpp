@@ -86,6 +86,8 @@ BOOL GDriverUIUpgrade::UpgradePrinter(DWORD level, LPBYTE info)
                     ui_.MergeIntoCurrent(header);
             }
         }
+        // The default made here names a paper the printer offers, whatever the older one named.
+        ui_.OfferAssignedPaper();
     }
     ui_.CloseOwnPrinter();
     return result && stored ? TRUE : FALSE;

@@ -263,6 +263,20 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
             return Outcome::kNotStored;
     return WriteAll(nodes, former);
 }
+
+GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount])
+{
+    Former former[kCount];
+    for (int i = 0; i < kCount; ++i) {
+        if (!nodes[i] || Remember(i, former[i]))
+            continue;
+        if (Read(i).state != State::kUnreadable)
+            return Outcome::kNotStored;
+        former[i] = Former();
+    }
+    return WriteAll(nodes, former);
+}
+
 void GPrinterStores::StoreMissing(GObjectBase* defaults)
 {
     if (!defaults)

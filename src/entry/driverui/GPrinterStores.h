@@ -63,6 +63,10 @@ public:
     // Stores the nodes given (by kIds' order; null: not held), only while every store
     // reads or is absent: kStored when each was written.
     Outcome Store(GObjectBase* const nodes[kCount]);
+    // As Store, but over stores that do not read too: the way back from a damaged store.
+    // What each store held goes back should a write fail; one whose bytes cannot be had
+    // at all is removed then, so that it reads as absent.
+    Outcome Replace(GObjectBase* const nodes[kCount]);
     // Stores from the defaults each store the printer holds no value of.
     void StoreMissing(GObjectBase* defaults);
     // Brings the stores an older version wrote into the current form, all or nothing:

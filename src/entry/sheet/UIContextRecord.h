@@ -18,6 +18,11 @@ constexpr uint32_t kModeStoringOff = 0x10;
 // read-only, a document sheet without permission). The device pages change nothing and
 // say so.
 constexpr uint32_t kModeNoPermission = 0x1;
+// Mode flags of a device sheet with storing off because a store is there but does not
+// read: the factory's settings may replace such stores; and this user may do so, the
+// sheet's OK replacing them once the user confirms.
+constexpr uint32_t kModeReplaceable = 0x20;
+constexpr uint32_t kModeMayReplace = 0x40;
 
 struct UIContextRecord {
     uint32_t size;               // 60; anything else is refused

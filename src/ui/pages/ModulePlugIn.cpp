@@ -30,6 +30,12 @@ namespace {
 constexpr uint32_t kStoringOffText = 12030;
 // "You may not change this printer's settings. Changes to them will not be saved."
 constexpr uint32_t kNoPermissionText = 12031;
+// "The printer's settings cannot be read. Press OK to replace them with the factory
+// settings."
+constexpr uint32_t kReplaceText = 12032;
+// "The printer's settings cannot be read. An administrator can replace them with the
+// factory settings here."
+constexpr uint32_t kAskAdministratorText = 12033;
 constexpr uint32_t kCheetahClass = 767;
 constexpr uint32_t kPostScriptClass = 768;
 constexpr uint32_t kPcl5eClass = 788;
@@ -200,7 +206,11 @@ int16_t Initialize(GUIData* data, uint16_t firstIndexOrMode)
         const bool devicePage = row.builtWhen == kDevice;
         const bool noPermission = devicePage && (data->modeFlags & kModeNoPermission);
         if (page && (noPermission || (data->modeFlags & kModeStoringOff))) {
-            page->ShowStoringOffLine(noPermission ? kNoPermissionText : kStoringOffText);
+            // A device page whose stores the factory's may replace says who may, and how.
+            uint32_t text = noPermission ? kNoPermissionText : kStoringOffText;
+            if (devicePage && !noPermission && (data->modeFlags & kModeReplaceable))
+                text = (data->modeFlags & kModeMayReplace) ? kReplaceText : kAskAdministratorText;
+            page->ShowStoringOffLine(text);
             if (devicePage)
                 page->FreezeItems(PageBuilders::kAboutItem);
         }
