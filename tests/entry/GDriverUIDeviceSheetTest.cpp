@@ -586,6 +586,26 @@ TEST_F(DeviceSheetWrites, DocumentPropertiesAnswersOkOnlyForACommitThatWentThrou
         EXPECT_TRUE(pressed);
         EXPECT_EQ(row.second, answer) << (row.first[0] ? "refused" : "stored");
     }
+    // A commit that went through, then one refused: the sheet answers cancel.
+    FreshServer();
+    seam->refused = L"";
+    std::vector<uint8_t> output(1172, 0);
+    DOCUMENTPROPERTYHEADER document = {sizeof document, 0, handle, &name[0], nullptr,
+                                       reinterpret_cast<DEVMODEW*>(output.data()), DWORD(output.size()), DM_COPY};
+    info.lParamInit = reinterpret_cast<LPARAM>(&document);
+    info.Reason = PROPSHEETUI_REASON_INIT;
+    ASSERT_EQ(1, DrvDocumentPropertySheets(&info, 0));
+    ASSERT_TRUE(OpenContext() && (OpenContext()->modeFlags & 3) == 0) << "store mode";
+    for (const auto& row : {std::make_pair(L"", LRESULT(CPSUI_OK)), std::make_pair(L"365", LRESULT(CPSUI_CANCEL))}) {
+        seam->refused = row.first;
+        SETRESULT_INFO set = {sizeof set, 0, nullptr, CPSUI_OK};
+        info.Reason = PROPSHEETUI_REASON_SET_RESULT;
+        EXPECT_EQ(1, DrvDocumentPropertySheets(&info, reinterpret_cast<LPARAM>(&set)));
+        EXPECT_EQ(row.second, info.Result) << (row.first[0] ? "refused" : "stored");
+    }
+    info.Reason = PROPSHEETUI_REASON_DESTROY;
+    EXPECT_EQ(1, DrvDocumentPropertySheets(&info, 0));
+    EXPECT_EQ(LRESULT(CPSUI_CANCEL), info.Result);
 }
 
 } // namespace

@@ -257,12 +257,13 @@ void GDriverUIDocumentSheet::CommitOk(const DOCUMENTPROPERTYHEADER& header)
     GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     UIContextRecord* const context = ui_.SheetContext();
     // With storing off the commit only packs: the document's choices, never the printer's.
+    // The answer follows the last commit: one that failed has not handed the user's last
+    // choice to the caller, and answers cancel, whatever went before.
     const bool storingOff = context && (context->modeFlags & kModeStoringOff);
-    if (!context || !ui_.CommitSettings(context->settings, (context->modeFlags & 3) == 0 && !storingOff ? 1 : 0))
-        return;
-    if (WriteSheetOutput(header))
-        accepted_ = true;
-    if (storingOff)
+    accepted_ = context &&
+                ui_.CommitSettings(context->settings, (context->modeFlags & 3) == 0 && !storingOff ? 1 : 0) &&
+                WriteSheetOutput(header);
+    if (!accepted_ || storingOff)
         return;
     const GValueAttribute* exportSwitch =
         GDriverObject::Feature<GValueAttribute>(context->settings, FeatureId::kDeviceModelConfig);

@@ -56,7 +56,7 @@ private:
     void CommitOk(const DOCUMENTPROPERTYHEADER& header);
 
     GDriverUI& ui_;
-    // Set when the open sheet's OK or Apply was committed and the output written: the
-    // sheet then answers OK when it goes.
+    // Set when the open sheet's last OK or Apply was committed and the output written:
+    // the sheet then answers OK when it goes. A commit that fails clears it.
     bool accepted_ = false;
 };
