@@ -1146,26 +1146,4 @@ TEST_F(PrinterStores, AConfirmedOkOfAnAdministratorReplacesTheStoresThatDoNotRea
     DeleteFileW(resources.c_str());
 }
 
-// With the device settings unreadable, the Configure page shows the factory's model and
-// duplex unit, as the capabilities answer them.
-TEST_F(PrinterStores, TheSheetShowsTheFactorysNodeWhereAStoreDoesNotRead)
-{
-    std::vector<uint8_t> damaged = installed[L"365"];
-    damaged.resize(damaged.size() / 2);
-    WriteStore(L"365", damaged);
-    DEVICEPROPERTYHEADER header = {sizeof header, 0, handle, &name[0]};
-    PROPSHEETUI_INFO info = SheetInfo(&header);
-    info.Reason = PROPSHEETUI_REASON_INIT;
-    ASSERT_EQ(1, DrvDevicePropertySheets(&info, 0));
-    auto* ui = dynamic_cast<GDriverUI*>(reinterpret_cast<GDriverUIOperations*>(info.UserData));
-    ASSERT_TRUE(ui && ui->SheetContext());
-    GObjectBase* shown = ui->SheetContext()->settings;
-    EXPECT_NE(0u, ui->SheetContext()->modeFlags & kModeStoringOff);
-    EXPECT_NE(nullptr, shown->FindById(FeatureId::kDeviceSettings)) << "the model follows the device settings";
-    EXPECT_EQ(1u, TwoSided()) << "the factory's options";
-    EXPECT_EQ(1, GDriverObject::NumberOr(shown, FeatureId::kDuplexUnit, -1)) << "as the capabilities answer";
-    info.Reason = PROPSHEETUI_REASON_DESTROY;
-    DrvDevicePropertySheets(&info, 0);
-}
-
 } // namespace

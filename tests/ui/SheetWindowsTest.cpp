@@ -846,6 +846,39 @@ bool CoversAnItem(HWND page, HWND line)
     return false;
 }
 
+// With the device settings unreadable the Configure page shows what applications are
+// told: the factory's model and its duplex unit, as DC_DUPLEX answers.
+TEST_F(PageWindows, TheConfigurePageOfAnUnreadableStoreShowsWhatApplicationsAreTold)
+{
+    const std::wstring path = printer.RegistryKey() + L"\\PrinterDriverData";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key));
+    std::vector<uint8_t> chunk(1 << 12);
+    DWORD size = DWORD(chunk.size()), type = 0;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"365:0", nullptr, &type, chunk.data(), &size));
+    chunk.resize(size);
+    // The first chunk cut in half: what follows it no longer lines up.
+    RegSetValueExW(key, L"365:0", 0, REG_BINARY, chunk.data(), size / 2);
+    ui->DestroyUIContext(record);
+    record = ui->CreateUIContext();
+    const DWORD twoSided = DeviceCapabilitiesW(printer.Name().c_str(), L"FILE:", DC_DUPLEX, nullptr, nullptr);
+    RegSetValueExW(key, L"365:0", 0, REG_BINARY, chunk.data(), size);
+    RegCloseKey(key);
+    ASSERT_NE(nullptr, record);
+    data.settings = record->settings;
+    data.request = record;
+    data.modeFlags = kModeStoringOff;
+    Build(4);
+    HWND configure = nullptr;
+    for (uint16_t i = 0; i < data.pageCount; ++i)
+        if (data.pages[i].pszTemplate == MAKEINTRESOURCEW(7000))
+            configure = Create(data.pages[i]);
+    ASSERT_NE(nullptr, configure);
+    EXPECT_EQ(1u, twoSided);
+    EXPECT_EQ(BST_CHECKED, SendDlgItemMessageW(configure, 7026, BM_GETCHECK, 0, 0)) << "the duplex unit";
+    EXPECT_NE(CB_ERR, SendDlgItemMessageW(configure, 7013, CB_GETCURSEL, 0, 0)) << "the model";
+}
+
 // A sheet that stores nothing says so on every page, and a device page the user may not
 // change says that, in a line of text that covers no item; nothing on those device pages
 // can change: every item but About is disabled. The document pages stay as they are: the
