@@ -132,7 +132,7 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         if (!set)
             return 1;
         // A sheet that could change nothing was not applied, whatever closed it; OK is
-        // OK only when its commit went through.
+        // OK once a commit of the sheet went through, this one or an earlier one.
         const UIContextRecord* context = ui_.SheetContext();
         const bool unchangeable = !context || ((context->modeFlags & (kModeNoPermission | kModeStoringOff)) &&
                                                !(context->modeFlags & kModeMayReplace));
