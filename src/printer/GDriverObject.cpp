@@ -932,68 +932,72 @@ const int kDeepestMember = 64;
 // Nor is one whose stored form would be larger than this.
 const uint32_t kLargestStoredForm = 1u << 22;
 
-bool IsContainer(const GObjectBase* object) { return object->IsKindOf(GAttributeComposite::kClassId); }
+// The holder's members, in order.
+std::vector<GObjectBase*> MembersOf(GObjectBase* holder)
+{
+    std::vector<GObjectBase*> members;
+    ForEachMember(holder, [&](GObjectBase* member) { members.push_back(member); });
+    return members;
+}
 
-// The node's members of the id: how many, and the first.
-int MembersOfId(GObjectBase* node, long id, GObjectBase** first)
+// The members of the id among the given ones: how many, and the first.
+int CountOfId(const std::vector<GObjectBase*>& members, long id, GObjectBase** first)
 {
     int count = 0;
     *first = nullptr;
-    ForEachMember(node, [&](GObjectBase* member) {
+    for (GObjectBase* member : members)
         if (member->GetId() == id && count++ == 0)
             *first = member;
-    });
     return count;
 }
 
 // Adds to the node a copy of each member of its counterpart in the defaults that it
 // lacks, at every depth. Members are matched by id; members of id 0 and ids the
 // counterpart holds more than once are entries of a list, which are the user's to keep
-// or remove. Members both hold once, as containers of one class, are completed in turn.
+// or remove. Members both hold once, as settings containers of one class, are completed
+// in turn.
 void CompleteFromDefaults(GObjectBase* node, GObjectBase* defaults, int depth)
 {
     if (!node || !defaults || depth > kDeepestMember)
         return;
-    std::vector<GObjectBase*> offered;
-    ForEachMember(defaults, [&](GObjectBase* member) { offered.push_back(member); });
+    const std::vector<GObjectBase*> offered = MembersOf(defaults);
     for (GObjectBase* member : offered) {
         const long id = member->GetId();
         GObjectBase* own = nullptr;
-        if (id == 0 || MembersOfId(defaults, id, &own) != 1)
+        if (id == 0 || CountOfId(offered, id, &own) != 1)
             continue;
-        const int owned = MembersOfId(node, id, &own);
+        const int owned = CountOfId(MembersOf(node), id, &own);
         if (owned == 0) {
             if (GObjectBase* copy = member->DeepCopy())
                 node->Add(copy);
-        } else if (owned == 1 && own->ClassId() == member->ClassId() && IsContainer(own)) {
+        } else if (owned == 1 && own->ClassId() == member->ClassId() &&
+                   own->IsKindOf(GAttributeComposite::kClassId)) {
             CompleteFromDefaults(own, member, depth + 1);
         }
     }
 }
 
 // True when the copy holds each member of the original at every depth: one of the same
-// id and class in the same container, each member of the copy matched once.
+// id and class in the same holder, each member of the copy matched once.
 bool HoldsEveryMember(GObjectBase* copy, GObjectBase* original, int depth)
 {
     if (!copy || !original || copy->GetId() != original->GetId() || copy->ClassId() != original->ClassId())
         return false;
-    if (!IsContainer(original))
+    const std::vector<GObjectBase*> members = MembersOf(original);
+    if (members.empty())
         return true;
     if (depth > kDeepestMember)
         return false;
-    std::vector<GObjectBase*> unmatched;
-    ForEachMember(copy, [&](GObjectBase* member) { unmatched.push_back(member); });
-    bool whole = true;
-    ForEachMember(original, [&](GObjectBase* member) {
+    std::vector<GObjectBase*> unmatched = MembersOf(copy);
+    for (GObjectBase* member : members) {
         auto match = std::find_if(unmatched.begin(), unmatched.end(), [&](GObjectBase* candidate) {
             return candidate && candidate->GetId() == member->GetId() && candidate->ClassId() == member->ClassId();
         });
-        whole = match != unmatched.end() && HoldsEveryMember(*match, member, depth + 1);
-        if (whole)
-            *match = nullptr;
-        return whole;
-    });
-    return whole;
+        if (match == unmatched.end() || !HoldsEveryMember(*match, member, depth + 1))
+            return false;
+        *match = nullptr;
+    }
+    return true;
 }
 
 } // namespace

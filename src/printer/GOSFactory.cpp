@@ -284,7 +284,7 @@ GObjectBase* GOSFactory::LoadObjectFromPrinterData(GDriverObject* driver, const 
     return UnpackStoredObject(driver, name, buffer.get(), length, portable);
 }
 
-GObjectBase* GOSFactory::UnpackStoredObject(GDriverObject* driver, const RWWString& name, uint8_t* bytes,
+GObjectBase* GOSFactory::UnpackStoredObject(GDriverObject* driver, const RWWString& name, const uint8_t* bytes,
                                             uint32_t length, int portable)
 {
     // Damaged printer data is an absent object, never a fatal error: the capture is

@@ -194,7 +194,7 @@ private:
                          std::unique_ptr<uint8_t[]>& packed, uint32_t& length);
     // The object the stored bytes make (the older portable form when portable is set),
     // owned by the caller; null when they do not read.
-    GObjectBase* UnpackStoredObject(GDriverObject* driver, const RWWString& name, uint8_t* bytes, uint32_t length,
+    GObjectBase* UnpackStoredObject(GDriverObject* driver, const RWWString& name, const uint8_t* bytes, uint32_t length,
                                     int portable);
 
     uint32_t moduleHandle_;
