@@ -178,23 +178,38 @@ TEST_F(Upgrade, ADamagedDeviceNodeIsReplacedByTheFactorysAndTheOthersKept)
     EXPECT_EQ(before[2], after[2]) << "368";
 }
 
+// The switches and the quick-set pool go over with an upgrade that stored. One whose
+// write of 365 the services refuse is rolled back and carries neither over.
 TEST_F(Upgrade, TheMassStorageSwitchesOfDevicesSixToNineAreCarriedOver)
 {
     const struct {
         DWORD disabled;
         DWORD expected;
+        bool refused;
     } rows[] = {
         // Bit n of the stored word keeps device n as it is; each other device of 6 to 9
         // gets state 1 in its two bits.
-        {0x40, 0x40 | 1u << 14 | 1u << 16 | 1u << 18},
-        {0, 1u << 12 | 1u << 14 | 1u << 16 | 1u << 18},
-        {0x3C0, 0x3C0},
+        {0x40, 0x40 | 1u << 14 | 1u << 16 | 1u << 18, false},
+        {0, 1u << 12 | 1u << 14 | 1u << 16 | 1u << 18, false},
+        {0x3C0, 0x3C0, false},
+        {0, 0, true},  // last: it leaves 365 in the older form
     };
+    GAttributeComposite pool(0);
+    pool.Add(new GStringAttribute("Draft", 0));
     for (const auto& row : rows) {
         StorePortable(FeatureId::kDeviceSettings);
+        StoreOlder(L"QuicksetPool", &pool);
+        ReleaseHeld();
         WriteDword(L"DisabledMSDs", row.disabled);
-        EXPECT_TRUE(Run()) << row.disabled;
+        const std::vector<uint8_t> device = StoredBytes(L"365"), quicksets = StoredBytes(L"QuicksetPool");
+        auto* seam = new RefusingServices;
+        seam->refused = row.refused ? L"365" : L"";
+        EXPECT_EQ(!row.refused, Run() != FALSE) << row.disabled;
+        EXPECT_TRUE(seam->refused.empty()) << "365 written";
+        new StandinServices;
         EXPECT_EQ(int64_t(row.expected), DataDword(L"DisabledMSDs")) << std::hex << row.disabled;
+        EXPECT_EQ(row.refused, device == StoredBytes(L"365")) << row.refused;
+        EXPECT_EQ(row.refused, quicksets == StoredBytes(L"QuicksetPool")) << row.refused;
     }
 }
 
@@ -296,6 +311,7 @@ TEST_F(Upgrade, AStoreTheCurrentFormCannotHoldWholeKeepsEveryStoreAndFails)
     for (int depth : {63, 64}) {
         std::unique_ptr<GObjectBase> lists(Tree(FeatureId::kPrinterLists));
         ASSERT_NE(nullptr, lists);
+        delete lists->RemoveById(kNotTheFactorys);
         GObjectBase* inner = lists.get();
         for (int level = 0; level < depth; ++level) {
             auto* nested = new GAttributeComposite(kNotTheFactorys + level);
@@ -315,34 +331,6 @@ TEST_F(Upgrade, AStoreTheCurrentFormCannotHoldWholeKeepsEveryStoreAndFails)
         } else {
             EXPECT_EQ(older, Nodes()) << depth << ": every store in its older form";
         }
-    }
-}
-
-// The services refusing the write of 365, the store written last: every store is put
-// back, and the upgrade carries neither the mass-storage switches nor the quick-set
-// pool over. Without the refusal it carries both.
-TEST_F(Upgrade, ARolledBackUpgradeCarriesNothingOver)
-{
-    StoreAllPortable();
-    GAttributeComposite pool(0);
-    pool.Add(new GStringAttribute("Draft", 0));
-    StoreOlder(L"QuicksetPool", &pool);
-    ReleaseHeld();
-    WriteDword(L"DisabledMSDs", 0);
-    const auto stores = Nodes();
-    const std::vector<uint8_t> quicksets = StoredBytes(L"QuicksetPool");
-    // The refused row first: it leaves everything as the next row needs it.
-    for (bool refused : {true, false}) {
-        auto* seam = new RefusingServices;
-        seam->refused = refused ? L"365" : L"";
-        const BOOL upgraded = Run();
-        EXPECT_TRUE(seam->refused.empty()) << refused;
-        new StandinServices;
-        EXPECT_EQ(!refused, upgraded != FALSE) << refused;
-        EXPECT_EQ(refused, stores == Nodes()) << refused;
-        EXPECT_EQ(refused, quicksets == StoredBytes(L"QuicksetPool")) << refused;
-        EXPECT_EQ(refused ? 0 : int64_t(1u << 12 | 1u << 14 | 1u << 16 | 1u << 18), DataDword(L"DisabledMSDs"))
-            << refused;
     }
 }
 
