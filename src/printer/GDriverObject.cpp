@@ -8,7 +8,6 @@
 #include "graphics/GDeviceFontListComposite.h"
 #include "printer/GMassStorageFontSource.h"
 #include "printer/GMassStorageFonts.h"
-#include "printer/GObjectSerializer.h"
 #include "model/GAttributeComposite.h"
 #include "model/ForEachMember.h"
 #include "model/GObjectIterator.h"
@@ -926,16 +925,88 @@ int GDriverObject::UpgradeStoredObject(const char* name)
 
 namespace {
 
-const uint32_t kUpgradeBuffer = 4096;
-// Past this the object is taken as one the settings-tree form cannot hold.
-const uint32_t kLargestUpgradeBuffer = 1u << 22;
 const long kStoredListId = 0x4000005C;
+// Members nested deeper than this are beyond any settings tree: such an object is not
+// taken as brought up whole.
+const int kDeepestMember = 64;
+// Nor is one whose stored form would be larger than this.
+const uint32_t kLargestStoredForm = 1u << 22;
+
+// The holder's members, in order.
+std::vector<GObjectBase*> MembersOf(GObjectBase* holder)
+{
+    std::vector<GObjectBase*> members;
+    ForEachMember(holder, [&](GObjectBase* member) { members.push_back(member); });
+    return members;
+}
+
+// The members of the id among the given ones: how many, and the first.
+int CountOfId(const std::vector<GObjectBase*>& members, long id, GObjectBase** first)
+{
+    int count = 0;
+    *first = nullptr;
+    for (GObjectBase* member : members)
+        if (member->GetId() == id && count++ == 0)
+            *first = member;
+    return count;
+}
+
+// Adds to the node a copy of each member of its counterpart in the defaults that it
+// lacks, at every depth. Members are matched by id; members of id 0 and ids the
+// counterpart holds more than once are entries of a list, which are the user's to keep
+// or remove. Members both hold once, as settings containers of one class, are completed
+// in turn.
+void CompleteFromDefaults(GObjectBase* node, GObjectBase* defaults, int depth)
+{
+    if (!node || !defaults || depth > kDeepestMember)
+        return;
+    const std::vector<GObjectBase*> offered = MembersOf(defaults);
+    for (GObjectBase* member : offered) {
+        const long id = member->GetId();
+        GObjectBase* own = nullptr;
+        if (id == 0 || CountOfId(offered, id, &own) != 1)
+            continue;
+        const int owned = CountOfId(MembersOf(node), id, &own);
+        if (owned == 0) {
+            if (GObjectBase* copy = member->DeepCopy())
+                node->Add(copy);
+        } else if (owned == 1 && own->ClassId() == member->ClassId() &&
+                   own->IsKindOf(GAttributeComposite::kClassId)) {
+            CompleteFromDefaults(own, member, depth + 1);
+        }
+    }
+}
+
+// True when the copy holds each member of the original at every depth: one of the same
+// id and class in the same holder, each member of the copy matched once.
+bool HoldsEveryMember(GObjectBase* copy, GObjectBase* original, int depth)
+{
+    if (!copy || !original || copy->GetId() != original->GetId() || copy->ClassId() != original->ClassId())
+        return false;
+    const std::vector<GObjectBase*> members = MembersOf(original);
+    if (members.empty())
+        return true;
+    if (depth > kDeepestMember)
+        return false;
+    std::vector<GObjectBase*> unmatched = MembersOf(copy);
+    for (GObjectBase* member : members) {
+        auto match = std::find_if(unmatched.begin(), unmatched.end(), [&](GObjectBase* candidate) {
+            return candidate && candidate->GetId() == member->GetId() && candidate->ClassId() == member->ClassId();
+        });
+        if (match == unmatched.end() || !HoldsEveryMember(*match, member, depth + 1))
+            return false;
+        *match = nullptr;
+    }
+    return true;
+}
 
 } // namespace
 
 int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
 {
-    std::unique_ptr<GObjectBase> back(ToCurrentStoredForm(object));
+    const RWWString numbered =
+        name || !object ? RWWString() : GDriverServicesAdapter::NumberedName(uint32_t(object->GetId()));
+    std::unique_ptr<GObjectBase> back(ToCurrentStoredForm(object, name ? *name : numbered));
     if (!back)
         return 0;
     if (back->GetId() == kStoredListId) {
@@ -944,43 +1015,31 @@ int GDriverObject::UpgradeObject(GObjectBase* object, const RWWString* name)
             return 0;
         back = std::move(converted);
     }
-    const RWWString numbered = name ? RWWString() : GDriverServicesAdapter::NumberedName(uint32_t(back->GetId()));
     return SaveObject(name ? *name : numbered, back.get()) ? 1 : 0;
 }
 
-GObjectBase* GDriverObject::ToCurrentStoredForm(GObjectBase* object)
+GObjectBase* GDriverObject::ToCurrentStoredForm(GObjectBase* object, const RWWString& name)
 {
     std::unique_ptr<GObjectBase> owned(object);
     GOSFactory* services = GOSFactory::Instance();
-    if (!object || !services)
+    if (!object || !services || object->BinaryStoreSize() > kLargestStoredForm)
         return nullptr;
-    // A serializer of its own: its defaults come from this driver object, not from
-    // whichever object first loaded through the shared one.
-    std::unique_ptr<GObjectSerializer> serializer(GObjectSerializer::Make());
-    if (!serializer)
+    // What the factory's settings node of the same id and class holds and the stored one
+    // lacks (a setting a later version added) is completed from it.
+    std::unique_ptr<GObjectBase> defaults(CreateDefaultSettings());
+    GObjectBase* counterpart = nullptr;
+    ForEachMember(defaults.get(), [&](GObjectBase* member) {
+        if (member->GetId() == object->GetId() && member->ClassId() == object->ClassId())
+            counterpart = member;
+        return counterpart == nullptr;
+    });
+    CompleteFromDefaults(object, counterpart, 1);
+    // Everything stored comes through, or nothing is: the object must read back whole
+    // from the form its value is stored in now, or it is not brought up at all.
+    std::unique_ptr<GObjectBase> back(services->StoredAndReadBack(this, name, object));
+    if (!HoldsEveryMember(back.get(), object, 1))
         return nullptr;
-    // A form that does not fit is written again into a larger buffer: a cut form would
-    // read back as a damaged object and be saved over the stored one.
-    std::vector<uint8_t> buffer;
-    for (uint32_t size = kUpgradeBuffer;; size *= 2) {
-        if (size > kLargestUpgradeBuffer)
-            return nullptr;
-        buffer.assign(size, 0);
-        std::unique_ptr<GOutStreamHolder> out(services->OpenMemoryOutputStream(buffer.data(), size, 1));
-        RWDataOutStream* stream = out ? out->GetStream() : nullptr;
-        if (!stream)
-            return nullptr;
-        const int saved = serializer->Save(object, *stream, out.get(), 1);
-        stream->Flush();
-        if (saved == 1 && stream->Good())
-            break;
-        // Refused with room to spare: a larger buffer would not help.
-        if (stream->Good())
-            return nullptr;
-    }
-    owned.reset();
-    std::unique_ptr<GInStreamHolder> in(services->OpenMemoryInputStream(buffer.data(), uint32_t(buffer.size()), 1));
-    return in && in->GetStream() ? serializer->Load(*in->GetStream(), in.get(), this, 1) : nullptr;
+    return owned.release();
 }
 
 int GDriverObject::ConvertStoredList(GObjectBase* oldList, GObjectBase* newList)

@@ -250,14 +250,16 @@ public:
     // Makes the configuration's device-font list hold exactly the given devices' lists.
     void ApplyAddedFonts(const GDeviceFontListComposite* added);
 
-    // Rewrites a stored object in the form the settings tree rebuilds: 1 when done.
+    // Rewrites a stored object an older version wrote in the current stored form: 1 when
+    // done; 0, and the stored value left as it is, when it cannot be brought up whole.
     int UpgradeStoredObject(const uint32_t& number);
     int UpgradeStoredObject(const char* name);
     // Takes the object; saves it under the name, or under its id as a number when null.
     int UpgradeObject(GObjectBase* object, const RWWString* name);
-    // Takes the object: the same rebuilt in the current stored form, owned by the caller;
-    // null when it cannot be.
-    GObjectBase* ToCurrentStoredForm(GObjectBase* object);
+    // Takes the object: the same with what the factory's settings node of its id adds
+    // (members it lacks, at any depth), owned by the caller; null when the form the value
+    // of the name is stored in now would not give back every member it holds.
+    GObjectBase* ToCurrentStoredForm(GObjectBase* object, const RWWString& name);
     // Rebuilds each entry of the old list on the configuration's entry template into the
     // new one: 1; 0 and nothing added without a template.
     int ConvertStoredList(GObjectBase* oldList, GObjectBase* newList);

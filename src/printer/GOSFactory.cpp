@@ -211,6 +211,16 @@ uint16_t GOSFactory::StoredFormFor(GDriverObject* driver)
 
 int GOSFactory::SaveObjectToPrinterData(GDriverObject* driver, const RWWString& name, const GObjectBase* object)
 {
+    std::unique_ptr<uint8_t[]> buffer;
+    uint32_t length = 0;
+    if (!PackStoredObject(driver, name, object, buffer, length))
+        return 0;
+    return SetPrinterDataBinary(driver, name, buffer.get(), length);
+}
+
+int GOSFactory::PackStoredObject(GDriverObject* driver, const RWWString& name, const GObjectBase* object,
+                                 std::unique_ptr<uint8_t[]>& packed, uint32_t& length)
+{
     if (!object)
         return 0;
     const uint32_t stored = object->BinaryStoreSize();
@@ -243,7 +253,9 @@ int GOSFactory::SaveObjectToPrinterData(GDriverObject* driver, const RWWString& 
             const std::streamoff end = holder->Tell();
             if (end < start)
                 return 0;
-            return SetPrinterDataBinary(driver, name, buffer.get(), static_cast<uint32_t>(end - start));
+            packed = std::move(buffer);
+            length = static_cast<uint32_t>(end - start);
+            return 1;
         }
     }
     return 0;
@@ -269,11 +281,17 @@ GObjectBase* GOSFactory::LoadObjectFromPrinterData(GDriverObject* driver, const 
     }
     if (read != 1 || length == 0 || length > capacity)
         return nullptr;
+    return UnpackStoredObject(driver, name, buffer.get(), length, portable);
+}
+
+GObjectBase* GOSFactory::UnpackStoredObject(GDriverObject* driver, const RWWString& name, const uint8_t* bytes,
+                                            uint32_t length, int portable)
+{
     // Damaged printer data is an absent object, never a fatal error: the capture is
     // open before the holder checks the stream's header.
     const bool compact = StoredFormFor(driver) == 1 && !portable && !AlwaysObjectGraph(name);
     return RWForeignRead::Make<GObjectBase>([&]() -> GObjectBase* {
-        std::unique_ptr<GInStreamHolder> holder(OpenMemoryInputStream(buffer.get(), length, portable ? 0 : 1));
+        std::unique_ptr<GInStreamHolder> holder(OpenMemoryInputStream(bytes, length, portable ? 0 : 1));
         RWDataInStream* stream = holder ? holder->GetStream() : nullptr;
         if (!stream || !stream->Good())
             return nullptr;
@@ -289,6 +307,15 @@ GObjectBase* GOSFactory::LoadObjectFromPrinterData(GDriverObject* driver, const 
         }
         return stream->Fail() ? nullptr : object.release();
     });
+}
+
+GObjectBase* GOSFactory::StoredAndReadBack(GDriverObject* driver, const RWWString& name, const GObjectBase* object)
+{
+    std::unique_ptr<uint8_t[]> packed;
+    uint32_t length = 0;
+    if (!PackStoredObject(driver, name, object, packed, length) || length == 0)
+        return nullptr;
+    return UnpackStoredObject(driver, name, packed.get(), length, 0);
 }
 
 // Services that cannot ask the spooler take a value whose size query finds nothing as

@@ -162,6 +162,12 @@ public:
     // one may be made afresh without losing what the printer holds.
     GObjectBase* LoadStoredObject(GDriverObject* driver, const RWWString& name, StoredRead& outcome);
 
+    // The object as the printer's data would give it back once stored under the name:
+    // written in the form SaveObjectToPrinterData writes and read as
+    // LoadObjectFromPrinterData reads it, in memory, nothing stored. Owned by the caller;
+    // null when it cannot be written or does not read back.
+    GObjectBase* StoredAndReadBack(GDriverObject* driver, const RWWString& name, const GObjectBase* object);
+
     uint16_t GetStoredFormFlag() const { return storedForm_; }
     GObjectSerializer* GetSerializer() const { return serializer_; }
     // The stored-form flag, decided once per instance from the driver's configuration
@@ -182,6 +188,15 @@ protected:
     RWWString moduleFolder_;
 
 private:
+    // The object in the stored form the printer's configuration chooses: 1 with the bytes
+    // (the first length of the buffer) when written whole.
+    int PackStoredObject(GDriverObject* driver, const RWWString& name, const GObjectBase* object,
+                         std::unique_ptr<uint8_t[]>& packed, uint32_t& length);
+    // The object the stored bytes make (the older portable form when portable is set),
+    // owned by the caller; null when they do not read.
+    GObjectBase* UnpackStoredObject(GDriverObject* driver, const RWWString& name, const uint8_t* bytes, uint32_t length,
+                                    int portable);
+
     uint32_t moduleHandle_;
     uint16_t storedForm_;
     GObjectSerializer* serializer_;

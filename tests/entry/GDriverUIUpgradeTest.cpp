@@ -1,8 +1,11 @@
 // The printer upgrade through DrvUpgradePrinter on the installed test printer: stored
 // settings and the default DEVMODE kept, missing or damaged nodes replaced by the
-// factory's, the mass-storage switches carried over.
+// factory's, every member an older version stored brought up or nothing written, the
+// mass-storage switches carried over only by an upgrade that stored.
 #include "PrinterDataFixture.h"
 
+#include "entry/module/EntryPoints.h"
+#include "printer/GCustomMediaSize.h"
 #include "printer/GOSFactory.h"
 
 #include <array>
@@ -11,6 +14,30 @@
 using namespace PrinterDataTest;
 
 namespace {
+
+// The module's services refusing the first write of one stored value, as a spooler
+// that cannot write would; the writes after it go through.
+struct RefusingServices : StandinServices {
+    std::wstring refused;
+    int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
+                             uint32_t length) override
+    {
+        if (!refused.empty() && refused == std::wstring(name.Data(), name.Length())) {
+            refused.clear();
+            return 0;
+        }
+        return StandinServices::SetPrinterDataBinary(driver, name, data, length);
+    }
+};
+
+// The member at the end of the path of ids, each found among the members of the one
+// before; null when one is missing.
+GObjectBase* At(GObjectBase* node, const std::vector<long>& path)
+{
+    for (long id : path)
+        node = node ? node->FindById(id) : nullptr;
+    return node;
+}
 
 class Upgrade : public PrinterDataFixture {
 protected:
@@ -78,11 +105,16 @@ protected:
         ASSERT_NE(nullptr, ui);
         std::unique_ptr<GObjectBase> node(ui->LoadSettingsTree(id));
         ASSERT_NE(nullptr, node) << id;
-        const std::vector<uint8_t> bytes = PortableForm(node.get());
-        ASSERT_FALSE(bytes.empty()) << id;
-        ASSERT_EQ(1, GOSFactory::Instance()->SetPrinterDataBinary(ui, RWWString(std::to_wstring(id).c_str()),
-                                                                  bytes.data(), uint32_t(bytes.size())));
+        StoreOlder(std::to_wstring(id), node.get());
         ReleaseHeld();
+    }
+    void StoreOlder(const std::wstring& name, GObjectBase* node)
+    {
+        const std::vector<uint8_t> bytes = PortableForm(node);
+        ASSERT_FALSE(bytes.empty());
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_EQ(1, GOSFactory::Instance()->SetPrinterDataBinary(ui, RWWString(name.c_str()), bytes.data(),
+                                                                  uint32_t(bytes.size())));
     }
     void StoreAllPortable()
     {
@@ -146,23 +178,38 @@ TEST_F(Upgrade, ADamagedDeviceNodeIsReplacedByTheFactorysAndTheOthersKept)
     EXPECT_EQ(before[2], after[2]) << "368";
 }
 
+// The switches and the quick-set pool go over with an upgrade that stored. One whose
+// write of 365 the services refuse is rolled back and carries neither over.
 TEST_F(Upgrade, TheMassStorageSwitchesOfDevicesSixToNineAreCarriedOver)
 {
     const struct {
         DWORD disabled;
         DWORD expected;
+        bool refused;
     } rows[] = {
         // Bit n of the stored word keeps device n as it is; each other device of 6 to 9
         // gets state 1 in its two bits.
-        {0x40, 0x40 | 1u << 14 | 1u << 16 | 1u << 18},
-        {0, 1u << 12 | 1u << 14 | 1u << 16 | 1u << 18},
-        {0x3C0, 0x3C0},
+        {0x40, 0x40 | 1u << 14 | 1u << 16 | 1u << 18, false},
+        {0, 1u << 12 | 1u << 14 | 1u << 16 | 1u << 18, false},
+        {0x3C0, 0x3C0, false},
+        {0, 0, true},  // last: it leaves 365 in the older form
     };
+    GAttributeComposite pool(0);
+    pool.Add(new GStringAttribute("Draft", 0));
     for (const auto& row : rows) {
         StorePortable(FeatureId::kDeviceSettings);
+        StoreOlder(L"QuicksetPool", &pool);
+        ReleaseHeld();
         WriteDword(L"DisabledMSDs", row.disabled);
-        EXPECT_TRUE(Run()) << row.disabled;
+        const std::vector<uint8_t> device = StoredBytes(L"365"), quicksets = StoredBytes(L"QuicksetPool");
+        auto* seam = new RefusingServices;
+        seam->refused = row.refused ? L"365" : L"";
+        EXPECT_EQ(!row.refused, Run() != FALSE) << row.disabled;
+        EXPECT_TRUE(seam->refused.empty()) << "365 written";
+        new StandinServices;
         EXPECT_EQ(int64_t(row.expected), DataDword(L"DisabledMSDs")) << std::hex << row.disabled;
+        EXPECT_EQ(row.refused, device == StoredBytes(L"365")) << row.refused;
+        EXPECT_EQ(row.refused, quicksets == StoredBytes(L"QuicksetPool")) << row.refused;
     }
 }
 
@@ -174,6 +221,117 @@ TEST_F(Upgrade, APrinterThatCannotBeOpenedAnswersZeroWithInvalidParameter)
     SetLastError(0xdeadbeef);
     EXPECT_FALSE(DrvUpgradePrinter(1, reinterpret_cast<LPBYTE>(&upgrade)));
     EXPECT_EQ(DWORD(ERROR_INVALID_PARAMETER), GetLastError());
+}
+
+// A setting no factory node holds, as another version may store one.
+const long kNotTheFactorys = 7001;
+// The stores in the order Trees() and Nodes() give them.
+const long kStoreIds[] = {FeatureId::kDeviceSettings, FeatureId::kPrinterLists, FeatureId::kExtensionData};
+
+// An older version's stores holding what an extension and an administrator made: each
+// member comes through DrvUpgradePrinter whole, and what the factory's nodes hold and
+// the stores lack is completed from them. An upgrade after that, of the device settings
+// alone in the older form, leaves the stores in the current form byte for byte.
+TEST_F(Upgrade, EveryStoredMemberComesThroughAndTheFactorysCompleteTheRest)
+{
+    TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzext.dll", DmcStandin::Folder() + L"\\qzext.dll");
+    const std::string narrow(name.begin(), name.end());
+    ASSERT_EQ(0u, QZDrv_RegisterExtension(narrow.c_str(), 0, "qzext.dll", 0));
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_NE(nullptr, ui);
+    std::unique_ptr<GObjectBase> factory(ui->CreateDefaultSettings());
+    ASSERT_NE(nullptr, factory);
+    ASSERT_EQ(nullptr, factory->FindById(kNotTheFactorys));
+    std::unique_ptr<GObjectBase> device(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
+    std::unique_ptr<GObjectBase> lists(ui->LoadSettingsTree(FeatureId::kPrinterLists));
+    ASSERT_TRUE(device && lists);
+    // What an administrator made: a custom size, a watermark of their own, a setting of
+    // another version, a device setting gone.
+    GObjectBase* marks = lists->FindById(FeatureId::kWatermarkList);
+    ASSERT_NE(nullptr, marks);
+    auto* sizes = new GAttributeComposite(FeatureId::kCustomSizeList);
+    sizes->Add(new GCustomMediaSize(16385, "Upgrade Size", 3, 101600, 152400, 0));
+    lists->Add(sizes);
+    auto* mark = new GAttributeComposite(0);
+    mark->Add(new GStringAttribute("Kept", FeatureId::kWatermarkName));
+    mark->Add(new GStringAttribute("KEPT WHOLE", FeatureId::kWatermarkText));
+    mark->Add(new GStringAttribute("Courier New", FeatureId::kWatermarkFaceName));
+    mark->Add(new GValueAttribute(72, FeatureId::kWatermarkSize));
+    mark->Add(new GValueAttribute(4, FeatureId::kWatermarkEscapement));
+    mark->Add(new GValueAttribute(30, FeatureId::kWatermarkAngle));
+    marks->Add(mark);
+    auto* another = new GAttributeComposite(kNotTheFactorys);
+    another->Add(new GValueAttribute(3, kNotTheFactorys + 1));
+    another->Add(new GStringAttribute("another version's", kNotTheFactorys + 2));
+    lists->Add(another);
+    delete device->RemoveById(FeatureId::kDuplexUnit);
+    ASSERT_EQ(1, ui->SaveSettingsTree(device.get()));
+    ASSERT_EQ(1, ui->SaveSettingsTree(lists.get()));
+    ReleaseHeld();
+    const auto before = Trees();
+    ASSERT_EQ(1u, At(before[2].get(), {FeatureId::kExtensionDescriptorList})->Entries()) << "registered";
+
+    StoreAllPortable();
+    EXPECT_TRUE(Run());
+    const auto after = Trees();
+    const struct {
+        const char* what;
+        size_t store;  // in Trees()' order
+        std::vector<long> path;
+        bool factorys;  // the factory's member, which the store lacked
+    } rows[] = {
+        {"the extension's registration", 2, {FeatureId::kExtensionDescriptorList}, false},
+        {"the custom size", 1, {FeatureId::kCustomSizeList}, false},
+        {"the watermark, whole", 1, {FeatureId::kWatermarkList}, false},
+        {"a setting the factory's node lacks", 1, {kNotTheFactorys}, false},
+        {"the device setting the store lacked", 0, {FeatureId::kDuplexUnit}, true},
+    };
+    for (const auto& row : rows) {
+        ASSERT_NE(nullptr, after[row.store]) << row.what;
+        GObjectBase* was = row.factorys ? At(factory.get(), {kStoreIds[row.store]}) : before[row.store].get();
+        GObjectBase* expected = At(was, row.path);
+        ASSERT_NE(nullptr, expected) << row.what;
+        GObjectBase* found = At(after[row.store].get(), row.path);
+        ASSERT_NE(nullptr, found) << row.what;
+        EXPECT_TRUE(expected->IsSame(found)) << row.what;
+    }
+
+    const auto current = Nodes();
+    StorePortable(FeatureId::kDeviceSettings);
+    EXPECT_TRUE(Run());
+    const auto again = Nodes();
+    EXPECT_EQ(current, again) << "the device settings as the first upgrade stored them; the others untouched";
+}
+
+// A store whose older form holds more than the current one would give back (settings
+// nested past any settings tree's depth) keeps every store as it was, and the upgrade
+// fails; one level less comes through.
+TEST_F(Upgrade, AStoreTheCurrentFormCannotHoldWholeKeepsEveryStoreAndFails)
+{
+    for (int depth : {63, 64}) {
+        std::unique_ptr<GObjectBase> lists(Tree(FeatureId::kPrinterLists));
+        ASSERT_NE(nullptr, lists);
+        delete lists->RemoveById(kNotTheFactorys);
+        GObjectBase* inner = lists.get();
+        for (int level = 0; level < depth; ++level) {
+            auto* nested = new GAttributeComposite(kNotTheFactorys + level);
+            inner->Add(nested);
+            inner = nested;
+        }
+        inner->Add(new GValueAttribute(1, kNotTheFactorys));
+        StoreAllPortable();
+        StoreOlder(L"366", lists.get());
+        ReleaseHeld();
+        const auto older = Nodes();
+        const bool holds = depth == 63;
+        EXPECT_EQ(holds, Run() != FALSE) << depth;
+        if (holds) {
+            std::unique_ptr<GObjectBase> upgraded(Tree(FeatureId::kPrinterLists));
+            EXPECT_TRUE(upgraded && lists->IsSame(upgraded.get())) << depth;
+        } else {
+            EXPECT_EQ(older, Nodes()) << depth << ": every store in its older form";
+        }
+    }
 }
 
 } // namespace

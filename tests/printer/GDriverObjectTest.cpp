@@ -382,10 +382,23 @@ TEST(DriverObjectUpgrade, StoredListsConvertedLargeObjectsWhole)
     ASSERT_EQ(1, driver.UpgradeObject(expected->DeepCopy(), &name)) << "written again into a larger buffer";
     std::unique_ptr<GObjectBase> saved(services.LoadObjectFromPrinterData(&driver, name, 0));
     EXPECT_TRUE(saved && saved->IsEqual(expected.get()));
-    // A tree the compact form cannot hold is refused at once, never retried up to the
-    // largest buffer; a compact save refused with room to spare stores nothing.
+    // What the form the value is stored in now would not give back whole is not written:
+    // under the compact choice a text past its longest or a member its defaults lack;
+    // the object-graph form holds both.
     std::unique_ptr<GAttributeComposite> tooLong(HeldText(std::string(70000, 'c')));
-    EXPECT_EQ(0, driver.UpgradeObject(tooLong->DeepCopy(), &name));
+    std::unique_ptr<GAttributeComposite> another(HeldText("kept"));
+    another->Add(new GValueAttribute(3, 46));
+    for (uint16_t form : {1, 0}) {
+        Services& chosenServices = Fresh();
+        ModelDriver chosen(nullptr, form);
+        for (GAttributeComposite* object : {tooLong.get(), another.get()}) {
+            EXPECT_EQ(form == 0 ? 1 : 0, chosen.UpgradeObject(object->DeepCopy(), &name)) << form;
+            std::unique_ptr<GObjectBase> saved(chosenServices.LoadObjectFromPrinterData(&chosen, name, 0));
+            EXPECT_EQ(form == 0, saved && saved->IsEqual(object)) << form;
+            chosenServices.printerData.clear();
+        }
+    }
+    // A compact save refused with room to spare stores nothing.
     Services& other = Fresh();
     ModelDriver compact(nullptr, 1);
     EXPECT_EQ(0, other.SaveObjectToPrinterData(&compact, L"TooLong", tooLong.get()));

@@ -6,6 +6,7 @@
 #include "printer/GPrinterSnapshot.h"
 #include "printer/PrinterRecordScope.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -302,9 +303,13 @@ GObjectBase* GPrinterStores::UpgradedNode(int index, int& result)
     // Only a settings node of the store's id is one this version may write again.
     if (!node->IsKindOf(GAttributeComposite::kClassId) || node->GetId() != id)
         return nullptr;
-    std::unique_ptr<GObjectBase> current(driver_.ToCurrentStoredForm(node.release()));
-    if (!current || !current->IsKindOf(GAttributeComposite::kClassId))
+    // Every member it holds comes through, completed from the factory's node; one the
+    // current form cannot hold keeps the older bytes as they are, and the upgrade fails.
+    std::unique_ptr<GObjectBase> current(driver_.ToCurrentStoredForm(node.release(), ValueName(id)));
+    if (!current || !current->IsKindOf(GAttributeComposite::kClassId)) {
+        result = kNotBroughtUp;
         return nullptr;
+    }
     result = 1;
     return current.release();
 }
@@ -316,9 +321,14 @@ GPrinterStores::Outcome GPrinterStores::Upgrade(int upgraded[kCount])
         upgraded[i] = 0;
     // The device settings first: without them the others are left as they are.
     nodes[kCount - 1].reset(UpgradedNode(kCount - 1, upgraded[kCount - 1]));
-    if (upgraded[kCount - 1])
+    if (upgraded[kCount - 1] == 1)
         for (int i = 0; i < kCount - 1; ++i)
             nodes[i].reset(UpgradedNode(i, upgraded[i]));
+    // A store the current form cannot hold whole keeps every store as it is.
+    if (std::find(upgraded, upgraded + kCount, kNotBroughtUp) != upgraded + kCount) {
+        std::fill(upgraded, upgraded + kCount, 0);
+        return Outcome::kNotStored;
+    }
     const GObjectBase* written[kCount] = {};
     Former former[kCount];
     for (int i = 0; i < kCount; ++i) {

@@ -74,7 +74,8 @@ public:
     // only when the device settings (365) were. upgraded (by kIds' order) answers 1 for
     // a store stored, or kept because it reads in the current form already; 0 for one
     // absent or holding no settings node of its id, which is left as it is, and for
-    // every store when a write failed.
+    // every store when a write failed or a node read in the older form would lose a
+    // member in the current one (nothing is then written).
     Outcome Upgrade(int upgraded[kCount]);
 
 private:
@@ -103,7 +104,9 @@ private:
     // true when the store holds what it held before.
     bool PutBack(int index, const Former& former);
     // The store's node read in the older form, in the current form (owned by the
-    // caller); result as Upgrade's for that store.
+    // caller); result as Upgrade's for that store, or kNotBroughtUp for a node read in
+    // the older form that the current one would not give back whole.
+    static constexpr int kNotBroughtUp = -1;
     GObjectBase* UpgradedNode(int index, int& result);
 
     GDriverObject& driver_;
