@@ -117,7 +117,8 @@ TEST(ModuleUnload, LoadedAskedAndLetGoLeavesNothingBehind)
     EXPECT_EQ(0u, child.exitCode) << child.output;
 }
 
-// Asking for the paper list makes the module's threads runtime take its slot at each load.
+// Each load has the module's threads runtime take a slot at its first use; each cycle asks
+// for the paper list, as a host would.
 TEST(ModuleUnload, HundredCyclesLeaveTheNextFreeSlotWhereItWas)
 {
     TestPrinter& printer = TestPrinter::Shared();
