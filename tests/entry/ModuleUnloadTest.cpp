@@ -1,6 +1,6 @@
 // The module loaded, asked once and let go, again and again, as a long-running
 // application does: once it is unmapped, nothing it made stays in the process, neither a
-// heap nor a block.
+// heap, a block nor a thread-local slot.
 #include "ChildProcess.h"
 #include "ModuleCopy.h"
 #include "TestPrinter.h"
@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -60,6 +61,34 @@ bool OneCycle(const std::wstring& module, std::wstring printer)
     return papers != DWORD(-1) && papers > 0 && ModuleCopy::WaitUntilUnmapped(module, 10000);
 }
 
+// The same cycle on a thread of its own: when the thread that loaded the module ends, the
+// keep-alive lets the module go at once instead of a period after the last call.
+bool OneCycleOnItsOwnThread(const std::wstring& module, const std::wstring& printer)
+{
+    bool done = false;
+    std::thread([&] {
+        HMODULE loaded = LoadLibraryW(module.c_str());
+        if (!loaded)
+            return;
+        auto capabilities = reinterpret_cast<DeviceCapabilitiesFn>(
+            reinterpret_cast<void*>(GetProcAddress(loaded, "DrvDeviceCapabilities")));
+        std::wstring name = printer;
+        const DWORD papers = capabilities ? capabilities(nullptr, &name[0], DC_PAPERS, nullptr, nullptr) : DWORD(-1);
+        FreeLibrary(loaded);
+        done = papers != DWORD(-1) && papers > 0;
+    }).join();
+    return done && ModuleCopy::WaitUntilUnmapped(module, 10000);
+}
+
+// The slot the process would hand out next: the lowest free one.
+DWORD NextFreeSlot()
+{
+    const DWORD slot = TlsAlloc();
+    if (slot != TLS_OUT_OF_INDEXES)
+        TlsFree(slot);
+    return slot;
+}
+
 } // namespace
 
 TEST(ModuleUnloadChild, DISABLED_CyclesLeaveNoHeapAndNoBlock)
@@ -86,4 +115,30 @@ TEST(ModuleUnload, LoadedAskedAndLetGoLeavesNothingBehind)
 {
     const ChildResult child = RunChildTest("ModuleUnloadChild.DISABLED_CyclesLeaveNoHeapAndNoBlock");
     EXPECT_EQ(0u, child.exitCode) << child.output;
+}
+
+// Each load has the module's threads runtime take a slot at its first use; each cycle asks
+// for the paper list, as a host would.
+TEST(ModuleUnload, HundredCyclesLeaveTheNextFreeSlotWhereItWas)
+{
+    TestPrinter& printer = TestPrinter::Shared();
+    ASSERT_TRUE(printer.Installed()) << printer.Failure();
+    ModuleCopy copy{L"qzui32.dll"};
+    ASSERT_TRUE(copy.Ok());
+    const std::wstring module = copy.Path(L"qzui32.dll");
+    // The first cycle may take what the platform makes once per process.
+    ASSERT_TRUE(OneCycleOnItsOwnThread(module, printer.Name()));
+    const DWORD first = NextFreeSlot();
+    for (int cycle = 1; cycle < 100; ++cycle)
+        ASSERT_TRUE(OneCycleOnItsOwnThread(module, printer.Name())) << cycle;
+    EXPECT_EQ(first, NextFreeSlot());
+}
+
+TEST(ModuleUnload, TheSlotProbeSeesASlotLeftTaken)
+{
+    const DWORD before = NextFreeSlot();
+    const DWORD kept = TlsAlloc();
+    EXPECT_NE(before, NextFreeSlot());
+    TlsFree(kept);
+    EXPECT_EQ(before, NextFreeSlot());
 }

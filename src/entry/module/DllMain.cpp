@@ -10,6 +10,9 @@
 // is short, made at each load and never freed by the runtime itself: an unload frees it
 // last. At the process's end nothing is freed: the process's memory goes as a whole, and
 // other threads may still be running.
+//
+// The thread-local slots the module and its runtime took are given back after all of this
+// and after the runtime's static destructors, by the module's entry (ModuleEntry.cpp).
 #include "entry/module/ModuleBlockCache.h"
 #include "entry/module/ModuleLifetime.h"
 
