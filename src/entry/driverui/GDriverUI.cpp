@@ -357,6 +357,36 @@ int GDriverUI::EnsurePrinterDataWritable()
     return 0;
 }
 
+int GDriverUI::ProbeReadOnly()
+{
+    const int readOnly = OpenOwnPrinter() ? 0 : 1;
+    CloseOwnPrinter();
+    return readOnly;
+}
+
+bool GDriverUI::KeepsCaller()
+{
+    if (handleRights_ == kRightsUnknown)
+        return true;
+    callRights_ = ProbeReadOnly();
+    return callRights_ == handleRights_;
+}
+
+int GDriverUI::CallerReadOnly()
+{
+    int readOnly = 0;
+    if (!ownHandle_) {
+        readOnly = callRights_ != kRightsUnknown ? callRights_ : ProbeReadOnly();
+        // The first merge of an object may store the printer's missing settings: through
+        // the own handle when the caller's cannot write.
+        if (!readOnly && !GetCurrentSettings())
+            EnsurePrinterDataWritable();
+    }
+    callRights_ = kRightsUnknown;
+    handleRights_ = readOnly;
+    return readOnly;
+}
+
 int GDriverUI::WritePrinterDefaultDevMode()
 {
     GDriverDevMode* devMode = GetDevModeObject();
