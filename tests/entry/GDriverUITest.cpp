@@ -404,6 +404,33 @@ public:
     static inline const void* model = nullptr;
 };
 
+// The module's services on a system that keeps a standard user's own watermarks for the
+// user, refusing a standard caller's printer-data writes as the spooler does (Wine checks
+// no rights); in place of the module's own while the scope lives.
+struct RightsServices : GUIOSFactory {
+    void GetOSVersion(uint32_t& kind, uint32_t& version, uint32_t& build) override
+    {
+        kind = 2, version = 6u << 16, build = 7601;
+    }
+    int SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text) override
+    {
+        RWWString printer;
+        HANDLE caller = nullptr;
+        uint32_t word = 0;
+        if (auto* ui = dynamic_cast<GDriverUI*>(driver))
+            ui->GetPrinterIdentity(printer, caller, word);
+        if (CallerUI::standardUser || (caller && caller == CallerUI::standardHandle))
+            return 0;
+        return GUIOSFactory::SetPrinterDataString(driver, name, text);
+    }
+    struct Scope {
+        Scope() { ModuleLifetime::Detach(false), services = new RightsServices, ModuleLifetime::Attach(module, false); }
+        ~Scope() { ModuleLifetime::Detach(false), delete services, ModuleLifetime::Attach(module, false); }
+        HMODULE module = ::GetModuleHandleW(nullptr);
+        RightsServices* services = nullptr;
+    };
+};
+
 TEST_F(DriverUI, ConversionOnAPrinterItMayOnlyUseSucceeds)
 {
     ModuleDevMode();
@@ -971,9 +998,7 @@ TEST_F(DriverUI, TheOwnHandleTestIsMadeForEachCaller)
                                         return new CallerUI(identity);
                                     },
                                     kRealMaker.printerHandle});
-    uint32_t kind = 0, version = 0, build = 0;
-    GOSFactory::Instance()->GetOSVersion(kind, version, build);
-    const int readOnly = (version >> 16) >= 5 ? 1 : 0;
+    const RightsServices::Scope services;
     // A caller of other rights than the one before is asked once to tell that it is
     // another caller, and once more by the object made for it.
     const struct {
@@ -985,9 +1010,9 @@ TEST_F(DriverUI, TheOwnHandleTestIsMadeForEachCaller)
     } calls[] = {
         {"the first caller, no settings loaded yet", false, -1, 0, false},
         {"an administrator", false, 1, 0, true},
-        {"a standard user", true, 2, readOnly, false},
-        {"a standard user again", true, 1, readOnly, true},
-        {"an administrator again", false, 2, 0, false},
+        {"a standard user", true, 2, 1, false},
+        {"a standard user again", true, 1, 1, true},
+        {"an administrator again", false, 1, 0, false},
     };
     const void* before = nullptr;
     const void* model = nullptr;
@@ -1022,16 +1047,7 @@ TEST_F(DriverUI, EachHandlesWatermarksGoWhereItsOwnRightsPutThem)
     GUIOSFactory::SetDriverUIMaker(
         {[](const PrinterIdentity& identity) -> GDriverObject* { return new CallerUI(identity); },
          kRealMaker.printerHandle});
-    // A system that keeps a standard user's own watermarks for the user.
-    struct NewSystem : GUIOSFactory {
-        void GetOSVersion(uint32_t& kind, uint32_t& version, uint32_t& build) override
-        {
-            kind = 2, version = 6u << 16, build = 7601;
-        }
-    };
-    ModuleLifetime::Detach(false);
-    std::unique_ptr<NewSystem> services(new NewSystem);
-    ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
+    const RightsServices::Scope services;
     PrinterDataTest::KeySnapshot data(PrinterDataTest::DataKey());
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Prenovant\\{qz-handles}");
     PrinterDataTest::WriteString(L"PrinterUUID", L"{qz-handles}");
@@ -1091,9 +1107,6 @@ TEST_F(DriverUI, EachHandlesWatermarksGoWhereItsOwnRightsPutThem)
     EXPECT_FALSE(holds(users.get(), "Shared"));
     data.Restore();
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Prenovant\\{qz-handles}");
-    ModuleLifetime::Detach(false);
-    services.reset();
-    ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
 }
 
 TEST_F(DriverUIObject, PublicOnlyApplicationsGetThePublicPartOnly)

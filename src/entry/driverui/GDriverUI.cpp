@@ -375,13 +375,12 @@ bool GDriverUI::KeepsCaller()
 int GDriverUI::CallerReadOnly()
 {
     int readOnly = 0;
-    if (!ownHandle_) {
+    // The first merge of an object may store the printer's missing settings: a caller
+    // that can write does so through its own handle, or else through the own one.
+    if (!GetCurrentSettings())
+        readOnly = EnsurePrinterDataWritable() ? 0 : 1;
+    else if (!ownHandle_)
         readOnly = callRights_ != kRightsUnknown ? callRights_ : ProbeReadOnly();
-        // The first merge of an object may store the printer's missing settings: through
-        // the own handle when the caller's cannot write.
-        if (!readOnly && !GetCurrentSettings())
-            EnsurePrinterDataWritable();
-    }
     callRights_ = kRightsUnknown;
     handleRights_ = readOnly;
     return readOnly;

@@ -91,9 +91,10 @@ public:
     HANDLE GetOwnHandle() const { return ownHandle_; }
     // 1 when printer data can be written, opening the own handle when needed.
     int EnsurePrinterDataWritable();
-    // The rights of this call's caller: 0 when it may change the printer (an own handle
-    // in use, or one with full access opens), 1 when read-only. An object without
-    // settings yet also makes its first merge's writes possible.
+    // The rights of this call's caller: 0 when it may change the printer, 1 when
+    // read-only. An object without settings yet finds them by making its first merge's
+    // writes possible; any other by an own handle in use, or one with full access that
+    // opens.
     int CallerReadOnly();
     // The current DEVMODE as the printer's default (SetPrinterW level 2): 1 when written.
     int WritePrinterDefaultDevMode();
