@@ -72,6 +72,10 @@ public:
     // Reads the cached feature again on next use and forgets the adjusted media pool.
     virtual void ResetForReuse(const GCacheKey&);
     virtual void OnRelease() {}
+    // False when this call finds that the object's handle is not the open handle it
+    // served, only one with the same value: the server then keeps only its model. True
+    // unless a derived object tells otherwise.
+    virtual bool KeepsCaller() { return true; }
     // Non-zero when the object gave memory back.
     virtual int FreeMemory() { return 0; }
     // The 16-bit value of feature 339 of the printer's own configuration, sign-extended,

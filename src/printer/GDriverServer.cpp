@@ -318,18 +318,20 @@ GDriverObject* GDriverServer::AcquireIn(Table& table, PrinterIdentity* identity,
     std::unique_ptr<Entry> entry(new (std::nothrow) Entry{0, nullptr, nullptr});
     if (!entry)
         return nullptr;
-    // A spare of the same identity is the caller's own object again; one released under
-    // another handle gives only its model to an object made afresh for this one. Either
-    // serves only while its model's data file is the one the driver names now.
+    // A spare of the same identity is the caller's own object again, unless the object
+    // finds that a handle of the same value is another open handle; then, as one
+    // released under another handle, it gives only its model to an object made afresh
+    // for this one. Either serves only while its model's data file is the one the
+    // driver names now.
     bool sameIdentity = false;
     std::unique_ptr<GDriverObject> spare(TakeSpareIfSame(table, *key, sameIdentity));
     GDriverObject* object = nullptr;
     if (spare && sameIdentity) {
         spare->ResetForReuse(*key);
-        if (IsModelCurrent(*spare))
-            object = spare.release();
-        else
+        if (!IsModelCurrent(*spare))
             spare.reset();
+        else if (spare->KeepsCaller())
+            object = spare.release();
     }
     if (!object) {
         GOSFactory* services = GOSFactory::Instance();

@@ -39,10 +39,11 @@ public:
     // False when a lock could not be made: such a server must not be used.
     bool IsUsable() const;
 
-    // The driver object for the printer: the newest spare whose identity is the same;
-    // else one made by the system services, with the printer model of the newest spare
-    // of the same printer released through another handle, or read from the driver's data
-    // file when there is none. A spare's model serves only while the data file the
+    // The driver object for the printer: the newest spare whose identity is the same,
+    // when the spare keeps its caller (KeepsCaller); else one made by the system
+    // services, with the printer model of that spare or of the newest spare of the same
+    // printer released through another handle, or read from the driver's data file when
+    // there is none. A spare's model serves only while the data file the
     // printer's driver names is the one it was read from, as it was then; a spare whose
     // model does not is deleted. Takes the identity. Null and ticket 0 when no object
     // could be had.

@@ -145,7 +145,6 @@ protected:
         GUIOSFactory::SetDriverUIMaker(previous);
         // The printer's data as it was, stores included, for the suites after this one.
         data->Restore();
-        GDriverUIBase::SetUserWatermarkSwitch(0);
     }
     static void ForgetStoredNodes()
     {
@@ -703,7 +702,6 @@ TEST_F(DriverUIBase, AnotherDriversDevModeGivesOnlyItsPublicFields)
 TEST_F(DriverUIBase, WithoutAPrinterUuidNothingIsWrittenForTheUser)
 {
     EXPECT_EQ(0u, ui->UserWatermarkValueName().Length());
-    GDriverUIBase::SetUserWatermarkSwitch(1);
     std::unique_ptr<GObjectBase> lists(new GAttributeComposite(366));
     auto* list = new GAttributeComposite(378);
     auto* mark = new GAttributeComposite(0);
@@ -719,7 +717,6 @@ TEST_F(DriverUIBase, WithAUuidTheUsersWatermarkReplacesThePrintersOfTheSameName)
     SetDataString(L"PrinterUUID", L"{qz-test-uuid}");
     const RWWString name = ui->UserWatermarkValueName();
     ASSERT_LT(0u, name.Length());
-    GDriverUIBase::SetUserWatermarkSwitch(1);
 
     // What the user keeps: scope 2 only goes back.
     std::unique_ptr<GObjectBase> lists(new GAttributeComposite(366));

@@ -24,6 +24,7 @@
 #include "entry/module/ModuleLifetime.h"
 #include "printer/PrinterIdentity.h"
 #include "printer/PrinterRecordScope.h"
+#include "model/ForEachMember.h"
 #include "model/GFeatureIds.h"
 #include "model/GAttributeComposite.h"
 #include "model/GObjectIterator.h"
@@ -375,16 +376,60 @@ public:
     HANDLE OpenPrinterWithAccess(const RWWString& name, DWORD access) override
     {
         asked.push_back(access);
-        if (access != PRINTER_ACCESS_USE && standardUser)
+        RWWString printer;
+        HANDLE caller = nullptr;
+        uint32_t word = 0;
+        GetPrinterIdentity(printer, caller, word);
+        if (access != PRINTER_ACCESS_USE && (standardUser || (caller && caller == standardHandle)))
             return nullptr;
         return GDriverUI::OpenPrinterWithAccess(name, access);
+    }
+    // The object a call's merge runs on, its model and the per-user watermark switch.
+    int MergeDevModeIntoSettings(const DEVMODEW* devMode) override
+    {
+        merged = this;
+        model = GetPrinter();
+        watermarksSeen = UserWatermarks();
+        return GDriverUI::MergeDevModeIntoSettings(devMode);
     }
     static int FullAccessAsked()
     {
         return int(asked.size()) - int(std::count(asked.begin(), asked.end(), DWORD(PRINTER_ACCESS_USE)));
     }
     static inline bool standardUser = true;
+    // The caller whose every call is a standard user's.
+    static inline HANDLE standardHandle = nullptr;
     static inline std::vector<DWORD> asked;
+    static inline int watermarksSeen = -1;
+    static inline const void* merged = nullptr;
+    static inline const void* model = nullptr;
+};
+
+// The module's services on a system that keeps a standard user's own watermarks for the
+// user, refusing a standard caller's printer-data writes as the spooler does (Wine checks
+// no rights); in place of the module's own while the scope lives.
+struct RightsServices : GUIOSFactory {
+    void GetOSVersion(uint32_t& kind, uint32_t& version, uint32_t& build) override
+    {
+        kind = 2, version = 6u << 16, build = 7601;
+    }
+    int SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text) override
+    {
+        RWWString printer;
+        HANDLE caller = nullptr;
+        uint32_t word = 0;
+        if (auto* ui = dynamic_cast<GDriverUI*>(driver))
+            ui->GetPrinterIdentity(printer, caller, word);
+        if (CallerUI::standardUser || (caller && caller == CallerUI::standardHandle))
+            return 0;
+        return GUIOSFactory::SetPrinterDataString(driver, name, text);
+    }
+    struct Scope {
+        Scope() { ModuleLifetime::Detach(false), services = new RightsServices, ModuleLifetime::Attach(module, false); }
+        ~Scope() { ModuleLifetime::Detach(false), delete services, ModuleLifetime::Attach(module, false); }
+        HMODULE module = ::GetModuleHandleW(nullptr);
+        RightsServices* services = nullptr;
+    };
 };
 
 TEST_F(DriverUI, ConversionOnAPrinterItMayOnlyUseSucceeds)
@@ -946,29 +991,36 @@ TEST_F(DriverUIObject, APrinterRecordThatGrewIsReadOnceMore)
 
 // The server hands the printer's one object to each caller in turn: each caller's
 // document properties learn what that caller may do, never what the one before could.
+// A handle's value comes back once it is closed: a caller of other rights through it is
+// another handle, and gets an object made afresh that keeps only the model.
 TEST_F(DriverUI, TheOwnHandleTestIsMadeForEachCaller)
 {
     GUIOSFactory::SetDriverUIMaker({[](const PrinterIdentity& identity) -> GDriverObject* {
                                         return new CallerUI(identity);
                                     },
                                     kRealMaker.printerHandle});
-    uint32_t kind = 0, version = 0, build = 0;
-    GOSFactory::Instance()->GetOSVersion(kind, version, build);
-    const int readOnly = (version >> 16) >= 5 ? 1 : 0;
+    const RightsServices::Scope services;
+    // A caller of other rights than the one before is asked once to tell that it is
+    // another caller, and once more by the object made for it.
     const struct {
         const char* caller;
         bool standardUser;
         int asked;  // -1: not looked at
         int watermarkSwitch;
+        bool sameObject;
     } calls[] = {
-        {"the first caller, no settings loaded yet", false, -1, 0},
-        {"an administrator", false, 1, 0},
-        {"a standard user", true, 1, readOnly},
-        {"an administrator again", false, 1, 0},
+        {"the first caller, no settings loaded yet", false, -1, 0, false},
+        {"an administrator", false, 1, 0, true},
+        {"a standard user", true, 2, 1, false},
+        {"a standard user again", true, 1, 1, true},
+        {"an administrator again", false, 1, 0, false},
     };
+    const void* before = nullptr;
+    const void* model = nullptr;
     for (const auto& call : calls) {
         CallerUI::standardUser = call.standardUser;
         CallerUI::asked.clear();
+        CallerUI::watermarksSeen = -1;
         std::vector<uint8_t> output(1172, 0);
         DOCUMENTPROPERTYHEADER header = {};
         header.cbSize = sizeof header;
@@ -980,9 +1032,82 @@ TEST_F(DriverUI, TheOwnHandleTestIsMadeForEachCaller)
         if (call.asked >= 0) {
             EXPECT_EQ(call.asked, CallerUI::FullAccessAsked()) << call.caller;
         }
-        EXPECT_EQ(call.watermarkSwitch, GDriverUIBase::GetUserWatermarkSwitch()) << call.caller;
+        EXPECT_EQ(call.watermarkSwitch, CallerUI::watermarksSeen) << call.caller;
+        EXPECT_EQ(call.sameObject, CallerUI::merged == before) << call.caller;
+        model = model ? model : CallerUI::model;
+        EXPECT_EQ(model, CallerUI::model) << call.caller;
+        before = CallerUI::merged;
     }
-    GDriverUIBase::SetUserWatermarkSwitch(0);
+}
+
+// Two handles of one process, an administrator's and a standard user's: each one's
+// watermark goes where its own rights put it, and the administrator's device sheet after
+// them takes nothing of the user's into the printer's list.
+TEST_F(DriverUI, EachHandlesWatermarksGoWhereItsOwnRightsPutThem)
+{
+    GUIOSFactory::SetDriverUIMaker(
+        {[](const PrinterIdentity& identity) -> GDriverObject* { return new CallerUI(identity); },
+         kRealMaker.printerHandle});
+    const RightsServices::Scope services;
+    PrinterDataTest::KeySnapshot data(PrinterDataTest::DataKey());
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Prenovant\\{qz-handles}");
+    PrinterDataTest::WriteString(L"PrinterUUID", L"{qz-handles}");
+    CallerUI::standardUser = false;
+    ASSERT_TRUE(OpenPrinterW(&name[0], &CallerUI::standardHandle, nullptr));
+    const struct {
+        HANDLE printer;
+        const char* mark;  // null: the device sheet
+        uint16_t scope;
+    } sheets[] = {{handle, "Shared", 1}, {CallerUI::standardHandle, "Mine", 2}, {handle, nullptr, 0}};
+    for (const auto& sheet : sheets) {
+        DOCUMENTPROPERTYHEADER document = {sizeof document, 0, sheet.printer, &name[0], nullptr, nullptr, 0, 0};
+        DEVICEPROPERTYHEADER device = {sizeof device, 0, sheet.printer, &name[0]};
+        auto* open = sheet.mark ? &DrvDocumentPropertySheets : &DrvDevicePropertySheets;
+        PROPSHEETUI_INFO info = {};
+        info.cbSize = sizeof info;
+        info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(&RecordingComPropSheet::Callback);
+        info.lParamInit = sheet.mark ? reinterpret_cast<LPARAM>(&document) : reinterpret_cast<LPARAM>(&device);
+        ASSERT_EQ(1, open(&info, 0));
+        auto* ui = dynamic_cast<GDriverUI*>(reinterpret_cast<GDriverUIOperations*>(info.UserData));
+        GObjectBase* lists = ui && ui->SheetContext() ? ui->SheetContext()->settings->FindById(FeatureId::kPrinterLists) : nullptr;
+        GObjectBase* marks = lists ? lists->FindById(FeatureId::kWatermarkList) : nullptr;
+        ASSERT_NE(nullptr, marks);
+        if (sheet.mark) {
+            auto* mark = new GAttributeComposite(0);
+            mark->Add(new GStringAttribute(sheet.mark, FeatureId::kWatermarkName));
+            mark->Add(new GValueAttribute(sheet.scope, FeatureId::kWatermarkScope));
+            marks->Add(mark);
+        }
+        SETRESULT_INFO set = {sizeof set, 0, nullptr, CPSUI_OK};
+        info.Reason = PROPSHEETUI_REASON_SET_RESULT;
+        open(&info, reinterpret_cast<LPARAM>(&set));
+        info.Reason = PROPSHEETUI_REASON_DESTROY;
+        open(&info, 0);
+    }
+    ClosePrinter(CallerUI::standardHandle);
+    CallerUI::standardHandle = nullptr;
+    uint32_t ticket = 0;
+    auto* ui = dynamic_cast<GDriverUI*>(
+        ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(handle, name.c_str(), 0), ticket));
+    ASSERT_NE(nullptr, ui);
+    std::unique_ptr<GObjectBase> printers(ui->LoadSettingsTree(FeatureId::kPrinterLists));
+    std::unique_ptr<GObjectBase> users(ui->LoadObject(ui->UserWatermarkValueName()));
+    ModuleLifetime::DriverServer()->Release(ticket);
+    auto holds = [](GObjectBase* list, const char* mark) {
+        bool found = false;
+        ForEachMember(list, [&](GObjectBase* watermark) {
+            auto* text = GDriverObject::Feature<GStringAttribute>(watermark, FeatureId::kWatermarkName);
+            found |= text && text->GetString() == RWCString(mark);
+        });
+        return found;
+    };
+    GObjectBase* shared = printers ? printers->FindById(FeatureId::kWatermarkList) : nullptr;
+    EXPECT_TRUE(holds(shared, "Shared"));
+    EXPECT_FALSE(holds(shared, "Mine"));
+    EXPECT_TRUE(holds(users.get(), "Mine"));
+    EXPECT_FALSE(holds(users.get(), "Shared"));
+    data.Restore();
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Prenovant\\{qz-handles}");
 }
 
 TEST_F(DriverUIObject, PublicOnlyApplicationsGetThePublicPartOnly)

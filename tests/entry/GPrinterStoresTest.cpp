@@ -773,7 +773,6 @@ TEST_F(PrinterStores, ASheetOnAStoreThatDoesNotReadOpensWithStoringOffAndKeepsEv
 // fails, and the user's own watermarks, written only once the stores are, stay unwritten.
 TEST_F(PrinterStores, AStoreThatFailsPutsBackTheOnesWrittenAndNoWatermarkIsWritten)
 {
-    GDriverUIBase::SetUserWatermarkSwitch(1);
     int uuid = 0;
     const wchar_t* const rows[] = {L"365", L"366", L"368", L""};
     for (const wchar_t* failing : rows) {
@@ -782,6 +781,7 @@ TEST_F(PrinterStores, AStoreThatFailsPutsBackTheOnesWrittenAndNoWatermarkIsWritt
         // A printer of its own for each row: the user's store starts empty.
         WriteString(L"PrinterUUID", L"{qz-stores-" + std::to_wstring(++uuid) + L"}");
         InjectingDriverUI* ui = HoldObject();
+        GDriverUIBase::UserWatermarksScope userSwitch(*ui, 1);
         const RWWString user = ui->UserWatermarkValueName();
         ASSERT_LT(0u, user.Length());
         ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr)) << what;
@@ -820,7 +820,6 @@ TEST_F(PrinterStores, AStoreThatFailsPutsBackTheOnesWrittenAndNoWatermarkIsWritt
         EXPECT_EQ(installed, after) << what << ": every store as it was";
         EXPECT_EQ(nullptr, userMarks) << what << ": no watermark written";
     }
-    GDriverUIBase::SetUserWatermarkSwitch(0);
 }
 
 // Every store whole: its count and its chunks as the printer's data holds them.

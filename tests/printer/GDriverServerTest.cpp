@@ -42,12 +42,14 @@ struct TestDriver : GDriverObject {
     GCacheKey* GetIdentity() const override { return probe(), new PrinterIdentity(identity); }
     void ResetForReuse(const GCacheKey&) override { probe(), ++resets; }
     void OnRelease() override { probe(); }
+    bool KeepsCaller() override { return probe(), keepsCaller; }
     int FreeMemory() override { return freeMemory ? freeMemory() : 0; }
     PrinterIdentity identity;
     std::atomic<int>* deleted;
     std::function<void()> probe;
     std::function<int()> freeMemory;
     int resets = 0;
+    bool keepsCaller = true;
 };
 
 struct ServerServices : TestOSFactory {
@@ -121,7 +123,8 @@ TEST_F(GDriverServerTest, SparesServeTheSamePrinterOnly)
 
 // A spare released under the handle asked for goes first, as it is; else an object made
 // afresh for the new handle takes the model of the printer's newest spare through another
-// handle, and the spare goes: no model is read again.
+// handle, and the spare goes: no model is read again. A spare that finds the handle of its
+// value to be another handle gives only its model too.
 TEST_F(GDriverServerTest, SparesOfThePrinterServeAnotherHandleAfterTheSameOne)
 {
     auto withHandle = [](uintptr_t handle) {
@@ -143,6 +146,16 @@ TEST_F(GDriverServerTest, SparesOfThePrinterServeAnotherHandleAfterTheSameOne)
     server->Release(first), server->Release(second);
     EXPECT_EQ(3, services->made);
     EXPECT_EQ(2, services->modelReads);
+
+    a->keepsCaller = false;
+    const GObjectBase* itsModel = a->GetPrinter();
+    TestDriver* d = static_cast<TestDriver*>(server->Acquire(withHandle(0x11), first));
+    ASSERT_NE(nullptr, d);
+    EXPECT_EQ(itsModel, d->GetPrinter()) << "the spare's model";
+    EXPECT_EQ(0, d->resets) << "a fresh object";
+    EXPECT_EQ(2, services->deleted) << "the spare that did not keep its caller";
+    EXPECT_EQ(2, services->modelReads);
+    server->Release(first);
 }
 
 // A spare's model serves, through the same handle or another, only while the data file

@@ -366,6 +366,35 @@ int GDriverUI::EnsurePrinterDataWritable()
     return 0;
 }
 
+int GDriverUI::ProbeReadOnly()
+{
+    const int readOnly = OpenOwnPrinter() ? 0 : 1;
+    CloseOwnPrinter();
+    return readOnly;
+}
+
+bool GDriverUI::KeepsCaller()
+{
+    if (handleRights_ == kRightsUnknown)
+        return true;
+    callRights_ = ProbeReadOnly();
+    return callRights_ == handleRights_;
+}
+
+int GDriverUI::CallerReadOnly()
+{
+    int readOnly = 0;
+    // The first merge of an object may store the printer's missing settings: a caller
+    // that can write does so through its own handle, or else through the own one.
+    if (!GetCurrentSettings())
+        readOnly = EnsurePrinterDataWritable() ? 0 : 1;
+    else if (!ownHandle_)
+        readOnly = callRights_ != kRightsUnknown ? callRights_ : ProbeReadOnly();
+    callRights_ = kRightsUnknown;
+    handleRights_ = readOnly;
+    return readOnly;
+}
+
 int GDriverUI::WritePrinterDefaultDevMode()
 {
     GDriverDevMode* devMode = GetDevModeObject();

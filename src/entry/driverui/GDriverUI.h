@@ -36,6 +36,12 @@ public:
     // The core's settings object: the stored tree of the current DEVMODE.
     GObjectBase* CreateSettings() override { return LoadStoredSettings(); }
     void ResetForReuse(const GCacheKey& identity) override;
+    // A handle's rights are fixed while it is open: when this call's caller has other
+    // rights than the calls the object served through the same handle value had, the
+    // handle is another open handle, and the object is not kept for it. Asked only of an
+    // object whose calls looked at their rights; the answer serves this call's rights.
+    bool KeepsCaller() override;
+    void OnRelease() override { callRights_ = kRightsUnknown; }
 
     // The own handle when in use, else the caller's; with neither but a printer name, a
     // handle opened on demand and closed when the entry call ends.
@@ -88,6 +94,11 @@ public:
     // True when the user may change the printer: it opens with full access. Nothing is
     // written to find out.
     bool MayChangePrinter();
+    // The rights of this call's caller: 0 when it may change the printer, 1 when
+    // read-only. An object without settings yet finds them by making its first merge's
+    // writes possible; any other by an own handle in use, or one with full access that
+    // opens.
+    int CallerReadOnly();
     // The current DEVMODE as the printer's default (SetPrinterW level 2): 1 when written.
     int WritePrinterDefaultDevMode();
     // Opens the named printer asking for the access given; null when refused.
@@ -162,7 +173,16 @@ private:
         GDriverUI& ui_;
     };
 
+    // This caller's rights as a full-access open finds them: 0 when it opens, else 1.
+    int ProbeReadOnly();
+
+    static constexpr int kRightsUnknown = -1;
+
     HANDLE callerHandle_;
+    // The rights the calls through the caller's handle had, and this call's own, once
+    // asked (0 may change the printer, 1 read-only).
+    int handleRights_ = kRightsUnknown;
+    int callRights_ = kRightsUnknown;
     HANDLE ownHandle_;
     uint32_t useOwn_;
     HANDLE onDemandHandle_;

@@ -243,8 +243,6 @@ void TakePrinterPlugIns(GObjectBase* tree, GObjectBase* configuration)
         tree->Add(copy);
 }
 
-int g_userWatermarkSwitch = 0;
-
 } // namespace
 
 GDriverUIBase::GDriverUIBase()
@@ -271,9 +269,6 @@ HMODULE GDriverUIBase::ResourceModule()
     resourceModule_ = GResourceLibraryLoads::Acquire(path);
     return resourceModule_;
 }
-
-void GDriverUIBase::SetUserWatermarkSwitch(int on) { g_userWatermarkSwitch = on; }
-int GDriverUIBase::GetUserWatermarkSwitch() { return g_userWatermarkSwitch; }
 
 // ---- Merge and commit ----
 
@@ -476,7 +471,7 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
         result = !devMode_->PrinterRecordUnread() && stores_->Replace(held) == GPrinterStores::Outcome::kStored ? 1 : 0;
     else if (packed && (stores & kStoreNodes))
         result = storable && stores_->Store(held) == GPrinterStores::Outcome::kStored ? 1 : 0;
-    if (result && (stores & kStoreUserWatermarks) && g_userWatermarkSwitch && storable && lists)
+    if (result && (stores & kStoreUserWatermarks) && userWatermarks_ && storable && lists)
         SaveUserWatermarks(lists);
 
     if (handOver) {
@@ -744,7 +739,7 @@ GObjectBase* GDriverUIBase::LoadStoredSettings()
         if (GObjectBase* device = Member<GAttributeComposite>(tree.get(), kDeviceSettings))
             ApplyStoredMaps(device);
         GObjectBase* lists = Member<GAttributeComposite>(tree.get(), kPrinterLists);
-        if (lists && g_userWatermarkSwitch) {
+        if (lists && userWatermarks_) {
             ForEachMember(lists->FindById(kWatermarkList), [](GObjectBase* watermark) {
                 if (!watermark->FindById(kWatermarkScope))
                     SetScope(watermark, 1);

@@ -101,9 +101,24 @@ public:
     RWWString UserWatermarkValueName();
     int SetLocalJobStorage(uint32_t value);
 
-    // The process-wide switch of the per-user watermarks.
-    static void SetUserWatermarkSwitch(int on);
-    static int GetUserWatermarkSwitch();
+    // The per-user watermark switch of the call in progress, 0 outside one: set by the
+    // call that knows its caller's rights, for as long as the scope lives, so that one
+    // caller's rights never decide where another's watermarks go.
+    class UserWatermarksScope {
+    public:
+        UserWatermarksScope(GDriverUIBase& base, int on) : base_(base), previous_(base.userWatermarks_)
+        {
+            base_.userWatermarks_ = on;
+        }
+        ~UserWatermarksScope() { base_.userWatermarks_ = previous_; }
+        UserWatermarksScope(const UserWatermarksScope&) = delete;
+        UserWatermarksScope& operator=(const UserWatermarksScope&) = delete;
+
+    private:
+        GDriverUIBase& base_;
+        int previous_;
+    };
+    int UserWatermarks() const { return userWatermarks_; }
 
     // The name of the base configuration a driver name gives: the text before "series",
     // else before "pcl" (any case), less one character; empty when neither is found
@@ -196,4 +211,5 @@ private:
     // The resource library held, as its file was when it was loaded.
     GSourceStamp resourceSource_;
     HMODULE resourceModule_;
+    int userWatermarks_ = 0;
 };

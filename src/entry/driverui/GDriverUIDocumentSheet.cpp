@@ -120,25 +120,21 @@ LONG GDriverUIDocumentSheet::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPAR
     if (!header || header->cbSize < sizeof(DOCUMENTPROPERTYHEADER))
         return kRefused;
 
-    int readOnly = 1;
-    if (!ui_.GetCurrentSettings()) {
-        if (ui_.EnsurePrinterDataWritable())
-            readOnly = 0;
-    } else if (!ui_.GetOwnHandle()) {
-        // Asked at every call: the server hands this object to every caller of the
-        // printer, and what one caller may do says nothing of the next.
-        if (ui_.OpenOwnPrinter())
-            readOnly = 0;
-        ui_.CloseOwnPrinter();
-    } else {
-        readOnly = 0;
-    }
+    // Asked at every call: the server hands this object to every caller of the printer,
+    // and what one caller may do says nothing of the next.
+    const int readOnly = ui_.CallerReadOnly();
     uint32_t kind = 0, version = 0, build = 0;
     if (GOSFactory* services = GOSFactory::Instance())
         services->GetOSVersion(kind, version, build);
-    GDriverUIBase::SetUserWatermarkSwitch(readOnly == 1 && (version >> 16) >= 5 ? 1 : 0);
-    if (info)
+    // The user's own watermarks follow this call's rights, for this call only.
+    const int userWatermarks = readOnly == 1 && (version >> 16) >= 5 ? 1 : 0;
+    GDriverUIBase::UserWatermarksScope scope(ui_, userWatermarks);
+    if (info) {
+        // An apply the pages find no one to report is committed outside any call: it
+        // takes the rights of the sheet's latest call.
+        userWatermarks_ = userWatermarks;
         return SheetReason(info, parameter, *header, readOnly, version >> 16);
+    }
 
     const LONG result = DocumentPropertiesNoUI(*header);
     if (ui_.GetOwnHandle()) {
@@ -188,7 +184,9 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
     GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {
-        const bool treeLoaded = ui_.GetCurrentSettings() != nullptr;
+        // No settings are loaded for this call before its own merge: what an earlier
+        // caller of the object loaded never decides this caller's sheet.
+        const bool treeLoaded = false;
         // A DEVMODE the merge refuses leaves nothing to show: the sheet does not open,
         // and the caller learns that it failed. A printer whose record or stores do not
         // read opens it with storing off: the user's document choices still go back to
@@ -256,6 +254,7 @@ void GDriverUIDocumentSheet::CommitOk(const DOCUMENTPROPERTYHEADER& header)
     GOSFactory* services = GOSFactory::Instance();
     GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     UIContextRecord* const context = ui_.SheetContext();
+    GDriverUIBase::UserWatermarksScope scope(ui_, userWatermarks_);
     // With storing off the commit only packs: the document's choices, never the printer's.
     // The answer follows the last commit: one that failed has not handed the user's last
     // choice to the caller, and answers cancel, whatever went before.

@@ -59,4 +59,6 @@ private:
     // Set when the open sheet's last OK or Apply was committed and the output written:
     // the sheet then answers OK when it goes. A commit that fails clears it.
     bool accepted_ = false;
+    // The per-user watermark switch of the sheet's latest call, from that call's rights.
+    int userWatermarks_ = 0;
 };
