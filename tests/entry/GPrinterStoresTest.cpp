@@ -1103,15 +1103,58 @@ private:
     uint32_t previous_;
 };
 
+// The module's services pausing the write of one part on the thread named, once, until
+// another commit ends or a bound passes: that commit runs while this one is midway.
+struct PausingServices : StandinServices {
+    std::wstring part;
+    std::atomic<DWORD> thread{0};
+    HANDLE paused = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE otherEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~PausingServices() override
+    {
+        CloseHandle(paused);
+        CloseHandle(otherEnded);
+    }
+    int WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
+                  uint32_t length) override
+    {
+        if (thread.load() == GetCurrentThreadId() && part == std::wstring(name.Data(), name.Length())) {
+            thread = 0;
+            SetEvent(paused);
+            WaitForSingleObject(otherEnded, 300);
+        }
+        return StandinServices::WritePart(target, name, type, data, length);
+    }
+};
+
+// Each store as the services read it is its chunks as stored: none reads as nothing.
+bool EveryStoreReadsWhole(GDriverObject* driver)
+{
+    for (const wchar_t* store : kStores) {
+        std::vector<uint8_t> bytes(1 << 16);
+        uint32_t length = 0;
+        if (GOSFactory::Instance()->GetPrinterDataBinary(driver, store, bytes.data(), uint32_t(bytes.size()),
+                                                         length) != 1)
+            return false;
+        bytes.resize(length);
+        if (bytes != StoredBytes(store))
+            return false;
+    }
+    return true;
+}
+
 // Two driver objects of the printer, each on a printer handle of its own, committing
-// different settings from two threads at once, round after round: each commit is told it
-// stored, and after each round the stores are one commit's, every one whole.
+// different settings from two threads at once, round after round, and with the first
+// commit paused midway (inside a store, between two) until the second ends or a bound
+// passes: each commit is told it stored, and after each round the stores are one
+// commit's, every one whole; after a pause, the later commit's.
 TEST_F(PrinterStores, TwoCommitsAtOnceLeaveOneCommitsStoresWhole)
 {
     Reinstall();
     HANDLE handles[2] = {};
     std::unique_ptr<GObjectBase> trees[2];
     std::unique_ptr<GPrinterStores> stores[2];
+    InjectingDriverUI* uis[2] = {};
     GObjectBase* nodes[2][GPrinterStores::kCount] = {};
     Stored alone[2];
     for (int i = 0; i < 2; ++i) {
@@ -1122,6 +1165,7 @@ TEST_F(PrinterStores, TwoCommitsAtOnceLeaveOneCommitsStoresWhole)
             ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(handles[i], name.c_str(), 0), ticket));
         held.push_back(ticket);
         ASSERT_NE(nullptr, ui);
+        uis[i] = ui;
         ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
         trees[i].reset(ui->LoadStoredSettings());
         ASSERT_NE(nullptr, trees[i]);
@@ -1159,6 +1203,27 @@ TEST_F(PrinterStores, TwoCommitsAtOnceLeaveOneCommitsStoresWhole)
         mixed += now != alone[0] && now != alone[1];
     }
     EXPECT_EQ(0, mixed);
+    for (const wchar_t* part : {L"366:0", L"368", L"365:0"}) {
+        SCOPED_TRACE(std::wstring(part));
+        auto* seam = new PausingServices;
+        seam->part = part;
+        GPrinterStores::Outcome outcomes[2] = {};
+        std::thread first([&] {
+            seam->thread = GetCurrentThreadId();
+            outcomes[0] = stores[0]->Store(nodes[0]);
+        });
+        std::thread second([&] {
+            if (WaitForSingleObject(seam->paused, 10000) == WAIT_OBJECT_0)
+                outcomes[1] = stores[1]->Store(nodes[1]);
+            SetEvent(seam->otherEnded);
+        });
+        first.join();
+        second.join();
+        EXPECT_EQ(GPrinterStores::Outcome::kStored, outcomes[0]);
+        EXPECT_EQ(GPrinterStores::Outcome::kStored, outcomes[1]);
+        EXPECT_TRUE(alone[1] == Snapshot() && EveryStoreReadsWhole(uis[1]));
+        new StandinServices;
+    }
     stores[0].reset();
     stores[1].reset();
     ReleaseHeld();
