@@ -315,6 +315,8 @@ GObjectBase* GOSFactory::LoadStoredObject(GDriverObject* driver, const RWWString
 
 uint64_t GOSFactory::PrinterDataVersion(GDriverObject*) { return 0; }
 
+bool GOSFactory::IsPrinterDataKept(GDriverObject*, const RWWString&) { return false; }
+
 int GOSFactory::LockPrinterStores(GDriverObject*, uint32_t, void*& held)
 {
     held = nullptr;

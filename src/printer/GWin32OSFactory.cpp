@@ -1129,6 +1129,26 @@ int GWin32OSFactory::RemovePrinterDataBinary(GDriverObject* driver, const RWWStr
     return gone ? 1 : 0;
 }
 
+bool GWin32OSFactory::IsPrinterDataKept(GDriverObject* driver, const RWWString& name)
+{
+    if (IsMarkedValueName(name))
+        return false;
+    DriverDataKey data(driver, GetPrinterHandle(driver), dataCache_);
+    GPrinterDataCache::Value kept;
+    if (!data.key || !dataCache_.Find(data.path, data.version, name.Data(), kept))
+        return false;
+    // A value with no count that reads is read no further.
+    uint32_t count = 0;
+    if (!DwordOf(kept, count) || count == 0)
+        return true;
+    if (!dataCache_.Find(data.path, data.version, CheckName(name).Data(), kept))
+        return false;
+    for (uint32_t i = 0; i < count; ++i)
+        if (!dataCache_.Find(data.path, data.version, ChunkName(name, i).Data(), kept))
+            return false;
+    return true;
+}
+
 RWWString GWin32OSFactory::StoresLockName(const RWWString& printer)
 {
     std::wstring part(printer.IsNull() ? L"" : printer.Data(), printer.Length());

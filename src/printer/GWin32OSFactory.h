@@ -107,6 +107,8 @@ public:
                              const RWWString& name, const RWWString& fallback) override;
     int DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name) override;
     int RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name) override;
+    // The count, the check and each chunk kept for the call's version.
+    bool IsPrinterDataKept(GDriverObject* driver, const RWWString& name) override;
     // A named mutex that every user may wait on and release.
     int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held) override;
     void UnlockPrinterStores(void* held) override;

@@ -112,12 +112,21 @@ GPrinterStores::Kept& GPrinterStores::Read(int index)
         kept.call = call;
         return kept;
     }
-    // Every store the call may not take as kept is read now, under the lock, so that the
-    // three are as one write left them. A lock not had within its wait does not stop
-    // the read: each store still reads whole or not at all.
-    Hold hold(driver_);
+    // Every store the call may not take as kept is read now, under the lock when any of
+    // them is read from the printer, so that the three are as one write left them; what
+    // the services keep for the call's version was read so before. A lock not had within
+    // its wait does not stop the read: each store still reads whole or not at all.
+    GOSFactory* services = GOSFactory::Instance();
+    bool stale[kCount] = {};
+    bool fromPrinter = call == 0;
+    for (int i = 0; i < kCount; ++i) {
+        stale[i] = i == index || (call != 0 && !Current(kept_[i], call, now));
+        if (stale[i] && !fromPrinter)
+            fromPrinter = !services || !services->IsPrinterDataKept(&driver_, ValueName(kIds[i]));
+    }
+    std::unique_ptr<Hold> hold(fromPrinter ? new Hold(driver_) : nullptr);
     for (int i = 0; i < kCount; ++i)
-        if (i == index || (call != 0 && !Current(kept_[i], call, now)))
+        if (stale[i])
             ReadAfresh(i, call, now);
     return kept;
 }
