@@ -827,8 +827,7 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
 
     int result = 0;
     if (readable) {
-        const StoredCheck check = {kCheckLayout, length, count,
-                                   uint32_t(crc32(0, bytes, length))};
+        const StoredCheck check = {kCheckLayout, length, count, uint32_t(crc32(0, bytes, length))};
         result = WritePart(target, checkName, REG_BINARY, &check, sizeof check);
     }
     uint32_t written = 0;

@@ -7,9 +7,9 @@
 #include "printer/GDriverObject.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <memory>
@@ -269,54 +269,44 @@ TEST_P(Win32PrinterData, AReaderBetweenAnyTwoStepsOfAWriteGetsTheOldValueTheNewO
     }
 }
 
-// The check as stored, and values whose check disagrees with them: each reads as nothing
-// and leaves the buffer; the same value without a check reads as older versions read it.
+// The check as stored; then a value under each check, or none: only its own check, or
+// none (as older versions read it), reads, and a refused one leaves the buffer.
 TEST_P(Win32PrinterData, AValueReadsOnlyAsItsCheckTellsAndWithoutOneAsBefore)
 {
     ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Chunked"), "abc", 3));
     const uint8_t expected[] = {0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
                                 0x01, 0x00, 0x00, 0x00, 0xC2, 0x41, 0x24, 0x35};
-    std::vector<uint8_t> stored(64, 0);
-    DWORD type = 0, size = DWORD(stored.size());
-    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"Chunked:check", nullptr, &type, stored.data(), &size));
+    uint8_t stored[32] = {};
+    DWORD type = 0, size = sizeof stored;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"Chunked:check", nullptr, &type, stored, &size));
     EXPECT_EQ(DWORD(REG_BINARY), type);
-    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected),
-              std::vector<uint8_t>(stored.begin(), stored.begin() + size));
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), std::vector<uint8_t>(stored, stored + size));
 
     const std::vector<uint8_t> data = Pattern(600, 7);
-    const GWin32OSFactory::StoredCheck good = {1, 600, 3, 0};
+    const uint32_t crc = uint32_t(crc32(0, data.data(), 600));
+    ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Chunked"), data.data(), 600));
     const struct {
-        const char* what;
-        int field;  // the word of the check changed; -1: no check; 4: one byte short
-        uint32_t value;
+        GWin32OSFactory::StoredCheck check;
+        DWORD size;  // 0: no check
         int result;
-    } rows[] = {
-        {"no check", -1, 0, 1},        {"its own check", 3, 0, 1},         {"another layout", 0, 2, 0},
-        {"another length", 1, 599, 0}, {"another count", 2, 4, 0},         {"another CRC-32", 3, 1, 0},
-        {"a check too short", 4, 0, 0},
-    };
+    } rows[] = {{{}, 0, 1},
+                {{1, 600, 3, crc}, 16, 1},
+                {{2, 600, 3, crc}, 16, 0},
+                {{1, 599, 3, crc}, 16, 0},
+                {{1, 600, 4, crc}, 16, 0},
+                {{1, 600, 3, crc ^ 1}, 16, 0},
+                {{1, 600, 3, crc}, 15, 0}};
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Chunked"), data.data(), 600));
-        GWin32OSFactory::StoredCheck check = good;
-        size = sizeof check;
-        RegQueryValueExW(key, L"Chunked:check", nullptr, nullptr, reinterpret_cast<BYTE*>(&check), &size);
-        uint32_t* words = &check.layout;
-        if (row.field == 3 && row.value == 0)
-            EXPECT_EQ(0, std::memcmp(&good, &check, 12)) << "layout, length and count as written";
-        else if (row.field >= 0 && row.field < 4)
-            words[row.field] = row.field == 3 ? check.crc ^ row.value : row.value;
-        if (row.field < 0)
-            RegDeleteValueW(key, L"Chunked:check");
-        else
-            Put(L"Chunked:check", REG_BINARY, &check, row.field == 4 ? sizeof check - 1 : sizeof check);
+        SCOPED_TRACE(testing::PrintToString(std::vector<uint32_t>{row.check.layout, row.check.length,
+                                                                   row.check.count, row.check.crc, row.size}));
+        RegDeleteValueW(key, L"Chunked:check");
+        if (row.size)
+            Put(L"Chunked:check", REG_BINARY, &row.check, row.size);
         std::vector<uint8_t> buffer(1024, 0xEE);
         uint32_t length = 0;
         EXPECT_EQ(row.result, services->GetPrinterDataBinary(driver.get(), Name(L"Chunked"), buffer.data(), 1024, length));
-        if (row.result)
-            EXPECT_EQ(data, std::vector<uint8_t>(buffer.begin(), buffer.begin() + length));
-        else
-            EXPECT_EQ(std::vector<uint8_t>(1024, 0xEE), buffer);
+        buffer.resize(row.result ? length : 1024);
+        EXPECT_EQ(row.result ? data : std::vector<uint8_t>(1024, 0xEE), buffer);
     }
 }
 
@@ -381,28 +371,27 @@ TEST(Win32StoresLock, NamesAreGlobalInCapitalsWithoutBackslashesAndBounded)
     EXPECT_NE(cut, GWin32OSFactory::StoresLockName((longest + L"b").c_str()).Data());
 }
 
-// The lock held by another thread is not had within the wait; one whose owner ended
-// holding it is had at once; its owner may take it again.
+// The lock: had again by its owner, not had by another thread within the wait, and had
+// at once once its owner ended holding it.
 TEST(Win32StoresLock, HeldElsewhereItWaitsItsBoundAbandonedItIsHad)
 {
     Win32Services services;
     GDriverObject driver(L"QZ Stores Lock Test");
-    void* elsewhere = nullptr;
-    std::thread([&] { EXPECT_EQ(1, services.LockPrinterStores(&driver, 0, elsewhere)); }).join();
-    // That thread ended holding it.
-    void* held = nullptr;
-    ASSERT_EQ(1, services.LockPrinterStores(&driver, 0, held));
-    void* again = nullptr;
-    EXPECT_EQ(1, services.LockPrinterStores(&driver, 0, again));
-    services.UnlockPrinterStores(again);
-    int other = -1;
+    void* held[3] = {};
+    int results[3] = {};
     std::thread([&] {
-        void* none = nullptr;
-        other = services.LockPrinterStores(&driver, 20, none);
+        results[0] = services.LockPrinterStores(&driver, 0, held[0]);
+        results[1] = services.LockPrinterStores(&driver, 0, held[1]);
+        services.UnlockPrinterStores(held[1]);
+        std::thread([&] { results[2] = services.LockPrinterStores(&driver, 20, held[2]); }).join();
     }).join();
-    EXPECT_EQ(0, other);
-    services.UnlockPrinterStores(held);
-    CloseHandle(elsewhere);
+    EXPECT_EQ(1, results[0]);
+    EXPECT_EQ(1, results[1]);
+    EXPECT_EQ(0, results[2]);
+    void* abandoned = nullptr;
+    EXPECT_EQ(1, services.LockPrinterStores(&driver, 0, abandoned));
+    services.UnlockPrinterStores(abandoned);
+    CloseHandle(held[0]);
 }
 
 TEST(Win32MarkedNames, OnlyPredefinedRootsAndWholePathsAreAccepted)

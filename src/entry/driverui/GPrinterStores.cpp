@@ -43,10 +43,9 @@ std::unique_ptr<GObjectBase> CopyOf(const GObjectBase* node)
     return std::unique_ptr<GObjectBase>(node ? node->DeepCopy() : nullptr);
 }
 
-} // namespace
-
-namespace {
+// How long the stores lock is waited for.
 std::atomic<uint32_t> g_lockWait{GPrinterStores::kLockWait};
+
 } // namespace
 
 // The printer's stores lock for as long as this lives, when it was had.

@@ -19,8 +19,9 @@
 // One writer at a time: every write, from reading what it writes over to its last
 // put-back, holds the printer's stores lock, which every process and user of the
 // printer shares; a writer that cannot have it within the lock's wait stores nothing.
-// Stores read afresh are read together under the same lock, so that the three are as
-// one write left them; stores kept from before take no lock.
+// Stores read afresh from the printer are read together under the same lock, so that
+// the three are as one write left them; stores kept from before (by this object or by
+// the services) take no lock.
 #pragma once
 
 #include "printer/GOSFactory.h"
