@@ -342,6 +342,16 @@ GObjectBase* GOSFactory::LoadStoredObject(GDriverObject* driver, const RWWString
 
 uint64_t GOSFactory::PrinterDataVersion(GDriverObject*) { return 0; }
 
+bool GOSFactory::IsPrinterDataKept(GDriverObject*, const RWWString&) { return false; }
+
+int GOSFactory::LockPrinterStores(GDriverObject*, uint32_t, void*& held)
+{
+    held = nullptr;
+    return 1;
+}
+
+void GOSFactory::UnlockPrinterStores(void*) {}
+
 GInStreamHolder* GOSFactory::OpenDriverDataStream(const RWWString& path, std::shared_ptr<const void>& keep)
 {
     keep.reset();

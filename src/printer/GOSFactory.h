@@ -154,6 +154,17 @@ public:
     // of it may be kept between calls; 0 when nothing may be kept (these services keep
     // nothing).
     virtual uint64_t PrinterDataVersion(GDriverObject* driver);
+    // True when reading the binary value now would ask the platform nothing: all of it
+    // is kept for the version of the printer's data the call reads. These services keep
+    // nothing.
+    virtual bool IsPrinterDataKept(GDriverObject* driver, const RWWString& name);
+    // The lock of the printer's stored settings, one for every process and user of the
+    // printer: 1 when this thread owns it within wait milliseconds (also when an owner
+    // ended holding it), held then being what UnlockPrinterStores takes; 0 when it was
+    // not had. Its owner may take it again, and holds it until each is given back. These
+    // services share nothing with other processes: 1 with nothing held.
+    virtual int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held);
+    virtual void UnlockPrinterStores(void* held);
 
     // What reading an object stored as printer data found.
     enum class StoredRead { kRead, kAbsent, kUnreadable };

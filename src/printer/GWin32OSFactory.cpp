@@ -11,7 +11,9 @@
 #include "printer/GPrinterDataCache.h"
 #include "printer/PrinterRecordScope.h"
 
+#include <sddl.h>
 #include <winspool.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -458,6 +460,21 @@ uint32_t ReadPrinterDword(HANDLE printer, const RWWString& name, uint32_t fallba
     return data;
 }
 
+// A value through the spooler, as ReadWholeValue reads one of a key: no value of a
+// binary write is larger than its first buffer.
+void ReadPrinterValue(HANDLE printer, const RWWString& name, GPrinterDataCache::Value& value)
+{
+    const DWORD kRoom = 512;
+    value.bytes.assign(kRoom, 0);
+    DWORD type = 0, got = 0;
+    const DWORD status = printer ? CountedGetPrinterDataW(printer, const_cast<wchar_t*>(name.Data()), &type,
+                                                          value.bytes.data(), kRoom, &got)
+                                 : DWORD(ERROR_INVALID_HANDLE);
+    value.status = LONG(status);
+    value.type = status == ERROR_SUCCESS ? type : 0;
+    value.bytes.resize(status == ERROR_SUCCESS && got <= kRoom ? got : 0);
+}
+
 } // namespace
 
 GWin32OSFactory::GWin32OSFactory() : timeBias_(0) { SetGlobalLock(CreateLock()); }
@@ -706,6 +723,20 @@ int GWin32OSFactory::WritePart(const ChunkTarget& target, const RWWString& name,
     return SetPrinterDataW(target.printer, const_cast<wchar_t*>(name.Data()), type, bytes, length) == ERROR_SUCCESS;
 }
 
+int GWin32OSFactory::RemovePart(const ChunkTarget& target, const RWWString& name)
+{
+    if (target.key)
+        return RegDeleteValueW(target.key, name.Data()) == ERROR_SUCCESS;
+    return DeletePrinterDriverDataValue(target.driver, name) == 1;
+}
+
+RWWString GWin32OSFactory::CheckName(const RWWString& value)
+{
+    RWWString name = value;
+    name.Append(L":check");
+    return name;
+}
+
 namespace {
 
 // What a chunk's place held before a write: a chunk whose bytes go back should a later
@@ -744,11 +775,13 @@ bool ReadFormerChunk(HKEY key, HANDLE printer, const RWWString& chunk, FormerChu
 
 } // namespace
 
-// Every step keeps the old value readable: the chunks' places are read first, then the
-// new chunks written, then the count, and only then the old value's surplus chunks go.
+// Every step leaves a value that reads whole or not at all: the places of the check and
+// the chunks are read first; then the new value's check is written, so that the chunks,
+// overwritten in place, read as nothing until all of them and the count are the new
+// value's; then the chunks, the count, and only then the old value's surplus chunks go.
 // When a step fails, the chunks written go back to what their places held (an old
-// chunk's bytes, or nothing where the old value had none); the count and the chunks not
-// yet written were never touched.
+// chunk's bytes, or nothing where the old value had none), and then the check; the count
+// and the chunks not yet written were never touched.
 int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                                           uint32_t length)
 {
@@ -769,11 +802,15 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
         if (!printer->Get())
             return 0;
     }
-    auto remove = [&](const RWWString& removed) {
-        return key ? RegDeleteValueW(key, removed.Data()) == ERROR_SUCCESS
-                   : DeletePrinterDriverDataValue(driver, removed) == 1;
+    const ChunkTarget target = {key, printer ? printer->Get() : nullptr, driver};
+    // A part goes back to what its place held; a place that held more than a part is
+    // left as the write leaves it.
+    auto putBack = [&](const RWWString& part, const FormerChunk& was) {
+        if (was.kind == FormerChunk::kKept)
+            WritePart(target, part, was.type, was.bytes.data(), uint32_t(was.bytes.size()));
+        else if (was.kind == FormerChunk::kNone)
+            RemovePart(target, part);
     };
-    const ChunkTarget target = {key, printer ? printer->Get() : nullptr};
 
     uint32_t oldCount = 0;
     if (key)
@@ -781,12 +818,18 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
     else
         oldCount = ReadPrinterDword(target.printer, value, 0);
 
+    const RWWString checkName = CheckName(value);
+    FormerChunk formerCheck;
     std::vector<FormerChunk> former(count);
-    bool readable = true;
+    bool readable = ReadFormerChunk(key, target.printer, checkName, formerCheck);
     for (uint32_t i = 0; i < count && readable; ++i)
         readable = ReadFormerChunk(key, target.printer, ChunkName(value, i), former[i]);
 
-    int result = readable ? 1 : 0;
+    int result = 0;
+    if (readable) {
+        const StoredCheck check = {kCheckLayout, length, count, uint32_t(crc32(0, bytes, length))};
+        result = WritePart(target, checkName, REG_BINARY, &check, sizeof check);
+    }
     uint32_t written = 0;
     for (; written < count && result; ++written) {
         const uint32_t offset = written * kChunkSize;
@@ -800,17 +843,14 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
     if (result) {
         // Chunks are contiguous: the first one missing ends the surplus, whatever a
         // damaged old count claims.
-        for (uint32_t i = count; i < oldCount && remove(ChunkName(value, i)); ++i) {
+        for (uint32_t i = count; i < oldCount && RemovePart(target, ChunkName(value, i)); ++i) {
         }
-    } else {
-        // A refused chunk may still have been written: it goes back as well.
-        for (uint32_t i = 0; i < written; ++i) {
-            const FormerChunk& was = former[i];
-            if (was.kind == FormerChunk::kKept)
-                WritePart(target, ChunkName(value, i), was.type, was.bytes.data(), uint32_t(was.bytes.size()));
-            else if (was.kind == FormerChunk::kNone)
-                remove(ChunkName(value, i));
-        }
+    } else if (readable) {
+        // A refused part may still have been written: it goes back as well, the check
+        // last, once the chunks read as its old value again.
+        for (uint32_t i = 0; i < written; ++i)
+            putBack(ChunkName(value, i), former[i]);
+        putBack(checkName, formerCheck);
     }
     if (key)
         RegCloseKey(key);
@@ -867,8 +907,11 @@ void GWin32OSFactory::GetPrinterDataString(RWWString& result, GDriverObject* dri
 }
 
 // Only the writer's layout reads back: count x 248 must not overflow and must fit,
-// every chunk but the last holds 248 bytes, the last fewer. The bytes reach the
-// caller's buffer only once every chunk was read.
+// every chunk but the last holds 248 bytes, the last fewer; and where the value has a
+// check, the count, the length and the CRC-32 of the bytes must be the check's. The bytes
+// reach the caller's buffer only once every chunk was read. A value that does not match
+// its check is read again from the registry (never from what is kept of it), at most
+// twice, after a pause for a writer that may be in the middle of it.
 int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer,
                                           uint32_t size, uint32_t& length)
 {
@@ -877,23 +920,16 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
     RWWString value = name;
     std::unique_ptr<DriverDataKey> data;
     std::unique_ptr<PrinterHandle> printer;
-    uint32_t count = 0;
-    GPrinterDataCache::Value read;
     if (IsMarkedValueName(name)) {
         HKEY root = nullptr;
         RWWString path;
         if (!SplitMarkedName(name, root, path, value) ||
             CountedOpenKeyExW(root, path.Data(), 0, KEY_READ, &marked) != ERROR_SUCCESS)
             return 0;
-        ReadKeyDword(marked, value.Data(), count);
     } else {
         data.reset(new DriverDataKey(driver, GetPrinterHandle(driver), dataCache_));
-        if (data->key) {
-            DwordOf(ReadDriverValue(dataCache_, *data, value.Data(), read), count);
-        } else {
+        if (!data->key)
             printer.reset(new PrinterHandle(*this, driver, PrinterHandle::kRead));
-            count = ReadPrinterDword(printer->Get(), value, 0);
-        }
     }
     struct KeyCloser {
         HKEY key;
@@ -903,47 +939,73 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
                 RegCloseKey(key);
         }
     } closer = {marked};
+    // One value of the binary value: through the printer's key as kept for the call's
+    // version, or afresh.
+    auto readPart = [&](const RWWString& part, bool afresh, GPrinterDataCache::Value& read) {
+        if (marked)
+            ReadWholeValue(marked, part.Data(), read);
+        else if (data->key && afresh)
+            ReadWholeValue(data->key, part.Data(), read);
+        else if (data->key)
+            ReadDriverValue(dataCache_, *data, part.Data(), read);
+        else
+            ReadPrinterValue(printer->Get(), part, read);
+    };
 
-    const uint64_t bound = uint64_t(count) * kChunkSize;
-    if (count == 0 || bound > 0xFFFFFFFFu)
-        return 0;
-    length = static_cast<uint32_t>(bound);
-    if (!buffer || size == 0)
-        return 1;
-    if (bound > size)
-        return 0;
-
-    std::vector<uint8_t> bytes(length);
-    uint32_t filled = 0;
-    for (uint32_t i = 0; i < count; ++i) {
-        const RWWString chunk = ChunkName(value, i);
-        DWORD type = 0, got = kChunkSize;
-        LONG status;
-        if (data && data->key) {
-            ReadDriverValue(dataCache_, *data, chunk.Data(), read);
-            status = read.status;
-            type = read.type;
-            got = DWORD(read.bytes.size());
-            if (status == ERROR_SUCCESS && got <= kChunkSize)
-                std::memcpy(bytes.data() + filled, read.bytes.data(), got);
-            else if (status == ERROR_SUCCESS)
-                status = ERROR_MORE_DATA;
-        } else if (marked) {
-            status = CountedQueryValueExW(marked, chunk.Data(), nullptr, &type, bytes.data() + filled, &got);
-        } else {
-            status = LONG(CountedGetPrinterDataW(printer->Get(), const_cast<wchar_t*>(chunk.Data()), &type,
-                                                 bytes.data() + filled, kChunkSize, &got));
-        }
-        const bool last = i + 1 == count;
-        if (status != ERROR_SUCCESS || type != REG_BINARY || (last ? got >= kChunkSize : got != kChunkSize)) {
-            length = 0;
+    static const DWORD kPauses[] = {2, 20};
+    const RWWString checkName = CheckName(value);
+    for (size_t attempt = 0;; ++attempt) {
+        const bool afresh = attempt > 0;
+        GPrinterDataCache::Value read;
+        uint32_t count = 0;
+        readPart(value, afresh, read);
+        DwordOf(read, count);
+        const uint64_t bound = uint64_t(count) * kChunkSize;
+        if (count == 0 || bound > 0xFFFFFFFFu)
             return 0;
+        length = static_cast<uint32_t>(bound);
+        if (!buffer || size == 0)
+            return 1;
+        if (bound > size)
+            return 0;
+        length = 0;
+
+        readPart(checkName, afresh, read);
+        const bool checked = read.status != ERROR_FILE_NOT_FOUND;
+        StoredCheck check = {};
+        if (checked) {
+            if (read.status != ERROR_SUCCESS || read.type != REG_BINARY || read.bytes.size() != sizeof check)
+                return 0;
+            std::memcpy(&check, read.bytes.data(), sizeof check);
+            if (check.layout != kCheckLayout)
+                return 0;
         }
-        filled += got;
+
+        std::vector<uint8_t> bytes(bound);
+        uint32_t filled = 0;
+        bool whole = !checked || check.count == count;
+        for (uint32_t i = 0; i < count && whole; ++i) {
+            readPart(ChunkName(value, i), afresh, read);
+            const DWORD got = DWORD(read.bytes.size());
+            const bool last = i + 1 == count;
+            whole = read.status == ERROR_SUCCESS && read.type == REG_BINARY &&
+                    (last ? got < kChunkSize : got == kChunkSize);
+            if (whole) {
+                std::memcpy(bytes.data() + filled, read.bytes.data(), got);
+                filled += got;
+            }
+        }
+        whole = whole && (!checked || (check.length == filled && check.crc == uint32_t(crc32(0, bytes.data(), filled))));
+        if (whole) {
+            std::memcpy(buffer, bytes.data(), filled);
+            length = filled;
+            return 1;
+        }
+        // A value without a check is read as older versions read it: once.
+        if (!checked || attempt >= sizeof kPauses / sizeof *kPauses)
+            return 0;
+        Sleep(kPauses[attempt]);
     }
-    std::memcpy(buffer, bytes.data(), filled);
-    length = filled;
-    return 1;
 }
 
 uint64_t GWin32OSFactory::PrinterDataVersion(GDriverObject* driver)
@@ -1034,8 +1096,8 @@ int GWin32OSFactory::DeletePrinterDriverDataValue(GDriverObject* driver, const R
     return deleted;
 }
 
-// The count first, so that the value reads as absent at once, then the chunks up to the
-// first one missing. Through the registry, as DeletePrinterDriverDataValue.
+// The count first, so that the value reads as absent at once, then its check and the
+// chunks up to the first one missing. Through the registry, as DeletePrinterDriverDataValue.
 int GWin32OSFactory::RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name)
 {
     const bool marked = IsMarkedValueName(name) != 0;
@@ -1055,13 +1117,95 @@ int GWin32OSFactory::RemovePrinterDataBinary(GDriverObject* driver, const RWWStr
         return opened == ERROR_FILE_NOT_FOUND;
     const LONG status = RegDeleteValueW(key, value.Data());
     const bool gone = status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
-    if (gone)
+    if (gone) {
+        RegDeleteValueW(key, CheckName(value).Data());
         for (uint32_t i = 0; RegDeleteValueW(key, ChunkName(value, i).Data()) == ERROR_SUCCESS; ++i) {
         }
+    }
     RegCloseKey(key);
     if (!marked)
         ForgetPrinterData(driver);
     return gone ? 1 : 0;
+}
+
+bool GWin32OSFactory::IsPrinterDataKept(GDriverObject* driver, const RWWString& name)
+{
+    if (IsMarkedValueName(name))
+        return false;
+    DriverDataKey data(driver, GetPrinterHandle(driver), dataCache_);
+    GPrinterDataCache::Value kept;
+    if (!data.key || !dataCache_.Find(data.path, data.version, name.Data(), kept))
+        return false;
+    // A value with no count that reads is read no further.
+    uint32_t count = 0;
+    if (!DwordOf(kept, count) || count == 0)
+        return true;
+    if (!dataCache_.Find(data.path, data.version, CheckName(name).Data(), kept))
+        return false;
+    for (uint32_t i = 0; i < count; ++i)
+        if (!dataCache_.Find(data.path, data.version, ChunkName(name, i).Data(), kept))
+            return false;
+    return true;
+}
+
+RWWString GWin32OSFactory::StoresLockName(const RWWString& printer)
+{
+    std::wstring part(printer.IsNull() ? L"" : printer.Data(), printer.Length());
+    if (!part.empty())
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, part.data(), int(part.size()), &part[0], int(part.size()));
+    for (wchar_t& c : part)
+        if (c == L'\\')
+            c = L'/';
+    if (part.size() > kLongestLockPart) {
+        const uint32_t whole = uint32_t(crc32(0, reinterpret_cast<const Bytef*>(part.data()),
+                                              uInt(part.size() * sizeof(wchar_t))));
+        wchar_t tail[10];
+        std::swprintf(tail, 10, L"#%08lX", static_cast<unsigned long>(whole));
+        part.resize(kLongestLockPart - 9);
+        part.append(tail);
+    }
+    RWWString name(L"Global\\QZ printer stores ");
+    name.Append(part.c_str(), part.size());
+    return name;
+}
+
+// Every user may wait on the mutex and release it; only its maker may change it. Its
+// label is low, so that processes of low integrity may take it too.
+int GWin32OSFactory::LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held)
+{
+    held = nullptr;
+    if (!driver || driver->GetPrinterName().IsNull())
+        return 0;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100001;;;WD)S:(ML;;NW;;;LW)",
+                                                              SDDL_REVISION_1, &descriptor, nullptr) &&
+        !ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100001;;;WD)", SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+        return 0;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    HANDLE mutex = CreateMutexExW(&attributes, StoresLockName(driver->GetPrinterName()).Data(), 0,
+                                  SYNCHRONIZE | MUTEX_MODIFY_STATE);
+    LocalFree(descriptor);
+    if (!mutex)
+        return 0;
+    GPlatformCalls::Count(GPlatformCalls::kLockWait);
+    // An owner that ended holding it left the stores as it left them: each reads whole
+    // or not at all.
+    const DWORD waited = WaitForSingleObject(mutex, wait);
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+        CloseHandle(mutex);
+        return 0;
+    }
+    held = mutex;
+    return 1;
+}
+
+void GWin32OSFactory::UnlockPrinterStores(void* held)
+{
+    if (!held)
+        return;
+    ReleaseMutex(held);
+    CloseHandle(held);
 }
 
 void GWin32OSFactory::GetMachineString(RWWString& result, const RWWString& keyPath, const RWWString& name,

@@ -5,7 +5,9 @@
 //
 // A binary value named N is stored as the chunks "N:0" .. "N:C-1" (REG_BINARY, each
 // 248 bytes but the last, which is shorter, possibly empty) and then N itself, the
-// count C (REG_DWORD). A value name beginning "???" is a registry location instead:
+// count C (REG_DWORD). Beside them "N:check" (REG_BINARY, a StoredCheck) tells the
+// value whole: older versions read only the chunks and the count, and never ask for it.
+// A value name beginning "???" is a registry location instead:
 // "???\<root>\<key path>\<value>", root being the decimal number of a predefined key.
 #pragma once
 
@@ -21,6 +23,25 @@ class GWin32OSFactory : public GOSFactory {
 public:
     // Bytes in every chunk of a binary value but the last.
     static constexpr uint32_t kChunkSize = 248;
+    // The check of a binary value, four 32-bit words in the machine's (little-endian)
+    // order: the layout (kCheckLayout), the value's length in bytes, its chunk count and
+    // the CRC-32 of its bytes (zlib's, from 0). A value read whole matches its check; a
+    // value without one is read as older versions wrote it.
+    struct StoredCheck {
+        uint32_t layout;
+        uint32_t length;
+        uint32_t count;
+        uint32_t crc;
+    };
+    static constexpr uint32_t kCheckLayout = 1;
+    // "N:check" of a binary value's name N (the value name of a marked name).
+    static RWWString CheckName(const RWWString& value);
+    // The name of a printer's stores lock: in the global name space, the printer's name
+    // in capitals (printer names are not case sensitive) with each backslash a slash,
+    // and a name too long for the object's name cut, with a CRC-32 of the whole in hex.
+    static RWWString StoresLockName(const RWWString& printer);
+    // The longest printer part of a lock's name, in characters.
+    static constexpr size_t kLongestLockPart = 200;
 
     GWin32OSFactory();
     ~GWin32OSFactory() override;
@@ -57,17 +78,20 @@ public:
     GDriverServicesAdapter* CreateServicesAdapter(GDriverObject* client) override;
     int SetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t value) override;
     int SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text) override;
-    // 1 when every chunk and the count were written. When a step fails the old value
-    // reads as it did: nothing of it is removed, and what the write put in place of its
-    // chunks goes back.
+    // 1 when the check, every chunk and the count were written. When a step fails the
+    // old value reads as it did: nothing of it is removed, and what the write put in
+    // place of its check and chunks goes back. At every step a reader gets the old value,
+    // the new one or nothing.
     int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                              uint32_t length) override;
     uint32_t GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback) override;
     void GetPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
                               const RWWString& fallback) override;
     // Without a buffer: 1 and the upper bound count x 248 in length. With a buffer: 1
-    // and the bytes read when the stored chunks have the writer's layout and fit; else 0
-    // (length the bound when the buffer is too small).
+    // and the bytes read when the stored chunks have the writer's layout, fit, and match
+    // the value's check where it has one; else 0 (length the bound when the buffer is too
+    // small). A value that does not match its check is read again twice, after a pause:
+    // a writer of another process may be in the middle of it.
     int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
                              uint32_t& length) override;
     // The value's count (or, for a marked name, the key or the count) reported not found,
@@ -83,6 +107,11 @@ public:
                              const RWWString& name, const RWWString& fallback) override;
     int DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name) override;
     int RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name) override;
+    // The count, the check and each chunk kept for the call's version.
+    bool IsPrinterDataKept(GDriverObject* driver, const RWWString& name) override;
+    // A named mutex that every user may wait on and release.
+    int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held) override;
+    void UnlockPrinterStores(void* held) override;
     void GetMachineString(RWWString& result, const RWWString& keyPath, const RWWString& name,
                           const RWWString& fallback) override;
     uint32_t GetMachineDword(const RWWString& keyPath, const RWWString& name, uint32_t fallback) override;
@@ -109,15 +138,21 @@ public:
     static std::tm ShiftTime(const std::tm& local, int bias);
 
 protected:
-    // Where the chunks of one binary value go: an open registry key, else a printer.
+    // Where the chunks of one binary value go: an open registry key, else a printer (of
+    // the driver object).
     struct ChunkTarget {
         HKEY key;
         HANDLE printer;
+        GDriverObject* driver;
     };
-    // Writes one value of a binary write (a chunk, a chunk put back, the count): the only
-    // place a binary write stores anything. Type: the registry's value type.
+    // Writes one value of a binary write (the check, a chunk, a part put back, the
+    // count): the only place a binary write stores anything. Type: the registry's value
+    // type.
     virtual int WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
                           uint32_t length);
+    // Removes one value of a binary write (a surplus chunk, a chunk or check the write
+    // made and puts back): the only place it removes anything. 1 when removed.
+    virtual int RemovePart(const ChunkTarget& target, const RWWString& name);
 
 private:
     // A printer handle for one operation: the driver object's, else one opened on its

@@ -16,9 +16,11 @@
 #include "printer/GPlatformCalls.h"
 #include "settings/devmode/GDriverDevMode.h"
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <random>
+#include <thread>
 
 using namespace PrinterDataTest;
 
@@ -1143,6 +1145,191 @@ TEST_F(PrinterStores, AConfirmedOkOfAnAdministratorReplacesTheStoresThatDoNotRea
     }
     FreshServer();
     DeleteFileW(resources.c_str());
+}
+
+// The wait for the stores lock set for a test, the one before put back when it ends.
+class LockWait {
+public:
+    explicit LockWait(uint32_t wait) : previous_(GPrinterStores::SetLockWaitForTesting(wait)) {}
+    ~LockWait() { GPrinterStores::SetLockWaitForTesting(previous_); }
+    LockWait(const LockWait&) = delete;
+    LockWait& operator=(const LockWait&) = delete;
+
+private:
+    uint32_t previous_;
+};
+
+// The module's services pausing the write of one part on the thread named, once, until
+// another commit ends or a bound passes: that commit runs while this one is midway.
+struct PausingServices : StandinServices {
+    std::wstring part;
+    std::atomic<DWORD> thread{0};
+    HANDLE paused = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE otherEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ~PausingServices() override
+    {
+        CloseHandle(paused);
+        CloseHandle(otherEnded);
+    }
+    int WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
+                  uint32_t length) override
+    {
+        if (thread.load() == GetCurrentThreadId() && part == std::wstring(name.Data(), name.Length())) {
+            thread = 0;
+            SetEvent(paused);
+            WaitForSingleObject(otherEnded, 300);
+        }
+        return StandinServices::WritePart(target, name, type, data, length);
+    }
+};
+
+// Each store as the services read it is its chunks as stored: none reads as nothing.
+bool EveryStoreReadsWhole(GDriverObject* driver)
+{
+    for (const wchar_t* store : kStores) {
+        std::vector<uint8_t> bytes(1 << 16);
+        uint32_t length = 0;
+        if (GOSFactory::Instance()->GetPrinterDataBinary(driver, store, bytes.data(), uint32_t(bytes.size()),
+                                                         length) != 1)
+            return false;
+        bytes.resize(length);
+        if (bytes != StoredBytes(store))
+            return false;
+    }
+    return true;
+}
+
+// Two driver objects of the printer, each on a printer handle of its own, committing
+// different settings from two threads at once, round after round, and with the first
+// commit paused midway (inside a store, between two) until the second ends or a bound
+// passes: each commit is told it stored, and after each round the stores are one
+// commit's, every one whole; after a pause, the later commit's.
+TEST_F(PrinterStores, TwoCommitsAtOnceLeaveOneCommitsStoresWhole)
+{
+    Reinstall();
+    HANDLE handles[2] = {};
+    std::unique_ptr<GObjectBase> trees[2];
+    std::unique_ptr<GPrinterStores> stores[2];
+    InjectingDriverUI* uis[2] = {};
+    GObjectBase* nodes[2][GPrinterStores::kCount] = {};
+    Stored alone[2];
+    for (int i = 0; i < 2; ++i) {
+        PRINTER_DEFAULTSW defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+        ASSERT_TRUE(OpenPrinterW(&name[0], &handles[i], &defaults));
+        uint32_t ticket = 0;
+        auto* ui = dynamic_cast<InjectingDriverUI*>(
+            ModuleLifetime::DriverServer()->Acquire(new PrinterIdentity(handles[i], name.c_str(), 0), ticket));
+        held.push_back(ticket);
+        ASSERT_NE(nullptr, ui);
+        uis[i] = ui;
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        trees[i].reset(ui->LoadStoredSettings());
+        ASSERT_NE(nullptr, trees[i]);
+        GValueAttribute* unit = GDriverObject::Feature<GValueAttribute>(trees[i]->FindById(FeatureId::kDeviceSettings),
+                                                                       FeatureId::kDuplexUnit);
+        ASSERT_NE(nullptr, unit);
+        unit->SetValue(uint16_t(i));
+        GStringAttribute* text = FirstText(trees[i]->FindById(FeatureId::kPrinterLists));
+        ASSERT_NE(nullptr, text);
+        text->SetString(i ? "second commit" : "first commit");
+        for (int j = 0; j < GPrinterStores::kCount; ++j)
+            nodes[i][j] = trees[i]->FindById(GPrinterStores::kIds[j]);
+        stores[i].reset(new GPrinterStores(*ui));
+        ASSERT_EQ(GPrinterStores::Outcome::kStored, stores[i]->Store(nodes[i]));
+        alone[i] = Snapshot();
+    }
+    ASSERT_NE(alone[0][L"365"], alone[1][L"365"]);
+    ASSERT_NE(alone[0][L"366"], alone[1][L"366"]);
+    int mixed = 0;
+    for (int round = 0; round < 30; ++round) {
+        std::atomic<int> ready{0};
+        GPrinterStores::Outcome outcomes[2] = {};
+        auto commit = [&](int i) {
+            ++ready;
+            while (ready.load() < 2)
+                std::this_thread::yield();
+            outcomes[i] = stores[i]->Store(nodes[i]);
+        };
+        std::thread first(commit, 0), second(commit, 1);
+        first.join();
+        second.join();
+        EXPECT_EQ(GPrinterStores::Outcome::kStored, outcomes[0]) << round;
+        EXPECT_EQ(GPrinterStores::Outcome::kStored, outcomes[1]) << round;
+        const Stored now = Snapshot();
+        mixed += now != alone[0] && now != alone[1];
+    }
+    EXPECT_EQ(0, mixed);
+    for (const wchar_t* part : {L"366:0", L"368", L"365:0"}) {
+        SCOPED_TRACE(std::wstring(part));
+        auto* seam = new PausingServices;
+        seam->part = part;
+        GPrinterStores::Outcome outcomes[2] = {};
+        std::thread first([&] {
+            seam->thread = GetCurrentThreadId();
+            outcomes[0] = stores[0]->Store(nodes[0]);
+        });
+        std::thread second([&] {
+            if (WaitForSingleObject(seam->paused, 10000) == WAIT_OBJECT_0)
+                outcomes[1] = stores[1]->Store(nodes[1]);
+            SetEvent(seam->otherEnded);
+        });
+        first.join();
+        second.join();
+        EXPECT_EQ(GPrinterStores::Outcome::kStored, outcomes[0]);
+        EXPECT_EQ(GPrinterStores::Outcome::kStored, outcomes[1]);
+        EXPECT_TRUE(alone[1] == Snapshot() && EveryStoreReadsWhole(uis[1]));
+        new StandinServices;
+    }
+    stores[0].reset();
+    stores[1].reset();
+    ReleaseHeld();
+    for (HANDLE printer : handles)
+        ClosePrinter(printer);
+}
+
+// The stores lock held elsewhere: a commit, a store of one node and an upgrade each wait
+// the lock's bound, store nothing and say so; once the lock is free the commit stores.
+TEST_F(PrinterStores, ALockHeldElsewhereStoresNothingAfterItsWait)
+{
+    Reinstall();
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+    ASSERT_NE(nullptr, tree);
+    GValueAttribute* unit =
+        GDriverObject::Feature<GValueAttribute>(tree->FindById(FeatureId::kDeviceSettings), FeatureId::kDuplexUnit);
+    ASSERT_NE(nullptr, unit);
+    unit->SetValue(1);
+    GObjectBase* nodes[GPrinterStores::kCount] = {};
+    for (int i = 0; i < GPrinterStores::kCount; ++i)
+        nodes[i] = tree->FindById(GPrinterStores::kIds[i]);
+    LockWait wait(20);
+    HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr), release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        void* held = nullptr;
+        const int owned = GOSFactory::Instance()->LockPrinterStores(ui, 5000, held);
+        SetEvent(taken);
+        WaitForSingleObject(release, 10000);
+        if (owned)
+            GOSFactory::Instance()->UnlockPrinterStores(held);
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000));
+    {
+        GPrinterStores stores(*ui);
+        int upgraded[GPrinterStores::kCount] = {1, 1, 1};
+        EXPECT_EQ(GPrinterStores::Outcome::kNotStored, stores.Store(nodes));
+        EXPECT_EQ(0, stores.Save(nodes[GPrinterStores::kCount - 1]));
+        EXPECT_EQ(GPrinterStores::Outcome::kNotStored, stores.Upgrade(upgraded));
+        EXPECT_EQ(0, upgraded[0] + upgraded[1] + upgraded[2]);
+        EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
+        EXPECT_EQ(installed, Snapshot());
+    }
+    SetEvent(release);
+    holder.join();
+    CloseHandle(taken);
+    CloseHandle(release);
+    EXPECT_EQ(1, ui->CommitSettings(tree.get(), 1));
+    EXPECT_NE(installed.at(L"365"), StoredBytes(L"365"));
 }
 
 } // namespace

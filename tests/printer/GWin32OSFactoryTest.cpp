@@ -7,30 +7,46 @@
 #include "printer/GDriverObject.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <algorithm>
+#include <cwchar>
+#include <functional>
 #include <memory>
 #include <numeric>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
 
 // The Windows services with no driver user-interface object (every printer-data call
 // opens the printer by name) and a writer of a binary value's parts (its chunks and its
-// count) that can be told to refuse one.
+// count; its check is not counted) that can be told to refuse one, and that calls
+// beforeStep before each step of a write (the check, a chunk, the count, a removal).
 class Win32Services : public GWin32OSFactory {
 public:
     void* GetPrinterHandle(GDriverObject*) override { return nullptr; }
     // The number of parts written before one is refused; -1: none is.
     int writesBeforeFailure = -1;
+    std::function<void()> beforeStep;
 
 protected:
     int WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
                   uint32_t length) override
     {
-        if (writesBeforeFailure >= 0 && writesBeforeFailure-- == 0)
+        if (beforeStep)
+            beforeStep();
+        const bool check = std::wcsstr(name.Data(), L":check") != nullptr;
+        if (!check && writesBeforeFailure >= 0 && writesBeforeFailure-- == 0)
             return 0;
         return GWin32OSFactory::WritePart(target, name, type, data, length);
+    }
+    int RemovePart(const ChunkTarget& target, const RWWString& name) override
+    {
+        if (beforeStep)
+            beforeStep();
+        return GWin32OSFactory::RemovePart(target, name);
     }
 };
 
@@ -60,9 +76,11 @@ protected:
     // Removes what the tests wrote: the values, their first chunks, the scratch key.
     void TearDown() override
     {
-        for (const std::wstring value : {L"Chunked", L"Torn", L"Foreign", L"Text"})
+        for (const std::wstring value : {L"Chunked", L"Torn", L"Foreign", L"Text"}) {
+            RegDeleteValueW(key, (value + L":check").c_str());
             for (int i = -1; i < 8; ++i)
                 RegDeleteValueW(key, (i < 0 ? value : value + L":" + std::to_wstring(i)).c_str());
+        }
         RegCloseKey(key);
         RegDeleteTreeW(HKEY_CURRENT_USER, kScratchKey.c_str());
     }
@@ -202,6 +220,96 @@ TEST_P(Win32PrinterData, ForeignLayoutsFailAndLeaveTheBuffer)
     }
 }
 
+// A reader before each step of a write and after its last (what a writer that ended
+// there leaves): the old value (O), the new one (N) or nothing (-), never another value
+// (X). Old values are written by these services, or as older versions wrote them (no
+// check).
+TEST_P(Win32PrinterData, AReaderBetweenAnyTwoStepsOfAWriteGetsTheOldValueTheNewOneOrNothing)
+{
+    const struct {
+        uint32_t oldLength, newLength;
+        bool olderLayout;
+        const char* reads;  // before the check, each chunk, the count, each surplus; then after
+        const char* what;
+    } rows[] = {
+        {600, 1000, false, "O------N", "more chunks"},
+        {1000, 600, false, "O----NNN", "fewer chunks"},
+        {600, 700, false, "O---NN", "as many chunks"},
+        {0, 600, false, "-----N", "no old value"},
+        {600, 1000, true, "O------N", "an old value without a check"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        RegDeleteValueW(key, L"Torn:check");
+        for (int i = -1; i < 8; ++i)
+            RegDeleteValueW(key, (i < 0 ? std::wstring(L"Torn") : L"Torn:" + std::to_wstring(i)).c_str());
+        const std::vector<uint8_t> before = Pattern(row.oldLength, 3), after = Pattern(row.newLength, 4);
+        if (row.olderLayout) {
+            for (uint32_t at = 0, chunk = 0; at <= row.oldLength; at += 248, ++chunk)
+                Put(L"Torn:" + std::to_wstring(chunk), REG_BINARY, before.data() + at,
+                    std::min<uint32_t>(248, row.oldLength - at));
+            const DWORD count = row.oldLength / 248 + 1;
+            Put(L"Torn", REG_DWORD, &count, sizeof count);
+        } else if (row.oldLength) {
+            ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), row.oldLength));
+        }
+        std::string reads;
+        auto read = [&] {
+            std::vector<uint8_t> buffer(1240, 0xEE);
+            uint32_t length = 0;
+            const bool got = services->GetPrinterDataBinary(driver.get(), Name(L"Torn"), buffer.data(), 1240, length);
+            buffer.resize(got ? length : 0);
+            reads += !got ? '-' : row.oldLength && buffer == before ? 'O' : buffer == after ? 'N' : 'X';
+        };
+        services->beforeStep = read;
+        EXPECT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), after.data(), row.newLength));
+        services->beforeStep = nullptr;
+        read();
+        EXPECT_EQ(row.reads, reads);
+    }
+}
+
+// The check as stored; then a value under each check, or none: only its own check, or
+// none (as older versions read it), reads, and a refused one leaves the buffer.
+TEST_P(Win32PrinterData, AValueReadsOnlyAsItsCheckTellsAndWithoutOneAsBefore)
+{
+    ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Chunked"), "abc", 3));
+    const uint8_t expected[] = {0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+                                0x01, 0x00, 0x00, 0x00, 0xC2, 0x41, 0x24, 0x35};
+    uint8_t stored[32] = {};
+    DWORD type = 0, size = sizeof stored;
+    ASSERT_EQ(ERROR_SUCCESS, RegQueryValueExW(key, L"Chunked:check", nullptr, &type, stored, &size));
+    EXPECT_EQ(DWORD(REG_BINARY), type);
+    EXPECT_EQ(std::vector<uint8_t>(expected, expected + sizeof expected), std::vector<uint8_t>(stored, stored + size));
+
+    const std::vector<uint8_t> data = Pattern(600, 7);
+    const uint32_t crc = uint32_t(crc32(0, data.data(), 600));
+    ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Chunked"), data.data(), 600));
+    const struct {
+        GWin32OSFactory::StoredCheck check;
+        DWORD size;  // 0: no check
+        int result;
+    } rows[] = {{{}, 0, 1},
+                {{1, 600, 3, crc}, 16, 1},
+                {{2, 600, 3, crc}, 16, 0},
+                {{1, 599, 3, crc}, 16, 0},
+                {{1, 600, 4, crc}, 16, 0},
+                {{1, 600, 3, crc ^ 1}, 16, 0},
+                {{1, 600, 3, crc}, 15, 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::vector<uint32_t>{row.check.layout, row.check.length,
+                                                                   row.check.count, row.check.crc, row.size}));
+        RegDeleteValueW(key, L"Chunked:check");
+        if (row.size)
+            Put(L"Chunked:check", REG_BINARY, &row.check, row.size);
+        std::vector<uint8_t> buffer(1024, 0xEE);
+        uint32_t length = 0;
+        EXPECT_EQ(row.result, services->GetPrinterDataBinary(driver.get(), Name(L"Chunked"), buffer.data(), 1024, length));
+        buffer.resize(row.result ? length : 1024);
+        EXPECT_EQ(row.result ? data : std::vector<uint8_t>(1024, 0xEE), buffer);
+    }
+}
+
 // The size a chunk count gives must fit 32 bits: 17318416 chunks of 248 bytes do,
 // one chunk more does not, and is never answered as the wrapped-round size.
 TEST_P(Win32PrinterData, ChunkCountsAreBoundByTheLargest32BitSize)
@@ -241,6 +349,50 @@ TEST_P(Win32PrinterData, UnterminatedAndOddSizedTextsEnd)
 }
 
 INSTANTIATE_TEST_SUITE_P(PlainAndMarked, Win32PrinterData, ::testing::Bool());
+
+// The stores lock's name: global, in capitals, a backslash a slash, and the printer's
+// part whole up to its longest, cut with a check of the whole past it.
+TEST(Win32StoresLock, NamesAreGlobalInCapitalsWithoutBackslashesAndBounded)
+{
+    const std::wstring prefix = L"Global\\QZ printer stores ";
+    const std::wstring longest(GWin32OSFactory::kLongestLockPart, L'p');
+    const struct {
+        std::wstring printer, expected;
+    } rows[] = {
+        {L"Laser a", prefix + L"LASER A"},
+        {L"\\\\Server\\Laser", prefix + L"//SERVER/LASER"},
+        {longest, prefix + std::wstring(GWin32OSFactory::kLongestLockPart, L'P')},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(row.expected, GWin32OSFactory::StoresLockName(row.printer.c_str()).Data());
+    const std::wstring cut = GWin32OSFactory::StoresLockName((longest + L"a").c_str()).Data();
+    EXPECT_EQ(prefix.size() + GWin32OSFactory::kLongestLockPart, cut.size());
+    EXPECT_EQ(L'#', cut[cut.size() - 9]);
+    EXPECT_NE(cut, GWin32OSFactory::StoresLockName((longest + L"b").c_str()).Data());
+}
+
+// The lock: had again by its owner, not had by another thread within the wait, and had
+// at once once its owner ended holding it.
+TEST(Win32StoresLock, HeldElsewhereItWaitsItsBoundAbandonedItIsHad)
+{
+    Win32Services services;
+    GDriverObject driver(L"QZ Stores Lock Test");
+    void* held[3] = {};
+    int results[3] = {};
+    std::thread([&] {
+        results[0] = services.LockPrinterStores(&driver, 0, held[0]);
+        results[1] = services.LockPrinterStores(&driver, 0, held[1]);
+        services.UnlockPrinterStores(held[1]);
+        std::thread([&] { results[2] = services.LockPrinterStores(&driver, 20, held[2]); }).join();
+    }).join();
+    EXPECT_EQ(1, results[0]);
+    EXPECT_EQ(1, results[1]);
+    EXPECT_EQ(0, results[2]);
+    void* abandoned = nullptr;
+    EXPECT_EQ(1, services.LockPrinterStores(&driver, 0, abandoned));
+    services.UnlockPrinterStores(abandoned);
+    CloseHandle(held[0]);
+}
 
 TEST(Win32MarkedNames, OnlyPredefinedRootsAndWholePathsAreAccepted)
 {

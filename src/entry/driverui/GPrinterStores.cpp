@@ -7,6 +7,7 @@
 #include "printer/PrinterRecordScope.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <vector>
 
@@ -43,7 +44,34 @@ std::unique_ptr<GObjectBase> CopyOf(const GObjectBase* node)
     return std::unique_ptr<GObjectBase>(node ? node->DeepCopy() : nullptr);
 }
 
+// How long the stores lock is waited for.
+std::atomic<uint32_t> g_lockWait{GPrinterStores::kLockWait};
+
 } // namespace
+
+// The printer's stores lock for as long as this lives, when it was had.
+class GPrinterStores::Hold {
+public:
+    explicit Hold(GDriverObject& driver) : services_(GOSFactory::Instance()), held_(nullptr)
+    {
+        owned_ = services_ && services_->LockPrinterStores(&driver, g_lockWait.load(), held_) == 1;
+    }
+    ~Hold()
+    {
+        if (owned_)
+            services_->UnlockPrinterStores(held_);
+    }
+    Hold(const Hold&) = delete;
+    Hold& operator=(const Hold&) = delete;
+    bool Owned() const { return owned_; }
+
+private:
+    GOSFactory* services_;
+    void* held_;
+    bool owned_;
+};
+
+uint32_t GPrinterStores::SetLockWaitForTesting(uint32_t wait) { return g_lockWait.exchange(wait); }
 
 GPrinterStores::GPrinterStores(GDriverObject& driver) : driver_(driver), kept_(new Kept[kCount]) {}
 
@@ -65,26 +93,54 @@ int GPrinterStores::IndexOf(long id) const
     return -1;
 }
 
+bool GPrinterStores::Current(const Kept& kept, uint32_t call, const GSourceStamp& now)
+{
+    // The call takes the store as it read or wrote it while the printer's data is at the
+    // version it had then (a write through the services moves it); a later call takes it
+    // only under a version known to be the same.
+    return call != 0 && kept.call != 0 &&
+           (kept.call == call ? kept.source.Version() == now.Version() : kept.source.Answers(now));
+}
+
 GPrinterStores::Kept& GPrinterStores::Read(int index)
 {
     Kept& kept = kept_[index];
     // Outside an entry call nothing is kept: the printer's data may change between calls.
     const uint32_t call = PrinterRecordScope::CurrentCall();
-    GOSFactory* services = GOSFactory::Instance();
     const GSourceStamp now = call != 0 ? GPrinterSnapshot::PrinterData(driver_) : GSourceStamp();
-    // The call takes the store as it read or wrote it while the printer's data is at the
-    // version it had then (a write through the services moves it); a later call takes it
-    // only under a version known to be the same.
-    const bool same = call != 0 && kept.call != 0 &&
-                      (kept.call == call ? kept.source.Version() == now.Version() : kept.source.Answers(now));
-    kept.call = call;
-    if (same)
+    if (Current(kept, call, now)) {
+        kept.call = call;
         return kept;
+    }
+    // Every store the call may not take as kept is read now, under the lock when any of
+    // them is read from the printer, so that the three are as one write left them; what
+    // the services keep for the call's version was read so before. A lock not had within
+    // its wait does not stop the read: each store still reads whole or not at all.
+    GOSFactory* services = GOSFactory::Instance();
+    bool stale[kCount] = {};
+    bool fromPrinter = call == 0;
+    for (int i = 0; i < kCount; ++i) {
+        stale[i] = i == index || (call != 0 && !Current(kept_[i], call, now));
+        if (stale[i] && !fromPrinter)
+            fromPrinter = !services || !services->IsPrinterDataKept(&driver_, ValueName(kIds[i]));
+    }
+    std::unique_ptr<Hold> hold(fromPrinter ? new Hold(driver_) : nullptr);
+    for (int i = 0; i < kCount; ++i)
+        if (stale[i])
+            ReadAfresh(i, call, now);
+    return kept;
+}
+
+void GPrinterStores::ReadAfresh(int index, uint32_t call, const GSourceStamp& now)
+{
+    Kept& kept = kept_[index];
+    GOSFactory* services = GOSFactory::Instance();
+    kept.call = call;
     kept.source = now;
     kept.node.reset();
     kept.state = State::kUnreadable;
     if (!services)
-        return kept;
+        return;
     GObjectBase* loaded = services->LoadStoredObject(&driver_, ValueName(kIds[index]), kept.state);
     if (loaded && !loaded->IsKindOf(GAttributeComposite::kClassId)) {
         // Read, but not a settings node (a newer version's, say): what the printer holds
@@ -94,7 +150,6 @@ GPrinterStores::Kept& GPrinterStores::Read(int index)
         kept.state = State::kUnreadable;
     }
     kept.node.reset(loaded);
-    return kept;
 }
 
 GPrinterStores::State GPrinterStores::StateOf(long id)
@@ -153,7 +208,10 @@ void GPrinterStores::PutInto(GObjectBase* tree, GObjectBase* defaults, bool stan
 int GPrinterStores::Save(const GObjectBase* node)
 {
     const int index = node ? IndexOf(node->GetId()) : -1;
-    if (index < 0 || Read(index).state == State::kUnreadable)
+    if (index < 0)
+        return 0;
+    Hold hold(driver_);
+    if (!hold.Owned() || Read(index).state == State::kUnreadable)
         return 0;
     return Write(index, node);
 }
@@ -252,6 +310,9 @@ bool GPrinterStores::Remember(int index, Former& former)
 
 GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
 {
+    Hold hold(driver_);
+    if (!hold.Owned())
+        return Outcome::kNotStored;
     // A store that is there but does not read keeps its bytes, and the call learns that
     // nothing was stored: what it holds in that store's place came from elsewhere.
     if (!Storable())
@@ -267,6 +328,9 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
 
 GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount])
 {
+    Hold hold(driver_);
+    if (!hold.Owned())
+        return Outcome::kNotStored;
     Former former[kCount];
     for (int i = 0; i < kCount; ++i) {
         if (!nodes[i] || Remember(i, former[i]))
@@ -281,6 +345,9 @@ GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount]
 void GPrinterStores::StoreMissing(GObjectBase* defaults)
 {
     if (!defaults)
+        return;
+    Hold hold(driver_);
+    if (!hold.Owned())
         return;
     for (int i = 0; i < kCount; ++i)
         if (Read(i).state == State::kAbsent)
@@ -319,6 +386,9 @@ GPrinterStores::Outcome GPrinterStores::Upgrade(int upgraded[kCount])
     std::unique_ptr<GObjectBase> nodes[kCount];
     for (int i = 0; i < kCount; ++i)
         upgraded[i] = 0;
+    Hold hold(driver_);
+    if (!hold.Owned())
+        return Outcome::kNotStored;
     // The device settings first: without them the others are left as they are.
     nodes[kCount - 1].reset(UpgradedNode(kCount - 1, upgraded[kCount - 1]));
     if (upgraded[kCount - 1] == 1)

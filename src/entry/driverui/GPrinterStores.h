@@ -15,9 +15,17 @@
 // not to the critical-error reporter: that reporter ends the process, and a refused
 // registry write is no reason to end an application; the store is read afresh, and one
 // left unreadable turns storing off as any damaged store does.
+//
+// One writer at a time: every write, from reading what it writes over to its last
+// put-back, holds the printer's stores lock, which every process and user of the
+// printer shares; a writer that cannot have it within the lock's wait stores nothing.
+// Stores read afresh from the printer are read together under the same lock, so that
+// the three are as one write left them; stores kept from before (by this object or by
+// the services) take no lock.
 #pragma once
 
 #include "printer/GOSFactory.h"
+#include "printer/GSourceStamp.h"
 
 #include <cstdint>
 #include <memory>
@@ -36,6 +44,9 @@ public:
     // store as it was; or nothing stored and a store that could not be put back (it
     // holds what the failed write left).
     enum class Outcome { kStored, kNotStored, kNotPutBack };
+
+    // How long a write, or a read afresh, waits for the stores lock, in milliseconds.
+    static constexpr uint32_t kLockWait = 5000;
 
     explicit GPrinterStores(GDriverObject& driver);
     ~GPrinterStores();
@@ -78,8 +89,17 @@ public:
     // member in the current one (nothing is then written).
     Outcome Upgrade(int upgraded[kCount]);
 
+    // Puts another wait for the stores lock in place of kLockWait (tests); the one
+    // replaced comes back.
+    static uint32_t SetLockWaitForTesting(uint32_t wait);
+
 private:
     struct Kept;
+    class Hold;
+    // Whether the store as kept may be taken by this call without reading it again.
+    static bool Current(const Kept& kept, uint32_t call, const GSourceStamp& now);
+    // Reads the store from the printer, for the call and under the stamp.
+    void ReadAfresh(int index, uint32_t call, const GSourceStamp& now);
     int IndexOf(long id) const;
     // The store as this call read it, read now when the call has not.
     Kept& Read(int index);
