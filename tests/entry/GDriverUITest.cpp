@@ -1084,6 +1084,26 @@ TEST_F(DriverUI, EachHandlesWatermarksGoWhereItsOwnRightsPutThem)
         info.Reason = PROPSHEETUI_REASON_DESTROY;
         open(&info, 0);
     }
+    // At print time the standard user's own watermark is found where its rights put it.
+    {
+        uint32_t printing = 0;
+        auto* ui = dynamic_cast<GDriverUI*>(ModuleLifetime::DriverServer()->Acquire(
+            new PrinterIdentity(CallerUI::standardHandle, name.c_str(), 0), printing));
+        ASSERT_NE(nullptr, ui);
+        GObjectBase* settings = ui->GetSettings();
+        GObjectBase* options = settings ? settings->FindById(FeatureId::kDocumentSettings) : nullptr;
+        GObjectBase* selection = options ? options->FindById(FeatureId::kWatermarkDefinition) : nullptr;
+        ASSERT_NE(nullptr, selection);
+        for (long id : {long(FeatureId::kWatermarkPageRule), long(FeatureId::kWatermarkGate), long(FeatureId::kWatermarkSelected)})
+            while (GObjectBase* removed = selection->RemoveById(id))
+                delete removed;
+        selection->Add(new GValueAttribute(0, FeatureId::kWatermarkPageRule));
+        selection->Add(new GValueAttribute(0, FeatureId::kWatermarkGate));
+        selection->Add(new GStringAttribute("Mine", FeatureId::kWatermarkSelected));
+        EXPECT_EQ(1, ui->DocumentEvents().PrepareWatermark());
+        EXPECT_NE(0u, ui->DocumentEvents().WatermarkMode()) << "the user's own watermark prints";
+        ModuleLifetime::DriverServer()->Release(printing);
+    }
     ClosePrinter(CallerUI::standardHandle);
     CallerUI::standardHandle = nullptr;
     uint32_t ticket = 0;

@@ -350,6 +350,14 @@ bool GDriverUI::MayChangePrinter()
     return probe != nullptr;
 }
 
+int GDriverUI::UserWatermarksFor(int readOnly)
+{
+    uint32_t kind = 0, version = 0, build = 0;
+    if (GOSFactory* services = GOSFactory::Instance())
+        services->GetOSVersion(kind, version, build);
+    return readOnly == 1 && (version >> 16) >= 5 ? 1 : 0;
+}
+
 int GDriverUI::EnsurePrinterDataWritable()
 {
     GOSFactory* services = GOSFactory::Instance();

@@ -94,6 +94,9 @@ public:
     // True when the user may change the printer: it opens with full access. Nothing is
     // written to find out.
     bool MayChangePrinter();
+    // 1 when a caller of these rights (1: read-only) keeps its own watermarks in its
+    // per-user store: one that may not change the printer, on a system of version 5 on.
+    int UserWatermarksFor(int readOnly);
     // The rights of this call's caller: 0 when it may change the printer, 1 when
     // read-only. An object without settings yet finds them by making its first merge's
     // writes possible; any other by an own handle in use, or one with full access that

@@ -458,6 +458,19 @@ const RWCString* TextOf(GObjectBase* holder, long id)
 const uint32_t kWatermarkMark = 0xCFC14712;
 const int kEscapeWatermark = 0x303EB8ED;
 
+// The watermark of the name in the printer's lists; null when none is.
+GObjectBase* FindWatermark(GObjectBase* lists, const RWCString& name)
+{
+    GObjectBase* list = lists ? lists->FindById(kWatermarkList) : nullptr;
+    std::unique_ptr<GObjectIterator> it(list ? list->CreateIterator() : nullptr);
+    while (it && it->Next()) {
+        const RWCString* candidate = TextOf(it->Current(), kWatermarkName);
+        if (candidate && candidate->Length() == name.Length() && memcmp(candidate->Data(), name.Data(), name.Length()) == 0)
+            return it->Current();
+    }
+    return nullptr;
+}
+
 } // namespace
 
 int GDriverUIDocumentEvents::PrepareWatermark()
@@ -486,14 +499,12 @@ int GDriverUIDocumentEvents::PrepareWatermark()
     if (!watermarkMode_)
         return 1;
     GObjectBase* lists = settings->FindById(kPrinterLists);
-    GObjectBase* list = lists ? lists->FindById(kWatermarkList) : nullptr;
-    GObjectBase* found = nullptr;
-    std::unique_ptr<GObjectIterator> it(list ? list->CreateIterator() : nullptr);
-    while (!found && it && it->Next()) {
-        const RWCString* candidate = TextOf(it->Current(), kWatermarkName);
-        if (candidate && candidate->Length() == name->Length() &&
-            memcmp(candidate->Data(), name->Data(), name->Length()) == 0)
-            found = it->Current();
+    GObjectBase* found = FindWatermark(lists, *name);
+    // A caller that may not change the printer keeps its own watermarks in its per-user
+    // store: a name the printer's list lacks is looked for there, by this caller's rights.
+    if (!found && lists && ui_.UserWatermarksFor(ui_.MayChangePrinter() ? 0 : 1)) {
+        ui_.MergeUserWatermarks(lists);
+        found = FindWatermark(lists, *name);
     }
     // A name the list does not hold prints nothing, rather than the last job's watermark.
     if (!found) {

@@ -127,7 +127,7 @@ LONG GDriverUIDocumentSheet::DocumentPropertySheets(PPROPSHEETUI_INFO info, LPAR
     if (GOSFactory* services = GOSFactory::Instance())
         services->GetOSVersion(kind, version, build);
     // The user's own watermarks follow this call's rights, for this call only.
-    const int userWatermarks = readOnly == 1 && (version >> 16) >= 5 ? 1 : 0;
+    const int userWatermarks = ui_.UserWatermarksFor(readOnly);
     GDriverUIBase::UserWatermarksScope scope(ui_, userWatermarks);
     if (info) {
         // An apply the pages find no one to report is committed outside any call: it
