@@ -11,9 +11,10 @@
 class ModuleCopy {
 public:
     // Copies each named file of the program's folder into a folder made for it. A folder
-    // that is there already is never taken: Wine hands process ids out again, and a folder
-    // an ended process left (its files still in use when it went) may hold a library this
-    // copy never had, which a test would then find beside the module.
+    // that is there already is never taken: Wine refuses to delete a library that is still
+    // mapped (a keep-alive may hold one past its test), so such a file stays with its
+    // folder, and Wine hands the same process ids out again; a later copy in that folder
+    // would find a library beside the module that it never copied.
     explicit ModuleCopy(std::initializer_list<const wchar_t*> files)
     {
         static LONG counter = 0;
