@@ -1,6 +1,7 @@
 // The document events as the print system raises them: DrvDocumentEvent called in this
 // process (after the module's attach ran here) for the test printer, on a real memory DC,
 // with a driver object that records the private escapes instead of sending them.
+#include "BoundedWait.h"
 #include "DmcStandin.h"
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
@@ -133,7 +134,7 @@ int RecordingEvents::SendEscape(HDC, int code, int inputSize, const void* input,
 void RecordingEvents::ShowJobNotice()
 {
     if (owner_.holdNotice)
-        WaitForSingleObject(owner_.holdNotice, INFINITE);
+        WaitForSingleObject(owner_.holdNotice, kWaitBound);
     ++owner_.noticesShown;
 }
 
@@ -518,7 +519,7 @@ TEST_F(DocumentEvents, AbortDocJoinsTheHeldNoticeThread)
     EXPECT_FALSE(g_last->DocumentEvents().JobNoticeRunning());
     EXPECT_EQ(1, g_last->noticesShown.load());
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
-    WaitForSingleObject(releaser, INFINITE);
+    EXPECT_TRUE(Signalled(releaser, "the releasing thread's end"));
     CloseHandle(releaser);
     CloseHandle(hold);
 }
@@ -535,7 +536,7 @@ TEST_F(DocumentEvents, DeleteDcJoinsANoticeStillRunning)
     EXPECT_EQ(0, Event(DOCUMENTEVENT_DELETEDC));
     EXPECT_FALSE(object->DocumentEvents().JobNoticeRunning());
     EXPECT_EQ(1, object->noticesShown.load());
-    WaitForSingleObject(releaser, INFINITE);
+    EXPECT_TRUE(Signalled(releaser, "the releasing thread's end"));
     CloseHandle(releaser);
     CloseHandle(hold);
 }

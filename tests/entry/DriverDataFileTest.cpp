@@ -4,6 +4,7 @@
 #include "entry/module/GUIOSFactory.h"
 
 #include "FileWriteTime.h"
+#include "ScopedClock.h"
 #include "TestPrinter.h"
 #include "printer/PrinterIdentity.h"
 #include "graphics/GDeviceFontListComposite.h"
@@ -173,7 +174,7 @@ struct KeptModelDriver : GDriverObjectImp {
 TEST_F(DriverDataFile, AReplacedDataFileReachesTheNextCall)
 {
     static uint64_t clock = 1000000;
-    const GUIOSFactory::Clock previous = GUIOSFactory::SetAnswerClockForTesting([] { return clock; });
+    const ScopedClock<GUIOSFactory::SetAnswerClockForTesting> testClock([] { return clock; });
     GUIOSFactory::SetDriverUIMaker({[](const PrinterIdentity& identity) -> GDriverObject* {
                                         return new KeptModelDriver(identity);
                                     },
@@ -218,7 +219,6 @@ TEST_F(DriverDataFile, AReplacedDataFileReachesTheNextCall)
     addDriver(printer.DataFile());
     clock += GUIOSFactory::kAnswerAge;
     const GSourceStamp back = callsModel();
-    GUIOSFactory::SetAnswerClockForTesting(previous);
     DeleteFileW(moved.c_str());
     EXPECT_TRUE(touched.Answers(within)) << "the answer within its age";
     EXPECT_EQ(0, lstrcmpiW(moved.c_str(), another.Path().c_str())) << "the file the driver names now";

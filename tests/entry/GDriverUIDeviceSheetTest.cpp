@@ -252,10 +252,12 @@ TEST_F(DeviceSheet, TheUpdateIsStampedAsTheUsersOnlyWhenThePhysicalSettingsChang
 
 // The module's services, counting every write of the printer's data and the user's
 // values, refusing the writes of the values whose names begin with one text, and failing
-// the reads of one stored object, as a spooler that cannot answer would.
+// the reads of one stored object, as a spooler that cannot answer would. The first
+// refused binary write may land all the same, as one whose answer is lost.
 struct CountingServices : StandinServices {
     std::vector<std::wstring> written;  // the names of the values written, in order
     std::wstring refused, unreadable;
+    bool firstRefusedLands = false;
 
     static std::wstring Text(const RWWString& name) { return std::wstring(name.Data(), name.Length()); }
     // Notes the write; false when it is to be refused.
@@ -274,7 +276,13 @@ struct CountingServices : StandinServices {
     }
     int SetPrinterDataBinary(GDriverObject* d, const RWWString& name, const void* data, uint32_t length) override
     {
-        return Note(name) ? StandinServices::SetPrinterDataBinary(d, name, data, length) : 0;
+        if (Note(name))
+            return StandinServices::SetPrinterDataBinary(d, name, data, length);
+        if (firstRefusedLands) {
+            firstRefusedLands = false;
+            StandinServices::SetPrinterDataBinary(d, name, data, length);
+        }
+        return 0;
     }
     int SetPrinterKeyString(GDriverObject* d, const RWWString& key, const RWWString& name,
                             const RWWString& text) override
@@ -375,21 +383,25 @@ TEST_F(DeviceSheetWrites, TheDocumentSheetWithStoringOffWritesNothingAtInit)
 
 // OK is reported only when the commit went through, whether the host reports the
 // apply's result or the apply commits unreported; a refused store write reports cancel
-// and neither stamps the update nor writes the printer's DEVMODE.
+// and neither stamps the update nor writes the printer's DEVMODE, also when the refused
+// write changed its store and that store could not be put back.
 TEST_F(DeviceSheetWrites, OkIsReportedOnlyWhenTheCommitWentThrough)
 {
     const struct {
         const wchar_t* refused;
         bool reported;
         LRESULT result;
+        bool lands;
     } rows[] = {
-        {L"365", true, CPSUI_CANCEL},
-        {L"365", false, CPSUI_CANCEL},
-        {L"", true, CPSUI_OK},
-        {L"", false, CPSUI_OK},
+        {L"365", true, CPSUI_CANCEL, false},
+        {L"365", false, CPSUI_CANCEL, false},
+        {L"", true, CPSUI_OK, false},
+        {L"", false, CPSUI_OK, false},
+        {L"365", true, CPSUI_CANCEL, true},
     };
     for (const auto& row : rows) {
         const std::string what = (row.refused[0] ? std::string("365 refused") : std::string("stored")) +
+                                 (row.lands ? " and changed, not put back" : "") +
                                  (row.reported ? ", reported" : ", unreported");
         FreshServer();
         WriteString(L"LastUpdateType", L"Default");
@@ -398,7 +410,10 @@ TEST_F(DeviceSheetWrites, OkIsReportedOnlyWhenTheCommitWentThrough)
             row.reported ? &ReportingSheet : &RecordingComPropSheet::Callback);
         ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT)) << what;
         ChangeStoredPhysicalSetting();
+        if (row.lands)
+            EditDuplexUnit();
         seam->refused = row.refused;
+        seam->firstRefusedLands = row.lands;
         const std::vector<uint8_t> devMode = SpoolerDevMode(handle);
         reportedTo = row.reported ? &info : nullptr;
         ApplyPages();
@@ -457,19 +472,9 @@ TEST(DeviceSheetInTheShell, OkExportsTheFactoryConfigurationOnce)
     const std::string program = ThisProgram();
     const std::string shell = program.substr(0, program.rfind('\\')) + "\\test-explorer.exe";
     ASSERT_TRUE(CopyFileA(program.c_str(), shell.c_str(), FALSE));
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    std::string command =
-        "\"" + shell + "\" --gtest_also_run_disabled_tests --gtest_filter=DeviceSheet.DISABLED_OkInTheShell*";
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD exitCode = ~0u;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    const ChildResult child = RunChildTest("DeviceSheet.DISABLED_OkInTheShell*", shell);
     DeleteFileA(shell.c_str());
-    EXPECT_EQ(0u, exitCode) << "the child test in the shell's name passed";
+    EXPECT_EQ(0u, child.exitCode) << "the child test in the shell's name passed\n" << child.output;
 }
 
 // ---- The older entry point: PrinterProperties ----

@@ -99,22 +99,26 @@ struct RefusingServices : StandinServices {
 };
 
 // The module's services writing one store's value and then answering that the write
-// failed, as a spooler whose answer is lost would; the writes after it (the put-back)
-// refused as many times as asked.
+// failed, as a spooler whose answer is lost would; the put-back of one store (every
+// write after its first, or its removal) refused.
 struct ChangingServices : StandinServices {
-    std::wstring failing;
-    int putBacksRefused = 0;
-    int writes = 0;
+    std::wstring failing, notPutBack;
+    std::map<std::wstring, int> writes;
     int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                              uint32_t length) override
     {
-        if (failing != std::wstring(name.Data(), name.Length()))
-            return StandinServices::SetPrinterDataBinary(driver, name, data, length);
-        if (writes++ == 0) {
-            StandinServices::SetPrinterDataBinary(driver, name, data, length);
+        const std::wstring text(name.Data(), name.Length());
+        const int earlier = writes[text]++;
+        if (text == notPutBack && earlier > 0)
             return 0;
-        }
-        return writes - 1 <= putBacksRefused ? 0 : StandinServices::SetPrinterDataBinary(driver, name, data, length);
+        const int written = StandinServices::SetPrinterDataBinary(driver, name, data, length);
+        return text == failing && earlier == 0 ? 0 : written;
+    }
+    int RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name) override
+    {
+        return notPutBack == std::wstring(name.Data(), name.Length())
+                   ? 0
+                   : StandinServices::RemovePrinterDataBinary(driver, name);
     }
 };
 
@@ -560,7 +564,7 @@ TEST_F(PrinterStores, AStoreIsReadAgainWheneverThePrintersDataMayHaveChanged)
     };
     for (const auto& row : rows) {
         clock = row.tooNew ? keyWritten() : uint64_t(1) << 62;
-        const GPrinterDataCache::Clock previous = GPrinterDataCache::SetClockForTesting([] { return clock; });
+        const ScopedClock<GPrinterDataCache::SetClockForTesting> testClock([] { return clock; });
         seam->keepNothing = row.keepNothing;
         GPrinterStores stores(*held);
         seam->reads.clear();
@@ -584,7 +588,6 @@ TEST_F(PrinterStores, AStoreIsReadAgainWheneverThePrintersDataMayHaveChanged)
             EXPECT_EQ(GPrinterStores::State::kRead, stores.StateOf(FeatureId::kDeviceSettings)) << row.rule;
         }
         EXPECT_EQ(row.reads, seam->reads[L"365"]) << row.rule;
-        GPrinterDataCache::SetClockForTesting(previous);
     }
 }
 
@@ -1016,11 +1019,22 @@ TEST_F(PrinterStores, SlipsAtTheEdgesOfReadingAndStoring)
     {
         SCOPED_TRACE("a failing write that changed its store, put back and not");
         const struct {
-            int putBacksRefused;
+            const char* what;
+            const wchar_t* failing;
+            const wchar_t* notPutBack;
+            bool hadValue;
             GPrinterStores::Outcome outcome;
-        } rows[] = {{0, GPrinterStores::Outcome::kNotStored}, {1, GPrinterStores::Outcome::kNotPutBack}};
+        } rows[] = {
+            {"every store put back", L"366", L"", true, GPrinterStores::Outcome::kNotStored},
+            {"the failing store not put back", L"366", L"366", true, GPrinterStores::Outcome::kNotPutBack},
+            {"a store written before it not put back", L"365", L"366", true, GPrinterStores::Outcome::kNotPutBack},
+            {"the failing store, which had no value, not removed", L"366", L"366", false,
+             GPrinterStores::Outcome::kNotPutBack},
+        };
         for (const auto& row : rows) {
             Reinstall();
+            if (!row.hadValue)
+                DeleteStored(row.failing);
             InjectingDriverUI* ui = HoldObject();
             ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
             std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
@@ -1032,15 +1046,17 @@ TEST_F(PrinterStores, SlipsAtTheEdgesOfReadingAndStoring)
             for (int i = 0; i < GPrinterStores::kCount; ++i)
                 nodes[i] = tree->FindById(GPrinterStores::kIds[i]);
             auto* seam = new ChangingServices;
-            seam->failing = L"366";
-            seam->putBacksRefused = row.putBacksRefused;
+            seam->failing = row.failing;
+            seam->notPutBack = row.notPutBack;
             GPrinterStores stores(*ui);
-            EXPECT_EQ(row.outcome, stores.Store(nodes)) << row.putBacksRefused;
+            EXPECT_EQ(row.outcome, stores.Store(nodes)) << row.what;
             new StandinServices;
-            if (!row.putBacksRefused)
+            if (row.outcome == GPrinterStores::Outcome::kNotStored)
                 EXPECT_EQ(installed, Snapshot()) << "the failing store too";
+            else if (row.hadValue)
+                EXPECT_NE(installed.at(row.notPutBack), StoredBytes(row.notPutBack)) << row.what << ": as written";
             else
-                EXPECT_NE(installed.at(L"366"), StoredBytes(L"366")) << "what the failed write left";
+                EXPECT_FALSE(StoredBytes(row.notPutBack).empty()) << row.what << ": as written";
         }
     }
 }

@@ -10,20 +10,27 @@
 
 class ModuleCopy {
 public:
-    // Copies each named file of the program's folder.
+    // Copies each named file of the program's folder into a folder made for it. A folder
+    // that is there already is never taken: Wine refuses to delete a library that is still
+    // mapped (a keep-alive may hold one past its test), so such a file stays with its
+    // folder, and Wine hands the same process ids out again; a later copy in that folder
+    // would find a library beside the module that it never copied.
     explicit ModuleCopy(std::initializer_list<const wchar_t*> files)
     {
         static LONG counter = 0;
         wchar_t base[MAX_PATH];
         GetTempPathW(MAX_PATH, base);
-        folder_ = std::wstring(base) + L"qzmodule-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                  std::to_wstring(InterlockedIncrement(&counter));
-        CreateDirectoryW(folder_.c_str(), nullptr);
-        ok_ = true;
+        bool made = false;
+        for (int tries = 0; tries < 1000 && !made; ++tries) {
+            folder_ = std::wstring(base) + L"qzmodule-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                      std::to_wstring(InterlockedIncrement(&counter));
+            made = CreateDirectoryW(folder_.c_str(), nullptr) != 0;
+        }
+        ok_ = made;
         for (const wchar_t* file : files)
-            ok_ = CopyFileW((ProgramFolder() + L"\\" + file).c_str(), Path(file).c_str(), FALSE) && ok_;
+            ok_ = ok_ && CopyFileW((ProgramFolder() + L"\\" + file).c_str(), Path(file).c_str(), FALSE);
         for (const wchar_t* file : files)
-            files_ += std::wstring(file) + L'|';
+            files_ += made ? std::wstring(file) + L'|' : std::wstring();
     }
     ~ModuleCopy()
     {

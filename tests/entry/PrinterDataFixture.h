@@ -8,6 +8,7 @@
 #pragma once
 
 #include "DmcStandin.h"
+#include "ScopedClock.h"
 #include "TestPrinter.h"
 #include "entry/driverui/GDriverUI.h"
 #include "entry/driverui/GDriverUIDeviceSheet.h"
@@ -334,15 +335,9 @@ inline std::wstring Today()
 
 // The clock far past every write while it lives: no stamp of the printer's data is then
 // too new to keep what was read under it, for tests that count what a later call reads.
-class SettledClock {
+class SettledClock : public ScopedClock<GPrinterDataCache::SetClockForTesting> {
 public:
-    SettledClock() : previous_(GPrinterDataCache::SetClockForTesting([] { return uint64_t(1) << 62; })) {}
-    ~SettledClock() { GPrinterDataCache::SetClockForTesting(previous_); }
-    SettledClock(const SettledClock&) = delete;
-    SettledClock& operator=(const SettledClock&) = delete;
-
-private:
-    GPrinterDataCache::Clock previous_;
+    SettledClock() : ScopedClock([] { return uint64_t(1) << 62; }) {}
 };
 
 // Each test: the stand-in services and library, the injecting maker, a fresh driver

@@ -1,3 +1,4 @@
+#include "BoundedWait.h"
 #include "TestCollectables.h"
 
 #include "foundation/RWFactory.h"
@@ -285,15 +286,15 @@ TEST(RWFactoryModule, ThreadsAliveAcrossTheUnloadEndAfterIt)
     HANDLE loaded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE unloaded = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HMODULE module = nullptr;
-    std::thread bystander([unloaded] { WaitForSingleObject(unloaded, INFINITE); });
+    std::thread bystander([unloaded] { WaitForSingleObject(unloaded, kWaitBound); });
     std::thread loader([&] {
         module = LoadLibraryA(path.c_str());
         SetEvent(loaded);
-        WaitForSingleObject(unloaded, INFINITE);
+        WaitForSingleObject(unloaded, kWaitBound);
     });
-    WaitForSingleObject(loaded, INFINITE);
-    ASSERT_NE(nullptr, module) << path << " error " << GetLastError();
-    EXPECT_TRUE(FreeLibrary(module));
+    EXPECT_TRUE(Signalled(loaded, "the load on another thread"));
+    EXPECT_NE(nullptr, module) << path << " error " << GetLastError();
+    EXPECT_TRUE(module && FreeLibrary(module));
     // The module's keep-alive holds it a little longer and then unloads it from a thread
     // of its own.
     for (int waited = 0; waited < 5000 && GetModuleHandleA(path.c_str()); waited += 10)

@@ -95,6 +95,40 @@ TEST(GOSFactoryVersion, FailedDetectionAnswersZeros)
     EXPECT_EQ(expected, (OSVersionRecord{words[0], words[1], words[2]}));
 }
 
+// Services whose size query answers as the row says.
+struct SizeQueryServices : TestOSFactory {
+    int answer = 0;
+    uint32_t reported = 0;
+    int GetPrinterDataBinary(GDriverObject*, const RWWString&, void*, uint32_t, uint32_t& length) override
+    {
+        return length = reported, answer;
+    }
+};
+
+// The base services' absent check takes a value as there whenever the size query reports
+// a length, also when the query itself fails for want of room, as a spooler's answers.
+TEST(GOSFactoryPrinterData, AValueIsAbsentOnlyWhenTheSizeQueryFindsNothing)
+{
+    const struct {
+        const char* what;
+        int answer;
+        uint32_t reported;
+        bool absent;
+    } rows[] = {
+        {"a length, the query answered", 1, 248, false},
+        {"a length, the query failed for want of room", 0, 248, false},
+        {"no bytes, the query answered", 1, 0, false},
+        {"nothing", 0, 0, true},
+    };
+    auto* services = new SizeQueryServices;
+    for (const auto& row : rows) {
+        services->answer = row.answer;
+        services->reported = row.reported;
+        EXPECT_EQ(row.absent, services->GOSFactory::IsPrinterDataAbsent(nullptr, L"365")) << row.what;
+    }
+    Fresh();
+}
+
 TEST(GDriverServicesAdapterCalls, ForwardWithTheClientAndNumberedNames)
 {
     TestOSFactory* services = Fresh();

@@ -30,6 +30,8 @@ public:
     // The number of parts written before one is refused; -1: none is.
     int writesBeforeFailure = -1;
     std::function<void()> beforeStep;
+    // The refused part lands all the same, as a write that failed late may.
+    bool refusedLands = false;
 
 protected:
     int WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
@@ -38,8 +40,11 @@ protected:
         if (beforeStep)
             beforeStep();
         const bool check = std::wcsstr(name.Data(), L":check") != nullptr;
-        if (!check && writesBeforeFailure >= 0 && writesBeforeFailure-- == 0)
+        if (!check && writesBeforeFailure >= 0 && writesBeforeFailure-- == 0) {
+            if (refusedLands)
+                GWin32OSFactory::WritePart(target, name, type, data, length);
             return 0;
+        }
         return GWin32OSFactory::WritePart(target, name, type, data, length);
     }
     int RemovePart(const ChunkTarget& target, const RWWString& name) override
@@ -131,18 +136,26 @@ TEST_P(Win32PrinterData, LengthsRoundTripInWholeChunksWithoutSurplus)
 }
 
 // A write refused at its first chunk, a middle one or its count, over a value of three
-// chunks (or none): the old value reads back whole, and no chunk past its own is left.
+// chunks (or none): the old value reads back whole, and no chunk past its own is left. A
+// refused chunk that landed all the same goes back too.
 TEST_P(Win32PrinterData, AFailedWriteLeavesTheOldValueReadable)
 {
     const struct {
         uint32_t oldLength, newLength;
         int refused;  // parts written before the refused one: chunks, then the count
         const char* what;
+        bool lands;
     } rows[] = {
-        {600, 600, 0, "first chunk, as many chunks"},  {600, 600, 1, "middle chunk, as many chunks"},
-        {600, 600, 3, "count, as many chunks"},        {600, 1000, 2, "middle chunk, more chunks"},
-        {600, 1000, 5, "count, more chunks"},          {600, 100, 1, "count, fewer chunks"},
-        {0, 600, 1, "middle chunk, no old value"},     {0, 600, 3, "count, no old value"},
+        {600, 600, 0, "first chunk, as many chunks", false},
+        {600, 600, 1, "middle chunk, as many chunks", false},
+        {600, 600, 3, "count, as many chunks", false},
+        {600, 1000, 2, "middle chunk, more chunks", false},
+        {600, 1000, 5, "count, more chunks", false},
+        {600, 100, 1, "count, fewer chunks", false},
+        {0, 600, 1, "middle chunk, no old value", false},
+        {0, 600, 3, "count, no old value", false},
+        {600, 600, 1, "middle chunk landed", true},
+        {0, 600, 2, "last chunk landed, no old value", true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -153,6 +166,7 @@ TEST_P(Win32PrinterData, AFailedWriteLeavesTheOldValueReadable)
             ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), row.oldLength));
         }
         services->writesBeforeFailure = row.refused;
+        services->refusedLands = row.lands;
         EXPECT_EQ(0, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), after.data(), row.newLength));
         services->writesBeforeFailure = -1;
         std::vector<uint8_t> buffer(1240, 0xEE);
@@ -164,7 +178,7 @@ TEST_P(Win32PrinterData, AFailedWriteLeavesTheOldValueReadable)
             EXPECT_FALSE(Stored(L"Torn:3"));
         } else {
             EXPECT_EQ(0, read);
-            EXPECT_FALSE(Stored(L"Torn") || Stored(L"Torn:0") || Stored(L"Torn:1"));
+            EXPECT_FALSE(Stored(L"Torn") || Stored(L"Torn:0") || Stored(L"Torn:1") || Stored(L"Torn:2"));
         }
     }
 }

@@ -2,6 +2,7 @@
 // under a version that ends with any change (and is not kept while the change is too new
 // to tell from the next), files whole while they stay as they were, and the one rule by
 // which a kept thing still answers for its source.
+#include "ScopedClock.h"
 #include "printer/GKeptFiles.h"
 #include "printer/GPlatformCalls.h"
 #include "printer/GPrinterDataCache.h"
@@ -96,7 +97,7 @@ TEST(PrinterDataCache, ThePrinterValidatedLongestAgoGoesWhenOneMoreComes)
 TEST(PrinterDataCache, AStampWithinTwoTicksOfNowKeepsNothing)
 {
     static uint64_t now = 0;
-    const GPrinterDataCache::Clock previous = GPrinterDataCache::SetClockForTesting([] { return now; });
+    const ScopedClock<GPrinterDataCache::SetClockForTesting> testClock([] { return now; });
     const uint64_t written = 5000000000ull, span = GPrinterDataCache::kFreshSpan;
     const GPrinterDataCache::Stamp stamp = {written, 2};
     const struct {
@@ -130,7 +131,6 @@ TEST(PrinterDataCache, AStampWithinTwoTicksOfNowKeepsNothing)
     EXPECT_NE(fresh, settled);
     EXPECT_FALSE(cache.Find(kPrinter, settled, L"A", found));
     EXPECT_EQ(settled, cache.Validate(kPrinter, stamp));
-    GPrinterDataCache::SetClockForTesting(previous);
 }
 
 // A kept thing answers only under a known stamp of the same source in the same state:

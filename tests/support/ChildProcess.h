@@ -22,9 +22,12 @@ inline std::string ThisProgram()
     return path;
 }
 
-// The program is this one unless another is named (a copy under another name).
+// The program is this one unless another is named (a copy under another name). A child
+// still running after two minutes is ended, and its output says so.
 inline ChildResult RunChildTest(const std::string& test, const std::string& program = ThisProgram())
 {
+    const DWORD kChildBound = 120000;
+    bool ended = true;
     ChildResult result = {~0u, ""};
     char folder[MAX_PATH];
     char file[MAX_PATH];
@@ -39,7 +42,9 @@ inline ChildResult RunChildTest(const std::string& test, const std::string& prog
     std::string command = "\"" + program + "\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
     PROCESS_INFORMATION process = {};
     if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        WaitForSingleObject(process.hProcess, INFINITE);
+        ended = WaitForSingleObject(process.hProcess, kChildBound) == WAIT_OBJECT_0;
+        if (!ended && TerminateProcess(process.hProcess, ~0u))
+            WaitForSingleObject(process.hProcess, kChildBound);
         GetExitCodeProcess(process.hProcess, &result.exitCode);
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
@@ -49,5 +54,7 @@ inline ChildResult RunChildTest(const std::string& test, const std::string& prog
     result.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     in.close();
     DeleteFileA(file);
+    if (!ended)
+        result.output += "\n[the child did not end within " + std::to_string(kChildBound / 1000) + " s and was ended]";
     return result;
 }

@@ -81,7 +81,12 @@ bool TestPrinter::InstallDriverFiles(const std::wstring& folder)
     HANDLE mutex = CreateMutexW(nullptr, FALSE, kFilesMutex);
     if (!mutex)
         return Fail("creating the driver files' mutex");
-    WaitForSingleObject(mutex, INFINITE);
+    // Another test program copying the same files holds it for a moment; one that ended
+    // while holding it leaves it abandoned, which is ours then.
+    if (WaitForSingleObject(mutex, 60000) == WAIT_TIMEOUT) {
+        CloseHandle(mutex);
+        return Fail("waiting for the driver files' mutex");
+    }
     bool done = CopyIfDifferent(ProgramFolder() + L"\\" + kModuleName, configFile_) || Fail("copying the module");
     done = done && (CopyIfDifferent(GeneratedDataFile(), dataFile_) || Fail("copying the printer model"));
     // The resource library sits beside the module, where the module looks for it; a

@@ -1,5 +1,6 @@
 // The property-sheet framework on its own: the counted resource library, the settings
 // view's transactions, controls and help tables, the page procedure, the modal dialog.
+#include "BoundedWait.h"
 #include "TestPrinter.h"
 #include "entry/module/ModuleLifetime.h"
 #include "entry/sheet/GCPSOSUI.h"
@@ -343,7 +344,7 @@ TEST(TimedDialogs, WithoutTheResourceLibraryNothingIsShown)
     GTimedDialog notice(GTimedDialog::kJobStorageNotice, 1);
     HANDLE thread = notice.Start();
     ASSERT_NE(nullptr, thread);
-    WaitForSingleObject(thread, INFINITE);
+    ASSERT_TRUE(Signalled(thread, "the notice thread's end"));
     CloseHandle(thread);
     EXPECT_EQ(-1, notice.GetResult());
 }
