@@ -315,6 +315,14 @@ GObjectBase* GOSFactory::LoadStoredObject(GDriverObject* driver, const RWWString
 
 uint64_t GOSFactory::PrinterDataVersion(GDriverObject*) { return 0; }
 
+uint64_t GOSFactory::FormsVersion() { return 0; }
+
+FORM_INFO_1W* GOSFactory::ReadForms(void*, uint32_t& count)
+{
+    count = 0;
+    return nullptr;
+}
+
 GInStreamHolder* GOSFactory::OpenDriverDataStream(const RWWString& path, std::shared_ptr<const void>& keep)
 {
     keep.reset();
