@@ -140,8 +140,11 @@ uint16_t GDriverObject::GetStoredFormChoice(bool* found)
 
 GObjectBase* GDriverObject::GetSettings()
 {
-    if (!settings_)
+    if (!settings_ && !makingSettings_) {
+        makingSettings_ = true;
         settings_ = CreateSettings();
+        makingSettings_ = false;
+    }
     return settings_;
 }
 

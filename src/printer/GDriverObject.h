@@ -216,7 +216,8 @@ public:
     // The configuration of the printer's member 76; null without a printer.
     GConfiguration* GetPrinterConfiguration() const;
 
-    // The settings object, made on first use.
+    // The settings object, made on first use; null while it is being made (what making it
+    // asks of the object then goes without it instead of making it again).
     GObjectBase* GetSettings();
     // Replaces the settings object (taken; the old one is deleted).
     void SetSettings(GObjectBase* settings)
@@ -364,6 +365,7 @@ private:
     uint32_t appFlags_ = 0;
     GDriverModel model_;
     GObjectBase* settings_ = nullptr;
+    bool makingSettings_ = false;
     GObjectBase* installed_ = nullptr;
     uint32_t reload_ = 1;
     int32_t cached339_ = 0;

@@ -352,6 +352,14 @@ int GOSFactory::LockPrinterStores(GDriverObject*, uint32_t, void*& held)
 
 void GOSFactory::UnlockPrinterStores(void*) {}
 
+uint64_t GOSFactory::FormsVersion() { return 0; }
+
+FORM_INFO_1W* GOSFactory::ReadForms(void*, uint32_t& count)
+{
+    count = 0;
+    return nullptr;
+}
+
 GInStreamHolder* GOSFactory::OpenDriverDataStream(const RWWString& path, std::shared_ptr<const void>& keep)
 {
     keep.reset();

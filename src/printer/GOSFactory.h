@@ -12,6 +12,7 @@
 // First, so that every file sees the same names for the operations whose names the
 // platform's headers also define as macros (GetModuleHandle).
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -165,6 +166,14 @@ public:
     // services share nothing with other processes: 1 with nothing held.
     virtual int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held);
     virtual void UnlockPrinterStores(void* held);
+    // A number that stays the same while the spooler's forms do; 0 when unknown (these
+    // services know nothing of forms).
+    virtual uint64_t FormsVersion();
+    // The spooler's forms (level 1) as the printer sees them, in one block of bytes made
+    // with new[] that the caller gives back with delete[]; every name lies inside the
+    // block or is null. Null with a count of 0 when there are none or the spooler does
+    // not answer (these services: always).
+    virtual FORM_INFO_1W* ReadForms(void* printer, uint32_t& count);
 
     // What reading an object stored as printer data found.
     enum class StoredRead { kRead, kAbsent, kUnreadable };

@@ -11,6 +11,8 @@ struct GPrinterDataCache::Printer {
     Stamp stamp;
     uint64_t version = 0;
     uint64_t used = 0;
+    // The latest clock reading the version was validated at.
+    uint64_t seen = 0;
     // The stamp was too new to tell writes apart when it was validated.
     bool fresh = false;
     std::unordered_map<std::wstring, Value> values;
@@ -48,10 +50,11 @@ GPrinterDataCache::Printer* GPrinterDataCache::FindPrinter(const std::wstring& p
 
 uint64_t GPrinterDataCache::Validate(const std::wstring& path, const Stamp& stamp)
 {
+    GPlatformCalls::LockGuard guard(lock_, false);
+    // Read under the lock, so that the readings of one printer's validations come in order.
     const uint64_t now = g_clock.load()();
     // A write time ahead of the clock is as new as can be.
     const bool fresh = stamp.lastWrite > now || now - stamp.lastWrite < kFreshSpan;
-    GPlatformCalls::LockGuard guard(lock_, false);
     Printer* printer = FindPrinter(path);
     if (!printer) {
         if (printers_.size() >= kMostPrinters)
@@ -60,10 +63,15 @@ uint64_t GPrinterDataCache::Validate(const std::wstring& path, const Stamp& stam
         printers_.push_back(std::unique_ptr<Printer>(new Printer));
         printer = printers_.back().get();
         printer->path = path;
-    } else if (printer->stamp == stamp && !printer->fresh && !fresh) {
+    } else if (printer->stamp == stamp && !printer->fresh && !fresh && now >= printer->seen) {
+        // Kept: the same stamp, settled then and now, and a reading not behind the last
+        // one (behind it, the clock was set back and a write since may carry the stamp's
+        // write time).
         printer->used = ++lastUse_;
+        printer->seen = now;
         return printer->version;
     }
+    printer->seen = now;
     printer->stamp = stamp;
     printer->fresh = fresh;
     printer->values.clear();

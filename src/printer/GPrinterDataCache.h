@@ -7,7 +7,10 @@
 // is never kept after it. A stamp whose write time is within two ticks of the system
 // clock of now is not trusted to tell writes apart (the key's time steps with the clock,
 // so two writes in one tick can leave one stamp): each validation under it begins a new
-// version, and what one call reads under it is read again by the next.
+// version, and what one call reads under it is read again by the next. Nor is a clock
+// reading behind the latest one a printer's version was validated at (the system clock
+// was set back, and a write may now be stamped in a kept stamp's very tick): that
+// validation begins a new version too.
 #pragma once
 
 #include <windows.h>

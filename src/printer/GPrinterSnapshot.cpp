@@ -19,6 +19,18 @@ GSourceStamp GPrinterSnapshot::DataFile(GDriverObject& driver)
     return File(path);
 }
 
+GSourceStamp GPrinterSnapshot::Forms()
+{
+    const std::wstring name = L"forms";
+    GSourceStamp stamp;
+    if (PrinterRecordScope::FindStamp(name, stamp))
+        return stamp;
+    GOSFactory* services = GOSFactory::Instance();
+    stamp = GSourceStamp::OfVersion(services ? services->FormsVersion() : 0);
+    PrinterRecordScope::KeepStamp(name, stamp);
+    return stamp;
+}
+
 GSourceStamp GPrinterSnapshot::File(const RWWString& path)
 {
     return path.IsNull() ? GSourceStamp() : File(std::wstring(path.Data(), path.Length()));

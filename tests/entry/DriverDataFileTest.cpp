@@ -21,6 +21,7 @@
 #include "printer/GMediaPool.h"
 #include "printer/GPaperHandlingDevice.h"
 #include "printer/GPeripheral.h"
+#include "printer/GPrinterDataCache.h"
 #include "printer/GPrinter.h"
 #include "printer/PrinterRecordScope.h"
 #include "settings/translators/MediaTypeTranslator.h"
@@ -168,13 +169,13 @@ struct KeptModelDriver : GDriverObjectImp {
     }
 };
 
-// The data file given a new write time: the next call's object reads the model from the
-// file as it is now instead of taking the spare's. The driver added again with a data
-// file of another name: once the spooler's answer is older than its age.
+// The data file given a new write time, and the driver added again with a data file of
+// another name: each reaches the next call's object, which reads the model from the file
+// as it is now instead of taking the spare's. Every stamp is settled, so that what tells
+// the driver added again is its key, which adding it rewrites.
 TEST_F(DriverDataFile, AReplacedDataFileReachesTheNextCall)
 {
-    static uint64_t clock = 1000000;
-    const ScopedClock<GUIOSFactory::SetAnswerClockForTesting> testClock([] { return clock; });
+    const ScopedClock<GPrinterDataCache::SetClockForTesting> settled([] { return uint64_t(1) << 62; });
     GUIOSFactory::SetDriverUIMaker({[](const PrinterIdentity& identity) -> GDriverObject* {
                                         return new KeptModelDriver(identity);
                                     },
@@ -191,6 +192,19 @@ TEST_F(DriverDataFile, AReplacedDataFileReachesTheNextCall)
         driver.pDataFile = &data[0];
         driver.pConfigFile = &config[0];
         return AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES) != 0;
+    };
+    const std::wstring driverKey =
+        L"System\\CurrentControlSet\\Control\\Print\\Environments\\Windows NT x86\\Drivers\\Version-3\\" +
+        printer.DriverName();
+    auto keyWritten = [&] {
+        HKEY key = nullptr;
+        FILETIME written = {};
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, driverKey.c_str(), 0, KEY_QUERY_VALUE, &key) == ERROR_SUCCESS) {
+            RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, &written);
+            RegCloseKey(key);
+        }
+        return (uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime;
     };
     // The source of the model the call's object holds.
     auto callsModel = [&] {
@@ -211,16 +225,15 @@ TEST_F(DriverDataFile, AReplacedDataFileReachesTheNextCall)
     EXPECT_EQ(first.Path(), touched.Path());
     EXPECT_EQ(first.LastWrite() + 10000000, touched.LastWrite()) << "a new write time";
 
+    const uint64_t keyBefore = keyWritten();
     ASSERT_TRUE(addDriver(moved));
-    clock += GUIOSFactory::kAnswerAge - 1;
-    const GSourceStamp within = callsModel();
-    clock += 1;
+    const uint64_t keyAdded = keyWritten();
     const GSourceStamp another = callsModel();
     addDriver(printer.DataFile());
-    clock += GUIOSFactory::kAnswerAge;
     const GSourceStamp back = callsModel();
     DeleteFileW(moved.c_str());
-    EXPECT_TRUE(touched.Answers(within)) << "the answer within its age";
+    EXPECT_NE(0u, keyBefore);
+    EXPECT_NE(keyBefore, keyAdded) << "adding the driver rewrites its key";
     EXPECT_EQ(0, lstrcmpiW(moved.c_str(), another.Path().c_str())) << "the file the driver names now";
     EXPECT_TRUE(touched.Answers(back)) << "and back";
 }

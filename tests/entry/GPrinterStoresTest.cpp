@@ -668,6 +668,59 @@ TEST_F(PrinterStores, AnotherProcessesChangeReachesTheHeldDevModesNextCall)
     EXPECT_EQ(before.bins.size() + 1, after.bins.size()) << "Tray 3";
 }
 
+// The module's services with one form more than the spooler holds once the test adds it,
+// the forms' version moving with it.
+struct FormAddingServices : StandinServices {
+    bool added = false;
+    uint64_t FormsVersion() override { return added ? 2 : 1; }
+    FORM_INFO_1W* ReadForms(void* printer, uint32_t& count) override
+    {
+        FORM_INFO_1W* spooler = StandinServices::ReadForms(printer, count);
+        if (!added)
+            return spooler;
+        std::vector<FORM_INFO_1W> forms(spooler, spooler + count);
+        forms.push_back({FORM_USER, const_cast<wchar_t*>(L"Added Form"), {148000, 210000}, {0, 0, 148000, 210000}});
+        // One block: the records, then their names.
+        size_t size = forms.size() * sizeof(FORM_INFO_1W);
+        for (const FORM_INFO_1W& form : forms)
+            size += (std::wcslen(form.pName ? form.pName : L"") + 1) * sizeof(wchar_t);
+        uint8_t* block = new uint8_t[size];
+        auto* out = reinterpret_cast<FORM_INFO_1W*>(block);
+        auto* text = reinterpret_cast<wchar_t*>(block + forms.size() * sizeof(FORM_INFO_1W));
+        for (size_t i = 0; i < forms.size(); ++i) {
+            out[i] = forms[i];
+            out[i].pName = std::wcscpy(text, forms[i].pName ? forms[i].pName : L"");
+            text += std::wcslen(text) + 1;
+        }
+        delete[] reinterpret_cast<uint8_t*>(spooler);
+        count = uint32_t(forms.size());
+        return out;
+    }
+};
+
+// A form an administrator adds reaches an application that keeps handing in the DEVMODE
+// the module handed back: its next DC_PAPERS lists it.
+TEST_F(PrinterStores, AFormAddedReachesTheHeldDevModesNextPaperList)
+{
+    SettledClock settled;
+    auto* services = new FormAddingServices;  // replaces the suite's services until TearDown
+    ExportCalls exports{name, ours};
+    ASSERT_TRUE(exports.Merge(handle));
+    exports.input = exports.output;
+    auto papers = [&] {
+        std::vector<WORD> codes(1024);
+        const DWORD count = DrvDeviceCapabilities(handle, &name[0], DC_PAPERS, reinterpret_cast<LPWSTR>(codes.data()),
+                                                  reinterpret_cast<DEVMODEW*>(exports.input.data()));
+        codes.resize(count <= codes.size() ? count : 0);
+        return codes;
+    };
+    const std::vector<WORD> before = papers();
+    services->added = true;
+    const std::vector<WORD> after = papers();
+    ASSERT_FALSE(before.empty());
+    EXPECT_EQ(before.size() + 1, after.size());
+}
+
 // A spare that one handle released gives another handle only its model: the document
 // sheet through the other handle opens as on a fresh object, with the same mode and the
 // same DEVMODE handed back.

@@ -3,11 +3,13 @@
 #include "TestPrinter.h"
 #include "printer/PrinterIdentity.h"
 #include "printer/GDriverObject.h"
+#include "printer/GPrinterDataCache.h"
 
 #include <gtest/gtest.h>
 
 #include <winspool.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -47,6 +49,47 @@ TEST(GUIOSFactoryDriverObjects, MadeByTheRegisteredMakerAndAskedForTheirDataFile
     }
     GUIOSFactory::SetDriverUIMaker(registered);
     ClosePrinter(handle);
+}
+
+// The forms' version stays while nothing changes and moves with each change to where the
+// spooler keeps the forms it adds: the forms key made (it is not there under Wine), a
+// form written to it, the key removed. Every stamp is settled.
+TEST(GUIOSFactoryForms, TheVersionMovesWithEveryChangeToTheFormsKey)
+{
+    const wchar_t* const forms = L"System\\CurrentControlSet\\Control\\Print\\Forms";
+    HKEY key = nullptr;
+    ASSERT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, forms, 0, KEY_READ, &key)) << "no forms key yet";
+    const GPrinterDataCache::Clock previous = GPrinterDataCache::SetClockForTesting([] { return uint64_t(1) << 62; });
+    GUIOSFactory* services = new GUIOSFactory;
+    const BYTE form[32] = {};
+    const struct {
+        const char* change;
+        std::function<void()> make;
+        bool moves;
+    } rows[] = {
+        {"nothing", [] {}, false},
+        {"the forms key made",
+         [&] { RegCreateKeyExW(HKEY_LOCAL_MACHINE, forms, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr); },
+         true},
+        {"nothing again", [] {}, false},
+        {"a form written to it", [&] { RegSetValueExW(key, L"Test Form", 0, REG_BINARY, form, sizeof form); }, true},
+        {"the key removed",
+         [&] {
+             RegCloseKey(key);
+             RegDeleteKeyW(HKEY_LOCAL_MACHINE, forms);
+         },
+         true},
+    };
+    uint64_t last = services->FormsVersion();
+    EXPECT_NE(0u, last);
+    for (const auto& row : rows) {
+        row.make();
+        const uint64_t now = services->FormsVersion();
+        EXPECT_NE(0u, now) << row.change;
+        EXPECT_EQ(row.moves, now != last) << row.change;
+        last = now;
+    }
+    GPrinterDataCache::SetClockForTesting(previous);
 }
 
 } // namespace

@@ -93,7 +93,8 @@ TEST(PrinterDataCache, ThePrinterValidatedLongestAgoGoesWhenOneMoreComes)
 
 // A write time within two ticks of the clock does not tell two writes apart: every
 // validation under it begins a new version. From two ticks on, the next validation begins
-// the version that is then kept.
+// the version that is then kept, while the clock does not go back: a reading behind the
+// last one begins a new version too.
 TEST(PrinterDataCache, AStampWithinTwoTicksOfNowKeepsNothing)
 {
     static uint64_t now = 0;
@@ -103,13 +104,15 @@ TEST(PrinterDataCache, AStampWithinTwoTicksOfNowKeepsNothing)
     const struct {
         const char* when;
         uint64_t clock;
+        uint64_t later;  // the clock at the second validation
         bool kept;
     } rows[] = {
-        {"the clock behind the write", written - 1, false},
-        {"at the write", written, false},
-        {"the last moment within two ticks", written + span - 1, false},
-        {"two ticks on", written + span, true},
-        {"long after", written + 1000 * span, true},
+        {"the clock behind the write", written - 1, written - 1, false},
+        {"at the write", written, written, false},
+        {"the last moment within two ticks", written + span - 1, written + span - 1, false},
+        {"two ticks on", written + span, written + span, true},
+        {"long after", written + 1000 * span, written + 1000 * span, true},
+        {"the clock set back a moment", written + 1000 * span, written + 1000 * span - 1, false},
     };
     GPrinterDataCache::Value found;
     for (const auto& row : rows) {
@@ -117,6 +120,7 @@ TEST(PrinterDataCache, AStampWithinTwoTicksOfNowKeepsNothing)
         now = row.clock;
         const uint64_t first = cache.Validate(kPrinter, stamp);
         cache.Keep(kPrinter, first, L"A", DwordValue(1));
+        now = row.later;
         const uint64_t second = cache.Validate(kPrinter, stamp);
         EXPECT_EQ(row.kept, first == second) << row.when;
         EXPECT_EQ(row.kept, cache.Find(kPrinter, second, L"A", found)) << row.when;
@@ -131,6 +135,13 @@ TEST(PrinterDataCache, AStampWithinTwoTicksOfNowKeepsNothing)
     EXPECT_NE(fresh, settled);
     EXPECT_FALSE(cache.Find(kPrinter, settled, L"A", found));
     EXPECT_EQ(settled, cache.Validate(kPrinter, stamp));
+    // Set back, the clock's readings count from the one behind: the next is kept again.
+    now = written + span + 1;
+    EXPECT_EQ(settled, cache.Validate(kPrinter, stamp));
+    now = written + span;
+    const uint64_t behind = cache.Validate(kPrinter, stamp);
+    EXPECT_NE(settled, behind);
+    EXPECT_EQ(behind, cache.Validate(kPrinter, stamp));
 }
 
 // A kept thing answers only under a known stamp of the same source in the same state:

@@ -309,7 +309,8 @@ int GDriverUIBase::MergeDevModeIntoSettings(const DEVMODEW* devMode)
         const uint32_t claimed = uint32_t(Word(devMode, kSizeAt)) + Word(devMode, kDriverExtraAt);
         if (devMode_) {
             if (devMode_->PublicEquals(devMode) && !devMode_->PrinterRecordUnread() &&
-                devModeSource_.Answers(GPrinterSnapshot::PrinterData(*this)))
+                devModeSource_.Answers(GPrinterSnapshot::PrinterData(*this)) &&
+                formsSource_.Answers(GPrinterSnapshot::Forms()))
                 return 1;
             toggle_ = 0;
         }
@@ -353,6 +354,9 @@ int GDriverUIBase::MergeDevModeIntoSettings(const DEVMODEW* devMode)
 
 bool GDriverUIBase::RenewDevModeObject(bool full)
 {
+    // Asked before the object reads the forms, so that a form added meanwhile is seen by
+    // the next call.
+    const GSourceStamp forms = GPrinterSnapshot::Forms();
     delete devMode_;
     devMode_ = new (std::nothrow) GDriverDevMode(this, GetPrinterHandle());
     if (!devMode_)
@@ -384,6 +388,7 @@ bool GDriverUIBase::RenewDevModeObject(bool full)
     // No DEVMODE handed out is one that the printer as installed refuses at print time.
     devMode_->FollowInstalledState();
     devModeSource_ = GPrinterSnapshot::PrinterData(*this);
+    formsSource_ = forms;
     return true;
 }
 
@@ -842,31 +847,8 @@ FORM_INFO_1W* GDriverUIBase::EnumForms(uint32_t& count)
 {
     count = 0;
     SpoolerPrinter printer(*this);
-    if (!printer.Get())
-        return nullptr;
-    DWORD needed = 0, returned = 0;
-    ::EnumFormsW(printer.Get(), 1, nullptr, 0, &needed, &returned);
-    if (needed < sizeof(FORM_INFO_1W) || needed > kLargestFormList)
-        return nullptr;
-    uint8_t* bytes = new (std::nothrow) uint8_t[needed];
-    if (!bytes)
-        return nullptr;
-    // The count must fit the bytes the spooler wrote, and every name must lie inside them.
-    if (!::EnumFormsW(printer.Get(), 1, bytes, needed, &needed, &returned) || returned == 0 ||
-        returned > needed / sizeof(FORM_INFO_1W)) {
-        delete[] bytes;
-        return nullptr;
-    }
-    auto* forms = reinterpret_cast<FORM_INFO_1W*>(bytes);
-    const uint8_t* end = bytes + needed;
-    for (DWORD i = 0; i < returned; ++i) {
-        const uint8_t* name = reinterpret_cast<const uint8_t*>(forms[i].pName);
-        if (name && (name < bytes || name >= end ||
-                     wcsnlen(forms[i].pName, size_t(end - name) / sizeof(wchar_t)) >= size_t(end - name) / sizeof(wchar_t)))
-            forms[i].pName = nullptr;
-    }
-    count = returned;
-    return forms;
+    GOSFactory* services = GOSFactory::Instance();
+    return printer.Get() && services ? services->ReadForms(printer.Get(), count) : nullptr;
 }
 
 void GDriverUIBase::FreeForms(FORM_INFO_1W* forms) { delete[] reinterpret_cast<uint8_t*>(forms); }

@@ -208,6 +208,8 @@ private:
     // The printer's data as it was when the DEVMODE object was made: the object answers
     // for a DEVMODE equal to its own only while the printer's data is still the same.
     GSourceStamp devModeSource_;
+    // The spooler's forms the held DEVMODE object and the paper lists were made from.
+    GSourceStamp formsSource_;
     // The resource library held, as its file was when it was loaded.
     GSourceStamp resourceSource_;
     HMODULE resourceModule_;

@@ -9,6 +9,7 @@
 #include <winspool.h>
 
 #include <atomic>
+#include <cwchar>
 #include <new>
 #include <string>
 #include <vector>
@@ -18,14 +19,19 @@ namespace {
 std::atomic<GDriverObject* (*)(const PrinterIdentity&)> g_create{nullptr};
 std::atomic<void* (*)(GDriverObject*)> g_printerHandle{nullptr};
 
-uint64_t SystemMilliseconds() { return GetTickCount64(); }
-
-std::atomic<GUIOSFactory::Clock> g_clock{SystemMilliseconds};
-
 } // namespace
 
-GUIOSFactory::GUIOSFactory() { InitializeSRWLock(&knownLock_); }
-GUIOSFactory::~GUIOSFactory() = default;
+GUIOSFactory::GUIOSFactory()
+{
+    InitializeSRWLock(&knownLock_);
+    InitializeSRWLock(&keysLock_);
+}
+
+GUIOSFactory::~GUIOSFactory()
+{
+    for (const OpenKey& open : openKeys_)
+        RegCloseKey(open.key);
+}
 
 void GUIOSFactory::SetDriverUIMaker(const GDriverUIMaker& maker)
 {
@@ -35,15 +41,19 @@ void GUIOSFactory::SetDriverUIMaker(const GDriverUIMaker& maker)
 
 GDriverUIMaker GUIOSFactory::GetDriverUIMaker() { return {g_create.load(), g_printerHandle.load()}; }
 
-GUIOSFactory::Clock GUIOSFactory::SetAnswerClockForTesting(Clock clock)
-{
-    return g_clock.exchange(clock ? clock : SystemMilliseconds);
-}
-
 namespace {
 
 const size_t kFirstDriverRecord = 4096;
 const DWORD kLargestDriverRecord = 1u << 20;
+// A spooler form list larger than this is not a form list.
+const DWORD kLargestFormList = 1u << 22;
+// Where the spooler keeps its drivers, by environment, and the forms it adds.
+const wchar_t kEnvironmentsKey[] = L"System\\CurrentControlSet\\Control\\Print\\Environments\\";
+const wchar_t kPrintKey[] = L"System\\CurrentControlSet\\Control\\Print";
+const wchar_t kFormsKey[] = L"System\\CurrentControlSet\\Control\\Print\\Forms";
+
+// A name that may stand as one key of a registry path.
+bool IsKeyName(const wchar_t* name) { return name && *name && !std::wcschr(name, L'\\'); }
 
 } // namespace
 
@@ -73,7 +83,6 @@ void GUIOSFactory::GetDriverDataFile(RWWString& path, GDriverObject* driver)
         return;
     // Without the driver's name there is nothing to tell a changed driver by.
     const bool keepable = !name.empty();
-    const uint64_t now = g_clock.load()();
     KnownFile known;
     bool found = false;
     if (keepable) {
@@ -84,12 +93,19 @@ void GUIOSFactory::GetDriverDataFile(RWWString& path, GDriverObject* driver)
                 found = true;
             }
     }
-    if (found && now - known.asked < kAnswerAge && known.stamp.Answers(GPrinterSnapshot::File(known.path))) {
+    // The driver's key is asked before the spooler, so that a driver added again after
+    // the key was read is seen by the next call.
+    const uint64_t version = found && !known.driverKey.empty() ? KeyVersion(known.driverKey) : 0;
+    if (found && version && version == known.keyVersion && known.stamp.Answers(GPrinterSnapshot::File(known.path))) {
         path = known.path;
     } else {
-        AskDriverDataFile(path, driver);
+        std::wstring driverKey;
+        AskDriverDataFile(path, driverKey, driver);
         if (keepable) {
             const GSourceStamp stamp = GPrinterSnapshot::File(path);
+            // A key first named by this answer was not read before it: its version is
+            // taken at the next call.
+            const uint64_t keyVersion = found && driverKey == known.driverKey ? version : 0;
             GPlatformCalls::LockGuard guard(knownLock_, false);
             for (auto it = knownFiles_.begin(); it != knownFiles_.end(); ++it)
                 if (it->printer == printer && it->driver == name) {
@@ -99,15 +115,16 @@ void GUIOSFactory::GetDriverDataFile(RWWString& path, GDriverObject* driver)
             if (knownFiles_.size() >= kMostKnownFiles)
                 knownFiles_.erase(knownFiles_.begin());
             if (!path.IsNull())
-                knownFiles_.push_back(KnownFile{printer, name, path, stamp, now});
+                knownFiles_.push_back(KnownFile{printer, name, path, stamp, driverKey, keyVersion});
         }
     }
     PrinterRecordScope::KeepAnswer(note, path);
 }
 
-void GUIOSFactory::AskDriverDataFile(RWWString& path, GDriverObject* driver)
+void GUIOSFactory::AskDriverDataFile(RWWString& path, std::wstring& driverKey, GDriverObject* driver)
 {
     path = RWWString();
+    driverKey.clear();
     if (!driver)
         return;
     HANDLE printer = GetPrinterHandle(driver);
@@ -129,13 +146,122 @@ void GUIOSFactory::AskDriverDataFile(RWWString& path, GDriverObject* driver)
         bytes.assign(needed, 0);
         read = GetPrinterDriverW(printer, nullptr, 2, bytes.data(), needed, &needed) != 0;
     }
-    if (read && needed >= sizeof(DRIVER_INFO_2W)) {
+    if (read && needed >= sizeof(DRIVER_INFO_2W) && needed <= bytes.size()) {
         const DRIVER_INFO_2W* info = reinterpret_cast<const DRIVER_INFO_2W*>(bytes.data());
-        if (info->pDataFile)
+        // Every text must end inside the record.
+        auto inside = [&](const wchar_t* text) {
+            const BYTE* at = reinterpret_cast<const BYTE*>(text);
+            const size_t room = at >= bytes.data() && at < bytes.data() + needed
+                                    ? size_t(bytes.data() + needed - at) / sizeof(wchar_t)
+                                    : 0;
+            return text && room && wcsnlen(text, room) < room;
+        };
+        if (inside(info->pDataFile))
             path = info->pDataFile;
+        if (inside(info->pName) && inside(info->pEnvironment) && IsKeyName(info->pName) &&
+            IsKeyName(info->pEnvironment))
+            driverKey = kEnvironmentsKey + std::wstring(info->pEnvironment) + L"\\Drivers\\Version-" +
+                        std::to_wstring(info->cVersion) + L'\\' + info->pName;
     }
     if (opened)
         ClosePrinter(printer);
+}
+
+bool GUIOSFactory::ReadKeyStamp(const std::wstring& path, GPrinterDataCache::Stamp& stamp)
+{
+    auto query = [&stamp](HKEY key) {
+        FILETIME written = {};
+        DWORD values = 0;
+        GPlatformCalls::Count(GPlatformCalls::kValueRead);
+        if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
+                             nullptr, &written) != ERROR_SUCCESS)
+            return false;
+        stamp.lastWrite = (uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+        stamp.values = values;
+        return true;
+    };
+    {
+        GPlatformCalls::LockGuard guard(keysLock_, true);
+        for (const OpenKey& open : openKeys_)
+            if (open.path == path && query(open.key))
+                return true;
+    }
+    // Not open yet, or no longer answering (deleted meanwhile): opened again.
+    GPlatformCalls::LockGuard guard(keysLock_, false);
+    for (auto it = openKeys_.begin(); it != openKeys_.end(); ++it)
+        if (it->path == path) {
+            RegCloseKey(it->key);
+            openKeys_.erase(it);
+            break;
+        }
+    HKEY key = nullptr;
+    GPlatformCalls::Count(GPlatformCalls::kKeyOpen);
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    if (openKeys_.size() >= kMostOpenKeys) {
+        RegCloseKey(openKeys_.front().key);
+        openKeys_.erase(openKeys_.begin());
+    }
+    openKeys_.push_back(OpenKey{path, key});
+    return query(key);
+}
+
+uint64_t GUIOSFactory::KeyVersion(const std::wstring& path)
+{
+    GPrinterDataCache::Stamp stamp;
+    return ReadKeyStamp(path, stamp) ? keyVersions_.Validate(path, stamp) : 0;
+}
+
+uint64_t GUIOSFactory::FormsVersion()
+{
+    // While nothing was made below the parent since the forms key was found missing,
+    // it is still missing; the parent is asked before the forms key, so that one made
+    // meanwhile is seen by the next call.
+    uint64_t parent = 0;
+    const uint64_t absentUnder = formsAbsentUnder_;
+    if (absentUnder) {
+        parent = KeyVersion(kPrintKey);
+        if (parent == absentUnder)
+            return parent;
+    }
+    if (const uint64_t version = KeyVersion(kFormsKey)) {
+        formsAbsentUnder_ = 0;
+        return version;
+    }
+    if (!absentUnder)
+        parent = KeyVersion(kPrintKey);
+    formsAbsentUnder_ = parent;
+    return parent;
+}
+
+FORM_INFO_1W* GUIOSFactory::ReadForms(void* printer, uint32_t& count)
+{
+    count = 0;
+    if (!printer)
+        return nullptr;
+    DWORD needed = 0, returned = 0;
+    ::EnumFormsW(printer, 1, nullptr, 0, &needed, &returned);
+    if (needed < sizeof(FORM_INFO_1W) || needed > kLargestFormList)
+        return nullptr;
+    uint8_t* bytes = new (std::nothrow) uint8_t[needed];
+    if (!bytes)
+        return nullptr;
+    // The count must fit the bytes the spooler wrote, and every name must lie inside them.
+    if (!::EnumFormsW(printer, 1, bytes, needed, &needed, &returned) || returned == 0 ||
+        returned > needed / sizeof(FORM_INFO_1W)) {
+        delete[] bytes;
+        return nullptr;
+    }
+    auto* forms = reinterpret_cast<FORM_INFO_1W*>(bytes);
+    const uint8_t* end = bytes + needed;
+    for (DWORD i = 0; i < returned; ++i) {
+        const uint8_t* name = reinterpret_cast<const uint8_t*>(forms[i].pName);
+        if (name && (name < bytes || name >= end ||
+                     wcsnlen(forms[i].pName, size_t(end - name) / sizeof(wchar_t)) >= size_t(end - name) / sizeof(wchar_t)))
+            forms[i].pName = nullptr;
+    }
+    count = returned;
+    return forms;
 }
 
 GPrinterLibrary* GUIOSFactory::CreateMiniInstaller(const RWWString& printerName, uint32_t printerHandle, uint32_t)

@@ -7,9 +7,11 @@
 // no handle is known.
 #pragma once
 
+#include "printer/GPrinterDataCache.h"
 #include "printer/GSourceStamp.h"
 #include "printer/GWin32OSFactory.h"
 
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -30,17 +32,15 @@ public:
     GDriverObject* CreateDriverObject(const PrinterIdentity& identity) override;
     // The data file of the printer's driver, as the spooler names it; empty when the
     // printer cannot be opened or asked. The answer is kept for the printer and its driver
-    // and asked for again, at most once an entry call, when the file is no longer as it
-    // was when named (changed or gone) or the answer is older than kAnswerAge: a driver
-    // added again with its data file replaced is seen at the next call, one that names a
-    // data file of another name within that age.
+    // and asked for again, at most once an entry call, whenever the driver's registry key
+    // (which every adding of the driver rewrites) shows another version, under the rule of
+    // the printer's data (GPrinterDataCache), or the file is no longer as it was when
+    // named (changed or gone): a driver added again is seen at the next call.
     void GetDriverDataFile(RWWString& path, GDriverObject* driver) override;
-    // Milliseconds an answer about a driver's data file is taken without asking again.
-    static constexpr uint64_t kAnswerAge = 1000;
-    // Puts a stand-in millisecond clock in place of the system's (null: the system's
-    // again); the clock it replaces comes back.
-    using Clock = uint64_t (*)();
-    static Clock SetAnswerClockForTesting(Clock clock);
+    // The version of the spooler's forms: of the forms key's stamp, under the same rule;
+    // while there is no forms key, of its parent's (which creating it changes).
+    uint64_t FormsVersion() override;
+    FORM_INFO_1W* ReadForms(void* printer, uint32_t& count) override;
     void* GetPrinterHandle(GDriverObject* driver) override;
     // A new mini-installer for the printer, loaded at once when the printer asks for it.
     GPrinterLibrary* CreateMiniInstaller(const RWWString& printerName, uint32_t printerHandle, uint32_t) override;
@@ -51,19 +51,39 @@ public:
     static GDriverUIMaker GetDriverUIMaker();
 
 private:
-    // The spooler's answer for the printer.
-    void AskDriverDataFile(RWWString& path, GDriverObject* driver);
+    // The spooler's answer for the printer, and the registry key of the driver it names
+    // (empty when it names none that can be told).
+    void AskDriverDataFile(RWWString& path, std::wstring& driverKey, GDriverObject* driver);
+    // The version of a key below HKEY_LOCAL_MACHINE by its stamp; 0 when it cannot be
+    // read. The key is kept open between calls, so that each asks its stamp alone.
+    uint64_t KeyVersion(const std::wstring& path);
+    bool ReadKeyStamp(const std::wstring& path, GPrinterDataCache::Stamp& stamp);
 
-    // The data file named for each printer and driver, the file as it was then and when
-    // it was named.
+    // The data file named for each printer and driver, the file as it was then, the
+    // driver's key and its version read before the spooler was asked (0: none).
     struct KnownFile {
         std::wstring printer;
         std::wstring driver;
         RWWString path;
         GSourceStamp stamp;
-        uint64_t asked;
+        std::wstring driverKey;
+        uint64_t keyVersion;
     };
     static constexpr size_t kMostKnownFiles = 16;
     std::vector<KnownFile> knownFiles_;
     SRWLOCK knownLock_;
+
+    // The keys kept open, the one opened longest ago going first; taken shared to ask a
+    // stamp, exclusive to open or close one.
+    struct OpenKey {
+        std::wstring path;
+        HKEY key;
+    };
+    static constexpr size_t kMostOpenKeys = 16;
+    std::vector<OpenKey> openKeys_;
+    SRWLOCK keysLock_;
+    GPrinterDataCache keyVersions_;
+    // The version of the forms key's parent under which the forms key was not there; 0
+    // while it was.
+    std::atomic<uint64_t> formsAbsentUnder_{0};
 };
