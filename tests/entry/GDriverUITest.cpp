@@ -2,6 +2,7 @@
 // and DeviceCapabilitiesW on the test printer (the module loaded by Wine's spooler), and
 // DrvConvertDevMode and DevQueryPrintEx called directly in this process.
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIDocumentEvents.h"
 #include "entry/driverui/GDriverUICapabilities.h"
 #include "entry/driverui/GDriverUIDocumentSheet.h"
 #include "entry/driverui/GDriverUIPrinterEvents.h"
