@@ -263,18 +263,7 @@ struct DriverDataKey {
 
     // The key's last write time and number of values: any write to the printer's data
     // changes one of them.
-    bool ReadStamp(GPrinterDataCache::Stamp& stamp) const
-    {
-        FILETIME written = {};
-        DWORD values = 0;
-        GPlatformCalls::Count(GPlatformCalls::kValueRead);
-        if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                             nullptr, &written) != ERROR_SUCCESS)
-            return false;
-        stamp.lastWrite = (uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime;
-        stamp.values = values;
-        return true;
-    }
+    bool ReadStamp(GPrinterDataCache::Stamp& stamp) const { return GWin32OSFactory::KeyStamp(key, stamp); }
 };
 
 // A value whole, as one read of the registry answers it: a value larger than a first
@@ -1285,4 +1274,17 @@ int GWin32OSFactory::CreateRegistryKeyPath(const RWWString& markedName, HKEY& ke
 int GWin32OSFactory::IsMarkedValueName(const RWWString& name)
 {
     return name.Length() >= 3 && std::wcsncmp(name.Data(), kMarker, 3) == 0;
+}
+
+bool GWin32OSFactory::KeyStamp(HKEY key, GPrinterDataCache::Stamp& stamp)
+{
+    FILETIME written = {};
+    DWORD values = 0;
+    GPlatformCalls::Count(GPlatformCalls::kValueRead);
+    if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                         &written) != ERROR_SUCCESS)
+        return false;
+    stamp.lastWrite = (uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    stamp.values = values;
+    return true;
 }

@@ -137,6 +137,10 @@ public:
     // more step over as many days as they hold.
     static std::tm ShiftTime(const std::tm& local, int bias);
 
+    // An open key's last write time and number of values, asked of the registry once: false
+    // when the key does not answer.
+    static bool KeyStamp(HKEY key, GPrinterDataCache::Stamp& stamp);
+
 protected:
     // Where the chunks of one binary value go: an open registry key, else a printer (of
     // the driver object).

@@ -169,17 +169,7 @@ void GUIOSFactory::AskDriverDataFile(RWWString& path, std::wstring& driverKey, G
 
 bool GUIOSFactory::ReadKeyStamp(const std::wstring& path, GPrinterDataCache::Stamp& stamp)
 {
-    auto query = [&stamp](HKEY key) {
-        FILETIME written = {};
-        DWORD values = 0;
-        GPlatformCalls::Count(GPlatformCalls::kValueRead);
-        if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                             nullptr, &written) != ERROR_SUCCESS)
-            return false;
-        stamp.lastWrite = (uint64_t(written.dwHighDateTime) << 32) | written.dwLowDateTime;
-        stamp.values = values;
-        return true;
-    };
+    auto query = [&stamp](HKEY key) { return KeyStamp(key, stamp); };
     {
         GPlatformCalls::LockGuard guard(keysLock_, true);
         for (const OpenKey& open : openKeys_)
