@@ -1,8 +1,9 @@
 // The sources of a printer as the current entry call sees them: the printer's data, the
 // driver's data file the printer's driver names now, the spooler's forms, and any file
-// the call reads from (the resource library). Each is asked once a call and answers the same for the rest
-// of it, so that every kept thing is judged against one view of the printer; outside a
-// call each use asks again, and the printer's data is never taken as unchanged.
+// the call reads from (the resource library). Each is asked once a call and answers the
+// same for the rest of it, so that every kept thing is judged against one view of the
+// printer; outside a call each use asks again, and the printer's data is never taken as
+// unchanged.
 #pragma once
 
 #include "foundation/RWWString.h"

@@ -387,7 +387,7 @@ TEST_F(PrinterStores, ADocumentsNodesOfTheStoresIdsNeverReachTheStores)
         settings.Add(holder);
         settings.Add(row.top());
         GPrinterStores stores(*ui);
-        stores.PutInto(&settings, nullptr, false);
+        stores.PutInto(&settings, nullptr);
         for (long id : {FeatureId::kDeviceSettings, FeatureId::kPrinterLists, FeatureId::kExtensionData}) {
             EXPECT_EQ(1, MembersOf(tree.get(), id)) << row.what << ": " << id;
             EXPECT_EQ(1, MembersOf(&settings, id)) << row.what << ": " << id;

@@ -374,18 +374,11 @@ int GDriverUI::EnsurePrinterDataWritable()
     return 0;
 }
 
-int GDriverUI::ProbeReadOnly()
-{
-    const int readOnly = OpenOwnPrinter() ? 0 : 1;
-    CloseOwnPrinter();
-    return readOnly;
-}
-
 bool GDriverUI::KeepsCaller()
 {
     if (handleRights_ == kRightsUnknown)
         return true;
-    callRights_ = ProbeReadOnly();
+    callRights_ = MayChangePrinter() ? 0 : 1;
     return callRights_ == handleRights_;
 }
 
@@ -397,7 +390,7 @@ int GDriverUI::CallerReadOnly()
     if (!GetCurrentSettings())
         readOnly = EnsurePrinterDataWritable() ? 0 : 1;
     else if (!ownHandle_)
-        readOnly = callRights_ != kRightsUnknown ? callRights_ : ProbeReadOnly();
+        readOnly = callRights_ != kRightsUnknown ? callRights_ : (MayChangePrinter() ? 0 : 1);
     callRights_ = kRightsUnknown;
     handleRights_ = readOnly;
     return readOnly;

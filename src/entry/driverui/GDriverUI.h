@@ -176,9 +176,6 @@ private:
         GDriverUI& ui_;
     };
 
-    // This caller's rights as a full-access open finds them: 0 when it opens, else 1.
-    int ProbeReadOnly();
-
     static constexpr int kRightsUnknown = -1;
 
     HANDLE callerHandle_;

@@ -740,7 +740,7 @@ GObjectBase* GDriverUIBase::LoadStoredSettings()
     GObjectBase* source = current ? current : defaults.get();
     std::unique_ptr<GObjectBase> tree(source ? source->DeepCopy() : nullptr);
     if (tree) {
-        stores_->PutInto(tree.get(), defaults.get(), true);
+        stores_->PutInto(tree.get(), defaults.get());
         if (GObjectBase* device = Member<GAttributeComposite>(tree.get(), kDeviceSettings))
             ApplyStoredMaps(device);
         GObjectBase* lists = Member<GAttributeComposite>(tree.get(), kPrinterLists);

@@ -186,7 +186,7 @@ GObjectBase* GPrinterStores::Take(Kept& kept)
     return kept.call ? CopyOf(kept.node.get()).release() : kept.node.release();
 }
 
-void GPrinterStores::PutInto(GObjectBase* tree, GObjectBase* defaults, bool standIns)
+void GPrinterStores::PutInto(GObjectBase* tree, GObjectBase* defaults)
 {
     if (!tree)
         return;
@@ -198,7 +198,7 @@ void GPrinterStores::PutInto(GObjectBase* tree, GObjectBase* defaults, bool stan
         GObjectBase* node = nullptr;
         if (kept.state == State::kRead)
             node = Take(kept);
-        else if ((kept.state == State::kAbsent || standIns) && defaults)
+        else if (defaults)
             node = CopyOf(defaults->FindById(kIds[i])).release();
         if (node)
             tree->Add(node);

@@ -65,10 +65,10 @@ public:
     GObjectBase* Load(long id);
 
     // Every member of the stores' ids goes from the tree, at any depth and of any class;
-    // then each store's node is added: the printer's where it reads, the defaults' where
-    // the printer holds none. A store that does not read is left out, or, with standIns
-    // (for settings that only answer questions), the defaults' node stands in for it.
-    void PutInto(GObjectBase* tree, GObjectBase* defaults, bool standIns);
+    // then each store's node is added: the printer's where it reads, else the defaults'
+    // (where the printer holds none, or stands in for a store that does not read, which
+    // is never stored over unasked).
+    void PutInto(GObjectBase* tree, GObjectBase* defaults);
     // The node stored under its id: 1 when written; 0 over a store that does not read.
     int Save(const GObjectBase* node);
     // Stores the nodes given (by kIds' order; null: not held), only while every store
