@@ -352,6 +352,14 @@ int GOSFactory::LockPrinterStores(GDriverObject*, uint32_t, void*& held)
 
 void GOSFactory::UnlockPrinterStores(void*) {}
 
+void GOSFactory::ForgetKeptPrinterData(GDriverObject*) {}
+
+void GOSFactory::GetPrinterDataStringNow(RWWString& result, GDriverObject* driver, const RWWString& name,
+                                         const RWWString& fallback)
+{
+    GetPrinterDataString(result, driver, name, fallback);
+}
+
 uint64_t GOSFactory::FormsVersion() { return 0; }
 
 FORM_INFO_1W* GOSFactory::ReadForms(void*, uint32_t& count)

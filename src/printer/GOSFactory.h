@@ -159,13 +159,24 @@ public:
     // is kept for the version of the printer's data the call reads. These services keep
     // nothing.
     virtual bool IsPrinterDataKept(GDriverObject* driver, const RWWString& name);
-    // The lock of the printer's stored settings, one for every process and user of the
-    // printer: 1 when this thread owns it within wait milliseconds (also when an owner
-    // ended holding it), held then being what UnlockPrinterStores takes; 0 when it was
-    // not had. Its owner may take it again, and holds it until each is given back. These
-    // services share nothing with other processes: 1 with nothing held.
+    // The writers' lock of the printer's stored settings, one for every process of the
+    // printer that may change it: 1 when this thread owns it within wait milliseconds
+    // (also when an owner ended holding it), held then being what UnlockPrinterStores
+    // takes; 0 when it was not had (held elsewhere past the wait, or not to be had by
+    // this caller). Its owner may take it again, and holds it until each is given back.
+    // Readers never take it. These services share nothing with other processes: 1 with
+    // nothing held.
     virtual int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held);
     virtual void UnlockPrinterStores(void* held);
+    // What the rest of the call reads of the printer's data is what the printer holds
+    // now: nothing kept from before a change since it was last looked at is taken (these
+    // services keep nothing).
+    virtual void ForgetKeptPrinterData(GDriverObject* driver);
+    // A string value of the printer's data as the printer holds it at this moment, never
+    // what is kept of it; fallback when there is none (these services read as
+    // GetPrinterDataString does).
+    virtual void GetPrinterDataStringNow(RWWString& result, GDriverObject* driver, const RWWString& name,
+                                         const RWWString& fallback);
     // A number that stays the same while the spooler's forms do; 0 when unknown (these
     // services know nothing of forms).
     virtual uint64_t FormsVersion();

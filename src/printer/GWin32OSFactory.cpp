@@ -860,13 +860,28 @@ uint32_t GWin32OSFactory::GetPrinterDataDword(GDriverObject* driver, const RWWSt
     return ReadPrinterDword(printer.Get(), name, fallback);
 }
 
+void GWin32OSFactory::GetPrinterDataStringNow(RWWString& result, GDriverObject* driver, const RWWString& name,
+                                              const RWWString& fallback)
+{
+    ReadPrinterDataString(result, driver, name, fallback, true);
+}
+
 void GWin32OSFactory::GetPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
                                            const RWWString& fallback)
+{
+    ReadPrinterDataString(result, driver, name, fallback, false);
+}
+
+void GWin32OSFactory::ReadPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
+                                            const RWWString& fallback, bool now)
 {
     DriverDataKey data(driver, GetPrinterHandle(driver), dataCache_);
     if (data.key) {
         GPrinterDataCache::Value read;
-        ReadDriverValue(dataCache_, data, name.Data(), read);
+        if (now)
+            ReadWholeValue(data.key, name.Data(), read);
+        else
+            ReadDriverValue(dataCache_, data, name.Data(), read);
         if (read.status != ERROR_SUCCESS || read.type != REG_SZ || read.bytes.empty()) {
             result = fallback;
             return;
@@ -1158,44 +1173,170 @@ RWWString GWin32OSFactory::StoresLockName(const RWWString& printer)
     return name;
 }
 
-// Every user may wait on the mutex and release it; only its maker may change it. Its
-// label is low, so that processes of low integrity may take it too.
+namespace {
+
+// The private name space the stores locks live in, bounded by the administrators' group:
+// only a process whose token holds that group may make it or open it, so no other
+// user's process can take a lock's name first, nor hold a lock. Its functions are found
+// at run time; a system without them (Wine has none) has no such name space.
+const wchar_t kLockSpace[] = L"QZ printer stores";
+
+struct LockSpaceCalls {
+    using CreateBoundary = HANDLE(WINAPI*)(LPCWSTR, ULONG);
+    using AddSid = BOOL(WINAPI*)(HANDLE*, PSID);
+    using DeleteBoundary = VOID(WINAPI*)(HANDLE);
+    using CreateSpace = HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR);
+    using OpenSpace = HANDLE(WINAPI*)(LPVOID, LPCWSTR);
+    using CloseSpace = BOOLEAN(WINAPI*)(HANDLE, ULONG);
+    CreateBoundary createBoundary = nullptr;
+    AddSid addSid = nullptr;
+    DeleteBoundary deleteBoundary = nullptr;
+    CreateSpace createSpace = nullptr;
+    OpenSpace openSpace = nullptr;
+    CloseSpace closeSpace = nullptr;
+
+    LockSpaceCalls()
+    {
+        HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+        if (!kernel)
+            return;
+        auto find = [kernel](const char* name) { return reinterpret_cast<void*>(GetProcAddress(kernel, name)); };
+        createBoundary = reinterpret_cast<CreateBoundary>(find("CreateBoundaryDescriptorW"));
+        addSid = reinterpret_cast<AddSid>(find("AddSIDToBoundaryDescriptor"));
+        deleteBoundary = reinterpret_cast<DeleteBoundary>(find("DeleteBoundaryDescriptor"));
+        createSpace = reinterpret_cast<CreateSpace>(find("CreatePrivateNamespaceW"));
+        openSpace = reinterpret_cast<OpenSpace>(find("OpenPrivateNamespaceW"));
+        closeSpace = reinterpret_cast<CloseSpace>(find("ClosePrivateNamespace"));
+    }
+    bool Present() const
+    {
+        return createBoundary && addSid && deleteBoundary && createSpace && openSpace && closeSpace;
+    }
+};
+
+const LockSpaceCalls& SpaceCalls()
+{
+    static const LockSpaceCalls calls;
+    return calls;
+}
+
+// Only the administrators and the system may open, wait on or release a lock, or enter its
+// name space; the label lets processes of low integrity that hold the group in.
+const wchar_t kLockAccess[] = L"D:(A;;GA;;;BA)(A;;GA;;;SY)S:(ML;;NW;;;LW)";
+const wchar_t kLockAccessUnlabelled[] = L"D:(A;;GA;;;BA)(A;;GA;;;SY)";
+
+PSECURITY_DESCRIPTOR LockDescriptor()
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockAccess, SDDL_REVISION_1, &descriptor, nullptr) ||
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockAccessUnlabelled, SDDL_REVISION_1, &descriptor,
+                                                             nullptr))
+        return descriptor;
+    return nullptr;
+}
+
+enum class SpaceOpened { kOpened, kAbsent, kRefused };
+
+// The lock name space, opened or made: absent where the system has none, refused to a
+// process that may not enter it.
+SpaceOpened OpenLockSpace(SECURITY_ATTRIBUTES& attributes, HANDLE& space)
+{
+    space = nullptr;
+    const LockSpaceCalls& calls = SpaceCalls();
+    if (!calls.Present())
+        return SpaceOpened::kAbsent;
+    HANDLE boundary = calls.createBoundary(kLockSpace, 0);
+    if (!boundary)
+        return SpaceOpened::kAbsent;
+    BYTE sid[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof sid;
+    SpaceOpened opened = SpaceOpened::kRefused;
+    if (CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) && calls.addSid(&boundary, sid)) {
+        // Opened when it is there; made when not; made meanwhile by another: opened.
+        for (int attempt = 0; attempt < 2 && !space; ++attempt) {
+            space = calls.openSpace(boundary, kLockSpace);
+            if (!space)
+                space = calls.createSpace(&attributes, boundary, kLockSpace);
+        }
+        if (space)
+            opened = SpaceOpened::kOpened;
+    }
+    calls.deleteBoundary(boundary);
+    return opened;
+}
+
+// A lock as held: the mutex, and the name space it lives in, open for as long as the
+// mutex is, so that its name stays the one every process finds.
+struct HeldStoresLock {
+    HANDLE mutex;
+    HANDLE space;
+};
+
+void CloseLockSpace(HANDLE space)
+{
+    if (space)
+        SpaceCalls().closeSpace(space, 0);
+}
+
+} // namespace
+
+// The mutex lives in the administrators' private name space where the system has one;
+// elsewhere in the global name space, where only the administrators and the system may
+// open it, though any process may take its name first.
 int GWin32OSFactory::LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held)
 {
     held = nullptr;
     if (!driver || driver->GetPrinterName().IsNull())
         return 0;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100001;;;WD)S:(ML;;NW;;;LW)",
-                                                              SDDL_REVISION_1, &descriptor, nullptr) &&
-        !ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100001;;;WD)", SDDL_REVISION_1,
-                                                              &descriptor, nullptr))
+    PSECURITY_DESCRIPTOR descriptor = LockDescriptor();
+    if (!descriptor)
         return 0;
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-    HANDLE mutex = CreateMutexExW(&attributes, StoresLockName(driver->GetPrinterName()).Data(), 0,
-                                  SYNCHRONIZE | MUTEX_MODIFY_STATE);
+    HANDLE space = nullptr;
+    const SpaceOpened opened = OpenLockSpace(attributes, space);
+    HANDLE mutex = nullptr;
+    if (opened != SpaceOpened::kRefused) {
+        RWWString name = StoresLockName(driver->GetPrinterName());
+        if (space) {
+            // "<space>\<printer part>" in place of the global prefix.
+            const size_t global = std::wcslen(L"Global\\");
+            RWWString inSpace(kLockSpace);
+            inSpace.Append(L"\\");
+            inSpace.Append(name.Data() + global, name.Length() - global);
+            name = inSpace;
+        }
+        mutex = CreateMutexExW(&attributes, name.Data(), 0, SYNCHRONIZE | MUTEX_MODIFY_STATE);
+    }
     LocalFree(descriptor);
-    if (!mutex)
+    if (!mutex) {
+        CloseLockSpace(space);
         return 0;
+    }
     GPlatformCalls::Count(GPlatformCalls::kLockWait);
     // An owner that ended holding it left the stores as it left them: each reads whole
     // or not at all.
     const DWORD waited = WaitForSingleObject(mutex, wait);
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
         CloseHandle(mutex);
+        CloseLockSpace(space);
         return 0;
     }
-    held = mutex;
+    held = new HeldStoresLock{mutex, space};
     return 1;
 }
 
 void GWin32OSFactory::UnlockPrinterStores(void* held)
 {
-    if (!held)
+    auto* lock = static_cast<HeldStoresLock*>(held);
+    if (!lock)
         return;
-    ReleaseMutex(held);
-    CloseHandle(held);
+    ReleaseMutex(lock->mutex);
+    CloseHandle(lock->mutex);
+    CloseLockSpace(lock->space);
+    delete lock;
 }
+
+void GWin32OSFactory::ForgetKeptPrinterData(GDriverObject* driver) { ForgetPrinterData(driver); }
 
 void GWin32OSFactory::GetMachineString(RWWString& result, const RWWString& keyPath, const RWWString& name,
                                        const RWWString& fallback)

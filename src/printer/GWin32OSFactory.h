@@ -109,9 +109,14 @@ public:
     int RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name) override;
     // The count, the check and each chunk kept for the call's version.
     bool IsPrinterDataKept(GDriverObject* driver, const RWWString& name) override;
-    // A named mutex that every user may wait on and release.
+    // A named mutex that only the administrators and the system may open, in their
+    // private name space where the system has one.
     int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held) override;
     void UnlockPrinterStores(void* held) override;
+    void ForgetKeptPrinterData(GDriverObject* driver) override;
+    // Read through the printer's key, or the spooler, past what the call keeps.
+    void GetPrinterDataStringNow(RWWString& result, GDriverObject* driver, const RWWString& name,
+                                 const RWWString& fallback) override;
     void GetMachineString(RWWString& result, const RWWString& keyPath, const RWWString& name,
                           const RWWString& fallback) override;
     uint32_t GetMachineDword(const RWWString& keyPath, const RWWString& name, uint32_t fallback) override;
@@ -166,6 +171,10 @@ private:
     // After a write: the rest of the call reads the printer's data under the version
     // the key's stamp tells now.
     void ForgetPrinterData(GDriverObject* driver);
+    // A string value of the printer's data: as kept for the call's version, or (now) as
+    // the printer holds it at this moment.
+    void ReadPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
+                               const RWWString& fallback, bool now);
 
     int16_t timeBias_;
     std::atomic<bool> moduleFolderKnown_{false};

@@ -1386,9 +1386,10 @@ TEST_F(PrinterStores, ALockHeldElsewhereStoresNothingAfterItsWait)
     {
         GPrinterStores stores(*ui);
         int upgraded[GPrinterStores::kCount] = {1, 1, 1};
-        EXPECT_EQ(GPrinterStores::Outcome::kNotStored, stores.Store(nodes));
+        EXPECT_EQ(GPrinterStores::Outcome::kBusy, stores.Store(nodes));
         EXPECT_EQ(0, stores.Save(nodes[GPrinterStores::kCount - 1]));
-        EXPECT_EQ(GPrinterStores::Outcome::kNotStored, stores.Upgrade(upgraded));
+        EXPECT_TRUE(stores.Busy());
+        EXPECT_EQ(GPrinterStores::Outcome::kBusy, stores.Upgrade(upgraded));
         EXPECT_EQ(0, upgraded[0] + upgraded[1] + upgraded[2]);
         EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
         EXPECT_EQ(installed, Snapshot());

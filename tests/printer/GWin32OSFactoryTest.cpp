@@ -405,7 +405,7 @@ TEST(Win32StoresLock, HeldElsewhereItWaitsItsBoundAbandonedItIsHad)
     void* abandoned = nullptr;
     EXPECT_EQ(1, services.LockPrinterStores(&driver, 0, abandoned));
     services.UnlockPrinterStores(abandoned);
-    CloseHandle(held[0]);
+    services.UnlockPrinterStores(held[0]);
 }
 
 TEST(Win32MarkedNames, OnlyPredefinedRootsAndWholePathsAreAccepted)

@@ -792,9 +792,19 @@ uint32_t GDriverUI::RegisterExtension(const char* moduleName, uint32_t flags)
     CallScope scope(*this);
     if (!GetCurrentSettings())
         EnsurePrinterDataWritable();
+    const RWWString name(moduleName ? moduleName : "", RWWString::multiByte);
+    // The registration reads the printer's stores and commits them again as one change:
+    // a registration made meanwhile by another process is read, never written over.
+    std::unique_ptr<GPrinterStores::Change> change(name.Length() != 0 ? ChangeStores() : nullptr);
+    if (name.Length() != 0 && !change) {
+        if (ownHandle_) {
+            UseOwnPrinter(0);
+            CloseOwnPrinter();
+        }
+        return uint32_t(kExtensionUnavailable) & 0xFFFF;
+    }
     MergeDevModeIntoSettings(nullptr);
     SetSettings(CreateSettings());
-    const RWWString name(moduleName ? moduleName : "", RWWString::multiByte);
     int status = GDriverObject::RegisterExtension(name, flags);
     // A registration that the printer's stores did not take did not happen.
     if (name.Length() != 0 && status == 0) {

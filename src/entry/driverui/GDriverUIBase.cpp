@@ -520,6 +520,16 @@ int GDriverUIBase::SaveSettingsTree(GObjectBase* node)
 
 void GDriverUIBase::StoreMissingNodes(GObjectBase* defaults) { stores_->StoreMissing(defaults); }
 
+std::unique_ptr<GPrinterStores::Change> GDriverUIBase::ChangeStores()
+{
+    std::unique_ptr<GPrinterStores::Change> change(new GPrinterStores::Change(*stores_));
+    if (!change->Owned())
+        change.reset();
+    return change;
+}
+
+bool GDriverUIBase::StoresBusy() const { return stores_->Busy(); }
+
 bool GDriverUIBase::CanStore() { return devMode_ && !devMode_->PrinterRecordUnread() && stores_->Storable(); }
 
 bool GDriverUIBase::StoresReplaceable()

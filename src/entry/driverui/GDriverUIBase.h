@@ -6,6 +6,7 @@
 // forms database.
 #pragma once
 
+#include "entry/driverui/GPrinterStores.h"
 #include "printer/GCustomMediaSize.h"
 #include "printer/GDriverObject.h"
 #include "printer/GSourceStamp.h"
@@ -15,7 +16,6 @@
 
 class GDriverDevMode;
 class GMedia;
-class GPrinterStores;
 
 class GDriverUIBase : public virtual GDriverObject {
 public:
@@ -135,6 +135,12 @@ public:
     // Stores from the defaults each of 365, 366 and 368 the printer holds no value of; a
     // value that is there, read or not, is kept.
     void StoreMissingNodes(GObjectBase* defaults);
+    // A change of the printer's stores that reads them and commits them again, held from
+    // here on: what it reads is what the printer holds once the lock was had, and no
+    // other writer commits before it ends. Null when the lock was not had (StoresBusy).
+    std::unique_ptr<GPrinterStores::Change> ChangeStores();
+    // True when the last commit stored nothing because the stores lock was not had.
+    bool StoresBusy() const;
     // True when a commit may store: the printer's record read and each of its stores
     // reads or is absent. A sheet opened without it stores nothing and says so.
     bool CanStore();

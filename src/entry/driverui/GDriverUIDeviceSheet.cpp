@@ -11,7 +11,9 @@
 // printer it opens read-only: either way it writes nothing, its pages change nothing and
 // say why, and OK reports cancel. The one way out of storing off: where stores are there
 // but do not read and the user may change the printer, OK offers to replace them with
-// the factory's settings, and does only when the user says yes.
+// the factory's settings, and does only when the user says yes. A commit that cannot
+// have the stores lock stores nothing: the user is told, and the sheet stays open with
+// its edits for another OK.
 #include "entry/driverui/GDriverUIDeviceSheet.h"
 
 #include "entry/driverui/GDriverUI.h"
@@ -45,6 +47,8 @@ const WORD kHeaderNoPermission = 1;
 // "The printer's settings cannot be read. Replace them with the factory settings? What
 // they held will be lost."
 const uint32_t kReplaceQuestion = 12034;
+// "The printer's settings could not be locked for this change ... press OK to try again."
+const uint32_t kLockedNotice = 12035;
 
 std::atomic<GDriverUIDeviceSheet::SheetRunner> g_sheetRunner{nullptr};
 std::atomic<GDriverUIDeviceSheet::Confirmer> g_confirmer{nullptr};
@@ -156,12 +160,16 @@ bool GDriverUIDeviceSheet::CommitOk()
     if (!settings || !services)
         return false;
     if (context->modeFlags & kModeMayReplace) {
-        if (!ConfirmReplace() || !ui_.ReplaceUnreadableStores(settings))
+        if (!ConfirmReplace())
             return false;
+        if (!ui_.ReplaceUnreadableStores(settings))
+            return RefusedForLock();
         // Every store reads again: storing is on.
         context->modeFlags &= ~(kModeStoringOff | kModeReplaceable | kModeMayReplace);
-    } else if ((context->modeFlags & (kModeNoPermission | kModeStoringOff)) || !ui_.CommitSettings(settings, 1)) {
+    } else if (context->modeFlags & (kModeNoPermission | kModeStoringOff)) {
         return false;
+    } else if (!ui_.CommitSettings(settings, 1)) {
+        return RefusedForLock();
     }
     accepted_ = true;
     const uint32_t exportPending = services->GetPrinterDataDword(driver, L"ExportConfig", 0);
@@ -181,19 +189,32 @@ bool GDriverUIDeviceSheet::CommitOk()
     return true;
 }
 
+bool GDriverUIDeviceSheet::RefusedForLock()
+{
+    if (!ui_.StoresBusy())
+        return false;
+    if (ui_.SheetGlue())
+        ui_.SheetGlue()->KeepOpen();
+    Ask(kLockedNotice, MB_OK | MB_ICONWARNING);
+    return false;
+}
+
 bool GDriverUIDeviceSheet::ConfirmReplace()
 {
-    const RWWString text = ui_.LoadResourceString(kReplaceQuestion);
+    return Ask(kReplaceQuestion, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+}
+
+int GDriverUIDeviceSheet::Ask(uint32_t textId, UINT buttons)
+{
+    const RWWString text = ui_.LoadResourceString(textId);
     if (!text.Length())
-        return false;
+        return 0;
     const RWWString& caption = ui_.GetPrinterName();
     const wchar_t* title = caption.Length() ? caption.Data() : L"";
     // The sheet is the active window of this thread while its OK runs.
     HWND owner = GetActiveWindow();
     Confirmer confirm = g_confirmer;
-    const int answer = confirm ? confirm(owner, text.Data(), title)
-                               : MessageBoxW(owner, text.Data(), title, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
-    return answer == IDYES;
+    return confirm ? confirm(owner, text.Data(), title) : MessageBoxW(owner, text.Data(), title, buttons);
 }
 
 BOOL GDriverUIDeviceSheet::PrinterProperties(HWND window, HANDLE printer)

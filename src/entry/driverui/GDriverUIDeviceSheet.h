@@ -22,8 +22,9 @@ public:
     // in place (null: the platform's again).
     typedef LONG(WINAPI* SheetRunner)(HWND window, void* callback, LPARAM parameter, LPDWORD result);
     static void SetSheetRunnerForTesting(SheetRunner runner);
-    // The question put to the user before the stores that do not read are replaced: the
-    // button the user pressed (IDYES replaces). A test may answer it (null: a message box).
+    // The questions and notices put to the user (the question before the stores that do
+    // not read are replaced: IDYES replaces): the button the user pressed. A test may
+    // answer them (null: a message box).
     typedef int (*Confirmer)(HWND owner, const wchar_t* text, const wchar_t* caption);
     static void SetConfirmerForTesting(Confirmer confirmer);
 
@@ -35,6 +36,12 @@ private:
     // read, the commit replaces them with the factory's, once the user confirms.
     bool CommitOk();
     bool ConfirmReplace();
+    // A commit refused because the stores lock was not had: the user is told, and the
+    // sheet stays open with its edits. False, as the commit's result.
+    bool RefusedForLock();
+    // A message of the resource library put to the user with the buttons given (through
+    // the test's confirmer where one is set): the button pressed, 0 when not shown.
+    int Ask(uint32_t textId, UINT buttons);
 
     GDriverUI& ui_;
     // A commit of the open sheet went through: the printer changed, and the sheet reports

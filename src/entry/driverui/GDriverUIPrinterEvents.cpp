@@ -136,6 +136,13 @@ int GDriverUIPrinterEvents::OnPrinterInitialize(const wchar_t*, DWORD)
     if (!services || !ui_.OpenOwnPrinter())
         return 0;
     ui_.UseOwnPrinter(1);
+    // The settings read below are committed again, before the pause and after it: one
+    // change of the stores, which no other writer's commit comes between.
+    std::unique_ptr<GPrinterStores::Change> change(ui_.ChangeStores());
+    if (!change) {
+        ui_.CloseOwnPrinter();
+        return 0;
+    }
     StoreFeatureString();
 
     int result = 0;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cwchar>
 #include <vector>
 
 static_assert(GPrinterStores::kIds[0] == FeatureId::kExtensionData && GPrinterStores::kIds[1] == FeatureId::kPrinterLists &&
@@ -49,29 +50,125 @@ std::atomic<uint32_t> g_lockWait{GPrinterStores::kLockWait};
 
 } // namespace
 
-// The printer's stores lock for as long as this lives, when it was had.
-class GPrinterStores::Hold {
-public:
-    explicit Hold(GDriverObject& driver) : services_(GOSFactory::Instance()), held_(nullptr)
-    {
-        owned_ = services_ && services_->LockPrinterStores(&driver, g_lockWait.load(), held_) == 1;
-    }
-    ~Hold()
-    {
-        if (owned_)
-            services_->UnlockPrinterStores(held_);
-    }
-    Hold(const Hold&) = delete;
-    Hold& operator=(const Hold&) = delete;
-    bool Owned() const { return owned_; }
-
-private:
-    GOSFactory* services_;
-    void* held_;
-    bool owned_;
-};
+uint32_t GPrinterStores::WaitForLock() { return g_lockWait.load(); }
 
 uint32_t GPrinterStores::SetLockWaitForTesting(uint32_t wait) { return g_lockWait.exchange(wait); }
+
+GPrinterStores::Change::Change(GPrinterStores& stores, uint32_t wait) : stores_(stores), owned_(false), outer_(false)
+{
+    if (stores_.HeldHere()) {
+        ++stores_.depth_;
+        owned_ = true;
+        return;
+    }
+    GOSFactory* services = GOSFactory::Instance();
+    void* held = nullptr;
+    owned_ = services && services->LockPrinterStores(&stores_.driver_, wait, held) == 1;
+    if (!owned_) {
+        stores_.busy_ = true;
+        return;
+    }
+    outer_ = true;
+    stores_.holder_ = GetCurrentThreadId();
+    stores_.depth_ = 1;
+    stores_.held_ = held;
+    stores_.committing_ = false;
+    // Another writer may have committed up to the moment the lock was had: what the
+    // change reads is read again, as the printer holds it now.
+    services->ForgetKeptPrinterData(&stores_.driver_);
+    for (int i = 0; i < kCount; ++i)
+        stores_.kept_[i].call = 0;
+}
+
+GPrinterStores::Change::~Change()
+{
+    if (!owned_)
+        return;
+    if (!outer_) {
+        --stores_.depth_;
+        return;
+    }
+    if (stores_.committing_) {
+        stores_.EndCommit();
+        // The record's write moved the printer's data on: what this change read and wrote
+        // under the lock is what the printer holds at the version it has now.
+        const uint32_t call = PrinterRecordScope::CurrentCall();
+        if (call != 0) {
+            const GSourceStamp now = GPrinterSnapshot::PrinterData(stores_.driver_);
+            for (int i = 0; i < kCount; ++i)
+                if (stores_.kept_[i].call == call)
+                    stores_.kept_[i].source = now;
+        }
+    }
+    void* held = stores_.held_;
+    stores_.held_ = nullptr;
+    stores_.depth_ = 0;
+    stores_.holder_ = 0;
+    if (GOSFactory* services = GOSFactory::Instance())
+        services->UnlockPrinterStores(held);
+}
+
+bool GPrinterStores::HeldHere() const { return holder_.load() == GetCurrentThreadId(); }
+
+RWWString GPrinterStores::CommitRecord()
+{
+    RWWString record;
+    if (GOSFactory* services = GOSFactory::Instance())
+        services->GetPrinterDataStringNow(record, &driver_, kCommitRecord, RWWString());
+    return record;
+}
+
+namespace {
+
+const wchar_t kWriting[] = L"writing ";
+const wchar_t kDone[] = L"done ";
+
+bool MarkedWriting(const RWWString& record)
+{
+    return record.Length() >= 8 && std::wcsncmp(record.Data(), kWriting, 8) == 0;
+}
+
+// The commit number a record ends with; 0 when it ends with none (or one out of range).
+uint32_t CommitNumber(const RWWString& record)
+{
+    const wchar_t* text = record.IsNull() ? L"" : record.Data();
+    size_t at = record.Length();
+    while (at > 0 && text[at - 1] >= L'0' && text[at - 1] <= L'9')
+        --at;
+    uint64_t number = 0;
+    for (size_t i = at; i < record.Length(); ++i) {
+        number = number * 10 + uint64_t(text[i] - L'0');
+        if (number > 0xFFFFFFFFu)
+            return 0;
+    }
+    return uint32_t(number);
+}
+
+RWWString RecordText(const wchar_t* state, uint32_t number)
+{
+    wchar_t text[32];
+    std::swprintf(text, 32, L"%ls%lu", state, static_cast<unsigned long>(number));
+    return RWWString(text);
+}
+
+} // namespace
+
+void GPrinterStores::BeginCommit()
+{
+    GOSFactory* services = GOSFactory::Instance();
+    if (committing_ || !services || !HeldHere())
+        return;
+    commit_ = CommitNumber(CommitRecord()) + 1;
+    committing_ = true;
+    services->SetPrinterDataString(&driver_, kCommitRecord, RecordText(kWriting, commit_));
+}
+
+void GPrinterStores::EndCommit()
+{
+    committing_ = false;
+    if (GOSFactory* services = GOSFactory::Instance())
+        services->SetPrinterDataString(&driver_, kCommitRecord, RecordText(kDone, commit_));
+}
 
 GPrinterStores::GPrinterStores(GDriverObject& driver) : driver_(driver), kept_(new Kept[kCount]) {}
 
@@ -112,10 +209,10 @@ GPrinterStores::Kept& GPrinterStores::Read(int index)
         kept.call = call;
         return kept;
     }
-    // Every store the call may not take as kept is read now, under the lock when any of
-    // them is read from the printer, so that the three are as one write left them; what
-    // the services keep for the call's version was read so before. A lock not had within
-    // its wait does not stop the read: each store still reads whole or not at all.
+    // Every store the call may not take as kept is read now. Stores read from the printer
+    // (not all kept by the services for the call's version) are read between two looks at
+    // the commit record, so that the three are as one commit left them; a change holding
+    // the lock on this thread reads them as they are.
     GOSFactory* services = GOSFactory::Instance();
     bool stale[kCount] = {};
     bool fromPrinter = call == 0;
@@ -124,10 +221,24 @@ GPrinterStores::Kept& GPrinterStores::Read(int index)
         if (stale[i] && !fromPrinter)
             fromPrinter = !services || !services->IsPrinterDataKept(&driver_, ValueName(kIds[i]));
     }
-    std::unique_ptr<Hold> hold(fromPrinter ? new Hold(driver_) : nullptr);
-    for (int i = 0; i < kCount; ++i)
-        if (stale[i])
-            ReadAfresh(i, call, now);
+    static const DWORD kPauses[] = {2, 20};
+    const size_t kAttempts = sizeof kPauses / sizeof *kPauses;
+    const bool looked = fromPrinter && services && !HeldHere();
+    for (size_t attempt = 0;; ++attempt) {
+        const bool last = !looked || attempt == kAttempts;
+        const RWWString before = looked ? CommitRecord() : RWWString();
+        const bool writing = MarkedWriting(before);
+        if (!writing || last) {
+            for (int i = 0; i < kCount; ++i)
+                if (stale[i])
+                    ReadAfresh(i, call, now);
+            if (last || (!writing && CommitRecord() == before))
+                break;
+        }
+        // The stores are read again past what the call keeps of them.
+        Sleep(kPauses[attempt]);
+        services->ForgetKeptPrinterData(&driver_);
+    }
     return kept;
 }
 
@@ -210,8 +321,9 @@ int GPrinterStores::Save(const GObjectBase* node)
     const int index = node ? IndexOf(node->GetId()) : -1;
     if (index < 0)
         return 0;
-    Hold hold(driver_);
-    if (!hold.Owned() || Read(index).state == State::kUnreadable)
+    busy_ = false;
+    Change change(*this);
+    if (!change.Owned() || Read(index).state == State::kUnreadable)
         return 0;
     return Write(index, node);
 }
@@ -223,6 +335,7 @@ int GPrinterStores::Write(int index, const GObjectBase* node)
     if (!stored)
         return 0;
     stored->ClearSerials();
+    BeginCommit();
     if (!driver_.SaveObject(ValueName(kIds[index]), stored.get()))
         return 0;
     // What the printer now holds is what the rest of the call reads, and what the bin,
@@ -310,9 +423,10 @@ bool GPrinterStores::Remember(int index, Former& former)
 
 GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
 {
-    Hold hold(driver_);
-    if (!hold.Owned())
-        return Outcome::kNotStored;
+    busy_ = false;
+    Change change(*this);
+    if (!change.Owned())
+        return Outcome::kBusy;
     // A store that is there but does not read keeps its bytes, and the call learns that
     // nothing was stored: what it holds in that store's place came from elsewhere.
     if (!Storable())
@@ -328,9 +442,10 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
 
 GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount])
 {
-    Hold hold(driver_);
-    if (!hold.Owned())
-        return Outcome::kNotStored;
+    busy_ = false;
+    Change change(*this);
+    if (!change.Owned())
+        return Outcome::kBusy;
     Former former[kCount];
     for (int i = 0; i < kCount; ++i) {
         if (!nodes[i] || Remember(i, former[i]))
@@ -344,10 +459,13 @@ GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount]
 
 void GPrinterStores::StoreMissing(GObjectBase* defaults)
 {
-    if (!defaults)
+    // Only a lock to be had at once: a store left missing is made again by the next
+    // call, and none waits on a lock held elsewhere for it. Under the lock the stores
+    // are read again: one another writer made meanwhile is kept.
+    if (!defaults || !AnyAbsent())
         return;
-    Hold hold(driver_);
-    if (!hold.Owned())
+    Change change(*this, 0);
+    if (!change.Owned())
         return;
     for (int i = 0; i < kCount; ++i)
         if (Read(i).state == State::kAbsent)
@@ -386,9 +504,10 @@ GPrinterStores::Outcome GPrinterStores::Upgrade(int upgraded[kCount])
     std::unique_ptr<GObjectBase> nodes[kCount];
     for (int i = 0; i < kCount; ++i)
         upgraded[i] = 0;
-    Hold hold(driver_);
-    if (!hold.Owned())
-        return Outcome::kNotStored;
+    busy_ = false;
+    Change change(*this);
+    if (!change.Owned())
+        return Outcome::kBusy;
     // The device settings first: without them the others are left as they are.
     nodes[kCount - 1].reset(UpgradedNode(kCount - 1, upgraded[kCount - 1]));
     if (upgraded[kCount - 1] == 1)

@@ -17,16 +17,21 @@
 // left unreadable turns storing off as any damaged store does.
 //
 // One writer at a time: every write, from reading what it writes over to its last
-// put-back, holds the printer's stores lock, which every process and user of the
-// printer shares; a writer that cannot have it within the lock's wait stores nothing.
-// Stores read afresh from the printer are read together under the same lock, so that
-// the three are as one write left them; stores kept from before (by this object or by
-// the services) take no lock.
+// put-back, holds the printer's stores lock, which every process of the printer that may
+// change it shares; a change that reads the stores to write them again holds it from its
+// read on. A writer that cannot have the lock within its wait stores nothing and says so.
+// Readers never take the lock, so no process can hold a reader up: each store reads whole
+// or not at all by its own check, and the three as one commit by the commit record, which
+// a writer marks "writing" before its first store and "done" after its last. A reader that
+// reads the stores from the printer reads the record before and after them and reads
+// again (twice at most, after a pause) while it was marked writing or changed meanwhile;
+// a writer that ended midway leaves each store whole, and that is what is then read.
 #pragma once
 
 #include "printer/GOSFactory.h"
 #include "printer/GSourceStamp.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -41,12 +46,34 @@ public:
     static constexpr int kCount = 3;
     using State = GOSFactory::StoredRead;
     // What a write of the stores came to: every store written; nothing stored and every
-    // store as it was; or nothing stored and a store that could not be put back (it
-    // holds what the failed write left).
-    enum class Outcome { kStored, kNotStored, kNotPutBack };
+    // store as it was; nothing stored and a store that could not be put back (it holds
+    // what the failed write left); or nothing stored and every store as it was, because
+    // the stores lock was not had.
+    enum class Outcome { kStored, kNotStored, kNotPutBack, kBusy };
 
-    // How long a write, or a read afresh, waits for the stores lock, in milliseconds.
+    // How long a write waits for the stores lock, in milliseconds.
     static constexpr uint32_t kLockWait = 5000;
+    // The printer-data value of the commit record: "writing N" or "done N", N counting
+    // the commits of the stores.
+    static constexpr const wchar_t* kCommitRecord = L"StoresCommit";
+
+    // A change of the stores, from the read of what it writes over to its last write: it
+    // holds the stores lock while it lives, when the lock was had within the wait, and
+    // what it reads of the stores is what the printer holds once it had it. A change made
+    // within another on the same thread is part of that one.
+    class Change {
+    public:
+        explicit Change(GPrinterStores& stores, uint32_t wait = WaitForLock());
+        ~Change();
+        Change(const Change&) = delete;
+        Change& operator=(const Change&) = delete;
+        bool Owned() const { return owned_; }
+
+    private:
+        GPrinterStores& stores_;
+        bool owned_;
+        bool outer_;
+    };
 
     explicit GPrinterStores(GDriverObject& driver);
     ~GPrinterStores();
@@ -89,13 +116,18 @@ public:
     // member in the current one (nothing is then written).
     Outcome Upgrade(int upgraded[kCount]);
 
+    // True when the last Store, Replace, Save, Upgrade or change stored nothing because
+    // the stores lock was not had: held elsewhere past its wait, or not to be had here.
+    bool Busy() const { return busy_; }
+
+    // The wait for the stores lock: kLockWait, or what a test put in its place.
+    static uint32_t WaitForLock();
     // Puts another wait for the stores lock in place of kLockWait (tests); the one
     // replaced comes back.
     static uint32_t SetLockWaitForTesting(uint32_t wait);
 
 private:
     struct Kept;
-    class Hold;
     // Whether the store as kept may be taken by this call without reading it again.
     static bool Current(const Kept& kept, uint32_t call, const GSourceStamp& now);
     // Reads the store from the printer, for the call and under the stamp.
@@ -129,6 +161,23 @@ private:
     static constexpr int kNotBroughtUp = -1;
     GObjectBase* UpgradedNode(int index, int& result);
 
+    // The commit record as the printer holds it now; empty when there is none.
+    RWWString CommitRecord();
+    // Marks the record "writing" for this change's commit, before its first write.
+    void BeginCommit();
+    // Marks the commit "done" after the change's last write.
+    void EndCommit();
+    // True when this thread holds the stores lock through a change of these stores.
+    bool HeldHere() const;
+
     GDriverObject& driver_;
     std::unique_ptr<Kept[]> kept_;
+    // The thread whose change holds the lock, 0 for none; the changes it nests; what it
+    // holds; whether its commit was marked begun, and its number.
+    std::atomic<uint32_t> holder_{0};
+    int depth_ = 0;
+    void* held_ = nullptr;
+    bool committing_ = false;
+    uint32_t commit_ = 0;
+    bool busy_ = false;
 };

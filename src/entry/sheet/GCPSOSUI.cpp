@@ -366,28 +366,29 @@ UINT WINAPI GCPSOSUI::PropPageCallback(HWND, UINT message, QZPageEntry* page)
     }
 }
 
-void GCPSOSUI::OnApply(const PageLink* link, GUIData* data)
+bool GCPSOSUI::OnApply(const PageLink* link, GUIData* data)
 {
     UIContextRecord* const request = data->request;
     request->applied = 1;
     if (LaterPageMade(data, link))
-        return;
+        return true;
+    GCPSOSUI* glue = nullptr;
+    {
+        GPlatformCalls::LockGuard hold(g_ownersLock, false);
+        for (const auto& owner : Owners())
+            if (owner.first == data)
+                glue = owner.second;
+    }
+    if (glue)
+        glue->keepOpen_ = false;
     // The host delivers the result to the sheet's callbacks and counts those it reached.
     LONG_PTR reached = 0;
     if (auto sheet = reinterpret_cast<ComPropSheetFn>(request->pfnComPropSheet))
         reached = sheet(request->hComPropSheet, CPSFUNC_SET_RESULT,
                         reinterpret_cast<LPARAM>(link ? link->handle : nullptr), CPSUI_OK);
-    if (reached > 0)
-        return;
-    std::function<void()> commit;
-    {
-        GPlatformCalls::LockGuard hold(g_ownersLock, false);
-        for (const auto& owner : Owners())
-            if (owner.first == data)
-                commit = owner.second->unreportedApply_;
-    }
-    if (commit)
-        commit();
+    if (reached <= 0 && glue && glue->unreportedApply_)
+        glue->unreportedApply_();
+    return !(glue && glue->keepOpen_);
 }
 
 uint16_t WINAPI GCPSOSUI::DlgProcHook(HWND window, UINT message, WPARAM, LPARAM lParam, GUIData* data)
@@ -399,7 +400,10 @@ uint16_t WINAPI GCPSOSUI::DlgProcHook(HWND window, UINT message, WPARAM, LPARAM 
     if (message == WM_NOTIFY && lParam && data) {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header->code == UINT(PSN_APPLY) && data->request) {
-            OnApply(link, data);
+            if (!OnApply(link, data)) {
+                SetWindowLongPtrW(window, DWLP_MSGRESULT, PSNRET_INVALID_NOCHANGEPAGE);
+                return 1;
+            }
         } else if (header->code == UINT(PSN_KILLACTIVE) && page && page->pszTitle && !IS_INTRESOURCE(page->pszTitle)) {
             StoreLastTitle(data->settings, page->pszTitle);
         }

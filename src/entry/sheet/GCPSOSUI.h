@@ -37,6 +37,9 @@ public:
     // for the result, when that request reached no one. The sheet commits there, never
     // when it goes, so that edits cancelled after an apply stay uncommitted.
     void SetUnreportedApply(std::function<void()> commit) { unreportedApply_ = std::move(commit); }
+    // The apply now running did not commit, for a reason the user can wait out: the sheet
+    // stays open with its edits, and the page keeps its place.
+    void KeepOpen() { keepOpen_ = true; }
 
     static UINT WINAPI PropPageCallback(HWND window, UINT message, QZPageEntry* page);
     static uint16_t WINAPI DlgProcHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, GUIData* data);
@@ -48,10 +51,12 @@ public:
     static bool TitleSuffixAdded();
 
 private:
-    // The pages' apply: asks the host for the result once per round of applies.
-    static void OnApply(const PageLink* link, GUIData* data);
+    // The pages' apply: asks the host for the result once per round of applies. False
+    // when the sheet is to stay open.
+    static bool OnApply(const PageLink* link, GUIData* data);
 
     uint32_t count_ = 0;
     std::function<void()> unreportedApply_;
+    bool keepOpen_ = false;
     GUIPlugIn** plugIns_ = nullptr;
 };

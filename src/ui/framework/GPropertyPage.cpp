@@ -74,9 +74,11 @@ INT_PTR GPropertyPage::HandleMessage(HWND window, UINT message, WPARAM wParam, L
     // sheet's Apply button.
     if (context && message != WM_INITDIALOG && !initialising_ && context->GetSettings().Revision() != before)
         SendMessageW(GetParent(window), PSM_CHANGED, WPARAM(window), 0);
-    if (context)
-        context->OnPageMessage(window, message, wParam, lParam);
-    return message == WM_INITDIALOG ? TRUE : handled;
+    // A hook that answered the message (an apply refused, say) set the page's result.
+    const uint16_t hooked = context ? context->OnPageMessage(window, message, wParam, lParam) : 0;
+    if (message == WM_INITDIALOG)
+        return TRUE;
+    return handled ? handled : hooked ? TRUE : FALSE;
 }
 
 namespace {
