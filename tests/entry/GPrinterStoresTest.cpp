@@ -164,6 +164,7 @@ protected:
         FreshServer();
         for (const wchar_t* store : kStores)
             DeleteStored(store);
+        DeleteValue(GPrinterStores::kCommitRecord);
         for (const auto& store : installed)
             WriteStore(store.first, store.second);
     }
@@ -1062,7 +1063,7 @@ TEST_F(PrinterStores, SlipsAtTheEdgesOfReadingAndStoring)
         std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
         ASSERT_TRUE(tree && tree->FindById(FeatureId::kExtensionData));
         auto* seam = new RefusingServices;
-        seam->store = L"366";
+        seam->store = L"365";
         EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
         new StandinServices;
         EXPECT_EQ(-1, DataDword(L"368")) << "no count";
@@ -1403,3 +1404,117 @@ TEST_F(PrinterStores, ALockHeldElsewhereStoresNothingAfterItsWait)
 }
 
 } // namespace
+
+namespace {
+
+// The module's services running a step once, at the first read of one store's value: a
+// commit made while a reader is between the stores.
+struct SteppingServices : StandinServices {
+    std::wstring store;
+    std::function<void()> step;
+    std::map<std::wstring, int> reads;
+    int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
+                             uint32_t& length) override
+    {
+        const std::wstring text(name.Data(), name.Length());
+        ++reads[text];
+        if (text == store && step) {
+            std::function<void()> once = std::move(step);
+            step = nullptr;
+            once();
+        }
+        return StandinServices::GetPrinterDataBinary(driver, name, buffer, size, length);
+    }
+};
+
+// The duplex unit a tree's device settings hold.
+int32_t DuplexUnitOf(GObjectBase* device) { return GDriverObject::NumberOr(device, FeatureId::kDuplexUnit, -1); }
+
+} // namespace
+
+// Readers never wait on the stores lock, and read the three as one commit left them: a
+// lock held elsewhere holds no read up; a record left marked writing (its writer ended)
+// is read past after its re-reads, each store whole; a commit made between the reader's
+// two looks at the record is read whole on the second attempt.
+TEST_F(PrinterStores, ReadersTakeNoLockAndReadTheStoresOfOneCommit)
+{
+    {
+        SCOPED_TRACE("the lock held elsewhere");
+        Reinstall();
+        InjectingDriverUI* ui = HoldObject();
+        LockWait wait(20);
+        HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr), release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread holder([&] {
+            void* held = nullptr;
+            const int owned = GOSFactory::Instance()->LockPrinterStores(ui, 5000, held);
+            SetEvent(taken);
+            WaitForSingleObject(release, 10000);
+            if (owned)
+                GOSFactory::Instance()->UnlockPrinterStores(held);
+        });
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000));
+        FreshServer();
+        InjectingDriverUI* fresh = HoldObject();
+        const GPlatformCalls::Totals before = GPlatformCalls::Now();
+        EXPECT_EQ(1, fresh->MergeDevModeIntoSettings(nullptr));
+        EXPECT_TRUE(fresh->CanStore());
+        EXPECT_EQ(0u, GPlatformCalls::Now().Since(before)[GPlatformCalls::kLockWait]) << "no read waits";
+        // A commit cannot have it: the device sheet says so, stores nothing and reports cancel.
+        const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
+        ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
+        LRESULT reported = CPSUI_OK;
+        DeviceSheetOk(&reported);
+        DeleteFileW(resources.c_str());
+        EXPECT_EQ(LRESULT(CPSUI_CANCEL), reported);
+        EXPECT_EQ(1, ReplaceQuestion::asked) << "the notice";
+        EXPECT_EQ(installed, Snapshot());
+        SetEvent(release);
+        holder.join();
+        CloseHandle(taken);
+        CloseHandle(release);
+    }
+    {
+        SCOPED_TRACE("a record left marked writing");
+        Reinstall();
+        const wchar_t writing[] = L"writing 7";
+        WriteValue(GPrinterStores::kCommitRecord, REG_SZ, writing, sizeof writing);
+        InjectingDriverUI* ui = HoldObject();
+        auto* seam = new SteppingServices;
+        GPrinterStores reader(*ui);
+        EXPECT_EQ(GPrinterStores::State::kRead, reader.StateOf(FeatureId::kDeviceSettings));
+        EXPECT_EQ(1, seam->reads[L"365"]) << "read once, after the record's re-reads";
+        new StandinServices;
+    }
+    {
+        SCOPED_TRACE("a commit between the reader's looks");
+        Reinstall();
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+        ASSERT_NE(nullptr, tree);
+        GObjectBase* device = tree->FindById(FeatureId::kDeviceSettings);
+        GValueAttribute* unit = GDriverObject::Feature<GValueAttribute>(device, FeatureId::kDuplexUnit);
+        GStringAttribute* text = FirstText(tree->FindById(FeatureId::kPrinterLists));
+        ASSERT_TRUE(unit && text);
+        unit->SetValue(uint16_t(DuplexUnitOf(device) == 1 ? 0 : 1));
+        text->SetString("the commit between");
+        GObjectBase* nodes[GPrinterStores::kCount] = {};
+        for (int i = 0; i < GPrinterStores::kCount; ++i)
+            nodes[i] = tree->FindById(GPrinterStores::kIds[i]);
+        auto* seam = new SteppingServices;
+        GPrinterStores writer(*ui), reader(*ui);
+        GPrinterStores::Outcome outcome = GPrinterStores::Outcome::kNotStored;
+        seam->store = L"365";
+        seam->step = [&] { outcome = writer.Store(nodes); };
+        // One call: the three are read together.
+        PrinterRecordScope call;
+        std::unique_ptr<GObjectBase> lists(reader.Load(FeatureId::kPrinterLists));
+        std::unique_ptr<GObjectBase> read(reader.Load(FeatureId::kDeviceSettings));
+        EXPECT_EQ(GPrinterStores::Outcome::kStored, outcome);
+        ASSERT_TRUE(lists && read);
+        EXPECT_EQ(unit->GetValue(), DuplexUnitOf(read.get())) << "the later commit's";
+        ASSERT_NE(nullptr, FirstText(lists.get()));
+        EXPECT_EQ(RWCString("the commit between"), FirstText(lists.get())->GetString()) << "not the first look's";
+        new StandinServices;
+    }
+}
