@@ -344,6 +344,8 @@ uint64_t GOSFactory::PrinterDataVersion(GDriverObject*) { return 0; }
 
 bool GOSFactory::IsPrinterDataKept(GDriverObject*, const RWWString&) { return false; }
 
+bool GOSFactory::HasCurrentCheck(GDriverObject*, const RWWString&) { return true; }
+
 int GOSFactory::LockPrinterStores(GDriverObject*, uint32_t, void*& held)
 {
     held = nullptr;

@@ -159,6 +159,10 @@ public:
     // is kept for the version of the printer's data the call reads. These services keep
     // nothing.
     virtual bool IsPrinterDataKept(GDriverObject* driver, const RWWString& name);
+    // True when the binary value reads and carries the check this version writes, done
+    // and matching its bytes; a value without one may be written again (same bytes) to
+    // give it one. These services keep no check: true.
+    virtual bool HasCurrentCheck(GDriverObject* driver, const RWWString& name);
     // The writers' lock of the printer's stored settings, one for every process of the
     // printer that may change it: 1 when this thread owns it within wait milliseconds
     // (also when an owner ended holding it), held then being what UnlockPrinterStores

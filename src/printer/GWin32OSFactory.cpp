@@ -76,6 +76,9 @@ const wchar_t kDriverDataKey[] = L"\\PrinterDriverData";
 const wchar_t kMarker[] = L"???";
 const uint32_t kFirstRoot = 0x80000000u;
 const uint32_t kLastRoot = 0x80000006u;
+// The largest binary value whose check is looked at on its own: as large as a stored
+// object is read.
+const uint32_t kLargestInspected = 16u << 20;
 
 struct LocaleNumber {
     GLocaleInfo::Number field;
@@ -728,16 +731,16 @@ RWWString GWin32OSFactory::CheckName(const RWWString& value)
 
 namespace {
 
-// What a chunk's place held before a write: a chunk whose bytes go back should a later
+// What a part's place held before a write: a part whose bytes go back should a later
 // step fail, nothing (what the write puts there goes again), or a value longer than any
-// chunk, which no reader takes and which is left as the write leaves it.
+// chunk, which cannot go back: a write that fails over it leaves its value unreadable.
 struct FormerChunk {
     enum Kind { kKept, kNone, kForeign } kind = kNone;
     DWORD type = 0;
     std::vector<uint8_t> bytes;
 };
 
-// The chunk's place read: false when the read failed, and nothing may be written.
+// The part's place read: false when the read failed, and nothing may be written.
 bool ReadFormerChunk(HKEY key, HANDLE printer, const RWWString& chunk, FormerChunk& former)
 {
     former.bytes.assign(GWin32OSFactory::kChunkSize, 0);
@@ -764,13 +767,14 @@ bool ReadFormerChunk(HKEY key, HANDLE printer, const RWWString& chunk, FormerChu
 
 } // namespace
 
-// Every step leaves a value that reads whole or not at all: the places of the check and
-// the chunks are read first; then the new value's check is written, so that the chunks,
-// overwritten in place, read as nothing until all of them and the count are the new
-// value's; then the chunks, the count, and only then the old value's surplus chunks go.
-// When a step fails, the chunks written go back to what their places held (an old
-// chunk's bytes, or nothing where the old value had none), and then the check; the count
-// and the chunks not yet written were never touched.
+// Every step leaves a value that reads whole or not at all: the places of the count, the
+// check and the chunks are read first; then the new value's check is written in progress,
+// so that the chunks, overwritten in place, read as nothing until all of them and the
+// count are the new value's; then the chunks, the count, the check done, and only then the
+// old value's surplus chunks go. When a step fails, the chunks and the count written go
+// back to what their places held (an old part's bytes, or nothing where there was none),
+// and then the check, but only once all of them did: otherwise the check stays in
+// progress, and the value reads as nothing rather than as a mix of the two.
 int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                                           uint32_t length)
 {
@@ -792,42 +796,49 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
             return 0;
     }
     const ChunkTarget target = {key, printer ? printer->Get() : nullptr, driver};
-    // A part goes back to what its place held; a place that held more than a part is
-    // left as the write leaves it.
+    // A part goes back to what its place held: true when the place holds that again. A
+    // place that held nothing is back once it holds nothing, however the removal answered;
+    // one that held more than a part never is.
     auto putBack = [&](const RWWString& part, const FormerChunk& was) {
         if (was.kind == FormerChunk::kKept)
-            WritePart(target, part, was.type, was.bytes.data(), uint32_t(was.bytes.size()));
-        else if (was.kind == FormerChunk::kNone)
-            RemovePart(target, part);
+            return WritePart(target, part, was.type, was.bytes.data(), uint32_t(was.bytes.size())) != 0;
+        if (was.kind == FormerChunk::kForeign)
+            return false;
+        FormerChunk now;
+        return RemovePart(target, part) != 0 ||
+               (ReadFormerChunk(key, target.printer, part, now) && now.kind == FormerChunk::kNone);
     };
 
-    uint32_t oldCount = 0;
-    if (key)
-        ReadKeyDword(key, value.Data(), oldCount);
-    else
-        oldCount = ReadPrinterDword(target.printer, value, 0);
-
     const RWWString checkName = CheckName(value);
-    FormerChunk formerCheck;
+    FormerChunk formerCount, formerCheck;
     std::vector<FormerChunk> former(count);
-    bool readable = ReadFormerChunk(key, target.printer, checkName, formerCheck);
+    bool readable = ReadFormerChunk(key, target.printer, value, formerCount) &&
+                    ReadFormerChunk(key, target.printer, checkName, formerCheck);
     for (uint32_t i = 0; i < count && readable; ++i)
         readable = ReadFormerChunk(key, target.printer, ChunkName(value, i), former[i]);
+    uint32_t oldCount = 0;
+    if (formerCount.kind == FormerChunk::kKept && formerCount.type == REG_DWORD &&
+        formerCount.bytes.size() == sizeof oldCount)
+        std::memcpy(&oldCount, formerCount.bytes.data(), sizeof oldCount);
 
-    int result = 0;
-    if (readable) {
-        const StoredCheck check = {kCheckLayout, length, count, uint32_t(crc32(0, bytes, length))};
-        result = WritePart(target, checkName, REG_BINARY, &check, sizeof check);
-    }
+    const StoredCheck writing = {kCheckWriting, length, count, uint32_t(crc32(0, bytes, length))};
+    int result = readable ? WritePart(target, checkName, REG_BINARY, &writing, sizeof writing) : 0;
     uint32_t written = 0;
     for (; written < count && result; ++written) {
         const uint32_t offset = written * kChunkSize;
         const uint32_t piece = length - offset < kChunkSize ? length - offset : kChunkSize;
         result = WritePart(target, ChunkName(value, written), REG_BINARY, bytes + (piece ? offset : 0), piece);
     }
+    const bool countTouched = result != 0;
     if (result) {
         DWORD stored = count;
         result = WritePart(target, value, REG_DWORD, &stored, sizeof stored);
+    }
+    const bool doneTouched = result != 0;
+    if (result) {
+        StoredCheck done = writing;
+        done.layout = kCheckDone;
+        result = WritePart(target, checkName, REG_BINARY, &done, sizeof done);
     }
     if (result) {
         // Chunks are contiguous: the first one missing ends the surplus, whatever a
@@ -835,11 +846,17 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
         for (uint32_t i = count; i < oldCount && RemovePart(target, ChunkName(value, i)); ++i) {
         }
     } else if (readable) {
-        // A refused part may still have been written: it goes back as well, the check
-        // last, once the chunks read as its old value again.
+        // A refused part may still have been written: it goes back as well, each one
+        // tried whatever the others answer.
+        bool back = true;
         for (uint32_t i = 0; i < written; ++i)
-            putBack(ChunkName(value, i), former[i]);
-        putBack(checkName, formerCheck);
+            back = putBack(ChunkName(value, i), former[i]) && back;
+        if (countTouched)
+            back = putBack(value, formerCount) && back;
+        if (back)
+            putBack(checkName, formerCheck);
+        else if (doneTouched)
+            WritePart(target, checkName, REG_BINARY, &writing, sizeof writing);
     }
     if (key)
         RegCloseKey(key);
@@ -910,16 +927,44 @@ void GWin32OSFactory::ReadPrinterDataString(RWWString& result, GDriverObject* dr
     result = TerminatedText(bytes, size);
 }
 
-// Only the writer's layout reads back: count x 248 must not overflow and must fit,
-// every chunk but the last holds 248 bytes, the last fewer; and where the value has a
-// check, the count, the length and the CRC-32 of the bytes must be the check's. The bytes
-// reach the caller's buffer only once every chunk was read. A value that does not match
-// its check is read again from the registry (never from what is kept of it), at most
-// twice, after a pause for a writer that may be in the middle of it.
 int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer,
                                           uint32_t size, uint32_t& length)
 {
+    bool current = false;
+    return ReadBinary(driver, name, buffer, size, length, current);
+}
+
+void GWin32OSFactory::ReadPart(const ChunkTarget& target, const RWWString& name, GPrinterDataCache::Value& value)
+{
+    if (target.key)
+        ReadWholeValue(target.key, name.Data(), value);
+    else
+        ReadPrinterValue(target.printer, name, value);
+}
+
+bool GWin32OSFactory::HasCurrentCheck(GDriverObject* driver, const RWWString& name)
+{
+    uint32_t bound = 0, length = 0;
+    bool current = false;
+    if (ReadBinary(driver, name, nullptr, 0, bound, current) != 1 || bound == 0 || bound > kLargestInspected)
+        return false;
+    std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[bound]);
+    return bytes && ReadBinary(driver, name, bytes.get(), bound, length, current) == 1 && current;
+}
+
+// Only the writer's layout reads back: count x 248 must not overflow and must fit,
+// every chunk but the last holds 248 bytes, the last fewer; and where the value has a
+// check, the count, the length and the CRC-32 of the bytes must be the check's, but for a
+// done check, which only an older version's whole rewrite leaves unmatched. The bytes
+// reach the caller's buffer only once every chunk was read. A value that does not match
+// a check in progress or of the earlier form, or whose check changed while its chunks
+// were read, is read again from the registry (never from what is kept of it), at most
+// twice, after a pause for a writer that may be in the middle of it.
+int GWin32OSFactory::ReadBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
+                                uint32_t& length, bool& current)
+{
     length = 0;
+    current = false;
     HKEY marked = nullptr;
     RWWString value = name;
     std::unique_ptr<DriverDataKey> data;
@@ -944,23 +989,24 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
         }
     } closer = {marked};
     // One value of the binary value: through the printer's key as kept for the call's
-    // version, or afresh.
+    // version, or afresh. Asked tells that the attempt read one from the platform.
+    const ChunkTarget target = {marked ? marked : data->key, printer ? printer->Get() : nullptr, driver};
+    bool asked = false;
     auto readPart = [&](const RWWString& part, bool afresh, GPrinterDataCache::Value& read) {
-        if (marked)
-            ReadWholeValue(marked, part.Data(), read);
-        else if (data->key && afresh)
-            ReadWholeValue(data->key, part.Data(), read);
-        else if (data->key)
-            ReadDriverValue(dataCache_, *data, part.Data(), read);
-        else
-            ReadPrinterValue(printer->Get(), part, read);
+        if (data && data->key && !afresh && dataCache_.Find(data->path, data->version, part.Data(), read))
+            return;
+        asked = true;
+        ReadPart(target, part, read);
+        if (data && data->key && !afresh)
+            dataCache_.Keep(data->path, data->version, part.Data(), read);
     };
 
     static const DWORD kPauses[] = {2, 20};
     const RWWString checkName = CheckName(value);
     for (size_t attempt = 0;; ++attempt) {
         const bool afresh = attempt > 0;
-        GPrinterDataCache::Value read;
+        asked = false;
+        GPrinterDataCache::Value read, checkRead;
         uint32_t count = 0;
         readPart(value, afresh, read);
         DwordOf(read, count);
@@ -974,20 +1020,21 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
             return 0;
         length = 0;
 
-        readPart(checkName, afresh, read);
-        const bool checked = read.status != ERROR_FILE_NOT_FOUND;
+        readPart(checkName, afresh, checkRead);
+        const bool checked = checkRead.status != ERROR_FILE_NOT_FOUND;
         StoredCheck check = {};
         if (checked) {
-            if (read.status != ERROR_SUCCESS || read.type != REG_BINARY || read.bytes.size() != sizeof check)
+            if (checkRead.status != ERROR_SUCCESS || checkRead.type != REG_BINARY ||
+                checkRead.bytes.size() != sizeof check)
                 return 0;
-            std::memcpy(&check, read.bytes.data(), sizeof check);
-            if (check.layout != kCheckLayout)
+            std::memcpy(&check, checkRead.bytes.data(), sizeof check);
+            if (check.layout != kCheckEarlier && check.layout != kCheckWriting && check.layout != kCheckDone)
                 return 0;
         }
 
         std::vector<uint8_t> bytes(bound);
         uint32_t filled = 0;
-        bool whole = !checked || check.count == count;
+        bool whole = true;
         for (uint32_t i = 0; i < count && whole; ++i) {
             readPart(ChunkName(value, i), afresh, read);
             const DWORD got = DWORD(read.bytes.size());
@@ -999,14 +1046,33 @@ int GWin32OSFactory::GetPrinterDataBinary(GDriverObject* driver, const RWWString
                 filled += got;
             }
         }
-        whole = whole && (!checked || (check.length == filled && check.crc == uint32_t(crc32(0, bytes.data(), filled))));
-        if (whole) {
+        // A writer of this version that began after the check was read writes its check
+        // first: one that reads otherwise now may have given these chunks a mix of two
+        // values. What is kept for the call's version was read at one time, and asks
+        // nothing more.
+        bool changed = false;
+        if (asked) {
+            GPrinterDataCache::Value again;
+            readPart(checkName, true, again);
+            changed = again.status != checkRead.status || again.type != checkRead.type ||
+                      again.bytes != checkRead.bytes;
+            // What this attempt kept may be that mix: the rest of the call reads under the
+            // version the key's stamp tells now.
+            if (changed && data && data->key)
+                ForgetPrinterData(driver);
+        }
+        const bool matches = whole && checked && check.count == count && check.length == filled &&
+                             check.crc == uint32_t(crc32(0, bytes.data(), filled));
+        // Without a check, or under a done one the bytes do not match (a rewrite by a
+        // version that never writes the check), the chunks' layout alone decides, once.
+        const bool layoutAlone = !checked || check.layout == kCheckDone;
+        if (!changed && (matches || (layoutAlone && whole))) {
             std::memcpy(buffer, bytes.data(), filled);
             length = filled;
+            current = matches && check.layout == kCheckDone;
             return 1;
         }
-        // A value without a check is read as older versions read it: once.
-        if (!checked || attempt >= sizeof kPauses / sizeof *kPauses)
+        if ((layoutAlone && !changed) || attempt >= sizeof kPauses / sizeof *kPauses)
             return 0;
         Sleep(kPauses[attempt]);
     }

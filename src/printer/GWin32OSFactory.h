@@ -7,6 +7,10 @@
 // 248 bytes but the last, which is shorter, possibly empty) and then N itself, the
 // count C (REG_DWORD). Beside them "N:check" (REG_BINARY, a StoredCheck) tells the
 // value whole: older versions read only the chunks and the count, and never ask for it.
+// A write of this version marks its check in progress before the chunks and done after
+// the count, so a write stopped at any step leaves the old value, the new one or
+// nothing; a done check the bytes no longer match is an older version's whole rewrite,
+// which reads as its chunks and count tell.
 // A value name beginning "???" is a registry location instead:
 // "???\<root>\<key path>\<value>", root being the decimal number of a predefined key.
 #pragma once
@@ -24,16 +28,20 @@ public:
     // Bytes in every chunk of a binary value but the last.
     static constexpr uint32_t kChunkSize = 248;
     // The check of a binary value, four 32-bit words in the machine's (little-endian)
-    // order: the layout (kCheckLayout), the value's length in bytes, its chunk count and
-    // the CRC-32 of its bytes (zlib's, from 0). A value read whole matches its check; a
-    // value without one is read as older versions wrote it.
+    // order: the layout (one of the three below), the value's length in bytes, its chunk
+    // count and the CRC-32 of its bytes (zlib's, from 0). A value read whole matches its
+    // check; a value without one is read as older versions wrote it.
     struct StoredCheck {
         uint32_t layout;
         uint32_t length;
         uint32_t count;
         uint32_t crc;
     };
-    static constexpr uint32_t kCheckLayout = 1;
+    // The earlier form, which tells nothing of the write's state; a write in progress
+    // (stored before the chunks); a write done (stored again after the count).
+    static constexpr uint32_t kCheckEarlier = 1;
+    static constexpr uint32_t kCheckWriting = 2;
+    static constexpr uint32_t kCheckDone = 3;
     // "N:check" of a binary value's name N (the value name of a marked name).
     static RWWString CheckName(const RWWString& value);
     // The name of a printer's stores lock: in the global name space, the printer's name
@@ -78,10 +86,11 @@ public:
     GDriverServicesAdapter* CreateServicesAdapter(GDriverObject* client) override;
     int SetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t value) override;
     int SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text) override;
-    // 1 when the check, every chunk and the count were written. When a step fails the
-    // old value reads as it did: nothing of it is removed, and what the write put in
-    // place of its check and chunks goes back. At every step a reader gets the old value,
-    // the new one or nothing.
+    // 1 when the check in progress, every chunk, the count and the check done were
+    // written. When a step fails every part the write touched goes back (the chunks, the
+    // count, then the check), and the old value reads as it did; a part that cannot go
+    // back leaves the check in progress, and the value unreadable. At every step a reader
+    // gets the old value, the new one or nothing.
     int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                              uint32_t length) override;
     uint32_t GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback) override;
@@ -89,9 +98,11 @@ public:
                               const RWWString& fallback) override;
     // Without a buffer: 1 and the upper bound count x 248 in length. With a buffer: 1
     // and the bytes read when the stored chunks have the writer's layout, fit, and match
-    // the value's check where it has one; else 0 (length the bound when the buffer is too
-    // small). A value that does not match its check is read again twice, after a pause:
-    // a writer of another process may be in the middle of it.
+    // the value's check where it has one (a done check they do not match was left by an
+    // older version's rewrite: the chunks read as without a check); else 0 (length the
+    // bound when the buffer is too small). A value that does not match a check in
+    // progress or of the earlier form, or whose check changed while it was read, is read
+    // again twice, after a pause: a writer of another process may be in the middle of it.
     int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
                              uint32_t& length) override;
     // The value's count (or, for a marked name, the key or the count) reported not found,
@@ -109,6 +120,9 @@ public:
     int RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name) override;
     // The count, the check and each chunk kept for the call's version.
     bool IsPrinterDataKept(GDriverObject* driver, const RWWString& name) override;
+    // As the value reads: false without a check, with one of the earlier form or in
+    // progress, or with a done check its bytes do not match.
+    bool HasCurrentCheck(GDriverObject* driver, const RWWString& name) override;
     // A named mutex that only the administrators and the system may open, in their
     // private name space where the system has one.
     int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held) override;
@@ -162,11 +176,20 @@ protected:
     // Removes one value of a binary write (a surplus chunk, a chunk or check the write
     // made and puts back): the only place it removes anything. 1 when removed.
     virtual int RemovePart(const ChunkTarget& target, const RWWString& name);
+    // Reads one value of a binary read from the platform (the count, the check, a chunk):
+    // the only place a binary read asks for anything; what is kept for the call's version
+    // is found without it.
+    virtual void ReadPart(const ChunkTarget& target, const RWWString& name, GPrinterDataCache::Value& value);
 
 private:
     // A printer handle for one operation: the driver object's, else one opened on its
     // printer name and closed when this goes.
     class PrinterHandle;
+
+    // GetPrinterDataBinary, telling besides whether the value read carries this
+    // version's done check and matches it.
+    int ReadBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size, uint32_t& length,
+                   bool& current);
 
     // After a write: the rest of the call reads the printer's data under the version
     // the key's stamp tells now.

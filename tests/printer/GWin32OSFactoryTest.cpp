@@ -5,6 +5,7 @@
 #include "model/GTextConverter.h"
 #include "model/MPersistentCompositeOnDisk.h"
 #include "printer/GDriverObject.h"
+#include "printer/GPlatformCalls.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <functional>
+#include <map>
 #include <memory>
 #include <numeric>
 #include <string>
@@ -24,12 +26,17 @@ namespace {
 // opens the printer by name) and a writer of a binary value's parts (its chunks and its
 // count; its check is not counted) that can be told to refuse one, and that calls
 // beforeStep before each step of a write (the check, a chunk, the count, a removal).
+// Refuses answers for any write or removal (by the part's name) whether it goes ahead, is
+// refused, or is refused but lands; beforeRead runs before each part a read asks for.
 class Win32Services : public GWin32OSFactory {
 public:
+    enum Answer { kWritten, kRefused, kRefusedLanded };
     void* GetPrinterHandle(GDriverObject*) override { return nullptr; }
     // The number of parts written before one is refused; -1: none is.
     int writesBeforeFailure = -1;
     std::function<void()> beforeStep;
+    std::function<Answer(const std::wstring& part)> refuses;
+    std::function<void(const std::wstring& part)> beforeRead;
     // The refused part lands all the same, as a write that failed late may.
     bool refusedLands = false;
 
@@ -39,9 +46,10 @@ protected:
     {
         if (beforeStep)
             beforeStep();
+        const Answer answer = refuses ? refuses(name.Data()) : kWritten;
         const bool check = std::wcsstr(name.Data(), L":check") != nullptr;
-        if (!check && writesBeforeFailure >= 0 && writesBeforeFailure-- == 0) {
-            if (refusedLands)
+        if (answer != kWritten || (!check && writesBeforeFailure >= 0 && writesBeforeFailure-- == 0)) {
+            if (refusedLands || answer == kRefusedLanded)
                 GWin32OSFactory::WritePart(target, name, type, data, length);
             return 0;
         }
@@ -51,7 +59,15 @@ protected:
     {
         if (beforeStep)
             beforeStep();
+        if (refuses && refuses(name.Data()) != kWritten)
+            return 0;
         return GWin32OSFactory::RemovePart(target, name);
+    }
+    void ReadPart(const ChunkTarget& target, const RWWString& name, GPrinterDataCache::Value& value) override
+    {
+        if (beforeRead)
+            beforeRead(name.Data());
+        GWin32OSFactory::ReadPart(target, name, value);
     }
 };
 
@@ -102,6 +118,41 @@ protected:
     void Put(const std::wstring& value, DWORD type, const void* data, DWORD size) const
     {
         RegSetValueExW(key, value.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    }
+    // Removes a value, its check and its chunks.
+    void Clear(const std::wstring& value) const
+    {
+        RegDeleteValueW(key, (value + L":check").c_str());
+        for (int i = -1; i < 8; ++i)
+            RegDeleteValueW(key, (i < 0 ? value : value + L":" + std::to_wstring(i)).c_str());
+    }
+    // Writes a value as older versions do: its chunks, then its count; its check, if any,
+    // stays as it was.
+    void PutOlder(const std::wstring& value, const std::vector<uint8_t>& bytes) const
+    {
+        const uint32_t length = uint32_t(bytes.size());
+        for (uint32_t at = 0, chunk = 0; at <= length; at += 248, ++chunk)
+            Put(value + L":" + std::to_wstring(chunk), REG_BINARY, bytes.data() + at, std::min<uint32_t>(248, length - at));
+        const DWORD count = length / 248 + 1;
+        Put(value, REG_DWORD, &count, sizeof count);
+    }
+    // The first word of the value's check as stored; 0 without one.
+    uint32_t CheckLayout(const std::wstring& value) const
+    {
+        uint32_t words[4] = {};
+        DWORD size = sizeof words;
+        return RegQueryValueExW(key, (value + L":check").c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(words),
+                                &size) == ERROR_SUCCESS ? words[0] : 0;
+    }
+    // A read of the value: the old bytes (O), the new ones (N), nothing (-) or another
+    // value (X).
+    char ReadAs(const wchar_t* leaf, const std::vector<uint8_t>& before, const std::vector<uint8_t>& after) const
+    {
+        std::vector<uint8_t> buffer(1240, 0xEE);
+        uint32_t length = 0;
+        const bool got = services->GetPrinterDataBinary(driver.get(), Name(leaf), buffer.data(), 1240, length);
+        buffer.resize(got ? length : 0);
+        return !got ? '-' : !before.empty() && buffer == before ? 'O' : buffer == after ? 'N' : 'X';
     }
 
     HKEY key = nullptr;
@@ -156,11 +207,12 @@ TEST_P(Win32PrinterData, AFailedWriteLeavesTheOldValueReadable)
         {0, 600, 3, "count, no old value", false},
         {600, 600, 1, "middle chunk landed", true},
         {0, 600, 2, "last chunk landed, no old value", true},
+        {600, 1000, 5, "count landed", true},
+        {0, 600, 3, "count landed, no old value", true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        for (int i = -1; i < 8; ++i)
-            RegDeleteValueW(key, (i < 0 ? std::wstring(L"Torn") : L"Torn:" + std::to_wstring(i)).c_str());
+        Clear(L"Torn");
         const std::vector<uint8_t> before = Pattern(row.oldLength, 3), after = Pattern(row.newLength, 4);
         if (row.oldLength) {
             ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), row.oldLength));
@@ -178,7 +230,8 @@ TEST_P(Win32PrinterData, AFailedWriteLeavesTheOldValueReadable)
             EXPECT_FALSE(Stored(L"Torn:3"));
         } else {
             EXPECT_EQ(0, read);
-            EXPECT_FALSE(Stored(L"Torn") || Stored(L"Torn:0") || Stored(L"Torn:1") || Stored(L"Torn:2"));
+            EXPECT_FALSE(Stored(L"Torn") || Stored(L"Torn:0") || Stored(L"Torn:1") || Stored(L"Torn:2") ||
+                         Stored(L"Torn:check"));
         }
     }
 }
@@ -243,38 +296,30 @@ TEST_P(Win32PrinterData, AReaderBetweenAnyTwoStepsOfAWriteGetsTheOldValueTheNewO
     const struct {
         uint32_t oldLength, newLength;
         bool olderLayout;
-        const char* reads;  // before the check, each chunk, the count, each surplus; then after
+        // before the check in progress, each chunk, the count, the check done, each
+        // surplus; then after
+        const char* reads;
         const char* what;
     } rows[] = {
-        {600, 1000, false, "O------N", "more chunks"},
-        {1000, 600, false, "O----NNN", "fewer chunks"},
-        {600, 700, false, "O---NN", "as many chunks"},
-        {0, 600, false, "-----N", "no old value"},
-        {600, 1000, true, "O------N", "an old value without a check"},
+        {600, 1000, false, "O------NN", "more chunks"},
+        {1000, 600, false, "O----NNNN", "fewer chunks"},
+        {600, 700, false, "O---NNN", "as many chunks"},
+        {0, 600, false, "-----NN", "no old value"},
+        {600, 1000, true, "O------NN", "an old value without a check, more chunks"},
+        {1000, 600, true, "O----NNNN", "an old value without a check, fewer chunks"},
+        {600, 700, true, "O---NNN", "an old value without a check, as many chunks"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        RegDeleteValueW(key, L"Torn:check");
-        for (int i = -1; i < 8; ++i)
-            RegDeleteValueW(key, (i < 0 ? std::wstring(L"Torn") : L"Torn:" + std::to_wstring(i)).c_str());
+        Clear(L"Torn");
         const std::vector<uint8_t> before = Pattern(row.oldLength, 3), after = Pattern(row.newLength, 4);
         if (row.olderLayout) {
-            for (uint32_t at = 0, chunk = 0; at <= row.oldLength; at += 248, ++chunk)
-                Put(L"Torn:" + std::to_wstring(chunk), REG_BINARY, before.data() + at,
-                    std::min<uint32_t>(248, row.oldLength - at));
-            const DWORD count = row.oldLength / 248 + 1;
-            Put(L"Torn", REG_DWORD, &count, sizeof count);
+            PutOlder(L"Torn", before);
         } else if (row.oldLength) {
             ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), row.oldLength));
         }
         std::string reads;
-        auto read = [&] {
-            std::vector<uint8_t> buffer(1240, 0xEE);
-            uint32_t length = 0;
-            const bool got = services->GetPrinterDataBinary(driver.get(), Name(L"Torn"), buffer.data(), 1240, length);
-            buffer.resize(got ? length : 0);
-            reads += !got ? '-' : row.oldLength && buffer == before ? 'O' : buffer == after ? 'N' : 'X';
-        };
+        auto read = [&] { reads += ReadAs(L"Torn", before, after); };
         services->beforeStep = read;
         EXPECT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), after.data(), row.newLength));
         services->beforeStep = nullptr;
@@ -283,12 +328,14 @@ TEST_P(Win32PrinterData, AReaderBetweenAnyTwoStepsOfAWriteGetsTheOldValueTheNewO
     }
 }
 
-// The check as stored; then a value under each check, or none: only its own check, or
-// none (as older versions read it), reads, and a refused one leaves the buffer.
+// The check as stored; then a value under each check, or none: only its own check, a
+// done one (an older version's rewrite keeps it) or none (as older versions read it)
+// reads, a refused one leaves the buffer, and only a done check it matches is current.
 TEST_P(Win32PrinterData, AValueReadsOnlyAsItsCheckTellsAndWithoutOneAsBefore)
 {
+    EXPECT_FALSE(services->HasCurrentCheck(driver.get(), Name(L"Chunked")));
     ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Chunked"), "abc", 3));
-    const uint8_t expected[] = {0x01, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
+    const uint8_t expected[] = {0x03, 0x00, 0x00, 0x00, 0x03, 0x00, 0x00, 0x00,
                                 0x01, 0x00, 0x00, 0x00, 0xC2, 0x41, 0x24, 0x35};
     uint8_t stored[32] = {};
     DWORD type = 0, size = sizeof stored;
@@ -303,13 +350,20 @@ TEST_P(Win32PrinterData, AValueReadsOnlyAsItsCheckTellsAndWithoutOneAsBefore)
         GWin32OSFactory::StoredCheck check;
         DWORD size;  // 0: no check
         int result;
-    } rows[] = {{{}, 0, 1},
-                {{1, 600, 3, crc}, 16, 1},
-                {{2, 600, 3, crc}, 16, 0},
-                {{1, 599, 3, crc}, 16, 0},
-                {{1, 600, 4, crc}, 16, 0},
-                {{1, 600, 3, crc ^ 1}, 16, 0},
-                {{1, 600, 3, crc}, 15, 0}};
+        bool current;
+    } rows[] = {{{}, 0, 1, false},
+                {{1, 600, 3, crc}, 16, 1, false},
+                {{2, 600, 3, crc}, 16, 1, false},
+                {{3, 600, 3, crc}, 16, 1, true},
+                {{3, 599, 3, crc}, 16, 1, false},
+                {{3, 600, 4, crc}, 16, 1, false},
+                {{3, 600, 3, crc ^ 1}, 16, 1, false},
+                {{2, 600, 3, crc ^ 1}, 16, 0, false},
+                {{4, 600, 3, crc}, 16, 0, false},
+                {{1, 599, 3, crc}, 16, 0, false},
+                {{1, 600, 4, crc}, 16, 0, false},
+                {{1, 600, 3, crc ^ 1}, 16, 0, false},
+                {{1, 600, 3, crc}, 15, 0, false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(testing::PrintToString(std::vector<uint32_t>{row.check.layout, row.check.length,
                                                                    row.check.count, row.check.crc, row.size}));
@@ -321,6 +375,145 @@ TEST_P(Win32PrinterData, AValueReadsOnlyAsItsCheckTellsAndWithoutOneAsBefore)
         EXPECT_EQ(row.result, services->GetPrinterDataBinary(driver.get(), Name(L"Chunked"), buffer.data(), 1024, length));
         buffer.resize(row.result ? length : 1024);
         EXPECT_EQ(row.result ? data : std::vector<uint8_t>(1024, 0xEE), buffer);
+        EXPECT_EQ(row.current, services->HasCurrentCheck(driver.get(), Name(L"Chunked")));
+    }
+}
+
+// A value this version wrote, rewritten whole by an older version (its chunks and count,
+// not its check): the new bytes read, and carry no current check until the next write.
+TEST_P(Win32PrinterData, AnOlderVersionsWholeRewriteReadsUntilTheNextWriteGivesItACheck)
+{
+    const struct {
+        uint32_t oldLength, newLength;
+        const char* what;
+    } rows[] = {{600, 1000, "more chunks"}, {1000, 600, "fewer chunks"}, {600, 700, "as many chunks"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Clear(L"Torn");
+        const std::vector<uint8_t> before = Pattern(row.oldLength, 3), after = Pattern(row.newLength, 4);
+        ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), row.oldLength));
+        PutOlder(L"Torn", after);
+        EXPECT_EQ('N', ReadAs(L"Torn", before, after));
+        EXPECT_FALSE(services->HasCurrentCheck(driver.get(), Name(L"Torn")));
+        ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), after.data(), row.newLength));
+        EXPECT_EQ('N', ReadAs(L"Torn", before, after));
+        EXPECT_TRUE(services->HasCurrentCheck(driver.get(), Name(L"Torn")));
+    }
+}
+
+// A write refused at its done check, or one whose part cannot go back after a refusal:
+// the old value reads, or nothing (the check left in progress), never a mix of the two.
+TEST_P(Win32PrinterData, APartThatCannotGoBackLeavesTheCheckInProgress)
+{
+    using Answer = Win32Services::Answer;
+    const struct {
+        uint32_t oldLength;
+        const wchar_t* first;  // the part refused at its first write
+        Answer firstAnswer;
+        const wchar_t* putBack;  // the part refused when it goes back (its second write or removal)
+        char reads;
+        uint32_t layout;
+        const char* what;
+    } rows[] = {
+        {600, L"Torn:check", Win32Services::kRefused, nullptr, 'O', 3, "done check refused"},
+        {600, L"Torn:check", Win32Services::kRefusedLanded, nullptr, 'O', 3, "done check refused, landed"},
+        {600, L"Torn", Win32Services::kRefused, L"Torn:0", '-', 2, "a chunk's put-back refused"},
+        {600, L"Torn", Win32Services::kRefusedLanded, L"Torn", '-', 2, "the count's put-back refused"},
+        {248, L"Torn", Win32Services::kRefused, L"Torn:2", '-', 2, "a new chunk's removal refused"},
+        {600, L"Torn:check", Win32Services::kRefusedLanded, L"Torn:1", '-', 2,
+         "done check landed, a chunk's put-back refused"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Clear(L"Torn");
+        const std::vector<uint8_t> before = Pattern(row.oldLength, 3), after = Pattern(600, 4);
+        ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), row.oldLength));
+        std::map<std::wstring, int> seen;
+        // The check's first write (in progress) goes ahead: a refused check is its second.
+        const int firstAt = std::wcscmp(row.first, L"Torn:check") == 0 ? 2 : 1;
+        services->refuses = [&](const std::wstring& part) {
+            const int at = ++seen[part];
+            if (part == row.first && at == firstAt)
+                return row.firstAnswer;
+            return row.putBack && part == row.putBack && at == 2 ? Win32Services::kRefused : Win32Services::kWritten;
+        };
+        EXPECT_EQ(0, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), after.data(), 600));
+        services->refuses = nullptr;
+        EXPECT_EQ(row.reads, ReadAs(L"Torn", before, after));
+        EXPECT_EQ(row.layout, CheckLayout(L"Torn"));
+    }
+}
+
+// A value under each check read with the registry reads counted: one attempt reads the
+// count, the check, three chunks and the check again; only a check in progress or of
+// the earlier form that the bytes do not match is read twice more, after its pauses.
+TEST_P(Win32PrinterData, AValueInTheMiddleOfAWriteIsReadAgainTwice)
+{
+    const std::vector<uint8_t> data = Pattern(600, 7);
+    const uint32_t crc = uint32_t(crc32(0, data.data(), 600));
+    const struct {
+        GWin32OSFactory::StoredCheck check;
+        int result;
+        uint64_t attempts;
+    } rows[] = {{{2, 600, 3, crc}, 1, 1}, {{2, 599, 3, crc}, 0, 3}, {{1, 599, 3, crc}, 0, 3},
+                {{3, 599, 3, crc}, 1, 1}, {{0, 0, 0, 0}, 1, 1}};
+    ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), data.data(), 600));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::vector<uint32_t>{row.check.layout, row.check.length}));
+        RegDeleteValueW(key, L"Torn:check");
+        if (row.check.layout)
+            Put(L"Torn:check", REG_BINARY, &row.check, sizeof row.check);
+        std::vector<uint8_t> buffer(1240);
+        uint32_t length = 0;
+        const GPlatformCalls::Totals before = GPlatformCalls::Now();
+        EXPECT_EQ(row.result, services->GetPrinterDataBinary(driver.get(), Name(L"Torn"), buffer.data(), 1240, length));
+        EXPECT_EQ(6 * row.attempts, GPlatformCalls::Now().Since(before)[GPlatformCalls::kValueRead]);
+    }
+}
+
+// A writer that begins while a reader reads the chunks (before the last one is read):
+// the reader finds the check changed after the chunks and reads again, getting the new
+// value once the write ended, or nothing while it stays in progress; never the mix its
+// first attempt read.
+TEST_P(Win32PrinterData, AReaderThatFindsTheCheckChangedAfterTheChunksReadsAgain)
+{
+    const std::vector<uint8_t> before = Pattern(600, 3), after = Pattern(700, 4);
+    const GWin32OSFactory::StoredCheck writing = {GWin32OSFactory::kCheckWriting, 700, 3, uint32_t(crc32(0, after.data(), 700))};
+    const struct {
+        bool olderLayout;
+        bool writerEnds;
+        char reads;
+        int attempts;
+        const char* what;
+    } rows[] = {
+        {true, true, 'N', 2, "no check first, a whole write meanwhile"},
+        {false, true, 'N', 2, "a done check first, a whole write meanwhile"},
+        {true, false, '-', 3, "no check first, a write begun meanwhile"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Clear(L"Torn");
+        if (row.olderLayout)
+            PutOlder(L"Torn", before);
+        else
+            ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), 600));
+        int attempts = 0;
+        bool written = false;
+        services->beforeRead = [&](const std::wstring& part) {
+            attempts += part == L"Torn";
+            if (part != L"Torn:2" || written)
+                return;
+            written = true;
+            if (row.writerEnds) {
+                EXPECT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), after.data(), 700));
+            } else {
+                Put(L"Torn:check", REG_BINARY, &writing, sizeof writing);
+                Put(L"Torn:2", REG_BINARY, after.data() + 496, 204);
+            }
+        };
+        EXPECT_EQ(row.reads, ReadAs(L"Torn", before, after));
+        services->beforeRead = nullptr;
+        EXPECT_EQ(row.attempts, attempts);
     }
 }
 
