@@ -1518,3 +1518,47 @@ TEST_F(PrinterStores, ReadersTakeNoLockAndReadTheStoresOfOneCommit)
         new StandinServices;
     }
 }
+
+// Stores an older version wrote whole, with no check or past a check it never updates,
+// read as written; the upgrade keeps them byte for byte and gives each this version's
+// check, so that a write of this version stopped midway is told from them from then on.
+TEST_F(PrinterStores, AnOlderVersionsWholeWriteIsReadAndTheUpgradeGivesItACheck)
+{
+    const struct {
+        const char* what;
+        bool staleCheck;
+    } rows[] = {{"no check", false}, {"a check it left behind", true}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Reinstall();
+        InjectingDriverUI* ui = HoldObject();
+        if (row.staleCheck) {
+            // This version's write first, then the older version's over its chunks and count.
+            ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+            std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+            ASSERT_NE(nullptr, tree);
+            GStringAttribute* text = FirstText(tree->FindById(FeatureId::kPrinterLists));
+            ASSERT_NE(nullptr, text);
+            text->SetString("this version's");
+            ASSERT_EQ(1, ui->CommitSettings(tree.get(), 1));
+            FreshServer();
+            ui = HoldObject();
+            for (const auto& store : installed) {
+                size_t chunk = 0;
+                for (size_t at = 0; at < store.second.size() || chunk == 0; at += 248, ++chunk)
+                    WriteValue((store.first + L":" + std::to_wstring(chunk)).c_str(), REG_BINARY,
+                               store.second.data() + at, DWORD(std::min<size_t>(248, store.second.size() - at)));
+                WriteDword(store.first.c_str(), DWORD(chunk));
+            }
+            EXPECT_FALSE(GOSFactory::Instance()->HasCurrentCheck(ui, L"366"));
+        }
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        EXPECT_TRUE(ui->CanStore()) << "every store reads";
+        int device = 0, lists = 0, extension = 0;
+        EXPECT_EQ(1, ui->UpgradeStores(device, lists, extension));
+        EXPECT_EQ(3, device + lists + extension);
+        EXPECT_EQ(installed, Snapshot()) << "byte for byte";
+        for (const wchar_t* store : kStores)
+            EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, store)) << std::string(store, store + 3);
+    }
+}

@@ -518,6 +518,20 @@ GPrinterStores::Outcome GPrinterStores::Upgrade(int upgraded[kCount])
         std::fill(upgraded, upgraded + kCount, 0);
         return Outcome::kNotStored;
     }
+    // A store kept as it reads, but without this version's check of its bytes (an older
+    // version's whole write), is written again as it is, so that a write stopped midway
+    // is told from it from now on.
+    GOSFactory* services = GOSFactory::Instance();
+    for (int i = 0; i < kCount; ++i) {
+        if (upgraded[i] != 1 || nodes[i] || !services || services->HasCurrentCheck(&driver_, ValueName(kIds[i])))
+            continue;
+        std::vector<uint8_t> bytes;
+        if (!ReadBytes(i, bytes) ||
+            !services->SetPrinterDataBinary(&driver_, ValueName(kIds[i]), bytes.data(), uint32_t(bytes.size()))) {
+            std::fill(upgraded, upgraded + kCount, 0);
+            return Outcome::kNotStored;
+        }
+    }
     const GObjectBase* written[kCount] = {};
     Former former[kCount];
     for (int i = 0; i < kCount; ++i) {

@@ -113,7 +113,8 @@ public:
     // a store stored, or kept because it reads in the current form already; 0 for one
     // absent or holding no settings node of its id, which is left as it is, and for
     // every store when a write failed or a node read in the older form would lose a
-    // member in the current one (nothing is then written).
+    // member in the current one (nothing is then written). A store kept as it reads but
+    // without the current check of its bytes is written again, byte for byte.
     Outcome Upgrade(int upgraded[kCount]);
 
     // True when the last Store, Replace, Save, Upgrade or change stored nothing because
