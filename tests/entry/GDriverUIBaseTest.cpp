@@ -764,4 +764,102 @@ TEST_F(DriverUIBase, WithAUuidTheUsersWatermarkReplacesThePrintersOfTheSameName)
     }
 }
 
+// Every value under the user's key, names, types and bytes in the registry's order: empty
+// when the key is not there.
+std::vector<uint8_t> UserKeyValues(const std::wstring& path)
+{
+    std::vector<uint8_t> all;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return all;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        std::vector<uint8_t> bytes(1 << 16);
+        DWORD length = 256, size = DWORD(bytes.size()), type = 0;
+        if (RegEnumValueW(key, i, name, &length, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS)
+            break;
+        all.insert(all.end(), reinterpret_cast<uint8_t*>(name), reinterpret_cast<uint8_t*>(name + length));
+        all.push_back(uint8_t(type));
+        all.insert(all.end(), bytes.begin(), bytes.begin() + size);
+    }
+    RegCloseKey(key);
+    return all;
+}
+
+// Cuts every binary value under the user's key to half its length, one byte turned: the
+// store is there and does not read.
+void DamageUserKey(const std::wstring& path)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key));
+    std::vector<std::pair<std::wstring, std::vector<uint8_t>>> binaries;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        std::vector<uint8_t> bytes(1 << 16);
+        DWORD length = 256, size = DWORD(bytes.size()), type = 0;
+        if (RegEnumValueW(key, i, name, &length, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS)
+            break;
+        if (type == REG_BINARY && size > 1)
+            binaries.push_back({std::wstring(name, length), {bytes.begin(), bytes.begin() + size / 2}});
+    }
+    for (auto& value : binaries) {
+        value.second.back() ^= 0x5A;
+        RegSetValueExW(key, value.first.c_str(), 0, REG_BINARY, value.second.data(), DWORD(value.second.size()));
+    }
+    RegCloseKey(key);
+    ASSERT_FALSE(binaries.empty());
+}
+
+// The user's own watermark store is kept as the printer's stores are: one that is there
+// but does not read (damaged bytes, a node of another class) keeps its bytes through a
+// commit that stores the printer's settings, and storing is off for a sheet; one that is
+// absent is written.
+TEST_F(DriverUIBase, AUsersWatermarkStoreThatDoesNotReadKeepsItsBytes)
+{
+    SetDataString(L"PrinterUUID", L"{qz-user-store}");
+    const std::wstring key = L"Software\\Prenovant\\{qz-user-store}\\LocalWatermarkPoolData";
+    const RWWString name = ui->UserWatermarkValueName();
+    ASSERT_LT(0u, name.Length());
+    GAttributeComposite readable(378);
+    GStringAttribute another("another version's", 378);
+    const struct {
+        const char* what;
+        const GObjectBase* stored;  // null: none
+        bool damaged;
+    } rows[] = {
+        {"absent", nullptr, false},
+        {"damaged bytes", &readable, true},
+        {"a node of another class", &another, false},
+    };
+    for (const auto& row : rows) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Prenovant\\{qz-user-store}");
+        if (row.stored) {
+            ASSERT_EQ(1, ui->SaveObject(name, row.stored)) << row.what;
+        }
+        if (row.damaged) {
+            ASSERT_NO_FATAL_FAILURE(DamageUserKey(key)) << row.what;
+        }
+        const std::vector<uint8_t> before = UserKeyValues(key);
+        GDriverUIBase::UserWatermarksScope userSwitch(*ui, 1);
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr)) << row.what;
+        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+        GObjectBase* marks = Node(Node(tree.get(), 366), 378);
+        ASSERT_NE(nullptr, marks) << row.what;
+        auto* mark = new GAttributeComposite(0);
+        mark->Add(new GStringAttribute("Mine", 384));
+        mark->Add(new GValueAttribute(2, 1125));
+        marks->Add(mark);
+        EXPECT_EQ(!row.stored, ui->UserWatermarksStorable()) << row.what;
+        EXPECT_EQ(1, ui->CommitSettings(tree.get(), 1)) << row.what << ": the printer's settings are stored";
+        if (row.stored) {
+            EXPECT_EQ(before, UserKeyValues(key)) << row.what << ": the user's store keeps its bytes";
+            continue;
+        }
+        std::unique_ptr<GObjectBase> written(ui->LoadObject(name));
+        ASSERT_NE(nullptr, written) << row.what;
+        EXPECT_EQ(1u, written->Entries()) << row.what << ": the user's watermark written";
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Prenovant\\{qz-user-store}");
+}
+
 } // namespace
