@@ -38,9 +38,12 @@ struct TestUI : GDriverUIBase, GDriverObjectImp {
     {
     }
     HANDLE GetPrinterHandle() override { return handle; }
+    uint16_t DefaultPaperCode() override { return localePaper ? localePaper : GDriverUIBase::DefaultPaperCode(); }
     using GDriverUIBase::SizeFitsDevice;
     // None unless a test gives one.
     HANDLE handle = nullptr;
+    // The locale's default paper in the driver's codes; 0: the locale's own.
+    uint16_t localePaper = 0;
 };
 
 const GDriverUIMaker kTestUIMaker = {
@@ -541,6 +544,41 @@ TEST_F(DriverUIBase, ACustomizedFormToTrayTableFiltersTheDeviceFormsWalk)
     for (uint16_t code : filtered.codes)
         EXPECT_TRUE(table->ContainsFirstValue(code)) << code;
     EXPECT_LT(filtered.codes.size(), all.codes.size());
+}
+
+// While forms are assigned to trays, a tree naming a paper no tray holds takes the locale's
+// default paper wherever the walk offers it, else the first paper offered; a paper offered
+// stays.
+TEST_F(DriverUIBase, ADefaultOnAPaperNotOfferedTakesTheLocalesPaperElseTheFirstOffered)
+{
+    uint16_t letter = 0, legal = 0, a4 = 0;
+    ASSERT_EQ(1, ui->GetPoolKey(DMPAPER_LETTER, letter));
+    ASSERT_EQ(1, ui->GetPoolKey(DMPAPER_LEGAL, legal));
+    ASSERT_EQ(1, ui->GetPoolKey(DMPAPER_A4, a4));
+    const struct {
+        const char* what;
+        std::vector<uint16_t> assigned;  // to trays 1, 2, ...
+        uint16_t locale, named, chosen;
+    } rows[] = {
+        {"the locale's paper offered after another", {letter, a4}, a4, legal, a4},
+        {"the locale's paper not offered", {a4, legal}, letter, letter, legal},
+        {"the paper named is offered", {letter, a4}, a4, letter, letter},
+    };
+    for (const auto& row : rows) {
+        std::unique_ptr<GObjectBase> tree(ui->CreateDefaultSettings());
+        auto* table = GDriverObject::Feature<GFormToTrayDatabase>(Node(tree.get(), 365), 510);
+        auto* paper = GDriverObject::Feature<GValueAttribute>(tree.get(), 260);
+        ASSERT_TRUE(table && paper) << row.what;
+        table->RemoveAll();
+        for (size_t tray = 0; tray < row.assigned.size(); ++tray)
+            table->SetAssociation(uint16_t(tray + 1), row.assigned[tray], 2);
+        ui->SetInstalledState(tree->FindById(365)->DeepCopy());
+        ui->localePaper = row.locale;
+        paper->SetValue(row.named);
+        EXPECT_EQ(row.named != row.chosen, ui->OfferAssignedPaper(tree.get())) << row.what;
+        EXPECT_EQ(row.chosen, paper->GetValue()) << row.what;
+    }
+    ui->localePaper = 0;
 }
 
 TEST_F(DriverUIBase, AddOrUpdateFormAnswersZeroWhenTheSpoolerKeepsNoForm)
