@@ -38,9 +38,12 @@ struct TestUI : GDriverUIBase, GDriverObjectImp {
     {
     }
     HANDLE GetPrinterHandle() override { return handle; }
+    uint16_t DefaultPaperCode() override { return localePaper ? localePaper : GDriverUIBase::DefaultPaperCode(); }
     using GDriverUIBase::SizeFitsDevice;
     // None unless a test gives one.
     HANDLE handle = nullptr;
+    // The locale's default paper in the driver's codes; 0: the locale's own.
+    uint16_t localePaper = 0;
 };
 
 const GDriverUIMaker kTestUIMaker = {
@@ -543,6 +546,41 @@ TEST_F(DriverUIBase, ACustomizedFormToTrayTableFiltersTheDeviceFormsWalk)
     EXPECT_LT(filtered.codes.size(), all.codes.size());
 }
 
+// While forms are assigned to trays, a tree naming a paper no tray holds takes the locale's
+// default paper wherever the walk offers it, else the first paper offered; a paper offered
+// stays.
+TEST_F(DriverUIBase, ADefaultOnAPaperNotOfferedTakesTheLocalesPaperElseTheFirstOffered)
+{
+    uint16_t letter = 0, legal = 0, a4 = 0;
+    ASSERT_EQ(1, ui->GetPoolKey(DMPAPER_LETTER, letter));
+    ASSERT_EQ(1, ui->GetPoolKey(DMPAPER_LEGAL, legal));
+    ASSERT_EQ(1, ui->GetPoolKey(DMPAPER_A4, a4));
+    const struct {
+        const char* what;
+        std::vector<uint16_t> assigned;  // to trays 1, 2, ...
+        uint16_t locale, named, chosen;
+    } rows[] = {
+        {"the locale's paper offered after another", {letter, a4}, a4, legal, a4},
+        {"the locale's paper not offered", {a4, legal}, letter, letter, legal},
+        {"the paper named is offered", {letter, a4}, a4, letter, letter},
+    };
+    for (const auto& row : rows) {
+        std::unique_ptr<GObjectBase> tree(ui->CreateDefaultSettings());
+        auto* table = GDriverObject::Feature<GFormToTrayDatabase>(Node(tree.get(), 365), 510);
+        auto* paper = GDriverObject::Feature<GValueAttribute>(tree.get(), 260);
+        ASSERT_TRUE(table && paper) << row.what;
+        table->RemoveAll();
+        for (size_t tray = 0; tray < row.assigned.size(); ++tray)
+            table->SetAssociation(uint16_t(tray + 1), row.assigned[tray], 2);
+        ui->SetInstalledState(tree->FindById(365)->DeepCopy());
+        ui->localePaper = row.locale;
+        paper->SetValue(row.named);
+        EXPECT_EQ(row.named != row.chosen, ui->OfferAssignedPaper(tree.get())) << row.what;
+        EXPECT_EQ(row.chosen, paper->GetValue()) << row.what;
+    }
+    ui->localePaper = 0;
+}
+
 TEST_F(DriverUIBase, AddOrUpdateFormAnswersZeroWhenTheSpoolerKeepsNoForm)
 {
     // Wine answers success and adds nothing: the size gets no code and stays the caller's.
@@ -762,6 +800,104 @@ TEST_F(DriverUIBase, WithAUuidTheUsersWatermarkReplacesThePrintersOfTheSameName)
         RegDeleteTreeW(key, L"{qz-test-uuid}");
         RegCloseKey(key);
     }
+}
+
+// Every value under the user's key, names, types and bytes in the registry's order: empty
+// when the key is not there.
+std::vector<uint8_t> UserKeyValues(const std::wstring& path)
+{
+    std::vector<uint8_t> all;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return all;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        std::vector<uint8_t> bytes(1 << 16);
+        DWORD length = 256, size = DWORD(bytes.size()), type = 0;
+        if (RegEnumValueW(key, i, name, &length, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS)
+            break;
+        all.insert(all.end(), reinterpret_cast<uint8_t*>(name), reinterpret_cast<uint8_t*>(name + length));
+        all.push_back(uint8_t(type));
+        all.insert(all.end(), bytes.begin(), bytes.begin() + size);
+    }
+    RegCloseKey(key);
+    return all;
+}
+
+// Cuts every binary value under the user's key to half its length, one byte turned: the
+// store is there and does not read.
+void DamageUserKey(const std::wstring& path)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key));
+    std::vector<std::pair<std::wstring, std::vector<uint8_t>>> binaries;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        std::vector<uint8_t> bytes(1 << 16);
+        DWORD length = 256, size = DWORD(bytes.size()), type = 0;
+        if (RegEnumValueW(key, i, name, &length, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS)
+            break;
+        if (type == REG_BINARY && size > 1)
+            binaries.push_back({std::wstring(name, length), {bytes.begin(), bytes.begin() + size / 2}});
+    }
+    for (auto& value : binaries) {
+        value.second.back() ^= 0x5A;
+        RegSetValueExW(key, value.first.c_str(), 0, REG_BINARY, value.second.data(), DWORD(value.second.size()));
+    }
+    RegCloseKey(key);
+    ASSERT_FALSE(binaries.empty());
+}
+
+// The user's own watermark store is kept as the printer's stores are: one that is there
+// but does not read (damaged bytes, a node of another class) keeps its bytes through a
+// commit that stores the printer's settings, and storing is off for a sheet; one that is
+// absent is written.
+TEST_F(DriverUIBase, AUsersWatermarkStoreThatDoesNotReadKeepsItsBytes)
+{
+    SetDataString(L"PrinterUUID", L"{qz-user-store}");
+    const std::wstring key = L"Software\\Prenovant\\{qz-user-store}\\LocalWatermarkPoolData";
+    const RWWString name = ui->UserWatermarkValueName();
+    ASSERT_LT(0u, name.Length());
+    GAttributeComposite readable(378);
+    GStringAttribute another("another version's", 378);
+    const struct {
+        const char* what;
+        const GObjectBase* stored;  // null: none
+        bool damaged;
+    } rows[] = {
+        {"absent", nullptr, false},
+        {"damaged bytes", &readable, true},
+        {"a node of another class", &another, false},
+    };
+    for (const auto& row : rows) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Prenovant\\{qz-user-store}");
+        if (row.stored) {
+            ASSERT_EQ(1, ui->SaveObject(name, row.stored)) << row.what;
+        }
+        if (row.damaged) {
+            ASSERT_NO_FATAL_FAILURE(DamageUserKey(key)) << row.what;
+        }
+        const std::vector<uint8_t> before = UserKeyValues(key);
+        GDriverUIBase::UserWatermarksScope userSwitch(*ui, 1);
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr)) << row.what;
+        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+        GObjectBase* marks = Node(Node(tree.get(), 366), 378);
+        ASSERT_NE(nullptr, marks) << row.what;
+        auto* mark = new GAttributeComposite(0);
+        mark->Add(new GStringAttribute("Mine", 384));
+        mark->Add(new GValueAttribute(2, 1125));
+        marks->Add(mark);
+        EXPECT_EQ(!row.stored, ui->UserWatermarksStorable()) << row.what;
+        EXPECT_EQ(1, ui->CommitSettings(tree.get(), 1)) << row.what << ": the printer's settings are stored";
+        if (row.stored) {
+            EXPECT_EQ(before, UserKeyValues(key)) << row.what << ": the user's store keeps its bytes";
+            continue;
+        }
+        std::unique_ptr<GObjectBase> written(ui->LoadObject(name));
+        ASSERT_NE(nullptr, written) << row.what;
+        EXPECT_EQ(1u, written->Entries()) << row.what << ": the user's watermark written";
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Prenovant\\{qz-user-store}");
 }
 
 } // namespace

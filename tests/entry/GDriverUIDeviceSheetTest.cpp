@@ -434,11 +434,26 @@ TEST_F(DeviceSheetWrites, OkIsReportedOnlyWhenTheCommitWentThrough)
 
 // A sheet whose Apply committed changed the printer: a later OK whose commit fails still
 // reports OK, whether the host reported the apply or not, and the Apply's settings hold.
+// Each round starts from stores the module makes afresh, whatever an earlier run left in
+// the printer's data.
 TEST_F(DeviceSheetWrites, AnApplyThatCommittedIsReportedThoughALaterOkFails)
 {
     for (const bool reported : {true, false}) {
-        FreshServer();
         seam->refused = L"";
+        seam->unreadable = L"";
+        FreshServer();
+        for (const wchar_t* value : {L"365", L"366", L"368", L"PhySetting", L"LastUpdated"})
+            DeleteStored(value);
+        WriteDword(L"ExportConfig", 0);
+        WriteString(L"LastUpdateType", L"Default");
+        InjectingDriverUI* fresh = HoldObject();
+        ASSERT_NE(nullptr, fresh);
+        ASSERT_EQ(1, fresh->MergeDevModeIntoSettings(nullptr)) << reported;
+        std::unique_ptr<GObjectBase> defaults(fresh->CreateDefaultSettings());
+        fresh->StoreMissingNodes(defaults.get());
+        for (const wchar_t* store : {L"365", L"366", L"368"})
+            ASSERT_FALSE(StoredBytes(store).empty()) << reported << ": " << std::string(store, store + 3) << " made";
+        FreshServer();
         info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(
             reported ? &ReportingSheet : &RecordingComPropSheet::Callback);
         ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT)) << reported;

@@ -385,13 +385,20 @@ public:
             return nullptr;
         return GDriverUI::OpenPrinterWithAccess(name, access);
     }
-    // The object a call's merge runs on, its model and the per-user watermark switch.
+    ~CallerUI() override
+    {
+        if (last == this)
+            last = nullptr;
+    }
+    // The object a call's merge runs on, its model and the per-user watermark switch; a
+    // merge refused when the test says so.
     int MergeDevModeIntoSettings(const DEVMODEW* devMode) override
     {
         merged = this;
+        last = this;
         model = GetPrinter();
         watermarksSeen = UserWatermarks();
-        return GDriverUI::MergeDevModeIntoSettings(devMode);
+        return refuseMerge ? 0 : GDriverUI::MergeDevModeIntoSettings(devMode);
     }
     static int FullAccessAsked()
     {
@@ -402,6 +409,9 @@ public:
     static inline HANDLE standardHandle = nullptr;
     static inline std::vector<DWORD> asked;
     static inline int watermarksSeen = -1;
+    static inline bool refuseMerge = false;
+    // The object the last merge ran on, while it lives.
+    static inline CallerUI* last = nullptr;
     static inline const void* merged = nullptr;
     static inline const void* model = nullptr;
 };
@@ -1009,17 +1019,20 @@ TEST_F(DriverUI, TheOwnHandleTestIsMadeForEachCaller)
         int asked;  // -1: not looked at
         int watermarkSwitch;
         bool sameObject;
+        bool mergeFails = false;  // the call fails after its switch was set
     } calls[] = {
         {"the first caller, no settings loaded yet", false, -1, 0, false},
         {"an administrator", false, 1, 0, true},
         {"a standard user", true, 2, 1, false},
         {"a standard user again", true, 1, 1, true},
+        {"a standard user whose merge fails", true, 1, 1, true, true},
         {"an administrator again", false, 1, 0, false},
     };
     const void* before = nullptr;
     const void* model = nullptr;
     for (const auto& call : calls) {
         CallerUI::standardUser = call.standardUser;
+        CallerUI::refuseMerge = call.mergeFails;
         CallerUI::asked.clear();
         CallerUI::watermarksSeen = -1;
         std::vector<uint8_t> output(1172, 0);
@@ -1029,11 +1042,15 @@ TEST_F(DriverUI, TheOwnHandleTestIsMadeForEachCaller)
         header.pszPrinterName = &name[0];
         header.pdmOut = reinterpret_cast<DEVMODEW*>(output.data());
         header.fMode = DM_OUT_BUFFER;
-        EXPECT_EQ(1, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header))) << call.caller;
+        EXPECT_EQ(call.mergeFails ? -1 : 1, DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header)))
+            << call.caller;
+        CallerUI::refuseMerge = false;
         if (call.asked >= 0) {
             EXPECT_EQ(call.asked, CallerUI::FullAccessAsked()) << call.caller;
         }
         EXPECT_EQ(call.watermarkSwitch, CallerUI::watermarksSeen) << call.caller;
+        ASSERT_NE(nullptr, CallerUI::last) << call.caller;
+        EXPECT_EQ(0, CallerUI::last->UserWatermarks()) << call.caller << ": the switch is off once the call is over";
         EXPECT_EQ(call.sameObject, CallerUI::merged == before) << call.caller;
         model = model ? model : CallerUI::model;
         EXPECT_EQ(model, CallerUI::model) << call.caller;

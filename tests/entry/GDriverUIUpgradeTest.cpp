@@ -245,10 +245,13 @@ TEST_F(Upgrade, EveryStoredMemberComesThroughAndTheFactorysCompleteTheRest)
     std::unique_ptr<GObjectBase> device(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
     std::unique_ptr<GObjectBase> lists(ui->LoadSettingsTree(FeatureId::kPrinterLists));
     ASSERT_TRUE(device && lists);
-    // What an administrator made: a custom size, a watermark of their own, a setting of
-    // another version, a device setting gone.
+    // What an administrator made: a custom size, a watermark of their own in place of the
+    // factory's, a setting of another version, a device setting gone.
     GObjectBase* marks = lists->FindById(FeatureId::kWatermarkList);
     ASSERT_NE(nullptr, marks);
+    ASSERT_LT(0u, marks->Entries()) << "the factory's watermarks";
+    while (GObjectBase* factorys = marks->RemoveById(0))
+        delete factorys;
     auto* sizes = new GAttributeComposite(FeatureId::kCustomSizeList);
     sizes->Add(new GCustomMediaSize(16385, "Upgrade Size", 3, 101600, 152400, 0));
     lists->Add(sizes);
@@ -282,7 +285,8 @@ TEST_F(Upgrade, EveryStoredMemberComesThroughAndTheFactorysCompleteTheRest)
     } rows[] = {
         {"the extension's registration", 2, {FeatureId::kExtensionDescriptorList}, false},
         {"the custom size", 1, {FeatureId::kCustomSizeList}, false},
-        {"the watermark, whole", 1, {FeatureId::kWatermarkList}, false},
+        {"the watermark, whole", 1, {FeatureId::kWatermarkList, 0}, false},
+        {"the watermark list, no factory watermark (a list entry) added", 1, {FeatureId::kWatermarkList}, false},
         {"a setting the factory's node lacks", 1, {kNotTheFactorys}, false},
         {"the device setting the store lacked", 0, {FeatureId::kDuplexUnit}, true},
     };

@@ -217,6 +217,21 @@ const RWCString* WatermarkName(GObjectBase* watermark)
     return name ? &name->GetString() : nullptr;
 }
 
+// The user's watermark list as its store holds it, owned by the caller. The outcome tells
+// a store that is absent from one that is there but does not read: damaged bytes, or a
+// node of another class, as a newer version may store.
+GObjectBase* ReadUserStore(GDriverObject* driver, const RWWString& name, GOSFactory::StoredRead& outcome)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    outcome = GOSFactory::StoredRead::kUnreadable;
+    std::unique_ptr<GObjectBase> loaded(services ? services->LoadStoredObject(driver, name, outcome) : nullptr);
+    if (loaded && !loaded->IsKindOf(GAttributeComposite::kClassId)) {
+        loaded.reset();
+        outcome = GOSFactory::StoredRead::kUnreadable;
+    }
+    return loaded.release();
+}
+
 // Gives the watermark the scope, replacing a scope member of another class.
 void SetScope(GObjectBase* watermark, uint16_t scope)
 {
@@ -786,11 +801,26 @@ RWWString GDriverUIBase::UserWatermarkValueName()
     return name;
 }
 
+bool GDriverUIBase::UserWatermarksStorable()
+{
+    const RWWString name = UserWatermarkValueName();
+    if (!userWatermarks_ || name.Length() == 0)
+        return true;
+    GOSFactory::StoredRead outcome;
+    std::unique_ptr<GObjectBase> loaded(ReadUserStore(this, name, outcome));
+    return outcome != GOSFactory::StoredRead::kUnreadable;
+}
+
 int GDriverUIBase::SaveUserWatermarks(GObjectBase* printerLists)
 {
     // Without a printer UUID every printer would share one store: nothing is written.
     const RWWString name = UserWatermarkValueName();
     if (!printerLists || name.Length() == 0)
+        return 0;
+    // A store that is there but does not read keeps its bytes, as the printer's do.
+    GOSFactory::StoredRead outcome;
+    std::unique_ptr<GObjectBase> stored(ReadUserStore(this, name, outcome));
+    if (outcome == GOSFactory::StoredRead::kUnreadable)
         return 0;
     GAttributeComposite mine(kWatermarkList);
     ForEachMember(printerLists->FindById(kWatermarkList), [&](GObjectBase* watermark) {
@@ -808,8 +838,9 @@ void GDriverUIBase::MergeUserWatermarks(GObjectBase* printerLists)
     GObjectBase* list = printerLists ? printerLists->FindById(kWatermarkList) : nullptr;
     if (!list || name.Length() == 0)
         return;
-    std::unique_ptr<GObjectBase> loaded(LoadObject(name));
-    if (!loaded || !loaded->IsKindOf(GAttributeComposite::kClassId))
+    GOSFactory::StoredRead outcome;
+    std::unique_ptr<GObjectBase> loaded(ReadUserStore(this, name, outcome));
+    if (!loaded)
         return;
     ForEachMember(loaded.get(), [&](GObjectBase* watermark) {
         const RWCString* userName = WatermarkName(watermark);

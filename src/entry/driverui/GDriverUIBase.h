@@ -94,9 +94,13 @@ public:
     // fitting spooler forms: the count added, 0 without a list.
     int RebuildPaperList(GObjectBase* tree);
     // The per-user watermarks: the scope-2 members of the list saved for this user, and
-    // the user's watermarks merged into the tree's list. Nothing without a printer UUID.
+    // the user's watermarks merged into the tree's list. Nothing without a printer UUID,
+    // and nothing saved over a user's store that is there but does not read.
     int SaveUserWatermarks(GObjectBase* printerLists);
     void MergeUserWatermarks(GObjectBase* printerLists);
+    // False while the call keeps its user's own watermarks and their store is there but
+    // does not read: that store is never written over, and a sheet opens with storing off.
+    bool UserWatermarksStorable();
     // The per-user value name of the watermarks; empty without a printer UUID.
     RWWString UserWatermarkValueName();
     int SetLocalJobStorage(uint32_t value);

@@ -189,12 +189,13 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
         const bool treeLoaded = false;
         // A DEVMODE the merge refuses leaves nothing to show: the sheet does not open,
         // and the caller learns that it failed. A printer whose record or stores do not
-        // read opens it with storing off: the user's document choices still go back to
-        // the caller, and the printer is written nothing.
+        // read (the user's own watermarks' too, while this call keeps them) opens it with
+        // storing off: the user's document choices still go back to the caller, and the
+        // printer is written nothing.
         const int merged = ui_.MergeForReading((header.fMode & DM_MODIFY) ? header.pdmIn : nullptr);
         if (!merged || !ui_.GetDevModeObject())
             return 0;
-        const bool storing = ui_.CanStore();
+        const bool storing = ui_.CanStore() && ui_.UserWatermarksStorable();
         if (services && storing)
             services->SetPrinterDataDword(driver, L"ExportPrinting", 1);
         // The caller's output holds the merged input from now on, whatever the sheet does.
