@@ -308,9 +308,10 @@ TEST_F(Upgrade, EveryStoredMemberComesThroughAndTheFactorysCompleteTheRest)
 }
 
 // A store whose older form holds more than the current one would give back (settings
-// nested past any settings tree's depth) keeps every store as it was, and the upgrade
-// fails; one level less comes through.
-TEST_F(Upgrade, AStoreTheCurrentFormCannotHoldWholeKeepsEveryStoreAndFails)
+// nested past any settings tree's depth) is left in its older form, and the upgrade
+// fails; it still reads as before the update, and a commit stores the others and leaves
+// it byte for byte. One level less comes through.
+TEST_F(Upgrade, AStoreTheCurrentFormCannotHoldWholeStaysReadableAndFails)
 {
     for (int depth : {63, 64}) {
         std::unique_ptr<GObjectBase> lists(Tree(FeatureId::kPrinterLists));
@@ -333,7 +334,23 @@ TEST_F(Upgrade, AStoreTheCurrentFormCannotHoldWholeKeepsEveryStoreAndFails)
             std::unique_ptr<GObjectBase> upgraded(Tree(FeatureId::kPrinterLists));
             EXPECT_TRUE(upgraded && lists->IsSame(upgraded.get())) << depth;
         } else {
-            EXPECT_EQ(older, Nodes()) << depth << ": every store in its older form";
+            const auto after = Nodes();
+            EXPECT_EQ(older[1], after[1]) << depth << ": 366 in its older form";
+            EXPECT_NE(older[0], after[0]) << depth << ": 365 brought up";
+            InjectingDriverUI* ui = HoldObject();
+            ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+            EXPECT_TRUE(ui->CanStore()) << "storing is off for 366 alone";
+            std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+            ASSERT_NE(nullptr, tree);
+            EXPECT_TRUE(lists->IsSame(tree->FindById(FeatureId::kPrinterLists))) << "it reads as it was";
+            GValueAttribute* unit = GDriverObject::Feature<GValueAttribute>(tree->FindById(FeatureId::kDeviceSettings),
+                                                                           FeatureId::kDuplexUnit);
+            ASSERT_NE(nullptr, unit);
+            unit->SetValue(uint16_t(unit->GetValue() == 1 ? 0 : 1));
+            EXPECT_EQ(1, ui->CommitSettings(tree.get(), 1));
+            EXPECT_EQ(older[1], StoredBytes(L"366"));
+            EXPECT_NE(after[0], StoredBytes(L"365")) << "the others are stored";
+            ReleaseHeld();
         }
     }
 }

@@ -576,11 +576,14 @@ int GDriverUIBase::UpgradeStores(int& deviceSettings, int& lists, int& extension
 {
     int upgraded[GPrinterStores::kCount] = {};
     const GPrinterStores::Outcome outcome = stores_->Upgrade(upgraded);
+    bool whole = outcome == GPrinterStores::Outcome::kStored;
     for (int i = 0; i < GPrinterStores::kCount; ++i) {
         const long id = GPrinterStores::kIds[i];
-        (id == kDeviceSettings ? deviceSettings : id == kPrinterLists ? lists : extension) = upgraded[i];
+        const bool left = upgraded[i] == GPrinterStores::kNotBroughtUp;
+        whole = whole && !left;
+        (id == kDeviceSettings ? deviceSettings : id == kPrinterLists ? lists : extension) = left ? 0 : upgraded[i];
     }
-    return outcome == GPrinterStores::Outcome::kStored ? 1 : 0;
+    return whole ? 1 : 0;
 }
 
 void GDriverUIBase::RefreshInstalledState()

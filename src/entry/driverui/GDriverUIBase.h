@@ -155,9 +155,9 @@ public:
     // node in the tree, and the tree is committed as CommitSettings with mode 1 does,
     // over those stores too. 1 when every store was written; then each reads again.
     int ReplaceUnreadableStores(GObjectBase* tree);
-    // The stores brought into the current form, all or nothing (see
-    // GPrinterStores::Upgrade): upgraded answers 365, 366 and 368; 1 when nothing failed
-    // to be written.
+    // The stores brought into the current form (see GPrinterStores::Upgrade): upgraded
+    // answers 365, 366 and 368; 1 when nothing failed to be written and no store was left
+    // in an older form.
     int UpgradeStores(int& deviceSettings, int& lists, int& extension);
     // While forms are assigned to trays only the assigned papers are offered: a default
     // tree naming another paper takes the locale's default paper when it is offered, else

@@ -23,6 +23,9 @@ struct GPrinterStores::Kept {
     GSourceStamp source;
     State state = State::kAbsent;
     std::unique_ptr<GObjectBase> node;
+    // Read only in the form an older version stored it, which the current form could not
+    // give back whole: it reads, and is never written but by an upgrade that brings it up.
+    bool olderForm = false;
 };
 
 namespace {
@@ -250,6 +253,7 @@ void GPrinterStores::ReadAfresh(int index, uint32_t call, const GSourceStamp& no
     kept.source = now;
     kept.node.reset();
     kept.state = State::kUnreadable;
+    kept.olderForm = false;
     if (!services)
         return;
     GObjectBase* loaded = services->LoadStoredObject(&driver_, ValueName(kIds[index]), kept.state);
@@ -259,6 +263,19 @@ void GPrinterStores::ReadAfresh(int index, uint32_t call, const GSourceStamp& no
         GObjectBase::Drop(loaded);
         loaded = nullptr;
         kept.state = State::kUnreadable;
+    }
+    if (kept.state == State::kUnreadable) {
+        // A store an upgrade could not bring into the current form reads as before the
+        // update, in the form the older version stored it.
+        loaded = services->LoadObjectFromPrinterData(&driver_, ValueName(kIds[index]), kOlderForm);
+        if (loaded && (!loaded->IsKindOf(GAttributeComposite::kClassId) || loaded->GetId() != kIds[index])) {
+            GObjectBase::Drop(loaded);
+            loaded = nullptr;
+        }
+        if (loaded) {
+            kept.state = State::kRead;
+            kept.olderForm = true;
+        }
     }
     kept.node.reset(loaded);
 }
@@ -323,7 +340,7 @@ int GPrinterStores::Save(const GObjectBase* node)
         return 0;
     busy_ = false;
     Change change(*this);
-    if (!change.Owned() || Read(index).state == State::kUnreadable)
+    if (!change.Owned() || Read(index).state == State::kUnreadable || kept_[index].olderForm)
         return 0;
     return Write(index, node);
 }
@@ -344,6 +361,7 @@ int GPrinterStores::Write(int index, const GObjectBase* node)
     kept.call = PrinterRecordScope::CurrentCall();
     kept.source = kept.call ? GPrinterSnapshot::PrinterData(driver_) : GSourceStamp();
     kept.state = State::kRead;
+    kept.olderForm = false;
     kept.node = kept.call ? CopyOf(node) : nullptr;
     if (kIds[index] == FeatureId::kDeviceSettings)
         driver_.SetInstalledState(node->DeepCopy());
@@ -433,11 +451,15 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
         return Outcome::kNotStored;
     // What each store to be written holds now, to be put back should a write fail: the
     // caller then learns that nothing was stored, and nothing was.
+    // A store read only in an older form keeps its bytes: storing is off for it alone.
+    const GObjectBase* written[kCount] = {};
     Former former[kCount];
-    for (int i = 0; i < kCount; ++i)
-        if (nodes[i] && !Remember(i, former[i]))
+    for (int i = 0; i < kCount; ++i) {
+        written[i] = kept_[i].olderForm ? nullptr : nodes[i];
+        if (written[i] && !Remember(i, former[i]))
             return Outcome::kNotStored;
-    return WriteAll(nodes, former);
+    }
+    return WriteAll(written, former);
 }
 
 GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount])
@@ -446,15 +468,17 @@ GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount]
     Change change(*this);
     if (!change.Owned())
         return Outcome::kBusy;
+    const GObjectBase* written[kCount] = {};
     Former former[kCount];
     for (int i = 0; i < kCount; ++i) {
-        if (!nodes[i] || Remember(i, former[i]))
+        written[i] = Read(i).olderForm ? nullptr : nodes[i];
+        if (!written[i] || Remember(i, former[i]))
             continue;
         if (Read(i).state != State::kUnreadable)
             return Outcome::kNotStored;
         former[i] = Former();
     }
-    return WriteAll(nodes, former);
+    return WriteAll(written, former);
 }
 
 void GPrinterStores::StoreMissing(GObjectBase* defaults)
@@ -513,9 +537,11 @@ GPrinterStores::Outcome GPrinterStores::Upgrade(int upgraded[kCount])
     if (upgraded[kCount - 1] == 1)
         for (int i = 0; i < kCount - 1; ++i)
             nodes[i].reset(UpgradedNode(i, upgraded[i]));
-    // A store the current form cannot hold whole keeps every store as it is.
-    if (std::find(upgraded, upgraded + kCount, kNotBroughtUp) != upgraded + kCount) {
+    // Device settings the current form cannot hold whole keep every store as it is; any
+    // other such store alone is left in its older form, where it still reads.
+    if (upgraded[kCount - 1] == kNotBroughtUp) {
         std::fill(upgraded, upgraded + kCount, 0);
+        upgraded[kCount - 1] = kNotBroughtUp;
         return Outcome::kNotStored;
     }
     // A store kept as it reads, but without this version's check of its bytes (an older
@@ -545,6 +571,6 @@ GPrinterStores::Outcome GPrinterStores::Upgrade(int upgraded[kCount])
     const Outcome outcome = WriteAll(written, former);
     if (outcome != Outcome::kStored)
         for (int i = 0; i < kCount; ++i)
-            upgraded[i] = 0;
+            upgraded[i] = upgraded[i] == kNotBroughtUp ? kNotBroughtUp : 0;
     return outcome;
 }

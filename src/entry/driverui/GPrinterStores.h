@@ -107,14 +107,17 @@ public:
     Outcome Replace(GObjectBase* const nodes[kCount]);
     // Stores from the defaults each store the printer holds no value of.
     void StoreMissing(GObjectBase* defaults);
-    // Brings the stores an older version wrote into the current form, all or nothing:
-    // each node read in the older form is stored again in the current one, the others
-    // only when the device settings (365) were. upgraded (by kIds' order) answers 1 for
-    // a store stored, or kept because it reads in the current form already; 0 for one
-    // absent or holding no settings node of its id, which is left as it is, and for
-    // every store when a write failed or a node read in the older form would lose a
-    // member in the current one (nothing is then written). A store kept as it reads but
-    // without the current check of its bytes is written again, byte for byte.
+    // Brings the stores an older version wrote into the current form: each node read in
+    // the older form is stored again in the current one, the others only when the device
+    // settings (365) were. upgraded (by kIds' order) answers 1 for a store stored, or
+    // kept because it reads in the current form already; 0 for one absent or holding no
+    // settings node of its id, which is left as it is, and for every store when a write
+    // failed (nothing is then written); kNotBroughtUp for a node read in the older form
+    // that the current one would not give back whole: it is left in its older form, where
+    // it still reads and is never written over (for the device settings, every store is
+    // left so). A store kept as it reads but without the current check of its bytes is
+    // written again, byte for byte.
+    static constexpr int kNotBroughtUp = -1;
     Outcome Upgrade(int upgraded[kCount]);
 
     // True when the last Store, Replace, Save, Upgrade or change stored nothing because
@@ -157,9 +160,7 @@ private:
     // true when the store holds what it held before.
     bool PutBack(int index, const Former& former);
     // The store's node read in the older form, in the current form (owned by the
-    // caller); result as Upgrade's for that store, or kNotBroughtUp for a node read in
-    // the older form that the current one would not give back whole.
-    static constexpr int kNotBroughtUp = -1;
+    // caller); result as Upgrade's for that store.
     GObjectBase* UpgradedNode(int index, int& result);
 
     // The commit record as the printer holds it now; empty when there is none.
