@@ -1562,3 +1562,34 @@ TEST_F(PrinterStores, AnOlderVersionsWholeWriteIsReadAndTheUpgradeGivesItACheck)
             EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, store)) << std::string(store, store + 3);
     }
 }
+
+// Two registrations at once, from two threads, round after round: each reads the stores
+// and commits them again as one change, so neither loses the other's, and both are told
+// they registered.
+TEST_F(PrinterStores, TwoRegistrationsAtOnceAreBothKept)
+{
+    ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzext.dll",
+                                             DmcStandin::Folder() + L"\\qzext2.dll"));
+    const std::string narrow(name.begin(), name.end());
+    const char* const modules[] = {"qzext.dll", "qzext2.dll"};
+    for (int round = 0; round < 8; ++round) {
+        std::atomic<int> ready{0};
+        uint32_t results[2] = {99, 99};
+        auto registering = [&](int i) {
+            ++ready;
+            while (ready.load() < 2)
+                std::this_thread::yield();
+            results[i] = QZDrv_RegisterExtension(narrow.c_str(), 0, modules[i], 0);
+        };
+        std::thread first(registering, 0), second(registering, 1);
+        first.join();
+        second.join();
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(0u, results[i]) << round << " " << modules[i];
+            EXPECT_EQ(13u, QZDrv_RegisterExtension(narrow.c_str(), 0, modules[i], 0)) << round << ": still there";
+        }
+        for (const char* module : modules)
+            ASSERT_EQ(0u, QZDrv_RegisterExtension(narrow.c_str(), 0, module, 1)) << round;
+    }
+    DeleteFileW((DmcStandin::Folder() + L"\\qzext2.dll").c_str());
+}
