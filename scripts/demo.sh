@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Shows what a printing application sees of the driver. On Debian 12, as root: installs
 # what the build needs, builds the module, the resource library, the printer model and
-# the demo program (no test, stand-in or benchmark), then in a Wine prefix of its own
-# under the build folder installs the driver (its module stripped of debug information)
-# and a printer named as a user's printer would be, prints the printer's answers (every
-# device capability, the DEVMODE size, the default DEVMODE), removes the printer and
-# stops the prefix's Wine server. With --sheet it also opens the printer's document
-# sheet on the user's display (DISPLAY) through the platform's DocumentPropertiesW,
-# waits for it to be closed and prints the DEVMODE the sheet handed back.
+# the demo program with what they link (the test printer's installer library, but no
+# test, stand-in or benchmark; the model's generator runs in the build's own Wine
+# prefix, build/wineprefix), then in a Wine prefix of its own under the build folder
+# installs the driver (its module stripped of debug information) and a printer named as
+# a user's printer would be, prints the printer's answers (every device capability, the
+# DEVMODE size, the default DEVMODE), removes the printer and stops the prefix's Wine
+# server. With --sheet it also opens the printer's document sheet on the user's display
+# (DISPLAY) through the platform's DocumentPropertiesW, waits for it to be closed and
+# prints the DEVMODE the sheet handed back.
 #
 #   scripts/demo.sh             build in ./build
 #   scripts/demo.sh --sheet     and show the document sheet
@@ -49,4 +51,6 @@ done
 export WINEPREFIX="$build/demo-wineprefix"
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
 "$root/scripts/wine-prefix.sh"
-QZ_BUILD_DIR="$build" QZ_TEST_NAME=demo "$root/scripts/wine-run.sh" "$dist/qzdemo.exe" ${args[@]+"${args[@]}"}
+# The output shows as it comes: with --sheet the program waits for the sheet to be closed.
+QZ_BUILD_DIR="$build" QZ_TEST_NAME=demo QZ_LIVE_OUTPUT=1 "$root/scripts/wine-run.sh" "$dist/qzdemo.exe" \
+  ${args[@]+"${args[@]}"}

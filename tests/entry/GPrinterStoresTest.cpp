@@ -1157,9 +1157,10 @@ TEST_F(PrinterStores, TheResolutionsOfAnUnreadableStoreComeFromTheFactorysNode)
 }
 
 // The way back from a store that does not read: on the device sheet, a user who may
-// change the printer is asked, and a yes makes OK replace the stores that do not read
-// with the factory's and keep the others; every store then reads and storing is on. A
-// no writes nothing and reports cancel; a user without rights is never asked.
+// change the printer is asked, in a question that names what goes and what stays, and a
+// yes makes OK replace the stores that do not read with the factory's and keep the
+// others; every store then reads and storing is on. A no writes nothing and reports
+// cancel; a user without rights is never asked.
 TEST_F(PrinterStores, AConfirmedOkOfAnAdministratorReplacesTheStoresThatDoNotRead)
 {
     const uint32_t kBoth = kModeReplaceable | kModeMayReplace;
@@ -1193,6 +1194,12 @@ TEST_F(PrinterStores, AConfirmedOkOfAnAdministratorReplacesTheStoresThatDoNotRea
         DeviceSheetOk(&reported, &modeFlags, row.headerFlags);
         EXPECT_EQ(row.modeFlags, modeFlags & kBoth) << row.what;
         EXPECT_EQ(row.asked, ReplaceQuestion::asked) << row.what;
+        if (row.asked) {
+            EXPECT_EQ(L"Some of the printer's settings cannot be read. Replace those with the factory settings? "
+                      L"The rest are kept as they are.",
+                      ReplaceQuestion::text)
+                << row.what;
+        }
         EXPECT_EQ(row.reported, reported) << row.what;
         if (row.reported != CPSUI_OK) {
             EXPECT_EQ(before, Snapshot()) << row.what << ": nothing written";

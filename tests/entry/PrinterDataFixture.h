@@ -55,11 +55,16 @@ struct Injection {
 };
 
 // The question before stores that do not read are replaced: answered as the test says
-// (no, unless told), and counted.
+// (no, unless told), counted, and the last one asked kept.
 struct ReplaceQuestion {
     static inline int answer = IDNO;
     static inline int asked = 0;
-    static int Answer(HWND, const wchar_t*, const wchar_t*) { return ++asked, answer; }
+    static inline std::wstring text;
+    static int Answer(HWND, const wchar_t* question, const wchar_t*)
+    {
+        text = question ? question : L"";
+        return ++asked, answer;
+    }
 };
 
 class InjectingDriverUI : public GDriverUI {

@@ -40,7 +40,7 @@ enum ControlKind { kRadio, kCheck, kList, kNumber, kTyped };
 // input DEVMODE (a radio group's or check box's checked state, a list's selected value,
 // an edit field's number), the choice the test makes (the button clicked, the list value
 // chosen, the number typed, and left unless only typed) and the value the feature must
-// then hold, which a number only typed must show.
+// then hold; a number only typed shows as typed.
 struct ControlCase {
     const char* name;
     uint16_t page;
@@ -60,9 +60,10 @@ const ControlCase kCases[] = {
     {"paper source: tray 2 selected, tray 1 writes its id", 2000, 11584, kList, 2, 1, 258, 1},
     {"copies: 3 shown, 5 typed", 1000, 1021, kNumber, 3, 5, 291, 5},
     {"copies: above the range keeps the largest", 1000, 1021, kNumber, 5, 5000, 291, 999},
-    // A number typed out of the range that no further digit brings within it shows the
-    // value kept at once and lights Apply, though that is the value held before.
     {"copies: 999 shown, 1 typed", 1000, 1021, kNumber, 999, 1, 291, 1},
+    // A number typed out of the range and not yet left stays as typed; the feature holds
+    // the value the field will show once left, and the typing lights Apply, though that
+    // is the value held before.
     {"copies: 0 typed at 1 is kept as 1", 1000, 1021, kTyped, 1, 0, 291, 1},
     // dmScale is none of the DEVMODE fields the settings take (the private part carries
     // the scale): the field shows the settings' 100.
@@ -308,7 +309,7 @@ TEST(SheetControls, ShowTheInputDevModeWriteTheFeaturesOwnValuesAndLightApply)
         EXPECT_FALSE(seen[i].applyBefore) << "Apply is grey while no page has changed";
         EXPECT_TRUE(seen[i].applyAfter) << "a change lights Apply";
         if (row.kind == kTyped) {
-            EXPECT_EQ(row.written, seen[i].shownAfter) << "the number kept shows at once";
+            EXPECT_EQ(row.choice, seen[i].shownAfter) << "the number typed stays as typed";
         }
     }
 }
@@ -356,13 +357,11 @@ const WorkRow kWork[] = {
     {"scale: 400", kNumberField, kPortrait, 6000, 6021, {L"400", L"400"}, 0, {L"400"}, 269, 400, {}, 0},
     {"scale: 401 is lowered to 400", kNumberField, kPortrait, 6000, 6021, {L"401", L"400"}, 0, {L"400"}, 269, 400,
      {}, 0},
-    // A number no further digit brings within the range shows at once as the value kept,
-    // though the field has not been left; one that more digits may still bring within it
-    // stays as typed.
-    {"copies: 0 typed at 1 shows 1 at once", kTypedOnly, kPortrait, 1000, 1021, {L"1", L"0"}, 0, {L"1"}, 291, 1, {},
-     0},
-    {"scale: 500 typed at 400 shows 400 at once", kTypedOnly, kPortrait, 6000, 6021, {L"400", L"500"}, 0, {L"400"},
-     269, 400, {}, 0},
+    // A number out of the range stays as typed while the field has not been left, be it
+    // one no further digit brings within the range; the setting holds the nearest bound.
+    {"copies: 0 typed at 1 stays 0", kTypedOnly, kPortrait, 1000, 1021, {L"1", L"0"}, 0, {L"0"}, 291, 1, {}, 0},
+    {"scale: 500 typed at 400 stays 500", kTypedOnly, kPortrait, 6000, 6021, {L"400", L"500"}, 0, {L"500"}, 269,
+     400, {}, 0},
     {"scale: 3 typed at 25 on the way to 30 stays", kTypedOnly, kPortrait, 6000, 6021, {L"25", L"3"}, 0, {L"3"}, 269,
      25, {}, 0},
     {"two-sided: without the duplex unit not offered", kTwoSided, kPortrait, 3000, 3011, {}, 0, {}, 253, 0, {},
@@ -407,7 +406,8 @@ void TypeAndLeave(HWND dialog, int item, const wchar_t* text)
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(item, EN_KILLFOCUS), reinterpret_cast<LPARAM>(GetDlgItem(dialog, item)));
 }
 
-// Whether the field takes the text whole: as many characters and wide enough at its font.
+// Whether the field takes the text whole, wide enough at its font, and one character more,
+// so that a number typed past the largest is not cut short.
 bool Fits(HWND edit, const wchar_t* text)
 {
     RECT area = {};
@@ -418,7 +418,7 @@ bool Fits(HWND edit, const wchar_t* text)
     GetTextExtentPoint32W(dc, text, int(wcslen(text)), &size);
     SelectObject(dc, old);
     ReleaseDC(edit, dc);
-    return size.cx <= area.right - area.left && SendMessageW(edit, EM_GETLIMITTEXT, 0, 0) == LRESULT(wcslen(text));
+    return size.cx <= area.right - area.left && SendMessageW(edit, EM_GETLIMITTEXT, 0, 0) == LRESULT(wcslen(text) + 1);
 }
 
 void CustomSizeWork(HWND dialog, const WorkRow& row, WorkSeen& seen)
@@ -573,6 +573,94 @@ TEST_F(DocumentSheetWork, CustomSizesScaleTwoSidedAndRadioGroupsReachTheSettings
             EXPECT_EQ(row.duplex, out->dmDuplex);
         }
     }
+}
+
+// ---- The copies field typed key by key, as a user types into it ----
+
+// How the typing ends: the field left for another item, or the sheet's OK pressed with the
+// caret still in the field.
+enum TypingEnd { kLeave, kOk };
+
+// The field cleared, then the keys typed one by one; what it shows while typed and once
+// left, and the dmCopies the platform hands back after OK. Copies run from 1 to 999.
+struct TypedCopies {
+    const char* name;
+    const wchar_t* keys;
+    TypingEnd end;
+    const wchar_t* whileTyped;
+    const wchar_t* left;  // null: not looked at (the sheet closes at once)
+    short handedBack;
+};
+
+const TypedCopies kTypedCopies[] = {
+    {"05, left", L"05", kLeave, L"05", L"5", 5},
+    {"05, OK in the field", L"05", kOk, L"05", nullptr, 5},
+    {"0, left", L"0", kLeave, L"0", L"1", 1},
+    {"005, left", L"005", kLeave, L"005", L"5", 5},
+    {"nothing, left", L"", kLeave, L"", L"1", 1},
+    {"nothing, OK in the field", L"", kOk, L"", nullptr, 1},
+    // One character past the widest number the range holds is taken, no more.
+    {"10000, left", L"10000", kLeave, L"1000", L"999", 999},
+    {"50, left", L"50", kLeave, L"50", L"50", 50},
+    {"7, OK in the field", L"7", kOk, L"7", nullptr, 7},
+};
+
+struct TypedSeen {
+    bool focused = false;  // the field had the focus while typed into
+    std::wstring whileTyped, left;
+};
+
+void TypeCopies(HWND sheet, const TypedCopies& row, TypedSeen& seen)
+{
+    HWND basics = SelectPage(sheet, 1000);
+    HWND field = basics ? GetDlgItem(basics, 1021) : nullptr;
+    if (field) {
+        SetFocus(field);
+        seen.focused = GetFocus() == field;
+        SendMessageW(field, EM_SETSEL, 0, -1);
+        SendMessageW(field, WM_CHAR, VK_BACK, 0);
+        for (const wchar_t* key = row.keys; *key; ++key)
+            SendMessageW(field, WM_CHAR, WPARAM(*key), 0);
+        seen.whileTyped = ItemText(basics, 1021);
+        if (row.end == kLeave) {
+            SetFocus(reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETTABCONTROL, 0, 0)));
+            seen.left = ItemText(basics, 1021);
+        }
+    }
+    PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+}
+
+// A value is brought within the range only when the field is left or the sheet commits,
+// never under the caret: 0 typed on the way to 05 stays 0, so 05 hands back 5 copies.
+// What is handed back is what the field shows once left.
+TEST(SheetControls, CopiesTypedKeyByKeyAreHandedBackAsTheFieldShowsThem)
+{
+    const TestPrinter& printer = TestPrinter::Shared();
+    ASSERT_TRUE(printer.Installed()) << printer.Failure();
+    std::wstring name = printer.Name();
+    HANDLE handle = nullptr;
+    ASSERT_TRUE(OpenPrinterW(&name[0], &handle, nullptr));
+    const std::vector<uint8_t> input = InputDevMode(handle, name);
+    ASSERT_FALSE(input.empty());
+    for (const TypedCopies& row : kTypedCopies) {
+        SCOPED_TRACE(row.name);
+        std::vector<uint8_t> in = input, output(input.size(), 0);
+        TypedSeen seen;
+        SheetDriver driver([&](HWND sheet) { TypeCopies(sheet, row, seen); });
+        ASSERT_TRUE(driver.Set());
+        DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                            reinterpret_cast<DEVMODEW*>(in.data()), DM_IN_BUFFER | DM_IN_PROMPT | DM_OUT_BUFFER);
+        EXPECT_EQ(1, driver.sheets);
+        EXPECT_TRUE(seen.focused);
+        EXPECT_EQ(std::wstring(row.whileTyped), seen.whileTyped);
+        if (row.left) {
+            EXPECT_EQ(std::wstring(row.left), seen.left);
+        }
+        const auto* out = reinterpret_cast<const DEVMODEW*>(output.data());
+        ASSERT_EQ(220, out->dmSize) << "the sheet's OK hands the DEVMODE back";
+        EXPECT_EQ(row.handedBack, out->dmCopies);
+    }
+    ClosePrinter(handle);
 }
 
 // The module's own DrvDocumentProperties runs the sheet itself and answers the button that

@@ -879,28 +879,37 @@ TEST_F(PageWindows, TheConfigurePageOfAnUnreadableStoreShowsWhatApplicationsAreT
     EXPECT_NE(CB_ERR, SendDlgItemMessageW(configure, 7013, CB_GETCURSEL, 0, 0)) << "the model";
 }
 
-// A sheet that stores nothing says so on every page, and a device page the user may not
-// change says that, in a line of text that covers no item; nothing on those device pages
-// can change: every item but About is disabled. The document pages stay as they are: the
-// user's document choices still go back to the caller.
+// A sheet that stores nothing says so on every page, and a device page says what is true
+// for this user, in a line of text that covers no item; nothing on those device pages can
+// change: every item but About is disabled. The document pages stay as they are: the
+// user's document choices still go back to the caller. The flags are those the device
+// sheet sets: the stores readable or not (and then replaceable), the user with rights or
+// without (the header's no-permission, or no full access to the printer).
 TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesChangeNothing)
 {
     const wchar_t* const kStoringOff = L"The printer's settings cannot be read. Changes to them will not be saved.";
+    const wchar_t* const kNoPermission =
+        L"You may not change this printer's settings. Changes to them will not be saved.";
+    const wchar_t* const kAskAdministrator = L"Some of the printer's settings cannot be read, so this sheet shows the "
+                                             L"factory settings for them. An administrator can restore them.";
     const struct {
         const char* what;
         uint32_t modeFlags;
-        const wchar_t* text;
+        const wchar_t* text;        // null: no line
         bool onDocumentPages;
         const wchar_t* deviceText;  // null: the text
     } rows[] = {
-        {"storing off", kModeStoringOff, kStoringOff, true, nullptr},
-        {"no permission", kModeNoPermission,
-         L"You may not change this printer's settings. Changes to them will not be saved.", false, nullptr},
-        {"storing off, the user may replace the stores", kModeStoringOff | kModeReplaceable | kModeMayReplace,
-         kStoringOff, true,
-         L"The printer's settings cannot be read. Press OK to replace them with the factory settings."},
-        {"storing off, the stores replaceable by another", kModeStoringOff | kModeReplaceable, kStoringOff, true,
-         L"The printer's settings cannot be read. An administrator can replace them with the factory settings here."},
+        {"readable", 0, nullptr, false, nullptr},
+        {"readable, no rights", kModeNoPermission, kNoPermission, false, nullptr},
+        {"unreadable, with rights", kModeStoringOff | kModeReplaceable | kModeMayReplace, kStoringOff, true,
+         L"Some of the printer's settings cannot be read. Press OK to replace those with the factory settings; the "
+         L"rest are kept."},
+        {"unreadable, no rights", kModeNoPermission | kModeStoringOff | kModeReplaceable, kStoringOff, true,
+         kAskAdministrator},
+        {"unreadable, no full access", kModeStoringOff | kModeReplaceable, kStoringOff, true, kAskAdministrator},
+        {"storing off, the stores not replaceable", kModeStoringOff, kStoringOff, true, nullptr},
+        {"storing off, the stores not replaceable, no rights", kModeNoPermission | kModeStoringOff, kStoringOff, true,
+         nullptr},
     };
     for (const auto& row : rows) {
         data.modeFlags = row.modeFlags;
@@ -915,10 +924,10 @@ TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesCha
             ASSERT_NE(nullptr, page) << at;
             const bool devicePage = dialogId == 12000 || dialogId == 7000;
             HWND line = GetDlgItem(page, GPropertyPage::kStoringOffLine);
-            ASSERT_EQ(devicePage || row.onDocumentPages, line != nullptr) << at;
+            ASSERT_EQ(row.text && (devicePage || row.onDocumentPages), line != nullptr) << at;
             if (line) {
-                wchar_t text[128] = {};
-                GetWindowTextW(line, text, 128);
+                wchar_t text[256] = {};
+                GetWindowTextW(line, text, 256);
                 EXPECT_STREQ(devicePage && row.deviceText ? row.deviceText : row.text, text) << at;
                 EXPECT_NE(0, GetWindowLongW(line, GWL_STYLE) & WS_VISIBLE) << at;
                 EXPECT_FALSE(CoversAnItem(page, line)) << at;
@@ -928,7 +937,7 @@ TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesCha
                 if (IsWindowEnabled(item) && GetDlgCtrlID(item) != GPropertyPage::kStoringOffLine &&
                     GetDlgCtrlID(item) != PageBuilders::kAboutItem)
                     ++enabled;
-            if (devicePage) {
+            if (devicePage && row.text) {
                 EXPECT_EQ(0, enabled) << at << ": nothing changes";
                 EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, PageBuilders::kAboutItem))) << at;
                 // A control that enables its items again as it refreshes leaves them disabled.
@@ -940,7 +949,7 @@ TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesCha
                     EXPECT_FALSE(open) << at << ": " << id;
                 }
             } else {
-                EXPECT_LT(0, enabled) << at << ": the document's choices stay open";
+                EXPECT_LT(0, enabled) << at << ": its choices stay open";
             }
         }
         Unbuild();

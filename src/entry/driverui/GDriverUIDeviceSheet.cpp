@@ -44,8 +44,8 @@ const uint32_t kDevicePages = 4;
 const uint32_t kSheetWritable = 2;
 const WORD kHeaderNoPermission = 1;
 
-// "The printer's settings cannot be read. Replace them with the factory settings? What
-// they held will be lost."
+// "Some of the printer's settings cannot be read. Replace those with the factory
+// settings? The rest are kept as they are."
 const uint32_t kReplaceQuestion = 12034;
 // "The printer's settings could not be locked for this change ... press OK to try again."
 const uint32_t kLockedNotice = 12035;

@@ -71,22 +71,6 @@ int32_t Clamp(int32_t value, int32_t minimum, int32_t maximum)
     return value < minimum ? minimum : value > maximum ? maximum : value;
 }
 
-// Whether more digits typed after the number can still bring it within the bounds: more
-// digits only take a number further from zero, and a 0 grows into no other number.
-bool CanGrowIntoRange(int32_t value, int32_t minimum, int32_t maximum)
-{
-    int64_t low = value, high = value;
-    for (int digits = 0; value != 0 && digits < 10; ++digits) {
-        low = low * 10 - (value < 0 ? 9 : 0);
-        high = high * 10 + (value < 0 ? 0 : 9);
-        if (high >= minimum && low <= maximum)
-            return true;
-        if (value > 0 ? low > maximum : high < minimum)
-            return false;
-    }
-    return false;
-}
-
 // The characters the number takes, its sign included.
 size_t Digits(int32_t value)
 {
@@ -199,8 +183,9 @@ void GFeatureControl::ShowNumber(HWND dialog, int editId, int spinId, int32_t va
 {
     value = Clamp(value, minimum, maximum);
     HWND edit = GetDlgItem(dialog, editId);
-    // The field takes as many characters as the widest number within the bounds.
-    SendMessageW(edit, EM_SETLIMITTEXT, WPARAM(std::max(Digits(minimum), Digits(maximum))), 0);
+    // The field takes one character more than the widest number within the bounds, so
+    // that a number typed past the largest is brought back to it rather than cut short.
+    SendMessageW(edit, EM_SETLIMITTEXT, WPARAM(std::max(Digits(minimum), Digits(maximum)) + 1), 0);
     if (HWND spin = spinId ? GetDlgItem(dialog, spinId) : nullptr) {
         // A spin control aligned to its field narrows the field each time it is attached.
         if (reinterpret_cast<HWND>(SendMessageW(spin, UDM_GETBUDDY, 0, 0)) != edit)
@@ -304,12 +289,58 @@ void GFeatureControl::Show(HWND dialog)
         for (const DialogItem& item : GetItems())
             if (!spin && RoleOf(GetDlgItem(dialog, item.itemId)) == kSpinRole)
                 spin = item.itemId;
+        writingField_ = true;
         ShowNumber(dialog, items[0], spin, minimum < 0 ? int16_t(value) : int32_t(value), minimum, maximum);
+        writingField_ = false;
         break;
     }
     default:
         break;
     }
+}
+
+int32_t GFeatureControl::FieldNumber(HWND dialog, int id) const
+{
+    int32_t minimum = 0, maximum = 0;
+    Bounds(minimum, maximum);
+    BOOL ok = FALSE;
+    const int value = int(GetDlgItemInt(dialog, id, &ok, TRUE));
+    return Clamp(ok ? value : 0, minimum, maximum);
+}
+
+void GFeatureControl::TakeNumber(HWND dialog, int id)
+{
+    // The text stays as typed (a 0 on its way to 05 is not a 1 under the caret); the
+    // feature holds the value the field will show once settled.
+    WriteValue(uint16_t(FieldNumber(dialog, id)));
+    // Whatever the user types is a change of theirs, even one that keeps the value held.
+    if (!writingField_)
+        if (GSheetContext* context = Value() ? Value()->GetContext() : nullptr)
+            context->GetSettings().NoteChange();
+}
+
+void GFeatureControl::SettleNumber(HWND dialog, int id)
+{
+    uint16_t value = 0;
+    if (!ReadValue(value))  // no feature: the field is disabled and shows nothing
+        return;
+    const int32_t kept = FieldNumber(dialog, id);
+    wchar_t shown[16] = {}, text[16] = {};
+    std::swprintf(shown, 16, L"%ld", long(kept));
+    GetDlgItemTextW(dialog, id, text, 16);
+    if (std::wcscmp(shown, text) != 0) {
+        writingField_ = true;
+        SetDlgItemTextW(dialog, id, shown);
+        writingField_ = false;
+    }
+    WriteValue(uint16_t(kept));
+}
+
+void GFeatureControl::Settle(HWND dialog)
+{
+    const std::vector<int> items = kind_ == kEdit ? RoleItems(dialog) : std::vector<int>();
+    if (!items.empty())
+        SettleNumber(dialog, items[0]);
 }
 
 void GFeatureControl::OnButton(HWND dialog)
@@ -333,36 +364,14 @@ int GFeatureControl::OnCommand(HWND dialog, int id, UINT code)
             if (code == BN_CLICKED && InGroup(i) && IsDlgButtonChecked(dialog, id) == BST_CHECKED)
                 WriteValue(RadioValue(i));
             return 1;
-        case kEdit: {
+        case kEdit:
             if (i != 0)
                 return 0;
-            int32_t minimum = 0, maximum = 0;
-            Bounds(minimum, maximum);
-            if (code == EN_CHANGE) {
-                BOOL ok = FALSE;
-                const int value = int(GetDlgItemInt(dialog, id, &ok, TRUE));
-                const int32_t kept = Clamp(value, minimum, maximum);
-                if (ok)
-                    WriteValue(uint16_t(kept));
-                // A number that more typing cannot bring within the bounds shows at once
-                // as the value the feature took, and counts as the user's change.
-                if (ok && kept != value && !CanGrowIntoRange(value, minimum, maximum)) {
-                    SetDlgItemInt(dialog, id, UINT(kept), TRUE);
-                    if (GSheetContext* context = Value() ? Value()->GetContext() : nullptr)
-                        context->GetSettings().NoteChange();
-                }
-            } else if (code == EN_KILLFOCUS) {
-                // What was typed beyond the bounds shows the value the feature took.
-                uint16_t value = 0;
-                if (ReadValue(value)) {
-                    const int32_t shown = minimum < 0 ? int16_t(value) : int32_t(value);
-                    BOOL ok = FALSE;
-                    if (int(GetDlgItemInt(dialog, id, &ok, TRUE)) != shown || !ok)
-                        SetDlgItemInt(dialog, id, UINT(shown), TRUE);
-                }
-            }
+            if (code == EN_CHANGE)
+                TakeNumber(dialog, id);
+            else if (code == EN_KILLFOCUS)
+                SettleNumber(dialog, id);
             return 1;
-        }
         case kList:
             if (i == 0 && code == CBN_SELCHANGE) {  // LBN_SELCHANGE has the same code
                 uint16_t value = 0;
@@ -383,10 +392,22 @@ int GFeatureControl::OnCommand(HWND dialog, int id, UINT code)
     return 0;
 }
 
-int GFeatureControl::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+int GFeatureControl::OnMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG || message == kShowSettingsMessage) {
         Show(dialog);
+        return 0;
+    }
+    // A commit takes the number as the field shows it once settled, whether or not the
+    // field was left: the sheet's OK or Apply (the page it left first, then every page),
+    // a move to another page, the OK of a dialog. None of these is the control's to
+    // answer.
+    const bool commit = (message == WM_NOTIFY && lParam &&
+                         (reinterpret_cast<const NMHDR*>(lParam)->code == UINT(PSN_KILLACTIVE) ||
+                          reinterpret_cast<const NMHDR*>(lParam)->code == UINT(PSN_APPLY))) ||
+                        (message == WM_COMMAND && LOWORD(wParam) == IDOK);
+    if (commit) {
+        Settle(dialog);
         return 0;
     }
     if (message != WM_COMMAND || kind_ == kInert)

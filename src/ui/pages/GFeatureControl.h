@@ -1,7 +1,9 @@
 // The control of one feature's group of items, by kind, each showing and writing the
 // feature's own value: a check box writes 0 or 1; a radio group the value its chosen
-// button stands for; an edit field its number, kept within the feature's bounds, with
-// the spin control of the table attached to it; a list holds the feature's choices with
+// button stands for; an edit field its number, with the spin control of the table
+// attached to it: the text stays as typed, and is brought within the feature's bounds
+// (0, an empty field or one past the largest giving the nearest bound) when the field is
+// left or the sheet or dialog commits, so that what is committed is what the field shows; a list holds the feature's choices with
 // the current one selected and writes the chosen one's value; a button opens its
 // sub-dialog. OK and Cancel are never taken: they close the dialog the control sits on;
 // an OK in the table of a control whose feature is absent is disabled, as there is
@@ -73,6 +75,9 @@ protected:
     virtual void Show(HWND dialog);
     // A command of one of the table's items: 1 when the control took it.
     virtual int OnCommand(HWND dialog, int id, UINT code);
+    // At a commit (the sheet's OK or Apply, a move to another page, a dialog's OK): an
+    // edit field shows what the feature then holds, as when the field is left.
+    virtual void Settle(HWND dialog);
     // The items of the kind of this control, in table order.
     std::vector<int> RoleItems(HWND dialog) const { return ItemsOfKind(dialog, kind_); }
     GValueFeature* Value() const { return dynamic_cast<GValueFeature*>(GetBinding()); }
@@ -89,11 +94,22 @@ protected:
     void DisableDeadItems(HWND dialog, bool featurePresent);
 
 private:
+    // The edit field's number within the bounds; an empty field or one without a number
+    // counts as 0.
+    int32_t FieldNumber(HWND dialog, int id) const;
+    // What was typed: the feature takes the number within the bounds; the text stays.
+    void TakeNumber(HWND dialog, int id);
+    // The field left or committed: it shows the number within the bounds in its plain
+    // form, and the feature holds that number.
+    void SettleNumber(HWND dialog, int id);
+
     Kind kind_;
     int opener_ = 0;
     std::unique_ptr<GModalDialog> dialog_;
     std::vector<uint16_t> radioValues_;
     uint16_t rangeFeature_ = 0;
+    // Set while the control writes its own field: that text is no change of the user's.
+    bool writingField_ = false;
 };
 
 // A control of a named feature whose kind is fixed unless the builder gives another.

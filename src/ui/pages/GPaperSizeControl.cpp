@@ -154,6 +154,15 @@ int GPaperSizeControl::OnCommand(HWND dialog, int id, UINT code)
     return 1;
 }
 
+void GPaperSizeControl::Settle(HWND dialog)
+{
+    // The dialog's OK without the field left shows the size the setting took.
+    if (const Dimension* dimension = Find(dialog))
+        ShowSize(dialog, *dimension);
+    else
+        GFeatureControl::Settle(dialog);
+}
+
 void GPaperSizeControl::OnButton(HWND dialog)
 {
     GModalDialog* custom = GetDialog();

@@ -30,12 +30,40 @@ namespace {
 constexpr uint32_t kStoringOffText = 12030;
 // "You may not change this printer's settings. Changes to them will not be saved."
 constexpr uint32_t kNoPermissionText = 12031;
-// "The printer's settings cannot be read. Press OK to replace them with the factory
-// settings."
+// "Some of the printer's settings cannot be read. Press OK to replace those with the
+// factory settings; the rest are kept."
 constexpr uint32_t kReplaceText = 12032;
-// "The printer's settings cannot be read. An administrator can replace them with the
-// factory settings here."
+// "Some of the printer's settings cannot be read, so this sheet shows the factory
+// settings for them. An administrator can restore them."
 constexpr uint32_t kAskAdministratorText = 12033;
+
+// The line of a page that stores nothing, by what is true for this user: the first row
+// whose flags the sheet has all of gives the text. Settings that cannot be read are named
+// whatever the user's rights, for the sheet then shows the factory's in their place; the
+// document pages only ever say that the settings cannot be read, as the document's
+// choices still go back to the caller.
+struct StoringOffLine {
+    uint32_t flags;
+    bool onDocumentPages;
+    uint32_t text;
+};
+
+const StoringOffLine kStoringOffLines[] = {
+    {kModeStoringOff | kModeReplaceable | kModeMayReplace, false, kReplaceText},
+    {kModeStoringOff | kModeReplaceable, false, kAskAdministratorText},
+    {kModeStoringOff, true, kStoringOffText},
+    {kModeNoPermission, false, kNoPermissionText},
+};
+
+// The text of the line a page shows; 0: none.
+uint32_t StoringOffText(uint32_t modeFlags, bool devicePage)
+{
+    for (const StoringOffLine& line : kStoringOffLines)
+        if ((modeFlags & line.flags) == line.flags && (devicePage || line.onDocumentPages))
+            return line.text;
+    return 0;
+}
+
 constexpr uint32_t kCheetahClass = 767;
 constexpr uint32_t kPostScriptClass = 768;
 constexpr uint32_t kPcl5eClass = 788;
@@ -204,12 +232,7 @@ int16_t Initialize(GUIData* data, uint16_t firstIndexOrMode)
         // on every page; the device pages change nothing but the printer's stores, so
         // then nothing on them can change.
         const bool devicePage = row.builtWhen == kDevice;
-        const bool noPermission = devicePage && (data->modeFlags & kModeNoPermission);
-        if (page && (noPermission || (data->modeFlags & kModeStoringOff))) {
-            // A device page whose stores the factory's may replace says who may, and how.
-            uint32_t text = noPermission ? kNoPermissionText : kStoringOffText;
-            if (devicePage && !noPermission && (data->modeFlags & kModeReplaceable))
-                text = (data->modeFlags & kModeMayReplace) ? kReplaceText : kAskAdministratorText;
+        if (const uint32_t text = page ? StoringOffText(data->modeFlags, devicePage) : 0) {
             page->ShowStoringOffLine(text);
             if (devicePage)
                 page->FreezeItems(PageBuilders::kAboutItem);

@@ -26,6 +26,7 @@ protected:
     void OnButton(HWND dialog) override;
     void Show(HWND dialog) override;
     int OnCommand(HWND dialog, int id, UINT code) override;
+    void Settle(HWND dialog) override;
 
 private:
     static constexpr int kUseMillimetersItem = 2052;
