@@ -5,6 +5,8 @@
 // printer's data changed.
 #include "PrinterDataFixture.h"
 
+#include "ChildProcess.h"
+
 #include "RecordingComPropSheet.h"
 #include "entry/driverui/GDriverUIPrinterEvents.h"
 #include "entry/driverui/GPrinterStores.h"
@@ -14,11 +16,13 @@
 #include "printer/PrinterRecordScope.h"
 #include "printer/GFormToTrayDatabase.h"
 #include "printer/GPlatformCalls.h"
+#include "printer/GWin32OSFactory.h"
 #include "settings/devmode/GDriverDevMode.h"
 
 #include <atomic>
 #include <functional>
 #include <map>
+#include <sddl.h>
 #include <random>
 #include <thread>
 
@@ -1599,4 +1603,109 @@ TEST_F(PrinterStores, TwoRegistrationsAtOnceAreBothKept)
             ASSERT_EQ(0u, QZDrv_RegisterExtension(narrow.c_str(), 0, module, 1)) << round;
     }
     DeleteFileW((DmcStandin::Folder() + L"\\qzext2.dll").c_str());
+}
+
+namespace {
+
+const wchar_t kHeldLockPrinter[] = L"QZ_TEST_HELD_LOCK_PRINTER";
+
+std::wstring LockEventName(const char* what) { return std::wstring(L"QZ test stores lock ") + std::wstring(what, what + std::strlen(what)); }
+
+} // namespace
+
+// Another process makes the stores lock first, with an access list that lets no one in,
+// takes it and holds it until told: a fresh read answers at once, without waiting on it,
+// and a commit stores nothing, is told so, and loses nothing of the stores.
+TEST_F(PrinterStores, ALockAnotherProcessMadeAndHoldsStallsNoReadAndLosesNothing)
+{
+    Reinstall();
+    LockWait wait(20);
+    HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, LockEventName("taken").c_str());
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, LockEventName("release").c_str());
+    SetEnvironmentVariableW(kHeldLockPrinter, name.c_str());
+    ChildResult child = {};
+    std::thread holder([&] { child = RunChildTest("HeldLockChild.DISABLED_MakesTheLockWithNoAccessAndHoldsIt"); });
+    const bool held = WaitForSingleObject(taken, 60000) == WAIT_OBJECT_0;
+    EXPECT_TRUE(held) << "the child took the lock";
+    if (held) {
+        FreshServer();
+        InjectingDriverUI* ui = HoldObject();
+        const GPlatformCalls::Totals before = GPlatformCalls::Now();
+        EXPECT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        EXPECT_EQ(0u, GPlatformCalls::Now().Since(before)[GPlatformCalls::kLockWait]) << "no read waits";
+        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+        ASSERT_NE(nullptr, tree);
+        EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
+        EXPECT_TRUE(ui->StoresBusy()) << "the commit learns why";
+        EXPECT_EQ(installed, Snapshot());
+    }
+    SetEvent(release);
+    holder.join();
+    SetEnvironmentVariableW(kHeldLockPrinter, nullptr);
+    EXPECT_EQ(0u, child.exitCode) << child.output;
+    CloseHandle(taken);
+    CloseHandle(release);
+}
+
+// The child: the lock made first under its name with an empty access list, taken, and
+// held until the parent says.
+TEST(HeldLockChild, DISABLED_MakesTheLockWithNoAccessAndHoldsIt)
+{
+    wchar_t printer[512] = {};
+    ASSERT_NE(0u, GetEnvironmentVariableW(kHeldLockPrinter, printer, 512));
+    PSECURITY_DESCRIPTOR none = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1, &none, nullptr));
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, none, FALSE};
+    HANDLE mutex = CreateMutexW(&attributes, TRUE, GWin32OSFactory::StoresLockName(printer).Data());
+    LocalFree(none);
+    ASSERT_NE(nullptr, mutex);
+    HANDLE taken = OpenEventW(EVENT_MODIFY_STATE, FALSE, LockEventName("taken").c_str());
+    HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, LockEventName("release").c_str());
+    ASSERT_TRUE(taken && release);
+    SetEvent(taken);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(release, 60000));
+    ReleaseMutex(mutex);
+    CloseHandle(mutex);
+    CloseHandle(taken);
+    CloseHandle(release);
+}
+
+namespace {
+
+// The module's services running a step once, just before the stores lock is asked for:
+// another process's write between what a change read before and the lock.
+struct BeforeLockServices : StandinServices {
+    std::function<void()> step;
+    int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held) override
+    {
+        if (step) {
+            std::function<void()> once = std::move(step);
+            step = nullptr;
+            once();
+        }
+        return StandinServices::LockPrinterStores(driver, wait, held);
+    }
+};
+
+} // namespace
+
+// A missing store is made only while it is still missing under the lock: one another
+// process wrote after the call found it missing keeps its bytes.
+TEST_F(PrinterStores, AStoreMadeMeanwhileIsNotMadeAgainFromTheDefaults)
+{
+    Reinstall();
+    DeleteStored(L"366");
+    InjectingDriverUI* ui = HoldObject();
+    std::unique_ptr<GObjectBase> defaults(ui->CreateDefaultSettings());
+    ASSERT_NE(nullptr, defaults);
+    const std::vector<uint8_t> theirs(300, 0x5A);
+    auto* seam = new BeforeLockServices;
+    seam->step = [&] { WriteStore(L"366", theirs); };
+    {
+        PrinterRecordScope call;
+        ui->StoreMissingNodes(defaults.get());
+    }
+    EXPECT_EQ(theirs, StoredBytes(L"366"));
+    EXPECT_EQ(installed[L"365"], StoredBytes(L"365"));
+    new StandinServices;
 }
