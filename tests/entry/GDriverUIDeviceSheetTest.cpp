@@ -5,6 +5,7 @@
 
 #include "ChildProcess.h"
 #include "entry/driverui/GDriverUIDeviceSheet.h"
+#include "entry/driverui/GPrinterStores.h"
 #include "entry/sheet/GCPSOSUI.h"
 #include "entry/module/EntryPoints.h"
 #include "RecordingComPropSheet.h"
@@ -586,6 +587,67 @@ TEST_F(PrinterPropertiesSheet, TheRealCommonSheetClosesOnCancelAndReleasesTheObj
     const uint32_t ticket = InjectingDriverUI::lastTicket;
     ASSERT_NE(0u, ticket) << "the sheet's INIT acquired the object";
     EXPECT_EQ(nullptr, ModuleLifetime::DriverServer()->LookUp(ticket)) << "DESTROY released it";
+}
+
+// The notice of a lock not had, counted; it lets the lock go, as the other writer would.
+struct LockedNotice {
+    static inline std::atomic<int> shown{0};
+    static inline HANDLE release = nullptr;
+    static int Answer(HWND, const wchar_t*, const wchar_t*)
+    {
+        ++shown;
+        SetEvent(release);
+        return IDOK;
+    }
+};
+
+// OK while another writer holds the stores lock: the user is told, the sheet stays open
+// with its edits, and the next OK, once the lock is free, commits and closes it.
+TEST_F(PrinterPropertiesSheet, AnOkThatCannotHaveTheLockKeepsTheSheetOpenForTheNext)
+{
+    InjectingDriverUI::injection.modulePages = true;
+    const uint32_t wait = GPrinterStores::SetLockWaitForTesting(20);
+    LockedNotice::shown = 0;
+    LockedNotice::release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    GDriverUIDeviceSheet::SetConfirmerForTesting(&LockedNotice::Answer);
+    const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
+    ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
+    GDriverObject lockOwner(name.c_str());
+    std::thread holder([&] {
+        void* held = nullptr;
+        const int owned = GOSFactory::Instance()->LockPrinterStores(&lockOwner, 5000, held);
+        SetEvent(taken);
+        WaitForSingleObject(LockedNotice::release, 30000);
+        if (owned)
+            GOSFactory::Instance()->UnlockPrinterStores(held);
+    });
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000));
+    std::atomic<bool> stop{false}, openAfterNotice{false};
+    std::thread presser([&] {
+        std::atomic<bool> pressed{false};
+        PressCancelWhenShown(stop, pressed, PSBTN_OK);
+        for (int i = 0; i < 600 && !stop && LockedNotice::shown == 0; ++i)
+            Sleep(50);
+        Sleep(200);
+        ShownSheet found = {GetCurrentProcessId(), nullptr};
+        EnumWindows(&FindShownSheet, reinterpret_cast<LPARAM>(&found));
+        openAfterNotice = found.window != nullptr;
+        if (found.window)
+            PostMessageW(found.window, PSM_PRESSBUTTON, PSBTN_OK, 0);
+    });
+    const BOOL result = RunPrinterProperties(nullptr, handle);
+    stop = true;
+    presser.join();
+    holder.join();
+    GDriverUIDeviceSheet::SetConfirmerForTesting(&ReplaceQuestion::Answer);
+    GPrinterStores::SetLockWaitForTesting(wait);
+    DeleteFileW(resources.c_str());
+    CloseHandle(taken);
+    CloseHandle(LockedNotice::release);
+    EXPECT_EQ(1, LockedNotice::shown.load()) << "told once";
+    EXPECT_TRUE(openAfterNotice) << "the sheet stayed open";
+    EXPECT_TRUE(result) << "the second OK committed";
 }
 
 // The module's own document sheet answers IDOK only once its commit went through: OK
