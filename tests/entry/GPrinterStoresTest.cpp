@@ -1240,6 +1240,42 @@ private:
     uint32_t previous_;
 };
 
+// The stores lock held by another thread of this process from construction until this
+// goes (or a bound passes), as another writer would hold it.
+class LockHeldElsewhere {
+public:
+    explicit LockHeldElsewhere(GDriverObject* driver)
+        : taken_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), release_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    {
+        holder_ = std::thread([this, driver] {
+            void* held = nullptr;
+            const int owned = GOSFactory::Instance()->LockPrinterStores(driver, 5000, held);
+            SetEvent(taken_);
+            WaitForSingleObject(release_, 10000);
+            if (owned)
+                GOSFactory::Instance()->UnlockPrinterStores(held);
+        });
+        taken = WaitForSingleObject(taken_, 10000) == WAIT_OBJECT_0;
+    }
+    ~LockHeldElsewhere() { Release(); }
+    LockHeldElsewhere(const LockHeldElsewhere&) = delete;
+    LockHeldElsewhere& operator=(const LockHeldElsewhere&) = delete;
+    void Release()
+    {
+        if (!holder_.joinable())
+            return;
+        SetEvent(release_);
+        holder_.join();
+        CloseHandle(taken_);
+        CloseHandle(release_);
+    }
+    bool taken = false;
+
+private:
+    HANDLE taken_, release_;
+    std::thread holder_;
+};
+
 // The module's services pausing the write of one part on the thread named, once, until
 // another commit ends or a bound passes: that commit runs while this one is midway.
 struct PausingServices : StandinServices {
@@ -1385,16 +1421,8 @@ TEST_F(PrinterStores, ALockHeldElsewhereStoresNothingAfterItsWait)
     for (int i = 0; i < GPrinterStores::kCount; ++i)
         nodes[i] = tree->FindById(GPrinterStores::kIds[i]);
     LockWait wait(20);
-    HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr), release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    std::thread holder([&] {
-        void* held = nullptr;
-        const int owned = GOSFactory::Instance()->LockPrinterStores(ui, 5000, held);
-        SetEvent(taken);
-        WaitForSingleObject(release, 10000);
-        if (owned)
-            GOSFactory::Instance()->UnlockPrinterStores(held);
-    });
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000));
+    LockHeldElsewhere lock(ui);
+    ASSERT_TRUE(lock.taken);
     {
         GPrinterStores stores(*ui);
         int upgraded[GPrinterStores::kCount] = {1, 1, 1};
@@ -1406,10 +1434,7 @@ TEST_F(PrinterStores, ALockHeldElsewhereStoresNothingAfterItsWait)
         EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
         EXPECT_EQ(installed, Snapshot());
     }
-    SetEvent(release);
-    holder.join();
-    CloseHandle(taken);
-    CloseHandle(release);
+    lock.Release();
     EXPECT_EQ(1, ui->CommitSettings(tree.get(), 1));
     EXPECT_NE(installed.at(L"365"), StoredBytes(L"365"));
 }
@@ -1454,16 +1479,8 @@ TEST_F(PrinterStores, ReadersTakeNoLockAndReadTheStoresOfOneCommit)
         Reinstall();
         InjectingDriverUI* ui = HoldObject();
         LockWait wait(20);
-        HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr), release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        std::thread holder([&] {
-            void* held = nullptr;
-            const int owned = GOSFactory::Instance()->LockPrinterStores(ui, 5000, held);
-            SetEvent(taken);
-            WaitForSingleObject(release, 10000);
-            if (owned)
-                GOSFactory::Instance()->UnlockPrinterStores(held);
-        });
-        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000));
+        LockHeldElsewhere lock(ui);
+        ASSERT_TRUE(lock.taken);
         FreshServer();
         InjectingDriverUI* fresh = HoldObject();
         const GPlatformCalls::Totals before = GPlatformCalls::Now();
@@ -1479,10 +1496,6 @@ TEST_F(PrinterStores, ReadersTakeNoLockAndReadTheStoresOfOneCommit)
         EXPECT_EQ(LRESULT(CPSUI_CANCEL), reported);
         EXPECT_EQ(1, ReplaceQuestion::asked) << "the notice";
         EXPECT_EQ(installed, Snapshot());
-        SetEvent(release);
-        holder.join();
-        CloseHandle(taken);
-        CloseHandle(release);
     }
     {
         SCOPED_TRACE("a record left marked writing");

@@ -459,6 +459,7 @@ int GDriverUIBase::CommitSettings(GObjectBase* tree, int mode)
 
 int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
 {
+    storesBusy_ = false;
     if (!tree || !devMode_) {
         if (stores & kHandOverTree)
             delete tree;
@@ -487,10 +488,15 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
     const bool storable = CanStore();
     GObjectBase* lists = held[1];  // 366, whose watermarks of this user go to the user's store
     int result = packed ? 1 : 0;
-    if (packed && (stores & kStoreNodes) && (stores & kReplaceUnreadable))
-        result = !devMode_->PrinterRecordUnread() && stores_->Replace(held) == GPrinterStores::Outcome::kStored ? 1 : 0;
-    else if (packed && (stores & kStoreNodes))
-        result = storable && stores_->Store(held) == GPrinterStores::Outcome::kStored ? 1 : 0;
+    GPrinterStores::Outcome outcome = GPrinterStores::Outcome::kStored;
+    if (packed && (stores & kStoreNodes) && (stores & kReplaceUnreadable)) {
+        outcome = devMode_->PrinterRecordUnread() ? GPrinterStores::Outcome::kNotStored : stores_->Replace(held);
+        result = outcome == GPrinterStores::Outcome::kStored ? 1 : 0;
+    } else if (packed && (stores & kStoreNodes)) {
+        outcome = storable ? stores_->Store(held) : GPrinterStores::Outcome::kNotStored;
+        result = outcome == GPrinterStores::Outcome::kStored ? 1 : 0;
+    }
+    storesBusy_ = outcome == GPrinterStores::Outcome::kBusy;
     if (result && (stores & kStoreUserWatermarks) && userWatermarks_ && storable && lists)
         SaveUserWatermarks(lists);
 
@@ -543,7 +549,7 @@ std::unique_ptr<GPrinterStores::Change> GDriverUIBase::ChangeStores()
     return change;
 }
 
-bool GDriverUIBase::StoresBusy() const { return stores_->Busy(); }
+bool GDriverUIBase::StoresBusy() const { return storesBusy_; }
 
 bool GDriverUIBase::CanStore() { return devMode_ && !devMode_->PrinterRecordUnread() && stores_->Storable(); }
 

@@ -215,6 +215,8 @@ private:
     int32_t toggle_;
     int32_t emf_;
     std::unique_ptr<GPrinterStores> stores_;
+    // The last commit stored nothing because the stores lock was not had.
+    bool storesBusy_ = false;
     // The printer's data as it was when the DEVMODE object was made: the object answers
     // for a DEVMODE equal to its own only while the printer's data is still the same.
     GSourceStamp devModeSource_;

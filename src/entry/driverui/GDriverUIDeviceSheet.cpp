@@ -163,13 +163,13 @@ bool GDriverUIDeviceSheet::CommitOk()
         if (!ConfirmReplace())
             return false;
         if (!ui_.ReplaceUnreadableStores(settings))
-            return RefusedForLock();
+            return RefusedForLock(ui_);
         // Every store reads again: storing is on.
         context->modeFlags &= ~(kModeStoringOff | kModeReplaceable | kModeMayReplace);
     } else if (context->modeFlags & (kModeNoPermission | kModeStoringOff)) {
         return false;
     } else if (!ui_.CommitSettings(settings, 1)) {
-        return RefusedForLock();
+        return RefusedForLock(ui_);
     }
     accepted_ = true;
     const uint32_t exportPending = services->GetPrinterDataDword(driver, L"ExportConfig", 0);
@@ -189,27 +189,27 @@ bool GDriverUIDeviceSheet::CommitOk()
     return true;
 }
 
-bool GDriverUIDeviceSheet::RefusedForLock()
+bool GDriverUIDeviceSheet::RefusedForLock(GDriverUI& ui)
 {
-    if (!ui_.StoresBusy())
+    if (!ui.StoresBusy())
         return false;
-    if (ui_.SheetGlue())
-        ui_.SheetGlue()->KeepOpen();
-    Ask(kLockedNotice, MB_OK | MB_ICONWARNING);
+    if (ui.SheetGlue())
+        ui.SheetGlue()->KeepOpen();
+    Ask(ui, kLockedNotice, MB_OK | MB_ICONWARNING);
     return false;
 }
 
 bool GDriverUIDeviceSheet::ConfirmReplace()
 {
-    return Ask(kReplaceQuestion, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return Ask(ui_, kReplaceQuestion, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
-int GDriverUIDeviceSheet::Ask(uint32_t textId, UINT buttons)
+int GDriverUIDeviceSheet::Ask(GDriverUI& ui, uint32_t textId, UINT buttons)
 {
-    const RWWString text = ui_.LoadResourceString(textId);
+    const RWWString text = ui.LoadResourceString(textId);
     if (!text.Length())
         return 0;
-    const RWWString& caption = ui_.GetPrinterName();
+    const RWWString& caption = ui.GetPrinterName();
     const wchar_t* title = caption.Length() ? caption.Data() : L"";
     // The sheet is the active window of this thread while its OK runs.
     HWND owner = GetActiveWindow();

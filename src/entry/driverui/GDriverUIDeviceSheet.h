@@ -28,6 +28,14 @@ public:
     typedef int (*Confirmer)(HWND owner, const wchar_t* text, const wchar_t* caption);
     static void SetConfirmerForTesting(Confirmer confirmer);
 
+    // After a commit of an open sheet of the object that failed: when it failed because
+    // the stores lock was not had, the user is told and the sheet stays open with its
+    // edits, for another OK. False, as the commit's result.
+    static bool RefusedForLock(GDriverUI& ui);
+    // A message of the resource library put to the user with the buttons given (through
+    // the test's confirmer where one is set): the button pressed, 0 when not shown.
+    static int Ask(GDriverUI& ui, uint32_t textId, UINT buttons);
+
 private:
     // OK's work: commits the device settings, exports the factory configuration when
     // due and stamps a user's change of the physical settings. True when the commit went
@@ -36,12 +44,6 @@ private:
     // read, the commit replaces them with the factory's, once the user confirms.
     bool CommitOk();
     bool ConfirmReplace();
-    // A commit refused because the stores lock was not had: the user is told, and the
-    // sheet stays open with its edits. False, as the commit's result.
-    bool RefusedForLock();
-    // A message of the resource library put to the user with the buttons given (through
-    // the test's confirmer where one is set): the button pressed, 0 when not shown.
-    int Ask(uint32_t textId, UINT buttons);
 
     GDriverUI& ui_;
     // A commit of the open sheet went through: the printer changed, and the sheet reports

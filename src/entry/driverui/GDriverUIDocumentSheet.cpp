@@ -6,6 +6,7 @@
 #include "entry/driverui/GDriverUIDocumentSheet.h"
 
 #include "entry/driverui/GDriverUI.h"
+#include "entry/driverui/GDriverUIDeviceSheet.h"
 #include "entry/sheet/GCPSOSUI.h"
 #include "foundation/RWThreadContext.h"
 #include "model/GAttributeComposite.h"
@@ -260,9 +261,12 @@ void GDriverUIDocumentSheet::CommitOk(const DOCUMENTPROPERTYHEADER& header)
     // The answer follows the last commit: one that failed has not handed the user's last
     // choice to the caller, and answers cancel, whatever went before.
     const bool storingOff = context && (context->modeFlags & kModeStoringOff);
-    accepted_ = context &&
-                ui_.CommitSettings(context->settings, (context->modeFlags & 3) == 0 && !storingOff ? 1 : 0) &&
-                WriteSheetOutput(header);
+    const int storeMode = (context && (context->modeFlags & 3) == 0 && !storingOff) ? 1 : 0;
+    const bool committed = context && ui_.CommitSettings(context->settings, storeMode);
+    // A commit that could not have the stores lock is told, and the sheet stays open.
+    if (!committed && storeMode)
+        GDriverUIDeviceSheet::RefusedForLock(ui_);
+    accepted_ = committed && WriteSheetOutput(header);
     if (!accepted_ || storingOff)
         return;
     const GValueAttribute* exportSwitch =
