@@ -813,6 +813,7 @@ uint32_t GDriverUI::RegisterExtension(const char* moduleName, uint32_t flags)
         else
             status = kExtensionUnavailable;
     }
+    change.reset();
     if (ownHandle_) {
         UseOwnPrinter(0);
         CloseOwnPrinter();

@@ -201,6 +201,8 @@ int GDriverUIPrinterEvents::OnPrinterInitialize(const wchar_t*, DWORD)
         ui_.WritePrinterDefaultDevMode();
     else
         result = 0;
+    // The change ends (its commit marked done) through the own handle.
+    change.reset();
     ui_.CloseOwnPrinter();
     return result;
 }

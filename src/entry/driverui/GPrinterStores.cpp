@@ -450,8 +450,8 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
     if (!Storable())
         return Outcome::kNotStored;
     // What each store to be written holds now, to be put back should a write fail: the
-    // caller then learns that nothing was stored, and nothing was.
-    // A store read only in an older form keeps its bytes: storing is off for it alone.
+    // caller then learns that nothing was stored, and nothing was. A store read only in
+    // an older form keeps its bytes: storing is off for it alone.
     const GObjectBase* written[kCount] = {};
     Former former[kCount];
     for (int i = 0; i < kCount; ++i) {
@@ -506,7 +506,7 @@ GObjectBase* GPrinterStores::UpgradedNode(int index, int& result)
                                                : nullptr);
     // A store that reads in the current form is kept as it is.
     if (!node) {
-        result = services && Read(index).state == State::kRead ? 1 : 0;
+        result = services && Read(index).state == State::kRead && !kept_[index].olderForm ? 1 : 0;
         return nullptr;
     }
     // Only a settings node of the store's id is one this version may write again.
