@@ -3,11 +3,11 @@
 // button stands for; an edit field its number, with the spin control of the table
 // attached to it: the text stays as typed, and is brought within the feature's bounds
 // (0, an empty field or one past the largest giving the nearest bound) when the field is
-// left or the sheet or dialog commits, so that what is committed is what the field shows; a list holds the feature's choices with
-// the current one selected and writes the chosen one's value; a button opens its
-// sub-dialog. OK and Cancel are never taken: they close the dialog the control sits on;
-// an OK in the table of a control whose feature is absent is disabled, as there is
-// nothing to confirm.
+// left or the sheet or dialog commits, so that what is committed is what the field
+// shows; a list holds the feature's choices with the current one selected and writes the
+// chosen one's value; a button opens its sub-dialog. OK and Cancel are never taken: they
+// close the dialog the control sits on; an OK in the table of a control whose feature is
+// absent is disabled, as there is nothing to confirm.
 // The items of each role are found by their window class and style, so a label in the
 // table is passed over. Items whose feature the settings lack are disabled, and so are a
 // push button of the table that opens nothing and an item of another kind that the
