@@ -106,7 +106,10 @@ void ExpectTheFormsVersionToMoveWithEveryChange(bool watched)
     GPrinterDataCache::SetClockForTesting(previous);
 }
 
-TEST(GUIOSFactoryForms, TheVersionMovesWithEveryChangeToTheFormsKey) { ExpectTheFormsVersionToMoveWithEveryChange(true); }
+TEST(GUIOSFactoryForms, TheVersionMovesWithEveryChangeToTheFormsKey)
+{
+    ExpectTheFormsVersionToMoveWithEveryChange(true);
+}
 
 TEST(GUIOSFactoryForms, AWatchThatCannotBeArmedFallsBackToReadingTheStamps)
 {

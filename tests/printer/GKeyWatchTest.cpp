@@ -6,7 +6,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <functional>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -58,6 +61,33 @@ TEST(KeyWatch, TheGenerationMovesAtTheFirstAskAfterEachChangeBelowTheKey)
         EXPECT_EQ(1u, asked[GPlatformCalls::kEventWait]) << row.change;
         EXPECT_EQ(0u, asked[GPlatformCalls::kKeyOpen] + asked[GPlatformCalls::kValueRead]) << row.change;
         last = now;
+    }
+    RegCloseKey(key);
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, kWatched);
+}
+
+// Asked from several threads at once, no ask that begins after a change returned gets the
+// generation handed out before the change, whichever thread arms the watch again.
+TEST(KeyWatch, EveryAskFromAnyThreadAfterAChangeSeesIt)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExW(HKEY_LOCAL_MACHINE, kWatched, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    GKeyWatch watch(kWatched);
+    for (DWORD round = 0; round < 20; ++round) {
+        const uint64_t before = watch.Generation();
+        RegSetValueExW(key, L"Value", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&round), sizeof round);
+        std::atomic<int> stale{0};
+        std::vector<std::thread> threads;
+        for (int i = 0; i < 4; ++i)
+            threads.emplace_back([&] {
+                for (int ask = 0; ask < 20; ++ask)
+                    if (watch.Generation() == before)
+                        ++stale;
+            });
+        for (std::thread& thread : threads)
+            thread.join();
+        EXPECT_EQ(0, stale.load()) << "round " << round;
     }
     RegCloseKey(key);
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, kWatched);
