@@ -18,8 +18,9 @@
 // of the DEVMODE's packed settings through zlib streams kept between calls. Then the
 // same rounds warm, a fixed number a thread from 1, 4 and 16 threads after a first round
 // each, and what the module asks the platform (registry value reads, key opens, file
-// opens, lock waits) for each warm call of such a round, counted by its system services
-// in this process. Every ratio is of two rates measured in this run.
+// opens, lock waits, looks at a change notification) for each warm call of such a round,
+// counted by its system services in this process. Every ratio is of two rates measured
+// in this run.
 //
 //   entry_call_bench.exe [rounds] [seconds per thread row] [warm rounds a thread]
 //                                 (built beside the tests: build/tests/)
@@ -836,17 +837,18 @@ int main(int argc, char** argv)
     }
 
     std::printf("\nthe module's platform calls, one warm call   value reads  key opens file opens lock waits"
-                " file looks driver records\n");
+                " file looks driver records event waits\n");
     const char* warmCalls[] = {"size query, a new handle", "merge (DM_IN_BUFFER | DM_OUT_BUFFER)",
                                "DC_PAPERNAMES, after a handle"};
     for (int i = 0; i < 3; ++i)
-        std::printf("  %-38s %10llu %10llu %10llu %10llu %10llu %14llu\n", warmCalls[i],
+        std::printf("  %-38s %10llu %10llu %10llu %10llu %10llu %14llu %11llu\n", warmCalls[i],
                     static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kValueRead]),
                     static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kKeyOpen]),
                     static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kFileOpen]),
                     static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kLockWait]),
                     static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kFileLook]),
-                    static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kDriverRecord]));
+                    static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kDriverRecord]),
+                    static_cast<unsigned long long>(warmCounts[i][GPlatformCalls::kEventWait]));
 
     // Load and unload cycles: growth from the start, after the first cycle and after 30,
     // on a copy of the module in a folder of its own (the spooler may keep the driver

@@ -1,6 +1,7 @@
 // What the module asks the platform, counted: registry value reads, registry key opens,
-// file opens, folder creations, lock waits, looks at a file's attributes and reads of the
-// spooler's driver record. Under Wine each of these is a request to
+// file opens, folder creations, lock waits, looks at a file's attributes, reads of the
+// spooler's driver record and looks at whether a change notification fired. Under Wine
+// each of these is a request to
 // the one server process, which every thread of every application waits on in turn, so
 // the count of them is what a call costs when many run at once. The system services and
 // the classes they hand out count here; a benchmark or a test reads the totals before
@@ -13,7 +14,7 @@
 
 class GPlatformCalls {
 public:
-    enum Kind { kValueRead, kKeyOpen, kFileOpen, kFolderMade, kLockWait, kFileLook, kDriverRecord, kKinds };
+    enum Kind { kValueRead, kKeyOpen, kFileOpen, kFolderMade, kLockWait, kFileLook, kDriverRecord, kEventWait, kKinds };
 
     struct Totals {
         uint64_t count[kKinds];

@@ -15,6 +15,8 @@ struct GPrinterDataCache::Printer {
     uint64_t seen = 0;
     // The stamp was too new to tell writes apart when it was validated.
     bool fresh = false;
+    // The watch's generation the stamp was last read under; 0: none.
+    uint64_t watch = 0;
     std::unordered_map<std::wstring, Value> values;
 };
 
@@ -48,7 +50,7 @@ GPrinterDataCache::Printer* GPrinterDataCache::FindPrinter(const std::wstring& p
     return nullptr;
 }
 
-uint64_t GPrinterDataCache::Validate(const std::wstring& path, const Stamp& stamp)
+uint64_t GPrinterDataCache::Validate(const std::wstring& path, const Stamp& stamp, uint64_t watch)
 {
     GPlatformCalls::LockGuard guard(lock_, false);
     // Read under the lock, so that the readings of one printer's validations come in order.
@@ -69,14 +71,31 @@ uint64_t GPrinterDataCache::Validate(const std::wstring& path, const Stamp& stam
         // write time).
         printer->used = ++lastUse_;
         printer->seen = now;
+        printer->watch = watch;
         return printer->version;
     }
+    printer->watch = watch;
     printer->seen = now;
     printer->stamp = stamp;
     printer->fresh = fresh;
     printer->values.clear();
     printer->version = ++lastVersion_;
     printer->used = ++lastUse_;
+    return printer->version;
+}
+
+uint64_t GPrinterDataCache::Unchanged(const std::wstring& path, uint64_t watch)
+{
+    if (!watch)
+        return 0;
+    GPlatformCalls::LockGuard guard(lock_, false);
+    const uint64_t now = g_clock.load()();
+    Printer* printer = FindPrinter(path);
+    // A stamp settled when it was read stays settled while the clock goes forward.
+    if (!printer || printer->watch != watch || printer->fresh || now < printer->seen)
+        return 0;
+    printer->used = ++lastUse_;
+    printer->seen = now;
     return printer->version;
 }
 

@@ -10,7 +10,10 @@
 // version, and what one call reads under it is read again by the next. Nor is a clock
 // reading behind the latest one a printer's version was validated at (the system clock
 // was set back, and a write may now be stamped in a kept stamp's very tick): that
-// validation begins a new version too.
+// validation begins a new version too. A validation may name the generation of a watch
+// on the key (GKeyWatch) its stamp was read under: while the watch hands out that
+// generation, the version is kept without reading the stamp again, under the same two
+// rules of the clock.
 #pragma once
 
 #include <windows.h>
@@ -57,8 +60,13 @@ public:
     GPrinterDataCache& operator=(const GPrinterDataCache&) = delete;
 
     // The version of the printer's values for this stamp: the kept one when the stamp is
-    // the one they were read under, else a new one with nothing kept. Never 0.
-    uint64_t Validate(const std::wstring& path, const Stamp& stamp);
+    // the one they were read under, else a new one with nothing kept. Never 0. The stamp
+    // was read under the watch's generation (0: under none).
+    uint64_t Validate(const std::wstring& path, const Stamp& stamp, uint64_t watch = 0);
+    // The version kept for the printer when it was last validated under this generation
+    // of the watch (not 0), its stamp then settled and the clock not behind its last
+    // reading; else 0, and the caller reads the stamp and validates it.
+    uint64_t Unchanged(const std::wstring& path, uint64_t watch);
     // The value kept under the version; false when none is (or the version is no longer
     // the printer's).
     bool Find(const std::wstring& path, uint64_t version, const wchar_t* name, Value& value) const;

@@ -3,6 +3,8 @@
 #include "TestPrinter.h"
 #include "printer/PrinterIdentity.h"
 #include "printer/GDriverObject.h"
+#include "printer/GKeyWatch.h"
+#include "printer/GPlatformCalls.h"
 #include "printer/GPrinterDataCache.h"
 
 #include <gtest/gtest.h>
@@ -53,13 +55,17 @@ TEST(GUIOSFactoryDriverObjects, MadeByTheRegisteredMakerAndAskedForTheirDataFile
 
 // The forms' version stays while nothing changes and moves with each change to where the
 // spooler keeps the forms it adds: the forms key made (it is not there under Wine), a
-// form written to it, the key removed. Every stamp is settled.
-TEST(GUIOSFactoryForms, TheVersionMovesWithEveryChangeToTheFormsKey)
+// form written to it, the key removed. Every stamp is settled. With the watch on the
+// spooler's key armed, an ask while nothing changed reads no stamp, only looks at the
+// watch; with a watch that cannot be armed, every ask reads the stamps.
+void ExpectTheFormsVersionToMoveWithEveryChange(bool watched)
 {
     const wchar_t* const forms = L"System\\CurrentControlSet\\Control\\Print\\Forms";
     HKEY key = nullptr;
     ASSERT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, forms, 0, KEY_READ, &key)) << "no forms key yet";
     const GPrinterDataCache::Clock previous = GPrinterDataCache::SetClockForTesting([] { return uint64_t(1) << 62; });
+    const GKeyWatch::Armer refusing = [](HKEY, HANDLE) -> LONG { return ERROR_ACCESS_DENIED; };
+    const GKeyWatch::Armer armer = GKeyWatch::SetArmerForTesting(watched ? nullptr : refusing);
     GUIOSFactory* services = new GUIOSFactory;
     const BYTE form[32] = {};
     const struct {
@@ -79,17 +85,35 @@ TEST(GUIOSFactoryForms, TheVersionMovesWithEveryChangeToTheFormsKey)
              RegDeleteKeyW(HKEY_LOCAL_MACHINE, forms);
          },
          true},
+        {"nothing at last", [] {}, false},
     };
     uint64_t last = services->FormsVersion();
     EXPECT_NE(0u, last);
     for (const auto& row : rows) {
         row.make();
+        const GPlatformCalls::Totals before = GPlatformCalls::Now();
         const uint64_t now = services->FormsVersion();
+        const GPlatformCalls::Totals asked = GPlatformCalls::Now().Since(before);
         EXPECT_NE(0u, now) << row.change;
         EXPECT_EQ(row.moves, now != last) << row.change;
+        if (!row.moves) {
+            EXPECT_EQ(watched ? 1u : 0u, asked[GPlatformCalls::kEventWait]) << row.change;
+            EXPECT_EQ(watched ? 0u : 1u, asked[GPlatformCalls::kValueRead]) << row.change;
+        }
         last = now;
     }
+    GKeyWatch::SetArmerForTesting(armer);
     GPrinterDataCache::SetClockForTesting(previous);
+}
+
+TEST(GUIOSFactoryForms, TheVersionMovesWithEveryChangeToTheFormsKey)
+{
+    ExpectTheFormsVersionToMoveWithEveryChange(true);
+}
+
+TEST(GUIOSFactoryForms, AWatchThatCannotBeArmedFallsBackToReadingTheStamps)
+{
+    ExpectTheFormsVersionToMoveWithEveryChange(false);
 }
 
 } // namespace

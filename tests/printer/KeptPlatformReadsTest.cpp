@@ -144,6 +144,45 @@ TEST(PrinterDataCache, AStampWithinTwoTicksOfNowKeepsNothing)
     EXPECT_EQ(behind, cache.Validate(kPrinter, stamp));
 }
 
+// Validated under a watch's generation, a version is kept without its stamp only while the
+// watch hands out that generation, and by the same two rules of the clock: a stamp within
+// two ticks of the validation keeps nothing, nor does a clock set back.
+TEST(PrinterDataCache, AVersionIsKeptWithoutItsStampOnlyUnderTheSameGeneration)
+{
+    static uint64_t now = 0;
+    const ScopedClock<GPrinterDataCache::SetClockForTesting> testClock([] { return now; });
+    const uint64_t written = 5000000000ull, span = GPrinterDataCache::kFreshSpan;
+    const GPrinterDataCache::Stamp stamp = {written, 2};
+    const struct {
+        const char* when;
+        uint64_t validated;  // the generation and the clock at the validation, then at the ask
+        uint64_t clock;
+        uint64_t asked;
+        uint64_t later;
+        bool kept;
+    } rows[] = {
+        {"the same generation, settled", 7, written + span, 7, written + 2 * span, true},
+        {"the same generation, the clock as it was", 7, written + span, 7, written + span, true},
+        {"another generation", 7, written + span, 8, written + 2 * span, false},
+        {"no watch", 0, written + span, 0, written + 2 * span, false},
+        {"the stamp within two ticks then", 7, written + span - 1, 7, written + 2 * span, false},
+        {"the clock set back", 7, written + 2 * span, 7, written + 2 * span - 1, false},
+    };
+    for (const auto& row : rows) {
+        GPrinterDataCache cache;
+        now = row.clock;
+        const uint64_t version = cache.Validate(kPrinter, stamp, row.validated);
+        now = row.later;
+        const uint64_t kept = cache.Unchanged(kPrinter, row.asked);
+        EXPECT_EQ(row.kept ? version : 0u, kept) << row.when;
+    }
+    // Another printer's generation says nothing of this one.
+    GPrinterDataCache cache;
+    now = written + span;
+    cache.Validate(kPrinter, stamp, 7);
+    EXPECT_EQ(0u, cache.Unchanged(L"SYSTEM\\Printers\\Two\\PrinterDriverData", 7));
+}
+
 // A kept thing answers only under a known stamp of the same source in the same state:
 // each part of the rule is a row, so that dropping one fails.
 TEST(SourceStamp, AKeptThingAnswersOnlyUnderTheSameKnownSource)

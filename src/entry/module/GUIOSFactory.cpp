@@ -21,18 +21,6 @@ std::atomic<void* (*)(GDriverObject*)> g_printerHandle{nullptr};
 
 } // namespace
 
-GUIOSFactory::GUIOSFactory()
-{
-    InitializeSRWLock(&knownLock_);
-    InitializeSRWLock(&keysLock_);
-}
-
-GUIOSFactory::~GUIOSFactory()
-{
-    for (const OpenKey& open : openKeys_)
-        RegCloseKey(open.key);
-}
-
 void GUIOSFactory::SetDriverUIMaker(const GDriverUIMaker& maker)
 {
     g_create = maker.create;
@@ -56,6 +44,18 @@ const wchar_t kFormsKey[] = L"System\\CurrentControlSet\\Control\\Print\\Forms";
 bool IsKeyName(const wchar_t* name) { return name && *name && !std::wcschr(name, L'\\'); }
 
 } // namespace
+
+GUIOSFactory::GUIOSFactory() : printWatch_(kPrintKey)
+{
+    InitializeSRWLock(&knownLock_);
+    InitializeSRWLock(&keysLock_);
+}
+
+GUIOSFactory::~GUIOSFactory()
+{
+    for (const OpenKey& open : openKeys_)
+        RegCloseKey(open.key);
+}
 
 GDriverObject* GUIOSFactory::CreateDriverObject(const PrinterIdentity& identity)
 {
@@ -196,10 +196,28 @@ bool GUIOSFactory::ReadKeyStamp(const std::wstring& path, GPrinterDataCache::Sta
     return query(key);
 }
 
+uint64_t GUIOSFactory::WatchGeneration()
+{
+    const std::wstring name = L"watch:print";
+    GSourceStamp noted;
+    if (PrinterRecordScope::FindStamp(name, noted))
+        return noted.Version();
+    const uint64_t generation = printWatch_.Generation();
+    PrinterRecordScope::KeepStamp(name, GSourceStamp::OfVersion(generation));
+    return generation;
+}
+
 uint64_t GUIOSFactory::KeyVersion(const std::wstring& path)
 {
+    // The generation is taken before the stamp is read: a change after the read fires
+    // the watch, and the next call reads the stamp again.
+    const size_t watched = sizeof kPrintKey / sizeof *kPrintKey - 1;
+    const bool below = path.compare(0, watched, kPrintKey) == 0 && (path.size() == watched || path[watched] == L'\\');
+    const uint64_t generation = below ? WatchGeneration() : 0;
+    if (const uint64_t kept = keyVersions_.Unchanged(path, generation))
+        return kept;
     GPrinterDataCache::Stamp stamp;
-    return ReadKeyStamp(path, stamp) ? keyVersions_.Validate(path, stamp) : 0;
+    return ReadKeyStamp(path, stamp) ? keyVersions_.Validate(path, stamp, generation) : 0;
 }
 
 uint64_t GUIOSFactory::FormsVersion()

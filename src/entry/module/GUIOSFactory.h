@@ -7,6 +7,7 @@
 // no handle is known.
 #pragma once
 
+#include "printer/GKeyWatch.h"
 #include "printer/GPrinterDataCache.h"
 #include "printer/GSourceStamp.h"
 #include "printer/GWin32OSFactory.h"
@@ -55,8 +56,13 @@ private:
     // (empty when it names none that can be told).
     void AskDriverDataFile(RWWString& path, std::wstring& driverKey, GDriverObject* driver);
     // The version of a key below HKEY_LOCAL_MACHINE by its stamp; 0 when it cannot be
-    // read. The key is kept open between calls, so that each asks its stamp alone.
+    // read. The key is kept open between calls, so that each asks its stamp alone; a key
+    // below the spooler's key is not asked at all while the watch on that key tells that
+    // nothing there changed since its stamp was read.
     uint64_t KeyVersion(const std::wstring& path);
+    // The generation of the watch on the spooler's key, taken once an entry call (at its
+    // first ask) and kept in the call's scope; 0 while the watch cannot be armed.
+    uint64_t WatchGeneration();
     bool ReadKeyStamp(const std::wstring& path, GPrinterDataCache::Stamp& stamp);
 
     // The data file named for each printer and driver, the file as it was then, the
@@ -83,6 +89,9 @@ private:
     std::vector<OpenKey> openKeys_;
     SRWLOCK keysLock_;
     GPrinterDataCache keyVersions_;
+    // Every key whose version is asked (the drivers', the forms' and their parent) lies
+    // below the spooler's key, and is watched there.
+    GKeyWatch printWatch_;
     // The version of the forms key's parent under which the forms key was not there; 0
     // while it was.
     std::atomic<uint64_t> formsAbsentUnder_{0};
