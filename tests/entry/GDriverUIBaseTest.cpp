@@ -803,20 +803,6 @@ TEST_F(DriverUIBase, WithAUuidTheUsersWatermarkReplacesThePrintersOfTheSameName)
     }
 }
 
-// Each value of the open key, with its name, type and bytes, in the registry's order.
-void ForEachValue(HKEY key, const std::function<void(const std::wstring&, DWORD, std::vector<uint8_t>&)>& visit)
-{
-    for (DWORD i = 0;; ++i) {
-        wchar_t name[256];
-        std::vector<uint8_t> bytes(1 << 16);
-        DWORD length = 256, size = DWORD(bytes.size()), type = 0;
-        if (RegEnumValueW(key, i, name, &length, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS)
-            break;
-        bytes.resize(size);
-        visit(std::wstring(name, length), type, bytes);
-    }
-}
-
 // Every value under the user's key, names, types and bytes in the registry's order: empty
 // when the key is not there.
 std::vector<uint8_t> UserKeyValues(const std::wstring& path)
@@ -825,7 +811,7 @@ std::vector<uint8_t> UserKeyValues(const std::wstring& path)
     HKEY key;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
         return all;
-    ForEachValue(key, [&](const std::wstring& name, DWORD type, std::vector<uint8_t>& bytes) {
+    PrinterDataTest::ForEachValue(key, [&](const std::wstring& name, DWORD type, std::vector<uint8_t>& bytes) {
         all.insert(all.end(), reinterpret_cast<const uint8_t*>(name.data()),
                    reinterpret_cast<const uint8_t*>(name.data() + name.size()));
         all.push_back(uint8_t(type));
@@ -842,7 +828,7 @@ void DamageUserKey(const std::wstring& path)
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key));
     std::vector<std::pair<std::wstring, std::vector<uint8_t>>> binaries;
-    ForEachValue(key, [&](const std::wstring& name, DWORD type, std::vector<uint8_t>& bytes) {
+    PrinterDataTest::ForEachValue(key, [&](const std::wstring& name, DWORD type, std::vector<uint8_t>& bytes) {
         if (type == REG_BINARY && bytes.size() > 1)
             binaries.push_back({name, {bytes.begin(), bytes.begin() + bytes.size() / 2}});
     });

@@ -31,6 +31,7 @@
 #include <cwchar>
 #include <map>
 #include <memory>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,20 @@ inline const GDriverUIMaker kInjectingMaker = {
     },
 };
 
+// Each value of the open key, with its name, type and bytes, in the registry's order.
+inline void ForEachValue(HKEY key, const std::function<void(const std::wstring&, DWORD, std::vector<uint8_t>&)>& visit)
+{
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        std::vector<uint8_t> bytes(1 << 16);
+        DWORD length = 256, size = DWORD(bytes.size()), type = 0;
+        if (RegEnumValueW(key, i, name, &length, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS)
+            break;
+        bytes.resize(size);
+        visit(std::wstring(name, length), type, bytes);
+    }
+}
+
 // The values of one registry key, to be put back as they were.
 class KeySnapshot {
 public:
@@ -151,15 +166,9 @@ public:
         HKEY key;
         if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
             return;
-        for (DWORD i = 0;; ++i) {
-            wchar_t name[256];
-            std::vector<uint8_t> bytes(1 << 16);
-            DWORD length = 256, size = DWORD(bytes.size()), type = 0;
-            if (RegEnumValueW(key, i, name, &length, nullptr, &type, bytes.data(), &size) != ERROR_SUCCESS)
-                break;
-            bytes.resize(size);
-            values_[std::wstring(name, length)] = {type, bytes};
-        }
+        ForEachValue(key, [&](const std::wstring& name, DWORD type, std::vector<uint8_t>& bytes) {
+            values_[name] = {type, bytes};
+        });
         RegCloseKey(key);
     }
     void Restore() const
