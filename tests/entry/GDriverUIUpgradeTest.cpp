@@ -355,4 +355,45 @@ TEST_F(Upgrade, AStoreTheCurrentFormCannotHoldWholeStaysReadableAndFails)
     }
 }
 
+// A printer whose configuration chooses the compact stored form, updated over stores an
+// older version wrote (an extension registered among them): every store reads after the
+// upgrade as it did before it: the device settings and the lists brought up, the
+// extension data (whose registrations the compact form cannot hold) left in its older
+// form, where a commit leaves it byte for byte and stores the others.
+TEST_F(Upgrade, WithTheCompactFormChosenEveryStoreReadsAfterTheUpgrade)
+{
+    TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzext.dll", DmcStandin::Folder() + L"\\qzext.dll");
+    const std::string narrow(name.begin(), name.end());
+    ASSERT_EQ(0u, QZDrv_RegisterExtension(narrow.c_str(), 0, "qzext.dll", 0));
+    const auto before = Trees();
+    StoreAllPortable();
+    ReleaseHeld();
+    const auto older = Nodes();
+    InjectingDriverUI::injection.compactForm = true;
+    new StandinServices;  // the stored form is chosen afresh
+    EXPECT_FALSE(Run()) << "a store was left in its older form";
+    const auto upgraded = Nodes();
+    const auto after = Trees();
+    for (size_t i = 0; i < after.size(); ++i) {
+        ASSERT_NE(nullptr, after[i]) << kStoreIds[i] << " reads";
+        EXPECT_TRUE(before[i]->IsSame(after[i].get())) << kStoreIds[i] << " as before the update";
+    }
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    EXPECT_TRUE(ui->CanStore());
+    std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+    ASSERT_NE(nullptr, tree);
+    ui->CommitSettings(tree.get(), 1);
+    const auto committed = Nodes();
+    // The compact form holds no registration: the extension data alone stays as it was.
+    const bool left[] = {false, false, true};
+    for (size_t i = 0; i < older.size(); ++i) {
+        EXPECT_EQ(left[i], upgraded[i] == older[i]) << kStoreIds[i];
+        EXPECT_EQ(left[i], committed[i] == older[i]) << kStoreIds[i] << ": stored again unless left";
+    }
+    ReleaseHeld();
+    InjectingDriverUI::injection.compactForm = false;
+    new StandinServices;
+}
+
 } // namespace

@@ -53,6 +53,7 @@ struct Injection {
     bool modulePages = false; // the plug-in list (63) names the module, whose pages the sheet shows
     bool failMerge = false;
     bool refuseFullAccess = false;  // the user may not change the printer: no full-access handle
+    bool compactForm = false;  // the printer's configuration chooses the compact stored form
 };
 
 // The question before stores that do not read are replaced: answered as the test says
@@ -105,6 +106,14 @@ public:
         if (mode && injection.autoUpdateMode >= 0)
             mode->SetValue(uint16_t(injection.autoUpdateMode));
         return injection.failMerge ? 0 : GDriverUI::MergeDevModeIntoSettings(devMode);
+    }
+    uint16_t GetStoredFormChoice(bool* found) override
+    {
+        if (!injection.compactForm)
+            return GDriverUI::GetStoredFormChoice(found);
+        if (found)
+            *found = true;
+        return 1;
     }
     void SetCacheTicket(uint32_t ticket) override
     {
