@@ -794,24 +794,21 @@ uint32_t GDriverUI::RegisterExtension(const char* moduleName, uint32_t flags)
         EnsurePrinterDataWritable();
     const RWWString name(moduleName ? moduleName : "", RWWString::multiByte);
     // The registration reads the printer's stores and commits them again as one change:
-    // a registration made meanwhile by another process is read, never written over.
+    // a registration made meanwhile by another process is read, never written over. One
+    // that cannot have the stores' lock does not happen.
     std::unique_ptr<GPrinterStores::Change> change(name.Length() != 0 ? ChangeStores() : nullptr);
-    if (name.Length() != 0 && !change) {
-        if (ownHandle_) {
-            UseOwnPrinter(0);
-            CloseOwnPrinter();
+    int status = kExtensionUnavailable;
+    if (name.Length() == 0 || change) {
+        MergeDevModeIntoSettings(nullptr);
+        SetSettings(CreateSettings());
+        status = GDriverObject::RegisterExtension(name, flags);
+        // A registration that the printer's stores did not take did not happen.
+        if (name.Length() != 0 && status == 0) {
+            if (CommitSettings(GetSettings(), 1))
+                WritePrinterDefaultDevMode();
+            else
+                status = kExtensionUnavailable;
         }
-        return uint32_t(kExtensionUnavailable) & 0xFFFF;
-    }
-    MergeDevModeIntoSettings(nullptr);
-    SetSettings(CreateSettings());
-    int status = GDriverObject::RegisterExtension(name, flags);
-    // A registration that the printer's stores did not take did not happen.
-    if (name.Length() != 0 && status == 0) {
-        if (CommitSettings(GetSettings(), 1))
-            WritePrinterDefaultDevMode();
-        else
-            status = kExtensionUnavailable;
     }
     change.reset();
     if (ownHandle_) {

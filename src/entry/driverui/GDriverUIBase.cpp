@@ -217,21 +217,6 @@ const RWCString* WatermarkName(GObjectBase* watermark)
     return name ? &name->GetString() : nullptr;
 }
 
-// The user's watermark list as its store holds it, owned by the caller. The outcome tells
-// a store that is absent from one that is there but does not read: damaged bytes, or a
-// node of another class, as a newer version may store.
-GObjectBase* ReadUserStore(GDriverObject* driver, const RWWString& name, GOSFactory::StoredRead& outcome)
-{
-    GOSFactory* services = GOSFactory::Instance();
-    outcome = GOSFactory::StoredRead::kUnreadable;
-    std::unique_ptr<GObjectBase> loaded(services ? services->LoadStoredObject(driver, name, outcome) : nullptr);
-    if (loaded && !loaded->IsKindOf(GAttributeComposite::kClassId)) {
-        loaded.reset();
-        outcome = GOSFactory::StoredRead::kUnreadable;
-    }
-    return loaded.release();
-}
-
 // Gives the watermark the scope, replacing a scope member of another class.
 void SetScope(GObjectBase* watermark, uint16_t scope)
 {
@@ -816,7 +801,7 @@ bool GDriverUIBase::UserWatermarksStorable()
     if (!userWatermarks_ || name.Length() == 0)
         return true;
     GOSFactory::StoredRead outcome;
-    std::unique_ptr<GObjectBase> loaded(ReadUserStore(this, name, outcome));
+    std::unique_ptr<GObjectBase> loaded(GPrinterStores::LoadSettingsNode(this, name, outcome));
     return outcome != GOSFactory::StoredRead::kUnreadable;
 }
 
@@ -828,7 +813,7 @@ int GDriverUIBase::SaveUserWatermarks(GObjectBase* printerLists)
         return 0;
     // A store that is there but does not read keeps its bytes, as the printer's do.
     GOSFactory::StoredRead outcome;
-    std::unique_ptr<GObjectBase> stored(ReadUserStore(this, name, outcome));
+    std::unique_ptr<GObjectBase> stored(GPrinterStores::LoadSettingsNode(this, name, outcome));
     if (outcome == GOSFactory::StoredRead::kUnreadable)
         return 0;
     GAttributeComposite mine(kWatermarkList);
@@ -848,7 +833,7 @@ void GDriverUIBase::MergeUserWatermarks(GObjectBase* printerLists)
     if (!list || name.Length() == 0)
         return;
     GOSFactory::StoredRead outcome;
-    std::unique_ptr<GObjectBase> loaded(ReadUserStore(this, name, outcome));
+    std::unique_ptr<GObjectBase> loaded(GPrinterStores::LoadSettingsNode(this, name, outcome));
     if (!loaded)
         return;
     ForEachMember(loaded.get(), [&](GObjectBase* watermark) {

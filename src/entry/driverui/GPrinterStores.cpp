@@ -256,14 +256,7 @@ void GPrinterStores::ReadAfresh(int index, uint32_t call, const GSourceStamp& no
     kept.olderForm = false;
     if (!services)
         return;
-    GObjectBase* loaded = services->LoadStoredObject(&driver_, ValueName(kIds[index]), kept.state);
-    if (loaded && !loaded->IsKindOf(GAttributeComposite::kClassId)) {
-        // Read, but not a settings node (a newer version's, say): what the printer holds
-        // is not understood here, and is kept as it is.
-        GObjectBase::Drop(loaded);
-        loaded = nullptr;
-        kept.state = State::kUnreadable;
-    }
+    GObjectBase* loaded = LoadSettingsNode(&driver_, ValueName(kIds[index]), kept.state);
     if (kept.state == State::kUnreadable) {
         // A store an upgrade could not bring into the current form reads as before the
         // update, in the form the older version stored it.
@@ -278,6 +271,21 @@ void GPrinterStores::ReadAfresh(int index, uint32_t call, const GSourceStamp& no
         }
     }
     kept.node.reset(loaded);
+}
+
+GObjectBase* GPrinterStores::LoadSettingsNode(GDriverObject* driver, const RWWString& name, State& state)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    state = State::kUnreadable;
+    GObjectBase* loaded = services ? services->LoadStoredObject(driver, name, state) : nullptr;
+    if (loaded && !loaded->IsKindOf(GAttributeComposite::kClassId)) {
+        // Read, but not a settings node (a newer version's, say): what the printer holds
+        // is not understood here, and is kept as it is.
+        GObjectBase::Drop(loaded);
+        loaded = nullptr;
+        state = State::kUnreadable;
+    }
+    return loaded;
 }
 
 GPrinterStores::State GPrinterStores::StateOf(long id)

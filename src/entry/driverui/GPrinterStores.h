@@ -81,6 +81,11 @@ public:
     GPrinterStores& operator=(const GPrinterStores&) = delete;
 
     static bool IsStoreId(long id);
+    // A settings node stored as binary printer data under the name, owned by the caller:
+    // null, with the state telling a value that is absent from one that is there but
+    // does not read (damaged bytes, or a node of another class, as a newer version may
+    // store).
+    static GObjectBase* LoadSettingsNode(GDriverObject* driver, const RWWString& name, State& state);
     // Whether the id's store reads, is absent or is there but does not read.
     State StateOf(long id);
     // True when the printer holds no value of one of the stores.
