@@ -16,6 +16,9 @@
 #include "printer/GObjectSerializer.h"
 #include "model/GLock.h"
 
+#include <zlib.h>
+
+#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <new>
@@ -309,6 +312,73 @@ GObjectBase* GOSFactory::UnpackStoredObject(GDriverObject* driver, const RWWStri
     });
 }
 
+bool GOSFactory::PackForPrinterData(GDriverObject* driver, const RWWString& name, const GObjectBase* object,
+                                    std::vector<uint8_t>& bytes)
+{
+    std::unique_ptr<uint8_t[]> packed;
+    uint32_t length = 0;
+    if (!PackStoredObject(driver, name, object, packed, length))
+        return false;
+    bytes.assign(packed.get(), packed.get() + length);
+    return true;
+}
+
+GObjectBase* GOSFactory::UnpackPrinterData(GDriverObject* driver, const RWWString& name,
+                                           const std::vector<uint8_t>& bytes, int portable)
+{
+    if (bytes.empty() || bytes.size() > kMaxStoredObject)
+        return nullptr;
+    return UnpackStoredObject(driver, name, bytes.data(), uint32_t(bytes.size()), portable);
+}
+
+int GOSFactory::SetPrinterDataWhole(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length)
+{
+    return SetPrinterDataBinary(driver, name, data, length);
+}
+
+int GOSFactory::SetPrinterDataChunks(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length)
+{
+    return SetPrinterDataBinary(driver, name, data, length);
+}
+
+int GOSFactory::MarkPrinterDataWriting(GDriverObject*, const RWWString&, const void*, uint32_t,
+                                       std::vector<uint8_t>& former)
+{
+    former.clear();
+    return 1;
+}
+
+int GOSFactory::RestorePrinterDataCheck(GDriverObject*, const RWWString&, const std::vector<uint8_t>&) { return 1; }
+
+GOSFactory::StoredRead GOSFactory::GetPrinterDataWhole(GDriverObject* driver, const RWWString& name, uint32_t bound,
+                                                       std::vector<uint8_t>& bytes)
+{
+    bytes.clear();
+    uint32_t length = 0;
+    if (GetPrinterDataBinary(driver, name, nullptr, 0, length) != 1)
+        return IsPrinterDataAbsent(driver, name) ? StoredRead::kAbsent : StoredRead::kUnreadable;
+    // The size query's answer is the printer's: bounded before it sizes the buffer.
+    if (length > bound)
+        return StoredRead::kUnreadable;
+    bytes.resize(length ? length : 1);
+    if (GetPrinterDataBinary(driver, name, bytes.data(), uint32_t(bytes.size()), length) != 1 || length > bytes.size()) {
+        bytes.clear();
+        return StoredRead::kUnreadable;
+    }
+    bytes.resize(length);
+    return StoredRead::kRead;
+}
+
+void GOSFactory::ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value)
+{
+    value = ChunkedValue();
+    const StoredRead read = GetPrinterDataWhole(driver, name, bound, value.bytes);
+    value.present = read != StoredRead::kAbsent;
+    value.whole = value.matches = read == StoredRead::kRead;
+    value.check = value.whole ? ChunkedValue::Check::kDone : ChunkedValue::Check::kNone;
+    value.checkCrc = value.whole ? uint32_t(crc32(0, value.bytes.data(), uInt(value.bytes.size()))) : 0;
+}
+
 GObjectBase* GOSFactory::StoredAndReadBack(GDriverObject* driver, const RWWString& name, const GObjectBase* object)
 {
     std::unique_ptr<uint8_t[]> packed;
@@ -345,6 +415,16 @@ uint64_t GOSFactory::PrinterDataVersion(GDriverObject*) { return 0; }
 bool GOSFactory::IsPrinterDataKept(GDriverObject*, const RWWString&) { return false; }
 
 bool GOSFactory::HasCurrentCheck(GDriverObject*, const RWWString&) { return true; }
+
+namespace {
+
+std::atomic<uint32_t> g_lockWait{GOSFactory::kLockWait};
+
+} // namespace
+
+uint32_t GOSFactory::LockWait() { return g_lockWait.load(); }
+
+uint32_t GOSFactory::SetLockWaitForTesting(uint32_t wait) { return g_lockWait.exchange(wait); }
 
 int GOSFactory::LockPrinterStores(GDriverObject*, uint32_t, void*& held)
 {

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <ctime>
 #include <memory>
+#include <vector>
 
 class GDriverObject;
 class GDriverServicesAdapter;
@@ -34,6 +35,9 @@ class PrinterIdentity;
 
 class GOSFactory {
 public:
+    // What reading an object stored as printer data found.
+    enum class StoredRead { kRead, kAbsent, kUnreadable };
+
     GOSFactory();
     GOSFactory(const GOSFactory&) = delete;
     GOSFactory& operator=(const GOSFactory&) = delete;
@@ -163,6 +167,12 @@ public:
     // and matching its bytes; a value without one may be written again (same bytes) to
     // give it one. These services keep no check: true.
     virtual bool HasCurrentCheck(GDriverObject* driver, const RWWString& name);
+    // How long a writer waits for the stores lock or a value's lock, in milliseconds.
+    static constexpr uint32_t kLockWait = 5000;
+    // The wait for those locks: kLockWait, or what a test put in its place.
+    static uint32_t LockWait();
+    // Puts another wait in place of kLockWait (tests); the one replaced comes back.
+    static uint32_t SetLockWaitForTesting(uint32_t wait);
     // The writers' lock of the printer's stored settings, one for every process of the
     // printer that may change it: 1 when this thread owns it within wait milliseconds
     // (also when an owner ended holding it), held then being what UnlockPrinterStores
@@ -190,12 +200,57 @@ public:
     // not answer (these services: always).
     virtual FORM_INFO_1W* ReadForms(void* printer, uint32_t& count);
 
-    // What reading an object stored as printer data found.
-    enum class StoredRead { kRead, kAbsent, kUnreadable };
     // LoadObjectFromPrinterData (not portable), telling a value that is absent from one
     // that is there but does not read (a failed read, damaged bytes): only an absent
     // one may be made afresh without losing what the printer holds.
     GObjectBase* LoadStoredObject(GDriverObject* driver, const RWWString& name, StoredRead& outcome);
+
+    // One binary value of the printer's data written by one write, so that a reader gets
+    // all of it or none: 1 when written. These services: as SetPrinterDataBinary.
+    virtual int SetPrinterDataWhole(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length);
+    // Such a value read by one read: kRead with its bytes; kAbsent when the printer holds
+    // no value of the name; kUnreadable when the read failed, or the value is not binary
+    // or is longer than bound. These services: as GetPrinterDataBinary.
+    virtual StoredRead GetPrinterDataWhole(GDriverObject* driver, const RWWString& name, uint32_t bound,
+                                           std::vector<uint8_t>& bytes);
+    // The chunked form of a value whose whole copy is kept besides: as SetPrinterDataBinary,
+    // but a write that fails leaves the value's check in progress (its chunks and count
+    // go back as far as they can), so that this version reads the copy in its place.
+    // These services: as SetPrinterDataBinary.
+    virtual int SetPrinterDataChunks(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length);
+    // Marks the value's check in progress for the bytes given, before its chunks are
+    // written: 1 when marked, former then holding the check it replaced (empty: none).
+    // RestorePrinterDataCheck puts such a former check back (empty: removes the check).
+    // These services keep no check: 1, and nothing to put back.
+    virtual int MarkPrinterDataWriting(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length,
+                                       std::vector<uint8_t>& former);
+    virtual int RestorePrinterDataCheck(GDriverObject* driver, const RWWString& name,
+                                        const std::vector<uint8_t>& former);
+    // What one look at a binary value written in chunks found, asking nothing twice.
+    struct ChunkedValue {
+        // The state of its check: none; the earlier form; a write in progress or done; a
+        // check that is there but does not read.
+        enum class Check { kNone, kEarlier, kWriting, kDone, kDamaged };
+        // The count is there.
+        bool present = false;
+        // The chunks have the writer's layout and fit the bound: bytes hold them.
+        bool whole = false;
+        // Whole, and the check's length and CRC-32 are the bytes'.
+        bool matches = false;
+        Check check = Check::kNone;
+        uint32_t checkCrc = 0;
+        std::vector<uint8_t> bytes;
+    };
+    // These services keep no check: a value that reads is whole and matches a done one.
+    virtual void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value);
+    // The object in the stored form SaveObjectToPrinterData writes, as bytes: false when
+    // it cannot be written whole.
+    bool PackForPrinterData(GDriverObject* driver, const RWWString& name, const GObjectBase* object,
+                            std::vector<uint8_t>& bytes);
+    // The object stored bytes make (the older portable form when portable is set), owned
+    // by the caller; null when they do not read.
+    GObjectBase* UnpackPrinterData(GDriverObject* driver, const RWWString& name, const std::vector<uint8_t>& bytes,
+                                   int portable);
 
     // The object as the printer's data would give it back once stored under the name:
     // written in the form SaveObjectToPrinterData writes and read as

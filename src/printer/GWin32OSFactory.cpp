@@ -767,6 +767,90 @@ bool ReadFormerChunk(HKEY key, HANDLE printer, const RWWString& chunk, FormerChu
 
 } // namespace
 
+namespace {
+
+// The string form of the SID of the user this thread runs as; empty when it cannot be had.
+std::wstring CallerSid()
+{
+    HANDLE token = nullptr;
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token) &&
+        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return std::wstring();
+    std::wstring text;
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    if (size > 0 && size <= 1024) {
+        std::vector<uint8_t> user(size);
+        wchar_t* sid = nullptr;
+        if (GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
+            ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid)) {
+            text = sid;
+            LocalFree(sid);
+        }
+    }
+    CloseHandle(token);
+    return text;
+}
+
+const uint32_t kCurrentUserRoot = 0x80000001u;
+
+} // namespace
+
+// Writers of one binary value take turns: a value of the printer's data under the
+// printer's stores lock (its owner takes it again at no cost), a registry location under
+// a mutex of its name, one of each user's for a location of the current user's.
+class GWin32OSFactory::ValueLock {
+public:
+    ValueLock(GWin32OSFactory& services, GDriverObject* driver, const RWWString& name) : services_(services)
+    {
+        if (!services.IsMarkedValueName(name)) {
+            owned_ = services.LockPrinterStores(driver, LockWait(), stores_) == 1;
+            storesLock_ = owned_;
+            return;
+        }
+        std::wstring upper(name.Data(), name.Length());
+        if (!upper.empty())
+            LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, upper.data(), int(upper.size()), &upper[0],
+                         int(upper.size()));
+        std::wstring lockName = L"Global\\QZ value ";
+        HKEY root = nullptr;
+        RWWString path, value;
+        if (SplitMarkedName(name, root, path, value) && uintptr_t(root) == kCurrentUserRoot)
+            lockName += CallerSid() + L" ";
+        wchar_t tail[16];
+        std::swprintf(tail, 16, L"%08lX", static_cast<unsigned long>(crc32(
+                                               0, reinterpret_cast<const Bytef*>(upper.data()),
+                                               uInt(upper.size() * sizeof(wchar_t)))));
+        lockName += tail;
+        mutex_ = CreateMutexW(nullptr, FALSE, lockName.c_str());
+        if (!mutex_)
+            return;
+        GPlatformCalls::Count(GPlatformCalls::kLockWait);
+        const DWORD waited = WaitForSingleObject(mutex_, LockWait());
+        owned_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+    ~ValueLock()
+    {
+        if (storesLock_)
+            services_.UnlockPrinterStores(stores_);
+        if (mutex_) {
+            if (owned_)
+                ReleaseMutex(mutex_);
+            CloseHandle(mutex_);
+        }
+    }
+    ValueLock(const ValueLock&) = delete;
+    ValueLock& operator=(const ValueLock&) = delete;
+    bool Owned() const { return owned_; }
+
+private:
+    GWin32OSFactory& services_;
+    void* stores_ = nullptr;
+    bool storesLock_ = false;
+    HANDLE mutex_ = nullptr;
+    bool owned_ = false;
+};
+
 // Every step leaves a value that reads whole or not at all: the places of the count, the
 // check and the chunks are read first; then the new value's check is written in progress,
 // so that the chunks, overwritten in place, read as nothing until all of them and the
@@ -778,11 +862,69 @@ bool ReadFormerChunk(HKEY key, HANDLE printer, const RWWString& chunk, FormerChu
 int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                                           uint32_t length)
 {
+    return WriteChunks(driver, name, data, length, true);
+}
+
+int GWin32OSFactory::MarkPrinterDataWriting(GDriverObject* driver, const RWWString& name, const void* data,
+                                            uint32_t length, std::vector<uint8_t>& former)
+{
+    former.clear();
+    if ((!data && length) || IsMarkedValueName(name))
+        return 0;
+    ValueLock lock(*this, driver, name);
+    PrinterHandle printer(*this, driver, PrinterHandle::kWrite);
+    if (!lock.Owned() || !printer.Get())
+        return 0;
+    const RWWString checkName = CheckName(name);
+    FormerChunk was;
+    if (!ReadFormerChunk(nullptr, printer.Get(), checkName, was) || was.kind == FormerChunk::kForeign)
+        return 0;
+    static const uint8_t kNothing = 0;
+    const StoredCheck writing = {kCheckWriting, length, length / kChunkSize + 1,
+                                 uint32_t(crc32(0, data ? static_cast<const Bytef*>(data) : &kNothing, length))};
+    const ChunkTarget target = {nullptr, printer.Get(), driver};
+    const int marked = WritePart(target, checkName, REG_BINARY, &writing, sizeof writing);
+    ForgetPrinterData(driver);
+    if (marked && was.kind == FormerChunk::kKept)
+        former = was.bytes.empty() ? std::vector<uint8_t>(1, 0) : was.bytes;
+    return marked;
+}
+
+int GWin32OSFactory::RestorePrinterDataCheck(GDriverObject* driver, const RWWString& name,
+                                             const std::vector<uint8_t>& former)
+{
+    if (IsMarkedValueName(name))
+        return 0;
+    ValueLock lock(*this, driver, name);
+    PrinterHandle printer(*this, driver, PrinterHandle::kWrite);
+    if (!lock.Owned() || !printer.Get())
+        return 0;
+    const ChunkTarget target = {nullptr, printer.Get(), driver};
+    const int restored = former.empty() ? RemovePart(target, CheckName(name))
+                                        : WritePart(target, CheckName(name), REG_BINARY, former.data(),
+                                                    uint32_t(former.size()));
+    ForgetPrinterData(driver);
+    return restored;
+}
+
+int GWin32OSFactory::SetPrinterDataChunks(GDriverObject* driver, const RWWString& name, const void* data,
+                                          uint32_t length)
+{
+    return WriteChunks(driver, name, data, length, false);
+}
+
+int GWin32OSFactory::WriteChunks(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length,
+                                 bool putBackCheck)
+{
     if (!data && length)
         return 0;
     const uint32_t count = length / kChunkSize + 1;
     static const uint8_t kNothing = 0;
     const uint8_t* bytes = data ? static_cast<const uint8_t*>(data) : &kNothing;
+    // No other writer of this machine writes the value's parts between these.
+    ValueLock lock(*this, driver, name);
+    if (!lock.Owned())
+        return 0;
 
     HKEY key = nullptr;
     RWWString value = name;
@@ -853,7 +995,7 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
             back = putBack(ChunkName(value, i), former[i]) && back;
         if (countTouched)
             back = putBack(value, formerCount) && back;
-        if (back)
+        if (back && putBackCheck)
             putBack(checkName, formerCheck);
         else if (doneTouched)
             WritePart(target, checkName, REG_BINARY, &writing, sizeof writing);
@@ -952,6 +1094,120 @@ bool GWin32OSFactory::HasCurrentCheck(GDriverObject* driver, const RWWString& na
     return bytes && ReadBinary(driver, name, bytes.get(), bound, length, current) == 1 && current;
 }
 
+// The parts of one binary value as a read reaches them: through the printer's key, kept
+// for the call's version, or a marked name's key, or the spooler.
+class GWin32OSFactory::ValueReader {
+public:
+    ValueReader(GWin32OSFactory& services, GDriverObject* driver, const RWWString& name)
+        : services_(services), driver_(driver), value_(name)
+    {
+        if (services.IsMarkedValueName(name)) {
+            HKEY root = nullptr;
+            RWWString path;
+            if (!SplitMarkedName(name, root, path, value_) ||
+                CountedOpenKeyExW(root, path.Data(), 0, KEY_READ, &marked_) != ERROR_SUCCESS)
+                marked_ = nullptr;
+            opened_ = marked_ != nullptr;
+        } else {
+            data_.reset(new DriverDataKey(driver, services.GetPrinterHandle(driver), services.dataCache_));
+            if (!data_->key)
+                printer_.reset(new PrinterHandle(services, driver, PrinterHandle::kRead));
+            opened_ = true;
+        }
+        target_ = {marked_ ? marked_ : data_ ? data_->key : nullptr, printer_ ? printer_->Get() : nullptr, driver};
+    }
+    ~ValueReader()
+    {
+        if (marked_)
+            RegCloseKey(marked_);
+    }
+    ValueReader(const ValueReader&) = delete;
+    ValueReader& operator=(const ValueReader&) = delete;
+
+    bool Opened() const { return opened_; }
+    const RWWString& Value() const { return value_; }
+    // Whether the platform was asked anything since this was last cleared.
+    bool asked = false;
+
+    // One value of the binary value: as kept for the call's version, or afresh.
+    void Part(const RWWString& part, bool afresh, GPrinterDataCache::Value& read)
+    {
+        const bool kept = data_ && data_->key && !afresh;
+        if (kept && services_.dataCache_.Find(data_->path, data_->version, part.Data(), read))
+            return;
+        asked = true;
+        services_.ReadPart(target_, part, read);
+        if (kept)
+            services_.dataCache_.Keep(data_->path, data_->version, part.Data(), read);
+    }
+    // The count, 0 when there is none that reads; present tells one is there at all.
+    uint32_t Count(bool afresh, bool& present)
+    {
+        GPrinterDataCache::Value read;
+        Part(value_, afresh, read);
+        present = read.status != ERROR_FILE_NOT_FOUND;
+        uint32_t count = 0;
+        return DwordOf(read, count) ? count : 0;
+    }
+    // The check and the count's chunks, as they read now: what a look found, and the check
+    // as read (for a look at it again).
+    void Look(uint32_t count, bool afresh, ChunkedValue& found, GPrinterDataCache::Value& checkRead)
+    {
+        using Check = ChunkedValue::Check;
+        Part(CheckName(value_), afresh, checkRead);
+        StoredCheck check = {};
+        found.check = Check::kNone;
+        if (checkRead.status != ERROR_FILE_NOT_FOUND) {
+            found.check = Check::kDamaged;
+            if (checkRead.status == ERROR_SUCCESS && checkRead.type == REG_BINARY &&
+                checkRead.bytes.size() == sizeof check) {
+                std::memcpy(&check, checkRead.bytes.data(), sizeof check);
+                found.check = check.layout == kCheckEarlier  ? Check::kEarlier
+                              : check.layout == kCheckWriting ? Check::kWriting
+                              : check.layout == kCheckDone    ? Check::kDone
+                                                              : Check::kDamaged;
+            }
+        }
+        found.checkCrc = check.crc;
+        found.bytes.assign(size_t(count) * kChunkSize, 0);
+        uint32_t filled = 0;
+        found.whole = true;
+        GPrinterDataCache::Value read;
+        for (uint32_t i = 0; i < count && found.whole; ++i) {
+            Part(ChunkName(value_, i), afresh, read);
+            const DWORD got = DWORD(read.bytes.size());
+            const bool last = i + 1 == count;
+            found.whole = read.status == ERROR_SUCCESS && read.type == REG_BINARY &&
+                          (last ? got < kChunkSize : got == kChunkSize);
+            if (found.whole) {
+                std::memcpy(found.bytes.data() + filled, read.bytes.data(), got);
+                filled += got;
+            }
+        }
+        found.bytes.resize(found.whole ? filled : 0);
+        const bool checked = found.check == Check::kEarlier || found.check == Check::kWriting || found.check == Check::kDone;
+        found.matches = found.whole && checked && check.count == count && check.length == filled &&
+                        check.crc == uint32_t(crc32(0, found.bytes.data(), filled));
+    }
+    // After a change: the rest of the call reads the printer's data under the version the
+    // key's stamp tells now.
+    void Forget()
+    {
+        if (data_ && data_->key)
+            services_.ForgetPrinterData(driver_);
+    }
+
+private:
+    GWin32OSFactory& services_;
+    GDriverObject* driver_;
+    RWWString value_;
+    HKEY marked_ = nullptr;
+    std::unique_ptr<DriverDataKey> data_;
+    std::unique_ptr<PrinterHandle> printer_;
+    ChunkTarget target_ = {};
+    bool opened_ = false;
+};
+
 // Only the writer's layout reads back: count x 248 must not overflow and must fit,
 // every chunk but the last holds 248 bytes, the last fewer; and where the value has a
 // check, the count, the length and the CRC-32 of the bytes must be the check's, but for a
@@ -963,53 +1219,19 @@ bool GWin32OSFactory::HasCurrentCheck(GDriverObject* driver, const RWWString& na
 int GWin32OSFactory::ReadBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
                                 uint32_t& length, bool& current)
 {
+    using Check = ChunkedValue::Check;
     length = 0;
     current = false;
-    HKEY marked = nullptr;
-    RWWString value = name;
-    std::unique_ptr<DriverDataKey> data;
-    std::unique_ptr<PrinterHandle> printer;
-    if (IsMarkedValueName(name)) {
-        HKEY root = nullptr;
-        RWWString path;
-        if (!SplitMarkedName(name, root, path, value) ||
-            CountedOpenKeyExW(root, path.Data(), 0, KEY_READ, &marked) != ERROR_SUCCESS)
-            return 0;
-    } else {
-        data.reset(new DriverDataKey(driver, GetPrinterHandle(driver), dataCache_));
-        if (!data->key)
-            printer.reset(new PrinterHandle(*this, driver, PrinterHandle::kRead));
-    }
-    struct KeyCloser {
-        HKEY key;
-        ~KeyCloser()
-        {
-            if (key)
-                RegCloseKey(key);
-        }
-    } closer = {marked};
-    // One value of the binary value: through the printer's key as kept for the call's
-    // version, or afresh. Asked tells that the attempt read one from the platform.
-    const ChunkTarget target = {marked ? marked : data->key, printer ? printer->Get() : nullptr, driver};
-    bool asked = false;
-    auto readPart = [&](const RWWString& part, bool afresh, GPrinterDataCache::Value& read) {
-        if (data && data->key && !afresh && dataCache_.Find(data->path, data->version, part.Data(), read))
-            return;
-        asked = true;
-        ReadPart(target, part, read);
-        if (data && data->key && !afresh)
-            dataCache_.Keep(data->path, data->version, part.Data(), read);
-    };
-
+    ValueReader reader(*this, driver, name);
+    if (!reader.Opened())
+        return 0;
     static const DWORD kPauses[] = {2, 20};
-    const RWWString checkName = CheckName(value);
+    const RWWString checkName = CheckName(reader.Value());
     for (size_t attempt = 0;; ++attempt) {
         const bool afresh = attempt > 0;
-        asked = false;
-        GPrinterDataCache::Value read, checkRead;
-        uint32_t count = 0;
-        readPart(value, afresh, read);
-        DwordOf(read, count);
+        reader.asked = false;
+        bool present = false;
+        const uint32_t count = reader.Count(afresh, present);
         const uint64_t bound = uint64_t(count) * kChunkSize;
         if (count == 0 || bound > 0xFFFFFFFFu)
             return 0;
@@ -1020,62 +1242,121 @@ int GWin32OSFactory::ReadBinary(GDriverObject* driver, const RWWString& name, vo
             return 0;
         length = 0;
 
-        readPart(checkName, afresh, checkRead);
-        const bool checked = checkRead.status != ERROR_FILE_NOT_FOUND;
-        StoredCheck check = {};
-        if (checked) {
-            if (checkRead.status != ERROR_SUCCESS || checkRead.type != REG_BINARY ||
-                checkRead.bytes.size() != sizeof check)
-                return 0;
-            std::memcpy(&check, checkRead.bytes.data(), sizeof check);
-            if (check.layout != kCheckEarlier && check.layout != kCheckWriting && check.layout != kCheckDone)
-                return 0;
-        }
-
-        std::vector<uint8_t> bytes(bound);
-        uint32_t filled = 0;
-        bool whole = true;
-        for (uint32_t i = 0; i < count && whole; ++i) {
-            readPart(ChunkName(value, i), afresh, read);
-            const DWORD got = DWORD(read.bytes.size());
-            const bool last = i + 1 == count;
-            whole = read.status == ERROR_SUCCESS && read.type == REG_BINARY &&
-                    (last ? got < kChunkSize : got == kChunkSize);
-            if (whole) {
-                std::memcpy(bytes.data() + filled, read.bytes.data(), got);
-                filled += got;
-            }
-        }
+        ChunkedValue found;
+        GPrinterDataCache::Value checkRead;
+        reader.Look(count, afresh, found, checkRead);
+        if (found.check == Check::kDamaged)
+            return 0;
         // A writer of this version that began after the check was read writes its check
         // first: one that reads otherwise now may have given these chunks a mix of two
         // values. What is kept for the call's version was read at one time, and asks
         // nothing more.
         bool changed = false;
-        if (asked) {
+        if (reader.asked) {
             GPrinterDataCache::Value again;
-            readPart(checkName, true, again);
+            reader.Part(checkName, true, again);
             changed = again.status != checkRead.status || again.type != checkRead.type ||
                       again.bytes != checkRead.bytes;
-            // What this attempt kept may be that mix: the rest of the call reads under the
-            // version the key's stamp tells now.
-            if (changed && data && data->key)
-                ForgetPrinterData(driver);
+            // What this attempt kept may be that mix.
+            if (changed)
+                reader.Forget();
         }
-        const bool matches = whole && checked && check.count == count && check.length == filled &&
-                             check.crc == uint32_t(crc32(0, bytes.data(), filled));
         // Without a check, or under a done one the bytes do not match (a rewrite by a
         // version that never writes the check), the chunks' layout alone decides, once.
-        const bool layoutAlone = !checked || check.layout == kCheckDone;
-        if (!changed && (matches || (layoutAlone && whole))) {
-            std::memcpy(buffer, bytes.data(), filled);
-            length = filled;
-            current = matches && check.layout == kCheckDone;
+        const bool layoutAlone = found.check == Check::kNone || found.check == Check::kDone;
+        if (!changed && (found.matches || (layoutAlone && found.whole))) {
+            std::memcpy(buffer, found.bytes.data(), found.bytes.size());
+            length = uint32_t(found.bytes.size());
+            current = found.matches && found.check == Check::kDone;
             return 1;
         }
         if ((layoutAlone && !changed) || attempt >= sizeof kPauses / sizeof *kPauses)
             return 0;
         Sleep(kPauses[attempt]);
     }
+}
+
+void GWin32OSFactory::ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound,
+                                       ChunkedValue& value)
+{
+    value = ChunkedValue();
+    ValueReader reader(*this, driver, name);
+    if (!reader.Opened()) {
+        value.present = true;
+        value.check = ChunkedValue::Check::kDamaged;
+        return;
+    }
+    const uint32_t count = reader.Count(false, value.present);
+    GPrinterDataCache::Value checkRead;
+    if (count != 0 && uint64_t(count) * kChunkSize <= bound)
+        reader.Look(count, false, value, checkRead);
+    else if (value.present || count != 0)
+        value.check = ChunkedValue::Check::kDamaged;
+}
+
+void GWin32OSFactory::ReadLargeValue(GDriverObject* driver, const RWWString& name, uint32_t bound,
+                                     GPrinterDataCache::Value& value)
+{
+    value = GPrinterDataCache::Value();
+    value.status = ERROR_MORE_DATA;
+    DWORD type = 0, size = 0;
+    DriverDataKey data(driver, GetPrinterHandle(driver), dataCache_);
+    PrinterHandle printer(*this, driver, PrinterHandle::kRead);
+    wchar_t* valueName = const_cast<wchar_t*>(name.Data());
+    // The size first; one that grew past it meanwhile reads as not fitting.
+    LONG status = data.key ? CountedQueryValueExW(data.key, name.Data(), nullptr, &type, nullptr, &size)
+                  : printer.Get() ? LONG(CountedGetPrinterDataW(printer.Get(), valueName, &type, nullptr, 0, &size))
+                                  : LONG(ERROR_INVALID_HANDLE);
+    if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) {
+        value.status = status;
+        return;
+    }
+    if (size > bound)
+        return;
+    value.bytes.assign(size ? size : 1, 0);
+    DWORD got = size;
+    status = data.key ? CountedQueryValueExW(data.key, name.Data(), nullptr, &type, value.bytes.data(), &got)
+                      : LONG(CountedGetPrinterDataW(printer.Get(), valueName, &type, value.bytes.data(), size, &got));
+    value.status = status;
+    value.type = status == ERROR_SUCCESS ? type : 0;
+    value.bytes.resize(status == ERROR_SUCCESS && got <= size ? got : 0);
+}
+
+int GWin32OSFactory::SetPrinterDataWhole(GDriverObject* driver, const RWWString& name, const void* data,
+                                         uint32_t length)
+{
+    if ((!data && length) || IsMarkedValueName(name))
+        return 0;
+    PrinterHandle printer(*this, driver, PrinterHandle::kWrite);
+    if (!printer.Get())
+        return 0;
+    const ChunkTarget target = {nullptr, printer.Get(), driver};
+    static const uint8_t kNothing = 0;
+    const int written = WritePart(target, name, REG_BINARY, data ? data : &kNothing, length);
+    ForgetPrinterData(driver);
+    return written;
+}
+
+GOSFactory::StoredRead GWin32OSFactory::GetPrinterDataWhole(GDriverObject* driver, const RWWString& name,
+                                                            uint32_t bound, std::vector<uint8_t>& bytes)
+{
+    bytes.clear();
+    if (IsMarkedValueName(name))
+        return StoredRead::kUnreadable;
+    ValueReader reader(*this, driver, name);
+    GPrinterDataCache::Value read;
+    reader.Part(name, false, read);
+    if (read.status == ERROR_FILE_NOT_FOUND)
+        return StoredRead::kAbsent;
+    if (read.status == ERROR_MORE_DATA) {
+        // Larger than what is kept of a value: read at its size, within the bound, past
+        // what the call keeps.
+        ReadLargeValue(driver, name, bound, read);
+    }
+    if (read.status != ERROR_SUCCESS || read.type != REG_BINARY || read.bytes.size() > bound)
+        return StoredRead::kUnreadable;
+    bytes.swap(read.bytes);
+    return StoredRead::kRead;
 }
 
 uint64_t GWin32OSFactory::PrinterDataVersion(GDriverObject* driver)

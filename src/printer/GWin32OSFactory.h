@@ -93,6 +93,13 @@ public:
     // gets the old value, the new one or nothing.
     int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                              uint32_t length) override;
+    // Under the value's lock, as a write of it marks it first.
+    int MarkPrinterDataWriting(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length,
+                               std::vector<uint8_t>& former) override;
+    int RestorePrinterDataCheck(GDriverObject* driver, const RWWString& name,
+                                const std::vector<uint8_t>& former) override;
+    // A failed write puts back the chunks and the count, and leaves the check in progress.
+    int SetPrinterDataChunks(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length) override;
     uint32_t GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback) override;
     void GetPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
                               const RWWString& fallback) override;
@@ -105,6 +112,14 @@ public:
     // again twice, after a pause: a writer of another process may be in the middle of it.
     int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
                              uint32_t& length) override;
+    // One look at the count, the check and the chunks, each asked once: what is kept of
+    // them for the call's version where it is.
+    void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value) override;
+    // Through the spooler (a marked name is not written: 0), read through the printer's
+    // key as kept for the call's version where the key is there, else through the spooler.
+    int SetPrinterDataWhole(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length) override;
+    StoredRead GetPrinterDataWhole(GDriverObject* driver, const RWWString& name, uint32_t bound,
+                                   std::vector<uint8_t>& bytes) override;
     // The value's count (or, for a marked name, the key or the count) reported not found,
     // with no length.
     bool IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name) override;
@@ -186,10 +201,22 @@ private:
     // printer name and closed when this goes.
     class PrinterHandle;
 
+    // SetPrinterDataBinary and SetPrinterDataChunks: a failed write puts the check back
+    // too only with putBackCheck.
+    int WriteChunks(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length, bool putBackCheck);
+    // The parts of one binary value as a read reaches them.
+    class ValueReader;
+    // The lock a writer of one binary value holds for the whole write.
+    class ValueLock;
+
     // GetPrinterDataBinary, telling besides whether the value read carries this
     // version's done check and matches it.
     int ReadBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size, uint32_t& length,
                    bool& current);
+
+    // A value of the printer's data larger than what is kept of one, read at its size
+    // past what the call keeps: ERROR_MORE_DATA when it is longer than bound.
+    void ReadLargeValue(GDriverObject* driver, const RWWString& name, uint32_t bound, GPrinterDataCache::Value& value);
 
     // After a write: the rest of the call reads the printer's data under the version
     // the key's stamp tells now.

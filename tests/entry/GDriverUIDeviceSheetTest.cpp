@@ -285,6 +285,27 @@ struct CountingServices : StandinServices {
         }
         return 0;
     }
+    // A store's published copy ("365@7") refused as its store is.
+    int SetPrinterDataWhole(GDriverObject* d, const RWWString& name, const void* data, uint32_t length) override
+    {
+        if (Note(name))
+            return StandinServices::SetPrinterDataWhole(d, name, data, length);
+        if (firstRefusedLands) {
+            firstRefusedLands = false;
+            StandinServices::SetPrinterDataWhole(d, name, data, length);
+        }
+        return 0;
+    }
+    int SetPrinterDataChunks(GDriverObject* d, const RWWString& name, const void* data, uint32_t length) override
+    {
+        return Note(name) ? StandinServices::SetPrinterDataChunks(d, name, data, length) : 0;
+    }
+    int MarkPrinterDataWriting(GDriverObject* d, const RWWString& name, const void* data, uint32_t length,
+                               std::vector<uint8_t>& former) override
+    {
+        former.clear();
+        return Note(name) ? StandinServices::MarkPrinterDataWriting(d, name, data, length, former) : 0;
+    }
     int SetPrinterKeyString(GDriverObject* d, const RWWString& key, const RWWString& name,
                             const RWWString& text) override
     {
@@ -298,12 +319,29 @@ struct CountingServices : StandinServices {
     {
         return Note(name) ? StandinServices::SetUserDword(key, name, value) : 0;
     }
+    // A store that does not read: its chunks and its published copy.
+    bool Unreadable(const RWWString& name) const
+    {
+        const std::wstring text = Text(name);
+        return !unreadable.empty() && text.substr(0, text.find(L'@')) == unreadable;
+    }
     int GetPrinterDataBinary(GDriverObject* d, const RWWString& name, void* buffer, uint32_t size,
                              uint32_t& length) override
     {
-        if (!unreadable.empty() && Text(name) == unreadable)
+        if (Unreadable(name))
             return length = 0, 0;
         return StandinServices::GetPrinterDataBinary(d, name, buffer, size, length);
+    }
+    void ReadChunkedValue(GDriverObject* d, const RWWString& name, uint32_t bound, ChunkedValue& value) override
+    {
+        StandinServices::ReadChunkedValue(d, name, bound, value);
+        if (Unreadable(name))
+            value.whole = value.matches = false, value.check = ChunkedValue::Check::kDamaged;
+    }
+    StoredRead GetPrinterDataWhole(GDriverObject* d, const RWWString& name, uint32_t bound,
+                                   std::vector<uint8_t>& bytes) override
+    {
+        return Unreadable(name) ? StoredRead::kUnreadable : StandinServices::GetPrinterDataWhole(d, name, bound, bytes);
     }
 };
 

@@ -19,14 +19,23 @@ namespace {
 // that cannot write would; the writes after it go through.
 struct RefusingServices : StandinServices {
     std::wstring refused;
+    // The value's name, or its published copy's ("365@7").
+    bool Refuse(const RWWString& name)
+    {
+        const std::wstring text(name.Data(), name.Length());
+        if (refused.empty() || refused != text.substr(0, text.find(L'@')))
+            return false;
+        refused.clear();
+        return true;
+    }
     int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                              uint32_t length) override
     {
-        if (!refused.empty() && refused == std::wstring(name.Data(), name.Length())) {
-            refused.clear();
-            return 0;
-        }
-        return StandinServices::SetPrinterDataBinary(driver, name, data, length);
+        return Refuse(name) ? 0 : StandinServices::SetPrinterDataBinary(driver, name, data, length);
+    }
+    int SetPrinterDataWhole(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length) override
+    {
+        return Refuse(name) ? 0 : StandinServices::SetPrinterDataWhole(driver, name, data, length);
     }
 };
 

@@ -45,8 +45,16 @@ int MembersOf(GObjectBase* tree, long id)
 }
 using Stored = std::map<std::wstring, std::vector<uint8_t>>;
 
-// The module's services, counting the reads of each stored object and failing those of
-// one name, as a spooler that cannot answer would.
+// The store a value of the printer's data belongs to: its chunked form's name, or its
+// published copy's ("365@7").
+std::wstring StoreOf(const RWWString& name)
+{
+    const std::wstring text(name.Data(), name.Length());
+    return text.substr(0, text.find(L'@'));
+}
+
+// The module's services, counting the reads of each store and failing those of one, as a
+// spooler that cannot answer would, and refusing the writes of one.
 struct SeamServices : StandinServices {
     std::map<std::wstring, int> reads;
     std::wstring failing, failingWrite;
@@ -58,18 +66,33 @@ struct SeamServices : StandinServices {
     int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                              uint32_t length) override
     {
-        if (std::wstring(name.Data(), name.Length()) == failingWrite)
+        if (StoreOf(name) == failingWrite)
             return 0;
         return StandinServices::SetPrinterDataBinary(driver, name, data, length);
     }
-    int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
-                             uint32_t& length) override
+    int SetPrinterDataWhole(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length) override
     {
-        const std::wstring text(name.Data(), name.Length());
-        ++reads[text];
-        if (text == failing)
-            return length = 0, 0;
-        return StandinServices::GetPrinterDataBinary(driver, name, buffer, size, length);
+        if (StoreOf(name) == failingWrite)
+            return 0;
+        return StandinServices::SetPrinterDataWhole(driver, name, data, length);
+    }
+    void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value) override
+    {
+        ++reads[StoreOf(name)];
+        if (StoreOf(name) == failing) {
+            value = ChunkedValue();
+            value.present = true;
+            value.check = ChunkedValue::Check::kDamaged;
+            return;
+        }
+        StandinServices::ReadChunkedValue(driver, name, bound, value);
+    }
+    StoredRead GetPrinterDataWhole(GDriverObject* driver, const RWWString& name, uint32_t bound,
+                                   std::vector<uint8_t>& bytes) override
+    {
+        if (StoreOf(name) == failing)
+            return bytes.clear(), StoredRead::kUnreadable;
+        return StandinServices::GetPrinterDataWhole(driver, name, bound, bytes);
     }
 };
 
@@ -80,8 +103,7 @@ struct RefusingServices : StandinServices {
     enum Step { kFirstChunk, kMiddleChunk, kCount };
     std::wstring store, refused;
     Step step = kFirstChunk;
-    int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
-                             uint32_t length) override
+    void Arm(const RWWString& name, uint32_t length)
     {
         if (!store.empty() && store == std::wstring(name.Data(), name.Length())) {
             const uint32_t chunks = length / kChunkSize + 1;
@@ -89,7 +111,18 @@ struct RefusingServices : StandinServices {
                                      : store + L":" + std::to_wstring(step == kFirstChunk ? 0 : chunks / 2);
             store.clear();
         }
+    }
+    int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
+                             uint32_t length) override
+    {
+        Arm(name, length);
         return StandinServices::SetPrinterDataBinary(driver, name, data, length);
+    }
+    int SetPrinterDataChunks(GDriverObject* driver, const RWWString& name, const void* data,
+                             uint32_t length) override
+    {
+        Arm(name, length);
+        return StandinServices::SetPrinterDataChunks(driver, name, data, length);
     }
     int WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
                   uint32_t length) override
@@ -102,27 +135,17 @@ struct RefusingServices : StandinServices {
     }
 };
 
-// The module's services writing one store's value and then answering that the write
-// failed, as a spooler whose answer is lost would; the put-back of one store (every
-// write after its first, or its removal) refused.
-struct ChangingServices : StandinServices {
-    std::wstring failing, notPutBack;
-    std::map<std::wstring, int> writes;
-    int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
-                             uint32_t length) override
+// The module's services refusing the write of the commit record, before it lands or
+// after (its answer lost).
+struct RecordRefusingServices : StandinServices {
+    bool lands = false;
+    int SetPrinterDataWhole(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length) override
     {
-        const std::wstring text(name.Data(), name.Length());
-        const int earlier = writes[text]++;
-        if (text == notPutBack && earlier > 0)
-            return 0;
-        const int written = StandinServices::SetPrinterDataBinary(driver, name, data, length);
-        return text == failing && earlier == 0 ? 0 : written;
-    }
-    int RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name) override
-    {
-        return notPutBack == std::wstring(name.Data(), name.Length())
-                   ? 0
-                   : StandinServices::RemovePrinterDataBinary(driver, name);
+        if (std::wstring(name.Data(), name.Length()) != GPrinterStores::kCommitRecord)
+            return StandinServices::SetPrinterDataWhole(driver, name, data, length);
+        if (lands)
+            StandinServices::SetPrinterDataWhole(driver, name, data, length);
+        return 0;
     }
 };
 
@@ -172,9 +195,11 @@ protected:
         for (const auto& store : installed)
             WriteStore(store.first, store.second);
     }
-    // The bytes as one chunk and its count, as the store keeps a value of this size.
+    // The bytes in chunks and their count, as an older version keeps them, and no record
+    // naming a copy of the stores: the chunks are all the printer holds of them.
     static void WriteStore(const std::wstring& store, const std::vector<uint8_t>& bytes)
     {
+        DeleteValue(GPrinterStores::kCommitRecord);
         DeleteStored(store);
         for (size_t at = 0, chunk = 0; at < bytes.size() || chunk == 0; at += 248, ++chunk) {
             const size_t size = std::min<size_t>(248, bytes.size() - at);
@@ -832,9 +857,10 @@ TEST_F(PrinterStores, ASheetOnAStoreThatDoesNotReadOpensWithStoringOffAndKeepsEv
     EXPECT_EQ(LRESULT(CPSUI_OK), reported);
 }
 
-// A store whose write fails after others were written: those are put back, the commit
-// fails, and the user's own watermarks, written only once the stores are, stay unwritten.
-TEST_F(PrinterStores, AStoreThatFailsPutsBackTheOnesWrittenAndNoWatermarkIsWritten)
+// A store whose copy cannot be written: nothing is published, the commit fails with every
+// store as it was, and the user's own watermarks, written only once the stores are, stay
+// unwritten.
+TEST_F(PrinterStores, AStoreThatCannotBeWrittenStoresNothingAndNoWatermarkIsWritten)
 {
     int uuid = 0;
     const wchar_t* const rows[] = {L"365", L"366", L"368", L""};
@@ -842,7 +868,8 @@ TEST_F(PrinterStores, AStoreThatFailsPutsBackTheOnesWrittenAndNoWatermarkIsWritt
         const std::string what = std::string("failing ") + std::string(failing, failing + wcslen(failing));
         Reinstall();
         // A printer of its own for each row: the user's store starts empty.
-        WriteString(L"PrinterUUID", L"{qz-stores-" + std::to_wstring(++uuid) + L"}");
+        WriteString(L"PrinterUUID",
+                    L"{qz-stores-" + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++uuid) + L"}");
         InjectingDriverUI* ui = HoldObject();
         GDriverUIBase::UserWatermarksScope userSwitch(*ui, 1);
         const RWWString user = ui->UserWatermarkValueName();
@@ -908,11 +935,13 @@ GStringAttribute* FirstText(GObjectBase* node)
     return found;
 }
 
-// The services refusing the first chunk, a middle chunk or the count of each store, in
-// a commit and in an upgrade (each store then in the older form it brings up): the road
-// fails and every store reads as before, count and bytes. Without a refusal both go
-// through and change every store.
-TEST_F(PrinterStores, ARefusedPartOfAnyStoreLeavesEveryStoreAsItWasInACommitAndAnUpgrade)
+// The services refusing the first chunk, a middle chunk or the count of each store's
+// chunked form, in a commit and in an upgrade (each store then in the older form it
+// brings up): the chunks follow the published copies, so the road is done and a fresh
+// reader reads every store as written; the store whose chunks were refused is left
+// unfinished, and the next commit writes its chunks again, so that every store's
+// chunks then carry this version's done check.
+TEST_F(PrinterStores, ARefusedChunkOfAnyStoreIsWrittenAgainByTheNextCommit)
 {
     {
         ASSERT_EQ(0u, Register());
@@ -985,15 +1014,26 @@ TEST_F(PrinterStores, ARefusedPartOfAnyStoreLeavesEveryStoreAsItWasInACommitAndA
             }
             EXPECT_TRUE(seam->store.empty() && seam->refused.empty()) << what << ": the part was asked for";
             new StandinServices;
-            const auto after = Whole();
-            EXPECT_EQ(!*row.store, done) << what;
+            EXPECT_TRUE(done) << what;
+            FreshServer();
+            ui = HoldObject();
             for (const wchar_t* store : kStores) {
                 const std::string named = what + ": " + std::string(store, store + 3);
-                if (*row.store)
-                    EXPECT_TRUE(before.at(store) == after.at(store)) << named << " as it was";
-                else
-                    EXPECT_NE(before.at(store).second, after.at(store).second) << named << " written";
+                const bool refused = *row.store && store == std::wstring(row.store);
+                EXPECT_EQ(refused, before.at(store) == Whole().at(store)) << named << ": chunks put back or written";
+                std::unique_ptr<GObjectBase> node(ui->LoadSettingsTree(std::stol(store)));
+                ASSERT_NE(nullptr, node) << named;
+                if (!upgrade) {
+                    EXPECT_EQ(RWCString(std::string(1000, 'b').c_str()), FirstText(node.get())->GetString()) << named;
+                }
+                EXPECT_EQ(!refused, GOSFactory::Instance()->HasCurrentCheck(ui, store)) << named << ": its check";
             }
+            // The next commit, of one store, finishes the chunks the refusal left.
+            std::unique_ptr<GObjectBase> lists(ui->LoadSettingsTree(FeatureId::kPrinterLists));
+            ASSERT_NE(nullptr, lists) << what;
+            ASSERT_EQ(1, ui->SaveSettingsTree(lists.get())) << what;
+            for (const wchar_t* store : kStores)
+                EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, store)) << what << ", next commit: " << store;
         }
     }
 }
@@ -1059,15 +1099,15 @@ TEST_F(PrinterStores, SlipsAtTheEdgesOfReadingAndStoring)
         EXPECT_TRUE(services->GOSFactory::IsPrinterDataAbsent(ui, L"365")) << "absent";
     }
     {
-        SCOPED_TRACE("a store that had no value, put back");
+        SCOPED_TRACE("a store that had no value, in a commit that fails");
         Reinstall();
         DeleteStored(L"368");
         InjectingDriverUI* ui = HoldObject();
         ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
         std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
         ASSERT_TRUE(tree && tree->FindById(FeatureId::kExtensionData));
-        auto* seam = new RefusingServices;
-        seam->store = L"365";
+        auto* seam = new SeamServices;
+        seam->failingWrite = L"365";
         EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
         new StandinServices;
         EXPECT_EQ(-1, DataDword(L"368")) << "no count";
@@ -1075,24 +1115,9 @@ TEST_F(PrinterStores, SlipsAtTheEdgesOfReadingAndStoring)
         EXPECT_EQ(installed.at(L"366"), StoredBytes(L"366"));
     }
     {
-        SCOPED_TRACE("a failing write that changed its store, put back and not");
-        const struct {
-            const char* what;
-            const wchar_t* failing;
-            const wchar_t* notPutBack;
-            bool hadValue;
-            GPrinterStores::Outcome outcome;
-        } rows[] = {
-            {"every store put back", L"366", L"", true, GPrinterStores::Outcome::kNotStored},
-            {"the failing store not put back", L"366", L"366", true, GPrinterStores::Outcome::kNotPutBack},
-            {"a store written before it not put back", L"365", L"366", true, GPrinterStores::Outcome::kNotPutBack},
-            {"the failing store, which had no value, not removed", L"366", L"366", false,
-             GPrinterStores::Outcome::kNotPutBack},
-        };
-        for (const auto& row : rows) {
+        SCOPED_TRACE("the record's write refused, and landed with its answer lost");
+        for (bool lands : {false, true}) {
             Reinstall();
-            if (!row.hadValue)
-                DeleteStored(row.failing);
             InjectingDriverUI* ui = HoldObject();
             ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
             std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
@@ -1103,18 +1128,20 @@ TEST_F(PrinterStores, SlipsAtTheEdgesOfReadingAndStoring)
             GObjectBase* nodes[GPrinterStores::kCount] = {};
             for (int i = 0; i < GPrinterStores::kCount; ++i)
                 nodes[i] = tree->FindById(GPrinterStores::kIds[i]);
-            auto* seam = new ChangingServices;
-            seam->failing = row.failing;
-            seam->notPutBack = row.notPutBack;
+            auto* seam = new RecordRefusingServices;
+            seam->lands = lands;
             GPrinterStores stores(*ui);
-            EXPECT_EQ(row.outcome, stores.Store(nodes)) << row.what;
+            EXPECT_EQ(lands ? GPrinterStores::Outcome::kStored : GPrinterStores::Outcome::kNotStored,
+                      stores.Store(nodes))
+                << lands;
             new StandinServices;
-            if (row.outcome == GPrinterStores::Outcome::kNotStored)
-                EXPECT_EQ(installed, Snapshot()) << "the failing store too";
-            else if (row.hadValue)
-                EXPECT_NE(installed.at(row.notPutBack), StoredBytes(row.notPutBack)) << row.what << ": as written";
-            else
-                EXPECT_FALSE(StoredBytes(row.notPutBack).empty()) << row.what << ": as written";
+            FreshServer();
+            std::unique_ptr<GObjectBase> read(HoldObject()->LoadSettingsTree(FeatureId::kPrinterLists));
+            ASSERT_TRUE(read && FirstText(read.get()));
+            EXPECT_EQ(lands, RWCString("changed") == FirstText(read.get())->GetString()) << lands;
+            if (!lands) {
+                EXPECT_EQ(installed, Snapshot()) << "every store as it was";
+            }
         }
     }
 }
@@ -1199,8 +1226,9 @@ TEST_F(PrinterStores, AConfirmedOkOfAnAdministratorReplacesTheStoresThatDoNotRea
         EXPECT_EQ(row.modeFlags, modeFlags & kBoth) << row.what;
         EXPECT_EQ(row.asked, ReplaceQuestion::asked) << row.what;
         if (row.asked) {
-            EXPECT_EQ(L"Some of the printer's settings cannot be read. Replace those with the factory settings? "
-                      L"The rest are kept as they are.",
+            EXPECT_EQ(L"These printer settings cannot be read: the printer's lists. Replace them with the factory "
+                      L"settings? These are kept as they are: the device settings and installed options, the "
+                      L"extension data.",
                       ReplaceQuestion::text)
                 << row.what;
         }
@@ -1443,14 +1471,13 @@ TEST_F(PrinterStores, ALockHeldElsewhereStoresNothingAfterItsWait)
 
 namespace {
 
-// The module's services running a step once, at the first read of one store's value: a
+// The module's services running a step once, at the first read of one store's chunks: a
 // commit made while a reader is between the stores.
 struct SteppingServices : StandinServices {
     std::wstring store;
     std::function<void()> step;
     std::map<std::wstring, int> reads;
-    int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
-                             uint32_t& length) override
+    void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value) override
     {
         const std::wstring text(name.Data(), name.Length());
         ++reads[text];
@@ -1459,7 +1486,7 @@ struct SteppingServices : StandinServices {
             step = nullptr;
             once();
         }
-        return StandinServices::GetPrinterDataBinary(driver, name, buffer, size, length);
+        StandinServices::ReadChunkedValue(driver, name, bound, value);
     }
 };
 
@@ -1469,9 +1496,10 @@ int32_t DuplexUnitOf(GObjectBase* device) { return GDriverObject::NumberOr(devic
 } // namespace
 
 // Readers never wait on the stores lock, and read the three as one commit left them: a
-// lock held elsewhere holds no read up; a record left marked writing (its writer ended)
-// is read past after its re-reads, each store whole; a commit made between the reader's
-// two looks at the record is read whole on the second attempt.
+// lock held elsewhere holds no read up; a record an earlier version left as text is read
+// past, each store from its chunks, once; a commit made while the reader is between the
+// stores (it removes the copies the reader's record named) is read whole on the second
+// attempt.
 TEST_F(PrinterStores, ReadersTakeNoLockAndReadTheStoresOfOneCommit)
 {
     {
@@ -1498,7 +1526,7 @@ TEST_F(PrinterStores, ReadersTakeNoLockAndReadTheStoresOfOneCommit)
         EXPECT_EQ(installed, Snapshot());
     }
     {
-        SCOPED_TRACE("a record left marked writing");
+        SCOPED_TRACE("a record an earlier version left as text");
         Reinstall();
         const wchar_t writing[] = L"writing 7";
         WriteValue(GPrinterStores::kCommitRecord, REG_SZ, writing, sizeof writing);
@@ -1506,7 +1534,7 @@ TEST_F(PrinterStores, ReadersTakeNoLockAndReadTheStoresOfOneCommit)
         auto* seam = new SteppingServices;
         GPrinterStores reader(*ui);
         EXPECT_EQ(GPrinterStores::State::kRead, reader.StateOf(FeatureId::kDeviceSettings));
-        EXPECT_EQ(1, seam->reads[L"365"]) << "read once, after the record's re-reads";
+        EXPECT_EQ(1, seam->reads[L"365"]) << "read once";
         new StandinServices;
     }
     {

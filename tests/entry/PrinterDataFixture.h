@@ -267,10 +267,13 @@ inline size_t CountLines(const std::vector<std::wstring>& log, const std::wstrin
     return count;
 }
 
-// Every value of the printer data whose name is the stored object's: "name" and
-// "name:n". The spooler's DeletePrinterDataW ends the process on Wine.
+// Every value of the printer data whose name is the stored object's: "name", "name:n"
+// and, for one of the printer's stores, its published copies "name@n" and the record
+// that names them, so that the printer holds no newer form of the store than its chunks.
+// The spooler's DeletePrinterDataW ends the process on Wine.
 inline void DeleteStored(const std::wstring& object)
 {
+    const bool store = object == L"365" || object == L"366" || object == L"368";
     HKEY key;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DataKey().c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return;
@@ -281,7 +284,8 @@ inline void DeleteStored(const std::wstring& object)
         if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         const std::wstring text(name, length);
-        if (text == object || text.compare(0, object.size() + 1, object + L":") == 0)
+        if (text == object || text.compare(0, object.size() + 1, object + L":") == 0 ||
+            (store && (text.compare(0, object.size() + 1, object + L"@") == 0 || text == L"StoresCommit")))
             names.push_back(text);
     }
     for (const std::wstring& name : names)

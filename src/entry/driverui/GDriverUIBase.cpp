@@ -475,7 +475,8 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
     int result = packed ? 1 : 0;
     GPrinterStores::Outcome outcome = GPrinterStores::Outcome::kStored;
     if (packed && (stores & kStoreNodes) && (stores & kReplaceUnreadable)) {
-        outcome = devMode_->PrinterRecordUnread() ? GPrinterStores::Outcome::kNotStored : stores_->Replace(held);
+        outcome = devMode_->PrinterRecordUnread() ? GPrinterStores::Outcome::kNotStored
+                                                  : stores_->Replace(held, replaceable_);
         result = outcome == GPrinterStores::Outcome::kStored ? 1 : 0;
     } else if (packed && (stores & kStoreNodes)) {
         outcome = storable ? stores_->Store(held) : GPrinterStores::Outcome::kNotStored;
@@ -536,6 +537,22 @@ std::unique_ptr<GPrinterStores::Change> GDriverUIBase::ChangeStores()
 
 bool GDriverUIBase::StoresBusy() const { return storesBusy_; }
 
+bool GDriverUIBase::StoreKeptInOlderForm(long id) const
+{
+    for (int i = 0; i < GPrinterStores::kCount; ++i)
+        if (GPrinterStores::kIds[i] == id)
+            return stores_->KeptInOlderForm(i);
+    return false;
+}
+
+bool GDriverUIBase::StoreReadAgain(long id) const
+{
+    for (int i = 0; i < GPrinterStores::kCount; ++i)
+        if (GPrinterStores::kIds[i] == id)
+            return stores_->ReadAgain(i);
+    return false;
+}
+
 bool GDriverUIBase::CanStore() { return devMode_ && !devMode_->PrinterRecordUnread() && stores_->Storable(); }
 
 bool GDriverUIBase::StoresReplaceable()
@@ -543,20 +560,22 @@ bool GDriverUIBase::StoresReplaceable()
     return devMode_ && !devMode_->PrinterRecordUnread() && !stores_->Storable();
 }
 
-int GDriverUIBase::ReplaceUnreadableStores(GObjectBase* tree)
+int GDriverUIBase::ReplaceUnreadableStores(GObjectBase* tree, const bool standIns[GPrinterStores::kCount])
 {
-    if (!tree || !StoresReplaceable())
+    if (!tree || !standIns || devMode_ == nullptr || devMode_->PrinterRecordUnread())
         return 0;
     // The factory's nodes, as the tree's stand-ins were made: the stores are written as
-    // the sheet's OK wrote them before their damage could be told.
+    // the sheet's OK wrote them before their damage could be told. Which of them may be
+    // written over is decided under the stores lock.
     std::unique_ptr<GObjectBase> defaults(CreateDefaultSettings());
-    for (long id : GPrinterStores::kIds) {
-        if (stores_->StateOf(id) != GPrinterStores::State::kUnreadable)
+    for (int i = 0; i < GPrinterStores::kCount; ++i) {
+        replaceable_[i] = standIns[i];
+        if (!standIns[i])
             continue;
-        GObjectBase* factory = defaults ? defaults->RemoveById(id) : nullptr;
+        GObjectBase* factory = defaults ? defaults->RemoveById(GPrinterStores::kIds[i]) : nullptr;
         if (!factory)
             return 0;
-        while (GObjectBase* shown = tree->RemoveById(id))
+        while (GObjectBase* shown = tree->RemoveById(GPrinterStores::kIds[i]))
             delete shown;
         tree->Add(factory);
     }

@@ -145,16 +145,25 @@ public:
     std::unique_ptr<GPrinterStores::Change> ChangeStores();
     // True when the last commit stored nothing because the stores lock was not had.
     bool StoresBusy() const;
+    // After the last commit that stored nothing: whether the store of the id was the
+    // reason, kept in an older form the current one cannot hold.
+    bool StoreKeptInOlderForm(long id) const;
+    // After the last way back that stored nothing: whether the store read again by then.
+    bool StoreReadAgain(long id) const;
+    // Whether the store of the id reads, is absent or is there but does not read.
+    GPrinterStores::State StoreState(long id) { return stores_->StateOf(id); }
     // True when a commit may store: the printer's record read and each of its stores
     // reads or is absent. A sheet opened without it stores nothing and says so.
     bool CanStore();
     // True when storing is off only because stores are there but do not read, and the
     // printer's record read: the factory's settings may replace those stores.
     bool StoresReplaceable();
-    // The way back from stores that do not read: each such store takes the factory's
-    // node in the tree, and the tree is committed as CommitSettings with mode 1 does,
-    // over those stores too. 1 when every store was written; then each reads again.
-    int ReplaceUnreadableStores(GObjectBase* tree);
+    // The way back from stores that do not read: each store standIns names (by
+    // GPrinterStores::kIds' order: those the tree shows the factory's for) takes the
+    // factory's node in the tree, and the tree is committed as CommitSettings with mode 1
+    // does, over those stores too, while they still do not read under the stores lock.
+    // 1 when every store was written; then each reads again.
+    int ReplaceUnreadableStores(GObjectBase* tree, const bool standIns[GPrinterStores::kCount]);
     // The stores brought into the current form (see GPrinterStores::Upgrade): upgraded
     // answers 365, 366 and 368; 1 when nothing failed to be written and no store was left
     // in an older form.
@@ -217,6 +226,8 @@ private:
     std::unique_ptr<GPrinterStores> stores_;
     // The last commit stored nothing because the stores lock was not had.
     bool storesBusy_ = false;
+    // The stores the way back in progress may write the factory's over.
+    bool replaceable_[GPrinterStores::kCount] = {};
     // The printer's data as it was when the DEVMODE object was made: the object answers
     // for a DEVMODE equal to its own only while the printer's data is still the same.
     GSourceStamp devModeSource_;

@@ -27,9 +27,11 @@
 #include "settings/devmode/GDriverDevMode.h"
 #include "settings/dmc/GDriverDMCConfig.h"
 
-#include <memory>
-
 #include <atomic>
+#include <cwchar>
+#include <functional>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -44,11 +46,21 @@ const uint32_t kDevicePages = 4;
 const uint32_t kSheetWritable = 2;
 const WORD kHeaderNoPermission = 1;
 
-// "Some of the printer's settings cannot be read. Replace those with the factory
-// settings? The rest are kept as they are."
+// "These printer settings cannot be read: <stores>. Replace them with the factory
+// settings? These are kept as they are: <stores>."
 const uint32_t kReplaceQuestion = 12034;
 // "The printer's settings could not be locked for this change ... press OK to try again."
 const uint32_t kLockedNotice = 12035;
+// "This version of the driver cannot store your changes to these settings ...: <stores>."
+const uint32_t kOlderFormNotice = 12050;
+// "These printer settings can be read again: <stores>. Nothing was replaced or saved ..."
+const uint32_t kReadAgainNotice = 12051;
+// Each store's name in a notice, by its id; and the name of no store.
+const struct {
+    long id;
+    uint32_t name;
+} kStoreNames[] = {{kDeviceSettings, 12052}, {kPrinterLists, 12053}, {kExtensionData, 12054}};
+const uint32_t kNoStoreName = 12055;
 
 std::atomic<GDriverUIDeviceSheet::SheetRunner> g_sheetRunner{nullptr};
 std::atomic<GDriverUIDeviceSheet::Confirmer> g_confirmer{nullptr};
@@ -94,7 +106,9 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         if (!storing)
             context->modeFlags |= kModeStoringOff;
         // Stores there but unreadable may give way to the factory's, at the word of a
-        // user who may change the printer.
+        // user who may change the printer: the sheet shows the factory's for them.
+        for (int i = 0; i < GPrinterStores::kCount; ++i)
+            standIns_[i] = ui_.StoreState(GPrinterStores::kIds[i]) == GPrinterStores::State::kUnreadable;
         if (!storing && ui_.StoresReplaceable())
             context->modeFlags |= kModeReplaceable | (!readOnly && ui_.MayChangePrinter() ? kModeMayReplace : 0);
         ui_.SheetGlue()->SetUnreportedApply([this] { CommitOk(); });
@@ -162,7 +176,7 @@ bool GDriverUIDeviceSheet::CommitOk()
     if (context->modeFlags & kModeMayReplace) {
         if (!ConfirmReplace())
             return false;
-        if (!ui_.ReplaceUnreadableStores(settings))
+        if (!ui_.ReplaceUnreadableStores(settings, standIns_))
             return RefusedForLock(ui_);
         // Every store reads again: storing is on.
         context->modeFlags &= ~(kModeStoringOff | kModeReplaceable | kModeMayReplace);
@@ -192,21 +206,79 @@ bool GDriverUIDeviceSheet::CommitOk()
 bool GDriverUIDeviceSheet::RefusedForLock(GDriverUI& ui)
 {
     if (!ui.StoresBusy())
-        return false;
+        return NotStoredNotice(ui);
     if (ui.SheetGlue())
         ui.SheetGlue()->KeepOpen();
     Ask(ui, kLockedNotice, MB_OK | MB_ICONWARNING);
     return false;
 }
 
+bool GDriverUIDeviceSheet::NotStoredNotice(GDriverUI& ui)
+{
+    // Stores kept in an older form the current one cannot hold, or stores the way back
+    // found readable again: named, and the sheet stays open with its edits.
+    const RWWString older = StoreNames(ui, [&ui](long id) { return ui.StoreKeptInOlderForm(id); });
+    const RWWString again = StoreNames(ui, [&ui](long id) { return ui.StoreReadAgain(id); });
+    if (!older.Length() && !again.Length())
+        return false;
+    if (ui.SheetGlue())
+        ui.SheetGlue()->KeepOpen();
+    AskText(ui, Formatted(ui, older.Length() ? kOlderFormNotice : kReadAgainNotice, older.Length() ? older : again),
+            MB_OK | MB_ICONWARNING);
+    return false;
+}
+
+RWWString GDriverUIDeviceSheet::StoreNames(GDriverUI& ui, const std::function<bool(long)>& pick)
+{
+    RWWString names;
+    for (const auto& store : kStoreNames) {
+        if (!pick(store.id))
+            continue;
+        if (names.Length())
+            names.Append(L", ");
+        names.Append(ui.LoadResourceString(store.name));
+    }
+    return names;
+}
+
+RWWString GDriverUIDeviceSheet::Formatted(GDriverUI& ui, uint32_t textId, const RWWString& first,
+                                          const RWWString& second)
+{
+    const RWWString text = ui.LoadResourceString(textId);
+    if (!text.Length())
+        return RWWString();
+    const size_t room = text.Length() + first.Length() + second.Length() + 1;
+    std::vector<wchar_t> out(room, L'\0');
+    const int written = std::swprintf(out.data(), room, text.Data(), first.IsNull() ? L"" : first.Data(),
+                                      second.IsNull() ? L"" : second.Data());
+    return written > 0 ? RWWString(out.data()) : text;
+}
+
 bool GDriverUIDeviceSheet::ConfirmReplace()
 {
-    return Ask(ui_, kReplaceQuestion, MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    const RWWString replaced = StoreNames(ui_, [this](long id) { return StandIn(id); });
+    RWWString kept = StoreNames(ui_, [this](long id) { return !StandIn(id); });
+    if (!kept.Length())
+        kept = ui_.LoadResourceString(kNoStoreName);
+    return AskText(ui_, Formatted(ui_, kReplaceQuestion, replaced, kept), MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) ==
+           IDYES;
+}
+
+bool GDriverUIDeviceSheet::StandIn(long id) const
+{
+    for (int i = 0; i < GPrinterStores::kCount; ++i)
+        if (GPrinterStores::kIds[i] == id)
+            return standIns_[i];
+    return false;
 }
 
 int GDriverUIDeviceSheet::Ask(GDriverUI& ui, uint32_t textId, UINT buttons)
 {
-    const RWWString text = ui.LoadResourceString(textId);
+    return AskText(ui, ui.LoadResourceString(textId), buttons);
+}
+
+int GDriverUIDeviceSheet::AskText(GDriverUI& ui, const RWWString& text, UINT buttons)
+{
     if (!text.Length())
         return 0;
     const RWWString& caption = ui.GetPrinterName();

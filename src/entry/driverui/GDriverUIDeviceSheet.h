@@ -3,7 +3,10 @@
 // run for the printer-properties entry point.
 #pragma once
 
+#include "entry/driverui/GPrinterStores.h"
 #include "entry/module/GDriverUIOperations.h"
+
+#include <functional>
 
 class GDriverUI;
 
@@ -35,6 +38,16 @@ public:
     // A message of the resource library put to the user with the buttons given (through
     // the test's confirmer where one is set): the button pressed, 0 when not shown.
     static int Ask(GDriverUI& ui, uint32_t textId, UINT buttons);
+    static int AskText(GDriverUI& ui, const RWWString& text, UINT buttons);
+    // After a commit that stored nothing though the lock was had: when stores kept in an
+    // older form, or stores that read again, were the reason, the user is told which
+    // and the sheet stays open with its edits. False, as the commit's result.
+    static bool NotStoredNotice(GDriverUI& ui);
+    // The names of the stores picked by id, joined; empty when none is picked.
+    static RWWString StoreNames(GDriverUI& ui, const std::function<bool(long)>& pick);
+    // The message of the resource library with the texts in place of its %ls marks.
+    static RWWString Formatted(GDriverUI& ui, uint32_t textId, const RWWString& first,
+                               const RWWString& second = RWWString());
 
 private:
     // OK's work: commits the device settings, exports the factory configuration when
@@ -44,9 +57,14 @@ private:
     // read, the commit replaces them with the factory's, once the user confirms.
     bool CommitOk();
     bool ConfirmReplace();
+    // Whether the sheet shows the factory's settings for the store of the id.
+    bool StandIn(long id) const;
 
     GDriverUI& ui_;
     // A commit of the open sheet went through: the printer changed, and the sheet reports
     // OK whatever a later commit comes to.
     bool accepted_ = false;
+    // The stores that did not read when the sheet opened (by GPrinterStores::kIds'
+    // order): the sheet shows the factory's for them.
+    bool standIns_[GPrinterStores::kCount] = {};
 };

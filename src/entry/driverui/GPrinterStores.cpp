@@ -2,14 +2,16 @@
 
 #include "model/GAttributeComposite.h"
 #include "model/GFeatureIds.h"
+#include "model/GStreamHolder.h"
 #include "printer/GDriverObject.h"
 #include "printer/GPrinterSnapshot.h"
 #include "printer/PrinterRecordScope.h"
 
+#include <zlib.h>
+
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <cwchar>
+#include <cstring>
 #include <vector>
 
 static_assert(GPrinterStores::kIds[0] == FeatureId::kExtensionData && GPrinterStores::kIds[1] == FeatureId::kPrinterLists &&
@@ -23,22 +25,65 @@ struct GPrinterStores::Kept {
     GSourceStamp source;
     State state = State::kAbsent;
     std::unique_ptr<GObjectBase> node;
+    // The stored bytes the node was read from.
+    std::vector<uint8_t> bytes;
     // Read only in the form an older version stored it, which the current form could not
-    // give back whole: it reads, and is never written but by an upgrade that brings it up.
+    // give back whole: it reads, and is never written but in the current form.
     bool olderForm = false;
+    // Read from this version's published copy, its chunked form finished to match: a
+    // commit or an upgrade has nothing to bring up.
+    bool published = false;
+    // Read from the published copy, its chunked form not finished (a commit stopped
+    // midway): the next commit writes the chunks again.
+    bool chunksBehind = false;
+};
+
+// The commit record, in the machine's (little-endian) order: the tag, the commit's number
+// and, by kIds' order, each store's published copy: the commit that wrote it (0: none,
+// the store is read from its chunks alone), its length and CRC-32 (zlib's, from 0), and
+// the copy it replaced, which the commit removes after the record's write.
+struct GPrinterStores::Record {
+    struct Entry {
+        uint32_t commit;
+        uint32_t length;
+        uint32_t crc;
+        uint32_t retired;
+    };
+    uint32_t tag;
+    uint32_t commit;
+    Entry stores[kCount];
+};
+
+// What one read of a store found: the bytes that answer, and the published copy where
+// chunks of an older version's answer in its place.
+struct GPrinterStores::Found {
+    State state = State::kUnreadable;
+    std::vector<uint8_t> bytes;
+    std::vector<uint8_t> fallback;
+    bool published = false;
+    bool chunksBehind = false;
+    // The bytes are chunks, not a published copy.
+    bool fromChunks = false;
+    // Chunks an older version is writing now: the store as last read answers, else the
+    // fallback.
+    bool lastRead = false;
 };
 
 namespace {
 
-// A store's bytes longer than this are not a store's: they are not kept to be put back.
+// "QZSC".
+const uint32_t kRecordTag = 0x43535A51u;
+// A store's bytes longer than this are not a store's.
 const uint32_t kLargestStore = 1u << 20;
-const uint32_t kFirstReadSize = 4096;
 // The value read in the form an older version of the driver stored it.
 const int kOlderForm = 3;
+// Reads of the record and the copies it names: one more after each copy a later commit
+// removed meanwhile.
+const int kReadAttempts = 3;
 
 RWWString ValueName(long id)
 {
-    char text[100];
+    char text[32];
     std::snprintf(text, sizeof text, "%ld", id);
     return RWWString(text);
 }
@@ -48,14 +93,37 @@ std::unique_ptr<GObjectBase> CopyOf(const GObjectBase* node)
     return std::unique_ptr<GObjectBase>(node ? node->DeepCopy() : nullptr);
 }
 
-// How long the stores lock is waited for.
-std::atomic<uint32_t> g_lockWait{GPrinterStores::kLockWait};
+uint32_t CrcOf(const std::vector<uint8_t>& bytes)
+{
+    return uint32_t(crc32(0, bytes.data(), uInt(bytes.size())));
+}
+
+// The node in the older, portable object form without serial numbers: two nodes holding
+// the same settings give the same bytes. Empty when it cannot be written.
+std::vector<uint8_t> PortableBytes(const GObjectBase* node)
+{
+    std::unique_ptr<GObjectBase> copy(CopyOf(node));
+    if (!copy)
+        return {};
+    copy->ClearSerials();
+    const uint32_t capacity = std::min<uint32_t>(kLargestStore, 2 * copy->BinaryStoreSize() + 4096);
+    std::vector<uint8_t> buffer(capacity);
+    GOutStreamHolder out(buffer.data(), capacity, 0);
+    if (!out.GetStream())
+        return {};
+    *out.GetStream() << static_cast<const GObjectBase*>(copy.get());
+    out.GetStream()->Flush();
+    if (!out.GetStream()->Good() || out.Tell() < 0)
+        return {};
+    buffer.resize(size_t(out.Tell()));
+    return buffer;
+}
 
 } // namespace
 
-uint32_t GPrinterStores::WaitForLock() { return g_lockWait.load(); }
+uint32_t GPrinterStores::WaitForLock() { return GOSFactory::LockWait(); }
 
-uint32_t GPrinterStores::SetLockWaitForTesting(uint32_t wait) { return g_lockWait.exchange(wait); }
+uint32_t GPrinterStores::SetLockWaitForTesting(uint32_t wait) { return GOSFactory::SetLockWaitForTesting(wait); }
 
 GPrinterStores::Change::Change(GPrinterStores& stores, uint32_t wait) : stores_(stores), owned_(false), outer_(false)
 {
@@ -75,7 +143,6 @@ GPrinterStores::Change::Change(GPrinterStores& stores, uint32_t wait) : stores_(
     stores_.holder_ = GetCurrentThreadId();
     stores_.depth_ = 1;
     stores_.held_ = held;
-    stores_.committing_ = false;
     // Another writer may have committed up to the moment the lock was had: what the
     // change reads is read again, as the printer holds it now.
     services->ForgetKeptPrinterData(&stores_.driver_);
@@ -91,18 +158,6 @@ GPrinterStores::Change::~Change()
         --stores_.depth_;
         return;
     }
-    if (stores_.committing_) {
-        stores_.EndCommit();
-        // The record's write moved the printer's data on: what this change read and wrote
-        // under the lock is what the printer holds at the version it has now.
-        const uint32_t call = PrinterRecordScope::CurrentCall();
-        if (call != 0) {
-            const GSourceStamp now = GPrinterSnapshot::PrinterData(stores_.driver_);
-            for (int i = 0; i < kCount; ++i)
-                if (stores_.kept_[i].call == call)
-                    stores_.kept_[i].source = now;
-        }
-    }
     void* held = stores_.held_;
     stores_.held_ = nullptr;
     stores_.depth_ = 0;
@@ -112,66 +167,6 @@ GPrinterStores::Change::~Change()
 }
 
 bool GPrinterStores::HeldHere() const { return holder_.load() == GetCurrentThreadId(); }
-
-RWWString GPrinterStores::CommitRecord()
-{
-    RWWString record;
-    if (GOSFactory* services = GOSFactory::Instance())
-        services->GetPrinterDataStringNow(record, &driver_, kCommitRecord, RWWString());
-    return record;
-}
-
-namespace {
-
-const wchar_t kWriting[] = L"writing ";
-const wchar_t kDone[] = L"done ";
-
-bool MarkedWriting(const RWWString& record)
-{
-    return record.Length() >= 8 && std::wcsncmp(record.Data(), kWriting, 8) == 0;
-}
-
-// The commit number a record ends with; 0 when it ends with none (or one out of range).
-uint32_t CommitNumber(const RWWString& record)
-{
-    const wchar_t* text = record.IsNull() ? L"" : record.Data();
-    size_t at = record.Length();
-    while (at > 0 && text[at - 1] >= L'0' && text[at - 1] <= L'9')
-        --at;
-    uint64_t number = 0;
-    for (size_t i = at; i < record.Length(); ++i) {
-        number = number * 10 + uint64_t(text[i] - L'0');
-        if (number > 0xFFFFFFFFu)
-            return 0;
-    }
-    return uint32_t(number);
-}
-
-RWWString RecordText(const wchar_t* state, uint32_t number)
-{
-    wchar_t text[32];
-    std::swprintf(text, 32, L"%ls%lu", state, static_cast<unsigned long>(number));
-    return RWWString(text);
-}
-
-} // namespace
-
-void GPrinterStores::BeginCommit()
-{
-    GOSFactory* services = GOSFactory::Instance();
-    if (committing_ || !services || !HeldHere())
-        return;
-    commit_ = CommitNumber(CommitRecord()) + 1;
-    committing_ = true;
-    services->SetPrinterDataString(&driver_, kCommitRecord, RecordText(kWriting, commit_));
-}
-
-void GPrinterStores::EndCommit()
-{
-    committing_ = false;
-    if (GOSFactory* services = GOSFactory::Instance())
-        services->SetPrinterDataString(&driver_, kCommitRecord, RecordText(kDone, commit_));
-}
 
 GPrinterStores::GPrinterStores(GDriverObject& driver) : driver_(driver), kept_(new Kept[kCount]) {}
 
@@ -183,6 +178,13 @@ bool GPrinterStores::IsStoreId(long id)
         if (store == id)
             return true;
     return false;
+}
+
+RWWString GPrinterStores::CopyName(long id, uint32_t commit)
+{
+    char text[48];
+    std::snprintf(text, sizeof text, "%ld@%lu", id, static_cast<unsigned long>(commit));
+    return RWWString(text);
 }
 
 int GPrinterStores::IndexOf(long id) const
@@ -204,73 +206,169 @@ bool GPrinterStores::Current(const Kept& kept, uint32_t call, const GSourceStamp
 
 GPrinterStores::Kept& GPrinterStores::Read(int index)
 {
-    Kept& kept = kept_[index];
     // Outside an entry call nothing is kept: the printer's data may change between calls.
     const uint32_t call = PrinterRecordScope::CurrentCall();
     const GSourceStamp now = call != 0 ? GPrinterSnapshot::PrinterData(driver_) : GSourceStamp();
-    if (Current(kept, call, now)) {
-        kept.call = call;
-        return kept;
-    }
-    // Every store the call may not take as kept is read now. Stores read from the printer
-    // (not all kept by the services for the call's version) are read between two looks at
-    // the commit record, so that the three are as one commit left them; a change holding
-    // the lock on this thread reads them as they are.
-    GOSFactory* services = GOSFactory::Instance();
-    bool stale[kCount] = {};
-    bool fromPrinter = call == 0;
-    for (int i = 0; i < kCount; ++i) {
-        stale[i] = i == index || (call != 0 && !Current(kept_[i], call, now));
-        if (stale[i] && !fromPrinter)
-            fromPrinter = !services || !services->IsPrinterDataKept(&driver_, ValueName(kIds[i]));
-    }
-    static const DWORD kPauses[] = {2, 20};
-    const size_t kAttempts = sizeof kPauses / sizeof *kPauses;
-    const bool looked = fromPrinter && services && !HeldHere();
-    for (size_t attempt = 0;; ++attempt) {
-        const bool last = !looked || attempt == kAttempts;
-        const RWWString before = looked ? CommitRecord() : RWWString();
-        const bool writing = MarkedWriting(before);
-        if (!writing || last) {
-            for (int i = 0; i < kCount; ++i)
-                if (stale[i])
-                    ReadAfresh(i, call, now);
-            if (last || (!writing && CommitRecord() == before))
-                break;
-        }
-        // The stores are read again past what the call keeps of them.
-        Sleep(kPauses[attempt]);
-        services->ForgetKeptPrinterData(&driver_);
-    }
-    return kept;
+    // The three are one commit's: when the call may not take one as kept, all three are
+    // read again, under one record.
+    bool current = true;
+    for (int i = 0; i < kCount && current; ++i)
+        current = Current(kept_[i], call, now);
+    if (!current)
+        ReadAll(call, now);
+    for (int i = 0; i < kCount; ++i)
+        kept_[i].call = call;
+    return kept_[index];
 }
 
-void GPrinterStores::ReadAfresh(int index, uint32_t call, const GSourceStamp& now)
+bool GPrinterStores::ReadRecord(Record& record)
+{
+    static_assert(sizeof(Record) == 8 + 16 * kCount, "the record's layout is stored");
+    GOSFactory* services = GOSFactory::Instance();
+    std::vector<uint8_t> bytes;
+    if (!services || services->GetPrinterDataWhole(&driver_, kCommitRecord, 1024, bytes) != State::kRead ||
+        bytes.size() != sizeof record)
+        return false;
+    std::memcpy(&record, bytes.data(), sizeof record);
+    return record.tag == kRecordTag && record.commit != 0;
+}
+
+void GPrinterStores::ReadAll(uint32_t call, const GSourceStamp& now)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    Found found[kCount];
+    for (int attempt = 0; services && attempt < kReadAttempts; ++attempt) {
+        Record record = {};
+        const bool recorded = ReadRecord(record);
+        // The last attempt takes each store as its chunks read alone.
+        const bool last = attempt + 1 == kReadAttempts;
+        bool whole = true, chunksRead = false;
+        for (int i = 0; i < kCount; ++i) {
+            found[i] = Found();
+            whole = ReadOne(i, recorded && !last ? &record : nullptr, found[i]) && whole;
+            chunksRead = chunksRead || found[i].fromChunks;
+        }
+        // Stores read from their chunks are another writer's, and one commit's with the
+        // copies read, only while no commit published a record meanwhile: the record is
+        // looked at again as the printer holds it now.
+        if (whole && chunksRead && !last) {
+            Record again = {};
+            services->ForgetKeptPrinterData(&driver_);
+            const bool still = ReadRecord(again);
+            whole = still == recorded && (!still || std::memcmp(&again, &record, sizeof again) == 0);
+        }
+        if (whole || last)
+            break;
+        // A later commit removed a copy the record read named, or published a record
+        // meanwhile: the record is read again, past what is kept.
+        services->ForgetKeptPrinterData(&driver_);
+    }
+    for (int i = 0; i < kCount; ++i)
+        Settle(i, found[i], call, now);
+}
+
+bool GPrinterStores::ReadOne(int index, const Record* record, Found& found)
+{
+    using Check = GOSFactory::ChunkedValue::Check;
+    GOSFactory* services = GOSFactory::Instance();
+    const long id = kIds[index];
+    GOSFactory::ChunkedValue chunks;
+    services->ReadChunkedValue(&driver_, ValueName(id), kLargestStore, chunks);
+    // Chunks another writer finished after this version's last commit: with no check, or
+    // one done that they do not match (a version that never writes the check), or one
+    // done that they match but no record names (a version that keeps the check and not
+    // the record). A commit of this version marks its stores' checks in progress before
+    // its record, and they stay so until its chunks are done.
+    const bool written = chunks.present && (chunks.check == Check::kNone || chunks.check == Check::kDone);
+    const Record::Entry* entry = record && record->stores[index].commit ? &record->stores[index] : nullptr;
+    if (entry) {
+        std::vector<uint8_t> copy;
+        if (services->GetPrinterDataWhole(&driver_, CopyName(id, entry->commit), kLargestStore, copy) != State::kRead ||
+            copy.size() != entry->length || CrcOf(copy) != entry->crc)
+            return false;
+        found.state = State::kRead;
+        const bool published = chunks.matches && chunks.check == Check::kDone && chunks.checkCrc == entry->crc;
+        if (written && !published) {
+            // Not whole: that writer is on them now, and the store as last read answers.
+            found.lastRead = !chunks.whole;
+            found.fromChunks = chunks.whole;
+            found.bytes = std::move(chunks.bytes);
+            found.fallback = std::move(copy);
+        } else {
+            found.published = published;
+            found.chunksBehind = !published;
+            found.bytes = std::move(copy);
+        }
+        return true;
+    }
+    if (!chunks.present) {
+        found.state = State::kAbsent;
+        return true;
+    }
+    if (chunks.matches || (written && chunks.whole)) {
+        found.state = State::kRead;
+        found.fromChunks = true;
+        found.bytes = std::move(chunks.bytes);
+        return true;
+    }
+    found.state = State::kUnreadable;
+    found.lastRead = written;
+    // A check in progress (or of the earlier form) the chunks do not match: a commit of
+    // this version is writing them, and its record names their copy.
+    return chunks.check != Check::kWriting && chunks.check != Check::kEarlier;
+}
+
+void GPrinterStores::Settle(int index, Found& found, uint32_t call, const GSourceStamp& now)
 {
     Kept& kept = kept_[index];
-    GOSFactory* services = GOSFactory::Instance();
+    const bool keepLast = found.lastRead && kept.state == State::kRead && kept.node;
     kept.call = call;
     kept.source = now;
-    kept.node.reset();
-    kept.state = State::kUnreadable;
-    kept.olderForm = false;
-    if (!services)
+    // Chunks an older version is writing now: the store as this object last read it, else
+    // the published copy.
+    if (keepLast) {
+        kept.published = kept.chunksBehind = false;
         return;
-    GObjectBase* loaded = LoadSettingsNode(&driver_, ValueName(kIds[index]), kept.state);
-    if (kept.state == State::kUnreadable) {
-        // A store an upgrade could not bring into the current form reads as before the
-        // update, in the form the older version stored it.
-        loaded = services->LoadObjectFromPrinterData(&driver_, ValueName(kIds[index]), kOlderForm);
-        if (loaded && (!loaded->IsKindOf(GAttributeComposite::kClassId) || loaded->GetId() != kIds[index])) {
-            GObjectBase::Drop(loaded);
-            loaded = nullptr;
-        }
-        if (loaded) {
-            kept.state = State::kRead;
-            kept.olderForm = true;
-        }
     }
-    kept.node.reset(loaded);
+    if (found.lastRead) {
+        found.bytes.swap(found.fallback);
+        found.fallback.clear();
+        found.state = found.bytes.empty() ? found.state : State::kRead;
+    }
+    kept.node.reset();
+    kept.bytes.clear();
+    kept.state = found.state;
+    kept.olderForm = false;
+    kept.published = found.published;
+    kept.chunksBehind = found.chunksBehind;
+    if (found.state != State::kRead)
+        return;
+    GOSFactory* services = GOSFactory::Instance();
+    const RWWString name = ValueName(kIds[index]);
+    // The bytes in the current form; else in the form an older version stored them, as a
+    // store an upgrade could not bring into the current form reads.
+    auto settle = [&](const std::vector<uint8_t>& bytes) -> GObjectBase* {
+        std::unique_ptr<GObjectBase> node(services->UnpackPrinterData(&driver_, name, bytes, 0));
+        if (node && node->IsKindOf(GAttributeComposite::kClassId))
+            return node.release();
+        node.reset(services->UnpackPrinterData(&driver_, name, bytes, kOlderForm));
+        if (!node || !node->IsKindOf(GAttributeComposite::kClassId) || node->GetId() != kIds[index])
+            return nullptr;
+        kept.olderForm = true;
+        return node.release();
+    };
+    GObjectBase* node = settle(found.bytes);
+    if (!node && !found.fallback.empty()) {
+        // An older version's chunks that do not read as settings: the published copy.
+        found.bytes.swap(found.fallback);
+        node = settle(found.bytes);
+    }
+    if (!node) {
+        kept.state = State::kUnreadable;
+        return;
+    }
+    kept.node.reset(node);
+    kept.bytes.swap(found.bytes);
 }
 
 GObjectBase* GPrinterStores::LoadSettingsNode(GDriverObject* driver, const RWWString& name, State& state)
@@ -341,115 +439,198 @@ void GPrinterStores::PutInto(GObjectBase* tree, GObjectBase* defaults)
     }
 }
 
+bool GPrinterStores::Pack(int index, const GObjectBase* node, std::vector<uint8_t>& bytes)
+{
+    // Without the serial numbers of this process, equal settings store as equal bytes.
+    std::unique_ptr<GObjectBase> stored(CopyOf(node));
+    GOSFactory* services = GOSFactory::Instance();
+    if (!stored || !services)
+        return false;
+    stored->ClearSerials();
+    return services->PackForPrinterData(&driver_, ValueName(kIds[index]), stored.get(), bytes) && !bytes.empty() &&
+           bytes.size() <= kLargestStore;
+}
+
+bool GPrinterStores::BroughtUp(int index, const GObjectBase* node, std::unique_ptr<GObjectBase>& current)
+{
+    current.reset();
+    const Kept& kept = kept_[index];
+    // The store as read needs nothing stored: it keeps its older form until an upgrade.
+    const std::vector<uint8_t> given = PortableBytes(node);
+    if (!given.empty() && given == PortableBytes(kept.node.get()))
+        return true;
+    // A change: stored in the current form, when that gives every member back.
+    current.reset(driver_.ToCurrentStoredForm(node->DeepCopy(), ValueName(kIds[index])));
+    if (current && current->IsKindOf(GAttributeComposite::kClassId))
+        return true;
+    current.reset();
+    return false;
+}
+
+GPrinterStores::Outcome GPrinterStores::Commit(const std::vector<uint8_t>* const bytes[kCount])
+{
+    GOSFactory* services = GOSFactory::Instance();
+    if (!services)
+        return Outcome::kNotStored;
+    Record before = {};
+    const bool recorded = ReadRecord(before);
+    Record after = recorded ? before : Record{kRecordTag, 0, {}};
+    after.commit = recorded && before.commit + 1 != 0 ? before.commit + 1 : 1;
+    for (Record::Entry& entry : after.stores)
+        entry.retired = 0;
+    // Each new store's copy aside, under a name no record names: a commit that stops
+    // before its record leaves them unnamed, and the next commit writes or removes them.
+    auto removeCopies = [&] {
+        for (int i = 0; i < kCount; ++i)
+            if (bytes[i])
+                services->DeletePrinterDriverDataValue(&driver_, CopyName(kIds[i], after.commit));
+    };
+    for (int i = 0; i < kCount; ++i) {
+        if (!bytes[i])
+            continue;
+        const std::vector<uint8_t>& store = *bytes[i];
+        if (!services->SetPrinterDataWhole(&driver_, CopyName(kIds[i], after.commit), store.data(),
+                                           uint32_t(store.size()))) {
+            removeCopies();
+            return Outcome::kNotStored;
+        }
+        after.stores[i] = {after.commit, uint32_t(store.size()), CrcOf(store), recorded ? before.stores[i].commit : 0};
+    }
+    // Each store's chunks marked in progress before the record names its copy, so that
+    // chunks of the commit before, left as they were by a commit that stops after its
+    // record, are never taken for another writer's newer ones. A commit that stores
+    // nothing puts the marks back, so that the chunks read as they did.
+    std::vector<uint8_t> formerChecks[kCount];
+    bool marked[kCount] = {};
+    auto unmark = [&] {
+        for (int i = 0; i < kCount; ++i)
+            if (marked[i])
+                services->RestorePrinterDataCheck(&driver_, ValueName(kIds[i]), formerChecks[i]);
+    };
+    for (int i = 0; i < kCount; ++i) {
+        if (!bytes[i])
+            continue;
+        marked[i] = services->MarkPrinterDataWriting(&driver_, ValueName(kIds[i]), bytes[i]->data(),
+                                                     uint32_t(bytes[i]->size()), formerChecks[i]) == 1;
+        if (!marked[i]) {
+            unmark();
+            removeCopies();
+            return Outcome::kNotStored;
+        }
+    }
+    // Published by one write: before it the old copies are named, after it the new. A
+    // write refused may still have landed: what the printer then holds decides.
+    if (!services->SetPrinterDataWhole(&driver_, kCommitRecord, &after, sizeof after)) {
+        Record now = {};
+        services->ForgetKeptPrinterData(&driver_);
+        if (!ReadRecord(now) || std::memcmp(&now, &after, sizeof now) != 0) {
+            unmark();
+            removeCopies();
+            return Outcome::kNotStored;
+        }
+    }
+    // What older versions read follows in the chunked form; chunks a stopped commit left
+    // unfinished are written again from their copy. One refused here is written again
+    // by the next commit: this version reads the copies.
+    for (int i = 0; i < kCount; ++i) {
+        const std::vector<uint8_t>* store = bytes[i] ? bytes[i] : kept_[i].chunksBehind ? &kept_[i].bytes : nullptr;
+        if (store && (bytes[i] || after.stores[i].commit))
+            services->SetPrinterDataChunks(&driver_, ValueName(kIds[i]), store->data(), uint32_t(store->size()));
+    }
+    // The copies no record names any more go: those this commit replaced, those the
+    // commit before replaced (its writer may have stopped before removing them), and any
+    // a stopped commit left under this commit's number.
+    for (int i = 0; i < kCount; ++i) {
+        const uint32_t named = after.stores[i].commit;
+        const uint32_t unnamed[] = {after.stores[i].retired, recorded ? before.stores[i].retired : 0,
+                                    bytes[i] ? 0 : after.commit};
+        for (uint32_t commit : unnamed)
+            if (commit != 0 && commit != named)
+                services->DeletePrinterDriverDataValue(&driver_, CopyName(kIds[i], commit));
+    }
+    // What the call keeps of the stores is what the printer now holds.
+    const uint32_t call = PrinterRecordScope::CurrentCall();
+    const GSourceStamp now = call != 0 ? GPrinterSnapshot::PrinterData(driver_) : GSourceStamp();
+    for (int i = 0; i < kCount; ++i) {
+        kept_[i].source = now;
+        if (!bytes[i] && kept_[i].chunksBehind && after.stores[i].commit)
+            kept_[i].published = true, kept_[i].chunksBehind = false;
+    }
+    return Outcome::kStored;
+}
+
+GPrinterStores::Outcome GPrinterStores::StoreNodes(const GObjectBase* const nodes[kCount])
+{
+    std::vector<uint8_t> bytes[kCount];
+    const std::vector<uint8_t>* given[kCount] = {};
+    std::unique_ptr<GObjectBase> current[kCount];
+    const GObjectBase* written[kCount] = {};
+    bool refused = false;
+    for (int i = 0; i < kCount; ++i) {
+        const GObjectBase* node = nodes[i];
+        if (node && Read(i).olderForm) {
+            // A store kept in an older form: stored in the current one, or not at all.
+            if (!BroughtUp(i, node, current[i])) {
+                olderFormRefused_[i] = refused = true;
+                continue;
+            }
+            node = current[i].get();
+        }
+        if (!node)
+            continue;
+        if (!Pack(i, node, bytes[i]))
+            return Outcome::kNotStored;
+        given[i] = &bytes[i];
+        written[i] = node;
+    }
+    if (refused)
+        return Outcome::kNotStored;
+    const Outcome outcome = Commit(given);
+    if (outcome != Outcome::kStored)
+        return outcome;
+    // What the printer now holds is what the rest of the call reads, and what the bin,
+    // paper and two-sided answers follow.
+    const uint32_t call = PrinterRecordScope::CurrentCall();
+    for (int i = 0; i < kCount; ++i) {
+        if (!written[i])
+            continue;
+        Kept& kept = kept_[i];
+        kept.call = call;
+        kept.state = State::kRead;
+        kept.olderForm = kept.chunksBehind = false;
+        kept.published = true;
+        kept.node = call ? CopyOf(written[i]) : nullptr;
+        kept.bytes.swap(bytes[i]);
+        if (kIds[i] == FeatureId::kDeviceSettings)
+            driver_.SetInstalledState(written[i]->DeepCopy());
+    }
+    return outcome;
+}
+
+void GPrinterStores::ClearOutcome()
+{
+    busy_ = false;
+    std::fill(olderFormRefused_, olderFormRefused_ + kCount, false);
+    std::fill(readAgain_, readAgain_ + kCount, false);
+}
+
 int GPrinterStores::Save(const GObjectBase* node)
 {
     const int index = node ? IndexOf(node->GetId()) : -1;
     if (index < 0)
         return 0;
-    busy_ = false;
+    ClearOutcome();
     Change change(*this);
-    if (!change.Owned() || Read(index).state == State::kUnreadable || kept_[index].olderForm)
+    if (!change.Owned() || Read(index).state == State::kUnreadable)
         return 0;
-    return Write(index, node);
-}
-
-int GPrinterStores::Write(int index, const GObjectBase* node)
-{
-    // Without the serial numbers of this process, equal settings store as equal bytes.
-    std::unique_ptr<GObjectBase> stored(CopyOf(node));
-    if (!stored)
-        return 0;
-    stored->ClearSerials();
-    BeginCommit();
-    if (!driver_.SaveObject(ValueName(kIds[index]), stored.get()))
-        return 0;
-    // What the printer now holds is what the rest of the call reads, and what the bin,
-    // paper and two-sided answers follow.
-    Kept& kept = kept_[index];
-    kept.call = PrinterRecordScope::CurrentCall();
-    kept.source = kept.call ? GPrinterSnapshot::PrinterData(driver_) : GSourceStamp();
-    kept.state = State::kRead;
-    kept.olderForm = false;
-    kept.node = kept.call ? CopyOf(node) : nullptr;
-    if (kIds[index] == FeatureId::kDeviceSettings)
-        driver_.SetInstalledState(node->DeepCopy());
-    return 1;
-}
-
-bool GPrinterStores::ReadBytes(int index, std::vector<uint8_t>& bytes)
-{
-    GOSFactory* services = GOSFactory::Instance();
-    if (!services)
-        return false;
-    const RWWString name = ValueName(kIds[index]);
-    std::vector<uint8_t> room(kFirstReadSize);
-    uint32_t length = 0;
-    int read = services->GetPrinterDataBinary(&driver_, name, room.data(), uint32_t(room.size()), length);
-    if (read != 1 && length > room.size()) {
-        // The length is the printer's: bounded before it sizes the buffer.
-        if (length > kLargestStore)
-            return false;
-        room.resize(length);
-        read = services->GetPrinterDataBinary(&driver_, name, room.data(), uint32_t(room.size()), length);
-    }
-    if (read != 1 || length > room.size())
-        return false;
-    room.resize(length);
-    bytes.swap(room);
-    return true;
-}
-
-bool GPrinterStores::PutBack(int index, const Former& former)
-{
-    GOSFactory* services = GOSFactory::Instance();
-    if (!services)
-        return false;
-    const RWWString name = ValueName(kIds[index]);
-    // A store that had no value is removed, chunks and all: never left empty.
-    const bool written = former.had ? services->SetPrinterDataBinary(&driver_, name, former.bytes.data(),
-                                                                     uint32_t(former.bytes.size())) == 1
-                                    : services->RemovePrinterDataBinary(&driver_, name) == 1;
-    // The store is read afresh by whoever asks next.
-    kept_[index].call = 0;
-    kept_[index].node.reset();
-    bool back = written;
-    if (!back) {
-        // A write refused before it changed anything leaves the store as it was: only
-        // a store that no longer reads so is one not put back.
-        std::vector<uint8_t> now;
-        back = former.had ? ReadBytes(index, now) && now == former.bytes : services->IsPrinterDataAbsent(&driver_, name);
-    }
-    return back;
-}
-
-GPrinterStores::Outcome GPrinterStores::WriteAll(const GObjectBase* const nodes[kCount], const Former former[kCount])
-{
-    // The device settings go last: the installed options, which follow a written 365,
-    // never follow one that is put back.
-    for (int i = 0; i < kCount; ++i) {
-        if (!nodes[i] || Write(i, nodes[i]))
-            continue;
-        // The failing store too: its write may have changed it before it failed.
-        bool allBack = true;
-        for (int j = 0; j <= i; ++j)
-            if (nodes[j] && !PutBack(j, former[j]))
-                allBack = false;
-        return allBack ? Outcome::kNotStored : Outcome::kNotPutBack;
-    }
-    return Outcome::kStored;
-}
-
-bool GPrinterStores::Remember(int index, Former& former)
-{
-    // The bytes as the printer holds them, in whatever form they read; a store whose
-    // bytes cannot be had is not written.
-    former.had = Read(index).state != State::kAbsent;
-    return !former.had || ReadBytes(index, former.bytes);
+    const GObjectBase* nodes[kCount] = {};
+    nodes[index] = node;
+    return StoreNodes(nodes) == Outcome::kStored ? 1 : 0;
 }
 
 GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
 {
-    busy_ = false;
+    ClearOutcome();
     Change change(*this);
     if (!change.Owned())
         return Outcome::kBusy;
@@ -457,36 +638,29 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
     // nothing was stored: what it holds in that store's place came from elsewhere.
     if (!Storable())
         return Outcome::kNotStored;
-    // What each store to be written holds now, to be put back should a write fail: the
-    // caller then learns that nothing was stored, and nothing was. A store read only in
-    // an older form keeps its bytes: storing is off for it alone.
-    const GObjectBase* written[kCount] = {};
-    Former former[kCount];
-    for (int i = 0; i < kCount; ++i) {
-        written[i] = kept_[i].olderForm ? nullptr : nodes[i];
-        if (written[i] && !Remember(i, former[i]))
-            return Outcome::kNotStored;
-    }
-    return WriteAll(written, former);
+    return StoreNodes(nodes);
 }
 
-GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount])
+GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount], const bool replaceable[kCount])
 {
-    busy_ = false;
+    ClearOutcome();
     Change change(*this);
     if (!change.Owned())
         return Outcome::kBusy;
-    const GObjectBase* written[kCount] = {};
-    Former former[kCount];
+    // Decided on the stores as the printer holds them under the lock: one that reads
+    // again keeps its bytes, and nothing is stored; one that no longer reads is never
+    // written over by what was shown of it.
+    bool again = false;
     for (int i = 0; i < kCount; ++i) {
-        written[i] = Read(i).olderForm ? nullptr : nodes[i];
-        if (!written[i] || Remember(i, former[i]))
-            continue;
-        if (Read(i).state != State::kUnreadable)
+        const State state = Read(i).state;
+        if (replaceable[i] && state == State::kRead)
+            readAgain_[i] = again = true;
+        if (!replaceable[i] && state == State::kUnreadable && nodes[i])
             return Outcome::kNotStored;
-        former[i] = Former();
     }
-    return WriteAll(written, former);
+    if (again)
+        return Outcome::kNotStored;
+    return StoreNodes(nodes);
 }
 
 void GPrinterStores::StoreMissing(GObjectBase* defaults)
@@ -499,10 +673,13 @@ void GPrinterStores::StoreMissing(GObjectBase* defaults)
     Change change(*this, 0);
     if (!change.Owned())
         return;
+    const GObjectBase* nodes[kCount] = {};
+    bool any = false;
     for (int i = 0; i < kCount; ++i)
-        if (Read(i).state == State::kAbsent)
-            if (const GObjectBase* node = defaults->FindById(kIds[i]))
-                Save(node);
+        if (Read(i).state == State::kAbsent && (nodes[i] = defaults->FindById(kIds[i])) != nullptr)
+            any = true;
+    if (any)
+        StoreNodes(nodes);
 }
 
 GObjectBase* GPrinterStores::UpgradedNode(int index, int& result)
@@ -510,16 +687,21 @@ GObjectBase* GPrinterStores::UpgradedNode(int index, int& result)
     GOSFactory* services = GOSFactory::Instance();
     const long id = kIds[index];
     result = 0;
-    std::unique_ptr<GObjectBase> node(services ? services->LoadObjectFromPrinterData(&driver_, ValueName(id), kOlderForm)
-                                               : nullptr);
-    // A store that reads in the current form is kept as it is.
+    const Kept& kept = Read(index);
+    if (!services || kept.state != State::kRead)
+        return nullptr;
+    // Bytes that read in the form an older version stored them are brought up; a store
+    // that reads only in the current form is kept as it is.
+    std::unique_ptr<GObjectBase> node(services->UnpackPrinterData(&driver_, ValueName(id), kept.bytes, kOlderForm));
     if (!node) {
-        result = services && Read(index).state == State::kRead && !kept_[index].olderForm ? 1 : 0;
+        result = kept.olderForm ? kNotBroughtUp : 1;
         return nullptr;
     }
     // Only a settings node of the store's id is one this version may write again.
-    if (!node->IsKindOf(GAttributeComposite::kClassId) || node->GetId() != id)
+    if (!node->IsKindOf(GAttributeComposite::kClassId) || node->GetId() != id) {
+        result = kept.olderForm ? 0 : 1;
         return nullptr;
+    }
     // Every member it holds comes through, completed from the factory's node; one the
     // current form cannot hold keeps the older bytes as they are, and the upgrade fails.
     std::unique_ptr<GObjectBase> current(driver_.ToCurrentStoredForm(node.release(), ValueName(id)));
@@ -534,9 +716,8 @@ GObjectBase* GPrinterStores::UpgradedNode(int index, int& result)
 GPrinterStores::Outcome GPrinterStores::Upgrade(int upgraded[kCount])
 {
     std::unique_ptr<GObjectBase> nodes[kCount];
-    for (int i = 0; i < kCount; ++i)
-        upgraded[i] = 0;
-    busy_ = false;
+    std::fill(upgraded, upgraded + kCount, 0);
+    ClearOutcome();
     Change change(*this);
     if (!change.Owned())
         return Outcome::kBusy;
@@ -552,33 +733,36 @@ GPrinterStores::Outcome GPrinterStores::Upgrade(int upgraded[kCount])
         upgraded[kCount - 1] = kNotBroughtUp;
         return Outcome::kNotStored;
     }
-    // A store kept as it reads, but without this version's check of its bytes (an older
-    // version's whole write), is written again as it is, so that a write stopped midway
-    // is told from it from now on.
-    GOSFactory* services = GOSFactory::Instance();
+    // A store kept as it reads, but not as this version publishes it (an older version's
+    // chunks), is stored again byte for byte, so that a write of this version stopped
+    // midway is told from it from now on.
+    std::vector<uint8_t> bytes[kCount];
+    const std::vector<uint8_t>* given[kCount] = {};
     for (int i = 0; i < kCount; ++i) {
-        if (upgraded[i] != 1 || nodes[i] || !services || services->HasCurrentCheck(&driver_, ValueName(kIds[i])))
-            continue;
-        std::vector<uint8_t> bytes;
-        if (!ReadBytes(i, bytes) ||
-            !services->SetPrinterDataBinary(&driver_, ValueName(kIds[i]), bytes.data(), uint32_t(bytes.size()))) {
-            std::fill(upgraded, upgraded + kCount, 0);
-            return Outcome::kNotStored;
+        if (nodes[i]) {
+            if (!Pack(i, nodes[i].get(), bytes[i])) {
+                std::fill(upgraded, upgraded + kCount, 0);
+                return Outcome::kNotStored;
+            }
+            given[i] = &bytes[i];
+        } else if (upgraded[i] == 1 && !kept_[i].published) {
+            given[i] = &kept_[i].bytes;
         }
     }
-    const GObjectBase* written[kCount] = {};
-    Former former[kCount];
-    for (int i = 0; i < kCount; ++i) {
-        written[i] = nodes[i].get();
-        if (written[i] && !Remember(i, former[i])) {
-            for (int j = 0; j < kCount; ++j)
-                upgraded[j] = 0;
-            return Outcome::kNotStored;
-        }
-    }
-    const Outcome outcome = WriteAll(written, former);
-    if (outcome != Outcome::kStored)
+    const bool any = std::any_of(given, given + kCount, [](const std::vector<uint8_t>* store) { return store; });
+    const Outcome outcome = any ? Commit(given) : Outcome::kStored;
+    if (outcome != Outcome::kStored) {
         for (int i = 0; i < kCount; ++i)
             upgraded[i] = upgraded[i] == kNotBroughtUp ? kNotBroughtUp : 0;
+        return outcome;
+    }
+    for (int i = 0; i < kCount; ++i) {
+        if (!given[i])
+            continue;
+        // Read afresh by whoever asks next.
+        kept_[i].call = 0;
+        if (nodes[i] && kIds[i] == FeatureId::kDeviceSettings)
+            driver_.SetInstalledState(nodes[i]->DeepCopy());
+    }
     return outcome;
 }

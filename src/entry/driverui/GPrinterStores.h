@@ -1,31 +1,32 @@
 // The printer's own settings stores: the device settings and installed options (365), the
-// per-printer lists (366) and the extension data (368), each kept whole in the printer's
-// data under its id in decimal. This is their one reader and one writer.
+// per-printer lists (366) and the extension data (368). This is their one reader and one
+// writer.
 //
-// The reader takes the stores node by node: the printer's node where it reads, the
-// factory's where the spooler reports no value, and nothing where a value is there but
-// does not read (a failed read, damaged bytes, a node of another class, as a newer
-// version may store): such a store is never written over, and storing is refused until it
-// reads again. Within one entry call each store is read once, and again only after the
-// printer's data was written through the services; what the call writes is what the call
-// reads afterwards. A later call takes a store as read before while the services tell
-// that the printer's data has not changed since. Storing is all or nothing: a write that
-// fails puts back every store written, itself too (its old bytes, or removed when it had
-// none), and tells whether each went back. A store not put back is told to the caller,
-// not to the critical-error reporter: that reporter ends the process, and a refused
-// registry write is no reason to end an application; the store is read afresh, and one
-// left unreadable turns storing off as any damaged store does.
+// Each store lives twice in the printer's data. Its published copy is one binary value
+// written whole ("365@N", N the commit that wrote it), and a commit record, one binary
+// value too, names the three copies of the last commit with their lengths and CRC-32s.
+// Beside them each store keeps the chunked form older versions of the driver read and
+// write, under its id in decimal. A commit, holding the printer's stores lock, writes each
+// new store's copy aside, publishes the three by one write of the record, then writes the
+// chunked forms and removes the copies the record no longer names. A registry value is
+// written whole or not at all, so a reader that reads the record and the copies it names
+// has the three of one finished commit, whatever a writer is doing or where one stopped:
+// before the record's write the old copies are named, after it the new. A copy a later
+// commit removed meanwhile sends the reader to the record again.
 //
-// One writer at a time: every write, from reading what it writes over to its last
-// put-back, holds the printer's stores lock, which every process of the printer that may
-// change it shares; a change that reads the stores to write them again holds it from its
-// read on. A writer that cannot have the lock within its wait stores nothing and says so.
-// Readers never take the lock, so no process can hold a reader up: each store reads whole
-// or not at all by its own check, and the three as one commit by the commit record, which
-// a writer marks "writing" before its first store and "done" after its last. A reader that
-// reads the stores from the printer reads the record before and after them and reads
-// again (twice at most, after a pause) while it was marked writing or changed meanwhile;
-// a writer that ended midway leaves each store whole, and that is what is then read.
+// The chunked form tells the reader what older versions did since: chunks that do not
+// match this version's done check (or carry none) are an older version's whole rewrite,
+// read as it wrote it and stored by the next commit; chunks that are not whole are an
+// older version writing now, and the store as last read (else the published copy)
+// answers. A store the record names no copy of is read from its chunks alone.
+//
+// A store that is there but does not read (damaged bytes, a node of another class, as a
+// newer version may store) is never written over, and storing is refused until it reads
+// again; only the way back (Replace) writes over it. Within one entry call the stores
+// are read once, the three together, and again only after the printer's data was written
+// through the services; what the call writes is what the call reads afterwards. A later
+// call takes them as read before while the services tell that the printer's data has not
+// changed since. Readers never take the lock.
 #pragma once
 
 #include "printer/GOSFactory.h"
@@ -45,16 +46,14 @@ public:
     static constexpr long kIds[] = {368, 366, 365};
     static constexpr int kCount = 3;
     using State = GOSFactory::StoredRead;
-    // What a write of the stores came to: every store written; nothing stored and every
-    // store as it was; nothing stored and a store that could not be put back (it holds
-    // what the failed write left); or nothing stored and every store as it was, because
-    // the stores lock was not had.
-    enum class Outcome { kStored, kNotStored, kNotPutBack, kBusy };
+    // What a write of the stores came to: every store asked for stored (published);
+    // nothing stored, every store as it was; or nothing stored because the stores lock
+    // was not had.
+    enum class Outcome { kStored, kNotStored, kBusy };
 
     // How long a write waits for the stores lock, in milliseconds.
-    static constexpr uint32_t kLockWait = 5000;
-    // The printer-data value of the commit record: "writing N" or "done N", N counting
-    // the commits of the stores.
+    static constexpr uint32_t kLockWait = GOSFactory::kLockWait;
+    // The printer-data value of the commit record.
     static constexpr const wchar_t* kCommitRecord = L"StoresCommit";
 
     // A change of the stores, from the read of what it writes over to its last write: it
@@ -81,6 +80,8 @@ public:
     GPrinterStores& operator=(const GPrinterStores&) = delete;
 
     static bool IsStoreId(long id);
+    // The published copy's value name of a store: "<id>@<commit>".
+    static RWWString CopyName(long id, uint32_t commit);
     // A settings node stored as binary printer data under the name, owned by the caller:
     // null, with the state telling a value that is absent from one that is there but
     // does not read (damaged bytes, or a node of another class, as a newer version may
@@ -101,16 +102,20 @@ public:
     // (where the printer holds none, or stands in for a store that does not read, which
     // is never stored over unasked).
     void PutInto(GObjectBase* tree, GObjectBase* defaults);
-    // The node stored under its id: 1 when written; 0 over a store that does not read.
+    // The node stored under its id: 1 when written; 0 over a store that does not read, or
+    // one kept in an older form that the current form cannot hold whole.
     int Save(const GObjectBase* node);
-    // Stores the nodes given (by kIds' order; null: not held), only while every store
-    // reads or is absent: kStored when each was written.
+    // Stores the nodes given (by kIds' order; null: not held) as one commit, only while
+    // every store reads or is absent: kStored when each was stored. A node of a store
+    // kept in an older form is stored in the current form when that holds it whole, and
+    // left out when it is the store as read; else nothing is stored (KeptInOlderForm).
     Outcome Store(GObjectBase* const nodes[kCount]);
-    // As Store, but over stores that do not read too: the way back from a damaged store.
-    // What each store held goes back should a write fail; one whose bytes cannot be had
-    // at all is removed then, so that it reads as absent.
-    Outcome Replace(GObjectBase* const nodes[kCount]);
-    // Stores from the defaults each store the printer holds no value of.
+    // The way back from stores that do not read, decided under the lock: the nodes of
+    // the stores replaceable names (those that did not read when the caller took the
+    // factory's in their place) go over them, the others as Store stores them. Should one
+    // of those read again by now, nothing is stored (ReadAgain): it keeps its bytes.
+    Outcome Replace(GObjectBase* const nodes[kCount], const bool replaceable[kCount]);
+    // Stores from the defaults each store the printer holds no value of, as one commit.
     void StoreMissing(GObjectBase* defaults);
     // Brings the stores an older version wrote into the current form: each node read in
     // the older form is stored again in the current one, the others only when the device
@@ -120,14 +125,19 @@ public:
     // failed (nothing is then written); kNotBroughtUp for a node read in the older form
     // that the current one would not give back whole: it is left in its older form, where
     // it still reads and is never written over (for the device settings, every store is
-    // left so). A store kept as it reads but without the current check of its bytes is
-    // written again, byte for byte.
+    // left so). A store that reads but is not this version's published copy (an older
+    // version's chunks) is stored again, byte for byte.
     static constexpr int kNotBroughtUp = -1;
     Outcome Upgrade(int upgraded[kCount]);
 
     // True when the last Store, Replace, Save, Upgrade or change stored nothing because
     // the stores lock was not had: held elsewhere past its wait, or not to be had here.
     bool Busy() const { return busy_; }
+    // After the last Store or Save that stored nothing: whether the store (kIds' order)
+    // was the reason, kept in an older form the current one cannot hold.
+    bool KeptInOlderForm(int index) const { return index >= 0 && index < kCount && olderFormRefused_[index]; }
+    // After the last Replace that stored nothing: whether the store read again by then.
+    bool ReadAgain(int index) const { return index >= 0 && index < kCount && readAgain_[index]; }
 
     // The wait for the stores lock: kLockWait, or what a test put in its place.
     static uint32_t WaitForLock();
@@ -137,54 +147,55 @@ public:
 
 private:
     struct Kept;
+    struct Record;
+    struct Found;
     // Whether the store as kept may be taken by this call without reading it again.
     static bool Current(const Kept& kept, uint32_t call, const GSourceStamp& now);
-    // Reads the store from the printer, for the call and under the stamp.
-    void ReadAfresh(int index, uint32_t call, const GSourceStamp& now);
     int IndexOf(long id) const;
-    // The store as this call read it, read now when the call has not.
+    // The store as this call read it, the three read now when the call may not take one
+    // of them as kept.
     Kept& Read(int index);
+    // The three read from the printer under one record, for the call and under the stamp.
+    void ReadAll(uint32_t call, const GSourceStamp& now);
+    // What the printer holds of the store under the record's entry (null: none): false
+    // when the entry's copy is not there as the record names it, or the chunks are being
+    // written by a commit the record read does not know yet.
+    bool ReadOne(int index, const Record* record, Found& found);
+    // The store's bytes made a node: in the current form, else in the older one.
+    void Settle(int index, Found& found, uint32_t call, const GSourceStamp& now);
     // The node of a store read, owned by the caller.
     GObjectBase* Take(Kept& kept);
-    // Writes the node over the store, whatever the store held.
-    int Write(int index, const GObjectBase* node);
-    // The store's bytes as the printer holds them: false when they cannot be read.
-    bool ReadBytes(int index, std::vector<uint8_t>& bytes);
-    // What a store held before a write.
-    struct Former {
-        bool had = false;
-        std::vector<uint8_t> bytes;
-    };
-    // The store's bytes as they are now: false when the store is there and its bytes
-    // cannot be read.
-    bool Remember(int index, Former& former);
-    // The nodes written (null: left as it is); when one fails, every one written and
-    // the failing one go back.
-    Outcome WriteAll(const GObjectBase* const nodes[kCount], const Former former[kCount]);
-    // The store's former bytes written back, or the value removed when it had none:
-    // true when the store holds what it held before.
-    bool PutBack(int index, const Former& former);
+    // The record as the printer holds it (through what the call keeps): false when there
+    // is none that reads.
+    bool ReadRecord(Record& record);
+    // The nodes given (null: not held) stored as one commit: a node of a store kept in an
+    // older form in the current form, or left out as the store as read.
+    Outcome StoreNodes(const GObjectBase* const nodes[kCount]);
+    // Forgets what the last write came to.
+    void ClearOutcome();
+    // One commit of the stores whose bytes are given (null: kept as published): the
+    // copies aside, the record, the chunked forms, then the copies no longer named go.
+    Outcome Commit(const std::vector<uint8_t>* const bytes[kCount]);
+    // The node's bytes as stored, without this process's serial numbers.
+    bool Pack(int index, const GObjectBase* node, std::vector<uint8_t>& bytes);
+    // The node to store of a store kept in an older form: the current form's, null when
+    // it is the store as read (nothing to store); false when it changed and the current
+    // form cannot hold it whole.
+    bool BroughtUp(int index, const GObjectBase* node, std::unique_ptr<GObjectBase>& current);
     // The store's node read in the older form, in the current form (owned by the
     // caller); result as Upgrade's for that store.
     GObjectBase* UpgradedNode(int index, int& result);
-
-    // The commit record as the printer holds it now; empty when there is none.
-    RWWString CommitRecord();
-    // Marks the record "writing" for this change's commit, before its first write.
-    void BeginCommit();
-    // Marks the commit "done" after the change's last write.
-    void EndCommit();
     // True when this thread holds the stores lock through a change of these stores.
     bool HeldHere() const;
 
     GDriverObject& driver_;
     std::unique_ptr<Kept[]> kept_;
     // The thread whose change holds the lock, 0 for none; the changes it nests; what it
-    // holds; whether its commit was marked begun, and its number.
+    // holds.
     std::atomic<uint32_t> holder_{0};
     int depth_ = 0;
     void* held_ = nullptr;
-    bool committing_ = false;
-    uint32_t commit_ = 0;
     bool busy_ = false;
+    bool olderFormRefused_[kCount] = {};
+    bool readAgain_[kCount] = {};
 };
