@@ -11,8 +11,9 @@
 // last. At the process's end nothing is freed: the process's memory goes as a whole, and
 // other threads may still be running.
 //
-// The thread-local slots the module and its runtime took are given back after all of this
-// and after the runtime's static destructors, by the module's entry (ModuleEntry.cpp).
+// The handles the runtime's threads library left open and the thread-local slots the module
+// and its runtime took are given back after all of this and after the runtime's static
+// destructors, by the module's entry (ModuleEntry.cpp).
 #include "entry/module/ModuleBlockCache.h"
 #include "entry/module/ModuleLifetime.h"
 

@@ -1,5 +1,7 @@
 #include "entry/module/ModuleTlsSlots.h"
 
+#include "entry/module/KernelFunction.h"
+
 #include <atomic>
 
 namespace {
@@ -11,29 +13,17 @@ typedef BOOL(WINAPI* TlsFreeFn)(DWORD);
 // empty entry before any constructor has run.
 std::atomic<DWORD> g_slots[ModuleTlsSlots::kCapacity];
 
-// The platform's own functions: the module's import of TlsAlloc and TlsFree leads here, so
-// they are looked up by name, once. Nothing here may take a lock or a guarded static: the
-// runtime's own locks and guards come here for their first slot.
+// The platform's own functions: the module's import of TlsAlloc and TlsFree leads here. Nothing
+// here may take a lock or a guarded static: the runtime's own locks and guards come here for
+// their first slot.
 std::atomic<TlsAllocFn> g_platformAlloc{nullptr};
 std::atomic<TlsFreeFn> g_platformFree{nullptr};
-
-template <class Fn>
-Fn Platform(std::atomic<Fn>& kept, const char* name)
-{
-    Fn found = kept.load(std::memory_order_acquire);
-    if (!found) {
-        const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-        found = kernel ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(kernel, name))) : nullptr;
-        kept.store(found, std::memory_order_release);
-    }
-    return found;
-}
 
 } // namespace
 
 DWORD WINAPI ModuleTlsSlots::Alloc()
 {
-    const TlsAllocFn alloc = Platform(g_platformAlloc, "TlsAlloc");
+    const TlsAllocFn alloc = KernelFunction(g_platformAlloc, "TlsAlloc");
     if (!alloc) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return TLS_OUT_OF_INDEXES;
@@ -58,7 +48,7 @@ BOOL WINAPI ModuleTlsSlots::Free(DWORD slot)
                 break;
         }
     }
-    const TlsFreeFn platformFree = Platform(g_platformFree, "TlsFree");
+    const TlsFreeFn platformFree = KernelFunction(g_platformFree, "TlsFree");
     if (!platformFree) {
         SetLastError(ERROR_PROC_NOT_FOUND);
         return FALSE;
@@ -68,7 +58,7 @@ BOOL WINAPI ModuleTlsSlots::Free(DWORD slot)
 
 void ModuleTlsSlots::FreeAll()
 {
-    const TlsFreeFn platformFree = Platform(g_platformFree, "TlsFree");
+    const TlsFreeFn platformFree = KernelFunction(g_platformFree, "TlsFree");
     for (std::atomic<DWORD>& entry : g_slots) {
         const DWORD recorded = entry.exchange(0, std::memory_order_acq_rel);
         if (recorded != 0 && platformFree)
