@@ -663,6 +663,129 @@ TEST(SheetControls, CopiesTypedKeyByKeyAreHandedBackAsTheFieldShowsThem)
     ClosePrinter(handle);
 }
 
+// ---- The custom size typed key by key in its dialog ----
+
+constexpr int kWidthField = 11411, kLengthField = 11421;
+
+// The width or length field of the Custom Paper Size dialog cleared, then typed key by key
+// in the unit shown; what it shows while typed and once left, and the dimension the
+// platform hands back in tenths of a millimetre after the dialog's OK and the sheet's.
+// The device's custom sizes run from 3 x 5 to 8.5 x 14 inches, 76.2 x 127.0 to
+// 215.9 x 355.6 millimetres; each field takes one character more than the widest of its
+// bounds in the unit shown.
+struct TypedSize {
+    const char* name;
+    int field;
+    bool millimetres;
+    const wchar_t* keys;
+    TypingEnd end;
+    const wchar_t* whileTyped;
+    const wchar_t* left;  // null: not looked at (the dialog closes at once)
+    short handedBack;
+};
+
+const TypedSize kTypedSizes[] = {
+    {"width: 0, left", kWidthField, false, L"0", kLeave, L"0", L"3.00", 762},
+    {"width: nothing, left", kWidthField, false, L"", kLeave, L"", L"3.00", 762},
+    {"width: one past the largest, left", kWidthField, false, L"8.51", kLeave, L"8.51", L"8.50", 2159},
+    {"width: the largest, left", kWidthField, false, L"8.5", kLeave, L"8.5", L"8.50", 2159},
+    {"width: the smallest, left", kWidthField, false, L"3", kLeave, L"3", L"3.00", 762},
+    {"width: one below the smallest, left", kWidthField, false, L"2.99", kLeave, L"2.99", L"3.00", 762},
+    {"width: in range, left", kWidthField, false, L"4.25", kLeave, L"4.25", L"4.25", 1080},
+    {"width: 100000 is cut a character past 8.50", kWidthField, false, L"100000", kLeave, L"10000", L"8.50", 2159},
+    {"length: 0, OK in the field", kLengthField, false, L"0", kOk, L"0", nullptr, 1270},
+    {"length: nothing, OK in the field", kLengthField, false, L"", kOk, L"", nullptr, 1270},
+    {"length: one past the largest, left", kLengthField, false, L"14.01", kLeave, L"14.01", L"14.00", 3556},
+    {"length: the largest, OK in the field", kLengthField, false, L"14", kOk, L"14", nullptr, 3556},
+    {"length: the smallest, left", kLengthField, false, L"5", kLeave, L"5", L"5.00", 1270},
+    {"length: one below the smallest, OK in the field", kLengthField, false, L"4.99", kOk, L"4.99", nullptr, 1270},
+    {"length: in range, left", kLengthField, false, L"11.69", kLeave, L"11.69", L"11.69", 2969},
+    {"width in mm: nothing, left", kWidthField, true, L"", kLeave, L"", L"76.2", 762},
+    {"width in mm: one below the smallest, left", kWidthField, true, L"76.1", kLeave, L"76.1", L"76.2", 762},
+    {"width in mm: in range, OK in the field", kWidthField, true, L"100.5", kOk, L"100.5", nullptr, 1005},
+    {"length in mm: 0, left", kLengthField, true, L"0", kLeave, L"0", L"127.0", 1270},
+    {"length in mm: one past the largest, left", kLengthField, true, L"355.7", kLeave, L"355.7", L"355.6", 3556},
+    {"length in mm: in range, left", kLengthField, true, L"297", kLeave, L"297", L"297.0", 2970},
+    {"length in mm: 10000000 is cut a character past 355.6", kLengthField, true, L"10000000", kLeave, L"100000",
+     L"355.6", 3556},
+};
+
+struct TypedSizeSeen {
+    bool opened = false;   // the page's Custom button opened the dialog
+    bool focused = false;  // the field had the focus while typed into
+    std::wstring whileTyped, left;
+    std::wstring otherBefore, otherAfter;  // the other dimension's field, untouched
+};
+
+void TypeSize(HWND dialog, const TypedSize& row, TypedSizeSeen& seen)
+{
+    seen.opened = true;
+    const int other = row.field == kWidthField ? kLengthField : kWidthField;
+    if (row.millimetres)
+        SendDlgItemMessageW(dialog, 2052, BM_CLICK, 0, 0);
+    seen.otherBefore = ItemText(dialog, other);
+    HWND field = GetDlgItem(dialog, row.field);
+    SetFocus(field);
+    seen.focused = GetFocus() == field;
+    SendMessageW(field, EM_SETSEL, 0, -1);
+    SendMessageW(field, WM_CHAR, VK_BACK, 0);
+    for (const wchar_t* key = row.keys; *key; ++key)
+        SendMessageW(field, WM_CHAR, WPARAM(*key), 0);
+    seen.whileTyped = ItemText(dialog, row.field);
+    if (row.end == kLeave) {
+        SetFocus(GetDlgItem(dialog, 2052));
+        seen.left = ItemText(dialog, row.field);
+    }
+    seen.otherAfter = ItemText(dialog, other);
+    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+}
+
+// The width and length of the custom size settle as the number fields do, in the unit
+// shown: as typed while the caret is in the field, brought within the device's bounds when
+// the field is left or the dialog's OK is pressed in it (0, an empty field or one past the
+// largest giving the nearest bound), and handed back as the field then shows them.
+TEST(SheetControls, CustomSizesTypedKeyByKeyAreHandedBackAsTheFieldShowsThem)
+{
+    const TestPrinter& printer = TestPrinter::Shared();
+    ASSERT_TRUE(printer.Installed()) << printer.Failure();
+    std::wstring name = printer.Name();
+    HANDLE handle = nullptr;
+    ASSERT_TRUE(OpenPrinterW(&name[0], &handle, nullptr));
+    std::vector<uint8_t> input = InputDevMode(handle, name);
+    ASSERT_FALSE(input.empty());
+    auto* devMode = reinterpret_cast<DEVMODEW*>(input.data());
+    devMode->dmOrientation = DMORIENT_PORTRAIT;
+    devMode->dmPaperSize = DMPAPER_LETTER;
+    for (const TypedSize& row : kTypedSizes) {
+        SCOPED_TRACE(row.name);
+        std::vector<uint8_t> in = input, output(input.size(), 0);
+        TypedSizeSeen seen;
+        SheetDriver driver(
+            [&](HWND sheet) {
+                if (HWND paper = SelectPage(sheet, 2000))
+                    SendDlgItemMessageW(paper, 2016, BM_CLICK, 0, 0);
+                PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_OK, 0);
+            },
+            [&](HWND dialog) { TypeSize(dialog, row, seen); });
+        ASSERT_TRUE(driver.Set());
+        DocumentPropertiesW(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                            reinterpret_cast<DEVMODEW*>(in.data()), DM_IN_BUFFER | DM_IN_PROMPT | DM_OUT_BUFFER);
+        EXPECT_EQ(1, driver.sheets);
+        ASSERT_TRUE(seen.opened);
+        EXPECT_TRUE(seen.focused);
+        EXPECT_EQ(std::wstring(row.whileTyped), seen.whileTyped);
+        if (row.left) {
+            EXPECT_EQ(std::wstring(row.left), seen.left);
+        }
+        EXPECT_EQ(seen.otherBefore, seen.otherAfter) << "the other dimension keeps its text";
+        const auto* out = reinterpret_cast<const DEVMODEW*>(output.data());
+        ASSERT_EQ(220, out->dmSize) << "the sheet's OK hands the DEVMODE back";
+        EXPECT_EQ(DMPAPER_USER, out->dmPaperSize) << "the dialog's OK makes the custom size the paper";
+        EXPECT_EQ(row.handedBack, row.field == kWidthField ? out->dmPaperWidth : out->dmPaperLength);
+    }
+    ClosePrinter(handle);
+}
+
 // The module's own DrvDocumentProperties runs the sheet itself and answers the button that
 // closed it: OK hands back the landscape the user chose, Cancel the portrait the sheet
 // opened on.

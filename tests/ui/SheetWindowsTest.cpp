@@ -732,6 +732,46 @@ TEST_F(PageWindows, TheCustomSizeShowsInchesOrMillimetresAndKeepsTheDevicesLimit
     EXPECT_EQ(1270, Value(1261)) << "below the smallest paper the length keeps the smallest";
 }
 
+// A size shown rounded reads back as a neighbour (1000 and 2000 tenths of a millimetre
+// show as 3.94 and 7.87 inches, which stand for 1001 and 1999): fields shown and left
+// untyped, or confirmed with the caret in them, keep the size held, in either unit.
+TEST_F(PageWindows, TheCustomSizeLeftUntypedKeepsTheSizeHeld)
+{
+    Build(3);
+    GModalDialog* custom = SubDialogById(8000);
+    ASSERT_NE(nullptr, custom);
+    const struct {
+        bool millimetres;
+        const wchar_t* width;
+        const wchar_t* length;
+    } rows[] = {{false, L"3.94", L"7.87"}, {true, L"100.0", L"200.0"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.millimetres ? "millimetres" : "inches");
+        SetValue(1260, 1000);
+        SetValue(1261, 2000);
+        std::wstring width, length;
+        bool done = false;
+        ActivationHook hook([&](HWND dialog) {
+            if (done)
+                return;
+            done = true;
+            if (row.millimetres)
+                SendDlgItemMessageW(dialog, 2052, BM_CLICK, 0, 0);
+            // The width is entered and left, the length entered and confirmed.
+            SetFocus(GetDlgItem(dialog, 11411));
+            SetFocus(GetDlgItem(dialog, 11421));
+            width = ItemText(dialog, 11411);
+            length = ItemText(dialog, 11421);
+            PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+        });
+        EXPECT_EQ(IDOK, custom->Run(owner, 0));
+        EXPECT_EQ(row.width, width);
+        EXPECT_EQ(row.length, length);
+        EXPECT_EQ(1000, Value(1260));
+        EXPECT_EQ(2000, Value(1261));
+    }
+}
+
 TEST_F(PageWindows, TheAboutBoxListsThePrinterTheDriverAndNoExtension)
 {
     Build(3);

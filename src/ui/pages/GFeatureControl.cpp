@@ -71,15 +71,6 @@ int32_t Clamp(int32_t value, int32_t minimum, int32_t maximum)
     return value < minimum ? minimum : value > maximum ? maximum : value;
 }
 
-// The characters the number takes, its sign included.
-size_t Digits(int32_t value)
-{
-    size_t count = value < 0 ? 2 : 1;
-    for (int64_t rest = value < 0 ? -int64_t(value) : value; rest >= 10; rest /= 10)
-        ++count;
-    return count;
-}
-
 }  // namespace
 
 GFeatureControl::GFeatureControl(GFeature* binding, const DialogItem* items, Kind kind)
@@ -178,27 +169,6 @@ int GFeatureControl::SelectedValue(HWND dialog, int itemId, uint16_t& value)
     return 1;
 }
 
-void GFeatureControl::ShowNumber(HWND dialog, int editId, int spinId, int32_t value, int32_t minimum,
-                                 int32_t maximum)
-{
-    value = Clamp(value, minimum, maximum);
-    HWND edit = GetDlgItem(dialog, editId);
-    // The field takes one character more than the widest number within the bounds, so
-    // that a number typed past the largest is brought back to it rather than cut short.
-    SendMessageW(edit, EM_SETLIMITTEXT, WPARAM(std::max(Digits(minimum), Digits(maximum)) + 1), 0);
-    if (HWND spin = spinId ? GetDlgItem(dialog, spinId) : nullptr) {
-        // A spin control aligned to its field narrows the field each time it is attached.
-        if (reinterpret_cast<HWND>(SendMessageW(spin, UDM_GETBUDDY, 0, 0)) != edit)
-            SendMessageW(spin, UDM_SETBUDDY, WPARAM(edit), 0);
-        SendMessageW(spin, UDM_SETRANGE32, WPARAM(minimum), LPARAM(maximum));
-        SendMessageW(spin, UDM_SETPOS32, 0, LPARAM(value));
-    }
-    BOOL ok = FALSE;
-    const int shown = int(GetDlgItemInt(dialog, editId, &ok, TRUE));
-    if (!ok || shown != value)
-        SetDlgItemInt(dialog, editId, UINT(value), TRUE);
-}
-
 void GFeatureControl::DisableDeadItems(HWND dialog, bool featurePresent)
 {
     for (const DialogItem& item : GetItems()) {
@@ -283,15 +253,11 @@ void GFeatureControl::Show(HWND dialog)
             CheckDlgButton(dialog, items[i], RadioValue(i) == value ? BST_CHECKED : BST_UNCHECKED);
         break;
     case kEdit: {
-        int32_t minimum = 0, maximum = 0;
-        Bounds(minimum, maximum);
         int spin = 0;
         for (const DialogItem& item : GetItems())
             if (!spin && RoleOf(GetDlgItem(dialog, item.itemId)) == kSpinRole)
                 spin = item.itemId;
-        writingField_ = true;
-        ShowNumber(dialog, items[0], spin, minimum < 0 ? int16_t(value) : int32_t(value), minimum, maximum);
-        writingField_ = false;
+        ShowNumber(dialog, items[0], spin);
         break;
     }
     default:
@@ -299,41 +265,113 @@ void GFeatureControl::Show(HWND dialog)
     }
 }
 
+void GFeatureControl::NumberBounds(HWND, int, int32_t& minimum, int32_t& maximum) const
+{
+    Bounds(minimum, maximum);
+}
+
+bool GFeatureControl::FieldValue(HWND dialog, int id, int32_t& value) const
+{
+    BOOL ok = FALSE;
+    value = int32_t(GetDlgItemInt(dialog, id, &ok, TRUE));
+    return ok != FALSE;
+}
+
+void GFeatureControl::FormatNumber(HWND, int, int32_t value, wchar_t* text, size_t size) const
+{
+    std::swprintf(text, size, L"%ld", long(value));
+}
+
+int GFeatureControl::ReadNumber(HWND dialog, int id, int32_t& number) const
+{
+    uint16_t value = 0;
+    if (!ReadValue(value))
+        return 0;
+    int32_t minimum = 0, maximum = 0;
+    NumberBounds(dialog, id, minimum, maximum);
+    // A setting whose bounds reach below 0 keeps its number in 16 signed bits.
+    number = minimum < 0 ? int16_t(value) : int32_t(value);
+    return 1;
+}
+
+void GFeatureControl::WriteNumber(HWND, int, int32_t value)
+{
+    WriteValue(uint16_t(value));
+}
+
 int32_t GFeatureControl::FieldNumber(HWND dialog, int id) const
 {
+    int32_t minimum = 0, maximum = 0, value = 0;
+    NumberBounds(dialog, id, minimum, maximum);
+    if (!FieldValue(dialog, id, value))
+        value = 0;
+    return Clamp(value, minimum, maximum);
+}
+
+int32_t GFeatureControl::PutNumber(HWND dialog, int id, int spinId, int32_t value)
+{
     int32_t minimum = 0, maximum = 0;
-    Bounds(minimum, maximum);
-    BOOL ok = FALSE;
-    const int value = int(GetDlgItemInt(dialog, id, &ok, TRUE));
-    return Clamp(ok ? value : 0, minimum, maximum);
+    NumberBounds(dialog, id, minimum, maximum);
+    value = Clamp(value, minimum, maximum);
+    wchar_t low[32] = {}, high[32] = {}, shown[32] = {}, text[32] = {};
+    FormatNumber(dialog, id, minimum, low, 32);
+    FormatNumber(dialog, id, maximum, high, 32);
+    FormatNumber(dialog, id, value, shown, 32);
+    HWND edit = GetDlgItem(dialog, id);
+    writingField_ = true;
+    // One character more than the widest number within the bounds, so that a number typed
+    // past the largest is brought back to it rather than cut short.
+    SendMessageW(edit, EM_SETLIMITTEXT, WPARAM(std::max(std::wcslen(low), std::wcslen(high)) + 1), 0);
+    if (HWND spin = spinId ? GetDlgItem(dialog, spinId) : nullptr) {
+        // A spin control aligned to its field narrows the field each time it is attached.
+        if (reinterpret_cast<HWND>(SendMessageW(spin, UDM_GETBUDDY, 0, 0)) != edit)
+            SendMessageW(spin, UDM_SETBUDDY, WPARAM(edit), 0);
+        SendMessageW(spin, UDM_SETRANGE32, WPARAM(minimum), LPARAM(maximum));
+        SendMessageW(spin, UDM_SETPOS32, 0, LPARAM(value));
+    }
+    GetWindowTextW(edit, text, 32);
+    if (std::wcscmp(shown, text) != 0)
+        SetWindowTextW(edit, shown);
+    writingField_ = false;
+    return value;
+}
+
+bool GFeatureControl::ShowNumber(HWND dialog, int id, int spinId)
+{
+    int32_t held = 0;
+    if (!ReadNumber(dialog, id, held))
+        return false;
+    const int32_t shown = PutNumber(dialog, id, spinId, held);
+    if (shown != held)
+        WriteNumber(dialog, id, shown);
+    return true;
 }
 
 void GFeatureControl::TakeNumber(HWND dialog, int id)
 {
+    // The control's own text is the number held, or the bound it then wrote itself.
+    if (writingField_)
+        return;
     // The text stays as typed (a 0 on its way to 05 is not a 1 under the caret); the
-    // feature holds the value the field will show once settled.
-    WriteValue(uint16_t(FieldNumber(dialog, id)));
+    // setting holds the number the field will show once settled.
+    WriteNumber(dialog, id, FieldNumber(dialog, id));
     // Whatever the user types is a change of theirs, even one that keeps the value held.
-    if (!writingField_)
-        if (GSheetContext* context = Value() ? Value()->GetContext() : nullptr)
-            context->GetSettings().NoteChange();
+    if (GSheetContext* context = Value() ? Value()->GetContext() : nullptr)
+        context->GetSettings().NoteChange();
 }
 
 void GFeatureControl::SettleNumber(HWND dialog, int id)
 {
-    uint16_t value = 0;
-    if (!ReadValue(value))  // no feature: the field is disabled and shows nothing
+    int32_t held = 0;
+    if (!ReadNumber(dialog, id, held))  // no setting: the field is disabled and shows nothing
         return;
-    const int32_t kept = FieldNumber(dialog, id);
-    wchar_t shown[16] = {}, text[16] = {};
-    std::swprintf(shown, 16, L"%ld", long(kept));
-    GetDlgItemTextW(dialog, id, text, 16);
-    if (std::wcscmp(shown, text) != 0) {
-        writingField_ = true;
-        SetDlgItemTextW(dialog, id, shown);
-        writingField_ = false;
-    }
-    WriteValue(uint16_t(kept));
+    // The text of the number held keeps that number: shown in a unit coarser than the
+    // setting's own, it would be read back as a neighbour, and no typing made it one.
+    wchar_t text[32] = {}, heldText[32] = {};
+    GetDlgItemTextW(dialog, id, text, 32);
+    FormatNumber(dialog, id, held, heldText, 32);
+    const bool untouched = std::wcscmp(text, heldText) == 0;
+    WriteNumber(dialog, id, PutNumber(dialog, id, 0, untouched ? held : FieldNumber(dialog, id)));
 }
 
 void GFeatureControl::Settle(HWND dialog)

@@ -4,10 +4,12 @@
 // attached to it: the text stays as typed, and is brought within the feature's bounds
 // (0, an empty field or one past the largest giving the nearest bound) when the field is
 // left or the sheet or dialog commits, so that what is committed is what the field
-// shows; a list holds the feature's choices with the current one selected and writes the
-// chosen one's value; a button opens its sub-dialog. OK and Cancel are never taken: they
-// close the dialog the control sits on; an OK in the table of a control whose feature is
-// absent is disabled, as there is nothing to confirm.
+// shows (a control whose number is shown in another unit or kept in another setting
+// says so through the number hooks, and settles the same way); a list holds the
+// feature's choices with the current one selected and writes the chosen one's value; a
+// button opens its sub-dialog. OK and Cancel are never taken: they close the dialog the
+// control sits on; an OK in the table of a control whose feature is absent is disabled,
+// as there is nothing to confirm.
 // The items of each role are found by their window class and style, so a label in the
 // table is passed over. Items whose feature the settings lack are disabled, and so are a
 // push button of the table that opens nothing and an item of another kind that the
@@ -60,9 +62,6 @@ public:
                          bool enable = true);
     // The value of the list's selected choice: 1 with it, 0 when nothing is selected.
     static int SelectedValue(HWND dialog, int itemId, uint16_t& value);
-    // The number of the edit field kept within the bounds, its spin control (0: none)
-    // given the same bounds and position.
-    static void ShowNumber(HWND dialog, int editId, int spinId, int32_t value, int32_t minimum, int32_t maximum);
 
 protected:
     // What a click on the button does: runs the sub-dialog over the page.
@@ -93,14 +92,36 @@ protected:
     // it does not drive.
     void DisableDeadItems(HWND dialog, bool featurePresent);
 
+    // The number of an edit field, by its hooks: its bounds, the number its text stands
+    // for, the text of a number, and the setting that holds it. By default a whole number
+    // of the binding within Bounds(); a control that shows its number in another unit or
+    // keeps it in another setting answers them for its field.
+    virtual void NumberBounds(HWND dialog, int id, int32_t& minimum, int32_t& maximum) const;
+    // The number the field's text stands for, not yet within the bounds: false when the
+    // text is no number.
+    virtual bool FieldValue(HWND dialog, int id, int32_t& value) const;
+    virtual void FormatNumber(HWND dialog, int id, int32_t value, wchar_t* text, size_t size) const;
+    // 1 with the number held; 0 when its setting is absent.
+    virtual int ReadNumber(HWND dialog, int id, int32_t& value) const;
+    virtual void WriteNumber(HWND dialog, int id, int32_t value);
+    // Shows the number held in the field in its plain form, with the spin control (0:
+    // none) given the bounds and position; a number out of the bounds shows as the
+    // nearest bound, which the setting then holds, as no change of the user's. False
+    // when the setting is absent.
+    bool ShowNumber(HWND dialog, int id, int spinId);
+
 private:
     // The edit field's number within the bounds; an empty field or one without a number
     // counts as 0.
     int32_t FieldNumber(HWND dialog, int id) const;
-    // What was typed: the feature takes the number within the bounds; the text stays.
+    // The number within the bounds written into the field in its plain form, the field
+    // limited to one character more than the widest number within the bounds; answers
+    // the number written.
+    int32_t PutNumber(HWND dialog, int id, int spinId, int32_t value);
+    // What was typed: the setting takes the number within the bounds; the text stays.
     void TakeNumber(HWND dialog, int id);
     // The field left or committed: it shows the number within the bounds in its plain
-    // form, and the feature holds that number.
+    // form, and the setting holds that number.
     void SettleNumber(HWND dialog, int id);
 
     Kind kind_;

@@ -3,7 +3,6 @@
 #include "printer/GDriverObject.h"
 #include "ui/pages/PageControls.h"
 
-#include <cmath>
 #include <cstdio>
 #include <cwchar>
 
@@ -46,22 +45,59 @@ namespace {
 
 bool Millimetres(HWND dialog, int checkBox) { return IsDlgButtonChecked(dialog, checkBox) == BST_CHECKED; }
 
+// The tenths of a millimetre in one unit shown: a millimetre or an inch.
+int64_t TenthsPerUnit(bool millimetres) { return millimetres ? 10 : kTenthsPerInch; }
+
+// Millimetres with one decimal, inches with two, rounded; in whole numbers, so that the
+// text is the same in every locale and reads back through Parse.
 void Format(wchar_t* text, size_t size, int32_t tenths, bool millimetres)
 {
-    if (millimetres)
-        std::swprintf(text, size, L"%.1f", tenths / 10.0);
-    else
-        std::swprintf(text, size, L"%.2f", double(tenths) / kTenthsPerInch);
+    const int64_t magnitude = tenths < 0 ? -int64_t(tenths) : tenths;
+    const int64_t places = millimetres ? 10 : 100;
+    const int64_t shown = (magnitude * places * 2 + TenthsPerUnit(millimetres)) / (2 * TenthsPerUnit(millimetres));
+    std::swprintf(text, size, millimetres ? L"%ls%ld.%01ld" : L"%ls%ld.%02ld", tenths < 0 ? L"-" : L"",
+                  long(shown / places), long(shown % places));
 }
 
-// The tenths of a millimetre the text stands for: false when it is no positive number.
+// The tenths of a millimetre a number in the unit stands for, rounded, halves up: digits
+// with a '.' before the decimals, a sign and spaces around; false when the text is no
+// such number. Decimals past the sixth change no size, and a number past a million units
+// is past every size: it reads as the largest tenths there are.
 bool Parse(const wchar_t* text, bool millimetres, int32_t& tenths)
 {
-    wchar_t* end = nullptr;
-    const double value = std::wcstod(text, &end);
-    if (end == text || *end != L'\0' || !(value > 0) || value > 100000)
+    constexpr int64_t kWholeLimit = 1000000, kScaleLimit = 1000000;
+    const wchar_t* at = text;
+    while (*at == L' ')
+        ++at;
+    const bool negative = *at == L'-';
+    if (*at == L'+' || *at == L'-')
+        ++at;
+    int64_t whole = 0, fraction = 0, scale = 1;
+    bool digits = false, point = false;
+    for (; *at; ++at) {
+        if (*at == L'.' && !point) {
+            point = true;
+            continue;
+        }
+        if (*at < L'0' || *at > L'9')
+            break;
+        digits = true;
+        const int digit = *at - L'0';
+        if (!point && whole <= kWholeLimit)
+            whole = whole * 10 + digit;
+        else if (point && scale < kScaleLimit)
+            fraction = fraction * 10 + digit, scale *= 10;
+    }
+    while (*at == L' ')
+        ++at;
+    if (!digits || *at != L'\0')
         return false;
-    tenths = int32_t(std::lround(millimetres ? value * 10 : value * kTenthsPerInch));
+    int64_t magnitude = INT32_MAX;
+    if (whole <= kWholeLimit) {
+        const int64_t units = whole * scale + fraction;  // in 1 / scale of the unit
+        magnitude = (units * TenthsPerUnit(millimetres) * 2 + scale) / (2 * scale);
+    }
+    tenths = int32_t(negative ? -magnitude : magnitude);
     return true;
 }
 
@@ -91,27 +127,85 @@ void SizeBounds(GSheetContext* context, bool length, int32_t& minimum, int32_t& 
 
 }  // namespace
 
+const GPaperSizeControl::Dimension* GPaperSizeControl::DimensionOf(int id)
+{
+    for (const Dimension& dimension : kDimensions)
+        if (dimension.edit == id)
+            return &dimension;
+    return nullptr;
+}
+
+GSheetContext* GPaperSizeControl::Context() const
+{
+    return Value() ? Value()->GetContext() : nullptr;
+}
+
+void GPaperSizeControl::NumberBounds(HWND dialog, int id, int32_t& minimum, int32_t& maximum) const
+{
+    if (const Dimension* dimension = DimensionOf(id))
+        SizeBounds(Context(), dimension->length, minimum, maximum);
+    else
+        GFeatureControl::NumberBounds(dialog, id, minimum, maximum);
+}
+
+bool GPaperSizeControl::FieldValue(HWND dialog, int id, int32_t& value) const
+{
+    if (!DimensionOf(id))
+        return GFeatureControl::FieldValue(dialog, id, value);
+    // A text longer than any number the field takes is no number.
+    wchar_t text[64] = {};
+    if (GetWindowTextLengthW(GetDlgItem(dialog, id)) >= 64)
+        return false;
+    GetDlgItemTextW(dialog, id, text, 64);
+    return Parse(text, Millimetres(dialog, kUseMillimetersItem), value);
+}
+
+void GPaperSizeControl::FormatNumber(HWND dialog, int id, int32_t value, wchar_t* text, size_t size) const
+{
+    if (DimensionOf(id))
+        Format(text, size, value, Millimetres(dialog, kUseMillimetersItem));
+    else
+        GFeatureControl::FormatNumber(dialog, id, value, text, size);
+}
+
+int GPaperSizeControl::ReadNumber(HWND dialog, int id, int32_t& value) const
+{
+    const Dimension* dimension = DimensionOf(id);
+    if (!dimension)
+        return GFeatureControl::ReadNumber(dialog, id, value);
+    GSheetContext* context = Context();
+    uint16_t tenths = 0;
+    if (!context || !context->GetSettings().GetValue(dimension->featureId, tenths))
+        return 0;
+    value = tenths;
+    return 1;
+}
+
+void GPaperSizeControl::WriteNumber(HWND dialog, int id, int32_t value)
+{
+    const Dimension* dimension = DimensionOf(id);
+    GSheetContext* context = Context();
+    if (!dimension)
+        GFeatureControl::WriteNumber(dialog, id, value);
+    else if (context)
+        context->GetSettings().SetValue(dimension->featureId, uint16_t(value));
+}
+
 void GPaperSizeControl::ShowSize(HWND dialog, const Dimension& dimension)
 {
-    GSheetContext* context = Value() ? Value()->GetContext() : nullptr;
     const bool millimetres = Millimetres(dialog, kUseMillimetersItem);
     ShowWindow(GetDlgItem(dialog, dimension.inchLabel), millimetres ? SW_HIDE : SW_SHOW);
     ShowWindow(GetDlgItem(dialog, dimension.millimetreLabel), millimetres ? SW_SHOW : SW_HIDE);
-    uint16_t tenths = 0;
-    const bool present = context && context->GetSettings().GetValue(dimension.featureId, tenths);
+    const bool present = ShowNumber(dialog, dimension.edit, 0);
     EnableWindow(GetDlgItem(dialog, dimension.edit), present);
     if (!present)
         return;
     int32_t minimum = 0, maximum = 0;
-    SizeBounds(context, dimension.length, minimum, maximum);
-    wchar_t text[32], low[16], high[16];
-    Format(text, 32, tenths, millimetres);
-    showing_ = true;
-    SetDlgItemTextW(dialog, dimension.edit, text);
-    showing_ = false;
+    NumberBounds(dialog, dimension.edit, minimum, maximum);
+    wchar_t text[48], low[16], high[16];
     Format(low, 16, minimum, millimetres);
     Format(high, 16, maximum, millimetres);
-    std::swprintf(text, 32, L"%ls to %ls", low, high);
+    std::swprintf(text, 48, L"%ls to %ls", low, high);
     SetDlgItemTextW(dialog, dimension.boundsText, text);
 }
 
@@ -129,38 +223,13 @@ void GPaperSizeControl::Show(HWND dialog)
 int GPaperSizeControl::OnCommand(HWND dialog, int id, UINT code)
 {
     const Dimension* dimension = Find(dialog);
-    if (!dimension)
-        return GFeatureControl::OnCommand(dialog, id, code);
-    if (id == kUseMillimetersItem && code == BN_CLICKED) {
-        ShowSize(dialog, *dimension);
+    if (dimension && id == kUseMillimetersItem) {
+        if (code == BN_CLICKED)
+            ShowSize(dialog, *dimension);
         return 0;  // the check box belongs to no one control
     }
-    if (id != dimension->edit)
-        return 0;
-    GSheetContext* context = Value() ? Value()->GetContext() : nullptr;
-    if (!context)
-        return 1;
-    if (code == EN_CHANGE && !showing_) {
-        wchar_t text[32] = {};
-        GetDlgItemTextW(dialog, id, text, 32);
-        int32_t tenths = 0, minimum = 0, maximum = 0;
-        SizeBounds(context, dimension->length, minimum, maximum);
-        if (Parse(text, Millimetres(dialog, kUseMillimetersItem), tenths))
-            context->GetSettings().SetValue(dimension->featureId,
-                                            uint16_t(tenths < minimum ? minimum : tenths > maximum ? maximum : tenths));
-    } else if (code == EN_KILLFOCUS) {
-        ShowSize(dialog, *dimension);
-    }
-    return 1;
-}
-
-void GPaperSizeControl::Settle(HWND dialog)
-{
-    // The dialog's OK without the field left shows the size the setting took.
-    if (const Dimension* dimension = Find(dialog))
-        ShowSize(dialog, *dimension);
-    else
-        GFeatureControl::Settle(dialog);
+    // The size typed settles as every number field does, in the unit shown.
+    return GFeatureControl::OnCommand(dialog, id, code);
 }
 
 void GPaperSizeControl::OnButton(HWND dialog)

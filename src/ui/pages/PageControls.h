@@ -13,8 +13,8 @@
 // A custom paper size's width or length, kept in tenths of a millimetre (1260, 1261) and
 // shown in inches, or in millimetres while "Use Millimeters" is checked; each is the
 // paper's own in every orientation and stays within the device's smallest and largest
-// custom paper. As the button that opens the dialog, OK there makes the custom size the
-// job's paper (260).
+// custom paper. The field settles as every number field does, in the unit shown. As the
+// button that opens the dialog, OK there makes the custom size the job's paper (260).
 class GPaperSizeControl : public GKindControl<GFeatureControl::kEdit> {
 public:
     using GKindControl::GKindControl;
@@ -26,15 +26,23 @@ protected:
     void OnButton(HWND dialog) override;
     void Show(HWND dialog) override;
     int OnCommand(HWND dialog, int id, UINT code) override;
-    void Settle(HWND dialog) override;
+    // A dimension's field: its bounds and text in tenths of a millimetre, shown in the
+    // unit the check box chooses; its setting is the dimension's own.
+    void NumberBounds(HWND dialog, int id, int32_t& minimum, int32_t& maximum) const override;
+    bool FieldValue(HWND dialog, int id, int32_t& value) const override;
+    void FormatNumber(HWND dialog, int id, int32_t value, wchar_t* text, size_t size) const override;
+    int ReadNumber(HWND dialog, int id, int32_t& value) const override;
+    void WriteNumber(HWND dialog, int id, int32_t value) override;
 
 private:
     static constexpr int kUseMillimetersItem = 2052;
     // The dimension whose edit field this control's table holds; null when none.
     const Dimension* Find(HWND dialog) const;
+    // The dimension of the edit field; null for another item.
+    static const Dimension* DimensionOf(int id);
+    GSheetContext* Context() const;
+    // The size with its unit's labels and bounds.
     void ShowSize(HWND dialog, const Dimension& dimension);
-    // Set while the control writes its own field, whose change notices it then ignores.
-    bool showing_ = false;
 };
 
 // A radio group whose buttons stand for the values, in table order.
