@@ -349,7 +349,7 @@ bool GOSFactory::HasCurrentCheck(GDriverObject*, const RWWString&) { return true
 int GOSFactory::LockPrinterStores(GDriverObject*, uint32_t, void*& held)
 {
     held = nullptr;
-    return 1;
+    return kStoresLockOwned;
 }
 
 void GOSFactory::UnlockPrinterStores(void*) {}

@@ -141,10 +141,15 @@ public:
     void StoreMissingNodes(GObjectBase* defaults);
     // A change of the printer's stores that reads them and commits them again, held from
     // here on: what it reads is what the printer holds once the lock was had, and no
-    // other writer commits before it ends. Null when the lock was not had (StoresBusy).
+    // other writer commits before it ends. Null when the lock was not had (StoresBusy,
+    // StoresRefused tell why).
     std::unique_ptr<GPrinterStores::Change> ChangeStores();
-    // True when the last commit stored nothing because the stores lock was not had.
+    // True when the last commit or change stored nothing because the stores lock was held
+    // elsewhere past its wait: another try may go through.
     bool StoresBusy() const;
+    // True when the last commit or change stored nothing because this caller may not have
+    // the stores lock: the printer does not let it change its settings.
+    bool StoresRefused() const;
     // True when a commit may store: the printer's record read and each of its stores
     // reads or is absent. A sheet opened without it stores nothing and says so.
     bool CanStore();
@@ -215,8 +220,10 @@ private:
     int32_t toggle_;
     int32_t emf_;
     std::unique_ptr<GPrinterStores> stores_;
-    // The last commit stored nothing because the stores lock was not had.
+    // The last commit or change stored nothing because the stores lock was held elsewhere,
+    // or because it refused this caller.
     bool storesBusy_ = false;
+    bool storesRefused_ = false;
     // The printer's data as it was when the DEVMODE object was made: the object answers
     // for a DEVMODE equal to its own only while the printer's data is still the same.
     GSourceStamp devModeSource_;

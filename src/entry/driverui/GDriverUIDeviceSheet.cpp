@@ -13,7 +13,8 @@
 // but do not read and the user may change the printer, OK offers to replace them with
 // the factory's settings, and does only when the user says yes. A commit that cannot
 // have the stores lock stores nothing: the user is told, and the sheet stays open with
-// its edits for another OK.
+// its edits for another OK, unless the lock refused the user: then the sheet closes as
+// cancelled.
 #include "entry/driverui/GDriverUIDeviceSheet.h"
 
 #include "entry/driverui/GDriverUI.h"
@@ -49,6 +50,8 @@ const WORD kHeaderNoPermission = 1;
 const uint32_t kReplaceQuestion = 12034;
 // "The printer's settings could not be locked for this change ... press OK to try again."
 const uint32_t kLockedNotice = 12035;
+// "You may not change these settings: nothing was saved."
+const uint32_t kRefusedNotice = 12036;
 
 std::atomic<GDriverUIDeviceSheet::SheetRunner> g_sheetRunner{nullptr};
 std::atomic<GDriverUIDeviceSheet::Confirmer> g_confirmer{nullptr};
@@ -191,6 +194,10 @@ bool GDriverUIDeviceSheet::CommitOk()
 
 bool GDriverUIDeviceSheet::RefusedForLock(GDriverUI& ui)
 {
+    if (ui.StoresRefused()) {
+        Ask(ui, kRefusedNotice, MB_OK | MB_ICONSTOP);
+        return false;
+    }
     if (!ui.StoresBusy())
         return false;
     if (ui.SheetGlue())

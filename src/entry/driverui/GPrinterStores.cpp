@@ -57,7 +57,8 @@ uint32_t GPrinterStores::WaitForLock() { return g_lockWait.load(); }
 
 uint32_t GPrinterStores::SetLockWaitForTesting(uint32_t wait) { return g_lockWait.exchange(wait); }
 
-GPrinterStores::Change::Change(GPrinterStores& stores, uint32_t wait) : stores_(stores), owned_(false), outer_(false)
+GPrinterStores::Change::Change(GPrinterStores& stores, uint32_t wait)
+    : stores_(stores), owned_(false), outer_(false), refused_(false)
 {
     if (stores_.HeldHere()) {
         ++stores_.depth_;
@@ -66,9 +67,12 @@ GPrinterStores::Change::Change(GPrinterStores& stores, uint32_t wait) : stores_(
     }
     GOSFactory* services = GOSFactory::Instance();
     void* held = nullptr;
-    owned_ = services && services->LockPrinterStores(&stores_.driver_, wait, held) == 1;
+    const int had = services ? services->LockPrinterStores(&stores_.driver_, wait, held) : GOSFactory::kStoresLockBusy;
+    owned_ = had == GOSFactory::kStoresLockOwned;
+    refused_ = had == GOSFactory::kStoresLockRefused;
+    stores_.refused_ = refused_;
     if (!owned_) {
-        stores_.busy_ = true;
+        stores_.busy_ = !refused_;
         return;
     }
     outer_ = true;
@@ -452,7 +456,7 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
     busy_ = false;
     Change change(*this);
     if (!change.Owned())
-        return Outcome::kBusy;
+        return change.NotOwned();
     // A store that is there but does not read keeps its bytes, and the call learns that
     // nothing was stored: what it holds in that store's place came from elsewhere.
     if (!Storable())
@@ -475,7 +479,7 @@ GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount]
     busy_ = false;
     Change change(*this);
     if (!change.Owned())
-        return Outcome::kBusy;
+        return change.NotOwned();
     const GObjectBase* written[kCount] = {};
     Former former[kCount];
     for (int i = 0; i < kCount; ++i) {
@@ -539,7 +543,7 @@ GPrinterStores::Outcome GPrinterStores::Upgrade(int upgraded[kCount])
     busy_ = false;
     Change change(*this);
     if (!change.Owned())
-        return Outcome::kBusy;
+        return change.NotOwned();
     // The device settings first: without them the others are left as they are.
     nodes[kCount - 1].reset(UpgradedNode(kCount - 1, upgraded[kCount - 1]));
     if (upgraded[kCount - 1] == 1)

@@ -48,8 +48,9 @@ public:
     // What a write of the stores came to: every store written; nothing stored and every
     // store as it was; nothing stored and a store that could not be put back (it holds
     // what the failed write left); or nothing stored and every store as it was, because
-    // the stores lock was not had.
-    enum class Outcome { kStored, kNotStored, kNotPutBack, kBusy };
+    // the stores lock was not had within the wait (kBusy) or may not be had by this
+    // caller (kRefused).
+    enum class Outcome { kStored, kNotStored, kNotPutBack, kBusy, kRefused };
 
     // How long a write waits for the stores lock, in milliseconds.
     static constexpr uint32_t kLockWait = 5000;
@@ -68,11 +69,14 @@ public:
         Change(const Change&) = delete;
         Change& operator=(const Change&) = delete;
         bool Owned() const { return owned_; }
+        // What a change that does not own the lock comes to: kRefused or kBusy.
+        Outcome NotOwned() const { return refused_ ? Outcome::kRefused : Outcome::kBusy; }
 
     private:
         GPrinterStores& stores_;
         bool owned_;
         bool outer_;
+        bool refused_;
     };
 
     explicit GPrinterStores(GDriverObject& driver);
@@ -126,8 +130,11 @@ public:
     Outcome Upgrade(int upgraded[kCount]);
 
     // True when the last Store, Replace, Save, Upgrade or change stored nothing because
-    // the stores lock was not had: held elsewhere past its wait, or not to be had here.
+    // the stores lock was not had: held elsewhere past its wait, or not to be made.
     bool Busy() const { return busy_; }
+    // True when the last Store, Replace, Save, Upgrade or change stored nothing because
+    // this caller may not have the stores lock: the printer does not let it change them.
+    bool Refused() const { return refused_; }
 
     // The wait for the stores lock: kLockWait, or what a test put in its place.
     static uint32_t WaitForLock();
@@ -187,4 +194,5 @@ private:
     bool committing_ = false;
     uint32_t commit_ = 0;
     bool busy_ = false;
+    bool refused_ = false;
 };
