@@ -429,7 +429,7 @@ uint32_t GOSFactory::SetLockWaitForTesting(uint32_t wait) { return g_lockWait.ex
 int GOSFactory::LockPrinterStores(GDriverObject*, uint32_t, void*& held)
 {
     held = nullptr;
-    return 1;
+    return kStoresLockOwned;
 }
 
 void GOSFactory::UnlockPrinterStores(void*) {}

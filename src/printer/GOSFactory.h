@@ -174,12 +174,16 @@ public:
     // Puts another wait in place of kLockWait (tests); the one replaced comes back.
     static uint32_t SetLockWaitForTesting(uint32_t wait);
     // The writers' lock of the printer's stored settings, one for every process of the
-    // printer that may change it: 1 when this thread owns it within wait milliseconds
-    // (also when an owner ended holding it), held then being what UnlockPrinterStores
-    // takes; 0 when it was not had (held elsewhere past the wait, or not to be had by
-    // this caller). Its owner may take it again, and holds it until each is given back.
-    // Readers never take it. These services share nothing with other processes: 1 with
-    // nothing held.
+    // printer that may change it: kStoresLockOwned (1) when this thread owns it within
+    // wait milliseconds (also when an owner ended holding it), held then being what
+    // UnlockPrinterStores takes; kStoresLockBusy (0) when it was not had within the wait
+    // (held elsewhere, or not to be made); kStoresLockRefused (-1) when this caller may
+    // not have it (its access list does not admit the caller). Its owner may take it
+    // again, and holds it until each is given back. Readers never take it. These services
+    // share nothing with other processes: owned, with nothing held.
+    static constexpr int kStoresLockOwned = 1;
+    static constexpr int kStoresLockBusy = 0;
+    static constexpr int kStoresLockRefused = -1;
     virtual int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held);
     virtual void UnlockPrinterStores(void* held);
     // What the rest of the call reads of the printer's data is what the printer holds

@@ -50,6 +50,20 @@ public:
     static RWWString StoresLockName(const RWWString& printer);
     // The longest printer part of a lock's name, in characters.
     static constexpr size_t kLongestLockPart = 200;
+    // The access list of a printer's stores lock (SDDL) from the printer's security
+    // descriptor: the system may take the lock; each identity the printer's list allows
+    // or denies its administer right (or all access) is allowed or denied the lock, in
+    // the list's order; a printer without a list, which admits everyone, gives everyone.
+    // Empty when the descriptor does not read, or its list holds an entry of a kind
+    // other than a plain allow or deny.
+    static RWWString StoresLockAccess(PSECURITY_DESCRIPTOR printerSecurity);
+    // The lock's access list when the printer's cannot be read: the system and the
+    // administrators.
+    static const wchar_t kFallbackLockAccess[];
+    // The lock of the name, made with the access list (SDDL) when no process has it:
+    // answered as LockPrinterStores answers, refused when the list of the lock, made here
+    // or found, does not admit this process.
+    static int TakeStoresLock(const RWWString& name, const RWWString& access, uint32_t wait, void*& held);
 
     GWin32OSFactory();
     ~GWin32OSFactory() override;
@@ -138,8 +152,9 @@ public:
     // As the value reads: false without a check, with one of the earlier form or in
     // progress, or with a done check its bytes do not match.
     bool HasCurrentCheck(GDriverObject* driver, const RWWString& name) override;
-    // A named mutex that only the administrators and the system may open, in their
-    // private name space where the system has one.
+    // A named mutex in the global name space that whom the printer lets administer it
+    // (and the system) may take: its list comes from the printer's security, else it
+    // admits the administrators and the system.
     int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held) override;
     void UnlockPrinterStores(void* held) override;
     void ForgetKeptPrinterData(GDriverObject* driver) override;
@@ -225,6 +240,9 @@ private:
     // the printer holds it at this moment.
     void ReadPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
                                const RWWString& fallback, bool now);
+    // The access list of the printer's stores lock: from the printer's security, read
+    // through the driver's handle or one opened to read it, else kFallbackLockAccess.
+    RWWString PrinterStoresLockAccess(GDriverObject* driver);
 
     int16_t timeBias_;
     std::atomic<bool> moduleFolderKnown_{false};

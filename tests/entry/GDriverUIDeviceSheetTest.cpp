@@ -105,6 +105,67 @@ protected:
     PROPSHEETUI_INFO info{};
 };
 
+// The module's services answering the stores lock as told, holding nothing: busy (held
+// elsewhere past the wait) or refused (the lock's list does not admit this caller).
+struct LockAnsweringServices : StandinServices {
+    int answer = GOSFactory::kStoresLockBusy;
+    int LockPrinterStores(GDriverObject*, uint32_t, void*& held) override
+    {
+        held = nullptr;
+        return answer;
+    }
+};
+
+// OK on a sheet whose commit cannot have the stores lock, through either host: held
+// elsewhere, the user reads that it may be tried again and the page's apply keeps the
+// sheet open; refused, the user reads that nothing was saved and the sheet closes as
+// cancelled, for no other OK would fare better. Nothing is stored either way.
+TEST_F(DeviceSheet, AnOkTheLockRefusesSaysNothingWasSavedAndClosesAsCancel)
+{
+    const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
+    ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
+    const struct {
+        const char* what;
+        int answer;
+        const wchar_t* notice;
+        LRESULT keptOpen;  // the page's answer to its apply: 1 keeps the sheet open
+    } rows[] = {
+        {"held elsewhere", GOSFactory::kStoresLockBusy,
+         L"The printer's settings could not be locked for this change: another program may be changing them. "
+         L"Nothing was saved, and your changes are still here: press OK to try again.",
+         1},
+        {"refused", GOSFactory::kStoresLockRefused, L"You may not change these settings: nothing was saved.", 0},
+    };
+    const std::vector<uint8_t> stored = StoredBytes(L"365");
+    for (const auto& row : rows)
+        for (const bool reported : {true, false}) {
+            SCOPED_TRACE(std::string(row.what) + (reported ? ", reported" : ", not reported"));
+            info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(
+                reported ? &ReportingSheet : &RecordingComPropSheet::Callback);
+            reportedTo = reported ? &info : nullptr;
+            ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
+            EditDuplexUnit();
+            auto* seam = new LockAnsweringServices;
+            seam->answer = row.answer;
+            ReplaceQuestion::asked = 0;
+            ReplaceQuestion::text.clear();
+            UIContextRecord* context = OpenContext();
+            ASSERT_NE(nullptr, context);
+            NMHDR apply = {nullptr, 0, UINT(PSN_APPLY)};
+            EXPECT_EQ(row.keptOpen, LRESULT(GCPSOSUI::DlgProcHook(nullptr, WM_NOTIFY, 0,
+                                                                  reinterpret_cast<LPARAM>(&apply), context->guiData)));
+            EXPECT_EQ(1, ReplaceQuestion::asked) << "told once";
+            EXPECT_EQ(std::wstring(row.notice), ReplaceQuestion::text);
+            EXPECT_EQ(1, Call(PROPSHEETUI_REASON_DESTROY));
+            EXPECT_EQ(LRESULT(CPSUI_CANCEL), info.Result);
+            new StandinServices;
+            ReleaseHeld();
+            EXPECT_EQ(stored, StoredBytes(L"365")) << "nothing stored";
+        }
+    reportedTo = nullptr;
+    DeleteFileW(resources.c_str());
+}
+
 // One OK, one commit: reported by the host at the apply, or made by the apply when the
 // result it asked for reached no one; the sheet's going commits nothing more.
 TEST_F(DeviceSheet, EachOkCommitsOnceWhetherTheHostReportsItOrNot)

@@ -1467,6 +1467,111 @@ TEST_F(PrinterStores, ALockHeldElsewhereStoresNothingAfterItsWait)
     EXPECT_NE(installed.at(L"365"), StoredBytes(L"365"));
 }
 
+// The module's services answering the stores lock as told, holding nothing: busy (held
+// elsewhere past the wait) or refused (the lock's list does not admit this caller).
+struct LockAnsweringServices : StandinServices {
+    int answer = GOSFactory::kStoresLockBusy;
+    int LockPrinterStores(GDriverObject*, uint32_t, void*& held) override
+    {
+        held = nullptr;
+        return answer;
+    }
+};
+
+// A lock not had, by each way it is not: a commit, a replace, a store of one node, an
+// upgrade and a change each store nothing and tell which way it was, never the other;
+// once the lock is had again the commit stores and tells neither.
+TEST_F(PrinterStores, ALockNotHadStoresNothingAndTellsBusyFromRefused)
+{
+    using Outcome = GPrinterStores::Outcome;
+    const struct {
+        const char* what;
+        int answer;
+        Outcome outcome;
+        bool busy, refused;
+    } rows[] = {
+        {"held elsewhere", GOSFactory::kStoresLockBusy, Outcome::kBusy, true, false},
+        {"refused", GOSFactory::kStoresLockRefused, Outcome::kRefused, false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Reinstall();
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+        ASSERT_NE(nullptr, tree);
+        GValueAttribute* unit =
+            GDriverObject::Feature<GValueAttribute>(tree->FindById(FeatureId::kDeviceSettings), FeatureId::kDuplexUnit);
+        ASSERT_NE(nullptr, unit);
+        unit->SetValue(uint16_t(unit->GetValue() ? 0 : 1));
+        GObjectBase* nodes[GPrinterStores::kCount] = {};
+        for (int i = 0; i < GPrinterStores::kCount; ++i)
+            nodes[i] = tree->FindById(GPrinterStores::kIds[i]);
+        auto* seam = new LockAnsweringServices;
+        seam->answer = row.answer;
+        {
+            GPrinterStores stores(*ui);
+            int upgraded[GPrinterStores::kCount] = {1, 1, 1};
+            EXPECT_EQ(row.outcome, stores.Store(nodes));
+            EXPECT_EQ(row.busy, stores.Busy());
+            EXPECT_EQ(row.refused, stores.Refused());
+            const bool replaceable[GPrinterStores::kCount] = {false, true, false};
+            EXPECT_EQ(row.outcome, stores.Replace(nodes, replaceable));
+            EXPECT_EQ(0, stores.Save(nodes[GPrinterStores::kCount - 1]));
+            EXPECT_EQ(row.refused, stores.Refused());
+            EXPECT_EQ(row.outcome, stores.Upgrade(upgraded));
+            EXPECT_EQ(0, upgraded[0] + upgraded[1] + upgraded[2]);
+            GPrinterStores::Change change(stores);
+            EXPECT_FALSE(change.Owned());
+            EXPECT_EQ(row.outcome, change.NotOwned());
+        }
+        EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
+        EXPECT_EQ(row.busy, ui->StoresBusy());
+        EXPECT_EQ(row.refused, ui->StoresRefused());
+        EXPECT_EQ(nullptr, ui->ChangeStores());
+        EXPECT_EQ(row.busy, ui->StoresBusy());
+        EXPECT_EQ(row.refused, ui->StoresRefused());
+        EXPECT_EQ(installed, Snapshot()) << "nothing stored";
+        new StandinServices;
+        EXPECT_EQ(1, ui->CommitSettings(tree.get(), 1));
+        EXPECT_FALSE(ui->StoresBusy() || ui->StoresRefused());
+        EXPECT_NE(installed.at(L"365"), StoredBytes(L"365"));
+        ReleaseHeld();
+    }
+}
+
+// The document sheet's OK in store mode without the stores lock: held elsewhere, nothing
+// is handed back (the sheet stays open for another OK); refused, the document's choices
+// go back to the caller as a sheet with storing off hands them back. The printer's
+// stores are written nothing either way.
+TEST_F(PrinterStores, ADocumentSheetTheLockRefusesHandsTheDocumentsChoicesBack)
+{
+    std::vector<uint8_t> portrait = ours;
+    reinterpret_cast<DEVMODEW*>(portrait.data())->dmOrientation = DMORIENT_PORTRAIT;
+    const struct {
+        const char* what;
+        int answer;
+        short orientation;  // of the DEVMODE handed back
+    } rows[] = {
+        {"held elsewhere", GOSFactory::kStoresLockBusy, DMORIENT_PORTRAIT},
+        {"refused", GOSFactory::kStoresLockRefused, DMORIENT_LANDSCAPE},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Reinstall();
+        FreshServer();
+        auto* seam = new LockAnsweringServices;
+        seam->answer = row.answer;
+        std::vector<uint8_t> handedBack;
+        DocumentSheet(portrait, true, nullptr, 90, &handedBack);
+        new StandinServices;
+        ASSERT_EQ(GDevModeBase::kTotalSize, handedBack.size());
+        EXPECT_EQ(row.orientation, reinterpret_cast<DEVMODEW*>(handedBack.data())->dmOrientation);
+        EXPECT_EQ(installed, Snapshot()) << "nothing stored";
+        ReleaseHeld();
+    }
+}
+
 } // namespace
 
 namespace {
@@ -1649,56 +1754,77 @@ TEST_F(PrinterStores, TwoRegistrationsAtOnceAreBothKept)
 namespace {
 
 const wchar_t kHeldLockPrinter[] = L"QZ_TEST_HELD_LOCK_PRINTER";
+const wchar_t kHeldLockAccess[] = L"QZ_TEST_HELD_LOCK_ACCESS";
 
 std::wstring LockEventName(const char* what) { return std::wstring(L"QZ test stores lock ") + std::wstring(what, what + std::strlen(what)); }
 
 } // namespace
 
-// Another process makes the stores lock first, with an access list that lets no one in,
-// takes it and holds it until told: a fresh read answers at once, without waiting on it,
-// and a commit stores nothing, is told so, and loses nothing of the stores.
+// Another process makes the stores lock first, with an access list of its own, takes it
+// and holds it until told: a fresh read answers at once, without waiting on it, and a
+// commit stores nothing and loses nothing of the stores. The commit learns why: a list
+// that lets this process in leaves the lock busy, one that does not (a name taken first
+// by a process that admits no one, which the global name cannot prevent) refuses it.
 TEST_F(PrinterStores, ALockAnotherProcessMadeAndHoldsStallsNoReadAndLosesNothing)
 {
-    Reinstall();
-    LockWait wait(20);
-    HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, LockEventName("taken").c_str());
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, LockEventName("release").c_str());
-    SetEnvironmentVariableW(kHeldLockPrinter, name.c_str());
-    ChildResult child = {};
-    std::thread holder([&] { child = RunChildTest("HeldLockChild.DISABLED_MakesTheLockWithNoAccessAndHoldsIt"); });
-    const bool held = WaitForSingleObject(taken, 60000) == WAIT_OBJECT_0;
-    EXPECT_TRUE(held) << "the child took the lock";
-    if (held) {
-        FreshServer();
-        InjectingDriverUI* ui = HoldObject();
-        const GPlatformCalls::Totals before = GPlatformCalls::Now();
-        EXPECT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
-        EXPECT_EQ(0u, GPlatformCalls::Now().Since(before)[GPlatformCalls::kLockWait]) << "no read waits";
-        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
-        ASSERT_NE(nullptr, tree);
-        EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
-        EXPECT_TRUE(ui->StoresBusy()) << "the commit learns why";
-        EXPECT_EQ(installed, Snapshot());
+    const struct {
+        const wchar_t* access;  // the child's list
+        bool busy, refused;
+    } rows[] = {
+        {L"D:(A;;GA;;;WD)", true, false},
+        {L"D:", false, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::wstring(row.access));
+        Reinstall();
+        LockWait wait(20);
+        HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, LockEventName("taken").c_str());
+        HANDLE release = CreateEventW(nullptr, TRUE, FALSE, LockEventName("release").c_str());
+        SetEnvironmentVariableW(kHeldLockPrinter, name.c_str());
+        SetEnvironmentVariableW(kHeldLockAccess, row.access);
+        ChildResult child = {};
+        std::thread holder([&] { child = RunChildTest("HeldLockChild.DISABLED_MakesTheLockWithItsListAndHoldsIt"); });
+        const bool held = WaitForSingleObject(taken, 60000) == WAIT_OBJECT_0;
+        EXPECT_TRUE(held) << "the child took the lock";
+        if (held) {
+            FreshServer();
+            InjectingDriverUI* ui = HoldObject();
+            const GPlatformCalls::Totals before = GPlatformCalls::Now();
+            EXPECT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+            EXPECT_EQ(0u, GPlatformCalls::Now().Since(before)[GPlatformCalls::kLockWait]) << "no read waits";
+            std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+            EXPECT_NE(nullptr, tree);
+            if (tree) {
+                EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
+                EXPECT_EQ(row.busy, ui->StoresBusy()) << "the commit learns why";
+                EXPECT_EQ(row.refused, ui->StoresRefused()) << "the commit learns why";
+            }
+            EXPECT_EQ(installed, Snapshot());
+        }
+        SetEvent(release);
+        holder.join();
+        SetEnvironmentVariableW(kHeldLockPrinter, nullptr);
+        SetEnvironmentVariableW(kHeldLockAccess, nullptr);
+        EXPECT_EQ(0u, child.exitCode) << child.output;
+        CloseHandle(taken);
+        CloseHandle(release);
+        ReleaseHeld();
     }
-    SetEvent(release);
-    holder.join();
-    SetEnvironmentVariableW(kHeldLockPrinter, nullptr);
-    EXPECT_EQ(0u, child.exitCode) << child.output;
-    CloseHandle(taken);
-    CloseHandle(release);
 }
 
-// The child: the lock made first under its name with an empty access list, taken, and
+// The child: the lock made first under its name with the access list given, taken, and
 // held until the parent says.
-TEST(HeldLockChild, DISABLED_MakesTheLockWithNoAccessAndHoldsIt)
+TEST(HeldLockChild, DISABLED_MakesTheLockWithItsListAndHoldsIt)
 {
     wchar_t printer[512] = {};
     ASSERT_NE(0u, GetEnvironmentVariableW(kHeldLockPrinter, printer, 512));
-    PSECURITY_DESCRIPTOR none = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1, &none, nullptr));
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, none, FALSE};
+    wchar_t access[512] = {};
+    ASSERT_NE(0u, GetEnvironmentVariableW(kHeldLockAccess, access, 512));
+    PSECURITY_DESCRIPTOR list = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(access, SDDL_REVISION_1, &list, nullptr));
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, list, FALSE};
     HANDLE mutex = CreateMutexW(&attributes, TRUE, GWin32OSFactory::StoresLockName(printer).Data());
-    LocalFree(none);
+    LocalFree(list);
     ASSERT_NE(nullptr, mutex);
     HANDLE taken = OpenEventW(EVENT_MODIFY_STATE, FALSE, LockEventName("taken").c_str());
     HANDLE release = OpenEventW(SYNCHRONIZE, FALSE, LockEventName("release").c_str());

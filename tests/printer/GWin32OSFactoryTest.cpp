@@ -8,9 +8,11 @@
 #include "printer/GPlatformCalls.h"
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <map>
@@ -599,6 +601,186 @@ TEST(Win32StoresLock, HeldElsewhereItWaitsItsBoundAbandonedItIsHad)
     EXPECT_EQ(1, services.LockPrinterStores(&driver, 0, abandoned));
     services.UnlockPrinterStores(abandoned);
     services.UnlockPrinterStores(held[0]);
+}
+
+// A printer's security descriptor made by hand, for lists that Wine's SDDL reader does not
+// make: a null list (Wine reads "D:NO_ACCESS_CONTROL" as an empty one), and a list of one
+// entry of the object kind (Wine reads and adds no object entries), allowing the
+// administer right to the administrators, laid out byte by byte.
+class HandMadeDescriptor {
+public:
+    explicit HandMadeDescriptor(bool objectEntry)
+    {
+        InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION);
+        PACL list = nullptr;
+        if (objectEntry) {
+            BYTE admins[SECURITY_MAX_SID_SIZE];
+            DWORD sidSize = sizeof admins;
+            if (!CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, admins, &sidSize))
+                return;
+            const GUID kind = {0xbf967aba, 0x0de6, 0x11d0, {0xa2, 0x85, 0x00, 0xaa, 0x00, 0x30, 0x49, 0xe2}};
+            // The list's header, then the entry: its header, mask, flags, object kind, identity.
+            const WORD aceSize = WORD(sizeof(ACE_HEADER) + 2 * sizeof(DWORD) + sizeof(GUID) + sidSize);
+            const WORD aclSize = WORD(sizeof(ACL) + aceSize);
+            acl_.assign(aclSize, 0);
+            ACL header = {ACL_REVISION_DS, 0, aclSize, 1, 0};
+            ACE_HEADER entry = {ACCESS_ALLOWED_OBJECT_ACE_TYPE, 0, aceSize};
+            const DWORD mask = PRINTER_ACCESS_ADMINISTER, flags = ACE_OBJECT_TYPE_PRESENT;
+            uint8_t* at = acl_.data();
+            for (const auto& part : {std::make_pair<const void*, size_t>(&header, sizeof header),
+                                     std::make_pair<const void*, size_t>(&entry, sizeof entry),
+                                     std::make_pair<const void*, size_t>(&mask, sizeof mask),
+                                     std::make_pair<const void*, size_t>(&flags, sizeof flags),
+                                     std::make_pair<const void*, size_t>(&kind, sizeof kind),
+                                     std::make_pair<const void*, size_t>(admins, size_t(sidSize))}) {
+                std::memcpy(at, part.first, part.second);
+                at += part.second;
+            }
+            list = reinterpret_cast<PACL>(acl_.data());
+        }
+        made_ = SetSecurityDescriptorDacl(&descriptor_, TRUE, list, FALSE) != FALSE;
+    }
+    PSECURITY_DESCRIPTOR Get() { return made_ ? &descriptor_ : nullptr; }
+
+private:
+    std::vector<uint8_t> acl_;
+    SECURITY_DESCRIPTOR descriptor_ = {};
+    bool made_ = false;
+};
+
+// The lock's access list from a printer's: the administer right (or all access) lets an
+// identity take the lock, printing alone does not, a deny of the right stays where the
+// printer's list has it, entries that pass only to the printer's jobs do not count, and
+// the system always may. A printer without a list admits everyone; an empty list, no one
+// but the system. A list the mapping cannot read gives nothing, and the lock then takes
+// the administrators' and the system's.
+TEST(Win32StoresLock, TheAccessListAdmitsWhomThePrinterLetsAdminister)
+{
+    const std::wstring take = L"0x100001;;;";
+    const std::wstring system = L"(A;;" + take + L"SY)";
+    const std::wstring admins = L"S-1-5-32-544", user = L"S-1-5-21-1-2-3-1001", other = L"S-1-5-21-1-2-3-1002";
+    enum Made { kFromSddl, kNullList, kObjectEntry };
+    const struct {
+        const char* what;
+        Made made;
+        std::wstring printer;  // the printer's descriptor, in SDDL
+        std::wstring expected;
+    } rows[] = {
+        {"a user with the administer right", kFromSddl, L"D:(A;;LCSW;;;" + user + L")",
+         L"D:" + system + L"(A;;" + take + user + L")"},
+        {"full control and generic all", kFromSddl, L"D:(A;;LCSWSDRCWDWO;;;BA)(A;;GA;;;" + user + L")",
+         L"D:" + system + L"(A;;" + take + admins + L")(A;;" + take + user + L")"},
+        {"a user who may only print", kFromSddl, L"D:(A;;SWRC;;;" + other + L")(A;;LCSW;;;BA)",
+         L"D:" + system + L"(A;;" + take + admins + L")"},
+        {"a deny of the right, in its place", kFromSddl,
+         L"D:(D;;LC;;;" + user + L")(A;;LCSW;;;BA)(A;;LCSW;;;" + user + L")",
+         L"D:" + system + L"(D;;" + take + user + L")(A;;" + take + admins + L")(A;;" + take + user + L")"},
+        {"a deny of all access", kFromSddl, L"D:(D;;GA;;;" + user + L")(A;;LC;;;" + user + L")",
+         L"D:" + system + L"(D;;" + take + user + L")(A;;" + take + user + L")"},
+        {"a deny of printing alone", kFromSddl, L"D:(D;;SW;;;" + user + L")(A;;LC;;;" + user + L")",
+         L"D:" + system + L"(A;;" + take + user + L")"},
+        {"entries for the printer's jobs only", kFromSddl,
+         L"D:(A;OIIO;GA;;;CO)(A;CIIO;GA;;;" + user + L")(A;;LC;;;BA)", L"D:" + system + L"(A;;" + take + admins + L")"},
+        {"an empty list", kFromSddl, L"D:", L"D:" + system},
+        {"no list", kFromSddl, L"O:BAG:SY", L"D:" + system + L"(A;;" + take + L"WD)"},
+        {"a null list", kNullList, L"", L"D:" + system + L"(A;;" + take + L"WD)"},
+        {"an object entry", kObjectEntry, L"", L""},
+    };
+    for (const auto& row : rows) {
+        PSECURITY_DESCRIPTOR converted = nullptr;
+        HandMadeDescriptor handMade(row.made == kObjectEntry);
+        if (row.made == kFromSddl) {
+            ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(row.printer.c_str(), SDDL_REVISION_1,
+                                                                             &converted, nullptr))
+                << row.what;
+        }
+        PSECURITY_DESCRIPTOR printer = row.made == kFromSddl ? converted : handMade.Get();
+        ASSERT_NE(nullptr, printer) << row.what;
+        const RWWString access = GWin32OSFactory::StoresLockAccess(printer);
+        LocalFree(converted);
+        EXPECT_EQ(row.expected, std::wstring(access.IsNull() ? L"" : access.Data(), access.Length())) << row.what;
+        PSECURITY_DESCRIPTOR lock = nullptr;
+        if (access.Length()) {
+            EXPECT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(access.Data(), SDDL_REVISION_1, &lock,
+                                                                             nullptr))
+                << row.what << ": the list is one the lock can be made with";
+        }
+        LocalFree(lock);
+    }
+    EXPECT_EQ(0u, GWin32OSFactory::StoresLockAccess(nullptr).Length()) << "no descriptor";
+}
+
+// The lock of a name by its access list (this process's user is an administrator here):
+// one that admits this process is had; one made here that does not is refused, though
+// its maker's handle was given without a look at it; one another made first that does
+// not admit this process is refused; one held elsewhere is busy after the wait. A
+// refused lock is never waited on.
+TEST(Win32StoresLock, ALockIsHadRefusedOrBusyAsItsListAndItsHolderSay)
+{
+    Win32Services services;
+    const std::wstring name = L"Global\\QZ printer stores TAKE TEST " + std::to_wstring(GetCurrentProcessId());
+    const RWWString fallback(GWin32OSFactory::kFallbackLockAccess);
+    const struct {
+        const char* what;
+        const wchar_t* access;     // the lock's list as this process asks for it
+        const wchar_t* madeFirst;  // the list another made the lock with first (null: none)
+        bool heldElsewhere;
+        int expected;
+    } rows[] = {
+        {"the administrators and the system", GWin32OSFactory::kFallbackLockAccess, nullptr, false,
+         GOSFactory::kStoresLockOwned},
+        {"everyone", L"D:(A;;0x100001;;;WD)", nullptr, false, GOSFactory::kStoresLockOwned},
+        {"the system alone, made here", L"D:(A;;0x100001;;;SY)", nullptr, false, GOSFactory::kStoresLockRefused},
+        {"an empty list, made here", L"D:", nullptr, false, GOSFactory::kStoresLockRefused},
+        {"made first by another with no one in", GWin32OSFactory::kFallbackLockAccess, L"D:", false,
+         GOSFactory::kStoresLockRefused},
+        {"made first by another with everyone in", L"D:(A;;0x100001;;;SY)", L"D:(A;;GA;;;WD)", false,
+         GOSFactory::kStoresLockOwned},
+        {"held elsewhere", GWin32OSFactory::kFallbackLockAccess, nullptr, true, GOSFactory::kStoresLockBusy},
+    };
+    for (const auto& row : rows) {
+        HANDLE first = nullptr;
+        if (row.madeFirst) {
+            PSECURITY_DESCRIPTOR descriptor = nullptr;
+            ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(row.madeFirst, SDDL_REVISION_1,
+                                                                             &descriptor, nullptr));
+            SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+            first = CreateMutexW(&attributes, FALSE, name.c_str());
+            LocalFree(descriptor);
+            ASSERT_NE(nullptr, first) << row.what;
+        }
+        HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread holder;
+        if (row.heldElsewhere) {
+            holder = std::thread([&] {
+                void* elsewhere = nullptr;
+                const int owned = GWin32OSFactory::TakeStoresLock(name.c_str(), fallback, 0, elsewhere);
+                SetEvent(taken);
+                WaitForSingleObject(release, 10000);
+                if (owned == GOSFactory::kStoresLockOwned)
+                    services.UnlockPrinterStores(elsewhere);
+            });
+            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000)) << row.what;
+        }
+        const GPlatformCalls::Totals before = GPlatformCalls::Now();
+        void* held = reinterpret_cast<void*>(1);
+        const int answer = GWin32OSFactory::TakeStoresLock(name.c_str(), row.access, 20, held);
+        EXPECT_EQ(row.expected, answer) << row.what;
+        EXPECT_EQ(answer == GOSFactory::kStoresLockOwned, held != nullptr) << row.what;
+        EXPECT_EQ(answer == GOSFactory::kStoresLockRefused ? 0u : 1u,
+                  GPlatformCalls::Now().Since(before)[GPlatformCalls::kLockWait])
+            << row.what;
+        if (answer == GOSFactory::kStoresLockOwned)
+            services.UnlockPrinterStores(held);
+        SetEvent(release);
+        if (holder.joinable())
+            holder.join();
+        CloseHandle(taken);
+        CloseHandle(release);
+        if (first)
+            CloseHandle(first);
+    }
 }
 
 TEST(Win32MarkedNames, OnlyPredefinedRootsAndWholePathsAreAccepted)

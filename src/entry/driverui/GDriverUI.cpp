@@ -795,10 +795,12 @@ uint32_t GDriverUI::RegisterExtension(const char* moduleName, uint32_t flags)
     const RWWString name(moduleName ? moduleName : "", RWWString::multiByte);
     // The registration reads the printer's stores and commits them again as one change:
     // a registration made meanwhile by another process is read, never written over. One
-    // that cannot have the stores' lock does not happen.
+    // that cannot have the stores' lock does not happen, and says why.
     std::unique_ptr<GPrinterStores::Change> change(name.Length() != 0 ? ChangeStores() : nullptr);
-    int status = kExtensionUnavailable;
-    if (name.Length() == 0 || change) {
+    int status = kExtensionBusy;
+    if (name.Length() != 0 && !change) {
+        status = StoresRefused() ? kExtensionRefused : kExtensionBusy;
+    } else {
         MergeDevModeIntoSettings(nullptr);
         SetSettings(CreateSettings());
         status = GDriverObject::RegisterExtension(name, flags);

@@ -445,6 +445,7 @@ int GDriverUIBase::CommitSettings(GObjectBase* tree, int mode)
 int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
 {
     storesBusy_ = false;
+    storesRefused_ = false;
     if (!tree || !devMode_) {
         if (stores & kHandOverTree)
             delete tree;
@@ -483,6 +484,7 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
         result = outcome == GPrinterStores::Outcome::kStored ? 1 : 0;
     }
     storesBusy_ = outcome == GPrinterStores::Outcome::kBusy;
+    storesRefused_ = outcome == GPrinterStores::Outcome::kRefused;
     if (result && (stores & kStoreUserWatermarks) && userWatermarks_ && storable && lists)
         SaveUserWatermarks(lists);
 
@@ -530,8 +532,12 @@ void GDriverUIBase::StoreMissingNodes(GObjectBase* defaults) { stores_->StoreMis
 std::unique_ptr<GPrinterStores::Change> GDriverUIBase::ChangeStores()
 {
     std::unique_ptr<GPrinterStores::Change> change(new GPrinterStores::Change(*stores_));
-    if (!change->Owned())
+    storesBusy_ = storesRefused_ = false;
+    if (!change->Owned()) {
+        storesRefused_ = change->NotOwned() == GPrinterStores::Outcome::kRefused;
+        storesBusy_ = !storesRefused_;
         change.reset();
+    }
     return change;
 }
 
@@ -552,6 +558,7 @@ bool GDriverUIBase::StoreReadAgain(long id) const
             return stores_->ReadAgain(i);
     return false;
 }
+bool GDriverUIBase::StoresRefused() const { return storesRefused_; }
 
 bool GDriverUIBase::CanStore() { return devMode_ && !devMode_->PrinterRecordUnread() && stores_->Storable(); }
 

@@ -141,9 +141,11 @@ public:
     void StoreMissingNodes(GObjectBase* defaults);
     // A change of the printer's stores that reads them and commits them again, held from
     // here on: what it reads is what the printer holds once the lock was had, and no
-    // other writer commits before it ends. Null when the lock was not had (StoresBusy).
+    // other writer commits before it ends. Null when the lock was not had (StoresBusy,
+    // StoresRefused tell why).
     std::unique_ptr<GPrinterStores::Change> ChangeStores();
-    // True when the last commit stored nothing because the stores lock was not had.
+    // True when the last commit or change stored nothing because the stores lock was held
+    // elsewhere past its wait: another try may go through.
     bool StoresBusy() const;
     // After the last commit that stored nothing: whether the store of the id was the
     // reason, kept in an older form the current one cannot hold.
@@ -152,6 +154,9 @@ public:
     bool StoreReadAgain(long id) const;
     // Whether the store of the id reads, is absent or is there but does not read.
     GPrinterStores::State StoreState(long id) { return stores_->StateOf(id); }
+    // True when the last commit or change stored nothing because this caller may not have
+    // the stores lock: the printer does not let it change its settings.
+    bool StoresRefused() const;
     // True when a commit may store: the printer's record read and each of its stores
     // reads or is absent. A sheet opened without it stores nothing and says so.
     bool CanStore();
@@ -224,10 +229,12 @@ private:
     int32_t toggle_;
     int32_t emf_;
     std::unique_ptr<GPrinterStores> stores_;
-    // The last commit stored nothing because the stores lock was not had.
+    // The last commit or change stored nothing because the stores lock was held elsewhere,
+    // or because it refused this caller.
     bool storesBusy_ = false;
     // The stores the way back in progress may write the factory's over.
     bool replaceable_[GPrinterStores::kCount] = {};
+    bool storesRefused_ = false;
     // The printer's data as it was when the DEVMODE object was made: the object answers
     // for a DEVMODE equal to its own only while the printer's data is still the same.
     GSourceStamp devModeSource_;

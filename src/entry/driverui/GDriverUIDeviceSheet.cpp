@@ -13,7 +13,8 @@
 // but do not read and the user may change the printer, OK offers to replace them with
 // the factory's settings, and does only when the user says yes. A commit that cannot
 // have the stores lock stores nothing: the user is told, and the sheet stays open with
-// its edits for another OK.
+// its edits for another OK, unless the lock refused the user: then the sheet closes as
+// cancelled.
 #include "entry/driverui/GDriverUIDeviceSheet.h"
 
 #include "entry/driverui/GDriverUI.h"
@@ -61,6 +62,8 @@ const struct {
     uint32_t name;
 } kStoreNames[] = {{kDeviceSettings, 12052}, {kPrinterLists, 12053}, {kExtensionData, 12054}};
 const uint32_t kNoStoreName = 12055;
+// "You may not change these settings: nothing was saved."
+const uint32_t kRefusedNotice = 12036;
 
 std::atomic<GDriverUIDeviceSheet::SheetRunner> g_sheetRunner{nullptr};
 std::atomic<GDriverUIDeviceSheet::Confirmer> g_confirmer{nullptr};
@@ -205,6 +208,10 @@ bool GDriverUIDeviceSheet::CommitOk()
 
 bool GDriverUIDeviceSheet::RefusedForLock(GDriverUI& ui)
 {
+    if (ui.StoresRefused()) {
+        Ask(ui, kRefusedNotice, MB_OK | MB_ICONSTOP);
+        return false;
+    }
     if (!ui.StoresBusy())
         return NotStoredNotice(ui);
     if (ui.SheetGlue())

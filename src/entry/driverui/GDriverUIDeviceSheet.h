@@ -32,8 +32,10 @@ public:
     static void SetConfirmerForTesting(Confirmer confirmer);
 
     // After a commit of an open sheet of the object that failed: when it failed because
-    // the stores lock was not had, the user is told and the sheet stays open with its
-    // edits, for another OK. False, as the commit's result.
+    // the stores lock was held elsewhere, the user is told and the sheet stays open with
+    // its edits, for another OK; when because the user may not have the lock, the user is
+    // told that nothing was saved, and the sheet closes (no other OK would fare better).
+    // False, as the commit's result.
     static bool RefusedForLock(GDriverUI& ui);
     // A message of the resource library put to the user with the buttons given (through
     // the test's confirmer where one is set): the button pressed, 0 when not shown.

@@ -263,11 +263,14 @@ void GDriverUIDocumentSheet::CommitOk(const DOCUMENTPROPERTYHEADER& header)
     const bool storingOff = context && (context->modeFlags & kModeStoringOff);
     const int storeMode = (context && (context->modeFlags & 3) == 0 && !storingOff) ? 1 : 0;
     const bool committed = context && ui_.CommitSettings(context->settings, storeMode);
-    // A commit that could not have the stores lock is told, and the sheet stays open.
+    // A commit that could not have the stores lock is told. One held elsewhere keeps the
+    // sheet open for another OK; one the user may not have hands the document's choices
+    // (packed before the store) back as a sheet with storing off does.
+    const bool refused = !committed && storeMode && ui_.StoresRefused();
     if (!committed && storeMode)
         GDriverUIDeviceSheet::RefusedForLock(ui_);
-    accepted_ = committed && WriteSheetOutput(header);
-    if (!accepted_ || storingOff)
+    accepted_ = (committed || refused) && WriteSheetOutput(header);
+    if (!accepted_ || storingOff || refused)
         return;
     const GValueAttribute* exportSwitch =
         GDriverObject::Feature<GValueAttribute>(context->settings, FeatureId::kDeviceModelConfig);

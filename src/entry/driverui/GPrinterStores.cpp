@@ -125,7 +125,8 @@ uint32_t GPrinterStores::WaitForLock() { return GOSFactory::LockWait(); }
 
 uint32_t GPrinterStores::SetLockWaitForTesting(uint32_t wait) { return GOSFactory::SetLockWaitForTesting(wait); }
 
-GPrinterStores::Change::Change(GPrinterStores& stores, uint32_t wait) : stores_(stores), owned_(false), outer_(false)
+GPrinterStores::Change::Change(GPrinterStores& stores, uint32_t wait)
+    : stores_(stores), owned_(false), outer_(false), refused_(false)
 {
     if (stores_.HeldHere()) {
         ++stores_.depth_;
@@ -134,9 +135,12 @@ GPrinterStores::Change::Change(GPrinterStores& stores, uint32_t wait) : stores_(
     }
     GOSFactory* services = GOSFactory::Instance();
     void* held = nullptr;
-    owned_ = services && services->LockPrinterStores(&stores_.driver_, wait, held) == 1;
+    const int had = services ? services->LockPrinterStores(&stores_.driver_, wait, held) : GOSFactory::kStoresLockBusy;
+    owned_ = had == GOSFactory::kStoresLockOwned;
+    refused_ = had == GOSFactory::kStoresLockRefused;
+    stores_.refused_ = refused_;
     if (!owned_) {
-        stores_.busy_ = true;
+        stores_.busy_ = !refused_;
         return;
     }
     outer_ = true;
@@ -609,7 +613,7 @@ GPrinterStores::Outcome GPrinterStores::StoreNodes(const GObjectBase* const node
 
 void GPrinterStores::ClearOutcome()
 {
-    busy_ = false;
+    busy_ = refused_ = false;
     std::fill(olderFormRefused_, olderFormRefused_ + kCount, false);
     std::fill(readAgain_, readAgain_ + kCount, false);
 }
@@ -633,7 +637,7 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
     ClearOutcome();
     Change change(*this);
     if (!change.Owned())
-        return Outcome::kBusy;
+        return change.NotOwned();
     // A store that is there but does not read keeps its bytes, and the call learns that
     // nothing was stored: what it holds in that store's place came from elsewhere.
     if (!Storable())
@@ -646,7 +650,7 @@ GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount]
     ClearOutcome();
     Change change(*this);
     if (!change.Owned())
-        return Outcome::kBusy;
+        return change.NotOwned();
     // Decided on the stores as the printer holds them under the lock: one that reads
     // again keeps its bytes, and nothing is stored; one that no longer reads is never
     // written over by what was shown of it.
@@ -720,7 +724,7 @@ GPrinterStores::Outcome GPrinterStores::Upgrade(int upgraded[kCount])
     ClearOutcome();
     Change change(*this);
     if (!change.Owned())
-        return Outcome::kBusy;
+        return change.NotOwned();
     // The device settings first: without them the others are left as they are.
     nodes[kCount - 1].reset(UpgradedNode(kCount - 1, upgraded[kCount - 1]));
     if (upgraded[kCount - 1] == 1)

@@ -48,8 +48,8 @@ public:
     using State = GOSFactory::StoredRead;
     // What a write of the stores came to: every store asked for stored (published);
     // nothing stored, every store as it was; or nothing stored because the stores lock
-    // was not had.
-    enum class Outcome { kStored, kNotStored, kBusy };
+    // was not had within the wait (kBusy) or may not be had by this caller (kRefused).
+    enum class Outcome { kStored, kNotStored, kBusy, kRefused };
 
     // How long a write waits for the stores lock, in milliseconds.
     static constexpr uint32_t kLockWait = GOSFactory::kLockWait;
@@ -67,11 +67,14 @@ public:
         Change(const Change&) = delete;
         Change& operator=(const Change&) = delete;
         bool Owned() const { return owned_; }
+        // What a change that does not own the lock comes to: kRefused or kBusy.
+        Outcome NotOwned() const { return refused_ ? Outcome::kRefused : Outcome::kBusy; }
 
     private:
         GPrinterStores& stores_;
         bool owned_;
         bool outer_;
+        bool refused_;
     };
 
     explicit GPrinterStores(GDriverObject& driver);
@@ -131,13 +134,16 @@ public:
     Outcome Upgrade(int upgraded[kCount]);
 
     // True when the last Store, Replace, Save, Upgrade or change stored nothing because
-    // the stores lock was not had: held elsewhere past its wait, or not to be had here.
+    // the stores lock was not had: held elsewhere past its wait, or not to be made.
     bool Busy() const { return busy_; }
     // After the last Store or Save that stored nothing: whether the store (kIds' order)
     // was the reason, kept in an older form the current one cannot hold.
     bool KeptInOlderForm(int index) const { return index >= 0 && index < kCount && olderFormRefused_[index]; }
     // After the last Replace that stored nothing: whether the store read again by then.
     bool ReadAgain(int index) const { return index >= 0 && index < kCount && readAgain_[index]; }
+    // True when the last Store, Replace, Save, Upgrade or change stored nothing because
+    // this caller may not have the stores lock: the printer does not let it change them.
+    bool Refused() const { return refused_; }
 
     // The wait for the stores lock: kLockWait, or what a test put in its place.
     static uint32_t WaitForLock();
@@ -198,4 +204,5 @@ private:
     bool busy_ = false;
     bool olderFormRefused_[kCount] = {};
     bool readAgain_[kCount] = {};
+    bool refused_ = false;
 };

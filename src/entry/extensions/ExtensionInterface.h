@@ -42,6 +42,11 @@ enum ExtensionStatus : uint16_t {
     kExtensionNameTaken = 13,
     kExtensionTextMissing = 14,
     kExtensionSettingsTooLong = 15,
+    // A registration (or unregistration) that could not have the printer's stores lock:
+    // held by another writer past the wait (another try may go through), or refused to
+    // this caller, whom the printer does not let change its settings. Nothing was stored.
+    kExtensionBusy = 16,
+    kExtensionRefused = 17,
 };
 
 // The most settings bytes an extension keeps.

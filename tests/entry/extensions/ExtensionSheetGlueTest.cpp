@@ -2,6 +2,7 @@
 // plug-in name "GExtensionUIManager" and offering the stand-in's pages, and a
 // registration through the exported call on a freshly installed printer, read back from
 // the spooler's printer data.
+#include "entry/driverui/GPrinterStores.h"
 #include "entry/extensions/ExtensionTree.h"
 #include "entry/module/EntryPoints.h"
 #include "entry/module/GUIOSFactory.h"
@@ -24,6 +25,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -254,6 +256,74 @@ TEST_F(ExtensionGlue, TheFirstRegistrationOnAFreshPrinterStoresIndexZeroInItsPri
     EXPECT_EQ(13u, QZDrv_RegisterExtension(narrow.c_str(), 0, "qzext.dll", 0)) << "the same name again";
     EXPECT_EQ(0u, QZDrv_RegisterExtension(narrow.c_str(), 0, "qzext.dll", 1));
     EXPECT_NE(after, PrinterData(fresh.Name(), L"368:0")) << "unregistering stores the list again";
+    ModuleLifetime::Detach(false);
+}
+
+// The module's own services, but a stores lock that does not admit this caller.
+struct LockRefusingServices : GUIOSFactory {
+    int LockPrinterStores(GDriverObject*, uint32_t, void*& held) override
+    {
+        held = nullptr;
+        return kStoresLockRefused;
+    }
+};
+
+// A registration that cannot have the printer's stores lock stores nothing and says why,
+// apart from a module that is not there: busy while another writer holds the lock past
+// the wait, refused when the lock does not admit the caller (for an unregistration too);
+// with the lock free, a missing module is unavailable and the module itself registers.
+TEST_F(ExtensionGlue, ARegistrationWithoutTheStoresLockIsBusyOrRefusedNotUnavailable)
+{
+    TestPrinter fresh(L"QZ Locked Extension Printer " + std::to_wstring(GetCurrentProcessId()));
+    ASSERT_TRUE(fresh.Installed()) << fresh.Failure();
+    ASSERT_TRUE(ModuleLifetime::Attach(GetModuleHandleW(nullptr), false));
+    const std::string narrow(fresh.Name().begin(), fresh.Name().end());
+    const uint32_t wait = GPrinterStores::SetLockWaitForTesting(20);
+    const std::vector<uint8_t> before = PrinterData(fresh.Name(), L"368:0");
+    const struct {
+        const char* what;
+        const char* module;
+        uint32_t flags;
+        bool heldElsewhere, refusing;
+        uint32_t expected;
+    } rows[] = {
+        {"the lock held elsewhere", "qzext.dll", 0, true, false, kExtensionBusy},
+        {"the lock held elsewhere, unregistering", "qzext.dll", 1, true, false, kExtensionBusy},
+        {"the lock refused", "qzext.dll", 0, false, true, kExtensionRefused},
+        {"the lock refused, unregistering", "qzext.dll", 1, false, true, kExtensionRefused},
+        {"no such module, the lock free", "qznosuch.dll", 0, false, false, kExtensionUnavailable},
+    };
+    for (const auto& row : rows) {
+        HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread holder;
+        if (row.heldElsewhere) {
+            holder = std::thread([&] {
+                GDriverObject owner(fresh.Name().c_str());
+                void* held = nullptr;
+                const int owned = GOSFactory::Instance()->LockPrinterStores(&owner, 5000, held);
+                SetEvent(taken);
+                WaitForSingleObject(release, 10000);
+                if (owned == GOSFactory::kStoresLockOwned)
+                    GOSFactory::Instance()->UnlockPrinterStores(held);
+            });
+            EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000)) << row.what;
+        }
+        if (row.refusing)
+            new LockRefusingServices;
+        EXPECT_EQ(row.expected, QZDrv_RegisterExtension(narrow.c_str(), 0, row.module, row.flags)) << row.what;
+        if (row.refusing)
+            new GUIOSFactory;
+        SetEvent(release);
+        if (holder.joinable())
+            holder.join();
+        CloseHandle(taken);
+        CloseHandle(release);
+        EXPECT_EQ(before, PrinterData(fresh.Name(), L"368:0")) << row.what << ": nothing stored";
+    }
+    GPrinterStores::SetLockWaitForTesting(wait);
+    EXPECT_EQ(0u, QZDrv_RegisterExtension(narrow.c_str(), 0, "qzext.dll", 0)) << "the lock free";
+    EXPECT_NE(before, PrinterData(fresh.Name(), L"368:0"));
     ModuleLifetime::Detach(false);
 }
 
