@@ -720,8 +720,8 @@ TEST_F(DeviceSheetWrites, TheDocumentSheetNamesTheUsersOwnStoreAndToldOfItsFaile
     InjectingDriverUI::injection.modulePages = true;
     const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
     ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
-    const std::wstring line = L"Your own watermarks cannot be read. OK offers to replace them with the ones you add "
-                              L"here, or with none; your other settings are kept.";
+    const std::wstring line =
+        L"Your own watermarks cannot be read. OK offers to replace them; your other settings are kept.";
     const struct {
         const char* what;
         bool damaged;

@@ -893,8 +893,8 @@ TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesCha
         L"You may not change this printer's settings. Changes to them will not be saved.";
     const wchar_t* const kAskAdministrator = L"Some of the printer's settings cannot be read, so this sheet shows the "
                                              L"factory settings for them. An administrator can restore them.";
-    const wchar_t* const kOwnWatermarks = L"Your own watermarks cannot be read. OK offers to replace them with the "
-                                          L"ones you add here, or with none; your other settings are kept.";
+    const wchar_t* const kOwnWatermarks = L"Your own watermarks cannot be read. OK offers to replace them; your "
+                                          L"other settings are kept.";
     const struct {
         const char* what;
         uint32_t modeFlags;

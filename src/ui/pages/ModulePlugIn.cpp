@@ -36,8 +36,8 @@ constexpr uint32_t kReplaceText = 12032;
 // "Some of the printer's settings cannot be read, so this sheet shows the factory
 // settings for them. An administrator can restore them."
 constexpr uint32_t kAskAdministratorText = 12033;
-// "Your own watermarks cannot be read. OK offers to replace them with the ones you add
-// here, or with none; your other settings are kept."
+// "Your own watermarks cannot be read. OK offers to replace them; your other settings are
+// kept."
 constexpr uint32_t kOwnWatermarksText = 12037;
 
 // The line of a page that stores nothing, or not all of it, by what is true for this
