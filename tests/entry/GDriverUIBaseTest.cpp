@@ -803,47 +803,13 @@ TEST_F(DriverUIBase, WithAUuidTheUsersWatermarkReplacesThePrintersOfTheSameName)
     }
 }
 
-// Every value under the user's key, names, types and bytes in the registry's order: empty
-// when the key is not there.
-std::vector<uint8_t> UserKeyValues(const std::wstring& path)
-{
-    std::vector<uint8_t> all;
-    HKEY key;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return all;
-    PrinterDataTest::ForEachValue(key, [&](const std::wstring& name, DWORD type, std::vector<uint8_t>& bytes) {
-        all.insert(all.end(), reinterpret_cast<const uint8_t*>(name.data()),
-                   reinterpret_cast<const uint8_t*>(name.data() + name.size()));
-        all.push_back(uint8_t(type));
-        all.insert(all.end(), bytes.begin(), bytes.end());
-    });
-    RegCloseKey(key);
-    return all;
-}
-
-// Cuts every binary value under the user's key to half its length, one byte turned: the
-// store is there and does not read.
-void DamageUserKey(const std::wstring& path)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key));
-    std::vector<std::pair<std::wstring, std::vector<uint8_t>>> binaries;
-    PrinterDataTest::ForEachValue(key, [&](const std::wstring& name, DWORD type, std::vector<uint8_t>& bytes) {
-        if (type == REG_BINARY && bytes.size() > 1)
-            binaries.push_back({name, {bytes.begin(), bytes.begin() + bytes.size() / 2}});
-    });
-    for (auto& value : binaries) {
-        value.second.back() ^= 0x5A;
-        RegSetValueExW(key, value.first.c_str(), 0, REG_BINARY, value.second.data(), DWORD(value.second.size()));
-    }
-    RegCloseKey(key);
-    ASSERT_FALSE(binaries.empty());
-}
+using PrinterDataTest::DamageUserKey;
+using PrinterDataTest::UserKeyValues;
 
 // The user's own watermark store is kept as the printer's stores are: one that is there
 // but does not read (damaged bytes, a node of another class) keeps its bytes through a
-// commit that stores the printer's settings, and storing is off for a sheet; one that is
-// absent is written.
+// commit that stores the printer's settings, and is not storable for a sheet; one that
+// is absent is written.
 TEST_F(DriverUIBase, AUsersWatermarkStoreThatDoesNotReadKeepsItsBytes)
 {
     SetDataString(L"PrinterUUID", L"{qz-user-store}");
@@ -888,6 +854,83 @@ TEST_F(DriverUIBase, AUsersWatermarkStoreThatDoesNotReadKeepsItsBytes)
         std::unique_ptr<GObjectBase> written(ui->LoadObject(name));
         ASSERT_NE(nullptr, written) << row.what;
         EXPECT_EQ(1u, written->Entries()) << row.what << ": the user's watermark written";
+    }
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Prenovant\\{qz-user-store}");
+}
+
+// The module's services refusing every write of a value in the user's registry.
+struct RefusingUserStore : GUIOSFactory {
+    int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* bytes,
+                             uint32_t length) override
+    {
+        return std::wstring(name.Data(), name.Length()).compare(0, 4, L"???\\") == 0
+                   ? 0
+                   : GUIOSFactory::SetPrinterDataBinary(driver, name, bytes, length);
+    }
+};
+
+// The way back from the user's own store that does not read writes the scope-2
+// watermarks the tree holds over it (none when it holds none), and then it reads; a
+// commit whose write of the user's store is refused keeps its result and tells of the
+// write, as does the way back; a commit that writes it, or keeps it unread, tells of none.
+TEST_F(DriverUIBase, TheUsersStoreThatDoesNotReadIsReplacedOnlyByTheWayBackAndAFailedWriteIsTold)
+{
+    SetDataString(L"PrinterUUID", L"{qz-user-store}");
+    const std::wstring key = L"Software\\Prenovant\\{qz-user-store}\\LocalWatermarkPoolData";
+    const RWWString name = ui->UserWatermarkValueName();
+    ASSERT_LT(0u, name.Length());
+    GAttributeComposite readable(378);
+    const struct {
+        const char* what;
+        bool damaged;       // else absent
+        bool mine;          // the tree holds a watermark of the user's own
+        bool refused;       // the user's store is not to be written
+        int replaced;       // the way back's answer
+        bool unsavedAfterCommit, unsavedAfterReplace;
+    } rows[] = {
+        {"damaged, one of the user's", true, true, false, 1, false, false},
+        {"damaged, none of the user's", true, false, false, 1, false, false},
+        {"damaged, the write refused", true, true, true, 0, false, true},
+        {"absent, the write refused", false, true, true, 0, true, true},
+        {"absent", false, true, false, 1, false, false},
+    };
+    for (const auto& row : rows) {
+        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Prenovant\\{qz-user-store}");
+        if (row.damaged) {
+            ASSERT_EQ(1, ui->SaveObject(name, &readable)) << row.what;
+            ASSERT_NO_FATAL_FAILURE(DamageUserKey(key)) << row.what;
+        }
+        const std::vector<uint8_t> before = UserKeyValues(key);
+        GDriverUIBase::UserWatermarksScope userSwitch(*ui, 1);
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr)) << row.what;
+        std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+        GObjectBase* marks = Node(Node(tree.get(), 366), 378);
+        ASSERT_NE(nullptr, marks) << row.what;
+        if (row.mine) {
+            auto* mark = new GAttributeComposite(0);
+            mark->Add(new GStringAttribute("Mine", 384));
+            mark->Add(new GValueAttribute(2, 1125));
+            marks->Add(mark);
+        }
+        if (row.refused)
+            new RefusingUserStore;
+        EXPECT_EQ(1, ui->CommitSettings(tree.get(), 0)) << row.what << ": the document's settings are packed";
+        EXPECT_EQ(row.unsavedAfterCommit, ui->UserWatermarksUnsaved()) << row.what;
+        if (row.damaged || row.refused) {
+            EXPECT_EQ(before, UserKeyValues(key)) << row.what << ": the commit wrote nothing to the user's store";
+        }
+        EXPECT_EQ(row.replaced, ui->ReplaceUnreadableUserWatermarks(tree.get())) << row.what;
+        EXPECT_EQ(row.unsavedAfterReplace, ui->UserWatermarksUnsaved()) << row.what;
+        if (row.refused)
+            new GUIOSFactory;
+        if (!row.replaced) {
+            EXPECT_EQ(before, UserKeyValues(key)) << row.what << ": the user's store as it was";
+            continue;
+        }
+        EXPECT_TRUE(ui->UserWatermarksStorable()) << row.what << ": the user's store reads";
+        std::unique_ptr<GObjectBase> written(ui->LoadObject(name));
+        ASSERT_NE(nullptr, written) << row.what;
+        EXPECT_EQ(row.mine ? 1u : 0u, written->Entries()) << row.what << ": the user's own watermarks, no others";
     }
     RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Prenovant\\{qz-user-store}");
 }

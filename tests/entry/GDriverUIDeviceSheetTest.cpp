@@ -10,6 +10,7 @@
 #include "entry/module/EntryPoints.h"
 #include "RecordingComPropSheet.h"
 #include "printer/GOSFactory.h"
+#include "ui/framework/GPropertyPage.h"
 
 #include <prsht.h>
 
@@ -787,6 +788,138 @@ TEST_F(DeviceSheetWrites, DocumentPropertiesAnswersOkOnlyForACommitThatWentThrou
     info.Reason = PROPSHEETUI_REASON_DESTROY;
     EXPECT_EQ(1, DrvDocumentPropertySheets(&info, 0));
     EXPECT_EQ(LRESULT(CPSUI_CANCEL), info.Result);
+}
+
+// The questions and notices of the user's own watermarks, counted: the question answered
+// as the test says; the notice of a write that failed lets the writes through again, as
+// a store that comes back would.
+struct OwnWatermarksAnswers {
+    static inline int answer = IDNO;
+    static inline std::atomic<int> questions{0}, notices{0};
+    static inline CountingServices* seam = nullptr;
+    static int Answer(HWND, const wchar_t* text, const wchar_t*)
+    {
+        if (std::wstring(text ? text : L"").find(L"could not be saved") != std::wstring::npos) {
+            if (seam)
+                seam->refused.clear();
+            return ++notices, IDOK;
+        }
+        return ++questions, answer;
+    }
+};
+
+// The module's own document sheet of a user who keeps their own watermarks, OK pressed
+// on the platform's common sheet: where their store does not read, every page names it
+// and OK asks before replacing it, and the sheet answers OK, a no keeping the store's
+// bytes. A write of the user's store that is refused is told, and the sheet stays open
+// with its edits: the next OK writes them and closes it. A store that reads is written as
+// before, nothing asked.
+TEST_F(DeviceSheetWrites, TheDocumentSheetNamesTheUsersOwnStoreAndToldOfItsFailedWriteStaysOpen)
+{
+    InjectingDriverUI::injection.modulePages = true;
+    const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
+    ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
+    const std::wstring line =
+        L"Your own watermarks cannot be read. OK offers to replace them; your other settings are kept.";
+    const struct {
+        const char* what;
+        bool damaged;
+        bool refused;  // the first write of the user's store is refused
+        int answer;
+        int questions, notices;
+        bool replaced;  // the user's store reads after the sheet; else it keeps its bytes
+    } rows[] = {
+        {"readable", false, false, IDNO, 0, 0, true},
+        {"readable, the write refused", false, true, IDNO, 0, 1, true},
+        {"damaged, no", true, false, IDNO, 1, 0, false},
+        {"damaged, yes, the write refused", true, true, IDYES, 2, 1, true},
+    };
+    // A standard user, who keeps their own watermarks.
+    seam = new StandardUser<CountingServices>;
+    GDriverUIDeviceSheet::SetConfirmerForTesting(&OwnWatermarksAnswers::Answer);
+    OwnWatermarksAnswers::seam = seam;
+    int uuid = 0;
+    for (const auto& row : rows) {
+        FreshServer();
+        const std::wstring own = L"Software\\Prenovant\\{qz-own-sheet-" + std::to_wstring(++uuid) + L"}";
+        const std::wstring key = own + L"\\LocalWatermarkPoolData";
+        RegDeleteTreeW(HKEY_CURRENT_USER, own.c_str());
+        WriteString(L"PrinterUUID", own.substr(own.find(L'{')));
+        seam->refused = L"";
+        InjectingDriverUI::injection.refuseFullAccess = false;
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_NE(nullptr, ui) << row.what;
+        GAttributeComposite earlier(FeatureId::kWatermarkList);
+        auto* mark = new GAttributeComposite(0);
+        mark->Add(new GStringAttribute("Earlier", FeatureId::kWatermarkName));
+        earlier.Add(mark);
+        ASSERT_EQ(1, ui->SaveObject(ui->UserWatermarkValueName(), &earlier)) << row.what;
+        if (row.damaged) {
+            ASSERT_NO_FATAL_FAILURE(DamageUserKey(key)) << row.what;
+        }
+        const std::vector<uint8_t> userBefore = UserKeyValues(key);
+        InjectingDriverUI::injection.refuseFullAccess = true;
+        OwnWatermarksAnswers::answer = row.answer;
+        OwnWatermarksAnswers::questions = 0;
+        OwnWatermarksAnswers::notices = 0;
+        seam->refused = row.refused ? L"???" : L"";
+
+        std::atomic<bool> stop{false}, openAfterNotice{false};
+        std::wstring shownLine = L"<none>";
+        std::thread presser([&] {
+            ShownSheet found = {GetCurrentProcessId(), nullptr};
+            for (int i = 0; i < 600 && !stop && !found.window; ++i) {
+                EnumWindows(&FindShownSheet, reinterpret_cast<LPARAM>(&found));
+                if (!found.window)
+                    Sleep(50);
+            }
+            if (!found.window)
+                return;
+            auto page = reinterpret_cast<HWND>(SendMessageW(found.window, PSM_GETCURRENTPAGEHWND, 0, 0));
+            if (HWND text = page ? GetDlgItem(page, GPropertyPage::kStoringOffLine) : nullptr) {
+                wchar_t shown[512] = {};
+                GetWindowTextW(text, shown, 512);
+                shownLine = shown;
+            }
+            PostMessageW(found.window, PSM_PRESSBUTTON, PSBTN_OK, 0);
+            if (!row.refused)
+                return;
+            for (int i = 0; i < 600 && !stop && OwnWatermarksAnswers::notices == 0; ++i)
+                Sleep(50);
+            Sleep(200);
+            found.window = nullptr;
+            EnumWindows(&FindShownSheet, reinterpret_cast<LPARAM>(&found));
+            openAfterNotice = found.window != nullptr;
+            if (found.window)
+                PostMessageW(found.window, PSM_PRESSBUTTON, PSBTN_OK, 0);
+        });
+        std::vector<uint8_t> output(1172, 0);
+        const LONG answer = DrvDocumentProperties(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
+                                                  nullptr, DM_PROMPT | DM_COPY);
+        stop = true;
+        presser.join();
+        EXPECT_EQ(LONG(IDOK), answer) << row.what;
+        EXPECT_EQ(row.damaged ? line : std::wstring(L"<none>"), shownLine) << row.what;
+        EXPECT_EQ(row.questions, OwnWatermarksAnswers::questions.load()) << row.what;
+        EXPECT_EQ(row.notices, OwnWatermarksAnswers::notices.load()) << row.what;
+        EXPECT_EQ(row.refused, openAfterNotice.load()) << row.what << ": the sheet stayed open";
+        if (!row.replaced) {
+            EXPECT_EQ(userBefore, UserKeyValues(key)) << row.what << ": the user's store keeps its bytes";
+        } else {
+            InjectingDriverUI* after = HoldObject();
+            ASSERT_NE(nullptr, after) << row.what;
+            std::unique_ptr<GObjectBase> written(after->LoadObject(after->UserWatermarkValueName()));
+            ASSERT_NE(nullptr, written) << row.what << ": the user's store reads";
+            // The earlier watermark of a store that read, merged into the sheet, goes back.
+            EXPECT_EQ(row.damaged ? 0u : 1u, written->Entries()) << row.what;
+        }
+        ReleaseHeld();
+        RegDeleteTreeW(HKEY_CURRENT_USER, own.c_str());
+    }
+    OwnWatermarksAnswers::seam = nullptr;
+    InjectingDriverUI::injection.refuseFullAccess = false;
+    FreshServer();
+    DeleteFileW(resources.c_str());
 }
 
 } // namespace

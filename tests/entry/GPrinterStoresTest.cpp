@@ -1256,6 +1256,117 @@ TEST_F(PrinterStores, AConfirmedOkOfAnAdministratorReplacesTheStoresThatDoNotRea
     DeleteFileW(resources.c_str());
 }
 
+// The user's own watermarks that do not read hold back only their own store: the
+// document sheet stores the printer's settings with storing on and says which store does
+// not read, and its OK asks, in a question that names what goes and what stays, whether
+// to replace that store with the watermarks of the user's that the sheet holds (none when
+// it holds none): a no keeps its bytes, a yes writes over it and it reads again. A store
+// that reads is never asked about and takes the sheet's watermarks of the user's as before.
+TEST_F(PrinterStores, TheUsersOwnStoreThatDoesNotReadHoldsBackOnlyItselfAndOkOffersToReplaceIt)
+{
+    const struct {
+        const char* what;
+        bool damaged;
+        bool mine;  // the user adds a watermark of the user's own
+        int answer;
+        int asked;
+        int entries;  // the watermarks in the user's store after OK; -1: its bytes as they were
+    } rows[] = {
+        {"readable", false, true, IDYES, 0, 2},
+        {"damaged, no", true, true, IDNO, 1, -1},
+        {"damaged, yes", true, true, IDYES, 1, 1},
+        {"damaged, yes, none of the user's", true, false, IDYES, 1, 0},
+    };
+    // The question is the resource library's.
+    const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
+    ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
+    int uuid = 0;
+    for (const auto& row : rows) {
+        Reinstall();
+        const std::wstring own = L"Software\\Prenovant\\{qz-own-" + std::to_wstring(++uuid) + L"}";
+        const std::wstring key = own + L"\\LocalWatermarkPoolData";
+        RegDeleteTreeW(HKEY_CURRENT_USER, own.c_str());
+        WriteString(L"PrinterUUID", own.substr(own.find(L'{')));
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_NE(nullptr, ui) << row.what;
+        GAttributeComposite earlier(FeatureId::kWatermarkList);
+        auto* mark = new GAttributeComposite(0);
+        mark->Add(new GStringAttribute("Earlier", FeatureId::kWatermarkName));
+        earlier.Add(mark);
+        ASSERT_EQ(1, ui->SaveObject(ui->UserWatermarkValueName(), &earlier)) << row.what;
+        if (row.damaged) {
+            ASSERT_NO_FATAL_FAILURE(DamageUserKey(key)) << row.what;
+        }
+        const std::vector<uint8_t> userBefore = UserKeyValues(key);
+        // A standard user, who keeps their own watermarks.
+        new StandardUser<StandinServices>;
+        InjectingDriverUI::injection.refuseFullAccess = true;
+        ReplaceQuestion::answer = row.answer;
+        ReplaceQuestion::asked = 0;
+
+        // The user's own default document settings: a sheet that stores the printer's.
+        std::vector<uint8_t> output(GDevModeBase::kTotalSize, 0);
+        DOCUMENTPROPERTYHEADER header = {sizeof header, 0, handle, &name[0], nullptr,
+                                         reinterpret_cast<DEVMODEW*>(output.data()), DWORD(output.size()),
+                                         DM_USER_DEFAULT | DM_COPY};
+        PROPSHEETUI_INFO info = SheetInfo(&header);
+        info.Reason = PROPSHEETUI_REASON_INIT;
+        ASSERT_EQ(1, DrvDocumentPropertySheets(&info, 0)) << row.what;
+        auto* sheet = dynamic_cast<GDriverUI*>(reinterpret_cast<GDriverUIOperations*>(info.UserData));
+        ASSERT_TRUE(sheet && sheet->SheetContext()) << row.what;
+        UIContextRecord* const context = sheet->SheetContext();
+        EXPECT_EQ(0u, context->modeFlags & (3 | kModeStoringOff)) << row.what << ": the printer's settings are stored";
+        EXPECT_EQ(row.damaged ? kModeOwnWatermarksUnreadable : 0u, context->modeFlags & kModeOwnWatermarksUnreadable)
+            << row.what;
+        // The user's choices: the duplex unit installed, and a watermark of the user's own.
+        auto* duplex = GDriverObject::Feature<GValueAttribute>(context->settings, FeatureId::kDuplexUnit);
+        GObjectBase* lists = context->settings->FindById(FeatureId::kPrinterLists);
+        GObjectBase* marks = lists ? lists->FindById(FeatureId::kWatermarkList) : nullptr;
+        ASSERT_TRUE(duplex && marks) << row.what;
+        duplex->SetValue(1);
+        if (row.mine) {
+            auto* mine = new GAttributeComposite(0);
+            mine->Add(new GStringAttribute("Mine", FeatureId::kWatermarkName));
+            mine->Add(new GValueAttribute(2, FeatureId::kWatermarkScope));
+            marks->Add(mine);
+        }
+        SETRESULT_INFO set = {sizeof set, 0, nullptr, CPSUI_OK};
+        info.Reason = PROPSHEETUI_REASON_SET_RESULT;
+        EXPECT_EQ(1, DrvDocumentPropertySheets(&info, reinterpret_cast<LPARAM>(&set))) << row.what;
+        EXPECT_EQ(LRESULT(CPSUI_OK), info.Result) << row.what;
+        EXPECT_EQ(row.asked, ReplaceQuestion::asked) << row.what;
+        if (row.asked) {
+            EXPECT_EQ(L"Your own watermarks cannot be read. Replace them with the ones you added here, or with none "
+                      L"if you added none? No leaves them as they are and does not save changes to them. Your other "
+                      L"settings are kept either way.",
+                      ReplaceQuestion::text)
+                << row.what;
+        }
+        // Replaced, the user's store reads: the sheet no longer offers the way back.
+        EXPECT_EQ(row.damaged && row.answer == IDNO ? kModeOwnWatermarksUnreadable : 0u,
+                  context->modeFlags & kModeOwnWatermarksUnreadable)
+            << row.what;
+        info.Reason = PROPSHEETUI_REASON_DESTROY;
+        DrvDocumentPropertySheets(&info, 0);
+        new StandinServices;
+        InjectingDriverUI::injection.refuseFullAccess = false;
+        EXPECT_NE(installed[L"365"], StoredBytes(L"365")) << row.what << ": the printer's settings stored";
+        if (row.entries < 0) {
+            EXPECT_EQ(userBefore, UserKeyValues(key)) << row.what << ": the user's store keeps its bytes";
+        } else {
+            FreshServer();
+            InjectingDriverUI* after = HoldObject();
+            ASSERT_NE(nullptr, after) << row.what;
+            std::unique_ptr<GObjectBase> written(after->LoadObject(after->UserWatermarkValueName()));
+            ASSERT_NE(nullptr, written) << row.what << ": the user's store reads";
+            EXPECT_EQ(size_t(row.entries), written->Entries()) << row.what;
+        }
+        RegDeleteTreeW(HKEY_CURRENT_USER, own.c_str());
+    }
+    FreshServer();
+    DeleteFileW(resources.c_str());
+}
+
 // The wait for the stores lock set for a test, the one before put back when it ends.
 class LockWait {
 public:

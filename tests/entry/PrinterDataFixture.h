@@ -44,6 +44,25 @@ struct StandinServices : GUIOSFactory {
     uint32_t RunCommand(const RWWString&, int) override { return 33; }
 };
 
+// The services of a standard user: the test of whether the printer's data may be written
+// is refused, so that a call made on an object of its own, with full access refused too
+// (Injection::refuseFullAccess), is read-only; on a system that keeps a user's own
+// watermarks (Wine's version is not one the services recognise). Wine checks no printer
+// access rights.
+template <class Services>
+struct StandardUser : Services {
+    void GetOSVersion(uint32_t& kind, uint32_t& version, uint32_t& build) override
+    {
+        kind = 2, version = 6u << 16 | 1, build = 7601;
+    }
+    int SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text) override
+    {
+        return std::wstring(name.Data(), name.Length()) == L"RegWriteTestStr"
+                   ? 0
+                   : Services::SetPrinterDataString(driver, name, text);
+    }
+};
+
 // What the test puts into each settings tree the object loads; -1 leaves a value out.
 struct Injection {
     int installer = -1;    // 1025 under 364; with both -1 no 364 at all
@@ -165,6 +184,43 @@ inline void ForEachValue(HKEY key, const std::function<void(const std::wstring&,
         bytes.resize(size);
         visit(std::wstring(name, length), type, bytes);
     }
+}
+
+// Every value under the user's key, names, types and bytes in the registry's order: empty
+// when the key is not there.
+inline std::vector<uint8_t> UserKeyValues(const std::wstring& path)
+{
+    std::vector<uint8_t> all;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return all;
+    ForEachValue(key, [&](const std::wstring& name, DWORD type, std::vector<uint8_t>& bytes) {
+        all.insert(all.end(), reinterpret_cast<const uint8_t*>(name.data()),
+                   reinterpret_cast<const uint8_t*>(name.data() + name.size()));
+        all.push_back(uint8_t(type));
+        all.insert(all.end(), bytes.begin(), bytes.end());
+    });
+    RegCloseKey(key);
+    return all;
+}
+
+// Cuts every binary value under the user's key to half its length, one byte turned: the
+// store is there and does not read.
+inline void DamageUserKey(const std::wstring& path)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key));
+    std::vector<std::pair<std::wstring, std::vector<uint8_t>>> binaries;
+    ForEachValue(key, [&](const std::wstring& name, DWORD type, std::vector<uint8_t>& bytes) {
+        if (type == REG_BINARY && bytes.size() > 1)
+            binaries.push_back({name, {bytes.begin(), bytes.begin() + bytes.size() / 2}});
+    });
+    for (auto& value : binaries) {
+        value.second.back() ^= 0x5A;
+        RegSetValueExW(key, value.first.c_str(), 0, REG_BINARY, value.second.data(), DWORD(value.second.size()));
+    }
+    RegCloseKey(key);
+    ASSERT_FALSE(binaries.empty());
 }
 
 // The values of one registry key, to be put back as they were.

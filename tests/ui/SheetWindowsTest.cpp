@@ -924,7 +924,8 @@ TEST_F(PageWindows, TheConfigurePageOfAnUnreadableStoreShowsWhatApplicationsAreT
 // change: every item but About is disabled. The document pages stay as they are: the
 // user's document choices still go back to the caller. The flags are those the device
 // sheet sets: the stores readable or not (and then replaceable), the user with rights or
-// without (the header's no-permission, or no full access to the printer).
+// without (the header's no-permission, or no full access to the printer); and the
+// document sheet's of the user's own watermarks that do not read, named on its pages only.
 TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesChangeNothing)
 {
     const wchar_t* const kStoringOff = L"The printer's settings cannot be read. Changes to them will not be saved.";
@@ -932,12 +933,15 @@ TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesCha
         L"You may not change this printer's settings. Changes to them will not be saved.";
     const wchar_t* const kAskAdministrator = L"Some of the printer's settings cannot be read, so this sheet shows the "
                                              L"factory settings for them. An administrator can restore them.";
+    const wchar_t* const kOwnWatermarks = L"Your own watermarks cannot be read. OK offers to replace them; your "
+                                          L"other settings are kept.";
     const struct {
         const char* what;
         uint32_t modeFlags;
         const wchar_t* text;        // null: no line
         bool onDocumentPages;
         const wchar_t* deviceText;  // null: the text
+        bool onDevicePages = true;
     } rows[] = {
         {"readable", 0, nullptr, false, nullptr},
         {"readable, no rights", kModeNoPermission, kNoPermission, false, nullptr},
@@ -950,6 +954,10 @@ TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesCha
         {"storing off, the stores not replaceable", kModeStoringOff, kStoringOff, true, nullptr},
         {"storing off, the stores not replaceable, no rights", kModeNoPermission | kModeStoringOff, kStoringOff, true,
          nullptr},
+        // Only a document sheet stores the user's own watermarks, and says when they do not read.
+        {"the user's own watermarks unreadable", kModeOwnWatermarksUnreadable, kOwnWatermarks, true, nullptr, false},
+        {"the user's own watermarks unreadable, no rights", kModeNoPermission | kModeOwnWatermarksUnreadable,
+         kOwnWatermarks, true, kNoPermission},
     };
     for (const auto& row : rows) {
         data.modeFlags = row.modeFlags;
@@ -964,7 +972,8 @@ TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesCha
             ASSERT_NE(nullptr, page) << at;
             const bool devicePage = dialogId == 12000 || dialogId == 7000;
             HWND line = GetDlgItem(page, GPropertyPage::kStoringOffLine);
-            ASSERT_EQ(row.text && (devicePage || row.onDocumentPages), line != nullptr) << at;
+            const bool lined = row.text && (devicePage ? row.onDevicePages : row.onDocumentPages);
+            ASSERT_EQ(lined, line != nullptr) << at;
             if (line) {
                 wchar_t text[256] = {};
                 GetWindowTextW(line, text, 256);
@@ -977,7 +986,7 @@ TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesCha
                 if (IsWindowEnabled(item) && GetDlgCtrlID(item) != GPropertyPage::kStoringOffLine &&
                     GetDlgCtrlID(item) != PageBuilders::kAboutItem)
                     ++enabled;
-            if (devicePage && row.text) {
+            if (devicePage && lined) {
                 EXPECT_EQ(0, enabled) << at << ": nothing changes";
                 EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, PageBuilders::kAboutItem))) << at;
                 // A control that enables its items again as it refreshes leaves them disabled.

@@ -446,6 +446,7 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
 {
     storesBusy_ = false;
     storesRefused_ = false;
+    userWatermarksUnsaved_ = false;
     if (!tree || !devMode_) {
         if (stores & kHandOverTree)
             delete tree;
@@ -468,7 +469,8 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
     // it lacks is one the printer's store keeps. Settings that began from the defaults
     // because the printer's record could not be read never replace what the printer or
     // its users store, and nothing is stored while one of the stores does not read. The
-    // user's own watermarks go only once the stores asked for were written.
+    // user's own watermarks go only once the stores asked for were written; their store
+    // that does not read keeps its bytes and holds back nothing else.
     // The way back from stores that do not read writes over them, only for a printer
     // whose record read.
     const bool storable = CanStore();
@@ -486,7 +488,7 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
     storesBusy_ = outcome == GPrinterStores::Outcome::kBusy;
     storesRefused_ = outcome == GPrinterStores::Outcome::kRefused;
     if (result && (stores & kStoreUserWatermarks) && userWatermarks_ && storable && lists)
-        SaveUserWatermarks(lists);
+        userWatermarksUnsaved_ = WriteUserWatermarks(lists, false) == UserStoreWrite::kFailed;
 
     if (handOver) {
         delete lockTable;
@@ -833,15 +835,34 @@ bool GDriverUIBase::UserWatermarksStorable()
 
 int GDriverUIBase::SaveUserWatermarks(GObjectBase* printerLists)
 {
+    return WriteUserWatermarks(printerLists, false) == UserStoreWrite::kWritten ? 1 : 0;
+}
+
+int GDriverUIBase::ReplaceUnreadableUserWatermarks(GObjectBase* tree)
+{
+    userWatermarksUnsaved_ = false;
+    GObjectBase* lists = tree ? tree->FindById(kPrinterLists) : nullptr;
+    if (!lists || !userWatermarks_ || !CanStore())
+        return 0;
+    const UserStoreWrite written = WriteUserWatermarks(lists, true);
+    userWatermarksUnsaved_ = written == UserStoreWrite::kFailed;
+    return written == UserStoreWrite::kWritten ? 1 : 0;
+}
+
+GDriverUIBase::UserStoreWrite GDriverUIBase::WriteUserWatermarks(GObjectBase* printerLists, bool overUnreadable)
+{
     // Without a printer UUID every printer would share one store: nothing is written.
     const RWWString name = UserWatermarkValueName();
     if (!printerLists || name.Length() == 0)
-        return 0;
-    // A store that is there but does not read keeps its bytes, as the printer's do.
-    GOSFactory::StoredRead outcome;
-    std::unique_ptr<GObjectBase> stored(GPrinterStores::LoadSettingsNode(this, name, outcome));
-    if (outcome == GOSFactory::StoredRead::kUnreadable)
-        return 0;
+        return UserStoreWrite::kNoStore;
+    // A store that is there but does not read keeps its bytes, as the printer's do,
+    // until its user chooses to replace it.
+    if (!overUnreadable) {
+        GOSFactory::StoredRead outcome;
+        std::unique_ptr<GObjectBase> stored(GPrinterStores::LoadSettingsNode(this, name, outcome));
+        if (outcome == GOSFactory::StoredRead::kUnreadable)
+            return UserStoreWrite::kKept;
+    }
     GAttributeComposite mine(kWatermarkList);
     ForEachMember(printerLists->FindById(kWatermarkList), [&](GObjectBase* watermark) {
         if (WordOf(watermark, kWatermarkScope, 0) == 2)
@@ -849,7 +870,7 @@ int GDriverUIBase::SaveUserWatermarks(GObjectBase* printerLists)
                 mine.Add(copy);
         return true;
     });
-    return SaveObject(name, &mine);
+    return SaveObject(name, &mine) ? UserStoreWrite::kWritten : UserStoreWrite::kFailed;
 }
 
 void GDriverUIBase::MergeUserWatermarks(GObjectBase* printerLists)

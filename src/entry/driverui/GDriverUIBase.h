@@ -40,7 +40,9 @@ public:
     // Packs the tree into the DEVMODE object; after a good pack, mode 1 also stores those
     // of 368, 366 and 365 the tree holds. 1 on success; 0 when packing or a store failed,
     // or when mode 1 would store while the printer's record or one of its stores does not
-    // read (then nothing is stored). The tree holds what it held either way.
+    // read (then nothing is stored). The tree holds what it held either way. The user's
+    // own watermarks, written after the printer's stores, leave the result as it is: a
+    // write of them that failed is told by UserWatermarksUnsaved.
     virtual int CommitSettings(GObjectBase* tree, int mode);
     // The node stored under the id in decimal, owned by the caller, when it is a
     // composite; else null. The printer's stores are read through their reader.
@@ -99,8 +101,17 @@ public:
     int SaveUserWatermarks(GObjectBase* printerLists);
     void MergeUserWatermarks(GObjectBase* printerLists);
     // False while the call keeps its user's own watermarks and their store is there but
-    // does not read: that store is never written over, and a sheet opens with storing off.
+    // does not read: a commit never writes over that store unasked, and stores the
+    // printer's settings all the same; a sheet offers the way back.
     bool UserWatermarksStorable();
+    // The way back from the user's own store that does not read: the scope-2 watermarks
+    // the tree's list (366) holds, none when it holds none, written over it. 1 when
+    // written; then it reads again. Only for a call that keeps its user's own watermarks,
+    // with the printer's stores storable.
+    int ReplaceUnreadableUserWatermarks(GObjectBase* tree);
+    // True when the last commit (or replacement) meant to write the user's own
+    // watermarks and the write failed.
+    bool UserWatermarksUnsaved() const { return userWatermarksUnsaved_; }
     // The per-user value name of the watermarks; empty without a printer UUID.
     RWWString UserWatermarkValueName();
     int SetLocalJobStorage(uint32_t value);
@@ -217,6 +228,12 @@ protected:
     // The tree without its stored nodes and lock table packed into the DEVMODE object,
     // with what the flags ask stored.
     int PackTree(GObjectBase* tree, int stores);
+    // What a write of the user's own watermarks came to: written, no store to write (no
+    // printer UUID or no list), a store that does not read kept as it is, or failed.
+    enum class UserStoreWrite { kWritten, kNoStore, kKept, kFailed };
+    // The scope-2 members of the list written to the user's store; over a store that is
+    // there but does not read only when overUnreadable.
+    UserStoreWrite WriteUserWatermarks(GObjectBase* printerLists, bool overUnreadable);
     // The fit rule on a form's size in thousandths of a millimetre.
     int SizeFitsDevice(uint32_t angle, uint16_t xResolution, uint16_t yResolution, int check, uint32_t width,
                        uint32_t length);
@@ -235,6 +252,8 @@ private:
     // The stores the way back in progress may write the factory's over.
     bool replaceable_[GPrinterStores::kCount] = {};
     bool storesRefused_ = false;
+    // The last commit's write of the user's own watermarks failed.
+    bool userWatermarksUnsaved_ = false;
     // The printer's data as it was when the DEVMODE object was made: the object answers
     // for a DEVMODE equal to its own only while the printer's data is still the same.
     GSourceStamp devModeSource_;

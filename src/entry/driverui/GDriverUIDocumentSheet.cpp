@@ -31,6 +31,12 @@ const DWORD kMarkedCopyMode = 0x100A;
 const uint32_t kMarkedAreaSize = 152;
 const uint32_t kMarker = 0x515A515A;
 
+// "Your own watermarks cannot be read. Replace them with the ones you added here, or
+// with none if you added none? No leaves them as they are ..."
+const uint32_t kReplaceOwnWatermarksQuestion = 12038;
+// "Your own watermarks could not be saved. Your changes are still here: ..."
+const uint32_t kOwnWatermarksUnsavedNotice = 12039;
+
 typedef LONG(WINAPI* CommonPropertySheetUIFn)(HWND, QZPropSheetUIProc, LPARAM, LPDWORD);
 
 // The object that runs a sheet on this thread, for the entry used when the module's own
@@ -190,13 +196,15 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
         const bool treeLoaded = false;
         // A DEVMODE the merge refuses leaves nothing to show: the sheet does not open,
         // and the caller learns that it failed. A printer whose record or stores do not
-        // read (the user's own watermarks' too, while this call keeps them) opens it with
-        // storing off: the user's document choices still go back to the caller, and the
-        // printer is written nothing.
+        // read opens it with storing off: the user's document choices still go back to
+        // the caller, and the printer is written nothing. The user's own watermarks that
+        // do not read (while this call keeps them) hold back only their own store: the
+        // sheet says so and its OK offers to replace them.
         const int merged = ui_.MergeForReading((header.fMode & DM_MODIFY) ? header.pdmIn : nullptr);
         if (!merged || !ui_.GetDevModeObject())
             return 0;
-        const bool storing = ui_.CanStore() && ui_.UserWatermarksStorable();
+        const bool storing = ui_.CanStore();
+        const bool ownUnreadable = storing && !ui_.UserWatermarksStorable();
         if (services && storing)
             services->SetPrinterDataDword(driver, L"ExportPrinting", 1);
         // The caller's output holds the merged input from now on, whatever the sheet does.
@@ -211,7 +219,7 @@ LONG GDriverUIDocumentSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM paramete
         context->pfnComPropSheet = reinterpret_cast<void*>(info->pfnComPropSheet);
         context->pageSet = 3;
         context->modeFlags = DocumentModeFlags(header.fMode, major, readOnly, treeLoaded, ui_.HostIsExplorer()) |
-                             (storing ? 0 : kModeStoringOff);
+                             (storing ? 0 : kModeStoringOff) | (ownUnreadable ? kModeOwnWatermarksUnreadable : 0);
         // The header is the caller's and outlives the sheet.
         const DOCUMENTPROPERTYHEADER* const caller = &header;
         ui_.SheetGlue()->SetUnreportedApply([this, caller] { CommitOk(*caller); });
@@ -262,13 +270,24 @@ void GDriverUIDocumentSheet::CommitOk(const DOCUMENTPROPERTYHEADER& header)
     // choice to the caller, and answers cancel, whatever went before.
     const bool storingOff = context && (context->modeFlags & kModeStoringOff);
     const int storeMode = (context && (context->modeFlags & 3) == 0 && !storingOff) ? 1 : 0;
-    const bool committed = context && ui_.CommitSettings(context->settings, storeMode);
+    // The user's own watermarks that do not read are replaced only at the user's word,
+    // asked before anything is written; a no keeps their bytes and stores the rest.
+    const bool replaceOwn = context && !storingOff && (context->modeFlags & kModeOwnWatermarksUnreadable) &&
+                            GDriverUIDeviceSheet::Ask(ui_, kReplaceOwnWatermarksQuestion,
+                                                      MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    bool committed = context && ui_.CommitSettings(context->settings, storeMode);
     // A commit that could not have the stores lock is told. One held elsewhere keeps the
     // sheet open for another OK; one the user may not have hands the document's choices
     // (packed before the store) back as a sheet with storing off does.
     const bool refused = !committed && storeMode && ui_.StoresRefused();
     if (!committed && storeMode)
         GDriverUIDeviceSheet::RefusedForLock(ui_);
+    if (committed && replaceOwn && ui_.ReplaceUnreadableUserWatermarks(context->settings))
+        context->modeFlags &= ~kModeOwnWatermarksUnreadable;
+    // The user's own watermarks that could not be written are told too: the sheet stays
+    // open with its edits, and this OK has handed nothing to the caller.
+    if (committed && ui_.UserWatermarksUnsaved())
+        committed = OwnWatermarksUnsaved();
     accepted_ = (committed || refused) && WriteSheetOutput(header);
     if (!accepted_ || storingOff || refused)
         return;
@@ -277,6 +296,14 @@ void GDriverUIDocumentSheet::CommitOk(const DOCUMENTPROPERTYHEADER& header)
     const uint32_t exportPrinting = services ? services->GetPrinterDataDword(driver, L"ExportPrinting", 0) : 0;
     if (exportSwitch && exportSwitch->GetValue() == 1 && exportPrinting != 0 && ui_.HostIsExplorer())
         WriteConfigurationUpdate();
+}
+
+bool GDriverUIDocumentSheet::OwnWatermarksUnsaved()
+{
+    if (ui_.SheetGlue())
+        ui_.SheetGlue()->KeepOpen();
+    GDriverUIDeviceSheet::Ask(ui_, kOwnWatermarksUnsavedNotice, MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 LONG GDriverUIDocumentSheet::RunDocumentSheet(HWND window, DOCUMENTPROPERTYHEADER& header)

@@ -52,8 +52,13 @@ public:
 private:
     // OK's work, whether the host reported it or the pages' apply found no one to report
     // it to: commits the sheet's settings, writes the caller's output and the
-    // configuration update when due.
+    // configuration update when due; where the user's own watermarks do not read, it
+    // first asks whether to replace them, and only a yes writes over them.
     void CommitOk(const DOCUMENTPROPERTYHEADER& header);
+    // After a commit whose write of the user's own watermarks failed: the user is told,
+    // and the sheet stays open with its edits for another OK. False, as the commit's
+    // result.
+    bool OwnWatermarksUnsaved();
 
     GDriverUI& ui_;
     // Set when the open sheet's last OK or Apply was committed and the output written:

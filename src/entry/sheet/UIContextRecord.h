@@ -23,6 +23,9 @@ constexpr uint32_t kModeNoPermission = 0x1;
 // sheet's OK replacing them once the user confirms.
 constexpr uint32_t kModeReplaceable = 0x20;
 constexpr uint32_t kModeMayReplace = 0x40;
+// A mode flag of a document sheet that stores the printer's settings while the user's own
+// watermarks cannot be read: its pages say so, and its OK offers to replace them.
+constexpr uint32_t kModeOwnWatermarksUnreadable = 0x80;
 
 struct UIContextRecord {
     uint32_t size;               // 60; anything else is refused

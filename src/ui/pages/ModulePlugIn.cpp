@@ -36,30 +36,36 @@ constexpr uint32_t kReplaceText = 12032;
 // "Some of the printer's settings cannot be read, so this sheet shows the factory
 // settings for them. An administrator can restore them."
 constexpr uint32_t kAskAdministratorText = 12033;
+// "Your own watermarks cannot be read. OK offers to replace them; your other settings are
+// kept."
+constexpr uint32_t kOwnWatermarksText = 12037;
 
-// The line of a page that stores nothing, by what is true for this user: the first row
-// whose flags the sheet has all of gives the text. Settings that cannot be read are named
-// whatever the user's rights, for the sheet then shows the factory's in their place; the
-// document pages only ever say that the settings cannot be read, as the document's
-// choices still go back to the caller.
+// The line of a page that stores nothing, or not all of it, by what is true for this
+// user: the first row whose flags the sheet has all of gives the text. Settings that
+// cannot be read are named whatever the user's rights, for the sheet then shows the
+// factory's in their place; the document pages only ever say that the settings cannot be
+// read, as the document's choices still go back to the caller, or that the user's own
+// watermarks cannot, which only a document sheet keeps.
 struct StoringOffLine {
     uint32_t flags;
+    bool onDevicePages;
     bool onDocumentPages;
     uint32_t text;
 };
 
 const StoringOffLine kStoringOffLines[] = {
-    {kModeStoringOff | kModeReplaceable | kModeMayReplace, false, kReplaceText},
-    {kModeStoringOff | kModeReplaceable, false, kAskAdministratorText},
-    {kModeStoringOff, true, kStoringOffText},
-    {kModeNoPermission, false, kNoPermissionText},
+    {kModeStoringOff | kModeReplaceable | kModeMayReplace, true, false, kReplaceText},
+    {kModeStoringOff | kModeReplaceable, true, false, kAskAdministratorText},
+    {kModeStoringOff, true, true, kStoringOffText},
+    {kModeNoPermission, true, false, kNoPermissionText},
+    {kModeOwnWatermarksUnreadable, false, true, kOwnWatermarksText},
 };
 
 // The text of the line a page shows; 0: none.
 uint32_t StoringOffText(uint32_t modeFlags, bool devicePage)
 {
     for (const StoringOffLine& line : kStoringOffLines)
-        if ((modeFlags & line.flags) == line.flags && (devicePage || line.onDocumentPages))
+        if ((modeFlags & line.flags) == line.flags && (devicePage ? line.onDevicePages : line.onDocumentPages))
             return line.text;
     return 0;
 }
@@ -228,9 +234,9 @@ int16_t Initialize(GUIData* data, uint16_t firstIndexOrMode)
         if (!built || next >= data->pageCount)
             continue;
         GPropertyPage* page = BuildPage(row, &data->pages[next++], context, true, writer);
-        // A sheet that stores nothing, or a device page the user may not change, says so
-        // on every page; the device pages change nothing but the printer's stores, so
-        // then nothing on them can change.
+        // A sheet that stores nothing or not the user's own watermarks, or a device page
+        // the user may not change, says so on every page; the device pages change nothing
+        // but the printer's stores, so then nothing on them can change.
         const bool devicePage = row.builtWhen == kDevice;
         if (const uint32_t text = page ? StoringOffText(data->modeFlags, devicePage) : 0) {
             page->ShowStoringOffLine(text);
