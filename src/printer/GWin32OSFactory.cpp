@@ -1129,7 +1129,9 @@ public:
     // Whether the platform was asked anything since this was last cleared.
     bool asked = false;
 
-    // One value of the binary value: as kept for the call's version, or afresh.
+    // One value of the binary value: as kept for the call's version, or afresh. What is
+    // read from the platform is kept only once the look it belongs to is settled (Keep):
+    // a look that met a writer keeps none of its parts for another to take.
     void Part(const RWWString& part, bool afresh, GPrinterDataCache::Value& read)
     {
         const bool kept = data_ && data_->key && !afresh;
@@ -1138,7 +1140,24 @@ public:
         asked = true;
         services_.ReadPart(target_, part, read);
         if (kept)
-            services_.dataCache_.Keep(data_->path, data_->version, part.Data(), read);
+            pending_.emplace_back(std::wstring(part.Data(), part.Length()), read);
+    }
+    void Keep()
+    {
+        for (const auto& part : pending_)
+            services_.dataCache_.Keep(data_->path, data_->version, part.first.c_str(), part.second);
+        pending_.clear();
+    }
+    void Drop() { pending_.clear(); }
+    // Whether the check reads now as it did in the look: asks the platform again only when
+    // the look asked it anything.
+    bool Settled(const GPrinterDataCache::Value& checkRead)
+    {
+        if (!asked)
+            return true;
+        GPrinterDataCache::Value again;
+        Part(CheckName(value_), true, again);
+        return again.status == checkRead.status && again.type == checkRead.type && again.bytes == checkRead.bytes;
     }
     // The count, 0 when there is none that reads; present tells one is there at all.
     uint32_t Count(bool afresh, bool& present)
@@ -1206,6 +1225,7 @@ private:
     std::unique_ptr<PrinterHandle> printer_;
     ChunkTarget target_ = {};
     bool opened_ = false;
+    std::vector<std::pair<std::wstring, GPrinterDataCache::Value>> pending_;
 };
 
 // Only the writer's layout reads back: count x 248 must not overflow and must fit,
@@ -1226,13 +1246,13 @@ int GWin32OSFactory::ReadBinary(GDriverObject* driver, const RWWString& name, vo
     if (!reader.Opened())
         return 0;
     static const DWORD kPauses[] = {2, 20};
-    const RWWString checkName = CheckName(reader.Value());
     for (size_t attempt = 0;; ++attempt) {
         const bool afresh = attempt > 0;
         reader.asked = false;
         bool present = false;
         const uint32_t count = reader.Count(afresh, present);
         const uint64_t bound = uint64_t(count) * kChunkSize;
+        reader.Keep();
         if (count == 0 || bound > 0xFFFFFFFFu)
             return 0;
         length = static_cast<uint32_t>(bound);
@@ -1251,15 +1271,13 @@ int GWin32OSFactory::ReadBinary(GDriverObject* driver, const RWWString& name, vo
         // first: one that reads otherwise now may have given these chunks a mix of two
         // values. What is kept for the call's version was read at one time, and asks
         // nothing more.
-        bool changed = false;
-        if (reader.asked) {
-            GPrinterDataCache::Value again;
-            reader.Part(checkName, true, again);
-            changed = again.status != checkRead.status || again.type != checkRead.type ||
-                      again.bytes != checkRead.bytes;
-            // What this attempt kept may be that mix.
-            if (changed)
-                reader.Forget();
+        const bool changed = !reader.Settled(checkRead);
+        // What this attempt read may be that mix: none of it is kept.
+        if (changed) {
+            reader.Drop();
+            reader.Forget();
+        } else {
+            reader.Keep();
         }
         // Without a check, or under a done one the bytes do not match (a rewrite by a
         // version that never writes the check), the chunks' layout alone decides, once.
@@ -1288,10 +1306,25 @@ void GWin32OSFactory::ReadChunkedValue(GDriverObject* driver, const RWWString& n
     }
     const uint32_t count = reader.Count(false, value.present);
     GPrinterDataCache::Value checkRead;
-    if (count != 0 && uint64_t(count) * kChunkSize <= bound)
+    if (count != 0 && uint64_t(count) * kChunkSize <= bound) {
         reader.Look(count, false, value, checkRead);
-    else if (value.present || count != 0)
-        value.check = ChunkedValue::Check::kDamaged;
+    } else {
+        if (value.present || count != 0)
+            value.check = ChunkedValue::Check::kDamaged;
+        reader.Keep();
+        return;
+    }
+    // A writer of this version marks the check before it touches a chunk: a check that
+    // changed meanwhile is that writer's, and the chunks read are taken for its write in
+    // progress, kept for no one.
+    if (reader.Settled(checkRead)) {
+        reader.Keep();
+        return;
+    }
+    reader.Drop();
+    reader.Forget();
+    value.check = ChunkedValue::Check::kWriting;
+    value.matches = false;
 }
 
 void GWin32OSFactory::ReadLargeValue(GDriverObject* driver, const RWWString& name, uint32_t bound,
@@ -1346,6 +1379,7 @@ GOSFactory::StoredRead GWin32OSFactory::GetPrinterDataWhole(GDriverObject* drive
     ValueReader reader(*this, driver, name);
     GPrinterDataCache::Value read;
     reader.Part(name, false, read);
+    reader.Keep();
     if (read.status == ERROR_FILE_NOT_FOUND)
         return StoredRead::kAbsent;
     if (read.status == ERROR_MORE_DATA) {
