@@ -359,6 +359,14 @@ TEST_F(Upgrade, AStoreTheCurrentFormCannotHoldWholeStaysReadableAndFails)
             EXPECT_EQ(1, ui->CommitSettings(tree.get(), 1));
             EXPECT_EQ(older[1], StoredBytes(L"366"));
             EXPECT_NE(after[0], StoredBytes(L"365")) << "the others are stored";
+            // A change to it that the current form cannot hold: nothing stored, and said.
+            const auto unchanged = Nodes();
+            tree->FindById(FeatureId::kPrinterLists)->Add(new GValueAttribute(2, kNotTheFactorys + 100));
+            unit->SetValue(uint16_t(unit->GetValue() == 1 ? 0 : 1));
+            EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
+            EXPECT_TRUE(ui->StoreKeptInOlderForm(FeatureId::kPrinterLists));
+            EXPECT_FALSE(ui->StoreKeptInOlderForm(FeatureId::kDeviceSettings));
+            EXPECT_EQ(unchanged, Nodes()) << "nothing stored";
             ReleaseHeld();
         }
     }
@@ -401,6 +409,15 @@ TEST_F(Upgrade, WithTheCompactFormChosenEveryStoreReadsAfterTheUpgrade)
         EXPECT_EQ(left[i], committed[i] == older[i]) << kStoreIds[i] << ": stored again unless left";
     }
     ReleaseHeld();
+    // A registration or an unregistration over it changes it: neither is told success,
+    // and nothing is stored.
+    TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzext.dll", DmcStandin::Folder() + L"\\qzext2.dll");
+    for (const auto& change : {std::make_pair("qzext2.dll", 0u), std::make_pair("qzext.dll", 1u)}) {
+        const uint32_t answer = QZDrv_RegisterExtension(narrow.c_str(), 0, change.first, change.second);
+        EXPECT_TRUE(answer != 0 && answer != 13) << change.first << " " << change.second << ": " << answer;
+        EXPECT_EQ(committed, Nodes()) << change.first;
+    }
+    DeleteFileW((DmcStandin::Folder() + L"\\qzext2.dll").c_str());
     InjectingDriverUI::injection.compactForm = false;
     new StandinServices;
 }

@@ -19,6 +19,8 @@
 #include "printer/GWin32OSFactory.h"
 #include "settings/devmode/GDriverDevMode.h"
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <functional>
 #include <map>
@@ -1569,6 +1571,9 @@ TEST_F(PrinterStores, ALockHeldElsewhereStoresNothingAfterItsWait)
         EXPECT_EQ(0, stores.Save(nodes[GPrinterStores::kCount - 1]));
         EXPECT_TRUE(stores.Busy());
         EXPECT_EQ(GPrinterStores::Outcome::kBusy, stores.Upgrade(upgraded));
+        wchar_t folder[] = L"C:\\old";
+        DRIVER_UPGRADE_INFO_1W info = {&name[0], folder};
+        EXPECT_FALSE(DrvUpgradePrinter(1, reinterpret_cast<LPBYTE>(&info))) << "an upgrade that upgraded nothing";
         EXPECT_EQ(0, upgraded[0] + upgraded[1] + upgraded[2]);
         EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
         EXPECT_EQ(installed, Snapshot());
@@ -1965,18 +1970,35 @@ struct BeforeLockServices : StandinServices {
     }
 };
 
+// The module's services noting the wait of each ask for the stores lock.
+struct WaitNotingServices : StandinServices {
+    std::vector<uint32_t> waits;
+    int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held) override
+    {
+        waits.push_back(wait);
+        return StandinServices::LockPrinterStores(driver, wait, held);
+    }
+};
+
 } // namespace
 
-// A missing store is made only while it is still missing under the lock: one another
-// process wrote after the call found it missing keeps its bytes.
+// A missing store is made only while it is still missing under the lock, which the fill
+// asks for with no wait: a readable store another process wrote after the call found it
+// missing keeps its bytes.
 TEST_F(PrinterStores, AStoreMadeMeanwhileIsNotMadeAgainFromTheDefaults)
 {
     Reinstall();
-    DeleteStored(L"366");
     InjectingDriverUI* ui = HoldObject();
+    std::unique_ptr<GObjectBase> lists(ui->LoadSettingsTree(FeatureId::kPrinterLists));
+    ASSERT_TRUE(lists && FirstText(lists.get()));
+    FirstText(lists.get())->SetString("theirs");
+    ASSERT_EQ(1, ui->SaveSettingsTree(lists.get()));
+    const std::vector<uint8_t> theirs = StoredBytes(L"366");
+    Reinstall();
+    DeleteStored(L"366");
+    ui = HoldObject();
     std::unique_ptr<GObjectBase> defaults(ui->CreateDefaultSettings());
     ASSERT_NE(nullptr, defaults);
-    const std::vector<uint8_t> theirs(300, 0x5A);
     auto* seam = new BeforeLockServices;
     seam->step = [&] { WriteStore(L"366", theirs); };
     {
@@ -1985,5 +2007,294 @@ TEST_F(PrinterStores, AStoreMadeMeanwhileIsNotMadeAgainFromTheDefaults)
     }
     EXPECT_EQ(theirs, StoredBytes(L"366"));
     EXPECT_EQ(installed[L"365"], StoredBytes(L"365"));
+    FreshServer();
+    std::unique_ptr<GObjectBase> read(HoldObject()->LoadSettingsTree(FeatureId::kPrinterLists));
+    ASSERT_TRUE(read && FirstText(read.get()));
+    EXPECT_EQ(RWCString("theirs"), FirstText(read.get())->GetString());
+    // The fill asks for the lock with no wait.
+    Reinstall();
+    DeleteStored(L"366");
+    auto* noting = new WaitNotingServices;
+    {
+        PrinterRecordScope call;
+        HoldObject()->StoreMissingNodes(defaults.get());
+    }
+    ASSERT_FALSE(noting->waits.empty());
+    EXPECT_EQ(0u, noting->waits.front());
+    EXPECT_FALSE(StoredBytes(L"366").empty()) << "made";
     new StandinServices;
+}
+
+namespace {
+
+// The three stores as one reader on this thread reads them in one call, each in the
+// older portable form, to tell one commit's from another's: empty for one that does not
+// read.
+std::vector<std::vector<uint8_t>> ReadThree(GDriverObject* driver)
+{
+    PrinterRecordScope call;
+    GPrinterStores reader(*driver);
+    std::vector<std::vector<uint8_t>> three;
+    for (long id : GPrinterStores::kIds) {
+        std::unique_ptr<GObjectBase> node(reader.Load(id));
+        three.push_back(node ? PortableForm(node.get()) : std::vector<uint8_t>());
+    }
+    return three;
+}
+
+// The module's services ending a commit at one step, as a process ended there would:
+// every write from that step on is dropped. Before each step a check may run.
+struct StoppingServices : StandinServices {
+    int steps = 0;
+    int stopAt = -1;
+    std::function<void()> between;
+    bool Step()
+    {
+        if (between)
+            between();
+        const bool go = stopAt < 0 || steps < stopAt;
+        ++steps;
+        return go;
+    }
+    int WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
+                  uint32_t length) override
+    {
+        return Step() ? StandinServices::WritePart(target, name, type, data, length) : 0;
+    }
+    int RemovePart(const ChunkTarget& target, const RWWString& name) override
+    {
+        return Step() ? StandinServices::RemovePart(target, name) : 0;
+    }
+    int DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name) override
+    {
+        return Step() ? StandinServices::DeletePrinterDriverDataValue(driver, name) : 0;
+    }
+};
+
+// The stores' nodes of a tree, by GPrinterStores::kIds' order.
+std::array<GObjectBase*, GPrinterStores::kCount> NodesOf(GObjectBase* tree)
+{
+    std::array<GObjectBase*, GPrinterStores::kCount> nodes = {};
+    for (int i = 0; i < GPrinterStores::kCount; ++i)
+        nodes[i] = tree->FindById(GPrinterStores::kIds[i]);
+    return nodes;
+}
+
+} // namespace
+
+// A commit that ends at any of its steps, over stores read from their chunks alone and
+// over a commit published before it: a fresh reader then reads the three of the old
+// commit or of the new, never the factory's and never a mix, and the next commit leaves
+// every store's chunks finished. A reader on another thread between each two steps of a
+// whole commit reads one commit's three too.
+TEST_F(PrinterStores, AWriterEndedAtAnyStepLeavesTheOldStoresOrTheNew)
+{
+    for (bool published : {false, true}) {
+        SCOPED_TRACE(published ? "over a published commit" : "over chunks alone");
+        Reinstall();
+        InjectingDriverUI* ui = HoldObject();
+        ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+        std::unique_ptr<GObjectBase> older(ui->LoadStoredSettings()), newer(ui->LoadStoredSettings());
+        ASSERT_TRUE(older && newer);
+        GValueAttribute* unit =
+            GDriverObject::Feature<GValueAttribute>(newer->FindById(FeatureId::kDeviceSettings), FeatureId::kDuplexUnit);
+        ASSERT_TRUE(unit && FirstText(newer->FindById(FeatureId::kPrinterLists)));
+        unit->SetValue(uint16_t(unit->GetValue() == 1 ? 0 : 1));
+        FirstText(newer->FindById(FeatureId::kPrinterLists))->SetString("the newer commit, longer than the older");
+        newer->FindById(FeatureId::kExtensionData)->Add(new GValueAttribute(7, 901));
+        auto olderNodes = NodesOf(older.get()), newerNodes = NodesOf(newer.get());
+        auto start = [&] {
+            Reinstall();
+            if (published) {
+                ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*HoldObject()).Store(olderNodes.data()));
+            }
+            FreshServer();
+        };
+        start();
+        const auto before = ReadThree(HoldObject());
+        // The whole commit, a reader on another thread before each step.
+        std::vector<std::vector<std::vector<uint8_t>>> seen;
+        auto* seam = new StoppingServices;
+        seam->between = [&] {
+            std::thread reader([&] { seen.push_back(ReadThree(ui)); });
+            reader.join();
+        };
+        ui = HoldObject();
+        ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(newerNodes.data()));
+        const int steps = seam->steps;
+        new StandinServices;
+        FreshServer();
+        const auto after = ReadThree(HoldObject());
+        ASSERT_NE(before, after);
+        for (const auto& three : {before, after})
+            for (const auto& store : three)
+                ASSERT_FALSE(store.empty());
+        ASSERT_LT(10, steps);
+        for (size_t step = 0; step < seen.size(); ++step)
+            EXPECT_TRUE(seen[step] == before || seen[step] == after) << "a reader before step " << step;
+        // Ended at each step.
+        for (int stopAt = 0; stopAt < steps; ++stopAt) {
+            start();
+            auto* stopping = new StoppingServices;
+            stopping->stopAt = stopAt;
+            GPrinterStores(*HoldObject()).Store(newerNodes.data());
+            new StandinServices;
+            FreshServer();
+            const auto three = ReadThree(HoldObject());
+            EXPECT_TRUE(three == before || three == after) << "ended at step " << stopAt;
+            FreshServer();
+            ui = HoldObject();
+            EXPECT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(newerNodes.data())) << stopAt;
+            for (const wchar_t* store : kStores)
+                EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, store)) << stopAt << ": " << store[2];
+        }
+        FreshServer();
+    }
+}
+
+// Readers on another thread while commits of this version come one after another, and
+// while an older version rewrites a store's chunks part by part (never its check, never
+// the record): every read reads every store, one commit's three while only this version
+// writes.
+TEST_F(PrinterStores, ReadersDuringCommitsAndAnOlderVersionsWritesReadEveryStore)
+{
+    Reinstall();
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    std::unique_ptr<GObjectBase> trees[2] = {std::unique_ptr<GObjectBase>(ui->LoadStoredSettings()),
+                                             std::unique_ptr<GObjectBase>(ui->LoadStoredSettings())};
+    ASSERT_TRUE(trees[0] && trees[1] && FirstText(trees[1]->FindById(FeatureId::kPrinterLists)));
+    FirstText(trees[1]->FindById(FeatureId::kPrinterLists))->SetString("the second state, a longer text than the first");
+    trees[1]->FindById(FeatureId::kDeviceSettings)->Add(new GValueAttribute(3, 902));
+    std::vector<std::vector<uint8_t>> three[2], lists[2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(trees[i].get()).data()));
+        FreshServer();
+        ui = HoldObject();
+        three[i] = ReadThree(ui);
+        lists[i].push_back(StoredBytes(L"366"));
+    }
+    for (bool older : {false, true}) {
+        SCOPED_TRACE(older ? "an older version's writes" : "this version's commits");
+        std::atomic<bool> done{false};
+        int reads = 0, factorys = 0, mixed = 0;
+        std::thread reader([&] {
+            while (!done.load() || reads == 0) {
+                const auto read = ReadThree(ui);
+                ++reads;
+                factorys += std::any_of(read.begin(), read.end(), [](const std::vector<uint8_t>& store) {
+                    return store.empty();
+                });
+                mixed += read != three[0] && read != three[1];
+            }
+        });
+        for (int round = 0; round < 20; ++round) {
+            if (older) {
+                // Its last write differs from this version's last commit.
+                const std::vector<uint8_t>& bytes = lists[(round + 1) % 2][0];
+                for (size_t at = 0, chunk = 0; at < bytes.size() || chunk == 0; at += 248, ++chunk) {
+                    WriteValue((L"366:" + std::to_wstring(chunk)).c_str(), REG_BINARY, bytes.data() + at,
+                               DWORD(std::min<size_t>(248, bytes.size() - at)));
+                    WriteDword(L"366", DWORD(chunk + 1));
+                }
+            } else {
+                EXPECT_EQ(GPrinterStores::Outcome::kStored,
+                          GPrinterStores(*ui).Store(NodesOf(trees[round % 2].get()).data()));
+            }
+        }
+        done = true;
+        reader.join();
+        EXPECT_LT(0, reads);
+        EXPECT_EQ(0, factorys) << reads << " reads";
+        if (!older) {
+            EXPECT_EQ(0, mixed) << reads << " reads";
+        }
+    }
+    // The older version's last whole write is read, and the next commit stores it.
+    FreshServer();
+    ui = HoldObject();
+    std::unique_ptr<GObjectBase> read(ui->LoadSettingsTree(FeatureId::kPrinterLists));
+    ASSERT_TRUE(read && FirstText(read.get()));
+    EXPECT_EQ(FirstText(trees[0]->FindById(FeatureId::kPrinterLists))->GetString(), FirstText(read.get())->GetString());
+    EXPECT_FALSE(GOSFactory::Instance()->HasCurrentCheck(ui, L"366"));
+    ASSERT_EQ(1, ui->SaveSettingsTree(read.get()));
+    EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, L"366"));
+    EXPECT_EQ(lists[0][0], StoredBytes(L"366"));
+}
+
+// Two writers of one user's store at once, round after round, each with bytes of its own
+// length: the store reads as one of them, whole.
+TEST_F(PrinterStores, TwoWritersOfTheUsersStoreNeverLeaveAMix)
+{
+    InjectingDriverUI* ui = HoldObject();
+    const RWWString value(L"???\\2147483649\\Software\\QZ test\\Two writers\\Marks");
+    const std::vector<uint8_t> bytes[2] = {std::vector<uint8_t>(1000, 0x11), std::vector<uint8_t>(700, 0x22)};
+    int mixed = 0;
+    for (int round = 0; round < 20; ++round) {
+        std::atomic<int> ready{0};
+        int written[2] = {};
+        auto write = [&](int i) {
+            ++ready;
+            while (ready.load() < 2)
+                std::this_thread::yield();
+            written[i] = GOSFactory::Instance()->SetPrinterDataBinary(ui, value, bytes[i].data(),
+                                                                      uint32_t(bytes[i].size()));
+        };
+        std::thread first(write, 0), second(write, 1);
+        first.join();
+        second.join();
+        EXPECT_EQ(1, written[0] + written[1] > 1 ? 1 : 0) << round;
+        std::vector<uint8_t> stored(4096);
+        uint32_t length = 0;
+        ASSERT_EQ(1, GOSFactory::Instance()->GetPrinterDataBinary(ui, value, stored.data(), uint32_t(stored.size()),
+                                                                   length))
+            << round;
+        stored.resize(length);
+        mixed += stored != bytes[0] && stored != bytes[1];
+        EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, value)) << round;
+    }
+    EXPECT_EQ(0, mixed);
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\QZ test\\Two writers");
+}
+
+// The way back decided under the lock: a store that did not read when the sheet opened
+// and reads again by its OK keeps its bytes, alone or beside one still damaged; nothing
+// is written, the user is told which, and the sheet stays open with its edits.
+TEST_F(PrinterStores, TheWayBackWritesOverNoStoreThatReadsAgainByTheOk)
+{
+    const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
+    ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
+    for (bool besideDamaged : {false, true}) {
+        SCOPED_TRACE(besideDamaged ? "beside one still damaged" : "alone");
+        Reinstall();
+        std::vector<uint8_t> damaged = installed[L"366"];
+        damaged.resize(damaged.size() / 2);
+        WriteStore(L"366", damaged);
+        if (besideDamaged)
+            WriteStore(L"368", std::vector<uint8_t>(300, 0x5A));
+        const Stored before = Snapshot();
+        ReplaceQuestion::answer = IDYES;
+        ReplaceQuestion::asked = 0;
+        DEVICEPROPERTYHEADER header = {sizeof header, 0, handle, &name[0]};
+        PROPSHEETUI_INFO info = SheetInfo(&header);
+        info.Reason = PROPSHEETUI_REASON_INIT;
+        ASSERT_EQ(1, DrvDevicePropertySheets(&info, 0));
+        // Another process puts 366 back before the OK.
+        WriteStore(L"366", installed[L"366"]);
+        SETRESULT_INFO set = {sizeof set, 0, nullptr, CPSUI_OK};
+        info.Reason = PROPSHEETUI_REASON_SET_RESULT;
+        DrvDevicePropertySheets(&info, reinterpret_cast<LPARAM>(&set));
+        EXPECT_EQ(LRESULT(CPSUI_CANCEL), info.Result);
+        EXPECT_EQ(2, ReplaceQuestion::asked) << "the question, then the notice";
+        EXPECT_NE(std::wstring::npos, ReplaceQuestion::text.find(L"can be read again: the printer's lists."))
+            << std::string(ReplaceQuestion::text.begin(), ReplaceQuestion::text.end());
+        info.Reason = PROPSHEETUI_REASON_DESTROY;
+        DrvDevicePropertySheets(&info, 0);
+        EXPECT_EQ(installed[L"366"], StoredBytes(L"366")) << "it keeps its bytes";
+        EXPECT_EQ(before.at(L"368"), StoredBytes(L"368"));
+        EXPECT_EQ(before.at(L"365"), StoredBytes(L"365"));
+    }
+    ReplaceQuestion::answer = IDNO;
+    FreshServer();
+    DeleteFileW(resources.c_str());
 }

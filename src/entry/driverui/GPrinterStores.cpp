@@ -309,7 +309,10 @@ bool GPrinterStores::ReadOne(int index, const Record* record, Found& found)
         found.state = State::kAbsent;
         return true;
     }
-    if (chunks.matches || (written && chunks.whole)) {
+    // With no copy named, whole chunks are the store, whatever their check says: a commit
+    // of this version marks the check before its record and touches the chunks only after
+    // it, and the record's second look tells a record published meanwhile.
+    if (chunks.whole && chunks.check != Check::kDamaged) {
         found.state = State::kRead;
         found.fromChunks = true;
         found.bytes = std::move(chunks.bytes);
@@ -317,9 +320,9 @@ bool GPrinterStores::ReadOne(int index, const Record* record, Found& found)
     }
     found.state = State::kUnreadable;
     found.lastRead = written;
-    // A check in progress (or of the earlier form) the chunks do not match: a commit of
-    // this version is writing them, and its record names their copy.
-    return chunks.check != Check::kWriting && chunks.check != Check::kEarlier;
+    // A check in progress the chunks do not match: a commit of this version is writing
+    // them, and the record read again names their copy.
+    return chunks.check != Check::kWriting;
 }
 
 void GPrinterStores::Settle(int index, Found& found, uint32_t call, const GSourceStamp& now)
