@@ -106,17 +106,6 @@ protected:
     PROPSHEETUI_INFO info{};
 };
 
-// The module's services answering the stores lock as told, holding nothing: busy (held
-// elsewhere past the wait) or refused (the lock's list does not admit this caller).
-struct LockAnsweringServices : StandinServices {
-    int answer = GOSFactory::kStoresLockBusy;
-    int LockPrinterStores(GDriverObject*, uint32_t, void*& held) override
-    {
-        held = nullptr;
-        return answer;
-    }
-};
-
 // OK on a sheet whose commit cannot have the stores lock, through either host: held
 // elsewhere, the user reads that it may be tried again and the page's apply keeps the
 // sheet open; refused, the user reads that nothing was saved and the sheet closes as

@@ -1583,17 +1583,6 @@ TEST_F(PrinterStores, ALockHeldElsewhereStoresNothingAfterItsWait)
     EXPECT_NE(installed.at(L"365"), StoredBytes(L"365"));
 }
 
-// The module's services answering the stores lock as told, holding nothing: busy (held
-// elsewhere past the wait) or refused (the lock's list does not admit this caller).
-struct LockAnsweringServices : StandinServices {
-    int answer = GOSFactory::kStoresLockBusy;
-    int LockPrinterStores(GDriverObject*, uint32_t, void*& held) override
-    {
-        held = nullptr;
-        return answer;
-    }
-};
-
 // A lock not had, by each way it is not: a commit, a replace, a store of one node, an
 // upgrade and a change each store nothing and tell which way it was, never the other;
 // once the lock is had again the commit stores and tells neither.

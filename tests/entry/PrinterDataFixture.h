@@ -63,6 +63,17 @@ struct StandardUser : Services {
     }
 };
 
+// The module's services answering the stores lock as told, holding nothing: busy (held
+// elsewhere past the wait) or refused (the lock's list does not admit this caller).
+struct LockAnsweringServices : StandinServices {
+    int answer = GOSFactory::kStoresLockBusy;
+    int LockPrinterStores(GDriverObject*, uint32_t, void*& held) override
+    {
+        held = nullptr;
+        return answer;
+    }
+};
+
 // What the test puts into each settings tree the object loads; -1 leaves a value out.
 struct Injection {
     int installer = -1;    // 1025 under 364; with both -1 no 364 at all
