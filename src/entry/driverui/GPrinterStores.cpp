@@ -214,14 +214,15 @@ GPrinterStores::Kept& GPrinterStores::Read(int index)
     const uint32_t call = PrinterRecordScope::CurrentCall();
     const GSourceStamp now = call != 0 ? GPrinterSnapshot::PrinterData(driver_) : GSourceStamp();
     // The three are one commit's: when the call may not take one as kept, all three are
-    // read again, under one record.
+    // read again, under one record. Outside a call nothing is kept for a later read, and
+    // the store asked for is read alone.
     bool current = true;
     for (int i = 0; i < kCount && current; ++i)
         current = Current(kept_[i], call, now);
     if (!current)
-        ReadAll(call, now);
+        ReadAll(call, now, call != 0 ? -1 : index);
     for (int i = 0; i < kCount; ++i)
-        kept_[i].call = call;
+        kept_[i].call = call != 0 || i == index ? call : kept_[i].call;
     return kept_[index];
 }
 
@@ -237,7 +238,7 @@ bool GPrinterStores::ReadRecord(Record& record)
     return record.tag == kRecordTag && record.commit != 0;
 }
 
-void GPrinterStores::ReadAll(uint32_t call, const GSourceStamp& now)
+void GPrinterStores::ReadAll(uint32_t call, const GSourceStamp& now, int only)
 {
     GOSFactory* services = GOSFactory::Instance();
     Found found[kCount];
@@ -248,6 +249,8 @@ void GPrinterStores::ReadAll(uint32_t call, const GSourceStamp& now)
         const bool last = attempt + 1 == kReadAttempts;
         bool whole = true, chunksRead = false;
         for (int i = 0; i < kCount; ++i) {
+            if (only >= 0 && i != only)
+                continue;
             found[i] = Found();
             whole = ReadOne(i, recorded && !last ? &record : nullptr, found[i]) && whole;
             chunksRead = chunksRead || found[i].fromChunks;
@@ -268,7 +271,8 @@ void GPrinterStores::ReadAll(uint32_t call, const GSourceStamp& now)
         services->ForgetKeptPrinterData(&driver_);
     }
     for (int i = 0; i < kCount; ++i)
-        Settle(i, found[i], call, now);
+        if (only < 0 || i == only)
+            Settle(i, found[i], call, now);
 }
 
 bool GPrinterStores::ReadOne(int index, const Record* record, Found& found)

@@ -161,8 +161,9 @@ private:
     // The store as this call read it, the three read now when the call may not take one
     // of them as kept.
     Kept& Read(int index);
-    // The three read from the printer under one record, for the call and under the stamp.
-    void ReadAll(uint32_t call, const GSourceStamp& now);
+    // The three read from the printer under one record, for the call and under the stamp
+    // (only: the index of the one store read, -1 for all).
+    void ReadAll(uint32_t call, const GSourceStamp& now, int only);
     // What the printer holds of the store under the record's entry (null: none): false
     // when the entry's copy is not there as the record names it, or the chunks are being
     // written by a commit the record read does not know yet.
