@@ -544,8 +544,11 @@ GPrinterStores::Outcome GPrinterStores::Commit(const std::vector<uint8_t>* const
     // unfinished are written again from their copy. One refused here is written again
     // by the next commit: this version reads the copies.
     for (int i = 0; i < kCount; ++i) {
-        const std::vector<uint8_t>* store = bytes[i] ? bytes[i] : kept_[i].chunksBehind ? &kept_[i].bytes : nullptr;
-        if (store && (bytes[i] || after.stores[i].commit))
+        // A store kept is written again only from the copy the record still names.
+        const bool behind = !bytes[i] && kept_[i].chunksBehind && after.stores[i].commit &&
+                            kept_[i].bytes.size() == after.stores[i].length && CrcOf(kept_[i].bytes) == after.stores[i].crc;
+        const std::vector<uint8_t>* store = bytes[i] ? bytes[i] : behind ? &kept_[i].bytes : nullptr;
+        if (store)
             services->SetPrinterDataChunks(&driver_, ValueName(kIds[i]), store->data(), uint32_t(store->size()));
     }
     // The copies no record names any more go: those this commit replaced, those the
@@ -562,11 +565,8 @@ GPrinterStores::Outcome GPrinterStores::Commit(const std::vector<uint8_t>* const
     // What the call keeps of the stores is what the printer now holds.
     const uint32_t call = PrinterRecordScope::CurrentCall();
     const GSourceStamp now = call != 0 ? GPrinterSnapshot::PrinterData(driver_) : GSourceStamp();
-    for (int i = 0; i < kCount; ++i) {
+    for (int i = 0; i < kCount; ++i)
         kept_[i].source = now;
-        if (!bytes[i] && kept_[i].chunksBehind && after.stores[i].commit)
-            kept_[i].published = true, kept_[i].chunksBehind = false;
-    }
     return Outcome::kStored;
 }
 
