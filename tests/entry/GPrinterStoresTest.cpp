@@ -2287,3 +2287,71 @@ TEST_F(PrinterStores, TheWayBackWritesOverNoStoreThatReadsAgainByTheOk)
     FreshServer();
     DeleteFileW(resources.c_str());
 }
+
+namespace {
+
+// The two states a committing child alternates between: the stores as the printer holds
+// them, and the same with the duplex unit turned over, a text of another length and a
+// member more in the extension data.
+std::unique_ptr<GObjectBase> CommitState(InjectingDriverUI* ui, int state)
+{
+    if (ui->MergeDevModeIntoSettings(nullptr) != 1)
+        return nullptr;
+    std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+    if (!tree || state == 0)
+        return tree;
+    GValueAttribute* unit =
+        GDriverObject::Feature<GValueAttribute>(tree->FindById(FeatureId::kDeviceSettings), FeatureId::kDuplexUnit);
+    GStringAttribute* text = FirstText(tree->FindById(FeatureId::kPrinterLists));
+    if (!unit || !text)
+        return nullptr;
+    unit->SetValue(uint16_t(unit->GetValue() == 1 ? 0 : 1));
+    text->SetString("the second state of a committing child");
+    tree->FindById(FeatureId::kExtensionData)->Add(new GValueAttribute(7, 903));
+    return tree;
+}
+
+} // namespace
+
+// A process ended while it commits, again and again at other moments: every store then
+// reads, as one of the two commits it alternated between left all three, and the next
+// commit of this process stores.
+TEST_F(PrinterStores, AProcessEndedWhileItCommitsLeavesOneCommitsStoresWhole)
+{
+    Reinstall();
+    InjectingDriverUI* ui = HoldObject();
+    std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
+    ASSERT_TRUE(states[0] && states[1]);
+    std::vector<std::vector<uint8_t>> three[2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[i].get()).data()));
+        FreshServer();
+        three[i] = ReadThree(ui = HoldObject());
+    }
+    ASSERT_NE(three[0], three[1]);
+    for (DWORD bound : {1500u, 1650u, 1800u, 1950u, 2100u, 2250u}) {
+        Reinstall();
+        FreshServer();
+        const ChildResult child =
+            RunChildTest("PrinterStores.DISABLED_CommitsTwoStatesByTurnsUntilEnded", ThisProgram(), bound);
+        EXPECT_NE(0u, child.exitCode) << "ended while committing";
+        FreshServer();
+        ui = HoldObject();
+        const auto read = ReadThree(ui);
+        EXPECT_TRUE(read == three[0] || read == three[1]) << "ended after " << bound << " ms";
+        EXPECT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[1].get()).data()));
+        for (const wchar_t* store : kStores)
+            EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, store)) << bound << ": " << store[2];
+    }
+    FreshServer();
+}
+
+// The child: commits the two states by turns until it is ended.
+TEST_F(PrinterStores, DISABLED_CommitsTwoStatesByTurnsUntilEnded)
+{
+    InjectingDriverUI* ui = HoldObject();
+    std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
+    ASSERT_TRUE(states[0] && states[1]);
+    for (int round = 0; round < 100000; ++round)
+        GPrinterStores(*ui).Store(NodesOf(states[round % 2].get()).data());
+}

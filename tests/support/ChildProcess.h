@@ -23,10 +23,11 @@ inline std::string ThisProgram()
 }
 
 // The program is this one unless another is named (a copy under another name). A child
-// still running after two minutes is ended, and its output says so.
-inline ChildResult RunChildTest(const std::string& test, const std::string& program = ThisProgram())
+// still running after the bound (two minutes unless told) is ended, and its output says
+// so.
+inline ChildResult RunChildTest(const std::string& test, const std::string& program = ThisProgram(),
+                                DWORD kChildBound = 120000)
 {
-    const DWORD kChildBound = 120000;
     bool ended = true;
     ChildResult result = {~0u, ""};
     char folder[MAX_PATH];
