@@ -14,11 +14,15 @@
 // before the record's write the old copies are named, after it the new. A copy a later
 // commit removed meanwhile sends the reader to the record again.
 //
-// The chunked form tells the reader what older versions did since: chunks that do not
-// match this version's done check (or carry none) are an older version's whole rewrite,
-// read as it wrote it and stored by the next commit; chunks that are not whole are an
-// older version writing now, and the store as last read (else the published copy)
-// answers. A store the record names no copy of is read from its chunks alone.
+// The chunked form tells the reader what other writers did since: a commit of this
+// version marks its stores' checks in progress before its record and done, for the
+// copy's bytes, after their chunks. Chunks with no check, or a done check they do not
+// match or that is not the named copy's, are an older version's whole rewrite, read as
+// it wrote it (when they read as settings) and stored by the next commit; such chunks
+// that are not whole are an older version writing now, and the store as last read (else
+// the published copy) answers. A store the record names no copy of is read from its
+// chunks alone, and whenever chunks answer, a second look at the record tells a commit
+// published meanwhile.
 //
 // A store that is there but does not read (damaged bytes, a node of another class, as a
 // newer version may store) is never written over, and storing is refused until it reads
