@@ -838,11 +838,7 @@ TEST_F(DeviceSheetWrites, TheDocumentSheetNamesTheUsersOwnStoreAndToldOfItsFaile
         InjectingDriverUI::injection.refuseFullAccess = false;
         InjectingDriverUI* ui = HoldObject();
         ASSERT_NE(nullptr, ui) << row.what;
-        GAttributeComposite earlier(FeatureId::kWatermarkList);
-        auto* mark = new GAttributeComposite(0);
-        mark->Add(new GStringAttribute("Earlier", FeatureId::kWatermarkName));
-        earlier.Add(mark);
-        ASSERT_EQ(1, ui->SaveObject(ui->UserWatermarkValueName(), &earlier)) << row.what;
+        ASSERT_EQ(1, StoreEarlierUserWatermark(ui)) << row.what;
         if (row.damaged) {
             ASSERT_NO_FATAL_FAILURE(DamageUserKey(key)) << row.what;
         }

@@ -325,6 +325,17 @@ inline void WriteString(const wchar_t* name, const std::wstring& text)
     WriteValue(name, REG_SZ, text.c_str(), DWORD((text.size() + 1) * sizeof(wchar_t)));
 }
 
+// The user's own watermark store of the object's printer holding one watermark,
+// "Earlier": 1 when written.
+inline int StoreEarlierUserWatermark(GDriverUI* ui)
+{
+    GAttributeComposite earlier(FeatureId::kWatermarkList);
+    auto* mark = new GAttributeComposite(0);
+    mark->Add(new GStringAttribute("Earlier", FeatureId::kWatermarkName));
+    earlier.Add(mark);
+    return ui->SaveObject(ui->UserWatermarkValueName(), &earlier);
+}
+
 // The lines of a stand-in's call log that start with the prefix.
 inline size_t CountLines(const std::vector<std::wstring>& log, const std::wstring& prefix)
 {
