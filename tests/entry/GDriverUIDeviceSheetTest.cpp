@@ -830,10 +830,7 @@ TEST_F(DeviceSheetWrites, TheDocumentSheetNamesTheUsersOwnStoreAndToldOfItsFaile
     int uuid = 0;
     for (const auto& row : rows) {
         FreshServer();
-        const std::wstring own = L"Software\\Prenovant\\{qz-own-sheet-" + std::to_wstring(++uuid) + L"}";
-        const std::wstring key = own + L"\\LocalWatermarkPoolData";
-        RegDeleteTreeW(HKEY_CURRENT_USER, own.c_str());
-        WriteString(L"PrinterUUID", own.substr(own.find(L'{')));
+        const std::wstring key = FreshUserStore(L"sheet-" + std::to_wstring(++uuid));
         seam->refused = L"";
         InjectingDriverUI::injection.refuseFullAccess = false;
         InjectingDriverUI* ui = HoldObject();
@@ -899,7 +896,7 @@ TEST_F(DeviceSheetWrites, TheDocumentSheetNamesTheUsersOwnStoreAndToldOfItsFaile
             EXPECT_EQ(row.damaged ? 0u : 1u, written->Entries()) << row.what;
         }
         ReleaseHeld();
-        RegDeleteTreeW(HKEY_CURRENT_USER, own.c_str());
+        RegDeleteTreeW(HKEY_CURRENT_USER, key.substr(0, key.rfind(L'\\')).c_str());
     }
     OwnWatermarksAnswers::seam = nullptr;
     InjectingDriverUI::injection.refuseFullAccess = false;

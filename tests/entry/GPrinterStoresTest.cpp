@@ -1285,10 +1285,7 @@ TEST_F(PrinterStores, TheUsersOwnStoreThatDoesNotReadHoldsBackOnlyItselfAndOkOff
     int uuid = 0;
     for (const auto& row : rows) {
         Reinstall();
-        const std::wstring own = L"Software\\Prenovant\\{qz-own-" + std::to_wstring(++uuid) + L"}";
-        const std::wstring key = own + L"\\LocalWatermarkPoolData";
-        RegDeleteTreeW(HKEY_CURRENT_USER, own.c_str());
-        WriteString(L"PrinterUUID", own.substr(own.find(L'{')));
+        const std::wstring key = FreshUserStore(std::to_wstring(++uuid));
         InjectingDriverUI* ui = HoldObject();
         ASSERT_NE(nullptr, ui) << row.what;
         ASSERT_EQ(1, StoreEarlierUserWatermark(ui)) << row.what;
@@ -1359,7 +1356,7 @@ TEST_F(PrinterStores, TheUsersOwnStoreThatDoesNotReadHoldsBackOnlyItselfAndOkOff
             ASSERT_NE(nullptr, written) << row.what << ": the user's store reads";
             EXPECT_EQ(size_t(row.entries), written->Entries()) << row.what;
         }
-        RegDeleteTreeW(HKEY_CURRENT_USER, own.c_str());
+        RegDeleteTreeW(HKEY_CURRENT_USER, key.substr(0, key.rfind(L'\\')).c_str());
     }
     FreshServer();
     DeleteFileW(resources.c_str());

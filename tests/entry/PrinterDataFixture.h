@@ -325,6 +325,16 @@ inline void WriteString(const wchar_t* name, const std::wstring& text)
     WriteValue(name, REG_SZ, text.c_str(), DWORD((text.size() + 1) * sizeof(wchar_t)));
 }
 
+// A printer UUID of its own for the tag, whose user's watermark store starts empty: the
+// store's key below the current user's.
+inline std::wstring FreshUserStore(const std::wstring& tag)
+{
+    const std::wstring own = L"Software\\Prenovant\\{qz-own-" + tag + L"}";
+    RegDeleteTreeW(HKEY_CURRENT_USER, own.c_str());
+    WriteString(L"PrinterUUID", own.substr(own.find(L'{')));
+    return own + L"\\LocalWatermarkPoolData";
+}
+
 // The user's own watermark store of the object's printer holding one watermark,
 // "Earlier": 1 when written.
 inline int StoreEarlierUserWatermark(GDriverUI* ui)
