@@ -341,7 +341,7 @@ int GOSFactory::SetPrinterDataChunks(GDriverObject* driver, const RWWString& nam
     return SetPrinterDataBinary(driver, name, data, length);
 }
 
-int GOSFactory::MarkPrinterDataWriting(GDriverObject*, const RWWString&, const void*, uint32_t,
+int GOSFactory::MarkPrinterDataWriting(GDriverObject*, const RWWString&, const void*, uint32_t, bool,
                                        std::vector<uint8_t>& former)
 {
     former.clear();
@@ -351,7 +351,7 @@ int GOSFactory::MarkPrinterDataWriting(GDriverObject*, const RWWString&, const v
 int GOSFactory::RestorePrinterDataCheck(GDriverObject*, const RWWString&, const std::vector<uint8_t>&) { return 1; }
 
 GOSFactory::StoredRead GOSFactory::GetPrinterDataWhole(GDriverObject* driver, const RWWString& name, uint32_t bound,
-                                                       std::vector<uint8_t>& bytes)
+                                                       std::vector<uint8_t>& bytes, bool)
 {
     bytes.clear();
     uint32_t length = 0;
@@ -369,7 +369,14 @@ GOSFactory::StoredRead GOSFactory::GetPrinterDataWhole(GDriverObject* driver, co
     return StoredRead::kRead;
 }
 
-void GOSFactory::ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value)
+bool GOSFactory::ListPrinterDataNames(GDriverObject*, std::vector<RWWString>& names)
+{
+    names.clear();
+    return false;
+}
+
+void GOSFactory::ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value,
+                                  bool)
 {
     value = ChunkedValue();
     const StoredRead read = GetPrinterDataWhole(driver, name, bound, value.bytes);

@@ -215,8 +215,9 @@ public:
     // Such a value read by one read: kRead with its bytes; kAbsent when the printer holds
     // no value of the name; kUnreadable when the read failed, or the value is not binary
     // or is longer than bound. These services: as GetPrinterDataBinary.
+    // Afresh: asked of the platform now, past what the call keeps (and nothing of it kept).
     virtual StoredRead GetPrinterDataWhole(GDriverObject* driver, const RWWString& name, uint32_t bound,
-                                           std::vector<uint8_t>& bytes);
+                                           std::vector<uint8_t>& bytes, bool afresh = false);
     // The chunked form of a value whose whole copy is kept besides: as SetPrinterDataBinary,
     // but a write that fails leaves the value's check in progress (its chunks and count
     // go back as far as they can), so that this version reads the copy in its place.
@@ -224,10 +225,14 @@ public:
     virtual int SetPrinterDataChunks(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length);
     // Marks the value's check in progress for the bytes given, before its chunks are
     // written: 1 when marked, former then holding the check it replaced (empty: none).
-    // RestorePrinterDataCheck puts such a former check back (empty: removes the check).
-    // These services keep no check: 1, and nothing to put back.
+    // The mark also says what the chunks held when it was made (their length, count and
+    // CRC-32, when they were whole) and whether those were the value's newest, written by
+    // another writer (formerNewest), so that a reader tells them, and chunks matching
+    // neither, from this version's own. RestorePrinterDataCheck puts such a former check
+    // back (empty: removes the check). These services keep no check: 1, and nothing to put
+    // back.
     virtual int MarkPrinterDataWriting(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length,
-                                       std::vector<uint8_t>& former);
+                                       bool formerNewest, std::vector<uint8_t>& former);
     virtual int RestorePrinterDataCheck(GDriverObject* driver, const RWWString& name,
                                         const std::vector<uint8_t>& former);
     // What one look at a binary value written in chunks found, asking nothing twice.
@@ -243,10 +248,23 @@ public:
         bool matches = false;
         Check check = Check::kNone;
         uint32_t checkCrc = 0;
+        // A check in progress that is a mark: it says what the chunks held when it was
+        // made. The chunks are whole and still those (matchesFormer); those were the
+        // value's newest, another writer's (formerNewest).
+        bool marked = false;
+        bool matchesFormer = false;
+        bool formerNewest = false;
         std::vector<uint8_t> bytes;
     };
-    // These services keep no check: a value that reads is whole and matches a done one.
-    virtual void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value);
+    // Whole chunks that match no check are taken only when a second look, afresh, finds
+    // them and their check the same; otherwise they read as not whole (a writer is on
+    // them). These services keep no check: a value that reads is whole and matches a done
+    // one.
+    virtual void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value,
+                                  bool afresh = false);
+    // The names of the printer's data values (its driver data), through the spooler: false
+    // when they cannot be listed. These services cannot list them.
+    virtual bool ListPrinterDataNames(GDriverObject* driver, std::vector<RWWString>& names);
     // The object in the stored form SaveObjectToPrinterData writes, as bytes: false when
     // it cannot be written whole.
     bool PackForPrinterData(GDriverObject* driver, const RWWString& name, const GObjectBase* object,

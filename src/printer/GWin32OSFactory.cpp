@@ -729,11 +729,17 @@ RWWString GWin32OSFactory::CheckName(const RWWString& value)
     return name;
 }
 
+RWWString GWin32OSFactory::WholeName(const RWWString& value)
+{
+    RWWString name = value;
+    name.Append(L":whole");
+    return name;
+}
+
 namespace {
 
-// What a part's place held before a write: a part whose bytes go back should a later
-// step fail, nothing (what the write puts there goes again), or a value longer than any
-// chunk, which cannot go back: a write that fails over it leaves its value unreadable.
+// What a part's place held before a write: a part of at most a chunk's size, nothing, or
+// a value longer than any chunk.
 struct FormerChunk {
     enum Kind { kKept, kNone, kForeign } kind = kNone;
     DWORD type = 0;
@@ -851,14 +857,6 @@ private:
     bool owned_ = false;
 };
 
-// Every step leaves a value that reads whole or not at all: the places of the count, the
-// check and the chunks are read first; then the new value's check is written in progress,
-// so that the chunks, overwritten in place, read as nothing until all of them and the
-// count are the new value's; then the chunks, the count, the check done, and only then the
-// old value's surplus chunks go. When a step fails, the chunks and the count written go
-// back to what their places held (an old part's bytes, or nothing where there was none),
-// and then the check, but only once all of them did: otherwise the check stays in
-// progress, and the value reads as nothing rather than as a mix of the two.
 int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                                           uint32_t length)
 {
@@ -866,7 +864,7 @@ int GWin32OSFactory::SetPrinterDataBinary(GDriverObject* driver, const RWWString
 }
 
 int GWin32OSFactory::MarkPrinterDataWriting(GDriverObject* driver, const RWWString& name, const void* data,
-                                            uint32_t length, std::vector<uint8_t>& former)
+                                            uint32_t length, bool formerNewest, std::vector<uint8_t>& former)
 {
     former.clear();
     if ((!data && length) || IsMarkedValueName(name))
@@ -879,11 +877,21 @@ int GWin32OSFactory::MarkPrinterDataWriting(GDriverObject* driver, const RWWStri
     FormerChunk was;
     if (!ReadFormerChunk(nullptr, printer.Get(), checkName, was) || was.kind == FormerChunk::kForeign)
         return 0;
+    // What the chunks hold now, as one look afresh finds them.
+    ChunkedValue present;
+    ReadChunkedValue(driver, name, kLargestInspected, present, true);
     static const uint8_t kNothing = 0;
-    const StoredCheck writing = {kCheckWriting, length, length / kChunkSize + 1,
-                                 uint32_t(crc32(0, data ? static_cast<const Bytef*>(data) : &kNothing, length))};
+    StoredMark mark = {{kCheckWriting, length, length / kChunkSize + 1,
+                        uint32_t(crc32(0, data ? static_cast<const Bytef*>(data) : &kNothing, length))},
+                       0, 0, 0, kFormerNone};
+    if (present.whole) {
+        mark.formerLength = uint32_t(present.bytes.size());
+        mark.formerCount = mark.formerLength / kChunkSize + 1;
+        mark.formerCrc = uint32_t(crc32(0, present.bytes.data(), uInt(present.bytes.size())));
+        mark.formerKind = formerNewest ? kFormerNewest : kFormerOwn;
+    }
     const ChunkTarget target = {nullptr, printer.Get(), driver};
-    const int marked = WritePart(target, checkName, REG_BINARY, &writing, sizeof writing);
+    const int marked = WritePart(target, checkName, REG_BINARY, &mark, sizeof mark);
     ForgetPrinterData(driver);
     if (marked && was.kind == FormerChunk::kKept)
         former = was.bytes.empty() ? std::vector<uint8_t>(1, 0) : was.bytes;
@@ -913,8 +921,15 @@ int GWin32OSFactory::SetPrinterDataChunks(GDriverObject* driver, const RWWString
     return WriteChunks(driver, name, data, length, false);
 }
 
+// Writers of one value take turns under its lock. A write that keeps the value whole
+// first reads it as a reader would, afresh, and writes what reads as "N:whole" by one
+// write before anything else; then the check in progress, the chunks, the count and the
+// check done; only then the old value's surplus chunks and the whole copy go. A step that
+// fails leaves what it wrote: the check stays in progress, the chunks match neither value,
+// and readers take the whole copy, so that no reader meets a mix and no failure loses the
+// value that read before. Nothing is put back.
 int GWin32OSFactory::WriteChunks(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length,
-                                 bool putBackCheck)
+                                 bool keepWhole)
 {
     if (!data && length)
         return 0;
@@ -925,6 +940,19 @@ int GWin32OSFactory::WriteChunks(GDriverObject* driver, const RWWString& name, c
     ValueLock lock(*this, driver, name);
     if (!lock.Owned())
         return 0;
+
+    // The value as it reads now, before a part of it is touched.
+    std::vector<uint8_t> present;
+    bool reads = false;
+    if (keepWhole) {
+        uint32_t bound = 0, got = 0;
+        bool current = false;
+        if (ReadBinary(driver, name, nullptr, 0, bound, current, true) == 1 && bound <= kLargestInspected) {
+            present.assign(bound ? bound : 1, 0);
+            reads = ReadBinary(driver, name, present.data(), uint32_t(present.size()), got, current, true) == 1;
+            present.resize(reads ? got : 0);
+        }
+    }
 
     HKEY key = nullptr;
     RWWString value = name;
@@ -938,33 +966,30 @@ int GWin32OSFactory::WriteChunks(GDriverObject* driver, const RWWString& name, c
             return 0;
     }
     const ChunkTarget target = {key, printer ? printer->Get() : nullptr, driver};
-    // A part goes back to what its place held: true when the place holds that again. A
-    // place that held nothing is back once it holds nothing, however the removal answered;
-    // one that held more than a part never is.
-    auto putBack = [&](const RWWString& part, const FormerChunk& was) {
-        if (was.kind == FormerChunk::kKept)
-            return WritePart(target, part, was.type, was.bytes.data(), uint32_t(was.bytes.size())) != 0;
-        if (was.kind == FormerChunk::kForeign)
-            return false;
-        FormerChunk now;
-        return RemovePart(target, part) != 0 ||
-               (ReadFormerChunk(key, target.printer, part, now) && now.kind == FormerChunk::kNone);
-    };
-
     const RWWString checkName = CheckName(value);
     FormerChunk formerCount, formerCheck;
-    std::vector<FormerChunk> former(count);
     bool readable = ReadFormerChunk(key, target.printer, value, formerCount) &&
                     ReadFormerChunk(key, target.printer, checkName, formerCheck);
-    for (uint32_t i = 0; i < count && readable; ++i)
+    // The chunked form of a value whose whole copy its writer keeps is what older
+    // versions read: the places of its chunks are read first, so that a write that fails
+    // puts them and the count back for them (the check stays in progress, and this
+    // version reads the copy). A part that cannot go back leaves them a mix.
+    std::vector<FormerChunk> former(keepWhole ? 0 : count);
+    for (uint32_t i = 0; i < former.size() && readable; ++i)
         readable = ReadFormerChunk(key, target.printer, ChunkName(value, i), former[i]);
-    uint32_t oldCount = 0;
-    if (formerCount.kind == FormerChunk::kKept && formerCount.type == REG_DWORD &&
-        formerCount.bytes.size() == sizeof oldCount)
-        std::memcpy(&oldCount, formerCount.bytes.data(), sizeof oldCount);
-
     const StoredCheck writing = {kCheckWriting, length, count, uint32_t(crc32(0, bytes, length))};
-    int result = readable ? WritePart(target, checkName, REG_BINARY, &writing, sizeof writing) : 0;
+    // A mark for these bytes, made before the value's copy was published, stays: it says
+    // what the chunks held before.
+    StoredMark mark = {};
+    const bool marked = formerCheck.kind == FormerChunk::kKept && formerCheck.bytes.size() == sizeof mark &&
+                        (std::memcpy(&mark, formerCheck.bytes.data(), sizeof mark), true) &&
+                        std::memcmp(&mark.check, &writing, sizeof writing) == 0;
+    int result = readable ? 1 : 0;
+    if (result && reads)
+        result = WritePart(target, WholeName(value), REG_BINARY, present.data(), uint32_t(present.size()));
+    if (result && !marked)
+        result = WritePart(target, checkName, REG_BINARY, &writing, sizeof writing);
+    const bool checkWritten = result != 0;
     uint32_t written = 0;
     for (; written < count && result; ++written) {
         const uint32_t offset = written * kChunkSize;
@@ -976,7 +1001,19 @@ int GWin32OSFactory::WriteChunks(GDriverObject* driver, const RWWString& name, c
         DWORD stored = count;
         result = WritePart(target, value, REG_DWORD, &stored, sizeof stored);
     }
-    const bool doneTouched = result != 0;
+    if (!result && checkWritten && !keepWhole) {
+        // A refused part may still have been written: it goes back as well.
+        auto putBack = [&](const RWWString& part, const FormerChunk& was) {
+            if (was.kind == FormerChunk::kKept)
+                WritePart(target, part, was.type, was.bytes.data(), uint32_t(was.bytes.size()));
+            else if (was.kind == FormerChunk::kNone)
+                RemovePart(target, part);
+        };
+        for (uint32_t i = 0; i < written; ++i)
+            putBack(ChunkName(value, i), former[i]);
+        if (countTouched)
+            putBack(value, formerCount);
+    }
     if (result) {
         StoredCheck done = writing;
         done.layout = kCheckDone;
@@ -984,21 +1021,11 @@ int GWin32OSFactory::WriteChunks(GDriverObject* driver, const RWWString& name, c
     }
     if (result) {
         // Chunks are contiguous: the first one missing ends the surplus, whatever a
-        // damaged old count claims.
-        for (uint32_t i = count; i < oldCount && RemovePart(target, ChunkName(value, i)); ++i) {
+        // damaged old count claims or a write that failed after its chunks left.
+        for (uint32_t i = count; RemovePart(target, ChunkName(value, i)); ++i) {
         }
-    } else if (readable) {
-        // A refused part may still have been written: it goes back as well, each one
-        // tried whatever the others answer.
-        bool back = true;
-        for (uint32_t i = 0; i < written; ++i)
-            back = putBack(ChunkName(value, i), former[i]) && back;
-        if (countTouched)
-            back = putBack(value, formerCount) && back;
-        if (back && putBackCheck)
-            putBack(checkName, formerCheck);
-        else if (doneTouched)
-            WritePart(target, checkName, REG_BINARY, &writing, sizeof writing);
+        if (keepWhole)
+            RemovePart(target, WholeName(value));
     }
     if (key)
         RegCloseKey(key);
@@ -1099,7 +1126,7 @@ bool GWin32OSFactory::HasCurrentCheck(GDriverObject* driver, const RWWString& na
 class GWin32OSFactory::ValueReader {
 public:
     ValueReader(GWin32OSFactory& services, GDriverObject* driver, const RWWString& name)
-        : services_(services), driver_(driver), value_(name)
+        : services_(services), value_(name)
     {
         if (services.IsMarkedValueName(name)) {
             HKEY root = nullptr;
@@ -1168,23 +1195,112 @@ public:
         uint32_t count = 0;
         return DwordOf(read, count) ? count : 0;
     }
+    // One look at the value, as kept for the call's version or afresh: its count (0 when
+    // there is none that reads), and what the check and the count's chunks hold when the
+    // count fits the bound. A look that asked the platform is taken only once settled: its
+    // check read the same after its chunks (else a writer began: moving, and nothing of it
+    // is whole), and, for whole chunks no check vouches for (none, or a done one they do
+    // not match) or a count the check disagrees with, a second look afresh found the same
+    // (else a third decides, and chunks it does not confirm are not whole). Only a settled
+    // look's parts are kept, so that a look made of kept parts alone is one settled before.
+    uint32_t Settle(uint32_t bound, bool afresh, ChunkedValue& found, bool& moving)
+    {
+        moving = false;
+        ChunkedValue previous;
+        GPrinterDataCache::Value previousCheck;
+        uint32_t previousCount = 0;
+        for (int look = 0;; ++look) {
+            asked = false;
+            found = ChunkedValue();
+            const uint32_t count = Count(afresh || look > 0, found.present);
+            if (count == 0 || uint64_t(count) * kChunkSize > bound) {
+                Keep();
+                return count;
+            }
+            GPrinterDataCache::Value checkRead;
+            const bool agrees = Look(count, afresh || look > 0, found, checkRead);
+            if (!Settled(checkRead)) {
+                Drop();
+                moving = true;
+                found.whole = found.matches = found.matchesFormer = false;
+                found.bytes.clear();
+                return count;
+            }
+            const bool vouched = found.matches || found.matchesFormer || !found.whole;
+            const bool same = look > 0 && count == previousCount && found.whole == previous.whole &&
+                              found.bytes == previous.bytes && checkRead.status == previousCheck.status &&
+                              checkRead.bytes == previousCheck.bytes;
+            if (!asked || (vouched && agrees) || same) {
+                Keep();
+                return count;
+            }
+            Drop();
+            if (look == 2) {
+                moving = true;
+                found.whole = found.matches = found.matchesFormer = false;
+                found.bytes.clear();
+                return count;
+            }
+            previous = found;
+            previousCheck = checkRead;
+            previousCount = count;
+        }
+    }
+    // The whole copy a write keeps of the value until it is done, afresh: kRead with its
+    // bytes, kAbsent, or kUnreadable (not binary, longer than bound, or not answered).
+    StoredRead Whole(uint32_t bound, std::vector<uint8_t>& bytes)
+    {
+        asked = true;
+        bytes.clear();
+        const RWWString name = WholeName(value_);
+        wchar_t* valueName = const_cast<wchar_t*>(name.Data());
+        DWORD type = 0, size = 0;
+        LONG status = target_.key       ? CountedQueryValueExW(target_.key, name.Data(), nullptr, &type, nullptr, &size)
+                      : target_.printer ? LONG(CountedGetPrinterDataW(target_.printer, valueName, &type, nullptr, 0, &size))
+                                        : LONG(ERROR_INVALID_HANDLE);
+        if (status == ERROR_FILE_NOT_FOUND)
+            return StoredRead::kAbsent;
+        if ((status != ERROR_SUCCESS && status != ERROR_MORE_DATA) || size > bound)
+            return StoredRead::kUnreadable;
+        bytes.assign(size ? size : 1, 0);
+        DWORD got = size;
+        status = target_.key ? CountedQueryValueExW(target_.key, name.Data(), nullptr, &type, bytes.data(), &got)
+                             : LONG(CountedGetPrinterDataW(target_.printer, valueName, &type, bytes.data(), size, &got));
+        if (status != ERROR_SUCCESS || type != REG_BINARY || got > size) {
+            bytes.clear();
+            return StoredRead::kUnreadable;
+        }
+        bytes.resize(got);
+        return StoredRead::kRead;
+    }
+
+private:
     // The check and the count's chunks, as they read now: what a look found, and the check
-    // as read (for a look at it again).
-    void Look(uint32_t count, bool afresh, ChunkedValue& found, GPrinterDataCache::Value& checkRead)
+    // as read (for a look at it again). False when the count is not the one the check
+    // tells (a check of this version's in progress tells the new count, which the chunks
+    // reach only at its end; a mark tells the former one too).
+    bool Look(uint32_t count, bool afresh, ChunkedValue& found, GPrinterDataCache::Value& checkRead)
     {
         using Check = ChunkedValue::Check;
         Part(CheckName(value_), afresh, checkRead);
-        StoredCheck check = {};
+        StoredMark mark = {};
+        const StoredCheck& check = mark.check;
         found.check = Check::kNone;
         if (checkRead.status != ERROR_FILE_NOT_FOUND) {
             found.check = Check::kDamaged;
+            const size_t size = checkRead.bytes.size();
             if (checkRead.status == ERROR_SUCCESS && checkRead.type == REG_BINARY &&
-                checkRead.bytes.size() == sizeof check) {
-                std::memcpy(&check, checkRead.bytes.data(), sizeof check);
-                found.check = check.layout == kCheckEarlier  ? Check::kEarlier
+                (size == sizeof(StoredCheck) || size == sizeof(StoredMark))) {
+                std::memcpy(&mark, checkRead.bytes.data(), size);
+                found.marked = size == sizeof(StoredMark);
+                found.check = found.marked ? (check.layout == kCheckWriting && mark.formerKind <= kFormerNewest
+                                                  ? Check::kWriting
+                                                  : Check::kDamaged)
+                              : check.layout == kCheckEarlier ? Check::kEarlier
                               : check.layout == kCheckWriting ? Check::kWriting
                               : check.layout == kCheckDone    ? Check::kDone
                                                               : Check::kDamaged;
+                found.marked = found.marked && found.check == Check::kWriting;
             }
         }
         found.checkCrc = check.crc;
@@ -1204,21 +1320,20 @@ public:
             }
         }
         found.bytes.resize(found.whole ? filled : 0);
+        const uint32_t crc = found.whole ? uint32_t(crc32(0, found.bytes.data(), filled)) : 0;
         const bool checked = found.check == Check::kEarlier || found.check == Check::kWriting || found.check == Check::kDone;
-        found.matches = found.whole && checked && check.count == count && check.length == filled &&
-                        check.crc == uint32_t(crc32(0, found.bytes.data(), filled));
+        found.matches = found.whole && checked && check.count == count && check.length == filled && check.crc == crc;
+        found.matchesFormer = found.whole && found.marked && mark.formerKind != kFormerNone &&
+                              mark.formerCount == count && mark.formerLength == filled && mark.formerCrc == crc;
+        found.formerNewest = found.marked && mark.formerKind == kFormerNewest;
+        return !checked || check.count == count || (check.layout == kCheckWriting && !found.marked) ||
+               (found.marked && mark.formerCount == count);
     }
-    // After a change: the rest of the call reads the printer's data under the version the
-    // key's stamp tells now.
-    void Forget()
-    {
-        if (data_ && data_->key)
-            services_.ForgetPrinterData(driver_);
-    }
+
+public:
 
 private:
     GWin32OSFactory& services_;
-    GDriverObject* driver_;
     RWWString value_;
     HKEY marked_ = nullptr;
     std::unique_ptr<DriverDataKey> data_;
@@ -1232,12 +1347,13 @@ private:
 // every chunk but the last holds 248 bytes, the last fewer; and where the value has a
 // check, the count, the length and the CRC-32 of the bytes must be the check's, but for a
 // done check, which only an older version's whole rewrite leaves unmatched. The bytes
-// reach the caller's buffer only once every chunk was read. A value that does not match
-// a check in progress or of the earlier form, or whose check changed while its chunks
-// were read, is read again from the registry (never from what is kept of it), at most
-// twice, after a pause for a writer that may be in the middle of it.
+// reach the caller's buffer only once every chunk was read and the look settled. Chunks
+// that do not match a check in progress or of the earlier form give the whole copy a
+// write of this version keeps until it is done; without one, they are read again from
+// the registry (never from what is kept of them), at most twice, after a pause for a
+// writer that may be in the middle of them, as is a value a writer was found on.
 int GWin32OSFactory::ReadBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
-                                uint32_t& length, bool& current)
+                                uint32_t& length, bool& current, bool afresh)
 {
     using Check = ChunkedValue::Check;
     length = 0;
@@ -1245,57 +1361,56 @@ int GWin32OSFactory::ReadBinary(GDriverObject* driver, const RWWString& name, vo
     ValueReader reader(*this, driver, name);
     if (!reader.Opened())
         return 0;
-    static const DWORD kPauses[] = {2, 20};
-    for (size_t attempt = 0;; ++attempt) {
-        const bool afresh = attempt > 0;
-        reader.asked = false;
+    if (!buffer || size == 0) {
         bool present = false;
-        const uint32_t count = reader.Count(afresh, present);
-        const uint64_t bound = uint64_t(count) * kChunkSize;
+        const uint64_t bound = uint64_t(reader.Count(afresh, present)) * kChunkSize;
         reader.Keep();
-        if (count == 0 || bound > 0xFFFFFFFFu)
+        if (bound == 0 || bound > 0xFFFFFFFFu)
             return 0;
         length = static_cast<uint32_t>(bound);
-        if (!buffer || size == 0)
-            return 1;
-        if (bound > size)
-            return 0;
-        length = 0;
-
+        return 1;
+    }
+    static const DWORD kPauses[] = {2, 20};
+    for (size_t attempt = 0;; ++attempt) {
         ChunkedValue found;
-        GPrinterDataCache::Value checkRead;
-        reader.Look(count, afresh, found, checkRead);
+        bool moving = false;
+        const uint64_t bound = uint64_t(reader.Settle(size, afresh || attempt > 0, found, moving)) * kChunkSize;
+        if (bound == 0 || bound > 0xFFFFFFFFu)
+            return 0;
+        if (bound > size) {
+            length = static_cast<uint32_t>(bound);
+            return 0;
+        }
         if (found.check == Check::kDamaged)
             return 0;
-        // A writer of this version that began after the check was read writes its check
-        // first: one that reads otherwise now may have given these chunks a mix of two
-        // values. What is kept for the call's version was read at one time, and asks
-        // nothing more.
-        const bool changed = !reader.Settled(checkRead);
-        // What this attempt read may be that mix: none of it is kept.
-        if (changed) {
-            reader.Drop();
-            reader.Forget();
-        } else {
-            reader.Keep();
-        }
         // Without a check, or under a done one the bytes do not match (a rewrite by a
-        // version that never writes the check), the chunks' layout alone decides, once.
+        // version that never writes the check), the chunks' layout alone decides. Under a
+        // check in progress the value as it read before that write answers while the
+        // write keeps it, whatever the chunks hold by now: a write that stopped or failed
+        // leaves the value that read before it.
         const bool layoutAlone = found.check == Check::kNone || found.check == Check::kDone;
-        if (!changed && (found.matches || (layoutAlone && found.whole))) {
+        std::vector<uint8_t> whole;
+        const bool kept = !layoutAlone && (found.check == Check::kWriting || !found.matches) &&
+                          reader.Whole(size, whole) == StoredRead::kRead;
+        if (kept) {
+            std::memcpy(buffer, whole.data(), whole.size());
+            length = uint32_t(whole.size());
+            return 1;
+        }
+        if (found.matches || (layoutAlone && found.whole)) {
             std::memcpy(buffer, found.bytes.data(), found.bytes.size());
             length = uint32_t(found.bytes.size());
             current = found.matches && found.check == Check::kDone;
             return 1;
         }
-        if ((layoutAlone && !changed) || attempt >= sizeof kPauses / sizeof *kPauses)
+        if ((layoutAlone && !moving) || attempt >= sizeof kPauses / sizeof *kPauses)
             return 0;
         Sleep(kPauses[attempt]);
     }
 }
 
 void GWin32OSFactory::ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound,
-                                       ChunkedValue& value)
+                                       ChunkedValue& value, bool afresh)
 {
     value = ChunkedValue();
     ValueReader reader(*this, driver, name);
@@ -1304,27 +1419,19 @@ void GWin32OSFactory::ReadChunkedValue(GDriverObject* driver, const RWWString& n
         value.check = ChunkedValue::Check::kDamaged;
         return;
     }
-    const uint32_t count = reader.Count(false, value.present);
-    GPrinterDataCache::Value checkRead;
-    if (count != 0 && uint64_t(count) * kChunkSize <= bound) {
-        reader.Look(count, false, value, checkRead);
-    } else {
+    bool moving = false;
+    const uint32_t count = reader.Settle(bound, afresh, value, moving);
+    if (count == 0 || uint64_t(count) * kChunkSize > bound) {
         if (value.present || count != 0)
             value.check = ChunkedValue::Check::kDamaged;
-        reader.Keep();
         return;
     }
-    // A writer of this version marks the check before it touches a chunk: a check that
-    // changed meanwhile is that writer's, and the chunks read are taken for its write in
-    // progress, kept for no one.
-    if (reader.Settled(checkRead)) {
-        reader.Keep();
-        return;
+    // A writer of this version marks the check before it touches a chunk: chunks a writer
+    // was found on are taken for its write in progress.
+    if (moving) {
+        value.check = ChunkedValue::Check::kWriting;
+        value.marked = false;
     }
-    reader.Drop();
-    reader.Forget();
-    value.check = ChunkedValue::Check::kWriting;
-    value.matches = false;
 }
 
 void GWin32OSFactory::ReadLargeValue(GDriverObject* driver, const RWWString& name, uint32_t bound,
@@ -1371,14 +1478,14 @@ int GWin32OSFactory::SetPrinterDataWhole(GDriverObject* driver, const RWWString&
 }
 
 GOSFactory::StoredRead GWin32OSFactory::GetPrinterDataWhole(GDriverObject* driver, const RWWString& name,
-                                                            uint32_t bound, std::vector<uint8_t>& bytes)
+                                                            uint32_t bound, std::vector<uint8_t>& bytes, bool afresh)
 {
     bytes.clear();
     if (IsMarkedValueName(name))
         return StoredRead::kUnreadable;
     ValueReader reader(*this, driver, name);
     GPrinterDataCache::Value read;
-    reader.Part(name, false, read);
+    reader.Part(name, afresh, read);
     reader.Keep();
     if (read.status == ERROR_FILE_NOT_FOUND)
         return StoredRead::kAbsent;
@@ -1466,37 +1573,67 @@ void GWin32OSFactory::GetPrinterKeyString(RWWString& result, GDriverObject* driv
         result = fallback;
 }
 
-// Through the registry: the spooler's own deletion is not available everywhere.
+bool GWin32OSFactory::SpoolerRemovesValues()
+{
+    // Wine's spooler ends the process that asks it to remove a value of a printer's data;
+    // it tells itself by an export of its own system library.
+    static const bool wine = GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return !wine;
+}
+
+int GWin32OSFactory::DeleteThroughSpooler(HANDLE printer, const RWWString& name)
+{
+    return DeletePrinterDataW(printer, const_cast<wchar_t*>(name.Data())) == ERROR_SUCCESS;
+}
+
+LONG GWin32OSFactory::OpenDriverDataToRemove(GDriverObject* driver, HKEY& key)
+{
+    return CountedOpenKeyExW(HKEY_LOCAL_MACHINE, PrinterKeyPath(driver, kDriverDataKey).Data(), 0,
+                             KEY_QUERY_VALUE | KEY_SET_VALUE, &key);
+}
+
+// Through the spooler, which removes the value wherever it keeps the printer's data (a
+// printer shared from a server included) for whoever may change the printer; through the
+// printer's key only where the spooler cannot.
 int GWin32OSFactory::DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name)
 {
     if (!driver || driver->GetPrinterName().IsNull())
         return 0;
-    HKEY key = nullptr;
-    if (CountedOpenKeyExW(HKEY_LOCAL_MACHINE, PrinterKeyPath(driver, kDriverDataKey).Data(), 0, KEY_ALL_ACCESS, &key) !=
-        ERROR_SUCCESS)
-        return 0;
-    const bool deleted = RegDeleteValueW(key, name.Data()) == ERROR_SUCCESS;
-    RegCloseKey(key);
+    int deleted = 0;
+    if (SpoolerRemovesValues()) {
+        PrinterHandle printer(*this, driver, PrinterHandle::kWrite);
+        deleted = printer.Get() && DeleteThroughSpooler(printer.Get(), name);
+    } else {
+        HKEY key = nullptr;
+        if (OpenDriverDataToRemove(driver, key) != ERROR_SUCCESS)
+            return 0;
+        deleted = RegDeleteValueW(key, name.Data()) == ERROR_SUCCESS;
+        RegCloseKey(key);
+    }
     ForgetPrinterData(driver);
     return deleted;
 }
 
-// The count first, so that the value reads as absent at once, then its check and the
-// chunks up to the first one missing. Through the registry, as DeletePrinterDriverDataValue.
+// The count first, so that the value reads as absent at once, then its check, the chunks
+// up to the first one missing, and the whole copy a write left.
 int GWin32OSFactory::RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name)
 {
     const bool marked = IsMarkedValueName(name) != 0;
-    HKEY root = HKEY_LOCAL_MACHINE;
-    RWWString path, value = name;
-    if (marked) {
-        if (!SplitMarkedName(name, root, path, value))
-            return 0;
-    } else {
+    if (!marked) {
         if (!driver || driver->GetPrinterName().IsNull())
             return 0;
-        path = PrinterKeyPath(driver, kDriverDataKey);
+        if (!DeletePrinterDriverDataValue(driver, name) && !IsPrinterDataAbsent(driver, name))
+            return 0;
+        DeletePrinterDriverDataValue(driver, CheckName(name));
+        for (uint32_t i = 0; DeletePrinterDriverDataValue(driver, ChunkName(name, i)); ++i) {
+        }
+        DeletePrinterDriverDataValue(driver, WholeName(name));
+        return 1;
     }
-    HKEY key = nullptr;
+    HKEY root = nullptr, key = nullptr;
+    RWWString path, value;
+    if (!SplitMarkedName(name, root, path, value))
+        return 0;
     const LONG opened = CountedOpenKeyExW(root, path.Data(), 0, KEY_ALL_ACCESS, &key);
     if (opened != ERROR_SUCCESS)
         return opened == ERROR_FILE_NOT_FOUND;
@@ -1506,11 +1643,48 @@ int GWin32OSFactory::RemovePrinterDataBinary(GDriverObject* driver, const RWWStr
         RegDeleteValueW(key, CheckName(value).Data());
         for (uint32_t i = 0; RegDeleteValueW(key, ChunkName(value, i).Data()) == ERROR_SUCCESS; ++i) {
         }
+        RegDeleteValueW(key, WholeName(value).Data());
     }
     RegCloseKey(key);
-    if (!marked)
-        ForgetPrinterData(driver);
     return gone ? 1 : 0;
+}
+
+bool GWin32OSFactory::ListPrinterDataNames(GDriverObject* driver, std::vector<RWWString>& names)
+{
+    names.clear();
+    PrinterHandle printer(*this, driver, PrinterHandle::kRead);
+    if (!printer.Get())
+        return false;
+    wchar_t* key = const_cast<wchar_t*>(L"PrinterDriverData");
+    DWORD needed = 0, returned = 0;
+    DWORD status = EnumPrinterDataExW(printer.Get(), key, nullptr, 0, &needed, &returned);
+    if (status == ERROR_SUCCESS && needed == 0)
+        return true;
+    // The size is the spooler's: bounded before it sizes the buffer.
+    if (status != ERROR_MORE_DATA || needed == 0 || needed > kLargestValueList)
+        return false;
+    std::vector<uint8_t> buffer(needed);
+    status = EnumPrinterDataExW(printer.Get(), key, buffer.data(), needed, &needed, &returned);
+    if (status != ERROR_SUCCESS || needed > buffer.size() ||
+        uint64_t(returned) * sizeof(PRINTER_ENUM_VALUESW) > buffer.size())
+        return false;
+    // The names lie anywhere in the buffer, as the spooler packed them: each must lie
+    // whole within it, terminated.
+    const auto* values = reinterpret_cast<const PRINTER_ENUM_VALUESW*>(buffer.data());
+    const uint8_t* const begin = buffer.data();
+    const uint8_t* const end = begin + buffer.size();
+    for (DWORD i = 0; i < returned; ++i) {
+        const auto* text = reinterpret_cast<const uint8_t*>(values[i].pValueName);
+        const DWORD bytes = values[i].cbValueName;
+        if (!text || text < begin || text > end || bytes < sizeof(wchar_t) || bytes % sizeof(wchar_t) ||
+            bytes > size_t(end - text))
+            return false;
+        const std::wstring name(reinterpret_cast<const wchar_t*>(text), bytes / sizeof(wchar_t));
+        if (name.back() != L'\0')
+            return false;
+        names.emplace_back(name.c_str());
+    }
+    return true;
 }
 
 bool GWin32OSFactory::IsPrinterDataKept(GDriverObject* driver, const RWWString& name)

@@ -8,9 +8,11 @@
 // count C (REG_DWORD). Beside them "N:check" (REG_BINARY, a StoredCheck) tells the
 // value whole: older versions read only the chunks and the count, and never ask for it.
 // A write of this version marks its check in progress before the chunks and done after
-// the count, so a write stopped at any step leaves the old value, the new one or
-// nothing; a done check the bytes no longer match is an older version's whole rewrite,
-// which reads as its chunks and count tell.
+// the count; a done check the bytes no longer match is an older version's whole rewrite,
+// which reads as its chunks and count tell. Before it touches anything, a write keeps the
+// value as it reads in "N:whole" (REG_BINARY, written by one write), which a reader takes
+// while the check is in progress and the chunks do not match it, and removes it once the
+// check is done: a write stopped at any step leaves the old value or the new one.
 // A value name beginning "???" is a registry location instead:
 // "???\<root>\<key path>\<value>", root being the decimal number of a predefined key.
 #pragma once
@@ -42,8 +44,24 @@ public:
     static constexpr uint32_t kCheckEarlier = 1;
     static constexpr uint32_t kCheckWriting = 2;
     static constexpr uint32_t kCheckDone = 3;
+    // A check in progress that says, beside the new bytes', what the chunks held when it
+    // was written: their length, count and CRC-32, and what they were (kFormerNone: not
+    // whole; kFormerOwn: this version's, or no newer than its copy; kFormerNewest: the
+    // value's newest, another writer's).
+    struct StoredMark {
+        StoredCheck check;
+        uint32_t formerLength;
+        uint32_t formerCount;
+        uint32_t formerCrc;
+        uint32_t formerKind;
+    };
+    static constexpr uint32_t kFormerNone = 0;
+    static constexpr uint32_t kFormerOwn = 1;
+    static constexpr uint32_t kFormerNewest = 2;
     // "N:check" of a binary value's name N (the value name of a marked name).
     static RWWString CheckName(const RWWString& value);
+    // "N:whole", the value as it read before a write that has not finished.
+    static RWWString WholeName(const RWWString& value);
     // The name of a printer's stores lock: in the global name space, the printer's name
     // in capitals (printer names are not case sensitive) with each backslash a slash,
     // and a name too long for the object's name cut, with a CRC-32 of the whole in hex.
@@ -100,40 +118,45 @@ public:
     GDriverServicesAdapter* CreateServicesAdapter(GDriverObject* client) override;
     int SetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t value) override;
     int SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text) override;
-    // 1 when the check in progress, every chunk, the count and the check done were
-    // written. When a step fails every part the write touched goes back (the chunks, the
-    // count, then the check), and the old value reads as it did; a part that cannot go
-    // back leaves the check in progress, and the value unreadable. At every step a reader
-    // gets the old value, the new one or nothing.
+    // 1 when the value as it read was kept whole and the check in progress, every chunk,
+    // the count and the check done were written. A step that fails leaves what it wrote:
+    // the check stays in progress, and readers take the whole value kept before it (or,
+    // where there was none that read, nothing).
     int SetPrinterDataBinary(GDriverObject* driver, const RWWString& name, const void* data,
                              uint32_t length) override;
     // Under the value's lock, as a write of it marks it first.
     int MarkPrinterDataWriting(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length,
-                               std::vector<uint8_t>& former) override;
+                               bool formerNewest, std::vector<uint8_t>& former) override;
     int RestorePrinterDataCheck(GDriverObject* driver, const RWWString& name,
                                 const std::vector<uint8_t>& former) override;
-    // A failed write puts back the chunks and the count, and leaves the check in progress.
+    // A mark for the same bytes stays as it is until the check is done; a failed write
+    // leaves the check in progress and puts the chunks and the count back, for older
+    // versions.
     int SetPrinterDataChunks(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length) override;
     uint32_t GetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t fallback) override;
     void GetPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
                               const RWWString& fallback) override;
-    // Without a buffer: 1 and the upper bound count x 248 in length. With a buffer: 1
-    // and the bytes read when the stored chunks have the writer's layout, fit, and match
-    // the value's check where it has one (a done check they do not match was left by an
-    // older version's rewrite: the chunks read as without a check); else 0 (length the
-    // bound when the buffer is too small). A value that does not match a check in
-    // progress or of the earlier form, or whose check changed while it was read, is read
-    // again twice, after a pause: a writer of another process may be in the middle of it.
+    // Without a buffer: 1 and an upper bound of the length. With a buffer: 1 and the
+    // bytes read when the stored chunks have the writer's layout, fit, and match the
+    // value's check where it has one (a done check they do not match was left by an
+    // older version's rewrite: the chunks read as without a check, when a second look
+    // finds them the same); else 0 (length the bound when the buffer is too small). Chunks
+    // that do not match a check in progress give the whole value kept before the write;
+    // where there is none, or the check changed while it was read, it is read again
+    // twice, after a pause: a writer of another process may be in the middle of it.
     int GetPrinterDataBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size,
                              uint32_t& length) override;
     // One look at the count, the check and the chunks, each asked once: what is kept of
     // them for the call's version where it is.
-    void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value) override;
+    void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value,
+                          bool afresh = false) override;
+    // Through the spooler's listing of the printer's driver data.
+    bool ListPrinterDataNames(GDriverObject* driver, std::vector<RWWString>& names) override;
     // Through the spooler (a marked name is not written: 0), read through the printer's
     // key as kept for the call's version where the key is there, else through the spooler.
     int SetPrinterDataWhole(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length) override;
     StoredRead GetPrinterDataWhole(GDriverObject* driver, const RWWString& name, uint32_t bound,
-                                   std::vector<uint8_t>& bytes) override;
+                                   std::vector<uint8_t>& bytes, bool afresh = false) override;
     // The value's count (or, for a marked name, the key or the count) reported not found,
     // with no length.
     bool IsPrinterDataAbsent(GDriverObject* driver, const RWWString& name) override;
@@ -145,6 +168,8 @@ public:
                             const RWWString& text) override;
     void GetPrinterKeyString(RWWString& result, GDriverObject* driver, const RWWString& subkey,
                              const RWWString& name, const RWWString& fallback) override;
+    // Through the spooler; through the printer's key where the spooler cannot remove a
+    // value (SpoolerRemovesValues).
     int DeletePrinterDriverDataValue(GDriverObject* driver, const RWWString& name) override;
     int RemovePrinterDataBinary(GDriverObject* driver, const RWWString& name) override;
     // The count, the check and each chunk kept for the call's version.
@@ -210,15 +235,24 @@ protected:
     // the only place a binary read asks for anything; what is kept for the call's version
     // is found without it.
     virtual void ReadPart(const ChunkTarget& target, const RWWString& name, GPrinterDataCache::Value& value);
+    // Whether the spooler can remove a value of a printer's data: not on Wine, whose
+    // spooler ends the process that asks.
+    virtual bool SpoolerRemovesValues();
+    // Removes a value of the printer's data through the spooler: 1 when removed.
+    virtual int DeleteThroughSpooler(HANDLE printer, const RWWString& name);
+    // The printer's driver-data key, opened to remove values where the spooler cannot.
+    virtual LONG OpenDriverDataToRemove(GDriverObject* driver, HKEY& key);
+    // The largest listing of a printer's data values taken, in bytes.
+    static constexpr uint32_t kLargestValueList = 4u << 20;
 
 private:
     // A printer handle for one operation: the driver object's, else one opened on its
     // printer name and closed when this goes.
     class PrinterHandle;
 
-    // SetPrinterDataBinary and SetPrinterDataChunks: a failed write puts the check back
-    // too only with putBackCheck.
-    int WriteChunks(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length, bool putBackCheck);
+    // SetPrinterDataBinary (keepWhole: the value as it reads is kept whole first) and
+    // SetPrinterDataChunks (a value whose whole copy its writer keeps).
+    int WriteChunks(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length, bool keepWhole);
     // The parts of one binary value as a read reaches them.
     class ValueReader;
     // The lock a writer of one binary value holds for the whole write.
@@ -227,7 +261,7 @@ private:
     // GetPrinterDataBinary, telling besides whether the value read carries this
     // version's done check and matches it.
     int ReadBinary(GDriverObject* driver, const RWWString& name, void* buffer, uint32_t size, uint32_t& length,
-                   bool& current);
+                   bool& current, bool afresh = false);
 
     // A value of the printer's data larger than what is kept of one, read at its size
     // past what the call keeps: ERROR_MORE_DATA when it is longer than bound.

@@ -352,10 +352,10 @@ struct CountingServices : StandinServices {
         return Note(name) ? StandinServices::SetPrinterDataChunks(d, name, data, length) : 0;
     }
     int MarkPrinterDataWriting(GDriverObject* d, const RWWString& name, const void* data, uint32_t length,
-                               std::vector<uint8_t>& former) override
+                               bool formerNewest, std::vector<uint8_t>& former) override
     {
         former.clear();
-        return Note(name) ? StandinServices::MarkPrinterDataWriting(d, name, data, length, former) : 0;
+        return Note(name) ? StandinServices::MarkPrinterDataWriting(d, name, data, length, formerNewest, former) : 0;
     }
     int SetPrinterKeyString(GDriverObject* d, const RWWString& key, const RWWString& name,
                             const RWWString& text) override
@@ -383,16 +383,17 @@ struct CountingServices : StandinServices {
             return length = 0, 0;
         return StandinServices::GetPrinterDataBinary(d, name, buffer, size, length);
     }
-    void ReadChunkedValue(GDriverObject* d, const RWWString& name, uint32_t bound, ChunkedValue& value) override
+    void ReadChunkedValue(GDriverObject* d, const RWWString& name, uint32_t bound, ChunkedValue& value,
+                          bool afresh) override
     {
-        StandinServices::ReadChunkedValue(d, name, bound, value);
+        StandinServices::ReadChunkedValue(d, name, bound, value, afresh);
         if (Unreadable(name))
             value.whole = value.matches = false, value.check = ChunkedValue::Check::kDamaged;
     }
     StoredRead GetPrinterDataWhole(GDriverObject* d, const RWWString& name, uint32_t bound,
-                                   std::vector<uint8_t>& bytes) override
+                                   std::vector<uint8_t>& bytes, bool afresh) override
     {
-        return Unreadable(name) ? StoredRead::kUnreadable : StandinServices::GetPrinterDataWhole(d, name, bound, bytes);
+        return Unreadable(name) ? StoredRead::kUnreadable : StandinServices::GetPrinterDataWhole(d, name, bound, bytes, afresh);
     }
 };
 

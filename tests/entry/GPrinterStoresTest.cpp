@@ -26,6 +26,7 @@
 #include <map>
 #include <sddl.h>
 #include <random>
+#include <set>
 #include <thread>
 
 using namespace PrinterDataTest;
@@ -55,6 +56,43 @@ std::wstring StoreOf(const RWWString& name)
     return text.substr(0, text.find(L'@'));
 }
 
+// Every value of the printer's data with its bytes.
+std::map<std::wstring, std::vector<uint8_t>> AllValues()
+{
+    std::map<std::wstring, std::vector<uint8_t>> all;
+    for (const std::wstring& name : DataValueNames()) {
+        DWORD type = 0;
+        ReadValue(DataKey(), name.c_str(), type, all[name]);
+    }
+    return all;
+}
+
+// The values of the stores (their chunked forms and copies) and the record.
+std::map<std::wstring, std::vector<uint8_t>> StoreValues()
+{
+    std::map<std::wstring, std::vector<uint8_t>> stores = AllValues();
+    for (auto value = stores.begin(); value != stores.end();)
+        value = value->first.rfind(L"36", 0) == 0 || value->first == GPrinterStores::kCommitRecord ? std::next(value)
+                                                                                                  : stores.erase(value);
+    return stores;
+}
+
+// The event a committing child sets once it has committed.
+const wchar_t kChildCommitted[] = L"QZ test stores child committed";
+
+// The number of the commit the record names; 0 without one.
+uint32_t CommitNumber()
+{
+    DWORD type = 0;
+    std::vector<uint8_t> bytes;
+    uint32_t words[2] = {};
+    if (!ReadValue(DataKey(), GPrinterStores::kCommitRecord, type, bytes) || type != REG_BINARY ||
+        bytes.size() < sizeof words)
+        return 0;
+    std::memcpy(words, bytes.data(), sizeof words);
+    return words[1];
+}
+
 // The module's services, counting the reads of each store and failing those of one, as a
 // spooler that cannot answer would, and refusing the writes of one.
 struct SeamServices : StandinServices {
@@ -78,7 +116,8 @@ struct SeamServices : StandinServices {
             return 0;
         return StandinServices::SetPrinterDataWhole(driver, name, data, length);
     }
-    void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value) override
+    void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value,
+                          bool afresh) override
     {
         ++reads[StoreOf(name)];
         if (StoreOf(name) == failing) {
@@ -87,14 +126,14 @@ struct SeamServices : StandinServices {
             value.check = ChunkedValue::Check::kDamaged;
             return;
         }
-        StandinServices::ReadChunkedValue(driver, name, bound, value);
+        StandinServices::ReadChunkedValue(driver, name, bound, value, afresh);
     }
     StoredRead GetPrinterDataWhole(GDriverObject* driver, const RWWString& name, uint32_t bound,
-                                   std::vector<uint8_t>& bytes) override
+                                   std::vector<uint8_t>& bytes, bool afresh) override
     {
         if (StoreOf(name) == failing)
             return bytes.clear(), StoredRead::kUnreadable;
-        return StandinServices::GetPrinterDataWhole(driver, name, bound, bytes);
+        return StandinServices::GetPrinterDataWhole(driver, name, bound, bytes, afresh);
     }
 };
 
@@ -1033,6 +1072,7 @@ TEST_F(PrinterStores, ARefusedChunkOfAnyStoreIsWrittenAgainByTheNextCommit)
             // The next commit, of one store, finishes the chunks the refusal left.
             std::unique_ptr<GObjectBase> lists(ui->LoadSettingsTree(FeatureId::kPrinterLists));
             ASSERT_NE(nullptr, lists) << what;
+            FirstText(lists.get())->SetString(std::string(1000, 'c').c_str());
             ASSERT_EQ(1, ui->SaveSettingsTree(lists.get())) << what;
             for (const wchar_t* store : kStores)
                 EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, store)) << what << ", next commit: " << store;
@@ -1483,6 +1523,7 @@ TEST_F(PrinterStores, TwoCommitsAtOnceLeaveOneCommitsStoresWhole)
         GStringAttribute* text = FirstText(trees[i]->FindById(FeatureId::kPrinterLists));
         ASSERT_NE(nullptr, text);
         text->SetString(i ? "second commit" : "first commit");
+        trees[i]->FindById(FeatureId::kExtensionData)->Add(new GValueAttribute(uint16_t(7 + i), 900));
         for (int j = 0; j < GPrinterStores::kCount; ++j)
             nodes[i][j] = trees[i]->FindById(GPrinterStores::kIds[j]);
         stores[i].reset(new GPrinterStores(*ui));
@@ -1512,6 +1553,9 @@ TEST_F(PrinterStores, TwoCommitsAtOnceLeaveOneCommitsStoresWhole)
     EXPECT_EQ(0, mixed);
     for (const wchar_t* part : {L"366:0", L"368", L"365:0"}) {
         SCOPED_TRACE(std::wstring(part));
+        // The second commit's stores first: the paused one changes every store, and the
+        // one it holds up then finds them changed and writes them again.
+        ASSERT_EQ(GPrinterStores::Outcome::kStored, stores[1]->Store(nodes[1]));
         auto* seam = new PausingServices;
         seam->part = part;
         GPrinterStores::Outcome outcomes[2] = {};
@@ -1528,7 +1572,10 @@ TEST_F(PrinterStores, TwoCommitsAtOnceLeaveOneCommitsStoresWhole)
         second.join();
         EXPECT_EQ(GPrinterStores::Outcome::kStored, outcomes[0]);
         EXPECT_EQ(GPrinterStores::Outcome::kStored, outcomes[1]);
-        EXPECT_TRUE(alone[1] == Snapshot() && EveryStoreReadsWhole(uis[1]));
+        const Stored now = Snapshot();
+        for (const wchar_t* store : kStores)
+            EXPECT_EQ(alone[1].at(store), now.at(store)) << std::wstring(store);
+        EXPECT_TRUE(EveryStoreReadsWhole(uis[1]));
         new StandinServices;
     }
     stores[0].reset();
@@ -1638,11 +1685,11 @@ TEST_F(PrinterStores, ALockNotHadStoresNothingAndTellsBusyFromRefused)
     }
 }
 
-// The document sheet's OK in store mode without the stores lock: held elsewhere, nothing
-// is handed back (the sheet stays open for another OK); refused, the document's choices
-// go back to the caller as a sheet with storing off hands them back. The printer's
-// stores are written nothing either way.
-TEST_F(PrinterStores, ADocumentSheetTheLockRefusesHandsTheDocumentsChoicesBack)
+// The document sheet's OK in store mode, the user changing the orientation alone, while
+// the stores lock is held elsewhere or refused: none of the printer's settings changed,
+// so no lock is asked, the document's choices go back to the caller at once, and the
+// printer's stores are written nothing.
+TEST_F(PrinterStores, ADocumentOnlyOkAsksNoLockAndHandsTheDocumentsChoicesBack)
 {
     std::vector<uint8_t> portrait = ours;
     reinterpret_cast<DEVMODEW*>(portrait.data())->dmOrientation = DMORIENT_PORTRAIT;
@@ -1651,7 +1698,7 @@ TEST_F(PrinterStores, ADocumentSheetTheLockRefusesHandsTheDocumentsChoicesBack)
         int answer;
         short orientation;  // of the DEVMODE handed back
     } rows[] = {
-        {"held elsewhere", GOSFactory::kStoresLockBusy, DMORIENT_PORTRAIT},
+        {"held elsewhere", GOSFactory::kStoresLockBusy, DMORIENT_LANDSCAPE},
         {"refused", GOSFactory::kStoresLockRefused, DMORIENT_LANDSCAPE},
     };
     for (const auto& row : rows) {
@@ -1662,6 +1709,7 @@ TEST_F(PrinterStores, ADocumentSheetTheLockRefusesHandsTheDocumentsChoicesBack)
         seam->answer = row.answer;
         std::vector<uint8_t> handedBack;
         DocumentSheet(portrait, true, nullptr, 90, &handedBack);
+        EXPECT_EQ(0, seam->asked) << "no lock asked";
         new StandinServices;
         ASSERT_EQ(GDevModeBase::kTotalSize, handedBack.size());
         EXPECT_EQ(row.orientation, reinterpret_cast<DEVMODEW*>(handedBack.data())->dmOrientation);
@@ -1680,7 +1728,8 @@ struct SteppingServices : StandinServices {
     std::wstring store;
     std::function<void()> step;
     std::map<std::wstring, int> reads;
-    void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value) override
+    void ReadChunkedValue(GDriverObject* driver, const RWWString& name, uint32_t bound, ChunkedValue& value,
+                          bool afresh) override
     {
         const std::wstring text(name.Data(), name.Length());
         ++reads[text];
@@ -1689,7 +1738,7 @@ struct SteppingServices : StandinServices {
             step = nullptr;
             once();
         }
-        StandinServices::ReadChunkedValue(driver, name, bound, value);
+        StandinServices::ReadChunkedValue(driver, name, bound, value, afresh);
     }
 };
 
@@ -1718,15 +1767,18 @@ TEST_F(PrinterStores, ReadersTakeNoLockAndReadTheStoresOfOneCommit)
         EXPECT_EQ(1, fresh->MergeDevModeIntoSettings(nullptr));
         EXPECT_TRUE(fresh->CanStore());
         EXPECT_EQ(0u, GPlatformCalls::Now().Since(before)[GPlatformCalls::kLockWait]) << "no read waits";
-        // A commit cannot have it: the device sheet says so, stores nothing and reports cancel.
+        // An untouched device sheet's OK changes nothing: it needs no lock, commits
+        // nothing and reports OK, where a commit would have been refused the lock and said
+        // so.
         const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
         ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
-        LRESULT reported = CPSUI_OK;
+        const auto values = StoreValues();
+        LRESULT reported = CPSUI_CANCEL;
         DeviceSheetOk(&reported);
         DeleteFileW(resources.c_str());
-        EXPECT_EQ(LRESULT(CPSUI_CANCEL), reported);
-        EXPECT_EQ(1, ReplaceQuestion::asked) << "the notice";
-        EXPECT_EQ(installed, Snapshot());
+        EXPECT_EQ(LRESULT(CPSUI_OK), reported);
+        EXPECT_EQ(0, ReplaceQuestion::asked) << "no notice";
+        EXPECT_EQ(values, StoreValues()) << "nothing committed";
     }
     {
         SCOPED_TRACE("a record an earlier version left as text");
@@ -1893,6 +1945,7 @@ TEST_F(PrinterStores, ALockAnotherProcessMadeAndHoldsStallsNoReadAndLosesNothing
             std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
             EXPECT_NE(nullptr, tree);
             if (tree) {
+                FirstText(tree->FindById(FeatureId::kPrinterLists))->SetString("a change to commit");
                 EXPECT_EQ(0, ui->CommitSettings(tree.get(), 1));
                 EXPECT_EQ(row.busy, ui->StoresBusy()) << "the commit learns why";
                 EXPECT_EQ(row.refused, ui->StoresRefused()) << "the commit learns why";
@@ -2076,8 +2129,13 @@ TEST_F(PrinterStores, AWriterEndedAtAnyStepLeavesTheOldStoresOrTheNew)
         Reinstall();
         InjectingDriverUI* ui = HoldObject();
         ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
-        std::unique_ptr<GObjectBase> older(ui->LoadStoredSettings()), newer(ui->LoadStoredSettings());
-        ASSERT_TRUE(older && newer);
+        std::unique_ptr<GObjectBase> older(ui->LoadStoredSettings()), newer(ui->LoadStoredSettings()),
+            third(ui->LoadStoredSettings());
+        ASSERT_TRUE(older && newer && third && FirstText(third->FindById(FeatureId::kPrinterLists)));
+        // The commit after each stopped one changes every store again.
+        FirstText(third->FindById(FeatureId::kPrinterLists))->SetString("the commit after");
+        third->FindById(FeatureId::kDeviceSettings)->Add(new GValueAttribute(3, 905));
+        third->FindById(FeatureId::kExtensionData)->Add(new GValueAttribute(7, 905));
         GValueAttribute* unit =
             GDriverObject::Feature<GValueAttribute>(newer->FindById(FeatureId::kDeviceSettings), FeatureId::kDuplexUnit);
         ASSERT_TRUE(unit && FirstText(newer->FindById(FeatureId::kPrinterLists)));
@@ -2126,7 +2184,7 @@ TEST_F(PrinterStores, AWriterEndedAtAnyStepLeavesTheOldStoresOrTheNew)
             EXPECT_TRUE(three == before || three == after) << "ended at step " << stopAt;
             FreshServer();
             ui = HoldObject();
-            EXPECT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(newerNodes.data())) << stopAt;
+            EXPECT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(third.get()).data())) << stopAt;
             for (const wchar_t* store : kStores)
                 EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, store)) << stopAt << ": " << store[2];
         }
@@ -2322,12 +2380,17 @@ TEST_F(PrinterStores, AProcessEndedWhileItCommitsLeavesOneCommitsStoresWhole)
         three[i] = ReadThree(ui = HoldObject());
     }
     ASSERT_NE(three[0], three[1]);
-    for (DWORD bound : {1500u, 1650u, 1800u, 1950u, 2100u, 2250u}) {
+    // Ended at a moment after its first commit.
+    HANDLE committed = CreateEventW(nullptr, TRUE, FALSE, kChildCommitted);
+    ASSERT_NE(nullptr, committed);
+    for (DWORD bound : {0u, 15u, 30u, 45u, 60u, 75u}) {
         Reinstall();
         FreshServer();
-        const ChildResult child =
-            RunChildTest("PrinterStores.DISABLED_CommitsTwoStatesByTurnsUntilEnded", ThisProgram(), bound);
+        ResetEvent(committed);
+        const ChildResult child = RunChildTest("PrinterStores.DISABLED_CommitsTwoStatesByTurnsUntilEnded",
+                                               ThisProgram(), 60000, committed, bound);
         EXPECT_NE(0u, child.exitCode) << "ended while committing";
+        EXPECT_EQ(DWORD(WAIT_OBJECT_0), WaitForSingleObject(committed, 0)) << "it committed first, " << bound;
         FreshServer();
         ui = HoldObject();
         const auto read = ReadThree(ui);
@@ -2336,6 +2399,7 @@ TEST_F(PrinterStores, AProcessEndedWhileItCommitsLeavesOneCommitsStoresWhole)
         for (const wchar_t* store : kStores)
             EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, store)) << bound << ": " << store[2];
     }
+    CloseHandle(committed);
     FreshServer();
 }
 
@@ -2345,6 +2409,302 @@ TEST_F(PrinterStores, DISABLED_CommitsTwoStatesByTurnsUntilEnded)
     InjectingDriverUI* ui = HoldObject();
     std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
     ASSERT_TRUE(states[0] && states[1]);
+    // The parent learns of the first commit of these rounds.
+    HANDLE committed = OpenEventW(EVENT_MODIFY_STATE, FALSE, kChildCommitted);
+    const uint32_t first = CommitNumber();
     for (int round = 0; round < 100000; ++round)
-        GPrinterStores(*ui).Store(NodesOf(states[round % 2].get()).data());
+        if (GPrinterStores(*ui).Store(NodesOf(states[round % 2].get()).data()) == GPrinterStores::Outcome::kStored &&
+            committed && CommitNumber() != first)
+            SetEvent(committed);
+}
+
+namespace {
+
+// The module's services running a step on the reader's thread, once each: before the
+// reader reads the first published copy, and before it reads one part of a store's
+// chunked form (its count, its check or a chunk).
+struct RacingServices : StandinServices {
+    DWORD reader = GetCurrentThreadId();
+    std::function<void()> atCopy, atPart;
+    std::wstring part;
+    static void Once(std::function<void()>& step)
+    {
+        std::function<void()> once = std::move(step);
+        step = nullptr;
+        if (once)
+            once();
+    }
+    StoredRead GetPrinterDataWhole(GDriverObject* driver, const RWWString& name, uint32_t bound,
+                                   std::vector<uint8_t>& bytes, bool afresh) override
+    {
+        if (GetCurrentThreadId() == reader && std::wcschr(name.Data(), L'@'))
+            Once(atCopy);
+        return StandinServices::GetPrinterDataWhole(driver, name, bound, bytes, afresh);
+    }
+    void ReadPart(const ChunkTarget& target, const RWWString& name, GPrinterDataCache::Value& value) override
+    {
+        if (GetCurrentThreadId() == reader && part == std::wstring(name.Data(), name.Length()))
+            Once(atPart);
+        StandinServices::ReadPart(target, name, value);
+    }
+};
+
+// The stores in the older portable form, as a tree's nodes hold them.
+std::vector<std::vector<uint8_t>> ThreeOf(GObjectBase* tree)
+{
+    std::vector<std::vector<uint8_t>> three;
+    for (long id : GPrinterStores::kIds) {
+        GObjectBase* node = tree->FindById(id);
+        three.push_back(node ? PortableForm(node) : std::vector<uint8_t>());
+    }
+    return three;
+}
+
+// Every published copy the printer holds is one the record names, as the commit it was
+// written by or the one that commit replaced.
+bool EveryCopyIsNamed()
+{
+    DWORD type = 0;
+    std::vector<uint8_t> record;
+    uint32_t words[2 + 4 * GPrinterStores::kCount] = {};
+    if (!ReadValue(DataKey(), GPrinterStores::kCommitRecord, type, record) || record.size() != sizeof words)
+        return false;
+    std::memcpy(words, record.data(), sizeof words);
+    for (const std::wstring& name : DataValueNames()) {
+        const size_t at = name.find(L'@');
+        if (at == std::wstring::npos)
+            continue;
+        const std::wstring store = name.substr(0, at);
+        const uint32_t commit = uint32_t(std::wcstoul(name.c_str() + at + 1, nullptr, 10));
+        bool named = false;
+        for (int i = 0; i < GPrinterStores::kCount; ++i)
+            named = named || (std::to_wstring(GPrinterStores::kIds[i]) == store &&
+                              (words[2 + 4 * i] == commit || words[2 + 4 * i + 3] == commit));
+        if (!named)
+            return false;
+    }
+    return true;
+}
+
+// The services of a printer whose data key the registry does not open for this user, as
+// a user the printer lets administer it but the registry does not, or a printer shared
+// from a server: values go through the spooler (which stands in for the spooler of a
+// system where it removes them) or not at all.
+struct SpoolerOnlyServices : StandinServices {
+    bool SpoolerRemovesValues() override { return true; }
+    int DeleteThroughSpooler(HANDLE, const RWWString& name) override
+    {
+        HKEY key;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DataKey().c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+            return 0;
+        const bool deleted = RegDeleteValueW(key, name.Data()) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        return deleted;
+    }
+    LONG OpenDriverDataToRemove(GDriverObject*, HKEY& key) override
+    {
+        key = nullptr;
+        return ERROR_ACCESS_DENIED;
+    }
+};
+
+} // namespace
+
+// Readers meeting commits at the edges of their reads, each once: two commits between a
+// reader's record and the copies it names, and a third inside a store's chunks; a commit
+// between a reader's count and its check; a commit between the looks of a call's first
+// read, whose later reads in the call (PutInto's, store by store) keep the three it read.
+// Each reads the three of one commit, never the factory's.
+TEST_F(PrinterStores, ReadersMeetingCommitsAtTheirEdgesReadOneCommitsThree)
+{
+    Reinstall();
+    InjectingDriverUI* ui = HoldObject();
+    std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
+    ASSERT_TRUE(states[0] && states[1]);
+    std::vector<std::vector<uint8_t>> three[2];
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[i].get()).data()));
+        FreshServer();
+        three[i] = ReadThree(ui = HoldObject());
+    }
+    int next = 0;
+    // A commit of the other state on another thread, as another process's.
+    auto commit = [&] {
+        std::thread writer([&] { GPrinterStores(*ui).Store(NodesOf(states[next].get()).data()); });
+        writer.join();
+        next = 1 - next;
+    };
+    const struct {
+        int before;  // commits before the copies are read
+        const wchar_t* part;
+        const char* what;
+    } rows[] = {
+        {2, L"365:1", "two commits before the copies, a third inside the chunks"},
+        {0, L"366:check", "a commit between the count and the check"},
+        {0, L"366:0", "a commit between the looks of a call's first read"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        FreshServer();
+        ui = HoldObject();
+        auto* seam = new RacingServices;
+        seam->atCopy = [&] {
+            for (int i = 0; i < row.before; ++i)
+                commit();
+        };
+        seam->part = row.part;
+        seam->atPart = commit;
+        std::unique_ptr<GObjectBase> tree(new GAttributeComposite(360));
+        {
+            PrinterRecordScope call;
+            GPrinterStores reader(*ui);
+            reader.PutInto(tree.get(), nullptr);
+        }
+        EXPECT_FALSE(seam->atPart) << "the commit inside the read ran";
+        const auto read = ThreeOf(tree.get());
+        EXPECT_TRUE(read == three[0] || read == three[1]);
+        new StandinServices;
+    }
+}
+
+// A commit stopped after it marked the stores and before its record, then an older
+// version's whole rewrite of one store: the rewrite is read as written, and the next
+// commit, of another store alone, keeps it, in this version's form.
+TEST_F(PrinterStores, AnOlderVersionsRewriteOverAStoppedCommitsMarksIsReadAndKept)
+{
+    Reinstall();
+    InjectingDriverUI* ui = HoldObject();
+    std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
+    ASSERT_TRUE(states[0] && states[1]);
+    // The older version's lists: a third state's, as chunks.
+    std::unique_ptr<GObjectBase> third(CommitState(ui, 1));
+    ASSERT_TRUE(third && FirstText(third->FindById(FeatureId::kPrinterLists)));
+    FirstText(third->FindById(FeatureId::kPrinterLists))->SetString("the lists an older version wrote");
+    ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(third.get()).data()));
+    const std::vector<uint8_t> olderLists = StoredBytes(L"366");
+    FreshServer();
+    const std::vector<uint8_t> lists = ReadThree(HoldObject())[1];
+    Reinstall();
+    ui = HoldObject();
+    ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[0].get()).data()));
+    // Stopped at its record: three copies and three marks written.
+    auto* stopping = new StoppingServices;
+    stopping->stopAt = 6;
+    GPrinterStores(*ui).Store(NodesOf(states[1].get()).data());
+    new StandinServices;
+    for (size_t at = 0, chunk = 0; at < olderLists.size() || chunk == 0; at += 248, ++chunk)
+        WriteValue((L"366:" + std::to_wstring(chunk)).c_str(), REG_BINARY, olderLists.data() + at,
+                   DWORD(std::min<size_t>(248, olderLists.size() - at)));
+    WriteDword(L"366", DWORD(olderLists.size() / 248 + 1));
+    FreshServer();
+    EXPECT_EQ(lists, ReadThree(ui = HoldObject())[1]) << "the older version's";
+    std::unique_ptr<GObjectBase> device(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
+    ASSERT_NE(nullptr, device);
+    device->Add(new GValueAttribute(3, 904));
+    ASSERT_EQ(1, ui->SaveSettingsTree(device.get()));
+    FreshServer();
+    EXPECT_EQ(lists, ReadThree(ui = HoldObject())[1]) << "kept by the next commit";
+    EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, L"366"));
+}
+
+// A record whose write answered failure and whose read-back fails: whether it landed
+// cannot be told, so its copies and marks stay and nothing is said stored; it landed, and
+// the stores read as it names them.
+TEST_F(PrinterStores, ARecordWhoseLandingCannotBeToldKeepsItsCopies)
+{
+    struct BlindServices : RecordRefusingServices {
+        StoredRead GetPrinterDataWhole(GDriverObject* driver, const RWWString& name, uint32_t bound,
+                                       std::vector<uint8_t>& bytes, bool afresh) override
+        {
+            if (blind && afresh && std::wstring(name.Data(), name.Length()) == GPrinterStores::kCommitRecord)
+                return bytes.clear(), StoredRead::kUnreadable;
+            return RecordRefusingServices::GetPrinterDataWhole(driver, name, bound, bytes, afresh);
+        }
+        bool blind = false;
+    };
+    Reinstall();
+    InjectingDriverUI* ui = HoldObject();
+    std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
+    ASSERT_TRUE(states[0] && states[1]);
+    ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[1].get()).data()));
+    FreshServer();
+    const auto written = ReadThree(ui = HoldObject());
+    ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[0].get()).data()));
+    auto* seam = new BlindServices;
+    seam->lands = seam->blind = true;
+    EXPECT_EQ(GPrinterStores::Outcome::kNotStored, GPrinterStores(*ui).Store(NodesOf(states[1].get()).data()));
+    new StandinServices;
+    FreshServer();
+    EXPECT_EQ(written, ReadThree(ui = HoldObject()));
+    // The next commit tidies what this one left.
+    ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[0].get()).data()));
+    EXPECT_TRUE(EveryCopyIsNamed());
+}
+
+// Fifty commits on a printer whose data key the registry does not open: each removes
+// through the spooler every copy no record names, so the printer's data is as large after
+// them as after the first; a copy left by a commit long before, and one a stopped commit
+// left under a number no record reached, go with the next commit.
+TEST_F(PrinterStores, CommitsLeaveNoCopyNoRecordNames)
+{
+    Reinstall();
+    InjectingDriverUI* ui = HoldObject();
+    std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
+    ASSERT_TRUE(states[0] && states[1]);
+    new SpoolerOnlyServices;
+    size_t first = 0;
+    for (int round = 0; round < 50; ++round) {
+        ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[round % 2].get()).data()));
+        if (round == 1)
+            first = DataValueNames().size();
+    }
+    EXPECT_EQ(first, DataValueNames().size());
+    EXPECT_TRUE(EveryCopyIsNamed());
+    const uint8_t stale[] = {1, 2, 3};
+    WriteValue(L"365@1", REG_BINARY, stale, sizeof stale);
+    WriteValue((L"366@" + std::to_wstring(CommitNumber() + 7)).c_str(), REG_BINARY, stale, sizeof stale);
+    EXPECT_FALSE(EveryCopyIsNamed());
+    ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[0].get()).data()));
+    EXPECT_TRUE(EveryCopyIsNamed());
+    EXPECT_EQ(first, DataValueNames().size());
+    new StandinServices;
+}
+
+// What an OK writes while another process holds the stores lock: one that changes none of
+// the printer's settings writes nothing and waits on no lock; one that changes the lists
+// (366) alone writes their values and the record, and leaves 365 and 368 as they were.
+TEST_F(PrinterStores, AnOkWritesOnlyTheStoresItChanged)
+{
+    Reinstall();
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(CommitState(ui, 0).get()).data()));
+    FreshServer();
+    ui = HoldObject();
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    std::unique_ptr<GObjectBase> tree(ui->LoadStoredSettings());
+    ASSERT_TRUE(tree && FirstText(tree->FindById(FeatureId::kPrinterLists)));
+    const auto before = AllValues();
+    {
+        LockWait wait(2000);
+        LockHeldElsewhere lock(ui);
+        ASSERT_TRUE(lock.taken);
+        const GPlatformCalls::Totals calls = GPlatformCalls::Now();
+        EXPECT_EQ(1, ui->CommitSettings(tree.get(), 1)) << "nothing to store";
+        EXPECT_EQ(0u, GPlatformCalls::Now().Since(calls)[GPlatformCalls::kLockWait]);
+        EXPECT_EQ(before, AllValues()) << "nothing written";
+    }
+    FirstText(tree->FindById(FeatureId::kPrinterLists))->SetString("the lists alone changed");
+    EXPECT_EQ(1, ui->CommitSettings(tree.get(), 1));
+    const auto after = AllValues();
+    std::set<std::wstring> changed;
+    for (const auto& value : after) {
+        auto was = before.find(value.first);
+        if (was == before.end() || was->second != value.second)
+            changed.insert(StoreOf(value.first.c_str()).substr(0, 3));
+    }
+    for (const auto& value : before)
+        if (!after.count(value.first))
+            changed.insert(StoreOf(value.first.c_str()).substr(0, 3));
+    EXPECT_EQ((std::set<std::wstring>{L"366", L"Sto"}), changed);
 }

@@ -208,8 +208,15 @@ TEST(ModuleUnloadChild, DISABLED_CyclesLeaveNoHandle)
     for (int cycle = kWarmUp; cycle < kCycles; ++cycle)
         ASSERT_TRUE(OneCycleAskedFromThisThread(module, printer.Name())) << cycle;
     const DWORD after = OpenHandles();
-    EXPECT_LE(after, before) << before << " handles open after " << kWarmUp << " cycles, " << after << " after "
-                             << kCycles;
+    if (after <= before)
+        return;
+    // More open: a handle the platform opened once, late (for a thread of its own, say),
+    // stays where it is through as many cycles again; handles the loads leave grow on.
+    for (int cycle = kWarmUp; cycle < kCycles; ++cycle)
+        ASSERT_TRUE(OneCycleAskedFromThisThread(module, printer.Name())) << cycle;
+    const DWORD again = OpenHandles();
+    EXPECT_LE(again, after) << before << " handles open after " << kWarmUp << " cycles, " << after << " after "
+                            << kCycles << ", " << again << " after as many again";
 }
 
 // Each thread that called into the module has the runtime's threads library make a record

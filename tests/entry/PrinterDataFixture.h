@@ -67,9 +67,11 @@ struct StandardUser : Services {
 // elsewhere past the wait) or refused (the lock's list does not admit this caller).
 struct LockAnsweringServices : StandinServices {
     int answer = GOSFactory::kStoresLockBusy;
+    int asked = 0;
     int LockPrinterStores(GDriverObject*, uint32_t, void*& held) override
     {
         held = nullptr;
+        ++asked;
         return answer;
     }
 };
@@ -382,6 +384,24 @@ inline void DeleteStored(const std::wstring& object)
 }
 
 inline void DeleteValue(const wchar_t* name) { DeleteStored(name); }
+
+// The names of every value of the printer's data, as the registry lists them.
+inline std::vector<std::wstring> DataValueNames()
+{
+    std::vector<std::wstring> names;
+    HKEY key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, DataKey().c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return names;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD length = 256;
+        if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, length);
+    }
+    RegCloseKey(key);
+    return names;
+}
 
 // The chunks of a stored object, in order, joined: empty when none is stored.
 inline std::vector<uint8_t> StoredBytes(const std::wstring& object)

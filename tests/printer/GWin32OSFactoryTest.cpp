@@ -26,7 +26,7 @@ namespace {
 
 // The Windows services with no driver user-interface object (every printer-data call
 // opens the printer by name) and a writer of a binary value's parts (its chunks and its
-// count; its check is not counted) that can be told to refuse one, and that calls
+// count; its check and whole copy are not counted) that can be told to refuse one, and that calls
 // beforeStep before each step of a write (the check, a chunk, the count, a removal).
 // Refuses answers for any write or removal (by the part's name) whether it goes ahead, is
 // refused, or is refused but lands; beforeRead runs before each part a read asks for.
@@ -49,8 +49,8 @@ protected:
         if (beforeStep)
             beforeStep();
         const Answer answer = refuses ? refuses(name.Data()) : kWritten;
-        const bool check = std::wcsstr(name.Data(), L":check") != nullptr;
-        if (answer != kWritten || (!check && writesBeforeFailure >= 0 && writesBeforeFailure-- == 0)) {
+        const bool counted = !std::wcsstr(name.Data(), L":check") && !std::wcsstr(name.Data(), L":whole");
+        if (answer != kWritten || (counted && writesBeforeFailure >= 0 && writesBeforeFailure-- == 0)) {
             if (refusedLands || answer == kRefusedLanded)
                 GWin32OSFactory::WritePart(target, name, type, data, length);
             return 0;
@@ -101,6 +101,7 @@ protected:
     {
         for (const std::wstring value : {L"Chunked", L"Torn", L"Foreign", L"Text"}) {
             RegDeleteValueW(key, (value + L":check").c_str());
+            RegDeleteValueW(key, (value + L":whole").c_str());
             for (int i = -1; i < 8; ++i)
                 RegDeleteValueW(key, (i < 0 ? value : value + L":" + std::to_wstring(i)).c_str());
         }
@@ -125,6 +126,7 @@ protected:
     void Clear(const std::wstring& value) const
     {
         RegDeleteValueW(key, (value + L":check").c_str());
+        RegDeleteValueW(key, (value + L":whole").c_str());
         for (int i = -1; i < 8; ++i)
             RegDeleteValueW(key, (i < 0 ? value : value + L":" + std::to_wstring(i)).c_str());
     }
@@ -188,9 +190,9 @@ TEST_P(Win32PrinterData, LengthsRoundTripInWholeChunksWithoutSurplus)
     }
 }
 
-// A write refused at its first chunk, a middle one or its count, over a value of three
-// chunks (or none): the old value reads back whole, and no chunk past its own is left. A
-// refused chunk that landed all the same goes back too.
+// A write refused at one of its parts, longest first: the value that read before it
+// reads (O), kept whole beside the chunks; with none, nothing (-), or the new value (N)
+// once its count landed. The next write is whole, with no surplus and no copy left.
 TEST_P(Win32PrinterData, AFailedWriteLeavesTheOldValueReadable)
 {
     const struct {
@@ -198,19 +200,20 @@ TEST_P(Win32PrinterData, AFailedWriteLeavesTheOldValueReadable)
         int refused;  // parts written before the refused one: chunks, then the count
         const char* what;
         bool lands;
+        char reads;
     } rows[] = {
-        {600, 600, 0, "first chunk, as many chunks", false},
-        {600, 600, 1, "middle chunk, as many chunks", false},
-        {600, 600, 3, "count, as many chunks", false},
-        {600, 1000, 2, "middle chunk, more chunks", false},
-        {600, 1000, 5, "count, more chunks", false},
-        {600, 100, 1, "count, fewer chunks", false},
-        {0, 600, 1, "middle chunk, no old value", false},
-        {0, 600, 3, "count, no old value", false},
-        {600, 600, 1, "middle chunk landed", true},
-        {0, 600, 2, "last chunk landed, no old value", true},
-        {600, 1000, 5, "count landed", true},
-        {0, 600, 3, "count landed, no old value", true},
+        {600, 600, 0, "first chunk, as many chunks", false, 'O'},
+        {600, 600, 1, "middle chunk, as many chunks", false, 'O'},
+        {600, 600, 3, "count, as many chunks", false, 'O'},
+        {600, 1000, 2, "middle chunk, more chunks", false, 'O'},
+        {600, 1000, 5, "count, more chunks", false, 'O'},
+        {600, 100, 1, "count, fewer chunks", false, 'O'},
+        {0, 600, 1, "middle chunk, no old value", false, '-'},
+        {0, 600, 3, "count, no old value", false, '-'},
+        {600, 600, 1, "middle chunk landed", true, 'O'},
+        {0, 600, 2, "last chunk landed, no old value", true, '-'},
+        {600, 1000, 5, "count landed", true, 'O'},
+        {0, 600, 3, "count landed, no old value", true, 'N'},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -219,22 +222,16 @@ TEST_P(Win32PrinterData, AFailedWriteLeavesTheOldValueReadable)
         if (row.oldLength) {
             ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), row.oldLength));
         }
+        EXPECT_FALSE(Stored(L"Torn:whole"));
         services->writesBeforeFailure = row.refused;
         services->refusedLands = row.lands;
         EXPECT_EQ(0, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), after.data(), row.newLength));
         services->writesBeforeFailure = -1;
-        std::vector<uint8_t> buffer(1240, 0xEE);
-        uint32_t length = 0;
-        const int read = services->GetPrinterDataBinary(driver.get(), Name(L"Torn"), buffer.data(), 1240, length);
-        if (row.oldLength) {
-            ASSERT_EQ(1, read);
-            EXPECT_EQ(before, std::vector<uint8_t>(buffer.begin(), buffer.begin() + length));
-            EXPECT_FALSE(Stored(L"Torn:3"));
-        } else {
-            EXPECT_EQ(0, read);
-            EXPECT_FALSE(Stored(L"Torn") || Stored(L"Torn:0") || Stored(L"Torn:1") || Stored(L"Torn:2") ||
-                         Stored(L"Torn:check"));
-        }
+        services->refusedLands = false;
+        EXPECT_EQ(row.reads, ReadAs(L"Torn", before, after));
+        ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), row.oldLength));
+        EXPECT_EQ(row.oldLength ? 'O' : 'N', ReadAs(L"Torn", before, before));
+        EXPECT_FALSE(Stored(L"Torn:whole") || Stored(L"Torn:3"));
     }
 }
 
@@ -403,43 +400,37 @@ TEST_P(Win32PrinterData, AnOlderVersionsWholeRewriteReadsUntilTheNextWriteGivesI
     }
 }
 
-// A write refused at its done check, or one whose part cannot go back after a refusal:
-// the old value reads, or nothing (the check left in progress), never a mix of the two.
-TEST_P(Win32PrinterData, APartThatCannotGoBackLeavesTheCheckInProgress)
+// A write refused at its whole copy, its check, a chunk, its count or its done check, or
+// refused there but landed: the old value (O) or, once all of it landed, the new one (N),
+// never a mix; nothing is put back, and the check says how far the write came.
+TEST_P(Win32PrinterData, ARefusedWriteLeavesItsPartsAndTheOldValueReads)
 {
     using Answer = Win32Services::Answer;
     const struct {
-        uint32_t oldLength;
-        const wchar_t* first;  // the part refused at its first write
-        Answer firstAnswer;
-        const wchar_t* putBack;  // the part refused when it goes back (its second write or removal)
+        const wchar_t* refused;
+        int at;  // its write refused: the first, or the second (the check's done)
+        Answer answer;
         char reads;
         uint32_t layout;
         const char* what;
     } rows[] = {
-        {600, L"Torn:check", Win32Services::kRefused, nullptr, 'O', 3, "done check refused"},
-        {600, L"Torn:check", Win32Services::kRefusedLanded, nullptr, 'O', 3, "done check refused, landed"},
-        {600, L"Torn", Win32Services::kRefused, L"Torn:0", '-', 2, "a chunk's put-back refused"},
-        {600, L"Torn", Win32Services::kRefusedLanded, L"Torn", '-', 2, "the count's put-back refused"},
-        {248, L"Torn", Win32Services::kRefused, L"Torn:2", '-', 2, "a new chunk's removal refused"},
-        {600, L"Torn:check", Win32Services::kRefusedLanded, L"Torn:1", '-', 2,
-         "done check landed, a chunk's put-back refused"},
+        {L"Torn:whole", 1, Win32Services::kRefused, 'O', 3, "whole copy refused"},
+        {L"Torn:check", 1, Win32Services::kRefused, 'O', 3, "check in progress refused"},
+        {L"Torn:1", 1, Win32Services::kRefused, 'O', 2, "a chunk refused"},
+        {L"Torn", 1, Win32Services::kRefusedLanded, 'O', 2, "the count refused, landed"},
+        {L"Torn:check", 2, Win32Services::kRefused, 'O', 2, "done check refused"},
+        {L"Torn:check", 2, Win32Services::kRefusedLanded, 'N', 3, "done check refused, landed"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         Clear(L"Torn");
-        const std::vector<uint8_t> before = Pattern(row.oldLength, 3), after = Pattern(600, 4);
-        ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), row.oldLength));
+        const std::vector<uint8_t> before = Pattern(600, 3), after = Pattern(700, 4);
+        ASSERT_EQ(1, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), before.data(), 600));
         std::map<std::wstring, int> seen;
-        // The check's first write (in progress) goes ahead: a refused check is its second.
-        const int firstAt = std::wcscmp(row.first, L"Torn:check") == 0 ? 2 : 1;
         services->refuses = [&](const std::wstring& part) {
-            const int at = ++seen[part];
-            if (part == row.first && at == firstAt)
-                return row.firstAnswer;
-            return row.putBack && part == row.putBack && at == 2 ? Win32Services::kRefused : Win32Services::kWritten;
+            return part == row.refused && ++seen[part] == row.at ? row.answer : Win32Services::kWritten;
         };
-        EXPECT_EQ(0, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), after.data(), 600));
+        EXPECT_EQ(0, services->SetPrinterDataBinary(driver.get(), Name(L"Torn"), after.data(), 700));
         services->refuses = nullptr;
         EXPECT_EQ(row.reads, ReadAs(L"Torn", before, after));
         EXPECT_EQ(row.layout, CheckLayout(L"Torn"));

@@ -24,9 +24,10 @@ inline std::string ThisProgram()
 
 // The program is this one unless another is named (a copy under another name). A child
 // still running after the bound (two minutes unless told) is ended, and its output says
-// so.
+// so; with an event named, a child still running the delay after the event was set is
+// ended then.
 inline ChildResult RunChildTest(const std::string& test, const std::string& program = ThisProgram(),
-                                DWORD kChildBound = 120000)
+                                DWORD kChildBound = 120000, HANDLE endAfter = nullptr, DWORD delay = 0)
 {
     bool ended = true;
     ChildResult result = {~0u, ""};
@@ -43,7 +44,10 @@ inline ChildResult RunChildTest(const std::string& test, const std::string& prog
     std::string command = "\"" + program + "\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
     PROCESS_INFORMATION process = {};
     if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        ended = WaitForSingleObject(process.hProcess, kChildBound) == WAIT_OBJECT_0;
+        const HANDLE waited[] = {process.hProcess, endAfter};
+        if (endAfter && WaitForMultipleObjects(2, waited, FALSE, kChildBound) == WAIT_OBJECT_0 + 1)
+            Sleep(delay);
+        ended = WaitForSingleObject(process.hProcess, endAfter ? 0 : kChildBound) == WAIT_OBJECT_0;
         if (!ended && TerminateProcess(process.hProcess, ~0u))
             WaitForSingleObject(process.hProcess, kChildBound);
         GetExitCodeProcess(process.hProcess, &result.exitCode);

@@ -36,6 +36,14 @@ struct GPrinterStores::Kept {
     // Read from the published copy, its chunked form not finished (a commit stopped
     // midway): the next commit writes the chunks again.
     bool chunksBehind = false;
+    // Read from chunks another writer finished after this version's last commit: the
+    // store's newest, which the next commit stores in this version's form.
+    bool fromChunks = false;
+    // The published copy the record named when the store was read (its length and
+    // CRC-32): bytes equal to it are not written again.
+    bool copyNamed = false;
+    uint32_t copyLength = 0;
+    uint32_t copyCrc = 0;
 };
 
 // The commit record, in the machine's (little-endian) order: the tag, the commit's number
@@ -54,8 +62,9 @@ struct GPrinterStores::Record {
     Entry stores[kCount];
 };
 
-// What one read of a store found: the bytes that answer, and the published copy where
-// chunks of an older version's answer in its place.
+// What one read of a store found: the bytes that answer, and the published copy (else
+// whole chunks) where chunks of another writer's answer in its place, or in place of
+// the store as last read.
 struct GPrinterStores::Found {
     State state = State::kUnreadable;
     std::vector<uint8_t> bytes;
@@ -64,9 +73,12 @@ struct GPrinterStores::Found {
     bool chunksBehind = false;
     // The bytes are chunks, not a published copy.
     bool fromChunks = false;
-    // Chunks an older version is writing now: the store as last read answers, else the
-    // fallback.
+    // Chunks another writer is on now: the store as last read answers, else the fallback.
     bool lastRead = false;
+    // The record's entry named the copy read.
+    bool copyNamed = false;
+    uint32_t copyLength = 0;
+    uint32_t copyCrc = 0;
 };
 
 namespace {
@@ -77,9 +89,13 @@ const uint32_t kRecordTag = 0x43535A51u;
 const uint32_t kLargestStore = 1u << 20;
 // The value read in the form an older version of the driver stored it.
 const int kOlderForm = 3;
-// Reads of the record and the copies it names: one more after each copy a later commit
-// removed meanwhile.
-const int kReadAttempts = 3;
+// How long a read goes on reading the record and the copies it names again while later
+// commits remove them under it, in milliseconds; the pauses between its attempts.
+const uint32_t kSettleTime = 1000;
+const DWORD kSettlePauses[] = {0, 1, 2, 5, 10};
+// A reader finding another writer on a store's chunks, with neither a copy nor a store
+// read before to answer, looks again for this long, in milliseconds.
+const uint32_t kWriterTime = 100;
 
 RWWString ValueName(long id)
 {
@@ -201,9 +217,9 @@ int GPrinterStores::IndexOf(long id) const
 
 bool GPrinterStores::Current(const Kept& kept, uint32_t call, const GSourceStamp& now)
 {
-    // The call takes the store as it read or wrote it while the printer's data is at the
-    // version it had then (a write through the services moves it); a later call takes it
-    // only under a version known to be the same.
+    // The call takes the three as it read or wrote them until it writes the printer's data
+    // (a write through the services moves the version; a read never does, whatever it
+    // met); a later call takes them only under a version known to be the same.
     return call != 0 && kept.call != 0 &&
            (kept.call == call ? kept.source.Version() == now.Version() : kept.source.Answers(now));
 }
@@ -226,86 +242,151 @@ GPrinterStores::Kept& GPrinterStores::Read(int index)
     return kept_[index];
 }
 
-bool GPrinterStores::ReadRecord(Record& record)
+bool GPrinterStores::ReadRecord(Record& record, bool afresh)
 {
     static_assert(sizeof(Record) == 8 + 16 * kCount, "the record's layout is stored");
     GOSFactory* services = GOSFactory::Instance();
     std::vector<uint8_t> bytes;
-    if (!services || services->GetPrinterDataWhole(&driver_, kCommitRecord, 1024, bytes) != State::kRead ||
+    if (!services || services->GetPrinterDataWhole(&driver_, kCommitRecord, 1024, bytes, afresh) != State::kRead ||
         bytes.size() != sizeof record)
         return false;
     std::memcpy(&record, bytes.data(), sizeof record);
     return record.tag == kRecordTag && record.commit != 0;
 }
 
+bool GPrinterStores::ReadCopy(int index, const Record& record, bool afresh, std::vector<uint8_t>& copy)
+{
+    GOSFactory* services = GOSFactory::Instance();
+    const Record::Entry& entry = record.stores[index];
+    const RWWString name = CopyName(kIds[index], entry.commit);
+    // A copy kept from before under the same name may be one a stopped commit left and a
+    // later one wrote over: what does not match the record is read again, afresh.
+    for (bool fresh : {afresh, true}) {
+        if (services->GetPrinterDataWhole(&driver_, name, kLargestStore, copy, fresh) == State::kRead &&
+            copy.size() == entry.length && CrcOf(copy) == entry.crc)
+            return true;
+        if (fresh)
+            break;
+    }
+    copy.clear();
+    return false;
+}
+
 void GPrinterStores::ReadAll(uint32_t call, const GSourceStamp& now, int only)
 {
     GOSFactory* services = GOSFactory::Instance();
     Found found[kCount];
-    for (int attempt = 0; services && attempt < kReadAttempts; ++attempt) {
+    bool settled[kCount] = {};
+    // The copy of each store the last record read named, as last read whole.
+    std::vector<uint8_t> lastCopy[kCount];
+    const uint32_t began = GetTickCount();
+    Record previous = {};
+    bool recordedBefore = false;
+    for (int attempt = 0; services; ++attempt) {
+        const bool afresh = attempt > 0;
         Record record = {};
-        const bool recorded = ReadRecord(record);
-        // The last attempt takes each store as its chunks read alone.
-        const bool last = attempt + 1 == kReadAttempts;
-        bool whole = true, chunksRead = false;
+        const bool recorded = ReadRecord(record, afresh);
+        // A record read again as it was: a copy it names that is not there was not removed
+        // by a later commit (that one would have published another record first), but is
+        // gone for good, and the store is read from its chunks alone.
+        const bool steady = recorded && recordedBefore && std::memcmp(&previous, &record, sizeof record) == 0;
+        previous = record;
+        recordedBefore = recorded;
+        bool all = true, chunksRead = false;
         for (int i = 0; i < kCount; ++i) {
             if (only >= 0 && i != only)
                 continue;
             found[i] = Found();
-            whole = ReadOne(i, recorded && !last ? &record : nullptr, found[i]) && whole;
+            settled[i] = ReadOne(i, recorded ? &record : nullptr, afresh, steady,
+                                 GetTickCount() - began >= kWriterTime, found[i]);
+            if (found[i].copyNamed)
+                lastCopy[i] = found[i].fromChunks || found[i].lastRead ? found[i].fallback : found[i].bytes;
+            all = all && settled[i];
             chunksRead = chunksRead || found[i].fromChunks;
         }
         // Stores read from their chunks are another writer's, and one commit's with the
         // copies read, only while no commit published a record meanwhile: the record is
         // looked at again as the printer holds it now.
-        if (whole && chunksRead && !last) {
+        if (all && chunksRead) {
             Record again = {};
-            services->ForgetKeptPrinterData(&driver_);
-            const bool still = ReadRecord(again);
-            whole = still == recorded && (!still || std::memcmp(&again, &record, sizeof again) == 0);
+            const bool still = ReadRecord(again, true);
+            all = still == recorded && (!still || std::memcmp(&again, &record, sizeof again) == 0);
         }
-        if (whole || last)
+        if (all)
             break;
-        // A later commit removed a copy the record read named, or published a record
-        // meanwhile: the record is read again, past what is kept.
-        services->ForgetKeptPrinterData(&driver_);
+        if (GetTickCount() - began >= kSettleTime) {
+            // Commits kept removing what the records read named: each store that did not
+            // settle answers as this object last read it, else the last copy read whole.
+            for (int i = 0; i < kCount; ++i) {
+                if (settled[i] || (only >= 0 && i != only))
+                    continue;
+                found[i] = Found();
+                found[i].state = State::kRead;
+                found[i].lastRead = true;
+                found[i].fallback = std::move(lastCopy[i]);
+            }
+            break;
+        }
+        const size_t pauses = sizeof kSettlePauses / sizeof *kSettlePauses;
+        Sleep(kSettlePauses[size_t(attempt) < pauses ? attempt : pauses - 1]);
     }
     for (int i = 0; i < kCount; ++i)
         if (only < 0 || i == only)
             Settle(i, found[i], call, now);
 }
 
-bool GPrinterStores::ReadOne(int index, const Record* record, Found& found)
+bool GPrinterStores::ReadOne(int index, const Record* record, bool afresh, bool steady, bool late, Found& found)
 {
     using Check = GOSFactory::ChunkedValue::Check;
     GOSFactory* services = GOSFactory::Instance();
-    const long id = kIds[index];
     GOSFactory::ChunkedValue chunks;
-    services->ReadChunkedValue(&driver_, ValueName(id), kLargestStore, chunks);
-    // Chunks another writer finished after this version's last commit: with no check, or
-    // one done that they do not match (a version that never writes the check), or one
-    // done that they match but no record names (a version that keeps the check and not
-    // the record). A commit of this version marks its stores' checks in progress before
-    // its record, and they stay so until its chunks are done.
-    const bool written = chunks.present && (chunks.check == Check::kNone || chunks.check == Check::kDone);
-    const Record::Entry* entry = record && record->stores[index].commit ? &record->stores[index] : nullptr;
-    if (entry) {
-        std::vector<uint8_t> copy;
-        if (services->GetPrinterDataWhole(&driver_, CopyName(id, entry->commit), kLargestStore, copy) != State::kRead ||
-            copy.size() != entry->length || CrcOf(copy) != entry->crc)
-            return false;
+    services->ReadChunkedValue(&driver_, ValueName(kIds[index]), kLargestStore, chunks, afresh);
+    const Kept& kept = kept_[index];
+    const bool lastRead = kept.state == State::kRead && kept.node;
+    std::vector<uint8_t> copy;
+    const bool named = record && record->stores[index].commit;
+    // Gone, or not as the record names it: a later commit removed it meanwhile, unless the
+    // record read steady.
+    const bool haveCopy = named && ReadCopy(index, *record, afresh, copy);
+    if (named && !haveCopy && !steady)
+        return false;
+    if (haveCopy) {
+        const Record::Entry& entry = record->stores[index];
         found.state = State::kRead;
-        const bool published = chunks.matches && chunks.check == Check::kDone && chunks.checkCrc == entry->crc;
-        if (written && !published) {
-            // Not whole: that writer is on them now, and the store as last read answers.
-            found.lastRead = !chunks.whole;
-            found.fromChunks = chunks.whole;
+        found.copyNamed = true;
+        found.copyLength = entry.length;
+        found.copyCrc = entry.crc;
+        // What answers: the copy; chunks another writer finished since (its newest); or,
+        // while another writer is on the chunks, the store as last read.
+        enum { kCopy, kChunks, kLast } answer = kCopy;
+        if (chunks.check == Check::kNone || chunks.check == Check::kDone) {
+            // Chunks with no check, or a done one they do not match (a version that never
+            // writes the check), or one they match that is not this copy's (a version that
+            // keeps the check and not the record), were finished after the copy.
+            found.published = chunks.matches && chunks.check == Check::kDone && chunks.checkCrc == entry.crc;
+            answer = found.published || !chunks.present ? kCopy : chunks.whole ? kChunks : kLast;
+        } else if (chunks.check == Check::kWriting && chunks.checkCrc != entry.crc && !chunks.matches) {
+            // A mark of a commit the record does not name (it stopped before its record,
+            // or is about to publish it): the chunks it found are the store's newest when
+            // it says so, and chunks matching neither it nor them are another writer's
+            // whole rewrite since; a commit that names its copy is the only one of this
+            // version to write chunks, and only after its record.
+            answer = chunks.matchesFormer ? (chunks.formerNewest ? kChunks : kCopy)
+                     : !chunks.marked     ? kCopy
+                     : chunks.whole       ? kChunks
+                                          : kLast;
+        }
+        // Any other check is this version's commit of this copy, under way or stopped
+        // midway, or of a form this version does not write: the copy, whose chunks the
+        // next commit writes again.
+        found.chunksBehind = answer == kCopy && !found.published;
+        found.fromChunks = answer == kChunks;
+        found.lastRead = answer == kLast;
+        if (answer == kCopy) {
+            found.bytes = std::move(copy);
+        } else {
             found.bytes = std::move(chunks.bytes);
             found.fallback = std::move(copy);
-        } else {
-            found.published = published;
-            found.chunksBehind = !published;
-            found.bytes = std::move(copy);
         }
         return true;
     }
@@ -313,20 +394,33 @@ bool GPrinterStores::ReadOne(int index, const Record* record, Found& found)
         found.state = State::kAbsent;
         return true;
     }
-    // With no copy named, whole chunks are the store, whatever their check says: a commit
-    // of this version marks the check before its record and touches the chunks only after
-    // it, and the record's second look tells a record published meanwhile.
-    if (chunks.whole && chunks.check != Check::kDamaged) {
+    // With no copy named, whole chunks are the store where no write of this version is
+    // under way on them: with no check, a done one, or a mark they match the former bytes
+    // of or (another writer's since) neither. A commit of this version touches chunks only
+    // after its record names their copy, which the record's second look tells.
+    const bool unmarkedWrite = chunks.check == Check::kWriting && !chunks.marked && !chunks.matches;
+    if (chunks.whole && chunks.check != Check::kDamaged && chunks.check != Check::kEarlier && !unmarkedWrite) {
         found.state = State::kRead;
         found.fromChunks = true;
         found.bytes = std::move(chunks.bytes);
         return true;
     }
+    if (chunks.whole && chunks.check == Check::kEarlier) {
+        found.state = chunks.matches ? State::kRead : State::kUnreadable;
+        found.fromChunks = chunks.matches;
+        found.bytes = std::move(chunks.bytes);
+        return true;
+    }
+    // A writer is on the chunks: the store as last read answers; with none, the chunks
+    // are looked at again for a while, and then taken whole where they are (that writer
+    // stopped), else the store does not read.
     found.state = State::kUnreadable;
-    found.lastRead = written;
-    // A check in progress the chunks do not match: a commit of this version is writing
-    // them, and the record read again names their copy.
-    return chunks.check != Check::kWriting;
+    found.lastRead = lastRead;
+    if (late && chunks.whole && chunks.check != Check::kDamaged) {
+        found.fromChunks = true;
+        found.fallback = std::move(chunks.bytes);
+    }
+    return lastRead || late;
 }
 
 void GPrinterStores::Settle(int index, Found& found, uint32_t call, const GSourceStamp& now)
@@ -335,8 +429,8 @@ void GPrinterStores::Settle(int index, Found& found, uint32_t call, const GSourc
     const bool keepLast = found.lastRead && kept.state == State::kRead && kept.node;
     kept.call = call;
     kept.source = now;
-    // Chunks an older version is writing now: the store as this object last read it, else
-    // the published copy.
+    // Another writer on the chunks: the store as this object last read it, else the
+    // published copy.
     if (keepLast) {
         kept.published = kept.chunksBehind = false;
         return;
@@ -344,7 +438,8 @@ void GPrinterStores::Settle(int index, Found& found, uint32_t call, const GSourc
     if (found.lastRead) {
         found.bytes.swap(found.fallback);
         found.fallback.clear();
-        found.state = found.bytes.empty() ? found.state : State::kRead;
+        found.state = found.bytes.empty() ? State::kUnreadable : State::kRead;
+        found.fromChunks = found.fromChunks && !found.copyNamed;
     }
     kept.node.reset();
     kept.bytes.clear();
@@ -352,6 +447,10 @@ void GPrinterStores::Settle(int index, Found& found, uint32_t call, const GSourc
     kept.olderForm = false;
     kept.published = found.published;
     kept.chunksBehind = found.chunksBehind;
+    kept.fromChunks = found.fromChunks;
+    kept.copyNamed = found.copyNamed;
+    kept.copyLength = found.copyLength;
+    kept.copyCrc = found.copyCrc;
     if (found.state != State::kRead)
         return;
     GOSFactory* services = GOSFactory::Instance();
@@ -370,8 +469,10 @@ void GPrinterStores::Settle(int index, Found& found, uint32_t call, const GSourc
     };
     GObjectBase* node = settle(found.bytes);
     if (!node && !found.fallback.empty()) {
-        // An older version's chunks that do not read as settings: the published copy.
+        // Another writer's chunks that do not read as settings: the published copy.
         found.bytes.swap(found.fallback);
+        kept.fromChunks = false;
+        kept.chunksBehind = kept.copyNamed;
         node = settle(found.bytes);
     }
     if (!node) {
@@ -422,11 +523,18 @@ bool GPrinterStores::Storable()
 GObjectBase* GPrinterStores::Load(long id)
 {
     const int index = IndexOf(id);
-    return index < 0 ? nullptr : Take(Read(index));
+    if (index < 0)
+        return nullptr;
+    Read(index);
+    return Take(index);
 }
 
-GObjectBase* GPrinterStores::Take(Kept& kept)
+GObjectBase* GPrinterStores::Take(int index)
 {
+    Kept& kept = kept_[index];
+    // What the node handed out was read from: a commit that packs it as those bytes
+    // again has nothing to write of it.
+    handed_[index] = {kept.node != nullptr, uint32_t(kept.bytes.size()), CrcOf(kept.bytes)};
     // Kept for the call: a copy; read outside a call: the node itself.
     return kept.call ? CopyOf(kept.node.get()).release() : kept.node.release();
 }
@@ -442,7 +550,7 @@ void GPrinterStores::PutInto(GObjectBase* tree, GObjectBase* defaults)
         Kept& kept = Read(i);
         GObjectBase* node = nullptr;
         if (kept.state == State::kRead)
-            node = Take(kept);
+            node = Take(i);
         else if (defaults)
             node = CopyOf(defaults->FindById(kIds[i])).release();
         if (node)
@@ -484,13 +592,19 @@ GPrinterStores::Outcome GPrinterStores::Commit(const std::vector<uint8_t>* const
     if (!services)
         return Outcome::kNotStored;
     Record before = {};
-    const bool recorded = ReadRecord(before);
+    const bool recorded = ReadRecord(before, true);
     Record after = recorded ? before : Record{kRecordTag, 0, {}};
     after.commit = recorded && before.commit + 1 != 0 ? before.commit + 1 : 1;
-    for (Record::Entry& entry : after.stores)
-        entry.retired = 0;
+    // A store not written keeps its copy; one written names the copy it replaces, which
+    // stays until the next commit, for readers that read the record before this one.
+    for (int i = 0; i < kCount; ++i) {
+        after.stores[i].retired = bytes[i] && recorded ? before.stores[i].commit : 0;
+        // A copy the store was not read from (it was gone) is named no more.
+        if (!bytes[i] && !kept_[i].copyNamed)
+            after.stores[i] = {};
+    }
     // Each new store's copy aside, under a name no record names: a commit that stops
-    // before its record leaves them unnamed, and the next commit writes or removes them.
+    // before its record leaves them unnamed, and the next commit removes them.
     auto removeCopies = [&] {
         for (int i = 0; i < kCount; ++i)
             if (bytes[i])
@@ -505,12 +619,16 @@ GPrinterStores::Outcome GPrinterStores::Commit(const std::vector<uint8_t>* const
             removeCopies();
             return Outcome::kNotStored;
         }
-        after.stores[i] = {after.commit, uint32_t(store.size()), CrcOf(store), recorded ? before.stores[i].commit : 0};
+        after.stores[i].commit = after.commit;
+        after.stores[i].length = uint32_t(store.size());
+        after.stores[i].crc = CrcOf(store);
     }
-    // Each store's chunks marked in progress before the record names its copy, so that
-    // chunks of the commit before, left as they were by a commit that stops after its
-    // record, are never taken for another writer's newer ones. A commit that stores
-    // nothing puts the marks back, so that the chunks read as they did.
+    // Each store's chunks marked in progress before the record names its copy, the mark
+    // saying what the chunks held and whether that was the store's newest (another
+    // writer's), so that those chunks, left as they were by a commit that stops after its
+    // record, are never taken for newer ones, and another writer's later rewrite is told
+    // from them. A commit that stores nothing puts the marks back, so that the chunks read
+    // as they did.
     std::vector<uint8_t> formerChecks[kCount];
     bool marked[kCount] = {};
     auto unmark = [&] {
@@ -522,7 +640,8 @@ GPrinterStores::Outcome GPrinterStores::Commit(const std::vector<uint8_t>* const
         if (!bytes[i])
             continue;
         marked[i] = services->MarkPrinterDataWriting(&driver_, ValueName(kIds[i]), bytes[i]->data(),
-                                                     uint32_t(bytes[i]->size()), formerChecks[i]) == 1;
+                                                     uint32_t(bytes[i]->size()), kept_[i].fromChunks,
+                                                     formerChecks[i]) == 1;
         if (!marked[i]) {
             unmark();
             removeCopies();
@@ -530,13 +649,19 @@ GPrinterStores::Outcome GPrinterStores::Commit(const std::vector<uint8_t>* const
         }
     }
     // Published by one write: before it the old copies are named, after it the new. A
-    // write refused may still have landed: what the printer then holds decides.
+    // write refused may still have landed: what the printer then holds decides, and where
+    // that cannot be told the copies and the marks stay (a reader takes whichever copy
+    // the record names), and nothing is said stored.
     if (!services->SetPrinterDataWhole(&driver_, kCommitRecord, &after, sizeof after)) {
-        Record now = {};
-        services->ForgetKeptPrinterData(&driver_);
-        if (!ReadRecord(now) || std::memcmp(&now, &after, sizeof now) != 0) {
-            unmark();
-            removeCopies();
+        std::vector<uint8_t> now;
+        const State read = services->GetPrinterDataWhole(&driver_, kCommitRecord, 1024, now, true);
+        const bool landed = read == State::kRead && now.size() == sizeof after &&
+                            std::memcmp(now.data(), &after, sizeof after) == 0;
+        if (!landed) {
+            if (read != State::kUnreadable) {
+                unmark();
+                removeCopies();
+            }
             return Outcome::kNotStored;
         }
     }
@@ -551,23 +676,81 @@ GPrinterStores::Outcome GPrinterStores::Commit(const std::vector<uint8_t>* const
         if (store)
             services->SetPrinterDataChunks(&driver_, ValueName(kIds[i]), store->data(), uint32_t(store->size()));
     }
-    // The copies no record names any more go: those this commit replaced, those the
-    // commit before replaced (its writer may have stopped before removing them), and any
-    // a stopped commit left under this commit's number.
-    for (int i = 0; i < kCount; ++i) {
-        const uint32_t named = after.stores[i].commit;
-        const uint32_t unnamed[] = {after.stores[i].retired, recorded ? before.stores[i].retired : 0,
-                                    bytes[i] ? 0 : after.commit};
-        for (uint32_t commit : unnamed)
-            if (commit != 0 && commit != named)
-                services->DeletePrinterDriverDataValue(&driver_, CopyName(kIds[i], commit));
-    }
+    RemoveUnnamedCopies(after, recorded ? &before : nullptr, bytes);
     // What the call keeps of the stores is what the printer now holds.
     const uint32_t call = PrinterRecordScope::CurrentCall();
     const GSourceStamp now = call != 0 ? GPrinterSnapshot::PrinterData(driver_) : GSourceStamp();
-    for (int i = 0; i < kCount; ++i)
+    for (int i = 0; i < kCount; ++i) {
         kept_[i].source = now;
+        if (!bytes[i])
+            continue;
+        kept_[i].copyNamed = true;
+        kept_[i].copyLength = after.stores[i].length;
+        kept_[i].copyCrc = after.stores[i].crc;
+    }
     return Outcome::kStored;
+}
+
+void GPrinterStores::RemoveUnnamedCopies(const Record& after, const Record* before,
+                                         const std::vector<uint8_t>* const bytes[kCount])
+{
+    GOSFactory* services = GOSFactory::Instance();
+    // Every copy the record does not name goes, however old: the printer's data does not
+    // grow with the commits. Where the spooler cannot list the values, the copies the
+    // last two records replaced, and any a stopped commit left under this commit's number.
+    std::vector<RWWString> names;
+    if (services->ListPrinterDataNames(&driver_, names)) {
+        for (const RWWString& name : names) {
+            int index = -1;
+            uint32_t commit = 0;
+            if (ParseCopyName(name, index, commit) && commit != after.stores[index].commit &&
+                commit != after.stores[index].retired)
+                services->DeletePrinterDriverDataValue(&driver_, name);
+        }
+        return;
+    }
+    for (int i = 0; i < kCount; ++i) {
+        const uint32_t unnamed[] = {before ? before->stores[i].retired : 0, bytes[i] ? 0 : after.commit};
+        for (uint32_t commit : unnamed)
+            if (commit != 0 && commit != after.stores[i].commit && commit != after.stores[i].retired)
+                services->DeletePrinterDriverDataValue(&driver_, CopyName(kIds[i], commit));
+    }
+}
+
+bool GPrinterStores::ParseCopyName(const RWWString& name, int& index, uint32_t& commit)
+{
+    const std::wstring text(name.IsNull() ? L"" : name.Data(), name.Length());
+    const size_t at = text.find(L'@');
+    if (at == std::wstring::npos || at + 1 >= text.size() || text.size() - at - 1 > 10)
+        return false;
+    uint64_t number = 0;
+    for (size_t i = at + 1; i < text.size(); ++i) {
+        if (text[i] < L'0' || text[i] > L'9')
+            return false;
+        number = number * 10 + uint64_t(text[i] - L'0');
+    }
+    for (int i = 0; i < kCount; ++i) {
+        const RWWString id = ValueName(kIds[i]);
+        if (text.compare(0, at, id.Data(), id.Length()) == 0 && at == size_t(id.Length()) && number != 0 &&
+            number <= 0xFFFFFFFFu) {
+            index = i;
+            commit = uint32_t(number);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool GPrinterStores::Unchanged(int index, const std::vector<uint8_t>& bytes) const
+{
+    // Bytes equal to those the store was handed out from (nothing was changed in it, and
+    // what another process committed since is not written over), or to its published
+    // copy (but for another writer's newest, which the next commit stores).
+    const Kept& kept = kept_[index];
+    const uint32_t length = uint32_t(bytes.size()), crc = CrcOf(bytes);
+    const bool handed = handed_[index].valid && handed_[index].length == length && handed_[index].crc == crc;
+    const bool copy = kept.copyNamed && kept.copyLength == length && kept.copyCrc == crc;
+    return handed || (copy && !kept.fromChunks);
 }
 
 GPrinterStores::Outcome GPrinterStores::StoreNodes(const GObjectBase* const nodes[kCount])
@@ -579,7 +762,8 @@ GPrinterStores::Outcome GPrinterStores::StoreNodes(const GObjectBase* const node
     bool refused = false;
     for (int i = 0; i < kCount; ++i) {
         const GObjectBase* node = nodes[i];
-        if (node && Read(i).olderForm) {
+        const Kept& kept = Read(i);
+        if (node && kept.olderForm) {
             // A store kept in an older form: stored in the current one, or not at all.
             if (!BroughtUp(i, node, current[i])) {
                 olderFormRefused_[i] = refused = true;
@@ -587,15 +771,24 @@ GPrinterStores::Outcome GPrinterStores::StoreNodes(const GObjectBase* const node
             }
             node = current[i].get();
         }
-        if (!node)
-            continue;
-        if (!Pack(i, node, bytes[i]))
-            return Outcome::kNotStored;
-        given[i] = &bytes[i];
-        written[i] = node;
+        if (node) {
+            if (!Pack(i, node, bytes[i]))
+                return Outcome::kNotStored;
+            // What the printer publishes already is not written again.
+            if (kept.copyNamed && !kept.fromChunks && kept.copyLength == bytes[i].size() &&
+                kept.copyCrc == CrcOf(bytes[i]))
+                continue;
+            given[i] = &bytes[i];
+            written[i] = node;
+        } else if (kept.fromChunks && kept.state == State::kRead && !kept.olderForm) {
+            // Another writer's newest, stored in this version's form as it reads.
+            given[i] = &kept.bytes;
+        }
     }
     if (refused)
         return Outcome::kNotStored;
+    if (std::none_of(given, given + kCount, [](const std::vector<uint8_t>* store) { return store; }))
+        return Outcome::kStored;
     const Outcome outcome = Commit(given);
     if (outcome != Outcome::kStored)
         return outcome;
@@ -603,13 +796,16 @@ GPrinterStores::Outcome GPrinterStores::StoreNodes(const GObjectBase* const node
     // paper and two-sided answers follow.
     const uint32_t call = PrinterRecordScope::CurrentCall();
     for (int i = 0; i < kCount; ++i) {
-        if (!written[i])
+        if (!given[i])
             continue;
         Kept& kept = kept_[i];
+        kept.fromChunks = kept.chunksBehind = false;
+        kept.published = true;
+        if (!written[i])
+            continue;
         kept.call = call;
         kept.state = State::kRead;
-        kept.olderForm = kept.chunksBehind = false;
-        kept.published = true;
+        kept.olderForm = false;
         kept.node = call ? CopyOf(written[i]) : nullptr;
         kept.bytes.swap(bytes[i]);
         if (kIds[i] == FeatureId::kDeviceSettings)
@@ -642,6 +838,20 @@ int GPrinterStores::Save(const GObjectBase* node)
 GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
 {
     ClearOutcome();
+    // What changed is decided first, without the lock: nodes that pack as the stores they
+    // were handed out from, or as their published copies, need nothing written, and with
+    // nothing changed nothing is written and no lock is asked. A store that does not read
+    // holds everything back all the same.
+    if (!Storable())
+        return Outcome::kNotStored;
+    const GObjectBase* changed[kCount] = {};
+    for (int i = 0; i < kCount; ++i) {
+        std::vector<uint8_t> bytes;
+        if (nodes[i] && (Read(i).olderForm || !Pack(i, nodes[i], bytes) || !Unchanged(i, bytes)))
+            changed[i] = nodes[i];
+    }
+    if (std::none_of(changed, changed + kCount, [](const GObjectBase* node) { return node; }))
+        return Outcome::kStored;
     Change change(*this);
     if (!change.Owned())
         return change.NotOwned();
@@ -649,7 +859,7 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
     // nothing was stored: what it holds in that store's place came from elsewhere.
     if (!Storable())
         return Outcome::kNotStored;
-    return StoreNodes(nodes);
+    return StoreNodes(changed);
 }
 
 GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount], const bool replaceable[kCount])

@@ -166,19 +166,25 @@ private:
     // of them as kept.
     Kept& Read(int index);
     // The three read from the printer under one record, for the call and under the stamp
-    // (only: the index of the one store read, -1 for all).
+    // (only: the index of the one store read, -1 for all). Read again, afresh, while a
+    // copy a record named is gone or a record was published meanwhile, for a bounded
+    // time; a store that does not settle answers as last read, else its last copy.
     void ReadAll(uint32_t call, const GSourceStamp& now, int only);
-    // What the printer holds of the store under the record's entry (null: none): false
-    // when the entry's copy is not there as the record names it, or the chunks are being
-    // written by a commit the record read does not know yet.
-    bool ReadOne(int index, const Record* record, Found& found);
+    // What the printer holds of the store under the record (null: none), afresh or as
+    // kept for the call: false when the entry's copy is not there as the record names it,
+    // or (before late) a writer is on chunks that have nothing to answer in their place.
+    // A copy missing under a record that read steady (as the attempt before read it) is
+    // gone for good: the store is then read from its chunks alone.
+    bool ReadOne(int index, const Record* record, bool afresh, bool steady, bool late, Found& found);
+    // The store's copy the record names, as it names it (its length and CRC-32).
+    bool ReadCopy(int index, const Record& record, bool afresh, std::vector<uint8_t>& copy);
     // The store's bytes made a node: in the current form, else in the older one.
     void Settle(int index, Found& found, uint32_t call, const GSourceStamp& now);
-    // The node of a store read, owned by the caller.
-    GObjectBase* Take(Kept& kept);
-    // The record as the printer holds it (through what the call keeps): false when there
-    // is none that reads.
-    bool ReadRecord(Record& record);
+    // The node of a store read, owned by the caller; what it was read from is remembered.
+    GObjectBase* Take(int index);
+    // The record as the printer holds it (through what the call keeps, or afresh): false
+    // when there is none that reads.
+    bool ReadRecord(Record& record, bool afresh = false);
     // The nodes given (null: not held) stored as one commit: a node of a store kept in an
     // older form in the current form, or left out as the store as read.
     Outcome StoreNodes(const GObjectBase* const nodes[kCount]);
@@ -187,6 +193,14 @@ private:
     // One commit of the stores whose bytes are given (null: kept as published): the
     // copies aside, the record, the chunked forms, then the copies no longer named go.
     Outcome Commit(const std::vector<uint8_t>* const bytes[kCount]);
+    // Removes the copies of the stores the record after a commit does not name (before:
+    // the record it replaced, null for none).
+    void RemoveUnnamedCopies(const Record& after, const Record* before, const std::vector<uint8_t>* const bytes[kCount]);
+    // "<id>@<commit>" of one of the stores: its index and the commit.
+    static bool ParseCopyName(const RWWString& name, int& index, uint32_t& commit);
+    // True when the store's packed bytes need nothing written: those it was handed out
+    // from, or its published copy's.
+    bool Unchanged(int index, const std::vector<uint8_t>& bytes) const;
     // The node's bytes as stored, without this process's serial numbers.
     bool Pack(int index, const GObjectBase* node, std::vector<uint8_t>& bytes);
     // The node to store of a store kept in an older form: the current form's, null when
@@ -201,6 +215,13 @@ private:
 
     GDriverObject& driver_;
     std::unique_ptr<Kept[]> kept_;
+    // What each store's node was last handed out from: its length and CRC-32.
+    struct Handed {
+        bool valid;
+        uint32_t length;
+        uint32_t crc;
+    };
+    Handed handed_[kCount] = {};
     // The thread whose change holds the lock, 0 for none; the changes it nests; what it
     // holds.
     std::atomic<uint32_t> holder_{0};
