@@ -2,7 +2,9 @@
 // in the global name space, which every process of every session that may change the
 // printer finds under the same name. Its access list is the printer's own: whom the
 // printer lets administer it (what a write of its data asks) may take the lock, whom it
-// does not is refused, and the system always may.
+// does not is refused, and the system always may. The printer's descriptor is taken
+// from the spooler's record only when each of its parts lies within the record; else the
+// list is the fall-back one, of the system and the administrators.
 //
 // No private name space: one bounded by a group shuts out every user the printer admits
 // who is not of that group, and a writer that fell back to the global name whenever the
@@ -19,7 +21,8 @@
 // A thread that holds a printer's lock takes it again at no cost to the platform: the
 // locks each thread holds are kept here with a count, and the printer's security is read
 // once for the outermost take. A thread that ended holding a lock leaves its entry until
-// the lock is given back; writers give back what they take in the same scope.
+// the lock is given back; writers give back what they take in the same scope. The guard
+// of that table is held for a look at it alone, never while a lock is waited on.
 #include "printer/GWin32OSFactory.h"
 
 #include "printer/GDriverObject.h"
