@@ -177,9 +177,10 @@ public:
     // printer that may change it: kStoresLockOwned (1) when this thread owns it within
     // wait milliseconds (also when an owner ended holding it), held then being what
     // UnlockPrinterStores takes; kStoresLockBusy (0) when it was not had within the wait
-    // (held elsewhere, or not to be made); kStoresLockRefused (-1) when this caller may
-    // not have it (its access list does not admit the caller). Its owner may take it
-    // again, and holds it until each is given back. Readers never take it. These services
+    // (held elsewhere, not to be made, or another program's that does not admit the
+    // caller); kStoresLockRefused (-1) when this caller may not have it because the
+    // printer does not let it change the printer. Its owner may take it again, and holds
+    // it until each is given back. Readers never take it. These services
     // share nothing with other processes: owned, with nothing held.
     static constexpr int kStoresLockOwned = 1;
     static constexpr int kStoresLockBusy = 0;

@@ -775,36 +775,23 @@ bool ReadFormerChunk(HKEY key, HANDLE printer, const RWWString& chunk, FormerChu
 
 namespace {
 
-// The string form of the SID of the user this thread runs as; empty when it cannot be had.
-std::wstring CallerSid()
-{
-    HANDLE token = nullptr;
-    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token) &&
-        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return std::wstring();
-    std::wstring text;
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    if (size > 0 && size <= 1024) {
-        std::vector<uint8_t> user(size);
-        wchar_t* sid = nullptr;
-        if (GetTokenInformation(token, TokenUser, user.data(), size, &size) &&
-            ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid, &sid)) {
-            text = sid;
-            LocalFree(sid);
-        }
-    }
-    CloseHandle(token);
-    return text;
-}
-
 const uint32_t kCurrentUserRoot = 0x80000001u;
 
 } // namespace
 
+uint32_t GWin32OSFactory::ValueLockKey(const RWWString& name)
+{
+    std::wstring upper(name.IsNull() ? L"" : name.Data(), name.Length());
+    if (!upper.empty())
+        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, upper.data(), int(upper.size()), &upper[0],
+                     int(upper.size()));
+    return uint32_t(crc32(0, reinterpret_cast<const Bytef*>(upper.data()), uInt(upper.size() * sizeof(wchar_t))));
+}
+
 // Writers of one binary value take turns: a value of the printer's data under the
 // printer's stores lock (its owner takes it again at no cost), a registry location under
-// a mutex of its name, one of each user's for a location of the current user's.
+// a mutex of its name, and a location of the current user's under the user's own lock,
+// which no other user can make or hold (GWin32OSFactoryUserLock.cpp).
 class GWin32OSFactory::ValueLock {
 public:
     ValueLock(GWin32OSFactory& services, GDriverObject* driver, const RWWString& name) : services_(services)
@@ -814,21 +801,17 @@ public:
             storesLock_ = owned_;
             return;
         }
-        std::wstring upper(name.Data(), name.Length());
-        if (!upper.empty())
-            LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, upper.data(), int(upper.size()), &upper[0],
-                         int(upper.size()));
-        std::wstring lockName = L"Global\\QZ value ";
+        const uint32_t key = ValueLockKey(name);
         HKEY root = nullptr;
         RWWString path, value;
-        if (SplitMarkedName(name, root, path, value) && uintptr_t(root) == kCurrentUserRoot)
-            lockName += CallerSid() + L" ";
-        wchar_t tail[16];
-        std::swprintf(tail, 16, L"%08lX", static_cast<unsigned long>(crc32(
-                                               0, reinterpret_cast<const Bytef*>(upper.data()),
-                                               uInt(upper.size() * sizeof(wchar_t)))));
-        lockName += tail;
-        mutex_ = CreateMutexW(nullptr, FALSE, lockName.c_str());
+        if (SplitMarkedName(name, root, path, value) && uintptr_t(root) == kCurrentUserRoot) {
+            userLock_ = TakeUserLock(UserLockPath(key), LockWait());
+            owned_ = userLock_ != nullptr;
+            return;
+        }
+        wchar_t lockName[32];
+        std::swprintf(lockName, 32, L"Global\\QZ value %08lX", static_cast<unsigned long>(key));
+        mutex_ = CreateMutexW(nullptr, FALSE, lockName);
         if (!mutex_)
             return;
         GPlatformCalls::Count(GPlatformCalls::kLockWait);
@@ -839,6 +822,7 @@ public:
     {
         if (storesLock_)
             services_.UnlockPrinterStores(stores_);
+        ReleaseUserLock(userLock_);
         if (mutex_) {
             if (owned_)
                 ReleaseMutex(mutex_);
@@ -853,6 +837,7 @@ private:
     GWin32OSFactory& services_;
     void* stores_ = nullptr;
     bool storesLock_ = false;
+    void* userLock_ = nullptr;
     HANDLE mutex_ = nullptr;
     bool owned_ = false;
 };

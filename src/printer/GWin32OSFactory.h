@@ -71,17 +71,40 @@ public:
     // The access list of a printer's stores lock (SDDL) from the printer's security
     // descriptor: the system may take the lock; each identity the printer's list allows
     // or denies its administer right (or all access) is allowed or denied the lock, in
-    // the list's order; a printer without a list, which admits everyone, gives everyone.
-    // Empty when the descriptor does not read, or its list holds an entry of a kind
-    // other than a plain allow or deny.
+    // the list's order, an entry for the owner's rights (S-1-3-4) standing for the
+    // descriptor's owner; a printer without a list, which admits everyone, gives everyone.
+    // Empty when the descriptor does not read, its list holds an entry of a kind other
+    // than a plain allow or deny, or an entry for the owner's rights in a descriptor
+    // without an owner.
     static RWWString StoresLockAccess(PSECURITY_DESCRIPTOR printerSecurity);
+    // The self-relative security descriptor a printer's security record (PRINTER_INFO_3
+    // and the bytes after it, size in all) points to, when its header, and each identity
+    // and access list it names, with every entry of those lists, lie whole within the
+    // record; else null. Nothing outside the record is read.
+    static PSECURITY_DESCRIPTOR SecurityInRecord(void* record, size_t size);
+    // Whether whom this thread runs as may administer a printer of the security
+    // descriptor: an access check of the caller's token for the administer right, under
+    // the printer's mapping of the generic rights. kUnknown when the check cannot be made.
+    enum class Admission { kAdmitted, kRefused, kUnknown };
+    static Admission AdmitsToAdminister(PSECURITY_DESCRIPTOR printerSecurity);
     // The lock's access list when the printer's cannot be read: the system and the
     // administrators.
     static const wchar_t kFallbackLockAccess[];
     // The lock of the name, made with the access list (SDDL) when no process has it:
-    // answered as LockPrinterStores answers, refused when the list of the lock, made here
-    // or found, does not admit this process.
+    // owned or busy as LockPrinterStores answers, refused when the list of the lock, made
+    // here or found, does not admit this process.
     static int TakeStoresLock(const RWWString& name, const RWWString& access, uint32_t wait, void*& held);
+
+    // The key of a binary value's writers' lock: the CRC-32 of its name in capitals.
+    static uint32_t ValueLockKey(const RWWString& name);
+    // The file that is the lock of a value the current user keeps, of its key: in the
+    // user's local application data (GWin32OSFactoryUserLock.cpp). Empty when the user
+    // has no such folder.
+    static RWWString UserLockPath(uint32_t key);
+    // The user's lock of the path, had within wait milliseconds: what ReleaseUserLock
+    // takes, else null.
+    static void* TakeUserLock(const RWWString& path, uint32_t wait);
+    static void ReleaseUserLock(void* held);
 
     GWin32OSFactory();
     ~GWin32OSFactory() override;
@@ -179,7 +202,10 @@ public:
     bool HasCurrentCheck(GDriverObject* driver, const RWWString& name) override;
     // A named mutex in the global name space that whom the printer lets administer it
     // (and the system) may take: its list comes from the printer's security, else it
-    // admits the administrators and the system.
+    // admits the administrators and the system. Refused only when the printer refuses
+    // the caller: a lock that does not admit a caller the printer admits (or cannot tell
+    // of) is another program's, and busy. A thread that holds it takes it again at no
+    // cost to the platform; the printer's security is read once per outermost take.
     int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held) override;
     void UnlockPrinterStores(void* held) override;
     void ForgetKeptPrinterData(GDriverObject* driver) override;
@@ -206,6 +232,10 @@ public:
     virtual int IsMarkedValueName(const RWWString& name);
     // The printer handle the driver object holds, or null.
     virtual void* GetPrinterHandle(GDriverObject* driver) = 0;
+    // Whether the printer lets the caller administer it: from its security descriptor
+    // where the spooler gave one (AdmitsToAdminister), else from whether the printer
+    // opens for its administer right.
+    virtual Admission PrinterAdmitsCaller(GDriverObject* driver, PSECURITY_DESCRIPTOR printerSecurity);
 
     // The local time moved by a bias in minutes; the weekday is kept. Biases of a day or
     // more step over as many days as they hold.
@@ -274,9 +304,9 @@ private:
     // the printer holds it at this moment.
     void ReadPrinterDataString(RWWString& result, GDriverObject* driver, const RWWString& name,
                                const RWWString& fallback, bool now);
-    // The access list of the printer's stores lock: from the printer's security, read
-    // through the driver's handle or one opened to read it, else kFallbackLockAccess.
-    RWWString PrinterStoresLockAccess(GDriverObject* driver);
+    // The printer's security descriptor, read into record through the driver's handle or
+    // one opened to read it: null when it cannot be read or does not lie within record.
+    PSECURITY_DESCRIPTOR ReadPrinterSecurity(GDriverObject* driver, std::vector<uint8_t>& record);
 
     int16_t timeBias_;
     std::atomic<bool> moduleFolderKnown_{false};

@@ -10,9 +10,11 @@
 #include "entry/module/EntryPoints.h"
 #include "RecordingComPropSheet.h"
 #include "printer/GOSFactory.h"
+#include "printer/GWin32OSFactory.h"
 #include "ui/framework/GPropertyPage.h"
 
 #include <prsht.h>
+#include <sddl.h>
 
 #include <atomic>
 #include <functional>
@@ -692,52 +694,69 @@ struct LockedNotice {
 };
 
 // OK while another writer holds the stores lock: the user is told, the sheet stays open
-// with its edits, and the next OK, once the lock is free, commits and closes it.
+// with its edits, and the next OK, once the lock is free, commits and closes it. The
+// same when another program made the lock first under a list that lets no one in: the
+// printer lets this user change it, so the lock is busy, not a refusal.
 TEST_F(PrinterPropertiesSheet, AnOkThatCannotHaveTheLockKeepsTheSheetOpenForTheNext)
 {
     InjectingDriverUI::injection.modulePages = true;
     const uint32_t wait = GPrinterStores::SetLockWaitForTesting(20);
-    LockedNotice::shown = 0;
-    LockedNotice::release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     GDriverUIDeviceSheet::SetConfirmerForTesting(&LockedNotice::Answer);
     const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
     ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
-    GDriverObject lockOwner(name.c_str());
-    std::thread holder([&] {
-        void* held = nullptr;
-        const int owned = GOSFactory::Instance()->LockPrinterStores(&lockOwner, 5000, held);
-        SetEvent(taken);
-        WaitForSingleObject(LockedNotice::release, 30000);
-        if (owned)
-            GOSFactory::Instance()->UnlockPrinterStores(held);
-    });
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000));
-    std::atomic<bool> stop{false}, openAfterNotice{false};
-    std::thread presser([&] {
-        std::atomic<bool> pressed{false};
-        PressCancelWhenShown(stop, pressed, PSBTN_OK);
-        for (int i = 0; i < 600 && !stop && LockedNotice::shown == 0; ++i)
-            Sleep(50);
-        Sleep(200);
-        ShownSheet found = {GetCurrentProcessId(), nullptr};
-        EnumWindows(&FindShownSheet, reinterpret_cast<LPARAM>(&found));
-        openAfterNotice = found.window != nullptr;
-        if (found.window)
-            PostMessageW(found.window, PSM_PRESSBUTTON, PSBTN_OK, 0);
-    });
-    const BOOL result = RunPrinterProperties(nullptr, handle);
-    stop = true;
-    presser.join();
-    holder.join();
+    for (const wchar_t* madeWith : {static_cast<const wchar_t*>(nullptr), L"D:"}) {
+        SCOPED_TRACE(madeWith ? "another program's lock with no one in" : "held by a writer");
+        LockedNotice::shown = 0;
+        LockedNotice::release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        GDriverObject lockOwner(name.c_str());
+        std::thread holder([&] {
+            if (madeWith) {
+                PSECURITY_DESCRIPTOR list = nullptr;
+                ConvertStringSecurityDescriptorToSecurityDescriptorW(madeWith, SDDL_REVISION_1, &list, nullptr);
+                SECURITY_ATTRIBUTES attributes = {sizeof attributes, list, FALSE};
+                HANDLE mutex = CreateMutexW(&attributes, TRUE, GWin32OSFactory::StoresLockName(name.c_str()).Data());
+                LocalFree(list);
+                SetEvent(taken);
+                WaitForSingleObject(LockedNotice::release, 30000);
+                ReleaseMutex(mutex);
+                CloseHandle(mutex);
+                return;
+            }
+            void* held = nullptr;
+            const int owned = GOSFactory::Instance()->LockPrinterStores(&lockOwner, 5000, held);
+            SetEvent(taken);
+            WaitForSingleObject(LockedNotice::release, 30000);
+            if (owned)
+                GOSFactory::Instance()->UnlockPrinterStores(held);
+        });
+        ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(taken, 10000));
+        std::atomic<bool> stop{false}, openAfterNotice{false};
+        std::thread presser([&] {
+            std::atomic<bool> pressed{false};
+            PressCancelWhenShown(stop, pressed, PSBTN_OK);
+            for (int i = 0; i < 600 && !stop && LockedNotice::shown == 0; ++i)
+                Sleep(50);
+            Sleep(200);
+            ShownSheet found = {GetCurrentProcessId(), nullptr};
+            EnumWindows(&FindShownSheet, reinterpret_cast<LPARAM>(&found));
+            openAfterNotice = found.window != nullptr;
+            if (found.window)
+                PostMessageW(found.window, PSM_PRESSBUTTON, PSBTN_OK, 0);
+        });
+        const BOOL result = RunPrinterProperties(nullptr, handle);
+        stop = true;
+        presser.join();
+        holder.join();
+        CloseHandle(taken);
+        CloseHandle(LockedNotice::release);
+        EXPECT_EQ(1, LockedNotice::shown.load()) << "told once";
+        EXPECT_TRUE(openAfterNotice) << "the sheet stayed open";
+        EXPECT_TRUE(result) << "the second OK committed";
+    }
     GDriverUIDeviceSheet::SetConfirmerForTesting(&ReplaceQuestion::Answer);
     GPrinterStores::SetLockWaitForTesting(wait);
     DeleteFileW(resources.c_str());
-    CloseHandle(taken);
-    CloseHandle(LockedNotice::release);
-    EXPECT_EQ(1, LockedNotice::shown.load()) << "told once";
-    EXPECT_TRUE(openAfterNotice) << "the sheet stayed open";
-    EXPECT_TRUE(result) << "the second OK committed";
 }
 
 // The module's own document sheet answers IDOK only once its commit went through: OK

@@ -41,6 +41,14 @@ public:
     std::function<void(const std::wstring& part)> beforeRead;
     // The refused part lands all the same, as a write that failed late may.
     bool refusedLands = false;
+    // What the printer says of the caller, where a test says it; counted.
+    std::function<Admission()> admits;
+    int admitsAsked = 0;
+    Admission PrinterAdmitsCaller(GDriverObject* driver, PSECURITY_DESCRIPTOR security) override
+    {
+        ++admitsAsked;
+        return admits ? admits() : GWin32OSFactory::PrinterAdmitsCaller(driver, security);
+    }
 
 protected:
     int WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
@@ -643,8 +651,10 @@ private:
 // identity take the lock, printing alone does not, a deny of the right stays where the
 // printer's list has it, entries that pass only to the printer's jobs do not count, and
 // the system always may. A printer without a list admits everyone; an empty list, no one
-// but the system. A list the mapping cannot read gives nothing, and the lock then takes
-// the administrators' and the system's.
+// but the system. The owner's rights (S-1-3-4) are the printer's owner's, allowed or
+// denied as the printer has them. A list the mapping cannot read, or the owner's rights
+// without an owner, gives nothing, and the lock then takes the administrators' and the
+// system's.
 TEST(Win32StoresLock, TheAccessListAdmitsWhomThePrinterLetsAdminister)
 {
     const std::wstring take = L"0x100001;;;";
@@ -676,6 +686,13 @@ TEST(Win32StoresLock, TheAccessListAdmitsWhomThePrinterLetsAdminister)
         {"no list", kFromSddl, L"O:BAG:SY", L"D:" + system + L"(A;;" + take + L"WD)"},
         {"a null list", kNullList, L"", L"D:" + system + L"(A;;" + take + L"WD)"},
         {"an object entry", kObjectEntry, L"", L""},
+        {"the owner's rights allowed: the owner", kFromSddl,
+         L"O:" + user + L"G:SYD:(A;;LC;;;S-1-3-4)(A;;LC;;;BA)",
+         L"D:" + system + L"(A;;" + take + user + L")(A;;" + take + admins + L")"},
+        {"the owner's rights denied: the owner", kFromSddl,
+         L"O:" + user + L"G:SYD:(D;;LC;;;S-1-3-4)(A;;LC;;;" + user + L")",
+         L"D:" + system + L"(D;;" + take + user + L")(A;;" + take + user + L")"},
+        {"the owner's rights with no owner", kFromSddl, L"D:(A;;LC;;;S-1-3-4)(A;;LC;;;BA)", L""},
     };
     for (const auto& row : rows) {
         PSECURITY_DESCRIPTOR converted = nullptr;
@@ -772,6 +789,282 @@ TEST(Win32StoresLock, ALockIsHadRefusedOrBusyAsItsListAndItsHolderSay)
         if (first)
             CloseHandle(first);
     }
+}
+
+// Whether a caller may change the printer is the printer's to say: a lock another made
+// first that refuses this process is busy unless the printer refuses it too (or the
+// printer cannot tell), and the printer is asked only when the lock refuses. A lock held
+// past the wait is busy whatever the printer says.
+TEST(Win32StoresLock, OnlyThePrinterRefusesACaller)
+{
+    using Admission = GWin32OSFactory::Admission;
+    Win32Services services;
+    const std::wstring printer = L"QZ Stores Admit Test " + std::to_wstring(GetCurrentProcessId());
+    GDriverObject driver(printer.c_str());
+    const RWWString name = GWin32OSFactory::StoresLockName(printer.c_str());
+    const struct {
+        const char* what;
+        const wchar_t* madeFirst;  // the list another made the lock with first (null: none)
+        bool heldElsewhere;
+        Admission printer;
+        int expected;
+        int asked;
+    } rows[] = {
+        {"another's lock with no one in, the printer admits", L"D:", false, Admission::kAdmitted,
+         GOSFactory::kStoresLockBusy, 1},
+        {"another's lock with no one in, the printer cannot tell", L"D:", false, Admission::kUnknown,
+         GOSFactory::kStoresLockBusy, 1},
+        {"another's lock with no one in, the printer refuses", L"D:", false, Admission::kRefused,
+         GOSFactory::kStoresLockRefused, 1},
+        {"another's lock with everyone in, the printer refuses", L"D:(A;;GA;;;WD)", false, Admission::kRefused,
+         GOSFactory::kStoresLockOwned, 0},
+        {"held elsewhere past the wait, the printer refuses", nullptr, true, Admission::kRefused,
+         GOSFactory::kStoresLockBusy, 0},
+    };
+    for (const auto& row : rows) {
+        HANDLE first = nullptr;
+        if (row.madeFirst) {
+            PSECURITY_DESCRIPTOR descriptor = nullptr;
+            ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(row.madeFirst, SDDL_REVISION_1,
+                                                                             &descriptor, nullptr));
+            SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+            first = CreateMutexW(&attributes, FALSE, name.Data());
+            LocalFree(descriptor);
+            ASSERT_NE(nullptr, first) << row.what;
+        }
+        if (row.heldElsewhere)
+            first = CreateMutexW(nullptr, TRUE, name.Data());
+        services.admits = [&] { return row.printer; };
+        services.admitsAsked = 0;
+        void* held = nullptr;
+        int answer = GOSFactory::kStoresLockBusy;
+        // Taken from another thread: one that holds the lock would take it again.
+        std::thread([&] {
+            answer = services.LockPrinterStores(&driver, 20, held);
+            if (answer == GOSFactory::kStoresLockOwned)
+                services.UnlockPrinterStores(held);
+        }).join();
+        EXPECT_EQ(row.expected, answer) << row.what;
+        EXPECT_EQ(row.asked, services.admitsAsked) << row.what;
+        if (first) {
+            if (row.heldElsewhere)
+                ReleaseMutex(first);
+            CloseHandle(first);
+        }
+    }
+}
+
+// The thread that holds a printer's stores lock takes it again asking the platform
+// nothing, and holds it until each take is given back; the printer's security is read for
+// the outermost take alone.
+TEST(Win32StoresLock, ATakeByItsHolderAsksThePlatformNothing)
+{
+    Win32Services services;
+    GDriverObject driver((L"QZ Stores Again Test " + std::to_wstring(GetCurrentProcessId())).c_str());
+    void* outer = nullptr;
+    GPlatformCalls::Totals before = GPlatformCalls::Now();
+    ASSERT_EQ(GOSFactory::kStoresLockOwned, services.LockPrinterStores(&driver, 0, outer));
+    GPlatformCalls::Totals asked = GPlatformCalls::Now().Since(before);
+    EXPECT_EQ(1u, asked[GPlatformCalls::kLockWait]) << "the outermost take";
+    EXPECT_LT(0u, asked[GPlatformCalls::kPrinterSecurity]) << "the outermost take";
+    before = GPlatformCalls::Now();
+    void* inner = nullptr;
+    EXPECT_EQ(GOSFactory::kStoresLockOwned, services.LockPrinterStores(&driver, 0, inner));
+    services.UnlockPrinterStores(inner);
+    asked = GPlatformCalls::Now().Since(before);
+    for (int kind = 0; kind < GPlatformCalls::kKinds; ++kind)
+        EXPECT_EQ(0u, asked[GPlatformCalls::Kind(kind)]) << "kind " << kind;
+    EXPECT_EQ(outer, inner);
+    int elsewhere = GOSFactory::kStoresLockOwned;
+    auto takeElsewhere = [&] {
+        std::thread([&] {
+            void* held = nullptr;
+            elsewhere = services.LockPrinterStores(&driver, 0, held);
+            services.UnlockPrinterStores(held);
+        }).join();
+    };
+    takeElsewhere();
+    EXPECT_EQ(GOSFactory::kStoresLockBusy, elsewhere) << "held until the outer take is given back";
+    services.UnlockPrinterStores(outer);
+    takeElsewhere();
+    EXPECT_EQ(GOSFactory::kStoresLockOwned, elsewhere) << "given back";
+}
+
+// The printer's descriptor is taken from its record only when every part it names lies
+// within the record: a record one byte short, an identity's sub-authorities, an offset,
+// a list's size or an entry's size that runs past the record's end, and a descriptor of
+// the absolute form (pointers, not offsets) are refused, and the lock then takes the
+// fall-back list. The record ends at a page that cannot be read: a read past it ends
+// the test.
+TEST(Win32StoresLock, ThePrintersDescriptorIsReadWithinItsRecord)
+{
+    PSECURITY_DESCRIPTOR converted = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"O:BAG:SYD:(A;;LC;;;BA)(A;;SW;;;WD)",
+                                                                     SDDL_REVISION_1, &converted, nullptr));
+    const auto* bytes = static_cast<const uint8_t*>(converted);
+    const std::vector<uint8_t> whole(bytes, bytes + GetSecurityDescriptorLength(converted));
+    LocalFree(converted);
+    const DWORD end = DWORD(whole.size());
+    SECURITY_DESCRIPTOR_RELATIVE header;
+    std::memcpy(&header, whole.data(), sizeof header);
+    const DWORD list = header.Dacl, entrySize = list + sizeof(ACL) + offsetof(ACE_HEADER, AceSize);
+    const DWORD owner = offsetof(SECURITY_DESCRIPTOR_RELATIVE, Owner), control = 2;
+    const WORD listSize = WORD(whole[list + 2] | whole[list + 3] << 8);
+    // Each change: a value of a width (2 or 4 bytes) put at a place of the descriptor.
+    struct Put {
+        DWORD at, value, width;
+    };
+    const struct {
+        const char* what;
+        std::vector<Put> puts;
+        size_t cut;  // bytes cut from the record's end
+    } rows[] = {
+        {"whole", {}, 0},
+        {"one byte short", {}, 1},
+        {"the owner's sub-authorities past the end", {{owner, end - 8, 4}, {end - 8, 0x0101, 2}}, 0},
+        {"the group past the end", {{owner + 4, end, 4}}, 0},
+        {"the list's header past the end", {{owner + 12, end - 4, 4}}, 0},
+        {"the list's size past the end", {{list + 2, end - list + 4, 2}}, 0},
+        {"an entry's size past its list", {{entrySize, listSize - DWORD(sizeof(ACL)) + 4, 2}}, 0},
+        {"an audit list past the end",
+         {{owner + 8, end + 64, 4}, {control, DWORD(header.Control | SE_SACL_PRESENT), 2}},
+         0},
+        {"the absolute form", {{control, DWORD(header.Control & ~SE_SELF_RELATIVE), 2}}, 0},
+    };
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const DWORD page = system.dwPageSize;
+    auto* pages = static_cast<uint8_t*>(VirtualAlloc(nullptr, 2 * page, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    DWORD was = 0;
+    ASSERT_TRUE(pages && VirtualProtect(pages + page, page, PAGE_NOACCESS, &was));
+    for (const auto& row : rows) {
+        std::vector<uint8_t> descriptor = whole;
+        for (const Put& put : row.puts)
+            std::memcpy(descriptor.data() + put.at, &put.value, put.width);
+        descriptor.resize(descriptor.size() - row.cut);
+        const size_t size = sizeof(PRINTER_INFO_3) + descriptor.size();
+        uint8_t* record = pages + page - size;
+        uint8_t* at = record + sizeof(PRINTER_INFO_3);
+        std::memcpy(record, &at, sizeof at);
+        std::memcpy(at, descriptor.data(), descriptor.size());
+        PSECURITY_DESCRIPTOR taken = GWin32OSFactory::SecurityInRecord(record, size);
+        EXPECT_EQ(row.puts.empty() && !row.cut, taken != nullptr) << row.what;
+        EXPECT_EQ(taken != nullptr, GWin32OSFactory::StoresLockAccess(taken).Length() > 0) << row.what;
+    }
+    VirtualFree(pages, 0, MEM_RELEASE);
+}
+
+// Whether this process may administer a printer of a descriptor: an access check for the
+// administer right, the generic rights mapped as a printer maps them, a deny first; no
+// descriptor, no answer.
+TEST(Win32StoresLock, ThePrinterAdmitsAsItsDescriptorSays)
+{
+    using Admission = GWin32OSFactory::Admission;
+    const struct {
+        const wchar_t* printer;
+        Admission expected;
+    } rows[] = {
+        {L"O:BAG:SYD:(A;;LC;;;WD)", Admission::kAdmitted},
+        {L"O:BAG:SYD:(A;;GA;;;WD)", Admission::kAdmitted},
+        {L"O:BAG:SYD:(A;;SW;;;WD)", Admission::kRefused},
+        {L"O:BAG:SYD:(D;;LC;;;WD)(A;;GA;;;WD)", Admission::kRefused},
+    };
+    for (const auto& row : rows) {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        ASSERT_TRUE(
+            ConvertStringSecurityDescriptorToSecurityDescriptorW(row.printer, SDDL_REVISION_1, &descriptor, nullptr));
+        EXPECT_EQ(int(row.expected), int(GWin32OSFactory::AdmitsToAdminister(descriptor)))
+            << testing::PrintToString(std::wstring(row.printer));
+        LocalFree(descriptor);
+    }
+    EXPECT_EQ(int(Admission::kUnknown), int(GWin32OSFactory::AdmitsToAdminister(nullptr)));
+}
+
+namespace {
+
+// The string form of this process's user's SID.
+std::wstring ThisUsersSid()
+{
+    HANDLE token = nullptr;
+    std::wstring text;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return text;
+    uint8_t user[512];
+    DWORD size = 0;
+    wchar_t* sid = nullptr;
+    if (GetTokenInformation(token, TokenUser, user, sizeof user, &size) &&
+        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid)) {
+        text = sid;
+        LocalFree(sid);
+    }
+    CloseHandle(token);
+    return text;
+}
+
+} // namespace
+
+// A value the current user keeps is written under the user's own lock, a file in the
+// user's profile that only the user may open: the named mutex another user could make
+// first under the name the lock once had, made with no one in, holds no write up; the
+// lock in another writer's hands makes a write wait its bound and fail, the value staying
+// as it was; given back, it is had again.
+TEST(Win32UserLock, OnlyTheUsersOwnLockHoldsItsWritesUp)
+{
+    Win32Services services;
+    const RWWString name((L"???\\2147483649\\" + kScratchKey + L"\\Marks").c_str());
+    const uint32_t key = GWin32OSFactory::ValueLockKey(name);
+    const std::wstring sid = ThisUsersSid();
+    ASSERT_FALSE(sid.empty());
+    wchar_t formerName[160];
+    std::swprintf(formerName, 160, L"Global\\QZ value %ls %08lX", sid.c_str(), static_cast<unsigned long>(key));
+    PSECURITY_DESCRIPTOR noOne = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:", SDDL_REVISION_1, &noOne, nullptr));
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, noOne, FALSE};
+    HANDLE another = CreateMutexW(&attributes, FALSE, formerName);
+    LocalFree(noOne);
+    ASSERT_NE(nullptr, another);
+    const uint32_t wait = GOSFactory::SetLockWaitForTesting(20);
+    const std::vector<uint8_t> first = Pattern(300, 1), second = Pattern(300, 2);
+    auto reads = [&](const std::vector<uint8_t>& expected) {
+        std::vector<uint8_t> buffer(1024);
+        uint32_t length = 0;
+        return services.GetPrinterDataBinary(nullptr, name, buffer.data(), uint32_t(buffer.size()), length) == 1 &&
+               std::vector<uint8_t>(buffer.begin(), buffer.begin() + length) == expected;
+    };
+    EXPECT_EQ(1, services.SetPrinterDataBinary(nullptr, name, first.data(), uint32_t(first.size())))
+        << "another's object of the former name";
+    EXPECT_TRUE(reads(first));
+
+    const RWWString path = GWin32OSFactory::UserLockPath(key);
+    ASSERT_NE(0u, path.Length());
+    void* held = GWin32OSFactory::TakeUserLock(path, 0);
+    ASSERT_NE(nullptr, held) << "the lock file, made by the first write, is had";
+    const GPlatformCalls::Totals before = GPlatformCalls::Now();
+    EXPECT_EQ(0, services.SetPrinterDataBinary(nullptr, name, second.data(), uint32_t(second.size())))
+        << "held by another writer of the user";
+    EXPECT_LT(1u, GPlatformCalls::Now().Since(before)[GPlatformCalls::kFileOpen]) << "tried again within the wait";
+    EXPECT_TRUE(reads(first));
+    GWin32OSFactory::ReleaseUserLock(held);
+    EXPECT_EQ(1, services.SetPrinterDataBinary(nullptr, name, second.data(), uint32_t(second.size())));
+    EXPECT_TRUE(reads(second));
+
+    // The file's list names the user alone. Wine keeps no list a file is made with: it
+    // answers its own for every file, the system's and the user's.
+    const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    uint8_t security[1024];
+    DWORD needed = 0;
+    wchar_t* text = nullptr;
+    if (GetFileSecurityW(path.Data(), DACL_SECURITY_INFORMATION, security, sizeof security, &needed) &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorW(security, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr)) {
+        EXPECT_EQ(wine ? L"D:(A;;FA;;;SY)(A;;FA;;;" + sid + L")" : L"D:P(A;;FA;;;" + sid + L")", std::wstring(text));
+        LocalFree(text);
+    } else {
+        ADD_FAILURE() << "the lock file's list does not read: " << GetLastError();
+    }
+    GOSFactory::SetLockWaitForTesting(wait);
+    CloseHandle(another);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kScratchKey.c_str());
 }
 
 TEST(Win32MarkedNames, OnlyPredefinedRootsAndWholePathsAreAccepted)
