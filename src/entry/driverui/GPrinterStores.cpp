@@ -623,6 +623,7 @@ void GPrinterStores::ClearOutcome()
     busy_ = refused_ = false;
     std::fill(olderFormRefused_, olderFormRefused_ + kCount, false);
     std::fill(readAgain_, readAgain_ + kCount, false);
+    std::fill(unreadable_, unreadable_ + kCount, false);
 }
 
 int GPrinterStores::Save(const GObjectBase* node)
@@ -632,8 +633,10 @@ int GPrinterStores::Save(const GObjectBase* node)
         return 0;
     ClearOutcome();
     Change change(*this);
-    if (!change.Owned() || Read(index).state == State::kUnreadable)
+    if (!change.Owned())
         return 0;
+    if (Read(index).state == State::kUnreadable)
+        return unreadable_[index] = true, 0;
     const GObjectBase* nodes[kCount] = {};
     nodes[index] = node;
     return StoreNodes(nodes) == Outcome::kStored ? 1 : 0;
@@ -647,8 +650,11 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
         return change.NotOwned();
     // A store that is there but does not read keeps its bytes, and the call learns that
     // nothing was stored: what it holds in that store's place came from elsewhere.
-    if (!Storable())
+    if (!Storable()) {
+        for (int i = 0; i < kCount; ++i)
+            unreadable_[i] = Read(i).state == State::kUnreadable;
         return Outcome::kNotStored;
+    }
     return StoreNodes(nodes);
 }
 
@@ -667,7 +673,7 @@ GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount]
         if (replaceable[i] && state == State::kRead)
             readAgain_[i] = again = true;
         if (!replaceable[i] && state == State::kUnreadable && nodes[i])
-            return Outcome::kNotStored;
+            return unreadable_[i] = true, Outcome::kNotStored;
     }
     if (again)
         return Outcome::kNotStored;
