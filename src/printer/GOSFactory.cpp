@@ -426,10 +426,36 @@ bool GOSFactory::HasCurrentCheck(GDriverObject*, const RWWString&) { return true
 namespace {
 
 std::atomic<uint32_t> g_lockWait{GOSFactory::kLockWait};
+// The threads within a NoLockWaitScope, 0 for a free place.
+constexpr int kNoWaitThreads = 16;
+std::atomic<uint32_t> g_noWaitThreads[kNoWaitThreads] = {};
 
 } // namespace
 
-uint32_t GOSFactory::LockWait() { return g_lockWait.load(); }
+GOSFactory::NoLockWaitScope::NoLockWaitScope() : slot_(-1)
+{
+    const uint32_t self = GetCurrentThreadId();
+    for (int i = 0; i < kNoWaitThreads && slot_ < 0; ++i) {
+        uint32_t free = 0;
+        if (g_noWaitThreads[i].compare_exchange_strong(free, self))
+            slot_ = i;
+    }
+}
+
+GOSFactory::NoLockWaitScope::~NoLockWaitScope()
+{
+    if (slot_ >= 0)
+        g_noWaitThreads[slot_].store(0);
+}
+
+uint32_t GOSFactory::LockWait()
+{
+    const uint32_t self = GetCurrentThreadId();
+    for (const std::atomic<uint32_t>& thread : g_noWaitThreads)
+        if (thread.load() == self)
+            return 0;
+    return g_lockWait.load();
+}
 
 uint32_t GOSFactory::SetLockWaitForTesting(uint32_t wait) { return g_lockWait.exchange(wait); }
 

@@ -173,6 +173,21 @@ public:
     static uint32_t LockWait();
     // Puts another wait in place of kLockWait (tests); the one replaced comes back.
     static uint32_t SetLockWaitForTesting(uint32_t wait);
+    // While one lives, the writes its thread makes ask those locks with no wait (LockWait
+    // answers 0 on that thread): a write that would wait on another writer is not made,
+    // and its caller makes it later. For work the user must not wait on, such as the
+    // opening of a sheet. Scopes of a few threads at once are told apart; past them a
+    // thread waits as any other.
+    class NoLockWaitScope {
+    public:
+        NoLockWaitScope();
+        ~NoLockWaitScope();
+        NoLockWaitScope(const NoLockWaitScope&) = delete;
+        NoLockWaitScope& operator=(const NoLockWaitScope&) = delete;
+
+    private:
+        int slot_;
+    };
     // The writers' lock of the printer's stored settings, one for every process of the
     // printer that may change it: kStoresLockOwned (1) when this thread owns it within
     // wait milliseconds (also when an owner ended holding it), held then being what

@@ -37,6 +37,30 @@ LONG_PTR CALLBACK ReportingSheet(HANDLE sheet, UINT function, LPARAM first, LPAR
     return 1;
 }
 
+// The bytes as a store's chunks and their count, with no record naming a copy of the
+// stores, as another program writing the registry leaves them.
+void WriteStoreChunks(const std::wstring& store, const std::vector<uint8_t>& bytes)
+{
+    DeleteValue(GPrinterStores::kCommitRecord);
+    DeleteStored(store);
+    for (size_t at = 0, chunk = 0; at < bytes.size() || chunk == 0; at += 248, ++chunk) {
+        const size_t size = std::min<size_t>(248, bytes.size() - at);
+        WriteValue((store + L":" + std::to_wstring(chunk)).c_str(), REG_BINARY, bytes.data() + at, DWORD(size));
+        WriteDword(store.c_str(), DWORD(chunk + 1));
+    }
+}
+
+// The module's services as another process holding the stores lock leaves them, noting
+// the wait of each ask.
+struct WaitNotingBusyServices : LockAnsweringServices {
+    std::vector<uint32_t> waits;
+    int LockPrinterStores(GDriverObject* driver, uint32_t wait, void*& held) override
+    {
+        waits.push_back(wait);
+        return LockAnsweringServices::LockPrinterStores(driver, wait, held);
+    }
+};
+
 class DeviceSheet : public PrinterDataFixture {
 protected:
     void SetUp() override
@@ -203,6 +227,76 @@ TEST_F(DeviceSheet, InitMarksTheExportPendingAndRecordsTheDeviceSettings)
     EXPECT_FALSE(StoredBytes(L"PhySetting").empty());
     EXPECT_EQ(StoredBytes(L"365"), StoredBytes(L"PhySetting")) << "the device settings as they were";
     EXPECT_EQ(1, Call(PROPSHEETUI_REASON_DESTROY));
+}
+
+// Opened while another process holds the stores lock: the INIT's writes ask it with no
+// wait, so the sheet shows at once; the record of the device settings it could not write
+// is written at the OK, before the user's change is judged against it.
+TEST_F(DeviceSheet, InitWhileTheLockIsHeldElsewhereWaitsNotAndOkRecordsTheDeviceSettings)
+{
+    DeleteStored(L"PhySetting");
+    auto* busy = new WaitNotingBusyServices;
+    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
+    const std::vector<uint32_t> waits = busy->waits;
+    new StandinServices;  // the other process lets the lock go
+    ASSERT_FALSE(waits.empty());
+    for (uint32_t wait : waits)
+        EXPECT_EQ(0u, wait);
+    EXPECT_TRUE(StoredBytes(L"PhySetting").empty()) << "not had at INIT";
+    const std::vector<uint8_t> opened = StoredBytes(L"365");
+    EditDuplexUnit();
+    EXPECT_EQ(LRESULT(CPSUI_OK), Close(CPSUI_OK));
+    EXPECT_EQ(opened, StoredBytes(L"PhySetting")) << "the device settings the sheet opened with";
+    EXPECT_EQ(L"User", DataString(L"LastUpdateType"));
+}
+
+// The way back finds a store put back by another program by the OK: once told, the sheet
+// shows it as it reads and storing is on, and the next OK commits what the user changed
+// as any commit, asking nothing; the store keeps what it holds.
+TEST_F(DeviceSheet, AfterTheStoresReadAgainTheNextOkCommitsTheUsersChange)
+{
+    const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
+    ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
+    InjectingDriverUI* ui = HoldObject();
+    ASSERT_EQ(1, ui->MergeDevModeIntoSettings(nullptr));
+    std::unique_ptr<GObjectBase> defaults(ui->CreateDefaultSettings());
+    ui->StoreMissingNodes(defaults.get());
+    std::unique_ptr<GObjectBase> lists(ui->LoadSettingsTree(FeatureId::kPrinterLists));
+    ASSERT_NE(nullptr, lists);
+    const std::vector<uint8_t> listsRead = PortableForm(lists.get());
+    const std::vector<uint8_t> whole = StoredBytes(L"366");
+    WriteStoreChunks(L"366", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() / 2));
+    FreshServer();
+    ReplaceQuestion::answer = IDYES;
+    const uint32_t kReplacing = kModeStoringOff | kModeReplaceable | kModeMayReplace;
+    ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT));
+    UIContextRecord* context = OpenContext();
+    ASSERT_NE(nullptr, context);
+    ASSERT_EQ(kReplacing, context->modeFlags & kReplacing);
+    EditDuplexUnit();
+    const uint16_t chosen =
+        GDriverObject::Feature<GValueAttribute>(context->settings, FeatureId::kDuplexUnit)->GetValue();
+    WriteStoreChunks(L"366", whole);
+    NMHDR apply = {nullptr, 0, UINT(PSN_APPLY)};
+    EXPECT_EQ(1, GCPSOSUI::DlgProcHook(nullptr, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply), context->guiData))
+        << "kept open";
+    EXPECT_EQ(2, ReplaceQuestion::asked) << "the question, then the notice";
+    EXPECT_NE(std::wstring::npos, ReplaceQuestion::text.find(L"can be read again: the printer's lists."));
+    EXPECT_EQ(0u, context->modeFlags & kReplacing) << "storing is on";
+    EXPECT_EQ(0, GCPSOSUI::DlgProcHook(nullptr, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply), context->guiData))
+        << "committed and closed";
+    EXPECT_EQ(2, ReplaceQuestion::asked) << "nothing more asked";
+    EXPECT_EQ(1, Call(PROPSHEETUI_REASON_DESTROY));
+    EXPECT_EQ(LRESULT(CPSUI_OK), info.Result);
+    FreshServer();
+    ui = HoldObject();
+    std::unique_ptr<GObjectBase> device(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
+    lists.reset(ui->LoadSettingsTree(FeatureId::kPrinterLists));
+    ASSERT_TRUE(device && lists);
+    EXPECT_EQ(chosen, GDriverObject::Feature<GValueAttribute>(device.get(), FeatureId::kDuplexUnit)->GetValue());
+    EXPECT_EQ(listsRead, PortableForm(lists.get())) << "the store put back keeps what it holds";
+    ReplaceQuestion::answer = IDNO;
+    DeleteFileW(resources.c_str());
 }
 
 TEST_F(DeviceSheet, TheInfoHeaderNamesThePrinterWithTheCommonSheetsPrinterIcon)
@@ -525,6 +619,55 @@ TEST_F(DeviceSheetWrites, OkIsReportedOnlyWhenTheCommitWentThrough)
     }
 }
 
+// An OK that stores nothing though the lock was had is told why, and the sheet stays open
+// with its edits: a write the printer refused, or a store that stopped reading since the
+// sheet opened (named, with the way back). Nothing is stored either way.
+TEST_F(DeviceSheetWrites, AnOkThatStoresNothingSaysWhyAndKeepsTheSheetOpen)
+{
+    const std::wstring resources = DmcStandin::Folder() + L"\\qzres32.dll";
+    ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
+    const struct {
+        const char* what;
+        const wchar_t* refused;
+        bool damaged;  // 366 damaged between INIT and OK
+        const wchar_t* notice;
+    } rows[] = {
+        {"the write refused", L"365", false,
+         L"These printer settings could not be saved: the printer refused the write. Your changes are still here: "
+         L"press OK to try again."},
+        {"a store damaged since INIT", L"", true,
+         L"These printer settings cannot be read any more: the printer's lists. Nothing was saved, and your changes "
+         L"are still here. Close this sheet and open it again to replace them."},
+    };
+    for (const auto& row : rows) {
+        FreshServer();
+        seam->refused = L"";
+        ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT)) << row.what;
+        EditDuplexUnit();
+        const std::vector<uint8_t> stored = StoredBytes(L"365");
+        if (row.damaged) {
+            const std::vector<uint8_t> lists = StoredBytes(L"366");
+            WriteStoreChunks(L"366", std::vector<uint8_t>(lists.begin(), lists.begin() + lists.size() / 2));
+        }
+        seam->refused = row.refused;
+        ReplaceQuestion::asked = 0;
+        ReplaceQuestion::text.clear();
+        UIContextRecord* context = OpenContext();
+        ASSERT_NE(nullptr, context) << row.what;
+        NMHDR apply = {nullptr, 0, UINT(PSN_APPLY)};
+        EXPECT_EQ(1, GCPSOSUI::DlgProcHook(nullptr, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&apply), context->guiData))
+            << row.what << ": kept open";
+        EXPECT_EQ(1, ReplaceQuestion::asked) << row.what;
+        EXPECT_EQ(std::wstring(row.notice), ReplaceQuestion::text) << row.what;
+        EXPECT_EQ(1, Call(PROPSHEETUI_REASON_DESTROY));
+        EXPECT_EQ(LRESULT(CPSUI_CANCEL), info.Result) << row.what;
+        EXPECT_EQ(stored, StoredBytes(L"365")) << row.what << ": nothing stored";
+        seam->refused = L"";
+        ReleaseHeld();
+    }
+    DeleteFileW(resources.c_str());
+}
+
 // A sheet whose Apply committed changed the printer: a later OK whose commit fails still
 // reports OK, whether the host reported the apply or not, and the Apply's settings hold.
 // Each round starts from stores the module makes afresh, whatever an earlier run left in
@@ -760,22 +903,35 @@ TEST_F(PrinterPropertiesSheet, AnOkThatCannotHaveTheLockKeepsTheSheetOpenForTheN
 }
 
 // The module's own document sheet answers IDOK only once its commit went through: OK
-// whose store write is refused answers cancel, and the sheet's choices are not handed out.
+// whose store write is refused keeps the sheet open with its edits, and the Cancel that
+// follows answers cancel; the sheet's choices are not handed out.
 TEST_F(DeviceSheetWrites, DocumentPropertiesAnswersOkOnlyForACommitThatWentThrough)
 {
     InjectingDriverUI::injection.modulePages = true;
     for (const auto& row : {std::make_pair(L"365", LONG(IDCANCEL)), std::make_pair(L"", LONG(IDOK))}) {
         FreshServer();
         seam->refused = row.first;
+        const bool refused = row.first[0] != 0;
         std::vector<uint8_t> output(1172, 0);
-        std::atomic<bool> stop{false}, pressed{false};
-        std::thread presser(PressCancelWhenShown, std::ref(stop), std::ref(pressed), int(PSBTN_OK));
+        std::atomic<bool> stop{false}, pressed{false}, openAfterOk{false};
+        std::thread presser([&] {
+            PressCancelWhenShown(stop, pressed, PSBTN_OK);
+            if (!refused)
+                return;
+            Sleep(300);
+            ShownSheet found = {GetCurrentProcessId(), nullptr};
+            EnumWindows(&FindShownSheet, reinterpret_cast<LPARAM>(&found));
+            openAfterOk = found.window != nullptr;
+            if (found.window)
+                PostMessageW(found.window, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        });
         const LONG answer = DrvDocumentProperties(nullptr, handle, &name[0], reinterpret_cast<DEVMODEW*>(output.data()),
                                                   nullptr, DM_PROMPT | DM_COPY);
         stop = true;
         presser.join();
         EXPECT_TRUE(pressed);
-        EXPECT_EQ(row.second, answer) << (row.first[0] ? "refused" : "stored");
+        EXPECT_EQ(refused, openAfterOk.load()) << "a refused OK keeps the sheet open";
+        EXPECT_EQ(row.second, answer) << (refused ? "refused" : "stored");
     }
     // A commit that went through, then one refused: the sheet answers cancel.
     FreshServer();

@@ -1004,3 +1004,56 @@ TEST_F(PageWindows, ASheetThatStoresNothingSaysSoOnEveryPageAndItsDevicePagesCha
         Unbuild();
     }
 }
+
+namespace {
+
+// What a page shows of the sheet's flags: its line's text ("" for none) and the items open
+// to the user.
+std::pair<std::wstring, std::vector<int>> StoringOffShown(HWND page)
+{
+    std::pair<std::wstring, std::vector<int>> shown;
+    if (HWND line = GetDlgItem(page, GPropertyPage::kStoringOffLine)) {
+        wchar_t text[256] = {};
+        GetWindowTextW(line, text, 256);
+        shown.first = text;
+    }
+    for (HWND item = GetWindow(page, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT))
+        if (IsWindowEnabled(item) && GetDlgCtrlID(item) != GPropertyPage::kStoringOffLine)
+            shown.second.push_back(GetDlgCtrlID(item));
+    return shown;
+}
+
+} // namespace
+
+// The sheet's flags change while its device pages show (the stores read again, say):
+// each page's line and items follow, as a page opened with the new flags shows them.
+TEST_F(PageWindows, ADevicePageFollowsTheSheetsFlagsWhenTheyChange)
+{
+    const struct {
+        const char* what;
+        uint32_t from, to;
+    } rows[] = {
+        {"storing comes on", kModeStoringOff | kModeReplaceable | kModeMayReplace, 0},
+        {"storing goes off", 0, kModeStoringOff},
+    };
+    for (const auto& row : rows) {
+        std::pair<std::wstring, std::vector<int>> expected, followed;
+        for (const bool changed : {false, true}) {
+            data.modeFlags = changed ? row.from : row.to;
+            Build(4);
+            for (uint16_t i = 0; i < data.pageCount; ++i) {
+                if (data.pages[i].pszTemplate != MAKEINTRESOURCEW(7000))
+                    continue;
+                HWND page = Create(data.pages[i]);
+                ASSERT_NE(nullptr, page) << row.what;
+                if (changed)
+                    SendMessageW(page, kModeFlagsChangedMessage, WPARAM(row.to), 0);
+                (changed ? followed : expected) = StoringOffShown(page);
+            }
+            Unbuild();
+        }
+        EXPECT_FALSE(expected.second.empty()) << row.what;
+        EXPECT_EQ(expected.first, followed.first) << row.what;
+        EXPECT_EQ(expected.second, followed.second) << row.what;
+    }
+}

@@ -446,6 +446,7 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
 {
     storesBusy_ = false;
     storesRefused_ = false;
+    storesNotStored_ = false;
     userWatermarksUnsaved_ = false;
     if (!tree || !devMode_) {
         if (stores & kHandOverTree)
@@ -472,7 +473,8 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
     // user's own watermarks go only once the stores asked for were written; their store
     // that does not read keeps its bytes and holds back nothing else.
     // The way back from stores that do not read writes over them, only for a printer
-    // whose record read.
+    // whose record read. A store that stopped reading since the sheet opened is found by
+    // the stores under the lock, so that the caller learns which.
     const bool storable = CanStore();
     GObjectBase* lists = held[1];  // 366, whose watermarks of this user go to the user's store
     int result = packed ? 1 : 0;
@@ -482,11 +484,12 @@ int GDriverUIBase::PackTree(GObjectBase* tree, int stores)
                                                   : stores_->Replace(held, replaceable_);
         result = outcome == GPrinterStores::Outcome::kStored ? 1 : 0;
     } else if (packed && (stores & kStoreNodes)) {
-        outcome = storable ? stores_->Store(held) : GPrinterStores::Outcome::kNotStored;
+        outcome = devMode_->PrinterRecordUnread() ? GPrinterStores::Outcome::kNotStored : stores_->Store(held);
         result = outcome == GPrinterStores::Outcome::kStored ? 1 : 0;
     }
     storesBusy_ = outcome == GPrinterStores::Outcome::kBusy;
     storesRefused_ = outcome == GPrinterStores::Outcome::kRefused;
+    storesNotStored_ = outcome == GPrinterStores::Outcome::kNotStored && !devMode_->PrinterRecordUnread();
     if (result && (stores & kStoreUserWatermarks) && userWatermarks_ && storable && lists)
         userWatermarksUnsaved_ = WriteUserWatermarks(lists, false) == UserStoreWrite::kFailed;
 
@@ -560,6 +563,15 @@ bool GDriverUIBase::StoreReadAgain(long id) const
             return stores_->ReadAgain(i);
     return false;
 }
+
+bool GDriverUIBase::StoreUnreadable(long id) const
+{
+    for (int i = 0; i < GPrinterStores::kCount; ++i)
+        if (GPrinterStores::kIds[i] == id)
+            return stores_->Unreadable(i);
+    return false;
+}
+
 bool GDriverUIBase::StoresRefused() const { return storesRefused_; }
 
 bool GDriverUIBase::CanStore() { return devMode_ && !devMode_->PrinterRecordUnread() && stores_->Storable(); }
@@ -788,22 +800,50 @@ GObjectBase* GDriverUIBase::LoadStoredSettings()
     std::unique_ptr<GObjectBase> tree(source ? source->DeepCopy() : nullptr);
     if (tree) {
         stores_->PutInto(tree.get(), defaults.get());
-        if (GObjectBase* device = Member<GAttributeComposite>(tree.get(), kDeviceSettings))
-            ApplyStoredMaps(device);
-        GObjectBase* lists = Member<GAttributeComposite>(tree.get(), kPrinterLists);
-        if (lists && userWatermarks_) {
-            ForEachMember(lists->FindById(kWatermarkList), [](GObjectBase* watermark) {
-                if (!watermark->FindById(kWatermarkScope))
-                    SetScope(watermark, 1);
-                return true;
-            });
-            MergeUserWatermarks(lists);
-        }
+        for (long id : {kDeviceSettings, kPrinterLists})
+            if (GObjectBase* node = Member<GAttributeComposite>(tree.get(), id))
+                ShowStoreNode(node);
         RebuildPaperList(tree.get());
         TakePrinterPlugIns(tree.get(), GetPrinterConfiguration());
     }
     state_ &= ~kSettingsStale;
     return tree.release();
+}
+
+void GDriverUIBase::ShowStoreNode(GObjectBase* node)
+{
+    if (node->GetId() == kDeviceSettings)
+        ApplyStoredMaps(node);
+    if (node->GetId() != kPrinterLists || !userWatermarks_)
+        return;
+    ForEachMember(node->FindById(kWatermarkList), [](GObjectBase* watermark) {
+        if (!watermark->FindById(kWatermarkScope))
+            SetScope(watermark, 1);
+        return true;
+    });
+    MergeUserWatermarks(node);
+}
+
+void GDriverUIBase::ShowStoresAsRead(GObjectBase* tree, const bool which[GPrinterStores::kCount])
+{
+    if (!tree || !which)
+        return;
+    bool device = false;
+    for (int i = 0; i < GPrinterStores::kCount; ++i) {
+        const long id = GPrinterStores::kIds[i];
+        std::unique_ptr<GObjectBase> node(which[i] ? stores_->Load(id) : nullptr);
+        if (!node)
+            continue;
+        while (GObjectBase* shown = tree->RemoveById(id))
+            delete shown;
+        ShowStoreNode(node.get());
+        tree->Add(node.release());
+        device = device || id == kDeviceSettings;
+    }
+    // The installed options follow the device settings as they read now.
+    if (device)
+        RefreshInstalledState();
+    RebuildPaperList(tree);
 }
 
 GObjectBase* GDriverUIBase::GetCurrentSettings() { return devMode_ ? devMode_->GetSettingsTree() : nullptr; }

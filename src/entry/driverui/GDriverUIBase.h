@@ -163,6 +163,13 @@ public:
     bool StoreKeptInOlderForm(long id) const;
     // After the last way back that stored nothing: whether the store read again by then.
     bool StoreReadAgain(long id) const;
+    // After the last commit or way back that stored nothing: whether the store of the id
+    // was there but did not read.
+    bool StoreUnreadable(long id) const;
+    // True when the last commit asked the stores to store and they stored nothing though
+    // the lock was had: a store kept in an older form, one that reads again or one that
+    // does not read tell why (above); with none of them, the printer refused a write.
+    bool StoresNotStored() const { return storesNotStored_; }
     // Whether the store of the id reads, is absent or is there but does not read.
     GPrinterStores::State StoreState(long id) { return stores_->StateOf(id); }
     // True when the last commit or change stored nothing because this caller may not have
@@ -180,6 +187,10 @@ public:
     // does, over those stores too, while they still do not read under the stores lock.
     // 1 when every store was written; then each reads again.
     int ReplaceUnreadableStores(GObjectBase* tree, const bool standIns[GPrinterStores::kCount]);
+    // The stores which names (by GPrinterStores::kIds' order) that read now take the
+    // printer's node in the tree, shown as a sheet shows the stores it opens with, in
+    // place of what the tree held for them; the others are left as they are.
+    void ShowStoresAsRead(GObjectBase* tree, const bool which[GPrinterStores::kCount]);
     // The stores brought into the current form (see GPrinterStores::Upgrade): upgraded
     // answers 365, 366 and 368; 1 when nothing failed to be written and no store was left
     // in an older form.
@@ -237,6 +248,9 @@ protected:
     // The fit rule on a form's size in thousandths of a millimetre.
     int SizeFitsDevice(uint32_t angle, uint16_t xResolution, uint16_t yResolution, int check, uint32_t width,
                        uint32_t length);
+    // A store's node read from the printer made ready to show: the device settings with
+    // the stored maps applied, the printer's lists with this user's own watermarks.
+    void ShowStoreNode(GObjectBase* node);
     // The walk behind both EnumDeviceForms operations.
     int WalkDeviceForms(GObjectBase* tree, FormCallback callback, void* context, int check, bool filtered);
 
@@ -252,6 +266,7 @@ private:
     // The stores the way back in progress may write the factory's over.
     bool replaceable_[GPrinterStores::kCount] = {};
     bool storesRefused_ = false;
+    bool storesNotStored_ = false;
     // The last commit's write of the user's own watermarks failed.
     bool userWatermarksUnsaved_ = false;
     // The printer's data as it was when the DEVMODE object was made: the object answers

@@ -1,20 +1,22 @@
 // The printer's own property sheet (installed options and device settings), built through
 // the common property sheet. Opening it records the device settings as they were
-// ("PhySetting") and marks a factory export pending; OK commits the device settings,
-// exports the factory configuration when the sheet runs in the shell, and stamps the
-// update as the user's when the physical settings changed. With a host that reports no
-// result (Wine's) the pages' apply commits, when the result it asked for reached no one;
-// nothing commits when the sheet goes, so edits cancelled after an apply stay uncommitted.
+// ("PhySetting") and marks a factory export pending, without waiting on another writer's
+// lock: a record that could not be written then is written by the next commit. OK
+// commits the device settings, exports the factory configuration when the sheet runs in
+// the shell, and stamps the update as the user's when the physical settings changed.
+// With a host that reports no result (Wine's) the pages' apply commits, when the result
+// it asked for reached no one; nothing commits when the sheet goes, so edits cancelled
+// after an apply stay uncommitted.
 // The sheet reports OK once a commit went through, even when a later one failed; a sheet
 // none of whose commits went through reports cancel. On a printer whose record or stores
 // do not read the sheet opens with storing off, and for a user who may not change the
 // printer it opens read-only: either way it writes nothing, its pages change nothing and
 // say why, and OK reports cancel. The one way out of storing off: where stores are there
 // but do not read and the user may change the printer, OK offers to replace them with
-// the factory's settings, and does only when the user says yes. A commit that cannot
-// have the stores lock stores nothing: the user is told, and the sheet stays open with
-// its edits for another OK, unless the lock refused the user: then the sheet closes as
-// cancelled.
+// the factory's settings, and does only when the user says yes; stores that read again
+// by then are shown as they read, and storing follows what reads. A commit that stores
+// nothing tells the user why, and the sheet stays open with its edits for another OK,
+// unless the lock refused the user: then the sheet closes as cancelled.
 #include "entry/driverui/GDriverUIDeviceSheet.h"
 
 #include "entry/driverui/GDriverUI.h"
@@ -64,6 +66,10 @@ const struct {
 const uint32_t kNoStoreName = 12055;
 // "You may not change these settings: nothing was saved."
 const uint32_t kRefusedNotice = 12036;
+// "These printer settings could not be saved: the printer refused the write. ..."
+const uint32_t kWriteRefusedNotice = 12040;
+// "These printer settings cannot be read any more: <stores>. Nothing was saved, ..."
+const uint32_t kUnreadableNotice = 12041;
 
 std::atomic<GDriverUIDeviceSheet::SheetRunner> g_sheetRunner{nullptr};
 std::atomic<GDriverUIDeviceSheet::Confirmer> g_confirmer{nullptr};
@@ -89,6 +95,9 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
     GDriverObject* driver = static_cast<GDriverObjectImp*>(&ui_);
     switch (info->Reason) {
     case PROPSHEETUI_REASON_INIT: {
+        // The sheet shows at once: its writes do not wait on a writer elsewhere, and the
+        // record of the device settings one of them could not make is made at the OK.
+        GOSFactory::NoLockWaitScope noWait;
         // A printer whose record or stores do not read still opens its sheet, showing
         // what reads: storing is off, the pages say so and change nothing, and OK
         // reports cancel.
@@ -116,17 +125,13 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
             context->modeFlags |= kModeReplaceable | (!readOnly && ui_.MayChangePrinter() ? kModeMayReplace : 0);
         ui_.SheetGlue()->SetUnreportedApply([this] { CommitOk(); });
         ui_.SheetGlue()->AddPage(context, 0);
+        physicalRecord_.reset();
         // A sheet that can change nothing records nothing and marks no export pending.
         if (!storing || readOnly)
             return 1;
         if (services)
             services->SetPrinterDataDword(driver, L"ExportConfig", 1);
-        // Stored as the device settings are, without this process's serial numbers.
-        GObjectBase* device = context->settings ? context->settings->FindById(kDeviceSettings) : nullptr;
-        if (std::unique_ptr<GObjectBase> asStored{device ? device->DeepCopy() : nullptr}) {
-            asStored->ClearSerials();
-            ui_.SaveObject(L"PhySetting", asStored.get());
-        }
+        RecordPhysicalSettings(context->settings ? context->settings->FindById(kDeviceSettings) : nullptr);
         return 1;
     }
     case PROPSHEETUI_REASON_GET_INFO_HEADER: {
@@ -146,6 +151,7 @@ LONG GDriverUIDeviceSheet::SheetReason(PPROPSHEETUI_INFO info, LPARAM parameter,
         if (accepted_)
             info->Result = CPSUI_OK;
         accepted_ = false;
+        physicalRecord_.reset();
         ui_.ReleaseSheet();
         return 1;
     case PROPSHEETUI_REASON_SET_RESULT: {
@@ -179,8 +185,13 @@ bool GDriverUIDeviceSheet::CommitOk()
     if (context->modeFlags & kModeMayReplace) {
         if (!ConfirmReplace())
             return false;
-        if (!ui_.ReplaceUnreadableStores(settings, standIns_))
-            return RefusedForLock(ui_);
+        if (!ui_.ReplaceUnreadableStores(settings, standIns_)) {
+            RefusedForLock(ui_);
+            // Stores found readable again were named: the sheet now shows them as they
+            // read, and the next OK stores as any other.
+            FollowStoresReadAgain();
+            return false;
+        }
         // Every store reads again: storing is on.
         context->modeFlags &= ~(kModeStoringOff | kModeReplaceable | kModeMayReplace);
     } else if (context->modeFlags & (kModeNoPermission | kModeStoringOff)) {
@@ -189,6 +200,10 @@ bool GDriverUIDeviceSheet::CommitOk()
         return RefusedForLock(ui_);
     }
     accepted_ = true;
+    // The record of the device settings the sheet opened with, when the opening could
+    // not make it: made now, before the settings are judged against it.
+    if (physicalRecord_ && ui_.SaveObject(L"PhySetting", physicalRecord_.get()))
+        physicalRecord_.reset();
     const uint32_t exportPending = services->GetPrinterDataDword(driver, L"ExportConfig", 0);
     if (GDriverObject::NumberOr(settings, kDeviceModelConfig, -1) == 1 && exportPending) {
         if (ui_.HostIsExplorer()) {
@@ -222,17 +237,70 @@ bool GDriverUIDeviceSheet::RefusedForLock(GDriverUI& ui)
 
 bool GDriverUIDeviceSheet::NotStoredNotice(GDriverUI& ui)
 {
-    // Stores kept in an older form the current one cannot hold, or stores the way back
-    // found readable again: named, and the sheet stays open with its edits.
+    // Whatever stored nothing is named, and the sheet stays open with its edits: stores
+    // kept in an older form the current one cannot hold, stores the way back found
+    // readable again, stores that stopped reading since the sheet opened, or else a
+    // write the printer refused.
     const RWWString older = StoreNames(ui, [&ui](long id) { return ui.StoreKeptInOlderForm(id); });
     const RWWString again = StoreNames(ui, [&ui](long id) { return ui.StoreReadAgain(id); });
-    if (!older.Length() && !again.Length())
+    const RWWString unreadable = StoreNames(ui, [&ui](long id) { return ui.StoreUnreadable(id); });
+    RWWString text;
+    if (older.Length())
+        text = Formatted(ui, kOlderFormNotice, older);
+    else if (again.Length())
+        text = Formatted(ui, kReadAgainNotice, again);
+    else if (unreadable.Length())
+        text = Formatted(ui, kUnreadableNotice, unreadable);
+    else if (ui.StoresNotStored())
+        text = ui.LoadResourceString(kWriteRefusedNotice);
+    else
         return false;
     if (ui.SheetGlue())
         ui.SheetGlue()->KeepOpen();
-    AskText(ui, Formatted(ui, older.Length() ? kOlderFormNotice : kReadAgainNotice, older.Length() ? older : again),
-            MB_OK | MB_ICONWARNING);
+    AskText(ui, text, MB_OK | MB_ICONWARNING);
     return false;
+}
+
+void GDriverUIDeviceSheet::FollowStoresReadAgain()
+{
+    UIContextRecord* const context = ui_.SheetContext();
+    bool again[GPrinterStores::kCount] = {};
+    bool any = false;
+    for (int i = 0; i < GPrinterStores::kCount; ++i)
+        any = (again[i] = standIns_[i] && ui_.StoreReadAgain(GPrinterStores::kIds[i])) || any;
+    if (!context || !context->settings || !any)
+        return;
+    // The stores that read again are shown as they read, in place of the factory's; the
+    // others keep what the user made of them.
+    ui_.ShowStoresAsRead(context->settings, again);
+    for (int i = 0; i < GPrinterStores::kCount; ++i)
+        standIns_[i] = ui_.StoreState(GPrinterStores::kIds[i]) == GPrinterStores::State::kUnreadable;
+    const uint32_t mayReplace = context->modeFlags & kModeMayReplace;
+    context->modeFlags &= ~(kModeStoringOff | kModeReplaceable | kModeMayReplace);
+    if (!ui_.CanStore()) {
+        context->modeFlags |= kModeStoringOff | (ui_.StoresReplaceable() ? kModeReplaceable | mayReplace : 0);
+    } else if (!physicalRecord_) {
+        // Storing is on: the device settings as they read now are those the OK judges
+        // the user's change by, as for a sheet that opened with storing on.
+        std::unique_ptr<GObjectBase> device(ui_.LoadSettingsTree(kDeviceSettings));
+        if (device) {
+            device->ClearSerials();
+            physicalRecord_ = std::move(device);
+        }
+    }
+    if (ui_.SheetGlue())
+        ui_.SheetGlue()->ModeChanged(context);
+}
+
+void GDriverUIDeviceSheet::RecordPhysicalSettings(const GObjectBase* device)
+{
+    // Stored as the device settings are, without this process's serial numbers.
+    std::unique_ptr<GObjectBase> asStored{device ? device->DeepCopy() : nullptr};
+    if (!asStored)
+        return;
+    asStored->ClearSerials();
+    if (!ui_.SaveObject(L"PhySetting", asStored.get()))
+        physicalRecord_ = std::move(asStored);
 }
 
 RWWString GDriverUIDeviceSheet::StoreNames(GDriverUI& ui, const std::function<bool(long)>& pick)

@@ -7,6 +7,7 @@
 #include "entry/module/GDriverUIOperations.h"
 
 #include <functional>
+#include <memory>
 
 class GDriverUI;
 
@@ -41,9 +42,10 @@ public:
     // the test's confirmer where one is set): the button pressed, 0 when not shown.
     static int Ask(GDriverUI& ui, uint32_t textId, UINT buttons);
     static int AskText(GDriverUI& ui, const RWWString& text, UINT buttons);
-    // After a commit that stored nothing though the lock was had: when stores kept in an
-    // older form, or stores that read again, were the reason, the user is told which
-    // and the sheet stays open with its edits. False, as the commit's result.
+    // After a commit that stored nothing though the lock was had: the user is told why
+    // (stores kept in an older form, stores that read again, stores that stopped reading,
+    // or a write the printer refused) and the sheet stays open with its edits. False, as
+    // the commit's result; false without a word only when the stores were not asked.
     static bool NotStoredNotice(GDriverUI& ui);
     // The names of the stores picked by id, joined; empty when none is picked.
     static RWWString StoreNames(GDriverUI& ui, const std::function<bool(long)>& pick);
@@ -59,6 +61,13 @@ private:
     // read, the commit replaces them with the factory's, once the user confirms.
     bool CommitOk();
     bool ConfirmReplace();
+    // After the way back found stores that read again: the sheet shows them as they read,
+    // its stand-ins, mode flags, line and controls follow what reads now, and the next OK
+    // commits as any other once every store reads.
+    void FollowStoresReadAgain();
+    // Records the device settings the sheet opened with ("PhySetting"); kept for the
+    // next commit when the write could not be made now.
+    void RecordPhysicalSettings(const GObjectBase* device);
     // Whether the sheet shows the factory's settings for the store of the id.
     bool StandIn(long id) const;
 
@@ -69,4 +78,7 @@ private:
     // The stores that did not read when the sheet opened (by GPrinterStores::kIds'
     // order): the sheet shows the factory's for them.
     bool standIns_[GPrinterStores::kCount] = {};
+    // The record of the device settings the opening could not write: written at the next
+    // commit that goes through.
+    std::unique_ptr<GObjectBase> physicalRecord_;
 };

@@ -276,9 +276,10 @@ void GDriverUIDocumentSheet::CommitOk(const DOCUMENTPROPERTYHEADER& header)
                             GDriverUIDeviceSheet::Ask(ui_, kReplaceOwnWatermarksQuestion,
                                                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     bool committed = context && ui_.CommitSettings(context->settings, storeMode);
-    // A commit that could not have the stores lock is told. One held elsewhere keeps the
-    // sheet open for another OK; one the user may not have hands the document's choices
-    // (packed before the store) back as a sheet with storing off does.
+    // A commit that stored nothing of the printer's is told why. The lock held elsewhere,
+    // a write the printer refused or stores that stopped reading keep the sheet open with
+    // its edits; a lock the user may not have hands the document's choices (packed before
+    // the store) back as a sheet with storing off does.
     const bool refused = !committed && storeMode && ui_.StoresRefused();
     if (!committed && storeMode)
         GDriverUIDeviceSheet::RefusedForLock(ui_);

@@ -814,11 +814,19 @@ GPrinterStores::Outcome GPrinterStores::StoreNodes(const GObjectBase* const node
     return outcome;
 }
 
+GPrinterStores::Outcome GPrinterStores::NotStorable()
+{
+    for (int i = 0; i < kCount; ++i)
+        unreadable_[i] = Read(i).state == State::kUnreadable;
+    return Outcome::kNotStored;
+}
+
 void GPrinterStores::ClearOutcome()
 {
     busy_ = refused_ = false;
     std::fill(olderFormRefused_, olderFormRefused_ + kCount, false);
     std::fill(readAgain_, readAgain_ + kCount, false);
+    std::fill(unreadable_, unreadable_ + kCount, false);
 }
 
 int GPrinterStores::Save(const GObjectBase* node)
@@ -828,8 +836,10 @@ int GPrinterStores::Save(const GObjectBase* node)
         return 0;
     ClearOutcome();
     Change change(*this);
-    if (!change.Owned() || Read(index).state == State::kUnreadable)
+    if (!change.Owned())
         return 0;
+    if (Read(index).state == State::kUnreadable)
+        return unreadable_[index] = true, 0;
     const GObjectBase* nodes[kCount] = {};
     nodes[index] = node;
     return StoreNodes(nodes) == Outcome::kStored ? 1 : 0;
@@ -843,7 +853,7 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
     // nothing changed nothing is written and no lock is asked. A store that does not read
     // holds everything back all the same.
     if (!Storable())
-        return Outcome::kNotStored;
+        return NotStorable();
     const GObjectBase* changed[kCount] = {};
     for (int i = 0; i < kCount; ++i) {
         std::vector<uint8_t> bytes;
@@ -858,7 +868,7 @@ GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
     // A store that is there but does not read keeps its bytes, and the call learns that
     // nothing was stored: what it holds in that store's place came from elsewhere.
     if (!Storable())
-        return Outcome::kNotStored;
+        return NotStorable();
     return StoreNodes(changed);
 }
 
@@ -877,7 +887,7 @@ GPrinterStores::Outcome GPrinterStores::Replace(GObjectBase* const nodes[kCount]
         if (replaceable[i] && state == State::kRead)
             readAgain_[i] = again = true;
         if (!replaceable[i] && state == State::kUnreadable && nodes[i])
-            return Outcome::kNotStored;
+            return unreadable_[i] = true, Outcome::kNotStored;
     }
     if (again)
         return Outcome::kNotStored;

@@ -145,6 +145,9 @@ public:
     bool KeptInOlderForm(int index) const { return index >= 0 && index < kCount && olderFormRefused_[index]; }
     // After the last Replace that stored nothing: whether the store read again by then.
     bool ReadAgain(int index) const { return index >= 0 && index < kCount && readAgain_[index]; }
+    // After the last Store, Replace or Save that stored nothing: whether that store was
+    // there but did not read.
+    bool Unreadable(int index) const { return index >= 0 && index < kCount && unreadable_[index]; }
     // True when the last Store, Replace, Save, Upgrade or change stored nothing because
     // this caller may not have the stores lock: the printer does not let it change them.
     bool Refused() const { return refused_; }
@@ -190,6 +193,8 @@ private:
     Outcome StoreNodes(const GObjectBase* const nodes[kCount]);
     // Forgets what the last write came to.
     void ClearOutcome();
+    // Nothing stored because a store does not read: each that does not is told.
+    Outcome NotStorable();
     // One commit of the stores whose bytes are given (null: kept as published): the
     // copies aside, the record, the chunked forms, then the copies no longer named go.
     Outcome Commit(const std::vector<uint8_t>* const bytes[kCount]);
@@ -230,5 +235,6 @@ private:
     bool busy_ = false;
     bool olderFormRefused_[kCount] = {};
     bool readAgain_[kCount] = {};
+    bool unreadable_[kCount] = {};
     bool refused_ = false;
 };

@@ -207,6 +207,19 @@ int16_t GCPSOSUI::AddPagesToSheet(UIContextRecord* request, GUIData* data)
     return int16_t(-count);
 }
 
+void GCPSOSUI::ModeChanged(UIContextRecord* request)
+{
+    GUIData* data = request ? request->guiData : nullptr;
+    if (!data)
+        return;
+    data->modeFlags = request->modeFlags;
+    for (uint16_t i = 0; data->pages && i < data->pageCount; ++i) {
+        const auto* link = reinterpret_cast<const PageLink*>(data->pages[i].lParam);
+        if (link && link->hwnd && IsWindow(link->hwnd))
+            SendMessageW(link->hwnd, kModeFlagsChangedMessage, WPARAM(data->modeFlags), 0);
+    }
+}
+
 int16_t GCPSOSUI::FreePage(UIContextRecord* request)
 {
     if (!request)

@@ -40,6 +40,9 @@ public:
     // The apply now running did not commit, for a reason the user can wait out: the sheet
     // stays open with its edits, and the page keeps its place.
     void KeepOpen() { keepOpen_ = true; }
+    // The request's mode flags changed while its sheet is open: its pages are told, and
+    // what a plug-in reads of them follows.
+    void ModeChanged(UIContextRecord* request);
 
     static UINT WINAPI PropPageCallback(HWND window, UINT message, QZPageEntry* page);
     static uint16_t WINAPI DlgProcHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, GUIData* data);

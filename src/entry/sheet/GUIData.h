@@ -69,6 +69,10 @@ struct PageLink {
 static_assert(sizeof(PageLink) == 28, "PageLink is 28 bytes on i686");
 static_assert(offsetof(PageLink, guiData) == 12 && offsetof(PageLink, page) == 24, "PageLink's layout is fixed");
 
+// Sent by the sheet glue to each page of an open sheet whose mode flags changed (wParam:
+// the flags now), so that the page's line and items follow them.
+const UINT kModeFlagsChangedMessage = WM_APP + 0x2A1;
+
 // Page-set bits.
 const uint32_t kPageSetDocumentPages = 0x3;
 const uint32_t kPageSetDevicePages = 0x4;

@@ -53,6 +53,10 @@ INT_PTR GPropertyPage::HandleMessage(HWND window, UINT message, WPARAM wParam, L
 {
     if (message == WM_INITDIALOG)
         window_ = window;
+    if (message == kModeFlagsChangedMessage) {
+        ShowModeFlags(window, uint32_t(wParam));
+        return TRUE;
+    }
     GSheetContext* context = GetContext();
     if (context && message == WM_NOTIFY && lParam &&
         reinterpret_cast<const NMHDR*>(lParam)->code == static_cast<UINT>(PSN_HELP) && context->HasHelpFile())
@@ -179,6 +183,29 @@ void GPropertyPage::AddStoringOffLine(HWND window)
                                 reinterpret_cast<HMENU>(kStoringOffLine), nullptr, nullptr);
     if (line)
         SendMessageW(line, WM_SETFONT, WPARAM(font), TRUE);
+}
+
+void GPropertyPage::ShowModeFlags(HWND window, uint32_t modeFlags)
+{
+    if (!followMode_)
+        return;
+    const uint32_t shownText = storingOffText_;
+    const bool wasFrozen = frozen_;
+    followMode_(*this, modeFlags);
+    if (storingOffText_ != shownText) {
+        if (HWND line = GetDlgItem(window, kStoringOffLine))
+            DestroyWindow(line);
+        if (storingOffText_)
+            AddStoringOffLine(window);
+    }
+    if (frozen_) {
+        DisableItems(window);
+    } else if (wasFrozen) {
+        // Every item as the template made it, then as its control shows it.
+        for (HWND item = ::GetWindow(window, GW_CHILD); item; item = ::GetWindow(item, GW_HWNDNEXT))
+            EnableWindow(item, TRUE);
+        SendMessageW(window, kShowSettingsMessage, 0, 0);
+    }
 }
 
 void GPropertyPage::DisableItems(HWND window)

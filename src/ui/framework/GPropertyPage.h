@@ -6,6 +6,8 @@
 #include "ui/framework/GDialogBase.h"
 #include "entry/sheet/GUIData.h"
 
+#include <functional>
+
 class GPropertyPage : public GDialogBase {
 public:
     GPropertyPage(QZPageEntry* entry, HINSTANCE instance, uint16_t dialogId, GSheetContext* context, bool hasHelp,
@@ -26,6 +28,13 @@ public:
         frozen_ = true;
         keptItem_ = keptItem;
     }
+    // The page's items follow their controls again.
+    void ThawItems() { frozen_ = false; }
+    // What the page makes of the sheet's mode flags (its line, its frozen items): run when
+    // the flags change while the page shows, after which the page shows the line and the
+    // items as they now are.
+    typedef std::function<void(GPropertyPage& page, uint32_t modeFlags)> ModeFollower;
+    void FollowModeFlags(ModeFollower follow) { followMode_ = std::move(follow); }
 
     // The page procedure of every page. It keeps the entry in DWLP_USER before anything
     // handles WM_INITDIALOG, so the hook finds it from then on.
@@ -38,10 +47,13 @@ private:
     INT_PTR HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void AddStoringOffLine(HWND window);
     void DisableItems(HWND window);
+    // The line and the items as the mode flags now make them.
+    void ShowModeFlags(HWND window, uint32_t modeFlags);
 
     QZPageEntry* entry_;
     bool initialising_ = false;  // within WM_INITDIALOG, nested messages included
     uint32_t storingOffText_ = 0;
     bool frozen_ = false;
     int keptItem_ = 0;
+    ModeFollower followMode_;
 };

@@ -1,10 +1,13 @@
 // The custom paper size's width and length fields of the Custom Paper Size dialog.
 #include "model/GFeatureIds.h"
+#include "model/GLocaleInfo.h"
 #include "printer/GDriverObject.h"
+#include "printer/GOSFactory.h"
 #include "ui/pages/PageControls.h"
 
 #include <cstdio>
 #include <cwchar>
+#include <memory>
 
 namespace {
 
@@ -59,11 +62,23 @@ void Format(wchar_t* text, size_t size, int32_t tenths, bool millimetres)
                   long(shown / places), long(shown % places));
 }
 
+// The user's decimal mark, as the regional settings give it: 0 unless it is one character.
+wchar_t LocaleDecimalMark()
+{
+    GOSFactory* services = GOSFactory::Instance();
+    std::unique_ptr<GLocaleInfo> locale(services ? services->CreateLocaleInfo() : nullptr);
+    if (!locale)
+        return L'\0';
+    const RWCString& mark = locale->GetText(GLocaleInfo::kSDecimal);
+    return mark.Length() == 1 ? wchar_t(static_cast<unsigned char>(mark.Data()[0])) : L'\0';
+}
+
 // The tenths of a millimetre a number in the unit stands for, rounded, halves up: digits
-// with a '.' before the decimals, a sign and spaces around; false when the text is no
+// with a decimal mark before the decimals ('.', ',' or the user's own mark, for a field
+// typed as the user writes numbers), a sign and spaces around; false when the text is no
 // such number. Decimals past the sixth change no size, and a number past a million units
 // is past every size: it reads as the largest tenths there are.
-bool Parse(const wchar_t* text, bool millimetres, int32_t& tenths)
+bool Parse(const wchar_t* text, bool millimetres, wchar_t localeMark, int32_t& tenths)
 {
     constexpr int64_t kWholeLimit = 1000000, kScaleLimit = 1000000;
     const wchar_t* at = text;
@@ -75,7 +90,8 @@ bool Parse(const wchar_t* text, bool millimetres, int32_t& tenths)
     int64_t whole = 0, fraction = 0, scale = 1;
     bool digits = false, point = false;
     for (; *at; ++at) {
-        if (*at == L'.' && !point) {
+        const bool mark = *at == L'.' || *at == L',' || (localeMark && *at == localeMark);
+        if (mark && !point) {
             point = true;
             continue;
         }
@@ -157,7 +173,7 @@ bool GPaperSizeControl::FieldValue(HWND dialog, int id, int32_t& value) const
     if (GetWindowTextLengthW(GetDlgItem(dialog, id)) >= 64)
         return false;
     GetDlgItemTextW(dialog, id, text, 64);
-    return Parse(text, Millimetres(dialog, kUseMillimetersItem), value);
+    return Parse(text, Millimetres(dialog, kUseMillimetersItem), LocaleDecimalMark(), value);
 }
 
 void GPaperSizeControl::FormatNumber(HWND dialog, int id, int32_t value, wchar_t* text, size_t size) const

@@ -70,6 +70,19 @@ uint32_t StoringOffText(uint32_t modeFlags, bool devicePage)
     return 0;
 }
 
+// A page that stores nothing or not the user's own watermarks, or a device page the user
+// may not change, says so; the device pages change nothing but the printer's stores, so
+// then nothing on them can change. A page the flags leave storing shows no line.
+void ShowStoringOff(GPropertyPage& page, uint32_t modeFlags, bool devicePage)
+{
+    const uint32_t text = StoringOffText(modeFlags, devicePage);
+    page.ShowStoringOffLine(text);
+    if (text && devicePage)
+        page.FreezeItems(PageBuilders::kAboutItem);
+    else
+        page.ThawItems();
+}
+
 constexpr uint32_t kCheetahClass = 767;
 constexpr uint32_t kPostScriptClass = 768;
 constexpr uint32_t kPcl5eClass = 788;
@@ -234,14 +247,14 @@ int16_t Initialize(GUIData* data, uint16_t firstIndexOrMode)
         if (!built || next >= data->pageCount)
             continue;
         GPropertyPage* page = BuildPage(row, &data->pages[next++], context, true, writer);
-        // A sheet that stores nothing or not the user's own watermarks, or a device page
-        // the user may not change, says so on every page; the device pages change nothing
-        // but the printer's stores, so then nothing on them can change.
+        // Every page says why it stores nothing, as the sheet's flags are when it opens
+        // and again whenever they change.
         const bool devicePage = row.builtWhen == kDevice;
-        if (const uint32_t text = page ? StoringOffText(data->modeFlags, devicePage) : 0) {
-            page->ShowStoringOffLine(text);
-            if (devicePage)
-                page->FreezeItems(PageBuilders::kAboutItem);
+        if (page) {
+            ShowStoringOff(*page, data->modeFlags, devicePage);
+            page->FollowModeFlags([devicePage](GPropertyPage& shown, uint32_t flags) {
+                ShowStoringOff(shown, flags, devicePage);
+            });
         }
         if (row.order == 1)
             context->AddRule(new GConflictRule(context, kFinishingRuleKey));
