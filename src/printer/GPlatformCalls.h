@@ -2,7 +2,7 @@
 // file opens, folder creations, lock waits, looks at a file's attributes, reads of the
 // spooler's driver record, looks at whether a change notification fired and asks of a
 // printer's security (its security record read, a handle opened to learn a right, an
-// access check). Under Wine each of these is a request to the one server process, which
+// access check), and writes and removals of printer data and registry values. Under Wine each of these is a request to the one server process, which
 // every thread of every application waits on in turn, so the count of them is what a call
 // costs when many run at once. The system services and the classes they hand out count
 // here; a benchmark or a test reads the totals before and after a call.
@@ -15,7 +15,7 @@
 class GPlatformCalls {
 public:
     enum Kind { kValueRead, kKeyOpen, kFileOpen, kFolderMade, kLockWait, kFileLook, kDriverRecord, kEventWait,
-                kPrinterSecurity, kKinds };
+                kPrinterSecurity, kValueWrite, kKinds };
 
     struct Totals {
         uint64_t count[kKinds];

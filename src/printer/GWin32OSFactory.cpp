@@ -686,6 +686,7 @@ GDriverServicesAdapter* GWin32OSFactory::CreateServicesAdapter(GDriverObject* cl
 
 int GWin32OSFactory::SetPrinterDataDword(GDriverObject* driver, const RWWString& name, uint32_t value)
 {
+    GPlatformCalls::Count(GPlatformCalls::kValueWrite);
     PrinterHandle printer(*this, driver, PrinterHandle::kWrite);
     DWORD data = value;
     const bool written = printer.Get() && SetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), REG_DWORD,
@@ -697,6 +698,7 @@ int GWin32OSFactory::SetPrinterDataDword(GDriverObject* driver, const RWWString&
 // The text is stored without its terminator, as the readers expect.
 int GWin32OSFactory::SetPrinterDataString(GDriverObject* driver, const RWWString& name, const RWWString& text)
 {
+    GPlatformCalls::Count(GPlatformCalls::kValueWrite);
     PrinterHandle printer(*this, driver, PrinterHandle::kWrite);
     const bool written = printer.Get() &&
                          SetPrinterDataW(printer.Get(), const_cast<wchar_t*>(name.Data()), REG_SZ,
@@ -709,6 +711,7 @@ int GWin32OSFactory::SetPrinterDataString(GDriverObject* driver, const RWWString
 int GWin32OSFactory::WritePart(const ChunkTarget& target, const RWWString& name, uint32_t type, const void* data,
                                uint32_t length)
 {
+    GPlatformCalls::Count(GPlatformCalls::kValueWrite);
     BYTE* bytes = static_cast<BYTE*>(const_cast<void*>(data));
     if (target.key)
         return RegSetValueExW(target.key, name.Data(), 0, type, bytes, length) == ERROR_SUCCESS;
@@ -717,9 +720,10 @@ int GWin32OSFactory::WritePart(const ChunkTarget& target, const RWWString& name,
 
 int GWin32OSFactory::RemovePart(const ChunkTarget& target, const RWWString& name)
 {
-    if (target.key)
-        return RegDeleteValueW(target.key, name.Data()) == ERROR_SUCCESS;
-    return DeletePrinterDriverDataValue(target.driver, name) == 1;
+    if (!target.key)
+        return DeletePrinterDriverDataValue(target.driver, name) == 1;
+    GPlatformCalls::Count(GPlatformCalls::kValueWrite);
+    return RegDeleteValueW(target.key, name.Data()) == ERROR_SUCCESS;
 }
 
 RWWString GWin32OSFactory::CheckName(const RWWString& value)
@@ -1211,7 +1215,11 @@ public:
                 found.bytes.clear();
                 return count;
             }
-            const bool vouched = found.matches || found.matchesFormer || !found.whole;
+            // Chunks taken by their layout alone, or (under a mark) for another writer's,
+            // are the ones no check vouches for.
+            const bool byLayout = found.check == ChunkedValue::Check::kNone ||
+                                  found.check == ChunkedValue::Check::kDone || found.marked;
+            const bool vouched = found.matches || found.matchesFormer || !found.whole || !byLayout;
             const bool same = look > 0 && count == previousCount && found.whole == previous.whole &&
                               found.bytes == previous.bytes && checkRead.status == previousCheck.status &&
                               checkRead.bytes == previousCheck.bytes;
@@ -1584,6 +1592,7 @@ int GWin32OSFactory::DeletePrinterDriverDataValue(GDriverObject* driver, const R
 {
     if (!driver || driver->GetPrinterName().IsNull())
         return 0;
+    GPlatformCalls::Count(GPlatformCalls::kValueWrite);
     int deleted = 0;
     if (SpoolerRemovesValues()) {
         PrinterHandle printer(*this, driver, PrinterHandle::kWrite);

@@ -568,10 +568,10 @@ TEST_F(DeviceSheetWrites, TheDocumentSheetWithStoringOffWritesNothingAtInit)
     EXPECT_EQ(1, DrvDocumentPropertySheets(&info, 0));
 }
 
-// OK is reported only when the commit went through, whether the host reports the
-// apply's result or the apply commits unreported; a refused store write reports cancel
-// and neither stamps the update nor writes the printer's DEVMODE, also when the refused
-// write changed its store and that store could not be put back.
+// OK of a changed device setting is reported only when the commit went through, whether
+// the host reports the apply's result or the apply commits unreported; a refused store
+// write reports cancel and neither stamps the update nor writes the printer's DEVMODE,
+// also when the refused write landed all the same.
 TEST_F(DeviceSheetWrites, OkIsReportedOnlyWhenTheCommitWentThrough)
 {
     const struct {
@@ -588,13 +588,15 @@ TEST_F(DeviceSheetWrites, OkIsReportedOnlyWhenTheCommitWentThrough)
     };
     for (const auto& row : rows) {
         const std::string what = (row.refused[0] ? std::string("365 refused") : std::string("stored")) +
-                                 (row.lands ? " and changed, not put back" : "") +
+                                 (row.lands ? ", landed" : "") +
                                  (row.reported ? ", reported" : ", unreported");
         FreshServer();
         WriteString(L"LastUpdateType", L"Default");
         seam->refused = L"";
         info.pfnComPropSheet = reinterpret_cast<decltype(info.pfnComPropSheet)>(
             row.reported ? &ReportingSheet : &RecordingComPropSheet::Callback);
+        // The device settings the sheet is handed hold a change of their own each row.
+        InjectingDriverUI::injection.deviceChange = int(&row - rows) + 1;
         ASSERT_EQ(1, Call(PROPSHEETUI_REASON_INIT)) << what;
         ChangeStoredPhysicalSetting();
         if (row.lands)
@@ -836,8 +838,8 @@ struct LockedNotice {
     }
 };
 
-// OK while another writer holds the stores lock: the user is told, the sheet stays open
-// with its edits, and the next OK, once the lock is free, commits and closes it. The
+// OK of a change while another writer holds the stores lock: the user is told, the sheet
+// stays open with its edits, and the next OK, once the lock is free, commits and closes it. The
 // same when another program made the lock first under a list that lets no one in: the
 // printer lets this user change it, so the lock is busy, not a refusal.
 TEST_F(PrinterPropertiesSheet, AnOkThatCannotHaveTheLockKeepsTheSheetOpenForTheNext)
@@ -849,6 +851,8 @@ TEST_F(PrinterPropertiesSheet, AnOkThatCannotHaveTheLockKeepsTheSheetOpenForTheN
     ASSERT_TRUE(TestPrinter::CopyIfDifferent(DmcStandin::ProgramFolder() + L"\\qzres32.dll", resources));
     for (const wchar_t* madeWith : {static_cast<const wchar_t*>(nullptr), L"D:"}) {
         SCOPED_TRACE(madeWith ? "another program's lock with no one in" : "held by a writer");
+        // The device settings the sheet is handed hold a change of their own each time.
+        InjectingDriverUI::injection.deviceChange = madeWith ? 2 : 1;
         LockedNotice::shown = 0;
         LockedNotice::release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -904,10 +908,12 @@ TEST_F(PrinterPropertiesSheet, AnOkThatCannotHaveTheLockKeepsTheSheetOpenForTheN
 
 // The module's own document sheet answers IDOK only once its commit went through: OK
 // whose store write is refused keeps the sheet open with its edits, and the Cancel that
-// follows answers cancel; the sheet's choices are not handed out.
+// follows answers cancel; the sheet's choices are not handed out. The device settings
+// the sheet is handed hold a change, which its OK commits.
 TEST_F(DeviceSheetWrites, DocumentPropertiesAnswersOkOnlyForACommitThatWentThrough)
 {
     InjectingDriverUI::injection.modulePages = true;
+    InjectingDriverUI::injection.deviceChange = 1;
     for (const auto& row : {std::make_pair(L"365", LONG(IDCANCEL)), std::make_pair(L"", LONG(IDOK))}) {
         FreshServer();
         seam->refused = row.first;
@@ -944,6 +950,9 @@ TEST_F(DeviceSheetWrites, DocumentPropertiesAnswersOkOnlyForACommitThatWentThrou
     ASSERT_EQ(1, DrvDocumentPropertySheets(&info, 0));
     ASSERT_TRUE(OpenContext() && (OpenContext()->modeFlags & 3) == 0) << "store mode";
     for (const auto& row : {std::make_pair(L"", LRESULT(CPSUI_OK)), std::make_pair(L"365", LRESULT(CPSUI_CANCEL))}) {
+        // The second OK commits a change of its own.
+        if (row.first[0])
+            EditDuplexUnit();
         seam->refused = row.first;
         SETRESULT_INFO set = {sizeof set, 0, nullptr, CPSUI_OK};
         info.Reason = PROPSHEETUI_REASON_SET_RESULT;

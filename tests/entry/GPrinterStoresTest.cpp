@@ -2709,3 +2709,95 @@ TEST_F(PrinterStores, AnOkWritesOnlyTheStoresItChanged)
             changed.insert(StoreOf(value.first.c_str()).substr(0, 3));
     EXPECT_EQ((std::set<std::wstring>{L"366", L"Sto"}), changed);
 }
+
+// The slips of the record's rules, each a row that fails when it is made: a publish that
+// is refused puts the marks back (older versions read every store again); a chunked
+// write of the printer's data holds the stores lock; a named copy that does not match its
+// CRC is not taken; a store another writer is on answers as this object last read it,
+// not as the copy; a copy refused removes no published one.
+TEST_F(PrinterStores, SlipsOfTheRecordsRules)
+{
+    struct CopyRefusingServices : StandinServices {
+        int SetPrinterDataWhole(GDriverObject* driver, const RWWString& name, const void* data, uint32_t length) override
+        {
+            if (std::wcsncmp(name.Data(), L"366@", 4) == 0)
+                return 0;
+            return StandinServices::SetPrinterDataWhole(driver, name, data, length);
+        }
+    };
+    // The older version's write of the lists, whole or its first chunk and a count past it.
+    auto olderLists = [](const std::vector<uint8_t>& bytes, bool whole) {
+        for (size_t at = 0, chunk = 0; at < bytes.size() || chunk == 0; at += 248, ++chunk)
+            if (whole || chunk == 0)
+                WriteValue((L"366:" + std::to_wstring(chunk)).c_str(), REG_BINARY, bytes.data() + at,
+                           DWORD(std::min<size_t>(248, bytes.size() - at)));
+        WriteDword(L"366", DWORD(bytes.size() / 248 + (whole ? 1 : 2)));
+    };
+    const char* const rows[] = {"a refused publish", "a write without the lock", "a copy unlike its CRC",
+                                "the store as last read", "a refused copy"};
+    for (const char* row : rows) {
+        SCOPED_TRACE(row);
+        Reinstall();
+        InjectingDriverUI* ui = HoldObject();
+        std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
+        ASSERT_TRUE(states[0] && states[1]);
+        ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[0].get()).data()));
+        FreshServer();
+        const auto published = ReadThree(ui = HoldObject());
+        const std::string what = row;
+        if (what == "a refused publish" || what == "a refused copy") {
+            if (what == "a refused publish")
+                new RecordRefusingServices;
+            else
+                new CopyRefusingServices;
+            EXPECT_EQ(GPrinterStores::Outcome::kNotStored, GPrinterStores(*ui).Store(NodesOf(states[1].get()).data()));
+            new StandinServices;
+            for (const wchar_t* store : kStores)
+                EXPECT_TRUE(GOSFactory::Instance()->HasCurrentCheck(ui, store)) << std::wstring(store);
+            EXPECT_TRUE(EveryCopyIsNamed());
+            FreshServer();
+            EXPECT_EQ(published, ReadThree(HoldObject()));
+        } else if (what == "a write without the lock") {
+            LockWait wait(20);
+            LockHeldElsewhere lock(ui);
+            ASSERT_TRUE(lock.taken);
+            EXPECT_EQ(0, GOSFactory::Instance()->SetPrinterDataBinary(ui, L"QzSlipValue", "held", 4));
+            lock.Release();
+            EXPECT_EQ(1, GOSFactory::Instance()->SetPrinterDataBinary(ui, L"QzSlipValue", "free", 4));
+            DeleteStored(L"QzSlipValue");
+        } else if (what == "a copy unlike its CRC") {
+            std::wstring copy;
+            for (const std::wstring& name : DataValueNames())
+                if (name.rfind(L"366@", 0) == 0)
+                    copy = name;
+            DWORD type = 0;
+            std::vector<uint8_t> bytes;
+            ASSERT_TRUE(ReadValue(DataKey(), copy.c_str(), type, bytes) && bytes.size() > 40);
+            bytes[40] ^= 0x55;
+            WriteValue(copy.c_str(), REG_BINARY, bytes.data(), DWORD(bytes.size()));
+            FreshServer();
+            EXPECT_EQ(published, ReadThree(HoldObject())) << "the chunks, not the copy";
+        } else {
+            // Another writer's whole lists read, then that writer on them again.
+            GPrinterStores reader(*ui);
+            std::unique_ptr<GObjectBase> newer(CommitState(ui, 1));
+            ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(newer.get()).data()));
+            const std::vector<uint8_t> lists = StoredBytes(L"366");
+            ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[0].get()).data()));
+            olderLists(lists, true);
+            std::vector<uint8_t> read;
+            {
+                PrinterRecordScope call;
+                std::unique_ptr<GObjectBase> node(reader.Load(FeatureId::kPrinterLists));
+                ASSERT_NE(nullptr, node);
+                read = PortableForm(node.get());
+            }
+            ASSERT_NE(published[1], read) << "the other writer's";
+            olderLists(lists, false);
+            PrinterRecordScope call;
+            std::unique_ptr<GObjectBase> node(reader.Load(FeatureId::kPrinterLists));
+            ASSERT_NE(nullptr, node);
+            EXPECT_EQ(read, PortableForm(node.get())) << "as last read";
+        }
+    }
+}

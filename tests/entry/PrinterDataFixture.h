@@ -86,6 +86,7 @@ struct Injection {
     bool failMerge = false;
     bool refuseFullAccess = false;  // the user may not change the printer: no full-access handle
     bool compactForm = false;  // the printer's configuration chooses the compact stored form
+    int deviceChange = 0;  // not 0: the device settings (365) handed out hold this value more
 };
 
 // The question before stores that do not read are replaced: answered as the test says
@@ -152,6 +153,7 @@ public:
         lastTicket = ticket;
         GDriverUI::SetCacheTicket(ticket);
     }
+    static constexpr long kInjectedMember = 991;
     static void Inject(GObjectBase* tree)
     {
         if (!tree)
@@ -168,6 +170,11 @@ public:
         }
         if (injection.configInUse >= 0)
             tree->Add(new GValueAttribute(uint16_t(injection.configInUse), FeatureId::kDeviceModelConfig));
+        GObjectBase* device = tree->FindById(FeatureId::kDeviceSettings);
+        if (injection.deviceChange && device) {
+            delete device->RemoveById(kInjectedMember);
+            device->Add(new GValueAttribute(uint16_t(injection.deviceChange), kInjectedMember));
+        }
         if (injection.modulePages) {
             delete tree->RemoveById(FeatureId::kUIPlugInNames);
             auto* list = new GAttributeComposite(FeatureId::kUIPlugInNames);
