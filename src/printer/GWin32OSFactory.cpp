@@ -1248,17 +1248,20 @@ public:
         const RWWString name = WholeName(value_);
         wchar_t* valueName = const_cast<wchar_t*>(name.Data());
         DWORD type = 0, size = 0;
-        LONG status = target_.key       ? CountedQueryValueExW(target_.key, name.Data(), nullptr, &type, nullptr, &size)
-                      : target_.printer ? LONG(CountedGetPrinterDataW(target_.printer, valueName, &type, nullptr, 0, &size))
-                                        : LONG(ERROR_INVALID_HANDLE);
+        LONG status = ERROR_INVALID_HANDLE;
+        if (target_.key)
+            status = CountedQueryValueExW(target_.key, name.Data(), nullptr, &type, nullptr, &size);
+        else if (target_.printer)
+            status = LONG(CountedGetPrinterDataW(target_.printer, valueName, &type, nullptr, 0, &size));
         if (status == ERROR_FILE_NOT_FOUND)
             return StoredRead::kAbsent;
         if ((status != ERROR_SUCCESS && status != ERROR_MORE_DATA) || size > bound)
             return StoredRead::kUnreadable;
         bytes.assign(size ? size : 1, 0);
         DWORD got = size;
-        status = target_.key ? CountedQueryValueExW(target_.key, name.Data(), nullptr, &type, bytes.data(), &got)
-                             : LONG(CountedGetPrinterDataW(target_.printer, valueName, &type, bytes.data(), size, &got));
+        status = target_.key
+                     ? CountedQueryValueExW(target_.key, name.Data(), nullptr, &type, bytes.data(), &got)
+                     : LONG(CountedGetPrinterDataW(target_.printer, valueName, &type, bytes.data(), size, &got));
         if (status != ERROR_SUCCESS || type != REG_BINARY || got > size) {
             bytes.clear();
             return StoredRead::kUnreadable;

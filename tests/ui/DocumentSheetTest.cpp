@@ -200,9 +200,10 @@ TEST_F(DocumentSheet, WithoutACopyModeTheOutputIsLeftAlone)
     EXPECT_EQ(std::vector<uint8_t>(1172, 0xCC), output);
 }
 
-// The printer data values that hold the stored device settings (the count "365" and its
-// chunks "365:N"), read and written in the registry directly: the spooler cannot delete
-// printer data under Wine. All are put back as they were when the object goes.
+// The printer data values that hold the stored device settings (the count "365", its
+// chunks "365:N", its published copies "365@N" and the record that names them), read and
+// written in the registry directly: the spooler cannot delete printer data under Wine.
+// All are put back as they were when the object goes.
 class StoredDeviceSettings {
 public:
     explicit StoredDeviceSettings(const std::wstring& printerName)
@@ -225,7 +226,8 @@ public:
             if (RegEnumValueW(key, i, name, &length, nullptr, nullptr, bytes.data(), &size) != ERROR_SUCCESS)
                 break;
             const std::wstring text(name, length);
-            if (text == L"365" || text.compare(0, 4, L"365:") == 0)
+            if (text == L"365" || text.compare(0, 4, L"365:") == 0 || text.compare(0, 4, L"365@") == 0 ||
+                text == L"StoresCommit")
                 values[text].assign(bytes.begin(), bytes.begin() + size);
         }
         RegCloseKey(key);

@@ -4,33 +4,40 @@
 //
 // Each store lives twice in the printer's data. Its published copy is one binary value
 // written whole ("365@N", N the commit that wrote it), and a commit record, one binary
-// value too, names the three copies of the last commit with their lengths and CRC-32s.
-// Beside them each store keeps the chunked form older versions of the driver read and
-// write, under its id in decimal. A commit, holding the printer's stores lock, writes each
-// new store's copy aside, publishes the three by one write of the record, then writes the
-// chunked forms and removes the copies the record no longer names. A registry value is
+// value too, names the three copies of the last commit with their lengths and CRC-32s,
+// and the copies they replaced. Beside them each store keeps the chunked form older
+// versions of the driver read and write, under its id in decimal. A commit, holding the
+// printer's stores lock, writes the copy of each store that changed aside, publishes the
+// three by one write of the record, then writes the chunked forms and removes every copy
+// the record names neither as a store's nor as the one it replaced. A registry value is
 // written whole or not at all, so a reader that reads the record and the copies it names
 // has the three of one finished commit, whatever a writer is doing or where one stopped:
 // before the record's write the old copies are named, after it the new. A copy a later
-// commit removed meanwhile sends the reader to the record again.
+// commit removed meanwhile sends the reader to the record again, for a bounded time;
+// one gone under a record that reads as it did is gone for good.
 //
 // The chunked form tells the reader what other writers did since: a commit of this
-// version marks its stores' checks in progress before its record and done, for the
-// copy's bytes, after their chunks. Chunks with no check, or a done check they do not
-// match or that is not the named copy's, are an older version's whole rewrite, read as
-// it wrote it (when they read as settings) and stored by the next commit; such chunks
-// that are not whole are an older version writing now, and the store as last read (else
-// the published copy) answers. A store the record names no copy of is read from its
-// chunks alone, and whenever chunks answer, a second look at the record tells a commit
-// published meanwhile.
+// version marks its stores' checks in progress before its record, each mark saying what
+// the chunks held then, and done, for the copy's bytes, after their chunks. Chunks with
+// no check, or a done check they do not match or that is not the named copy's, or chunks
+// under a mark the record's commit did not make that match neither its bytes nor those
+// it found, are another writer's whole rewrite, read as it wrote it (when they read as
+// settings and two looks find them the same) and stored by the next commit; such chunks
+// that are not whole are a writer on them now, and the store as last read (else the
+// published copy) answers. Chunks under a mark of the commit the record names are that
+// commit's, finished or not: the copy answers. A store the record names no copy of is
+// read from its chunks alone, and whenever chunks answer, a second look at the record
+// tells a commit published meanwhile.
 //
 // A store that is there but does not read (damaged bytes, a node of another class, as a
 // newer version may store) is never written over, and storing is refused until it reads
-// again; only the way back (Replace) writes over it. Within one entry call the stores
-// are read once, the three together, and again only after the printer's data was written
-// through the services; what the call writes is what the call reads afterwards. A later
-// call takes them as read before while the services tell that the printer's data has not
-// changed since. Readers never take the lock.
+// again; only the way back (Replace) writes over it. A store whose packed bytes are those
+// it was handed out from, or its published copy's, is not written, and an OK that
+// changes none asks for no lock. Within one entry call the stores are read once, the
+// three together, and again only after the printer's data was written through the
+// services; what the call writes is what the call reads afterwards. A later call takes
+// them as read before while the services tell that the printer's data has not changed
+// since. Readers never take the lock.
 #pragma once
 
 #include "printer/GOSFactory.h"
@@ -109,11 +116,14 @@ public:
     // (where the printer holds none, or stands in for a store that does not read, which
     // is never stored over unasked).
     void PutInto(GObjectBase* tree, GObjectBase* defaults);
-    // The node stored under its id: 1 when written; 0 over a store that does not read, or
-    // one kept in an older form that the current form cannot hold whole.
+    // The node stored under its id: 1 when written, or when it is the published copy
+    // already; 0 over a store that does not read, or one kept in an older form that the
+    // current form cannot hold whole.
     int Save(const GObjectBase* node);
     // Stores the nodes given (by kIds' order; null: not held) as one commit, only while
-    // every store reads or is absent: kStored when each was stored. A node of a store
+    // every store reads or is absent: kStored when each that changed was stored. Nodes
+    // that pack as the stores they were handed out from, or as the published copies,
+    // changed nothing: with none changed nothing is written and no lock asked. A node of a store
     // kept in an older form is stored in the current form when that holds it whole, and
     // left out when it is the store as read; else nothing is stored (KeptInOlderForm).
     Outcome Store(GObjectBase* const nodes[kCount]);
@@ -200,7 +210,8 @@ private:
     Outcome Commit(const std::vector<uint8_t>* const bytes[kCount]);
     // Removes the copies of the stores the record after a commit does not name (before:
     // the record it replaced, null for none).
-    void RemoveUnnamedCopies(const Record& after, const Record* before, const std::vector<uint8_t>* const bytes[kCount]);
+    void RemoveUnnamedCopies(const Record& after, const Record* before,
+                             const std::vector<uint8_t>* const bytes[kCount]);
     // "<id>@<commit>" of one of the stores: its index and the commit.
     static bool ParseCopyName(const RWWString& name, int& index, uint32_t& commit);
     // True when the store's packed bytes need nothing written: those it was handed out
