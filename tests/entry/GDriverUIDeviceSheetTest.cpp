@@ -37,18 +37,6 @@ LONG_PTR CALLBACK ReportingSheet(HANDLE sheet, UINT function, LPARAM first, LPAR
     return 1;
 }
 
-// The bytes as a store's chunks and their count, with no record naming a copy of the
-// stores, as another program writing the registry leaves them.
-void WriteStoreChunks(const std::wstring& store, const std::vector<uint8_t>& bytes)
-{
-    DeleteValue(GPrinterStores::kCommitRecord);
-    DeleteStored(store);
-    for (size_t at = 0, chunk = 0; at < bytes.size() || chunk == 0; at += 248, ++chunk) {
-        const size_t size = std::min<size_t>(248, bytes.size() - at);
-        WriteValue((store + L":" + std::to_wstring(chunk)).c_str(), REG_BINARY, bytes.data() + at, DWORD(size));
-        WriteDword(store.c_str(), DWORD(chunk + 1));
-    }
-}
 
 // The module's services as another process holding the stores lock leaves them, noting
 // the wait of each ask.

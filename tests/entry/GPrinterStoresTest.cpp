@@ -240,13 +240,7 @@ protected:
     // naming a copy of the stores: the chunks are all the printer holds of them.
     static void WriteStore(const std::wstring& store, const std::vector<uint8_t>& bytes)
     {
-        DeleteValue(GPrinterStores::kCommitRecord);
-        DeleteStored(store);
-        for (size_t at = 0, chunk = 0; at < bytes.size() || chunk == 0; at += 248, ++chunk) {
-            const size_t size = std::min<size_t>(248, bytes.size() - at);
-            WriteValue((store + L":" + std::to_wstring(chunk)).c_str(), REG_BINARY, bytes.data() + at, DWORD(size));
-            WriteDword(store.c_str(), DWORD(chunk + 1));
-        }
+        WriteStoreChunks(store, bytes);
     }
     std::vector<WORD> Bins()
     {
@@ -2363,6 +2357,18 @@ std::unique_ptr<GObjectBase> CommitState(InjectingDriverUI* ui, int state)
     return tree;
 }
 
+// Each state committed in turn and read back by a fresh object (fresh gives it), its
+// three kept; ui then holds the last.
+template <class Fresh>
+void CommitEachAndRead(const std::unique_ptr<GObjectBase> (&states)[2], std::vector<std::vector<uint8_t>> (&three)[2],
+                       InjectingDriverUI*& ui, Fresh fresh)
+{
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[i].get()).data()));
+        three[i] = ReadThree(ui = fresh());
+    }
+}
+
 } // namespace
 
 // A process ended while it commits, again and again at other moments: every store then
@@ -2375,11 +2381,10 @@ TEST_F(PrinterStores, AProcessEndedWhileItCommitsLeavesOneCommitsStoresWhole)
     std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
     ASSERT_TRUE(states[0] && states[1]);
     std::vector<std::vector<uint8_t>> three[2];
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[i].get()).data()));
+    CommitEachAndRead(states, three, ui, [&] {
         FreshServer();
-        three[i] = ReadThree(ui = HoldObject());
-    }
+        return HoldObject();
+    });
     ASSERT_NE(three[0], three[1]);
     // Ended at a moment after its first commit.
     HANDLE committed = CreateEventW(nullptr, TRUE, FALSE, kChildCommitted);
@@ -2523,11 +2528,10 @@ TEST_F(PrinterStores, ReadersMeetingCommitsAtTheirEdgesReadOneCommitsThree)
     std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
     ASSERT_TRUE(states[0] && states[1]);
     std::vector<std::vector<uint8_t>> three[2];
-    for (int i = 0; i < 2; ++i) {
-        ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[i].get()).data()));
+    CommitEachAndRead(states, three, ui, [&] {
         FreshServer();
-        three[i] = ReadThree(ui = HoldObject());
-    }
+        return HoldObject();
+    });
     int next = 0;
     // A commit of the other state on another thread, as another process's.
     auto commit = [&] {
@@ -2593,10 +2597,7 @@ TEST_F(PrinterStores, AnOlderVersionsRewriteOverAStoppedCommitsMarksIsReadAndKep
     stopping->stopAt = 6;
     GPrinterStores(*ui).Store(NodesOf(states[1].get()).data());
     new StandinServices;
-    for (size_t at = 0, chunk = 0; at < olderLists.size() || chunk == 0; at += 248, ++chunk)
-        WriteValue((L"366:" + std::to_wstring(chunk)).c_str(), REG_BINARY, olderLists.data() + at,
-                   DWORD(std::min<size_t>(248, olderLists.size() - at)));
-    WriteDword(L"366", DWORD(olderLists.size() / 248 + 1));
+    WriteChunksAsOlder(L"366", olderLists);
     FreshServer();
     EXPECT_EQ(lists, ReadThree(ui = HoldObject())[1]) << "the older version's";
     std::unique_ptr<GObjectBase> device(ui->LoadSettingsTree(FeatureId::kDeviceSettings));
@@ -2725,13 +2726,12 @@ TEST_F(PrinterStores, SlipsOfTheRecordsRules)
             return StandinServices::SetPrinterDataWhole(driver, name, data, length);
         }
     };
-    // The older version's write of the lists, whole or its first chunk and a count past it.
+    // The older version's write of the lists, whole or begun again (a count past its
+    // chunks).
     auto olderLists = [](const std::vector<uint8_t>& bytes, bool whole) {
-        for (size_t at = 0, chunk = 0; at < bytes.size() || chunk == 0; at += 248, ++chunk)
-            if (whole || chunk == 0)
-                WriteValue((L"366:" + std::to_wstring(chunk)).c_str(), REG_BINARY, bytes.data() + at,
-                           DWORD(std::min<size_t>(248, bytes.size() - at)));
-        WriteDword(L"366", DWORD(bytes.size() / 248 + (whole ? 1 : 2)));
+        WriteChunksAsOlder(L"366", bytes);
+        if (!whole)
+            WriteDword(L"366", DWORD(bytes.size() / 248 + 2));
     };
     const char* const rows[] = {"a refused publish", "a write without the lock", "a copy unlike its CRC",
                                 "the store as last read", "a refused copy"};

@@ -392,6 +392,26 @@ inline void DeleteStored(const std::wstring& object)
 
 inline void DeleteValue(const wchar_t* name) { DeleteStored(name); }
 
+// The bytes as a value's chunks and then its count, as an older version writes them: its
+// check, a record or copies, if any, stay as they were.
+inline void WriteChunksAsOlder(const std::wstring& value, const std::vector<uint8_t>& bytes)
+{
+    for (size_t at = 0, chunk = 0; at < bytes.size() || chunk == 0; at += 248, ++chunk)
+        WriteValue((value + L":" + std::to_wstring(chunk)).c_str(), REG_BINARY, bytes.data() + at,
+                   DWORD(std::min<size_t>(248, bytes.size() - at)));
+    WriteDword(value.c_str(), DWORD(bytes.size() / 248 + 1));
+}
+
+// The bytes as a store's chunks and their count, with no record naming a copy of the
+// stores, as another program writing the registry leaves them: the chunks are all the
+// printer holds of them.
+inline void WriteStoreChunks(const std::wstring& store, const std::vector<uint8_t>& bytes)
+{
+    DeleteValue(L"StoresCommit");
+    DeleteStored(store);
+    WriteChunksAsOlder(store, bytes);
+}
+
 // The names of every value of the printer's data, as the registry lists them.
 inline std::vector<std::wstring> DataValueNames()
 {

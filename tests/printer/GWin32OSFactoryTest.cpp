@@ -81,6 +81,19 @@ protected:
     }
 };
 
+// A named mutex made first under the access list (SDDL) given, as another process may;
+// null when it cannot be made.
+HANDLE MutexMadeWith(const wchar_t* access, const wchar_t* name)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(access, SDDL_REVISION_1, &descriptor, nullptr))
+        return nullptr;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    HANDLE mutex = CreateMutexW(&attributes, FALSE, name);
+    LocalFree(descriptor);
+    return mutex;
+}
+
 const std::wstring kScratchKey = L"Software\\QZ Services Test " + std::to_wstring(GetCurrentProcessId());
 
 std::vector<uint8_t> Pattern(size_t length, uint8_t seed)
@@ -753,16 +766,8 @@ TEST(Win32StoresLock, ALockIsHadRefusedOrBusyAsItsListAndItsHolderSay)
         {"held elsewhere", GWin32OSFactory::kFallbackLockAccess, nullptr, true, GOSFactory::kStoresLockBusy},
     };
     for (const auto& row : rows) {
-        HANDLE first = nullptr;
-        if (row.madeFirst) {
-            PSECURITY_DESCRIPTOR descriptor = nullptr;
-            ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(row.madeFirst, SDDL_REVISION_1,
-                                                                             &descriptor, nullptr));
-            SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-            first = CreateMutexW(&attributes, FALSE, name.c_str());
-            LocalFree(descriptor);
-            ASSERT_NE(nullptr, first) << row.what;
-        }
+        HANDLE first = row.madeFirst ? MutexMadeWith(row.madeFirst, name.c_str()) : nullptr;
+        ASSERT_TRUE(first || !row.madeFirst) << row.what;
         HANDLE taken = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         std::thread holder;
@@ -828,16 +833,8 @@ TEST(Win32StoresLock, OnlyThePrinterRefusesACaller)
          GOSFactory::kStoresLockBusy, 0},
     };
     for (const auto& row : rows) {
-        HANDLE first = nullptr;
-        if (row.madeFirst) {
-            PSECURITY_DESCRIPTOR descriptor = nullptr;
-            ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(row.madeFirst, SDDL_REVISION_1,
-                                                                             &descriptor, nullptr));
-            SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
-            first = CreateMutexW(&attributes, FALSE, name.Data());
-            LocalFree(descriptor);
-            ASSERT_NE(nullptr, first) << row.what;
-        }
+        HANDLE first = row.madeFirst ? MutexMadeWith(row.madeFirst, name.Data()) : nullptr;
+        ASSERT_TRUE(first || !row.madeFirst) << row.what;
         if (row.heldElsewhere)
             first = CreateMutexW(nullptr, TRUE, name.Data());
         services.admits = [&] { return row.printer; };
