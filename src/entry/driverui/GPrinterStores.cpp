@@ -395,19 +395,14 @@ bool GPrinterStores::ReadOne(int index, const Record* record, bool afresh, bool 
         return true;
     }
     // With no copy named, whole chunks are the store where no write of this version is
-    // under way on them: with no check, a done one, or a mark they match the former bytes
-    // of or (another writer's since) neither. A commit of this version touches chunks only
-    // after its record names their copy, which the record's second look tells.
+    // under way on them: with no check, a done one or one of the earlier form, or a mark
+    // they match the former bytes of or (another writer's since) neither. A commit of this
+    // version touches chunks only after its record names their copy, which the record's
+    // second look tells.
     const bool unmarkedWrite = chunks.check == Check::kWriting && !chunks.marked && !chunks.matches;
-    if (chunks.whole && chunks.check != Check::kDamaged && chunks.check != Check::kEarlier && !unmarkedWrite) {
+    if (chunks.whole && chunks.check != Check::kDamaged && !unmarkedWrite) {
         found.state = State::kRead;
         found.fromChunks = true;
-        found.bytes = std::move(chunks.bytes);
-        return true;
-    }
-    if (chunks.whole && chunks.check == Check::kEarlier) {
-        found.state = chunks.matches ? State::kRead : State::kUnreadable;
-        found.fromChunks = chunks.matches;
         found.bytes = std::move(chunks.bytes);
         return true;
     }
@@ -741,16 +736,18 @@ bool GPrinterStores::ParseCopyName(const RWWString& name, int& index, uint32_t& 
     return false;
 }
 
-bool GPrinterStores::Unchanged(int index, const std::vector<uint8_t>& bytes) const
+bool GPrinterStores::HandedOut(int index, const std::vector<uint8_t>& bytes) const
 {
-    // Bytes equal to those the store was handed out from (nothing was changed in it, and
-    // what another process committed since is not written over), or to its published
-    // copy (but for another writer's newest, which the next commit stores).
+    // Bytes equal to those the store was handed out from: nothing was changed in it.
+    return handed_[index].valid && handed_[index].length == bytes.size() && handed_[index].crc == CrcOf(bytes);
+}
+
+bool GPrinterStores::Published(int index, const std::vector<uint8_t>& bytes) const
+{
+    // Bytes equal to the published copy as last read, but for another writer's newest,
+    // which the next commit stores.
     const Kept& kept = kept_[index];
-    const uint32_t length = uint32_t(bytes.size()), crc = CrcOf(bytes);
-    const bool handed = handed_[index].valid && handed_[index].length == length && handed_[index].crc == crc;
-    const bool copy = kept.copyNamed && kept.copyLength == length && kept.copyCrc == crc;
-    return handed || (copy && !kept.fromChunks);
+    return kept.copyNamed && !kept.fromChunks && kept.copyLength == bytes.size() && kept.copyCrc == CrcOf(bytes);
 }
 
 GPrinterStores::Outcome GPrinterStores::StoreNodes(const GObjectBase* const nodes[kCount])
@@ -775,8 +772,7 @@ GPrinterStores::Outcome GPrinterStores::StoreNodes(const GObjectBase* const node
             if (!Pack(i, node, bytes[i]))
                 return Outcome::kNotStored;
             // What the printer publishes already is not written again.
-            if (kept.copyNamed && !kept.fromChunks && kept.copyLength == bytes[i].size() &&
-                kept.copyCrc == CrcOf(bytes[i]))
+            if (Published(i, bytes[i]))
                 continue;
             given[i] = &bytes[i];
             written[i] = node;
@@ -848,19 +844,25 @@ int GPrinterStores::Save(const GObjectBase* node)
 GPrinterStores::Outcome GPrinterStores::Store(GObjectBase* const nodes[kCount])
 {
     ClearOutcome();
-    // What changed is decided first, without the lock: nodes that pack as the stores they
-    // were handed out from, or as their published copies, need nothing written, and with
-    // nothing changed nothing is written and no lock is asked. A store that does not read
-    // holds everything back all the same.
+    // Whether anything changed is decided first, without the lock: nodes that pack as the
+    // stores they were handed out from, or as their published copies, need nothing
+    // written, and with nothing changed nothing is written and no lock is asked. Under the
+    // lock the nodes the user left as handed out stay out (what another process committed
+    // since is not written over), and the others are weighed against the copies the
+    // printer publishes then. A store that does not read holds everything back all the
+    // same.
     if (!Storable())
         return NotStorable();
     const GObjectBase* changed[kCount] = {};
+    bool any = false;
     for (int i = 0; i < kCount; ++i) {
         std::vector<uint8_t> bytes;
-        if (nodes[i] && (Read(i).olderForm || !Pack(i, nodes[i], bytes) || !Unchanged(i, bytes)))
+        const bool packed = nodes[i] && !Read(i).olderForm && Pack(i, nodes[i], bytes);
+        if (nodes[i] && !(packed && HandedOut(i, bytes)))
             changed[i] = nodes[i];
+        any = any || (changed[i] && !(packed && Published(i, bytes)));
     }
-    if (std::none_of(changed, changed + kCount, [](const GObjectBase* node) { return node; }))
+    if (!any)
         return Outcome::kStored;
     Change change(*this);
     if (!change.Owned())

@@ -214,9 +214,10 @@ private:
                              const std::vector<uint8_t>* const bytes[kCount]);
     // "<id>@<commit>" of one of the stores: its index and the commit.
     static bool ParseCopyName(const RWWString& name, int& index, uint32_t& commit);
-    // True when the store's packed bytes need nothing written: those it was handed out
-    // from, or its published copy's.
-    bool Unchanged(int index, const std::vector<uint8_t>& bytes) const;
+    // True when the store's packed bytes are those it was last handed out from.
+    bool HandedOut(int index, const std::vector<uint8_t>& bytes) const;
+    // True when the store's packed bytes are its published copy's as last read.
+    bool Published(int index, const std::vector<uint8_t>& bytes) const;
     // The node's bytes as stored, without this process's serial numbers.
     bool Pack(int index, const GObjectBase* node, std::vector<uint8_t>& bytes);
     // The node to store of a store kept in an older form: the current form's, null when
