@@ -932,16 +932,8 @@ int GWin32OSFactory::WriteChunks(GDriverObject* driver, const RWWString& name, c
 
     // The value as it reads now, before a part of it is touched.
     std::vector<uint8_t> present;
-    bool reads = false;
-    if (keepWhole) {
-        uint32_t bound = 0, got = 0;
-        bool current = false;
-        if (ReadBinary(driver, name, nullptr, 0, bound, current, true) == 1 && bound <= kLargestInspected) {
-            present.assign(bound ? bound : 1, 0);
-            reads = ReadBinary(driver, name, present.data(), uint32_t(present.size()), got, current, true) == 1;
-            present.resize(reads ? got : 0);
-        }
-    }
+    bool current = false;
+    const bool reads = keepWhole && ReadValueWhole(driver, name, true, present, current);
 
     HKEY key = nullptr;
     RWWString value = name;
@@ -1102,12 +1094,25 @@ void GWin32OSFactory::ReadPart(const ChunkTarget& target, const RWWString& name,
 
 bool GWin32OSFactory::HasCurrentCheck(GDriverObject* driver, const RWWString& name)
 {
-    uint32_t bound = 0, length = 0;
+    std::vector<uint8_t> bytes;
     bool current = false;
-    if (ReadBinary(driver, name, nullptr, 0, bound, current) != 1 || bound == 0 || bound > kLargestInspected)
+    return ReadValueWhole(driver, name, false, bytes, current) && current;
+}
+
+bool GWin32OSFactory::ReadValueWhole(GDriverObject* driver, const RWWString& name, bool afresh,
+                                     std::vector<uint8_t>& bytes, bool& current)
+{
+    uint32_t bound = 0, length = 0;
+    bytes.clear();
+    if (ReadBinary(driver, name, nullptr, 0, bound, current, afresh) != 1 || bound == 0 || bound > kLargestInspected)
         return false;
-    std::unique_ptr<uint8_t[]> bytes(new (std::nothrow) uint8_t[bound]);
-    return bytes && ReadBinary(driver, name, bytes.get(), bound, length, current) == 1 && current;
+    bytes.assign(bound, 0);
+    if (ReadBinary(driver, name, bytes.data(), bound, length, current, afresh) != 1) {
+        bytes.clear();
+        return false;
+    }
+    bytes.resize(length);
+    return true;
 }
 
 // The parts of one binary value as a read reaches them: through the printer's key, kept
@@ -1195,6 +1200,12 @@ public:
     uint32_t Settle(uint32_t bound, bool afresh, ChunkedValue& found, bool& moving)
     {
         moving = false;
+        // A writer was found on the value: nothing of the look is whole.
+        auto unsettled = [&] {
+            moving = true;
+            found.whole = found.matches = found.matchesFormer = false;
+            found.bytes.clear();
+        };
         ChunkedValue previous;
         GPrinterDataCache::Value previousCheck;
         uint32_t previousCount = 0;
@@ -1210,9 +1221,7 @@ public:
             const bool agrees = Look(count, afresh || look > 0, found, checkRead);
             if (!Settled(checkRead)) {
                 Drop();
-                moving = true;
-                found.whole = found.matches = found.matchesFormer = false;
-                found.bytes.clear();
+                unsettled();
                 return count;
             }
             // Chunks taken by their layout alone, or (under a mark) for another writer's,
@@ -1229,9 +1238,7 @@ public:
             }
             Drop();
             if (look == 2) {
-                moving = true;
-                found.whole = found.matches = found.matchesFormer = false;
-                found.bytes.clear();
+                unsettled();
                 return count;
             }
             previous = found;
@@ -1244,32 +1251,16 @@ public:
     StoredRead Whole(uint32_t bound, std::vector<uint8_t>& bytes)
     {
         asked = true;
+        GPrinterDataCache::Value read;
+        services_.ReadAtSize(target_, WholeName(value_), bound, read);
         bytes.clear();
-        const RWWString name = WholeName(value_);
-        wchar_t* valueName = const_cast<wchar_t*>(name.Data());
-        DWORD type = 0, size = 0;
-        LONG status = ERROR_INVALID_HANDLE;
-        if (target_.key)
-            status = CountedQueryValueExW(target_.key, name.Data(), nullptr, &type, nullptr, &size);
-        else if (target_.printer)
-            status = LONG(CountedGetPrinterDataW(target_.printer, valueName, &type, nullptr, 0, &size));
-        if (status == ERROR_FILE_NOT_FOUND)
+        if (read.status == ERROR_FILE_NOT_FOUND)
             return StoredRead::kAbsent;
-        if ((status != ERROR_SUCCESS && status != ERROR_MORE_DATA) || size > bound)
+        if (read.status != ERROR_SUCCESS || read.type != REG_BINARY)
             return StoredRead::kUnreadable;
-        bytes.assign(size ? size : 1, 0);
-        DWORD got = size;
-        status = target_.key
-                     ? CountedQueryValueExW(target_.key, name.Data(), nullptr, &type, bytes.data(), &got)
-                     : LONG(CountedGetPrinterDataW(target_.printer, valueName, &type, bytes.data(), size, &got));
-        if (status != ERROR_SUCCESS || type != REG_BINARY || got > size) {
-            bytes.clear();
-            return StoredRead::kUnreadable;
-        }
-        bytes.resize(got);
+        bytes.swap(read.bytes);
         return StoredRead::kRead;
     }
-
 private:
     // The check and the count's chunks, as they read now: what a look found, and the check
     // as read (for a look at it again). False when the count is not the one the check
@@ -1433,16 +1424,22 @@ void GWin32OSFactory::ReadChunkedValue(GDriverObject* driver, const RWWString& n
 void GWin32OSFactory::ReadLargeValue(GDriverObject* driver, const RWWString& name, uint32_t bound,
                                      GPrinterDataCache::Value& value)
 {
+    DriverDataKey data(driver, GetPrinterHandle(driver), dataCache_);
+    PrinterHandle printer(*this, driver, PrinterHandle::kRead);
+    ReadAtSize({data.key, data.key ? nullptr : printer.Get(), driver}, name, bound, value);
+}
+
+void GWin32OSFactory::ReadAtSize(const ChunkTarget& target, const RWWString& name, uint32_t bound,
+                                 GPrinterDataCache::Value& value)
+{
     value = GPrinterDataCache::Value();
     value.status = ERROR_MORE_DATA;
     DWORD type = 0, size = 0;
-    DriverDataKey data(driver, GetPrinterHandle(driver), dataCache_);
-    PrinterHandle printer(*this, driver, PrinterHandle::kRead);
     wchar_t* valueName = const_cast<wchar_t*>(name.Data());
     // The size first; one that grew past it meanwhile reads as not fitting.
-    LONG status = data.key ? CountedQueryValueExW(data.key, name.Data(), nullptr, &type, nullptr, &size)
-                  : printer.Get() ? LONG(CountedGetPrinterDataW(printer.Get(), valueName, &type, nullptr, 0, &size))
-                                  : LONG(ERROR_INVALID_HANDLE);
+    LONG status = target.key       ? CountedQueryValueExW(target.key, name.Data(), nullptr, &type, nullptr, &size)
+                  : target.printer ? LONG(CountedGetPrinterDataW(target.printer, valueName, &type, nullptr, 0, &size))
+                                   : LONG(ERROR_INVALID_HANDLE);
     if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) {
         value.status = status;
         return;
@@ -1451,8 +1448,8 @@ void GWin32OSFactory::ReadLargeValue(GDriverObject* driver, const RWWString& nam
         return;
     value.bytes.assign(size ? size : 1, 0);
     DWORD got = size;
-    status = data.key ? CountedQueryValueExW(data.key, name.Data(), nullptr, &type, value.bytes.data(), &got)
-                      : LONG(CountedGetPrinterDataW(printer.Get(), valueName, &type, value.bytes.data(), size, &got));
+    status = target.key ? CountedQueryValueExW(target.key, name.Data(), nullptr, &type, value.bytes.data(), &got)
+                        : LONG(CountedGetPrinterDataW(target.printer, valueName, &type, value.bytes.data(), size, &got));
     value.status = status;
     value.type = status == ERROR_SUCCESS ? type : 0;
     value.bytes.resize(status == ERROR_SUCCESS && got <= size ? got : 0);

@@ -296,6 +296,15 @@ private:
     // A value of the printer's data larger than what is kept of one, read at its size
     // past what the call keeps: ERROR_MORE_DATA when it is longer than bound.
     void ReadLargeValue(GDriverObject* driver, const RWWString& name, uint32_t bound, GPrinterDataCache::Value& value);
+    // A value through the target at its size, past what is kept: ERROR_MORE_DATA when it is
+    // longer than bound.
+    static void ReadAtSize(const ChunkTarget& target, const RWWString& name, uint32_t bound,
+                           GPrinterDataCache::Value& value);
+    // The binary value whole as GetPrinterDataBinary reads it (afresh: past what the call
+    // keeps), at most kLargestInspected bytes; current as ReadBinary tells. False when it
+    // does not read.
+    bool ReadValueWhole(GDriverObject* driver, const RWWString& name, bool afresh, std::vector<uint8_t>& bytes,
+                        bool& current);
 
     // After a write: the rest of the call reads the printer's data under the version
     // the key's stamp tells now.

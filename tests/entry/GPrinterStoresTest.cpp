@@ -324,6 +324,11 @@ protected:
         const std::string narrow(name.begin(), name.end());
         return QZDrv_RegisterExtension(narrow.c_str(), 0, "qzext.dll", 0);
     }
+    // The stores as SetUp left them, then each of the two states a committing child
+    // alternates between committed in turn and read back by a fresh object (three: by
+    // kIds' order); ui then holds the last.
+    void CommitBothStates(InjectingDriverUI*& ui, std::unique_ptr<GObjectBase> (&states)[2],
+                          std::vector<std::vector<uint8_t>> (&three)[2]);
     std::vector<uint8_t> ours;
     Stored installed;
 };
@@ -2357,34 +2362,32 @@ std::unique_ptr<GObjectBase> CommitState(InjectingDriverUI* ui, int state)
     return tree;
 }
 
-// Each state committed in turn and read back by a fresh object (fresh gives it), its
-// three kept; ui then holds the last.
-template <class Fresh>
-void CommitEachAndRead(const std::unique_ptr<GObjectBase> (&states)[2], std::vector<std::vector<uint8_t>> (&three)[2],
-                       InjectingDriverUI*& ui, Fresh fresh)
+} // namespace
+
+void PrinterStores::CommitBothStates(InjectingDriverUI*& ui, std::unique_ptr<GObjectBase> (&states)[2],
+                                     std::vector<std::vector<uint8_t>> (&three)[2])
 {
+    Reinstall();
+    ui = HoldObject();
+    states[0] = CommitState(ui, 0);
+    states[1] = CommitState(ui, 1);
+    ASSERT_TRUE(states[0] && states[1]);
     for (int i = 0; i < 2; ++i) {
         ASSERT_EQ(GPrinterStores::Outcome::kStored, GPrinterStores(*ui).Store(NodesOf(states[i].get()).data()));
-        three[i] = ReadThree(ui = fresh());
+        FreshServer();
+        three[i] = ReadThree(ui = HoldObject());
     }
 }
-
-} // namespace
 
 // A process ended while it commits, again and again at other moments: every store then
 // reads, as one of the two commits it alternated between left all three, and the next
 // commit of this process stores.
 TEST_F(PrinterStores, AProcessEndedWhileItCommitsLeavesOneCommitsStoresWhole)
 {
-    Reinstall();
-    InjectingDriverUI* ui = HoldObject();
-    std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
-    ASSERT_TRUE(states[0] && states[1]);
+    InjectingDriverUI* ui = nullptr;
+    std::unique_ptr<GObjectBase> states[2];
     std::vector<std::vector<uint8_t>> three[2];
-    CommitEachAndRead(states, three, ui, [&] {
-        FreshServer();
-        return HoldObject();
-    });
+    ASSERT_NO_FATAL_FAILURE(CommitBothStates(ui, states, three));
     ASSERT_NE(three[0], three[1]);
     // Ended at a moment after its first commit.
     HANDLE committed = CreateEventW(nullptr, TRUE, FALSE, kChildCommitted);
@@ -2523,15 +2526,10 @@ struct SpoolerOnlyServices : StandinServices {
 // Each reads the three of one commit, never the factory's.
 TEST_F(PrinterStores, ReadersMeetingCommitsAtTheirEdgesReadOneCommitsThree)
 {
-    Reinstall();
-    InjectingDriverUI* ui = HoldObject();
-    std::unique_ptr<GObjectBase> states[2] = {CommitState(ui, 0), CommitState(ui, 1)};
-    ASSERT_TRUE(states[0] && states[1]);
+    InjectingDriverUI* ui = nullptr;
+    std::unique_ptr<GObjectBase> states[2];
     std::vector<std::vector<uint8_t>> three[2];
-    CommitEachAndRead(states, three, ui, [&] {
-        FreshServer();
-        return HoldObject();
-    });
+    ASSERT_NO_FATAL_FAILURE(CommitBothStates(ui, states, three));
     int next = 0;
     // A commit of the other state on another thread, as another process's.
     auto commit = [&] {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 static_assert(GPrinterStores::kIds[0] == FeatureId::kExtensionData && GPrinterStores::kIds[1] == FeatureId::kPrinterLists &&
@@ -259,15 +260,14 @@ bool GPrinterStores::ReadCopy(int index, const Record& record, bool afresh, std:
     GOSFactory* services = GOSFactory::Instance();
     const Record::Entry& entry = record.stores[index];
     const RWWString name = CopyName(kIds[index], entry.commit);
+    auto named = [&](bool fresh) {
+        return services->GetPrinterDataWhole(&driver_, name, kLargestStore, copy, fresh) == State::kRead &&
+               copy.size() == entry.length && CrcOf(copy) == entry.crc;
+    };
     // A copy kept from before under the same name may be one a stopped commit left and a
     // later one wrote over: what does not match the record is read again, afresh.
-    for (bool fresh : {afresh, true}) {
-        if (services->GetPrinterDataWhole(&driver_, name, kLargestStore, copy, fresh) == State::kRead &&
-            copy.size() == entry.length && CrcOf(copy) == entry.crc)
-            return true;
-        if (fresh)
-            break;
-    }
+    if (named(afresh) || (!afresh && named(true)))
+        return true;
     copy.clear();
     return false;
 }
@@ -714,20 +714,15 @@ void GPrinterStores::RemoveUnnamedCopies(const Record& after, const Record* befo
 
 bool GPrinterStores::ParseCopyName(const RWWString& name, int& index, uint32_t& commit)
 {
+    // The commit's digits after the '@', then the whole name as CopyName writes it.
     const std::wstring text(name.IsNull() ? L"" : name.Data(), name.Length());
     const size_t at = text.find(L'@');
-    if (at == std::wstring::npos || at + 1 >= text.size() || text.size() - at - 1 > 10)
+    const std::wstring digits = at == std::wstring::npos ? std::wstring() : text.substr(at + 1);
+    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of(L"0123456789") != std::wstring::npos)
         return false;
-    uint64_t number = 0;
-    for (size_t i = at + 1; i < text.size(); ++i) {
-        if (text[i] < L'0' || text[i] > L'9')
-            return false;
-        number = number * 10 + uint64_t(text[i] - L'0');
-    }
-    for (int i = 0; i < kCount; ++i) {
-        const RWWString id = ValueName(kIds[i]);
-        if (text.compare(0, at, id.Data(), id.Length()) == 0 && at == size_t(id.Length()) && number != 0 &&
-            number <= 0xFFFFFFFFu) {
+    const uint64_t number = std::wcstoull(digits.c_str(), nullptr, 10);
+    for (int i = 0; i < kCount && number != 0 && number <= 0xFFFFFFFFu; ++i) {
+        if (CopyName(kIds[i], uint32_t(number)) == name) {
             index = i;
             commit = uint32_t(number);
             return true;
